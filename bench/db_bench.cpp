@@ -1,0 +1,211 @@
+// Rows per second through the table and selection layer, each beside a plain prepared-statement
+// insert or read of the same rows on the same kind of file, in the same run.
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
+//   ninja -C build-bench bench_db && build-bench/bench/bench_db
+
+#include "db/DbDatabase.h"
+#include "db/DbFile.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "platform/Ui.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <sqlite3.h>
+#include <string>
+
+namespace {
+
+constexpr int kRows = 1000000;
+constexpr int kStopsPerTrip = 20;
+
+const char* kSchema = R"sql(
+CREATE TABLE detcor (
+  id INT NOT NULL, sub SMALLINT NOT NULL,
+  fermata VARCHAR(10) COLLATE RTRIM CONSTRAINT fermata__size CHECK (length(fermata) <= 10),
+  denom VARCHAR(40) COLLATE RTRIM NOT NULL CONSTRAINT denom__required CHECK (denom <> '')
+    CONSTRAINT denom__size CHECK (length(denom) <= 40),
+  dist INT NOT NULL, arriva SMALLINT NOT NULL, parte SMALLINT NOT NULL, primaria BOOLEAN NOT NULL,
+  CONSTRAINT "codice" PRIMARY KEY (id, sub));
+)sql";
+
+struct Scratch {
+  QTemporaryDir dir{QDir::tempPath() + "/quendo-bench-XXXXXX"};
+  std::string File(const char* name) const { return dir.path().toStdString() + "/" + name; }
+};
+
+std::string MakeFile(const Scratch& s, const char* name) {
+  const std::string path = s.File(name);
+  sqlite3* db = nullptr;
+  std::string error;
+  if (!CreateDatabaseFile(path, &db, error) || !ExecSql(db, kSchema, error)) std::fprintf(stderr, "%s\n", error.c_str());
+  sqlite3_close_v2(db);
+  return path;
+}
+
+void Row(int r, int& id, int& sub, char* fermata, char* denom, int& dist, int& time) {
+  id = r / kStopsPerTrip + 1;
+  sub = r % kStopsPerTrip + 1;
+  std::snprintf(fermata, 16, "F%05d", r % 50000);
+  std::snprintf(denom, 48, "Fermata numero %d di via Roma", r % 50000);
+  dist = sub * 850;
+  time = 600 + (r % 600);
+}
+
+void TableInsert(const std::string& path) {
+  DbDatabase db(path);
+  DbTable t(&db, "detcor");
+  DbBatch batch(&db);
+  char fermata[16], denom[48], text[16];
+  for (int r = 0; r < kRows; ++r) {
+    int id, sub, dist, time;
+    Row(r, id, sub, fermata, denom, dist, time);
+    t.AddNew();
+    std::snprintf(text, sizeof text, "%d", id);
+    t.SetFieldText("id", text);
+    std::snprintf(text, sizeof text, "%d", sub);
+    t.SetFieldText("sub", text);
+    t.SetFieldText("fermata", fermata);
+    t.SetFieldText("denom", denom);
+    std::snprintf(text, sizeof text, "%d", dist);
+    t.SetFieldText("dist", text);
+    std::snprintf(text, sizeof text, "%d", time);
+    t.SetFieldText("arriva", text);
+    t.SetFieldText("parte", text);
+    t.SetFieldText("primaria", r % 3 == 0 ? "1" : "0");
+    t.Update();
+  }
+  batch.Commit();
+}
+
+void PlainInsert(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  sqlite3_exec(db, "PRAGMA foreign_keys=ON; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN", nullptr,
+               nullptr, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "INSERT INTO detcor VALUES (?,?,?,?,?,?,?,?)", -1, &st, nullptr);
+  char fermata[16], denom[48];
+  for (int r = 0; r < kRows; ++r) {
+    int id, sub, dist, time;
+    Row(r, id, sub, fermata, denom, dist, time);
+    sqlite3_bind_int(st, 1, id);
+    sqlite3_bind_int(st, 2, sub);
+    sqlite3_bind_text(st, 3, fermata, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 4, denom, -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 5, dist);
+    sqlite3_bind_int(st, 6, time);
+    sqlite3_bind_int(st, 7, time);
+    sqlite3_bind_int(st, 8, r % 3 == 0);
+    if (sqlite3_step(st) != SQLITE_DONE) std::fprintf(stderr, "%s\n", sqlite3_errmsg(db));
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close_v2(db);
+}
+
+long long SelectRead(const std::string& path) {
+  DbDatabase db(path);
+  DbSelect s(&db);
+  s.SetColumns("id, sub, fermata, denom, dist, arriva, parte, primaria");
+  s.SetFrom("detcor");
+  s.SetOrderBy("id, sub");
+  long long sum = 0;
+  std::string text;
+  for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+    long id = 0;
+    int sub = 0;
+    s.GetFieldLongAt(0, &id);
+    s.GetFieldIntAt(1, &sub);
+    s.GetFieldTextAt(3, text);
+    sum += id + sub + static_cast<long long>(text.size());
+  }
+  return sum;
+}
+
+long long PlainRead(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT id, sub, fermata, denom, dist, arriva, parte, primaria FROM detcor ORDER BY id, sub", -1,
+                     &st, nullptr);
+  // Every column is fetched, as the selection fetches them.
+  long long sum = 0;
+  std::string fermata, denom;
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    const int id = sqlite3_column_int(st, 0), sub = sqlite3_column_int(st, 1);
+    const unsigned char* f = sqlite3_column_text(st, 2);
+    fermata.assign(f ? reinterpret_cast<const char*>(f) : "");
+    denom.assign(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+    const int dist = sqlite3_column_int(st, 4), arriva = sqlite3_column_int(st, 5), parte = sqlite3_column_int(st, 6),
+              primaria = sqlite3_column_int(st, 7);
+    sum += id + sub + static_cast<long long>(denom.size() + fermata.size()) + dist + arriva + parte + primaria;
+  }
+  sqlite3_finalize(st);
+  sqlite3_close_v2(db);
+  return sum;
+}
+
+void SetRate(benchmark::State& state) {
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(kRows) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_InsertDbTable(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    Scratch s;
+    const std::string path = MakeFile(s, "t.db");
+    state.ResumeTiming();
+    TableInsert(path);
+  }
+  SetRate(state);
+}
+
+void BM_InsertPlain(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    Scratch s;
+    const std::string path = MakeFile(s, "p.db");
+    state.ResumeTiming();
+    PlainInsert(path);
+  }
+  SetRate(state);
+}
+
+struct Filled {
+  Scratch s;
+  std::string path;
+  Filled() : path(MakeFile(s, "r.db")) { PlainInsert(path); }
+};
+
+Filled& ReadFile() {
+  static Filled f;
+  return f;
+}
+
+void BM_SelectDbSelect(benchmark::State& state) {
+  const std::string& path = ReadFile().path;
+  for (auto _ : state) benchmark::DoNotOptimize(SelectRead(path));
+  SetRate(state);
+}
+
+void BM_SelectPlain(benchmark::State& state) {
+  const std::string& path = ReadFile().path;
+  for (auto _ : state) benchmark::DoNotOptimize(PlainRead(path));
+  SetRate(state);
+}
+
+BENCHMARK(BM_InsertDbTable)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_InsertPlain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_SelectDbSelect)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_SelectPlain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

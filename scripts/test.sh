@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quendo with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+build="${QUENDO_TEST_BUILD:-build-test}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDO_SANITIZE=ON > /dev/null
+ninja -C "$build"
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

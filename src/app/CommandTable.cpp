@@ -1,0 +1,168 @@
+#include "app/CommandTable.h"
+
+#include "app/MainFrame.h"
+#include "platform/Ui.h"
+
+#include <string>
+
+namespace {
+
+// Popups, by their path from the bar.
+constexpr const char* kDatabase = "&Database";
+constexpr const char* kArchivi = "&Archivi";
+constexpr const char* kImport = "&Archivi>&Importazione dati (VUR-TXT)";
+constexpr const char* kIvu = "&Archivi>&IVU - InfoPool";
+constexpr const char* kHyperPlan = "&Archivi>&HyperPlan/MTram";
+constexpr const char* kMicroBus = "&Archivi>&MicroBus";
+constexpr const char* kRail = "&Archivi>&RezuRuzada";
+constexpr const char* kOlvi = "&Archivi>Export per &OlviGis";
+constexpr const char* kStampe = "&Stampe";
+constexpr const char* kUtilita = "&Utilità";
+constexpr const char* kPulizie = "&Utilità>&Pulizie";
+constexpr const char* kNormalizzazioni = "&Utilità>&Normalizzazioni";
+constexpr const char* kBar = "";
+
+constexpr CommandRoutine kSoon = NotAvailableYet;
+
+// One row per line: a command gets its routine by changing its own line only.
+const std::vector<CommandEntry> kTable = {
+    {kDatabase, 5103, "&Crea", kSoon},
+    {kDatabase, 5104, "&Connetti", kSoon},
+    {kDatabase, 5105, "&Sconnetti", kSoon},
+    {kDatabase, 0, "", nullptr},
+    {kDatabase, 5106, "&Ripara", kSoon},
+    {kDatabase, 5107, "&Duplica", kSoon},
+
+    {kArchivi, 5108, "&Azienda", kSoon},
+    {kArchivi, 0, "", nullptr},
+    {kArchivi, 5115, "gestione Ca&denze", kSoon},
+    {kArchivi, 5116, "gestione Ca&lendario", kSoon},
+    {kArchivi, 5118, "gestione &Corse", kSoon},
+    {kArchivi, 0, "", nullptr},
+    {kImport, 5109, "&Protocollo", kSoon},
+    {kImport, 5110, "&Cadenze", kSoon},
+    {kImport, 5111, "Ca&lendario", kSoon},
+    {kImport, 5112, "&Teste Corse", kSoon},
+    {kImport, 5113, "&Dettagli Corse", kSoon},
+    {kImport, 5114, "&Periodi Validità", kSoon},
+    {kImport, 0, "", nullptr},
+    {kImport, 5162, "&Fermate Normalizzate", kSoon},
+    {kImport, 5173, "&Concatenazioni Corse", kSoon},
+    {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", kSoon},
+    {kImport, 5208, "Import F&ermate per VurOlvi", kSoon},
+    {kImport, 0, "", nullptr},
+    {kImport, 5120, "Importazione &Complessiva", kSoon},
+    {kArchivi, 5119, "&Esportazione dati (VUR-TXT)", kSoon},
+    {kArchivi, 5193, "&Esportazione dati periodo (VUR-TXT)", kSoon},
+    {kArchivi, 5202, "Esportazione &Rinumerazione (VUR-TXT)", kSoon},
+    {kArchivi, 0, "", nullptr},
+    {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
+    {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
+    {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", kSoon},
+    {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)", kSoon},
+    {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)", kSoon},
+    {kHyperPlan, 0, "", nullptr},
+    {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", kSoon},
+    {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", kSoon},
+    {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
+    {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},
+    {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", kSoon},
+    {kRail, 5198, "Generazione Archi &Ferroviari", kSoon, kRedrawAfter},
+    {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
+    {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
+    {kArchivi, 0, "", nullptr},
+    {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", kSoon},
+    {kArchivi, 0, "", nullptr},
+    {kOlvi, 5185, "Esportazione &Fermate", kSoon},
+    {kOlvi, 5186, "Esportazione &Percorsi", kSoon},
+
+    {kStampe, 5133, "rubrica Ca&denze", kSoon},
+    {kStampe, 5134, "rubrica Ca&lendario", kSoon},
+    {kStampe, 5135, "rubrica &Corse", kSoon},
+    {kStampe, 5158, "rubrica &Quadri Linea", kSoon},
+    {kStampe, 0, "", nullptr},
+    {kStampe, 5140, "rubrica &Fermate (normalizzate)", kSoon},
+    {kStampe, 5192, "rubrica Fermate (&Errori normalizzazione)", kSoon},
+    {kStampe, 5163, "rubrica Fermate (&Località)", kSoon},
+    {kStampe, 5205, "rubrica Fermate (&Analisi Primarie)", kSoon},
+    {kStampe, 5141, "rubrica &Percorsi (normalizzati)", kSoon},
+    {kStampe, 5200, "rubrica Percorsi (&Errori normalizzazione)", kSoon},
+    {kStampe, 5142, "rubrica &Linee (normalizzate)", kSoon},
+    {kStampe, 5153, "rubrica &Capolinea", kSoon},
+    {kStampe, 5174, "rubrica &Concatenazioni Corse", kSoon},
+    {kStampe, 0, "", nullptr},
+    {kStampe, 5136, "verifica &Contratti", kSoon},
+    {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},
+    {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
+    {kStampe, 5137, "verifica &Errori", kSoon},
+
+    {kUtilita, 5122, "&Raggruppamento Corse Omogenee", kSoon},
+    {kUtilita, 5139, "&Sistemazione Corse", kSoon},
+    {kUtilita, 5121, "Assegnazione &Codici Corsa", kSoon},
+    {kUtilita, 5138, "Assegnazione Codici C&ontratto", kSoon},
+    {kUtilita, 5164, "Assegnazione Codici &Fermata", kSoon},
+    {kUtilita, 5165, "Assegnazione Codici &Percorso", kSoon},
+    {kUtilita, 5159, "Sistemazione &Lunghezze", kSoon},
+    {kUtilita, 5160, "Assegnazione &Quadro come Linea", kSoon},
+    {kUtilita, 5175, "Aggiusta &Concatenazione Corse", kSoon},
+    {kUtilita, 5182, "Aggiusta &Orari \"zoppi\"", kSoon},
+    {kUtilita, 5183, "Aggiusta &Km e Tempi Contrattuali", kSoon},
+    {kUtilita, 5187, "Sistemazione Corse &Doppie", kSoon},
+    {kUtilita, 0, "", nullptr},
+    {kUtilita, 5171, "Assegnazione &Tipo Mezzo (Aziendale)", kSoon},
+    {kUtilita, 5172, "Assegnazione Tipo &Mezzo (Linea)", kSoon},
+    {kUtilita, 5176, "Assegnazione Tipo Mezzo (&Ente)", kSoon},
+    {kUtilita, 0, "", nullptr},
+    {kUtilita, 5167, "Verifica &Qualità Comunicazione", kSoon},
+    {kUtilita, 5168, "Verifica Cartografia &Fermate", kSoon},
+    {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
+    {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", kSoon},
+    {kUtilita, 0, "", nullptr},
+    {kPulizie, 5177, "&Codici Corsa", kSoon},
+    {kPulizie, 5178, "Codici &Percorso", kSoon},
+    {kPulizie, 5179, "Codici &Fermata", kSoon},
+    {kPulizie, 5180, "&Ubicazione Fermate", kSoon},
+    {kPulizie, 5181, "Corse &Senza Periodi", kSoon},
+    {kPulizie, 0, "", nullptr},
+    {kPulizie, 5191, "&Eliminazione Fermata", kSoon},
+    {kNormalizzazioni, 5154, "&Fermate", kSoon},
+    {kNormalizzazioni, 5155, "Codici &Linea", kSoon},
+    {kNormalizzazioni, 5156, "Codici &Percorso", kSoon},
+    {kNormalizzazioni, 0, "", nullptr},
+    {kNormalizzazioni, 5161, "&Assegnazione  Località", kSoon},
+
+    {kBar, 5101, "&Fine", [](MainFrame& f) { f.OnExit(); }},
+    {kBar, 5102, "&?", [](MainFrame& f) { f.OnAbout(); }},
+};
+
+}  // namespace
+
+const std::vector<CommandEntry>& CommandTable() { return kTable; }
+
+const CommandEntry* FindCommand(int id) {
+  if (id == 0) return nullptr;
+  for (const CommandEntry& e : kTable)
+    if (e.id == id) return &e;
+  return nullptr;
+}
+
+bool CommandNeedsDatabase(int id) { return id < 5101 || id > 5107; }
+
+std::string PlainLabel(const char* label) {
+  std::string out;
+  for (const char* p = label; p && *p; ++p) {
+    if (*p == '&' && p[1] != '&') continue;
+    if (*p == '&') ++p;
+    out.push_back(*p);
+  }
+  return out;
+}
+
+void NotAvailableYet(MainFrame& frame) {
+  const CommandEntry* entry = FindCommand(frame.RunningCommand());
+  std::string name = entry ? PlainLabel(entry->label) : std::string("richiesta");
+  // Collapse the double blanks some labels carry.
+  for (size_t k; (k = name.find("  ")) != std::string::npos;) name.erase(k, 1);
+  ui::MessageBox("La funzione \"" + name + "\" non è ancora disponibile in questa versione di Quendo.",
+                 ui::MB_ICONINFORMATION);
+}

@@ -1,0 +1,192 @@
+// The headless driver: starts the real program on the offscreen platform, runs menu commands by
+// id and takes every answer from a file.
+//
+//   quendo-run --settings FILE.ini [--answers FILE] [--transcript FILE] [--now "YYYY-MM-DD HH:MM"]
+//              [--menu] [COMMAND-ID ...]
+//
+// Exit codes: 0 every command ran; 1 the start-up ended the program; 2 bad arguments, an unknown
+// command id or an unreadable answers file; 3 a question found no answer; 4 a disabled command.
+
+#include "app/AppMain.h"
+#include "app/CommandTable.h"
+#include "app/MainFrame.h"
+#include "app/TimetableApp.h"
+#include "common/Clock.h"
+#include "common/Cp1252.h"
+#include "platform/Answers.h"
+#include "platform/Settings.h"
+#include "platform/Translation.h"
+#include "platform/Ui.h"
+
+#include <QApplication>
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitStartupEnded = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitUnanswered = 3;
+constexpr int kExitDisabled = 4;
+
+struct Options {
+  std::string settings;
+  std::string answers;
+  std::string transcript;
+  std::string now;
+  bool menu = false;
+  std::vector<int> commands;
+};
+
+void Usage() {
+  std::fprintf(stderr,
+               "uso: quendo-run --settings FILE.ini [--answers FILE] [--transcript FILE]\n"
+               "                [--now \"AAAA-MM-GG HH:MM\"] [--menu] [ID-COMANDO ...]\n");
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+  for (int k = 1; k < argc; ++k) {
+    const std::string arg = argv[k];
+    const auto value = [&](std::string& into) {
+      if (k + 1 >= argc) return false;
+      into = argv[++k];
+      return true;
+    };
+    if (arg == "--settings") {
+      if (!value(o.settings)) return false;
+    } else if (arg == "--answers") {
+      if (!value(o.answers)) return false;
+    } else if (arg == "--transcript") {
+      if (!value(o.transcript)) return false;
+    } else if (arg == "--now") {
+      if (!value(o.now)) return false;
+    } else if (arg == "--menu") {
+      o.menu = true;
+    } else {
+      char* end = nullptr;
+      const long id = std::strtol(arg.c_str(), &end, 0);
+      if (arg.empty() || *end != '\0' || id <= 0 || id > 0xFFFF) {
+        std::fprintf(stderr, "quendo-run: argomento non valido: %s\n", arg.c_str());
+        return false;
+      }
+      o.commands.push_back(static_cast<int>(id));
+    }
+  }
+  return !o.settings.empty();
+}
+
+// Qt's own notes about the offscreen platform would only clutter the driver's error output; its
+// errors still get through.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+  QFile f(QString::fromLocal8Bit(path.c_str()));
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  out = f.readAll().toStdString();
+  return true;
+}
+
+bool WriteTranscript(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  if (path.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return true;
+  }
+  QFile f(QString::fromLocal8Bit(path.c_str()));
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  return f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+}
+
+// Runs the program under the script; returns the exit code.
+int Run(const Options& o, TimetableApp& app) {
+  try {
+    if (!app.InitInstance(true)) return kExitStartupEnded;
+    if (o.menu) {
+      const std::string tree = app.mainFrame->MenuTreeText();
+      std::fwrite(tree.data(), 1, tree.size(), stdout);
+    }
+    for (int id : o.commands) {
+      MainFrame* frame = app.mainFrame;
+      if (id != MainFrame::kFilePrint && !FindCommand(id)) {
+        std::fprintf(stderr, "quendo-run: comando sconosciuto: %d\n", id);
+        return kExitUsage;
+      }
+      if (!frame->RunCommand(id)) {
+        std::fprintf(stderr, "quendo-run: comando %d disabilitato\n", id);
+        return kExitDisabled;
+      }
+      app.OnIdle();  // back in the message loop
+      if (frame->ExitConfirmed()) break;
+    }
+  } catch (const ui::UnansweredQuestion& e) {
+    std::fprintf(stderr, "quendo-run: %s\n", e.what());
+    return kExitUnanswered;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunHeadless(int argc, char** argv) {
+  Options o;
+  if (!ParseOptions(argc, argv, o)) {
+    Usage();
+    return kExitUsage;
+  }
+  if (!o.now.empty()) {
+    ClockTime moment;
+    if (!ParseClockTime(o.now, moment)) {
+      std::fprintf(stderr, "quendo-run: data e ora non valide per --now: %s\n", o.now.c_str());
+      return kExitUsage;
+    }
+    FixClock(moment);
+  }
+  std::vector<ui::Answer> answers;
+  if (!o.answers.empty()) {
+    std::string text, error;
+    if (!ReadFile(o.answers, text)) {
+      std::fprintf(stderr, "quendo-run: impossibile leggere %s\n", o.answers.c_str());
+      return kExitUsage;
+    }
+    if (!ui::ParseAnswers(text, answers, error)) {
+      std::fprintf(stderr, "quendo-run: %s: %s\n", o.answers.c_str(), cp1252::ToUtf8(error).c_str());
+      return kExitUsage;
+    }
+  }
+
+  qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(o.settings));
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QUENDO_RUN_VERBOSE")) qInstallMessageHandler(QuietQtMessages);
+  QApplication qapp(argc, argv);
+  ui::InstallItalianTranslation(qapp);
+
+  ui::Script script;
+  for (ui::Answer& a : answers) script.Push(std::move(a));
+
+  int code = kExitOk;
+  {
+    TimetableApp app;
+    code = Run(o, app);
+    try {
+      app.ExitInstance();  // as after "&Fine" answered OK: the database path is saved
+    } catch (const ui::UnansweredQuestion& e) {
+      std::fprintf(stderr, "quendo-run: %s\n", e.what());
+      if (code == kExitOk) code = kExitUnanswered;
+    }
+  }
+  if (!WriteTranscript(o.transcript, script.Transcript())) {
+    std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.transcript.c_str());
+    if (code == kExitOk) code = kExitUsage;
+  }
+  if (code == kExitOk && script.PendingAnswers() > 0)
+    std::fprintf(stderr, "quendo-run: %zu risposte non usate\n", script.PendingAnswers());
+  return code;
+}

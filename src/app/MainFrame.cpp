@@ -1,0 +1,343 @@
+#include "app/MainFrame.h"
+
+#include "app/Busy.h"
+#include "app/ClientArea.h"
+#include "app/CommandTable.h"
+#include "app/Panel.h"
+#include "app/TimetableApp.h"
+#include "common/Cp1252.h"
+#include "db/DbBuilder.h"
+#include "db/DbDatabase.h"
+#include "db/DbTable.h"
+#include "platform/Settings.h"
+#include "platform/Ui.h"
+#include "platform/WindowTitle.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSysInfo>
+#include <cstdlib>
+#include <functional>
+
+const char* const kGraveAnomalyText =
+    "ATTENZIONE: è stata riscontrata una anomalia grave\n"
+    "che rende impossibile il corretto funzionamento di\n"
+    "questo programma.\n\n"
+    "Ipotesi A) Il prodotto non è stato installato nella\n"
+    "           maniera corretta, utilizzando Setup.\n\n"
+    "Ipotesi B) Il registro di configurazione di Windows\n"
+    "           si è corrotto e deve essere ripristinato.\n\n";
+
+namespace {
+
+std::string TrimRight(std::string s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
+  return s;
+}
+
+// Restores the running command id when the routine returns or throws.
+class RunningGuard {
+ public:
+  RunningGuard(int& slot, int id) : slot_(slot), previous_(slot) { slot_ = id; }
+  ~RunningGuard() { slot_ = previous_; }
+  RunningGuard(const RunningGuard&) = delete;
+  RunningGuard& operator=(const RunningGuard&) = delete;
+
+ private:
+  int& slot_;
+  int previous_;
+};
+
+}  // namespace
+
+MainFrame::MainFrame(TimetableApp* app) : app_(app) {
+  client_ = new ClientArea(this);
+  setCentralWidget(client_);
+}
+
+MainFrame::~MainFrame() {
+  CloseDatabase();
+  SaveDatabasePath();
+}
+
+void MainFrame::CreateMainWindow(const std::string& caption) {
+  title = caption;
+  ui::SetWindowTitle(this, caption);
+  BuildMenu();
+  auto* print = new QAction(this);
+  print->setShortcut(QKeySequence::Print);
+  connect(print, &QAction::triggered, this, &MainFrame::OnFilePrint);
+  addAction(print);
+  UpdateCommandStates();
+}
+
+void MainFrame::BuildMenu() {
+  std::map<std::string, QMenu*> menus;
+  // The popup of a path, made (and placed in its parent) the first time a row names it.
+  std::function<QMenu*(const std::string&)> popup = [&](const std::string& path) -> QMenu* {
+    auto it = menus.find(path);
+    if (it != menus.end()) return it->second;
+    const size_t cut = path.rfind('>');
+    const std::string label = cut == std::string::npos ? path : path.substr(cut + 1);
+    QMenu* menu = nullptr;
+    if (cut == std::string::npos) {
+      menu = menuBar()->addMenu(cp1252::ToQString(label));
+    } else {
+      QMenu* parent = popup(path.substr(0, cut));
+      menu = parent->addMenu(cp1252::ToQString(label));
+    }
+    connect(menu, &QMenu::aboutToShow, this, &MainFrame::UpdateCommandStates);
+    menus[path] = menu;
+    popups_.emplace_back(menu, path);
+    return menu;
+  };
+
+  for (const CommandEntry& entry : CommandTable()) {
+    const std::string path = entry.menu;
+    if (entry.id == 0) {
+      popup(path)->addSeparator();
+      continue;
+    }
+    QAction* action = path.empty() ? menuBar()->addAction(cp1252::ToQString(entry.label))
+                                   : popup(path)->addAction(cp1252::ToQString(entry.label));
+    action->setData(entry.id);
+    action->setObjectName(QString::number(entry.id));
+    const int id = entry.id;
+    connect(action, &QAction::triggered, this, [this, id] { RunFromMenu(id); });
+    actions_[id] = action;
+  }
+}
+
+QAction* MainFrame::CommandAction(int id) const {
+  auto it = actions_.find(id);
+  return it == actions_.end() ? nullptr : it->second;
+}
+
+bool MainFrame::IsCommandEnabled(int id) const {
+  if (!FindCommand(id)) return false;
+  if (!CommandNeedsDatabase(id)) return true;
+  return database != nullptr && database->isOpen != 0;
+}
+
+void MainFrame::UpdateCommandStates() {
+  for (auto& [id, action] : actions_) action->setEnabled(IsCommandEnabled(id));
+}
+
+bool MainFrame::RunCommand(int id) {
+  if (id == kFilePrint) {
+    OnFilePrint();
+    return true;
+  }
+  const CommandEntry* entry = FindCommand(id);
+  if (!entry || !entry->routine || !IsCommandEnabled(id)) return false;
+  {
+    RunningGuard guard(runningCommand_, id);
+    entry->routine(*this);
+  }
+  if (entry->flags & kRedrawAfter) Redraw();
+  UpdateCommandStates();
+  return true;
+}
+
+void MainFrame::RunFromMenu(int id) {
+  // Nothing may unwind through Qt's event handling: a question that could not be put (no
+  // display) ends the command instead.
+  try {
+    RunCommand(id);
+  } catch (const std::exception& e) {
+    UpdateCommandStates();
+    try {
+      ui::MessageBox(cp1252::FromUtf8Lossy(e.what()), ui::MB_ICONSTOP);
+    } catch (...) {
+    }
+  }
+}
+
+std::string MainFrame::MenuTreeText() const {
+  std::string out;
+  std::function<void(const QList<QAction*>&, int)> walk = [&](const QList<QAction*>& actions, int depth) {
+    const std::string indent(static_cast<size_t>(depth) * 2, ' ');
+    for (QAction* a : actions) {
+      if (a->isSeparator()) {
+        out += indent + "-\n";
+      } else if (QMenu* sub = a->menu()) {
+        out += indent + sub->title().toStdString() + "\n";
+        walk(sub->actions(), depth + 1);
+      } else if (a->data().isValid()) {
+        const int id = a->data().toInt();
+        out += indent + std::to_string(id) + "\t" + a->text().toStdString() + "\t" +
+               (IsCommandEnabled(id) ? "enabled" : "disabled") + "\n";
+      }
+    }
+  };
+  walk(menuBar()->actions(), 0);
+  return out;
+}
+
+void MainFrame::SetCaption(const std::string& caption) { ui::SetWindowTitle(this, caption); }
+
+std::string MainFrame::DefaultDatabasePath(const std::string& folder) {
+  // Without a folder the user's home stands in for the root of the drive.
+  std::string base = folder.empty() ? cp1252::FromQStringLossy(QDir::homePath()) : folder;
+  while (base.size() > 1 && (base.back() == '/' || base.back() == '\\')) base.pop_back();
+  return base + "/QUENDO.MDB";
+}
+
+void MainFrame::LoadDatabasePath() {
+  if (settings::Read(settings::kDatabase, databasePath) == settings::ReadResult::KeyMissing) {
+    ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
+    databasePath.clear();
+  }
+}
+
+void MainFrame::SaveDatabasePath() {
+  // A failure leaves the previous value; nothing is shown on the way out.
+  settings::Write(settings::kDatabase, databasePath);
+}
+
+int MainFrame::AskCreateDatabase() {
+  const int answer = ui::MessageBox(
+      "L'applicazione Quendo non è associata ad un database.\n\n"
+      "Prima di iniziare ad operare con Quendo è necessario\n"
+      "creare un database vuoto oppure occorre associare un\n"
+      "database già esistente.\n\n"
+      "Intendi procedere alla creazione di un nuovo database ?",
+      ui::MB_OKCANCEL | ui::MB_ICONQUESTION);
+  if (answer != ui::IDOK) return 1;
+  return CreateDefaultDatabase();
+}
+
+int MainFrame::CreateDefaultDatabase() {
+  std::string folder;
+  if (settings::Read(settings::kDirectory, folder) == settings::ReadResult::KeyMissing)
+    ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
+  const std::string path = DefaultDatabasePath(folder);
+  ShowBusy(1);
+  if (CreateTimetableDatabase(path, CreateMode::Startup) != 1) return 0;
+  databasePath = path;
+  return 1;
+}
+
+int MainFrame::OpenDatabase() {
+  if (database) CloseDatabase();
+  if (databasePath.empty()) return 0;
+  database = new DbDatabase(databasePath);
+  if (database->isOpen != 1) {
+    delete database;
+    database = nullptr;
+    databasePath.clear();
+    UpdateCommandStates();
+    return 0;
+  }
+  UpdateCommandStates();
+  DbTable master(database, "master");
+  if (master.isOpen != 1) {
+    ui::MessageBox("Attenzione; non esiste il MASTER", ui::MB_ICONSTOP);
+    return 1;
+  }
+  if (master.SetIndex("codice") && !master.SeekEqual({"0"})) {
+    if (master.AddNew()) {
+      master.SetFieldText("codice", "0");
+      master.SetFieldText("azienda", "0");
+      master.SetFieldText("datini", "01/01/1900");
+      master.SetFieldText("datfin", "31/12/2099");
+      master.SetFieldText("id_corsa", "0");
+      master.SetFieldText("gruppo", "0");
+      master.Update();
+    }
+  }
+  return 1;
+}
+
+int MainFrame::CloseDatabase() {
+  delete database;
+  database = nullptr;
+  UpdateCommandStates();
+  return 1;
+}
+
+void MainFrame::UpdateTitle() {
+  title = TimetableApp::FullCaption();
+  if (database && database->isOpen) {
+    DbTable master(database, "master");
+    std::string company, first, last;
+    if (master.isOpen == 1 && master.SetIndex("codice") && master.SeekEqual({"0"}) &&
+        master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
+        master.GetFieldText("datfin", last)) {
+      std::string name = "Azienda non definita";
+      DbTable companies(database, "regazi");
+      std::string found;
+      if (companies.isOpen == 1 && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
+          companies.GetFieldText("denom", found))
+        name = found;
+      name = TrimRight(name);
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%ld", std::atol(company.c_str()));
+      title = std::string("Quendo - Azienda ") + buf + " - " + name + " [periodo dal " + first + " al " + last + "]";
+    }
+  }
+  SetCaption(title);
+}
+
+void MainFrame::OnExit() {
+  if (!OnClose()) return;
+  exitConfirmed_ = true;
+  close();
+}
+
+bool MainFrame::OnClose() {
+  return ui::MessageBox(
+             "E' stata richiesta l'uscita da Quendo.\n\n"
+             "Intendi veramente uscire dal programma ?",
+             ui::MB_OKCANCEL | ui::MB_ICONQUESTION) == ui::IDOK;
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+  if (exitConfirmed_) {
+    event->accept();
+    return;
+  }
+  bool confirmed = false;
+  try {
+    confirmed = OnClose();
+  } catch (const std::exception&) {
+    confirmed = false;
+  }
+  if (confirmed) {
+    exitConfirmed_ = true;
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainFrame::OnAbout() {
+  std::string text = "INFORMAZIONI SUL PROGRAMMA\n\n";
+  text += TimetableApp::FullCaption() + "\n";
+  text += "Sistema operativo " + cp1252::FromQStringLossy(QSysInfo::prettyProductName()) + " (" +
+          cp1252::FromQStringLossy(QSysInfo::kernelType()) + " " +
+          cp1252::FromQStringLossy(QSysInfo::kernelVersion()) + ")";
+  text += "\n\nDatabase: " + (databasePath.empty() ? std::string("Nessuno") : databasePath);
+  if (database && database->isOpen) text += " (" + EngineVersion() + ")";
+  ui::MessageBox(text, ui::MB_ICONINFORMATION);
+}
+
+void MainFrame::OnFilePrint() {
+  if (Panel* panel = currentPanel()) panel->Print();
+}
+
+Panel* MainFrame::currentPanel() const { return client_->CurrentPanel(); }
+
+void MainFrame::ShowPanel(Panel* panel) { client_->SetPanel(panel); }
+
+void MainFrame::ClosePanel() { client_->SetPanel(nullptr); }
+
+void MainFrame::ShowStatusBand(const std::string& text) {
+  client_->ShowStatusBand(cp1252::ToQString(text));
+  PumpBusy();
+}
+
+void MainFrame::Redraw() { client_->Redraw(); }

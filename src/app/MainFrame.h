@@ -1,0 +1,95 @@
+#pragma once
+// The program's main window. It owns the open timetable database and its path, the caption, the
+// folder of the whole import and at most one panel; its menu is built from the command table, and
+// every command routine is called with the frame.
+
+#include <QMainWindow>
+#include <map>
+#include <string>
+
+class ClientArea;
+class DbDatabase;
+class Panel;
+class QAction;
+class QMenu;
+class TimetableApp;
+
+class MainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit MainFrame(TimetableApp* app);
+  // Closes the database and saves its path in the settings.
+  ~MainFrame() override;
+
+  // Builds the window's menu from the command table and sets the caption.
+  void CreateMainWindow(const std::string& caption);
+
+  // The open database (owned; null when none) and the stored path of the working database.
+  DbDatabase* database = nullptr;
+  std::string databasePath;
+  // Folder of the files of the whole import.
+  std::string importFolder;
+  // The current caption (Windows-1252).
+  std::string title;
+
+  // Start-up and shut-down.
+  void LoadDatabasePath();
+  void SaveDatabasePath();
+  int AskCreateDatabase();
+  int CreateDefaultDatabase();
+  int OpenDatabase();
+  int CloseDatabase();
+  void UpdateTitle();
+  void SetCaption(const std::string& caption);
+
+  // Commands.
+  bool IsCommandEnabled(int id) const;
+  // Runs a command as if chosen from the menu: false (and nothing runs) when the id is unknown or
+  // the command is disabled. Exceptions of the routine (an unanswered question) pass through.
+  bool RunCommand(int id);
+  // The id of the command whose routine is running, 0 outside one.
+  int RunningCommand() const { return runningCommand_; }
+  // Re-applies the enabling rule to the menu.
+  void UpdateCommandStates();
+  QAction* CommandAction(int id) const;
+  // The menu tree as text: popups, separators, "id<TAB>label<TAB>enabled|disabled".
+  std::string MenuTreeText() const;
+  static constexpr int kFilePrint = 0xE107;
+
+  void OnExit();
+  void OnAbout();
+  void OnFilePrint();
+  // True once the exit was confirmed.
+  bool ExitConfirmed() const { return exitConfirmed_; }
+
+  // Panel rule.
+  Panel* currentPanel() const;
+  void ShowPanel(Panel* panel);
+  void ClosePanel();
+
+  void ShowStatusBand(const std::string& text);
+  void Redraw();
+  ClientArea* Client() const { return client_; }
+
+  // The installed settings of the default database: "Directory" + "/QUENDO.MDB".
+  static std::string DefaultDatabasePath(const std::string& folder);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenu();
+  bool OnClose();  // the exit question; true when the user confirmed
+  void RunFromMenu(int id);
+
+  TimetableApp* app_;
+  ClientArea* client_ = nullptr;
+  std::map<int, QAction*> actions_;
+  std::vector<std::pair<QMenu*, std::string>> popups_;
+  int runningCommand_ = 0;
+  bool exitConfirmed_ = false;
+};
+
+// The program's stop-icon text for a missing settings file.
+extern const char* const kGraveAnomalyText;

@@ -1,0 +1,108 @@
+#include "app/TimetableApp.h"
+
+#include "app/Artwork.h"
+#include "app/Busy.h"
+#include "app/ClientArea.h"
+#include "app/MainFrame.h"
+#include "app/Panel.h"
+#include "platform/Ui.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <sqlite3.h>
+#include <stdexcept>
+
+namespace {
+
+TimetableApp* g_app = nullptr;
+
+}  // namespace
+
+TimetableApp::TimetableApp() {
+  if (g_app) throw std::logic_error("the application object already exists");
+  g_app = this;
+}
+
+TimetableApp::~TimetableApp() {
+  QObject::disconnect(idleConnection_);
+  delete mainFrame;
+  mainFrame = nullptr;
+  if (waitCursor_) QApplication::restoreOverrideCursor();
+  if (g_app == this) g_app = nullptr;
+}
+
+TimetableApp* TimetableApp::Instance() { return g_app; }
+
+std::string TimetableApp::FullCaption() {
+  return "Quendo - \"Gestione degli orari del trasporto pubblico locale\"";
+}
+
+bool TimetableApp::InitInstance(bool showWindow) {
+  busyWindow = nullptr;
+  const QIcon icon = AppIcon();
+  QApplication::setWindowIcon(icon);
+  mainFrame = new MainFrame(this);
+  mainFrame->setWindowIcon(icon);
+  mainFrame->CreateMainWindow("QUENDO");
+  ui::SetOwnerWindow(mainFrame);
+  CreateBusyWindow(mainFrame);
+  if (showWindow) mainFrame->showMaximized();
+  mainFrame->SetCaption(FullCaption());
+  ConnectIdle();
+
+  mainFrame->LoadDatabasePath();
+  if (mainFrame->databasePath.empty() && mainFrame->AskCreateDatabase() == 0) {
+    ui::MessageBox(
+        "Non è stato possibile associare un database valido.\n\n"
+        "Non è pertanto possibile procedere oltre !!!\n\n",
+        ui::MB_ICONSTOP);
+    return false;
+  }
+  mainFrame->OpenDatabase();
+  mainFrame->UpdateTitle();
+  return true;
+}
+
+void TimetableApp::ConnectIdle() {
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  if (!dispatcher || idleConnection_) return;
+  // The loop is about to wait for input: whatever ran has returned. A modal dialog's own loop
+  // does not count, as an operation may still be running under it.
+  idleConnection_ = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+    if (!QApplication::activeModalWidget() && !QApplication::activePopupWidget()) OnIdle();
+  });
+}
+
+void TimetableApp::OnIdle() {
+  if (busyWindow && busyWindow->IsRunning()) busyWindow->StopClock();
+  if (waitCursor_) {
+    waitCursor_ = false;
+    QApplication::restoreOverrideCursor();
+  }
+  if (!mainFrame) return;
+  mainFrame->Client()->ClearStatusBand();
+  if (Panel* panel = mainFrame->currentPanel(); panel && panel->closeRequested) mainFrame->ClosePanel();
+}
+
+int TimetableApp::ExitInstance() {
+  QObject::disconnect(idleConnection_);
+  idleConnection_ = {};
+  if (ui::OwnerWindow() == mainFrame) ui::SetOwnerWindow(nullptr);
+  delete mainFrame;  // closes the database, then saves its path
+  mainFrame = nullptr;
+  busyWindow = nullptr;
+  if (waitCursor_) {
+    waitCursor_ = false;
+    QApplication::restoreOverrideCursor();
+  }
+  sqlite3_shutdown();
+  return 0;
+}
+
+void TimetableApp::CreateBusyWindow(MainFrame* frame) { busyWindow = new ElapsedTimeWnd(frame->Client()); }
+
+void TimetableApp::SetWaitCursor() {
+  if (waitCursor_) return;
+  waitCursor_ = true;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Building a new timetable database: the data dictionary, the tables, indexes and relations made
+// from it, and the seeding of the reference tables.
+
+#include <functional>
+#include <string>
+
+struct DictionaryTables;
+
+// How the success message ends: "&Crea" closes it with two line breaks, start-up does not.
+enum class CreateMode { Menu, Startup };
+
+// Creates a new timetable database at `path` (Windows-1252), showing its own messages (the
+// success box included). Returns 1 when the database was made; on any failure no file is left.
+int CreateTimetableDatabase(const std::string& path, CreateMode mode);
+
+// Writes the dictionary rows into the open dictionary tables; returns 1 when all were stored.
+using DescribeDictionary = std::function<int(const DictionaryTables&)>;
+
+// As CreateTimetableDatabase, with the dictionary rows written by `describe` in place of the
+// schema's (DescribeSchema): lets a test build from a dictionary of its own.
+int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe);

@@ -1,0 +1,200 @@
+#include "db/DbDatabase.h"
+
+#include "common/Cp1252.h"
+#include "db/DbError.h"
+#include "db/FieldValue.h"
+#include "platform/Ui.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void Report(const char* prefix, const std::string& description) {
+  ui::MessageBox(std::string(prefix) + description, ui::MB_ICONSTOP);
+}
+
+// Runs a statement without results; on failure returns the description.
+bool Exec(sqlite3* db, const char* sql, std::string& error) {
+  char* msg = nullptr;
+  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &msg);
+  if (rc == SQLITE_OK) return true;
+  error = EngineErrorText(sqlite3_extended_errcode(db), msg ? msg : sqlite3_errstr(rc));
+  sqlite3_free(msg);
+  return false;
+}
+
+// Checks that the file is one of ours, readable and writable; on failure returns the reason.
+bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
+  if (sqlite3_db_readonly(db, "main") == 1 || access(path.c_str(), W_OK) != 0) {
+    error = "Il file è in sola lettura: non è possibile lavorarvi";
+    return false;
+  }
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, "PRAGMA application_id", -1, &st, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    error = EngineErrorText(db, rc);
+    sqlite3_finalize(st);
+    return false;
+  }
+  const int id = sqlite3_column_int(st, 0);
+  sqlite3_finalize(st);
+  if (id != kQuendoApplicationId) {
+    error = "Il file non è un database di Quendo";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DbDatabase::DbDatabase(const char* p) {
+  isOpen = 1;
+  path = p ? p : "";
+  std::string error;
+  struct stat info {};
+  if (path.empty()) {
+    error = "Nessun file indicato";
+  } else if (stat(cp1252::ToUtf8(path).c_str(), &info) != 0) {
+    error = "Il file non esiste: " + cp1252::FromUtf8Lossy(path);
+  } else if (!S_ISREG(info.st_mode)) {
+    error = "Il percorso non indica un file";
+  } else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    error = "Il file è in sola lettura: non è possibile lavorarvi";
+  } else {
+    // The path is Windows-1252 inside the program; the file system wants UTF-8.
+    const std::string fsPath = cp1252::ToUtf8(path);
+    const int rc = sqlite3_open_v2(fsPath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+      error = EngineErrorText(database, rc);
+    } else if (CheckFile(database, fsPath, error)) {
+      sqlite3_busy_timeout(database, 5000);
+      sqlite3_extended_result_codes(database, 1);
+      if (Exec(database, "PRAGMA foreign_keys=ON", error) && Exec(database, "PRAGMA journal_mode=WAL", error) &&
+          Exec(database, "PRAGMA synchronous=NORMAL", error)) {
+        return;
+      }
+    }
+  }
+  Report("Errore in fase di apertura del database\n\n", error);
+  if (database) sqlite3_close_v2(database);
+  database = nullptr;
+  isOpen = 0;
+}
+
+DbDatabase::~DbDatabase() {
+  if (database && isOpen == 1) {
+    // Work still pending in an unfinished transaction is given up, as the engine would.
+    if (depth_ > 0) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+    const int rc = sqlite3_close_v2(database);
+    if (rc != SQLITE_OK) Report("Errore in fase di sconnessione del data base\n\n", EngineErrorText(rc, sqlite3_errstr(rc)));
+  }
+  database = nullptr;
+  isOpen = 0;
+}
+
+void DbDatabase::BeginTrans() {
+  if (!database || isOpen != 1) return;
+  std::string error;
+  const std::string sql = depth_ == 0 ? "BEGIN" : "SAVEPOINT q" + std::to_string(depth_);
+  if (!Exec(database, sql.c_str(), error)) {
+    Report("Errore in fase di avvio della transazione\n\n", error);
+    return;
+  }
+  ++depth_;
+}
+
+int DbDatabase::CommitTrans() {
+  if (!database || isOpen != 1) return 0;
+  std::string error;
+  if (depth_ == 0) {
+    Report("Errore in fase di convalida della transazione\n\n", "Nessuna transazione in corso");
+    return 0;
+  }
+  if (depth_ > 1) {
+    const std::string sql = "RELEASE q" + std::to_string(depth_ - 1);
+    if (!Exec(database, sql.c_str(), error)) {
+      Report("Errore in fase di convalida della transazione\n\n", error);
+      return 0;
+    }
+    --depth_;
+    return 1;
+  }
+  if (!Exec(database, "COMMIT", error)) {
+    // Never taken as committed: the work is rolled back and the caller told.
+    std::string ignored;
+    if (sqlite3_get_autocommit(database) == 0) Exec(database, "ROLLBACK", ignored);
+    depth_ = 0;
+    Report("Errore in fase di convalida della transazione\n\n",
+           error + "\n\nLe modifiche della transazione sono state annullate.");
+    return 0;
+  }
+  depth_ = 0;
+  return 1;
+}
+
+void DbDatabase::Rollback() {
+  if (!database || isOpen != 1) return;
+  std::string error;
+  if (depth_ == 0) {
+    Report("Errore in fase di ripristino della transazione\n\n", "Nessuna transazione in corso");
+    return;
+  }
+  if (depth_ > 1) {
+    const std::string name = "q" + std::to_string(depth_ - 1);
+    const std::string sql = "ROLLBACK TO " + name + "; RELEASE " + name;
+    if (!Exec(database, sql.c_str(), error)) Report("Errore in fase di ripristino della transazione\n\n", error);
+    --depth_;
+    return;
+  }
+  if (!Exec(database, "ROLLBACK", error) && sqlite3_get_autocommit(database) == 0)
+    Report("Errore in fase di ripristino della transazione\n\n", error);
+  depth_ = 0;
+}
+
+DbBatch::DbBatch(DbDatabase* db) : db_(db) {
+  if (db_ && db_->isOpen == 1) {
+    const int before = db_->TransactionDepth();
+    db_->BeginTrans();
+    active_ = db_->TransactionDepth() > before;
+  }
+}
+
+DbBatch::~DbBatch() { Commit(); }
+
+int DbBatch::Commit() {
+  if (!active_) return 0;
+  active_ = false;
+  return db_->CommitTrans();
+}
+
+void DbBatch::Rollback() {
+  if (!active_) return;
+  active_ = false;
+  db_->Rollback();
+}
+
+std::string SqlQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out.push_back('\'');
+    out.push_back(c);
+  }
+  out.push_back('\'');
+  return out;
+}
+
+std::string SqlDate(int year, int month, int day) {
+  if (!IsValidDate(year, month, day)) return "NULL";
+  return "'" + IsoDate(year * 10000LL + month * 100 + day) + "'";
+}
+
+std::string SqlDate(const std::string& text) {
+  int y = 0, m = 0, d = 0;
+  if (!ParseDateText(text, y, m, d)) return "NULL";
+  return SqlDate(y, m, d);
+}
+
+std::string EngineVersion() { return std::string("SQLite ") + sqlite3_libversion(); }

@@ -1,0 +1,63 @@
+#pragma once
+// The one open timetable database. Opening happens in the constructor and closing in the
+// destructor; every engine failure is reported in a message box and no exception leaves.
+
+#include <string>
+
+struct sqlite3;
+
+// Marks a file as one of our databases (PRAGMA application_id).
+constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
+
+class DbDatabase {
+ public:
+  explicit DbDatabase(const char* path);
+  explicit DbDatabase(const std::string& path) : DbDatabase(path.c_str()) {}
+  virtual ~DbDatabase();
+  DbDatabase(const DbDatabase&) = delete;
+  DbDatabase& operator=(const DbDatabase&) = delete;
+
+  // Transactions nest: the first begins a transaction, deeper ones a savepoint inside it.
+  void BeginTrans();
+  // Commits the innermost level. A failed commit is reported and the transaction rolled back;
+  // returns 1 only when the work is really stored.
+  int CommitTrans();
+  void Rollback();
+  int TransactionDepth() const { return depth_; }
+
+  sqlite3* Handle() const { return database; }
+  const std::string& Path() const { return path; }
+
+  // 1 while the database is open.
+  int isOpen = 0;
+
+ private:
+  sqlite3* database = nullptr;
+  std::string path;
+  int depth_ = 0;
+};
+
+// Runs one command's writes in one transaction (a savepoint when one is already open), committed
+// when Commit is called or the batch goes out of scope: rows refused on the way are simply not
+// there, and what was written stays written; a crash before the end leaves the file as it was.
+class DbBatch {
+ public:
+  explicit DbBatch(DbDatabase* db);
+  ~DbBatch();
+  DbBatch(const DbBatch&) = delete;
+  DbBatch& operator=(const DbBatch&) = delete;
+  int Commit();
+  void Rollback();
+
+ private:
+  DbDatabase* db_;
+  bool active_ = false;
+};
+
+// Quoting for SQL texts built by callers: never paste a user's text into SQL without these.
+std::string SqlQuote(const std::string& text);        // 'O''Brien'
+std::string SqlDate(int year, int month, int day);    // '2024-03-05'
+std::string SqlDate(const std::string& ddmmyyyy);      // from "05/03/2024"; 'NULL' when it is no date
+
+// The SQLite library's version, for the about box.
+std::string EngineVersion();

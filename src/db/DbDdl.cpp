@@ -1,0 +1,72 @@
+#include "db/DbDdl.h"
+
+#include <algorithm>
+#include <strings.h>
+
+namespace {
+
+bool IsTextLetter(char letter) { return letter == 'A' || letter == 'M'; }
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+  return std::any_of(names.begin(), names.end(),
+                     [&](const std::string& n) { return strcasecmp(n.c_str(), name.c_str()) == 0; });
+}
+
+std::string NameList(const std::vector<std::string>& names) {
+  std::string out;
+  for (size_t k = 0; k < names.size(); ++k) out += (k ? ", " : "") + SqlName(names[k]);
+  return out;
+}
+
+}  // namespace
+
+std::string SqlName(std::string_view name) {
+  std::string q = "\"";
+  for (char c : name) {
+    if (c == '"') q.push_back('"');
+    q.push_back(c);
+  }
+  q.push_back('"');
+  return q;
+}
+
+std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey) {
+  const std::string declared = SqlDeclaredType(column.type);
+  if (declared.empty()) return {};
+  const std::string name = SqlName(column.name);
+  std::string sql = name + " " + declared;
+  const bool text = IsTextLetter(column.type.letter);
+  // Codes are often stored padded with blanks: "FER" and "FER       " are the same key.
+  if (text) sql += " COLLATE RTRIM";
+  if (column.required || inPrimaryKey) sql += " NOT NULL";
+  // A required text refuses the empty text as well. A text of blanks is a value: length counts
+  // them, whatever the collation.
+  if (column.required && text)
+    sql += " CONSTRAINT " + SqlName(column.name + "__required") + " CHECK (length(" + name + ") > 0)";
+  if (column.type.letter == 'A')
+    sql += " CONSTRAINT " + SqlName(column.name + "__size") + " CHECK (length(" + name + ") <= " +
+           std::to_string(column.type.size) + ")";
+  return sql;
+}
+
+std::string CreateTableSql(const TableDef& table) {
+  std::string sql = "CREATE TABLE " + SqlName(table.name) + " (";
+  for (size_t k = 0; k < table.columns.size(); ++k) {
+    const std::string column = ColumnSql(table.columns[k], Contains(table.primaryKey, table.columns[k].name));
+    if (column.empty()) return {};
+    sql += (k ? ",\n  " : "\n  ") + column;
+  }
+  if (!table.primaryKey.empty())
+    sql += ",\n  CONSTRAINT " + SqlName(table.primaryKeyName) + " PRIMARY KEY (" + NameList(table.primaryKey) + ")";
+  // No ON DELETE / ON UPDATE action: a parent with children can be neither deleted nor re-keyed.
+  for (const ForeignKeyDef& fk : table.foreignKeys)
+    sql += ",\n  CONSTRAINT " + SqlName(fk.name) + " FOREIGN KEY (" + NameList(fk.fields) + ") REFERENCES " +
+           SqlName(fk.parentTable) + " (" + NameList(fk.parentFields) + ")";
+  sql += "\n)";
+  return sql;
+}
+
+std::string CreateIndexSql(std::string_view table, std::string_view index, const std::vector<std::string>& fields) {
+  return "CREATE INDEX " + SqlName(SqlIndexName(table, index)) + " ON " + SqlName(table) + " (" + NameList(fields) +
+         ")";
+}

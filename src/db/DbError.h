@@ -1,0 +1,11 @@
+#pragma once
+// Italian descriptions of the engine's failures, with the engine's own text after them.
+
+#include <string>
+
+struct sqlite3;
+
+enum class DbOperation { Other, Insert, Update, Delete };
+
+std::string EngineErrorText(sqlite3* db, int rc, DbOperation op = DbOperation::Other);
+std::string EngineErrorText(int rc, const std::string& engineText, DbOperation op = DbOperation::Other);

@@ -1,0 +1,29 @@
+#pragma once
+// The schema of the nine timetable tables and their five relations, written as rows of the data
+// dictionary. This is the one definition of the schema: the builder makes every table, index
+// and relation from these rows.
+
+class DbTable;
+struct DictionaryTables;
+
+// Each writes its table's fields, indexes and table row; returns 1 when every row was stored.
+int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeRegaziTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeRegentTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeCadenzTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeCalendTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeTescorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeDetcorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribePeriodTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+int DescribeLocalTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);
+
+// Each writes one relation and its one field pair; returns 1 when both rows were stored.
+int DescribeRelationCalenCaden(DbTable* relaz, DbTable* relaz2);
+int DescribeRelationDetcorTescor(DbTable* relaz, DbTable* relaz2);
+int DescribeRelationPeriodTescor(DbTable* relaz, DbTable* relaz2);
+int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2);
+int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2);
+
+// The whole schema: the nine tables (master, regazi, regent, cadenz, calend, tescor, detcor,
+// period, local), then the five relations. Returns 1 when every row was stored.
+int DescribeSchema(const DictionaryTables& tables);

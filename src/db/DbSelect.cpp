@@ -1,0 +1,236 @@
+#include "db/DbSelect.h"
+
+#include "db/DbDatabase.h"
+#include "db/DbError.h"
+#include "db/FieldType.h"
+#include "db/SqliteValue.h"
+#include "platform/Ui.h"
+
+#include <algorithm>
+#include <sqlite3.h>
+#include <strings.h>
+
+namespace {
+
+int SetClause(std::string& member, const char* text) {
+  member.clear();
+  if (!text || !*text) return 0;
+  member = text;
+  return 1;
+}
+
+}  // namespace
+
+DbSelect::DbSelect(DbDatabase* database) : db(database) {}
+
+int DbSelect::SetColumns(const char* t) { return SetClause(columns, t); }
+int DbSelect::SetFrom(const char* t) { return SetClause(from, t); }
+int DbSelect::SetWhere(const char* t) { return SetClause(where, t); }
+int DbSelect::SetGroupBy(const char* t) { return SetClause(groupBy, t); }
+int DbSelect::SetOrderBy(const char* t) { return SetClause(orderBy, t); }
+
+int DbSelect::BuildSql() {
+  sql.clear();
+  if (columns.empty() || from.empty()) return 0;
+  sql = "SELECT " + columns + "\nFROM " + from + "\n";
+  if (!where.empty()) sql += "WHERE " + where + "\n";
+  if (!groupBy.empty()) sql += "GROUP BY " + groupBy + "\n";
+  if (!orderBy.empty()) sql += "ORDER BY " + orderBy + "\n";
+  return 1;
+}
+
+void DbSelect::ClearResult() {
+  names_.clear();
+  cells_.clear();
+  cellCount_ = 0;
+  bytes_.clear();
+  rows_ = row_ = 0;
+}
+
+DbSelect::Cell& DbSelect::NewCell() {
+  if (cellCount_ % kCellChunk == 0) cells_.push_back(std::unique_ptr<Cell[]>(new Cell[kCellChunk]));
+  Cell& cell = cells_.back()[cellCount_ % kCellChunk];
+  ++cellCount_;
+  return cell;
+}
+
+void DbSelect::StoreBytes(Cell& cell, const std::string& bytes) {
+  if (bytes_.empty() || bytes_.back().size() + bytes.size() > kByteChunk) {
+    bytes_.emplace_back();
+    bytes_.back().reserve(std::max(kByteChunk, bytes.size()));
+  }
+  cell.offset = (static_cast<std::uint64_t>(bytes_.size() - 1) << 32) | bytes_.back().size();
+  cell.length = static_cast<std::uint32_t>(bytes.size());
+  bytes_.back().append(bytes);
+}
+
+int DbSelect::Open(int keepSql) {
+  ClearResult();
+  ran_ = false;
+  if (keepSql == 0) BuildSql();
+  hasRow = 1;
+  return Run(true);
+}
+
+int DbSelect::MoveFirst() {
+  if (!ran_) {
+    hasRow = 0;
+    return 0;
+  }
+  hasRow = 1;
+  return Run(false);
+}
+
+int DbSelect::Run(bool firstRun) {
+  ClearResult();
+  if (!db || db->isOpen != 1) {
+    hasRow = 0;
+    return 0;
+  }
+  sqlite3* h = db->Handle();
+  sqlite3_stmt* st = nullptr;
+  const std::string text = TextToEngine(sql);
+  int rc = sqlite3_prepare_v2(h, text.c_str(), static_cast<int>(text.size()), &st, nullptr);
+  if (rc != SQLITE_OK || !st) {
+    const std::string description = rc != SQLITE_OK ? EngineErrorText(h, rc) : "Il testo SQL è vuoto";
+    sqlite3_finalize(st);
+    hasRow = 0;
+    if (firstRun)
+      ui::MessageBox("Errore sintassi SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
+    else
+      ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
+                     ui::MB_ICONSTOP);
+    return 0;
+  }
+  if (!sqlite3_stmt_readonly(st)) {
+    sqlite3_finalize(st);
+    hasRow = 0;
+    ui::MessageBox("Errore sintassi SQL\n\n" + sql + "\n\nUna selezione può solo leggere", ui::MB_ICONEXCLAMATION);
+    return 0;
+  }
+  ran_ = true;
+  const int n = sqlite3_column_count(st);
+  std::vector<char> letters(static_cast<size_t>(n));
+  for (int c = 0; c < n; ++c) {
+    const char* name = sqlite3_column_name(st, c);
+    names_.push_back(TextFromEngine(reinterpret_cast<const unsigned char*>(name ? name : ""),
+                                    name ? static_cast<int>(std::char_traits<char>::length(name)) : 0));
+    const char* decl = sqlite3_column_decltype(st, c);
+    letters[c] = decl ? FieldTypeFromDeclared(decl).letter : 0;
+  }
+  DbValue v;
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    for (int c = 0; c < n; ++c) {
+      ColumnValueInto(st, c, letters[c], v);
+      Cell& cell = NewCell();
+      cell.kind = v.kind;
+      if (v.kind == DbValue::Kind::Text || v.kind == DbValue::Kind::Blob) {
+        StoreBytes(cell, v.s);
+      } else if (v.kind == DbValue::Kind::Double) {
+        cell.d = v.d;
+      } else {
+        cell.i = v.i;
+      }
+    }
+    ++rows_;
+  }
+  if (rc != SQLITE_DONE) {
+    const std::string description = EngineErrorText(h, rc);
+    sqlite3_finalize(st);
+    ClearResult();
+    hasRow = 0;
+    if (firstRun)
+      ui::MessageBox("Errore estrazione Select SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
+    else
+      ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
+                     ui::MB_ICONSTOP);
+    return 0;
+  }
+  sqlite3_finalize(st);
+  if (rows_ == 0) hasRow = 0;
+  return hasRow;
+}
+
+int DbSelect::MoveNext() {
+  if (hasRow != 1) return 0;
+  if (row_ + 1 >= rows_) {
+    row_ = rows_;
+    hasRow = 0;
+    return 0;
+  }
+  ++row_;
+  return hasRow;
+}
+
+const DbValue* DbSelect::Value(int position) {
+  if (hasRow != 1 || position < 0 || static_cast<size_t>(position) >= names_.size() || row_ >= rows_) return nullptr;
+  const size_t index = row_ * names_.size() + static_cast<size_t>(position);
+  const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
+  value_.kind = cell.kind;
+  if (cell.kind == DbValue::Kind::Text || cell.kind == DbValue::Kind::Blob)
+    value_.s.assign(bytes_[cell.offset >> 32], cell.offset & 0xFFFFFFFFu, cell.length);
+  else if (cell.kind == DbValue::Kind::Double)
+    value_.d = cell.d;
+  else
+    value_.i = cell.i;
+  return &value_;
+}
+
+int DbSelect::GetFieldText(const char* column, std::string& out) {
+  int position = -1;
+  for (size_t c = 0; c < names_.size() && column; ++c) {
+    if (strcasecmp(names_[c].c_str(), column) == 0) {
+      position = static_cast<int>(c);
+      break;
+    }
+  }
+  const DbValue* v = position >= 0 ? Value(position) : nullptr;
+  if (!v) {
+    ui::MessageBox("Errore campo (" + std::string(column ? column : "") + ") nella select corrente\n\n" + sql + "\n\n" +
+                       (position < 0 ? "La colonna non esiste nel risultato" : "Nessuna riga corrente"),
+                   ui::MB_ICONSTOP);
+    return 0;
+  }
+  return VariantToDisplayText(*v, out);
+}
+
+namespace {
+void ReportPosition(int position, const std::string& sql, bool columnExists) {
+  ui::MessageBox("Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql + "\n\n" +
+                     (columnExists ? "Nessuna riga corrente" : "La colonna non esiste nel risultato"),
+                 ui::MB_ICONSTOP);
+}
+}  // namespace
+
+int DbSelect::GetFieldTextAt(int position, std::string& out) {
+  const DbValue* v = Value(position);
+  if (!v) {
+    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
+    return 0;
+  }
+  return VariantTextAt(*v, out);
+}
+
+int DbSelect::GetFieldIntAt(int position, int* out) {
+  const DbValue* v = Value(position);
+  if (!v) {
+    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
+    return 0;
+  }
+  int value = 0;
+  const int r = VariantIntAt(*v, value);
+  if (out) *out = value;
+  return r;
+}
+
+int DbSelect::GetFieldLongAt(int position, long* out) {
+  const DbValue* v = Value(position);
+  if (!v) {
+    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
+    return 0;
+  }
+  long value = 0;
+  const int r = VariantLongAt(*v, value);
+  if (out) *out = value;
+  return r;
+}

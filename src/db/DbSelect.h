@@ -1,0 +1,81 @@
+#pragma once
+// One SQL selection, read-only and walked forward. Its whole result is read when it opens, so
+// callers may change or delete the rows they are walking.
+
+#include "db/FieldValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class DbDatabase;
+
+class DbSelect {
+ public:
+  explicit DbSelect(DbDatabase* db);
+  virtual ~DbSelect() = default;
+  DbSelect(const DbSelect&) = delete;
+  DbSelect& operator=(const DbSelect&) = delete;
+
+  int SetColumns(const char* text);
+  int SetFrom(const char* text);
+  int SetWhere(const char* text);
+  int SetGroupBy(const char* text);
+  int SetOrderBy(const char* text);
+  int SetColumns(const std::string& t) { return SetColumns(t.c_str()); }
+  int SetFrom(const std::string& t) { return SetFrom(t.c_str()); }
+  int SetWhere(const std::string& t) { return SetWhere(t.c_str()); }
+  int SetGroupBy(const std::string& t) { return SetGroupBy(t.c_str()); }
+  int SetOrderBy(const std::string& t) { return SetOrderBy(t.c_str()); }
+  int BuildSql();
+  // 0 builds the SQL text from the clauses first; anything else runs the last text again.
+  int Open(int keepSql = 0);
+  int MoveNext();
+  int MoveFirst();
+  int GetFieldText(const char* column, std::string& out);
+  int GetFieldTextAt(int position, std::string& out);
+  int GetFieldIntAt(int position, int* out);
+  int GetFieldLongAt(int position, long* out);
+
+  const std::string& Sql() const { return sql; }
+  int RowCount() const { return static_cast<int>(rows_); }
+  int ColumnCount() const { return static_cast<int>(names_.size()); }
+
+  // 1 while the selection stands on a row.
+  int hasRow = 0;
+
+ private:
+  // One value of the result, packed: texts and bytes live in one buffer for the whole result.
+  struct Cell {
+    DbValue::Kind kind = DbValue::Kind::Null;
+    std::uint32_t length = 0;
+    union {
+      std::int64_t i;
+      double d;
+      std::uint64_t offset;
+    };
+  };
+
+  int Run(bool syntaxStage);
+  const DbValue* Value(int position);
+  Cell& NewCell();
+  void StoreBytes(Cell& cell, const std::string& bytes);
+  void ClearResult();
+
+  DbDatabase* db = nullptr;
+  std::string columns, from, where, groupBy, orderBy;
+  std::string sql;
+  bool ran_ = false;  // the last Open got as far as running its query
+  std::vector<std::string> names_;
+  // rows_ x names_.size() cells and their texts, in fixed-size chunks: a large result grows
+  // without being copied.
+  static constexpr size_t kCellChunk = 1 << 16;
+  static constexpr size_t kByteChunk = 1 << 20;
+  std::vector<std::unique_ptr<Cell[]>> cells_;
+  size_t cellCount_ = 0;
+  std::vector<std::string> bytes_;
+  DbValue value_;             // the cell last read
+  size_t rows_ = 0;
+  size_t row_ = 0;
+};

@@ -1,0 +1,484 @@
+#include "db/DbTable.h"
+
+#include "db/DbDatabase.h"
+#include "db/DbDdl.h"
+#include "db/DbError.h"
+#include "db/SqliteValue.h"
+#include "platform/Ui.h"
+
+#include <algorithm>
+#include <cstring>
+#include <regex>
+#include <strings.h>
+
+namespace {
+
+void Box(const std::string& text) { ui::MessageBox(text, ui::MB_ICONSTOP); }
+
+}  // namespace
+
+DbTable::DbTable(DbDatabase* database, const char* name) : db(database) {
+  if (!db || db->isOpen != 1) {
+    isOpen = 0;
+    return;
+  }
+  tableName = name ? name : "";
+  quotedName_ = SqlName(tableName);
+  isOpen = 1;
+  std::string error;
+  if (!LoadSchema(error)) {
+    Box("Errore in fase di apertura della tavola (" + tableName + ")\n\n" + error);
+    isOpen = 0;
+  }
+}
+
+DbTable::~DbTable() {
+  FreeSavedRecord();
+  sqlite3_finalize(insert_);
+  sqlite3_finalize(delete_);
+  for (auto& [k, st] : seeks_) sqlite3_finalize(st);
+  for (auto& [k, st] : updates_) sqlite3_finalize(st);
+  isOpen = 0;
+}
+
+sqlite3_stmt* DbTable::Prepare(const std::string& sql, std::string& error) {
+  sqlite3_stmt* st = nullptr;
+  const std::string text = TextToEngine(sql);
+  const int rc = sqlite3_prepare_v3(db->Handle(), text.c_str(), static_cast<int>(text.size()), SQLITE_PREPARE_PERSISTENT,
+                                    &st, nullptr);
+  if (rc != SQLITE_OK) {
+    error = EngineErrorText(db->Handle(), rc);
+    sqlite3_finalize(st);
+    return nullptr;
+  }
+  return st;
+}
+
+bool DbTable::LoadSchema(std::string& error) {
+  sqlite3* h = db->Handle();
+  if (tableName.empty()) {
+    error = "Nome della tavola mancante";
+    return false;
+  }
+  sqlite3_stmt* st = nullptr;
+  std::string createSql;
+  bool found = false;
+  if (sqlite3_prepare_v2(h, "SELECT name, sql FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE", -1, &st,
+                         nullptr) != SQLITE_OK) {
+    error = EngineErrorText(h, sqlite3_errcode(h));
+    return false;
+  }
+  const std::string engineName = TextToEngine(tableName);
+  sqlite3_bind_text(st, 1, engineName.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st);
+  if (rc == SQLITE_ROW) {
+    found = true;
+    const unsigned char* s = sqlite3_column_text(st, 1);
+    createSql = s ? reinterpret_cast<const char*>(s) : "";
+  } else if (rc != SQLITE_DONE) {
+    error = EngineErrorText(h, rc);
+    sqlite3_finalize(st);
+    return false;
+  }
+  sqlite3_finalize(st);
+  if (!found) {
+    error = "La tavola non esiste nel database";
+    return false;
+  }
+
+  std::vector<std::pair<int, int>> pk;  // (position in key, column)
+  if (sqlite3_prepare_v2(h, ("PRAGMA table_info(" + SqlName(engineName) + ")").c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    error = EngineErrorText(h, sqlite3_errcode(h));
+    return false;
+  }
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    Column c;
+    c.name = TextFromEngine(sqlite3_column_text(st, 1), sqlite3_column_bytes(st, 1));
+    const unsigned char* decl = sqlite3_column_text(st, 2);
+    c.type = FieldTypeFromDeclared(decl ? reinterpret_cast<const char*>(decl) : "");
+    if (c.type.letter == 0) c.type.letter = 'M';  // a column of another program: free text
+    if (const int pos = sqlite3_column_int(st, 5); pos > 0)
+      pk.emplace_back(pos, static_cast<int>(columns_.size()));
+    columns_.push_back(std::move(c));
+  }
+  sqlite3_finalize(st);
+  if (columns_.empty()) {
+    error = "La tavola non ha campi";
+    return false;
+  }
+  if (!pk.empty()) {
+    std::sort(pk.begin(), pk.end());
+    Index idx;
+    std::smatch m;
+    static const std::regex kPkName(R"re(CONSTRAINT\s+"?(\w+)"?\s+PRIMARY\s+KEY)re", std::regex::icase);
+    idx.name = std::regex_search(createSql, m, kPkName) ? m[1].str() : "PrimaryKey";
+    for (auto& [pos, col] : pk) idx.columns.push_back(col);
+    indexes_.push_back(std::move(idx));
+  }
+
+  if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE "
+                            "AND sql IS NOT NULL ORDER BY name",
+                         -1, &st, nullptr) != SQLITE_OK) {
+    error = EngineErrorText(h, sqlite3_errcode(h));
+    return false;
+  }
+  sqlite3_bind_text(st, 1, engineName.c_str(), -1, SQLITE_TRANSIENT);
+  std::vector<std::string> names;
+  while (sqlite3_step(st) == SQLITE_ROW) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+  sqlite3_finalize(st);
+  const std::string prefix = SqlIndexName(engineName, "");
+  for (const std::string& full : names) {
+    Index idx;
+    idx.name = strncasecmp(full.c_str(), prefix.c_str(), prefix.size()) == 0 ? full.substr(prefix.size()) : full;
+    if (sqlite3_prepare_v2(h, ("PRAGMA index_info(" + SqlName(full) + ")").c_str(), -1, &st, nullptr) != SQLITE_OK) continue;
+    std::vector<std::pair<int, int>> cols;
+    while (sqlite3_step(st) == SQLITE_ROW) cols.emplace_back(sqlite3_column_int(st, 0), sqlite3_column_int(st, 1));
+    sqlite3_finalize(st);
+    std::sort(cols.begin(), cols.end());
+    for (auto& [seq, cid] : cols)
+      if (cid >= 0) idx.columns.push_back(cid);
+    if (!idx.columns.empty()) indexes_.push_back(std::move(idx));
+  }
+  return true;
+}
+
+int DbTable::FindColumn(const char* name) const {
+  if (!name) return -1;
+  for (size_t k = 0; k < columns_.size(); ++k)
+    if (strcasecmp(columns_[k].name.c_str(), name) == 0) return static_cast<int>(k);
+  return -1;
+}
+
+int DbTable::SetIndex(const char* indexName) {
+  if (isOpen != 1) return 0;
+  for (size_t k = 0; k < indexes_.size(); ++k) {
+    if (indexName && strcasecmp(indexes_[k].name.c_str(), indexName) == 0) {
+      currentIndex_ = static_cast<int>(k);
+      return 1;
+    }
+  }
+  Box("Errore selezione indice (" + std::string(indexName ? indexName : "") + ") tavola (" + tableName +
+      ")\n\nL'indice non esiste nella tavola");
+  return 0;
+}
+
+void DbTable::LoadCurrent(sqlite3_stmt* st) {
+  currentRowid_ = sqlite3_column_int64(st, 0);
+  current_.resize(columns_.size());
+  for (size_t k = 0; k < columns_.size(); ++k)
+    current_[k] = ColumnValue(st, static_cast<int>(k) + 1, columns_[k].type.letter);
+  hasCurrent_ = true;
+}
+
+int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
+  return SeekEqual(static_cast<int>(keys.size()), keys.begin());
+}
+
+int DbTable::SeekEqual(int keyCount, const char* const* keys) {
+  if (isOpen != 1) return 0;
+  // A seek drops a row being added or edited, as it moves off the current row.
+  mode_ = Mode::None;
+  hasCurrent_ = false;
+  const std::string prefix = "Errore lettura tavola (" + tableName + ")\n\n";
+  if (currentIndex_ < 0) {
+    Box(prefix + "Nessun indice corrente per la ricerca");
+    return 0;
+  }
+  const Index& idx = indexes_[currentIndex_];
+  if (keyCount < 1 || keyCount > static_cast<int>(idx.columns.size()) || keyCount > 13) {
+    Box(prefix + "Numero di chiavi non valido per l'indice (" + idx.name + ")");
+    return 0;
+  }
+  std::vector<DbValue> values(static_cast<size_t>(keyCount));
+  for (int k = 0; k < keyCount; ++k) {
+    const char* key = keys[k] ? keys[k] : "";
+    const FieldType type = columns_[idx.columns[k]].type;
+    std::string error;
+    if (type.letter == 'A' || type.letter == 'M') {
+      values[k] = DbValue::Str(DbValue::Kind::Text, key);
+    } else if (type.letter == 'D' && (std::strcmp(key, "00/00/0000") == 0 || std::strcmp(key, "99/99/9999") == 0)) {
+      Box(prefix + "Il valore della chiave <" + key + "> non è una data valida");
+      return 0;
+    } else if (*key == 0 || !ParseFieldText(type, key, values[k], error)) {
+      Box(prefix + "Il valore della chiave <" + key + "> non è valido per il campo " + columns_[idx.columns[k]].name +
+          (error.empty() ? "" : ": " + error));
+      return 0;
+    }
+  }
+  sqlite3_stmt*& st = seeks_[{currentIndex_, keyCount}];
+  if (!st) {
+    std::string sql = "SELECT rowid, * FROM " + quotedName_ + " WHERE ";
+    for (int k = 0; k < keyCount; ++k) {
+      if (k) sql += " AND ";
+      sql += SqlName(columns_[idx.columns[k]].name) + "=?" + std::to_string(k + 1);
+    }
+    sql += " ORDER BY ";
+    for (int col : idx.columns) sql += SqlName(columns_[col].name) + ", ";
+    sql += "rowid LIMIT 1";
+    std::string error;
+    st = Prepare(sql, error);
+    if (!st) {
+      Box(prefix + error);
+      return 0;
+    }
+  }
+  for (int k = 0; k < keyCount; ++k) BindValue(st, k + 1, values[k]);
+  const int rc = sqlite3_step(st);
+  int found = 0;
+  if (rc == SQLITE_ROW) {
+    LoadCurrent(st);
+    found = 1;
+  } else if (rc != SQLITE_DONE) {
+    Box(prefix + EngineErrorText(db->Handle(), rc));
+  }
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
+  return found;
+}
+
+int DbTable::Edit() {
+  if (isOpen != 1) return 0;
+  if (!hasCurrent_) {
+    Box("Errore editing tavola (" + tableName + ")\n\nNessuna riga corrente");
+    return 0;
+  }
+  pending_ = current_;
+  dirty_.assign(columns_.size(), 0);
+  mode_ = Mode::Editing;
+  return 1;
+}
+
+int DbTable::AddNew() {
+  if (isOpen != 1) return 0;
+  pending_.assign(columns_.size(), DbValue::Null());
+  dirty_.assign(columns_.size(), 0);
+  mode_ = Mode::Adding;
+  return 1;
+}
+
+int DbTable::Update() {
+  if (isOpen != 1) return 0;
+  const std::string prefix = "Errore aggiornamento tavola (" + tableName + ")\n\n";
+  if (mode_ == Mode::None) {
+    Box(prefix + "Nessuna riga in inserimento o in modifica");
+    return 0;
+  }
+  std::string error;
+  sqlite3_stmt* st = nullptr;
+  if (mode_ == Mode::Adding) {
+    if (!insert_) {
+      std::string cols, params;
+      for (size_t k = 0; k < columns_.size(); ++k) {
+        if (k) {
+          cols += ", ";
+          params += ", ";
+        }
+        cols += SqlName(columns_[k].name);
+        params += "?" + std::to_string(k + 1);
+      }
+      insert_ = Prepare("INSERT INTO " + quotedName_ + " (" + cols + ") VALUES (" + params + ")", error);
+      if (!insert_) {
+        Box(prefix + error);
+        return 0;
+      }
+    }
+    st = insert_;
+    for (size_t k = 0; k < columns_.size(); ++k) BindValue(st, static_cast<int>(k) + 1, pending_[k]);
+  } else {
+    if (std::find(dirty_.begin(), dirty_.end(), 1) == dirty_.end()) {
+      mode_ = Mode::None;
+      return 1;
+    }
+    sqlite3_stmt*& cached = updates_[dirty_];
+    if (!cached) {
+      std::string sql = "UPDATE " + quotedName_ + " SET ";
+      bool first = true;
+      for (size_t k = 0; k < columns_.size(); ++k) {
+        if (!dirty_[k]) continue;
+        if (!first) sql += ", ";
+        first = false;
+        sql += SqlName(columns_[k].name) + "=?" + std::to_string(k + 1);
+      }
+      sql += " WHERE rowid=?" + std::to_string(columns_.size() + 1);
+      cached = Prepare(sql, error);
+      if (!cached) {
+        Box(prefix + error);
+        return 0;
+      }
+    }
+    st = cached;
+    for (size_t k = 0; k < columns_.size(); ++k)
+      if (dirty_[k]) BindValue(st, static_cast<int>(k) + 1, pending_[k]);
+    sqlite3_bind_int64(st, static_cast<int>(columns_.size()) + 1, currentRowid_);
+  }
+  const int rc = sqlite3_step(st);
+  const bool ok = rc == SQLITE_DONE;
+  if (!ok) error = EngineErrorText(db->Handle(), rc, mode_ == Mode::Adding ? DbOperation::Insert : DbOperation::Update);
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
+  if (!ok) {
+    // The row stays pending, as the engine leaves it, until the next AddNew, Edit or seek.
+    Box(prefix + error);
+    return 0;
+  }
+  if (mode_ == Mode::Editing) current_ = pending_;
+  mode_ = Mode::None;
+  return 1;
+}
+
+int DbTable::Delete() {
+  if (isOpen != 1) return 0;
+  const std::string prefix = "Errore eliminazione tavola (" + tableName + ")\n\n";
+  if (!hasCurrent_) {
+    Box(prefix + "Nessuna riga corrente");
+    return 0;
+  }
+  std::string error;
+  if (!delete_) {
+    delete_ = Prepare("DELETE FROM " + quotedName_ + " WHERE rowid=?1", error);
+    if (!delete_) {
+      Box(prefix + error);
+      return 0;
+    }
+  }
+  sqlite3_bind_int64(delete_, 1, currentRowid_);
+  const int rc = sqlite3_step(delete_);
+  if (rc != SQLITE_DONE) error = EngineErrorText(db->Handle(), rc, DbOperation::Delete);
+  sqlite3_reset(delete_);
+  if (rc != SQLITE_DONE) {
+    Box(prefix + error);
+    return 0;
+  }
+  if (sqlite3_changes(db->Handle()) == 0) {
+    Box(prefix + "La riga non esiste più: è stata eliminata da un altro utente");
+    hasCurrent_ = false;
+    return 0;
+  }
+  hasCurrent_ = false;
+  mode_ = Mode::None;
+  return 1;
+}
+
+void DbTable::ReportField(const char* field, const std::string& text, bool withValue, const std::string& description) {
+  std::string msg = "Errore campo (" + std::string(field ? field : "") + ") della tavola (" + tableName + ")";
+  if (withValue) msg += " <" + text + ">";
+  Box(msg + "\n\n" + description);
+}
+
+int DbTable::SetFieldText(const char* field, const char* text) {
+  if (isOpen != 1) return 0;
+  const std::string original = text ? text : "";
+  const bool empty = original.empty();
+  const int col = FindColumn(field);
+  if (col < 0) {
+    ReportField(field, empty ? "NULL" : original, true, "Il campo non esiste nella tavola");
+    return 0;
+  }
+  if (mode_ == Mode::None) {
+    ReportField(field, empty ? "NULL" : original, true, "Nessuna riga in inserimento o in modifica");
+    return 0;
+  }
+  DbValue value;
+  std::string error;
+  if (!ParseFieldText(columns_[col].type, original, value, error)) {
+    ReportField(field, original, true, error);
+    return 0;
+  }
+  pending_[col] = std::move(value);
+  dirty_[col] = 1;
+  return 1;
+}
+
+int DbTable::SetFieldBinary(const char* field, const unsigned char* bytes, int length) {
+  if (isOpen != 1) return 0;
+  if (length <= 0 || !bytes) return SetFieldText(field, "");
+  std::string shown;
+  for (int k = 0; k < length && bytes[k]; ++k) shown.push_back(static_cast<char>(bytes[k]));
+  const int col = FindColumn(field);
+  if (col < 0 || mode_ == Mode::None || columns_[col].type.letter != 'O') {
+    ReportField(field, shown, true,
+                col < 0 ? "Il campo non esiste nella tavola"
+                        : (mode_ == Mode::None ? "Nessuna riga in inserimento o in modifica"
+                                               : "Il campo non accetta dati binari"));
+    return 0;
+  }
+  pending_[col] = DbValue::Str(DbValue::Kind::Blob, std::string(reinterpret_cast<const char*>(bytes), length));
+  dirty_[col] = 1;
+  return 1;
+}
+
+bool DbTable::ReadField(const char* field, const DbValue*& value, const char* /*operation*/) {
+  const int col = FindColumn(field);
+  if (col < 0) {
+    ReportField(field, {}, false, "Il campo non esiste nella tavola");
+    return false;
+  }
+  if (mode_ != Mode::None) {
+    value = &pending_[col];
+    return true;
+  }
+  if (!hasCurrent_) {
+    ReportField(field, {}, false, "Nessuna riga corrente");
+    return false;
+  }
+  value = &current_[col];
+  return true;
+}
+
+int DbTable::GetFieldText(const char* field, std::string& out) {
+  if (isOpen != 1) return 0;
+  const DbValue* v = nullptr;
+  if (!ReadField(field, v, "text")) return 0;
+  return VariantToText(*v, out);
+}
+
+int DbTable::GetFieldDisplayText(const char* field, std::string& out) {
+  if (isOpen != 1) return 0;
+  const DbValue* v = nullptr;
+  if (!ReadField(field, v, "display")) return 0;
+  return VariantToDisplayText(*v, out);
+}
+
+int DbTable::GetFieldBinary(const char* field, std::string& out, int* length) {
+  if (isOpen != 1) return 0;
+  const DbValue* v = nullptr;
+  if (!ReadField(field, v, "binary")) return 0;
+  return VariantBlobCopy(*v, out, length);
+}
+
+int DbTable::GetFieldBinarySize(const char* field) {
+  if (isOpen != 1) return 0;
+  const DbValue* v = nullptr;
+  if (!ReadField(field, v, "size")) return 0;
+  return VariantBlobSize(*v);
+}
+
+int DbTable::SaveRecord() {
+  FreeSavedRecord();
+  if (isOpen != 1) return 1;
+  saved_.resize(columns_.size());
+  for (size_t k = 0; k < columns_.size(); ++k) {
+    SavedField& f = saved_[k];
+    f.name = columns_[k].name;
+    if (columns_[k].type.letter == 'O') {
+      int length = 0;
+      GetFieldBinary(f.name.c_str(), f.value, &length);
+      f.length = length;
+    } else if (!GetFieldText(f.name.c_str(), f.value)) {
+      f.value.clear();
+    }
+  }
+  return 1;
+}
+
+int DbTable::RestoreRecord() {
+  for (const SavedField& f : saved_) {
+    if (f.length < 0)
+      SetFieldText(f.name.c_str(), f.value.c_str());
+    else
+      SetFieldBinary(f.name.c_str(), reinterpret_cast<const unsigned char*>(f.value.data()), f.length);
+  }
+  return 1;
+}
+
+void DbTable::FreeSavedRecord() { saved_.clear(); }

@@ -1,0 +1,95 @@
+#pragma once
+// One table of the open database: rows found by an index and a key, added, edited and deleted,
+// read and written field by field, every value as text. Each operation reports its own failure
+// in a message box and returns 0.
+
+#include "db/FieldType.h"
+#include "db/FieldValue.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class DbDatabase;
+struct sqlite3_stmt;
+
+class DbTable {
+ public:
+  DbTable(DbDatabase* db, const char* tableName);
+  virtual ~DbTable();
+  DbTable(const DbTable&) = delete;
+  DbTable& operator=(const DbTable&) = delete;
+
+  int SetIndex(const char* indexName);
+  // Finds the first row, in index order, whose first `keyCount` fields of the current index
+  // equal the keys (texts; a null key counts as the empty text).
+  int SeekEqual(int keyCount, const char* const* keys);
+  int SeekEqual(std::initializer_list<const char*> keys);
+  int Edit();
+  int AddNew();
+  int Update();
+  int Delete();
+  int SetFieldText(const char* field, const char* text);
+  int SetFieldText(const char* field, const std::string& text) { return SetFieldText(field, text.c_str()); }
+  int SetFieldBinary(const char* field, const unsigned char* bytes, int length);
+  int GetFieldText(const char* field, std::string& out);
+  int GetFieldDisplayText(const char* field, std::string& out);
+  int GetFieldBinary(const char* field, std::string& out, int* length);
+  int GetFieldBinarySize(const char* field);
+  int SaveRecord();
+  int RestoreRecord();
+  void FreeSavedRecord();
+
+  const std::string& TableName() const { return tableName; }
+  int FieldCount() const { return static_cast<int>(columns_.size()); }
+
+  // 1 when the table opened.
+  int isOpen = 0;
+
+ private:
+  struct Column {
+    std::string name;
+    FieldType type;
+  };
+  struct Index {
+    std::string name;
+    std::vector<int> columns;
+  };
+  enum class Mode { None, Adding, Editing };
+
+  bool LoadSchema(std::string& error);
+  int FindColumn(const char* name) const;
+  bool ReadField(const char* field, const DbValue*& value, const char* operation);
+  void ReportField(const char* field, const std::string& text, bool withValue, const std::string& description);
+  sqlite3_stmt* Prepare(const std::string& sql, std::string& error);
+  void LoadCurrent(sqlite3_stmt* st);
+
+  DbDatabase* db = nullptr;
+  std::string tableName;
+  std::string quotedName_;
+  std::vector<Column> columns_;
+  std::vector<Index> indexes_;
+  int currentIndex_ = -1;
+
+  bool hasCurrent_ = false;
+  std::int64_t currentRowid_ = 0;
+  std::vector<DbValue> current_;
+
+  Mode mode_ = Mode::None;
+  std::vector<DbValue> pending_;
+  std::vector<char> dirty_;
+
+  sqlite3_stmt* insert_ = nullptr;
+  sqlite3_stmt* delete_ = nullptr;
+  std::map<std::pair<int, int>, sqlite3_stmt*> seeks_;
+  std::map<std::vector<char>, sqlite3_stmt*> updates_;
+
+  // The saved row: per field its name and canonical text, or bytes for a long-binary field.
+  struct SavedField {
+    std::string name;
+    std::string value;
+    int length = -1;  // -1: text; else the byte count
+  };
+  std::vector<SavedField> saved_;
+};

@@ -1,0 +1,153 @@
+#include "db/SqliteValue.h"
+
+#include "common/Cp1252.h"
+
+namespace {
+
+bool IsAscii(const unsigned char* p, int n) {
+  for (int k = 0; k < n; ++k)
+    if (p[k] >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(const std::string& s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+DbValue DateFromText(const unsigned char* p, int n) {
+  int y = 0, m = 0, d = 0;
+  if (p && ParseDateText(std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(n)), y, m, d))
+    return DbValue::DateYmd(y, m, d);
+  return DbValue::Int(DbValue::Kind::Date, 0);  // no representable date
+}
+
+bool LooksLikeIsoDate(const unsigned char* p, int n) {
+  if (n != 10 || p[4] != '-' || p[7] != '-') return false;
+  for (int k : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (p[k] < '0' || p[k] > '9') return false;
+  return true;
+}
+
+}  // namespace
+
+std::string TextFromEngine(const unsigned char* utf8, int bytes) {
+  if (!utf8) return {};
+  if (IsAscii(utf8, bytes)) return std::string(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes));
+  return cp1252::FromUtf8Lossy(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)));
+}
+
+std::string TextToEngine(const std::string& text) {
+  if (IsAscii(text)) return text;
+  return cp1252::ToUtf8(text);
+}
+
+namespace {
+
+void SetText(DbValue& out, DbValue::Kind kind, const unsigned char* p, int n) {
+  out.kind = kind;
+  if (!p) {
+    out.s.clear();
+  } else if (IsAscii(p, n)) {
+    out.s.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+  } else {
+    out.s = TextFromEngine(p, n);
+  }
+}
+
+void SetInt(DbValue& out, DbValue::Kind kind, std::int64_t v) {
+  out.kind = kind;
+  out.i = v;
+}
+
+void SetBlob(DbValue& out, sqlite3_value* value) {
+  out.kind = DbValue::Kind::Blob;
+  const void* p = sqlite3_value_blob(value);
+  const int n = sqlite3_value_bytes(value);
+  if (p)
+    out.s.assign(static_cast<const char*>(p), static_cast<size_t>(n));
+  else
+    out.s.clear();
+}
+
+}  // namespace
+
+void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out) {
+  ValueInto(sqlite3_column_value(st, col), letter, out);
+}
+
+void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
+  using K = DbValue::Kind;
+  const int type = sqlite3_value_type(value);
+  if (type == SQLITE_NULL) {
+    out.kind = K::Null;
+    return;
+  }
+  switch (letter) {
+    case 'A':
+    case 'M': {
+      const unsigned char* p = sqlite3_value_text(value);
+      SetText(out, K::Text, p, sqlite3_value_bytes(value));
+      return;
+    }
+    case 'B': SetInt(out, K::Bool, sqlite3_value_int64(value) != 0 ? 1 : 0); return;
+    case 'D': {
+      const unsigned char* p = sqlite3_value_text(value);
+      SetInt(out, K::Date, DateFromText(p, sqlite3_value_bytes(value)).i);
+      return;
+    }
+    case 'F':
+      out.kind = K::Double;
+      out.d = sqlite3_value_double(value);
+      return;
+    case 'I': SetInt(out, K::Int16, sqlite3_value_int64(value)); return;
+    case 'L': SetInt(out, K::Int32, sqlite3_value_int64(value)); return;
+    case 'N': SetInt(out, K::Currency, sqlite3_value_int64(value)); return;
+    case 'O': SetBlob(out, value); return;
+    default: break;
+  }
+  switch (type) {
+    case SQLITE_INTEGER: SetInt(out, K::Integer, sqlite3_value_int64(value)); return;
+    case SQLITE_FLOAT:
+      out.kind = K::Double;
+      out.d = sqlite3_value_double(value);
+      return;
+    case SQLITE_BLOB: SetBlob(out, value); return;
+    default: {
+      const unsigned char* p = sqlite3_value_text(value);
+      const int n = sqlite3_value_bytes(value);
+      if (LooksLikeIsoDate(p, n)) {
+        SetInt(out, K::Date, DateFromText(p, n).i);
+        return;
+      }
+      SetText(out, K::Text, p, n);
+    }
+  }
+}
+
+DbValue ColumnValue(sqlite3_stmt* st, int col, char letter) {
+  DbValue v;
+  ColumnValueInto(st, col, letter, v);
+  return v;
+}
+
+int BindValue(sqlite3_stmt* st, int param, const DbValue& v) {
+  using K = DbValue::Kind;
+  switch (v.kind) {
+    case K::Null:
+    case K::Other: return sqlite3_bind_null(st, param);
+    case K::Double: return sqlite3_bind_double(st, param, v.d);
+    case K::Date: {
+      const std::string iso = IsoDate(v.i);
+      return sqlite3_bind_text(st, param, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+    }
+    case K::Text: {
+      if (IsAscii(v.s)) return sqlite3_bind_text(st, param, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
+      const std::string u = cp1252::ToUtf8(v.s);
+      return sqlite3_bind_text(st, param, u.data(), static_cast<int>(u.size()), SQLITE_TRANSIENT);
+    }
+    case K::Blob: return sqlite3_bind_blob(st, param, v.s.data(), static_cast<int>(v.s.size()), SQLITE_TRANSIENT);
+    default: return sqlite3_bind_int64(st, param, v.i);
+  }
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Moving values between SQLite statements and DbValue; used inside the database layer only.
+
+#include "db/FieldValue.h"
+
+#include <sqlite3.h>
+
+// The value of a result column, typed by the field type letter of its declaration (0 when the
+// column is an expression: the stored value's own class decides, and an ISO date text reads as
+// a date).
+DbValue ColumnValue(sqlite3_stmt* st, int col, char letter);
+// The same into an existing value, reusing its text buffer.
+void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out);
+void ValueInto(sqlite3_value* value, char letter, DbValue& out);
+
+// Binds a value to a parameter (1-based).
+int BindValue(sqlite3_stmt* st, int param, const DbValue& value);
+
+// Windows-1252 <-> UTF-8 with a fast path for plain ASCII.
+std::string TextFromEngine(const unsigned char* utf8, int bytes);
+std::string TextToEngine(const std::string& cp1252Text);

@@ -1,0 +1,21 @@
+#pragma once
+// The answers file of a scripted run: one answer per line, taken in order by whatever asks next.
+//   ok | cancel                 a question with OK/Cancel
+//   file PATH                   a file dialog (PATH as written, to the end of the line)
+//   dialog ID                   an options dialog, followed by its control values, one per
+//     CONTROL-ID=VALUE          indented line; its OK handler then runs as if clicked
+//   dialog ID cancel            an options dialog closed with Cancel
+// Blank lines and lines starting with '#' are ignored. The file is UTF-8; answers hold
+// Windows-1252 texts like every text of the program.
+
+#include "platform/Ui.h"
+
+#include <string>
+#include <vector>
+
+namespace ui {
+
+// Parses the text of an answers file. On a malformed line returns false with `error` naming it.
+bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::string& error);
+
+}  // namespace ui

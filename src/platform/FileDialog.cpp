@@ -1,0 +1,117 @@
+#include "platform/FileDialog.h"
+
+#include "common/Cp1252.h"
+#include "platform/Ui.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+
+namespace ui {
+namespace {
+
+bool CanShowWindows() {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+}  // namespace
+
+FileDialog::FileDialog(Mode mode, std::string title, std::string defaultName, std::string filter,
+                       std::string defaultExtension)
+    : mode_(mode),
+      title_(std::move(title)),
+      defaultName_(std::move(defaultName)),
+      filter_(std::move(filter)),
+      defaultExtension_(std::move(defaultExtension)) {}
+
+std::string FileDialog::Folder() const {
+  const size_t cut = path_.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : path_.substr(0, cut);
+}
+
+std::vector<std::pair<std::string, std::string>> FileDialog::ParseFilter(const std::string& filter) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= filter.size()) {
+    const size_t bar = filter.find('|', start);
+    if (bar == std::string::npos) {
+      parts.push_back(filter.substr(start));
+      break;
+    }
+    parts.push_back(filter.substr(start, bar - start));
+    start = bar + 1;
+  }
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (size_t k = 0; k + 1 < parts.size(); k += 2) {
+    if (parts[k].empty()) break;  // the closing "||"
+    pairs.emplace_back(parts[k], parts[k + 1]);
+  }
+  return pairs;
+}
+
+QStringList FileDialog::QtFilters(const std::string& filter) {
+  QStringList out;
+  for (const auto& [description, patterns] : ParseFilter(filter)) {
+    // Qt reads the patterns from the last parentheses, separated by blanks.
+    QString text = cp1252::ToQString(description).trimmed();
+    if (text.endsWith(')')) {
+      const qsizetype open = text.lastIndexOf('(');
+      if (open >= 0) text = text.left(open).trimmed();
+    }
+    QString list = cp1252::ToQString(patterns);
+    list.replace(';', ' ');
+    out << text + " (" + list.simplified() + ")";
+  }
+  return out;
+}
+
+int FileDialog::DoModal() {
+  path_.clear();
+  if (Script::Current()) return RunScripted();
+  if (!CanShowWindows()) throw UnansweredQuestion("Selezione file senza risposta: " + TranscriptText(title_));
+  return RunShown();
+}
+
+int FileDialog::RunScripted() {
+  Script* s = Script::Current();
+  s->Record("FILE\t" + TranscriptText(title_) + "\t" + TranscriptText(defaultName_) + "\t" + TranscriptText(filter_));
+  if (!s->HasAnswer()) throw UnansweredQuestion("Selezione file senza risposta: " + TranscriptText(title_));
+  const Answer::Kind k = s->Peek().kind;
+  if (k == Answer::Kind::Cancel) {
+    s->Take();
+    return IDCANCEL;
+  }
+  if (k != Answer::Kind::File)
+    throw UnansweredQuestion("La risposta successiva non è un file per la selezione: " + TranscriptText(title_));
+  path_ = s->Take().value;
+  if (path_.empty()) return IDCANCEL;
+  return IDOK;
+}
+
+int FileDialog::RunShown() {
+  QFileDialog dialog(OwnerWindow(), cp1252::ToQString(title_));
+  // Qt's own dialog, so that it speaks the program's language like every other box.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  const QStringList filters = QtFilters(filter_);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
+  if (!defaultName_.empty() && !HasWildcard(defaultName_)) dialog.selectFile(cp1252::ToQString(defaultName_));
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
+    std::string chosen;
+    if (cp1252::FromQString(dialog.selectedFiles().first(), chosen)) {
+      path_ = chosen;
+      return IDOK;
+    }
+    MessageBox("Il nome del file contiene caratteri che il programma non può usare.\n\nSceglierne un altro.",
+               MB_ICONEXCLAMATION);
+  }
+}
+
+}  // namespace ui

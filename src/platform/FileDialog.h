@@ -1,0 +1,48 @@
+#pragma once
+// The file dialogs of the commands: open or save, with a title, a default file name and a filter
+// written as pairs "Descrizione (*.x)|*.x|...||". With a ui::Script installed nothing is shown:
+// the next answer must be `file PATH` (OK with that path) or `cancel`, and the dialog is written to
+// the transcript as "FILE<TAB>title<TAB>default name<TAB>filter". Without a script and without a
+// display the dialog cannot be answered and throws ui::UnansweredQuestion.
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace ui {
+
+class FileDialog {
+ public:
+  enum class Mode { Open, Save };
+
+  // Texts are Windows-1252. `defaultExtension` (without the dot) is added to a name typed
+  // without one; a default name holding wildcards only sets the filter, it is not proposed.
+  FileDialog(Mode mode, std::string title, std::string defaultName, std::string filter,
+             std::string defaultExtension = {});
+
+  // IDOK when a file was chosen, IDCANCEL otherwise.
+  int DoModal();
+
+  // The chosen path (Windows-1252) and its folder (the path up to its last separator).
+  const std::string& Path() const { return path_; }
+  std::string Folder() const;
+
+  // The filter's (description, patterns) pairs, and the same as Qt name filters.
+  static std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter);
+  static QStringList QtFilters(const std::string& filter);
+
+ private:
+  int RunScripted();
+  int RunShown();
+
+  Mode mode_;
+  std::string title_;
+  std::string defaultName_;
+  std::string filter_;
+  std::string defaultExtension_;
+  std::string path_;
+};
+
+}  // namespace ui

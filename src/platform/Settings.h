@@ -1,0 +1,34 @@
+#pragma once
+// Where the program keeps its two stored values: "Database" (the working database at the last
+// exit) and "Directory" (the user's data folder, written by the install step), in group "1.00" of
+// an INI file in the user's configuration folder. QUENDO_SETTINGS names another file instead.
+// A missing file is the "key missing" case: the program never expects to run without one.
+
+#include <QString>
+#include <string>
+
+namespace settings {
+
+constexpr const char* kEnvironmentVariable = "QUENDO_SETTINGS";
+constexpr const char* kGroup = "1.00";
+constexpr const char* kDatabase = "Database";
+constexpr const char* kDirectory = "Directory";
+
+// The settings file in use.
+QString FilePath();
+
+// True when the settings file exists (the key can be opened).
+bool Exists();
+
+enum class ReadResult { Read, Absent, KeyMissing };
+
+// Reads one value (Windows-1252). KeyMissing: no settings file. Absent: the file exists but the
+// value is not there, does not fit in 2048 bytes or holds characters the program cannot keep; in
+// both cases `value` stays as it was.
+ReadResult Read(const char* name, std::string& value);
+
+// Writes one value, creating the file and its folder when needed. False when it cannot be
+// written; the previous value then stays.
+bool Write(const char* name, const std::string& value);
+
+}  // namespace settings

@@ -1,0 +1,110 @@
+#include "platform/Ui.h"
+
+#include "common/Cp1252.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <cstdio>
+
+namespace ui {
+namespace {
+
+Script* g_script = nullptr;
+QPointer<QWidget> g_owner;
+
+bool CanShowWindows() {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+std::string Hex(unsigned v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%02X", v);
+  return buf;
+}
+
+}  // namespace
+
+Script::Script() {
+  if (g_script) throw std::logic_error("a script is already installed");
+  g_script = this;
+}
+
+Script::~Script() {
+  if (g_script == this) g_script = nullptr;
+}
+
+Script* Script::Current() { return g_script; }
+
+Answer Script::Take() {
+  Answer a = std::move(answers_.front());
+  answers_.pop_front();
+  return a;
+}
+
+void Script::RecordMessage(ShownMessage m) {
+  Record(Hex(m.type) + "\t" + TranscriptText(m.text));
+  messages_.push_back(std::move(m));
+}
+
+std::string TranscriptText(const std::string& text) {
+  std::string out;
+  for (char c : cp1252::ToUtf8(text)) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\\')
+      out += "\\\\";
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
+void SetOwnerWindow(QWidget* owner) { g_owner = owner; }
+QWidget* OwnerWindow() { return g_owner.data(); }
+
+int MessageBox(const std::string& text, unsigned type, const std::string& caption) {
+  const bool question = (type & 0x0F) == MB_OKCANCEL;
+  if (Script* s = Script::Current()) {
+    s->RecordMessage({type, caption, text});
+    if (!question) return IDOK;
+    if (!s->HasAnswer())
+      throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
+    const Answer::Kind k = s->Peek().kind;
+    if (k != Answer::Kind::Ok && k != Answer::Kind::Cancel)
+      throw UnansweredQuestion("La risposta successiva non è OK/Annulla per la domanda: " + TranscriptText(text));
+    return s->Take().kind == Answer::Kind::Ok ? IDOK : IDCANCEL;
+  }
+  if (!CanShowWindows()) {
+    std::fprintf(stderr, "[%s] %s\n", Hex(type).c_str(), TranscriptText(text).c_str());
+    if (question) throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
+    return IDOK;
+  }
+  QMessageBox box(g_owner.data());
+  box.setWindowTitle(caption.empty() ? QStringLiteral("Quendo") : cp1252::ToQString(caption));
+  box.setText(cp1252::ToQString(text));
+  switch (type & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  if (question) {
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+  } else {
+    box.setStandardButtons(QMessageBox::Ok);
+  }
+  return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+}  // namespace ui

@@ -1,0 +1,98 @@
+#pragma once
+// What a command asks the user goes through here: message boxes now, file and option dialogs as
+// they come. With a Script installed (tests, the headless driver) nothing is shown: answers are
+// taken from the script in order and every box is written to its transcript.
+
+#include <deque>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QWidget;
+
+namespace ui {
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+constexpr unsigned MB_OK = 0x00;
+constexpr unsigned MB_OKCANCEL = 0x01;
+constexpr unsigned MB_ICONSTOP = 0x10;
+constexpr unsigned MB_ICONQUESTION = 0x20;
+constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+// Shows a message box; texts are Windows-1252. Returns IDOK or IDCANCEL: a box with only an OK
+// button always returns IDOK, an OK/Cancel box IDOK only when the user chose OK.
+int MessageBox(const std::string& text, unsigned type = MB_ICONINFORMATION, const std::string& caption = {});
+
+// The window that owns the boxes (the main window once it exists).
+void SetOwnerWindow(QWidget* owner);
+QWidget* OwnerWindow();
+
+// One scripted answer.
+struct Answer {
+  enum class Kind { Ok, Cancel, File, Dialog, DialogCancel };
+  Kind kind = Kind::Ok;
+  std::string value;                                         // the file path, or the dialog id
+  std::vector<std::pair<std::string, std::string>> controls;  // control id -> value, for a dialog
+};
+
+// Thrown when a question finds no answer in the script (or none fits): the run ends instead of
+// hanging on a box nobody will close.
+class UnansweredQuestion : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One shown message box.
+struct ShownMessage {
+  unsigned type = 0;
+  std::string caption;
+  std::string text;  // Windows-1252
+};
+
+// Installed for its lifetime; scripts do not nest.
+class Script {
+ public:
+  Script();
+  ~Script();
+  Script(const Script&) = delete;
+  Script& operator=(const Script&) = delete;
+
+  static Script* Current();
+
+  Script& Ok() { return Push({Answer::Kind::Ok, {}, {}}); }
+  Script& Cancel() { return Push({Answer::Kind::Cancel, {}, {}}); }
+  Script& File(std::string path) { return Push({Answer::Kind::File, std::move(path), {}}); }
+  Script& Push(Answer a) {
+    answers_.push_back(std::move(a));
+    return *this;
+  }
+  bool HasAnswer() const { return !answers_.empty(); }
+  const Answer& Peek() const { return answers_.front(); }
+  Answer Take();
+  size_t PendingAnswers() const { return answers_.size(); }
+
+  // Every line written so far: one per message box ("0x10<TAB>text", newlines as \n, UTF-8),
+  // and whatever else the layer records (titles, file dialogs).
+  const std::vector<std::string>& Transcript() const { return transcript_; }
+  void Record(std::string line) { transcript_.push_back(std::move(line)); }
+  const std::vector<ShownMessage>& Messages() const { return messages_; }
+  void RecordMessage(ShownMessage m);
+  void Clear() {
+    transcript_.clear();
+    messages_.clear();
+  }
+
+ private:
+  std::deque<Answer> answers_;
+  std::vector<std::string> transcript_;
+  std::vector<ShownMessage> messages_;
+};
+
+// A text for the transcript: UTF-8, with newlines, tabs and backslashes escaped.
+std::string TranscriptText(const std::string& cp1252Text);
+
+}  // namespace ui

@@ -1,0 +1,173 @@
+#include "refdata/RefData.h"
+
+#include "common/Cp1252.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <set>
+
+const char* const kCompanyCodesFile = "aziende.csv";
+const char* const kAuthorityCodesFile = "enti.csv";
+const char* const kLocalitiesFile = "localita.csv";
+const char* const kMunicipalitiesFile = "comuni.csv";
+
+namespace {
+
+// Sizes of the database fields that the lists fill.
+constexpr size_t kNameSize = 40;      // regazi.denom, regent.denom, local.denom, local.comune
+constexpr size_t kProvinceSize = 4;   // local.prov
+constexpr long kMaxCode = 32767;      // codes and ids are 16-bit fields
+constexpr long kMaxIstat = 999999;    // six digits
+
+using Fields = std::vector<std::string>;
+
+std::string Trim(const std::string& s) {
+  size_t a = 0, b = s.size();
+  while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
+  while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
+  return s.substr(a, b - a);
+}
+
+bool ParseLong(const std::string& text, long min, long max, long& out) {
+  const std::string t = Trim(text);
+  if (t.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  const long v = std::strtol(t.c_str(), &end, 10);
+  if (errno != 0 || *end != 0 || v < min || v > max) return false;
+  out = v;
+  return true;
+}
+
+// Reads the rows of one list: every line that is neither empty nor a comment, split at ';' into
+// exactly `columns` fields and converted to Windows-1252, is handed to `row`, which returns an
+// empty text or the fault of that line.
+bool ReadList(const std::string& folder, const char* file, size_t columns,
+              const std::function<std::string(const Fields&)>& row, std::string& error) {
+  const std::string path = folder + "/" + file;
+  std::ifstream in(cp1252::ToUtf8(path), std::ios::binary);
+  if (!in) {
+    error = "File \"" + path + "\"\n\nIl file non esiste o non può essere letto";
+    return false;
+  }
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // a UTF-8 byte-order mark
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (Trim(line).empty() || line[0] == '#') continue;
+    std::string text;
+    std::string fault;
+    if (!cp1252::FromUtf8(line, text)) {
+      fault = "La riga non è testo UTF-8 valido, o contiene caratteri che il programma non può rappresentare";
+    } else {
+      Fields fields;
+      size_t start = 0;
+      for (;;) {
+        const size_t semicolon = text.find(';', start);
+        fields.push_back(text.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start));
+        if (semicolon == std::string::npos) break;
+        start = semicolon + 1;
+      }
+      if (fields.size() != columns)
+        fault = "La riga ha " + std::to_string(fields.size()) + " campi invece di " + std::to_string(columns);
+      else
+        fault = row(fields);
+    }
+    if (!fault.empty()) {
+      error = "File \"" + path + "\", riga " + std::to_string(number) + "\n\n" + fault;
+      return false;
+    }
+  }
+  if (in.bad()) {
+    error = "File \"" + path + "\"\n\nErrore di lettura del file";
+    return false;
+  }
+  return true;
+}
+
+// A name of a list: not empty (blanks alone count as empty) and within its field.
+std::string CheckName(const std::string& name, size_t size, const char* what) {
+  if (Trim(name).empty()) return std::string("Manca ") + what;
+  if (name.size() > size)
+    return "Il testo \"" + name + "\" supera i " + std::to_string(size) + " caratteri del campo";
+  return {};
+}
+
+bool LoadCodes(const std::string& folder, const char* file, std::vector<RegionCodeRef>& out, std::string& error) {
+  out.clear();
+  std::set<long> seen;
+  return ReadList(
+      folder, file, 2,
+      [&](const Fields& f) -> std::string {
+        long code = 0;
+        if (!ParseLong(f[0], 0, kMaxCode, code)) return "Il codice \"" + f[0] + "\" non è un numero da 0 a 32767";
+        if (!seen.insert(code).second) return "Il codice " + std::to_string(code) + " è ripetuto";
+        if (std::string fault = CheckName(f[1], kNameSize, "la denominazione"); !fault.empty()) return fault;
+        out.push_back({static_cast<int>(code), f[1]});
+        return {};
+      },
+      error);
+}
+
+}  // namespace
+
+std::string RefDataFolder() {
+  if (const char* dir = std::getenv("QUENDO_DATA_DIR"); dir && *dir)
+    return cp1252::FromUtf8Lossy(dir) + "/refdata";
+  if (QCoreApplication::instance()) {
+    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/quendo/refdata");
+    if (QFileInfo(installed).isDir()) return cp1252::FromQStringLossy(installed);
+  }
+  return cp1252::FromUtf8Lossy(QUENDO_DATA_DIR) + "/refdata";
+}
+
+bool LoadCompanyCodes(const std::string& folder, std::vector<RegionCodeRef>& out, std::string& error) {
+  return LoadCodes(folder, kCompanyCodesFile, out, error);
+}
+
+bool LoadAuthorityCodes(const std::string& folder, std::vector<RegionCodeRef>& out, std::string& error) {
+  return LoadCodes(folder, kAuthorityCodesFile, out, error);
+}
+
+bool LoadLocalities(const std::string& folder, std::vector<LocalityRef>& out, std::string& error) {
+  out.clear();
+  std::set<long> seen;
+  return ReadList(
+      folder, kLocalitiesFile, 3,
+      [&](const Fields& f) -> std::string {
+        long id = 0, istat = 0;
+        if (!ParseLong(f[0], 0, kMaxCode, id)) return "L'identificativo \"" + f[0] + "\" non è un numero da 0 a 32767";
+        if (!seen.insert(id).second) return "L'identificativo " + std::to_string(id) + " è ripetuto";
+        if (std::string fault = CheckName(f[1], kNameSize, "la denominazione"); !fault.empty()) return fault;
+        if (!ParseLong(f[2], -1, kMaxIstat, istat) || istat == 0)
+          return "Il codice ISTAT \"" + f[2] + "\" non è valido (da 1 a 999999, oppure -1)";
+        out.push_back({static_cast<int>(id), f[1], istat});
+        return {};
+      },
+      error);
+}
+
+bool LoadMunicipalities(const std::string& folder, std::vector<MunicipalityRef>& out, std::string& error) {
+  out.clear();
+  std::set<long> seen;
+  return ReadList(
+      folder, kMunicipalitiesFile, 3,
+      [&](const Fields& f) -> std::string {
+        long istat = 0;
+        if (!ParseLong(f[0], 1, kMaxIstat, istat)) return "Il codice ISTAT \"" + f[0] + "\" non è un numero da 1 a 999999";
+        if (!seen.insert(istat).second) return "Il codice ISTAT " + std::to_string(istat) + " è ripetuto";
+        if (std::string fault = CheckName(f[1], kNameSize, "il nome del comune"); !fault.empty()) return fault;
+        if (std::string fault = CheckName(f[2], kProvinceSize, "la sigla della provincia"); !fault.empty()) return fault;
+        out.push_back({f[1], f[2], istat});
+        return {};
+      },
+      error);
+}

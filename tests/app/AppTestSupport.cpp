@@ -1,0 +1,70 @@
+#include "app/AppTestSupport.h"
+
+#include "common/Cp1252.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+void WriteSettings(const std::string& path, const std::vector<std::string>& lines) {
+  QFile f(QString::fromStdString(path));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  std::string text = "[1.00]\n";
+  for (const std::string& l : lines) text += cp1252::ToUtf8(l) + "\n";
+  f.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+std::string SettingsValue(const std::string& path, const char* name) {
+  if (!QFile::exists(QString::fromStdString(path))) return "<no file>";
+  QSettings s(QString::fromStdString(path), QSettings::IniFormat);
+  const QVariant v = s.value(QString("1.00/") + name);
+  return v.isValid() ? cp1252::FromQStringLossy(v.toString()) : std::string("<absent>");
+}
+
+DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
+                    const QStringList& arguments, const std::string& home) {
+  DriverRun run;
+  QTemporaryDir work;
+  const QString answersPath = work.filePath("answers.txt");
+  const QString transcriptPath = work.filePath("transcript.txt");
+  {
+    QFile f(answersPath);
+    f.open(QIODevice::WriteOnly);
+    for (const std::string& a : answers) f.write(QByteArray::fromStdString(cp1252::ToUtf8(a) + "\n"));
+  }
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("QUENDO_SETTINGS");
+  if (!home.empty()) env.insert("HOME", QString::fromStdString(home));
+  p.setProcessEnvironment(env);
+  QStringList args = {"--settings", QString::fromStdString(settingsPath), "--answers", answersPath, "--transcript",
+                      transcriptPath};
+  args += arguments;
+  p.start(QStringLiteral(QUENDO_RUN), args);
+  run.finished = p.waitForFinished(60000);
+  if (!run.finished) {
+    p.kill();
+    p.waitForFinished();
+  }
+  run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  run.out = p.readAllStandardOutput().toStdString();
+  run.err = p.readAllStandardError().toStdString();
+  QFile t(transcriptPath);
+  if (t.open(QIODevice::ReadOnly)) {
+    for (const QByteArray& line : t.readAll().split('\n'))
+      if (!line.isEmpty()) run.transcript.push_back(line.toStdString());
+  }
+  return run;
+}
+
+std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::vector<std::string> out;
+  for (const std::string& l : lines)
+    if (l.rfind(prefix, 0) == 0) out.push_back(l);
+  return out;
+}
+
+std::string U8(const std::string& cp1252Text) { return cp1252::ToUtf8(cp1252Text); }

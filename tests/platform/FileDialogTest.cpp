@@ -1,0 +1,62 @@
+// File dialogs answered from a script, and their filters.
+
+#include "platform/FileDialog.h"
+
+#include "common/Cp1252.h"
+#include "platform/Ui.h"
+
+#include <gtest/gtest.h>
+
+using ui::FileDialog;
+
+namespace {
+const char* kDbFilter = "Database JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||";
+}
+
+TEST(FileDialog, TakesTheNextFileAnswerAndRecordsTheDialog) {
+  ui::Script script;
+  script.File("/dati/RT_CADEN.TXT").Cancel();
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN",
+                  "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||");
+  ASSERT_EQ(open.DoModal(), ui::IDOK);
+  EXPECT_EQ(open.Path(), "/dati/RT_CADEN.TXT");
+  EXPECT_EQ(open.Folder(), "/dati");
+  FileDialog save(FileDialog::Mode::Save, "Creazione Nuovo Database", "*.MDB", kDbFilter, "MDB");
+  EXPECT_EQ(save.DoModal(), ui::IDCANCEL);
+  EXPECT_EQ(save.Path(), "");
+  ASSERT_EQ(script.Transcript().size(), 2u);
+  EXPECT_EQ(script.Transcript()[0],
+            "FILE\tImportazione Dati Cadenze\tRT_CADEN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(script.Transcript()[1], std::string("FILE\tCreazione Nuovo Database\t*.MDB\t") + kDbFilter);
+  EXPECT_FALSE(script.HasAnswer());
+}
+
+TEST(FileDialog, RefusesToGuessAnAnswer) {
+  {
+    ui::Script script;
+    FileDialog d(FileDialog::Mode::Open, "Selezione del Database", "*.MDB", kDbFilter);
+    EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
+    EXPECT_EQ(script.Transcript().size(), 1u);
+  }
+  {
+    ui::Script script;
+    script.Ok();
+    FileDialog d(FileDialog::Mode::Open, "Selezione del Database", "*.MDB", kDbFilter);
+    EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
+    EXPECT_TRUE(script.HasAnswer());  // the OK stays for the question it belongs to
+  }
+  // No script and no display (the tests run offscreen): nobody could answer.
+  FileDialog d(FileDialog::Mode::Save, "Selezione del Database di destinazione", "*.MDB", kDbFilter);
+  EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
+}
+
+TEST(FileDialog, FiltersBecomeQtNameFilters) {
+  EXPECT_EQ(FileDialog::QtFilters(kDbFilter), (QStringList{"Database JET (*.mdb)", "Tutti i files (*.*)"}));
+  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"), (QStringList{"Shapefile (*.shp *.dbf)"}));
+  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), (QStringList{cp1252::ToQString("Località (*.txt)")}));
+  const auto pairs = FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x");
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[1].first, "B");
+  EXPECT_EQ(pairs[1].second, "*.b");
+  EXPECT_TRUE(FileDialog::ParseFilter("").empty());
+}

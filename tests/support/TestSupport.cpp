@@ -1,0 +1,62 @@
+#include "support/TestSupport.h"
+
+#include "common/Cp1252.h"
+#include "db/DbFile.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+ScratchDir::ScratchDir() : dir_(QDir::tempPath() + "/quendo-test-XXXXXX") {}
+
+std::string ScratchDir::Dir() const { return cp1252::FromQStringLossy(dir_.path()); }
+
+std::string ScratchDir::Path(const std::string& name) const { return Dir() + "/" + name; }
+
+void MakeDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string error;
+  ASSERT_TRUE(CreateDatabaseFile(path, &db, error)) << error;
+  const bool ok = ExecSql(db, sql, error);
+  sqlite3_close_v2(db);
+  ASSERT_TRUE(ok) << error;
+}
+
+std::string QueryFile(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string out;
+  if (sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "cannot open " << path;
+    sqlite3_close_v2(db);
+    return out;
+  }
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        if (c) out += "|";
+        const unsigned char* t = sqlite3_column_text(st, c);
+        out += t ? cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(t)) : std::string("NULL");
+      }
+      out += "\n";
+    }
+  }
+  sqlite3_finalize(st);
+  sqlite3_close_v2(db);
+  return out;
+}
+
+std::string MessagesOf(const ui::Script& script) {
+  std::string out;
+  for (const auto& m : script.Messages()) {
+    if (!out.empty()) out += "\n--\n";
+    out += m.text;
+  }
+  return out;
+}
+
+std::string TestDataDir() {
+  const char* dir = std::getenv("QUENDO_TEST_DATA");
+  return dir ? dir : QUENDO_SOURCE_DIR "/tests/data";
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Shared pieces of the tests: scratch folders on disk and small databases made by the test.
+
+#include "platform/Ui.h"
+
+#include <QTemporaryDir>
+#include <string>
+
+// A fresh folder removed at the end of the test.
+class ScratchDir {
+ public:
+  ScratchDir();
+  std::string Path(const std::string& name) const;  // Windows-1252 path of a file in it
+  std::string Dir() const;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// Creates a database file with the given SQL run on it; fails the test on error.
+void MakeDatabase(const std::string& path, const std::string& sql);
+
+// Runs SQL on a closed database file with the plain engine (as another program would) and
+// returns the rows, one line each, columns separated by '|'.
+std::string QueryFile(const std::string& path, const std::string& sql);
+
+// The text of every message box shown so far, separated by "\n--\n".
+std::string MessagesOf(const ui::Script& script);
+
+// Directory of the test data files.
+std::string TestDataDir();

@@ -5,11 +5,12 @@
 #include "app/ClientArea.h"
 #include "app/MainFrame.h"
 #include "app/Panel.h"
+#include "db/DbDatabase.h"
 #include "platform/Ui.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <sqlite3.h>
+#include <QScreen>
 #include <stdexcept>
 
 namespace {
@@ -46,7 +47,11 @@ bool TimetableApp::InitInstance(bool showWindow) {
   mainFrame->CreateMainWindow("QUENDO");
   ui::SetOwnerWindow(mainFrame);
   CreateBusyWindow(mainFrame);
-  if (showWindow) mainFrame->showMaximized();
+  if (showWindow) {
+    // Maximised; the screen's size first, for desktops whose window manager ignores the request.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) mainFrame->setGeometry(screen->availableGeometry());
+    mainFrame->showMaximized();
+  }
   mainFrame->SetCaption(FullCaption());
   ConnectIdle();
 
@@ -95,7 +100,7 @@ int TimetableApp::ExitInstance() {
     waitCursor_ = false;
     QApplication::restoreOverrideCursor();
   }
-  sqlite3_shutdown();
+  ShutdownEngine();
   return 0;
 }
 

@@ -197,4 +197,6 @@ std::string SqlDate(const std::string& text) {
   return SqlDate(y, m, d);
 }
 
+void ShutdownEngine() { sqlite3_shutdown(); }
+
 std::string EngineVersion() { return std::string("SQLite ") + sqlite3_libversion(); }

@@ -59,5 +59,8 @@ std::string SqlQuote(const std::string& text);        // 'O''Brien'
 std::string SqlDate(int year, int month, int day);    // '2024-03-05'
 std::string SqlDate(const std::string& ddmmyyyy);      // from "05/03/2024"; 'NULL' when it is no date
 
+// Releases the engine at program exit.
+void ShutdownEngine();
+
 // The SQLite library's version, for the about box.
 std::string EngineVersion();

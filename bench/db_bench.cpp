@@ -4,6 +4,7 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_db && build-bench/bench/bench_db
 
+#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
 #include "db/DbSelect.h"
@@ -201,6 +202,20 @@ void BM_SelectPlain(benchmark::State& state) {
   SetRate(state);
 }
 
+// A whole new database: dictionary, tables, relations and the seeded reference tables.
+void BM_CreateDatabase(benchmark::State& state) {
+  ui::Script script;  // takes the success box
+  int n = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Scratch s;
+    const std::string path = s.File(("new" + std::to_string(n++) + ".mdb").c_str());
+    state.ResumeTiming();
+    if (CreateTimetableDatabase(path, CreateMode::Startup) != 1) state.SkipWithError("creation failed");
+  }
+}
+
+BENCHMARK(BM_CreateDatabase)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_InsertDbTable)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_InsertPlain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_SelectDbSelect)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

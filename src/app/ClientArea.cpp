@@ -13,7 +13,11 @@ ClientArea::ClientArea(QWidget* parent) : QWidget(parent), background_(Backgroun
 }
 
 void ClientArea::SetPanel(Panel* panel) {
-  if (panel_ && panel_ != panel) delete panel_.data();
+  // The old panel may be the one whose handler is running: it goes once that has returned.
+  if (panel_ && panel_ != panel) {
+    panel_->hide();
+    panel_->deleteLater();
+  }
   panel_ = panel;
   if (panel) {
     panel->setParent(this);

@@ -1,7 +1,11 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "exchange/ExportCommands.h"
+#include "exchange/ImportCommands.h"
+#include "exchange/WholeImport.h"
 #include "platform/Ui.h"
+#include "utilities/TripGrouping.h"
 
 #include <string>
 
@@ -26,35 +30,35 @@ constexpr CommandRoutine kSoon = NotAvailableYet;
 
 // One row per line: a command gets its routine by changing its own line only.
 const std::vector<CommandEntry> kTable = {
-    {kDatabase, 5103, "&Crea", kSoon},
-    {kDatabase, 5104, "&Connetti", kSoon},
-    {kDatabase, 5105, "&Sconnetti", kSoon},
+    {kDatabase, 5103, "&Crea", [](MainFrame& f) { f.OnDatabaseCreate(); }},
+    {kDatabase, 5104, "&Connetti", [](MainFrame& f) { f.OnDatabaseConnect(); }},
+    {kDatabase, 5105, "&Sconnetti", [](MainFrame& f) { f.OnDatabaseDisconnect(); }},
     {kDatabase, 0, "", nullptr},
-    {kDatabase, 5106, "&Ripara", kSoon},
-    {kDatabase, 5107, "&Duplica", kSoon},
+    {kDatabase, 5106, "&Ripara", [](MainFrame& f) { f.OnDatabaseRepair(); }},
+    {kDatabase, 5107, "&Duplica", [](MainFrame& f) { f.OnDatabaseDuplicate(); }},
 
-    {kArchivi, 5108, "&Azienda", kSoon},
+    {kArchivi, 5108, "&Azienda", [](MainFrame& f) { f.OnCompany(); }},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5115, "gestione Ca&denze", kSoon},
     {kArchivi, 5116, "gestione Ca&lendario", kSoon},
     {kArchivi, 5118, "gestione &Corse", kSoon},
     {kArchivi, 0, "", nullptr},
-    {kImport, 5109, "&Protocollo", kSoon},
-    {kImport, 5110, "&Cadenze", kSoon},
-    {kImport, 5111, "Ca&lendario", kSoon},
-    {kImport, 5112, "&Teste Corse", kSoon},
-    {kImport, 5113, "&Dettagli Corse", kSoon},
-    {kImport, 5114, "&Periodi Validità", kSoon},
+    {kImport, 5109, "&Protocollo", [](MainFrame& f) { ImportProtocol(&f, 0); }},
+    {kImport, 5110, "&Cadenze", [](MainFrame& f) { ImportCadences(&f, 0); }},
+    {kImport, 5111, "Ca&lendario", [](MainFrame& f) { ImportCalendar(&f, 0); }},
+    {kImport, 5112, "&Teste Corse", [](MainFrame& f) { ImportTripHeads(&f, 0); }},
+    {kImport, 5113, "&Dettagli Corse", [](MainFrame& f) { ImportTripDetails(&f, 0); }},
+    {kImport, 5114, "&Periodi Validità", [](MainFrame& f) { ImportValidityPeriods(&f, 0); }},
     {kImport, 0, "", nullptr},
     {kImport, 5162, "&Fermate Normalizzate", kSoon},
     {kImport, 5173, "&Concatenazioni Corse", kSoon},
     {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", kSoon},
     {kImport, 5208, "Import F&ermate per VurOlvi", kSoon},
     {kImport, 0, "", nullptr},
-    {kImport, 5120, "Importazione &Complessiva", kSoon},
-    {kArchivi, 5119, "&Esportazione dati (VUR-TXT)", kSoon},
-    {kArchivi, 5193, "&Esportazione dati periodo (VUR-TXT)", kSoon},
-    {kArchivi, 5202, "Esportazione &Rinumerazione (VUR-TXT)", kSoon},
+    {kImport, 5120, "Importazione &Complessiva", [](MainFrame& f) { ImportAll(f); }},
+    {kArchivi, 5119, "&Esportazione dati (VUR-TXT)", [](MainFrame& f) { ExportTimetableText(&f); }},
+    {kArchivi, 5193, "&Esportazione dati periodo (VUR-TXT)", [](MainFrame& f) { ExportTimetableTextForPeriod(&f); }},
+    {kArchivi, 5202, "Esportazione &Rinumerazione (VUR-TXT)", [](MainFrame& f) { ExportTimetableTextRenumbered(&f); }},
     {kArchivi, 0, "", nullptr},
     {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
     {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
@@ -96,7 +100,7 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
     {kStampe, 5137, "verifica &Errori", kSoon},
 
-    {kUtilita, 5122, "&Raggruppamento Corse Omogenee", kSoon},
+    {kUtilita, 5122, "&Raggruppamento Corse Omogenee", [](MainFrame& f) { GroupHomogeneousTrips(&f, 0); }},
     {kUtilita, 5139, "&Sistemazione Corse", kSoon},
     {kUtilita, 5121, "Assegnazione &Codici Corsa", kSoon},
     {kUtilita, 5138, "Assegnazione Codici C&ontratto", kSoon},

@@ -216,8 +216,11 @@ int MainFrame::CreateDefaultDatabase() {
     ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(1);
-  if (CreateTimetableDatabase(path, CreateMode::Startup) != 1) return 0;
-  databasePath = path;
+  CreateOutcome outcome = CreateOutcome::FileFailed;
+  CreateTimetableDatabase(path, CreateMode::Startup, &outcome);
+  if (outcome == CreateOutcome::FileFailed) return 0;
+  // A later step that failed has said why; the program starts without a database.
+  if (outcome == CreateOutcome::Created) databasePath = path;
   return 1;
 }
 

@@ -57,6 +57,14 @@ class MainFrame : public QMainWindow {
   std::string MenuTreeText() const;
   static constexpr int kFilePrint = 0xE107;
 
+  // The Database menu and the working company (DatabaseCommands.cpp).
+  void OnDatabaseCreate();
+  void OnDatabaseConnect();
+  void OnDatabaseDisconnect();
+  void OnDatabaseRepair();
+  void OnDatabaseDuplicate();
+  void OnCompany();
+
   void OnExit();
   void OnAbout();
   void OnFilePrint();

@@ -14,9 +14,15 @@ enum class CreateMode { Menu, Startup };
 // success box included). Returns 1 when the database was made; on any failure no file is left.
 int CreateTimetableDatabase(const std::string& path, CreateMode mode);
 
+// How far a creation got: start-up gives up only when not even the file and its dictionary
+// tables could be made, and goes on without a database when a later step failed.
+enum class CreateOutcome { Created, FileFailed, BuildFailed };
+int CreateTimetableDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome);
+
 // Writes the dictionary rows into the open dictionary tables; returns 1 when all were stored.
 using DescribeDictionary = std::function<int(const DictionaryTables&)>;
 
 // As CreateTimetableDatabase, with the dictionary rows written by `describe` in place of the
 // schema's (DescribeSchema): lets a test build from a dictionary of its own.
-int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe);
+int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
+                                CreateOutcome* outcome = nullptr);

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "db/DbError.h"
+#include "db/DbFile.h"
 #include "db/FieldValue.h"
 #include "platform/Ui.h"
 
@@ -13,16 +14,6 @@ namespace {
 
 void Report(const char* prefix, const std::string& description) {
   ui::MessageBox(std::string(prefix) + description, ui::MB_ICONSTOP);
-}
-
-// Runs a statement without results; on failure returns the description.
-bool Exec(sqlite3* db, const char* sql, std::string& error) {
-  char* msg = nullptr;
-  const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &msg);
-  if (rc == SQLITE_OK) return true;
-  error = EngineErrorText(sqlite3_extended_errcode(db), msg ? msg : sqlite3_errstr(rc));
-  sqlite3_free(msg);
-  return false;
 }
 
 // Checks that the file is one of ours, readable and writable; on failure returns the reason.
@@ -58,7 +49,7 @@ DbDatabase::DbDatabase(const char* p) {
   if (path.empty()) {
     error = "Nessun file indicato";
   } else if (stat(cp1252::ToUtf8(path).c_str(), &info) != 0) {
-    error = "Il file non esiste: " + cp1252::FromUtf8Lossy(path);
+    error = "Il file non esiste: " + path;
   } else if (!S_ISREG(info.st_mode)) {
     error = "Il percorso non indica un file";
   } else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
@@ -72,8 +63,8 @@ DbDatabase::DbDatabase(const char* p) {
     } else if (CheckFile(database, fsPath, error)) {
       sqlite3_busy_timeout(database, 5000);
       sqlite3_extended_result_codes(database, 1);
-      if (Exec(database, "PRAGMA foreign_keys=ON", error) && Exec(database, "PRAGMA journal_mode=WAL", error) &&
-          Exec(database, "PRAGMA synchronous=NORMAL", error)) {
+      if (ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
+          ExecSql(database, "PRAGMA synchronous=NORMAL", error)) {
         return;
       }
     }
@@ -99,7 +90,7 @@ void DbDatabase::BeginTrans() {
   if (!database || isOpen != 1) return;
   std::string error;
   const std::string sql = depth_ == 0 ? "BEGIN" : "SAVEPOINT q" + std::to_string(depth_);
-  if (!Exec(database, sql.c_str(), error)) {
+  if (!ExecSql(database, sql.c_str(), error)) {
     Report("Errore in fase di avvio della transazione\n\n", error);
     return;
   }
@@ -115,17 +106,17 @@ int DbDatabase::CommitTrans() {
   }
   if (depth_ > 1) {
     const std::string sql = "RELEASE q" + std::to_string(depth_ - 1);
-    if (!Exec(database, sql.c_str(), error)) {
+    if (!ExecSql(database, sql.c_str(), error)) {
       Report("Errore in fase di convalida della transazione\n\n", error);
       return 0;
     }
     --depth_;
     return 1;
   }
-  if (!Exec(database, "COMMIT", error)) {
+  if (!ExecSql(database, "COMMIT", error)) {
     // Never taken as committed: the work is rolled back and the caller told.
     std::string ignored;
-    if (sqlite3_get_autocommit(database) == 0) Exec(database, "ROLLBACK", ignored);
+    if (sqlite3_get_autocommit(database) == 0) ExecSql(database, "ROLLBACK", ignored);
     depth_ = 0;
     Report("Errore in fase di convalida della transazione\n\n",
            error + "\n\nLe modifiche della transazione sono state annullate.");
@@ -145,11 +136,11 @@ void DbDatabase::Rollback() {
   if (depth_ > 1) {
     const std::string name = "q" + std::to_string(depth_ - 1);
     const std::string sql = "ROLLBACK TO " + name + "; RELEASE " + name;
-    if (!Exec(database, sql.c_str(), error)) Report("Errore in fase di ripristino della transazione\n\n", error);
+    if (!ExecSql(database, sql.c_str(), error)) Report("Errore in fase di ripristino della transazione\n\n", error);
     --depth_;
     return;
   }
-  if (!Exec(database, "ROLLBACK", error) && sqlite3_get_autocommit(database) == 0)
+  if (!ExecSql(database, "ROLLBACK", error) && sqlite3_get_autocommit(database) == 0)
     Report("Errore in fase di ripristino della transazione\n\n", error);
   depth_ = 0;
 }

@@ -5,9 +5,14 @@
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error) {
   char* msg = nullptr;
@@ -47,4 +52,55 @@ bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& err
   }
   *out = db;
   return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return lstat(cp1252::ToUtf8(path).c_str(), &info) == 0;
+}
+
+std::string ScratchPathBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  for (;;) {
+    const std::string scratch = folder + "." + name + "." + std::to_string(getpid()) + "-" +
+                                std::to_string(counter.fetch_add(1)) + ".tmp";
+    if (!FileExists(scratch)) return scratch;
+  }
+}
+
+bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error) {
+  const bool folded = ExecSql(db, "PRAGMA journal_mode=DELETE", error);
+  const int rc = sqlite3_close_v2(db);
+  if (!folded) return false;
+  if (rc != SQLITE_OK) {
+    error = EngineErrorText(rc, sqlite3_errstr(rc));
+    return false;
+  }
+  if (FileExists(scratch + "-wal")) {
+    error = "Il registro delle scritture del database non è stato chiuso";
+    return false;
+  }
+  return true;
+}
+
+void RemoveScratchFile(const std::string& scratch) {
+  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) unlink(cp1252::ToUtf8(scratch + suffix).c_str());
+}
+
+bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error) {
+  const std::string from = cp1252::ToUtf8(scratch);
+  const std::string to = cp1252::ToUtf8(path);
+  int rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+  if (rc != 0 && (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP)) {
+    // A file system without that kind of rename: a new link never replaces a file either.
+    rc = link(from.c_str(), to.c_str());
+    if (rc == 0) unlink(from.c_str());
+  }
+  if (rc == 0) return true;
+  error = errno == EEXIST ? std::string("Il file esiste già")
+                          : "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
+  return false;
 }

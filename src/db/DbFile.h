@@ -11,3 +11,22 @@ bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& err
 
 // Runs SQL statements on a connection; on failure returns false with the reason.
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error);
+
+// Files are made under a scratch name beside their final place and take that name only once
+// complete: a failed step leaves no file behind, and a file already there is never touched.
+
+// True when something (a file, a folder, a link) has that path.
+bool FileExists(const std::string& path);
+
+// "<folder>/.<name>.<pid>-<n>.tmp", a name beside `path` that does not exist yet.
+std::string ScratchPathBeside(const std::string& path);
+
+// Folds the write-ahead log into the scratch file and closes the connection, so that the file
+// is complete on its own. Every other connection to it must be closed already.
+bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error);
+
+// Removes the scratch file and the engine's side files.
+void RemoveScratchFile(const std::string& scratch);
+
+// Gives the finished file its name, unless a file of that name has appeared in the meantime.
+bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error);

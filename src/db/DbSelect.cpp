@@ -23,6 +23,8 @@ int SetClause(std::string& member, const char* text) {
 
 DbSelect::DbSelect(DbDatabase* database) : db(database) {}
 
+DbSelect::~DbSelect() { sqlite3_finalize(stmt_); }
+
 int DbSelect::SetColumns(const char* t) { return SetClause(columns, t); }
 int DbSelect::SetFrom(const char* t) { return SetClause(from, t); }
 int DbSelect::SetWhere(const char* t) { return SetClause(where, t); }
@@ -40,6 +42,8 @@ int DbSelect::BuildSql() {
 }
 
 void DbSelect::ClearResult() {
+  sqlite3_finalize(stmt_);
+  stmt_ = nullptr;
   names_.clear();
   cells_.clear();
   cellCount_ = 0;
@@ -110,18 +114,30 @@ int DbSelect::Run(bool firstRun) {
   }
   ran_ = true;
   const int n = sqlite3_column_count(st);
-  std::vector<char> letters(static_cast<size_t>(n));
+  letters_.assign(static_cast<size_t>(n), 0);
   for (int c = 0; c < n; ++c) {
     const char* name = sqlite3_column_name(st, c);
     names_.push_back(TextFromEngine(reinterpret_cast<const unsigned char*>(name ? name : ""),
                                     name ? static_cast<int>(std::char_traits<char>::length(name)) : 0));
     const char* decl = sqlite3_column_decltype(st, c);
-    letters[c] = decl ? FieldTypeFromDeclared(decl).letter : 0;
+    letters_[c] = decl ? FieldTypeFromDeclared(decl).letter : 0;
+  }
+  if (streaming_) {
+    stmt_ = st;
+    rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      rows_ = 1;
+      return hasRow;
+    }
+    if (rc != SQLITE_DONE) return Failed(firstRun, false, EngineErrorText(h, rc));
+    ClearResult();
+    hasRow = 0;
+    return 0;
   }
   DbValue v;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     for (int c = 0; c < n; ++c) {
-      ColumnValueInto(st, c, letters[c], v);
+      ColumnValueInto(st, c, letters_[c], v);
       Cell& cell = NewCell();
       cell.kind = v.kind;
       if (v.kind == DbValue::Kind::Text || v.kind == DbValue::Kind::Blob) {
@@ -137,22 +153,52 @@ int DbSelect::Run(bool firstRun) {
   if (rc != SQLITE_DONE) {
     const std::string description = EngineErrorText(h, rc);
     sqlite3_finalize(st);
-    ClearResult();
-    hasRow = 0;
-    if (firstRun)
-      ui::MessageBox("Errore estrazione Select SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
-    else
-      ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
-                     ui::MB_ICONSTOP);
-    return 0;
+    return Failed(firstRun, false, description);
   }
   sqlite3_finalize(st);
   if (rows_ == 0) hasRow = 0;
   return hasRow;
 }
 
+int DbSelect::Failed(bool firstRun, bool whileWalking, const std::string& description) {
+  ClearResult();
+  hasRow = 0;
+  if (whileWalking)
+    ui::MessageBox("Errore lettura riga successiva della select corrente\n\n" + sql + "\n\n" + description,
+                   ui::MB_ICONSTOP);
+  else if (firstRun)
+    ui::MessageBox("Errore estrazione Select SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
+  else
+    ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
+                   ui::MB_ICONSTOP);
+  return 0;
+}
+
 int DbSelect::MoveNext() {
   if (hasRow != 1) return 0;
+  if (streaming_) {
+    if (!stmt_) {
+      hasRow = 0;
+      return 0;
+    }
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+      ++rows_;
+      return hasRow;
+    }
+    if (rc != SQLITE_DONE) {
+      const std::string description = EngineErrorText(db->Handle(), rc);
+      const size_t reached = rows_;
+      Failed(false, true, description);
+      rows_ = reached;
+      return 0;
+    }
+    // The walk has ended: the statement goes, the count of rows stays.
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    hasRow = 0;
+    return 0;
+  }
   if (row_ + 1 >= rows_) {
     row_ = rows_;
     hasRow = 0;
@@ -163,7 +209,13 @@ int DbSelect::MoveNext() {
 }
 
 const DbValue* DbSelect::Value(int position) {
-  if (hasRow != 1 || position < 0 || static_cast<size_t>(position) >= names_.size() || row_ >= rows_) return nullptr;
+  if (hasRow != 1 || position < 0 || static_cast<size_t>(position) >= names_.size()) return nullptr;
+  if (streaming_) {
+    if (!stmt_) return nullptr;
+    ColumnValueInto(stmt_, position, letters_[static_cast<size_t>(position)], value_);
+    return &value_;
+  }
+  if (row_ >= rows_) return nullptr;
   const size_t index = row_ * names_.size() + static_cast<size_t>(position);
   const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
   value_.kind = cell.kind;

@@ -1,6 +1,8 @@
 #pragma once
 // One SQL selection, read-only and walked forward. Its whole result is read when it opens, so
-// callers may change or delete the rows they are walking.
+// callers may change or delete the rows they are walking. A streaming selection instead reads
+// each row as the walk reaches it: for long read-only passes (the exports) whose caller changes
+// nothing of what it reads while it walks.
 
 #include "db/FieldValue.h"
 
@@ -10,11 +12,12 @@
 #include <vector>
 
 class DbDatabase;
+struct sqlite3_stmt;
 
 class DbSelect {
  public:
   explicit DbSelect(DbDatabase* db);
-  virtual ~DbSelect() = default;
+  virtual ~DbSelect();
   DbSelect(const DbSelect&) = delete;
   DbSelect& operator=(const DbSelect&) = delete;
 
@@ -38,7 +41,12 @@ class DbSelect {
   int GetFieldIntAt(int position, int* out);
   int GetFieldLongAt(int position, long* out);
 
+  // Set before Open: rows are read as the walk goes.
+  void SetStreaming(bool on) { streaming_ = on; }
+
   const std::string& Sql() const { return sql; }
+  // The rows of the result; for a streaming selection, the rows reached so far (all of them once
+  // the walk has ended).
   int RowCount() const { return static_cast<int>(rows_); }
   int ColumnCount() const { return static_cast<int>(names_.size()); }
 
@@ -62,6 +70,7 @@ class DbSelect {
   Cell& NewCell();
   void StoreBytes(Cell& cell, const std::string& bytes);
   void ClearResult();
+  int Failed(bool firstRun, bool whileWalking, const std::string& description);
 
   DbDatabase* db = nullptr;
   std::string columns, from, where, groupBy, orderBy;
@@ -76,6 +85,10 @@ class DbSelect {
   size_t cellCount_ = 0;
   std::vector<std::string> bytes_;
   DbValue value_;             // the cell last read
+
+  bool streaming_ = false;
+  sqlite3_stmt* stmt_ = nullptr;          // the running statement of a streaming selection
+  std::vector<char> letters_;            // each column's field type letter (0: an expression)
   size_t rows_ = 0;
   size_t row_ = 0;
 };

@@ -106,8 +106,11 @@ bool DbTable::LoadSchema(std::string& error) {
     error = "La tavola non ha campi";
     return false;
   }
+  static const std::regex kWithoutRowid(R"re(\)\s*WITHOUT\s+ROWID\s*$)re", std::regex::icase);
+  withoutRowid_ = std::regex_search(createSql, kWithoutRowid);
   if (!pk.empty()) {
     std::sort(pk.begin(), pk.end());
+    for (auto& [pos, col] : pk) primaryKey_.push_back(col);
     Index idx;
     std::smatch m;
     static const std::regex kPkName(R"re(CONSTRAINT\s+"?(\w+)"?\s+PRIMARY\s+KEY)re", std::regex::icase);
@@ -142,6 +145,11 @@ bool DbTable::LoadSchema(std::string& error) {
   return true;
 }
 
+void DbTable::Fail(const std::string& text) {
+  lastError_ = text;
+  if (!quiet_) Box(text);
+}
+
 int DbTable::FindColumn(const char* name) const {
   if (!name) return -1;
   for (size_t k = 0; k < columns_.size(); ++k)
@@ -163,11 +171,32 @@ int DbTable::SetIndex(const char* indexName) {
 }
 
 void DbTable::LoadCurrent(sqlite3_stmt* st) {
-  currentRowid_ = sqlite3_column_int64(st, 0);
+  currentRowid_ = withoutRowid_ ? 0 : sqlite3_column_int64(st, 0);
   current_.resize(columns_.size());
   for (size_t k = 0; k < columns_.size(); ++k)
     current_[k] = ColumnValue(st, static_cast<int>(k) + 1, columns_[k].type.letter);
+  currentKey_.clear();
+  if (withoutRowid_)
+    for (int col : primaryKey_) currentKey_.push_back(current_[col]);
   hasCurrent_ = true;
+}
+
+std::string DbTable::RowCondition(int first) const {
+  if (!withoutRowid_) return "rowid=?" + std::to_string(first);
+  std::string condition;
+  for (size_t k = 0; k < primaryKey_.size(); ++k) {
+    if (k) condition += " AND ";
+    condition += SqlName(columns_[primaryKey_[k]].name) + "=?" + std::to_string(first + static_cast<int>(k));
+  }
+  return condition;
+}
+
+void DbTable::BindCurrentRow(sqlite3_stmt* st, int first) {
+  if (!withoutRowid_) {
+    sqlite3_bind_int64(st, first, currentRowid_);
+    return;
+  }
+  for (size_t k = 0; k < currentKey_.size(); ++k) BindValue(st, first + static_cast<int>(k), currentKey_[k]);
 }
 
 int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
@@ -207,14 +236,22 @@ int DbTable::SeekEqual(int keyCount, const char* const* keys) {
   }
   sqlite3_stmt*& st = seeks_[{currentIndex_, keyCount}];
   if (!st) {
-    std::string sql = "SELECT rowid, * FROM " + quotedName_ + " WHERE ";
+    std::string sql = std::string(withoutRowid_ ? "SELECT NULL, * FROM " : "SELECT rowid, * FROM ") + quotedName_ +
+                      " WHERE ";
     for (int k = 0; k < keyCount; ++k) {
       if (k) sql += " AND ";
       sql += SqlName(columns_[idx.columns[k]].name) + "=?" + std::to_string(k + 1);
     }
     sql += " ORDER BY ";
+    // In index order, ties in the order rows are stored.
     for (int col : idx.columns) sql += SqlName(columns_[col].name) + ", ";
-    sql += "rowid LIMIT 1";
+    if (withoutRowid_) {
+      for (int col : primaryKey_) sql += SqlName(columns_[col].name) + ", ";
+      sql.resize(sql.size() - 2);
+      sql += " LIMIT 1";
+    } else {
+      sql += "rowid LIMIT 1";
+    }
     std::string error;
     st = Prepare(sql, error);
     if (!st) {
@@ -260,7 +297,7 @@ int DbTable::Update() {
   if (isOpen != 1) return 0;
   const std::string prefix = "Errore aggiornamento tavola (" + tableName + ")\n\n";
   if (mode_ == Mode::None) {
-    Box(prefix + "Nessuna riga in inserimento o in modifica");
+    Fail(prefix + "Nessuna riga in inserimento o in modifica");
     return 0;
   }
   std::string error;
@@ -278,7 +315,7 @@ int DbTable::Update() {
       }
       insert_ = Prepare("INSERT INTO " + quotedName_ + " (" + cols + ") VALUES (" + params + ")", error);
       if (!insert_) {
-        Box(prefix + error);
+        Fail(prefix + error);
         return 0;
       }
     }
@@ -299,17 +336,17 @@ int DbTable::Update() {
         first = false;
         sql += SqlName(columns_[k].name) + "=?" + std::to_string(k + 1);
       }
-      sql += " WHERE rowid=?" + std::to_string(columns_.size() + 1);
+      sql += " WHERE " + RowCondition(static_cast<int>(columns_.size()) + 1);
       cached = Prepare(sql, error);
       if (!cached) {
-        Box(prefix + error);
+        Fail(prefix + error);
         return 0;
       }
     }
     st = cached;
     for (size_t k = 0; k < columns_.size(); ++k)
       if (dirty_[k]) BindValue(st, static_cast<int>(k) + 1, pending_[k]);
-    sqlite3_bind_int64(st, static_cast<int>(columns_.size()) + 1, currentRowid_);
+    BindCurrentRow(st, static_cast<int>(columns_.size()) + 1);
   }
   const int rc = sqlite3_step(st);
   const bool ok = rc == SQLITE_DONE;
@@ -318,10 +355,14 @@ int DbTable::Update() {
   sqlite3_clear_bindings(st);
   if (!ok) {
     // The row stays pending, as the engine leaves it, until the next AddNew, Edit or seek.
-    Box(prefix + error);
+    Fail(prefix + error);
     return 0;
   }
-  if (mode_ == Mode::Editing) current_ = pending_;
+  if (mode_ == Mode::Editing) {
+    current_ = pending_;
+    // A new key is the row's new identity.
+    for (size_t k = 0; k < currentKey_.size(); ++k) currentKey_[k] = current_[primaryKey_[k]];
+  }
   mode_ = Mode::None;
   return 1;
 }
@@ -335,13 +376,13 @@ int DbTable::Delete() {
   }
   std::string error;
   if (!delete_) {
-    delete_ = Prepare("DELETE FROM " + quotedName_ + " WHERE rowid=?1", error);
+    delete_ = Prepare("DELETE FROM " + quotedName_ + " WHERE " + RowCondition(1), error);
     if (!delete_) {
       Box(prefix + error);
       return 0;
     }
   }
-  sqlite3_bind_int64(delete_, 1, currentRowid_);
+  BindCurrentRow(delete_, 1);
   const int rc = sqlite3_step(delete_);
   if (rc != SQLITE_DONE) error = EngineErrorText(db->Handle(), rc, DbOperation::Delete);
   sqlite3_reset(delete_);
@@ -362,7 +403,7 @@ int DbTable::Delete() {
 void DbTable::ReportField(const char* field, const std::string& text, bool withValue, const std::string& description) {
   std::string msg = "Errore campo (" + std::string(field ? field : "") + ") della tavola (" + tableName + ")";
   if (withValue) msg += " <" + text + ">";
-  Box(msg + "\n\n" + description);
+  Fail(msg + "\n\n" + description);
 }
 
 int DbTable::SetFieldText(const char* field, const char* text) {

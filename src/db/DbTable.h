@@ -41,6 +41,11 @@ class DbTable {
   int RestoreRecord();
   void FreeSavedRecord();
 
+  // While quiet, a refused field value or a failed Update is not shown in a box: the caller
+  // reads its text in LastError() and reports it (an import that refuses thousands of rows).
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
+  const std::string& LastError() const { return lastError_; }
+
   const std::string& TableName() const { return tableName; }
   int FieldCount() const { return static_cast<int>(columns_.size()); }
 
@@ -63,7 +68,12 @@ class DbTable {
   bool ReadField(const char* field, const DbValue*& value, const char* operation);
   void ReportField(const char* field, const std::string& text, bool withValue, const std::string& description);
   sqlite3_stmt* Prepare(const std::string& sql, std::string& error);
+  void Fail(const std::string& text);
   void LoadCurrent(sqlite3_stmt* st);
+  // Binds the identity of the current row (its row id, or its primary key in a table stored by
+  // key) from parameter `first` on; the matching condition is RowCondition(first).
+  void BindCurrentRow(sqlite3_stmt* st, int first);
+  std::string RowCondition(int first) const;
 
   DbDatabase* db = nullptr;
   std::string tableName;
@@ -71,10 +81,16 @@ class DbTable {
   std::vector<Column> columns_;
   std::vector<Index> indexes_;
   int currentIndex_ = -1;
+  bool quiet_ = false;
+  std::string lastError_;
+
+  bool withoutRowid_ = false;  // stored in primary-key order: rows are found by their key
+  std::vector<int> primaryKey_;
 
   bool hasCurrent_ = false;
   std::int64_t currentRowid_ = 0;
   std::vector<DbValue> current_;
+  std::vector<DbValue> currentKey_;  // the primary key of the current row, as stored
 
   Mode mode_ = Mode::None;
   std::vector<DbValue> pending_;

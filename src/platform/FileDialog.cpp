@@ -10,12 +10,6 @@
 namespace ui {
 namespace {
 
-bool CanShowWindows() {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
-  const QString platform = QGuiApplication::platformName();
-  return platform != "offscreen" && platform != "minimal";
-}
-
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
 }  // namespace
@@ -103,6 +97,7 @@ int FileDialog::RunShown() {
   if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
   if (!defaultName_.empty() && !HasWildcard(defaultName_)) dialog.selectFile(cp1252::ToQString(defaultName_));
   for (;;) {
+    ArrowCursorWhileShown arrow;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     std::string chosen;
     if (cp1252::FromQString(dialog.selectedFiles().first(), chosen)) {

@@ -14,12 +14,6 @@ namespace {
 Script* g_script = nullptr;
 QPointer<QWidget> g_owner;
 
-bool CanShowWindows() {
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
-  const QString platform = QGuiApplication::platformName();
-  return platform != "offscreen" && platform != "minimal";
-}
-
 std::string Hex(unsigned v) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%02X", v);
@@ -67,6 +61,23 @@ std::string TranscriptText(const std::string& text) {
   return out;
 }
 
+bool CanShowWindows() {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+ArrowCursorWhileShown::ArrowCursorWhileShown() {
+  if (QApplication::overrideCursor()) {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    set_ = true;
+  }
+}
+
+ArrowCursorWhileShown::~ArrowCursorWhileShown() {
+  if (set_) QApplication::restoreOverrideCursor();
+}
+
 void SetOwnerWindow(QWidget* owner) { g_owner = owner; }
 QWidget* OwnerWindow() { return g_owner.data(); }
 
@@ -104,6 +115,7 @@ int MessageBox(const std::string& text, unsigned type, const std::string& captio
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  ArrowCursorWhileShown arrow;
   return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }
 

@@ -27,6 +27,22 @@ constexpr unsigned MB_ICONINFORMATION = 0x40;
 // button always returns IDOK, an OK/Cancel box IDOK only when the user chose OK.
 int MessageBox(const std::string& text, unsigned type = MB_ICONINFORMATION, const std::string& caption = {});
 
+// True when windows can really be shown (a QApplication on a platform with a display).
+bool CanShowWindows();
+
+// While a box or dialog is up, the pointer is an arrow even when a long operation has put up the
+// wait cursor around it.
+class ArrowCursorWhileShown {
+ public:
+  ArrowCursorWhileShown();
+  ~ArrowCursorWhileShown();
+  ArrowCursorWhileShown(const ArrowCursorWhileShown&) = delete;
+  ArrowCursorWhileShown& operator=(const ArrowCursorWhileShown&) = delete;
+
+ private:
+  bool set_ = false;
+};
+
 // The window that owns the boxes (the main window once it exists).
 void SetOwnerWindow(QWidget* owner);
 QWidget* OwnerWindow();

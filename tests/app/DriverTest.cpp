@@ -1,6 +1,7 @@
 // The program started through the headless driver, with settings and databases of the test's own.
 
 #include "app/AppTestSupport.h"
+#include "app/CommandTable.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -217,13 +218,22 @@ TEST(Driver, ExitCommandAsksAndStopsOnlyWhenConfirmed) {
 }
 
 TEST(Driver, CommandsNotYetInTheProgramSaySo) {
+  // The first command of the menu whose operation is still to come.
+  const CommandEntry* pending = nullptr;
+  for (const CommandEntry& e : CommandTable())
+    if (e.id && e.routine == NotAvailableYet && !pending) pending = &e;
+  if (!pending) GTEST_SKIP() << "every command is in the program";
   ScratchDir dir;
   const std::string settings = dir.Path("quendo.ini");
-  WriteSettings(settings, {"Database="});
-  const DriverRun run = RunDriver(settings, {"cancel"}, {"5103"});
+  const std::string db = dir.Path("lavoro.mdb");
+  MakeDatabase(db, kShellSchema);
+  WriteSettings(settings, {"Database=" + db});
+  const DriverRun run = RunDriver(settings, {}, {QString::number(pending->id)});
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  const auto info = LinesStartingWith(run.transcript, "0x40\tLa funzione \"Crea\" non ");
-  EXPECT_EQ(info.size(), 1u);
+  std::string name = PlainLabel(pending->label);
+  for (size_t k; (k = name.find("  ")) != std::string::npos;) name.erase(k, 1);
+  const auto info = LinesStartingWith(run.transcript, U8("0x40\tLa funzione \"" + name + "\" non "));
+  EXPECT_EQ(info.size(), 1u) << pending->id;
 }
 
 TEST(Driver, BadArgumentsAndAnswersAreRefused) {

@@ -205,12 +205,16 @@ TEST_F(MainWindowTest, PanelTakesPrintAndClosesWhenIdle) {
   // A new panel replaces the current one.
   QPointer<RecordingPanel> second = new RecordingPanel;
   frame_->ShowPanel(second);
+  ASSERT_FALSE(panel.isNull());  // the old panel goes once the running handler has returned
+  EXPECT_TRUE(panel->isHidden());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(panel.isNull());
 
   app_->OnIdle();
   EXPECT_FALSE(second.isNull());
   second->RequestClose();
   app_->OnIdle();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(second.isNull());
   EXPECT_EQ(frame_->currentPanel(), nullptr);
 }

@@ -4,6 +4,7 @@
 #include "support/TestSupport.h"
 #include "TestSchema.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -151,6 +152,45 @@ TEST_F(DbSelectTest, FailuresShowTheSqlText) {
   none.SetWhere("codice = " + SqlQuote("l'altro"));
   EXPECT_EQ(none.Open(), 0);
   EXPECT_TRUE(script.Messages().empty());
+}
+
+TEST_F(DbSelectTest, StreamingWalkReadsTheSameRowsAsTheyCome) {
+  DbSelect s(db.get());
+  s.SetStreaming(true);
+  s.SetColumns("codice, denom, length(denom)");
+  s.SetFrom("cadenz");
+  s.SetOrderBy("codice");
+  std::string rows;
+  for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+    std::string c, d;
+    long n = 0;
+    s.GetFieldText("codice", c);
+    s.GetFieldTextAt(1, d);
+    s.GetFieldLongAt(2, &n);
+    rows += c + "=" + d + "/" + std::to_string(n) + ";";
+    EXPECT_EQ(s.RowCount(), static_cast<int>(std::count(rows.begin(), rows.end(), ';')));
+  }
+  EXPECT_EQ(rows, "FER=Feriale/7;FES=Festivo/7;SAB=Sabato  /8;");
+  EXPECT_EQ(s.RowCount(), 3);
+  EXPECT_EQ(s.MoveNext(), 0);
+  std::string after = "x";
+  EXPECT_EQ(s.GetFieldTextAt(0, after), 0);  // no row: reported
+  EXPECT_EQ(after, "x");
+  ASSERT_EQ(script.Messages().size(), 1u);
+  script.Clear();
+  // A second pass runs the query again.
+  ASSERT_EQ(s.MoveFirst(), 1);
+  std::string first;
+  s.GetFieldTextAt(0, first);
+  EXPECT_EQ(first, "FER");
+  // Nothing matched: no row and no message; a bad column: the message of the open.
+  s.SetWhere("codice = 'ZZZ'");
+  EXPECT_EQ(s.Open(), 0);
+  EXPECT_EQ(s.RowCount(), 0);
+  s.SetColumns("nosuch");
+  EXPECT_EQ(s.Open(), 0);
+  ASSERT_EQ(script.Messages().size(), 1u);
+  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\n", 0), 0u);
 }
 
 TEST_F(DbSelectTest, OneRowThenExhausted) {

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "db/DbFile.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -59,4 +60,29 @@ std::string MessagesOf(const ui::Script& script) {
 std::string TestDataDir() {
   const char* dir = std::getenv("QUENDO_TEST_DATA");
   return dir ? dir : QUENDO_SOURCE_DIR "/tests/data";
+}
+
+void DamageDatabaseFile(const std::string& path) {
+  std::fstream f(cp1252::ToUtf8(path), std::ios::in | std::ios::out | std::ios::binary);
+  ASSERT_TRUE(f.is_open()) << path;
+  unsigned char header[100] = {};
+  f.read(reinterpret_cast<char*>(header), sizeof header);
+  ASSERT_TRUE(f.good()) << "no database header in " << path;
+  long pageSize = (header[16] << 8) | header[17];
+  if (pageSize == 1) pageSize = 65536;
+  f.seekg(0, std::ios::end);
+  const long size = static_cast<long>(f.tellg());
+  const long pages = size / pageSize;
+  ASSERT_GE(pages, 6) << "too small to damage: " << path;
+  const std::string garbage(static_cast<size_t>(pageSize), '\xA5');
+  for (long page = 3; page < pages && page < 3 + pages / 2; page += 2) {
+    f.seekp((page - 1) * pageSize);
+    f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+  }
+  ASSERT_TRUE(f.good());
+}
+
+std::string FileBytes(const std::string& path) {
+  std::ifstream in(cp1252::ToUtf8(path), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }

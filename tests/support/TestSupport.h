@@ -24,6 +24,14 @@ void MakeDatabase(const std::string& path, const std::string& sql);
 // returns the rows, one line each, columns separated by '|'.
 std::string QueryFile(const std::string& path, const std::string& sql);
 
+// Overwrites some pages of a closed database file past its first two with a fixed pattern, as
+// a failing disk would; the file keeps its size and its header. Fails the test when the file is
+// too small to have such pages.
+void DamageDatabaseFile(const std::string& path);
+
+// The whole content of a file (empty when it cannot be read).
+std::string FileBytes(const std::string& path);
+
 // The text of every message box shown so far, separated by "\n--\n".
 std::string MessagesOf(const ui::Script& script);
 

@@ -1,0 +1,129 @@
+// The Database menu (create, connect, disconnect, repair, duplicate) and the working company.
+
+#include "app/Busy.h"
+#include "app/MainFrame.h"
+#include "db/DbBuilder.h"
+#include "db/DbDatabase.h"
+#include "db/DbMaintenance.h"
+#include "db/DbTable.h"
+#include "dialogs/CompanyHeaderDialog.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr int kCompanyHeaderDialog = 115;
+
+// Asks for a database file; returns false when the user cancels.
+bool ChooseDatabaseFile(ui::FileDialog::Mode mode, const char* title, std::string& path) {
+  ui::FileDialog dialog(mode, title, "*.MDB", "Database JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||", "MDB");
+  if (dialog.DoModal() != ui::IDOK) return false;
+  path = dialog.Path();
+  return true;
+}
+
+std::string Format(const char* format, long value) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, format, value);
+  return buf;
+}
+
+}  // namespace
+
+void MainFrame::OnDatabaseCreate() {
+  std::string path;
+  if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Creazione Nuovo Database", path)) return;
+  ShowBusy(1);
+  // The new file is not connected: the open database and the title stay as they are.
+  CreateTimetableDatabase(path, CreateMode::Menu);
+}
+
+void MainFrame::OnDatabaseConnect() {
+  std::string path;
+  if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database", path)) return;
+  // The chosen file is tried before the open database is let go: a file that is not one of
+  // ours, or a damaged one, leaves the work where it was (and is itself left untouched).
+  std::string error;
+  if (!CheckDatabaseFile(path, CheckDepth::Quick, error)) {
+    ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
+    return;
+  }
+  {
+    DbDatabase candidate(path);  // shows why it cannot be worked on (read-only, locked...)
+    if (candidate.isOpen != 1) return;
+  }
+  if (database) CloseDatabase();
+  databasePath = path;
+  OpenDatabase();
+  UpdateTitle();
+  Redraw();
+}
+
+void MainFrame::OnDatabaseDisconnect() {
+  if (ui::MessageBox("Confermi sconnessione database ?", ui::MB_OKCANCEL | ui::MB_ICONQUESTION,
+                     "Sconnessione Database") == ui::IDOK) {
+    if (database) CloseDatabase();
+    databasePath.clear();
+    UpdateTitle();
+  }
+  Redraw();
+}
+
+void MainFrame::OnDatabaseRepair() {
+  std::string path;
+  if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Riparazione del Database", path)) return;
+  ShowBusy(1);
+  std::string error;
+  if (!RepairDatabaseFile(path, error))
+    ui::MessageBox("Errore durante la riparazione del database\n\n" + path + "\n\n" + error, ui::MB_ICONEXCLAMATION,
+                   "Riparazione database");
+}
+
+void MainFrame::OnDatabaseDuplicate() {
+  std::string source, destination;
+  if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database di origine", source)) return;
+  if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Selezione del Database di destinazione", destination)) return;
+  ShowBusy(1);
+  std::string error;
+  if (!DuplicateDatabaseFile(source, destination, error))
+    ui::MessageBox("Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n" + error,
+                   ui::MB_ICONEXCLAMATION, "Duplicazione database");
+}
+
+void MainFrame::OnCompany() {
+  {
+    DbTable master(database, "master");
+    if (!master.SetIndex("codice") || !master.SeekEqual({"0"})) {
+      ui::MessageBox(
+          "ATTENZIONE: risulta impossibile trovare il MASTER\n\n"
+          "Presumibilmente il DataBase è corrotto !!!",
+          ui::MB_ICONSTOP);
+      return;
+    }
+    std::string company, sendDate, protocol, person, start, end;
+    master.GetFieldText("azienda", company);
+    master.GetFieldText("p_data", sendDate);
+    master.GetFieldText("protoc", protocol);
+    master.GetFieldText("resple", person);
+    master.GetFieldText("datini", start);
+    master.GetFieldText("datfin", end);
+    if (protocol.empty()) protocol = "-1";
+
+    CompanyHeaderDialog dialog(this, database, static_cast<int>(std::atol(company.c_str())), sendDate,
+                               std::atol(protocol.c_str()), person, start, end, kCompanyHeaderDialog);
+    if (dialog.DoModal() == ui::IDOK && master.Edit()) {
+      master.SetFieldText("azienda", Format("%ld", dialog.company));
+      master.SetFieldText("p_data", dialog.sendDate);
+      master.SetFieldText("protoc", dialog.protocol >= 0 ? Format("%ld", dialog.protocol) : std::string());
+      master.SetFieldText("resple", dialog.person);
+      master.SetFieldText("datini", dialog.periodStart);
+      master.SetFieldText("datfin", dialog.periodEnd);
+      master.Update();
+    }
+  }
+  UpdateTitle();
+}

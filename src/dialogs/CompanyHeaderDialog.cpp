@@ -1,0 +1,103 @@
+#include "dialogs/CompanyHeaderDialog.h"
+
+#include "dialogs/EntryRules.h"
+#include "dialogs/ListFillers.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+using namespace company_header;
+
+CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int company, std::string sendDate,
+                                         long protocol, std::string person, std::string periodStart,
+                                         std::string periodEnd, int idd)
+    : ui::Dialog(parent, idd, "Intestazione Azienda e Comunicazione"),
+      company(company),
+      sendDate(std::move(sendDate)),
+      protocol(protocol),
+      person(std::move(person)),
+      periodStart(std::move(periodStart)),
+      periodEnd(std::move(periodEnd)),
+      db_(db) {
+  auto* grid = new QGridLayout;
+  const auto row = [&](int line, const char* label, QWidget* control) {
+    grid->addWidget(MakeLabel(label), line, 0);
+    grid->addWidget(control, line, 1);
+  };
+  QComboBox* companies = MakeCombo(kCompany, true);
+  companies->setMinimumContentsLength(36);
+  row(0, "Codice Regionale Azienda", companies);
+  row(1, "Data invio comunicazione", MakeEdit(kSendDate, 10));
+  row(2, "Numero di protocollo", MakeEdit(kProtocol, 6));
+  row(3, "Responsabile", MakeEdit(kPerson, 40));
+  row(4, "Inizio periodo", MakeEdit(kPeriodStart, 10));
+  row(5, "Fine periodo", MakeEdit(kPeriodEnd, 10));
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addWidget(MakeOkCancel());
+}
+
+bool CompanyHeaderDialog::OnInitDialog() {
+  QComboBox* companies = Combo(kCompany);
+  companies->clear();
+  FillCompanyCombo(companies, db_);
+  SelectCodeInCombo(companies, company);
+  SetControlText(kSendDate, sendDate);
+  SetControlText(kProtocol, protocol < 0 ? std::string() : std::to_string(protocol));
+  SetControlText(kPerson, person);
+  SetControlText(kPeriodStart, periodStart);
+  SetControlText(kPeriodEnd, periodEnd);
+  return true;
+}
+
+void CompanyHeaderDialog::OnOK() {
+  std::string text;
+  int code = 0;
+  if (!ReadControlText(kCompany, text)) return;
+  if (!CodeFromCombo(Combo(kCompany), text, code)) {
+    Refuse(std::string("ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
+                       "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n") +
+               kNotRecorded,
+           kCompany);
+    return;
+  }
+  std::string sent;
+  if (!ReadControlText(kSendDate, text)) return;
+  if (!text.empty() && !ParseEntryDate(text, sent)) {
+    Refuse(std::string("ATTENZIONE: la data di invio della comunicazione è espressa in un formato illegale.\n\n") +
+               kDateForm + kNotRecorded,
+           kSendDate);
+    return;
+  }
+  if (!ReadControlText(kProtocol, text)) return;
+  const long number = LeadingNumber(text, 20, -1);
+  std::string typedPerson;
+  if (!ReadControlText(kPerson, typedPerson)) return;
+  std::string start, end;
+  if (!ReadControlText(kPeriodStart, text)) return;
+  if (!ParseEntryDate(text, start)) {
+    Refuse(std::string(kStartDateFault) + kDateForm + kNotRecorded, kPeriodStart);
+    return;
+  }
+  if (!ReadControlText(kPeriodEnd, text)) return;
+  if (!ParseEntryDate(text, end)) {
+    Refuse(std::string(kEndDateFault) + kDateForm + kNotRecorded, kPeriodEnd);
+    return;
+  }
+  // A period that ends before it starts would hold no day at all.
+  if (CompareEntryDates(start, end) > 0) {
+    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kPeriodEnd);
+    return;
+  }
+  company = code;
+  sendDate = sent;
+  protocol = number;
+  person = typedPerson;
+  periodStart = start;
+  periodEnd = end;
+  EndDialog(ui::IDOK);
+}

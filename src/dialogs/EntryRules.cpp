@@ -1,0 +1,87 @@
+#include "dialogs/EntryRules.h"
+
+#include "common/Cp1252.h"
+#include "common/Formatters.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <cstdio>
+
+const char* const kNotRecorded = "I dati immessi non saranno registrati !!!";
+const char* const kStartDateFault = "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n";
+const char* const kEndDateFault = "ATTENZIONE: la data di fine periodo è espressa in un formato illegale.\n\n";
+const char* const kDateForm = "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n";
+const char* const kStartAfterEnd = "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.";
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDateSeparator(char c) { return c == '/' || c == '.' || c == '-'; }
+int Digits(std::string_view text, size_t from, size_t count) {
+  int value = 0;
+  for (size_t k = from; k < from + count; ++k) value = value * 10 + (text[k] - '0');
+  return value;
+}
+
+std::string Code4(int code) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%04d", code);
+  return buf;
+}
+
+}  // namespace
+
+bool ParseEntryDate(std::string_view text, std::string& normal) {
+  if (text.size() != 8 && text.size() != 10) return false;
+  for (size_t k = 0; k < text.size(); ++k) {
+    const bool ok = (k == 2 || k == 5) ? IsDateSeparator(text[k]) : IsDigit(text[k]);
+    if (!ok) return false;
+  }
+  const int day = Digits(text, 0, 2);
+  const int month = Digits(text, 3, 2);
+  const int year = text.size() == 8 ? 2000 + Digits(text, 6, 2) : Digits(text, 6, 4);
+  if (!QDate::isValid(year, month, day)) return false;
+  normal = DateRecord{year, month, day}.Format();
+  return true;
+}
+
+int CompareEntryDates(const std::string& a, const std::string& b) {
+  // "GG/MM/AAAA": year, then month, then day.
+  const auto key = [](const std::string& d) {
+    return d.size() == 10 ? d.substr(6, 4) + d.substr(3, 2) + d.substr(0, 2) : d;
+  };
+  return key(a).compare(key(b));
+}
+
+long LeadingNumber(std::string_view text, size_t maxChars, long emptyValue) {
+  if (text.empty()) return emptyValue;
+  return LeadingInt(text.substr(0, maxChars));
+}
+
+bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code) {
+  const std::string_view head = text.substr(0, 4);
+  for (char c : head)
+    if (!IsDigit(c)) return false;
+  const int value = head.empty() ? 0 : Digits(head, 0, head.size());
+  const std::string prefix = Code4(value);
+  for (const std::string& entry : entries) {
+    if (entry.compare(0, prefix.size(), prefix) == 0) {
+      code = value;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code) {
+  std::vector<std::string> entries;
+  entries.reserve(static_cast<size_t>(combo->count()));
+  for (int k = 0; k < combo->count(); ++k) entries.push_back(cp1252::FromQStringLossy(combo->itemText(k)));
+  return CodeFromList(text, entries, code);
+}
+
+void SelectCodeInCombo(QComboBox* combo, int code) {
+  const int index = combo->findText(QString::fromLatin1(Code4(code).c_str()), Qt::MatchStartsWith);
+  combo->setCurrentIndex(index);
+  if (index < 0 && combo->isEditable()) combo->setEditText(QString());
+}

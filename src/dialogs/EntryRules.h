@@ -1,0 +1,41 @@
+#pragma once
+// The rules by which the dialogs read what the user typed: dates, whole numbers and codes chosen
+// from a list, with the texts of the faults they share. Texts are Windows-1252.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QComboBox;
+
+// A typed date: exactly "GG/MM/AA" (the year 2000 + AA) or "GG/MM/AAAA", digits where the
+// pattern has them and '/', '.' or '-' as separators, forming an existing calendar date. On
+// success `normal` is "%02d/%02d/%04d" (day, month, year). Anything else, the empty text
+// included, is refused.
+bool ParseEntryDate(std::string_view text, std::string& normal);
+
+// Compares two dates in normal form: negative, zero or positive as `a` is before, on or after `b`.
+int CompareEntryDates(const std::string& a, const std::string& b);
+
+// The whole number at the start of the first `maxChars` characters of the text (leading blanks
+// and a sign allowed; 0 when no digit comes first); an empty text gives `emptyValue`.
+long LeadingNumber(std::string_view text, size_t maxChars, long emptyValue);
+
+// The code of a combo box whose entries begin with a four-digit code ("0012 - Name"): only the
+// first four characters of the text count; when they are not empty each must be a digit, and
+// their value (0 for the empty text) written "%04d" must begin one of the entries. False when
+// the code is refused.
+bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code);
+// The same on the combo box's own text and entries.
+bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code);
+// Selects the entry that begins with the code written "%04d"; the text stays empty when none does.
+void SelectCodeInCombo(QComboBox* combo, int code);
+
+// Closing lines of the entry dialogs' faults.
+extern const char* const kNotRecorded;  // "I dati immessi non saranno registrati !!!"
+// The first lines of the date faults, and the line that tells the form of a date.
+extern const char* const kStartDateFault;  // "ATTENZIONE: la data di inizio periodo è ..."
+extern const char* const kEndDateFault;    // "ATTENZIONE: la data di fine periodo è ..."
+extern const char* const kDateForm;        // "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n"
+// A period whose start comes after its end.
+extern const char* const kStartAfterEnd;  // "ATTENZIONE: la data di inizio periodo supera ..."

@@ -1,0 +1,36 @@
+#include "dialogs/ListFillers.h"
+
+#include "common/Cp1252.h"
+#include "db/DbSelect.h"
+
+#include <QComboBox>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// One entry "%04d - name" per row of a code table, ordered by name.
+void FillCodeCombo(QComboBox* combo, DbDatabase* db, const char* table, bool trimName) {
+  DbSelect select(db);
+  select.SetColumns("codice, denom");
+  select.SetFrom(table);
+  select.SetOrderBy("denom");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+    int code = 0;
+    std::string name;
+    select.GetFieldIntAt(0, &code);
+    select.GetFieldTextAt(1, name);
+    if (trimName)
+      while (!name.empty() && name.back() == ' ') name.pop_back();
+    char head[16];
+    std::snprintf(head, sizeof head, "%04d", code);
+    combo->insertItem(index++, cp1252::ToQString(std::string(head) + " - " + name));
+  }
+}
+
+}  // namespace
+
+void FillCompanyCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regazi", false); }
+
+void FillAuthorityCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regent", true); }

@@ -1,0 +1,13 @@
+#pragma once
+// The code lists of the dialogs' combo boxes, each filled from one selection on the open
+// database, one entry per row in the selection's order. A failed selection (shown by the
+// selection itself) leaves the combo box empty.
+
+class DbDatabase;
+class QComboBox;
+
+// The regional companies (`regazi`) by name: "0012 - Name".
+void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
+
+// The granting authorities (`regent`) by name: "0012 - Name", the name without trailing blanks.
+void FillAuthorityCombo(QComboBox* combo, DbDatabase* db);

@@ -1,0 +1,180 @@
+// The imports of the three files without trips: the protocol (RT_PROTO into `master`), the day
+// types (RT_CADEN into `cadenz`) and the service calendar (RT_CALEN into `calend`).
+
+#include "common/CalendarDays.h"
+#include "db/DbTable.h"
+#include "exchange/ImportFiles.h"
+
+namespace {
+
+constexpr unsigned Bit(int flag) { return 1u << flag; }
+
+const char* const kSpecificationFault =
+    "ATTENZIONE: il file di testo proposto per l'importazione non risulta corrispondere\n"
+    "alle specifiche stabilite dalla Regione Toscana.\n\n"
+    "L'acquisizione dati risulta quindi impossibile.\n\n"
+    "Vuoi salvare il report analitico degli errori ?";
+const char* const kCompanyQuestion =
+    "ATTENZIONE: il Codice Regionale Azienda indicato nel file di testo è incoerente\n"
+    "oppure non corrisponde a quello dell'Azienda.\n\n"
+    "Proseguo comunque?";
+const char* const kIllegalDate = "data in formato illegale";
+const char* const kOutOfPeriod = "data calendario non compresa nel periodo della comunicazione";
+
+// ---- RT_PROTO ----------------------------------------------------------------------------------
+
+class ProtocolImport : public ImportEngine {
+ public:
+  explicit ProtocolImport(const ImportOptions& o)
+      : ImportEngine(ImportKind::Protocol, o,
+                     Bit(kLength) | Bit(kCompanyDigits) | Bit(kDate) | Bit(kInverted) | Bit(kProtocolNumber)) {}
+
+  std::string BlockingMessage() const override { return kSpecificationFault; }
+  std::string RemediableMessage() const override { return kCompanyQuestion; }
+
+ protected:
+  bool ReportsUndeclaredCompany() const override { return false; }
+  std::string LengthFault(int length) const override {
+    return Format("Lunghezza riga %d [deve essere %d]", length, layout_.length);
+  }
+  const char* TargetTable() const override { return "master"; }
+
+  void CheckLine(int lineNo, std::string_view line) override {
+    if (!AllDigits(Field(line, "azienda")))
+      Fault(lineNo, 0, kCompanyDigits, "il codice azienda contiene caratteri non numerici");
+    CheckCompanyChange(lineNo, line);
+    DateRecord sent, start, end;
+    const bool sentOk = ParseExchangeDate(Field(line, "p_data"), sent);
+    if (!sentOk) DateFault(lineNo, 4);
+    const bool startOk = ParseExchangeDate(Field(line, "datini"), start);
+    if (!startOk) DateFault(lineNo, 18);
+    const bool endOk = ParseExchangeDate(Field(line, "datfin"), end);
+    if (!endOk) DateFault(lineNo, 26);
+    if (endOk && !invalidDateSeen_ && DateKey(end) < DateKey(start))
+      Fault(lineNo, -1, kInverted, "data fine periodo antecedente data inizio periodo");
+    if (!AllDigits(Field(line, "protoc")))
+      Fault(lineNo, 12, kProtocolNumber, "il Protocollo contiene caratteri non numerici");
+  }
+
+  void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
+    if (!t.SeekEqual({"0"})) return;
+    DateRecord sent, start, end;
+    ParseExchangeDate(Field(line, "p_data"), sent);
+    ParseExchangeDate(Field(line, "datini"), start);
+    ParseExchangeDate(Field(line, "datfin"), end);
+    BeginEdit(t);
+    Set(t, "azienda", Field(line, "azienda"));
+    Set(t, "p_data", DdMmYyyy(sent));
+    Set(t, "protoc", Field(line, "protoc"));
+    Set(t, "datini", DdMmYyyy(start));
+    Set(t, "resple", Field(line, "resple"));
+    Set(t, "datfin", DdMmYyyy(end));
+    StoreRow(t, lineNo);
+  }
+
+ private:
+  void DateFault(int lineNo, int offset) {
+    invalidDateSeen_ = true;
+    Fault(lineNo, offset, kDate, kIllegalDate);
+  }
+};
+
+// ---- RT_CADEN ----------------------------------------------------------------------------------
+
+class CadenceImport : public ImportEngine {
+ public:
+  explicit CadenceImport(const ImportOptions& o) : ImportEngine(ImportKind::Cadences, o, Bit(kLength)) {}
+
+  std::string BlockingMessage() const override { return kSpecificationFault; }
+  std::string RemediableMessage() const override { return kCompanyQuestion; }
+
+ protected:
+  const char* TargetTable() const override { return "cadenz"; }
+
+  // The company code is only compared here, as the number its leading digits give.
+  void CheckLine(int lineNo, std::string_view line) override { CheckCompanyChange(lineNo, line); }
+
+  void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
+    BeginRow(t);
+    Set(t, "codice", Field(line, "codice"));
+    Set(t, "denom", Field(line, "denom"));
+    StoreRow(t, lineNo);
+  }
+};
+
+// ---- RT_CALEN ----------------------------------------------------------------------------------
+
+class CalendarImport : public ImportEngine {
+ public:
+  explicit CalendarImport(const ImportOptions& o)
+      : ImportEngine(ImportKind::Calendar, o, Bit(kLength) | Bit(kDate) | Bit(kDayType)) {}
+
+  std::string BlockingMessage() const override {
+    std::string p;
+    if (HasFlag(kLength)) p += LengthParagraph();
+    if (HasFlag(kDate))
+      p += "***** il file di testo proposto contiene dei valori DATA illegali.\n"
+           "I valori DATA devono essere espressi nel formato AAAAMMGG !!!\n\n";
+    if (HasFlag(kDayType))
+      p += "***** il file di testo proposto contiene dei CODICI CADENZA che risultano\n"
+           "sconosciuti (violazione dell'integrità referenziale) !!!\n\n";
+    return BlockingText(p);
+  }
+
+  std::string RemediableMessage() const override {
+    std::string p;
+    if (HasFlag(kCompany))
+      p += CompanyParagraph("1***** il Codice Regionale Azienda indicato nel file di testo è incoerente\n");
+    if (HasFlag(kPeriod))
+      p += "***** alcune date del calendario non rientrano nel periodo dichiarato.\n"
+           "E' comunque possibile proseguire ignorando le date fuori periodo.\n\n";
+    return RemediableText(p);
+  }
+
+ protected:
+  bool LoadReferences() override {
+    return LoadDayTypes(
+        "ATTENZIONE: non è stata estratta neppure una cadenza registrata.\n\n"
+        "Presumibilmente l'importazione delle Cadenze non è stata ancora effettuata.\n\n"
+        "Occorre effettuare l'importazione delle Cadenze prima di potere procedere con\n"
+        "l'importazione del Calendario.");
+  }
+  std::string LengthFault(int length) const override {
+    return Format("Lunghezza riga %d [deve essere %d]", length, layout_.length);
+  }
+  const char* TargetTable() const override { return "calend"; }
+
+  void CheckLine(int lineNo, std::string_view line) override {
+    CheckCompanyChange(lineNo, line);
+    DateRecord date;
+    if (!ParseExchangeDate(Field(line, "data"), date)) {
+      invalidDateSeen_ = true;
+      Fault(lineNo, 4, kDate, kIllegalDate);
+    } else if (!invalidDateSeen_ && master_.periodValid) {
+      if (DateKey(date) < master_.periodStart) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
+      if (DateKey(date) > master_.periodEnd) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
+    }
+    const std::string code(TrimRight(Field(line, "caden")));
+    if (!IsDayType(code))
+      Fault(lineNo, 32, kDayType, Format("cadenza \"%-4s\" non dichiarata in RT_CADEN.TXT", code.c_str()));
+  }
+
+  void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
+    DateRecord date;
+    if (!ParseExchangeDate(Field(line, "data"), date)) return;
+    // Dates outside the reporting period are left out, as the user was told.
+    if (master_.periodValid && (DateKey(date) < master_.periodStart || DateKey(date) > master_.periodEnd)) return;
+    BeginRow(t);
+    Set(t, "data", DdMmYyyy(date));
+    Set(t, "caden", Field(line, "caden"));
+    Set(t, "giorno", std::string(1, WeekdayDigit(ToQDate(date))));
+    Set(t, "note", Field(line, "note"));
+    StoreRow(t, lineNo);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ImportEngine> MakeProtocolImport(const ImportOptions& o) { return std::make_unique<ProtocolImport>(o); }
+std::unique_ptr<ImportEngine> MakeCadenceImport(const ImportOptions& o) { return std::make_unique<CadenceImport>(o); }
+std::unique_ptr<ImportEngine> MakeCalendarImport(const ImportOptions& o) { return std::make_unique<CalendarImport>(o); }

@@ -1,0 +1,72 @@
+#include "exchange/ExportCommands.h"
+
+#include "app/Busy.h"
+#include "app/MainFrame.h"
+#include "common/CalendarDays.h"
+#include "dialogs/ExportDialogs.h"
+#include "exchange/ExportEngine.h"
+#include "exchange/RecordLayouts.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "utilities/WorkProgress.h"
+
+namespace {
+
+constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
+
+// The folder of the file chosen in the save-file dialog (its name is not used).
+bool ChooseExportFolder(std::string& folder) {
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Esportazione Dati Orari", CadenceLayout().defaultName,
+                        kTextFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return false;
+  folder = dialog.Folder();
+  return true;
+}
+
+void RunAndReport(MainFrame* frame, ExportOptions options) {
+  if (!ChooseExportFolder(options.folder)) return;
+  ShowBusy(1);
+  FrameProgress progress(frame);
+  options.db = frame->database;
+  options.progress = &progress;
+  const ExportResult result = RunExport(options);
+  if (!result.complete)
+    ui::MessageBox("Impossibile creare\n\n" + result.failedPath, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
+  ui::MessageBox(ExportResultText(result), ui::MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+void ExportTimetableText(MainFrame* frame) {
+  TimetableExportDialog dialog(frame, frame->database, kTimetableExportDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  ExportOptions options;
+  options.kind = ExportKind::Plain;
+  options.anyAuthority = dialog.anyAuthority != 0;
+  options.authority = dialog.authority;
+  RunAndReport(frame, options);
+}
+
+void ExportTimetableTextRenumbered(MainFrame* frame) {
+  RenumberedExportDialog dialog(frame, kRenumberedExportDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  ExportOptions options;
+  options.kind = ExportKind::Renumbered;
+  options.firstId = dialog.firstId;
+  RunAndReport(frame, options);
+}
+
+void ExportTimetableTextForPeriod(MainFrame* frame) {
+  const MasterHeading master = ReadMasterHeading(frame->database);
+  PeriodTimetableExportDialog dialog(frame, frame->database, master.periodStart, master.periodEnd,
+                                     kPeriodTimetableExportDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  ExportOptions options;
+  options.kind = ExportKind::DateRange;
+  options.anyAuthority = dialog.anyAuthority != 0;
+  options.authority = dialog.authority;
+  // The dialog hands back checked dates "GG/MM/AAAA".
+  ParseDateText10(dialog.rangeStart, options.rangeStart);
+  ParseDateText10(dialog.rangeEnd, options.rangeEnd);
+  RunAndReport(frame, options);
+}

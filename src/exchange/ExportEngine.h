@@ -1,0 +1,76 @@
+#pragma once
+// The export of the working database as the region's exchange files, without any window: the
+// six fixed-width files RT_HDORA, RT_DTORA, RT_PERIOD, RT_CADEN, RT_CALEN, RT_PROTO and the
+// tab-separated FERMATE_NORMALIZZATE.TXT, written into one folder under their fixed names. Three
+// variants share it:
+//   Plain       every trip, or the trips of one granting authority;
+//   Renumbered  every trip, the trip ids replaced by consecutive ids from a given first one,
+//               the same in the head, stop and period records of a trip;
+//   DateRange   the calendar of a date range, the periods clipped to it and kept only when their
+//               day type runs inside them, the trips that keep a period with their stops, the
+//               range as the protocol's period; optionally one authority.
+// The database is only read. The seven files are written all or none (ExportFileSet).
+
+#include "common/Formatters.h"
+
+#include <string>
+#include <vector>
+
+class DbDatabase;
+class WorkProgress;
+
+enum class ExportKind { Plain, Renumbered, DateRange };
+
+// The files, in the order of the result message.
+enum ExportFile { kTripHeadsFile, kTripStopsFile, kPeriodsFile, kDayTypesFile, kCalendarFile, kProtocolFile,
+                  kNormalStopsFile, kExportFileCount };
+
+// "RT_HDORA.TXT" ... "FERMATE_NORMALIZZATE.TXT".
+const char* ExportFileName(ExportFile file);
+
+struct ExportOptions {
+  DbDatabase* db = nullptr;
+  std::string folder;  // Windows-1252, the files' folder
+  ExportKind kind = ExportKind::Plain;
+  // Plain and DateRange: every authority, or only the trips of `authority` (a code of `regent`).
+  bool anyAuthority = true;
+  int authority = 0;
+  // Renumbered: the id the trip with the lowest stored id receives.
+  long firstId = 0;
+  // DateRange: the first and last date, both included.
+  DateRecord rangeStart, rangeEnd;
+  WorkProgress* progress = nullptr;  // none: nothing shown
+};
+
+// The rows read from a file's selection and the lines written for them.
+struct ExportCount {
+  int read = 0;
+  int written = 0;
+};
+
+struct ExportResult {
+  bool complete = false;   // every file is in place
+  std::string failedPath;  // otherwise the file that could not be created or written
+  ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
+  int overWide = 0;        // records where a value was limited to its field
+  int unmatchedRows = 0;   // renumbered: stop and period rows of no trip head, left out
+  std::vector<std::string> written;  // the paths put in place
+};
+
+// The `master` row as the exports read it: display texts of its fields.
+struct MasterHeading {
+  bool found = false;
+  int company = 0;
+  std::string sendDate;  // p_data, dd/mm/yyyy or empty
+  long protocol = 0;
+  std::string person;    // resple, untrimmed
+  std::string periodStart, periodEnd;  // datini, datfin
+};
+MasterHeading ReadMasterHeading(DbDatabase* db);
+
+// Runs the export. Never shows a message: the caller tells the outcome.
+ExportResult RunExport(const ExportOptions& options);
+
+// The result message: "Risultati dell'esportazione dati:\n\n" and one line per file, then the
+// warnings of over-wide values and left-out rows.
+std::string ExportResultText(const ExportResult& result);

@@ -1,0 +1,109 @@
+#include "exchange/ImportCommands.h"
+
+#include "app/Busy.h"
+#include "app/MainFrame.h"
+#include "db/DbDatabase.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "utilities/WorkProgress.h"
+
+namespace {
+
+constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
+
+bool AsksForItsFile(ImportKind kind) { return kind == ImportKind::Protocol || kind == ImportKind::Cadences; }
+
+void ReportRefusals(const ImportEngine& engine, const std::string& databasePath) {
+  const auto& refused = engine.Refused();
+  const int count = static_cast<int>(refused.size());
+  for (int k = 0; k < count && k < kRefusalsShown; ++k) ui::MessageBox(refused[k].text, ui::MB_ICONSTOP);
+  if (count <= kRefusalsShown) return;
+  const std::string text = Format("Altre %d righe sono state rifiutate dal database.\n\n", count - kRefusalsShown) +
+                           "Vuoi salvare il report analitico degli errori ?";
+  if (ui::MessageBox(text, ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)
+    WriteImportErrorReport(engine.Errors(), databasePath);
+}
+
+}  // namespace
+
+ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
+  const std::string databasePath = options.db ? options.db->Path() : std::string();
+  const auto engine = ImportEngine::Create(kind, options);
+  if (!engine->Check()) {
+    ui::MessageBox(engine->StopMessage(), ui::MB_ICONSTOP);
+    return {};
+  }
+  ImportResult result{engine->LinesRead(), 0, ImportOutcome::Checked};
+  if (engine->Blocking()) {
+    engine->SetOutcome(ImportOutcome::Blocked);
+    result.outcome = ImportOutcome::Blocked;
+    if (ui::MessageBox(engine->BlockingMessage(), ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)
+      WriteImportErrorReport(engine->Errors(), databasePath);
+    return result;
+  }
+  if (engine->Remediable() &&
+      ui::MessageBox(engine->RemediableMessage(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) {
+    engine->SetOutcome(ImportOutcome::Declined);
+    result.outcome = ImportOutcome::Declined;
+    return result;
+  }
+  engine->Load();
+  result.rowsInserted = engine->RowsInserted();
+  result.outcome = ImportOutcome::Loaded;
+  ReportRefusals(*engine, databasePath);
+  return result;
+}
+
+int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch) {
+  const ImportSpec& spec = SpecOf(kind);
+  const bool declined = batch && result.outcome == ImportOutcome::Declined;
+  const bool complete = result.linesRead == result.rowsInserted && !declined;
+  if (batch && complete) return 1;
+  if (batch && !AsksForItsFile(kind)) return 0;
+  const std::string text = std::string(spec.heading) + Format("Lette %d righe dal file testo.\n", result.linesRead) +
+                           Format("Inserite %d righe nel database.\n\n", result.rowsInserted) +
+                           (complete ? spec.success : spec.failure);
+  ui::MessageBox(text, complete ? ui::MB_ICONINFORMATION : ui::MB_ICONSTOP);
+  return 0;
+}
+
+bool ChooseImportFile(ImportKind kind, std::string& path) {
+  const ImportSpec& spec = SpecOf(kind);
+  ui::FileDialog dialog(ui::FileDialog::Mode::Open, spec.dialogTitle, spec.layout().defaultName, kTextFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return false;
+  path = dialog.Path();
+  return true;
+}
+
+int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, const FileChooser& choose,
+                   WorkProgress* progress) {
+  std::string path;
+  if (AsksForItsFile(kind)) {
+    if (!choose || !choose(kind, path)) return 0;
+    importFolder = FolderOf(path);
+  } else {
+    path = FindFileNoCase(importFolder, SpecOf(kind).layout().fileName);
+  }
+  ShowBusy(1);
+  const ImportResult result = RunImportWorker(kind, {db, path, true, progress});
+  return ImportResultStep(kind, result, true);
+}
+
+int RunImportCommand(MainFrame* frame, ImportKind kind, int batch) {
+  FrameProgress progress(frame);
+  if (batch) return RunBatchImport(kind, frame->database, frame->importFolder, ChooseImportFile, &progress);
+  std::string path;
+  if (!ChooseImportFile(kind, path)) return 0;
+  ShowBusy(1);
+  const ImportResult result = RunImportWorker(kind, {frame->database, path, false, &progress});
+  return ImportResultStep(kind, result, false);
+}
+
+int ImportProtocol(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Protocol, batch); }
+int ImportCadences(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Cadences, batch); }
+int ImportCalendar(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Calendar, batch); }
+int ImportTripHeads(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::TripHeads, batch); }
+int ImportTripDetails(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::TripDetails, batch); }
+int ImportValidityPeriods(MainFrame* frame, int batch) {
+  return RunImportCommand(frame, ImportKind::Periods, batch);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The six import commands of the regional files ("&Archivi" > "&Importazione dati (VUR-TXT)",
+// 5109-5114) and the worker they share with the whole import: the engine's two passes with the
+// decision boxes between them and the report of the faults.
+
+#include "exchange/ImportEngine.h"
+
+#include <functional>
+
+class MainFrame;
+
+struct ImportResult {
+  int linesRead = -1;  // -1: stopped before reading the file
+  int rowsInserted = 0;
+  ImportOutcome outcome = ImportOutcome::Stopped;
+};
+
+// Pass 1, then: a blocking fault shows its box and, on OK, writes the report ("ERRORI_VURTXT");
+// remediable faults ask "Proseguo comunque?"; then pass 2. Rows the database refused are shown,
+// the first few one box each and the rest counted in one box that offers the report.
+ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options);
+
+// The command's result: alone (`batch` false) the result box, and 0; in a batch 1 when every line
+// read was inserted, else 0, the protocol and day types saying so in their failure box. In a batch
+// a declined "Proseguo comunque?" is a failure even when the counts agree (an empty file: 0 and
+// 0), so that the whole import stops instead of going on without the file's rows.
+int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch);
+
+// The open-file dialog of an import (its title and default name); false when cancelled.
+bool ChooseImportFile(ImportKind kind, std::string& path);
+
+// Gives the file of an import (a file dialog in the program); false when none was chosen.
+using FileChooser = std::function<bool(ImportKind kind, std::string& path)>;
+
+// One import of a batch: the protocol and the day types take their file from `choose` and store
+// its folder in `importFolder`; the other four read their fixed file from that folder (its name
+// found without regard to letter case). Then the worker and the batch result: 1 or 0.
+int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, const FileChooser& choose,
+                   WorkProgress* progress);
+
+// One import command. Alone it asks for its file; in a batch the protocol and the day types ask
+// for theirs and store its folder as the frame's import folder, and the other four read their
+// fixed file from that folder.
+int RunImportCommand(MainFrame* frame, ImportKind kind, int batch);
+
+int ImportProtocol(MainFrame* frame, int batch);
+int ImportCadences(MainFrame* frame, int batch);
+int ImportCalendar(MainFrame* frame, int batch);
+int ImportTripHeads(MainFrame* frame, int batch);
+int ImportTripDetails(MainFrame* frame, int batch);
+int ImportValidityPeriods(MainFrame* frame, int batch);
+
+// How many refused rows get a box of their own before the rest are counted in one.
+constexpr int kRefusalsShown = 3;

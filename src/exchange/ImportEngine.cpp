@@ -1,0 +1,278 @@
+#include "exchange/ImportEngine.h"
+
+#include "db/DbDatabase.h"
+#include "common/CalendarDays.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "exchange/ImportFiles.h"
+#include "utilities/WorkProgress.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const ImportSpec kSpecs[] = {
+    {ImportKind::Protocol, 5109, "Importazione Protocollo Comunicazione Orari", "Importazione Protocollo",
+     "Risultati dell'importazione Protocollo:\n\n", "L'importazione del Protocollo ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione del Protocollo.", ProtocolLayout},
+    {ImportKind::Cadences, 5110, "Importazione Dati Cadenze", "Importazione Cadenze",
+     "Risultati dell'importazione Cadenze:\n\n", "L'importazione delle Cadenze ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione delle Cadenze.", CadenceLayout},
+    {ImportKind::Calendar, 5111, "Importazione Dati Calendario", "Importazione Calendario",
+     "Risultati dell'importazione Calendario:\n\n", "L'importazione del Calendario ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione del Calendario.", CalendarLayout},
+    {ImportKind::TripHeads, 5112, "Importazione Dati Testa Corsa", "Importazione Teste Corsa",
+     "Risultati dell'importazione Testa Corsa:\n\n", "L'importazione delle Testa Corsa ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione delle Testa Corsa.", TripHeadLayout},
+    {ImportKind::TripDetails, 5113, "Importazione Dati Dettaglio Corsa", "Importazione Orari Corsa",
+     "Risultati dell'importazione Dettagli Corsa:\n\n",
+     "L'importazione dei Dettagli Corsa ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione dei Dettagli Corsa.", TripDetailLayout},
+    {ImportKind::Periods, 5114, "Importazione Dati Periodi Validità Corse", "Importazione Periodi Effettuazione Corse",
+     "Risultati dell'importazione Periodi Validità Corse:\n\n",
+     "L'importazione dei Periodi Validità ha avuto termine con successo.",
+     "Si sono verificati problemi durante l'importazione dei Periodi Validità.", PeriodLayout},
+};
+
+// The layer's message on one line of the report.
+std::string OneLine(const std::string& text) {
+  std::string out;
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (text[k] == '\n') {
+      if (k + 1 < text.size() && text[k + 1] == '\n') ++k;
+      out += out.empty() || out.back() == ' ' ? "" : ": ";
+    } else {
+      out.push_back(text[k]);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string Format(const char* format, ...) {
+  char buf[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  return buf;
+}
+
+std::string DdMmYyyy(const DateRecord& d) { return Format("%02d/%02d/%04d", d.day, d.month, d.year); }
+
+const ImportSpec& SpecOf(ImportKind kind) { return kSpecs[static_cast<int>(kind)]; }
+
+std::unique_ptr<ImportEngine> ImportEngine::Create(ImportKind kind, const ImportOptions& options) {
+  switch (kind) {
+    case ImportKind::Protocol: return MakeProtocolImport(options);
+    case ImportKind::Cadences: return MakeCadenceImport(options);
+    case ImportKind::Calendar: return MakeCalendarImport(options);
+    case ImportKind::TripHeads: return MakeTripHeadImport(options);
+    case ImportKind::TripDetails: return MakeTripDetailImport(options);
+    case ImportKind::Periods: return MakePeriodImport(options);
+  }
+  return nullptr;
+}
+
+ImportEngine::ImportEngine(ImportKind kind, const ImportOptions& options, unsigned blockingFlags)
+    : db_(options.db), options_(options), spec_(SpecOf(kind)), layout_(spec_.layout()), blockingMask_(blockingFlags) {
+  errors_.fileName = options.path;
+}
+
+ImportEngine::~ImportEngine() = default;
+
+bool ImportEngine::ReadMaster() {
+  DbTable master(db_, "master");
+  if (master.isOpen != 1 || !master.SetIndex("codice") || !master.SeekEqual({"0"})) {
+    stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
+    return false;
+  }
+  std::string text;
+  master.GetFieldText("azienda", text);
+  master_.company = LeadingInt(text);
+  std::string from, to;
+  master.GetFieldText("datini", from);
+  master.GetFieldText("datfin", to);
+  master_.periodValid = ParseDateText10(from, master_.start) && ParseDateText10(to, master_.end) &&
+                        ToQDate(master_.start).isValid() && ToQDate(master_.end).isValid();
+  if (master_.periodValid) {
+    master_.periodStart = DateKey(master_.start);
+    master_.periodEnd = DateKey(master_.end);
+  }
+  master.GetFieldText("id_corsa", text);
+  master_.nextTripId = std::atol(text.c_str());
+  return true;
+}
+
+bool ImportEngine::Check() {
+  outcome_ = ImportOutcome::Stopped;
+  linesRead_ = -1;
+  rowsInserted_ = 0;
+  if (!db_ || db_->isOpen != 1 || !ReadMaster()) {
+    if (stopMessage_.empty())
+      stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
+    return false;
+  }
+  if (!LoadReferences()) return false;
+  if (!lines_.Load(options_.path)) {
+    stopMessage_ = "Impossibile aprire\n\n" + options_.path;
+    return false;
+  }
+  outcome_ = ImportOutcome::Checked;
+  linesRead_ = static_cast<int>(lines_.Count());
+  const size_t length = static_cast<size_t>(layout_.length);
+  for (int k = 0; k < linesRead_; ++k) {
+    const std::string_view line = lines_.Line(static_cast<size_t>(k));
+    if (line.size() != length) {
+      Fault(k + 1, -1, kLength, LengthFault(static_cast<int>(line.size())));
+      continue;
+    }
+    CheckLine(k + 1, line);
+  }
+  // The company of the file against the working company (an empty file counts as -1).
+  if (!companyChanged_ && fileCompany_ != master_.company) {
+    SetFlag(kCompany);
+    if (ReportsUndeclaredCompany())
+      errors_.Add(linesRead_, 0,
+                  Format("il codice azienda non è quello dichiarato: %04d diventa %04d", master_.company, fileCompany_));
+  }
+  return true;
+}
+
+void ImportEngine::Load() {
+  outcome_ = ImportOutcome::Loaded;
+  rowsInserted_ = 0;
+  DbBatch batch(db_);
+  {
+    DbTable target(db_, TargetTable());
+    target.SetQuiet(true);
+    if (target.isOpen == 1) target.SetIndex("codice");
+    if (options_.progress) options_.progress->Begin(spec_.caption);
+    const size_t length = static_cast<size_t>(layout_.length);
+    for (int k = 0; k < linesRead_; ++k) {
+      if (options_.progress) options_.progress->Step(k + 1, linesRead_);
+      const std::string_view line = lines_.Line(static_cast<size_t>(k));
+      if (target.isOpen != 1 || line.size() != length) continue;
+      LoadLine(target, k + 1, line);
+    }
+    AfterLoad();
+    if (options_.progress) options_.progress->End();
+  }
+  // A commit the engine refuses leaves nothing written (the layer has said why).
+  if (batch.Commit() == 0 && db_ && db_->isOpen == 1) rowsInserted_ = 0;
+}
+
+std::string ImportEngine::LengthFault(int length) const {
+  return Format("la riga è lunga %d [deve essere %d]", length, layout_.length);
+}
+
+void ImportEngine::Fault(int lineNo, int offset, int flag, const std::string& text) {
+  errors_.Add(lineNo, offset, text);
+  SetFlag(flag);
+}
+
+int ImportEngine::LineCompany(std::string_view line) const { return FieldNumber(line.substr(0, 4)); }
+
+void ImportEngine::CheckCompanyChange(int lineNo, std::string_view line) {
+  const int company = LineCompany(line);
+  if (!companySeen_) {
+    companySeen_ = true;
+    fileCompany_ = company;
+  } else if (company != fileCompany_) {
+    companyChanged_ = true;
+    Fault(lineNo, 0, kCompany, Format("il codice azienda è cambiato; era %04d diventa %04d", fileCompany_, company));
+  }
+}
+
+std::string_view ImportEngine::Field(std::string_view line, const char* name) const {
+  const FieldDef* f = layout_.Field(name);
+  return f ? FieldBytes(line, *f) : std::string_view();
+}
+
+void ImportEngine::BeginRow(DbTable& t) {
+  rowFault_.clear();
+  t.AddNew();
+}
+
+void ImportEngine::Set(DbTable& t, const char* field, const std::string& text) {
+  if (!t.SetFieldText(field, text) && rowFault_.empty()) rowFault_ = t.LastError();
+}
+
+bool ImportEngine::StoreRow(DbTable& t, int lineNo) {
+  const bool stored = t.Update() == 1;
+  if (stored) ++rowsInserted_;
+  if (!stored)
+    RecordRefusal(lineNo, rowFault_.empty() ? t.LastError() : rowFault_);
+  else if (!rowFault_.empty())
+    RecordRefusal(lineNo, rowFault_);
+  rowFault_.clear();
+  return stored;
+}
+
+void ImportEngine::BeginEdit(DbTable& t) {
+  rowFault_.clear();
+  t.Edit();
+}
+
+void ImportEngine::RecordRefusal(int lineNo, const std::string& layerText) {
+  refused_.push_back({lineNo, layerText});
+  errors_.Add(lineNo, -1, OneLine(layerText));
+}
+
+std::string ImportEngine::CompanyParagraph(const char* firstLine) const {
+  return std::string(firstLine) + "oppure non corrisponde a quello dell'Azienda.\n" +
+         "E' comunque possibile proseguire assundo il Codice Azienda corretto.\n\n";
+}
+
+std::string ImportEngine::LengthParagraph() {
+  return "***** il file di testo proposto per l'importazione non risulta corrispondere\n"
+         "alle specifiche stabilite dalla Regione Toscana.\n\n";
+}
+
+std::string ImportEngine::BlockingText(const std::string& paragraphs) {
+  return "SONO STATI RILEVATI ERRORI BLOCCANTI:\n\n" + paragraphs +
+         "L'acquisizione dati risulta pertanto impossibile.\n\nVuoi salvare il report analitico degli errori ?";
+}
+
+std::string ImportEngine::RemediableText(const std::string& paragraphs) {
+  return "SONO STATI RILEVATI ERRORI RIMEDIABILI:\n\n" + paragraphs + "Proseguo comunque?";
+}
+
+bool ImportEngine::LoadDayTypes(const char* emptyMessage) {
+  dayTypes_.Clear();
+  DbSelect select(db_);
+  select.SetColumns("codice, denom");
+  select.SetFrom("cadenz");
+  select.SetOrderBy("codice");
+  std::string code, name;
+  for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
+    select.GetFieldTextAt(0, code);
+    select.GetFieldTextAt(1, name);
+    dayTypes_.Append(TrimRight(code), TrimRight(name));
+  }
+  if (dayTypes_.Empty()) {
+    Stop(emptyMessage);
+    return false;
+  }
+  return true;
+}
+
+bool ImportEngine::LoadTripIds(const char* emptyMessage) {
+  tripIds_.clear();
+  DbSelect select(db_);
+  select.SetColumns("id");
+  select.SetFrom("tescor");
+  select.SetOrderBy("id");
+  for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
+    long id = 0;
+    if (select.GetFieldLongAt(0, &id)) tripIds_.insert(id);
+  }
+  if (tripIds_.empty()) {
+    Stop(emptyMessage);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,199 @@
+#pragma once
+// The import of one regional exchange file, without any window: the frame that the six files
+// share. Pass 1 reads the working company (and what the file needs) from `master`, loads the
+// reference lists, reads the whole file and checks every line into the error list, setting one
+// fault flag per kind of fault; the caller then decides from the flags (a blocking fault refuses
+// the import, a remediable one is put to the user) and runs pass 2, which writes the rows in one
+// batch transaction: all of them or, after a crash, none.
+
+#include "exchange/ExchangeText.h"
+#include "exchange/ImportErrors.h"
+#include "exchange/RecordLayouts.h"
+#include "common/EditorLists.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+class DbDatabase;
+class DbTable;
+class WorkProgress;
+
+enum class ImportKind { Protocol, Cadences, Calendar, TripHeads, TripDetails, Periods };
+
+// The fixed texts of one import.
+struct ImportSpec {
+  ImportKind kind;
+  int command;
+  const char* dialogTitle;
+  const char* caption;  // the status band of pass 2
+  const char* heading;  // the result message
+  const char* success;
+  const char* failure;
+  const RecordLayout& (*layout)();
+};
+
+const ImportSpec& SpecOf(ImportKind kind);
+
+struct ImportOptions {
+  DbDatabase* db = nullptr;
+  std::string path;                  // Windows-1252
+  bool batch = false;                // run by the whole import
+  WorkProgress* progress = nullptr;  // none: no progress shown
+};
+
+// Where an import ended.
+enum class ImportOutcome {
+  Stopped,   // before reading the file: no master row, a missing prerequisite, the file not opening
+  Checked,   // pass 1 done, pass 2 not yet
+  Blocked,   // a blocking fault: nothing written
+  Declined,  // the remediable faults were not accepted: nothing written
+  Loaded,    // pass 2 done
+};
+
+// A line whose row the database refused in pass 2, with the database layer's text.
+struct RefusedRow {
+  int line = 0;
+  std::string text;
+};
+
+class ImportEngine {
+ public:
+  static std::unique_ptr<ImportEngine> Create(ImportKind kind, const ImportOptions& options);
+  virtual ~ImportEngine();
+  ImportEngine(const ImportEngine&) = delete;
+  ImportEngine& operator=(const ImportEngine&) = delete;
+
+  // Pass 1. False when the import stopped before reading the file (StopMessage says why).
+  bool Check();
+  bool Blocking() const { return (flags_ & blockingMask_) != 0; }
+  bool Remediable() const { return (flags_ & ~blockingMask_) != 0; }
+  // The texts of the two decisions (a blocking one offers the report, a remediable one ends
+  // "Proseguo comunque?").
+  virtual std::string BlockingMessage() const = 0;
+  virtual std::string RemediableMessage() const = 0;
+  // The decision taken instead of pass 2 (Blocked or Declined).
+  void SetOutcome(ImportOutcome outcome) { outcome_ = outcome; }
+  // Pass 2, in one batch transaction.
+  void Load();
+
+  const ImportSpec& Spec() const { return spec_; }
+  ImportOutcome Outcome() const { return outcome_; }
+  // -1 when the import stopped before reading the file.
+  int LinesRead() const { return linesRead_; }
+  int RowsInserted() const { return rowsInserted_; }
+  const std::string& StopMessage() const { return stopMessage_; }
+  // The faults of pass 1, then one per refused row of pass 2.
+  const ImportErrorList& Errors() const { return errors_; }
+  const std::vector<RefusedRow>& Refused() const { return refused_; }
+  bool HasFlag(int flag) const { return (flags_ & (1u << flag)) != 0; }
+
+  // The kinds of fault.
+  enum Fault {
+    kLength,
+    kCompany,
+    kCompanyDigits,
+    kProtocolNumber,
+    kDate,
+    kInverted,
+    kDayType,
+    kPeriod,
+    kUndeclared,
+    kTime,
+    kAuthority,
+    kContract,
+  };
+
+ protected:
+  ImportEngine(ImportKind kind, const ImportOptions& options, unsigned blockingFlags);
+
+  // What the import reads of `master` besides the company.
+  struct MasterValues {
+    int company = 0;
+    bool periodValid = false;  // both dates valid
+    int periodStart = 0;       // yyyymmdd
+    int periodEnd = 0;
+    DateRecord start, end;
+    long nextTripId = 0;
+  };
+
+  // Reference lists; false with the stop message set.
+  virtual bool LoadReferences() { return true; }
+  // The checks of a line of the right length, in the order of the file's table.
+  virtual void CheckLine(int lineNo, std::string_view line) = 0;
+  // Whether the company test at the end adds a fault line (all files but RT_PROTO).
+  virtual bool ReportsUndeclaredCompany() const { return true; }
+  // The length fault text ("la riga è lunga %d [deve essere N]" and its variants).
+  virtual std::string LengthFault(int length) const;
+  // Pass 2: the target table and the rows.
+  virtual const char* TargetTable() const = 0;
+  virtual void LoadLine(DbTable& target, int lineNo, std::string_view line) = 0;
+  // After the last line (inside the transaction).
+  virtual void AfterLoad() {}
+
+  void Fault(int lineNo, int offset, int flag, const std::string& text);
+  void SetFlag(int flag) { flags_ |= 1u << flag; }
+  // The "company as in the first line" test.
+  void CheckCompanyChange(int lineNo, std::string_view line);
+  int LineCompany(std::string_view line) const;
+  std::string_view Field(std::string_view line, const char* name) const;
+
+  // Row writing with the database layer kept quiet: a refused field or row is collected.
+  void BeginRow(DbTable& t);
+  void Set(DbTable& t, const char* field, const std::string& text);
+  void Set(DbTable& t, const char* field, std::string_view text) { Set(t, field, std::string(text)); }
+  void Set(DbTable& t, const char* field, const char* text) { Set(t, field, std::string(text)); }
+  void Set(DbTable& t, const char* field, long number) { Set(t, field, std::to_string(number)); }
+  // Writes the row; true (and counted) when stored.
+  bool StoreRow(DbTable& t, int lineNo);
+  void BeginEdit(DbTable& t);
+  void RecordRefusal(int lineNo, const std::string& layerText);
+
+  // The reference lists of the files that need them; false with the stop message set.
+  bool LoadDayTypes(const char* emptyMessage);
+  bool LoadTripIds(const char* emptyMessage);
+  bool IsDayType(std::string_view trimmedCode) { return dayTypes_.Find(trimmedCode) != nullptr; }
+  bool IsTrip(long id) const { return tripIds_.count(id) != 0; }
+  void Stop(const std::string& message) { stopMessage_ = message; }
+
+  // The two decision boxes of the calendar and trip files, paragraph by paragraph.
+  static std::string BlockingText(const std::string& paragraphs);
+  static std::string RemediableText(const std::string& paragraphs);
+
+  // Paragraph helpers of the four trip and calendar files.
+  std::string CompanyParagraph(const char* firstLine) const;
+  static std::string LengthParagraph();
+
+  DbDatabase* db_;
+  ImportOptions options_;
+  const ImportSpec& spec_;
+  const RecordLayout& layout_;
+  MasterValues master_;
+  ExchangeLines lines_;
+  ImportErrorList errors_;
+  bool invalidDateSeen_ = false;  // an invalid date has been met in the file so far
+
+ private:
+  CadenceList dayTypes_;              // trimmed codes of `cadenz`
+  std::unordered_set<long> tripIds_;  // ids of `tescor`
+  bool ReadMaster();
+
+  unsigned flags_ = 0;
+  unsigned blockingMask_ = 0;
+  ImportOutcome outcome_ = ImportOutcome::Checked;
+  int linesRead_ = -1;
+  int rowsInserted_ = 0;
+  std::string stopMessage_;
+  std::vector<RefusedRow> refused_;
+  int fileCompany_ = -1;
+  bool companySeen_ = false;
+  bool companyChanged_ = false;
+  std::string rowFault_;
+};
+
+// "%02d/%02d/%04d" of a date.
+std::string DdMmYyyy(const DateRecord& d);
+// printf into a string (texts of faults and messages).
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,33 @@
+#pragma once
+// The faults of one import, in the order found, and their text report "ERRORI_VURTXT".
+
+#include "common/Clock.h"
+#include "common/RecordList.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+struct ImportError {
+  std::int32_t line = 0;    // from 1
+  std::int32_t offset = 0;  // 0-based column of the faulty field; -1 for the whole line
+  std::string text;
+  ImportError(std::int32_t l, std::int32_t o, std::string_view t) : line(l), offset(o), text(t) {}
+};
+
+class ImportErrorList : public RecordList<ImportError> {
+ public:
+  std::string fileName;  // full path of the imported file
+
+  ImportError* Add(std::int32_t line, std::int32_t offset, std::string_view text) {
+    return Emplace(line, offset, text);
+  }
+};
+
+// The report's text, lines ending in CR LF: the framed heading with the moment, the database and
+// the file, then one line per fault.
+std::string ImportErrorReportText(const ImportErrorList& list, const std::string& databasePath, const ClockTime& now);
+
+// Asks where to save the report ("ERRORI_VURTXT") and writes it; nothing when the dialog is
+// cancelled. A file that cannot be created is said in a stop box. True when written.
+bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath);

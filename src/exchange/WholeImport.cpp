@@ -1,0 +1,28 @@
+#include "exchange/WholeImport.h"
+
+#include "app/MainFrame.h"
+#include "platform/Ui.h"
+#include "utilities/TripGrouping.h"
+#include "utilities/WorkProgress.h"
+
+bool RunWholeImport(const WholeImportOptions& options) {
+  static const ImportKind kOrder[] = {ImportKind::Protocol,  ImportKind::Cadences,    ImportKind::Calendar,
+                                      ImportKind::TripHeads, ImportKind::TripDetails, ImportKind::Periods};
+  std::string localFolder;
+  std::string& folder = options.importFolder ? *options.importFolder : localFolder;
+  for (ImportKind kind : kOrder) {
+    if (RunBatchImport(kind, options.db, folder, options.choose, options.progress) == 0) {
+      ui::MessageBox("Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.",
+                     ui::MB_ICONSTOP);
+      return false;
+    }
+  }
+  GroupHomogeneousTrips(options.db, options.progress, 1);
+  ui::MessageBox("L'importazione complessiva dei dati è terminata con successo.", ui::MB_ICONINFORMATION);
+  return true;
+}
+
+void ImportAll(MainFrame& frame) {
+  FrameProgress progress(&frame);
+  RunWholeImport({frame.database, &frame.importFolder, ChooseImportFile, &progress});
+}

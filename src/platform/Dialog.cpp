@@ -1,0 +1,207 @@
+#include "platform/Dialog.h"
+
+#include "common/Cp1252.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdio>
+
+namespace ui {
+namespace {
+
+std::string Name(const Dialog& dialog) { return std::to_string(dialog.Idd()); }
+
+[[noreturn]] void Unanswerable(const Dialog& dialog, const std::string& why) {
+  throw UnansweredQuestion("Dialogo " + Name(dialog) + " (" + dialog.windowTitle().toStdString() + "): " + why);
+}
+
+bool ParseIndex(const std::string& text, int& index) {
+  if (text.empty() || text.size() > 6) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  index = std::stoi(text);
+  return true;
+}
+
+// Puts one scripted value into its control, as the user would.
+void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
+  QWidget* control = dialog.findChild<QWidget*>(QString::fromStdString(id));
+  const std::string what = "il controllo " + id;
+  if (!control) Unanswerable(dialog, what + " non esiste");
+  if (!control->isEnabled()) Unanswerable(dialog, what + " è disabilitato");
+  const QString text = cp1252::ToQString(value);
+
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    if (edit->isReadOnly()) Unanswerable(dialog, what + " è in sola lettura");
+    edit->setText(text);  // cut to the control's limit, as typing would be
+    emit edit->textEdited(edit->text());
+    return;
+  }
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    int index = combo->findText(text, Qt::MatchExactly);
+    if (index < 0 && combo->isEditable()) {
+      combo->setEditText(text);
+      return;
+    }
+    if (index < 0 && (!ParseIndex(value, index) || index >= combo->count()))
+      Unanswerable(dialog, what + " non ha la voce \"" + cp1252::ToUtf8(value) + "\"");
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    emit combo->textActivated(combo->itemText(index));
+    return;
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    if (value != "1" && value != "0") Unanswerable(dialog, what + " accetta solo 1 o 0");
+    const bool wanted = value == "1";
+    if (qobject_cast<QPushButton*>(button)) {
+      if (wanted) button->click();
+    } else if (button->isChecked() != wanted) {
+      if (!wanted && qobject_cast<QRadioButton*>(button))
+        Unanswerable(dialog, what + " si spegne scegliendo un altro pulsante del gruppo");
+      button->click();
+    }
+    return;
+  }
+  Unanswerable(dialog, what + " non accetta valori");
+}
+
+// Records the dialog and takes its answer.
+Answer TakeAnswer(Dialog& dialog, Script& script) {
+  script.Record("DIALOG\t" + Name(dialog) + "\t" + TranscriptText(cp1252::FromQStringLossy(dialog.windowTitle())));
+  if (!script.HasAnswer()) Unanswerable(dialog, "nessuna risposta");
+  const Answer& next = script.Peek();
+  if (next.value != Name(dialog) || (next.kind != Answer::Kind::Dialog && next.kind != Answer::Kind::DialogCancel))
+    Unanswerable(dialog, "la risposta successiva non è per questo dialogo");
+  return script.Take();
+}
+
+}  // namespace
+
+Dialog::Dialog(QWidget* parent, int idd, const std::string& caption) : QDialog(parent), idd_(idd), caption_(caption) {
+  setObjectName(QString::number(idd));
+  setWindowTitle(cp1252::ToQString(caption));
+  setModal(true);
+}
+
+int Dialog::DoModal() { return RunDialog(*this); }
+
+void Dialog::EndDialog(int result) { done(result); }
+
+void Dialog::done(int result) {
+  ended_ = true;
+  result_ = result;
+  QDialog::done(result);
+}
+
+QWidget* Dialog::Control(int id) const { return findChild<QWidget*>(QString::number(id)); }
+QLineEdit* Dialog::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
+QComboBox* Dialog::Combo(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
+QAbstractButton* Dialog::Button(int id) const { return qobject_cast<QAbstractButton*>(Control(id)); }
+
+QLabel* Dialog::MakeLabel(const std::string& text) { return new QLabel(cp1252::ToQString(text), this); }
+
+QLineEdit* Dialog::MakeEdit(int id, int limit) {
+  auto* edit = new QLineEdit(this);
+  edit->setObjectName(QString::number(id));
+  if (limit > 0) edit->setMaxLength(limit);
+  return edit;
+}
+
+QComboBox* Dialog::MakeCombo(int id, bool editable) {
+  auto* combo = new QComboBox(this);
+  combo->setObjectName(QString::number(id));
+  combo->setEditable(editable);
+  if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setMaxVisibleItems(20);
+  return combo;
+}
+
+QCheckBox* Dialog::MakeCheck(int id, const std::string& label) {
+  auto* box = new QCheckBox(cp1252::ToQString(label), this);
+  box->setObjectName(QString::number(id));
+  return box;
+}
+
+QRadioButton* Dialog::MakeRadio(int id, const std::string& label) {
+  auto* radio = new QRadioButton(cp1252::ToQString(label), this);
+  radio->setObjectName(QString::number(id));
+  return radio;
+}
+
+QDialogButtonBox* Dialog::MakeOkCancel() {
+  auto* box = new QDialogButtonBox(this);
+  QPushButton* ok = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+  QPushButton* cancel = box->addButton(QStringLiteral("Annulla"), QDialogButtonBox::RejectRole);
+  ok->setObjectName(QString::number(IDOK));
+  cancel->setObjectName(QString::number(IDCANCEL));
+  ok->setDefault(true);
+  connect(box, &QDialogButtonBox::accepted, this, [this] { accept(); });
+  connect(box, &QDialogButtonBox::rejected, this, [this] { reject(); });
+  return box;
+}
+
+void Dialog::SetControlText(int id, const std::string& text) {
+  const QString q = cp1252::ToQString(text);
+  if (QLineEdit* edit = Edit(id))
+    edit->setText(q);
+  else if (QComboBox* combo = Combo(id); combo && combo->isEditable())
+    combo->setEditText(q);
+}
+
+bool Dialog::ReadControlText(int id, std::string& out) {
+  QString text;
+  if (QLineEdit* edit = Edit(id))
+    text = edit->text();
+  else if (QComboBox* combo = Combo(id))
+    text = combo->currentText();
+  QChar bad;
+  if (cp1252::FromQString(text, out, &bad)) return true;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(bad.unicode()));
+  Refuse(std::string("ATTENZIONE: il testo immesso contiene un carattere (") + code +
+             ") che Quendo non è in grado di registrare.\n\n"
+             "Sono ammessi solo i caratteri dell'alfabeto latino dell'Europa occidentale.\n\n"
+             "Correggere il testo e confermare di nuovo.",
+         id);
+  return false;
+}
+
+void Dialog::Refuse(const std::string& message, int focusId) {
+  MessageBox(message, MB_ICONSTOP);
+  if (QWidget* control = focusId ? Control(focusId) : nullptr) {
+    control->setFocus();
+    if (QLineEdit* edit = Edit(focusId)) edit->selectAll();
+  }
+}
+
+int RunDialog(Dialog& dialog) {
+  dialog.ended_ = false;
+  dialog.result_ = IDCANCEL;
+  Script* script = Script::Current();
+  if (!script && !CanShowWindows()) Unanswerable(dialog, "nessuna risposta possibile senza schermo");
+  if (!dialog.OnInitDialog()) return IDCANCEL;
+  if (!script) {
+    ArrowCursorWhileShown arrow;
+    dialog.exec();
+    return dialog.ended_ ? dialog.result_ : IDCANCEL;
+  }
+  const Answer answer = TakeAnswer(dialog, *script);
+  if (answer.kind == Answer::Kind::DialogCancel) {
+    dialog.OnCancel();
+    return dialog.ended_ ? dialog.result_ : IDCANCEL;
+  }
+  for (const auto& [id, value] : answer.controls) {
+    if (dialog.ended_) Unanswerable(dialog, "valori dati dopo la chiusura del dialogo");
+    Apply(dialog, id, value);
+  }
+  if (!dialog.ended_) dialog.OnOK();  // a clicked button may have ended it already
+  if (!dialog.ended_) Unanswerable(dialog, "i valori della risposta non sono stati accettati");
+  return dialog.result_;
+}
+
+}  // namespace ui

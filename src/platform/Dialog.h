@@ -1,0 +1,94 @@
+#pragma once
+// The program's small modal windows. Each is one class over one dialog resource, built in code:
+// its controls carry their resource ids as object names ("1000", "1155"), `OnInitDialog` fills
+// them, `OnOK` reads and checks them and either refuses with one stop-icon box (the dialog stays
+// open with everything typed) or ends the dialog with IDOK; the creator then reads the members.
+//
+// `RunDialog` shows it. With a ui::Script installed nothing is shown: the dialog is written to
+// the transcript as "DIALOG<TAB>id<TAB>caption" and the next answer must be for it:
+//   dialog ID   each CONTROL-ID=VALUE is put into its control as the user would (a line edit
+//               gets the text; a check box "1" or "0"; a radio button "1" clicks it; a push
+//               button "1" clicks it; a combo box selects the entry of that exact text, else an
+//               editable one gets the text typed, else a number selects the entry at that
+//               index), then OK is pressed. If `OnOK` refuses, the run cannot go on (the user
+//               would be left at the dialog): UnansweredQuestion is thrown after its message.
+//   dialog ID cancel   the dialog is closed with Annulla.
+// Any other answer, none, a missing or disabled control, or a value the control cannot take
+// also throws UnansweredQuestion. Without a script and without a display it throws as well.
+
+#include "platform/Ui.h"
+
+// The controls a dialog makes through the helpers below, complete for every dialog's use.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <string>
+
+namespace ui {
+
+class Dialog : public QDialog {
+ public:
+  // `idd` is the dialog resource id, given by the creator; the caption is Windows-1252.
+  Dialog(QWidget* parent, int idd, const std::string& caption);
+
+  int Idd() const { return idd_; }
+
+  // Runs the dialog modally (RunDialog); returns IDOK, IDCANCEL or the code given to EndDialog.
+  int DoModal();
+
+  // The control of a resource id, or null.
+  QWidget* Control(int id) const;
+
+ protected:
+  // Fills the controls from the members; false ends the dialog at once with IDCANCEL.
+  virtual bool OnInitDialog() { return true; }
+  // The OK button: the base ends the dialog with IDOK.
+  virtual void OnOK() { EndDialog(IDOK); }
+  // Annulla, Escape or the window's close button: the base ends the dialog with IDCANCEL.
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  void EndDialog(int result);
+
+  // Controls made with their resource ids; a text limit of 0 means none.
+  QLabel* MakeLabel(const std::string& text);
+  QLineEdit* MakeEdit(int id, int limit);
+  QComboBox* MakeCombo(int id, bool editable);
+  QCheckBox* MakeCheck(int id, const std::string& label);
+  QRadioButton* MakeRadio(int id, const std::string& label);
+  // The "OK" (id 1) and "Annulla" (id 2) buttons.
+  QDialogButtonBox* MakeOkCancel();
+
+  QLineEdit* Edit(int id) const;
+  QComboBox* Combo(int id) const;
+  QAbstractButton* Button(int id) const;
+
+  // Puts a Windows-1252 text into a line edit or an editable combo box.
+  void SetControlText(int id, const std::string& text);
+  // Reads the text of a line edit or combo box as Windows-1252. A character the code page does
+  // not have is refused where it was typed: a stop message, the control gets the focus, false.
+  bool ReadControlText(int id, std::string& out);
+  // Refuses the confirmation: the stop-icon message, then the focus goes to the control (when
+  // an id is given) and the dialog stays open.
+  void Refuse(const std::string& message, int focusId = 0);
+
+ private:
+  void accept() override { OnOK(); }
+  void reject() override { OnCancel(); }
+  void done(int result) override;
+
+  friend int RunDialog(Dialog& dialog);
+
+  int idd_;
+  std::string caption_;
+  bool ended_ = false;
+  int result_ = IDCANCEL;
+};
+
+// Shows the dialog as described above and returns its result.
+int RunDialog(Dialog& dialog);
+
+}  // namespace ui

@@ -1,0 +1,50 @@
+#pragma once
+// Grouping of homogeneous trips ("&Utilità" > "&Raggruppamento Corse Omogenee", also the last
+// step of the whole import): trips that run over an identical stop sequence get one common
+// quadro number (`tescor.gruppo`), so that they can be edited together as one quadro timetable.
+
+#include "common/RecordList.h"
+
+#include <cstdint>
+#include <string>
+
+class DbDatabase;
+class MainFrame;
+class WorkProgress;
+
+struct GroupStop {
+  std::int16_t sub = 0;
+  std::string fermata, denom, ubicaz;  // trailing blanks removed
+  std::int32_t dist = 0;
+  std::int32_t primaria = 0, facolt = 0, nonferma = 0;  // 0 or 1
+};
+
+struct GroupTrip {
+  std::int32_t id = 0;
+  std::int32_t gruppo = -1;  // -1 while unassigned
+  RecordList<GroupStop> stops;
+  explicit GroupTrip(std::int32_t i) : id(i) {}
+};
+
+// Equal `sub`, `dist` and flags, and the three texts equal without regard to letter case.
+bool StopsAreEqual(const GroupStop& a, const GroupStop& b);
+// The same number of stops, pairwise equal in order.
+bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b);
+
+struct GroupingResult {
+  bool masterFound = false;
+  int tripsRead = 0;
+  int quadri = 0;
+};
+
+// The work without any window: reads `detcor` in order, numbers the groups from 1 in the order of
+// each group's lowest trip id (every trip, also one alone, gets a number; the trips without
+// stops keep theirs), writes `tescor.gruppo` and the next free number into `master.gruppo`, all
+// in one batch transaction. Nothing is written when the `master` row is missing.
+GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress);
+
+// The routine with its boxes: the question first (not when silent), the stop box of a missing
+// `master` row (always), the result box (not when silent).
+void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, int silent);
+// The command (5122) and the whole import's last step on the main window.
+void GroupHomogeneousTrips(MainFrame* frame, int silent);

@@ -1,0 +1,33 @@
+#include "utilities/WorkProgress.h"
+
+#include "app/Busy.h"
+#include "app/MainFrame.h"
+
+FrameProgress::~FrameProgress() { delete bar_; }
+
+void FrameProgress::Begin(const std::string& caption) {
+  if (!frame_) return;
+  if (!caption.empty()) frame_->ShowStatusBand(caption);
+  delete bar_;
+  bar_ = new ProgressBar(frame_);
+  shown_ = 0;
+}
+
+void FrameProgress::Step(long done, long total) {
+  if (!bar_ || total <= 0) return;
+  const int percent = static_cast<int>(static_cast<long long>(done) * 100 / total);
+  // The bar paints itself a few times a second at most; the clock is pumped on every change.
+  if (percent != shown_) {
+    shown_ = percent;
+    bar_->SetPos(percent);
+  } else if ((done & 0x3FF) == 0) {
+    PumpBusy();
+  }
+}
+
+void FrameProgress::End() {
+  if (!bar_) return;
+  delete bar_;
+  bar_ = nullptr;
+  frame_->Redraw();
+}

@@ -67,6 +67,7 @@ class DbSelect {
 
   int Run(bool syntaxStage);
   const DbValue* Value(int position);
+  bool StreamedColumn(int position, char& letter) const;
   Cell& NewCell();
   void StoreBytes(Cell& cell, const std::string& bytes);
   void ClearResult();

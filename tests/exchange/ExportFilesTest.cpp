@@ -13,17 +13,7 @@
 
 namespace {
 
-struct Files : ::testing::Test {
-  ScratchDir dir;
-  std::string db = dir.Path("orari.mdb");
-  std::string out = dir.Path("uscita");
-  std::unique_ptr<ui::Script> installed;  // after the set-up, which runs scripts of its own
-  void SetUp() override {
-    MakeImportedDatabase(db);
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
-    installed = std::make_unique<ui::Script>();
-  }
-  std::string Out(const std::string& name) const { return out + "/" + name; }
+struct Files : ImportedDatabaseTest {
   // Puts the previous export's files, each holding "old <name>", into the folder.
   void PreviousFiles() {
     for (const std::string& name : kExportNames) WriteLines(Out(name), {"old " + name});

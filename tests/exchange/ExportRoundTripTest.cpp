@@ -12,17 +12,7 @@
 
 namespace {
 
-struct RoundTrip : ::testing::Test {
-  ScratchDir dir;
-  std::string db = dir.Path("orari.mdb");
-  std::string out = dir.Path("uscita");
-  std::unique_ptr<ui::Script> installed;  // after the set-up, which runs scripts of its own
-  void SetUp() override {
-    MakeImportedDatabase(db);
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
-    installed = std::make_unique<ui::Script>();
-  }
-  std::string Out(const std::string& name) const { return out + "/" + name; }
+struct RoundTrip : ImportedDatabaseTest {
   ExportResult Export(ExportOptions options = {}) { return ExportInto(db, out, options); }
 };
 

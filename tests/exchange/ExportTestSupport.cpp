@@ -67,3 +67,9 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     names.push_back(cp1252::FromQStringLossy(n));
   return names;
 }
+
+void ImportedDatabaseTest::SetUp() {
+  MakeImportedDatabase(db);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
+  installed = std::make_unique<ui::Script>();
+}

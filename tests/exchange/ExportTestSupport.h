@@ -4,13 +4,27 @@
 // with a script installed.
 
 #include "exchange/ExportEngine.h"
+#include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <vector>
 
 // A timetable database (company 17, period 01/01/2024-30/06/2024) with the six hand-made files
 // imported into it.
 void MakeImportedDatabase(const std::string& path);
+
+// A test on a database holding the hand-made set, with an empty output folder beside it; the
+// test's own script is installed after the set-up, which runs scripts of its own.
+struct ImportedDatabaseTest : ::testing::Test {
+  ScratchDir dir;
+  std::string db = dir.Path("orari.mdb");
+  std::string out = dir.Path("uscita");
+  std::unique_ptr<ui::Script> installed;
+  void SetUp() override;
+  std::string Out(const std::string& name) const { return out + "/" + name; }
+};
 
 // Runs SQL on a closed database file with the plain engine (no foreign-key checks, as another
 // program would); fails the test on error.

@@ -12,16 +12,7 @@
 
 namespace {
 
-struct Variants : ::testing::Test {
-  ScratchDir dir;
-  std::string db = dir.Path("orari.mdb");
-  std::string out = dir.Path("uscita");
-  std::unique_ptr<ui::Script> installed;  // after the set-up, which runs scripts of its own
-  void SetUp() override {
-    MakeImportedDatabase(db);
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
-    installed = std::make_unique<ui::Script>();
-  }
+struct Variants : ImportedDatabaseTest {
   std::vector<std::string> Lines(const std::string& name) const { return ExportedLines(out + "/" + name); }
   ExportResult Renumbered(long first) {
     ExportOptions o;

@@ -4,7 +4,9 @@
 #include "platform/Ui.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace ui {
@@ -58,7 +60,14 @@ QStringList FileDialog::QtFilters(const std::string& filter) {
     }
     QString list = cp1252::ToQString(patterns);
     list.replace(';', ' ');
-    out << text + " (" + list.simplified() + ")";
+    // Names are matched with their case here, and files from Windows machines come in either:
+    // each pattern stands in lower and in upper case.
+    QStringList each;
+    for (const QString& pattern : list.split(' ', Qt::SkipEmptyParts)) {
+      for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
+        if (!each.contains(variant)) each << variant;
+    }
+    out << text + " (" + each.join(' ') + ")";
   }
   return out;
 }
@@ -86,6 +95,17 @@ int FileDialog::RunScripted() {
   return IDOK;
 }
 
+QString FileDialog::ProposedName(Mode mode, const std::string& defaultName, const std::string& defaultExtension,
+                                 const QDir& folder) {
+  const QString name = cp1252::ToQString(defaultName);
+  if (mode != Mode::Open || defaultExtension.empty() || QFileInfo(name).fileName().contains('.')) return name;
+  const QString wanted = name + '.' + cp1252::ToQString(defaultExtension);
+  const QFileInfo given(folder, wanted);
+  for (const QString& entry : given.dir().entryList(QDir::Files))
+    if (entry.compare(given.fileName(), Qt::CaseInsensitive) == 0) return given.dir().filePath(entry);
+  return name;
+}
+
 int FileDialog::RunShown() {
   QFileDialog dialog(OwnerWindow(), cp1252::ToQString(title_));
   // Qt's own dialog, so that it speaks the program's language like every other box.
@@ -95,7 +115,7 @@ int FileDialog::RunShown() {
   const QStringList filters = QtFilters(filter_);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
-  if (!defaultName_.empty() && !HasWildcard(defaultName_)) dialog.selectFile(cp1252::ToQString(defaultName_));
+  if (!defaultName_.empty() && !HasWildcard(defaultName_)) dialog.selectFile(ProposedName(mode_, defaultName_, defaultExtension_, dialog.directory()));
   for (;;) {
     ArrowCursorWhileShown arrow;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;

@@ -5,6 +5,7 @@
 // the transcript as "FILE<TAB>title<TAB>default name<TAB>filter". Without a script and without a
 // display the dialog cannot be answered and throws ui::UnansweredQuestion.
 
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <string>
@@ -32,6 +33,12 @@ class FileDialog {
   // The filter's (description, patterns) pairs, and the same as Qt name filters.
   static std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter);
   static QStringList QtFilters(const std::string& filter);
+
+  // The name the shown dialog proposes in `folder`. Files from Windows machines carry their
+  // extension in any case (RT_CADEN.TXT): when opening, a default name without extension gives
+  // the file of that name whose extension is the default one, whatever its case.
+  static QString ProposedName(Mode mode, const std::string& defaultName, const std::string& defaultExtension,
+                              const QDir& folder);
 
  private:
   int RunScripted();

@@ -5,6 +5,9 @@
 #include "common/Cp1252.h"
 #include "platform/Ui.h"
 
+#include <QTemporaryDir>
+#include <QFile>
+#include <QDir>
 #include <gtest/gtest.h>
 
 using ui::FileDialog;
@@ -51,12 +54,24 @@ TEST(FileDialog, RefusesToGuessAnAnswer) {
 }
 
 TEST(FileDialog, FiltersBecomeQtNameFilters) {
-  EXPECT_EQ(FileDialog::QtFilters(kDbFilter), (QStringList{"Database JET (*.mdb)", "Tutti i files (*.*)"}));
-  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"), (QStringList{"Shapefile (*.shp *.dbf)"}));
-  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), (QStringList{cp1252::ToQString("Località (*.txt)")}));
+  EXPECT_EQ(FileDialog::QtFilters(kDbFilter), (QStringList{"Database JET (*.mdb *.MDB)", "Tutti i files (*.*)"}));
+  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"), (QStringList{"Shapefile (*.shp *.SHP *.dbf *.DBF)"}));
+  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), (QStringList{cp1252::ToQString("Località (*.txt *.TXT)")}));
   const auto pairs = FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x");
   ASSERT_EQ(pairs.size(), 2u);
   EXPECT_EQ(pairs[1].first, "B");
   EXPECT_EQ(pairs[1].second, "*.b");
   EXPECT_TRUE(FileDialog::ParseFilter("").empty());
+}
+
+TEST(FileDialogNames, OpeningProposesTheFileWhateverTheCaseOfItsExtension) {
+  QTemporaryDir dir;
+  QFile(dir.filePath("RT_CADEN.TXT")).open(QIODevice::WriteOnly);
+  const QDir folder(dir.path());
+  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN", "TXT", folder), dir.filePath("RT_CADEN.TXT"));
+  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN", "txt", folder), dir.filePath("RT_CADEN.TXT"));
+  // Nothing to find, a name with its own extension, or a file to save: the name as it is.
+  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CALEN", "TXT", folder), "RT_CALEN");
+  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN.DAT", "TXT", folder), "RT_CADEN.DAT");
+  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Save, "RT_CADEN", "TXT", folder), "RT_CADEN");
 }

@@ -87,6 +87,7 @@ int DbSelect::MoveFirst() {
 
 int DbSelect::Run(bool firstRun) {
   ClearResult();
+  walkFailed_ = false;
   if (!db || db->isOpen != 1) {
     hasRow = 0;
     return 0;
@@ -191,6 +192,7 @@ int DbSelect::MoveNext() {
       const size_t reached = rows_;
       Failed(false, true, description);
       rows_ = reached;
+      walkFailed_ = true;
       return 0;
     }
     // The walk has ended: the statement goes, the count of rows stays.

@@ -48,6 +48,9 @@ class DbSelect {
   // The rows of the result; for a streaming selection, the rows reached so far (all of them once
   // the walk has ended).
   int RowCount() const { return static_cast<int>(rows_); }
+  // True when the last walk of a streaming selection ended on a read error (already reported)
+  // rather than on its last row.
+  bool WalkFailed() const { return walkFailed_; }
   int ColumnCount() const { return static_cast<int>(names_.size()); }
 
   // 1 while the selection stands on a row.
@@ -88,6 +91,7 @@ class DbSelect {
   DbValue value_;             // the cell last read
 
   bool streaming_ = false;
+  bool walkFailed_ = false;
   sqlite3_stmt* stmt_ = nullptr;          // the running statement of a streaming selection
   std::vector<char> letters_;            // each column's field type letter (0: an expression)
   size_t rows_ = 0;

@@ -30,6 +30,10 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
   options.db = frame->database;
   options.progress = &progress;
   const ExportResult result = RunExport(options);
+  if (!result.refusal.empty()) {
+    ui::MessageBox(result.refusal, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
+    return;
+  }
   if (!result.complete)
     ui::MessageBox("Impossibile creare\n\n" + result.failedPath, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
   ui::MessageBox(ExportResultText(result), ui::MB_ICONINFORMATION);

@@ -37,6 +37,7 @@ class ExportRun {
   // cannot be created (the selection's own failure leaves the file empty).
   bool Open(ExportFile file, DbSelect& select);
   bool Close(ExportFile file, const DbSelect* select = nullptr);
+  std::string IdRefusal() const;
   void Step(int done, int total) {
     if (o_.progress) o_.progress->Step(done, total);
   }
@@ -85,7 +86,14 @@ bool ExportRun::Close(ExportFile file, const DbSelect* select) {
   // A streaming selection knows how many rows it read only once its walk has ended.
   if (select) result_.counts[file].read = select->RowCount();
   if (o_.progress) o_.progress->End();
-  return files_.Finish();
+  const bool finished = files_.Finish();
+  // A walk cut short by a read error (already reported) leaves a file short of rows: the set
+  // must not be put in place.
+  if (select && select->WalkFailed()) {
+    files_.Fail(ExportFileName(file));
+    return false;
+  }
+  return finished;
 }
 
 bool ExportRun::TripId(long storedId, long& id) {
@@ -371,8 +379,42 @@ bool ExportRun::NormalStops() {
   return Close(kNormalStopsFile);
 }
 
+// The regional layout holds trip ids of six digits. Writing a larger one would either lengthen
+// its records or, cut to the field, give two trips one id: the export is refused instead.
+std::string ExportRun::IdRefusal() const {
+  constexpr long kLargestId = 999999;
+  DbSelect s(o_.db);
+  s.SetColumns("count(*), max(id)");
+  s.SetFrom("tescor");
+  long count = 0, largest = 0;
+  if (!s.Open()) return {};
+  s.GetFieldLongAt(0, &count);
+  s.GetFieldLongAt(1, &largest);
+  if (o_.kind == ExportKind::Renumbered) {
+    if (count > 0 && o_.firstId + count - 1 > kLargestId)
+      return Format(
+          "ATTENZIONE: rinumerando le %ld corse a partire da %ld l'ultimo ID corsa sarebbe %ld,\n"
+          "mentre il tracciato regionale ammette ID corsa di sei cifre (al massimo 999999).\n\n"
+          "Nessun file è stato scritto: indicare un ID iniziale più basso.",
+          count, o_.firstId, o_.firstId + count - 1);
+    return {};
+  }
+  if (largest > kLargestId)
+    return Format(
+        "ATTENZIONE: alcune corse hanno un ID superiore a 999999 (il più alto è %ld),\n"
+        "mentre il tracciato regionale ammette ID corsa di sei cifre.\n\n"
+        "Nessun file è stato scritto: usare l'esportazione con rinumerazione.",
+        largest);
+  return {};
+}
+
 ExportResult ExportRun::Run() {
   master_ = ReadMasterHeading(o_.db);
+  if (std::string refusal = IdRefusal(); !refusal.empty()) {
+    ExportResult refused;
+    refused.refusal = std::move(refusal);
+    return refused;
+  }
   bool ok = true;
   if (o_.kind == ExportKind::DateRange) {
     // The calendar first: it decides which periods, and so which trips, are kept.

@@ -51,6 +51,7 @@ struct ExportCount {
 struct ExportResult {
   bool complete = false;   // every file is in place
   std::string failedPath;  // otherwise the file that could not be created or written
+  std::string refusal;     // or why the export was refused before any file was written
   ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
   int overWide = 0;        // records where a value was limited to its field
   int unmatchedRows = 0;   // renumbered: stop and period rows of no trip head, left out

@@ -42,6 +42,8 @@ class ExportFileSet {
   void Abort();
 
   bool Failed() const { return failed_; }
+  // Marks the set as failed because of the named file (the first failure is the one named).
+  void Fail(const std::string& fileName);
   // The final path (Windows-1252) of the file that failed: the message names it.
   const std::string& FailedPath() const { return failedPath_; }
   // The final paths of the files put in place by Commit.
@@ -54,7 +56,6 @@ class ExportFileSet {
 
  private:
   bool Flush();
-  void Fail(const std::string& fileName);
 
   struct Entry {
     std::string name;       // "RT_HDORA.TXT"

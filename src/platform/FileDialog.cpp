@@ -26,7 +26,8 @@ FileDialog::FileDialog(Mode mode, std::string title, std::string defaultName, st
 
 std::string FileDialog::Folder() const {
   const size_t cut = path_.find_last_of("/\\");
-  return cut == std::string::npos ? std::string() : path_.substr(0, cut);
+  if (cut == std::string::npos) return {};
+  return cut == 0 ? path_.substr(0, 1) : path_.substr(0, cut);  // a file at the root: the root itself
 }
 
 std::vector<std::pair<std::string, std::string>> FileDialog::ParseFilter(const std::string& filter) {

@@ -38,6 +38,35 @@ TEST_F(Files, FolderThatIsAFileWritesNothingAndNamesTheFirstFile) {
             "0 su 0 Calendario Giorni/Cadenze\n0 su 0 Protocollo Comunicazione Orari\n0 su 0 Fermate Normalizzate\n");
 }
 
+TEST_F(Files, ReadErrorHalfWayThroughTheStopsWritesNothing) {
+  // Enough stops for many pages; then the last page of their table is damaged, so the read
+  // fails once the walk reaches it, after many lines were written.
+  RunSql(db,
+         "WITH RECURSIVE n(x) AS (SELECT 100 UNION ALL SELECT x + 1 FROM n WHERE x < 3099) "
+         "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
+         "SELECT 3, x, 'F' || x, 'Fermata numero ' || x || ' di prova', x * 10, 900, 900, 0, 0, 0, 0 FROM n;");
+  const std::string pages = QueryFile(db, "SELECT max(pageno), (SELECT page_size FROM pragma_page_size) FROM dbstat "
+                                          "WHERE name = 'detcor' AND pagetype = 'leaf'");
+  const long page = std::stol(pages.substr(0, pages.find('|')));
+  const long size = std::stol(pages.substr(pages.find('|') + 1));
+  ASSERT_GT(page, 3);
+  {
+    QFile file(QString::fromStdString(db));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek((page - 1) * size + 8));
+    file.write(QByteArray(static_cast<int>(size) - 8, '\xFF'));
+  }
+  PreviousFiles();
+  const ExportResult r = ExportInto(db, out, {});
+  EXPECT_FALSE(r.complete);
+  EXPECT_EQ(r.failedPath, Out("RT_DTORA.TXT"));
+  ASSERT_FALSE(installed->Messages().empty());
+  EXPECT_EQ(installed->Messages()[0].text.rfind("Errore lettura riga successiva della select corrente\n\n", 0), 0u)
+      << MessagesOf(*installed);
+  // The previous export is there as it was, and no temporary is left.
+  ExpectPreviousFilesUntouched();
+}
+
 TEST_F(Files, MissingFolderWritesNothing) {
   const ExportResult r = ExportInto(db, dir.Path("non/esiste"), {});
   EXPECT_FALSE(r.complete);

@@ -110,14 +110,13 @@ TEST_F(RoundTrip, NormalisedStopsAreListedOncePerStopAndLocality) {
 }
 
 TEST_F(RoundTrip, ValuesThatDoNotFitKeepTheLayoutAndAreCounted) {
-  // A trip id and a length too long for their fields, a time of -1, a blank direction, a
-  // negative contract.
+  // A length too long for its field, a time of -1, a blank direction, a negative contract.
   RunSql(db,
          "UPDATE tescor SET verso = ' ', contratt = -3 WHERE id = 2;"
          "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
-         "ct_tempo, gruppo) VALUES (1234567, 'LUNGA', 'L9', 'A', 0, 0, 5, 1, 123456789, 12, 1, 1, -1);"
+         "ct_tempo, gruppo) VALUES (123456, 'LUNGA', 'L9', 'A', 0, 0, 5, 1, 123456789, 12, 1, 1, -1);"
          "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
-         "VALUES (1234567, 1, 'F09', 'Capolinea', 0, -1, 9999, 1, 0, 1, 0);");
+         "VALUES (123456, 1, 'F09', 'Capolinea', 0, -1, 9999, 1, 0, 1, 0);");
   const ExportResult r = Export();
   ASSERT_TRUE(r.complete);
   const auto heads = ExportedLines(Out("RT_HDORA.TXT"));
@@ -126,22 +125,34 @@ TEST_F(RoundTrip, ValuesThatDoNotFitKeepTheLayoutAndAreCounted) {
   const RecordLayout& h = TripHeadLayout();
   EXPECT_EQ(FieldBytes(heads[1], *h.Field("verso")), " ");
   EXPECT_EQ(FieldBytes(heads[1], *h.Field("contratt")), "-003");
-  EXPECT_EQ(FieldBytes(heads[3], *h.Field("id")), "999999");
+  EXPECT_EQ(FieldBytes(heads[3], *h.Field("id")), "123456");
   EXPECT_EQ(FieldBytes(heads[3], *h.Field("lung")), "99999999");
   EXPECT_EQ(FieldBytes(heads[3], *h.Field("codcorsa")), "LUNGA               ");
   const auto stops = ExportedLines(Out("RT_DTORA.TXT"));
   ASSERT_EQ(stops.size(), 9u);
   const RecordLayout& d = TripDetailLayout();
   EXPECT_EQ(stops[8].size(), static_cast<size_t>(d.length));
-  EXPECT_EQ(FieldBytes(stops[8], *d.Field("id")), "999999");
+  EXPECT_EQ(FieldBytes(stops[8], *d.Field("id")), "123456");
   EXPECT_EQ(FieldBytes(stops[8], *d.Field("arriva")), "0000");
   EXPECT_EQ(FieldBytes(stops[8], *d.Field("parte")), "9999");
   EXPECT_EQ(stops[8].substr(136), "101");
-  // The trip head and its stop: two records.
-  EXPECT_EQ(r.overWide, 2);
-  EXPECT_NE(ExportResultText(r).find("\nATTENZIONE: 2 righe contengono un valore più lungo del suo campo nel "
+  // The trip head's length: one record.
+  EXPECT_EQ(r.overWide, 1);
+  EXPECT_NE(ExportResultText(r).find("\nATTENZIONE: 1 righe contengono un valore più lungo del suo campo nel "
                                      "tracciato regionale:\nil valore è stato limitato alla larghezza del campo.\n"),
             std::string::npos);
+}
+
+TEST_F(RoundTrip, TripIdsOfMoreThanSixDigitsRefuseTheExport) {
+  // Cut to six digits, two trips would share one id: nothing is written.
+  RunSql(db,
+         "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+         "ct_tempo, gruppo) VALUES (1234567, 'LUNGA', 'L9', 'A', 0, 0, 5, 1, 1, 12, 1, 1, -1);");
+  const ExportResult r = Export();
+  EXPECT_FALSE(r.complete);
+  EXPECT_EQ(r.refusal.rfind("ATTENZIONE: alcune corse hanno un ID superiore a 999999 (il più alto è 1234567)", 0), 0u)
+      << r.refusal;
+  EXPECT_TRUE(FolderEntries(out).empty());
 }
 
 TEST_F(RoundTrip, WithoutMasterRowTheProtocolIsEmptyAndTheCompanyZero) {

@@ -93,17 +93,22 @@ TEST_F(Variants, RowsOfNoTripHeadAreLeftOutAndTold) {
             std::string::npos);
 }
 
-TEST_F(Variants, RenumberingPastSixDigitsIsLimitedAndWarned) {
-  const ExportResult r = Renumbered(999998);
-  ASSERT_TRUE(r.complete);
+TEST_F(Variants, RenumberingPastSixDigitsIsRefused) {
+  // Three trips from 999997 end on 999999; from 999998 the last would need seven digits.
+  const ExportResult fits = Renumbered(999997);
+  ASSERT_TRUE(fits.complete);
   const auto heads = Lines("RT_HDORA.TXT");
   ASSERT_EQ(heads.size(), 3u);
-  EXPECT_EQ(heads[0].substr(4, 6), "999998");
-  EXPECT_EQ(heads[1].substr(4, 6), "999999");
   EXPECT_EQ(heads[2].substr(4, 6), "999999");
-  EXPECT_EQ(heads[2].size(), heads[0].size());
-  // The third trip's head, three stops and one period.
-  EXPECT_EQ(r.overWide, 5);
+  EXPECT_EQ(fits.overWide, 0);
+  const std::string before = ReadBytes(out + "/RT_HDORA.TXT");
+  const ExportResult refused = Renumbered(999998);
+  EXPECT_FALSE(refused.complete);
+  EXPECT_EQ(refused.refusal,
+            "ATTENZIONE: rinumerando le 3 corse a partire da 999998 l'ultimo ID corsa sarebbe 1000000,\n"
+            "mentre il tracciato regionale ammette ID corsa di sei cifre (al massimo 999999).\n\n"
+            "Nessun file è stato scritto: indicare un ID iniziale più basso.");
+  EXPECT_EQ(ReadBytes(out + "/RT_HDORA.TXT"), before);  // the previous export stays as it was
 }
 
 // ---- Date range ----------------------------------------------------------------------------

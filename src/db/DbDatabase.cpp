@@ -89,7 +89,10 @@ DbDatabase::~DbDatabase() {
 void DbDatabase::BeginTrans() {
   if (!database || isOpen != 1) return;
   std::string error;
-  const std::string sql = depth_ == 0 ? "BEGIN" : "SAVEPOINT q" + std::to_string(depth_);
+  // The outermost level takes the right to write at once: an editor that holds its transaction
+  // open can always store its changes, and another program that writes meanwhile is told that
+  // the database is busy instead of this one's changes failing at the end.
+  const std::string sql = depth_ == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT q" + std::to_string(depth_);
   if (!ExecSql(database, sql.c_str(), error)) {
     Report("Errore in fase di avvio della transazione\n\n", error);
     return;

@@ -7,6 +7,7 @@
 #include "platform/Ui.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sqlite3.h>
 #include <strings.h>
 
@@ -98,10 +99,15 @@ int DbSelect::Run(bool firstRun) {
   int rc = sqlite3_prepare_v2(h, text.c_str(), static_cast<int>(text.size()), &st, nullptr);
   if (rc != SQLITE_OK || !st) {
     const std::string description = rc != SQLITE_OK ? EngineErrorText(h, rc) : "Il testo SQL è vuoto";
+    // The engine finds a table, column or function it does not have while preparing the text;
+    // that is a failure of the extraction, not of the syntax.
+    const bool unknownName = rc != SQLITE_OK && std::strncmp(sqlite3_errmsg(h), "no such ", 8) == 0;
     sqlite3_finalize(st);
     hasRow = 0;
     if (firstRun)
-      ui::MessageBox("Errore sintassi SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
+      ui::MessageBox(std::string(unknownName ? "Errore estrazione Select SQL" : "Errore sintassi SQL") + "\n\n" + sql +
+                         "\n\n" + description,
+                     ui::MB_ICONEXCLAMATION);
     else
       ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
                      ui::MB_ICONSTOP);

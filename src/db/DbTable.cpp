@@ -349,8 +349,13 @@ int DbTable::Update() {
     BindCurrentRow(st, static_cast<int>(columns_.size()) + 1);
   }
   const int rc = sqlite3_step(st);
-  const bool ok = rc == SQLITE_DONE;
+  bool ok = rc == SQLITE_DONE;
   if (!ok) error = EngineErrorText(db->Handle(), rc, mode_ == Mode::Adding ? DbOperation::Insert : DbOperation::Update);
+  // An edit of a row that another table or program has deleted or re-keyed meanwhile stores nothing.
+  if (ok && mode_ == Mode::Editing && sqlite3_changes(db->Handle()) == 0) {
+    ok = false;
+    error = "La riga non esiste più: è stata eliminata o modificata da un altro utente";
+  }
   sqlite3_reset(st);
   sqlite3_clear_bindings(st);
   if (!ok) {

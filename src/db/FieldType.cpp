@@ -1,6 +1,7 @@
 #include "db/FieldType.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -229,14 +230,24 @@ bool ParseFieldText(FieldType type, std::string_view text, DbValue& out, std::st
         error = "Il valore è fuori dell'intervallo ammesso dal campo";
         return false;
       }
-      std::int64_t v = 0;
-      for (char ch : whole) v = v * 10 + (ch - '0');
-      std::int64_t f = 0;
-      for (int k = 0; k < 4; ++k) f = f * 10 + (k < static_cast<int>(frac.size()) ? frac[k] - '0' : 0);
+      // Counted in ten-thousandths without overflow: 15 digits and 4 decimals fit 64 bits only up
+      // to the engine's largest amount, 922337203685477,5807 (and -922337203685477,5808).
+      unsigned __int128 v = 0;
+      for (char ch : whole) v = v * 10 + static_cast<unsigned>(ch - '0');
+      unsigned f = 0;
+      for (int k = 0; k < 4; ++k) f = f * 10 + (k < static_cast<int>(frac.size()) ? static_cast<unsigned>(frac[k] - '0') : 0);
       // Rounds the fifth decimal and beyond, half away from zero.
       if (frac.size() > 4 && frac[4] >= '5') f += 1;
       v = v * 10000 + f;
-      out = DbValue::Int(DbValue::Kind::Currency, negative ? -v : v);
+      const unsigned __int128 limit =
+          negative ? static_cast<unsigned __int128>(INT64_MAX) + 1 : static_cast<unsigned __int128>(INT64_MAX);
+      if (v > limit) {
+        error = "Il valore è fuori dell'intervallo ammesso dal campo";
+        return false;
+      }
+      const std::int64_t amount = negative ? static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v))
+                                           : static_cast<std::int64_t>(v);
+      out = DbValue::Int(DbValue::Kind::Currency, amount);
       return true;
     }
     default:

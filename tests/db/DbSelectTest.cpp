@@ -136,8 +136,25 @@ TEST_F(DbSelectTest, FailuresShowTheSqlText) {
   EXPECT_EQ(s.Open(), 0);
   ASSERT_EQ(script.Messages().size(), 1u);
   EXPECT_EQ(script.Messages()[0].type, ui::MB_ICONEXCLAMATION);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\nSELECT nosuch\nFROM cadenz\n\n\n", 0), 0u)
+  // A column the table does not have: the extraction fails.
+  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\nSELECT nosuch\nFROM cadenz\n\n\n", 0), 0u)
       << script.Messages()[0].text;
+  script.Clear();
+  DbSelect badWhere(db.get());
+  badWhere.SetColumns("codice");
+  badWhere.SetFrom("cadenz");
+  badWhere.SetWhere("nosuch = 1");
+  EXPECT_EQ(badWhere.Open(), 0);
+  ASSERT_EQ(script.Messages().size(), 1u);
+  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\nSELECT codice\nFROM cadenz\nWHERE nosuch = 1\n", 0), 0u);
+  script.Clear();
+  // A text that is no SQL: a syntax error.
+  DbSelect broken(db.get());
+  broken.SetColumns("codice,");
+  broken.SetFrom("cadenz");
+  EXPECT_EQ(broken.Open(), 0);
+  ASSERT_EQ(script.Messages().size(), 1u);
+  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\nSELECT codice,\nFROM cadenz\n", 0), 0u);
   script.Clear();
   DbSelect noTable(db.get());
   noTable.SetColumns("codice");
@@ -190,7 +207,7 @@ TEST_F(DbSelectTest, StreamingWalkReadsTheSameRowsAsTheyCome) {
   s.SetColumns("nosuch");
   EXPECT_EQ(s.Open(), 0);
   ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\n", 0), 0u);
+  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\n", 0), 0u);
 }
 
 TEST_F(DbSelectTest, StreamingAndMaterialisedReadersAgreeOnEveryKind) {

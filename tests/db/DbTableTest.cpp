@@ -249,6 +249,23 @@ TEST_F(DbTableTest, MissingTableAndClosedDatabase) {
   EXPECT_EQ(script.Messages().size(), 1u);
 }
 
+TEST_F(DbTableTest, AnEditOfARowDeletedMeanwhileStoresNothing) {
+  ASSERT_EQ(AddCadence("FER", "Feriale"), 1);
+  DbTable editor(db.get(), "cadenz"), other(db.get(), "cadenz");
+  editor.SetIndex("codice");
+  other.SetIndex("codice");
+  ASSERT_EQ(editor.SeekEqual({"FER"}), 1);
+  ASSERT_EQ(other.SeekEqual({"FER"}), 1);
+  ASSERT_EQ(other.Delete(), 1);
+  ASSERT_EQ(editor.Edit(), 1);
+  editor.SetFieldText("denom", "Feriale estivo");
+  EXPECT_EQ(editor.Update(), 0);
+  ASSERT_EQ(script.Messages().size(), 1u);
+  EXPECT_EQ(script.Messages()[0].text, "Errore aggiornamento tavola (cadenz)\n\nLa riga non esiste più: è stata "
+                                       "eliminata o modificata da un altro utente");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
+}
+
 TEST_F(DbTableTest, NoCurrentRowIsReportedAndLeavesTheBuffer) {
   DbTable t(db.get(), "cadenz");
   std::string v = "unchanged";

@@ -105,6 +105,22 @@ TEST(FieldValue, ParsingTextsIntoFieldValues) {
   EXPECT_TRUE(v.IsNull());
 }
 
+TEST(FieldValue, CurrencyTextsAtTheEngineLimits) {
+  DbValue v;
+  std::string err;
+  ASSERT_TRUE(ParseFieldText({'N', 0}, "922337203685477,5807", v, err));
+  EXPECT_EQ(VariantToText(v), "+922337203685477,5807");
+  ASSERT_TRUE(ParseFieldText({'N', 0}, "-922337203685477,5808", v, err));
+  EXPECT_EQ(VariantToText(v), "-922337203685477,5808");
+  // One unit beyond either end, or fifteen nines: refused, never wrapped round.
+  EXPECT_FALSE(ParseFieldText({'N', 0}, "922337203685477,5808", v, err));
+  EXPECT_FALSE(ParseFieldText({'N', 0}, "-922337203685477,5809", v, err));
+  EXPECT_FALSE(ParseFieldText({'N', 0}, "999999999999999", v, err));
+  EXPECT_FALSE(ParseFieldText({'N', 0}, "922337203685477,58075", v, err));  // rounding carries it over
+  ASSERT_TRUE(ParseFieldText({'N', 0}, "0,99995", v, err));
+  EXPECT_EQ(VariantToText(v), "+000000000000001,0000");
+}
+
 TEST(FieldType, DeclarationsRoundTrip) {
   for (char letter : std::string("ABDFILMNO")) {
     const FieldType t{letter, letter == 'A' ? 40 : 0};

@@ -279,7 +279,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
       return 0;
     }
     const unsigned char* p = sqlite3_value_text(v);
-    out = TextFromEngine(p, sqlite3_value_bytes(v));
+    TextFromEngineInto(p, sqlite3_value_bytes(v), out);
     return 1;
   }
   const DbValue* v = Value(position);

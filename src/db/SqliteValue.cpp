@@ -38,6 +38,15 @@ std::string TextFromEngine(const unsigned char* utf8, int bytes) {
   return cp1252::FromUtf8Lossy(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)));
 }
 
+void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out) {
+  if (!utf8)
+    out.clear();
+  else if (IsAscii(utf8, bytes))
+    out.assign(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes));
+  else
+    cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)), out);
+}
+
 std::string TextToEngine(const std::string& text) {
   if (IsAscii(text)) return text;
   return cp1252::ToUtf8(text);
@@ -47,13 +56,7 @@ namespace {
 
 void SetText(DbValue& out, DbValue::Kind kind, const unsigned char* p, int n) {
   out.kind = kind;
-  if (!p) {
-    out.s.clear();
-  } else if (IsAscii(p, n)) {
-    out.s.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
-  } else {
-    out.s = TextFromEngine(p, n);
-  }
+  TextFromEngineInto(p, n, out.s);
 }
 
 void SetInt(DbValue& out, DbValue::Kind kind, std::int64_t v) {

@@ -18,4 +18,6 @@ int BindValue(sqlite3_stmt* st, int param, const DbValue& value);
 
 // Windows-1252 <-> UTF-8 with a fast path for plain ASCII.
 std::string TextFromEngine(const unsigned char* utf8, int bytes);
+// The same into an existing string, reusing its buffer.
+void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out);
 std::string TextToEngine(const std::string& cp1252Text);

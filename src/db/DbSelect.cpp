@@ -59,7 +59,7 @@ DbSelect::Cell& DbSelect::NewCell() {
   return cell;
 }
 
-void DbSelect::StoreBytes(Cell& cell, const std::string& bytes) {
+void DbSelect::StoreBytes(Cell& cell, std::string_view bytes) {
   if (bytes_.empty() || bytes_.back().size() + bytes.size() > kByteChunk) {
     bytes_.emplace_back();
     bytes_.back().reserve(std::max(kByteChunk, bytes.size()));
@@ -144,7 +144,31 @@ int DbSelect::Run(bool firstRun) {
   DbValue v;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     for (int c = 0; c < n; ++c) {
-      ColumnValueInto(st, c, letters_[c], v);
+      // The common kinds go straight into their cell; the rest through DbValue.
+      const char letter = letters_[c];
+      if (letter == 'A' || letter == 'I' || letter == 'L') {
+        sqlite3_value* value = sqlite3_column_value(st, c);
+        const int type = sqlite3_value_type(value);
+        Cell& cell = NewCell();
+        if (type == SQLITE_NULL) {
+          cell.kind = DbValue::Kind::Null;
+        } else if (letter == 'A') {
+          cell.kind = DbValue::Kind::Text;
+          const unsigned char* p = sqlite3_value_text(value);
+          const int bytes = sqlite3_value_bytes(value);
+          if (IsAsciiText(p, bytes)) {
+            StoreBytes(cell, std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(bytes)));
+          } else {
+            TextFromEngineInto(p, bytes, v.s);
+            StoreBytes(cell, v.s);
+          }
+        } else {
+          cell.kind = letter == 'I' ? DbValue::Kind::Int16 : DbValue::Kind::Int32;
+          cell.i = sqlite3_value_int64(value);
+        }
+        continue;
+      }
+      ColumnValueInto(st, c, letter, v);
       Cell& cell = NewCell();
       cell.kind = v.kind;
       if (v.kind == DbValue::Kind::Text || v.kind == DbValue::Kind::Blob) {
@@ -281,6 +305,15 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     const unsigned char* p = sqlite3_value_text(v);
     TextFromEngineInto(p, sqlite3_value_bytes(v), out);
     return 1;
+  }
+  // A text of the materialised result goes straight from its buffer to the caller's.
+  if (!streaming_ && hasRow == 1 && position >= 0 && static_cast<size_t>(position) < names_.size() && row_ < rows_) {
+    const size_t index = row_ * names_.size() + static_cast<size_t>(position);
+    const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
+    if (cell.kind == DbValue::Kind::Text) {
+      out.assign(bytes_[cell.offset >> 32], cell.offset & 0xFFFFFFFFu, cell.length);
+      return 1;
+    }
   }
   const DbValue* v = Value(position);
   if (!v) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class DbDatabase;
@@ -72,7 +73,7 @@ class DbSelect {
   const DbValue* Value(int position);
   bool StreamedColumn(int position, char& letter) const;
   Cell& NewCell();
-  void StoreBytes(Cell& cell, const std::string& bytes);
+  void StoreBytes(Cell& cell, std::string_view bytes);
   void ClearResult();
   int Failed(bool firstRun, bool whileWalking, const std::string& description);
 

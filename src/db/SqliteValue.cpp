@@ -38,6 +38,8 @@ std::string TextFromEngine(const unsigned char* utf8, int bytes) {
   return cp1252::FromUtf8Lossy(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)));
 }
 
+bool IsAsciiText(const unsigned char* p, int bytes) { return p && IsAscii(p, bytes); }
+
 void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out) {
   if (!utf8)
     out.clear();

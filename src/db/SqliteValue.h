@@ -18,6 +18,8 @@ int BindValue(sqlite3_stmt* st, int param, const DbValue& value);
 
 // Windows-1252 <-> UTF-8 with a fast path for plain ASCII.
 std::string TextFromEngine(const unsigned char* utf8, int bytes);
+// True when the bytes are plain ASCII (the same in both encodings).
+bool IsAsciiText(const unsigned char* p, int bytes);
 // The same into an existing string, reusing its buffer.
 void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out);
 std::string TextToEngine(const std::string& cp1252Text);

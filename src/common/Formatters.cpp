@@ -59,6 +59,8 @@ int LeadingInt(std::string_view text) {
 }
 
 int ParseTimeText(std::string_view text) {
+  // Blanks after the time are no part of it ("8:35 " is 8:35, not 8:05).
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (text.size() < 4) return 0;
   const bool shortForm = text.size() == 4;  // H.MM, else HH.MM
   const long long hours = LeadingInt(text.substr(0, shortForm ? 1 : 2));

@@ -109,8 +109,18 @@ class PtrArray {
 // the sort is stable, so records that compare equal keep their list order. Appending or
 // clearing drops the index, so a stale index is never searched.
 template <class T>
-class IdTable : public RecordList<T> {
+class IdTable : protected RecordList<T> {
  public:
+  // Every change goes through this class (so that the index is dropped with it); the rest of
+  // the list is read as it is.
+  using RecordList<T>::First;
+  using RecordList<T>::Last;
+  using RecordList<T>::Count;
+  using RecordList<T>::Empty;
+  using RecordList<T>::FindIf;
+  using RecordList<T>::begin;
+  using RecordList<T>::end;
+
   template <class... Args>
   T* Emplace(Args&&... args) {
     index_.clear();

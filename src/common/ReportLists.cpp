@@ -195,7 +195,7 @@ void CalendarSummaryList::Tally(const DateList& dates) {
 }
 
 ContractTripEntry* ContractTripList::Append(std::int32_t ente, std::int32_t contract, std::string_view text,
-                                            std::int32_t v1, std::int32_t v2, std::int32_t v3, std::int32_t v4) {
+                                            double v1, double v2, double v3, double v4) {
   return Emplace(ContractTripEntry{ente, contract, nullptr, std::string(text), {v1, v2, v3, v4}});
 }
 

@@ -134,14 +134,16 @@ struct ContractTripEntry {
   std::int32_t contract = 0;
   const CalendarSummaryRecord* trip = nullptr;  // null for a total
   std::string text;
-  std::int32_t values[4] = {0, 0, 0, 0};
+  // A total's four sums (lengths in metres, times in minutes over every running day): a year of
+  // one contract passes what 32 bits hold, so they are kept as doubles.
+  double values[4] = {0, 0, 0, 0};
 };
 
 class ContractTripList : public RecordList<ContractTripEntry> {
  public:
   // A total.
-  ContractTripEntry* Append(std::int32_t ente, std::int32_t contract, std::string_view text, std::int32_t v1,
-                            std::int32_t v2, std::int32_t v3, std::int32_t v4);
+  ContractTripEntry* Append(std::int32_t ente, std::int32_t contract, std::string_view text, double v1, double v2,
+                            double v3, double v4);
   // A trip, with an empty text.
   ContractTripEntry* Append(std::int32_t ente, std::int32_t contract, const CalendarSummaryRecord* trip);
 };

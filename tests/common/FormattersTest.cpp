@@ -46,6 +46,9 @@ TEST(Formatters, TypedTimesBecomeHhmm) {
   EXPECT_EQ(ParseTimeText("7-45"), 745);
   EXPECT_EQ(ParseTimeText("23.59 and more"), 2359);
   EXPECT_EQ(ParseTimeText("ab.cd"), 0);
+  // Trailing blanks are no part of the time.
+  EXPECT_EQ(ParseTimeText("8:35 "), 835);
+  EXPECT_EQ(ParseTimeText("7.4  "), 0);
   // Absurd digits are held, never overflowed.
   EXPECT_EQ(ParseTimeText("99.99999999999999"), INT_MAX);
   EXPECT_EQ(LeadingInt("  -42x"), -42);

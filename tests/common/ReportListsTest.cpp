@@ -167,10 +167,13 @@ TEST(ReportLists, ContractStopAndCalendarRows) {
       trips.Append(1, 2, 3, "C3", "L1", 'A', "8:00", "1,000", "1,000", "0:30", "0:30", 1000, 30, 'X');
   ContractTripList print;
   print.Append(1, 2, trip);
-  print.Append(1, 2, "Totale", 10, 20, 30, 40);
+  // A year of one contract: 240 trips of 30 km on 300 days, beyond what 32 bits hold.
+  const double metres = 240.0 * 30000 * 300;
+  print.Append(1, 2, "Totale", metres, 20, 30, 40);
   EXPECT_EQ(print.First()->trip, trip);
   EXPECT_EQ(print.First()->text, "");
   EXPECT_EQ(print.Last()->trip, nullptr);
+  EXPECT_EQ(print.Last()->values[0], 2160000000.0);
   EXPECT_EQ(print.Last()->values[3], 40);
 
   ReportStopRowList stops;

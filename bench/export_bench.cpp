@@ -4,6 +4,7 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_export && build-bench/bench/bench_export
 
+#include "BenchData.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
@@ -27,16 +28,9 @@ constexpr int kStopsPerTrip = 20;
 constexpr int kRoutes = 1000;
 constexpr int kDays = 182;  // 01/01/2024 - 30/06/2024
 
-std::string Date(int day) {  // day 0 = 01/01/2024
-  static const int kMonth[] = {31, 29, 31, 30, 31, 30};
-  int m = 0;
-  while (day >= kMonth[m]) day -= kMonth[m++];
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/2024", day + 1, m + 1);
-  return buf;
-}
+using bench::Date;
 
-int Hhmm(int minutes) { return (minutes / 60 % 24) * 100 + minutes % 60; }
+using bench::Hhmm;
 
 // Adds one row: the fields as (name, text) pairs.
 void Add(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> fields) {

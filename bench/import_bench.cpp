@@ -5,6 +5,7 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_import && build-bench/bench/bench_import
 
+#include "BenchData.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
@@ -34,7 +35,7 @@ struct Stop {
   std::string code, name, place;
 };
 
-int Hhmm(int minutes) { return (minutes / 60 % 24) * 100 + minutes % 60; }
+using bench::Hhmm;
 
 Stop MakeStop(int trip, int sub) {
   const int route = trip % kRoutes;
@@ -47,14 +48,7 @@ Stop MakeStop(int trip, int sub) {
           sub == kStopsPerTrip ? 9999 : Hhmm(start + 2 * sub + 1), code, name, place};
 }
 
-std::string Date(int day) {  // day 0 = 01/01/2024
-  static const int kMonth[] = {31, 29, 31, 30, 31, 30};
-  int m = 0;
-  while (day >= kMonth[m]) day -= kMonth[m++];
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/2024", day + 1, m + 1);
-  return buf;
-}
+using bench::Date;
 
 void Write(const std::string& path, const RecordLayout& layout, const std::vector<std::vector<std::string>>& rows) {
   std::string text, line, error;

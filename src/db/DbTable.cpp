@@ -453,7 +453,7 @@ int DbTable::SetFieldBinary(const char* field, const unsigned char* bytes, int l
   return 1;
 }
 
-bool DbTable::ReadField(const char* field, const DbValue*& value, const char* /*operation*/) {
+bool DbTable::ReadField(const char* field, const DbValue*& value) {
   const int col = FindColumn(field);
   if (col < 0) {
     ReportField(field, {}, false, "Il campo non esiste nella tavola");
@@ -474,28 +474,28 @@ bool DbTable::ReadField(const char* field, const DbValue*& value, const char* /*
 int DbTable::GetFieldText(const char* field, std::string& out) {
   if (isOpen != 1) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v, "text")) return 0;
+  if (!ReadField(field, v)) return 0;
   return VariantToText(*v, out);
 }
 
 int DbTable::GetFieldDisplayText(const char* field, std::string& out) {
   if (isOpen != 1) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v, "display")) return 0;
+  if (!ReadField(field, v)) return 0;
   return VariantToDisplayText(*v, out);
 }
 
 int DbTable::GetFieldBinary(const char* field, std::string& out, int* length) {
   if (isOpen != 1) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v, "binary")) return 0;
+  if (!ReadField(field, v)) return 0;
   return VariantBlobCopy(*v, out, length);
 }
 
 int DbTable::GetFieldBinarySize(const char* field) {
   if (isOpen != 1) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v, "size")) return 0;
+  if (!ReadField(field, v)) return 0;
   return VariantBlobSize(*v);
 }
 

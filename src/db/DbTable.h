@@ -65,7 +65,7 @@ class DbTable {
 
   bool LoadSchema(std::string& error);
   int FindColumn(const char* name) const;
-  bool ReadField(const char* field, const DbValue*& value, const char* operation);
+  bool ReadField(const char* field, const DbValue*& value);
   void ReportField(const char* field, const std::string& text, bool withValue, const std::string& description);
   sqlite3_stmt* Prepare(const std::string& sql, std::string& error);
   void Fail(const std::string& text);

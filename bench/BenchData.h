@@ -11,7 +11,7 @@ inline std::string Date(int day) {
   static const int kMonth[] = {31, 29, 31, 30, 31, 30};
   int m = 0;
   while (day >= kMonth[m]) day -= kMonth[m++];
-  char buf[16];
+  char buf[32];
   std::snprintf(buf, sizeof buf, "%02d/%02d/2024", day + 1, m + 1);
   return buf;
 }

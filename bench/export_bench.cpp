@@ -5,19 +5,20 @@
 //   ninja -C build-bench bench_export && build-bench/bench/bench_export
 
 #include "BenchData.h"
+#include "common/Notices.h"
+#include "common/WorkProgress.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "exchange/ExportEngine.h"
-#include "platform/Ui.h"
-#include "utilities/WorkProgress.h"
+#include "refdata/Seeding.h"
 
+#include <benchmark/benchmark.h>
 #include <QDir>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <chrono>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -40,50 +41,81 @@ void Add(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> 
 }
 
 struct Data {
-  QTemporaryDir dir{QDir::tempPath() + "/quendo-bench-XXXXXX"};
+  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
   std::string folder = dir.path().toStdString();
   std::string database = folder + "/export.mdb";
   std::string out = folder + "/uscita";
   std::unique_ptr<DbDatabase> db;
 
   Data() {
-    ui::Script quiet;
-    CreateTimetableDatabase(database, CreateMode::Startup);
+    ScopedNoticeSink quiet([](const Notice&) {});
+    CreateSeededDatabase(database, CreateMode::Startup);
     QDir().mkpath(QString::fromStdString(out));
     db = std::make_unique<DbDatabase>(database);
     DbBatch batch(db.get());
     DbTable master(db.get(), "master"), cadenz(db.get(), "cadenz"), calend(db.get(), "calend"),
         tescor(db.get(), "tescor"), detcor(db.get(), "detcor"), period(db.get(), "period");
-    Add(master, {{"codice", "0"}, {"azienda", "17"}, {"p_data", "15/01/2024"}, {"protoc", "42"},
-                 {"resple", "Rossi"}, {"datini", "01/01/2024"}, {"datfin", "30/06/2024"}, {"id_corsa", "20001"},
+    Add(master, {{"codice", "0"},
+                 {"azienda", "17"},
+                 {"p_data", "15/01/2024"},
+                 {"protoc", "42"},
+                 {"resple", "Rossi"},
+                 {"datini", "01/01/2024"},
+                 {"datfin", "30/06/2024"},
+                 {"id_corsa", "20001"},
                  {"gruppo", "0"}});
     Add(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
     Add(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
     for (int d = 0; d < kDays; ++d)
-      Add(calend, {{"data", Date(d)}, {"caden", d % 7 == 6 ? "FES" : "FER"}, {"giorno", std::to_string(d % 7 + 1)},
+      Add(calend, {{"data", Date(d)},
+                   {"caden", d % 7 == 6 ? "FES" : "FER"},
+                   {"giorno", std::to_string(d % 7 + 1)},
                    {"note", " "}});
     for (int t = 1; t <= kTrips; ++t) {
       const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
-      Add(tescor, {{"id", id}, {"codcorsa", "C" + id}, {"codlinea", "L" + route}, {"verso", t % 2 ? "A" : "R"},
-                   {"parte", "0"}, {"arriva", "2359"}, {"ente", "1"}, {"contratt", std::to_string(t % 50)},
-                   {"lung", "16150"}, {"tempo", "40"}, {"ct_lung", "16150"}, {"ct_tempo", "40"},
-                   {"codperc", "P" + route}, {"denom", "Corsa " + id}, {"gruppo", "-1"}});
+      Add(tescor, {{"id", id},
+                   {"codcorsa", "C" + id},
+                   {"codlinea", "L" + route},
+                   {"verso", t % 2 ? "A" : "R"},
+                   {"parte", "0"},
+                   {"arriva", "2359"},
+                   {"ente", "1"},
+                   {"contratt", std::to_string(t % 50)},
+                   {"lung", "16150"},
+                   {"tempo", "40"},
+                   {"ct_lung", "16150"},
+                   {"ct_tempo", "40"},
+                   {"codperc", "P" + route},
+                   {"denom", "Corsa " + id},
+                   {"gruppo", "-1"}});
       const int start = 300 + (t * 7) % 900;
       for (int s = 1; s <= kStopsPerTrip; ++s) {
         char code[16], name[48], place[48];
         std::snprintf(code, sizeof code, "F%04d%02d", t % kRoutes, s);
         std::snprintf(name, sizeof name, "Fermata %d della linea %d", s, t % kRoutes);
         std::snprintf(place, sizeof place, "Via Città di Lucca %d", s * 3);
-        Add(detcor, {{"id", id}, {"sub", std::to_string(s)}, {"fermata", code}, {"denom", name}, {"ubicaz", place},
+        Add(detcor, {{"id", id},
+                     {"sub", std::to_string(s)},
+                     {"fermata", code},
+                     {"denom", name},
+                     {"ubicaz", place},
                      {"dist", std::to_string((s - 1) * 850)},
                      {"arriva", std::to_string(s == 1 ? 9999 : Hhmm(start + 2 * s))},
                      {"parte", std::to_string(s == kStopsPerTrip ? 9999 : Hhmm(start + 2 * s + 1))},
-                     {"primaria", s == 1 ? "1" : "0"}, {"facolt", "0"}, {"nonferma", "0"},
+                     {"primaria", s == 1 ? "1" : "0"},
+                     {"facolt", "0"},
+                     {"nonferma", "0"},
                      {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
       }
-      Add(period, {{"id", id}, {"caden", t % 5 ? "FER" : "FES"}, {"inizio", "01/01/2024"}, {"fine", "31/03/2024"},
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/01/2024"},
+                   {"fine", "31/03/2024"},
                    {"escluso", "0"}});
-      Add(period, {{"id", id}, {"caden", t % 5 ? "FER" : "FES"}, {"inizio", "01/04/2024"}, {"fine", "30/06/2024"},
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/04/2024"},
+                   {"fine", "30/06/2024"},
                    {"escluso", "0"}});
     }
   }
@@ -118,7 +150,7 @@ class PassClock : public WorkProgress {
 
 void Run(benchmark::State& state, ExportOptions options) {
   Data& data = TheData();
-  ui::Script script;
+  ScopedNoticeSink quiet([](const Notice&) {});
   PassClock clock;
   options.db = data.db.get();
   options.folder = data.out;
@@ -140,8 +172,8 @@ void Run(benchmark::State& state, ExportOptions options) {
   const double n = static_cast<double>(state.iterations());
   state.counters["lines_per_s"] = benchmark::Counter(static_cast<double>(lines) * n, benchmark::Counter::kIsRate);
   state.counters["dtora_lines"] = static_cast<double>(last.counts[kTripStopsFile].written);
-  state.counters["dtora_lines_per_s"] = benchmark::Counter(
-      static_cast<double>(last.counts[kTripStopsFile].written) * n, benchmark::Counter::kIsRate);
+  state.counters["dtora_lines_per_s"] =
+      benchmark::Counter(static_cast<double>(last.counts[kTripStopsFile].written) * n, benchmark::Counter::kIsRate);
 }
 
 void BM_ExportPlain(benchmark::State& state) { Run(state, {}); }

@@ -6,20 +6,21 @@
 //   ninja -C build-bench bench_import && build-bench/bench/bench_import
 
 #include "BenchData.h"
+#include "app/commands/WholeImportCommand.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "exchange/RecordLayouts.h"
-#include "exchange/WholeImport.h"
 #include "platform/Ui.h"
+#include "refdata/Seeding.h"
 
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
-#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,14 @@ Stop MakeStop(int trip, int sub) {
   std::snprintf(code, sizeof code, "F%04d%02d", route, sub);
   std::snprintf(name, sizeof name, "Fermata %d della linea %d", sub, route);
   std::snprintf(place, sizeof place, "Via Città di Lucca %d", sub * 3);
-  return {trip, sub, (sub - 1) * 850, sub == 1 ? 9999 : Hhmm(start + 2 * sub),
-          sub == kStopsPerTrip ? 9999 : Hhmm(start + 2 * sub + 1), code, name, place};
+  return {trip,
+          sub,
+          (sub - 1) * 850,
+          sub == 1 ? 9999 : Hhmm(start + 2 * sub),
+          sub == kStopsPerTrip ? 9999 : Hhmm(start + 2 * sub + 1),
+          code,
+          name,
+          place};
 }
 
 using bench::Date;
@@ -85,13 +92,14 @@ void WriteFiles(const std::string& folder) {
     }
   Write(folder + "/RT_DTORA.TXT", TripDetailLayout(), rows);
   rows.clear();
-  for (int t = 1; t <= kTrips; ++t) rows.push_back({"17", std::to_string(t), t % 5 ? "FER" : "FES", "20240101", "20240630", "0"});
+  for (int t = 1; t <= kTrips; ++t)
+    rows.push_back({"17", std::to_string(t), t % 5 ? "FER" : "FES", "20240101", "20240630", "0"});
   Write(folder + "/RT_PERIOD.TXT", PeriodLayout(), rows);
   g_rows = 1 + 2 + kDays + kTrips + static_cast<long long>(kTrips) * kStopsPerTrip + kTrips;
 }
 
 struct Data {
-  QTemporaryDir dir{QDir::tempPath() + "/quendo-bench-XXXXXX"};
+  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
   std::string folder, templ;
   Data() {
     folder = dir.path().toStdString();
@@ -99,7 +107,7 @@ struct Data {
     templ = folder + "/template.mdb";
     std::unique_ptr<ui::Script> quiet;
     if (!ui::Script::Current()) quiet = std::make_unique<ui::Script>();
-    CreateTimetableDatabase(templ, CreateMode::Startup);
+    CreateSeededDatabase(templ, CreateMode::Startup);
     DbDatabase db(templ);
     DbTable master(&db, "master");
     master.AddNew();
@@ -141,7 +149,7 @@ void BM_WholeImport(benchmark::State& state) {
     std::string folder;
     const bool ok = RunWholeImport({&db, &folder,
                                     [&](ImportKind kind, std::string& file) {
-                                      file = data.folder + "/" + SpecOf(kind).layout().fileName;
+                                      file = data.folder + "/" + DescriptorOf(kind).layout().fileName;
                                       return true;
                                     },
                                     nullptr});
@@ -222,8 +230,9 @@ void PlainInsert(const std::string& path) {
       Step(db, st);
     }
   sqlite3_finalize(st);
-  sqlite3_prepare_v2(db, "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (?1, ?2, '2024-01-01', "
-                         "'2024-06-30', 0)",
+  sqlite3_prepare_v2(db,
+                     "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (?1, ?2, '2024-01-01', "
+                     "'2024-06-30', 0)",
                      -1, &st, nullptr);
   for (int t = 1; t <= kTrips; ++t) {
     sqlite3_bind_int(st, 1, t);

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quendo with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test (the benchmarks are built too, so that they keep compiling).
+# Installs what is missing, checks the formatting, builds Quendo with AddressSanitizer and
+# UndefinedBehaviorSanitizer (a warning is an error) and runs every test; the benchmarks are built
+# too, so that they keep compiling.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+scripts/format.sh --check
 build="${QUENDO_TEST_BUILD:-build-test}"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDO_SANITIZE=ON -DQUENDO_BENCH=ON > /dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENDO_SANITIZE=ON -DQUENDO_BENCH=ON -DQUENDO_WERROR=ON > /dev/null
 ninja -C "$build"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

@@ -17,8 +17,7 @@ void DrawBus(QPainter& p, const QRectF& r, const QColor& body, const QColor& gla
   const qreal winTop = r.top() + h * 0.12, winH = h * 0.28;
   const int windows = 4;
   const qreal gap = w * 0.04, winW = (w * 0.78 - gap * (windows + 1)) / windows;
-  for (int k = 0; k < windows; ++k)
-    p.fillRect(QRectF(r.left() + gap + k * (winW + gap), winTop, winW, winH), glass);
+  for (int k = 0; k < windows; ++k) p.fillRect(QRectF(r.left() + gap + k * (winW + gap), winTop, winW, winH), glass);
   p.fillRect(QRectF(r.left() + w * 0.80, winTop, w * 0.14, h * 0.52), glass);  // door
   p.setBrush(body);
   p.setPen(QPen(glass, h * 0.05));
@@ -35,13 +34,13 @@ void DrawSegments(QPainter& p, const QRectF& r, int digit, const QColor& on, con
   const qreal x0 = r.left(), x1 = r.right() - t, y0 = r.top(), ym = r.center().y() - t / 2, y1 = r.bottom() - t;
   const qreal hl = r.width() - 2 * t, vl = (r.height() - 3 * t) / 2;
   const QRectF segs[7] = {
-      {x0 + t, y0, hl, t},       // a: top
-      {x1, y0 + t, t, vl},       // b: upper right
-      {x1, ym + t, t, vl},       // c: lower right
-      {x0 + t, y1, hl, t},       // d: bottom
-      {x0, ym + t, t, vl},       // e: lower left
-      {x0, y0 + t, t, vl},       // f: upper left
-      {x0 + t, ym, hl, t},       // g: middle
+      {x0 + t, y0, hl, t},  // a: top
+      {x1, y0 + t, t, vl},  // b: upper right
+      {x1, ym + t, t, vl},  // c: lower right
+      {x0 + t, y1, hl, t},  // d: bottom
+      {x0, ym + t, t, vl},  // e: lower left
+      {x0, y0 + t, t, vl},  // f: upper left
+      {x0 + t, ym, hl, t},  // g: middle
   };
   for (int k = 0; k < 7; ++k) {
     QPainterPath seg;
@@ -102,7 +101,7 @@ QImage BackgroundPicture() {
   DrawBus(p, QRectF(54, 236, 270, 130), kInk, kPaper);
 
   // The program's name under the road.
-  QFont font("Sans Serif");
+  QFont font(QStringLiteral("Sans Serif"));
   font.setPixelSize(22);
   font.setBold(true);
   font.setStyleStrategy(QFont::NoAntialias);

@@ -91,7 +91,7 @@ void ElapsedTimeWnd::PaintClock(QPainter& p, int elapsedSeconds) const {
   const QString text = ClockText(elapsedSeconds);
   const auto digitAt = [&](int pos) {
     const QChar c = text.at(pos);
-    return (c >= '0' && c <= '9') ? c.unicode() - '0' : 0;
+    return (c >= u'0' && c <= u'9') ? c.unicode() - u'0' : 0;
   };
   const int w = digitWidth_, y = 10, s = separator_.width();
   p.drawImage(QPoint(10, y), digits_[digitAt(0)]);

@@ -10,7 +10,6 @@
 #include <QString>
 #include <QWidget>
 
-
 class ClientArea : public QWidget {
   Q_OBJECT
 

@@ -1,11 +1,11 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
-#include "exchange/ExportCommands.h"
-#include "exchange/ImportCommands.h"
-#include "exchange/WholeImport.h"
+#include "app/commands/ExportCommands.h"
+#include "app/commands/GroupingCommand.h"
+#include "app/commands/ImportCommands.h"
+#include "app/commands/WholeImportCommand.h"
 #include "platform/Ui.h"
-#include "utilities/TripGrouping.h"
 
 #include <string>
 
@@ -43,12 +43,12 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 5116, "gestione Ca&lendario", kSoon},
     {kArchivi, 5118, "gestione &Corse", kSoon},
     {kArchivi, 0, "", nullptr},
-    {kImport, 5109, "&Protocollo", [](MainFrame& f) { ImportProtocol(&f, 0); }},
-    {kImport, 5110, "&Cadenze", [](MainFrame& f) { ImportCadences(&f, 0); }},
-    {kImport, 5111, "Ca&lendario", [](MainFrame& f) { ImportCalendar(&f, 0); }},
-    {kImport, 5112, "&Teste Corse", [](MainFrame& f) { ImportTripHeads(&f, 0); }},
-    {kImport, 5113, "&Dettagli Corse", [](MainFrame& f) { ImportTripDetails(&f, 0); }},
-    {kImport, 5114, "&Periodi Validità", [](MainFrame& f) { ImportValidityPeriods(&f, 0); }},
+    {kImport, 5109, "&Protocollo", [](MainFrame& f) { ImportProtocol(&f, false); }},
+    {kImport, 5110, "&Cadenze", [](MainFrame& f) { ImportCadences(&f, false); }},
+    {kImport, 5111, "Ca&lendario", [](MainFrame& f) { ImportCalendar(&f, false); }},
+    {kImport, 5112, "&Teste Corse", [](MainFrame& f) { ImportTripHeads(&f, false); }},
+    {kImport, 5113, "&Dettagli Corse", [](MainFrame& f) { ImportTripDetails(&f, false); }},
+    {kImport, 5114, "&Periodi Validità", [](MainFrame& f) { ImportValidityPeriods(&f, false); }},
     {kImport, 0, "", nullptr},
     {kImport, 5162, "&Fermate Normalizzate", kSoon},
     {kImport, 5173, "&Concatenazioni Corse", kSoon},
@@ -100,7 +100,8 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
     {kStampe, 5137, "verifica &Errori", kSoon},
 
-    {kUtilita, 5122, "&Raggruppamento Corse Omogenee", [](MainFrame& f) { GroupHomogeneousTrips(&f, 0); }},
+    {kUtilita, 5122, "&Raggruppamento Corse Omogenee",
+     [](MainFrame& f) { GroupHomogeneousTrips(&f, GroupingMode::Command); }},
     {kUtilita, 5139, "&Sistemazione Corse", kSoon},
     {kUtilita, 5121, "Assegnazione &Codici Corsa", kSoon},
     {kUtilita, 5138, "Assegnazione Codici C&ontratto", kSoon},

@@ -2,13 +2,13 @@
 
 #include "app/Busy.h"
 #include "app/MainFrame.h"
-#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
 #include "db/DbTable.h"
 #include "dialogs/CompanyHeaderDialog.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
+#include "refdata/Seeding.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +39,7 @@ void MainFrame::OnDatabaseCreate() {
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Creazione Nuovo Database", path)) return;
   ShowBusy(1);
   // The new file is not connected: the open database and the title stay as they are.
-  CreateTimetableDatabase(path, CreateMode::Menu);
+  CreateSeededDatabase(path, CreateMode::Menu);
 }
 
 void MainFrame::OnDatabaseConnect() {

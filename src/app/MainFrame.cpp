@@ -6,12 +6,12 @@
 #include "app/Panel.h"
 #include "app/TimetableApp.h"
 #include "common/Cp1252.h"
-#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 #include "platform/WindowTitle.h"
+#include "refdata/Seeding.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -217,7 +217,7 @@ int MainFrame::CreateDefaultDatabase() {
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(1);
   CreateOutcome outcome = CreateOutcome::FileFailed;
-  CreateTimetableDatabase(path, CreateMode::Startup, &outcome);
+  CreateSeededDatabase(path, CreateMode::Startup, &outcome);
   if (outcome == CreateOutcome::FileFailed) return 0;
   // A later step that failed has said why; the program starts without a database.
   if (outcome == CreateOutcome::Created) databasePath = path;
@@ -321,8 +321,8 @@ void MainFrame::OnAbout() {
   std::string text = "INFORMAZIONI SUL PROGRAMMA\n\n";
   text += TimetableApp::FullCaption() + "\n";
   text += "Sistema operativo " + cp1252::FromQStringLossy(QSysInfo::prettyProductName()) + " (" +
-          cp1252::FromQStringLossy(QSysInfo::kernelType()) + " " +
-          cp1252::FromQStringLossy(QSysInfo::kernelVersion()) + ")";
+          cp1252::FromQStringLossy(QSysInfo::kernelType()) + " " + cp1252::FromQStringLossy(QSysInfo::kernelVersion()) +
+          ")";
   text += "\n\nDatabase: " + (databasePath.empty() ? std::string("Nessuno") : databasePath);
   if (database && database->isOpen) text += " (" + EngineVersion() + ")";
   ui::MessageBox(text, ui::MB_ICONINFORMATION);

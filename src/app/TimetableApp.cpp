@@ -5,6 +5,7 @@
 #include "app/ClientArea.h"
 #include "app/MainFrame.h"
 #include "app/Panel.h"
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "platform/Ui.h"
 
@@ -22,6 +23,8 @@ TimetableApp* g_app = nullptr;
 TimetableApp::TimetableApp() {
   if (g_app) throw std::logic_error("the application object already exists");
   g_app = this;
+  // What the database layer and the engines have to say is shown as message boxes.
+  previousNoticeSink_ = SetNoticeSink(ui::ShowNotice);
 }
 
 TimetableApp::~TimetableApp() {
@@ -29,14 +32,13 @@ TimetableApp::~TimetableApp() {
   delete mainFrame;
   mainFrame = nullptr;
   if (waitCursor_) QApplication::restoreOverrideCursor();
+  SetNoticeSink(std::move(previousNoticeSink_));
   if (g_app == this) g_app = nullptr;
 }
 
 TimetableApp* TimetableApp::Instance() { return g_app; }
 
-std::string TimetableApp::FullCaption() {
-  return "Quendo - \"Gestione degli orari del trasporto pubblico locale\"";
-}
+std::string TimetableApp::FullCaption() { return "Quendo - \"Gestione degli orari del trasporto pubblico locale\""; }
 
 bool TimetableApp::InitInstance(bool showWindow) {
   busyWindow = nullptr;

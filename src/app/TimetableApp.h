@@ -2,6 +2,8 @@
 // The application object: starts the program (main window, busy clock, the working database and
 // its master row, the caption), runs the idle processing and shuts the program down.
 
+#include "common/Notices.h"
+
 #include <QObject>
 #include <QPointer>
 #include <string>
@@ -47,5 +49,6 @@ class TimetableApp : public QObject {
   void ConnectIdle();
 
   bool waitCursor_ = false;
+  NoticeSink previousNoticeSink_;
   QMetaObject::Connection idleConnection_;
 };

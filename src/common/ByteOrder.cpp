@@ -5,9 +5,7 @@
 
 namespace {
 
-bool Fits(std::size_t size, std::size_t offset, std::size_t width) {
-  return offset <= size && width <= size - offset;
-}
+bool Fits(std::size_t size, std::size_t offset, std::size_t width) { return offset <= size && width <= size - offset; }
 
 // The value's bytes in memory order, as an unsigned integer.
 std::uint64_t Load(const std::uint8_t* p, std::size_t width, char order) {

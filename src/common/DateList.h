@@ -47,8 +47,8 @@ class DateList : public RecordList<DateEntry> {
   // For every entry inside [from, to] that holds dayType, calls mark(index) with the whole
   // number of days from start to the entry's date. Any text not exactly 10 characters, or a
   // start that is no calendar date: nothing happens.
-  void ForEachPeriodDay(std::string_view start, std::string_view dayType, std::string_view from,
-                        std::string_view to, const std::function<void(int)>& mark) const;
+  void ForEachPeriodDay(std::string_view start, std::string_view dayType, std::string_view from, std::string_view to,
+                        const std::function<void(int)>& mark) const;
 
   // Marks the days of a trip: every entry inside [from, to] holding dayType sets 'S' at its day
   // index (counted from start) in the excluded flags (mode 1) or in the run flags (any other).
@@ -65,6 +65,6 @@ class DateList : public RecordList<DateEntry> {
 
   // Sets the run flag (or, mode 1, the excluded flag) of the trip's date rows of every entry
   // inside [from, to] that holds dayType.
-  void MarkPeriodDays(OperatingDaysTrip& trip, std::string_view from, std::string_view to,
-                      std::string_view dayType, int mode) const;
+  void MarkPeriodDays(OperatingDaysTrip& trip, std::string_view from, std::string_view to, std::string_view dayType,
+                      int mode) const;
 };

@@ -9,11 +9,11 @@
 
 struct DbfField {
   std::string name;
-  char type = 'C';            // dBase type letter ('N', 'C', ...)
-  std::int32_t length = 0;    // for 'N' the integer digits
+  char type = 'C';          // dBase type letter ('N', 'C', ...)
+  std::int32_t length = 0;  // for 'N' the integer digits
   std::int32_t decimals = 0;
-  std::int32_t width = 0;     // bytes of the field in a record (the header's field length)
-  std::int32_t offset = 0;    // from the first field's data; 0 until ComputeOffsets
+  std::int32_t width = 0;   // bytes of the field in a record (the header's field length)
+  std::int32_t offset = 0;  // from the first field's data; 0 until ComputeOffsets
 
   // Width: the length, except for 'N': length + decimals + 1 (mode 1: + 2) with decimals, and
   // length (mode 1: length + 1) without.

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-StopLocality* StopLocalityList::Append(std::string_view a, std::string_view b, std::string_view c,
-                                       std::string_view d) {
+StopLocality* StopLocalityList::Append(std::string_view a, std::string_view b, std::string_view c, std::string_view d) {
   return Emplace(StopLocality{std::string(a), std::string(b), std::string(c), std::string(d), 1});
 }
 
@@ -58,13 +57,11 @@ LineDirection* LineDirectionList::Find(std::string_view code, char direction) {
   return FindIf([&](const LineDirection& r) { return r.code == code && r.direction == direction; });
 }
 
-StopDetail* StopDetailList::Append(std::string_view a, std::string_view b, std::string_view c,
-                                   std::int32_t number) {
+StopDetail* StopDetailList::Append(std::string_view a, std::string_view b, std::string_view c, std::int32_t number) {
   return Emplace(StopDetail{std::string(a), std::string(b), std::string(c), number, 1});
 }
 
-StopDetail* StopDetailList::Contains(std::string_view a, std::string_view b, std::string_view c,
-                                     std::int32_t number) {
+StopDetail* StopDetailList::Contains(std::string_view a, std::string_view b, std::string_view c, std::int32_t number) {
   return FindIf([&](const StopDetail& r) { return r.a == a && r.b == b && r.c == c && r.number == number; });
 }
 

@@ -56,14 +56,11 @@ TripLeg::TripLeg(std::int32_t id_, std::int32_t regionalId_, std::int32_t quadro
       description(description_),
       routeCode(routeCode_) {}
 
-TripStop::TripStop(std::int32_t sub_, const TripStopValues& values, int cellCount)
-    : TripStopValues(values), sub(sub_) {
+TripStop::TripStop(std::int32_t sub_, const TripStopValues& values, int cellCount) : TripStopValues(values), sub(sub_) {
   if (cellCount > 0) cells.resize(static_cast<std::size_t>(cellCount));
 }
 
-TimeCell* TripStop::GetCell(int i) {
-  return i >= 0 && i < CellCount() ? &cells[static_cast<std::size_t>(i)] : nullptr;
-}
+TimeCell* TripStop::GetCell(int i) { return i >= 0 && i < CellCount() ? &cells[static_cast<std::size_t>(i)] : nullptr; }
 
 void TripStop::ResizeCells(int n) {
   std::vector<TimeCell> resized(n > 0 ? static_cast<std::size_t>(n) : 0);

@@ -40,11 +40,11 @@ struct KeyText {
 // One character a day, 'N' until the day is set to 'S'.
 struct DayFlags {
   std::int32_t id = 0;
-  std::string flags;                // empty when made with no days
+  std::string flags;                 // empty when made with no days
   const KeyText* pattern = nullptr;  // set by the user of the record
 
   DayFlags(std::int32_t id, int dayCount);
-  void SetDay(int i);     // out of range: ignored
+  void SetDay(int i);        // out of range: ignored
   char GetDay(int i) const;  // out of range or no days: 'N'
 };
 
@@ -180,7 +180,7 @@ class TripStopList : public RecordList<TripStop> {
   TripStop* InsertAfter(const TripStop* row, std::int32_t sub, const TripStopValues& values);
 
   TripStop* FindById(std::int32_t sub);
-  TripStop* GetAt(int n);   // n-th row from 0, null beyond
+  TripStop* GetAt(int n);      // n-th row from 0, null beyond
   std::int32_t MaxId() const;  // largest row id, never below 0
 
   // Columns.

@@ -43,7 +43,7 @@ struct TripPeriod {
 class TripPeriodList : public IdTable<TripPeriod> {
  public:
   TripPeriod* AppendPeriod(std::int32_t key, std::string_view text) { return Emplace(key, text); }
-  void BuildIndex();                         // ascending by key
+  void BuildIndex();                           // ascending by key
   TripPeriod* Lookup(std::int32_t key) const;  // binary search, null when absent or not indexed
 };
 

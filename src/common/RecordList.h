@@ -145,9 +145,7 @@ class IdTable : protected RecordList<T> {
   }
 
   int IndexCount() const { return static_cast<int>(index_.size()); }
-  T* IndexAt(int i) const {
-    return i >= 0 && i < IndexCount() ? index_[static_cast<std::size_t>(i)] : nullptr;
-  }
+  T* IndexAt(int i) const { return i >= 0 && i < IndexCount() ? index_[static_cast<std::size_t>(i)] : nullptr; }
 
   // Binary search of the sorted index; cmp(record, key) < 0, 0, > 0 as the record sorts
   // before, with or after the key. Null when nothing matches or no index was built.

@@ -169,12 +169,11 @@ void ReportRowList::AssignCodes() {
 // ---- Contract check ------------------------------------------------------------------------
 
 CalendarSummaryRecord::CalendarSummaryRecord(std::int32_t ente_, std::int32_t contract_, std::int32_t tripId_,
-                                             std::string_view tripCode_, std::string_view lineCode_,
-                                             char direction_, std::string_view departureText_,
-                                             std::string_view lengthText_, std::string_view contractLengthText_,
-                                             std::string_view timeText_, std::string_view contractTimeText_,
-                                             std::int32_t contractLength_, std::int32_t contractMinutes_,
-                                             char mode_)
+                                             std::string_view tripCode_, std::string_view lineCode_, char direction_,
+                                             std::string_view departureText_, std::string_view lengthText_,
+                                             std::string_view contractLengthText_, std::string_view timeText_,
+                                             std::string_view contractTimeText_, std::int32_t contractLength_,
+                                             std::int32_t contractMinutes_, char mode_)
     : ente(ente_),
       contract(contract_),
       tripId(tripId_),
@@ -194,8 +193,8 @@ void CalendarSummaryList::Tally(const DateList& dates) {
   for (CalendarSummaryRecord& r : items_) r.total += CountPeriodDays(r.periods, dates);
 }
 
-ContractTripEntry* ContractTripList::Append(std::int32_t ente, std::int32_t contract, std::string_view text,
-                                            double v1, double v2, double v3, double v4) {
+ContractTripEntry* ContractTripList::Append(std::int32_t ente, std::int32_t contract, std::string_view text, double v1,
+                                            double v2, double v3, double v4) {
   return Emplace(ContractTripEntry{ente, contract, nullptr, std::string(text), {v1, v2, v3, v4}});
 }
 
@@ -244,8 +243,8 @@ TimeCell* ReportStopRow::GetCell(int i) {
 }
 
 ReportStopRow* ReportStopRowList::Append(std::int32_t key, std::int32_t stopNumber, std::string_view stopCode,
-                                         std::string_view stopName, std::int32_t v1, std::int32_t v2,
-                                         std::int32_t v3, std::int32_t v4, int cellCount) {
+                                         std::string_view stopName, std::int32_t v1, std::int32_t v2, std::int32_t v3,
+                                         std::int32_t v4, int cellCount) {
   ReportStopRow* row = Emplace();
   row->key = key;
   row->stopNumber = stopNumber;

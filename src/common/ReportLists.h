@@ -45,9 +45,9 @@ struct ReportRow {
   ReportRow(std::int32_t k, std::int32_t i, std::string_view t, std::string_view t2, char f, std::int32_t len,
             std::int32_t min)
       : key(k), id(i), text(t), text2(t2), flag(f), length(len), minutes(min) {}
-  PeriodEntry* AddPeriod(std::string_view dayType, std::string_view text2, std::string_view from,
+  PeriodEntry* AddPeriod(std::string_view dayType, std::string_view periodText, std::string_view from,
                          std::string_view to, std::int32_t mode) {
-    return periods.Emplace(dayType, text2, from, to, mode);
+    return periods.Emplace(dayType, periodText, from, to, mode);
   }
 };
 
@@ -62,10 +62,10 @@ class ReportRowList : public RecordList<ReportRow> {
 
   int CountByKey(std::int32_t key) const;
   ReportRow* FindById(std::int32_t id);
-  int IndexOf(std::int32_t key, std::int32_t id) const;  // 0 when absent
-  std::int32_t GetIdAt(std::int32_t key, int n) const;   // -1 when absent
-  char GetFlagAt(std::int32_t key, int n) const;         // 0 when absent
-  char GetCodeAt(std::int32_t key, int n) const;         // '?' when absent
+  int IndexOf(std::int32_t key, std::int32_t id) const;              // 0 when absent
+  std::int32_t GetIdAt(std::int32_t key, int n) const;               // -1 when absent
+  char GetFlagAt(std::int32_t key, int n) const;                     // 0 when absent
+  char GetCodeAt(std::int32_t key, int n) const;                     // '?' when absent
   const PeriodEntryList* GetValueAt(std::int32_t key, int n) const;  // null when absent
   const std::string* GetTextAt(std::int32_t key, int n) const;       // null when absent
   const std::string* GetText2At(std::int32_t key, int n) const;      // null when absent
@@ -111,8 +111,8 @@ struct CalendarSummaryRecord {
   CalendarSummaryRecord(std::int32_t ente, std::int32_t contract, std::int32_t tripId, std::string_view tripCode,
                         std::string_view lineCode, char direction, std::string_view departureText,
                         std::string_view lengthText, std::string_view contractLengthText, std::string_view timeText,
-                        std::string_view contractTimeText, std::int32_t contractLength,
-                        std::int32_t contractMinutes, char mode);
+                        std::string_view contractTimeText, std::int32_t contractLength, std::int32_t contractMinutes,
+                        char mode);
 };
 
 class CalendarSummaryList : public RecordList<CalendarSummaryRecord> {
@@ -171,8 +171,8 @@ struct OperatingDaysTrip {
 
   OperatingDaysTrip(std::int32_t i, std::string_view trip, std::string_view line, char dir, std::string_view dep)
       : id(i), tripCode(trip), lineCode(line), direction(dir), departureText(dep) {}
-  PeriodEntry* AddDate(std::string_view dayType, std::string_view text2, std::string_view from,
-                       std::string_view to, std::int32_t mode) {
+  PeriodEntry* AddDate(std::string_view dayType, std::string_view text2, std::string_view from, std::string_view to,
+                       std::int32_t mode) {
     return periods.Emplace(dayType, text2, from, to, mode);
   }
   OperatingDaysDate* AddDateRow(std::string_view dateText, char weekday) { return dates.Emplace(dateText, weekday); }
@@ -220,9 +220,8 @@ struct ReportStopRow {
 
 class ReportStopRowList : public RecordList<ReportStopRow> {
  public:
-  ReportStopRow* Append(std::int32_t key, std::int32_t stopNumber, std::string_view stopCode,
-                        std::string_view stopName, std::int32_t v1, std::int32_t v2, std::int32_t v3,
-                        std::int32_t v4, int cellCount);
+  ReportStopRow* Append(std::int32_t key, std::int32_t stopNumber, std::string_view stopCode, std::string_view stopName,
+                        std::int32_t v1, std::int32_t v2, std::int32_t v3, std::int32_t v4, int cellCount);
   ReportStopRow* Find(std::int32_t key, std::int32_t stopNumber);
 };
 

@@ -1,6 +1,7 @@
 #include "db/DbBuilder.h"
 
 #include "common/Cp1252.h"
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbDictionary.h"
 #include "db/DbError.h"
@@ -8,8 +9,6 @@
 #include "db/DbSchema.h"
 #include "db/DbTable.h"
 #include "db/DbTableBuilder.h"
-#include "platform/Ui.h"
-#include "refdata/Seeding.h"
 
 #include <sqlite3.h>
 
@@ -24,7 +23,8 @@ const char* const kCaption = "Creazione database";
 // Steps after the file exists: dictionary tables, dictionary rows, tables with their relations,
 // then the reference rows on a connection opened after the tables exist. Each step shows its
 // own failure; returns 1 when all succeeded. `dictionaryMade` tells whether the first step went.
-int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& describe, bool& dictionaryMade) {
+int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& describe, const SeedDatabase& seed,
+          bool& dictionaryMade) {
   dictionaryMade = false;
   if (!CreateDictionaryTables(db)) return 0;
   dictionaryMade = true;
@@ -49,21 +49,18 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
   }
   DbDatabase fresh(scratch);
   if (fresh.isOpen != 1) return 0;
-  return FillRegaziTable(&fresh) && FillRegentTable(&fresh) && FillLocalityTable(&fresh);
+  return !seed || seed(&fresh);
 }
 
 }  // namespace
 
-int CreateTimetableDatabase(const std::string& path, CreateMode mode) {
-  return CreateTimetableDatabaseFrom(path, mode, DescribeSchema);
-}
-
-int CreateTimetableDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome) {
-  return CreateTimetableDatabaseFrom(path, mode, DescribeSchema, outcome);
+int CreateTimetableDatabase(const std::string& path, CreateMode mode, const SeedDatabase& seed,
+                            CreateOutcome* outcome) {
+  return CreateTimetableDatabaseFrom(path, mode, DescribeSchema, seed, outcome);
 }
 
 int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
-                                CreateOutcome* outcome) {
+                                const SeedDatabase& seed, CreateOutcome* outcome) {
   if (outcome) *outcome = CreateOutcome::FileFailed;
   const std::string failed = "Errore durante la creazione del database " + path + "\n\n";
   std::string error;
@@ -74,12 +71,12 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
     const std::string scratch = ScratchPathBeside(path);
     if (CreateDatabaseFile(scratch, &db, error)) {
       bool dictionaryMade = false;
-      const int built = Build(scratch, db, describe, dictionaryMade);
+      const int built = Build(scratch, db, describe, seed, dictionaryMade);
       if (outcome && dictionaryMade) *outcome = CreateOutcome::BuildFailed;
       if (built && CloseScratchFile(db, scratch, error) && MoveIntoPlace(scratch, path, error)) {
         if (outcome) *outcome = CreateOutcome::Created;
-        ui::MessageBox("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),
-                       ui::MB_ICONINFORMATION, kCaption);
+        Notify("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),
+               NoticeIcon::Information, kCaption);
         return 1;
       }
       if (!built) sqlite3_close_v2(db);
@@ -87,7 +84,7 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
       if (!built) error.clear();  // the failing step has shown why
     }
   }
-  if (!error.empty()) ui::MessageBox(failed + error, ui::MB_ICONEXCLAMATION, kCaption);
-  ui::MessageBox(failed, ui::MB_ICONEXCLAMATION, kCaption);
+  if (!error.empty()) Notify(failed + error, NoticeIcon::Exclamation, kCaption);
+  Notify(failed, NoticeIcon::Exclamation, kCaption);
   return 0;
 }

@@ -1,23 +1,29 @@
 #pragma once
 // Building a new timetable database: the data dictionary, the tables, indexes and relations made
-// from it, and the seeding of the reference tables.
+// from it, then the seeding that the caller hands in (the region's reference tables).
 
 #include <functional>
 #include <string>
 
+class DbDatabase;
 struct DictionaryTables;
+
+// Fills the new database's reference tables; returns 1 when every row was written. Runs on a
+// connection opened after every table exists; its failures are its own to report.
+using SeedDatabase = std::function<int(DbDatabase*)>;
 
 // How the success message ends: "&Crea" closes it with two line breaks, start-up does not.
 enum class CreateMode { Menu, Startup };
 
-// Creates a new timetable database at `path` (Windows-1252), showing its own messages (the
-// success box included). Returns 1 when the database was made; on any failure no file is left.
-int CreateTimetableDatabase(const std::string& path, CreateMode mode);
-
 // How far a creation got: start-up gives up only when not even the file and its dictionary
 // tables could be made, and goes on without a database when a later step failed.
 enum class CreateOutcome { Created, FileFailed, BuildFailed };
-int CreateTimetableDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome);
+
+// Creates a new timetable database at `path` (Windows-1252), seeded by `seed`, telling its own
+// notices (the success one included). Returns 1 when the database was made; on any failure no
+// file is left.
+int CreateTimetableDatabase(const std::string& path, CreateMode mode, const SeedDatabase& seed,
+                            CreateOutcome* outcome = nullptr);
 
 // Writes the dictionary rows into the open dictionary tables; returns 1 when all were stored.
 using DescribeDictionary = std::function<int(const DictionaryTables&)>;
@@ -25,4 +31,4 @@ using DescribeDictionary = std::function<int(const DictionaryTables&)>;
 // As CreateTimetableDatabase, with the dictionary rows written by `describe` in place of the
 // schema's (DescribeSchema): lets a test build from a dictionary of its own.
 int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
-                                CreateOutcome* outcome = nullptr);
+                                const SeedDatabase& seed, CreateOutcome* outcome = nullptr);

@@ -1,10 +1,10 @@
 #include "db/DbDatabase.h"
 
 #include "common/Cp1252.h"
+#include "common/Notices.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
 #include "db/FieldValue.h"
-#include "platform/Ui.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 namespace {
 
 void Report(const char* prefix, const std::string& description) {
-  ui::MessageBox(std::string(prefix) + description, ui::MB_ICONSTOP);
+  Notify(std::string(prefix) + description, NoticeIcon::Stop);
 }
 
 // Checks that the file is one of ours, readable and writable; on failure returns the reason.
@@ -80,7 +80,8 @@ DbDatabase::~DbDatabase() {
     // Work still pending in an unfinished transaction is given up, as the engine would.
     if (depth_ > 0) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
     const int rc = sqlite3_close_v2(database);
-    if (rc != SQLITE_OK) Report("Errore in fase di sconnessione del data base\n\n", EngineErrorText(rc, sqlite3_errstr(rc)));
+    if (rc != SQLITE_OK)
+      Report("Errore in fase di sconnessione del data base\n\n", EngineErrorText(rc, sqlite3_errstr(rc)));
   }
   database = nullptr;
   isOpen = 0;

@@ -11,8 +11,8 @@ constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
 
 class DbDatabase {
  public:
-  explicit DbDatabase(const char* path);
-  explicit DbDatabase(const std::string& path) : DbDatabase(path.c_str()) {}
+  explicit DbDatabase(const char* filePath);
+  explicit DbDatabase(const std::string& filePath) : DbDatabase(filePath.c_str()) {}
   virtual ~DbDatabase();
   DbDatabase(const DbDatabase&) = delete;
   DbDatabase& operator=(const DbDatabase&) = delete;
@@ -55,9 +55,9 @@ class DbBatch {
 };
 
 // Quoting for SQL texts built by callers: never paste a user's text into SQL without these.
-std::string SqlQuote(const std::string& text);        // 'O''Brien'
-std::string SqlDate(int year, int month, int day);    // '2024-03-05'
-std::string SqlDate(const std::string& ddmmyyyy);      // from "05/03/2024"; 'NULL' when it is no date
+std::string SqlQuote(const std::string& text);      // 'O''Brien'
+std::string SqlDate(int year, int month, int day);  // '2024-03-05'
+std::string SqlDate(const std::string& ddmmyyyy);   // from "05/03/2024"; 'NULL' when it is no date
 
 // Releases the engine at program exit.
 void ShutdownEngine();

@@ -1,7 +1,7 @@
 #include "db/DbDdl.h"
 
-#include <algorithm>
 #include <strings.h>
+#include <algorithm>
 
 namespace {
 
@@ -44,8 +44,8 @@ std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey) {
   if (column.required && text)
     sql += " CONSTRAINT " + SqlName(column.name + "__required") + " CHECK (length(" + name + ") > 0)";
   if (column.type.letter == 'A')
-    sql += " CONSTRAINT " + SqlName(column.name + "__size") + " CHECK (length(" + name + ") <= " +
-           std::to_string(column.type.size) + ")";
+    sql += " CONSTRAINT " + SqlName(column.name + "__size") + " CHECK (length(" + name +
+           ") <= " + std::to_string(column.type.size) + ")";
   return sql;
 }
 

@@ -1,9 +1,9 @@
 #include "db/DbDictionary.h"
 
+#include "common/Notices.h"
 #include "db/DbDdl.h"
 #include "db/DbFile.h"
 #include "db/DbTable.h"
-#include "platform/Ui.h"
 
 #include <cstdio>
 
@@ -54,7 +54,10 @@ const std::vector<SpecialTable>& SpecialTables() {
        "elemento",
        {"tavola", "nome", "progr"}},
       {"relaz", {Text("nome", 16), Text("interna", 8), Text("esterna", 8)}, "nome", {"nome"}},
-      {"relaz2", {Text("nome", 16), Integer("progr"), Text("interno", 8), Text("esterno", 8)}, "elemento", {"nome", "progr"}},
+      {"relaz2",
+       {Text("nome", 16), Integer("progr"), Text("interno", 8), Text("esterno", 8)},
+       "elemento",
+       {"nome", "progr"}},
       {"utenti",
        {Text("nome", 8), Text("denom", 30), Text("passwd", 9), Integer("potere"), Integer("progetto")},
        "nome",
@@ -64,7 +67,7 @@ const std::vector<SpecialTable>& SpecialTables() {
 }
 
 void Report(const std::string& text, const std::string& description) {
-  ui::MessageBox(text + "\n\n" + description, ui::MB_ICONEXCLAMATION, "Creazione Tavole Speciali");
+  Notify(text + "\n\n" + description, NoticeIcon::Exclamation, "Creazione Tavole Speciali");
 }
 
 }  // namespace
@@ -96,12 +99,14 @@ int DictAddIndex(DbTable* indici, const char* table, const char* index, int prim
 }
 
 int DictAddIndexField(DbTable* indici2, const char* table, const char* index, int position, const char* field) {
-  return AddRow(indici2,
-                {{"tavola", OrEmpty(table)}, {"nome", OrEmpty(index)}, {"progr", Number(position)}, {"campo", OrEmpty(field)}});
+  return AddRow(
+      indici2,
+      {{"tavola", OrEmpty(table)}, {"nome", OrEmpty(index)}, {"progr", Number(position)}, {"campo", OrEmpty(field)}});
 }
 
 int DictAddRelation(DbTable* relaz, const char* relation, const char* primaryTable, const char* foreignTable) {
-  return AddRow(relaz, {{"nome", OrEmpty(relation)}, {"interna", OrEmpty(primaryTable)}, {"esterna", OrEmpty(foreignTable)}});
+  return AddRow(relaz,
+                {{"nome", OrEmpty(relation)}, {"interna", OrEmpty(primaryTable)}, {"esterna", OrEmpty(foreignTable)}});
 }
 
 int DictAddRelationField(DbTable* relaz2, const char* relation, int position, const char* primaryField,

@@ -14,12 +14,8 @@ std::string EngineErrorText(int rc, const std::string& engineText, DbOperation o
   std::string it;
   switch (rc) {
     case SQLITE_CONSTRAINT_PRIMARYKEY:
-    case SQLITE_CONSTRAINT_UNIQUE:
-      it = "Valore duplicato: esiste già una riga con la stessa chiave";
-      break;
-    case SQLITE_CONSTRAINT_NOTNULL:
-      it = "Manca il valore di un campo obbligatorio";
-      break;
+    case SQLITE_CONSTRAINT_UNIQUE: it = "Valore duplicato: esiste già una riga con la stessa chiave"; break;
+    case SQLITE_CONSTRAINT_NOTNULL: it = "Manca il valore di un campo obbligatorio"; break;
     case SQLITE_CONSTRAINT_CHECK:
       if (engineText.find("__required") != std::string::npos)
         it = "Manca il valore di un campo obbligatorio";

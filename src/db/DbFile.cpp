@@ -5,14 +5,14 @@
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error) {
   char* msg = nullptr;
@@ -65,8 +65,8 @@ std::string ScratchPathBeside(const std::string& path) {
   const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   for (;;) {
-    const std::string scratch = folder + "." + name + "." + std::to_string(getpid()) + "-" +
-                                std::to_string(counter.fetch_add(1)) + ".tmp";
+    const std::string scratch =
+        folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
     if (!FileExists(scratch)) return scratch;
   }
 }

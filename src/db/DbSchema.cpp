@@ -181,7 +181,10 @@ int DescribePeriodTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
           {"escluso", 'B', 0, 1, "Periodo Escluso",
            "VERO indica un periodo di validità esclusa; FALSO indica un periodo di validità attiva"},
       },
-      {{"codice", 1, {"id", "inizio", "fine"}, "Identificativo Periodo",
+      {{"codice",
+        1,
+        {"id", "inizio", "fine"},
+        "Identificativo Periodo",
         "Ordina i dettagli periodi validità corsa per identificativo univoco"}});
 }
 

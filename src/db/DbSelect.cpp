@@ -1,15 +1,15 @@
 #include "db/DbSelect.h"
 
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbError.h"
 #include "db/FieldType.h"
 #include "db/SqliteValue.h"
-#include "platform/Ui.h"
 
-#include <algorithm>
-#include <cstring>
 #include <sqlite3.h>
 #include <strings.h>
+#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -105,18 +105,18 @@ int DbSelect::Run(bool firstRun) {
     sqlite3_finalize(st);
     hasRow = 0;
     if (firstRun)
-      ui::MessageBox(std::string(unknownName ? "Errore estrazione Select SQL" : "Errore sintassi SQL") + "\n\n" + sql +
-                         "\n\n" + description,
-                     ui::MB_ICONEXCLAMATION);
+      Notify(std::string(unknownName ? "Errore estrazione Select SQL" : "Errore sintassi SQL") + "\n\n" + sql + "\n\n" +
+                 description,
+             NoticeIcon::Exclamation);
     else
-      ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
-                     ui::MB_ICONSTOP);
+      Notify("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
+             NoticeIcon::Stop);
     return 0;
   }
   if (!sqlite3_stmt_readonly(st)) {
     sqlite3_finalize(st);
     hasRow = 0;
-    ui::MessageBox("Errore sintassi SQL\n\n" + sql + "\n\nUna selezione può solo leggere", ui::MB_ICONEXCLAMATION);
+    Notify("Errore sintassi SQL\n\n" + sql + "\n\nUna selezione può solo leggere", NoticeIcon::Exclamation);
     return 0;
   }
   ran_ = true;
@@ -195,13 +195,12 @@ int DbSelect::Failed(bool firstRun, bool whileWalking, const std::string& descri
   ClearResult();
   hasRow = 0;
   if (whileWalking)
-    ui::MessageBox("Errore lettura riga successiva della select corrente\n\n" + sql + "\n\n" + description,
-                   ui::MB_ICONSTOP);
+    Notify("Errore lettura riga successiva della select corrente\n\n" + sql + "\n\n" + description, NoticeIcon::Stop);
   else if (firstRun)
-    ui::MessageBox("Errore estrazione Select SQL\n\n" + sql + "\n\n" + description, ui::MB_ICONEXCLAMATION);
+    Notify("Errore estrazione Select SQL\n\n" + sql + "\n\n" + description, NoticeIcon::Exclamation);
   else
-    ui::MessageBox("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
-                   ui::MB_ICONSTOP);
+    Notify("Errore posizionamento sulle prima riga della select corrente\n\n" + sql + "\n\n" + description,
+           NoticeIcon::Stop);
   return 0;
 }
 
@@ -270,9 +269,9 @@ int DbSelect::GetFieldText(const char* column, std::string& out) {
   }
   const DbValue* v = position >= 0 ? Value(position) : nullptr;
   if (!v) {
-    ui::MessageBox("Errore campo (" + std::string(column ? column : "") + ") nella select corrente\n\n" + sql + "\n\n" +
-                       (position < 0 ? "La colonna non esiste nel risultato" : "Nessuna riga corrente"),
-                   ui::MB_ICONSTOP);
+    Notify("Errore campo (" + std::string(column ? column : "") + ") nella select corrente\n\n" + sql + "\n\n" +
+               (position < 0 ? "La colonna non esiste nel risultato" : "Nessuna riga corrente"),
+           NoticeIcon::Stop);
     return 0;
   }
   return VariantToDisplayText(*v, out);
@@ -280,9 +279,9 @@ int DbSelect::GetFieldText(const char* column, std::string& out) {
 
 namespace {
 void ReportPosition(int position, const std::string& sql, bool columnExists) {
-  ui::MessageBox("Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql + "\n\n" +
-                     (columnExists ? "Nessuna riga corrente" : "La colonna non esiste nel risultato"),
-                 ui::MB_ICONSTOP);
+  Notify("Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql + "\n\n" +
+             (columnExists ? "Nessuna riga corrente" : "La colonna non esiste nel risultato"),
+         NoticeIcon::Stop);
 }
 }  // namespace
 

@@ -89,12 +89,12 @@ class DbSelect {
   std::vector<std::unique_ptr<Cell[]>> cells_;
   size_t cellCount_ = 0;
   std::vector<std::string> bytes_;
-  DbValue value_;             // the cell last read
+  DbValue value_;  // the cell last read
 
   bool streaming_ = false;
   bool walkFailed_ = false;
-  sqlite3_stmt* stmt_ = nullptr;          // the running statement of a streaming selection
-  std::vector<char> letters_;            // each column's field type letter (0: an expression)
+  sqlite3_stmt* stmt_ = nullptr;  // the running statement of a streaming selection
+  std::vector<char> letters_;     // each column's field type letter (0: an expression)
   size_t rows_ = 0;
   size_t row_ = 0;
 };

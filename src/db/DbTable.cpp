@@ -1,19 +1,19 @@
 #include "db/DbTable.h"
 
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
-#include "platform/Ui.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstring>
 #include <regex>
-#include <strings.h>
 
 namespace {
 
-void Box(const std::string& text) { ui::MessageBox(text, ui::MB_ICONSTOP); }
+void Box(const std::string& text) { Notify(text, NoticeIcon::Stop); }
 
 }  // namespace
 
@@ -44,8 +44,8 @@ DbTable::~DbTable() {
 sqlite3_stmt* DbTable::Prepare(const std::string& sql, std::string& error) {
   sqlite3_stmt* st = nullptr;
   const std::string text = TextToEngine(sql);
-  const int rc = sqlite3_prepare_v3(db->Handle(), text.c_str(), static_cast<int>(text.size()), SQLITE_PREPARE_PERSISTENT,
-                                    &st, nullptr);
+  const int rc = sqlite3_prepare_v3(db->Handle(), text.c_str(), static_cast<int>(text.size()),
+                                    SQLITE_PREPARE_PERSISTENT, &st, nullptr);
   if (rc != SQLITE_OK) {
     error = EngineErrorText(db->Handle(), rc);
     sqlite3_finalize(st);
@@ -63,8 +63,8 @@ bool DbTable::LoadSchema(std::string& error) {
   sqlite3_stmt* st = nullptr;
   std::string createSql;
   bool found = false;
-  if (sqlite3_prepare_v2(h, "SELECT name, sql FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE", -1, &st,
-                         nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(h, "SELECT name, sql FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE", -1,
+                         &st, nullptr) != SQLITE_OK) {
     error = EngineErrorText(h, sqlite3_errcode(h));
     return false;
   }
@@ -87,7 +87,8 @@ bool DbTable::LoadSchema(std::string& error) {
   }
 
   std::vector<std::pair<int, int>> pk;  // (position in key, column)
-  if (sqlite3_prepare_v2(h, ("PRAGMA table_info(" + SqlName(engineName) + ")").c_str(), -1, &st, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(h, ("PRAGMA table_info(" + SqlName(engineName) + ")").c_str(), -1, &st, nullptr) !=
+      SQLITE_OK) {
     error = EngineErrorText(h, sqlite3_errcode(h));
     return false;
   }
@@ -97,8 +98,7 @@ bool DbTable::LoadSchema(std::string& error) {
     const unsigned char* decl = sqlite3_column_text(st, 2);
     c.type = FieldTypeFromDeclared(decl ? reinterpret_cast<const char*>(decl) : "");
     if (c.type.letter == 0) c.type.letter = 'M';  // a column of another program: free text
-    if (const int pos = sqlite3_column_int(st, 5); pos > 0)
-      pk.emplace_back(pos, static_cast<int>(columns_.size()));
+    if (const int pos = sqlite3_column_int(st, 5); pos > 0) pk.emplace_back(pos, static_cast<int>(columns_.size()));
     columns_.push_back(std::move(c));
   }
   sqlite3_finalize(st);
@@ -119,8 +119,9 @@ bool DbTable::LoadSchema(std::string& error) {
     indexes_.push_back(std::move(idx));
   }
 
-  if (sqlite3_prepare_v2(h, "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE "
-                            "AND sql IS NOT NULL ORDER BY name",
+  if (sqlite3_prepare_v2(h,
+                         "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE "
+                         "AND sql IS NOT NULL ORDER BY name",
                          -1, &st, nullptr) != SQLITE_OK) {
     error = EngineErrorText(h, sqlite3_errcode(h));
     return false;
@@ -133,7 +134,8 @@ bool DbTable::LoadSchema(std::string& error) {
   for (const std::string& full : names) {
     Index idx;
     idx.name = strncasecmp(full.c_str(), prefix.c_str(), prefix.size()) == 0 ? full.substr(prefix.size()) : full;
-    if (sqlite3_prepare_v2(h, ("PRAGMA index_info(" + SqlName(full) + ")").c_str(), -1, &st, nullptr) != SQLITE_OK) continue;
+    if (sqlite3_prepare_v2(h, ("PRAGMA index_info(" + SqlName(full) + ")").c_str(), -1, &st, nullptr) != SQLITE_OK)
+      continue;
     std::vector<std::pair<int, int>> cols;
     while (sqlite3_step(st) == SQLITE_ROW) cols.emplace_back(sqlite3_column_int(st, 0), sqlite3_column_int(st, 1));
     sqlite3_finalize(st);
@@ -236,8 +238,8 @@ int DbTable::SeekEqual(int keyCount, const char* const* keys) {
   }
   sqlite3_stmt*& st = seeks_[{currentIndex_, keyCount}];
   if (!st) {
-    std::string sql = std::string(withoutRowid_ ? "SELECT NULL, * FROM " : "SELECT rowid, * FROM ") + quotedName_ +
-                      " WHERE ";
+    std::string sql =
+        std::string(withoutRowid_ ? "SELECT NULL, * FROM " : "SELECT rowid, * FROM ") + quotedName_ + " WHERE ";
     for (int k = 0; k < keyCount; ++k) {
       if (k) sql += " AND ";
       sql += SqlName(columns_[idx.columns[k]].name) + "=?" + std::to_string(k + 1);

@@ -1,14 +1,14 @@
 #include "db/DbTableBuilder.h"
 
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
 #include "db/DbSelect.h"
-#include "platform/Ui.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cstdlib>
 #include <map>
-#include <strings.h>
 
 namespace {
 
@@ -141,7 +141,8 @@ bool CheckRelation(const DictionaryView& view, const std::string& primaryTable, 
       return false;
     }
     if (p->second.letter != f->second.letter) {
-      error = "I campi " + SqlName(key.parentFields[k]) + " e " + SqlName(key.fields[k]) + " non sono dello stesso tipo";
+      error =
+          "I campi " + SqlName(key.parentFields[k]) + " e " + SqlName(key.fields[k]) + " non sono dello stesso tipo";
       return false;
     }
   }
@@ -198,8 +199,8 @@ int CreateRelationsFromDictionary(DbDatabase* dictionary, std::vector<RelationDe
       ok = CheckRelation(view, primaryTable, relation, error);
     }
     if (!ok) {
-      ui::MessageBox("Errore creazione relazione " + SqlName(relation.key.name) + "\n\n" + error, ui::MB_ICONEXCLAMATION,
-                     "Creazione relazioni");
+      Notify("Errore creazione relazione " + SqlName(relation.key.name) + "\n\n" + error, NoticeIcon::Exclamation,
+             "Creazione relazioni");
       result = 0;
       continue;
     }
@@ -213,7 +214,7 @@ int CreateTableFromDictionary(const char* tableName, DbDatabase* dictionary, sql
   const std::string table = tableName ? tableName : "";
   const std::string caption = "Creazione Tavola " + SqlName(table);
   auto report = [&](const std::string& text, const std::string& description) {
-    ui::MessageBox(text + "\n\n" + description, ui::MB_ICONEXCLAMATION, caption);
+    Notify(text + "\n\n" + description, NoticeIcon::Exclamation, caption);
   };
 
   TableDef def;
@@ -268,7 +269,8 @@ int CreateTableFromDictionary(const char* tableName, DbDatabase* dictionary, sql
     return 0;
   }
   auto hasColumn = [&](const std::string& name) {
-    return std::any_of(def.columns.begin(), def.columns.end(), [&](const ColumnDef& c) { return SameName(c.name, name); });
+    return std::any_of(def.columns.begin(), def.columns.end(),
+                       [&](const ColumnDef& c) { return SameName(c.name, name); });
   };
 
   // Indexes: the primary one goes into the table's definition, the others are made after it.
@@ -342,8 +344,8 @@ int CreateAllTablesFromDictionary(DbDatabase* dictionary, sqlite3* db, const std
 
   std::string error;
   if (!ExecSql(db, "BEGIN", error)) {
-    ui::MessageBox("Errore inizializzazione tavola " + SqlName(names.empty() ? "" : names.front()) + "\n\n" + error,
-                   ui::MB_ICONEXCLAMATION, "Creazione Tavola " + SqlName(names.empty() ? "" : names.front()));
+    Notify("Errore inizializzazione tavola " + SqlName(names.empty() ? "" : names.front()) + "\n\n" + error,
+           NoticeIcon::Exclamation, "Creazione Tavola " + SqlName(names.empty() ? "" : names.front()));
     return 0;
   }
   for (const std::string& name : names) {
@@ -353,8 +355,8 @@ int CreateAllTablesFromDictionary(DbDatabase* dictionary, sqlite3* db, const std
     }
   }
   if (!ExecSql(db, "COMMIT", error)) {
-    ui::MessageBox("Errore in fase di inserimento tavola " + SqlName(names.empty() ? "" : names.back()) + "\n\n" + error,
-                   ui::MB_ICONEXCLAMATION, "Creazione Tavola " + SqlName(names.empty() ? "" : names.back()));
+    Notify("Errore in fase di inserimento tavola " + SqlName(names.empty() ? "" : names.back()) + "\n\n" + error,
+           NoticeIcon::Exclamation, "Creazione Tavola " + SqlName(names.empty() ? "" : names.back()));
     ExecSql(db, "ROLLBACK", error);
     return 0;
   }

@@ -1,8 +1,8 @@
 #include "db/FieldType.h"
 
 #include <cctype>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -78,10 +78,16 @@ bool ParseInteger(std::string_view text, std::int64_t min, std::int64_t max, std
 
 bool IsFieldTypeLetter(char letter) {
   switch (letter) {
-    case 'A': case 'B': case 'D': case 'F': case 'I': case 'L': case 'M': case 'N': case 'O':
-      return true;
-    default:
-      return false;
+    case 'A':
+    case 'B':
+    case 'D':
+    case 'F':
+    case 'I':
+    case 'L':
+    case 'M':
+    case 'N':
+    case 'O': return true;
+    default: return false;
   }
 }
 
@@ -111,8 +117,8 @@ FieldType FieldTypeFromDeclared(std::string_view declared) {
   static const struct {
     const char* name;
     char letter;
-  } kNames[] = {{"BOOLEAN", 'B'}, {"DATE", 'D'},     {"DOUBLE", 'F'},   {"SMALLINT", 'I'}, {"INT", 'L'},
-                {"LONGTEXT", 'M'}, {"CURRENCY", 'N'}, {"BLOB", 'O'},     {"VARCHAR", 'A'}};
+  } kNames[] = {{"BOOLEAN", 'B'},  {"DATE", 'D'},     {"DOUBLE", 'F'}, {"SMALLINT", 'I'}, {"INT", 'L'},
+                {"LONGTEXT", 'M'}, {"CURRENCY", 'N'}, {"BLOB", 'O'},   {"VARCHAR", 'A'}};
   for (const auto& n : kNames) {
     if (EqualsNoCase(declared, n.name)) {
       t.letter = n.letter;
@@ -125,7 +131,8 @@ FieldType FieldTypeFromDeclared(std::string_view declared) {
 
 DbValue::Kind ValueKindOf(char letter) {
   switch (letter) {
-    case 'A': case 'M': return DbValue::Kind::Text;
+    case 'A':
+    case 'M': return DbValue::Kind::Text;
     case 'B': return DbValue::Kind::Bool;
     case 'D': return DbValue::Kind::Date;
     case 'F': return DbValue::Kind::Double;
@@ -149,12 +156,8 @@ bool ParseFieldText(FieldType type, std::string_view text, DbValue& out, std::st
       }
       out = DbValue::Str(DbValue::Kind::Text, std::string(text));
       return true;
-    case 'M':
-      out = DbValue::Str(DbValue::Kind::Text, std::string(text));
-      return true;
-    case 'O':
-      out = DbValue::Str(DbValue::Kind::Blob, std::string(text));
-      return true;
+    case 'M': out = DbValue::Str(DbValue::Kind::Text, std::string(text)); return true;
+    case 'O': out = DbValue::Str(DbValue::Kind::Blob, std::string(text)); return true;
     case 'I': {
       std::int64_t v = 0;
       if (!ParseInteger(text, -32768, 32767, v, error)) return false;
@@ -235,7 +238,8 @@ bool ParseFieldText(FieldType type, std::string_view text, DbValue& out, std::st
       unsigned __int128 v = 0;
       for (char ch : whole) v = v * 10 + static_cast<unsigned>(ch - '0');
       unsigned f = 0;
-      for (int k = 0; k < 4; ++k) f = f * 10 + (k < static_cast<int>(frac.size()) ? static_cast<unsigned>(frac[k] - '0') : 0);
+      for (int k = 0; k < 4; ++k)
+        f = f * 10 + (k < static_cast<int>(frac.size()) ? static_cast<unsigned>(frac[k] - '0') : 0);
       // Rounds the fifth decimal and beyond, half away from zero.
       if (frac.size() > 4 && frac[4] >= '5') f += 1;
       v = v * 10000 + f;
@@ -245,14 +249,12 @@ bool ParseFieldText(FieldType type, std::string_view text, DbValue& out, std::st
         error = "Il valore è fuori dell'intervallo ammesso dal campo";
         return false;
       }
-      const std::int64_t amount = negative ? static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v))
-                                           : static_cast<std::int64_t>(v);
+      const std::int64_t amount =
+          negative ? static_cast<std::int64_t>(0 - static_cast<std::uint64_t>(v)) : static_cast<std::int64_t>(v);
       out = DbValue::Int(DbValue::Kind::Currency, amount);
       return true;
     }
-    default:
-      error = "Tipo di campo sconosciuto";
-      return false;
+    default: error = "Tipo di campo sconosciuto"; return false;
   }
 }
 

@@ -17,8 +17,8 @@ std::string FormatCurrency(std::int64_t amount) {
   const bool negative = amount < 0;
   const std::uint64_t abs = negative ? (~static_cast<std::uint64_t>(amount) + 1) : static_cast<std::uint64_t>(amount);
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%c%015llu,%04llu", negative ? '-' : '+',
-                static_cast<unsigned long long>(abs / 10000), static_cast<unsigned long long>(abs % 10000));
+  std::snprintf(buf, sizeof buf, "%c%015llu,%04llu", negative ? '-' : '+', static_cast<unsigned long long>(abs / 10000),
+                static_cast<unsigned long long>(abs % 10000));
   return buf;
 }
 
@@ -111,26 +111,13 @@ int VariantToText(const DbValue& v, std::string& out) {
     case K::Int16:
     case K::Int32:
     case K::Byte:
-    case K::Integer:
-      out = std::to_string(v.i);
-      break;
-    case K::Double:
-      out = FormatDouble(v.d);
-      break;
-    case K::Currency:
-      out = FormatCurrency(v.i);
-      break;
-    case K::Date:
-      out = FormatDateYmd(v.i);
-      break;
-    case K::Text:
-      out = v.s;
-      break;
-    case K::Bool:
-      out = v.i != 0 ? "1" : "0";
-      break;
-    default:
-      out.clear();
+    case K::Integer: out = std::to_string(v.i); break;
+    case K::Double: out = FormatDouble(v.d); break;
+    case K::Currency: out = FormatCurrency(v.i); break;
+    case K::Date: out = FormatDateYmd(v.i); break;
+    case K::Text: out = v.s; break;
+    case K::Bool: out = v.i != 0 ? "1" : "0"; break;
+    default: out.clear();
   }
   return 1;
 }
@@ -171,9 +158,7 @@ int VariantBlobCopy(const DbValue& v, std::string& out, int* length) {
   return 1;
 }
 
-int VariantBlobSize(const DbValue& v) {
-  return v.kind == DbValue::Kind::Blob ? static_cast<int>(v.s.size()) : 0;
-}
+int VariantBlobSize(const DbValue& v) { return v.kind == DbValue::Kind::Blob ? static_cast<int>(v.s.size()) : 0; }
 
 int VariantTextAt(const DbValue& v, std::string& out) {
   if (v.kind == DbValue::Kind::Text) {
@@ -192,15 +177,9 @@ int VariantIntAt(const DbValue& v, int& out) {
   switch (v.kind) {
     case DbValue::Kind::Int16:
     case DbValue::Kind::Byte:
-    case DbValue::Kind::Integer:
-      out = static_cast<int>(v.i);
-      return 1;
-    case DbValue::Kind::Bool:
-      out = v.i != 0 ? -1 : 0;
-      return 1;
-    default:
-      out = 0;
-      return 0;
+    case DbValue::Kind::Integer: out = static_cast<int>(v.i); return 1;
+    case DbValue::Kind::Bool: out = v.i != 0 ? -1 : 0; return 1;
+    default: out = 0; return 0;
   }
 }
 

@@ -57,9 +57,9 @@ int VariantIntAt(const DbValue& value, int& out);
 int VariantLongAt(const DbValue& value, long& out);
 
 // Texts of single values, shared by the readers and the formatters of other layers.
-std::string FormatDouble(double value);           // "%020.4lf" with a decimal comma
+std::string FormatDouble(double value);                   // "%020.4lf" with a decimal comma
 std::string FormatCurrency(std::int64_t tenThousandths);  // 21 characters: sign, 15 digits, ',', 4 digits
-std::string FormatDateYmd(std::int64_t yyyymmdd);  // "dd/mm/yyyy" with the 1600 / 2400 clamps
+std::string FormatDateYmd(std::int64_t yyyymmdd);         // "dd/mm/yyyy" with the 1600 / 2400 clamps
 
 // Date helpers.
 bool IsValidDate(int year, int month, int day);

@@ -46,8 +46,7 @@ class TimetableExportDialog : public ui::Dialog {
 // / "Data Fine", which must lie inside the given earliest and latest dates (the reporting period).
 class PeriodTimetableExportDialog : public TimetableExportDialog {
  public:
-  PeriodTimetableExportDialog(QWidget* parent, DbDatabase* db, std::string periodStart, std::string periodEnd,
-                              int idd);
+  PeriodTimetableExportDialog(QWidget* parent, DbDatabase* db, std::string periodStart, std::string periodEnd, int idd);
 
   // Initial texts on entry; after IDOK the range in normal form "GG/MM/AAAA".
   std::string rangeStart;

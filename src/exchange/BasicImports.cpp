@@ -9,7 +9,7 @@ namespace {
 
 constexpr unsigned Bit(int flag) { return 1u << flag; }
 
-const char* const kSpecificationFault =
+const char* const kLayoutFault =
     "ATTENZIONE: il file di testo proposto per l'importazione non risulta corrispondere\n"
     "alle specifiche stabilite dalla Regione Toscana.\n\n"
     "L'acquisizione dati risulta quindi impossibile.\n\n"
@@ -29,7 +29,7 @@ class ProtocolImport : public ImportEngine {
       : ImportEngine(ImportKind::Protocol, o,
                      Bit(kLength) | Bit(kCompanyDigits) | Bit(kDate) | Bit(kInverted) | Bit(kProtocolNumber)) {}
 
-  std::string BlockingMessage() const override { return kSpecificationFault; }
+  std::string BlockingMessage() const override { return kLayoutFault; }
   std::string RemediableMessage() const override { return kCompanyQuestion; }
 
  protected:
@@ -85,7 +85,7 @@ class CadenceImport : public ImportEngine {
  public:
   explicit CadenceImport(const ImportOptions& o) : ImportEngine(ImportKind::Cadences, o, Bit(kLength)) {}
 
-  std::string BlockingMessage() const override { return kSpecificationFault; }
+  std::string BlockingMessage() const override { return kLayoutFault; }
   std::string RemediableMessage() const override { return kCompanyQuestion; }
 
  protected:

@@ -2,6 +2,7 @@
 
 #include "common/CalendarDays.h"
 #include "common/IndexedLists.h"
+#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
@@ -10,7 +11,6 @@
 #include "exchange/ExportFiles.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/ImportEngine.h"
-#include "utilities/WorkProgress.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -474,11 +474,13 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
 ExportResult RunExport(const ExportOptions& options) { return ExportRun(options).Run(); }
 
 std::string ExportResultText(const ExportResult& r) {
-  static const char* const kLines[kExportFileCount] = {
-      "%d su %d Teste Corsa\n",  "%d su %d Dettagli Corsa\n",
-      "%d su %d Periodi Validità Corsa\n", "%d su %d Cadenze\n",
-      "%d su %d Calendario Giorni/Cadenze\n", "%d su %d Protocollo Comunicazione Orari\n",
-      "%d su %d Fermate Normalizzate\n"};
+  static const char* const kLines[kExportFileCount] = {"%d su %d Teste Corsa\n",
+                                                       "%d su %d Dettagli Corsa\n",
+                                                       "%d su %d Periodi Validità Corsa\n",
+                                                       "%d su %d Cadenze\n",
+                                                       "%d su %d Calendario Giorni/Cadenze\n",
+                                                       "%d su %d Protocollo Comunicazione Orari\n",
+                                                       "%d su %d Fermate Normalizzate\n"};
   std::string text = "Risultati dell'esportazione dati:\n\n";
   for (int f = 0; f < kExportFileCount; ++f) text += Format(kLines[f], r.counts[f].written, r.counts[f].read);
   if (r.unmatchedRows > 0)

@@ -22,8 +22,16 @@ class WorkProgress;
 enum class ExportKind { Plain, Renumbered, DateRange };
 
 // The files, in the order of the result message.
-enum ExportFile { kTripHeadsFile, kTripStopsFile, kPeriodsFile, kDayTypesFile, kCalendarFile, kProtocolFile,
-                  kNormalStopsFile, kExportFileCount };
+enum ExportFile {
+  kTripHeadsFile,
+  kTripStopsFile,
+  kPeriodsFile,
+  kDayTypesFile,
+  kCalendarFile,
+  kProtocolFile,
+  kNormalStopsFile,
+  kExportFileCount
+};
 
 // "RT_HDORA.TXT" ... "FERMATE_NORMALIZZATE.TXT".
 const char* ExportFileName(ExportFile file);
@@ -49,13 +57,13 @@ struct ExportCount {
 };
 
 struct ExportResult {
-  bool complete = false;   // every file is in place
-  std::string failedPath;  // otherwise the file that could not be created or written
-  std::string refusal;     // or why the export was refused before any file was written
+  bool complete = false;                 // every file is in place
+  std::string failedPath;                // otherwise the file that could not be created or written
+  std::string refusal;                   // or why the export was refused before any file was written
   ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
-  int overWide = 0;        // records where a value was limited to its field
-  int unmatchedRows = 0;   // renumbered: stop and period rows of no trip head, left out
-  std::vector<std::string> written;  // the paths put in place
+  int overWide = 0;                      // records where a value was limited to its field
+  int unmatchedRows = 0;                 // renumbered: stop and period rows of no trip head, left out
+  std::vector<std::string> written;      // the paths put in place
 };
 
 // The `master` row as the exports read it: display texts of its fields.
@@ -64,7 +72,7 @@ struct MasterHeading {
   int company = 0;
   std::string sendDate;  // p_data, dd/mm/yyyy or empty
   long protocol = 0;
-  std::string person;    // resple, untrimmed
+  std::string person;                  // resple, untrimmed
   std::string periodStart, periodEnd;  // datini, datfin
 };
 MasterHeading ReadMasterHeading(DbDatabase* db);

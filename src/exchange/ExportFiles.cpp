@@ -2,12 +2,12 @@
 
 #include "common/Cp1252.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -65,8 +65,10 @@ bool ExportFileSet::Flush() {
   while (done < buffer_.size() && !writeFailed_) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) writeFailed_ = true;
-    else done += static_cast<size_t>(n);
+    if (n <= 0)
+      writeFailed_ = true;
+    else
+      done += static_cast<size_t>(n);
   }
   buffer_.clear();
   return !writeFailed_;
@@ -119,7 +121,8 @@ bool ExportFileSet::Commit() {
   if (!ok) {
     Fail(entries_[placed].name);
     // The file that failed: its previous content goes back.
-    if (movedAside[placed]) ::rename((entries_[placed].final + kPreviousSuffix).c_str(), entries_[placed].final.c_str());
+    if (movedAside[placed])
+      ::rename((entries_[placed].final + kPreviousSuffix).c_str(), entries_[placed].final.c_str());
     for (size_t k = placed; k-- > 0;) {
       const Entry& e = entries_[k];
       if (movedAside[k]) {

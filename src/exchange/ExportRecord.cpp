@@ -5,7 +5,8 @@
 ExportRecord::ExportRecord(const RecordLayout& layout) : layout_(layout) {
   empty_.assign(static_cast<size_t>(layout.length), ' ');
   for (const FieldDef& f : layout.fields)
-    if (f.kind == FieldKind::Reserved) empty_.replace(static_cast<size_t>(f.offset), static_cast<size_t>(f.width), f.fill);
+    if (f.kind == FieldKind::Reserved)
+      empty_.replace(static_cast<size_t>(f.offset), static_cast<size_t>(f.width), f.fill);
   record_ = empty_;
 }
 

@@ -1,11 +1,11 @@
 #include "exchange/ImportEngine.h"
 
-#include "db/DbDatabase.h"
 #include "common/CalendarDays.h"
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/ImportFiles.h"
-#include "utilities/WorkProgress.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -13,7 +13,7 @@
 
 namespace {
 
-const ImportSpec kSpecs[] = {
+const ImportDescriptor kDescriptors[] = {
     {ImportKind::Protocol, 5109, "Importazione Protocollo Comunicazione Orari", "Importazione Protocollo",
      "Risultati dell'importazione Protocollo:\n\n", "L'importazione del Protocollo ha avuto termine con successo.",
      "Si sono verificati problemi durante l'importazione del Protocollo.", ProtocolLayout},
@@ -63,7 +63,7 @@ std::string Format(const char* format, ...) {
 
 std::string DdMmYyyy(const DateRecord& d) { return Format("%02d/%02d/%04d", d.day, d.month, d.year); }
 
-const ImportSpec& SpecOf(ImportKind kind) { return kSpecs[static_cast<int>(kind)]; }
+const ImportDescriptor& DescriptorOf(ImportKind kind) { return kDescriptors[static_cast<int>(kind)]; }
 
 std::unique_ptr<ImportEngine> ImportEngine::Create(ImportKind kind, const ImportOptions& options) {
   switch (kind) {
@@ -78,7 +78,11 @@ std::unique_ptr<ImportEngine> ImportEngine::Create(ImportKind kind, const Import
 }
 
 ImportEngine::ImportEngine(ImportKind kind, const ImportOptions& options, unsigned blockingFlags)
-    : db_(options.db), options_(options), spec_(SpecOf(kind)), layout_(spec_.layout()), blockingMask_(blockingFlags) {
+    : db_(options.db),
+      options_(options),
+      descriptor_(DescriptorOf(kind)),
+      layout_(descriptor_.layout()),
+      blockingMask_(blockingFlags) {
   errors_.fileName = options.path;
 }
 
@@ -136,8 +140,9 @@ bool ImportEngine::Check() {
   if (!companyChanged_ && fileCompany_ != master_.company) {
     SetFlag(kCompany);
     if (ReportsUndeclaredCompany())
-      errors_.Add(linesRead_, 0,
-                  Format("il codice azienda non è quello dichiarato: %04d diventa %04d", master_.company, fileCompany_));
+      errors_.Add(
+          linesRead_, 0,
+          Format("il codice azienda non è quello dichiarato: %04d diventa %04d", master_.company, fileCompany_));
   }
   return true;
 }
@@ -150,7 +155,7 @@ void ImportEngine::Load() {
     DbTable target(db_, TargetTable());
     target.SetQuiet(true);
     if (target.isOpen == 1) target.SetIndex("codice");
-    if (options_.progress) options_.progress->Begin(spec_.caption);
+    if (options_.progress) options_.progress->Begin(descriptor_.caption);
     const size_t length = static_cast<size_t>(layout_.length);
     for (int k = 0; k < linesRead_; ++k) {
       if (options_.progress) options_.progress->Step(k + 1, linesRead_);

@@ -6,10 +6,10 @@
 // the import, a remediable one is put to the user) and runs pass 2, which writes the rows in one
 // batch transaction: all of them or, after a crash, none.
 
+#include "common/EditorLists.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/RecordLayouts.h"
-#include "common/EditorLists.h"
 
 #include <memory>
 #include <string>
@@ -24,7 +24,7 @@ class WorkProgress;
 enum class ImportKind { Protocol, Cadences, Calendar, TripHeads, TripDetails, Periods };
 
 // The fixed texts of one import.
-struct ImportSpec {
+struct ImportDescriptor {
   ImportKind kind;
   int command;
   const char* dialogTitle;
@@ -35,7 +35,7 @@ struct ImportSpec {
   const RecordLayout& (*layout)();
 };
 
-const ImportSpec& SpecOf(ImportKind kind);
+const ImportDescriptor& DescriptorOf(ImportKind kind);
 
 struct ImportOptions {
   DbDatabase* db = nullptr;
@@ -79,7 +79,7 @@ class ImportEngine {
   // Pass 2, in one batch transaction.
   void Load();
 
-  const ImportSpec& Spec() const { return spec_; }
+  const ImportDescriptor& Descriptor() const { return descriptor_; }
   ImportOutcome Outcome() const { return outcome_; }
   // -1 when the import stopped before reading the file.
   int LinesRead() const { return linesRead_; }
@@ -168,7 +168,7 @@ class ImportEngine {
 
   DbDatabase* db_;
   ImportOptions options_;
-  const ImportSpec& spec_;
+  const ImportDescriptor& descriptor_;
   const RecordLayout& layout_;
   MasterValues master_;
   ExchangeLines lines_;

@@ -1,15 +1,10 @@
 #include "exchange/ImportErrors.h"
 
-#include "common/Cp1252.h"
-#include "platform/FileDialog.h"
-#include "platform/Ui.h"
+#include "exchange/ExportFiles.h"
 
-#include <QFile>
 #include <cstdio>
 
 namespace {
-
-constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
 
 std::string Printf(const char* format, auto... args) {
   char buf[512];
@@ -38,21 +33,13 @@ std::string ImportErrorReportText(const ImportErrorList& list, const std::string
   return out;
 }
 
-bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath) {
-  const ClockTime now = Now();
-  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Errori Riscontrati", "ERRORI_VURTXT", kTextFilter, "TXT");
-  if (dialog.DoModal() != ui::IDOK) return false;
-  QFile file(cp1252::ToQString(dialog.Path()));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONSTOP);
-    return false;
-  }
-  const std::string text = ImportErrorReportText(list, databasePath, now);
-  const bool ok = file.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
-  file.close();
-  if (!ok || file.error() != QFileDevice::NoError) {
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONSTOP);
-    return false;
-  }
-  return true;
+bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
+                            const ClockTime& now) {
+  const size_t slash = reportPath.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? std::string() : reportPath.substr(0, slash ? slash : 1);
+  const std::string name = slash == std::string::npos ? reportPath : reportPath.substr(slash + 1);
+  ExportFileSet file(folder);
+  if (!file.Begin(name)) return false;
+  file.Write(ImportErrorReportText(list, databasePath, now));
+  return file.Finish() && file.Commit();
 }

@@ -28,6 +28,11 @@ class ImportErrorList : public RecordList<ImportError> {
 // the file, then one line per fault.
 std::string ImportErrorReportText(const ImportErrorList& list, const std::string& databasePath, const ClockTime& now);
 
-// Asks where to save the report ("ERRORI_VURTXT") and writes it; nothing when the dialog is
-// cancelled. A file that cannot be created is said in a stop box. True when written.
-bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath);
+// Writes the report to `reportPath` (Windows-1252), whole or not at all: a file already there
+// keeps its content when the new one cannot be written. True when written.
+bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
+                            const ClockTime& now);
+
+// The default name of the report and the filter of its file dialog.
+constexpr const char* kImportErrorReportName = "ERRORI_VURTXT";
+constexpr const char* kTextFileFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";

@@ -28,19 +28,16 @@ const RecordLayout& ProtocolLayout() {
 }
 
 const RecordLayout& CadenceLayout() {
-  static const RecordLayout layout = Make("RT_CADEN.TXT", "RT_CADEN",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"codice", 4, 10, K::Text},
-                                           {"denom", 14, 60, K::Text}});
+  static const RecordLayout layout =
+      Make("RT_CADEN.TXT", "RT_CADEN",
+           {{"azienda", 0, 4, K::Number}, {"codice", 4, 10, K::Text}, {"denom", 14, 60, K::Text}});
   return layout;
 }
 
 const RecordLayout& CalendarLayout() {
-  static const RecordLayout layout = Make("RT_CALEN.TXT", "RT_CALEN",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"data", 4, 8, K::Date},
-                                           {"note", 12, 20, K::Text},
-                                           {"caden", 32, 10, K::Text}});
+  static const RecordLayout layout = Make(
+      "RT_CALEN.TXT", "RT_CALEN",
+      {{"azienda", 0, 4, K::Number}, {"data", 4, 8, K::Date}, {"note", 12, 20, K::Text}, {"caden", 32, 10, K::Text}});
   return layout;
 }
 

@@ -41,12 +41,12 @@ struct RecordLayout {
   int ValueCount() const;
 };
 
-const RecordLayout& ProtocolLayout();     // RT_PROTO, 74
-const RecordLayout& CadenceLayout();      // RT_CADEN, 74
-const RecordLayout& CalendarLayout();     // RT_CALEN, 42
-const RecordLayout& TripHeadLayout();     // RT_HDORA, 229
-const RecordLayout& TripDetailLayout();   // RT_DTORA, 139
-const RecordLayout& PeriodLayout();       // RT_PERIOD, 37
+const RecordLayout& ProtocolLayout();    // RT_PROTO, 74
+const RecordLayout& CadenceLayout();     // RT_CADEN, 74
+const RecordLayout& CalendarLayout();    // RT_CALEN, 42
+const RecordLayout& TripHeadLayout();    // RT_HDORA, 229
+const RecordLayout& TripDetailLayout();  // RT_DTORA, 139
+const RecordLayout& PeriodLayout();      // RT_PERIOD, 37
 
 // The bytes of a field in a record. The record must have the layout's length (the caller tests
 // it first); a shorter one gives only the bytes that are there.

@@ -2,10 +2,10 @@
 // `detcor`, then each trip's times from its stops) and their validity periods (RT_PERIOD into
 // `period`).
 
+#include "common/WorkProgress.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/ImportFiles.h"
-#include "utilities/WorkProgress.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -304,8 +304,7 @@ class PeriodImport : public ImportEngine {
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     const long id = FieldNumber(Field(line, "id"));
     DateRecord start, end;
-    if (!IsTrip(id) || !ParseExchangeDate(Field(line, "inizio"), start) ||
-        !ParseExchangeDate(Field(line, "fine"), end))
+    if (!IsTrip(id) || !ParseExchangeDate(Field(line, "inizio"), start) || !ParseExchangeDate(Field(line, "fine"), end))
       return;
     // Clipped to the reporting period; a period wholly outside it is left out.
     if (master_.periodValid) {

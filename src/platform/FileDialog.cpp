@@ -55,20 +55,20 @@ QStringList FileDialog::QtFilters(const std::string& filter) {
   for (const auto& [description, patterns] : ParseFilter(filter)) {
     // Qt reads the patterns from the last parentheses, separated by blanks.
     QString text = cp1252::ToQString(description).trimmed();
-    if (text.endsWith(')')) {
-      const qsizetype open = text.lastIndexOf('(');
+    if (text.endsWith(u')')) {
+      const qsizetype open = text.lastIndexOf(u'(');
       if (open >= 0) text = text.left(open).trimmed();
     }
     QString list = cp1252::ToQString(patterns);
-    list.replace(';', ' ');
+    list.replace(u';', u' ');
     // Names are matched with their case here, and files from Windows machines come in either:
     // each pattern stands in lower and in upper case.
     QStringList each;
-    for (const QString& pattern : list.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString& pattern : list.split(u' ', Qt::SkipEmptyParts)) {
       for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
         if (!each.contains(variant)) each << variant;
     }
-    out << text + " (" + each.join(' ') + ")";
+    out << text + QStringLiteral(" (") + each.join(u' ') + u')';
   }
   return out;
 }
@@ -99,8 +99,8 @@ int FileDialog::RunScripted() {
 QString FileDialog::ProposedName(Mode mode, const std::string& defaultName, const std::string& defaultExtension,
                                  const QDir& folder) {
   const QString name = cp1252::ToQString(defaultName);
-  if (mode != Mode::Open || defaultExtension.empty() || QFileInfo(name).fileName().contains('.')) return name;
-  const QString wanted = name + '.' + cp1252::ToQString(defaultExtension);
+  if (mode != Mode::Open || defaultExtension.empty() || QFileInfo(name).fileName().contains(u'.')) return name;
+  const QString wanted = name + u'.' + cp1252::ToQString(defaultExtension);
   const QFileInfo given(folder, wanted);
   for (const QString& entry : given.dir().entryList(QDir::Files))
     if (entry.compare(given.fileName(), Qt::CaseInsensitive) == 0) return given.dir().filePath(entry);
@@ -116,7 +116,8 @@ int FileDialog::RunShown() {
   const QStringList filters = QtFilters(filter_);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
-  if (!defaultName_.empty() && !HasWildcard(defaultName_)) dialog.selectFile(ProposedName(mode_, defaultName_, defaultExtension_, dialog.directory()));
+  if (!defaultName_.empty() && !HasWildcard(defaultName_))
+    dialog.selectFile(ProposedName(mode_, defaultName_, defaultExtension_, dialog.directory()));
   for (;;) {
     ArrowCursorWhileShown arrow;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;

@@ -12,14 +12,14 @@ namespace {
 
 constexpr int kBufferSize = 2048;  // a value must fit with its terminator
 
-QString Key(const char* name) { return QString::fromLatin1(kGroup) + '/' + QString::fromLatin1(name); }
+QString Key(const char* name) { return QString::fromLatin1(kGroup) + u'/' + QString::fromLatin1(name); }
 
 }  // namespace
 
 QString FilePath() {
   const QByteArray env = qgetenv(kEnvironmentVariable);
   if (!env.isEmpty()) return QString::fromLocal8Bit(env);
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/quendo/quendo.ini";
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/quendo/quendo.ini");
 }
 
 bool Exists() {

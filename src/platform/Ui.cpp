@@ -1,6 +1,7 @@
 #include "platform/Ui.h"
 
 #include "common/Cp1252.h"
+#include "common/Notices.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -61,10 +62,12 @@ std::string TranscriptText(const std::string& text) {
   return out;
 }
 
+void ShowNotice(const Notice& notice) { MessageBox(notice.text, static_cast<unsigned>(notice.icon), notice.caption); }
+
 bool CanShowWindows() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   const QString platform = QGuiApplication::platformName();
-  return platform != "offscreen" && platform != "minimal";
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
 ArrowCursorWhileShown::ArrowCursorWhileShown() {
@@ -86,8 +89,7 @@ int MessageBox(const std::string& text, unsigned type, const std::string& captio
   if (Script* s = Script::Current()) {
     s->RecordMessage({type, caption, text});
     if (!question) return IDOK;
-    if (!s->HasAnswer())
-      throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
+    if (!s->HasAnswer()) throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
     const Answer::Kind k = s->Peek().kind;
     if (k != Answer::Kind::Ok && k != Answer::Kind::Cancel)
       throw UnansweredQuestion("La risposta successiva non è OK/Annulla per la domanda: " + TranscriptText(text));

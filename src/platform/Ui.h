@@ -10,6 +10,7 @@
 #include <vector>
 
 class QWidget;
+struct Notice;
 
 namespace ui {
 
@@ -26,6 +27,10 @@ constexpr unsigned MB_ICONINFORMATION = 0x40;
 // Shows a message box; texts are Windows-1252. Returns IDOK or IDCANCEL: a box with only an OK
 // button always returns IDOK, an OK/Cancel box IDOK only when the user chose OK.
 int MessageBox(const std::string& text, unsigned type = MB_ICONINFORMATION, const std::string& caption = {});
+
+// Shows a notice of the layers below as a message box with its icon and caption: the sink that
+// the program installs (SetNoticeSink).
+void ShowNotice(const Notice& notice);
 
 // True when windows can really be shown (a QApplication on a platform with a display).
 bool CanShowWindows();
@@ -51,7 +56,7 @@ QWidget* OwnerWindow();
 struct Answer {
   enum class Kind { Ok, Cancel, File, Dialog, DialogCancel };
   Kind kind = Kind::Ok;
-  std::string value;                                         // the file path, or the dialog id
+  std::string value;                                          // the file path, or the dialog id
   std::vector<std::pair<std::string, std::string>> controls;  // control id -> value, for a dialog
 };
 

@@ -20,10 +20,10 @@ const char* const kMunicipalitiesFile = "comuni.csv";
 namespace {
 
 // Sizes of the database fields that the lists fill.
-constexpr size_t kNameSize = 40;      // regazi.denom, regent.denom, local.denom, local.comune
-constexpr size_t kProvinceSize = 4;   // local.prov
-constexpr long kMaxCode = 32767;      // codes and ids are 16-bit fields
-constexpr long kMaxIstat = 999999;    // six digits
+constexpr size_t kNameSize = 40;     // regazi.denom, regent.denom, local.denom, local.comune
+constexpr size_t kProvinceSize = 4;  // local.prov
+constexpr long kMaxCode = 32767;     // codes and ids are 16-bit fields
+constexpr long kMaxIstat = 999999;   // six digits
 
 using Fields = std::vector<std::string>;
 
@@ -96,8 +96,7 @@ bool ReadList(const std::string& folder, const char* file, size_t columns,
 // A name of a list: not empty (blanks alone count as empty) and within its field.
 std::string CheckName(const std::string& name, size_t size, const char* what) {
   if (Trim(name).empty()) return std::string("Manca ") + what;
-  if (name.size() > size)
-    return "Il testo \"" + name + "\" supera i " + std::to_string(size) + " caratteri del campo";
+  if (name.size() > size) return "Il testo \"" + name + "\" supera i " + std::to_string(size) + " caratteri del campo";
   return {};
 }
 
@@ -120,10 +119,10 @@ bool LoadCodes(const std::string& folder, const char* file, std::vector<RegionCo
 }  // namespace
 
 std::string RefDataFolder() {
-  if (const char* dir = std::getenv("QUENDO_DATA_DIR"); dir && *dir)
-    return cp1252::FromUtf8Lossy(dir) + "/refdata";
+  if (const char* dir = std::getenv("QUENDO_DATA_DIR"); dir && *dir) return cp1252::FromUtf8Lossy(dir) + "/refdata";
   if (QCoreApplication::instance()) {
-    const QString installed = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/quendo/refdata");
+    const QString installed =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/quendo/refdata"));
     if (QFileInfo(installed).isDir()) return cp1252::FromQStringLossy(installed);
   }
   return cp1252::FromUtf8Lossy(QUENDO_DATA_DIR) + "/refdata";
@@ -162,10 +161,12 @@ bool LoadMunicipalities(const std::string& folder, std::vector<MunicipalityRef>&
       folder, kMunicipalitiesFile, 3,
       [&](const Fields& f) -> std::string {
         long istat = 0;
-        if (!ParseLong(f[0], 1, kMaxIstat, istat)) return "Il codice ISTAT \"" + f[0] + "\" non è un numero da 1 a 999999";
+        if (!ParseLong(f[0], 1, kMaxIstat, istat))
+          return "Il codice ISTAT \"" + f[0] + "\" non è un numero da 1 a 999999";
         if (!seen.insert(istat).second) return "Il codice ISTAT " + std::to_string(istat) + " è ripetuto";
         if (std::string fault = CheckName(f[1], kNameSize, "il nome del comune"); !fault.empty()) return fault;
-        if (std::string fault = CheckName(f[2], kProvinceSize, "la sigla della provincia"); !fault.empty()) return fault;
+        if (std::string fault = CheckName(f[2], kProvinceSize, "la sigla della provincia"); !fault.empty())
+          return fault;
         out.push_back({f[1], f[2], istat});
         return {};
       },

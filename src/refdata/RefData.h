@@ -26,10 +26,10 @@ struct MunicipalityRef {
 };
 
 // File names inside the reference folder.
-extern const char* const kCompanyCodesFile;       // "aziende.csv": codice;denom
-extern const char* const kAuthorityCodesFile;     // "enti.csv": codice;denom
-extern const char* const kLocalitiesFile;         // "localita.csv": id;denom;istat
-extern const char* const kMunicipalitiesFile;     // "comuni.csv": istat;comune;prov
+extern const char* const kCompanyCodesFile;    // "aziende.csv": codice;denom
+extern const char* const kAuthorityCodesFile;  // "enti.csv": codice;denom
+extern const char* const kLocalitiesFile;      // "localita.csv": id;denom;istat
+extern const char* const kMunicipalitiesFile;  // "comuni.csv": istat;comune;prov
 
 // The folder of the reference lists (Windows-1252 path): "<QUENDO_DATA_DIR>/refdata" when that
 // environment variable is set; else "<program folder>/../share/quendo/refdata" when it exists

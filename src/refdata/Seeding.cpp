@@ -1,8 +1,8 @@
 #include "refdata/Seeding.h"
 
+#include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
-#include "platform/Ui.h"
 #include "refdata/RefData.h"
 
 #include <cstdio>
@@ -11,7 +11,7 @@
 namespace {
 
 void ReportList(const std::string& error) {
-  ui::MessageBox("Errore lettura dati di riferimento\n\n" + error, ui::MB_ICONEXCLAMATION, "Creazione database");
+  Notify("Errore lettura dati di riferimento\n\n" + error, NoticeIcon::Exclamation, "Creazione database");
 }
 
 std::string Number(long value) {
@@ -89,4 +89,10 @@ int FillLocalityTable(DbDatabase* db, const std::string& folder) {
     }
   }
   return batch.Commit();
+}
+
+int SeedReferenceTables(DbDatabase* db) { return FillRegaziTable(db) && FillRegentTable(db) && FillLocalityTable(db); }
+
+int CreateSeededDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome) {
+  return CreateTimetableDatabase(path, mode, SeedReferenceTables, outcome);
 }

@@ -7,7 +7,15 @@
 
 #include <string>
 
+#include "db/DbBuilder.h"
+
 class DbDatabase;
+
+// The three lists, in turn; 1 when all were written. What a new timetable database is seeded with.
+int SeedReferenceTables(DbDatabase* db);
+
+// Creates a new timetable database seeded with the reference lists (CreateTimetableDatabase).
+int CreateSeededDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome = nullptr);
 
 int FillRegaziTable(DbDatabase* db);
 int FillRegentTable(DbDatabase* db);

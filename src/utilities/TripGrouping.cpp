@@ -1,13 +1,9 @@
 #include "utilities/TripGrouping.h"
 
-#include "app/Busy.h"
-#include "app/ClientArea.h"
-#include "app/MainFrame.h"
+#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
-#include "platform/Ui.h"
-#include "utilities/WorkProgress.h"
 
 #include <cstdio>
 #include <string_view>
@@ -189,42 +185,26 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
   return result;
 }
 
-void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, int silent) {
-  if (!silent) {
-    const std::string question =
-        std::string("ATTENZIONE: Questa funzione identificherà le corse che hanno percorso identico.\n") +
-        "Percorso identico significa che:\n" + "A) la lista delle fermate è la medesima.\n" +
-        "B) ogni singola fermata presenta i medesimi attributi (principale, facoltativa ..)\n" +
-        "C) le distanze (se indicate) sono le medesime.\n\n" +
-        "Al termine di questa elaborazione le corse potranno essere editate come quadri orari.\n\n" +
-        "I codici di raggruppamento corsa eventualmente già presenti saranno sovrascritti.\n\n" + "Intendi proseguire?";
-    if (ui::MessageBox(question, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
-  }
-  // The master row first: without it nothing starts, not even the busy clock.
-  GroupingResult result;
-  {
-    DbTable master(db, "master");
-    result.masterFound = SeekMasterRow(master);
-  }
-  if (result.masterFound) {
-    ShowBusy(1);
-    result = GroupTrips(db, progress);
-  }
-  if (!result.masterFound) {
-    ui::MessageBox(kMissingMaster, ui::MB_ICONSTOP);
-    return;
-  }
-  if (silent) return;
+bool GroupingMasterExists(DbDatabase* db) {
+  DbTable master(db, "master");
+  return SeekMasterRow(master);
+}
+
+std::string GroupingQuestion() {
+  return std::string("ATTENZIONE: Questa funzione identificherà le corse che hanno percorso identico.\n") +
+         "Percorso identico significa che:\n" + "A) la lista delle fermate è la medesima.\n" +
+         "B) ogni singola fermata presenta i medesimi attributi (principale, facoltativa ..)\n" +
+         "C) le distanze (se indicate) sono le medesime.\n\n" +
+         "Al termine di questa elaborazione le corse potranno essere editate come quadri orari.\n\n" +
+         "I codici di raggruppamento corsa eventualmente già presenti saranno sovrascritti.\n\n" +
+         "Intendi proseguire?";
+}
+
+std::string GroupingMissingMasterText() { return kMissingMaster; }
+
+std::string GroupingResultText(const GroupingResult& result) {
   char counts[96];
   std::snprintf(counts, sizeof counts, "Lette %d corse; Identificati %d quadri orari.", result.tripsRead,
                 result.quadri);
-  ui::MessageBox(std::string("Risultati dell'elaborazione:\n\n") + counts, ui::MB_ICONINFORMATION);
-}
-
-void GroupHomogeneousTrips(MainFrame* frame, int silent) {
-  // No status band of its own: the band of an earlier operation (the last file of the whole
-  // import) must not stand over this one.
-  if (frame && frame->Client()) frame->Client()->ClearStatusBand();
-  FrameProgress progress(frame);
-  GroupHomogeneousTrips(frame->database, &progress, silent);
+  return std::string("Risultati dell'elaborazione:\n\n") + counts;
 }

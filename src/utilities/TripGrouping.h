@@ -9,7 +9,6 @@
 #include <string>
 
 class DbDatabase;
-class MainFrame;
 class WorkProgress;
 
 struct GroupStop {
@@ -43,8 +42,11 @@ struct GroupingResult {
 // in one batch transaction. Nothing is written when the `master` row is missing.
 GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress);
 
-// The routine with its boxes: the question first (not when silent), the stop box of a missing
-// `master` row (always), the result box (not when silent).
-void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, int silent);
-// The command (5122) and the whole import's last step on the main window.
-void GroupHomogeneousTrips(MainFrame* frame, int silent);
+// Whether the `master` row is there: without it the grouping does not start.
+bool GroupingMasterExists(DbDatabase* db);
+
+// The texts of the command: its question, the stop message of a missing `master` row and the
+// result.
+std::string GroupingQuestion();
+std::string GroupingMissingMasterText();
+std::string GroupingResultText(const GroupingResult& result);

@@ -2,12 +2,12 @@
 
 #include "common/Cp1252.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 void WriteSettings(const std::string& path, const std::vector<std::string>& lines) {
   QFile f(QString::fromStdString(path));
@@ -40,7 +40,7 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
   env.remove("QUENDO_SETTINGS");
   if (!home.empty()) env.insert("HOME", QString::fromStdString(home));
   p.setProcessEnvironment(env);
-  QStringList args = {"--settings", QString::fromStdString(settingsPath), "--answers", answersPath, "--transcript",
+  QStringList args = {"--settings",  QString::fromStdString(settingsPath), "--answers", answersPath, "--transcript",
                       transcriptPath};
   args += arguments;
   p.start(QStringLiteral(QUENDO_RUN), args);

@@ -34,8 +34,8 @@ std::string SettingsValue(const std::string& path, const char* name);
 struct DriverRun {
   int exitCode = -1;
   bool finished = false;
-  std::string out;         // standard output, UTF-8
-  std::string err;         // standard error, UTF-8
+  std::string out;                      // standard output, UTF-8
+  std::string err;                      // standard error, UTF-8
   std::vector<std::string> transcript;  // lines of the transcript file, UTF-8
 };
 

@@ -9,7 +9,8 @@
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
-#include "support/TestSupport.h"
+#include "refdata/Seeding.h"
+#include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -100,7 +101,7 @@ class DatabaseMenu : public ::testing::Test {
   void SetUp() override {
     settings_ = dir_.Path("quendo.ini");
     db_ = dir_.Path("lavoro.mdb");
-    ASSERT_EQ(CreateTimetableDatabase(db_, CreateMode::Startup), 1);
+    ASSERT_EQ(CreateSeededDatabase(db_, CreateMode::Startup), 1);
     WriteSettings(settings_, {"Database=" + db_});
     qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings_));
     app_ = std::make_unique<TimetableApp>();

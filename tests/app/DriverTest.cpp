@@ -2,14 +2,14 @@
 
 #include "app/AppTestSupport.h"
 #include "app/CommandTable.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 #include <regex>
 #include <set>
-#include <sqlite3.h>
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The install step of the program: `quendo --install DIR`.
 
 #include "app/AppTestSupport.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QProcess>
-#include <gtest/gtest.h>
 
 TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   ScratchDir dir;

@@ -8,18 +8,18 @@
 #include "app/Panel.h"
 #include "app/TimetableApp.h"
 #include "common/Cp1252.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
 #include <QEventLoop>
 #include <QImage>
-#include <QTimer>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProgressBar>
+#include <QTimer>
 #include <chrono>
-#include <gtest/gtest.h>
 #include <set>
 #include <thread>
 

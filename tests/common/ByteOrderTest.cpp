@@ -3,12 +3,12 @@
 #include "common/PointLists.h"
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -23,8 +23,8 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) {
 
 bool WriteFile(const std::string& path, const std::string& data) {
   QFile f(QString::fromStdString(path));
-  return f.open(QIODevice::WriteOnly) && f.write(data.data(), static_cast<qint64>(data.size())) ==
-                                             static_cast<qint64>(data.size());
+  return f.open(QIODevice::WriteOnly) &&
+         f.write(data.data(), static_cast<qint64>(data.size())) == static_cast<qint64>(data.size());
 }
 
 std::string ReadFile(const std::string& path) {
@@ -66,12 +66,13 @@ TEST(ByteOrder, KnownByteLayouts) {
 }
 
 TEST(ByteOrder, RoundTripsInBothOrders) {
-  const std::int16_t shorts[] = {0, 1, -1, 0x1234, std::numeric_limits<std::int16_t>::min(),
-                                 std::numeric_limits<std::int16_t>::max()};
-  const std::int32_t longs[] = {0, 1, -1, 0x12345678, std::numeric_limits<std::int32_t>::min(),
-                                std::numeric_limits<std::int32_t>::max()};
-  const double doubles[] = {0.0, -0.0, 1.5, -123456.789, DBL_MAX, -DBL_MAX, DBL_MIN / 4,
-                            std::numeric_limits<double>::infinity(), 1681234.56789};
+  const std::int16_t shorts[] = {
+      0, 1, -1, 0x1234, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()};
+  const std::int32_t longs[] = {
+      0, 1, -1, 0x12345678, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
+  const double doubles[] = {0.0,          -0.0,     1.5,         -123456.789,
+                            DBL_MAX,      -DBL_MAX, DBL_MIN / 4, std::numeric_limits<double>::infinity(),
+                            1681234.56789};
   for (char order : {'B', 'L'}) {
     for (std::int16_t v : shorts) {
       std::string buffer;

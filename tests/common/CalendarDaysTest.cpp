@@ -69,10 +69,10 @@ TEST(Easter, KnownYearsAndLimits) {
 TEST(Holidays, NamedOnTheirDatesInOrdinaryAndLeapYears) {
   for (int year : {1900, 1981, 2000, 2023, 2024, 2038, 2100}) {
     std::map<QDate, std::string> expected = {
-        {QDate(year, 1, 1), "Capodanno"},   {QDate(year, 1, 6), "Epifania"},    {QDate(year, 4, 25), "25 Aprile"},
-        {QDate(year, 5, 1), "1 Maggio"},    {QDate(year, 6, 2), "2 Giugno"},    {QDate(year, 8, 15), "Ferragosto"},
-        {QDate(year, 11, 1), "Ognissanti"}, {QDate(year, 11, 2), "Defunti"},    {QDate(year, 11, 4), "4 Novembre"},
-        {QDate(year, 12, 8), "Immacolata"}, {QDate(year, 12, 25), "Natale"},    {QDate(year, 12, 26), "S.Stefano"},
+        {QDate(year, 1, 1), "Capodanno"},   {QDate(year, 1, 6), "Epifania"}, {QDate(year, 4, 25), "25 Aprile"},
+        {QDate(year, 5, 1), "1 Maggio"},    {QDate(year, 6, 2), "2 Giugno"}, {QDate(year, 8, 15), "Ferragosto"},
+        {QDate(year, 11, 1), "Ognissanti"}, {QDate(year, 11, 2), "Defunti"}, {QDate(year, 11, 4), "4 Novembre"},
+        {QDate(year, 12, 8), "Immacolata"}, {QDate(year, 12, 25), "Natale"}, {QDate(year, 12, 26), "S.Stefano"},
     };
     const QDate easter = ReferenceEaster(year);
     expected[easter] = "Pasqua";

@@ -2,8 +2,8 @@
 
 #include "common/Clock.h"
 
-#include <QDateTime>
 #include <gtest/gtest.h>
+#include <QDateTime>
 
 TEST(Clock, ParsesOnlyRealMoments) {
   ClockTime t;

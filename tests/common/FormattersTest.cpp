@@ -2,8 +2,8 @@
 #include "common/Formatters.h"
 #include "common/ReportLists.h"
 
-#include <climits>
 #include <gtest/gtest.h>
+#include <climits>
 
 TEST(Formatters, DatesAreDayMonthYear) {
   EXPECT_EQ((DateRecord{2024, 3, 5}.Format()), "05/03/2024");
@@ -98,9 +98,9 @@ TEST(Formatters, MissingReportRowsGiveQuestionMark) {
 
   ReportRowList rows = RowsWithMinutes({{10, 1}, {20, 1}});
   rows.Append(8, 99, "X", "Y", 'R', 500, 5);
-  EXPECT_EQ(rows.FormatKmAt(7, 2), "?");      // beyond the rows of key 7
+  EXPECT_EQ(rows.FormatKmAt(7, 2), "?");  // beyond the rows of key 7
   EXPECT_EQ(rows.FormatTimeAt(7, -1), "?");
-  EXPECT_EQ(rows.FormatKmAt(9, 0), "?");      // no such key
+  EXPECT_EQ(rows.FormatKmAt(9, 0), "?");  // no such key
   EXPECT_EQ(rows.GetIdAt(7, 2), -1);
   EXPECT_EQ(rows.GetFlagAt(7, 2), 0);
   EXPECT_EQ(rows.GetTextAt(7, 2), nullptr);

@@ -95,8 +95,8 @@ TEST(RecordLists, AddingAColumnKeepsTheCellTexts) {
       row->GetCell(c)->changed = 1;
     }
   }
-  quadro.SetColumn(0, std::make_unique<TripLeg>(10, -1, 3, "C10", "L1", 'A', "8:00", "9:00", "1,000", "1h 0m",
-                                                "", "P1"));
+  quadro.SetColumn(0,
+                   std::make_unique<TripLeg>(10, -1, 3, "C10", "L1", 'A', "8:00", "9:00", "1,000", "1h 0m", "", "P1"));
   quadro.AllocIndex();
   EXPECT_EQ(quadro.ColumnCount(), 3);
   ASSERT_NE(quadro.GetColumn(0), nullptr);

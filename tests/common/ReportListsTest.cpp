@@ -35,7 +35,9 @@ TEST(ReportRows, LettersMarkRowsWithTheSamePeriods) {
   for (char p : {'P', 'Q', 'P', 'R'}) AddPattern(rows.Append(1, ++id, "", "", 'A', 0, 0), p);
   for (char p : {'Q', 'Q', 'P'}) AddPattern(rows.Append(2, ++id, "", "", 'A', 0, 0), p);
   rows.AssignCodes();
-  EXPECT_EQ(Codes(rows), "ABAC" "AAB");
+  EXPECT_EQ(Codes(rows),
+            "ABAC"
+            "AAB");
   EXPECT_EQ(rows.GetCodeAt(1, 3), 'C');
   EXPECT_EQ(rows.GetCodeAt(2, 2), 'B');
 }
@@ -250,12 +252,12 @@ TEST(DirectoryLists, StopDetailsSortByTheirCompoundKey) {
   StopDetailList details;
   details.SortIndex();
   EXPECT_EQ(details.IndexCount(), 0);
-  details.Append("z", "b", "c", 2);   // 0
-  details.Append("a", "b", "c", 2);   // 1
-  details.Append("a", "b", "c", 1);   // 2
-  details.Append("a", "a", "z", 9);   // 3
-  details.Append("a", "b", "b", 5);   // 4
-  details.Append("a", "b", "c", 1);   // 5: equal to 2
+  details.Append("z", "b", "c", 2);     // 0
+  details.Append("a", "b", "c", 2);     // 1
+  details.Append("a", "b", "c", 1);     // 2
+  details.Append("a", "a", "z", 9);     // 3
+  details.Append("a", "b", "b", 5);     // 4
+  details.Append("a", "b", "c", 1);     // 5: equal to 2
   details.Append("a", "\xE0", "a", 0);  // 6: a byte above 0x7F sorts after ASCII
   details.SortIndex();
   std::vector<const StopDetail*> expected;

@@ -1,12 +1,12 @@
+#include "TestSchema.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "support/TestSupport.h"
-#include "TestSchema.h"
 
-#include <QFile>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <QFile>
+#include <fstream>
 
 namespace {
 
@@ -25,7 +25,7 @@ int AddCadence(DbDatabase* db, const char* code) {
 
 TEST(DbDatabase, OpenFailuresAreReportedAndLeaveTheFileAlone) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string text = dir.Path("notes.txt");
   std::ofstream(text) << "questo non è un database\n";
   const std::string before = ReadAll(text);
@@ -41,17 +41,17 @@ TEST(DbDatabase, OpenFailuresAreReportedAndLeaveTheFileAlone) {
     EXPECT_EQ(db.isOpen, 0) << p;
     db.BeginTrans();  // does nothing, silently
     db.Rollback();
-    ASSERT_EQ(script.Messages().size(), 1u) << p;
-    EXPECT_EQ(script.Messages()[0].type, ui::MB_ICONSTOP);
-    EXPECT_EQ(script.Messages()[0].text.rfind("Errore in fase di apertura del database\n\n", 0), 0u);
+    ASSERT_EQ(script.Notices().size(), 1u) << p;
+    EXPECT_EQ(script.Notices()[0].icon, NoticeIcon::Stop);
+    EXPECT_EQ(script.Notices()[0].text.rfind("Errore in fase di apertura del database\n\n", 0), 0u);
   }
   EXPECT_EQ(ReadAll(text), before);
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(text) + "-wal"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(text) + QStringLiteral("-wal")));
 }
 
 TEST(DbDatabase, ForeignSqliteFileIsRefused) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("foreign.db");
   const std::string plain = "CREATE TABLE t(x); INSERT INTO t VALUES (1);";
   {
@@ -61,14 +61,14 @@ TEST(DbDatabase, ForeignSqliteFileIsRefused) {
   const std::string before = ReadAll(path);
   DbDatabase db(path);
   EXPECT_EQ(db.isOpen, 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_NE(script.Messages()[0].text.find("non è un database di Quendo"), std::string::npos);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_NE(script.Notices()[0].text.find("non è un database di Quendo"), std::string::npos);
   EXPECT_EQ(ReadAll(path), before);
 }
 
 TEST(DbDatabase, ReadOnlyFileIsRefused) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("ro.mdb");
   MakeDatabase(path, kTestSchema);
   chmod(path.c_str(), 0444);
@@ -76,13 +76,13 @@ TEST(DbDatabase, ReadOnlyFileIsRefused) {
   DbDatabase db(path);
   EXPECT_EQ(db.isOpen, 0);
   EXPECT_EQ(ReadAll(path), before);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_NE(script.Messages()[0].text.find("sola lettura"), std::string::npos);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_NE(script.Notices()[0].text.find("sola lettura"), std::string::npos);
 }
 
 TEST(DbDatabase, RollbackUndoesChangesOfEveryTable) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("t.mdb");
   MakeDatabase(path, kTestSchema);
   DbDatabase db(path);
@@ -99,12 +99,12 @@ TEST(DbDatabase, RollbackUndoesChangesOfEveryTable) {
   db.Rollback();
   EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz"), "KEEP\n");
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM misc"), "0\n");
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
 }
 
 TEST(DbDatabase, NestedLevelsAreSavepoints) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("t.mdb");
   MakeDatabase(path, kTestSchema);
   DbDatabase db(path);
@@ -123,13 +123,13 @@ TEST(DbDatabase, NestedLevelsAreSavepoints) {
   EXPECT_EQ(db.CommitTrans(), 1);
   EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz ORDER BY 1"), "A\nC\n");
   EXPECT_EQ(db.CommitTrans(), 0);  // nothing open: reported
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore in fase di convalida della transazione\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore in fase di convalida della transazione\n\n", 0), 0u);
 }
 
 TEST(DbDatabase, BatchKeepsWhatWasWrittenWhenRowsAreRefused) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("t.mdb");
   MakeDatabase(path, kTestSchema);
   DbDatabase db(path);
@@ -145,7 +145,7 @@ TEST(DbDatabase, BatchKeepsWhatWasWrittenWhenRowsAreRefused) {
 
 TEST(DbDatabase, FailedCommitIsReportedAndRolledBack) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("t.mdb");
   // A relation checked at commit time makes the commit itself fail.
   MakeDatabase(path,
@@ -163,14 +163,14 @@ TEST(DbDatabase, FailedCommitIsReportedAndRolledBack) {
   ASSERT_EQ(c.Update(), 1);
   EXPECT_EQ(db.CommitTrans(), 0);
   EXPECT_EQ(db.TransactionDepth(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore in fase di convalida della transazione\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore in fase di convalida della transazione\n\n", 0), 0u);
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM c"), "0\n");
 }
 
 TEST(DbDatabase, SharedOpenByTwoConnections) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string path = dir.Path("t.mdb");
   MakeDatabase(path, kTestSchema);
   DbDatabase a(path), b(path);

@@ -33,12 +33,13 @@ class Maintenance : public ::testing::Test {
     std::string out;
     for (const QString& name :
          QDir(QString::fromStdString(dir_.Dir())).entryList(QDir::Files | QDir::Hidden, QDir::Name))
-      if (!name.endsWith("-wal") && !name.endsWith("-shm")) out += (out.empty() ? "" : " ") + name.toStdString();
+      if (!name.endsWith(QStringLiteral("-wal")) && !name.endsWith(QStringLiteral("-shm")))
+        out += (out.empty() ? "" : " ") + name.toStdString();
     return out;
   }
 
   ScratchDir dir_;
-  ui::Script script_;
+  NoticeLog script_;
   std::string path_;
 };
 
@@ -62,7 +63,7 @@ TEST_F(Maintenance, CheckAcceptsOurSoundFileAndRefusesOthers) {
   EXPECT_EQ(error.rfind("Il file non esiste", 0), 0u) << error;
   EXPECT_FALSE(QFile::exists(QString::fromStdString(dir_.Path("assente.mdb"))));
   EXPECT_FALSE(CheckDatabaseFile(dir_.Dir(), CheckDepth::Quick, error));
-  EXPECT_TRUE(script_.Messages().empty());
+  EXPECT_TRUE(script_.Notices().empty());
 }
 
 TEST_F(Maintenance, DamagedFileIsFoundByBothChecksAndLeftAsItWas) {
@@ -75,7 +76,7 @@ TEST_F(Maintenance, DamagedFileIsFoundByBothChecksAndLeftAsItWas) {
   EXPECT_FALSE(RepairDatabaseFile(path_, error));
   EXPECT_NE(error.find("danneggiato"), std::string::npos) << error;
   EXPECT_TRUE(FileBytes(path_) == damaged) << "the file changed";
-  EXPECT_TRUE(script_.Messages().empty());
+  EXPECT_TRUE(script_.Notices().empty());
 }
 
 TEST_F(Maintenance, RepairRebuildsTheFileWithoutItsFreePagesAndKeepsTheRows) {
@@ -110,7 +111,7 @@ TEST_F(Maintenance, RepairOfTheOpenDatabaseLeavesItsConnectionWorking) {
   cadenz.SetFieldText("codice", "FES");
   cadenz.SetFieldText("denom", "Festivo");
   EXPECT_TRUE(cadenz.Update());
-  EXPECT_TRUE(script_.Messages().empty()) << MessagesOf(script_);
+  EXPECT_TRUE(script_.Notices().empty()) << script_.Texts();
 }
 
 TEST_F(Maintenance, DuplicateMakesACheckedCopyOfOursWithTheSameRows) {
@@ -134,7 +135,7 @@ TEST_F(Maintenance, DuplicateMakesACheckedCopyOfOursWithTheSameRows) {
             QueryFile(path_, "SELECT sql FROM sqlite_schema ORDER BY name"));
   EXPECT_TRUE(CheckDatabaseFile(copy, CheckDepth::Full, error)) << error;
   // Complete on its own: no log beside it, and the program opens it.
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(copy) + "-wal"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(copy) + QStringLiteral("-wal")));
   DbDatabase reopened(copy);
   EXPECT_EQ(reopened.isOpen, 1);
   EXPECT_EQ(Folder(), "copia.mdb lavoro.mdb");

@@ -1,11 +1,11 @@
+#include "TestSchema.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "support/TestSupport.h"
-#include "TestSchema.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -21,7 +21,7 @@ class DbSelectTest : public ::testing::Test {
   }
   ScratchDir dir;
   std::string path;
-  ui::Script script;
+  NoticeLog script;
   std::unique_ptr<DbDatabase> db;
 };
 
@@ -68,7 +68,7 @@ TEST_F(DbSelectTest, WalksRowsAndReadsDisplayTexts) {
   std::string first;
   s.GetFieldText("codice", first);
   EXPECT_EQ(first, "AAA");
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
 }
 
 TEST_F(DbSelectTest, SurvivesDeletesOfItsOwnRows) {
@@ -123,10 +123,10 @@ TEST_F(DbSelectTest, ReadersByPositionFollowTheColumnKinds) {
   EXPECT_EQ(s.GetFieldTextAt(4, t), 0);  // NULL
   EXPECT_EQ(s.GetFieldIntAt(2, &i), 1);
   EXPECT_EQ(i, 0);
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
   EXPECT_EQ(s.GetFieldIntAt(9, &i), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore campo (#9) nella select corrente\n\n" + s.Sql() + "\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore campo (#9) nella select corrente\n\n" + s.Sql() + "\n\n", 0), 0u);
 }
 
 TEST_F(DbSelectTest, FailuresShowTheSqlText) {
@@ -134,33 +134,35 @@ TEST_F(DbSelectTest, FailuresShowTheSqlText) {
   s.SetColumns("nosuch");
   s.SetFrom("cadenz");
   EXPECT_EQ(s.Open(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].type, ui::MB_ICONEXCLAMATION);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].icon, NoticeIcon::Exclamation);
   // A column the table does not have: the extraction fails.
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\nSELECT nosuch\nFROM cadenz\n\n\n", 0), 0u)
-      << script.Messages()[0].text;
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore estrazione Select SQL\n\nSELECT nosuch\nFROM cadenz\n\n\n", 0), 0u)
+      << script.Notices()[0].text;
   script.Clear();
   DbSelect badWhere(db.get());
   badWhere.SetColumns("codice");
   badWhere.SetFrom("cadenz");
   badWhere.SetWhere("nosuch = 1");
   EXPECT_EQ(badWhere.Open(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\nSELECT codice\nFROM cadenz\nWHERE nosuch = 1\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind(
+                "Errore estrazione Select SQL\n\nSELECT codice\nFROM cadenz\nWHERE nosuch = 1\n", 0),
+            0u);
   script.Clear();
   // A text that is no SQL: a syntax error.
   DbSelect broken(db.get());
   broken.SetColumns("codice,");
   broken.SetFrom("cadenz");
   EXPECT_EQ(broken.Open(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\nSELECT codice,\nFROM cadenz\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore sintassi SQL\n\nSELECT codice,\nFROM cadenz\n", 0), 0u);
   script.Clear();
   DbSelect noTable(db.get());
   noTable.SetColumns("codice");
   EXPECT_EQ(noTable.Open(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore sintassi SQL\n\n\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore sintassi SQL\n\n\n\n", 0), 0u);
   script.Clear();
   // No row is no failure.
   DbSelect none(db.get());
@@ -168,7 +170,7 @@ TEST_F(DbSelectTest, FailuresShowTheSqlText) {
   none.SetFrom("cadenz");
   none.SetWhere("codice = " + SqlQuote("l'altro"));
   EXPECT_EQ(none.Open(), 0);
-  EXPECT_TRUE(script.Messages().empty());
+  EXPECT_TRUE(script.Notices().empty());
 }
 
 TEST_F(DbSelectTest, StreamingWalkReadsTheSameRowsAsTheyCome) {
@@ -193,7 +195,7 @@ TEST_F(DbSelectTest, StreamingWalkReadsTheSameRowsAsTheyCome) {
   std::string after = "x";
   EXPECT_EQ(s.GetFieldTextAt(0, after), 0);  // no row: reported
   EXPECT_EQ(after, "x");
-  ASSERT_EQ(script.Messages().size(), 1u);
+  ASSERT_EQ(script.Notices().size(), 1u);
   script.Clear();
   // A second pass runs the query again.
   ASSERT_EQ(s.MoveFirst(), 1);
@@ -206,8 +208,8 @@ TEST_F(DbSelectTest, StreamingWalkReadsTheSameRowsAsTheyCome) {
   EXPECT_EQ(s.RowCount(), 0);
   s.SetColumns("nosuch");
   EXPECT_EQ(s.Open(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore estrazione Select SQL\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore estrazione Select SQL\n\n", 0), 0u);
 }
 
 TEST_F(DbSelectTest, StreamingAndMaterialisedReadersAgreeOnEveryKind) {
@@ -238,7 +240,7 @@ TEST_F(DbSelectTest, StreamingAndMaterialisedReadersAgreeOnEveryKind) {
   EXPECT_EQ(materialised.substr(0, materialised.find('\n')),
             "0/0:0/1:1 0/1:7/0:0 1l'uno/0:0/0:0 0/0:0/0:0 0/0:0/0:0 0/1:-1/0:0 129/02/2024/0:0/0:0 0/0:0/0:0 "
             "0/1:8/1:8 ");
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
 }
 
 TEST_F(DbSelectTest, OneRowThenExhausted) {
@@ -249,7 +251,7 @@ TEST_F(DbSelectTest, OneRowThenExhausted) {
   ASSERT_EQ(s.Open(), 1);
   EXPECT_EQ(s.MoveNext(), 0);
   EXPECT_EQ(s.MoveNext(), 0);
-  EXPECT_TRUE(script.Messages().empty());
+  EXPECT_TRUE(script.Notices().empty());
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
+#include "TestSchema.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "support/TestSupport.h"
-#include "TestSchema.h"
 
-#include <QFile>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <QFile>
+#include <fstream>
 
 namespace {
 
@@ -31,7 +31,7 @@ class DbTableTest : public ::testing::Test {
 
   ScratchDir dir;
   std::string path;
-  ui::Script script;
+  NoticeLog script;
   std::unique_ptr<DbDatabase> db;
 };
 
@@ -51,7 +51,7 @@ TEST_F(DbTableTest, InsertSeekEditDeleteThroughTexts) {
   ASSERT_EQ(t.Delete(), 1);
   EXPECT_EQ(t.SeekEqual({"FER"}), 0);
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
 }
 
 TEST_F(DbTableTest, EveryTypeRoundTripsAsText) {
@@ -68,7 +68,7 @@ TEST_F(DbTableTest, EveryTypeRoundTripsAsText) {
   t.SetFieldText("memo", "Località Città");
   const unsigned char bytes[] = {1, 2, 0, 3};
   t.SetFieldBinary("bytes", bytes, 4);
-  ASSERT_EQ(t.Update(), 1) << MessagesOf(script);
+  ASSERT_EQ(t.Update(), 1) << script.Texts();
 
   ASSERT_EQ(t.SetIndex("codice"), 1);
   ASSERT_EQ(t.SeekEqual({"70000", "-3"}), 1);
@@ -93,8 +93,9 @@ TEST_F(DbTableTest, EveryTypeRoundTripsAsText) {
 
   // The file holds ISO dates, integer currency and UTF-8 text, readable by any SQLite tool.
   db.reset();
-  EXPECT_EQ(QueryFile(path, "SELECT day, amount, typeof(amount), memo, hex(CAST(memo AS BLOB)) LIKE '%C3A0%' FROM misc"),
-            "2400-12-31|12345000|integer|Località Città|1\n");
+  EXPECT_EQ(
+      QueryFile(path, "SELECT day, amount, typeof(amount), memo, hex(CAST(memo AS BLOB)) LIKE '%C3A0%' FROM misc"),
+      "2400-12-31|12345000|integer|Località Città|1\n");
 }
 
 TEST_F(DbTableTest, EmptyTextIsNullAndClampsReadBack) {
@@ -120,10 +121,10 @@ TEST_F(DbTableTest, EmptyTextIsNullAndClampsReadBack) {
 TEST_F(DbTableTest, RequiredAndUniqueViolationsGiveTheirMessages) {
   ASSERT_EQ(AddCadence("FER", "Feriale"), 1);
   EXPECT_EQ(AddCadence("FER", "Ancora"), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].type, ui::MB_ICONSTOP);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore aggiornamento tavola (cadenz)\n\nValore duplicato", 0), 0u)
-      << script.Messages()[0].text;
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].icon, NoticeIcon::Stop);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore aggiornamento tavola (cadenz)\n\nValore duplicato", 0), 0u)
+      << script.Notices()[0].text;
   script.Clear();
 
   // The empty text is accepted by SetFieldText (it means NULL); the refusal comes at Update.
@@ -131,10 +132,10 @@ TEST_F(DbTableTest, RequiredAndUniqueViolationsGiveTheirMessages) {
   t.AddNew();
   EXPECT_EQ(t.SetFieldText("codice", "SAB"), 1);
   EXPECT_EQ(t.SetFieldText("denom", ""), 1);
-  EXPECT_TRUE(script.Messages().empty());
+  EXPECT_TRUE(script.Notices().empty());
   EXPECT_EQ(t.Update(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_NE(script.Messages()[0].text.find("obbligatorio"), std::string::npos) << script.Messages()[0].text;
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_NE(script.Notices()[0].text.find("obbligatorio"), std::string::npos) << script.Notices()[0].text;
   // A following row of its own succeeds.
   t.AddNew();
   t.SetFieldText("codice", "SAB");
@@ -151,10 +152,10 @@ TEST_F(DbTableTest, BadValuesAreRefusedAtTheField) {
   EXPECT_EQ(t.SetFieldText("name", "123456789"), 0);
   EXPECT_EQ(t.SetFieldText("day", "31/02/2024"), 0);
   EXPECT_EQ(t.SetFieldText("nosuch", "1"), 0);
-  ASSERT_EQ(script.Messages().size(), 5u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore campo (id) della tavola (misc) <abc>\n\n", 0), 0u);
-  EXPECT_EQ(script.Messages()[2].text.rfind("Errore campo (name) della tavola (misc) <123456789>\n\n", 0), 0u);
-  EXPECT_EQ(script.Messages()[3].text.rfind("Errore campo (day) della tavola (misc) <31/02/2024>\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 5u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore campo (id) della tavola (misc) <abc>\n\n", 0), 0u);
+  EXPECT_EQ(script.Notices()[2].text.rfind("Errore campo (name) della tavola (misc) <123456789>\n\n", 0), 0u);
+  EXPECT_EQ(script.Notices()[3].text.rfind("Errore campo (day) della tavola (misc) <31/02/2024>\n\n", 0), 0u);
 }
 
 TEST_F(DbTableTest, SeekOnCompoundAndSecondaryKeys) {
@@ -181,14 +182,14 @@ TEST_F(DbTableTest, SeekOnCompoundAndSecondaryKeys) {
   ASSERT_EQ(t.SeekEqual({"dup"}), 1);
   t.GetFieldText("sub", v);
   EXPECT_EQ(v, "1");
-  EXPECT_TRUE(script.Messages().empty()) << MessagesOf(script);
+  EXPECT_TRUE(script.Notices().empty()) << script.Texts();
   // Wrong input: a key that is no number, an index the table does not have.
   t.SetIndex("codice");
   EXPECT_EQ(t.SeekEqual({"x"}), 0);
   EXPECT_EQ(t.SetIndex("nosuch"), 0);
-  ASSERT_EQ(script.Messages().size(), 2u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore lettura tavola (misc)\n\n", 0), 0u);
-  EXPECT_EQ(script.Messages()[1].text.rfind("Errore selezione indice (nosuch) tavola (misc)\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 2u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore lettura tavola (misc)\n\n", 0), 0u);
+  EXPECT_EQ(script.Notices()[1].text.rfind("Errore selezione indice (nosuch) tavola (misc)\n\n", 0), 0u);
 }
 
 TEST_F(DbTableTest, PaddedCodesMatchTheirParents) {
@@ -199,7 +200,7 @@ TEST_F(DbTableTest, PaddedCodesMatchTheirParents) {
   c.SetFieldText("caden", "FER       ");
   c.SetFieldText("giorno", "5");
   c.SetFieldText("note", " ");
-  ASSERT_EQ(c.Update(), 1) << MessagesOf(script);
+  ASSERT_EQ(c.Update(), 1) << script.Texts();
   c.SetIndex("codice");
   EXPECT_EQ(c.SeekEqual({"01/03/2024", "FER"}), 1);
   DbTable k(db.get(), "cadenz");
@@ -211,8 +212,8 @@ TEST_F(DbTableTest, PaddedCodesMatchTheirParents) {
   c.SetFieldText("caden", "XXX");
   EXPECT_EQ(c.Update(), 0);
   EXPECT_EQ(k.Delete(), 0);
-  ASSERT_EQ(script.Messages().size(), 2u);
-  EXPECT_EQ(script.Messages()[1].text.rfind("Errore eliminazione tavola (cadenz)\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 2u);
+  EXPECT_EQ(script.Notices()[1].text.rfind("Errore eliminazione tavola (cadenz)\n\n", 0), 0u);
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "1\n");
 }
 
@@ -230,7 +231,7 @@ TEST_F(DbTableTest, CopyARowWithSaveAndRestore) {
   t.AddNew();
   t.RestoreRecord();
   t.SetFieldText("id", "2");
-  ASSERT_EQ(t.Update(), 1) << MessagesOf(script);
+  ASSERT_EQ(t.Update(), 1) << script.Texts();
   EXPECT_EQ(QueryFile(path, "SELECT id, sub, name IS NULL, ratio, day, flag IS NULL FROM misc ORDER BY id"),
             "1|1|1|-0.5|2024-02-29|1\n2|1|1|-0.5|2024-02-29|1\n");
 }
@@ -242,11 +243,11 @@ TEST_F(DbTableTest, MissingTableAndClosedDatabase) {
     EXPECT_EQ(t.AddNew(), 0);
     EXPECT_EQ(t.SetIndex("codice"), 0);
   }
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore in fase di apertura della tavola (nosuch)\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore in fase di apertura della tavola (nosuch)\n\n", 0), 0u);
   DbTable none(nullptr, "cadenz");
   EXPECT_EQ(none.isOpen, 0);
-  EXPECT_EQ(script.Messages().size(), 1u);
+  EXPECT_EQ(script.Notices().size(), 1u);
 }
 
 TEST_F(DbTableTest, AnEditOfARowDeletedMeanwhileStoresNothing) {
@@ -260,9 +261,10 @@ TEST_F(DbTableTest, AnEditOfARowDeletedMeanwhileStoresNothing) {
   ASSERT_EQ(editor.Edit(), 1);
   editor.SetFieldText("denom", "Feriale estivo");
   EXPECT_EQ(editor.Update(), 0);
-  ASSERT_EQ(script.Messages().size(), 1u);
-  EXPECT_EQ(script.Messages()[0].text, "Errore aggiornamento tavola (cadenz)\n\nLa riga non esiste più: è stata "
-                                       "eliminata o modificata da un altro utente");
+  ASSERT_EQ(script.Notices().size(), 1u);
+  EXPECT_EQ(script.Notices()[0].text,
+            "Errore aggiornamento tavola (cadenz)\n\nLa riga non esiste più: è stata "
+            "eliminata o modificata da un altro utente");
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
 }
 
@@ -272,9 +274,9 @@ TEST_F(DbTableTest, NoCurrentRowIsReportedAndLeavesTheBuffer) {
   EXPECT_EQ(t.GetFieldText("denom", v), 0);
   EXPECT_EQ(v, "unchanged");
   EXPECT_EQ(t.Edit(), 0);
-  ASSERT_EQ(script.Messages().size(), 2u);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore campo (denom) della tavola (cadenz)\n\n", 0), 0u);
-  EXPECT_EQ(script.Messages()[1].text.rfind("Errore editing tavola (cadenz)\n\n", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 2u);
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore campo (denom) della tavola (cadenz)\n\n", 0), 0u);
+  EXPECT_EQ(script.Notices()[1].text.rfind("Errore editing tavola (cadenz)\n\n", 0), 0u);
 }
 
 }  // namespace

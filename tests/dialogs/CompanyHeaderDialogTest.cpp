@@ -3,7 +3,7 @@
 
 #include "db/DbDatabase.h"
 #include "dialogs/CompanyHeaderDialog.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QComboBox>

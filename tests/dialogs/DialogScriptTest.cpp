@@ -3,7 +3,7 @@
 
 #include "common/Cp1252.h"
 #include "platform/Dialog.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QCheckBox>

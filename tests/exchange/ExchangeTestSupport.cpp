@@ -1,13 +1,13 @@
 #include "ExchangeTestSupport.h"
 
 #include "common/Cp1252.h"
-#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "refdata/Seeding.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -17,7 +17,7 @@ const std::string& TemplateDatabase() {
     const std::string p = dir.path().toStdString() + "/template.mdb";
     std::unique_ptr<ui::Script> own;
     if (!ui::Script::Current()) own = std::make_unique<ui::Script>();
-    EXPECT_EQ(CreateTimetableDatabase(p, CreateMode::Startup), 1);
+    EXPECT_EQ(CreateSeededDatabase(p, CreateMode::Startup), 1);
     return p;
   }();
   return path;
@@ -75,13 +75,13 @@ ImportResult RunImport(const std::string& database, ImportKind kind, const std::
 void ImportHandMade(const std::string& database, const std::vector<ImportKind>& kinds) {
   ui::Script script;
   for (ImportKind kind : kinds) {
-    const ImportResult r = RunImport(database, kind, HandMadeFile(SpecOf(kind).layout().fileName));
-    ASSERT_EQ(r.linesRead, r.rowsInserted) << SpecOf(kind).layout().fileName << "\n" << MessagesOf(script);
+    const ImportResult r = RunImport(database, kind, HandMadeFile(DescriptorOf(kind).layout().fileName));
+    ASSERT_EQ(r.linesRead, r.rowsInserted) << DescriptorOf(kind).layout().fileName << "\n" << MessagesOf(script);
   }
 }
 
 std::string ResultText(ImportKind kind, int read, int inserted) {
-  const ImportSpec& s = SpecOf(kind);
+  const ImportDescriptor& s = DescriptorOf(kind);
   return std::string(s.heading) + "Lette " + std::to_string(read) + " righe dal file testo.\nInserite " +
          std::to_string(inserted) + " righe nel database.\n\n" + (read == inserted ? s.success : s.failure);
 }

@@ -2,8 +2,8 @@
 // Pieces of the exchange tests: timetable databases made by the builder, the hand-made exchange
 // files, files written byte by byte, and imports run with scripted answers.
 
-#include "exchange/ImportCommands.h"
-#include "support/TestSupport.h"
+#include "app/commands/ImportCommands.h"
+#include "support/UiTestSupport.h"
 
 #include <string>
 #include <vector>

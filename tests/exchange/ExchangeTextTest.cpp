@@ -10,8 +10,8 @@
 namespace {
 
 TEST(RecordLayouts, FieldsTileEachRecordWithoutGaps) {
-  const std::pair<const RecordLayout*, int> layouts[] = {{&ProtocolLayout(), 74},   {&CadenceLayout(), 74},
-                                                         {&CalendarLayout(), 42},   {&TripHeadLayout(), 229},
+  const std::pair<const RecordLayout*, int> layouts[] = {{&ProtocolLayout(), 74},    {&CadenceLayout(), 74},
+                                                         {&CalendarLayout(), 42},    {&TripHeadLayout(), 229},
                                                          {&TripDetailLayout(), 139}, {&PeriodLayout(), 37}};
   for (const auto& [layout, length] : layouts) {
     EXPECT_EQ(layout->length, length) << layout->fileName;
@@ -29,10 +29,9 @@ TEST(RecordLayouts, FieldsTileEachRecordWithoutGaps) {
 
 TEST(RecordLayouts, FormattedRecordsAreTheHandMadeLines) {
   std::string line, error;
-  ASSERT_TRUE(FormatRecord(TripHeadLayout(),
-                           {"17", "1", "C001", "5", "12", "12500", "35", "12500", "35", "L1", "A", "P1",
-                            "Aulla - Città"},
-                           line, error))
+  ASSERT_TRUE(FormatRecord(
+      TripHeadLayout(), {"17", "1", "C001", "5", "12", "12500", "35", "12500", "35", "L1", "A", "P1", "Aulla - Città"},
+      line, error))
       << error;
   EXPECT_EQ(line, HandMadeLines("RT_HDORA.TXT")[0]);
   ASSERT_TRUE(FormatRecord(TripDetailLayout(),
@@ -96,7 +95,9 @@ TEST(ExchangeText, TextsKeepLeadingBlanksAndAccentedLetters) {
   EXPECT_EQ(TrimRight("    "), "");
   EXPECT_EQ(TrimRightKeepOne("    "), " ");
   EXPECT_EQ(TrimRightKeepOne("x  "), "x");
-  EXPECT_EQ(BlankControls("Città\tdi\x7F" "Ëlba\x01"), "Città di Ëlba ");
+  EXPECT_EQ(BlankControls("Città\tdi\x7F"
+                          "Ëlba\x01"),
+            "Città di Ëlba ");
   EXPECT_EQ(FieldNumber("0042"), 42);
   EXPECT_EQ(FieldNumber("12ab"), 12);
   EXPECT_EQ(FieldNumber("ab12"), 0);

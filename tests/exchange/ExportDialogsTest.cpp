@@ -6,10 +6,10 @@
 #include "db/DbDatabase.h"
 #include "dialogs/ExportDialogs.h"
 
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -102,8 +102,9 @@ TEST_F(ExportDialogs, DateRangeInsideTheReportingPeriod) {
   }
   {
     auto d = run({{"1209", "1.3.24"}, {"1210", "31-03-24"}});
-    EXPECT_EQ(Refusal(*d), "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n"
-                           "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n");
+    EXPECT_EQ(Refusal(*d),
+              "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n"
+              "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n");
   }
   struct Case {
     const char* start;

@@ -6,8 +6,8 @@
 
 #include "app/AppTestSupport.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -37,9 +37,8 @@ struct ExportDriver : ::testing::Test {
 
 TEST_F(ExportDriver, PlainExportAfterTheCompanyChanged) {
   // "&Azienda" makes 42 the working company, then the export of every authority.
-  const DriverRun run =
-      RunDriver(settings,
-                {"dialog 115", "  1000=0042", "dialog 131", "file " + out + "/QUALSIASI.TXT"}, {"5108", "5119"});
+  const DriverRun run = RunDriver(
+      settings, {"dialog 115", "  1000=0042", "dialog 131", "file " + out + "/QUALSIASI.TXT"}, {"5108", "5119"});
   ASSERT_TRUE(run.finished);
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const auto dialogs = LinesStartingWith(run.transcript, "DIALOG\t");
@@ -54,8 +53,8 @@ TEST_F(ExportDriver, PlainExportAfterTheCompanyChanged) {
                                          "1 su 1 Protocollo Comunicazione Orari\n0 su 0 Fermate Normalizzate\n")});
   // The file name typed is not used: the seven files go into its folder.
   EXPECT_EQ(FolderEntries(out).size(), 7u);
-  for (const char* name : {"RT_PROTO.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_HDORA.TXT", "RT_DTORA.TXT",
-                           "RT_PERIOD.TXT"}) {
+  for (const char* name :
+       {"RT_PROTO.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT"}) {
     const auto lines = Lines(name);
     const auto original = HandMadeLines(name);
     ASSERT_EQ(lines.size(), original.size()) << name;
@@ -73,8 +72,8 @@ TEST_F(ExportDriver, RenumberedExport) {
   EXPECT_EQ(Boxes(run)[0].rfind(Box(0x40, "Risultati dell'esportazione dati:\n\n3 su 3 Teste Corsa\n"), 0), 0u);
   std::vector<std::string> ids;
   for (const std::string& l : Lines("RT_DTORA.TXT")) ids.push_back(l.substr(4, 6));
-  EXPECT_EQ(ids, (std::vector<std::string>{"000500", "000500", "000500", "000501", "000501", "000502", "000502",
-                                           "000502"}));
+  EXPECT_EQ(ids,
+            (std::vector<std::string>{"000500", "000500", "000500", "000501", "000501", "000502", "000502", "000502"}));
   EXPECT_EQ(QueryFile(db, "SELECT id FROM tescor ORDER BY id"), "1\n2\n3\n");
 }
 

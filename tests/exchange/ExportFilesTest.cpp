@@ -7,9 +7,9 @@
 #include "exchange/ExportFiles.h"
 #include "exchange/ExportRecord.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -45,8 +45,9 @@ TEST_F(Files, ReadErrorHalfWayThroughTheStopsWritesNothing) {
          "WITH RECURSIVE n(x) AS (SELECT 100 UNION ALL SELECT x + 1 FROM n WHERE x < 3099) "
          "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
          "SELECT 3, x, 'F' || x, 'Fermata numero ' || x || ' di prova', x * 10, 900, 900, 0, 0, 0, 0 FROM n;");
-  const std::string pages = QueryFile(db, "SELECT max(pageno), (SELECT page_size FROM pragma_page_size) FROM dbstat "
-                                          "WHERE name = 'detcor' AND pagetype = 'leaf'");
+  const std::string pages = QueryFile(db,
+                                      "SELECT max(pageno), (SELECT page_size FROM pragma_page_size) FROM dbstat "
+                                      "WHERE name = 'detcor' AND pagetype = 'leaf'");
   const long page = std::stol(pages.substr(0, pages.find('|')));
   const long size = std::stol(pages.substr(pages.find('|') + 1));
   ASSERT_GT(page, 3);
@@ -145,7 +146,7 @@ TEST(ExportRecord, ValuesAreLaidOutAndLimitedToTheirFields) {
   EXPECT_EQ(r.Text(), std::string(24, ' ') + "000000" + std::string(109, ' '));
   r.Number(r.FieldOf("id"), 42);
   r.Number(r.FieldOf("sub"), -7);
-  r.Text(r.FieldOf("fermata"), "F01       ");   // trailing blanks beyond nothing: fits
+  r.Text(r.FieldOf("fermata"), "F01       ");  // trailing blanks beyond nothing: fits
   r.Text(r.FieldOf("denom"), "Stazione");
   r.Flag(r.FieldOf("primaria"), true);
   EXPECT_FALSE(r.OverWide());
@@ -153,7 +154,9 @@ TEST(ExportRecord, ValuesAreLaidOutAndLimitedToTheirFields) {
   EXPECT_EQ(FieldBytes(r.Text(), *d.Field("sub")), "-007");
   EXPECT_EQ(FieldBytes(r.Text(), *d.Field("fermata")), "F01       ");
   EXPECT_EQ(FieldBytes(r.Text(), *d.Field("denom")), "Stazione" + std::string(32, ' '));
-  r.Text(r.FieldOf("fermata"), "F01       " "  ");  // only blanks beyond the width
+  r.Text(r.FieldOf("fermata"),
+         "F01       "
+         "  ");  // only blanks beyond the width
   EXPECT_FALSE(r.OverWide());
   r.Text(r.FieldOf("fermata"), "FERMATA-LUNGA");
   EXPECT_TRUE(r.OverWide());

@@ -7,8 +7,8 @@
 
 #include "exchange/RecordLayouts.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -30,8 +30,8 @@ TEST_F(RoundTrip, HandMadeSetComesBackByteForByteAndTheDatabaseStaysAsItWas) {
   const ExportResult r = Export();
   ASSERT_TRUE(r.complete) << r.failedPath;
   EXPECT_TRUE(installed->Messages().empty()) << MessagesOf(*installed);
-  for (const char* name : {"RT_PROTO.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_HDORA.TXT", "RT_DTORA.TXT",
-                           "RT_PERIOD.TXT"})
+  for (const char* name :
+       {"RT_PROTO.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT"})
     EXPECT_EQ(ReadBytes(Out(name)), ReadBytes(HandMadeFile(name))) << name;
   // The imports leave every stop without locality: the list has its header only.
   EXPECT_EQ(ReadBytes(Out("FERMATE_NORMALIZZATE.TXT")), kStopsHeader + "\r\n");
@@ -40,9 +40,9 @@ TEST_F(RoundTrip, HandMadeSetComesBackByteForByteAndTheDatabaseStaysAsItWas) {
             "Risultati dell'esportazione dati:\n\n"
             "3 su 3 Teste Corsa\n8 su 8 Dettagli Corsa\n4 su 4 Periodi Validità Corsa\n2 su 2 Cadenze\n"
             "3 su 3 Calendario Giorni/Cadenze\n1 su 1 Protocollo Comunicazione Orari\n0 su 0 Fermate Normalizzate\n");
-  EXPECT_EQ(FolderEntries(out), (std::vector<std::string>{"FERMATE_NORMALIZZATE.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT",
-                                                          "RT_DTORA.TXT", "RT_HDORA.TXT", "RT_PERIOD.TXT",
-                                                          "RT_PROTO.TXT"}));
+  EXPECT_EQ(FolderEntries(out),
+            (std::vector<std::string>{"FERMATE_NORMALIZZATE.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_DTORA.TXT",
+                                      "RT_HDORA.TXT", "RT_PERIOD.TXT", "RT_PROTO.TXT"}));
   EXPECT_EQ(DumpTimetable(db), before);
 
   // A second export replaces the files with the same bytes.

@@ -4,13 +4,13 @@
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QDir>
 
-const std::vector<std::string> kExportNames = {"RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT",
-                                               "RT_CADEN.TXT", "RT_CALEN.TXT", "RT_PROTO.TXT",
-                                               "FERMATE_NORMALIZZATE.TXT"};
+const std::vector<std::string> kExportNames = {
+    "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT",           "RT_CADEN.TXT",
+    "RT_CALEN.TXT", "RT_PROTO.TXT", "FERMATE_NORMALIZZATE.TXT"};
 
 void MakeImportedDatabase(const std::string& path) {
   MakeTimetableDatabase(path);
@@ -32,7 +32,8 @@ void RunSql(const std::string& path, const std::string& sql) {
 std::string DumpTimetable(const std::string& path) {
   std::string out;
   for (const char* table : {"master", "cadenz", "calend", "tescor", "detcor", "period", "local"})
-    out += std::string(table) + ":\n" + QueryFile(path, std::string("SELECT * FROM ") + table);  // each table in the order of its key
+    out += std::string(table) + ":\n" +
+           QueryFile(path, std::string("SELECT * FROM ") + table);  // each table in the order of its key
   return out;
 }
 
@@ -62,8 +63,8 @@ std::vector<std::string> ExportedLines(const std::string& path) {
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
-  for (const QString& n : QDir(cp1252::ToQString(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                                  QDir::Name))
+  for (const QString& n :
+       QDir(cp1252::ToQString(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
     names.push_back(cp1252::FromQStringLossy(n));
   return names;
 }

@@ -4,7 +4,7 @@
 // with a script installed.
 
 #include "exchange/ExportEngine.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
 #include <memory>

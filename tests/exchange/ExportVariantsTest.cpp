@@ -7,8 +7,8 @@
 #include "exchange/ExportCalendar.h"
 #include "exchange/RecordLayouts.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 namespace {
 
@@ -73,10 +73,11 @@ TEST_F(Variants, RenumberingGivesConsecutiveIdsTheSameInEveryFile) {
 }
 
 TEST_F(Variants, RowsOfNoTripHeadAreLeftOutAndTold) {
-  RunSql(db,
-         "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
-         "VALUES (77, 1, 'F01', 'Orfana', 0, 9999, 800, 0, 0, 0, 0), (77, 2, 'F02', 'Orfana', 10, 810, 9999, 0, 0, 0, 0);"
-         "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (77, 'FER', '2024-01-01', '2024-01-31', 0);");
+  RunSql(
+      db,
+      "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
+      "VALUES (77, 1, 'F01', 'Orfana', 0, 9999, 800, 0, 0, 0, 0), (77, 2, 'F02', 'Orfana', 10, 810, 9999, 0, 0, 0, 0);"
+      "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (77, 'FER', '2024-01-01', '2024-01-31', 0);");
   const ExportResult r = Renumbered(1);
   ASSERT_TRUE(r.complete);
   const auto same = [](const std::string& old) { return old; };
@@ -118,7 +119,8 @@ struct RangeCase : Variants {
     Variants::SetUp();
     // March has working days (FER) but no holiday (FES).
     RunSql(db,
-           "INSERT INTO calend (data, caden, giorno, note) VALUES ('2024-03-04', 'FER       ', '1', '                    '),"
+           "INSERT INTO calend (data, caden, giorno, note) VALUES ('2024-03-04', 'FER       ', '1', '                  "
+           "  '),"
            "('2024-03-05', 'FER       ', '2', 'Martedì'), ('2024-04-01', 'FES       ', '1', 'Pasquetta');");
   }
 };
@@ -133,7 +135,7 @@ TEST_F(RangeCase, PeriodsAreClippedAndOnlyTheirTripsAreWritten) {
   EXPECT_EQ(Lines("RT_HDORA.TXT"), OnlyTrips("RT_HDORA.TXT", {"000001"}));
   EXPECT_EQ(Lines("RT_DTORA.TXT"), OnlyTrips("RT_DTORA.TXT", {"000001"}));
   EXPECT_EQ(Lines("RT_CALEN.TXT"), (std::vector<std::string>{"001720240304                    FER       ",
-                                                              "001720240305Martedì             FER       "}));
+                                                             "001720240305Martedì             FER       "}));
   // Every day type, also those that do not run in the range.
   EXPECT_EQ(Lines("RT_CADEN.TXT"), HandMadeLines("RT_CADEN.TXT"));
   // The protocol carries the range.
@@ -152,7 +154,7 @@ TEST_F(RangeCase, RangeOfOneDayAndTheExcludedPeriod) {
   ExportResult r = Range({2024, 1, 6}, {2024, 1, 6});
   ASSERT_TRUE(r.complete);
   EXPECT_EQ(Lines("RT_PERIOD.TXT"), (std::vector<std::string>{"0017000001FES       20240106202401061",
-                                                               "0017000002FES       20240106202401060"}));
+                                                              "0017000002FES       20240106202401060"}));
   EXPECT_EQ(Lines("RT_HDORA.TXT"), OnlyTrips("RT_HDORA.TXT", {"000001", "000002"}));
   EXPECT_EQ(Lines("RT_CALEN.TXT"), (std::vector<std::string>{HandMadeLines("RT_CALEN.TXT")[2]}));
 

@@ -21,7 +21,7 @@ const std::string kBlockingTail =
 const std::string kLengthParagraph =
     "***** il file di testo proposto per l'importazione non risulta corrispondere\n"
     "alle specifiche stabilite dalla Regione Toscana.\n\n";
-const std::string kSpecificationFault =
+const std::string kLayoutFault =
     "ATTENZIONE: il file di testo proposto per l'importazione non risulta corrispondere\n"
     "alle specifiche stabilite dalla Regione Toscana.\n\nL'acquisizione dati risulta quindi impossibile.\n\n"
     "Vuoi salvare il report analitico degli errori ?";
@@ -73,7 +73,7 @@ TEST_F(Faults, LineOneByteShortInTheProtocolAndTheCalendar) {
   proto[0].pop_back();
   auto messages = RunBlocked(K::Protocol, File("RT_PROTO.TXT", proto));
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].text, kSpecificationFault);
+  EXPECT_EQ(messages[0].text, kLayoutFault);
   EXPECT_EQ(messages[1].text, ResultText(K::Protocol, 1, 0));
   EXPECT_EQ(ReportLines(), "Riga 1: Lunghezza riga 73 [deve essere 74]\r\n");
   EXPECT_EQ(Q("SELECT azienda, protoc FROM master"), "17|NULL\n");
@@ -98,7 +98,7 @@ TEST_F(Faults, FourLaterFilesShareTheLengthParagraph) {
   };
   for (const Case& c : {Case{K::TripHeads, 229}, Case{K::TripDetails, 139}, Case{K::Periods, 37}}) {
     if (c.kind == K::TripDetails) ImportHandMade(db, {K::TripHeads});
-    const std::string name = SpecOf(c.kind).layout().fileName;
+    const std::string name = DescriptorOf(c.kind).layout().fileName;
     auto lines = HandMadeLines(name);
     lines[0].pop_back();
     const auto messages = RunBlocked(c.kind, File(name, lines));
@@ -159,7 +159,7 @@ TEST_F(Faults, ByteOrderMarkMakesTheFirstLineLong) {
   lines[0] = "\xEF\xBB\xBF" + lines[0];
   const auto messages = RunBlocked(K::Cadences, File("RT_CADEN.TXT", lines));
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].text, kSpecificationFault);
+  EXPECT_EQ(messages[0].text, kLayoutFault);
   EXPECT_EQ(ReportLines(), "Riga 1: la riga è lunga 77 [deve essere 74]\r\n");
   EXPECT_EQ(Q("SELECT COUNT(*) FROM cadenz"), "0\n");
 }
@@ -184,14 +184,14 @@ TEST_F(Faults, ProtocolFaultsAreAllBlockingAndListed) {
   const std::string good = HandMadeLines("RT_PROTO.TXT")[0];
   std::vector<std::string> lines(6, good);
   lines[0].replace(18, 16, "2024063020240101");  // inverted (no invalid date met yet)
-  lines[1].replace(0, 4, "00A7");                 // a letter in the company
-  lines[2].replace(4, 8, "20241301");             // month 13
-  lines[3].replace(18, 8, "2024023X");            // a letter in the start
-  lines[4].replace(26, 8, "20230229");            // no 29 February in 2023
-  lines[5].replace(12, 6, "00004X");              // a letter in the protocol
+  lines[1].replace(0, 4, "00A7");                // a letter in the company
+  lines[2].replace(4, 8, "20241301");            // month 13
+  lines[3].replace(18, 8, "2024023X");           // a letter in the start
+  lines[4].replace(26, 8, "20230229");           // no 29 February in 2023
+  lines[5].replace(12, 6, "00004X");             // a letter in the protocol
   const auto messages = RunBlocked(K::Protocol, File("RT_PROTO.TXT", lines));
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0].text, kSpecificationFault);
+  EXPECT_EQ(messages[0].text, kLayoutFault);
   EXPECT_EQ(messages[1].text, ResultText(K::Protocol, 6, 0));
   EXPECT_EQ(ReportLines(),
             "Riga 1: data fine periodo antecedente data inizio periodo\r\n"
@@ -254,7 +254,7 @@ TEST_F(Faults, AnotherCompanyInTheCalendarAndTripFilesIsListedUnderTheLastLine) 
   };
   DbDatabase handle(db);
   for (const Case& c : cases) {
-    const std::string name = SpecOf(c.kind).layout().fileName;
+    const std::string name = DescriptorOf(c.kind).layout().fileName;
     auto lines = HandMadeLines(name);
     for (auto& l : lines) l.replace(0, 4, "0018");
     const Checked checked = CheckOnly(handle, c.kind, File(name, lines));
@@ -263,8 +263,8 @@ TEST_F(Faults, AnotherCompanyInTheCalendarAndTripFilesIsListedUnderTheLastLine) 
     EXPECT_EQ(checked.engine->RemediableMessage(),
               "SONO STATI RILEVATI ERRORI RIMEDIABILI:\n\n" + std::string(c.firstLine) + tail)
         << name;
-    EXPECT_EQ(checked.lines, std::to_string(lines.size()) +
-                                 "|0|il codice azienda non è quello dichiarato: 0017 diventa 0018\n")
+    EXPECT_EQ(checked.lines,
+              std::to_string(lines.size()) + "|0|il codice azienda non è quello dichiarato: 0017 diventa 0018\n")
         << name;
   }
 }

@@ -7,7 +7,7 @@
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 
-#include "utilities/WorkProgress.h"
+#include "common/WorkProgress.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -45,7 +45,7 @@ TEST_F(Fixture, HandMadeSetFileByFile) {
   const int lines[] = {1, 2, 3, 3, 8, 4};
   for (int k = 0; k < 6; ++k) {
     script.Clear();
-    RunImport(db, kinds[k], HandMadeFile(SpecOf(kinds[k]).layout().fileName));
+    RunImport(db, kinds[k], HandMadeFile(DescriptorOf(kinds[k]).layout().fileName));
     ASSERT_EQ(script.Messages().size(), 1u) << MessagesOf(script);
     EXPECT_EQ(script.Messages()[0].text, ResultText(kinds[k], lines[k], lines[k]));
     EXPECT_EQ(script.Messages()[0].type, ui::MB_ICONINFORMATION);
@@ -103,7 +103,8 @@ TEST_F(Fixture, LineOneByteShortBlocksAndOffersTheReport) {
   EXPECT_EQ(Count(db, "cadenz"), "0\n");
   const std::string frame(72, '=');
   EXPECT_EQ(ReadBytes(report), frame + "\r\n05/03/2024 09.07 Report Errori VurTxt V1 (Quendo)\r\nDatabase: " + db +
-                                   "\r\nFile: " + file + "\r\n" + frame + "\r\n\r\nRiga 2: la riga è lunga 73 [deve essere 74]\r\n");
+                                   "\r\nFile: " + file + "\r\n" + frame +
+                                   "\r\n\r\nRiga 2: la riga è lunga 73 [deve essere 74]\r\n");
 }
 
 TEST_F(Fixture, Utf8FileIsLongerThanTheLayoutAndBlocks) {
@@ -116,7 +117,8 @@ TEST_F(Fixture, Utf8FileIsLongerThanTheLayoutAndBlocks) {
   RunImport(db, K::Cadences, file);
   EXPECT_EQ(script.Messages().back().text, ResultText(K::Cadences, 2, 0));
   EXPECT_EQ(Count(db, "cadenz"), "0\n");
-  EXPECT_NE(ReadBytes(dir.Path("report.txt")).find("Riga 2: la riga è lunga 75 [deve essere 74]\r\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(dir.Path("report.txt")).find("Riga 2: la riga è lunga 75 [deve essere 74]\r\n"),
+            std::string::npos);
   EXPECT_EQ(ReadBytes(dir.Path("report.txt")).find("Riga 1:"), std::string::npos);
 }
 
@@ -233,9 +235,9 @@ TEST_F(Fixture, CalendarDateOutsideThePeriodIsSkippedAfterOk) {
 TEST_F(Fixture, NonNumericAndOutOfRangeTimesBlock) {
   ImportHandMade(db, {K::Cadences, K::TripHeads});
   auto lines = HandMadeLines("RT_DTORA.TXT");
-  lines[0].replace(128, 4, "07a0");  // two faults
+  lines[0].replace(128, 4, "07a0");      // two faults
   lines[1].replace(128, 8, "07602400");  // one minute fault, one hour fault
-  lines[2].replace(128, 4, "9930");  // one hour fault
+  lines[2].replace(128, 4, "9930");      // one hour fault
   ui::Script script;
   script.Ok().File(dir.Path("e.txt"));
   RunImport(db, K::TripDetails, File("RT_DTORA.TXT", lines));

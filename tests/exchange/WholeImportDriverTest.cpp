@@ -6,9 +6,9 @@
 #include "app/AppTestSupport.h"
 #include "common/Cp1252.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 namespace {
 

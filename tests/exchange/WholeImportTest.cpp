@@ -8,16 +8,16 @@
 #include "app/ClientArea.h"
 #include "app/MainFrame.h"
 #include "app/TimetableApp.h"
+#include "app/commands/GroupingCommand.h"
+#include "app/commands/WholeImportCommand.h"
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
-#include "exchange/WholeImport.h"
-#include "utilities/TripGrouping.h"
 
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
-#include <sqlite3.h>
 
 namespace {
 
@@ -34,7 +34,7 @@ struct Whole : ::testing::Test {
     MakeTimetableDatabase(db);
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
     for (K kind : {K::Protocol, K::Cadences, K::Calendar, K::TripHeads, K::TripDetails, K::Periods}) {
-      const std::string name = SpecOf(kind).layout().fileName;
+      const std::string name = DescriptorOf(kind).layout().fileName;
       WriteLines(folder + "/" + name, HandMadeLines(name));
     }
   }
@@ -43,7 +43,7 @@ struct Whole : ::testing::Test {
     QFile::remove(QString::fromStdString(db));
     SetUp();
   }
-  std::string Path(K kind) const { return folder + "/" + SpecOf(kind).layout().fileName; }
+  std::string Path(K kind) const { return folder + "/" + DescriptorOf(kind).layout().fileName; }
   void Replace(K kind, const std::vector<std::string>& lines) { WriteLines(Path(kind), lines); }
   std::string Q(const std::string& sql) const { return QueryFile(db, sql); }
   // The whole import with the protocol and day-type files of the folder; the boxes it showed.
@@ -62,7 +62,7 @@ struct Whole : ::testing::Test {
     return out;
   }
   static std::string FailureText(K kind, int read, int inserted) {
-    const ImportSpec& s = SpecOf(kind);
+    const ImportDescriptor& s = DescriptorOf(kind);
     return std::string(s.heading) + "Lette " + std::to_string(read) + " righe dal file testo.\nInserite " +
            std::to_string(inserted) + " righe nel database.\n\n" + s.failure;
   }
@@ -78,7 +78,7 @@ TEST_F(Whole, TheHandMadeSetEndsWithSuccess) {
 TEST_F(Whole, EmptyLaterFileDeclinedStopsTheImport) {
   const K later[] = {K::Calendar, K::TripHeads, K::TripDetails, K::Periods};
   for (K kind : later) {
-    SCOPED_TRACE(SpecOf(kind).layout().fileName);
+    SCOPED_TRACE(DescriptorOf(kind).layout().fileName);
     Reset();
     Replace(kind, {});
     ui::Script script;
@@ -123,9 +123,9 @@ TEST_F(Whole, EmptyProtocolDeclinedIsAFailureInTheBatch) {
 TEST_F(Whole, AnotherCompanyDeclinedStopsWithTheRightBoxes) {
   const K kinds[] = {K::Protocol, K::Cadences, K::Calendar, K::TripHeads, K::TripDetails, K::Periods};
   for (K kind : kinds) {
-    SCOPED_TRACE(SpecOf(kind).layout().fileName);
+    SCOPED_TRACE(DescriptorOf(kind).layout().fileName);
     Reset();
-    auto lines = HandMadeLines(SpecOf(kind).layout().fileName);
+    auto lines = HandMadeLines(DescriptorOf(kind).layout().fileName);
     for (auto& l : lines) l.replace(0, 4, "0018");
     Replace(kind, lines);
     ui::Script script;
@@ -196,9 +196,9 @@ struct OnTheFrame : ::testing::Test {
 };
 
 TEST_F(OnTheFrame, SilentGroupingShowsNoBandOfItsOwn) {
-  frame->ShowStatusBand(SpecOf(K::Periods).caption);
+  frame->ShowStatusBand(DescriptorOf(K::Periods).caption);
   BandAtEachBar watch(frame->Client());
-  GroupHomogeneousTrips(frame, 1);
+  GroupHomogeneousTrips(frame, GroupingMode::Silent);
   ASSERT_FALSE(watch.bands.empty());
   for (const std::string& band : watch.bands) EXPECT_EQ(band, "");
   EXPECT_TRUE(script->Messages().empty());
@@ -209,7 +209,7 @@ TEST_F(OnTheFrame, MissingMasterIsSaidBeforeTheBusyClockStarts) {
   ASSERT_EQ(sqlite3_exec(frame->database->Handle(), "DELETE FROM master", nullptr, nullptr, nullptr), SQLITE_OK);
   ASSERT_NE(app->busyWindow, nullptr);
   ASSERT_FALSE(app->busyWindow->IsRunning());
-  GroupHomogeneousTrips(frame, 1);
+  GroupHomogeneousTrips(frame, GroupingMode::Silent);
   EXPECT_FALSE(app->busyWindow->IsRunning());
   EXPECT_EQ(MessagesOf(*script),
             "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!");

@@ -5,10 +5,10 @@
 #include "common/Cp1252.h"
 #include "platform/Ui.h"
 
-#include <QTemporaryDir>
-#include <QFile>
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 using ui::FileDialog;
 
@@ -56,7 +56,8 @@ TEST(FileDialog, RefusesToGuessAnAnswer) {
 TEST(FileDialog, FiltersBecomeQtNameFilters) {
   EXPECT_EQ(FileDialog::QtFilters(kDbFilter), (QStringList{"Database JET (*.mdb *.MDB)", "Tutti i files (*.*)"}));
   EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"), (QStringList{"Shapefile (*.shp *.SHP *.dbf *.DBF)"}));
-  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), (QStringList{cp1252::ToQString("Località (*.txt *.TXT)")}));
+  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"),
+            (QStringList{cp1252::ToQString("Località (*.txt *.TXT)")}));
   const auto pairs = FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x");
   ASSERT_EQ(pairs.size(), 2u);
   EXPECT_EQ(pairs[1].first, "B");

@@ -1,10 +1,10 @@
 // The settings file that stands in for the registry key.
 
 #include "platform/Settings.h"
-#include "support/TestSupport.h"
+#include "support/UiTestSupport.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
+#include <QFile>
 
 namespace {
 

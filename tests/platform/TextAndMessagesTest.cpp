@@ -28,14 +28,16 @@ TEST(Cp1252, CharactersTheCodePageLacksAreRefused) {
   const QString polish = QString::fromUtf16(u"\u0141\u00F3d\u017A");
   EXPECT_FALSE(cp1252::FromQString(polish, out, &bad));
   EXPECT_EQ(bad, QChar(0x0141));
-  EXPECT_EQ(out, "?\xF3" "d?");
+  EXPECT_EQ(out,
+            "?\xF3"
+            "d?");
   char32_t badCp = 0;
   EXPECT_FALSE(cp1252::FromUtf8("a\xE2\x88\x9E", out, &badCp));  // infinity sign
   EXPECT_EQ(badCp, U'\u221E');
   // Malformed and truncated sequences never read past the end.
   EXPECT_FALSE(cp1252::FromUtf8(std::string_view("\xC3", 1), out));
   EXPECT_FALSE(cp1252::FromUtf8(std::string_view("ab\xE2\x82", 4), out));
-  EXPECT_EQ(out, "ab??");  // one mark per byte that belongs to no character
+  EXPECT_EQ(out, "ab??");                           // one mark per byte that belongs to no character
   EXPECT_FALSE(cp1252::FromUtf8("\xC0\xAF", out));  // overlong
 }
 

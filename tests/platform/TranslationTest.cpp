@@ -2,10 +2,10 @@
 
 #include "platform/Translation.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLibraryInfo>
-#include <gtest/gtest.h>
 
 TEST(Translation, QtButtonsSpeakItalianWhenTheSystemHasTheTranslation) {
   const QString file = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm";

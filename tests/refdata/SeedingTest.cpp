@@ -7,10 +7,10 @@
 #include "refdata/Seeding.h"
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <cstdlib>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <sstream>
@@ -57,16 +57,18 @@ class DataDirOverride {
   bool hadOld_ = false;
 };
 
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(cp1252::ToUtf8(path), std::ios::binary) << text; }
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(cp1252::ToUtf8(path), std::ios::binary) << text;
+}
 
 class SeededDatabase : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     dir_ = new ScratchDir;
     path_ = dir_->Path("primo.mdb");
-    ui::Script script;
-    ASSERT_EQ(CreateTimetableDatabase(path_, CreateMode::Startup), 1) << MessagesOf(script);
-    ASSERT_EQ(script.Messages().size(), 1u) << MessagesOf(script);
+    NoticeLog script;
+    ASSERT_EQ(CreateSeededDatabase(path_, CreateMode::Startup), 1) << script.Texts();
+    ASSERT_EQ(script.Notices().size(), 1u) << script.Texts();
   }
   static void TearDownTestSuite() {
     delete dir_;
@@ -89,8 +91,9 @@ TEST_F(SeededDatabase, HoldsTheCodesIdsAndSpecialRows) {
   EXPECT_EQ(QueryFile(path_, "SELECT denom, istat, '[' || comune || ']', '[' || prov || ']' FROM local WHERE id = 0"),
             "*** Località non assegnata ***|-1|[ ]|[ ]\n");
   // Every other locality belongs to a municipality with its name and two-letter province.
-  EXPECT_EQ(QueryFile(path_, "SELECT count(*) FROM local WHERE id > 0 AND (trim(comune) = '' OR length(prov) <> 2 "
-                             "OR upper(prov) <> prov OR istat < 9056 OR istat > 100007)"),
+  EXPECT_EQ(QueryFile(path_,
+                      "SELECT count(*) FROM local WHERE id > 0 AND (trim(comune) = '' OR length(prov) <> 2 "
+                      "OR upper(prov) <> prov OR istat < 9056 OR istat > 100007)"),
             "0\n");
   EXPECT_EQ(QueryFile(path_, "SELECT count(DISTINCT istat), count(DISTINCT prov) FROM local WHERE id > 0"), "320|24\n");
   EXPECT_EQ(QueryFile(path_, "SELECT max(length(denom)) <= 40 FROM regazi"), "1\n");
@@ -112,7 +115,8 @@ TEST_F(SeededDatabase, RowsAreThoseOfTheShippedLists) {
   std::string localities;
   for (const auto& r : ReadRows(kLocalitiesFile)) {
     const auto m = municipalities.find(r.at(2));
-    localities += r.at(0) + "|" + r.at(1) + "|" + r.at(2) + "|" + (m == municipalities.end() ? " | " : m->second.first + "|" + m->second.second) + "\n";
+    localities += r.at(0) + "|" + r.at(1) + "|" + r.at(2) + "|" +
+                  (m == municipalities.end() ? " | " : m->second.first + "|" + m->second.second) + "\n";
   }
   EXPECT_EQ(QueryFile(path_, "SELECT id, denom, istat, comune, prov FROM local ORDER BY id"), localities);
   // Accented names arrive intact.
@@ -121,9 +125,9 @@ TEST_F(SeededDatabase, RowsAreThoseOfTheShippedLists) {
 
 TEST_F(SeededDatabase, SecondDatabaseGetsTheSameRows) {
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
   const std::string second = dir.Path("secondo.mdb");
-  ASSERT_EQ(CreateTimetableDatabase(second, CreateMode::Menu), 1) << MessagesOf(script);
+  ASSERT_EQ(CreateSeededDatabase(second, CreateMode::Menu), 1) << script.Texts();
   for (const char* table : {"regazi", "regent", "local"}) EXPECT_EQ(Dump(second, table), Dump(path_, table)) << table;
 }
 
@@ -182,7 +186,8 @@ class OwnLists : public ::testing::Test {
     Write(kCompanyCodesFile, "# prova\n0;*** azienda non assegnata ***\r\n7;Azienda di prova\n");
     Write(kAuthorityCodesFile, "0;*** ente non assegnato ***\n1;Ente di prova\n");
     WriteRaw(kMunicipalitiesFile, "\xEF\xBB\xBF# istat;comune;prov\n48017;Firenze;FI\n50026;Pisa;PI\n");
-    Write(kLocalitiesFile, "0;*** Località non assegnata ***;-1\n1;Firenze;48017\n2;Città fuori lista;99999\n3;Pisa;50026\n");
+    Write(kLocalitiesFile,
+          "0;*** Località non assegnata ***;-1\n1;Firenze;48017\n2;Città fuori lista;99999\n3;Pisa;50026\n");
   }
   // Writes a list given as program text (Windows-1252) in UTF-8, as the lists are stored.
   void Write(const char* file, const std::string& text) { WriteRaw(file, cp1252::ToUtf8(text)); }
@@ -191,7 +196,7 @@ class OwnLists : public ::testing::Test {
 
   ScratchDir data;
   ScratchDir dir;
-  ui::Script script;
+  NoticeLog script;
 };
 
 TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeeding) {
@@ -199,7 +204,7 @@ TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeeding) {
   {
     DataDirOverride env(data.Dir());
     EXPECT_EQ(RefDataFolder(), Folder());
-    ASSERT_EQ(CreateTimetableDatabase(path, CreateMode::Menu), 1) << MessagesOf(script);
+    ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << script.Texts();
   }
   EXPECT_NE(RefDataFolder(), Folder());
   EXPECT_EQ(Dump(path, "regazi"), "0|*** azienda non assegnata ***\n7|Azienda di prova\n");
@@ -215,15 +220,17 @@ TEST_F(OwnLists, MissingListStopsTheCreationAndLeavesNoFile) {
   QFile::remove(QString::fromStdString(cp1252::ToUtf8(Folder() + "/" + kLocalitiesFile)));
   {
     DataDirOverride env(data.Dir());
-    EXPECT_EQ(CreateTimetableDatabase(path, CreateMode::Menu), 0);
+    EXPECT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 0);
   }
-  EXPECT_TRUE(QDir(QString::fromStdString(dir.Dir())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
-  ASSERT_EQ(script.Messages().size(), 2u) << MessagesOf(script);
-  EXPECT_EQ(script.Messages()[0].text,
-            "Errore lettura dati di riferimento\n\nFile \"" + Folder() + "/localita.csv\"\n\nIl file non esiste o non "
-            "può essere letto");
-  EXPECT_EQ(script.Messages()[0].caption, "Creazione database");
-  EXPECT_EQ(script.Messages()[1].text, "Errore durante la creazione del database " + path + "\n\n");
+  EXPECT_TRUE(QDir(QString::fromStdString(dir.Dir()))
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .isEmpty());
+  ASSERT_EQ(script.Notices().size(), 2u) << script.Texts();
+  EXPECT_EQ(script.Notices()[0].text, "Errore lettura dati di riferimento\n\nFile \"" + Folder() +
+                                          "/localita.csv\"\n\nIl file non esiste o non "
+                                          "può essere letto");
+  EXPECT_EQ(script.Notices()[0].caption, "Creazione database");
+  EXPECT_EQ(script.Notices()[1].text, "Errore durante la creazione del database " + path + "\n\n");
 }
 
 TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumber) {
@@ -235,9 +242,13 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumber) {
       {kCompanyCodesFile, "0;a\n1;b\n1;c\n", "riga 3\n\nIl codice 1 è ripetuto"},
       {kCompanyCodesFile, "0;a\nx;b\n", "riga 2\n\nIl codice \"x\" non è un numero da 0 a 32767"},
       {kAuthorityCodesFile, "0;a;b\n", "riga 1\n\nLa riga ha 3 campi invece di 2"},
-      {kAuthorityCodesFile, "# c\n\n0;" + std::string(41, 'n') + "\n", "riga 3\n\nIl testo \"" + std::string(41, 'n') + "\" supera i 40 caratteri del campo"},
+      {kAuthorityCodesFile, "# c\n\n0;" + std::string(41, 'n') + "\n",
+       "riga 3\n\nIl testo \"" + std::string(41, 'n') + "\" supera i 40 caratteri del campo"},
       {kAuthorityCodesFile, "0;  \n", "riga 1\n\nManca la denominazione"},
-      {kMunicipalitiesFile, "1;\xC5\x81\xC3\xB3" "d\xC5\xBA;XX\n", "riga 1\n\nLa riga non è testo UTF-8 valido"},  // Łódź
+      {kMunicipalitiesFile,
+       "1;\xC5\x81\xC3\xB3"
+       "d\xC5\xBA;XX\n",
+       "riga 1\n\nLa riga non è testo UTF-8 valido"},  // Łódź
       {kMunicipalitiesFile, "1;\xC3(;XX\n", "riga 1\n\nLa riga non è testo UTF-8 valido"},
       {kMunicipalitiesFile, "1;Comune;ABCDE\n", "riga 1\n\nIl testo \"ABCDE\" supera i 4 caratteri del campo"},
       {kLocalitiesFile, "1;Loc;0\n", "riga 1\n\nIl codice ISTAT \"0\" non è valido"},
@@ -262,7 +273,7 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumber) {
 TEST_F(OwnLists, FaultyListWritesNothingOfItsTable) {
   ScratchDir db;
   const std::string path = db.Path("x.mdb");
-  ASSERT_EQ(CreateTimetableDatabase(path, CreateMode::Menu), 1) << MessagesOf(script);
+  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << script.Texts();
   Write(kCompanyCodesFile, "900;Nuova\n901;Nuova bis\n902;" + std::string(41, 'x') + "\n");
   script.Clear();
   {
@@ -272,9 +283,9 @@ TEST_F(OwnLists, FaultyListWritesNothingOfItsTable) {
     Write(kCompanyCodesFile, "900;Nuova\n0;Doppia\n");
     EXPECT_EQ(FillRegaziTable(&database, Folder()), 0);
   }
-  ASSERT_EQ(script.Messages().size(), 2u) << MessagesOf(script);
-  EXPECT_EQ(script.Messages()[0].text.rfind("Errore lettura dati di riferimento\n\n", 0), 0u);
-  EXPECT_EQ(script.Messages()[1].text.rfind("Errore aggiornamento tavola (regazi)", 0), 0u);
+  ASSERT_EQ(script.Notices().size(), 2u) << script.Texts();
+  EXPECT_EQ(script.Notices()[0].text.rfind("Errore lettura dati di riferimento\n\n", 0), 0u);
+  EXPECT_EQ(script.Notices()[1].text.rfind("Errore aggiornamento tavola (regazi)", 0), 0u);
   EXPECT_EQ(QueryFile(path, "SELECT count(*), max(codice) FROM regazi"), "204|203\n");
 }
 

@@ -1,17 +1,31 @@
 #include "support/TestSupport.h"
 
 #include "common/Cp1252.h"
+#include "db/DbDatabase.h"
 #include "db/DbFile.h"
+#include "db/DbTable.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fstream>
 
-ScratchDir::ScratchDir() : dir_(QDir::tempPath() + "/quendo-test-XXXXXX") {}
+ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-XXXXXX")) {}
 
 std::string ScratchDir::Dir() const { return cp1252::FromQStringLossy(dir_.path()); }
 
 std::string ScratchDir::Path(const std::string& name) const { return Dir() + "/" + name; }
+
+int SeedLocalityZero(DbDatabase* db) {
+  DbTable local(db, "local");
+  if (local.isOpen != 1 || !local.AddNew()) return 0;
+  for (auto [field, value] : {std::pair<const char*, const char*>{"id", "0"},
+                              {"denom", "Non assegnata"},
+                              {"istat", "0"},
+                              {"comune", " "},
+                              {"prov", " "}})
+    if (!local.SetFieldText(field, value)) return 0;
+  return local.Update();
+}
 
 void MakeDatabase(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
@@ -48,11 +62,13 @@ std::string QueryFile(const std::string& path, const std::string& sql) {
   return out;
 }
 
-std::string MessagesOf(const ui::Script& script) {
+NoticeLog::NoticeLog() : sink_([this](const Notice& n) { notices_.push_back(n); }) {}
+
+std::string NoticeLog::Texts() const {
   std::string out;
-  for (const auto& m : script.Messages()) {
+  for (const Notice& n : notices_) {
     if (!out.empty()) out += "\n--\n";
-    out += m.text;
+    out += n.text;
   }
   return out;
 }

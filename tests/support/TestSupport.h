@@ -1,10 +1,11 @@
 #pragma once
 // Shared pieces of the tests: scratch folders on disk and small databases made by the test.
 
-#include "platform/Ui.h"
+#include "common/Notices.h"
 
 #include <QTemporaryDir>
 #include <string>
+#include <vector>
 
 // A fresh folder removed at the end of the test.
 class ScratchDir {
@@ -16,6 +17,12 @@ class ScratchDir {
  private:
   QTemporaryDir dir_;
 };
+
+class DbDatabase;
+
+// A seeding for timetable databases built by the tests of the database layer: only the locality
+// 0 ("not assigned") that new stops point to. Returns 1 when written.
+int SeedLocalityZero(DbDatabase* db);
 
 // Creates a database file with the given SQL run on it; fails the test on error.
 void MakeDatabase(const std::string& path, const std::string& sql);
@@ -32,8 +39,20 @@ void DamageDatabaseFile(const std::string& path);
 // The whole content of a file (empty when it cannot be read).
 std::string FileBytes(const std::string& path);
 
-// The text of every message box shown so far, separated by "\n--\n".
-std::string MessagesOf(const ui::Script& script);
+// Collects the notices of the layers below the interface for its lifetime, in place of the
+// message boxes the program shows.
+class NoticeLog {
+ public:
+  NoticeLog();
+  const std::vector<Notice>& Notices() const { return notices_; }
+  // Every text so far, separated by "\n--\n".
+  std::string Texts() const;
+  void Clear() { notices_.clear(); }
+
+ private:
+  std::vector<Notice> notices_;
+  ScopedNoticeSink sink_;
+};
 
 // Directory of the test data files.
 std::string TestDataDir();

@@ -1,16 +1,18 @@
 // Grouping of homogeneous trips on a real timetable database.
 
-#include "support/TestSupport.h"
+#include "refdata/Seeding.h"
+#include "support/UiTestSupport.h"
 
+#include "app/commands/GroupingCommand.h"
 #include "common/Cp1252.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "utilities/TripGrouping.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -19,7 +21,7 @@ const std::string& Template() {
   static const std::string path = [] {
     const std::string p = dir.path().toStdString() + "/template.mdb";
     ui::Script script;
-    EXPECT_EQ(CreateTimetableDatabase(p, CreateMode::Startup), 1);
+    EXPECT_EQ(CreateSeededDatabase(p, CreateMode::Startup), 1);
     return p;
   }();
   return path;
@@ -40,18 +42,20 @@ struct Grouping : ::testing::Test {
         << error;
   }
   void Trip(int id, int gruppo = -1) {
-    Exec("INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
-         "ct_tempo, gruppo) VALUES (" +
-         std::to_string(id) + ", 'C', 'L', 'A', 0, 2359, 0, 0, 0, 0, 0, 0, " + std::to_string(gruppo) + ")");
+    Exec(
+        "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+        "ct_tempo, gruppo) VALUES (" +
+        std::to_string(id) + ", 'C', 'L', 'A', 0, 2359, 0, 0, 0, 0, 0, 0, " + std::to_string(gruppo) + ")");
   }
   // Stops "sub:fermata:denom:ubicaz:dist:primaria:facolt", separated by ';'.
   void Stop(int id, int sub, const std::string& fermata, const std::string& denom, const std::string& ubicaz,
             int dist = 0, int facolt = 0) {
-    Exec("INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
-         "reglocal) VALUES (" +
-         std::to_string(id) + ", " + std::to_string(sub) + ", " + SqlQuote(fermata) + ", " + SqlQuote(denom) + ", " +
-         (ubicaz.empty() ? std::string("NULL") : SqlQuote(ubicaz)) + ", " + std::to_string(dist) + ", 9999, 700, 1, " +
-         std::to_string(facolt) + ", 0, 0)");
+    Exec(
+        "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+        "reglocal) VALUES (" +
+        std::to_string(id) + ", " + std::to_string(sub) + ", " + SqlQuote(fermata) + ", " + SqlQuote(denom) + ", " +
+        (ubicaz.empty() ? std::string("NULL") : SqlQuote(ubicaz)) + ", " + std::to_string(dist) + ", 9999, 700, 1, " +
+        std::to_string(facolt) + ", 0, 0)");
   }
   void Line(int id, int firstSub = 1, int step = 1) {
     Trip(id);
@@ -60,9 +64,9 @@ struct Grouping : ::testing::Test {
   }
   std::string Groups() const { return QueryFile(path, "SELECT id, gruppo FROM tescor ORDER BY id"); }
   std::string Next() const { return QueryFile(path, "SELECT gruppo FROM master"); }
-  void Run(int silent) {
+  void Run(bool silent) {
     DbDatabase db(path);
-    GroupHomogeneousTrips(&db, nullptr, silent);
+    GroupHomogeneousTrips(&db, nullptr, silent ? GroupingMode::Silent : GroupingMode::Command);
   }
 };
 
@@ -111,7 +115,8 @@ TEST_F(Grouping, EmptyDetailsGiveNoQuadro) {
   ui::Script script;
   script.Ok();
   Run(0);
-  EXPECT_EQ(script.Messages().back().text, "Risultati dell'elaborazione:\n\nLette 0 corse; Identificati 0 quadri orari.");
+  EXPECT_EQ(script.Messages().back().text,
+            "Risultati dell'elaborazione:\n\nLette 0 corse; Identificati 0 quadri orari.");
   EXPECT_EQ(Next(), "1\n");
   EXPECT_EQ(Groups(), "1|5\n");
 }

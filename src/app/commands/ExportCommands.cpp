@@ -1,6 +1,7 @@
-#include "exchange/ExportCommands.h"
+#include "app/commands/ExportCommands.h"
 
 #include "app/Busy.h"
+#include "app/FrameProgress.h"
 #include "app/MainFrame.h"
 #include "common/CalendarDays.h"
 #include "dialogs/ExportDialogs.h"
@@ -8,7 +9,6 @@
 #include "exchange/RecordLayouts.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
-#include "utilities/WorkProgress.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (
 
 // The folder of the file chosen in the save-file dialog (its name is not used).
 bool ChooseExportFolder(std::string& folder) {
-  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Esportazione Dati Orari", CadenceLayout().defaultName,
-                        kTextFilter, "TXT");
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Esportazione Dati Orari", CadenceLayout().defaultName, kTextFilter,
+                        "TXT");
   if (dialog.DoModal() != ui::IDOK) return false;
   folder = dialog.Folder();
   return true;

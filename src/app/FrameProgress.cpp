@@ -1,15 +1,15 @@
-#include "utilities/WorkProgress.h"
+#include "app/FrameProgress.h"
 
 #include "app/Busy.h"
 #include "app/MainFrame.h"
 
-FrameProgress::~FrameProgress() { delete bar_; }
+FrameProgress::~FrameProgress() = default;
 
 void FrameProgress::Begin(const std::string& caption) {
   if (!frame_) return;
   if (!caption.empty()) frame_->ShowStatusBand(caption);
-  delete bar_;
-  bar_ = new ProgressBar(frame_);
+  bar_.reset();
+  bar_ = std::make_unique<ProgressBar>(frame_);
   shown_ = 0;
 }
 
@@ -27,7 +27,6 @@ void FrameProgress::Step(long done, long total) {
 
 void FrameProgress::End() {
   if (!bar_) return;
-  delete bar_;
-  bar_ = nullptr;
+  bar_.reset();
   frame_->Redraw();
 }

@@ -4,6 +4,7 @@
 // decision boxes between them and the report of the faults.
 
 #include "exchange/ImportEngine.h"
+#include "exchange/ImportErrors.h"
 
 #include <functional>
 
@@ -38,17 +39,21 @@ using FileChooser = std::function<bool(ImportKind kind, std::string& path)>;
 int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, const FileChooser& choose,
                    WorkProgress* progress);
 
+// Asks where to save the report of the faults ("ERRORI_VURTXT") and writes it; nothing when the
+// dialog is cancelled. A file that cannot be written is said in a stop box.
+void SaveImportErrorReport(const ImportErrorList& errors, const std::string& databasePath);
+
 // One import command. Alone it asks for its file; in a batch the protocol and the day types ask
 // for theirs and store its folder as the frame's import folder, and the other four read their
 // fixed file from that folder.
-int RunImportCommand(MainFrame* frame, ImportKind kind, int batch);
+int RunImportCommand(MainFrame* frame, ImportKind kind, bool batch);
 
-int ImportProtocol(MainFrame* frame, int batch);
-int ImportCadences(MainFrame* frame, int batch);
-int ImportCalendar(MainFrame* frame, int batch);
-int ImportTripHeads(MainFrame* frame, int batch);
-int ImportTripDetails(MainFrame* frame, int batch);
-int ImportValidityPeriods(MainFrame* frame, int batch);
+int ImportProtocol(MainFrame* frame, bool batch);
+int ImportCadences(MainFrame* frame, bool batch);
+int ImportCalendar(MainFrame* frame, bool batch);
+int ImportTripHeads(MainFrame* frame, bool batch);
+int ImportTripDetails(MainFrame* frame, bool batch);
+int ImportValidityPeriods(MainFrame* frame, bool batch);
 
 // How many refused rows get a box of their own before the rest are counted in one.
 constexpr int kRefusalsShown = 3;

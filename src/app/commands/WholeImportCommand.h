@@ -3,7 +3,7 @@
 // each as a batch import, stopping at the first that does not insert every line it read; then
 // the silent grouping of the trips into quadri.
 
-#include "exchange/ImportCommands.h"
+#include "app/commands/ImportCommands.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "exchange/WholeImport.h"
+#include "app/commands/WholeImportCommand.h"
 
+#include "app/FrameProgress.h"
 #include "app/MainFrame.h"
+#include "app/commands/GroupingCommand.h"
 #include "platform/Ui.h"
-#include "utilities/TripGrouping.h"
-#include "utilities/WorkProgress.h"
 
 bool RunWholeImport(const WholeImportOptions& options) {
   static const ImportKind kOrder[] = {ImportKind::Protocol,  ImportKind::Cadences,    ImportKind::Calendar,
@@ -17,7 +17,7 @@ bool RunWholeImport(const WholeImportOptions& options) {
       return false;
     }
   }
-  GroupHomogeneousTrips(options.db, options.progress, 1);
+  GroupHomogeneousTrips(options.db, options.progress, GroupingMode::Silent);
   ui::MessageBox("L'importazione complessiva dei dati è terminata con successo.", ui::MB_ICONINFORMATION);
   return true;
 }

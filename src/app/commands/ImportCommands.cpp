@@ -1,15 +1,14 @@
-#include "exchange/ImportCommands.h"
+#include "app/commands/ImportCommands.h"
 
 #include "app/Busy.h"
+#include "app/FrameProgress.h"
 #include "app/MainFrame.h"
+#include "common/Clock.h"
 #include "db/DbDatabase.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
-#include "utilities/WorkProgress.h"
 
 namespace {
-
-constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
 
 bool AsksForItsFile(ImportKind kind) { return kind == ImportKind::Protocol || kind == ImportKind::Cadences; }
 
@@ -21,10 +20,19 @@ void ReportRefusals(const ImportEngine& engine, const std::string& databasePath)
   const std::string text = Format("Altre %d righe sono state rifiutate dal database.\n\n", count - kRefusalsShown) +
                            "Vuoi salvare il report analitico degli errori ?";
   if (ui::MessageBox(text, ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)
-    WriteImportErrorReport(engine.Errors(), databasePath);
+    SaveImportErrorReport(engine.Errors(), databasePath);
 }
 
 }  // namespace
+
+void SaveImportErrorReport(const ImportErrorList& errors, const std::string& databasePath) {
+  const ClockTime now = Now();
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Errori Riscontrati", kImportErrorReportName,
+                        kTextFileFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  if (!WriteImportErrorReport(errors, databasePath, dialog.Path(), now))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONSTOP);
+}
 
 ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   const std::string databasePath = options.db ? options.db->Path() : std::string();
@@ -38,7 +46,7 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
     engine->SetOutcome(ImportOutcome::Blocked);
     result.outcome = ImportOutcome::Blocked;
     if (ui::MessageBox(engine->BlockingMessage(), ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)
-      WriteImportErrorReport(engine->Errors(), databasePath);
+      SaveImportErrorReport(engine->Errors(), databasePath);
     return result;
   }
   if (engine->Remediable() &&
@@ -55,21 +63,23 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
 }
 
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch) {
-  const ImportSpec& spec = SpecOf(kind);
+  const ImportDescriptor& descriptor = DescriptorOf(kind);
   const bool declined = batch && result.outcome == ImportOutcome::Declined;
   const bool complete = result.linesRead == result.rowsInserted && !declined;
   if (batch && complete) return 1;
   if (batch && !AsksForItsFile(kind)) return 0;
-  const std::string text = std::string(spec.heading) + Format("Lette %d righe dal file testo.\n", result.linesRead) +
+  const std::string text = std::string(descriptor.heading) +
+                           Format("Lette %d righe dal file testo.\n", result.linesRead) +
                            Format("Inserite %d righe nel database.\n\n", result.rowsInserted) +
-                           (complete ? spec.success : spec.failure);
+                           (complete ? descriptor.success : descriptor.failure);
   ui::MessageBox(text, complete ? ui::MB_ICONINFORMATION : ui::MB_ICONSTOP);
   return 0;
 }
 
 bool ChooseImportFile(ImportKind kind, std::string& path) {
-  const ImportSpec& spec = SpecOf(kind);
-  ui::FileDialog dialog(ui::FileDialog::Mode::Open, spec.dialogTitle, spec.layout().defaultName, kTextFilter, "TXT");
+  const ImportDescriptor& descriptor = DescriptorOf(kind);
+  ui::FileDialog dialog(ui::FileDialog::Mode::Open, descriptor.dialogTitle, descriptor.layout().defaultName,
+                        kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return false;
   path = dialog.Path();
   return true;
@@ -82,14 +92,14 @@ int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, c
     if (!choose || !choose(kind, path)) return 0;
     importFolder = FolderOf(path);
   } else {
-    path = FindFileNoCase(importFolder, SpecOf(kind).layout().fileName);
+    path = FindFileNoCase(importFolder, DescriptorOf(kind).layout().fileName);
   }
   ShowBusy(1);
   const ImportResult result = RunImportWorker(kind, {db, path, true, progress});
   return ImportResultStep(kind, result, true);
 }
 
-int RunImportCommand(MainFrame* frame, ImportKind kind, int batch) {
+int RunImportCommand(MainFrame* frame, ImportKind kind, bool batch) {
   FrameProgress progress(frame);
   if (batch) return RunBatchImport(kind, frame->database, frame->importFolder, ChooseImportFile, &progress);
   std::string path;
@@ -99,11 +109,9 @@ int RunImportCommand(MainFrame* frame, ImportKind kind, int batch) {
   return ImportResultStep(kind, result, false);
 }
 
-int ImportProtocol(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Protocol, batch); }
-int ImportCadences(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Cadences, batch); }
-int ImportCalendar(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::Calendar, batch); }
-int ImportTripHeads(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::TripHeads, batch); }
-int ImportTripDetails(MainFrame* frame, int batch) { return RunImportCommand(frame, ImportKind::TripDetails, batch); }
-int ImportValidityPeriods(MainFrame* frame, int batch) {
-  return RunImportCommand(frame, ImportKind::Periods, batch);
-}
+int ImportProtocol(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::Protocol, batch); }
+int ImportCadences(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::Cadences, batch); }
+int ImportCalendar(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::Calendar, batch); }
+int ImportTripHeads(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::TripHeads, batch); }
+int ImportTripDetails(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::TripDetails, batch); }
+int ImportValidityPeriods(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::Periods, batch); }

@@ -1,0 +1,33 @@
+#include "app/commands/GroupingCommand.h"
+
+#include "app/Busy.h"
+#include "app/ClientArea.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "platform/Ui.h"
+#include "utilities/TripGrouping.h"
+
+void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode mode) {
+  const bool silent = mode == GroupingMode::Silent;
+  if (!silent && ui::MessageBox(GroupingQuestion(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+  // The master row first: without it nothing starts, not even the busy clock.
+  if (!GroupingMasterExists(db)) {
+    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
+    return;
+  }
+  ShowBusy(1);
+  const GroupingResult result = GroupTrips(db, progress);
+  if (!result.masterFound) {
+    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
+    return;
+  }
+  if (!silent) ui::MessageBox(GroupingResultText(result), ui::MB_ICONINFORMATION);
+}
+
+void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode) {
+  // No status band of its own: the band of an earlier operation (the last file of the whole
+  // import) must not stand over this one.
+  if (frame && frame->Client()) frame->Client()->ClearStatusBand();
+  FrameProgress progress(frame);
+  GroupHomogeneousTrips(frame->database, &progress, mode);
+}

@@ -1,0 +1,16 @@
+// The tests of the interface layer run with a QApplication on the offscreen platform, so that
+// dialogs and windows can be built and driven without a display; the notices of the layers below
+// are shown as message boxes, as in the program.
+#include "common/Notices.h"
+#include "platform/Ui.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  SetNoticeSink(ui::ShowNotice);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,10 @@
+#pragma once
+// Shared pieces of the tests of the interface layer.
+
+#include "platform/Ui.h"
+#include "support/TestSupport.h"
+
+#include <string>
+
+// The text of every message box shown so far, separated by "\n--\n".
+std::string MessagesOf(const ui::Script& script);

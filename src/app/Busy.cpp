@@ -118,7 +118,7 @@ void PumpBusy() {
 
 ProgressBar::ProgressBar(MainFrame* frame) {
   QWidget* parent = frame ? static_cast<QWidget*>(frame->Client()) : nullptr;
-  bar_ = new QProgressBar(parent);
+  bar_ = std::make_unique<QProgressBar>(parent);
   bar_->setObjectName(QStringLiteral("6002"));
   bar_->setRange(0, 100);
   bar_->setValue(0);
@@ -131,7 +131,7 @@ ProgressBar::ProgressBar(MainFrame* frame) {
   lastPaint_ = std::chrono::steady_clock::now();
 }
 
-ProgressBar::~ProgressBar() { delete bar_; }
+ProgressBar::~ProgressBar() = default;
 
 int ProgressBar::Pos() const { return bar_->value(); }
 

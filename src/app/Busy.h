@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
+#include <memory>
 
 class MainFrame;
 class QProgressBar;
@@ -71,9 +72,9 @@ class ProgressBar {
   // Percentage done (clamped to 0..100); paints the bar and the clock when due.
   void SetPos(int percent);
   int Pos() const;
-  QProgressBar* Widget() const { return bar_; }
+  QProgressBar* Widget() const { return bar_.get(); }
 
  private:
-  QProgressBar* bar_ = nullptr;
+  std::unique_ptr<QProgressBar> bar_;
   std::chrono::steady_clock::time_point lastPaint_{};
 };

@@ -56,7 +56,7 @@ void MainFrame::OnDatabaseConnect() {
     DbDatabase candidate(path);  // shows why it cannot be worked on (read-only, locked...)
     if (candidate.isOpen != 1) return;
   }
-  if (database) CloseDatabase();
+  if (database_) CloseDatabase();
   databasePath = path;
   OpenDatabase();
   UpdateTitle();
@@ -66,7 +66,7 @@ void MainFrame::OnDatabaseConnect() {
 void MainFrame::OnDatabaseDisconnect() {
   if (ui::MessageBox("Confermi sconnessione database ?", ui::MB_OKCANCEL | ui::MB_ICONQUESTION,
                      "Sconnessione Database") == ui::IDOK) {
-    if (database) CloseDatabase();
+    if (database_) CloseDatabase();
     databasePath.clear();
     UpdateTitle();
   }
@@ -96,7 +96,7 @@ void MainFrame::OnDatabaseDuplicate() {
 
 void MainFrame::OnCompany() {
   {
-    DbTable master(database, "master");
+    DbTable master(database_.get(), "master");
     if (!master.SetIndex("codice") || !master.SeekEqual({"0"})) {
       ui::MessageBox(
           "ATTENZIONE: risulta impossibile trovare il MASTER\n\n"
@@ -113,7 +113,7 @@ void MainFrame::OnCompany() {
     master.GetFieldText("datfin", end);
     if (protocol.empty()) protocol = "-1";
 
-    CompanyHeaderDialog dialog(this, database, static_cast<int>(std::atol(company.c_str())), sendDate,
+    CompanyHeaderDialog dialog(this, database_.get(), static_cast<int>(std::atol(company.c_str())), sendDate,
                                std::atol(protocol.c_str()), person, start, end, kCompanyHeaderDialog);
     if (dialog.DoModal() == ui::IDOK && master.Edit()) {
       master.SetFieldText("azienda", Format("%ld", dialog.company));

@@ -110,11 +110,11 @@ int Run(const Options& o, TimetableApp& app) {
   try {
     if (!app.InitInstance(true)) return kExitStartupEnded;
     if (o.menu) {
-      const std::string tree = app.mainFrame->MenuTreeText();
+      const std::string tree = app.Frame()->MenuTreeText();
       std::fwrite(tree.data(), 1, tree.size(), stdout);
     }
     for (int id : o.commands) {
-      MainFrame* frame = app.mainFrame;
+      MainFrame* frame = app.Frame();
       if (id != MainFrame::kFilePrint && !FindCommand(id)) {
         std::fprintf(stderr, "quendo-run: comando sconosciuto: %d\n", id);
         return kExitUsage;

@@ -119,7 +119,7 @@ QAction* MainFrame::CommandAction(int id) const {
 bool MainFrame::IsCommandEnabled(int id) const {
   if (!FindCommand(id)) return false;
   if (!CommandNeedsDatabase(id)) return true;
-  return database != nullptr && database->isOpen != 0;
+  return database_ != nullptr && database_->isOpen != 0;
 }
 
 void MainFrame::UpdateCommandStates() {
@@ -225,18 +225,17 @@ int MainFrame::CreateDefaultDatabase() {
 }
 
 int MainFrame::OpenDatabase() {
-  if (database) CloseDatabase();
+  if (database_) CloseDatabase();
   if (databasePath.empty()) return 0;
-  database = new DbDatabase(databasePath);
-  if (database->isOpen != 1) {
-    delete database;
-    database = nullptr;
+  database_ = std::make_unique<DbDatabase>(databasePath);
+  if (database_->isOpen != 1) {
+    database_.reset();
     databasePath.clear();
     UpdateCommandStates();
     return 0;
   }
   UpdateCommandStates();
-  DbTable master(database, "master");
+  DbTable master(database_.get(), "master");
   if (master.isOpen != 1) {
     ui::MessageBox("Attenzione; non esiste il MASTER", ui::MB_ICONSTOP);
     return 1;
@@ -256,22 +255,21 @@ int MainFrame::OpenDatabase() {
 }
 
 int MainFrame::CloseDatabase() {
-  delete database;
-  database = nullptr;
+  database_.reset();
   UpdateCommandStates();
   return 1;
 }
 
 void MainFrame::UpdateTitle() {
   title = TimetableApp::FullCaption();
-  if (database && database->isOpen) {
-    DbTable master(database, "master");
+  if (database_ && database_->isOpen) {
+    DbTable master(database_.get(), "master");
     std::string company, first, last;
     if (master.isOpen == 1 && master.SetIndex("codice") && master.SeekEqual({"0"}) &&
         master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
         master.GetFieldText("datfin", last)) {
       std::string name = "Azienda non definita";
-      DbTable companies(database, "regazi");
+      DbTable companies(database_.get(), "regazi");
       std::string found;
       if (companies.isOpen == 1 && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
           companies.GetFieldText("denom", found))
@@ -324,7 +322,7 @@ void MainFrame::OnAbout() {
           cp1252::FromQStringLossy(QSysInfo::kernelType()) + " " + cp1252::FromQStringLossy(QSysInfo::kernelVersion()) +
           ")";
   text += "\n\nDatabase: " + (databasePath.empty() ? std::string("Nessuno") : databasePath);
-  if (database && database->isOpen) text += " (" + EngineVersion() + ")";
+  if (database_ && database_->isOpen) text += " (" + EngineVersion() + ")";
   ui::MessageBox(text, ui::MB_ICONINFORMATION);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <memory>
 #include <string>
 
 class ClientArea;
@@ -25,8 +26,8 @@ class MainFrame : public QMainWindow {
   // Builds the window's menu from the command table and sets the caption.
   void CreateMainWindow(const std::string& caption);
 
-  // The open database (owned; null when none) and the stored path of the working database.
-  DbDatabase* database = nullptr;
+  // The open database (null when none) and the stored path of the working database.
+  DbDatabase* Database() const { return database_.get(); }
   std::string databasePath;
   // Folder of the files of the whole import.
   std::string importFolder;
@@ -92,6 +93,7 @@ class MainFrame : public QMainWindow {
   void RunFromMenu(int id);
 
   TimetableApp* app_;
+  std::unique_ptr<DbDatabase> database_;
   ClientArea* client_ = nullptr;
   std::map<int, QAction*> actions_;
   std::vector<std::pair<QMenu*, std::string>> popups_;

@@ -29,8 +29,7 @@ TimetableApp::TimetableApp() {
 
 TimetableApp::~TimetableApp() {
   QObject::disconnect(idleConnection_);
-  delete mainFrame;
-  mainFrame = nullptr;
+  mainFrame_.reset();
   if (waitCursor_) QApplication::restoreOverrideCursor();
   SetNoticeSink(std::move(previousNoticeSink_));
   if (g_app == this) g_app = nullptr;
@@ -44,29 +43,29 @@ bool TimetableApp::InitInstance(bool showWindow) {
   busyWindow = nullptr;
   const QIcon icon = AppIcon();
   QApplication::setWindowIcon(icon);
-  mainFrame = new MainFrame(this);
-  mainFrame->setWindowIcon(icon);
-  mainFrame->CreateMainWindow("QUENDO");
-  ui::SetOwnerWindow(mainFrame);
-  CreateBusyWindow(mainFrame);
+  mainFrame_ = std::make_unique<MainFrame>(this);
+  mainFrame_->setWindowIcon(icon);
+  mainFrame_->CreateMainWindow("QUENDO");
+  ui::SetOwnerWindow(mainFrame_.get());
+  CreateBusyWindow(mainFrame_.get());
   if (showWindow) {
     // Maximised; the screen's size first, for desktops whose window manager ignores the request.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) mainFrame->setGeometry(screen->availableGeometry());
-    mainFrame->showMaximized();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) mainFrame_->setGeometry(screen->availableGeometry());
+    mainFrame_->showMaximized();
   }
-  mainFrame->SetCaption(FullCaption());
+  mainFrame_->SetCaption(FullCaption());
   ConnectIdle();
 
-  mainFrame->LoadDatabasePath();
-  if (mainFrame->databasePath.empty() && mainFrame->AskCreateDatabase() == 0) {
+  mainFrame_->LoadDatabasePath();
+  if (mainFrame_->databasePath.empty() && mainFrame_->AskCreateDatabase() == 0) {
     ui::MessageBox(
         "Non è stato possibile associare un database valido.\n\n"
         "Non è pertanto possibile procedere oltre !!!\n\n",
         ui::MB_ICONSTOP);
     return false;
   }
-  mainFrame->OpenDatabase();
-  mainFrame->UpdateTitle();
+  mainFrame_->OpenDatabase();
+  mainFrame_->UpdateTitle();
   return true;
 }
 
@@ -86,17 +85,16 @@ void TimetableApp::OnIdle() {
     waitCursor_ = false;
     QApplication::restoreOverrideCursor();
   }
-  if (!mainFrame) return;
-  mainFrame->Client()->ClearStatusBand();
-  if (Panel* panel = mainFrame->currentPanel(); panel && panel->closeRequested) mainFrame->ClosePanel();
+  if (!mainFrame_) return;
+  mainFrame_->Client()->ClearStatusBand();
+  if (Panel* panel = mainFrame_->currentPanel(); panel && panel->closeRequested) mainFrame_->ClosePanel();
 }
 
 int TimetableApp::ExitInstance() {
   QObject::disconnect(idleConnection_);
   idleConnection_ = {};
-  if (ui::OwnerWindow() == mainFrame) ui::SetOwnerWindow(nullptr);
-  delete mainFrame;  // closes the database, then saves its path
-  mainFrame = nullptr;
+  if (ui::OwnerWindow() == mainFrame_.get()) ui::SetOwnerWindow(nullptr);
+  mainFrame_.reset();  // closes the database, then saves its path
   busyWindow = nullptr;
   if (waitCursor_) {
     waitCursor_ = false;

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
 #include <string>
 
 class ElapsedTimeWnd;
@@ -42,12 +43,14 @@ class TimetableApp : public QObject {
   // The wait cursor, up to the next idle time.
   void SetWaitCursor();
 
-  MainFrame* mainFrame = nullptr;
+  // The main window (null before start-up and after shut-down).
+  MainFrame* Frame() const { return mainFrame_.get(); }
   QPointer<ElapsedTimeWnd> busyWindow;
 
  private:
   void ConnectIdle();
 
+  std::unique_ptr<MainFrame> mainFrame_;
   bool waitCursor_ = false;
   NoticeSink previousNoticeSink_;
   QMetaObject::Connection idleConnection_;

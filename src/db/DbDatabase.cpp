@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <exception>
 
 namespace {
 
@@ -149,7 +150,7 @@ void DbDatabase::Rollback() {
   depth_ = 0;
 }
 
-DbBatch::DbBatch(DbDatabase* db) : db_(db) {
+DbBatch::DbBatch(DbDatabase* db) : db_(db), exceptionsAtStart_(std::uncaught_exceptions()) {
   if (db_ && db_->isOpen == 1) {
     const int before = db_->TransactionDepth();
     db_->BeginTrans();
@@ -157,7 +158,13 @@ DbBatch::DbBatch(DbDatabase* db) : db_(db) {
   }
 }
 
-DbBatch::~DbBatch() { Commit(); }
+DbBatch::~DbBatch() {
+  // Left by an exception, the work is unfinished: nothing of it is kept.
+  if (std::uncaught_exceptions() > exceptionsAtStart_)
+    Rollback();
+  else
+    Commit();
+}
 
 int DbBatch::Commit() {
   if (!active_) return 0;

@@ -39,7 +39,8 @@ class DbDatabase {
 
 // Runs one command's writes in one transaction (a savepoint when one is already open), committed
 // when Commit is called or the batch goes out of scope: rows refused on the way are simply not
-// there, and what was written stays written; a crash before the end leaves the file as it was.
+// there, and what was written stays written; a crash before the end leaves the file as it was,
+// and so does an exception that leaves the batch's scope (it is rolled back, never committed).
 class DbBatch {
  public:
   explicit DbBatch(DbDatabase* db);
@@ -52,6 +53,7 @@ class DbBatch {
  private:
   DbDatabase* db_;
   bool active_ = false;
+  int exceptionsAtStart_ = 0;  // an exception thrown since makes the destructor roll back
 };
 
 // Quoting for SQL texts built by callers: never paste a user's text into SQL without these.

@@ -12,16 +12,16 @@
 
 using namespace company_header;
 
-CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int company, std::string sendDate,
-                                         long protocol, std::string person, std::string periodStart,
-                                         std::string periodEnd, int idd)
+CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int initialCompany,
+                                         std::string initialSendDate, long initialProtocol, std::string initialPerson,
+                                         std::string initialStart, std::string initialEnd, int idd)
     : ui::Dialog(parent, idd, "Intestazione Azienda e Comunicazione"),
-      company(company),
-      sendDate(std::move(sendDate)),
-      protocol(protocol),
-      person(std::move(person)),
-      periodStart(std::move(periodStart)),
-      periodEnd(std::move(periodEnd)),
+      company(initialCompany),
+      sendDate(std::move(initialSendDate)),
+      protocol(initialProtocol),
+      person(std::move(initialPerson)),
+      periodStart(std::move(initialStart)),
+      periodEnd(std::move(initialEnd)),
       db_(db) {
   auto* grid = new QGridLayout;
   const auto row = [&](int line, const char* label, QWidget* control) {

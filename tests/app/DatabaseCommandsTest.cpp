@@ -106,7 +106,7 @@ class DatabaseMenu : public ::testing::Test {
     qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings_));
     app_ = std::make_unique<TimetableApp>();
     ASSERT_TRUE(app_->InitInstance(false));
-    frame_ = app_->mainFrame;
+    frame_ = app_->Frame();
     title_ = frame_->title;
     script_.Clear();
   }
@@ -133,8 +133,8 @@ class DatabaseMenu : public ::testing::Test {
   }
 
   void ExpectStillWorking() {
-    ASSERT_NE(frame_->database, nullptr);
-    EXPECT_EQ(frame_->database->isOpen, 1);
+    ASSERT_NE(frame_->Database(), nullptr);
+    EXPECT_EQ(frame_->Database()->isOpen, 1);
     EXPECT_EQ(frame_->databasePath, db_);
     EXPECT_EQ(frame_->title, title_);
     EXPECT_TRUE(frame_->IsCommandEnabled(5110));
@@ -154,7 +154,7 @@ TEST_F(DatabaseMenu, DisconnectLeavesOnlyTheDatabaseCommandsEnabled) {
 
   script_.Ok();
   ASSERT_TRUE(frame_->RunCommand(5105));
-  EXPECT_EQ(frame_->database, nullptr);
+  EXPECT_EQ(frame_->Database(), nullptr);
   EXPECT_EQ(frame_->databasePath, "");
   EXPECT_EQ(frame_->title, kFullCaption);
   std::set<int> enabled;
@@ -293,7 +293,7 @@ TEST_F(DatabaseMenu, CompanyCancelledOrWithoutMasterRowWritesNothing) {
   // The master row gone behind the program's back: the command says so and writes nothing.
   script_.Clear();
   {
-    DbTable row(frame_->database, "master");
+    DbTable row(frame_->Database(), "master");
     ASSERT_TRUE(row.SetIndex("codice") && row.SeekEqual({"0"}) && row.Delete());
   }
   ASSERT_TRUE(frame_->RunCommand(5108));

@@ -36,7 +36,7 @@ class MainWindowTest : public ::testing::Test {
     qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings_));
     app_ = std::make_unique<TimetableApp>();
     ASSERT_TRUE(app_->InitInstance(true));
-    frame_ = app_->mainFrame;
+    frame_ = app_->Frame();
     frame_->resize(900, 700);
     QApplication::processEvents();
   }

@@ -182,8 +182,8 @@ struct OnTheFrame : ::testing::Test {
     qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings));
     app = std::make_unique<TimetableApp>();
     ASSERT_TRUE(app->InitInstance(false));
-    frame = app->mainFrame;
-    ASSERT_NE(frame->database, nullptr);
+    frame = app->Frame();
+    ASSERT_NE(frame->Database(), nullptr);
     QApplication::processEvents();
     script->Clear();
   }
@@ -206,7 +206,7 @@ TEST_F(OnTheFrame, SilentGroupingShowsNoBandOfItsOwn) {
 }
 
 TEST_F(OnTheFrame, MissingMasterIsSaidBeforeTheBusyClockStarts) {
-  ASSERT_EQ(sqlite3_exec(frame->database->Handle(), "DELETE FROM master", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(frame->Database()->Handle(), "DELETE FROM master", nullptr, nullptr, nullptr), SQLITE_OK);
   ASSERT_NE(app->busyWindow, nullptr);
   ASSERT_FALSE(app->busyWindow->IsRunning());
   GroupHomogeneousTrips(frame, GroupingMode::Silent);

@@ -27,7 +27,7 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
   if (!ChooseExportFolder(options.folder)) return;
   ShowBusy(1);
   FrameProgress progress(frame);
-  options.db = frame->database;
+  options.db = frame->Database();
   options.progress = &progress;
   const ExportResult result = RunExport(options);
   if (!result.refusal.empty()) {
@@ -42,7 +42,7 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
 }  // namespace
 
 void ExportTimetableText(MainFrame* frame) {
-  TimetableExportDialog dialog(frame, frame->database, kTimetableExportDialog);
+  TimetableExportDialog dialog(frame, frame->Database(), kTimetableExportDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;
   options.kind = ExportKind::Plain;
@@ -61,8 +61,8 @@ void ExportTimetableTextRenumbered(MainFrame* frame) {
 }
 
 void ExportTimetableTextForPeriod(MainFrame* frame) {
-  const MasterHeading master = ReadMasterHeading(frame->database);
-  PeriodTimetableExportDialog dialog(frame, frame->database, master.periodStart, master.periodEnd,
+  const MasterHeading master = ReadMasterHeading(frame->Database());
+  PeriodTimetableExportDialog dialog(frame, frame->Database(), master.periodStart, master.periodEnd,
                                      kPeriodTimetableExportDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;

@@ -29,5 +29,5 @@ void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode) {
   // import) must not stand over this one.
   if (frame && frame->Client()) frame->Client()->ClearStatusBand();
   FrameProgress progress(frame);
-  GroupHomogeneousTrips(frame->database, &progress, mode);
+  GroupHomogeneousTrips(frame->Database(), &progress, mode);
 }

@@ -101,11 +101,11 @@ int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, c
 
 int RunImportCommand(MainFrame* frame, ImportKind kind, bool batch) {
   FrameProgress progress(frame);
-  if (batch) return RunBatchImport(kind, frame->database, frame->importFolder, ChooseImportFile, &progress);
+  if (batch) return RunBatchImport(kind, frame->Database(), frame->importFolder, ChooseImportFile, &progress);
   std::string path;
   if (!ChooseImportFile(kind, path)) return 0;
   ShowBusy(1);
-  const ImportResult result = RunImportWorker(kind, {frame->database, path, false, &progress});
+  const ImportResult result = RunImportWorker(kind, {frame->Database(), path, false, &progress});
   return ImportResultStep(kind, result, false);
 }
 

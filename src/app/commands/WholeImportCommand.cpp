@@ -24,5 +24,5 @@ bool RunWholeImport(const WholeImportOptions& options) {
 
 void ImportAll(MainFrame& frame) {
   FrameProgress progress(&frame);
-  RunWholeImport({frame.database, &frame.importFolder, ChooseImportFile, &progress});
+  RunWholeImport({frame.Database(), &frame.importFolder, ChooseImportFile, &progress});
 }

@@ -56,7 +56,7 @@ int RunQuendo(int argc, char** argv) {
       return 1;
     }
   } catch (const std::exception& e) {  // a question nobody can answer: no display
-    std::fprintf(stderr, "quendo: %s\n", e.what());
+    std::fprintf(stderr, "quendo: %s\n", cp1252::ToUtf8(e.what()).c_str());
     timetable.ExitInstance();
     return 3;
   }

@@ -101,7 +101,7 @@ void ElapsedTimeWnd::PaintClock(QPainter& p, int elapsedSeconds) const {
   p.drawImage(QPoint(10 + 3 * w + s, y), digits_[digitAt(4)]);
 }
 
-void ShowBusy(int startClock) {
+void ShowBusy(bool startClock) {
   TimetableApp* app = TimetableApp::Instance();
   if (app) app->SetWaitCursor();
   ElapsedTimeWnd* clock = BusyWindow();

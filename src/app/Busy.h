@@ -53,8 +53,8 @@ class ElapsedTimeWnd : public QWidget {
   QTimer timer_;  // repaints while the event loop runs (a dialog open during the operation)
 };
 
-// Sets the wait cursor; with startClock non-zero also starts the clock unless it already runs.
-void ShowBusy(int startClock);
+// Sets the wait cursor; with startClock also starts the clock unless it already runs.
+void ShowBusy(bool startClock);
 // Stops the clock; the cursor stays until the program is idle again.
 void HideBusy();
 // Lets a long operation keep the clock running: call it in the operation's loops.

@@ -37,7 +37,7 @@ std::string Format(const char* format, long value) {
 void MainFrame::OnDatabaseCreate() {
   std::string path;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Creazione Nuovo Database", path)) return;
-  ShowBusy(1);
+  ShowBusy(true);
   // The new file is not connected: the open database and the title stay as they are.
   CreateSeededDatabase(path, CreateMode::Menu);
 }
@@ -54,7 +54,7 @@ void MainFrame::OnDatabaseConnect() {
   }
   {
     DbDatabase candidate(path);  // shows why it cannot be worked on (read-only, locked...)
-    if (candidate.isOpen != 1) return;
+    if (!candidate.isOpen) return;
   }
   if (database_) CloseDatabase();
   databasePath = path;
@@ -76,7 +76,7 @@ void MainFrame::OnDatabaseDisconnect() {
 void MainFrame::OnDatabaseRepair() {
   std::string path;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Riparazione del Database", path)) return;
-  ShowBusy(1);
+  ShowBusy(true);
   std::string error;
   if (!RepairDatabaseFile(path, error))
     ui::MessageBox("Errore durante la riparazione del database\n\n" + path + "\n\n" + error, ui::MB_ICONEXCLAMATION,
@@ -87,7 +87,7 @@ void MainFrame::OnDatabaseDuplicate() {
   std::string source, destination;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database di origine", source)) return;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Selezione del Database di destinazione", destination)) return;
-  ShowBusy(1);
+  ShowBusy(true);
   std::string error;
   if (!DuplicateDatabaseFile(source, destination, error))
     ui::MessageBox("Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n" + error,

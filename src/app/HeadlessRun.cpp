@@ -127,7 +127,7 @@ int Run(const Options& o, TimetableApp& app) {
       if (frame->ExitConfirmed()) break;
     }
   } catch (const ui::UnansweredQuestion& e) {
-    std::fprintf(stderr, "quendo-run: %s\n", e.what());
+    std::fprintf(stderr, "quendo-run: %s\n", cp1252::ToUtf8(e.what()).c_str());
     return kExitUnanswered;
   }
   return kExitOk;
@@ -178,7 +178,7 @@ int RunHeadless(int argc, char** argv) {
     try {
       app.ExitInstance();  // as after "&Fine" answered OK: the database path is saved
     } catch (const ui::UnansweredQuestion& e) {
-      std::fprintf(stderr, "quendo-run: %s\n", e.what());
+      std::fprintf(stderr, "quendo-run: %s\n", cp1252::ToUtf8(e.what()).c_str());
       if (code == kExitOk) code = kExitUnanswered;
     }
   }

@@ -119,7 +119,7 @@ QAction* MainFrame::CommandAction(int id) const {
 bool MainFrame::IsCommandEnabled(int id) const {
   if (!FindCommand(id)) return false;
   if (!CommandNeedsDatabase(id)) return true;
-  return database_ != nullptr && database_->isOpen != 0;
+  return database_ != nullptr && database_->isOpen;
 }
 
 void MainFrame::UpdateCommandStates() {
@@ -215,7 +215,7 @@ int MainFrame::CreateDefaultDatabase() {
   if (settings::Read(settings::kDirectory, folder) == settings::ReadResult::KeyMissing)
     ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
   const std::string path = DefaultDatabasePath(folder);
-  ShowBusy(1);
+  ShowBusy(true);
   CreateOutcome outcome = CreateOutcome::FileFailed;
   CreateSeededDatabase(path, CreateMode::Startup, &outcome);
   if (outcome == CreateOutcome::FileFailed) return 0;
@@ -228,7 +228,7 @@ int MainFrame::OpenDatabase() {
   if (database_) CloseDatabase();
   if (databasePath.empty()) return 0;
   database_ = std::make_unique<DbDatabase>(databasePath);
-  if (database_->isOpen != 1) {
+  if (!database_->isOpen) {
     database_.reset();
     databasePath.clear();
     UpdateCommandStates();
@@ -236,7 +236,7 @@ int MainFrame::OpenDatabase() {
   }
   UpdateCommandStates();
   DbTable master(database_.get(), "master");
-  if (master.isOpen != 1) {
+  if (!master.isOpen) {
     ui::MessageBox("Attenzione; non esiste il MASTER", ui::MB_ICONSTOP);
     return 1;
   }
@@ -265,13 +265,13 @@ void MainFrame::UpdateTitle() {
   if (database_ && database_->isOpen) {
     DbTable master(database_.get(), "master");
     std::string company, first, last;
-    if (master.isOpen == 1 && master.SetIndex("codice") && master.SeekEqual({"0"}) &&
+    if (master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}) &&
         master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
         master.GetFieldText("datfin", last)) {
       std::string name = "Azienda non definita";
       DbTable companies(database_.get(), "regazi");
       std::string found;
-      if (companies.isOpen == 1 && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
+      if (companies.isOpen && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
           companies.GetFieldText("denom", found))
         name = found;
       name = TrimRight(name);

@@ -30,13 +30,13 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
   dictionaryMade = true;
   {
     DbDatabase dictionary(scratch);
-    if (dictionary.isOpen != 1) return 0;
+    if (!dictionary.isOpen) return 0;
     {
       DbBatch batch(&dictionary);
       DbTable tavole(&dictionary, "tavole"), campi(&dictionary, "campi"), indici(&dictionary, "indici"),
           indici2(&dictionary, "indici2"), relaz(&dictionary, "relaz"), relaz2(&dictionary, "relaz2");
       for (const DbTable* t : {&tavole, &campi, &indici, &indici2, &relaz, &relaz2})
-        if (t->isOpen != 1) return 0;
+        if (!t->isOpen) return 0;
       if (!describe({&tavole, &campi, &indici, &indici2, &relaz, &relaz2})) {
         batch.Rollback();
         return 0;
@@ -48,7 +48,7 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
     if (!CreateAllTablesFromDictionary(&dictionary, db, relations)) return 0;
   }
   DbDatabase fresh(scratch);
-  if (fresh.isOpen != 1) return 0;
+  if (!fresh.isOpen) return 0;
   return !seed || seed(&fresh);
 }
 

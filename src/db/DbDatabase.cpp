@@ -43,7 +43,7 @@ bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
 }  // namespace
 
 DbDatabase::DbDatabase(const char* p) {
-  isOpen = 1;
+  isOpen = true;
   path = p ? p : "";
   std::string error;
   struct stat info {};
@@ -73,11 +73,11 @@ DbDatabase::DbDatabase(const char* p) {
   Report("Errore in fase di apertura del database\n\n", error);
   if (database) sqlite3_close_v2(database);
   database = nullptr;
-  isOpen = 0;
+  isOpen = false;
 }
 
 DbDatabase::~DbDatabase() {
-  if (database && isOpen == 1) {
+  if (database && isOpen) {
     // Work still pending in an unfinished transaction is given up, as the engine would.
     if (depth_ > 0) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
     const int rc = sqlite3_close_v2(database);
@@ -85,11 +85,11 @@ DbDatabase::~DbDatabase() {
       Report("Errore in fase di sconnessione del data base\n\n", EngineErrorText(rc, sqlite3_errstr(rc)));
   }
   database = nullptr;
-  isOpen = 0;
+  isOpen = false;
 }
 
 void DbDatabase::BeginTrans() {
-  if (!database || isOpen != 1) return;
+  if (!database || !isOpen) return;
   std::string error;
   // The outermost level takes the right to write at once: an editor that holds its transaction
   // open can always store its changes, and another program that writes meanwhile is told that
@@ -103,7 +103,7 @@ void DbDatabase::BeginTrans() {
 }
 
 int DbDatabase::CommitTrans() {
-  if (!database || isOpen != 1) return 0;
+  if (!database || !isOpen) return 0;
   std::string error;
   if (depth_ == 0) {
     Report("Errore in fase di convalida della transazione\n\n", "Nessuna transazione in corso");
@@ -132,7 +132,7 @@ int DbDatabase::CommitTrans() {
 }
 
 void DbDatabase::Rollback() {
-  if (!database || isOpen != 1) return;
+  if (!database || !isOpen) return;
   std::string error;
   if (depth_ == 0) {
     Report("Errore in fase di ripristino della transazione\n\n", "Nessuna transazione in corso");
@@ -151,7 +151,7 @@ void DbDatabase::Rollback() {
 }
 
 DbBatch::DbBatch(DbDatabase* db) : db_(db), exceptionsAtStart_(std::uncaught_exceptions()) {
-  if (db_ && db_->isOpen == 1) {
+  if (db_ && db_->isOpen) {
     const int before = db_->TransactionDepth();
     db_->BeginTrans();
     active_ = db_->TransactionDepth() > before;

@@ -29,7 +29,7 @@ class DbDatabase {
   const std::string& Path() const { return path; }
 
   // 1 while the database is open.
-  int isOpen = 0;
+  bool isOpen = false;
 
  private:
   sqlite3* database = nullptr;

@@ -73,24 +73,24 @@ int DbSelect::Open(int keepSql) {
   ClearResult();
   ran_ = false;
   if (keepSql == 0) BuildSql();
-  hasRow = 1;
+  hasRow = true;
   return Run(true);
 }
 
 int DbSelect::MoveFirst() {
   if (!ran_) {
-    hasRow = 0;
+    hasRow = false;
     return 0;
   }
-  hasRow = 1;
+  hasRow = true;
   return Run(false);
 }
 
 int DbSelect::Run(bool firstRun) {
   ClearResult();
   walkFailed_ = false;
-  if (!db || db->isOpen != 1) {
-    hasRow = 0;
+  if (!db || !db->isOpen) {
+    hasRow = false;
     return 0;
   }
   sqlite3* h = db->Handle();
@@ -103,7 +103,7 @@ int DbSelect::Run(bool firstRun) {
     // that is a failure of the extraction, not of the syntax.
     const bool unknownName = rc != SQLITE_OK && std::strncmp(sqlite3_errmsg(h), "no such ", 8) == 0;
     sqlite3_finalize(st);
-    hasRow = 0;
+    hasRow = false;
     if (firstRun)
       Notify(std::string(unknownName ? "Errore estrazione Select SQL" : "Errore sintassi SQL") + "\n\n" + sql + "\n\n" +
                  description,
@@ -115,7 +115,7 @@ int DbSelect::Run(bool firstRun) {
   }
   if (!sqlite3_stmt_readonly(st)) {
     sqlite3_finalize(st);
-    hasRow = 0;
+    hasRow = false;
     Notify("Errore sintassi SQL\n\n" + sql + "\n\nUna selezione può solo leggere", NoticeIcon::Exclamation);
     return 0;
   }
@@ -138,7 +138,7 @@ int DbSelect::Run(bool firstRun) {
     }
     if (rc != SQLITE_DONE) return Failed(firstRun, false, EngineErrorText(h, rc));
     ClearResult();
-    hasRow = 0;
+    hasRow = false;
     return 0;
   }
   DbValue v;
@@ -187,13 +187,13 @@ int DbSelect::Run(bool firstRun) {
     return Failed(firstRun, false, description);
   }
   sqlite3_finalize(st);
-  if (rows_ == 0) hasRow = 0;
+  if (rows_ == 0) hasRow = false;
   return hasRow;
 }
 
 int DbSelect::Failed(bool firstRun, bool whileWalking, const std::string& description) {
   ClearResult();
-  hasRow = 0;
+  hasRow = false;
   if (whileWalking)
     Notify("Errore lettura riga successiva della select corrente\n\n" + sql + "\n\n" + description, NoticeIcon::Stop);
   else if (firstRun)
@@ -205,10 +205,10 @@ int DbSelect::Failed(bool firstRun, bool whileWalking, const std::string& descri
 }
 
 int DbSelect::MoveNext() {
-  if (hasRow != 1) return 0;
+  if (!hasRow) return 0;
   if (streaming_) {
     if (!stmt_) {
-      hasRow = 0;
+      hasRow = false;
       return 0;
     }
     const int rc = sqlite3_step(stmt_);
@@ -227,12 +227,12 @@ int DbSelect::MoveNext() {
     // The walk has ended: the statement goes, the count of rows stays.
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    hasRow = 0;
+    hasRow = false;
     return 0;
   }
   if (row_ + 1 >= rows_) {
     row_ = rows_;
-    hasRow = 0;
+    hasRow = false;
     return 0;
   }
   ++row_;
@@ -240,7 +240,7 @@ int DbSelect::MoveNext() {
 }
 
 const DbValue* DbSelect::Value(int position) {
-  if (hasRow != 1 || position < 0 || static_cast<size_t>(position) >= names_.size()) return nullptr;
+  if (!hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return nullptr;
   if (streaming_) {
     if (!stmt_) return nullptr;
     ColumnValueInto(stmt_, position, letters_[static_cast<size_t>(position)], value_);
@@ -288,8 +288,7 @@ void ReportPosition(int position, const std::string& sql, bool columnExists) {
 // A streaming walk reads the engine's value straight into the caller's variable: the same
 // results as through DbValue, without the copies in between (the exports read millions of them).
 bool DbSelect::StreamedColumn(int position, char& letter) const {
-  if (!streaming_ || !stmt_ || hasRow != 1 || position < 0 || static_cast<size_t>(position) >= names_.size())
-    return false;
+  if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return false;
   letter = letters_[static_cast<size_t>(position)];
   return letter != 0;  // an expression's value: its kind is decided row by row, through Value()
 }
@@ -306,7 +305,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     return 1;
   }
   // A text of the materialised result goes straight from its buffer to the caller's.
-  if (!streaming_ && hasRow == 1 && position >= 0 && static_cast<size_t>(position) < names_.size() && row_ < rows_) {
+  if (!streaming_ && hasRow && position >= 0 && static_cast<size_t>(position) < names_.size() && row_ < rows_) {
     const size_t index = row_ * names_.size() + static_cast<size_t>(position);
     const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
     if (cell.kind == DbValue::Kind::Text) {

@@ -55,7 +55,7 @@ class DbSelect {
   int ColumnCount() const { return static_cast<int>(names_.size()); }
 
   // 1 while the selection stands on a row.
-  int hasRow = 0;
+  bool hasRow = false;
 
  private:
   // One value of the result, packed: texts and bytes live in one buffer for the whole result.

@@ -18,17 +18,17 @@ void Box(const std::string& text) { Notify(text, NoticeIcon::Stop); }
 }  // namespace
 
 DbTable::DbTable(DbDatabase* database, const char* name) : db(database) {
-  if (!db || db->isOpen != 1) {
-    isOpen = 0;
+  if (!db || !db->isOpen) {
+    isOpen = false;
     return;
   }
   tableName = name ? name : "";
   quotedName_ = SqlName(tableName);
-  isOpen = 1;
+  isOpen = true;
   std::string error;
   if (!LoadSchema(error)) {
     Box("Errore in fase di apertura della tavola (" + tableName + ")\n\n" + error);
-    isOpen = 0;
+    isOpen = false;
   }
 }
 
@@ -38,7 +38,7 @@ DbTable::~DbTable() {
   sqlite3_finalize(delete_);
   for (auto& [k, st] : seeks_) sqlite3_finalize(st);
   for (auto& [k, st] : updates_) sqlite3_finalize(st);
-  isOpen = 0;
+  isOpen = false;
 }
 
 sqlite3_stmt* DbTable::Prepare(const std::string& sql, std::string& error) {
@@ -160,7 +160,7 @@ int DbTable::FindColumn(const char* name) const {
 }
 
 int DbTable::SetIndex(const char* indexName) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   for (size_t k = 0; k < indexes_.size(); ++k) {
     if (indexName && strcasecmp(indexes_[k].name.c_str(), indexName) == 0) {
       currentIndex_ = static_cast<int>(k);
@@ -206,7 +206,7 @@ int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
 }
 
 int DbTable::SeekEqual(int keyCount, const char* const* keys) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   // A seek drops a row being added or edited, as it moves off the current row.
   mode_ = Mode::None;
   hasCurrent_ = false;
@@ -276,7 +276,7 @@ int DbTable::SeekEqual(int keyCount, const char* const* keys) {
 }
 
 int DbTable::Edit() {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   if (!hasCurrent_) {
     Box("Errore editing tavola (" + tableName + ")\n\nNessuna riga corrente");
     return 0;
@@ -288,7 +288,7 @@ int DbTable::Edit() {
 }
 
 int DbTable::AddNew() {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   pending_.assign(columns_.size(), DbValue::Null());
   dirty_.assign(columns_.size(), 0);
   mode_ = Mode::Adding;
@@ -296,7 +296,7 @@ int DbTable::AddNew() {
 }
 
 int DbTable::Update() {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const std::string prefix = "Errore aggiornamento tavola (" + tableName + ")\n\n";
   if (mode_ == Mode::None) {
     Fail(prefix + "Nessuna riga in inserimento o in modifica");
@@ -375,7 +375,7 @@ int DbTable::Update() {
 }
 
 int DbTable::Delete() {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const std::string prefix = "Errore eliminazione tavola (" + tableName + ")\n\n";
   if (!hasCurrent_) {
     Box(prefix + "Nessuna riga corrente");
@@ -414,7 +414,7 @@ void DbTable::ReportField(const char* field, const std::string& text, bool withV
 }
 
 int DbTable::SetFieldText(const char* field, const char* text) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const std::string original = text ? text : "";
   const bool empty = original.empty();
   const int col = FindColumn(field);
@@ -438,7 +438,7 @@ int DbTable::SetFieldText(const char* field, const char* text) {
 }
 
 int DbTable::SetFieldBinary(const char* field, const unsigned char* bytes, int length) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   if (length <= 0 || !bytes) return SetFieldText(field, "");
   std::string shown;
   for (int k = 0; k < length && bytes[k]; ++k) shown.push_back(static_cast<char>(bytes[k]));
@@ -474,28 +474,28 @@ bool DbTable::ReadField(const char* field, const DbValue*& value) {
 }
 
 int DbTable::GetFieldText(const char* field, std::string& out) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const DbValue* v = nullptr;
   if (!ReadField(field, v)) return 0;
   return VariantToText(*v, out);
 }
 
 int DbTable::GetFieldDisplayText(const char* field, std::string& out) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const DbValue* v = nullptr;
   if (!ReadField(field, v)) return 0;
   return VariantToDisplayText(*v, out);
 }
 
 int DbTable::GetFieldBinary(const char* field, std::string& out, int* length) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const DbValue* v = nullptr;
   if (!ReadField(field, v)) return 0;
   return VariantBlobCopy(*v, out, length);
 }
 
 int DbTable::GetFieldBinarySize(const char* field) {
-  if (isOpen != 1) return 0;
+  if (!isOpen) return 0;
   const DbValue* v = nullptr;
   if (!ReadField(field, v)) return 0;
   return VariantBlobSize(*v);
@@ -503,7 +503,7 @@ int DbTable::GetFieldBinarySize(const char* field) {
 
 int DbTable::SaveRecord() {
   FreeSavedRecord();
-  if (isOpen != 1) return 1;
+  if (!isOpen) return 1;
   saved_.resize(columns_.size());
   for (size_t k = 0; k < columns_.size(); ++k) {
     SavedField& f = saved_[k];

@@ -50,7 +50,7 @@ class DbTable {
   int FieldCount() const { return static_cast<int>(columns_.size()); }
 
   // 1 when the table opened.
-  int isOpen = 0;
+  bool isOpen = false;
 
  private:
   struct Column {

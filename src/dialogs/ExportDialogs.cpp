@@ -35,7 +35,7 @@ TimetableExportDialog::TimetableExportDialog(QWidget* parent, DbDatabase* db, in
   grid_->addWidget(list, rows_++, 1);
   // The check box covers the list: checked, the list is disabled (its text stays).
   connect(any, &QCheckBox::toggled, this, [this](bool checked) {
-    anyAuthority = checked ? 1 : 0;
+    anyAuthority = checked;
     Combo(kAuthority)->setEnabled(!checked);
   });
   auto* layout = new QVBoxLayout(this);
@@ -48,8 +48,8 @@ bool TimetableExportDialog::OnInitDialog() {
   list->clear();
   FillAuthorityCombo(list, db_);
   SelectCodeInCombo(list, authority);
-  static_cast<QCheckBox*>(Button(kAnyAuthority))->setChecked(anyAuthority != 0);
-  list->setEnabled(anyAuthority == 0);
+  static_cast<QCheckBox*>(Button(kAnyAuthority))->setChecked(anyAuthority);
+  list->setEnabled(!anyAuthority);
   return true;
 }
 

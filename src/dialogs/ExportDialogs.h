@@ -24,7 +24,7 @@ class TimetableExportDialog : public ui::Dialog {
   TimetableExportDialog(QWidget* parent, DbDatabase* db, int idd);
 
   // 1: every authority; else the trips of `authority`.
-  int anyAuthority = 1;
+  bool anyAuthority = true;
   int authority = 0;
 
  protected:

@@ -90,7 +90,7 @@ ImportEngine::~ImportEngine() = default;
 
 bool ImportEngine::ReadMaster() {
   DbTable master(db_, "master");
-  if (master.isOpen != 1 || !master.SetIndex("codice") || !master.SeekEqual({"0"})) {
+  if (!master.isOpen || !master.SetIndex("codice") || !master.SeekEqual({"0"})) {
     stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
     return false;
   }
@@ -115,7 +115,7 @@ bool ImportEngine::Check() {
   outcome_ = ImportOutcome::Stopped;
   linesRead_ = -1;
   rowsInserted_ = 0;
-  if (!db_ || db_->isOpen != 1 || !ReadMaster()) {
+  if (!db_ || !db_->isOpen || !ReadMaster()) {
     if (stopMessage_.empty())
       stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
     return false;
@@ -154,20 +154,20 @@ void ImportEngine::Load() {
   {
     DbTable target(db_, TargetTable());
     target.SetQuiet(true);
-    if (target.isOpen == 1) target.SetIndex("codice");
+    if (target.isOpen) target.SetIndex("codice");
     if (options_.progress) options_.progress->Begin(descriptor_.caption);
     const size_t length = static_cast<size_t>(layout_.length);
     for (int k = 0; k < linesRead_; ++k) {
       if (options_.progress) options_.progress->Step(k + 1, linesRead_);
       const std::string_view line = lines_.Line(static_cast<size_t>(k));
-      if (target.isOpen != 1 || line.size() != length) continue;
+      if (!target.isOpen || line.size() != length) continue;
       LoadLine(target, k + 1, line);
     }
     AfterLoad();
     if (options_.progress) options_.progress->End();
   }
   // A commit the engine refuses leaves nothing written (the layer has said why).
-  if (batch.Commit() == 0 && db_ && db_->isOpen == 1) rowsInserted_ = 0;
+  if (batch.Commit() == 0 && db_ && db_->isOpen) rowsInserted_ = 0;
 }
 
 std::string ImportEngine::LengthFault(int length) const {

@@ -102,7 +102,7 @@ class TripHeadImport : public ImportEngine {
   // The next trip id: one above the larger of the old one and the largest id stored.
   void AfterLoad() override {
     DbTable master(db_, "master");
-    if (master.isOpen != 1 || !master.SetIndex("codice") || !master.SeekEqual({"0"})) return;
+    if (!master.isOpen || !master.SetIndex("codice") || !master.SeekEqual({"0"})) return;
     master.Edit();
     master.SetFieldText("id_corsa", std::to_string(std::max(largestId_, master_.nextTripId) + 1));
     master.Update();
@@ -187,7 +187,7 @@ class TripDetailImport : public ImportEngine {
     select.SetOrderBy("id, sub");
     if (!select.Open()) return;
     DbTable heads(db_, "tescor");
-    if (heads.isOpen != 1 || !heads.SetIndex("codice")) return;
+    if (!heads.isOpen || !heads.SetIndex("codice")) return;
     const long rows = select.RowCount();
     if (options_.progress) options_.progress->Begin({});
     long current = 0, row = 0;

@@ -17,7 +17,8 @@ namespace {
 std::string Name(const Dialog& dialog) { return std::to_string(dialog.Idd()); }
 
 [[noreturn]] void Unanswerable(const Dialog& dialog, const std::string& why) {
-  throw UnansweredQuestion("Dialogo " + Name(dialog) + " (" + dialog.windowTitle().toStdString() + "): " + why);
+  throw UnansweredQuestion("Dialogo " + Name(dialog) + " (" + cp1252::FromQStringLossy(dialog.windowTitle()) +
+                           "): " + why);
 }
 
 bool ParseIndex(const std::string& text, int& index) {

@@ -76,21 +76,21 @@ QStringList FileDialog::QtFilters(const std::string& filter) {
 int FileDialog::DoModal() {
   path_.clear();
   if (Script::Current()) return RunScripted();
-  if (!CanShowWindows()) throw UnansweredQuestion("Selezione file senza risposta: " + TranscriptText(title_));
+  if (!CanShowWindows()) throw UnansweredQuestion("Selezione file senza risposta: " + OneLineText(title_));
   return RunShown();
 }
 
 int FileDialog::RunScripted() {
   Script* s = Script::Current();
   s->Record("FILE\t" + TranscriptText(title_) + "\t" + TranscriptText(defaultName_) + "\t" + TranscriptText(filter_));
-  if (!s->HasAnswer()) throw UnansweredQuestion("Selezione file senza risposta: " + TranscriptText(title_));
+  if (!s->HasAnswer()) throw UnansweredQuestion("Selezione file senza risposta: " + OneLineText(title_));
   const Answer::Kind k = s->Peek().kind;
   if (k == Answer::Kind::Cancel) {
     s->Take();
     return IDCANCEL;
   }
   if (k != Answer::Kind::File)
-    throw UnansweredQuestion("La risposta successiva non è un file per la selezione: " + TranscriptText(title_));
+    throw UnansweredQuestion("La risposta successiva non è un file per la selezione: " + OneLineText(title_));
   path_ = s->Take().value;
   if (path_.empty()) return IDCANCEL;
   return IDOK;

@@ -45,9 +45,9 @@ void Script::RecordMessage(ShownMessage m) {
   messages_.push_back(std::move(m));
 }
 
-std::string TranscriptText(const std::string& text) {
+std::string OneLineText(const std::string& text) {
   std::string out;
-  for (char c : cp1252::ToUtf8(text)) {
+  for (char c : text) {
     if (c == '\n')
       out += "\\n";
     else if (c == '\r')
@@ -61,6 +61,8 @@ std::string TranscriptText(const std::string& text) {
   }
   return out;
 }
+
+std::string TranscriptText(const std::string& text) { return cp1252::ToUtf8(OneLineText(text)); }
 
 void ShowNotice(const Notice& notice) { MessageBox(notice.text, static_cast<unsigned>(notice.icon), notice.caption); }
 
@@ -89,15 +91,15 @@ int MessageBox(const std::string& text, unsigned type, const std::string& captio
   if (Script* s = Script::Current()) {
     s->RecordMessage({type, caption, text});
     if (!question) return IDOK;
-    if (!s->HasAnswer()) throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
+    if (!s->HasAnswer()) throw UnansweredQuestion("Domanda senza risposta: " + OneLineText(text));
     const Answer::Kind k = s->Peek().kind;
     if (k != Answer::Kind::Ok && k != Answer::Kind::Cancel)
-      throw UnansweredQuestion("La risposta successiva non è OK/Annulla per la domanda: " + TranscriptText(text));
+      throw UnansweredQuestion("La risposta successiva non è OK/Annulla per la domanda: " + OneLineText(text));
     return s->Take().kind == Answer::Kind::Ok ? IDOK : IDCANCEL;
   }
   if (!CanShowWindows()) {
     std::fprintf(stderr, "[%s] %s\n", Hex(type).c_str(), TranscriptText(text).c_str());
-    if (question) throw UnansweredQuestion("Domanda senza risposta: " + TranscriptText(text));
+    if (question) throw UnansweredQuestion("Domanda senza risposta: " + OneLineText(text));
     return IDOK;
   }
   QMessageBox box(g_owner.data());

@@ -61,7 +61,8 @@ struct Answer {
 };
 
 // Thrown when a question finds no answer in the script (or none fits): the run ends instead of
-// hanging on a box nobody will close.
+// hanging on a box nobody will close. Its what() is a Windows-1252 text of one line, like every
+// text of the program: convert it (cp1252::ToUtf8) where it leaves the program.
 class UnansweredQuestion : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -113,7 +114,9 @@ class Script {
   std::vector<ShownMessage> messages_;
 };
 
-// A text for the transcript: UTF-8, with newlines, tabs and backslashes escaped.
+// A text on one line: newlines, tabs and backslashes escaped; still Windows-1252.
+std::string OneLineText(const std::string& cp1252Text);
+// A text for the transcript: OneLineText in UTF-8.
 std::string TranscriptText(const std::string& cp1252Text);
 
 }  // namespace ui

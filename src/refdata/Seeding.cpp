@@ -26,7 +26,7 @@ std::string Number(long value) {
 int FillCodeTable(DbDatabase* db, const char* tableName, const std::vector<RegionCodeRef>& rows) {
   DbBatch batch(db);
   DbTable table(db, tableName);
-  if (table.isOpen != 1 || !table.SetIndex("codice")) return 0;
+  if (!table.isOpen || !table.SetIndex("codice")) return 0;
   for (const RegionCodeRef& row : rows) {
     if (!table.AddNew() || !table.SetFieldText("codice", Number(row.codice)) ||
         !table.SetFieldText("denom", row.denom) || !table.Update()) {
@@ -76,7 +76,7 @@ int FillLocalityTable(DbDatabase* db, const std::string& folder) {
 
   DbBatch batch(db);
   DbTable table(db, "local");
-  if (table.isOpen != 1 || !table.SetIndex("codice")) return 0;
+  if (!table.isOpen || !table.SetIndex("codice")) return 0;
   for (const LocalityRef& locality : localities) {
     const auto found = byIstat.find(locality.istat);
     const std::string comune = found != byIstat.end() ? found->second->comune : " ";

@@ -74,9 +74,7 @@ std::uint64_t HashOf(const GroupTrip& trip) {
   return h.Value();
 }
 
-bool SeekMasterRow(DbTable& master) {
-  return master.isOpen == 1 && master.SetIndex("codice") && master.SeekEqual({"0"});
-}
+bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }
 
 }  // namespace
 
@@ -170,7 +168,7 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
   for (const GroupTrip& trip : trips) {
     if (progress) progress->Step(row++, count);
     const std::string key = std::to_string(trip.id);
-    if (heads.isOpen != 1 || !heads.SeekEqual({key.c_str()})) continue;
+    if (!heads.isOpen || !heads.SeekEqual({key.c_str()})) continue;
     heads.Edit();
     heads.SetFieldText("gruppo", std::to_string(trip.gruppo));
     heads.Update();

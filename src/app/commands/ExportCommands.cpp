@@ -25,7 +25,7 @@ bool ChooseExportFolder(std::string& folder) {
 
 void RunAndReport(MainFrame* frame, ExportOptions options) {
   if (!ChooseExportFolder(options.folder)) return;
-  ShowBusy(1);
+  ShowBusy(true);
   FrameProgress progress(frame);
   options.db = frame->Database();
   options.progress = &progress;
@@ -46,7 +46,7 @@ void ExportTimetableText(MainFrame* frame) {
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;
   options.kind = ExportKind::Plain;
-  options.anyAuthority = dialog.anyAuthority != 0;
+  options.anyAuthority = dialog.anyAuthority;
   options.authority = dialog.authority;
   RunAndReport(frame, options);
 }
@@ -67,7 +67,7 @@ void ExportTimetableTextForPeriod(MainFrame* frame) {
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;
   options.kind = ExportKind::DateRange;
-  options.anyAuthority = dialog.anyAuthority != 0;
+  options.anyAuthority = dialog.anyAuthority;
   options.authority = dialog.authority;
   // The dialog hands back checked dates "GG/MM/AAAA".
   ParseDateText10(dialog.rangeStart, options.rangeStart);

@@ -15,7 +15,7 @@ void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode 
     ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
     return;
   }
-  ShowBusy(1);
+  ShowBusy(true);
   const GroupingResult result = GroupTrips(db, progress);
   if (!result.masterFound) {
     ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);

@@ -94,7 +94,7 @@ int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, c
   } else {
     path = FindFileNoCase(importFolder, DescriptorOf(kind).layout().fileName);
   }
-  ShowBusy(1);
+  ShowBusy(true);
   const ImportResult result = RunImportWorker(kind, {db, path, true, progress});
   return ImportResultStep(kind, result, true);
 }
@@ -104,7 +104,7 @@ int RunImportCommand(MainFrame* frame, ImportKind kind, bool batch) {
   if (batch) return RunBatchImport(kind, frame->Database(), frame->importFolder, ChooseImportFile, &progress);
   std::string path;
   if (!ChooseImportFile(kind, path)) return 0;
-  ShowBusy(1);
+  ShowBusy(true);
   const ImportResult result = RunImportWorker(kind, {frame->Database(), path, false, &progress});
   return ImportResultStep(kind, result, false);
 }

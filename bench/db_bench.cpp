@@ -24,8 +24,17 @@ namespace {
 constexpr int kRows = 1000000;
 constexpr int kStopsPerTrip = 20;
 
+// The stop rows of a trip, in a table of the benchmark's own: a table named as one of the program's
+// would be checked against the program's schema when the file is opened, and refused.
 const char* kSchema = R"sql(
-CREATE TABLE detcor (
+CREATE TABLE dettagli (
+  id INT NOT NULL, sub SMALLINT NOT NULL,
+  fermata VARCHAR(10) COLLATE RTRIM CONSTRAINT fermata__size CHECK (length(fermata) <= 10),
+  denom VARCHAR(40) COLLATE RTRIM NOT NULL CONSTRAINT denom__required CHECK (denom <> '')
+    CONSTRAINT denom__size CHECK (length(denom) <= 40),
+  dist INT NOT NULL, arriva SMALLINT NOT NULL, parte SMALLINT NOT NULL, primaria BOOLEAN NOT NULL,
+  CONSTRAINT "codice" PRIMARY KEY (id, sub));
+CREATE TABLE piccola (
   id INT NOT NULL, sub SMALLINT NOT NULL,
   fermata VARCHAR(10) COLLATE RTRIM CONSTRAINT fermata__size CHECK (length(fermata) <= 10),
   denom VARCHAR(40) COLLATE RTRIM NOT NULL CONSTRAINT denom__required CHECK (denom <> '')
@@ -33,6 +42,9 @@ CREATE TABLE detcor (
   dist INT NOT NULL, arriva SMALLINT NOT NULL, parte SMALLINT NOT NULL, primaria BOOLEAN NOT NULL,
   CONSTRAINT "codice" PRIMARY KEY (id, sub));
 )sql";
+
+// The rows of the small table (`piccola`), the size of a reference table.
+constexpr int kSmallRows = 2 * kStopsPerTrip;
 
 struct Scratch {
   QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
@@ -58,9 +70,10 @@ void Row(int r, int& id, int& sub, char* fermata, char* denom, int& dist, int& t
   time = 600 + (r % 600);
 }
 
-void TableInsert(const std::string& path) {
+bool TableInsert(const std::string& path) {
   DbDatabase db(path);
-  DbTable t(&db, "detcor");
+  DbTable t(&db, "dettagli");
+  if (!t.isOpen) return false;
   DbBatch batch(&db);
   char fermata[16], denom[48], text[16];
   for (int r = 0; r < kRows; ++r) {
@@ -81,7 +94,7 @@ void TableInsert(const std::string& path) {
     t.SetFieldText("primaria", r % 3 == 0 ? "1" : "0");
     t.Update();
   }
-  batch.Commit();
+  return batch.Commit() == 1;
 }
 
 void PlainInsert(const std::string& path) {
@@ -90,7 +103,7 @@ void PlainInsert(const std::string& path) {
   sqlite3_exec(db, "PRAGMA foreign_keys=ON; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN", nullptr,
                nullptr, nullptr);
   sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO detcor VALUES (?,?,?,?,?,?,?,?)", -1, &st, nullptr);
+  sqlite3_prepare_v2(db, "INSERT INTO dettagli VALUES (?,?,?,?,?,?,?,?)", -1, &st, nullptr);
   char fermata[16], denom[48];
   for (int r = 0; r < kRows; ++r) {
     int id, sub, dist, time;
@@ -111,12 +124,14 @@ void PlainInsert(const std::string& path) {
   sqlite3_close_v2(db);
 }
 
+// The sum of some columns of every row; -1 when the file did not open.
 long long SelectRead(const std::string& path, bool streaming) {
   DbDatabase db(path);
+  if (!db.isOpen) return -1;
   DbSelect s(&db);
   s.SetStreaming(streaming);
   s.SetColumns("id, sub, fermata, denom, dist, arriva, parte, primaria");
-  s.SetFrom("detcor");
+  s.SetFrom("dettagli");
   s.SetOrderBy("id, sub");
   long long sum = 0;
   std::string text;
@@ -135,7 +150,7 @@ long long PlainRead(const std::string& path) {
   sqlite3* db = nullptr;
   sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "SELECT id, sub, fermata, denom, dist, arriva, parte, primaria FROM detcor ORDER BY id, sub",
+  sqlite3_prepare_v2(db, "SELECT id, sub, fermata, denom, dist, arriva, parte, primaria FROM dettagli ORDER BY id, sub",
                      -1, &st, nullptr);
   // Every column is fetched, as the selection fetches them.
   long long sum = 0;
@@ -165,7 +180,7 @@ void BM_InsertDbTable(benchmark::State& state) {
     Scratch s;
     const std::string path = MakeFile(s, "t.db");
     state.ResumeTiming();
-    TableInsert(path);
+    if (!TableInsert(path)) state.SkipWithError("the table layer wrote nothing");
   }
   SetRate(state);
 }
@@ -184,7 +199,17 @@ void BM_InsertPlain(benchmark::State& state) {
 struct Filled {
   Scratch s;
   std::string path;
-  Filled() : path(MakeFile(s, "r.db")) { PlainInsert(path); }
+  Filled() : path(MakeFile(s, "r.db")) {
+    PlainInsert(path);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_exec(
+        db,
+        ("INSERT INTO piccola SELECT * FROM dettagli WHERE id <= " + std::to_string(kSmallRows / kStopsPerTrip))
+            .c_str(),
+        nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+  }
 };
 
 Filled& ReadFile() {
@@ -195,14 +220,16 @@ Filled& ReadFile() {
 // The whole result read at open (what walks that change their own tables need) ...
 void BM_SelectDbSelect(benchmark::State& state) {
   const std::string& path = ReadFile().path;
-  for (auto _ : state) benchmark::DoNotOptimize(SelectRead(path, false));
+  for (auto _ : state)
+    if (SelectRead(path, false) < 0) state.SkipWithError("the file did not open");
   SetRate(state);
 }
 
 // ... and read as the walk goes (the long read-only passes).
 void BM_SelectDbSelectStreaming(benchmark::State& state) {
   const std::string& path = ReadFile().path;
-  for (auto _ : state) benchmark::DoNotOptimize(SelectRead(path, true));
+  for (auto _ : state)
+    if (SelectRead(path, true) < 0) state.SkipWithError("the file did not open");
   SetRate(state);
 }
 
@@ -210,6 +237,71 @@ void BM_SelectPlain(benchmark::State& state) {
   const std::string& path = ReadFile().path;
   for (auto _ : state) benchmark::DoNotOptimize(PlainRead(path));
   SetRate(state);
+}
+
+// One row by its key, the way the editors and the builder look rows up: a selection per row, in
+// the big table (argument 0) or in a small one (1) ...
+constexpr int kLookups = 10000;
+
+const char* OneRowTable(const benchmark::State& state) { return state.range(0) ? "piccola" : "dettagli"; }
+
+// The key of the k-th lookup, spread over the whole table.
+std::string OneRowWhere(const benchmark::State& state, int k) {
+  const int r = (k * 7919) % (state.range(0) ? kSmallRows : kRows);
+  return "id = " + std::to_string(r / kStopsPerTrip + 1) + " AND sub = " + std::to_string(r % kStopsPerTrip + 1);
+}
+
+void SetLookupRate(benchmark::State& state) {
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(kLookups) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_SelectOneRowDbSelect(benchmark::State& state) {
+  DbDatabase db(ReadFile().path);
+  if (!db.isOpen) state.SkipWithError("the file did not open");
+  std::string text;
+  for (auto _ : state) {
+    long long sum = 0;
+    for (int k = 0; k < kLookups; ++k) {
+      DbSelect s(&db);
+      s.SetColumns("id, sub, fermata, denom, dist");
+      s.SetFrom(OneRowTable(state));
+      s.SetWhere(OneRowWhere(state, k));
+      if (s.Open()) {
+        long id = 0;
+        s.GetFieldLongAt(0, &id);
+        s.GetFieldTextAt(3, text);
+        sum += id + static_cast<long long>(text.size());
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  SetLookupRate(state);
+}
+
+// ... beside the plain prepare, step and finalize of the same text.
+void BM_SelectOneRowPlain(benchmark::State& state) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(ReadFile().path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::string text;
+  for (auto _ : state) {
+    long long sum = 0;
+    for (int k = 0; k < kLookups; ++k) {
+      const std::string sql = std::string("SELECT id, sub, fermata, denom, dist\nFROM ") + OneRowTable(state) +
+                              "\nWHERE " + OneRowWhere(state, k) + "\n";
+      sqlite3_stmt* st = nullptr;
+      sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+      if (sqlite3_step(st) == SQLITE_ROW) {
+        const unsigned char* d = sqlite3_column_text(st, 3);
+        text.assign(d ? reinterpret_cast<const char*>(d) : "");
+        sum += sqlite3_column_int(st, 0) + static_cast<long long>(text.size());
+      }
+      sqlite3_finalize(st);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  sqlite3_close_v2(db);
+  SetLookupRate(state);
 }
 
 // A whole new database: dictionary, tables, relations and the seeded reference tables.
@@ -225,12 +317,31 @@ void BM_CreateDatabase(benchmark::State& state) {
   }
 }
 
+// Opening the working database as the program does, its check against the dictionary included,
+// up to its first query (the engine reads the file's schema once, for the check or for that).
+void BM_OpenDatabase(benchmark::State& state) {
+  ScopedNoticeSink quiet([](const Notice&) {});
+  Scratch s;
+  const std::string path = s.File("open.mdb");
+  if (CreateSeededDatabase(path, CreateMode::Startup) != 1) state.SkipWithError("creation failed");
+  for (auto _ : state) {
+    DbDatabase db(path);
+    DbSelect master(&db);
+    master.SetColumns("count(*)");
+    master.SetFrom("master");
+    if (!db.isOpen || master.Open() != 1) state.SkipWithError("open failed");
+  }
+}
+
 BENCHMARK(BM_CreateDatabase)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_InsertDbTable)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_InsertPlain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_SelectDbSelect)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_SelectDbSelectStreaming)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_SelectPlain)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_SelectOneRowDbSelect)->ArgName("small")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SelectOneRowPlain)->ArgName("small")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenDatabase)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

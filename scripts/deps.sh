@@ -2,14 +2,48 @@
 # Installs what building and testing Quendo needs on Debian 12, when it is missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-          libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev clang-format)
+          libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev clang-format dpkg-dev make tcl)
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if ((${#missing[@]})); then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# "&Ripara" salvages a damaged database with the sqlite3 program's .recover, which reads the file's
+# pages through the sqlite_dbpage table. Debian builds its sqlite3 without that table; when the
+# installed program lacks it, the same version is built with it from Debian's source package and
+# installed as /usr/local/bin/sqlite3, ahead of /usr/bin on the path.
+can_recover() {
+  sqlite3 -batch -init /dev/null :memory: "SELECT count(*) FROM sqlite_dbpage" > /dev/null 2>&1
+}
+if ! can_recover; then
+  work="$(mktemp -d)"
+  trap 'rm -rf "$work"' EXIT
+  chmod 755 "$work"  # apt's download user writes there
+  version="$(dpkg-query -W -f='${source:Version}' sqlite3)"
+  # Debian's source entries beside its binary ones, in an apt state of this build's own.
+  mkdir -p "$work/parts" "$work/lists/partial" "$work/get"
+  for f in /etc/apt/sources.list.d/*.sources; do
+    if [ -e "$f" ]; then sed 's/^Types:.*/Types: deb-src/' "$f" > "$work/parts/$(basename "$f")"; fi
+  done
+  touch "$work/sources.list"
+  if [ -e /etc/apt/sources.list ]; then
+    sed -n 's/^deb \(.*debian\.org.*\)/deb-src \1/p' /etc/apt/sources.list > "$work/sources.list"
+  fi
+  apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
+       -o "Dir::State::Lists=$work/lists")
+  $sudo apt-get "${apt[@]}" update -qq
+  (cd "$work/get" && $sudo apt-get "${apt[@]}" source --download-only -qq "sqlite3=$version")
+  dpkg-source -x "$work"/get/sqlite3_*.dsc "$work/src" > /dev/null 2>&1
+  (cd "$work/src" && ./configure --disable-tcl > /dev/null && make shell.c sqlite3.c > /dev/null &&
+   gcc -O2 -DSQLITE_ENABLE_DBPAGE_VTAB -DSQLITE_ENABLE_DBSTAT_VTAB -DSQLITE_ENABLE_FTS5 -DSQLITE_ENABLE_RTREE \
+       -DSQLITE_ENABLE_MATH_FUNCTIONS shell.c sqlite3.c -lm -ldl -lpthread -o sqlite3)
+  $sudo install -m 0755 "$work/src/sqlite3" /usr/local/bin/sqlite3
+  hash -r
+  can_recover || { echo "deps.sh: sqlite3 built without .recover" >&2; exit 1; }
 fi

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -37,7 +38,10 @@ int Install(const char* folderArg) {
 
 }  // namespace
 
+void IgnoreFileSizeLimitSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+
 int RunQuendo(int argc, char** argv) {
+  IgnoreFileSizeLimitSignal();
   if (argc >= 2 && std::strcmp(argv[1], "--install") == 0) {
     if (argc != 3) {
       std::fprintf(stderr, "uso: quendo --install CARTELLA\n");

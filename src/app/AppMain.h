@@ -5,5 +5,10 @@
 // data folder (the "Directory" setting, where the first database is created) and ends.
 int RunQuendo(int argc, char** argv);
 
+// Makes a write past the process's file-size limit fail (EFBIG) like one on a full disk, so that
+// the program says it could not write the file instead of being killed by SIGXFSZ. Both entry
+// points call it first.
+void IgnoreFileSizeLimitSignal();
+
 // The headless driver `quendo-run` (see HeadlessRun.h).
 int RunHeadless(int argc, char** argv);

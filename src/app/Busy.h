@@ -5,7 +5,10 @@
 //
 // Qt paints only on its own thread, and a long operation keeps that thread: the clock and the bar
 // are therefore painted from the operation itself, when it reports progress (ProgressBar::SetPos,
-// PumpBusy, ShowStatusBand), at most a few times a second. No other thread touches a widget.
+// PumpBusy, ShowStatusBand), and from the database engine while a long statement runs or a
+// database is built (the application installs PumpBusy as the engine's progress hook), at most a
+// few times a second. No other thread touches a widget. While a box or dialog is up, its own event
+// loop keeps the clock going.
 
 #include <QImage>
 #include <QTimer>
@@ -57,7 +60,8 @@ class ElapsedTimeWnd : public QWidget {
 void ShowBusy(bool startClock);
 // Stops the clock; the cursor stays until the program is idle again.
 void HideBusy();
-// Lets a long operation keep the clock running: call it in the operation's loops.
+// Lets a long operation keep the clock running: call it in the operation's loops. Cheap: it
+// repaints only when the shown second has changed, and never touches the database.
 void PumpBusy();
 
 // The progress bar of one long operation: child 6002 of the main window over the bottom 20 pixels

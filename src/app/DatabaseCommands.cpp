@@ -18,9 +18,12 @@ namespace {
 
 constexpr int kCompanyHeaderDialog = 115;
 
-// Asks for a database file; returns false when the user cancels.
+// Asks for a database file; returns false when the user cancels. The files saved here (a new
+// database, the copy of one) are never put over an existing file: the command refuses it with its
+// own message, so the dialog does not first ask whether to replace it.
 bool ChooseDatabaseFile(ui::FileDialog::Mode mode, const char* title, std::string& path) {
   ui::FileDialog dialog(mode, title, "*.MDB", "Database JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||", "MDB");
+  dialog.SetAskToReplace(false);
   if (dialog.DoModal() != ui::IDOK) return false;
   path = dialog.Path();
   return true;
@@ -77,10 +80,13 @@ void MainFrame::OnDatabaseRepair() {
   std::string path;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Riparazione del Database", path)) return;
   ShowBusy(true);
-  std::string error;
-  if (!RepairDatabaseFile(path, error))
-    ui::MessageBox("Errore durante la riparazione del database\n\n" + path + "\n\n" + error, ui::MB_ICONEXCLAMATION,
-                   "Riparazione database");
+  // A sound file is rebuilt without a word; a damaged one is salvaged and the rows recovered are
+  // shown. The open database stays open: a damaged file that is open is refused.
+  RepairOptions options;
+  options.path = path;
+  options.pump = PumpBusy;
+  const RepairResult result = RepairDatabase(options);
+  if (!result.message.empty()) ui::MessageBox(result.message, ui::MB_ICONEXCLAMATION, "Riparazione database");
 }
 
 void MainFrame::OnDatabaseDuplicate() {

@@ -136,6 +136,7 @@ int Run(const Options& o, TimetableApp& app) {
 }  // namespace
 
 int RunHeadless(int argc, char** argv) {
+  IgnoreFileSizeLimitSignal();
   Options o;
   if (!ParseOptions(argc, argv, o)) {
     Usage();

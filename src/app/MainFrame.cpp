@@ -16,20 +16,29 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSysInfo>
 #include <cstdlib>
 #include <functional>
 
-const char* const kGraveAnomalyText =
-    "ATTENZIONE: è stata riscontrata una anomalia grave\n"
-    "che rende impossibile il corretto funzionamento di\n"
-    "questo programma.\n\n"
-    "Ipotesi A) Il prodotto non è stato installato nella\n"
-    "           maniera corretta, utilizzando Setup.\n\n"
-    "Ipotesi B) Il registro di configurazione di Windows\n"
-    "           si è corrotto e deve essere ripristinato.\n\n";
+std::string GraveAnomalyText() {
+  // The settings file stands in for the registry key, and `quendo --install` for the installer.
+  std::string text =
+      "ATTENZIONE: è stata riscontrata una anomalia grave\n"
+      "che rende impossibile il corretto funzionamento di\n"
+      "questo programma.\n\n"
+      "Ipotesi A) Il prodotto non è stato installato nella\n"
+      "           maniera corretta, con il comando\n"
+      "           quendo --install CARTELLA.\n\n"
+      "Ipotesi B) Il file delle impostazioni\n";
+  text += "           " + cp1252::FromQStringLossy(settings::FilePath()) + "\n";
+  text +=
+      "           è andato perso oppure si è corrotto\n"
+      "           e deve essere ripristinato.\n\n";
+  return text;
+}
 
 namespace {
 
@@ -135,6 +144,14 @@ bool MainFrame::RunCommand(int id) {
   if (!entry || !entry->routine || !IsCommandEnabled(id)) return false;
   {
     RunningGuard guard(runningCommand_, id);
+    // Whatever the command committed is folded into the file when it ends, by an exception too:
+    // a copy of the file taken while the program runs holds every change.
+    struct CheckpointAtEnd {
+      MainFrame& frame;
+      ~CheckpointAtEnd() {
+        if (DbDatabase* db = frame.Database()) db->Checkpoint();
+      }
+    } checkpoint{*this};
     entry->routine(*this);
   }
   if (entry->flags & kRedrawAfter) Redraw();
@@ -188,7 +205,7 @@ std::string MainFrame::DefaultDatabasePath(const std::string& folder) {
 
 void MainFrame::LoadDatabasePath() {
   if (settings::Read(settings::kDatabase, databasePath) == settings::ReadResult::KeyMissing) {
-    ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
+    ui::MessageBox(GraveAnomalyText(), ui::MB_ICONSTOP);
     databasePath.clear();
   }
 }
@@ -199,6 +216,18 @@ void MainFrame::SaveDatabasePath() {
 }
 
 int MainFrame::AskCreateDatabase() {
+  // A default database already there cannot be created anew: the program starts without a
+  // database and says how to use that one, instead of offering a creation bound to fail.
+  std::string folder;
+  settings::Read(settings::kDirectory, folder);
+  const std::string existing = DefaultDatabasePath(folder);
+  if (QFileInfo::exists(cp1252::ToQString(existing))) {
+    std::string text = "L'applicazione Quendo non è associata ad un database.\n\n";
+    text += "Il database " + existing + " esiste già.\n\n";
+    text += "Per operare con questo database occorre associarlo\ncon il comando Connetti del menu Database.";
+    ui::MessageBox(text, ui::MB_ICONEXCLAMATION);
+    return 1;
+  }
   const int answer = ui::MessageBox(
       "L'applicazione Quendo non è associata ad un database.\n\n"
       "Prima di iniziare ad operare con Quendo è necessario\n"
@@ -213,7 +242,7 @@ int MainFrame::AskCreateDatabase() {
 int MainFrame::CreateDefaultDatabase() {
   std::string folder;
   if (settings::Read(settings::kDirectory, folder) == settings::ReadResult::KeyMissing)
-    ui::MessageBox(kGraveAnomalyText, ui::MB_ICONSTOP);
+    ui::MessageBox(GraveAnomalyText(), ui::MB_ICONSTOP);
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(true);
   CreateOutcome outcome = CreateOutcome::FileFailed;
@@ -229,8 +258,10 @@ int MainFrame::OpenDatabase() {
   if (databasePath.empty()) return 0;
   database_ = std::make_unique<DbDatabase>(databasePath);
   if (!database_->isOpen) {
+    // The path is kept: a file that will not open now (locked, on a folder not yet mounted,
+    // damaged) is still the user's database, tried again at the next start, and no new one is
+    // offered over it.
     database_.reset();
-    databasePath.clear();
     UpdateCommandStates();
     return 0;
   }

@@ -101,5 +101,6 @@ class MainFrame : public QMainWindow {
   bool exitConfirmed_ = false;
 };
 
-// The program's stop-icon text for a missing settings file.
-extern const char* const kGraveAnomalyText;
+// The program's stop-icon text for a missing settings file: it names the file and the install
+// step that writes it.
+std::string GraveAnomalyText();

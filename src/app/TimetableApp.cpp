@@ -25,6 +25,8 @@ TimetableApp::TimetableApp() {
   g_app = this;
   // What the database layer and the engines have to say is shown as message boxes.
   previousNoticeSink_ = SetNoticeSink(ui::ShowNotice);
+  // Long statements and the building of a database keep the busy clock going.
+  SetEngineProgressHook(PumpBusy);
 }
 
 TimetableApp::~TimetableApp() {

@@ -28,6 +28,7 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
   dictionaryMade = false;
   if (!CreateDictionaryTables(db)) return 0;
   dictionaryMade = true;
+  EngineProgress();
   {
     DbDatabase dictionary(scratch);
     if (!dictionary.isOpen) return 0;
@@ -43,10 +44,12 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
       }
       if (!batch.Commit()) return 0;
     }
+    EngineProgress();
     std::vector<RelationDef> relations;
     if (!CreateRelationsFromDictionary(&dictionary, relations)) return 0;
     if (!CreateAllTablesFromDictionary(&dictionary, db, relations)) return 0;
   }
+  EngineProgress();
   DbDatabase fresh(scratch);
   if (!fresh.isOpen) return 0;
   return !seed || seed(&fresh);

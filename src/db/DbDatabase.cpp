@@ -4,6 +4,7 @@
 #include "common/Notices.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
+#include "db/DbSchemaCheck.h"
 #include "db/FieldValue.h"
 
 #include <sqlite3.h>
@@ -12,6 +13,24 @@
 #include <exception>
 
 namespace {
+
+// How long a statement waits for another program's lock before failing as busy.
+constexpr int kBusyTimeoutMs = 5000;
+// How long a checkpoint waits for another program's readers and writers.
+constexpr int kCheckpointWaitMs = 250;
+
+// Steps of the engine between two calls of the progress hook: some tens of microseconds.
+constexpr int kStepsPerProgress = 10000;
+
+std::function<void()>& ProgressHook() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+int OnEngineProgress(void*) {
+  EngineProgress();
+  return 0;  // never interrupts the statement
+}
 
 void Report(const char* prefix, const std::string& description) {
   Notify(std::string(prefix) + description, NoticeIcon::Stop);
@@ -61,13 +80,15 @@ DbDatabase::DbDatabase(const char* p) {
     const int rc = sqlite3_open_v2(fsPath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
       error = EngineErrorText(database, rc);
-    } else if (CheckFile(database, fsPath, error)) {
-      sqlite3_busy_timeout(database, 5000);
+    } else {
+      sqlite3_busy_timeout(database, kBusyTimeoutMs);
       sqlite3_extended_result_codes(database, 1);
-      if (ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
-          ExecSql(database, "PRAGMA synchronous=NORMAL", error)) {
+      WatchEngineProgress(database);
+      // The file is checked before anything is written to it: one that is refused stays as it was.
+      if (CheckFile(database, fsPath, error) && CheckTablesAgainstDictionary(database, error) &&
+          ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
+          ExecSql(database, "PRAGMA synchronous=NORMAL", error))
         return;
-      }
     }
   }
   Report("Errore in fase di apertura del database\n\n", error);
@@ -80,12 +101,28 @@ DbDatabase::~DbDatabase() {
   if (database && isOpen) {
     // Work still pending in an unfinished transaction is given up, as the engine would.
     if (depth_ > 0) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+    depth_ = 0;
+    // The file is left whole on its own even while another program keeps it open.
+    Checkpoint();
     const int rc = sqlite3_close_v2(database);
     if (rc != SQLITE_OK)
       Report("Errore in fase di sconnessione del data base\n\n", EngineErrorText(rc, sqlite3_errstr(rc)));
   }
   database = nullptr;
   isOpen = false;
+}
+
+bool DbDatabase::Checkpoint() {
+  if (!database || !isOpen || depth_ > 0 || sqlite3_get_autocommit(database) == 0) return false;
+  int logFrames = -1, folded = -1;
+  // A first pass that waits for nobody: with nothing in the log (the command changed nothing) it
+  // is all there is to do.
+  int rc = sqlite3_wal_checkpoint_v2(database, "main", SQLITE_CHECKPOINT_PASSIVE, &logFrames, &folded);
+  if (rc == SQLITE_OK && logFrames <= 0) return true;
+  sqlite3_busy_timeout(database, kCheckpointWaitMs);
+  rc = sqlite3_wal_checkpoint_v2(database, "main", SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &folded);
+  sqlite3_busy_timeout(database, kBusyTimeoutMs);
+  return rc == SQLITE_OK && logFrames == folded;
 }
 
 void DbDatabase::BeginTrans() {
@@ -197,6 +234,16 @@ std::string SqlDate(const std::string& text) {
   int y = 0, m = 0, d = 0;
   if (!ParseDateText(text, y, m, d)) return "NULL";
   return SqlDate(y, m, d);
+}
+
+void SetEngineProgressHook(std::function<void()> hook) { ProgressHook() = std::move(hook); }
+
+void EngineProgress() {
+  if (const std::function<void()>& hook = ProgressHook()) hook();
+}
+
+void WatchEngineProgress(sqlite3* db) {
+  if (db) sqlite3_progress_handler(db, kStepsPerProgress, OnEngineProgress, nullptr);
 }
 
 void ShutdownEngine() { sqlite3_shutdown(); }

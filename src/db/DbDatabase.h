@@ -2,6 +2,7 @@
 // The one open timetable database. Opening happens in the constructor and closing in the
 // destructor; every engine failure is reported in a message box and no exception leaves.
 
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -24,6 +25,12 @@ class DbDatabase {
   int CommitTrans();
   void Rollback();
   int TransactionDepth() const { return depth_; }
+
+  // Folds the write-ahead log into the file and empties it, so that a copy of the file alone
+  // holds every committed change. Waits only briefly for another program's readers and writers;
+  // then as much as can be folded is, and the rest at the next call. Nothing is done inside a
+  // transaction. Returns true when the whole log was folded; nothing is reported.
+  bool Checkpoint();
 
   sqlite3* Handle() const { return database; }
   const std::string& Path() const { return path; }
@@ -60,6 +67,16 @@ class DbBatch {
 std::string SqlQuote(const std::string& text);      // 'O''Brien'
 std::string SqlDate(int year, int month, int day);  // '2024-03-05'
 std::string SqlDate(const std::string& ddmmyyyy);   // from "05/03/2024"; 'NULL' when it is no date
+
+// Long work of the database layer calls the progress hook now and then: every few thousand steps
+// of the engine while a statement runs, and between the steps of building a database. The
+// interface keeps its busy clock going from it; the hook must not use the database. An empty hook
+// (the default) is never called. For the user-interface thread only.
+void SetEngineProgressHook(std::function<void()> hook);
+// Calls the hook, if there is one.
+void EngineProgress();
+// Makes a connection call the hook while its statements run (every DbDatabase does).
+void WatchEngineProgress(sqlite3* db);
 
 // Releases the engine at program exit.
 void ShutdownEngine();

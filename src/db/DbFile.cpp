@@ -42,6 +42,7 @@ bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& err
     return false;
   }
   sqlite3_extended_result_codes(db, 1);
+  WatchEngineProgress(db);
   if (!ExecSql(db,
                "PRAGMA application_id=" + std::to_string(kQuendoApplicationId) +
                    "; PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;",

@@ -1,9 +1,12 @@
 #pragma once
 // Work on whole database files: the check that a file is one of ours and undamaged, its repair
-// (a rebuild of the file after the check) and its compacted copy into a new file. None of these
-// shows a message: each returns false with the reason (Windows-1252) and the caller reports it.
+// (a rebuild of a sound file, the salvage of a damaged one) and its compacted copy into a new
+// file. None of these shows a message: each hands back the reason (Windows-1252) and the caller
+// reports it.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 enum class CheckDepth {
   Quick,  // the structure of every page and table (fast)
@@ -14,9 +17,43 @@ enum class CheckDepth {
 // that the engine finds no damage in it.
 bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error);
 
-// Checks the file in full and rebuilds it in place, leaving out the free pages. A damaged file
-// is left as it was: the engine cannot mend it.
-bool RepairDatabaseFile(const std::string& path, std::string& error);
+struct RepairOptions {
+  std::string path;  // Windows-1252
+  // The program that reads what a damaged file still holds (its ".recover"): a name looked up on
+  // the path, or a path.
+  std::string recoverProgram = "sqlite3";
+  // Called now and then while the work goes on (the busy clock); may be empty.
+  std::function<void()> pump;
+};
+
+enum class RepairOutcome {
+  Failed,    // nothing changed: `message` says why
+  Rebuilt,   // the file was sound and has been rebuilt in place
+  Salvaged,  // the file was damaged: what it still held is now under its name, the file beside it
+};
+
+struct TableRows {
+  std::string table;
+  long long rows = 0;
+};
+
+struct RepairResult {
+  RepairOutcome outcome = RepairOutcome::Failed;
+  std::vector<TableRows> recovered;  // rows of each table of the new file, dictionary order
+  long long orphanRows = 0;          // rows of it that refer to a row that was lost
+  long long unplacedRows = 0;        // rows found outside every table, not carried over
+  std::string damagedPath;           // where the damaged file is kept
+  std::string message;               // what to tell the user; empty after a rebuild
+};
+
+// Checks one of our database files in full. A sound file is rebuilt in place without its free
+// pages, even while other connections have it open. A damaged file is salvaged, unless another
+// connection has it open: it is renamed aside ("<name>.danneggiato", or with "-2", "-3"... when
+// that name is taken), the recovery program's SQL is loaded into a scratch file beside it, and the
+// scratch file takes the original name only once the engine finds it sound, it is one of ours and
+// it holds its data dictionary and every table and field the dictionary names. Any failure puts
+// the damaged file back under its own name, unchanged.
+RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,
 // which must not exist. The copy is made under a scratch name and takes its name only once it

@@ -24,14 +24,21 @@ struct IndexRow {
 };
 
 struct Describer {
-  DbTable* tavole;
-  DbTable* campi;
-  DbTable* indici;
-  DbTable* indici2;
+  DbTable* tavole = nullptr;
+  DbTable* campi = nullptr;
+  DbTable* indici = nullptr;
+  DbTable* indici2 = nullptr;
+  std::vector<SchemaTable>* names = nullptr;  // when set, only the names are gathered here
 
   // Fields in order, then each index with its fields, then the table row.
   int Describe(const char* table, const char* title, const char* description, const std::vector<FieldRow>& fields,
                const std::vector<IndexRow>& indexes) const {
+    if (names) {
+      SchemaTable& t = names->emplace_back();
+      t.name = table;
+      for (const FieldRow& f : fields) t.fields.emplace_back(f.name);
+      return 1;
+    }
     int ok = 1;
     for (const FieldRow& f : fields)
       ok &= DictAddField(campi, table, f.name, f.type, f.size, f.required, f.title, f.description, "", "");
@@ -52,10 +59,8 @@ int Relation(DbTable* relaz, DbTable* relaz2, const char* name, const char* prim
   return a & b;
 }
 
-}  // namespace
-
-int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int MasterRows(const Describer& d) {
+  return d.Describe(
       "master", "RDG Principale",
       "Contiene le impostazioni generali del sistema Quendo per la gestione degli orari del trasporto pubblico locale",
       {
@@ -72,8 +77,8 @@ int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
       {{"codice", 1, {"codice"}, "Codice", "Indice di comodo"}});
 }
 
-int DescribeRegaziTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int RegaziRows(const Describer& d) {
+  return d.Describe(
       "regazi", "Codici Regionali Azienda", "Contiene la codificazione regionale delle Aziende",
       {
           {"codice", 'I', 0, 1, "Codice", "Contiene il codice regionale dell'Azienda"},
@@ -82,8 +87,8 @@ int DescribeRegaziTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
       {{"codice", 1, {"codice"}, "Codici Regionali Azienda", "Elenca le aziende in ordine di codice regionale"}});
 }
 
-int DescribeRegentTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int RegentRows(const Describer& d) {
+  return d.Describe(
       "regent", "Codici Regionali Enti", "Contiene la codificazione regionale degli Enti Concedenti",
       {
           {"codice", 'I', 0, 1, "Codice", "Contiene il codice regionale dell'Ente Concedente"},
@@ -92,31 +97,29 @@ int DescribeRegentTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
       {{"codice", 1, {"codice"}, "Codici Regionali Enti", "Elenca gli Enti in ordine di codice regionale"}});
 }
 
-int DescribeCadenzTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
-      "cadenz", "Tipo Cadenza Corse", "Contiene la codificazione dei tipi cadenza corse",
-      {
-          {"codice", 'A', 10, 1, "Codice", "Contiene il codice della cadenza corsa"},
-          {"denom", 'A', 60, 1, "Denominazione", "Contiene la denominazione della cadenza corsa"},
-      },
-      {{"codice", 1, {"codice"}, "Tipo Cadenza", "Elenca le cadenze corse in ordine di codice"}});
+int CadenzRows(const Describer& d) {
+  return d.Describe("cadenz", "Tipo Cadenza Corse", "Contiene la codificazione dei tipi cadenza corse",
+                    {
+                        {"codice", 'A', 10, 1, "Codice", "Contiene il codice della cadenza corsa"},
+                        {"denom", 'A', 60, 1, "Denominazione", "Contiene la denominazione della cadenza corsa"},
+                    },
+                    {{"codice", 1, {"codice"}, "Tipo Cadenza", "Elenca le cadenze corse in ordine di codice"}});
 }
 
-int DescribeCalendTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
-      "calend", "Calendario", "Contiene il calendario giornaliero per lo sviluppo del piano di esercizio",
-      {
-          {"data", 'D', 0, 1, "Data", "Contiene la data del giorno di calendario"},
-          {"caden", 'A', 10, 1, "Cadenza Attiva", "Cadenza corsa valida per il giorno"},
-          {"giorno", 'A', 1, 1, "Giorno della Settimana",
-           "Giorno della settimana (1=Lun/2=Mar/3=Mer/4=Gio/5=Ven/6=Sab/7=Dom"},
-          {"note", 'A', 20, 1, "Annotazioni", "Annotazioni (festività particolari etc.)"},
-      },
-      {{"codice", 1, {"data", "caden"}, "Data", "Ordina il calendario per data"}});
+int CalendRows(const Describer& d) {
+  return d.Describe("calend", "Calendario", "Contiene il calendario giornaliero per lo sviluppo del piano di esercizio",
+                    {
+                        {"data", 'D', 0, 1, "Data", "Contiene la data del giorno di calendario"},
+                        {"caden", 'A', 10, 1, "Cadenza Attiva", "Cadenza corsa valida per il giorno"},
+                        {"giorno", 'A', 1, 1, "Giorno della Settimana",
+                         "Giorno della settimana (1=Lun/2=Mar/3=Mer/4=Gio/5=Ven/6=Sab/7=Dom"},
+                        {"note", 'A', 20, 1, "Annotazioni", "Annotazioni (festività particolari etc.)"},
+                    },
+                    {{"codice", 1, {"data", "caden"}, "Data", "Ordina il calendario per data"}});
 }
 
-int DescribeTescorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int TescorRows(const Describer& d) {
+  return d.Describe(
       "tescor", "Testa Corsa", "Contiene le informazioni relative alle singole corse",
       {
           {"id", 'L', 0, 1, "Id Corsa", "Contiene l'identificativo univoco della corsa"},
@@ -145,8 +148,8 @@ int DescribeTescorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
       {{"codice", 1, {"id"}, "Identificativo Corsa", "Ordina le corse per identificativo univoco"}});
 }
 
-int DescribeDetcorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int DetcorRows(const Describer& d) {
+  return d.Describe(
       "detcor", "Dettagli Corsa", "Contiene le informazioni di dettaglio relative alle singole corse",
       {
           {"id", 'L', 0, 1, "Id Corsa", "Contiene l'identificativo univoco della corsa"},
@@ -169,27 +172,26 @@ int DescribeDetcorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTabl
        {"fermata", 0, {"fermata", "denom", "ubicaz"}, "Fermate", "Ordina le fermate"}});
 }
 
-int DescribePeriodTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
-      "period", "Periodi validità corse",
-      "Contiene le informazioni relative ai periodi di validità delle singole corse",
-      {
-          {"id", 'L', 0, 1, "Identificativo Corsa", "Contiene l'identificativo univoco della corsa"},
-          {"caden", 'A', 10, 1, "Cadenza", "Contiene il codice cadenza associato alla corsa"},
-          {"inizio", 'D', 0, 1, "Data inizio", "Contiene la data di inizio del periodo"},
-          {"fine", 'D', 0, 1, "Data fine", "Contiene la data di fine del periodo"},
-          {"escluso", 'B', 0, 1, "Periodo Escluso",
-           "VERO indica un periodo di validità esclusa; FALSO indica un periodo di validità attiva"},
-      },
-      {{"codice",
-        1,
-        {"id", "inizio", "fine"},
-        "Identificativo Periodo",
-        "Ordina i dettagli periodi validità corsa per identificativo univoco"}});
+int PeriodRows(const Describer& d) {
+  return d.Describe("period", "Periodi validità corse",
+                    "Contiene le informazioni relative ai periodi di validità delle singole corse",
+                    {
+                        {"id", 'L', 0, 1, "Identificativo Corsa", "Contiene l'identificativo univoco della corsa"},
+                        {"caden", 'A', 10, 1, "Cadenza", "Contiene il codice cadenza associato alla corsa"},
+                        {"inizio", 'D', 0, 1, "Data inizio", "Contiene la data di inizio del periodo"},
+                        {"fine", 'D', 0, 1, "Data fine", "Contiene la data di fine del periodo"},
+                        {"escluso", 'B', 0, 1, "Periodo Escluso",
+                         "VERO indica un periodo di validità esclusa; FALSO indica un periodo di validità attiva"},
+                    },
+                    {{"codice",
+                      1,
+                      {"id", "inizio", "fine"},
+                      "Identificativo Periodo",
+                      "Ordina i dettagli periodi validità corsa per identificativo univoco"}});
 }
 
-int DescribeLocalTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
-  return Describer{tavole, campi, indici, indici2}.Describe(
+int LocalRows(const Describer& d) {
+  return d.Describe(
       "local", "Località", "Contiene le informazioni relative alle località",
       {
           {"id", 'I', 0, 1, "Identificativo Località", "Contiene l'identificativo univoco della località"},
@@ -199,6 +201,44 @@ int DescribeLocalTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable
           {"prov", 'A', 4, 1, "Provincia", "Contiene la sigla della provincia"},
       },
       {{"codice", 1, {"id"}, "Località", "Ordina le località"}});
+}
+
+}  // namespace
+
+int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return MasterRows({tavole, campi, indici, indici2});
+}
+
+int DescribeRegaziTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return RegaziRows({tavole, campi, indici, indici2});
+}
+
+int DescribeRegentTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return RegentRows({tavole, campi, indici, indici2});
+}
+
+int DescribeCadenzTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return CadenzRows({tavole, campi, indici, indici2});
+}
+
+int DescribeCalendTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return CalendRows({tavole, campi, indici, indici2});
+}
+
+int DescribeTescorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return TescorRows({tavole, campi, indici, indici2});
+}
+
+int DescribeDetcorTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return DetcorRows({tavole, campi, indici, indici2});
+}
+
+int DescribePeriodTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return PeriodRows({tavole, campi, indici, indici2});
+}
+
+int DescribeLocalTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2) {
+  return LocalRows({tavole, campi, indici, indici2});
 }
 
 int DescribeRelationCalenCaden(DbTable* relaz, DbTable* relaz2) {
@@ -219,6 +259,19 @@ int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2) {
 
 int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2) {
   return Relation(relaz, relaz2, "ferma_local", "local", "id", "detcor", "reglocal");
+}
+
+const std::vector<SchemaTable>& SchemaTables() {
+  static const std::vector<SchemaTable> tables = [] {
+    std::vector<SchemaTable> out;
+    Describer names;
+    names.names = &out;
+    for (int (*rows)(const Describer&) :
+         {MasterRows, RegaziRows, RegentRows, CadenzRows, CalendRows, TescorRows, DetcorRows, PeriodRows, LocalRows})
+      rows(names);
+    return out;
+  }();
+  return tables;
 }
 
 int DescribeSchema(const DictionaryTables& t) {

@@ -3,8 +3,21 @@
 // dictionary. This is the one definition of the schema: the builder makes every table, index
 // and relation from these rows.
 
+#include <string>
+#include <vector>
+
 class DbTable;
 struct DictionaryTables;
+
+// A table of the schema with its fields, in the order in which they are described.
+struct SchemaTable {
+  std::string name;
+  std::vector<std::string> fields;
+};
+
+// The nine tables as DescribeSchema describes them (names only): what a database without its
+// dictionary is checked against.
+const std::vector<SchemaTable>& SchemaTables();
 
 // Each writes its table's fields, indexes and table row; returns 1 when every row was stored.
 int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);

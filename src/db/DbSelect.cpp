@@ -46,21 +46,29 @@ void DbSelect::ClearResult() {
   sqlite3_finalize(stmt_);
   stmt_ = nullptr;
   names_.clear();
-  cells_.clear();
+  // The first block of values and the first of texts keep their room for the next run.
+  if (cells_.size() > 1) cells_.resize(1);
+  if (!cells_.empty()) cells_.front().clear();
   cellCount_ = 0;
-  bytes_.clear();
+  if (bytes_.size() > 1) bytes_.resize(1);
+  if (!bytes_.empty()) bytes_.front().clear();
   rows_ = row_ = 0;
 }
 
 DbSelect::Cell& DbSelect::NewCell() {
-  if (cellCount_ % kCellChunk == 0) cells_.push_back(std::unique_ptr<Cell[]>(new Cell[kCellChunk]));
-  Cell& cell = cells_.back()[cellCount_ % kCellChunk];
+  if (cells_.empty()) cells_.emplace_back();
+  if (cells_.back().size() == kCellChunk) {
+    cells_.emplace_back();
+    cells_.back().reserve(kCellChunk);
+  }
   ++cellCount_;
-  return cell;
+  return cells_.back().emplace_back();
 }
 
 void DbSelect::StoreBytes(Cell& cell, std::string_view bytes) {
-  if (bytes_.empty() || bytes_.back().size() + bytes.size() > kByteChunk) {
+  if (bytes_.empty()) {
+    bytes_.emplace_back();
+  } else if (bytes_.back().size() + bytes.size() > kByteChunk && !bytes_.back().empty()) {
     bytes_.emplace_back();
     bytes_.back().reserve(std::max(kByteChunk, bytes.size()));
   }

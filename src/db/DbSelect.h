@@ -7,7 +7,6 @@
 #include "db/FieldValue.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,11 +81,12 @@ class DbSelect {
   std::string sql;
   bool ran_ = false;  // the last Open got as far as running its query
   std::vector<std::string> names_;
-  // rows_ x names_.size() cells and their texts, in fixed-size chunks: a large result grows
-  // without being copied.
+  // rows_ x names_.size() cells and their texts, in chunks: the first grows with the result, so a
+  // selection of a few rows costs a few hundred bytes; once it is full, each further chunk is made
+  // at its full size, so a large result grows without being copied.
   static constexpr size_t kCellChunk = 1 << 16;
   static constexpr size_t kByteChunk = 1 << 20;
-  std::vector<std::unique_ptr<Cell[]>> cells_;
+  std::vector<std::vector<Cell>> cells_;
   size_t cellCount_ = 0;
   std::vector<std::string> bytes_;
   DbValue value_;  // the cell last read

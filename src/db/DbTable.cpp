@@ -437,6 +437,67 @@ int DbTable::SetFieldText(const char* field, const char* text) {
   return 1;
 }
 
+int DbTable::SetFieldTextAt(int position, std::string_view text) {
+  if (!isOpen) return 0;
+  if (position < 0 || position >= static_cast<int>(columns_.size())) {
+    ReportField(("#" + std::to_string(position)).c_str(), text.empty() ? "NULL" : std::string(text), true,
+                "Il campo non esiste nella tavola");
+    return 0;
+  }
+  const Column& column = columns_[position];
+  if (mode_ == Mode::None) {
+    ReportField(column.name.c_str(), text.empty() ? "NULL" : std::string(text), true,
+                "Nessuna riga in inserimento o in modifica");
+    return 0;
+  }
+  DbValue& slot = pending_[position];
+  const char letter = column.type.letter;
+  if (!text.empty() && (letter == 'M' || (letter == 'A' && (column.type.size <= 0 ||
+                                                            text.size() <= static_cast<size_t>(column.type.size))))) {
+    // A text that fits goes in as it is (into the storage the slot already has).
+    slot.kind = DbValue::Kind::Text;
+    slot.s.assign(text);
+  } else {
+    DbValue value;
+    std::string error;
+    if (!ParseFieldText(column.type, text, value, error)) {
+      ReportField(column.name.c_str(), std::string(text), true, error);
+      return 0;
+    }
+    slot = std::move(value);
+  }
+  dirty_[position] = 1;
+  return 1;
+}
+
+int DbTable::SetFieldNumberAt(int position, std::int64_t value) {
+  if (isOpen && position >= 0 && position < static_cast<int>(columns_.size()) && mode_ != Mode::None) {
+    DbValue::Kind kind = DbValue::Kind::Null;
+    switch (columns_[position].type.letter) {
+      case 'I':
+        if (value >= -32768 && value <= 32767) kind = DbValue::Kind::Int16;
+        break;
+      case 'L':
+        if (value >= INT32_MIN && value <= INT32_MAX) kind = DbValue::Kind::Int32;
+        break;
+      case 'B':
+        kind = DbValue::Kind::Bool;
+        value = value != 0;
+        break;
+      default: break;
+    }
+    if (kind != DbValue::Kind::Null) {
+      DbValue& slot = pending_[position];
+      slot.kind = kind;
+      slot.i = value;
+      dirty_[position] = 1;
+      return 1;
+    }
+  }
+  // Any other case as its text, which says what is wrong.
+  return SetFieldTextAt(position, std::to_string(value));
+}
+
 int DbTable::SetFieldBinary(const char* field, const unsigned char* bytes, int length) {
   if (!isOpen) return 0;
   if (length <= 0 || !bytes) return SetFieldText(field, "");

@@ -33,6 +33,12 @@ class DbTable {
   int SetFieldText(const char* field, const char* text);
   int SetFieldText(const char* field, const std::string& text) { return SetFieldText(field, text.c_str()); }
   int SetFieldBinary(const char* field, const unsigned char* bytes, int length);
+  // Fields by position, for callers that write many rows: FieldIndex once per table (-1 when the
+  // table has no such field), then these setters, with the checks and messages of SetFieldText
+  // but without finding the field by name for every value or passing a number through its text.
+  int FieldIndex(const char* field) const { return FindColumn(field); }
+  int SetFieldTextAt(int position, std::string_view text);
+  int SetFieldNumberAt(int position, std::int64_t value);
   int GetFieldText(const char* field, std::string& out);
   int GetFieldDisplayText(const char* field, std::string& out);
   int GetFieldBinary(const char* field, std::string& out, int* length);

@@ -349,6 +349,7 @@ int CreateAllTablesFromDictionary(DbDatabase* dictionary, sqlite3* db, const std
     return 0;
   }
   for (const std::string& name : names) {
+    EngineProgress();
     if (!CreateTableFromDictionary(name.c_str(), dictionary, db, relations)) {
       ExecSql(db, "ROLLBACK", error);
       return 0;

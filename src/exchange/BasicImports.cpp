@@ -40,35 +40,37 @@ class ProtocolImport : public ImportEngine {
   const char* TargetTable() const override { return "master"; }
 
   void CheckLine(int lineNo, std::string_view line) override {
-    if (!AllDigits(Field(line, "azienda")))
+    if (!AllDigits(Cut(line, fCompany_)))
       Fault(lineNo, 0, kCompanyDigits, "il codice azienda contiene caratteri non numerici");
     CheckCompanyChange(lineNo, line);
     DateRecord sent, start, end;
-    const bool sentOk = ParseExchangeDate(Field(line, "p_data"), sent);
+    const bool sentOk = ParseExchangeDate(Cut(line, fSent_), sent);
     if (!sentOk) DateFault(lineNo, 4);
-    const bool startOk = ParseExchangeDate(Field(line, "datini"), start);
+    const bool startOk = ParseExchangeDate(Cut(line, fStart_), start);
     if (!startOk) DateFault(lineNo, 18);
-    const bool endOk = ParseExchangeDate(Field(line, "datfin"), end);
+    const bool endOk = ParseExchangeDate(Cut(line, fEnd_), end);
     if (!endOk) DateFault(lineNo, 26);
     if (endOk && !invalidDateSeen_ && DateKey(end) < DateKey(start))
       Fault(lineNo, -1, kInverted, "data fine periodo antecedente data inizio periodo");
-    if (!AllDigits(Field(line, "protoc")))
+    if (!AllDigits(Cut(line, fNumber_)))
       Fault(lineNo, 12, kProtocolNumber, "il Protocollo contiene caratteri non numerici");
   }
+
+  void FindColumns(DbTable& t) override { Find(t, {&cCompany_, &cSent_, &cNumber_, &cStart_, &cPerson_, &cEnd_}); }
 
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     if (!t.SeekEqual({"0"})) return;
     DateRecord sent, start, end;
-    ParseExchangeDate(Field(line, "p_data"), sent);
-    ParseExchangeDate(Field(line, "datini"), start);
-    ParseExchangeDate(Field(line, "datfin"), end);
+    ParseExchangeDate(Cut(line, fSent_), sent);
+    ParseExchangeDate(Cut(line, fStart_), start);
+    ParseExchangeDate(Cut(line, fEnd_), end);
     BeginEdit(t);
-    Set(t, "azienda", Field(line, "azienda"));
-    Set(t, "p_data", DdMmYyyy(sent));
-    Set(t, "protoc", Field(line, "protoc"));
-    Set(t, "datini", DdMmYyyy(start));
-    Set(t, "resple", Field(line, "resple"));
-    Set(t, "datfin", DdMmYyyy(end));
+    Set(t, cCompany_, Cut(line, fCompany_));
+    Set(t, cSent_, DdMmYyyy(sent));
+    Set(t, cNumber_, Cut(line, fNumber_));
+    Set(t, cStart_, DdMmYyyy(start));
+    Set(t, cPerson_, Text(line, fPerson_));
+    Set(t, cEnd_, DdMmYyyy(end));
     StoreRow(t, lineNo);
   }
 
@@ -77,6 +79,12 @@ class ProtocolImport : public ImportEngine {
     invalidDateSeen_ = true;
     Fault(lineNo, offset, kDate, kIllegalDate);
   }
+
+  const FieldDef &fCompany_ = LayoutField("azienda"), &fSent_ = LayoutField("p_data"),
+                 &fNumber_ = LayoutField("protoc"), &fStart_ = LayoutField("datini"), &fEnd_ = LayoutField("datfin"),
+                 &fPerson_ = LayoutField("resple");
+  Column cCompany_{"azienda"}, cSent_{"p_data"}, cNumber_{"protoc"}, cStart_{"datini"}, cPerson_{"resple"},
+      cEnd_{"datfin"};
 };
 
 // ---- RT_CADEN ----------------------------------------------------------------------------------
@@ -94,12 +102,18 @@ class CadenceImport : public ImportEngine {
   // The company code is only compared here, as the number its leading digits give.
   void CheckLine(int lineNo, std::string_view line) override { CheckCompanyChange(lineNo, line); }
 
+  void FindColumns(DbTable& t) override { Find(t, {&cCode_, &cName_}); }
+
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     BeginRow(t);
-    Set(t, "codice", Field(line, "codice"));
-    Set(t, "denom", Field(line, "denom"));
+    Set(t, cCode_, Text(line, fCode_));
+    Set(t, cName_, Text(line, fName_));
     StoreRow(t, lineNo);
   }
+
+ private:
+  const FieldDef &fCode_ = LayoutField("codice"), &fName_ = LayoutField("denom");
+  Column cCode_{"codice"}, cName_{"denom"};
 };
 
 // ---- RT_CALEN ----------------------------------------------------------------------------------
@@ -147,30 +161,36 @@ class CalendarImport : public ImportEngine {
   void CheckLine(int lineNo, std::string_view line) override {
     CheckCompanyChange(lineNo, line);
     DateRecord date;
-    if (!ParseExchangeDate(Field(line, "data"), date)) {
+    if (!ParseExchangeDate(Cut(line, fDate_), date)) {
       invalidDateSeen_ = true;
       Fault(lineNo, 4, kDate, kIllegalDate);
     } else if (!invalidDateSeen_ && master_.periodValid) {
       if (DateKey(date) < master_.periodStart) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
       if (DateKey(date) > master_.periodEnd) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
     }
-    const std::string code(TrimRight(Field(line, "caden")));
+    const std::string code(TrimRight(Text(line, fDayType_)));
     if (!IsDayType(code))
       Fault(lineNo, 32, kDayType, Format("cadenza \"%-4s\" non dichiarata in RT_CADEN.TXT", code.c_str()));
   }
 
+  void FindColumns(DbTable& t) override { Find(t, {&cDate_, &cDayType_, &cWeekday_, &cNote_}); }
+
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     DateRecord date;
-    if (!ParseExchangeDate(Field(line, "data"), date)) return;
+    if (!ParseExchangeDate(Cut(line, fDate_), date)) return;
     // Dates outside the reporting period are left out, as the user was told.
     if (master_.periodValid && (DateKey(date) < master_.periodStart || DateKey(date) > master_.periodEnd)) return;
     BeginRow(t);
-    Set(t, "data", DdMmYyyy(date));
-    Set(t, "caden", Field(line, "caden"));
-    Set(t, "giorno", std::string(1, WeekdayDigit(ToQDate(date))));
-    Set(t, "note", Field(line, "note"));
+    Set(t, cDate_, DdMmYyyy(date));
+    Set(t, cDayType_, Text(line, fDayType_));
+    Set(t, cWeekday_, std::string(1, WeekdayDigit(ToQDate(date))));
+    Set(t, cNote_, Text(line, fNote_));
     StoreRow(t, lineNo);
   }
+
+ private:
+  const FieldDef &fDate_ = LayoutField("data"), &fNote_ = LayoutField("note"), &fDayType_ = LayoutField("caden");
+  Column cDate_{"data"}, cDayType_{"caden"}, cWeekday_{"giorno"}, cNote_{"note"};
 };
 
 }  // namespace

@@ -6,30 +6,165 @@
 #include <QFile>
 #include <QString>
 #include <cctype>
+#include <climits>
+#include <cstring>
 
-bool ExchangeLines::Load(const std::string& path) {
-  lines_.clear();
-  bytes_.clear();
-  QFile file(cp1252::ToQString(path));
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray all = file.readAll();
-  if (file.error() != QFileDevice::NoError) return false;
-  bytes_.assign(all.constData(), static_cast<size_t>(all.size()));
-  // A DOS end-of-file mark ends the text: it and whatever follows it are not read.
-  const size_t eof = bytes_.find('\x1A');
-  if (eof != std::string::npos) bytes_.resize(eof);
-  const std::string_view text(bytes_);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    const size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    if (end == std::string_view::npos) end = text.size();
-    size_t stop = end;
-    if (stop > start && text[stop - 1] == '\r') --stop;  // CR LF
-    lines_.push_back(text.substr(start, stop - start));
-    start = next;
+namespace {
+
+constexpr size_t kBlock = 1 << 20;  // bytes read at a time
+constexpr char kDosEof = '\x1A';
+
+}  // namespace
+
+ExchangeReader::ExchangeReader() = default;
+ExchangeReader::~ExchangeReader() = default;
+
+void ExchangeReader::Restart() {
+  begin_ = end_ = 0;
+  atEnd_ = failed_ = false;
+  lastByte_ = 0;
+  kept_.clear();
+  hash_ = pending_ = total_ = 0;
+  pendingBytes_ = 0;
+}
+
+bool ExchangeReader::Open(const std::string& path) {
+  Restart();
+  file_ = std::make_unique<QFile>(cp1252::ToQString(path));
+  if (!file_->open(QIODevice::ReadOnly)) {
+    file_.reset();
+    return false;
+  }
+  buffer_.resize(kBlock);
+  return true;
+}
+
+bool ExchangeReader::Rewind() {
+  Restart();
+  if (!file_ || !file_->seek(0)) {
+    failed_ = true;
+    return false;
   }
   return true;
+}
+
+void ExchangeReader::Mix(const char* p, size_t n) {
+  const auto word = [this](std::uint64_t w) {
+    hash_ = (hash_ ^ w) * 0x9E3779B97F4A7C15ULL;
+    hash_ ^= hash_ >> 29;
+  };
+  total_ += n;
+  // The digest takes the bytes eight at a time, whatever the blocks they were read in.
+  while (n > 0 && pendingBytes_ > 0) {
+    pending_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(*p++)) << (8 * pendingBytes_);
+    --n;
+    if (++pendingBytes_ == 8) {
+      word(pending_);
+      pending_ = 0;
+      pendingBytes_ = 0;
+    }
+  }
+  for (; n >= 8; p += 8, n -= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    word(w);
+  }
+  for (; n > 0; --n) pending_ |= static_cast<std::uint64_t>(static_cast<unsigned char>(*p++)) << (8 * pendingBytes_++);
+}
+
+std::uint64_t ExchangeReader::Digest() const {
+  return (hash_ ^ pending_ ^ (static_cast<std::uint64_t>(pendingBytes_) << 56)) * 0x9E3779B97F4A7C15ULL + total_;
+}
+
+bool ExchangeReader::Fill() {
+  begin_ = end_ = 0;
+  if (!file_ || failed_) {
+    failed_ = true;
+    return false;
+  }
+  const qint64 n = file_->read(buffer_.data(), static_cast<qint64>(buffer_.size()));
+  if (n < 0) {
+    failed_ = true;
+    return false;
+  }
+  if (n == 0) {
+    atEnd_ = true;
+    return true;
+  }
+  end_ = static_cast<size_t>(n);
+  Mix(buffer_.data(), end_);
+  lastByte_ = buffer_[end_ - 1];
+  return true;
+}
+
+bool ExchangeReader::Next(Line& line) {
+  if (failed_ || !file_) return false;
+  bool spanning = false;  // the line began in an earlier block: its first bytes are in kept_
+  size_t length = 0;      // of a spanning line
+  char last = 0;          // its last byte so far
+  const auto keep = [&](std::string_view piece) {
+    if (piece.empty()) return;
+    if (kept_.size() < kMaxKept) kept_.append(piece.substr(0, kMaxKept - kept_.size()));
+    length += piece.size();
+    last = piece.back();
+  };
+  // Drops the line's last byte (a CR before its line end, the file's final Ctrl-Z).
+  const auto dropLast = [&](std::string_view& text, size_t& size) {
+    if (text.size() == size) text.remove_suffix(1);
+    --size;
+  };
+  for (;;) {
+    if (begin_ == end_ && !atEnd_) {
+      if (!Fill()) return false;
+      continue;
+    }
+    const char* base = buffer_.data();
+    const std::string_view rest(base + begin_, end_ - begin_);
+    const size_t newline = rest.find('\n');
+    if (newline != std::string_view::npos) {
+      std::string_view piece = rest.substr(0, newline);
+      begin_ += newline + 1;
+      if (!spanning) {
+        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
+        if (piece.size() > kMaxKept) {
+          line = {piece.substr(0, kMaxKept), piece.size()};
+        } else {
+          line = {piece, piece.size()};
+        }
+        return true;
+      }
+      keep(piece);
+      line = {kept_, length};
+      if (length > 0 && last == '\r') dropLast(line.text, line.length);
+      return true;
+    }
+    if (atEnd_) {
+      // The last line, without line end: a Ctrl-Z that ends the file is no part of it, and a CR
+      // left at its end is taken as its line end.
+      if (rest.empty() && !spanning) return false;
+      begin_ = end_;
+      if (spanning) {
+        keep(rest);
+        line = {kept_, length};
+      } else {
+        line = {rest.substr(0, kMaxKept), rest.size()};
+      }
+      if (lastByte_ == kDosEof) {
+        dropLast(line.text, line.length);
+        if (line.length == 0) return false;
+      }
+      if (line.length > 0 && line.text.size() == line.length && line.text.back() == '\r')
+        dropLast(line.text, line.length);
+      return true;
+    }
+    // The line goes on in the next block.
+    if (!spanning) {
+      kept_.clear();
+      spanning = true;
+    }
+    keep(rest);
+    begin_ = end_;
+  }
 }
 
 bool AllDigits(std::string_view field) {
@@ -77,6 +212,30 @@ std::string_view TrimRightKeepOne(std::string_view text) {
   return text.substr(0, n);
 }
 
+bool ParseExchangeNumber(std::string_view field, long& value) {
+  size_t k = 0;
+  while (k < field.size() && field[k] == ' ') ++k;
+  const bool negative = k < field.size() && field[k] == '-';
+  if (k < field.size() && (field[k] == '+' || field[k] == '-')) ++k;
+  const size_t first = k;
+  long long v = 0;
+  for (; k < field.size() && field[k] >= '0' && field[k] <= '9' && k - first < 18; ++k) v = v * 10 + (field[k] - '0');
+  if (k == first || k != field.size() || v > INT_MAX) {
+    value = FieldNumber(field);
+    return false;
+  }
+  value = static_cast<long>(negative ? -v : v);
+  return true;
+}
+
+std::string_view WithoutNul(std::string_view field, std::string& scratch) {
+  if (field.find('\0') == std::string_view::npos) return field;
+  scratch.assign(field);
+  for (char& c : scratch)
+    if (c == '\0') c = ' ';
+  return scratch;
+}
+
 std::string BlankControls(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
@@ -90,6 +249,17 @@ std::string BlankControlsTrimmed(std::string_view text) {
   std::string out = BlankControls(TrimRight(text));
   out.resize(TrimRight(out).size());
   return out;
+}
+
+std::string_view BlankControlsTrimmed(std::string_view text, std::string& scratch) {
+  for (char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      scratch = BlankControlsTrimmed(text);
+      return scratch;
+    }
+  }
+  return TrimRight(text);
 }
 
 std::string FolderOf(const std::string& path) {

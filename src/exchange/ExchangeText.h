@@ -1,27 +1,66 @@
 #pragma once
 // Reading the region's fixed-width files: the lines of a file, and the conversions of the
-// importers (numbers, dates, times, flags, trimmed texts).
+// importers (numbers, dates, times, trimmed texts).
 
 #include "common/Formatters.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The whole file and its lines, each without its line end (CR LF or LF alone). A last line
-// without line end is a line; the end of the file after a line end is none, so an empty file
-// has no line. The text ends at the first DOS end-of-file mark (Ctrl-Z, 0x1A), as files written
-// by DOS programs end with one.
-class ExchangeLines {
+class QFile;
+
+// The lines of a file, each without its line end (CR LF or LF alone), read block by block: the
+// file is never held whole, so that a file of millions of lines costs no more memory than one of
+// ten. A last line without line end is a line; the end of the file after a line end is none, so
+// an empty file has no line. A DOS end-of-file mark (Ctrl-Z, 0x1A) as the very last byte of the
+// file is no part of it (files written by DOS programs end with one); anywhere else it is a byte
+// of its line like any other, and the line's checks refuse it.
+class ExchangeReader {
  public:
-  // False when the file cannot be opened or read (`path` is Windows-1252).
-  bool Load(const std::string& path);
-  size_t Count() const { return lines_.size(); }
-  std::string_view Line(size_t i) const { return lines_[i]; }
+  // A line longer than this keeps only its first kMaxKept bytes in `text` (its true length is
+  // still told): no record is that long, so the rest is not kept.
+  static constexpr size_t kMaxKept = 64 * 1024;
+
+  struct Line {
+    std::string_view text;  // valid until the next call
+    size_t length = 0;      // bytes of the line, line end excluded
+  };
+
+  ExchangeReader();
+  ~ExchangeReader();
+  ExchangeReader(const ExchangeReader&) = delete;
+  ExchangeReader& operator=(const ExchangeReader&) = delete;
+
+  // False when the file cannot be opened (`path` is Windows-1252).
+  bool Open(const std::string& path);
+  // The next line; false at the end of the file or when the file cannot be read (Failed()).
+  bool Next(Line& line);
+  bool Failed() const { return failed_; }
+  // Back to the first line, for a second pass.
+  bool Rewind();
+  // A digest of every byte read since the file was opened or rewound: two passes that end with
+  // the same digest read the same bytes.
+  std::uint64_t Digest() const;
 
  private:
-  std::string bytes_;
-  std::vector<std::string_view> lines_;
+  bool Fill();
+  void Mix(const char* bytes, size_t count);
+  void Restart();
+
+  std::unique_ptr<QFile> file_;
+  std::vector<char> buffer_;
+  size_t begin_ = 0, end_ = 0;  // the bytes of buffer_ not yet cut into lines
+  bool atEnd_ = false;          // the file has no more bytes to give
+  bool failed_ = false;
+  char lastByte_ = 0;  // the last byte read from the file
+  std::string kept_;   // the start of a line that runs over the end of the buffer
+  // The digest: the words mixed so far, the bytes of an incomplete word, the bytes in all.
+  std::uint64_t hash_ = 0, pending_ = 0;
+  unsigned pendingBytes_ = 0;
+  std::uint64_t total_ = 0;
 };
 
 // True when every byte is a decimal digit (and there is at least one).
@@ -30,6 +69,11 @@ bool AllDigits(std::string_view field);
 // The number of a field by the C library's conversion: leading blanks, a sign, the digits up to
 // the first other character; 0 when no digit comes first.
 inline int FieldNumber(std::string_view field) { return LeadingInt(field); }
+
+// A number field as the importers accept it: leading blanks, an optional sign, then digits to
+// the end of the field (at least one). False for anything else ("0T04", "12  ", "    "), which
+// the conversion above would read as its leading digits; `value` is that reading either way.
+bool ParseExchangeNumber(std::string_view field, long& value);
 
 // A YYYYMMDD field: valid only when all 8 bytes are digits and make an existing date of the
 // years 100 to 9999.
@@ -51,9 +95,13 @@ std::string BlankControls(std::string_view text);
 // A stop's name or location as stored: the control characters blanked, then the trailing blanks
 // cut (those that were control characters too).
 std::string BlankControlsTrimmed(std::string_view text);
+// The same without a copy when the text has no control character; else the copy in `scratch`.
+std::string_view BlankControlsTrimmed(std::string_view text, std::string& scratch);
 
-// "1" for the byte '1', "0" for anything else.
-inline const char* FlagText(char c) { return c == '1' ? "1" : "0"; }
+// A text field with its NUL bytes turned into blanks, as the stop names turn every control
+// character (the database layer's texts end at a NUL); the field itself when it has none, else a
+// copy in `scratch`.
+std::string_view WithoutNul(std::string_view field, std::string& scratch);
 
 // The path's folder: the part before its last separator ('/' or '\'); a path without one is
 // returned whole.

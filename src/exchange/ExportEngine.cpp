@@ -1,7 +1,9 @@
 #include "exchange/ExportEngine.h"
 
 #include "common/CalendarDays.h"
+#include "common/Cp1252.h"
 #include "common/IndexedLists.h"
+#include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -10,20 +12,156 @@
 #include "exchange/ExportCalendar.h"
 #include "exchange/ExportFiles.h"
 #include "exchange/ExportRecord.h"
+#include "exchange/ExportStops.h"
 #include "exchange/ImportEngine.h"
 
+#include <sqlite3.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 constexpr const char* kNormalStopsName = "FERMATE_NORMALIZZATE.TXT";
 constexpr const char* kNormalStopsHeader = "Azienda\tFermata\tDenominazione\tUbicazione\tIstat\tLocalita";
 
+// The regional layout holds trip ids of six digits.
+constexpr long kLargestId = 999999;
+
+constexpr const char* kFixData = "correggere il dato prima di esportare.";
+constexpr const char* kFixMaster = "correggere i dati con il comando Azienda del menu Archivi prima di esportare.";
+
 int DateKeyOfText(const std::string& ddmmyyyy) {
   DateRecord d;
   return ParseDateText10(ddmmyyyy, d) ? DateKey(d) : 0;
 }
+
+// What the user knows a field by, for the refusals.
+const char* FieldLabel(const char* name) {
+  static const struct {
+    const char* name;
+    const char* label;
+  } kLabels[] = {{"azienda", "codice azienda"},
+                 {"id", "ID corsa"},
+                 {"ente", "codice ente"},
+                 {"contratt", "codice contratto"},
+                 {"lung", "lunghezza"},
+                 {"tempo", "tempo"},
+                 {"ct_lung", "lunghezza contrattuale"},
+                 {"ct_tempo", "tempo contrattuale"},
+                 {"sub", "progressivo della fermata"},
+                 {"dist", "progressiva"},
+                 {"arriva", "orario di arrivo"},
+                 {"parte", "orario di partenza"},
+                 {"p_data", "data di invio"},
+                 {"protoc", "numero di protocollo"},
+                 {"datini", "data di inizio periodo"},
+                 {"datfin", "data di fine periodo"},
+                 {"data", "data"},
+                 {"inizio", "data di inizio"},
+                 {"fine", "data di fine"}};
+  for (const auto& l : kLabels)
+    if (std::strcmp(l.name, name) == 0) return l.label;
+  return name;
+}
+
+// What is wrong with a value its field cannot carry.
+std::string MisfitText(const ExportRecord::Misfit& m) {
+  const char* name = m.field->name;
+  const char* label = FieldLabel(name);
+  switch (m.kind) {
+    case ExportRecord::MisfitKind::Number:
+      return Format(
+          "il campo %s (%s) vale %s, mentre il tracciato regionale vi ammette\n"
+          "solo numeri di %d cifre al massimo, senza segno.",
+          name, label, m.value.c_str(), m.field->width);
+    case ExportRecord::MisfitKind::Time:
+      return Format(
+          "il campo %s (%s) vale %s, che non è un orario del tracciato regionale\n"
+          "(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).",
+          name, label, m.value.c_str());
+    case ExportRecord::MisfitKind::Date:
+      if (m.value.empty())
+        return Format("il campo %s (%s) è vuoto, mentre il tracciato regionale vi richiede una data.", name, label);
+      return Format(
+          "il campo %s (%s) vale %s, che non è una data del tracciato regionale\n"
+          "(AAAAMMGG, con anni da 100 a 9999).",
+          name, label, m.value.c_str());
+    case ExportRecord::MisfitKind::None: break;
+  }
+  return {};
+}
+
+// The refusal of a record: which file, which line, which row of the database, what is wrong.
+std::string RecordRefusal(ExportFile file, int line, const std::string& row, const std::string& fault) {
+  return Format("ATTENZIONE: %s, riga %d%s:\n%s\n\nNessun file è stato scritto: %s", ExportFileName(file), line,
+                row.empty() ? "" : (" (" + row + ")").c_str(), fault.c_str(),
+                file == kProtocolFile ? kFixMaster : kFixData);
+}
+
+std::string InvertedPeriod(const std::string& start, const std::string& end) {
+  return Format(
+      "il periodo termina il %s, prima di iniziare il %s,\n"
+      "mentre il tracciato regionale non ammette periodi invertiti.",
+      end.c_str(), start.c_str());
+}
+
+std::string LargeIdRefusal(long largest) {
+  return Format(
+      "ATTENZIONE: alcune corse hanno un ID superiore a 999999 (il più alto è %ld),\n"
+      "mentre il tracciato regionale ammette ID corsa di sei cifre.\n\n"
+      "Nessun file è stato scritto: usare l'esportazione con rinumerazione.",
+      largest);
+}
+
+// The notices of the database layer while an export runs: each one still reaches the user
+// (through the sink it would have reached), and any failure among them fails the export, since
+// a selection that failed looks like one without rows.
+class FailureWatch {
+ public:
+  FailureWatch() : previous_(SetNoticeSink([this](const Notice& n) { Pass(n); })) {}
+  ~FailureWatch() { SetNoticeSink(std::move(previous_)); }
+  FailureWatch(const FailureWatch&) = delete;
+  FailureWatch& operator=(const FailureWatch&) = delete;
+
+  int Failures() const { return failures_; }
+
+ private:
+  void Pass(const Notice& n) {
+    if (n.icon != NoticeIcon::Information) ++failures_;
+    if (previous_)
+      previous_(n);
+    else  // no sink: the standard error, as Notify writes it
+      std::fprintf(stderr, "[0x%02X] %s\n", static_cast<unsigned>(n.icon), cp1252::ToUtf8(n.text).c_str());
+  }
+
+  NoticeSink previous_;
+  int failures_ = 0;
+};
+
+// One read transaction around the whole export: every selection sees the database as it was at
+// the first read, whatever another program writes meanwhile (the journal keeps that moment for
+// as long as the transaction lasts). Inside a transaction already open, that one serves.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(DbDatabase* db) {
+    sqlite3* h = db && db->isOpen ? db->Handle() : nullptr;
+    if (h && sqlite3_get_autocommit(h) && sqlite3_exec(h, "BEGIN DEFERRED", nullptr, nullptr, nullptr) == SQLITE_OK)
+      handle_ = h;
+  }
+  ~ReadTransaction() {
+    // Nothing was written: ending it can only release the moment it held.
+    if (handle_ && !sqlite3_get_autocommit(handle_) &&
+        sqlite3_exec(handle_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+      sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  ReadTransaction(const ReadTransaction&) = delete;
+  ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+ private:
+  sqlite3* handle_ = nullptr;
+};
 
 // One run of the export: the options, the open files and the counters.
 class ExportRun {
@@ -33,27 +171,45 @@ class ExportRun {
   ExportResult Run();
 
  private:
-  // One file: its selection opened (all rows read), its temporary begun. False when the file
-  // cannot be created (the selection's own failure leaves the file empty).
+  // One file: its progress begun, its selection opened (all rows read unless it streams), its
+  // temporary begun. False when the selection failed or the file cannot be created.
   bool Open(ExportFile file, DbSelect& select);
+  // The file's end: its temporary finished. False when it could not be written, when a read
+  // failed on the way, or when a record was refused.
   bool Close(ExportFile file, const DbSelect* select = nullptr);
-  std::string IdRefusal() const;
-  void Step(int done, int total) {
+  // True (and the set failed, naming the file) when the database layer has told a failure.
+  bool ReadFailed(ExportFile file);
+  // Writes the record as the file's next line; false when one of its values does not fit its
+  // field: the export is then refused, naming the record by its file, line and trip (and stop).
+  bool Line(ExportFile file, const ExportRecord& record, long trip = -1, long stop = -1);
+  void Refuse(ExportFile file, const std::string& row, const std::string& fault) {
+    if (refusal_.empty()) refusal_ = RecordRefusal(file, result_.counts[file].written + 1, row, fault);
+  }
+  void Step(long done, long total) {
     if (o_.progress) o_.progress->Step(done, total);
   }
-  void Line(ExportFile file, const ExportRecord& record) {
-    files_.WriteLine(record.Text());
-    if (record.OverWide()) ++result_.overWide;
-    ++result_.counts[file].written;
+  // The progress of a walk in trip id order, whose count of rows is not known before its end.
+  void StepById(long id, long first, long last) {
+    const long span = std::max(1L, last - first + 1);
+    Step(std::clamp(id - first + 1, 1L, span), span);
   }
   // The text at a position, trailing blanks cut.
   std::string_view TextAt(DbSelect& s, int position, std::string& buffer) {
     s.GetFieldTextAt(position, buffer);
     return TrimRight(buffer);
   }
+  NormalStopList::Text NullableTextAt(DbSelect& s, int position, std::string& buffer) {
+    const bool null = s.GetFieldTextAt(position, buffer) == 0;
+    return {TrimRight(buffer), null};
+  }
   std::string Authority(const char* table) const {
     return o_.anyAuthority ? std::string() : Format("%s = %d", table, o_.authority);
   }
+  // min(id) or max(id) of a table (answered from the key's order), 0 when it has no rows.
+  long IdBound(const char* function, const char* table, const std::string& where = {});
+
+  std::string MasterRefusal();
+  std::string IdRefusal();
 
   bool TripHeads();
   bool TripStops();
@@ -67,19 +223,35 @@ class ExportRun {
   bool TripId(long storedId, long& id);
 
   const ExportOptions& o_;
+  FailureWatch watch_;
   ExportFileSet files_;
   ExportResult result_;
+  std::string refusal_;
   MasterHeading master_;
+  ExportRecord protocol_{ProtocolLayout()};
   IdPairList renumbering_;
   CadenceCalendar calendar_;
+  // The normalised stops, gathered by the walk of the stop rows when it reads every one of them.
+  NormalStopList stops_;
+  bool stopsGathered_ = false;
   std::string a_, b_, c_;  // text buffers
 };
+
+bool ExportRun::ReadFailed(ExportFile file) {
+  if (watch_.Failures() == 0) return false;
+  files_.Fail(ExportFileName(file));
+  return true;
+}
 
 bool ExportRun::Open(ExportFile file, DbSelect& select) {
   if (o_.progress) o_.progress->Begin(std::string("Esportazione dati orari: ") + ExportFileName(file));
   select.Open();
+  if (ReadFailed(file) || !files_.Begin(ExportFileName(file))) {
+    if (o_.progress) o_.progress->End();
+    return false;
+  }
   result_.counts[file].read = select.RowCount();
-  return files_.Begin(ExportFileName(file));
+  return true;
 }
 
 bool ExportRun::Close(ExportFile file, const DbSelect* select) {
@@ -87,13 +259,41 @@ bool ExportRun::Close(ExportFile file, const DbSelect* select) {
   if (select) result_.counts[file].read = select->RowCount();
   if (o_.progress) o_.progress->End();
   const bool finished = files_.Finish();
+  if (!refusal_.empty()) return false;
   // A walk cut short by a read error (already reported) leaves a file short of rows: the set
   // must not be put in place.
+  if (ReadFailed(file)) return false;
   if (select && select->WalkFailed()) {
     files_.Fail(ExportFileName(file));
     return false;
   }
   return finished;
+}
+
+bool ExportRun::Line(ExportFile file, const ExportRecord& record, long trip, long stop) {
+  if (record.HasMisfit()) {
+    std::string row;
+    if (trip >= 0) row = stop >= 0 ? Format("corsa %ld, fermata %ld", trip, stop) : Format("corsa %ld", trip);
+    if (file == kProtocolFile) row = "dati generali";
+    Refuse(file, row, MisfitText(record.GetMisfit()));
+    return false;
+  }
+  files_.WriteLine(record.Text());
+  if (record.TextCut()) ++result_.overWide;
+  if (record.ControlsBlanked()) ++result_.controlsBlanked;
+  ++result_.counts[file].written;
+  return true;
+}
+
+long ExportRun::IdBound(const char* function, const char* table, const std::string& where) {
+  // One aggregate alone over the key's first column: the engine reads one end of the key.
+  DbSelect s(o_.db);
+  s.SetColumns(Format("%s(id)", function));
+  s.SetFrom(table);
+  s.SetWhere(where);
+  long value = 0;
+  if (s.Open()) s.GetFieldLongAt(0, &value);
+  return value;
 }
 
 bool ExportRun::TripId(long storedId, long& id) {
@@ -116,6 +316,9 @@ bool ExportRun::TripHeads() {
   s.SetFrom("tescor");
   if (o_.kind != ExportKind::Renumbered) s.SetWhere(Authority("ente"));
   s.SetOrderBy("id");
+  // Read as it is written, as the trip stops are.
+  const long firstId = IdBound("min", "tescor"), lastId = IdBound("max", "tescor");
+  s.SetStreaming(true);
   if (!Open(kTripHeadsFile, s)) return false;
   ExportRecord r(TripHeadLayout());
   const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &code = r.FieldOf("codcorsa"),
@@ -123,13 +326,11 @@ bool ExportRun::TripHeads() {
                  &time = r.FieldOf("tempo"), &ctLength = r.FieldOf("ct_lung"), &ctTime = r.FieldOf("ct_tempo"),
                  &line = r.FieldOf("codlinea"), &direction = r.FieldOf("verso"), &route = r.FieldOf("codperc"),
                  &name = r.FieldOf("denom");
-  const int total = s.RowCount();
-  int done = 0;
   renumbering_.nextNumber = static_cast<std::int32_t>(o_.firstId);
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    Step(++done, total);
     long stored = 0, id = 0;
     s.GetFieldLongAt(0, &stored);
+    StepById(stored, firstId, lastId);
     if (o_.kind == ExportKind::Renumbered) {
       id = renumbering_.AppendNumbered(static_cast<std::int32_t>(stored));
     } else if (!TripId(stored, id)) {
@@ -153,18 +354,21 @@ bool ExportRun::TripHeads() {
     r.Char(direction, a_.empty() ? ' ' : a_[0]);
     r.Text(name, TextAt(s, 10, a_));
     r.Text(route, TextAt(s, 11, a_));
-    Line(kTripHeadsFile, r);
+    if (!Line(kTripHeadsFile, r, stored)) break;
   }
   if (o_.kind == ExportKind::Renumbered) renumbering_.BuildIndex();
-  return Close(kTripHeadsFile);
+  return Close(kTripHeadsFile, &s);
 }
 
 bool ExportRun::TripStops() {
   DbSelect s(o_.db);
   s.SetColumns(
       "detcor.id, detcor.sub, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.dist, detcor.arriva, "
-      "detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma");
-  if (o_.kind == ExportKind::Renumbered || o_.anyAuthority) {
+      "detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, detcor.reglocal");
+  // Every stop row is read when no authority restricts them: the normalised stops are gathered
+  // on the way.
+  const bool everyRow = o_.kind == ExportKind::Renumbered || o_.anyAuthority;
+  if (everyRow) {
     s.SetFrom("detcor");
   } else {
     s.SetFrom("detcor, tescor");
@@ -173,13 +377,7 @@ bool ExportRun::TripStops() {
   s.SetOrderBy("detcor.id, detcor.sub");
   // The largest file: read as it is written, and its progress told by trip id (the rows come in
   // id order and their count is not known before the end).
-  long firstId = 0, lastId = 0;
-  {
-    DbSelect range(o_.db);
-    range.SetColumns("min(id), max(id)");
-    range.SetFrom("detcor");
-    if (range.Open()) range.GetFieldLongAt(0, &firstId), range.GetFieldLongAt(1, &lastId);
-  }
+  const long firstId = IdBound("min", "detcor"), lastId = IdBound("max", "detcor");
   s.SetStreaming(true);
   if (!Open(kTripStopsFile, s)) return false;
   ExportRecord r(TripDetailLayout());
@@ -187,7 +385,6 @@ bool ExportRun::TripStops() {
                  &stop = r.FieldOf("fermata"), &name = r.FieldOf("denom"), &place = r.FieldOf("ubicaz"),
                  &distance = r.FieldOf("dist"), &arrival = r.FieldOf("arriva"), &departure = r.FieldOf("parte"),
                  &primary = r.FieldOf("primaria"), &optional = r.FieldOf("facolt"), &passing = r.FieldOf("nonferma");
-  const int span = static_cast<int>(std::max(1L, lastId - firstId + 1));
   // The trip's decision holds while its rows follow one another.
   long lastStored = -1, id = 0;
   bool keep = false, first = true;
@@ -195,7 +392,7 @@ bool ExportRun::TripStops() {
     long stored = 0;
     s.GetFieldLongAt(0, &stored);
     if (first || stored != lastStored) {
-      Step(static_cast<int>(std::clamp(stored - firstId + 1, 1L, static_cast<long>(span))), span);
+      StepById(stored, firstId, lastId);
       keep = TripId(stored, id);
       if (!keep && o_.kind == ExportKind::Renumbered) ++result_.unmatchedRows;
       lastStored = stored;
@@ -203,25 +400,35 @@ bool ExportRun::TripStops() {
     } else if (!keep && o_.kind == ExportKind::Renumbered) {
       ++result_.unmatchedRows;
     }
-    if (!keep) continue;
+    if (!keep && !everyRow) continue;
+    const NormalStopList::Text stopCode = NullableTextAt(s, 2, a_), stopName = NullableTextAt(s, 3, b_),
+                               stopPlace = NullableTextAt(s, 4, c_);
     int n16 = 0;
     long n32 = 0;
+    if (everyRow) {
+      s.GetFieldIntAt(11, &n16);
+      stops_.AddStop(stopCode, stopName, stopPlace, n16);
+    }
+    if (!keep) continue;
     r.Reset();
     r.Number(company, master_.company);
     r.Number(idField, id);
     s.GetFieldIntAt(1, &n16), r.Number(sub, n16);
-    r.Text(stop, TextAt(s, 2, a_));
-    r.Text(name, TextAt(s, 3, a_));
-    r.Text(place, TextAt(s, 4, a_));
+    const long stopNumber = n16;
+    r.Text(stop, stopCode.text);
+    r.Text(name, stopName.text);
+    r.Text(place, stopPlace.text);
     s.GetFieldLongAt(5, &n32), r.Number(distance, n32);
     // The empty time mark -1 is written as 0000; every other time as it stands.
-    s.GetFieldIntAt(6, &n16), r.Number(arrival, n16 == -1 ? 0 : n16);
-    s.GetFieldIntAt(7, &n16), r.Number(departure, n16 == -1 ? 0 : n16);
+    s.GetFieldIntAt(6, &n16), r.Time(arrival, n16 == -1 ? 0 : n16);
+    s.GetFieldIntAt(7, &n16), r.Time(departure, n16 == -1 ? 0 : n16);
     s.GetFieldIntAt(8, &n16), r.Flag(primary, n16 != 0);
     s.GetFieldIntAt(9, &n16), r.Flag(optional, n16 != 0);
     s.GetFieldIntAt(10, &n16), r.Flag(passing, n16 != 0);
-    Line(kTripStopsFile, r);
+    if (!Line(kTripStopsFile, r, stored, stopNumber)) break;
   }
+  // A walk broken off by a refusal has not seen every row.
+  stopsGathered_ = everyRow && refusal_.empty();
   return Close(kTripStopsFile, &s);
 }
 
@@ -236,17 +443,18 @@ bool ExportRun::Periods() {
   }
   // The periods of one trip in the order of their key: start, then end.
   s.SetOrderBy("period.id, period.inizio, period.fine");
+  const long firstId = IdBound("min", "period"), lastId = IdBound("max", "period");
+  s.SetStreaming(true);
   if (!Open(kPeriodsFile, s)) return false;
   ExportRecord r(PeriodLayout());
   const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &dayType = r.FieldOf("caden"),
                  &start = r.FieldOf("inizio"), &end = r.FieldOf("fine"), &excluded = r.FieldOf("escluso");
-  const int total = s.RowCount();
   const int first = DateKey(o_.rangeStart), last = DateKey(o_.rangeEnd);
-  int done = 0;
+  long largestKept = 0;  // date range: the largest id of the trips it keeps
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    Step(++done, total);
     long stored = 0, id = 0;
     s.GetFieldLongAt(0, &stored);
+    StepById(stored, firstId, lastId);
     s.GetFieldTextAt(1, a_);
     s.GetFieldTextAt(2, b_);
     const std::string_view code = TextAt(s, 3, c_);
@@ -258,6 +466,10 @@ bool ExportRun::Periods() {
       const int from = std::max(DateKeyOfText(a_), first), to = std::min(DateKeyOfText(b_), last);
       if (from > to || !calendar_.HasDateInRange(code, from, to)) continue;
       calendar_.AddTrip(static_cast<std::int32_t>(stored));
+      largestKept = std::max(largestKept, stored);
+      // An id too large for the layout: the trips kept are all looked at before the refusal,
+      // which names the largest.
+      if (stored > kLargestId) continue;
       id = stored;
       r.Date(start, from / 10000, from / 100 % 100, from % 100);
       r.Date(end, to / 10000, to / 100 % 100, to % 100);
@@ -268,14 +480,19 @@ bool ExportRun::Periods() {
       }
       r.DisplayDate(start, a_);
       r.DisplayDate(end, b_);
+      if (!r.HasMisfit() && DateKeyOfText(a_) > DateKeyOfText(b_)) {
+        Refuse(kPeriodsFile, Format("corsa %ld", stored), InvertedPeriod(a_, b_));
+        break;
+      }
     }
     r.Number(company, master_.company);
     r.Number(idField, id);
     r.Text(dayType, code);
     r.Flag(excluded, flag != 0);
-    Line(kPeriodsFile, r);
+    if (!Line(kPeriodsFile, r, stored)) break;
   }
-  return Close(kPeriodsFile);
+  if (largestKept > kLargestId && refusal_.empty()) refusal_ = LargeIdRefusal(largestKept);
+  return Close(kPeriodsFile, &s);
 }
 
 bool ExportRun::DayTypes() {
@@ -294,7 +511,7 @@ bool ExportRun::DayTypes() {
     r.Number(company, master_.company);
     r.Text(code, TextAt(s, 0, a_));
     r.Text(name, TextAt(s, 1, a_));
-    Line(kDayTypesFile, r);
+    if (!Line(kDayTypesFile, r)) break;
   }
   return Close(kDayTypesFile);
 }
@@ -323,7 +540,7 @@ bool ExportRun::Calendar() {
     r.Text(note, TextAt(s, 2, b_));
     const std::string_view code = TextAt(s, 1, c_);
     r.Text(dayType, code);
-    Line(kCalendarFile, r);
+    if (!Line(kCalendarFile, r)) break;
     if (o_.kind == ExportKind::DateRange) calendar_.AddDate(code, FieldBytes(r.Text(), date));
   }
   return Close(kCalendarFile);
@@ -331,66 +548,96 @@ bool ExportRun::Calendar() {
 
 bool ExportRun::Protocol() {
   if (o_.progress) o_.progress->Begin(std::string("Esportazione dati orari: ") + ExportFileName(kProtocolFile));
-  if (!files_.Begin(ExportFileName(kProtocolFile))) return false;
-  // Without the master row the file stays empty.
+  if (!files_.Begin(ExportFileName(kProtocolFile))) {
+    if (o_.progress) o_.progress->End();
+    return false;
+  }
+  // Without the master row the file stays empty. The record was made, and checked, at the start.
   if (master_.found) {
     result_.counts[kProtocolFile].read = 1;
-    ExportRecord r(ProtocolLayout());
-    r.Number(r.FieldOf("azienda"), master_.company);
-    r.DisplayDate(r.FieldOf("p_data"), master_.sendDate);
-    r.Number(r.FieldOf("protoc"), master_.protocol);
-    if (o_.kind == ExportKind::DateRange) {
-      const DateRecord &a = o_.rangeStart, &b = o_.rangeEnd;
-      r.Date(r.FieldOf("datini"), a.year, a.month, a.day);
-      r.Date(r.FieldOf("datfin"), b.year, b.month, b.day);
-    } else {
-      r.DisplayDate(r.FieldOf("datini"), master_.periodStart);
-      r.DisplayDate(r.FieldOf("datfin"), master_.periodEnd);
-    }
-    r.Text(r.FieldOf("resple"), master_.person);
-    Line(kProtocolFile, r);
+    Line(kProtocolFile, protocol_);
   }
   return Close(kProtocolFile);
 }
 
 bool ExportRun::NormalStops() {
-  DbSelect s(o_.db);
-  s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz, local.istat, local.denom");
-  s.SetFrom("detcor, local");
-  s.SetWhere("detcor.reglocal > 0 AND detcor.reglocal = local.id");
-  s.SetGroupBy("detcor.fermata, detcor.denom, detcor.ubicaz, local.istat, local.denom");
-  s.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata, local.istat, local.denom");
-  if (!Open(kNormalStopsFile, s)) return false;
-  files_.WriteLine(kNormalStopsHeader);
-  const int total = s.RowCount();
-  int done = 0;
-  std::string line;
-  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    Step(++done, total);
-    long istat = 0;
-    s.GetFieldLongAt(3, &istat);
-    line = std::to_string(master_.company);
-    for (int k = 0; k < 3; ++k) (line += '\t') += TextAt(s, k, a_);
-    line += Format("\t%06ld\t", istat);
-    line += TextAt(s, 4, a_);
-    files_.WriteLine(line);
-    ++result_.counts[kNormalStopsFile].written;
+  if (o_.progress) o_.progress->Begin(std::string("Esportazione dati orari: ") + kNormalStopsName);
+  if (!stopsGathered_) {
+    // The stop rows were read for one authority only: the list has a walk of its own.
+    DbSelect s(o_.db);
+    s.SetColumns("fermata, denom, ubicaz, reglocal");
+    s.SetFrom("detcor");
+    s.SetWhere("reglocal > 0");
+    s.SetStreaming(true);
+    for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+      int locality = 0;
+      s.GetFieldIntAt(3, &locality);
+      stops_.AddStop(NullableTextAt(s, 0, a_), NullableTextAt(s, 1, b_), NullableTextAt(s, 2, c_), locality);
+    }
   }
+  if (!stops_.Empty()) {
+    DbSelect s(o_.db);
+    s.SetColumns("id, istat, denom");
+    s.SetFrom("local");
+    s.SetWhere("id > 0");
+    for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+      int id = 0;
+      long istat = 0;
+      s.GetFieldIntAt(0, &id);
+      s.GetFieldLongAt(1, &istat);
+      stops_.AddLocality(id, istat, TextAt(s, 2, a_));
+    }
+  }
+  if (ReadFailed(kNormalStopsFile) || !files_.Begin(kNormalStopsName)) {
+    if (o_.progress) o_.progress->End();
+    return false;
+  }
+  const std::vector<std::string> lines = stops_.Lines(master_.company);
+  files_.WriteLine(kNormalStopsHeader);
+  const long total = static_cast<long>(lines.size());
+  long done = 0;
+  for (const std::string& line : lines) {
+    Step(++done, total);
+    files_.WriteLine(line);
+  }
+  result_.counts[kNormalStopsFile].read = result_.counts[kNormalStopsFile].written = static_cast<int>(total);
   return Close(kNormalStopsFile);
 }
 
-// The regional layout holds trip ids of six digits. Writing a larger one would either lengthen
-// its records or, cut to the field, give two trips one id: the export is refused instead.
-std::string ExportRun::IdRefusal() const {
-  constexpr long kLargestId = 999999;
-  DbSelect s(o_.db);
-  s.SetColumns("count(*), max(id)");
-  s.SetFrom("tescor");
-  long count = 0, largest = 0;
-  if (!s.Open()) return {};
-  s.GetFieldLongAt(0, &count);
-  s.GetFieldLongAt(1, &largest);
+// The protocol record is made first: the master row carries what every file of the set must
+// agree with, and a value of it that the layout cannot carry refuses the export at once.
+std::string ExportRun::MasterRefusal() {
+  if (!master_.found) return {};
+  ExportRecord& r = protocol_;
+  r.Number(r.FieldOf("azienda"), master_.company);
+  r.DisplayDate(r.FieldOf("p_data"), master_.sendDate);
+  r.Number(r.FieldOf("protoc"), master_.protocol);
+  std::string start = master_.periodStart, end = master_.periodEnd;
+  if (o_.kind == ExportKind::DateRange) {
+    start = o_.rangeStart.Format();
+    end = o_.rangeEnd.Format();
+  }
+  r.DisplayDate(r.FieldOf("datini"), start);
+  r.DisplayDate(r.FieldOf("datfin"), end);
+  r.Text(r.FieldOf("resple"), master_.person);
+  if (r.HasMisfit()) return RecordRefusal(kProtocolFile, 1, "dati generali", MisfitText(r.GetMisfit()));
+  if (DateKeyOfText(start) > DateKeyOfText(end))
+    return RecordRefusal(kProtocolFile, 1, "dati generali", InvertedPeriod(start, end));
+  return {};
+}
+
+// Writing a trip id larger than the layout's six digits would either lengthen its records or,
+// cut to the field, give two trips one id: the export is refused instead. Only the rows the
+// export writes count: those of the authority chosen, stop and period rows included (with every
+// authority, also those of no trip head). The date range knows its trips only once its periods
+// are read: it is looked at there.
+std::string ExportRun::IdRefusal() {
   if (o_.kind == ExportKind::Renumbered) {
+    DbSelect s(o_.db);
+    s.SetColumns("count(*)");
+    s.SetFrom("tescor");
+    long count = 0;
+    if (s.Open()) s.GetFieldLongAt(0, &count);
     if (count > 0 && o_.firstId + count - 1 > kLargestId)
       return Format(
           "ATTENZIONE: rinumerando le %ld corse a partire da %ld l'ultimo ID corsa sarebbe %ld,\n"
@@ -399,30 +646,36 @@ std::string ExportRun::IdRefusal() const {
           count, o_.firstId, o_.firstId + count - 1);
     return {};
   }
-  if (largest > kLargestId)
-    return Format(
-        "ATTENZIONE: alcune corse hanno un ID superiore a 999999 (il più alto è %ld),\n"
-        "mentre il tracciato regionale ammette ID corsa di sei cifre.\n\n"
-        "Nessun file è stato scritto: usare l'esportazione con rinumerazione.",
-        largest);
-  return {};
+  if (o_.kind != ExportKind::Plain) return {};
+  // With one authority the stop and period rows are those of its trip heads.
+  long largest = IdBound("max", "tescor", Authority("ente"));
+  if (o_.anyAuthority) largest = std::max({largest, IdBound("max", "detcor"), IdBound("max", "period")});
+  return largest > kLargestId ? LargeIdRefusal(largest) : std::string();
 }
 
 ExportResult ExportRun::Run() {
+  // Every read below sees one moment of the database.
+  ReadTransaction snapshot(o_.db);
   master_ = ReadMasterHeading(o_.db);
-  if (std::string refusal = IdRefusal(); !refusal.empty()) {
-    ExportResult refused;
-    refused.refusal = std::move(refusal);
-    return refused;
-  }
-  bool ok = true;
-  if (o_.kind == ExportKind::DateRange) {
+  // The master row feeds the protocol file.
+  bool ok = !ReadFailed(kProtocolFile);
+  if (ok) refusal_ = MasterRefusal();
+  if (ok && refusal_.empty()) refusal_ = IdRefusal();
+  // A failure of those few reads is told as one of the trip heads, the first file.
+  ok = ok && refusal_.empty() && !ReadFailed(kTripHeadsFile);
+  if (ok && o_.kind == ExportKind::DateRange) {
     // The calendar first: it decides which periods, and so which trips, are kept.
     ok = DayTypes() && Calendar() && Periods() && TripHeads() && TripStops();
-  } else {
+  } else if (ok) {
     ok = TripHeads() && TripStops() && Periods() && DayTypes() && Calendar();
   }
   ok = ok && Protocol() && NormalStops() && files_.Commit();
+  if (!refusal_.empty()) {
+    files_.Abort();
+    ExportResult refused;
+    refused.refusal = refusal_;
+    return refused;
+  }
   if (!ok) {
     files_.Abort();
     ExportResult failed;
@@ -493,5 +746,10 @@ std::string ExportResultText(const ExportResult& r) {
         "\nATTENZIONE: %d righe contengono un valore più lungo del suo campo nel tracciato regionale:\n"
         "il valore è stato limitato alla larghezza del campo.\n",
         r.overWide);
+  if (r.controlsBlanked > 0)
+    text += Format(
+        "\nATTENZIONE: %d righe contengono un testo con caratteri di fine riga o di fine file:\n"
+        "nel file sono stati sostituiti da spazi.\n",
+        r.controlsBlanked);
   return text;
 }

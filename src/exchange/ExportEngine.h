@@ -9,7 +9,10 @@
 //   DateRange   the calendar of a date range, the periods clipped to it and kept only when their
 //               day type runs inside them, the trips that keep a period with their stops, the
 //               range as the protocol's period; optionally one authority.
-// The database is only read. The seven files are written all or none (ExportFileSet).
+// The database is only read, in one read transaction: another program that writes meanwhile is
+// not seen, so the files hold the rows of one moment. The seven files are written all or none
+// (ExportFileSet): a file that cannot be written, a failed read of the database, or a value that
+// the layout cannot carry (refused, naming the record) leaves the folder as it was.
 
 #include "common/Formatters.h"
 
@@ -57,11 +60,14 @@ struct ExportCount {
 };
 
 struct ExportResult {
-  bool complete = false;                 // every file is in place
-  std::string failedPath;                // otherwise the file that could not be created or written
-  std::string refusal;                   // or why the export was refused before any file was written
+  bool complete = false;  // every file is in place
+  // Otherwise the file that could not be created or written, or whose rows could not be read
+  // (the database layer has told its failure).
+  std::string failedPath;
+  std::string refusal;                   // or why the export was refused: no file was put in place
   ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
-  int overWide = 0;                      // records where a value was limited to its field
+  int overWide = 0;                      // records where a text was cut to its field
+  int controlsBlanked = 0;               // records where a line or file end in a text became a blank
   int unmatchedRows = 0;                 // renumbered: stop and period rows of no trip head, left out
   std::vector<std::string> written;      // the paths put in place
 };
@@ -81,5 +87,5 @@ MasterHeading ReadMasterHeading(DbDatabase* db);
 ExportResult RunExport(const ExportOptions& options);
 
 // The result message: "Risultati dell'esportazione dati:\n\n" and one line per file, then the
-// warnings of over-wide values and left-out rows.
+// warnings of left-out rows and adjusted texts.
 std::string ExportResultText(const ExportResult& result);

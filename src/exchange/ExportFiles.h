@@ -29,6 +29,10 @@ class ExportFileSet {
   // Appends to the current file; a failure is remembered and reported by Finish.
   void Write(std::string_view bytes);
   void WriteLine(std::string_view line) {
+    if (fd_ >= 0 && !writeFailed_ && buffer_.size() + line.size() + 2 <= kBufferSize) {
+      buffer_.append(line).append("\r\n", 2);  // the usual case: room for the whole line
+      return;
+    }
     Write(line);
     Write("\r\n");
   }
@@ -56,6 +60,7 @@ class ExportFileSet {
 
  private:
   bool Flush();
+  static constexpr size_t kBufferSize = 1 << 20;
 
   struct Entry {
     std::string name;       // "RT_HDORA.TXT"
@@ -67,6 +72,7 @@ class ExportFileSet {
   std::vector<Entry> entries_;
   int fd_ = -1;
   std::string buffer_;
+  size_t fileSize_ = 0;  // bytes of the current file written so far
   bool writeFailed_ = false;
   bool failed_ = false;
   bool committed_ = false;

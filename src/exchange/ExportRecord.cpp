@@ -1,6 +1,53 @@
 #include "exchange/ExportRecord.h"
 
+#include "exchange/ExchangeText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
+
+namespace {
+
+// 10 to the power of a field's width: the first number it cannot show.
+constexpr auto kLimits = [] {
+  std::array<unsigned long long, 19> limits{};
+  unsigned long long limit = 1;
+  for (unsigned long long& l : limits) {
+    l = limit;
+    limit *= 10;
+  }
+  return limits;
+}();
+unsigned long long Limit(int width) { return kLimits[static_cast<size_t>(std::clamp(width, 0, 18))]; }
+
+// "00" to "99", the two digits of each number below 100.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The bytes a text field cannot carry: they would end its line early (CR, LF) or, for the
+// readers of DOS files, the whole file (Ctrl-Z).
+bool BreaksRecord(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
+
+// True when a byte of the text is below 0x20; eight bytes at a time (a byte below n in a word
+// x: (x - n per byte) & ~x & 0x80 per byte is not zero, for n up to 0x80).
+bool HasControlByte(std::string_view text) {
+  constexpr std::uint64_t kLow = 0x2020202020202020ull, kHigh = 0x8080808080808080ull;
+  size_t k = 0;
+  for (; k + 8 <= text.size(); k += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + k, 8);
+    if ((x - kLow) & ~x & kHigh) return true;
+  }
+  for (; k < text.size(); ++k)
+    if (static_cast<unsigned char>(text[k]) < 0x20) return true;
+  return false;
+}
+
+}  // namespace
 
 ExportRecord::ExportRecord(const RecordLayout& layout) : layout_(layout) {
   empty_.assign(static_cast<size_t>(layout.length), ' ');
@@ -18,7 +65,8 @@ const FieldDef& ExportRecord::FieldOf(const char* name) const {
 
 void ExportRecord::Reset() {
   record_.assign(empty_);
-  overWide_ = false;
+  misfit_ = Misfit{};
+  textCut_ = controlsBlanked_ = false;
 }
 
 void ExportRecord::Put(const FieldDef& field, char c) {
@@ -26,80 +74,113 @@ void ExportRecord::Put(const FieldDef& field, char c) {
   for (int k = 1; k < field.width; ++k) record_[static_cast<size_t>(field.offset + k)] = ' ';
 }
 
-// Writes `value` zero-padded into the field from position `from` of the field to its end.
-void ExportRecord::Digits(const FieldDef& field, unsigned long long value, int from) {
-  char* first = &record_[static_cast<size_t>(field.offset + from)];
-  char* p = &record_[static_cast<size_t>(field.offset + field.width)];
-  while (p > first) {
-    *--p = static_cast<char>('0' + value % 10);
-    value /= 10;
+void ExportRecord::Char(const FieldDef& field, char c) {
+  if (BreaksRecord(c)) {
+    controlsBlanked_ = true;
+    c = ' ';
   }
+  Put(field, c);
+}
+
+void ExportRecord::Blank(const FieldDef& field) {
+  std::fill_n(&record_[static_cast<size_t>(field.offset)], field.width, ' ');
+}
+
+void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string value) {
+  Blank(field);
+  if (HasMisfit()) return;  // the first one is the one told
+  misfit_ = Misfit{kind, &field, std::move(value)};
+}
+
+// Writes `value` zero-padded into `width` characters from position `from` of the field.
+void ExportRecord::Digits(const FieldDef& field, unsigned long long value, int from, int width) {
+  char* first = &record_[static_cast<size_t>(field.offset + from)];
+  char* p = first + width;
+  // The fields hold at most nine digits: 32-bit arithmetic, cheaper than 64-bit, is enough.
+  if (value <= 0xFFFFFFFFull) {
+    auto small = static_cast<std::uint32_t>(value);
+    while (p - first >= 2) {
+      const std::uint32_t pair = small % 100 * 2;
+      small /= 100;
+      p -= 2;
+      p[0] = kDigitPairs[pair];
+      p[1] = kDigitPairs[pair + 1];
+    }
+    if (p > first) *--p = static_cast<char>('0' + small % 10);
+    return;
+  }
+  while (p - first >= 2) {
+    const auto pair = static_cast<size_t>(value % 100) * 2;
+    value /= 100;
+    p -= 2;
+    p[0] = kDigitPairs[pair];
+    p[1] = kDigitPairs[pair + 1];
+  }
+  if (p > first) *--p = static_cast<char>('0' + value % 10);
 }
 
 void ExportRecord::Number(const FieldDef& field, long long value) {
-  const int w = field.width;
-  if (value >= 0) {
-    unsigned long long limit = 1;
-    for (int k = 0; k < w && limit <= 1'000'000'000'000'000'000ULL; ++k) limit *= 10;
-    unsigned long long v = static_cast<unsigned long long>(value);
-    if (v >= limit) {
-      v = limit - 1;
-      overWide_ = true;
-    }
-    Digits(field, v, 0);
+  if (value < 0 || static_cast<unsigned long long>(value) >= Limit(field.width)) {
+    Refuse(MisfitKind::Number, field, std::to_string(value));
     return;
   }
-  // printf's "%0*ld" of a negative number: the sign, then the digits zero-padded.
-  unsigned long long limit = 1;
-  for (int k = 0; k < w - 1 && limit <= 1'000'000'000'000'000'000ULL; ++k) limit *= 10;
-  unsigned long long v = 0ULL - static_cast<unsigned long long>(value);
-  if (w < 2 || v >= limit) {
-    v = limit - 1;
-    overWide_ = true;
-  }
-  if (w < 2) {  // no room for a sign: the smallest value the field can show
-    Digits(field, 0, 0);
+  Digits(field, static_cast<unsigned long long>(value), 0, field.width);
+}
+
+void ExportRecord::Time(const FieldDef& field, long long hhmm) {
+  const bool valid = hhmm == 9999 || (hhmm >= 0 && hhmm / 100 <= 23 && hhmm % 100 <= 59);
+  if (!valid || field.width != 4) {
+    Refuse(MisfitKind::Time, field, std::to_string(hhmm));
     return;
   }
-  record_[static_cast<size_t>(field.offset)] = '-';
-  Digits(field, v, 1);
+  Digits(field, static_cast<unsigned long long>(hhmm), 0, 4);
 }
 
 void ExportRecord::Text(const FieldDef& field, std::string_view text) {
   const size_t w = static_cast<size_t>(field.width);
   if (text.size() > w) {
-    // Trailing blanks are no part of the value: only a longer value is over-wide.
+    // Trailing blanks are no part of the value: only a longer value is cut.
     size_t n = text.size();
     while (n > w && text[n - 1] == ' ') --n;
-    if (n > w) overWide_ = true;
+    if (n > w) textCut_ = true;
     text = text.substr(0, w);
   }
   char* out = &record_[static_cast<size_t>(field.offset)];
-  text.copy(out, text.size());
-  for (size_t k = text.size(); k < w; ++k) out[k] = ' ';
+  std::memcpy(out, text.data(), text.size());
+  std::memset(out + text.size(), ' ', w - text.size());
+  if (!HasControlByte(text)) return;  // the usual text
+  for (size_t k = 0; k < text.size(); ++k) {
+    if (BreaksRecord(out[k])) {
+      out[k] = ' ';
+      controlsBlanked_ = true;
+    }
+  }
 }
 
 void ExportRecord::DisplayDate(const FieldDef& field, std::string_view t) {
-  char* out = &record_[static_cast<size_t>(field.offset)];
   if (t.size() != 10 || field.width != 8) {
-    for (int k = 0; k < field.width; ++k) out[k] = ' ';
+    Refuse(MisfitKind::Date, field, std::string(t));
     return;
   }
-  // dd/mm/yyyy -> yyyymmdd, character by character.
+  // dd/mm/yyyy -> yyyymmdd, character by character; then read back as the importers read it.
   const char ymd[8] = {t[6], t[7], t[8], t[9], t[3], t[4], t[0], t[1]};
-  for (int k = 0; k < 8; ++k) out[k] = ymd[k];
+  DateRecord date;
+  if (!ParseExchangeDate(std::string_view(ymd, 8), date)) {
+    Refuse(MisfitKind::Date, field, std::string(t));
+    return;
+  }
+  std::copy_n(ymd, 8, &record_[static_cast<size_t>(field.offset)]);
 }
 
 void ExportRecord::Date(const FieldDef& field, int year, int month, int day) {
+  const DateRecord d{year, month, day};
+  DateRecord read;
   if (year < 0 || year > 9999 || month < 0 || month > 99 || day < 0 || day > 99 || field.width != 8) {
-    overWide_ = true;
-    DisplayDate(field, {});
+    Refuse(MisfitKind::Date, field, d.Format());
     return;
   }
-  const FieldDef y{field.name, field.offset, 4, FieldKind::Number};
-  const FieldDef m{field.name, field.offset + 4, 2, FieldKind::Number};
-  const FieldDef d{field.name, field.offset + 6, 2, FieldKind::Number};
-  Digits(y, static_cast<unsigned long long>(year), 0);
-  Digits(m, static_cast<unsigned long long>(month), 0);
-  Digits(d, static_cast<unsigned long long>(day), 0);
+  Digits(field, static_cast<unsigned long long>(year), 0, 4);
+  Digits(field, static_cast<unsigned long long>(month), 4, 2);
+  Digits(field, static_cast<unsigned long long>(day), 6, 2);
+  if (!ParseExchangeDate(FieldBytes(record_, field), read)) Refuse(MisfitKind::Date, field, d.Format());
 }

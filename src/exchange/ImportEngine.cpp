@@ -1,6 +1,7 @@
 #include "exchange/ImportEngine.h"
 
 #include "common/CalendarDays.h"
+#include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -121,21 +122,39 @@ bool ImportEngine::Check() {
     return false;
   }
   if (!LoadReferences()) return false;
-  if (!lines_.Load(options_.path)) {
+  if (!reader_.Open(options_.path)) {
     stopMessage_ = "Impossibile aprire\n\n" + options_.path;
     return false;
   }
-  outcome_ = ImportOutcome::Checked;
-  linesRead_ = static_cast<int>(lines_.Count());
   const size_t length = static_cast<size_t>(layout_.length);
-  for (int k = 0; k < linesRead_; ++k) {
-    const std::string_view line = lines_.Line(static_cast<size_t>(k));
-    if (line.size() != length) {
-      Fault(k + 1, -1, kLength, LengthFault(static_cast<int>(line.size())));
+  int lineNo = 0;
+  ExchangeReader::Line line;
+  while (reader_.Next(line)) {
+    ++lineNo;
+    // Only a Ctrl-Z that ends the file ends the text: one inside it is a fault of its line.
+    if (const size_t eof = line.text.find('\x1A'); eof != std::string_view::npos) {
+      Fault(lineNo, static_cast<int>(eof), kLength, "la riga contiene il carattere di fine file (Ctrl-Z)");
       continue;
     }
-    CheckLine(k + 1, line);
+    if (line.length != length) {
+      Fault(lineNo, -1, kLength, LengthFault(static_cast<int>(line.length)));
+      continue;
+    }
+    CheckLine(lineNo, line.text);
   }
+  if (reader_.Failed()) {
+    stopMessage_ = "Impossibile leggere\n\n" + options_.path;
+    return false;
+  }
+  checkedDigest_ = reader_.Digest();
+  linesRead_ = lineNo;
+  // The whole import cannot go on without the rows of each of its files.
+  if (linesRead_ == 0 && options_.batch) {
+    stopMessage_ =
+        "ATTENZIONE: il file di testo\n\n" + options_.path + "\n\nè vuoto: non contiene neppure una riga da importare.";
+    return false;
+  }
+  outcome_ = ImportOutcome::Checked;
   // The company of the file against the working company (an empty file counts as -1).
   if (!companyChanged_ && fileCompany_ != master_.company) {
     SetFlag(kCompany);
@@ -151,20 +170,41 @@ void ImportEngine::Load() {
   outcome_ = ImportOutcome::Loaded;
   rowsInserted_ = 0;
   DbBatch batch(db_);
+  bool same = reader_.Rewind();
   {
     DbTable target(db_, TargetTable());
     target.SetQuiet(true);
-    if (target.isOpen) target.SetIndex("codice");
+    if (target.isOpen) {
+      target.SetIndex("codice");
+      FindColumns(target);
+    }
     if (options_.progress) options_.progress->Begin(descriptor_.caption);
     const size_t length = static_cast<size_t>(layout_.length);
-    for (int k = 0; k < linesRead_; ++k) {
-      if (options_.progress) options_.progress->Step(k + 1, linesRead_);
-      const std::string_view line = lines_.Line(static_cast<size_t>(k));
-      if (!target.isOpen || line.size() != length) continue;
-      LoadLine(target, k + 1, line);
+    int lineNo = 0;
+    ExchangeReader::Line line;
+    while (same && reader_.Next(line)) {
+      if (++lineNo > linesRead_) {
+        same = false;
+        break;
+      }
+      if (options_.progress) options_.progress->Step(lineNo, linesRead_);
+      if (!target.isOpen || line.length != length || line.text.find('\x1A') != std::string_view::npos) continue;
+      LoadLine(target, lineNo, line.text);
     }
-    AfterLoad();
+    same = same && !reader_.Failed() && lineNo == linesRead_ && reader_.Digest() == checkedDigest_;
+    if (same) AfterLoad();
     if (options_.progress) options_.progress->End();
+  }
+  if (!same) {
+    // Rows of lines that pass 1 did not check are never kept.
+    batch.Rollback();
+    rowsInserted_ = 0;
+    refused_.clear();
+    Notify(reader_.Failed() ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
+                            : "ATTENZIONE: il file di testo\n\n" + options_.path +
+                                  "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.",
+           NoticeIcon::Stop);
+    return;
   }
   // A commit the engine refuses leaves nothing written (the layer has said why).
   if (batch.Commit() == 0 && db_ && db_->isOpen) rowsInserted_ = 0;
@@ -192,9 +232,21 @@ void ImportEngine::CheckCompanyChange(int lineNo, std::string_view line) {
   }
 }
 
-std::string_view ImportEngine::Field(std::string_view line, const char* name) const {
+const FieldDef& ImportEngine::LayoutField(const char* name) const {
+  static const FieldDef kNone{"", 0, 0, FieldKind::Reserved};
   const FieldDef* f = layout_.Field(name);
-  return f ? FieldBytes(line, *f) : std::string_view();
+  return f ? *f : kNone;
+}
+
+bool ImportEngine::CheckNumber(int lineNo, std::string_view line, const FieldDef& f, int flag, const char* fault,
+                               long& value) {
+  if (ParseExchangeNumber(Cut(line, f), value)) return true;
+  Fault(lineNo, f.offset, flag, fault);
+  return false;
+}
+
+void ImportEngine::Find(DbTable& t, std::initializer_list<Column*> columns) {
+  for (Column* c : columns) c->at = t.FieldIndex(c->name);
 }
 
 void ImportEngine::BeginRow(DbTable& t) {
@@ -202,8 +254,14 @@ void ImportEngine::BeginRow(DbTable& t) {
   t.AddNew();
 }
 
-void ImportEngine::Set(DbTable& t, const char* field, const std::string& text) {
-  if (!t.SetFieldText(field, text) && rowFault_.empty()) rowFault_ = t.LastError();
+void ImportEngine::Set(DbTable& t, const Column& c, std::string_view text) {
+  const int ok = c.at >= 0 ? t.SetFieldTextAt(c.at, text) : t.SetFieldText(c.name, std::string(text));
+  if (!ok && rowFault_.empty()) rowFault_ = t.LastError();
+}
+
+void ImportEngine::Set(DbTable& t, const Column& c, long number) {
+  const int ok = c.at >= 0 ? t.SetFieldNumberAt(c.at, number) : t.SetFieldText(c.name, std::to_string(number));
+  if (!ok && rowFault_.empty()) rowFault_ = t.LastError();
 }
 
 bool ImportEngine::StoreRow(DbTable& t, int lineNo) {

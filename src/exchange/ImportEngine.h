@@ -1,16 +1,20 @@
 #pragma once
 // The import of one regional exchange file, without any window: the frame that the six files
 // share. Pass 1 reads the working company (and what the file needs) from `master`, loads the
-// reference lists, reads the whole file and checks every line into the error list, setting one
-// fault flag per kind of fault; the caller then decides from the flags (a blocking fault refuses
-// the import, a remediable one is put to the user) and runs pass 2, which writes the rows in one
-// batch transaction: all of them or, after a crash, none.
+// reference lists, reads the file line by line and checks every line into the error list,
+// setting one fault flag per kind of fault; the caller then decides from the flags (a blocking
+// fault refuses the import, a remediable one is put to the user) and runs pass 2, which reads the
+// file again and writes the rows in one batch transaction: all of them or, after a crash, none.
+// Neither pass holds the file in memory; pass 2 writes only what pass 1 checked (a file changed
+// in between is refused whole).
 
 #include "common/EditorLists.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/RecordLayouts.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,7 +70,8 @@ class ImportEngine {
   ImportEngine(const ImportEngine&) = delete;
   ImportEngine& operator=(const ImportEngine&) = delete;
 
-  // Pass 1. False when the import stopped before reading the file (StopMessage says why).
+  // Pass 1. False when the import stopped (StopMessage says why): before reading the file, when
+  // it could not be read, or, run by the whole import, when it has no line at all.
   bool Check();
   bool Blocking() const { return (flags_ & blockingMask_) != 0; }
   bool Remediable() const { return (flags_ & ~blockingMask_) != 0; }
@@ -76,12 +81,13 @@ class ImportEngine {
   virtual std::string RemediableMessage() const = 0;
   // The decision taken instead of pass 2 (Blocked or Declined).
   void SetOutcome(ImportOutcome outcome) { outcome_ = outcome; }
-  // Pass 2, in one batch transaction.
+  // Pass 2, in one batch transaction. A file that cannot be read again, or that is no longer
+  // what pass 1 checked, is said through a notice and nothing of it is kept.
   void Load();
 
   const ImportDescriptor& Descriptor() const { return descriptor_; }
   ImportOutcome Outcome() const { return outcome_; }
-  // -1 when the import stopped before reading the file.
+  // -1 when the import stopped before reading the file (or could not read it whole).
   int LinesRead() const { return linesRead_; }
   int RowsInserted() const { return rowsInserted_; }
   const std::string& StopMessage() const { return stopMessage_; }
@@ -104,6 +110,7 @@ class ImportEngine {
     kTime,
     kAuthority,
     kContract,
+    kNumber,  // a number field holding other characters than digits
   };
 
  protected:
@@ -127,8 +134,14 @@ class ImportEngine {
   virtual bool ReportsUndeclaredCompany() const { return true; }
   // The length fault text ("la riga è lunga %d [deve essere N]" and its variants).
   virtual std::string LengthFault(int length) const;
-  // Pass 2: the target table and the rows.
+  // A field of the target table, found once per file.
+  struct Column {
+    const char* name;
+    int at = -1;  // its position; -1 when the table has no such field
+  };
+  // Pass 2: the target table, its fields, and the rows.
   virtual const char* TargetTable() const = 0;
+  virtual void FindColumns(DbTable& target) = 0;
   virtual void LoadLine(DbTable& target, int lineNo, std::string_view line) = 0;
   // After the last line (inside the transaction).
   virtual void AfterLoad() {}
@@ -138,14 +151,28 @@ class ImportEngine {
   // The "company as in the first line" test.
   void CheckCompanyChange(int lineNo, std::string_view line);
   int LineCompany(std::string_view line) const;
-  std::string_view Field(std::string_view line, const char* name) const;
+  // A field of the layout, found once per file (by the constructors of the imports).
+  const FieldDef& LayoutField(const char* name) const;
+  // The bytes of a field of a line of the layout's length.
+  static std::string_view Cut(std::string_view line, const FieldDef& f) {
+    return line.substr(static_cast<size_t>(f.offset), static_cast<size_t>(f.width));
+  }
+  // A text field with its NUL bytes blanked (valid until the next call).
+  std::string_view Text(std::string_view line, const FieldDef& f) { return WithoutNul(Cut(line, f), scratch_); }
+  // A stop's name or location: its control characters blanked, then trimmed (valid until the
+  // next call).
+  std::string_view StopText(std::string_view line, const FieldDef& f) {
+    return BlankControlsTrimmed(Cut(line, f), scratch_);
+  }
+  // A number field: false (with a fault of `flag` at the field's offset) when it holds anything
+  // but digits; `value` is its number either way.
+  bool CheckNumber(int lineNo, std::string_view line, const FieldDef& f, int flag, const char* fault, long& value);
+  static void Find(DbTable& t, std::initializer_list<Column*> columns);
 
   // Row writing with the database layer kept quiet: a refused field or row is collected.
   void BeginRow(DbTable& t);
-  void Set(DbTable& t, const char* field, const std::string& text);
-  void Set(DbTable& t, const char* field, std::string_view text) { Set(t, field, std::string(text)); }
-  void Set(DbTable& t, const char* field, const char* text) { Set(t, field, std::string(text)); }
-  void Set(DbTable& t, const char* field, long number) { Set(t, field, std::to_string(number)); }
+  void Set(DbTable& t, const Column& c, std::string_view text);
+  void Set(DbTable& t, const Column& c, long number);
   // Writes the row; true (and counted) when stored.
   bool StoreRow(DbTable& t, int lineNo);
   void BeginEdit(DbTable& t);
@@ -171,7 +198,7 @@ class ImportEngine {
   const ImportDescriptor& descriptor_;
   const RecordLayout& layout_;
   MasterValues master_;
-  ExchangeLines lines_;
+  ExchangeReader reader_;
   ImportErrorList errors_;
   bool invalidDateSeen_ = false;  // an invalid date has been met in the file so far
 
@@ -191,6 +218,8 @@ class ImportEngine {
   bool companySeen_ = false;
   bool companyChanged_ = false;
   std::string rowFault_;
+  std::string scratch_;
+  std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };
 
 // "%02d/%02d/%04d" of a date.

@@ -8,7 +8,9 @@
 #include "exchange/ImportFiles.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
@@ -22,6 +24,10 @@ const char* const kDateParagraph =
 const char* const kDayTypeParagraph =
     "***** il file di testo proposto contiene dei CODICI CADENZA che risultano\n"
     "sconosciuti (violazione dell'integrità referenziale) !!!\n\n";
+const char* const kNumberParagraph =
+    "***** il file di testo proposto contiene dei valori NUMERICI illegali.\n"
+    "I valori NUMERICI devono essere espressi con sole cifre decimali !!!\n\n";
+const char* const kTripIdNotNumeric = "l'ID corsa contiene caratteri non numerici";
 
 std::string UndeclaredTrip(long id) { return Format("ID corsa %06ld non dichiarato in RT_HDORA.TXT", id); }
 
@@ -29,9 +35,15 @@ std::string UndeclaredTrip(long id) { return Format("ID corsa %06ld non dichiara
 
 class TripHeadImport : public ImportEngine {
  public:
-  explicit TripHeadImport(const ImportOptions& o) : ImportEngine(ImportKind::TripHeads, o, Bit(kLength)) {}
+  explicit TripHeadImport(const ImportOptions& o)
+      : ImportEngine(ImportKind::TripHeads, o, Bit(kLength) | Bit(kNumber)) {}
 
-  std::string BlockingMessage() const override { return BlockingText(HasFlag(kLength) ? LengthParagraph() : ""); }
+  std::string BlockingMessage() const override {
+    std::string p;
+    if (HasFlag(kLength)) p += LengthParagraph();
+    if (HasFlag(kNumber)) p += kNumberParagraph;
+    return BlockingText(p);
+  }
 
   std::string RemediableMessage() const override {
     std::string p;
@@ -65,37 +77,49 @@ class TripHeadImport : public ImportEngine {
 
   void CheckLine(int lineNo, std::string_view line) override {
     CheckCompanyChange(lineNo, line);
-    const std::string_view authority = Field(line, "ente");
+    long number = 0;
+    CheckNumber(lineNo, line, fId_, kNumber, kTripIdNotNumeric, number);
+    const std::string_view authority = Cut(line, fAuthority_);
     for (char c : authority)
       if (c < '0' || c > '9') Fault(lineNo, 40, kAuthority, "il codice ente contiene caratteri non numerici");
     // Tested only until the first authority fault of the file.
     if (!HasFlag(kAuthority) && !authorities_.count(FieldNumber(authority)))
       Fault(lineNo, 40, kAuthority, Format("il codice ente %04d è illegale", FieldNumber(authority)));
-    for (char c : Field(line, "contratt"))
+    for (char c : Cut(line, fContract_))
       if (c < '0' || c > '9') Fault(lineNo, 44, kContract, "il codice contratto contiene caratteri non numerici");
+    CheckNumber(lineNo, line, fLength_, kNumber, "la lunghezza contiene caratteri non numerici", number);
+    CheckNumber(lineNo, line, fTime_, kNumber, "la durata contiene caratteri non numerici", number);
+    CheckNumber(lineNo, line, fContractLength_, kNumber, "la lunghezza contrattuale contiene caratteri non numerici",
+                number);
+    CheckNumber(lineNo, line, fContractTime_, kNumber, "la durata contrattuale contiene caratteri non numerici",
+                number);
+  }
+
+  void FindColumns(DbTable& t) override {
+    Find(t, {&cId_, &cCode_, &cLine_, &cDirection_, &cRoute_, &cAuthority_, &cContract_, &cLength_, &cTime_,
+             &cContractLength_, &cContractTime_, &cName_, &cDeparture_, &cArrival_, &cGroup_});
   }
 
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
-    const long id = FieldNumber(Field(line, "id"));
-    const int authority = FieldNumber(Field(line, "ente"));
+    const long id = FieldNumber(Cut(line, fId_));
+    const int authority = FieldNumber(Cut(line, fAuthority_));
     BeginRow(t);
-    Set(t, "id", id);
-    Set(t, "codcorsa", TrimRightKeepOne(Field(line, "codcorsa")));
-    Set(t, "codlinea", TrimRightKeepOne(Field(line, "codlinea")));
-    Set(t, "verso", Field(line, "verso"));
-    Set(t, "codperc", TrimRightKeepOne(Field(line, "codperc")));
-    Set(t, "ente", authorities_.count(authority) ? static_cast<long>(authority) : 0L);
-    Set(t, "contratt", static_cast<long>(FieldNumber(Field(line, "contratt"))));
-    Set(t, "lung", static_cast<long>(FieldNumber(Field(line, "lung"))));
-    Set(t, "tempo", static_cast<long>(FieldNumber(Field(line, "tempo"))));
-    Set(t, "ct_lung", static_cast<long>(FieldNumber(Field(line, "ct_lung"))));
-    Set(t, "ct_tempo", static_cast<long>(FieldNumber(Field(line, "ct_tempo"))));
-    Set(t, "regcorsa", "");
-    Set(t, "reglinea", "");
-    Set(t, "denom", TrimRight(Field(line, "denom")));
-    Set(t, "parte", "0");
-    Set(t, "arriva", "2359");
-    Set(t, "gruppo", "-1");
+    Set(t, cId_, id);
+    Set(t, cCode_, TrimRightKeepOne(Text(line, fCode_)));
+    Set(t, cLine_, TrimRightKeepOne(Text(line, fLine_)));
+    Set(t, cDirection_, Text(line, fDirection_));
+    Set(t, cRoute_, TrimRightKeepOne(Text(line, fRoute_)));
+    Set(t, cAuthority_, authorities_.count(authority) ? static_cast<long>(authority) : 0L);
+    Set(t, cContract_, static_cast<long>(FieldNumber(Cut(line, fContract_))));
+    Set(t, cLength_, static_cast<long>(FieldNumber(Cut(line, fLength_))));
+    Set(t, cTime_, static_cast<long>(FieldNumber(Cut(line, fTime_))));
+    Set(t, cContractLength_, static_cast<long>(FieldNumber(Cut(line, fContractLength_))));
+    Set(t, cContractTime_, static_cast<long>(FieldNumber(Cut(line, fContractTime_))));
+    // `regcorsa` and `reglinea` stay empty (NULL), as every field of a new row.
+    Set(t, cName_, TrimRight(Text(line, fName_)));
+    Set(t, cDeparture_, 0L);
+    Set(t, cArrival_, 2359L);
+    Set(t, cGroup_, -1L);
     if (StoreRow(t, lineNo)) largestId_ = std::max(largestId_, id);
   }
 
@@ -111,6 +135,14 @@ class TripHeadImport : public ImportEngine {
  private:
   std::unordered_set<int> authorities_;
   long largestId_ = 0;
+  const FieldDef &fId_ = LayoutField("id"), &fCode_ = LayoutField("codcorsa"), &fAuthority_ = LayoutField("ente"),
+                 &fContract_ = LayoutField("contratt"), &fLength_ = LayoutField("lung"), &fTime_ = LayoutField("tempo"),
+                 &fContractLength_ = LayoutField("ct_lung"), &fContractTime_ = LayoutField("ct_tempo"),
+                 &fLine_ = LayoutField("codlinea"), &fDirection_ = LayoutField("verso"),
+                 &fRoute_ = LayoutField("codperc"), &fName_ = LayoutField("denom");
+  Column cId_{"id"}, cCode_{"codcorsa"}, cLine_{"codlinea"}, cDirection_{"verso"}, cRoute_{"codperc"},
+      cAuthority_{"ente"}, cContract_{"contratt"}, cLength_{"lung"}, cTime_{"tempo"}, cContractLength_{"ct_lung"},
+      cContractTime_{"ct_tempo"}, cName_{"denom"}, cDeparture_{"parte"}, cArrival_{"arriva"}, cGroup_{"gruppo"};
 };
 
 // ---- RT_DTORA ----------------------------------------------------------------------------------
@@ -118,7 +150,7 @@ class TripHeadImport : public ImportEngine {
 class TripDetailImport : public ImportEngine {
  public:
   explicit TripDetailImport(const ImportOptions& o)
-      : ImportEngine(ImportKind::TripDetails, o, Bit(kLength) | Bit(kTime)) {}
+      : ImportEngine(ImportKind::TripDetails, o, Bit(kLength) | Bit(kTime) | Bit(kNumber)) {}
 
   std::string BlockingMessage() const override {
     std::string p;
@@ -126,6 +158,7 @@ class TripDetailImport : public ImportEngine {
     if (HasFlag(kTime))
       p += "***** il file di testo proposto contiene dei valori ORARIO illegali.\n"
            "I valori ORARIO devono essere espressi nel formato HHMM !!!\n\n";
+    if (HasFlag(kNumber)) p += kNumberParagraph;
     return BlockingText(p);
   }
 
@@ -151,71 +184,86 @@ class TripDetailImport : public ImportEngine {
 
   void CheckLine(int lineNo, std::string_view line) override {
     CheckCompanyChange(lineNo, line);
-    const long id = FieldNumber(Field(line, "id"));
-    if (!IsTrip(id)) Fault(lineNo, 4, kUndeclared, UndeclaredTrip(id));
-    CheckTime(lineNo, 128, Field(line, "arriva"));
-    CheckTime(lineNo, 132, Field(line, "parte"));
+    // A trip id that is no number names no trip of `tescor`: the line is left out like those of
+    // undeclared trips.
+    long id = 0;
+    if (CheckNumber(lineNo, line, fId_, kUndeclared, kTripIdNotNumeric, id) && !IsTrip(id))
+      Fault(lineNo, 4, kUndeclared, UndeclaredTrip(id));
+    long number = 0;
+    CheckNumber(lineNo, line, fSub_, kNumber, "il numero progressivo della fermata contiene caratteri non numerici",
+                number);
+    CheckNumber(lineNo, line, fDistance_, kNumber, "la distanza progressiva contiene caratteri non numerici", number);
+    CheckTime(lineNo, 128, Cut(line, fArrival_));
+    CheckTime(lineNo, 132, Cut(line, fDeparture_));
+  }
+
+  void FindColumns(DbTable& t) override {
+    Find(t, {&cId_, &cSub_, &cStop_, &cName_, &cPlace_, &cDistance_, &cArrival_, &cDeparture_, &cPrimary_, &cOptional_,
+             &cPassing_, &cLocality_});
   }
 
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
-    const long id = FieldNumber(Field(line, "id"));
+    long id = 0;
     // The stops of undeclared trips are left out, as the user was told.
-    if (!IsTrip(id)) return;
+    if (!ParseExchangeNumber(Cut(line, fId_), id) || !IsTrip(id)) return;
     BeginRow(t);
-    Set(t, "id", id);
-    Set(t, "sub", static_cast<long>(FieldNumber(Field(line, "sub"))));
-    Set(t, "fermata", TrimRight(Field(line, "fermata")));
-    Set(t, "denom", BlankControlsTrimmed(Field(line, "denom")));
-    Set(t, "ubicaz", BlankControlsTrimmed(Field(line, "ubicaz")));
-    Set(t, "dist", static_cast<long>(FieldNumber(Field(line, "dist"))));
-    Set(t, "arriva", static_cast<long>(FieldNumber(Field(line, "arriva"))));
-    Set(t, "parte", static_cast<long>(FieldNumber(Field(line, "parte"))));
-    Set(t, "primaria", FlagText(Field(line, "primaria")[0]));
-    Set(t, "facolt", FlagText(Field(line, "facolt")[0]));
-    Set(t, "nonferma", FlagText(Field(line, "nonferma")[0]));
-    Set(t, "regferma", "");
-    Set(t, "reglocal", "0");
-    Set(t, "regarea", "");
+    Set(t, cId_, id);
+    Set(t, cSub_, static_cast<long>(FieldNumber(Cut(line, fSub_))));
+    Set(t, cStop_, TrimRight(Text(line, fStop_)));
+    Set(t, cName_, StopText(line, fName_));
+    Set(t, cPlace_, StopText(line, fPlace_));
+    Set(t, cDistance_, static_cast<long>(FieldNumber(Cut(line, fDistance_))));
+    Set(t, cArrival_, static_cast<long>(FieldNumber(Cut(line, fArrival_))));
+    Set(t, cDeparture_, static_cast<long>(FieldNumber(Cut(line, fDeparture_))));
+    Set(t, cPrimary_, Cut(line, fPrimary_)[0] == '1' ? 1L : 0L);
+    Set(t, cOptional_, Cut(line, fOptional_)[0] == '1' ? 1L : 0L);
+    Set(t, cPassing_, Cut(line, fPassing_)[0] == '1' ? 1L : 0L);
+    // `regferma` and `regarea` stay empty (NULL), as every field of a new row.
+    Set(t, cLocality_, 0L);
     StoreRow(t, lineNo);
   }
 
-  // Every trip with stops takes its departure from its first stop and its arrival from its last.
+  // Every trip with stops takes its departure from its first stop and its arrival from its last:
+  // two lookups by the key of `detcor` per trip, so that neither the time nor the memory grows
+  // with the stops of a trip.
   void AfterLoad() override {
-    DbSelect select(db_);
-    select.SetColumns("id, sub, arriva, parte");
-    select.SetFrom("detcor");
-    select.SetOrderBy("id, sub");
-    if (!select.Open()) return;
+    struct Times {
+      std::int32_t id;
+      std::int16_t departure, arrival;
+    };
+    std::vector<Times> times;
+    {
+      DbSelect select(db_);
+      select.SetStreaming(true);
+      select.SetColumns(
+          "t.id, (SELECT d.parte FROM detcor d WHERE d.id = t.id ORDER BY d.sub LIMIT 1), "
+          "(SELECT d.arriva FROM detcor d WHERE d.id = t.id ORDER BY d.sub DESC LIMIT 1)");
+      select.SetFrom("tescor t");
+      select.SetOrderBy("t.id");
+      for (bool more = select.Open(); more; more = select.MoveNext()) {
+        long id = 0;
+        int departure = 0, arrival = 0;
+        // A trip without stops has no first departure (the field is required in every stop).
+        if (!select.GetFieldLongAt(0, &id) || !select.GetFieldIntAt(1, &departure)) continue;
+        select.GetFieldIntAt(2, &arrival);
+        times.push_back(
+            {static_cast<std::int32_t>(id), static_cast<std::int16_t>(departure), static_cast<std::int16_t>(arrival)});
+      }
+    }
     DbTable heads(db_, "tescor");
     if (!heads.isOpen || !heads.SetIndex("codice")) return;
-    const long rows = select.RowCount();
+    const int departureAt = heads.FieldIndex("parte"), arrivalAt = heads.FieldIndex("arriva");
     if (options_.progress) options_.progress->Begin({});
-    long current = 0, row = 0;
-    int departure = 0, arrival = 0;
-    const auto finish = [&] {
-      const std::string key = std::to_string(current);
-      if (!heads.SeekEqual({key.c_str()})) return;
+    long done = 0;
+    for (const Times& trip : times) {
+      if (options_.progress) options_.progress->Step(++done, static_cast<long>(times.size()));
+      const std::string key = std::to_string(trip.id);
+      if (!heads.SeekEqual({key.c_str()})) continue;
       heads.Edit();
-      heads.SetFieldText("parte", std::to_string(departure));
-      heads.SetFieldText("arriva", std::to_string(arrival));
+      heads.SetFieldNumberAt(departureAt, trip.departure);
+      heads.SetFieldNumberAt(arrivalAt, trip.arrival);
       heads.Update();
-    };
-    for (bool more = select.hasRow; more; more = select.MoveNext()) {
-      ++row;
-      if (options_.progress) options_.progress->Step(row, rows);
-      long id = 0;
-      int stopArrival = 0, stopDeparture = 0;
-      select.GetFieldLongAt(0, &id);
-      select.GetFieldIntAt(2, &stopArrival);
-      select.GetFieldIntAt(3, &stopDeparture);
-      if (row == 1 || id != current) {
-        if (row != 1) finish();
-        current = id;
-        departure = stopDeparture;
-      }
-      arrival = stopArrival;
     }
-    if (row > 0) finish();
   }
 
  private:
@@ -230,6 +278,15 @@ class TripDetailImport : public ImportEngine {
       Fault(lineNo, offset, kTime, "orario espresso in forma illegale");
     if (time != "9999" && (!digits || minutes > 59)) Fault(lineNo, offset, kTime, "orario espresso in forma illegale");
   }
+
+  const FieldDef &fId_ = LayoutField("id"), &fSub_ = LayoutField("sub"), &fStop_ = LayoutField("fermata"),
+                 &fName_ = LayoutField("denom"), &fPlace_ = LayoutField("ubicaz"), &fDistance_ = LayoutField("dist"),
+                 &fArrival_ = LayoutField("arriva"), &fDeparture_ = LayoutField("parte"),
+                 &fPrimary_ = LayoutField("primaria"), &fOptional_ = LayoutField("facolt"),
+                 &fPassing_ = LayoutField("nonferma");
+  Column cId_{"id"}, cSub_{"sub"}, cStop_{"fermata"}, cName_{"denom"}, cPlace_{"ubicaz"}, cDistance_{"dist"},
+      cArrival_{"arriva"}, cDeparture_{"parte"}, cPrimary_{"primaria"}, cOptional_{"facolt"}, cPassing_{"nonferma"},
+      cLocality_{"reglocal"};
 };
 
 // ---- RT_PERIOD ---------------------------------------------------------------------------------
@@ -280,20 +337,21 @@ class PeriodImport : public ImportEngine {
 
   void CheckLine(int lineNo, std::string_view line) override {
     CheckCompanyChange(lineNo, line);
-    const long id = FieldNumber(Field(line, "id"));
-    if (!IsTrip(id)) Fault(lineNo, 4, kUndeclared, UndeclaredTrip(id));
-    const std::string code(TrimRight(Field(line, "caden")));
+    long id = 0;
+    if (CheckNumber(lineNo, line, fId_, kUndeclared, kTripIdNotNumeric, id) && !IsTrip(id))
+      Fault(lineNo, 4, kUndeclared, UndeclaredTrip(id));
+    const std::string code(TrimRight(Text(line, fDayType_)));
     if (!IsDayType(code))
       Fault(lineNo, 10, kDayType, Format("cadenza \"%-4s\" non dichiarata in RT_CADEN.TXT", code.c_str()));
     const bool period = master_.periodValid;
     DateRecord start, end;
-    const bool startOk = ParseExchangeDate(Field(line, "inizio"), start);
+    const bool startOk = ParseExchangeDate(Cut(line, fStart_), start);
     if (!startOk) DateFault(lineNo, 20);
     // The tests below stop once an invalid date has been met (this line's start included).
     const bool open = !invalidDateSeen_;
     if (open && startOk && period && DateKey(start) < master_.periodStart) Fault(lineNo, 20, kPeriod, kOutOfPeriod);
     if (open && startOk && period && DateKey(start) > master_.periodEnd) Fault(lineNo, 20, kPeriod, kOutOfPeriod);
-    const bool endOk = ParseExchangeDate(Field(line, "fine"), end);
+    const bool endOk = ParseExchangeDate(Cut(line, fEnd_), end);
     if (!endOk) DateFault(lineNo, 28);
     if (endOk && period && DateKey(end) < master_.periodStart) Fault(lineNo, 28, kPeriod, kOutOfPeriod);
     if (open && endOk && period && DateKey(end) > master_.periodEnd) Fault(lineNo, 28, kPeriod, kOutOfPeriod);
@@ -301,10 +359,13 @@ class PeriodImport : public ImportEngine {
       Fault(lineNo, 28, kInverted, "data fine periodo antecedente data inizio periodo");
   }
 
+  void FindColumns(DbTable& t) override { Find(t, {&cId_, &cDayType_, &cStart_, &cEnd_, &cExcluded_}); }
+
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
-    const long id = FieldNumber(Field(line, "id"));
+    long id = 0;
     DateRecord start, end;
-    if (!IsTrip(id) || !ParseExchangeDate(Field(line, "inizio"), start) || !ParseExchangeDate(Field(line, "fine"), end))
+    if (!ParseExchangeNumber(Cut(line, fId_), id) || !IsTrip(id) || !ParseExchangeDate(Cut(line, fStart_), start) ||
+        !ParseExchangeDate(Cut(line, fEnd_), end))
       return;
     // Clipped to the reporting period; a period wholly outside it is left out.
     if (master_.periodValid) {
@@ -313,11 +374,11 @@ class PeriodImport : public ImportEngine {
       if (DateKey(start) > master_.periodEnd || DateKey(end) < master_.periodStart) return;
     }
     BeginRow(t);
-    Set(t, "id", id);
-    Set(t, "caden", TrimRight(Field(line, "caden")));
-    Set(t, "inizio", DdMmYyyy(start));
-    Set(t, "fine", DdMmYyyy(end));
-    Set(t, "escluso", FlagText(Field(line, "escluso")[0]));
+    Set(t, cId_, id);
+    Set(t, cDayType_, TrimRight(Text(line, fDayType_)));
+    Set(t, cStart_, DdMmYyyy(start));
+    Set(t, cEnd_, DdMmYyyy(end));
+    Set(t, cExcluded_, Cut(line, fExcluded_)[0] == '1' ? 1L : 0L);
     StoreRow(t, lineNo);
   }
 
@@ -326,6 +387,10 @@ class PeriodImport : public ImportEngine {
     invalidDateSeen_ = true;
     Fault(lineNo, offset, kDate, kIllegalDate);
   }
+
+  const FieldDef &fId_ = LayoutField("id"), &fDayType_ = LayoutField("caden"), &fStart_ = LayoutField("inizio"),
+                 &fEnd_ = LayoutField("fine"), &fExcluded_ = LayoutField("escluso");
+  Column cId_{"id"}, cDayType_{"caden"}, cStart_{"inizio"}, cEnd_{"fine"}, cExcluded_{"escluso"};
 };
 
 }  // namespace

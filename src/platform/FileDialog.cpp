@@ -1,6 +1,7 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "platform/Settings.h"
 #include "platform/Ui.h"
 
 #include <QApplication>
@@ -14,7 +15,33 @@ namespace {
 
 bool HasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
 
+// The folder of the last file chosen in this run (Windows-1252); empty before the first.
+std::string& LastFolder() {
+  static std::string folder;
+  return folder;
+}
+
+FileDialog::ShownRunner& Runner() {
+  static FileDialog::ShownRunner runner;
+  return runner;
+}
+
+bool IsFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+
 }  // namespace
+
+QString FileDialog::StartFolder() {
+  const QString last = cp1252::ToQString(LastFolder());
+  if (IsFolder(last)) return QFileInfo(last).absoluteFilePath();
+  std::string data;
+  if (settings::Read(settings::kDirectory, data) == settings::ReadResult::Read) {
+    const QString folder = cp1252::ToQString(data);
+    if (IsFolder(folder)) return QFileInfo(folder).absoluteFilePath();
+  }
+  return QDir::homePath();
+}
+
+void FileDialog::SetShownRunner(ShownRunner runner) { Runner() = std::move(runner); }
 
 FileDialog::FileDialog(Mode mode, std::string title, std::string defaultName, std::string filter,
                        std::string defaultExtension)
@@ -75,9 +102,17 @@ QStringList FileDialog::QtFilters(const std::string& filter) {
 
 int FileDialog::DoModal() {
   path_.clear();
-  if (Script::Current()) return RunScripted();
-  if (!CanShowWindows()) throw UnansweredQuestion("Selezione file senza risposta: " + OneLineText(title_));
-  return RunShown();
+  int result = IDCANCEL;
+  if (Runner()) {
+    result = RunShown();
+  } else if (Script::Current()) {
+    result = RunScripted();
+  } else {
+    if (!CanShowWindows()) throw UnansweredQuestion("Selezione file senza risposta: " + OneLineText(title_));
+    result = RunShown();
+  }
+  if (result == IDOK) LastFolder() = Folder();
+  return result;
 }
 
 int FileDialog::RunScripted() {
@@ -113,6 +148,8 @@ int FileDialog::RunShown() {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !askToReplace_);
+  dialog.setDirectory(StartFolder());
   const QStringList filters = QtFilters(filter_);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
@@ -120,7 +157,8 @@ int FileDialog::RunShown() {
     dialog.selectFile(ProposedName(mode_, defaultName_, defaultExtension_, dialog.directory()));
   for (;;) {
     ArrowCursorWhileShown arrow;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
+    const int result = Runner() ? Runner()(dialog) : dialog.exec();
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     std::string chosen;
     if (cp1252::FromQString(dialog.selectedFiles().first(), chosen)) {
       path_ = chosen;

@@ -4,13 +4,20 @@
 // the next answer must be `file PATH` (OK with that path) or `cancel`, and the dialog is written to
 // the transcript as "FILE<TAB>title<TAB>default name<TAB>filter". Without a script and without a
 // display the dialog cannot be answered and throws ui::UnansweredQuestion.
+//
+// A shown dialog starts in the folder of the last file chosen in this run, else in the user's
+// data folder (the "Directory" setting), else in the home folder: never in the folder the
+// program happened to be started from.
 
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+class QFileDialog;
 
 namespace ui {
 
@@ -22,6 +29,10 @@ class FileDialog {
   // without one; a default name holding wildcards only sets the filter, it is not proposed.
   FileDialog(Mode mode, std::string title, std::string defaultName, std::string filter,
              std::string defaultExtension = {});
+
+  // For a destination the command refuses when it already exists: the save dialog does not
+  // first ask whether to replace it (the command says why it will not).
+  void SetAskToReplace(bool ask) { askToReplace_ = ask; }
 
   // IDOK when a file was chosen, IDCANCEL otherwise.
   int DoModal();
@@ -40,6 +51,16 @@ class FileDialog {
   static QString ProposedName(Mode mode, const std::string& defaultName, const std::string& defaultExtension,
                               const QDir& folder);
 
+  // The folder the next shown dialog starts in (see above).
+  static QString StartFolder();
+
+  // Runs the shown dialog in place of its own loop (QDialog::exec): it gets the dialog set up as
+  // the user would see it, may choose a file in it, and returns the dialog's result. While one
+  // is set, every dialog takes this way, under a Script and without a display too. Empty: the
+  // dialog runs itself.
+  using ShownRunner = std::function<int(QFileDialog& dialog)>;
+  static void SetShownRunner(ShownRunner runner);
+
  private:
   int RunScripted();
   int RunShown();
@@ -49,6 +70,7 @@ class FileDialog {
   std::string defaultName_;
   std::string filter_;
   std::string defaultExtension_;
+  bool askToReplace_ = true;
   std::string path_;
 };
 

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -13,6 +14,31 @@ namespace {
 constexpr int kBufferSize = 2048;  // a value must fit with its terminator
 
 QString Key(const char* name) { return QString::fromLatin1(kGroup) + u'/' + QString::fromLatin1(name); }
+
+// The text after '=' on the line of `key` ("group/name") as it stands in the file. The INI
+// reader takes a value with unquoted commas for a list ("/home/a, b/x.mdb" gives two items, the
+// blanks around the commas lost), while every value here is one text: such a value is read from
+// its line instead.
+bool RawValue(const QString& path, const QString& groupAndName, QString& value) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const qsizetype slash = groupAndName.lastIndexOf(u'/');
+  const QString group = u'[' + (slash < 0 ? QStringLiteral("General") : groupAndName.left(slash)) + u']';
+  const QString key = groupAndName.mid(slash + 1);
+  bool inGroup = false;
+  for (const QByteArray& bytes : file.readAll().split('\n')) {
+    const QString line = QString::fromUtf8(bytes).trimmed();
+    if (line.startsWith(u'[')) {
+      inGroup = line == group;
+      continue;
+    }
+    const qsizetype equals = line.indexOf(u'=');
+    if (!inGroup || equals < 0 || line.left(equals).trimmed() != key) continue;
+    value = line.mid(equals + 1).trimmed();
+    return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -32,9 +58,15 @@ ReadResult Read(const char* name, std::string& value) {
   QSettings file(FilePath(), QSettings::IniFormat);
   if (file.status() != QSettings::NoError) return ReadResult::KeyMissing;
   const QVariant v = file.value(Key(name));
-  if (!v.isValid() || !v.canConvert<QString>()) return ReadResult::Absent;
+  QString read;
+  if (v.typeId() == QMetaType::QStringList) {
+    if (!RawValue(FilePath(), Key(name), read)) return ReadResult::Absent;
+  } else {
+    if (!v.isValid() || !v.canConvert<QString>()) return ReadResult::Absent;
+    read = v.toString();
+  }
   std::string text;
-  if (!cp1252::FromQString(v.toString(), text)) return ReadResult::Absent;
+  if (!cp1252::FromQString(read, text)) return ReadResult::Absent;
   if (text.size() + 1 > static_cast<size_t>(kBufferSize)) return ReadResult::Absent;
   value = text;
   return ReadResult::Read;
@@ -45,6 +77,12 @@ bool Write(const char* name, const std::string& value) {
   const QFileInfo info(path);
   if (!QDir().mkpath(info.absolutePath())) return false;
   QSettings file(path, QSettings::IniFormat);
+  // The file is written anew with every value: one that the reader takes for a list would come
+  // back with its commas' blanks changed, so it is written back whole, as one quoted text.
+  for (const QString& key : file.allKeys()) {
+    QString whole;
+    if (file.value(key).typeId() == QMetaType::QStringList && RawValue(path, key, whole)) file.setValue(key, whole);
+  }
   file.setValue(Key(name), cp1252::ToQString(value));
   file.sync();
   return file.status() == QSettings::NoError;

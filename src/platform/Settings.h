@@ -22,12 +22,14 @@ bool Exists();
 
 enum class ReadResult { Read, Absent, KeyMissing };
 
-// Reads one value (Windows-1252). KeyMissing: no settings file. Absent: the file exists but the
+// Reads one value (Windows-1252), always one whole text: a path with commas written by hand
+// ("Database=/home/a, b/x.mdb") is not split into a list. KeyMissing: no settings file. Absent: the file exists but the
 // value is not there, does not fit in 2048 bytes or holds characters the program cannot keep; in
 // both cases `value` stays as it was.
 ReadResult Read(const char* name, std::string& value);
 
-// Writes one value, creating the file and its folder when needed. False when it cannot be
+// Writes one value, creating the file and its folder when needed; the other values keep their
+// text. False when it cannot be
 // written; the previous value then stays.
 bool Write(const char* name, const std::string& value);
 

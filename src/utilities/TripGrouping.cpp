@@ -5,7 +5,10 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -35,43 +38,73 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string TrimRight(std::string text) {
+void TrimRight(std::string& text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
 }
 
-// A hash that agrees with TripsHaveSameStops: equal trips hash alike.
+// The grouping compares stops with their texts folded to lower case once, as they are read:
+// texts equal without regard to letter case are then equal byte for byte.
+void Fold(std::string& text) {
+  static const auto kLower = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = Lower(static_cast<unsigned char>(c));
+    return table;
+  }();
+  for (char& c : text) c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
+}
+
+bool SameFoldedStop(const GroupStop& a, const GroupStop& b) {
+  return a.sub == b.sub && a.dist == b.dist && a.primaria == b.primaria && a.facolt == b.facolt &&
+         a.nonferma == b.nonferma && a.fermata == b.fermata && a.denom == b.denom && a.ubicaz == b.ubicaz;
+}
+
+// The folded stops of `b` (its first `count`) against those of `a`.
+bool SameStops(const std::vector<GroupStop>& a, const std::vector<GroupStop>& b, size_t count) {
+  if (a.size() != count) return false;
+  for (size_t k = 0; k < count; ++k)
+    if (!SameFoldedStop(a[k], b[k])) return false;
+  return true;
+}
+
+// A hash of folded stops: trips with the same stops hash alike.
 class TripHash {
  public:
   void Add(std::uint64_t v) {
-    for (int k = 0; k < 8; ++k) Byte(static_cast<unsigned char>(v >> (8 * k)));
+    h_ = (h_ ^ v) * 0x9E3779B97F4A7C15ULL;
+    h_ ^= h_ >> 29;
   }
   void AddText(const std::string& text) {
     Add(text.size());
-    for (char c : text) Byte(Lower(static_cast<unsigned char>(c)));
+    size_t k = 0;
+    for (; k + 8 <= text.size(); k += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, text.data() + k, 8);
+      Add(w);
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, text.data() + k, text.size() - k);
+    Add(tail);
+  }
+  void AddStop(const GroupStop& s) {
+    Add(static_cast<std::uint16_t>(s.sub) | static_cast<std::uint64_t>(static_cast<std::uint32_t>(s.dist)) << 16 |
+        static_cast<std::uint64_t>(s.primaria * 4 + s.facolt * 2 + s.nonferma) << 48);
+    AddText(s.fermata);
+    AddText(s.denom);
+    AddText(s.ubicaz);
   }
   std::uint64_t Value() const { return h_; }
 
  private:
-  void Byte(unsigned char b) {
-    h_ ^= b;
-    h_ *= 1099511628211ULL;
-  }
-  std::uint64_t h_ = 1469598103934665603ULL;
+  std::uint64_t h_ = 0;
 };
 
-std::uint64_t HashOf(const GroupTrip& trip) {
-  TripHash h;
-  h.Add(static_cast<std::uint64_t>(trip.stops.Count()));
-  for (const GroupStop& s : trip.stops) {
-    h.Add(static_cast<std::uint16_t>(s.sub));
-    h.AddText(s.fermata);
-    h.AddText(s.denom);
-    h.AddText(s.ubicaz);
-    h.Add(static_cast<std::uint32_t>(s.dist));
-    h.Add(static_cast<std::uint64_t>(s.primaria * 4 + s.facolt * 2 + s.nonferma));
-  }
-  return h.Value();
+long CountRows(DbDatabase* db, const char* table) {
+  DbSelect select(db);
+  select.SetColumns("COUNT(*)");
+  select.SetFrom(table);
+  long rows = 0;
+  if (select.Open()) select.GetFieldLongAt(0, &rows);
+  return rows;
 }
 
 bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }
@@ -99,87 +132,108 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
   result.masterFound = true;
 
   DbBatch batch(db);
+  const long trips = CountRows(db, "tescor");  // for the bar, trip by trip
   DbSelect select(db);
+  select.SetStreaming(true);
   select.SetColumns("id, sub, fermata, denom, ubicaz, dist, primaria, facolt, nonferma");
   select.SetFrom("detcor");
   select.SetOrderBy("id, sub");
   select.Open();
-  const long rows = select.RowCount();
 
-  // Pass 1: the trips in id order, each with its stops in `sub` order.
-  RecordList<GroupTrip> trips;
+  // Passes 1 and 2 in one walk: the trips come in id order, each with its stops in `sub` order;
+  // each trip joins the first earlier group whose first trip has the same stops, or opens the
+  // next group. Same stops is an equivalence, so this numbers the groups as comparing every
+  // unassigned trip with every later one would, without comparing every pair.
+  std::vector<std::vector<GroupStop>> firstStops;  // of each group's first trip, by number - 1
+  std::unordered_map<std::uint64_t, std::vector<std::int32_t>> groupsByHash;
+  std::vector<std::pair<std::int32_t, std::int32_t>> numbers;  // trip id, group number
+  std::vector<GroupStop> stops;                                // of the trip being read; kept for the next trip's texts
+  size_t stopCount = 0;
+  TripHash hash;
+  std::int32_t next = 1;
+  std::int32_t current = 0;
+  const auto finishTrip = [&] {
+    hash.Add(stopCount);
+    std::vector<std::int32_t>& candidates = groupsByHash[hash.Value()];
+    std::int32_t group = -1;
+    for (std::int32_t g : candidates)
+      if (SameStops(firstStops[static_cast<size_t>(g - 1)], stops, stopCount)) {
+        group = g;
+        break;
+      }
+    if (group == -1) {
+      group = next++;
+      firstStops.emplace_back(stops.begin(), stops.begin() + static_cast<std::ptrdiff_t>(stopCount));
+      candidates.push_back(group);
+    }
+    numbers.emplace_back(current, group);
+    if (progress) progress->Step(static_cast<long>(numbers.size()), std::max(trips, static_cast<long>(numbers.size())));
+  };
   if (progress) progress->Begin({});
-  GroupTrip* current = nullptr;
-  std::string text;
-  long row = 0;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    if (progress) progress->Step(row++, rows);
     long id = 0;
     int value = 0;
     select.GetFieldLongAt(0, &id);
-    if (!current || current->id != id) current = trips.Emplace(static_cast<std::int32_t>(id));
-    GroupStop* stop = current->stops.Emplace();
+    if (stopCount == 0 || id != current) {
+      if (stopCount > 0) finishTrip();
+      current = static_cast<std::int32_t>(id);
+      stopCount = 0;
+      hash = TripHash();
+    }
+    if (stopCount == stops.size()) stops.emplace_back();
+    GroupStop& stop = stops[stopCount++];
     select.GetFieldIntAt(1, &value);
-    stop->sub = static_cast<std::int16_t>(value);
-    select.GetFieldTextAt(2, text);
-    stop->fermata = TrimRight(text);
-    select.GetFieldTextAt(3, text);
-    stop->denom = TrimRight(text);
-    select.GetFieldTextAt(4, text);
-    stop->ubicaz = TrimRight(text);
+    stop.sub = static_cast<std::int16_t>(value);
+    for (auto [position, text] : {std::pair{2, &stop.fermata}, {3, &stop.denom}, {4, &stop.ubicaz}}) {
+      select.GetFieldTextAt(position, *text);
+      TrimRight(*text);
+      Fold(*text);
+    }
     long dist = 0;
     select.GetFieldLongAt(5, &dist);
-    stop->dist = static_cast<std::int32_t>(dist);
+    stop.dist = static_cast<std::int32_t>(dist);
     select.GetFieldIntAt(6, &value);
-    stop->primaria = value != 0;
+    stop.primaria = value != 0;
     select.GetFieldIntAt(7, &value);
-    stop->facolt = value != 0;
+    stop.facolt = value != 0;
     select.GetFieldIntAt(8, &value);
-    stop->nonferma = value != 0;
+    stop.nonferma = value != 0;
+    hash.AddStop(stop);
+  }
+  if (stopCount > 0) finishTrip();
+  result.tripsRead = static_cast<int>(numbers.size());
+  result.quadri = next - 1;
+  // A walk cut short by a read error would number only some of the trips.
+  if (select.WalkFailed()) {
+    batch.Rollback();
+    if (progress) progress->End();
+    return result;
   }
 
-  // Pass 2: each trip joins the first earlier group whose trips have the same stops, or opens
-  // the next group. Same stops is an equivalence, so this numbers the groups as comparing every
-  // unassigned trip with every later one would, without comparing every pair.
-  std::unordered_map<std::uint64_t, std::vector<const GroupTrip*>> groups;
-  std::int32_t next = 1;
-  const long count = trips.Count();
-  row = 0;
+  // Pass 3: the numbers into the trips, the next free one into `master`. The first write that
+  // fails ends the grouping with nothing of it kept.
+  DbTable heads(db, "tescor");
+  bool written = heads.isOpen && heads.SetIndex("codice");
+  const int groupAt = heads.FieldIndex("gruppo");
+  long done = 0;
   if (progress) progress->Begin({});
-  for (GroupTrip& trip : trips) {
-    if (progress) progress->Step(row++, count);
-    auto& candidates = groups[HashOf(trip)];
-    for (const GroupTrip* first : candidates)
-      if (TripsHaveSameStops(*first, trip)) {
-        trip.gruppo = first->gruppo;
-        break;
-      }
-    if (trip.gruppo == -1) {
-      trip.gruppo = next++;
-      candidates.push_back(&trip);
+  for (const auto& [id, group] : numbers) {
+    if (!written) break;
+    if (progress) progress->Step(++done, static_cast<long>(numbers.size()));
+    const std::string key = std::to_string(id);
+    if (!heads.SeekEqual({key.c_str()})) continue;
+    if (!heads.Edit() || !heads.SetFieldNumberAt(groupAt, group) || !heads.Update()) {
+      written = false;
+      break;
     }
   }
-
-  // Pass 3: the numbers into the trips, the next free one into `master`.
-  DbTable heads(db, "tescor");
-  heads.SetIndex("codice");
-  row = 0;
-  if (progress) progress->Begin({});
-  for (const GroupTrip& trip : trips) {
-    if (progress) progress->Step(row++, count);
-    const std::string key = std::to_string(trip.id);
-    if (!heads.isOpen || !heads.SeekEqual({key.c_str()})) continue;
-    heads.Edit();
-    heads.SetFieldText("gruppo", std::to_string(trip.gruppo));
-    heads.Update();
-  }
-  master.Edit();
-  master.SetFieldText("gruppo", std::to_string(next));
-  master.Update();
+  written = written && master.Edit() && master.SetFieldText("gruppo", std::to_string(next)) && master.Update();
   if (progress) progress->End();
-  batch.Commit();
-  result.tripsRead = trips.Count();
-  result.quadri = next - 1;
+  if (!written) {
+    batch.Rollback();
+    return result;
+  }
+  result.stored = batch.Commit() != 0;
   return result;
 }
 
@@ -199,6 +253,11 @@ std::string GroupingQuestion() {
 }
 
 std::string GroupingMissingMasterText() { return kMissingMaster; }
+
+std::string GroupingNotStoredText() {
+  return "ATTENZIONE: il raggruppamento delle corse omogenee non è stato registrato nel database.\n\n"
+         "I codici di raggruppamento corsa già presenti restano invariati.";
+}
 
 std::string GroupingResultText(const GroupingResult& result) {
   char counts[96];

@@ -32,6 +32,9 @@ bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b);
 
 struct GroupingResult {
   bool masterFound = false;
+  // Every number is in the database: each write and the commit succeeded. When one fails, the
+  // grouping stops there and nothing of it is kept (the database layer has said why).
+  bool stored = false;
   int tripsRead = 0;
   int quadri = 0;
 };
@@ -39,14 +42,17 @@ struct GroupingResult {
 // The work without any window: reads `detcor` in order, numbers the groups from 1 in the order of
 // each group's lowest trip id (every trip, also one alone, gets a number; the trips without
 // stops keep theirs), writes `tescor.gruppo` and the next free number into `master.gruppo`, all
-// in one batch transaction. Nothing is written when the `master` row is missing.
+// in one batch transaction. Nothing is written when the `master` row is missing. The stops are
+// read as the walk goes: only the first trip of each group keeps its stops in memory, to compare
+// the later trips with.
 GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress);
 
 // Whether the `master` row is there: without it the grouping does not start.
 bool GroupingMasterExists(DbDatabase* db);
 
-// The texts of the command: its question, the stop message of a missing `master` row and the
-// result.
+// The texts of the command: its question, the stop message of a missing `master` row, the
+// result, and the stop message of a grouping that could not be stored.
 std::string GroupingQuestion();
 std::string GroupingMissingMasterText();
 std::string GroupingResultText(const GroupingResult& result);
+std::string GroupingNotStoredText();

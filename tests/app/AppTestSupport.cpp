@@ -1,6 +1,7 @@
 #include "app/AppTestSupport.h"
 
 #include "common/Cp1252.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -10,17 +11,15 @@
 #include <QTemporaryDir>
 
 void WriteSettings(const std::string& path, const std::vector<std::string>& lines) {
-  QFile f(QString::fromStdString(path));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   std::string text = "[1.00]\n";
   for (const std::string& l : lines) text += cp1252::ToUtf8(l) + "\n";
-  f.write(text.data(), static_cast<qint64>(text.size()));
+  WriteFileBytes(path, text);
 }
 
 std::string SettingsValue(const std::string& path, const char* name) {
-  if (!QFile::exists(QString::fromStdString(path))) return "<no file>";
-  QSettings s(QString::fromStdString(path), QSettings::IniFormat);
-  const QVariant v = s.value(QString("1.00/") + name);
+  if (!QFile::exists(cp1252::ToQString(path))) return "<no file>";
+  QSettings s(cp1252::ToQString(path), QSettings::IniFormat);
+  const QVariant v = s.value(QStringLiteral("1.00/") + QString::fromLatin1(name));
   return v.isValid() ? cp1252::FromQStringLossy(v.toString()) : std::string("<absent>");
 }
 
@@ -28,22 +27,20 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
                     const QStringList& arguments, const std::string& home) {
   DriverRun run;
   QTemporaryDir work;
-  const QString answersPath = work.filePath("answers.txt");
-  const QString transcriptPath = work.filePath("transcript.txt");
-  {
-    QFile f(answersPath);
-    f.open(QIODevice::WriteOnly);
-    for (const std::string& a : answers) f.write(QByteArray::fromStdString(cp1252::ToUtf8(a) + "\n"));
-  }
+  const QString answersPath = work.filePath(QStringLiteral("answers.txt"));
+  const QString transcriptPath = work.filePath(QStringLiteral("transcript.txt"));
+  std::string answerLines;
+  for (const std::string& a : answers) answerLines += cp1252::ToUtf8(a) + "\n";
+  WriteFileBytes(cp1252::FromQStringLossy(answersPath), answerLines);
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("QUENDO_SETTINGS");
-  if (!home.empty()) env.insert("HOME", QString::fromStdString(home));
+  env.remove(QStringLiteral("QUENDO_SETTINGS"));
+  if (!home.empty()) env.insert(QStringLiteral("HOME"), cp1252::ToQString(home));
   p.setProcessEnvironment(env);
-  QStringList args = {"--settings",  QString::fromStdString(settingsPath), "--answers", answersPath, "--transcript",
-                      transcriptPath};
-  args += arguments;
-  p.start(QStringLiteral(QUENDO_RUN), args);
+  p.start(QStringLiteral(QUENDO_RUN),
+          QStringList{QStringLiteral("--settings"), cp1252::ToQString(settingsPath), QStringLiteral("--answers"),
+                      answersPath, QStringLiteral("--transcript"), transcriptPath} +
+              arguments);
   run.finished = p.waitForFinished(60000);
   if (!run.finished) {
     p.kill();

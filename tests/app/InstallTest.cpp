@@ -1,6 +1,7 @@
 // The install step of the program: `quendo --install DIR`.
 
 #include "app/AppTestSupport.h"
+#include "common/Cp1252.h"
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,12 +14,12 @@ TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   const std::string data = dir.Path("i miei dati");
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QUENDO_SETTINGS", QString::fromStdString(settings));
+  env.insert(QStringLiteral("QUENDO_SETTINGS"), cp1252::ToQString(settings));
   p.setProcessEnvironment(env);
-  p.start(QStringLiteral(QUENDO_BIN), {"--install", QString::fromStdString(data)});
+  p.start(QStringLiteral(QUENDO_BIN), {QStringLiteral("--install"), cp1252::ToQString(data)});
   ASSERT_TRUE(p.waitForFinished(30000));
   EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-  EXPECT_TRUE(QDir(QString::fromStdString(data)).exists());
+  EXPECT_TRUE(QDir(cp1252::ToQString(data)).exists());
   EXPECT_EQ(SettingsValue(settings, "Directory"), data);
   EXPECT_EQ(SettingsValue(settings, "Database"), "<absent>");
 
@@ -26,5 +27,5 @@ TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   const DriverRun run = RunDriver(settings, {"ok"}, {});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(SettingsValue(settings, "Database"), data + "/QUENDO.MDB");
-  EXPECT_TRUE(QFile::exists(QString::fromStdString(data + "/QUENDO.MDB")));
+  EXPECT_TRUE(QFile::exists(cp1252::ToQString(data + "/QUENDO.MDB")));
 }

@@ -4,17 +4,16 @@
 
 #include "common/Cp1252.h"
 #include "platform/Ui.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 using ui::FileDialog;
 
 namespace {
+
 const char* kDbFilter = "Database JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||";
-}
 
 TEST(FileDialog, TakesTheNextFileAnswerAndRecordsTheDialog) {
   ui::Script script;
@@ -27,10 +26,10 @@ TEST(FileDialog, TakesTheNextFileAnswerAndRecordsTheDialog) {
   FileDialog save(FileDialog::Mode::Save, "Creazione Nuovo Database", "*.MDB", kDbFilter, "MDB");
   EXPECT_EQ(save.DoModal(), ui::IDCANCEL);
   EXPECT_EQ(save.Path(), "");
-  ASSERT_EQ(script.Transcript().size(), 2u);
-  EXPECT_EQ(script.Transcript()[0],
-            "FILE\tImportazione Dati Cadenze\tRT_CADEN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||");
-  EXPECT_EQ(script.Transcript()[1], std::string("FILE\tCreazione Nuovo Database\t*.MDB\t") + kDbFilter);
+  EXPECT_EQ(script.Transcript(),
+            (std::vector<std::string>{
+                "FILE\tImportazione Dati Cadenze\tRT_CADEN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||",
+                std::string("FILE\tCreazione Nuovo Database\t*.MDB\t") + kDbFilter}));
   EXPECT_FALSE(script.HasAnswer());
 }
 
@@ -40,11 +39,7 @@ TEST(FileDialog, RefusesToGuessAnAnswer) {
     FileDialog d(FileDialog::Mode::Open, "Selezione del Database", "*.MDB", kDbFilter);
     EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
     EXPECT_EQ(script.Transcript().size(), 1u);
-  }
-  {
-    ui::Script script;
     script.Ok();
-    FileDialog d(FileDialog::Mode::Open, "Selezione del Database", "*.MDB", kDbFilter);
     EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
     EXPECT_TRUE(script.HasAnswer());  // the OK stays for the question it belongs to
   }
@@ -54,25 +49,31 @@ TEST(FileDialog, RefusesToGuessAnAnswer) {
 }
 
 TEST(FileDialog, FiltersBecomeQtNameFilters) {
-  EXPECT_EQ(FileDialog::QtFilters(kDbFilter), (QStringList{"Database JET (*.mdb *.MDB)", "Tutti i files (*.*)"}));
-  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"), (QStringList{"Shapefile (*.shp *.SHP *.dbf *.DBF)"}));
-  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"),
-            (QStringList{cp1252::ToQString("Località (*.txt *.TXT)")}));
+  EXPECT_EQ(FileDialog::QtFilters(kDbFilter),
+            (QStringList{QStringLiteral("Database JET (*.mdb *.MDB)"), QStringLiteral("Tutti i files (*.*)")}));
+  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"),
+            QStringList{QStringLiteral("Shapefile (*.shp *.SHP *.dbf *.DBF)")});
+  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), QStringList{QStringLiteral("Località (*.txt *.TXT)")});
   const auto pairs = FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x");
   ASSERT_EQ(pairs.size(), 2u);
-  EXPECT_EQ(pairs[1].first, "B");
-  EXPECT_EQ(pairs[1].second, "*.b");
+  EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"B", "*.b"}));
   EXPECT_TRUE(FileDialog::ParseFilter("").empty());
 }
 
 TEST(FileDialogNames, OpeningProposesTheFileWhateverTheCaseOfItsExtension) {
-  QTemporaryDir dir;
-  QFile(dir.filePath("RT_CADEN.TXT")).open(QIODevice::WriteOnly);
-  const QDir folder(dir.path());
-  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN", "TXT", folder), dir.filePath("RT_CADEN.TXT"));
-  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN", "txt", folder), dir.filePath("RT_CADEN.TXT"));
+  ScratchDir dir;
+  WriteFileBytes(dir.Path("RT_CADEN.TXT"), "");
+  const QDir folder(cp1252::ToQString(dir.Dir()));
+  const QString found = folder.filePath(QStringLiteral("RT_CADEN.TXT"));
+  const auto proposed = [&](FileDialog::Mode mode, const char* name, const char* extension) {
+    return FileDialog::ProposedName(mode, name, extension, folder);
+  };
+  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN", "TXT"), found);
+  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN", "txt"), found);
   // Nothing to find, a name with its own extension, or a file to save: the name as it is.
-  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CALEN", "TXT", folder), "RT_CALEN");
-  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Open, "RT_CADEN.DAT", "TXT", folder), "RT_CADEN.DAT");
-  EXPECT_EQ(FileDialog::ProposedName(FileDialog::Mode::Save, "RT_CADEN", "TXT", folder), "RT_CADEN");
+  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CALEN", "TXT"), QStringLiteral("RT_CALEN"));
+  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN.DAT", "TXT"), QStringLiteral("RT_CADEN.DAT"));
+  EXPECT_EQ(proposed(FileDialog::Mode::Save, "RT_CADEN", "TXT"), QStringLiteral("RT_CADEN"));
 }
+
+}  // namespace

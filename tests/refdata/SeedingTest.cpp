@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QFile>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -20,192 +20,117 @@ namespace {
 // The rows of a shipped list as the test reads it itself: comment lines skipped, fields split
 // at ';', texts in Windows-1252.
 std::vector<std::vector<std::string>> ReadRows(const std::string& file) {
-  std::ifstream in(cp1252::ToUtf8(RefDataFolder() + "/" + file));
-  EXPECT_TRUE(in.good()) << file;
+  std::istringstream in(cp1252::FromUtf8Lossy(FileBytes(RefDataFolder() + "/" + file)));
   std::vector<std::vector<std::string>> rows;
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
     std::vector<std::string> fields;
-    std::stringstream s(cp1252::FromUtf8Lossy(line));
+    std::stringstream s(line);
     for (std::string f; std::getline(s, f, ';');) fields.push_back(f);
     rows.push_back(fields);
   }
+  EXPECT_FALSE(rows.empty()) << file;
   return rows;
 }
 
-std::string Dump(const std::string& path, const char* table) {
-  return QueryFile(path, std::string("SELECT * FROM ") + table + " ORDER BY 1");
+std::string Dump(const std::string& path, const std::string& table) {
+  return QueryFile(path, "SELECT * FROM " + table + " ORDER BY 1");
 }
 
-// Sets QUENDO_DATA_DIR for its lifetime.
-class DataDirOverride {
- public:
-  explicit DataDirOverride(const std::string& dir) {
-    if (const char* old = std::getenv("QUENDO_DATA_DIR")) old_ = old, hadOld_ = true;
-    setenv("QUENDO_DATA_DIR", dir.c_str(), 1);
-  }
-  ~DataDirOverride() {
-    if (hadOld_)
-      setenv("QUENDO_DATA_DIR", old_.c_str(), 1);
-    else
-      unsetenv("QUENDO_DATA_DIR");
-  }
+TEST(SeededDatabase, RowsAreThoseOfTheShippedListsInEveryNewDatabase) {
+  ScratchDir dir;
+  NoticeLog notices;
+  const std::string path = dir.Path("primo.mdb"), second = dir.Path("secondo.mdb");
+  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Startup), 1) << notices.Texts();
+  ASSERT_EQ(CreateSeededDatabase(second, CreateMode::Menu), 1) << notices.Texts();
+  EXPECT_EQ(notices.Notices().size(), 2u) << notices.Texts();  // the two success boxes
 
- private:
-  std::string old_;
-  bool hadOld_ = false;
-};
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(cp1252::ToUtf8(path), std::ios::binary) << text;
-}
-
-class SeededDatabase : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    dir_ = new ScratchDir;
-    path_ = dir_->Path("primo.mdb");
-    NoticeLog script;
-    ASSERT_EQ(CreateSeededDatabase(path_, CreateMode::Startup), 1) << script.Texts();
-    ASSERT_EQ(script.Notices().size(), 1u) << script.Texts();
-  }
-  static void TearDownTestSuite() {
-    delete dir_;
-    dir_ = nullptr;
-  }
-  static ScratchDir* dir_;
-  static std::string path_;
-};
-
-ScratchDir* SeededDatabase::dir_ = nullptr;
-std::string SeededDatabase::path_;
-
-TEST_F(SeededDatabase, HoldsTheCodesIdsAndSpecialRows) {
-  EXPECT_EQ(QueryFile(path_, "SELECT count(*), min(codice), max(codice) FROM regazi"), "204|0|203\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT count(*), min(codice), max(codice) FROM regent"), "304|0|303\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT count(*), min(id), max(id) FROM local"), "4756|0|4755\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT denom FROM regazi WHERE codice = 0"), "*** azienda non assegnata ***\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT denom FROM regent WHERE codice IN (0, 300) ORDER BY codice"),
-            "*** ente non assegnato ***\n* NON DETERMINATO\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT denom, istat, '[' || comune || ']', '[' || prov || ']' FROM local WHERE id = 0"),
-            "*** Località non assegnata ***|-1|[ ]|[ ]\n");
-  // Every other locality belongs to a municipality with its name and two-letter province.
-  EXPECT_EQ(QueryFile(path_,
-                      "SELECT count(*) FROM local WHERE id > 0 AND (trim(comune) = '' OR length(prov) <> 2 "
-                      "OR upper(prov) <> prov OR istat < 9056 OR istat > 100007)"),
-            "0\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT count(DISTINCT istat), count(DISTINCT prov) FROM local WHERE id > 0"), "320|24\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT max(length(denom)) <= 40 FROM regazi"), "1\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT max(length(denom)) FROM regent"), "37\n");
-  EXPECT_EQ(QueryFile(path_, "SELECT max(length(denom)) <= 37, max(length(comune)) <= 27 FROM local"), "1|1\n");
-  EXPECT_EQ(QueryFile(path_, "PRAGMA foreign_key_check"), "");
-  EXPECT_EQ(QueryFile(path_, "PRAGMA integrity_check"), "ok\n");
-}
-
-TEST_F(SeededDatabase, RowsAreThoseOfTheShippedLists) {
-  std::string companies, authorities;
+  std::string companies, authorities, localities;
   for (const auto& r : ReadRows(kCompanyCodesFile)) companies += r.at(0) + "|" + r.at(1) + "\n";
   for (const auto& r : ReadRows(kAuthorityCodesFile)) authorities += r.at(0) + "|" + r.at(1) + "\n";
-  EXPECT_EQ(Dump(path_, "regazi"), companies);
-  EXPECT_EQ(Dump(path_, "regent"), authorities);
-
-  std::map<std::string, std::pair<std::string, std::string>> municipalities;
-  for (const auto& r : ReadRows(kMunicipalitiesFile)) municipalities[r.at(0)] = {r.at(1), r.at(2)};
-  std::string localities;
-  for (const auto& r : ReadRows(kLocalitiesFile)) {
-    const auto m = municipalities.find(r.at(2));
+  std::map<std::string, std::string> municipalities;
+  for (const auto& r : ReadRows(kMunicipalitiesFile)) municipalities[r.at(0)] = r.at(1) + "|" + r.at(2);
+  // A locality whose municipality is not in the list (the locality 0) gets blanks.
+  for (const auto& r : ReadRows(kLocalitiesFile))
     localities += r.at(0) + "|" + r.at(1) + "|" + r.at(2) + "|" +
-                  (m == municipalities.end() ? " | " : m->second.first + "|" + m->second.second) + "\n";
+                  (municipalities.count(r.at(2)) ? municipalities[r.at(2)] : " | ") + "\n";
+  EXPECT_TRUE(HasPart(localities, "à"));  // accented names arrive intact
+  for (const std::string& db : {path, second}) {
+    EXPECT_EQ(Dump(db, "regazi"), companies);
+    EXPECT_EQ(Dump(db, "regent"), authorities);
+    EXPECT_EQ(QueryFile(db, "SELECT id, denom, istat, comune, prov FROM local ORDER BY id"), localities);
+    EXPECT_EQ(QueryFile(db, "PRAGMA foreign_key_check"), "");
+    EXPECT_EQ(QueryFile(db, "PRAGMA integrity_check"), "ok\n");
   }
-  EXPECT_EQ(QueryFile(path_, "SELECT id, denom, istat, comune, prov FROM local ORDER BY id"), localities);
-  // Accented names arrive intact.
-  EXPECT_NE(localities.find("à"), std::string::npos);
-}
-
-TEST_F(SeededDatabase, SecondDatabaseGetsTheSameRows) {
-  ScratchDir dir;
-  NoticeLog script;
-  const std::string second = dir.Path("secondo.mdb");
-  ASSERT_EQ(CreateSeededDatabase(second, CreateMode::Menu), 1) << script.Texts();
-  for (const char* table : {"regazi", "regent", "local"}) EXPECT_EQ(Dump(second, table), Dump(path_, table)) << table;
 }
 
 TEST(ShippedLists, KeepTheLimitsOfTheReferenceData) {
   std::vector<MunicipalityRef> municipalities;
   std::vector<LocalityRef> localities;
-  std::vector<RegionCodeRef> authorities;
+  std::vector<RegionCodeRef> companies, authorities;
   std::string error;
   ASSERT_TRUE(LoadMunicipalities(RefDataFolder(), municipalities, error)) << error;
   ASSERT_TRUE(LoadLocalities(RefDataFolder(), localities, error)) << error;
+  ASSERT_TRUE(LoadCompanyCodes(RefDataFolder(), companies, error)) << error;
   ASSERT_TRUE(LoadAuthorityCodes(RefDataFolder(), authorities, error)) << error;
+  EXPECT_EQ(std::vector<size_t>({municipalities.size(), localities.size(), companies.size(), authorities.size()}),
+            std::vector<size_t>({320, 4756, 204, 304}));
 
-  ASSERT_EQ(municipalities.size(), 320u);
+  // Each municipality once; each locality in one of them but the locality 0; codes in order from 0;
+  // the municipal authorities name municipalities of the list.
   std::set<long> codes;
-  std::set<std::string> provinces;
-  for (const MunicipalityRef& m : municipalities) {
-    codes.insert(m.istat);
-    provinces.insert(m.prov);
-    EXPECT_LE(m.comune.size(), 27u) << m.comune;
-    EXPECT_EQ(m.prov.size(), 2u) << m.comune;
-  }
-  EXPECT_EQ(codes.size(), 320u);
-  EXPECT_EQ(*codes.begin(), 9056);
-  EXPECT_EQ(*codes.rbegin(), 100007);
-  EXPECT_EQ(provinces.size(), 24u);
-
-  ASSERT_EQ(localities.size(), 4756u);
-  for (const LocalityRef& l : localities) {
-    EXPECT_LE(l.denom.size(), 37u) << l.denom;
-    if (l.id != 0) {
-      EXPECT_TRUE(codes.count(l.istat)) << l.id << " " << l.istat;
-    }
-  }
-  // Authorities: the municipal rows name municipalities of the list.
   std::set<std::string> names;
-  for (const MunicipalityRef& m : municipalities) names.insert(m.comune);
-  ASSERT_EQ(authorities.size(), 304u);
+  for (const MunicipalityRef& m : municipalities) codes.insert(m.istat), names.insert(m.comune);
+  EXPECT_EQ(codes.size(), municipalities.size());
+  for (const LocalityRef& l : localities) EXPECT_TRUE(l.id == 0 || codes.count(l.istat)) << l.id << " " << l.istat;
+  EXPECT_EQ(localities[0].istat, -1);
+  for (const auto* list : {&companies, &authorities})
+    for (const RegionCodeRef& r : *list) EXPECT_EQ(r.codice, &r - list->data());
   for (const RegionCodeRef& a : authorities) {
-    EXPECT_EQ(a.codice, &a - authorities.data());
     const bool municipal = (a.codice >= 12 && a.codice <= 298) || a.codice >= 302;
+    EXPECT_EQ(a.denom.rfind("Comune di ", 0) == 0, municipal) << a.codice << " " << a.denom;
     if (municipal) {
-      ASSERT_EQ(a.denom.rfind("Comune di ", 0), 0u) << a.codice << " " << a.denom;
       EXPECT_TRUE(names.count(a.denom.substr(10))) << a.denom;
-    } else {
-      EXPECT_NE(a.denom.rfind("Comune di ", 0), 0u) << a.codice << " " << a.denom;
     }
   }
 }
 
 // Lists of the test's own, in a folder named by QUENDO_DATA_DIR.
-
 class OwnLists : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(cp1252::ToUtf8(data.Path("refdata")))));
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(Folder())));
     Write(kCompanyCodesFile, "# prova\n0;*** azienda non assegnata ***\r\n7;Azienda di prova\n");
     Write(kAuthorityCodesFile, "0;*** ente non assegnato ***\n1;Ente di prova\n");
     WriteRaw(kMunicipalitiesFile, "\xEF\xBB\xBF# istat;comune;prov\n48017;Firenze;FI\n50026;Pisa;PI\n");
     Write(kLocalitiesFile,
           "0;*** Località non assegnata ***;-1\n1;Firenze;48017\n2;Città fuori lista;99999\n3;Pisa;50026\n");
   }
+  void TearDown() override { RestoreDataDir(); }
   // Writes a list given as program text (Windows-1252) in UTF-8, as the lists are stored.
   void Write(const char* file, const std::string& text) { WriteRaw(file, cp1252::ToUtf8(text)); }
-  void WriteRaw(const char* file, const std::string& bytes) { WriteFile(data.Path("refdata/") + file, bytes); }
+  void WriteRaw(const char* file, const std::string& bytes) { WriteFileBytes(Folder() + "/" + file, bytes); }
   std::string Folder() const { return data.Path("refdata"); }
+  void UseOwnLists() { qputenv("QUENDO_DATA_DIR", QByteArray::fromStdString(data.Dir())); }
+  void RestoreDataDir() {
+    if (hadDataDir_)
+      qputenv("QUENDO_DATA_DIR", dataDir_);
+    else
+      qunsetenv("QUENDO_DATA_DIR");
+  }
 
-  ScratchDir data;
-  ScratchDir dir;
-  NoticeLog script;
+  ScratchDir data, dir;
+  NoticeLog notices;
+  const bool hadDataDir_ = qEnvironmentVariableIsSet("QUENDO_DATA_DIR");
+  const QByteArray dataDir_ = qgetenv("QUENDO_DATA_DIR");
 };
 
 TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeeding) {
   const std::string path = dir.Path("nuovo.mdb");
-  {
-    DataDirOverride env(data.Dir());
-    EXPECT_EQ(RefDataFolder(), Folder());
-    ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << script.Texts();
-  }
+  UseOwnLists();
+  EXPECT_EQ(RefDataFolder(), Folder());
+  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << notices.Texts();
+  RestoreDataDir();
   EXPECT_NE(RefDataFolder(), Folder());
   EXPECT_EQ(Dump(path, "regazi"), "0|*** azienda non assegnata ***\n7|Azienda di prova\n");
   EXPECT_EQ(Dump(path, "regent"), "0|*** ente non assegnato ***\n1|Ente di prova\n");
@@ -217,20 +142,15 @@ TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeeding) {
 
 TEST_F(OwnLists, MissingListStopsTheCreationAndLeavesNoFile) {
   const std::string path = dir.Path("nuovo.mdb");
-  QFile::remove(QString::fromStdString(cp1252::ToUtf8(Folder() + "/" + kLocalitiesFile)));
-  {
-    DataDirOverride env(data.Dir());
-    EXPECT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 0);
-  }
-  EXPECT_TRUE(QDir(QString::fromStdString(dir.Dir()))
-                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
-                  .isEmpty());
-  ASSERT_EQ(script.Notices().size(), 2u) << script.Texts();
-  EXPECT_EQ(script.Notices()[0].text, "Errore lettura dati di riferimento\n\nFile \"" + Folder() +
-                                          "/localita.csv\"\n\nIl file non esiste o non "
-                                          "può essere letto");
-  EXPECT_EQ(script.Notices()[0].caption, "Creazione database");
-  EXPECT_EQ(script.Notices()[1].text, "Errore durante la creazione del database " + path + "\n\n");
+  QFile::remove(cp1252::ToQString(Folder() + "/" + kLocalitiesFile));
+  UseOwnLists();
+  EXPECT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 0);
+  EXPECT_EQ(Listing(dir.Dir()), "");
+  ASSERT_EQ(notices.Notices().size(), 2u) << notices.Texts();
+  EXPECT_EQ(notices.Notices()[0].text, "Errore lettura dati di riferimento\n\nFile \"" + Folder() +
+                                           "/localita.csv\"\n\nIl file non esiste o non può essere letto");
+  EXPECT_EQ(notices.Notices()[0].caption, "Creazione database");
+  EXPECT_EQ(notices.Notices()[1].text, "Errore durante la creazione del database " + path + "\n\n");
 }
 
 TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumber) {
@@ -260,22 +180,21 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumber) {
     std::vector<RegionCodeRef> codes;
     std::vector<MunicipalityRef> municipalities;
     std::vector<LocalityRef> localities;
-    bool ok = true;
-    if (c.file == kCompanyCodesFile) ok = LoadCompanyCodes(Folder(), codes, error);
-    if (c.file == kAuthorityCodesFile) ok = LoadAuthorityCodes(Folder(), codes, error);
-    if (c.file == kMunicipalitiesFile) ok = LoadMunicipalities(Folder(), municipalities, error);
-    if (c.file == kLocalitiesFile) ok = LoadLocalities(Folder(), localities, error);
+    const std::string file = c.file;
+    const bool ok = file == kCompanyCodesFile     ? LoadCompanyCodes(Folder(), codes, error)
+                    : file == kAuthorityCodesFile ? LoadAuthorityCodes(Folder(), codes, error)
+                    : file == kMunicipalitiesFile ? LoadMunicipalities(Folder(), municipalities, error)
+                                                  : LoadLocalities(Folder(), localities, error);
     EXPECT_FALSE(ok) << c.text;
-    EXPECT_EQ(error.rfind("File \"" + Folder() + "/" + c.file + "\", " + c.fault, 0), 0u) << error;
+    EXPECT_TRUE(HasPrefix(error, "File \"" + Folder() + "/" + c.file + "\", " + c.fault));
   }
 }
 
 TEST_F(OwnLists, FaultyListWritesNothingOfItsTable) {
-  ScratchDir db;
-  const std::string path = db.Path("x.mdb");
-  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << script.Texts();
+  const std::string path = dir.Path("x.mdb");
+  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << notices.Texts();
   Write(kCompanyCodesFile, "900;Nuova\n901;Nuova bis\n902;" + std::string(41, 'x') + "\n");
-  script.Clear();
+  notices.Clear();
   {
     DbDatabase database(path);
     EXPECT_EQ(FillRegaziTable(&database, Folder()), 0);
@@ -283,9 +202,9 @@ TEST_F(OwnLists, FaultyListWritesNothingOfItsTable) {
     Write(kCompanyCodesFile, "900;Nuova\n0;Doppia\n");
     EXPECT_EQ(FillRegaziTable(&database, Folder()), 0);
   }
-  ASSERT_EQ(script.Notices().size(), 2u) << script.Texts();
-  EXPECT_EQ(script.Notices()[0].text.rfind("Errore lettura dati di riferimento\n\n", 0), 0u);
-  EXPECT_EQ(script.Notices()[1].text.rfind("Errore aggiornamento tavola (regazi)", 0), 0u);
+  ASSERT_EQ(notices.Notices().size(), 2u) << notices.Texts();
+  EXPECT_TRUE(HasPrefix(notices.Notices()[0].text, "Errore lettura dati di riferimento\n\n"));
+  EXPECT_TRUE(HasPrefix(notices.Notices()[1].text, "Errore aggiornamento tavola (regazi)"));
   EXPECT_EQ(QueryFile(path, "SELECT count(*), max(codice) FROM regazi"), "204|203\n");
 }
 

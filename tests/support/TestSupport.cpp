@@ -5,8 +5,9 @@
 #include "db/DbFile.h"
 #include "db/DbTable.h"
 
-#include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QDir>
+#include <QFileInfo>
 #include <fstream>
 
 ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-XXXXXX")) {}
@@ -15,16 +16,17 @@ std::string ScratchDir::Dir() const { return cp1252::FromQStringLossy(dir_.path(
 
 std::string ScratchDir::Path(const std::string& name) const { return Dir() + "/" + name; }
 
+int InsertRow(DbDatabase* db, const char* table, std::initializer_list<std::pair<const char*, std::string>> fields) {
+  DbTable t(db, table);
+  if (t.isOpen != 1 || !t.AddNew()) return 0;
+  for (const auto& [field, value] : fields)
+    if (!t.SetFieldText(field, value)) return 0;
+  return t.Update();
+}
+
 int SeedLocalityZero(DbDatabase* db) {
-  DbTable local(db, "local");
-  if (local.isOpen != 1 || !local.AddNew()) return 0;
-  for (auto [field, value] : {std::pair<const char*, const char*>{"id", "0"},
-                              {"denom", "Non assegnata"},
-                              {"istat", "0"},
-                              {"comune", " "},
-                              {"prov", " "}})
-    if (!local.SetFieldText(field, value)) return 0;
-  return local.Update();
+  return InsertRow(db, "local",
+                   {{"id", "0"}, {"denom", "Non assegnata"}, {"istat", "0"}, {"comune", " "}, {"prov", " "}});
 }
 
 void MakeDatabase(const std::string& path, const std::string& sql) {
@@ -58,6 +60,21 @@ std::string QueryFile(const std::string& path, const std::string& sql) {
     }
   }
   sqlite3_finalize(st);
+  sqlite3_close_v2(db);
+  return out;
+}
+
+std::string ExecOnFile(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string out = "ok";
+  if (sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    out = "cannot open " + path;
+  } else {
+    char* message = nullptr;
+    if (sqlite3_exec(db, cp1252::ToUtf8(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK)
+      out = message ? message : "?";
+    sqlite3_free(message);
+  }
   sqlite3_close_v2(db);
   return out;
 }
@@ -99,6 +116,32 @@ void DamageDatabaseFile(const std::string& path) {
 }
 
 std::string FileBytes(const std::string& path) {
+  if (!QFileInfo(cp1252::ToQString(path)).isFile()) return {};
   std::ifstream in(cp1252::ToUtf8(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(cp1252::ToUtf8(path), std::ios::binary | std::ios::trunc);
+  out << bytes;
+  out.close();
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::string Listing(const std::string& folder) {
+  std::string out;
+  for (const QString& name :
+       QDir(cp1252::ToQString(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
+    out += cp1252::FromQStringLossy(name) + "\n";
+  return out;
+}
+
+::testing::AssertionResult HasPrefix(const std::string& text, const std::string& prefix) {
+  if (text.rfind(prefix, 0) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << text << "\"\ndoes not start with\n\"" << prefix << "\"";
+}
+
+::testing::AssertionResult HasPart(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << text << "\"\ndoes not contain\n\"" << part << "\"";
 }

@@ -7,21 +7,26 @@
 #include "platform/Ui.h"
 #include "utilities/TripGrouping.h"
 
-void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode mode) {
+bool GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode mode) {
   const bool silent = mode == GroupingMode::Silent;
-  if (!silent && ui::MessageBox(GroupingQuestion(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+  if (!silent && ui::MessageBox(GroupingQuestion(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return false;
   // The master row first: without it nothing starts, not even the busy clock.
   if (!GroupingMasterExists(db)) {
     ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return;
+    return false;
   }
   ShowBusy(true);
   const GroupingResult result = GroupTrips(db, progress);
   if (!result.masterFound) {
     ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return;
+    return false;
+  }
+  if (!result.stored) {
+    ui::MessageBox(GroupingNotStoredText(), ui::MB_ICONSTOP);
+    return false;
   }
   if (!silent) ui::MessageBox(GroupingResultText(result), ui::MB_ICONINFORMATION);
+  return true;
 }
 
 void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode) {

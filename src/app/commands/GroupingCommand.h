@@ -10,7 +10,8 @@ class WorkProgress;
 enum class GroupingMode { Command, Silent };
 
 // The routine with its boxes: the question first (not when silent), the stop box of a missing
-// `master` row (always), the result box (not when silent).
-void GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode mode);
+// `master` row and of a grouping that could not be stored (always), the result box (not when
+// silent). True when the numbers are stored.
+bool GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode mode);
 // The same on the main window, with its progress.
 void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode);

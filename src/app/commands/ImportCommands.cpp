@@ -39,7 +39,7 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   const auto engine = ImportEngine::Create(kind, options);
   if (!engine->Check()) {
     ui::MessageBox(engine->StopMessage(), ui::MB_ICONSTOP);
-    return {};
+    return {engine->LinesRead(), 0, ImportOutcome::Stopped};
   }
   ImportResult result{engine->LinesRead(), 0, ImportOutcome::Checked};
   if (engine->Blocking()) {
@@ -65,7 +65,8 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch) {
   const ImportDescriptor& descriptor = DescriptorOf(kind);
   const bool declined = batch && result.outcome == ImportOutcome::Declined;
-  const bool complete = result.linesRead == result.rowsInserted && !declined;
+  // A file that gave no row is never a success, whatever the user answered.
+  const bool complete = result.linesRead > 0 && result.linesRead == result.rowsInserted && !declined;
   if (batch && complete) return 1;
   if (batch && !AsksForItsFile(kind)) return 0;
   const std::string text = std::string(descriptor.heading) +
@@ -101,12 +102,18 @@ int RunBatchImport(ImportKind kind, DbDatabase* db, std::string& importFolder, c
 
 int RunImportCommand(MainFrame* frame, ImportKind kind, bool batch) {
   FrameProgress progress(frame);
-  if (batch) return RunBatchImport(kind, frame->Database(), frame->importFolder, ChooseImportFile, &progress);
-  std::string path;
-  if (!ChooseImportFile(kind, path)) return 0;
-  ShowBusy(true);
-  const ImportResult result = RunImportWorker(kind, {frame->Database(), path, false, &progress});
-  return ImportResultStep(kind, result, false);
+  int result = 0;
+  if (batch) {
+    result = RunBatchImport(kind, frame->Database(), frame->importFolder, ChooseImportFile, &progress);
+  } else {
+    std::string path;
+    if (!ChooseImportFile(kind, path)) return 0;
+    ShowBusy(true);
+    result = ImportResultStep(kind, RunImportWorker(kind, {frame->Database(), path, false, &progress}), false);
+  }
+  // The protocol rewrites the master row: the caption shows its company and period.
+  frame->UpdateTitle();
+  return result;
 }
 
 int ImportProtocol(MainFrame* frame, bool batch) { return RunImportCommand(frame, ImportKind::Protocol, batch); }

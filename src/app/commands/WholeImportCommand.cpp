@@ -17,7 +17,12 @@ bool RunWholeImport(const WholeImportOptions& options) {
       return false;
     }
   }
-  GroupHomogeneousTrips(options.db, options.progress, GroupingMode::Silent);
+  // The grouping is the last step: without its numbers the import is not complete either.
+  if (!GroupHomogeneousTrips(options.db, options.progress, GroupingMode::Silent)) {
+    ui::MessageBox("Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.",
+                   ui::MB_ICONSTOP);
+    return false;
+  }
   ui::MessageBox("L'importazione complessiva dei dati è terminata con successo.", ui::MB_ICONINFORMATION);
   return true;
 }
@@ -25,4 +30,6 @@ bool RunWholeImport(const WholeImportOptions& options) {
 void ImportAll(MainFrame& frame) {
   FrameProgress progress(&frame);
   RunWholeImport({frame.Database(), &frame.importFolder, ChooseImportFile, &progress});
+  // The protocol, imported first, rewrote the master row even when a later file failed.
+  frame.UpdateTitle();
 }

@@ -21,9 +21,9 @@ struct WholeImportOptions {
   WorkProgress* progress = nullptr;
 };
 
-// Runs the sequence with its boxes: the stop box when an import fails ("Il risultato
-// dell'azione precedente ..."; the imports done stay), the closing box when all six succeeded.
-// True when all six succeeded.
+// Runs the sequence with its boxes: the stop box when an import fails, or when the grouping
+// that ends it cannot be stored ("Il risultato dell'azione precedente ..."; the imports done
+// stay), the closing box when all seven steps succeeded. True when they all succeeded.
 bool RunWholeImport(const WholeImportOptions& options);
 
 // The command on the main window: the file dialogs, the frame's import folder and progress.

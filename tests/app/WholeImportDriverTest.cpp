@@ -1,25 +1,9 @@
 // The import commands and the whole import run in the real program through the headless driver,
 // with the hand-made files and a database of the test's own.
 
-#include "ExchangeTestSupport.h"
-
-#include "app/AppTestSupport.h"
-#include "common/Cp1252.h"
-
-#include <gtest/gtest.h>
-#include <QDir>
-#include <QFile>
+#include "CommandTestSupport.h"
 
 namespace {
-
-std::string Box(unsigned type, const std::string& text) {
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "0x%02X", type);
-  return std::string(hex) + "\t" + ui::TranscriptText(text);
-}
-
-// Message boxes of the transcript (the lines that begin with an icon code).
-std::vector<std::string> Boxes(const DriverRun& run) { return LinesStartingWith(run.transcript, "0x"); }
 
 struct DriverFixture : ::testing::Test {
   ScratchDir dir;
@@ -30,12 +14,12 @@ struct DriverFixture : ::testing::Test {
     MakeTimetableDatabase(db);
     WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
     data = dir.Path("arrivi");
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(data)));
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)));
   }
   // Copies a hand-made file into the folder of the files under another name.
   std::string Put(const std::string& name, const std::string& as) {
     const std::string path = data + "/" + as;
-    EXPECT_TRUE(QFile::copy(QString::fromStdString(HandMadeFile(name)), QString::fromStdString(path)));
+    EXPECT_TRUE(QFile::copy(cp1252::ToQString(HandMadeFile(name)), cp1252::ToQString(path)));
     return path;
   }
   std::string Q(const std::string& sql) const { return QueryFile(db, sql); }

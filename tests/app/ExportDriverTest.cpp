@@ -1,23 +1,9 @@
 // The three export commands run in the real program through the headless driver: options
 // dialogs answered by control id, the save-file dialog, the files written and the boxes shown.
 
-#include "ExchangeTestSupport.h"
-#include "ExportTestSupport.h"
-
-#include "app/AppTestSupport.h"
-
-#include <gtest/gtest.h>
-#include <QDir>
+#include "CommandTestSupport.h"
 
 namespace {
-
-std::string Box(unsigned type, const std::string& text) {
-  char hex[8];
-  std::snprintf(hex, sizeof hex, "0x%02X", type);
-  return std::string(hex) + "\t" + ui::TranscriptText(text);
-}
-
-std::vector<std::string> Boxes(const DriverRun& run) { return LinesStartingWith(run.transcript, "0x"); }
 
 const std::string kFileLine =
     "FILE\tEsportazione Dati Orari\tRT_CADEN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
@@ -30,9 +16,9 @@ struct ExportDriver : ::testing::Test {
   void SetUp() override {
     MakeImportedDatabase(db);
     WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
   }
-  std::vector<std::string> Lines(const std::string& name) const { return ExportedLines(out + "/" + name); }
+  std::vector<std::string> Lines(const std::string& name) const { return FileLines(out + "/" + name); }
 };
 
 TEST_F(ExportDriver, PlainExportAfterTheCompanyChanged) {
@@ -107,7 +93,7 @@ TEST_F(ExportDriver, CancelledDialogsEndSilentlyAndAFolderThatIsAFileFails) {
   EXPECT_EQ(boxes[0], Box(0x30, "Impossibile creare\n\n" + notAFolder + "/RT_CADEN.TXT"));
   EXPECT_EQ(boxes[1].rfind(Box(0x40, "Risultati dell'esportazione dati:\n\n0 su 0 Teste Corsa\n"), 0), 0u);
   EXPECT_TRUE(FolderEntries(out).empty());
-  EXPECT_EQ(ReadBytes(notAFolder), "x\r\n");
+  EXPECT_EQ(FileBytes(notAFolder), "x\r\n");
 }
 
 }  // namespace

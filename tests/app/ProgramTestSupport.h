@@ -1,0 +1,34 @@
+#pragma once
+// The program started in this process on the offscreen platform, with a settings file and a
+// database of the test's own, and shut down at the end of the test.
+
+#include "app/AppTestSupport.h"
+#include "app/MainFrame.h"
+#include "app/TimetableApp.h"
+#include "support/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // Starts the program on db_, which the test has made.
+  void StartProgram(bool showWindow) {
+    WriteSettings(settings_, {"Database=" + db_});
+    qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings_));
+    app_ = std::make_unique<TimetableApp>();
+    ASSERT_TRUE(app_->InitInstance(showWindow));
+    frame_ = app_->Frame();
+  }
+  void TearDown() override {
+    if (app_) app_->ExitInstance();
+    app_.reset();
+    qunsetenv("QUENDO_SETTINGS");
+  }
+
+  ScratchDir dir_;
+  ui::Script script_;
+  const std::string settings_ = dir_.Path("quendo.ini"), db_ = dir_.Path("lavoro.mdb");
+  std::unique_ptr<TimetableApp> app_;
+  MainFrame* frame_ = nullptr;
+};

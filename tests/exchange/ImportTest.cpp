@@ -1,0 +1,374 @@
+// The six imports through the engine on a real database: the hand-made set field by field, a crash
+// half-way that leaves the database as it was, and the faults of the files, one case each: the
+// hand-made file changed line by line, pass 1, then pass 2 unless a fault blocks (as when the
+// remediable faults are accepted). Each case names the decision and its text (or the stop
+// message), the report's lines and what the table holds afterwards.
+
+#include "common/WorkProgress.h"
+#include "support/ExchangeData.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <functional>
+
+namespace {
+
+using K = ImportKind;
+using Lines = std::vector<std::string>;
+using Edit = std::function<void(Lines&)>;
+
+struct Imports : ::testing::Test {
+  ScratchDir dir;
+  std::string db = dir.Path("orari.mdb");
+  void SetUp() override { MakeTimetableDatabase(db); }
+  std::string Q(const std::string& sql) const { return QueryFile(db, sql); }
+};
+
+TEST_F(Imports, HandMadeSetFileByFile) {
+  ImportHandMade(db);
+  EXPECT_EQ(Q("SELECT codice, azienda, p_data, protoc, resple, datini, datfin, id_corsa, gruppo FROM master"),
+            "0|17|2024-01-15|42|Mario Rossì                             |2024-01-01|2024-06-30|4|0\n");
+  EXPECT_EQ(Q("SELECT '[' || codice || ']', '[' || denom || ']' FROM cadenz ORDER BY codice"),
+            "[FER       ]|[Feriale scolastico" + std::string(42, ' ') + "]\n[FES       ]|[Festività" +
+                std::string(51, ' ') + "]\n");
+  EXPECT_EQ(Q("SELECT data, '[' || caden || ']', giorno, '[' || note || ']' FROM calend ORDER BY data"),
+            "2024-01-01|[FES       ]|1|[Capodanno           ]\n"
+            "2024-01-02|[FER       ]|2|[                    ]\n"
+            "2024-01-06|[FES       ]|6|[Epifania            ]\n");
+  EXPECT_EQ(Q("SELECT id, '[' || codcorsa || ']', '[' || codlinea || ']', verso, parte, arriva, ente, contratt, "
+              "lung, tempo, ct_lung, ct_tempo, regcorsa, '[' || codperc || ']', reglinea, denom, gruppo, mezzo, "
+              "prevcor, nextcor FROM tescor ORDER BY id"),
+            "1|[C001]|[L1]|A|730|805|5|12|12500|35|12500|35|NULL|[P1]|NULL|Aulla - Città|-1|NULL|NULL|NULL\n"
+            "2|[C002]|[L1]|R|1200|1220|1|0|8000|20|8000|20|NULL|[P2]|NULL|NULL|-1|NULL|NULL|NULL\n"
+            "3|[ ]|[L1]|A|1330|1405|5|12|12500|35|12500|35|NULL|[P1]|NULL|Aulla - Città bis|-1|NULL|NULL|NULL\n");
+  EXPECT_EQ(Q("SELECT id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, regferma, "
+              "regarea, reglocal FROM detcor ORDER BY id, sub"),
+            "1|1|F01|Aulla Stazione|Piazza Città|0|9999|730|1|0|0|NULL|NULL|0\n"
+            "1|2|F02|Bivio Olivola|NULL|5000|741|742|0|1|0|NULL|NULL|0\n"
+            "1|3|F03|Città|Via Roma|12500|805|9999|1|0|0|NULL|NULL|0\n"
+            "2|1|F03|Città|Via Roma|0|9999|1200|1|0|0|NULL|NULL|0\n"
+            "2|2|F01|Aulla Stazione|Piazza Città|8000|1220|9999|1|0|0|NULL|NULL|0\n"
+            "3|1|f01|AULLA STAZIONE|Piazza Città|0|9999|1330|1|0|0|NULL|NULL|0\n"
+            "3|2|F02|Bivio Olivola|NULL|5000|1341|1342|0|1|0|NULL|NULL|0\n"
+            "3|3|F03|CITTÀ|Via Roma|12500|1405|9999|1|0|0|NULL|NULL|0\n");
+  EXPECT_EQ(Q("SELECT id, caden, inizio, fine, escluso FROM period ORDER BY id, inizio"),
+            "1|FER|2024-01-01|2024-06-30|0\n1|FES|2024-01-06|2024-01-06|1\n2|FES|2024-01-01|2024-03-31|0\n"
+            "3|FER|2024-02-01|2024-02-29|0\n");
+}
+
+// Ends the process, as a crash or a kill would, once pass 2 is half done.
+struct DieHalfWay : WorkProgress {
+  void Begin(const std::string&) override {}
+  void Step(long done, long total) override {
+    if (done * 2 > total) std::_Exit(7);
+  }
+  void End() override {}
+};
+
+TEST_F(Imports, ACrashHalfWayLeavesTheDatabaseAsItWas) {
+  ImportHandMade(db, {K::Cadences, K::TripHeads});
+  const std::string before = Q("SELECT * FROM tescor ORDER BY id") + Q("SELECT * FROM master");
+  const pid_t child = fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    DbDatabase handle(db);
+    DieHalfWay progress;
+    const auto engine = ImportEngine::Create(K::TripDetails, {&handle, HandMadeFile("RT_DTORA.TXT"), false, &progress});
+    if (engine->Check()) engine->Load();
+    std::_Exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 7);
+  EXPECT_EQ(Q("SELECT COUNT(*) FROM detcor"), "0\n");
+  EXPECT_EQ(Q("SELECT * FROM tescor ORDER BY id") + Q("SELECT * FROM master"), before);
+  // The database is whole: the import runs again from the start.
+  ImportHandMade(db, {K::TripDetails});
+}
+
+// ---- Faults ------------------------------------------------------------------------------------
+
+enum Verdict { kClean, kRemediable, kBlocking, kStop };
+
+struct FaultCase {
+  const char* name = nullptr;
+  K kind = K::Protocol;
+  std::vector<Edit> edits;    // applied to the hand-made lines in turn
+  const char* sql = nullptr;  // run on the database before the import
+  Verdict verdict = kClean;
+  std::string message;          // the text of the decision, or the stop message
+  std::string report;           // the report's lines
+  std::string rows;             // what `query` gives at the end
+  const char* query = nullptr;  // the row count of the import's table when none
+
+  FaultCase Is(Verdict v, std::string m, std::string r, std::string rs = "0\n", const char* q = nullptr) const {
+    FaultCase c = *this;
+    c.verdict = v, c.message = std::move(m), c.report = std::move(r), c.rows = std::move(rs), c.query = q;
+    return c;
+  }
+};
+FaultCase On(const char* name, K kind, std::vector<Edit> edits = {}, const char* sql = nullptr) {
+  FaultCase c;
+  c.name = name, c.kind = kind, c.edits = std::move(edits), c.sql = sql;
+  return c;
+}
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+Edit Put(size_t line, size_t at, const std::string& text) {
+  return [=](Lines& l) { l[line].replace(at, text.size(), text); };
+}
+Edit Cut(size_t line) {
+  return [=](Lines& l) { l[line].pop_back(); };
+}
+Edit Copy(size_t line) {
+  return [=](Lines& l) { l.push_back(l[line]); };
+}
+Edit Repeat(size_t count) {
+  return [=](Lines& l) { l.assign(count, l[0]); };
+}
+Edit EachLine(std::function<void(std::string&)> change) {
+  return [=](Lines& l) { std::for_each(l.begin(), l.end(), change); };
+}
+const Edit kOtherCompany = EachLine([](std::string& l) { l.replace(0, 4, "0018"); });
+const Edit kUtf8 = EachLine([](std::string& l) { l = cp1252::ToUtf8(l); });
+const Edit kEmpty = [](Lines& l) { l.clear(); };
+
+const char* const kMaster = "SELECT azienda, p_data, protoc FROM master";
+const std::string kLayoutFault =
+    "ATTENZIONE: il file di testo proposto per l'importazione non risulta corrispondere\n"
+    "alle specifiche stabilite dalla Regione Toscana.\n\nL'acquisizione dati risulta quindi impossibile.\n\n"
+    "Vuoi salvare il report analitico degli errori ?";
+const std::string kCompanyQuestion =
+    "ATTENZIONE: il Codice Regionale Azienda indicato nel file di testo è incoerente\n"
+    "oppure non corrisponde a quello dell'Azienda.\n\nProseguo comunque?";
+std::string Blocking(const std::string& paragraphs) {
+  return "SONO STATI RILEVATI ERRORI BLOCCANTI:\n\n" + paragraphs +
+         "L'acquisizione dati risulta pertanto impossibile.\n\nVuoi salvare il report analitico degli errori ?";
+}
+std::string Remediable(const std::string& paragraphs) {
+  return "SONO STATI RILEVATI ERRORI RIMEDIABILI:\n\n" + paragraphs + "Proseguo comunque?";
+}
+std::string Company(const std::string& stars) {
+  return Remediable(stars +
+                    " il Codice Regionale Azienda indicato nel file di testo è incoerente\n"
+                    "oppure non corrisponde a quello dell'Azienda.\n"
+                    "E' comunque possibile proseguire assundo il Codice Azienda corretto.\n\n");
+}
+std::string Undeclared(int line, const std::string& company) {
+  return "Riga " + std::to_string(line) + " offset 0: il codice azienda non è quello dichiarato: 0017 diventa " +
+         company + "\r\n";
+}
+std::string NoneStored(const std::string& what, const std::string& imports, const std::string& then) {
+  return "ATTENZIONE: non è stata estratta neppure una " + what + " registrata.\n\nPresumibilmente l'importazione " +
+         imports + " non è stata ancora effettuata.\n\nOccorre effettuare l'importazione " + then + ".";
+}
+const std::string kLength = Blocking(
+    "***** il file di testo proposto per l'importazione non risulta corrispondere\n"
+    "alle specifiche stabilite dalla Regione Toscana.\n\n");
+const std::string kDates =
+    "***** il file di testo proposto contiene dei valori DATA illegali.\n"
+    "I valori DATA devono essere espressi nel formato AAAAMMGG !!!\n\n";
+const std::string kDayTypes = Blocking(
+    "***** il file di testo proposto contiene dei CODICI CADENZA che risultano\n"
+    "sconosciuti (violazione dell'integrità referenziale) !!!\n\n");
+const std::string kAuthorities =
+    "***** alcuni Codici Enti Concedenti risultano sconosciuti.\n"
+    "L'acquisizione dei dati può comunque essere portata a buon fine, ma i codici\n"
+    "sconosciuti verranno automaticamente riclassificati.\n\n";
+const std::string kTime = "orario espresso in forma illegale\r\n";
+const std::string kOutOfPeriod = "data calendario non compresa nel periodo della comunicazione\r\n";
+const std::string kDuplicate =
+    ": Errore aggiornamento tavola (cadenz): Valore duplicato: esiste già una riga con la stessa chiave "
+    "(UNIQUE constraint failed: cadenz.codice)\r\n";
+
+const FaultCase kCases[] = {
+    // Line lengths: one byte short, an accented letter in UTF-8, a byte-order mark.
+    On("ProtocolShortLine", K::Protocol, {Cut(0)})
+        .Is(kBlocking, kLayoutFault, "Riga 1: Lunghezza riga 73 [deve essere 74]\r\n", "17|NULL|NULL\n", kMaster),
+    On("DayTypesShortLine", K::Cadences, {Cut(1)})
+        .Is(kBlocking, kLayoutFault, "Riga 2: la riga è lunga 73 [deve essere 74]\r\n"),
+    On("CalendarShortLine", K::Calendar, {Cut(1)})
+        .Is(kBlocking, kLength, "Riga 2: Lunghezza riga 41 [deve essere 42]\r\n"),
+    On("TripHeadsShortLine", K::TripHeads, {Cut(0)})
+        .Is(kBlocking, kLength, "Riga 1: la riga è lunga 228 [deve essere 229]\r\n"),
+    On("TripDetailsShortLine", K::TripDetails, {Cut(0)})
+        .Is(kBlocking, kLength, "Riga 1: la riga è lunga 138 [deve essere 139]\r\n"),
+    On("PeriodsShortLine", K::Periods, {Cut(0)})
+        .Is(kBlocking, kLength, "Riga 1: la riga è lunga 36 [deve essere 37]\r\n"),
+    On("Utf8AccentedLetter", K::Cadences, {kUtf8})
+        .Is(kBlocking, kLayoutFault, "Riga 2: la riga è lunga 75 [deve essere 74]\r\n"),
+    On("ByteOrderMark", K::Cadences, {[](Lines& l) { l[0].insert(0, "\xEF\xBB\xBF"); }})
+        .Is(kBlocking, kLayoutFault, "Riga 1: la riga è lunga 77 [deve essere 74]\r\n"),
+    // Control bytes in a text become blanks.
+    On("ControlBytesInStopTexts", K::TripDetails,
+       {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t")})
+        .Is(kClean, "", "", "Aulla Stazione|Piazza\nBivio Olivola|NULL\n",
+            "SELECT denom, ubicaz FROM detcor WHERE id = 1 AND sub < 3"),
+    // The protocol's faults all block; an inverted period is not tested after an invalid date.
+    On("ProtocolFaults", K::Protocol,
+       {Repeat(6), Put(0, 18, "2024063020240101"), Put(1, 0, "00A7"), Put(2, 4, "20241301"), Put(3, 18, "2024023X"),
+        Put(4, 26, "20230229"), Put(5, 12, "00004X")})
+        .Is(kBlocking, kLayoutFault,
+            "Riga 1: data fine periodo antecedente data inizio periodo\r\n"
+            "Riga 2 offset 0: il codice azienda contiene caratteri non numerici\r\n"
+            "Riga 2 offset 0: il codice azienda è cambiato; era 0017 diventa 0000\r\n"
+            "Riga 3 offset 4: data in formato illegale\r\nRiga 4 offset 18: data in formato illegale\r\n"
+            "Riga 5 offset 26: data in formato illegale\r\n"
+            "Riga 6 offset 12: il Protocollo contiene caratteri non numerici\r\n",
+            "17|NULL|NULL\n", kMaster),
+    On("ProtocolInvertedAfterAnInvalidDate", K::Protocol,
+       {Repeat(2), Put(0, 4, "20240230"), Put(1, 18, "2024063020240101")})
+        .Is(kBlocking, kLayoutFault, "Riga 1 offset 4: data in formato illegale\r\n", "17|NULL|NULL\n", kMaster),
+    // Another company: in every line, from one line on, or none in an empty file.
+    On("ProtocolOfAnotherCompany", K::Protocol, {kOtherCompany})
+        .Is(kRemediable, kCompanyQuestion, "", "18|2024-01-15|42\n", kMaster),
+    On("DayTypesOfAnotherCompany", K::Cadences, {kOtherCompany})
+        .Is(kRemediable, kCompanyQuestion, Undeclared(2, "0018"), "2\n"),
+    On("CalendarOfAnotherCompany", K::Calendar, {kOtherCompany})
+        .Is(kRemediable, Company("1*****"), Undeclared(3, "0018"), "3\n"),
+    On("TripHeadsOfAnotherCompany", K::TripHeads, {kOtherCompany})
+        .Is(kRemediable, Company("******"), Undeclared(3, "0018"), "3\n"),
+    On("PeriodsOfAnotherCompany", K::Periods, {kOtherCompany})
+        .Is(kRemediable, Company("4*****"), Undeclared(4, "0018"), "4\n"),
+    On("CompanyChangesInsideTheStops", K::TripDetails, {Put(2, 0, "0099")})
+        .Is(kRemediable, Company("*****"), "Riga 3 offset 0: il codice azienda è cambiato; era 0017 diventa 0099\r\n",
+            "8\n"),
+    On("EmptyProtocol", K::Protocol, {kEmpty}).Is(kRemediable, kCompanyQuestion, "", "17|NULL|NULL\n", kMaster),
+    On("EmptyDayTypes", K::Cadences, {kEmpty}).Is(kRemediable, kCompanyQuestion, Undeclared(0, "-001")),
+    // Dates, day types, times.
+    On("Calendar31February", K::Calendar, {Put(1, 4, "20240231")})
+        .Is(kBlocking, Blocking(kDates), "Riga 2 offset 4: data in formato illegale\r\n"),
+    On("CalendarDateOutsideThePeriod", K::Calendar, {Put(2, 4, "20240701")})
+        .Is(kRemediable,
+            Remediable("***** alcune date del calendario non rientrano nel periodo dichiarato.\n"
+                       "E' comunque possibile proseguire ignorando le date fuori periodo.\n\n"),
+            "Riga 3 offset 4: " + kOutOfPeriod, "2024-01-01\n2024-01-02\n", "SELECT data FROM calend ORDER BY data"),
+    On("CalendarUnknownDayType", K::Calendar, {Put(0, 32, "SCO ")})
+        .Is(kBlocking, kDayTypes, "Riga 1 offset 32: cadenza \"SCO \" non dichiarata in RT_CADEN.TXT\r\n"),
+    On("PeriodsInvertedAnd31February", K::Periods, {Put(0, 20, "2024030120240201"), Put(1, 20, "20240231")})
+        .Is(kBlocking,
+            Blocking(kDates + "***** alcuni periodi di validità presentano la data di inizio e la data di fine\n"
+                              "invertite, cioè terminano prima di iniziare.\n\n"),
+            "Riga 1 offset 28: data fine periodo antecedente data inizio periodo\r\n"
+            "Riga 2 offset 20: data in formato illegale\r\n"),
+    On("PeriodsUnknownDayType", K::Periods, {Put(3, 10, "SCO ")})
+        .Is(kBlocking, kDayTypes, "Riga 4 offset 10: cadenza \"SCO \" non dichiarata in RT_CADEN.TXT\r\n"),
+    On("PeriodsClippedOrLeftOut", K::Periods, {Put(0, 20, "2023120120241231"), Put(2, 20, "2023010120231231")})
+        .Is(kRemediable,
+            Remediable("***** alcune date del calendario non rientrano nel periodo dichiarato.\n"
+                       "E' comunque possibile proseguire ignorando o aggiustando le date fuori periodo.\n\n"),
+            "Riga 1 offset 20: " + kOutOfPeriod + "Riga 1 offset 28: " + kOutOfPeriod +
+                "Riga 3 offset 20: " + kOutOfPeriod + "Riga 3 offset 28: " + kOutOfPeriod,
+            "1|2024-01-01|2024-06-30\n1|2024-01-06|2024-01-06\n3|2024-02-01|2024-02-29\n",
+            "SELECT id, inizio, fine FROM period ORDER BY id, inizio"),
+    On("IllegalTimes", K::TripDetails, {Put(0, 128, "07a0"), Put(1, 128, "07602400"), Put(2, 128, "9930")})
+        .Is(kBlocking,
+            Blocking("***** il file di testo proposto contiene dei valori ORARIO illegali.\n"
+                     "I valori ORARIO devono essere espressi nel formato HHMM !!!\n\n"),
+            "Riga 1 offset 128: " + kTime + "Riga 1 offset 128: " + kTime + "Riga 2 offset 128: " + kTime +
+                "Riga 2 offset 132: " + kTime + "Riga 3 offset 128: " + kTime),
+    // Each trip takes its times from its first and last stop; one without stops keeps its own.
+    On("TripTimesFromTheStops", K::TripDetails, {},
+       "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+       "ct_tempo, gruppo) VALUES (4, 'C', 'L', 'A', 0, 2359, 0, 0, 0, 0, 0, 0, -1)")
+        .Is(kClean, "", "", "1|730|805\n2|1200|1220\n3|1330|1405\n4|0|2359\n",
+            "SELECT id, parte, arriva FROM tescor ORDER BY id"),
+    // Trips the heads do not declare are left out.
+    On("StopsOfAnUndeclaredTrip", K::TripDetails, {Copy(0), Put(8, 4, "000009")})
+        .Is(kRemediable,
+            Remediable("***** alcuni dettagli corsa si riferiscono a corse inesistenti.\n"
+                       "E' comunque possibile proseguire ignorandoli.\n\n"),
+            "Riga 9 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n", "8\n"),
+    On("PeriodOfAnUndeclaredTrip", K::Periods, {Put(3, 4, "000009")})
+        .Is(kRemediable,
+            Remediable("***** alcuni periodi di validità si riferiscono a corse inesistenti.\n"
+                       "E' comunque possibile proseguire ignorandoli.\n\n"),
+            "Riga 4 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n", "3\n"),
+    // Authorities and contracts: one fault per bad character; an unknown code listed once, stored as 0.
+    On("AuthorityAndContractLetters", K::TripHeads, {Put(0, 40, "12ab12cd"), Put(1, 40, "7777")})
+        .Is(kRemediable,
+            Remediable(kAuthorities + "***** alcuni Codici Contratto non sono numerici.\n"
+                                      "L'acquisizione dei dati può comunque essere portata a buon fine, ma i codici\n"
+                                      "verranno automaticamente azzerati.\n\n"),
+            "Riga 1 offset 40: il codice ente contiene caratteri non numerici\r\n"
+            "Riga 1 offset 40: il codice ente contiene caratteri non numerici\r\n"
+            "Riga 1 offset 44: il codice contratto contiene caratteri non numerici\r\n"
+            "Riga 1 offset 44: il codice contratto contiene caratteri non numerici\r\n",
+            "1|12|12\n2|0|0\n3|5|12\n", "SELECT id, ente, contratt FROM tescor ORDER BY id"),
+    On("UnknownAuthorities", K::TripHeads, {Put(0, 40, "7777"), Put(1, 40, "7778")})
+        .Is(kRemediable, Remediable(kAuthorities), "Riga 1 offset 40: il codice ente 7777 è illegale\r\n",
+            "1|0|4\n2|0|4\n3|5|4\n", "SELECT id, ente, (SELECT id_corsa FROM master) FROM tescor ORDER BY id"),
+    // The next trip id: one above the larger of the old one and the largest imported.
+    On("NextTripIdAboveTheOldOne", K::TripHeads, {}, "UPDATE master SET id_corsa = 900")
+        .Is(kClean, "", "", "901\n", "SELECT id_corsa FROM master"),
+    On("NextTripIdAboveTheLargestImported", K::TripHeads, {Put(2, 4, "001500")})
+        .Is(kClean, "", "", "1501\n", "SELECT id_corsa FROM master"),
+    // Rows the database refuses in pass 2 are listed; the others are stored.
+    On("RefusedRowsAreListed", K::Cadences, {Copy(0), Copy(1)})
+        .Is(kClean, "", "Riga 3" + kDuplicate + "Riga 4" + kDuplicate, "2\n"),
+    // What stops an import before it reads its file.
+    On("MissingMaster", K::Cadences, {}, "DELETE FROM master")
+        .Is(kStop, "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!",
+            ""),
+    On("StopsWithoutTripHeads", K::TripDetails, {}, "DELETE FROM tescor")
+        .Is(kStop,
+            NoneStored("Testa Corsa", "dei Teste Corsa",
+                       "delle Teste Corsa prima di potere procedere con\nl'importazione dei Dettagli Corsa"),
+            ""),
+    On("CalendarWithoutDayTypes", K::Calendar, {}, "DELETE FROM cadenz")
+        .Is(kStop,
+            NoneStored("cadenza", "delle Cadenze",
+                       "delle Cadenze prima di potere procedere con\nl'importazione del Calendario"),
+            ""),
+};
+
+struct ImportFault : ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(ImportFault, IsFoundToldAndListed) {
+  const FaultCase& c = GetParam();
+  ScratchDir dir;
+  const std::string db = dir.Path("orari.mdb"), file = dir.Path(FileNameOf(c.kind));
+  MakeTimetableDatabase(db);
+  // What the import needs first.
+  std::vector<K> before;
+  if (c.kind != K::Cadences) before.push_back(K::Cadences);
+  if (c.kind == K::TripDetails || c.kind == K::Periods) before.push_back(K::TripHeads);
+  ImportHandMade(db, before);
+  if (c.sql) RunSql(db, c.sql);
+  Lines lines = HandMadeLines(FileNameOf(c.kind));
+  for (const Edit& edit : c.edits) edit(lines);
+  WriteLines(file, lines);
+
+  NoticeLog notices;
+  DbDatabase handle(db);
+  const auto engine = ImportEngine::Create(c.kind, {&handle, file, false, nullptr});
+  if (engine->Check()) {
+    EXPECT_EQ(engine->LinesRead(), static_cast<int>(lines.size()));
+    EXPECT_EQ(engine->Blocking(), c.verdict == kBlocking);
+    if (c.verdict != kBlocking) {
+      EXPECT_EQ(engine->Remediable(), c.verdict == kRemediable);
+    }
+    EXPECT_EQ(c.verdict == kBlocking     ? engine->BlockingMessage()
+              : c.verdict == kRemediable ? engine->RemediableMessage()
+                                         : c.message,
+              c.message);
+    if (!engine->Blocking()) engine->Load();
+  } else {
+    EXPECT_EQ(engine->StopMessage(), c.message);
+    EXPECT_EQ(engine->LinesRead(), -1);
+  }
+  EXPECT_EQ(c.verdict == kStop, engine->LinesRead() == -1);
+  const std::string report = ImportErrorReportText(engine->Errors(), db, {});
+  const std::string frameEnd = std::string(72, '=') + "\r\n\r\n";
+  EXPECT_EQ(report.substr(report.find(frameEnd) + frameEnd.size()), c.report);
+  const char* tables[] = {"master", "cadenz", "calend", "tescor", "detcor", "period"};
+  EXPECT_EQ(QueryFile(db, c.query ? c.query : std::string("SELECT COUNT(*) FROM ") + tables[static_cast<int>(c.kind)]),
+            c.rows);
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ImportFault, ::testing::ValuesIn(kCases),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include "BenchData.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/WholeImportCommand.h"
+#include "common/Notices.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
@@ -136,8 +137,7 @@ struct Data {
     folder = dir.path().toStdString();
     rows = WriteFiles(folder, trips);
     templ = folder + "/template.mdb";
-    std::unique_ptr<ui::Script> quiet;
-    if (!ui::Script::Current()) quiet = std::make_unique<ui::Script>();
+    const ScopedNoticeSink quiet([](const Notice&) {});  // the creation's success notice
     CreateSeededDatabase(templ, CreateMode::Startup);
     DbDatabase db(templ);
     DbTable master(&db, "master");

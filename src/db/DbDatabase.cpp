@@ -215,6 +215,19 @@ void DbBatch::Rollback() {
   db_->Rollback();
 }
 
+DbReadSnapshot::DbReadSnapshot(DbDatabase* db) {
+  sqlite3* h = db && db->isOpen ? db->Handle() : nullptr;
+  if (h && sqlite3_get_autocommit(h) && sqlite3_exec(h, "BEGIN DEFERRED", nullptr, nullptr, nullptr) == SQLITE_OK)
+    handle_ = h;
+}
+
+DbReadSnapshot::~DbReadSnapshot() {
+  // Nothing was written: ending it only releases the moment it held.
+  if (handle_ && !sqlite3_get_autocommit(handle_) &&
+      sqlite3_exec(handle_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 std::string SqlQuote(const std::string& text) {
   std::string out = "'";
   for (char c : text) {

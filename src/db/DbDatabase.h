@@ -63,6 +63,20 @@ class DbBatch {
   int exceptionsAtStart_ = 0;  // an exception thrown since makes the destructor roll back
 };
 
+// One read transaction for a long read-only pass (an export): every selection made while it lasts
+// sees the database as it was at the first read, whatever another program writes meanwhile.
+// Inside a transaction already open, that one serves. Ended when it goes out of scope.
+class DbReadSnapshot {
+ public:
+  explicit DbReadSnapshot(DbDatabase* db);
+  ~DbReadSnapshot();
+  DbReadSnapshot(const DbReadSnapshot&) = delete;
+  DbReadSnapshot& operator=(const DbReadSnapshot&) = delete;
+
+ private:
+  sqlite3* handle_ = nullptr;
+};
+
 // Quoting for SQL texts built by callers: never paste a user's text into SQL without these.
 std::string SqlQuote(const std::string& text);      // 'O''Brien'
 std::string SqlDate(int year, int month, int day);  // '2024-03-05'

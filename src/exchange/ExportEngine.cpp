@@ -15,7 +15,6 @@
 #include "exchange/ExportStops.h"
 #include "exchange/ImportEngine.h"
 
-#include <sqlite3.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -138,29 +137,6 @@ class FailureWatch {
 
   NoticeSink previous_;
   int failures_ = 0;
-};
-
-// One read transaction around the whole export: every selection sees the database as it was at
-// the first read, whatever another program writes meanwhile (the journal keeps that moment for
-// as long as the transaction lasts). Inside a transaction already open, that one serves.
-class ReadTransaction {
- public:
-  explicit ReadTransaction(DbDatabase* db) {
-    sqlite3* h = db && db->isOpen ? db->Handle() : nullptr;
-    if (h && sqlite3_get_autocommit(h) && sqlite3_exec(h, "BEGIN DEFERRED", nullptr, nullptr, nullptr) == SQLITE_OK)
-      handle_ = h;
-  }
-  ~ReadTransaction() {
-    // Nothing was written: ending it can only release the moment it held.
-    if (handle_ && !sqlite3_get_autocommit(handle_) &&
-        sqlite3_exec(handle_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-      sqlite3_exec(handle_, "ROLLBACK", nullptr, nullptr, nullptr);
-  }
-  ReadTransaction(const ReadTransaction&) = delete;
-  ReadTransaction& operator=(const ReadTransaction&) = delete;
-
- private:
-  sqlite3* handle_ = nullptr;
 };
 
 // One run of the export: the options, the open files and the counters.
@@ -552,7 +528,7 @@ bool ExportRun::Protocol() {
     if (o_.progress) o_.progress->End();
     return false;
   }
-  // Without the master row the file stays empty. The record was made, and checked, at the start.
+  // The record was made, and checked, at the start (there is always a master row here).
   if (master_.found) {
     result_.counts[kProtocolFile].read = 1;
     Line(kProtocolFile, protocol_);
@@ -607,7 +583,10 @@ bool ExportRun::NormalStops() {
 // The protocol record is made first: the master row carries what every file of the set must
 // agree with, and a value of it that the layout cannot carry refuses the export at once.
 std::string ExportRun::MasterRefusal() {
-  if (!master_.found) return {};
+  // Without it the protocol file would be empty, and the import refuses an empty file.
+  if (!master_.found)
+    return "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!\n\n"
+           "Nessun file è stato scritto.";
   ExportRecord& r = protocol_;
   r.Number(r.FieldOf("azienda"), master_.company);
   r.DisplayDate(r.FieldOf("p_data"), master_.sendDate);
@@ -655,7 +634,7 @@ std::string ExportRun::IdRefusal() {
 
 ExportResult ExportRun::Run() {
   // Every read below sees one moment of the database.
-  ReadTransaction snapshot(o_.db);
+  DbReadSnapshot snapshot(o_.db);
   master_ = ReadMasterHeading(o_.db);
   // The master row feeds the protocol file.
   bool ok = !ReadFailed(kProtocolFile);

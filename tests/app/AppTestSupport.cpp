@@ -1,14 +1,14 @@
 #include "app/AppTestSupport.h"
 
 #include "common/Cp1252.h"
-#include "support/TestSupport.h"
+#include "platform/Settings.h"
 
-#include <gtest/gtest.h>
-#include <QFile>
+#include <sys/resource.h>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QSettings>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <sstream>
 
 void WriteSettings(const std::string& path, const std::vector<std::string>& lines) {
   std::string text = "[1.00]\n";
@@ -17,14 +17,14 @@ void WriteSettings(const std::string& path, const std::vector<std::string>& line
 }
 
 std::string SettingsValue(const std::string& path, const char* name) {
-  if (!QFile::exists(cp1252::ToQString(path))) return "<no file>";
-  QSettings s(cp1252::ToQString(path), QSettings::IniFormat);
-  const QVariant v = s.value(QStringLiteral("1.00/") + QString::fromLatin1(name));
-  return v.isValid() ? cp1252::FromQStringLossy(v.toString()) : std::string("<absent>");
+  const ScopedEnv file(settings::kEnvironmentVariable, path);
+  std::string value = "<absent>";
+  settings::Read(name, value);
+  return value;
 }
 
 DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
-                    const QStringList& arguments, const std::string& home) {
+                    const std::vector<std::string>& arguments, int exitCode, long fileSizeLimit) {
   DriverRun run;
   QTemporaryDir work;
   const QString answersPath = work.filePath(QStringLiteral("answers.txt"));
@@ -32,28 +32,31 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
   std::string answerLines;
   for (const std::string& a : answers) answerLines += cp1252::ToUtf8(a) + "\n";
   WriteFileBytes(cp1252::FromQStringLossy(answersPath), answerLines);
+  QStringList args{QStringLiteral("--settings"),   cp1252::ToQString(settingsPath),
+                   QStringLiteral("--answers"),    answersPath,
+                   QStringLiteral("--transcript"), transcriptPath};
+  for (const std::string& a : arguments) args << cp1252::ToQString(a);
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("QUENDO_SETTINGS"));
-  if (!home.empty()) env.insert(QStringLiteral("HOME"), cp1252::ToQString(home));
   p.setProcessEnvironment(env);
-  p.start(QStringLiteral(QUENDO_RUN),
-          QStringList{QStringLiteral("--settings"), cp1252::ToQString(settingsPath), QStringLiteral("--answers"),
-                      answersPath, QStringLiteral("--transcript"), transcriptPath} +
-              arguments);
-  run.finished = p.waitForFinished(60000);
-  if (!run.finished) {
+  if (fileSizeLimit > 0)
+    p.setChildProcessModifier([fileSizeLimit] {
+      const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    });
+  p.start(QStringLiteral(QUENDO_RUN), args);
+  if (!p.waitForFinished(60000)) {
     p.kill();
     p.waitForFinished();
   }
   run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
   run.out = p.readAllStandardOutput().toStdString();
   run.err = p.readAllStandardError().toStdString();
-  QFile t(transcriptPath);
-  if (t.open(QIODevice::ReadOnly)) {
-    for (const QByteArray& line : t.readAll().split('\n'))
-      if (!line.isEmpty()) run.transcript.push_back(line.toStdString());
-  }
+  EXPECT_EQ(run.exitCode, exitCode) << "(-1: killed, or did not end in time) " << run.err;
+  std::istringstream transcript(FileBytes(cp1252::FromQStringLossy(transcriptPath)));
+  for (std::string line; std::getline(transcript, line);)
+    if (!line.empty()) run.transcript.push_back(line);
   return run;
 }
 
@@ -64,4 +67,15 @@ std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines
   return out;
 }
 
+std::string LastTitle(const DriverRun& run) {
+  const auto titles = LinesStartingWith(run.transcript, "TITLE\t");
+  return titles.empty() ? std::string() : titles.back().substr(6);
+}
+
 std::string U8(const std::string& cp1252Text) { return cp1252::ToUtf8(cp1252Text); }
+
+std::string Box(unsigned type, const std::string& text) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%02X", type);
+  return std::string(hex) + "\t" + ui::TranscriptText(text);
+}

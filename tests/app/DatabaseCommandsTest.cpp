@@ -1,50 +1,37 @@
-// The Database menu and the working company: create, connect, disconnect, repair and duplicate
-// on real files, and the company header written into the master row.
+// The Database menu and the working company on real files: create, connect, disconnect, repair (a damaged file
+// salvaged) and duplicate; the company header written into the master row; a file that does not match its dictionary
+// refused at start-up and by "&Connetti"; every command leaving what it committed in the file itself.
 
 #include "app/ProgramTestSupport.h"
-#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
-#include "refdata/Seeding.h"
-
-#include <gtest/gtest.h>
-#include <QAction>
-#include <QFile>
 
 namespace {
 
-const std::string kFullCaption = "Quendo - \"Gestione degli orari del trasporto pubblico locale\"";
+const std::string kStartTitle = "Quendo - Azienda 0 - Azienda non definita [periodo dal 01/01/1900 al 31/12/2099]";
 
 std::string FileLine(const std::string& title) {
   return "FILE\t" + title + "\t*.MDB\tDatabase JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||";
 }
 
-// The row counts of the reference tables, the largest of a new database.
-std::string RowCounts(const std::string& path) {
-  return QueryFile(path,
-                   "SELECT (SELECT count(*) FROM local), (SELECT count(*) FROM regazi), (SELECT count(*) FROM "
-                   "regent), (SELECT count(*) FROM master)");
-}
+long Localities(const std::string& path) { return RowsPerTable(path).at("local"); }
 
-TEST(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
-  ScratchDir dir;
-  const std::string settings = dir.Path("quendo.ini");
-  const std::string current = dir.Path("lavoro.mdb");
-  const std::string fresh = dir.Path("nuovo.mdb");
+using DatabaseMenuDriver = DriverFiles;
+using OpenCheckDriver = DriverFiles;
+using RepairCommandDriver = DriverFiles;
+
+TEST_F(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
+  const std::string current = dir.Path("lavoro.mdb"), fresh = dir.Path("nuovo.mdb");
   MakeDatabase(current, kShellSchema);
   WriteSettings(settings, {"Database=" + current});
-  const DriverRun run =
-      RunDriver(settings,
-                {"file " + fresh, "file " + fresh, "dialog 115", "  1000=0012", "  1001=01/01/2024",
-                 "  1002=31/12/2024", "  1004=", "ok"},
-                {QStringLiteral("5103"), QStringLiteral("5104"), QStringLiteral("5108"), QStringLiteral("5105")});
-  ASSERT_TRUE(run.finished);
-  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const DriverRun run = RunDriver(settings,
+                                  {"file " + fresh, "file " + fresh, "dialog 115", "  1000=0012", "  1001=01/01/2024",
+                                   "  1002=31/12/2024", "  1004=", "ok"},
+                                  {"5103", "5104", "5108", "5105"});
   const std::string name = QueryFile(fresh, "SELECT denom FROM regazi WHERE codice = 12");
   ASSERT_FALSE(name.empty());
   const std::vector<std::string> expected = {
-      // Start-up on the current database.
-      "TITLE\tQuendo - Azienda 0 - Azienda non definita [periodo dal 01/01/1900 al 31/12/2099]",
+      "TITLE\t" + kStartTitle,
       // "&Crea": the dialog, the success box, and nothing else: the title stays.
       FileLine("Creazione Nuovo Database"),
       U8("0x40\tIl database " + fresh + " è stato creato con successo\\n\\n"),
@@ -67,16 +54,12 @@ TEST(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
   EXPECT_EQ(QueryFile(current, "SELECT azienda, datini FROM master"), "0|1900-01-01\n");
 }
 
-TEST(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
-  ScratchDir dir;
-  const std::string settings = dir.Path("quendo.ini");
+TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
   const std::string db = dir.Path("lavoro.mdb");
   MakeDatabase(db, std::string(kShellSchema) + "INSERT INTO regazi VALUES (0, 'non assegnata');");
   WriteSettings(settings, {"Database=" + db});
-  const DriverRun run =
-      RunDriver(settings, {"dialog 115", "  1001=31/02/2024", "  1002=31/12/2024"}, {QStringLiteral("5108")});
-  ASSERT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 3) << run.err;  // the user would be left at the dialog
+  // Exit code 3: the user would be left at the dialog.
+  const DriverRun run = RunDriver(settings, {"dialog 115", "  1001=31/02/2024", "  1002=31/12/2024"}, {"5108"}, 3);
   EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"),
             std::vector<std::string>{U8("0x10\tATTENZIONE: la data di inizio periodo è espressa in un formato "
                                         "illegale.\\n\\nLe date devono essere espresse nella forma GG/MM/AAAA.\\n\\n"
@@ -84,11 +67,59 @@ TEST(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
   EXPECT_EQ(QueryFile(db, "SELECT azienda, protoc, datini, datfin FROM master"), "0|NULL|1900-01-01|2099-12-31\n");
 }
 
+// A file whose master table lacks its last field, refused whole and left as it was.
+const char* kMasterWithoutGroup =
+    "CREATE TABLE master (codice SMALLINT NOT NULL, azienda SMALLINT, p_data DATE, protoc INT, resple VARCHAR(40),"
+    " datini DATE, datfin DATE, id_corsa INT, CONSTRAINT \"codice\" PRIMARY KEY (codice));";
+const std::string kRefusedLine =
+    "0x10\tErrore in fase di apertura del database\\n\\nIl database non corrisponde al suo dizionario dei "
+    "dati:\\n\\nManca il campo \"gruppo\" della tavola \"master\"";
+
+TEST_F(OpenCheckDriver, AFileThatDoesNotMatchIsRefusedAtStartUp) {
+  const std::string db = dir.Path("vecchio.mdb");
+  MakeDatabase(db, kMasterWithoutGroup);
+  const std::string before = FileBytes(db);
+  WriteSettings(settings, {"Database=" + db});
+  const DriverRun run = RunDriver(settings, {}, {});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{kRefusedLine});
+  EXPECT_EQ(LastTitle(run), U8(kFullCaption));
+  EXPECT_EQ(FileBytes(db), before);
+}
+
+TEST_F(OpenCheckDriver, ConnectRefusesAFileThatDoesNotMatchAndKeepsTheOpenOne) {
+  const std::string current = dir.Path("lavoro.mdb"), other = dir.Path("vecchio.mdb");
+  MakeDatabase(current, kShellSchema);
+  MakeDatabase(other, kMasterWithoutGroup);
+  const std::string before = FileBytes(other);
+  WriteSettings(settings, {"Database=" + current});
+  const DriverRun run = RunDriver(settings, {"file " + other}, {"5104"});
+  // The box ends the command: the title stays that of the open database.
+  EXPECT_EQ(run.transcript.back(), kRefusedLine);
+  EXPECT_EQ(LastTitle(run), kStartTitle);
+  EXPECT_EQ(SettingsValue(settings, "Database"), current);
+  EXPECT_EQ(FileBytes(other), before);
+}
+
+TEST_F(RepairCommandDriver, TheWholeProgramSalvagesAFileAndRebuildsTheOpenSoundOne) {
+  const std::string damaged = dir.Path("rotto.mdb"), sound = dir.Path("sano.mdb");
+  CopySeededDatabase(damaged);
+  CopySeededDatabase(sound);
+  const long all = Localities(damaged), localities = all - DamageLeaf(damaged, "local");
+  WriteSettings(settings, {"Database=" + sound});  // the sound file is the open database
+  const DriverRun run = RunDriver(settings, {"file " + damaged, "file " + sound}, {"5106", "5106"});
+  const std::vector<std::string> shown = LinesStartingWith(run.transcript, "0x");
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(HasPrefix(shown[0], U8("0x30\tIl file del database era danneggiato: ")));
+  EXPECT_TRUE(HasPart(shown[0], "\\nlocal: " + std::to_string(localities) + "\\n"));
+  EXPECT_EQ(Localities(damaged), localities);
+  EXPECT_EQ(Localities(sound), all);
+}
+
 // The program started in this process on a full database of the test's own.
 class DatabaseMenu : public ProgramTest {
  protected:
   void SetUp() override {
-    ASSERT_EQ(CreateSeededDatabase(db_, CreateMode::Startup), 1);
+    CopySeededDatabase(db_);
     StartProgram(false);
     title_ = frame_->title;
     script_.Clear();
@@ -101,18 +132,14 @@ class DatabaseMenu : public ProgramTest {
     return std::to_string(m.type) + "|" + m.caption + "|" + m.text;
   }
 
-  // A copy of the working database, with its master row written to the file.
-  std::string CopyOfWorking(const std::string& name) {
-    frame_->CloseDatabase();
-    const std::string copy = dir_.Path(name);
-    WriteFileBytes(copy, FileBytes(db_));
-    frame_->OpenDatabase();
-    return copy;
+  // What another program reading a copy of the database file alone (without its log) finds.
+  std::string CopyHolds(const std::string& sql) {
+    WriteFileBytes(dir_.Path("copia.mdb"), FileBytes(db_));
+    return QueryFile(dir_.Path("copia.mdb"), sql);
   }
 
   void ExpectStillWorking() {
     ASSERT_NE(frame_->Database(), nullptr);
-    EXPECT_EQ(frame_->Database()->isOpen, 1);
     EXPECT_EQ(frame_->databasePath, db_);
     EXPECT_EQ(frame_->title, title_);
     EXPECT_TRUE(frame_->IsCommandEnabled(5110));
@@ -128,11 +155,8 @@ TEST_F(DatabaseMenu, DisconnectAsksAndLeavesOnlyTheDatabaseCommandsEnabled) {
   script_.Ok();
   ASSERT_TRUE(frame_->RunCommand(5105));
   EXPECT_EQ(frame_->Database(), nullptr);
-  EXPECT_EQ(frame_->databasePath, "");
-  EXPECT_EQ(frame_->title, kFullCaption);
-  EXPECT_FALSE(frame_->CommandAction(5108)->isEnabled());
-  EXPECT_TRUE(frame_->CommandAction(5104)->isEnabled());
-  EXPECT_FALSE(frame_->RunCommand(5108));
+  EXPECT_FALSE(frame_->IsCommandEnabled(5108));
+  EXPECT_TRUE(frame_->IsCommandEnabled(5104));
 }
 
 TEST_F(DatabaseMenu, CreateRefusesAnExistingFileAndCancelledDoesNothing) {
@@ -147,10 +171,6 @@ TEST_F(DatabaseMenu, CreateRefusesAnExistingFileAndCancelledDoesNothing) {
   ASSERT_TRUE(frame_->RunCommand(5103));
   const std::string failed = "Errore durante la creazione del database " + db_ + "\n\n";
   EXPECT_EQ(MessagesOf(script_), failed + "Il file esiste già\n--\n" + failed);
-  for (const ui::ShownMessage& m : script_.Messages()) {
-    EXPECT_EQ(m.type, ui::MB_ICONEXCLAMATION);
-    EXPECT_EQ(m.caption, "Creazione database");
-  }
   EXPECT_TRUE(FileBytes(db_) == before) << "the file changed";
 }
 
@@ -162,8 +182,9 @@ TEST_F(DatabaseMenu, ConnectReopensTheOpenFileAndRefusesWhatIsNotOneOfOurSoundDa
 
   const std::string text = dir_.Path("appunti.mdb");
   WriteFileBytes(text, std::string(3000, 'x'));
-  const std::string damaged = CopyOfWorking("rotto.mdb");
-  DamageDatabaseFile(damaged);
+  const std::string damaged = dir_.Path("rotto.mdb");
+  CopySeededDatabase(damaged);
+  DamageLeaf(damaged, "campi", 0);
   const std::string damagedBytes = FileBytes(damaged);
   for (const auto& [file, reason] :
        {std::pair{text, "Il file non è un database valido"}, {damaged, "Il file del database è danneggiato"}}) {
@@ -183,8 +204,7 @@ TEST_F(DatabaseMenu, DuplicateCopiesEveryRowAndRefusesAnExistingDestination) {
   EXPECT_EQ(MessagesOf(script_), "");
   EXPECT_EQ(script_.Transcript(), (std::vector<std::string>{FileLine("Selezione del Database di origine"),
                                                             FileLine("Selezione del Database di destinazione")}));
-  EXPECT_EQ(RowCounts(copy), RowCounts(db_));
-  EXPECT_EQ(QueryFile(copy, "PRAGMA application_id"), QueryFile(db_, "PRAGMA application_id"));
+  EXPECT_EQ(RowsPerTable(copy), RowsPerTable(db_));
   ExpectStillWorking();
 
   // Again onto the copy: refused, the copy untouched.
@@ -195,35 +215,32 @@ TEST_F(DatabaseMenu, DuplicateCopiesEveryRowAndRefusesAnExistingDestination) {
   EXPECT_EQ(OnlyMessage(), "48|Duplicazione database|Errore durante la duplicazione del database\n\n" + db_ + "\n" +
                                copy + "\n\nIl file di destinazione esiste già");
   EXPECT_TRUE(FileBytes(copy) == copyBytes) << "the file changed";
-
-  // Cancelled at the second dialog: nothing happens.
-  script_.Clear();
-  script_.File(db_).Cancel();
-  ASSERT_TRUE(frame_->RunCommand(5107));
-  EXPECT_TRUE(script_.Messages().empty());
 }
 
-// A damaged file is salvaged (RepairCommandTest); the working database itself, while open, is
-// rebuilt without a message and stays usable.
-TEST_F(DatabaseMenu, RepairRebuildsTheOpenDatabaseSilently) {
-  const std::string counts = RowCounts(db_);
+// Sound, the working database is rebuilt without a word, and a damaged file is salvaged
+// (RepairCommandDriver); the working database damaged is refused and stays open.
+TEST_F(DatabaseMenu, RepairRefusesTheOpenDatabaseDamagedAndKeepsItOpen) {
+  frame_->CloseDatabase();
+  DamageLeaf(db_, "local");
+  frame_->OpenDatabase();
   script_.File(db_);
   ASSERT_TRUE(frame_->RunCommand(5106));
-  EXPECT_EQ(MessagesOf(script_), "");
-  EXPECT_EQ(RowCounts(db_), counts);
+  EXPECT_TRUE(HasPrefix(OnlyMessage(), "48|Riparazione database|Errore durante la riparazione del database\n\n" + db_ +
+                                           "\n\nIl file del database è danneggiato"));
+  EXPECT_TRUE(HasPart(OnlyMessage(), "il file è aperto"));
+  EXPECT_FALSE(QFile::exists(cp1252::ToQString(db_ + ".danneggiato")));
   ExpectStillWorking();
 }
 
 TEST_F(DatabaseMenu, CompanyCancelledOrWithoutMasterRowWritesNothing) {
   const std::string master = "SELECT * FROM master";
-  const std::string before = QueryFile(CopyOfWorking("prima.mdb"), master);
+  const std::string before = QueryFile(db_, master);
   script_.Push({ui::Answer::Kind::DialogCancel, "115", {}});
   ASSERT_TRUE(frame_->RunCommand(5108));
   EXPECT_TRUE(script_.Messages().empty());
   EXPECT_EQ(QueryFile(db_, master), before);
 
   // The master row gone behind the program's back: the command says so and writes nothing.
-  script_.Clear();
   {
     DbTable row(frame_->Database(), "master");
     ASSERT_TRUE(row.SetIndex("codice") && row.SeekEqual({"0"}) && row.Delete());
@@ -231,8 +248,21 @@ TEST_F(DatabaseMenu, CompanyCancelledOrWithoutMasterRowWritesNothing) {
   ASSERT_TRUE(frame_->RunCommand(5108));
   EXPECT_EQ(OnlyMessage(),
             "16||ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!");
-  EXPECT_EQ(script_.PendingAnswers(), 0u);
   EXPECT_EQ(QueryFile(db_, "SELECT count(*) FROM master"), "0\n");
+}
+
+// Whatever a command committed is folded into the file when it ends, by an exception too.
+TEST_F(DatabaseMenu, ACopyOfTheFileTakenAfterACommandHoldsWhatItCommitted) {
+  // "&Azienda" with no answer for its dialog ends by an exception; the start-up's master row,
+  // committed so far only in the log, is in the file all the same.
+  EXPECT_THROW(frame_->RunCommand(5108), ui::UnansweredQuestion);
+  EXPECT_EQ(CopyHolds("SELECT codice, azienda, datini FROM master"), "0|0|1900-01-01\n");
+  script_.Push(
+      {ui::Answer::Kind::Dialog,
+       "115",
+       {{"1000", "0012"}, {"1001", "01/01/2024"}, {"1002", "31/12/2024"}, {"1004", ""}, {"1005", "Mario Rossi"}}});
+  ASSERT_TRUE(frame_->RunCommand(5108));
+  EXPECT_EQ(CopyHolds("SELECT azienda, resple, datini, datfin FROM master"), "12|Mario Rossi|2024-01-01|2024-12-31\n");
 }
 
 }  // namespace

@@ -1,13 +1,20 @@
-// The import commands run in this process on real files and a real database: the worker as a
-// command runs it alone (the decision boxes between the engine's passes, the report of the faults
-// saved through the file dialog, the boxes of refused rows, the result box), and the whole import,
-// where it stops and what it says on the way.
+// The import commands run in this process on real files and a real database: one import alone (its decision boxes, the
+// report saved, the refused rows, the result box), the whole import and where it stops, and the grouping of homogeneous
+// trips as a command and as the whole import's silent last step, on the real main window.
 
-#include "CommandTestSupport.h"
-
+#include "app/Busy.h"
+#include "app/ClientArea.h"
+#include "app/ProgramTestSupport.h"
+#include "app/commands/GroupingCommand.h"
+#include "app/commands/ImportCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "common/Clock.h"
 #include "db/DbDatabase.h"
+#include "support/ExchangeData.h"
+#include "utilities/TripGrouping.h"
+
+#include <sqlite3.h>
+#include <QApplication>
 
 namespace {
 
@@ -36,13 +43,10 @@ TEST_F(ImportCommand, BlockingFaultOffersTheReportAndWritesNothing) {
   lines[1].pop_back();
   script.Ok().File(report);
   FixClock({2024, 3, 5, 9, 7, 0});
-  EXPECT_EQ(Run(K::Cadences, lines),
-            (Strings{Box(0x11,
-                         "ATTENZIONE: il file di testo proposto per l'importazione non risulta corrispondere\n"
-                         "alle specifiche stabilite dalla Regione Toscana.\n\n"
-                         "L'acquisizione dati risulta quindi impossibile.\n\n"
-                         "Vuoi salvare il report analitico degli errori ?"),
-                     Box(0x10, ResultText(K::Cadences, 2, 0))}));
+  const Strings boxes = Run(K::Cadences, lines);
+  ASSERT_EQ(boxes.size(), 2u) << MessagesOf(script);
+  EXPECT_TRUE(HasPrefix(boxes[0], Box(0x11, "ATTENZIONE: il file di testo proposto")));  // the text: ImportTest
+  EXPECT_EQ(boxes[1], Box(0x10, ResultText(K::Cadences, 2, 0)));
   UnfixClock();
   EXPECT_EQ(
       LinesStartingWith(script.Transcript(), "FILE\t"),
@@ -55,17 +59,16 @@ TEST_F(ImportCommand, BlockingFaultOffersTheReportAndWritesNothing) {
 }
 
 TEST_F(ImportCommand, AloneAQuestionEndsInTheResultOfTheCounts) {
-  const std::string question = Box(0x21,
-                                   "ATTENZIONE: il Codice Regionale Azienda indicato nel file di testo è incoerente\n"
-                                   "oppure non corrisponde a quello dell'Azienda.\n\nProseguo comunque?");
   auto other = HandMadeLines("RT_CADEN.TXT");
   for (auto& l : other) l.replace(0, 4, "0018");
-  script.Cancel();
-  EXPECT_EQ(Run(K::Cadences, other), (Strings{question, Box(0x10, ResultText(K::Cadences, 2, 0))}));
-  EXPECT_EQ(Count("cadenz"), "0\n");
-  script.Ok();
-  EXPECT_EQ(Run(K::Cadences, other), (Strings{question, Box(0x40, ResultText(K::Cadences, 2, 2))}));
-  EXPECT_EQ(Count("cadenz"), "2\n");
+  for (bool accept : {false, true}) {
+    accept ? script.Ok() : script.Cancel();
+    const Strings boxes = Run(K::Cadences, other);
+    ASSERT_EQ(boxes.size(), 2u) << MessagesOf(script);
+    EXPECT_TRUE(HasPrefix(boxes[0], Box(0x21, "ATTENZIONE: il Codice Regionale Azienda")));
+    EXPECT_EQ(boxes[1], Box(accept ? 0x40 : 0x10, ResultText(K::Cadences, 2, accept ? 2 : 0)));
+    EXPECT_EQ(Count("cadenz"), accept ? "2\n" : "0\n");
+  }
 }
 
 TEST_F(ImportCommand, RefusedRowsShowAFewBoxesThenOneThatCountsTheRest) {
@@ -83,14 +86,24 @@ TEST_F(ImportCommand, RefusedRowsShowAFewBoxesThenOneThatCountsTheRest) {
   EXPECT_EQ(boxes[4], Box(0x10, ResultText(K::Cadences, 6, 0)));
   const std::string text = FileBytes(report);
   for (int k = 1; k <= 6; ++k)
-    EXPECT_NE(text.find("Riga " + std::to_string(k) + ": Errore aggiornamento tavola (cadenz): Valore duplicato"),
-              std::string::npos)
-        << text;
+    EXPECT_TRUE(
+        HasPart(text, "Riga " + std::to_string(k) + ": Errore aggiornamento tavola (cadenz): Valore duplicato"));
 }
 
-// ---- The whole import --------------------------------------------------------------------------
+TEST_F(ImportCommand, AnEmptyFileAloneIsNeverASuccess) {
+  ImportHandMade(db, {K::Cadences, K::TripHeads});  // what the calendar and the periods refer to
+  for (K kind : {K::Protocol, K::Cadences, K::Calendar, K::Periods})
+    for (bool accept : {true, false}) {
+      accept ? script.Ok() : script.Cancel();
+      // The company question first (an empty file has none), then the failure.
+      const Strings boxes = Run(kind, {});
+      ASSERT_EQ(boxes.size(), 2u) << FileNameOf(kind) << MessagesOf(script);
+      EXPECT_TRUE(HasPrefix(boxes[0], "0x21\t"));
+      EXPECT_EQ(boxes[1], Box(0x10, ResultText(kind, 0, 0))) << accept;
+    }
+}
 
-enum Change { kOtherCompany, kMissing };
+enum Change { kOtherCompany, kMissing, kEmpty, kGroupingRefused };
 
 struct WholeCase {
   const char* name;
@@ -108,6 +121,7 @@ const std::string kStop =
 const std::string kDone = Box(0x40, "L'importazione complessiva dei dati è terminata con successo.");
 const std::string kQuestion = Box(0x21, "ATTENZIONE: il Codice Regionale Azienda");
 const std::string kRemediable = Box(0x21, "SONO STATI RILEVATI ERRORI RIMEDIABILI:\n\n");
+const std::string kEmptyFile = Box(0x10, "ATTENZIONE: il file di testo\n\n");
 std::string Failure(K kind, int read) { return Box(0x10, ResultText(kind, read, 0)); }
 
 const WholeCase kCases[] = {
@@ -122,6 +136,14 @@ const WholeCase kCases[] = {
     // A file missing from the folder.
     {"TripDetailsMissing", K::TripDetails, kMissing, false, false, "2|3|3|0|0|-1,-1,-1\n",
      Shows(Box(0x10, "Impossibile aprire\n\n"), kStop)},
+    // An empty file: no question (a yes would be taken), the files before it in, none after it.
+    {"ProtocolEmpty", K::Protocol, kEmpty, true, false, "0|0|0|0|0|NULL\n",
+     Shows(kEmptyFile, Failure(K::Protocol, 0), kStop)},
+    {"CalendarEmpty", K::Calendar, kEmpty, true, false, "2|0|0|0|0|NULL\n", Shows(kEmptyFile, kStop)},
+    {"PeriodsEmpty", K::Periods, kEmpty, true, false, "2|3|3|8|0|-1,-1,-1\n", Shows(kEmptyFile, kStop)},
+    // Every write of the grouping succeeds; the rule they broke is checked at the commit.
+    {"GroupingNotStored", K::Periods, kGroupingRefused, true, false, "2|3|3|8|4|-1,-1,-1\n",
+     Shows(Box(0x10, "Errore in fase di convalida della transazione\n\n"), Box(0x10, GroupingNotStoredText()), kStop)},
 };
 
 TEST(WholeImport, StopsAtTheFirstImportThatFails) {
@@ -135,8 +157,14 @@ TEST(WholeImport, StopsAtTheFirstImportThatFails) {
       auto lines = HandMadeLines(FileNameOf(kind));
       if (kind == c.kind && c.change == kOtherCompany)
         for (auto& l : lines) l.replace(0, 4, "0018");
+      if (kind == c.kind && c.change == kEmpty) lines.clear();
       if (kind != c.kind || c.change != kMissing) WriteLines(path(kind), lines);
     }
+    if (c.change == kGroupingRefused)
+      RunSql(db,
+             "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
+             "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
+             "CREATE TRIGGER stall AFTER UPDATE OF gruppo ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
     ui::Script script;
     c.accept ? script.Ok() : script.Cancel();
     DbDatabase handle(db);
@@ -149,12 +177,73 @@ TEST(WholeImport, StopsAtTheFirstImportThatFails) {
     const auto boxes = Boxes(script.Transcript());
     ASSERT_EQ(boxes.size(), c.boxes.size()) << MessagesOf(script);
     for (size_t k = 0; k < boxes.size(); ++k) EXPECT_EQ(boxes[k].substr(0, c.boxes[k].size()), c.boxes[k]);
+    if (c.change == kEmpty) {
+      EXPECT_TRUE(HasPart(boxes[0], ui::TranscriptText(path(c.kind) + "\n\nè vuoto")));
+    }
     EXPECT_EQ(QueryFile(db,
                         "SELECT (SELECT COUNT(*) FROM cadenz), (SELECT COUNT(*) FROM calend), (SELECT COUNT(*) FROM "
                         "tescor), (SELECT COUNT(*) FROM detcor), (SELECT COUNT(*) FROM period), (SELECT "
                         "group_concat(gruppo) FROM (SELECT gruppo FROM tescor ORDER BY id))"),
               c.rows);
   }
+}
+
+// Notes the status band each time a progress bar is put on the client area.
+struct BandAtEachBar : QObject {
+  ClientArea* area;
+  std::vector<std::string> bands;
+  explicit BandAtEachBar(ClientArea* a) : area(a) { area->installEventFilter(this); }
+  ~BandAtEachBar() override { area->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::ChildAdded) bands.push_back(cp1252::FromQStringLossy(area->StatusBandText()));
+    return false;
+  }
+};
+
+struct OnTheFrame : ProgramTest {
+  void SetUp() override {
+    MakeTimetableDatabase(db_);
+    ImportHandMade(db_, {K::Cadences, K::TripHeads, K::TripDetails});
+    StartProgram(false);
+    ASSERT_NE(frame_->Database(), nullptr);
+    QApplication::processEvents();
+    script_.Clear();
+  }
+  std::string Groups() const { return QueryFile(db_, "SELECT gruppo FROM tescor ORDER BY id"); }
+};
+
+TEST_F(OnTheFrame, CommandAsksFirstThenTellsTheResult) {
+  script_.Cancel();
+  GroupHomogeneousTrips(frame_, GroupingMode::Command);
+  EXPECT_EQ(Groups(), "-1\n-1\n-1\n");
+  script_.Ok();
+  GroupHomogeneousTrips(frame_, GroupingMode::Command);
+  const auto boxes = Boxes(script_.Transcript());
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(HasPrefix(boxes[0], Box(0x21, "ATTENZIONE: Questa funzione identificherà le corse")));
+  EXPECT_EQ(boxes[1], boxes[0]);
+  EXPECT_EQ(boxes[2], Box(0x40, "Risultati dell'elaborazione:\n\nLette 3 corse; Identificati 2 quadri orari."));
+  EXPECT_EQ(Groups(), "1\n2\n1\n");
+}
+
+TEST_F(OnTheFrame, SilentGroupingShowsNoBandOfItsOwn) {
+  frame_->ShowStatusBand(DescriptorOf(K::Periods).caption);
+  BandAtEachBar watch(frame_->Client());
+  GroupHomogeneousTrips(frame_, GroupingMode::Silent);
+  ASSERT_FALSE(watch.bands.empty());
+  for (const std::string& band : watch.bands) EXPECT_EQ(band, "");
+  EXPECT_TRUE(script_.Messages().empty());
+  EXPECT_EQ(Groups(), "1\n2\n1\n");
+}
+
+TEST_F(OnTheFrame, MissingMasterIsSaidEvenWhenSilentBeforeTheBusyClockStarts) {
+  ASSERT_EQ(sqlite3_exec(frame_->Database()->Handle(), "DELETE FROM master", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_TRUE(app_->busyWindow && !app_->busyWindow->IsRunning());
+  GroupHomogeneousTrips(frame_, GroupingMode::Silent);
+  EXPECT_FALSE(app_->busyWindow->IsRunning());
+  const auto boxes = Boxes(script_.Transcript());
+  EXPECT_TRUE(boxes.size() == 1 && HasPrefix(boxes[0], Box(0x10, "ATTENZIONE: risulta impossibile trovare il MASTER")));
+  EXPECT_EQ(Groups(), "-1\n-1\n-1\n");
 }
 
 }  // namespace

@@ -5,16 +5,15 @@
 #include "app/AppTestSupport.h"
 #include "app/MainFrame.h"
 #include "app/TimetableApp.h"
-#include "support/UiTestSupport.h"
 
-#include <gtest/gtest.h>
 #include <memory>
 
 class ProgramTest : public ::testing::Test {
  protected:
-  // Starts the program on db_, which the test has made.
-  void StartProgram(bool showWindow) {
-    WriteSettings(settings_, {"Database=" + db_});
+  // Starts the program on db_, which the test has made; `settings` are further lines of its settings file.
+  void StartProgram(bool showWindow, std::vector<std::string> settings = {}) {
+    settings.insert(settings.begin(), "Database=" + db_);
+    WriteSettings(settings_, settings);
     qputenv("QUENDO_SETTINGS", QByteArray::fromStdString(settings_));
     app_ = std::make_unique<TimetableApp>();
     ASSERT_TRUE(app_->InitInstance(showWindow));
@@ -28,7 +27,8 @@ class ProgramTest : public ::testing::Test {
 
   ScratchDir dir_;
   ui::Script script_;
-  const std::string settings_ = dir_.Path("quendo.ini"), db_ = dir_.Path("lavoro.mdb");
+  const std::string settings_ = dir_.Path("quendo.ini");
+  std::string db_ = dir_.Path("lavoro.mdb");
   std::unique_ptr<TimetableApp> app_;
   MainFrame* frame_ = nullptr;
 };

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -35,10 +36,9 @@ TEST(ByteOrder, KnownLayoutsAndRoundTripsInBothOrders) {
       AppendInt16(buffer, static_cast<std::int16_t>(v), order);
       std::int16_t back16 = 0;
       ASSERT_TRUE(ReadInt32(AsBytes(buffer), 0, order, i32) && ReadInt16(AsBytes(buffer), 4, order, back16));
-      EXPECT_EQ(i32, v);
-      EXPECT_EQ(back16, static_cast<std::int16_t>(v));
+      EXPECT_EQ(std::pair(i32, back16), std::pair(v, static_cast<std::int16_t>(v)));
     }
-    for (double v : {0.0, -0.0, 1.5, -123456.789, DBL_MAX, -DBL_MAX, DBL_MIN / 4, HUGE_VAL, std::nan("")}) {
+    for (double v : {0.0, -0.0, 1.5, -123456.789, DBL_MAX, DBL_MIN / 4, HUGE_VAL, std::nan("")}) {
       std::string buffer;
       AppendDouble(buffer, v, order);
       double back = 0;
@@ -48,58 +48,38 @@ TEST(ByteOrder, KnownLayoutsAndRoundTripsInBothOrders) {
   }
 }
 
-TEST(ByteOrder, ShortBuffersFailWithoutTouchingAnything) {
-  const Bytes three = {1, 2, 3};
+// Reads and writes past the end fail and touch nothing, in a heap block of exactly the file's
+// size too, and an offset near the top of the range does not wrap round.
+TEST(ByteOrder, ShortBuffersFailWithoutTouchingAnythingAndAReaderStopsAtTheEnd) {
+  auto exact = std::make_unique<std::uint8_t[]>(6);
+  std::memset(exact.get(), 0x11, 6);
+  const ConstBytes six(exact.get(), 6);
   std::int32_t i32 = 77;
   std::int16_t i16 = 77;
   double d = 5.0;
-  EXPECT_FALSE(ReadInt32(three, 0, 'B', i32));
-  EXPECT_FALSE(ReadDouble(ConstBytes(), 0, 'L', d));
-  EXPECT_EQ(i32 + d, 82);
-  EXPECT_TRUE(ReadInt16(three, 1, 'B', i16));
-  EXPECT_EQ(i16, 0x0203);
-  for (std::size_t offset : {std::size_t{2}, std::size_t{3}, SIZE_MAX, SIZE_MAX - 1})  // no wrap of offset + size
-    EXPECT_FALSE(ReadInt16(three, offset, 'B', i16)) << offset;
-  // Reads at the very end of a heap block of exactly the file's size.
-  auto exact = std::make_unique<std::uint8_t[]>(6);
-  std::memset(exact.get(), 0x11, 6);
-  EXPECT_FALSE(ReadDouble(ConstBytes(exact.get(), 6), 0, 'L', d));
-  EXPECT_TRUE(ReadInt16(ConstBytes(exact.get(), 6), 4, 'L', i16));
-  EXPECT_FALSE(ReadInt32(ConstBytes(exact.get(), 6), 3, 'L', i32));
-
+  EXPECT_FALSE(ReadDouble(six, 0, 'L', d) || ReadInt32(six, 3, 'L', i32) || ReadDouble(ConstBytes(), 0, 'L', d));
+  for (std::size_t offset : {std::size_t{5}, std::size_t{6}, SIZE_MAX, SIZE_MAX - 1})
+    EXPECT_FALSE(ReadInt16(six, offset, 'B', i16)) << offset;
+  EXPECT_EQ(std::tuple(i32, i16, d), std::tuple(77, 77, 5.0));
+  EXPECT_TRUE(ReadInt16(six, 4, 'L', i16) && i16 == 0x1111);
   Bytes out = {9, 9, 9};
   EXPECT_FALSE(WriteInt32(1, out, 0, 'B') || WriteInt16(1, out, 2, 'B') || WriteDouble(1.0, out, SIZE_MAX - 2, 'B'));
   EXPECT_EQ(out, (Bytes{9, 9, 9}));
-}
-
-TEST(ByteOrder, ReaderStopsCleanlyAtATruncatedFile) {
-  // A shapefile main header: file code and length big-endian, version and shape type
-  // little-endian, then the bounding box as little-endian doubles.
   std::string header;
-  for (std::int32_t v : {9994, 0, 0, 0, 0, 0, 50}) AppendInt32(header, v, 'B');
-  for (std::int32_t v : {1000, 1}) AppendInt32(header, v, 'L');
-  for (double v : {1600000.5, 4800000.25, 1700000.0, 4900000.75, 0.0, 0.0, 0.0, 0.0}) AppendDouble(header, v, 'L');
-  ByteReader reader(header);
-  std::int32_t code = 0, length = 0, version = 0, type = 0;
-  double xmin = 0, ymin = 0;
-  EXPECT_TRUE(reader.Int32('B', code) && reader.Skip(20) && reader.Int32('B', length) && reader.Int32('L', version) &&
-              reader.Int32('L', type) && reader.Double('L', xmin) && reader.Double('L', ymin));
-  EXPECT_EQ(std::vector<double>({1.0 * code, 1.0 * length, 1.0 * version, 1.0 * type, xmin, ymin}),
-            std::vector<double>({9994, 50, 1000, 1, 1600000.5, 4800000.25}));
-  EXPECT_TRUE(reader.Skip(reader.Remaining()));
+  for (std::int32_t v : {9994, 50}) AppendInt32(header, v, 'B');
+  AppendInt32(header, 1000, 'L');
+  AppendDouble(header, 1600000.5, 'L');
+  ByteReader reader(std::string_view(header).substr(0, 16));  // cut inside the double
+  std::int32_t code = 0, length = 0, version = 0;
   std::int16_t past = 0;
-  EXPECT_FALSE(reader.Int16('L', past));
-  EXPECT_TRUE(reader.Failed());
-
-  const std::string cut = header.substr(0, 40);  // ends inside the first double
-  ByteReader shortReader(cut);
-  EXPECT_TRUE(shortReader.Seek(36));
-  EXPECT_FALSE(shortReader.Double('L', xmin));
-  EXPECT_EQ(xmin, 1600000.5);  // unchanged
-  EXPECT_EQ(shortReader.Position(), 36u);
-  EXPECT_FALSE(shortReader.Int32('L', type));  // stays failed
-  EXPECT_FALSE(ByteReader(cut).Seek(41));
-  EXPECT_FALSE(ByteReader(cut).Skip(41));
+  double x = 7;
+  EXPECT_TRUE(reader.Int32('B', code) && reader.Int32('B', length) && reader.Int32('L', version));
+  EXPECT_EQ(std::vector<int>({code, length, version}), std::vector<int>({9994, 50, 1000}));
+  EXPECT_FALSE(reader.Double('L', x));
+  EXPECT_EQ(std::tuple(x, reader.Position(), reader.Failed()), std::tuple(7.0, std::size_t{12}, true));
+  EXPECT_FALSE(reader.Int16('L', past));  // stays failed
+  EXPECT_TRUE(ByteReader(header).Skip(header.size()));
+  EXPECT_FALSE(ByteReader(header).Seek(header.size() + 1) || ByteReader(header).Skip(header.size() + 1));
 }
 
 TEST(DbfFields, WidthsOffsetsRecordLengthAndFieldBytes) {
@@ -119,35 +99,22 @@ TEST(DbfFields, WidthsOffsetsRecordLengthAndFieldBytes) {
   const DbfField* code = fields.Add("CODICE", 'C', 4, 0, 0);
   const DbfField* name = fields.Add("NOME", 'C', 6, 0, 0);
   fields.ComputeOffsets();
-  const auto bytes = [&](const char* record, const DbfField* field) {
-    return std::string(DbfFieldBytes(record, *field));
-  };
-  EXPECT_EQ(bytes(" F001Piazza", code) + "|" + bytes(" F001Piazza", name), "F001|Piazza");
-  // A short record gives what is there.
-  EXPECT_EQ(bytes(" F001Pia", name) + "|" + bytes(" F00", name) + "|" + bytes("", code), "Pia||");
+  std::string bytes;  // a short record gives what is there
+  for (const char* record : {" F001Piazza", " F001Pia", " F00", ""})
+    bytes += std::string(DbfFieldBytes(record, *code)) + "/" + std::string(DbfFieldBytes(record, *name)) + "|";
+  EXPECT_EQ(bytes, "F001/Piazza|F001/Pia|F00/|/|");
 }
 
-// The bounding box of a list, as min x, min y, max x, max y.
-std::vector<double> Box(const PointList& p) { return {p.minX, p.minY, p.maxX, p.maxY}; }
-
-TEST(PointLists, RepeatedPointsAndTheBoundingBox) {
-  PointList line;
-  EXPECT_NE(line.AddPoint(1, 2), nullptr);
-  EXPECT_EQ(line.AddPoint(1, 2), nullptr);
-  EXPECT_NE(line.AddPoint(3, 4), nullptr);
+TEST(PointLists, RepeatedPointsTheBoundingBoxAndVerticesInBounds) {
+  PointList line, negative;
+  EXPECT_TRUE(line.AddPoint(1, 2) && !line.AddPoint(1, 2) && line.AddPoint(3, 4));
   EXPECT_NE(line.AddPoint(1, 2), nullptr);  // a closed ring keeps its last vertex
-  EXPECT_EQ(line.Count(), 3);
-  EXPECT_EQ(Box(line), (std::vector<double>{1, 2, 3, 4}));
-  PointList negative;
   negative.AddPoint(-5, -7);
   negative.AddPoint(-1, -2);
-  EXPECT_EQ(Box(negative), (std::vector<double>{-5, -7, -1, -2}));
-  negative.Clear();
-  EXPECT_EQ(negative.Count(), 0);
-  EXPECT_EQ(negative.maxY, -2);  // the box stays
-}
+  EXPECT_EQ(std::vector<double>({1.0 * line.Count(), line.minX, line.minY, line.maxX, line.maxY, negative.minX,
+                                 negative.minY, negative.maxX, negative.maxY}),
+            std::vector<double>({3, 1, 2, 3, 4, -5, -7, -1, -2}));
 
-TEST(PointLists, VertexAndPartArraysStayInBounds) {
   std::string data;
   for (double v : {1.0, 2.0, 3.0, 4.0}) AppendDouble(data, v, 'L');
   VertexArray vertices;
@@ -158,22 +125,11 @@ TEST(PointLists, VertexAndPartArraysStayInBounds) {
     EXPECT_EQ(x + y, expected) << at;
   }
   // A count that claims more vertices than the bytes hold is refused.
-  EXPECT_FALSE(vertices.Load(AsBytes(data), 0, 3));
-  EXPECT_EQ(vertices.Count(), 0);
   for (const auto& [offset, count] : std::initializer_list<std::pair<std::size_t, std::int64_t>>{
-           {8, 2}, {0, -1}, {0, std::numeric_limits<std::int64_t>::max()}, {1000, 0}})
+           {0, 3}, {8, 2}, {0, -1}, {0, std::numeric_limits<std::int64_t>::max()}, {1000, 0}})
     EXPECT_FALSE(vertices.Load(AsBytes(data), offset, count)) << offset << " " << count;
-  EXPECT_TRUE(vertices.Load(AsBytes(data), 16, 1));
-  EXPECT_EQ(vertices.Count(), 1);
-
-  struct Part {
-    int first;
-  };
-  LinePartArray<Part> parts;
-  parts.parts = {{0}, {5}};
-  ASSERT_NE(parts.GetAt(1), nullptr);
-  EXPECT_EQ(parts.GetAt(1)->first, 5);
-  EXPECT_TRUE(parts.GetAt(2) == nullptr && parts.GetAt(-1) == nullptr);
+  EXPECT_EQ(vertices.Count(), 0);
+  EXPECT_TRUE(vertices.Load(AsBytes(data), 16, 1) && vertices.Count() == 1);
 }
 
 }  // namespace

@@ -1,19 +1,25 @@
 // Easter and the holidays against an independent computation, the days of a calendar, and the
-// periods of the service calendar.
+// periods of the service calendar; the texts the program writes for dates, distances, times and
+// report totals, the times and numbers it reads from what a user typed, and the program's clock.
 
 #include "common/CalendarDays.h"
+#include "common/Clock.h"
 #include "common/DateList.h"
 #include "common/EditorLists.h"
+#include "common/Formatters.h"
+#include "common/ReportLists.h"
 
 #include <gtest/gtest.h>
+#include <QDateTime>
+#include <climits>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-// Easter Sunday by the anonymous Gregorian algorithm (Meeus/Jones/Butcher), an independent
-// computation for comparison.
+// Easter Sunday by the anonymous Gregorian algorithm (Meeus/Jones/Butcher), an independent computation for comparison.
 QDate ReferenceEaster(int y) {
   const int a = y % 19, b = y / 100, c = y % 100, d = b / 4, e = b % 4, f = (b + 8) / 25, g = (b - f + 1) / 3;
   const int h = (19 * a + b - d - g + 15) % 30, i = c / 4, k = c % 4;
@@ -31,58 +37,41 @@ TEST(Easter, MatchesAnIndependentComputationForEveryAllowedYear) {
     EXPECT_EQ(QDate(year, mm, md), sunday.addDays(1)) << year;  // 31 March is followed by 1 April
   }
   int em = -5, ed = -5, mm = -5, md = -5;
-  EXPECT_EQ(EasterDate(1899, em, ed, mm, md), 0);
-  EXPECT_EQ(EasterDate(2200, em, ed, mm, md), 0);
+  EXPECT_FALSE(EasterDate(1899, em, ed, mm, md) || EasterDate(2200, em, ed, mm, md));
   EXPECT_EQ(em + ed + mm + md, -20);  // untouched
 }
 
-TEST(Holidays, NamedOnTheirDatesInOrdinaryAndLeapYears) {
-  for (int year : {1900, 1981, 2000, 2023, 2024, 2038, 2100}) {
+// Every day of a year and the next new year's day, with its weekday and holiday: Easter's names
+// replace the 25th of April when they fall on it (2011, 2038); outside the years of Easter only
+// the fixed holidays are named. Rebuilding replaces the old days; a range with a bad end has none.
+TEST(CalendarDays, DaysAndHolidaysOfOrdinaryAndLeapYears) {
+  CadenceNoteList days;
+  for (int year : {1900, 1981, 2000, 2011, 2024, 2038, 2100}) {
     std::map<QDate, std::string> expected = {
-        {QDate(year, 1, 1), "Capodanno"},   {QDate(year, 1, 6), "Epifania"}, {QDate(year, 4, 25), "25 Aprile"},
-        {QDate(year, 5, 1), "1 Maggio"},    {QDate(year, 6, 2), "2 Giugno"}, {QDate(year, 8, 15), "Ferragosto"},
-        {QDate(year, 11, 1), "Ognissanti"}, {QDate(year, 11, 2), "Defunti"}, {QDate(year, 11, 4), "4 Novembre"},
-        {QDate(year, 12, 8), "Immacolata"}, {QDate(year, 12, 25), "Natale"}, {QDate(year, 12, 26), "S.Stefano"},
+        {QDate(year, 1, 1), "Capodanno"},     {QDate(year, 1, 6), "Epifania"}, {QDate(year, 4, 25), "25 Aprile"},
+        {QDate(year, 5, 1), "1 Maggio"},      {QDate(year, 6, 2), "2 Giugno"}, {QDate(year, 8, 15), "Ferragosto"},
+        {QDate(year, 11, 1), "Ognissanti"},   {QDate(year, 11, 2), "Defunti"}, {QDate(year, 11, 4), "4 Novembre"},
+        {QDate(year, 12, 8), "Immacolata"},   {QDate(year, 12, 25), "Natale"}, {QDate(year, 12, 26), "S.Stefano"},
+        {QDate(year + 1, 1, 1), "Capodanno"},
     };
-    const QDate easter = ReferenceEaster(year);
-    expected[easter] = "Pasqua";
-    expected[easter.addDays(1)] = "Pasquetta";
-    CadenceNoteList days;
-    BuildCalendarDays(days, QDate(year, 1, 1), QDate(year, 12, 31));
+    expected[ReferenceEaster(year)] = "Pasqua";
+    expected[ReferenceEaster(year).addDays(1)] = "Pasquetta";
+    BuildCalendarDays(days, QDate(year, 1, 1), QDate(year + 1, 1, 1));
+    ASSERT_EQ(days.Count(), QDate(year, 1, 1).daysTo(QDate(year + 1, 1, 1)) + 1) << year;
     std::map<QDate, std::string> names;
-    for (const CadenceNote& n : days)
+    for (const CadenceNote& n : days) {
+      EXPECT_EQ(n.weekday, '0' + QDate(n.year, n.month, n.day).dayOfWeek()) << n.year << "-" << n.month << "-" << n.day;
       if (!n.name.empty()) names[QDate(n.year, n.month, n.day)] = n.name;
+    }
     EXPECT_EQ(names, expected) << year;
   }
-}
-
-TEST(Holidays, EasterNamesReplaceTheTwentyFifthOfApril) {
-  const std::pair<QDate, const char*> cases[] = {
-      {QDate(2011, 4, 25), "Pasquetta"},
-      {QDate(2038, 4, 25), "Pasqua"},
-      {QDate(2024, 4, 25), "25 Aprile"},
-      {QDate(2024, 4, 1), "Pasquetta"},
-      {QDate(2024, 4, 2), ""},
-      {QDate(2250, 12, 25), "Natale"},  // outside the years of Easter only the fixed holidays are named
-  };
-  for (const auto& [date, name] : cases) EXPECT_EQ(HolidayName(date), name) << date.toString().toStdString();
-}
-
-TEST(CalendarDays, WeekdaysAndRangeLimits) {
-  CadenceNoteList days;
-  for (int year : {1900, 2024, 2099}) {                                 // 1900 is no leap year, 2024 is one
-    BuildCalendarDays(days, QDate(year, 1, 1), QDate(year + 1, 1, 1));  // rebuilding replaces the old days
-    ASSERT_EQ(days.Count(), QDate(year, 1, 1).daysTo(QDate(year + 1, 1, 1)) + 1) << year;
-    for (const CadenceNote& n : days)
-      EXPECT_EQ(n.weekday, '0' + QDate(n.year, n.month, n.day).dayOfWeek()) << n.year << "-" << n.month << "-" << n.day;
-    EXPECT_EQ(days.Last()->name, "Capodanno");
-  }
-  EXPECT_EQ(days.Find(2099, 2, 29), nullptr);
-  EXPECT_EQ(days.Find(2099, 12, 25)->name, "Natale");
-  EXPECT_EQ(BuildCalendarDays(days, QDate(2024, 5, 5), QDate(2024, 5, 5)).Count(), 1);
-  EXPECT_EQ(BuildCalendarDays(days, QDate(2024, 5, 6), QDate(2024, 5, 5)).Count(), 0);
-  EXPECT_EQ(BuildCalendarDays(days, QDate(), QDate(2024, 5, 5)).Count(), 0);
-  EXPECT_EQ(BuildCalendarDays(days, QDate(2024, 5, 5), QDate(2024, 2, 30)).Count(), 0);
+  EXPECT_TRUE(days.Find(2100, 2, 29) == nullptr && days.Find(2100, 12, 25)->name == "Natale");
+  EXPECT_EQ(HolidayName(QDate(2250, 12, 25)) + "|" + HolidayName(QDate(2250, 4, 25)), "Natale|25 Aprile");
+  for (const auto& [first, last, count] : {std::tuple{QDate(2024, 5, 5), QDate(2024, 5, 5), 1},
+                                           {QDate(2024, 5, 6), QDate(2024, 5, 5), 0},
+                                           {QDate(), QDate(2024, 5, 5), 0},
+                                           {QDate(2024, 5, 5), QDate(2024, 2, 30), 0}})
+    EXPECT_EQ(BuildCalendarDays(days, first, last).Count(), count);
 }
 
 TEST(CalendarDays, WholeDaysDateTextsAndThePeriodTest) {
@@ -104,16 +93,21 @@ TEST(CalendarDays, WholeDaysDateTextsAndThePeriodTest) {
   for (const auto& [date, inside] : cases) EXPECT_EQ(DateInPeriod(date, from, to), inside) << date.Format();
 }
 
-DateList ServiceCalendar() {
+// The days of one trip as the duplicate-trip check keeps them: ten flags of run and of excluded days.
+struct TestTripDays {
+  std::string run = std::string(10, 'N'), excluded = run;
+  static void Set(std::string& days, int i, char flag) {
+    if (i >= 0 && i < 10) days[static_cast<std::size_t>(i)] = flag;  // as the trips' own days
+  }
+  void SetRunDay(int i, char flag) { Set(run, i, flag); }
+  void SetExcludedDay(int i, char flag) { Set(excluded, i, flag); }
+};
+
+TEST(DateListPeriods, CountsDatesOfADayTypeInAPeriodAndMarksTripDays) {
   DateList dates;
   for (const char* d : {"30/12/2023", "31/12/2023", "01/01/2024", "02/01/2024", "03/01/2024"})
     dates.AddDateText(d, "FER");
   dates.AddDateText("01/01/2024", "FES");
-  return dates;
-}
-
-TEST(DateListPeriods, CountsDatesOfADayTypeInAPeriod) {
-  const DateList dates = ServiceCalendar();
   const struct {
     const char *from, *to, *type;
     int mode, count;
@@ -124,22 +118,7 @@ TEST(DateListPeriods, CountsDatesOfADayTypeInAPeriod) {
       {"31/12/2023", "02/01/202", "FER", 0, 0},   {"03/01/2024", "30/12/2023", "FER", 0, 0},  // reversed period
   };
   for (const auto& c : cases) EXPECT_EQ(dates.CountText(c.from, c.to, c.type, c.mode), c.count) << c.from << c.type;
-}
-
-// The days of one trip as the duplicate-trip check keeps them.
-struct TestTripDays {
-  std::string run = std::string(10, 'N');
-  std::string excluded = std::string(10, 'N');
-  void SetRunDay(int i, char flag) {
-    if (i >= 0 && i < 10) run[static_cast<std::size_t>(i)] = flag;
-  }
-  void SetExcludedDay(int i, char flag) {
-    if (i >= 0 && i < 10) excluded[static_cast<std::size_t>(i)] = flag;
-  }
-};
-
-TEST(DateListPeriods, MarksTripDaysFromTheStartOfTheServicePeriod) {
-  const DateList dates = ServiceCalendar();
+  // Trip days are marked from the start of the service period.
   TestTripDays days;
   dates.MarkTripDays(days, "30/12/2023", "FER", "31/12/2023", "02/01/2024", 0);
   EXPECT_EQ(days.run, "NSSSNNNNNN");
@@ -156,23 +135,96 @@ TEST(DateListPeriods, MarksTripDaysFromTheStartOfTheServicePeriod) {
   EXPECT_EQ(untouched.run, std::string(10, 'N'));
 }
 
+// The range of the dates of a list: empty, a range with its start after its end; dates with no
+// calendar day are no part of it; it reaches before 1901 and after 2099.
 TEST(DateListPeriods, DateRangeCoversDatesBefore1901AndAfter2099) {
-  DateList dates, late;
-  const auto range = [](const DateList& list) {
+  DateList dates;
+  std::string ranges;
+  for (const char* date : {"", "15/06/1900", "31/02/2024", "03/03/2150"}) {
+    if (*date) dates.AddDateText(date, "X");
     QDate first, last;
-    list.GetDateRange(first, last);
-    return first.toString(Qt::ISODate).toStdString() + " " + last.toString(Qt::ISODate).toStdString();
-  };
-  EXPECT_EQ(range(dates), "2099-12-31 1901-01-01");  // empty: a range with its start after its end
-  dates.AddDateText("15/06/1900", "X");
-  EXPECT_EQ(range(dates), "1900-06-15 1900-06-15");
-  dates.AddDateText("03/03/2150", "X");
-  dates.AddDateText("01/01/2024", "X");
-  dates.AddDateText("31/02/2024", "X");  // no calendar date: ignored by the range
-  EXPECT_EQ(range(dates), "1900-06-15 2150-03-03");
+    dates.GetDateRange(first, last);
+    ranges += first.toString(Qt::ISODate).toStdString() + " " + last.toString(Qt::ISODate).toStdString() + "|";
+  }
+  EXPECT_EQ(ranges, "2099-12-31 1901-01-01|1900-06-15 1900-06-15|1900-06-15 1900-06-15|1900-06-15 2150-03-03|");
+  DateList late;
   late.AddDateText("01/01/2100", "X");
-  late.AddDateText("31/12/2100", "X");
-  EXPECT_EQ(range(late), "2100-01-01 2100-12-31");
+  QDate first, last;
+  late.GetDateRange(first, last);
+  EXPECT_EQ(std::pair(first, last), std::pair(QDate(2100, 1, 1), QDate(2100, 1, 1)));
+}
+
+// Kilometres without a thousands separator; times of day as typed, up to 99:99.
+TEST(Formatters, TextsWrittenAndTimesAndNumbersRead) {
+  EXPECT_EQ((DateRecord{987, 1, 2}.Format()) + " " + DecimalComma("1.2.3"), "02/01/0987 1,2,3");
+  for (const auto& [metres, km] : {std::pair{0, "0,000"}, {1500, "1,500"}, {-250, "-0,250"}, {12345678, "12345,678"}})
+    EXPECT_EQ(FormatMetresAsKm(metres), km);
+  for (const auto& [hhmm, text] : {std::pair{835, "8:35"}, {0, "0:00"}, {9999, "99:99"}, {-1, ""}})
+    EXPECT_EQ(FormatTimeOfDay(hhmm), text);
+  for (const auto& [minutes, text] : {std::pair{75, "1h 15m"}, {60, "1h 0m"}, {59, "59m"}, {0, "0m"}})
+    EXPECT_EQ(FormatDuration(minutes), text);
+  // Typed times become hhmm; numbers are held.
+  const std::pair<const char*, int> times[] = {
+      {"", 0},        {"7.4", 0},
+      {"7.45", 745},  {"12.05", 1205},
+      {"12.5", 100},  // four characters: H.MM
+      {"07.45", 745}, {"07:45", 745},
+      {"7-45", 745},  {"23.59 and more", 2359},
+      {"ab.cd", 0},   {"8:35 ", 835},                  // trailing blanks are no part of the time
+      {"7.4  ", 0},   {"99.99999999999999", INT_MAX},  // absurd digits are held, never overflowed
+  };
+  for (const auto& [text, hhmm] : times) EXPECT_EQ(ParseTimeText(text), hhmm) << text;
+  EXPECT_EQ(std::vector<int>({LeadingInt("  -42x"), LeadingInt("+7"), LeadingInt("-99999999999")}),
+            std::vector<int>({-42, 7, INT_MIN}));
+}
+
+ReportRowList RowsWithMinutes(std::initializer_list<std::pair<int, int>> minutesAndCount) {
+  ReportRowList rows;
+  int id = 1;
+  for (auto [minutes, count] : minutesAndCount) rows.Append(7, id++, "T", "L", 'A', 12345, minutes)->count = count;
+  return rows;
+}
+
+TEST(Formatters, ReportRowTimesTotalsAndMissingRows) {
+  ReportRowList rows = RowsWithMinutes({{59, 1}, {60, 1}, {605, 3}, {30, 5}, {700, 2}});
+  std::string texts;
+  for (int at = 0; at < 5; ++at) texts += rows.FormatTimeAt(7, at) + "/" + rows.FormatTotalTimeAt(7, at) + " ";
+  EXPECT_EQ(texts, "00:59/00:59 01:00/1:00 10:05/30:15 00:30/2:30 11:40/23:20 ");
+  EXPECT_EQ(rows.FormatKmAt(7, 2) + " " + rows.FormatTotalKmAt(7, 2) + " " + rows.FormatCountAt(7, 3),
+            "12,345 37,0 5");  // 12345 m x 3
+  // A year of daily runs of a long trip does not overflow the total.
+  EXPECT_EQ(RowsWithMinutes({{1000000, 5000}}).FormatTotalTimeAt(7, 0), "83333333:20");
+
+  // Another key; then beyond the rows of a key, before them, or no such key: question marks.
+  rows.Append(8, 99, "X", "Y", 'R', 500, 5);
+  for (auto [key, at] : {std::pair{7, 5}, {7, -1}, {9, 0}}) {
+    EXPECT_EQ(rows.FormatKmAt(key, at) + rows.FormatTimeAt(key, at) + rows.FormatCountAt(key, at) +
+                  rows.FormatTotalKmAt(key, at) + rows.FormatTotalTimeAt(key, at),
+              "?????");
+    EXPECT_EQ(std::tuple(rows.GetIdAt(key, at), rows.GetCodeAt(key, at), rows.GetFlagAt(key, at)),
+              std::tuple(-1, '?', 0));
+    EXPECT_TRUE(rows.GetTextAt(key, at) == nullptr && rows.GetValueAt(key, at) == nullptr);
+  }
+  ASSERT_NE(rows.GetText2At(8, 0), nullptr);
+  EXPECT_EQ(std::to_string(rows.GetIdAt(8, 0)) + *rows.GetText2At(8, 0) + rows.GetFlagAt(8, 0) + rows.FormatKmAt(8, 0),
+            "99YR0,500");
+}
+
+TEST(Clock, ParsesOnlyRealMomentsAndAFixedMomentHoldsUntilReleased) {
+  ClockTime t;
+  ASSERT_TRUE(ParseClockTime("2024-02-29 23:59", t));
+  EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute, t.second}),
+            std::vector<int>({2024, 2, 29, 23, 59, 0}));
+  ASSERT_TRUE(ParseClockTime("2025-12-31 08:05:09", t));
+  EXPECT_EQ(t.second, 9);
+  for (const char* bad : {"2025-02-29 10:00", "2025-1-01 10:00", "2025-01-01 24:00", "2025-01-01T10:00",
+                          "2025-01-01 10:00 ", "2025-01-01", "", "2025-01-01 10:60", "20x5-01-01 10:00"})
+    EXPECT_FALSE(ParseClockTime(bad, t)) << bad;
+
+  FixClock({2031, 7, 14, 9, 30, 0});
+  EXPECT_EQ(std::vector<int>({Now().year, Now().minute}), std::vector<int>({2031, 30}));
+  UnfixClock();
+  EXPECT_EQ(Now().year, QDate::currentDate().year());
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 // The record lists of the editors: order of insertion, stable addresses, bounds of their cells
-// and columns, and the indexes that find records by key with their tie rules.
+// and columns, and the indexes that find records by key with their tie rules; the lists behind the
+// reports and the directories: letters for rows with the same periods, day counts of periods,
+// operating days, and the finders and sort orders of the directories.
 
 #include "common/DateList.h"
+#include "common/DirectoryLists.h"
 #include "common/EditorLists.h"
 #include "common/IndexedLists.h"
 #include "common/RecordList.h"
+#include "common/ReportLists.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -16,62 +20,28 @@ namespace {
 TripStopValues Stop(const std::string& code) {
   TripStopValues v;
   v.stopCode = code;
-  v.stopName = "Fermata " + code;
   return v;
 }
 
-std::string Walk(TripStopList& stops) {
-  std::string order;
-  for (const TripStop& s : stops) order += s.stopCode;
-  return order;
-}
-
-TEST(RecordLists, AppendKeepsOrderAndRecordAddresses) {
-  CadenceList list;
-  EXPECT_EQ(list.First(), nullptr);
-  CadenceEntry* first = list.Append("FER", "Feriale");
-  for (int i = 0; i < 1000; ++i) list.Append("C" + std::to_string(i), "");
-  CadenceEntry* last = list.Append("FES", "Festivo");
-  EXPECT_EQ(list.First(), first);  // still valid after many appends
-  EXPECT_EQ(first->code, "FER");
-  EXPECT_EQ(list.Last(), last);
-  EXPECT_EQ(list.Count(), 1002);
-  EXPECT_EQ(list.Find("FES"), last);
-  EXPECT_EQ(list.Find("fer"), nullptr);
-  EXPECT_EQ(list.Find("FER "), nullptr);
-  list.Append("FER", "Second");
-  EXPECT_EQ(list.Find("FER"), first);  // first match wins
-  list.Clear();
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Last(), nullptr);
-}
-
 TEST(RecordLists, QuadroRowsInsertPrependAndAppend) {
-  TripStopList stops;
+  TripStopList stops, other;
   TripStop* a = stops.Prepend(1, Stop("A"));
-  EXPECT_EQ(stops.Last(), a);
   stops.Append(2, Stop("B"));
   TripStop* c = stops.InsertAfter(stops.Last(), 3, Stop("C"));
   EXPECT_EQ(stops.Last(), c);
   stops.Append(4, Stop("D"));
   stops.InsertAfter(a, 5, Stop("E"));
   stops.Prepend(6, Stop("F"));
-  EXPECT_EQ(Walk(stops), "FAEBCD");
-  TripStopList other;
   stops.InsertAfter(other.Append(9, Stop("X")), 7, Stop("G"));  // not in the list: tail
   stops.InsertAfter(nullptr, 8, Stop("H"));
-  EXPECT_EQ(Walk(stops), "FAEBCDGH");
-  EXPECT_EQ(stops.Count(), 8);
-
-  EXPECT_EQ(stops.GetAt(7)->stopCode, "H");
-  EXPECT_EQ(stops.GetAt(8), nullptr);
-  EXPECT_EQ(stops.GetAt(-1), nullptr);
-  EXPECT_EQ(stops.FindById(5)->stopCode, "E");
-  EXPECT_EQ(stops.FindById(42), nullptr);
-  EXPECT_EQ(stops.MaxId(), 8);
-  TripStopList negative;
-  negative.Append(-4, Stop("N"));
-  EXPECT_EQ(negative.MaxId(), 0);
+  std::string order;
+  for (const TripStop& s : stops) order += s.stopCode;
+  EXPECT_EQ(order + std::to_string(stops.Count()), "FAEBCDGH8");
+  EXPECT_EQ(stops.GetAt(7)->stopCode + stops.FindById(5)->stopCode, "HE");
+  EXPECT_TRUE(!stops.GetAt(8) && !stops.GetAt(-1) && !stops.FindById(42));
+  EXPECT_EQ(std::pair(stops.MaxId(), other.MaxId()), std::pair(8, 9));
+  other.First()->sub = -4;
+  EXPECT_EQ(other.MaxId(), 0);
 }
 
 // Every cell of every row, "arrival/departure/changed" separated by ' ', rows by ';'.
@@ -104,46 +74,22 @@ TEST(RecordLists, AddingAColumnKeepsTheCellTexts) {
   quadro.AllocIndex();
   // The texts stay, the changed flags start again, and the new column's cells are empty.
   EXPECT_EQ(Cells(quadro), "A00/P00/0 A01/P01/0 //0 ;A10/P10/0 A11/P11/0 //0 ;");
-  EXPECT_EQ(quadro.ColumnCount(), 3);
-  ASSERT_NE(quadro.GetColumn(0), nullptr);
-  EXPECT_EQ(quadro.GetColumn(0)->tripCode, "C10");
+  ASSERT_TRUE(quadro.ColumnCount() == 3 && quadro.GetColumn(0)->tripCode == "C10");
   for (int k : {1, 2, 3}) EXPECT_EQ(quadro.GetColumn(k), nullptr) << k;
-  EXPECT_EQ(quadro.First()->GetCell(-1), nullptr);
   EXPECT_EQ(quadro.Append(9, Stop("Z"))->CellCount(), 3);  // a new row has one cell per column
 
   quadro.First()->ResizeCells(1);
   quadro.GetAt(1)->ResizeCells(0);
   EXPECT_EQ(Cells(quadro), "A00/P00/0 ;;//0 //0 //0 ;");
   quadro.SetColumn(7, std::make_unique<TripLeg>(1, 1, 1, "", "", 'R', "", "", "", "", "", ""));  // ignored
-  quadro.Clear();
-  EXPECT_EQ(quadro.ColumnCount() + quadro.Count(), 0);
+  EXPECT_EQ(quadro.ColumnCount(), 3);
   EXPECT_EQ(TripStop(1, Stop("X"), -3).CellCount(), 0);
 }
 
-TEST(RecordLists, DateTextsAccumulate) {
-  DateList dates;
-  DateEntry* e = dates.AddDateText("05/03/2024", "FER");
-  ASSERT_NE(e, nullptr);
-  EXPECT_EQ(dates.AddDateText("05/03/2024", "FER"), e);
-  EXPECT_EQ(e->texts.Count(), 2);
-  EXPECT_TRUE(e->HasText("FER") && !e->HasText("FES"));
-  EXPECT_EQ(dates.AddDateText("5/03/2024", "FES"), nullptr);
-  EXPECT_EQ(dates.AddDateText("05/03/2024 ", "FES"), nullptr);
-  EXPECT_EQ(dates.Count(), 1);
-  EXPECT_EQ(dates.Find(2024, 3, 5), e);
-  EXPECT_EQ(dates.Find(2024, 5, 3), nullptr);
-  dates.AddDateText("04/03/2024", "FES");
-  EXPECT_EQ(dates.Last()->day, 4);  // appended, not sorted
-  e->ClearTexts();
-  EXPECT_EQ(e->HasText("FER"), 0);
-}
-
-TEST(RecordLists, CalendarNotesKeepTheirFirstName) {
+TEST(RecordLists, CalendarNotesKeepTheirFirstNameAndDayFlagsAndPointersStayInBounds) {
   CadenceNoteList notes;
   notes.Append(2024, 12, 25, '3', "Natale");
-  NoteText* t = notes.Set(2024, 12, 25, '3', "FES", "Festa");
-  ASSERT_NE(t, nullptr);
-  EXPECT_EQ(t->text, "FES");
+  EXPECT_EQ(notes.Set(2024, 12, 25, '3', "FES", "Festa")->text, "FES");
   EXPECT_EQ(notes.Find(2024, 12, 25)->name, "Natale");
   notes.Set(2024, 12, 27, '5', "FER", "");
   notes.Set(2024, 12, 27, '5', "SCO", "Nota");  // a day without a name takes one
@@ -151,23 +97,16 @@ TEST(RecordLists, CalendarNotesKeepTheirFirstName) {
   EXPECT_EQ(notes.Find(2024, 12, 27)->name, "Nota");
   EXPECT_EQ(std::vector<int>({notes.Find(2024, 12, 27)->TextCount(), notes.Count(), notes.MaxSubCount()}),
             std::vector<int>({3, 2, 3}));  // texts of the day, days, most texts of a day
-  EXPECT_EQ(CadenceNoteList().MaxSubCount(), 0);
-}
-
-TEST(RecordLists, DayFlagsAndPointersStayInBounds) {
   DayFlags none(7, 0);
-  EXPECT_EQ(none.GetDay(0), 'N');
   none.SetDay(0);
-  EXPECT_TRUE(none.flags.empty());
+  EXPECT_EQ(none.flags + none.GetDay(0), "N");
   DayFlags three(8, 3);
   for (int day : {1, 3, -1}) three.SetDay(day);
   EXPECT_EQ(three.flags + three.GetDay(1) + three.GetDay(3) + three.GetDay(-1), "NSNSNN");
 
   PtrArray<int> pointers(3);
-  int x = 1, y = 2;
-  pointers.SetAt(0, &x);
-  pointers.SetAt(3, &y);
-  pointers.SetAt(-1, &y);
+  int x = 1;
+  for (int k : {0, 3, -1}) pointers.SetAt(k, &x);
   EXPECT_EQ(pointers.GetAt(0), &x);
   for (int k : {1, 3, -1}) EXPECT_EQ(pointers.GetAt(k), nullptr) << k;
   EXPECT_EQ(PtrArray<int>(-2).GetAt(0), nullptr);
@@ -176,56 +115,214 @@ TEST(RecordLists, DayFlagsAndPointersStayInBounds) {
 TEST(IndexedLists, RenumberingMapLooksUpByOldId) {
   IdPairList map;
   map.nextNumber = 500;
-  EXPECT_EQ(map.AppendNumbered(77), 500);
-  EXPECT_EQ(map.AppendNumbered(12), 501);
-  EXPECT_EQ(map.AppendNumbered(45), 502);
+  for (int old : {77, 12, 45}) map.AppendNumbered(old);
   EXPECT_EQ(map.Lookup(12), nullptr);  // no index yet
   map.BuildIndex();
-  ASSERT_NE(map.Lookup(77), nullptr);
-  EXPECT_EQ(map.Lookup(77)->first, 500);
+  EXPECT_EQ(map.Lookup(45)->first, 502);
   EXPECT_EQ(map.Lookup(46), nullptr);
-  map.AppendNumbered(12);
+  EXPECT_EQ(map.AppendNumbered(12), 503);
   EXPECT_EQ(map.Lookup(77), nullptr);  // an append needs a new index
-  map.BuildIndex();
-  ASSERT_NE(map.Lookup(12), nullptr);
-  EXPECT_EQ(map.Lookup(12)->second, 12);
-  EXPECT_TRUE(map.Lookup(12)->first == 501 || map.Lookup(12)->first == 503);
 
   IdPairList big;
   for (int i = 0; i < 1000; ++i) big.AppendNumbered((i * 7919) % 1009);
   big.BuildIndex();
-  for (int i = 0; i < 1000; ++i) {
-    ASSERT_NE(big.Lookup((i * 7919) % 1009), nullptr) << i;
-    EXPECT_EQ(big.Lookup((i * 7919) % 1009)->first, i);
-  }
+  for (int i = 0; i < 1000; ++i) EXPECT_EQ(big.Lookup((i * 7919) % 1009)->first, i) << i;
   big.Free();
   EXPECT_EQ(big.Lookup(0), nullptr);
 }
 
-TEST(IndexedLists, TripPeriodsFoundByKey) {
+// Trip periods found by key, and numbered texts sorted by number, then sub-number, stably.
+TEST(IndexedLists, TripPeriodsAndNumberedTextsInKeyOrder) {
   TripPeriodList trips;
-  trips.AppendPeriod(30, "C30");
-  trips.AppendPeriod(10, "C10");
-  trips.AppendPeriod(20, "C20")->stopCount = 4;
-  EXPECT_EQ(trips.Lookup(20), nullptr);
+  for (int key : {30, 10, 20}) trips.AppendPeriod(key, "C" + std::to_string(key));
   trips.BuildIndex();
-  ASSERT_TRUE(trips.Lookup(20) && trips.Lookup(10));
-  EXPECT_EQ(trips.Lookup(20)->text + trips.Lookup(10)->text + std::to_string(trips.Lookup(20)->stopCount), "C20C104");
-  EXPECT_EQ(trips.Lookup(15), nullptr);
-  EXPECT_EQ(std::vector<int>({trips.IndexAt(0)->key, trips.IndexAt(2)->key}), std::vector<int>({10, 30}));
-}
-
-TEST(IndexedLists, NumberedTextsSortByNumberThenSubNumberStably) {
+  ASSERT_TRUE(trips.Lookup(20) && trips.Lookup(10) && !trips.Lookup(15));
+  EXPECT_EQ(trips.Lookup(20)->text + trips.Lookup(10)->text + trips.IndexAt(2)->text, "C20C10C30");
   NumberedTextList errors;
-  errors.BuildIndex();
-  EXPECT_EQ(errors.IndexCount(), 0);
   for (const auto& [number, sub, text] : {std::tuple{3, 1, "a"}, {1, 2, "b"}, {1, 1, "c"}, {3, 0, "d"}, {1, 2, "e"}})
     errors.Append(number, sub, text);
   errors.BuildIndex();
   std::string order;
   for (int i = 0; i < errors.IndexCount(); ++i) order += errors.IndexAt(i)->text;
-  EXPECT_EQ(order, "cbeda");
-  EXPECT_EQ(errors.First()->text, "a");  // the list itself is unchanged
+  EXPECT_EQ(order + errors.First()->text, "cbedaa");  // the list itself is unchanged
+}
+
+void AddPattern(ReportRow* row, char pattern) {
+  row->AddPeriod("FER" + std::string(1, pattern), "", "01/01/2024", "30/06/2024", 0);
+  row->AddPeriod("FES", "", "01/07/2024", "31/12/2024", pattern == 'R' ? 1 : 0);
+}
+
+std::string Codes(const ReportRowList& rows) {
+  std::string codes;
+  for (const ReportRow& r : rows) codes += r.code;
+  return codes;
+}
+
+DateList Weeks() {
+  DateList dates;
+  for (int d = 1; d <= 14; ++d)
+    dates.AddDateText((d < 10 ? "0" : "") + std::to_string(d) + "/01/2024", d % 7 == 0 ? "FES" : "FER");
+  return dates;
+}
+
+TEST(ReportRows, LettersMarkRowsWithTheSamePeriodsKeyByKey) {
+  ReportRowList rows;
+  int id = 0;
+  for (char p : {'P', 'Q', 'P', 'R'}) AddPattern(rows.Append(1, ++id, "", "", 'A', 0, 0), p);
+  for (char p : {'Q', 'Q', 'P'}) AddPattern(rows.Append(2, ++id, "", "", 'A', 0, 0), p);
+  rows.Append(2, ++id, "", "", 'A', 0, 0)->code = 'X';  // a row already lettered is left alone
+  rows.Append(2, ++id, "", "", 'A', 0, 0);
+  rows.AssignCodes();
+  EXPECT_EQ(Codes(rows), "ABAC" + std::string("AABXC"));  // key 1, then key 2
+
+  // After Z the lower case; rows without periods match each other.
+  ReportRowList many;
+  for (int i = 0; i < 28; ++i)
+    many.Append(5, i, "", "", 'A', 0, 0)->AddPeriod(std::to_string(i), "", "01/01/2024", "02/01/2024", 0);
+  many.Append(5, 100, "", "", 'A', 0, 0);
+  many.Append(5, 101, "", "", 'A', 0, 0);
+  many.AssignCodes();
+  EXPECT_EQ(Codes(many), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcc");
+  // Patterns longer than sixty-four periods are still told apart.
+  ReportRowList longer;
+  for (int k = 1; k <= 3; ++k) {
+    ReportRow* row = longer.Append(1, k, "", "", 'A', 0, 0);
+    for (int i = 0; i < 70; ++i)
+      row->AddPeriod(k == 2 && i == 69 ? "other" : std::to_string(i), "", "01/01/2024", "02/01/2024", 0);
+  }
+  longer.AssignCodes();
+  EXPECT_EQ(Codes(longer), "ABA");
+}
+
+TEST(ReportRows, TallyCountsDaysOfThePeriods) {
+  const DateList dates = Weeks();
+  ReportRowList rows;
+  ReportRow* weekdays = rows.Append(1, 1, "", "", 'A', 1000, 30);
+  ReportRow* none = rows.Append(1, 2, "", "", 'A', 1000, 30);
+  ReportRow* bad = rows.Append(1, 3, "", "", 'A', 1000, 30);
+  for (const auto& [row, type, from, excluded] : {std::tuple{weekdays, "FER", "01/01/2024", 0},
+                                                  {weekdays, "FES", "01/01/2024", 0},
+                                                  {weekdays, "FER", "08/01/2024", 1},
+                                                  {none, "FER", "01/01/2024", 0},
+                                                  {none, "FER", "01/01/2024", 1},
+                                                  {bad, "FER", "1/01/2024", 0}})
+    row->AddPeriod(type, "", from, "14/01/2024", excluded);
+  rows.Tally(dates);
+  EXPECT_EQ(std::vector<int>({weekdays->count, none->count, bad->count}), std::vector<int>({12 + 2 - 6, 0, 0}));
+  EXPECT_EQ(rows.FormatTotalKmAt(1, 0), "8,0");
+  rows.Tally(dates);  // adds again
+  EXPECT_EQ(weekdays->count, 16);
+
+  CalendarSummaryList contracts;
+  CalendarSummaryRecord* trip =
+      contracts.Append(1, 2, 3, "C3", "L1", 'A', "8:00", "1,000", "1,000", "0:30", "0:30", 1000, 30, 'X');
+  contracts.AddDate(*trip, "FES", "", "01/01/2024", "31/01/2024", 0);
+  contracts.Tally(dates);
+  EXPECT_EQ(trip->total, 2);
+}
+
+TEST(OperatingDays, RowsMarkRunAndExcludedDays) {
+  const DateList dates = Weeks();
+  OperatingDaysTripList trips;
+  OperatingDaysTrip* trip = trips.Append(7, "C7", "L1", 'A', "8:00");
+  trip->AddDate("FER", "", "01/01/2024", "10/01/2024", 0);
+  trip->AddDate("FER", "", "03/01/2024", "04/01/2024", 1);
+  trip->AddDate("FES", "", "bad", "04/01/2024", 0);
+  OperatingDaysTrip* empty = trips.Append(8, "C8", "L1", 'R', "9:00");
+  trips.ApplyPeriods(dates, "30/12/2023", "08/01/2024");
+
+  ASSERT_EQ(trip->dates.Count(), 10);
+  std::string run, excluded, weekdays;
+  for (const OperatingDaysDate& d : trip->dates) {
+    run += d.run ? 'S' : 'N';
+    excluded += d.excluded ? 'S' : 'N';
+    weekdays += d.weekday;
+  }
+  EXPECT_EQ(trip->dates.First()->dateText + "-" + trip->dates.Last()->dateText, "30/12/2023-08/01/2024");
+  EXPECT_EQ(weekdays + " " + run + " " + excluded, "6712345671 NNSSSSSSNS NNNNSSNNNN");  // 07/01 is FES
+  EXPECT_EQ(empty->dates.Count(), 10);
+  EXPECT_EQ(trip->FindDate("31/12/2023")->weekday, '7');
+
+  trips.ApplyPeriods(dates, "01/01/2024", "02/01/2024");  // rows rebuilt, not added
+  EXPECT_EQ(trip->dates.Count(), 2);
+  trip->BuildDateRows("00/00/0000", "02/01/2024");  // no such date: no rows
+  EXPECT_EQ(trip->dates.Count(), 0);
+}
+
+TEST(ReportLists, ContractTotalsStopCellsAndDayLabels) {
+  // A year of one contract: 240 trips of 30 km on 300 days, beyond what 32 bits hold.
+  ContractTripList print;
+  EXPECT_EQ(print.Append(1, 2, "Totale", 240.0 * 30000 * 300, 20, 30, 40)->values[0], 2160000000.0);
+
+  ReportStopRowList stops;
+  ReportStopRow* row = stops.Append(4, 2, "F1", "Piazza", 1200, 1, 0, 0, 3);
+  stops.Append(4, 3, "F2", "Stazione", 2400, 0, 0, 0, 0);
+  EXPECT_TRUE(stops.Find(4, 2) == row && stops.Find(2, 4) == nullptr && row->GetCell(2) != nullptr);
+  for (const TimeCell* outside : {row->GetCell(3), row->GetCell(-1), stops.Find(4, 3)->GetCell(0)})
+    EXPECT_EQ(outside, nullptr);
+
+  CalendarDayList days;
+  for (const auto& [weekday, label] : {std::pair{'1', "LUN"}, {'3', "MER"}, {'7', "DOM"}, {'8', "???"}, {'0', "???"}})
+    EXPECT_EQ(days.Append(weekday, "11/03/2024", "", "", "")->label, std::string(label) + " 11/03/2024");
+}
+
+TEST(DirectoryLists, LocalityGroupsAddAGroupRecordFirstAndPrimaryStopsAreFoundExactly) {
+  LocalityGroupList groups;
+  LocalityGroup* r = groups.AddOrFind("X", "Y", "1", "2", "3");
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(groups.First()->c.empty() && groups.Last() == r);
+  EXPECT_EQ(groups.AddOrFind("X", "Y", "1", "2", "3"), nullptr);  // there already
+  groups.AddOrFind("X", "Z", "1", "2", "3");
+  EXPECT_NE(groups.AddOrFind("X", "Y", "4", "5", "6"), nullptr);
+  EXPECT_EQ(groups.AddOrFind("X", "Y", "", "", ""), nullptr);  // the group record itself
+  EXPECT_EQ(groups.Count(), 5);
+  EXPECT_EQ(groups.Last()->c, "4");  // at the tail, not after its group
+  PrimaryStopList primaries;
+  PrimaryStop* first = primaries.Append("F1", "Uno");
+  primaries.Append("F2", "Due");
+  PrimaryStop* again = primaries.Append("F1", "Uno");
+  EXPECT_EQ(primaries.Find("F1", "Uno"), again);  // the last record is tried first, then from the start
+  primaries.Append("F3", "Tre");
+  EXPECT_EQ(primaries.Find("F1", "Uno"), first);
+  EXPECT_TRUE(primaries.Find("F1", "uno") == nullptr && PrimaryStopList().Find("F1", "Uno") == nullptr);
+}
+
+// The sixth equals the third and stays after it; a byte above 0x7F sorts after ASCII.
+TEST(DirectoryLists, StopDetailsSortByTheirCompoundKey) {
+  StopDetailList details;
+  std::vector<const StopDetail*> added;
+  for (const auto& [a, b, c, n] : {std::tuple{"z", "b", "c", 2},
+                                   {"a", "b", "c", 2},
+                                   {"a", "b", "c", 1},
+                                   {"a", "a", "z", 9},
+                                   {"a", "b", "b", 5},
+                                   {"a", "b", "c", 1},
+                                   {"a", "\xE0", "a", 0}})
+    added.push_back(details.Append(a, b, c, n));
+  details.SortIndex();
+  ASSERT_EQ(details.IndexCount(), 7);
+  const int order[] = {3, 4, 2, 5, 1, 0, 6};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(details.IndexAt(i), added[static_cast<std::size_t>(order[i])]) << i;
+  EXPECT_TRUE(details.Contains("a", "b", "b", 5) && !details.Contains("a", "b", "b", 6));
+}
+
+TEST(DirectoryLists, ShapeMatches) {
+  ShapeMatchList matches;
+  EXPECT_EQ(std::pair(matches.NoneMatched(), matches.AnyUnmatched()), std::pair(1, 0));
+  int nameMatches = 7;
+  EXPECT_EQ(matches.FindByCode("F1", "Uno", nameMatches), nullptr);
+  EXPECT_EQ(nameMatches, 7);
+
+  ShapeMatch* f1 = matches.Append("F1", "Uno");
+  matches.Append("F1", "Altro");
+  matches.Append("F2", "Due");
+  for (const auto& [name, named] : {std::pair{"Altro", 0}, {"Uno", 1}}) {
+    EXPECT_EQ(matches.FindByCode("F1", name, nameMatches), f1);
+    EXPECT_EQ(nameMatches, named);
+  }
+  EXPECT_EQ(std::pair(f1->matched, matches.AnyUnmatched()), std::pair(0, 1));  // finding does not match
+  for (ShapeMatch& m : matches) m.matched = 1;
+  EXPECT_EQ(std::pair(matches.NoneMatched(), matches.AnyUnmatched()), std::pair(0, 0));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Opening a database file, its transactions and batches, and the texts of values put into SQL.
+// Opening a database file, its transactions and batches, and its copy.
 
 #include "DbTestSupport.h"
 #include "db/DbDatabase.h"
@@ -6,23 +6,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <map>
+#include <stdexcept>
 
 namespace {
 
-class DbDatabaseTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    path = dir.Path("t.mdb");
-    MakeDatabase(path, kTestSchema);
-  }
-  ScratchDir dir;
-  std::string path;
-  NoticeLog notices;
-};
+using DbDatabaseTest = SchemaTest;
 
 // Files that are not sound databases of ours: refused by the open, with its message, and by the
 // check of a whole file, with its reason; left as they were.
 TEST_F(DbDatabaseTest, OpenFailuresAreReportedAndLeaveTheFileAlone) {
+  db.reset();
   WriteFileBytes(dir.Path("notes.txt"),
                  "questo non è un database, ma un testo con un'intestazione\n" + std::string(200, 'x'));
   // A valid SQLite database without our mark.
@@ -42,96 +36,94 @@ TEST_F(DbDatabaseTest, OpenFailuresAreReportedAndLeaveTheFileAlone) {
   for (const auto& c : cases) {
     notices.Clear();
     const std::string before = FileBytes(c.file);
-    DbDatabase db(c.file);
-    EXPECT_FALSE(db.isOpen) << c.file;
-    db.BeginTrans();  // does nothing, silently
-    db.Rollback();
-    ASSERT_EQ(notices.Notices().size(), 1u) << c.file;
-    EXPECT_EQ(notices.Notices()[0].icon, NoticeIcon::Stop);
-    EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di apertura del database\n\n"));
-    EXPECT_TRUE(HasPart(notices.Texts(), c.reason));
+    DbDatabase refused(c.file);
+    EXPECT_FALSE(refused.isOpen) << c.file;
+    refused.BeginTrans();  // does nothing, silently
+    refused.Rollback();
+    EXPECT_TRUE(notices.Notices().size() == 1 && notices.Notices()[0].icon == NoticeIcon::Stop) << notices.Texts();
+    EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di apertura del database\n\n") &&
+                HasPart(notices.Texts(), c.reason));
     std::string error;
-    if (c.check) {
-      EXPECT_FALSE(CheckDatabaseFile(c.file, CheckDepth::Quick, error)) << c.file;
-      EXPECT_TRUE(HasPart(error, c.check));
-    }
+    EXPECT_TRUE(!c.check || (!CheckDatabaseFile(c.file, CheckDepth::Quick, error) && HasPart(error, c.check)))
+        << c.file << ": " << error;
     EXPECT_EQ(FileBytes(c.file), before) << c.file;
   }
   EXPECT_EQ(Listing(dir.Dir()), "foreign.db\nnotes.txt\nt.mdb\n");  // no log or journal left beside them
 }
 
+// A rollback undoes every table; nested levels are savepoints: a batch rolled back or left by an
+// exception takes only its own rows away, one that ends keeps them, rows refused or not; a batch
+// left by an exception outside any transaction keeps nothing.
 TEST_F(DbDatabaseTest, RollbackUndoesEveryTableAndNestedLevelsAreSavepoints) {
-  DbDatabase db(path);
-  ASSERT_EQ(AddCadence(&db, "KEEP"), 1);
-  db.BeginTrans();
-  ASSERT_EQ(AddCadence(&db, "GONE"), 1);
-  ASSERT_EQ(AddRow(&db, "misc", "id=1;sub=1"), 1);
-  db.Rollback();
+  const auto abandoned = [this](const char* code) {
+    DbBatch batch(db.get());
+    EXPECT_EQ(AddCadence(db.get(), code), 1);
+    throw std::runtime_error(code);
+  };
+  ASSERT_EQ(AddCadence(db.get(), "KEEP"), 1);
+  db->BeginTrans();
+  ASSERT_TRUE(AddCadence(db.get(), "GONE") && AddRow(db.get(), "misc", "id=1;sub=1"));
+  db->Rollback();
   EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz UNION ALL SELECT count(*) FROM misc"), "KEEP\n0\n");
+  EXPECT_THROW(abandoned("X"), std::runtime_error);
+  EXPECT_EQ(db->TransactionDepth(), 0);
 
-  db.BeginTrans();  // an editor's transaction
-  ASSERT_EQ(AddCadence(&db, "A"), 1);
+  db->BeginTrans();  // an editor's transaction
+  ASSERT_EQ(AddCadence(db.get(), "A"), 1);
   {
-    DbBatch batch(&db);  // a command run inside it
-    ASSERT_EQ(AddCadence(&db, "B"), 1);
+    DbBatch batch(db.get());  // a command run inside it
+    ASSERT_EQ(AddCadence(db.get(), "B"), 1);
     batch.Rollback();
   }
   {
-    DbBatch batch(&db);
-    ASSERT_EQ(AddCadence(&db, "C"), 1);
+    DbBatch batch(db.get());
+    ASSERT_EQ(AddCadence(db.get(), "C"), 1);
+    EXPECT_EQ(AddCadence(db.get(), "C"), 0);  // refused, the batch goes on
+    EXPECT_THROW(abandoned("D"), std::runtime_error);
+    ASSERT_EQ(AddCadence(db.get(), "E"), 1);
   }  // committed into the outer transaction
-  EXPECT_EQ(db.TransactionDepth(), 1);
-  EXPECT_EQ(db.CommitTrans(), 1);
-  EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz ORDER BY 1"), "A\nC\nKEEP\n");
-  EXPECT_EQ(db.CommitTrans(), 0);  // nothing open: reported
-  EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione\n\n"));
-  EXPECT_EQ(notices.Notices().size(), 1u);
+  EXPECT_EQ(db->TransactionDepth(), 1);
+  EXPECT_EQ(db->CommitTrans(), 1);
+  EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz ORDER BY 1"), "A\nC\nE\nKEEP\n");
+  EXPECT_EQ(notices.Notices().size(), 1u) << notices.Texts();  // the refused row's
+  EXPECT_EQ(db->CommitTrans(), 0);                             // nothing open: reported
+  EXPECT_TRUE(HasPart(notices.Texts(), "\n--\nErrore in fase di convalida della transazione\n\n"));
 }
 
-TEST_F(DbDatabaseTest, BatchKeepsWhatWasWrittenWhenRowsAreRefused) {
-  DbDatabase db(path);
-  {
-    DbBatch batch(&db);
-    EXPECT_EQ(AddCadence(&db, "A"), 1);
-    EXPECT_EQ(AddCadence(&db, "A"), 0);  // refused, the batch goes on
-    EXPECT_EQ(AddCadence(&db, "B"), 1);
-    EXPECT_EQ(batch.Commit(), 1);
+// A copy of a file of ours with a row still in the write-ahead log of an open connection: checked,
+// complete on its own, nothing else left beside it. Failures leave every file as it was.
+TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
+  const std::string copy = dir.Path("copia.mdb");
+  std::string error;
+  ASSERT_EQ(AddCadence(db.get(), "FES", "Festivo"), 1);
+  ASSERT_TRUE(DuplicateDatabaseFile(path, copy, error)) << error;
+  db.reset();
+  EXPECT_EQ(Listing(dir.Dir()), "copia.mdb\nt.mdb\n");
+  EXPECT_EQ(QueryFile(copy, "SELECT * FROM cadenz"), "FES|Festivo\n");
+  EXPECT_TRUE(CheckDatabaseFile(copy, CheckDepth::Full, error)) << error;
+  WriteFileBytes(dir.Path("testo.txt"), std::string(4096, 'q'));
+  MakeDatabase(dir.Path("rotto.mdb"),
+               std::string(kTestSchema) +
+                   "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < "
+                   "2000) INSERT INTO misc (id, sub, memo) SELECT k, 0, hex(zeroblob(100)) FROM n;");
+  DamageLeaf(dir.Path("rotto.mdb"), "misc");
+  const std::string listing = Listing(dir.Dir());
+  std::map<std::string, std::string> bytes;
+  for (const char* name : {"copia.mdb", "t.mdb", "rotto.mdb", "testo.txt"}) bytes[name] = FileBytes(dir.Path(name));
+  const std::pair<std::string, std::string> cases[] = {
+      {path, copy},  // "Il file di destinazione esiste già"
+      {path, path},  // onto itself
+      {path, ""},
+      {dir.Path("testo.txt"), dir.Path("copia1.mdb")},  // not ours
+      {dir.Path("rotto.mdb"), dir.Path("copia2.mdb")},  // damaged
+      {path, dir.Path("manca/copia3.mdb")},             // no such folder
+  };
+  for (const auto& [source, destination] : cases) {
+    error.clear();
+    EXPECT_FALSE(DuplicateDatabaseFile(source, destination, error) || error.empty()) << destination;
   }
-  EXPECT_EQ(QueryFile(path, "SELECT codice FROM cadenz ORDER BY 1"), "A\nB\n");
-}
-
-TEST_F(DbDatabaseTest, FailedCommitIsReportedAndRolledBack) {
-  // A relation checked at commit time makes the commit itself fail.
-  const std::string deferred = dir.Path("deferred.mdb");
-  MakeDatabase(deferred,
-               "CREATE TABLE p (k INT CONSTRAINT \"codice\" PRIMARY KEY);"
-               "CREATE TABLE c (k INT REFERENCES p (k) DEFERRABLE INITIALLY DEFERRED);"
-               "INSERT INTO p VALUES (1);");
-  DbDatabase db(deferred);
-  db.BeginTrans();
-  ASSERT_EQ(AddRow(&db, "c", "k=2"), 1);
-  ASSERT_EQ(AddRow(&db, "c", "k=1"), 1);
-  EXPECT_EQ(db.CommitTrans(), 0);
-  EXPECT_EQ(db.TransactionDepth(), 0);
-  EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione\n\n"));
-  EXPECT_EQ(notices.Notices().size(), 1u);
-  EXPECT_EQ(QueryFile(deferred, "SELECT count(*) FROM c"), "0\n");
-}
-
-TEST_F(DbDatabaseTest, SharedOpenByTwoConnections) {
-  DbDatabase a(path), b(path);
-  EXPECT_TRUE(a.isOpen && b.isOpen);
-  ASSERT_EQ(AddCadence(&a, "A"), 1);
-  DbTable t(&b, "cadenz");
-  t.SetIndex("codice");
-  EXPECT_EQ(t.SeekEqual({"A"}), 1);
-}
-
-TEST(SqlTexts, QuotesAndDates) {
-  EXPECT_EQ(SqlQuote("l'Aquila"), "'l''Aquila'");
-  EXPECT_EQ(SqlDate("05/03/2024"), "'2024-03-05'");
-  EXPECT_EQ(SqlDate("31/02/2024"), "NULL");
-  EXPECT_EQ(SqlDate(1900, 1, 1), "'1900-01-01'");
+  EXPECT_EQ(Listing(dir.Dir()), listing);
+  for (const auto& [name, content] : bytes) EXPECT_TRUE(FileBytes(dir.Path(name)) == content) << name << " changed";
 }
 
 }  // namespace

@@ -2,249 +2,123 @@
 // match as it was; a checkpoint leaves every committed change in the file itself; long statements
 // and the building of a database call the progress hook.
 
+#include "DbTestSupport.h"
 #include "common/Cp1252.h"
-#include "common/Notices.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
-#include "db/DbSelect.h"
-#include "db/DbTable.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <chrono>
 
 namespace {
 
 const std::string kRefused =
     "Errore in fase di apertura del database\n\nIl database non corrisponde al suo dizionario dei dati:\n\n";
 
-// A timetable database as the program leaves it after working on it (its log in write-ahead
-// mode), made once for the whole suite.
+std::string Field(const std::string& field, const std::string& table) {
+  return "Manca il campo \"" + field + "\" della tavola \"" + table + "\"";
+}
+
+// A timetable database fresh from the builder, made once for the whole suite; each case works on
+// a copy, as it is or as the program leaves it after working on it (its log in write-ahead mode).
 class OpenCheck : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    templateDir_ = new ScratchDir;
+    static const ScratchDir dir;
     NoticeLog quiet;
-    const std::string path = templateDir_->Path("modello.mdb");
-    ASSERT_EQ(CreateTimetableDatabase(path, CreateMode::Startup, SeedLocalityZero), 1) << quiet.Texts();
-    { DbDatabase once(path); }
-    template_ = new std::string(FileBytes(path));
-  }
-  static void TearDownTestSuite() {
-    delete template_;
-    template_ = nullptr;
-    delete templateDir_;
-    templateDir_ = nullptr;
+    ASSERT_EQ(CreateTimetableDatabase(dir.Path("modello.mdb"), CreateMode::Startup, SeedLocalityZero), 1);
+    template_ = FileBytes(dir.Path("modello.mdb"));
   }
 
   // A copy of the template with `sql` run on it by another program; its path.
-  std::string Copy(const std::string& sql) {
+  std::string Copy(const std::string& sql, bool worked = true) {
     const std::string path = dir_.Path("lavoro.mdb");
-    WriteFileBytes(path, *template_);
-    if (!sql.empty()) {
-      EXPECT_EQ(ExecOnFile(path, sql), "ok") << sql;
-    }
+    WriteFileBytes(path, template_);
+    if (worked) DbDatabase once(path);
+    EXPECT_EQ(sql.empty() ? "ok" : ExecOnFile(path, sql), "ok") << sql;
     return path;
   }
 
-  // Opens the file; the notices shown, and whether the file and its folder stayed as they were.
-  std::string Open(const std::string& path, bool& opened, bool& untouched) {
-    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
-    NoticeLog log;
-    {
-      DbDatabase db(path);
-      opened = db.isOpen;
-    }
-    untouched = FileBytes(path) == before && Listing(dir_.Dir()) == listing;
-    return log.Texts();
-  }
-
-  inline static ScratchDir* templateDir_ = nullptr;
-  inline static std::string* template_ = nullptr;
+  inline static std::string template_;
   ScratchDir dir_;
 };
 
-struct Mismatch {
-  const char* name;
-  const char* sql;      // run on the good file by another program
-  const char* missing;  // the lines naming what is missing; empty: the file opens
-};
-
-const Mismatch kMismatches[] = {
-    {"FieldDropped", "ALTER TABLE tescor DROP COLUMN lung", "Manca il campo \"lung\" della tavola \"tescor\""},
-    {"TableDropped", "DROP TABLE period", "Manca la tavola \"period\""},
-    {"TableRenamed", "ALTER TABLE local RENAME TO localita", "Manca la tavola \"local\""},
-    {"FieldDescribedButNeverMade", "INSERT INTO campi (tavola, nome, tipo, size) VALUES ('local', 'zona', 'A', 10)",
-     "Manca il campo \"zona\" della tavola \"local\""},
-    {"TableDescribedButNeverMade",
-     "INSERT INTO tavole (nome) VALUES ('linee'); INSERT INTO campi (tavola, nome) VALUES ('linee', 'codice')",
-     "Manca la tavola \"linee\""},
-    {"TwoAtOnce", "ALTER TABLE detcor DROP COLUMN regarea; ALTER TABLE master DROP COLUMN resple",
-     "Manca il campo \"resple\" della tavola \"master\"\nManca il campo \"regarea\" della tavola \"detcor\""},
-    {"DictionaryWithoutItsFields", "DROP TABLE campi", "Manca la tavola \"campi\""},
-    {"DictionaryTableWithoutAField", "ALTER TABLE campi RENAME COLUMN tavola TO tav",
-     "Manca il campo \"tavola\" della tavola \"campi\""},
-    {"ManyAreCounted",
-     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 13)"
-     " INSERT INTO campi (tavola, nome) SELECT 'local', printf('z%02d', k) FROM n",
-     "Manca il campo \"z01\" della tavola \"local\"\nManca il campo \"z02\" della tavola \"local\"\n"
-     "Manca il campo \"z03\" della tavola \"local\"\nManca il campo \"z04\" della tavola \"local\"\n"
-     "Manca il campo \"z05\" della tavola \"local\"\nManca il campo \"z06\" della tavola \"local\"\n"
-     "Manca il campo \"z07\" della tavola \"local\"\nManca il campo \"z08\" della tavola \"local\"\n"
-     "Manca il campo \"z09\" della tavola \"local\"\nManca il campo \"z10\" della tavola \"local\"\n"
-     "... e altre 3 mancanze"},
-    // Names compare as the engine compares them; what the dictionary does not describe is no concern.
-    {"NamesInAnotherCaseOrPadded",
-     "UPDATE campi SET nome = upper(nome) WHERE tavola = 'tescor'; UPDATE tavole SET nome = 'DETCOR  ' WHERE nome = "
-     "'detcor'",
-     ""},
-    {"MoreThanDescribed", "ALTER TABLE tescor ADD COLUMN nota TEXT; CREATE TABLE appunti (x)", ""},
-    {"Untouched", "", ""},
-};
-
-void PrintTo(const Mismatch& m, std::ostream* os) { *os << m.name; }
-
-class OpenCheckCase : public OpenCheck, public ::testing::WithParamInterface<Mismatch> {};
-
-}  // namespace
-
-TEST_P(OpenCheckCase, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
-  const Mismatch& c = GetParam();
-  const std::string path = Copy(c.sql);
-  bool opened = false, untouched = false;
-  const std::string notices = Open(path, opened, untouched);
-  if (*c.missing) {
-    EXPECT_FALSE(opened);
-    EXPECT_EQ(notices, kRefused + c.missing);
-    EXPECT_TRUE(untouched);
-  } else {
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(notices, "");
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, OpenCheckCase, ::testing::ValuesIn(kMismatches),
-                         [](const ::testing::TestParamInfo<Mismatch>& p) { return std::string(p.param.name); });
-
-// A file made by another program, without the dictionary tables: the tables of the program's own
-// schema that it has are checked; those it lacks are for their users to tell.
-TEST_F(OpenCheck, WithoutADictionaryTheProgramsSchemaIsTheMeasure) {
-  struct Case {
-    const char* sql;
-    const char* missing;
+TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
+  std::string many;  // ten lines shown, the rest counted
+  for (int k = 1; k <= 10; ++k) many += Field(k < 10 ? "z0" + std::to_string(k) : "z10", "local") + "\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"ALTER TABLE tescor DROP COLUMN lung", Field("lung", "tescor")},
+      {"DROP TABLE period", "Manca la tavola \"period\""},
+      {"INSERT INTO tavole (nome) VALUES ('linee'); INSERT INTO campi (tavola, nome) VALUES ('linee', 'codice')",
+       "Manca la tavola \"linee\""},
+      {"ALTER TABLE detcor DROP COLUMN regarea; ALTER TABLE master DROP COLUMN resple",
+       Field("resple", "master") + "\n" + Field("regarea", "detcor")},
+      {"DROP TABLE campi", "Manca la tavola \"campi\""},
+      {"ALTER TABLE campi RENAME COLUMN tavola TO tav", Field("tavola", "campi")},
+      {"WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 13)"
+       " INSERT INTO campi (tavola, nome) SELECT 'local', printf('z%02d', k) FROM n",
+       many + "... e altre 3 mancanze"},
+      // Names compare as the engine compares them; what the dictionary does not describe is no concern.
+      {"UPDATE campi SET nome = upper(nome) WHERE tavola = 'tescor';"
+       "UPDATE tavole SET nome = 'DETCOR  ' WHERE nome = 'detcor'",
+       ""},
+      {"ALTER TABLE tescor ADD COLUMN nota TEXT; CREATE TABLE appunti (x)", ""},
+      // Without the dictionary, the tables of the program's own schema that the file has are the
+      // measure; those it lacks are for their users to tell.
+      {"DROP TABLE tavole; DROP TABLE campi; DROP TABLE period; ALTER TABLE local DROP COLUMN prov",
+       Field("prov", "local")},
+      {"", ""},
   };
-  const Case cases[] = {
-      {"CREATE TABLE master (codice SMALLINT, azienda SMALLINT, p_data DATE, protoc INT, resple VARCHAR(40),"
-       " datini DATE, datfin DATE, id_corsa INT)",
-       "Manca il campo \"gruppo\" della tavola \"master\""},
-      {"CREATE TABLE REGAZI (CODICE SMALLINT, DENOM VARCHAR(40)); CREATE TABLE local (id SMALLINT, denom TEXT)",
-       "Manca il campo \"istat\" della tavola \"local\"\nManca il campo \"comune\" della tavola \"local\"\n"
-       "Manca il campo \"prov\" della tavola \"local\""},
-      {"CREATE TABLE regazi (codice SMALLINT, denom VARCHAR(40)); CREATE TABLE altro (x INT)", ""},
-  };
-  int n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.sql);
-    const std::string path = dir_.Path("altro" + std::to_string(++n) + ".mdb");
-    MakeDatabase(path, c.sql);
-    bool opened = false, untouched = false;
-    const std::string notices = Open(path, opened, untouched);
-    EXPECT_EQ(opened, !*c.missing);
-    EXPECT_EQ(notices, *c.missing ? kRefused + c.missing : "");
-    EXPECT_TRUE(untouched);
-  }
-}
-
-// A file fresh from the builder (its log not yet in write-ahead mode) is refused just as well, and
-// not switched to that mode on the way.
-TEST_F(OpenCheck, AFreshFileIsLeftInItsOwnJournalMode) {
-  NoticeLog quiet;
-  const std::string path = dir_.Path("nuovo.mdb");
-  ASSERT_EQ(CreateTimetableDatabase(path, CreateMode::Startup, SeedLocalityZero), 1);
-  ASSERT_EQ(QueryFile(path, "PRAGMA journal_mode"), "delete\n");
-  ASSERT_EQ(ExecOnFile(path, "ALTER TABLE calend DROP COLUMN note"), "ok");
-  bool opened = true, untouched = false;
-  EXPECT_EQ(Open(path, opened, untouched), kRefused + "Manca il campo \"note\" della tavola \"calend\"");
-  EXPECT_FALSE(opened);
-  EXPECT_TRUE(untouched);
-  EXPECT_EQ(QueryFile(path, "PRAGMA journal_mode"), "delete\n");
+  // Refused with the lines of `missing`, the file and its folder as they were, or (no lines) opened in silence.
+  for (const auto& [sql, missing] : cases)
+    for (bool worked : {false, true}) {
+      SCOPED_TRACE(std::string(worked ? "worked on: " : "fresh: ") + sql);
+      const std::string path = Copy(sql, worked), before = FileBytes(path), listing = Listing(dir_.Dir());
+      NoticeLog log;
+      EXPECT_EQ(DbDatabase(path).isOpen, missing.empty());
+      EXPECT_EQ(log.Texts(), missing.empty() ? "" : kRefused + missing);
+      EXPECT_TRUE(missing.empty() || (FileBytes(path) == before && Listing(dir_.Dir()) == listing)) << "file changed";
+    }
 }
 
 // What is committed is in the file itself once checkpointed, and when the database is closed while
 // another program still has the file open: a copy of the file alone holds it.
 TEST_F(OpenCheck, ACopyOfTheFileAloneHoldsWhatWasCommitted) {
-  const std::string path = Copy("");
-  const std::string copy = dir_.Path("copia.mdb");
+  const std::string path = Copy(""), copy = dir_.Path("copia.mdb");
+  const auto copied = [&](const char* sql) {
+    WriteFileBytes(copy, FileBytes(path));
+    return QueryFile(copy, sql);
+  };
+  const auto exec = [](sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); };
   sqlite3* other = nullptr;  // another program with the file open
   ASSERT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "SELECT count(*) FROM local", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(exec(other, "SELECT count(*) FROM local"), SQLITE_OK);
   {
     DbDatabase db(path);
     ASSERT_TRUE(db.isOpen);
     {
       DbBatch batch(&db);
-      ASSERT_EQ(
-          InsertRow(&db, "local", {{"id", "7"}, {"denom", "Borgo"}, {"istat", "1"}, {"comune", "C"}, {"prov", "P"}}),
-          1);
-      // Inside a transaction there is nothing to fold yet.
-      EXPECT_FALSE(db.Checkpoint());
+      ASSERT_EQ(exec(db.Handle(), "INSERT INTO local VALUES (7, 'Borgo', 1, 'C', 'P')"), SQLITE_OK);
+      EXPECT_FALSE(db.Checkpoint());  // inside a transaction there is nothing to fold yet
     }
-    WriteFileBytes(copy, FileBytes(path));
-    EXPECT_EQ(QueryFile(copy, "SELECT count(*) FROM local WHERE id = 7"), "0\n");  // still in the log
+    EXPECT_EQ(copied("SELECT count(*) FROM local WHERE id = 7"), "0\n");  // still in the log
     EXPECT_TRUE(db.Checkpoint());
-    WriteFileBytes(copy, FileBytes(path));
-    EXPECT_EQ(QueryFile(copy, "SELECT denom FROM local WHERE id = 7"), "Borgo\n");
+    EXPECT_EQ(copied("SELECT denom FROM local WHERE id = 7"), "Borgo\n");
     EXPECT_EQ(FileBytes(path + "-wal"), "");  // the log is emptied
-
-    ASSERT_EQ(
-        InsertRow(&db, "local", {{"id", "8"}, {"denom", "Pieve"}, {"istat", "1"}, {"comune", "C"}, {"prov", "P"}}), 1);
+    ASSERT_EQ(exec(db.Handle(), "INSERT INTO local VALUES (8, 'Pieve', 1, 'C', 'P')"), SQLITE_OK);
   }
-  WriteFileBytes(copy, FileBytes(path));
-  EXPECT_EQ(QueryFile(copy, "SELECT denom FROM local WHERE id = 8"), "Pieve\n");
+  EXPECT_EQ(copied("SELECT denom FROM local WHERE id = 8"), "Pieve\n");
   sqlite3_close_v2(other);
 }
 
-// Counts the calls of the progress hook for its lifetime.
-class HookCount {
- public:
-  HookCount() {
-    SetEngineProgressHook([this] { ++calls; });
-  }
-  ~HookCount() { SetEngineProgressHook({}); }
-  HookCount(const HookCount&) = delete;
-  HookCount& operator=(const HookCount&) = delete;
+// The hook is called while a database is built (and while a long statement runs: MainWindowTest).
+TEST_F(OpenCheck, BuildingADatabaseCallsTheProgressHook) {
   int calls = 0;
-};
-
-// A statement of some millions of steps of the engine.
-int LongStatement(DbDatabase* db) {
-  DbSelect s(db);
-  s.SetColumns("count(*)");
-  s.SetFrom("(WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 200000) SELECT k FROM n)");
-  return s.Open();
+  SetEngineProgressHook([&calls] { ++calls; });
+  NoticeLog quiet;
+  EXPECT_EQ(CreateTimetableDatabase(dir_.Path("nuovo.mdb"), CreateMode::Startup, SeedLocalityZero), 1);
+  SetEngineProgressHook({});
+  EXPECT_GT(calls, 9);  // at least once for each table
 }
 
-// The hook is called while a long statement runs, and while a database is built; with no hook,
-// nothing is called.
-TEST_F(OpenCheck, LongWorkCallsTheProgressHook) {
-  const std::string path = Copy("");
-  DbDatabase db(path);
-  {
-    HookCount hook;
-    ASSERT_EQ(LongStatement(&db), 1);
-    EXPECT_GT(hook.calls, 20);
-    hook.calls = 0;
-    NoticeLog quiet;
-    ASSERT_EQ(CreateTimetableDatabase(dir_.Path("nuovo.mdb"), CreateMode::Startup, SeedLocalityZero), 1);
-    EXPECT_GT(hook.calls, 9);  // at least once for each table
-  }
-  int calls = 0;
-  {
-    HookCount hook;
-    SetEngineProgressHook({});
-    ASSERT_EQ(LongStatement(&db), 1);
-    calls = hook.calls;
-  }
-  EXPECT_EQ(calls, 0);
-}
+}  // namespace

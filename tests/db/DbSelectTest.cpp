@@ -1,5 +1,5 @@
 // Selections walked forward, materialised or streaming: their rows, their readers by position and
-// by name, and the texts of their failures.
+// by name, the texts of their failures, and results from one row to many blocks of values.
 
 #include "DbTestSupport.h"
 #include "db/DbDatabase.h"
@@ -7,18 +7,19 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
-class DbSelectTest : public ::testing::Test {
+class DbSelectTest : public SchemaTest {
  protected:
   void SetUp() override {
-    path = dir.Path("s.mdb");
-    MakeDatabase(path, std::string(kTestSchema) +
-                           "INSERT INTO cadenz VALUES ('FER','Feriale'),('SAB','Sabato  '),('FES','Festivo');"
-                           "INSERT INTO misc (id, sub, name, flag, day) VALUES (1, 7, 'l''uno', 1, '2024-02-29'),"
-                           "(2, 8, NULL, 0, NULL);");
-    db = std::make_unique<DbDatabase>(path);
+    SchemaTest::SetUp();
+    ASSERT_EQ(ExecOnFile(path,
+                         "INSERT INTO cadenz VALUES ('FER','Feriale'),('SAB','Sabato  '),('FES','Festivo');"
+                         "INSERT INTO misc (id, sub, name, flag, day) VALUES (1, 7, 'l''uno', 1, '2024-02-29'),"
+                         "(2, 8, NULL, 0, NULL);"),
+              "ok");
   }
   std::unique_ptr<DbSelect> Select(const std::string& columns, const std::string& from, const std::string& where = "",
                                    const std::string& order = "", bool streaming = false) {
@@ -30,48 +31,41 @@ class DbSelectTest : public ::testing::Test {
     s->SetOrderBy(order);
     return s;
   }
-
-  ScratchDir dir;
-  std::string path;
-  NoticeLog notices;
-  std::unique_ptr<DbDatabase> db;
 };
 
-TEST_F(DbSelectTest, WalksRowsRunsTheQueryAgainAndSurvivesDeletesOfItsRows) {
-  auto s = Select("codice, denom", "cadenz", "codice = 'FES'", "codice");
+// Both kinds of walk: the rows in order (by name the display text, by position the stored one), the end of the walk for
+// good, a second run that sees a row added meanwhile; no row matched is no failure.
+class DbSelectWalk : public DbSelectTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DbSelectWalk, WalksRowsAndRunsTheQueryAgain) {
+  const bool streaming = GetParam();
+  auto s = Select("codice, denom, length(denom)", "cadenz", "codice = 'FES'", "codice", streaming);
   s->SetWhere("");  // removed again
-  std::string rows;
+  std::string rows, counts, name, stored;
   for (int ok = s->Open(); ok; ok = s->MoveNext()) {
-    std::string c, d;
-    s->GetFieldText("codice", c);
-    s->GetFieldText("denom", d);
-    rows += c + "=" + d + ";";
+    long n = 0;
+    s->GetFieldText("denom", name);
+    s->GetFieldTextAt(1, stored);
+    s->GetFieldLongAt(2, &n);
+    rows += name + "=" + stored + "/" + std::to_string(n) + ";";
+    counts += std::to_string(s->RowCount());
   }
-  EXPECT_EQ(rows, "FER=Feriale;FES=Festivo;SAB=Sabato;");  // display texts: trailing blanks trimmed
+  EXPECT_EQ(rows, "Feriale=Feriale/7;Festivo=Festivo/7;Sabato=Sabato  /8;");
+  EXPECT_EQ(counts, streaming ? "123" : "333");  // a streaming walk counts the rows as they come
   EXPECT_EQ(s->MoveNext(), 0);
+  std::string after = "x";
+  EXPECT_TRUE(!s->GetFieldTextAt(0, after) && after == "x" && notices.Notices().size() == 1);  // no row: reported
+  notices.Clear();
   ASSERT_EQ(AddCadence(db.get(), "AAA", "Prima"), 1);
   ASSERT_EQ(s->MoveFirst(), 1);
-  std::string first;
-  s->GetFieldTextAt(0, first);
-  EXPECT_EQ(first, "AAA");
-  // A padded code still matches; one row, then the walk is over for good.
-  auto one = Select("codice", "cadenz", "codice = 'FER   '");
-  ASSERT_EQ(one->Open(), 1);
-  EXPECT_EQ(one->MoveNext(), 0);
-  EXPECT_EQ(one->MoveNext(), 0);
+  EXPECT_TRUE(s->GetFieldTextAt(0, after) && after == "AAA");
+  s->SetWhere("codice = " + SqlQuote("l'altro"));
+  EXPECT_EQ(s->Open(), 0);
+  EXPECT_EQ(s->RowCount(), 0);
   EXPECT_EQ(notices.Texts(), "");
-  // The walk survives deletes of its own rows.
-  DbTable t(db.get(), "cadenz");
-  t.SetIndex("codice");
-  int seen = 0;
-  for (int ok = s->Open(); ok; ok = s->MoveNext(), ++seen) {
-    std::string c;
-    s->GetFieldTextAt(0, c);
-    ASSERT_TRUE(t.SeekEqual({c.c_str()}) && t.Delete());
-  }
-  EXPECT_EQ(seen, 4);
-  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(StreamingOrNot, DbSelectWalk, ::testing::Bool());
 
 TEST_F(DbSelectTest, StreamingAndMaterialisedReadersAgreeOnEveryKind) {
   auto walk = [&](bool streaming) {
@@ -103,13 +97,11 @@ TEST_F(DbSelectTest, StreamingAndMaterialisedReadersAgreeOnEveryKind) {
   EXPECT_EQ(notices.Texts(), "");
   // The prefixed column answers to its own name; a position beyond the columns is reported.
   auto s = Select("misc.id, name", "misc", "", "id");
-  ASSERT_EQ(s->Open(), 1);
   std::string byName;
-  EXPECT_EQ(s->GetFieldText("id", byName), 1);
-  EXPECT_EQ(byName, "1");
   int i = 0;
+  ASSERT_TRUE(s->Open() && s->GetFieldText("id", byName));
+  EXPECT_EQ(byName, "1");
   EXPECT_EQ(s->GetFieldIntAt(9, &i), 0);
-  EXPECT_EQ(notices.Notices().size(), 1u);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore campo (#9) nella select corrente\n\n" + s->Sql() + "\n\n"));
 }
 
@@ -127,51 +119,62 @@ TEST_F(DbSelectTest, FailuresShowTheSqlText) {
   };
   for (const auto& c : cases) {
     notices.Clear();
-    auto s = Select(c.columns, c.from, c.where);
-    EXPECT_EQ(s->Open(), 0);
-    ASSERT_EQ(notices.Notices().size(), 1u) << c.message;
-    EXPECT_EQ(notices.Notices()[0].icon, NoticeIcon::Exclamation);
-    EXPECT_TRUE(HasPrefix(notices.Texts(), c.message));
+    EXPECT_EQ(Select(c.columns, c.from, c.where)->Open(), 0);
+    EXPECT_TRUE(notices.Notices().size() == 1 && notices.Notices()[0].icon == NoticeIcon::Exclamation &&
+                HasPrefix(notices.Texts(), c.message));
   }
-  // No row is no failure.
-  notices.Clear();
-  EXPECT_EQ(Select("codice", "cadenz", "codice = " + SqlQuote("l'altro"))->Open(), 0);
-  EXPECT_EQ(notices.Texts(), "");
 }
 
-TEST_F(DbSelectTest, StreamingWalkReadsTheRowsAsTheyCome) {
-  auto s = Select("codice, denom, length(denom)", "cadenz", "", "codice", true);
-  std::string rows;
-  int reached = 0;
-  for (int ok = s->Open(); ok; ok = s->MoveNext()) {
-    std::string c, d;
-    long n = 0;
-    s->GetFieldText("codice", c);
-    s->GetFieldTextAt(1, d);
-    s->GetFieldLongAt(2, &n);
-    rows += c + "=" + d + "/" + std::to_string(n) + ";";
-    EXPECT_EQ(s->RowCount(), ++reached);
+// A selection's whole result read at open, from one row to more than fit in the first block of values or of texts:
+// every value comes back as stored, on every run of the same selection. Walks the selection, which has just returned
+// `opened`, checking every row against what was stored: rows from `first` on, in order. The number of rows walked.
+long Walk(DbSelect& s, int opened, long first) {
+  long rows = 0;
+  std::string text, note;
+  for (int ok = opened; ok && !::testing::Test::HasFailure(); ok = s.MoveNext(), ++rows) {
+    long id = 0;
+    EXPECT_TRUE(s.GetFieldLongAt(0, &id) && s.GetFieldTextAt(1, text));
+    EXPECT_EQ(id, first + rows);
+    EXPECT_EQ(text, "riga " + std::to_string(id) + " della tavola di prova");
+    if (id == 50000) {
+      EXPECT_TRUE(s.GetFieldText("nota", note) && note == std::string(1500000, 'x'));
+    }
   }
-  EXPECT_EQ(rows, "FER=Feriale/7;FES=Festivo/7;SAB=Sabato  /8;");
-  EXPECT_EQ(s->RowCount(), 3);
-  EXPECT_EQ(s->MoveNext(), 0);
-  std::string after = "x";
-  EXPECT_EQ(s->GetFieldTextAt(0, after), 0);  // no row: reported
-  EXPECT_EQ(after, "x");
-  ASSERT_EQ(notices.Notices().size(), 1u);
-  notices.Clear();
-  // A second pass runs the query again.
-  ASSERT_EQ(s->MoveFirst(), 1);
-  s->GetFieldTextAt(0, after);
-  EXPECT_EQ(after, "FER");
-  // Nothing matched: no row and no message; a bad column: the message of the open.
-  s->SetWhere("codice = 'ZZZ'");
-  EXPECT_EQ(s->Open(), 0);
-  EXPECT_EQ(s->RowCount(), 0);
-  EXPECT_EQ(notices.Texts(), "");
-  s->SetColumns("nosuch");
-  EXPECT_EQ(s->Open(), 0);
-  EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore estrazione Select SQL\n\n"));
+  EXPECT_EQ(s.MoveNext(), 0);  // the walk is over for good
+  return rows;
+}
+
+TEST(SelectResult, EveryRowComesBackWholeOnEveryRunAndInSelectionsOfOneRow) {
+  ScratchDir dir;
+  const std::string path = dir.Path("righe.mdb");
+  // 100000 rows of two columns: about three blocks of values and three of texts.
+  MakeDatabase(path,
+               "CREATE TABLE righe (id INT NOT NULL PRIMARY KEY, testo VARCHAR(40) COLLATE RTRIM, nota LONGTEXT);"
+               "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 100000)"
+               " INSERT INTO righe (id, testo) SELECT k, 'riga ' || k || ' della tavola di prova' FROM n;"
+               "UPDATE righe SET nota = printf('%.*c', 1500000, 'x') WHERE id = 50000;");
+  DbDatabase db(path);
+  DbSelect s(&db);
+  s.SetColumns("id, testo, nota");
+  s.SetFrom("righe");
+  s.SetOrderBy("id");
+  EXPECT_EQ(Walk(s, s.Open(), 1), 100000);
+  EXPECT_EQ(s.RowCount(), 100000);
+  EXPECT_EQ(Walk(s, s.MoveFirst(), 1), 100000);
+  // Narrower runs of the same selection after the large one, and selections of one row each.
+  const std::tuple<const char*, long, long> runs[] = {
+      {"id > 99990", 99991, 10}, {"id = 50000", 50000, 1}, {"id > 100000", 0, 0}};
+  for (const auto& [where, first, count] : runs) {
+    s.SetWhere(where);
+    EXPECT_EQ(Walk(s, s.Open(), first), count) << where;
+  }
+  for (long k : {1L, 2L, 65536L, 99999L}) {
+    DbSelect one(&db);
+    one.SetColumns("id, testo");
+    one.SetFrom("righe");
+    one.SetWhere("id = " + std::to_string(k));
+    EXPECT_EQ(Walk(one, one.Open(), k), 1) << k;
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 #pragma once
 // Helpers shared by the tests of the database layer: a small schema of the test's own, declared as
-// the builder declares real tables, and rows of the timetable's tables added through the layer.
+// the builder declares real tables, a fixture with a database of it, and rows added through the layer.
 
+#include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "support/TestSupport.h"
 
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -15,14 +17,6 @@ CREATE TABLE cadenz (
   denom VARCHAR(60) COLLATE RTRIM NOT NULL CONSTRAINT denom__required CHECK (denom <> '')
     CONSTRAINT denom__size CHECK (length(denom) <= 60),
   CONSTRAINT "codice" PRIMARY KEY (codice));
-CREATE TABLE calend (
-  data DATE NOT NULL,
-  caden VARCHAR(10) COLLATE RTRIM NOT NULL CONSTRAINT caden__required CHECK (caden <> '')
-    CONSTRAINT caden__size CHECK (length(caden) <= 10),
-  giorno VARCHAR(1) COLLATE RTRIM,
-  note VARCHAR(20) COLLATE RTRIM,
-  CONSTRAINT "codice" PRIMARY KEY (data, caden),
-  FOREIGN KEY (caden) REFERENCES cadenz (codice));
 CREATE TABLE misc (
   id INT NOT NULL,
   sub SMALLINT NOT NULL,
@@ -59,6 +53,11 @@ inline int AddRow(DbDatabase* db, const char* table, const std::string& fields) 
   return t.Update();
 }
 
+// The seeding of the timetable databases these tests build: only the locality 0 that new stops point to.
+inline int SeedLocalityZero(DbDatabase* db) {
+  return AddRow(db, "local", "id=0;denom=Non assegnata;istat=0;comune= ;prov= ");
+}
+
 inline int AddCadence(DbDatabase* db, const std::string& code, const std::string& name = "x") {
   return AddRow(db, "cadenz", "codice=" + code + ";denom=" + name);
 }
@@ -77,3 +76,18 @@ inline int AddStop(DbDatabase* db, const std::string& id, const std::string& sub
                 "id=" + id + ";sub=" + sub +
                     ";denom=Piazza;dist=0;arriva=9999;parte=800;primaria=1;facolt=0;nonferma=0;reglocal=" + locality);
 }
+
+// A database of the test's own schema at `path`, open as `db`.
+class SchemaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDatabase(path, kTestSchema);
+    db = std::make_unique<DbDatabase>(path);
+    ASSERT_TRUE(db->isOpen);
+  }
+
+  ScratchDir dir;
+  const std::string path = dir.Path("t.mdb");
+  NoticeLog notices;
+  std::unique_ptr<DbDatabase> db;
+};

@@ -1,5 +1,5 @@
-// The company header dialog on a database of the test's own: what it shows, what it hands
-// back, and every refusal of its confirmation.
+// The company header dialog on a database of the test's own: what it shows, what it hands back, and every refusal of
+// its confirmation, that of a working company missing from the list included.
 
 #include "db/DbDatabase.h"
 #include "dialogs/CompanyHeaderDialog.h"
@@ -13,17 +13,22 @@ namespace {
 
 using Controls = std::vector<std::pair<std::string, std::string>>;
 
+const std::string kBadCompany =
+    "ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
+    "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n"
+    "I dati immessi non saranno registrati !!!";
+
 class CompanyHeader : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = dir_.Path("lavoro.mdb");
-    MakeDatabase(path_,
+    const std::string path = dir_.Path("lavoro.mdb");
+    MakeDatabase(path,
                  "CREATE TABLE regazi (codice SMALLINT NOT NULL, denom VARCHAR(40) COLLATE RTRIM,"
                  " CONSTRAINT \"codice\" PRIMARY KEY (codice));"
                  "INSERT INTO regazi VALUES (0, '*** azienda non assegnata ***'), (12, 'Trasporti Val d''Arno'),"
                  " (7, 'Autolinee Chianti'), (150, 'Ferrovie locali');");
-    db_ = std::make_unique<DbDatabase>(path_);
-    ASSERT_EQ(db_->isOpen, 1);
+    db_ = std::make_unique<DbDatabase>(path);
+    ASSERT_TRUE(db_->isOpen);
   }
 
   // Runs the dialog opened on the company and protocol with the values typed; returns its result
@@ -52,7 +57,6 @@ class CompanyHeader : public ::testing::Test {
 
   ScratchDir dir_;
   ui::Script script_;
-  std::string path_;
   std::unique_ptr<DbDatabase> db_;
   QStringList opened_;
 };
@@ -84,19 +88,14 @@ TEST_F(CompanyHeader, OpensWithTheCompaniesByNameAndHandsBackWhatWasConfirmed) {
 }
 
 TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
-  const std::string badCompany =
-      "ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
-      "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n"
-      "I dati immessi non saranno registrati !!!";
   const std::string badDate =
       " è espressa in un formato illegale.\n\n"
       "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!";
   const std::pair<Controls, std::string> cases[] = {
-      {{{"1000", "0099"}}, badCompany},
-      {{{"1000", "ab12"}, {"1001", "31/02/2024"}}, badCompany},
+      {{{"1000", "0099"}}, kBadCompany},
+      {{{"1000", "ab12"}, {"1001", "31/02/2024"}}, kBadCompany},
       {{{"1003", "1/2/2005"}}, "ATTENZIONE: la data di invio della comunicazione" + badDate},
       {{{"1001", "31/02/2024"}}, "ATTENZIONE: la data di inizio periodo" + badDate},
-      {{{"1001", ""}}, "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1002", "31/04/2024"}}, "ATTENZIONE: la data di fine periodo" + badDate},
       {{{"1001", "01/07/2024"}, {"1002", "30/06/2024"}},
        "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
@@ -109,6 +108,17 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
     EXPECT_EQ(script_.Messages()[0].type, ui::MB_ICONSTOP);
     script_.Clear();
   }
+}
+
+// A working company missing from the list is shown by its code: confirming refuses it instead of
+// taking the empty field for company 0, until one of the list is chosen.
+TEST_F(CompanyHeader, AnUnknownWorkingCompanyShowsItsCodeAndIsRefused) {
+  EXPECT_EQ(Run({}, 999), "-1 999|15/01/2024|345|Mario Rossi|01/01/2024|31/12/2024");
+  EXPECT_EQ(opened_[opened_.size() - 2], QStringLiteral("0999"));
+  EXPECT_EQ(MessagesOf(script_), kBadCompany);
+  script_.Clear();
+  EXPECT_EQ(Run({{"1000", "0012"}}, 999), "1 12|15/01/2024|345|Mario Rossi|01/01/2024|31/12/2024");
+  EXPECT_EQ(MessagesOf(script_), "");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The six imports through the engine on a real database: the hand-made set field by field, a crash
-// half-way that leaves the database as it was, and the faults of the files, one case each: the
-// hand-made file changed line by line, pass 1, then pass 2 unless a fault blocks (as when the
-// remediable faults are accepted). Each case names the decision and its text (or the stop
-// message), the report's lines and what the table holds afterwards.
+// half-way, a file changed between the passes, and the faults of the files, one case each: the
+// decision and its text (or the stop message), the report's lines and what the table then holds.
 
 #include "common/WorkProgress.h"
 #include "support/ExchangeData.h"
@@ -87,8 +85,6 @@ TEST_F(Imports, ACrashHalfWayLeavesTheDatabaseAsItWas) {
   ImportHandMade(db, {K::TripDetails});
 }
 
-// ---- Faults ------------------------------------------------------------------------------------
-
 enum Verdict { kClean, kRemediable, kBlocking, kStop };
 
 struct FaultCase {
@@ -118,20 +114,12 @@ void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 Edit Put(size_t line, size_t at, const std::string& text) {
   return [=](Lines& l) { l[line].replace(at, text.size(), text); };
 }
-Edit Cut(size_t line) {
-  return [=](Lines& l) { l[line].pop_back(); };
-}
-Edit Copy(size_t line) {
-  return [=](Lines& l) { l.push_back(l[line]); };
-}
-Edit Repeat(size_t count) {
-  return [=](Lines& l) { l.assign(count, l[0]); };
-}
-Edit EachLine(std::function<void(std::string&)> change) {
-  return [=](Lines& l) { std::for_each(l.begin(), l.end(), change); };
-}
-const Edit kOtherCompany = EachLine([](std::string& l) { l.replace(0, 4, "0018"); });
-const Edit kUtf8 = EachLine([](std::string& l) { l = cp1252::ToUtf8(l); });
+const auto Cut = [](size_t line) -> Edit { return [=](Lines& l) { l[line].pop_back(); }; };
+const auto Copy = [](size_t line) -> Edit { return [=](Lines& l) { l.push_back(l[line]); }; };
+const auto Repeat = [](size_t count) -> Edit { return [=](Lines& l) { l.assign(count, l[0]); }; };
+const Edit kOtherCompany = [](Lines& lines) {
+  for (std::string& l : lines) l.replace(0, 4, "0018");
+};
 const Edit kEmpty = [](Lines& l) { l.clear(); };
 
 const char* const kMaster = "SELECT azienda, p_data, protoc FROM master";
@@ -155,9 +143,8 @@ std::string Company(const std::string& stars) {
                     "oppure non corrisponde a quello dell'Azienda.\n"
                     "E' comunque possibile proseguire assundo il Codice Azienda corretto.\n\n");
 }
-std::string Undeclared(int line, const std::string& company) {
-  return "Riga " + std::to_string(line) + " offset 0: il codice azienda non è quello dichiarato: 0017 diventa " +
-         company + "\r\n";
+std::string Undeclared(int line) {
+  return "Riga " + std::to_string(line) + " offset 0: il codice azienda non è quello dichiarato: 0017 diventa 0018\r\n";
 }
 std::string NoneStored(const std::string& what, const std::string& imports, const std::string& then) {
   return "ATTENZIONE: non è stata estratta neppure una " + what + " registrata.\n\nPresumibilmente l'importazione " +
@@ -169,6 +156,9 @@ const std::string kLength = Blocking(
 const std::string kDates =
     "***** il file di testo proposto contiene dei valori DATA illegali.\n"
     "I valori DATA devono essere espressi nel formato AAAAMMGG !!!\n\n";
+const std::string kNumbers = Blocking(
+    "***** il file di testo proposto contiene dei valori NUMERICI illegali.\n"
+    "I valori NUMERICI devono essere espressi con sole cifre decimali !!!\n\n");
 const std::string kDayTypes = Blocking(
     "***** il file di testo proposto contiene dei CODICI CADENZA che risultano\n"
     "sconosciuti (violazione dell'integrità referenziale) !!!\n\n");
@@ -183,7 +173,7 @@ const std::string kDuplicate =
     "(UNIQUE constraint failed: cadenz.codice)\r\n";
 
 const FaultCase kCases[] = {
-    // Line lengths: one byte short, an accented letter in UTF-8, a byte-order mark.
+    // Line lengths, as each import words them.
     On("ProtocolShortLine", K::Protocol, {Cut(0)})
         .Is(kBlocking, kLayoutFault, "Riga 1: Lunghezza riga 73 [deve essere 74]\r\n", "17|NULL|NULL\n", kMaster),
     On("DayTypesShortLine", K::Cadences, {Cut(1)})
@@ -192,19 +182,32 @@ const FaultCase kCases[] = {
         .Is(kBlocking, kLength, "Riga 2: Lunghezza riga 41 [deve essere 42]\r\n"),
     On("TripHeadsShortLine", K::TripHeads, {Cut(0)})
         .Is(kBlocking, kLength, "Riga 1: la riga è lunga 228 [deve essere 229]\r\n"),
-    On("TripDetailsShortLine", K::TripDetails, {Cut(0)})
-        .Is(kBlocking, kLength, "Riga 1: la riga è lunga 138 [deve essere 139]\r\n"),
-    On("PeriodsShortLine", K::Periods, {Cut(0)})
-        .Is(kBlocking, kLength, "Riga 1: la riga è lunga 36 [deve essere 37]\r\n"),
-    On("Utf8AccentedLetter", K::Cadences, {kUtf8})
-        .Is(kBlocking, kLayoutFault, "Riga 2: la riga è lunga 75 [deve essere 74]\r\n"),
-    On("ByteOrderMark", K::Cadences, {[](Lines& l) { l[0].insert(0, "\xEF\xBB\xBF"); }})
-        .Is(kBlocking, kLayoutFault, "Riga 1: la riga è lunga 77 [deve essere 74]\r\n"),
-    // Control bytes in a text become blanks.
+    // Control bytes in a text become blanks (a NUL too, which ended the text); a number may have leading blanks.
     On("ControlBytesInStopTexts", K::TripDetails,
-       {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t")})
-        .Is(kClean, "", "", "Aulla Stazione|Piazza\nBivio Olivola|NULL\n",
-            "SELECT denom, ubicaz FROM detcor WHERE id = 1 AND sub < 3"),
+       {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t"),
+        Put(1, 120, "    5000")})
+        .Is(kClean, "", "", "Aulla Stazione|Piazza|0\nBivio Olivola|NULL|5000\n",
+            "SELECT denom, ubicaz, dist FROM detcor WHERE id = 1 AND sub < 3"),
+    On("NulsInATripCodeAndName", K::TripHeads, {Put(0, 11, std::string(2, '\0')), Put(0, 114, std::string(1, '\0'))})
+        .Is(kClean, "", "", "C  1|Aulla - Città\n", "SELECT codcorsa, denom FROM tescor WHERE id = 1"),
+    // A DOS end-of-file mark before the file's last byte is a fault of its line, not the file's end.
+    On("CtrlZInsideTheFile", K::Cadences, {[](Lines& l) { l[1].insert(0, "\x1A"); }})
+        .Is(kBlocking, kLayoutFault, "Riga 2 offset 0: la riga contiene il carattere di fine file (Ctrl-Z)\r\n"),
+    // Number fields: digits only after leading blanks, else a blocking fault of the line.
+    On("StopNumbersWithLetters", K::TripDetails,
+       {Put(0, 10, "0T04"), Put(1, 120, std::string(8, ' ')), Put(2, 120, "0003O478")})
+        .Is(kBlocking, kNumbers,
+            "Riga 1 offset 10: il numero progressivo della fermata contiene caratteri non numerici\r\n"
+            "Riga 2 offset 120: la distanza progressiva contiene caratteri non numerici\r\n"
+            "Riga 3 offset 120: la distanza progressiva contiene caratteri non numerici\r\n"),
+    On("TripHeadNumbersWithLetters", K::TripHeads,
+       {Put(0, 48, "0003O478"), Put(1, 56, "00T5000008O0002-"), Put(2, 4, "00000A")})
+        .Is(kBlocking, kNumbers,
+            "Riga 1 offset 48: la lunghezza contiene caratteri non numerici\r\n"
+            "Riga 2 offset 56: la durata contiene caratteri non numerici\r\n"
+            "Riga 2 offset 60: la lunghezza contrattuale contiene caratteri non numerici\r\n"
+            "Riga 2 offset 68: la durata contrattuale contiene caratteri non numerici\r\n"
+            "Riga 3 offset 4: l'ID corsa contiene caratteri non numerici\r\n"),
     // The protocol's faults all block; an inverted period is not tested after an invalid date.
     On("ProtocolFaults", K::Protocol,
        {Repeat(6), Put(0, 18, "2024063020240101"), Put(1, 0, "00A7"), Put(2, 4, "20241301"), Put(3, 18, "2024023X"),
@@ -224,18 +227,16 @@ const FaultCase kCases[] = {
     On("ProtocolOfAnotherCompany", K::Protocol, {kOtherCompany})
         .Is(kRemediable, kCompanyQuestion, "", "18|2024-01-15|42\n", kMaster),
     On("DayTypesOfAnotherCompany", K::Cadences, {kOtherCompany})
-        .Is(kRemediable, kCompanyQuestion, Undeclared(2, "0018"), "2\n"),
+        .Is(kRemediable, kCompanyQuestion, Undeclared(2), "2\n"),
     On("CalendarOfAnotherCompany", K::Calendar, {kOtherCompany})
-        .Is(kRemediable, Company("1*****"), Undeclared(3, "0018"), "3\n"),
+        .Is(kRemediable, Company("1*****"), Undeclared(3), "3\n"),
     On("TripHeadsOfAnotherCompany", K::TripHeads, {kOtherCompany})
-        .Is(kRemediable, Company("******"), Undeclared(3, "0018"), "3\n"),
-    On("PeriodsOfAnotherCompany", K::Periods, {kOtherCompany})
-        .Is(kRemediable, Company("4*****"), Undeclared(4, "0018"), "4\n"),
+        .Is(kRemediable, Company("******"), Undeclared(3), "3\n"),
+    On("PeriodsOfAnotherCompany", K::Periods, {kOtherCompany}).Is(kRemediable, Company("4*****"), Undeclared(4), "4\n"),
     On("CompanyChangesInsideTheStops", K::TripDetails, {Put(2, 0, "0099")})
         .Is(kRemediable, Company("*****"), "Riga 3 offset 0: il codice azienda è cambiato; era 0017 diventa 0099\r\n",
             "8\n"),
     On("EmptyProtocol", K::Protocol, {kEmpty}).Is(kRemediable, kCompanyQuestion, "", "17|NULL|NULL\n", kMaster),
-    On("EmptyDayTypes", K::Cadences, {kEmpty}).Is(kRemediable, kCompanyQuestion, Undeclared(0, "-001")),
     // Dates, day types, times.
     On("Calendar31February", K::Calendar, {Put(1, 4, "20240231")})
         .Is(kBlocking, Blocking(kDates), "Riga 2 offset 4: data in formato illegale\r\n"),
@@ -274,17 +275,22 @@ const FaultCase kCases[] = {
        "ct_tempo, gruppo) VALUES (4, 'C', 'L', 'A', 0, 2359, 0, 0, 0, 0, 0, 0, -1)")
         .Is(kClean, "", "", "1|730|805\n2|1200|1220\n3|1330|1405\n4|0|2359\n",
             "SELECT id, parte, arriva FROM tescor ORDER BY id"),
-    // Trips the heads do not declare are left out.
-    On("StopsOfAnUndeclaredTrip", K::TripDetails, {Copy(0), Put(8, 4, "000009")})
+    // Trips the heads do not declare are left out, as are trip ids that are no number (their
+    // leading digits would name trip 1).
+    On("StopsOfAnUndeclaredTrip", K::TripDetails, {Copy(0), Put(8, 4, "000009"), Put(1, 4, "00001X")})
         .Is(kRemediable,
             Remediable("***** alcuni dettagli corsa si riferiscono a corse inesistenti.\n"
                        "E' comunque possibile proseguire ignorandoli.\n\n"),
-            "Riga 9 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n", "8\n"),
-    On("PeriodOfAnUndeclaredTrip", K::Periods, {Put(3, 4, "000009")})
+            "Riga 2 offset 4: l'ID corsa contiene caratteri non numerici\r\n"
+            "Riga 9 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n",
+            "7\n"),
+    On("PeriodOfAnUndeclaredTrip", K::Periods, {Put(3, 4, "000009"), Put(0, 4, "00001X")})
         .Is(kRemediable,
             Remediable("***** alcuni periodi di validità si riferiscono a corse inesistenti.\n"
                        "E' comunque possibile proseguire ignorandoli.\n\n"),
-            "Riga 4 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n", "3\n"),
+            "Riga 1 offset 4: l'ID corsa contiene caratteri non numerici\r\n"
+            "Riga 4 offset 4: ID corsa 000009 non dichiarato in RT_HDORA.TXT\r\n",
+            "2\n"),
     // Authorities and contracts: one fault per bad character; an unknown code listed once, stored as 0.
     On("AuthorityAndContractLetters", K::TripHeads, {Put(0, 40, "12ab12cd"), Put(1, 40, "7777")})
         .Is(kRemediable,
@@ -370,5 +376,25 @@ TEST_P(ImportFault, IsFoundToldAndListed) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ImportFault, ::testing::ValuesIn(kCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// A name changed, a line more, a line less after pass 1: pass 2 keeps no row.
+TEST_F(Imports, AFileChangedBetweenThePassesLeavesNothing) {
+  const std::string file = dir.Path("RT_CADEN.TXT");
+  for (const Edit& change : {Put(1, 20, "X"), Copy(0), Edit([](Lines& l) { l.pop_back(); })}) {
+    Lines lines = HandMadeLines("RT_CADEN.TXT");
+    WriteLines(file, lines);
+    NoticeLog notices;
+    DbDatabase handle(db);
+    const auto engine = ImportEngine::Create(K::Cadences, {&handle, file, false, nullptr});
+    ASSERT_TRUE(engine->Check());
+    change(lines);
+    WriteLines(file, lines);
+    engine->Load();
+    EXPECT_EQ(engine->RowsInserted(), 0);
+    EXPECT_EQ(Q("SELECT COUNT(*) FROM cadenz"), "0\n");
+    EXPECT_EQ(notices.Texts(), "ATTENZIONE: il file di testo\n\n" + file +
+                                   "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.");
+  }
+}
 
 }  // namespace

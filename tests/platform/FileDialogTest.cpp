@@ -1,8 +1,9 @@
-// File dialogs answered from a script, and their filters.
+// File dialogs answered from a script, and their filters; the settings file that stands in for the registry key.
 
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "platform/Settings.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
 
@@ -15,52 +16,41 @@ namespace {
 
 const char* kDbFilter = "Database JET (*.mdb)|*.mdb|Tutti i files (*.*)|*.*||";
 
-TEST(FileDialog, TakesTheNextFileAnswerAndRecordsTheDialog) {
-  ui::Script script;
-  script.File("/dati/RT_CADEN.TXT").Cancel();
-  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN",
-                  "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||");
-  ASSERT_EQ(open.DoModal(), ui::IDOK);
-  EXPECT_EQ(open.Path(), "/dati/RT_CADEN.TXT");
-  EXPECT_EQ(open.Folder(), "/dati");
-  FileDialog save(FileDialog::Mode::Save, "Creazione Nuovo Database", "*.MDB", kDbFilter, "MDB");
-  EXPECT_EQ(save.DoModal(), ui::IDCANCEL);
-  EXPECT_EQ(save.Path(), "");
-  EXPECT_EQ(script.Transcript(),
-            (std::vector<std::string>{
-                "FILE\tImportazione Dati Cadenze\tRT_CADEN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||",
-                std::string("FILE\tCreazione Nuovo Database\t*.MDB\t") + kDbFilter}));
-  EXPECT_FALSE(script.HasAnswer());
-}
-
-TEST(FileDialog, RefusesToGuessAnAnswer) {
+// A file dialog takes the next file answer and is recorded; with no answer, or a question's, it
+// refuses to guess (the OK stays for the question it belongs to), and with no script and no display
+// (the tests run offscreen) nobody could answer.
+TEST(FileDialog, TakesTheNextFileAnswerAndRefusesToGuessOne) {
   {
     ui::Script script;
-    FileDialog d(FileDialog::Mode::Open, "Selezione del Database", "*.MDB", kDbFilter);
-    EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
-    EXPECT_EQ(script.Transcript().size(), 1u);
+    script.File("/dati/RT_CADEN.TXT").Cancel();
+    FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Testo|*.txt||");
+    ASSERT_EQ(open.DoModal(), ui::IDOK);
+    EXPECT_EQ(open.Path() + " " + open.Folder(), "/dati/RT_CADEN.TXT /dati");
+    FileDialog save(FileDialog::Mode::Save, "Creazione Nuovo Database", "*.MDB", kDbFilter, "MDB");
+    EXPECT_EQ(save.DoModal(), ui::IDCANCEL);
+    EXPECT_EQ(save.Path(), "");
+    EXPECT_THROW(save.DoModal(), ui::UnansweredQuestion);
     script.Ok();
-    EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
-    EXPECT_TRUE(script.HasAnswer());  // the OK stays for the question it belongs to
+    EXPECT_THROW(save.DoModal(), ui::UnansweredQuestion);
+    EXPECT_TRUE(script.HasAnswer());
+    const std::string saved = std::string("FILE\tCreazione Nuovo Database\t*.MDB\t") + kDbFilter;
+    EXPECT_EQ(script.Transcript(), (std::vector<std::string>{"FILE\tImportazione Dati Cadenze\tRT_CADEN\tTesto|*.txt||",
+                                                             saved, saved, saved}));
   }
-  // No script and no display (the tests run offscreen): nobody could answer.
-  FileDialog d(FileDialog::Mode::Save, "Selezione del Database di destinazione", "*.MDB", kDbFilter);
-  EXPECT_THROW(d.DoModal(), ui::UnansweredQuestion);
+  FileDialog alone(FileDialog::Mode::Save, "Selezione del Database di destinazione", "*.MDB", kDbFilter);
+  EXPECT_THROW(alone.DoModal(), ui::UnansweredQuestion);
 }
 
-TEST(FileDialog, FiltersBecomeQtNameFilters) {
+TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
   EXPECT_EQ(FileDialog::QtFilters(kDbFilter),
             (QStringList{QStringLiteral("Database JET (*.mdb *.MDB)"), QStringLiteral("Tutti i files (*.*)")}));
   EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"),
             QStringList{QStringLiteral("Shapefile (*.shp *.SHP *.dbf *.DBF)")});
   EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), QStringList{QStringLiteral("Località (*.txt *.TXT)")});
-  const auto pairs = FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x");
-  ASSERT_EQ(pairs.size(), 2u);
-  EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"B", "*.b"}));
+  EXPECT_EQ(FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x"),
+            (std::vector<std::pair<std::string, std::string>>{{"A", "*.a"}, {"B", "*.b"}}));
   EXPECT_TRUE(FileDialog::ParseFilter("").empty());
-}
-
-TEST(FileDialogNames, OpeningProposesTheFileWhateverTheCaseOfItsExtension) {
+  // Opening proposes the file whatever the case of its extension.
   ScratchDir dir;
   WriteFileBytes(dir.Path("RT_CADEN.TXT"), "");
   const QDir folder(cp1252::ToQString(dir.Dir()));
@@ -71,9 +61,45 @@ TEST(FileDialogNames, OpeningProposesTheFileWhateverTheCaseOfItsExtension) {
   EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN", "TXT"), found);
   EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN", "txt"), found);
   // Nothing to find, a name with its own extension, or a file to save: the name as it is.
-  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CALEN", "TXT"), QStringLiteral("RT_CALEN"));
-  EXPECT_EQ(proposed(FileDialog::Mode::Open, "RT_CADEN.DAT", "TXT"), QStringLiteral("RT_CADEN.DAT"));
-  EXPECT_EQ(proposed(FileDialog::Mode::Save, "RT_CADEN", "TXT"), QStringLiteral("RT_CADEN"));
+  for (const auto& [mode, name] : {std::pair{FileDialog::Mode::Open, "RT_CALEN"},
+                                   {FileDialog::Mode::Open, "RT_CADEN.DAT"},
+                                   {FileDialog::Mode::Save, "RT_CADEN"}})
+    EXPECT_EQ(proposed(mode, name, "TXT"), cp1252::ToQString(name));
+}
+
+// The result of reading a value, then the value (which starts as "prima").
+std::string Read(const char* name) {
+  std::string value = "prima";
+  const settings::ReadResult r = settings::Read(name, value);
+  return (r == settings::ReadResult::Read     ? "read:"
+          : r == settings::ReadResult::Absent ? "absent:"
+                                              : "missing:") +
+         value;
+}
+
+TEST(Settings, WritingCreatesTheFileValuesThatDoNotFitAreIgnoredAndFailuresAreReported) {
+  ScratchDir dir;
+  const std::string path = dir.Path("cartella/nuova/quendo.ini");
+  const ScopedEnv file(settings::kEnvironmentVariable, path);
+  EXPECT_EQ(cp1252::FromQStringLossy(settings::FilePath()), path);
+  EXPECT_EQ(Read(settings::kDatabase), "missing:prima");  // no file: the missing key
+  ASSERT_TRUE(settings::Write(settings::kDirectory, "/home/utente/Località"));
+  EXPECT_TRUE(HasPrefix(FileBytes(path), "[1.00]"));
+  EXPECT_EQ(Read(settings::kDirectory), "read:/home/utente/Località");
+  EXPECT_EQ(Read(settings::kDatabase), "absent:prima");
+  for (const auto& [value, read] : {std::pair{std::string(2047, 'a'), "read:" + std::string(2047, 'a')},
+                                    {std::string(2048, 'b'), std::string("absent:prima")},
+                                    {std::string(), std::string("read:")}}) {
+    ASSERT_TRUE(settings::Write(settings::kDatabase, value));
+    EXPECT_EQ(Read(settings::kDatabase), read);
+  }
+  EXPECT_EQ(Read(settings::kDirectory), "read:/home/utente/Località");  // the other value keeps its text
+  // The file's folder cannot be made: a plain file stands where it should be.
+  WriteFileBytes(dir.Path("bloccato"), "");
+  const ScopedEnv blocked(settings::kEnvironmentVariable, dir.Path("bloccato/quendo.ini"));
+  EXPECT_FALSE(settings::Write(settings::kDatabase, "/nuovo.mdb"));
+  EXPECT_FALSE(settings::Exists());
+  EXPECT_EQ(Read(settings::kDatabase), "missing:prima");
 }
 
 }  // namespace

@@ -6,9 +6,6 @@
 #include "exchange/ImportEngine.h"
 #include "support/TimetableData.h"
 
-#include <QDir>
-#include <fstream>
-
 inline std::string HandMadeFile(const std::string& name) { return TestDataDir() + "/exchange/" + name; }
 
 // A file's lines without their ends; each must end in CR LF.
@@ -22,21 +19,11 @@ inline std::vector<std::string> FileLines(const std::string& path) {
 }
 inline std::vector<std::string> HandMadeLines(const std::string& name) { return FileLines(HandMadeFile(name)); }
 
-// Writes the lines as they are (Windows-1252 bytes), each followed by `lineEnd`.
-inline void WriteLines(const std::string& path, const std::vector<std::string>& lines,
-                       const std::string& lineEnd = "\r\n") {
-  std::ofstream out(cp1252::ToUtf8(path), std::ios::binary | std::ios::trunc);
-  for (const std::string& l : lines) out << l << lineEnd;
-  ASSERT_TRUE(out.good()) << path;
-}
-
-// The names of the entries of a folder, sorted.
-inline std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const QString& n :
-       QDir(cp1252::ToQString(folder)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name))
-    names.push_back(cp1252::FromQStringLossy(n));
-  return names;
+// Writes the lines as they are (Windows-1252 bytes), each ending in CR LF.
+inline void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& l : lines) bytes += l + "\r\n";
+  WriteFileBytes(path, bytes);
 }
 
 // The six imports in the order the whole import runs them.
@@ -45,22 +32,33 @@ inline const std::vector<ImportKind> kImportOrder = {ImportKind::Protocol,    Im
                                                      ImportKind::TripDetails, ImportKind::Periods};
 inline std::string FileNameOf(ImportKind kind) { return DescriptorOf(kind).layout().fileName; }
 
-// Imports the hand-made files of the kinds given, in order, through the engine; each must read
+// Imports the files of `folder` of the kinds given, in order, through the engine; each must read
 // without a fault and store every line.
-inline void ImportHandMade(const std::string& path, const std::vector<ImportKind>& kinds = kImportOrder) {
+inline void ImportFolder(const std::string& path, const std::string& folder,
+                         const std::vector<ImportKind>& kinds = kImportOrder) {
   NoticeLog notices;
   DbDatabase db(path);
   for (ImportKind kind : kinds) {
-    const auto engine = ImportEngine::Create(kind, {&db, HandMadeFile(FileNameOf(kind)), false, nullptr});
+    const auto engine = ImportEngine::Create(kind, {&db, folder + "/" + FileNameOf(kind), false, nullptr});
     ASSERT_TRUE(engine->Check()) << engine->StopMessage();
     ASSERT_FALSE(engine->Blocking() || engine->Remediable()) << FileNameOf(kind);
     engine->Load();
     ASSERT_EQ(engine->RowsInserted(), engine->LinesRead()) << FileNameOf(kind) << notices.Texts();
   }
 }
+inline void ImportHandMade(const std::string& path, const std::vector<ImportKind>& kinds = kImportOrder) {
+  ImportFolder(path, TestDataDir() + "/exchange", kinds);
+}
 
 // A timetable database with the six hand-made files imported into it.
 inline void MakeImportedDatabase(const std::string& path) {
   MakeTimetableDatabase(path);
   ImportHandMade(path);
+}
+
+// The result box's text of an import: a success when it read lines and inserted every one.
+inline std::string ResultText(ImportKind kind, int read, int inserted) {
+  const ImportDescriptor& s = DescriptorOf(kind);
+  return std::string(s.heading) + "Lette " + std::to_string(read) + " righe dal file testo.\nInserite " +
+         std::to_string(inserted) + " righe nel database.\n\n" + (read > 0 && read == inserted ? s.success : s.failure);
 }

@@ -1,9 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "common/Cp1252.h"
-#include "db/DbDatabase.h"
 #include "db/DbFile.h"
-#include "db/DbTable.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -15,19 +13,6 @@ ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-
 std::string ScratchDir::Dir() const { return cp1252::FromQStringLossy(dir_.path()); }
 
 std::string ScratchDir::Path(const std::string& name) const { return Dir() + "/" + name; }
-
-int InsertRow(DbDatabase* db, const char* table, std::initializer_list<std::pair<const char*, std::string>> fields) {
-  DbTable t(db, table);
-  if (t.isOpen != 1 || !t.AddNew()) return 0;
-  for (const auto& [field, value] : fields)
-    if (!t.SetFieldText(field, value)) return 0;
-  return t.Update();
-}
-
-int SeedLocalityZero(DbDatabase* db) {
-  return InsertRow(db, "local",
-                   {{"id", "0"}, {"denom", "Non assegnata"}, {"istat", "0"}, {"comune", " "}, {"prov", " "}});
-}
 
 void MakeDatabase(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
@@ -83,36 +68,13 @@ NoticeLog::NoticeLog() : sink_([this](const Notice& n) { notices_.push_back(n); 
 
 std::string NoticeLog::Texts() const {
   std::string out;
-  for (const Notice& n : notices_) {
-    if (!out.empty()) out += "\n--\n";
-    out += n.text;
-  }
+  for (const Notice& n : notices_) out += (out.empty() ? "" : "\n--\n") + n.text;
   return out;
 }
 
 std::string TestDataDir() {
   const char* dir = std::getenv("QUENDO_TEST_DATA");
   return dir ? dir : QUENDO_SOURCE_DIR "/tests/data";
-}
-
-void DamageDatabaseFile(const std::string& path) {
-  std::fstream f(cp1252::ToUtf8(path), std::ios::in | std::ios::out | std::ios::binary);
-  ASSERT_TRUE(f.is_open()) << path;
-  unsigned char header[100] = {};
-  f.read(reinterpret_cast<char*>(header), sizeof header);
-  ASSERT_TRUE(f.good()) << "no database header in " << path;
-  long pageSize = (header[16] << 8) | header[17];
-  if (pageSize == 1) pageSize = 65536;
-  f.seekg(0, std::ios::end);
-  const long size = static_cast<long>(f.tellg());
-  const long pages = size / pageSize;
-  ASSERT_GE(pages, 6) << "too small to damage: " << path;
-  const std::string garbage(static_cast<size_t>(pageSize), '\xA5');
-  for (long page = 3; page < pages && page < 3 + pages / 2; page += 2) {
-    f.seekp((page - 1) * pageSize);
-    f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
-  }
-  ASSERT_TRUE(f.good());
 }
 
 std::string FileBytes(const std::string& path) {
@@ -144,4 +106,60 @@ std::string Listing(const std::string& folder) {
 ::testing::AssertionResult HasPart(const std::string& text, const std::string& part) {
   if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "\"" << text << "\"\ndoes not contain\n\"" << part << "\"";
+}
+
+std::vector<std::string> QueryLines(const std::string& path, const std::string& sql) {
+  std::vector<std::string> lines;
+  const std::string rows = QueryFile(path, sql);
+  for (size_t start = 0, end; (end = rows.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(rows.substr(start, end - start));
+  return lines;
+}
+
+std::map<std::string, long> RowsPerTable(const std::string& path) {
+  std::map<std::string, long> rows;
+  for (const std::string& table : QueryLines(path, "SELECT name FROM sqlite_schema WHERE type = 'table'"))
+    rows[table] = std::stol(QueryFile(path, "SELECT count(*) FROM \"" + table + "\""));
+  return rows;
+}
+
+std::vector<LeafPage> LeafPages(const std::string& path, const std::string& tree) {
+  std::vector<LeafPage> pages;
+  for (const std::string& line : QueryLines(
+           path, "SELECT pageno, ncell FROM dbstat WHERE name = '" + tree + "' AND pagetype = 'leaf' ORDER BY pageno"))
+    pages.push_back({std::stol(line), std::stol(line.substr(line.find('|') + 1))});
+  return pages;
+}
+
+void DamagePages(const std::string& path, const std::vector<long>& pages) {
+  const long pageSize = std::stol(QueryFile(path, "PRAGMA page_size"));
+  std::fstream f(cp1252::ToUtf8(path), std::ios::in | std::ios::out | std::ios::binary);
+  const std::string garbage(static_cast<size_t>(pageSize), '\xA5');
+  for (long page : pages) f.seekp((page - 1) * pageSize).write(garbage.data(), pageSize);
+  ASSERT_TRUE(f.good()) << path;
+}
+
+long DamageLeaf(const std::string& path, const std::string& tree, size_t index) {
+  const std::vector<LeafPage> pages = LeafPages(path, tree);
+  if (pages.size() <= index) {
+    ADD_FAILURE() << tree << " has too few leaf pages";
+    return 0;
+  }
+  DamagePages(path, {pages[index].number});
+  // The read-only look at the pages leaves its (empty) log and index files: no part of the file.
+  QFile::remove(cp1252::ToQString(path + "-wal"));
+  QFile::remove(cp1252::ToQString(path + "-shm"));
+  return pages[index].rows;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value)
+    : name_(name), had_(qEnvironmentVariableIsSet(name)), before_(qgetenv(name)) {
+  qputenv(name_, QByteArray::fromStdString(value));
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_)
+    qputenv(name_, before_);
+  else
+    qunsetenv(name_);
 }

@@ -4,8 +4,9 @@
 #include "common/Notices.h"
 
 #include <gtest/gtest.h>
+#include <QByteArray>
 #include <QTemporaryDir>
-#include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,16 +22,6 @@ class ScratchDir {
   QTemporaryDir dir_;
 };
 
-class DbDatabase;
-
-// A seeding for timetable databases built by the tests of the database layer: only the locality
-// 0 ("not assigned") that new stops point to. Returns 1 when written.
-int SeedLocalityZero(DbDatabase* db);
-
-// Adds one row field by field through the table layer, each value as text; returns Update's
-// result, or 0 as soon as a step fails.
-int InsertRow(DbDatabase* db, const char* table, std::initializer_list<std::pair<const char*, std::string>> fields);
-
 // Creates a database file with the given SQL run on it; fails the test on error.
 void MakeDatabase(const std::string& path, const std::string& sql);
 
@@ -40,11 +31,6 @@ std::string QueryFile(const std::string& path, const std::string& sql);
 
 // Runs SQL that changes a database file with the plain engine; "ok", or the engine's message.
 std::string ExecOnFile(const std::string& path, const std::string& sql);
-
-// Overwrites some pages of a closed database file past its first two with a fixed pattern, as
-// a failing disk would; the file keeps its size and its header. Fails the test when the file is
-// too small to have such pages.
-void DamageDatabaseFile(const std::string& path);
 
 // The whole content of a file (empty when it cannot be read).
 std::string FileBytes(const std::string& path);
@@ -76,3 +62,36 @@ class NoticeLog {
 
 // Directory of the test data files.
 std::string TestDataDir();
+
+// The rows of a query on a closed database file (as QueryFile), one string each.
+std::vector<std::string> QueryLines(const std::string& path, const std::string& sql);
+
+// Every table of a closed database file with its rows.
+std::map<std::string, long> RowsPerTable(const std::string& path);
+
+// A leaf page of a table or index of a database file: its number (from 1) and the rows it holds.
+struct LeafPage {
+  long number = 0, rows = 0;
+};
+// The leaf pages of a table or index of a closed database file, in file order.
+std::vector<LeafPage> LeafPages(const std::string& path, const std::string& tree);
+
+// Overwrites the given pages of a closed database file with a fixed pattern, as a failing disk
+// would: the engine cannot read them as pages any more. Fails the test when it cannot.
+void DamagePages(const std::string& path, const std::vector<long>& pages);
+// Damages (as DamagePages) the leaf page `index` (from 0) of a table or index; returns the rows it held.
+long DamageLeaf(const std::string& path, const std::string& tree, size_t index = 1);
+
+// Sets an environment variable for its lifetime, then puts back what was there before.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  const bool had_;
+  const QByteArray before_;
+};

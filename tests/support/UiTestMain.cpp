@@ -1,6 +1,5 @@
-// The tests of the interface layer run with a QApplication on the offscreen platform, so that
-// dialogs and windows can be built and driven without a display; the notices of the layers below
-// are shown as message boxes, as in the program.
+// The tests of the interface layer run with a QApplication on the offscreen platform, so that dialogs and windows can
+// be built and driven without a display; the notices of the layers below are shown as message boxes, as in the program.
 #include "common/Notices.h"
 #include "platform/Ui.h"
 

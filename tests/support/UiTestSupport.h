@@ -7,4 +7,8 @@
 #include <string>
 
 // The text of every message box shown so far, separated by "\n--\n".
-std::string MessagesOf(const ui::Script& script);
+inline std::string MessagesOf(const ui::Script& script) {
+  std::string out;
+  for (const auto& m : script.Messages()) out += (out.empty() ? "" : "\n--\n") + m.text;
+  return out;
+}

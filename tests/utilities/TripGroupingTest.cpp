@@ -1,4 +1,6 @@
-// Grouping of homogeneous trips on a real timetable database, through the engine.
+// Grouping of homogeneous trips on a real timetable database, through the engine; a grouping that
+// the database does not store (a refused write of a trip or of `master`, a refused commit, by
+// rules of its own added to the file) says so and leaves the numbers as they were.
 
 #include "support/TimetableData.h"
 
@@ -78,5 +80,50 @@ TEST_F(Grouping, NoStopsGiveNoQuadroAndNoMasterRowWritesNothing) {
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Groups(), "1|5\n2|-1\nnext ");
 }
+
+struct Rule {
+  const char* name;
+  const char* sql;     // added to the database
+  const char* notice;  // how the database layer's notice begins
+};
+void PrintTo(const Rule& r, std::ostream* os) { *os << r.name; }
+
+const Rule kRules[] = {
+    {"TripRefused",
+     "CREATE TRIGGER stall BEFORE UPDATE OF gruppo ON tescor WHEN NEW.id = 3 "
+     "BEGIN SELECT RAISE(ABORT, 'gruppo bloccato'); END;",
+     "Errore aggiornamento tavola (tescor)"},
+    {"MasterRefused",
+     "CREATE TRIGGER stall BEFORE UPDATE OF gruppo ON master BEGIN SELECT RAISE(ABORT, 'gruppo bloccato'); END;",
+     "Errore aggiornamento tavola (master)"},
+    // Every statement succeeds; the rule that they broke is checked only at the commit.
+    {"CommitRefused",
+     "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
+     "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
+     "CREATE TRIGGER stall AFTER UPDATE OF gruppo ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;",
+     "Errore in fase di convalida della transazione"},
+};
+
+struct NotStored : Grouping, ::testing::WithParamInterface<Rule> {};
+
+TEST_P(NotStored, IsSaidAndChangesNothing) {
+  // Trips 1 to 4 over two stop sequences (1 and 3 alike, 2 and 4 alike), numbered 7, the next 9.
+  for (int id = 1; id <= 4; ++id) Line(id, id % 2 ? 1 : 10, id % 2 ? 1 : 10);
+  RunSql(path, std::string("UPDATE tescor SET gruppo = 7; UPDATE master SET gruppo = 9;") + GetParam().sql);
+  NoticeLog notices;
+  GroupingResult result;
+  {
+    DbDatabase db(path);
+    result = GroupTrips(&db, nullptr);
+  }
+  EXPECT_TRUE(result.masterFound);
+  EXPECT_FALSE(result.stored);
+  ASSERT_EQ(notices.Notices().size(), 1u) << notices.Texts();
+  EXPECT_TRUE(HasPrefix(notices.Texts(), GetParam().notice));
+  EXPECT_EQ(Groups(), "1|7\n2|7\n3|7\n4|7\nnext 9\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NotStored, ::testing::ValuesIn(kRules),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

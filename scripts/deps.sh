@@ -11,7 +11,7 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 fi
 
 # "&Ripara" salvages a damaged database with the sqlite3 program's .recover, which reads the file's
@@ -23,19 +23,19 @@ can_recover() {
 }
 if ! can_recover; then
   work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
+  trap '$sudo rm -rf "$work"' EXIT
   chmod 755 "$work"  # apt's download user writes there
   version="$(dpkg-query -W -f='${source:Version}' sqlite3)"
   # Debian's source entries beside its binary ones, in an apt state of this build's own.
-  mkdir -p "$work/parts" "$work/lists/partial" "$work/get"
+  mkdir -p "$work/sources.list.d" "$work/lists/partial" "$work/get"
   for f in /etc/apt/sources.list.d/*.sources; do
-    if [ -e "$f" ]; then sed 's/^Types:.*/Types: deb-src/' "$f" > "$work/parts/$(basename "$f")"; fi
+    if [ -e "$f" ]; then sed 's/^Types:.*/Types: deb-src/' "$f" > "$work/sources.list.d/$(basename "$f")"; fi
   done
   touch "$work/sources.list"
   if [ -e /etc/apt/sources.list ]; then
     sed -n 's/^deb \(.*debian\.org.*\)/deb-src \1/p' /etc/apt/sources.list > "$work/sources.list"
   fi
-  apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
+  apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/sources.list.d"
        -o "Dir::State::Lists=$work/lists")
   $sudo apt-get "${apt[@]}" update -qq
   (cd "$work/get" && $sudo apt-get "${apt[@]}" source --download-only -qq "sqlite3=$version")

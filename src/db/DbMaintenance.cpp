@@ -340,8 +340,8 @@ bool DropLostAndFound(sqlite3* db, long long& rows, std::string& error) {
 // Whether the recovered file still has its data dictionary, against which it is then checked.
 bool HasDictionary(sqlite3* db, std::string& error) {
   std::vector<std::vector<std::string>> rows;
-  if (!QueryRows(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name IN ('tavole', 'campi')", rows,
-                 error))
+  if (!QueryRows(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND lower(name) IN ('tavole', 'campi')",
+                 rows, error))
     return false;
   if (rows[0][0] == "2" && QueryRows(db, "SELECT count(*) FROM tavole", rows, error) && rows[0][0] != "0") return true;
   if (error.empty()) error = "manca il dizionario dei dati";
@@ -370,9 +370,8 @@ bool CountRows(sqlite3* db, std::vector<TableRows>& out, std::string& error) {
 bool RecoverInto(const QString& program, const std::string& damaged, const std::string& scratch,
                  const std::function<void()>& pump, RepairResult& result, std::string& error) {
   Connection conn;
-  const int rc = sqlite3_open_v2(
-      cp1252::ToUtf8(scratch).c_str(), &conn.db,
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc = sqlite3_open_v2(cp1252::ToUtf8(scratch).c_str(), &conn.db,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     error = EngineErrorText(conn.db, rc);
     return false;

@@ -78,7 +78,7 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
   // What the file must hold, in the order described.
   std::vector<Wanted> wanted;
   if (has("tavole") || has("campi")) {
-    // The parts of the dictionary read here come first: without them it says nothing.
+    // The dictionary's own two tables come first: without them it says nothing.
     wanted = {{"tavole", {"nome"}}, {"campi", {"tavola", "nome"}}};
     bool readable = true;
     for (const Wanted& w : wanted)

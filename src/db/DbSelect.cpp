@@ -112,6 +112,7 @@ int DbSelect::Run(bool firstRun) {
     const bool unknownName = rc != SQLITE_OK && std::strncmp(sqlite3_errmsg(h), "no such ", 8) == 0;
     sqlite3_finalize(st);
     hasRow = false;
+    walkFailed_ = true;
     if (firstRun)
       Notify(std::string(unknownName ? "Errore estrazione Select SQL" : "Errore sintassi SQL") + "\n\n" + sql + "\n\n" +
                  description,
@@ -124,6 +125,7 @@ int DbSelect::Run(bool firstRun) {
   if (!sqlite3_stmt_readonly(st)) {
     sqlite3_finalize(st);
     hasRow = false;
+    walkFailed_ = true;
     Notify("Errore sintassi SQL\n\n" + sql + "\n\nUna selezione può solo leggere", NoticeIcon::Exclamation);
     return 0;
   }
@@ -202,6 +204,7 @@ int DbSelect::Run(bool firstRun) {
 int DbSelect::Failed(bool firstRun, bool whileWalking, const std::string& description) {
   ClearResult();
   hasRow = false;
+  walkFailed_ = true;
   if (whileWalking)
     Notify("Errore lettura riga successiva della select corrente\n\n" + sql + "\n\n" + description, NoticeIcon::Stop);
   else if (firstRun)

@@ -48,8 +48,8 @@ class DbSelect {
   // The rows of the result; for a streaming selection, the rows reached so far (all of them once
   // the walk has ended).
   int RowCount() const { return static_cast<int>(rows_); }
-  // True when the last walk of a streaming selection ended on a read error (already reported)
-  // rather than on its last row.
+  // True when the last run failed (already reported): the statement was refused, or the walk
+  // ended on a read error rather than on its last row.
   bool WalkFailed() const { return walkFailed_; }
   int ColumnCount() const { return static_cast<int>(names_.size()); }
 

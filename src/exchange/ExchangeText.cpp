@@ -102,11 +102,11 @@ bool ExchangeReader::Next(Line& line) {
   bool spanning = false;  // the line began in an earlier block: its first bytes are in kept_
   size_t length = 0;      // of a spanning line
   char last = 0;          // its last byte so far
-  const auto keep = [&](std::string_view piece) {
-    if (piece.empty()) return;
-    if (kept_.size() < kMaxKept) kept_.append(piece.substr(0, kMaxKept - kept_.size()));
-    length += piece.size();
-    last = piece.back();
+  const auto keep = [&](std::string_view chunk) {
+    if (chunk.empty()) return;
+    if (kept_.size() < kMaxKept) kept_.append(chunk.substr(0, kMaxKept - kept_.size()));
+    length += chunk.size();
+    last = chunk.back();
   };
   // Drops the line's last byte (a CR before its line end, the file's final Ctrl-Z).
   const auto dropLast = [&](std::string_view& text, size_t& size) {
@@ -122,18 +122,18 @@ bool ExchangeReader::Next(Line& line) {
     const std::string_view rest(base + begin_, end_ - begin_);
     const size_t newline = rest.find('\n');
     if (newline != std::string_view::npos) {
-      std::string_view piece = rest.substr(0, newline);
+      std::string_view chunk = rest.substr(0, newline);
       begin_ += newline + 1;
       if (!spanning) {
-        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);
-        if (piece.size() > kMaxKept) {
-          line = {piece.substr(0, kMaxKept), piece.size()};
+        if (!chunk.empty() && chunk.back() == '\r') chunk.remove_suffix(1);
+        if (chunk.size() > kMaxKept) {
+          line = {chunk.substr(0, kMaxKept), chunk.size()};
         } else {
-          line = {piece, piece.size()};
+          line = {chunk, chunk.size()};
         }
         return true;
       }
-      keep(piece);
+      keep(chunk);
       line = {kept_, length};
       if (length > 0 && last == '\r') dropLast(line.text, line.length);
       return true;

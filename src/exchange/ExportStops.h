@@ -42,7 +42,7 @@ class NormalStopList {
  private:
   // A distinct stop row: the export meets most of them many times, once per trip of its route.
   struct Stop {
-    std::string code, name, place;
+    std::string code, name, place;  // the name is a required field: never null
     bool codeNull = false, placeNull = false;
     int locality = 0;
     std::uint64_t hash = 0;

@@ -102,6 +102,11 @@ const Rule kRules[] = {
      "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
      "CREATE TRIGGER stall AFTER UPDATE OF gruppo ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;",
      "Errore in fase di convalida della transazione"},
+    // A stop table the selection cannot read (its dictionary agrees, so the file opens).
+    {"SelectionRefused",
+     "ALTER TABLE detcor RENAME COLUMN ubicaz TO luogo;"
+     "UPDATE campi SET nome = 'luogo' WHERE tavola = 'detcor' AND nome = 'ubicaz';",
+     "Errore estrazione Select SQL"},
 };
 
 struct NotStored : Grouping, ::testing::WithParamInterface<Rule> {};

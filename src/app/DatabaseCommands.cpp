@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
+#include "db/DbSchema.h"
 #include "db/DbTable.h"
 #include "dialogs/CompanyHeaderDialog.h"
 #include "platform/FileDialog.h"
@@ -103,11 +104,8 @@ void MainFrame::OnDatabaseDuplicate() {
 void MainFrame::OnCompany() {
   {
     DbTable master(database_.get(), "master");
-    if (!master.SetIndex("codice") || !master.SeekEqual({"0"})) {
-      ui::MessageBox(
-          "ATTENZIONE: risulta impossibile trovare il MASTER\n\n"
-          "Presumibilmente il DataBase è corrotto !!!",
-          ui::MB_ICONSTOP);
+    if (!SeekMasterRow(master)) {
+      ui::MessageBox(kMissingMasterText, ui::MB_ICONSTOP);
       return;
     }
     std::string company, sendDate, protocol, person, start, end;

@@ -7,6 +7,7 @@
 #include "app/TimetableApp.h"
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "db/DbTable.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
@@ -296,8 +297,7 @@ void MainFrame::UpdateTitle() {
   if (database_ && database_->isOpen) {
     DbTable master(database_.get(), "master");
     std::string company, first, last;
-    if (master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}) &&
-        master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
+    if (SeekMasterRow(master) && master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
         master.GetFieldText("datfin", last)) {
       std::string name = "Azienda non definita";
       DbTable companies(database_.get(), "regazi");

@@ -6,6 +6,11 @@
 
 namespace {
 
+// Where a notice goes while no sink is installed.
+void ToStandardError(const Notice& notice) {
+  std::fprintf(stderr, "[0x%02X] %s\n", static_cast<unsigned>(notice.icon), cp1252::ToUtf8(notice.text).c_str());
+}
+
 NoticeSink& Sink() {
   static NoticeSink sink;
   return sink;
@@ -21,9 +26,17 @@ NoticeSink SetNoticeSink(NoticeSink sink) {
 
 void Notify(const std::string& text, NoticeIcon icon, const std::string& caption) {
   const Notice notice{text, icon, caption};
-  if (const NoticeSink& sink = Sink()) {
+  if (const NoticeSink& sink = Sink())
     sink(notice);
-    return;
-  }
-  std::fprintf(stderr, "[0x%02X] %s\n", static_cast<unsigned>(icon), cp1252::ToUtf8(text).c_str());
+  else
+    ToStandardError(notice);
 }
+
+NoticeWatch::NoticeWatch()
+    : previous_(SetNoticeSink([this](const Notice& n) {
+        if (n.icon != NoticeIcon::Information) ++failures_;
+        if (previous_)
+          previous_(n);
+        else
+          ToStandardError(n);
+      })) {}

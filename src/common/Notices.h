@@ -35,3 +35,20 @@ class ScopedNoticeSink {
  private:
   NoticeSink previous_;
 };
+
+// Counts the failures told (every notice but an information) while it lasts, and passes every
+// notice on to the sink it found: a long operation learns that the layer below failed somewhere,
+// and the user is told as always.
+class NoticeWatch {
+ public:
+  NoticeWatch();
+  ~NoticeWatch() { SetNoticeSink(std::move(previous_)); }
+  NoticeWatch(const NoticeWatch&) = delete;
+  NoticeWatch& operator=(const NoticeWatch&) = delete;
+
+  int Failures() const { return failures_; }
+
+ private:
+  NoticeSink previous_;
+  int failures_ = 0;
+};

@@ -42,16 +42,8 @@ bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
     error = "Il file è in sola lettura: non è possibile lavorarvi";
     return false;
   }
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, "PRAGMA application_id", -1, &st, nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_step(st);
-  if (rc != SQLITE_ROW) {
-    error = EngineErrorText(db, rc);
-    sqlite3_finalize(st);
-    return false;
-  }
-  const int id = sqlite3_column_int(st, 0);
-  sqlite3_finalize(st);
+  int id = 0;
+  if (!QueryInt(db, "PRAGMA application_id", id, error)) return false;
   if (id != kQuendoApplicationId) {
     error = "Il file non è un database di Quendo";
     return false;

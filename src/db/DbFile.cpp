@@ -24,6 +24,32 @@ bool ExecSql(sqlite3* db, const std::string& sql, std::string& error) {
   return false;
 }
 
+bool EachRow(sqlite3* db, const char* sql, const std::function<void(sqlite3_stmt*)>& row, std::string& error) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) row(st);
+    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+  }
+  if (rc != SQLITE_OK) error = EngineErrorText(db, rc);
+  sqlite3_finalize(st);
+  return rc == SQLITE_OK;
+}
+
+bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) {
+    error = EngineErrorText(db, rc);
+    sqlite3_finalize(st);
+    return false;
+  }
+  value = sqlite3_column_int(st, 0);
+  sqlite3_finalize(st);
+  return true;
+}
+
 bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error) {
   *out = nullptr;
   const std::string fsPath = cp1252::ToUtf8(path);

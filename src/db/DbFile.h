@@ -1,9 +1,11 @@
 #pragma once
 // Creating a new, empty database file: the start of every database the builder makes.
 
+#include <functional>
 #include <string>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // Creates the file (which must not exist yet), marks it as one of ours and leaves it open in
 // `out` for defining its tables. On failure returns false with the reason; no file is left.
@@ -11,6 +13,12 @@ bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& err
 
 // Runs SQL statements on a connection; on failure returns false with the reason.
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error);
+
+// Runs a query (engine text) and hands each row to `row`; on failure returns false with the reason.
+bool EachRow(sqlite3* db, const char* sql, const std::function<void(sqlite3_stmt*)>& row, std::string& error);
+
+// Runs a statement that returns one integer (a pragma); false with the reason when it returns none.
+bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error);
 
 // Files are made under a scratch name beside their final place and take that name only once
 // complete: a failed step leaves no file behind, and a file already there is never touched.

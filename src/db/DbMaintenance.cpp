@@ -47,21 +47,6 @@ class Connection {
   }
 };
 
-// Runs a statement that returns one integer.
-bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_step(st);
-  if (rc != SQLITE_ROW) {
-    error = EngineErrorText(db, rc);
-    sqlite3_finalize(st);
-    return false;
-  }
-  value = sqlite3_column_int(st, 0);
-  sqlite3_finalize(st);
-  return true;
-}
-
 // Opens an existing file of ours, read-write, beside whatever other connection it has.
 bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   if (path.empty()) {
@@ -157,20 +142,16 @@ std::string RepairFailure(const std::string& path, const std::string& reason) {
 // Runs a statement and hands back its rows, columns as Windows-1252 texts.
 bool QueryRows(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>& rows, std::string& error) {
   rows.clear();
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, cp1252::ToUtf8(sql).c_str(), -1, &st, nullptr);
-  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-    rc = sqlite3_step(st);
-    if (rc != SQLITE_ROW) break;
-    std::vector<std::string>& row = rows.emplace_back();
-    for (int i = 0; i < sqlite3_column_count(st); ++i) {
-      const unsigned char* text = sqlite3_column_text(st, i);
-      row.push_back(cp1252::FromUtf8Lossy(text ? reinterpret_cast<const char*>(text) : ""));
-    }
-  }
-  if (rc != SQLITE_DONE) error = EngineErrorText(db, rc);
-  sqlite3_finalize(st);
-  return rc == SQLITE_DONE;
+  return EachRow(
+      db, cp1252::ToUtf8(sql).c_str(),
+      [&rows](sqlite3_stmt* st) {
+        std::vector<std::string>& row = rows.emplace_back();
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+          const unsigned char* text = sqlite3_column_text(st, i);
+          row.push_back(cp1252::FromUtf8Lossy(text ? reinterpret_cast<const char*>(text) : ""));
+        }
+      },
+      error);
 }
 
 // The recovery program as a path; empty when it is not there.

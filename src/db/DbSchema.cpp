@@ -1,6 +1,7 @@
 #include "db/DbSchema.h"
 
 #include "db/DbDictionary.h"
+#include "db/DbTable.h"
 
 #include <vector>
 
@@ -292,3 +293,8 @@ int DescribeSchema(const DictionaryTables& t) {
   ok &= DescribeRelationFermaLocal(t.relaz, t.relaz2);
   return ok;
 }
+
+const char* const kMissingMasterText =
+    "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
+
+bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }

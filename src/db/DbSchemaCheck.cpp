@@ -1,12 +1,11 @@
 #include "db/DbSchemaCheck.h"
 
 #include "db/DbDdl.h"
-#include "db/DbError.h"
+#include "db/DbFile.h"
 #include "db/DbSchema.h"
 #include "db/SqliteValue.h"
 
 #include <sqlite3.h>
-#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -49,19 +48,6 @@ std::string Shown(const std::string& name) {
 bool HasField(sqlite3* db, const std::string& table, const std::string& field) {
   return sqlite3_table_column_metadata(db, "main", table.c_str(), field.c_str(), nullptr, nullptr, nullptr, nullptr,
                                        nullptr) == SQLITE_OK;
-}
-
-// Runs a query and hands each row to `row`; false with the engine's failure.
-bool EachRow(sqlite3* db, const char* sql, const std::function<void(sqlite3_stmt*)>& row, std::string& error) {
-  sqlite3_stmt* st = nullptr;
-  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-  if (rc == SQLITE_OK) {
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) row(st);
-    if (rc == SQLITE_DONE) rc = SQLITE_OK;
-  }
-  if (rc != SQLITE_OK) error = EngineErrorText(db, rc);
-  sqlite3_finalize(st);
-  return rc == SQLITE_OK;
 }
 
 }  // namespace

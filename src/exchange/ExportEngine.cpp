@@ -1,11 +1,11 @@
 #include "exchange/ExportEngine.h"
 
 #include "common/CalendarDays.h"
-#include "common/Cp1252.h"
 #include "common/IndexedLists.h"
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/ExchangeText.h"
@@ -114,31 +114,6 @@ std::string LargeIdRefusal(long largest) {
       largest);
 }
 
-// The notices of the database layer while an export runs: each one still reaches the user
-// (through the sink it would have reached), and any failure among them fails the export, since
-// a selection that failed looks like one without rows.
-class FailureWatch {
- public:
-  FailureWatch() : previous_(SetNoticeSink([this](const Notice& n) { Pass(n); })) {}
-  ~FailureWatch() { SetNoticeSink(std::move(previous_)); }
-  FailureWatch(const FailureWatch&) = delete;
-  FailureWatch& operator=(const FailureWatch&) = delete;
-
-  int Failures() const { return failures_; }
-
- private:
-  void Pass(const Notice& n) {
-    if (n.icon != NoticeIcon::Information) ++failures_;
-    if (previous_)
-      previous_(n);
-    else  // no sink: the standard error, as Notify writes it
-      std::fprintf(stderr, "[0x%02X] %s\n", static_cast<unsigned>(n.icon), cp1252::ToUtf8(n.text).c_str());
-  }
-
-  NoticeSink previous_;
-  int failures_ = 0;
-};
-
 // One run of the export: the options, the open files and the counters.
 class ExportRun {
  public:
@@ -181,6 +156,19 @@ class ExportRun {
   std::string Authority(const char* table) const {
     return o_.anyAuthority ? std::string() : Format("%s = %d", table, o_.authority);
   }
+  // Whether the export writes every row of the stop and period tables (no authority chosen, or
+  // the renumbered export, which has none).
+  bool EveryRow() const { return o_.kind == ExportKind::Renumbered || o_.anyAuthority; }
+  // The rows of a table keyed by trip id that the export writes: all of them, or those of the
+  // chosen authority's trips.
+  void FromRowsWritten(DbSelect& s, const char* table) const {
+    if (EveryRow()) {
+      s.SetFrom(table);
+    } else {
+      s.SetFrom(std::string(table) + ", tescor");
+      s.SetWhere(Authority("tescor.ente") + " AND " + table + ".id = tescor.id");
+    }
+  }
   // min(id) or max(id) of a table (answered from the key's order), 0 when it has no rows.
   long IdBound(const char* function, const char* table, const std::string& where = {});
 
@@ -199,7 +187,9 @@ class ExportRun {
   bool TripId(long storedId, long& id);
 
   const ExportOptions& o_;
-  FailureWatch watch_;
+  // Any failure the database layer tells while the export runs fails it: a selection that failed
+  // looks like one without rows.
+  NoticeWatch watch_;
   ExportFileSet files_;
   ExportResult result_;
   std::string refusal_;
@@ -343,13 +333,8 @@ bool ExportRun::TripStops() {
       "detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, detcor.reglocal");
   // Every stop row is read when no authority restricts them: the normalised stops are gathered
   // on the way.
-  const bool everyRow = o_.kind == ExportKind::Renumbered || o_.anyAuthority;
-  if (everyRow) {
-    s.SetFrom("detcor");
-  } else {
-    s.SetFrom("detcor, tescor");
-    s.SetWhere(Authority("tescor.ente") + " AND detcor.id = tescor.id");
-  }
+  const bool everyRow = EveryRow();
+  FromRowsWritten(s, "detcor");
   s.SetOrderBy("detcor.id, detcor.sub");
   // The largest file: read as it is written, and its progress told by trip id (the rows come in
   // id order and their count is not known before the end).
@@ -411,12 +396,7 @@ bool ExportRun::TripStops() {
 bool ExportRun::Periods() {
   DbSelect s(o_.db);
   s.SetColumns("period.id, period.inizio, period.fine, period.caden, period.escluso");
-  if (o_.kind == ExportKind::Renumbered || o_.anyAuthority) {
-    s.SetFrom("period");
-  } else {
-    s.SetFrom("period, tescor");
-    s.SetWhere(Authority("tescor.ente") + " AND period.id = tescor.id");
-  }
+  FromRowsWritten(s, "period");
   // The periods of one trip in the order of their key: start, then end.
   s.SetOrderBy("period.id, period.inizio, period.fine");
   const long firstId = IdBound("min", "period"), lastId = IdBound("max", "period");
@@ -584,9 +564,7 @@ bool ExportRun::NormalStops() {
 // agree with, and a value of it that the layout cannot carry refuses the export at once.
 std::string ExportRun::MasterRefusal() {
   // Without it the protocol file would be empty, and the import refuses an empty file.
-  if (!master_.found)
-    return "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!\n\n"
-           "Nessun file è stato scritto.";
+  if (!master_.found) return std::string(kMissingMasterText) + "\n\nNessun file è stato scritto.";
   ExportRecord& r = protocol_;
   r.Number(r.FieldOf("azienda"), master_.company);
   r.DisplayDate(r.FieldOf("p_data"), master_.sendDate);
@@ -689,7 +667,7 @@ const char* ExportFileName(ExportFile file) {
 MasterHeading ReadMasterHeading(DbDatabase* db) {
   MasterHeading m;
   DbTable master(db, "master");
-  if (!master.isOpen || !master.SetIndex("codice") || !master.SeekEqual({"0"})) return m;
+  if (!SeekMasterRow(master)) return m;
   m.found = true;
   std::string text;
   master.GetFieldText("azienda", text);

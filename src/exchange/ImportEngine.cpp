@@ -4,6 +4,7 @@
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/ImportFiles.h"
@@ -91,8 +92,8 @@ ImportEngine::~ImportEngine() = default;
 
 bool ImportEngine::ReadMaster() {
   DbTable master(db_, "master");
-  if (!master.isOpen || !master.SetIndex("codice") || !master.SeekEqual({"0"})) {
-    stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
+  if (!SeekMasterRow(master)) {
+    stopMessage_ = kMissingMasterText;
     return false;
   }
   std::string text;
@@ -117,8 +118,7 @@ bool ImportEngine::Check() {
   linesRead_ = -1;
   rowsInserted_ = 0;
   if (!db_ || !db_->isOpen || !ReadMaster()) {
-    if (stopMessage_.empty())
-      stopMessage_ = "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
+    if (stopMessage_.empty()) stopMessage_ = kMissingMasterText;
     return false;
   }
   if (!LoadReferences()) return false;

@@ -3,6 +3,7 @@
 // `period`).
 
 #include "common/WorkProgress.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/ImportFiles.h"
@@ -126,7 +127,7 @@ class TripHeadImport : public ImportEngine {
   // The next trip id: one above the larger of the old one and the largest id stored.
   void AfterLoad() override {
     DbTable master(db_, "master");
-    if (!master.isOpen || !master.SetIndex("codice") || !master.SeekEqual({"0"})) return;
+    if (!SeekMasterRow(master)) return;
     master.Edit();
     master.SetFieldText("id_corsa", std::to_string(std::max(largestId_, master_.nextTripId) + 1));
     master.Update();

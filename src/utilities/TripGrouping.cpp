@@ -2,6 +2,7 @@
 
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 
@@ -14,9 +15,6 @@
 #include <vector>
 
 namespace {
-
-const char* const kMissingMaster =
-    "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
 
 // The lower-case letter of a Windows-1252 byte (the accented capitals included).
 unsigned char Lower(unsigned char c) {
@@ -106,8 +104,6 @@ long CountRows(DbDatabase* db, const char* table) {
   if (select.Open()) select.GetFieldLongAt(0, &rows);
   return rows;
 }
-
-bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }
 
 }  // namespace
 
@@ -252,7 +248,7 @@ std::string GroupingQuestion() {
          "Intendi proseguire?";
 }
 
-std::string GroupingMissingMasterText() { return kMissingMaster; }
+std::string GroupingMissingMasterText() { return kMissingMasterText; }
 
 std::string GroupingNotStoredText() {
   return "ATTENZIONE: il raggruppamento delle corse omogenee non è stato registrato nel database.\n\n"

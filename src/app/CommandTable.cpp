@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/EditorCommands.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
@@ -39,8 +40,8 @@ const std::vector<CommandEntry> kTable = {
 
     {kArchivi, 5108, "&Azienda", [](MainFrame& f) { f.OnCompany(); }},
     {kArchivi, 0, "", nullptr},
-    {kArchivi, 5115, "gestione Ca&denze", kSoon},
-    {kArchivi, 5116, "gestione Ca&lendario", kSoon},
+    {kArchivi, 5115, "gestione Ca&denze", RunCadenceEditor},
+    {kArchivi, 5116, "gestione Ca&lendario", RunCalendarEditor},
     {kArchivi, 5118, "gestione &Corse", kSoon},
     {kArchivi, 0, "", nullptr},
     {kImport, 5109, "&Protocollo", [](MainFrame& f) { ImportProtocol(&f, false); }},

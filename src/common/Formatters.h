@@ -25,6 +25,11 @@ struct CountRecord {
 // Metres as kilometres "%1.3lf" with a decimal comma: 1234 gives "1,234".
 std::string FormatMetresAsKm(std::int64_t metres);
 
+// The text without its trailing blanks (an all-blank text gives the empty one).
+inline std::string_view WithoutTrailingBlanks(std::string_view text) {
+  return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
 // The text cut after its fifth character.
 std::string ShortCode5(std::string_view text);
 

@@ -122,6 +122,18 @@ int DbSelect::Run(bool firstRun) {
              NoticeIcon::Stop);
     return 0;
   }
+  for (size_t i = 0; i < parameters_.size() && rc == SQLITE_OK; ++i) {
+    const std::string value = TextToEngine(parameters_[i]);
+    rc = sqlite3_bind_text(st, static_cast<int>(i + 1), value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  }
+  if (rc != SQLITE_OK) {
+    const std::string description = EngineErrorText(h, rc);
+    sqlite3_finalize(st);
+    hasRow = false;
+    walkFailed_ = true;
+    Notify("Errore sintassi SQL\n\n" + sql + "\n\n" + description, NoticeIcon::Exclamation);
+    return 0;
+  }
   if (!sqlite3_stmt_readonly(st)) {
     sqlite3_finalize(st);
     hasRow = false;

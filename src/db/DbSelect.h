@@ -31,6 +31,10 @@ class DbSelect {
   int SetWhere(const std::string& t) { return SetWhere(t.c_str()); }
   int SetGroupBy(const std::string& t) { return SetGroupBy(t.c_str()); }
   int SetOrderBy(const std::string& t) { return SetOrderBy(t.c_str()); }
+  // Values of the ?1, ?2, ... placeholders of the clauses, bound as texts (Windows-1252, like every
+  // text of the program) each time the selection runs: what a user typed goes into a selection
+  // this way, never pasted into its SQL. Dates are bound as ISO texts (SqlDate without quotes).
+  void SetParameters(std::vector<std::string> texts) { parameters_ = std::move(texts); }
   int BuildSql();
   // 0 builds the SQL text from the clauses first; anything else runs the last text again.
   int Open(int keepSql = 0);
@@ -79,6 +83,7 @@ class DbSelect {
   DbDatabase* db = nullptr;
   std::string columns, from, where, groupBy, orderBy;
   std::string sql;
+  std::vector<std::string> parameters_;
   bool ran_ = false;  // the last Open got as far as running its query
   std::vector<std::string> names_;
   // rows_ x names_.size() cells and their texts, in chunks: the first grows with the result, so a

@@ -34,3 +34,20 @@ void FillCodeCombo(QComboBox* combo, DbDatabase* db, const char* table, bool tri
 void FillCompanyCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regazi", false); }
 
 void FillAuthorityCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regent", true); }
+
+void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
+  DbSelect select(db);
+  select.SetColumns("codice, denom");
+  select.SetFrom("cadenz");
+  select.SetOrderBy("codice");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+    std::string code, name;
+    select.GetFieldTextAt(0, code);
+    select.GetFieldTextAt(1, name);
+    while (!code.empty() && code.back() == ' ') code.pop_back();
+    std::string entry(static_cast<size_t>(std::snprintf(nullptr, 0, format, code.c_str(), name.c_str())), '\0');
+    std::snprintf(entry.data(), entry.size() + 1, format, code.c_str(), name.c_str());
+    combo->insertItem(index++, cp1252::ToQString(entry));
+  }
+}

@@ -11,3 +11,7 @@ void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
 
 // The granting authorities (`regent`) by name: "0012 - Name", the name without trailing blanks.
 void FillAuthorityCombo(QComboBox* combo, DbDatabase* db);
+
+// The day types (`cadenz`) by code, each entry written by the printf `format` from the code
+// without trailing blanks and the name, both texts ("%-4s - %s": "FER  - Feriale").
+void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);

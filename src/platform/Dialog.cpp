@@ -37,6 +37,11 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   if (!control->isEnabled()) Unanswerable(dialog, what + " è disabilitato");
   const QString text = cp1252::ToQString(value);
 
+  if (auto* target = dynamic_cast<ScriptTarget*>(control)) {
+    std::string why;
+    if (!target->ApplyScriptValue(value, why)) Unanswerable(dialog, what + ": " + why);
+    return;
+  }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     if (edit->isReadOnly()) Unanswerable(dialog, what + " è in sola lettura");
     edit->setText(text);  // cut to the control's limit, as typing would be
@@ -193,14 +198,14 @@ int RunDialog(Dialog& dialog) {
   }
   const Answer answer = TakeAnswer(dialog, *script);
   if (answer.kind == Answer::Kind::DialogCancel) {
-    dialog.OnCancel();
+    dialog.OnScriptCancel();
     return dialog.ended_ ? dialog.result_ : IDCANCEL;
   }
   for (const auto& [id, value] : answer.controls) {
     if (dialog.ended_) Unanswerable(dialog, "valori dati dopo la chiusura del dialogo");
     Apply(dialog, id, value);
   }
-  if (!dialog.ended_) dialog.OnOK();  // a clicked button may have ended it already
+  if (!dialog.ended_) dialog.OnScriptEnd();  // a clicked button may have ended it already
   if (!dialog.ended_) Unanswerable(dialog, "i valori della risposta non sono stati accettati");
   return dialog.result_;
 }

@@ -13,6 +13,11 @@
 //               index), then OK is pressed. If `OnOK` refuses, the run cannot go on (the user
 //               would be left at the dialog): UnansweredQuestion is thrown after its message.
 //   dialog ID cancel   the dialog is closed with Annulla.
+// An editor (a dialog that works on the database while it is open) takes its lines in the same
+// way, one after the other as the user would act, and a control of its own kind (a grid) takes
+// the value it documents (ScriptTarget). Its Conferma is the push button 1; the lines end with
+// its "Fine" (or, when they do not, as if "Fine" were pressed: OnScriptEnd). A message box or a
+// dialog raised by a line takes the next answer of the script, as anywhere else.
 // Any other answer, none, a missing or disabled control, or a value the control cannot take
 // also throws UnansweredQuestion. Without a script and without a display it throws as well.
 
@@ -30,6 +35,14 @@
 #include <string>
 
 namespace ui {
+
+// A control that takes a scripted value of its own kind (a grid: the key of the row to select).
+class ScriptTarget {
+ public:
+  virtual ~ScriptTarget() = default;
+  // Acts on the value as the user would; false with `why` (Windows-1252) when it cannot.
+  virtual bool ApplyScriptValue(const std::string& value, std::string& why) = 0;
+};
 
 class Dialog : public QDialog {
  public:
@@ -51,7 +64,12 @@ class Dialog : public QDialog {
   virtual void OnOK() { EndDialog(IDOK); }
   // Annulla, Escape or the window's close button: the base ends the dialog with IDCANCEL.
   virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // A scripted answer's lines are all applied and the dialog is still open: the base presses OK.
+  virtual void OnScriptEnd() { OnOK(); }
+  // A scripted "dialog ID cancel": the base is OnCancel.
+  virtual void OnScriptCancel() { OnCancel(); }
   void EndDialog(int result);
+  bool Ended() const { return ended_; }
 
   // Controls made with their resource ids; a text limit of 0 means none.
   QLabel* MakeLabel(const std::string& text);

@@ -66,11 +66,18 @@ std::string TranscriptText(const std::string& text) { return cp1252::ToUtf8(OneL
 
 void ShowNotice(const Notice& notice) { MessageBox(notice.text, static_cast<unsigned>(notice.icon), notice.caption); }
 
+namespace {
+bool g_showOffscreen = false;
+}  // namespace
+
 bool CanShowWindows() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
   const QString platform = QGuiApplication::platformName();
-  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+  if (platform == QLatin1String("offscreen")) return g_showOffscreen;
+  return platform != QLatin1String("minimal");
 }
+
+void ShowWindowsOffscreen(bool on) { g_showOffscreen = on; }
 
 ArrowCursorWhileShown::ArrowCursorWhileShown() {
   if (QApplication::overrideCursor()) {

@@ -32,8 +32,13 @@ int MessageBox(const std::string& text, unsigned type = MB_ICONINFORMATION, cons
 // the program installs (SetNoticeSink).
 void ShowNotice(const Notice& notice);
 
-// True when windows can really be shown (a QApplication on a platform with a display).
+// True when windows can really be shown (a QApplication on a platform with a display, or on the
+// offscreen platform once ShowWindowsOffscreen(true) was called).
 bool CanShowWindows();
+// Lets dialogs and boxes run their own event loops on the offscreen platform, as on a screen: for
+// the tests and benchmarks that drive a window as a user would (timers click and type, then close
+// it). Without a QApplication it changes nothing.
+void ShowWindowsOffscreen(bool on);
 
 // While a box or dialog is up, the pointer is an arrow even when a long operation has put up the
 // wait cursor around it.

@@ -1,0 +1,266 @@
+// The grid editors on the offscreen platform: the time to open one (the dialog built, its rows
+// loaded, shown over a 1280x800 area and painted once), and, in the same open dialog, the time of
+// a page of scrolling (the grid moved down a page and repainted at once) from the first row to the
+// last. The calendar over a two-year period and over the whole 1900-2099 range (no master row),
+// with the rows a generation of ten day types gives; the day types with 200 of them.
+// The time reported is the opening; the counters give the pages: page_ms their mean, page_p99_ms
+// and page_max_ms the slow ones, scroll_ms all the pages of one opening.
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
+//   ninja -C build-bench bench_editor && build-bench/bench/bench_editor
+
+#include "common/Notices.h"
+#include "db/DbDatabase.h"
+#include "db/DbTable.h"
+#include "editors/CadenceDialog.h"
+#include "editors/CalendarDialog.h"
+#include "editors/CalendarGrid.h"
+#include "editors/GridWindow.h"
+#include "editors/ListGrid.h"
+#include "editors/model/EditorTransaction.h"
+#include "platform/Ui.h"
+#include "refdata/Seeding.h"
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QSize>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+constexpr int kCalendarDayTypes = 10;
+constexpr int kListDayTypes = 200;
+
+// One database of each kind, made once.
+struct Databases {
+  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
+  std::string twoYears, wholeRange, dayTypes;
+  long calendRows = 0;
+
+  Databases() {
+    const std::string folder = dir.path().toStdString();
+    wholeRange = folder + "/intero.mdb";
+    twoYears = folder + "/biennio.mdb";
+    dayTypes = folder + "/cadenze.mdb";
+    {
+      const ScopedNoticeSink quiet([](const Notice&) {});  // the creation's success notice
+      CreateSeededDatabase(wholeRange, CreateMode::Startup);
+    }
+    QFile::copy(QString::fromStdString(wholeRange), QString::fromStdString(dayTypes));
+    calendRows = Generate(wholeRange);
+    QFile::copy(QString::fromStdString(wholeRange), QString::fromStdString(twoYears));
+    AddMaster(twoYears);
+    AddMaster(dayTypes);
+    AddDayTypes(dayTypes, kListDayTypes, "C%03d", "Cadenza di prova numero %d");
+  }
+
+  static void AddMaster(const std::string& path) {
+    DbDatabase db(path);
+    DbTable master(&db, "master");
+    master.AddNew();
+    master.SetFieldText("codice", "0");
+    master.SetFieldText("azienda", "17");
+    master.SetFieldText("datini", "01/01/2024");
+    master.SetFieldText("datfin", "31/12/2025");
+    master.SetFieldText("id_corsa", "0");
+    master.SetFieldText("gruppo", "0");
+    master.Update();
+  }
+
+  static void AddDayTypes(const std::string& path, int count, const char* codeForm, const char* nameForm) {
+    DbDatabase db(path);
+    DbTable table(&db, "cadenz");
+    DbBatch batch(&db);
+    char code[16], name[64];
+    for (int n = 1; n <= count; ++n) {
+      std::snprintf(code, sizeof code, codeForm, n);
+      std::snprintf(name, sizeof name, nameForm, n);
+      table.AddNew();
+      table.SetFieldText("codice", code);
+      table.SetFieldText("denom", name);
+      table.Update();
+    }
+    batch.Commit();
+  }
+
+  // Ten day types over 2024-2025, each on two to five weekdays, as ten generations would write
+  // them; returns the calendar rows written.
+  static long Generate(const std::string& path) {
+    AddDayTypes(path, kCalendarDayTypes, "CAD%02d", "Cadenza %d");
+    DbDatabase db(path);
+    DbTable table(&db, "calend");
+    DbBatch batch(&db);
+    long rows = 0;
+    char code[16], date[16], weekday[2] = {0, 0};
+    for (QDate day(2024, 1, 1); day <= QDate(2025, 12, 31); day = day.addDays(1)) {
+      std::snprintf(date, sizeof date, "%02d/%02d/%04d", day.day(), day.month(), day.year());
+      weekday[0] = static_cast<char>('0' + day.dayOfWeek());
+      for (int n = 1; n <= kCalendarDayTypes; ++n) {
+        if ((day.dayOfWeek() + n) % 7 >= 2 + n % 4) continue;
+        std::snprintf(code, sizeof code, "CAD%02d", n);
+        table.AddNew();
+        table.SetFieldText("data", date);
+        table.SetFieldText("caden", code);
+        table.SetFieldText("giorno", weekday);
+        table.SetFieldText("note", " ");
+        if (table.Update()) ++rows;
+      }
+    }
+    batch.Commit();
+    return rows;
+  }
+};
+
+Databases& TheDatabases() {
+  static Databases databases;
+  return databases;
+}
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject {
+ public:
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+struct Sample {
+  double open = 0;                // seconds, from the dialog's construction to its grid painted
+  std::vector<double> pages;      // seconds, each page scrolled to reach the last row
+  int pagePaints = 0;             // paints of the grid while scrolling (one a page expected)
+  int rows = 0, visibleRows = 0;  // of the grid
+  QSize size;                     // of the editor
+};
+
+// Opens an editor as its command does over a 1280x800 area, waits for its grid's first paint,
+// then scrolls it page by page to the last row and closes it.
+template <class Editor, class Make>
+Sample OpenAndScroll(const std::string& path, Make make) {
+  DbDatabase db(path);
+  EditorTransaction transaction(&db);
+  QWidget area;
+  area.resize(1280, 800);
+  Sample s;
+  const Clock::time_point start = Clock::now();
+  std::unique_ptr<Editor> editor(make(&area, &db, &transaction));
+  GridWindow* grid = editor->GridWindowOf();
+  PaintCounter paints;
+  grid->viewport()->installEventFilter(&paints);
+  QTimer::singleShot(0, editor.get(), [&] {
+    QElapsedTimer guard;
+    guard.start();
+    while (paints.count == 0 && guard.elapsed() < 10000) QCoreApplication::processEvents();
+    s.open = paints.count > 0 ? Seconds(start, Clock::now()) : 0;
+    s.rows = grid->RowCount();
+    s.visibleRows = grid->VisibleRows();
+    s.size = editor->size();
+    const int before = paints.count;
+    while (grid->Top() + grid->VisibleRows() < grid->RowCount()) {
+      const Clock::time_point t0 = Clock::now();
+      grid->ScrollTo(grid->Top() + grid->VisibleRows());
+      grid->repaint();
+      s.pages.push_back(Seconds(t0, Clock::now()));
+    }
+    s.pagePaints = paints.count - before;
+    editor->close();
+  });
+  editor->DoModal();
+  transaction.Commit();
+  return s;
+}
+
+// The value below which the given fraction of the sorted times lies.
+double Percentile(const std::vector<double>& sorted, double fraction) {
+  if (sorted.empty()) return 0;
+  return sorted[std::min(sorted.size() - 1, static_cast<size_t>(fraction * static_cast<double>(sorted.size())))];
+}
+
+template <class Editor, class Make>
+void RunEditor(benchmark::State& state, const std::string& path, Make make) {
+  std::vector<double> pages;
+  Sample last;
+  for (auto _ : state) {
+    last = OpenAndScroll<Editor>(path, make);
+    if (last.open <= 0 || last.pagePaints < static_cast<int>(last.pages.size())) {
+      state.SkipWithError("the grid was not painted as expected");
+      return;
+    }
+    state.SetIterationTime(last.open);
+    pages.insert(pages.end(), last.pages.begin(), last.pages.end());
+  }
+  if (state.iterations() == 0) return;
+  std::sort(pages.begin(), pages.end());
+  double total = 0;
+  for (double p : pages) total += p;
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["rows"] = last.rows;
+  state.counters["rows_shown"] = last.visibleRows;
+  state.counters["width"] = last.size.width();
+  state.counters["height"] = last.size.height();
+  state.counters["pages"] = static_cast<double>(last.pages.size());
+  state.counters["page_ms"] = pages.empty() ? 0 : total / static_cast<double>(pages.size()) * 1e3;
+  state.counters["page_p99_ms"] = Percentile(pages, 0.99) * 1e3;
+  state.counters["page_max_ms"] = pages.empty() ? 0 : pages.back() * 1e3;
+  state.counters["scroll_ms"] = total / iterations * 1e3;
+}
+
+auto MakeCalendar = [](QWidget* area, DbDatabase* db, EditorTransaction* transaction) {
+  return new CalendarDialog(area, db, transaction, nullptr, 118);
+};
+
+void BM_CalendarTwoYears(benchmark::State& state) {
+  RunEditor<CalendarDialog>(state, TheDatabases().twoYears, MakeCalendar);
+  state.counters["calend_rows"] = static_cast<double>(TheDatabases().calendRows);
+}
+
+void BM_CalendarWholeRange(benchmark::State& state) {
+  RunEditor<CalendarDialog>(state, TheDatabases().wholeRange, MakeCalendar);
+  state.counters["calend_rows"] = static_cast<double>(TheDatabases().calendRows);
+}
+
+void BM_DayTypes(benchmark::State& state) {
+  RunEditor<CadenceDialog>(state, TheDatabases().dayTypes,
+                           [](QWidget* area, DbDatabase* db, EditorTransaction* transaction) {
+                             return new CadenceDialog(area, db, transaction, 116);
+                           });
+}
+
+}  // namespace
+
+BENCHMARK(BM_CalendarTwoYears)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+BENCHMARK(BM_CalendarWholeRange)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK(BM_DayTypes)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ui::ShowWindowsOffscreen(true);
+  SetNoticeSink([](const Notice& notice) { std::fprintf(stderr, "%s\n", notice.text.c_str()); });
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,27 @@
+#include "app/commands/EditorCommands.h"
+
+#include "app/ClientArea.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "editors/CadenceDialog.h"
+#include "editors/CalendarDialog.h"
+#include "editors/model/EditorTransaction.h"
+
+void RunCadenceEditor(MainFrame& frame) {
+  DbDatabase* db = frame.Database();
+  if (!db) return;
+  EditorTransaction transaction(db);
+  CadenceDialog dialog(frame.Client(), db, &transaction, 116);
+  dialog.DoModal();
+  transaction.Commit();
+}
+
+void RunCalendarEditor(MainFrame& frame) {
+  DbDatabase* db = frame.Database();
+  if (!db) return;
+  FrameProgress progress(&frame);
+  EditorTransaction transaction(db);
+  CalendarDialog dialog(frame.Client(), db, &transaction, &progress, 118);
+  dialog.DoModal();
+  transaction.Commit();
+}

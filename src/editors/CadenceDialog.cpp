@@ -1,0 +1,179 @@
+#include "editors/CadenceDialog.h"
+
+#include "common/Cp1252.h"
+#include "editors/ListGrid.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace {
+
+// The grid of the day types: code and name.
+class CadenceGrid : public ListGrid {
+ public:
+  CadenceGrid(QWidget* parent, CadenceDialog* owner)
+      : ListGrid(parent, owner, CadenceDialog::kGridId,
+                 {{"Codice", std::string(10, 'V')}, {"Denominazione Cadenza", std::string(60, 'V')}}),
+        rows_(owner->Rows()) {}
+
+  int RowCount() const override { return rows_.Count(); }
+  std::string CellText(int row, int column) const override {
+    const CadenceEntry* entry = rows_.At(row);
+    return entry ? (column == 0 ? entry->code : entry->name) : std::string();
+  }
+  RowMarks MarksOf(int row) const override {
+    const CadenceEntry* entry = rows_.At(row);
+    return entry ? RowMarks{entry->changed != 0, entry->deleted != 0} : RowMarks{};
+  }
+
+ protected:
+  // A script selects a day type by its code.
+  bool FindScriptRow(const std::string& value, int& row, std::string& why) override {
+    row = rows_.Find(value);
+    if (row < 0) why = "la cadenza " + value + " non è nella griglia";
+    return row >= 0;
+  }
+
+ private:
+  DayTypeRows& rows_;
+};
+
+}  // namespace
+
+CadenceDialog::CadenceDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, int idd)
+    : EditorDialog(area, idd, "Gestione Cadenze", transaction), rows_(db) {
+  {
+    EditorWaitCursor wait;
+    rows_.Load();
+  }
+  auto* box = new QGroupBox(QStringLiteral("Cadenza selezionata"), Panel());
+  box->setObjectName(QStringLiteral("1015"));
+  auto* fields = new QGridLayout(box);
+  auto* codeLabel = new QLabel(QStringLiteral("Codice"), box);
+  codeLabel->setObjectName(QStringLiteral("1013"));
+  auto* nameLabel = new QLabel(QStringLiteral("Denominazione"), box);
+  nameLabel->setObjectName(QStringLiteral("1014"));
+  QLineEdit* code = MakeEdit(kCode, 10);
+  QLineEdit* name = MakeEdit(kName, 60);
+  code->setMinimumWidth(code->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('W'))));
+  name->setMinimumWidth(name->fontMetrics().horizontalAdvance(QString(50, QLatin1Char('n'))));
+  fields->addWidget(codeLabel, 0, 0);
+  fields->addWidget(nameLabel, 0, 1);
+  fields->addWidget(code, 1, 0);
+  fields->addWidget(name, 1, 1);
+  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 2);
+  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 3);
+  fields->setColumnStretch(4, 1);
+  auto* panelLayout = new QVBoxLayout(Panel());
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(box);
+  code->setEnabled(false);
+  name->setEnabled(false);
+
+  AddFinishButton(kFinish);
+  connect(AddCommandButton(kNew, "Nuova Cadenza", 30), &QPushButton::clicked, this, [this] { OnNew(); });
+  connect(AddCommandButton(kModify, "Modifica Cadenza", 5), &QPushButton::clicked, this, [this] { OnModify(); });
+  connect(AddCommandButton(kDelete, "Elimina Cadenza", 5), &QPushButton::clicked, this, [this] { OnDelete(); });
+  connect(AddCommandButton(kRefresh, "Aggiorna Vista", 30), &QPushButton::clicked, this, [this] { RefreshView(); });
+  connect(AddCommandButton(kRestore, "Ripristina", 5), &QPushButton::clicked, this, [this] { Restore(); });
+
+  grid_ = new CadenceGrid(this, this);
+  SetGrid(grid_);
+  ShowSelected();
+}
+
+void CadenceDialog::ClearFields() {
+  SetControlText(kCode, {});
+  SetControlText(kName, {});
+  current_ = nullptr;
+}
+
+void CadenceDialog::ShowSelected() {
+  CadenceEntry* row = rows_.At(grid_->Selected());
+  if (!row) {
+    ClearFields();
+    return;
+  }
+  SetControlText(kCode, row->code);
+  SetControlText(kName, row->name);
+  Edit(kCode)->setEnabled(false);
+  Edit(kName)->setEnabled(false);
+  current_ = row;
+}
+
+void CadenceDialog::SelectionMoved(GridWindow*) {
+  // Only the wheel moves the selection while the panel is open: the edit ends unwritten.
+  if (IsEditing()) OnCancel();
+  ShowSelected();
+}
+
+void CadenceDialog::OnNew() {
+  ClearFields();
+  Edit(kCode)->setEnabled(true);
+  Edit(kName)->setEnabled(true);
+  mode_ = 0;
+  SetEditing(true);
+  Edit(kCode)->setFocus();
+}
+
+void CadenceDialog::OnModify() {
+  if (!current_ || current_->deleted || IsEditing()) return;
+  Edit(kCode)->setEnabled(false);  // the code cannot change
+  Edit(kName)->setEnabled(true);
+  mode_ = 1;
+  SetEditing(true);
+  Edit(kName)->setFocus();
+}
+
+void CadenceDialog::OnDelete() {
+  if (!current_ || current_->deleted || IsEditing()) return;
+  if (rows_.Remove(current_)) grid_->Repaint();
+}
+
+void CadenceDialog::OnOK() {
+  if (!IsEditing()) return;
+  std::string code, name;
+  if (!ReadControlText(kCode, code) || !ReadControlText(kName, name)) return;
+  if (mode_ == 0) {
+    CadenceEntry* row = rows_.Insert(code, name);
+    // Refused: the panel keeps what was typed, for the user to correct.
+    if (!row) return;
+    grid_->SelectRow(rows_.PositionOf(row), false);
+    OnNew();  // emptied and open for the next day type
+    return;
+  }
+  if (!rows_.Rename(current_, name)) return;  // the panel stays open as it is
+  Edit(kName)->setEnabled(false);
+  SetEditing(false);
+  grid_->Repaint();
+  ShowSelected();
+}
+
+void CadenceDialog::OnCancel() {
+  ClearFields();
+  Edit(kCode)->setEnabled(false);
+  Edit(kName)->setEnabled(false);
+  SetEditing(false);
+  ShowSelected();
+}
+
+void CadenceDialog::LoadRows() {
+  current_ = nullptr;
+  rows_.Load();
+}
+
+std::unique_ptr<QMenu> CadenceDialog::PopupMenu(GridWindow*) {
+  auto menu = std::make_unique<QMenu>(grid_);
+  const bool onRow = current_ && !current_->deleted;
+  AddMenuCommand(*menu, kNew, "&Inserisci una Nuova Cadenza");
+  AddMenuCommand(*menu, kModify, "&Modifica la Cadenza Selezionata", onRow);
+  AddMenuCommand(*menu, kDelete, "&Elimina la Cadenza Selezionata", onRow);
+  menu->addSeparator();
+  AddMenuCommand(*menu, kRefresh, "&Aggiorna la Vista delle Cadenze");
+  AddMenuCommand(*menu, kRestore, "&Ripristina (invalida le variazioni sospese)");
+  return menu;
+}

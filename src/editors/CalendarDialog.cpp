@@ -1,0 +1,265 @@
+#include "editors/CalendarDialog.h"
+
+#include "common/Cp1252.h"
+#include "dialogs/CalendarGenerateDialog.h"
+#include "dialogs/EntryRules.h"
+#include "dialogs/ListFillers.h"
+#include "editors/CalendarGrid.h"
+#include "editors/model/CalendarGeneration.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace {
+
+QDate FromNormalDate(const std::string& normal) {
+  return QDate::fromString(cp1252::ToQString(normal), QStringLiteral("dd/MM/yyyy"));
+}
+
+// The code of a combo text: its first 10 characters ("FER        - Feriale" gives the padded code).
+std::string ComboCode(const std::string& text) { return text.substr(0, 10); }
+
+}  // namespace
+
+CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, WorkProgress* progress,
+                               int idd)
+    : EditorDialog(area, idd, "Gestione Calendario", transaction), db_(db), progress_(progress), rows_(db) {
+  {
+    EditorWaitCursor wait;
+    rows_.Load();
+  }
+  auto* box = new QGroupBox(QStringLiteral("Cadenza/Giorno selezionata"), Panel());
+  box->setObjectName(QStringLiteral("1024"));
+  auto* fields = new QGridLayout(box);
+  const auto label = [&](int id, const char* text) {
+    auto* l = new QLabel(cp1252::ToQString(text), box);
+    l->setObjectName(QString::number(id));
+    return l;
+  };
+  QLineEdit* date = MakeEdit(kDate, 10);
+  date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
+  QComboBox* dayType = MakeCombo(kDayType, true);
+  dayType->setMinimumContentsLength(30);
+  QLineEdit* note = MakeEdit(kNote, 20);
+  note->setMinimumWidth(note->fontMetrics().horizontalAdvance(QString(24, QLatin1Char('n'))));
+  fields->addWidget(label(1022, "Data"), 0, 0);
+  QLabel* weekday = label(kWeekday, "");
+  weekday->setMinimumWidth(weekday->fontMetrics().horizontalAdvance(QStringLiteral("Mercoledi ")));
+  fields->addWidget(weekday, 0, 1);
+  fields->addWidget(label(1023, "Cadenza"), 0, 2);
+  fields->addWidget(date, 1, 0);
+  fields->addWidget(dayType, 1, 2);
+  fields->addWidget(label(1025, "Note"), 0, 3);
+  fields->addWidget(note, 1, 3);
+  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
+  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
+  fields->setColumnStretch(6, 1);
+  auto* panelLayout = new QVBoxLayout(Panel());
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(box);
+  FillCadenceCombo(dayType, db_, "%-10s - %s");
+  dayType->setCurrentIndex(-1);
+  SetFieldsEnabled(false, false, false);
+
+  AddFinishButton(kFinish);
+  connect(AddCommandButton(kNewEntry, "Nuova Voce", 15), &QPushButton::clicked, this, [this] { NewEntry(); });
+  connect(AddCommandButton(kDeleteEntry, "Elimina Voce", 5), &QPushButton::clicked, this, [this] { DeleteEntry(); });
+  connect(AddCommandButton(kEditNote, "Note", 15, true), &QPushButton::clicked, this, [this] { EditNote(); });
+  connect(AddCommandButton(kGenerate, "Generazione", 15), &QPushButton::clicked, this, [this] { Generate(); });
+  connect(AddCommandButton(kRefresh, "Aggiorna Vista", 15), &QPushButton::clicked, this, [this] { RefreshView(); });
+  connect(AddCommandButton(kRestore, "Ripristina", 5, true), &QPushButton::clicked, this, [this] { Restore(); });
+
+  grid_ = new CalendarGrid(this, this, &rows_);
+  SetGrid(grid_);
+  ShowSelected();
+}
+
+void CalendarDialog::SetFieldsEnabled(bool date, bool dayType, bool note) {
+  Edit(kDate)->setEnabled(date);
+  Combo(kDayType)->setEnabled(dayType);
+  Edit(kNote)->setEnabled(note);
+}
+
+void CalendarDialog::ClearPanel(bool all) {
+  Combo(kDayType)->setCurrentIndex(-1);
+  Combo(kDayType)->setEditText(QString());
+  currentEntry_ = nullptr;
+  if (!all) return;
+  SetControlText(kDate, {});
+  SetControlText(kNote, {});
+  qobject_cast<QLabel*>(Control(kWeekday))->clear();
+}
+
+void CalendarDialog::ShowSelected() {
+  ClearPanel(true);
+  CadenceNote* row = rows_.At(grid_->Selected());
+  if (!row) return;
+  SetControlText(kDate, row->Format());
+  SetControlText(kNote, row->name);
+  qobject_cast<QLabel*>(Control(kWeekday))->setText(cp1252::ToQString(WeekdayName(row->weekday)));
+  SetFieldsEnabled(false, false, false);
+  NoteText* entry = grid_->SelectedEntry();
+  if (!entry) return;
+  // The entry of the list whose code is the day type's; a code the list lacks is shown as it is.
+  QComboBox* combo = Combo(kDayType);
+  for (int i = 0; i < combo->count(); ++i) {
+    std::string item;
+    cp1252::FromQString(combo->itemText(i), item);
+    if (WithoutTrailingBlanks(ComboCode(item)) == entry->text) {
+      combo->setCurrentIndex(i);
+      break;
+    }
+  }
+  if (combo->currentIndex() < 0) combo->setEditText(cp1252::ToQString(entry->text));
+  currentEntry_ = entry;
+}
+
+void CalendarDialog::SelectionMoved(GridWindow*) {
+  // Only the wheel moves the selection while the panel is open: the edit ends unwritten.
+  if (IsEditing()) OnCancel();
+  ShowSelected();
+}
+
+QDate CalendarDialog::PanelDate() const {
+  std::string normal;
+  const std::string text = cp1252::FromQStringLossy(Edit(kDate)->text());
+  return ParseEntryDate(text, normal) ? FromNormalDate(normal) : QDate();
+}
+
+void CalendarDialog::NewEntry() {
+  if (!PanelDate().isValid()) return;
+  ClearPanel(false);
+  SetFieldsEnabled(false, true, false);
+  editMode_ = 0;
+  SetEditing(true);
+  Combo(kDayType)->setFocus();
+}
+
+void CalendarDialog::EditNote() {
+  if (!PanelDate().isValid()) return;
+  ClearPanel(false);
+  SetFieldsEnabled(false, false, true);
+  editMode_ = 1;
+  SetEditing(true);
+  Edit(kNote)->setFocus();
+}
+
+void CalendarDialog::OnOK() {
+  if (!IsEditing()) return;
+  const QDate date = PanelDate();
+  if (!date.isValid()) {
+    Refuse(
+        "ATTENZIONE: la data del giorno è espressa in un formato illegale.\n\n"
+        "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n"
+        "I dati immessi non saranno registrati !!!");
+    return;
+  }
+  if (editMode_ == 1) {
+    std::string note;
+    if (!ReadControlText(kNote, note)) return;
+    // A note lives on the day types of its date: without one it would be lost.
+    const CadenceNote* row = rows_.Find(date);
+    bool anyDayType = false;
+    if (row)
+      for (const NoteText& e : row->texts) anyDayType = anyDayType || !e.deleted;
+    if (!anyDayType) {
+      Refuse("ATTENZIONE: al giorno " + CalendarDateText(date) +
+                 " non è associata nessuna cadenza.\n\n"
+                 "La nota si registra insieme alle cadenze del giorno: occorre prima inserire una cadenza.\n\n"
+                 "La nota non è stata registrata.",
+             kNote);
+      return;
+    }
+    rows_.WriteNote(date, note);
+    OnCancel();
+    grid_->Repaint();
+    return;
+  }
+  std::string text;
+  if (!ReadControlText(kDayType, text)) return;
+  NoteText* entry = rows_.AddEntry(date, ComboCode(text));
+  // Refused: the panel keeps what was typed, for the user to correct.
+  if (!entry) return;
+  CadenceNote* row = rows_.Find(date);
+  int column = 0;
+  for (const NoteText& e : row->texts) {
+    if (&e == entry) break;
+    ++column;
+  }
+  SetFieldsEnabled(false, false, false);
+  SetEditing(false);
+  grid_->SelectCell(rows_.PositionOf(row), column, false);
+  ShowSelected();
+}
+
+void CalendarDialog::OnCancel() {
+  ClearPanel(true);
+  SetFieldsEnabled(false, false, false);
+  SetEditing(false);
+  ShowSelected();
+}
+
+void CalendarDialog::DeleteEntry() {
+  if (IsEditing() || !currentEntry_ || currentEntry_->deleted) return;
+  if (rows_.RemoveEntry(rows_.At(grid_->Selected()), currentEntry_)) grid_->Repaint();
+}
+
+void CalendarDialog::ClearDay() {
+  const QDate date = PanelDate();
+  if (IsEditing() || !date.isValid()) return;
+  rows_.ClearDay(date);
+  grid_->Repaint();
+}
+
+void CalendarDialog::Generate() {
+  if (IsEditing()) return;
+  CalendarGenerateDialog dialog(this, db_, CalendarDateText(rows_.PeriodFirst()), CalendarDateText(rows_.PeriodLast()),
+                                kGenerateDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  CalendarGeneration options;
+  options.dayType = dialog.dayType;
+  options.first = FromNormalDate(dialog.startText);
+  options.last = FromNormalDate(dialog.endText);
+  for (int d = 0; d < 7; ++d) options.weekdays[static_cast<size_t>(d)] = dialog.weekdays[d] != 0;
+  options.operation =
+      dialog.operation == 1 ? CalendarGeneration::Operation::Remove : CalendarGeneration::Operation::Add;
+  GenerationResult result;
+  {
+    EditorWaitCursor wait;
+    result = RunCalendarGeneration(rows_, options, progress_);
+  }
+  if (!result.refusal.empty()) ui::MessageBox(result.refusal, ui::MB_ICONSTOP);
+  // New dates and new columns may have come: the bars and the panel follow.
+  grid_->RowsChanged();
+}
+
+void CalendarDialog::LoadRows() {
+  currentEntry_ = nullptr;
+  rows_.Load();
+}
+
+void CalendarDialog::GridCommand(int id) {
+  // The one popup command without a button.
+  if (id == kClearDay)
+    ClearDay();
+  else
+    EditorDialog::GridCommand(id);
+}
+
+std::unique_ptr<QMenu> CalendarDialog::PopupMenu(GridWindow*) {
+  auto menu = std::make_unique<QMenu>(grid_);
+  AddMenuCommand(*menu, kNewEntry, "&Inserisci una Nuova Cadenza/Giorno");
+  AddMenuCommand(*menu, kDeleteEntry, "&Elimina la Cadenza/Giorno Selezionata",
+                 currentEntry_ && !currentEntry_->deleted);
+  menu->addSeparator();
+  AddMenuCommand(*menu, kClearDay, "&Pulisce tutte le Cadenze del giorno");
+  menu->addSeparator();
+  AddMenuCommand(*menu, kRefresh, "&Aggiorna la Vista del Calendario");
+  AddMenuCommand(*menu, kRestore, "&Ripristina (invalida le variazioni sospese)");
+  return menu;
+}

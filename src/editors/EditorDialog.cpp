@@ -1,0 +1,140 @@
+#include "editors/EditorDialog.h"
+
+#include "common/Cp1252.h"
+#include "editors/model/EditorTransaction.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QResizeEvent>
+#include <algorithm>
+
+EditorDialog::EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction)
+    : ui::Dialog(area, idd, caption), area_(area), transaction_(transaction), panel_(new QWidget(this)) {
+  panel_->setObjectName(QStringLiteral("panel"));
+}
+
+QPushButton* EditorDialog::AddFinishButton(int id) {
+  QPushButton* button = AddCommandButton(id, "Fine", 0);
+  connect(button, &QPushButton::clicked, this, [this] { Finish(); });
+  return button;
+}
+
+QPushButton* EditorDialog::AddCommandButton(int id, const std::string& label, int gap, bool keepWhileEditing) {
+  auto* button = new QPushButton(cp1252::ToQString(label), this);
+  button->setAutoDefault(false);
+  button->setObjectName(QString::number(id));
+  commands_.push_back({button, gap, keepWhileEditing});
+  return button;
+}
+
+QPushButton* EditorDialog::CommandButton(int id) const {
+  for (const Command& c : commands_)
+    if (c.button->objectName() == QString::number(id)) return c.button;
+  return nullptr;
+}
+
+QPushButton* EditorDialog::MakePanelButton(int id, const std::string& label) {
+  auto* button = new QPushButton(cp1252::ToQString(label), panel_);
+  button->setObjectName(QString::number(id));
+  button->setEnabled(false);
+  if (id == kConferma) {
+    button->setDefault(true);
+    connect(button, &QPushButton::clicked, this, [this] { OnOK(); });
+  } else {
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this] { OnCancel(); });
+  }
+  return button;
+}
+
+void EditorDialog::SetEditing(bool editing) {
+  editing_ = editing;
+  for (const Command& c : commands_)
+    if (!c.keepWhileEditing) c.button->setEnabled(!editing);
+  for (int id : {kConferma, kAnnulla})
+    if (QWidget* button = Control(id)) button->setEnabled(editing);
+  if (grid_) grid_->EditStateChanged();
+}
+
+void EditorDialog::RefreshView() {
+  transaction_->CommitAndBegin();
+  Reload();
+}
+
+void EditorDialog::Restore() {
+  transaction_->RollbackAndBegin();
+  Reload();
+}
+
+void EditorDialog::Reload() {
+  if (IsEditing()) OnCancel();
+  {
+    EditorWaitCursor wait;
+    LoadRows();
+  }
+  if (grid_) grid_->RowsChanged();
+}
+
+void EditorDialog::GridCommand(int id) {
+  // The popup is there only while browsing, when the buttons are enabled.
+  if (QPushButton* button = CommandButton(id)) button->click();
+}
+
+void EditorDialog::Finish() {
+  if (!Ended()) EndDialog(ui::IDOK);
+}
+
+bool EditorDialog::OnInitDialog() {
+  if (area_) setGeometry(QRect(area_->mapToGlobal(QPoint(0, 0)), area_->size()));
+  LayOut();
+  if (grid_) grid_->MeasureColumns();
+  return true;
+}
+
+void EditorDialog::LayOut() {
+  const QRect client = rect();
+  // The command buttons in one row, their bottoms 5 pixels above the bottom.
+  int x = 15;
+  int rowTop = client.bottom();
+  for (size_t i = 0; i < commands_.size(); ++i) {
+    QPushButton* button = commands_[i].button;
+    const QSize size = button->sizeHint();
+    if (i > 0) x += commands_[i].gap;
+    button->setGeometry(x, client.bottom() - 5 - size.height(), size.width(), size.height());
+    rowTop = std::min(rowTop, button->y());
+    x += size.width();
+  }
+  // The panel 10 pixels above the row, the grid 10 pixels from the edges down to the panel.
+  const int panelHeight = panel_->sizeHint().height();
+  const int panelTop = rowTop - 10 - panelHeight;
+  panel_->setGeometry(10, panelTop, std::max(0, client.width() - 20), panelHeight);
+  if (grid_) grid_->setGeometry(10, 10, std::max(0, client.width() - 20), std::max(0, panelTop - 20));
+}
+
+void EditorDialog::resizeEvent(QResizeEvent* event) {
+  ui::Dialog::resizeEvent(event);
+  LayOut();
+}
+
+void EditorDialog::closeEvent(QCloseEvent* event) {
+  // The window's close button ends the editor as "Fine" does; the opener commits.
+  event->accept();
+  Finish();
+}
+
+void EditorDialog::AddMenuCommand(QMenu& menu, int id, const std::string& label, bool enabled) {
+  QAction* action = menu.addAction(cp1252::ToQString(label));
+  action->setData(id);
+  action->setObjectName(QString::number(id));
+  action->setEnabled(enabled);
+}
+
+EditorWaitCursor::EditorWaitCursor() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+EditorWaitCursor::~EditorWaitCursor() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::restoreOverrideCursor();
+}

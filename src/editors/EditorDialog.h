@@ -1,0 +1,103 @@
+#pragma once
+// An editor: a modal window laid over the main window's client area, with its grid on top, its
+// edit panel below the grid and one row of command buttons along the bottom ("Fine" first). It
+// works inside the editor's one transaction: every change reaches the database at once,
+// "Aggiorna Vista" commits and reloads, "Ripristina" rolls back and reloads, and the opener
+// commits when the editor closes, however it closes.
+//
+// Two states: browsing (the panel shows the selected row, its fields and Conferma/Annulla are
+// disabled, the command buttons enabled) and editing (the panel open for a new row or a change,
+// the command buttons and "Fine" disabled). "Annulla" and Esc close the panel only; "Fine" and the
+// window's close button end the editor.
+
+#include "editors/GridWindow.h"
+#include "platform/Dialog.h"
+
+#include <QPushButton>
+#include <string>
+#include <vector>
+
+class EditorTransaction;
+class QCloseEvent;
+class QMenu;
+class QResizeEvent;
+
+class EditorDialog : public ui::Dialog, public GridOwner {
+ public:
+  // `area` is the main window's client area, which the editor covers.
+  EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction);
+
+  bool IsEditing() const override { return editing_; }
+  // A popup command of the grid: that of the command button with the same id, as if clicked.
+  void GridCommand(int id) override;
+
+  // The command buttons: "Fine" and the editor's own, in the order they stand.
+  QPushButton* CommandButton(int id) const;
+
+  static constexpr int kConferma = 1;
+  static constexpr int kAnnulla = 2;
+
+ protected:
+  // Adds "Fine", the first button of the bottom row.
+  QPushButton* AddFinishButton(int id);
+  // Adds a command button to the bottom row, `gap` pixels right of the previous one; the caller
+  // connects it. With `keepWhileEditing` it stays enabled while the panel is open.
+  QPushButton* AddCommandButton(int id, const std::string& label, int gap, bool keepWhileEditing = false);
+  // Makes the panel's Conferma (1) and Annulla (2) buttons.
+  QPushButton* MakePanelButton(int id, const std::string& label);
+  // The widget holding the edit panel: the subclass fills it with a layout of its controls.
+  QWidget* Panel() const { return panel_; }
+  // Sets the grid laid out on top (the editor owns it as a child).
+  void SetGrid(GridWindow* grid) { grid_ = grid; }
+  GridWindow* Grid() const { return grid_; }
+
+  // Opens or closes the edit panel: Conferma/Annulla, the command buttons and the grid's scroll
+  // bars follow; the panel's fields are the subclass's to enable.
+  void SetEditing(bool editing);
+
+  // "Aggiorna Vista": commits, begins the next transaction and reloads.
+  void RefreshView();
+  // "Ripristina": rolls back, begins the next transaction and reloads.
+  void Restore();
+  // Reads the rows again from the database and shows them (the panel is closed first).
+  void Reload();
+  // Forgets the row shown in the panel and reads the rows again.
+  virtual void LoadRows() = 0;
+  // "Fine": ends the editor.
+  void Finish();
+
+  // Places the editor over the main window's client area and lays it out; measures the grid.
+  bool OnInitDialog() override;
+  void OnScriptEnd() override { Finish(); }
+  void OnScriptCancel() override { Finish(); }
+
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+  // Adds a popup command to a grid's menu.
+  static void AddMenuCommand(QMenu& menu, int id, const std::string& label, bool enabled = true);
+
+ private:
+  void LayOut();
+
+  QWidget* area_;
+  EditorTransaction* transaction_;
+  QWidget* panel_;
+  GridWindow* grid_ = nullptr;
+  struct Command {
+    QPushButton* button;
+    int gap;
+    bool keepWhileEditing;
+  };
+  std::vector<Command> commands_;
+  bool editing_ = false;
+};
+
+// The wait cursor while a long step of an editor runs (loading its rows, a generation).
+class EditorWaitCursor {
+ public:
+  EditorWaitCursor();
+  ~EditorWaitCursor();
+  EditorWaitCursor(const EditorWaitCursor&) = delete;
+  EditorWaitCursor& operator=(const EditorWaitCursor&) = delete;
+};

@@ -1,0 +1,51 @@
+#pragma once
+// A grid of plain columns scrolled sideways by pixels: the day types, the validity periods and the
+// trip list. The columns are given once (header and a template text as wide as the widest
+// value); each row's texts and marks come from the grid's subclass.
+
+#include "editors/GridWindow.h"
+
+#include <string>
+#include <vector>
+
+struct GridColumn {
+  std::string header;       // Windows-1252
+  std::string widthSample;  // measured for the column's width: "VVVV", "9999", "99/99/9999"
+};
+
+// A row's marks.
+struct RowMarks {
+  bool changed = false;
+  bool deleted = false;
+};
+
+class ListGrid : public GridWindow {
+ public:
+  ListGrid(QWidget* parent, GridOwner* owner, int childId, std::vector<GridColumn> columns);
+
+  int ColumnWidth(int column) const { return widths_[static_cast<size_t>(column)]; }
+  // The width of the whole table: the columns, 10 pixels between each two, 5 at either end.
+  int TableWidth() const;
+  int HorizontalOffset() const { return hOffset_; }
+
+  // The text of a cell and the marks of a row.
+  virtual std::string CellText(int row, int column) const = 0;
+  virtual RowMarks MarksOf(int row) const = 0;
+
+ protected:
+  void MeasureCells(const QFontMetrics& metrics) override;
+  int TableRight() const override { return TableWidth() - hOffset_; }
+  void PaintHeader(QPainter& painter) override;
+  void PaintRow(QPainter& painter, int row, int y, bool selected) override;
+  void UpdateHorizontalBar() override;
+  void HorizontalMoved(int value) override;
+
+ private:
+  // The x of a column's text, and of the rule after it, in view coordinates.
+  int TextX(int column) const;
+  void PaintRules(QPainter& painter, int y0, int y1) const;
+
+  std::vector<GridColumn> columns_;
+  std::vector<int> widths_;
+  int hOffset_ = 0;
+};

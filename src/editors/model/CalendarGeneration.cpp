@@ -1,0 +1,102 @@
+#include "editors/model/CalendarGeneration.h"
+
+#include "common/CalendarDays.h"
+#include "common/WorkProgress.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "db/FieldValue.h"
+#include "editors/model/CalendarRows.h"
+
+#include <string_view>
+
+namespace {
+
+constexpr long kDatesPerStep = 200;
+
+bool Chosen(const CalendarGeneration& options, const QDate& date) {
+  return options.weekdays[static_cast<size_t>(date.dayOfWeek() - 1)];
+}
+
+bool DayTypeExists(DbDatabase* db, const std::string& code) {
+  if (code.empty()) return false;
+  DbTable dayTypes(db, "cadenz");
+  return dayTypes.isOpen && dayTypes.SetIndex("codice") && dayTypes.SeekEqual({code.c_str()});
+}
+
+// Adds the day type to every chosen date that does not have it; returns the rows added.
+int AddDayType(CalendarRows& rows, const CalendarGeneration& options, const std::string& code, WorkProgress* progress) {
+  DbTable& table = rows.Table();
+  const int dataField = table.FieldIndex("data"), codeField = table.FieldIndex("caden");
+  const int weekdayField = table.FieldIndex("giorno"), noteField = table.FieldIndex("note");
+  const long total = static_cast<long>(options.first.daysTo(options.last)) + 1;
+  int added = 0;
+  long done = 0;
+  for (QDate date = options.first; date <= options.last; date = date.addDays(1)) {
+    if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
+    if (!Chosen(options, date)) continue;
+    const std::string dateText = CalendarDateText(date);
+    if (table.SeekEqual({dateText.c_str(), code.c_str()})) continue;  // already there, note and all
+    const char weekday = WeekdayDigit(date);
+    if (table.AddNew() && table.SetFieldTextAt(dataField, dateText) && table.SetFieldTextAt(codeField, code) &&
+        table.SetFieldTextAt(weekdayField, std::string_view(&weekday, 1)) && table.SetFieldTextAt(noteField, " ") &&
+        table.Update()) {
+      rows.AppendEntry(rows.RowFor(date), code);
+      ++added;
+    }
+  }
+  return added;
+}
+
+// Deletes the day type from every chosen date of the range; returns the rows deleted.
+int RemoveDayType(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
+                  WorkProgress* progress) {
+  DbSelect select(rows.Database());
+  select.SetColumns("data");
+  select.SetFrom("calend");
+  select.SetWhere("caden = ?1 AND data >= ?2 AND data <= ?3");
+  select.SetOrderBy("data");
+  select.SetParameters({code, CalendarIsoText(options.first), CalendarIsoText(options.last)});
+  select.Open();
+  DbTable& table = rows.Table();
+  const long total = select.RowCount();
+  int deleted = 0;
+  long done = 0;
+  std::string dateText;
+  for (; select.hasRow; select.MoveNext()) {
+    if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
+    select.GetFieldTextAt(0, dateText);
+    DateRecord record;
+    if (!ParseDateText10(dateText, record)) continue;
+    const QDate date = ToQDate(record);
+    if (!date.isValid() || !Chosen(options, date)) continue;
+    if (!table.SeekEqual({dateText.c_str(), code.c_str()}) || !table.Delete()) continue;
+    rows.MarkDeleted(rows.Find(date), code);
+    ++deleted;
+  }
+  return deleted;
+}
+
+}  // namespace
+
+GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGeneration& options, WorkProgress* progress) {
+  GenerationResult result;
+  if (!options.first.isValid() || !options.last.isValid() || options.first > options.last) return result;
+  bool anyWeekday = false;
+  for (bool chosen : options.weekdays) anyWeekday = anyWeekday || chosen;
+  if (!anyWeekday) return result;
+
+  const std::string code(WithoutTrailingBlanks(options.dayType));
+  if (!DayTypeExists(rows.Database(), code)) {
+    result.refusal = "ATTENZIONE: la cadenza \"" + code +
+                     "\" non è presente nella tabella delle Cadenze.\n\n"
+                     "Nessun giorno del calendario è stato modificato.";
+    return result;
+  }
+
+  if (progress) progress->Begin("Generazione calendario");
+  result.written = options.operation == CalendarGeneration::Operation::Add
+                       ? AddDayType(rows, options, code, progress)
+                       : RemoveDayType(rows, options, code, progress);
+  if (progress) progress->End();
+  return result;
+}

@@ -1,0 +1,200 @@
+#include "editors/model/CalendarRows.h"
+
+#include "common/CalendarDays.h"
+#include "db/DbSchema.h"
+#include "db/DbSelect.h"
+#include "db/FieldValue.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+// A "dd/mm/yyyy" text as a date; invalid when it is none.
+QDate DateOfText(std::string_view text) {
+  DateRecord record;
+  return ParseDateText10(text, record) ? ToQDate(record) : QDate();
+}
+
+// The reporting period of the master row, or the whole range the program handles without it.
+void ReadPeriod(DbDatabase* db, QDate& first, QDate& last) {
+  first = QDate(1900, 1, 1);
+  last = QDate(2099, 12, 31);
+  DbTable master(db, "master");
+  if (!SeekMasterRow(master)) return;
+  std::string from, to;
+  master.GetFieldText("datini", from);
+  master.GetFieldText("datfin", to);
+  const QDate periodFirst = DateOfText(from), periodLast = DateOfText(to);
+  if (!periodFirst.isValid() || !periodLast.isValid()) return;
+  first = periodFirst;
+  last = periodLast;
+}
+
+}  // namespace
+
+CalendarRows::CalendarRows(DbDatabase* db) : db_(db), table_(db, "calend") {
+  if (table_.isOpen) table_.SetIndex("codice");
+}
+
+void CalendarRows::Load() {
+  ReadPeriod(db_, first_, last_);
+  index_.clear();
+  positions_.clear();
+  byDate_.clear();
+  maxEntries_ = 0;
+  BuildCalendarDays(rows_, first_, last_);
+  const size_t days = static_cast<size_t>(rows_.Count());
+  index_.reserve(days);
+  positions_.reserve(days);
+  byDate_.reserve(days);
+  qint64 julianDay = first_.toJulianDay();
+  for (CadenceNote& row : rows_) {
+    positions_.emplace(&row, static_cast<int>(index_.size()));
+    index_.push_back(&row);
+    byDate_.emplace(julianDay++, &row);
+  }
+
+  DbSelect select(db_);
+  select.SetColumns("data, caden, giorno, note");
+  select.SetFrom("calend");
+  select.SetOrderBy("data, caden");
+  std::string date, code, weekday, note;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    select.GetFieldTextAt(0, date);
+    select.GetFieldTextAt(1, code);
+    select.GetFieldTextAt(2, weekday);
+    select.GetFieldTextAt(3, note);
+    const QDate day = DateOfText(date);
+    if (!day.isValid()) continue;  // no date the editor could show
+    CadenceNote* row = Find(day);
+    if (!row) {
+      row = Append(day, note);
+      if (!weekday.empty()) row->weekday = weekday.front();
+    }
+    if (row->name.empty() && !note.empty()) row->name = note;
+    row->AddText(WithoutTrailingBlanks(code));
+    maxEntries_ = std::max(maxEntries_, row->TextCount());
+  }
+}
+
+CadenceNote* CalendarRows::At(int position) const {
+  return position >= 0 && position < Count() ? index_[static_cast<size_t>(position)] : nullptr;
+}
+
+int CalendarRows::PositionOf(const CadenceNote* row) const {
+  const auto found = positions_.find(row);
+  return found == positions_.end() ? -1 : found->second;
+}
+
+CadenceNote* CalendarRows::Find(const QDate& date) const {
+  if (!date.isValid()) return nullptr;
+  const auto found = byDate_.find(date.toJulianDay());
+  return found == byDate_.end() ? nullptr : found->second;
+}
+
+CadenceNote* CalendarRows::Append(const QDate& date, const std::string& text) {
+  CadenceNote* row = rows_.Append(date.year(), date.month(), date.day(), WeekdayDigit(date), text);
+  positions_.emplace(row, static_cast<int>(index_.size()));
+  index_.push_back(row);
+  byDate_.emplace(date.toJulianDay(), row);
+  return row;
+}
+
+CadenceNote* CalendarRows::RowFor(const QDate& date) {
+  if (!date.isValid()) return nullptr;
+  CadenceNote* row = Find(date);
+  return row ? row : Append(date, std::string());
+}
+
+NoteText* CalendarRows::AppendEntry(CadenceNote* row, const std::string& code) {
+  if (!row) return nullptr;
+  NoteText* entry = row->AddText(WithoutTrailingBlanks(code));
+  entry->changed = 1;
+  maxEntries_ = std::max(maxEntries_, row->TextCount());
+  return entry;
+}
+
+NoteText* CalendarRows::MarkDeleted(CadenceNote* row, const std::string& code) {
+  if (!row) return nullptr;
+  const std::string_view wanted = WithoutTrailingBlanks(code);
+  for (NoteText& entry : row->texts) {
+    if (entry.deleted || WithoutTrailingBlanks(entry.text) != wanted) continue;
+    entry.deleted = 1;
+    return &entry;
+  }
+  return nullptr;
+}
+
+NoteText* CalendarRows::AddEntry(const QDate& date, const std::string& code) {
+  if (!date.isValid()) return nullptr;
+  const std::string trimmed(WithoutTrailingBlanks(code));
+  const CadenceNote* row = Find(date);
+  const std::string note = row && !row->name.empty() ? row->name : std::string(" ");
+  if (!table_.AddNew() || !table_.SetFieldText("data", CalendarDateText(date)) ||
+      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("giorno", std::string(1, WeekdayDigit(date))) ||
+      !table_.SetFieldText("note", note) || !table_.Update())
+    return nullptr;
+  return AppendEntry(RowFor(date), trimmed);
+}
+
+bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
+  if (!row || !entry || entry->deleted) return false;
+  if (!table_.SeekEqual({row->Format().c_str(), entry->text.c_str()}) || !table_.Delete()) return false;
+  entry->deleted = 1;
+  return true;
+}
+
+std::vector<std::string> CalendarRows::DayTypesOf(const QDate& date) const {
+  DbSelect select(db_);
+  select.SetColumns("caden");
+  select.SetFrom("calend");
+  select.SetWhere("data = ?1");
+  select.SetParameters({CalendarIsoText(date)});
+  std::vector<std::string> codes;
+  std::string code;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    select.GetFieldTextAt(0, code);
+    codes.push_back(code);
+  }
+  return codes;
+}
+
+int CalendarRows::WriteNote(const QDate& date, const std::string& note) {
+  if (!date.isValid()) return 0;
+  const std::string written = note.empty() ? std::string(" ") : note;
+  const std::string dateText = CalendarDateText(date);
+  int count = 0;
+  for (const std::string& code : DayTypesOf(date)) {
+    if (table_.SeekEqual({dateText.c_str(), code.c_str()}) && table_.Edit() && table_.SetFieldText("note", written) &&
+        table_.Update())
+      ++count;
+  }
+  if (count > 0)
+    if (CadenceNote* row = Find(date)) row->name = written;
+  return count;
+}
+
+int CalendarRows::ClearDay(const QDate& date) {
+  if (!date.isValid()) return 0;
+  const std::string dateText = CalendarDateText(date);
+  CadenceNote* row = Find(date);
+  int count = 0;
+  for (const std::string& code : DayTypesOf(date)) {
+    if (!table_.SeekEqual({dateText.c_str(), code.c_str()}) || !table_.Delete()) continue;
+    ++count;
+    MarkDeleted(row, code);
+  }
+  return count;
+}
+
+std::string CalendarDateText(const QDate& date) { return DateRecord{date.year(), date.month(), date.day()}.Format(); }
+
+std::string CalendarIsoText(const QDate& date) {
+  return IsoDate(date.year() * 10000LL + date.month() * 100 + date.day());
+}
+
+const char* WeekdayName(char digit) {
+  static const char* const kNames[] = {"Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato", "Domenica"};
+  return digit >= '1' && digit <= '7' ? kNames[digit - '1'] : "";
+}

@@ -1,0 +1,70 @@
+#include "editors/model/DayTypeRows.h"
+
+#include "db/DbSelect.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {}  // namespace
+
+DayTypeRows::DayTypeRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
+  if (table_.isOpen) table_.SetIndex("codice");
+}
+
+void DayTypeRows::Load() {
+  rows_.Clear();
+  index_.clear();
+  DbSelect select(db_);
+  select.SetColumns("codice, denom");
+  select.SetFrom("cadenz");
+  select.SetOrderBy("codice");
+  std::string code, name;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    select.GetFieldTextAt(0, code);
+    select.GetFieldTextAt(1, name);
+    index_.push_back(rows_.Append(WithoutTrailingBlanks(code), WithoutTrailingBlanks(name)));
+  }
+}
+
+CadenceEntry* DayTypeRows::At(int position) const {
+  return position >= 0 && position < Count() ? index_[static_cast<size_t>(position)] : nullptr;
+}
+
+int DayTypeRows::PositionOf(const CadenceEntry* row) const {
+  const auto found = std::find(index_.begin(), index_.end(), row);
+  return found == index_.end() ? -1 : static_cast<int>(found - index_.begin());
+}
+
+int DayTypeRows::Find(const std::string& code) const {
+  const std::string_view wanted = WithoutTrailingBlanks(code);
+  for (size_t k = 0; k < index_.size(); ++k)
+    if (WithoutTrailingBlanks(index_[k]->code) == wanted) return static_cast<int>(k);
+  return -1;
+}
+
+CadenceEntry* DayTypeRows::Insert(const std::string& code, const std::string& name) {
+  if (!table_.AddNew() || !table_.SetFieldText("codice", code) || !table_.SetFieldText("denom", name) ||
+      !table_.Update())
+    return nullptr;
+  CadenceEntry* row = rows_.Append(WithoutTrailingBlanks(code), WithoutTrailingBlanks(name));
+  row->changed = 1;
+  index_.push_back(row);
+  return row;
+}
+
+bool DayTypeRows::Rename(CadenceEntry* row, const std::string& name) {
+  if (!row || row->deleted) return false;
+  if (!table_.SeekEqual({row->code.c_str()}) || !table_.Edit() || !table_.SetFieldText("denom", name) ||
+      !table_.Update())
+    return false;
+  row->name = WithoutTrailingBlanks(name);
+  row->changed = 1;
+  return true;
+}
+
+bool DayTypeRows::Remove(CadenceEntry* row) {
+  if (!row || row->deleted) return false;
+  if (!table_.SeekEqual({row->code.c_str()}) || !table_.Delete()) return false;
+  row->deleted = 1;
+  return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The one transaction of an editor: begun when the editor opens, committed when it closes however
+// it closes; "Aggiorna Vista" commits and begins the next, "Ripristina" rolls back and begins the
+// next. Every write of the editor happens inside it, so "Ripristina" undoes all of them since the
+// last commit.
+
+class DbDatabase;
+
+class EditorTransaction {
+ public:
+  // Begins the transaction.
+  explicit EditorTransaction(DbDatabase* db);
+  // Commits what is still open (closing the editor keeps every change made in it).
+  ~EditorTransaction();
+  EditorTransaction(const EditorTransaction&) = delete;
+  EditorTransaction& operator=(const EditorTransaction&) = delete;
+
+  // Commits and begins the next. False when the commit failed (reported by the database layer,
+  // which then rolled the work back); the next transaction is begun all the same.
+  bool CommitAndBegin();
+  // Rolls back and begins the next.
+  void RollbackAndBegin();
+  // Commits and ends; the destructor then does nothing. False when the commit failed.
+  bool Commit();
+
+ private:
+  DbDatabase* db_;
+  bool open_ = false;
+};

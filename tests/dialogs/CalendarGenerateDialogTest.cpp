@@ -1,0 +1,95 @@
+// The calendar generation dialog on a database of the test's own: the day type list, what it
+// hands back, its refusals, and the typing limit of the day type field.
+
+#include "db/DbDatabase.h"
+#include "dialogs/CalendarGenerateDialog.h"
+#include "support/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+
+using Controls = std::vector<std::pair<std::string, std::string>>;
+
+class CalendarGenerate : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string path = dir_.Path("lavoro.mdb");
+    MakeDatabase(path,
+                 "CREATE TABLE cadenz (codice VARCHAR(10) COLLATE RTRIM PRIMARY KEY, denom VARCHAR(60));"
+                 "INSERT INTO cadenz VALUES ('SCOLASTICO', 'Giorni di scuola'), ('SAB  ', 'Sabato'),"
+                 " ('FESTIVO', 'Festività'), ('FER', 'Feriale');");
+    db_ = std::make_unique<DbDatabase>(path);
+  }
+
+  // Runs the dialog with the values given (none: cancelled); returns its result (-1 when the run
+  // ended at a refusal), what it hands back and the messages shown.
+  std::string Run(const Controls& controls) {
+    dialog_ = std::make_unique<CalendarGenerateDialog>(nullptr, db_.get(), "01/01/2024", "31/12/2024", 119);
+    script_.Push({controls.empty() ? ui::Answer::Kind::DialogCancel : ui::Answer::Kind::Dialog, "119", controls});
+    int result = -1;
+    try {
+      result = dialog_->DoModal();
+    } catch (const ui::UnansweredQuestion&) {
+    }
+    std::string out = std::to_string(result) + " " + dialog_->dayType + "|" + dialog_->startText + "|" +
+                      dialog_->endText + "|" + std::to_string(dialog_->operation) + "|";
+    for (int flag : dialog_->weekdays) out += std::to_string(flag);
+    out += MessagesOf(script_).empty() ? "" : " " + MessagesOf(script_);
+    script_.Clear();
+    return out;
+  }
+
+  ScratchDir dir_;
+  ui::Script script_;
+  std::unique_ptr<DbDatabase> db_;
+  std::unique_ptr<CalendarGenerateDialog> dialog_;
+};
+
+TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedAndRefusesEachFault) {
+  const std::string refused = "-1 |01/01/2024|31/12/2024|0|0000000 ";
+  const std::string noDayType =
+      refused +
+      "ATTENZIONE: non è stata indicata nessuna cadenza !!!\n\nI dati immessi non possono essere accettati !!!";
+  const std::string badDate =
+      " è espressa in un formato illegale.\n\nLe date devono essere espresse nella forma GG/MM/AAAA.\n\n"
+      "I dati immessi non possono essere accettati !!!";
+  const std::pair<Controls, std::string> cases[] = {
+      {{{"1020", "FER  - Feriale"}}, "1 FER|01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020", "FESTIVO"}, {"1029", "01.02.05"}, {"1030", "28-02-05"}}, "1 FESTIVO|01/02/2005|28/02/2005|0|0000000"},
+      {{{"1020", "ABCDEFGHIJKL"}}, "1 ABCDEFGHIJ|01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020", "SAB"}, {"1031", "1"}, {"1037", "1"}, {"1033", "1"}, {"1033", "0"}, {"1017", "1"}},
+       "1 SAB|01/01/2024|31/12/2024|1|1000001"},
+      {{{"1020", "SAB"}, {"1017", "1"}, {"1016", "1"}}, "1 SAB|01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020", ""}}, noDayType},
+      {{{"1020", "   "}, {"1029", "bad"}}, noDayType},
+      {{{"1020", " FER"}}, noDayType},
+      {{{"1020", "FER"}, {"1029", "31/02/2024"}}, refused + "ATTENZIONE: la data di inizio periodo" + badDate},
+      {{{"1020", "FER"}, {"1030", "1/2/2005"}}, refused + "ATTENZIONE: la data di fine periodo" + badDate},
+      {{}, "2 |01/01/2024|31/12/2024|0|0000000"},
+  };
+  for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result);
+  const auto* combo = dialog_->findChild<QComboBox*>(QStringLiteral("1020"));
+  QStringList entries;
+  for (int k = 0; k < combo->count(); ++k) entries << combo->itemText(k);
+  EXPECT_EQ(entries, (QStringList{QStringLiteral("FER  - Feriale"), QStringLiteral("FESTIVO - Festività"),
+                                  QStringLiteral("SAB  - Sabato"), QStringLiteral("SCOLASTICO - Giorni di scuola")}));
+}
+
+// Typing cannot make the day type longer than ten characters; a chosen entry stays whole.
+TEST_F(CalendarGenerate, TypingIsLimitedToTenCharacters) {
+  EXPECT_EQ(Run({{"1020", "SCOLASTICO - Giorni di scuola"}}), "1 SCOLASTICO|01/01/2024|31/12/2024|0|0000000");
+  QLineEdit* edit = dialog_->findChild<QComboBox*>(QStringLiteral("1020"))->lineEdit();
+  EXPECT_EQ(edit->text(), QStringLiteral("SCOLASTICO - Giorni di scuola"));
+  edit->end(false);
+  edit->insert(QStringLiteral("X"));
+  edit->backspace();
+  EXPECT_EQ(edit->text(), QStringLiteral("SCOLASTICO - Giorni di scuol"));
+  edit->clear();
+  edit->insert(QStringLiteral("ABCDEFGHIJKLMN"));
+  EXPECT_EQ(edit->text(), QStringLiteral("ABCDEFGHIJ"));
+}
+
+}  // namespace

@@ -5,30 +5,29 @@
 #include "db/DbDatabase.h"
 #include "editors/CadenceDialog.h"
 #include "editors/model/EditorTransaction.h"
+#include "platform/Answers.h"
+
+#include <algorithm>
 
 namespace {
 
-using Lines = std::vector<std::pair<std::string, std::string>>;
-
-// The answers of an editor: its dialog line, then its lines indented.
-std::vector<std::string> DialogAnswer(const std::string& idd, const Lines& lines) {
-  std::vector<std::string> out{"dialog " + idd};
-  for (const auto& [id, value] : lines) out.push_back("  " + id + "=" + value);
+// Answers written on one line, separated by '|': a control's line ("id=value") is indented.
+std::vector<std::string> Answers(const std::string& text) {
+  std::vector<std::string> out;
+  for (size_t at = 0, bar = 0; at < text.size(); at = bar + 1) {
+    bar = std::min(text.find('|', at), text.size());
+    const std::string line = text.substr(at, bar - at);
+    out.push_back(line.find('=') == std::string::npos ? line : "  " + line);
+  }
   return out;
 }
 
 // FER and FES added, FER once more (refused with a stop box, which has only OK and so takes no
 // answer), the panel closed, FES renamed, then "Fine".
-const Lines kDayTypeLines = {{"1006", "1"},       {"1010", "FER"},
-                             {"1011", "Feriale"}, {"1", "1"},
-                             {"1010", "FES"},     {"1011", "Festivo"},
-                             {"1", "1"},          {"1010", "FER"},
-                             {"1011", "Altro"},   {"1", "1"},
-                             {"2", "1"},          {"6003", "FES"},
-                             {"1009", "1"},       {"1011", "Festivo e domenica"},
-                             {"1", "1"},          {"1012", "1"}};
-const std::string kDayTypeRows = "FER|Feriale\nFES|Festivo e domenica\n";
-const char* kDayTypeQuery = "SELECT codice, denom FROM cadenz ORDER BY codice";
+const std::vector<std::string> kDayTypeAnswer = Answers(
+    "dialog 116|1006=1|1010=FER|1011=Feriale|1=1|1010=FES|1011=Festivo|1=1|1010=FER|1011=Altro|1=1|2=1|6003=FES|1009=1|"
+    "1011=Festivo e domenica|1=1|1012=1");
+const char* const kDayTypeQuery = "SELECT codice, denom FROM cadenz ORDER BY codice";
 
 struct EditorDriver : DriverFiles {
   const std::string db = dir.Path("orari.mdb");
@@ -38,21 +37,26 @@ struct EditorDriver : DriverFiles {
   }
 };
 
-TEST_F(EditorDriver, DayTypesAddedRefusedAndRenamed) {
-  const DriverRun run = RunDriver(settings, DialogAnswer("116", kDayTypeLines), {"5115"});
+TEST_F(EditorDriver, DayTypesAddedRefusedAndRenamedAsInProcess) {
+  const DriverRun run = RunDriver(settings, kDayTypeAnswer, {"5115"});
   EXPECT_FALSE(HasPart(run.err, "risposte non usate"));
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"), std::vector<std::string>{"DIALOG\t116\tGestione Cadenze"});
-  const auto boxes = Boxes(run);
-  ASSERT_EQ(boxes.size(), 1u) << run.err;
-  EXPECT_TRUE(HasPrefix(boxes[0], "0x10\tErrore aggiornamento tavola (cadenz)\\n\\n"));
-  EXPECT_EQ(QueryFile(db, kDayTypeQuery), kDayTypeRows);
-}
+  ASSERT_EQ(Boxes(run).size(), 1u) << run.err;
+  EXPECT_TRUE(HasPrefix(Boxes(run)[0], "0x10\tErrore aggiornamento tavola (cadenz)\\n\\n"));
+  EXPECT_EQ(QueryFile(db, kDayTypeQuery), "FER|Feriale\nFES|Festivo e domenica\n");
 
-TEST_F(EditorDriver, DayTypeLinesGiveTheSameRowsInProcess) {
+  // The same answer in process, on a database of its own.
+  const std::string other = dir.Path("altro.mdb");
+  MakeTimetableDatabase(other);
+  std::string text;
+  for (const std::string& line : kDayTypeAnswer) text += line + "\n";
+  std::vector<ui::Answer> answers;
+  std::string error;
+  ASSERT_TRUE(ui::ParseAnswers(text, answers, error)) << error;
   ui::Script script;
-  script.Push({ui::Answer::Kind::Dialog, "116", kDayTypeLines});
+  script.Push(answers.at(0));
   {
-    DbDatabase database(db);
+    DbDatabase database(other);
     EditorTransaction transaction(&database);
     CadenceDialog dialog(nullptr, &database, &transaction, 116);
     EXPECT_EQ(dialog.DoModal(), ui::IDOK);
@@ -60,46 +64,35 @@ TEST_F(EditorDriver, DayTypeLinesGiveTheSameRowsInProcess) {
   }
   ASSERT_EQ(script.Messages().size(), 1u) << MessagesOf(script);
   EXPECT_TRUE(HasPrefix(script.Messages()[0].text, "Errore aggiornamento tavola (cadenz)\n\n"));
-  EXPECT_EQ(QueryFile(db, kDayTypeQuery), kDayTypeRows);
+  EXPECT_EQ(QueryFile(other, kDayTypeQuery), QueryFile(db, kDayTypeQuery));
 }
 
 TEST_F(EditorDriver, CalendarGeneratedFromItsDialog) {
   RunSql(db, "INSERT INTO cadenz VALUES ('FER', 'Feriale')");
-  std::vector<std::string> answers = DialogAnswer("118", {{"1027", "1"}});
-  for (const std::string& l : DialogAnswer("119", {{"1020", "FER"},
-                                                   {"1029", "01/01/2024"},
-                                                   {"1030", "31/01/2024"},
-                                                   {"1031", "1"},
-                                                   {"1032", "1"},
-                                                   {"1033", "1"},
-                                                   {"1034", "1"},
-                                                   {"1035", "1"}}))
-    answers.push_back(l);
+  const std::vector<std::string> answers = Answers(
+      "dialog 118|1027=1|dialog 119|1020=FER|1029=01/01/2024|1030=31/01/2024|1031=1|1032=1|1033=1|1034=1|1035=1");
   const DriverRun run = RunDriver(settings, answers, {"5116"});
   EXPECT_EQ(
       LinesStartingWith(run.transcript, "DIALOG\t"),
       (std::vector<std::string>{"DIALOG\t118\tGestione Calendario", "DIALOG\t119\tGenerazione Automatica Calendario"}));
   EXPECT_EQ(Boxes(run), std::vector<std::string>{});
   // January 2024 begins on a Monday: 23 days from Monday to Friday, the weekday digits 1 to 5.
-  EXPECT_EQ(QueryFile(db,
-                      "SELECT count(*), min(data), max(data), min(giorno), max(giorno) FROM calend"
-                      " WHERE caden = 'FER'"),
-            "23|2024-01-01|2024-01-31|1|5\n");
-  EXPECT_EQ(QueryFile(db, "SELECT count(*) FROM calend"), "23\n");
+  EXPECT_EQ(
+      QueryFile(db,
+                "SELECT caden, count(*), min(data), max(data), min(giorno), max(giorno) FROM calend GROUP BY caden"),
+      "FER|23|2024-01-01|2024-01-31|1|5\n");
 }
 
 TEST_F(EditorDriver, AGridKeyThatIsNotThereEndsTheRun) {
-  const struct {
-    std::string command, idd, line;
-  } cases[] = {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
       {"5115", "116", "6003=NON"},
       {"5116", "118", "6004=01/01/2030"},
       {"5116", "118", "6004=02/01/2024,2"},
   };
-  for (const auto& c : cases) {
-    const DriverRun run = RunDriver(settings, {"dialog " + c.idd, "  " + c.line}, {c.command}, 3);
-    EXPECT_TRUE(HasPart(run.err, "Dialogo " + c.idd + " (")) << c.line;
-    EXPECT_TRUE(HasPart(run.err, "il controllo " + c.line.substr(0, 4) + ": ")) << c.line;
+  for (const auto& [command, idd, line] : cases) {
+    const DriverRun run = RunDriver(settings, Answers("dialog " + idd + "|" + line), {command}, 3);
+    EXPECT_TRUE(HasPart(run.err, "Dialogo " + idd + " (")) << line;
+    EXPECT_TRUE(HasPart(run.err, "il controllo " + line.substr(0, 4) + ": ")) << line;
   }
 }
 

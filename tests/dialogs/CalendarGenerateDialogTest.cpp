@@ -48,7 +48,7 @@ class CalendarGenerate : public ::testing::Test {
   std::unique_ptr<CalendarGenerateDialog> dialog_;
 };
 
-TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedAndRefusesEachFault) {
+TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTyping) {
   const std::string refused = "-1 |01/01/2024|31/12/2024|0|0000000 ";
   const std::string noDayType =
       refused +
@@ -69,6 +69,7 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedAndRefusesEachFault) {
       {{{"1020", "FER"}, {"1029", "31/02/2024"}}, refused + "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1020", "FER"}, {"1030", "1/2/2005"}}, refused + "ATTENZIONE: la data di fine periodo" + badDate},
       {{}, "2 |01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020", "SCOLASTICO - Giorni di scuola"}}, "1 SCOLASTICO|01/01/2024|31/12/2024|0|0000000"},
   };
   for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result);
   const auto* combo = dialog_->findChild<QComboBox*>(QStringLiteral("1020"));
@@ -76,12 +77,8 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedAndRefusesEachFault) {
   for (int k = 0; k < combo->count(); ++k) entries << combo->itemText(k);
   EXPECT_EQ(entries, (QStringList{QStringLiteral("FER  - Feriale"), QStringLiteral("FESTIVO - Festività"),
                                   QStringLiteral("SAB  - Sabato"), QStringLiteral("SCOLASTICO - Giorni di scuola")}));
-}
-
-// Typing cannot make the day type longer than ten characters; a chosen entry stays whole.
-TEST_F(CalendarGenerate, TypingIsLimitedToTenCharacters) {
-  EXPECT_EQ(Run({{"1020", "SCOLASTICO - Giorni di scuola"}}), "1 SCOLASTICO|01/01/2024|31/12/2024|0|0000000");
-  QLineEdit* edit = dialog_->findChild<QComboBox*>(QStringLiteral("1020"))->lineEdit();
+  // A chosen entry stays whole, may be shortened, but typing cannot make it longer than ten characters.
+  QLineEdit* edit = combo->lineEdit();
   EXPECT_EQ(edit->text(), QStringLiteral("SCOLASTICO - Giorni di scuola"));
   edit->end(false);
   edit->insert(QStringLiteral("X"));

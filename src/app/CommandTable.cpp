@@ -42,7 +42,7 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5115, "gestione Ca&denze", RunCadenceEditor},
     {kArchivi, 5116, "gestione Ca&lendario", RunCalendarEditor},
-    {kArchivi, 5118, "gestione &Corse", kSoon},
+    {kArchivi, 5118, "gestione &Corse", RunTripEditor},
     {kArchivi, 0, "", nullptr},
     {kImport, 5109, "&Protocollo", [](MainFrame& f) { ImportProtocol(&f, false); }},
     {kImport, 5110, "&Cadenze", [](MainFrame& f) { ImportCadences(&f, false); }},

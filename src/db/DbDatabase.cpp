@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Notices.h"
+#include "db/DbCollation.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
 #include "db/DbSchemaCheck.h"
@@ -76,6 +77,7 @@ DbDatabase::DbDatabase(const char* p) {
       sqlite3_busy_timeout(database, kBusyTimeoutMs);
       sqlite3_extended_result_codes(database, 1);
       WatchEngineProgress(database);
+      RegisterDictionaryCollation(database);
       // The file is checked before anything is written to it: one that is refused stays as it was.
       if (CheckFile(database, fsPath, error) && CheckTablesAgainstDictionary(database, error) &&
           ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&

@@ -86,8 +86,47 @@ void EditorDialog::Finish() {
   if (!Ended()) EndDialog(ui::IDOK);
 }
 
+QRect EditorDialog::Placement() const {
+  return area_ ? QRect(area_->mapToGlobal(QPoint(0, 0)), area_->size()) : geometry();
+}
+
+namespace {
+
+// The action of a command id in a menu or its submenus, or null.
+QAction* FindAction(const QMenu& menu, int id) {
+  for (QAction* action : menu.actions()) {
+    if (QMenu* sub = action->menu())
+      if (QAction* found = FindAction(*sub, id)) return found;
+    if (!action->isSeparator() && !action->menu() && action->data().toInt() == id) return action;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool EditorDialog::RunMenuCommand(int id, std::string& why) {
+  if (!grid_) return false;
+  if (grid_->isHidden()) {
+    why = "non si può scegliere: la griglia non è visibile";
+    return false;
+  }
+  const std::unique_ptr<QMenu> menu = grid_->BuildPopupMenu();
+  QAction* action = FindAction(*menu, id);
+  if (!action) return false;
+  if (IsEditing()) {
+    why = "non si può scegliere mentre è aperta una modifica";
+    return false;
+  }
+  if (!action->isEnabled()) {
+    why = "è disabilitato";
+    return false;
+  }
+  GridCommand(id);
+  return true;
+}
+
 bool EditorDialog::OnInitDialog() {
-  if (area_) setGeometry(QRect(area_->mapToGlobal(QPoint(0, 0)), area_->size()));
+  setGeometry(Placement());
   LayOut();
   if (grid_) grid_->MeasureColumns();
   return true;

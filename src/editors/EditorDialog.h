@@ -31,6 +31,10 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // A popup command of the grid: that of the command button with the same id, as if clicked.
   void GridCommand(int id) override;
 
+  // A script chooses a command of the grid's popup menu as the user would: refused while the
+  // panel is open (the grid takes no right click then) and when the menu shows it disabled.
+  bool RunMenuCommand(int id, std::string& why) override;
+
   // The command buttons: "Fine" and the editor's own, in the order they stand.
   QPushButton* CommandButton(int id) const;
 
@@ -50,6 +54,7 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // Sets the grid laid out on top (the editor owns it as a child).
   void SetGrid(GridWindow* grid) { grid_ = grid; }
   GridWindow* Grid() const { return grid_; }
+  EditorTransaction* Transaction() const { return transaction_; }
 
   // Opens or closes the edit panel: Conferma/Annulla, the command buttons and the grid's scroll
   // bars follow; the panel's fields are the subclass's to enable.
@@ -66,8 +71,10 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // "Fine": ends the editor.
   void Finish();
 
-  // Places the editor over the main window's client area and lays it out; measures the grid.
+  // Places the editor (Placement) and lays it out; measures the grid.
   bool OnInitDialog() override;
+  // Where the editor stands, in global coordinates: the base covers the main window's client area.
+  virtual QRect Placement() const;
   void OnScriptEnd() override { Finish(); }
   void OnScriptCancel() override { Finish(); }
 

@@ -39,9 +39,27 @@ void ListGrid::PaintRules(QPainter& painter, int y0, int y1) const {
 void ListGrid::PaintHeader(QPainter& painter) {
   PaintHeaderBand(painter);
   PaintRules(painter, 0, rowHeight_ + 6);
-  painter.setPen(Qt::white);
-  for (size_t c = 0; c < columns_.size(); ++c)
+  const int highlighted = HighlightedColumn();
+  if (highlighted >= 0 && highlighted < static_cast<int>(columns_.size())) {
+    const int left = highlighted == 0 ? -hOffset_ : TextX(highlighted) - 5;
+    const int right = TextX(highlighted) + widths_[static_cast<size_t>(highlighted)];
+    painter.fillRect(QRect(QPoint(left + 1, 1), QPoint(right - 1, rowHeight_ + 5)), SelectedColour());
+  }
+  for (size_t c = 0; c < columns_.size(); ++c) {
+    painter.setPen(static_cast<int>(c) == highlighted ? HeaderColour() : QColor(Qt::white));
     DrawCellText(painter, TextX(static_cast<int>(c)), 4, widths_[c], columns_[c].header);
+  }
+}
+
+void ListGrid::DrawCell(QPainter& painter, int column, int y, const std::string& text) const {
+  const GridColumn& spec = columns_[static_cast<size_t>(column)];
+  const int x = TextX(column), width = widths_[static_cast<size_t>(column)];
+  if (spec.rightInset < 0 || text.empty()) {
+    DrawCellText(painter, x, y, width, text);
+    return;
+  }
+  painter.drawText(QRect(x, y, width - spec.rightInset, rowHeight_), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+                   cp1252::ToQString(text));
 }
 
 void ListGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
@@ -50,7 +68,7 @@ void ListGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
     painter.fillRect(QRect(QPoint(-hOffset_, y + 1), QPoint(TableRight(), y + rowHeight_ + 4)), SelectedColour());
   painter.setPen(marks.deleted ? DeletedColour() : marks.changed ? ChangedColour() : QColor(Qt::black));
   for (size_t c = 0; c < columns_.size(); ++c)
-    DrawCellText(painter, TextX(static_cast<int>(c)), y + 2, widths_[c], CellText(row, static_cast<int>(c)));
+    DrawCell(painter, static_cast<int>(c), y + 2, CellText(row, static_cast<int>(c)));
   PaintRules(painter, y, y + rowHeight_ + 4);
   PaintRowRule(painter, y);
 }

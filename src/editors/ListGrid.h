@@ -11,6 +11,7 @@
 struct GridColumn {
   std::string header;       // Windows-1252
   std::string widthSample;  // measured for the column's width: "VVVV", "9999", "99/99/9999"
+  int rightInset = -1;      // -1: left-aligned; else right-aligned, ending this many pixels inside
 };
 
 // A row's marks.
@@ -31,6 +32,8 @@ class ListGrid : public GridWindow {
   // The text of a cell and the marks of a row.
   virtual std::string CellText(int row, int column) const = 0;
   virtual RowMarks MarksOf(int row) const = 0;
+  // The column whose header is highlighted (the sort column), -1 for none.
+  virtual int HighlightedColumn() const { return -1; }
 
  protected:
   void MeasureCells(const QFontMetrics& metrics) override;
@@ -44,6 +47,7 @@ class ListGrid : public GridWindow {
   // The x of a column's text, and of the rule after it, in view coordinates.
   int TextX(int column) const;
   void PaintRules(QPainter& painter, int y0, int y1) const;
+  void DrawCell(QPainter& painter, int column, int y, const std::string& text) const;
 
   std::vector<GridColumn> columns_;
   std::vector<int> widths_;

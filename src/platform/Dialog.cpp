@@ -33,6 +33,12 @@ bool ParseIndex(const std::string& text, int& index) {
 void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   QWidget* control = dialog.findChild<QWidget*>(QString::fromStdString(id));
   const std::string what = "il controllo " + id;
+  int commandId = 0;
+  if (!control && value == "1" && ParseIndex(id, commandId)) {
+    std::string why;
+    if (dialog.RunMenuCommand(commandId, why)) return;
+    if (!why.empty()) Unanswerable(dialog, "il comando " + id + " " + why);
+  }
   if (!control) Unanswerable(dialog, what + " non esiste");
   if (!control->isEnabled()) Unanswerable(dialog, what + " è disabilitato");
   const QString text = cp1252::ToQString(value);

@@ -15,7 +15,8 @@
 //   dialog ID cancel   the dialog is closed with Annulla.
 // An editor (a dialog that works on the database while it is open) takes its lines in the same
 // way, one after the other as the user would act, and a control of its own kind (a grid) takes
-// the value it documents (ScriptTarget). Its Conferma is the push button 1; the lines end with
+// the value it documents (ScriptTarget); a command of its grid's popup menu is chosen by its id
+// with the value 1 (RunMenuCommand). Its Conferma is the push button 1; the lines end with
 // its "Fine" (or, when they do not, as if "Fine" were pressed: OnScriptEnd). A message box or a
 // dialog raised by a line takes the next answer of the script, as anywhere else.
 // Any other answer, none, a missing or disabled control, or a value the control cannot take
@@ -56,6 +57,11 @@ class Dialog : public QDialog {
 
   // The control of a resource id, or null.
   QWidget* Control(int id) const;
+
+  // A scripted line whose id names no control: runs the menu command of that id, as the user
+  // would choose it, and returns true; false with `why` set when the command cannot be chosen now,
+  // false with `why` empty when the dialog has no such command (the base has none).
+  virtual bool RunMenuCommand(int /*id*/, std::string& /*why*/) { return false; }
 
  protected:
   // Fills the controls from the members; false ends the dialog at once with IDCANCEL.

@@ -2,6 +2,8 @@
 // by name, the texts of their failures, and results from one row to many blocks of values.
 
 #include "DbTestSupport.h"
+#include "common/Cp1252.h"
+#include "db/DbCollation.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 
@@ -178,3 +180,18 @@ TEST(SelectResult, EveryRowComesBackWholeOnEveryRunAndInSelectionsOfOneRow) {
 }
 
 }  // namespace
+
+// Lists sorted by name read as a dictionary: case and accents do not count, trailing blanks
+// neither, and texts equal as letters still come in one fixed order.
+TEST(DictionaryOrder, SortsWithoutRegardToCaseAndAccents) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"alba", "àncora"}, {"àncora", "Èrba"}, {"Èrba", "erbe"}, {"erbe", "Zona"}, {"Perù", "Perugia"},
+      {"ÉCOLE", "école"}, {"ab", "ab c"},     {"Ça", "cb"},     {"Ÿ", "zz"},      {"Ž", "zz"}};
+  for (const auto& [before, after] : cases) {
+    // The literals are Windows-1252, as every text of the program; the engine holds UTF-8.
+    const std::string a = cp1252::ToUtf8(before), b = cp1252::ToUtf8(after);
+    EXPECT_LT(DictionaryCompare(a, b), 0) << a << " < " << b;
+    EXPECT_GT(DictionaryCompare(b, a), 0) << b << " > " << a;
+  }
+  EXPECT_EQ(DictionaryCompare("FER   ", "FER"), 0);
+}

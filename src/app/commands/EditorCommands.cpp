@@ -5,6 +5,7 @@
 #include "app/MainFrame.h"
 #include "editors/CadenceDialog.h"
 #include "editors/CalendarDialog.h"
+#include "editors/TripDialog.h"
 #include "editors/model/EditorTransaction.h"
 
 void RunCadenceEditor(MainFrame& frame) {
@@ -22,6 +23,15 @@ void RunCalendarEditor(MainFrame& frame) {
   FrameProgress progress(&frame);
   EditorTransaction transaction(db);
   CalendarDialog dialog(frame.Client(), db, &transaction, &progress, 118);
+  dialog.DoModal();
+  transaction.Commit();
+}
+
+void RunTripEditor(MainFrame& frame) {
+  DbDatabase* db = frame.Database();
+  if (!db) return;
+  EditorTransaction transaction(db);
+  TripDialog dialog(frame.Client(), db, &transaction, 120);
   dialog.DoModal();
   transaction.Commit();
 }

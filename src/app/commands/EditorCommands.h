@@ -10,3 +10,6 @@ void RunCadenceEditor(MainFrame& frame);
 
 // "gestione Ca&lendario" (5116): the service-calendar editor, dialog 118.
 void RunCalendarEditor(MainFrame& frame);
+
+// "gestione &Corse" (5118): the trip editor, dialog 120, and from it the validity periods (126).
+void RunTripEditor(MainFrame& frame);

@@ -1,0 +1,269 @@
+#include "editors/PeriodDialog.h"
+
+#include "common/Cp1252.h"
+#include "dialogs/EntryRules.h"
+#include "dialogs/ListFillers.h"
+#include "editors/ListGrid.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The grid of the periods: start, end, kind, day-type code and name.
+class PeriodGrid : public ListGrid {
+ public:
+  PeriodGrid(QWidget* parent, PeriodDialog* owner)
+      : ListGrid(parent, owner, PeriodDialog::kGridId,
+                 {{"Inizio", "99/99/9999"},
+                  {"Fine", "99/99/9999"},
+                  {"Tipo", "Escluso"},
+                  {"Cadenza", "9999999999"},
+                  {"Denominazione Cadenza", std::string(60, 'V')}}),
+        rows_(owner->Rows()) {}
+
+  int RowCount() const override { return rows_.Count(); }
+  std::string CellText(int row, int column) const override {
+    const PeriodRecord* period = rows_.At(row);
+    if (!period) return {};
+    switch (column) {
+      case 0: return period->start;
+      case 1: return period->end;
+      case 2: return period->excluded ? "Escluso" : "";
+      case 3: return period->code;
+      default: return period->name;
+    }
+  }
+  RowMarks MarksOf(int row) const override {
+    const PeriodRecord* period = rows_.At(row);
+    return period ? RowMarks{period->changed != 0, period->deleted != 0} : RowMarks{};
+  }
+
+ protected:
+  // A script selects a period by its start date.
+  bool FindScriptRow(const std::string& value, int& row, std::string& why) override {
+    row = rows_.FindStart(value);
+    if (row < 0) why = "il periodo che inizia il " + value + " non è nella griglia";
+    return row >= 0;
+  }
+
+ private:
+  PeriodRows& rows_;
+};
+
+const char* const kNotRecordedLine = "I dati immessi non saranno registrati !!!";
+
+}  // namespace
+
+PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransaction* transaction, std::int32_t tripId,
+                           int idd)
+    : EditorDialog(tripDialog, idd, "Periodi Validità Corsa", transaction), rows_(db), tripDialog_(tripDialog) {
+  {
+    EditorWaitCursor wait;
+    rows_.Load(tripId);
+  }
+  auto* box = new QGroupBox(QStringLiteral("Periodo di Validità/Esclusione"), Panel());
+  box->setObjectName(QStringLiteral("1099"));
+  auto* fields = new QGridLayout(box);
+  const auto label = [&](int id, const char* text) {
+    auto* l = new QLabel(cp1252::ToQString(text), box);
+    l->setObjectName(QString::number(id));
+    return l;
+  };
+  fields->addWidget(label(1089, "Dal"), 0, 0);
+  fields->addWidget(label(1093, "Al"), 0, 1);
+  fields->addWidget(label(1097, "Cadenza"), 0, 2);
+  for (int id : {kStart, kEnd}) {
+    QLineEdit* date = MakeEdit(id, 10);
+    date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
+    fields->addWidget(date, 1, id == kStart ? 0 : 1);
+  }
+  QComboBox* dayType = MakeCombo(kDayType, true);
+  dayType->setMinimumContentsLength(30);
+  fields->addWidget(dayType, 1, 2);
+  QRadioButton* running = MakeRadio(kRunning, "Periodo di effettuazione");
+  QRadioButton* excluded = MakeRadio(kExcluded, "Periodo di esclusione");
+  fields->addWidget(running, 0, 3);
+  fields->addWidget(excluded, 1, 3);
+  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
+  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
+  fields->setColumnStretch(6, 1);
+  auto* panel = new QVBoxLayout(Panel());
+  panel->setContentsMargins(0, 0, 0, 0);
+  panel->addWidget(box);
+  // Each button chooses its own kind: a click on the kind already chosen keeps it.
+  connect(running, &QRadioButton::clicked, this, [this] { SetKind(false); });
+  connect(excluded, &QRadioButton::clicked, this, [this] { SetKind(true); });
+  FillCadenceCombo(dayType, db, "%-10s - %s");
+  SetFieldsEnabled(false, false);
+
+  AddFinishButton(kFinish);
+  connect(AddCommandButton(kNew, "Nuovo Periodo", 30), &QPushButton::clicked, this, [this] { OnNew(); });
+  connect(AddCommandButton(kModify, "Modifica Periodo", 5), &QPushButton::clicked, this, [this] { OnModify(); });
+  connect(AddCommandButton(kDelete, "Elimina Periodo", 5), &QPushButton::clicked, this, [this] { OnDelete(); });
+  connect(AddCommandButton(kRefresh, "Aggiorna Vista", 30), &QPushButton::clicked, this, [this] {
+    transactionEnded_ = true;
+    RefreshView();
+  });
+  connect(AddCommandButton(kRestore, "Ripristina", 5), &QPushButton::clicked, this, [this] {
+    transactionEnded_ = true;
+    Restore();
+  });
+
+  grid_ = new PeriodGrid(this, this);
+  SetGrid(grid_);
+  ShowSelected();
+}
+
+QRect PeriodDialog::Placement() const {
+  // Seven tenths of the trip editor's width, half its height, in its middle.
+  if (!tripDialog_) return geometry();
+  const QRect area(tripDialog_->mapToGlobal(QPoint(0, 0)), tripDialog_->size());
+  const QSize size(7 * (area.width() + 1) / 10, (area.height() + 1) / 2);
+  return QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size);
+}
+
+void PeriodDialog::SetFieldsEnabled(bool dates, bool rest) {
+  Edit(kStart)->setEnabled(dates);
+  Edit(kEnd)->setEnabled(dates);
+  Combo(kDayType)->setEnabled(rest);
+  Button(kRunning)->setEnabled(rest);
+  Button(kExcluded)->setEnabled(rest);
+}
+
+void PeriodDialog::SetKind(bool excluded) {
+  excluded_ = excluded;
+  Button(kRunning)->setChecked(!excluded);
+  Button(kExcluded)->setChecked(excluded);
+}
+
+void PeriodDialog::ClearFields() {
+  SetControlText(kStart, {});
+  SetControlText(kEnd, {});
+  Combo(kDayType)->setCurrentIndex(-1);
+  Combo(kDayType)->setEditText(QString());
+  // Neither kind shown: the buttons of an exclusive group cannot both be unchecked otherwise.
+  for (int id : {kRunning, kExcluded}) {
+    Button(id)->setAutoExclusive(false);
+    Button(id)->setChecked(false);
+    Button(id)->setAutoExclusive(true);
+  }
+  current_ = nullptr;
+}
+
+void PeriodDialog::ShowSelected() {
+  ClearFields();
+  PeriodRecord* period = rows_.At(grid_->Selected());
+  if (!period) return;
+  SetControlText(kStart, period->start);
+  SetControlText(kEnd, period->end);
+  QComboBox* combo = Combo(kDayType);
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, "%-10s - ", period->code.c_str());
+  const int index = combo->findText(cp1252::ToQString(prefix), Qt::MatchStartsWith);
+  combo->setCurrentIndex(index);
+  if (index < 0) combo->setEditText(cp1252::ToQString(period->code));
+  SetKind(period->excluded != 0);
+  SetFieldsEnabled(false, false);
+  current_ = period;
+}
+
+void PeriodDialog::SelectionMoved(GridWindow*) {
+  if (IsEditing()) OnCancel();
+  ShowSelected();
+}
+
+void PeriodDialog::OnNew() {
+  ClearFields();
+  // A new period proposes the reporting period.
+  std::string start, end;
+  if (rows_.MasterPeriod(start, end)) {
+    SetControlText(kStart, start);
+    SetControlText(kEnd, end);
+  }
+  SetFieldsEnabled(true, true);
+  SetKind(false);
+  mode_ = 0;
+  SetEditing(true);
+  Edit(kStart)->setFocus();
+}
+
+void PeriodDialog::OnModify() {
+  if (IsEditing() || !current_ || current_->deleted) return;
+  SetFieldsEnabled(false, true);  // the dates are the key and stay
+  mode_ = 1;
+  SetEditing(true);
+  Combo(kDayType)->setFocus();
+}
+
+void PeriodDialog::OnDelete() {
+  if (IsEditing() || !current_ || current_->deleted) return;
+  if (rows_.Remove(current_)) grid_->Repaint();
+}
+
+void PeriodDialog::OnOK() {
+  if (!IsEditing()) return;
+  std::string text, start, end, dayType;
+  if (!ReadControlText(kStart, text)) return;
+  if (!ParseEntryDate(text, start)) {
+    Refuse(std::string(kStartDateFault) + kDateForm + kNotRecordedLine, kStart);
+    return;
+  }
+  if (!ReadControlText(kEnd, text)) return;
+  if (!ParseEntryDate(text, end)) {
+    Refuse(std::string(kEndDateFault) + kDateForm + kNotRecordedLine, kEnd);
+    return;
+  }
+  if (!ReadControlText(kDayType, dayType)) return;
+  // The code is the entry's first ten characters, the name what follows " - ".
+  const std::string code(WithoutTrailingBlanks(dayType.substr(0, 10)));
+  const std::string name = dayType.size() >= 13 ? dayType.substr(13) : std::string();
+  if (mode_ == 1) {
+    if (!rows_.Modify(current_, code, name, excluded_)) return;  // the panel stays as it is
+    SetFieldsEnabled(false, false);
+    SetEditing(false);
+    grid_->Repaint();
+    ShowSelected();
+    return;
+  }
+  std::string refusal;
+  PeriodRecord* period = rows_.Insert(start, end, code, name, excluded_, refusal);
+  if (!refusal.empty()) {
+    Refuse(refusal, kEnd);
+    return;
+  }
+  // Refused by the database: the panel keeps what was typed.
+  if (!period) return;
+  grid_->SelectRow(rows_.PositionOf(period), false);
+  OnNew();
+}
+
+void PeriodDialog::OnCancel() {
+  ClearFields();
+  SetFieldsEnabled(false, false);
+  SetEditing(false);
+  ShowSelected();
+}
+
+void PeriodDialog::LoadRows() {
+  current_ = nullptr;
+  rows_.Load(rows_.TripId());
+}
+
+std::unique_ptr<QMenu> PeriodDialog::PopupMenu(GridWindow*) {
+  auto menu = std::make_unique<QMenu>(grid_);
+  const bool onRow = current_ && !current_->deleted;
+  AddMenuCommand(*menu, kNew, "&Inserisci un Nuovo Periodo");
+  AddMenuCommand(*menu, kModify, "&Modifica il Periodo Selezionato", onRow);
+  AddMenuCommand(*menu, kDelete, "&Elimina il Periodo Selezionato", onRow);
+  menu->addSeparator();
+  AddMenuCommand(*menu, kRefresh, "&Aggiorna la Vista dei Periodi");
+  AddMenuCommand(*menu, kRestore, "&Ripristina (invalida le variazioni sospese)");
+  return menu;
+}

@@ -1,0 +1,116 @@
+#include "editors/model/PeriodRows.h"
+
+#include "common/CalendarDays.h"
+#include "db/DbSchema.h"
+#include "db/DbSelect.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace {
+
+const char* const kEndBeforeStartText =
+    "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
+    "I dati immessi non saranno registrati !!!";
+
+// A "GG/MM/AAAA" text as yyyymmdd, -1 when it is no such text.
+long DateNumber(std::string_view text) {
+  DateRecord date;
+  return ParseDateText10(text, date) ? date.year * 10000L + date.month * 100L + date.day : -1;
+}
+
+}  // namespace
+
+PeriodRows::PeriodRows(DbDatabase* db) : db_(db), table_(db, "period") {
+  if (table_.isOpen) table_.SetIndex("codice");
+}
+
+void PeriodRows::Load(std::int32_t tripId) {
+  tripId_ = tripId;
+  rows_.Clear();
+  index_.clear();
+  // A period whose day type is not in `cadenz` is not listed; padded codes still match, as the
+  // text columns compare without their trailing blanks.
+  DbSelect select(db_);
+  select.SetColumns("period.inizio, period.fine, period.caden, period.escluso, cadenz.denom");
+  select.SetFrom("period, cadenz");
+  select.SetWhere("period.id = ?1 AND cadenz.codice = period.caden");
+  select.SetOrderBy("period.inizio, period.fine");
+  select.SetParameters({std::to_string(tripId)});
+  std::string start, end, code, name;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    int excluded = 0;
+    select.GetFieldTextAt(0, start);
+    select.GetFieldTextAt(1, end);
+    select.GetFieldTextAt(2, code);
+    select.GetFieldIntAt(3, &excluded);
+    select.GetFieldTextAt(4, name);
+    index_.push_back(
+        rows_.Append(start, end, WithoutTrailingBlanks(code), WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));
+  }
+}
+
+PeriodRecord* PeriodRows::At(int position) const {
+  return position >= 0 && position < Count() ? index_[static_cast<size_t>(position)] : nullptr;
+}
+
+int PeriodRows::PositionOf(const PeriodRecord* row) const {
+  const auto found = std::find(index_.begin(), index_.end(), row);
+  return found == index_.end() ? -1 : static_cast<int>(found - index_.begin());
+}
+
+int PeriodRows::FindStart(const std::string& start) const {
+  for (size_t k = 0; k < index_.size(); ++k)
+    if (index_[k]->start == start) return static_cast<int>(k);
+  return -1;
+}
+
+PeriodRecord* PeriodRows::Insert(const std::string& start, const std::string& end, const std::string& code,
+                                 const std::string& name, bool excluded, std::string& refusal) {
+  refusal.clear();
+  const long first = DateNumber(start), last = DateNumber(end);
+  if (first >= 0 && last >= 0 && last < first) {
+    refusal = kEndBeforeStartText;
+    return nullptr;
+  }
+  const std::string trimmed(WithoutTrailingBlanks(code));
+  if (!table_.AddNew() || !table_.SetFieldText("id", std::to_string(tripId_)) ||
+      !table_.SetFieldText("inizio", start) || !table_.SetFieldText("fine", end) ||
+      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("escluso", excluded ? "1" : "0") ||
+      !table_.Update())
+    return nullptr;
+  PeriodRecord* row = rows_.Append(start, end, trimmed, WithoutTrailingBlanks(name), excluded ? 1 : 0);
+  row->changed = 1;
+  index_.push_back(row);
+  return row;
+}
+
+bool PeriodRows::Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded) {
+  if (!row || row->deleted) return false;
+  const std::string trimmed(WithoutTrailingBlanks(code));
+  if (!table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) || !table_.Edit() ||
+      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("escluso", excluded ? "1" : "0") ||
+      !table_.Update())
+    return false;
+  row->code = trimmed;
+  row->name = WithoutTrailingBlanks(name);
+  row->excluded = excluded ? 1 : 0;
+  row->changed = 1;
+  return true;
+}
+
+bool PeriodRows::Remove(PeriodRecord* row) {
+  if (!row || row->deleted) return false;
+  if (!table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) || !table_.Delete())
+    return false;
+  row->deleted = 1;
+  return true;
+}
+
+bool PeriodRows::MasterPeriod(std::string& start, std::string& end) {
+  DbTable master(db_, "master");
+  if (!SeekMasterRow(master)) return false;
+  master.GetFieldText("datini", start);
+  master.GetFieldText("datfin", end);
+  return true;
+}

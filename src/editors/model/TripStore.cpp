@@ -1,0 +1,177 @@
+#include "editors/model/TripStore.h"
+
+#include "common/Formatters.h"
+#include "db/DbSchema.h"
+#include "db/DbSelect.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A field of the current row as text without its trailing blanks (empty for NULL).
+std::string TrimmedField(DbTable& table, const char* field) {
+  std::string text;
+  if (!table.GetFieldText(field, text)) text.clear();
+  return std::string(WithoutTrailingBlanks(text));
+}
+
+int IntField(DbTable& table, const char* field) { return LeadingInt(TrimmedField(table, field)); }
+
+// The first character of a one-letter field, a blank when it is empty.
+char LetterField(DbTable& table, const char* field) {
+  const std::string text = TrimmedField(table, field);
+  return text.empty() ? ' ' : text.front();
+}
+
+// A trip link as the head holds it: "-1" for none.
+std::string LinkField(DbTable& table, const char* field) {
+  const std::string text = TrimmedField(table, field);
+  return text.empty() ? std::string("-1") : text;
+}
+
+// A required text: one blank for an empty one, which the table would refuse.
+std::string Required(const std::string& text) { return text.empty() ? std::string(" ") : text; }
+
+// The dates of a trip's periods, as "GG/MM/AAAA" texts.
+std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::int32_t id) {
+  DbSelect select(db);
+  select.SetColumns("inizio, fine");
+  select.SetFrom("period");
+  select.SetWhere("id = ?1");
+  select.SetParameters({std::to_string(id)});
+  std::vector<std::pair<std::string, std::string>> periods;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    auto& [start, end] = periods.emplace_back();
+    select.GetFieldTextAt(0, start);
+    select.GetFieldTextAt(1, end);
+  }
+  return periods;
+}
+
+// The stop numbers of a trip, as texts.
+std::vector<std::string> StopsOf(DbDatabase* db, std::int32_t id) {
+  DbSelect select(db);
+  select.SetColumns("sub");
+  select.SetFrom("detcor");
+  select.SetWhere("id = ?1");
+  select.SetOrderBy("sub");
+  select.SetParameters({std::to_string(id)});
+  std::vector<std::string> subs;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    int sub = 0;
+    select.GetFieldIntAt(0, &sub);
+    subs.push_back(std::to_string(sub));
+  }
+  return subs;
+}
+
+// The largest trip id in `tescor`, -1 when there is none.
+long LargestTripId(DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("max(id)");
+  select.SetFrom("tescor");
+  long largest = -1;
+  if (select.Open() && !select.GetFieldLongAt(0, &largest)) largest = -1;
+  return largest;
+}
+
+}  // namespace
+
+TripStore::TripStore(DbDatabase* db) : db_(db), trips_(db, "tescor"), stops_(db, "detcor"), periods_(db, "period") {
+  if (trips_.isOpen) trips_.SetIndex("codice");
+  if (stops_.isOpen) stops_.SetIndex("codice");
+  if (periods_.isOpen) periods_.SetIndex("codice");
+}
+
+const char* TripStore::MissingMasterText() { return kMissingMasterText; }
+
+bool TripStore::ReadHead(std::int32_t id, TripHead& out) {
+  if (!trips_.SeekEqual({std::to_string(id).c_str()})) return false;
+  out.tripCode = TrimmedField(trips_, "codcorsa");
+  out.lineCode = TrimmedField(trips_, "codlinea");
+  out.direction = LetterField(trips_, "verso");
+  out.routeCode = TrimmedField(trips_, "codperc");
+  out.authority = IntField(trips_, "ente");
+  out.contract = IntField(trips_, "contratt");
+  out.length = IntField(trips_, "lung");
+  out.duration = IntField(trips_, "tempo");
+  out.contractLength = IntField(trips_, "ct_lung");
+  out.contractDuration = IntField(trips_, "ct_tempo");
+  out.note = TrimmedField(trips_, "denom");
+  out.mode = LetterField(trips_, "mezzo");
+  out.previousTrip = LinkField(trips_, "prevcor");
+  out.nextTrip = LinkField(trips_, "nextcor");
+  return true;
+}
+
+TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
+  TripInsertResult result;
+  DbTable master(db_, "master");
+  if (!SeekMasterRow(master)) {
+    result.refusal = MissingMasterText();
+    return result;
+  }
+  const std::int32_t nextId = IntField(master, "id_corsa");
+  const std::int32_t nextQuadro = IntField(master, "gruppo");
+  // The counter lags behind trips written elsewhere (another program, an import): the next id
+  // past the largest one is free.
+  std::int32_t id = nextId;
+  if (trips_.SeekEqual({std::to_string(id).c_str()})) id = static_cast<std::int32_t>(LargestTripId(db_) + 1);
+  if (quadro < 0) quadro = nextQuadro;
+
+  const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
+  const bool stored =
+      trips_.AddNew() && trips_.SetFieldText("id", std::to_string(id)) &&
+      trips_.SetFieldText("gruppo", std::to_string(quadro)) &&
+      trips_.SetFieldText("codcorsa", Required(head.tripCode)) &&
+      trips_.SetFieldText("codlinea", Required(head.lineCode)) &&
+      trips_.SetFieldText("verso", Required(head.direction ? std::string(1, head.direction) : std::string())) &&
+      trips_.SetFieldText("codperc", head.routeCode) && trips_.SetFieldText("ente", std::to_string(head.authority)) &&
+      trips_.SetFieldText("contratt", std::to_string(head.contract)) &&
+      trips_.SetFieldText("lung", std::to_string(head.length)) &&
+      trips_.SetFieldText("tempo", std::to_string(head.duration)) &&
+      trips_.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
+      trips_.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) && trips_.SetFieldText("parte", "0") &&
+      trips_.SetFieldText("arriva", "9999") && trips_.SetFieldText("denom", head.note) &&
+      trips_.SetFieldText("mezzo", head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode)) &&
+      trips_.SetFieldText("prevcor", link(head.previousTrip)) && trips_.SetFieldText("nextcor", link(head.nextTrip)) &&
+      trips_.Update();
+  if (!stored) return result;
+
+  // The counters rise past what was used and never fall.
+  if (master.Edit()) {
+    master.SetFieldText("id_corsa", std::to_string(std::max(nextId, id + 1)));
+    master.SetFieldText("gruppo", std::to_string(std::max(nextQuadro, quadro + 1)));
+    master.Update();
+  }
+  result.stored = true;
+  result.id = id;
+  result.quadro = quadro;
+  return result;
+}
+
+bool TripStore::Delete(std::int32_t id) {
+  const std::string idText = std::to_string(id);
+  for (const std::string& sub : StopsOf(db_, id))
+    if (stops_.SeekEqual({idText.c_str(), sub.c_str()})) stops_.Delete();
+  for (const auto& [start, end] : PeriodsOf(db_, id))
+    if (periods_.SeekEqual({idText.c_str(), start.c_str(), end.c_str()})) periods_.Delete();
+  return trips_.SeekEqual({idText.c_str()}) && trips_.Delete();
+}
+
+int TripStore::CopyStops(std::int32_t source, std::int32_t target) {
+  const std::string sourceText = std::to_string(source), targetText = std::to_string(target);
+  int copied = 0;
+  for (const std::string& sub : StopsOf(db_, source)) {
+    if (!stops_.SeekEqual({sourceText.c_str(), sub.c_str()}) || !stops_.SaveRecord() || !stops_.AddNew() ||
+        !stops_.RestoreRecord())
+      continue;
+    if (stops_.SetFieldText("id", targetText) && stops_.SetFieldText("arriva", "-1") &&
+        stops_.SetFieldText("parte", "-1") && stops_.Update())
+      ++copied;
+  }
+  stops_.FreeSavedRecord();
+  return copied;
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The writes of the trip editor on trips as a whole: a new trip head, the deletion of a trip with
+// its stops and periods, the copy of a trip's stops to another trip. Everything happens inside
+// the editor's transaction; a write the database refuses has been reported by the table layer.
+
+#include "db/DbTable.h"
+
+#include <cstdint>
+#include <string>
+
+class DbDatabase;
+
+// The head of a trip as the trip-head dialog shows and hands it back.
+struct TripHead {
+  std::string tripCode;   // codcorsa
+  std::string lineCode;   // codlinea
+  char direction = ' ';   // verso: 'A', 'R' or a blank
+  std::string routeCode;  // codperc
+  int authority = 0;      // ente
+  int contract = 0;       // contratt
+  long length = 0;        // lung, metres
+  int duration = 0;       // tempo, minutes
+  long contractLength = 0;
+  int contractDuration = 0;
+  std::string note;                 // denom
+  char mode = ' ';                  // mezzo: U, X, W, F, T, N or a blank when none is chosen
+  std::string previousTrip = "-1";  // prevcor as text, "-1" for none
+  std::string nextTrip = "-1";      // nextcor as text, "-1" for none
+};
+
+struct TripInsertResult {
+  bool stored = false;
+  std::int32_t id = -1;      // the new trip's id
+  std::int32_t quadro = -1;  // its quadro number
+  std::string refusal;       // not empty: nothing was written, and this is why (a stop message)
+};
+
+class TripStore {
+ public:
+  explicit TripStore(DbDatabase* db);
+
+  // The head of an existing trip; false when it is not there.
+  bool ReadHead(std::int32_t id, TripHead& out);
+
+  // Adds a trip with the head given, departure 0 and arrival 9999, in the quadro given (or, with
+  // -1, in the master row's next quadro). Its id is the master row's next trip id, or the next id
+  // free in `tescor` when that counter lags behind the trips already there. The master row's
+  // counters then rise past what was used and never fall. Refused without a master row.
+  TripInsertResult Insert(const TripHead& head, std::int32_t quadro = -1);
+
+  // Deletes the trip's stops, then its periods, then its head; true when the head was deleted.
+  bool Delete(std::int32_t id);
+
+  // Copies every stop of `source` to `target`, with no times; returns the stops copied.
+  int CopyStops(std::int32_t source, std::int32_t target);
+
+  // The text of a missing master row.
+  static const char* MissingMasterText();
+
+ private:
+  DbDatabase* db_;
+  DbTable trips_;    // tescor, index "codice"
+  DbTable stops_;    // detcor, index "codice"
+  DbTable periods_;  // period, index "codice"
+};

@@ -1,0 +1,44 @@
+// The trip editor run in the real program through the headless driver, on the hand-made imported
+// set: a trip added through the head dialog, a period given to it, another trip deleted.
+
+#include "app/AppTestSupport.h"
+#include "support/ExchangeData.h"
+
+#include <sstream>
+
+namespace {
+
+struct TripEditorDriver : DriverFiles {
+  const std::string db = dir.Path("orari.mdb");
+  void SetUp() override {
+    MakeImportedDatabase(db);
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+  }
+};
+
+TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
+  // The new trip takes the master row's next id (4) and is selected: its periods open from the
+  // popup, where a period is added. Then trip 2 is deleted and "Fine" ends the editor.
+  std::vector<std::string> answers;
+  for (const std::string answer :
+       {"dialog 120|1040=1|6101=1|6005=2|1041=1|1043=1", "dialog 122|1067=K40|1068=40|1134=A|1071=2500|1072=15",
+        "dialog 126|1103=1|1091=01/03/2024|1095=31/03/2024|1098=FER|1=1"}) {
+    std::istringstream lines(answer);
+    for (std::string line; std::getline(lines, line, '|');)
+      answers.push_back(line.rfind("dialog", 0) == 0 ? line : "  " + line);
+  }
+  const DriverRun run = RunDriver(settings, answers, {"5118"});
+  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"),
+            (std::vector<std::string>{"DIALOG\t120\tGestione Corse", "DIALOG\t122\tDati Testa Corsa",
+                                      "DIALOG\t126\t" + U8("Periodi Validità Corsa")}));
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{});
+  EXPECT_EQ(QueryFile(db, "SELECT id, codcorsa, codlinea, verso, lung, tempo FROM tescor ORDER BY id"),
+            "1|C001|L1|A|12500|35\n3| |L1|A|12500|35\n4|K40|40|A|2500|15\n");
+  EXPECT_EQ(QueryFile(db, "SELECT id, caden, inizio, fine, escluso FROM period WHERE id IN (2, 4)"),
+            "4|FER|2024-03-01|2024-03-31|0\n");
+  EXPECT_EQ(QueryFile(db, "SELECT count(*) FROM detcor WHERE id = 2"), "0\n");
+  EXPECT_EQ(QueryFile(db, "SELECT id_corsa FROM master"), "5\n");
+}
+
+}  // namespace

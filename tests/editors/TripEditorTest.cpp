@@ -1,0 +1,342 @@
+// The trip editor and the period editor it opens, driven as a user would, headless, on the
+// hand-made imported set (trips 1 to 3) with four trips of the test's own: the list and its sort
+// orders, the trips and periods written, read back with SQL.
+
+#include "common/Cp1252.h"
+#include "db/DbDatabase.h"
+#include "editors/PeriodDialog.h"
+#include "editors/TripDialog.h"
+#include "editors/TripListGrid.h"
+#include "editors/model/EditorTransaction.h"
+#include "support/ExchangeData.h"
+#include "support/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+// A dialog's answer written "id=value|id=value...".
+ui::Answer Answer(const char* idd, std::string_view text) {
+  ui::Answer answer{ui::Answer::Kind::Dialog, idd, {}};
+  while (!text.empty()) {
+    const size_t bar = std::min(text.find('|'), text.size()), eq = text.find('=');
+    answer.controls.emplace_back(text.substr(0, eq), text.substr(eq + 1, bar - eq - 1));
+    text.remove_prefix(std::min(bar + 1, text.size()));
+  }
+  return answer;
+}
+
+// Ten without a regional id, at the latest time of day, over an hour long; lines and descriptions
+// whose dictionary order (no case, no accents) is not the order of their bytes.
+const char* const kMoreTrips =
+    "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo,"
+    " codperc, reglinea, denom, gruppo) VALUES"
+    " (10, 'K10', '12', 'R', 9999, 9999, 0, 0, 12345, 75, 0, 0, 'P9', NULL, 'Zona', 0),"
+    " (11, 'K11', '3', 'A', 600, 640, 0, 0, 500, 40, 0, 0, 'P3', 300, 'àncora', 7),"
+    " (12, 'K12', 'B7', 'A', 800, 900, 0, 0, 900, 60, 0, 0, 'P5', 100, 'Èrba', 2),"
+    " (13, 'K13', 'a1', 'R', 700, 710, 0, 0, 100, 10, 0, 0, 'P4', 200, 'alba', 5)";
+
+// A grid row's cells, separated by '|'.
+std::string RowText(const ListGrid& grid, int row) {
+  std::string text;
+  for (int c = 0; c < 11; ++c) text += (c ? "|" : "") + grid.CellText(row, c);
+  return text;
+}
+
+// The trip ids of the list in its order.
+std::string Ids(const TripListGrid& grid) {
+  std::string ids;
+  for (int row = 0; row < grid.RowCount(); ++row) ids += (row ? " " : "") + grid.CellText(row, 0);
+  return ids;
+}
+
+// The editor run for real, with its own event loop, as on a screen.
+class LiveTripDialog : public TripDialog {
+ public:
+  using TripDialog::TripDialog;
+  // Shows it and runs `user` once its loop runs; a run the user does not end is ended after 10 s.
+  int Exec(const std::function<void()>& user) {
+    resize(1000, 700);
+    QTimer::singleShot(0, this, user);
+    QTimer::singleShot(10000, this, [this] { static_cast<QDialog*>(this)->done(-1); });
+    ui::ShowWindowsOffscreen(true);
+    const int result = DoModal();
+    ui::ShowWindowsOffscreen(false);
+    return result;
+  }
+  void Click(int id) { CommandButton(id)->click(); }
+  std::string Label(int id) { return cp1252::FromQStringLossy(CommandButton(id)->text()); }
+  void Escape() {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(focusWidget() ? focusWidget() : this, &key);
+  }
+};
+
+class TripEditor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeImportedDatabase(path_);
+    RunSql(path_, kMoreTrips);
+  }
+
+  // Opens the editor as its command does, runs the lines (the dialogs and boxes they raise take
+  // the answers `after`), shows the editor to `look`, commits; returns the messages shown and,
+  // when the run could not go on, why.
+  std::string Run(std::string_view lines, const std::vector<ui::Answer>& after = {},
+                  const std::function<void(TripDialog&)>& look = {}) {
+    ui::Script script;
+    script.Push(Answer("120", lines));
+    for (const ui::Answer& a : after) script.Push(a);
+    std::string unanswered;
+    {
+      DbDatabase db(path_);
+      EditorTransaction transaction(&db);
+      TripDialog dialog(nullptr, &db, &transaction, 120);
+      try {
+        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+        EXPECT_EQ(script.PendingAnswers(), 0u);
+      } catch (const ui::UnansweredQuestion& e) {
+        unanswered = "?" + std::string(e.what());
+      }
+      if (look) look(dialog);
+      transaction.Commit();
+    }
+    const std::string messages = MessagesOf(script);
+    return unanswered.empty() ? messages : messages + (messages.empty() ? "" : "\n--\n") + unanswered;
+  }
+
+  ScratchDir dir_;
+  const std::string path_ = dir_.Path("orari.mdb");
+};
+
+TEST_F(TripEditor, ListsEveryTripInTheSortOrderChosen) {
+  struct Case {
+    const char* lines;
+    const char* ids;
+    int highlighted;  // the column of the sort order: 0 ID Azi, 1 ID Reg, 2 Quadro, 5 Linea, 10 Descrizione
+  };
+  const Case cases[] = {
+      {"", "1 2 3 10 11 12 13", 0},
+      {"5124=1", "1 2 3 10 12 13 11", 2},  // the imported trips have no quadro (-1)
+      {"5127=1", "10 11 13 12 3 1 2", 5},  // digits first, no case; then the trip code, a blank one first
+      {"5132=1", "2 13 11 1 3 12 10", 10},
+      {"5203=1", "1 2 3 10 12 13 11", 1},  // none first
+      {"5132=1|5123=1", "1 2 3 10 11 12 13", 0},
+  };
+  const std::string trips = QueryFile(path_, "SELECT count(*) FROM tescor");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    EXPECT_EQ(
+        Run(c.lines, {},
+            [&](TripDialog& dialog) {
+              TripListGrid& grid = *dialog.ListGrid();
+              EXPECT_EQ(std::to_string(grid.RowCount()) + "\n", trips);
+              EXPECT_EQ(Ids(grid), c.ids);
+              EXPECT_EQ(grid.HighlightedColumn(), c.highlighted);
+              EXPECT_EQ(RowText(grid, dialog.Rows().FindId(10)), "10||0|P9|K10|12 R|99:99|99:99|12,345|1h 15m|Zona");
+              EXPECT_EQ(RowText(grid, dialog.Rows().FindId(11)), "11|300|7|P3|K11|3 A|6:00|6:40|0,500|40m|àncora");
+              EXPECT_EQ(RowText(grid, dialog.Rows().FindId(3)),
+                        "3||-1|P1||L1 A|13:30|14:05|12,500|35m|Aulla - Città bis");
+            }),
+        "");
+  }
+}
+
+TEST_F(TripEditor, ANewTripTakesTheCounterOrTheNextFreeId) {
+  struct Case {
+    const char* what;
+    const char* sql;
+    std::vector<ui::Answer> heads;  // the head dialog's answers, the last one stored
+    const char *stored, *master, *message;
+  };
+  const ui::Answer head = Answer("122", "1067=K20|1068=20|1134=r|1126=P20|1071=4000|1072=75|1076=Nuova corsa");
+  const char* const refuse =
+      "CREATE TRIGGER rifiuta BEFORE INSERT ON tescor WHEN NEW.codcorsa = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END";
+  const Case cases[] = {
+      {"the counter", "", {head}, "4|K20|20|R|0|9999|4000|75|Nuova corsa|0", "5|1", ""},
+      {"the counter on a trip",
+       "UPDATE master SET id_corsa = 11, gruppo = 8",
+       {head},
+       "14|K20|20|R|0|9999|4000|75|Nuova corsa|8",
+       "15|9",
+       ""},
+      {"the counter behind every trip",
+       "UPDATE master SET id_corsa = 1",
+       {head},
+       "14|K20|20|R|0|9999|4000|75|Nuova corsa|0",
+       "15|1",
+       ""},
+      {"refused, then the code changed",
+       refuse,
+       {Answer("122", "1067=NO|1068=30|1071=12"), Answer("122", "1067=K30")},
+       "4|K30|30| |0|9999|12|0| |0",
+       "5|1",
+       "Errore aggiornamento tavola (tescor)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunSql(path_,
+           std::string("DROP TRIGGER IF EXISTS rifiuta; DELETE FROM tescor WHERE id NOT IN (1, 2, 3, 10, 11, 12, 13);"
+                       "UPDATE master SET id_corsa = 4, gruppo = 0;") +
+               c.sql);
+    std::string shown;
+    const std::string messages = Run("1040=1", c.heads, [&](TripDialog& dialog) {
+      const TripListGrid& grid = *dialog.ListGrid();
+      shown = grid.CellText(grid.Selected(), 0) + (grid.MarksOf(grid.Selected()).changed ? " changed" : "");
+    });
+    EXPECT_TRUE(*c.message ? HasPrefix(messages, c.message) : messages.empty()) << messages;
+    EXPECT_EQ(QueryFile(path_,
+                        "SELECT id, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, gruppo FROM tescor"
+                        " WHERE id NOT IN (1, 2, 3, 10, 11, 12, 13)"),
+              std::string(c.stored) + "\n");
+    EXPECT_EQ(QueryFile(path_, "SELECT id_corsa, gruppo FROM master"), std::string(c.master) + "\n");
+    EXPECT_EQ(shown, std::string(c.stored).substr(0, std::string(c.stored).find('|')) + " changed");
+  }
+}
+
+TEST_F(TripEditor, DeletesATripWithItsStopsAndPeriodsUntilRipristina) {
+  struct Case {
+    const char *lines, *stored, *listed, *messages;
+  };
+  const char* const gone = "0|0|0|5|2\n";
+  const char* const kept = "1|3|2|8|4\n";
+  const Case cases[] = {
+      {"6005=1|1041=1", gone, "deleted", ""},
+      {"6005=1|1041=1|1047=1", kept, "listed", ""},
+      {"6005=1|1041=1|1042=1|1047=1", gone, "not listed", ""},
+      {"6005=1|1041=1|6101=1", gone, "deleted", "?Dialogo 120 (Gestione Corse): il comando 6101 è disabilitato"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    RunSql(path_, "DELETE FROM tescor; DELETE FROM detcor; DELETE FROM period");
+    ImportHandMade(path_, {ImportKind::TripHeads, ImportKind::TripDetails, ImportKind::Periods});
+    std::string listed;
+    EXPECT_EQ(Run(c.lines, {},
+                  [&](TripDialog& dialog) {
+                    const int row = dialog.Rows().FindId(1);
+                    listed = row < 0 ? "not listed" : dialog.ListGrid()->MarksOf(row).deleted ? "deleted" : "listed";
+                  }),
+              c.messages);
+    EXPECT_EQ(listed, c.listed);
+    EXPECT_EQ(QueryFile(path_,
+                        "SELECT (SELECT count(*) FROM tescor WHERE id = 1), (SELECT count(*) FROM detcor WHERE id = 1),"
+                        " (SELECT count(*) FROM period WHERE id = 1), (SELECT count(*) FROM detcor),"
+                        " (SELECT count(*) FROM period)"),
+              c.stored);
+  }
+}
+
+TEST_F(TripEditor, OnlyFineInTheListEndsIt) {
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveTripDialog d(nullptr, &db, &transaction, 120);
+  bool done = false;
+  const int result = d.Exec([&] {
+    const auto state = [&] {
+      return std::string(d.isVisible() ? "open " : "ended ") +
+             (d.CurrentMode() == TripDialog::Mode::List ? "list " : "quadro ") + d.Label(1040) + "|" + d.Label(1059);
+    };
+    d.Escape();
+    d.close();
+    EXPECT_EQ(state(), "open list Nuova Corsa|Dettagli Corsa");
+    d.Click(1059);
+    EXPECT_EQ(state(), "open quadro Aggiungi Corsa|Modifica Orario");
+    d.Escape();
+    d.close();
+    EXPECT_EQ(state(), "open quadro Aggiungi Corsa|Modifica Orario");
+    d.Click(1043);
+    EXPECT_EQ(state(), "open list Nuova Corsa|Modifica Corsa");
+    done = true;
+    d.Click(1043);
+  });
+  EXPECT_TRUE(done);
+  EXPECT_EQ(result, ui::IDOK);
+}
+
+TEST_F(TripEditor, ATripAddedToAQuadroTakesItsQuadroAndStops) {
+  // The list's popup is out of reach while the quadro covers the list.
+  EXPECT_EQ(Run("6005=1|1059=1|5132=1"),
+            "?Dialogo 120 (Gestione Corse): il comando 5132 non si può scegliere: la griglia non è visibile");
+  {
+    RunSql(path_,
+           "DELETE FROM detcor WHERE id = 4; DELETE FROM tescor WHERE id = 4;"
+           "UPDATE tescor SET gruppo = 6 WHERE id = 1; UPDATE master SET id_corsa = 4");
+    EXPECT_EQ(Run("6005=1|1059=1|1040=1", {Answer("122", "1067=K50")}), "");
+    EXPECT_EQ(
+        QueryFile(path_,
+                  "SELECT codcorsa, gruppo, (SELECT group_concat(stop, ', ') FROM (SELECT fermata || ' ' ||"
+                  " arriva || ' ' || parte AS stop FROM detcor WHERE id = 4 ORDER BY sub)) FROM tescor WHERE id = 4"),
+        "K50|6|F01 -1 -1, F02 -1 -1, F03 -1 -1\n");
+  }
+}
+
+TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
+  struct Case {
+    const char *what, *sql, *lines, *stored, *message;
+  };
+  const char* const kept = "FER|2024-02-01|2024-02-29|0\n";
+  const Case cases[] = {
+      {"added, excluded", "", "1103=1|1091=01/03/2024|1095=31/03/2024|1098=FES        - Festività|1101=1|1=1",
+       "FER|2024-02-01|2024-02-29|0\nFES|2024-03-01|2024-03-31|1\n", ""},
+      {"short dates", "", "1103=1|1091=01-04-24|1095=30-04-24|1098=FES|1=1",
+       "FER|2024-02-01|2024-02-29|0\nFES|2024-04-01|2024-04-30|0\n", ""},
+      {"a date in no form", "", "1103=1|1091=1/2/2024|1095=29/02/2024|1098=FES|1=1", kept,
+       "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n"
+       "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!"},
+      {"the end before the start", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1", kept,
+       "ATTENZIONE: la data di inizio periodo supera la data di fine periodo."},
+      {"changed", "", "6007=01/02/2024|1104=1|1098=FES|1101=1|1=1", "FES|2024-02-01|2024-02-29|1\n", ""},
+      {"changed, the dates kept", "", "6007=01/02/2024|1104=1|1095=31/03/2024", kept,
+       "?Dialogo 126 (Periodi Validità Corsa): il controllo 1095 è disabilitato"},
+      {"a padded day type changed", "UPDATE period SET caden = 'FER       ' WHERE id = 3",
+       "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|2024-02-29|1\n", ""},
+      {"deleted", "", "6007=01/02/2024|1105=1", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RunSql(path_, std::string("DELETE FROM period WHERE id = 3;"
+                              "INSERT INTO period VALUES (3, 'FER', '2024-02-01', '2024-02-29', 0);") +
+                      c.sql);
+    const std::string messages = Run("6005=3|6101=1", {Answer("126", c.lines)});
+    EXPECT_TRUE(*c.message ? HasPrefix(messages, c.message) : messages.empty()) << messages;
+    EXPECT_EQ(QueryFile(path_, "SELECT caden, inizio, fine, escluso FROM period WHERE id = 3 ORDER BY inizio"),
+              c.stored);
+  }
+}
+
+TEST_F(TripEditor, APaddedDayTypeIsListedWithItsName) {
+  RunSql(path_, "UPDATE period SET caden = 'FER       ' WHERE id = 3");
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  PeriodDialog periods(nullptr, &db, &transaction, 3, 126);
+  const ListGrid& grid = *periods.GridWindowOf();
+  ASSERT_EQ(grid.RowCount(), 1);
+  std::string shown;
+  for (int c = 0; c < 5; ++c) shown += grid.CellText(0, c) + "|";
+  EXPECT_EQ(shown, "01/02/2024|29/02/2024||FER|Feriale scolastico|");
+  EXPECT_TRUE(HasPrefix(cp1252::FromQStringLossy(periods.findChild<QComboBox*>(QStringLiteral("1098"))->currentText()),
+                        "FER        - Feriale scolastico"));
+}
+
+TEST_F(TripEditor, RipristinaOfThePeriodsUndoesTheTripsToo) {
+  bool listed = false;
+  EXPECT_EQ(Run("6005=1|1041=1|6005=3|6101=1",
+                {Answer("126", "1103=1|1091=01/03/2024|1095=31/03/2024|1098=FES|1=1|2=1|1107=1")},
+                [&](TripDialog& dialog) {
+                  const int row = dialog.Rows().FindId(1);
+                  listed = row >= 0 && !dialog.ListGrid()->MarksOf(row).deleted;
+                }),
+            "");
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(QueryFile(path_, "SELECT id, count(*) FROM period WHERE id IN (1, 3) GROUP BY id"), "1|2\n3|1\n");
+  EXPECT_EQ(QueryFile(path_, "SELECT count(*) FROM tescor WHERE id = 1"), "1\n");
+}
+
+}  // namespace

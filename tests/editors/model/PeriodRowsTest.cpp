@@ -1,0 +1,92 @@
+// The validity periods of a trip on a real timetable database: which periods are listed, and the
+// three writes of the period editor.
+
+#include "support/TimetableData.h"
+
+#include "db/DbDatabase.h"
+#include "editors/model/PeriodRows.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The rows as "start|end|code|name|" and their excluded, changed and deleted marks.
+Lines Shown(const PeriodRows& rows) {
+  Lines lines;
+  for (int k = 0; const PeriodRecord* r = rows.At(k); ++k)
+    lines.push_back(r->start + "|" + r->end + "|" + r->code + "|" + r->name + "|" + std::to_string(r->excluded) +
+                    std::to_string(r->changed) + std::to_string(r->deleted));
+  return lines;
+}
+
+struct Periods : ::testing::Test {
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  void SetUp() override {
+    MakeTimetableDatabase(path);
+    // A padded day type, and one (XYZ) that is not in the table of day types.
+    RunSql(path,
+           "INSERT INTO cadenz VALUES ('FER', 'Feriale'), ('FES', 'Festivo  ');"
+           "INSERT INTO tescor (id, gruppo, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo,"
+           " ct_lung, ct_tempo) VALUES (1, 0, 'C1', 'L1', 'A', 0, 9999, 0, 0, 0, 0, 0, 0),"
+           " (2, 0, 'C2', 'L1', 'A', 0, 9999, 0, 0, 0, 0, 0, 0);"
+           "INSERT INTO period VALUES (1, 'FER       ', '2024-01-01', '2024-03-31', 0),"
+           " (1, 'FES', '2024-04-01', '2024-06-30', 1), (1, 'XYZ', '2024-02-01', '2024-02-29', 0),"
+           " (2, 'FER', '2024-01-01', '2024-06-30', 0), (1, 'FES', '2024-01-01', '2024-01-15', 0)");
+  }
+};
+
+TEST_F(Periods, ListsThePeriodsWithAKnownDayType) {
+  DbDatabase db(path);
+  PeriodRows rows(&db);
+  rows.Load(1);
+  EXPECT_EQ(Shown(rows), (Lines{"01/01/2024|15/01/2024|FES|Festivo|000", "01/01/2024|31/03/2024|FER|Feriale|000",
+                                "01/04/2024|30/06/2024|FES|Festivo|100"}));
+  EXPECT_EQ(std::to_string(rows.FindStart("01/01/2024")) + std::to_string(rows.FindStart("01/04/2024")) +
+                std::to_string(rows.FindStart("01/02/2024")),
+            "02-1");
+  std::string start, end;
+  ASSERT_TRUE(rows.MasterPeriod(start, end));
+  EXPECT_EQ(start + "-" + end, "01/01/2024-30/06/2024");
+}
+
+TEST_F(Periods, WritesInsertModifyAndRemove) {
+  const std::string endFirst =
+      "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
+      "I dati immessi non saranno registrati !!!";
+  // start, end, code, excluded, stored, refusal; a write the table refuses (the same dates
+  // again, a day type not in the table) leaves a notice.
+  const std::tuple<const char*, const char*, const char*, bool, bool, std::string> cases[] = {
+      {"01/07/2024", "31/07/2024", "FER  ", false, true, ""},
+      {"10/08/2024", "10/08/2024", "FES", true, true, ""},
+      {"01/09/2024", "31/08/2024", "FER", false, false, endFirst},
+      {"01/01/2025", "01/12/2024", "FER", false, false, endFirst},
+      {"01/07/2024", "31/07/2024", "FES", false, false, ""},
+      {"01/10/2024", "31/10/2024", "NON", false, false, ""},
+  };
+  NoticeLog notices;
+  DbDatabase db(path);
+  PeriodRows rows(&db);
+  rows.Load(1);
+  for (const auto& [start, end, code, excluded, stored, refusal] : cases) {
+    SCOPED_TRACE(start);
+    notices.Clear();
+    std::string refused = "-";
+    EXPECT_EQ(rows.Insert(start, end, code, "Nome ", excluded, refused) != nullptr, stored);
+    EXPECT_EQ(refused, refusal);
+    EXPECT_EQ(notices.Texts().empty(), stored || !refusal.empty()) << notices.Texts();
+  }
+  EXPECT_TRUE(rows.Modify(rows.At(1), "FES ", "Festivo", true));
+  EXPECT_TRUE(rows.Remove(rows.At(0)));
+  EXPECT_FALSE(rows.Remove(rows.At(0)));
+  EXPECT_FALSE(rows.Modify(rows.At(0), "FER", "Feriale", false));
+  EXPECT_FALSE(rows.Modify(nullptr, "FER", "Feriale", false));
+  EXPECT_EQ(Shown(rows), (Lines{"01/01/2024|15/01/2024|FES|Festivo|001", "01/01/2024|31/03/2024|FES|Festivo|110",
+                                "01/04/2024|30/06/2024|FES|Festivo|100", "01/07/2024|31/07/2024|FER|Nome|010",
+                                "10/08/2024|10/08/2024|FES|Nome|110"}));
+  EXPECT_EQ(QueryFile(path, "SELECT inizio, fine, caden, escluso FROM period WHERE id = 1 ORDER BY inizio, fine"),
+            "2024-01-01|2024-03-31|FES|1\n2024-02-01|2024-02-29|XYZ|0\n2024-04-01|2024-06-30|FES|1\n"
+            "2024-07-01|2024-07-31|FER|0\n2024-08-10|2024-08-10|FES|1\n");
+}
+
+}  // namespace

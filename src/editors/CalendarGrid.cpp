@@ -62,8 +62,11 @@ void CalendarGrid::SelectCell(int row, int column, bool notify) {
 }
 
 void CalendarGrid::ClickedColumn(int x) {
-  // Truncating toward zero: a click on the date cell selects the first column shown.
-  selectedColumn_ = (x - dateWidth_ - 10) / (cellWidth_ + 5) + firstColumn_;
+  // The cell under the pointer; a click on the date cell, or right of the last column shown,
+  // selects the nearest column shown: never one out of view.
+  const int offset = x - dateWidth_ - 5;
+  const int shown = offset < 0 ? 0 : offset / (cellWidth_ + 5);
+  selectedColumn_ = firstColumn_ + std::min(shown, VisibleColumns() - 1);
   selectedColumn_ = std::max(0, std::min(selectedColumn_, ColumnCount() - 1));
 }
 
@@ -94,6 +97,11 @@ void CalendarGrid::UpdateHorizontalBar() {
 void CalendarGrid::HorizontalMoved(int value) {
   firstColumn_ = value;
   ClampColumns();
+  // The selected cell stays in view, as the selected row does: the panel follows it.
+  const int before = selectedColumn_;
+  selectedColumn_ = std::max(firstColumn_, std::min(selectedColumn_, firstColumn_ + VisibleColumns() - 1));
+  ClampColumns();
+  if (selectedColumn_ != before) Notify();
 }
 
 void CalendarGrid::PaintHeader(QPainter& painter) {

@@ -146,15 +146,18 @@ void GridWindow::scrollContentsBy(int, int) {
 
 int GridWindow::RowAt(int y) const {
   // Integer division truncating toward zero: a click on the header selects the first row shown.
+  // The row cut by the bottom edge is drawn too, and a click on it selects it (it then scrolls
+  // into view).
   const int row = (y - rowHeight_ - 6) / (rowHeight_ + 4) + top_;
   const int count = RowCount();
-  return std::max(0, std::min({std::max(row, top_), count - 1, top_ + VisibleRows() - 1}));
+  return std::max(0, std::min({std::max(row, top_), count - 1, top_ + VisibleRows()}));
 }
 
 bool GridWindow::ClickAt(const QPoint& pos) {
   if (owner_->IsEditing()) return false;
   setFocus(Qt::MouseFocusReason);
   selected_ = RowAt(pos.y());
+  if (selected_ >= top_ + VisibleRows()) top_ = selected_ - VisibleRows() + 1;
   ClickedColumn(pos.x());
   Clamp();
   UpdateBars();

@@ -11,8 +11,11 @@
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <functional>
 
 namespace {
@@ -174,6 +177,51 @@ TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
   EXPECT_EQ(shown, "01/01/2024 Capodanno|06/01/2024 Epifania|08/01/2024 Sciopero|31/01/2024 |Sciopero");
   EXPECT_EQ(QueryFile(path_, "SELECT data, caden, note FROM calend ORDER BY data, caden"),
             "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-09|FER| \n");
+}
+
+// Clicks and the sideways scroll never leave the selection on a day type out of view (which
+// "Elimina Voce" would then delete unseen); a click on the row cut by the bottom edge selects it.
+TEST_F(CalendarEditor, TheSelectedCellIsAlwaysInView) {
+  std::string codes = "INSERT INTO cadenz VALUES ('C00', 'x')", rows;
+  for (int k = 1; k < 12; ++k) codes += ", ('C" + std::to_string(k + 10) + "', 'x')";
+  RunSql(path_,
+         codes + "; INSERT INTO calend SELECT '2024-01-02', codice, '2', ' ' FROM cadenz WHERE codice LIKE 'C%'");
+  class Live : public CalendarDialog {
+   public:
+    using CalendarDialog::CalendarDialog;
+    void Open() {
+      resize(700, 500);
+      OnInitDialog();
+      show();
+    }
+  };
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  Live dialog(nullptr, &db, &transaction, nullptr, 118);
+  dialog.Open();
+  CalendarGrid* grid = dialog.GridWindowOf();
+  ASSERT_EQ(grid->ColumnCount(), 12);
+  ASSERT_LT(grid->VisibleColumns(), 12);
+  const auto click = [&](int x, int y) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(x, y), grid->viewport()->mapToGlobal(QPointF(x, y)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &press);
+  };
+  const int rowY = grid->RowHeight() + 6 + (grid->RowHeight() + 4) + 3;  // the second date
+  const int cell = grid->CellWidth() + 5, firstCell = grid->DateWidth() + 5;
+  click(firstCell + 2 * cell + 1, rowY);  // just inside the third column
+  EXPECT_EQ(grid->SelectedColumn(), 2);
+  click(grid->viewport()->width() - 2, rowY);  // right of the last column shown
+  EXPECT_EQ(grid->SelectedColumn(), grid->VisibleColumns() - 1);
+  grid->horizontalScrollBar()->setValue(3);
+  click(5, rowY);  // the date cell, scrolled sideways
+  EXPECT_EQ(grid->SelectedColumn(), 3);
+  grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+  EXPECT_GE(grid->SelectedColumn(), grid->FirstColumn());
+  EXPECT_EQ(dialog.CurrentEntry(), grid->SelectedEntry());
+  click(5, grid->RowHeight() + 6 + grid->VisibleRows() * (grid->RowHeight() + 4) + 2);  // the row cut at the bottom
+  EXPECT_EQ(grid->Selected(), grid->VisibleRows());
+  EXPECT_EQ(grid->Top(), 1);
 }
 
 }  // namespace

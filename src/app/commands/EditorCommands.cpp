@@ -12,6 +12,7 @@ void RunCadenceEditor(MainFrame& frame) {
   DbDatabase* db = frame.Database();
   if (!db) return;
   EditorTransaction transaction(db);
+  if (!transaction.Active()) return;
   CadenceDialog dialog(frame.Client(), db, &transaction, 116);
   dialog.DoModal();
   transaction.Commit();
@@ -22,6 +23,7 @@ void RunCalendarEditor(MainFrame& frame) {
   if (!db) return;
   FrameProgress progress(&frame);
   EditorTransaction transaction(db);
+  if (!transaction.Active()) return;
   CalendarDialog dialog(frame.Client(), db, &transaction, &progress, 118);
   dialog.DoModal();
   transaction.Commit();
@@ -31,6 +33,7 @@ void RunTripEditor(MainFrame& frame) {
   DbDatabase* db = frame.Database();
   if (!db) return;
   EditorTransaction transaction(db);
+  if (!transaction.Active()) return;
   TripDialog dialog(frame.Client(), db, &transaction, 120);
   dialog.DoModal();
   transaction.Commit();

@@ -67,6 +67,9 @@ void CalendarRows::Load() {
     select.GetFieldTextAt(3, note);
     const QDate day = DateOfText(date);
     if (!day.isValid()) continue;  // no date the editor could show
+    // A blank is the mark of a row without a note: it must not hide the real note of another
+    // day type of the same date.
+    if (WithoutTrailingBlanks(note).empty()) note.clear();
     CadenceNote* row = Find(day);
     if (!row) {
       row = Append(day, note);

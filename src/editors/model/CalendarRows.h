@@ -2,7 +2,7 @@
 // The rows of the service-calendar editor: one row per date of the reporting period (the `master`
 // row's `datini`..`datfin`, or 01/01/1900..31/12/2099 without it), with its weekday, holiday
 // name and day types, and after them a row for each date of `calend` outside the period. A row's
-// text is its holiday name, else the note of its first calendar row that has one. Each day type
+// text is its holiday name, else the note of its first calendar row that has one (blanks are none). Each day type
 // (an entry) carries changed and deleted marks until the next load. Every write goes to the
 // database at once (inside the editor's transaction); a write the database refuses has been
 // reported by the table layer and leaves the rows as they were.

@@ -10,7 +10,8 @@ class EditorTransaction {
  public:
   // Begins the transaction.
   explicit EditorTransaction(DbDatabase* db);
-  // Commits what is still open (closing the editor keeps every change made in it).
+  // Commits what is still open (closing the editor keeps every change made in it); left by an
+  // exception, rolls it back instead.
   ~EditorTransaction();
   EditorTransaction(const EditorTransaction&) = delete;
   EditorTransaction& operator=(const EditorTransaction&) = delete;
@@ -23,7 +24,14 @@ class EditorTransaction {
   // Commits and ends; the destructor then does nothing. False when the commit failed.
   bool Commit();
 
+  // True while the transaction is open: false when the database refused to begin it (another
+  // program holding it), which the database layer has said; the editor then does not open.
+  bool Active() const { return open_; }
+
  private:
+  void Begin();
+
   DbDatabase* db_;
+  int exceptionsAtStart_ = 0;
   bool open_ = false;
 };

@@ -1,6 +1,7 @@
 #include "editors/model/TripStore.h"
 
 #include "common/Formatters.h"
+#include "db/DbDatabase.h"
 #include "db/DbSchema.h"
 #include "db/DbSelect.h"
 
@@ -153,12 +154,20 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
 }
 
 bool TripStore::Delete(std::int32_t id) {
+  // All or nothing: a trip is never left without some of its stops or periods.
+  DbBatch batch(db_);
   const std::string idText = std::to_string(id);
+  bool whole = true;
   for (const std::string& sub : StopsOf(db_, id))
-    if (stops_.SeekEqual({idText.c_str(), sub.c_str()})) stops_.Delete();
+    whole = whole && stops_.SeekEqual({idText.c_str(), sub.c_str()}) && stops_.Delete();
   for (const auto& [start, end] : PeriodsOf(db_, id))
-    if (periods_.SeekEqual({idText.c_str(), start.c_str(), end.c_str()})) periods_.Delete();
-  return trips_.SeekEqual({idText.c_str()}) && trips_.Delete();
+    whole = whole && periods_.SeekEqual({idText.c_str(), start.c_str(), end.c_str()}) && periods_.Delete();
+  whole = whole && trips_.SeekEqual({idText.c_str()}) && trips_.Delete();
+  if (!whole) {
+    batch.Rollback();
+    return false;
+  }
+  return batch.Commit() == 1;
 }
 
 int TripStore::CopyStops(std::int32_t source, std::int32_t target) {

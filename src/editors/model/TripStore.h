@@ -48,7 +48,8 @@ class TripStore {
   // counters then rise past what was used and never fall. Refused without a master row.
   TripInsertResult Insert(const TripHead& head, std::int32_t quadro = -1);
 
-  // Deletes the trip's stops, then its periods, then its head; true when the head was deleted.
+  // Deletes the trip's stops, then its periods, then its head; true when all of it was deleted.
+  // When any of it is refused nothing is deleted.
   bool Delete(std::int32_t id);
 
   // Copies every stop of `source` to `target`, with no times; returns the stops copied.

@@ -76,8 +76,9 @@ TEST_F(Calendar, RowsCoverThePeriodThenTheDatesOutsideIt) {
   EXPECT_EQ(rows.At(33), nullptr);
   EXPECT_EQ(Shown(rows.At(0)), "01/01/2024 1 Capodanno: FER");  // a holiday keeps its name
   EXPECT_EQ(Shown(rows.At(1)), "02/01/2024 2 Sciopero: FER FES");
-  EXPECT_EQ(Shown(rows.At(2)), "03/01/2024 3  : FER FES");  // one blank is a note
-  EXPECT_EQ(Shown(rows.At(31)) + "|" + Shown(rows.At(32)), "05/02/2024 1  : FER|10/03/2024 7 Fuori: FES SAB");
+  // A blank marks a row without a note: it hides no real note of the same date.
+  EXPECT_EQ(Shown(rows.At(2)), "03/01/2024 3 Dopo: FER FES");
+  EXPECT_EQ(Shown(rows.At(31)) + "|" + Shown(rows.At(32)), "05/02/2024 1 : FER|10/03/2024 7 Fuori: FES SAB");
   EXPECT_EQ(rows.Find(QDate(2024, 3, 10)), rows.At(32));
   EXPECT_EQ(rows.MaxEntries(), 2);
 

@@ -78,4 +78,22 @@ TEST_F(DayTypes, ADeletedRowIsLeftAloneAndCommitEndsTheTransaction) {
   EXPECT_EQ(notices.Texts(), "");
 }
 
+TEST_F(DayTypes, AnEditorLeftByAnExceptionKeepsNothingAndOneThatCannotBeginIsNotActive) {
+  NoticeLog notices;
+  {
+    DbDatabase db(path);
+    try {
+      EditorTransaction transaction(&db);
+      DayTypeRows rows(&db);
+      ASSERT_TRUE(rows.Insert("FER", "Feriale"));
+      throw std::runtime_error("script ended");
+    } catch (const std::runtime_error&) {
+    }
+  }
+  EXPECT_EQ(Stored(), Lines{});
+  DbDatabase closed(dir.Path("nessuno.mdb"));
+  EXPECT_FALSE(EditorTransaction(&closed).Active());
+  notices.Clear();
+}
+
 }  // namespace

@@ -133,6 +133,11 @@ TEST_F(Trips, DeleteTakesStopsPeriodsAndHeadAndCopyStopsLeavesNoTimes) {
   EXPECT_FALSE(store.Delete(3));
   EXPECT_EQ(notices.Texts(), "");
   EXPECT_EQ(RowsOf(3) + RowsOf(2), "0|0|0\n1|1|1\n");
+  // A part of the trip the database refuses to delete keeps the whole trip.
+  RunSql(path, "CREATE TRIGGER keep BEFORE DELETE ON period WHEN old.id = 2 BEGIN SELECT RAISE(ABORT, 'tenuto'); END");
+  EXPECT_FALSE(store.Delete(2));
+  EXPECT_EQ(RowsOf(2), "1|1|1\n");
+  EXPECT_TRUE(HasPart(notices.Texts(), "tenuto"));
   EXPECT_EQ(QueryFile(path,
                       "SELECT sub, fermata, denom, dist, arriva, parte, primaria, facolt FROM detcor WHERE id = 7"
                       " AND reglocal = (SELECT min(id) FROM local) ORDER BY sub"),

@@ -8,6 +8,15 @@
 #include <cstdio>
 
 const char* const kNotRecorded = "I dati immessi non saranno registrati !!!";
+const char* const kAuthorityNotValid =
+    "ATTENZIONE: Il Codice Ente Concedente non è valido.\n\n"
+    "Occorre selezionare un Codice Regionale Ente presente nella lista.\n\n";
+const char* const kContractNotValid =
+    "ATTENZIONE: Il Codice Contratto non è valido.\n\n"
+    "Occorre indicare un Codice Contratto numerico compreso tra 0 e 9999.\n\n";
+const char* const kTimeNotValid =
+    "ATTENZIONE L'orario di partenza è espresso in modo illegale.\n\n"
+    "Gli orari devono essere espressi nel formato HH.MM\n\n";
 const char* const kStartDateFault = "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n";
 const char* const kEndDateFault = "ATTENZIONE: la data di fine periodo è espressa in un formato illegale.\n\n";
 const char* const kDateForm = "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n";
@@ -42,6 +51,22 @@ bool ParseEntryDate(std::string_view text, std::string& normal) {
   const int year = text.size() == 8 ? 2000 + Digits(text, 6, 2) : Digits(text, 6, 4);
   if (!QDate::isValid(year, month, day)) return false;
   normal = DateRecord{year, month, day}.Format();
+  return true;
+}
+
+bool ParseEntryTime(std::string_view text, int& hhmm) {
+  text = text.substr(0, text.find(' '));
+  if (text.size() != 4 && text.size() != 5) return false;
+  const size_t hourDigits = text.size() - 3;  // "H.MM" or "HH.MM"
+  for (size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    const bool ok = k == hourDigits ? c == '.' || c == ':' || c == ',' || c == '-' : IsDigit(c);
+    if (!ok) return false;
+  }
+  const int hours = Digits(text, 0, hourDigits);
+  const int minutes = Digits(text, hourDigits + 1, 2);
+  if (hours > 23 || minutes > 59) return false;
+  hhmm = hours * 100 + minutes;
   return true;
 }
 
@@ -84,4 +109,23 @@ void SelectCodeInCombo(QComboBox* combo, int code) {
   const int index = combo->findText(QString::fromLatin1(Code4(code).c_str()), Qt::MatchStartsWith);
   combo->setCurrentIndex(index);
   if (index < 0 && combo->isEditable()) combo->setEditText(QString());
+}
+
+void ShowCodeInCombo(QComboBox* combo, int code) {
+  SelectCodeInCombo(combo, code);
+  if (combo->currentIndex() < 0 && combo->isEditable()) combo->setEditText(QString::fromLatin1(Code4(code).c_str()));
+}
+
+std::string NotEmpty(std::string text) { return text.empty() ? std::string(" ") : text; }
+
+char EntryDirection(std::string_view text) {
+  const char first = text.empty() ? ' ' : text[0];
+  return first == 'a' || first == 'A' ? 'A' : first == 'r' || first == 'R' ? 'R' : ' ';
+}
+
+bool ParseContractCode(std::string_view text, int& code) {
+  for (char c : text)
+    if (!IsDigit(c)) return false;
+  code = static_cast<int>(LeadingNumber(text, 4, 0));
+  return true;
 }

@@ -14,6 +14,11 @@ class QComboBox;
 // included, is refused.
 bool ParseEntryDate(std::string_view text, std::string& normal);
 
+// A typed time: the text up to its first blank, exactly "H.MM" or "HH.MM" with '.', ':', ',' or
+// '-' as separator, hours 0 to 23 and minutes 0 to 59. On success `hhmm` is hours * 100 +
+// minutes. Anything else, the empty text included, is refused.
+bool ParseEntryTime(std::string_view text, int& hhmm);
+
 // Compares two dates in normal form: negative, zero or positive as `a` is before, on or after `b`.
 int CompareEntryDates(const std::string& a, const std::string& b);
 
@@ -30,9 +35,26 @@ bool CodeFromList(std::string_view text, const std::vector<std::string>& entries
 bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code);
 // Selects the entry that begins with the code written "%04d"; the text stays empty when none does.
 void SelectCodeInCombo(QComboBox* combo, int code);
+// The same, but a code missing from the list is shown by its "%04d" text, so that confirming
+// refuses it rather than taking the empty field for code 0.
+void ShowCodeInCombo(QComboBox* combo, int code);
+
+// The trip fields that cannot be empty (trip, line and route codes, the note): an empty text is
+// kept as a single blank.
+std::string NotEmpty(std::string text);
+// The direction of a trip from the first character typed: 'A' or 'R' in either case, anything
+// else (the empty text included) a blank.
+char EntryDirection(std::string_view text);
+// A contract code: the whole text must be digits (the field takes four); empty gives 0.
+bool ParseContractCode(std::string_view text, int& code);
 
 // Closing lines of the entry dialogs' faults.
 extern const char* const kNotRecorded;  // "I dati immessi non saranno registrati !!!"
+// The first two lines of a refused authority and of a refused contract code.
+extern const char* const kAuthorityNotValid;  // "ATTENZIONE: Il Codice Ente Concedente non è valido. ..."
+extern const char* const kContractNotValid;   // "ATTENZIONE: Il Codice Contratto non è valido. ..."
+// A refused departure time, whole.
+extern const char* const kTimeNotValid;  // "ATTENZIONE L'orario di partenza è espresso in modo illegale. ..."
 // The first lines of the date faults, and the line that tells the form of a date.
 extern const char* const kStartDateFault;  // "ATTENZIONE: la data di inizio periodo è ..."
 extern const char* const kEndDateFault;    // "ATTENZIONE: la data di fine periodo è ..."

@@ -20,9 +20,6 @@ namespace {
 
 constexpr int kModeCount = sizeof kModes - 1;
 
-// An empty text is kept as a single blank.
-std::string NotEmpty(std::string text) { return text.empty() ? std::string(" ") : text; }
-
 // A trip before or after this one, as typed: "0" or a number from 1 on is kept (without the
 // surrounding blanks), anything else means none ("-1").
 std::string TripLink(const std::string& typed) {
@@ -118,10 +115,7 @@ bool TripHeadDialog::OnInitDialog() {
   QComboBox* authorities = Combo(kAuthority);
   authorities->clear();
   FillAuthorityCombo(authorities, db_);
-  SelectCodeInCombo(authorities, head.authority);
-  // An authority missing from the list is shown by its code, so that confirming refuses it
-  // rather than taking the empty field for authority 0.
-  if (authorities->currentIndex() < 0) SetControlText(kAuthority, format("%04ld", head.authority));
+  ShowCodeInCombo(authorities, head.authority);
   SetControlText(kContract, format("%04ld", head.contract));
   SetControlText(kLength, format("%ld", head.length));
   SetControlText(kDuration, format("%ld", head.duration));
@@ -146,28 +140,20 @@ void TripHeadDialog::OnOK() {
   if (!ReadControlText(kLine, text)) return;
   typed.lineCode = NotEmpty(text);
   if (!ReadControlText(kDirection, text)) return;
-  const char direction = text.empty() ? ' ' : text[0];
-  typed.direction = direction == 'a' || direction == 'A' ? 'A' : direction == 'r' || direction == 'R' ? 'R' : ' ';
+  typed.direction = EntryDirection(text);
   if (!ReadControlText(kRoute, text)) return;
   typed.routeCode = NotEmpty(text);
 
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typed.authority)) {
-    Refuse(std::string("ATTENZIONE: Il Codice Ente Concedente non è valido.\n\n"
-                       "Occorre selezionare un Codice Regionale Ente presente nella lista.\n\n") +
-               kNotRecorded,
-           kAuthority);
+    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
     return;
   }
   if (!ReadControlText(kContract, text)) return;
-  if (text.find_first_not_of("0123456789") != std::string::npos) {
-    Refuse(std::string("ATTENZIONE: Il Codice Contratto non è valido.\n\n"
-                       "Occorre indicare un Codice Contratto numerico compreso tra 0 e 9999.\n\n") +
-               kNotRecorded,
-           kContract);
+  if (!ParseContractCode(text, typed.contract)) {
+    Refuse(std::string(kContractNotValid) + kNotRecorded, kContract);
     return;
   }
-  typed.contract = static_cast<int>(LeadingNumber(text, 4, 0));
 
   if (!ReadControlText(kLength, text)) return;
   typed.length = LeadingNumber(text, 8, 0);

@@ -61,10 +61,10 @@ void CalendarGrid::SelectCell(int row, int column, bool notify) {
   SelectRow(row, notify);
 }
 
-void CalendarGrid::ClickedColumn(int x) {
+void CalendarGrid::ClickedAt(const QPoint& pos) {
   // The cell under the pointer; a click on the date cell, or right of the last column shown,
   // selects the nearest column shown: never one out of view.
-  const int offset = x - dateWidth_ - 5;
+  const int offset = pos.x() - dateWidth_ - 5;
   const int shown = offset < 0 ? 0 : offset / (cellWidth_ + 5);
   selectedColumn_ = firstColumn_ + std::min(shown, VisibleColumns() - 1);
   selectedColumn_ = std::max(0, std::min(selectedColumn_, ColumnCount() - 1));

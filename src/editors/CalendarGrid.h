@@ -38,7 +38,7 @@ class CalendarGrid : public GridWindow {
   void PaintRow(QPainter& painter, int row, int y, bool selected) override;
   void UpdateHorizontalBar() override;
   void HorizontalMoved(int value) override;
-  void ClickedColumn(int x) override;
+  void ClickedAt(const QPoint& pos) override;
   bool StepColumn(int delta) override;
   // "GG/MM/AAAA" selects the date's row, "GG/MM/AAAA,N" also its day-type column N (from 1).
   bool FindScriptRow(const std::string& value, int& row, std::string& why) override;

@@ -51,8 +51,12 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   QPushButton* MakePanelButton(int id, const std::string& label);
   // The widget holding the edit panel: the subclass fills it with a layout of its controls.
   QWidget* Panel() const { return panel_; }
-  // Sets the grid laid out on top (the editor owns it as a child).
-  void SetGrid(GridWindow* grid) { grid_ = grid; }
+  // Sets the grid laid out on top (the editor owns it as a child); an editor with two grids
+  // switches between them.
+  void SetGrid(GridWindow* grid) {
+    grid_ = grid;
+    LayOut();
+  }
   GridWindow* Grid() const { return grid_; }
   EditorTransaction* Transaction() const { return transaction_; }
 
@@ -81,12 +85,13 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
+  // Places the buttons, the panel and the grid in the editor.
+  void LayOut();
+
   // Adds a popup command to a grid's menu.
   static void AddMenuCommand(QMenu& menu, int id, const std::string& label, bool enabled = true);
 
  private:
-  void LayOut();
-
   QWidget* area_;
   EditorTransaction* transaction_;
   QWidget* panel_;

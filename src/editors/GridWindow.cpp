@@ -54,7 +54,7 @@ int GridWindow::ViewHeight() const {
 
 int GridWindow::VisibleRows() const {
   if (rowHeight_ <= 0) return 1;
-  return std::max(1, (ViewHeight() - rowHeight_ - 6) / (rowHeight_ + 4));
+  return std::max(1, (ViewHeight() - HeaderHeight()) / (rowHeight_ + 4));
 }
 
 void GridWindow::Clamp() {
@@ -148,7 +148,7 @@ int GridWindow::RowAt(int y) const {
   // Integer division truncating toward zero: a click on the header selects the first row shown.
   // The row cut by the bottom edge is drawn too, and a click on it selects it (it then scrolls
   // into view).
-  const int row = (y - rowHeight_ - 6) / (rowHeight_ + 4) + top_;
+  const int row = (y - HeaderHeight()) / (rowHeight_ + 4) + top_;
   const int count = RowCount();
   return std::max(0, std::min({std::max(row, top_), count - 1, top_ + VisibleRows()}));
 }
@@ -158,7 +158,7 @@ bool GridWindow::ClickAt(const QPoint& pos) {
   setFocus(Qt::MouseFocusReason);
   selected_ = RowAt(pos.y());
   if (selected_ >= top_ + VisibleRows()) top_ = selected_ - VisibleRows() + 1;
-  ClickedColumn(pos.x());
+  ClickedAt(pos);
   Clamp();
   UpdateBars();
   Repaint();

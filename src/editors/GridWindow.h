@@ -98,8 +98,10 @@ class GridWindow : public QAbstractScrollArea, public ui::ScriptTarget {
   // Width and height of the area the rows are drawn in, whether or not the grid is shown.
   int ViewWidth() const;
   int ViewHeight() const;
+  // The height of the header above the rows: one band, unless a grid has more.
+  virtual int HeaderHeight() const { return rowHeight_ + 6; }
   // The y of the top line of the row shown at position k (0 = the first row shown).
-  int RowY(int k) const { return rowHeight_ + 6 + k * (rowHeight_ + 4); }
+  int RowY(int k) const { return HeaderHeight() + k * (rowHeight_ + 4); }
   GridOwner* Owner() const { return owner_; }
 
   // Measures the columns with the given font metrics (rowHeight is already set).
@@ -111,8 +113,8 @@ class GridWindow : public QAbstractScrollArea, public ui::ScriptTarget {
   // The sideways scroll bar: set its range from the current sizes, and take a new position.
   virtual void UpdateHorizontalBar() = 0;
   virtual void HorizontalMoved(int value) = 0;
-  // A click at x on a row (after the row is chosen): the grids with cells choose the column.
-  virtual void ClickedColumn(int /*x*/) {}
+  // A click at a point (after the row is chosen): the grids with cells choose the column.
+  virtual void ClickedAt(const QPoint& /*pos*/) {}
   // Left and right arrow keys: the grids with cells move the selected column. True when handled.
   virtual bool StepColumn(int /*delta*/) { return false; }
   // The row (and, for grids with cells, the column) of a scripted value; false with `why`.

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "dialogs/TripHeadDialog.h"
 #include "editors/PeriodDialog.h"
+#include "editors/TimetableGrid.h"
 #include "editors/TripListGrid.h"
 #include "editors/model/EditorTransaction.h"
 
@@ -25,7 +26,7 @@ QLabel* MakeInfo(QWidget* parent, int id) {
 }  // namespace
 
 TripDialog::TripDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, int idd)
-    : EditorDialog(area, idd, "Gestione Corse", transaction), db_(db), store_(db), rows_(db) {
+    : EditorDialog(area, idd, "Gestione Corse", transaction), db_(db), store_(db), rows_(db), quadro_(db) {
   {
     EditorWaitCursor wait;
     rows_.Load(0);
@@ -55,11 +56,16 @@ TripDialog::TripDialog(QWidget* area, DbDatabase* db, EditorTransaction* transac
   QLabel* arrive = MakeInfo(timeBox_, 1044);
   arrive->setText(QStringLiteral("Arriva"));
   time->addWidget(arrive);
-  time->addWidget(MakeEdit(1045, 5));
+  for (int id : {1045, 1049}) {
+    QLineEdit* edit = MakeEdit(id, 5);
+    edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00:000")) + 12);
+    edit->setAlignment(Qt::AlignRight);
+  }
+  time->addWidget(Edit(1045));
   QLabel* leave = MakeInfo(timeBox_, 1048);
   leave->setText(QStringLiteral("Parte"));
   time->addWidget(leave);
-  time->addWidget(MakeEdit(1049, 5));
+  time->addWidget(Edit(1049));
   time->addWidget(MakePanelButton(kConferma, "Conferma"));
   time->addWidget(MakePanelButton(kAnnulla, "Annulla"));
   time->addStretch();
@@ -79,6 +85,8 @@ TripDialog::TripDialog(QWidget* area, DbDatabase* db, EditorTransaction* transac
   connect(AddCommandButton(kRefresh, "Aggiorna Vista", 45), &QPushButton::clicked, this, [this] { RefreshView(); });
   connect(AddCommandButton(kRestore, "Ripristina", 5), &QPushButton::clicked, this, [this] { Restore(); });
 
+  timetable_ = new TimetableGrid(this, this, &quadro_, [this](char pointed) { PointedAt(pointed); });
+  timetable_->hide();
   grid_ = new TripListGrid(this, this, &rows_);
   SetGrid(grid_);
   ShowCurrentTrip(rows_.At(0));
@@ -106,17 +114,53 @@ void TripDialog::ShowCurrentTrip(TripLeg* trip) {
   currentTrip_ = trip;
 }
 
-void TripDialog::SelectionMoved(GridWindow*) {
+void TripDialog::SelectionMoved(GridWindow* grid) {
   // In quadro mode the current trip stays the one whose quadro is open.
-  if (mode_ == Mode::List) ShowCurrentTrip(rows_.At(grid_->Selected()));
+  if (grid == timetable_)
+    ShowQuadroSelection();
+  else if (mode_ == Mode::List)
+    ShowCurrentTrip(rows_.At(grid_->Selected()));
+}
+
+void TripDialog::GridActivated(GridWindow* grid) {
+  if (grid != timetable_) {
+    ShowQuadro();
+    return;
+  }
+  switch (timetable_->Area()) {
+    case 'F': EditStopDetails(); break;
+    case 'H': EditTripHead(); break;
+    default: BeginTimeEdit(); break;
+  }
+}
+
+void TripDialog::ShowQuadroSelection() {
+  const TripStop* stop = timetable_->SelectedStop();
+  const TimeCell* cell = timetable_->SelectedCell();
+  SetLabel(kStopName, stop ? stop->stopName : std::string());
+  SetControlText(kArrival, cell && timetable_->Area() == ' ' ? cell->arrivalText : std::string());
+  SetControlText(kDeparture, cell && timetable_->Area() == ' ' ? cell->departureText : std::string());
+}
+
+void TripDialog::PointedAt(char area) {
+  if (mode_ != Mode::Quadro || timeEditing_) return;
+  const bool stops = area == 'F';
+  CommandButton(kInsert)->setText(stops ? QStringLiteral("Aggiungi Fermata") : QStringLiteral("Aggiungi Corsa"));
+  CommandButton(kDetails)->setText(stops         ? QStringLiteral("Dettagli Fermata")
+                                   : area == 'H' ? QStringLiteral("Dati Testa Corsa ")
+                                                 : QStringLiteral("Modifica Orario"));
+  CommandButton(kDelete)->setText(stops ? QStringLiteral("Elimina Fermata") : QStringLiteral("Elimina Corsa"));
+  ShowQuadroSelection();
 }
 
 void TripDialog::LoadRows() {
   currentTrip_ = nullptr;
   rows_.Load(rows_.SortOrder());
+  listStale_ = false;
   if (mode_ == Mode::Quadro) {
     const int position = rows_.FindId(quadroTripId_);
     currentTrip_ = rows_.At(position);
+    quadro_.Reload();
   }
 }
 
@@ -133,6 +177,10 @@ void TripDialog::SelectSortOrder(int sortOrder) {
 
 void TripDialog::OnInsert() {
   if (IsEditing()) return;
+  if (mode_ == Mode::Quadro && timetable_->Area() == 'F') {
+    InsertStop();
+    return;
+  }
   TripHead head;
   std::int32_t quadro = -1;
   const bool inQuadro = mode_ == Mode::Quadro && currentTrip_;
@@ -159,19 +207,51 @@ void TripDialog::OnInsert() {
   }
   if (inQuadro) store_.CopyStops(currentTrip_->id, result.id);
   TripLeg* trip = rows_.AppendNew(result.id, result.quadro, head);
-  if (mode_ == Mode::List) grid_->SelectRow(rows_.PositionOf(trip), true);
+  if (mode_ == Mode::List) {
+    grid_->SelectRow(rows_.PositionOf(trip), true);
+    return;
+  }
+  // The new trip takes its place among the quadro's columns.
+  quadro_.Reload();
+  timetable_->RowsChanged();
 }
 
 void TripDialog::OnDelete() {
-  if (IsEditing() || !currentTrip_ || currentTrip_->deleted) return;
+  if (IsEditing()) return;
+  if (mode_ == Mode::Quadro) {
+    if (timetable_->Area() == 'F') {
+      DeleteStop();
+      return;
+    }
+    TripLeg* trip = timetable_->SelectedTrip();
+    if (!trip || trip->deleted) return;
+    DeleteTrip(trip->id);
+    return;
+  }
+  if (!currentTrip_ || currentTrip_->deleted) return;
+  DeleteTrip(currentTrip_->id);
+}
+
+void TripDialog::DeleteTrip(std::int32_t id) {
   // No question: "Ripristina" brings the trip back until the next commit.
-  if (!store_.Delete(currentTrip_->id)) return;
-  rows_.MarkDeleted(currentTrip_->id);
+  if (!store_.Delete(id)) return;
+  rows_.MarkDeleted(id);
+  for (int k = 0; k < quadro_.ColumnCount(); ++k)
+    if (TripLeg* column = quadro_.Column(k); column && column->id == id) column->deleted = 1;
   grid_->Repaint();
+  timetable_->Repaint();
 }
 
 void TripDialog::OnDetails() {
-  if (mode_ == Mode::List) ShowQuadro();
+  if (mode_ == Mode::List) {
+    ShowQuadro();
+    return;
+  }
+  switch (timetable_->Area()) {
+    case 'F': EditStopDetails(); break;
+    case 'H': EditTripHead(); break;
+    default: BeginTimeEdit(); break;
+  }
 }
 
 void TripDialog::OnFine() {
@@ -185,15 +265,36 @@ void TripDialog::ShowQuadro() {
   if (mode_ != Mode::List || !currentTrip_ || currentTrip_->deleted) return;
   quadroTripId_ = currentTrip_->id;
   mode_ = Mode::Quadro;
+  {
+    EditorWaitCursor wait;
+    if (currentTrip_->quadroNumber < 0)
+      quadro_.LoadSingleTrip(currentTrip_->id);
+    else
+      quadro_.LoadQuadro(currentTrip_->quadroNumber);
+  }
   grid_->hide();
   selectedBox_->hide();
   timeBox_->show();
   CommandButton(kInsert)->setText(QStringLiteral("Aggiungi Corsa"));
   CommandButton(kDetails)->setText(QStringLiteral("Modifica Orario"));
+  timetable_->SetArea(' ');
+  SetGrid(timetable_);
+  timetable_->show();
+  timetable_->MeasureColumns();
+  timetable_->ResetView();
 }
 
 void TripDialog::ShowTripList() {
-  OnCancel();
+  EndTimeEdit();
+  timetable_->hide();
+  SetGrid(grid_);
+  // Heads written in the quadro show in the list as they now are.
+  if (listStale_) {
+    EditorWaitCursor wait;
+    rows_.Load(rows_.SortOrder());
+    listStale_ = false;
+    grid_->RowsChanged();
+  }
   timeBox_->hide();
   selectedBox_->show();
   CommandButton(kInsert)->setText(QStringLiteral("Nuova Corsa"));
@@ -208,12 +309,54 @@ void TripDialog::ShowTripList() {
 
 void TripDialog::OnCancel() {
   // Closes the transit-time panel; never ends the editor.
-  SetLabel(1050, {});
-  SetControlText(1045, {});
-  SetControlText(1049, {});
-  Edit(1045)->setEnabled(false);
-  Edit(1049)->setEnabled(false);
+  EndTimeEdit();
+  if (mode_ == Mode::Quadro) ShowQuadroSelection();
+}
+
+void TripDialog::EndTimeEdit() {
+  SetLabel(kStopName, {});
+  SetControlText(kArrival, {});
+  SetControlText(kDeparture, {});
+  Edit(kArrival)->setEnabled(false);
+  Edit(kDeparture)->setEnabled(false);
+  timeEditing_ = false;
   SetEditing(false);
+  timetable_->setEnabled(true);
+}
+
+void TripDialog::BeginTimeEdit() {
+  if (mode_ != Mode::Quadro || timeEditing_) return;
+  const TripLeg* trip = timetable_->SelectedTrip();
+  const TripStop* stop = timetable_->SelectedStop();
+  if (!trip || trip->deleted || !stop || stop->deleted || !timetable_->SelectedCell()) return;
+  timetable_->SetArea(' ');
+  ShowQuadroSelection();
+  Edit(kArrival)->setEnabled(true);
+  Edit(kDeparture)->setEnabled(true);
+  timeEditing_ = true;
+  SetEditing(true);
+  timetable_->setEnabled(false);
+  Edit(kArrival)->setFocus();
+}
+
+void TripDialog::OnOK() {
+  if (!timeEditing_) return;
+  std::string arrival, departure;
+  if (!ReadControlText(kArrival, arrival) || !ReadControlText(kDeparture, departure)) return;
+  const int column = timetable_->SelectedColumn();
+  bool written = false;
+  const std::string refusal = quadro_.WriteTime(timetable_->Selected(), column, arrival, departure, &written);
+  if (!refusal.empty()) {
+    Refuse(refusal, kArrival);
+    return;
+  }
+  // A refusal of the database was said by it: the edit stays open.
+  if (!written) return;
+  if (const TripLeg* trip = quadro_.Column(column))
+    if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
+  EndTimeEdit();
+  timetable_->Repaint();
+  ShowQuadroSelection();
 }
 
 void TripDialog::closeEvent(QCloseEvent* event) {
@@ -227,8 +370,10 @@ void TripDialog::OnScriptEnd() {
 }
 
 void TripDialog::OpenPeriods() {
-  if (IsEditing() || !currentTrip_ || currentTrip_->deleted) return;
-  PeriodDialog periods(this, db_, Transaction(), currentTrip_->id, kPeriodDialog);
+  // The periods of the selected column's trip in the quadro, else of the current trip.
+  const TripLeg* trip = mode_ == Mode::Quadro ? timetable_->SelectedTrip() : currentTrip_;
+  if (IsEditing() || !trip || trip->deleted) return;
+  PeriodDialog periods(this, db_, Transaction(), trip->id, kPeriodDialog);
   periods.DoModal();
   // Its "Aggiorna Vista" and "Ripristina" end this editor's transaction too: the list then shows
   // the database as it now is.
@@ -237,15 +382,23 @@ void TripDialog::OpenPeriods() {
 
 void TripDialog::GridCommand(int id) {
   const int sortOrder = TripListGrid::SortOrderOf(id);
-  if (sortOrder >= 0)
+  if (sortOrder >= 0) {
     SelectSortOrder(sortOrder);
-  else if (id == kPeriods)
-    OpenPeriods();
-  else
-    EditorDialog::GridCommand(id);
+    return;
+  }
+  switch (id) {
+    case kPeriods: OpenPeriods(); break;
+    case kAssignLine: AssignLine(); break;
+    case kAlignKm: AlignKm(); break;
+    case kAssignContract: AssignContract(); break;
+    case kCloneTimes: CloneTimes(); break;
+    case kMoveToNewQuadro: MoveToNewQuadro(); break;
+    default: EditorDialog::GridCommand(id); break;
+  }
 }
 
-std::unique_ptr<QMenu> TripDialog::PopupMenu(GridWindow*) {
+std::unique_ptr<QMenu> TripDialog::PopupMenu(GridWindow* grid) {
+  if (grid == timetable_) return QuadroMenu();
   auto menu = std::make_unique<QMenu>(grid_);
   const bool onTrip = currentTrip_ && !currentTrip_->deleted;
   AddMenuCommand(*menu, kInsert, "&Inserisci un Nuovo Orario Corsa");
@@ -259,5 +412,38 @@ std::unique_ptr<QMenu> TripDialog::PopupMenu(GridWindow*) {
   menu->addSeparator();
   AddMenuCommand(*menu, kRefresh, "&Aggiorna la Vista delle Corse");
   AddMenuCommand(*menu, kRestore, "&Ripristina (invalida le variazioni sospese)");
+  return menu;
+}
+
+std::unique_ptr<QMenu> TripDialog::QuadroMenu() {
+  // No item is ever disabled: each command refuses what it cannot do.
+  auto menu = std::make_unique<QMenu>(timetable_);
+  switch (timetable_->Area()) {
+    case 'H':
+      AddMenuCommand(*menu, kInsert, "&Inserisci una Nuova Corsa");
+      AddMenuCommand(*menu, kDelete, "&Elimina la Corsa Selezionata");
+      AddMenuCommand(*menu, kDetails, "&Dati Testa Corsa Selezionata");
+      AddMenuCommand(*menu, kPeriods, "&Periodicità Corsa Selezionata");
+      menu->addSeparator();
+      AddMenuCommand(*menu, kAssignLine, "Assegnazione &Linea (Quadro)");
+      AddMenuCommand(*menu, kAssignContract, "Assegnazione &Contratto (Quadro)");
+      AddMenuCommand(*menu, kAlignKm, "Allineamento &Km (Quadro)");
+      break;
+    case 'F':
+      AddMenuCommand(*menu, kInsert, "&Inserisci una Nuova Fermata");
+      AddMenuCommand(*menu, kDelete, "&Elimina la Fermata Selezionata");
+      AddMenuCommand(*menu, kDetails, "&Dettagli Fermata Selezionata");
+      break;
+    default:
+      AddMenuCommand(*menu, kInsert, "&Inserisci una Nuova Corsa");
+      AddMenuCommand(*menu, kDetails, "&Modifica Tempo di Transito");
+      menu->addSeparator();
+      AddMenuCommand(*menu, kCloneTimes, "&Clonazione Orari");
+      AddMenuCommand(*menu, kMoveToNewQuadro, "&Sposta la corsa in un quadro vergine");
+      menu->addSeparator();
+      AddMenuCommand(*menu, kRefresh, "&Aggiorna la Vista del Quadro Orario");
+      AddMenuCommand(*menu, kRestore, "&Ripristina (invalida le variazioni sospese)");
+      break;
+  }
   return menu;
 }

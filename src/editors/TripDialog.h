@@ -4,11 +4,13 @@
 // one transaction. Esc and the window's close button never end it: only "Fine" in list mode does.
 
 #include "editors/EditorDialog.h"
+#include "editors/model/QuadroTimetable.h"
 #include "editors/model/TripRows.h"
 #include "editors/model/TripStore.h"
 
 class DbDatabase;
 class QGroupBox;
+class TimetableGrid;
 class TripListGrid;
 
 class TripDialog : public EditorDialog {
@@ -24,6 +26,14 @@ class TripDialog : public EditorDialog {
     kRefresh = 1042,
     kRestore = 1047,
     kPeriods = 6101,
+    kAssignLine = 6102,
+    kAlignKm = 6103,
+    kAssignContract = 6104,
+    kCloneTimes = 6105,
+    kMoveToNewQuadro = 6106,
+    kArrival = 1045,
+    kDeparture = 1049,
+    kStopName = 1050,
     kSelectedBox = 1055,
     kTimeBox = 1046,
     kHeadDialog = 122,
@@ -33,6 +43,8 @@ class TripDialog : public EditorDialog {
 
   TripRows& Rows() { return rows_; }
   TripListGrid* ListGrid() const { return grid_; }
+  TimetableGrid* Timetable() const { return timetable_; }
+  QuadroTimetable& Quadro() { return quadro_; }
   Mode CurrentMode() const { return mode_; }
   // The trip shown in the "Corsa Selezionata" box (list mode), or whose quadro is open.
   TripLeg* CurrentTrip() const { return currentTrip_; }
@@ -46,15 +58,27 @@ class TripDialog : public EditorDialog {
   void SelectSortOrder(int sortOrder);
   void ShowQuadro();
   void ShowTripList();
+  // Quadro mode: the transit time of the selected cell, the stop and head commands, and the
+  // commands of the whole quadro.
+  void BeginTimeEdit();
+  void EditStopDetails();
+  void InsertStop();
+  void DeleteStop();
+  void EditTripHead();
+  void AssignLine();
+  void AlignKm();
+  void AssignContract();
+  void CloneTimes();
+  void MoveToNewQuadro();
 
   // GridOwner.
   void SelectionMoved(GridWindow*) override;
   void GridCommand(int id) override;
-  void GridActivated(GridWindow*) override { ShowQuadro(); }
+  void GridActivated(GridWindow* grid) override;
   std::unique_ptr<QMenu> PopupMenu(GridWindow*) override;
 
  protected:
-  void OnOK() override {}
+  void OnOK() override;
   void OnCancel() override;
   void LoadRows() override;
   void OnScriptEnd() override;
@@ -65,11 +89,24 @@ class TripDialog : public EditorDialog {
   void ShowCurrentTrip(TripLeg* trip);
   void ClearCurrentTrip();
   void SetLabel(int id, const std::string& text);
+  // The buttons named for the area pointed at in the quadro.
+  void PointedAt(char area);
+  // Shows the selected stop and cell of the quadro in the transit-time panel.
+  void ShowQuadroSelection();
+  // Ends a transit-time edit without writing.
+  void EndTimeEdit();
+  void DeleteTrip(std::int32_t id);
+  std::unique_ptr<QMenu> QuadroMenu();
+  TripHead QuadroHead();
 
   DbDatabase* db_;
   TripStore store_;
   TripRows rows_;
   TripListGrid* grid_ = nullptr;
+  QuadroTimetable quadro_;
+  TimetableGrid* timetable_ = nullptr;
+  bool timeEditing_ = false;
+  bool listStale_ = false;  // the quadro's commands changed heads the list shows
   QGroupBox* selectedBox_ = nullptr;
   QGroupBox* timeBox_ = nullptr;
   Mode mode_ = Mode::List;

@@ -262,8 +262,7 @@ TEST_F(TripEditor, OnlyFineInTheListEndsIt) {
 
 TEST_F(TripEditor, ATripAddedToAQuadroTakesItsQuadroAndStops) {
   // The list's popup is out of reach while the quadro covers the list.
-  EXPECT_EQ(Run("6005=1|1059=1|5132=1"),
-            "?Dialogo 120 (Gestione Corse): il comando 5132 non si può scegliere: la griglia non è visibile");
+  EXPECT_EQ(Run("6005=1|1059=1|5132=1"), "?Dialogo 120 (Gestione Corse): il controllo 5132 non esiste");
   {
     RunSql(path_,
            "DELETE FROM detcor WHERE id = 4; DELETE FROM tescor WHERE id = 4;"

@@ -1,0 +1,156 @@
+#include "dialogs/QuadroAssignDialogs.h"
+
+#include "dialogs/EntryRules.h"
+#include "dialogs/ListFillers.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <utility>
+
+using namespace quadro_assign;
+
+namespace {
+
+const char* const kEveryTrip = "I valori inseriti saranno assegnati a tutte le corse del quadro !!!";
+
+std::string Format(const char* pattern, long value) {
+  char text[32];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+// The warning above the fields, the fields in a grid, OK and Annulla.
+QGridLayout* Frame(ui::Dialog* dialog, QLabel* warning, QDialogButtonBox* buttons) {
+  auto* grid = new QGridLayout;
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(warning);
+  layout->addLayout(grid);
+  layout->addWidget(buttons);
+  return grid;
+}
+
+}  // namespace
+
+// ---- LineCodeAssignDialog ---------------------------------------------------------------------
+
+LineCodeAssignDialog::LineCodeAssignDialog(QWidget* parent, std::string initialLine, char initialDirection,
+                                           std::string initialRoute, std::string initialNote, int idd)
+    : ui::Dialog(parent, idd, "Assegnazione Codice Linea"),
+      line(std::move(initialLine)),
+      direction(initialDirection),
+      route(std::move(initialRoute)),
+      note(std::move(initialNote)) {
+  QGridLayout* grid = Frame(this, MakeLabel(kEveryTrip), MakeOkCancel());
+  const auto field = [&](int row, const char* label, QWidget* control) {
+    grid->addWidget(MakeLabel(label), row, 0);
+    grid->addWidget(control, row, 1);
+  };
+  field(0, "Codice Linea", MakeEdit(kLine, 10));
+  field(1, "Verso", MakeEdit(kDirection, 1));
+  field(2, "Codice Percorso", MakeEdit(kRoute, 20));
+  field(3, "Annotazioni", MakeEdit(kNote, 120));
+}
+
+bool LineCodeAssignDialog::OnInitDialog() {
+  SetControlText(kLine, line);
+  SetControlText(kDirection, direction == ' ' || direction == '\0' ? std::string() : std::string(1, direction));
+  SetControlText(kRoute, route);
+  SetControlText(kNote, note);
+  return true;
+}
+
+void LineCodeAssignDialog::OnOK() {
+  std::string typedLine, typedDirection, typedRoute, typedNote;
+  if (!ReadControlText(kLine, typedLine) || !ReadControlText(kDirection, typedDirection) ||
+      !ReadControlText(kRoute, typedRoute) || !ReadControlText(kNote, typedNote))
+    return;
+  line = NotEmpty(typedLine);
+  direction = EntryDirection(typedDirection);
+  route = NotEmpty(typedRoute);
+  note = NotEmpty(typedNote);
+  EndDialog(ui::IDOK);
+}
+
+// ---- LengthAssignDialog -----------------------------------------------------------------------
+
+LengthAssignDialog::LengthAssignDialog(QWidget* parent, long initialLength, long initialContractLength,
+                                       int initialContractDuration, int idd)
+    : ui::Dialog(parent, idd, "Assegnazione Lunghezze"),
+      length(initialLength),
+      contractLength(initialContractLength),
+      contractDuration(initialContractDuration) {
+  QGridLayout* grid = Frame(this, MakeLabel(kEveryTrip), MakeOkCancel());
+  const auto field = [&](int row, const char* label, QWidget* control) {
+    grid->addWidget(MakeLabel(label), row, 0);
+    grid->addWidget(control, row, 1);
+  };
+  field(0, "Lunghezza (m)", MakeEdit(kLength, 8));
+  field(1, "Lunghezza contrattuale (m)", MakeEdit(kContractLength, 8));
+  field(2, "Durata contrattuale (min)", MakeEdit(kContractDuration, 4));
+}
+
+bool LengthAssignDialog::OnInitDialog() {
+  SetControlText(kLength, Format("%ld", length));
+  SetControlText(kContractLength, Format("%ld", contractLength));
+  SetControlText(kContractDuration, Format("%ld", contractDuration));
+  return true;
+}
+
+void LengthAssignDialog::OnOK() {
+  std::string typedLength, typedContractLength, typedContractDuration;
+  if (!ReadControlText(kLength, typedLength) || !ReadControlText(kContractLength, typedContractLength) ||
+      !ReadControlText(kContractDuration, typedContractDuration))
+    return;
+  length = LeadingNumber(typedLength, 8, 0);
+  contractLength = LeadingNumber(typedContractLength, 8, 0);
+  contractDuration = static_cast<int>(LeadingNumber(typedContractDuration, 4, 0));
+  EndDialog(ui::IDOK);
+}
+
+// ---- ContractAssignDialog ---------------------------------------------------------------------
+
+ContractAssignDialog::ContractAssignDialog(QWidget* parent, DbDatabase* db, int initialAuthority, int initialContract,
+                                           int idd)
+    : ui::Dialog(parent, idd, "Assegnazione Contratto"),
+      authority(initialAuthority),
+      contract(initialContract),
+      db_(db) {
+  QGridLayout* grid = Frame(this, MakeLabel(kEveryTrip), MakeOkCancel());
+  // No length limit on the authority: it would cut the entries of the list. Only the first four
+  // characters of the text are read.
+  QComboBox* authorities = MakeCombo(kAuthority, true);
+  authorities->setMinimumContentsLength(30);
+  grid->addWidget(MakeLabel("Ente"), 0, 0);
+  grid->addWidget(authorities, 0, 1);
+  grid->addWidget(MakeLabel("Contratto"), 1, 0);
+  grid->addWidget(MakeEdit(kContract, 4), 1, 1);
+}
+
+bool ContractAssignDialog::OnInitDialog() {
+  QComboBox* authorities = Combo(kAuthority);
+  authorities->clear();
+  FillAuthorityCombo(authorities, db_);
+  ShowCodeInCombo(authorities, authority);
+  SetControlText(kContract, Format("%04ld", contract));
+  return true;
+}
+
+void ContractAssignDialog::OnOK() {
+  std::string text;
+  int typedAuthority = 0, typedContract = 0;
+  if (!ReadControlText(kAuthority, text)) return;
+  if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
+    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
+    return;
+  }
+  if (!ReadControlText(kContract, text)) return;
+  if (!ParseContractCode(text, typedContract)) {
+    Refuse(std::string(kContractNotValid) + kNotRecorded, kContract);
+    return;
+  }
+  authority = typedAuthority;
+  contract = typedContract;
+  EndDialog(ui::IDOK);
+}

@@ -1,0 +1,157 @@
+// The trip editor's commands in quadro mode: a stop's details, a stop inserted into or deleted
+// from every trip, a trip's head, the line, lengths and contract of the whole quadro, a trip moved
+// to a quadro of its own, times cloned from another column. The data work is the quadro model's.
+
+#include "common/Cp1252.h"
+#include "dialogs/QuadroAssignDialogs.h"
+#include "dialogs/StopDialogs.h"
+#include "dialogs/TripCloneDialog.h"
+#include "dialogs/TripHeadDialog.h"
+#include "editors/TimetableGrid.h"
+#include "editors/TripDialog.h"
+#include "editors/TripListGrid.h"
+
+namespace {
+
+constexpr int kStopEdit = 121;
+constexpr int kStopDefinition = 127;
+constexpr int kLineAssign = 134;
+constexpr int kLengthAssign = 135;
+constexpr int kContractAssign = 136;
+constexpr int kClone = 143;
+
+}  // namespace
+
+TripHead TripDialog::QuadroHead() {
+  // The head of the selected trip, else of the trip whose quadro is open: what the assignments
+  // to the whole quadro propose.
+  TripHead head;
+  const TripLeg* trip = timetable_->SelectedTrip();
+  if (!trip) trip = currentTrip_;
+  if (trip) store_.ReadHead(trip->id, head);
+  return head;
+}
+
+void TripDialog::EditStopDetails() {
+  const int row = timetable_->Selected();
+  const TripStop* stop = quadro_.Row(row);
+  if (IsEditing() || !stop || stop->deleted) return;
+  StopEditDialog dialog(this, *stop, kStopEdit);
+  if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop);
+  timetable_->Repaint();
+  ShowQuadroSelection();
+}
+
+void TripDialog::DeleteStop() {
+  const int row = timetable_->Selected();
+  if (IsEditing() || !quadro_.Row(row)) return;
+  if (ui::MessageBox("La fermata indicata stà per essere eliminata da tutte le corse del quadro.\n\n"
+                     "Intendi confermare l'eliminazione della fermata?",
+                     ui::MB_OKCANCEL | ui::MB_ICONQUESTION) == ui::IDOK)
+    quadro_.DeleteStop(row);
+  timetable_->Repaint();
+}
+
+void TripDialog::InsertStop() {
+  if (IsEditing()) return;
+  // The dialog stays open across insertions: only its "Fine" ends the command.
+  for (;;) {
+    bool anyEmptyColumn = quadro_.ColumnCount() == 0;
+    for (int k = 0; k < quadro_.ColumnCount(); ++k) anyEmptyColumn = anyEmptyColumn || !quadro_.Column(k);
+    const TripStop* current = timetable_->SelectedStop();
+    StopDefinitionDialog dialog(this, kStopDefinition);
+    // Without a stop to stand on (or a trip without stops) the stop can only go to the tail, with
+    // its time; below the last stop is the tail too.
+    dialog.timeEntry = !current || anyEmptyColumn ? 1 : 0;
+    dialog.noCurrentStop = current && quadro_.PositionOf(current) == quadro_.RowCount() - 1 ? 1 : 0;
+    const int result = dialog.DoModal();
+    if (result == stop_dialog::kFinish) break;
+    if (result != ui::IDOK) continue;
+    QuadroTimetable::InsertAt where = QuadroTimetable::InsertAt::Below;
+    if (dialog.insertion == StopDefinitionDialog::kHead) where = QuadroTimetable::InsertAt::Head;
+    if (dialog.insertion == StopDefinitionDialog::kTail) where = QuadroTimetable::InsertAt::Tail;
+    const int position = quadro_.InsertStop(where, timetable_->Selected(), dialog.stop, dialog.time,
+                                            currentTrip_ ? currentTrip_->id : -1);
+    timetable_->RowsChanged();
+    if (position >= 0) timetable_->SelectCell(position, timetable_->SelectedColumn(), true);
+  }
+  timetable_->RowsChanged();
+}
+
+void TripDialog::EditTripHead() {
+  const int column = timetable_->SelectedColumn();
+  const TripLeg* trip = timetable_->SelectedTrip();
+  if (IsEditing() || !trip) return;
+  TripHead head;
+  if (!store_.ReadHead(trip->id, head)) return;
+  TripHeadDialog dialog(
+      this, db_, head, true, [this] { OpenPeriods(); }, kHeadDialog);
+  if (dialog.DoModal() == ui::IDOK && quadro_.WriteHead(column, dialog.head)) listStale_ = true;
+  timetable_->Repaint();
+}
+
+void TripDialog::AssignLine() {
+  if (IsEditing() || quadro_.ColumnCount() == 0) return;
+  const TripHead head = QuadroHead();
+  LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssign);
+  if (dialog.DoModal() == ui::IDOK &&
+      !quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note).empty())
+    listStale_ = true;
+  timetable_->Repaint();
+}
+
+void TripDialog::AlignKm() {
+  if (IsEditing() || quadro_.ColumnCount() == 0) return;
+  const TripHead head = QuadroHead();
+  LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssign);
+  if (dialog.DoModal() == ui::IDOK &&
+      !quadro_.AssignLengths(dialog.length, dialog.contractLength, dialog.contractDuration).empty())
+    listStale_ = true;
+  timetable_->Repaint();
+}
+
+void TripDialog::AssignContract() {
+  if (IsEditing() || quadro_.ColumnCount() == 0) return;
+  const TripHead head = QuadroHead();
+  ContractAssignDialog dialog(this, db_, head.authority, head.contract, kContractAssign);
+  if (dialog.DoModal() == ui::IDOK) quadro_.AssignContract(dialog.authority, dialog.contract);
+  timetable_->Repaint();
+}
+
+void TripDialog::CloneTimes() {
+  const int target = timetable_->SelectedColumn();
+  if (IsEditing() || !timetable_->SelectedTrip()) return;
+  TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kClone);
+  if (dialog.DoModal() != ui::IDOK) return;
+  // Columns are numbered from 1: there is no column 0 to take the times from.
+  if (dialog.sourceColumn < 1) {
+    ui::MessageBox("ATTENZIONE La colonna di origine deve essere compresa tra 1 e " +
+                       std::to_string(quadro_.ColumnCount()) + ".\n\nLa clonazione degli orari risulta impossibile.",
+                   ui::MB_ICONSTOP);
+    return;
+  }
+  const std::string refusal = quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure);
+  if (!refusal.empty()) ui::MessageBox(refusal, ui::MB_ICONSTOP);
+  timetable_->Repaint();
+  ShowQuadroSelection();
+}
+
+void TripDialog::MoveToNewQuadro() {
+  const TripLeg* trip = timetable_->SelectedTrip();
+  if (IsEditing() || !trip) return;
+  bool moved = false;
+  const std::string refusal = quadro_.MoveToNewQuadro(timetable_->SelectedColumn(), moved);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
+  if (!moved) return;
+  // The trip leaves the quadro shown; the list shows its new quadro.
+  {
+    EditorWaitCursor wait;
+    rows_.Load(rows_.SortOrder());
+  }
+  currentTrip_ = rows_.At(rows_.FindId(quadroTripId_));
+  grid_->RowsChanged();
+  timetable_->RowsChanged();
+}

@@ -1,0 +1,568 @@
+#include "editors/model/QuadroTimetable.h"
+
+#include "common/Formatters.h"
+#include "db/DbDatabase.h"
+#include "db/DbSchema.h"
+#include "db/DbSelect.h"
+
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <utility>
+
+namespace {
+
+// The columns of one trip's stop in the loading selection, trips without stops included (their
+// detcor columns are NULL).
+constexpr const char* kLoadColumns =
+    "tescor.id, detcor.id, detcor.sub, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.dist,"
+    " detcor.arriva, detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma,"
+    " tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.lung, tescor.tempo, tescor.denom, tescor.codperc";
+enum LoadColumn {
+  kTripId,
+  kStopTrip,
+  kSub,
+  kStopCode,
+  kStopName,
+  kLocation,
+  kDistance,
+  kArrival,
+  kDeparture,
+  kPrimary,
+  kOptional,
+  kNoStop,
+  kTripCode,
+  kLineCode,
+  kDirection,
+  kLength,
+  kDuration,
+  kDescription,
+  kRouteCode,
+};
+
+constexpr int kNoTime = 9999;  // the terminus mark: no arrival at the first stop, no departure at the last
+
+std::string Trimmed(DbSelect& select, int position) {
+  std::string text;
+  if (!select.GetFieldTextAt(position, text)) text.clear();
+  return std::string(WithoutTrailingBlanks(text));
+}
+
+int IntAt(DbSelect& select, int position) {
+  int value = 0;
+  select.GetFieldIntAt(position, &value);
+  return value;
+}
+
+long LongAt(DbSelect& select, int position) {
+  long value = 0;
+  select.GetFieldLongAt(position, &value);
+  return value;
+}
+
+// A required text: one blank for an empty one, which the table would refuse.
+std::string Required(const std::string& text) { return text.empty() ? std::string(" ") : text; }
+
+std::string Flag(std::int32_t flag) { return flag ? "1" : "0"; }
+
+bool IsTime(const std::string& text) { return !text.empty() && text != "99:99"; }
+
+// A shown time ("8:35") as minutes after midnight; "99:99" stays the no-time mark.
+int MinutesOf(const std::string& text) {
+  const int hhmm = ParseTimeText(text);
+  return hhmm == kNoTime ? kNoTime : hhmm / 100 * 60 + hhmm % 100;
+}
+
+// Minutes (past midnight, maybe of the next day) as a time of day HHMM.
+int HhmmOf(int minutes) { return minutes / 60 % 24 * 100 + minutes % 60; }
+
+// The subs of a trip's own stops from `first` on, highest first.
+std::vector<int> SubsFrom(DbDatabase* db, std::int32_t id, std::int32_t first) {
+  DbSelect select(db);
+  select.SetColumns("sub");
+  select.SetFrom("detcor");
+  select.SetWhere("id = ?1 AND sub >= ?2");
+  select.SetOrderBy("sub DESC");
+  select.SetParameters({std::to_string(id), std::to_string(first)});
+  std::vector<int> subs;
+  for (select.Open(); select.hasRow; select.MoveNext()) subs.push_back(IntAt(select, 0));
+  return subs;
+}
+
+}  // namespace
+
+QuadroTimetable::QuadroTimetable(DbDatabase* db) : db_(db), trips_(db, "tescor"), stops_(db, "detcor") {
+  if (trips_.isOpen) trips_.SetIndex("codice");
+  if (stops_.isOpen) stops_.SetIndex("codice");
+  model_.AllocIndex();
+}
+
+void QuadroTimetable::LoadQuadro(std::int32_t number) {
+  quadroNumber_ = number;
+  singleTripId_ = -1;
+  Load("tescor.gruppo = ?1", {std::to_string(number)});
+}
+
+void QuadroTimetable::LoadSingleTrip(std::int32_t id) {
+  quadroNumber_ = -1;
+  singleTripId_ = id;
+  Load("tescor.id = ?1", {std::to_string(id)});
+}
+
+void QuadroTimetable::Reload() {
+  if (singleTripId_ >= 0)
+    LoadSingleTrip(singleTripId_);
+  else
+    LoadQuadro(quadroNumber_);
+}
+
+void QuadroTimetable::Load(const std::string& where, const std::vector<std::string>& parameters) {
+  model_.Clear();
+  rows_.clear();
+  positions_.clear();
+
+  // One selection, trip by trip in order of departure then id, each trip's stops by sub. A trip
+  // without stops still gives its column; the rows are the stops of every trip together.
+  DbSelect select(db_);
+  select.SetColumns(kLoadColumns);
+  select.SetFrom("tescor LEFT JOIN detcor ON detcor.id = tescor.id");
+  select.SetWhere(where);
+  select.SetOrderBy("tescor.parte, tescor.id, detcor.sub");
+  select.SetParameters(parameters);
+  select.Open();
+
+  // One walk: the columns, the stops of all trips (each as the first trip that has it describes
+  // it) and the times; then the rows in order of sub, and the times into their cells.
+  struct Time {
+    int column;
+    std::int32_t sub;
+    int arrival;
+    int departure;
+  };
+  std::map<std::int32_t, TripStopValues> stops;
+  std::vector<Time> times;
+  times.reserve(static_cast<size_t>(select.RowCount()));
+  long previousTrip = -1;
+  for (; select.hasRow; select.MoveNext()) {
+    const long id = LongAt(select, kTripId);
+    long stopTrip = 0;
+    const bool withStop = select.GetFieldLongAt(kStopTrip, &stopTrip) && stopTrip == id;
+    if (id != previousTrip) {
+      previousTrip = id;
+      model_.AllocIndex();
+      const std::string departure = withStop ? FormatTimeOfDay(IntAt(select, kDeparture)) : std::string();
+      const std::string arrival = withStop ? FormatTimeOfDay(IntAt(select, kArrival)) : std::string();
+      const std::string direction = Trimmed(select, kDirection);
+      model_.SetColumn(model_.ColumnCount() - 1,
+                       std::make_unique<TripLeg>(
+                           static_cast<std::int32_t>(id), -1, quadroNumber_, Trimmed(select, kTripCode),
+                           Trimmed(select, kLineCode), direction.empty() ? '\0' : direction.front(), departure, arrival,
+                           FormatMetresAsKm(LongAt(select, kLength)), FormatDuration(IntAt(select, kDuration)),
+                           Trimmed(select, kDescription), Trimmed(select, kRouteCode)));
+    }
+    if (!withStop) continue;
+    const std::int32_t sub = IntAt(select, kSub);
+    times.push_back({model_.ColumnCount() - 1, sub, IntAt(select, kArrival), IntAt(select, kDeparture)});
+    const auto [found, added] = stops.try_emplace(sub);
+    if (!added) continue;
+    TripStopValues& values = found->second;
+    values.stopCode = Trimmed(select, kStopCode);
+    values.stopName = Trimmed(select, kStopName);
+    values.location = Trimmed(select, kLocation);
+    values.distance = static_cast<std::int32_t>(LongAt(select, kDistance));
+    values.lengthText = FormatMetresAsKm(values.distance);
+    values.primary = IntAt(select, kPrimary) != 0;
+    values.optional = IntAt(select, kOptional) != 0;
+    values.noStop = IntAt(select, kNoStop) != 0;
+  }
+  // Nothing loaded (no such trip or quadro, or a failed selection): one empty column.
+  if (model_.ColumnCount() == 0) model_.AllocIndex();
+
+  std::unordered_map<std::int32_t, TripStop*> bySub;
+  bySub.reserve(stops.size());
+  for (const auto& [sub, values] : stops) bySub.emplace(sub, model_.Append(sub, values));
+  for (const Time& time : times) {
+    TimeCell* cell = bySub[time.sub]->GetCell(time.column);
+    cell->arrivalText = FormatTimeOfDay(time.arrival);
+    cell->departureText = FormatTimeOfDay(time.departure);
+  }
+  IndexRows();
+}
+
+void QuadroTimetable::IndexRows() {
+  rows_.clear();
+  positions_.clear();
+  rows_.reserve(static_cast<size_t>(model_.Count()));
+  positions_.reserve(static_cast<size_t>(model_.Count()));
+  for (TripStop& row : model_) {
+    positions_.emplace(&row, static_cast<int>(rows_.size()));
+    rows_.push_back(&row);
+  }
+}
+
+TripStop* QuadroTimetable::Row(int position) const {
+  return position >= 0 && position < RowCount() ? rows_[static_cast<size_t>(position)] : nullptr;
+}
+
+int QuadroTimetable::PositionOf(const TripStop* row) const {
+  const auto found = positions_.find(row);
+  return found == positions_.end() ? -1 : found->second;
+}
+
+TimeCell* QuadroTimetable::Cell(int row, int column) const {
+  TripStop* stop = Row(row);
+  return stop ? stop->GetCell(column) : nullptr;
+}
+
+std::string QuadroTimetable::CellText(const TimeCell& cell) {
+  const std::string& arrival = cell.arrivalText;
+  const std::string& departure = cell.departureText;
+  if (arrival == departure) return arrival;
+  if (arrival == "99:99") return departure;
+  if (departure == "99:99") return arrival;
+  return "A: " + arrival + " / P: " + departure;
+}
+
+bool QuadroTimetable::ParseTransitTime(std::string_view text, int& hhmm) {
+  text = text.substr(0, text.find(' '));
+  if (text.empty()) {
+    hhmm = -1;
+    return true;
+  }
+  if (text.size() != 4 && text.size() != 5) return false;
+  const size_t separator = text.size() - 3;
+  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+  for (size_t k = 0; k < text.size(); ++k)
+    if (k != separator && !digit(text[k])) return false;
+  if (std::string_view(".:,-").find(text[separator]) == std::string_view::npos) return false;
+  const int hours = separator == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
+  const int minutes = (text[separator + 1] - '0') * 10 + (text[separator + 2] - '0');
+  if (hours > 23 || minutes > 59) return false;
+  hhmm = hours * 100 + minutes;
+  return true;
+}
+
+std::string QuadroTimetable::WriteTime(int row, int column, const std::string& arrival, const std::string& departure,
+                                       bool* written) {
+  if (written) *written = false;
+  int arrivalTime = -1, departureTime = -1;
+  const bool arrivalValid = ParseTransitTime(arrival, arrivalTime);
+  const bool departureValid = ParseTransitTime(departure, departureTime);
+  if (!arrivalValid || !departureValid) {
+    std::string text = "ATTENZIONE ";
+    if (!arrivalValid) text += "l'orario di arrivo ";
+    if (!arrivalValid && !departureValid) text += "e ";
+    if (!departureValid) text += "l'orario di partenza ";
+    text += !arrivalValid && !departureValid ? "sono espressi " : "è espresso ";
+    return text + "in modo illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n";
+  }
+  if (arrivalTime < 0 && departureTime < 0)
+    return "ATTENZIONE: non è stato indicato l'orario di arrivo e neppure quello di partenza.\n\n"
+           "Deve essere attribuito obbligatoriamente almeno un riferimento orario.";
+  if (arrivalTime < 0) arrivalTime = departureTime;
+  if (departureTime < 0) departureTime = arrivalTime;
+
+  // A cell the model lacks, a stop the trip lacks or a write refused (reported by the table
+  // layer) leaves the cell as it was.
+  TimeCell* cell = Cell(row, column);
+  const TripLeg* trip = Column(column);
+  if (!cell || !trip) return {};
+  const std::string id = std::to_string(trip->id), sub = std::to_string(Row(row)->sub);
+  // A trip of the quadro that does not call at this stop (the row is another trip's).
+  if (!stops_.SeekEqual({id.c_str(), sub.c_str()}))
+    return "ATTENZIONE: la corsa " + id + " non transita per la fermata " + sub +
+           ".\n\nL'orario di transito non può essere registrato.";
+  if (!stops_.Edit() || !stops_.SetFieldText("arriva", std::to_string(arrivalTime)) ||
+      !stops_.SetFieldText("parte", std::to_string(departureTime)) || !stops_.Update())
+    return {};
+  cell->arrivalText = FormatTimeOfDay(arrivalTime);
+  cell->departureText = FormatTimeOfDay(departureTime);
+  cell->changed = 1;
+  if (written) *written = true;
+  return {};
+}
+
+int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values) {
+  TripStop* stop = Row(row);
+  if (!stop || stop->deleted) return 0;
+  const std::string sub = std::to_string(stop->sub);
+  int written = 0;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    const TripLeg* trip = Column(k);
+    if (!trip) continue;
+    const std::string id = std::to_string(trip->id);
+    if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
+    const bool stored =
+        stops_.Edit() && stops_.SetFieldText("fermata", values.stopCode) &&
+        stops_.SetFieldText("denom", values.stopName) && stops_.SetFieldText("ubicaz", values.location) &&
+        stops_.SetFieldText("dist", std::to_string(values.distance)) &&
+        stops_.SetFieldText("primaria", Flag(values.primary)) && stops_.SetFieldText("facolt", Flag(values.optional)) &&
+        stops_.SetFieldText("nonferma", Flag(values.noStop)) && stops_.Update();
+    if (!stored) continue;
+    ++written;
+    static_cast<TripStopValues&>(*stop) = values;
+    stop->lengthText = FormatMetresAsKm(values.distance);
+    stop->primary = values.primary != 0;
+    stop->optional = values.optional != 0;
+    stop->noStop = values.noStop != 0;
+    stop->changed = 1;
+  }
+  return written;
+}
+
+int QuadroTimetable::DeleteStop(int row) {
+  TripStop* stop = Row(row);
+  if (!stop) return 0;
+  const std::string sub = std::to_string(stop->sub);
+  int deleted = 0;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    const TripLeg* trip = Column(k);
+    if (!trip) continue;
+    const std::string id = std::to_string(trip->id);
+    if (stops_.SeekEqual({id.c_str(), sub.c_str()}) && stops_.Delete()) {
+      ++deleted;
+      stop->deleted = 1;
+    }
+  }
+  return deleted;
+}
+
+int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues& values, int time,
+                                std::int32_t fallbackTrip) {
+  // The trips written: every column's, the fallback one for a column without a trip.
+  std::vector<std::int32_t> ids;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    if (const TripLeg* trip = Column(k))
+      ids.push_back(trip->id);
+    else if (fallbackTrip >= 0)
+      ids.push_back(fallbackTrip);
+  }
+  if (ids.empty()) return -1;
+
+  // The sub of the new stop; the stops from it on move down one place.
+  const bool noStops = rows_.empty();
+  if (noStops) where = InsertAt::Tail;
+  std::int32_t sub = 0;
+  switch (where) {
+    case InsertAt::Head: sub = rows_.front()->sub; break;
+    case InsertAt::Below:
+      if (!Row(below)) return -1;
+      sub = Row(below)->sub + 1;
+      break;
+    case InsertAt::Tail: sub = model_.MaxId() + 1; break;
+  }
+  const std::string subText = std::to_string(sub);
+  const std::string times = noStops && time >= 0 ? std::to_string(time) : std::string("-1");
+
+  // All trips or none: a stop that some trips got and others did not would break the quadro's
+  // rows apart, so a write refused for one trip undoes the others.
+  DbBatch batch(db_);
+  bool whole = true;
+  for (const std::int32_t id : ids) {
+    const std::string idText = std::to_string(id);
+    // Each trip's own stops move down, highest first so that no two ever share a sub; every
+    // field of them (regional codes, locality) stays as it is.
+    if (where != InsertAt::Tail) {
+      for (const int old : SubsFrom(db_, id, sub)) {
+        whole = stops_.SeekEqual({idText.c_str(), std::to_string(old).c_str()}) && stops_.Edit() &&
+                stops_.SetFieldText("sub", std::to_string(old + 1)) && stops_.Update();
+        if (!whole) break;
+      }
+    }
+    whole = whole && stops_.AddNew() && stops_.SetFieldText("id", idText) && stops_.SetFieldText("sub", subText) &&
+            stops_.SetFieldText("fermata", values.stopCode) && stops_.SetFieldText("denom", values.stopName) &&
+            stops_.SetFieldText("ubicaz", values.location) &&
+            stops_.SetFieldText("dist", std::to_string(values.distance)) && stops_.SetFieldText("arriva", times) &&
+            stops_.SetFieldText("parte", times) && stops_.SetFieldText("primaria", Flag(values.primary)) &&
+            stops_.SetFieldText("facolt", Flag(values.optional)) &&
+            stops_.SetFieldText("nonferma", Flag(values.noStop)) && stops_.SetFieldText("regferma", "") &&
+            stops_.SetFieldText("reglocal", "0") && stops_.SetFieldText("regarea", "") && stops_.Update();
+    if (!whole) break;
+  }
+  if (!whole) {
+    batch.Rollback();
+    return -1;
+  }
+  if (batch.Commit() != 1) return -1;
+
+  Reload();
+  for (int k = 0; k < RowCount(); ++k)
+    if (rows_[static_cast<size_t>(k)]->sub == sub) return k;
+  return -1;
+}
+
+bool QuadroTimetable::WriteHead(int column, const TripHead& head) {
+  TripLeg* trip = Column(column);
+  if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return false;
+  const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
+  const bool stored =
+      trips_.Edit() && trips_.SetFieldText("codcorsa", Required(head.tripCode)) &&
+      trips_.SetFieldText("codlinea", Required(head.lineCode)) &&
+      trips_.SetFieldText("verso", Required(head.direction ? std::string(1, head.direction) : std::string())) &&
+      trips_.SetFieldText("codperc", head.routeCode) && trips_.SetFieldText("ente", std::to_string(head.authority)) &&
+      trips_.SetFieldText("contratt", std::to_string(head.contract)) &&
+      trips_.SetFieldText("lung", std::to_string(head.length)) &&
+      trips_.SetFieldText("tempo", std::to_string(head.duration)) &&
+      trips_.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
+      trips_.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) &&
+      trips_.SetFieldText("denom", head.note) &&
+      trips_.SetFieldText("mezzo", head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode)) &&
+      trips_.SetFieldText("prevcor", link(head.previousTrip)) && trips_.SetFieldText("nextcor", link(head.nextTrip)) &&
+      trips_.Update();
+  if (!stored) return false;
+  trip->tripCode = WithoutTrailingBlanks(head.tripCode);
+  trip->lineCode = WithoutTrailingBlanks(head.lineCode);
+  trip->direction = head.direction;
+  trip->routeCode = WithoutTrailingBlanks(head.routeCode);
+  trip->lengthText = FormatMetresAsKm(head.length);
+  trip->durationText = FormatDuration(head.duration);
+  trip->description = WithoutTrailingBlanks(head.note);
+  trip->changed = 1;
+  return true;
+}
+
+std::vector<std::int32_t> QuadroTimetable::AssignLine(const std::string& lineCode, char direction,
+                                                      const std::string& routeCode, const std::string& note) {
+  std::vector<std::int32_t> written;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    TripLeg* trip = Column(k);
+    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+    if (!trips_.Edit() || !trips_.SetFieldText("codlinea", Required(lineCode)) ||
+        !trips_.SetFieldText("verso", Required(direction ? std::string(1, direction) : std::string())) ||
+        !trips_.SetFieldText("codperc", routeCode) || !trips_.SetFieldText("denom", note) || !trips_.Update())
+      continue;
+    trip->lineCode = WithoutTrailingBlanks(lineCode);
+    trip->direction = direction;
+    trip->routeCode = WithoutTrailingBlanks(routeCode);
+    trip->description = WithoutTrailingBlanks(note);
+    trip->changed = 1;
+    written.push_back(trip->id);
+  }
+  return written;
+}
+
+std::vector<std::int32_t> QuadroTimetable::AssignLengths(long length, long contractLength, int contractDuration) {
+  std::vector<std::int32_t> written;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    TripLeg* trip = Column(k);
+    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+    if (!trips_.Edit() || !trips_.SetFieldText("lung", std::to_string(length)) ||
+        !trips_.SetFieldText("ct_lung", std::to_string(contractLength)) ||
+        !trips_.SetFieldText("ct_tempo", std::to_string(contractDuration)) || !trips_.Update())
+      continue;
+    trip->lengthText = FormatMetresAsKm(length);
+    trip->changed = 1;
+    written.push_back(trip->id);
+  }
+  return written;
+}
+
+std::vector<std::int32_t> QuadroTimetable::AssignContract(int authority, int contract) {
+  std::vector<std::int32_t> written;
+  for (int k = 0; k < ColumnCount(); ++k) {
+    const TripLeg* trip = Column(k);
+    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+    if (trips_.Edit() && trips_.SetFieldText("ente", std::to_string(authority)) &&
+        trips_.SetFieldText("contratt", std::to_string(contract)) && trips_.Update())
+      written.push_back(trip->id);
+  }
+  return written;
+}
+
+std::string QuadroTimetable::MoveToNewQuadro(int column, bool& moved) {
+  moved = false;
+  const TripLeg* trip = Column(column);
+  if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return {};
+  DbTable master(db_, "master");
+  if (!SeekMasterRow(master)) return TripStore::MissingMasterText();
+  std::string counter;
+  master.GetFieldText("gruppo", counter);
+  std::int32_t number = LeadingInt(counter);
+  // The counter lags behind quadri written elsewhere (another program, an import): the number
+  // past the largest one in use is free, and a trip never joins a quadro by mistake.
+  DbSelect used(db_);
+  used.SetColumns("max(gruppo)");
+  used.SetFrom("tescor");
+  long largest = -1;
+  if (used.Open() && used.GetFieldLongAt(0, &largest) && largest >= number)
+    number = static_cast<std::int32_t>(largest + 1);
+
+  // The trip and the counter together: a trip moved without the counter rising would share its
+  // new quadro with the next trip moved.
+  DbBatch batch(db_);
+  const bool stored = trips_.Edit() && trips_.SetFieldText("gruppo", std::to_string(number)) && trips_.Update() &&
+                      master.Edit() && master.SetFieldText("gruppo", std::to_string(number + 1)) && master.Update();
+  if (!stored) {
+    batch.Rollback();
+    return {};
+  }
+  if (batch.Commit() != 1) return {};
+  moved = true;
+  Reload();
+  return {};
+}
+
+std::string QuadroTimetable::CloneTimes(int source, int target, int departure) {
+  const TripLeg* targetTrip = Column(target);
+  if (!Column(source) || !targetTrip || source == target) return {};
+
+  // The stops still in the trips, each with the source's times in minutes.
+  struct Stop {
+    TripStop* row;
+    int arrival;
+    int departure;
+  };
+  std::vector<Stop> stops;
+  for (TripStop* row : rows_)
+    if (!row->deleted) stops.push_back({row, 0, 0});
+  for (size_t k = 0; k < stops.size(); ++k) {
+    const TimeCell& cell = *stops[k].row->GetCell(source);
+    const bool first = k == 0, last = k + 1 == stops.size();
+    const bool arrivalNeeded = !first, departureNeeded = !last || first;
+    const bool lastWithout = last && !first && (cell.departureText == "99:99" || cell.departureText.empty());
+    if ((arrivalNeeded && !IsTime(cell.arrivalText)) || (departureNeeded && !IsTime(cell.departureText)))
+      return "ATTENZIONE: la corsa della colonna di origine non ha l'orario di transito a tutte le fermate.\n\n"
+             "La clonazione degli orari risulta impossibile.";
+    stops[k].arrival = arrivalNeeded ? MinutesOf(cell.arrivalText) : kNoTime;
+    stops[k].departure = lastWithout ? kNoTime : MinutesOf(cell.departureText);
+  }
+
+  // The target runs as the source does, from `departure` on; a source arrival before the
+  // previous departure is on the next day.
+  std::vector<std::pair<int, int>> times;  // HHMM
+  int running = departure / 100 * 60 + departure % 100;
+  int previous = 0;
+  for (size_t k = 0; k < stops.size(); ++k) {
+    int arrival = stops[k].arrival, leaving = stops[k].departure;
+    if (k == 0) {
+      times.emplace_back(kNoTime, departure);
+      previous = leaving;
+      continue;
+    }
+    if (previous > arrival) arrival += 1440;
+    const int reached = running + (arrival - previous);
+    int dwell = 0;
+    if (leaving != kNoTime) {
+      if (arrival > leaving) leaving += 1440;
+      dwell = leaving - arrival;
+    }
+    previous = leaving;
+    running = reached + dwell;
+    times.emplace_back(HhmmOf(reached), HhmmOf(running));
+  }
+
+  const std::string id = std::to_string(targetTrip->id);
+  for (size_t k = 0; k < stops.size(); ++k) {
+    const auto [arrival, leaving] = times[k];
+    const std::string sub = std::to_string(stops[k].row->sub);
+    if (!stops_.SeekEqual({id.c_str(), sub.c_str()}) || !stops_.Edit() ||
+        !stops_.SetFieldText("arriva", std::to_string(arrival)) ||
+        !stops_.SetFieldText("parte", std::to_string(leaving)) || !stops_.Update())
+      continue;
+    TimeCell* cell = stops[k].row->GetCell(target);
+    cell->arrivalText = FormatTimeOfDay(arrival);
+    cell->departureText = FormatTimeOfDay(leaving);
+    cell->changed = 1;
+  }
+  return {};
+}

@@ -1,0 +1,103 @@
+#pragma once
+// The timetable of one quadro (every trip with the same `tescor.gruppo`) or of one trip alone:
+// the trips are the columns, in order of departure then id; the stops are the rows; each cell
+// holds one trip's arrival and departure at one stop. And every write the quadro's commands make:
+// a transit time, a stop's details in every trip, a stop inserted into or deleted from every trip,
+// a trip's head, the line, lengths or contract of the whole quadro, a trip moved to a quadro of
+// its own, times cloned from another column. Every write happens inside the trip editor's
+// transaction; a write the database refuses has been reported by the table layer and leaves the
+// model as it was. Rows and columns are reached by position in constant time.
+
+#include "common/EditorLists.h"
+#include "db/DbTable.h"
+#include "editors/model/TripStore.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class DbDatabase;
+
+class QuadroTimetable {
+ public:
+  explicit QuadroTimetable(DbDatabase* db);
+
+  // Loads every trip of quadro `number` (>= 0), or trip `id` alone; Reload loads again what was
+  // loaded last (changed and deleted marks go).
+  void LoadQuadro(std::int32_t number);
+  void LoadSingleTrip(std::int32_t id);
+  void Reload();
+  std::int32_t QuadroNumber() const { return quadroNumber_; }  // -1 when one trip is loaded
+  std::int32_t SingleTripId() const { return singleTripId_; }  // -1 when a quadro is loaded
+
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  TripStop* Row(int position) const;
+  int PositionOf(const TripStop* row) const;  // -1 when it is not a row of the model
+  int ColumnCount() const { return model_.ColumnCount(); }
+  TripLeg* Column(int position) const { return model_.GetColumn(position); }
+  TimeCell* Cell(int row, int column) const;
+
+  // The text a cell shows: the arrival when both are equal, the other when one is "99:99",
+  // else "A: 8:35 / P: 8:37".
+  static std::string CellText(const TimeCell& cell);
+
+  // A typed transit time: cut at its first blank; empty is no time (-1); else "H.MM" or "HH.MM"
+  // with '.', ':', ',' or '-', hours 0-23, minutes 0-59. False for anything else.
+  static bool ParseTransitTime(std::string_view text, int& hhmm);
+
+  // Writes a cell's times as typed. A fault returns its stop message (nothing written); one time
+  // given stands for both. On success the cell shows the new times, marked changed; a stop the
+  // trip lacks, or a write the database refuses (reported by the table layer), returns "" and
+  // leaves the cell as it was.
+  // `written` (when given) tells whether the database took the times.
+  std::string WriteTime(int row, int column, const std::string& arrival, const std::string& departure,
+                        bool* written = nullptr);
+
+  // Writes a stop's details in every trip; the row takes them, marked changed. Returns the trips
+  // written.
+  int WriteStopDetails(int row, const TripStopValues& values);
+  // Deletes a stop from every trip; the row is marked deleted. Returns the trips written.
+  int DeleteStop(int row);
+
+  enum class InsertAt { Head, Below, Tail };
+  // Inserts a stop into every trip of the model: at the head, below row `below`, or at the tail.
+  // The later stops of each trip move down one place keeping all of their own data. The new stop
+  // has no times, except at the tail of a model without stops, where `time` (HHMM, or -1) is its
+  // arrival and departure and `fallbackTrip` the trip it goes to. The model is loaded again; the
+  // position of the new row is returned, -1 when nothing was written.
+  int InsertStop(InsertAt where, int below, const TripStopValues& values, int time, std::int32_t fallbackTrip);
+
+  // Writes a trip's head; its column (and nothing else) takes the new texts, marked changed.
+  bool WriteHead(int column, const TripHead& head);
+  // The whole quadro: line, direction, route and note; lengths; authority and contract. Each
+  // returns the ids of the trips written, in column order. The columns written take the new line
+  // texts or length, marked changed; the contract is not shown and marks nothing.
+  std::vector<std::int32_t> AssignLine(const std::string& lineCode, char direction, const std::string& routeCode,
+                                       const std::string& note);
+  std::vector<std::int32_t> AssignLengths(long length, long contractLength, int contractDuration);
+  std::vector<std::int32_t> AssignContract(int authority, int contract);
+
+  // Gives a column's trip the master row's next quadro number (and raises the counter); the
+  // model is then loaded again. A missing master row returns its refusal text; "" on success.
+  std::string MoveToNewQuadro(int column, bool& moved);
+
+  // Gives column `target` the running and dwell times of column `source`, starting at
+  // `departure` (HHMM), with no arrival at the first stop. A source without a time at one of its
+  // stops after the first is refused with a stop message (nothing written); "" on success.
+  std::string CloneTimes(int source, int target, int departure);
+
+ private:
+  void Load(const std::string& where, const std::vector<std::string>& parameters);
+  void IndexRows();
+
+  DbDatabase* db_;
+  DbTable trips_;  // tescor, index "codice"
+  DbTable stops_;  // detcor, index "codice" (id, sub)
+  TripStopList model_;
+  std::vector<TripStop*> rows_;
+  std::unordered_map<const TripStop*, int> positions_;  // each row's position in rows_
+  std::int32_t quadroNumber_ = -1;
+  std::int32_t singleTripId_ = -1;
+};

@@ -1,0 +1,320 @@
+// The quadro of the trip editor, driven as a user would, headless: its columns and rows, the
+// transit times typed in its panel, the stops inserted and deleted in every trip, the trips moved
+// to a quadro of their own and the cloned times; the database read back with SQL.
+
+#include "common/Cp1252.h"
+#include "db/DbDatabase.h"
+#include "editors/TimetableGrid.h"
+#include "editors/TripDialog.h"
+#include "editors/TripListGrid.h"
+#include "editors/model/EditorTransaction.h"
+#include "support/TimetableData.h"
+#include "support/UiTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+// A dialog's answer written "id=value|id=value...".
+ui::Answer Answer(const char* idd, std::string_view text) {
+  ui::Answer answer{ui::Answer::Kind::Dialog, idd, {}};
+  while (!text.empty()) {
+    const size_t bar = std::min(text.find('|'), text.size()), eq = text.find('=');
+    answer.controls.emplace_back(text.substr(0, eq), text.substr(eq + 1, bar - eq - 1));
+    text.remove_prefix(std::min(bar + 1, text.size()));
+  }
+  return answer;
+}
+
+std::string Head(int id, int quadro, int departure) {
+  const std::string n = std::to_string(id);
+  return "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom) "
+         "VALUES (" +
+         n + ", " + std::to_string(quadro) + ", 'P" + n + "', 'C" + n + "', 'L1', 'A', " + std::to_string(departure) +
+         ", 2000, 5000, 40, 'Corsa " + n + "');";
+}
+
+std::string Stop(int id, int sub, int arrival, int departure) {
+  const std::string s = std::to_string(sub);
+  return "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma) VALUES (" +
+         std::to_string(id) + ", " + s + ", 'F" + s + "', 'Fermata " + s + "', " + s + "000, " +
+         std::to_string(arrival) + ", " + std::to_string(departure) + ", 0, 0, 0);";
+}
+
+// Every field of the stops of trips 40 and 41, each as SQL quotes it.
+const char* const kOwnStops =
+    "SELECT id, sub, quote(fermata), quote(denom), quote(ubicaz), dist, arriva, parte, primaria, facolt, nonferma,"
+    " quote(regferma), quote(regarea), quote(reglocal) FROM detcor WHERE id IN (40, 41)";
+
+// The editor run for real, with its own event loop, as on a screen.
+class LiveTripDialog : public TripDialog {
+ public:
+  using TripDialog::TripDialog;
+  int Exec(const std::function<void()>& user) {
+    resize(1000, 700);
+    QTimer::singleShot(0, this, user);
+    QTimer::singleShot(10000, this, [this] { static_cast<QDialog*>(this)->done(-1); });
+    ui::ShowWindowsOffscreen(true);
+    const int result = DoModal();
+    ui::ShowWindowsOffscreen(false);
+    return result;
+  }
+  void Click(int id) { findChild<QPushButton*>(QString::number(id))->click(); }
+  QLineEdit* LineEdit(int id) { return findChild<QLineEdit*>(QString::number(id)); }
+  void Type(int id, const std::string& text) {
+    LineEdit(id)->selectAll();
+    for (QChar c : cp1252::ToQString(text)) {
+      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(LineEdit(id), &key);
+    }
+  }
+};
+
+class QuadroEditor : public ::testing::Test {
+ protected:
+  // Quadro 5: trips 9 and 12 leave at 6:40, 20 at 7:10, only 12 stops at 3. Trip 30 alone without
+  // stops. Quadro 7: trips 40 and 41 with stops 1-4, each with data of its own. Quadro 8: the
+  // sources and the target of cloned times.
+  void SetUp() override {
+    MakeTimetableDatabase(path_);
+    std::string sql = "UPDATE master SET gruppo = 40;";
+    sql += Head(20, 5, 710) + Head(12, 5, 640) + Head(9, 5, 640) + Head(30, -1, 500) + Head(40, 7, 800) +
+           Head(41, 7, 900) + Head(50, 8, 640) + Head(51, 8, 700) + Head(52, 8, 2350) + Head(53, 8, 2359);
+    sql += Stop(9, 1, 9999, 640) + Stop(9, 2, 650, 650) + Stop(9, 4, 9999, 9999);
+    sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 835, 837) + Stop(12, 3, 700, 700) + Stop(12, 4, 710, 710);
+    sql += Stop(20, 1, 9999, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);
+    for (int sub = 1; sub <= 4; ++sub) {
+      const std::string s = std::to_string(sub);
+      sql += "INSERT INTO detcor VALUES (40, " + s + ", 'A" + s + "', 'Uno " + s + "', 'Via " + s + "', " + s +
+             "00, 8" + s + "0, 8" + s + "1, 1, 0, 0, 10" + s + ", 'RA', (SELECT min(id) FROM local));";
+      sql += "INSERT INTO detcor VALUES (41, " + s + ", 'B" + s + "', 'Città " + s + "', NULL, " + s + "10, 9" + s +
+             "0, 9" + s + "2, 0, 1, 1, 20" + s + ", 'RB" + s + "', (SELECT max(id) FROM local));";
+    }
+    sql += Stop(50, 1, 9999, 640) + Stop(50, 2, 652, 653) + Stop(50, 3, 710, 9999);
+    sql += Stop(51, 1, 9999, 700) + Stop(51, 2, 710, 710) + Stop(51, 3, 720, 9999);
+    sql += Stop(52, 1, 9999, 2350) + Stop(52, 2, 10, 10) + Stop(52, 3, 30, 9999);
+    sql += Stop(53, 1, 9999, 2359) + Stop(53, 3, 30, 9999);
+    RunSql(path_, sql);
+  }
+
+  // Runs the editor's lines (the dialogs and boxes they raise take the answers `after`), shows the
+  // editor to `look`, commits; returns the messages shown and, when the run stopped, why.
+  std::string Run(std::string_view lines, const std::vector<ui::Answer>& after = {},
+                  const std::function<void(TripDialog&)>& look = {}) {
+    ui::Script script;
+    script.Push(Answer("120", lines));
+    for (const ui::Answer& a : after) script.Push(a);
+    std::string unanswered;
+    {
+      DbDatabase db(path_);
+      EditorTransaction transaction(&db);
+      TripDialog dialog(nullptr, &db, &transaction, 120);
+      try {
+        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+        EXPECT_EQ(script.PendingAnswers(), 0u);
+      } catch (const ui::UnansweredQuestion& e) {
+        unanswered = "?" + std::string(e.what());
+      }
+      if (look) look(dialog);
+      transaction.Commit();
+    }
+    const std::string messages = MessagesOf(script);
+    return unanswered.empty() ? messages : messages + (messages.empty() ? "" : "\n--\n") + unanswered;
+  }
+  std::string Query(const std::string& sql) const { return QueryFile(path_, sql); }
+
+  ScratchDir dir_;
+  const std::string path_ = dir_.Path("orari.mdb");
+};
+
+// The quadro's column ids, then each row as "sub: cell texts".
+std::string Shown(TripDialog& dialog) {
+  QuadroTimetable& quadro = dialog.Quadro();
+  std::string text;
+  for (int k = 0; k < quadro.ColumnCount(); ++k)
+    text += (k ? "," : "") + (quadro.Column(k) ? std::to_string(quadro.Column(k)->id) : std::string("-"));
+  for (int r = 0; r < quadro.RowCount(); ++r) {
+    text += "\n" + std::to_string(quadro.Row(r)->sub) + ":";
+    for (int k = 0; k < quadro.ColumnCount(); ++k)
+      text += (k ? "|" : "") + QuadroTimetable::CellText(*quadro.Cell(r, k));
+  }
+  return text;
+}
+
+TEST_F(QuadroEditor, ColumnsByDepartureAndRowsOfEveryTrip) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"6005=20|1059=1", "9,12,20\n1:6:40|6:40|7:10\n2:6:50|A: 8:35 / P: 8:37|7:20\n3:|7:00|\n4:99:99|7:10|7:30"},
+      {"6005=9|1059=1", "9,12,20\n1:6:40|6:40|7:10\n2:6:50|A: 8:35 / P: 8:37|7:20\n3:|7:00|\n4:99:99|7:10|7:30"},
+      {"6005=30|1059=1", "30"},
+  };
+  for (const auto& [lines, shown] : cases) {
+    SCOPED_TRACE(lines);
+    EXPECT_EQ(Run(lines, {}, [&](TripDialog& dialog) { EXPECT_EQ(Shown(dialog), shown); }), "");
+  }
+  // The panel shows the selected cell's two times.
+  EXPECT_EQ(Run("6005=12|1059=1|6006=2,2|1059=1", {},
+                [](TripDialog& dialog) {
+                  EXPECT_EQ(dialog.Timetable()->SelectedTrip()->id, 12);
+                  EXPECT_EQ(dialog.Timetable()->SelectedStop()->sub, 2);
+                }),
+            "");
+}
+
+TEST_F(QuadroEditor, TypedTimesAreCheckedThenWritten) {
+  const std::string tail = "in modo illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n";
+  const std::string arrival = "ATTENZIONE l'orario di arrivo è espresso " + tail;
+  const std::string departure = "ATTENZIONE l'orario di partenza è espresso " + tail;
+  struct Case {
+    const char *arrival, *departure, *stored;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"8.05", "", "805|805", ""},
+      {"7-05", "7,05", "705|705", ""},
+      {"07:05", "7.10 e poi", "705|710", ""},
+      {"", "9:15", "915|915", ""},
+      {"24:00", "7.05", "650|650", arrival},
+      {"7.05", "7:60", "650|650", departure},
+      {"7h05", "0805", "650|650", "ATTENZIONE l'orario di arrivo e l'orario di partenza sono espressi " + tail},
+      {"", "", "650|650",
+       "ATTENZIONE: non è stato indicato l'orario di arrivo e neppure quello di partenza.\n\n"
+       "Deve essere attribuito obbligatoriamente almeno un riferimento orario."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.arrival) + " " + c.departure);
+    RunSql(path_, "UPDATE detcor SET arriva = 650, parte = 650 WHERE id = 9 AND sub = 2");
+    std::string panel;
+    EXPECT_EQ(Run(std::string("6005=9|1059=1|6006=2,1|1059=1|1045=") + c.arrival + "|1049=" + c.departure + "|1=1", {},
+                  [&](TripDialog& dialog) {
+                    panel = c.message.empty() ? QuadroTimetable::CellText(*dialog.Quadro().Cell(1, 0)) : "";
+                  }),
+              c.message);
+    const std::string stored = Query("SELECT arriva, parte FROM detcor WHERE id = 9 AND sub = 2");
+    EXPECT_EQ(stored, std::string(c.stored) + "\n");
+    if (c.message.empty()) {
+      const int a = std::stoi(c.stored), d = std::stoi(std::string(c.stored).substr(4));
+      const auto shown = [](int t) {
+        return std::to_string(t / 100) + ":" + (t % 100 < 10 ? "0" : "") + std::to_string(t % 100);
+      };
+      EXPECT_EQ(panel, a == d ? shown(a) : "A: " + shown(a) + " / P: " + shown(d));
+    }
+  }
+}
+
+TEST_F(QuadroEditor, ARepaintDuringATimeEditKeepsWhatWasTyped) {
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveTripDialog d(nullptr, &db, &transaction, 120);
+  std::string held;
+  const int result = d.Exec([&] {
+    d.ListGrid()->SelectRow(d.Rows().FindId(9), true);
+    d.Click(TripDialog::kDetails);
+    ASSERT_EQ(d.CurrentMode(), TripDialog::Mode::Quadro);
+    d.Timetable()->SelectCell(1, 0, true);
+    d.Click(TripDialog::kDetails);
+    d.Type(TripDialog::kArrival, "8.05");
+    d.Type(TripDialog::kDeparture, "8.07");
+    d.Timetable()->viewport()->repaint();
+    d.repaint();
+    d.activateWindow();
+    QApplication::processEvents();
+    QTimer::singleShot(0, [] {
+      if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) shown->accept();
+    });
+    ui::MessageBox("Avviso");
+    d.activateWindow();
+    QApplication::processEvents();
+    held = cp1252::FromQStringLossy(d.LineEdit(TripDialog::kArrival)->text() + QLatin1Char('|') +
+                                    d.LineEdit(TripDialog::kDeparture)->text());
+    d.Click(1);
+    d.Click(TripDialog::kFinish);
+    d.Click(TripDialog::kFinish);
+  });
+  EXPECT_EQ(result, ui::IDOK);
+  transaction.Commit();
+  EXPECT_EQ(held, "8.05|8.07");
+  EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 9 AND sub = 2"), "805|807\n");
+}
+
+TEST_F(QuadroEditor, AStopInsertedOrDeletedInEveryTrip) {
+  const std::string before = Query(std::string(kOwnStops) + " ORDER BY id, sub");
+  // Below stop 2: the stops 3 and 4 of each trip move down one place with all of their own data.
+  EXPECT_EQ(Run("6005=41|1059=1|6006=2|1040=1",
+                {Answer("127", "1060=NX|1061=Nuova|1066=2500|1132=1"), Answer("127", "1108=1")}),
+            "");
+  EXPECT_EQ(Query("SELECT id, group_concat(sub, ',') FROM (SELECT id, sub FROM detcor WHERE id IN (40, 41) "
+                  "ORDER BY id, sub) GROUP BY id"),
+            "40|1,2,3,4,5\n41|1,2,3,4,5\n");
+  EXPECT_EQ(Query("SELECT id, fermata, denom, dist, arriva, parte FROM detcor WHERE id IN (40, 41) AND sub = 3"),
+            "40|NX|Nuova|2500|-1|-1\n41|NX|Nuova|2500|-1|-1\n");
+  EXPECT_EQ(Query("SELECT id, sub - (sub > 3) AS old, quote(fermata), quote(denom), quote(ubicaz), dist, arriva, parte,"
+                  " primaria, facolt, nonferma, quote(regferma), quote(regarea), quote(reglocal) FROM detcor"
+                  " WHERE id IN (40, 41) AND sub <> 3 ORDER BY id, old"),
+            before);
+
+  // Deleting asks first: only "ok" deletes the stop, from every trip.
+  const std::pair<ui::Answer, const char*> deletions[] = {
+      {{ui::Answer::Kind::Cancel, {}, {}}, "40|1,2,3,4,5\n41|1,2,3,4,5\n"},
+      {{ui::Answer::Kind::Ok, {}, {}}, "40|1,3,4,5\n41|1,3,4,5\n"},
+  };
+  for (const auto& [answer, subs] : deletions) {
+    EXPECT_EQ(Run("6005=40|1059=1|6006=2|1041=1", {answer}),
+              "La fermata indicata stà per essere eliminata da tutte le corse del quadro.\n\n"
+              "Intendi confermare l'eliminazione della fermata?");
+    EXPECT_EQ(Query("SELECT id, group_concat(sub, ',') FROM (SELECT id, sub FROM detcor WHERE id IN (40, 41) "
+                    "ORDER BY id, sub) GROUP BY id"),
+              subs);
+  }
+}
+
+TEST_F(QuadroEditor, TripsMovedToNewQuadriUntilRipristina) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"6005=9|1059=1|6006=1,1|6106=1", "9|40\n12|5\n20|5\n41\n"},
+      {"6005=9|1059=1|6006=1,1|6106=1|6006=1,1|6106=1", "9|40\n12|41\n20|5\n42\n"},
+      {"6005=9|1059=1|6006=1,1|6106=1|6006=1,1|6106=1|1047=1", "9|5\n12|5\n20|5\n40\n"},
+  };
+  for (const auto& [lines, stored] : cases) {
+    SCOPED_TRACE(lines);
+    RunSql(path_, "UPDATE tescor SET gruppo = 5 WHERE id IN (9, 12, 20); UPDATE master SET gruppo = 40");
+    EXPECT_EQ(Run(lines), "");
+    EXPECT_EQ(
+        Query("SELECT id, gruppo FROM tescor WHERE id IN (9, 12, 20) ORDER BY id") + Query("SELECT gruppo FROM master"),
+        stored);
+  }
+}
+
+TEST_F(QuadroEditor, TimesClonedFromAnotherColumn) {
+  // Columns of quadro 8: 50 (6:40), 51 (7:00), 52 (23:50, over midnight), 53 (without stop 2).
+  struct Case {
+    const char *source, *departure, *stored, *message;
+  };
+  const char* const kept = "9999|700\n710|710\n720|9999\n";
+  const Case cases[] = {
+      {"1", "8.00", "9999|800\n812|813\n830|830\n", ""},
+      {"1", "23.55", "9999|2355\n7|8\n25|25\n", ""},
+      {"3", "8:00", "9999|800\n820|820\n840|840\n", ""},
+      {"4", "8.00", kept,
+       "ATTENZIONE: la corsa della colonna di origine non ha l'orario di transito a tutte le fermate.\n\n"
+       "La clonazione degli orari risulta impossibile."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.source) + " " + c.departure);
+    RunSql(path_, "DELETE FROM detcor WHERE id = 51;" + Stop(51, 1, 9999, 700) + Stop(51, 2, 710, 710) +
+                      Stop(51, 3, 720, 9999));
+    EXPECT_EQ(Run("6005=50|1059=1|6006=1,2|6105=1",
+                  {Answer("143", (std::string("1155=") + c.source + "|1156=" + c.departure).c_str())}),
+              c.message);
+    EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 51 ORDER BY sub"), c.stored);
+    EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 50 ORDER BY sub"), "9999|640\n652|653\n710|9999\n");
+  }
+}
+
+}  // namespace

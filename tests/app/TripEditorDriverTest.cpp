@@ -41,4 +41,25 @@ TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
   EXPECT_EQ(QueryFile(db, "SELECT id_corsa FROM master"), "5\n");
 }
 
+TEST_F(TripEditorDriver, TypesATimeAndInsertsAStopInTheQuadro) {
+  // Trip 1's quadro: stop 2 gets new times, a stop goes below stop 1 (the insertion dialog stays
+  // open until its "Fine"); "Fine" back to the list, "Fine" again ends the editor.
+  std::vector<std::string> answers;
+  for (const std::string answer :
+       {"dialog 120|6005=1|1059=1|6006=2,1|1059=1|1045=7.45|1049=7,46|1=1|6006=1|1040=1|1043=1|1043=1",
+        "dialog 127|1060=F09|1061=Nuova fermata|1066=300|1132=1", "dialog 127|1108=1"}) {
+    std::istringstream lines(answer);
+    for (std::string line; std::getline(lines, line, '|');)
+      answers.push_back(line.rfind("dialog", 0) == 0 ? line : "  " + line);
+  }
+  const std::string others = QueryFile(db, "SELECT * FROM detcor WHERE id <> 1 ORDER BY id, sub");
+  const DriverRun run = RunDriver(settings, answers, {"5118"});
+  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{});
+  EXPECT_EQ(QueryFile(db, "SELECT sub, fermata, denom, dist, arriva, parte FROM detcor WHERE id = 1 ORDER BY sub"),
+            "1|F01|Aulla Stazione|0|9999|730\n2|F09|Nuova fermata|300|-1|-1\n3|F02|Bivio Olivola|5000|745|746\n"
+            "4|F03|Città|12500|805|9999\n");
+  EXPECT_EQ(QueryFile(db, "SELECT * FROM detcor WHERE id <> 1 ORDER BY id, sub"), others);
+}
+
 }  // namespace

@@ -40,10 +40,12 @@ void TripCloneDialog::OnOK() {
         kOriginColumn);
     return;
   }
-  const int column = static_cast<int>(LeadingNumber(text, text.size(), 0));
-  if (column > columnCount_) {
-    Refuse("ATTENZIONE E' stata indicata la colonna di origine " + std::to_string(column) +
-               "\n\nIl quadro orario contiene solamente" + std::to_string(columnCount_) + " colonne",
+  // However many digits were typed: a number too long for a column is above the count.
+  const long typed = text.size() > 6 ? 1000000 : LeadingNumber(text, text.size(), 0);
+  const int column = static_cast<int>(typed);
+  if (typed > columnCount_) {
+    Refuse("ATTENZIONE E' stata indicata la colonna di origine " + text + "\n\nIl quadro orario contiene solamente" +
+               std::to_string(columnCount_) + " colonne",
            kOriginColumn);
     return;
   }

@@ -4,30 +4,24 @@
 // column each, numbered from 1. A cell is selected (a row and a column); the columns scroll
 // sideways whole. The marks are on the day types: dark red when added, grey when deleted.
 
-#include "editors/GridWindow.h"
+#include "editors/ColumnGrid.h"
 
 class CalendarRows;
 struct CadenceNote;
 struct NoteText;
 
-class CalendarGrid : public GridWindow {
+class CalendarGrid : public ColumnGrid {
  public:
   CalendarGrid(QWidget* parent, GridOwner* owner, CalendarRows* rows);
 
   int RowCount() const override;
-  int SelectedColumn() const { return selectedColumn_; }
-  int FirstColumn() const { return firstColumn_; }
   // Day-type columns: as many as the most day types of a date.
-  int ColumnCount() const;
-  // Whole day-type columns that fit beside the date column (at least one).
-  int VisibleColumns() const;
+  int ColumnCount() const override;
   int DateWidth() const { return dateWidth_; }
-  int CellWidth() const { return cellWidth_; }
+  int CellWidth() const override { return cellWidth_; }
 
   // The day type in the selected cell, or null.
   NoteText* SelectedEntry() const;
-  // Selects a cell and scrolls it into view; the owner hears of it when `notify`.
-  void SelectCell(int row, int column, bool notify);
 
   static constexpr int kChildId = 6004;
 
@@ -36,21 +30,13 @@ class CalendarGrid : public GridWindow {
   int TableRight() const override;
   void PaintHeader(QPainter& painter) override;
   void PaintRow(QPainter& painter, int row, int y, bool selected) override;
-  void UpdateHorizontalBar() override;
-  void HorizontalMoved(int value) override;
+  int ColumnsLeft() const override { return dateWidth_ + 5; }
   void ClickedAt(const QPoint& pos) override;
-  bool StepColumn(int delta) override;
   // "GG/MM/AAAA" selects the date's row, "GG/MM/AAAA,N" also its day-type column N (from 1).
   bool FindScriptRow(const std::string& value, int& row, std::string& why) override;
 
  private:
-  // The x of the rule on the left of a shown day-type column (index from 0 over all columns).
-  int CellLeft(int column) const;
-  void ClampColumns();
-
   CalendarRows* rows_;
   int dateWidth_ = 0;
   int cellWidth_ = 0;
-  int firstColumn_ = 0;
-  int selectedColumn_ = 0;
 };

@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScrollBar>
 #include <algorithm>
 #include <cstdlib>
 
@@ -28,17 +27,12 @@ int SmallNumber(const std::string& text) {
 
 TimetableGrid::TimetableGrid(QWidget* parent, GridOwner* owner, QuadroTimetable* model,
                              std::function<void(char)> pointedAt)
-    : GridWindow(parent, owner, kChildId), model_(model), pointedAt_(std::move(pointedAt)) {
+    : ColumnGrid(parent, owner, kChildId), model_(model), pointedAt_(std::move(pointedAt)) {
   viewport()->setMouseTracking(true);
 }
 
 int TimetableGrid::RowCount() const { return model_->RowCount(); }
 int TimetableGrid::ColumnCount() const { return model_->ColumnCount(); }
-
-int TimetableGrid::VisibleColumns() const {
-  if (cellWidth_ <= 0) return 1;
-  return std::max(1, (ViewWidth() - StopArea() - 10) / (cellWidth_ + 5));
-}
 
 int TimetableGrid::TableRight() const {
   return StopArea() + 5 + (cellWidth_ + 5) * std::min(VisibleColumns(), ColumnCount());
@@ -54,32 +48,17 @@ void TimetableGrid::MeasureCells(const QFontMetrics& metrics) {
 TripStop* TimetableGrid::SelectedStop() const { return model_->Row(Selected()); }
 
 TripLeg* TimetableGrid::SelectedTrip() const {
-  const bool shown = selectedCol_ >= firstCol_ && selectedCol_ < firstCol_ + VisibleColumns();
-  return shown ? model_->Column(selectedCol_) : nullptr;
+  const bool shown = SelectedColumn() >= FirstColumn() && SelectedColumn() < FirstColumn() + VisibleColumns();
+  return shown ? model_->Column(SelectedColumn()) : nullptr;
 }
 
 TimeCell* TimetableGrid::SelectedCell() const {
-  return SelectedTrip() ? model_->Cell(Selected(), selectedCol_) : nullptr;
-}
-
-void TimetableGrid::ClampColumns() {
-  const int count = ColumnCount();
-  selectedCol_ = std::max(0, std::min(selectedCol_, count - 1));
-  firstCol_ = std::max(0, std::min(firstCol_, count - VisibleColumns()));
-}
-
-void TimetableGrid::SelectCell(int row, int column, bool notify) {
-  selectedCol_ = column;
-  ClampColumns();
-  if (selectedCol_ < firstCol_) firstCol_ = selectedCol_;
-  if (selectedCol_ >= firstCol_ + VisibleColumns()) firstCol_ = selectedCol_ - VisibleColumns() + 1;
-  SelectRow(row, notify);
+  return SelectedTrip() ? model_->Cell(Selected(), SelectedColumn()) : nullptr;
 }
 
 void TimetableGrid::ResetView() {
-  firstCol_ = selectedCol_ = 0;
   ScrollTo(0);
-  SelectRow(0, true);
+  SelectCell(0, 0, true);
 }
 
 char TimetableGrid::AreaAt(const QPoint& pos) const {
@@ -88,18 +67,9 @@ char TimetableGrid::AreaAt(const QPoint& pos) const {
 }
 
 void TimetableGrid::ClickedAt(const QPoint& pos) {
-  const int offset = pos.x() - StopArea() - 5;
-  const int shown = offset < 0 ? 0 : offset / (cellWidth_ + 5);
-  selectedCol_ = firstCol_ + std::min(shown, VisibleColumns() - 1);
-  selectedCol_ = std::max(0, std::min(selectedCol_, ColumnCount() - 1));
+  ShowColumn(ColumnAt(pos.x()));
   area_ = AreaAt(pos);
   pointedAt_(area_);
-}
-
-bool TimetableGrid::StepColumn(int delta) {
-  const int column = selectedCol_ + delta;
-  if (column >= 0 && column < ColumnCount()) SelectCell(Selected(), column, true);
-  return true;
 }
 
 void TimetableGrid::mouseMoveEvent(QMouseEvent* event) {
@@ -109,36 +79,9 @@ void TimetableGrid::mouseMoveEvent(QMouseEvent* event) {
   pointedAt_(area_);
 }
 
-void TimetableGrid::UpdateHorizontalBar() {
-  ClampColumns();
-  QScrollBar* bar = horizontalScrollBar();
-  const int count = ColumnCount();
-  const int visible = VisibleColumns();
-  if (count > visible) {
-    bar->setRange(0, count - visible);
-    bar->setPageStep(visible);
-    bar->setSingleStep(1);
-    bar->setValue(firstCol_);
-    bar->setEnabled(true);
-  } else {
-    bar->setRange(0, 0);
-    bar->setEnabled(false);
-  }
-}
-
-void TimetableGrid::HorizontalMoved(int value) {
-  firstCol_ = value;
-  ClampColumns();
-  // The selected trip stays in view, as the selected stop does: the panel follows it.
-  const int before = selectedCol_;
-  selectedCol_ = std::max(firstCol_, std::min(selectedCol_, firstCol_ + VisibleColumns() - 1));
-  ClampColumns();
-  if (selectedCol_ != before) Notify();
-}
-
 void TimetableGrid::PaintHeader(QPainter& painter) {
   const int h = rowHeight_, a = StopArea(), right = TableRight();
-  const int last = std::min(ColumnCount(), firstCol_ + VisibleColumns() + 1);
+  const int last = std::min(ColumnCount(), FirstColumn() + VisibleColumns() + 1);
   const QFontMetrics metrics(GridFont());
   // The column numbers, white on black, over the trip columns only.
   painter.fillRect(QRect(QPoint(a + 5, 0), QPoint(right, h + 6)), Qt::black);
@@ -153,7 +96,7 @@ void TimetableGrid::PaintHeader(QPainter& painter) {
   DrawCellText(painter, 5, h + 10, subWidth_, "Sub");
   DrawCellText(painter, subWidth_ + 15, h + 10, nameWidth_, "Fermata");
   DrawCellText(painter, subWidth_ + nameWidth_ + 25, h + 10, kmWidth_, "Km");
-  for (int k = firstCol_; k < last; ++k) {
+  for (int k = FirstColumn(); k < last; ++k) {
     const int x = CellLeft(k);
     painter.setPen(RuleColour());
     painter.drawLine(x + cellWidth_ + 5, 0, x + cellWidth_ + 5, 2 * h + 12);
@@ -190,12 +133,12 @@ void TimetableGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
   painter.setPen(Qt::black);
   painter.drawText(QRect(subWidth_ + nameWidth_ + 25, y + 2, kmWidth_ - 2, h),
                    Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, cp1252::ToQString(stop->lengthText));
-  const int last = std::min(ColumnCount(), firstCol_ + VisibleColumns() + 1);
-  for (int k = firstCol_; k < last; ++k) {
+  const int last = std::min(ColumnCount(), FirstColumn() + VisibleColumns() + 1);
+  for (int k = FirstColumn(); k < last; ++k) {
     const int x = CellLeft(k);
     const TimeCell* cell = model_->Cell(row, k);
     const TripLeg* trip = model_->Column(k);
-    if (selected && k == selectedCol_)
+    if (selected && k == SelectedColumn())
       painter.fillRect(QRect(QPoint(x + 1, y + 1), QPoint(x + cellWidth_ + 4, y + h + 4)), SelectedColour());
     if (cell) {
       const bool grey = stop->deleted || (trip && trip->deleted);
@@ -206,7 +149,7 @@ void TimetableGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
   }
   painter.setPen(RuleColour());
   for (int x : {0, subWidth_ + 5, subWidth_ + nameWidth_ + 15, a + 5}) painter.drawLine(x, y, x, y + h + 4);
-  for (int k = firstCol_; k < last; ++k) {
+  for (int k = FirstColumn(); k < last; ++k) {
     const int x = CellLeft(k) + cellWidth_ + 5;
     painter.drawLine(x, y, x, y + h + 4);
   }
@@ -239,11 +182,7 @@ bool TimetableGrid::FindScriptRow(const std::string& value, int& row, std::strin
     }
     area_ = column == 0 ? 'F' : ' ';
   }
-  if (column > 0) {
-    selectedCol_ = column - 1;
-    if (selectedCol_ < firstCol_) firstCol_ = selectedCol_;
-    if (selectedCol_ >= firstCol_ + VisibleColumns()) firstCol_ = selectedCol_ - VisibleColumns() + 1;
-  }
+  if (column > 0) ShowColumn(column - 1);
   pointedAt_(area_);
   return true;
 }

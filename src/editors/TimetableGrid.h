@@ -5,7 +5,7 @@
 // last pointed at (the stops, the heads of the trips, the times) decides what the editor's
 // buttons and the popup menu act on.
 
-#include "editors/GridWindow.h"
+#include "editors/ColumnGrid.h"
 
 #include <functional>
 
@@ -14,17 +14,14 @@ struct TimeCell;
 struct TripLeg;
 struct TripStop;
 
-class TimetableGrid : public GridWindow {
+class TimetableGrid : public ColumnGrid {
  public:
   // `pointedAt` hears of every change of the area under the pointer: 'F' the stops, 'H' the
   // trips' heads, ' ' the times.
   TimetableGrid(QWidget* parent, GridOwner* owner, QuadroTimetable* model, std::function<void(char)> pointedAt);
 
   int RowCount() const override;
-  int SelectedColumn() const { return selectedCol_; }
-  int FirstColumn() const { return firstCol_; }
-  int ColumnCount() const;
-  int VisibleColumns() const;
+  int ColumnCount() const override;
   // The area last pointed at: 'F', 'H' or ' '.
   char Area() const { return area_; }
   void SetArea(char area) { area_ = area; }
@@ -35,8 +32,6 @@ class TimetableGrid : public GridWindow {
   TripLeg* SelectedTrip() const;
   TimeCell* SelectedCell() const;
 
-  // Selects a cell and scrolls it into view; the owner hears of it when `notify`.
-  void SelectCell(int row, int column, bool notify);
   // Back to the first row and column.
   void ResetView();
 
@@ -48,10 +43,9 @@ class TimetableGrid : public GridWindow {
   int TableRight() const override;
   void PaintHeader(QPainter& painter) override;
   void PaintRow(QPainter& painter, int row, int y, bool selected) override;
-  void UpdateHorizontalBar() override;
-  void HorizontalMoved(int value) override;
+  int ColumnsLeft() const override { return StopArea() + 5; }
+  int CellWidth() const override { return cellWidth_; }
   void ClickedAt(const QPoint& pos) override;
-  bool StepColumn(int delta) override;
   // "SUB,N": the cell of stop SUB in trip column N (from 1); "SUB": the stop itself; "T,N": the
   // head of trip column N.
   bool FindScriptRow(const std::string& value, int& row, std::string& why) override;
@@ -59,14 +53,10 @@ class TimetableGrid : public GridWindow {
 
  private:
   int StopArea() const { return subWidth_ + nameWidth_ + kmWidth_ + 25; }
-  int CellLeft(int column) const { return StopArea() + 5 + (column - firstCol_) * (cellWidth_ + 5); }
   char AreaAt(const QPoint& pos) const;
-  void ClampColumns();
 
   QuadroTimetable* model_;
   std::function<void(char)> pointedAt_;
   int subWidth_ = 0, nameWidth_ = 0, kmWidth_ = 0, cellWidth_ = 0;
-  int firstCol_ = 0;
-  int selectedCol_ = 0;
   char area_ = ' ';
 };

@@ -123,15 +123,11 @@ void TripDialog::SelectionMoved(GridWindow* grid) {
 }
 
 void TripDialog::GridActivated(GridWindow* grid) {
-  if (grid != timetable_) {
+  // A double click on a trip opens its quadro; in the quadro it acts on the area clicked.
+  if (grid == timetable_)
+    OnDetails();
+  else
     ShowQuadro();
-    return;
-  }
-  switch (timetable_->Area()) {
-    case 'F': EditStopDetails(); break;
-    case 'H': EditTripHead(); break;
-    default: BeginTimeEdit(); break;
-  }
 }
 
 void TripDialog::ShowQuadroSelection() {
@@ -183,11 +179,17 @@ void TripDialog::OnInsert() {
   }
   TripHead head;
   std::int32_t quadro = -1;
-  const bool inQuadro = mode_ == Mode::Quadro && currentTrip_;
+  // In the quadro: the quadro shown, and a trip of it still there to take the head and stops of.
+  const TripLeg* model = nullptr;
+  if (mode_ == Mode::Quadro)
+    for (int k = 0; k < quadro_.ColumnCount() && !model; ++k)
+      if (const TripLeg* column = quadro_.Column(k); column && !column->deleted) model = column;
+  const bool inQuadro = mode_ == Mode::Quadro;
+  const std::int32_t modelId = model ? model->id : -1;
   if (inQuadro) {
-    store_.ReadHead(currentTrip_->id, head);
+    if (model) store_.ReadHead(modelId, head);
     head.tripCode.clear();
-    quadro = currentTrip_->quadroNumber;
+    quadro = quadro_.QuadroNumber();
   }
   TripInsertResult result;
   for (;;) {
@@ -205,7 +207,7 @@ void TripDialog::OnInsert() {
     if (result.stored) break;
     // Refused by the database, which said why: the head again, with what was typed.
   }
-  if (inQuadro) store_.CopyStops(currentTrip_->id, result.id);
+  if (inQuadro && modelId >= 0) store_.CopyStops(modelId, result.id);
   TripLeg* trip = rows_.AppendNew(result.id, result.quadro, head);
   if (mode_ == Mode::List) {
     grid_->SelectRow(rows_.PositionOf(trip), true);
@@ -293,8 +295,8 @@ void TripDialog::ShowTripList() {
     EditorWaitCursor wait;
     rows_.Load(rows_.SortOrder());
     listStale_ = false;
-    grid_->RowsChanged();
   }
+  grid_->RowsChanged();  // the list may have been reloaded while the quadro was shown
   timeBox_->hide();
   selectedBox_->show();
   CommandButton(kInsert)->setText(QStringLiteral("Nuova Corsa"));

@@ -79,14 +79,20 @@ void TripDialog::InsertStop() {
 }
 
 void TripDialog::EditTripHead() {
-  const int column = timetable_->SelectedColumn();
   const TripLeg* trip = timetable_->SelectedTrip();
-  if (IsEditing() || !trip) return;
+  if (IsEditing() || !trip || trip->deleted) return;
+  const std::int32_t id = trip->id;
   TripHead head;
-  if (!store_.ReadHead(trip->id, head)) return;
+  if (!store_.ReadHead(id, head)) return;
   TripHeadDialog dialog(
       this, db_, head, true, [this] { OpenPeriods(); }, kHeadDialog);
-  if (dialog.DoModal() == ui::IDOK && quadro_.WriteHead(column, dialog.head)) listStale_ = true;
+  if (dialog.DoModal() != ui::IDOK) return;
+  // The periods opened from the dialog may have reloaded the quadro: the trip is found again.
+  for (int k = 0; k < quadro_.ColumnCount(); ++k)
+    if (const TripLeg* column = quadro_.Column(k); column && column->id == id && !column->deleted) {
+      if (quadro_.WriteHead(k, dialog.head)) listStale_ = true;
+      break;
+    }
   timetable_->Repaint();
 }
 
@@ -131,7 +137,10 @@ void TripDialog::CloneTimes() {
     return;
   }
   const std::string refusal = quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure);
-  if (!refusal.empty()) ui::MessageBox(refusal, ui::MB_ICONSTOP);
+  if (!refusal.empty())
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+  else if (const TripLeg* trip = quadro_.Column(target))
+    if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
   timetable_->Repaint();
   ShowQuadroSelection();
 }

@@ -229,6 +229,12 @@ bool QuadroTimetable::ParseTransitTime(std::string_view text, int& hhmm) {
     hhmm = -1;
     return true;
   }
+  // The mark of a terminus ("99:99", shown for a missing arrival or departure) stays the mark.
+  if (text.size() == 5 && text.substr(0, 2) == "99" && text.substr(3) == "99" &&
+      std::string_view(".:,-").find(text[2]) != std::string_view::npos) {
+    hhmm = 9999;
+    return true;
+  }
   if (text.size() != 4 && text.size() != 5) return false;
   const size_t separator = text.size() - 3;
   const auto digit = [](char c) { return c >= '0' && c <= '9'; };
@@ -286,10 +292,12 @@ int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values) {
   TripStop* stop = Row(row);
   if (!stop || stop->deleted) return 0;
   const std::string sub = std::to_string(stop->sub);
+  // Every trip or none: a stop never has two sets of details in one quadro.
+  DbBatch batch(db_);
   int written = 0;
   for (int k = 0; k < ColumnCount(); ++k) {
     const TripLeg* trip = Column(k);
-    if (!trip) continue;
+    if (!trip || trip->deleted) continue;
     const std::string id = std::to_string(trip->id);
     if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
     const bool stored =
@@ -298,32 +306,42 @@ int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values) {
         stops_.SetFieldText("dist", std::to_string(values.distance)) &&
         stops_.SetFieldText("primaria", Flag(values.primary)) && stops_.SetFieldText("facolt", Flag(values.optional)) &&
         stops_.SetFieldText("nonferma", Flag(values.noStop)) && stops_.Update();
-    if (!stored) continue;
+    if (!stored) {
+      batch.Rollback();
+      return 0;
+    }
     ++written;
-    static_cast<TripStopValues&>(*stop) = values;
-    stop->lengthText = FormatMetresAsKm(values.distance);
-    stop->primary = values.primary != 0;
-    stop->optional = values.optional != 0;
-    stop->noStop = values.noStop != 0;
-    stop->changed = 1;
   }
+  if (written == 0 || batch.Commit() != 1) return 0;
+  static_cast<TripStopValues&>(*stop) = values;
+  stop->lengthText = FormatMetresAsKm(values.distance);
+  stop->primary = values.primary != 0;
+  stop->optional = values.optional != 0;
+  stop->noStop = values.noStop != 0;
+  stop->changed = 1;
   return written;
 }
 
 int QuadroTimetable::DeleteStop(int row) {
   TripStop* stop = Row(row);
-  if (!stop) return 0;
+  if (!stop || stop->deleted) return 0;
   const std::string sub = std::to_string(stop->sub);
+  // Every trip or none: the quadro's trips keep the same stops.
+  DbBatch batch(db_);
   int deleted = 0;
   for (int k = 0; k < ColumnCount(); ++k) {
     const TripLeg* trip = Column(k);
-    if (!trip) continue;
+    if (!trip || trip->deleted) continue;
     const std::string id = std::to_string(trip->id);
-    if (stops_.SeekEqual({id.c_str(), sub.c_str()}) && stops_.Delete()) {
-      ++deleted;
-      stop->deleted = 1;
+    if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
+    if (!stops_.Delete()) {
+      batch.Rollback();
+      return 0;
     }
+    ++deleted;
   }
+  if (deleted == 0 || batch.Commit() != 1) return 0;
+  stop->deleted = 1;
   return deleted;
 }
 
@@ -332,10 +350,11 @@ int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues&
   // The trips written: every column's, the fallback one for a column without a trip.
   std::vector<std::int32_t> ids;
   for (int k = 0; k < ColumnCount(); ++k) {
-    if (const TripLeg* trip = Column(k))
-      ids.push_back(trip->id);
-    else if (fallbackTrip >= 0)
+    if (const TripLeg* trip = Column(k)) {
+      if (!trip->deleted) ids.push_back(trip->id);  // a trip deleted in this session has no head
+    } else if (fallbackTrip >= 0) {
       ids.push_back(fallbackTrip);
+    }
   }
   if (ids.empty()) return -1;
 
@@ -394,21 +413,7 @@ int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues&
 bool QuadroTimetable::WriteHead(int column, const TripHead& head) {
   TripLeg* trip = Column(column);
   if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return false;
-  const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
-  const bool stored =
-      trips_.Edit() && trips_.SetFieldText("codcorsa", Required(head.tripCode)) &&
-      trips_.SetFieldText("codlinea", Required(head.lineCode)) &&
-      trips_.SetFieldText("verso", Required(head.direction ? std::string(1, head.direction) : std::string())) &&
-      trips_.SetFieldText("codperc", head.routeCode) && trips_.SetFieldText("ente", std::to_string(head.authority)) &&
-      trips_.SetFieldText("contratt", std::to_string(head.contract)) &&
-      trips_.SetFieldText("lung", std::to_string(head.length)) &&
-      trips_.SetFieldText("tempo", std::to_string(head.duration)) &&
-      trips_.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
-      trips_.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) &&
-      trips_.SetFieldText("denom", head.note) &&
-      trips_.SetFieldText("mezzo", head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode)) &&
-      trips_.SetFieldText("prevcor", link(head.previousTrip)) && trips_.SetFieldText("nextcor", link(head.nextTrip)) &&
-      trips_.Update();
+  const bool stored = trips_.Edit() && SetHeadFields(trips_, head) && trips_.Update();
   if (!stored) return false;
   trip->tripCode = WithoutTrailingBlanks(head.tripCode);
   trip->lineCode = WithoutTrailingBlanks(head.lineCode);
@@ -504,7 +509,11 @@ std::string QuadroTimetable::MoveToNewQuadro(int column, bool& moved) {
 
 std::string QuadroTimetable::CloneTimes(int source, int target, int departure) {
   const TripLeg* targetTrip = Column(target);
-  if (!Column(source) || !targetTrip || source == target) return {};
+  const TripLeg* sourceTrip = Column(source);
+  if (!sourceTrip || !targetTrip || source == target || targetTrip->deleted) return {};
+  if (sourceTrip->deleted)
+    return "ATTENZIONE: la corsa della colonna di origine è stata eliminata.\n\n"
+           "La clonazione degli orari risulta impossibile.";
 
   // The stops still in the trips, each with the source's times in minutes.
   struct Stop {

@@ -80,6 +80,22 @@ long LargestTripId(DbDatabase* db) {
 
 }  // namespace
 
+bool SetHeadFields(DbTable& trips, const TripHead& head) {
+  const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
+  const std::string direction = head.direction ? std::string(1, head.direction) : std::string();
+  const std::string mode = head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode);
+  return trips.SetFieldText("codcorsa", Required(head.tripCode)) &&
+         trips.SetFieldText("codlinea", Required(head.lineCode)) && trips.SetFieldText("verso", Required(direction)) &&
+         trips.SetFieldText("codperc", head.routeCode) && trips.SetFieldText("ente", std::to_string(head.authority)) &&
+         trips.SetFieldText("contratt", std::to_string(head.contract)) &&
+         trips.SetFieldText("lung", std::to_string(head.length)) &&
+         trips.SetFieldText("tempo", std::to_string(head.duration)) &&
+         trips.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
+         trips.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) &&
+         trips.SetFieldText("denom", head.note) && trips.SetFieldText("mezzo", mode) &&
+         trips.SetFieldText("prevcor", link(head.previousTrip)) && trips.SetFieldText("nextcor", link(head.nextTrip));
+}
+
 TripStore::TripStore(DbDatabase* db) : db_(db), trips_(db, "tescor"), stops_(db, "detcor"), periods_(db, "period") {
   if (trips_.isOpen) trips_.SetIndex("codice");
   if (stops_.isOpen) stops_.SetIndex("codice");
@@ -122,23 +138,9 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
   if (trips_.SeekEqual({std::to_string(id).c_str()})) id = static_cast<std::int32_t>(LargestTripId(db_) + 1);
   if (quadro < 0) quadro = nextQuadro;
 
-  const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
-  const bool stored =
-      trips_.AddNew() && trips_.SetFieldText("id", std::to_string(id)) &&
-      trips_.SetFieldText("gruppo", std::to_string(quadro)) &&
-      trips_.SetFieldText("codcorsa", Required(head.tripCode)) &&
-      trips_.SetFieldText("codlinea", Required(head.lineCode)) &&
-      trips_.SetFieldText("verso", Required(head.direction ? std::string(1, head.direction) : std::string())) &&
-      trips_.SetFieldText("codperc", head.routeCode) && trips_.SetFieldText("ente", std::to_string(head.authority)) &&
-      trips_.SetFieldText("contratt", std::to_string(head.contract)) &&
-      trips_.SetFieldText("lung", std::to_string(head.length)) &&
-      trips_.SetFieldText("tempo", std::to_string(head.duration)) &&
-      trips_.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
-      trips_.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) && trips_.SetFieldText("parte", "0") &&
-      trips_.SetFieldText("arriva", "9999") && trips_.SetFieldText("denom", head.note) &&
-      trips_.SetFieldText("mezzo", head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode)) &&
-      trips_.SetFieldText("prevcor", link(head.previousTrip)) && trips_.SetFieldText("nextcor", link(head.nextTrip)) &&
-      trips_.Update();
+  const bool stored = trips_.AddNew() && trips_.SetFieldText("id", std::to_string(id)) &&
+                      trips_.SetFieldText("gruppo", std::to_string(quadro)) && trips_.SetFieldText("parte", "0") &&
+                      trips_.SetFieldText("arriva", "9999") && SetHeadFields(trips_, head) && trips_.Update();
   if (!stored) return result;
 
   // The counters rise past what was used and never fall.

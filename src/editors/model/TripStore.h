@@ -35,6 +35,10 @@ struct TripInsertResult {
   std::string refusal;       // not empty: nothing was written, and this is why (a stop message)
 };
 
+// Sets every field of a head on the row being added or edited (a required text left empty is
+// stored as one blank, a link of "-1" as none); the caller then updates it.
+bool SetHeadFields(DbTable& trips, const TripHead& head);
+
 class TripStore {
  public:
   explicit TripStore(DbDatabase* db);

@@ -122,6 +122,7 @@ TEST_F(Quadro, TypedTimesAreCheckedThenWritten) {
       {"8.05", "", "", "805|805"},
       {"7-05", "7,05 ", "", "705|705"},
       {" 8:05", "07:06 x", "", "706|706"},
+      {"99:99", "7.05", "", "9999|705"},  // the terminus mark left as shown stays the mark
       {"23:59", "0.00", "", "2359|0"},
       {"24:00", "", arrivalWrong, "2359|0"},
       {"7:60", "", arrivalWrong, "2359|0"},
@@ -180,6 +181,11 @@ TEST_F(Quadro, StopDetailsAndDeletionReachEveryTrip) {
   model.Reload();
   EXPECT_EQ(model.RowCount(), 2);
   EXPECT_EQ(notices.Texts(), "");
+  // A stop one trip refuses to lose stays in every trip, unmarked.
+  RunSql(path, "CREATE TRIGGER keep BEFORE DELETE ON detcor WHEN old.id = 20 BEGIN SELECT RAISE(ABORT, 'tenuto'); END");
+  EXPECT_EQ(model.DeleteStop(1), 0);
+  EXPECT_EQ(model.Row(1)->deleted, 0);
+  EXPECT_EQ(Query("SELECT count(*) FROM detcor WHERE id IN (9, 12, 20) AND sub = 2"), "3\n");
 }
 
 TEST_F(Quadro, InsertedStopMovesEachTripsOwnStops) {
@@ -239,6 +245,15 @@ TEST_F(Quadro, InsertIsAllTripsOrNoneAndTimedWhenFirst) {
   EXPECT_EQ(model.InsertStop(QuadroTimetable::InsertAt::Tail, -1, {"P", "Prima", "", "", 0, 0, 0, 0}, 715, 30), 0);
   EXPECT_EQ(Query("SELECT sub, denom, arriva, parte FROM detcor WHERE id = 30"), "1|Prima|715|715\n");
   EXPECT_EQ(Shown(model), "30\n1 Prima:7:15");
+
+  // A trip deleted in the session is left out; the others get the stop.
+  RunSql(path, "DROP TRIGGER keep");
+  model.LoadQuadro(7);
+  TripStore(&db).Delete(41);
+  for (int k = 0; k < model.ColumnCount(); ++k)
+    if (model.Column(k)->id == 41) model.Column(k)->deleted = 1;
+  EXPECT_GE(model.InsertStop(QuadroTimetable::InsertAt::Below, 0, {"Y", "Y", "", "", 0, 0, 0, 0}, -1, -1), 0);
+  EXPECT_EQ(Query("SELECT count(*) FROM detcor WHERE fermata = 'Y'"), "1\n");
 }
 
 TEST_F(Quadro, MoveToNewQuadroTakesAndRaisesTheCounter) {
@@ -294,6 +309,10 @@ TEST_F(Quadro, ClonedTimesKeepTheSourceRunningTimes) {
   const TimeCell* cell = model.Cell(1, 1);
   EXPECT_EQ(cell->arrivalText + "|" + cell->departureText + "|" + std::to_string(cell->changed), "22:20|22:20|1");
   EXPECT_EQ(notices.Texts(), "");
+  model.Column(0)->deleted = 1;  // a trip deleted in the session lends no times
+  EXPECT_EQ(model.CloneTimes(0, 1, 800),
+            "ATTENZIONE: la corsa della colonna di origine è stata eliminata.\n\n"
+            "La clonazione degli orari risulta impossibile.");
 }
 
 TEST_F(Quadro, HeadAndWholeQuadroAssignments) {

@@ -12,10 +12,13 @@
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -233,6 +236,42 @@ TEST_F(QuadroEditor, ARepaintDuringATimeEditKeepsWhatWasTyped) {
   transaction.Commit();
   EXPECT_EQ(held, "8.05|8.07");
   EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 9 AND sub = 2"), "805|807\n");
+}
+
+// The pointer names what the buttons act on: the stops on the left, the trips' heads above, the
+// times in the cells.
+TEST_F(QuadroEditor, TheAreaUnderThePointerNamesTheButtons) {
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveTripDialog d(nullptr, &db, &transaction, 120);
+  std::vector<std::string> labels;
+  d.Exec([&] {
+    d.ListGrid()->SelectRow(d.Rows().FindId(9), true);
+    d.Click(TripDialog::kDetails);
+    TimetableGrid* grid = d.Timetable();
+    const int cells = grid->width() - 40, rows = 3 * grid->RowHeight() + 20;
+    for (const QPoint& at : {QPoint(20, rows), QPoint(cells, 5), QPoint(cells, rows)}) {
+      QMouseEvent move(QEvent::MouseMove, at, grid->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                       Qt::NoModifier);
+      QApplication::sendEvent(grid->viewport(), &move);
+      std::string shown;
+      for (int id : {TripDialog::kInsert, TripDialog::kDetails, TripDialog::kDelete})
+        shown += cp1252::FromQStringLossy(d.findChild<QPushButton*>(QString::number(id))->text()) + "|";
+      labels.push_back(shown);
+      // The popup of the area, as a right click there would open it.
+      std::string items;
+      const std::unique_ptr<QMenu> menu = grid->BuildPopupMenu();
+      for (QAction* action : menu->actions())
+        if (!action->isSeparator()) items += std::to_string(action->data().toInt()) + " ";
+      labels.push_back(items);
+    }
+    d.Click(TripDialog::kFinish);
+    d.Click(TripDialog::kFinish);
+  });
+  EXPECT_EQ(labels, (std::vector<std::string>{
+                        "Aggiungi Fermata|Dettagli Fermata|Elimina Fermata|", "1040 1041 1059 ",
+                        "Aggiungi Corsa|Dati Testa Corsa |Elimina Corsa|", "1040 1041 1059 6101 6102 6104 6103 ",
+                        "Aggiungi Corsa|Modifica Orario|Elimina Corsa|", "1040 1059 6105 6106 1042 1047 "}));
 }
 
 TEST_F(QuadroEditor, AStopInsertedOrDeletedInEveryTrip) {

@@ -52,14 +52,14 @@ void ListGrid::PaintHeader(QPainter& painter) {
 }
 
 void ListGrid::DrawCell(QPainter& painter, int column, int y, const std::string& text) const {
-  const GridColumn& spec = columns_[static_cast<size_t>(column)];
+  const GridColumn& layout = columns_[static_cast<size_t>(column)];
   const int x = TextX(column), width = widths_[static_cast<size_t>(column)];
-  if (spec.rightInset < 0 || text.empty()) {
+  if (layout.rightInset < 0 || text.empty()) {
     DrawCellText(painter, x, y, width, text);
     return;
   }
-  painter.drawText(QRect(x, y, width - spec.rightInset, rowHeight_), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
-                   cp1252::ToQString(text));
+  painter.drawText(QRect(x, y, width - layout.rightInset, rowHeight_),
+                   Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, cp1252::ToQString(text));
 }
 
 void ListGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {

@@ -152,7 +152,6 @@ void TripDialog::PointedAt(char area) {
 void TripDialog::LoadRows() {
   currentTrip_ = nullptr;
   rows_.Load(rows_.SortOrder());
-  listStale_ = false;
   if (mode_ == Mode::Quadro) {
     const int position = rows_.FindId(quadroTripId_);
     currentTrip_ = rows_.At(position);
@@ -290,12 +289,6 @@ void TripDialog::ShowTripList() {
   EndTimeEdit();
   timetable_->hide();
   SetGrid(grid_);
-  // Heads written in the quadro show in the list as they now are.
-  if (listStale_) {
-    EditorWaitCursor wait;
-    rows_.Load(rows_.SortOrder());
-    listStale_ = false;
-  }
   grid_->RowsChanged();  // the list may have been reloaded while the quadro was shown
   timeBox_->hide();
   selectedBox_->show();

@@ -98,6 +98,7 @@ class TripDialog : public EditorDialog {
   void DeleteTrip(std::int32_t id);
   std::unique_ptr<QMenu> QuadroMenu();
   TripHead QuadroHead();
+  void ShowHeadsInList(const std::vector<std::int32_t>& ids);
 
   DbDatabase* db_;
   TripStore store_;
@@ -106,7 +107,6 @@ class TripDialog : public EditorDialog {
   QuadroTimetable quadro_;
   TimetableGrid* timetable_ = nullptr;
   bool timeEditing_ = false;
-  bool listStale_ = false;  // the quadro's commands changed heads the list shows
   QGroupBox* selectedBox_ = nullptr;
   QGroupBox* timeBox_ = nullptr;
   Mode mode_ = Mode::List;

@@ -32,6 +32,14 @@ TripHead TripDialog::QuadroHead() {
   return head;
 }
 
+void TripDialog::ShowHeadsInList(const std::vector<std::int32_t>& ids) {
+  // The trip list, hidden under the quadro, shows the heads as now written, marked changed.
+  for (std::int32_t id : ids) {
+    TripHead head;
+    if (store_.ReadHead(id, head)) rows_.ApplyHead(id, head);
+  }
+}
+
 void TripDialog::EditStopDetails() {
   const int row = timetable_->Selected();
   const TripStop* stop = quadro_.Row(row);
@@ -90,7 +98,7 @@ void TripDialog::EditTripHead() {
   // The periods opened from the dialog may have reloaded the quadro: the trip is found again.
   for (int k = 0; k < quadro_.ColumnCount(); ++k)
     if (const TripLeg* column = quadro_.Column(k); column && column->id == id && !column->deleted) {
-      if (quadro_.WriteHead(k, dialog.head)) listStale_ = true;
+      if (quadro_.WriteHead(k, dialog.head)) ShowHeadsInList({id});
       break;
     }
   timetable_->Repaint();
@@ -100,9 +108,8 @@ void TripDialog::AssignLine() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
   LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssign);
-  if (dialog.DoModal() == ui::IDOK &&
-      !quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note).empty())
-    listStale_ = true;
+  if (dialog.DoModal() == ui::IDOK)
+    ShowHeadsInList(quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note));
   timetable_->Repaint();
 }
 
@@ -110,9 +117,8 @@ void TripDialog::AlignKm() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
   LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssign);
-  if (dialog.DoModal() == ui::IDOK &&
-      !quadro_.AssignLengths(dialog.length, dialog.contractLength, dialog.contractDuration).empty())
-    listStale_ = true;
+  if (dialog.DoModal() == ui::IDOK)
+    ShowHeadsInList(quadro_.AssignLengths(dialog.length, dialog.contractLength, dialog.contractDuration));
   timetable_->Repaint();
 }
 

@@ -305,6 +305,23 @@ TEST_F(QuadroEditor, AStopInsertedOrDeletedInEveryTrip) {
   }
 }
 
+// Heads written from the quadro show at once in the trip list underneath, marked changed.
+TEST_F(QuadroEditor, TheQuadrosAssignmentsShowInTheTripList) {
+  std::string list;
+  EXPECT_EQ(Run("6005=9|1059=1|6006=T,1|6102=1|1043=1", {Answer("134", "1068=L7|1134=r|1126=P7|1076=Nuova")},
+                [&](TripDialog& d) {
+                  for (std::int32_t id : {9, 12, 20, 30}) {  // 30 is in no quadro
+                    const TripLeg* row = d.Rows().At(d.Rows().FindId(id));
+                    list += row->lineCode + " " + row->direction + " " + row->routeCode + " " + row->description + " " +
+                            std::to_string(row->changed) + "|";
+                  }
+                }),
+            "");
+  EXPECT_TRUE(HasPrefix(list, "L7 R P7 Nuova 1|L7 R P7 Nuova 1|L7 R P7 Nuova 1|"));
+  EXPECT_EQ(list.substr(list.size() - 2), "0|");
+  EXPECT_EQ(Query("SELECT count(*) FROM tescor WHERE codlinea = 'L7' AND verso = 'R'"), "3\n");
+}
+
 TEST_F(QuadroEditor, TripsMovedToNewQuadriUntilRipristina) {
   const std::pair<const char*, const char*> cases[] = {
       {"6005=9|1059=1|6006=1,1|6106=1", "9|40\n12|5\n20|5\n41\n"},

@@ -98,6 +98,19 @@ TripLeg* TripRows::AppendNew(std::int32_t id, std::int32_t quadro, const TripHea
   return row;
 }
 
+void TripRows::ApplyHead(std::int32_t id, const TripHead& head) {
+  TripLeg* row = At(FindId(id));
+  if (!row) return;
+  row->tripCode = WithoutTrailingBlanks(head.tripCode);
+  row->lineCode = WithoutTrailingBlanks(head.lineCode);
+  row->direction = head.direction;
+  row->routeCode = WithoutTrailingBlanks(head.routeCode);
+  row->lengthText = FormatMetresAsKm(head.length);
+  row->durationText = FormatDuration(head.duration);
+  row->description = WithoutTrailingBlanks(head.note);
+  row->changed = 1;
+}
+
 void TripRows::MarkDeleted(std::int32_t id) {
   if (TripLeg* row = At(FindId(id))) row->deleted = 1;
 }

@@ -33,6 +33,8 @@ class TripRows {
 
   // Appends the row of a trip just added (departure 0, arrival 9999), marked changed.
   TripLeg* AppendNew(std::int32_t id, std::int32_t quadro, const TripHead& head);
+  // The first row of a trip id takes the texts of its head as written, marked changed.
+  void ApplyHead(std::int32_t id, const TripHead& head);
   // Marks the first row of a trip id deleted.
   void MarkDeleted(std::int32_t id);
 

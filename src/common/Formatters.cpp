@@ -58,6 +58,22 @@ int LeadingInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+bool ParseEntryTime(std::string_view text, int& hhmm) {
+  text = text.substr(0, text.find(' '));
+  if (text.size() != 4 && text.size() != 5) return false;
+  const size_t hourDigits = text.size() - 3;  // "H.MM" or "HH.MM"
+  for (size_t k = 0; k < text.size(); ++k) {
+    const char c = text[k];
+    const bool ok = k == hourDigits ? c == '.' || c == ':' || c == ',' || c == '-' : c >= '0' && c <= '9';
+    if (!ok) return false;
+  }
+  const int hours = LeadingInt(text.substr(0, hourDigits));
+  const int minutes = LeadingInt(text.substr(hourDigits + 1, 2));
+  if (hours > 23 || minutes > 59) return false;
+  hhmm = hours * 100 + minutes;
+  return true;
+}
+
 int ParseTimeText(std::string_view text) {
   // Blanks after the time are no part of it ("8:35 " is 8:35, not 8:05).
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

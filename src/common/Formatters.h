@@ -48,6 +48,11 @@ std::string FormatDuration(int minutes);
 // value too large for an int is held at INT_MAX / INT_MIN.
 int LeadingInt(std::string_view text);
 
+// A typed time: the text up to its first blank, exactly "H.MM" or "HH.MM" with '.', ':', ',' or
+// '-' as separator, hours 0 to 23 and minutes 0 to 59. On success `hhmm` is hours * 100 +
+// minutes. Anything else, the empty text included, is refused.
+bool ParseEntryTime(std::string_view text, int& hhmm);
+
 // A typed time as HHMM: shorter than 4 characters gives 0; 4 characters are H.MM; 5 or more
 // are HH.MM. The separator is not examined ("7.45" and "07:45" give 745).
 int ParseTimeText(std::string_view text);

@@ -1,5 +1,7 @@
 #include "db/DbCollation.h"
 
+#include "common/Formatters.h"
+
 #include <sqlite3.h>
 
 namespace {
@@ -38,11 +40,6 @@ char32_t Folded(char32_t c) {
     case 0x178: return 'y';  // Ÿ
     default: return c;
   }
-}
-
-std::string_view WithoutTrailingBlanks(std::string_view text) {
-  const size_t end = text.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
 int Collate(void*, int aLength, const void* a, int bLength, const void* b) {

@@ -2,6 +2,7 @@
 
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
+#include "editors/model/CalendarRows.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,9 +71,8 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
 
   auto* week = new QGroupBox(QStringLiteral("Giorni della settimana"), this);
   auto* days = new QGridLayout(week);
-  const char* const names[7] = {"Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato", "Domenica"};
   for (int day = 0; day < 7; ++day) {
-    QCheckBox* box = MakeCheck(kMonday + day, names[day]);
+    QCheckBox* box = MakeCheck(kMonday + day, WeekdayName(static_cast<char>('1' + day)));
     days->addWidget(box, day % 4, day / 4);
     connect(box, &QCheckBox::clicked, this, [this, box, day] {
       weekdays[day] = !weekdays[day];

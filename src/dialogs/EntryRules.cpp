@@ -54,22 +54,6 @@ bool ParseEntryDate(std::string_view text, std::string& normal) {
   return true;
 }
 
-bool ParseEntryTime(std::string_view text, int& hhmm) {
-  text = text.substr(0, text.find(' '));
-  if (text.size() != 4 && text.size() != 5) return false;
-  const size_t hourDigits = text.size() - 3;  // "H.MM" or "HH.MM"
-  for (size_t k = 0; k < text.size(); ++k) {
-    const char c = text[k];
-    const bool ok = k == hourDigits ? c == '.' || c == ':' || c == ',' || c == '-' : IsDigit(c);
-    if (!ok) return false;
-  }
-  const int hours = Digits(text, 0, hourDigits);
-  const int minutes = Digits(text, hourDigits + 1, 2);
-  if (hours > 23 || minutes > 59) return false;
-  hhmm = hours * 100 + minutes;
-  return true;
-}
-
 int CompareEntryDates(const std::string& a, const std::string& b) {
   // "GG/MM/AAAA": year, then month, then day.
   const auto key = [](const std::string& d) {

@@ -2,6 +2,8 @@
 // The rules by which the dialogs read what the user typed: dates, whole numbers and codes chosen
 // from a list, with the texts of the faults they share. Texts are Windows-1252.
 
+#include "common/Formatters.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +15,6 @@ class QComboBox;
 // success `normal` is "%02d/%02d/%04d" (day, month, year). Anything else, the empty text
 // included, is refused.
 bool ParseEntryDate(std::string_view text, std::string& normal);
-
-// A typed time: the text up to its first blank, exactly "H.MM" or "HH.MM" with '.', ':', ',' or
-// '-' as separator, hours 0 to 23 and minutes 0 to 59. On success `hhmm` is hours * 100 +
-// minutes. Anything else, the empty text included, is refused.
-bool ParseEntryTime(std::string_view text, int& hhmm);
 
 // Compares two dates in normal form: negative, zero or positive as `a` is before, on or after `b`.
 int CompareEntryDates(const std::string& a, const std::string& b);

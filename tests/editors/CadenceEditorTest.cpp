@@ -4,6 +4,7 @@
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "editors/CadenceDialog.h"
+#include "editors/EditorTestSupport.h"
 #include "editors/ListGrid.h"
 #include "editors/model/EditorTransaction.h"
 #include "support/TimetableData.h"
@@ -30,43 +31,7 @@ const char* const kBase =
     "DELETE FROM calend; DELETE FROM period; DELETE FROM cadenz;"
     "INSERT INTO cadenz VALUES ('FER', 'Feriale'), ('SAB', 'Sabato');";
 
-// Script lines written "id=value|id=value...".
-Lines ScriptLines(std::string_view text) {
-  Lines lines;
-  while (!text.empty()) {
-    const size_t bar = std::min(text.find('|'), text.size()), eq = text.find('=');
-    lines.emplace_back(text.substr(0, eq), text.substr(eq + 1, bar - eq - 1));
-    text.remove_prefix(std::min(bar + 1, text.size()));
-  }
-  return lines;
-}
-
-// The editor run for real, with its own event loop, as on a screen.
-class LiveCadenceDialog : public CadenceDialog {
- public:
-  using CadenceDialog::CadenceDialog;
-  void Prepare() {
-    resize(900, 600);
-    OnInitDialog();
-  }
-  // Shows it and runs `user` once its loop runs; a run the user does not end is ended after 10 s.
-  int Exec(const std::function<void()>& user) {
-    resize(900, 600);
-    QTimer::singleShot(0, this, user);
-    QTimer::singleShot(10000, this, [this] { static_cast<QDialog*>(this)->done(-1); });
-    ui::ShowWindowsOffscreen(true);
-    const int result = DoModal();
-    ui::ShowWindowsOffscreen(false);
-    return result;
-  }
-  void Click(int id) { findChild<QPushButton*>(QString::number(id))->click(); }
-  void Type(int id, const std::string& text) {
-    for (QChar c : cp1252::ToQString(text)) {
-      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(Control(id), &key);
-    }
-  }
-};
+using LiveCadenceDialog = LiveEditor<CadenceDialog>;
 
 // The panel as "code|name|code-enabled name-enabled conferma-enabled state", then " -code" for
 // each row marked deleted (greyed).
@@ -174,29 +139,31 @@ TEST_F(CadenceEditor, FineTheCloseButtonAndABoxMidEdit) {
     DbDatabase db(path_);
     EditorTransaction transaction(&db);
     LiveCadenceDialog d(nullptr, &db, &transaction, 116);
-    const int result = d.Exec([&] {
-      d.Click(1006);
-      d.Type(1010, "FER");
-      d.Type(1011, "Feriale");
-      d.Click(1);
-      d.Type(1010, "FES");  // typed, not confirmed
-      if (end == "close") return void(d.close());
-      if (box) {
-        d.Type(1011, "Festivo");
-        d.GridWindowOf()->viewport()->repaint();
-        d.repaint();
-        QApplication::processEvents();
-        QTimer::singleShot(0, [] {
-          if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) shown->accept();
-        });
-        ui::MessageBox("Avviso");
-        EXPECT_EQ(Panel(d), "FES|Festivo|on on on editing");
-        d.Click(1);
-      }
-      EXPECT_FALSE(d.CommandButton(1012)->isEnabled());  // not while the panel is open
-      d.Click(2);
-      d.Click(1012);
-    });
+    const int result = d.Exec(
+        [&] {
+          d.Click(1006);
+          d.Type(1010, "FER");
+          d.Type(1011, "Feriale");
+          d.Click(1);
+          d.Type(1010, "FES");  // typed, not confirmed
+          if (end == "close") return void(d.close());
+          if (box) {
+            d.Type(1011, "Festivo");
+            d.GridWindowOf()->viewport()->repaint();
+            d.repaint();
+            QApplication::processEvents();
+            QTimer::singleShot(0, [] {
+              if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) shown->accept();
+            });
+            ui::MessageBox("Avviso");
+            EXPECT_EQ(Panel(d), "FES|Festivo|on on on editing");
+            d.Click(1);
+          }
+          EXPECT_FALSE(d.CommandButton(1012)->isEnabled());  // not while the panel is open
+          d.Click(2);
+          d.Click(1012);
+        },
+        {900, 600});
     EXPECT_EQ(result, ui::IDOK);
     transaction.Commit();
     EXPECT_EQ(DayTypes(), box ? "FER|Feriale\nFES|Festivo\n" : "FER|Feriale\n");
@@ -214,7 +181,7 @@ TEST_F(CadenceEditor, AWheelTurnThatMovesTheSelectionEndsTheEdit) {
     DbDatabase db(path_);
     EditorTransaction transaction(&db);
     LiveCadenceDialog dialog(nullptr, &db, &transaction, 116);
-    dialog.Prepare();
+    dialog.Prepare({900, 600});
     dialog.show();
     ListGrid* grid = dialog.GridWindowOf();
     ASSERT_GE(grid->VisibleRows(), 3);

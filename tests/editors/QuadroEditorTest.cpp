@@ -4,6 +4,7 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editors/EditorTestSupport.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
@@ -26,25 +27,6 @@
 
 namespace {
 
-// A dialog's answer written "id=value|id=value...".
-ui::Answer Answer(const char* idd, std::string_view text) {
-  ui::Answer answer{ui::Answer::Kind::Dialog, idd, {}};
-  while (!text.empty()) {
-    const size_t bar = std::min(text.find('|'), text.size()), eq = text.find('=');
-    answer.controls.emplace_back(text.substr(0, eq), text.substr(eq + 1, bar - eq - 1));
-    text.remove_prefix(std::min(bar + 1, text.size()));
-  }
-  return answer;
-}
-
-std::string Head(int id, int quadro, int departure) {
-  const std::string n = std::to_string(id);
-  return "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, ente,"
-         " contratt, ct_lung, ct_tempo) VALUES (" +
-         n + ", " + std::to_string(quadro) + ", 'P" + n + "', 'C" + n + "', 'L1', 'A', " + std::to_string(departure) +
-         ", 2000, 5000, 40, 'Corsa " + n + "', 1, 2, 0, 0);";
-}
-
 std::string Stop(int id, int sub, int arrival, int departure) {
   const std::string s = std::to_string(sub);
   return "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma,"
@@ -58,29 +40,7 @@ const char* const kOwnStops =
     "SELECT id, sub, quote(fermata), quote(denom), quote(ubicaz), dist, arriva, parte, primaria, facolt, nonferma,"
     " quote(regferma), quote(regarea), quote(reglocal) FROM detcor WHERE id IN (40, 41)";
 
-// The editor run for real, with its own event loop, as on a screen.
-class LiveTripDialog : public TripDialog {
- public:
-  using TripDialog::TripDialog;
-  int Exec(const std::function<void()>& user) {
-    resize(1000, 700);
-    QTimer::singleShot(0, this, user);
-    QTimer::singleShot(10000, this, [this] { static_cast<QDialog*>(this)->done(-1); });
-    ui::ShowWindowsOffscreen(true);
-    const int result = DoModal();
-    ui::ShowWindowsOffscreen(false);
-    return result;
-  }
-  void Click(int id) { findChild<QPushButton*>(QString::number(id))->click(); }
-  QLineEdit* LineEdit(int id) { return findChild<QLineEdit*>(QString::number(id)); }
-  void Type(int id, const std::string& text) {
-    LineEdit(id)->selectAll();
-    for (QChar c : cp1252::ToQString(text)) {
-      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-      QApplication::sendEvent(LineEdit(id), &key);
-    }
-  }
-};
+using LiveTripDialog = LiveEditor<TripDialog>;
 
 class QuadroEditor : public ::testing::Test {
  protected:
@@ -90,8 +50,9 @@ class QuadroEditor : public ::testing::Test {
   void SetUp() override {
     MakeTimetableDatabase(path_);
     std::string sql = "UPDATE master SET gruppo = 40;";
-    sql += Head(20, 5, 710) + Head(12, 5, 640) + Head(9, 5, 640) + Head(30, -1, 500) + Head(40, 7, 800) +
-           Head(41, 7, 900) + Head(50, 8, 640) + Head(51, 8, 700) + Head(52, 8, 2350) + Head(53, 8, 2359);
+    sql += TripHeadSql(20, 5, 710) + TripHeadSql(12, 5, 640) + TripHeadSql(9, 5, 640) + TripHeadSql(30, -1, 500) +
+           TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) + TripHeadSql(51, 8, 700) +
+           TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359);
     sql += Stop(9, 1, 9999, 640) + Stop(9, 2, 650, 650) + Stop(9, 4, 9999, 9999);
     sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 835, 837) + Stop(12, 3, 700, 700) + Stop(12, 4, 710, 710);
     sql += Stop(20, 1, 9999, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);
@@ -109,29 +70,9 @@ class QuadroEditor : public ::testing::Test {
     RunSql(path_, sql);
   }
 
-  // Runs the editor's lines (the dialogs and boxes they raise take the answers `after`), shows the
-  // editor to `look`, commits; returns the messages shown and, when the run stopped, why.
   std::string Run(std::string_view lines, const std::vector<ui::Answer>& after = {},
                   const std::function<void(TripDialog&)>& look = {}) {
-    ui::Script script;
-    script.Push(Answer("120", lines));
-    for (const ui::Answer& a : after) script.Push(a);
-    std::string unanswered;
-    {
-      DbDatabase db(path_);
-      EditorTransaction transaction(&db);
-      TripDialog dialog(nullptr, &db, &transaction, 120);
-      try {
-        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-        EXPECT_EQ(script.PendingAnswers(), 0u);
-      } catch (const ui::UnansweredQuestion& e) {
-        unanswered = "?" + std::string(e.what());
-      }
-      if (look) look(dialog);
-      transaction.Commit();
-    }
-    const std::string messages = MessagesOf(script);
-    return unanswered.empty() ? messages : messages + (messages.empty() ? "" : "\n--\n") + unanswered;
+    return RunTripEditor(path_, lines, after, look);
   }
   std::string Query(const std::string& sql) const { return QueryFile(path_, sql); }
 

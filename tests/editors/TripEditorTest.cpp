@@ -4,6 +4,7 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editors/EditorTestSupport.h"
 #include "editors/PeriodDialog.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
@@ -21,17 +22,6 @@
 #include <string_view>
 
 namespace {
-
-// A dialog's answer written "id=value|id=value...".
-ui::Answer Answer(const char* idd, std::string_view text) {
-  ui::Answer answer{ui::Answer::Kind::Dialog, idd, {}};
-  while (!text.empty()) {
-    const size_t bar = std::min(text.find('|'), text.size()), eq = text.find('=');
-    answer.controls.emplace_back(text.substr(0, eq), text.substr(eq + 1, bar - eq - 1));
-    text.remove_prefix(std::min(bar + 1, text.size()));
-  }
-  return answer;
-}
 
 // Ten without a regional id, at the latest time of day, over an hour long; lines and descriptions
 // whose dictionary order (no case, no accents) is not the order of their bytes.
@@ -58,20 +48,9 @@ std::string Ids(const TripListGrid& grid) {
 }
 
 // The editor run for real, with its own event loop, as on a screen.
-class LiveTripDialog : public TripDialog {
+class LiveTripDialog : public LiveEditor<TripDialog> {
  public:
-  using TripDialog::TripDialog;
-  // Shows it and runs `user` once its loop runs; a run the user does not end is ended after 10 s.
-  int Exec(const std::function<void()>& user) {
-    resize(1000, 700);
-    QTimer::singleShot(0, this, user);
-    QTimer::singleShot(10000, this, [this] { static_cast<QDialog*>(this)->done(-1); });
-    ui::ShowWindowsOffscreen(true);
-    const int result = DoModal();
-    ui::ShowWindowsOffscreen(false);
-    return result;
-  }
-  void Click(int id) { CommandButton(id)->click(); }
+  using LiveEditor::LiveEditor;
   std::string Label(int id) { return cp1252::FromQStringLossy(CommandButton(id)->text()); }
   void Escape() {
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
@@ -86,30 +65,9 @@ class TripEditor : public ::testing::Test {
     RunSql(path_, kMoreTrips);
   }
 
-  // Opens the editor as its command does, runs the lines (the dialogs and boxes they raise take
-  // the answers `after`), shows the editor to `look`, commits; returns the messages shown and,
-  // when the run could not go on, why.
   std::string Run(std::string_view lines, const std::vector<ui::Answer>& after = {},
                   const std::function<void(TripDialog&)>& look = {}) {
-    ui::Script script;
-    script.Push(Answer("120", lines));
-    for (const ui::Answer& a : after) script.Push(a);
-    std::string unanswered;
-    {
-      DbDatabase db(path_);
-      EditorTransaction transaction(&db);
-      TripDialog dialog(nullptr, &db, &transaction, 120);
-      try {
-        EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-        EXPECT_EQ(script.PendingAnswers(), 0u);
-      } catch (const ui::UnansweredQuestion& e) {
-        unanswered = "?" + std::string(e.what());
-      }
-      if (look) look(dialog);
-      transaction.Commit();
-    }
-    const std::string messages = MessagesOf(script);
-    return unanswered.empty() ? messages : messages + (messages.empty() ? "" : "\n--\n") + unanswered;
+    return RunTripEditor(path_, lines, after, look);
   }
 
   ScratchDir dir_;

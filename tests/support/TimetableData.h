@@ -31,3 +31,13 @@ inline void MakeTimetableDatabase(const std::string& path) {
          "INSERT INTO master (codice, azienda, datini, datfin, id_corsa, gruppo) "
          "VALUES (0, 17, '2024-01-01', '2024-06-30', 0, 0)");
 }
+
+// The SQL that adds trip `id` to quadro `quadro`, departing at `departure` (HHMM): codes "C<id>",
+// route "P<id>", line L1 towards A, 5 km in 40 minutes, authority 1, contract 2.
+inline std::string TripHeadSql(int id, int quadro, int departure) {
+  const std::string n = std::to_string(id);
+  return "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, ente,"
+         " contratt, ct_lung, ct_tempo) VALUES (" +
+         n + ", " + std::to_string(quadro) + ", 'P" + n + "', 'C" + n + "', 'L1', 'A', " + std::to_string(departure) +
+         ", 2000, 5000, 40, 'Corsa " + n + "', 1, 2, 0, 0);";
+}

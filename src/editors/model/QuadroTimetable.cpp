@@ -4,6 +4,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSchema.h"
 #include "db/DbSelect.h"
+#include "editors/model/TripRows.h"
 
 #include <map>
 #include <memory>
@@ -235,17 +236,7 @@ bool QuadroTimetable::ParseTransitTime(std::string_view text, int& hhmm) {
     hhmm = 9999;
     return true;
   }
-  if (text.size() != 4 && text.size() != 5) return false;
-  const size_t separator = text.size() - 3;
-  const auto digit = [](char c) { return c >= '0' && c <= '9'; };
-  for (size_t k = 0; k < text.size(); ++k)
-    if (k != separator && !digit(text[k])) return false;
-  if (std::string_view(".:,-").find(text[separator]) == std::string_view::npos) return false;
-  const int hours = separator == 1 ? text[0] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
-  const int minutes = (text[separator + 1] - '0') * 10 + (text[separator + 2] - '0');
-  if (hours > 23 || minutes > 59) return false;
-  hhmm = hours * 100 + minutes;
-  return true;
+  return ParseEntryTime(text, hhmm);
 }
 
 std::string QuadroTimetable::WriteTime(int row, int column, const std::string& arrival, const std::string& departure,
@@ -415,14 +406,7 @@ bool QuadroTimetable::WriteHead(int column, const TripHead& head) {
   if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return false;
   const bool stored = trips_.Edit() && SetHeadFields(trips_, head) && trips_.Update();
   if (!stored) return false;
-  trip->tripCode = WithoutTrailingBlanks(head.tripCode);
-  trip->lineCode = WithoutTrailingBlanks(head.lineCode);
-  trip->direction = head.direction;
-  trip->routeCode = WithoutTrailingBlanks(head.routeCode);
-  trip->lengthText = FormatMetresAsKm(head.length);
-  trip->durationText = FormatDuration(head.duration);
-  trip->description = WithoutTrailingBlanks(head.note);
-  trip->changed = 1;
+  ApplyHeadTexts(*trip, head);
   return true;
 }
 

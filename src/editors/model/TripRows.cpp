@@ -89,26 +89,25 @@ int TripRows::FindId(std::int32_t id) const {
   return -1;
 }
 
+void ApplyHeadTexts(TripLeg& row, const TripHead& head) {
+  row.tripCode = WithoutTrailingBlanks(head.tripCode);
+  row.lineCode = WithoutTrailingBlanks(head.lineCode);
+  row.direction = head.direction;
+  row.routeCode = WithoutTrailingBlanks(head.routeCode);
+  row.lengthText = FormatMetresAsKm(head.length);
+  row.durationText = FormatDuration(head.duration);
+  row.description = WithoutTrailingBlanks(head.note);
+  row.changed = 1;
+}
+
 TripLeg* TripRows::AppendNew(std::int32_t id, std::int32_t quadro, const TripHead& head) {
-  TripLeg* row = Add(TripLeg(id, -1, quadro, WithoutTrailingBlanks(head.tripCode), WithoutTrailingBlanks(head.lineCode),
-                             head.direction, FormatTimeOfDay(0), FormatTimeOfDay(9999), FormatMetresAsKm(head.length),
-                             FormatDuration(head.duration), WithoutTrailingBlanks(head.note),
-                             WithoutTrailingBlanks(head.routeCode)));
-  row->changed = 1;
+  TripLeg* row = Add(TripLeg(id, -1, quadro, {}, {}, ' ', FormatTimeOfDay(0), FormatTimeOfDay(9999), {}, {}, {}, {}));
+  ApplyHeadTexts(*row, head);
   return row;
 }
 
 void TripRows::ApplyHead(std::int32_t id, const TripHead& head) {
-  TripLeg* row = At(FindId(id));
-  if (!row) return;
-  row->tripCode = WithoutTrailingBlanks(head.tripCode);
-  row->lineCode = WithoutTrailingBlanks(head.lineCode);
-  row->direction = head.direction;
-  row->routeCode = WithoutTrailingBlanks(head.routeCode);
-  row->lengthText = FormatMetresAsKm(head.length);
-  row->durationText = FormatDuration(head.duration);
-  row->description = WithoutTrailingBlanks(head.note);
-  row->changed = 1;
+  if (TripLeg* row = At(FindId(id))) ApplyHeadTexts(*row, head);
 }
 
 void TripRows::MarkDeleted(std::int32_t id) {

@@ -13,6 +13,9 @@
 class DbDatabase;
 struct TripHead;
 
+// A trip's row (or column) takes the texts of its head as written, marked changed.
+void ApplyHeadTexts(TripLeg& row, const TripHead& head);
+
 class TripRows {
  public:
   static constexpr int kSortOrders = 11;

@@ -16,14 +16,6 @@ using Lines = std::vector<std::string>;
 const std::string kLocal = "(SELECT min(id) FROM local)";
 const std::string kOtherLocal = "(SELECT max(id) FROM local)";
 
-std::string Head(int id, int quadro, int departure) {
-  const std::string n = std::to_string(id);
-  return "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, ente,"
-         " contratt, ct_lung, ct_tempo) VALUES (" +
-         n + ", " + std::to_string(quadro) + ", 'P" + n + "', 'C" + n + "', 'L1', 'A', " + std::to_string(departure) +
-         ", 2000, 5000, 40, 'Corsa " + n + "', 1, 2, 0, 0);";
-}
-
 // A stop with its times; the other fields follow from the sub.
 std::string Stop(int id, int sub, int arrival, int departure, const std::string& name = "") {
   const std::string s = std::to_string(sub);
@@ -58,9 +50,9 @@ struct Quadro : ::testing::Test {
   static void Make(const std::string& file) {
     MakeTimetableDatabase(file);
     std::string sql = "UPDATE master SET gruppo = 40;";
-    sql += Head(20, 5, 710) + Head(12, 5, 640) + Head(9, 5, 640) + Head(30, 6, 500) + Head(31, 6, 600) +
-           Head(40, 7, 800) + Head(41, 7, 900) + Head(50, 8, 640) + Head(51, 8, 700) + Head(52, 8, 2350) +
-           Head(53, 8, 2359);
+    sql += TripHeadSql(20, 5, 710) + TripHeadSql(12, 5, 640) + TripHeadSql(9, 5, 640) + TripHeadSql(30, 6, 500) +
+           TripHeadSql(31, 6, 600) + TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) +
+           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359);
     sql += Stop(9, 1, 9999, 640, "Piazza") + Stop(9, 2, 650, 650) + Stop(9, 4, 705, 705);
     sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 650, 652) + Stop(12, 3, 700, 700, "Scuola") + Stop(12, 4, 710, 710);
     sql += Stop(20, 1, -1, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);

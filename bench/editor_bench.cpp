@@ -24,6 +24,7 @@
 #include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
 #include "editors/CalendarDialog.h"
 #include "editors/CalendarGrid.h"
@@ -32,7 +33,6 @@
 #include "editors/TimetableGrid.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
-#include "editors/model/EditorTransaction.h"
 #include "platform/Ui.h"
 #include "refdata/Seeding.h"
 

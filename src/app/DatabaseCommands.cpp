@@ -2,6 +2,7 @@
 
 #include "app/Busy.h"
 #include "app/MainFrame.h"
+#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
 #include "db/DbSchema.h"
@@ -28,12 +29,6 @@ bool ChooseDatabaseFile(ui::FileDialog::Mode mode, const char* title, std::strin
   if (dialog.DoModal() != ui::IDOK) return false;
   path = dialog.Path();
   return true;
-}
-
-std::string Format(const char* format, long value) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, format, value);
-  return buf;
 }
 
 }  // namespace
@@ -120,7 +115,7 @@ void MainFrame::OnCompany() {
     CompanyHeaderDialog dialog(this, database_.get(), static_cast<int>(std::atol(company.c_str())), sendDate,
                                std::atol(protocol.c_str()), person, start, end, kCompanyHeaderDialog);
     if (dialog.DoModal() == ui::IDOK && master.Edit()) {
-      master.SetFieldText("azienda", Format("%ld", dialog.company));
+      master.SetFieldText("azienda", Format("%d", dialog.company));
       master.SetFieldText("p_data", dialog.sendDate);
       master.SetFieldText("protoc", dialog.protocol >= 0 ? Format("%ld", dialog.protocol) : std::string());
       master.SetFieldText("resple", dialog.person);

@@ -1,7 +1,24 @@
 #include "common/Formatters.h"
 
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<std::size_t>(length));
+    std::vsnprintf(text.data(), text.size() + 1, format, again);
+  }
+  va_end(again);
+  return text;
+}
 
 std::string DateRecord::Format() const {
   char buffer[48];

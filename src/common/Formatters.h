@@ -22,6 +22,9 @@ struct CountRecord {
   static std::string Format(std::int32_t count);
 };
 
+// printf into a string, of any length (texts of faults, messages and fields).
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Metres as kilometres "%1.3lf" with a decimal comma: 1234 gives "1,234".
 std::string FormatMetresAsKm(std::int64_t metres);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The one open timetable database. Opening happens in the constructor and closing in the
-// destructor; every engine failure is reported in a message box and no exception leaves.
+// destructor; every engine failure is told through the notice sink (common/Notices.h) and no
+// exception leaves.
 
 #include <functional>
 #include <string>

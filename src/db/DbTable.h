@@ -1,7 +1,7 @@
 #pragma once
 // One table of the open database: rows found by an index and a key, added, edited and deleted,
-// read and written field by field, every value as text. Each operation reports its own failure
-// in a message box and returns 0.
+// read and written field by field, every value as text. Each operation tells its own failure
+// through the notice sink (common/Notices.h) and returns 0.
 
 #include "db/FieldType.h"
 #include "db/FieldValue.h"

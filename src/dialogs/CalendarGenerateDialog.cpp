@@ -2,7 +2,7 @@
 
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
-#include "editors/model/CalendarRows.h"
+#include "editing/CalendarRows.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,6 @@
 #include "dialogs/QuadroAssignDialogs.h"
 
+#include "common/Formatters.h"
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
 
@@ -14,12 +15,6 @@ using namespace quadro_assign;
 namespace {
 
 const char* const kEveryTrip = "I valori inseriti saranno assegnati a tutte le corse del quadro !!!";
-
-std::string Format(const char* pattern, long value) {
-  char text[32];
-  std::snprintf(text, sizeof text, pattern, value);
-  return text;
-}
 
 // The warning above the fields, the fields in a grid, OK and Annulla.
 QGridLayout* Frame(ui::Dialog* dialog, QLabel* warning, QDialogButtonBox* buttons) {
@@ -94,7 +89,7 @@ LengthAssignDialog::LengthAssignDialog(QWidget* parent, long initialLength, long
 bool LengthAssignDialog::OnInitDialog() {
   SetControlText(kLength, Format("%ld", length));
   SetControlText(kContractLength, Format("%ld", contractLength));
-  SetControlText(kContractDuration, Format("%ld", contractDuration));
+  SetControlText(kContractDuration, Format("%d", contractDuration));
   return true;
 }
 
@@ -133,7 +128,7 @@ bool ContractAssignDialog::OnInitDialog() {
   authorities->clear();
   FillAuthorityCombo(authorities, db_);
   ShowCodeInCombo(authorities, authority);
-  SetControlText(kContract, Format("%04ld", contract));
+  SetControlText(kContract, Format("%04d", contract));
   return true;
 }
 

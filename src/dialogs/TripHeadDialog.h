@@ -3,7 +3,7 @@
 // granting authority and the contract, lengths and durations, the note and the transport mode.
 // The button "Cadenze/Periodi" opens the trip's periods through the creator.
 
-#include "editors/model/TripStore.h"
+#include "editing/TripStore.h"
 #include "platform/Dialog.h"
 
 #include <functional>

@@ -2,8 +2,8 @@
 // The day-type editor: the day types ("cadenze") in a grid, and a panel to add one, rename one or
 // delete one, inside the editor's transaction.
 
+#include "editing/DayTypeRows.h"
 #include "editors/EditorDialog.h"
-#include "editors/model/DayTypeRows.h"
 
 class DbDatabase;
 class ListGrid;

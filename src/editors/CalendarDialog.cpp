@@ -4,8 +4,8 @@
 #include "dialogs/CalendarGenerateDialog.h"
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
+#include "editing/CalendarGeneration.h"
 #include "editors/CalendarGrid.h"
-#include "editors/model/CalendarGeneration.h"
 
 #include <QComboBox>
 #include <QGridLayout>

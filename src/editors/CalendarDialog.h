@@ -3,8 +3,8 @@
 // to add a day type to the selected date, delete one, delete all of a date, write the note of a
 // date, and generate or delete a day type over a range of dates, inside the editor's transaction.
 
+#include "editing/CalendarRows.h"
 #include "editors/EditorDialog.h"
-#include "editors/model/CalendarRows.h"
 
 class CalendarGrid;
 class DbDatabase;

@@ -1,7 +1,7 @@
 #include "editors/CalendarGrid.h"
 
 #include "common/Cp1252.h"
-#include "editors/model/CalendarRows.h"
+#include "editing/CalendarRows.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "editors/EditorDialog.h"
 
 #include "common/Cp1252.h"
-#include "editors/model/EditorTransaction.h"
+#include "editing/EditorTransaction.h"
 
 #include <QAction>
 #include <QApplication>

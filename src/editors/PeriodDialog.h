@@ -3,8 +3,8 @@
 // its day type and kind, or delete it. It works inside the trip editor's transaction: its
 // "Aggiorna Vista" and "Ripristina" commit or undo the trip editor's pending changes too.
 
+#include "editing/PeriodRows.h"
 #include "editors/EditorDialog.h"
-#include "editors/model/PeriodRows.h"
 
 class DbDatabase;
 class ListGrid;

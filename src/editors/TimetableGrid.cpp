@@ -1,7 +1,7 @@
 #include "editors/TimetableGrid.h"
 
 #include "common/Cp1252.h"
-#include "editors/model/QuadroTimetable.h"
+#include "editing/QuadroTimetable.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

@@ -2,10 +2,10 @@
 
 #include "common/Cp1252.h"
 #include "dialogs/TripHeadDialog.h"
+#include "editing/EditorTransaction.h"
 #include "editors/PeriodDialog.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripListGrid.h"
-#include "editors/model/EditorTransaction.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

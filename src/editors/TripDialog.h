@@ -3,10 +3,10 @@
 // their validity periods edited and their quadro opened (quadro mode), all inside the editor's
 // one transaction. Esc and the window's close button never end it: only "Fine" in list mode does.
 
+#include "editing/QuadroTimetable.h"
+#include "editing/TripRows.h"
+#include "editing/TripStore.h"
 #include "editors/EditorDialog.h"
-#include "editors/model/QuadroTimetable.h"
-#include "editors/model/TripRows.h"
-#include "editors/model/TripStore.h"
 
 class DbDatabase;
 class QGroupBox;

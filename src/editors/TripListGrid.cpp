@@ -1,6 +1,6 @@
 #include "editors/TripListGrid.h"
 
-#include "editors/model/TripRows.h"
+#include "editing/TripRows.h"
 
 #include <cstdlib>
 

@@ -54,15 +54,6 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-std::string Format(const char* format, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(buf, sizeof buf, format, args);
-  va_end(args);
-  return buf;
-}
-
 std::string DdMmYyyy(const DateRecord& d) { return Format("%02d/%02d/%04d", d.day, d.month, d.year); }
 
 const ImportDescriptor& DescriptorOf(ImportKind kind) { return kDescriptors[static_cast<int>(kind)]; }

@@ -9,6 +9,7 @@
 // in between is refused whole).
 
 #include "common/EditorLists.h"
+#include "common/Formatters.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/RecordLayouts.h"
@@ -224,5 +225,3 @@ class ImportEngine {
 
 // "%02d/%02d/%04d" of a date.
 std::string DdMmYyyy(const DateRecord& d);
-// printf into a string (texts of faults and messages).
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

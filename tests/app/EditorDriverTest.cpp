@@ -3,8 +3,8 @@
 
 #include "app/AppTestSupport.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
-#include "editors/model/EditorTransaction.h"
 #include "platform/Answers.h"
 
 #include <algorithm>

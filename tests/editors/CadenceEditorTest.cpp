@@ -3,10 +3,10 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
 #include "editors/EditorTestSupport.h"
 #include "editors/ListGrid.h"
-#include "editors/model/EditorTransaction.h"
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 

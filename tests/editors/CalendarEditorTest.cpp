@@ -4,9 +4,9 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/CalendarDialog.h"
 #include "editors/CalendarGrid.h"
-#include "editors/model/EditorTransaction.h"
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 

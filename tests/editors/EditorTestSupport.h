@@ -4,8 +4,8 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/TripDialog.h"
-#include "editors/model/EditorTransaction.h"
 #include "platform/Ui.h"
 #include "support/UiTestSupport.h"
 

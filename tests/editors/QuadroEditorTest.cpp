@@ -4,11 +4,11 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/EditorTestSupport.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
-#include "editors/model/EditorTransaction.h"
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 

@@ -4,11 +4,11 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
+#include "editing/EditorTransaction.h"
 #include "editors/EditorTestSupport.h"
 #include "editors/PeriodDialog.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
-#include "editors/model/EditorTransaction.h"
 #include "support/ExchangeData.h"
 #include "support/UiTestSupport.h"
 

@@ -3,10 +3,10 @@
 #include "app/ClientArea.h"
 #include "app/FrameProgress.h"
 #include "app/MainFrame.h"
+#include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
 #include "editors/CalendarDialog.h"
 #include "editors/TripDialog.h"
-#include "editors/model/EditorTransaction.h"
 
 void RunCadenceEditor(MainFrame& frame) {
   DbDatabase* db = frame.Database();

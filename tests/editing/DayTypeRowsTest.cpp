@@ -4,8 +4,8 @@
 #include "support/TimetableData.h"
 
 #include "db/DbDatabase.h"
-#include "editors/model/DayTypeRows.h"
-#include "editors/model/EditorTransaction.h"
+#include "editing/DayTypeRows.h"
+#include "editing/EditorTransaction.h"
 
 namespace {
 

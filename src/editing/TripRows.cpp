@@ -1,7 +1,7 @@
-#include "editors/model/TripRows.h"
+#include "editing/TripRows.h"
 
 #include "db/DbSelect.h"
-#include "editors/model/TripStore.h"
+#include "editing/TripStore.h"
 
 #include <string_view>
 

@@ -10,7 +10,7 @@
 
 #include "common/EditorLists.h"
 #include "db/DbTable.h"
-#include "editors/model/TripStore.h"
+#include "editing/TripStore.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "editors/model/TripStore.h"
+#include "editing/TripStore.h"
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"

@@ -1,4 +1,4 @@
-#include "editors/model/CalendarRows.h"
+#include "editing/CalendarRows.h"
 
 #include "common/CalendarDays.h"
 #include "db/DbSchema.h"

@@ -5,7 +5,7 @@
 #include "support/TimetableData.h"
 
 #include "db/DbDatabase.h"
-#include "editors/model/QuadroTimetable.h"
+#include "editing/QuadroTimetable.h"
 
 #include <functional>
 

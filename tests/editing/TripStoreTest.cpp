@@ -5,8 +5,8 @@
 #include "support/TimetableData.h"
 
 #include "db/DbDatabase.h"
-#include "editors/model/TripRows.h"
-#include "editors/model/TripStore.h"
+#include "editing/TripRows.h"
+#include "editing/TripStore.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "editors/model/CalendarGeneration.h"
+#include "editing/CalendarGeneration.h"
 
 #include "common/CalendarDays.h"
 #include "common/WorkProgress.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/FieldValue.h"
-#include "editors/model/CalendarRows.h"
+#include "editing/CalendarRows.h"
 
 #include <string_view>
 

@@ -1,4 +1,4 @@
-#include "editors/model/DayTypeRows.h"
+#include "editing/DayTypeRows.h"
 
 #include "db/DbSelect.h"
 

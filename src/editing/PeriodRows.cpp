@@ -1,4 +1,4 @@
-#include "editors/model/PeriodRows.h"
+#include "editing/PeriodRows.h"
 
 #include "common/CalendarDays.h"
 #include "db/DbSchema.h"

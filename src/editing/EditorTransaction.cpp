@@ -1,4 +1,4 @@
-#include "editors/model/EditorTransaction.h"
+#include "editing/EditorTransaction.h"
 
 #include "db/DbDatabase.h"
 

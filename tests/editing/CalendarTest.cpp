@@ -5,9 +5,9 @@
 
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
-#include "editors/model/CalendarGeneration.h"
-#include "editors/model/CalendarRows.h"
-#include "editors/model/EditorTransaction.h"
+#include "editing/CalendarGeneration.h"
+#include "editing/CalendarRows.h"
+#include "editing/EditorTransaction.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "support/TimetableData.h"
 
 #include "db/DbDatabase.h"
-#include "editors/model/PeriodRows.h"
+#include "editing/PeriodRows.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "editors/model/QuadroTimetable.h"
+#include "editing/QuadroTimetable.h"
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSchema.h"
 #include "db/DbSelect.h"
-#include "editors/model/TripRows.h"
+#include "editing/TripRows.h"
 
 #include <map>
 #include <memory>

@@ -1,0 +1,2 @@
+// A database header that reaches a widget through the shared Qt folder.
+#include <QtWidgets/QMessageBox>

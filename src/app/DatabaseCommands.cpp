@@ -41,16 +41,19 @@ void MainFrame::OnDatabaseCreate() {
   CreateSeededDatabase(path, CreateMode::Menu);
 }
 
+bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
+  std::string error;
+  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged)) return true;
+  ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
+  return false;
+}
+
 void MainFrame::OnDatabaseConnect() {
   std::string path;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database", path)) return;
   // The chosen file is tried before the open database is let go: a file that is not one of
   // ours, or a damaged one, leaves the work where it was (and is itself left untouched).
-  std::string error;
-  if (!CheckDatabaseFile(path, CheckDepth::Quick, error)) {
-    ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
-    return;
-  }
+  if (!CheckFileToOpen(path)) return;
   {
     DbDatabase candidate(path);  // shows why it cannot be worked on (read-only, locked...)
     if (!candidate.isOpen) return;

@@ -259,9 +259,9 @@ int MainFrame::OpenDatabase() {
   if (databasePath.empty()) return 0;
   database_ = std::make_unique<DbDatabase>(databasePath);
   if (!database_->isOpen) {
-    // The path is kept: a file that will not open now (locked, on a folder not yet mounted,
-    // damaged) is still the user's database, tried again at the next start, and no new one is
-    // offered over it.
+    // The path is kept: a file that will not open now (locked, on a folder not yet mounted) is
+    // still the user's database, tried again at the next start, and no new one is offered over it.
+    // A damaged file has been given up before (OpenStoredDatabase).
     database_.reset();
     UpdateCommandStates();
     return 0;
@@ -284,6 +284,18 @@ int MainFrame::OpenDatabase() {
     }
   }
   return 1;
+}
+
+int MainFrame::OpenStoredDatabase() {
+  if (databasePath.empty()) return 0;
+  bool damaged = false;
+  if (!CheckFileToOpen(databasePath, &damaged)) {
+    // A file that is missing now or locked is still the user's database, tried again at the next
+    // start; a damaged one is not worked on until "&Ripara" has salvaged it.
+    if (damaged) databasePath.clear();
+    return 0;
+  }
+  return OpenDatabase();
 }
 
 int MainFrame::CloseDatabase() {

@@ -66,7 +66,7 @@ bool TimetableApp::InitInstance(bool showWindow) {
         ui::MB_ICONSTOP);
     return false;
   }
-  mainFrame_->OpenDatabase();
+  mainFrame_->OpenStoredDatabase();
   mainFrame_->UpdateTitle();
   return true;
 }

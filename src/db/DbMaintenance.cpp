@@ -1,5 +1,6 @@
 #include "db/DbMaintenance.h"
 
+#include "common/ByteOrder.h"
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
@@ -7,13 +8,17 @@
 #include "db/DbFile.h"
 #include "db/DbSchemaCheck.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -47,7 +52,41 @@ class Connection {
   }
 };
 
-// Opens an existing file of ours, read-write, beside whatever other connection it has.
+// What a file's header says of it. It is read from the bytes themselves, which stay readable when
+// the engine refuses the whole file (pages lost at its end, a damaged schema): such a file is
+// still known as one of ours, and damaged.
+enum class Mark { Ours, Foreign, NotDatabase, Unreadable };
+
+Mark ReadMark(const std::string& fsPath, std::string& error) {
+  // Every database file begins with this text and its terminating zero (16 bytes); its
+  // application id is the big-endian number at byte 68 of the 100-byte header.
+  static constexpr char kMagic[] = "SQLite format 3";
+  constexpr size_t kHeaderSize = 100, kApplicationIdAt = 68;
+  std::uint8_t header[kHeaderSize];
+  const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
+  const ssize_t got = fd >= 0 ? pread(fd, header, kHeaderSize, 0) : -1;
+  const int failure = errno;
+  if (fd >= 0) close(fd);
+  if (got < 0) {
+    error = "Impossibile leggere il file (" + std::string(std::strerror(failure)) + ")";
+    return Mark::Unreadable;
+  }
+  std::int32_t id = 0;
+  if (static_cast<size_t>(got) < kHeaderSize || std::memcmp(header, kMagic, sizeof kMagic) != 0 ||
+      !ReadInt32(ConstBytes(header, kHeaderSize), kApplicationIdAt, 'B', id)) {
+    error = "Il file non è un database valido";
+    return Mark::NotDatabase;
+  }
+  if (id != kQuendoApplicationId) {
+    error = "Il file non è un database di Quendo";
+    return Mark::Foreign;
+  }
+  return Mark::Ours;
+}
+
+// Opens an existing file of ours, read-write, beside whatever other connection it has. A file
+// that its header marks as ours is opened even when the engine cannot read it: the check then
+// finds it damaged.
 bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   if (path.empty()) {
     error = "Nessun file indicato";
@@ -63,6 +102,7 @@ bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
     error = "Il percorso non indica un file";
     return false;
   }
+  if (ReadMark(fsPath, error) != Mark::Ours) return false;
   const int rc = sqlite3_open_v2(fsPath.c_str(), &conn.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     error = EngineErrorText(conn.db, rc);
@@ -72,9 +112,10 @@ bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   sqlite3_busy_timeout(conn.db, 5000);
   sqlite3_extended_result_codes(conn.db, 1);
   WatchEngineProgress(conn.db);  // the busy clock runs through the check, the rebuild and the copy
-  int id = 0;
-  if (!QueryInt(conn.db, "PRAGMA application_id", id, error)) return false;
-  if (id != kQuendoApplicationId) {
+  // Where the engine reads the mark itself (the log may hold a newer first page), its word counts.
+  int id = kQuendoApplicationId;
+  std::string unread;
+  if (QueryInt(conn.db, "PRAGMA application_id", id, unread) && id != kQuendoApplicationId) {
     error = "Il file non è un database di Quendo";
     return false;
   }
@@ -452,9 +493,11 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
 
 }  // namespace
 
-bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error) {
+bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged) {
   Connection conn;
-  return OpenOurs(path, conn, error) && CheckConnection(conn.db, depth, error) == Soundness::Sound;
+  const Soundness state = OpenOurs(path, conn, error) ? CheckConnection(conn.db, depth, error) : Soundness::Unknown;
+  if (damaged) *damaged = state == Soundness::Damaged;
+  return state == Soundness::Sound;
 }
 
 bool DuplicateDatabaseFile(const std::string& source, const std::string& destination, std::string& error) {
@@ -490,7 +533,10 @@ RepairResult RepairDatabase(const RepairOptions& options) {
   if (state == Soundness::Damaged) {
     conn.Close();
     Salvage(options, error, result);
-  } else if (state == Soundness::Sound && ExecSql(conn.db, "VACUUM", error) && conn.Close(&error)) {
+  } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
+             ExecSql(conn.db, "VACUUM", error) && conn.Close(&error)) {
+    // A sound file that lacks a table or a field of its dictionary is refused, as its open refuses
+    // it, and left as it is: a rebuild cannot give it back what it lacks.
     result.outcome = RepairOutcome::Rebuilt;
   } else {
     result.message = RepairFailure(options.path, error);

@@ -14,8 +14,10 @@ enum class CheckDepth {
 };
 
 // Opens the file apart from any other connection and checks that it is one of our databases and
-// that the engine finds no damage in it.
-bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error);
+// that the engine finds no damage in it. A file is ours when its header carries our mark, read
+// from the file's bytes: one whose pages the engine cannot read (a file cut short) is then damaged,
+// not foreign. `damaged` (when given) tells a damaged file of ours from every other refusal.
+bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged = nullptr);
 
 struct RepairOptions {
   std::string path;  // Windows-1252
@@ -47,12 +49,14 @@ struct RepairResult {
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
-// pages, even while other connections have it open. A damaged file is salvaged, unless another
-// connection has it open: it is renamed aside ("<name>.danneggiato", or with "-2", "-3"... when
-// that name is taken), the recovery program's SQL is loaded into a scratch file beside it, and the
-// scratch file takes the original name only once the engine finds it sound, it is one of ours and
-// it holds its data dictionary and every table and field the dictionary names. Any failure puts
-// the damaged file back under its own name, unchanged.
+// pages, even while other connections have it open; one that lacks a table or a field its data
+// dictionary names is refused with the open's reason and left untouched. A damaged file (one the
+// engine cannot read whole too) is salvaged, unless another connection has it open: it is renamed
+// aside ("<name>.danneggiato", or with "-2", "-3"... when that name is taken), the recovery
+// program's SQL is loaded into a scratch file beside it, and the scratch file takes the original
+// name only once the engine finds it sound, it is one of ours and it holds its data dictionary and
+// every table and field the dictionary names. Any failure puts the damaged file back under its own
+// name, unchanged. A file that is not one of ours is refused untouched.
 RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,

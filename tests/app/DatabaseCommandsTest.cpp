@@ -115,6 +115,32 @@ TEST_F(RepairCommandDriver, TheWholeProgramSalvagesAFileAndRebuildsTheOpenSoundO
   EXPECT_EQ(Localities(sound), all);
 }
 
+// The first half of a sound file, which the engine cannot read whole: "&Ripara" salvages the rows the half still
+// holds under the file's name, lists them per table, and keeps the original beside it as it was.
+TEST_F(RepairCommandDriver, TheFirstHalfOfASoundFileIsSalvagedAndTheOriginalKept) {
+  const std::string sound = dir.Path("sano.mdb"), cut = dir.Path("troncato.mdb");
+  CopySeededDatabase(sound);
+  const std::string half = FirstHalfOf(sound);
+  WriteFileBytes(cut, half);
+  WriteSettings(settings, {"Database=" + sound});
+  const DriverRun run = RunDriver(settings, {"file " + cut}, {"5106"});
+  const std::vector<std::string> shown = Boxes(run);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(HasPrefix(shown[0], U8("0x30\tIl file del database era danneggiato: ")));
+  EXPECT_TRUE(HasPart(shown[0], U8("Il file danneggiato è stato conservato come:\\n" + cut + ".danneggiato")));
+  EXPECT_TRUE(FileBytes(cut + ".danneggiato") == half) << "the damaged file changed";
+  // The new file is sound, and the message tells each of its tables' rows.
+  EXPECT_EQ(QueryFile(cut, "PRAGMA integrity_check"), "ok\n");
+  long recovered = 0;
+  for (const auto& [table, rows] : RowsPerTable(cut)) {
+    EXPECT_TRUE(HasPart(shown[0], "\\n" + table + ": " + std::to_string(rows) + "\\n"));
+    recovered += rows;
+  }
+  EXPECT_GT(recovered, 0);
+  EXPECT_GT(Localities(cut), 0);
+  EXPECT_LT(Localities(cut), Localities(sound));
+}
+
 // The program started in this process on a full database of the test's own.
 class DatabaseMenu : public ProgramTest {
  protected:

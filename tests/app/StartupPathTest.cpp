@@ -1,6 +1,6 @@
 // The working database's path across starts, through the headless driver: a file that does not open now is kept for the
-// next start, no creation is offered over a file already there, paths with commas come back whole; the install step,
-// and the warning of a missing settings file that names it.
+// next start, a damaged one given up, no creation is offered over a file already there, paths with commas come back
+// whole; the install step, and the warning of a missing settings file that names it.
 
 #include "app/AppTestSupport.h"
 #include "platform/Settings.h"
@@ -41,6 +41,39 @@ TEST_F(StartupPath, AFileThatDoesNotOpenIsKeptAndTriedAgainAtTheNextStart) {
     const DriverRun run = RunDriver(settings, {}, {});
     EXPECT_TRUE(LinesStartingWith(run.transcript, kOpenFailure).empty());
     EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 0 - "));
+  }
+}
+
+// A damaged file, with a page the engine cannot read or cut short, is refused at start-up as "&Connetti" refuses it,
+// with the same message; the program goes on without a database and gives the stored path up, leaving the file as
+// it was for "&Ripara".
+TEST_F(StartupPath, ADamagedFileIsRefusedAsConnectRefusesItAndItsPathGivenUp) {
+  const std::string sound = dir.Path("sano.mdb");
+  CopySeededDatabase(sound);
+  const std::string half = FirstHalfOf(sound);
+  for (const char* name : {"pagina.mdb", "troncato.mdb"}) {
+    SCOPED_TRACE(name);
+    const std::string db = dir.Path(name);
+    if (db == dir.Path("pagina.mdb")) {
+      CopySeededDatabase(db);
+      DamageLeaf(db, "local");
+    } else {
+      WriteFileBytes(db, half);
+    }
+    const std::string bytes = FileBytes(db);
+    // What "&Connetti" says of the file, with the sound one open.
+    WriteSettings(settings, {"Database=" + sound});
+    const DriverRun connect = RunDriver(settings, {"file " + db}, {"5104"});
+    const std::vector<std::string> refused = Boxes(connect);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_TRUE(HasPrefix(refused[0], kOpenFailure + U8("Il file del database è danneggiato")));
+
+    WriteSettings(settings, {"Database=" + db});
+    const DriverRun start = RunDriver(settings, {}, {});
+    EXPECT_EQ(Boxes(start), refused);
+    EXPECT_EQ(LastTitle(start), U8(kFullCaption));
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    EXPECT_TRUE(FileBytes(db) == bytes) << "the damaged file changed";
   }
 }
 

@@ -11,8 +11,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QFile>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -193,6 +196,140 @@ TEST_F(Repair, EveryFailedSalvageLeavesTheDamagedFileInPlaceAsItWas) {
     EXPECT_TRUE(FileBytes(path_) == damaged) << "the damaged file changed";
     open.reset();
     EXPECT_EQ(Listing(dir_.Dir()), before);
+  }
+}
+
+// The rows a file cut short after `pages` pages still holds where the salvage can find them: those
+// of the pages before the cut whose every parent page is before the cut too. A table stored in key
+// order keeps rows on its inner pages as well; the others only on their leaves.
+std::map<std::string, long> RowsBeforeTheCut(const std::string& path, long pages) {
+  std::map<std::string, long> rows;
+  for (const std::string& line :
+       QueryLines(path,
+                  "SELECT s.name, sum(d.ncell) FROM sqlite_schema s LEFT JOIN dbstat d ON d.name = s.name AND "
+                  "(d.pagetype = 'leaf' OR (d.pagetype = 'internal' AND s.sql LIKE '%WITHOUT ROWID%')) AND NOT EXISTS "
+                  "(SELECT 1 FROM dbstat a WHERE a.name = d.name AND a.pageno > " +
+                      std::to_string(pages) +
+                      " AND substr(d.path, 1, length(a.path)) = a.path) WHERE s.type = 'table' GROUP BY s.name"))
+    rows[line.substr(0, line.find('|'))] = std::atol(line.substr(line.find('|') + 1).c_str());
+  return rows;
+}
+
+// A folder's listing with one more name in it.
+std::string ListingWith(const std::string& listing, const std::string& name) {
+  std::set<std::string> names{name};
+  std::istringstream lines(listing);
+  for (std::string line; std::getline(lines, line);) names.insert(line);
+  std::string out;
+  for (const std::string& n : names) out += n + "\n";
+  return out;
+}
+
+// Each kind of file "Ripara" may be given, made on disk from the timetable database: a sound file
+// is rebuilt; a file the engine cannot read whole, or with a damaged page, is salvaged, the
+// original kept beside it; a sound file that lacks a table or a field is refused with the open's
+// own reason, and so is a file that is not a database of ours, cut short or not: every refused file
+// stays as it was, byte for byte, and nothing is left beside it.
+TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
+  const std::string pristine = FileBytes(path_), half = FirstHalfOf(path_);
+  const LeafPage stopPage = LeafPages(path_, "detcor").at(40);
+  std::map<std::string, long> damagedRows = stored_;
+  damagedRows["detcor"] -= stopPage.rows;
+  const std::map<std::string, long> halfRows = RowsBeforeTheCut(path_, static_cast<long>(half.size()) / 4096);
+  const std::string missing = "Il database non corrisponde al suo dizionario dei dati:\n\n";
+  const struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    RepairOutcome outcome;
+    std::string reason;                       // refused: what the message says after the path
+    const std::map<std::string, long>* rows;  // salvaged: the rows the new file holds
+  } cases[] = {
+      {"sano.mdb", [&](const std::string& p) { WriteFileBytes(p, pristine); }, RepairOutcome::Rebuilt, "", &stored_},
+      {"troncato.mdb", [&](const std::string& p) { WriteFileBytes(p, half); }, RepairOutcome::Salvaged, "", &halfRows},
+      {"pagina.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         DamagePages(p, {stopPage.number});
+       },
+       RepairOutcome::Salvaged, "", &damagedRows},
+      {"senza-tavola.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "DROP TABLE period"), "ok");
+       },
+       RepairOutcome::Failed, missing + "Manca la tavola \"period\"", nullptr},
+      {"senza-campo.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "ALTER TABLE tescor DROP COLUMN denom"), "ok");
+       },
+       RepairOutcome::Failed, missing + "Manca il campo \"denom\" della tavola \"tescor\"", nullptr},
+      {"testo.mdb", [&](const std::string& p) { WriteFileBytes(p, "non un database, solo testo\n" + half); },
+       RepairOutcome::Failed, "Il file non è un database valido", nullptr},
+      {"altro.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "PRAGMA application_id = 7"), "ok");
+       },
+       RepairOutcome::Failed, "Il file non è un database di Quendo", nullptr},
+      {"altro-troncato.mdb",
+       [&](const std::string& p) {
+         std::string bytes = half;
+         bytes[68] = bytes[69] = bytes[70] = 0;
+         bytes[71] = 7;  // another program's mark
+         WriteFileBytes(p, bytes);
+       },
+       RepairOutcome::Failed, "Il file non è un database di Quendo", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir_.Path(c.name), kept = path + ".danneggiato";
+    c.make(path);
+    for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
+    const std::string bytes = FileBytes(path), listing = Listing(dir_.Dir());
+    const RepairResult result = Run(path);
+    EXPECT_EQ(result.outcome, c.outcome) << result.message;
+    EXPECT_EQ(log_.Texts(), "");
+    switch (c.outcome) {
+      case RepairOutcome::Rebuilt:
+        EXPECT_EQ(result.message, "");
+        EXPECT_EQ(Listing(dir_.Dir()), listing);
+        break;
+      case RepairOutcome::Salvaged: {
+        // The original kept as it was; the rows recovered listed per table, as the new file has them.
+        EXPECT_EQ(result.damagedPath, kept);
+        EXPECT_TRUE(FileBytes(kept) == bytes) << "the damaged file changed";
+        EXPECT_EQ(Listing(dir_.Dir()), ListingWith(listing, kept.substr(dir_.Dir().size() + 1)));
+        std::map<std::string, long> reported;
+        for (const TableRows& t : result.recovered) {
+          reported[t.table] = t.rows;
+          EXPECT_TRUE(HasPart(result.message, "\n" + t.table + ": " + std::to_string(t.rows) + "\n"));
+        }
+        EXPECT_EQ(reported, RowsPerTable(path));
+        EXPECT_TRUE(HasPart(result.message, "Il file danneggiato è stato conservato come:\n" + kept));
+        break;
+      }
+      case RepairOutcome::Failed: {
+        EXPECT_EQ(result.message, "Errore durante la riparazione del database\n\n" + path + "\n\n" + c.reason);
+        EXPECT_TRUE(FileBytes(path) == bytes) << "the refused file changed";
+        EXPECT_EQ(Listing(dir_.Dir()), listing);
+        EXPECT_TRUE(result.recovered.empty());
+        break;
+      }
+    }
+    if (c.rows) {
+      EXPECT_EQ(RowsPerTable(path), *c.rows);
+      std::string error;
+      EXPECT_TRUE(CheckDatabaseFile(path, CheckDepth::Full, error)) << error;
+    }
+    // What the repair refuses for a missing table or field, the open refuses with the same reason.
+    if (c.reason.find("Manca") != std::string::npos) {
+      EXPECT_FALSE(DbDatabase(path).isOpen);
+      EXPECT_EQ(log_.Texts(), "Errore in fase di apertura del database\n\n" + c.reason);
+      EXPECT_TRUE(FileBytes(path) == bytes) << "the refused file changed";
+    }
+    log_.Clear();
+    for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
   }
 }
 

@@ -139,6 +139,14 @@ void DamagePages(const std::string& path, const std::vector<long>& pages) {
   ASSERT_TRUE(f.good()) << path;
 }
 
+std::string FirstHalfOf(const std::string& path) {
+  const std::string bytes = FileBytes(path);
+  const size_t pageSize = std::stoul(QueryFile(path, "PRAGMA page_size"));
+  QFile::remove(cp1252::ToQString(path + "-wal"));  // left by the look at the page size
+  QFile::remove(cp1252::ToQString(path + "-shm"));
+  return bytes.substr(0, bytes.size() / pageSize / 2 * pageSize);
+}
+
 long DamageLeaf(const std::string& path, const std::string& tree, size_t index) {
   const std::vector<LeafPage> pages = LeafPages(path, tree);
   if (pages.size() <= index) {

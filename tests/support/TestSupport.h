@@ -81,6 +81,8 @@ std::vector<LeafPage> LeafPages(const std::string& path, const std::string& tree
 void DamagePages(const std::string& path, const std::vector<long>& pages);
 // Damages (as DamagePages) the leaf page `index` (from 0) of a table or index; returns the rows it held.
 long DamageLeaf(const std::string& path, const std::string& tree, size_t index = 1);
+// The first half (in whole pages) of a closed database file, as a copy cut short leaves it.
+std::string FirstHalfOf(const std::string& path);
 
 // Sets an environment variable for its lifetime, then puts back what was there before.
 class ScopedEnv {

@@ -138,6 +138,11 @@ void CalendarGenerateDialog::OnOK() {
     Refuse(std::string(kEndDateFault) + kDateForm + kNotAccepted, kEnd);
     return;
   }
+  // A range that ends before it starts holds no date: the period editor's refusal of the same.
+  if (CompareEntryDates(start, end) > 0) {
+    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kEnd);
+    return;
+  }
   dayType = code;
   startText = start;
   endText = end;

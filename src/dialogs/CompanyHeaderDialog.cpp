@@ -13,6 +13,10 @@
 
 using namespace company_header;
 
+namespace {
+const char* const kProtocolLabel = "Numero di protocollo";
+}  // namespace
+
 CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int initialCompany,
                                          std::string initialSendDate, long initialProtocol, std::string initialPerson,
                                          std::string initialStart, std::string initialEnd, int idd)
@@ -33,7 +37,7 @@ CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int in
   companies->setMinimumContentsLength(36);
   row(0, "Codice Regionale Azienda", companies);
   row(1, "Data invio comunicazione", MakeEdit(kSendDate, 10));
-  row(2, "Numero di protocollo", MakeEdit(kProtocol, 6));
+  row(2, kProtocolLabel, MakeEdit(kProtocol, 6));
   row(3, "Responsabile", MakeEdit(kPerson, 40));
   row(4, "Inizio periodo", MakeEdit(kPeriodStart, 10));
   row(5, "Fine periodo", MakeEdit(kPeriodEnd, 10));
@@ -81,8 +85,9 @@ void CompanyHeaderDialog::OnOK() {
            kSendDate);
     return;
   }
-  if (!ReadControlText(kProtocol, text)) return;
-  const long number = LeadingNumber(text, 20, -1);
+  // No protocol: an empty field.
+  long number = -1;
+  if (!NumberEntry::Read(*this, kProtocol, kProtocolLabel, 6, number, -1)) return;
   std::string typedPerson;
   if (!ReadControlText(kPerson, typedPerson)) return;
   std::string start, end;

@@ -62,9 +62,25 @@ int CompareEntryDates(const std::string& a, const std::string& b) {
   return key(a).compare(key(b));
 }
 
-long LeadingNumber(std::string_view text, size_t maxChars, long emptyValue) {
-  if (text.empty()) return emptyValue;
-  return LeadingInt(text.substr(0, maxChars));
+bool ParseEntryNumber(std::string_view text, int digits, long emptyValue, long& value) {
+  if (text.empty()) {
+    value = emptyValue;
+    return true;
+  }
+  if (text.size() > static_cast<size_t>(digits)) return false;
+  long number = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+    number = number * 10 + (c - '0');
+  }
+  value = number;
+  return true;
+}
+
+std::string NumberNotValid(const char* label, int digits) {
+  return std::string("ATTENZIONE: il valore del campo \"") + label + "\" non è valido.\n\n" +
+         "Occorre indicare un numero intero compreso tra 0 e " + std::string(static_cast<size_t>(digits), '9') +
+         ".\n\n" + kNotRecorded;
 }
 
 bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code) {
@@ -105,11 +121,4 @@ std::string NotEmpty(std::string text) { return text.empty() ? std::string(" ") 
 char EntryDirection(std::string_view text) {
   const char first = text.empty() ? ' ' : text[0];
   return first == 'a' || first == 'A' ? 'A' : first == 'r' || first == 'R' ? 'R' : ' ';
-}
-
-bool ParseContractCode(std::string_view text, int& code) {
-  for (char c : text)
-    if (!IsDigit(c)) return false;
-  code = static_cast<int>(LeadingNumber(text, 4, 0));
-  return true;
 }

@@ -19,9 +19,31 @@ bool ParseEntryDate(std::string_view text, std::string& normal);
 // Compares two dates in normal form: negative, zero or positive as `a` is before, on or after `b`.
 int CompareEntryDates(const std::string& a, const std::string& b);
 
-// The whole number at the start of the first `maxChars` characters of the text (leading blanks
-// and a sign allowed; 0 when no digit comes first); an empty text gives `emptyValue`.
-long LeadingNumber(std::string_view text, size_t maxChars, long emptyValue);
+// A whole number typed into a field that takes `digits` characters: digits only (no sign, no
+// blank, no other character), so from 0 to 10^digits - 1; the empty text gives `emptyValue`.
+// Anything else is refused: "-1", "12a" and "1.5" are not read as the number they begin with.
+bool ParseEntryNumber(std::string_view text, int digits, long emptyValue, long& value);
+// The refusal of a number field, naming the field by its label and telling the numbers it takes.
+std::string NumberNotValid(const char* label, int digits);
+
+// Reads a number field of a dialog by the rule above; a text it refuses gives `refusal` (a stop
+// message) with the focus on the field and everything typed kept, and false. The dialog names
+// this its friend.
+struct NumberEntry {
+  template <class D>
+  static bool Read(D& d, int id, int digits, const std::string& refusal, long& value, long emptyValue = 0) {
+    std::string text;
+    if (!d.ReadControlText(id, text)) return false;
+    if (ParseEntryNumber(text, digits, emptyValue, value)) return true;
+    d.Refuse(refusal, id);
+    return false;
+  }
+  // The same with the refusal that names the field by its label.
+  template <class D>
+  static bool Read(D& d, int id, const char* label, int digits, long& value, long emptyValue = 0) {
+    return Read(d, id, digits, NumberNotValid(label, digits), value, emptyValue);
+  }
+};
 
 // The code of a combo box whose entries begin with a four-digit code ("0012 - Name"): only the
 // first four characters of the text count; when they are not empty each must be a digit, and
@@ -42,8 +64,6 @@ std::string NotEmpty(std::string text);
 // The direction of a trip from the first character typed: 'A' or 'R' in either case, anything
 // else (the empty text included) a blank.
 char EntryDirection(std::string_view text);
-// A contract code: the whole text must be digits (the field takes four); empty gives 0.
-bool ParseContractCode(std::string_view text, int& code);
 
 // Closing lines of the entry dialogs' faults.
 extern const char* const kNotRecorded;  // "I dati immessi non saranno registrati !!!"

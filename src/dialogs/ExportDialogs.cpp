@@ -143,16 +143,9 @@ bool RenumberedExportDialog::OnInitDialog() {
 }
 
 void RenumberedExportDialog::OnOK() {
-  std::string text;
-  if (!ReadControlText(kFirstId, text)) return;
   long value = 0;
-  for (char c : text.substr(0, 6)) {
-    if (c < '0' || c > '9') {
-      Refuse("ATTENZIONE: Il valore ID iniziale deve essere numerico !!!\n\n", kFirstId);
-      return;
-    }
-    value = value * 10 + (c - '0');
-  }
+  if (!NumberEntry::Read(*this, kFirstId, 6, "ATTENZIONE: Il valore ID iniziale deve essere numerico !!!\n\n", value))
+    return;
   firstId = value;
   EndDialog(ui::IDOK);
 }

@@ -70,4 +70,7 @@ class RenumberedExportDialog : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnOK() override;
+
+ private:
+  friend struct NumberEntry;
 };

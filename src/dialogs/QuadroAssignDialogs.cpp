@@ -16,6 +16,11 @@ namespace {
 
 const char* const kEveryTrip = "I valori inseriti saranno assegnati a tutte le corse del quadro !!!";
 
+// The labels of the number fields, which their refusals name.
+const char* const kLengthLabel = "Lunghezza (m)";
+const char* const kContractLengthLabel = "Lunghezza contrattuale (m)";
+const char* const kContractDurationLabel = "Durata contrattuale (min)";
+
 // The warning above the fields, the fields in a grid, OK and Annulla.
 QGridLayout* Frame(ui::Dialog* dialog, QLabel* warning, QDialogButtonBox* buttons) {
   auto* grid = new QGridLayout;
@@ -81,9 +86,9 @@ LengthAssignDialog::LengthAssignDialog(QWidget* parent, long initialLength, long
     grid->addWidget(MakeLabel(label), row, 0);
     grid->addWidget(control, row, 1);
   };
-  field(0, "Lunghezza (m)", MakeEdit(kLength, 8));
-  field(1, "Lunghezza contrattuale (m)", MakeEdit(kContractLength, 8));
-  field(2, "Durata contrattuale (min)", MakeEdit(kContractDuration, 4));
+  field(0, kLengthLabel, MakeEdit(kLength, 8));
+  field(1, kContractLengthLabel, MakeEdit(kContractLength, 8));
+  field(2, kContractDurationLabel, MakeEdit(kContractDuration, 4));
 }
 
 bool LengthAssignDialog::OnInitDialog() {
@@ -94,13 +99,14 @@ bool LengthAssignDialog::OnInitDialog() {
 }
 
 void LengthAssignDialog::OnOK() {
-  std::string typedLength, typedContractLength, typedContractDuration;
-  if (!ReadControlText(kLength, typedLength) || !ReadControlText(kContractLength, typedContractLength) ||
-      !ReadControlText(kContractDuration, typedContractDuration))
+  long typedLength = 0, typedContractLength = 0, typedContractDuration = 0;
+  if (!NumberEntry::Read(*this, kLength, kLengthLabel, 8, typedLength) ||
+      !NumberEntry::Read(*this, kContractLength, kContractLengthLabel, 8, typedContractLength) ||
+      !NumberEntry::Read(*this, kContractDuration, kContractDurationLabel, 4, typedContractDuration))
     return;
-  length = LeadingNumber(typedLength, 8, 0);
-  contractLength = LeadingNumber(typedContractLength, 8, 0);
-  contractDuration = static_cast<int>(LeadingNumber(typedContractDuration, 4, 0));
+  length = typedLength;
+  contractLength = typedContractLength;
+  contractDuration = static_cast<int>(typedContractDuration);
   EndDialog(ui::IDOK);
 }
 
@@ -134,18 +140,15 @@ bool ContractAssignDialog::OnInitDialog() {
 
 void ContractAssignDialog::OnOK() {
   std::string text;
-  int typedAuthority = 0, typedContract = 0;
+  int typedAuthority = 0;
+  long typedContract = 0;
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
     Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
     return;
   }
-  if (!ReadControlText(kContract, text)) return;
-  if (!ParseContractCode(text, typedContract)) {
-    Refuse(std::string(kContractNotValid) + kNotRecorded, kContract);
-    return;
-  }
+  if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kNotRecorded, typedContract)) return;
   authority = typedAuthority;
-  contract = typedContract;
+  contract = static_cast<int>(typedContract);
   EndDialog(ui::IDOK);
 }

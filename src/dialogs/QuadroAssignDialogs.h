@@ -29,7 +29,7 @@ class LengthAssignDialog : public ui::Dialog {
  public:
   LengthAssignDialog(QWidget* parent, long length, long contractLength, int contractDuration, int idd);
 
-  // Metres and minutes; after IDOK the whole numbers the fields begin with.
+  // Metres and minutes; after IDOK what was confirmed, each within what its field takes.
   long length;
   long contractLength;
   int contractDuration;
@@ -37,6 +37,9 @@ class LengthAssignDialog : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnOK() override;
+
+ private:
+  friend struct NumberEntry;
 };
 
 class ContractAssignDialog : public ui::Dialog {
@@ -52,6 +55,7 @@ class ContractAssignDialog : public ui::Dialog {
   void OnOK() override;
 
  private:
+  friend struct NumberEntry;
   DbDatabase* db_;
 };
 

@@ -14,6 +14,10 @@
 
 using namespace stop_dialog;
 
+namespace {
+const char* const kDistanceLabel = "Progressiva (m.)";
+}  // namespace
+
 // The fields of a stop, made, shown and read alike by both dialogs.
 struct StopForm {
   // Code, name, location and progressive distance, with the three flags below them; each flag
@@ -28,7 +32,7 @@ struct StopForm {
     field(0, "Codice Fermata", d.MakeEdit(kCode, 10));
     field(1, "Denominazione", d.MakeEdit(kName, 40));
     field(2, "Ubicazione", d.MakeEdit(kLocation, 40));
-    field(3, "Progressiva (m.)", d.MakeEdit(kDistance, 8));
+    field(3, kDistanceLabel, d.MakeEdit(kDistance, 8));
     auto* flags = new QHBoxLayout;
     for (const auto& [id, label, flag] : {std::tuple{kPrimary, "Fermata Primaria", &TripStopValues::primary},
                                           std::tuple{kOptional, "Fermata Facoltativa", &TripStopValues::optional},
@@ -58,8 +62,8 @@ struct StopForm {
   }
 
   // The code and the location as typed, the name without trailing blanks (it cannot be empty),
-  // the progressive distance as the whole number its first 16 characters begin with; false after
-  // a refusal.
+  // the progressive distance in metres as a whole number the field can hold; false after a
+  // refusal.
   template <class D>
   static bool Read(D& d, TripStopValues& typed) {
     if (!d.ReadControlText(kCode, typed.stopCode)) return false;
@@ -72,9 +76,9 @@ struct StopForm {
     }
     typed.stopName = name;
     if (!d.ReadControlText(kLocation, typed.location)) return false;
-    std::string distance;
-    if (!d.ReadControlText(kDistance, distance)) return false;
-    typed.distance = static_cast<std::int32_t>(LeadingNumber(distance, 16, 0));
+    long distance = 0;
+    if (!NumberEntry::Read(d, kDistance, kDistanceLabel, 8, distance)) return false;
+    typed.distance = static_cast<std::int32_t>(distance);
     return true;
   }
 };

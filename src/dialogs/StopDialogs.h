@@ -38,6 +38,7 @@ class StopEditDialog : public ui::Dialog {
 
  private:
   friend struct StopForm;
+  friend struct NumberEntry;
 };
 
 class StopDefinitionDialog : public ui::Dialog {
@@ -63,6 +64,7 @@ class StopDefinitionDialog : public ui::Dialog {
 
  private:
   friend struct StopForm;
+  friend struct NumberEntry;
   // Sets every option button from the members.
   void ShowOptions();
 };

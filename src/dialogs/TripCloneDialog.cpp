@@ -41,7 +41,8 @@ void TripCloneDialog::OnOK() {
     return;
   }
   // However many digits were typed: a number too long for a column is above the count.
-  const long typed = text.size() > 6 ? 1000000 : LeadingNumber(text, text.size(), 0);
+  long typed = 0;
+  if (!ParseEntryNumber(text, 6, 0, typed)) typed = 1000000;
   const int column = static_cast<int>(typed);
   if (typed > columnCount_) {
     Refuse("ATTENZIONE E' stata indicata la colonna di origine " + text + "\n\nIl quadro orario contiene solamente" +

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <tuple>
 #include <utility>
 
 using namespace trip_head;
@@ -20,14 +21,26 @@ namespace {
 
 constexpr int kModeCount = sizeof kModes - 1;
 
-// A trip before or after this one, as typed: "0" or a number from 1 on is kept (without the
-// surrounding blanks), anything else means none ("-1").
-std::string TripLink(const std::string& typed) {
+// The labels of the number fields, which their refusals name.
+const char* const kLengthLabel = "Lunghezza (m)";
+const char* const kDurationLabel = "Durata (min)";
+const char* const kContractLengthLabel = "Lunghezza contrattuale (m)";
+const char* const kContractDurationLabel = "Durata contrattuale (min)";
+
+// A trip before or after this one, as typed (the surrounding blanks aside): empty, a negative
+// number or a text that is no number means none ("-1"); "0" and the ids from 1 on are kept. A
+// number followed by anything else ("12a") is no id and is refused (false).
+bool TripLink(const std::string& typed, std::string& link) {
   const size_t first = typed.find_first_not_of(" \t");
-  if (first == std::string::npos) return "-1";
-  const std::string text = typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
-  if (text != "0" && LeadingNumber(text, 8, 0) < 1) return "-1";
-  return text;
+  const std::string text =
+      first == std::string::npos ? std::string() : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+  long id = 0;
+  if (ParseEntryNumber(text, 8, -1, id)) {
+    link = id >= 1 || text == "0" ? std::to_string(id) : "-1";
+    return true;
+  }
+  link = "-1";
+  return text[0] < '0' || text[0] > '9';
 }
 
 }  // namespace
@@ -56,10 +69,10 @@ TripHeadDialog::TripHeadDialog(QWidget* parent, DbDatabase* db, const TripHead& 
   authorities->setMinimumContentsLength(30);
   field(6, 0, "Ente", authorities);
   field(0, 2, "Contratto", MakeEdit(kContract, 4));
-  field(1, 2, "Lunghezza (m)", MakeEdit(kLength, 8));
-  field(2, 2, "Durata (min)", MakeEdit(kDuration, 4));
-  field(3, 2, "Lunghezza contrattuale (m)", MakeEdit(kContractLength, 8));
-  field(4, 2, "Durata contrattuale (min)", MakeEdit(kContractDuration, 4));
+  field(1, 2, kLengthLabel, MakeEdit(kLength, 8));
+  field(2, 2, kDurationLabel, MakeEdit(kDuration, 4));
+  field(3, 2, kContractLengthLabel, MakeEdit(kContractLength, 8));
+  field(4, 2, kContractDurationLabel, MakeEdit(kContractDuration, 4));
   grid->addWidget(MakeLabel("Annotazioni"), 7, 0);
   grid->addWidget(MakeEdit(kNote, 120), 7, 1, 1, 3);
 
@@ -133,10 +146,14 @@ void TripHeadDialog::OnOK() {
   std::string text;
   if (!ReadControlText(kTripCode, text)) return;
   typed.tripCode = NotEmpty(text);
-  if (!ReadControlText(kPreviousTrip, text)) return;
-  typed.previousTrip = TripLink(text);
-  if (!ReadControlText(kNextTrip, text)) return;
-  typed.nextTrip = TripLink(text);
+  for (const auto& [id, label, link] : {std::tuple{kPreviousTrip, "Corsa precedente", &typed.previousTrip},
+                                        std::tuple{kNextTrip, "Corsa successiva", &typed.nextTrip}}) {
+    if (!ReadControlText(id, text)) return;
+    if (!TripLink(text, *link)) {
+      Refuse(NumberNotValid(label, 8), id);
+      return;
+    }
+  }
   if (!ReadControlText(kLine, text)) return;
   typed.lineCode = NotEmpty(text);
   if (!ReadControlText(kDirection, text)) return;
@@ -149,20 +166,18 @@ void TripHeadDialog::OnOK() {
     Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
     return;
   }
-  if (!ReadControlText(kContract, text)) return;
-  if (!ParseContractCode(text, typed.contract)) {
-    Refuse(std::string(kContractNotValid) + kNotRecorded, kContract);
+  // The numbers, each within what its field takes: a length or a duration is never negative, and
+  // a text that is no number is refused rather than read as the number it begins with.
+  long contract = 0, duration = 0, contractDuration = 0;
+  if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kNotRecorded, contract) ||
+      !NumberEntry::Read(*this, kLength, kLengthLabel, 8, typed.length) ||
+      !NumberEntry::Read(*this, kDuration, kDurationLabel, 4, duration) ||
+      !NumberEntry::Read(*this, kContractLength, kContractLengthLabel, 8, typed.contractLength) ||
+      !NumberEntry::Read(*this, kContractDuration, kContractDurationLabel, 4, contractDuration))
     return;
-  }
-
-  if (!ReadControlText(kLength, text)) return;
-  typed.length = LeadingNumber(text, 8, 0);
-  if (!ReadControlText(kDuration, text)) return;
-  typed.duration = static_cast<int>(LeadingNumber(text, 4, 0));
-  if (!ReadControlText(kContractLength, text)) return;
-  typed.contractLength = LeadingNumber(text, 8, 0);
-  if (!ReadControlText(kContractDuration, text)) return;
-  typed.contractDuration = static_cast<int>(LeadingNumber(text, 4, 0));
+  typed.contract = static_cast<int>(contract);
+  typed.duration = static_cast<int>(duration);
+  typed.contractDuration = static_cast<int>(contractDuration);
   if (!ReadControlText(kNote, text)) return;
   typed.note = NotEmpty(text);
   typed.mode = mode_;

@@ -24,6 +24,8 @@ class TripHeadDialog : public ui::Dialog {
   void OnOK() override;
 
  private:
+  friend struct NumberEntry;
+
   // Checks the radio button of the mode and clears the others.
   void ShowMode();
 

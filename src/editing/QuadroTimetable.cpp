@@ -117,11 +117,37 @@ void QuadroTimetable::Reload() {
     LoadQuadro(quadroNumber_);
 }
 
+void QuadroTimetable::AppendTrip(std::int32_t id) {
+  // A model of no trip at all holds one empty column, which the trip takes.
+  if (ColumnCount() == 1 && !Column(0)) {
+    Reload();
+    return;
+  }
+  // A column added to the rows keeps their cells' texts, not their marks: they are put back.
+  std::vector<std::pair<TripStop*, std::vector<std::int32_t>>> marks;
+  marks.reserve(rows_.size());
+  for (TripStop* row : rows_) {
+    std::vector<std::int32_t>& changed = marks.emplace_back(row, std::vector<std::int32_t>()).second;
+    for (const TimeCell& cell : row->cells) changed.push_back(cell.changed);
+  }
+  AddTrips("tescor.id = ?1", {std::to_string(id)});
+  for (const auto& [row, changed] : marks)
+    for (size_t k = 0; k < changed.size() && k < row->cells.size(); ++k) row->cells[k].changed = changed[k];
+}
+
 void QuadroTimetable::Load(const std::string& where, const std::vector<std::string>& parameters) {
   model_.Clear();
   rows_.clear();
   positions_.clear();
+  AddTrips(where, parameters);
+  // Nothing loaded (no such trip or quadro, or a failed selection): one empty column.
+  if (model_.ColumnCount() == 0) {
+    model_.AllocIndex();
+    IndexRows();
+  }
+}
 
+void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::string>& parameters) {
   // One selection, trip by trip in order of departure then id, each trip's stops by sub. A trip
   // without stops still gives its column; the rows are the stops of every trip together.
   DbSelect select(db_);
@@ -132,14 +158,18 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
   select.SetParameters(parameters);
   select.Open();
 
-  // One walk: the columns, the stops of all trips (each as the first trip that has it describes
-  // it) and the times; then the rows in order of sub, and the times into their cells.
+  // One walk: the columns after those there already, the stops no row has yet (each as the first
+  // trip that has it describes it) and the times; then the new rows in their places by sub, and
+  // the times into their cells.
   struct Time {
     int column;
     std::int32_t sub;
     int arrival;
     int departure;
   };
+  std::unordered_map<std::int32_t, TripStop*> bySub;
+  bySub.reserve(rows_.size());
+  for (TripStop* row : rows_) bySub.emplace(row->sub, row);
   std::map<std::int32_t, TripStopValues> stops;
   std::vector<Time> times;
   times.reserve(static_cast<size_t>(select.RowCount()));
@@ -164,6 +194,7 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
     if (!withStop) continue;
     const std::int32_t sub = IntAt(select, kSub);
     times.push_back({model_.ColumnCount() - 1, sub, IntAt(select, kArrival), IntAt(select, kDeparture)});
+    if (bySub.count(sub) != 0) continue;
     const auto [found, added] = stops.try_emplace(sub);
     if (!added) continue;
     TripStopValues& values = found->second;
@@ -176,12 +207,19 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
     values.optional = IntAt(select, kOptional) != 0;
     values.noStop = IntAt(select, kNoStop) != 0;
   }
-  // Nothing loaded (no such trip or quadro, or a failed selection): one empty column.
-  if (model_.ColumnCount() == 0) model_.AllocIndex();
 
-  std::unordered_map<std::int32_t, TripStop*> bySub;
-  bySub.reserve(stops.size());
-  for (const auto& [sub, values] : stops) bySub.emplace(sub, model_.Append(sub, values));
+  // The rows stay in order of sub: each new stop goes after the last row with a smaller sub, the
+  // existing rows and the new ones walked together once.
+  TripStop* before = nullptr;
+  size_t next = 0;
+  for (const auto& [sub, values] : stops) {
+    while (next < rows_.size() && rows_[next]->sub < sub) before = rows_[next++];
+    TripStop* row = next == rows_.size() ? model_.Append(sub, values)
+                    : before             ? model_.InsertAfter(before, sub, values)
+                                         : model_.Prepend(sub, values);
+    bySub.emplace(sub, row);
+    before = row;
+  }
   for (const Time& time : times) {
     TimeCell* cell = bySub[time.sub]->GetCell(time.column);
     cell->arrivalText = FormatTimeOfDay(time.arrival);
@@ -224,27 +262,47 @@ std::string QuadroTimetable::CellText(const TimeCell& cell) {
   return "A: " + arrival + " / P: " + departure;
 }
 
-bool QuadroTimetable::ParseTransitTime(std::string_view text, int& hhmm) {
+bool QuadroTimetable::ParseTransitTime(std::string_view text, bool markAllowed, int& hhmm) {
   text = text.substr(0, text.find(' '));
   if (text.empty()) {
     hhmm = -1;
     return true;
   }
-  // The mark of a terminus ("99:99", shown for a missing arrival or departure) stays the mark.
+  // The mark of a terminus ("99:99", shown for the missing arrival at the first stop or
+  // departure at the last) stays the mark there; anywhere else it would wipe a real time.
   if (text.size() == 5 && text.substr(0, 2) == "99" && text.substr(3) == "99" &&
       std::string_view(".:,-").find(text[2]) != std::string_view::npos) {
-    hhmm = 9999;
+    if (!markAllowed) return false;
+    hhmm = kNoTime;
     return true;
   }
   return ParseEntryTime(text, hhmm);
 }
 
+void QuadroTimetable::StopEnds(std::int32_t id, std::int32_t sub, bool& first, bool& last) const {
+  DbSelect select(db_);
+  select.SetColumns("min(sub), max(sub)");
+  select.SetFrom("detcor");
+  select.SetWhere("id = ?1");
+  select.SetParameters({std::to_string(id)});
+  long lowest = 0, highest = 0;
+  if (!select.Open() || !select.GetFieldLongAt(0, &lowest) || !select.GetFieldLongAt(1, &highest)) return;
+  first = sub == lowest;
+  last = sub == highest;
+}
+
 std::string QuadroTimetable::WriteTime(int row, int column, const std::string& arrival, const std::string& departure,
                                        bool* written) {
   if (written) *written = false;
+  TimeCell* cell = Cell(row, column);
+  const TripLeg* trip = Column(column);
+  // The mark of no time only where the trip has none: at its first stop no arrival, at its last
+  // no departure.
+  bool firstStop = false, lastStop = false;
+  if (cell && trip) StopEnds(trip->id, Row(row)->sub, firstStop, lastStop);
   int arrivalTime = -1, departureTime = -1;
-  const bool arrivalValid = ParseTransitTime(arrival, arrivalTime);
-  const bool departureValid = ParseTransitTime(departure, departureTime);
+  const bool arrivalValid = ParseTransitTime(arrival, firstStop, arrivalTime);
+  const bool departureValid = ParseTransitTime(departure, lastStop, departureTime);
   if (!arrivalValid || !departureValid) {
     std::string text = "ATTENZIONE ";
     if (!arrivalValid) text += "l'orario di arrivo ";
@@ -253,7 +311,9 @@ std::string QuadroTimetable::WriteTime(int row, int column, const std::string& a
     text += !arrivalValid && !departureValid ? "sono espressi " : "è espresso ";
     return text + "in modo illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n";
   }
-  if (arrivalTime < 0 && departureTime < 0)
+  // The mark stands for no time: a stop needs one real time at least.
+  const auto real = [](int time) { return time >= 0 && time != kNoTime; };
+  if (!real(arrivalTime) && !real(departureTime))
     return "ATTENZIONE: non è stato indicato l'orario di arrivo e neppure quello di partenza.\n\n"
            "Deve essere attribuito obbligatoriamente almeno un riferimento orario.";
   if (arrivalTime < 0) arrivalTime = departureTime;
@@ -261,8 +321,6 @@ std::string QuadroTimetable::WriteTime(int row, int column, const std::string& a
 
   // A cell the model lacks, a stop the trip lacks or a write refused (reported by the table
   // layer) leaves the cell as it was.
-  TimeCell* cell = Cell(row, column);
-  const TripLeg* trip = Column(column);
   if (!cell || !trip) return {};
   const std::string id = std::to_string(trip->id), sub = std::to_string(Row(row)->sub);
   // A trip of the quadro that does not call at this stop (the row is another trip's).

@@ -29,6 +29,9 @@ class QuadroTimetable {
   void LoadQuadro(std::int32_t number);
   void LoadSingleTrip(std::int32_t id);
   void Reload();
+  // Adds trip `id` (just written) as the last column, as it is in the database, whatever its
+  // departure: the columns before it keep their places and marks until the next load.
+  void AppendTrip(std::int32_t id);
   std::int32_t QuadroNumber() const { return quadroNumber_; }  // -1 when one trip is loaded
   std::int32_t SingleTripId() const { return singleTripId_; }  // -1 when a quadro is loaded
 
@@ -44,13 +47,16 @@ class QuadroTimetable {
   static std::string CellText(const TimeCell& cell);
 
   // A typed transit time: cut at its first blank; empty is no time (-1); else "H.MM" or "HH.MM"
-  // with '.', ':', ',' or '-', hours 0-23, minutes 0-59. False for anything else.
-  static bool ParseTransitTime(std::string_view text, int& hhmm);
+  // with '.', ':', ',' or '-', hours 0-23, minutes 0-59; and, only where `markAllowed`, "99:99"
+  // (with any of the separators), the mark of no time (9999). False for anything else.
+  static bool ParseTransitTime(std::string_view text, bool markAllowed, int& hhmm);
 
-  // Writes a cell's times as typed. A fault returns its stop message (nothing written); one time
-  // given stands for both. On success the cell shows the new times, marked changed; a stop the
-  // trip lacks, or a write the database refuses (reported by the table layer), returns "" and
-  // leaves the cell as it was.
+  // Writes a cell's times as typed. A fault returns its stop message (nothing written): a time
+  // that is no time of day, or the mark 99:99 anywhere but for the arrival at the trip's first
+  // stop and the departure at its last; and no time at all. One time given stands for both. On
+  // success the cell shows the new times, marked changed; a stop the trip lacks is said, and a
+  // write the database refuses (reported by the table layer) returns "" and leaves the cell as
+  // it was.
   // `written` (when given) tells whether the database took the times.
   std::string WriteTime(int row, int column, const std::string& arrival, const std::string& departure,
                         bool* written = nullptr);
@@ -90,6 +96,11 @@ class QuadroTimetable {
 
  private:
   void Load(const std::string& where, const std::vector<std::string>& parameters);
+  // Adds the trips selected as columns after those there, and the stops no row has yet as rows.
+  void AddTrips(const std::string& where, const std::vector<std::string>& parameters);
+  // Whether stop `sub` is the first and the last of trip `id`'s own stops; both are left as they
+  // are when the trip has none.
+  void StopEnds(std::int32_t id, std::int32_t sub, bool& first, bool& last) const;
   void IndexRows();
 
   DbDatabase* db_;

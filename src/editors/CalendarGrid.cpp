@@ -47,8 +47,7 @@ void CalendarGrid::PaintHeader(QPainter& painter) {
   painter.drawLine(0, 0, 0, bottom);
   painter.drawLine(dateWidth_ + 5, 0, dateWidth_ + 5, bottom);
   const QFontMetrics metrics(GridFont());
-  const int count = ColumnCount();
-  const int last = std::min(count, FirstColumn() + VisibleColumns() + 1);
+  const int last = ShownColumnsEnd();
   for (int c = FirstColumn(); c < last; ++c) {
     const int left = CellLeft(c);
     painter.setPen(RuleColour());
@@ -72,10 +71,10 @@ void CalendarGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
     painter.drawText(QRect(5, y + 2, dateWidth_ - 5, rowHeight_), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
                      cp1252::ToQString(day->name));
 
-  const int visible = VisibleColumns();
+  const int last = ShownColumnsEnd();
   int k = 0;
   for (const NoteText& entry : day->texts) {
-    if (k >= FirstColumn() + visible) break;
+    if (k >= last) break;
     if (k >= FirstColumn()) {
       const int left = CellLeft(k);
       if (selected && k == SelectedColumn())
@@ -88,7 +87,6 @@ void CalendarGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
   painter.setPen(RuleColour());
   painter.drawLine(0, y, 0, y + height);
   painter.drawLine(dateWidth_ + 5, y, dateWidth_ + 5, y + height);
-  const int last = std::min(ColumnCount(), FirstColumn() + visible + 1);
   for (int c = FirstColumn(); c < last; ++c) {
     const int x = CellLeft(c) + cellWidth_ + 5;
     painter.drawLine(x, y, x, y + height);

@@ -8,6 +8,8 @@ int ColumnGrid::VisibleColumns() const {
   return std::max(1, (ViewWidth() - ColumnsLeft() - 5) / (CellWidth() + 5));
 }
 
+int ColumnGrid::ShownColumnsEnd() const { return std::min(ColumnCount(), firstColumn_ + VisibleColumns()); }
+
 void ColumnGrid::ClampColumns() {
   const int count = ColumnCount();
   selectedColumn_ = std::max(0, std::min(selectedColumn_, count - 1));

@@ -14,6 +14,9 @@ class ColumnGrid : public GridWindow {
   virtual int ColumnCount() const = 0;
   // Whole columns that fit beside the fixed part (at least one).
   int VisibleColumns() const;
+  // One past the last column shown: only whole columns are drawn, never the part of one more
+  // that the view could hold, which would show cells without their header, rules or band.
+  int ShownColumnsEnd() const;
   // Selects a cell and scrolls it into view; the owner hears of it when `notify`.
   void SelectCell(int row, int column, bool notify);
 

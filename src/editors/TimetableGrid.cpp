@@ -81,7 +81,7 @@ void TimetableGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void TimetableGrid::PaintHeader(QPainter& painter) {
   const int h = rowHeight_, a = StopArea(), right = TableRight();
-  const int last = std::min(ColumnCount(), FirstColumn() + VisibleColumns() + 1);
+  const int last = ShownColumnsEnd();
   const QFontMetrics metrics(GridFont());
   // The column numbers, white on black, over the trip columns only.
   painter.fillRect(QRect(QPoint(a + 5, 0), QPoint(right, h + 6)), Qt::black);
@@ -133,7 +133,7 @@ void TimetableGrid::PaintRow(QPainter& painter, int row, int y, bool selected) {
   painter.setPen(Qt::black);
   painter.drawText(QRect(subWidth_ + nameWidth_ + 25, y + 2, kmWidth_ - 2, h),
                    Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, cp1252::ToQString(stop->lengthText));
-  const int last = std::min(ColumnCount(), FirstColumn() + VisibleColumns() + 1);
+  const int last = ShownColumnsEnd();
   for (int k = FirstColumn(); k < last; ++k) {
     const int x = CellLeft(k);
     const TimeCell* cell = model_->Cell(row, k);

@@ -212,8 +212,9 @@ void TripDialog::OnInsert() {
     grid_->SelectRow(rows_.PositionOf(trip), true);
     return;
   }
-  // The new trip takes its place among the quadro's columns.
-  quadro_.Reload();
+  // The new trip is the quadro's last column; the others keep their places (and numbers) until the
+  // quadro is loaded again.
+  quadro_.AppendTrip(result.id);
   timetable_->RowsChanged();
 }
 

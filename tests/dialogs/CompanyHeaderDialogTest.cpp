@@ -80,7 +80,7 @@ TEST_F(CompanyHeader, OpensWithTheCompaniesByNameAndHandsBackWhatWasConfirmed) {
       {{{"1000", "7"}, {"1003", ""}, {"1004", ""}}, "1 7||-1|Mario Rossi|01/01/2024|31/12/2024"},
       // The single day period is a period.
       {{{"1001", "29/02/2024"}, {"1002", "29.02.2024"}}, "1 12|15/01/2024|345|Mario Rossi|29/02/2024|29/02/2024"},
-      // The protocol is the leading number of the field's six characters (EntryRulesTest).
+      // The protocol takes the field's six digits (EntryRulesTest).
       {{{"1004", "12345678"}}, "1 12|15/01/2024|123456|Mario Rossi|01/01/2024|31/12/2024"},
   };
   for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result) << controls[0].second;
@@ -88,6 +88,9 @@ TEST_F(CompanyHeader, OpensWithTheCompaniesByNameAndHandsBackWhatWasConfirmed) {
 }
 
 TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
+  const std::string kBadProtocol =
+      "ATTENZIONE: il valore del campo \"Numero di protocollo\" non è valido.\n\n"
+      "Occorre indicare un numero intero compreso tra 0 e 999999.\n\nI dati immessi non saranno registrati !!!";
   const std::string badDate =
       " è espressa in un formato illegale.\n\n"
       "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!";
@@ -97,6 +100,8 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
       {{{"1003", "1/2/2005"}}, "ATTENZIONE: la data di invio della comunicazione" + badDate},
       {{{"1001", "31/02/2024"}}, "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1002", "31/04/2024"}}, "ATTENZIONE: la data di fine periodo" + badDate},
+      {{{"1004", "12a"}}, kBadProtocol},
+      {{{"1004", "-3"}}, kBadProtocol},
       {{{"1001", "01/07/2024"}, {"1002", "30/06/2024"}},
        "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
        "I dati immessi non saranno registrati !!!"},

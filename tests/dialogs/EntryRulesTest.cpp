@@ -29,17 +29,22 @@ TEST(EntryDate, BothLengthsAndAllSeparatorsGiveTheNormalFormAndNothingElse) {
   EXPECT_EQ(CompareEntryDates("15/06/2024", "15/06/2024"), 0);
 }
 
-TEST(EntryNumber, LeadingWholeNumberOfTheFirstCharacters) {
-  const std::tuple<const char*, size_t, long> cases[] = {
-      {"", 20, -1},
-      {"1234", 20, 1234},
-      {" 77abc", 20, 77},
-      {"abc", 20, 0},
-      {"-5", 20, -5},
-      {"123456", 3, 123},
-      {"99999999999999999999", 20, 2147483647},
+TEST(EntryNumber, DigitsOnlyWithinTheFieldAndTheEmptyValue) {
+  // text, the characters of the field, the value (-2: refused)
+  const std::tuple<const char*, int, long> cases[] = {
+      {"", 8, -1},      {"1234", 8, 1234}, {"0", 4, 0},   {"0042", 4, 42}, {"9999", 4, 9999}, {"99999999", 8, 99999999},
+      {"12345", 4, -2}, {"-1", 8, -2},     {"-5", 4, -2}, {"12a", 8, -2},  {"1.5", 8, -2},    {"1,5", 8, -2},
+      {" 12", 8, -2},   {"12 ", 8, -2},    {"+3", 8, -2}, {"abc", 8, -2},  {"1e3", 8, -2},
   };
-  for (const auto& [text, chars, value] : cases) EXPECT_EQ(LeadingNumber(text, chars, -1), value) << text;
+  for (const auto& [text, digits, expected] : cases) {
+    long value = -3;  // a refusal leaves the value alone
+    EXPECT_EQ(ParseEntryNumber(text, digits, -1, value), expected != -2) << text;
+    EXPECT_EQ(value, expected == -2 ? -3 : expected) << text;
+  }
+  EXPECT_EQ(NumberNotValid("Lunghezza (m)", 8),
+            "ATTENZIONE: il valore del campo \"Lunghezza (m)\" non è valido.\n\n"
+            "Occorre indicare un numero intero compreso tra 0 e 99999999.\n\n"
+            "I dati immessi non saranno registrati !!!");
 }
 
 TEST(CodeFromList, OnlyTheFourDigitsOfAnEntryOfTheListAreAccepted) {

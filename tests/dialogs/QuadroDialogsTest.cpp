@@ -17,6 +17,9 @@ namespace {
 using Controls = std::vector<std::pair<std::string, std::string>>;
 
 const std::string kNoName = "ATTENZIONE: non è stata immessa la denominazione della fermata !!!\n\n";
+const std::string kBadDistance =
+    "ATTENZIONE: il valore del campo \"Progressiva (m.)\" non è valido.\n\n"
+    "Occorre indicare un numero intero compreso tra 0 e 99999999.\n\nI dati immessi non saranno registrati !!!";
 const std::string kBadTime =
     "ATTENZIONE L'orario di partenza è espresso in modo illegale.\n\n"
     "Gli orari devono essere espressi nel formato HH.MM\n\n";
@@ -43,9 +46,10 @@ std::string StopText(const TripStopValues& s) {
 
 TEST(EntryTime, OneOrTwoHourDigitsAnySeparatorUpToTheFirstBlank) {
   const std::pair<const char*, int> cases[] = {
-      {"7.05", 705},    {"07:05", 705}, {"7,05", 705},  {"23-59", 2359}, {"0.00", 0},
-      {"7.05 xy", 705}, {"24.00", -1},  {"7.60", -1},   {"0705", -1},    {"", -1},
-      {"7.5", -1},      {" 7.05", -1},  {"07.05.", -1}, {"7;05", -1},    {"a7.05", -1},
+      {"7.05", 705},  {"07:05", 705}, {"7,05", 705}, {"23-59", 2359}, {"0.00", 0},   {"7.05 xy", 705},
+      {"24.00", -1},  {"7.60", -1},   {"0705", -1},  {"", -1},        {"7.5", -1},   {" 7.05", -1},
+      {"07.05.", -1}, {"7;05", -1},   {"a7.05", -1}, {"99:99", -1},   {"99.99", -1},  // the mark of no time is no time
+                                                                                      // typed
   };
   for (const auto& [text, expected] : cases) {
     int hhmm = -1;
@@ -58,9 +62,11 @@ TEST(StopEdit, HandsBackTheStopOrRefusesAnEmptyName) {
   const TripStopValues initial{"F12", "Piazza Duomo", "Lato nord", "", 1500, 0, 1, 0};
   const std::pair<Controls, std::string> cases[] = {
       {{}, "1 F12|Piazza Duomo|Lato nord|1500|010"},
-      {{{"1060", " F9 "}, {"1061", "Stazione   "}, {"1062", ""}, {"1066", "2300m"}}, "1  F9 |Stazione||2300|010"},
+      {{{"1060", " F9 "}, {"1061", "Stazione   "}, {"1062", ""}, {"1066", "2300"}}, "1  F9 |Stazione||2300|010"},
       {{{"1066", ""}, {"1063", "1"}, {"1064", "0"}, {"1065", "1"}}, "1 F12|Piazza Duomo|Lato nord|0|101"},
       {{{"1061", "   "}, {"1066", "7"}}, "-1 F12|Piazza Duomo|Lato nord|1500|010 " + kNoName},
+      {{{"1066", "2300m"}}, "-1 F12|Piazza Duomo|Lato nord|1500|010 " + kBadDistance},
+      {{{"1066", "-100"}}, "-1 F12|Piazza Duomo|Lato nord|1500|010 " + kBadDistance},
   };
   for (const auto& [controls, expected] : cases) {
     StopEditDialog dialog(nullptr, initial, 121);
@@ -95,6 +101,7 @@ TEST(StopDefinition, TheInputsDecideWhereTheStopCanGoAndWhetherItsTimeIsAsked) {
       {0, 1, with({{"1132", "1"}}), "-1 ..-x- |||0|000 -1 tail"},
       {1, 0, with({{"1109", "7:05"}}), "1 .-.-xT F7|Ospedale||0|000 705 tail"},
       {1, 1, with({{"1109", "24.00"}}), "-1 .-.-xT |||0|000 -1 tail " + kBadTime},
+      {1, 0, with({{"1109", "99:99"}}), "-1 .-.-xT |||0|000 -1 tail " + kBadTime},
       {1, 0, {{"1109", "7.05"}}, "-1 .-.-xT |||0|000 -1 tail " + kNoName},
       {0, 0, {{"1108", "1"}}, "1108 .x.- |||0|000 -1 below"},
       {1, 0, {{"1108", "1"}}, "1108 .-.-xT |||0|000 -1 tail"},
@@ -123,13 +130,30 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
     EXPECT_EQ(RunScripted(d, controls, [&] { return d.line + "|" + d.direction + "|" + d.route + "|" + d.note; }),
               expected);
   }
-  LengthAssignDialog lengths(nullptr, 12500, 12000, 30, 135);
-  EXPECT_EQ(RunScripted(lengths, {{"1071", "9k"}, {"1074", ""}},
-                        [&] {
-                          return std::to_string(lengths.length) + "|" + std::to_string(lengths.contractLength) + "|" +
-                                 std::to_string(lengths.contractDuration);
-                        }),
-            "1 9|12000|0");
+  // The lengths as whole metres and the duration as whole minutes, each within its field; a text
+  // that is no such number is refused naming its field, and nothing is handed back.
+  const auto badNumber = [](const char* label, const char* most) {
+    return std::string("-1 12500|12000|30 ATTENZIONE: il valore del campo \"") + label +
+           "\" non è valido.\n\nOccorre indicare un numero intero compreso tra 0 e " + most +
+           ".\n\nI dati immessi non saranno registrati !!!";
+  };
+  const std::pair<Controls, std::string> lengthCases[] = {
+      {{{"1071", "9"}, {"1074", ""}}, "1 9|12000|0"},
+      {{{"1071", "99999999"}, {"1073", "0"}, {"1074", "9999"}}, "1 99999999|0|9999"},
+      {{{"1071", "9k"}}, badNumber("Lunghezza (m)", "99999999")},
+      {{{"1071", "-1"}}, badNumber("Lunghezza (m)", "99999999")},
+      {{{"1073", "1.5"}}, badNumber("Lunghezza contrattuale (m)", "99999999")},
+      {{{"1074", "-5"}}, badNumber("Durata contrattuale (min)", "9999")},
+  };
+  for (const auto& [controls, expected] : lengthCases) {
+    LengthAssignDialog lengths(nullptr, 12500, 12000, 30, 135);
+    EXPECT_EQ(RunScripted(lengths, controls,
+                          [&] {
+                            return std::to_string(lengths.length) + "|" + std::to_string(lengths.contractLength) + "|" +
+                                   std::to_string(lengths.contractDuration);
+                          }),
+              expected);
+  }
 
   ScratchDir dir;
   const std::string path = dir.Path("lavoro.mdb");
@@ -170,6 +194,7 @@ TEST(TripClone, TheSourceColumnMustBeAnotherColumnOfTheQuadroAndTheTimeValid) {
       {{{"1155", "2"}, {"1156", "7.05"}},
        "-1 0|0 ATTENZIONE La colonna di origine richiesta coincide\ncon la colonna di destinazione"},
       {{{"1155", "3"}, {"1156", "0705"}}, "-1 0|0 " + kBadTime},
+      {{{"1155", "3"}, {"1156", "99:99"}}, "-1 0|0 " + kBadTime},
   };
   for (const auto& [controls, expected] : cases) {
     TripCloneDialog d(nullptr, 5, 2, 143);

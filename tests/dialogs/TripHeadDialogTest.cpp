@@ -70,8 +70,10 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
       {{{"1192", " 17 "}, {"1193", "abc"}}, "1 C101|17|-1|L7|A|P1|12|5|12500|35|12000|30|Scolastica|X checked:1187"},
       {{{"1067", ""}, {"1068", ""}, {"1134", "x"}, {"1126", ""}, {"1076", ""}},
        "1  |-1|4711| | | |12|5|12500|35|12000|30| |X checked:1187"},
-      {{{"1134", "r"}, {"1069", "0120 - Comune di Prato"}, {"1070", ""}, {"1071", "9k"}, {"1072", "x"}},
+      {{{"1134", "r"}, {"1069", "0120 - Comune di Prato"}, {"1070", ""}, {"1071", "9"}, {"1072", ""}},
        "1 C101|-1|4711|L7|R|P1|120|0|9|0|12000|30|Scolastica|X checked:1187"},
+      {{{"1071", "99999999"}, {"1072", "9999"}, {"1073", "0"}, {"1074", "0000"}},
+       "1 C101|-1|4711|L7|A|P1|12|5|99999999|9999|0|0|Scolastica|X checked:1187"},
       {{{"1069", "0012"}, {"1070", "0042"}, {"1186", "1"}},
        "1 C101|-1|4711|L7|A|P1|12|42|12500|35|12000|30|Scolastica|U checked:1186"},
       {{{"1186", "1"}, {"1191", "1"}}, "1 " + same + "N checked:1191"},
@@ -93,6 +95,40 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
   shown << dialog_->findChild<QComboBox*>(QStringLiteral("1069"))->currentText();
   EXPECT_EQ(shown.join(u'|'), QStringLiteral("C101||4711|L7|A|P1|0005|12500|35|12000|30|Scolastica|"
                                              "0012 - Provincia di Siena"));
+}
+
+// A number that is no length, duration or trip id is refused, naming its field, with what was
+// typed left in the field; nothing is handed back.
+TEST_F(TripHeadTest, NumbersThatAreNotOfTheirFieldAreRefusedNamingIt) {
+  const std::string same = "-1 C101|-1|4711|L7|A|P1|12|5|12500|35|12000|30|Scolastica|X checked:1187 ";
+  const std::string range = "\" non è valido.\n\nOccorre indicare un numero intero compreso tra 0 e ";
+  const std::string end = ".\n\nI dati immessi non saranno registrati !!!";
+  const std::string contract =
+      "ATTENZIONE: Il Codice Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 "
+      "e 9999.\n\nI dati immessi non saranno registrati !!!";
+  const auto field = [&](const char* label, const char* most) {
+    return std::string("ATTENZIONE: il valore del campo \"") + label + range + most + end;
+  };
+  // field, text typed, message
+  const std::tuple<const char*, const char*, std::string> cases[] = {
+      {"1071", "-1", field("Lunghezza (m)", "99999999")},
+      {"1071", "12a", field("Lunghezza (m)", "99999999")},
+      {"1071", "1.5", field("Lunghezza (m)", "99999999")},
+      {"1072", "-5", field("Durata (min)", "9999")},
+      {"1072", "1,5", field("Durata (min)", "9999")},
+      {"1073", "-1", field("Lunghezza contrattuale (m)", "99999999")},
+      {"1073", "3 km", field("Lunghezza contrattuale (m)", "99999999")},
+      {"1074", "-5", field("Durata contrattuale (min)", "9999")},
+      {"1074", "1.5", field("Durata contrattuale (min)", "9999")},
+      {"1070", "-1", contract},
+      {"1070", "1.5", contract},
+      {"1192", "12a", field("Corsa precedente", "99999999")},
+      {"1193", "7 8", field("Corsa successiva", "99999999")},
+  };
+  for (const auto& [id, typed, message] : cases) {
+    EXPECT_EQ(Run({{id, typed}}), same + message) << id << " " << typed;
+    EXPECT_EQ(dialog_->findChild<QLineEdit*>(QString::fromLatin1(id))->text(), QString::fromLatin1(typed));
+  }
 }
 
 TEST_F(TripHeadTest, ThePeriodsButtonCallsBackOnlyWhenEnabled) {

@@ -114,7 +114,8 @@ TEST_F(Quadro, TypedTimesAreCheckedThenWritten) {
       {"8.05", "", "", "805|805"},
       {"7-05", "7,05 ", "", "705|705"},
       {" 8:05", "07:06 x", "", "706|706"},
-      {"99:99", "7.05", "", "9999|705"},  // the terminus mark left as shown stays the mark
+      {"99:99", "7.05", arrivalWrong, "706|706"},  // no mark of a terminus at a stop in between
+      {"7:05", "99.99", "ATTENZIONE l'orario di partenza è espresso " + tail, "706|706"},
       {"23:59", "0.00", "", "2359|0"},
       {"24:00", "", arrivalWrong, "2359|0"},
       {"7:60", "", arrivalWrong, "2359|0"},
@@ -144,6 +145,81 @@ TEST_F(Quadro, TypedTimesAreCheckedThenWritten) {
   EXPECT_EQ(model.Cell(2, 0)->arrivalText + Query("SELECT count(*) FROM detcor WHERE id = 9 AND sub = 3"), "0\n");
   model.Reload();
   EXPECT_EQ(model.Cell(1, 1)->changed, 0);
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+// "99:99", the mark of no time, is the arrival at a trip's first stop and the departure at its
+// last, and nothing else: in between it is an illegal time, and it never stands for both times.
+TEST_F(Quadro, TheNoTimeMarkOnlyAtTheEndsOfTheTrip) {
+  const std::string tail = "in modo illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n";
+  const std::string arrivalWrong = "ATTENZIONE l'orario di arrivo è espresso " + tail;
+  const std::string departureWrong = "ATTENZIONE l'orario di partenza è espresso " + tail;
+  const std::string both = "ATTENZIONE l'orario di arrivo e l'orario di partenza sono espressi " + tail;
+  const std::string none =
+      "ATTENZIONE: non è stato indicato l'orario di arrivo e neppure quello di partenza.\n\n"
+      "Deve essere attribuito obbligatoriamente almeno un riferimento orario.";
+  // Quadro 5: column 0 trip 9 (subs 1, 2, 4), column 1 trip 12 (subs 1 to 4); rows 0 to 3 are
+  // subs 1 to 4. row, column, arrival, departure, message, the stop's times afterwards.
+  const std::tuple<int, int, const char*, const char*, std::string, const char*> cases[] = {
+      {0, 1, "99:99", "6.45", "", "9999|645"},  // first stop: no arrival
+      {0, 1, "99:99", "99:99", departureWrong, "9999|645"},
+      {0, 1, "99:99", "", none, "9999|645"},  // the mark is no time: one real time is needed
+      {0, 1, "6:30", "6:31", "", "630|631"},
+      {3, 1, "7:15", "99-99", "", "715|9999"},  // last stop: no departure
+      {3, 1, "99:99", "7:16", arrivalWrong, "715|9999"},
+      {3, 1, "", "99:99", none, "715|9999"},
+      {2, 1, "99:99", "99:99", both, "700|700"},  // a stop in between
+      {2, 1, "99,99", "7:02", arrivalWrong, "700|700"},
+      {2, 1, "7:01", "7:02", "", "701|702"},
+      {3, 0, "7:20", "99:99", "", "720|9999"},  // trip 9's own last stop
+      {1, 0, "6:55", "99:99", departureWrong, "650|650"},
+  };
+  NoticeLog notices;
+  DbDatabase db(path);
+  QuadroTimetable model(&db);
+  model.LoadQuadro(5);
+  for (const auto& [row, column, arrival, departure, message, stored] : cases) {
+    SCOPED_TRACE(std::to_string(row) + "," + std::to_string(column) + " " + arrival + " " + departure);
+    const std::string before = model.Cell(row, column)->arrivalText + "|" + model.Cell(row, column)->departureText;
+    EXPECT_EQ(model.WriteTime(row, column, arrival, departure), message);
+    const std::string id = std::to_string(model.Column(column)->id), sub = std::to_string(model.Row(row)->sub);
+    EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = " + id + " AND sub = " + sub),
+              std::string(stored) + "\n");
+    // A refused time leaves the cell as it was.
+    if (!message.empty()) {
+      EXPECT_EQ(model.Cell(row, column)->arrivalText + "|" + model.Cell(row, column)->departureText, before);
+    }
+  }
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+// A trip appended is the last column whatever its departure; its stops that no row has yet become
+// rows in their places by sub; the cells already there keep their texts and marks.
+TEST_F(Quadro, AnAppendedTripIsTheLastColumn) {
+  NoticeLog notices;
+  DbDatabase db(path);
+  QuadroTimetable model(&db);
+  model.LoadQuadro(5);
+  ASSERT_EQ(model.WriteTime(1, 1, "6:51", "6:53"), "");
+  // Trip 60 written into the quadro after it was loaded, leaving before every other trip.
+  RunSql(path, TripHeadSql(60, 5, 0) + Stop(60, 0, 9999, 500, "Deposito") + Stop(60, 2, 510, 511) +
+                   Stop(60, 5, 530, 9999, "Capolinea") + TripHeadSql(61, 10, 0));
+  model.AppendTrip(60);
+  EXPECT_EQ(Shown(model),
+            "9,12,20,60\n0 Deposito:|||5:00\n1 Piazza:6:40|6:40|A:  / P: 7:10|\n"
+            "2 Fermata 2:6:50|A: 6:51 / P: 6:53|7:20|A: 5:10 / P: 5:11\n3 Scuola:|7:00||\n"
+            "4 Fermata 4:7:05|7:10|7:30|\n5 Capolinea:|||5:30");
+  EXPECT_EQ(model.Cell(2, 1)->changed, 1);
+  EXPECT_EQ(model.Column(3)->quadroNumber, 5);
+  // Loaded again, the columns go by departure.
+  model.Reload();
+  EXPECT_EQ(Shown(model).substr(0, 10), "60,9,12,20");
+  // A model of nothing takes the trip as its only column.
+  model.LoadQuadro(9);
+  EXPECT_EQ(Shown(model), "-");
+  RunSql(path, "UPDATE tescor SET gruppo = 9 WHERE id = 61");
+  model.AppendTrip(61);
+  EXPECT_EQ(Shown(model), "61");
   EXPECT_EQ(notices.Texts(), "");
 }
 

@@ -179,6 +179,92 @@ TEST_F(QuadroEditor, ARepaintDuringATimeEditKeepsWhatWasTyped) {
   EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 9 AND sub = 2"), "805|807\n");
 }
 
+// "99:99" is no time at a stop between the first and the last: it is refused as an illegal time,
+// the panel keeps what was typed, and a time typed next is stored. At the trip's first stop it is
+// the arrival it has not.
+TEST_F(QuadroEditor, TheNoTimeMarkBetweenTheEndsIsRefusedAndTheNextTimeStored) {
+  const std::string tail = "in modo illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n";
+  // the cell, the two tries, the message, the stop's times afterwards
+  const std::tuple<const char*, const char*, std::string, const char*> cases[] = {
+      {"2,1", "1045=99:99|1049=7.05|1=1|1045=8.05|1049=8.07|1=1", "ATTENZIONE l'orario di arrivo è espresso " + tail,
+       "SELECT arriva, parte FROM detcor WHERE id = 9 AND sub = 2"},
+      {"2,2", "1045=99:99|1049=99:99|1=1|1045=8.05|1049=|1=1",
+       "ATTENZIONE l'orario di arrivo e l'orario di partenza sono espressi " + tail,
+       "SELECT arriva, parte FROM detcor WHERE id = 12 AND sub = 2"},
+      {"4,3", "1045=7.31|1049=99.99|1=1", "", "SELECT arriva, parte FROM detcor WHERE id = 20 AND sub = 4"},
+      {"1,3", "1045=7.09|1049=99:99|1=1|1045=99:99|1049=7.09|1=1", "ATTENZIONE l'orario di partenza è espresso " + tail,
+       "SELECT arriva, parte FROM detcor WHERE id = 20 AND sub = 1"},
+  };
+  const char* const stored[] = {"805|807\n", "805|805\n", "731|9999\n", "9999|709\n"};
+  int k = 0;
+  for (const auto& [cell, lines, message, query] : cases) {
+    SCOPED_TRACE(cell);
+    EXPECT_EQ(Run(std::string("6005=9|1059=1|6006=") + cell + "|1059=1|" + lines), message);
+    EXPECT_EQ(Query(query), stored[k++]);
+  }
+
+  // On a screen: the box, then the panel still open with what was typed.
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveTripDialog d(nullptr, &db, &transaction, 120);
+  std::string held;
+  d.Exec([&] {
+    d.ListGrid()->SelectRow(d.Rows().FindId(9), true);
+    d.Click(TripDialog::kDetails);
+    d.Timetable()->SelectCell(1, 1, true);
+    d.Click(TripDialog::kDetails);
+    d.Type(TripDialog::kArrival, "99:99");
+    d.Type(TripDialog::kDeparture, "8.40");
+    QTimer::singleShot(0, [&held] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        held = cp1252::FromQStringLossy(box->text()).substr(0, 40) + "|";
+        box->accept();
+      }
+    });
+    d.Click(1);
+    held += cp1252::FromQStringLossy(d.LineEdit(TripDialog::kArrival)->text() + QLatin1Char('|') +
+                                     d.LineEdit(TripDialog::kDeparture)->text()) +
+            (d.LineEdit(TripDialog::kArrival)->isEnabled() ? "|open" : "|closed");
+    d.Type(TripDialog::kArrival, "8.39");
+    d.Click(1);
+    d.Click(TripDialog::kFinish);
+    d.Click(TripDialog::kFinish);
+  });
+  transaction.Commit();
+  EXPECT_EQ(held, "ATTENZIONE l'orario di arrivo è espresso|99:99|8.40|open");
+  EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = 12 AND sub = 2"), "839|840\n");
+}
+
+// A trip added in the quadro is its last column, whatever its departure: the columns keep their
+// numbers, for the user and for a script, until the quadro is loaded again.
+TEST_F(QuadroEditor, ATripAddedInTheQuadroIsItsLastColumn) {
+  const ui::Answer head = Answer("122", "1067=NUOVA");
+  const char* const addedId = "SELECT id FROM tescor WHERE codcorsa = 'NUOVA'";
+  std::string shown;
+  EXPECT_EQ(Run("6005=9|1059=1|6006=2,2|1040=1", {head}, [&](TripDialog& d) { shown = Shown(d); }), "");
+  std::string added = Query(addedId);
+  added.pop_back();
+  EXPECT_EQ(shown,
+            "9,12,20," + added + "\n1:6:40|6:40|7:10|\n2:6:50|A: 8:35 / P: 8:37|7:20|\n3:|7:00||\n4:99:99|7:10|7:30|");
+  // Its stops are the first column's, with no times; it leaves at 0:00, before every other trip.
+  EXPECT_EQ(Query("SELECT group_concat(sub || ':' || arriva || '/' || parte, ' ') FROM detcor WHERE id = " + added),
+            "1:-1/-1 2:-1/-1 4:-1/-1\n");
+  EXPECT_EQ(Query("SELECT gruppo, parte FROM tescor WHERE id = " + added), "5|0\n");
+  RunSql(path_, "DELETE FROM detcor WHERE id = " + added + "; DELETE FROM tescor WHERE id = " + added);
+
+  // Column 4 is the new trip's: its time at stop 2, its head; column 2 is still trip 12, moved to
+  // a quadro of its own.
+  EXPECT_EQ(Run("6005=9|1059=1|1040=1|6006=2,4|1059=1|1045=8.00|1=1|6006=T,4|1059=1|6006=1,2|6106=1",
+                {head, Answer("122", "1068=L9")}),
+            "");
+  added = Query(addedId);
+  added.pop_back();
+  EXPECT_EQ(Query("SELECT arriva, parte FROM detcor WHERE id = " + added + " AND sub = 2"), "800|800\n");
+  EXPECT_EQ(Query("SELECT id, codlinea, gruppo FROM tescor WHERE id IN (9, 12, 20, " + added +
+                  ") ORDER BY id = " + added + ", id"),
+            "9|L1|5\n12|L1|40\n20|L1|5\n" + added + "|L9|5\n");
+}
+
 // The pointer names what the buttons act on: the stops on the left, the trips' heads above, the
 // times in the cells.
 TEST_F(QuadroEditor, TheAreaUnderThePointerNamesTheButtons) {

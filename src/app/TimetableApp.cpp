@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 #include "app/Busy.h"
 #include "app/ClientArea.h"
+#include "app/InterruptedExports.h"
 #include "app/MainFrame.h"
 #include "app/Panel.h"
 #include "common/Notices.h"
@@ -57,6 +58,8 @@ bool TimetableApp::InitInstance(bool showWindow) {
   }
   mainFrame_->SetCaption(FullCaption());
   ConnectIdle();
+  // Folders where an export was cut short are put in order before anything else.
+  RecoverInterruptedExports();
 
   mainFrame_->LoadDatabasePath();
   if (mainFrame_->databasePath.empty() && mainFrame_->AskCreateDatabase() == 0) {

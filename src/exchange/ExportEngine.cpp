@@ -12,6 +12,7 @@
 #include "exchange/ExportCalendar.h"
 #include "exchange/ExportFiles.h"
 #include "exchange/ExportRecord.h"
+#include "exchange/ExportRecovery.h"
 #include "exchange/ExportStops.h"
 #include "exchange/ImportEngine.h"
 
@@ -114,14 +115,25 @@ std::string LargeIdRefusal(long largest) {
       largest);
 }
 
+// The files of an export, in the order they are put in place.
+std::vector<std::string> SetNames() {
+  std::vector<std::string> names;
+  for (int f = 0; f < kExportFileCount; ++f) names.push_back(ExportFileName(static_cast<ExportFile>(f)));
+  return names;
+}
+
 // One run of the export: the options, the open files and the counters.
 class ExportRun {
  public:
-  explicit ExportRun(const ExportOptions& o) : o_(o), files_(o.folder) {}
+  explicit ExportRun(const ExportOptions& o) : o_(o), files_(o.folder, SetNames()) {
+    files_.SetFolderWatch(o.folderWatch);
+    files_.SetStepHook(o.fileSetStep);
+  }
 
   ExportResult Run();
 
  private:
+  ExportResult Export();
   // One file: its progress begun, its selection opened (all rows read unless it streams), its
   // temporary begun. False when the selection failed or the file cannot be created.
   bool Open(ExportFile file, DbSelect& select);
@@ -611,6 +623,21 @@ std::string ExportRun::IdRefusal() {
 }
 
 ExportResult ExportRun::Run() {
+  // An earlier export cut short in this folder: the folder is put in order first.
+  const FolderRecovery recovery = RecoverExportFolder(o_.folder, o_.fileSetStep);
+  if (recovery.outcome == FolderRecovery::kFailed) {
+    if (o_.folderWatch) o_.folderWatch(o_.folder, true);  // still to be put in order
+    ExportResult refused;
+    refused.refusal = recovery.message + "\n\nNessun file è stato scritto.";
+    return refused;
+  }
+  if (recovery.outcome != FolderRecovery::kWhole && o_.folderWatch) o_.folderWatch(o_.folder, false);
+  ExportResult result = Export();
+  result.recovery = recovery.message;
+  return result;
+}
+
+ExportResult ExportRun::Export() {
   // Every read below sees one moment of the database.
   DbReadSnapshot snapshot(o_.db);
   master_ = ReadMasterHeading(o_.db);

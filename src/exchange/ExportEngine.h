@@ -12,9 +12,12 @@
 // The database is only read, in one read transaction: another program that writes meanwhile is
 // not seen, so the files hold the rows of one moment. The seven files are written all or none
 // (ExportFileSet): a file that cannot be written, a failed read of the database, or a value that
-// the layout cannot carry (refused, naming the record) leaves the folder as it was.
+// the layout cannot carry (refused, naming the record) leaves the folder as it was. A folder where
+// an earlier export was cut short is put in order first (RecoverExportFolder); one that cannot be
+// is not written into.
 
 #include "common/Formatters.h"
+#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>
@@ -51,6 +54,12 @@ struct ExportOptions {
   // DateRange: the first and last date, both included.
   DateRecord rangeStart, rangeEnd;
   WorkProgress* progress = nullptr;  // none: nothing shown
+  // Told when the folder starts to hold files not yet in place and when it holds one whole set
+  // again (the interface notes the folder meanwhile, for a start after a kill).
+  FolderWatch folderWatch;
+  // Told after each change on the disk while the folder is put in order or the files are put in
+  // place (tests stop the program there).
+  FileSetStep fileSetStep;
 };
 
 // The rows read from a file's selection and the lines written for them.
@@ -70,6 +79,9 @@ struct ExportResult {
   int controlsBlanked = 0;               // records where a line or file end in a text became a blank
   int unmatchedRows = 0;                 // renumbered: stop and period rows of no trip head, left out
   std::vector<std::string> written;      // the paths put in place
+  // An earlier export into the folder had been cut short: what was done to put the folder in
+  // order before this one (a message for the user), or empty.
+  std::string recovery;
 };
 
 // The `master` row as the exports read it: display texts of its fields.

@@ -1,57 +1,58 @@
 #include "exchange/ExportFiles.h"
 
-#include "common/Cp1252.h"
-
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <QFile>
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 
-namespace {
-
-std::string NativePath(const std::string& cp1252Path) {
-  return QFile::encodeName(cp1252::ToQString(cp1252Path)).toStdString();
-}
-
-enum class Found { None, File, Folder };
-
-Found Lookup(const std::string& native) {
-  struct stat st;
-  if (::lstat(native.c_str(), &st) != 0) return Found::None;
-  return S_ISDIR(st.st_mode) ? Found::Folder : Found::File;
-}
-
-}  // namespace
-
-ExportFileSet::ExportFileSet(std::string folder) : folder_(std::move(folder)) {}
+ExportFileSet::ExportFileSet(std::string folder, std::vector<std::string> names)
+    : folder_(std::move(folder), {}), names_(std::move(names)) {}
 
 ExportFileSet::~ExportFileSet() { Abort(); }
-
-std::string ExportFileSet::PathOf(const std::string& fileName) const {
-  if (folder_.empty()) return fileName;
-  const char last = folder_.back();
-  return folder_ + (last == '/' || last == '\\' ? "" : "/") + fileName;
-}
 
 void ExportFileSet::Fail(const std::string& fileName) {
   if (!failed_) failedPath_ = PathOf(fileName);
   failed_ = true;
 }
 
+void ExportFileSet::Watch(bool underWay) {
+  if (underWay == watched_) return;
+  watched_ = underWay;
+  if (watch_) watch_(folder_.Folder(), underWay);
+}
+
+bool ExportFileSet::StartJournal() {
+  // The folder must be whole: the journal of an earlier set is its only record of what to do.
+  if (folder_.Lookup(SetFolder::kJournalName) != SetFolder::Kind::None) return false;
+  Watch(true);
+  SetJournal journal;
+  for (const std::string& name : names_) journal.files.push_back({name, false});
+  if (!folder_.WriteJournal(journal)) {
+    Watch(false);
+    return false;
+  }
+  journalWritten_ = true;
+  return true;
+}
+
 bool ExportFileSet::Begin(const std::string& fileName) {
-  if (failed_ || committed_ || fd_ >= 0) {
+  if (names_.empty()) names_.push_back(fileName);
+  const bool known = std::find(names_.begin(), names_.end(), fileName) != names_.end() &&
+                     std::find(begun_.begin(), begun_.end(), fileName) == begun_.end();
+  if (failed_ || committed_ || fd_ >= 0 || !known) {
     Fail(fileName);
     return false;
   }
-  Entry e{fileName, NativePath(PathOf(fileName) + kTemporarySuffix), NativePath(PathOf(fileName))};
-  fd_ = ::open(e.temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (Journaled() && !journalWritten_ && !StartJournal()) {
+    Fail(fileName);
+    return false;
+  }
+  const std::string temporary = folder_.NativeOf(fileName + kTemporarySuffix);
+  fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd_ < 0) {
     Fail(fileName);
     return false;
   }
-  entries_.push_back(std::move(e));
+  begun_.push_back(fileName);
   buffer_.clear();
   buffer_.reserve(kBufferSize);
   fileSize_ = 0;
@@ -60,15 +61,8 @@ bool ExportFileSet::Begin(const std::string& fileName) {
 }
 
 bool ExportFileSet::Flush() {
-  size_t done = 0;
-  while (done < buffer_.size() && !writeFailed_) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      writeFailed_ = true;
-    else
-      done += static_cast<size_t>(n);
-  }
+  if (!writeFailed_ && !WriteAll(fd_, buffer_)) writeFailed_ = true;
+  const size_t done = writeFailed_ ? 0 : buffer_.size();
 #ifdef SYNC_FILE_RANGE_WRITE
   // The disk starts on this block now, while the next one is formatted: the flush that ends the
   // file then waits only for its tail. Only a hint: Finish still flushes everything.
@@ -93,59 +87,83 @@ bool ExportFileSet::Finish() {
   if (ok && ::fsync(fd_) != 0) ok = false;
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
-  if (!ok) Fail(entries_.back().name);
-  return ok;
+  if (!ok) {
+    Fail(begun_.back());
+    return false;
+  }
+  folder_.Step("written " + begun_.back() + kTemporarySuffix);
+  return true;
 }
 
 bool ExportFileSet::Commit() {
   if (fd_ >= 0) Finish();
   if (failed_ || committed_) return false;
-  // Moves previous files aside, then the new ones in; on the first failure undoes what was done.
-  std::vector<bool> movedAside(entries_.size(), false);
-  size_t placed = 0;
-  bool ok = true;
-  for (; placed < entries_.size(); ++placed) {
-    const Entry& e = entries_[placed];
-    const std::string previous = e.final + kPreviousSuffix;
-    const Found found = Lookup(e.final);
-    if (found == Found::Folder) {  // a folder is never replaced by a file
-      ok = false;
-      break;
+  for (const std::string& name : names_)
+    if (std::find(begun_.begin(), begun_.end(), name) == begun_.end()) {
+      Fail(name);  // a file of the set was never written
+      return false;
     }
-    if (found == Found::File) {
-      if (::rename(e.final.c_str(), previous.c_str()) != 0) {
-        ok = false;
-        break;
-      }
-      movedAside[placed] = true;
-    }
-    if (::rename(e.temporary.c_str(), e.final.c_str()) != 0) {
-      ok = false;
-      break;
-    }
-  }
-  if (!ok) {
-    Fail(entries_[placed].name);
-    // The file that failed: its previous content goes back.
-    if (movedAside[placed])
-      ::rename((entries_[placed].final + kPreviousSuffix).c_str(), entries_[placed].final.c_str());
-    for (size_t k = placed; k-- > 0;) {
-      const Entry& e = entries_[k];
-      if (movedAside[k]) {
-        ::rename((e.final + kPreviousSuffix).c_str(), e.final.c_str());
-      } else {
-        ::unlink(e.final.c_str());
-      }
-    }
-    Abort();
+  if (!(Journaled() ? CommitJournaled() : CommitOne())) return false;
+  for (const std::string& name : names_) written_.push_back(PathOf(name));
+  begun_.clear();
+  committed_ = true;
+  return true;
+}
+
+bool ExportFileSet::CommitOne() {
+  const std::string& name = names_.front();
+  // A folder is never replaced by a file (the rename would refuse it anyway).
+  if (folder_.Lookup(name) == SetFolder::Kind::Folder || !folder_.Rename(name + kTemporarySuffix, name)) {
+    Fail(name);
     return false;
   }
-  for (size_t k = 0; k < entries_.size(); ++k) {
-    if (movedAside[k]) ::unlink((entries_[k].final + kPreviousSuffix).c_str());
-    written_.push_back(PathOf(entries_[k].name));
+  folder_.Sync();
+  return true;
+}
+
+bool ExportFileSet::CommitJournaled() {
+  SetJournal journal;
+  for (const std::string& name : names_) journal.files.push_back({name, false});
+  std::string failedName;
+  // A folder is never replaced by a file: found before anything moves.
+  for (const std::string& name : names_)
+    if (folder_.Lookup(name) == SetFolder::Kind::Folder) {
+      Fail(name);
+      return false;
+    }
+  if (!SettlePrevious(folder_, journal, failedName)) {
+    Fail(failedName);
+    return false;
   }
-  entries_.clear();
-  committed_ = true;
+  for (JournalEntry& e : journal.files) e.previous = folder_.Exists(e.name);
+  journal.phase = SetPhase::Replacing;
+  if (!folder_.WriteJournal(journal)) {
+    Fail(SetFolder::kJournalName);
+    return false;
+  }
+  if (!RollForward(folder_, journal, failedName)) {
+    Fail(failedName);
+    // The previous files come back; should that fail too, the journal stays for the next run.
+    journal.phase = SetPhase::Restoring;
+    std::string ignored;
+    if (folder_.WriteJournal(journal) && RollBack(folder_, journal, ignored) && folder_.RemoveJournal()) {
+      begun_.clear();
+      journalWritten_ = false;
+      Watch(false);
+    } else {
+      journalStays_ = true;
+    }
+    return false;
+  }
+  // The new set is whole: the previous files and the journal go. Should one not go, the next run
+  // removes it (the journal says every new file is in place).
+  if (DropPrevious(folder_, journal, failedName) && folder_.RemoveJournal()) {
+    folder_.Sync();
+    journalWritten_ = false;
+    Watch(false);
+  } else {
+    journalStays_ = true;
+  }
   return true;
 }
 
@@ -154,6 +172,17 @@ void ExportFileSet::Abort() {
     ::close(fd_);
     fd_ = -1;
   }
-  for (const Entry& e : entries_) ::unlink(e.temporary.c_str());
-  entries_.clear();
+  // A journal that stays may need the temporaries to finish putting the set in place.
+  if (journalStays_) return;
+  for (const std::string& name : begun_) ::unlink(folder_.NativeOf(name + kTemporarySuffix).c_str());
+  begun_.clear();
+  if (journalWritten_) {
+    // Only the temporaries were touched (or the previous files are back): the journal goes.
+    if (folder_.RemoveJournal()) {
+      journalWritten_ = false;
+      Watch(false);
+    } else {
+      journalStays_ = true;
+    }
+  }
 }

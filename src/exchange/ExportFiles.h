@@ -1,30 +1,48 @@
 #pragma once
 // The files of one export, written all or none. Each file is first written whole to a temporary
 // beside its final name in the output folder ("RT_HDORA.TXT.part"); only when every file of the
-// set is complete are they put in place, one rename each. A file that cannot be created or
+// set is complete and flushed to the disk are they put in place. A file that cannot be created or
 // written, at any point, leaves the folder as it was: the temporaries are removed and the files
-// that were there before keep their content. Putting the set in place moves any previous file
-// aside first ("RT_HDORA.TXT.old") and brings it back should a later rename fail, so that the
-// folder never holds a mix of old and new files.
+// that were there before keep their content.
+//
+// A set of several files keeps its journal in the folder (ExportJournal) from its first file to
+// the end: a program killed at any point leaves the folder in a state that the next export into
+// it, or the next start (RecoverExportFolder), brings back to one whole set, the previous one or
+// the new one. Such a folder must be in order before a new set is begun there. A set of one file
+// needs no journal: its file is put in place by one rename.
 //
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each
 // line ended by CR LF.
 
+#include "exchange/ExportJournal.h"
+
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// Told with underWay true before a set begins to change its folder, and with underWay false once
+// the folder holds one whole set again: the interface notes such folders, so that a start after a
+// kill finds them. A folder left not whole (a failure while putting the previous files back) is
+// not told false.
+using FolderWatch = std::function<void(const std::string& folder, bool underWay)>;
+
 class ExportFileSet {
  public:
-  // `folder` is Windows-1252, without the final separator.
-  explicit ExportFileSet(std::string folder);
+  // `folder` is Windows-1252, without the final separator; `names` are the files of the set, in
+  // the order they are put in place. Without names, the set is the one file its Begin names.
+  explicit ExportFileSet(std::string folder, std::vector<std::string> names = {});
   // Removes whatever temporaries are left (a set that was not put in place).
   ~ExportFileSet();
   ExportFileSet(const ExportFileSet&) = delete;
   ExportFileSet& operator=(const ExportFileSet&) = delete;
 
+  void SetFolderWatch(FolderWatch watch) { watch_ = std::move(watch); }
+  void SetStepHook(FileSetStep step) { folder_.SetStep(std::move(step)); }
+
   // Starts the next file of the set (the previous one must be finished). False when its
-  // temporary cannot be created; the set has then failed.
+  // temporary cannot be created, when the name is not one of the set, or when the folder holds the
+  // journal of an earlier set; the set has then failed.
   bool Begin(const std::string& fileName);
   // Appends to the current file; a failure is remembered and reported by Finish.
   void Write(std::string_view bytes);
@@ -39,8 +57,8 @@ class ExportFileSet {
   // Completes the current file: everything flushed to the disk and closed. False on failure.
   bool Finish();
 
-  // Puts every finished file in place. False when one could not be: the folder is then back
-  // as it was. A set that has failed is never put in place.
+  // Puts every file in place; each file of the set must have been written. False when one could
+  // not be: the folder is then back as it was. A set that has failed is never put in place.
   bool Commit();
   // Drops the temporaries (also done by the destructor).
   void Abort();
@@ -50,32 +68,39 @@ class ExportFileSet {
   void Fail(const std::string& fileName);
   // The final path (Windows-1252) of the file that failed: the message names it.
   const std::string& FailedPath() const { return failedPath_; }
+  // True when putting the previous files back failed: the folder is not whole, and its journal
+  // stays for the next export or start to finish the work.
+  bool LeftUnsettled() const { return journalStays_; }
   // The final paths of the files put in place by Commit.
   const std::vector<std::string>& Written() const { return written_; }
 
   // The path of a file of the set: folder, separator, name.
-  std::string PathOf(const std::string& fileName) const;
-  static constexpr const char* kTemporarySuffix = ".part";
-  static constexpr const char* kPreviousSuffix = ".old";
+  std::string PathOf(const std::string& fileName) const { return folder_.PathOf(fileName); }
+  static constexpr const char* kTemporarySuffix = SetFolder::kTemporarySuffix;
+  static constexpr const char* kPreviousSuffix = SetFolder::kPreviousSuffix;
 
  private:
   bool Flush();
+  bool Journaled() const { return names_.size() > 1; }
+  bool StartJournal();
+  bool CommitOne();
+  bool CommitJournaled();
+  void Watch(bool underWay);
   static constexpr size_t kBufferSize = 1 << 20;
 
-  struct Entry {
-    std::string name;       // "RT_HDORA.TXT"
-    std::string temporary;  // native path of the temporary
-    std::string final;      // native path of the file
-  };
-
-  std::string folder_;
-  std::vector<Entry> entries_;
+  SetFolder folder_;
+  std::vector<std::string> names_;
+  std::vector<std::string> begun_;  // the files whose temporaries exist, in order
+  FolderWatch watch_;
   int fd_ = -1;
   std::string buffer_;
   size_t fileSize_ = 0;  // bytes of the current file written so far
   bool writeFailed_ = false;
   bool failed_ = false;
   bool committed_ = false;
+  bool journalWritten_ = false;
+  bool journalStays_ = false;
+  bool watched_ = false;  // the watch was told the folder is under way
   std::string failedPath_;
   std::vector<std::string> written_;
 };

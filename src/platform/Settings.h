@@ -1,7 +1,8 @@
 #pragma once
-// Where the program keeps its two stored values: "Database" (the working database at the last
-// exit) and "Directory" (the user's data folder, written by the install step), in group "1.00" of
-// an INI file in the user's configuration folder. QUENDO_SETTINGS names another file instead.
+// Where the program keeps its stored values: "Database" (the working database at the last exit),
+// "Directory" (the user's data folder, written by the install step) and "EsportazioniInCorso" (the
+// folders where an export is putting its files in place, one a line), in group "1.00" of an INI
+// file in the user's configuration folder. QUENDO_SETTINGS names another file instead.
 // A missing file is the "key missing" case: the program never expects to run without one.
 
 #include <QString>
@@ -13,6 +14,7 @@ constexpr const char* kEnvironmentVariable = "QUENDO_SETTINGS";
 constexpr const char* kGroup = "1.00";
 constexpr const char* kDatabase = "Database";
 constexpr const char* kDirectory = "Directory";
+constexpr const char* kExportsUnderWay = "EsportazioniInCorso";
 
 // The settings file in use.
 QString FilePath();

@@ -2,6 +2,7 @@
 
 #include "app/Busy.h"
 #include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
 #include "app/MainFrame.h"
 #include "common/CalendarDays.h"
 #include "dialogs/ExportDialogs.h"
@@ -29,7 +30,9 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
   FrameProgress progress(frame);
   options.db = frame->Database();
   options.progress = &progress;
+  options.folderWatch = NoteExportFolder;
   const ExportResult result = RunExport(options);
+  if (!result.recovery.empty()) ui::MessageBox(result.recovery, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
   if (!result.refusal.empty()) {
     ui::MessageBox(result.refusal, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
     return;

@@ -1,0 +1,228 @@
+#include "exchange/ExportJournal.h"
+
+#include "common/Cp1252.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+// The journal's text: a first line that says what it is, the phase, one line per file ("file",
+// 1 or 0 for a previous file, the name), and "fine" last.
+constexpr const char* kHeading = "Quendo: esportazione in corso in questa cartella; non eliminare questo file.";
+constexpr size_t kLargestJournal = 64 * 1024;
+
+const char* PhaseWord(SetPhase phase) {
+  switch (phase) {
+    case SetPhase::Writing: return "scrittura";
+    case SetPhase::Replacing: return "sostituzione";
+    case SetPhase::Restoring: return "ripristino";
+  }
+  return "";
+}
+
+std::string JournalText(const SetJournal& journal) {
+  std::string text = std::string(kHeading) + "\nfase " + PhaseWord(journal.phase) + "\n";
+  for (const JournalEntry& e : journal.files) text += std::string("file ") + (e.previous ? "1 " : "0 ") + e.name + "\n";
+  return text + "fine\n";
+}
+
+// A name of a file of the folder: no separator, not the folder itself or its parent.
+bool PlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+bool ParseJournal(const std::string& text, SetJournal& journal) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    if (end == std::string::npos) return false;  // every line ends, the last one included
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  if (lines.size() < 3 || lines.front() != kHeading || lines.back() != "fine") return false;
+  SetJournal read;
+  bool phaseFound = false;
+  for (SetPhase phase : {SetPhase::Writing, SetPhase::Replacing, SetPhase::Restoring})
+    if (lines[1] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;
+  if (!phaseFound) return false;
+  for (size_t k = 2; k + 1 < lines.size(); ++k) {
+    const std::string& l = lines[k];
+    if (l.size() < 8 || l.compare(0, 5, "file ") != 0 || (l[5] != '0' && l[5] != '1') || l[6] != ' ') return false;
+    JournalEntry e{l.substr(7), l[5] == '1'};
+    if (!PlainName(e.name)) return false;
+    read.files.push_back(std::move(e));
+  }
+  journal = std::move(read);
+  return true;
+}
+
+// Writes the whole of `bytes` to a new file and flushes it to the disk.
+bool WriteWhole(const std::string& native, const std::string& bytes) {
+  const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  return ok;
+}
+
+std::string Temporary(const std::string& name) { return name + SetFolder::kTemporarySuffix; }
+std::string Previous(const std::string& name) { return name + SetFolder::kPreviousSuffix; }
+
+// A previous file that a run without journal moved aside and left: brought back when its file is
+// missing (the run was cut short between the two renames), removed otherwise.
+bool SettleOne(SetFolder& f, const std::string& name) {
+  if (!f.Exists(Previous(name))) return true;
+  return f.Exists(name) ? f.Remove(Previous(name)) : f.Rename(Previous(name), name);
+}
+
+}  // namespace
+
+bool WriteAll(int fd, std::string_view bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string SetFolder::PathOf(const std::string& name) const {
+  if (folder_.empty()) return name;
+  const char last = folder_.back();
+  return folder_ + (last == '/' || last == '\\' ? "" : "/") + name;
+}
+
+std::string SetFolder::NativeOf(const std::string& name) const {
+  return QFile::encodeName(cp1252::ToQString(PathOf(name))).toStdString();
+}
+
+SetFolder::Kind SetFolder::Lookup(const std::string& name) const {
+  struct stat st;
+  if (::lstat(NativeOf(name).c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? Kind::None : Kind::Unknown;
+  return S_ISDIR(st.st_mode) ? Kind::Folder : Kind::File;
+}
+
+bool SetFolder::Rename(const std::string& from, const std::string& to) {
+  if (::rename(NativeOf(from).c_str(), NativeOf(to).c_str()) != 0) return false;
+  Step("renamed " + from + " " + to);
+  return true;
+}
+
+bool SetFolder::Remove(const std::string& name) {
+  if (::unlink(NativeOf(name).c_str()) != 0) return errno == ENOENT || errno == ENOTDIR;
+  Step("removed " + name);
+  return true;
+}
+
+void SetFolder::Sync() const {
+  const std::string native = QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString();
+  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // some file systems cannot: the renames are made all the same
+  ::close(fd);
+}
+
+SetFolder::Read SetFolder::ReadJournal(SetJournal& journal) const {
+  switch (Lookup(kJournalName)) {
+    case Kind::None: return Read::None;
+    case Kind::File: break;
+    default: return Read::Unreadable;
+  }
+  QFile file(QFile::decodeName(QByteArray::fromStdString(NativeOf(kJournalName))));
+  if (!file.open(QIODevice::ReadOnly) || file.size() > static_cast<qint64>(kLargestJournal)) return Read::Unreadable;
+  const QByteArray bytes = file.readAll();
+  return ParseJournal(bytes.toStdString(), journal) ? Read::Found : Read::Unreadable;
+}
+
+bool SetFolder::WriteJournal(const SetJournal& journal) {
+  const std::string temporary = Temporary(kJournalName);
+  if (!WriteWhole(NativeOf(temporary), JournalText(journal))) {
+    ::unlink(NativeOf(temporary).c_str());
+    return false;
+  }
+  if (::rename(NativeOf(temporary).c_str(), NativeOf(kJournalName).c_str()) != 0) {
+    ::unlink(NativeOf(temporary).c_str());
+    return false;
+  }
+  Sync();
+  Step(std::string("journal ") + PhaseWord(journal.phase));
+  return true;
+}
+
+bool RollForward(SetFolder& f, const SetJournal& journal, std::string& failedName) {
+  // Temporaries leave only by being moved in, and previous files only once every new file is in:
+  // with no temporary left, the set is in place.
+  bool temporaryLeft = false;
+  for (const JournalEntry& e : journal.files) temporaryLeft = temporaryLeft || f.Exists(Temporary(e.name));
+  if (!temporaryLeft) return true;
+  for (const JournalEntry& e : journal.files) {
+    const SetFolder::Kind temporary = f.Lookup(Temporary(e.name));
+    if (temporary == SetFolder::Kind::None) {
+      // In place already: then its previous file is aside. Otherwise the new file was lost.
+      if (f.Lookup(e.name) == SetFolder::Kind::File && (!e.previous || f.Exists(Previous(e.name)))) continue;
+      failedName = e.name;
+      return false;
+    }
+    // The previous file goes aside, unless it is there already.
+    const bool moveAside = e.previous && f.Exists(e.name) && !f.Exists(Previous(e.name));
+    if (temporary != SetFolder::Kind::File || (moveAside && !f.Rename(e.name, Previous(e.name))) ||
+        !f.Rename(Temporary(e.name), e.name)) {
+      failedName = e.name;
+      return false;
+    }
+  }
+  f.Sync();
+  return true;
+}
+
+bool SettlePrevious(SetFolder& f, const SetJournal& journal, std::string& failedName) {
+  for (const JournalEntry& e : journal.files)
+    if (!SettleOne(f, e.name)) {
+      failedName = e.name;
+      return false;
+    }
+  return true;
+}
+
+bool DropPrevious(SetFolder& f, const SetJournal& journal, std::string& failedName) {
+  for (const JournalEntry& e : journal.files)
+    if (!f.Remove(Previous(e.name))) {
+      failedName = Previous(e.name);
+      return false;
+    }
+  return true;
+}
+
+bool RollBack(SetFolder& f, const SetJournal& journal, std::string& failedName) {
+  for (const JournalEntry& e : journal.files) {
+    bool ok = true;
+    if (journal.phase == SetPhase::Writing) {
+      ok = SettleOne(f, e.name);
+    } else if (e.previous) {
+      // Whatever stands in its place (the new file, or nothing), the previous file comes back.
+      if (f.Exists(Previous(e.name))) ok = f.Rename(Previous(e.name), e.name);
+    } else {
+      ok = f.Remove(e.name);  // there was none: a file of that name is the new one
+    }
+    if (!ok) {
+      failedName = e.name;
+      return false;
+    }
+    if (!f.Remove(Temporary(e.name))) {
+      failedName = Temporary(e.name);
+      return false;
+    }
+  }
+  f.Sync();
+  return true;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The state of a set of files being put in place, kept on the disk beside them, and the moves that
+// bring the folder from one whole set to the other.
+//
+// While a set is written, its journal ("QUENDO_ESPORTAZIONE_IN_CORSO", in the set's folder) names
+// its files; once every new file is complete on the disk the journal says so, and for each file
+// whether a previous one was there. Only then are the previous files moved aside ("X.old") and the
+// new ones moved in ("X.part" -> "X"); the journal goes last. A program killed at any point
+// leaves a journal that tells what to do with the folder: while the files were written, drop the
+// temporaries (the previous set is untouched); once they were complete, finish moving them in;
+// when that cannot be done, bring the previous files back. Each move checks what is already done,
+// so a run of these moves that is itself cut short can be run again. The journal is written whole
+// (a temporary, flushed, then renamed over it).
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Told after each change on the disk, with what was done ("renamed RT_HDORA.TXT.part"): tests stop
+// the program there.
+using FileSetStep = std::function<void(const std::string& done)>;
+
+enum class SetPhase {
+  Writing,    // the new files are being written; the previous files are untouched
+  Replacing,  // every new file is complete: they go in place of the previous ones
+  Restoring,  // putting them in place failed: the previous files come back
+};
+
+struct JournalEntry {
+  std::string name;       // "RT_HDORA.TXT"
+  bool previous = false;  // Replacing and Restoring: a previous file of that name was there
+};
+
+struct SetJournal {
+  SetPhase phase = SetPhase::Writing;
+  std::vector<JournalEntry> files;
+};
+
+// Writes the whole of `bytes` to the open file `fd`; false when the system refuses some of it.
+bool WriteAll(int fd, std::string_view bytes);
+
+// The folder of a set and every change made in it: native paths, one system call a change, each
+// told to the step hook. Names are Windows-1252.
+class SetFolder {
+ public:
+  SetFolder(std::string folder, FileSetStep step) : folder_(std::move(folder)), step_(std::move(step)) {}
+
+  const std::string& Folder() const { return folder_; }
+  void SetStep(FileSetStep step) { step_ = std::move(step); }
+
+  static constexpr const char* kJournalName = "QUENDO_ESPORTAZIONE_IN_CORSO";
+  static constexpr const char* kTemporarySuffix = ".part";
+  static constexpr const char* kPreviousSuffix = ".old";
+
+  // The path of a file of the folder: folder, separator, name (Windows-1252).
+  std::string PathOf(const std::string& name) const;
+  // Its native path, for the system calls.
+  std::string NativeOf(const std::string& name) const;
+
+  enum class Kind { None, File, Folder, Unknown };  // Unknown: the folder cannot be searched
+  Kind Lookup(const std::string& name) const;
+  bool Exists(const std::string& name) const { return Lookup(name) != Kind::None; }
+
+  // Each is one change, told to the step hook once done. Removing what is not there succeeds.
+  bool Rename(const std::string& from, const std::string& to);
+  bool Remove(const std::string& name);
+  // Makes the renames so far last through a loss of power (where the file system can).
+  void Sync() const;
+
+  // The journal: written whole, read back, removed.
+  enum class Read { Found, None, Unreadable };
+  Read ReadJournal(SetJournal& journal) const;
+  bool WriteJournal(const SetJournal& journal);
+  bool RemoveJournal() { return Remove(std::string(kJournalName) + kTemporarySuffix) && Remove(kJournalName); }
+
+  // Tells the step hook of a change made by the caller.
+  void Step(const std::string& done) {
+    if (step_) step_(done);
+  }
+
+ private:
+  std::string folder_;
+  FileSetStep step_;
+};
+
+// The new files in place of the previous ones, a previous file moved aside first (the journal
+// says Replacing). What is done already is skipped. False, naming the file, when one cannot be put
+// in place.
+bool RollForward(SetFolder& folder, const SetJournal& journal, std::string& failedName);
+// Before a set is put in place: a previous file that a run without journal moved aside and left
+// is brought back when its file is missing, and removed otherwise. False, naming the file, when
+// one cannot be.
+bool SettlePrevious(SetFolder& folder, const SetJournal& journal, std::string& failedName);
+// After RollForward: the previous files moved aside are removed.
+bool DropPrevious(SetFolder& folder, const SetJournal& journal, std::string& failedName);
+// Writing: the temporaries are removed, and the previous files settled as by SettlePrevious.
+// Replacing or Restoring (the journal must say Restoring before the first move back): the previous
+// files come back, the new ones and the temporaries are removed. False, naming the file, when one
+// cannot be brought back or removed.
+bool RollBack(SetFolder& folder, const SetJournal& journal, std::string& failedName);

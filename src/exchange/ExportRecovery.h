@@ -1,0 +1,25 @@
+#pragma once
+// Putting in order a folder where an export was cut short (the program killed, the machine
+// stopped): the journal it left (ExportJournal) says whether every new file was complete. If so,
+// the new files are put in place; otherwise, or when that cannot be done, the previous files come
+// back. Either way no temporary, previous file moved aside or journal is left, and the folder
+// holds one whole set. Run before every export into a folder, and at start-up for the folders
+// the interface noted while an export was under way there.
+
+#include "exchange/ExportJournal.h"
+
+#include <string>
+
+struct FolderRecovery {
+  enum Outcome {
+    kWhole,      // there was nothing to do (no journal)
+    kCompleted,  // the new set was put in place
+    kUndone,     // the previous set is back
+    kFailed,     // the folder could not be put in order: its journal stays for the next run
+  };
+  Outcome outcome = kWhole;
+  std::string message;  // what was done, for the user (Windows-1252); empty for kWhole
+};
+
+// `folder` is Windows-1252. `step` is told after each change on the disk (tests stop there).
+FolderRecovery RecoverExportFolder(const std::string& folder, const FileSetStep& step = {});

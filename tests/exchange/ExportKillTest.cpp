@@ -1,0 +1,270 @@
+// An export killed for real after each change it makes on the disk, and the folder afterwards: put
+// in order by the next export or by the start-up's look, it holds exactly the previous set or
+// exactly the new one, with nothing else beside it, and the user is told which. The putting in
+// order killed in its turn and run again; a file lost while the set is put in place; a folder
+// that cannot be put in order; the folder left by a program that knew no journal.
+
+#include "exchange/ExportEngine.h"
+#include "exchange/ExportRecovery.h"
+#include "support/ExchangeData.h"
+#include "support/KilledExport.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+constexpr const char* kJournal = "QUENDO_ESPORTAZIONE_IN_CORSO";
+
+// A database holding the hand-made set; the output folder, holding the previous export's files
+// (each "old <name>") or nothing; the files of an export that ran through, in a folder of their own.
+struct KillFixture : ::testing::Test {
+  ScratchDir dir;
+  const std::string db = dir.Path("orari.mdb"), out = dir.Path("uscita"), whole = dir.Path("intera");
+  std::string newFiles, newListing;
+  NoticeLog notices;
+
+  void SetUp() override {
+    MakeImportedDatabase(db);
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(whole)));
+    ASSERT_TRUE(Export(whole).complete);
+    newFiles = SetFiles(whole);
+    newListing = Listing(whole);
+  }
+  std::string Out(const std::string& name) const { return out + "/" + name; }
+  ExportResult Export(const std::string& folder, const FileSetStep& step = {}, const FolderWatch& watch = {}) const {
+    DbDatabase handle(db);
+    ExportOptions o;
+    o.db = &handle;
+    o.folder = folder;
+    o.fileSetStep = step;
+    o.folderWatch = watch;
+    return RunExport(o);
+  }
+  // The output folder anew, with the previous files or empty.
+  void Prepare(bool previous) const {
+    QDir(cp1252::ToQString(out)).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+    if (previous)
+      for (const std::string& name : kExportSet) WriteLines(Out(name), {"old " + name});
+  }
+  std::string OutFiles() const { return SetFiles(out); }
+};
+
+enum class Then { StartUp, NextExport };
+
+struct KillCase {
+  const char* name;
+  bool previous;  // the folder held a previous export
+  Then then;      // what finds the folder afterwards
+};
+void PrintTo(const KillCase& c, std::ostream* os) { *os << c.name; }
+
+const KillCase kKillCases[] = {
+    {"OverAPreviousExportThenStartUp", true, Then::StartUp},
+    {"OverAPreviousExportThenTheNextExport", true, Then::NextExport},
+    {"IntoAnEmptyFolderThenStartUp", false, Then::StartUp},
+    {"IntoAnEmptyFolderThenTheNextExport", false, Then::NextExport},
+};
+
+struct KilledExport : KillFixture, ::testing::WithParamInterface<KillCase> {};
+
+TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
+  const KillCase& c = GetParam();
+  Prepare(c.previous);
+  const std::string oldFiles = OutFiles(), oldListing = Listing(out);
+  // A run to the end: each of its changes falls while the folder is noted as under way.
+  bool underWay = false;
+  int watched = 0;
+  const Strings steps = StepsOf([&](const FileSetStep& step) {
+    ASSERT_TRUE(Export(
+                    out,
+                    [&](const std::string& done) {
+                      EXPECT_TRUE(underWay) << done;
+                      step(done);
+                    },
+                    [&](const std::string& folder, bool on) {
+                      EXPECT_EQ(folder, out);
+                      underWay = on, ++watched;
+                    })
+                    .complete);
+  });
+  EXPECT_FALSE(underWay);
+  EXPECT_EQ(watched, 2);
+  EXPECT_EQ(OutFiles(), newFiles);
+  // From the journal that says every new file is complete on, the new set is the one to keep.
+  const int replacing = StepNumber(steps, "journal sostituzione");
+  ASSERT_GT(replacing, 8) << "the journal, then the seven files";
+  ASSERT_EQ(steps.back(), std::string("removed ") + kJournal);
+
+  for (int k = 1; k <= static_cast<int>(steps.size()); ++k) {
+    SCOPED_TRACE(std::to_string(k) + ": killed after " + steps[k - 1]);
+    Prepare(c.previous);
+    ASSERT_TRUE(KilledAfterStep(k, PlainExport(db, out)));
+    const bool journalLeft = k < static_cast<int>(steps.size());
+    const std::string told = !journalLeft     ? std::string()
+                             : k >= replacing ? CompletedText(out)
+                                              : UndoneWhileWritingText(out);
+    bool newSet = k >= replacing;
+    if (c.then == Then::StartUp) {
+      const FolderRecovery r = RecoverExportFolder(out);
+      EXPECT_EQ(r.outcome, !journalLeft     ? FolderRecovery::kWhole
+                           : k >= replacing ? FolderRecovery::kCompleted
+                                            : FolderRecovery::kUndone);
+      EXPECT_EQ(r.message, told);
+    } else {
+      const ExportResult r = Export(out);
+      ASSERT_TRUE(r.complete) << r.refusal << r.failedPath;
+      EXPECT_EQ(r.recovery, told);
+      newSet = true;
+    }
+    // Exactly one set, byte for byte, and nothing beside it.
+    EXPECT_EQ(Listing(out), newSet ? newListing : oldListing);
+    EXPECT_EQ(OutFiles(), newSet ? newFiles : oldFiles);
+  }
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KilledExport, ::testing::ValuesIn(kKillCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+struct RecoveryKill {
+  const char* name;
+  const char* lost;  // a temporary removed after the export was killed, or null
+};
+void PrintTo(const RecoveryKill& c, std::ostream* os) { *os << c.name; }
+
+const RecoveryKill kRecoveryKills[] = {
+    {"FinishingTheNewSet", nullptr},
+    // The protocol's new file is gone: the new set cannot be finished, the previous one comes back.
+    {"BringingThePreviousSetBack", "RT_PROTO.TXT.part"},
+};
+
+struct KilledRecovery : KillFixture, ::testing::WithParamInterface<RecoveryKill> {};
+
+TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
+  const RecoveryKill& c = GetParam();
+  Prepare(true);
+  const std::string oldFiles = OutFiles(), oldListing = Listing(out);
+  const Strings exportSteps = StepsOf(PlainExport(db, out));
+  // Killed halfway through the renames: three files of the seven are in place.
+  const int middle = StepNumber(exportSteps, "renamed RT_PERIOD.TXT.part RT_PERIOD.TXT");
+  ASSERT_GT(middle, StepNumber(exportSteps, "journal sostituzione"));
+  const auto halfDone = [&] {
+    Prepare(true);
+    ASSERT_TRUE(KilledAfterStep(middle, PlainExport(db, out)));
+    if (c.lost) {
+      ASSERT_TRUE(QFile::remove(cp1252::ToQString(Out(c.lost))));
+    }
+  };
+  const bool forward = c.lost == nullptr;
+  const std::string expectedFiles = forward ? newFiles : oldFiles, expectedListing = forward ? newListing : oldListing;
+
+  halfDone();
+  FolderRecovery first;
+  const Strings steps = StepsOf([&](const FileSetStep& step) { first = RecoverExportFolder(out, step); });
+  EXPECT_EQ(first.outcome, forward ? FolderRecovery::kCompleted : FolderRecovery::kUndone);
+  EXPECT_EQ(first.message, forward ? CompletedText(out) : UndoneWhileReplacingText(out, Out("RT_PROTO.TXT")));
+  EXPECT_EQ(OutFiles(), expectedFiles);
+  ASSERT_GE(steps.size(), 4u);
+
+  for (int m = 1; m <= static_cast<int>(steps.size()); ++m) {
+    SCOPED_TRACE(std::to_string(m) + ": killed after " + steps[m - 1]);
+    halfDone();
+    ASSERT_TRUE(KilledAfterStep(m, [&](const FileSetStep& step) { RecoverExportFolder(out, step); }));
+    const FolderRecovery again = RecoverExportFolder(out);
+    if (m == static_cast<int>(steps.size())) {
+      EXPECT_EQ(again.outcome, FolderRecovery::kWhole);  // only the journal's removal was left
+    } else {
+      EXPECT_EQ(again.outcome, first.outcome);
+      EXPECT_TRUE(HasPrefix(again.message, Interrupted(out) + "mentre metteva i file nuovi al posto dei precedenti"));
+    }
+    EXPECT_EQ(Listing(out), expectedListing);
+    EXPECT_EQ(OutFiles(), expectedFiles);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KilledRecovery, ::testing::ValuesIn(kRecoveryKills),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A new file lost while the set is put in place, in this same run: the previous files come back
+// at once and the export fails, naming it.
+TEST_F(KillFixture, AFileLostWhileTheSetIsPutInPlaceBringsThePreviousSetBack) {
+  Prepare(true);
+  const std::string oldFiles = OutFiles(), oldListing = Listing(out);
+  bool underWay = false;
+  const ExportResult r = Export(
+      out,
+      [&](const std::string& done) {
+        if (done == "renamed RT_DTORA.TXT.part RT_DTORA.TXT") {
+          QFile::remove(cp1252::ToQString(Out("RT_CALEN.TXT.part")));
+        }
+      },
+      [&](const std::string&, bool on) { underWay = on; });
+  EXPECT_FALSE(r.complete);
+  EXPECT_EQ(r.failedPath, Out("RT_CALEN.TXT"));
+  EXPECT_FALSE(underWay);
+  EXPECT_EQ(Listing(out), oldListing);
+  EXPECT_EQ(OutFiles(), oldFiles);
+}
+
+// The folder as a program without journal left it when killed between its two renames: the
+// protocol's previous file aside and none in its place, a temporary of the trip heads.
+TEST_F(KillFixture, TheNextExportLeavesNoPreviousFileOfAnEarlierKill) {
+  Prepare(true);
+  for (const std::string& name : kExportSet) WriteFileBytes(Out(name), FileBytes(whole + "/" + name));
+  ASSERT_TRUE(QFile::rename(cp1252::ToQString(Out("RT_PROTO.TXT")), cp1252::ToQString(Out("RT_PROTO.TXT.old"))));
+  WriteLines(Out("RT_HDORA.TXT.part"), {"a metà"});
+  const ExportResult r = Export(out);
+  ASSERT_TRUE(r.complete) << r.failedPath;
+  EXPECT_EQ(r.recovery, "");  // nothing told of it
+  EXPECT_EQ(Listing(out), newListing);
+  EXPECT_EQ(OutFiles(), newFiles);
+}
+
+struct Disorder {
+  const char* name;
+  std::function<void(const KillFixture&)> make;
+};
+void PrintTo(const Disorder& c, std::ostream* os) { *os << c.name; }
+
+const Disorder kDisorders[] = {
+    {"JournalOfAnotherProgram", [](const KillFixture& f) { WriteLines(f.Out(kJournal), {"fase sostituzione"}); }},
+    {"JournalCutShort",
+     [](const KillFixture& f) {
+       WriteFileBytes(f.Out(kJournal),
+                      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
+                      "fase sostituzione\nfile 1 RT_HDORA.TXT\n");
+     }},
+    {"JournalNamingAFileOutsideTheFolder",
+     [](const KillFixture& f) {
+       WriteFileBytes(f.Out(kJournal),
+                      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
+                      "fase ripristino\nfile 0 ../orari.mdb\nfine\n");
+     }},
+    {"FolderInPlaceOfTheJournal",
+     [](const KillFixture& f) { ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(f.Out(kJournal)))); }},
+};
+
+struct FolderOutOfOrder : KillFixture, ::testing::WithParamInterface<Disorder> {};
+
+// What cannot be understood is left alone: the export writes nothing and says why.
+TEST_P(FolderOutOfOrder, IsLeftAsItIsAndTheExportWritesNothing) {
+  Prepare(true);
+  GetParam().make(*this);
+  const std::string before = OutFiles(), listing = Listing(out);
+  const FolderRecovery r = RecoverExportFolder(out);
+  EXPECT_EQ(r.outcome, FolderRecovery::kFailed);
+  EXPECT_EQ(r.message, NotInOrderText(out, Out(kJournal)));
+  bool underWay = false;
+  const ExportResult e = Export(out, {}, [&](const std::string&, bool on) { underWay = on; });
+  EXPECT_EQ(e.refusal, NotInOrderText(out, Out(kJournal)) + "\n\nNessun file è stato scritto.");
+  EXPECT_TRUE(underWay);  // still to be put in order at the next start
+  EXPECT_EQ(Listing(out), listing);
+  EXPECT_EQ(OutFiles(), before);
+  EXPECT_TRUE(QFile::exists(cp1252::ToQString(db)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FolderOutOfOrder, ::testing::ValuesIn(kDisorders),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+}  // namespace

@@ -1,0 +1,105 @@
+#pragma once
+// An export killed for real: run in a child process that gets SIGKILL right after a chosen change
+// on the disk, as a power cut or a kill would leave the folder; and the messages that tell what
+// was done to put such a folder in order. Shared by the engine tests and the command tests.
+
+#include "db/DbDatabase.h"
+#include "exchange/ExportEngine.h"
+
+#include <gtest/gtest.h>
+#include "common/Cp1252.h"
+#include "support/TestSupport.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The seven files of an export.
+inline const std::vector<std::string> kExportSet = {
+    "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT",           "RT_CADEN.TXT",
+    "RT_CALEN.TXT", "RT_PROTO.TXT", "FERMATE_NORMALIZZATE.TXT"};
+
+// Every file of the set in `folder`, by name ("-" for one that is not there).
+inline std::string SetFiles(const std::string& folder) {
+  std::string all;
+  for (const std::string& name : kExportSet) {
+    const std::string path = folder + "/" + name;
+    all += name + ":\n" + (QFileInfo::exists(cp1252::ToQString(path)) ? FileBytes(path) : "-\n");
+  }
+  return all;
+}
+
+// Runs `work` in a child process, killed right after the `step`-th change it tells (from 1). True
+// when it was killed there, false when it ended first.
+inline bool KilledAfterStep(int step, const std::function<void(const FileSetStep&)>& work) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    int seen = 0;
+    work([&](const std::string&) {
+      if (++seen == step) ::raise(SIGKILL);
+    });
+    ::_exit(0);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) return false;
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+// The changes `work` tells when it runs to its end here.
+inline std::vector<std::string> StepsOf(const std::function<void(const FileSetStep&)>& work) {
+  std::vector<std::string> steps;
+  work([&](const std::string& done) { steps.push_back(done); });
+  return steps;
+}
+
+// The export of every trip of the database file `db` into `folder`, telling its steps.
+inline std::function<void(const FileSetStep&)> PlainExport(const std::string& db, const std::string& folder) {
+  return [db, folder](const FileSetStep& step) {
+    DbDatabase handle(db);
+    ExportOptions o;
+    o.db = &handle;
+    o.folder = folder;
+    o.fileSetStep = step;
+    RunExport(o);
+  };
+}
+
+// The position (from 1) of the step `done` among `steps`; 0 when it is not there.
+inline int StepNumber(const std::vector<std::string>& steps, const std::string& done) {
+  for (size_t k = 0; k < steps.size(); ++k)
+    if (steps[k] == done) return static_cast<int>(k + 1);
+  return 0;
+}
+
+// The messages of a folder put in order.
+inline std::string Interrupted(const std::string& folder) {
+  return "ATTENZIONE: l'ultima esportazione dati orari nella cartella\n" + folder + "\nè stata interrotta ";
+}
+inline std::string CompletedText(const std::string& folder) {
+  return Interrupted(folder) +
+         "mentre metteva i file nuovi al posto dei precedenti.\n\n"
+         "L'esportazione è stata completata: la cartella contiene tutti i file nuovi.";
+}
+inline std::string UndoneWhileWritingText(const std::string& folder) {
+  return Interrupted(folder) +
+         "prima di finire di scrivere i file.\n\n"
+         "L'esportazione è stata annullata: i file incompleti sono stati eliminati e\n"
+         "la cartella contiene i file che c'erano prima, come erano.";
+}
+// `notPlaced`: the path of the file that could not be put in place, or empty.
+inline std::string UndoneWhileReplacingText(const std::string& folder, const std::string& notPlaced = {}) {
+  return Interrupted(folder) + "mentre metteva i file nuovi al posto dei precedenti" +
+         (notPlaced.empty() ? "" : ",\ne non è stato possibile completarla (" + notPlaced + ")") +
+         ".\n\nL'esportazione è stata annullata: la cartella contiene i file che c'erano prima, come erano.";
+}
+inline std::string NotInOrderText(const std::string& folder, const std::string& path) {
+  return Interrupted(folder) + "e non è stato possibile rimettere in ordine i file\n(" + path +
+         ").\n\nLa cartella può contenere file di esportazioni diverse: non vanno inviati alla Regione.\n"
+         "Il riordino sarà ritentato alla prossima esportazione in questa cartella e al prossimo avvio del "
+         "programma.";
+}

@@ -66,11 +66,14 @@ void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
   aux_.clear();
   int y = firstRowY_;
   const size_t rows = RowCount();
+  // A page takes at least one row, even a page too short for its head.
+  bool pageHasRow = false;
   for (size_t n = 0; n < rows; ++n) {
-    if (y > Limit()) {
+    if (y > Limit() && pageHasRow) {
       firstRows_.push_back(static_cast<long>(n));
       y = firstRowY_;
     }
+    pageHasRow = true;
     y += RowHeight(n);
     if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
   }

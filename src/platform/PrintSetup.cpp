@@ -31,11 +31,7 @@ bool PrintSetup(QPrinter& printer, const std::string& title) {
     }
     if (kind != Answer::Kind::Printer) Unanswerable("Impostazione stampante", title);
     const Answer answer = script->Take();
-    const bool landscape = !answer.controls.empty();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(cp1252::ToQString(answer.value));
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    SetPdfPrinter(printer, answer.value, !answer.controls.empty());
     return true;
   }
   if (!CanShowWindows()) Unanswerable("Impostazione stampante", title);
@@ -47,6 +43,13 @@ bool PrintSetup(QPrinter& printer, const std::string& title) {
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   ArrowCursorWhileShown arrow;
   return dialog.exec() == QDialog::Accepted;
+}
+
+void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(cp1252::ToQString(path));
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                    QMarginsF(0, 0, 0, 0)));
 }
 
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {

@@ -17,6 +17,9 @@ namespace ui {
 // Shows the print setup for `printer`; false when it was cancelled. Titles are Windows-1252.
 bool PrintSetup(QPrinter& printer, const std::string& title);
 
+// Makes `printer` the PDF printer of the scripted answer: the file, A4 paper, no margins of its own.
+void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
+
 enum class PreviewChoice { Close, Print };
 // The scripted answer of a preview of `pages` pages (only with a script installed).
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages);

@@ -272,6 +272,6 @@ std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText) {
 
 CalendarDay* CalendarDayList::Append(char weekdayDigit, std::string_view dateText, std::string_view note,
                                      std::string_view code, std::string_view name) {
-  return Emplace(CalendarDay{CalendarDayLabel(weekdayDigit, dateText), std::string(note), std::string(code),
-                             std::string(name)});
+  return Emplace(
+      CalendarDay{CalendarDayLabel(weekdayDigit, dateText), std::string(note), std::string(code), std::string(name)});
 }

@@ -8,7 +8,8 @@ using namespace report_dialog;
 
 CadenceListDialog::CadenceListDialog(QWidget* parent, int idd) : ReportOptionsDialog(parent, idd, "Rubrica Cadenze") {
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(AddRadioGroup("Ordinamento", {{kByCode, "Per codice", &byCode}, {kByName, "Per denominazione", &byName}}));
+  layout->addWidget(
+      AddRadioGroup("Ordinamento", {{kByCode, "Per codice", &byCode}, {kByName, "Per denominazione", &byName}}));
   layout->addWidget(
       AddRadioGroup("Output", {{kCadencePreview, "Anteprima di stampa", &preview}, {kCadencePrint, "Stampa", &print}}));
   layout->addWidget(MakeOkCancel());

@@ -48,8 +48,8 @@ bool PrintSetup(QPrinter& printer, const std::string& title) {
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(cp1252::ToQString(path));
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                    QMarginsF(0, 0, 0, 0)));
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
 }
 
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {

@@ -79,8 +79,8 @@ void CalendarReport::Load(DbDatabase* db) {
   for (; select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, date);
     select.GetFieldTextAt(1, day);
-    rows.push_back({CalendarDayLabel(day.empty() ? '\0' : day[0], date), TextAt(select, 2), TextAt(select, 3),
-                    TextAt(select, 4)});
+    rows.push_back(
+        {CalendarDayLabel(day.empty() ? '\0' : day[0], date), TextAt(select, 2), TextAt(select, 3), TextAt(select, 4)});
   }
 }
 

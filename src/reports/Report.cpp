@@ -12,7 +12,8 @@ constexpr size_t kRowsPerPump = 4096;
 
 }  // namespace
 
-Report::Report(std::string title, int fontTenths) : printTime(Now()), title_(std::move(title)), fontTenths_(fontTenths) {}
+Report::Report(std::string title, int fontTenths)
+    : printTime(Now()), title_(std::move(title)), fontTenths_(fontTenths) {}
 
 Report::~Report() = default;
 
@@ -103,8 +104,8 @@ int Report::PageHead(ReportCanvas* canvas, int page) {
     canvas->RightText(right, top_, Format("Pag. %d di %d", page, PageCount()));
     canvas->Text(left_, y2, subtitle);
     canvas->RightText(right, y2,
-                      Format("%02d/%02d/%04d %02d:%02d", printTime.day, printTime.month, printTime.year,
-                             printTime.hour, printTime.minute));
+                      Format("%02d/%02d/%04d %02d:%02d", printTime.day, printTime.month, printTime.year, printTime.hour,
+                             printTime.minute));
     if (!columns_.empty()) {
       const int from = X(0) - 20;
       canvas->Band(from, bandTop_, RightEdge(), bandTop_ + lineHeight_ + 40);

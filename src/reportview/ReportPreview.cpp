@@ -14,8 +14,10 @@ ReportPreview::ReportPreview(QPrinter* printer, std::function<void(QPrinter*)> r
   connect(pages_, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { render_(p); });
 
   auto* bar = new QToolBar(this);
-  bar->addAction(QStringLiteral("Stampa..."), this, &ReportPreview::printRequested)->setObjectName(QStringLiteral("stampa"));
-  bar->addAction(QStringLiteral("Chiudi"), this, &ReportPreview::closeRequested)->setObjectName(QStringLiteral("chiudi"));
+  bar->addAction(QStringLiteral("Stampa..."), this, &ReportPreview::printRequested)
+      ->setObjectName(QStringLiteral("stampa"));
+  bar->addAction(QStringLiteral("Chiudi"), this, &ReportPreview::closeRequested)
+      ->setObjectName(QStringLiteral("chiudi"));
   bar->addSeparator();
   bar->addAction(QStringLiteral("<"), pages_, [this] { pages_->setCurrentPage(pages_->currentPage() - 1); });
   bar->addWidget(new QLabel(QStringLiteral(" Pagina "), bar));

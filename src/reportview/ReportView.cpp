@@ -5,11 +5,12 @@
 #include "common/Cp1252.h"
 #include "platform/PrintSetup.h"
 #include "platform/Ui.h"
-#include "reportview/ReportPreview.h"
 #include "reports/PageDumpCanvas.h"
 #include "reports/PainterCanvas.h"
 #include "reports/Report.h"
+#include "reportview/ReportPreview.h"
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -17,7 +18,6 @@
 #include <QTemporaryFile>
 #include <QVBoxLayout>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -28,20 +28,14 @@ const char* const kPrinterFault =
     "Verificare l'impostazione della stampante associata\n"
     "all'applicazione e riprovare successivamente.\n";
 
-// The page of the run: the printable area of the printer, where its painter's origin lies.
-PageGeometry GeometryOf(QPrinter& printer) {
-  const QRectF area = printer.pageRect(QPrinter::DevicePixel);
-  PageGeometry page;
-  page.width = static_cast<int>(area.width());
-  page.height = static_cast<int>(area.height());
-  return page;
-}
-
 // Draws the pages of one run, on the page dump too when the driver asked for one.
 class PageRun {
  public:
   PageRun(QPainter& painter, Report& report, bool preview)
-      : canvas_(painter), dump_(canvas_, lines_), report_(report), preview_(preview),
+      : canvas_(painter),
+        dump_(canvas_, lines_),
+        report_(report),
+        preview_(preview),
         dumping_(!ui::PageDumpPath().empty()) {}
 
   ReportCanvas& Canvas() { return dumping_ ? static_cast<ReportCanvas&>(dump_) : canvas_; }
@@ -65,6 +59,14 @@ class PageRun {
 };
 
 }  // namespace
+
+PageGeometry PrinterPage(QPrinter& printer) {
+  const QRectF area = printer.pageRect(QPrinter::DevicePixel);
+  PageGeometry page;
+  page.width = static_cast<int>(area.width());
+  page.height = static_cast<int>(area.height());
+  return page;
+}
 
 ReportView* ReportView::Create(MainFrame* frame) {
   auto* view = new ReportView(frame);
@@ -122,7 +124,8 @@ void ReportView::StartPreview(std::unique_ptr<QPrinter> printer) {
   closeRequested = false;
   previewRun_ = true;
   printer_ = std::move(printer);
-  preview_ = new ReportPreview(printer_.get(), [this](QPrinter* p) { RenderPreview(p); }, this);
+  preview_ = new ReportPreview(
+      printer_.get(), [this](QPrinter* p) { RenderPreview(p); }, this);
   layout()->addWidget(preview_);
   connect(preview_, &ReportPreview::closeRequested, this, [this] {
     EndPreview();
@@ -135,8 +138,8 @@ void ReportView::StartPreview(std::unique_ptr<QPrinter> printer) {
   });
   if (ui::Script::Current()) {
     preview_->Render();
-    const ui::PreviewChoice choice = ui::TakePreviewAnswer(report_ ? report_->Title() : std::string(),
-                                                           report_ ? report_->PageCount() : 0);
+    const ui::PreviewChoice choice =
+        ui::TakePreviewAnswer(report_ ? report_->Title() : std::string(), report_ ? report_->PageCount() : 0);
     if (choice == ui::PreviewChoice::Print) {
       emit preview_->printRequested();
     } else {
@@ -153,7 +156,7 @@ void ReportView::RenderPreview(QPrinter* printer) {
   if (!painter.begin(printer)) return;
   ShowBusy(true);
   PageRun run(painter, *report_, true);
-  report_->Paginate(run.Canvas(), GeometryOf(*printer));
+  report_->Paginate(run.Canvas(), PrinterPage(*printer));
   ++paginations_;
   begun_ = true;
   for (int page = 1; page <= report_->PageCount(); ++page) {
@@ -212,7 +215,7 @@ bool ReportView::PrintPages(QPrinter& printer) {
   }
   ShowBusy(true);
   PageRun run(painter, *report_, false);
-  report_->Paginate(run.Canvas(), GeometryOf(printer));
+  report_->Paginate(run.Canvas(), PrinterPage(printer));
   ++paginations_;
   begun_ = true;
   const int pages = report_->PageCount();

@@ -6,6 +6,7 @@
 // preview closed); the frame removes it when it is next idle, and the report goes with it.
 
 #include "app/Panel.h"
+#include "reports/Report.h"
 #include "reportview/ReportPreview.h"
 
 #include <QPointer>
@@ -15,6 +16,9 @@
 class MainFrame;
 class QPrinter;
 class Report;
+
+// The page of a run on `printer`: its printable area in device units, where its painter's origin lies.
+PageGeometry PrinterPage(QPrinter& printer);
 
 class ReportView : public Panel {
   Q_OBJECT

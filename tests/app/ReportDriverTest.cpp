@@ -58,7 +58,8 @@ std::vector<DumpPage> ReadDump(const std::string& path) {
     const size_t a = line.find('\t'), b = line.find('\t', a + 1);
     EXPECT_TRUE(!pages.empty() && a != std::string::npos && b != std::string::npos) << line;
     if (pages.empty() || b == std::string::npos) continue;
-    pages.back().texts.push_back({std::stoi(line.substr(0, a)), std::stoi(line.substr(a + 1, b - a - 1)), line.substr(b + 1)});
+    pages.back().texts.push_back(
+        {std::stoi(line.substr(0, a)), std::stoi(line.substr(a + 1, b - a - 1)), line.substr(b + 1)});
   }
   return pages;
 }
@@ -241,9 +242,9 @@ TEST_F(ReportDriver, WithoutAMasterRowTheCompanyIsNotDefined) {
 }
 
 TEST_F(ReportDriver, RunsThatEndWithoutAReport) {
-  const std::string noPrinter = U8(
-      "0x40\tNon è possibile aprire la stampante.\\n\\nVerificare l'impostazione della stampante associata\\n"
-      "all'applicazione e riprovare successivamente.\\n");
+  const std::string noPrinter =
+      U8("0x40\tNon è possibile aprire la stampante.\\n\\nVerificare l'impostazione della stampante associata\\n"
+         "all'applicazione e riprovare successivamente.\\n");
   WriteFileBytes(dir.Path("file"), "x");
   struct Case {
     std::vector<std::string> answers;

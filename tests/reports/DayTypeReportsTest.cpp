@@ -32,7 +32,8 @@ class DayTypeReports : public ::testing::Test {
     CalendarReport report(db_.get(), whole, from, to);
     report.Load(db_.get());
     std::vector<std::string> out;
-    for (const auto& r : report.rows) out.push_back(r.dateLabel + "|" + r.note + "|" + r.cadenceCode + "|" + r.cadenceName);
+    for (const auto& r : report.rows)
+      out.push_back(r.dateLabel + "|" + r.note + "|" + r.cadenceCode + "|" + r.cadenceName);
     return out;
   }
 
@@ -56,12 +57,9 @@ TEST_F(DayTypeReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
 }
 
 TEST_F(DayTypeReports, CalendarRowsOfTheirDayTypesOnlyInTheRange) {
-  const std::vector<std::string> all = {"LUN 04/03/2024||FER|Feriale",
-                                        "MAR 05/03/2024|Sciopero|FER|Feriale",
-                                        "MAR 05/03/2024|Sciopero|FES|Festivo",
-                                        "MAR 05/03/2024|Sciopero|SCO|Scolastico",
-                                        "??? 06/03/2024||FER|Feriale",
-                                        "??? 08/03/2024||FER|Feriale",
+  const std::vector<std::string> all = {"LUN 04/03/2024||FER|Feriale",         "MAR 05/03/2024|Sciopero|FER|Feriale",
+                                        "MAR 05/03/2024|Sciopero|FES|Festivo", "MAR 05/03/2024|Sciopero|SCO|Scolastico",
+                                        "??? 06/03/2024||FER|Feriale",         "??? 08/03/2024||FER|Feriale",
                                         "LUN 01/04/2024|Pasquetta|FES|Festivo"};
   // The row of 07/03 names a day type that is not in cadenz: never printed.
   EXPECT_EQ(CalendarRows(true), all);
@@ -116,10 +114,10 @@ TEST_F(DayTypeReports, CalendarShowsEachDateOnceAlsoAcrossAPageBreak) {
     // No vertical line between the date and its note.
     for (const DrawnLine& l : canvas.lines) EXPECT_NE(l.x1 == l.x2 ? l.x1 : -1, c[1].x - 20);
   }
-  EXPECT_EQ(drawn, (std::vector<std::string>{"LUN 04/03/2024||FER|Feriale|", "MAR 05/03/2024|Sciopero|FER|Feriale|",
-                                             "FES|Festivo|+", "SCO|Scolastico|+", "??? 06/03/2024||FER|Feriale|",
-                                             "??? 08/03/2024||FER|Feriale|", "LUN 01/04/2024|Pasquetta|FES|Festivo|",
-                                             ""}));
+  EXPECT_EQ(drawn,
+            (std::vector<std::string>{"LUN 04/03/2024||FER|Feriale|", "MAR 05/03/2024|Sciopero|FER|Feriale|",
+                                      "FES|Festivo|+", "SCO|Scolastico|+", "??? 06/03/2024||FER|Feriale|",
+                                      "??? 08/03/2024||FER|Feriale|", "LUN 01/04/2024|Pasquetta|FES|Festivo|", ""}));
   // The note ends at the end of its column.
   canvas.Clear();
   report.PrintPage(canvas, 1, false);

@@ -117,7 +117,8 @@ TEST(ReportLayout, PageHeadBandAndGrid) {
   const std::vector<DrawnLine>& l = canvas.lines;
   ASSERT_GE(l.size(), 3u);
   const DrawnLine vertical = l[l.size() - 2], right = l[l.size() - 1], base = l[l.size() - 3];
-  EXPECT_EQ(std::vector<int>({base.x1, base.y1, base.x2, base.y2}), std::vector<int>({x - 20, bottom, x + 110, bottom}));
+  EXPECT_EQ(std::vector<int>({base.x1, base.y1, base.x2, base.y2}),
+            std::vector<int>({x - 20, bottom, x + 110, bottom}));
   EXPECT_EQ(std::vector<int>({vertical.x1, vertical.y1, vertical.x2, vertical.y2}),
             std::vector<int>({x - 20, 150, x - 20, bottom}));
   EXPECT_EQ(std::vector<int>({right.x1, right.y1, right.x2, right.y2}),

@@ -43,8 +43,8 @@ void PrintCadences(MainFrame& frame) {
 void PrintCalendar(MainFrame& frame) {
   CalendarListDialog dialog(&frame, kCalendarListDialog);
   if (dialog.DoModal() != ui::IDOK) return;
-  RunReport(frame,
-            std::make_unique<CalendarReport>(frame.Database(), dialog.wholeCalendar == 1, dialog.fromDate,
-                                             dialog.toDate),
-            dialog.preview == 1);
+  RunReport(
+      frame,
+      std::make_unique<CalendarReport>(frame.Database(), dialog.wholeCalendar == 1, dialog.fromDate, dialog.toDate),
+      dialog.preview == 1);
 }

@@ -24,9 +24,9 @@
 
 namespace {
 
-constexpr int kTrips = 20000;
-constexpr int kStopsPerTrip = 20;
-constexpr int kRoutes = 1000;
+using bench::kRoutes;
+using bench::kStopsPerTrip;
+using bench::kTrips;
 constexpr int kDays = 182;  // 01/01/2024 - 30/06/2024
 
 using bench::Date;
@@ -88,20 +88,16 @@ struct Data {
                    {"codperc", "P" + route},
                    {"denom", "Corsa " + id},
                    {"gruppo", "-1"}});
-      const int start = 300 + (t * 7) % 900;
       for (int s = 1; s <= kStopsPerTrip; ++s) {
-        char code[16], name[48], place[48];
-        std::snprintf(code, sizeof code, "F%04d%02d", t % kRoutes, s);
-        std::snprintf(name, sizeof name, "Fermata %d della linea %d", s, t % kRoutes);
-        std::snprintf(place, sizeof place, "Via Città di Lucca %d", s * 3);
+        const bench::StopTexts stop = bench::Stop(t, s);
         Add(detcor, {{"id", id},
                      {"sub", std::to_string(s)},
-                     {"fermata", code},
-                     {"denom", name},
-                     {"ubicaz", place},
+                     {"fermata", stop.code},
+                     {"denom", stop.name},
+                     {"ubicaz", stop.place},
                      {"dist", std::to_string((s - 1) * 850)},
-                     {"arriva", std::to_string(s == 1 ? 9999 : Hhmm(start + 2 * s))},
-                     {"parte", std::to_string(s == kStopsPerTrip ? 9999 : Hhmm(start + 2 * s + 1))},
+                     {"arriva", std::to_string(stop.arrives)},
+                     {"parte", std::to_string(stop.leaves)},
                      {"primaria", s == 1 ? "1" : "0"},
                      {"facolt", "0"},
                      {"nonferma", "0"},

@@ -15,6 +15,10 @@ ClientArea::ClientArea(QWidget* parent) : QWidget(parent), background_(Backgroun
 void ClientArea::SetPanel(Panel* panel) {
   // The old panel may be the one whose handler is running: it goes once that has returned.
   if (panel_ && panel_ != panel) {
+    Panel* old = panel_;
+    panel_ = nullptr;
+    old->Detached();
+    panel_ = old;
     panel_->hide();
     panel_->deleteLater();
   }

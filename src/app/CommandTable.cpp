@@ -5,6 +5,7 @@
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
+#include "app/commands/ReportCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "platform/Ui.h"
 
@@ -81,8 +82,8 @@ const std::vector<CommandEntry> kTable = {
     {kOlvi, 5185, "Esportazione &Fermate", kSoon},
     {kOlvi, 5186, "Esportazione &Percorsi", kSoon},
 
-    {kStampe, 5133, "rubrica Ca&denze", kSoon},
-    {kStampe, 5134, "rubrica Ca&lendario", kSoon},
+    {kStampe, 5133, "rubrica Ca&denze", PrintCadences},
+    {kStampe, 5134, "rubrica Ca&lendario", PrintCalendar},
     {kStampe, 5135, "rubrica &Corse", kSoon},
     {kStampe, 5158, "rubrica &Quadri Linea", kSoon},
     {kStampe, 0, "", nullptr},

@@ -2,7 +2,10 @@
 // id and takes every answer from a file.
 //
 //   quendo-run --settings FILE.ini [--answers FILE] [--transcript FILE] [--now "YYYY-MM-DD HH:MM"]
-//              [--menu] [COMMAND-ID ...]
+//              [--page-dump FILE] [--menu] [COMMAND-ID ...]
+//
+// --page-dump FILE writes every page printed or previewed: "=== anteprima|stampa pagina n di N",
+// then "x<TAB>y<TAB>text" for each text drawn (device units, UTF-8).
 //
 // Exit codes: 0 every command ran; 1 the start-up ended the program; 2 bad arguments, an unknown
 // command id or an unreadable answers file; 3 a question found no answer; 4 a disabled command.
@@ -14,6 +17,7 @@
 #include "common/Clock.h"
 #include "common/Cp1252.h"
 #include "platform/Answers.h"
+#include "platform/PrintSetup.h"
 #include "platform/Settings.h"
 #include "platform/Translation.h"
 #include "platform/Ui.h"
@@ -39,6 +43,7 @@ struct Options {
   std::string answers;
   std::string transcript;
   std::string now;
+  std::string pageDump;
   bool menu = false;
   std::vector<int> commands;
 };
@@ -46,7 +51,7 @@ struct Options {
 void Usage() {
   std::fprintf(stderr,
                "uso: quendo-run --settings FILE.ini [--answers FILE] [--transcript FILE]\n"
-               "                [--now \"AAAA-MM-GG HH:MM\"] [--menu] [ID-COMANDO ...]\n");
+               "                [--now \"AAAA-MM-GG HH:MM\"] [--page-dump FILE] [--menu] [ID-COMANDO ...]\n");
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
@@ -65,6 +70,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       if (!value(o.transcript)) return false;
     } else if (arg == "--now") {
       if (!value(o.now)) return false;
+    } else if (arg == "--page-dump") {
+      if (!value(o.pageDump)) return false;
     } else if (arg == "--menu") {
       o.menu = true;
     } else {
@@ -161,6 +168,15 @@ int RunHeadless(int argc, char** argv) {
       std::fprintf(stderr, "quendo-run: %s: %s\n", o.answers.c_str(), cp1252::ToUtf8(error).c_str());
       return kExitUsage;
     }
+  }
+
+  if (!o.pageDump.empty()) {
+    QFile dump(QString::fromLocal8Bit(o.pageDump.c_str()));
+    if (!dump.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+      std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.pageDump.c_str());
+      return kExitUsage;
+    }
+    ui::SetPageDumpPath(cp1252::FromQStringLossy(dump.fileName()));
   }
 
   qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(o.settings));

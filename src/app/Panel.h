@@ -14,6 +14,10 @@ class Panel : public QWidget {
   // The print command of the main window goes to the panel.
   virtual void Print() {}
 
+  // The frame has let the panel go (closed, or replaced by another): it is hidden and destroyed
+  // once the handler running now has returned. What the panel holds goes now.
+  virtual void Detached() {}
+
   // Asks the frame to close this panel at the next idle time.
   void RequestClose() { closeRequested = true; }
 

@@ -7,6 +7,7 @@
 #include "app/MainFrame.h"
 #include "app/Panel.h"
 #include "common/Notices.h"
+#include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
 #include "platform/Ui.h"
 
@@ -40,7 +41,7 @@ TimetableApp::~TimetableApp() {
 
 TimetableApp* TimetableApp::Instance() { return g_app; }
 
-std::string TimetableApp::FullCaption() { return "Quendo - \"Gestione degli orari del trasporto pubblico locale\""; }
+std::string TimetableApp::FullCaption() { return kProgramTitle; }
 
 bool TimetableApp::InitInstance(bool showWindow) {
   busyWindow = nullptr;

@@ -264,10 +264,14 @@ ReportStopRow* ReportStopRowList::Find(std::int32_t key, std::int32_t stopNumber
 
 // ---- Calendar days -------------------------------------------------------------------------
 
-CalendarDay* CalendarDayList::Append(char weekdayDigit, std::string_view dateText, std::string_view note,
-                                     std::string_view code, std::string_view name) {
+std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText) {
   static const char* const kDays[] = {"LUN", "MAR", "MER", "GIO", "VEN", "SAB", "DOM"};
   const char* abbreviation = weekdayDigit >= '1' && weekdayDigit <= '7' ? kDays[weekdayDigit - '1'] : "???";
-  std::string label = std::string(abbreviation) + " " + std::string(dateText);
-  return Emplace(CalendarDay{std::move(label), std::string(note), std::string(code), std::string(name)});
+  return std::string(abbreviation) + " " + std::string(dateText);
+}
+
+CalendarDay* CalendarDayList::Append(char weekdayDigit, std::string_view dateText, std::string_view note,
+                                     std::string_view code, std::string_view name) {
+  return Emplace(
+      CalendarDay{CalendarDayLabel(weekdayDigit, dateText), std::string(note), std::string(code), std::string(name)});
 }

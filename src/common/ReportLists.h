@@ -234,6 +234,9 @@ struct CalendarDay {
   std::string name;
 };
 
+// The day's abbreviation ("1" LUN to "7" DOM, any other character "???"), a blank and the date.
+std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText);
+
 class CalendarDayList : public RecordList<CalendarDay> {
  public:
   CalendarDay* Append(char weekdayDigit, std::string_view dateText, std::string_view note, std::string_view code,

@@ -75,6 +75,17 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
       answers.push_back({Answer::Kind::Cancel, {}, {}});
     } else if (word == "file" && !rest.empty()) {
       answers.push_back({Answer::Kind::File, rest, {}});
+    } else if (word == "printer" && !rest.empty()) {
+      Answer printer{Answer::Kind::Printer, rest, {}};
+      const std::string landscape = " landscape";
+      if (Lower(rest).size() > landscape.size() &&
+          Lower(rest).compare(rest.size() - landscape.size(), landscape.size(), landscape) == 0) {
+        printer.value = Trim(rest.substr(0, rest.size() - landscape.size()));
+        printer.controls.emplace_back("landscape", "1");
+      }
+      answers.push_back(std::move(printer));
+    } else if (word == "preview" && (Lower(rest) == "close" || Lower(rest) == "print")) {
+      answers.push_back({Answer::Kind::Preview, Lower(rest), {}});
     } else if (word == "dialog" && !rest.empty()) {
       std::string tail;
       const std::string id = FirstWord(rest, tail);

@@ -59,9 +59,11 @@ QWidget* OwnerWindow();
 
 // One scripted answer.
 struct Answer {
-  enum class Kind { Ok, Cancel, File, Dialog, DialogCancel };
+  enum class Kind { Ok, Cancel, File, Dialog, DialogCancel, Printer, Preview };
   Kind kind = Kind::Ok;
-  std::string value;                                          // the file path, or the dialog id
+  // The file path, the dialog id, the PDF file of a printer ("landscape" among the controls when
+  // asked), or "close" / "print" for a preview.
+  std::string value;
   std::vector<std::pair<std::string, std::string>> controls;  // control id -> value, for a dialog
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+// The report commands of "&Stampe": each runs its options dialog, builds its report and loads its
+// rows with the busy clock, then previews or prints it in the report view, the main window's
+// panel. A report without rows says so and leaves no panel.
+
+#include <memory>
+
+class MainFrame;
+class Report;
+
+// Resource ids of the options dialogs.
+constexpr int kCadenceListDialog = 123;
+constexpr int kCalendarListDialog = 124;
+
+// "rubrica Ca&denze".
+void PrintCadences(MainFrame& frame);
+// "rubrica Ca&lendario".
+void PrintCalendar(MainFrame& frame);

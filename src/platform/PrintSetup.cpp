@@ -1,0 +1,74 @@
+#include "platform/PrintSetup.h"
+
+#include "common/Cp1252.h"
+#include "platform/Ui.h"
+
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace ui {
+namespace {
+
+std::string g_pageDump;
+
+[[noreturn]] void Unanswerable(const std::string& what, const std::string& title) {
+  throw UnansweredQuestion(what + " (" + title + "): nessuna risposta adatta");
+}
+
+}  // namespace
+
+bool PrintSetup(QPrinter& printer, const std::string& title) {
+  if (Script* script = Script::Current()) {
+    script->Record("PRINTSETUP\t" + TranscriptText(title));
+    if (!script->HasAnswer()) Unanswerable("Impostazione stampante", title);
+    const Answer::Kind kind = script->Peek().kind;
+    if (kind == Answer::Kind::Cancel) {
+      script->Take();
+      return false;
+    }
+    if (kind != Answer::Kind::Printer) Unanswerable("Impostazione stampante", title);
+    const Answer answer = script->Take();
+    SetPdfPrinter(printer, answer.value, !answer.controls.empty());
+    return true;
+  }
+  if (!CanShowWindows()) Unanswerable("Impostazione stampante", title);
+  QPrintDialog dialog(&printer, OwnerWindow());
+  dialog.setWindowTitle(QStringLiteral("Imposta stampante"));
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  ArrowCursorWhileShown arrow;
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(cp1252::ToQString(path));
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+}
+
+PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {
+  Script* script = Script::Current();
+  if (!script) return PreviewChoice::Close;
+  script->Record("PREVIEW\t" + TranscriptText(title) + "\t" + std::to_string(pages));
+  if (!script->HasAnswer() || script->Peek().kind != Answer::Kind::Preview) Unanswerable("Anteprima di stampa", title);
+  return script->Take().value == "print" ? PreviewChoice::Print : PreviewChoice::Close;
+}
+
+void SetPageDumpPath(const std::string& path) { g_pageDump = path; }
+
+const std::string& PageDumpPath() { return g_pageDump; }
+
+bool AppendPageDump(const std::string& lines) {
+  if (g_pageDump.empty()) return true;
+  QFile file(cp1252::ToQString(g_pageDump));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+  return file.write(lines.data(), static_cast<qint64>(lines.size())) == static_cast<qint64>(lines.size());
+}
+
+}  // namespace ui

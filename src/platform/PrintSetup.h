@@ -1,0 +1,33 @@
+#pragma once
+// The questions of a print run: the print setup (which printer, which paper) and, for a print
+// preview, what the user does with it. With a ui::Script installed nothing is shown:
+//   the setup is written to the transcript as "PRINTSETUP<TAB>title" and takes the answer
+//   "printer FILE.pdf [landscape]" (a PDF printer on A4 paper without margins of its own) or
+//   "cancel";
+//   a preview, once its pages are drawn, is written as "PREVIEW<TAB>title<TAB>pages" and takes
+//   "preview close" or "preview print".
+// The page dump of the headless driver (--page-dump) is kept here too.
+
+#include <string>
+
+class QPrinter;
+
+namespace ui {
+
+// Shows the print setup for `printer`; false when it was cancelled. Titles are Windows-1252.
+bool PrintSetup(QPrinter& printer, const std::string& title);
+
+// Makes `printer` the PDF printer of the scripted answer: the file, A4 paper, no margins of its own.
+void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
+
+enum class PreviewChoice { Close, Print };
+// The scripted answer of a preview of `pages` pages (only with a script installed).
+PreviewChoice TakePreviewAnswer(const std::string& title, int pages);
+
+// The file that receives the pages drawn ("" when none): set by the driver, which empties it.
+void SetPageDumpPath(const std::string& path);
+const std::string& PageDumpPath();
+// Appends UTF-8 lines to the page dump; false when it cannot be written.
+bool AppendPageDump(const std::string& lines);
+
+}  // namespace ui

@@ -1,0 +1,101 @@
+#include "reports/DayTypeReports.h"
+
+#include "common/Formatters.h"
+#include "common/ReportLists.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "reports/ReportCanvas.h"
+#include "reports/ReportHeading.h"
+
+namespace {
+
+const std::string kCode(10, 'V');
+const std::string kName(60, 'V');
+
+std::string TextAt(DbSelect& select, int position) {
+  std::string text;
+  select.GetFieldTextAt(position, text);
+  return std::string(WithoutTrailingBlanks(text));
+}
+
+}  // namespace
+
+// ---- Day types -----------------------------------------------------------------------------
+
+CadenceReport::CadenceReport(DbDatabase* db, bool byCode) : Report("Rubrica Cadenze"), sortByCode(byCode) {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{kCode, "Codice"}, {kName, "Denominazione Cadenza"}};
+}
+
+void CadenceReport::Load(DbDatabase* db) {
+  rows.clear();
+  DbSelect select(db);
+  select.SetColumns("codice, denom");
+  select.SetFrom("cadenz");
+  select.SetOrderBy(sortByCode ? "codice" : "denom");
+  if (!select.Open()) return;
+  rows.reserve(static_cast<size_t>(select.RowCount()));
+  for (; select.hasRow; select.MoveNext()) rows.push_back({TextAt(select, 0), TextAt(select, 1)});
+}
+
+int CadenceReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  RowLine(canvas, X(0) - 20, y);
+  canvas.Text(X(0), y + 10, rows[n].code);
+  canvas.Text(X(1), y + 10, rows[n].name);
+  return y + LineHeight() + 20;
+}
+
+// ---- Calendar ------------------------------------------------------------------------------
+
+CalendarReport::CalendarReport(DbDatabase* db, bool whole, std::string from, std::string to)
+    : Report("Rubrica Calendario"), wholeCalendar(whole), fromDate(std::move(from)), toDate(std::move(to)) {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{"VVV 99/99/9999", "Data"},
+              {std::string(20, 'V'), "", true},
+              {kCode, "Cadenza"},
+              {kName, "Denominazione Cadenza"}};
+}
+
+void CalendarReport::Load(DbDatabase* db) {
+  rows.clear();
+  DbSelect select(db);
+  select.SetColumns("calend.data, calend.giorno, calend.note, calend.caden, cadenz.denom");
+  select.SetFrom("calend, cadenz");
+  std::string where = "cadenz.codice = calend.caden";
+  if (!wholeCalendar) {
+    // The range goes in as values, never pasted into the statement.
+    where += " AND calend.data >= ?1 AND calend.data <= ?2";
+    auto iso = [](const std::string& date) {
+      const std::string quoted = SqlDate(date);
+      return quoted.size() >= 2 && quoted.front() == '\'' ? quoted.substr(1, quoted.size() - 2) : quoted;
+    };
+    select.SetParameters({iso(fromDate), iso(toDate)});
+  }
+  select.SetWhere(where);
+  select.SetOrderBy("calend.data, calend.caden");
+  if (!select.Open()) return;
+  rows.reserve(static_cast<size_t>(select.RowCount()));
+  std::string date, day;
+  for (; select.hasRow; select.MoveNext()) {
+    select.GetFieldTextAt(0, date);
+    select.GetFieldTextAt(1, day);
+    rows.push_back(
+        {CalendarDayLabel(day.empty() ? '\0' : day[0], date), TextAt(select, 2), TextAt(select, 3), TextAt(select, 4)});
+  }
+}
+
+int CalendarReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  // Compared with the row before it in the list, also across a page break.
+  const bool firstOfDate = n == 0 || rows[n - 1].dateLabel != row.dateLabel;
+  if (firstOfDate) {
+    RowLine(canvas, X(0) - 20, y);
+    canvas.Text(X(0), y + 10, row.dateLabel);
+    canvas.RightText(X(1) + W(1), y + 10, row.note);
+  } else {
+    RowLine(canvas, X(2) - 20, y);
+  }
+  canvas.Text(X(2), y + 10, row.cadenceCode);
+  canvas.Text(X(3), y + 10, row.cadenceName);
+  return y + LineHeight() + 20;
+}

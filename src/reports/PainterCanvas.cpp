@@ -1,0 +1,50 @@
+#include "reports/PainterCanvas.h"
+
+#include "common/Cp1252.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPen>
+
+PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter) {
+  QPen pen(Qt::black);
+  pen.setWidth(2);
+  pen.setStyle(Qt::SolidLine);
+  painter_.setPen(pen);
+  painter_.setBackgroundMode(Qt::TransparentMode);
+  SetFont(80);
+}
+
+QFont PainterCanvas::ReportFont(int tenthsOfPoint, int dotsPerInch) {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  // The size in device units, as the printer's font of that point size would have.
+  font.setPixelSize((tenthsOfPoint * dotsPerInch + 360) / 720);
+  font.setWeight(QFont::Normal);
+  font.setHintingPreference(QFont::PreferNoHinting);
+  font.setKerning(false);
+  return font;
+}
+
+void PainterCanvas::SetFont(int tenthsOfPoint) {
+  QPaintDevice* device = painter_.device();
+  const int dpi = device ? device->logicalDpiY() : 600;
+  const QFont font = ReportFont(tenthsOfPoint, dpi);
+  painter_.setFont(font);
+  metrics_.emplace(font, device);
+  ascent_ = metrics_->ascent();
+}
+
+int PainterCanvas::TextWidth(std::string_view text) { return metrics_->horizontalAdvance(cp1252::ToQString(text)); }
+
+int PainterCanvas::LineHeight() { return metrics_->height(); }
+
+void PainterCanvas::Text(int x, int y, std::string_view text) {
+  painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
+}
+
+void PainterCanvas::Line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1, y1, x2, y2); }
+
+void PainterCanvas::Band(int left, int top, int right, int bottom) {
+  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(0xC0, 0xC0, 0xC0));
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The report canvas over a QPainter: the printer, the preview's pages and PDF files alike.
+
+#include "reports/ReportCanvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <optional>
+
+class QPainter;
+
+class PainterCanvas : public ReportCanvas {
+ public:
+  // The painter must be active on its device for the canvas's life.
+  explicit PainterCanvas(QPainter& painter);
+
+  void SetFont(int tenthsOfPoint) override;
+  int TextWidth(std::string_view text) override;
+  int LineHeight() override;
+  void Text(int x, int y, std::string_view text) override;
+  void Line(int x1, int y1, int x2, int y2) override;
+  void Band(int left, int top, int right, int bottom) override;
+
+  // The report's font at a size for a device of `dotsPerInch`: "Arial" (the font configuration
+  // gives its metric twin where Arial is missing), normal weight, without hinting so that a
+  // text measures the same on every device of that resolution.
+  static QFont ReportFont(int tenthsOfPoint, int dotsPerInch);
+
+ private:
+  QPainter& painter_;
+  std::optional<QFontMetrics> metrics_;
+  int ascent_ = 0;
+};

@@ -1,0 +1,104 @@
+#pragma once
+// The base of every printed report: its title, print time and company subtitle, the geometry of
+// the page, the page table, and the one layout that every report draws: the page head (program
+// heading, page number, subtitle, print time), the grey band of column titles, the rows with their
+// lines, and the grid. A derived report gives its columns and draws its rows; its rows live in a
+// vector, so a page is drawn from its first row by index, whatever the length of the report.
+
+#include "common/Clock.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class ReportCanvas;
+
+// The page of a run in device units: the physical size and the four margins.
+struct PageGeometry {
+  int width = 0;
+  int height = 0;
+  int marginTop = 50;
+  int marginBottom = 50;
+  int marginLeft = 50;
+  int marginRight = 50;
+};
+
+// One column of the table: the template its width is measured on, its title in the band (empty
+// for none), and whether it shares its cell with the column before (no grid line between them,
+// 10 units apart instead of 40). Position and width are set by the pagination.
+struct ReportColumn {
+  std::string templateText;
+  std::string title;
+  bool sharesCell = false;
+  int x = 0;
+  int width = 0;
+};
+
+class Report {
+ public:
+  // `fontTenths`: the font size in tenths of a point (80 for most reports).
+  explicit Report(std::string title, int fontTenths = 80);
+  virtual ~Report();
+  Report(const Report&) = delete;
+  Report& operator=(const Report&) = delete;
+
+  const std::string& Title() const { return title_; }
+  virtual size_t RowCount() const = 0;
+
+  // Measures the layout on the canvas of the run and fills the page table.
+  void Paginate(ReportCanvas& canvas, const PageGeometry& page);
+  // Draws page `page` (from 1) of the last pagination.
+  void PrintPage(ReportCanvas& canvas, int page, bool preview);
+  int PageCount() const { return static_cast<int>(firstRows_.size()); }
+
+  // The page table: the index of the first row of each page (from 1), and a second value per
+  // page for the reports that need one. Pages without an entry read -1.
+  void SetPageEntry(int page, long row);
+  long GetPageEntry(int page) const;
+  void SetPageAux(int page, long value);
+  long GetPageAux(int page) const;
+
+  // Shown on every page: the company line and the moment the report was made.
+  std::string subtitle = "Azienda Non Definita";
+  ClockTime printTime;
+
+  // The layout of the last pagination (device units).
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int PrintableWidth() const { return printableWidth_; }
+  int PrintableHeight() const { return printableHeight_; }
+  int LineHeight() const { return lineHeight_; }
+  const std::vector<ReportColumn>& Columns() const { return columns_; }
+
+ protected:
+  // The columns in order; set by the derived constructor.
+  std::vector<ReportColumn> columns_;
+
+  // The height of row n (the default: a line of text and 20 units).
+  virtual int RowHeight(size_t /*n*/) const { return lineHeight_ + 20; }
+  // Draws row n at y; returns the y of the next row.
+  virtual int DrawRow(ReportCanvas& canvas, size_t n, int y) = 0;
+
+  int X(size_t column) const { return columns_[column].x; }
+  int W(size_t column) const { return columns_[column].width; }
+  // The right edge of the table's cells: 20 units past the last column.
+  int RightEdge() const { return columns_.back().x + columns_.back().width + 20; }
+  // The line at the top of a row, from `fromX` to the right edge.
+  void RowLine(ReportCanvas& canvas, int fromX, int y) const;
+
+ private:
+  // The page head; draws only when `canvas` is given. Returns the y of the first row.
+  int PageHead(ReportCanvas* canvas, int page);
+  void Grid(ReportCanvas& canvas, int y) const;
+  int Limit() const { return top_ + printableHeight_; }
+
+  std::string title_;
+  int fontTenths_;
+  int left_ = 50, top_ = 50;
+  int printableWidth_ = 0, printableHeight_ = 0;
+  int lineHeight_ = 0;
+  int bandTop_ = 0;
+  int firstRowY_ = 0;
+  std::vector<long> firstRows_;
+  std::vector<long> aux_;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// What a report draws on and measures with: the printer, the preview, a PDF file and the page
+// dump all take the same calls, so one routine lays out and draws every page, and the tests
+// paginate with metrics of their own. Coordinates are device units, y growing downwards; texts
+// are Windows-1252.
+
+#include <string_view>
+
+class ReportCanvas {
+ public:
+  virtual ~ReportCanvas() = default;
+
+  // Selects the report's font: "Arial" at `tenthsOfPoint` / 10 points, normal weight.
+  virtual void SetFont(int tenthsOfPoint) = 0;
+  // The width of a text in the current font.
+  virtual int TextWidth(std::string_view text) = 0;
+  // The height of a line of the current font.
+  virtual int LineHeight() = 0;
+
+  // A text whose top-left corner is at (x, y).
+  virtual void Text(int x, int y, std::string_view text) = 0;
+  // A text that ends at `right`.
+  void RightText(int right, int y, std::string_view text) { Text(right - TextWidth(text), y, text); }
+  // A line of the report's pen (solid, black, 2 units wide).
+  virtual void Line(int x1, int y1, int x2, int y2) = 0;
+  // The grey band (0xC0C0C0) behind the column titles: a filled rectangle.
+  virtual void Band(int left, int top, int right, int bottom) = 0;
+};

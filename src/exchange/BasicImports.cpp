@@ -40,9 +40,7 @@ class ProtocolImport : public ImportEngine {
   const char* TargetTable() const override { return "master"; }
 
   void CheckLine(int lineNo, std::string_view line) override {
-    if (!AllDigits(Cut(line, fCompany_)))
-      Fault(lineNo, 0, kCompanyDigits, "il codice azienda contiene caratteri non numerici");
-    CheckCompanyChange(lineNo, line);
+    CheckCompanyChange(lineNo, line, kCompanyDigits);
     DateRecord sent, start, end;
     const bool sentOk = ParseExchangeDate(Cut(line, fSent_), sent);
     if (!sentOk) DateFault(lineNo, 4);
@@ -52,8 +50,8 @@ class ProtocolImport : public ImportEngine {
     if (!endOk) DateFault(lineNo, 26);
     if (endOk && !invalidDateSeen_ && DateKey(end) < DateKey(start))
       Fault(lineNo, -1, kInverted, "data fine periodo antecedente data inizio periodo");
-    if (!AllDigits(Cut(line, fNumber_)))
-      Fault(lineNo, 12, kProtocolNumber, "il Protocollo contiene caratteri non numerici");
+    long number = 0;
+    CheckNumber(lineNo, line, fNumber_, kProtocolNumber, "il Protocollo contiene caratteri non numerici", number);
   }
 
   void FindColumns(DbTable& t) override { Find(t, {&cCompany_, &cSent_, &cNumber_, &cStart_, &cPerson_, &cEnd_}); }
@@ -69,7 +67,7 @@ class ProtocolImport : public ImportEngine {
     Set(t, cSent_, DdMmYyyy(sent));
     Set(t, cNumber_, Cut(line, fNumber_));
     Set(t, cStart_, DdMmYyyy(start));
-    Set(t, cPerson_, Text(line, fPerson_));
+    Set(t, cPerson_, Cut(line, fPerson_));
     Set(t, cEnd_, DdMmYyyy(end));
     StoreRow(t, lineNo);
   }
@@ -99,15 +97,15 @@ class CadenceImport : public ImportEngine {
  protected:
   const char* TargetTable() const override { return "cadenz"; }
 
-  // The company code is only compared here, as the number its leading digits give.
+  // The company code is only compared here: one that is not four digits is another company's.
   void CheckLine(int lineNo, std::string_view line) override { CheckCompanyChange(lineNo, line); }
 
   void FindColumns(DbTable& t) override { Find(t, {&cCode_, &cName_}); }
 
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     BeginRow(t);
-    Set(t, cCode_, Text(line, fCode_));
-    Set(t, cName_, Text(line, fName_));
+    Set(t, cCode_, Cut(line, fCode_));
+    Set(t, cName_, Cut(line, fName_));
     StoreRow(t, lineNo);
   }
 
@@ -132,7 +130,7 @@ class CalendarImport : public ImportEngine {
     if (HasFlag(kDayType))
       p += "***** il file di testo proposto contiene dei CODICI CADENZA che risultano\n"
            "sconosciuti (violazione dell'integrità referenziale) !!!\n\n";
-    return BlockingText(p);
+    return BlockingText(p + FieldParagraphs());
   }
 
   std::string RemediableMessage() const override {
@@ -168,8 +166,9 @@ class CalendarImport : public ImportEngine {
       if (DateKey(date) < master_.periodStart) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
       if (DateKey(date) > master_.periodEnd) Fault(lineNo, 4, kPeriod, kOutOfPeriod);
     }
-    const std::string code(TrimRight(Text(line, fDayType_)));
-    if (!IsDayType(code))
+    // A code with a control byte is a fault of its own (and would not show in the report).
+    const std::string code(TrimRight(Cut(line, fDayType_)));
+    if (!HasControl(line, fDayType_) && !IsDayType(code))
       Fault(lineNo, 32, kDayType, Format("cadenza \"%-4s\" non dichiarata in RT_CADEN.TXT", code.c_str()));
   }
 
@@ -182,9 +181,9 @@ class CalendarImport : public ImportEngine {
     if (master_.periodValid && (DateKey(date) < master_.periodStart || DateKey(date) > master_.periodEnd)) return;
     BeginRow(t);
     Set(t, cDate_, DdMmYyyy(date));
-    Set(t, cDayType_, Text(line, fDayType_));
+    Set(t, cDayType_, Cut(line, fDayType_));
     Set(t, cWeekday_, std::string(1, WeekdayDigit(ToQDate(date))));
-    Set(t, cNote_, Text(line, fNote_));
+    Set(t, cNote_, Cut(line, fNote_));
     StoreRow(t, lineNo);
   }
 

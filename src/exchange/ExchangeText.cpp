@@ -5,8 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <cctype>
-#include <climits>
 #include <cstring>
 
 namespace {
@@ -167,38 +165,6 @@ bool ExchangeReader::Next(Line& line) {
   }
 }
 
-bool AllDigits(std::string_view field) {
-  if (field.empty()) return false;
-  for (char c : field)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-bool ParseExchangeDate(std::string_view field, DateRecord& out) {
-  if (field.size() != 8 || !AllDigits(field)) return false;
-  const auto num = [&](size_t from, size_t count) {
-    int v = 0;
-    for (size_t k = from; k < from + count; ++k) v = v * 10 + (field[k] - '0');
-    return v;
-  };
-  const int y = num(0, 4), m = num(4, 2), d = num(6, 2);
-  if (y < 100 || m < 1 || m > 12 || d < 1) return false;
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  const int last = m == 2 && leap ? 29 : kDays[m - 1];
-  if (d > last) return false;
-  out = DateRecord{y, m, d};
-  return true;
-}
-
-bool IsValidExchangeTime(std::string_view field) {
-  if (field == "9999") return true;
-  if (field.size() != 4 || !AllDigits(field)) return false;
-  const int h = (field[0] - '0') * 10 + (field[1] - '0');
-  const int m = (field[2] - '0') * 10 + (field[3] - '0');
-  return h <= 23 && m <= 59;
-}
-
 std::string_view TrimRight(std::string_view text) {
   size_t n = text.size();
   while (n > 0 && text[n - 1] == ' ') --n;
@@ -210,56 +176,6 @@ std::string_view TrimRightKeepOne(std::string_view text) {
   size_t n = text.size();
   while (n > 1 && text[n - 1] == ' ') --n;
   return text.substr(0, n);
-}
-
-bool ParseExchangeNumber(std::string_view field, long& value) {
-  size_t k = 0;
-  while (k < field.size() && field[k] == ' ') ++k;
-  const bool negative = k < field.size() && field[k] == '-';
-  if (k < field.size() && (field[k] == '+' || field[k] == '-')) ++k;
-  const size_t first = k;
-  long long v = 0;
-  for (; k < field.size() && field[k] >= '0' && field[k] <= '9' && k - first < 18; ++k) v = v * 10 + (field[k] - '0');
-  if (k == first || k != field.size() || v > INT_MAX) {
-    value = FieldNumber(field);
-    return false;
-  }
-  value = static_cast<long>(negative ? -v : v);
-  return true;
-}
-
-std::string_view WithoutNul(std::string_view field, std::string& scratch) {
-  if (field.find('\0') == std::string_view::npos) return field;
-  scratch.assign(field);
-  for (char& c : scratch)
-    if (c == '\0') c = ' ';
-  return scratch;
-}
-
-std::string BlankControls(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) c = ' ';
-  }
-  return out;
-}
-
-std::string BlankControlsTrimmed(std::string_view text) {
-  std::string out = BlankControls(TrimRight(text));
-  out.resize(TrimRight(out).size());
-  return out;
-}
-
-std::string_view BlankControlsTrimmed(std::string_view text, std::string& scratch) {
-  for (char c : text) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) {
-      scratch = BlankControlsTrimmed(text);
-      return scratch;
-    }
-  }
-  return TrimRight(text);
 }
 
 std::string FolderOf(const std::string& path) {

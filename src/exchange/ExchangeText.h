@@ -1,8 +1,9 @@
 #pragma once
-// Reading the region's fixed-width files: the lines of a file, and the conversions of the
-// importers (numbers, dates, times, trimmed texts).
+// Reading the region's fixed-width files: the lines of a file, and the helpers of the importers
+// (trimmed texts, date keys, file names). What each field can hold is the record layouts' rule.
 
 #include "common/Formatters.h"
+#include "exchange/RecordLayouts.h"
 
 #include <cstdint>
 #include <memory>
@@ -63,45 +64,13 @@ class ExchangeReader {
   std::uint64_t total_ = 0;
 };
 
-// True when every byte is a decimal digit (and there is at least one).
-bool AllDigits(std::string_view field);
-
-// The number of a field by the C library's conversion: leading blanks, a sign, the digits up to
-// the first other character; 0 when no digit comes first.
-inline int FieldNumber(std::string_view field) { return LeadingInt(field); }
-
-// A number field as the importers accept it: leading blanks, an optional sign, then digits to
-// the end of the field (at least one). False for anything else ("0T04", "12  ", "    "), which
-// the conversion above would read as its leading digits; `value` is that reading either way.
-bool ParseExchangeNumber(std::string_view field, long& value);
-
-// A YYYYMMDD field: valid only when all 8 bytes are digits and make an existing date of the
-// years 100 to 9999.
-bool ParseExchangeDate(std::string_view field, DateRecord& out);
 // A date as yyyymmdd for comparisons.
 inline int DateKey(const DateRecord& d) { return d.year * 10000 + d.month * 100 + d.day; }
-
-// A HHMM time field: "9999", or four digits with hours 00-23 and minutes 00-59.
-bool IsValidExchangeTime(std::string_view field);
 
 // Trailing blanks cut (leading ones stay).
 std::string_view TrimRight(std::string_view text);
 // Trailing blanks cut, the first byte always kept: an all-blank field gives one blank.
 std::string_view TrimRightKeepOne(std::string_view text);
-
-// The control characters (bytes below 0x20 and DEL) turned into blanks; every other byte, the
-// accented letters of Windows-1252 included, stays.
-std::string BlankControls(std::string_view text);
-// A stop's name or location as stored: the control characters blanked, then the trailing blanks
-// cut (those that were control characters too).
-std::string BlankControlsTrimmed(std::string_view text);
-// The same without a copy when the text has no control character; else the copy in `scratch`.
-std::string_view BlankControlsTrimmed(std::string_view text, std::string& scratch);
-
-// A text field with its NUL bytes turned into blanks, as the stop names turn every control
-// character (the database layer's texts end at a NUL); the field itself when it has none, else a
-// copy in `scratch`.
-std::string_view WithoutNul(std::string_view field, std::string& scratch);
 
 // The path's folder: the part before its last separator ('/' or '\'); a path without one is
 // returned whole.

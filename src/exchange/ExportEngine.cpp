@@ -19,7 +19,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -37,39 +36,10 @@ int DateKeyOfText(const std::string& ddmmyyyy) {
   return ParseDateText10(ddmmyyyy, d) ? DateKey(d) : 0;
 }
 
-// What the user knows a field by, for the refusals.
-const char* FieldLabel(const char* name) {
-  static const struct {
-    const char* name;
-    const char* label;
-  } kLabels[] = {{"azienda", "codice azienda"},
-                 {"id", "ID corsa"},
-                 {"ente", "codice ente"},
-                 {"contratt", "codice contratto"},
-                 {"lung", "lunghezza"},
-                 {"tempo", "tempo"},
-                 {"ct_lung", "lunghezza contrattuale"},
-                 {"ct_tempo", "tempo contrattuale"},
-                 {"sub", "progressivo della fermata"},
-                 {"dist", "progressiva"},
-                 {"arriva", "orario di arrivo"},
-                 {"parte", "orario di partenza"},
-                 {"p_data", "data di invio"},
-                 {"protoc", "numero di protocollo"},
-                 {"datini", "data di inizio periodo"},
-                 {"datfin", "data di fine periodo"},
-                 {"data", "data"},
-                 {"inizio", "data di inizio"},
-                 {"fine", "data di fine"}};
-  for (const auto& l : kLabels)
-    if (std::strcmp(l.name, name) == 0) return l.label;
-  return name;
-}
-
 // What is wrong with a value its field cannot carry.
 std::string MisfitText(const ExportRecord::Misfit& m) {
   const char* name = m.field->name;
-  const char* label = FieldLabel(name);
+  const char* label = m.field->label;
   switch (m.kind) {
     case ExportRecord::MisfitKind::Number:
       return Format(
@@ -86,8 +56,13 @@ std::string MisfitText(const ExportRecord::Misfit& m) {
         return Format("il campo %s (%s) è vuoto, mentre il tracciato regionale vi richiede una data.", name, label);
       return Format(
           "il campo %s (%s) vale %s, che non è una data del tracciato regionale\n"
-          "(AAAAMMGG, con anni da 100 a 9999).",
+          "(AAAAMMGG, con anni da 1601 a 2399).",
           name, label, m.value.c_str());
+    case ExportRecord::MisfitKind::Control:
+      return Format(
+          "il campo %s (%s) contiene il carattere di controllo 0x%02X in posizione %d del testo,\n"
+          "mentre il tracciato regionale ammette nei testi solo caratteri stampabili.",
+          name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position);
     case ExportRecord::MisfitKind::None: break;
   }
   return {};
@@ -258,7 +233,6 @@ bool ExportRun::Line(ExportFile file, const ExportRecord& record, long trip, lon
   }
   files_.WriteLine(record.Text());
   if (record.TextCut()) ++result_.overWide;
-  if (record.ControlsBlanked()) ++result_.controlsBlanked;
   ++result_.counts[file].written;
   return true;
 }
@@ -730,10 +704,5 @@ std::string ExportResultText(const ExportResult& r) {
         "\nATTENZIONE: %d righe contengono un valore più lungo del suo campo nel tracciato regionale:\n"
         "il valore è stato limitato alla larghezza del campo.\n",
         r.overWide);
-  if (r.controlsBlanked > 0)
-    text += Format(
-        "\nATTENZIONE: %d righe contengono un testo con caratteri di fine riga o di fine file:\n"
-        "nel file sono stati sostituiti da spazi.\n",
-        r.controlsBlanked);
   return text;
 }

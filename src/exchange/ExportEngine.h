@@ -76,7 +76,6 @@ struct ExportResult {
   std::string refusal;                   // or why the export was refused: no file was put in place
   ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
   int overWide = 0;                      // records where a text was cut to its field
-  int controlsBlanked = 0;               // records where a line or file end in a text became a blank
   int unmatchedRows = 0;                 // renumbered: stop and period rows of no trip head, left out
   std::vector<std::string> written;      // the paths put in place
   // An earlier export into the folder had been cut short: what was done to put the folder in
@@ -99,5 +98,5 @@ MasterHeading ReadMasterHeading(DbDatabase* db);
 ExportResult RunExport(const ExportOptions& options);
 
 // The result message: "Risultati dell'esportazione dati:\n\n" and one line per file, then the
-// warnings of left-out rows and adjusted texts.
+// warnings of left-out rows and texts cut to their fields.
 std::string ExportResultText(const ExportResult& result);

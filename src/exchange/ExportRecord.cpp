@@ -1,51 +1,17 @@
 #include "exchange/ExportRecord.h"
 
-#include "exchange/ExchangeText.h"
-
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
 namespace {
 
-// 10 to the power of a field's width: the first number it cannot show.
-constexpr auto kLimits = [] {
-  std::array<unsigned long long, 19> limits{};
-  unsigned long long limit = 1;
-  for (unsigned long long& l : limits) {
-    l = limit;
-    limit *= 10;
-  }
-  return limits;
-}();
-unsigned long long Limit(int width) { return kLimits[static_cast<size_t>(std::clamp(width, 0, 18))]; }
-
 // "00" to "99", the two digits of each number below 100.
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
-
-// The bytes a text field cannot carry: they would end its line early (CR, LF) or, for the
-// readers of DOS files, the whole file (Ctrl-Z).
-bool BreaksRecord(char c) { return c == '\r' || c == '\n' || c == '\x1A'; }
-
-// True when a byte of the text is below 0x20; eight bytes at a time (a byte below n in a word
-// x: (x - n per byte) & ~x & 0x80 per byte is not zero, for n up to 0x80).
-bool HasControlByte(std::string_view text) {
-  constexpr std::uint64_t kLow = 0x2020202020202020ull, kHigh = 0x8080808080808080ull;
-  size_t k = 0;
-  for (; k + 8 <= text.size(); k += 8) {
-    std::uint64_t x;
-    std::memcpy(&x, text.data() + k, 8);
-    if ((x - kLow) & ~x & kHigh) return true;
-  }
-  for (; k < text.size(); ++k)
-    if (static_cast<unsigned char>(text[k]) < 0x20) return true;
-  return false;
-}
 
 }  // namespace
 
@@ -66,7 +32,7 @@ const FieldDef& ExportRecord::FieldOf(const char* name) const {
 void ExportRecord::Reset() {
   record_.assign(empty_);
   misfit_ = Misfit{};
-  textCut_ = controlsBlanked_ = false;
+  textCut_ = false;
 }
 
 void ExportRecord::Put(const FieldDef& field, char c) {
@@ -75,9 +41,9 @@ void ExportRecord::Put(const FieldDef& field, char c) {
 }
 
 void ExportRecord::Char(const FieldDef& field, char c) {
-  if (BreaksRecord(c)) {
-    controlsBlanked_ = true;
-    c = ' ';
+  if (IsControlByte(c)) {
+    Refuse(MisfitKind::Control, field, std::string(1, c));
+    return;
   }
   Put(field, c);
 }
@@ -86,10 +52,10 @@ void ExportRecord::Blank(const FieldDef& field) {
   std::fill_n(&record_[static_cast<size_t>(field.offset)], field.width, ' ');
 }
 
-void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string value) {
+void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position) {
   Blank(field);
   if (HasMisfit()) return;  // the first one is the one told
-  misfit_ = Misfit{kind, &field, std::move(value)};
+  misfit_ = Misfit{kind, &field, std::move(value), position};
 }
 
 // Writes `value` zero-padded into `width` characters from position `from` of the field.
@@ -120,7 +86,7 @@ void ExportRecord::Digits(const FieldDef& field, unsigned long long value, int f
 }
 
 void ExportRecord::Number(const FieldDef& field, long long value) {
-  if (value < 0 || static_cast<unsigned long long>(value) >= Limit(field.width)) {
+  if (!NumberFits(field, value)) {
     Refuse(MisfitKind::Number, field, std::to_string(value));
     return;
   }
@@ -128,8 +94,7 @@ void ExportRecord::Number(const FieldDef& field, long long value) {
 }
 
 void ExportRecord::Time(const FieldDef& field, long long hhmm) {
-  const bool valid = hhmm == 9999 || (hhmm >= 0 && hhmm / 100 <= 23 && hhmm % 100 <= 59);
-  if (!valid || field.width != 4) {
+  if (!TimeFits(hhmm) || field.width != 4) {
     Refuse(MisfitKind::Time, field, std::to_string(hhmm));
     return;
   }
@@ -145,16 +110,13 @@ void ExportRecord::Text(const FieldDef& field, std::string_view text) {
     if (n > w) textCut_ = true;
     text = text.substr(0, w);
   }
+  if (const size_t at = FindControlByte(text); at != std::string_view::npos) {
+    Refuse(MisfitKind::Control, field, std::string(1, text[at]), static_cast<int>(at));
+    return;
+  }
   char* out = &record_[static_cast<size_t>(field.offset)];
   std::memcpy(out, text.data(), text.size());
   std::memset(out + text.size(), ' ', w - text.size());
-  if (!HasControlByte(text)) return;  // the usual text
-  for (size_t k = 0; k < text.size(); ++k) {
-    if (BreaksRecord(out[k])) {
-      out[k] = ' ';
-      controlsBlanked_ = true;
-    }
-  }
 }
 
 void ExportRecord::DisplayDate(const FieldDef& field, std::string_view t) {

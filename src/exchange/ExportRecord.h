@@ -5,12 +5,13 @@
 // into its field.
 //
 // A record keeps its length whatever the values, and never carries a value its reader would take
-// as another one or refuse. A number or a time that its field cannot show as it is (negative,
-// more digits than the width, no time of day), or a date outside what the layout can carry, is
-// not written: the field stays blank and the record remembers it as its misfit, so that the
-// export can refuse to write the file, naming the record. A text is the one value that may be
-// adjusted: cut at the field's width, and with the bytes that would end its line (CR, LF) or the
-// file (Ctrl-Z) turned into blanks; the record is marked, so that the export can tell the user.
+// as another one or refuse: what a field can hold is the layout's rule (RecordLayouts.h), the one
+// the importers read with. A number or a time that its field cannot show as it is (negative,
+// more digits than the width, no time of day), a date the layout cannot carry, or a text or a
+// character holding a control byte (a line end, a file end, a NUL, a tab ...) is not written: the
+// field stays blank and the record remembers it as its misfit, so that the export can refuse to
+// write the file, naming the record. A text is the one value that may be adjusted: cut at the
+// field's width; the record is marked, so that the export can tell the user.
 
 #include "exchange/RecordLayouts.h"
 
@@ -28,11 +29,13 @@ class ExportRecord {
   // Back to the empty record: reserved fields filled, the other fields blank, no mark.
   void Reset();
 
-  // Decimal, zero-padded to the width ("%0*ld"): 0 to the largest number of the width's digits.
+  // Decimal, zero-padded to the width ("%0*ld"): 0 to the largest number of the width's digits
+  // (NumberFits).
   void Number(const FieldDef& field, long long value);
   // A time of day HHMM, "%04d": hours 00-23 and minutes 00-59, or 9999 for no time.
   void Time(const FieldDef& field, long long hhmm);
-  // Left-aligned, blank-filled; trailing blanks beyond the width are no part of the value.
+  // Left-aligned, blank-filled; trailing blanks beyond the width are no part of the value. A
+  // control byte anywhere in the text is a misfit.
   void Text(const FieldDef& field, std::string_view text);
   // The database's display date "dd/mm/yyyy" rearranged into YYYYMMDD. It must be a real date
   // of the years 100 to 9999, as the readers of the layout take it; an empty text is a misfit too.
@@ -40,37 +43,37 @@ class ExportRecord {
   // A date given as its numbers, "%04d%02d%02d", by the same rule.
   void Date(const FieldDef& field, int year, int month, int day);
   void Flag(const FieldDef& field, bool yes) { Put(field, yes ? '1' : '0'); }
-  // One character as it stands; a byte that would end the line or the file becomes a blank.
+  // One character as it stands; a control byte is a misfit.
   void Char(const FieldDef& field, char c);
 
   // The record (the layout's length, no line end).
   std::string_view Text() const { return record_; }
 
   // The first value of the record that its field could not carry.
-  enum class MisfitKind { None, Number, Time, Date };
+  enum class MisfitKind { None, Number, Time, Date, Control };
   struct Misfit {
     MisfitKind kind = MisfitKind::None;
     const FieldDef* field = nullptr;
-    std::string value;  // as the database gave it: the number, or the date's display text
+    // As the database gave it: the number, or the date's display text; for a control byte, the
+    // byte alone.
+    std::string value;
+    int position = 0;  // of a control byte, in the text (from 0)
   };
   bool HasMisfit() const { return misfit_.kind != MisfitKind::None; }
   const Misfit& GetMisfit() const { return misfit_; }
 
   // True when a text of the record was longer than its field and was cut.
   bool TextCut() const { return textCut_; }
-  // True when a text held a byte that would have ended its line or the file, written as a blank.
-  bool ControlsBlanked() const { return controlsBlanked_; }
 
  private:
   void Put(const FieldDef& field, char c);
   void Blank(const FieldDef& field);
   void Digits(const FieldDef& field, unsigned long long value, int from, int width);
-  void Refuse(MisfitKind kind, const FieldDef& field, std::string value);
+  void Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position = 0);
 
   const RecordLayout& layout_;
   std::string empty_;
   std::string record_;
   Misfit misfit_;
   bool textCut_ = false;
-  bool controlsBlanked_ = false;
 };

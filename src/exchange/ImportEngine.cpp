@@ -75,7 +75,8 @@ ImportEngine::ImportEngine(ImportKind kind, const ImportOptions& options, unsign
       options_(options),
       descriptor_(DescriptorOf(kind)),
       layout_(descriptor_.layout()),
-      blockingMask_(blockingFlags) {
+      // A flag or a text the layout does not allow blocks every file: no byte is stored but as read.
+      blockingMask_(blockingFlags | 1u << kFlag | 1u << kControl) {
   errors_.fileName = options.path;
 }
 
@@ -132,6 +133,7 @@ bool ImportEngine::Check() {
       continue;
     }
     CheckLine(lineNo, line.text);
+    CheckFields(lineNo, line.text);
   }
   if (reader_.Failed()) {
     stopMessage_ = "Impossibile leggere\n\n" + options_.path;
@@ -146,8 +148,9 @@ bool ImportEngine::Check() {
     return false;
   }
   outcome_ = ImportOutcome::Checked;
-  // The company of the file against the working company (an empty file counts as -1).
-  if (!companyChanged_ && fileCompany_ != master_.company) {
+  // The company of the file against the working company (an empty file counts as -1). A file
+  // whose every company code was unreadable has been told so line by line.
+  if (!companyChanged_ && (companySeen_ || !companyUnreadable_) && fileCompany_ != master_.company) {
     SetFlag(kCompany);
     if (ReportsUndeclaredCompany())
       errors_.Add(
@@ -210,10 +213,15 @@ void ImportEngine::Fault(int lineNo, int offset, int flag, const std::string& te
   SetFlag(flag);
 }
 
-int ImportEngine::LineCompany(std::string_view line) const { return FieldNumber(line.substr(0, 4)); }
-
-void ImportEngine::CheckCompanyChange(int lineNo, std::string_view line) {
-  const int company = LineCompany(line);
+void ImportEngine::CheckCompanyChange(int lineNo, std::string_view line, int unreadableFlag) {
+  const FieldDef& field = LayoutField("azienda");
+  long code = 0;
+  if (!ReadNumber(field, Cut(line, field), code)) {
+    companyUnreadable_ = true;
+    Fault(lineNo, field.offset, unreadableFlag, "il codice azienda contiene caratteri non numerici");
+    return;
+  }
+  const int company = static_cast<int>(code);
   if (!companySeen_) {
     companySeen_ = true;
     fileCompany_ = company;
@@ -224,16 +232,44 @@ void ImportEngine::CheckCompanyChange(int lineNo, std::string_view line) {
 }
 
 const FieldDef& ImportEngine::LayoutField(const char* name) const {
-  static const FieldDef kNone{"", 0, 0, FieldKind::Reserved};
+  static const FieldDef kNone{"", "", 0, 0, FieldKind::Reserved};
   const FieldDef* f = layout_.Field(name);
   return f ? *f : kNone;
 }
 
 bool ImportEngine::CheckNumber(int lineNo, std::string_view line, const FieldDef& f, int flag, const char* fault,
                                long& value) {
-  if (ParseExchangeNumber(Cut(line, f), value)) return true;
+  if (ReadNumber(f, Cut(line, f), value)) return true;
   Fault(lineNo, f.offset, flag, fault);
   return false;
+}
+
+namespace {
+
+// A byte as the faults show it: the character between quotes, or its code when it is a control.
+std::string ShownByte(char c) {
+  if (IsControlByte(c)) return Format("0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+  return std::string("\"") + c + "\"";
+}
+
+}  // namespace
+
+void ImportEngine::CheckFields(int lineNo, std::string_view line) {
+  for (const FieldDef& f : layout_.fields) {
+    if (f.kind == FieldKind::Flag) {
+      bool yes = false;
+      const std::string_view bytes = Cut(line, f);
+      if (!ReadFlag(bytes, yes))
+        Fault(lineNo, f.offset, kFlag,
+              Format("il campo %s (%s) vale %s invece di 0 o 1", f.name, f.label, ShownByte(bytes[0]).c_str()));
+    } else if (f.kind == FieldKind::Text || f.kind == FieldKind::Char) {
+      const std::string_view bytes = Cut(line, f);
+      if (const size_t at = FindControlByte(bytes); at != std::string_view::npos)
+        Fault(lineNo, f.offset, kControl,
+              Format("il campo %s (%s) contiene il carattere di controllo %s in posizione %d", f.name, f.label,
+                     ShownByte(bytes[at]).c_str(), f.offset + static_cast<int>(at)));
+    }
+  }
 }
 
 void ImportEngine::Find(DbTable& t, std::initializer_list<Column*> columns) {
@@ -279,6 +315,17 @@ void ImportEngine::RecordRefusal(int lineNo, const std::string& layerText) {
 std::string ImportEngine::CompanyParagraph(const char* firstLine) const {
   return std::string(firstLine) + "oppure non corrisponde a quello dell'Azienda.\n" +
          "E' comunque possibile proseguire assundo il Codice Azienda corretto.\n\n";
+}
+
+std::string ImportEngine::FieldParagraphs() const {
+  std::string p;
+  if (HasFlag(kFlag))
+    p += "***** il file di testo proposto contiene dei valori SI/NO illegali.\n"
+         "I valori SI/NO devono essere espressi con 1 (sì) oppure 0 (no) !!!\n\n";
+  if (HasFlag(kControl))
+    p += "***** il file di testo proposto contiene dei CARATTERI DI CONTROLLO nei testi.\n"
+         "I testi devono contenere solo caratteri stampabili !!!\n\n";
+  return p;
 }
 
 std::string ImportEngine::LengthParagraph() {

@@ -111,7 +111,9 @@ class ImportEngine {
     kTime,
     kAuthority,
     kContract,
-    kNumber,  // a number field holding other characters than digits
+    kNumber,   // a number field holding other characters than digits
+    kFlag,     // a flag other than '0' or '1'
+    kControl,  // a text holding a control byte
   };
 
  protected:
@@ -129,7 +131,8 @@ class ImportEngine {
 
   // Reference lists; false with the stop message set.
   virtual bool LoadReferences() { return true; }
-  // The checks of a line of the right length, in the order of the file's table.
+  // The checks of a line of the right length, in the order of the file's table. The checks that
+  // every file shares follow them: the flags and the texts, by the rules of the layout.
   virtual void CheckLine(int lineNo, std::string_view line) = 0;
   // Whether the company test at the end adds a fault line (all files but RT_PROTO).
   virtual bool ReportsUndeclaredCompany() const { return true; }
@@ -149,25 +152,29 @@ class ImportEngine {
 
   void Fault(int lineNo, int offset, int flag, const std::string& text);
   void SetFlag(int flag) { flags_ |= 1u << flag; }
-  // The "company as in the first line" test.
-  void CheckCompanyChange(int lineNo, std::string_view line);
-  int LineCompany(std::string_view line) const;
+  // The "company as in the first line" test. A company code that is not four digits is no
+  // company's: a fault of `unreadableFlag` (blocking in the protocol, which stores it; else
+  // remediable, as another company is), and the line takes no part in the comparisons.
+  void CheckCompanyChange(int lineNo, std::string_view line, int unreadableFlag = kCompany);
   // A field of the layout, found once per file (by the constructors of the imports).
   const FieldDef& LayoutField(const char* name) const;
   // The bytes of a field of a line of the layout's length.
   static std::string_view Cut(std::string_view line, const FieldDef& f) {
     return line.substr(static_cast<size_t>(f.offset), static_cast<size_t>(f.width));
   }
-  // A text field with its NUL bytes blanked (valid until the next call).
-  std::string_view Text(std::string_view line, const FieldDef& f) { return WithoutNul(Cut(line, f), scratch_); }
-  // A stop's name or location: its control characters blanked, then trimmed (valid until the
-  // next call).
-  std::string_view StopText(std::string_view line, const FieldDef& f) {
-    return BlankControlsTrimmed(Cut(line, f), scratch_);
-  }
-  // A number field: false (with a fault of `flag` at the field's offset) when it holds anything
-  // but digits; `value` is its number either way.
+  // A number field: false (with a fault of `flag` at the field's offset) when its bytes give no
+  // number the field can hold (ReadNumber); `value` is then 0.
   bool CheckNumber(int lineNo, std::string_view line, const FieldDef& f, int flag, const char* fault, long& value);
+  // A number field of a line that pass 1 found right (0 otherwise).
+  static long Number(std::string_view line, const FieldDef& f) {
+    long value = 0;
+    ReadNumber(f, Cut(line, f), value);
+    return value;
+  }
+  // Whether a text field of the line holds a control byte (a fault of its line, found in pass 1).
+  static bool HasControl(std::string_view line, const FieldDef& f) {
+    return FindControlByte(Cut(line, f)) != std::string_view::npos;
+  }
   static void Find(DbTable& t, std::initializer_list<Column*> columns);
 
   // Row writing with the database layer kept quiet: a refused field or row is collected.
@@ -193,6 +200,8 @@ class ImportEngine {
   // Paragraph helpers of the four trip and calendar files.
   std::string CompanyParagraph(const char* firstLine) const;
   static std::string LengthParagraph();
+  // The paragraphs of the faults that every file shares: flags, then texts (those set).
+  std::string FieldParagraphs() const;
 
   DbDatabase* db_;
   ImportOptions options_;
@@ -207,6 +216,9 @@ class ImportEngine {
   CadenceList dayTypes_;              // trimmed codes of `cadenz`
   std::unordered_set<long> tripIds_;  // ids of `tescor`
   bool ReadMaster();
+  // The flags and the texts of a line, field by field: a flag other than '0' or '1', a control
+  // byte in a text (one fault a field, at the field's offset, naming the byte and its position).
+  void CheckFields(int lineNo, std::string_view line);
 
   unsigned flags_ = 0;
   unsigned blockingMask_ = 0;
@@ -218,8 +230,8 @@ class ImportEngine {
   int fileCompany_ = -1;
   bool companySeen_ = false;
   bool companyChanged_ = false;
+  bool companyUnreadable_ = false;  // a line's company code was not four digits
   std::string rowFault_;
-  std::string scratch_;
   std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };
 

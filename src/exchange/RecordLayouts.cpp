@@ -1,8 +1,13 @@
 #include "exchange/RecordLayouts.h"
 
-#include <cerrno>
+#include "db/FieldValue.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,75 +23,79 @@ RecordLayout Make(const char* fileName, const char* defaultName, std::vector<Fie
 
 const RecordLayout& ProtocolLayout() {
   static const RecordLayout layout = Make("RT_PROTO.TXT", "RT_PROTO",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"p_data", 4, 8, K::Date},
-                                           {"protoc", 12, 6, K::Number},
-                                           {"datini", 18, 8, K::Date},
-                                           {"datfin", 26, 8, K::Date},
-                                           {"resple", 34, 40, K::Text}});
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"p_data", "data di invio", 4, 8, K::Date},
+                                           {"protoc", "numero di protocollo", 12, 6, K::Code},
+                                           {"datini", "data di inizio periodo", 18, 8, K::Date},
+                                           {"datfin", "data di fine periodo", 26, 8, K::Date},
+                                           {"resple", "responsabile", 34, 40, K::Text}});
   return layout;
 }
 
 const RecordLayout& CadenceLayout() {
-  static const RecordLayout layout =
-      Make("RT_CADEN.TXT", "RT_CADEN",
-           {{"azienda", 0, 4, K::Number}, {"codice", 4, 10, K::Text}, {"denom", 14, 60, K::Text}});
+  static const RecordLayout layout = Make("RT_CADEN.TXT", "RT_CADEN",
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"codice", "codice cadenza", 4, 10, K::Text},
+                                           {"denom", "denominazione cadenza", 14, 60, K::Text}});
   return layout;
 }
 
 const RecordLayout& CalendarLayout() {
-  static const RecordLayout layout = Make(
-      "RT_CALEN.TXT", "RT_CALEN",
-      {{"azienda", 0, 4, K::Number}, {"data", 4, 8, K::Date}, {"note", 12, 20, K::Text}, {"caden", 32, 10, K::Text}});
+  static const RecordLayout layout = Make("RT_CALEN.TXT", "RT_CALEN",
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"data", "data", 4, 8, K::Date},
+                                           {"note", "annotazioni", 12, 20, K::Text},
+                                           {"caden", "codice cadenza", 32, 10, K::Text}});
   return layout;
 }
 
 const RecordLayout& TripHeadLayout() {
   static const RecordLayout layout = Make("RT_HDORA.TXT", "RT_HDORA",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"id", 4, 6, K::Number},
-                                           {"codcorsa", 10, 20, K::Text},
-                                           {"riservato", 30, 10, K::Reserved, "          "},
-                                           {"ente", 40, 4, K::Number},
-                                           {"contratt", 44, 4, K::Number},
-                                           {"lung", 48, 8, K::Number},
-                                           {"tempo", 56, 4, K::Number},
-                                           {"ct_lung", 60, 8, K::Number},
-                                           {"ct_tempo", 68, 4, K::Number},
-                                           {"codlinea", 72, 10, K::Text},
-                                           {"verso", 82, 1, K::Char},
-                                           {"codperc", 83, 20, K::Text},
-                                           {"riservato", 103, 6, K::Reserved, "000000"},
-                                           {"denom", 109, 120, K::Text}});
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"id", "ID corsa", 4, 6, K::Number},
+                                           {"codcorsa", "codice corsa", 10, 20, K::Text},
+                                           {"riservato", "riservato", 30, 10, K::Reserved, "          "},
+                                           {"ente", "codice ente", 40, 4, K::Code},
+                                           {"contratt", "codice contratto", 44, 4, K::Code},
+                                           {"lung", "lunghezza", 48, 8, K::Number},
+                                           {"tempo", "tempo", 56, 4, K::Number},
+                                           {"ct_lung", "lunghezza contrattuale", 60, 8, K::Number},
+                                           {"ct_tempo", "tempo contrattuale", 68, 4, K::Number},
+                                           {"codlinea", "codice linea", 72, 10, K::Text},
+                                           {"verso", "verso", 82, 1, K::Char},
+                                           {"codperc", "codice percorso", 83, 20, K::Text},
+                                           {"riservato", "riservato", 103, 6, K::Reserved, "000000"},
+                                           {"denom", "descrittore", 109, 120, K::Text}});
   return layout;
 }
 
 const RecordLayout& TripDetailLayout() {
-  static const RecordLayout layout = Make("RT_DTORA.TXT", "RT_DTORA",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"id", 4, 6, K::Number},
-                                           {"sub", 10, 4, K::Number},
-                                           {"fermata", 14, 10, K::Text},
-                                           {"fermata regionale", 24, 16, K::Reserved, "000000          "},
-                                           {"denom", 40, 40, K::Text},
-                                           {"ubicaz", 80, 40, K::Text},
-                                           {"dist", 120, 8, K::Number},
-                                           {"arriva", 128, 4, K::Time},
-                                           {"parte", 132, 4, K::Time},
-                                           {"primaria", 136, 1, K::Flag},
-                                           {"facolt", 137, 1, K::Flag},
-                                           {"nonferma", 138, 1, K::Flag}});
+  static const RecordLayout layout =
+      Make("RT_DTORA.TXT", "RT_DTORA",
+           {{"azienda", "codice azienda", 0, 4, K::Code},
+            {"id", "ID corsa", 4, 6, K::Number},
+            {"sub", "progressivo della fermata", 10, 4, K::Number},
+            {"fermata", "codice fermata", 14, 10, K::Text},
+            {"fermata regionale", "fermata regionale", 24, 16, K::Reserved, "000000          "},
+            {"denom", "denominazione fermata", 40, 40, K::Text},
+            {"ubicaz", "ubicazione fermata", 80, 40, K::Text},
+            {"dist", "progressiva", 120, 8, K::Number},
+            {"arriva", "orario di arrivo", 128, 4, K::Time},
+            {"parte", "orario di partenza", 132, 4, K::Time},
+            {"primaria", "fermata principale", 136, 1, K::Flag},
+            {"facolt", "fermata facoltativa", 137, 1, K::Flag},
+            {"nonferma", "transito senza fermata", 138, 1, K::Flag}});
   return layout;
 }
 
 const RecordLayout& PeriodLayout() {
   static const RecordLayout layout = Make("RT_PERIOD.TXT", "RT_PERIOD",
-                                          {{"azienda", 0, 4, K::Number},
-                                           {"id", 4, 6, K::Number},
-                                           {"caden", 10, 10, K::Text},
-                                           {"inizio", 20, 8, K::Date},
-                                           {"fine", 28, 8, K::Date},
-                                           {"escluso", 36, 1, K::Flag}});
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"id", "ID corsa", 4, 6, K::Number},
+                                           {"caden", "codice cadenza", 10, 10, K::Text},
+                                           {"inizio", "data di inizio", 20, 8, K::Date},
+                                           {"fine", "data di fine", 28, 8, K::Date},
+                                           {"escluso", "periodo escluso", 36, 1, K::Flag}});
   return layout;
 }
 
@@ -109,35 +118,113 @@ std::string_view FieldBytes(std::string_view record, const FieldDef& field) {
   return record.substr(offset, static_cast<size_t>(field.width));
 }
 
+// ---- What a field can hold ----------------------------------------------------------------------
+
+bool AllDigits(std::string_view field) {
+  if (field.empty()) return false;
+  for (char c : field)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+size_t FindControlByte(std::string_view text) {
+  // Eight bytes at a time: a byte below n in a word x makes (x - n per byte) & ~x & 0x80 per
+  // byte not zero (for n up to 0x80), and DEL is the zero byte of x ^ 0x7F per byte. A word that
+  // may hold one is looked at byte by byte.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  size_t k = 0;
+  for (; k + 8 <= text.size(); k += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + k, 8);
+    const std::uint64_t del = x ^ (0x7F * kOnes);
+    if ((((x - 0x20 * kOnes) & ~x) | ((del - kOnes) & ~del)) & kHigh) break;
+  }
+  for (; k < text.size(); ++k)
+    if (IsControlByte(text[k])) return k;
+  return std::string_view::npos;
+}
+
+bool ReadNumber(const FieldDef& field, std::string_view bytes, long& value) {
+  value = 0;
+  size_t k = 0;
+  if (field.kind == FieldKind::Number)
+    while (k < bytes.size() && bytes[k] == ' ') ++k;
+  // No field is wider than nine digits: the value fits a long.
+  if (bytes.size() - k > 9 || !AllDigits(bytes.substr(k))) return false;
+  if (field.kind == FieldKind::Code && bytes.size() != static_cast<size_t>(field.width)) return false;
+  long v = 0;
+  for (; k < bytes.size(); ++k) v = v * 10 + (bytes[k] - '0');
+  value = v;
+  return true;
+}
+
+bool NumberFits(const FieldDef& field, long long value) {
+  // 10 to the power of a width: the first number a field of that width cannot show.
+  static constexpr auto kLimits = [] {
+    std::array<unsigned long long, 19> limits{};
+    unsigned long long limit = 1;
+    for (unsigned long long& l : limits) {
+      l = limit;
+      limit *= 10;
+    }
+    return limits;
+  }();
+  return value >= 0 &&
+         static_cast<unsigned long long>(value) < kLimits[static_cast<size_t>(std::clamp(field.width, 0, 18))];
+}
+
+bool ReadFlag(std::string_view bytes, bool& yes) {
+  yes = bytes == "1";
+  return yes || bytes == "0";
+}
+
+bool DateFits(int year, int month, int day) {
+  // The texts that stand for the dates outside the years kept ("00/00/0000", "99/99/9999") are
+  // not the date's own.
+  return IsValidDate(year, month, day) &&
+         FormatDateYmd(year * 10000LL + month * 100 + day) == DateRecord{year, month, day}.Format();
+}
+
+bool ParseExchangeDate(std::string_view field, DateRecord& out) {
+  if (field.size() != 8 || !AllDigits(field)) return false;
+  const auto num = [&](size_t from, size_t count) {
+    int v = 0;
+    for (size_t k = from; k < from + count; ++k) v = v * 10 + (field[k] - '0');
+    return v;
+  };
+  const int y = num(0, 4), m = num(4, 2), d = num(6, 2);
+  if (!DateFits(y, m, d)) return false;
+  out = DateRecord{y, m, d};
+  return true;
+}
+
+bool TimeFits(long long hhmm) { return hhmm == 9999 || (hhmm >= 0 && hhmm / 100 <= 23 && hhmm % 100 <= 59); }
+
+bool IsValidExchangeTime(std::string_view field) {
+  return field.size() == 4 && AllDigits(field) &&
+         TimeFits((field[0] - '0') * 1000 + (field[1] - '0') * 100 + (field[2] - '0') * 10 + (field[3] - '0'));
+}
+
 namespace {
 
-bool FormatNumber(const std::string& value, int width, std::string& out) {
-  if (value.empty()) return false;
-  errno = 0;
-  char* end = nullptr;
-  const long long n = std::strtoll(value.c_str(), &end, 10);
-  if (errno != 0 || end == value.c_str() || *end != '\0') return false;
+// A number, code or time given as decimal text: its digits, by the rules of its field.
+bool FormatNumber(const FieldDef& f, const std::string& value, std::string& out) {
+  if (value.empty() || value.size() > 18 || !AllDigits(value)) return false;
+  const long long n = std::stoll(value);
+  if (!NumberFits(f, n) || (f.kind == FieldKind::Time && !TimeFits(n))) return false;
   char buf[32];
-  const int len = std::snprintf(buf, sizeof buf, "%0*lld", width, n);
-  if (len != width) return false;
-  out.append(buf, static_cast<size_t>(len));
+  std::snprintf(buf, sizeof buf, "%0*lld", f.width, n);
+  out += buf;
   return true;
 }
 
 bool FormatDate(const std::string& value, std::string& out) {
-  if (value.empty()) {
-    out.append(8, ' ');
-    return true;
-  }
-  if (value.size() == 8) {
-    out += value;
-    return true;
-  }
-  if (value.size() != 10) return false;
-  // DD/MM/YYYY rearranged character by character.
-  out += value.substr(6, 4);
-  out += value.substr(3, 2);
-  out += value.substr(0, 2);
+  std::string ymd = value;
+  if (value.size() == 10)  // DD/MM/YYYY rearranged character by character
+    ymd = value.substr(6, 4) + value.substr(3, 2) + value.substr(0, 2);
+  DateRecord date;
+  if (!ParseExchangeDate(ymd, date)) return false;
+  out += ymd;
   return true;
 }
 
@@ -160,17 +247,24 @@ bool FormatRecord(const RecordLayout& layout, const std::vector<std::string>& va
     const std::string& v = values[next++];
     switch (f.kind) {
       case FieldKind::Number:
-      case FieldKind::Time: ok = FormatNumber(v, f.width, out); break;
+      case FieldKind::Code:
+      case FieldKind::Time: ok = FormatNumber(f, v, out); break;
       case FieldKind::Text:
-        ok = v.size() <= static_cast<size_t>(f.width);
+        ok = v.size() <= static_cast<size_t>(f.width) && FindControlByte(v) == std::string_view::npos;
         if (ok) {
           out += v;
           out.append(static_cast<size_t>(f.width) - v.size(), ' ');
         }
         break;
       case FieldKind::Date: ok = FormatDate(v, out); break;
-      case FieldKind::Flag: out.push_back(v == "1" ? '1' : '0'); break;
-      case FieldKind::Char: out.push_back(v.empty() ? ' ' : v[0]); break;
+      case FieldKind::Flag:
+        ok = v == "1" || v == "0";
+        out += v;
+        break;
+      case FieldKind::Char:
+        ok = v.size() <= 1 && (v.empty() || !IsControlByte(v[0]));
+        out.push_back(v.empty() ? ' ' : v[0]);
+        break;
       case FieldKind::Reserved: break;
     }
     if (!ok) {

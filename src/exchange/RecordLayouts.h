@@ -1,10 +1,13 @@
 #pragma once
 // The region's fixed-width exchange files: one record layout per file, the one statement of
-// where each field stands and how it is written. The importers cut their fields with these
-// tables and the exporters format their records with them.
+// where each field stands, how it is written and which values it can hold. The importers cut
+// their fields with these tables and read them by the rules below; the exporters format their
+// records with the same tables and write only what those rules read back as the same value.
 //
 // Every file is Windows-1252 text, one record a line, each line ending in CR LF; a record's
 // length is counted in bytes without its line end.
+
+#include "common/Formatters.h"
 
 #include <string>
 #include <string_view>
@@ -12,7 +15,8 @@
 
 // How a field is encoded in the record.
 enum class FieldKind {
-  Number,    // decimal, right-aligned, zero-padded ("%04d", "%06ld", "%08ld")
+  Number,    // a quantity: decimal, right-aligned, zero-padded ("%06ld", "%08ld")
+  Code,      // a code of digits: exactly the field's width of them ("%04d")
   Text,      // left-aligned, blank-filled on the right ("%-10s")
   Date,      // YYYYMMDD, 8 characters ("%8s" of the rearranged DD/MM/YYYY)
   Time,      // HHMM, "9999" for no time ("%04d")
@@ -22,7 +26,8 @@ enum class FieldKind {
 };
 
 struct FieldDef {
-  const char* name;  // the table field it carries; for a reserved field a description
+  const char* name;   // the table field it carries; for a reserved field a description
+  const char* label;  // what the user knows it by, in the faults of the imports and the refusals of the exports
   int offset;
   int width;
   FieldKind kind;
@@ -52,11 +57,52 @@ const RecordLayout& PeriodLayout();      // RT_PERIOD, 37
 // it first); a shorter one gives only the bytes that are there.
 std::string_view FieldBytes(std::string_view record, const FieldDef& field);
 
+// ---- What a field can hold --------------------------------------------------------------------
+// One rule per kind of field, for the reader and the writer alike: a value the importers accept,
+// the exporters can write, and a value the exporters write, the importers read back as it was.
+
+// True when every byte is a decimal digit (and there is at least one).
+bool AllDigits(std::string_view field);
+
+// A control byte: below 0x20, or DEL (0x7F). No text or character field holds one: it would end
+// the line (CR, LF), the file (Ctrl-Z) or the text (NUL), or stand for nothing printable. The
+// bytes from 0x80 up are letters of the code page and stay.
+inline bool IsControlByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 || b == 0x7F;
+}
+// The position of the first control byte of a text; npos when it has none.
+size_t FindControlByte(std::string_view text);
+
+// The value of a Number or Code field as its bytes give it. A Code is exactly its width in digits;
+// a Number is digits to the end of the field, after leading blanks if any (the right-aligned form
+// of the same value). Neither holds a sign, nor anything after its digits; an empty or all-blank
+// field is no number. False for anything else, `value` then 0.
+bool ReadNumber(const FieldDef& field, std::string_view bytes, long& value);
+// Whether a number can be written in its field: 0 up to the largest of its width in digits.
+bool NumberFits(const FieldDef& field, long long value);
+
+// A flag's byte: '1' yes, '0' no; false for any other byte (a blank, 'S', '2' ...).
+bool ReadFlag(std::string_view bytes, bool& yes);
+
+// Whether the database keeps a date as it is: its display text gives it back (the years 1601 to
+// 2399; a date outside them reads back as "00/00/0000" or "99/99/9999").
+bool DateFits(int year, int month, int day);
+// A YYYYMMDD field: valid only when all 8 bytes are digits and make an existing date that the
+// database keeps (DateFits).
+bool ParseExchangeDate(std::string_view field, DateRecord& out);
+
+// Whether a time can be written: 9999 (no time), or hours 0-23 and minutes 0-59 as HHMM.
+bool TimeFits(long long hhmm);
+// A HHMM field: four digits whose number fits (TimeFits).
+bool IsValidExchangeTime(std::string_view field);
+
 // Formats one record (without line end) from the values of its fields, in layout order, reserved
-// fields left out: numbers and times as decimal text, written zero-padded to the width as printf's
-// "%0*ld" does; texts as they stand, blank-filled; dates as DD/MM/YYYY (an empty date gives 8
-// blanks, YYYYMMDD is taken as it is); flags: '1' for "1", else '0'; characters: the first byte
-// (a blank when empty). Fails, naming the field in `error`, when the count of values is wrong, a
-// number is no number, or a value does not fit its width (the record would lose its layout).
+// fields left out, by the rules above: numbers, codes and times as decimal text, zero-padded to
+// the width; texts as they stand, blank-filled; dates as DD/MM/YYYY (YYYYMMDD is taken as it is);
+// flags "1" or "0"; characters: the first byte (a blank when empty). Fails, naming the field in
+// `error`, when the count of values is wrong or a value is one its field cannot hold (a negative
+// or too wide number, no time of day, no date the database keeps, another flag, a text too long
+// or holding a control byte): the importers would refuse the record or read another value.
 bool FormatRecord(const RecordLayout& layout, const std::vector<std::string>& values, std::string& out,
                   std::string& error);

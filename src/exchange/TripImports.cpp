@@ -43,7 +43,7 @@ class TripHeadImport : public ImportEngine {
     std::string p;
     if (HasFlag(kLength)) p += LengthParagraph();
     if (HasFlag(kNumber)) p += kNumberParagraph;
-    return BlockingText(p);
+    return BlockingText(p + FieldParagraphs());
   }
 
   std::string RemediableMessage() const override {
@@ -80,12 +80,12 @@ class TripHeadImport : public ImportEngine {
     CheckCompanyChange(lineNo, line);
     long number = 0;
     CheckNumber(lineNo, line, fId_, kNumber, kTripIdNotNumeric, number);
-    const std::string_view authority = Cut(line, fAuthority_);
-    for (char c : authority)
+    for (char c : Cut(line, fAuthority_))
       if (c < '0' || c > '9') Fault(lineNo, 40, kAuthority, "il codice ente contiene caratteri non numerici");
-    // Tested only until the first authority fault of the file.
-    if (!HasFlag(kAuthority) && !authorities_.count(FieldNumber(authority)))
-      Fault(lineNo, 40, kAuthority, Format("il codice ente %04d è illegale", FieldNumber(authority)));
+    // Tested only until the first authority fault of the file (so only on a code of four digits).
+    if (long authority = 0; !HasFlag(kAuthority) && ReadNumber(fAuthority_, Cut(line, fAuthority_), authority) &&
+                            !authorities_.count(static_cast<int>(authority)))
+      Fault(lineNo, 40, kAuthority, Format("il codice ente %04ld è illegale", authority));
     for (char c : Cut(line, fContract_))
       if (c < '0' || c > '9') Fault(lineNo, 44, kContract, "il codice contratto contiene caratteri non numerici");
     CheckNumber(lineNo, line, fLength_, kNumber, "la lunghezza contiene caratteri non numerici", number);
@@ -102,22 +102,24 @@ class TripHeadImport : public ImportEngine {
   }
 
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
-    const long id = FieldNumber(Cut(line, fId_));
-    const int authority = FieldNumber(Cut(line, fAuthority_));
+    const long id = Number(line, fId_);
+    // A code that is not four digits is unknown: the authority is reclassified as none (0), the
+    // contract zeroed, as the user was told; never the number of its leading digits.
+    const long authority = Number(line, fAuthority_);
     BeginRow(t);
     Set(t, cId_, id);
-    Set(t, cCode_, TrimRightKeepOne(Text(line, fCode_)));
-    Set(t, cLine_, TrimRightKeepOne(Text(line, fLine_)));
-    Set(t, cDirection_, Text(line, fDirection_));
-    Set(t, cRoute_, TrimRightKeepOne(Text(line, fRoute_)));
-    Set(t, cAuthority_, authorities_.count(authority) ? static_cast<long>(authority) : 0L);
-    Set(t, cContract_, static_cast<long>(FieldNumber(Cut(line, fContract_))));
-    Set(t, cLength_, static_cast<long>(FieldNumber(Cut(line, fLength_))));
-    Set(t, cTime_, static_cast<long>(FieldNumber(Cut(line, fTime_))));
-    Set(t, cContractLength_, static_cast<long>(FieldNumber(Cut(line, fContractLength_))));
-    Set(t, cContractTime_, static_cast<long>(FieldNumber(Cut(line, fContractTime_))));
+    Set(t, cCode_, TrimRightKeepOne(Cut(line, fCode_)));
+    Set(t, cLine_, TrimRightKeepOne(Cut(line, fLine_)));
+    Set(t, cDirection_, Cut(line, fDirection_));
+    Set(t, cRoute_, TrimRightKeepOne(Cut(line, fRoute_)));
+    Set(t, cAuthority_, authorities_.count(static_cast<int>(authority)) ? authority : 0L);
+    Set(t, cContract_, Number(line, fContract_));
+    Set(t, cLength_, Number(line, fLength_));
+    Set(t, cTime_, Number(line, fTime_));
+    Set(t, cContractLength_, Number(line, fContractLength_));
+    Set(t, cContractTime_, Number(line, fContractTime_));
     // `regcorsa` and `reglinea` stay empty (NULL), as every field of a new row.
-    Set(t, cName_, TrimRight(Text(line, fName_)));
+    Set(t, cName_, TrimRight(Cut(line, fName_)));
     Set(t, cDeparture_, 0L);
     Set(t, cArrival_, 2359L);
     Set(t, cGroup_, -1L);
@@ -160,7 +162,7 @@ class TripDetailImport : public ImportEngine {
       p += "***** il file di testo proposto contiene dei valori ORARIO illegali.\n"
            "I valori ORARIO devono essere espressi nel formato HHMM !!!\n\n";
     if (HasFlag(kNumber)) p += kNumberParagraph;
-    return BlockingText(p);
+    return BlockingText(p + FieldParagraphs());
   }
 
   std::string RemediableMessage() const override {
@@ -206,16 +208,16 @@ class TripDetailImport : public ImportEngine {
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     long id = 0;
     // The stops of undeclared trips are left out, as the user was told.
-    if (!ParseExchangeNumber(Cut(line, fId_), id) || !IsTrip(id)) return;
+    if (!ReadNumber(fId_, Cut(line, fId_), id) || !IsTrip(id)) return;
     BeginRow(t);
     Set(t, cId_, id);
-    Set(t, cSub_, static_cast<long>(FieldNumber(Cut(line, fSub_))));
-    Set(t, cStop_, TrimRight(Text(line, fStop_)));
-    Set(t, cName_, StopText(line, fName_));
-    Set(t, cPlace_, StopText(line, fPlace_));
-    Set(t, cDistance_, static_cast<long>(FieldNumber(Cut(line, fDistance_))));
-    Set(t, cArrival_, static_cast<long>(FieldNumber(Cut(line, fArrival_))));
-    Set(t, cDeparture_, static_cast<long>(FieldNumber(Cut(line, fDeparture_))));
+    Set(t, cSub_, Number(line, fSub_));
+    Set(t, cStop_, TrimRight(Cut(line, fStop_)));
+    Set(t, cName_, TrimRight(Cut(line, fName_)));
+    Set(t, cPlace_, TrimRight(Cut(line, fPlace_)));
+    Set(t, cDistance_, Number(line, fDistance_));
+    Set(t, cArrival_, TimeOf(Cut(line, fArrival_)));
+    Set(t, cDeparture_, TimeOf(Cut(line, fDeparture_)));
     Set(t, cPrimary_, Cut(line, fPrimary_)[0] == '1' ? 1L : 0L);
     Set(t, cOptional_, Cut(line, fOptional_)[0] == '1' ? 1L : 0L);
     Set(t, cPassing_, Cut(line, fPassing_)[0] == '1' ? 1L : 0L);
@@ -268,6 +270,11 @@ class TripDetailImport : public ImportEngine {
   }
 
  private:
+  // A HHMM field that pass 1 found right: its four digits as a number (0730 is 730, 9999 stays).
+  static long TimeOf(std::string_view time) {
+    return (time[0] - '0') * 1000L + (time[1] - '0') * 100L + (time[2] - '0') * 10L + (time[3] - '0');
+  }
+
   // A HHMM field gets the hour fault when it is not four digits, or its hours are 99 without
   // minutes 99, or its hours are neither 99 nor 00-23; and the minute fault, whatever the first
   // test gave, when it is not 9999 and either not four digits or its minutes are above 59.
@@ -305,7 +312,7 @@ class PeriodImport : public ImportEngine {
       p += "***** alcuni periodi di validità presentano la data di inizio e la data di fine\n"
            "invertite, cioè terminano prima di iniziare.\n\n";
     if (HasFlag(kDayType)) p += kDayTypeParagraph;
-    return BlockingText(p);
+    return BlockingText(p + FieldParagraphs());
   }
 
   std::string RemediableMessage() const override {
@@ -341,8 +348,9 @@ class PeriodImport : public ImportEngine {
     long id = 0;
     if (CheckNumber(lineNo, line, fId_, kUndeclared, kTripIdNotNumeric, id) && !IsTrip(id))
       Fault(lineNo, 4, kUndeclared, UndeclaredTrip(id));
-    const std::string code(TrimRight(Text(line, fDayType_)));
-    if (!IsDayType(code))
+    // A code with a control byte is a fault of its own (and would not show in the report).
+    const std::string code(TrimRight(Cut(line, fDayType_)));
+    if (!HasControl(line, fDayType_) && !IsDayType(code))
       Fault(lineNo, 10, kDayType, Format("cadenza \"%-4s\" non dichiarata in RT_CADEN.TXT", code.c_str()));
     const bool period = master_.periodValid;
     DateRecord start, end;
@@ -365,7 +373,7 @@ class PeriodImport : public ImportEngine {
   void LoadLine(DbTable& t, int lineNo, std::string_view line) override {
     long id = 0;
     DateRecord start, end;
-    if (!ParseExchangeNumber(Cut(line, fId_), id) || !IsTrip(id) || !ParseExchangeDate(Cut(line, fStart_), start) ||
+    if (!ReadNumber(fId_, Cut(line, fId_), id) || !IsTrip(id) || !ParseExchangeDate(Cut(line, fStart_), start) ||
         !ParseExchangeDate(Cut(line, fEnd_), end))
       return;
     // Clipped to the reporting period; a period wholly outside it is left out.
@@ -376,7 +384,7 @@ class PeriodImport : public ImportEngine {
     }
     BeginRow(t);
     Set(t, cId_, id);
-    Set(t, cDayType_, TrimRight(Text(line, fDayType_)));
+    Set(t, cDayType_, TrimRight(Cut(line, fDayType_)));
     Set(t, cStart_, DdMmYyyy(start));
     Set(t, cEnd_, DdMmYyyy(end));
     Set(t, cExcluded_, Cut(line, fExcluded_)[0] == '1' ? 1L : 0L);

@@ -22,14 +22,85 @@ TEST(RecordLayouts, FormattedRecordsAreTheHandMadeLinesAndKeepTheirLayout) {
     EXPECT_FALSE(FormatRecord(PeriodLayout(), values, line, error)) << values[1];
   EXPECT_FALSE(FormatRecord(CadenceLayout(), {"17", "TROPPOLUNGO", "x"}, line, error));
   EXPECT_TRUE(HasPart(error, "codice"));
+  // Values the imports would refuse or read as others: a sign, a control byte, another flag, no time, no date kept.
+  const std::vector<std::string> head = {"17", "1", "C", "5", "12", "1", "1", "1", "1", "L", "A", "P", "N"};
+  for (const auto& [at, value] : std::vector<std::pair<size_t, std::string>>{
+           {1, "-1"}, {6, "+1"}, {3, "-5"}, {2, "C\x01"}, {12, std::string(1, '\0')}, {10, "\x7F"}, {10, "AR"}}) {
+    std::vector<std::string> values = head;
+    values[at] = value;
+    EXPECT_FALSE(FormatRecord(TripHeadLayout(), values, line, error)) << at;
+  }
+  EXPECT_TRUE(FormatRecord(TripHeadLayout(), head, line, error)) << error;
+  for (const std::vector<std::string>& values :
+       {std::vector<std::string>{"17", "1", "FER", "01/01/2024", "31/01/2024", "2"},
+        {"17", "1", "FER", "01/01/1600", "31/01/2024", "0"},
+        {"17", "1", "FER", "01/01/2024", "01/01/2400", "0"}})
+    EXPECT_FALSE(FormatRecord(PeriodLayout(), values, line, error)) << values[3] << values[5];
+  EXPECT_FALSE(FormatRecord(TripDetailLayout(), {"17", "1", "1", "F", "N", "U", "0", "2400", "0730", "1", "0", "0"},
+                            line, error));
 }
 
-// The helpers that the import faults do not reach.
-TEST(ExchangeText, FieldValues) {
+// The one rule of each kind of field, as the imports read it and the exports write it.
+TEST(RecordLayouts, WhatANumberOrACodeHolds) {
+  const FieldDef &time = *TripHeadLayout().Field("tempo"), &authority = *TripHeadLayout().Field("ente");
+  ASSERT_EQ(time.kind, FieldKind::Number);
+  ASSERT_EQ(authority.kind, FieldKind::Code);
+  const struct {
+    const FieldDef& field;
+    const char* bytes;
+    long value;  // -1: none
+  } cases[] = {
+      {time, "0035", 35},       {time, "  35", 35},      {time, "9999", 9999},    {time, "0000", 0},
+      {time, "-001", -1},       {time, "+035", -1},      {time, " -35", -1},      {time, " +35", -1},
+      {time, "35  ", -1},       {time, "3 5 ", -1},      {time, "    ", -1},      {time, "0x10", -1},
+      {authority, "0303", 303}, {authority, "0000", 0},  {authority, " 303", -1}, {authority, "03T0", -1},
+      {authority, "+303", -1},  {authority, "-303", -1},
+  };
+  for (const auto& c : cases) {
+    long value = 99;
+    EXPECT_EQ(ReadNumber(c.field, c.bytes, value), c.value >= 0) << c.bytes;
+    EXPECT_EQ(value, std::max(c.value, 0L)) << c.bytes;
+  }
+  // What a field of four digits can be given to write: what it reads back.
+  for (const long long n : {-1LL, 0LL, 9999LL, 10000LL}) EXPECT_EQ(NumberFits(time, n), n >= 0 && n <= 9999) << n;
+  EXPECT_TRUE(NumberFits(*TripHeadLayout().Field("lung"), 99999999));
+  EXPECT_FALSE(NumberFits(*TripHeadLayout().Field("lung"), 100000000));
+}
+
+TEST(RecordLayouts, WhatAFlagADateAndATimeHold) {
+  bool yes = false;
+  EXPECT_TRUE(ReadFlag("1", yes) && yes);
+  EXPECT_TRUE(ReadFlag("0", yes) && !yes);
+  for (const char* other : {"2", "X", " ", "S", ""}) EXPECT_FALSE(ReadFlag(other, yes)) << other;
+  EXPECT_FALSE(ReadFlag(std::string_view("\0", 1), yes));
   DateRecord d;
   EXPECT_TRUE(ParseExchangeDate("20240229", d) && d.Format() == "29/02/2024");
-  EXPECT_FALSE(ParseExchangeDate("2024 101", d) || ParseExchangeDate("00991231", d));
-  EXPECT_FALSE(IsValidExchangeTime("730 ") || !IsValidExchangeTime("9999") || FieldNumber("ab12"));
+  // The first and last years the database keeps, and the days just outside them.
+  EXPECT_TRUE(ParseExchangeDate("16010101", d) && ParseExchangeDate("23991231", d));
+  for (const char* no : {"16001231", "24000101", "2024 101", "00991231", "20230229", "-0240101"})
+    EXPECT_FALSE(ParseExchangeDate(no, d)) << no;
+  for (const char* time : {"0000", "2359", "9999", "0730"}) EXPECT_TRUE(IsValidExchangeTime(time)) << time;
+  for (const char* time : {"730 ", "2400", "1260", "9930", "-001", "+730", " 730"})
+    EXPECT_FALSE(IsValidExchangeTime(time)) << time;
+  EXPECT_TRUE(TimeFits(9999) && TimeFits(2359) && !TimeFits(-1) && !TimeFits(2360) && !TimeFits(10000));
+}
+
+// Every byte at every place of a text, as the word-at-a-time search finds it: the controls below 0x20 and DEL, not
+// the letters from 0x80 up.
+TEST(RecordLayouts, ControlBytesAreFoundWhereverTheyStand) {
+  for (int byte = 0; byte < 256; ++byte) {
+    const bool control = byte < 0x20 || byte == 0x7F;
+    EXPECT_EQ(IsControlByte(static_cast<char>(byte)), control) << byte;
+    for (size_t at = 0; at < 19; ++at) {
+      std::string text(19, '\xA0');
+      text[at] = static_cast<char>(byte);
+      EXPECT_EQ(FindControlByte(text), control ? at : std::string_view::npos) << byte << " at " << at;
+      // A second one further on: the first is told.
+      text.back() = '\x1F';
+      EXPECT_EQ(FindControlByte(text), control ? at : text.size() - 1) << byte << " at " << at;
+    }
+  }
+  EXPECT_EQ(FindControlByte(""), std::string_view::npos);
 }
 
 // Every line of a file through the reader, and the length it tells of each.

@@ -412,7 +412,12 @@ std::string TooWide(const char* record, const char* field, const char* label, co
 }
 std::string NoDate(const char* record, const char* field, const char* label) {
   return std::string("ATTENZIONE: ") + record + ":\nil campo " + field + " (" + label +
-         ") vale 00/00/0000, che non è una data del tracciato regionale\n(AAAAMMGG, con anni da 100 a 9999).";
+         ") vale 00/00/0000, che non è una data del tracciato regionale\n(AAAAMMGG, con anni da 1601 a 2399).";
+}
+std::string Control(const char* record, const char* field, const char* label, const char* byte, int position) {
+  return std::string("ATTENZIONE: ") + record + ":\nil campo " + field + " (" + label + ") contiene il carattere di " +
+         "controllo 0x" + byte + " in posizione " + std::to_string(position) +
+         " del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.";
 }
 std::string Inverted(const char* record, const char* end, const char* start) {
   return std::string("ATTENZIONE: ") + record + ":\nil periodo termina il " + end + ", prima di iniziare il " + start +
@@ -491,6 +496,20 @@ const Refusal kRefusals[] = {
     {"PeriodOfALargeTripWithoutHead",
      "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (3456789, 'FER', '2024-01-01', '2024-01-31', 0)",
      Plain(), LargeIds("3456789")},
+    // A control byte in a text or a character: the import would refuse the line, so the export refuses the record.
+    {"LineEndInAStopPlace", "UPDATE detcor SET ubicaz = 'Via Roma' || char(13, 10) || '12' WHERE id = 2 AND sub = 1",
+     Plain(), Control("RT_DTORA.TXT, riga 4 (corsa 2, fermata 1)", "ubicaz", "ubicazione fermata", "0D", 8) + kFixData},
+    {"FileEndInATripName", "UPDATE tescor SET denom = 'Olivola' || char(26) || ' bivio' WHERE id = 2", Renumbered(1),
+     Control("RT_HDORA.TXT, riga 2 (corsa 2)", "denom", "descrittore", "1A", 7) + kFixData},
+    {"TabInADayTypeName", "UPDATE cadenz SET denom = 'Fes' || char(9) || 'tivo' WHERE codice = 'FES'", Plain(),
+     Control("RT_CADEN.TXT, riga 2", "denom", "denominazione cadenza", "09", 3) + kFixData},
+    {"DelInACalendarNote", "UPDATE calend SET note = 'Epifania' || char(127) WHERE data = '2024-01-06'",
+     Range({2024, 1, 1}, {2024, 1, 31}), Control("RT_CALEN.TXT, riga 3", "note", "annotazioni", "7F", 8) + kFixData},
+    {"ControlInTheResponsible", "UPDATE master SET resple = char(31) || 'Mario'", Plain(),
+     Control("RT_PROTO.TXT, riga 1 (dati generali)", "resple", "responsabile", "1F", 0) + kFixMaster},
+    {"ControlAsADirection", "UPDATE tescor SET verso = char(1) WHERE id = 3", Plain(),
+     Control("RT_HDORA.TXT, riga 3 (corsa 3)", "verso", "verso", "01", 0) + kFixData},
+    {"ControlInATripNotWritten", "UPDATE tescor SET codcorsa = 'C' || char(9) WHERE id = 2", Plain(5), ""},
     // Three trips renumbered from 999997 end on 999999; from 999998 the last would need seven digits.
     {"RenumberedToSixDigits", nullptr, Renumbered(999997), ""},
     {"RenumberedPastSixDigits", nullptr, Renumbered(999998),
@@ -520,26 +539,22 @@ TEST_P(RefusedExport, NothingIsWrittenAndTheRecordIsNamed) {
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedExport, ::testing::ValuesIn(kRefusals),
                          [](const auto& p) { return std::string(p.param.name); });
 
-// What is written, the import takes back: texts are the one value adjusted to the layout.
+// What is written, the import takes back: texts are the one value adjusted to the layout, cut to their width.
 TEST_F(Exports, AdjustedTextsAndEdgeValuesAreReadBackByTheImports) {
-  // A stop name longer than its field and an empty direction (a table made without the checks),
-  // names holding a line end and a file end, the empty time mark, a protocol of none.
+  // A stop name longer than its field and an empty direction (a table made without the checks), the empty time
+  // mark, a protocol of none.
   RunSql(db,
          "PRAGMA ignore_check_constraints = ON;"
          "UPDATE detcor SET denom = 'Aulla Stazione Ferroviaria - Piazzale Ovest' WHERE id = 1 AND sub = 1;"
-         "UPDATE detcor SET ubicaz = 'Via Roma' || char(13, 10) || '12' WHERE id = 2 AND sub = 1;"
          "UPDATE detcor SET arriva = -1 WHERE id = 3 AND sub = 3;"
-         "UPDATE tescor SET denom = 'Olivola' || char(26) || ' bivio', verso = '' WHERE id = 2;"
+         "UPDATE tescor SET verso = '' WHERE id = 2;"
          "UPDATE master SET protoc = NULL;");
   const ExportResult r = Export();
   ASSERT_TRUE(r.complete) << r.refusal << r.failedPath;
   EXPECT_EQ(r.overWide, 1);
-  EXPECT_EQ(r.controlsBlanked, 2);
-  const std::string text = ExportResultText(r);
-  EXPECT_TRUE(HasPart(text, "\nATTENZIONE: 1 righe contengono un valore più lungo del suo campo"));
-  EXPECT_TRUE(HasPart(text, "\nATTENZIONE: 2 righe contengono un testo con caratteri di fine riga o di fine file"));
+  EXPECT_TRUE(HasPart(ExportResultText(r), "\nATTENZIONE: 1 righe contengono un valore più lungo del suo campo"));
   EXPECT_TRUE(HasPart(FileBytes(Out("RT_DTORA.TXT")), "Aulla Stazione Ferroviaria - Piazzale OvPiazza Città"));
-  EXPECT_TRUE(HasPart(FileBytes(Out("RT_HDORA.TXT")), " P2                  000000Olivola  bivio"));
+  EXPECT_TRUE(HasPart(FileBytes(Out("RT_HDORA.TXT")), "00080000020L1         P2                  000000"));
   EXPECT_TRUE(HasPrefix(FileBytes(Out("RT_PROTO.TXT")), "001720240115000000"));
 
   // A new database with the same reference lists takes every line back.
@@ -547,8 +562,9 @@ TEST_F(Exports, AdjustedTextsAndEdgeValuesAreReadBackByTheImports) {
   MakeTimetableDatabase(back);
   ImportFolder(back, out);
   EXPECT_EQ(QueryFile(back, "SELECT denom, ubicaz FROM detcor WHERE sub = 1 ORDER BY id"),
-            "Aulla Stazione Ferroviaria - Piazzale Ov|Piazza Città\nCittà|Via Roma  12\nAULLA STAZIONE|Piazza Città\n");
+            "Aulla Stazione Ferroviaria - Piazzale Ov|Piazza Città\nCittà|Via Roma\nAULLA STAZIONE|Piazza Città\n");
   EXPECT_EQ(QueryFile(back, "SELECT arriva FROM detcor WHERE id = 3 AND sub = 3"), "0\n");
+  EXPECT_EQ(QueryFile(back, "SELECT '[' || verso || ']' FROM tescor WHERE id = 2"), "[ ]\n");
 }
 
 // Localities, and stop rows of trips 1 (authority 5) and 2 (authority 1) and of trip 8, which has no head, that test

@@ -1,6 +1,7 @@
 // The six imports through the engine on a real database: the hand-made set field by field, a crash
 // half-way, a file changed between the passes, and the faults of the files, one case each: the
-// decision and its text (or the stop message), the report's lines and what the table then holds.
+// decision and its text (or the stop message), the report's lines and what the table then holds;
+// among them, for every field of every file, the values its rule does not allow.
 
 #include "common/WorkProgress.h"
 #include "support/ExchangeData.h"
@@ -88,7 +89,7 @@ TEST_F(Imports, ACrashHalfWayLeavesTheDatabaseAsItWas) {
 enum Verdict { kClean, kRemediable, kBlocking, kStop };
 
 struct FaultCase {
-  const char* name = nullptr;
+  std::string name;
   K kind = K::Protocol;
   std::vector<Edit> edits;    // applied to the hand-made lines in turn
   const char* sql = nullptr;  // run on the database before the import
@@ -110,6 +111,9 @@ FaultCase On(const char* name, K kind, std::vector<Edit> edits = {}, const char*
   return c;
 }
 void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+FaultCase On(const std::string& name, K kind, std::vector<Edit> edits = {}) {
+  return On(name.c_str(), kind, std::move(edits));
+}
 
 Edit Put(size_t line, size_t at, const std::string& text) {
   return [=](Lines& l) { l[line].replace(at, text.size(), text); };
@@ -167,6 +171,9 @@ const std::string kAuthorities =
     "L'acquisizione dei dati può comunque essere portata a buon fine, ma i codici\n"
     "sconosciuti verranno automaticamente riclassificati.\n\n";
 const std::string kTime = "orario espresso in forma illegale\r\n";
+const std::string kControlTexts =
+    "***** il file di testo proposto contiene dei CARATTERI DI CONTROLLO nei testi.\n"
+    "I testi devono contenere solo caratteri stampabili !!!\n\n";
 const std::string kOutOfPeriod = "data calendario non compresa nel periodo della comunicazione\r\n";
 const std::string kDuplicate =
     ": Errore aggiornamento tavola (cadenz): Valore duplicato: esiste già una riga con la stessa chiave "
@@ -182,14 +189,28 @@ const FaultCase kCases[] = {
         .Is(kBlocking, kLength, "Riga 2: Lunghezza riga 41 [deve essere 42]\r\n"),
     On("TripHeadsShortLine", K::TripHeads, {Cut(0)})
         .Is(kBlocking, kLength, "Riga 1: la riga è lunga 228 [deve essere 229]\r\n"),
-    // Control bytes in a text become blanks (a NUL too, which ended the text); a number may have leading blanks.
+    // A control byte in a text is a fault of its line, one per field (a NUL too): no byte is changed unseen.
     On("ControlBytesInStopTexts", K::TripDetails,
-       {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t"),
-        Put(1, 120, "    5000")})
-        .Is(kClean, "", "", "Aulla Stazione|Piazza|0\nBivio Olivola|NULL|5000\n",
-            "SELECT denom, ubicaz, dist FROM detcor WHERE id = 1 AND sub < 3"),
+       {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t")})
+        .Is(kBlocking, Blocking(kControlTexts),
+            "Riga 1 offset 40: il campo denom (denominazione fermata) contiene il carattere di controllo 0x09 in "
+            "posizione 45\r\n"
+            "Riga 1 offset 80: il campo ubicaz (ubicazione fermata) contiene il carattere di controllo 0x01 in "
+            "posizione 86\r\n"
+            "Riga 2 offset 80: il campo ubicaz (ubicazione fermata) contiene il carattere di controllo 0x09 in "
+            "posizione 80\r\n"),
     On("NulsInATripCodeAndName", K::TripHeads, {Put(0, 11, std::string(2, '\0')), Put(0, 114, std::string(1, '\0'))})
-        .Is(kClean, "", "", "C  1|Aulla - Città\n", "SELECT codcorsa, denom FROM tescor WHERE id = 1"),
+        .Is(kBlocking, Blocking(kControlTexts),
+            "Riga 1 offset 10: il campo codcorsa (codice corsa) contiene il carattere di controllo 0x00 in posizione "
+            "11\r\n"
+            "Riga 1 offset 109: il campo denom (descrittore) contiene il carattere di controllo 0x00 in posizione "
+            "114\r\n"),
+    // A number may have leading blanks: the right-aligned form of the same value.
+    On("NumberWithLeadingBlanks", K::TripDetails, {Put(1, 120, "    5000")})
+        .Is(kClean, "", "", "5000\n", "SELECT dist FROM detcor WHERE id = 1 AND sub = 2"),
+    // Accented letters, and every other byte from 0x80 up, are letters of the code page, not controls.
+    On("AccentedLettersInTexts", K::TripDetails, {Put(0, 40, "\x80\x81\x8D\x9D\xA0\xFF")})
+        .Is(kClean, "", "", "\x80\x81\x8D\x9D\xA0\xFFStazione\n", "SELECT denom FROM detcor WHERE id = 1 AND sub = 1"),
     // A DOS end-of-file mark before the file's last byte is a fault of its line, not the file's end.
     On("CtrlZInsideTheFile", K::Cadences, {[](Lines& l) { l[1].insert(0, "\x1A"); }})
         .Is(kBlocking, kLayoutFault, "Riga 2 offset 0: la riga contiene il carattere di fine file (Ctrl-Z)\r\n"),
@@ -215,7 +236,6 @@ const FaultCase kCases[] = {
         .Is(kBlocking, kLayoutFault,
             "Riga 1: data fine periodo antecedente data inizio periodo\r\n"
             "Riga 2 offset 0: il codice azienda contiene caratteri non numerici\r\n"
-            "Riga 2 offset 0: il codice azienda è cambiato; era 0017 diventa 0000\r\n"
             "Riga 3 offset 4: data in formato illegale\r\nRiga 4 offset 18: data in formato illegale\r\n"
             "Riga 5 offset 26: data in formato illegale\r\n"
             "Riga 6 offset 12: il Protocollo contiene caratteri non numerici\r\n",
@@ -301,7 +321,21 @@ const FaultCase kCases[] = {
             "Riga 1 offset 40: il codice ente contiene caratteri non numerici\r\n"
             "Riga 1 offset 44: il codice contratto contiene caratteri non numerici\r\n"
             "Riga 1 offset 44: il codice contratto contiene caratteri non numerici\r\n",
-            "1|12|12\n2|0|0\n3|5|12\n", "SELECT id, ente, contratt FROM tescor ORDER BY id"),
+            "1|0|0\n2|0|0\n3|5|12\n", "SELECT id, ente, contratt FROM tescor ORDER BY id"),
+    // An authority code with a letter names no authority, whatever its leading digits name.
+    On("AuthorityWithALetter", K::TripHeads, {Put(0, 40, "03T0")})
+        .Is(kRemediable, Remediable(kAuthorities),
+            "Riga 1 offset 40: il codice ente contiene caratteri non numerici\r\n", "1|0\n2|1\n3|5\n",
+            "SELECT id, ente FROM tescor ORDER BY id"),
+    // A company code with a letter is no company's, in every file: not the number of its leading digits.
+    On("CompanyWithALetter", K::Cadences, {Put(1, 0, "17AB")})
+        .Is(kRemediable, kCompanyQuestion, "Riga 2 offset 0: il codice azienda contiene caratteri non numerici\r\n",
+            "2\n"),
+    // Dates the database cannot give back as they are (before 1601, after 2399) are no dates of the files.
+    On("ProtocolDatesOutsideTheDatabaseYears", K::Protocol, {Put(0, 4, "16001231"), Put(0, 26, "24000101")})
+        .Is(kBlocking, kLayoutFault,
+            "Riga 1 offset 4: data in formato illegale\r\nRiga 1 offset 26: data in formato illegale\r\n",
+            "17|NULL|NULL\n", kMaster),
     On("UnknownAuthorities", K::TripHeads, {Put(0, 40, "7777"), Put(1, 40, "7778")})
         .Is(kRemediable, Remediable(kAuthorities), "Riga 1 offset 40: il codice ente 7777 è illegale\r\n",
             "1|0|4\n2|0|4\n3|5|4\n", "SELECT id, ente, (SELECT id_corsa FROM master) FROM tescor ORDER BY id"),
@@ -376,6 +410,173 @@ TEST_P(ImportFault, IsFoundToldAndListed) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ImportFault, ::testing::ValuesIn(kCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// ---- What each field of the six files can hold: a number no sign, a code its digits, a flag 0 or 1, a text no
+// control byte. One case per number field and sign, per flag field and value, per text field and control byte, each
+// on the first line of the hand-made file: the fault of that line at the field's offset, and no such value stored.
+
+// The decision of a blocking fault: the one text of the protocol and the day types, else the paragraph's.
+std::string BlockingOf(K kind, const std::string& paragraph) {
+  return kind == K::Protocol || kind == K::Cadences ? kLayoutFault : Blocking(paragraph);
+}
+// The company question of each file.
+std::string CompanyQuestionOf(K kind) {
+  switch (kind) {
+    case K::Protocol:
+    case K::Cadences: return kCompanyQuestion;
+    case K::Calendar: return Company("1*****");
+    case K::TripHeads: return Company("******");
+    case K::TripDetails: return Company("*****");
+    case K::Periods: return Company("4*****");
+  }
+  return {};
+}
+const char* const kKindNames[] = {"Protocol", "DayTypes", "Calendar", "TripHeads", "TripStops", "Periods"};
+std::string Fault(size_t offset, const std::string& text) {
+  return "Riga 1 offset " + std::to_string(offset) + ": " + text + "\r\n";
+}
+std::string Hex(unsigned char byte) {
+  const char* digits = "0123456789ABCDEF";
+  return std::string("0x") + digits[byte >> 4] + digits[byte & 15];
+}
+
+struct NumberField {
+  K kind;
+  const char* name;
+  size_t at;
+  Verdict verdict;
+  std::string fault;  // the text of the line's fault
+  const char* query;  // after the remediable fault is accepted (none: the count of the file's table)
+  std::string rows;
+};
+const std::string kUndeclaredTrips =
+    "***** alcuni dettagli corsa si riferiscono a corse inesistenti.\n"
+    "E' comunque possibile proseguire ignorandoli.\n\n";
+const std::string kUndeclaredPeriods =
+    "***** alcuni periodi di validità si riferiscono a corse inesistenti.\n"
+    "E' comunque possibile proseguire ignorandoli.\n\n";
+const std::string kContracts =
+    "***** alcuni Codici Contratto non sono numerici.\n"
+    "L'acquisizione dei dati può comunque essere portata a buon fine, ma i codici\n"
+    "verranno automaticamente azzerati.\n\n";
+const std::string kCompanyLetters = "il codice azienda contiene caratteri non numerici";
+const std::string kTimes =
+    "***** il file di testo proposto contiene dei valori ORARIO illegali.\n"
+    "I valori ORARIO devono essere espressi nel formato HHMM !!!\n\n";
+const NumberField kNumberFields[] = {
+    {K::Protocol, "azienda", 0, kBlocking, kCompanyLetters, kMaster, "17|NULL|NULL\n"},
+    {K::Protocol, "protoc", 12, kBlocking, "il Protocollo contiene caratteri non numerici", kMaster, "17|NULL|NULL\n"},
+    {K::Cadences, "azienda", 0, kRemediable, kCompanyLetters, nullptr, "2\n"},
+    {K::Calendar, "azienda", 0, kRemediable, kCompanyLetters, nullptr, "3\n"},
+    {K::TripHeads, "azienda", 0, kRemediable, kCompanyLetters, nullptr, "3\n"},
+    {K::TripHeads, "id", 4, kBlocking, "l'ID corsa contiene caratteri non numerici", nullptr, "0\n"},
+    // A code that is not all digits is no code: the authority is reclassified as none, the contract zeroed.
+    {K::TripHeads, "ente", 40, kRemediable, "il codice ente contiene caratteri non numerici",
+     "SELECT ente FROM tescor ORDER BY id", "0\n1\n5\n"},
+    {K::TripHeads, "contratt", 44, kRemediable, "il codice contratto contiene caratteri non numerici",
+     "SELECT contratt FROM tescor ORDER BY id", "0\n0\n12\n"},
+    {K::TripHeads, "lung", 48, kBlocking, "la lunghezza contiene caratteri non numerici", nullptr, "0\n"},
+    {K::TripHeads, "tempo", 56, kBlocking, "la durata contiene caratteri non numerici", nullptr, "0\n"},
+    {K::TripHeads, "ct_lung", 60, kBlocking, "la lunghezza contrattuale contiene caratteri non numerici", nullptr,
+     "0\n"},
+    {K::TripHeads, "ct_tempo", 68, kBlocking, "la durata contrattuale contiene caratteri non numerici", nullptr, "0\n"},
+    {K::TripDetails, "azienda", 0, kRemediable, kCompanyLetters, nullptr, "8\n"},
+    // A trip id that is no number names no trip: its stops and periods are left out.
+    {K::TripDetails, "id", 4, kRemediable, "l'ID corsa contiene caratteri non numerici", nullptr, "7\n"},
+    {K::TripDetails, "sub", 10, kBlocking, "il numero progressivo della fermata contiene caratteri non numerici",
+     nullptr, "0\n"},
+    {K::TripDetails, "dist", 120, kBlocking, "la distanza progressiva contiene caratteri non numerici", nullptr, "0\n"},
+    {K::TripDetails, "arriva", 128, kBlocking, "orario espresso in forma illegale", nullptr, "0\n"},
+    {K::TripDetails, "parte", 132, kBlocking, "orario espresso in forma illegale", nullptr, "0\n"},
+    {K::Periods, "azienda", 0, kRemediable, kCompanyLetters, nullptr, "4\n"},
+    {K::Periods, "id", 4, kRemediable, "l'ID corsa contiene caratteri non numerici", nullptr, "3\n"},
+};
+
+struct TextField {
+  K kind;
+  const char* name;
+  const char* label;
+  size_t at;
+  size_t width;
+};
+const TextField kTextFields[] = {
+    {K::Protocol, "resple", "responsabile", 34, 40},
+    {K::Cadences, "codice", "codice cadenza", 4, 10},
+    {K::Cadences, "denom", "denominazione cadenza", 14, 60},
+    {K::Calendar, "note", "annotazioni", 12, 20},
+    {K::Calendar, "caden", "codice cadenza", 32, 10},
+    {K::TripHeads, "codcorsa", "codice corsa", 10, 20},
+    {K::TripHeads, "codlinea", "codice linea", 72, 10},
+    {K::TripHeads, "verso", "verso", 82, 1},
+    {K::TripHeads, "codperc", "codice percorso", 83, 20},
+    {K::TripHeads, "denom", "descrittore", 109, 120},
+    {K::TripDetails, "fermata", "codice fermata", 14, 10},
+    {K::TripDetails, "denom", "denominazione fermata", 40, 40},
+    {K::TripDetails, "ubicaz", "ubicazione fermata", 80, 40},
+    {K::Periods, "caden", "codice cadenza", 10, 10},
+};
+
+struct FlagField {
+  K kind;
+  const char* name;
+  const char* label;
+  size_t at;
+};
+const FlagField kFlagFields[] = {
+    {K::TripDetails, "primaria", "fermata principale", 136},
+    {K::TripDetails, "facolt", "fermata facoltativa", 137},
+    {K::TripDetails, "nonferma", "transito senza fermata", 138},
+    {K::Periods, "escluso", "periodo escluso", 36},
+};
+const std::string kFlags =
+    "***** il file di testo proposto contiene dei valori SI/NO illegali.\n"
+    "I valori SI/NO devono essere espressi con 1 (sì) oppure 0 (no) !!!\n\n";
+
+std::vector<FaultCase> FieldRuleCases() {
+  std::vector<FaultCase> cases;
+  const auto name = [](K kind, const std::string& field, const std::string& what) {
+    return std::string(kKindNames[static_cast<int>(kind)]) + "_" + field + "_" + what;
+  };
+  for (const NumberField& f : kNumberFields)
+    for (const char* sign : {"-", "+"}) {
+      // A time gets its hour and its minute fault.
+      const bool time = f.fault == "orario espresso in forma illegale";
+      const std::string report = Fault(f.at, f.fault) + (time ? Fault(f.at, f.fault) : "");
+      const std::string field = f.name;
+      std::string message = f.kind == K::Protocol ? kLayoutFault : time ? Blocking(kTimes) : kNumbers;
+      if (f.verdict == kRemediable)
+        message = f.fault == kCompanyLetters ? CompanyQuestionOf(f.kind)
+                  : field == "ente"          ? Remediable(kAuthorities)
+                  : field == "contratt"      ? Remediable(kContracts)
+                  : f.kind == K::TripDetails ? Remediable(kUndeclaredTrips)
+                                             : Remediable(kUndeclaredPeriods);
+      cases.push_back(On(name(f.kind, f.name, *sign == '-' ? "Minus" : "Plus"), f.kind, {Put(0, f.at, sign)})
+                          .Is(f.verdict, message, report, f.rows, f.query));
+    }
+  for (const TextField& f : kTextFields)
+    for (const unsigned char byte : {0x00, 0x01, 0x1F, 0x7F}) {
+      // Inside the text, where there is room: the fault names the field and where the byte stands.
+      const size_t at = f.at + (f.width > 1 ? 1 : 0);
+      const std::string fault = std::string("il campo ") + f.name + " (" + f.label + ") contiene il carattere di " +
+                                "controllo " + Hex(byte) + " in posizione " + std::to_string(at);
+      cases.push_back(On(name(f.kind, f.name, Hex(byte)), f.kind, {Put(0, at, std::string(1, static_cast<char>(byte)))})
+                          .Is(kBlocking, BlockingOf(f.kind, kControlTexts), Fault(f.at, fault),
+                              f.kind == K::Protocol ? "17|NULL|NULL\n" : "0\n",
+                              f.kind == K::Protocol ? kMaster : nullptr));
+    }
+  for (const FlagField& f : kFlagFields)
+    for (const char value : {'2', 'X', ' '}) {
+      const std::string fault =
+          std::string("il campo ") + f.name + " (" + f.label + ") vale \"" + value + "\" invece di 0 o 1";
+      cases.push_back(On(name(f.kind, f.name, value == ' ' ? std::string("Blank") : std::string(1, value)), f.kind,
+                         {Put(0, f.at, std::string(1, value))})
+                          .Is(kBlocking, Blocking(kFlags), Fault(f.at, fault)));
+    }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(FieldRules, ImportFault, ::testing::ValuesIn(FieldRuleCases()),
+                         [](const auto& test) { return test.param.name; });
 
 // A name changed, a line more, a line less after pass 1: pass 2 keeps no row.
 TEST_F(Imports, AFileChangedBetweenThePassesLeavesNothing) {

@@ -40,8 +40,12 @@ cleanup() {
     kill -TERM -- "-$program" 2> /dev/null || true
     for _ in $(seq 50); do kill -0 "$program" 2> /dev/null || break; sleep 0.1; done
     kill -KILL -- "-$program" 2> /dev/null || true
+    wait "$program" 2> /dev/null || true
   fi
-  if [ -n "$xvfb" ]; then kill -TERM "$xvfb" 2> /dev/null || true; fi
+  if [ -n "$xvfb" ]; then
+    kill -TERM "$xvfb" 2> /dev/null || true
+    wait "$xvfb" 2> /dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT

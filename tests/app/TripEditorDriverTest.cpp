@@ -71,7 +71,7 @@ TEST_F(TripEditorDriver, TheNoTimeMarkBetweenTheEndsIsRefusedAndTheNextTimeStore
                 Answers({"dialog 120|6005=1|1059=1|6006=2,1|1059=1|1045=99:99|1049=99:99|1=1|1045=7.45|1049=7,46|1=1|"
                          "6006=3,1|1059=1|1045=8.07|1049=99.99|1=1|1043=1|1043=1"}),
                 {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{
                             Box(0x10, U8("ATTENZIONE l'orario di arrivo e l'orario di partenza sono espressi in modo "
                                          "illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n"))});
@@ -88,7 +88,7 @@ TEST_F(TripEditorDriver, ATripAddedInTheQuadroIsItsLastColumn) {
                 Answers({"dialog 120|6005=1|1059=1|1040=1|6006=2,3|1059=1|1045=7.50|1=1|6006=1,2|6106=1|1043=1|1043=1",
                          "dialog 122|1067=K50"}),
                 {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{});
   // The new trip (4) got the stop 2 time typed in column 3; column 2, trip 3, left the quadro.
   EXPECT_EQ(QueryFile(db, "SELECT id, codcorsa, gruppo = 9 FROM tescor ORDER BY id"),

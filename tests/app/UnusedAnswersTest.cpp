@@ -57,6 +57,9 @@ TEST_F(UnusedAnswers, AreNamedByLineAndEndTheRunWithTheirCode) {
       {{"dialog 116", "  1006=1", "  1012=1", "dialog 119 cancel"},
        {},
        {"riga 1: dialog 116 (2 valori)", "riga 4: dialog 119 cancel"}},
+      {{"printer /tmp/x.pdf landscape", "preview close"},
+       {},
+       {"riga 1: printer /tmp/x.pdf landscape", "riga 2: preview close"}},
       // The exit question answered, then one answer too many.
       {{"ok", "ok"}, {"5101"}, {"riga 2: ok"}},
   };

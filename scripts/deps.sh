@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what building and testing Quendo needs on Debian 12, when it is missing.
+# Installs what building, running and testing Quendo needs on Debian 12, when it is missing.
 set -euo pipefail
+# qt6-qpa-plugins holds the platform plugins that put the program's windows on a screen (Qt's own
+# packages only recommend it); xvfb and x11-utils let CI start the program on a virtual display
+# and look at its windows (scripts/prove-start.sh).
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-          libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev clang-format dpkg-dev make tcl)
+          qt6-qpa-plugins libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev clang-format dpkg-dev
+          make tcl xvfb x11-utils)
 packages+=(fonts-liberation poppler-utils)  # Arial's metric twin for the reports; PDF checks in the tests
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"

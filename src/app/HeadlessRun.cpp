@@ -8,7 +8,9 @@
 // then "x<TAB>y<TAB>text" for each text drawn (device units, UTF-8).
 //
 // Exit codes: 0 every command ran; 1 the start-up ended the program; 2 bad arguments, an unknown
-// command id or an unreadable answers file; 3 a question found no answer; 4 a disabled command.
+// command id or an unreadable answers file; 3 a question found no answer; 4 a disabled command;
+// 5 every command ran but answers were left that nothing asked for (a dialog that never opened,
+// say, because its editor could not begin its transaction): each is named on the error output.
 
 #include "app/AppMain.h"
 #include "app/CommandTable.h"
@@ -37,6 +39,7 @@ constexpr int kExitStartupEnded = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitUnanswered = 3;
 constexpr int kExitDisabled = 4;
+constexpr int kExitUnusedAnswers = 5;
 
 struct Options {
   std::string settings;
@@ -98,6 +101,14 @@ bool ReadFile(const std::string& path, std::string& out) {
   if (!f.open(QIODevice::ReadOnly)) return false;
   out = f.readAll().toStdString();
   return true;
+}
+
+// Names every answer that nothing took, by its line in the answers file; true when there was one.
+bool ReportUnusedAnswers(const ui::Script& script) {
+  for (const ui::Answer& a : script.Pending())
+    std::fprintf(stderr, "quendo-run: risposta non usata, riga %d: %s\n", a.line,
+                 cp1252::ToUtf8(ui::AnswerText(a)).c_str());
+  return !script.Pending().empty();
 }
 
 bool WriteTranscript(const std::string& path, const std::vector<std::string>& lines) {
@@ -199,11 +210,12 @@ int RunHeadless(int argc, char** argv) {
       if (code == kExitOk) code = kExitUnanswered;
     }
   }
+  // An answer left over means the run did not go as written; after an earlier failure the
+  // answers meant for what never came are left as a matter of course.
+  if (code == kExitOk && ReportUnusedAnswers(script)) code = kExitUnusedAnswers;
   if (!WriteTranscript(o.transcript, script.Transcript())) {
     std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.transcript.c_str());
     if (code == kExitOk) code = kExitUsage;
   }
-  if (code == kExitOk && script.PendingAnswers() > 0)
-    std::fprintf(stderr, "quendo-run: %zu risposte non usate\n", script.PendingAnswers());
   return code;
 }

@@ -70,13 +70,13 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
     std::string rest;
     const std::string word = Lower(FirstWord(text, rest));
     if (word == "ok" && rest.empty()) {
-      answers.push_back({Answer::Kind::Ok, {}, {}});
+      answers.push_back({Answer::Kind::Ok, {}, {}, lineNo});
     } else if (word == "cancel" && rest.empty()) {
-      answers.push_back({Answer::Kind::Cancel, {}, {}});
+      answers.push_back({Answer::Kind::Cancel, {}, {}, lineNo});
     } else if (word == "file" && !rest.empty()) {
-      answers.push_back({Answer::Kind::File, rest, {}});
+      answers.push_back({Answer::Kind::File, rest, {}, lineNo});
     } else if (word == "printer" && !rest.empty()) {
-      Answer printer{Answer::Kind::Printer, rest, {}};
+      Answer printer{Answer::Kind::Printer, rest, {}, lineNo};
       const std::string landscape = " landscape";
       if (Lower(rest).size() > landscape.size() &&
           Lower(rest).compare(rest.size() - landscape.size(), landscape.size(), landscape) == 0) {
@@ -85,14 +85,14 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
       }
       answers.push_back(std::move(printer));
     } else if (word == "preview" && (Lower(rest) == "close" || Lower(rest) == "print")) {
-      answers.push_back({Answer::Kind::Preview, Lower(rest), {}});
+      answers.push_back({Answer::Kind::Preview, Lower(rest), {}, lineNo});
     } else if (word == "dialog" && !rest.empty()) {
       std::string tail;
       const std::string id = FirstWord(rest, tail);
       if (tail.empty())
-        answers.push_back({Answer::Kind::Dialog, id, {}});
+        answers.push_back({Answer::Kind::Dialog, id, {}, lineNo});
       else if (Lower(tail) == "cancel")
-        answers.push_back({Answer::Kind::DialogCancel, id, {}});
+        answers.push_back({Answer::Kind::DialogCancel, id, {}, lineNo});
       else
         return fail("atteso 'dialog ID' oppure 'dialog ID cancel'");
     } else {
@@ -101,6 +101,20 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
   }
   out = std::move(answers);
   return true;
+}
+
+std::string AnswerText(const Answer& answer) {
+  switch (answer.kind) {
+    case Answer::Kind::Ok: return "ok";
+    case Answer::Kind::Cancel: return "cancel";
+    case Answer::Kind::File: return "file " + answer.value;
+    case Answer::Kind::DialogCancel: return "dialog " + answer.value + " cancel";
+    case Answer::Kind::Printer: return "printer " + answer.value + (answer.controls.empty() ? "" : " landscape");
+    case Answer::Kind::Preview: return "preview " + answer.value;
+    case Answer::Kind::Dialog: break;
+  }
+  const size_t n = answer.controls.size();
+  return "dialog " + answer.value + " (" + std::to_string(n) + (n == 1 ? " valore)" : " valori)");
 }
 
 }  // namespace ui

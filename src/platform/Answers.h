@@ -19,6 +19,11 @@
 namespace ui {
 
 // Parses the text of an answers file. On a malformed line returns false with `error` naming it.
+// Each answer keeps the number of the line it begins on.
 bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::string& error);
+
+// An answer as its first line is written in the file ("ok", "file PATH", "dialog ID", "dialog ID
+// cancel"), with the number of control lines a dialog answer has; Windows-1252.
+std::string AnswerText(const Answer& answer);
 
 }  // namespace ui

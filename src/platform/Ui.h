@@ -65,6 +65,7 @@ struct Answer {
   // asked), or "close" / "print" for a preview.
   std::string value;
   std::vector<std::pair<std::string, std::string>> controls;  // control id -> value, for a dialog
+  int line = 0;                                               // its line in the answers file; 0: none
 };
 
 // Thrown when a question finds no answer in the script (or none fits): the run ends instead of
@@ -103,6 +104,8 @@ class Script {
   const Answer& Peek() const { return answers_.front(); }
   Answer Take();
   size_t PendingAnswers() const { return answers_.size(); }
+  // The answers nothing has taken yet, in order.
+  const std::deque<Answer>& Pending() const { return answers_; }
 
   // Every line written so far: one per message box ("0x10<TAB>text", newlines as \n, UTF-8),
   // and whatever else the layer records (titles, file dialogs).

@@ -39,7 +39,7 @@ struct EditorDriver : DriverFiles {
 
 TEST_F(EditorDriver, DayTypesAddedRefusedAndRenamedAsInProcess) {
   const DriverRun run = RunDriver(settings, kDayTypeAnswer, {"5115"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate"));
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata"));
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"), std::vector<std::string>{"DIALOG\t116\tGestione Cadenze"});
   ASSERT_EQ(Boxes(run).size(), 1u) << run.err;
   EXPECT_TRUE(HasPrefix(Boxes(run)[0], "0x10\tErrore aggiornamento tavola (cadenz)\\n\\n"));

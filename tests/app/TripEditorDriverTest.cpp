@@ -34,7 +34,7 @@ TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
       Answers({"dialog 120|1040=1|6101=1|6005=2|1041=1|1043=1", "dialog 122|1067=K40|1068=40|1134=A|1071=2500|1072=15",
                "dialog 126|1103=1|1091=01/03/2024|1095=31/03/2024|1098=FER|1=1"});
   const DriverRun run = RunDriver(settings, answers, {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"),
             (std::vector<std::string>{"DIALOG\t120\tGestione Corse", "DIALOG\t122\tDati Testa Corsa",
                                       "DIALOG\t126\t" + U8("Periodi Validità Corsa")}));
@@ -55,7 +55,7 @@ TEST_F(TripEditorDriver, TypesATimeAndInsertsAStopInTheQuadro) {
                "dialog 127|1060=F09|1061=Nuova fermata|1066=300|1132=1", "dialog 127|1108=1"});
   const std::string others = QueryFile(db, "SELECT * FROM detcor WHERE id <> 1 ORDER BY id, sub");
   const DriverRun run = RunDriver(settings, answers, {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{});
   EXPECT_EQ(QueryFile(db, "SELECT sub, fermata, denom, dist, arriva, parte FROM detcor WHERE id = 1 ORDER BY sub"),
             "1|F01|Aulla Stazione|0|9999|730\n2|F09|Nuova fermata|300|-1|-1\n3|F02|Bivio Olivola|5000|745|746\n"
@@ -71,7 +71,7 @@ TEST_F(TripEditorDriver, TheNoTimeMarkBetweenTheEndsIsRefusedAndTheNextTimeStore
                 Answers({"dialog 120|6005=1|1059=1|6006=2,1|1059=1|1045=99:99|1049=99:99|1=1|1045=7.45|1049=7,46|1=1|"
                          "6006=3,1|1059=1|1045=8.07|1049=99.99|1=1|1043=1|1043=1"}),
                 {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{
                             Box(0x10, U8("ATTENZIONE l'orario di arrivo e l'orario di partenza sono espressi in modo "
                                          "illegale.\n\nGli orari devono essere espressi nel formato HH.MM\n\n"))});
@@ -88,7 +88,7 @@ TEST_F(TripEditorDriver, ATripAddedInTheQuadroIsItsLastColumn) {
                 Answers({"dialog 120|6005=1|1059=1|1040=1|6006=2,3|1059=1|1045=7.50|1=1|6006=1,2|6106=1|1043=1|1043=1",
                          "dialog 122|1067=K50"}),
                 {"5118"});
-  EXPECT_FALSE(HasPart(run.err, "risposte non usate")) << run.err;
+  EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{});
   // The new trip (4) got the stop 2 time typed in column 3; column 2, trip 3, left the quadro.
   EXPECT_EQ(QueryFile(db, "SELECT id, codcorsa, gruppo = 9 FROM tescor ORDER BY id"),

@@ -27,17 +27,8 @@ struct ContractsDialog : ::testing::Test {
     db = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db->isOpen);
   }
-  // "" when confirmed, else the text of its one refusal.
   std::string Run(ui::Dialog& dialog, Controls controls) {
-    script.Clear();
-    script.Push({ui::Answer::Kind::Dialog, "129", std::move(controls)});
-    try {
-      EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-      return "";
-    } catch (const ui::UnansweredQuestion&) {
-      EXPECT_TRUE(script.Messages().size() == 1 && script.Messages()[0].type == ui::MB_ICONSTOP);
-      return script.Messages().empty() ? "?" : script.Messages()[0].text;
-    }
+    return ConfirmOrRefusal(script, dialog, "129", std::move(controls));
   }
 };
 

@@ -37,12 +37,16 @@ struct Duplicates : ::testing::Test {
            QueryFile(path,
                      "SELECT id, sub, arriva, parte FROM detcor WHERE id NOT IN (11, 21, 61, 62) ORDER BY id, sub");
   }
-  // Finds and moves the copies; the result text.
-  std::string Fix() {
+  // Finds and moves the copies.
+  DuplicateShiftResult Shift() {
     DuplicateTripSet set;
     Found(&set);
     DbDatabase db(path);
-    const DuplicateShiftResult r = ShiftDuplicateTrips(&db, set, nullptr);
+    return ShiftDuplicateTrips(&db, set, nullptr);
+  }
+  // The same, stored; the result text.
+  std::string Fix() {
+    const DuplicateShiftResult r = Shift();
     EXPECT_TRUE(r.stored);
     return DuplicateShiftResultText(r);
   }
@@ -132,14 +136,8 @@ TEST_F(Duplicates, ARefusedStopRowIsSkippedAndNotCounted) {
   RunSql(path,
          "CREATE TRIGGER stall BEFORE UPDATE ON detcor WHEN NEW.id = 11 AND NEW.sub = 2 "
          "BEGIN SELECT RAISE(ABORT, 'riga bloccata'); END;");
-  DuplicateTripSet set;
-  Found(&set);
   NoticeLog notices;
-  DuplicateShiftResult r;
-  {
-    DbDatabase db(path);
-    r = ShiftDuplicateTrips(&db, set, nullptr);
-  }
+  const DuplicateShiftResult r = Shift();
   EXPECT_TRUE(r.stored);
   EXPECT_EQ(r.trips, 4);
   EXPECT_EQ(r.rows, 9);
@@ -155,14 +153,8 @@ TEST_F(Duplicates, ABatchTheDatabaseDoesNotTakeChangesNothing) {
          "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
          "CREATE TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
   const std::string before = TripTimes(path);
-  DuplicateTripSet set;
-  Found(&set);
   NoticeLog notices;
-  DuplicateShiftResult r;
-  {
-    DbDatabase db(path);
-    r = ShiftDuplicateTrips(&db, set, nullptr);
-  }
+  const DuplicateShiftResult r = Shift();
   EXPECT_FALSE(r.stored);
   EXPECT_EQ(r.trips + r.rows, 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));

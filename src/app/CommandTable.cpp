@@ -1,6 +1,8 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/CodeAssignmentCommands.h"
+#include "app/commands/DuplicateTripsCommand.h"
 #include "app/commands/EditorCommands.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
@@ -105,16 +107,16 @@ const std::vector<CommandEntry> kTable = {
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",
      [](MainFrame& f) { GroupHomogeneousTrips(&f, GroupingMode::Command); }},
     {kUtilita, 5139, "&Sistemazione Corse", kSoon},
-    {kUtilita, 5121, "Assegnazione &Codici Corsa", kSoon},
-    {kUtilita, 5138, "Assegnazione Codici C&ontratto", kSoon},
-    {kUtilita, 5164, "Assegnazione Codici &Fermata", kSoon},
-    {kUtilita, 5165, "Assegnazione Codici &Percorso", kSoon},
+    {kUtilita, 5121, "Assegnazione &Codici Corsa", [](MainFrame& f) { AssignTripCodes(&f); }},
+    {kUtilita, 5138, "Assegnazione Codici C&ontratto", [](MainFrame& f) { AssignContractCodes(&f); }},
+    {kUtilita, 5164, "Assegnazione Codici &Fermata", [](MainFrame& f) { AssignStopCodes(&f); }},
+    {kUtilita, 5165, "Assegnazione Codici &Percorso", [](MainFrame& f) { AssignRouteCodes(&f); }},
     {kUtilita, 5159, "Sistemazione &Lunghezze", kSoon},
-    {kUtilita, 5160, "Assegnazione &Quadro come Linea", kSoon},
+    {kUtilita, 5160, "Assegnazione &Quadro come Linea", [](MainFrame& f) { AssignBoardAsLine(&f); }},
     {kUtilita, 5175, "Aggiusta &Concatenazione Corse", kSoon},
     {kUtilita, 5182, "Aggiusta &Orari \"zoppi\"", kSoon},
     {kUtilita, 5183, "Aggiusta &Km e Tempi Contrattuali", kSoon},
-    {kUtilita, 5187, "Sistemazione Corse &Doppie", kSoon},
+    {kUtilita, 5187, "Sistemazione Corse &Doppie", [](MainFrame& f) { FixDuplicateTrips(&f); }},
     {kUtilita, 0, "", nullptr},
     {kUtilita, 5171, "Assegnazione &Tipo Mezzo (Aziendale)", kSoon},
     {kUtilita, 5172, "Assegnazione Tipo &Mezzo (Linea)", kSoon},

@@ -51,3 +51,17 @@ void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
     combo->insertItem(index++, cp1252::ToQString(entry));
   }
 }
+
+void FillLineCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("codlinea");
+  select.SetFrom("tescor");
+  select.SetGroupBy("codlinea");
+  select.SetOrderBy("codlinea");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+    std::string line;
+    select.GetFieldTextAt(0, line);
+    combo->insertItem(index++, cp1252::ToQString(line));
+  }
+}

@@ -15,3 +15,6 @@ void FillAuthorityCombo(QComboBox* combo, DbDatabase* db);
 // The day types (`cadenz`) by code, each entry written by the printf `format` from the code
 // without trailing blanks and the name, both texts ("%-4s - %s": "FER  - Feriale").
 void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);
+
+// The trips' line codes (`tescor`), each once, in order: the code as read.
+void FillLineCombo(QComboBox* combo, DbDatabase* db);

@@ -1,6 +1,6 @@
 #include "exchange/ImportErrors.h"
 
-#include "exchange/ExportFiles.h"
+#include "exchange/TextReportFile.h"
 
 #include <cstdio>
 
@@ -35,11 +35,5 @@ std::string ImportErrorReportText(const ImportErrorList& list, const std::string
 
 bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
                             const ClockTime& now) {
-  const size_t slash = reportPath.find_last_of("/\\");
-  const std::string folder = slash == std::string::npos ? std::string() : reportPath.substr(0, slash ? slash : 1);
-  const std::string name = slash == std::string::npos ? reportPath : reportPath.substr(slash + 1);
-  ExportFileSet file(folder);
-  if (!file.Begin(name)) return false;
-  file.Write(ImportErrorReportText(list, databasePath, now));
-  return file.Finish() && file.Commit();
+  return WriteTextReport(reportPath, ImportErrorReportText(list, databasePath, now));
 }

@@ -23,18 +23,8 @@ struct ExportDialogs : ::testing::Test {
     db = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db->isOpen);
   }
-  // Runs the dialog on the answer: "" when confirmed, else the text of its one refusal (a stop box:
-  // the run cannot go on after it).
   std::string Run(ui::Dialog& dialog, const std::string& id, Controls controls) {
-    script.Clear();
-    script.Push({ui::Answer::Kind::Dialog, id, std::move(controls)});
-    try {
-      EXPECT_EQ(dialog.DoModal(), ui::IDOK);
-      return "";
-    } catch (const ui::UnansweredQuestion&) {
-      EXPECT_TRUE(script.Messages().size() == 1 && script.Messages()[0].type == ui::MB_ICONSTOP);
-      return script.Messages().empty() ? "?" : script.Messages()[0].text;
-    }
+    return ConfirmOrRefusal(script, dialog, id, std::move(controls));
   }
 };
 

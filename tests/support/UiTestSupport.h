@@ -12,3 +12,19 @@ inline std::string MessagesOf(const ui::Script& script) {
   for (const auto& m : script.Messages()) out += (out.empty() ? "" : "\n--\n") + m.text;
   return out;
 }
+
+// Runs an options dialog on one scripted answer (`dialog ID` with its control lines): "" when it
+// was confirmed, else the text of its one refusal (a stop box, after which the run cannot go on).
+template <class D>
+std::string ConfirmOrRefusal(ui::Script& script, D& dialog, const std::string& id,
+                             std::vector<std::pair<std::string, std::string>> controls) {
+  script.Clear();
+  script.Push({ui::Answer::Kind::Dialog, id, std::move(controls)});
+  try {
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    return "";
+  } catch (const ui::UnansweredQuestion&) {
+    EXPECT_TRUE(script.Messages().size() == 1 && script.Messages()[0].type == ui::MB_ICONSTOP);
+    return script.Messages().empty() ? "?" : script.Messages()[0].text;
+  }
+}

@@ -1,0 +1,240 @@
+#include "utilities/CodeAssignment.h"
+
+#include "common/Formatters.h"
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "utilities/KeyedRows.h"
+
+#include <cstdio>
+
+namespace {
+
+// Walks the rows of the selection (read whole when it opens, so that the rows it walks can be
+// written) inside one batch; `write` seeks and writes the row the selection stands on and tells
+// whether the database took it.
+template <class Write>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
+  AssignmentResult result;
+  DbBatch batch(db);
+  select.Open();
+  if (select.WalkFailed()) {
+    batch.Rollback();
+    return result;
+  }
+  result.read = select.RowCount();
+  if (progress) progress->Begin({});
+  long done = 0;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    if (progress) progress->Step(++done, result.read);
+    if (write()) ++result.updated;
+  }
+  if (progress) progress->End();
+  result.stored = batch.Commit() != 0;
+  if (!result.stored) result.updated = 0;
+  return result;
+}
+
+// Sets one text field of the row found and writes the row.
+bool WriteText(KeyedRows& rows, int field, std::string_view text) {
+  DbTable& t = rows.Table();
+  return t.Edit() && t.SetFieldTextAt(field, text) && t.Update();
+}
+
+long LongAt(DbSelect& select, int position) {
+  long value = 0;
+  select.GetFieldLongAt(position, &value);
+  return value;
+}
+
+int IntAt(DbSelect& select, int position) {
+  int value = 0;
+  select.GetFieldIntAt(position, &value);
+  return value;
+}
+
+// The code of a number by a printf format; the format sets a minimum width and cuts nothing.
+template <class N>
+std::string_view Code(char (&buffer)[32], const char* format, N number) {
+  const int n = std::snprintf(buffer, sizeof buffer, format, number);
+  return {buffer, static_cast<size_t>(n)};
+}
+
+void TrimRight(std::string& text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+}
+
+// Whether a row of `table` holds a code in `field` (neither missing nor blank).
+bool CodesAssigned(DbDatabase* db, const char* table, const char* field) {
+  DbSelect select(db);
+  select.SetStreaming(true);  // the first row answers
+  select.SetColumns("id");
+  select.SetFrom(table);
+  select.SetWhere(std::string(field) + " IS NOT NULL AND RTRIM(" + field + ") <> ''");
+  select.Open();
+  return select.hasRow;
+}
+
+// The trips' rows with their quadro numbers, each given the code `format` makes of its number.
+AssignmentResult WriteQuadroCode(DbDatabase* db, const char* field, const char* format, WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id, gruppo");
+  select.SetFrom("tescor");
+  KeyedRows trips(db, "tescor");
+  const int at = trips.Field(field);
+  char buffer[32];
+  return WriteRows(db, select, progress, [&] {
+    return trips.Seek(LongAt(select, 0)) && WriteText(trips, at, Code(buffer, format, LongAt(select, 1)));
+  });
+}
+
+}  // namespace
+
+AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id");
+  select.SetFrom("tescor");
+  select.SetOrderBy("gruppo, codlinea, id");
+  KeyedRows trips(db, "tescor");
+  const int at = trips.Field("codcorsa");
+  long counter = 1;
+  char buffer[32];
+  return WriteRows(db, select, progress, [&] {
+    if (!trips.Seek(LongAt(select, 0))) return false;
+    return WriteText(trips, at, Code(buffer, "%06ld", counter++));
+  });
+}
+
+AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choice, WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id");
+  select.SetFrom("tescor");
+  if (!choice.anyLine) {
+    // The line as typed is a value of the selection, never part of its text.
+    select.SetWhere("codlinea = ?1");
+    select.SetParameters({choice.line});
+  }
+  select.SetOrderBy("id");
+  KeyedRows trips(db, "tescor");
+  const int ente = trips.Field("ente"), contratt = trips.Field("contratt");
+  DbTable& t = trips.Table();
+  return WriteRows(db, select, progress, [&] {
+    return trips.Seek(LongAt(select, 0)) && t.Edit() && t.SetFieldNumberAt(ente, choice.authority) &&
+           t.SetFieldNumberAt(contratt, choice.contract) && t.Update();
+  });
+}
+
+AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id, sub, denom, ubicaz");
+  select.SetFrom("detcor");
+  select.SetOrderBy("denom, ubicaz");
+  KeyedRows stops(db, "detcor");
+  const int at = stops.Field("fermata");
+  int counter = 0;
+  std::string name, place, lastName, lastPlace;
+  char buffer[32];
+  return WriteRows(db, select, progress, [&] {
+    select.GetFieldTextAt(2, name);
+    select.GetFieldTextAt(3, place);
+    TrimRight(name);
+    TrimRight(place);
+    if (name != lastName || place != lastPlace) {
+      ++counter;
+      lastName.swap(name);
+      lastPlace.swap(place);
+    }
+    return stops.Seek(LongAt(select, 0), IntAt(select, 1)) && WriteText(stops, at, Code(buffer, "AUTO%05d", counter));
+  });
+}
+
+AssignmentResult AssignRouteCodes(DbDatabase* db, WorkProgress* progress) {
+  return WriteQuadroCode(db, "codperc", "AUTO%05ld", progress);
+}
+
+AssignmentResult AssignBoardAsLine(DbDatabase* db, WorkProgress* progress) {
+  return WriteQuadroCode(db, "codlinea", "Q_%04ld", progress);
+}
+
+bool StopCodesAssigned(DbDatabase* db) { return CodesAssigned(db, "detcor", "fermata"); }
+
+bool RouteCodesAssigned(DbDatabase* db) { return CodesAssigned(db, "tescor", "codperc"); }
+
+std::string TripCodesQuestion() {
+  return std::string("ATTENZIONE: Questa funzione assegnerà un codice univoco ad ogni singola corsa.\n\n") +
+         "I codici corsa eventualmente già assegnati verranno sovrascritti.\n\n" + "Intendi proseguire?";
+}
+
+std::string TripCodesResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'elaborazione:\n\n") +
+         Format("Lette %d corse; Assegnati %d codici corsa.", r.read, r.updated);
+}
+
+std::string ContractCodesResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'elaborazione:\n\n") +
+         Format("Lette %d corse; Assegnati %d codici contratto.", r.read, r.updated);
+}
+
+namespace {
+
+// The first question of the stop and route codes: what the assignment takes for granted.
+std::string Conditions(const char* codes, const char* lowerCase, const char* third) {
+  return Format("ATTENZIONE; l'assegnazione automatica dei Codici %s ha un\n", codes) +
+         "senso logico solo se si verificano le condizioni seguenti:\n\n" +
+         "1) Gli orari corsa sono già stati caricati e verificati per intero.\n\n" +
+         Format("2) Non si sono caricati manualmente i codici %s negli orari.\n\n", lowerCase) + third +
+         Format("Intendi comunque procedere con l'assegnazione automatica dei Codici %s?", codes);
+}
+
+// The second question: a plain confirmation, or the warning that codes are there and will go.
+std::string Confirmation(const char* codes, bool alreadyAssigned) {
+  if (!alreadyAssigned)
+    return std::string("Questa operazione provvederà ad assegnare automaticamente\n") +
+           Format("un Codice univoco ad ogni %s presente negli orari.\n", codes) +
+           Format("Confermi l'assegnazione automatica dei Codici %s?", codes);
+  return Format("ATTENZIONE; alcuni Codici %s risultano già assegnati.\n\n", codes) +
+         Format("Procedendo con questa operazione i Codici %s già assegnati.\n", codes) +
+         "verranno perduti irrimediabilmente, in quanto saranno sostituiti\n" +
+         "da quelli assegnati automaticamente.\n\n" +
+         Format("Confermi l'assegnazione automatica dei Codici %s?", codes);
+}
+
+}  // namespace
+
+std::string StopCodesFirstQuestion() {
+  return Conditions("Fermata", "fermata", "3) Si è rigorosamente verificata la Normalizzazione delle Fermate.\n\n");
+}
+
+std::string StopCodesSecondQuestion(bool alreadyAssigned) { return Confirmation("Fermata", alreadyAssigned); }
+
+std::string StopCodesResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'assegnazione Codici Fermate:\n\n") + "Fermate Lette: " + Format("%d\n", r.read) +
+         "Fermate Aggiornate: " + Format("%d\n", r.updated);
+}
+
+std::string RouteCodesFirstQuestion() {
+  return Conditions("Percorso", "percorso",
+                    "3) E' stata effettuata e verificata l'operazione di Raggruppamento\n"
+                    "delle Corse omogenee.\n\n");
+}
+
+std::string RouteCodesSecondQuestion(bool alreadyAssigned) { return Confirmation("Percorso", alreadyAssigned); }
+
+std::string RouteCodesResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'assegnazione Codici Percorso:\n\n") + "Corse Lette: " + Format("%d\n", r.read) +
+         "Corse Aggiornate: " + Format("%d\n", r.updated);
+}
+
+std::string BoardAsLineQuestion() {
+  return std::string("ATTENZIONE: Questa funzione assenga i codici quadro come codici delle linee.\n\n") +
+         "SI PRESUME SERVA SOLO PER REZURUZADA.\n\n" + "Intendi proseguire?";
+}
+
+std::string BoardAsLineResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'elaborazione:\n\n") + Format("Sistemate %d corse.", r.updated);
+}
+
+std::string AssignmentNotStoredText() {
+  return "ATTENZIONE: le modifiche non sono state registrate nel database.\n\n"
+         "I dati restano quelli di prima dell'elaborazione.";
+}

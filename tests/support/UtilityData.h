@@ -1,0 +1,32 @@
+#pragma once
+// The hand-made timetable of the batch utilities' tests: the SQL script and the expected report
+// under tests/data/utilities, shared by the engine tests and the command tests.
+
+#include "support/TimetableData.h"
+
+#include <QString>
+
+// A file of tests/data/utilities.
+inline std::string UtilityDataFile(const std::string& name) { return TestDataDir() + "/utilities/" + name; }
+
+// A timetable database at `path` with the trips of the duplicate-trip script.
+inline void MakeDuplicateTripsDatabase(const std::string& path) {
+  MakeTimetableDatabase(path);
+  // The script is UTF-8; RunSql takes the program's code page.
+  RunSql(path, cp1252::FromQStringLossy(QString::fromUtf8(FileBytes(UtilityDataFile("corse_doppie.sql")))));
+}
+
+// The expected CORSE_DOPPIE report for a database at `databasePath`.
+inline std::string ExpectedDuplicateReport(const std::string& databasePath) {
+  std::string text = FileBytes(UtilityDataFile("CORSE_DOPPIE.TXT"));
+  const std::string mark = "@DATABASE@";
+  const size_t at = text.find(mark);
+  if (at != std::string::npos) text.replace(at, mark.size(), databasePath);
+  return text;
+}
+
+// The times of a database's trips: "id|parte|arriva" per head, then "id|sub|arriva|parte" per stop.
+inline std::string TripTimes(const std::string& path) {
+  return QueryFile(path, "SELECT id, parte, arriva FROM tescor ORDER BY id") + "--\n" +
+         QueryFile(path, "SELECT id, sub, arriva, parte FROM detcor ORDER BY id, sub");
+}

@@ -1,0 +1,216 @@
+// The automatic code assignments on a real timetable database: the codes each writes, the rows the
+// database refuses (skipped, not counted, the others written), a batch the database does not take
+// and a run killed half way (nothing of it kept).
+
+#include "support/TimetableData.h"
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "utilities/CodeAssignment.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <functional>
+
+namespace {
+
+// Six trips (id, quadro, line) and six stop rows (id, sub, name, place) with no codes yet.
+const char* const kTrips =
+    "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo,"
+    " codperc, gruppo) VALUES"
+    " (1, 'X', 'L2', 'A', 700, 800, 0, 0, 0, 0, 0, 0, NULL, 2),"
+    " (2, 'X', 'L9', 'A', 700, 800, 0, 0, 0, 0, 0, 0, ' ', 1),"
+    " (3, 'X', 'L1', 'A', 700, 800, 0, 0, 0, 0, 0, 0, NULL, 1),"
+    " (4, 'X', 'L1', 'A', 700, 800, 0, 0, 0, 0, 0, 0, NULL, 0),"
+    " (5, 'X', 'L1 ', 'A', 700, 800, 0, 0, 0, 0, 0, 0, NULL, 12345),"
+    " (6, 'X', 'L3', 'A', 700, 800, 0, 0, 0, 0, 0, 0, NULL, 7);"
+    "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
+    " VALUES (1, 1, NULL, 'Aulla', 'Piazza', 0, 9999, 700, 0, 0, 0, 0),"
+    " (1, 2, ' ', 'Bibola', NULL, 0, 730, 9999, 0, 0, 0, 0),"
+    " (2, 1, NULL, 'Aulla', 'Piazza ', 0, 9999, 700, 0, 0, 0, 0),"
+    " (2, 2, NULL, 'Bibola', NULL, 0, 730, 9999, 0, 0, 0, 0),"
+    " (3, 1, NULL, 'AULLA', 'Piazza', 0, 9999, 700, 0, 0, 0, 0),"
+    " (3, 2, NULL, 'Aulla', NULL, 0, 730, 9999, 0, 0, 0, 0);";
+
+const char* const kTripCodes = "SELECT id, codcorsa FROM tescor ORDER BY id";
+const char* const kContracts = "SELECT id, ente, contratt FROM tescor ORDER BY id";
+const char* const kStopCodes = "SELECT id, sub, fermata FROM detcor ORDER BY id, sub";
+const char* const kRouteCodes = "SELECT id, codperc FROM tescor ORDER BY id";
+const char* const kLines = "SELECT id, codlinea FROM tescor ORDER BY id";
+
+using Run = std::function<std::string(DbDatabase*, WorkProgress*)>;
+
+std::string TripCodes(DbDatabase* db, WorkProgress* p) { return TripCodesResultText(AssignTripCodes(db, p)); }
+std::string StopCodes(DbDatabase* db, WorkProgress* p) { return StopCodesResultText(AssignStopCodes(db, p)); }
+std::string RouteCodes(DbDatabase* db, WorkProgress* p) { return RouteCodesResultText(AssignRouteCodes(db, p)); }
+std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return BoardAsLineResultText(AssignBoardAsLine(db, p)); }
+Run Contracts(bool anyLine, const char* line) {
+  return [=](DbDatabase* db, WorkProgress* p) {
+    return ContractCodesResultText(AssignContractCodes(db, {anyLine, line, 5, 1234}, p));
+  };
+}
+
+struct Assignment {
+  const char* name;
+  Run run;
+  const char* sql;  // run on the database first
+  const char* query;
+  const char* rows;    // the query's rows afterwards
+  const char* result;  // the result text
+  const char* notice;  // how the layer's first notice begins ("" none)
+};
+void PrintTo(const Assignment& a, std::ostream* os) { *os << a.name; }
+
+const Assignment kAssignments[] = {
+    {"TripCodesByQuadroLineId", TripCodes, "", kTripCodes,
+     "1|000004\n2|000003\n3|000002\n4|000001\n5|000006\n6|000005\n",
+     "Risultati dell'elaborazione:\n\nLette 6 corse; Assegnati 6 codici corsa.", ""},
+    {"ContractsOfEveryTrip", Contracts(true, "L9"), "", kContracts,
+     "1|5|1234\n2|5|1234\n3|5|1234\n4|5|1234\n5|5|1234\n6|5|1234\n",
+     "Risultati dell'elaborazione:\n\nLette 6 corse; Assegnati 6 codici contratto.", ""},
+    // A trailing blank of the stored line does not keep its trip out.
+    {"ContractsOfOneLine", Contracts(false, "L1"), "", kContracts,
+     "1|0|0\n2|0|0\n3|5|1234\n4|5|1234\n5|5|1234\n6|0|0\n",
+     "Risultati dell'elaborazione:\n\nLette 3 corse; Assegnati 3 codici contratto.", ""},
+    // The line is a value, not SQL.
+    {"ContractsOfALineThatIsSql", Contracts(false, "L1' OR 'a'='a"), "", kContracts,
+     "1|0|0\n2|0|0\n3|0|0\n4|0|0\n5|0|0\n6|0|0\n",
+     "Risultati dell'elaborazione:\n\nLette 0 corse; Assegnati 0 codici contratto.", ""},
+    // AULLA/Piazza, Aulla/-, Aulla/Piazza (a trailing blank aside), Bibola/-.
+    {"StopCodesByNameAndPlace", StopCodes, "", kStopCodes,
+     "1|1|AUTO00003\n1|2|AUTO00004\n2|1|AUTO00003\n2|2|AUTO00004\n3|1|AUTO00001\n3|2|AUTO00002\n",
+     "Risultati dell'assegnazione Codici Fermate:\n\nFermate Lette: 6\nFermate Aggiornate: 6\n", ""},
+    {"RouteCodesOfTheQuadri", RouteCodes, "", kRouteCodes,
+     "1|AUTO00002\n2|AUTO00001\n3|AUTO00001\n4|AUTO00000\n5|AUTO12345\n6|AUTO00007\n",
+     "Risultati dell'assegnazione Codici Percorso:\n\nCorse Lette: 6\nCorse Aggiornate: 6\n", ""},
+    {"QuadroAsLine", BoardAsLine, "", kLines, "1|Q_0002\n2|Q_0001\n3|Q_0001\n4|Q_0000\n5|Q_12345\n6|Q_0007\n",
+     "Risultati dell'elaborazione:\n\nSistemate 6 corse.", ""},
+    // Refused rows: skipped and not counted; the trip-code counter still advances past one.
+    {"TripCodeRefused", TripCodes,
+     "CREATE TRIGGER stall BEFORE UPDATE ON tescor WHEN NEW.id = 3 BEGIN SELECT RAISE(ABORT, 'bloccata'); END;",
+     kTripCodes, "1|000004\n2|000003\n3|X\n4|000001\n5|000006\n6|000005\n",
+     "Risultati dell'elaborazione:\n\nLette 6 corse; Assegnati 5 codici corsa.",
+     "Errore aggiornamento tavola (tescor)"},
+    {"StopCodeRefused", StopCodes,
+     "CREATE TRIGGER stall BEFORE UPDATE ON detcor WHEN NEW.id = 2 AND NEW.sub = 1 "
+     "BEGIN SELECT RAISE(ABORT, 'bloccata'); END;",
+     kStopCodes, "1|1|AUTO00003\n1|2|AUTO00004\n2|1|NULL\n2|2|AUTO00004\n3|1|AUTO00001\n3|2|AUTO00002\n",
+     "Risultati dell'assegnazione Codici Fermate:\n\nFermate Lette: 6\nFermate Aggiornate: 5\n",
+     "Errore aggiornamento tavola (detcor)"},
+    // A code longer than its field: the row keeps its line and is not counted.
+    {"LineCodeTooLong", BoardAsLine, "UPDATE tescor SET gruppo = 123456789 WHERE id = 6", kLines,
+     "1|Q_0002\n2|Q_0001\n3|Q_0001\n4|Q_0000\n5|Q_12345\n6|L3\n", "Risultati dell'elaborazione:\n\nSistemate 5 corse.",
+     "Errore campo (codlinea"},
+};
+
+struct Assignments : ::testing::TestWithParam<Assignment> {
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  void SetUp() override {
+    MakeTimetableDatabase(path);
+    RunSql(path, kTrips);
+  }
+};
+
+TEST_P(Assignments, WriteTheirCodes) {
+  const Assignment& a = GetParam();
+  if (*a.sql) RunSql(path, a.sql);
+  NoticeLog notices;
+  {
+    DbDatabase db(path);
+    EXPECT_EQ(a.run(&db, nullptr), a.result);
+  }
+  if (*a.notice)
+    EXPECT_TRUE(HasPrefix(notices.Texts(), a.notice));
+  else
+    EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(QueryFile(path, a.query), a.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Assignments, ::testing::ValuesIn(kAssignments),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+using CodesThere = Assignments;
+
+TEST_F(CodesThere, OnlyACodeThatIsThereCounts) {
+  DbDatabase db(path);
+  // No code, or a blank one.
+  EXPECT_FALSE(StopCodesAssigned(&db));
+  EXPECT_FALSE(RouteCodesAssigned(&db));
+  AssignStopCodes(&db, nullptr);
+  AssignRouteCodes(&db, nullptr);
+  EXPECT_TRUE(StopCodesAssigned(&db));
+  EXPECT_TRUE(RouteCodesAssigned(&db));
+  EXPECT_EQ(StopCodesSecondQuestion(true).substr(0, 58), "ATTENZIONE; alcuni Codici Fermata risultano già assegnati.");
+}
+
+// A batch that the database does not take at its commit: the counts are 0 and nothing changed.
+TEST_F(CodesThere, ABatchNotTakenChangesNothing) {
+  RunSql(path,
+         "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
+         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
+         "CREATE TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
+  const std::string before = QueryFile(path, "SELECT * FROM tescor ORDER BY id");
+  NoticeLog notices;
+  AssignmentResult r;
+  {
+    DbDatabase db(path);
+    r = AssignTripCodes(&db, nullptr);
+  }
+  EXPECT_FALSE(r.stored);
+  EXPECT_EQ(r.updated, 0);
+  EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));
+  EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor ORDER BY id"), before);
+}
+
+// Kills the process at the `step`-th row of its walk.
+class KillAt : public WorkProgress {
+ public:
+  explicit KillAt(long step) : step_(step) {}
+  void Begin(const std::string&) override {}
+  void Step(long done, long) override {
+    if (done == step_) ::raise(SIGKILL);
+  }
+  void End() override {}
+
+ private:
+  long step_;
+};
+
+// True when `work` was killed at the step.
+bool Killed(const std::function<void()>& work) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    work();
+    ::_exit(0);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST_F(CodesThere, ARunKilledHalfWayLeavesEveryRowAsItWas) {
+  // More rows than the engine's cache holds, so that some pages reach the file before the kill.
+  RunSql(
+      path,
+      "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 20000)"
+      " INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma,"
+      " reglocal) SELECT 4, k, 'F' || k, 'Fermata di via Roma numero ' || k, 'Piazza ' || k, 0, 600, 601, 0, 0, 0, 0 "
+      "FROM n;");
+  const std::string before = QueryFile(path, "SELECT * FROM detcor ORDER BY id, sub");
+  for (long step : {3L, 15000L}) {
+    EXPECT_TRUE(Killed([&] {
+      DbDatabase db(path);
+      KillAt kill(step);
+      AssignStopCodes(&db, &kill);
+    })) << step;
+    EXPECT_EQ(QueryFile(path, "PRAGMA integrity_check"), "ok\n");
+    EXPECT_EQ(QueryFile(path, "SELECT * FROM detcor ORDER BY id, sub"), before) << step;
+  }
+  // The same run to its end writes every row.
+  DbDatabase db(path);
+  EXPECT_EQ(AssignStopCodes(&db, nullptr).updated, 20006);
+}
+
+}  // namespace

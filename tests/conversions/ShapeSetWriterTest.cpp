@@ -4,6 +4,7 @@
 #include "common/ByteOrder.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
+#include "conversions/stops/StopConversion.h"
 #include "support/GdalTools.h"
 #include "support/ReadOnlyFolder.h"
 
@@ -163,6 +164,12 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
     ShapeSetWriter w(StopsLayout());
     w.AddPoint(5, 6, {"1", "B", "Nuova"});
     EXPECT_FALSE(w.WriteTo(folder + "/RT_NODI", kToday, failed));
+    // The conversion's own message names the file.
+    StopList stops;
+    stops.Append(0, 5, 6);
+    const StopWriting writing = WriteStopSet(folder + "/RT_NODI.SHP", stops, 36, kToday);
+    EXPECT_FALSE(writing.ok);
+    EXPECT_EQ(writing.failure, "Impossibile creare\n\n" + folder + "/RT_NODI.SHP");
   }
   EXPECT_EQ(failed, folder + "/RT_NODI.SHP");
   EXPECT_EQ(Listing(folder), before);

@@ -22,15 +22,10 @@ bool IsRegularFile(const std::string& path) {
 
 }  // namespace
 
-std::string FileNameOf(const std::string& path) {
+void SplitShapePath(const std::string& path, std::string& folder, std::string& name) {
   const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string ShapeBase(const std::string& path) {
@@ -47,7 +42,7 @@ std::string FindCompanion(const std::string& base, const std::string& ext) {
   if (IsRegularFile(exact)) return exact;
   const size_t slash = base.find_last_of('/');
   const std::string prefix = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
-  const std::string wanted = FileNameOf(exact);
+  const std::string wanted = exact.substr(prefix.size());
   const QDir dir(cp1252::ToQString(prefix.empty() ? std::string(".") : prefix));
   QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
   for (const QString& name : names) {

@@ -18,7 +18,5 @@ std::string FindCompanion(const std::string& base, const std::string& ext);
 // The path to write for `base` and `ext`: the companion already there (any case), else "base.EXT".
 std::string OutputCompanion(const std::string& base, const std::string& ext);
 
-// The last component of a path.
-std::string FileNameOf(const std::string& path);
-// The folder of a path: everything before its last separator ("." when there is none).
-std::string FolderOf(const std::string& path);
+// A path's folder (everything before its last separator; "." when there is none) and its name.
+void SplitShapePath(const std::string& path, std::string& folder, std::string& name);

@@ -7,8 +7,11 @@
 #include "conversions/shapefiles/ShapeNames.h"
 
 #include <QFile>
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -18,17 +21,27 @@ constexpr std::size_t kTableHeader = 32;
 constexpr std::size_t kDescriptor = 32;
 constexpr int kWarnedRecords = 5;  // multi-part records told one by one; the rest in one count
 
-ConstBytes Bytes(const QByteArray& a) {
+ConstBytes BytesOf(const QByteArray& a) {
   return ConstBytes(reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size()));
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-std::string Trimmed(std::string_view text) {
-  std::size_t end = text.size();
-  while (end > 0 && IsBlank(text[end - 1])) --end;
-  return std::string(text.substr(0, end));
+// Values at places already checked to lie inside the bytes: read straight from memory.
+template <class T>
+T Little(const std::uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  if constexpr (std::endian::native == std::endian::big) {
+    std::uint8_t* b = reinterpret_cast<std::uint8_t*>(&v);
+    std::reverse(b, b + sizeof v);
+  }
+  return v;
 }
+std::int32_t Big32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                   (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]});
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 // A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case, blanks around).
 bool NamesUtf8(const QByteArray& text) {
@@ -71,18 +84,18 @@ bool ShapeSetReader::ReadMainHeaders() {
   std::int32_t code = 0;
   if (static_cast<std::size_t>(shp_.size()) < kMainHeader)
     return Fail(shpPath_, "L'intestazione del file è incompleta.");
-  if (!ReadInt32(Bytes(shp_), 0, 'B', code) || code != kFileCode)
+  if (!ReadInt32(BytesOf(shp_), 0, 'B', code) || code != kFileCode)
     return Fail(shpPath_, "Il file non è uno Shape File (codice del file diverso da 9994).");
   std::int32_t type = 0;
-  ReadInt32(Bytes(shp_), 32, 'L', type);
+  ReadInt32(BytesOf(shp_), 32, 'L', type);
   shapeType_ = type;
 
   if (static_cast<std::size_t>(shx_.size()) < kMainHeader)
     return Fail(shxPath_, "L'intestazione del file è incompleta.");
-  if (!ReadInt32(Bytes(shx_), 0, 'B', code) || code != kFileCode)
+  if (!ReadInt32(BytesOf(shx_), 0, 'B', code) || code != kFileCode)
     return Fail(shxPath_, "Il file non è un indice di Shape File (codice del file diverso da 9994).");
   std::int32_t lengthWords = 0;
-  ReadInt32(Bytes(shx_), 24, 'B', lengthWords);
+  ReadInt32(BytesOf(shx_), 24, 'B', lengthWords);
   // Entries from word 50, four words each, while the position is below the stated length.
   const std::int64_t entries = lengthWords > 50 ? (static_cast<std::int64_t>(lengthWords) - 50 + 3) / 4 : 0;
   if (static_cast<std::int64_t>(kMainHeader) + 8 * entries > static_cast<std::int64_t>(shx_.size()))
@@ -92,7 +105,7 @@ bool ShapeSetReader::ReadMainHeaders() {
 }
 
 bool ShapeSetReader::ReadTable() {
-  const ConstBytes dbf = Bytes(dbf_);
+  const ConstBytes dbf = BytesOf(dbf_);
   if (dbf.size() < kTableHeader) return Fail(dbfPath_, "L'intestazione della tabella è incompleta.");
   if (dbf[0] != 3) return Fail(dbfPath_, "La tabella non è in formato dBase III.");
   std::int16_t header = 0, record = 0;
@@ -138,30 +151,37 @@ void ShapeSetReader::FinishWarnings() {
 }
 
 bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
-  out = ShapeRecord{};
-  const ConstBytes shx = Bytes(shx_), shp = Bytes(shp_);
-  std::int32_t offsetWords = 0, lengthWords = 0;
+  out.type = -1;
+  out.point = false;
+  out.x = out.y = 0.0;
+  out.parts = 0;
+  out.points.clear();  // keeps its room for the next record
+  const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
   if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
-  ReadInt32(shx, kMainHeader + 8 * static_cast<std::size_t>(i), 'B', offsetWords);
-  ReadInt32(shx, kMainHeader + 8 * static_cast<std::size_t>(i) + 4, 'B', lengthWords);
+  // Open checked that the index holds every entry.
+  const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
+  const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
   const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
   if (offsetWords < 0 || start + 8 > static_cast<std::int64_t>(shp.size()))
     return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
   const std::int64_t length = 2 * static_cast<std::int64_t>(lengthWords);
   if (lengthWords < 0 || start + 8 + length > static_cast<std::int64_t>(shp.size()))
     return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
-  const ConstBytes content = shp.subspan(static_cast<std::size_t>(start) + 8, static_cast<std::size_t>(length));
+  const std::uint8_t* content = shp.data() + start + 8;
 
-  std::int32_t type = -1;
-  if (!ReadInt32(content, 0, 'L', type)) return true;
+  if (length < 4) return true;
+  const std::int32_t type = Little<std::int32_t>(content);
   out.type = type;
   if (IsPointType(type)) {
-    out.point = ReadDouble(content, 4, 'L', out.x) && ReadDouble(content, 12, 'L', out.y);
-    if (!out.point) out.x = out.y = 0.0;
+    if (length >= 20) {
+      out.point = true;
+      out.x = Little<double>(content + 4);
+      out.y = Little<double>(content + 12);
+    }
     return true;
   }
-  std::int32_t parts = 0, points = 0;
-  if (!IsPolylineType(type) || !ReadInt32(content, 36, 'L', parts) || !ReadInt32(content, 40, 'L', points)) return true;
+  if (!IsPolylineType(type) || length < 44) return true;
+  const std::int32_t parts = Little<std::int32_t>(content + 36), points = Little<std::int32_t>(content + 40);
   // The counts must fit the content, and the parts must begin at 0 and run in order inside the
   // points; otherwise the record has no part.
   if (parts < 1 || points < 0 ||
@@ -170,16 +190,21 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   std::int32_t end = points;
   std::int32_t previous = 0;
   for (std::int32_t k = 0; k < parts; ++k) {
-    std::int32_t first = 0;
-    ReadInt32(content, 44 + 4 * static_cast<std::size_t>(k), 'L', first);
+    const std::int32_t first = Little<std::int32_t>(content + 44 + 4 * static_cast<std::size_t>(k));
     if ((k == 0 && first != 0) || first < previous || first >= points) return true;
     if (k == 1) end = first;
     previous = first;
   }
-  VertexArray vertices;
-  vertices.Load(content, 44 + 4 * static_cast<std::size_t>(parts), parts > 1 ? end : points);
+  const std::uint8_t* xy = content + 44 + 4 * static_cast<std::size_t>(parts);
+  out.points.resize(static_cast<std::size_t>(parts > 1 ? end : points));
+  static_assert(sizeof(Vertex) == 16);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!out.points.empty()) std::memcpy(out.points.data(), xy, 16 * out.points.size());
+  } else {
+    for (std::size_t k = 0; k < out.points.size(); ++k)
+      out.points[k] = {Little<double>(xy + 16 * k), Little<double>(xy + 16 * k + 8)};
+  }
   out.parts = parts;
-  out.points = std::move(vertices.vertices);
   if (parts > 1 && multiPartRule_ && ++multiPartRecords_ <= kWarnedRecords)
     Notify("ATTENZIONE: l'entità " + std::to_string(i) + "è rappresentata da " + std::to_string(parts) + " linee.\n\n" +
                "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" + "verranno eliminate !!!",
@@ -195,12 +220,18 @@ bool ShapeSetReader::Record(int i, std::string_view& bytes) {
   return true;
 }
 
-std::string ShapeSetReader::Text(std::string_view record, const DbfField& field) const {
+std::string_view ShapeSetReader::Bytes(std::string_view record, const DbfField& field) {
   std::string_view raw = DbfFieldBytes(record, field);
   const std::size_t zero = raw.find('\0');
   if (zero != std::string_view::npos) raw = raw.substr(0, zero);
-  std::string text = Trimmed(raw);
-  return utf8_ ? cp1252::FromUtf8Lossy(text) : text;
+  std::size_t end = raw.size();
+  while (end > 0 && IsBlank(raw[end - 1])) --end;
+  return raw.substr(0, end);
+}
+
+std::string ShapeSetReader::Text(std::string_view record, const DbfField& field) const {
+  const std::string_view bytes = Bytes(record, field);
+  return utf8_ ? cp1252::FromUtf8Lossy(bytes) : std::string(bytes);
 }
 
 long ShapeSetReader::Number(std::string_view record, const DbfField& field) const {

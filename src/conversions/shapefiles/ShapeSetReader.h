@@ -60,6 +60,8 @@ class ShapeSetReader {
   // A field's text in a record: up to its first zero byte, trailing white space removed, in the
   // program's Windows-1252 (converted when the set's .CPG names UTF-8).
   std::string Text(std::string_view record, const DbfField& field) const;
+  // The same bytes as they stand in the file, unconverted.
+  static std::string_view Bytes(std::string_view record, const DbfField& field);
   // A field's whole number, read after leading blanks (0 when there is none).
   long Number(std::string_view record, const DbfField& field) const;
 

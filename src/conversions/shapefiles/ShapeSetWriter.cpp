@@ -97,10 +97,12 @@ std::string ShapeSetWriter::IndexBytes() const {
   return Header(static_cast<std::int32_t>(kHeaderWords + index_.size() / 2)) + index_;
 }
 
-std::string ShapeSetWriter::TableBytes(const ClockTime& today) const {
+std::string ShapeSetWriter::TableBytes(const ClockTime& today) const { return TableHead(today) + table_ + '\x1A'; }
+
+std::string ShapeSetWriter::TableHead(const ClockTime& today) const {
   std::string t;
   const int fieldCount = fields_.Count();
-  t.reserve(33 + 32 * static_cast<std::size_t>(fieldCount) + table_.size() + 1);
+  t.reserve(33 + 32 * static_cast<std::size_t>(fieldCount));
   t.push_back(3);
   t.push_back(static_cast<char>(today.year - 1900));
   t.push_back(static_cast<char>(today.month));
@@ -117,8 +119,6 @@ std::string ShapeSetWriter::TableBytes(const ClockTime& today) const {
     t += d;
   }
   t.push_back('\x0D');
-  t += table_;
-  t.push_back('\x1A');
   return t;
 }
 
@@ -126,16 +126,24 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
                              const FolderWatch& watch, const FileSetStep& step) {
   const std::string paths[3] = {OutputCompanion(base, "SHP"), OutputCompanion(base, "SHX"),
                                 OutputCompanion(base, "DBF")};
-  std::vector<std::string> names;
-  for (const std::string& p : paths) names.push_back(FileNameOf(p));
-  ExportFileSet files(FolderOf(paths[0]), names);
+  std::string folder;
+  std::vector<std::string> names(3);
+  for (int k = 0; k < 3; ++k) SplitShapePath(paths[k], folder, names[static_cast<std::size_t>(k)]);
+  ExportFileSet files(folder, names);
   if (watch) files.SetFolderWatch(watch);
   if (step) files.SetStepHook(step);
-  const std::string bytes[3] = {MainBytes(), IndexBytes(), TableBytes(today)};
+  // Each file is its header and its body, written without gathering them first.
+  const std::string heads[3] = {Header(static_cast<std::int32_t>(kHeaderWords + main_.size() / 2)),
+                                Header(static_cast<std::int32_t>(kHeaderWords + index_.size() / 2)), TableHead(today)};
+  const std::string* bodies[3] = {&main_, &index_, &table_};
   bool ok = true;
   for (int k = 0; k < 3 && ok; ++k) {
     ok = files.Begin(names[static_cast<std::size_t>(k)]);
-    if (ok) files.Write(bytes[k]);
+    if (ok) {
+      files.Write(heads[k]);
+      files.Write(*bodies[k]);
+      if (k == 2) files.Write("\x1A");
+    }
     ok = ok && files.Finish();
   }
   ok = ok && files.Commit();

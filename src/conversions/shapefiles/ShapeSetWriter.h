@@ -62,6 +62,7 @@ class ShapeSetWriter {
   void AddRecord(std::string_view content, std::initializer_list<std::string_view> values);
   void AddPolylineContent(const ShapeBox& box, int count, const double* xy, std::size_t stride);
   std::string Header(std::int32_t lengthWords) const;
+  std::string TableHead(const ClockTime& today) const;  // the header, the descriptors, the end mark
 
   const ShapeLayout& layout_;
   DbfFieldList fields_;

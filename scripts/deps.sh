@@ -8,6 +8,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-t
           qt6-qpa-plugins libsqlite3-dev sqlite3 libgtest-dev libbenchmark-dev clang-format dpkg-dev
           make tcl xvfb x11-utils)
 packages+=(fonts-liberation poppler-utils)  # Arial's metric twin for the reports; PDF checks in the tests
+packages+=(gdal-bin)  # ogrinfo and ogr2ogr: the tests read back and make shapefile sets
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()

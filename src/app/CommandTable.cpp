@@ -8,6 +8,7 @@
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
 #include "app/commands/ReportCommands.h"
+#include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "platform/Ui.h"
 
@@ -66,12 +67,12 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 0, "", nullptr},
     {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
     {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
-    {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", kSoon},
+    {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", [](MainFrame& f) { ConvertHyperPlanStops(&f); }},
     {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)", kSoon},
     {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)", kSoon},
     {kHyperPlan, 0, "", nullptr},
     {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", kSoon},
-    {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", kSoon},
+    {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", [](MainFrame& f) { ConvertMicroBusStops(&f); }},
     {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
     {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},
     {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", kSoon},

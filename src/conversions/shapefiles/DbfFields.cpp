@@ -1,4 +1,4 @@
-#include "common/DbfFields.h"
+#include "conversions/shapefiles/DbfFields.h"
 
 DbfField::DbfField(std::string_view name_, char type_, std::int32_t length_, std::int32_t decimals_, int mode)
     : name(name_), type(type_), length(length_), decimals(decimals_) {

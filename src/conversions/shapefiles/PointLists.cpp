@@ -1,4 +1,4 @@
-#include "common/PointLists.h"
+#include "conversions/shapefiles/PointLists.h"
 
 PointNode* PointList::AddPoint(double x, double y) {
   const PointNode* last = points.Last();

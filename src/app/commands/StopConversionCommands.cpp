@@ -1,0 +1,39 @@
+#include "app/commands/StopConversionCommands.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "conversions/WorkingCompany.h"
+#include "conversions/stops/StopConversion.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+namespace {
+
+constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
+
+void ConvertStops(MainFrame* frame, const StopConversionTexts& texts) {
+  const int company = WorkingCompany(frame->Database());
+  ui::FileDialog input(ui::FileDialog::Mode::Open, texts.inputCaption, "NODI", kShapeFilter, "SHP");
+  if (input.DoModal() != ui::IDOK) return;
+  ShowBusy(true);
+  FrameProgress progress(frame);
+  const StopReading reading = ReadStopSet(input.Path(), texts, &progress);
+  if (!reading.ok) {
+    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
+    return;
+  }
+  if (reading.skipped > 0) ui::MessageBox(SkippedStopsText(reading.skipped), ui::MB_ICONEXCLAMATION);
+  ui::FileDialog output(ui::FileDialog::Mode::Save, kStopOutputCaption, "RT_NODI", kShapeFilter, "SHP");
+  if (output.DoModal() != ui::IDOK) return;
+  const StopWriting writing = WriteStopSet(output.Path(), reading.stops, company, Now(), NoteExportFolder);
+  if (!writing.ok) ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void ConvertHyperPlanStops(MainFrame* frame) { ConvertStops(frame, HyperPlanStopTexts()); }
+
+void ConvertMicroBusStops(MainFrame* frame) { ConvertStops(frame, MicroBusStopTexts()); }

@@ -1,0 +1,86 @@
+#include "conversions/georeferencing/Georeferencing.h"
+
+#include "conversions/shapefiles/ShapeLayouts.h"
+#include "conversions/shapefiles/ShapeSetReader.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The value as "%1.2lf" writes it, read back.
+double Hundredths(double v) {
+  char text[400];
+  std::snprintf(text, sizeof text, "%1.2lf", v);
+  return std::strtod(text, nullptr);
+}
+
+}  // namespace
+
+std::string GeoreferenceRefusalText() {
+  return "ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n"
+         "necessarie per effettuare l'importazione delle coordinate delle fermate.";
+}
+
+std::string NoCoordinatesText() {
+  return "ATTENZIONE: lo ShapeFile selezionato non contiene neppure una\n"
+         "coordinata geografica attribuibile alle fermate utilizzate\n"
+         "nella comunicazione corrente.\n\n"
+         "Pertanto la comunicazione verrà generata senza attribuire la\n"
+         "georeferenziazione alle fermate.";
+}
+
+GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list, int company, bool roundToCents,
+                                     WorkProgress* progress) {
+  GeoreferenceResult result;
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.message = reader.Fault();
+    return result;
+  }
+  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
+  const DbfField* codeField = reader.FindField("COD_FERMA", 'C', 10);
+  if (!codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
+  if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField("DENOM", 'C', 40) || !codeField) {
+    result.message = GeoreferenceRefusalText();
+    return result;
+  }
+  const int n = reader.Count();
+  // The bar goes on every way out.
+  struct BarEnd {
+    WorkProgress* p;
+    ~BarEnd() {
+      if (p) p->End();
+    }
+  } barEnd{progress};
+  if (progress) progress->Begin({});
+  ShapeRecord shape;
+  for (int i = 0; i < n; ++i) {
+    if (progress) progress->Step(i, n);
+    if (!reader.Shape(i, shape)) {
+      result.message = reader.Fault();
+      return result;
+    }
+    if (!shape.point) continue;
+    if (roundToCents)
+      list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
+    else
+      list.Append(i, shape.x, shape.y);
+  }
+  std::string_view record;
+  for (int i = 0; i < n; ++i) {
+    if (!reader.Record(i, record)) {
+      result.message = reader.Fault();
+      return result;
+    }
+    GeoStop* stop = list.FindById(i);
+    if (stop && reader.Number(record, *companyField) == company)
+      list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+  }
+  result.ok = true;
+  if (list.Empty()) {
+    result.message = NoCoordinatesText();
+    result.icon = NoticeIcon::Information;
+  }
+  return result;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The coordinates of the stops from a stop shapefile in the RT_NODI layout: every point record
+// becomes an entry of a GeoStopList, and the points of the working company take their stop code
+// (COD_FERMA or COD_FERM). The communication rounds the coordinates to hundredths as it writes
+// them; the IVU-InfoPool export keeps them as read.
+
+#include "common/Notices.h"
+#include "common/WorkProgress.h"
+#include "exchange/GeoStops.h"
+
+#include <string>
+
+struct GeoreferenceResult {
+  bool ok = false;      // the set was read through (also when it held no point)
+  std::string message;  // to show, when not empty, with `icon`
+  NoticeIcon icon = NoticeIcon::Stop;
+};
+
+// Reads the set of `path` into `list` (the points read so far stay there on a failure).
+GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list, int company, bool roundToCents,
+                                     WorkProgress* progress = nullptr);
+
+// The refusal of a set that is not of points or lacks the fields.
+std::string GeoreferenceRefusalText();
+// The note of a set that holds no point at all.
+std::string NoCoordinatesText();

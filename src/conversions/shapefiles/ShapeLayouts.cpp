@@ -1,0 +1,29 @@
+#include "conversions/shapefiles/ShapeLayouts.h"
+
+bool IsPointType(int type) { return type == kPointShape || type == kPointZShape || type == kPointMShape; }
+bool IsPolylineType(int type) { return type == kPolylineShape || type == kPolylineZShape || type == kPolylineMShape; }
+
+DbfFieldList ShapeLayout::Fields() const {
+  DbfFieldList fields;
+  // A number is entered with length 4 in mode 1, which makes it 5 bytes wide.
+  for (const ShapeColumn& c : columns) fields.Add(c.name, c.type, c.type == 'N' ? 4 : c.length, 0, 1);
+  fields.ComputeOffsets();
+  return fields;
+}
+
+const ShapeLayout& StopsLayout() {
+  static const ShapeLayout layout{
+      "RT_NODI", kPointShape, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'X', 10}, {"DENOM", 'X', 40}}};
+  return layout;
+}
+
+const ShapeLayout& RoutesLayout() {
+  static const ShapeLayout layout{
+      "RT_ITIN", kPolylineShape, {{"AZIENDA", 'N', 5}, {"COD_PERC", 'X', 20}, {"DESCR", 'X', 120}}};
+  return layout;
+}
+
+const ShapeLayout& RailArcsLayout() {
+  static const ShapeLayout layout{"ARCHI_FS", kPolylineShape, {{"NODO_INI", 'X', 10}, {"NODO_FIN", 'X', 10}}};
+  return layout;
+}

@@ -1,0 +1,240 @@
+#include "conversions/shapefiles/ShapeSetReader.h"
+
+#include "common/ByteOrder.h"
+#include "common/Cp1252.h"
+#include "common/Notices.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
+#include "conversions/shapefiles/ShapeNames.h"
+
+#include <QFile>
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr std::int32_t kFileCode = 9994;
+constexpr std::size_t kMainHeader = 100;
+constexpr std::size_t kTableHeader = 32;
+constexpr std::size_t kDescriptor = 32;
+constexpr int kWarnedRecords = 5;  // multi-part records told one by one; the rest in one count
+
+ConstBytes BytesOf(const QByteArray& a) {
+  return ConstBytes(reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size()));
+}
+
+// Values at places already checked to lie inside the bytes: read straight from memory.
+template <class T>
+T Little(const std::uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  if constexpr (std::endian::native == std::endian::big) {
+    std::uint8_t* b = reinterpret_cast<std::uint8_t*>(&v);
+    std::reverse(b, b + sizeof v);
+  }
+  return v;
+}
+std::int32_t Big32(const std::uint8_t* p) {
+  return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                   (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]});
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case, blanks around).
+bool NamesUtf8(const QByteArray& text) {
+  const QByteArray t = text.trimmed().toUpper();
+  return t == "UTF-8" || t == "UTF8" || t == "65001";
+}
+
+}  // namespace
+
+bool ShapeSetReader::Fail(const std::string& path, const std::string& reason) {
+  fault_ = "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + path + "\n" + reason;
+  return false;
+}
+
+bool ShapeSetReader::Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes) {
+  path = FindCompanion(base, ext);
+  if (path.empty()) return Fail(base + "." + ext, "Il file non esiste.");
+  QFile file(cp1252::ToQString(path));
+  if (!file.open(QIODevice::ReadOnly)) return Fail(path, "Il file non può essere aperto.");
+  bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) return Fail(path, "Il file non può essere letto.");
+  return true;
+}
+
+bool ShapeSetReader::Open(const std::string& path) {
+  *this = ShapeSetReader{};
+  const std::string base = ShapeBase(path);
+  if (!Load(base, "SHP", shpPath_, shp_) || !Load(base, "SHX", shxPath_, shx_) || !Load(base, "DBF", dbfPath_, dbf_))
+    return false;
+  if (!ReadMainHeaders() || !ReadTable()) return false;
+  const std::string cpg = FindCompanion(base, "CPG");
+  if (!cpg.empty()) {
+    QFile file(cp1252::ToQString(cpg));
+    if (file.open(QIODevice::ReadOnly)) utf8_ = NamesUtf8(file.read(64));
+  }
+  return true;
+}
+
+bool ShapeSetReader::ReadMainHeaders() {
+  std::int32_t code = 0;
+  if (static_cast<std::size_t>(shp_.size()) < kMainHeader)
+    return Fail(shpPath_, "L'intestazione del file è incompleta.");
+  if (!ReadInt32(BytesOf(shp_), 0, 'B', code) || code != kFileCode)
+    return Fail(shpPath_, "Il file non è uno Shape File (codice del file diverso da 9994).");
+  std::int32_t type = 0;
+  ReadInt32(BytesOf(shp_), 32, 'L', type);
+  shapeType_ = type;
+
+  if (static_cast<std::size_t>(shx_.size()) < kMainHeader)
+    return Fail(shxPath_, "L'intestazione del file è incompleta.");
+  if (!ReadInt32(BytesOf(shx_), 0, 'B', code) || code != kFileCode)
+    return Fail(shxPath_, "Il file non è un indice di Shape File (codice del file diverso da 9994).");
+  std::int32_t lengthWords = 0;
+  ReadInt32(BytesOf(shx_), 24, 'B', lengthWords);
+  // Entries from word 50, four words each, while the position is below the stated length.
+  const std::int64_t entries = lengthWords > 50 ? (static_cast<std::int64_t>(lengthWords) - 50 + 3) / 4 : 0;
+  if (static_cast<std::int64_t>(kMainHeader) + 8 * entries > static_cast<std::int64_t>(shx_.size()))
+    return Fail(shxPath_, "L'indice dichiara più voci di quante ne contenga.");
+  count_ = static_cast<int>(entries);
+  return true;
+}
+
+bool ShapeSetReader::ReadTable() {
+  const ConstBytes dbf = BytesOf(dbf_);
+  if (dbf.size() < kTableHeader) return Fail(dbfPath_, "L'intestazione della tabella è incompleta.");
+  if (dbf[0] != 3) return Fail(dbfPath_, "La tabella non è in formato dBase III.");
+  std::int16_t header = 0, record = 0;
+  ReadInt16(dbf, 8, 'L', header);
+  ReadInt16(dbf, 10, 'L', record);
+  headerLength_ = static_cast<std::uint16_t>(header);
+  recordLength_ = static_cast<std::uint16_t>(record);
+  for (std::size_t p = kTableHeader; p + 1 < headerLength_; p += kDescriptor) {
+    if (p + kDescriptor > dbf.size()) return Fail(dbfPath_, "L'elenco dei campi della tabella è incompleto.");
+    if (dbf[p] == 0x0D) break;  // the list ends early: what follows is padding
+    const char* d = reinterpret_cast<const char*>(dbf.data() + p);
+    std::string name;
+    for (int k = 0; k < 11 && d[k] != '\0'; ++k)
+      name += d[k] >= 'a' && d[k] <= 'z' ? static_cast<char>(d[k] - 32) : d[k];
+    const char type = d[11];
+    const int width = dbf[p + 16];
+    int decimals = type == 'N' || type == 'F' ? dbf[p + 17] : 0;
+    int length = width;
+    if (type == 'N' && decimals > 0) length = width - decimals - 1;
+    if (length < 0) length = 0;
+    DbfField* f = fields_.Add(name, type, length, decimals, 0);
+    f->width = width;  // the bytes the field takes in a record, whatever its type says
+  }
+  fields_.ComputeOffsets();
+  // Every record the index counts must be there whole.
+  if (static_cast<std::uint64_t>(headerLength_) + static_cast<std::uint64_t>(count_) * recordLength_ > dbf.size())
+    return Fail(dbfPath_, "La tabella contiene meno record di quelli dell'indice.");
+  return true;
+}
+
+const DbfField* ShapeSetReader::FindField(std::string_view name, char type, int maxLength) const {
+  return fields_.FindIf([&](const DbfField& f) { return f.name == name && f.type == type && f.length <= maxLength; });
+}
+
+void ShapeSetReader::FinishWarnings() {
+  const int rest = multiPartRecords_ - kWarnedRecords;
+  if (rest > 0)
+    Notify("ATTENZIONE: altre " + std::to_string(rest) + " entità sono rappresentate da più linee.\n\n" +
+               "Di ciascuna verrà conservata esclusivamente la 1^ linea, mentre le successive\n" +
+               "verranno eliminate !!!",
+           NoticeIcon::Exclamation);
+  multiPartRecords_ = 0;
+}
+
+bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
+  out.type = -1;
+  out.point = false;
+  out.x = out.y = 0.0;
+  out.parts = 0;
+  out.points.clear();  // keeps its room for the next record
+  const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
+  if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
+  // Open checked that the index holds every entry.
+  const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
+  const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
+  const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
+  if (offsetWords < 0 || start + 8 > static_cast<std::int64_t>(shp.size()))
+    return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
+  const std::int64_t length = 2 * static_cast<std::int64_t>(lengthWords);
+  if (lengthWords < 0 || start + 8 + length > static_cast<std::int64_t>(shp.size()))
+    return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
+  const std::uint8_t* content = shp.data() + start + 8;
+
+  if (length < 4) return true;
+  const std::int32_t type = Little<std::int32_t>(content);
+  out.type = type;
+  if (IsPointType(type)) {
+    if (length >= 20) {
+      out.point = true;
+      out.x = Little<double>(content + 4);
+      out.y = Little<double>(content + 12);
+    }
+    return true;
+  }
+  if (!IsPolylineType(type) || length < 44) return true;
+  const std::int32_t parts = Little<std::int32_t>(content + 36), points = Little<std::int32_t>(content + 40);
+  // The counts must fit the content, and the parts must begin at 0 and run in order inside the
+  // points; otherwise the record has no part.
+  if (parts < 1 || points < 0 ||
+      44 + 4 * static_cast<std::int64_t>(parts) + 16 * static_cast<std::int64_t>(points) > length)
+    return true;
+  std::int32_t end = points;
+  std::int32_t previous = 0;
+  for (std::int32_t k = 0; k < parts; ++k) {
+    const std::int32_t first = Little<std::int32_t>(content + 44 + 4 * static_cast<std::size_t>(k));
+    if ((k == 0 && first != 0) || first < previous || first >= points) return true;
+    if (k == 1) end = first;
+    previous = first;
+  }
+  const std::uint8_t* xy = content + 44 + 4 * static_cast<std::size_t>(parts);
+  out.points.resize(static_cast<std::size_t>(parts > 1 ? end : points));
+  static_assert(sizeof(Vertex) == 16);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!out.points.empty()) std::memcpy(out.points.data(), xy, 16 * out.points.size());
+  } else {
+    for (std::size_t k = 0; k < out.points.size(); ++k)
+      out.points[k] = {Little<double>(xy + 16 * k), Little<double>(xy + 16 * k + 8)};
+  }
+  out.parts = parts;
+  if (parts > 1 && multiPartRule_ && ++multiPartRecords_ <= kWarnedRecords)
+    Notify("ATTENZIONE: l'entità " + std::to_string(i) + "è rappresentata da " + std::to_string(parts) + " linee.\n\n" +
+               "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" + "verranno eliminate !!!",
+           NoticeIcon::Exclamation);
+  return true;
+}
+
+bool ShapeSetReader::Record(int i, std::string_view& bytes) {
+  const std::uint64_t start = headerLength_ + static_cast<std::uint64_t>(i) * recordLength_;
+  if (i < 0 || i >= count_ || start + recordLength_ > static_cast<std::uint64_t>(dbf_.size()))
+    return Fail(dbfPath_, "La tabella contiene meno record di quelli dell'indice.");
+  bytes = std::string_view(dbf_.constData() + start, recordLength_);
+  return true;
+}
+
+std::string_view ShapeSetReader::Bytes(std::string_view record, const DbfField& field) {
+  std::string_view raw = DbfFieldBytes(record, field);
+  const std::size_t zero = raw.find('\0');
+  if (zero != std::string_view::npos) raw = raw.substr(0, zero);
+  std::size_t end = raw.size();
+  while (end > 0 && IsBlank(raw[end - 1])) --end;
+  return raw.substr(0, end);
+}
+
+std::string ShapeSetReader::Text(std::string_view record, const DbfField& field) const {
+  const std::string_view bytes = Bytes(record, field);
+  return utf8_ ? cp1252::FromUtf8Lossy(bytes) : std::string(bytes);
+}
+
+long ShapeSetReader::Number(std::string_view record, const DbfField& field) const {
+  const std::string text = Text(record, field);
+  return std::strtol(text.c_str(), nullptr, 10);
+}

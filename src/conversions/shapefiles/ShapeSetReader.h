@@ -1,0 +1,85 @@
+#pragma once
+// Reads a shapefile set: the .SHP, the .SHX and the .DBF of one base, each loaded whole. Every
+// offset, count and length the files state is checked against the bytes that are there: a set
+// whose headers, index entries or records point outside their file is damaged, and the reader
+// says which file and what is wrong instead of reading past the end.
+//
+// The .SHX alone gives the record count N. Record i has its geometry where its index entry says
+// and its attributes in the i-th record of the .DBF (a record marked deleted is read like any
+// other). Points come only from point records, parts only from polyline records; a polyline whose
+// counts or parts do not fit its own content has no part.
+
+#include "conversions/shapefiles/DbfFields.h"
+#include "conversions/shapefiles/PointLists.h"
+
+#include <QByteArray>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The geometry of one record.
+struct ShapeRecord {
+  int type = -1;       // the record's own shape type (-1: content too short to hold one)
+  bool point = false;  // a point record: x and y hold it
+  double x = 0.0;
+  double y = 0.0;
+  int parts = 0;               // a polyline record: its parts (0: none, or counts that do not fit)
+  std::vector<Vertex> points;  // the points of its first part
+};
+
+class ShapeSetReader {
+ public:
+  // Loads the set named by `path` (ShapeBase) and reads its headers and its field list. False on
+  // a missing companion or a damaged header: Fault() is then the message.
+  bool Open(const std::string& path);
+
+  // The message of the last failure: the file, what is wrong with it.
+  const std::string& Fault() const { return fault_; }
+
+  int ShapeType() const { return shapeType_; }
+  int Count() const { return count_; }
+  const DbfFieldList& Fields() const { return fields_; }
+  // The file names found for the base.
+  const std::string& MainPath() const { return shpPath_; }
+
+  // A field of that name (upper case), type and a length of at most `maxLength`; null when none.
+  const DbfField* FindField(std::string_view name, char type, int maxLength) const;
+
+  // Multi-part polylines: with the rule on, a record of several parts is warned of (the first
+  // five one box each, the rest counted in one box by FinishWarnings) and keeps its first part.
+  void SetMultiPartRule(bool on) { multiPartRule_ = on; }
+  void FinishWarnings();
+
+  // The geometry of record i (0 <= i < Count()). False when its index entry or its content lies
+  // outside the files: the set is damaged (Fault()).
+  bool Shape(int i, ShapeRecord& out);
+
+  // The bytes of record i of the .DBF (its deletion byte first). False when the table is too
+  // short to hold it (Fault()).
+  bool Record(int i, std::string_view& bytes);
+  // A field's text in a record: up to its first zero byte, trailing white space removed, in the
+  // program's Windows-1252 (converted when the set's .CPG names UTF-8).
+  std::string Text(std::string_view record, const DbfField& field) const;
+  // The same bytes as they stand in the file, unconverted.
+  static std::string_view Bytes(std::string_view record, const DbfField& field);
+  // A field's whole number, read after leading blanks (0 when there is none).
+  long Number(std::string_view record, const DbfField& field) const;
+
+ private:
+  bool Fail(const std::string& path, const std::string& reason);
+  bool Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes);
+  bool ReadMainHeaders();
+  bool ReadTable();
+
+  std::string fault_;
+  std::string shpPath_, shxPath_, dbfPath_;
+  QByteArray shp_, shx_, dbf_;
+  int shapeType_ = 0;
+  int count_ = 0;
+  DbfFieldList fields_;
+  std::size_t headerLength_ = 0;
+  std::size_t recordLength_ = 0;
+  bool utf8_ = false;
+  bool multiPartRule_ = false;
+  int multiPartRecords_ = 0;
+};

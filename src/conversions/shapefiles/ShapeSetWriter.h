@@ -1,0 +1,76 @@
+#pragma once
+// Writes a shapefile set of one of the program's layouts: the records are gathered in memory as
+// they are added, then the .SHP, the .SHX and the .DBF are put in place together or not at all
+// (each written whole beside its final name, flushed, then moved in under the folder's journal).
+// The attribute texts are the program's Windows-1252 bytes; the .DBF's date is the program's clock.
+
+#include "common/Clock.h"
+#include "conversions/shapefiles/PointLists.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
+#include "exchange/ExportFiles.h"
+
+#include <cfloat>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ShapeBox {
+  double minX = DBL_MAX;
+  double minY = DBL_MAX;
+  double maxX = -DBL_MAX;
+  double maxY = -DBL_MAX;
+
+  void Widen(double x, double y) {
+    if (x < minX) minX = x;
+    if (y < minY) minY = y;
+    if (x > maxX) maxX = x;
+    if (y > maxY) maxY = y;
+  }
+  void Widen(const ShapeBox& b) {
+    if (b.minX < minX) minX = b.minX;
+    if (b.minY < minY) minY = b.minY;
+    if (b.maxX > maxX) maxX = b.maxX;
+    if (b.maxY > maxY) maxY = b.maxY;
+  }
+};
+
+class ShapeSetWriter {
+ public:
+  explicit ShapeSetWriter(const ShapeLayout& layout);
+
+  // One record: its geometry and its attribute values in the layout's column order (a number as
+  // its "%d" text). A value is cut at its column's width; missing values are blank.
+  void AddPoint(double x, double y, std::initializer_list<std::string_view> values);
+  void AddPolyline(const std::vector<Vertex>& points, std::initializer_list<std::string_view> values);
+  void AddPolyline(const PointList& points, std::initializer_list<std::string_view> values);
+
+  int Count() const { return count_; }
+
+  // Puts the three files of `base` in place ("base.SHP", or a companion already there in another
+  // case). False, with the path of the file that failed, when one cannot be created or written:
+  // the files that were there before are left as they were.
+  bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
+               const FileSetStep& step = {});
+
+  // The three files' bytes as WriteTo puts them on the disk.
+  std::string MainBytes() const;
+  std::string IndexBytes() const;
+  std::string TableBytes(const ClockTime& today) const;
+
+ private:
+  void AddRecord(std::string_view content, std::initializer_list<std::string_view> values);
+  void AddPolylineContent(const ShapeBox& box, int count, const double* xy, std::size_t stride);
+  std::string Header(std::int32_t lengthWords) const;
+  std::string TableHead(const ClockTime& today) const;  // the header, the descriptors, the end mark
+
+  const ShapeLayout& layout_;
+  DbfFieldList fields_;
+  std::int32_t recordLength_ = 1;  // the deletion byte and the fields
+  std::string main_;               // records after the 100-byte header
+  std::string index_;              // entries after the header
+  std::string table_;              // records after the descriptors
+  std::string content_;            // one record's content, reused
+  ShapeBox box_;
+  int count_ = 0;
+};

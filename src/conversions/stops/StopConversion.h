@@ -1,0 +1,51 @@
+#pragma once
+// The conversion of a planning tool's stop shapefile (points with a code and a name attribute)
+// into the program's stop set RT_NODI, every stop stamped with the working company. HyperPlan and
+// MicroBus differ only in the names of the two attributes and in the texts that go with them.
+//
+// Reading and writing are two steps, so that the command can ask for the output in between.
+
+#include "common/Clock.h"
+#include "common/WorkProgress.h"
+#include "conversions/stops/StopList.h"
+#include "exchange/ExportFiles.h"
+
+#include <string>
+
+struct StopConversionTexts {
+  std::string inputCaption;  // the input file dialog's caption
+  std::string codeField;     // the code attribute: text of at most 10 characters
+  std::string nameField;     // the name attribute: text of at most 100 characters
+  std::string codeLine;      // the refusal's line for each attribute
+  std::string nameLine;
+};
+const StopConversionTexts& HyperPlanStopTexts();
+const StopConversionTexts& MicroBusStopTexts();
+
+// The output file dialog's caption and default name.
+constexpr const char* kStopOutputCaption = "Selezione ShapeFile RT_NODI (output)";
+
+// Why an input is refused: not a point shapefile, or an attribute missing or not as required.
+std::string StopRefusalText(const StopConversionTexts& texts);
+// The one message that counts the records left out because they are not points.
+std::string SkippedStopsText(int skipped);
+
+struct StopReading {
+  bool ok = false;
+  // When not ok: the damaged set's fault or the refusal, shown with the stop icon.
+  std::string failure;
+  int skipped = 0;  // records that are not points (a null record among them), left out
+  StopList stops;
+};
+
+// Reads the stops of the set of `path` (geometry pass with the progress bar, then attributes).
+StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress);
+
+struct StopWriting {
+  bool ok = false;
+  std::string failure;  // "Impossibile creare\n\n" and the path
+};
+
+// Writes the stops as RT_NODI at the base of `path`: company "%d", code, name cut at 40.
+StopWriting WriteStopSet(const std::string& path, const StopList& stops, int company, const ClockTime& today,
+                         const FolderWatch& watch = {});

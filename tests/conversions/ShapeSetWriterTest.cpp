@@ -1,0 +1,179 @@
+// The shapefile sets the program writes, byte by byte where the layout fixes them and as GDAL's
+// ogrinfo reads them; the names of a set's files; a set that cannot be put in place.
+
+#include "common/ByteOrder.h"
+#include "conversions/shapefiles/ShapeNames.h"
+#include "conversions/shapefiles/ShapeSetWriter.h"
+#include "conversions/stops/StopConversion.h"
+#include "support/GdalTools.h"
+#include "support/ReadOnlyFolder.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <cfloat>
+#include <string>
+#include <vector>
+
+namespace {
+
+const ClockTime kToday{2024, 3, 1, 8, 0, 0};
+
+std::int32_t Int(const std::string& bytes, std::size_t at, char order) {
+  std::int32_t v = -999;
+  EXPECT_TRUE(ReadInt32(AsBytes(bytes), at, order, v)) << at;
+  return v;
+}
+
+TEST(ShapeSetWriter, PointRecordsTheirIndexEntriesAndAttributes) {
+  ShapeSetWriter w(StopsLayout());
+  w.AddPoint(10.5, 20.25, {"36", "F001", "Piazza"});
+  w.AddPoint(-3, 40, {"36", "F002", std::string(45, 'x')});
+  const std::string shp = w.MainBytes(), shx = w.IndexBytes(), dbf = w.TableBytes(kToday);
+  // The first record at byte 100: number 1, ten words; its entry (50, 10); the second at word 64.
+  EXPECT_EQ(std::vector<std::int32_t>({Int(shx, 100, 'B'), Int(shx, 104, 'B'), Int(shx, 108, 'B'), Int(shx, 112, 'B'),
+                                       Int(shp, 100, 'B'), Int(shp, 104, 'B'), Int(shp, 108, 'L'), Int(shp, 24, 'B'),
+                                       Int(shx, 24, 'B')}),
+            std::vector<std::int32_t>({50, 10, 64, 10, 1, 10, 1, 50 + 2 * 14, 50 + 2 * 4}));
+  double minX = 0, maxY = 0;
+  ReadDouble(AsBytes(shp), 36, 'L', minX);
+  ReadDouble(AsBytes(shp), 60, 'L', maxY);
+  EXPECT_EQ(std::pair(minX, maxY), std::pair(-3.0, 40.0));
+  EXPECT_EQ(dbf.substr(0, 12), std::string("\x03\x7C\x03\x01\x02\0\0\0\x81\0\x38\0", 12));
+  // The company as two digits and three blanks, the name cut at 40.
+  EXPECT_EQ(dbf.substr(129, 56), " 36   F001      Piazza" + std::string(34, ' '));
+  EXPECT_EQ(dbf.substr(129 + 56, 56), " 36   F002      " + std::string(40, 'x'));
+  EXPECT_EQ(dbf.size(), 129u + 2 * 56 + 1);
+  EXPECT_EQ(dbf.back(), '\x1A');
+}
+
+TEST(ShapeSetWriter, AFivePointPolylineTakesSixtyFourWords) {
+  ShapeSetWriter w(RoutesLayout());
+  w.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 5}, {2, 2}, {3, -1}, {4, 4}}, {"36", "P1", "Percorso"});
+  PointList two;
+  two.AddPoint(9, 9);
+  two.AddPoint(10, 10);
+  w.AddPolyline(two, {"36", "P2", "Ritorno"});
+  const std::string shx = w.IndexBytes(), shp = w.MainBytes();
+  EXPECT_EQ(std::vector<std::int32_t>({Int(shx, 100, 'B'), Int(shx, 104, 'B'), Int(shx, 108, 'B'), Int(shp, 144, 'L'),
+                                       Int(shp, 148, 'L'), Int(shp, 152, 'L')}),
+            std::vector<std::int32_t>({50, 64, 50 + 68, 1, 5, 0}));
+  double box[4];
+  for (int k = 0; k < 4; ++k) ReadDouble(AsBytes(shp), 112 + 8 * k, 'L', box[k]);  // the record's own box
+  EXPECT_EQ(std::vector<double>(box, box + 4), (std::vector<double>{0, -1, 4, 5}));
+  EXPECT_EQ(w.TableBytes(kToday).substr(10, 2), std::string("\x92\0", 2));  // 146 bytes a record
+}
+
+struct LayoutCase {
+  const ShapeLayout& (*layout)();
+  std::vector<std::string> reported;  // lines ogrinfo must show
+};
+
+class WrittenLayouts : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(WrittenLayouts, OgrinfoReadsTheGeometryTheCountTheFieldsAndTheExtent) {
+  ScratchDir dir;
+  const ShapeLayout& layout = GetParam().layout();
+  ShapeSetWriter w(layout);
+  if (layout.shapeType == kPointShape) {
+    w.AddPoint(1680000.5, 4830000.25, {"36", "F001", "Uno"});
+    w.AddPoint(1681000, 4831000, {"36", "F002", "Due"});
+  } else {
+    w.AddPolyline(std::vector<Vertex>{{1680000.5, 4830000.25}, {1680500, 4830500}}, {"36", "P1", "Uno"});
+    w.AddPolyline(std::vector<Vertex>{{1680700, 4830100}, {1681000, 4831000}}, {"36", "P2", "Due"});
+  }
+  std::string failed;
+  ASSERT_TRUE(w.WriteTo(dir.Path(layout.name), kToday, failed)) << failed;
+  const std::string info = OgrInfo(dir.Path(std::string(layout.name) + ".SHP"));
+  for (const std::string& line : GetParam().reported) EXPECT_TRUE(HasPart(info, line + "\n"));
+  EXPECT_TRUE(HasPart(info,
+                      "Feature Count: 2\nExtent: (1680000.500000, 4830000.250000) - (1681000.000000, "
+                      "4831000.000000)\n"));
+  EXPECT_EQ(Listing(dir.Dir()), std::string(layout.name) + ".DBF\n" + layout.name + ".SHP\n" + layout.name + ".SHX\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShapeSetWriter, WrittenLayouts,
+    ::testing::Values(
+        LayoutCase{StopsLayout,
+                   {"Geometry: Point", "AZIENDA: Integer (5.0)", "COD_FERM: String (10.0)", "DENOM: String (40.0)"}},
+        LayoutCase{
+            RoutesLayout,
+            {"Geometry: Line String", "AZIENDA: Integer (5.0)", "COD_PERC: String (20.0)", "DESCR: String (120.0)"}},
+        LayoutCase{RailArcsLayout, {"Geometry: Line String", "NODO_INI: String (10.0)", "NODO_FIN: String (10.0)"}}));
+
+TEST(ShapeSetWriter, AnEmptySetIsAHeaderOnlyAndOgrinfoOpensIt) {
+  ScratchDir dir;
+  ShapeSetWriter w(StopsLayout());
+  std::string failed;
+  ASSERT_TRUE(w.WriteTo(dir.Path("RT_NODI"), kToday, failed));
+  const std::string shp = FileBytes(dir.Path("RT_NODI.SHP"));
+  EXPECT_EQ(shp.size(), 100u);
+  EXPECT_EQ(FileBytes(dir.Path("RT_NODI.SHX")).size(), 100u);
+  double minX = 0;
+  ReadDouble(AsBytes(shp), 36, 'L', minX);
+  EXPECT_EQ(minX, DBL_MAX);  // the box keeps its start values
+  const std::string dbf = FileBytes(dir.Path("RT_NODI.DBF"));
+  EXPECT_EQ(Int(dbf, 4, 'L'), 0);
+  EXPECT_EQ(dbf.size(), 130u);
+  EXPECT_TRUE(HasPart(OgrInfo(dir.Path("RT_NODI.SHP")), "Feature Count: 0\n"));
+}
+
+TEST(ShapeNames, BaseAndCompanionsWhateverTheCaseOfTheExtension) {
+  for (const auto& [path, base] : std::vector<std::pair<std::string, std::string>>{{"/a/RT_NODI.SHP", "/a/RT_NODI"},
+                                                                                   {"/a/rt_nodi.shp", "/a/rt_nodi"},
+                                                                                   {"x.Dbf", "x"},
+                                                                                   {"/a/x.sHx", "/a/x"},
+                                                                                   {"/a/x.txt", "/a/x.txt"},
+                                                                                   {"/a/NODI", "/a/NODI"},
+                                                                                   {".shp", ".shp"}})
+    EXPECT_EQ(ShapeBase(path), base) << path;
+  ScratchDir dir;
+  WriteFileBytes(dir.Path("nodi.shp"), "a");
+  WriteFileBytes(dir.Path("nodi.Shx"), "b");
+  WriteFileBytes(dir.Path("NODI.DBF"), "c");  // another base: not a companion of nodi
+  EXPECT_EQ(FindCompanion(dir.Path("nodi"), "SHP"), dir.Path("nodi.shp"));
+  EXPECT_EQ(FindCompanion(dir.Path("nodi"), "SHX"), dir.Path("nodi.Shx"));
+  EXPECT_EQ(FindCompanion(dir.Path("nodi"), "DBF"), "");
+  EXPECT_EQ(OutputCompanion(dir.Path("nodi"), "DBF"), dir.Path("nodi.DBF"));
+}
+
+TEST(ShapeSetWriter, ACompanionInAnotherCaseIsReplacedNotDoubled) {
+  ScratchDir dir;
+  WriteFileBytes(dir.Path("rt_nodi.shp"), "vecchio");
+  WriteFileBytes(dir.Path("rt_nodi.dbf"), "vecchio");
+  ShapeSetWriter w(StopsLayout());
+  w.AddPoint(1, 2, {"1", "A", "B"});
+  std::string failed;
+  ASSERT_TRUE(w.WriteTo(ShapeBase(dir.Path("rt_nodi.shp")), kToday, failed));
+  EXPECT_EQ(Listing(dir.Dir()), "rt_nodi.SHX\nrt_nodi.dbf\nrt_nodi.shp\n");
+  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.shp")), w.MainBytes());
+  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.dbf")), w.TableBytes(kToday));
+}
+
+TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
+  ScratchDir dir;
+  const std::string folder = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  ShapeSetWriter old(StopsLayout());
+  old.AddPoint(1, 2, {"1", "A", "Vecchia"});
+  std::string failed;
+  ASSERT_TRUE(old.WriteTo(folder + "/RT_NODI", kToday, failed));
+  const std::string before = Listing(folder), shp = FileBytes(folder + "/RT_NODI.SHP");
+  {
+    ReadOnlyFolder readOnly(folder);
+    ShapeSetWriter w(StopsLayout());
+    w.AddPoint(5, 6, {"1", "B", "Nuova"});
+    EXPECT_FALSE(w.WriteTo(folder + "/RT_NODI", kToday, failed));
+    // The conversion's own message names the file.
+    StopList stops;
+    stops.Append(0, 5, 6);
+    const StopWriting writing = WriteStopSet(folder + "/RT_NODI.SHP", stops, 36, kToday);
+    EXPECT_FALSE(writing.ok);
+    EXPECT_EQ(writing.failure, "Impossibile creare\n\n" + folder + "/RT_NODI.SHP");
+  }
+  EXPECT_EQ(failed, folder + "/RT_NODI.SHP");
+  EXPECT_EQ(Listing(folder), before);
+  EXPECT_EQ(FileBytes(folder + "/RT_NODI.SHP"), shp);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The stop conversions of HyperPlan and MicroBus on sets made by GDAL from the CSV files of
+// tests/data/conversions, and the coordinates of the stops read back from RT_NODI.
+
+#include "conversions/georeferencing/Georeferencing.h"
+#include "conversions/shapefiles/ShapeSetWriter.h"
+#include "conversions/stops/StopConversion.h"
+#include "support/GdalTools.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const ClockTime kToday{2024, 3, 1, 8, 0, 0};
+
+std::string Data(const std::string& name) { return TestDataDir() + "/conversions/" + name; }
+
+struct ToolCase {
+  const char* name;
+  const StopConversionTexts& (*texts)();
+  const char* csv;
+};
+
+class ToolStops : public ::testing::TestWithParam<ToolCase> {};
+
+TEST_P(ToolStops, BecomeTheHandMadeRtNodiOfTheCompany) {
+  ScratchDir dir;
+  MakeShapeSet(Data(GetParam().csv), dir.Path("NODI.shp"));
+  StopReading reading = ReadStopSet(dir.Path("NODI.shp"), GetParam().texts(), nullptr);
+  ASSERT_TRUE(reading.ok) << reading.failure;
+  EXPECT_EQ(reading.skipped, 0);
+  const StopWriting writing = WriteStopSet(dir.Path("RT_NODI.shp"), reading.stops, 36, kToday);
+  ASSERT_TRUE(writing.ok) << writing.failure;
+  // The output takes upper-case extensions beside the input's lower-case ones.
+  for (const char* ext : {"shp", "shx", "dbf"})
+    EXPECT_EQ(FileBytes(dir.Path(std::string("RT_NODI.") + static_cast<char>(ext[0] - 32) +
+                                 static_cast<char>(ext[1] - 32) + static_cast<char>(ext[2] - 32))),
+              BytesOfHex(FileBytes(Data(std::string("rt_nodi_atteso.") + ext + ".hex"))))
+        << ext;
+}
+
+TEST_P(ToolStops, ARefusedInputGivesTheRefusalAndNoStop) {
+  ScratchDir dir;
+  const StopConversionTexts& texts = GetParam().texts();
+  const std::string header = "WKT," + texts.codeField + "," + texts.nameField;
+  struct Refused {
+    std::string types;
+    std::string wkt;
+  };
+  for (const Refused& r : {Refused{"\"WKT\",\"String(11)\",\"String(100)\"", "POINT (1 2)"},
+                           Refused{"\"WKT\",\"String(10)\",\"String(101)\"", "POINT (1 2)"},
+                           Refused{"\"WKT\",\"Integer(10)\",\"String(100)\"", "POINT (1 2)"},
+                           Refused{"\"WKT\",\"String(10)\",\"String(100)\"", "LINESTRING (1 2,3 4)"}}) {
+    ScratchDir one;
+    MakeShapeSet(WriteCsv(one, "in", header, r.types, {"\"" + r.wkt + "\",1,Nome"}), one.Path("in.shp"));
+    const StopReading reading = ReadStopSet(one.Path("in.shp"), texts, nullptr);
+    EXPECT_FALSE(reading.ok) << r.types << r.wkt;
+    EXPECT_EQ(reading.failure, StopRefusalText(texts));
+  }
+  EXPECT_EQ(StopRefusalText(texts),
+            std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n"
+                        "necessarie per effettuare la conversione in RT_NODI.SHP\n\n"
+                        "Lo Shape File deve essere di tipo PUNTUALE.\n\n"
+                        "All'interno dello Shape File devono esistere i seguenti attributi:\n") +
+                (texts.codeField == "SIGLA" ? "* Sigla alfanumerico max. 10 caratteri\n"
+                                              "* NomeEsteso alfanumerico max. 100 caratteri\n\n"
+                                            : "* ABBREVIAZI alfanumerico max. 10 caratteri\n"
+                                              "* DESCRIZION alfanumerico max. 100 caratteri\n\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(StopConversion, ToolStops,
+                         ::testing::Values(ToolCase{"HyperPlan", HyperPlanStopTexts, "fermate_hyperplan.csv"},
+                                           ToolCase{"MicroBus", MicroBusStopTexts, "fermate_microbus.csv"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(StopConversion, RecordsThatAreNotPointsAreCountedAndLeftOut) {
+  ScratchDir dir;
+  // A null record (no geometry) between two points: the next point keeps its own coordinates.
+  MakeShapeSet(WriteCsv(dir, "in", "WKT,sigla,nomeesteso", "\"WKT\",\"String(10)\",\"String(100)\"",
+                        {"\"POINT (1 2)\",A,Uno", ",B,Due", "\"POINT (5 6)\",C,Tre"}),
+               dir.Path("in.shp"));
+  const StopReading reading = ReadStopSet(dir.Path("in.shp"), HyperPlanStopTexts(), nullptr);
+  ASSERT_TRUE(reading.ok) << reading.failure;
+  EXPECT_EQ(reading.skipped, 1);
+  std::string stops;
+  for (const StopNode& s : reading.stops.Stops())
+    stops += std::to_string(s.index) + " " + s.code + " " + std::to_string(static_cast<int>(s.x)) + "\n";
+  EXPECT_EQ(stops, "0 A 1\n2 C 5\n");
+  EXPECT_EQ(SkippedStopsText(1),
+            "ATTENZIONE: 1 entità dello Shape File non è di tipo puntuale\ne non è stata convertita in RT_NODI.SHP.");
+}
+
+// RT_NODI sets for the georeferencing: (company, code, x, y) a point, or a null record.
+struct GeoPoint {
+  int company;
+  const char* code;
+  double x, y;
+  bool point = true;
+};
+
+std::string GeoSet(const ScratchDir& dir, const std::vector<GeoPoint>& points) {
+  ShapeSetWriter w(StopsLayout());
+  for (const GeoPoint& p : points)
+    if (p.point)
+      w.AddPoint(p.x, p.y, {std::to_string(p.company), p.code, "Fermata"});
+    else
+      w.AddPolyline(std::vector<Vertex>{}, {std::to_string(p.company), p.code, "Nessun punto"});
+  std::string failed;
+  EXPECT_TRUE(w.WriteTo(dir.Path("RT_NODI"), kToday, failed));
+  return dir.Path("RT_NODI.SHP");
+}
+
+TEST(Georeferencing, PointsOfTheCompanyTakeTheirCodesRoundedToHundredths) {
+  ScratchDir dir;
+  const std::string path = GeoSet(dir, {{36, "1001", 1234.456, 4812.004},
+                                        {12, "1002", 10, 20},
+                                        {36, "1001", 7, 8},
+                                        {36, "X", 0, 0, false},
+                                        {36, "1003", -5.125, 99.999}});
+  for (bool round : {true, false}) {
+    GeoStopList list;
+    const GeoreferenceResult result = GeoreferenceStops(path, list, 36, round);
+    ASSERT_TRUE(result.ok) << result.message;
+    EXPECT_EQ(result.message, "");
+    std::string read;
+    for (const GeoStop& s : list.Stops()) read += std::to_string(s.id) + "[" + s.code + "] ";
+    EXPECT_EQ(read, "0[1001] 1[] 2[1001] 4[1003] ");
+    double x = 0, y = 0;
+    list.GetCoordinates("1001", x, y);  // the first in record order
+    EXPECT_EQ(std::pair(x, y), round ? std::pair(1234.46, 4812.00) : std::pair(1234.456, 4812.004));
+    list.GetCoordinates("1002", x, y);  // another company's point has no code
+    EXPECT_EQ(std::pair(x, y), std::pair(0.0, 0.0));
+    EXPECT_EQ(list.FindById(3), nullptr);
+    EXPECT_EQ(list.FindById(4)->y, round ? 100.0 : 99.999);
+  }
+}
+
+TEST(Georeferencing, CodFermaServesAndUnsuitableSetsAreRefused) {
+  const std::string types = "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"";
+  struct Case {
+    std::string header, types, wkt;
+    bool accepted;
+  };
+  for (const Case& c : {Case{"WKT,azienda,cod_ferma,denom", types, "POINT (1 2)", true},
+                        Case{"WKT,AZIENDA,COD_FERM,DENOM", types, "POINT (1 2)", true},
+                        Case{"WKT,AZIENDA,COD_FERMATA,DENOM", types, "POINT (1 2)", false},
+                        Case{"WKT,AZIENDA,COD_FERM,DENOM", "\"WKT\",\"Integer(6)\",\"String(10)\",\"String(40)\"",
+                             "POINT (1 2)", false},
+                        Case{"WKT,AZIENDA,COD_FERM,DENOM", "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(50)\"",
+                             "POINT (1 2)", false},
+                        Case{"WKT,AZIENDA,COD_FERM,DENOM", types, "LINESTRING (1 2,3 4)", false}}) {
+    ScratchDir dir;
+    MakeShapeSet(WriteCsv(dir, "nodi", c.header, c.types, {"\"" + c.wkt + "\",36,F1,Nome"}), dir.Path("nodi.shp"));
+    GeoStopList list;
+    const GeoreferenceResult result = GeoreferenceStops(dir.Path("nodi.shp"), list, 36, true);
+    EXPECT_EQ(result.ok, c.accepted) << c.header << c.types << c.wkt;
+    if (c.accepted) {
+      double x = 0, y = 0;
+      list.GetCoordinates("F1", x, y);
+      EXPECT_EQ(std::pair(x, y), std::pair(1.0, 2.0));
+    } else {
+      EXPECT_EQ(result.message, GeoreferenceRefusalText());
+      EXPECT_EQ(result.icon, NoticeIcon::Stop);
+    }
+  }
+}
+
+TEST(Georeferencing, ASetWithoutPointsIsReadAndSaysSo) {
+  ScratchDir dir;
+  GeoStopList list;
+  const GeoreferenceResult result =
+      GeoreferenceStops(GeoSet(dir, {{36, "A", 0, 0, false}, {36, "B", 0, 0, false}}), list, 36, true);
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.icon, NoticeIcon::Information);
+  EXPECT_EQ(result.message, NoCoordinatesText());
+  EXPECT_TRUE(list.Empty());
+}
+
+}  // namespace

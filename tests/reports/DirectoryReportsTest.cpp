@@ -3,6 +3,7 @@
 // headings on black, optional and mixed stops on grey, the line under the end of a chain).
 
 #include "FixedCanvas.h"
+#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/PrimaryStopReport.h"
@@ -379,6 +380,31 @@ TEST_F(DirectoryReports, NoStopRowsNoRows) {
   termini.Load(db_.get());
   primary.Load(db_.get());
   for (Report* r : reports) EXPECT_EQ(r->RowCount(), 0u) << r->Title();
+}
+
+// The loaders tell their progress: each selection a pass, from its first row to its last.
+TEST_F(DirectoryReports, LoadersTellTheirProgress) {
+  class Recorder : public WorkProgress {
+   public:
+    void Begin(const std::string& caption) override { events.push_back("begin " + caption); }
+    void Step(long done, long total) override {
+      last = {done, total};
+      ++steps;
+    }
+    void End() override { events.push_back("end " + std::to_string(last.first) + "/" + std::to_string(last.second)); }
+    std::vector<std::string> events;
+    std::pair<long, long> last{0, 0};
+    long steps = 0;
+  };
+  // 60 stop rows, 58 of them in a known locality; 36 trips, 9 of them chained.
+  Recorder stops;
+  StopDirectoryReport(db_.get(), StopDirectoryReport::Content::Stops).Load(db_.get(), &stops);
+  EXPECT_EQ(stops.events, (std::vector<std::string>{"begin Rubrica Fermate (normalizzate)", "end 58/58"}));
+  EXPECT_EQ(stops.steps, 58);
+  Recorder chains;
+  TripChainReport(db_.get()).Load(db_.get(), &chains);
+  EXPECT_EQ(chains.events,
+            (std::vector<std::string>{"begin Rubrica Concatenazioni Corse", "end 36/36", "begin ", "end 60/60"}));
 }
 
 // Keys of different texts differ, however the texts are split.

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/commands/CodeAssignmentCommands.h"
+#include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
 #include "app/commands/EditorCommands.h"
 #include "app/commands/ExportCommands.h"
@@ -90,15 +91,15 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5135, "rubrica &Corse", kSoon},
     {kStampe, 5158, "rubrica &Quadri Linea", kSoon},
     {kStampe, 0, "", nullptr},
-    {kStampe, 5140, "rubrica &Fermate (normalizzate)", kSoon},
-    {kStampe, 5192, "rubrica Fermate (&Errori normalizzazione)", kSoon},
-    {kStampe, 5163, "rubrica Fermate (&Località)", kSoon},
-    {kStampe, 5205, "rubrica Fermate (&Analisi Primarie)", kSoon},
-    {kStampe, 5141, "rubrica &Percorsi (normalizzati)", kSoon},
-    {kStampe, 5200, "rubrica Percorsi (&Errori normalizzazione)", kSoon},
-    {kStampe, 5142, "rubrica &Linee (normalizzate)", kSoon},
-    {kStampe, 5153, "rubrica &Capolinea", kSoon},
-    {kStampe, 5174, "rubrica &Concatenazioni Corse", kSoon},
+    {kStampe, 5140, "rubrica &Fermate (normalizzate)", PrintStops},
+    {kStampe, 5192, "rubrica Fermate (&Errori normalizzazione)", PrintStopErrors},
+    {kStampe, 5163, "rubrica Fermate (&Località)", PrintStopLocalities},
+    {kStampe, 5205, "rubrica Fermate (&Analisi Primarie)", PrintPrimaryStops},
+    {kStampe, 5141, "rubrica &Percorsi (normalizzati)", PrintRoutes},
+    {kStampe, 5200, "rubrica Percorsi (&Errori normalizzazione)", PrintRouteErrors},
+    {kStampe, 5142, "rubrica &Linee (normalizzate)", PrintLines},
+    {kStampe, 5153, "rubrica &Capolinea", PrintTerminals},
+    {kStampe, 5174, "rubrica &Concatenazioni Corse", PrintTripChains},
     {kStampe, 0, "", nullptr},
     {kStampe, 5136, "verifica &Contratti", kSoon},
     {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},

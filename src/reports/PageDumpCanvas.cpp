@@ -14,3 +14,11 @@ void PageDumpCanvas::Text(int x, int y, std::string_view text) {
   out_ += cp1252::ToUtf8(text);
   out_ += '\n';
 }
+
+void PageDumpCanvas::Fill(int left, int top, int right, int bottom, std::uint32_t rgb) {
+  inner_.Fill(left, top, right, bottom, rgb);
+  const std::string colour = rgb == kBlack  ? std::string("nero")
+                             : rgb == kGrey ? std::string("grigio")
+                                            : Format("%06X", static_cast<unsigned>(rgb));
+  out_ += Format("### fondo %s\t%d\t%d\t%d\t%d\n", colour.c_str(), left, top, right, bottom);
+}

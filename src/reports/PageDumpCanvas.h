@@ -21,6 +21,10 @@ class PageDumpCanvas : public ReportCanvas {
   void Text(int x, int y, std::string_view text) override;
   void Line(int x1, int y1, int x2, int y2) override { inner_.Line(x1, y1, x2, y2); }
   void Band(int left, int top, int right, int bottom) override { inner_.Band(left, top, right, bottom); }
+  // Noted as "### fondo <colour><TAB>left<TAB>top<TAB>right<TAB>bottom" ("nero", "grigio", or the
+  // colour in hexadecimal).
+  void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override;
+  void SetTextColour(std::uint32_t rgb) override { inner_.SetTextColour(rgb); }
 
  private:
   ReportCanvas& inner_;

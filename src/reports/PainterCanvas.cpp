@@ -40,7 +40,17 @@ int PainterCanvas::TextWidth(std::string_view text) { return metrics_->horizonta
 int PainterCanvas::LineHeight() { return metrics_->height(); }
 
 void PainterCanvas::Text(int x, int y, std::string_view text) {
+  if (textColour_ == kBlack) {
+    painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
+    return;
+  }
+  // Texts take the pen's colour; the lines keep the black pen.
+  const QPen line = painter_.pen();
+  QPen coloured = line;
+  coloured.setColor(QColor::fromRgb(textColour_));
+  painter_.setPen(coloured);
   painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
+  painter_.setPen(line);
 }
 
 void PainterCanvas::Line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1, y1, x2, y2); }
@@ -48,3 +58,9 @@ void PainterCanvas::Line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1,
 void PainterCanvas::Band(int left, int top, int right, int bottom) {
   painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(0xC0, 0xC0, 0xC0));
 }
+
+void PainterCanvas::Fill(int left, int top, int right, int bottom, std::uint32_t rgb) {
+  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor::fromRgb(rgb));
+}
+
+void PainterCanvas::SetTextColour(std::uint32_t rgb) { textColour_ = rgb; }

@@ -4,6 +4,7 @@
 // paginate with metrics of their own. Coordinates are device units, y growing downwards; texts
 // are Windows-1252.
 
+#include <cstdint>
 #include <string_view>
 
 class ReportCanvas {
@@ -25,4 +26,13 @@ class ReportCanvas {
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // The grey band (0xC0C0C0) behind the column titles: a filled rectangle.
   virtual void Band(int left, int top, int right, int bottom) = 0;
+
+  // Colours as 0xRRGGBB.
+  static constexpr std::uint32_t kBlack = 0x000000;
+  static constexpr std::uint32_t kWhite = 0xFFFFFF;
+  static constexpr std::uint32_t kGrey = 0xC0C0C0;
+  // A rectangle filled with a colour behind a row of its own (a heading on black, a row on grey).
+  virtual void Fill(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/, std::uint32_t /*rgb*/) {}
+  // The colour of the texts drawn from now on (black until changed).
+  virtual void SetTextColour(std::uint32_t /*rgb*/) {}
 };

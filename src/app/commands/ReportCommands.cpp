@@ -1,38 +1,10 @@
 #include "app/commands/ReportCommands.h"
 
-#include "app/Busy.h"
 #include "app/MainFrame.h"
+#include "app/commands/ReportRun.h"
 #include "dialogs/DayTypeReportDialogs.h"
 #include "platform/Ui.h"
 #include "reports/DayTypeReports.h"
-#include "reportview/ReportView.h"
-
-namespace {
-
-// The run every report command follows once its options are known: the report's view becomes
-// the panel, the rows are loaded, and the report is previewed or printed.
-template <class R>
-void RunReport(MainFrame& frame, std::unique_ptr<R> report, bool preview) {
-  ReportView* view = ReportView::Create(&frame);
-  ShowBusy(true);
-  report->Load(frame.Database());
-  if (report->RowCount() == 0) {
-    ui::MessageBox("Non ci sono dati da stampare !!!", ui::MB_ICONINFORMATION);
-    report.reset();
-    frame.ClosePanel();
-    return;
-  }
-  if (!view->SetReport(std::move(report))) {
-    ui::MessageBox("E' impossibile associare la stampa !!!\n", ui::MB_ICONINFORMATION);
-    return;
-  }
-  if (preview)
-    view->PrintPreview();
-  else
-    view->Print();
-}
-
-}  // namespace
 
 void PrintCadences(MainFrame& frame) {
   CadenceListDialog dialog(&frame, kCadenceListDialog);

@@ -1,0 +1,39 @@
+#pragma once
+// The run every report command follows once its options are known: the report's view becomes the
+// main window's panel, the rows are loaded with the busy clock (and the progress bar, for the
+// loaders that tell their progress), and the report is previewed or printed. A report without
+// rows says so and leaves no panel.
+
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "common/WorkProgress.h"
+
+#include <memory>
+
+class Report;
+class ReportView;
+
+// A new report view made the frame's panel, with the busy clock started.
+ReportView* BeginReport(MainFrame& frame);
+// True when the report has rows; otherwise "Non ci sono dati da stampare !!!" and the panel closed.
+bool ReportHasRows(MainFrame& frame, const Report& report);
+// Attaches the report to its view, then previews or prints it.
+void ShowReport(MainFrame& frame, ReportView* view, std::unique_ptr<Report> report, bool preview);
+
+// The view with the report's rows loaded; null when there are none (the panel is closed).
+template <class R>
+ReportView* OpenReport(MainFrame& frame, R& report) {
+  ReportView* view = BeginReport(frame);
+  if constexpr (requires(WorkProgress * progress) { report.Load(frame.Database(), progress); }) {
+    FrameProgress progress(&frame);
+    report.Load(frame.Database(), &progress);
+  } else {
+    report.Load(frame.Database());
+  }
+  return ReportHasRows(frame, report) ? view : nullptr;
+}
+
+template <class R>
+void RunReport(MainFrame& frame, std::unique_ptr<R> report, bool preview) {
+  if (ReportView* view = OpenReport(frame, *report)) ShowReport(frame, view, std::move(report), preview);
+}

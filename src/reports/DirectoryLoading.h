@@ -1,0 +1,97 @@
+#pragma once
+// What the directory reports share while they load: a selection walked row by row with the
+// progress of the walk, the texts of a row without their trailing blanks, and one key for the
+// texts that make a row of the directory, compared exactly (letter case counts), so that a row is
+// found in a map rather than by walking the rows made so far.
+
+#include "common/WorkProgress.h"
+#include "db/DbSelect.h"
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+// The key of a row made of `parts`: equal keys, equal texts, part by part.
+std::string ExactKey(std::initializer_list<std::string_view> parts);
+
+// Column `position` of the selection's current row without its trailing blanks.
+std::string TrimmedTextAt(DbSelect& select, int position);
+// Column `position` as a whole number: 0 for an empty value.
+long LongAt(DbSelect& select, int position);
+// Column `position` as a yes/no value: false for an empty value.
+bool FlagAt(DbSelect& select, int position);
+
+// Opens the selection and calls `row()` on each of its rows in turn, the progress going from 0 to
+// the rows counted (`progress` may be null). False when the selection failed (the database layer
+// has said why); the rows walked so far stay made.
+template <class RowFunction>
+bool WalkSelection(DbSelect& select, WorkProgress* progress, const std::string& caption, RowFunction&& row) {
+  if (!select.Open()) return false;
+  const long total = select.RowCount();
+  if (progress) progress->Begin(caption);
+  long done = 0;
+  for (; select.hasRow; select.MoveNext()) {
+    row();
+    if (progress) progress->Step(++done, total);
+  }
+  if (progress) progress->End();
+  return !select.WalkFailed();
+}
+
+// The rows of the codes that stand more than once in a selection ordered by code: the first row of
+// a code is held back until a second row of the same code comes (texts compared exactly; the
+// first row of the selection is never a repeat), then both go to the rows, and so does every
+// further row of that code.
+template <class Row>
+class RepeatedCodeRows {
+ public:
+  explicit RepeatedCodeRows(std::vector<Row>& rows) : rows_(rows) {}
+  void Take(const std::string& code, Row row) {
+    if (first_ || code != previous_) {
+      held_ = std::move(row);
+      heldBack_ = true;
+    } else {
+      if (heldBack_) rows_.push_back(std::move(held_));
+      heldBack_ = false;
+      rows_.push_back(std::move(row));
+    }
+    first_ = false;
+    previous_ = code;
+  }
+
+ private:
+  std::vector<Row>& rows_;
+  Row held_{};
+  bool first_ = true;
+  bool heldBack_ = false;
+  std::string previous_;
+};
+
+// The rows of a directory reached by their key (ExactKey) in constant time, in the order first
+// found: the first time a key comes its row is made and appended; later it is only found.
+template <class Row>
+class KeyedRows {
+ public:
+  explicit KeyedRows(std::vector<Row>& rows) : rows_(rows) {}
+  // The row of `key`; `make()` gives it the first time.
+  template <class Make>
+  Row& Find(std::string key, Make&& make) {
+    const auto [at, added] = index_.try_emplace(std::move(key), rows_.size());
+    if (added) rows_.push_back(make());
+    return rows_[at->second];
+  }
+  // The same, for rows that count how often their key came: 1 when made, then one more each time.
+  template <class Make>
+  void Count(std::string key, Make&& make) {
+    const size_t before = rows_.size();
+    Row& row = Find(std::move(key), std::forward<Make>(make));
+    if (rows_.size() == before) ++row.count;
+  }
+
+ private:
+  std::vector<Row>& rows_;
+  std::unordered_map<std::string, size_t> index_;
+};

@@ -1,0 +1,104 @@
+#include "reports/RouteDirectoryReports.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "reports/DirectoryLoading.h"
+#include "reports/ReportCanvas.h"
+#include "reports/ReportHeading.h"
+
+namespace {
+
+constexpr const char* kRouteColumns = "codperc, gruppo, denom";
+
+RouteDirectoryReport::Row RouteAt(DbSelect& select) {
+  return {TrimmedTextAt(select, 0), static_cast<std::int32_t>(LongAt(select, 1)), TrimmedTextAt(select, 2), 1};
+}
+
+}  // namespace
+
+// ---- Routes --------------------------------------------------------------------------------
+
+RouteDirectoryReport::RouteDirectoryReport(DbDatabase* db, Content c)
+    : Report("Rubrica Percorsi (normalizzati)"), content(c) {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{std::string(20, 'V'), "Codice Percorso"},
+              {std::string(6, 'V'), "Quadro"},
+              {std::string(5, 'V'), "Corse"},
+              {std::string(120, 'V'), "Denominazione Percorso"}};
+}
+
+void RouteDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
+  if (content == Content::Routes)
+    LoadRoutes(db, progress);
+  else
+    LoadNormalisationErrors(db, progress);
+}
+
+void RouteDirectoryReport::LoadRoutes(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  select.SetColumns(kRouteColumns);
+  select.SetFrom("tescor");
+  select.SetOrderBy(kRouteColumns);
+  KeyedRows<Row> found(rows);
+  WalkSelection(select, progress, Title(), [&] {
+    Row route = RouteAt(select);
+    found.Count(ExactKey({route.code, std::to_string(route.quadro), route.name}), [&] { return route; });
+  });
+}
+
+void RouteDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  select.SetColumns(kRouteColumns);
+  select.SetFrom("tescor");
+  select.SetGroupBy(kRouteColumns);
+  select.SetOrderBy(kRouteColumns);
+  RepeatedCodeRows<Row> repeated(rows);
+  WalkSelection(select, progress, Title(), [&] {
+    Row route = RouteAt(select);
+    const std::string code = route.code;
+    repeated.Take(code, std::move(route));
+  });
+}
+
+int RouteDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  RowLine(canvas, X(0) - 20, y);
+  canvas.Text(X(0), y + 10, row.code);
+  canvas.RightText(X(1) + W(1), y + 10, Format("%ld", static_cast<long>(row.quadro)));
+  canvas.RightText(X(2) + W(2), y + 10, Format("%d", row.count));
+  canvas.Text(X(3), y + 10, row.name);
+  return y + LineHeight() + 20;
+}
+
+// ---- Lines ---------------------------------------------------------------------------------
+
+LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : Report("Rubrica Linee (normalizzate)") {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{std::string(20, 'V'), "Codice Linea"}, {std::string(6, 'V'), "Verso"}, {std::string(5, 'V'), "Corse"}};
+}
+
+void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  select.SetColumns("codlinea, verso");
+  select.SetFrom("tescor");
+  select.SetOrderBy("codlinea, verso");
+  KeyedRows<Row> found(rows);
+  WalkSelection(select, progress, Title(), [&] {
+    const std::string code = TrimmedTextAt(select, 0);
+    const std::string direction = TrimmedTextAt(select, 1);
+    const char letter = direction.empty() ? '\0' : direction[0];
+    found.Count(ExactKey({code, std::string_view(&letter, 1)}), [&] { return Row{code, letter, 1}; });
+  });
+}
+
+int LineDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  RowLine(canvas, X(0) - 20, y);
+  canvas.Text(X(0), y + 10, row.code);
+  canvas.RightText(X(1) + W(1), y + 10, row.direction ? std::string(1, row.direction) : std::string());
+  canvas.RightText(X(2) + W(2), y + 10, Format("%d", row.count));
+  return y + LineHeight() + 20;
+}

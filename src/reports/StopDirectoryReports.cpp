@@ -1,0 +1,152 @@
+#include "reports/StopDirectoryReports.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "reports/DirectoryLoading.h"
+#include "reports/ReportCanvas.h"
+#include "reports/ReportHeading.h"
+
+#include <unordered_set>
+
+const char* const kUnassignedLocality = "*** Località non assegnata ***";
+
+namespace {
+
+// The stop rows joined with their localities: code, name, location, then the locality's name,
+// municipality and province.
+constexpr const char* kStopColumns =
+    "detcor.fermata, detcor.denom, detcor.ubicaz, local.denom, local.comune, local.prov";
+
+void SelectStops(DbSelect& select) {
+  select.SetColumns(kStopColumns);
+  select.SetFrom("detcor, local");
+  select.SetWhere("local.id = detcor.reglocal");
+}
+
+// The stop row under the selection.
+struct StopRow {
+  std::string code, name, location, localityName, municipality, province;
+  explicit StopRow(DbSelect& s)
+      : code(TrimmedTextAt(s, 0)),
+        name(TrimmedTextAt(s, 1)),
+        location(TrimmedTextAt(s, 2)),
+        localityName(TrimmedTextAt(s, 3)),
+        municipality(TrimmedTextAt(s, 4)),
+        province(TrimmedTextAt(s, 5)) {}
+  bool Unassigned() const { return localityName == kUnassignedLocality; }
+  // The locality column of the stop directories.
+  std::string FullLocality() const {
+    return Unassigned() ? std::string(" ")
+                        : Format("%s - %s (%s)", localityName.c_str(), municipality.c_str(), province.c_str());
+  }
+};
+
+}  // namespace
+
+// ---- Stops ---------------------------------------------------------------------------------
+
+StopDirectoryReport::StopDirectoryReport(DbDatabase* db, Content c)
+    : Report("Rubrica Fermate (normalizzate)", 70), content(c) {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
+              {std::string(40, 'V'), "Ubicazione Fermata"},
+              {std::string(60, 'V'), "Località"},
+              {std::string(10, 'V'), "Codice"},
+              {std::string(5, 'V'), "Corse"}};
+}
+
+void StopDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
+  if (content == Content::Stops)
+    LoadStops(db, progress);
+  else
+    LoadNormalisationErrors(db, progress);
+}
+
+void StopDirectoryReport::LoadStops(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  SelectStops(select);
+  // Rows of one stop stand in trip order, so that "its first row" is always the same one.
+  select.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata, detcor.id, detcor.sub");
+  KeyedRows<Row> found(rows);
+  WalkSelection(select, progress, Title(), [&] {
+    StopRow stop(select);
+    found.Count(ExactKey({stop.code, stop.name, stop.location}), [&] {
+      return Row{stop.code, stop.name, stop.location, stop.FullLocality(), 1};
+    });
+  });
+}
+
+void StopDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  SelectStops(select);
+  select.SetGroupBy(kStopColumns);
+  // The locality columns only settle the order of the descriptions of one stop.
+  select.SetOrderBy(kStopColumns);
+  RepeatedCodeRows<Row> repeated(rows);
+  WalkSelection(select, progress, Title(), [&] {
+    StopRow stop(select);
+    repeated.Take(stop.code, {stop.code, stop.name, stop.location, stop.FullLocality(), 1});
+  });
+}
+
+int StopDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  RowLine(canvas, X(0) - 20, y);
+  canvas.Text(X(0), y + 10, row.name);
+  canvas.Text(X(1), y + 10, row.location);
+  canvas.Text(X(2), y + 10, row.locality);
+  canvas.Text(X(3), y + 10, row.code);
+  canvas.RightText(X(4) + W(4), y + 10, Format("%d", row.count));
+  return y + LineHeight() + 20;
+}
+
+// ---- Stops by locality ---------------------------------------------------------------------
+
+StopLocalityReport::StopLocalityReport(DbDatabase* db) : Report("Rubrica Fermate (Località)", 70) {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
+              {std::string(40, 'V'), "Ubicazione Fermata"},
+              {std::string(10, 'V'), "Codice"}};
+}
+
+void StopLocalityReport::Load(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  DbSelect select(db);
+  SelectStops(select);
+  select.SetOrderBy("local.denom, local.comune, detcor.denom, detcor.ubicaz, detcor.fermata");
+  // The rows made so far (all five texts) and the localities that have their heading.
+  std::unordered_set<std::string> made, headed;
+  WalkSelection(select, progress, Title(), [&] {
+    StopRow stop(select);
+    const std::string text =
+        stop.Unassigned() ? std::string(" ") : Format("%s (%s)", stop.municipality.c_str(), stop.province.c_str());
+    std::string key = ExactKey({text, stop.localityName, stop.code, stop.name, stop.location});
+    if (made.count(key)) return;
+    if (headed.insert(ExactKey({text, stop.localityName})).second) {
+      made.insert(ExactKey({text, stop.localityName, {}, {}, {}}));
+      rows.push_back({text, stop.localityName, {}, {}, {}});
+    }
+    made.insert(std::move(key));
+    rows.push_back({text, stop.localityName, stop.code, stop.name, stop.location});
+  });
+}
+
+int StopLocalityReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  if (row.IsHeading()) {
+    canvas.Fill(X(0) - 20, y, RightEdge(), y + LineHeight() + 20, ReportCanvas::kBlack);
+    RowLine(canvas, X(0) - 20, y);
+    canvas.SetTextColour(ReportCanvas::kWhite);
+    canvas.Text(X(0), y + 10, row.localityName);
+    canvas.Text(X(1), y + 10, row.localityText);
+    canvas.SetTextColour(ReportCanvas::kBlack);
+  } else {
+    RowLine(canvas, X(0) - 20, y);
+    canvas.Text(X(0), y + 10, row.name);
+    canvas.Text(X(1), y + 10, row.location);
+    canvas.Text(X(2), y + 10, row.code);
+  }
+  return y + LineHeight() + 20;
+}

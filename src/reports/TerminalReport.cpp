@@ -1,0 +1,69 @@
+#include "reports/TerminalReport.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "reports/DirectoryLoading.h"
+#include "reports/ReportCanvas.h"
+#include "reports/ReportHeading.h"
+
+#include <algorithm>
+#include <tuple>
+
+TerminalReport::TerminalReport(DbDatabase* db) : Report("Rubrica Capolinea") {
+  subtitle = CompanySubtitle(db);
+  columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
+              {std::string(40, 'V'), "Ubicazione Fermata"},
+              {std::string(10, 'V'), "Codice"},
+              {std::string(8, 'V'), "Tipo"},
+              {std::string(5, 'V'), "Corse"}};
+}
+
+void TerminalReport::Load(DbDatabase* db, WorkProgress* progress) {
+  rows.clear();
+  KeyedRows<Row> found(rows);
+  const auto count = [&](const std::string& code, const std::string& name, const std::string& location, int kind) {
+    const char letter = static_cast<char>('0' + kind);
+    found.Count(ExactKey({code, name, location, std::string_view(&letter, 1)}), [&] {
+      return Row{code, name, location, kind, 1};
+    });
+  };
+  const auto countArrival = [&](const std::string& code, const std::string& name, const std::string& location) {
+    if (!code.empty() || !name.empty() || !location.empty()) count(code, name, location, kArrival);
+  };
+
+  DbSelect select(db);
+  select.SetColumns("id, sub, fermata, denom, ubicaz");
+  select.SetFrom("detcor");
+  select.SetOrderBy("id, sub");
+  long previousTrip = -1;
+  std::string code, name, location;  // the previous row's
+  WalkSelection(select, progress, Title(), [&] {
+    const long trip = LongAt(select, 0);
+    std::string rowCode = TrimmedTextAt(select, 2), rowName = TrimmedTextAt(select, 3),
+                rowLocation = TrimmedTextAt(select, 4);
+    if (trip != previousTrip) {
+      countArrival(code, name, location);
+      count(rowCode, rowName, rowLocation, kDeparture);
+      previousTrip = trip;
+    }
+    code = std::move(rowCode);
+    name = std::move(rowName);
+    location = std::move(rowLocation);
+  });
+  countArrival(code, name, location);
+
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+    return std::tie(a.name, a.location, a.code, a.kind) < std::tie(b.name, b.location, b.code, b.kind);
+  });
+}
+
+int TerminalReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const Row& row = rows[n];
+  RowLine(canvas, X(0) - 20, y);
+  canvas.Text(X(0), y + 10, row.name);
+  canvas.Text(X(1), y + 10, row.location);
+  canvas.Text(X(2), y + 10, row.code);
+  canvas.Text(X(3), y + 10, row.kind == kDeparture ? "PARTENZA" : "ARRIVO");
+  canvas.RightText(X(4) + W(4), y + 10, Format("%d", row.count));
+  return y + LineHeight() + 20;
+}

@@ -1,0 +1,185 @@
+// The directories of stops, routes, lines, termini and trip chains and the primary-stop analysis,
+// run in the real program through the headless driver on one hand-made database: each printed to
+// a PDF file, its pages read back from the page dump and compared with a hand-made file; the
+// analysis's text report; and every way these commands end without a report.
+
+#include "app/AppTestSupport.h"
+
+#include <QProcess>
+
+namespace {
+
+const std::string kNow = "2004-03-05 09:07";
+const std::string kCaption = "Quendo - Azienda 17 - Autolinee Prova [periodo dal 01/01/2024 al 30/06/2024]";
+const std::string kNoData = "0x40\tNon ci sono dati da stampare !!!";
+
+// The lines of a text, each without its line end.
+std::vector<std::string> Lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  for (size_t from = 0, end; (end = bytes.find('\n', from)) != std::string::npos; from = end + 1)
+    lines.push_back(bytes.substr(from, end - from));
+  return lines;
+}
+
+// The dump as the hand-made files hold it: the page headings, the texts in the order drawn, and
+// "### fondo <colour>" where a row is drawn on a band of its own.
+std::vector<std::string> DumpLines(const std::string& path) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(FileBytes(path))) {
+    const size_t a = line.find('\t'), b = line.find('\t', a + 1);
+    if (line.rfind("===", 0) == 0) {
+      out.push_back(line);
+    } else if (line.rfind("###", 0) == 0) {
+      out.push_back(line.substr(0, a));
+    } else {
+      EXPECT_NE(b, std::string::npos) << line;
+      out.push_back(b == std::string::npos ? line : line.substr(b + 1));
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> ExpectedLines(const std::string& name) {
+  return Lines(FileBytes(TestDataDir() + "/reports/" + name));
+}
+
+int PdfPages(const std::string& pdf) {
+  QProcess p;
+  p.start(QStringLiteral("pdfinfo"), {cp1252::ToQString(pdf)});
+  p.waitForFinished(30000);
+  const std::string info = p.readAllStandardOutput().toStdString();
+  const size_t at = info.find("Pages:");
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
+}
+
+class DirectoryDriver : public DriverFiles {
+ protected:
+  void SetUp() override {
+    MakeTimetableDatabase(db);
+    RunSql(db, FileBytes(TestDataDir() + "/reports/rubriche.sql"));
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+  }
+  DriverRun Run(const std::vector<std::string>& answers, const std::string& command, int exitCode = 0) {
+    return RunDriver(settings, answers, {"--now", kNow, "--page-dump", dump, command}, exitCode);
+  }
+
+  const std::string db = dir.Path("orari.mdb"), dump = dir.Path("pagine.txt"), pdf = dir.Path("stampa.pdf");
+};
+
+struct Printed {
+  std::string command;
+  std::string dialog;       // the options dialog
+  std::string caption;      // its caption
+  std::string printChoice;  // the answer that chooses "Stampa"
+  std::string title;        // the report's
+  std::string expected;     // the hand-made file of its pages
+};
+
+void PrintTo(const Printed& p, std::ostream* os) { *os << p.command; }
+
+const Printed kPrinted[] = {
+    {"5140", "132", "Rubrica Fermate (normalizzate)", "1128=1", "Rubrica Fermate (normalizzate)",
+     "rubrica_fermate.txt"},
+    {"5192", "132", "Rubrica Fermate (normalizzate)", "1128=1", "Rubrica Fermate (normalizzate)",
+     "rubrica_fermate_errori.txt"},
+    {"5163", "146", "Rubrica Fermate (Località)", "1128=1", "Rubrica Fermate (Località)",
+     "rubrica_fermate_localita.txt"},
+    {"5141", "133", "Rubrica Percorsi (normalizzati)", "1130=1", "Rubrica Percorsi (normalizzati)",
+     "rubrica_percorsi.txt"},
+    {"5200", "133", "Rubrica Percorsi (normalizzati)", "1130=1", "Rubrica Percorsi (normalizzati)",
+     "rubrica_percorsi_errori.txt"},
+    {"5142", "137", "Rubrica Linee (normalizzate)", "1130=1", "Rubrica Linee (normalizzate)", "rubrica_linee.txt"},
+    {"5153", "138", "Rubrica Capolinea", "1130=1", "Rubrica Capolinea", "rubrica_capolinea.txt"},
+    {"5174", "151", "Rubrica Concatenazioni Corse", "1130=1", "Rubrica Concatenazioni Corse",
+     "rubrica_concatenazioni.txt"},
+    {"5205", "157", "Analisi Fermate Primarie", "1128=1", "Rubrica Fermate (Analisi Primarie",
+     "rubrica_fermate_primarie.txt"},
+};
+
+class DirectoryPrinted : public DirectoryDriver, public ::testing::WithParamInterface<Printed> {};
+
+TEST_P(DirectoryPrinted, PagesAsTheHandMadeFile) {
+  const Printed& p = GetParam();
+  const DriverRun run = Run({"dialog " + p.dialog, "  " + p.printChoice, "printer " + pdf}, p.command);
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG"),
+            std::vector<std::string>{"DIALOG\t" + p.dialog + "\t" + U8(p.caption)});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "PR"),
+            (std::vector<std::string>{"PRINTSETUP\t" + U8(p.title), "PRINT\t" + U8(p.title) + "\t1"}));
+  EXPECT_TRUE(Boxes(run).empty());
+  EXPECT_EQ(LastTitle(run), kCaption);
+  EXPECT_EQ(DumpLines(dump), ExpectedLines(p.expected));
+  EXPECT_EQ(PdfPages(pdf), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directories, DirectoryPrinted, ::testing::ValuesIn(kPrinted),
+                         [](const auto& test) { return "Command" + test.param.command; });
+
+// Without stop rows every stop report says so, opens no print setup and leaves no panel.
+TEST_F(DirectoryDriver, NoStopRowsNoReport) {
+  RunSql(db, "DELETE FROM detcor;");
+  for (const auto& [command, dialog] : std::vector<std::pair<std::string, std::string>>{
+           {"5140", "132"}, {"5192", "132"}, {"5163", "146"}, {"5153", "138"}, {"5205", "157"}}) {
+    SCOPED_TRACE(command);
+    const DriverRun run = Run({"dialog " + dialog}, command);
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{kNoData});
+    EXPECT_TRUE(LinesStartingWith(run.transcript, "PR").empty());
+    EXPECT_EQ(LastTitle(run), kCaption);
+  }
+  // The text report too: no file dialog.
+  const DriverRun run = Run({"dialog 157", "  1201=1"}, "5205");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{kNoData});
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "FILE").empty());
+  // Trips without links: no chain directory.
+  RunSql(db, "UPDATE tescor SET prevcor = NULL, nextcor = NULL;");
+  EXPECT_EQ(Boxes(Run({"dialog 151"}, "5174")), std::vector<std::string>{kNoData});
+}
+
+TEST_F(DirectoryDriver, PrimaryStopTextReport) {
+  const std::string out = dir.Path("analisi.txt");
+  const DriverRun run = Run({"dialog 157", "  1201=1", "file " + out}, "5205");
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE"),
+            std::vector<std::string>{"FILE\tReport Analisi Fermate Primarie\tFermatePrimarie\tFile di testo "
+                                     "(*.txt)|*.txt|Tutti i files (*.*)|*.*||"});
+  EXPECT_TRUE(Boxes(run).empty());
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "PR").empty()) << "nothing is shown in the view";
+  EXPECT_EQ(LastTitle(run), kCaption);
+  std::string expected = FileBytes(TestDataDir() + "/reports/fermate_primarie.txt");
+  expected.replace(expected.find("@DATABASE@"), 10, db);
+  std::string crlf;
+  for (char ch : expected) {
+    if (ch == '\n') crlf += '\r';
+    crlf += ch;
+  }
+  EXPECT_EQ(FileBytes(out), crlf);
+  EXPECT_EQ(Listing(dir.Dir()), "analisi.txt\norari.mdb\npagine.txt\nquendo.ini\n");
+
+  // The file dialog cancelled: nothing written, no panel.
+  const DriverRun cancelled = Run({"dialog 157", "  1201=1", "cancel"}, "5205");
+  EXPECT_TRUE(Boxes(cancelled).empty());
+  EXPECT_TRUE(LinesStartingWith(cancelled.transcript, "PR").empty());
+  EXPECT_EQ(LastTitle(cancelled), kCaption);
+  EXPECT_EQ(Listing(dir.Dir()), "analisi.txt\norari.mdb\npagine.txt\nquendo.ini\n");
+
+  // A folder that is not there: said, and nothing written.
+  const std::string missing = dir.Path("manca") + "/analisi.txt";
+  const DriverRun refused = Run({"dialog 157", "  1201=1", "file " + missing}, "5205");
+  EXPECT_EQ(Boxes(refused), std::vector<std::string>{"0x30\tImpossibile creare\\n\\n" + missing});
+  EXPECT_EQ(Listing(dir.Dir()), "analisi.txt\norari.mdb\npagine.txt\nquendo.ini\n");
+}
+
+// The default choice previews; the preview closed prints nothing. Cancel ends the command.
+TEST_F(DirectoryDriver, PreviewOrCancel) {
+  const DriverRun run = Run({"dialog 138", "printer " + pdf, "preview close"}, "5153");
+  EXPECT_EQ(LinesStartingWith(run.transcript, "PR"),
+            (std::vector<std::string>{"PRINTSETUP\tRubrica Capolinea", "PREVIEW\tRubrica Capolinea\t1"}));
+  std::vector<std::string> pages = DumpLines(dump);
+  ASSERT_FALSE(pages.empty());
+  EXPECT_EQ(pages[0], "=== anteprima pagina 1 di 1");
+  EXPECT_EQ(LastTitle(run), kCaption);
+
+  const DriverRun cancelled = Run({"dialog 133 cancel"}, "5141");
+  EXPECT_TRUE(LinesStartingWith(cancelled.transcript, "PR").empty());
+  EXPECT_TRUE(Boxes(cancelled).empty());
+}
+
+}  // namespace

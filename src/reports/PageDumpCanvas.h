@@ -21,6 +21,13 @@ class PageDumpCanvas : public ReportCanvas {
   void Text(int x, int y, std::string_view text) override;
   void Line(int x1, int y1, int x2, int y2) override { inner_.Line(x1, y1, x2, y2); }
   void Band(int left, int top, int right, int bottom) override { inner_.Band(left, top, right, bottom); }
+  void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override {
+    inner_.Fill(left, top, right, bottom, rgb);
+  }
+  void SetTextColor(std::uint32_t rgb) override { inner_.SetTextColor(rgb); }
+  void ColorLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) override {
+    inner_.ColorLine(x1, y1, x2, y2, rgb, width);
+  }
 
  private:
   ReportCanvas& inner_;

@@ -6,11 +6,14 @@
 #include <QPainter>
 #include <QPen>
 
+namespace {
+
+QColor Rgb(std::uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+}  // namespace
+
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter) {
-  QPen pen(Qt::black);
-  pen.setWidth(2);
-  pen.setStyle(Qt::SolidLine);
-  painter_.setPen(pen);
+  SetTextColor(0x000000);
   painter_.setBackgroundMode(Qt::TransparentMode);
   SetFont(80);
 }
@@ -40,10 +43,38 @@ int PainterCanvas::TextWidth(std::string_view text) { return metrics_->horizonta
 int PainterCanvas::LineHeight() { return metrics_->height(); }
 
 void PainterCanvas::Text(int x, int y, std::string_view text) {
+  if (textColor_ == 0) {
+    painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
+    return;
+  }
+  const QPen pen = painter_.pen();
+  painter_.setPen(Rgb(textColor_));
   painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
+  painter_.setPen(pen);
 }
 
 void PainterCanvas::Line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1, y1, x2, y2); }
+
+void PainterCanvas::SetTextColor(std::uint32_t rgb) {
+  textColor_ = rgb;
+  QPen pen(Qt::black);
+  pen.setWidth(2);
+  pen.setStyle(Qt::SolidLine);
+  painter_.setPen(pen);
+}
+
+void PainterCanvas::ColorLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) {
+  const QPen pen = painter_.pen();
+  QPen own(Rgb(rgb));
+  own.setWidth(width);
+  painter_.setPen(own);
+  painter_.drawLine(x1, y1, x2, y2);
+  painter_.setPen(pen);
+}
+
+void PainterCanvas::Fill(int left, int top, int right, int bottom, std::uint32_t rgb) {
+  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Rgb(rgb));
+}
 
 void PainterCanvas::Band(int left, int top, int right, int bottom) {
   painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(0xC0, 0xC0, 0xC0));

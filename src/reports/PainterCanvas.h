@@ -20,6 +20,9 @@ class PainterCanvas : public ReportCanvas {
   void Text(int x, int y, std::string_view text) override;
   void Line(int x1, int y1, int x2, int y2) override;
   void Band(int left, int top, int right, int bottom) override;
+  void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override;
+  void SetTextColor(std::uint32_t rgb) override;
+  void ColorLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) override;
 
   // The report's font at a size for a device of `dotsPerInch`: "Arial" (the font configuration
   // gives its metric twin where Arial is missing), normal weight, without hinting so that a
@@ -30,4 +33,5 @@ class PainterCanvas : public ReportCanvas {
   QPainter& painter_;
   std::optional<QFontMetrics> metrics_;
   int ascent_ = 0;
+  std::uint32_t textColor_ = 0;
 };

@@ -4,6 +4,7 @@
 // paginate with metrics of their own. Coordinates are device units, y growing downwards; texts
 // are Windows-1252.
 
+#include <cstdint>
 #include <string_view>
 
 class ReportCanvas {
@@ -25,4 +26,11 @@ class ReportCanvas {
   virtual void Line(int x1, int y1, int x2, int y2) = 0;
   // The grey band (0xC0C0C0) behind the column titles: a filled rectangle.
   virtual void Band(int left, int top, int right, int bottom) = 0;
+
+  // Colours as 0xRRGGBB. A rectangle filled with a colour (the grey of Band by default).
+  virtual void Fill(int left, int top, int right, int bottom, std::uint32_t /*rgb*/) { Band(left, top, right, bottom); }
+  // The colour of the texts drawn from now on (black until changed; the page starts black).
+  virtual void SetTextColor(std::uint32_t /*rgb*/) {}
+  // A line of a colour and width of its own (the report's pen by default).
+  virtual void ColorLine(int x1, int y1, int x2, int y2, std::uint32_t /*rgb*/, int /*width*/) { Line(x1, y1, x2, y2); }
 };

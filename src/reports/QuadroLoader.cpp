@@ -16,27 +16,8 @@ namespace {
 
 constexpr size_t kRowsPerPump = 4096;
 
-std::string TextAt(DbSelect& select, int position) {
-  std::string text;
-  select.GetFieldTextAt(position, text);
-  return std::string(WithoutTrailingBlanks(text));
-}
-
-long LongAt(DbSelect& select, int position) {
-  long value = 0;
-  select.GetFieldLongAt(position, &value);
-  return value;
-}
-
-// A short field (and a yes/no, read as 0 or -1).
-int IntAt(DbSelect& select, int position) {
-  int value = 0;
-  select.GetFieldIntAt(position, &value);
-  return value;
-}
-
 // A yes/no field: set when it is there and not 0.
-bool FlagAt(DbSelect& select, int position) { return IntAt(select, position) != 0; }
+bool FlagAt(DbSelect& select, int position) { return select.IntAt(position) != 0; }
 
 }  // namespace
 
@@ -75,22 +56,22 @@ void QuadroReport::LoadTrips(DbDatabase* db) {
   if (!select.Open()) return;
   std::unordered_map<long, size_t> byId;
   for (size_t n = 0; select.hasRow; select.MoveNext(), ++n) {
-    const long id = LongAt(select, 1);
+    const long id = select.LongAt(1);
     auto [at, fresh] = byId.emplace(id, trips.size());
     if (fresh) {
       QuadroTrip trip;
-      trip.group = LongAt(select, 0);
+      trip.group = select.LongAt(0);
       trip.id = id;
-      const std::string direction = TextAt(select, 4);
+      const std::string direction = select.TrimmedAt(4);
       trip.direction = direction.empty() ? 0 : direction[0];
-      trip.contractLength = LongAt(select, 5);
-      trip.contractMinutes = IntAt(select, 6);
-      trip.code = TextAt(select, 2);
-      trip.line = TextAt(select, 3);
+      trip.contractLength = select.LongAt(5);
+      trip.contractMinutes = select.IntAt(6);
+      trip.code = select.TrimmedAt(2);
+      trip.line = select.TrimmedAt(3);
       trips.push_back(std::move(trip));
     }
     trips[at->second].periods.push_back(
-        {TextAt(select, 7), TextAt(select, 8), TextAt(select, 9), TextAt(select, 10), FlagAt(select, 11)});
+        {select.TrimmedAt(7), select.TrimmedAt(8), select.TrimmedAt(9), select.TrimmedAt(10), FlagAt(select, 11)});
     if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
   }
   // A quadro is the run of trips of one group in the selection's order (in the line report a
@@ -127,25 +108,25 @@ void QuadroReport::LoadStops(DbDatabase* db) {
   std::map<std::pair<size_t, int>, QuadroStop> rows;
   for (size_t n = 0; select.hasRow; select.MoveNext(), ++n) {
     if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
-    const auto found = column.find(LongAt(select, 0));
+    const auto found = column.find(select.LongAt(0));
     if (found == column.end()) continue;  // a trip without periods is not printed
     const auto [q, c] = found->second;
-    const int sub = IntAt(select, 1);
+    const int sub = select.IntAt(1);
     auto [at, fresh] = rows.try_emplace({q, sub});
     QuadroStop& row = at->second;
     if (fresh) {
       row.sub = sub;
-      row.code = TextAt(select, 2);
-      row.name = TextAt(select, 3);
-      row.distance = LongAt(select, 4);
+      row.code = select.TrimmedAt(2);
+      row.name = select.TrimmedAt(3);
+      row.distance = select.LongAt(4);
       row.primary = FlagAt(select, 5);
       row.optional = FlagAt(select, 6);
       row.notServed = FlagAt(select, 7);
       row.cells.resize(quadri[q].tripCount);
     }
     StopCell& cell = row.cells[c];
-    cell.arrival = IntAt(select, 8);
-    cell.departure = IntAt(select, 9);
+    cell.arrival = select.IntAt(8);
+    cell.departure = select.IntAt(9);
   }
   stops.reserve(rows.size());
   for (auto& [key, row] : rows) {

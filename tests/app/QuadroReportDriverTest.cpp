@@ -55,19 +55,19 @@ class QuadroReportDriver : public DriverFiles {
 };
 
 TEST_F(QuadroReportDriver, AQuadroOfThirtyTripsInSlicesOfColumns) {
-  // Quadro 3: 30 trips of 40 stops; trip k leaves at 6:00 + k minutes; odd trips run from
+  // Quadro 3: 30 trips of 90 stops, more than a page holds; trip k leaves at 6:00 + k minutes; odd trips run from
   // January to June, even ones the same less March.
   std::string sql;
   for (int k = 1; k <= 30; ++k) {
     sql += Trip(100 + k, 3, 600 + k) + Period(100 + k, "2024-01-01", "2024-06-30");
     if (k % 2 == 0) sql += Period(100 + k, "2024-03-01", "2024-03-31", true);
-    for (int s = 1; s <= 40; ++s) {
+    for (int s = 1; s <= 90; ++s) {
       if (k == 2 && s == 7) continue;  // the second trip lacks stop 7 ...
-      sql += Stop(100 + k, s, s == 1 ? 9999 : 700 + s, s == 40 ? 9999 : 700 + s);
+      sql += Stop(100 + k, s, s == 1 ? 9999 : 700 + s % 60, s == 90 ? 9999 : 700 + s % 60);
     }
   }
-  // ... and has an extra one, 41, that the first trip lacks.
-  sql += Stop(102, 41, 758, 800) + "UPDATE detcor SET arriva = -1, parte = -1 WHERE id = 103 AND sub = 5;";
+  // ... and has an extra one, 91, that the first trip lacks.
+  sql += Stop(102, 91, 758, 800) + "UPDATE detcor SET arriva = -1, parte = -1 WHERE id = 103 AND sub = 5;";
   RunSql(db, sql);
   const DriverRun run = Run({"dialog 125", "  1096=1", "printer " + pdf}, "5135");
   EXPECT_TRUE(Boxes(run).empty());
@@ -90,13 +90,15 @@ TEST_F(QuadroReportDriver, AQuadroOfThirtyTripsInSlicesOfColumns) {
   ASSERT_GE(k, 2);
   ASSERT_LT(k, 30);
 
-  // Expected: for each slice c0 = 0, k, 2k, ... the pages that together hold stops 1..41 in order.
+  // Expected: for each slice c0 = 0, k, 2k, ... the pages that together hold stops 1..91 in order.
   int c0 = 0;
   std::vector<int> subs;
   std::set<std::string> cells;
   std::string daysOfFirst;
+  int pagesOfSlice = 0;
   for (int p = 0; p < n; ++p) {
     const DumpPage& page = pages[static_cast<size_t>(p)];
+    ++pagesOfSlice;
     EXPECT_EQ(page.heading, "=== stampa pagina " + N(p + 1) + " di " + N(n));
     EXPECT_NE(page.Find("Pag. " + N(p + 1) + " di " + N(n)), nullptr);
     EXPECT_NE(page.Find("Quadro Orario: 3"), nullptr);
@@ -118,7 +120,7 @@ TEST_F(QuadroReportDriver, AQuadroOfThirtyTripsInSlicesOfColumns) {
     EXPECT_EQ(letters, wantLetters);
     EXPECT_EQ(lines, wantLines);
     // The stop rows: their numbers right-aligned in the Sub column.
-    const int subRight = page.Find("Sub")->x + std::max(width("Sub"), width("41"));
+    const int subRight = page.Find("Sub")->x + std::max(width("Sub"), width("91"));
     for (const DumpText& t : page.texts) {
       if (t.y > page.Find("Sub")->y && t.x + width(t.text) == subRight &&
           t.text.find_first_not_of("0123456789") == std::string::npos)
@@ -135,10 +137,12 @@ TEST_F(QuadroReportDriver, AQuadroOfThirtyTripsInSlicesOfColumns) {
     EXPECT_NE(page.Find("Si effettua dal 01/01/2024 al 30/06/2024 [FER] Feriale; Esclusa dal 01/03/2024 al "
                         "31/03/2024 [FER] Feriale"),
               nullptr);
-    if (subs.back() == 41) {
-      std::vector<int> all(41);
-      for (int s = 0; s < 41; ++s) all[static_cast<size_t>(s)] = s + 1;
+    if (subs.back() == 91) {
+      std::vector<int> all(91);
+      for (int s = 0; s < 91; ++s) all[static_cast<size_t>(s)] = s + 1;
       EXPECT_EQ(subs, all) << "slice from column " << c0 + 1;
+      EXPECT_GT(pagesOfSlice, 1) << "a slice runs down more than one page";
+      pagesOfSlice = 0;
       subs.clear();
       c0 += k;
     }

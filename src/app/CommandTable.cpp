@@ -88,8 +88,8 @@ const std::vector<CommandEntry> kTable = {
 
     {kStampe, 5133, "rubrica Ca&denze", PrintCadences},
     {kStampe, 5134, "rubrica Ca&lendario", PrintCalendar},
-    {kStampe, 5135, "rubrica &Corse", kSoon},
-    {kStampe, 5158, "rubrica &Quadri Linea", kSoon},
+    {kStampe, 5135, "rubrica &Corse", PrintTrips},
+    {kStampe, 5158, "rubrica &Quadri Linea", PrintLineTimetables},
     {kStampe, 0, "", nullptr},
     {kStampe, 5140, "rubrica &Fermate (normalizzate)", PrintStops},
     {kStampe, 5192, "rubrica Fermate (&Errori normalizzazione)", PrintStopErrors},

@@ -393,3 +393,23 @@ int DbSelect::GetFieldLongAt(int position, long* out) {
   if (out) *out = value;
   return r;
 }
+
+std::string DbSelect::TrimmedAt(int position) {
+  std::string text;
+  if (!GetFieldTextAt(position, text)) text.clear();
+  const size_t end = text.find_last_not_of(' ');
+  text.erase(end == std::string::npos ? 0 : end + 1);
+  return text;
+}
+
+int DbSelect::IntAt(int position) {
+  int value = 0;
+  GetFieldIntAt(position, &value);
+  return value;
+}
+
+long DbSelect::LongAt(int position) {
+  long value = 0;
+  GetFieldLongAt(position, &value);
+  return value;
+}

@@ -44,6 +44,11 @@ class DbSelect {
   int GetFieldTextAt(int position, std::string& out);
   int GetFieldIntAt(int position, int* out);
   int GetFieldLongAt(int position, long* out);
+  // The value at a position, or its default when it cannot be read (reported as above): a text
+  // without its trailing blanks, a short (or yes/no) field, a long field.
+  std::string TrimmedAt(int position);
+  int IntAt(int position);
+  long LongAt(int position);
 
   // Set before Open: rows are read as the walk goes.
   void SetStreaming(bool on) { streaming_ = on; }

@@ -43,24 +43,6 @@ enum LoadColumn {
 
 constexpr int kNoTime = 9999;  // the terminus mark: no arrival at the first stop, no departure at the last
 
-std::string Trimmed(DbSelect& select, int position) {
-  std::string text;
-  if (!select.GetFieldTextAt(position, text)) text.clear();
-  return std::string(WithoutTrailingBlanks(text));
-}
-
-int IntAt(DbSelect& select, int position) {
-  int value = 0;
-  select.GetFieldIntAt(position, &value);
-  return value;
-}
-
-long LongAt(DbSelect& select, int position) {
-  long value = 0;
-  select.GetFieldLongAt(position, &value);
-  return value;
-}
-
 // A required text: one blank for an empty one, which the table would refuse.
 std::string Required(const std::string& text) { return text.empty() ? std::string(" ") : text; }
 
@@ -86,7 +68,7 @@ std::vector<int> SubsFrom(DbDatabase* db, std::int32_t id, std::int32_t first) {
   select.SetOrderBy("sub DESC");
   select.SetParameters({std::to_string(id), std::to_string(first)});
   std::vector<int> subs;
-  for (select.Open(); select.hasRow; select.MoveNext()) subs.push_back(IntAt(select, 0));
+  for (select.Open(); select.hasRow; select.MoveNext()) subs.push_back(select.IntAt(0));
   return subs;
 }
 
@@ -175,37 +157,37 @@ void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::
   times.reserve(static_cast<size_t>(select.RowCount()));
   long previousTrip = -1;
   for (; select.hasRow; select.MoveNext()) {
-    const long id = LongAt(select, kTripId);
+    const long id = select.LongAt(kTripId);
     long stopTrip = 0;
     const bool withStop = select.GetFieldLongAt(kStopTrip, &stopTrip) && stopTrip == id;
     if (id != previousTrip) {
       previousTrip = id;
       model_.AllocIndex();
-      const std::string departure = withStop ? FormatTimeOfDay(IntAt(select, kDeparture)) : std::string();
-      const std::string arrival = withStop ? FormatTimeOfDay(IntAt(select, kArrival)) : std::string();
-      const std::string direction = Trimmed(select, kDirection);
+      const std::string departure = withStop ? FormatTimeOfDay(select.IntAt(kDeparture)) : std::string();
+      const std::string arrival = withStop ? FormatTimeOfDay(select.IntAt(kArrival)) : std::string();
+      const std::string direction = select.TrimmedAt(kDirection);
       model_.SetColumn(model_.ColumnCount() - 1,
                        std::make_unique<TripLeg>(
-                           static_cast<std::int32_t>(id), -1, quadroNumber_, Trimmed(select, kTripCode),
-                           Trimmed(select, kLineCode), direction.empty() ? '\0' : direction.front(), departure, arrival,
-                           FormatMetresAsKm(LongAt(select, kLength)), FormatDuration(IntAt(select, kDuration)),
-                           Trimmed(select, kDescription), Trimmed(select, kRouteCode)));
+                           static_cast<std::int32_t>(id), -1, quadroNumber_, select.TrimmedAt(kTripCode),
+                           select.TrimmedAt(kLineCode), direction.empty() ? '\0' : direction.front(), departure,
+                           arrival, FormatMetresAsKm(select.LongAt(kLength)), FormatDuration(select.IntAt(kDuration)),
+                           select.TrimmedAt(kDescription), select.TrimmedAt(kRouteCode)));
     }
     if (!withStop) continue;
-    const std::int32_t sub = IntAt(select, kSub);
-    times.push_back({model_.ColumnCount() - 1, sub, IntAt(select, kArrival), IntAt(select, kDeparture)});
+    const std::int32_t sub = select.IntAt(kSub);
+    times.push_back({model_.ColumnCount() - 1, sub, select.IntAt(kArrival), select.IntAt(kDeparture)});
     if (bySub.count(sub) != 0) continue;
     const auto [found, added] = stops.try_emplace(sub);
     if (!added) continue;
     TripStopValues& values = found->second;
-    values.stopCode = Trimmed(select, kStopCode);
-    values.stopName = Trimmed(select, kStopName);
-    values.location = Trimmed(select, kLocation);
-    values.distance = static_cast<std::int32_t>(LongAt(select, kDistance));
+    values.stopCode = select.TrimmedAt(kStopCode);
+    values.stopName = select.TrimmedAt(kStopName);
+    values.location = select.TrimmedAt(kLocation);
+    values.distance = static_cast<std::int32_t>(select.LongAt(kDistance));
     values.lengthText = FormatMetresAsKm(values.distance);
-    values.primary = IntAt(select, kPrimary) != 0;
-    values.optional = IntAt(select, kOptional) != 0;
-    values.noStop = IntAt(select, kNoStop) != 0;
+    values.primary = select.IntAt(kPrimary) != 0;
+    values.optional = select.IntAt(kOptional) != 0;
+    values.noStop = select.IntAt(kNoStop) != 0;
   }
 
   // The rows stay in order of sub: each new stop goes after the last row with a smaller sub, the

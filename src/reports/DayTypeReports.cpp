@@ -12,12 +12,6 @@ namespace {
 const std::string kCode(10, 'V');
 const std::string kName(60, 'V');
 
-std::string TextAt(DbSelect& select, int position) {
-  std::string text;
-  select.GetFieldTextAt(position, text);
-  return std::string(WithoutTrailingBlanks(text));
-}
-
 }  // namespace
 
 // ---- Day types -----------------------------------------------------------------------------
@@ -35,7 +29,7 @@ void CadenceReport::Load(DbDatabase* db) {
   select.SetOrderBy(sortByCode ? "codice" : "denom");
   if (!select.Open()) return;
   rows.reserve(static_cast<size_t>(select.RowCount()));
-  for (; select.hasRow; select.MoveNext()) rows.push_back({TextAt(select, 0), TextAt(select, 1)});
+  for (; select.hasRow; select.MoveNext()) rows.push_back({select.TrimmedAt(0), select.TrimmedAt(1)});
 }
 
 int CadenceReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
@@ -79,8 +73,8 @@ void CalendarReport::Load(DbDatabase* db) {
   for (; select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, date);
     select.GetFieldTextAt(1, day);
-    rows.push_back(
-        {CalendarDayLabel(day.empty() ? '\0' : day[0], date), TextAt(select, 2), TextAt(select, 3), TextAt(select, 4)});
+    rows.push_back({CalendarDayLabel(day.empty() ? '\0' : day[0], date), select.TrimmedAt(2), select.TrimmedAt(3),
+                    select.TrimmedAt(4)});
   }
 }
 

@@ -25,6 +25,9 @@ class PageDumpCanvas : public ReportCanvas {
   // colour in hexadecimal).
   void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override;
   void SetTextColour(std::uint32_t rgb) override { inner_.SetTextColour(rgb); }
+  void ColourLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) override {
+    inner_.ColourLine(x1, y1, x2, y2, rgb, width);
+  }
 
  private:
   ReportCanvas& inner_;

@@ -6,6 +6,12 @@
 #include <QPainter>
 #include <QPen>
 
+namespace {
+
+QColor Rgb(std::uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+}  // namespace
+
 PainterCanvas::PainterCanvas(QPainter& painter) : painter_(painter) {
   QPen pen(Qt::black);
   pen.setWidth(2);
@@ -47,7 +53,7 @@ void PainterCanvas::Text(int x, int y, std::string_view text) {
   // Texts take the pen's colour; the lines keep the black pen.
   const QPen line = painter_.pen();
   QPen coloured = line;
-  coloured.setColor(QColor::fromRgb(textColour_));
+  coloured.setColor(Rgb(textColour_));
   painter_.setPen(coloured);
   painter_.drawText(x, y + ascent_, cp1252::ToQString(text));
   painter_.setPen(line);
@@ -55,12 +61,21 @@ void PainterCanvas::Text(int x, int y, std::string_view text) {
 
 void PainterCanvas::Line(int x1, int y1, int x2, int y2) { painter_.drawLine(x1, y1, x2, y2); }
 
+void PainterCanvas::ColourLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) {
+  const QPen pen = painter_.pen();
+  QPen own(Rgb(rgb));
+  own.setWidth(width);
+  painter_.setPen(own);
+  painter_.drawLine(x1, y1, x2, y2);
+  painter_.setPen(pen);
+}
+
 void PainterCanvas::Band(int left, int top, int right, int bottom) {
   painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor(0xC0, 0xC0, 0xC0));
 }
 
 void PainterCanvas::Fill(int left, int top, int right, int bottom, std::uint32_t rgb) {
-  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor::fromRgb(rgb));
+  painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Rgb(rgb));
 }
 
 void PainterCanvas::SetTextColour(std::uint32_t rgb) { textColour_ = rgb; }

@@ -22,6 +22,7 @@ class PainterCanvas : public ReportCanvas {
   void Band(int left, int top, int right, int bottom) override;
   void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override;
   void SetTextColour(std::uint32_t rgb) override;
+  void ColourLine(int x1, int y1, int x2, int y2, std::uint32_t rgb, int width) override;
 
   // The report's font at a size for a device of `dotsPerInch`: "Arial" (the font configuration
   // gives its metric twin where Arial is missing), normal weight, without hinting so that a

@@ -39,14 +39,19 @@ long Report::GetPageAux(int page) const {
   return aux_[static_cast<size_t>(page) - 1];
 }
 
-void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
+void Report::BeginLayout(ReportCanvas& canvas, const PageGeometry& page) {
   left_ = page.marginLeft;
   top_ = page.marginTop;
   printableWidth_ = page.width - page.marginRight - page.marginLeft;
   printableHeight_ = page.height - page.marginBottom - page.marginTop;
-
   canvas.SetFont(fontTenths_);
   lineHeight_ = canvas.LineHeight();
+  firstRows_.clear();
+  aux_.clear();
+}
+
+void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
+  BeginLayout(canvas, page);
   for (ReportColumn& column : columns_) column.width = canvas.TextWidth(column.templateText);
 
   for (size_t i = 0; i < columns_.size(); ++i) {
@@ -95,9 +100,8 @@ void Report::PrintPage(ReportCanvas& canvas, int page, bool /*preview*/) {
   Grid(canvas, y);
 }
 
-int Report::PageHead(ReportCanvas* canvas, int page) {
+int Report::HeadLines(ReportCanvas* canvas, int page) const {
   const int y2 = top_ + lineHeight_ + 10;
-  bandTop_ = y2 + lineHeight_ + 30;
   if (canvas) {
     const int right = left_ + printableWidth_;
     canvas->Text(left_, top_, kProgramTitle);
@@ -106,6 +110,14 @@ int Report::PageHead(ReportCanvas* canvas, int page) {
     canvas->RightText(right, y2,
                       Format("%02d/%02d/%04d %02d:%02d", printTime.day, printTime.month, printTime.year, printTime.hour,
                              printTime.minute));
+  }
+  return y2;
+}
+
+int Report::PageHead(ReportCanvas* canvas, int page) {
+  const int y2 = HeadLines(canvas, page);
+  bandTop_ = y2 + lineHeight_ + 30;
+  if (canvas) {
     if (!columns_.empty()) {
       const int from = X(0) - 20;
       canvas->Band(from, bandTop_, RightEdge(), bandTop_ + lineHeight_ + 40);

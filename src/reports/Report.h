@@ -46,9 +46,9 @@ class Report {
   virtual size_t RowCount() const = 0;
 
   // Measures the layout on the canvas of the run and fills the page table.
-  void Paginate(ReportCanvas& canvas, const PageGeometry& page);
+  virtual void Paginate(ReportCanvas& canvas, const PageGeometry& page);
   // Draws page `page` (from 1) of the last pagination.
-  void PrintPage(ReportCanvas& canvas, int page, bool preview);
+  virtual void PrintPage(ReportCanvas& canvas, int page, bool preview);
   int PageCount() const { return static_cast<int>(firstRows_.size()); }
 
   // The page table: the index of the first row of each page (from 1), and a second value per
@@ -85,6 +85,13 @@ class Report {
   int RightEdge() const { return columns_.back().x + columns_.back().width + 20; }
   // The line at the top of a row, from `fromX` to the right edge.
   void RowLine(ReportCanvas& canvas, int fromX, int y) const;
+
+  // For a report that lays its pages out itself: takes the page's geometry, selects the report's
+  // font (and measures its line height) and empties the page table.
+  void BeginLayout(ReportCanvas& canvas, const PageGeometry& page);
+  // Lines 1 and 2 of every page head (program heading and page number, subtitle and print time);
+  // draws only when `canvas` is given. Returns the y of line 2.
+  int HeadLines(ReportCanvas* canvas, int page) const;
 
  private:
   // The page head; draws only when `canvas` is given. Returns the y of the first row.

@@ -35,4 +35,8 @@ class ReportCanvas {
   virtual void Fill(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/, std::uint32_t /*rgb*/) {}
   // The colour of the texts drawn from now on (black until changed).
   virtual void SetTextColour(std::uint32_t /*rgb*/) {}
+  // A line of a colour and width of its own (the report's pen by default).
+  virtual void ColourLine(int x1, int y1, int x2, int y2, std::uint32_t /*rgb*/, int /*width*/) {
+    Line(x1, y1, x2, y2);
+  }
 };

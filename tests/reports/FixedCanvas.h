@@ -5,15 +5,18 @@
 #include "reports/Report.h"
 #include "reports/ReportCanvas.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 struct DrawnText {
   int x, y;
   std::string text;
+  std::uint32_t color = 0;
 };
 struct DrawnLine {
   int x1, y1, x2, y2;
+  std::uint32_t color = 0;
 };
 
 class FixedCanvas : public ReportCanvas {
@@ -24,9 +27,15 @@ class FixedCanvas : public ReportCanvas {
   void SetFont(int tenths) override { font = tenths; }
   int TextWidth(std::string_view text) override { return static_cast<int>(text.size()) * kCharWidth; }
   int LineHeight() override { return kLineHeight; }
-  void Text(int x, int y, std::string_view text) override { texts.push_back({x, y, std::string(text)}); }
+  void Text(int x, int y, std::string_view text) override { texts.push_back({x, y, std::string(text), textColor}); }
   void Line(int x1, int y1, int x2, int y2) override { lines.push_back({x1, y1, x2, y2}); }
-  void Band(int left, int top, int right, int bottom) override { bands.push_back({left, top, right, bottom}); }
+  void Band(int left, int top, int right, int bottom) override {
+    bands.push_back({left, top, right, bottom, 0xC0C0C0});
+  }
+  void Fill(int left, int top, int right, int bottom, std::uint32_t rgb) override {
+    bands.push_back({left, top, right, bottom, rgb});
+  }
+  void SetTextColour(std::uint32_t rgb) override { textColor = rgb; }
 
   // The texts drawn at y (in the order drawn).
   std::vector<std::string> TextsAt(int y) const {
@@ -47,6 +56,7 @@ class FixedCanvas : public ReportCanvas {
   }
 
   int font = 0;
+  std::uint32_t textColor = 0;
   std::vector<DrawnText> texts;
   std::vector<DrawnLine> lines;
   std::vector<DrawnLine> bands;

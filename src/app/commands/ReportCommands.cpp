@@ -3,8 +3,10 @@
 #include "app/MainFrame.h"
 #include "app/commands/ReportRun.h"
 #include "dialogs/DayTypeReportDialogs.h"
+#include "dialogs/QuadroReportDialogs.h"
 #include "platform/Ui.h"
 #include "reports/DayTypeReports.h"
+#include "reports/QuadroReports.h"
 
 void PrintCadences(MainFrame& frame) {
   CadenceListDialog dialog(&frame, kCadenceListDialog);
@@ -19,4 +21,22 @@ void PrintCalendar(MainFrame& frame) {
       frame,
       std::make_unique<CalendarReport>(frame.Database(), dialog.wholeCalendar == 1, dialog.fromDate, dialog.toDate),
       dialog.preview == 1);
+}
+
+void PrintTrips(MainFrame& frame) {
+  TripListDialog dialog(&frame, kTripListDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  RunReport(frame,
+            std::make_unique<TripReport>(frame.Database(), dialog.whole == 1, dialog.fromGroup, dialog.toGroup,
+                                         dialog.includeOptional == 1, dialog.includeNotServed == 1),
+            dialog.preview == 1);
+}
+
+void PrintLineTimetables(MainFrame& frame) {
+  LineTableListDialog dialog(&frame, kLineTableListDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  RunReport(frame,
+            std::make_unique<LineTimetableReport>(frame.Database(), dialog.whole == 1, dialog.fromLine, dialog.toLine,
+                                                  dialog.includeOptional == 1, dialog.includeNotServed == 1),
+            dialog.preview == 1);
 }

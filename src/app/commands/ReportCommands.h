@@ -11,8 +11,14 @@ class Report;
 // Resource ids of the options dialogs.
 constexpr int kCadenceListDialog = 123;
 constexpr int kCalendarListDialog = 124;
+constexpr int kTripListDialog = 125;
+constexpr int kLineTableListDialog = 144;
 
 // "rubrica Ca&denze".
 void PrintCadences(MainFrame& frame);
 // "rubrica Ca&lendario".
 void PrintCalendar(MainFrame& frame);
+// "rubrica &Corse".
+void PrintTrips(MainFrame& frame);
+// "rubrica &Quadri Linea".
+void PrintLineTimetables(MainFrame& frame);

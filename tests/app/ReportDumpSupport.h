@@ -48,6 +48,7 @@ inline std::vector<DumpPage> ReadDump(const std::string& path) {
       pages.push_back({line, {}});
       continue;
     }
+    if (line.rfind("### ", 0) == 0) continue;  // a coloured band, not a text
     const size_t a = line.find('\t'), b = line.find('\t', a + 1);
     EXPECT_TRUE(!pages.empty() && a != std::string::npos && b != std::string::npos) << line;
     if (pages.empty() || b == std::string::npos) continue;

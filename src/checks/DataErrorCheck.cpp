@@ -61,15 +61,6 @@ class TripTable {
   std::vector<std::pair<long, size_t>> byId_;
 };
 
-long CountRows(DbDatabase* db, const char* table) {
-  DbSelect select(db);
-  select.SetColumns("COUNT(*)");
-  select.SetFrom(table);
-  long rows = 0;
-  if (select.Open()) select.GetFieldLongAt(0, &rows);
-  return rows;
-}
-
 // A pass over one selection with its progress: begun with its caption, told every row, ended.
 class Pass {
  public:
@@ -131,7 +122,7 @@ class Check {
 };
 
 void Check::TripHeads() {
-  Pass pass(progress_, kTripHeadPass, CountRows(db_, "tescor"));
+  Pass pass(progress_, kTripHeadPass, CountTableRows(db_, "tescor"));
   DbSelect s(db_);
   s.SetStreaming(true);
   s.SetColumns("id, ente, contratt, codcorsa, codlinea, codperc, lung, tempo, ct_lung, ct_tempo, denom, mezzo");
@@ -196,7 +187,7 @@ void Check::DuplicateCodes() {
 }
 
 void Check::TripStops() {
-  Pass pass(progress_, kTripStopPass, CountRows(db_, "detcor"));
+  Pass pass(progress_, kTripStopPass, CountTableRows(db_, "detcor"));
   DbSelect s(db_);
   s.SetStreaming(true);
   s.SetColumns("id, sub, fermata, denom, ubicaz, dist, arriva, parte, reglocal");
@@ -286,7 +277,7 @@ void Check::Periods(const std::string& periodStart, const std::string& periodEnd
   };
   const std::string from = iso(periodStart), to = iso(periodEnd);
   const bool compare = !from.empty() && !to.empty();
-  const long periods = CountRows(db_, "period");
+  const long periods = CountTableRows(db_, "period");
   result.counts.periods = periods;
   {
     Pass pass(progress_, kPeriodPass, compare ? 2 * periods : periods);

@@ -393,3 +393,12 @@ int DbSelect::GetFieldLongAt(int position, long* out) {
   if (out) *out = value;
   return r;
 }
+
+long CountTableRows(DbDatabase* db, const char* table) {
+  DbSelect select(db);
+  select.SetColumns("COUNT(*)");
+  select.SetFrom(table);
+  long rows = 0;
+  if (select.Open()) select.GetFieldLongAt(0, &rows);
+  return rows;
+}

@@ -294,3 +294,24 @@ TEST_F(DataErrorCheck, ABarPerPass) {
 }
 
 }  // namespace
+
+namespace {
+
+// A trip numbered -1, read first, is a trip like any other: its first stop is a first stop, and it
+// gets its arrival test when the next trip begins.
+TEST_F(DataErrorCheck, ATripNumberedMinusOneStartsItsOwnStops) {
+  RunSql(path_, "INSERT INTO cadenz VALUES ('FER', 'Feriale');" + TripHeadSql(-1, 0, 800) + TripHeadSql(5, 0, 800) +
+                    "UPDATE tescor SET mezzo = 'X', ct_lung = 5000, ct_tempo = 40;"
+                    "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt,"
+                    " nonferma, reglocal) VALUES (-1, 1, 'A', 'Uno', 'Qui', 150, 800, 805, 0, 0, 0, 1),"
+                    " (-1, 2, 'B', 'Due', 'Li', 900, 810, 815, 0, 0, 0, 1),"
+                    " (5, 1, 'A', 'Uno', 'Qui', 0, 9999, 800, 0, 0, 0, 1),"
+                    " (5, 2, 'B', 'Due', 'Li', 900, 810, 9999, 0, 0, 0, 1);"
+                    "INSERT INTO period VALUES (-1, 'FER', '2024-01-01', '2024-06-30', 0),"
+                    " (5, 'FER', '2024-01-01', '2024-06-30', 0);");
+  EXPECT_EQ(Run(ErrorCheckOptions()),
+            (std::vector<std::string>{"-1|1|Manca: TempoCapolineaPartenzaNon9999 ", "-1|1|Errore: KmInizioNonZero ",
+                                      "-1|2|Manca: TempoCapolineaArrivoNon9999 "}));
+}
+
+}  // namespace

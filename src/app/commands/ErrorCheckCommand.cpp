@@ -3,6 +3,7 @@
 #include "app/Busy.h"
 #include "app/FrameProgress.h"
 #include "app/MainFrame.h"
+#include "app/commands/ReportCommands.h"
 #include "checks/ErrorReportFile.h"
 #include "db/DbDatabase.h"
 #include "dialogs/ErrorCheckDialog.h"
@@ -63,12 +64,5 @@ void VerifyErrors(MainFrame& frame) {
     frame.ClosePanel();
     return;
   }
-  if (!view->SetReport(std::move(report))) {
-    ui::MessageBox("E' impossibile associare la stampa !!!\n", ui::MB_ICONINFORMATION);
-    return;
-  }
-  if (preview)
-    view->PrintPreview();
-  else
-    view->Print();
+  ShowReport(*view, std::move(report), preview);
 }

@@ -22,17 +22,21 @@ void RunReport(MainFrame& frame, std::unique_ptr<R> report, bool preview) {
     frame.ClosePanel();
     return;
   }
-  if (!view->SetReport(std::move(report))) {
+  ShowReport(*view, std::move(report), preview);
+}
+
+}  // namespace
+
+void ShowReport(ReportView& view, std::unique_ptr<Report> report, bool preview) {
+  if (!view.SetReport(std::move(report))) {
     ui::MessageBox("E' impossibile associare la stampa !!!\n", ui::MB_ICONINFORMATION);
     return;
   }
   if (preview)
-    view->PrintPreview();
+    view.PrintPreview();
   else
-    view->Print();
+    view.Print();
 }
-
-}  // namespace
 
 void PrintCadences(MainFrame& frame) {
   CadenceListDialog dialog(&frame, kCadenceListDialog);

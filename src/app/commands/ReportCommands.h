@@ -7,10 +7,15 @@
 
 class MainFrame;
 class Report;
+class ReportView;
 
 // Resource ids of the options dialogs.
 constexpr int kCadenceListDialog = 123;
 constexpr int kCalendarListDialog = 124;
+
+// Attaches the report to the view and previews or prints it; a view that holds a report already
+// says so and keeps its own.
+void ShowReport(ReportView& view, std::unique_ptr<Report> report, bool preview);
 
 // "rubrica Ca&denze".
 void PrintCadences(MainFrame& frame);

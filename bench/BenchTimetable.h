@@ -1,15 +1,21 @@
 #pragma once
-// The generated timetable of the benchmarks as a database: company 17, the first half of 2024,
-// 20,000 trips of 20 stops (400,000 stop rows) on 1,000 routes, each with two periods.
+// The generated timetable written into a new database: company 17, the first half of 2024 with
+// its calendar, `trips` trips of 20 stops on 1,000 routes (BenchData.h), each with two periods.
+// The trip codes are "C<id>" unless the caller names them.
 
 #include "BenchData.h"
+#include "common/Notices.h"
+#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "refdata/Seeding.h"
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <cstdio>
-#include <initializer_list>
+#include <functional>
+#include <memory>
 #include <string>
-#include <utility>
 
 namespace bench {
 
@@ -22,70 +28,81 @@ inline void Add(DbTable& t, std::initializer_list<std::pair<const char*, std::st
   if (!t.Update()) std::fprintf(stderr, "row refused in %s\n", t.TableName().c_str());
 }
 
-// Writes the generated timetable into `db`, a database just made by the builder.
-inline void FillTimetable(DbDatabase* db) {
-  DbBatch batch(db);
-  DbTable master(db, "master"), cadenz(db, "cadenz"), calend(db, "calend"), tescor(db, "tescor"), detcor(db, "detcor"),
-      period(db, "period");
-  Add(master, {{"codice", "0"},
-               {"azienda", "17"},
-               {"p_data", "15/01/2024"},
-               {"protoc", "42"},
-               {"resple", "Rossi"},
-               {"datini", "01/01/2024"},
-               {"datfin", "30/06/2024"},
-               {"id_corsa", "20001"},
-               {"gruppo", "0"}});
-  Add(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
-  Add(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
-  for (int d = 0; d < kDays; ++d)
-    Add(calend, {{"data", Date(d)},
-                 {"caden", d % 7 == 6 ? "FES" : "FER"},
-                 {"giorno", std::to_string(d % 7 + 1)},
-                 {"note", " "}});
-  for (int t = 1; t <= kTrips; ++t) {
-    const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
-    Add(tescor, {{"id", id},
-                 {"codcorsa", "C" + id},
-                 {"codlinea", "L" + route},
-                 {"verso", t % 2 ? "A" : "R"},
-                 {"parte", "0"},
-                 {"arriva", "2359"},
-                 {"ente", "1"},
-                 {"contratt", std::to_string(t % 50)},
-                 {"lung", "16150"},
-                 {"tempo", "40"},
-                 {"ct_lung", "16150"},
-                 {"ct_tempo", "40"},
-                 {"codperc", "P" + route},
-                 {"denom", "Corsa " + id},
-                 {"gruppo", "-1"}});
-    for (int s = 1; s <= kStopsPerTrip; ++s) {
-      const bench::StopTexts stop = bench::Stop(t, s);
-      Add(detcor, {{"id", id},
-                   {"sub", std::to_string(s)},
-                   {"fermata", stop.code},
-                   {"denom", stop.name},
-                   {"ubicaz", stop.place},
-                   {"dist", std::to_string((s - 1) * 850)},
-                   {"arriva", std::to_string(stop.arrives)},
-                   {"parte", std::to_string(stop.leaves)},
-                   {"primaria", s == 1 ? "1" : "0"},
-                   {"facolt", "0"},
-                   {"nonferma", "0"},
-                   {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
+struct Timetable {
+  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
+  std::string folder = dir.path().toStdString();
+  std::string database = folder + "/export.mdb";
+  std::string out = folder + "/uscita";
+  std::unique_ptr<DbDatabase> db;
+
+  explicit Timetable(int trips = kTrips, std::function<std::string(int)> codeOf = {}) {
+    ScopedNoticeSink quiet([](const Notice&) {});
+    CreateSeededDatabase(database, CreateMode::Startup);
+    QDir().mkpath(QString::fromStdString(out));
+    db = std::make_unique<DbDatabase>(database);
+    DbBatch batch(db.get());
+    DbTable master(db.get(), "master"), cadenz(db.get(), "cadenz"), calend(db.get(), "calend"),
+        tescor(db.get(), "tescor"), detcor(db.get(), "detcor"), period(db.get(), "period");
+    Add(master, {{"codice", "0"},
+                 {"azienda", "17"},
+                 {"p_data", "15/01/2024"},
+                 {"protoc", "42"},
+                 {"resple", "Rossi"},
+                 {"datini", "01/01/2024"},
+                 {"datfin", "30/06/2024"},
+                 {"id_corsa", "20001"},
+                 {"gruppo", "0"}});
+    Add(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
+    Add(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
+    for (int d = 0; d < kDays; ++d)
+      Add(calend, {{"data", Date(d)},
+                   {"caden", d % 7 == 6 ? "FES" : "FER"},
+                   {"giorno", std::to_string(d % 7 + 1)},
+                   {"note", " "}});
+    for (int t = 1; t <= trips; ++t) {
+      const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
+      Add(tescor, {{"id", id},
+                   {"codcorsa", codeOf ? codeOf(t) : "C" + id},
+                   {"codlinea", "L" + route},
+                   {"verso", t % 2 ? "A" : "R"},
+                   {"parte", "0"},
+                   {"arriva", "2359"},
+                   {"ente", "1"},
+                   {"contratt", std::to_string(t % 50)},
+                   {"lung", "16150"},
+                   {"tempo", "40"},
+                   {"ct_lung", "16150"},
+                   {"ct_tempo", "40"},
+                   {"codperc", "P" + route},
+                   {"denom", "Corsa " + id},
+                   {"gruppo", "-1"}});
+      for (int s = 1; s <= kStopsPerTrip; ++s) {
+        const bench::StopTexts stop = bench::Stop(t, s);
+        Add(detcor, {{"id", id},
+                     {"sub", std::to_string(s)},
+                     {"fermata", stop.code},
+                     {"denom", stop.name},
+                     {"ubicaz", stop.place},
+                     {"dist", std::to_string((s - 1) * 850)},
+                     {"arriva", std::to_string(stop.arrives)},
+                     {"parte", std::to_string(stop.leaves)},
+                     {"primaria", s == 1 ? "1" : "0"},
+                     {"facolt", "0"},
+                     {"nonferma", "0"},
+                     {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
+      }
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/01/2024"},
+                   {"fine", "31/03/2024"},
+                   {"escluso", "0"}});
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/04/2024"},
+                   {"fine", "30/06/2024"},
+                   {"escluso", "0"}});
     }
-    Add(period, {{"id", id},
-                 {"caden", t % 5 ? "FER" : "FES"},
-                 {"inizio", "01/01/2024"},
-                 {"fine", "31/03/2024"},
-                 {"escluso", "0"}});
-    Add(period, {{"id", id},
-                 {"caden", t % 5 ? "FER" : "FES"},
-                 {"inizio", "01/04/2024"},
-                 {"fine", "30/06/2024"},
-                 {"escluso", "0"}});
   }
-}
+};
 
 }  // namespace bench

@@ -33,18 +33,7 @@
 
 namespace {
 
-struct Data {
-  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
-  std::string database = dir.path().toStdString() + "/rubriche.mdb";
-  std::unique_ptr<DbDatabase> db;
-
-  Data() {
-    ScopedNoticeSink quiet([](const Notice&) {});
-    CreateSeededDatabase(database, CreateMode::Startup);
-    db = std::make_unique<DbDatabase>(database);
-    bench::FillTimetable(db.get());
-  }
-};
+using Data = bench::Timetable;
 
 Data& TheData() {
   static Data d;

@@ -24,21 +24,7 @@
 
 namespace {
 
-struct Data {
-  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
-  std::string folder = dir.path().toStdString();
-  std::string database = folder + "/export.mdb";
-  std::string out = folder + "/uscita";
-  std::unique_ptr<DbDatabase> db;
-
-  Data() {
-    ScopedNoticeSink quiet([](const Notice&) {});
-    CreateSeededDatabase(database, CreateMode::Startup);
-    QDir().mkpath(QString::fromStdString(out));
-    db = std::make_unique<DbDatabase>(database);
-    bench::FillTimetable(db.get());
-  }
-};
+using Data = bench::Timetable;
 
 Data& TheData() {
   static Data d;

@@ -5,6 +5,7 @@
 #include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
 #include "app/commands/EditorCommands.h"
+#include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
@@ -104,7 +105,7 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5136, "verifica &Contratti", kSoon},
     {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},
     {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
-    {kStampe, 5137, "verifica &Errori", kSoon},
+    {kStampe, 5137, "verifica &Errori", VerifyErrors},
 
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",
      [](MainFrame& f) { GroupHomogeneousTrips(&f, GroupingMode::Command); }},

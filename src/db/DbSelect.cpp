@@ -413,3 +413,12 @@ long DbSelect::LongAt(int position) {
   GetFieldLongAt(position, &value);
   return value;
 }
+
+long CountTableRows(DbDatabase* db, const char* table) {
+  DbSelect select(db);
+  select.SetColumns("COUNT(*)");
+  select.SetFrom(table);
+  long rows = 0;
+  if (select.Open()) select.GetFieldLongAt(0, &rows);
+  return rows;
+}

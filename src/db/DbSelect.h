@@ -108,3 +108,6 @@ class DbSelect {
   size_t rows_ = 0;
   size_t row_ = 0;
 };
+
+// The number of rows of a table (0 when it cannot be read: the failure has been reported).
+long CountTableRows(DbDatabase* db, const char* table);

@@ -52,7 +52,7 @@ void Report::BeginLayout(ReportCanvas& canvas, const PageGeometry& page) {
 
 void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
   BeginLayout(canvas, page);
-  for (ReportColumn& column : columns_) column.width = canvas.TextWidth(column.templateText);
+  for (size_t i = 0; i < columns_.size(); ++i) columns_[i].width = ColumnWidth(canvas, i);
 
   for (size_t i = 0; i < columns_.size(); ++i) {
     if (i == 0)
@@ -68,6 +68,12 @@ void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
   }
 
   firstRowY_ = PageHead(nullptr, 1);
+  PaginateRows();
+}
+
+int Report::ColumnWidth(ReportCanvas& canvas, size_t column) { return canvas.TextWidth(columns_[column].templateText); }
+
+void Report::PaginateRows() {
   firstRows_.assign(1, 0);
   aux_.clear();
   int y = firstRowY_;

@@ -78,6 +78,20 @@ class Report {
   virtual int RowHeight(size_t /*n*/) const { return lineHeight_ + 20; }
   // Draws row n at y; returns the y of the next row.
   virtual int DrawRow(ReportCanvas& canvas, size_t n, int y) = 0;
+  // The width of a column on the run's canvas (the default: its template's width).
+  virtual int ColumnWidth(ReportCanvas& canvas, size_t column);
+  // Places the rows on pages (the page table) once the columns and the page head are measured.
+  // The default: page 1 begins at row 0 (a report without rows has one empty page), and a row
+  // opens the next page when the y before it lies past the printable area.
+  virtual void PaginateRows();
+  // For a pagination of its own: the y of the first row of every page, the bottom of the
+  // printable area, and the page table emptied.
+  int FirstRowY() const { return firstRowY_; }
+  int Bottom() const { return top_ + printableHeight_; }
+  void ClearPages() {
+    firstRows_.clear();
+    aux_.clear();
+  }
 
   int X(size_t column) const { return columns_[column].x; }
   int W(size_t column) const { return columns_[column].width; }

@@ -96,15 +96,6 @@ class TripHash {
   std::uint64_t h_ = 0;
 };
 
-long CountRows(DbDatabase* db, const char* table) {
-  DbSelect select(db);
-  select.SetColumns("COUNT(*)");
-  select.SetFrom(table);
-  long rows = 0;
-  if (select.Open()) select.GetFieldLongAt(0, &rows);
-  return rows;
-}
-
 }  // namespace
 
 bool StopsAreEqual(const GroupStop& a, const GroupStop& b) {
@@ -128,7 +119,7 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
   result.masterFound = true;
 
   DbBatch batch(db);
-  const long trips = CountRows(db, "tescor");  // for the bar, trip by trip
+  const long trips = CountTableRows(db, "tescor");  // for the bar, trip by trip
   DbSelect select(db);
   select.SetStreaming(true);
   select.SetColumns("id, sub, fermata, denom, ubicaz, dist, primaria, facolt, nonferma");

@@ -7,6 +7,7 @@
 
 class MainFrame;
 class Report;
+class ReportView;
 
 // Resource ids of the options dialogs.
 constexpr int kCadenceListDialog = 123;

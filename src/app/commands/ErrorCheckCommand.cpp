@@ -1,0 +1,68 @@
+#include "app/commands/ErrorCheckCommand.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "app/commands/ReportRun.h"
+#include "checks/ErrorReportFile.h"
+#include "db/DbDatabase.h"
+#include "dialogs/ErrorCheckDialog.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "reports/ErrorListReport.h"
+#include "reportview/ReportView.h"
+
+namespace {
+
+ErrorCheckOptions OptionsOf(const ErrorCheckDialog& d) {
+  ErrorCheckOptions o;
+  o.tripCode = d.tripCode == 1;
+  o.lineCode = d.lineCode == 1;
+  o.routeCode = d.routeCode == 1;
+  o.tripName = d.tripName == 1;
+  o.stopCode = d.stopCode == 1;
+  o.stopPlace = d.stopPlace == 1;
+  o.distances = d.distances == 1;
+  o.mode = d.mode == 1;
+  return o;
+}
+
+// Asks where to write the text report and writes it; nothing when the dialog is cancelled.
+void SaveReport(MainFrame& frame, const ErrorListReport& report) {
+  const ClockTime now = Now();
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, kErrorReportTitle, report.DefaultFileName(), kErrorReportFilter,
+                        "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  const std::string databasePath = frame.Database() ? frame.Database()->Path() : std::string();
+  if (!report.WriteReport(dialog.Path(), databasePath, now))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void VerifyErrors(MainFrame& frame) {
+  ErrorCheckDialog dialog(&frame, kErrorCheckDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  const bool toFile = dialog.file == 1, preview = dialog.preview == 1;
+
+  ReportView* view = ReportView::Create(&frame);
+  auto report = std::make_unique<ErrorListReport>(frame.Database(), OptionsOf(dialog));
+  ShowBusy(true);
+  {
+    FrameProgress progress(&frame);
+    report->CheckData(frame.Database(), &progress);
+  }
+  if (report->RowCount() == 0) {
+    ui::MessageBox("Non è stato riscontrato nessun errore", ui::MB_ICONINFORMATION);
+    report.reset();
+    frame.ClosePanel();
+    return;
+  }
+  if (toFile) {
+    SaveReport(frame, *report);
+    report.reset();
+    frame.ClosePanel();
+    return;
+  }
+  ShowReport(frame, view, std::move(report), preview);
+}

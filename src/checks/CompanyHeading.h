@@ -1,0 +1,24 @@
+#pragma once
+// The working company and period as the reports and checks show them, read once from the
+// `master` row and the company's name in `regazi`.
+
+#include <string>
+
+class DbDatabase;
+
+struct CompanyHeading {
+  bool masterFound = false;
+  long company = 0;
+  // The company's name without trailing blanks; "Azienda non definita" when `regazi` lacks it.
+  std::string name;
+  // `datini` and `datfin` of `master` as "GG/MM/AAAA"; empty without the master row.
+  std::string periodStart, periodEnd;
+
+  // "Azienda %ld - %s [periodo dal %s al %s]"; "Azienda Non Definita" without the master row.
+  std::string Subtitle() const;
+  // The company's name reduced to its letters A-Z, a-z and digits, in their order; empty without
+  // the master row.
+  std::string FileTag() const;
+};
+
+CompanyHeading ReadCompanyHeading(DbDatabase* db);

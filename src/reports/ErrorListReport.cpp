@@ -1,0 +1,75 @@
+#include "reports/ErrorListReport.h"
+
+#include "checks/ErrorReportFile.h"
+#include "db/DbDatabase.h"
+#include "reports/ReportCanvas.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+// Rows measured between two calls of the engine's progress hook (the busy clock).
+constexpr size_t kRowsPerPump = 4096;
+
+}  // namespace
+
+ErrorListReport::ErrorListReport(DbDatabase* db, ErrorCheckOptions o)
+    : Report("Elenco Errori"), options(o), heading(ReadCompanyHeading(db)) {
+  options.consent = false;
+  subtitle = heading.Subtitle();
+  columns_ = {{"ID Corsa", "ID Corsa"}, {"Sub Fermata", "Sub Fermata"}, {"", "Errore"}};
+}
+
+ErrorListReport::ErrorListReport(DbDatabase* db) : ErrorListReport(db, ErrorCheckOptions::Consent()) {
+  options = ErrorCheckOptions::Consent();
+}
+
+void ErrorListReport::CheckData(DbDatabase* db, WorkProgress* progress) {
+  errors.clear();
+  errors = RunErrorCheck(db, options, heading.periodStart, heading.periodEnd, progress).rows;
+}
+
+std::string ErrorListReport::DefaultFileName() const { return ErrorReportDefaultName(heading.FileTag()); }
+
+std::string ErrorListReport::ReportText(const std::string& databasePath, const ClockTime& now) const {
+  return ErrorReportText(errors, options, subtitle, databasePath, now);
+}
+
+bool ErrorListReport::WriteReport(const std::string& path, const std::string& databasePath,
+                                  const ClockTime& now) const {
+  return WriteErrorReport(path, errors, options, subtitle, databasePath, now);
+}
+
+int ErrorListReport::ColumnWidth(ReportCanvas& canvas, size_t column) {
+  if (column != 2) return Report::ColumnWidth(canvas, column);
+  int widest = 0;
+  for (size_t n = 0; n < errors.size(); ++n) {
+    widest = std::max(widest, canvas.TextWidth(errors[n].text));
+    if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
+  }
+  return widest;
+}
+
+void ErrorListReport::PaginateRows() {
+  ClearPages();
+  int page = 0;
+  int y = INT_MAX;
+  for (size_t n = 0; n < errors.size(); ++n) {
+    if (y > Bottom()) {
+      SetPageEntry(++page, static_cast<long>(n));
+      y = FirstRowY();
+    }
+    y += RowHeight(n);
+    if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
+  }
+}
+
+int ErrorListReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
+  const ErrorRow& row = errors[n];
+  RowLine(canvas, X(0) - 20, y);
+  canvas.RightText(X(0) + W(0), y + 10, std::to_string(row.tripId));
+  canvas.RightText(X(1) + W(1), y + 10, row.sub < 0 ? std::string("TESTA") : std::to_string(row.sub));
+  canvas.Text(X(2), y + 10, row.text);
+  return y + LineHeight() + 20;
+}

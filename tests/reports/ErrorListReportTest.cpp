@@ -1,0 +1,100 @@
+// The printed error list on a canvas of fixed metrics: its three columns (the text column as wide
+// as the widest error), centred when they fit and at the margin when they do not, "TESTA" for a
+// head's row, its own pagination, and no page without rows.
+
+#include "FixedCanvas.h"
+#include "db/DbDatabase.h"
+#include "reports/ErrorListReport.h"
+#include "support/TimetableData.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kW = FixedCanvas::kCharWidth;
+
+class ErrorList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeTimetableDatabase(path_);
+    db_ = std::make_unique<DbDatabase>(path_);
+  }
+  PageGeometry Page(int width, int height) {
+    PageGeometry page;
+    page.width = width;
+    page.height = height;
+    return page;
+  }
+
+  ScratchDir dir_;
+  const std::string path_ = dir_.Path("orari.mdb");
+  std::unique_ptr<DbDatabase> db_;
+  FixedCanvas canvas_;
+};
+
+TEST_F(ErrorList, ColumnsCentredWhenTheyFit) {
+  ErrorListReport report(db_.get());  // consent mode: the two database rows
+  report.CheckData(db_.get(), nullptr);
+  ASSERT_EQ(report.RowCount(), 2u);
+  EXPECT_EQ(report.Title(), "Elenco Errori");
+  EXPECT_EQ(report.subtitle, "Azienda 17 - Azienda regionale 017 [periodo dal 01/01/2024 al 30/06/2024]")
+      << "the seeded name of company 17";
+  report.Paginate(canvas_, Page(3000, 4000));
+  const auto& c = report.Columns();
+  const int widest = static_cast<int>(std::string("Nessuna corsa con Ente Contrattuale assegnato !!!").size()) * kW;
+  EXPECT_EQ(c[0].width, 8 * kW);
+  EXPECT_EQ(c[1].width, 11 * kW);
+  EXPECT_EQ(c[2].width, widest);
+  const int printable = 3000 - 100, right = 50 + 20 + 8 * kW + 40 + 11 * kW + 40 + widest + 20;
+  EXPECT_EQ(c[0].x, 50 + 20 + (printable - right) / 2);
+  EXPECT_EQ(c[1].x, c[0].x + 8 * kW + 40);
+  EXPECT_EQ(c[2].x, c[1].x + 11 * kW + 40);
+  EXPECT_EQ(report.PageCount(), 1);
+
+  report.PrintPage(canvas_, 1, false);
+  for (const char* title : {"ID Corsa", "Sub Fermata", "Errore"}) ASSERT_NE(canvas_.Find(title), nullptr) << title;
+  const DrawnText* head = canvas_.Find("TESTA");
+  ASSERT_NE(head, nullptr);
+  EXPECT_EQ(head->x, c[1].x + c[1].width - 5 * kW) << "right-aligned in its column";
+  const std::vector<std::string> row = canvas_.TextsAt(head->y);
+  EXPECT_EQ(row, (std::vector<std::string>{"-1", "TESTA", "Nessuna corsa con Ente Contrattuale assegnato !!!"}));
+  EXPECT_EQ(canvas_.Find("-1")->x, c[0].x + c[0].width - 2 * kW);
+}
+
+TEST_F(ErrorList, AWideTextStartsTheTableAtTheMargin) {
+  ErrorListReport report(db_.get(), ErrorCheckOptions());
+  report.errors = {{7, -1, std::string(400, 'x')}, {7, 2, "Errore: InversioneTempo "}};
+  report.Paginate(canvas_, Page(3000, 4000));
+  EXPECT_EQ(report.Columns()[2].width, 400 * kW);
+  EXPECT_EQ(report.Columns()[0].x, 50 + 20);
+}
+
+TEST_F(ErrorList, NoRowsNoPage) {
+  ErrorListReport report(db_.get(), ErrorCheckOptions());
+  report.CheckData(db_.get(), nullptr);
+  EXPECT_EQ(report.RowCount(), 0u);
+  report.Paginate(canvas_, Page(3000, 4000));
+  EXPECT_EQ(report.PageCount(), 0);
+  EXPECT_EQ(report.Columns()[2].width, 0);
+}
+
+TEST_F(ErrorList, ARowWhoseTopIsPastTheBottomOpensThePage) {
+  ErrorListReport report(db_.get(), ErrorCheckOptions());
+  for (int n = 0; n < 25; ++n) report.errors.push_back({n, n, "riga " + std::to_string(n)});
+  // Head: top 50, band top 50 + 30 + 10 + 30 + 30 = 150, first row at 150 + 30 + 40 = 220; rows
+  // 50 high; the bottom at 50 + 600 = 650: rows start at 220, 270, ..., 620; the tenth would start at
+  // 670 > 650 and opens page 2.
+  report.Paginate(canvas_, Page(2000, 700));
+  EXPECT_EQ(report.PageCount(), 3);
+  EXPECT_EQ(report.GetPageEntry(1), 0);
+  EXPECT_EQ(report.GetPageEntry(2), 9);
+  EXPECT_EQ(report.GetPageEntry(3), 18);
+  report.PrintPage(canvas_, 2, false);
+  EXPECT_NE(canvas_.Find("riga 9"), nullptr);
+  EXPECT_NE(canvas_.Find("riga 17"), nullptr);
+  EXPECT_EQ(canvas_.Find("riga 8"), nullptr);
+  EXPECT_EQ(canvas_.Find("riga 18"), nullptr);
+  EXPECT_NE(canvas_.Find("Pag. 2 di 3"), nullptr);
+}
+
+}  // namespace

@@ -1,6 +1,6 @@
 #include "exchange/ImportErrors.h"
 
-#include "exchange/TextReportFile.h"
+#include "common/WholeFile.h"
 
 #include <cstdio>
 
@@ -35,5 +35,5 @@ std::string ImportErrorReportText(const ImportErrorList& list, const std::string
 
 bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
                             const ClockTime& now) {
-  return WriteTextReport(reportPath, ImportErrorReportText(list, databasePath, now));
+  return WriteWholeFile(reportPath, ImportErrorReportText(list, databasePath, now));
 }

@@ -1,13 +1,11 @@
 #include "reports/PrimaryStopReport.h"
 
-#include "common/Cp1252.h"
 #include "common/Formatters.h"
+#include "common/WholeFile.h"
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
 #include "reports/ReportHeading.h"
-
-#include <QSaveFile>
 
 const char* PrimaryStopReport::Row::Type() const {
   if (plain && !primary && !optional) return "";
@@ -67,13 +65,5 @@ std::string PrimaryStopReportText(const PrimaryStopReport& report, const std::st
 bool WritePrimaryStopReport(const PrimaryStopReport& report, const std::string& databasePath, const std::string& path,
                             const ClockTime& now) {
   const std::string text = PrimaryStopReportText(report, databasePath, now);
-  // The file takes its name only once every byte is in it.
-  QSaveFile file(cp1252::ToQString(path));
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-    file.cancelWriting();
-    file.commit();
-    return false;
-  }
-  return file.commit();
+  return WriteWholeFile(path, text);
 }

@@ -4,9 +4,9 @@
 #include "app/BusyProgress.h"
 #include "app/MainFrame.h"
 #include "common/Clock.h"
+#include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
-#include "exchange/TextReportFile.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
 #include "utilities/CodeAssignment.h"
@@ -28,7 +28,7 @@ void FixDuplicateTrips(MainFrame* frame) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kDuplicateReportTitle, kDuplicateReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteTextReport(dialog.Path(), DuplicateTripReportText(set, db->Path(), now))) {
+  if (!WriteWholeFile(dialog.Path(), DuplicateTripReportText(set, db->Path(), now))) {
     ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
     return;
   }

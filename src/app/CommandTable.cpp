@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/ContractExportCommand.h"
 #include "app/commands/EditorCommands.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
@@ -97,9 +98,9 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5153, "rubrica &Capolinea", kSoon},
     {kStampe, 5174, "rubrica &Concatenazioni Corse", kSoon},
     {kStampe, 0, "", nullptr},
-    {kStampe, 5136, "verifica &Contratti", kSoon},
-    {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},
-    {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
+    {kStampe, 5136, "verifica &Contratti", PrintContractCheck},
+    {kStampe, 5201, "export Contratti (&txt/tab)", ExportServiceContracts},
+    {kStampe, 5157, "verifica &Giorni Effettuazione", PrintOperatingDaysCheck},
     {kStampe, 5137, "verifica &Errori", kSoon},
 
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",

@@ -1,10 +1,14 @@
 #include "app/commands/ReportCommands.h"
 
 #include "app/Busy.h"
+#include "app/FrameProgress.h"
 #include "app/MainFrame.h"
+#include "dialogs/CheckReportDialogs.h"
 #include "dialogs/DayTypeReportDialogs.h"
 #include "platform/Ui.h"
+#include "reports/ContractReport.h"
 #include "reports/DayTypeReports.h"
+#include "reports/OperatingDaysReport.h"
 #include "reportview/ReportView.h"
 
 namespace {
@@ -47,4 +51,23 @@ void PrintCalendar(MainFrame& frame) {
       frame,
       std::make_unique<CalendarReport>(frame.Database(), dialog.wholeCalendar == 1, dialog.fromDate, dialog.toDate),
       dialog.preview == 1);
+}
+
+void PrintContractCheck(MainFrame& frame) {
+  ContractCheckDialog dialog(&frame, kContractCheckDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  auto report = std::make_unique<ContractReport>(frame.Database(), dialog.tripsAndTotals == 1);
+  FrameProgress progress(&frame);
+  report->progress = &progress;
+  RunReport(frame, std::move(report), dialog.preview == 1);
+}
+
+void PrintOperatingDaysCheck(MainFrame& frame) {
+  OperatingDaysCheckDialog dialog(&frame, kOperatingDaysCheckDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  auto report =
+      std::make_unique<OperatingDaysReport>(frame.Database(), dialog.allTrips == 1, dialog.fromId, dialog.toId);
+  FrameProgress progress(&frame);
+  report->progress = &progress;
+  RunReport(frame, std::move(report), dialog.preview == 1);
 }

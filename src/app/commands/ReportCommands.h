@@ -11,8 +11,14 @@ class Report;
 // Resource ids of the options dialogs.
 constexpr int kCadenceListDialog = 123;
 constexpr int kCalendarListDialog = 124;
+constexpr int kContractCheckDialog = 128;
+constexpr int kOperatingDaysCheckDialog = 142;
 
 // "rubrica Ca&denze".
 void PrintCadences(MainFrame& frame);
 // "rubrica Ca&lendario".
 void PrintCalendar(MainFrame& frame);
+// "verifica &Contratti".
+void PrintContractCheck(MainFrame& frame);
+// "verifica &Giorni Effettuazione".
+void PrintOperatingDaysCheck(MainFrame& frame);

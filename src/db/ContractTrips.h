@@ -12,8 +12,8 @@ class DbDatabase;
 class WorkProgress;
 
 struct WorkingPeriod {
-  bool found = false;  // the master row is there
-  std::string company;  // `azienda` as read
+  bool found = false;       // the master row is there
+  std::string company;      // `azienda` as read
   std::string first, last;  // `datini`, `datfin` ("GG/MM/AAAA")
 };
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db);

@@ -47,5 +47,5 @@ struct ContractExportResult {
 ContractExportResult WriteContractExport(const ContractExportData& data, const std::string& path);
 
 // The texts the command shows.
-extern const char* const kContractExportNoMaster;  // "ERRORE BLOCCANTE: Il MASTER non è definito !!!"
+extern const char* const kContractExportNoMaster;   // "ERRORE BLOCCANTE: Il MASTER non è definito !!!"
 std::string ContractExportDoneText(int tripLines);  // "Inserite %d righe in Contratti"

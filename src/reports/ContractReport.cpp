@@ -121,9 +121,7 @@ bool ContractReport::OpensPage(size_t n) const {
   return e.trip >= 0 && (e.ente != entries[n - 1].ente || e.contract != entries[n - 1].contract);
 }
 
-int ContractReport::RowHeight(size_t n) const {
-  return entries[n].trip < 0 || tripsAndTotals ? LineHeight() + 20 : 0;
-}
+int ContractReport::RowHeight(size_t n) const { return entries[n].trip < 0 || tripsAndTotals ? LineHeight() + 20 : 0; }
 
 int ContractReport::HeadLines(ReportCanvas* canvas, int page, int y) {
   if (canvas) {

@@ -72,7 +72,8 @@ void OperatingDaysReport::ColumnsPlaced() {
 }
 
 size_t OperatingDaysReport::TripOfRow(size_t n, size_t& rowOfTrip) const {
-  const size_t t = static_cast<size_t>(std::upper_bound(firstRows_.begin(), firstRows_.end(), n) - firstRows_.begin()) - 1;
+  const size_t t =
+      static_cast<size_t>(std::upper_bound(firstRows_.begin(), firstRows_.end(), n) - firstRows_.begin()) - 1;
   rowOfTrip = n - firstRows_[t];
   return t;
 }

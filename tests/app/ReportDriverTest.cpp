@@ -3,6 +3,7 @@
 // the PDF file show them, and every way a run ends without a report.
 
 #include "app/AppTestSupport.h"
+#include "app/PageDumpSupport.h"
 #include "platform/PrintSetup.h"
 #include "reports/PainterCanvas.h"
 
@@ -22,48 +23,6 @@ const std::string kHeading = "Quendo - \"Gestione degli orari del trasporto pubb
 const std::string kCaption = "Quendo - Azienda 17 - Autolinee Prova [periodo dal 01/01/2024 al 30/06/2024]";
 constexpr int kLeft = 50;
 
-struct DumpText {
-  int x, y;
-  std::string text;
-};
-// One page of the dump: its heading line and its texts.
-struct DumpPage {
-  std::string heading;
-  std::vector<DumpText> texts;
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> out;
-    for (const DumpText& t : texts) out.push_back(t.text);
-    return out;
-  }
-  const DumpText* Find(const std::string& text) const {
-    for (const DumpText& t : texts)
-      if (t.text == text) return &t;
-    return nullptr;
-  }
-};
-
-std::vector<DumpPage> ReadDump(const std::string& path) {
-  std::vector<DumpPage> pages;
-  std::string bytes = FileBytes(path);
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(start, end - start);
-    start = end + 1;
-    if (line.rfind("=== ", 0) == 0) {
-      pages.push_back({line, {}});
-      continue;
-    }
-    const size_t a = line.find('\t'), b = line.find('\t', a + 1);
-    EXPECT_TRUE(!pages.empty() && a != std::string::npos && b != std::string::npos) << line;
-    if (pages.empty() || b == std::string::npos) continue;
-    pages.back().texts.push_back(
-        {std::stoi(line.substr(0, a)), std::stoi(line.substr(a + 1, b - a - 1)), line.substr(b + 1)});
-  }
-  return pages;
-}
-
 // The headings and texts of the dump, one a line, as the hand-made files hold them.
 std::vector<std::string> DumpLines(const std::vector<DumpPage>& pages) {
   std::vector<std::string> out;
@@ -80,21 +39,6 @@ std::vector<std::string> ExpectedLines(const std::string& name) {
   for (size_t end; (end = bytes.find('\n')) != std::string::npos; bytes.erase(0, end + 1))
     lines.push_back(bytes.substr(0, end));
   return lines;
-}
-
-// The output of a poppler tool on a file.
-std::string Poppler(const char* tool, const std::string& pdf) {
-  QProcess p;
-  QStringList arguments = {cp1252::ToQString(pdf)};
-  if (std::string(tool) == "pdftotext") arguments << QStringLiteral("-");
-  p.start(QString::fromLatin1(tool), arguments);
-  p.waitForFinished(30000);
-  return p.readAllStandardOutput().toStdString();
-}
-int PdfPages(const std::string& pdf) {
-  const std::string info = Poppler("pdfinfo", pdf);
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
 // The widths of texts as the report measures them on the PDF printer of the driver's answer.

@@ -22,8 +22,8 @@ TEST(DayBits, RangesCountsAndTheNthDayAcrossWords) {
     size_t first, last;  // [first, last)
     size_t count;
   };
-  const Case cases[] = {{0, 200, 200}, {0, 64, 64}, {63, 65, 2}, {64, 128, 64}, {5, 5, 0},
-                        {199, 200, 1}, {150, 400, 50}, {10, 3, 0}, {1, 199, 198}};
+  const Case cases[] = {{0, 200, 200}, {0, 64, 64},    {63, 65, 2}, {64, 128, 64}, {5, 5, 0},
+                        {199, 200, 1}, {150, 400, 50}, {10, 3, 0},  {1, 199, 198}};
   for (const Case& c : cases) {
     DayBits some(200);
     some.AddRange(all, c.first, c.last);

@@ -88,7 +88,8 @@ TEST_F(ContractExports, DaysCountOnceAndNeverBelowNothing) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.periods);
-    RunSql(db, std::string("DELETE FROM period WHERE id = 1; INSERT INTO period (id, caden, inizio, fine, escluso) VALUES ") +
+    RunSql(db, std::string(
+                   "DELETE FROM period WHERE id = 1; INSERT INTO period (id, caden, inizio, fine, escluso) VALUES ") +
                    c.periods + ";");
     const ContractExportData data = Read();
     ASSERT_FALSE(data.trips.empty());
@@ -102,7 +103,7 @@ TEST_F(ContractExports, DaysCountOnceAndNeverBelowNothing) {
 }
 
 TEST_F(ContractExports, PeriodTimeTexts) {
-  const std::pair<long, const char*> cases[] = {{0, "00h 00'"}, {5, "00h 05'"}, {59, "00h 59'"},
+  const std::pair<long, const char*> cases[] = {{0, "00h 00'"}, {5, "00h 05'"},    {59, "00h 59'"},
                                                 {60, "1h 00'"}, {1530, "25h 30'"}, {8750, "145h 50'"}};
   for (const auto& [minutes, text] : cases) EXPECT_EQ(PeriodTimeText(minutes), text);
 }

@@ -58,13 +58,27 @@ TEST_F(CheckReports, ContractRowsAndTotalsByLineAndContract) {
   ContractReport report(db_.get(), true);
   report.Load(db_.get());
   EXPECT_EQ(report.Title(), "Rubrica Contratti");
-  EXPECT_EQ(Entries(report),
-            (std::vector<std::string>{"#1", "#2", "#3", "TOTALI L1 A|6175000|18100", "#4", "TOTALI L2 A|1000|5",
-                                      "TOTALI CONTRATTO|6176000|18105", "#5", "TOTALI L1 A|92000|920",
-                                      "TOTALI CONTRATTO|92000|920", "#10", "TOTALI L3 A|0|0", "TOTALI CONTRATTO|0|0",
-                                      "#9", "TOTALI L1 A|180000|1500", "TOTALI CONTRATTO|180000|1500", "#6",
-                                      "TOTALI L1 A|0|0", "#7", "TOTALI L1 R|153000|3060",
-                                      "TOTALI CONTRATTO|153000|3060"}));
+  EXPECT_EQ(Entries(report), (std::vector<std::string>{"#1",
+                                                       "#2",
+                                                       "#3",
+                                                       "TOTALI L1 A|6175000|18100",
+                                                       "#4",
+                                                       "TOTALI L2 A|1000|5",
+                                                       "TOTALI CONTRATTO|6176000|18105",
+                                                       "#5",
+                                                       "TOTALI L1 A|92000|920",
+                                                       "TOTALI CONTRATTO|92000|920",
+                                                       "#10",
+                                                       "TOTALI L3 A|0|0",
+                                                       "TOTALI CONTRATTO|0|0",
+                                                       "#9",
+                                                       "TOTALI L1 A|180000|1500",
+                                                       "TOTALI CONTRATTO|180000|1500",
+                                                       "#6",
+                                                       "TOTALI L1 A|0|0",
+                                                       "#7",
+                                                       "TOTALI L1 R|153000|3060",
+                                                       "TOTALI CONTRATTO|153000|3060"}));
   std::vector<long> days;
   for (const ContractTrip& t : report.trips) days.push_back(t.days);
   EXPECT_EQ(days, (std::vector<long>{250, 240, 10, 1, 46, 0, 30, 0, 51}));
@@ -73,9 +87,11 @@ TEST_F(CheckReports, ContractRowsAndTotalsByLineAndContract) {
 }
 
 TEST_F(CheckReports, TimesOfTripsAndOfTotals) {
-  const std::pair<long, const char*> trips[] = {{0, "00:00"}, {5, "00:05"}, {59, "00:59"}, {60, "1:00"}, {8750, "145:50"}};
+  const std::pair<long, const char*> trips[] = {
+      {0, "00:00"}, {5, "00:05"}, {59, "00:59"}, {60, "1:00"}, {8750, "145:50"}};
   for (const auto& [minutes, text] : trips) EXPECT_EQ(ContractReport::TripPeriodTime(minutes), text);
-  const std::pair<double, const char*> totals[] = {{0, "00:0"}, {5, "00:5"}, {59, "00:59"}, {60, "1:00"}, {18105, "301:45"}};
+  const std::pair<double, const char*> totals[] = {
+      {0, "00:0"}, {5, "00:5"}, {59, "00:59"}, {60, "1:00"}, {18105, "301:45"}};
   for (const auto& [minutes, text] : totals) EXPECT_EQ(ContractReport::TotalTime(minutes), text);
 }
 
@@ -95,8 +111,10 @@ TEST_F(CheckReports, EveryContractOnANewPageWithItsAuthorityWithTotalsOnlyToo) {
       std::vector<std::string> texts;
       bool in = false;
       for (const std::string& t : pages) {
-        if (t.rfind("== ", 0) == 0) in = t == "== " + std::to_string(p);
-        else if (in) texts.push_back(t);
+        if (t.rfind("== ", 0) == 0)
+          in = t == "== " + std::to_string(p);
+        else if (in)
+          texts.push_back(t);
       }
       return texts;
     };
@@ -174,8 +192,8 @@ TEST_F(CheckReports, OperatingDaysListEveryDayNumberedWithItsWeekday) {
   report.PrintPage(canvas, 1, false);
   const DrawnText* code = canvas.Find("C7");
   ASSERT_NE(code, nullptr);
-  EXPECT_EQ(canvas.TextsAt(code->y), (std::vector<std::string>{"L1 R", "7", "C7", "12:00",
-                                                               "(1 - Sa 06/01) (2 - Sa 20/01) (3 - Sa 27/01) "}));
+  EXPECT_EQ(canvas.TextsAt(code->y),
+            (std::vector<std::string>{"L1 R", "7", "C7", "12:00", "(1 - Sa 06/01) (2 - Sa 20/01) (3 - Sa 27/01) "}));
   EXPECT_EQ(canvas.TextsAt(code->y + 50), std::vector<std::string>{"(4 - Sa 03/02) (5 - Sa 10/02) (6 - Sa 17/02) "});
   EXPECT_EQ(canvas.Find("(4 - Sa 03/02) (5 - Sa 10/02) (6 - Sa 17/02) ")->x, report.Columns()[4].x);
 }

@@ -52,12 +52,13 @@ inline std::string ContractTimetableSql() {
   };
   for (const Trip& t : trips) {
     const std::string n = std::to_string(t.id);
-    sql += "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, ente,"
-           " contratt, ct_lung, ct_tempo, mezzo) VALUES (" +
-           n + ", 0, 'P" + n + "', 'C" + n + "  ', '" + t.line + " ', '" + t.direction + "', " +
-           std::to_string(t.departure) + ", 2359, " + std::to_string(t.length) + ", " + std::to_string(t.minutes) +
-           ", 'Corsa " + n + "', " + std::to_string(t.ente) + ", " + std::to_string(t.contract) + ", " +
-           std::to_string(t.contractLength) + ", " + std::to_string(t.contractMinutes) + ", '" + t.mode + "');";
+    sql +=
+        "INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, ente,"
+        " contratt, ct_lung, ct_tempo, mezzo) VALUES (" +
+        n + ", 0, 'P" + n + "', 'C" + n + "  ', '" + t.line + " ', '" + t.direction + "', " +
+        std::to_string(t.departure) + ", 2359, " + std::to_string(t.length) + ", " + std::to_string(t.minutes) +
+        ", 'Corsa " + n + "', " + std::to_string(t.ente) + ", " + std::to_string(t.contract) + ", " +
+        std::to_string(t.contractLength) + ", " + std::to_string(t.contractMinutes) + ", '" + t.mode + "');";
   }
   sql +=
       "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES"

@@ -27,18 +27,10 @@ namespace {
 using bench::kRoutes;
 using bench::kStopsPerTrip;
 using bench::kTrips;
-constexpr int kDays = 182;  // 01/01/2024 - 30/06/2024
 
 using bench::Date;
 
 using bench::Hhmm;
-
-// Adds one row: the fields as (name, text) pairs.
-void Add(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> fields) {
-  t.AddNew();
-  for (const auto& [name, text] : fields) t.SetFieldText(name, text);
-  if (!t.Update()) std::fprintf(stderr, "row refused in %s\n", t.TableName().c_str());
-}
 
 struct Data {
   QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
@@ -55,64 +47,49 @@ struct Data {
     DbBatch batch(db.get());
     DbTable master(db.get(), "master"), cadenz(db.get(), "cadenz"), calend(db.get(), "calend"),
         tescor(db.get(), "tescor"), detcor(db.get(), "detcor"), period(db.get(), "period");
-    Add(master, {{"codice", "0"},
-                 {"azienda", "17"},
-                 {"p_data", "15/01/2024"},
-                 {"protoc", "42"},
-                 {"resple", "Rossi"},
-                 {"datini", "01/01/2024"},
-                 {"datfin", "30/06/2024"},
-                 {"id_corsa", "20001"},
-                 {"gruppo", "0"}});
-    Add(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
-    Add(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
-    for (int d = 0; d < kDays; ++d)
-      Add(calend, {{"data", Date(d)},
-                   {"caden", d % 7 == 6 ? "FES" : "FER"},
-                   {"giorno", std::to_string(d % 7 + 1)},
-                   {"note", " "}});
+    bench::AddHalfYear(master, cadenz, calend);
     for (int t = 1; t <= kTrips; ++t) {
       const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
-      Add(tescor, {{"id", id},
-                   {"codcorsa", "C" + id},
-                   {"codlinea", "L" + route},
-                   {"verso", t % 2 ? "A" : "R"},
-                   {"parte", "0"},
-                   {"arriva", "2359"},
-                   {"ente", "1"},
-                   {"contratt", std::to_string(t % 50)},
-                   {"lung", "16150"},
-                   {"tempo", "40"},
-                   {"ct_lung", "16150"},
-                   {"ct_tempo", "40"},
-                   {"codperc", "P" + route},
-                   {"denom", "Corsa " + id},
-                   {"gruppo", "-1"}});
+      bench::AddRow(tescor, {{"id", id},
+                             {"codcorsa", "C" + id},
+                             {"codlinea", "L" + route},
+                             {"verso", t % 2 ? "A" : "R"},
+                             {"parte", "0"},
+                             {"arriva", "2359"},
+                             {"ente", "1"},
+                             {"contratt", std::to_string(t % 50)},
+                             {"lung", "16150"},
+                             {"tempo", "40"},
+                             {"ct_lung", "16150"},
+                             {"ct_tempo", "40"},
+                             {"codperc", "P" + route},
+                             {"denom", "Corsa " + id},
+                             {"gruppo", "-1"}});
       for (int s = 1; s <= kStopsPerTrip; ++s) {
         const bench::StopTexts stop = bench::Stop(t, s);
-        Add(detcor, {{"id", id},
-                     {"sub", std::to_string(s)},
-                     {"fermata", stop.code},
-                     {"denom", stop.name},
-                     {"ubicaz", stop.place},
-                     {"dist", std::to_string((s - 1) * 850)},
-                     {"arriva", std::to_string(stop.arrives)},
-                     {"parte", std::to_string(stop.leaves)},
-                     {"primaria", s == 1 ? "1" : "0"},
-                     {"facolt", "0"},
-                     {"nonferma", "0"},
-                     {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
+        bench::AddRow(detcor, {{"id", id},
+                               {"sub", std::to_string(s)},
+                               {"fermata", stop.code},
+                               {"denom", stop.name},
+                               {"ubicaz", stop.place},
+                               {"dist", std::to_string((s - 1) * 850)},
+                               {"arriva", std::to_string(stop.arrives)},
+                               {"parte", std::to_string(stop.leaves)},
+                               {"primaria", s == 1 ? "1" : "0"},
+                               {"facolt", "0"},
+                               {"nonferma", "0"},
+                               {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
       }
-      Add(period, {{"id", id},
-                   {"caden", t % 5 ? "FER" : "FES"},
-                   {"inizio", "01/01/2024"},
-                   {"fine", "31/03/2024"},
-                   {"escluso", "0"}});
-      Add(period, {{"id", id},
-                   {"caden", t % 5 ? "FER" : "FES"},
-                   {"inizio", "01/04/2024"},
-                   {"fine", "30/06/2024"},
-                   {"escluso", "0"}});
+      bench::AddRow(period, {{"id", id},
+                             {"caden", t % 5 ? "FER" : "FES"},
+                             {"inizio", "01/01/2024"},
+                             {"fine", "31/03/2024"},
+                             {"escluso", "0"}});
+      bench::AddRow(period, {{"id", id},
+                             {"caden", t % 5 ? "FER" : "FES"},
+                             {"inizio", "01/04/2024"},
+                             {"fine", "30/06/2024"},
+                             {"escluso", "0"}});
     }
   }
 };

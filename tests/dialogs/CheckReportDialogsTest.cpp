@@ -10,15 +10,6 @@ namespace {
 
 using Controls = std::vector<std::pair<std::string, std::string>>;
 
-int RunScripted(ui::Dialog& dialog, ui::Script& script, const Controls& controls) {
-  script.Push({ui::Answer::Kind::Dialog, std::to_string(dialog.Idd()), controls});
-  try {
-    return dialog.DoModal();
-  } catch (const ui::UnansweredQuestion&) {
-    return -1;
-  }
-}
-
 TEST(CheckReportDialogs, ContractCheckOutputAndDetail) {
   struct Case {
     Controls controls;
@@ -34,7 +25,7 @@ TEST(CheckReportDialogs, ContractCheckOutputAndDetail) {
   for (const Case& c : cases) {
     ui::Script script;
     ContractCheckDialog dialog(nullptr, 128);
-    EXPECT_EQ(RunScripted(dialog, script, c.controls), ui::IDOK);
+    EXPECT_EQ(RunDialogScript(dialog, script, c.controls), ui::IDOK);
     EXPECT_EQ(std::to_string(dialog.preview) + std::to_string(dialog.print) + std::to_string(dialog.tripsAndTotals) +
                   std::to_string(dialog.totalsOnly),
               c.members);
@@ -65,7 +56,7 @@ TEST(CheckReportDialogs, OperatingDaysIdsReadOnlyForARange) {
   for (const Case& c : cases) {
     ui::Script script;
     OperatingDaysCheckDialog dialog(nullptr, 142);
-    const int result = RunScripted(dialog, script, c.controls);
+    const int result = RunDialogScript(dialog, script, c.controls);
     std::string out = std::to_string(result) + " " + std::to_string(dialog.allTrips) + " " +
                       std::to_string(dialog.fromId) + "-" + std::to_string(dialog.toId) + " " +
                       std::to_string(dialog.preview) + std::to_string(dialog.print);

@@ -1,6 +1,6 @@
 // The contract check, the days-of-operation check and the contract export over a generated
 // timetable of 20,000 trips with their validity periods (overlapping and excluded ones among them)
-// and the calendar of the first half of 2024: about 870,000 rows of day texts in the days check.
+// and the calendar of 2024: about a million rows of day texts in the days check.
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_check && build-bench/bench/bench_check
@@ -28,6 +28,7 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
@@ -49,9 +50,9 @@ std::string ScratchPath(const char* name) {
   return (Scratch().path() + QLatin1Char('/') + QLatin1String(name)).toStdString();
 }
 
-// The generated database: FER from Monday to Saturday, FES on Sundays; each trip runs FER (one in
-// five FES) in two periods of a quarter each; one in seven has half of March excluded, one in
-// eleven an extra period over the other two.
+// The generated database, over the whole of 2024: FER from Monday to Saturday, FES on Sundays;
+// each trip runs FER (one in ten FES) in two periods of half a year each; one in seven has half of
+// March excluded, one in eleven an extra period over the other two.
 std::string Database() {
   static const std::string path = [] {
     const std::string p = ScratchPath("verifiche.mdb");
@@ -62,6 +63,16 @@ std::string Database() {
     DbTable master(&db, "master"), cadenz(&db, "cadenz"), calend(&db, "calend"), tescor(&db, "tescor"),
         period(&db, "period");
     bench::AddHalfYear(master, cadenz, calend);
+    // The whole year: the second half of the calendar, and the master's period to its end.
+    for (QDate d(2024, 7, 1); d.year() == 2024; d = d.addDays(1))
+      bench::AddRow(calend, {{"data", d.toString(QStringLiteral("dd/MM/yyyy")).toStdString()},
+                             {"caden", d.dayOfWeek() == 7 ? "FES" : "FER"},
+                             {"giorno", std::to_string(d.dayOfWeek())},
+                             {"note", " "}});
+    if (master.SetIndex("codice") && master.SeekEqual({"0"}) && master.Edit()) {
+      master.SetFieldText("datfin", "31/12/2024");
+      master.Update();
+    }
     for (int t = 1; t <= kTrips; ++t) {
       const std::string id = std::to_string(t), route = std::to_string(t % bench::kRoutes);
       bench::AddRow(tescor, {{"id", id},
@@ -80,14 +91,14 @@ std::string Database() {
                              {"denom", "Corsa " + id},
                              {"gruppo", "-1"},
                              {"mezzo", t % 3 ? "X" : "U"}});
-      const char* type = t % 5 ? "FER" : "FES";
+      const char* type = t % 10 ? "FER" : "FES";
       auto addPeriod = [&](const char* from, const char* to, const char* excluded) {
         bench::AddRow(period, {{"id", id}, {"caden", type}, {"inizio", from}, {"fine", to}, {"escluso", excluded}});
       };
-      addPeriod("01/01/2024", "31/03/2024", "0");
-      addPeriod("01/04/2024", "30/06/2024", "0");
+      addPeriod("01/01/2024", "30/06/2024", "0");
+      addPeriod("01/07/2024", "31/12/2024", "0");
       if (t % 7 == 0) addPeriod("01/03/2024", "15/03/2024", "1");
-      if (t % 11 == 0) addPeriod("15/03/2024", "15/04/2024", "0");
+      if (t % 11 == 0) addPeriod("15/06/2024", "15/07/2024", "0");
     }
     batch.Commit();
     return p;
@@ -207,13 +218,14 @@ void BM_OperatingDaysPdf(benchmark::State& state) {
 }
 
 // Runs this program again for one measure in a process of its own: "--measure LAST-ID"; it prints
-// "peak-growth-kB pages rows".
-bool Measure(long lastId, long& growthKb, int& pages, long& rows) {
+// "peak-growth-kB pages rows load-peak-kB run-peak-kB".
+bool Measure(long lastId, long& growthKb, int& pages, long& rows, long& loadPeakKb, long& runPeakKb) {
   QProcess p;
   p.start(QCoreApplication::applicationFilePath(),
           {QStringLiteral("--measure"), QString::number(lastId), QString::fromStdString(Database())});
   if (!p.waitForFinished(-1) || p.exitCode() != 0) return false;
-  return std::sscanf(p.readAllStandardOutput().constData(), "%ld %d %ld", &growthKb, &pages, &rows) == 3;
+  return std::sscanf(p.readAllStandardOutput().constData(), "%ld %d %ld %ld %ld", &growthKb, &pages, &rows, &loadPeakKb,
+                     &runPeakKb) == 5;
 }
 
 long StatusKb(const char* field) {
@@ -234,6 +246,7 @@ long StatusKb(const char* field) {
 int MeasureChild(long lastId, const char* path) {
   DbDatabase db(path);
   auto report = LoadedDaysReport(db, lastId);
+  const long loadPeak = StatusKb("VmHWM:");
   // The peak from here on: what the pagination and the PDF run add to the loaded report.
   if (std::FILE* refs = std::fopen("/proc/self/clear_refs", "w")) {
     std::fputs("5", refs);
@@ -241,16 +254,21 @@ int MeasureChild(long lastId, const char* path) {
   }
   const long before = StatusKb("VmRSS:");
   const int pages = PrintToPdf(*report, ScratchPath("misura.pdf"));
-  std::printf("%ld %d %zu\n", StatusKb("VmHWM:") - before, pages, report->RowCount());
+  std::printf("%ld %d %zu %ld %ld\n", StatusKb("VmHWM:") - before, pages, report->RowCount(), loadPeak,
+              StatusKb("VmHWM:"));
   return 0;
 }
 
 void BM_OperatingDaysMemory(benchmark::State& state) {
-  long small = 0, large = 0, smallRows = 0, largeRows = 0;
+  long small = 0, large = 0, smallRows = 0, largeRows = 0, loadPeak = 0, runPeak = 0, unused = 0;
   int smallPages = 0, largePages = 0;
   for (auto _ : state)
-    if (!Measure(kTrips / 10, small, smallPages, smallRows) || !Measure(kTrips, large, largePages, largeRows))
+    if (!Measure(kTrips / 10, small, smallPages, smallRows, unused, unused) ||
+        !Measure(kTrips, large, largePages, largeRows, loadPeak, runPeak))
       state.SkipWithError("the measuring run failed");
+  // The whole process: the peak of the load (the selection's rows included) and of the PDF run.
+  state.counters["process_peak_kB_load"] = static_cast<double>(loadPeak);
+  state.counters["process_peak_kB_pdf_run"] = static_cast<double>(runPeak);
   state.counters["pages_small"] = smallPages;
   state.counters["pages_large"] = largePages;
   state.counters["rows_large"] = static_cast<double>(largeRows);

@@ -28,9 +28,10 @@ using bench::kRoutes;
 using bench::kStopsPerTrip;
 using bench::kTrips;
 
-using bench::Date;
-
 using bench::Hhmm;
+
+// Adds one row: the fields as (name, text) pairs.
+constexpr auto Add = &bench::AddRow;
 
 struct Data {
   QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
@@ -50,46 +51,46 @@ struct Data {
     bench::AddHalfYear(master, cadenz, calend);
     for (int t = 1; t <= kTrips; ++t) {
       const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
-      bench::AddRow(tescor, {{"id", id},
-                             {"codcorsa", "C" + id},
-                             {"codlinea", "L" + route},
-                             {"verso", t % 2 ? "A" : "R"},
-                             {"parte", "0"},
-                             {"arriva", "2359"},
-                             {"ente", "1"},
-                             {"contratt", std::to_string(t % 50)},
-                             {"lung", "16150"},
-                             {"tempo", "40"},
-                             {"ct_lung", "16150"},
-                             {"ct_tempo", "40"},
-                             {"codperc", "P" + route},
-                             {"denom", "Corsa " + id},
-                             {"gruppo", "-1"}});
+      Add(tescor, {{"id", id},
+                   {"codcorsa", "C" + id},
+                   {"codlinea", "L" + route},
+                   {"verso", t % 2 ? "A" : "R"},
+                   {"parte", "0"},
+                   {"arriva", "2359"},
+                   {"ente", "1"},
+                   {"contratt", std::to_string(t % 50)},
+                   {"lung", "16150"},
+                   {"tempo", "40"},
+                   {"ct_lung", "16150"},
+                   {"ct_tempo", "40"},
+                   {"codperc", "P" + route},
+                   {"denom", "Corsa " + id},
+                   {"gruppo", "-1"}});
       for (int s = 1; s <= kStopsPerTrip; ++s) {
         const bench::StopTexts stop = bench::Stop(t, s);
-        bench::AddRow(detcor, {{"id", id},
-                               {"sub", std::to_string(s)},
-                               {"fermata", stop.code},
-                               {"denom", stop.name},
-                               {"ubicaz", stop.place},
-                               {"dist", std::to_string((s - 1) * 850)},
-                               {"arriva", std::to_string(stop.arrives)},
-                               {"parte", std::to_string(stop.leaves)},
-                               {"primaria", s == 1 ? "1" : "0"},
-                               {"facolt", "0"},
-                               {"nonferma", "0"},
-                               {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
+        Add(detcor, {{"id", id},
+                     {"sub", std::to_string(s)},
+                     {"fermata", stop.code},
+                     {"denom", stop.name},
+                     {"ubicaz", stop.place},
+                     {"dist", std::to_string((s - 1) * 850)},
+                     {"arriva", std::to_string(stop.arrives)},
+                     {"parte", std::to_string(stop.leaves)},
+                     {"primaria", s == 1 ? "1" : "0"},
+                     {"facolt", "0"},
+                     {"nonferma", "0"},
+                     {"reglocal", std::to_string(s % 3 == 0 ? t % 200 + 1 : 0)}});
       }
-      bench::AddRow(period, {{"id", id},
-                             {"caden", t % 5 ? "FER" : "FES"},
-                             {"inizio", "01/01/2024"},
-                             {"fine", "31/03/2024"},
-                             {"escluso", "0"}});
-      bench::AddRow(period, {{"id", id},
-                             {"caden", t % 5 ? "FER" : "FES"},
-                             {"inizio", "01/04/2024"},
-                             {"fine", "30/06/2024"},
-                             {"escluso", "0"}});
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/01/2024"},
+                   {"fine", "31/03/2024"},
+                   {"escluso", "0"}});
+      Add(period, {{"id", id},
+                   {"caden", t % 5 ? "FER" : "FES"},
+                   {"inizio", "01/04/2024"},
+                   {"fine", "30/06/2024"},
+                   {"escluso", "0"}});
     }
   }
 };

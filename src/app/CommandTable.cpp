@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/CleanUpCommands.h"
 #include "app/commands/CodeAssignmentCommands.h"
 #include "app/commands/ContractExportCommand.h"
 #include "app/commands/DirectoryReportCommands.h"
@@ -10,6 +11,7 @@
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
+#include "app/commands/NormalizationCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
@@ -131,18 +133,18 @@ const std::vector<CommandEntry> kTable = {
     {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
     {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", kSoon},
     {kUtilita, 0, "", nullptr},
-    {kPulizie, 5177, "&Codici Corsa", kSoon},
-    {kPulizie, 5178, "Codici &Percorso", kSoon},
-    {kPulizie, 5179, "Codici &Fermata", kSoon},
-    {kPulizie, 5180, "&Ubicazione Fermate", kSoon},
-    {kPulizie, 5181, "Corse &Senza Periodi", kSoon},
+    {kPulizie, 5177, "&Codici Corsa", [](MainFrame& f) { ClearTripCodes(&f); }},
+    {kPulizie, 5178, "Codici &Percorso", [](MainFrame& f) { ClearRouteCodes(&f); }},
+    {kPulizie, 5179, "Codici &Fermata", [](MainFrame& f) { ClearStopCodes(&f); }},
+    {kPulizie, 5180, "&Ubicazione Fermate", [](MainFrame& f) { ClearStopLocations(&f); }},
+    {kPulizie, 5181, "Corse &Senza Periodi", [](MainFrame& f) { DeleteTripsWithoutPeriod(&f); }},
     {kPulizie, 0, "", nullptr},
-    {kPulizie, 5191, "&Eliminazione Fermata", kSoon},
-    {kNormalizzazioni, 5154, "&Fermate", kSoon},
-    {kNormalizzazioni, 5155, "Codici &Linea", kSoon},
-    {kNormalizzazioni, 5156, "Codici &Percorso", kSoon},
+    {kPulizie, 5191, "&Eliminazione Fermata", [](MainFrame& f) { DeleteStop(&f); }},
+    {kNormalizzazioni, 5154, "&Fermate", [](MainFrame& f) { NormalizeStops(&f); }},
+    {kNormalizzazioni, 5155, "Codici &Linea", [](MainFrame& f) { NormalizeLineCodes(&f); }},
+    {kNormalizzazioni, 5156, "Codici &Percorso", [](MainFrame& f) { NormalizeRouteCodes(&f); }},
     {kNormalizzazioni, 0, "", nullptr},
-    {kNormalizzazioni, 5161, "&Assegnazione  Località", kSoon},
+    {kNormalizzazioni, 5161, "&Assegnazione  Località", [](MainFrame& f) { RunLocalityAssignment(&f); }},
 
     {kBar, 5101, "&Fine", [](MainFrame& f) { f.OnExit(); }},
     {kBar, 5102, "&?", [](MainFrame& f) { f.OnAbout(); }},

@@ -10,6 +10,7 @@
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
+#include "app/commands/HyperPlanCommands.h"
 #include "app/commands/ImportCommands.h"
 #include "app/commands/NormalizationCommands.h"
 #include "app/commands/ReportCommands.h"
@@ -73,10 +74,12 @@ const std::vector<CommandEntry> kTable = {
     {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
     {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
     {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", [](MainFrame& f) { ConvertHyperPlanStops(&f); }},
-    {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)", kSoon},
-    {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)", kSoon},
+    {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)",
+     [](MainFrame& f) { ConvertHyperPlanRoutes(&f); }},
+    {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)",
+     [](MainFrame& f) { AssignHyperPlanRouteCodes(&f); }},
     {kHyperPlan, 0, "", nullptr},
-    {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", kSoon},
+    {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", [](MainFrame& f) { RebuildMTramCadences(&f); }},
     {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", [](MainFrame& f) { ConvertMicroBusStops(&f); }},
     {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
     {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},

@@ -44,17 +44,17 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
   select.SetColumns(
       "ID, codlinea, verso, codcorsa, parte, arriva, ente, codperc, contratt, lung, tempo, ct_lung, ct_tempo, "
       "regcorsa, "
-      "reglinea, denom, mezzo, prevcor, nextcor");
+      "reglinea, denom, mezzo, prevcor, nextcor, (codlinea IS NULL OR verso IS NULL OR codcorsa IS NULL OR parte IS "
+      "NULL OR "
+      "arriva IS NULL OR ente IS NULL OR codperc IS NULL)");
   select.SetFrom("tescor");
   select.SetOrderBy("ID");
   select.SetStreaming(true);
   select.Open();
   std::map<GroupKey, std::vector<std::size_t>> byKey;
-  std::string text;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     // A key field without a value leaves the trip out of every group.
-    bool keyed = true;
-    for (int c = 1; c <= 7 && keyed; ++c) keyed = select.GetFieldTextAt(c, text) != 0;
+    const bool keyed = select.LongAt(kHeadColumns) == 0;
     GroupKey key;
     key.codlinea = select.TrimmedAt(1);
     key.verso = select.TrimmedAt(2).substr(0, 1);

@@ -5,9 +5,14 @@
 #include "conversions/microbus/MicroBusNormalisation.h"
 #include "conversions/microbus/MicroBusShape.h"
 #include "db/DbDatabase.h"
+#include "support/GdalTools.h"
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cstdio>
 
 namespace {
 
@@ -46,6 +51,10 @@ struct MicroBusData : ::testing::Test {
            "INSERT INTO cadenz (codice, denom) VALUES ('UNICA', 'Unica');");
   }
   std::string Q(const std::string& sql) const { return QueryFile(path, sql); }
+  // The whole database as the sqlite3 program writes it out.
+  std::string Dump() const {
+    return RunProgram(QStringLiteral("sqlite3"), {QString::fromStdString(path), QStringLiteral(".dump")});
+  }
 };
 
 // --- The shape of the data ---
@@ -140,6 +149,33 @@ TEST_F(MicroBusData, AGroupOfFourHundredTripsBecomesOne) {
   // it and takes the days of the 33 after it.
   EXPECT_EQ(r.deleted, 398);
   EXPECT_EQ(Q("SELECT id, count(*) FROM period GROUP BY id ORDER BY id"), "1000|366\n1366|34\n");
+}
+
+// Kills its process when the pass is half done.
+struct KillHalfWay : WorkProgress {
+  void Begin(const std::string&) override {}
+  void Step(long done, long total) override {
+    if (done * 2 >= total) ::raise(SIGKILL);
+  }
+  void End() override {}
+};
+
+TEST_F(MicroBusData, AMergingKilledHalfWayLeavesTheDatabaseAsItWas) {
+  RunSql(path, ManyTrips() + TripSql(10, "C2", {Day(0)}) + TripSql(12, "C2", {Day(1)}));
+  const std::string before = Dump();
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    DbDatabase db(path);
+    KillHalfWay progress;
+    MergeMicroBusTrips(&db, &progress);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(Dump(), before);
+  EXPECT_EQ(Q("SELECT count(*) FROM tescor"), "402\n");
 }
 
 // --- The day types ---

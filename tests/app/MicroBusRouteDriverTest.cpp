@@ -124,4 +124,22 @@ TEST_F(RouteDriver, VariantNamesTooLongAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(Listing(out), "");
 }
 
+TEST_F(RouteDriver, ASetThatCannotBeWrittenAssignsNoCode) {
+  RunSql(db, TripSql(7, "R", {"A", "B", "D"}) + TripSql(3, "R", {"A", "B", "C"}));
+  const std::string missing = dir.Path("manca") + "/RT_ITIN.SHP";
+  const DriverRun run =
+      Run("5195", {"file " + maps + "/RT_NODI.SHP", "file " + maps + "/ARCHI.shp", "file " + missing});
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x30, "Impossibile creare\n\n" + missing), Box(0x10, kFailure)}));
+  EXPECT_EQ(Routes(), "3=R 7=R");
+}
+
+TEST_F(RouteDriver, AReportThatCannotBeWrittenIsTold) {
+  RunSql(db, TripSql(3, "R", {"A", "B", "C"}));
+  const std::string missing = dir.Path("manca") + "/GENERAZIONE_RT_ITIN.TXT";
+  const DriverRun run = Run("5195", {"file " + maps + "/RT_NODI.SHP", "file " + maps + "/ARCHI.shp",
+                                     "file " + out + "/RT_ITIN.SHP", "file " + missing});
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x40, kSuccess), Box(0x30, "Impossibile creare\n\n" + missing)}));
+  EXPECT_TRUE(HasPart(OgrInfo(out + "/RT_ITIN.SHP"), "Feature Count: 1\n"));
+}
+
 }  // namespace

@@ -101,10 +101,20 @@ struct RouteTimetable {
       bench::Add(master, {{"codice", "0"}, {"azienda", "17"}, {"datini", "01/01/2024"}, {"datfin", "30/06/2024"}});
       for (int t = 1; t <= trips; ++t) {
         const std::string id = std::to_string(t), route = std::to_string(t / 20);
-        bench::Add(tescor, {{"id", id},         {"codcorsa", "C" + id}, {"codlinea", "L"},  {"verso", "A"},
-                            {"parte", "800"},   {"arriva", "900"},      {"ente", "1"},      {"contratt", "1"},
-                            {"lung", "1000"},   {"tempo", "60"},        {"ct_lung", "0"},   {"ct_tempo", "0"},
-                            {"codperc", "P" + route}, {"gruppo", "0"}});
+        bench::Add(tescor, {{"id", id},
+                            {"codcorsa", "C" + id},
+                            {"codlinea", "L"},
+                            {"verso", "A"},
+                            {"parte", "800"},
+                            {"arriva", "900"},
+                            {"ente", "1"},
+                            {"contratt", "1"},
+                            {"lung", "1000"},
+                            {"tempo", "60"},
+                            {"ct_lung", "0"},
+                            {"ct_tempo", "0"},
+                            {"codperc", "P" + route},
+                            {"gruppo", "0"}});
         const int last = t % 2 ? bench::kStopsPerTrip : bench::kStopsPerTrip - 1;
         for (int s = 1; s <= last; ++s)
           bench::Add(detcor, {{"id", id},

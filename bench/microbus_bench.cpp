@@ -98,7 +98,12 @@ struct RouteTimetable {
     {
       DbBatch batch(db.get());
       DbTable master(db.get(), "master"), tescor(db.get(), "tescor"), detcor(db.get(), "detcor");
-      bench::Add(master, {{"codice", "0"}, {"azienda", "17"}, {"datini", "01/01/2024"}, {"datfin", "30/06/2024"}});
+      bench::Add(master, {{"codice", "0"},
+                          {"azienda", "17"},
+                          {"datini", "01/01/2024"},
+                          {"datfin", "30/06/2024"},
+                          {"id_corsa", "0"},
+                          {"gruppo", "0"}});
       for (int t = 1; t <= trips; ++t) {
         const std::string id = std::to_string(t), route = std::to_string(t / 20);
         bench::Add(tescor, {{"id", id},

@@ -12,6 +12,7 @@
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/HyperPlanCommands.h"
 #include "app/commands/ImportCommands.h"
+#include "app/commands/MicroBusCommands.h"
 #include "app/commands/NormalizationCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
@@ -81,9 +82,11 @@ const std::vector<CommandEntry> kTable = {
     {kHyperPlan, 0, "", nullptr},
     {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", [](MainFrame& f) { RebuildMTramCadences(&f); }},
     {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", [](MainFrame& f) { ConvertMicroBusStops(&f); }},
-    {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
-    {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},
-    {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", kSoon},
+    {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", [](MainFrame& f) { ConvertMicroBusRoutes(&f); },
+     kRedrawAfter},
+    {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus",
+     [](MainFrame& f) { NormalizeMicroBusCommunication(&f); }},
+    {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", [](MainFrame& f) { RebuildCadencesMicroBus(&f); }},
     {kRail, 5198, "Generazione Archi &Ferroviari", kSoon, kRedrawAfter},
     {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
     {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},

@@ -1,0 +1,129 @@
+#include "app/commands/MicroBusCommands.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "common/WholeFile.h"
+#include "conversions/WorkingCompany.h"
+#include "conversions/microbus/MicroBusCadences.h"
+#include "conversions/microbus/MicroBusMaps.h"
+#include "conversions/microbus/MicroBusNormalisation.h"
+#include "conversions/microbus/MicroBusRoutes.h"
+#include "conversions/microbus/MicroBusShape.h"
+#include "conversions/microbus/RouteFile.h"
+#include "conversions/microbus/RoutePolylines.h"
+#include "exchange/ImportErrors.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "utilities/CodeAssignment.h"
+
+namespace {
+
+constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
+
+// Asks for a shapefile set; empty on cancel.
+std::string AskShapePath(ui::FileDialog::Mode mode, const char* caption, const char* name) {
+  ui::FileDialog dialog(mode, caption, name, kShapeFilter, "SHP");
+  return dialog.DoModal() == ui::IDOK ? dialog.Path() : std::string();
+}
+
+// Ends a route generation that could not make its set.
+void RouteFailure(const std::string& first = {}) {
+  if (!first.empty()) ui::MessageBox(first, ui::MB_ICONSTOP);
+  ui::MessageBox(RouteFailureText(), ui::MB_ICONSTOP);
+}
+
+}  // namespace
+
+void ConvertMicroBusRoutes(MainFrame* frame) {
+  DbDatabase* db = frame->Database();
+  ShowBusy(true);
+  FrameProgress progress(frame);
+  RouteTable routes;
+  if (!LoadRoutes(db, routes, &progress)) return RouteFailure();
+  // A name the route code cannot hold would be cut, and two variants could end up with one name.
+  if (const std::vector<std::string> longNames = RoutesWithLongNames(routes); !longNames.empty())
+    return RouteFailure(LongNamesText(longNames));
+
+  progress.Begin("Acquisizione Cartografia Fermate");
+  const int company = WorkingCompany(db);
+  const std::string stopPath =
+      AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Fermate (RT_NODI.SHP)", "RT_NODI");
+  if (stopPath.empty()) return RouteFailure();
+  MapStopTable stops;
+  if (const MapReading r = ReadMicroBusStops(stopPath, company, stops, &progress); !r.ok)
+    return RouteFailure(r.failure);
+
+  progress.Begin("Acquisizione Cartografia Archi");
+  const std::string arcPath =
+      AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Archi di Microbus Map", "ARCHI");
+  if (arcPath.empty()) return RouteFailure();
+  ShowBusy(true);
+  MapArcTable arcs;
+  if (const MapReading r = ReadMicroBusArcs(arcPath, arcs, &progress); !r.ok) return RouteFailure(r.failure);
+
+  RouteReport report;
+  BuildRoutePolylines(routes, stops, arcs, report, &progress);
+
+  progress.Begin("Salvataggio Cartografia Percorsi");
+  const std::string outPath =
+      AskShapePath(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN");
+  if (outPath.empty()) return RouteFailure();
+  const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), NoteExportFolder, &progress);
+  if (!writing.ok) {
+    ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
+    return RouteFailure();
+  }
+
+  // The trips change only once their map is in place.
+  const RouteCodeAssignment assigned = AssignVariantCodes(db, routes, &progress);
+  progress.End();
+  if (!assigned.stored) ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+  ui::MessageBox(RouteSuccessText(), ui::MB_ICONINFORMATION);
+
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Generazione RT_ITIN Microbus Map", "GENERAZIONE_RT_ITIN",
+                        kTextFileFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  if (!WriteWholeFile(dialog.Path(), RouteReportText(report, Now())))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+}
+
+void NormalizeMicroBusCommunication(MainFrame* frame) {
+  DbDatabase* db = frame->Database();
+  ShowBusy(true);
+  if (!HasMicroBusShape(db)) {
+    ui::MessageBox(MicroBusShapeRefusalText(), ui::MB_ICONSTOP);
+    return;
+  }
+  if (ui::MessageBox(NormalisationQuestionText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+  FrameProgress progress(frame);
+  const NormalisationResult result = MergeMicroBusTrips(db, &progress);
+  progress.End();
+  if (!result.stored) {
+    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+    return;
+  }
+  ui::MessageBox(NormalisationResultText(result.deleted), ui::MB_ICONINFORMATION);
+}
+
+void RebuildCadencesMicroBus(MainFrame* frame) {
+  DbDatabase* db = frame->Database();
+  ShowBusy(true);
+  const CadencePlan plan = PlanMicroBusCadences(db);
+  if (plan.status == CadencePlan::Status::ReadFailed) return;  // the layer has said why
+  if (plan.status != CadencePlan::Status::Ready) {
+    ui::MessageBox(plan.MessageText(), ui::MB_ICONSTOP);
+    return;
+  }
+  if (ui::MessageBox(plan.MessageText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+  FrameProgress progress(frame);
+  const bool stored = RebuildMicroBusCadences(db, plan, &progress);
+  progress.End();
+  if (!stored) {
+    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+    return;
+  }
+  ui::MessageBox(kCadenceDoneText, ui::MB_ICONINFORMATION);
+}

@@ -1,0 +1,194 @@
+#include "conversions/microbus/MicroBusCadences.h"
+
+#include "common/CalendarDays.h"
+#include "common/Formatters.h"
+#include "conversions/microbus/MicroBusShape.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "db/FieldValue.h"
+
+#include <unordered_map>
+
+namespace {
+
+QDate DateOfText(const std::string& text) {
+  int year = 0, month = 0, day = 0;
+  if (!ParseDateText(text, year, month, day)) return {};
+  return QDate(year, month, day);
+}
+
+std::string DateText(const QDate& d) { return Format("%02d/%02d/%04d", d.day(), d.month(), d.year()); }
+
+void Step(WorkProgress* progress, long done, long total) {
+  if (progress) progress->Step(done, total);
+}
+
+}  // namespace
+
+std::string CadenceCode(int pattern) { return Format("%04d", pattern); }
+
+std::string CadencePlan::MessageText() const {
+  switch (status) {
+    case Status::NoPeriod: return "ATTENZIONE: non è definito il periodo di validità della comunicazione !!!";
+    case Status::NotMicroBus: return MicroBusShapeRefusalText();
+    case Status::CodeInUse:
+      return "ATTENZIONE: il tipo cadenza " + codeInUse + " è già presente in archivio !!!\n\n" +
+             "Pertanto non è possibile procedere con la ricostruzione delle cadenze.";
+    case Status::Ready: return CadenceQuestionText();
+    case Status::ReadFailed: break;
+  }
+  return {};
+}
+
+CadencePlan PlanMicroBusCadences(DbDatabase* db) {
+  CadencePlan plan;
+  {
+    DbSelect master(db);
+    master.SetColumns("datini, datfin");
+    master.SetFrom("master");
+    master.SetWhere("codice = 0");
+    master.Open();
+    if (master.WalkFailed()) return plan;
+    std::string from, to;
+    if (master.hasRow) {
+      master.GetFieldTextAt(0, from);
+      master.GetFieldTextAt(1, to);
+    }
+    plan.first = DateOfText(from);
+    const QDate last = DateOfText(to);
+    // A period without both ends, or ending before it starts, gives no day to rebuild.
+    if (!master.hasRow || !plan.first.isValid() || !last.isValid() || last < plan.first) {
+      plan.status = CadencePlan::Status::NoPeriod;
+      return plan;
+    }
+    plan.dayCount = static_cast<int>(plan.first.daysTo(last)) + 1;
+  }
+  DbSelect select(db);
+  select.SetColumns("ID, inizio, fine, caden, escluso");
+  select.SetFrom("period");
+  select.SetOrderBy("ID, inizio");
+  select.SetStreaming(true);
+  select.Open();
+  std::string inizio, fine;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    select.GetFieldTextAt(1, inizio);
+    select.GetFieldTextAt(2, fine);
+    if (!IsMicroBusPeriod(select.TrimmedAt(3), inizio, fine, select.IntAt(4))) {
+      plan.status = CadencePlan::Status::NotMicroBus;
+      return plan;
+    }
+    const auto id = static_cast<std::int32_t>(select.LongAt(0));
+    if (plan.trips.empty() || plan.trips.back().id != id)
+      plan.trips.push_back({id, std::string(static_cast<std::size_t>(plan.dayCount), 'N'), 0});
+    const QDate day = DateOfText(inizio);
+    const qint64 i = day.isValid() ? plan.first.daysTo(day) : -1;
+    if (i >= 0 && i < plan.dayCount) plan.trips.back().flags[static_cast<std::size_t>(i)] = 'S';
+  }
+  if (select.WalkFailed()) return plan;
+  std::unordered_map<std::string, int> numberOf;
+  for (TripDaySet& t : plan.trips) {
+    const auto [it, added] = numberOf.try_emplace(t.flags, static_cast<int>(plan.patterns.size()) + 1);
+    if (added) plan.patterns.push_back(t.flags);
+    t.pattern = it->second;
+  }
+  // The day types made here must be new: one already there would take the patterns' calendars.
+  DbTable cadences(db, "cadenz");
+  if (!cadences.SetIndex("codice")) return plan;
+  cadences.SetQuiet(true);
+  for (std::size_t k = 0; k < plan.patterns.size(); ++k) {
+    const std::string code = CadenceCode(static_cast<int>(k) + 1);
+    if (cadences.SeekEqual({code.c_str()})) {
+      plan.status = CadencePlan::Status::CodeInUse;
+      plan.codeInUse = code;
+      return plan;
+    }
+  }
+  plan.status = CadencePlan::Status::Ready;
+  return plan;
+}
+
+bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
+  DbBatch batch(db);
+  DbTable cadences(db, "cadenz"), calendar(db, "calend"), periods(db, "period");
+  if (!cadences.SetIndex("codice") || !calendar.SetIndex("codice") || !periods.SetIndex("codice")) {
+    batch.Rollback();
+    return false;
+  }
+  if (progress) progress->Begin({});
+  const long total = static_cast<long>(plan.patterns.size() + plan.trips.size());
+  long done = 0;
+  std::vector<std::string> dates(static_cast<std::size_t>(plan.dayCount));
+  std::vector<std::string> weekdays(dates.size());
+  for (int i = 0; i < plan.dayCount; ++i) {
+    const QDate d = plan.first.addDays(i);
+    dates[static_cast<std::size_t>(i)] = DateText(d);
+    weekdays[static_cast<std::size_t>(i)] = std::string(1, d.isValid() ? WeekdayDigit(d) : '0');
+  }
+  for (std::size_t k = 0; k < plan.patterns.size(); ++k) {
+    Step(progress, ++done, total);
+    const int number = static_cast<int>(k) + 1;
+    const std::string code = CadenceCode(number);
+    if (cadences.AddNew() && cadences.SetFieldText("codice", code) &&
+        cadences.SetFieldText("denom", Format("Cadenza %d", number)))
+      cadences.Update();
+    const std::string& flags = plan.patterns[k];
+    for (std::size_t i = 0; i < flags.size(); ++i) {
+      if (flags[i] != 'S') continue;
+      if (calendar.AddNew() && calendar.SetFieldText("data", dates[i]) && calendar.SetFieldText("caden", code) &&
+          calendar.SetFieldText("giorno", weekdays[i]) && calendar.SetFieldText("note", " "))
+        calendar.Update();
+    }
+  }
+  const std::string& from = dates.front();
+  const std::string& to = dates.back();
+  for (const TripDaySet& t : plan.trips) {
+    Step(progress, ++done, total);
+    const std::string id = std::to_string(t.id);
+    const std::string code = CadenceCode(t.pattern);
+    // A one-day period has the key of the trip's own "UNICA" period: that row takes the day type.
+    if (periods.SeekEqual({id.c_str(), from.c_str(), to.c_str()})) {
+      if (periods.Edit() && periods.SetFieldText("caden", code)) periods.Update();
+      continue;
+    }
+    if (periods.AddNew() && periods.SetFieldText("id", id) && periods.SetFieldText("caden", code) &&
+        periods.SetFieldText("inizio", from) && periods.SetFieldText("fine", to) &&
+        periods.SetFieldText("escluso", "0"))
+      periods.Update();
+  }
+  {
+    DbSelect select(db);
+    select.SetColumns("ID, inizio, fine");
+    select.SetFrom("period");
+    select.SetWhere("caden = 'UNICA'");
+    select.Open();
+    std::string inizio, fine;
+    for (bool more = select.hasRow; more; more = select.MoveNext()) {
+      const std::string id = std::to_string(select.LongAt(0));
+      select.GetFieldTextAt(1, inizio);
+      select.GetFieldTextAt(2, fine);
+      if (periods.SeekEqual({id.c_str(), inizio.c_str(), fine.c_str()})) periods.Delete();
+    }
+  }
+  {
+    DbSelect select(db);
+    select.SetColumns("data, caden");
+    select.SetFrom("calend");
+    select.SetWhere("caden = 'UNICA'");
+    select.Open();
+    std::string data, caden;
+    for (bool more = select.hasRow; more; more = select.MoveNext()) {
+      select.GetFieldTextAt(0, data);
+      select.GetFieldTextAt(1, caden);
+      if (calendar.SeekEqual({data.c_str(), caden.c_str()})) calendar.Delete();
+    }
+  }
+  if (cadences.SeekEqual({"UNICA"})) cadences.Delete();
+  if (progress) progress->End();
+  return batch.Commit() != 0;
+}
+
+std::string CadenceQuestionText() {
+  return std::string("I dati analizzati presentano le caratteristiche tipiche di MicroBus-IVU\n\n") +
+         "Intendi procedere con la ricostruzione delle cadenze?";
+}

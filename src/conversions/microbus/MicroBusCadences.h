@@ -1,0 +1,47 @@
+#pragma once
+// The cadence rebuilding of MicroBus-IVU data: each trip's single-day "UNICA" periods become its
+// set of service days over the reporting period of the master row; each distinct set becomes a day
+// type "0001", "0002" ... ("Cadenza 1", "Cadenza 2" ...) with its calendar, every trip gets one
+// period over the whole reporting period with its day type, and "UNICA" goes with its calendar and
+// its periods. The plan is made first and refused whole before any change; then every write is in
+// one transaction.
+
+#include "common/WorkProgress.h"
+
+#include <QDate>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DbDatabase;
+
+struct TripDaySet {
+  std::int32_t id = 0;
+  std::string flags;  // one character a day of the period: 'S' a day of service, 'N' none
+  int pattern = 0;    // the day type's number, from 1
+};
+
+struct CadencePlan {
+  enum class Status { Ready, NoPeriod, NotMicroBus, CodeInUse, ReadFailed };
+  Status status = Status::ReadFailed;
+  QDate first;                        // the reporting period's first day
+  int dayCount = 0;                   // its days
+  std::vector<TripDaySet> trips;      // in the order of their ids
+  std::vector<std::string> patterns;  // pattern k + 1's flags at k
+  std::string codeInUse;              // a day type code the plan would make that is already there
+
+  // The refusal or question of the plan's status.
+  std::string MessageText() const;
+};
+
+// Reads the reporting period and the periods, and checks the shape of the data and the codes.
+CadencePlan PlanMicroBusCadences(DbDatabase* db);
+
+// "%04d" of a pattern number.
+std::string CadenceCode(int pattern);
+
+// Writes the plan (Status::Ready). False when the commit was refused: nothing changed.
+bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress);
+
+std::string CadenceQuestionText();
+constexpr const char* kCadenceDoneText = "Elaborazione terminata";

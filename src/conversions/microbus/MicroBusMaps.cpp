@@ -1,0 +1,216 @@
+#include "conversions/microbus/MicroBusMaps.h"
+
+#include "conversions/shapefiles/ShapeSetReader.h"
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+// The slot of a record index, grown as records come.
+void NoteSlot(std::vector<int>& slotOf, int index, int position) {
+  if (index < 0) return;
+  const auto i = static_cast<std::size_t>(index);
+  if (i >= slotOf.size()) slotOf.resize(i + 1, -1);
+  if (slotOf[i] < 0) slotOf[i] = position;
+}
+
+int SlotOf(const std::vector<int>& slotOf, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= slotOf.size()) return -1;
+  return slotOf[static_cast<std::size_t>(index)];
+}
+
+// A company as the stop sets hold it: digits after leading blanks, up to the first other
+// character (a sign is not a digit, so no record matches the -1 of a database without master).
+long CompanyNumber(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && value < 100000000; ++i)
+    value = value * 10 + (text[i] - '0');
+  return value;
+}
+
+}  // namespace
+
+void MapStopTable::Append(int index, double x, double y) {
+  NoteSlot(slotOf_, index, Count());
+  stops_.push_back({index, {}, x, y});
+}
+
+void MapStopTable::SetCode(int index, const std::string& code) {
+  const int slot = SlotOf(slotOf_, index);
+  if (slot >= 0) stops_[static_cast<std::size_t>(slot)].code = code;
+}
+
+void MapStopTable::BuildIndex() {
+  byCode_.clear();
+  for (int i = 0; i < Count(); ++i)
+    if (!stops_[static_cast<std::size_t>(i)].code.empty()) byCode_.push_back(i);
+  std::stable_sort(byCode_.begin(), byCode_.end(), [this](int a, int b) {
+    return stops_[static_cast<std::size_t>(a)].code < stops_[static_cast<std::size_t>(b)].code;
+  });
+}
+
+const MapStop* MapStopTable::FindByCode(const std::string& code) const {
+  if (code.empty()) return nullptr;
+  const auto it = std::lower_bound(byCode_.begin(), byCode_.end(), code, [this](int slot, const std::string& key) {
+    return stops_[static_cast<std::size_t>(slot)].code < key;
+  });
+  if (it == byCode_.end() || stops_[static_cast<std::size_t>(*it)].code != code) return nullptr;
+  return &stops_[static_cast<std::size_t>(*it)];
+}
+
+void MapArcTable::Append(int index, std::vector<Vertex> vertices) {
+  NoteSlot(slotOf_, index, Count());
+  arcs_.push_back({index, {}, {}, std::move(vertices)});
+}
+
+void MapArcTable::SetCodes(int index, const std::string& from, const std::string& to) {
+  const int slot = SlotOf(slotOf_, index);
+  if (slot < 0) return;
+  arcs_[static_cast<std::size_t>(slot)].fromCode = from;
+  arcs_[static_cast<std::size_t>(slot)].toCode = to;
+}
+
+void MapArcTable::BuildIndex() {
+  byCodes_.resize(arcs_.size());
+  for (int i = 0; i < Count(); ++i) byCodes_[static_cast<std::size_t>(i)] = i;
+  std::stable_sort(byCodes_.begin(), byCodes_.end(), [this](int a, int b) {
+    const MapArc& x = arcs_[static_cast<std::size_t>(a)];
+    const MapArc& y = arcs_[static_cast<std::size_t>(b)];
+    return std::tie(x.fromCode, x.toCode) < std::tie(y.fromCode, y.toCode);
+  });
+}
+
+const MapArc* MapArcTable::Find(const std::string& from, const std::string& to) const {
+  const auto key = std::tie(from, to);
+  const auto it = std::lower_bound(byCodes_.begin(), byCodes_.end(), key, [this](int slot, const auto& k) {
+    const MapArc& a = arcs_[static_cast<std::size_t>(slot)];
+    return std::tie(a.fromCode, a.toCode) < k;
+  });
+  if (it == byCodes_.end()) return nullptr;
+  const MapArc& a = arcs_[static_cast<std::size_t>(*it)];
+  return a.fromCode == from && a.toCode == to ? &a : nullptr;
+}
+
+std::string StopMapRefusalText() {
+  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
+         "necessarie per essere conforme al formato RT_NODI.SHP\n\n" +
+         "All'interno dello Shape File devono esistere i seguenti attributi:\n" + "* AZIENDA numerico max. 4 cifre\n" +
+         "* COD_FERM alfanumerico max. 10 caratteri\n" + "* DENOM alfanumerico max. 40 caratteri\n\n" +
+         "Lo Shape File indicato risulta totalmente inutilizzabile\n";
+}
+
+std::string NoStopText() {
+  return std::string("All'interno dello shapefile RT_NODI.SHP non è stato possibile\n") +
+         "identificare neppure una fermata appartenente all'Azienda !!!\n\n" +
+         "Non è quindi possibile procedere oltre.";
+}
+
+std::string ArcMapRefusalText() {
+  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
+         "necessarie per essere riconosciuto come ARCHI generati da Microbus Map\n\n" +
+         "All'interno dello Shape File deve esistere i seguenti attributi:\n" +
+         "* ABBREVIAZI alfanumerico max. 10 caratteri (Nodo Inizio Arco\n" +
+         "* ABBREVIA0 alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
+}
+
+std::string NoArcText() {
+  return std::string("All'interno dello shapefile ARCHI Microbus Map non è stato possibile\n") +
+         "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
+}
+
+MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
+  MapReading result;
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.failure = reader.Fault();
+    return result;
+  }
+  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
+  const DbfField* name = reader.FindField("DENOM", 'C', 40);
+  // The later of the two code fields in the field list gives the code.
+  const DbfField* code = nullptr;
+  for (const DbfField& f : reader.Fields())
+    if ((f.name == "COD_FERM" || f.name == "COD_FERMA") && f.type == 'C' && f.length <= 10) code = &f;
+  if (!companyField || !name || !code) {
+    result.failure = StopMapRefusalText();
+    return result;
+  }
+  const int n = reader.Count();
+  if (progress) progress->Begin({});
+  ShapeRecord shape;
+  for (int i = 0; i < n; ++i) {
+    if (progress) progress->Step(i, n);
+    if (!reader.Shape(i, shape)) {
+      result.failure = reader.Fault();
+      return result;
+    }
+    if (shape.point) stops.Append(i, shape.x, shape.y);
+  }
+  std::string_view record;
+  for (int i = 0; i < n; ++i) {
+    if (!reader.Record(i, record)) {
+      result.failure = reader.Fault();
+      return result;
+    }
+    if (CompanyNumber(reader.Text(record, *companyField)) != company) continue;
+    stops.SetCode(i, reader.Text(record, *code));
+  }
+  stops.BuildIndex();
+  if (progress) progress->End();
+  // Only a point record of the company with a code counts.
+  if (stops.CodedCount() == 0) {
+    result.failure = NoStopText();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress) {
+  MapReading result;
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.failure = reader.Fault();
+    return result;
+  }
+  const DbfField* from = reader.FindField("ABBREVIAZI", 'C', 10);
+  const DbfField* to = reader.FindField("ABBREVIA0", 'C', 10);
+  if (!from || !to) {
+    result.failure = ArcMapRefusalText();
+    return result;
+  }
+  reader.SetMultiPartRule(true);
+  const int n = reader.Count();
+  if (progress) progress->Begin({});
+  ShapeRecord shape;
+  for (int i = 0; i < n; ++i) {
+    if (progress) progress->Step(i, n);
+    if (!reader.Shape(i, shape)) {
+      reader.FinishWarnings();
+      result.failure = reader.Fault();
+      return result;
+    }
+    if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+  }
+  reader.FinishWarnings();
+  std::string_view record;
+  for (int i = 0; i < n; ++i) {
+    if (!reader.Record(i, record)) {
+      result.failure = reader.Fault();
+      return result;
+    }
+    arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
+  }
+  arcs.BuildIndex();
+  if (progress) progress->End();
+  if (arcs.Count() == 0) {
+    result.failure = NoArcText();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The two maps of the MicroBus route generation: the working company's stops from an RT_NODI point
+// set, and the arcs of the street network from the ARCHI polyline set of MicroBus Map, each arc a
+// line from one stop to another. Stops come only from point records and arcs only from polyline
+// records; both tables are sorted once by their key and searched by bisection, the keys compared
+// byte by byte (case and every blank count).
+
+#include "common/WorkProgress.h"
+#include "conversions/shapefiles/PointLists.h"
+
+#include <string>
+#include <vector>
+
+struct MapStop {
+  int index = 0;  // the record's index in the set, from 0
+  std::string code;
+  double x = 0.0;
+  double y = 0.0;
+};
+
+class MapStopTable {
+ public:
+  void Append(int index, double x, double y);
+  void SetCode(int index, const std::string& code);
+  // Sorts the index by code; lookups need it.
+  void BuildIndex();
+  // A stop of that code (non-empty), or null.
+  const MapStop* FindByCode(const std::string& code) const;
+  int Count() const { return static_cast<int>(stops_.size()); }
+  // The stops with a code (known once the index is built).
+  int CodedCount() const { return static_cast<int>(byCode_.size()); }
+
+ private:
+  std::vector<MapStop> stops_;
+  std::vector<int> slotOf_;  // record index -> position in stops_, -1 for none
+  std::vector<int> byCode_;  // positions sorted by code
+};
+
+struct MapArc {
+  int index = 0;
+  std::string fromCode;
+  std::string toCode;
+  std::vector<Vertex> vertices;  // the first part's, in file order
+};
+
+class MapArcTable {
+ public:
+  void Append(int index, std::vector<Vertex> vertices);
+  void SetCodes(int index, const std::string& from, const std::string& to);
+  void BuildIndex();
+  // The arc from `from` to `to` (that order), or null.
+  const MapArc* Find(const std::string& from, const std::string& to) const;
+  int Count() const { return static_cast<int>(arcs_.size()); }
+
+ private:
+  std::vector<MapArc> arcs_;
+  std::vector<int> slotOf_;
+  std::vector<int> byCodes_;
+};
+
+struct MapReading {
+  bool ok = false;
+  std::string failure;  // when not ok: the damaged set's fault or the refusal (stop icon)
+};
+
+// Reads the stops of the set at `path`: of the records of company `company`, the code of
+// COD_FERM or COD_FERMA (the later in the field list).
+MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress);
+// Reads the arcs of the set at `path`: ABBREVIAZI the stop where each begins, ABBREVIA0 where it
+// ends; multi-part lines are warned of and keep their first part.
+MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress);
+
+std::string StopMapRefusalText();
+std::string NoStopText();
+std::string ArcMapRefusalText();
+std::string NoArcText();

@@ -1,0 +1,204 @@
+#include "conversions/microbus/MicroBusNormalisation.h"
+
+#include "common/Formatters.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// One trip of a group: what must be equal, packed into texts compared whole.
+struct CompareTrip {
+  std::int32_t id = 0;
+  std::string head;   // contratt .. nextcor
+  std::string stops;  // every stop's values, in sub order
+  std::vector<int> subs;
+  std::vector<std::string> dates;  // the periods' first days, as display texts
+  bool merged = false;
+};
+
+// Appends a value so that no two different lists of values pack to the same text.
+void Pack(std::string& out, const std::string& value) {
+  out += std::to_string(value.size());
+  out += ':';
+  out += value;
+}
+
+struct GroupKey {
+  std::string codlinea, verso, codcorsa, codperc;
+  long parte = 0, arriva = 0, ente = 0;
+  auto Tie() const { return std::tie(codlinea, verso, codcorsa, parte, arriva, ente, codperc); }
+  bool operator<(const GroupKey& o) const { return Tie() < o.Tie(); }
+};
+
+constexpr int kHeadColumns = 19;
+
+// Reads the heads into their groups (ids ascending within each).
+bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std::vector<std::size_t>>& groups) {
+  DbSelect select(db);
+  select.SetColumns(
+      "ID, codlinea, verso, codcorsa, parte, arriva, ente, codperc, contratt, lung, tempo, ct_lung, ct_tempo, "
+      "regcorsa, "
+      "reglinea, denom, mezzo, prevcor, nextcor, (codlinea IS NULL OR verso IS NULL OR codcorsa IS NULL OR parte IS "
+      "NULL OR "
+      "arriva IS NULL OR ente IS NULL OR codperc IS NULL)");
+  select.SetFrom("tescor");
+  select.SetOrderBy("ID");
+  select.SetStreaming(true);
+  select.Open();
+  std::map<GroupKey, std::vector<std::size_t>> byKey;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    // A key field without a value leaves the trip out of every group.
+    const bool keyed = select.LongAt(kHeadColumns) == 0;
+    GroupKey key;
+    key.codlinea = select.TrimmedAt(1);
+    key.verso = select.TrimmedAt(2).substr(0, 1);
+    key.codcorsa = select.TrimmedAt(3);
+    key.parte = select.LongAt(4);
+    key.arriva = select.LongAt(5);
+    key.ente = select.LongAt(6);
+    key.codperc = select.TrimmedAt(7);
+    if (!keyed || key.verso.empty()) continue;
+    CompareTrip trip;
+    trip.id = static_cast<std::int32_t>(select.LongAt(0));
+    for (int c = 8; c < kHeadColumns; ++c) {
+      if (c == 16) {  // mezzo: its first character
+        Pack(trip.head, select.TrimmedAt(c).substr(0, 1));
+        continue;
+      }
+      Pack(trip.head, select.TrimmedAt(c));
+    }
+    byKey[key].push_back(trips.size());
+    trips.push_back(std::move(trip));
+  }
+  if (select.WalkFailed()) return false;
+  for (auto& [key, members] : byKey)
+    if (members.size() > 1) groups.push_back(std::move(members));
+  return true;
+}
+
+// The stops and the period days of the trips that have a group to be compared in.
+bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
+                      const std::unordered_map<std::int32_t, std::size_t>& slot) {
+  {
+    DbSelect select(db);
+    select.SetColumns(
+        "ID, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, regferma, regarea, "
+        "reglocal");
+    select.SetFrom("detcor");
+    select.SetOrderBy("ID, sub");
+    select.SetStreaming(true);
+    select.Open();
+    for (bool more = select.hasRow; more; more = select.MoveNext()) {
+      const auto it = slot.find(static_cast<std::int32_t>(select.LongAt(0)));
+      if (it == slot.end()) continue;
+      CompareTrip& t = trips[it->second];
+      const int sub = select.IntAt(1);
+      t.subs.push_back(sub);
+      std::string& s = t.stops;
+      Pack(s, std::to_string(sub));
+      for (int c : {2, 3, 4}) Pack(s, select.TrimmedAt(c));
+      for (int c : {5, 6, 7}) Pack(s, std::to_string(select.LongAt(c)));
+      for (int c : {8, 9, 10}) Pack(s, select.LongAt(c) != 0 ? "1" : "0");
+      Pack(s, std::to_string(select.LongAt(11)));
+      Pack(s, select.TrimmedAt(12));
+      Pack(s, std::to_string(select.LongAt(13)));
+      s += ';';
+    }
+    if (select.WalkFailed()) return false;
+  }
+  DbSelect select(db);
+  select.SetColumns("ID, inizio");
+  select.SetFrom("period");
+  select.SetOrderBy("ID, inizio");
+  select.SetStreaming(true);
+  select.Open();
+  std::string date;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    const auto it = slot.find(static_cast<std::int32_t>(select.LongAt(0)));
+    if (it == slot.end()) continue;
+    select.GetFieldTextAt(1, date);
+    trips[it->second].dates.push_back(date);
+  }
+  return !select.WalkFailed();
+}
+
+bool Disjoint(const std::unordered_set<std::string>& days, const std::vector<std::string>& other) {
+  return std::none_of(other.begin(), other.end(), [&](const std::string& d) { return days.count(d) != 0; });
+}
+
+// The writes of one trip B merged into A: B's days given to A, then B's periods, stops and head
+// deleted. True when the head went.
+bool MergeInto(const CompareTrip& a, const CompareTrip& b, DbTable& periods, DbTable& stops, DbTable& heads) {
+  const std::string aId = std::to_string(a.id), bId = std::to_string(b.id);
+  for (const std::string& d : b.dates) {
+    if (periods.AddNew()) {
+      if (periods.SetFieldText("id", aId) && periods.SetFieldText("caden", "UNICA") &&
+          periods.SetFieldText("inizio", d) && periods.SetFieldText("fine", d) && periods.SetFieldText("escluso", "0"))
+        periods.Update();
+    }
+    if (periods.SeekEqual({bId.c_str(), d.c_str(), d.c_str()})) periods.Delete();
+  }
+  for (int sub : b.subs) {
+    const std::string s = std::to_string(sub);
+    if (stops.SeekEqual({bId.c_str(), s.c_str()})) stops.Delete();
+  }
+  return heads.SeekEqual({bId.c_str()}) && heads.Delete();
+}
+
+}  // namespace
+
+NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
+  NormalisationResult result;
+  std::vector<CompareTrip> trips;
+  std::vector<std::vector<std::size_t>> groups;
+  if (!ReadGroups(db, trips, groups)) return result;
+  std::unordered_map<std::int32_t, std::size_t> slot;
+  for (const auto& g : groups)
+    for (std::size_t i : g) slot.emplace(trips[i].id, i);
+  if (!ReadStopsAndDays(db, trips, slot)) return result;
+
+  DbBatch batch(db);
+  DbTable periods(db, "period"), stops(db, "detcor"), heads(db, "tescor");
+  if (!periods.SetIndex("codice") || !stops.SetIndex("codice") || !heads.SetIndex("codice")) {
+    batch.Rollback();
+    return result;
+  }
+  if (progress) progress->Begin({});
+  const long total = static_cast<long>(groups.size());
+  long done = 0;
+  for (const auto& g : groups) {
+    if (progress) progress->Step(done++, total);
+    for (std::size_t ai = 0; ai < g.size(); ++ai) {
+      CompareTrip& a = trips[g[ai]];
+      if (a.merged) continue;
+      std::unordered_set<std::string> days(a.dates.begin(), a.dates.end());
+      for (std::size_t bi = ai + 1; bi < g.size(); ++bi) {
+        CompareTrip& b = trips[g[bi]];
+        if (b.merged || b.head != a.head || b.stops != a.stops || !Disjoint(days, b.dates)) continue;
+        if (MergeInto(a, b, periods, stops, heads)) ++result.deleted;
+        for (const std::string& d : b.dates) {
+          a.dates.push_back(d);
+          days.insert(d);
+        }
+        b.merged = true;
+      }
+    }
+  }
+  if (progress) progress->End();
+  result.stored = batch.Commit() != 0;
+  if (!result.stored) result.deleted = 0;
+  return result;
+}
+
+std::string NormalisationQuestionText() {
+  return std::string("I dati analizzati presentano le caratteristiche tipiche di MicroBus-IVU\n\n") +
+         "Intendi procedere con la normalizzazione della comunicazione?";
+}
+
+std::string NormalisationResultText(int deleted) { return Format("Eliminate %d corse ridondanti", deleted); }

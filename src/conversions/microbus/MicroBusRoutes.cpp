@@ -1,0 +1,148 @@
+#include "conversions/microbus/MicroBusRoutes.h"
+
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+
+namespace {
+
+constexpr std::size_t kRouteCodeWidth = 20;
+
+void Step(WorkProgress* progress, long done, long total) {
+  if (progress) progress->Step(done, total);
+}
+
+}  // namespace
+
+void RouteNode::AddTrip(std::int32_t id, const std::vector<std::string>& stops) {
+  for (RouteVariant& v : variants)
+    if (v.stops == stops) {
+      v.trips.push_back(id);
+      return;
+    }
+  RouteVariant& v = variants.emplace_back();
+  v.number = static_cast<int>(variants.size()) - 1;
+  v.trips.push_back(id);
+  v.stops = stops;
+}
+
+std::string RouteNode::VariantName(const RouteVariant& v) const {
+  if (variants.size() == 1) return code;
+  return code + "/" + std::to_string(v.number);
+}
+
+RouteNode& RouteTable::Append(const std::string& code) {
+  const auto [it, added] = byCode_.try_emplace(code, routes_.size());
+  if (added) routes_.push_back({code, {}});
+  return routes_[it->second];
+}
+
+RouteNode* RouteTable::Find(const std::string& code) {
+  const auto it = byCode_.find(code);
+  return it == byCode_.end() ? nullptr : &routes_[it->second];
+}
+
+int RouteTable::VariantCount() const {
+  int n = 0;
+  for (const RouteNode& r : routes_) n += static_cast<int>(r.variants.size());
+  return n;
+}
+
+bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
+  {
+    if (progress) progress->Begin("Estrazione Percorsi");
+    DbSelect select(db);
+    select.SetColumns("codperc");
+    select.SetFrom("tescor");
+    select.SetGroupBy("codperc");
+    select.SetOrderBy("codperc");
+    select.Open();
+    if (select.WalkFailed()) return false;
+    const long total = select.RowCount();
+    long done = 0;
+    // Codes are told apart by their bytes: two codes the engine groups together stay two routes.
+    for (bool more = select.hasRow; more; more = select.MoveNext()) {
+      Step(progress, ++done, total);
+      routes.Append(select.TrimmedAt(0));
+    }
+  }
+  if (progress) progress->Begin("Identificazione Varianti Percorsi");
+  DbSelect select(db);
+  select.SetColumns("tescor.ID, tescor.codperc, detcor.fermata");
+  select.SetFrom("tescor, detcor");
+  select.SetWhere("tescor.ID = detcor.ID");
+  select.SetOrderBy("detcor.ID, detcor.sub");
+  select.SetStreaming(true);
+  select.Open();
+  const long total = CountTableRows(db, "detcor");
+  long done = 0;
+  long current = -1;
+  bool open = false;
+  std::string routeCode;
+  std::vector<std::string> stops;
+  const auto close = [&] {
+    if (RouteNode* route = routes.Find(routeCode)) route->AddTrip(static_cast<std::int32_t>(current), stops);
+  };
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    Step(progress, ++done, total);
+    const long id = select.LongAt(0);
+    if (!open || id != current) {
+      if (open) close();
+      open = true;
+      current = id;
+      routeCode = select.TrimmedAt(1);
+      stops.clear();
+    }
+    stops.push_back(select.TrimmedAt(2));
+  }
+  if (open) close();
+  if (progress) progress->End();
+  return !select.WalkFailed();
+}
+
+std::vector<std::string> RoutesWithLongNames(const RouteTable& routes) {
+  std::vector<std::string> codes;
+  for (const RouteNode& r : routes.Routes())
+    for (const RouteVariant& v : r.variants)
+      if (r.VariantName(v).size() > kRouteCodeWidth) {
+        codes.push_back(r.code);
+        break;
+      }
+  return codes;
+}
+
+std::string LongNamesText(const std::vector<std::string>& codes) {
+  std::string text =
+      "ATTENZIONE: i nomi delle varianti dei seguenti percorsi superano\n"
+      "i 20 caratteri di un codice percorso:\n\n";
+  for (const std::string& c : codes) text += c + "\n";
+  return text;
+}
+
+RouteCodeAssignment AssignVariantCodes(DbDatabase* db, const RouteTable& routes, WorkProgress* progress) {
+  RouteCodeAssignment result;
+  if (progress) progress->Begin("Assegnazione Codice Percorsi alle Corse");
+  DbBatch batch(db);
+  DbTable heads(db, "tescor");
+  if (!heads.SetIndex("codice")) {
+    batch.Rollback();
+    return result;
+  }
+  const long total = routes.VariantCount();
+  long done = 0;
+  for (const RouteNode& r : routes.Routes())
+    for (const RouteVariant& v : r.variants) {
+      Step(progress, ++done, total);
+      if (r.variants.size() == 1) continue;
+      const std::string name = r.VariantName(v);
+      for (std::int32_t id : v.trips) {
+        const std::string key = std::to_string(id);
+        if (heads.SeekEqual({key.c_str()}) && heads.Edit() && heads.SetFieldText("codperc", name) && heads.Update())
+          ++result.trips;
+      }
+    }
+  if (progress) progress->End();
+  result.stored = batch.Commit() != 0;
+  if (!result.stored) result.trips = 0;
+  return result;
+}

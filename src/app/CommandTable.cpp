@@ -9,6 +9,7 @@
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
+#include "app/commands/IvuConversionCommand.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
@@ -67,7 +68,7 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 5193, "&Esportazione dati periodo (VUR-TXT)", [](MainFrame& f) { ExportTimetableTextForPeriod(&f); }},
     {kArchivi, 5202, "Esportazione &Rinumerazione (VUR-TXT)", [](MainFrame& f) { ExportTimetableTextRenumbered(&f); }},
     {kArchivi, 0, "", nullptr},
-    {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
+    {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", [](MainFrame& f) { ConvertIvuToRt(&f); }},
     {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
     {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", [](MainFrame& f) { ConvertHyperPlanStops(&f); }},
     {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)", kSoon},

@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/commands/CodeAssignmentCommands.h"
+#include "app/commands/ContractExportCommand.h"
 #include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
 #include "app/commands/EditorCommands.h"
@@ -103,9 +104,9 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5153, "rubrica &Capolinea", PrintTerminals},
     {kStampe, 5174, "rubrica &Concatenazioni Corse", PrintTripChains},
     {kStampe, 0, "", nullptr},
-    {kStampe, 5136, "verifica &Contratti", kSoon},
-    {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},
-    {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
+    {kStampe, 5136, "verifica &Contratti", PrintContractCheck},
+    {kStampe, 5201, "export Contratti (&txt/tab)", ExportServiceContracts},
+    {kStampe, 5157, "verifica &Giorni Effettuazione", PrintOperatingDaysCheck},
     {kStampe, 5137, "verifica &Errori", VerifyErrors},
 
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",

@@ -4,6 +4,7 @@
 
 #include "common/Cp1252.h"
 #include "conversions/ivu/IvuConversion.h"
+#include "support/IvuSetData.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/TestSupport.h"
 
@@ -26,29 +27,9 @@ struct IvuSetFixture : ::testing::Test {
   ScratchDir dir;
   const std::string in = dir.Path("ivu"), out = dir.Path("rt");
   void SetUp() override { ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out))); }
-  void Copy(const std::string& set) {
-    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(in)));
-    const QDir from(cp1252::ToQString(Data(set)));
-    for (const QString& f : from.entryList(QDir::Files))
-      ASSERT_TRUE(QFile::copy(from.filePath(f), cp1252::ToQString(in) + QStringLiteral("/") + f));
-  }
+  void Copy(const std::string& set) { CopyIvuSet(set, in); }
   // Replaces line `n` (from 1) of a file of the input, or appends when n is 0.
-  void Line(const std::string& file, size_t n, const std::string& text) {
-    std::string bytes = FileBytes(in + "/" + file);
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < bytes.size();) {
-      const size_t end = bytes.find("\r\n", at);
-      lines.push_back(bytes.substr(at, end - at));
-      at = end + 2;
-    }
-    if (n == 0)
-      lines.push_back(text);
-    else
-      lines[n - 1] = text;
-    std::string joined;
-    for (const std::string& l : lines) joined += l + "\r\n";
-    WriteFileBytes(in + "/" + file, joined);
-  }
+  void Line(const std::string& file, size_t n, const std::string& text) { ReplaceIvuLine(in + "/" + file, n, text); }
   std::vector<std::string> Faults(const IvuReading& r) {
     std::vector<std::string> all;
     for (const IvuError& e : r.errors.Entries()) all.push_back(e.file + "|" + std::to_string(e.line) + "|" + e.message);
@@ -73,12 +54,7 @@ TEST_P(IvuHandMadeSets, SixFilesAsTheHandMadeOnes) {
 INSTANTIATE_TEST_SUITE_P(Modes, IvuHandMadeSets, ::testing::Values("ivu_bitfeld", "ivu_cadenze"));
 
 TEST_F(IvuSetFixture, ADamagedSetGathersEveryFault) {
-  Copy("ivu_bitfeld");
-  Line("betriebe.asc", 1, "36#ABC#Azienda Prova#36000#BUS#BUS#36000#BUS#");
-  Line("betriebe.asc", 0, "36#ABC#Azienda Prova#36000#BUS#BUS#36000#BUS#ABC#");
-  Line("ld12.asc", 2, "1##9#4200#0#1#20:00#00:00####");
-  Line("versione.asc", 0, "8#Estate#01.06.2024#30.06.2024##");
-  Line("fd12.asc", 2, "1#0#07.05:00#3#2#07.45:00#BUS#2#C101#1111111#0#0#1##");
+  MakeDamagedIvuSet(in);
   const IvuReading r = ReadIvuSet(in, nullptr);
   ASSERT_TRUE(r.opened);
   EXPECT_EQ(Faults(r), (std::vector<std::string>{

@@ -1,6 +1,7 @@
 #include "conversions/ivu/IvuErrors.h"
 
 #include "common/Formatters.h"
+#include "common/TextReportHead.h"
 #include "common/WholeFile.h"
 
 namespace ivu {
@@ -14,12 +15,7 @@ void IvuErrorList::Add(const std::string& file, long line, const std::string& me
 }
 
 std::string IvuErrorReportText(const std::string& folder, const IvuErrorList& errors, const ClockTime& now) {
-  const std::string rule(72, '=');
-  std::string out = rule + "\r\n";
-  out += Format("%02d/%02d/%04d %02d.%02d Report verifica Files IVU-INFOPOOL\r\n", now.day, now.month, now.year,
-                now.hour, now.minute);
-  out += "Cartella: " + folder + "\r\n";
-  out += rule + "\r\n\r\n";
+  std::string out = TextReportHead("Report verifica Files IVU-INFOPOOL", {"Cartella: " + folder}, now);
   for (const IvuError& e : errors.Entries()) {
     if (e.file.empty() && e.line < 0)
       out += e.message + "\r\n";

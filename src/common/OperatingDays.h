@@ -9,6 +9,7 @@
 // on it; a trip's days are a bit set over those dates (bit i: the i-th date of the calendar), so
 // a year of days costs a few words per trip.
 
+#include "common/DayBits.h"
 #include "common/Formatters.h"
 
 #include <cstddef>
@@ -17,32 +18,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// A set of positions 0 .. size-1.
-class DayBits {
- public:
-  DayBits() = default;
-  explicit DayBits(size_t size) : size_(size), words_((size + 63) / 64, 0) {}
-
-  size_t Size() const { return size_; }
-  void Set(size_t i) { words_[i / 64] |= std::uint64_t{1} << (i % 64); }
-  bool Test(size_t i) const { return i < size_ && (words_[i / 64] >> (i % 64) & 1) != 0; }
-  // How many positions are set.
-  size_t Count() const;
-  // The first set position at or after `from`; Size() when there is none.
-  size_t NextSet(size_t from) const;
-  // The position of the k-th set one (k from 0); Size() when fewer are set.
-  size_t NthSet(size_t k) const;
-
-  // Sets the positions of [first, last) that `mask` holds (both of one size).
-  void AddRange(const DayBits& mask, size_t first, size_t last);
-  // Clears every position that `other` holds.
-  void Remove(const DayBits& other);
-
- private:
-  size_t size_ = 0;
-  std::vector<std::uint64_t> words_;
-};
 
 // One validity period of a trip: its day type, first and last date ("GG/MM/AAAA", both
 // included) and whether it excludes the trip rather than running it. A date text that is not

@@ -87,7 +87,7 @@ void LineCodeNormalizeDialog::OnOK() {
   if (!Read(kOldLine, oldLine) || !Read(kOldDirection, oldDirection) || !Read(kNewLine, newLine) ||
       !Read(kNewDirection, newDirection))
     return;
-  const LineDirection before{oldLine, EntryDirection(oldDirection)}, after{newLine, EntryDirection(newDirection)};
+  const LineAndDirection before{oldLine, EntryDirection(oldDirection)}, after{newLine, EntryDirection(newDirection)};
   if (Missing(before.line) || Missing(after.line)) return Refuse(std::string(kNotValid) + kLineWording, kNewLine);
   if (before.line == after.line && before.direction == after.direction)
     return Refuse(std::string(kNotValid) + kIdentical, kNewLine);

@@ -54,7 +54,7 @@ class NormalizeDialog : public ui::Dialog {
 class LineCodeNormalizeDialog : public NormalizeDialog {
  public:
   LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
-  LineDirection search, replacement;
+  LineAndDirection search, replacement;
 
  protected:
   bool OnInitDialog() override;

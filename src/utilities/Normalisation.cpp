@@ -81,7 +81,7 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
                    [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts); });
 }
 
-AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineDirection& search, const LineDirection& replacement,
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
                                     WorkProgress* progress) {
   Condition condition;
   condition.Add("codlinea", search.line);

@@ -23,12 +23,12 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
                                 WorkProgress* progress);
 
 // A line code with its direction ('A', 'R' or a blank).
-struct LineDirection {
+struct LineAndDirection {
   std::string line;
   char direction = ' ';
 };
 // Every trip of `search` gets the line and direction of `replacement`.
-AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineDirection& search, const LineDirection& replacement,
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
                                     WorkProgress* progress);
 
 // A route code with its name.

@@ -51,7 +51,7 @@ void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 Work Stops(StopSpelling search, StopSpelling replacement) {
   return [=](DbDatabase* db) { return StopNormalizationResultText(NormalizeStops(db, search, replacement, nullptr)); };
 }
-Work Lines(LineDirection search, LineDirection replacement) {
+Work Lines(LineAndDirection search, LineAndDirection replacement) {
   return
       [=](DbDatabase* db) { return TripNormalizationResultText(NormalizeLineCodes(db, search, replacement, nullptr)); };
 }

@@ -1,5 +1,6 @@
 #include "exchange/ImportErrors.h"
 
+#include "common/TextReportHead.h"
 #include "common/WholeFile.h"
 
 #include <cstdio>
@@ -15,15 +16,8 @@ std::string Printf(const char* format, auto... args) {
 }  // namespace
 
 std::string ImportErrorReportText(const ImportErrorList& list, const std::string& databasePath, const ClockTime& now) {
-  const std::string frame(72, '=');
-  std::string out;
-  out += frame + "\r\n";
-  out += Printf("%02d/%02d/%04d %02d.%02d Report Errori VurTxt V1 (Quendo)", now.day, now.month, now.year, now.hour,
-                now.minute) +
-         "\r\n";
-  out += "Database: " + databasePath + "\r\n";
-  out += "File: " + list.fileName + "\r\n";
-  out += frame + "\r\n\r\n";
+  std::string out =
+      TextReportHead("Report Errori VurTxt V1 (Quendo)", {"Database: " + databasePath, "File: " + list.fileName}, now);
   for (const ImportError& e : list) {
     if (e.offset == -1)
       out += Printf("Riga %ld: ", static_cast<long>(e.line)) + e.text + "\r\n";

@@ -2,6 +2,7 @@
 
 #include "common/CalendarDays.h"
 #include "common/Formatters.h"
+#include "common/TextReportHead.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -251,12 +252,7 @@ DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress, bool
 
 std::string DuplicateTripReportText(const DuplicateTripSet& set, const std::string& databasePath,
                                     const ClockTime& now) {
-  const std::string rule(72, '=');
-  std::string out = rule + "\r\n";
-  out += Format("%02d/%02d/%04d %02d.%02d Sistemazione Corse Doppie (Quendo)\r\n", now.day, now.month, now.year,
-                now.hour, now.minute);
-  out += "Database: " + databasePath + "\r\n";
-  out += rule + "\r\n\r\n";
+  std::string out = TextReportHead("Sistemazione Corse Doppie (Quendo)", {"Database: " + databasePath}, now);
   int number = 0;
   for (const TripHeadGroup& g : set.groups)
     for (const DuplicateTripEntry& trip : g.trips) {

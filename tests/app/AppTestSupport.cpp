@@ -3,6 +3,8 @@
 #include "common/Cp1252.h"
 #include "platform/Settings.h"
 
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -24,7 +26,7 @@ std::string SettingsValue(const std::string& path, const char* name) {
 }
 
 DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
-                    const std::vector<std::string>& arguments, int exitCode, long fileSizeLimit) {
+                    const std::vector<std::string>& arguments, int exitCode, long fileSizeLimit, bool withoutOverride) {
   DriverRun run;
   QTemporaryDir work;
   const QString answersPath = work.filePath(QStringLiteral("answers.txt"));
@@ -40,11 +42,17 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("QUENDO_SETTINGS"));
   p.setProcessEnvironment(env);
-  if (fileSizeLimit > 0)
-    p.setChildProcessModifier([fileSizeLimit] {
+  p.setChildProcessModifier([fileSizeLimit, withoutOverride] {
+    if (fileSizeLimit > 0) {
       const rlimit limit{rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);
-    });
+    }
+    // Dropped from the bounding set, the powers are not given back when the program starts.
+    if (withoutOverride) {
+      prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+      prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+    }
+  });
   p.start(QStringLiteral(QUENDO_RUN), args);
   if (!p.waitForFinished(60000)) {
     p.kill();

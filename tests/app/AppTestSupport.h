@@ -43,9 +43,11 @@ struct DriverRun {
 
 // Runs quendo-run with the settings file, the answers (one per line, written to a file of the run's own) and the
 // further arguments, which must end with `exitCode`; the transcript is read back. `fileSizeLimit` (when not 0) limits
-// the size of the files it writes.
+// the size of the files it writes. `withoutOverride` takes from the run the power to write where file modes forbid
+// it, which the tests have when they run as root.
 DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
-                    const std::vector<std::string>& arguments, int exitCode = 0, long fileSizeLimit = 0);
+                    const std::vector<std::string>& arguments, int exitCode = 0, long fileSizeLimit = 0,
+                    bool withoutOverride = false);
 
 // The transcript lines that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

@@ -1,0 +1,62 @@
+#include "app/commands/IvuConversionCommand.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "conversions/ivu/IvuConversion.h"
+#include "dialogs/CompanyCodeDialog.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+using namespace ivu;
+
+namespace {
+
+constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
+
+void Stopped() { ui::MessageBox(kIvuStopped, ui::MB_ICONSTOP); }
+
+void OfferReport(const std::string& folder, const IvuErrorList& errors) {
+  if (ui::MessageBox(kIvuDamaged, ui::MB_OKCANCEL | ui::MB_ICONSTOP) != ui::IDOK) return;
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, kIvuReportCaption, kIvuReportName, kTextFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  if (!WriteIvuErrorReport(dialog.Path(), folder, errors, Now()))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+void ConvertIvuToRt(MainFrame* frame) {
+  ui::FileDialog source(ui::FileDialog::Mode::Open, kIvuSourceCaption, "DATEIEN", kIvuSourceFilter, "ASC");
+  if (source.DoModal() != ui::IDOK) return;
+  const std::string folder = source.Folder();
+  ShowBusy(true);
+  IvuReading reading;
+  {
+    FrameProgress progress(frame);
+    reading = ReadIvuSet(folder, &progress);
+  }
+  if (!reading.opened) {
+    ui::MessageBox("Impossibile aprire\n\n" + reading.failedPath, ui::MB_ICONEXCLAMATION, kIvuOpenCaption);
+    Stopped();
+    return;
+  }
+  if (!reading.errors.Empty()) {
+    OfferReport(folder, reading.errors);
+    return;
+  }
+  CompanyCodeDialog company(frame, frame->Database(), IvuCompanyText(reading.set), company_code::kDialog);
+  if (company.DoModal() != ui::IDOK) return;
+  ui::FileDialog output(ui::FileDialog::Mode::Save, "Esportazione Dati Orari", "RT_PROTO", kTextFilter, "TXT");
+  if (output.DoModal() != ui::IDOK) return;
+  FrameProgress progress(frame);
+  progress.Begin(kIvuStatus);
+  const IvuWriting writing =
+      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, NoteExportFolder);
+  if (!writing.ok) {
+    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
+    Stopped();
+  }
+}

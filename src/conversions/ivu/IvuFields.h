@@ -1,0 +1,46 @@
+#pragma once
+// The fields of an IVU-InfoPool line: texts each followed by '#', trimmed of white space, and the
+// rules by which the readers check and read them. Every rule refuses rather than guesses: a
+// number or a time that a 32-bit value cannot hold, a field longer than any the files carry, a
+// time with a stray character.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ivu {
+
+// The longest field kept: no field of the files is longer than the 96 digits of a day set
+// (255 accepted); a longer one refuses its line instead of being gathered.
+constexpr size_t kMaxField = 1024;
+
+// The fields of a line: each text up to a '#', trimmed; text after the last '#' is no field.
+// False when a field is longer than kMaxField (the line is refused).
+bool SplitFields(std::string_view line, std::vector<std::string_view>& fields);
+
+// Leading and trailing blanks, tabs and other white space removed.
+std::string_view TrimField(std::string_view field);
+
+// A text of at most `width` characters.
+inline bool TextFits(std::string_view field, size_t width) { return field.size() <= width; }
+
+// "number n": at most `width` characters read as a decimal integer from its leading digits
+// (an optional sign first); a text without them reads as 0. Refused when longer than `width` or
+// when the value does not fit in 32 bits.
+bool ReadIvuNumber(std::string_view field, size_t width, std::int32_t& value);
+
+// A duration "minutes:seconds" in seconds; empty or blank is 0. Exactly one ':' and digits only,
+// each part at most 15 digits, the total within 32 bits.
+bool ParseIvuDuration(std::string_view text, std::int32_t& seconds);
+
+// A time of day "hours.minutes:seconds" in seconds after midnight; empty or blank is 0. Exactly
+// the two separators in that order and digits only, each part at most 15 digits, the total within
+// 32 bits.
+bool ParseIvuTimeOfDay(std::string_view text, std::int32_t& seconds);
+
+// A date text of exactly ten characters (dd?mm?yyyy, any separators): day, month and year from
+// their positions, each its leading digits (0 without any).
+void SplitDateText(std::string_view text, int& day, int& month, int& year);
+
+}  // namespace ivu

@@ -1,0 +1,187 @@
+// The IVU-InfoPool conversion's engine on hand-made sets copied into a folder of the test's own:
+// the six files byte for byte as the hand-made expected ones, the faults of damaged, truncated
+// and lying sets, and the values that the region's files could not carry.
+
+#include "common/Cp1252.h"
+#include "conversions/ivu/IvuConversion.h"
+#include "support/IvuSetData.h"
+#include "support/ReadOnlyFolder.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+
+using namespace ivu;
+
+namespace {
+
+const char* const kRtFiles[] = {"RT_PROTO.TXT", "RT_CADEN.TXT", "RT_CALEN.TXT",
+                                "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT"};
+const ClockTime kToday{2024, 3, 1, 8, 0, 0};
+
+std::string Data(const std::string& set) { return TestDataDir() + "/conversions/" + set; }
+
+struct IvuSetFixture : ::testing::Test {
+  ScratchDir dir;
+  const std::string in = dir.Path("ivu"), out = dir.Path("rt");
+  void SetUp() override { ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out))); }
+  void Copy(const std::string& set) { CopyIvuSet(set, in); }
+  // Replaces line `n` (from 1) of a file of the input, or appends when n is 0.
+  void Line(const std::string& file, size_t n, const std::string& text) { ReplaceIvuLine(in + "/" + file, n, text); }
+  std::vector<std::string> Faults(const IvuReading& r) {
+    std::vector<std::string> all;
+    for (const IvuError& e : r.errors.Entries()) all.push_back(e.file + "|" + std::to_string(e.line) + "|" + e.message);
+    return all;
+  }
+};
+
+class IvuHandMadeSets : public IvuSetFixture, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(IvuHandMadeSets, SixFilesAsTheHandMadeOnes) {
+  Copy(GetParam());
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_TRUE(r.opened) << r.failedPath;
+  EXPECT_EQ(Faults(r), std::vector<std::string>{});
+  EXPECT_EQ(IvuCompanyText(r.set), "Versione 7 dal 01.03.2024 al 05.03.2024\nAzienda Prova\n");
+  const IvuWriting w = WriteIvuRtFiles(r, 17, out, kToday, nullptr);
+  ASSERT_TRUE(w.ok) << w.failedPath;
+  for (const char* f : kRtFiles) EXPECT_EQ(FileBytes(out + "/" + f), FileBytes(Data(GetParam()) + "/atteso/" + f)) << f;
+  EXPECT_EQ(Listing(out), "RT_CADEN.TXT\nRT_CALEN.TXT\nRT_DTORA.TXT\nRT_HDORA.TXT\nRT_PERIOD.TXT\nRT_PROTO.TXT\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, IvuHandMadeSets, ::testing::Values("ivu_bitfeld", "ivu_cadenze"));
+
+TEST_F(IvuSetFixture, ADamagedSetGathersEveryFault) {
+  MakeDamagedIvuSet(in);
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_TRUE(r.opened);
+  EXPECT_EQ(Faults(r), (std::vector<std::string>{
+                           "betriebe|1|formato dati illegale", "|-1|Non trovo Fermata Fornitore=ABC ID=9",
+                           "|-1|Non trovo Percorso Linea 12 Versione=7 Divisione=36000 Variante=1 Verso=1 Modello=2",
+                           "versione|0|Non è ammissibile definire due o più versioni"}));
+}
+
+TEST_F(IvuSetFixture, ModelZeroIsNoModel) {
+  Copy("ivu_bitfeld");
+  Line("fd12.asc", 2, "1#0#07.05:00#3#2#07.45:00#BUS#0#C101#1111111#0#0#1##");
+  EXPECT_EQ(Faults(ReadIvuSet(in, nullptr)),
+            std::vector<std::string>{
+                "|-1|Non trovo Percorso Linea 12 Versione=7 Divisione=36000 Variante=1 Verso=1 Modello=0"});
+}
+
+TEST_F(IvuSetFixture, AVersionFileWithoutRecord) {
+  Copy("ivu_bitfeld");
+  WriteFileBytes(in + "/versione.asc", "");
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  EXPECT_EQ(Faults(r), std::vector<std::string>{"versione|0|Non è definita alcuna versione"});
+}
+
+TEST_F(IvuSetFixture, AnInvalidVersionDate) {
+  Copy("ivu_bitfeld");
+  Line("versione.asc", 1, "7#Orario invernale#31.02.2024#05.03.2024##");
+  EXPECT_EQ(
+      Faults(ReadIvuSet(in, nullptr)),
+      std::vector<std::string>{"versione|1|Data di validità della versione non valida: dal 31.02.2024 al 05.03.2024"});
+}
+
+struct WidthCase {
+  const char* name;
+  const char* file;
+  size_t line;
+  const char* text;
+  const char* fault;
+};
+
+class IvuWidths : public IvuSetFixture, public ::testing::WithParamInterface<WidthCase> {};
+
+TEST_P(IvuWidths, AValueWiderThanItsFieldIsAFault) {
+  Copy("ivu_bitfeld");
+  Line(GetParam().file, GetParam().line, GetParam().text);
+  if (std::string(GetParam().file) == "ld12.asc" && GetParam().line == 1)
+    Line("fd12.asc", 1, "12345678#7#36000#1#12345678#2#");
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_FALSE(r.errors.Empty());
+  EXPECT_EQ(Faults(r).front(), GetParam().fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IvuWidths,
+    ::testing::Values(WidthCase{"Codperc", "ld12.asc", 1, "12345678#7#1#36000#12345678#1#3#1#BUS##",
+                                "RT_HDORA|1|il codice percorso supera i 20 caratteri (corsa C101 linea 12345678)"},
+                      WidthCase{"Version", "versione.asc", 1, "1000000#Orario#01.03.2024#05.03.2024##",
+                                "RT_PROTO|1|il valore 1000000 non entra nel campo protoc (numero di protocollo)"},
+                      WidthCase{
+                          "Length", "ld12.asc", 2, "1##0#-999999#0#1#20:00#00:00####",
+                          "RT_HDORA|1|il valore -995199 non entra nel campo lung (lunghezza) (corsa C101 linea 12)"},
+                      WidthCase{"Time", "ld12.asc", 2, "1##0#4200#0#1#9999:00#00:00####",
+                                "RT_HDORA|1|il valore 10019 non entra nel campo tempo (tempo) (corsa C101 linea 12)"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(IvuSetFixture, ALongStopNameIsCutTo40) {
+  Copy("ivu_bitfeld");
+  Line("halteste.asc", 1, "0#ABC####F1#####" + std::string(60, 'N') + "###F1#Centro#");
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_TRUE(r.errors.Empty());
+  ASSERT_TRUE(WriteIvuRtFiles(r, 17, out, kToday, nullptr).ok);
+  const std::string stops = FileBytes(out + "/RT_DTORA.TXT");
+  EXPECT_EQ(stops.substr(40, 40), std::string(40, 'N'));
+  EXPECT_EQ(stops.find("\r\n"), 139u);
+}
+
+TEST_F(IvuSetFixture, AMissingDwellTimeCountsAsNone) {
+  Copy("ivu_bitfeld");
+  // The same route with two models: model 2 of stop 2 carries no dwell time.
+  Line("ld12.asc", 1, "12#7#1#36000#1#1#3#2#BUS##");
+  Line("ld12.asc", 2, "1##0#4200#0#1#20:00#00:00####20:00#00:00###");
+  Line("ld12.asc", 3, "3##2#0#0#3#00:00#00:00####00:00#00:00###");
+  Line("ld12.asc", 4, "2##1#4800#0#2#18:00#02:00####18:00#");
+  Line("fd12.asc", 2, "1#0#07.05:00#3#2#07.45:00#BUS#2#C101#1111111#0#0#1##");
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_EQ(Faults(r), std::vector<std::string>{});
+  ASSERT_TRUE(WriteIvuRtFiles(r, 17, out, kToday, nullptr).ok);
+  // Stop 2 of trip 0: arrives 07.25 and leaves 07.25, not a second before.
+  const std::string stops = FileBytes(out + "/RT_DTORA.TXT");
+  EXPECT_EQ(stops.substr(141 + 128, 8), "07250725");
+  EXPECT_EQ(FileBytes(out + "/RT_HDORA.TXT").substr(56, 4), "0038");
+}
+
+TEST_F(IvuSetFixture, TruncatedAndLyingFiles) {
+  Copy("ivu_bitfeld");
+  // A block that announces more trips than it has and a route whose last line is cut short.
+  Line("fd12.asc", 1, "12#7#36000#1#1#2000000000#");
+  WriteFileBytes(in + "/ld12.asc", FileBytes(in + "/ld12.asc").substr(0, 60));
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_TRUE(r.opened);
+  EXPECT_FALSE(r.errors.Empty());
+  const auto faults = Faults(r);
+  EXPECT_NE(std::find(faults.begin(), faults.end(), "LD12|3|formato dati illegale"), faults.end());
+  EXPECT_NE(std::find(faults.begin(), faults.end(), "|-1|Non trovo Fermata Fornitore=ABC ID=-1"), faults.end());
+}
+
+TEST_F(IvuSetFixture, MissingFilesAreNamed) {
+  Copy("ivu_cadenze");
+  QFile::remove(cp1252::ToQString(in + "/betrtage.asc"));
+  IvuReading r = ReadIvuSet(in, nullptr);
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.failedPath, in + "/betrtage.asc");
+  ASSERT_TRUE(QDir(cp1252::ToQString(in)).removeRecursively());
+  Copy("ivu_bitfeld");
+  QFile::remove(cp1252::ToQString(in + "/fd12.asc"));
+  r = ReadIvuSet(in, nullptr);
+  EXPECT_FALSE(r.opened);
+  EXPECT_EQ(r.failedPath, in + "/FD12.asc");
+}
+
+TEST_F(IvuSetFixture, AReadOnlyFolderGetsNoFile) {
+  Copy("ivu_bitfeld");
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ReadOnlyFolder locked(out);
+  const IvuWriting w = WriteIvuRtFiles(r, 17, out, kToday, nullptr);
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.failedPath, out + "/RT_PROTO.TXT");
+  EXPECT_EQ(Listing(out), "");
+}
+
+}  // namespace

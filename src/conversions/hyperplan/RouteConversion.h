@@ -8,6 +8,7 @@
 #include "common/Clock.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
+#include "conversions/shapefiles/RouteWriting.h"
 #include "exchange/ExportFiles.h"
 
 #include <string>
@@ -35,11 +36,6 @@ struct RouteReading {
 
 // Reads the routes of the set of `path` (geometry pass with the progress bar, then attributes).
 RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress);
-
-struct RouteWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
-};
 
 // Writes the routes as RT_ITIN at the base of `path`: company "%d", the code, DESCR blank.
 RouteWriting WriteRouteSet(const std::string& path, const std::vector<RouteLine>& lines, int company,

@@ -7,15 +7,10 @@
 #include "common/WorkProgress.h"
 #include "conversions/microbus/MicroBusRoutes.h"
 #include "conversions/microbus/RoutePolylines.h"
+#include "conversions/shapefiles/RouteWriting.h"
 #include "exchange/ExportFiles.h"
 
 #include <string>
-
-struct RouteWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
-  int records = 0;
-};
 
 // Writes RT_ITIN at the base of `path` ("Salvataggio Cartografia Percorsi"): company "%d", the
 // variant's name, a blank description.

@@ -167,10 +167,10 @@ int DbSelect::Run(bool firstRun) {
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     for (int c = 0; c < n; ++c) {
       // The common kinds go straight into their cell; the rest through DbValue.
-      const char letter = letters_[c];
+      sqlite3_value* value = sqlite3_column_value(st, c);
+      const int type = sqlite3_value_type(value);
+      const char letter = ReadingLetter(letters_[c], type);
       if (letter == 'A' || letter == 'I' || letter == 'L') {
-        sqlite3_value* value = sqlite3_column_value(st, c);
-        const int type = sqlite3_value_type(value);
         Cell& cell = NewCell();
         if (type == SQLITE_NULL) {
           cell.kind = DbValue::Kind::Null;
@@ -312,8 +312,8 @@ void ReportPosition(int position, const std::string& sql, bool columnExists) {
 // results as through DbValue, without the copies in between (the exports read millions of them).
 bool DbSelect::StreamedColumn(int position, char& letter) const {
   if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return false;
-  letter = letters_[static_cast<size_t>(position)];
-  return letter != 0;  // an expression's value: its kind is decided row by row, through Value()
+  letter = ReadingLetter(letters_[static_cast<size_t>(position)], sqlite3_column_type(stmt_, position));
+  return letter != 0;  // an expression's value (or no number in a numeric column): decided through Value()
 }
 
 int DbSelect::GetFieldTextAt(int position, std::string& out) {

@@ -82,6 +82,18 @@ void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out) {
   ValueInto(sqlite3_column_value(st, col), letter, out);
 }
 
+char ReadingLetter(char letter, int type) {
+  if (type != SQLITE_TEXT && type != SQLITE_BLOB) return letter;
+  switch (letter) {
+    case 'B':
+    case 'F':
+    case 'I':
+    case 'L':
+    case 'N': return 0;
+    default: return letter;
+  }
+}
+
 void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
   using K = DbValue::Kind;
   const int type = sqlite3_value_type(value);
@@ -89,7 +101,7 @@ void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
     out.kind = K::Null;
     return;
   }
-  switch (letter) {
+  switch (ReadingLetter(letter, type)) {
     case 'A':
     case 'M': {
       const unsigned char* p = sqlite3_value_text(value);

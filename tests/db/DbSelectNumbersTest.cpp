@@ -1,0 +1,133 @@
+// Whole-number columns read by a selection, by position and by name: what each reader gives for a
+// value, for 0 and for NULL, whether the selection reads a table, a view, a join or a subquery,
+// whole at open or streaming, on its first row or a later one; and a value that is no number,
+// written into a numeric column by another program, which reads as what it is.
+
+#include "DbTestSupport.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+
+namespace {
+
+const char* kLinksSchema = R"sql(
+CREATE TABLE corse (
+  id INT NOT NULL,
+  prevcor INT,
+  sub SMALLINT,
+  flag BOOLEAN,
+  amount CURRENCY,
+  ratio DOUBLE,
+  CONSTRAINT "codice" PRIMARY KEY (id));
+CREATE TABLE linee (id INT NOT NULL, nome VARCHAR(10), CONSTRAINT "codice" PRIMARY KEY (id));
+CREATE VIEW vcorse AS SELECT * FROM corse;
+INSERT INTO corse (id) VALUES (1), (2), (3);
+INSERT INTO linee VALUES (1, 'uno'), (2, 'due'), (3, 'tre');
+)sql";
+
+// The sources of one column: its table, a view of it, a join with another table, a subquery.
+const char* const kSources[] = {"corse t", "vcorse t", "corse t JOIN linee l ON l.id = t.id",
+                                "(SELECT * FROM corse) t"};
+
+// What the readers leave for one value: "text by position / whole number / long {text by name}",
+// each reader's result before its output.
+struct Reading {
+  const char* column;    // read as "v"
+  const char* field;     // the field the stored value goes into
+  const char* stored;    // SQL literal stored into rows 1 and 3; row 2 holds NULL
+  const char* expected;  // rows 1 and 3
+  const char* forNull;   // row 2
+};
+
+const Reading kReadings[] = {
+    // A 32-bit field: the long reader gives it, and tells 0 from NULL by its result; the text reader
+    // by position gives texts and dates only, so the empty text and 0 whatever the value. By name
+    // the display text.
+    {"t.prevcor", "prevcor", "12", "0[] 0:0 1:12 {12}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "0", "0[] 0:0 1:0 {0}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "-7", "0[] 0:0 1:-7 {-7}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "'12'", "0[] 0:0 1:12 {12}", "0[] 0:0 0:0 {}"},  // the engine keeps the number
+    // A 16-bit field and a yes/no field: the whole-number reader.
+    {"t.sub", "sub", "7", "0[] 1:7 0:0 {7}", "0[] 0:0 0:0 {}"},
+    {"t.flag", "flag", "1", "0[] 1:-1 0:0 {1}", "0[] 0:0 0:0 {}"},
+    // Computed from the field, the value has no declared width: both whole-number readers take it.
+    {"+t.prevcor", "prevcor", "12", "0[] 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor IS NULL", "prevcor", "12", "0[] 1:0 1:0 {0}", "0[] 1:1 1:1 {1}"},
+    {"coalesce(t.prevcor, -1)", "prevcor", "0", "0[] 1:0 1:0 {0}", "0[] 1:-1 1:-1 {-1}"},
+    // No number in a numeric field: a text, or bytes, read as such and by no number reader.
+    {"t.prevcor", "prevcor", "'x9'", "1[x9] 0:0 0:0 {x9}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "x'0102'", "0[] 0:0 0:0 {BLOB [2 bytes]}", "0[] 0:0 0:0 {}"},
+    {"t.sub", "sub", "'x9'", "1[x9] 0:0 0:0 {x9}", "0[] 0:0 0:0 {}"},
+    {"t.flag", "flag", "'vero?'", "1[vero?] 0:0 0:0 {vero?}", "0[] 0:0 0:0 {}"},
+    {"t.amount", "amount", "'1,5 euro'", "1[1,5 euro] 0:0 0:0 {1,5 euro}", "0[] 0:0 0:0 {}"},
+    {"t.ratio", "ratio", "'n.d.'", "1[n.d.] 0:0 0:0 {n.d.}", "0[] 0:0 0:0 {}"},
+};
+
+void PrintTo(const Reading& r, std::ostream* os) { *os << r.column << " = " << r.stored; }
+
+class SelectNumbers : public ::testing::TestWithParam<Reading> {
+ protected:
+  void SetUp() override {
+    MakeDatabase(path, kLinksSchema);
+    const Reading& r = GetParam();
+    ASSERT_EQ(ExecOnFile(path, std::string("UPDATE corse SET ") + r.field + " = " + r.stored + " WHERE id <> 2;"),
+              "ok");
+    db = std::make_unique<DbDatabase>(path);
+    ASSERT_TRUE(db->isOpen);
+  }
+
+  // The readings of the three rows, joined by " | ".
+  std::string Walk(const char* from, bool streaming) {
+    DbSelect s(db.get());
+    s.SetStreaming(streaming);
+    s.SetColumns(std::string("t.id, ") + GetParam().column + " AS v");
+    s.SetFrom(from);
+    s.SetOrderBy("t.id");
+    std::string out;
+    for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+      std::string text = "?", byName = "?";
+      int i = 99;
+      long l = 99;
+      const int rt = s.GetFieldTextAt(1, text), ri = s.GetFieldIntAt(1, &i), rl = s.GetFieldLongAt(1, &l);
+      s.GetFieldText("v", byName);
+      out += (out.empty() ? "" : " | ") + std::to_string(rt) + "[" + text + "] " + std::to_string(ri) + ":" +
+             std::to_string(i) + " " + std::to_string(rl) + ":" + std::to_string(l) + " {" + byName + "}";
+    }
+    return out;
+  }
+
+  ScratchDir dir;
+  const std::string path = dir.Path("corse.mdb");
+  NoticeLog notices;
+  std::unique_ptr<DbDatabase> db;
+};
+
+TEST_P(SelectNumbers, ReadAlikeFromEverySourceInEveryWalkOnEveryRow) {
+  const Reading& r = GetParam();
+  const std::string expected = std::string(r.expected) + " | " + r.forNull + " | " + r.expected;
+  for (const char* from : kSources)
+    for (bool streaming : {false, true})
+      EXPECT_EQ(Walk(from, streaming), expected)
+          << r.column << " = " << r.stored << " from " << from << (streaming ? ", streaming" : ", read whole");
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+// The table layer shows a stored field as a selection's name reader does.
+TEST_P(SelectNumbers, TheTableReadsTheFieldAsTheSelectionByName) {
+  const Reading& r = GetParam();
+  if (std::string(r.column) != std::string("t.") + r.field) GTEST_SKIP() << "a computed column";
+  DbTable table(db.get(), "corse");
+  ASSERT_TRUE(table.isOpen && table.SetIndex("codice") && table.SeekEqual({"1"}));
+  std::string shown = "?";
+  const std::string expected(r.expected);
+  EXPECT_TRUE(table.GetFieldDisplayText(r.field, shown));
+  EXPECT_EQ("{" + shown + "}", expected.substr(expected.find('{')));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readings, SelectNumbers, ::testing::ValuesIn(kReadings));
+
+}  // namespace

@@ -95,7 +95,7 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   DriverRun run = Run({"ok", "file " + err});
   ASSERT_EQ(Boxes(run).size(), 1u);
   EXPECT_EQ(Boxes(run)[0].substr(0, 20), "0x11\tL'esportazione ");
-  EXPECT_NE(FileBytes(err).find("ID=1 "), std::string::npos);
+  EXPECT_NE(FileBytes(err).find("ID=1 "), std::string::npos) << FileBytes(err);
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
   RunSql(db, "UPDATE tescor SET mezzo = 'X';");
   // A communication offered as base: three stop boxes.

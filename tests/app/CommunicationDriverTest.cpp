@@ -32,7 +32,7 @@ class CommunicationDriver : public DriverFiles {
 };
 
 TEST_F(CommunicationDriver, FirstCommunicationWritesTheFourFiles) {
-  const DriverRun run = Run(FirstUpTo({"file " + comm, "file " + base, "ok", "file " + idreg, "file " + fmreg}));
+  const DriverRun run = Run(FirstUpTo({"file " + comm, "file " + base, "file " + idreg, "file " + fmreg}));
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(FileBytes(comm), ExpectedCommunicationFile("RT2_17_1.TXT"));
   EXPECT_EQ(FileBytes(base), ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
@@ -49,7 +49,7 @@ TEST_F(CommunicationDriver, FirstCommunicationWritesTheFourFiles) {
   EXPECT_EQ(boxes[1], Box(0x40, kSuccess));
   // The next one is incremental, from that base.
   const std::string comm2 = dir.Path("RT2_17_2.TXT"), base2 = dir.Path("RT2_17_2_BASE.TXT");
-  const DriverRun next = Run({"dialog 148", "file " + base, "file " + comm2, "file " + base2, "ok",
+  const DriverRun next = Run({"dialog 148", "file " + base, "file " + comm2, "file " + base2,
                               "file " + dir.Path("ID2.TXT"), "file " + dir.Path("FM2.TXT")});
   EXPECT_EQ(next.exitCode, 0) << next.err;
   EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm2))[1].substr(0, 10), "N\tB\tS\t17\t2");
@@ -71,7 +71,7 @@ TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
       // Base declined, then Cancel: the communication stays, no base, no flows, no success.
       {FirstUpTo({"file " + comm, "cancel", "cancel"}), "RT2_17_1.TXT\n", 2},
       // Declined once, then saved on the second offer.
-      {FirstUpTo({"file " + comm, "cancel", "ok", "file " + base, "ok", "cancel", "cancel"}),
+      {FirstUpTo({"file " + comm, "cancel", "ok", "file " + base, "cancel", "cancel"}),
        "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
       // An unwritable folder: the message, nothing partial.
       {FirstUpTo({"file " + unwritable}), "", 2},
@@ -99,7 +99,7 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
   RunSql(db, "UPDATE tescor SET mezzo = 'X';");
   // A communication offered as base: three stop boxes.
-  Run(FirstUpTo({"file " + comm, "file " + base, "ok", "cancel", "cancel"}));
+  Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
   run = Run({"dialog 148", "file " + comm});
   EXPECT_EQ(Boxes(run),
             (std::vector<std::string>{Box(0x10, "Il file proposto non è una Base Dati Orari di riferimento !!!"),
@@ -107,7 +107,10 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
 }
 
 TEST_F(CommunicationDriver, WithoutMasterRowTheStandIns) {
-  RunSql(db, "DELETE FROM master;");
+  // The program makes the row when it opens the database: here it cannot.
+  RunSql(db,
+         "DELETE FROM master;"
+         "CREATE TRIGGER nessun_master BEFORE INSERT ON master BEGIN SELECT RAISE(ABORT, 'vietato'); END;");
   const DriverRun run = Run(FirstUpTo({"file " + comm, "cancel", "cancel"}));
   EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm))[1], "S\tB\tS\t0\t1\t01/01/1901\t01/01/1901\t31/12/2099\tAnonimo");
 }

@@ -9,6 +9,7 @@
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
 #include "exchange/communication/VurTxtLayout.h"
+#include "support/PassLog.h"
 
 namespace {
 
@@ -198,6 +199,28 @@ TEST_F(Communication, ABaseWithoutArcsCarriesItsObjectsOn) {
   EXPECT_EQ(Faults(f.base, true), "");
 }
 
+// A bar per pass with the pass's caption, each run to its last row: the four passes over the
+// database, the writing (keeping the caption before it), the base read back.
+TEST_F(Communication, ABarPerPassWithItsCaption) {
+  PassLog log;
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+  CommunicationModel model;
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log));
+  const std::string base = dir.Path("base.txt");
+  ASSERT_TRUE(WriteWholeLines(
+      base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
+  ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
+  // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
+  // base's 3 + 4 + 2 + 4 + 3 + 9 rows written, then read after its protocol block.
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"begin " + std::string(kStopPassCaption), "at 12/12",
+                                                 "begin " + std::string(kTripPassCaption), "at 12/12",
+                                                 "begin " + std::string(kCalendarPassCaption), "at 7/7",
+                                                 "begin " + std::string(kPeriodPassCaption), "at 5/5", "begin ",
+                                                 "at 25/25", "begin " + std::string(kBaseReadCaption), "begin "}));
+  EXPECT_EQ(log.Last(), "25/25");
+}
+
 TEST(CommunicationLayout, LineChecksum) {
   const std::pair<std::string, long> cases[] = {
       {"abc", 294}, {"abc\n", 294}, {"a\tb\tc", 294}, {"", 0}, {"ab\xE0", 97 + 98 + (0xE0 - 256)}, {"\x80", -128}};
@@ -232,7 +255,7 @@ TEST(CommunicationLayout, StopRowsOfATrip) {
 }
 
 TEST(CommunicationDays, PeriodsOnARun) {
-  ServiceCalendar calendar;
+  DayTypeDates calendar;
   for (int m = 1; m <= 3; ++m)
     for (int d = 1; d <= 31; ++d) calendar.Add("FER", 20240000 + m * 100 + d);
   struct Case {

@@ -102,7 +102,7 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
-                     ServiceCalendar& calendar, WorkProgress* progress) {
+                     DayTypeDates& calendar, WorkProgress* progress) {
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
@@ -124,7 +124,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   return !s.WalkFailed();
 }
 
-void ApplyPeriod(ServiceRun& run, const ServiceCalendar& calendar, const std::string& dayType, const std::string& start,
+void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded) {
   DateRecord a, b;
   if (!ParseDateText10(start, a) || !ParseDateText10(end, b)) return;
@@ -160,7 +160,7 @@ void ApplyPeriod(ServiceRun& run, const ServiceCalendar& calendar, const std::st
   }
 }
 
-bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const ServiceCalendar& calendar, WorkProgress* progress) {
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress) {
   if (progress) progress->Begin(kPeriodPassCaption);
   const long total = CountRows(db, "period");
   DbSelect s(db);
@@ -192,7 +192,7 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const ServiceCalend
 
 bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
                              const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress) {
-  ServiceCalendar calendar;
+  DayTypeDates calendar;
   return NormaliseStops(db, model, geo, progress) && NormaliseTrips(db, model, progress) &&
          ExtractCalendar(db, periodStart, periodEnd, calendar, progress) && ApplyPeriods(db, model, calendar, progress);
 }

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/commands/CleanUpCommands.h"
 #include "app/commands/CodeAssignmentCommands.h"
+#include "app/commands/CommunicationCommand.h"
 #include "app/commands/ContractExportCommand.h"
 #include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
@@ -92,7 +93,7 @@ const std::vector<CommandEntry> kTable = {
     {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
     {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
     {kArchivi, 0, "", nullptr},
-    {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", kSoon},
+    {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", GenerateCommunicationV2},
     {kArchivi, 0, "", nullptr},
     {kOlvi, 5185, "Esportazione &Fermate", kSoon},
     {kOlvi, 5186, "Esportazione &Percorsi", kSoon},

@@ -194,7 +194,10 @@ void Check::TripStops() {
   s.SetFrom("detcor");
   s.SetOrderBy("id, sub");
   ErrorCheckCounts& n = result.counts;
-  long previousTrip = -1, previousSub = -1, previousLeaves = kNoTime, previousDist = 0;
+  // previousLeaves: the last row's departure, for the arrival test of a trip's last stop.
+  // previousTime: the trip's latest time so far; a stop without a time (9999) keeps it, so the
+  // stop after one is compared with the time before it, never with the no-time mark.
+  long previousTrip = -1, previousSub = -1, previousLeaves = kNoTime, previousTime = kNoTime, previousDist = 0;
   std::string previousMissing, missing, faults, buffer;
   bool started = false;
   // The arrival at a trip's last stop: its departure must be the no-time mark.
@@ -226,10 +229,15 @@ void Check::TripStops() {
           kmProgressive = true;
         else if (dist <= previousDist)
           kmInversion = true;
-        const bool pastMidnight = previousLeaves >= kLateDeparture && arrives <= kEarlyArrival;
+        const long reaches = arrives != kNoTime ? arrives : leaves;
+        const bool pastMidnight = previousTime >= kLateDeparture && reaches <= kEarlyArrival;
         const bool midnightAtStop = arrives >= kLateArrival && leaves <= kEarlyDeparture;
-        timeInversion = (arrives < previousLeaves && !pastMidnight) || (leaves < arrives && !midnightAtStop);
+        timeInversion = (reaches != kNoTime && previousTime != kNoTime && reaches < previousTime && !pastMidnight) ||
+                        (arrives != kNoTime && leaves != kNoTime && leaves < arrives && !midnightAtStop);
       }
+      if (first) previousTime = kNoTime;
+      if (arrives != kNoTime) previousTime = arrives;
+      if (leaves != kNoTime) previousTime = leaves;
       previousLeaves = leaves;
       previousDist = dist;
 

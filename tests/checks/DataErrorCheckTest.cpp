@@ -5,8 +5,8 @@
 
 #include "checks/CompanyHeading.h"
 #include "checks/DataErrorCheck.h"
-#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "support/PassLog.h"
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +218,45 @@ INSTANTIATE_TEST_SUITE_P(
                       TripCase{0, 800, 810, 811, {"7|-1|Manca: Ente "}},              //
                       TripCase{-1, 800, 810, 811, {"7|-1|Manca: Ente "}}));
 
+// One trip of four stops whose second (and maybe third) has no time at all or only one of its
+// two: a stop without a time is left out of the order of times, the next one being compared with
+// the last time before it, in both modes.
+struct NoTimeCase {
+  int arrives2, leaves2, arrives3, leaves3;
+  std::vector<std::string> rows;
+};
+
+class DataErrorCheckNoTime : public DataErrorCheck, public ::testing::WithParamInterface<NoTimeCase> {};
+
+TEST_P(DataErrorCheckNoTime, StopsWithoutTimesKeepTheLastTime) {
+  const NoTimeCase& c = GetParam();
+  const auto stop = [](int sub, int dist, int arrives, int leaves) {
+    return "(7, " + std::to_string(sub) + ", 'S" + std::to_string(sub) + "', 'Nome', 'Qui', " + std::to_string(dist) +
+           ", " + std::to_string(arrives) + ", " + std::to_string(leaves) + ", 0, 0, 0, 1)";
+  };
+  RunSql(path_, "INSERT INTO cadenz VALUES ('FER', 'Feriale');" + TripHeadSql(7, 0, 800) +
+                    "UPDATE tescor SET mezzo = 'X', ct_lung = 5000, ct_tempo = 40;"
+                    "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt,"
+                    " nonferma, reglocal) VALUES " +
+                    stop(1, 0, 9999, 800) + ", " + stop(2, 500, c.arrives2, c.leaves2) + ", " +
+                    stop(3, 900, c.arrives3, c.leaves3) + ", " + stop(4, 1500, 900, 9999) +
+                    ";INSERT INTO period VALUES (7, 'FER', '2024-01-01', '2024-06-30', 0);");
+  EXPECT_EQ(Run(ErrorCheckOptions()), c.rows);
+  EXPECT_EQ(Run(ErrorCheckOptions::Consent()), c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DataErrorCheckNoTime,
+                         ::testing::Values(NoTimeCase{9999, 9999, 810, 812, {}},  // no time, then 8.10
+                                           NoTimeCase{
+                                               9999, 9999, 759, 812, {"7|3|Errore: InversioneTempo "}},  // before 8.00
+                                           NoTimeCase{9999, 9999, 9999, 9999, {}},                       // two without
+                                           NoTimeCase{9999, 805, 810, 812, {}},  // departure only
+                                           NoTimeCase{9999, 755, 810, 812, {"7|2|Errore: InversioneTempo "}},  //
+                                           NoTimeCase{805, 9999, 810, 812, {}},  // arrival only
+                                           NoTimeCase{805, 9999, 804, 812, {"7|3|Errore: InversioneTempo "}},  //
+                                           NoTimeCase{805, 9999, 9999, 830, {}},                               //
+                                           NoTimeCase{805, 9999, 9999, 803, {"7|3|Errore: InversioneTempo "}}));
+
 TEST_F(DataErrorCheck, CleanDatabaseHasNoRow) {
   RunSql(path_, "INSERT INTO cadenz VALUES ('FER', 'Feriale');" + TripHeadSql(7, 0, 800) +
                     "UPDATE tescor SET mezzo = 'X', ct_lung = 5000, ct_tempo = 40;"
@@ -266,22 +305,6 @@ TEST_F(DataErrorCheck, SharedCodesAsEveryTripComparedWithEveryOther) {
   EXPECT_GT(longest->size(), 1000u);
   EXPECT_LT(longest->size(), 1000u + 40u);
 }
-
-// Records the passes of a check.
-class PassLog : public WorkProgress {
- public:
-  void Begin(const std::string& caption) override { lines.push_back("begin " + caption); }
-  void Step(long done, long total) override {
-    if (done > total || done < 1) lines.push_back("bad step");
-    last = {done, total};
-  }
-  void End() override {
-    lines.push_back("end " + std::to_string(last.first) + "/" + std::to_string(last.second));
-    last = {0, 0};
-  }
-  std::vector<std::string> lines;
-  std::pair<long, long> last{0, 0};
-};
 
 TEST_F(DataErrorCheck, ABarPerPass) {
   LoadFaults();

@@ -27,8 +27,9 @@ ErrorCheckOptions OptionsOf(const ErrorCheckDialog& d) {
   return o;
 }
 
-// Asks where to write the text report and writes it; nothing when the dialog is cancelled.
-void SaveReport(MainFrame& frame, const ErrorListReport& report) {
+}  // namespace
+
+void SaveErrorReport(MainFrame& frame, const ErrorListReport& report) {
   const ClockTime now = Now();
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kErrorReportTitle, report.DefaultFileName(), kErrorReportFilter,
                         "TXT");
@@ -37,8 +38,6 @@ void SaveReport(MainFrame& frame, const ErrorListReport& report) {
   if (!report.WriteReport(dialog.Path(), databasePath, now))
     ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
 }
-
-}  // namespace
 
 void VerifyErrors(MainFrame& frame) {
   ErrorCheckDialog dialog(&frame, kErrorCheckDialog);
@@ -59,7 +58,7 @@ void VerifyErrors(MainFrame& frame) {
     return;
   }
   if (toFile) {
-    SaveReport(frame, *report);
+    SaveErrorReport(frame, *report);
     report.reset();
     frame.ClosePanel();
     return;

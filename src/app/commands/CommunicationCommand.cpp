@@ -1,0 +1,182 @@
+#include "app/commands/CommunicationCommand.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "app/commands/ErrorCheckCommand.h"
+#include "dialogs/CommunicationOptionsDialog.h"
+#include "exchange/communication/BaseReader.h"
+#include "exchange/communication/CommunicationPasses.h"
+#include "exchange/communication/CommunicationWriter.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "reports/ErrorListReport.h"
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
+
+constexpr const char* kBlockingErrors =
+    "L'esportazione della comunicazione nel formato VurTxtV2 non risulta possibile.\n\n"
+    "Sono stati rilevati errori bloccanti tali da rendere impossibile la generazione\n"
+    "di una comunicazione accettabile per l'Osservatorio Trasporti.\n\n"
+    "OCCORRE VERIFICARE E CORREGGERE GLI ORARI CORSA.\n\n"
+    "Vuoi salvare il report degli errori riscontrati ?";
+
+constexpr const char* kFirstQuestion =
+    "E' stata richiesta la generazione della PRIMA COMUNICAZIONE nel formato\n"
+    "VUR-TXT v2.\n\n"
+    "Se è già stata fornita all'Osservatorio Trasporti una comunicazione\n"
+    "precedente non è possibile procedere con questa operazione, in quanto\n"
+    "il sistema dell'Osservatorio pretende la fornitura di una COMUNICAZIONE\n"
+    "INCREMENTALE in formato VUR-TXT v2.\n\n"
+    "Si è certi di volere procedere con la PRIMA COMUNICAZIONE ?";
+
+constexpr const char* kBaseDeclined =
+    "ATTENZIONE: Si è scelto di NON SALVARE la Banca Dati di Riferimento.\n\n"
+    "Questa azione renderà impossibile la successiva generazione di\n"
+    "ulteriori comunicazioni di tipo incrementale.\n\n"
+    "Vuoi riprovare a salvare la Base Dati di Riferimento ?";
+
+constexpr const char* kTripFlowDeclined =
+    "ATTENZIONE: Si è scelto di NON SALVARE il Flusso di Ritorno contente\n"
+    "gli ID Regionali delle Corse.\n\n"
+    "Questa azione renderà impossibile la successiva identificazione delle\n"
+    "corrispondenza tra ID Corsa Aziendali ed ID Corsa Regioanli\n\n"
+    "Vuoi riprovare a salvare il Flusso di Ritorno ?";
+
+constexpr const char* kStopFlowDeclined =
+    "ATTENZIONE: Si è scelto di NON SALVARE il Flusso di Ritorno contente\n"
+    "gli ID Regionali delle Fermate.\n\n"
+    "Questa azione renderà impossibile la successiva identificazione delle\n"
+    "corrispondenza tra ID Fermate Aziendali ed ID Fermate Regioanli\n\n"
+    "Vuoi riprovare a salvare il Flusso di Ritorno ?";
+
+constexpr const char* kBaseCaption = "Generazione Base Dati Riferimento VUR-TXT v2";
+
+// The data error check in its consent mode: true when nothing blocks the communication. With
+// errors, the offer to save their report.
+bool NoBlockingErrors(MainFrame& frame) {
+  auto report = std::make_unique<ErrorListReport>(frame.Database());
+  {
+    FrameProgress progress(&frame);
+    report->CheckData(frame.Database(), &progress);
+  }
+  const bool clean = report->RowCount() == 0;
+  if (!clean && ui::MessageBox(kBlockingErrors, ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)
+    SaveErrorReport(frame, *report);
+  report.reset();
+  frame.ClosePanel();
+  return clean;
+}
+
+enum class Saved { Written, Declined, Failed };
+
+// One file through its save dialog: written whole, or "Impossibile creare" with `caption`. When
+// the dialog is cancelled and `retry` is given, the question offers the dialog again.
+Saved SaveFile(const char* title, const std::string& defaultName, const char* caption, const char* retry,
+               const std::function<void(const LineSink&)>& produce) {
+  for (;;) {
+    ui::FileDialog dialog(ui::FileDialog::Mode::Save, title, defaultName, kTextFilter, "TXT");
+    if (dialog.DoModal() == ui::IDOK) {
+      if (WriteWholeLines(dialog.Path(), produce)) return Saved::Written;
+      ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION, caption);
+      return Saved::Failed;
+    }
+    if (!retry || ui::MessageBox(retry, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return Saved::Declined;
+  }
+}
+
+// The incremental communication's base: its model and number, or null after the messages.
+std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long& number) {
+  frame.ShowStatusBand("Recupero Base Dati Riferimento VUR-TXT v2");
+  ui::FileDialog dialog(ui::FileDialog::Mode::Open, "Recupero Base Dati VUR-TXT v2", {}, kTextFilter, "TXT");
+  BaseReadResult read;
+  if (dialog.DoModal() == ui::IDOK) {
+    ShowBusy(true);
+    FrameProgress progress(&frame);
+    read = ReadReferenceBase(dialog.Path(), company, &progress);
+    progress.End();
+    switch (read.outcome) {
+      case BaseOutcome::Read: number = read.number + 1; return std::move(read.model);
+      case BaseOutcome::CannotOpen:
+        ui::MessageBox("Impossibile aprire\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION,
+                       "Acquisizione base dati orari");
+        break;
+      case BaseOutcome::NotABase:
+      case BaseOutcome::OtherCompany:
+        ui::MessageBox(read.outcome == BaseOutcome::NotABase ? kNotABaseText : kOtherCompanyText, ui::MB_ICONSTOP);
+        [[fallthrough]];
+      case BaseOutcome::Corrupt: ui::MessageBox(kCorruptBaseText, ui::MB_ICONSTOP); break;
+    }
+  }
+  ui::MessageBox(kNoBaseText, ui::MB_ICONSTOP);
+  frame.Redraw();
+  return nullptr;
+}
+
+// The steps from the model to the last return flow; every way out goes back to the caller, which
+// clears what was made.
+void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const CommunicationHeader& header, bool first) {
+  DbDatabase* db = frame.Database();
+  auto progress = std::make_unique<FrameProgress>(&frame);
+  // The stops' georeferencing comes with its own shapefile reader: until then, as when it is not
+  // chosen, no list and coordinates 0.00.
+  const GeoStopList* geo = nullptr;
+  if (!BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get())) return;
+
+  const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
+  frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
+                             : "Generazione Comunicazione Incrementale VUR-TXT v2");
+  if (SaveFile("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
+               "Esportazione dati orari", nullptr, [&](const LineSink& sink) {
+                 WriteCommunication(model, header, kind, sink, progress.get());
+               }) != Saved::Written)
+    return;
+
+  frame.ShowStatusBand(kBaseCaption);
+  if (SaveFile("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number),
+               "Esportazione base dati orari", kBaseDeclined, [&](const LineSink& sink) {
+                 WriteCommunication(model, header, CommunicationFile::Base, sink, progress.get());
+               }) != Saved::Written)
+    return;
+  progress.reset();  // the later steps have no bar
+
+  ui::MessageBox(std::string("La generazione della ") + (first ? "Prima Comunicazione" : "Comunicazione Incrementale") +
+                     " in formato VUR-TXT v2\nè terminata con successo.\n\n"
+                     "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.",
+                 ui::MB_ICONINFORMATION);
+
+  frame.ShowStatusBand(kBaseCaption);
+  if (SaveFile("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", "Esportazione flusso ritorno",
+               kTripFlowDeclined,
+               [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); }) != Saved::Written)
+    return;
+  frame.ShowStatusBand(kBaseCaption);
+  SaveFile("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", "Esportazione flusso ritorno",
+           kStopFlowDeclined, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); });
+}
+
+}  // namespace
+
+void GenerateCommunicationV2(MainFrame& frame) {
+  if (!NoBlockingErrors(frame)) return;
+  CommunicationOptionsDialog dialog(&frame, 'B', kCommunicationDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  CommunicationHeader header = ReadCommunicationHeader(frame.Database(), dialog.nature, dialog.replaces == 1);
+  std::unique_ptr<CommunicationModel> model;
+  if (dialog.first == 1) {
+    if (ui::MessageBox(kFirstQuestion, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+    header.number = 1;
+    model = std::make_unique<CommunicationModel>();
+    ShowBusy(true);
+  } else {
+    model = LoadBase(frame, header.company, header.number);
+    if (!model) return;
+  }
+  BuildAndWrite(frame, *model, header, dialog.first == 1);
+  model.reset();
+  frame.Redraw();
+}

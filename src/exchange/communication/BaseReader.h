@@ -1,0 +1,46 @@
+#pragma once
+// The reader of the reference base: the file the previous communication left for the next one,
+// checked line by line (protocol block, counts, field counts, check values) and loaded into a new
+// model whose objects keep their numbers. It shows nothing: the command tells the outcome with
+// the texts below.
+
+#include "exchange/communication/CommunicationModel.h"
+
+#include <memory>
+#include <string>
+
+class WorkProgress;
+
+enum class BaseOutcome {
+  Read,
+  CannotOpen,    // "Impossibile aprire"
+  NotABase,      // a communication or another file of the format
+  OtherCompany,  // the base of another company
+  Corrupt,       // any other fault
+};
+
+struct BaseReadResult {
+  BaseOutcome outcome = BaseOutcome::Corrupt;
+  std::unique_ptr<CommunicationModel> model;  // when read
+  long number = 0;                            // the base's communication number
+  int line = 0;                               // the line where a fault was found (1 first)
+};
+
+// Reads the base at `path` (Windows-1252) for the working `company`.
+BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgress* progress);
+
+// The texts of the outcomes.
+constexpr const char* kNotABaseText = "Il file proposto non è una Base Dati Orari di riferimento !!!";
+constexpr const char* kOtherCompanyText =
+    "La Base Dati Orari di riferimento proposta non appartiene\n"
+    "all'Azienda corrente.\n\n";
+constexpr const char* kCorruptBaseText =
+    "La Banca Dati Orari di riferimento è corrotta oppure presenta un formato\n"
+    "illegale.\n\n"
+    "Questa operazione verrà terminata.";
+constexpr const char* kNoBaseText =
+    "ATTENZIONE: era stata richiesta la generazione di una Comunicazione VUR-TXT v2\n"
+    "di tipo INCREMENTALE.\n\n"
+    "Non è stato possibile acquisire la Banca Dati Orari di riferimento, per cui\n"
+    "la Comunicazione Incrementale non può essere generata.";
+constexpr const char* kBaseReadCaption = "Recupero Base Dati di Riferimento";

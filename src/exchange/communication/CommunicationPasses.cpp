@@ -1,0 +1,198 @@
+#include "exchange/communication/CommunicationPasses.h"
+
+#include "common/CalendarDays.h"
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "exchange/GeoStops.h"
+
+namespace {
+
+// The rows a selection will give, for the progress bar.
+long CountRows(DbDatabase* db, const char* from, const char* where = nullptr) {
+  DbSelect c(db);
+  c.SetColumns("count(*)");
+  c.SetFrom(from);
+  if (where) c.SetWhere(where);
+  if (!c.Open() || !c.hasRow) return 0;
+  return c.LongAt(0);
+}
+
+// Advances the bar every few rows: the bar itself only repaints on a new percentage.
+void Step(WorkProgress* progress, long done, long total) {
+  if (progress && ((done & 0xFF) == 0 || done == total)) progress->Step(done, total);
+}
+
+char FirstChar(const std::string& text) { return text.empty() ? '\0' : text[0]; }
+
+constexpr const char* kTripJoin = "detcor.ID = tescor.ID";
+
+}  // namespace
+
+bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress) {
+  if (progress) progress->Begin(kStopPassCaption);
+  const long total = CountRows(db, "detcor");
+  DbSelect s(db);
+  s.SetColumns("fermata, denom, ubicaz, reglocal");
+  s.SetFrom("detcor");
+  s.SetOrderBy("fermata, denom, ubicaz, reglocal");
+  s.SetStreaming(true);
+  if (!s.Open()) return false;
+  long done = 0;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    model.NormaliseStop(s.TrimmedAt(0), s.TrimmedAt(1), s.TrimmedAt(2), s.IntAt(3), geo);
+    Step(progress, ++done, total);
+  }
+  return !s.WalkFailed();
+}
+
+bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress) {
+  if (progress) progress->Begin(kTripPassCaption);
+  const long total = CountRows(db, "tescor, detcor", kTripJoin);
+  DbSelect s(db);
+  s.SetColumns(
+      "tescor.id, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.reglocal, detcor.dist, tescor.codperc, "
+      "tescor.denom, detcor.arriva, detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, "
+      "tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.ente, tescor.lung, tescor.tempo, tescor.ct_lung, "
+      "tescor.ct_tempo, tescor.prevcor, tescor.nextcor, tescor.mezzo");
+  s.SetFrom("tescor, detcor");
+  s.SetWhere(kTripJoin);
+  s.SetOrderBy("detcor.id, detcor.sub");
+  s.SetStreaming(true);
+  if (!s.Open()) return false;
+  TripInput trip;
+  bool inHand = false;
+  long done = 0;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    const long id = s.LongAt(0);
+    if (!inHand || id != trip.id) {
+      if (inHand && !trip.stops.empty()) model.AddTrip(trip);
+      inHand = true;
+      trip.id = id;
+      trip.stops.clear();
+      trip.routeCode = s.TrimmedAt(6);
+      trip.routeName = s.TrimmedAt(7);
+      trip.tripCode = s.TrimmedAt(13);
+      trip.lineCode = s.TrimmedAt(14);
+      trip.direction = FirstChar(s.TrimmedAt(15));
+      trip.authority = s.IntAt(16);
+      trip.length = s.LongAt(17);
+      trip.time = s.IntAt(18);
+      trip.ctLength = s.LongAt(19);
+      trip.ctTime = s.IntAt(20);
+      const long previous = s.LongAt(21), next = s.LongAt(22);
+      trip.previous = previous > 0 ? previous : -1;
+      trip.next = next > 0 ? next : -1;
+      trip.mode = FirstChar(s.TrimmedAt(23));
+    }
+    TripStopInput stop;
+    const CommStop* found = model.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
+    stop.stop = found ? found->number : 0;
+    stop.distance = s.LongAt(5);
+    stop.arrival = s.IntAt(8);
+    stop.departure = s.IntAt(9);
+    stop.main = s.IntAt(10) != 0;
+    stop.request = s.IntAt(11) != 0;
+    stop.passing = s.IntAt(12) != 0;
+    trip.stops.push_back(stop);
+    Step(progress, ++done, total);
+  }
+  if (inHand && !trip.stops.empty()) model.AddTrip(trip);
+  return !s.WalkFailed();
+}
+
+bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
+                     DayTypeDates& calendar, WorkProgress* progress) {
+  if (progress) progress->Begin(kCalendarPassCaption);
+  DateRecord a, b;
+  if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
+  DbSelect s(db);
+  s.SetColumns("data, caden");
+  s.SetFrom("calend");
+  s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
+  s.SetOrderBy("data, caden");
+  if (!s.Open()) return false;
+  const long total = s.RowCount();
+  long done = 0;
+  std::string text;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    DateRecord d;
+    s.GetFieldTextAt(0, text);
+    if (ParseDateText10(text, d)) calendar.Add(s.TrimmedAt(1), d.year * 10000 + d.month * 100 + d.day);
+    Step(progress, ++done, total);
+  }
+  return !s.WalkFailed();
+}
+
+void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::string& dayType, const std::string& start,
+                 const std::string& end, bool excluded) {
+  DateRecord a, b;
+  if (!ParseDateText10(start, a) || !ParseDateText10(end, b)) return;
+  if (b.year * 100 + b.month < a.year * 100 + a.month) return;  // ends before it starts: no month
+  const std::unordered_set<int>* dates = calendar.DatesOf(dayType);
+  int year = a.year, month = a.month;
+  for (;;) {
+    RunMonthDays* days = nullptr;
+    for (RunMonthDays& m : run.months)
+      if (m.year == year && m.month == month) {
+        days = &m;
+        break;
+      }
+    if (!days) {
+      run.months.push_back(RunMonthDays{year, month, 0});
+      days = &run.months.back();
+    }
+    const bool first = year == a.year && month == a.month, last = year == b.year && month == b.month;
+    const int from = std::max(first ? a.day : 1, 1), to = std::min(last ? b.day : 31, 31);
+    for (int d = from; dates && d <= to; ++d) {
+      if (!dates->count(year * 10000 + month * 100 + d)) continue;
+      const std::uint32_t bit = 1u << (32 - d);
+      if (excluded)
+        days->mask &= ~bit;
+      else
+        days->mask |= bit;
+    }
+    if (last) break;
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+}
+
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress) {
+  if (progress) progress->Begin(kPeriodPassCaption);
+  const long total = CountRows(db, "period");
+  DbSelect s(db);
+  s.SetColumns("id, caden, inizio, fine, escluso");
+  s.SetFrom("period");
+  s.SetOrderBy("id, inizio");
+  s.SetStreaming(true);
+  if (!s.Open()) return false;
+  long done = 0, lastId = 0;
+  bool first = true;
+  ServiceRun* run = nullptr;
+  std::string start, end;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    const long id = s.LongAt(0);
+    if (first || id != lastId) {
+      run = model.FindRunByTrip(id);
+      lastId = id;
+      first = false;
+    }
+    if (run) {
+      s.GetFieldTextAt(2, start);
+      s.GetFieldTextAt(3, end);
+      ApplyPeriod(*run, calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
+    }
+    Step(progress, ++done, total);
+  }
+  return !s.WalkFailed();
+}
+
+bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
+                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress) {
+  DayTypeDates calendar;
+  return NormaliseStops(db, model, geo, progress) && NormaliseTrips(db, model, progress) &&
+         ExtractCalendar(db, periodStart, periodEnd, calendar, progress) && ApplyPeriods(db, model, calendar, progress);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The four database passes of the communication, each one pass of the progress bar with its
+// caption: the stops, the trips (itineraries, arcs and runs), the service calendar of the
+// reporting period, and the validity periods applied to the runs as days of operation.
+
+#include "exchange/communication/CommunicationModel.h"
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+class DbDatabase;
+class GeoStopList;
+class WorkProgress;
+
+constexpr const char* kStopPassCaption = "Normalizzazione Fermate";
+constexpr const char* kTripPassCaption = "Normalizzazione Percorsi ed Orari";
+constexpr const char* kCalendarPassCaption = "Estrazione Calendario di Servizio";
+constexpr const char* kPeriodPassCaption = "Normalizzazione Giorni di Esecuzione";
+
+// The service calendar of the reporting period as the communication wants it: for each day
+// type, the dates (YYYYMMDD) on which it applies.
+class DayTypeDates {
+ public:
+  void Add(const std::string& dayType, int yyyymmdd) { dates_[dayType].insert(yyyymmdd); }
+  // The dates of a day type, or null when it has none.
+  const std::unordered_set<int>* DatesOf(const std::string& dayType) const {
+    const auto it = dates_.find(dayType);
+    return it == dates_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  std::unordered_map<std::string, std::unordered_set<int>> dates_;
+};
+
+// Every stop row of `detcor` as a stop of the model (coordinates from `geo`, may be null).
+bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress);
+// Every trip with stops into its itinerary and run. The trip's stops are the model's stops of
+// their code, name, location and locality.
+bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress);
+// The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
+bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
+                     DayTypeDates& calendar, WorkProgress* progress);
+// The periods of every trip, by trip id then start date, set (or, excluded, cleared) on the
+// days of their run. A period of a trip that is in no run is passed over.
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress);
+
+// One period on one run, over every month from the start to the end: the days whose date carries
+// the day type are set, or cleared when `excluded`. A period that ends before it starts touches
+// no month.
+void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::string& dayType, const std::string& start,
+                 const std::string& end, bool excluded);
+
+// The four passes in their order, on `model` (empty, or loaded from the base). False when a
+// selection failed (the database layer has said why).
+bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
+                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress);

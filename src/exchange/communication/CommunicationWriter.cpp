@@ -1,0 +1,304 @@
+#include "exchange/communication/CommunicationWriter.h"
+
+#include "common/Formatters.h"
+#include "common/WorkProgress.h"
+#include "exchange/ExportEngine.h"
+#include "exchange/ExportFiles.h"
+#include "exchange/GeoStops.h"
+#include "exchange/communication/VurTxtLayout.h"
+
+#include <array>
+
+using namespace vurtxt;
+
+namespace {
+
+// The rows of each section that the file holds.
+using Counts = std::array<long, kSectionCount>;
+
+bool Sent(bool fromBase, CommunicationFile kind) { return kind != CommunicationFile::Incremental || !fromBase; }
+
+bool HasDays(const RunMonthDays& m) { return m.mask != 0; }
+
+Counts CountRows(const CommunicationModel& model, CommunicationFile kind) {
+  Counts n{};
+  for (const CommStop& s : model.Stops()) n[kStops] += Sent(s.fromBase, kind);
+  for (const CommArc& a : model.Arcs()) n[kArcs] += Sent(a.fromBase, kind);
+  for (const Itinerary& t : model.Itineraries())
+    if (Sent(t.fromBase, kind)) {
+      ++n[kItineraryHeads];
+      n[kItineraryRows] += static_cast<long>(t.rows.size());
+    }
+  for (const ServiceRun& r : model.Runs()) {
+    if (Sent(r.fromBase, kind)) {
+      ++n[kRuns];
+      n[kStopTimes] += static_cast<long>(r.stops.size());
+    }
+    if (kind != CommunicationFile::Base)
+      for (const RunMonthDays& m : r.months) n[kDays] += HasDays(m);
+  }
+  return n;
+}
+
+// One section or block: each line's sum goes into the running check value.
+class Block {
+ public:
+  Block(const LineSink& sink, WorkProgress* progress, long total) : sink_(sink), progress_(progress), total_(total) {}
+  std::string line;  // the row being formatted
+  void Put() {
+    check_ = AddLine(check_, line);
+    sink_(line);
+    line.clear();
+    if (progress_ && ((++done_ & 0x3FF) == 0 || done_ == total_)) progress_->Step(done_, total_);
+  }
+  // A line outside the covered rows (tags).
+  void Plain(std::string_view text) { sink_(text); }
+  void Open(const char* tag, long count) {
+    std::string t = "<";
+    t.append(tag).push_back('>');
+    AppendNumber(t, count);
+    sink_(t);
+    check_ = 0;
+  }
+  void Close(const char* tag) {
+    std::string t = "</";
+    t.append(tag).push_back('>');
+    AppendNumber(t, check_);
+    sink_(t);
+  }
+  void Tab() { line.push_back('\t'); }
+  void Number(long v) {
+    line.push_back('\t');
+    AppendNumber(line, v);
+  }
+  void Text(const std::string& v) { line.append(1, '\t').append(v); }
+  void Time(int hhmm) {
+    line.push_back('\t');
+    AppendTime(line, TimeOrNone(hhmm));
+  }
+  long Check() const { return check_; }
+  void ResetCheck() { check_ = 0; }
+  void Covered(std::string_view text) {  // a covered line that does not count as a row
+    check_ = AddLine(check_, text);
+    sink_(text);
+  }
+
+ private:
+  const LineSink& sink_;
+  WorkProgress* progress_;
+  long total_;
+  long done_ = 0;
+  long check_ = 0;
+};
+
+void ProtocolBlock(Block& b, const CommunicationHeader& h, CommunicationFile kind, const Counts& n) {
+  b.Plain(std::string(kProtocolOpen) + std::to_string(kFormatVersion));
+  std::string p;
+  p.push_back(kind == CommunicationFile::Base    ? kBaseLetter
+              : kind == CommunicationFile::First ? kFirstLetter
+                                                 : kIncrementalLetter);
+  p.append(1, '\t').push_back(h.nature);
+  p.append(1, '\t').push_back(h.replaces ? 'S' : 'N');
+  p.push_back('\t');
+  AppendNumber(p, h.company);
+  p.push_back('\t');
+  AppendNumber(p, h.number);
+  p.append(1, '\t').append(h.sendDate).append(1, '\t').append(h.periodStart).append(1, '\t').append(h.periodEnd);
+  p.append(1, '\t').append(h.person);
+  b.ResetCheck();
+  b.Covered(p);
+  const int sections = kind == CommunicationFile::Base ? kBaseSectionCount : kSectionCount;
+  for (int s = 0; s < sections; ++s) {
+    std::string c = SectionOf(s).counter;
+    c.push_back('\t');
+    AppendNumber(c, n[s]);
+    b.Covered(c);
+  }
+  std::string close = kProtocolClose;
+  AppendNumber(close, b.Check());
+  b.Plain(close);
+}
+
+}  // namespace
+
+void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
+                        const LineSink& sink, WorkProgress* progress) {
+  const Counts n = CountRows(model, kind);
+  long total = 0;
+  for (long c : n) total += c;
+  if (progress) progress->Begin({});
+  Block b(sink, progress, total);
+  ProtocolBlock(b, header, kind, n);
+
+  b.Open(SectionOf(kStops).tag, n[kStops]);
+  for (const CommStop& s : model.Stops()) {
+    if (!Sent(s.fromBase, kind)) continue;
+    AppendNumber(b.line, s.number);
+    b.Text(s.code);
+    b.Text(s.name);
+    b.Text(s.place);
+    b.Number(s.locality);
+    b.Tab();
+    AppendCoordinate(b.line, s.x);
+    b.Tab();
+    AppendCoordinate(b.line, s.y);
+    b.Put();
+  }
+  b.Close(SectionOf(kStops).tag);
+
+  b.Open(SectionOf(kArcs).tag, n[kArcs]);
+  for (const CommArc& a : model.Arcs()) {
+    if (!Sent(a.fromBase, kind)) continue;
+    AppendNumber(b.line, a.number);
+    b.Number(a.from);
+    b.Number(a.to);
+    b.Number(a.length);
+    b.Put();
+  }
+  b.Close(SectionOf(kArcs).tag);
+
+  b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
+  for (const Itinerary& t : model.Itineraries()) {
+    if (!Sent(t.fromBase, kind)) continue;
+    AppendNumber(b.line, t.number);
+    b.Text(t.routeCode);
+    b.Text(t.routeName);
+    b.Put();
+  }
+  b.Close(SectionOf(kItineraryHeads).tag);
+
+  b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
+  for (const Itinerary& t : model.Itineraries()) {
+    if (!Sent(t.fromBase, kind)) continue;
+    for (size_t k = 0; k < t.rows.size(); ++k) {
+      const ItineraryRow& r = t.rows[k];
+      AppendNumber(b.line, t.number);
+      b.Number(static_cast<long>(k));
+      b.Number(r.arc);
+      b.Number(r.distance);
+      b.Number(r.from);
+      b.Number(r.to);
+      b.Put();
+    }
+  }
+  b.Close(SectionOf(kItineraryRows).tag);
+
+  b.Open(SectionOf(kRuns).tag, n[kRuns]);
+  for (const ServiceRun& r : model.Runs()) {
+    if (!Sent(r.fromBase, kind)) continue;
+    AppendNumber(b.line, r.number);
+    b.Text(r.tripCode);
+    b.Text(r.lineCode);
+    b.Tab();
+    if (r.direction) b.line.push_back(r.direction);
+    b.Number(r.authority);
+    b.Text(r.routeCode);
+    b.Number(r.itinerary);
+    b.Number(r.firstStop);
+    b.Time(r.departure);
+    b.Number(r.lastStop);
+    b.Time(r.arrival);
+    b.Number(r.length);
+    b.Number(r.time);
+    b.Number(r.ctLength);
+    b.Number(r.ctTime);
+    b.Tab();
+    if (r.previous > 0) AppendNumber(b.line, r.previous);
+    b.Tab();
+    if (r.next > 0) AppendNumber(b.line, r.next);
+    b.Tab();
+    if (r.mode) b.line.push_back(r.mode);
+    b.Put();
+  }
+  b.Close(SectionOf(kRuns).tag);
+
+  b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
+  for (const ServiceRun& r : model.Runs()) {
+    if (!Sent(r.fromBase, kind)) continue;
+    for (size_t k = 0; k < r.stops.size(); ++k) {
+      const RunStopTime& t = r.stops[k];
+      AppendNumber(b.line, r.number);
+      b.Number(static_cast<long>(k));
+      b.Number(t.stop);
+      b.Time(t.time);
+      b.Number(t.dwell);
+      b.Number(t.main);
+      b.Number(t.request);
+      b.Number(t.passing);
+      b.Put();
+    }
+  }
+  b.Close(SectionOf(kStopTimes).tag);
+
+  if (kind == CommunicationFile::Base) return;
+  b.Open(SectionOf(kDays).tag, n[kDays]);
+  for (const ServiceRun& r : model.Runs())
+    for (const RunMonthDays& m : r.months) {
+      if (!HasDays(m)) continue;
+      AppendNumber(b.line, r.number);
+      b.Number(m.year);
+      b.Number(m.month);
+      for (int d = 1; d <= 31; ++d)
+        if (m.IsDaySet(d)) b.Number(d);
+      b.Put();
+    }
+  b.Close(SectionOf(kDays).tag);
+}
+
+void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink) {
+  const std::vector<ServiceRun>& runs = model.Runs();
+  for (const auto& [tripId, index] : model.TripRunPairs()) {
+    const ServiceRun& r = runs[index];
+    IdRegLine l;
+    l.company = company;
+    l.tripId = tripId;
+    l.runNumber = r.number;
+    l.lineCode = r.lineCode;
+    l.direction = r.direction;
+    l.routeCode = r.routeCode;
+    l.length = r.length;
+    l.departure = r.departure;
+    l.arrival = r.arrival;
+    sink(FormatIdRegLine(l));
+  }
+}
+
+void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) {
+  if (!geo) return;
+  for (const GeoStop& s : geo->Stops()) sink(FormatFmRegLine(company, s.code, s.id, s.x, s.y));
+}
+
+bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return false;
+  ExportFileSet set(folder.empty() ? std::string("/") : folder);
+  if (!set.Begin(name)) return false;
+  produce([&set](std::string_view line) { set.WriteLine(line); });
+  return set.Finish() && set.Commit();
+}
+
+std::string CommunicationDefaultName(int company, long number) {
+  return "RT2_" + std::to_string(company) + "_" + std::to_string(number);
+}
+std::string BaseDefaultName(int company, long number) { return CommunicationDefaultName(company, number) + "_BASE"; }
+
+CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces) {
+  CommunicationHeader h;
+  h.nature = nature;
+  h.replaces = replaces;
+  const MasterHeading m = ReadMasterHeading(db);
+  if (m.found) {
+    h.company = m.company;
+    h.sendDate = m.sendDate;
+    h.periodStart = m.periodStart;
+    h.periodEnd = m.periodEnd;
+    h.person = std::string(WithoutTrailingBlanks(m.person));
+  } else {
+    h.sendDate = h.periodStart = "01/01/1901";
+    h.periodEnd = "31/12/2099";
+    h.person = "Anonimo";
+  }
+  return h;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The writers of the communication, of its reference base and of the two return flows. Every file
+// is written whole or not at all: its lines go to a temporary beside the chosen name, flushed, and
+// take the name by one rename; a file already there keeps its content when the new one cannot be
+// written.
+
+#include "exchange/communication/CommunicationModel.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class GeoStopList;
+class WorkProgress;
+
+// The protocol line's values.
+struct CommunicationHeader {
+  char nature = 'B';     // 'B', 'P', 'A' or 'I'
+  bool replaces = true;  // 'S': replaces every earlier communication; 'N': integrates them
+  int company = 0;
+  long number = 1;       // this communication's number (the base carries the same)
+  std::string sendDate;  // p_data, "GG/MM/AAAA"
+  std::string periodStart, periodEnd;
+  std::string person;  // resple without trailing blanks
+};
+
+class DbDatabase;
+// The protocol line's values from `master` (number 1); without the row: company 0, the dates
+// "01/01/1901", "01/01/1901", "31/12/2099" and "Anonimo".
+CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces);
+
+enum class CommunicationFile {
+  First,        // every object, 'S'
+  Incremental,  // the objects not in the base, 'N'; the days of every run
+  Base,         // every object, 'R', no days
+};
+
+// Where the lines go, each without its line end.
+using LineSink = std::function<void(std::string_view line)>;
+
+// The lines of the file, in order. `progress` (may be null) gets one pass over the rows.
+void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
+                        const LineSink& sink, WorkProgress* progress);
+// The lines of RT_IDREG: one per company trip of a run, by trip id.
+void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink);
+// The lines of RT_FMREG: one per georeferenced stop, in the list's order (none without a list).
+void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
+
+// Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
+// not at all. False when the file could not be written (nothing changed there).
+bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
+
+// The default names the save dialogs propose.
+std::string CommunicationDefaultName(int company, long number);
+std::string BaseDefaultName(int company, long number);

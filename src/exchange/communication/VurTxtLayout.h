@@ -1,0 +1,82 @@
+#pragma once
+// The layout of the region's tagged communication file (VUR-TXT v2), the one definition that the
+// writer and the reader of the reference base share: the protocol block, the seven sections with
+// their counter names, tags and field counts, the formats of times and numbers, and the check
+// value. Also the layouts of the two return flows written with it (RT_IDREG, RT_FMREG).
+//
+// Lines are Windows-1252 text formatted with a single LF (CR LF on the disk); the check value of
+// a line is computed over the line as formatted, with its LF and without a CR.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vurtxt {
+
+constexpr const char* kProtocolOpen = "<protocollo>";
+constexpr const char* kProtocolClose = "</protocollo>";
+constexpr int kFormatVersion = 1;  // the digit after "<protocollo>"
+constexpr int kProtocolFields = 9;
+constexpr long kCheckModulo = 1000000000L;
+
+// The first letter of the protocol line.
+constexpr char kFirstLetter = 'S';
+constexpr char kIncrementalLetter = 'N';
+constexpr char kBaseLetter = 'R';
+
+enum Section { kStops, kArcs, kItineraryHeads, kItineraryRows, kRuns, kStopTimes, kDays, kSectionCount };
+// The sections a reference base holds: every one but the days.
+constexpr int kBaseSectionCount = kDays;
+
+struct SectionDef {
+  const char* counter;  // "FERMATE": the protocol block's counter line, followed by a TAB
+  const char* tag;      // "fermate": "<fermate>" opens the section, "</fermate>" closes it
+  int fields;           // fields of a row; the day rows have at least 3
+};
+const SectionDef& SectionOf(int section);
+
+// The time written for "no time": a negative time (the editors' "no time yet") counts as such.
+constexpr int kNoTime = 9999;
+inline int TimeOrNone(int hhmm) { return hhmm < 0 ? kNoTime : hhmm; }
+
+// Appends a whole number in decimal, without padding.
+void AppendNumber(std::string& out, long value);
+// Appends a time of day "HH.MM" (hours hhmm / 100, minutes hhmm % 100, each at least two digits).
+void AppendTime(std::string& out, int hhmm);
+// Appends a coordinate with two decimals and a decimal point ("%1.2f").
+void AppendCoordinate(std::string& out, double value);
+
+// The line sum: the bytes as signed 8-bit values, TAB and LF left out.
+long LineChecksum(std::string_view line);
+// The running check value after one more line: (line sum + running) modulo 10^9, truncating.
+inline long AddLine(long running, std::string_view line) {
+  return static_cast<long>((static_cast<std::int64_t>(LineChecksum(line)) + running) % kCheckModulo);
+}
+
+// A number read from a field: the leading decimal digits with an optional sign; an empty or
+// non-numeric field reads 0.
+long LeadingNumber(std::string_view field);
+// True when the whole text is a decimal number (optional sign), stored in `out`.
+bool WholeNumber(std::string_view text, long& out);
+// "HH.MM" as HHMM: hours from the first two characters, minutes from the fourth on.
+int ParseTime(std::string_view field);
+
+// RT_IDREG: one line per company trip, 63 characters when every value fits its width.
+struct IdRegLine {
+  int company = 0;
+  long tripId = 0;
+  long runNumber = 0;
+  std::string lineCode;
+  char direction = 0;  // 0: a blank
+  std::string routeCode;
+  long length = 0;
+  int departure = 0, arrival = 0;  // HHMM; a negative time is written 9999
+};
+std::string FormatIdRegLine(const IdRegLine& line);
+constexpr int kIdRegLength = 63;
+
+// RT_FMREG: one line per georeferenced stop, 44 characters when every value fits its width.
+std::string FormatFmRegLine(int company, const std::string& stopCode, long record, double x, double y);
+constexpr int kFmRegLength = 44;
+
+}  // namespace vurtxt

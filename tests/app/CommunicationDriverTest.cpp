@@ -1,0 +1,118 @@
+// "&Esportazione dati (VUR-TXT v2)" run in the real program through the headless driver: dialog
+// 148 by its control ids, the files chosen in the save dialogs, the questions answered ok or
+// cancel; the files compared with the hand-made ones.
+
+#include "app/AppTestSupport.h"
+#include "exchange/communication/BaseReader.h"
+#include "support/CommunicationData.h"
+
+namespace {
+
+const std::string kSuccess =
+    "La generazione della Prima Comunicazione in formato VUR-TXT v2\nè terminata con successo.\n\n"
+    "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.";
+
+class CommunicationDriver : public DriverFiles {
+ protected:
+  void SetUp() override {
+    MakeCommunicationDatabase(db);
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+  }
+  DriverRun Run(const std::vector<std::string>& answers, int exitCode = 0) {
+    return RunDriver(settings, answers, {"5170"}, exitCode);
+  }
+  std::vector<std::string> FirstUpTo(const std::vector<std::string>& more) {
+    std::vector<std::string> a = {"dialog 148", "  1175=1", "ok"};
+    a.insert(a.end(), more.begin(), more.end());
+    return a;
+  }
+  const std::string db = dir.Path("orari.mdb");
+  const std::string comm = dir.Path("RT2_17_1.TXT"), base = dir.Path("RT2_17_1_BASE.TXT"),
+                    idreg = dir.Path("RT_IDREG.TXT"), fmreg = dir.Path("RT_FMREG.TXT");
+};
+
+TEST_F(CommunicationDriver, FirstCommunicationWritesTheFourFiles) {
+  const DriverRun run = Run(FirstUpTo({"file " + comm, "file " + base, "file " + idreg, "file " + fmreg}));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(FileBytes(comm), ExpectedCommunicationFile("RT2_17_1.TXT"));
+  EXPECT_EQ(FileBytes(base), ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
+  EXPECT_EQ(FileBytes(idreg), ExpectedCommunicationFile("RT_IDREG.TXT"));
+  EXPECT_EQ(FileBytes(fmreg), "");
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG"),
+            std::vector<std::string>{"DIALOG\t148\tEsportazione Dati in Formato VUR-TXT v2"});
+  const std::vector<std::string> files = LinesStartingWith(run.transcript, "FILE");
+  ASSERT_EQ(files.size(), 4u);
+  EXPECT_EQ(files[0].substr(0, 55), "FILE\tEsportazione Comunicazione VUR-TXT v2\tRT2_17_1\tFil");
+  EXPECT_EQ(files[1].substr(0, 54), "FILE\tEsportazione Base Dati VUR-TXT v2\tRT2_17_1_BASE\tF");
+  const std::vector<std::string> boxes = Boxes(run);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1], Box(0x40, kSuccess));
+  // The next one is incremental, from that base.
+  const std::string comm2 = dir.Path("RT2_17_2.TXT"), base2 = dir.Path("RT2_17_2_BASE.TXT");
+  const DriverRun next = Run({"dialog 148", "file " + base, "file " + comm2, "file " + base2,
+                              "file " + dir.Path("ID2.TXT"), "file " + dir.Path("FM2.TXT")});
+  EXPECT_EQ(next.exitCode, 0) << next.err;
+  EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm2))[1].substr(0, 10), "N\tB\tS\t17\t2");
+  EXPECT_EQ(vurtxt_check::Faults(FileBytes(base2), true), "");
+}
+
+TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
+  WriteFileBytes(dir.Path("file"), "x");
+  const std::string unwritable = dir.Path("file") + "/RT2.TXT";
+  struct Case {
+    std::vector<std::string> answers;
+    std::string listing;
+    size_t boxes;
+  };
+  const Case cases[] = {
+      // Cancel at the first-communication question: nothing.
+      {{"dialog 148", "  1175=1", "cancel"}, "", 1},
+      {{"dialog 148 cancel"}, "", 0},
+      // Base declined, then Cancel: the communication stays, no base, no flows, no success.
+      {FirstUpTo({"file " + comm, "cancel", "cancel"}), "RT2_17_1.TXT\n", 2},
+      // Declined once, then saved on the second offer.
+      {FirstUpTo({"file " + comm, "cancel", "ok", "file " + base, "cancel", "cancel"}),
+       "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
+      // An unwritable folder: the message, nothing partial.
+      {FirstUpTo({"file " + unwritable}), "", 2},
+      // No base chosen for an incremental communication.
+      {{"dialog 148", "cancel"}, "", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers.back());
+    for (const std::string& f : {comm, base}) std::remove(f.c_str());
+    const DriverRun run = Run(c.answers);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Listing(dir.Dir()), c.listing + "file\norari.mdb\nquendo.ini\n");
+    EXPECT_EQ(Boxes(run).size(), c.boxes);
+  }
+}
+
+TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
+  // A blocking error: the message, OK writes the ERR_ report, no RT2 file.
+  RunSql(db, "UPDATE tescor SET mezzo = NULL WHERE id = 1;");
+  const std::string err = dir.Path("ERR.TXT");
+  DriverRun run = Run({"ok", "file " + err});
+  ASSERT_EQ(Boxes(run).size(), 1u);
+  EXPECT_EQ(Boxes(run)[0].substr(0, 20), "0x11\tL'esportazione ");
+  EXPECT_NE(FileBytes(err).find("ID=1 "), std::string::npos) << FileBytes(err);
+  EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
+  RunSql(db, "UPDATE tescor SET mezzo = 'X';");
+  // A communication offered as base: three stop boxes.
+  Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
+  run = Run({"dialog 148", "file " + comm});
+  EXPECT_EQ(Boxes(run),
+            (std::vector<std::string>{Box(0x10, "Il file proposto non è una Base Dati Orari di riferimento !!!"),
+                                      Box(0x10, kCorruptBaseText), Box(0x10, kNoBaseText)}));
+}
+
+TEST_F(CommunicationDriver, WithoutMasterRowTheStandIns) {
+  // The program makes the row when it opens the database: here it cannot.
+  RunSql(db,
+         "DELETE FROM master;"
+         "CREATE TRIGGER nessun_master BEFORE INSERT ON master BEGIN SELECT RAISE(ABORT, 'vietato'); END;");
+  const DriverRun run = Run(FirstUpTo({"file " + comm, "cancel", "cancel"}));
+  EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm))[1], "S\tB\tS\t0\t1\t01/01/1901\t01/01/1901\t31/12/2099\tAnonimo");
+}
+
+}  // namespace

@@ -1,0 +1,284 @@
+// The communication's engine on a real database and real files: the hand-made set imported by the
+// six imports of the whole import, the first communication, its base and return flows compared
+// byte for byte with hand-made files and checked by a checker of the layout alone; incremental
+// communications on top of the base read back; the base refused when it is not sound.
+
+#include "support/CommunicationData.h"
+
+#include "exchange/communication/BaseReader.h"
+#include "exchange/communication/CommunicationPasses.h"
+#include "exchange/communication/CommunicationWriter.h"
+#include "exchange/communication/VurTxtLayout.h"
+#include "support/PassLog.h"
+
+namespace {
+
+using vurtxt_check::Assemble;
+using vurtxt_check::Faults;
+using vurtxt_check::Lines;
+
+struct Files {
+  std::string communication, base, idreg, fmreg;
+};
+
+class Communication : public ::testing::Test {
+ protected:
+  void SetUp() override { MakeCommunicationDatabase(path); }
+
+  // One communication: first when `base` is empty, else incremental on the base file.
+  Files Generate(const std::string& baseFile = {}) {
+    NoticeLog notices;
+    DbDatabase db(path);
+    CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    std::unique_ptr<CommunicationModel> model;
+    if (baseFile.empty()) {
+      model = std::make_unique<CommunicationModel>();
+    } else {
+      BaseReadResult read = ReadReferenceBase(baseFile, h.company, nullptr);
+      EXPECT_EQ(read.outcome, BaseOutcome::Read) << "line " << read.line;
+      if (!read.model) return {};
+      model = std::move(read.model);
+      h.number = read.number + 1;
+    }
+    EXPECT_TRUE(BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr));
+    const std::string stem = dir.Path("c" + std::to_string(++runs));
+    const auto write = [&](const std::string& name, auto produce) {
+      EXPECT_TRUE(WriteWholeLines(name, produce));
+      return FileBytes(name);
+    };
+    const CommunicationFile kind = baseFile.empty() ? CommunicationFile::First : CommunicationFile::Incremental;
+    Files f;
+    f.communication = write(stem + ".txt", [&](const LineSink& s) { WriteCommunication(*model, h, kind, s, nullptr); });
+    f.base = write(stem + "_BASE.txt",
+                   [&](const LineSink& s) { WriteCommunication(*model, h, CommunicationFile::Base, s, nullptr); });
+    f.idreg = write(stem + "_IDREG.txt", [&](const LineSink& s) { WriteIdRegLines(*model, h.company, s); });
+    f.fmreg = write(stem + "_FMREG.txt", [&](const LineSink& s) { WriteFmRegLines(nullptr, h.company, s); });
+    EXPECT_EQ(notices.Texts(), "");
+    return f;
+  }
+  std::string BaseFile(const std::string& bytes) {
+    const std::string name = dir.Path("base" + std::to_string(++runs) + ".txt");
+    WriteFileBytes(name, bytes);
+    return name;
+  }
+  BaseOutcome Read(const std::string& bytes, int company = 17) {
+    return ReadReferenceBase(BaseFile(bytes), company, nullptr).outcome;
+  }
+  // The section's rows of a file.
+  static std::vector<std::string> Rows(const std::string& bytes, const std::string& tag) {
+    const std::vector<std::string> lines = Lines(bytes);
+    std::vector<std::string> rows;
+    bool in = false;
+    for (const std::string& l : lines) {
+      if (l.rfind("</" + tag + ">", 0) == 0) break;
+      if (in) rows.push_back(l);
+      if (l.rfind("<" + tag + ">", 0) == 0) in = true;
+    }
+    return rows;
+  }
+
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  int runs = 0;
+};
+
+TEST_F(Communication, FirstCommunicationIsTheHandMadeFiles) {
+  const Files f = Generate();
+  EXPECT_EQ(f.communication, ExpectedCommunicationFile("RT2_17_1.TXT"));
+  EXPECT_EQ(f.base, ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
+  EXPECT_EQ(f.idreg, ExpectedCommunicationFile("RT_IDREG.TXT"));
+  EXPECT_EQ(f.fmreg, "");
+  EXPECT_EQ(Faults(f.communication, false), "");
+  EXPECT_EQ(Faults(f.base, true), "");
+  for (const std::string& l : Lines(f.idreg)) EXPECT_EQ(l.size(), 63u) << l;
+}
+
+TEST_F(Communication, TheCheckerFindsWhatIsWrong) {
+  const std::string good = ExpectedCommunicationFile("RT2_17_1.TXT");
+  EXPECT_EQ(Faults(good, false), "");
+  std::string changed = good;
+  changed.replace(changed.find("Bivio"), 1, "b");
+  EXPECT_EQ(Faults(changed, false), "closing fermate\n");
+  changed = good;
+  changed.replace(changed.find("ORARI\t9"), 7, "ORARI\t8");
+  EXPECT_NE(Faults(changed, false), "");
+}
+
+TEST_F(Communication, IncrementalOnTheUnchangedDatabaseSendsOnlyDays) {
+  const Files first = Generate();
+  const std::string firstBase = BaseFile(first.base);
+  const Files second = Generate(firstBase);
+  EXPECT_EQ(Faults(second.communication, false), "");
+  const std::vector<std::string> lines = Lines(second.communication);
+  ASSERT_GT(lines.size(), 9u);
+  EXPECT_EQ(lines[1].substr(0, 10), "N\tB\tS\t17\t2");
+  for (size_t k = 2; k < 8; ++k) EXPECT_EQ(lines[k].substr(lines[k].find('\t')), "\t0") << lines[k];
+  EXPECT_EQ(lines[8], "GIORNI\t5");
+  EXPECT_EQ(Rows(second.communication, "giorni"), Rows(first.communication, "giorni"));
+  EXPECT_EQ(second.idreg, first.idreg);
+  // The new base is the old one but for its protocol line and that line's check value.
+  std::vector<std::string> a = Lines(first.base), b = Lines(second.base);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(b[1].substr(0, 10), "R\tB\tS\t17\t2");
+  for (size_t k = 0; k < a.size(); ++k)
+    if (k != 1 && k != 8) {
+      EXPECT_EQ(a[k], b[k]) << k;
+    }
+  EXPECT_EQ(Faults(second.base, true), "");
+  // A third, from that base: the same again.
+  const Files third = Generate(BaseFile(second.base));
+  EXPECT_EQ(Lines(third.communication)[1].substr(0, 10), "N\tB\tS\t17\t3");
+  EXPECT_EQ(Rows(third.communication, "corse"), std::vector<std::string>{});
+  EXPECT_EQ(Rows(third.communication, "orari"), std::vector<std::string>{});
+  EXPECT_EQ(Rows(third.communication, "giorni"), Rows(first.communication, "giorni"));
+}
+
+TEST_F(Communication, AddedTripsAreNumberedAfterTheBase) {
+  const Files first = Generate();
+  // Two new trips equal in everything sent: one run, two ids.
+  RunSql(path,
+         "INSERT INTO tescor SELECT 7, 'C007', codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+         "ct_tempo, regcorsa, codperc, reglinea, denom, gruppo, mezzo, prevcor, nextcor FROM tescor WHERE id = 4;"
+         "INSERT INTO tescor SELECT 8, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+         "ct_tempo, regcorsa, codperc, reglinea, denom, gruppo, mezzo, prevcor, nextcor FROM tescor WHERE id = 7;"
+         "INSERT INTO detcor SELECT 7, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+         "regferma, regarea, reglocal FROM detcor WHERE id = 4;"
+         "INSERT INTO detcor SELECT 8, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+         "regferma, regarea, reglocal FROM detcor WHERE id = 4;");
+  const Files second = Generate(BaseFile(first.base));
+  EXPECT_EQ(Faults(second.communication, false), "");
+  EXPECT_EQ(Rows(second.communication, "corse"),
+            std::vector<std::string>{"4\tC007\tL2\tA\t5\tP1\t1\t1\t08.30\t3\t08.50\t1250\t20\t1250\t20\t\t\tX"});
+  EXPECT_EQ(Rows(second.communication, "orari").size(), 3u);
+  EXPECT_EQ(Rows(second.communication, "fermate").size(), 0u);
+  const std::vector<std::string> idreg = Lines(second.idreg);
+  ASSERT_EQ(idreg.size(), 6u);
+  EXPECT_EQ(idreg[4], "0017000007000004L2        AP1                  0000125008300850");
+  EXPECT_EQ(idreg[5], "0017000008000004L2        AP1                  0000125008300850");
+}
+
+TEST_F(Communication, BasesThatAreRefused) {
+  const Files first = Generate();
+  std::string changedName = first.base;
+  changedName.replace(changedName.find("Bivio Olivola"), 5, "Bivia");
+  std::string unknownRun = first.base;
+  unknownRun.replace(unknownRun.find("\r\n3\t2\t3\t08.50"), 5, "\r\n9\t2");
+  const std::vector<std::vector<std::string>> noArcsRows = {
+      {"1\tF01\tAulla\t\t1\t0.00\t0.00"}, {}, {"1\tP1\tUna fermata"}, {}, {}, {}};
+  const std::pair<std::string, BaseOutcome> cases[] = {
+      {first.communication, BaseOutcome::NotABase},
+      {changedName, BaseOutcome::Corrupt},
+      {Assemble("R\tB\tS\t17\t1\ta\tb\tc\td", {{}, {}, {}, {"9\t0\t1\t500\t1\t2"}, {}, {}}, true),
+       BaseOutcome::Corrupt},
+      {first.base.substr(0, first.base.size() - 12), BaseOutcome::Corrupt},
+      {Assemble("R\tB\tS\t17\t1\ta\tb\tc\td", noArcsRows, true), BaseOutcome::Read},
+      {Assemble("R\tB\tS\t17\t1\ta\tb\tc\td", {{}, {}, {}, {}, {}, {}}, true), BaseOutcome::Read},
+      {Assemble("R\tB\tS\t17\t1\ta\tb\tc", {{}, {}, {}, {}, {}, {}}, true), BaseOutcome::Corrupt},
+  };
+  for (const auto& [bytes, outcome] : cases) EXPECT_EQ(Read(bytes), outcome) << bytes.substr(0, 60);
+  EXPECT_EQ(Read(first.base, 18), BaseOutcome::OtherCompany);
+  EXPECT_EQ(ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr).outcome, BaseOutcome::CannotOpen);
+  // Only the damage to the run line and the stop times breaks the base.
+  EXPECT_EQ(Read(unknownRun), BaseOutcome::Corrupt);
+}
+
+TEST_F(Communication, ABaseWithoutArcsCarriesItsObjectsOn) {
+  const std::string base = BaseFile(Assemble("R\tB\tS\t17\t4\ta\tb\tc\td",
+                                             {{"12\tF99\tAltrove\t\t1\t0.00\t0.00"},
+                                              {},
+                                              {"30\tP9\tAltrove"},
+                                              {},
+                                              {"120\tC9\tL9\tA\t5\tP9\t30\t12\t06.00\t12\t06.00\t0\t0\t0\t0\t\t\tX"},
+                                              {"120\t0\t12\t06.00\t0\t1\t0\t0"}},
+                                             true));
+  const Files f = Generate(base);
+  EXPECT_EQ(Lines(f.communication)[1].substr(0, 10), "N\tB\tS\t17\t5");
+  EXPECT_EQ(Rows(f.communication, "fermate").front().substr(0, 4), "13\tF");
+  EXPECT_EQ(Rows(f.communication, "corse").front().substr(0, 4), "121\t");
+  EXPECT_EQ(Rows(f.base, "corse").front().substr(0, 4), "120\t");
+  EXPECT_EQ(Faults(f.base, true), "");
+}
+
+// A bar per pass with the pass's caption, each run to its last row: the four passes over the
+// database, the writing (keeping the caption before it), the base read back.
+TEST_F(Communication, ABarPerPassWithItsCaption) {
+  PassLog log;
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+  CommunicationModel model;
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log));
+  const std::string base = dir.Path("base.txt");
+  ASSERT_TRUE(WriteWholeLines(
+      base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
+  ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
+  // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
+  // base's 3 + 4 + 2 + 4 + 3 + 9 rows written, then read after its protocol block.
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"begin " + std::string(kStopPassCaption), "at 12/12",
+                                                 "begin " + std::string(kTripPassCaption), "at 12/12",
+                                                 "begin " + std::string(kCalendarPassCaption), "at 7/7",
+                                                 "begin " + std::string(kPeriodPassCaption), "at 5/5", "begin ",
+                                                 "at 25/25", "begin " + std::string(kBaseReadCaption), "begin "}));
+  EXPECT_EQ(log.Last(), "25/25");
+}
+
+TEST(CommunicationLayout, LineChecksum) {
+  const std::pair<std::string, long> cases[] = {
+      {"abc", 294}, {"abc\n", 294}, {"a\tb\tc", 294}, {"", 0}, {"ab\xE0", 97 + 98 + (0xE0 - 256)}, {"\x80", -128}};
+  for (const auto& [line, sum] : cases) EXPECT_EQ(vurtxt::LineChecksum(line), sum) << line;
+  EXPECT_LT(vurtxt::LineChecksum("abà"), vurtxt::LineChecksum("aba"));
+  // The modulo after every line, the remainder keeping the dividend's sign.
+  EXPECT_EQ(vurtxt::AddLine(999999990, "abc"), 284);
+  EXPECT_EQ(vurtxt::AddLine(0, "\x80"), -128);
+  EXPECT_EQ(vurtxt::AddLine(-999999990, "\x80\x80"), -246);
+}
+
+TEST(CommunicationLayout, StopRowsOfATrip) {
+  struct Case {
+    int arrival, departure, time, dwell;
+  };
+  const Case cases[] = {{9999, 730, 730, 0},   {805, 9999, 805, 0}, {1208, 1210, 1208, 2}, {2358, 3, 2358, 5},
+                        {9999, 9999, 9999, 0}, {-1, -1, 9999, 0},   {-1, 815, 815, 0},     {810, -1, 810, 0}};
+  for (const Case& c : cases) {
+    const RunStopTime t = StopTimeOf(TripStopInput{1, 0, c.arrival, c.departure, false, false, false});
+    EXPECT_EQ(t.time, c.time) << c.arrival << " " << c.departure;
+    EXPECT_EQ(t.dwell, c.dwell) << c.arrival << " " << c.departure;
+  }
+  std::string out;
+  vurtxt::AppendTime(out, vurtxt::TimeOrNone(-1));
+  vurtxt::AppendTime(out, 605);
+  EXPECT_EQ(out, "99.9906.05");
+  vurtxt::IdRegLine l;
+  l.company = 17, l.tripId = 5, l.runNumber = 2, l.lineCode = "L1", l.direction = 'A', l.routeCode = "P", l.length = 9;
+  l.departure = 605, l.arrival = -1;
+  EXPECT_EQ(vurtxt::FormatIdRegLine(l), "0017000005000002L1        AP                   0000000906059999");
+  EXPECT_EQ(vurtxt::FormatFmRegLine(17, "", 3, 1234567.5, 0), "0017          000003001234567.50000000000.00");
+}
+
+TEST(CommunicationDays, PeriodsOnARun) {
+  DayTypeDates calendar;
+  for (int m = 1; m <= 3; ++m)
+    for (int d = 1; d <= 31; ++d) calendar.Add("FER", 20240000 + m * 100 + d);
+  struct Case {
+    std::vector<std::tuple<std::string, std::string, bool>> periods;
+    std::vector<std::tuple<int, int, std::uint32_t>> months;
+  };
+  const Case cases[] = {
+      {{{"15/01/2024", "10/03/2024", false}}, {{2024, 1, 0x0003FFFEu}, {2024, 2, 0xFFFFFFFEu}, {2024, 3, 0xFFC00000u}}},
+      {{{"01/01/2024", "01/01/2024", false}}, {{2024, 1, 0x80000000u}}},
+      {{{"31/01/2024", "31/01/2024", false}}, {{2024, 1, 0x00000002u}}},
+      {{{"10/03/2024", "15/01/2024", false}}, {}},  // ends before it starts: no month
+      {{{"01/01/2024", "31/01/2024", false}, {"02/01/2024", "31/01/2024", true}}, {{2024, 1, 0x80000000u}}},
+      {{{"02/01/2024", "31/01/2024", true}, {"01/01/2024", "01/01/2024", false}}, {{2024, 1, 0x80000000u}}},
+      {{{"01/03/2024", "01/03/2024", false}, {"01/01/2024", "01/01/2024", false}},
+       {{2024, 3, 0x80000000u}, {2024, 1, 0x80000000u}}},
+  };
+  for (const Case& c : cases) {
+    ServiceRun run;
+    for (const auto& [start, end, excluded] : c.periods) ApplyPeriod(run, calendar, "FER", start, end, excluded);
+    std::vector<std::tuple<int, int, std::uint32_t>> months;
+    for (const RunMonthDays& m : run.months) months.emplace_back(m.year, m.month, m.mask);
+    EXPECT_EQ(months, c.months) << std::get<0>(c.periods.front());
+  }
+}
+
+}  // namespace

@@ -13,6 +13,7 @@
 #include "app/commands/HyperPlanCommands.h"
 #include "app/commands/ImportCommands.h"
 #include "app/commands/NormalizationCommands.h"
+#include "app/commands/RailwayCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
@@ -84,8 +85,9 @@ const std::vector<CommandEntry> kTable = {
     {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
     {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},
     {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", kSoon},
-    {kRail, 5198, "Generazione Archi &Ferroviari", kSoon, kRedrawAfter},
-    {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
+    {kRail, 5198, "Generazione Archi &Ferroviari", [](MainFrame& f) { GenerateRailwayArcs(&f); }, kRedrawAfter},
+    {kRail, 5199, "Generazioni &Itinerari Ferroviari", [](MainFrame& f) { GenerateRailwayItineraries(&f); },
+     kRedrawAfter},
     {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", kSoon},

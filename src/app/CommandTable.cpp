@@ -16,6 +16,7 @@
 #include "app/commands/IvuConversionCommand.h"
 #include "app/commands/MicroBusCommands.h"
 #include "app/commands/NormalizationCommands.h"
+#include "app/commands/RailwayCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
@@ -89,8 +90,9 @@ const std::vector<CommandEntry> kTable = {
     {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus",
      [](MainFrame& f) { NormalizeMicroBusCommunication(&f); }},
     {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", [](MainFrame& f) { RebuildCadencesMicroBus(&f); }},
-    {kRail, 5198, "Generazione Archi &Ferroviari", kSoon, kRedrawAfter},
-    {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
+    {kRail, 5198, "Generazione Archi &Ferroviari", [](MainFrame& f) { GenerateRailwayArcs(&f); }, kRedrawAfter},
+    {kRail, 5199, "Generazioni &Itinerari Ferroviari", [](MainFrame& f) { GenerateRailwayItineraries(&f); },
+     kRedrawAfter},
     {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", GenerateCommunicationV2},

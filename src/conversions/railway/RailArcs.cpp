@@ -1,0 +1,205 @@
+#include "conversions/railway/RailArcs.h"
+
+#include "conversions/railway/RailStations.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
+#include "conversions/shapefiles/ShapeNames.h"
+#include "conversions/shapefiles/ShapeSetReader.h"
+#include "conversions/shapefiles/ShapeSetWriter.h"
+
+#include <algorithm>
+
+void RailArc::PrependPoint(double x, double y) { vertices.insert(vertices.begin(), Vertex{x, y}); }
+
+void RailArc::AppendPoint(double x, double y) { vertices.push_back({x, y}); }
+
+void RailArcList::Append(int index, std::vector<Vertex> vertices) {
+  RailArc arc;
+  arc.index = index;
+  arc.vertices = std::move(vertices);
+  arcs_.push_back(std::move(arc));
+}
+
+void RailArcList::SetCodes(int index, const std::string& start, const std::string& end) {
+  const auto it =
+      std::lower_bound(arcs_.begin(), arcs_.end(), index, [](const RailArc& a, int key) { return a.index < key; });
+  if (it == arcs_.end() || it->index != index) return;
+  it->start = start;
+  it->end = end;
+}
+
+namespace {
+
+// Byte order of (start, end): std::string compares its bytes as unsigned characters.
+bool KeyBefore(const RailArc& a, const std::string& start, const std::string& end) {
+  const int c = a.start.compare(start);
+  return c < 0 || (c == 0 && a.end.compare(end) < 0);
+}
+
+}  // namespace
+
+void RailArcList::BuildIndex() {
+  index_.resize(arcs_.size());
+  for (std::size_t k = 0; k < arcs_.size(); ++k) index_[k] = static_cast<int>(k);
+  std::stable_sort(index_.begin(), index_.end(), [this](int a, int b) {
+    const RailArc& y = arcs_[static_cast<std::size_t>(b)];
+    return KeyBefore(arcs_[static_cast<std::size_t>(a)], y.start, y.end);
+  });
+}
+
+const RailArc* RailArcList::Find(const std::string& start, const std::string& end) const {
+  const auto it = std::lower_bound(index_.begin(), index_.end(), 0, [&](int k, int) {
+    return KeyBefore(arcs_[static_cast<std::size_t>(k)], start, end);
+  });
+  if (it == index_.end()) return nullptr;
+  const RailArc& arc = arcs_[static_cast<std::size_t>(*it)];
+  return arc.start == start && arc.end == end ? &arc : nullptr;
+}
+
+void RailArcList::Clear() {
+  arcs_.clear();
+  index_.clear();
+}
+
+std::string NotLinearText() { return "ATTENZIONE: lo Shape File indicato non è di tipo lineare"; }
+
+std::string ArcRefusalText() {
+  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
+         "necessarie per essere riconosciuto come ARCHI FERROVIARI\n\n" +
+         "All'interno dello Shape File deve esistere i seguenti attributi:\n" +
+         "* NODO_INI alfanumerico max. 10 caratteri (Nodo Inizio Arco\n" +
+         "* NODO_FIN alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
+}
+
+std::string NoArcText() {
+  return std::string("All'interno dello shapefile ARCHI FERROVIARI non è stato possibile\n") +
+         "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
+}
+
+namespace {
+
+// The geometry pass of a polyline set: one arc for every record with a part. A record with a part
+// but no point gives an arc only when `emptyArcs` holds.
+bool ReadLines(ShapeSetReader& reader, RailArcList& arcs, bool emptyArcs, WorkProgress* progress, std::string& fault) {
+  reader.SetMultiPartRule(true);
+  const int n = reader.Count();
+  if (progress) progress->Begin({});
+  ShapeRecord shape;
+  for (int i = 0; i < n; ++i) {
+    if (progress) progress->Step(i, n);
+    if (!reader.Shape(i, shape)) {
+      reader.FinishWarnings();
+      fault = reader.Fault();
+      arcs.Clear();
+      return false;
+    }
+    if (shape.parts >= 1 && (emptyArcs || !shape.points.empty())) arcs.Append(i, shape.points);
+  }
+  reader.FinishWarnings();
+  return true;
+}
+
+}  // namespace
+
+RailArcReading ReadSectionSet(const std::string& path, WorkProgress* progress) {
+  RailArcReading result;
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.failure = reader.Fault();
+    return result;
+  }
+  if (reader.ShapeType() != kPolylineShape) {
+    result.failure = NotLinearText();
+    return result;
+  }
+  // A section with no point would have no end to join to a station: it gives no arc.
+  result.ok = ReadLines(reader, result.arcs, false, progress, result.failure);
+  return result;
+}
+
+void IdentifyRailArcs(RailArcList& arcs, const StationList& stations, WorkProgress* progress) {
+  const long n = arcs.Count();
+  if (progress) progress->Begin({});
+  long k = 0;
+  for (RailArc& arc : arcs.Arcs()) {
+    if (progress) progress->Step(++k, n);
+    if (arc.vertices.empty()) continue;
+    const Vertex first = arc.vertices.front(), last = arc.vertices.back();
+    const Station* s = stations.FindAt(first.x, first.y);
+    if (s && !s->code.empty()) arc.start = s->code;
+    s = stations.FindAt(last.x, last.y);
+    if (s && !s->code.empty()) arc.end = s->code;
+  }
+  if (progress) progress->Begin({});
+  k = 0;
+  for (RailArc& arc : arcs.Arcs()) {
+    if (progress) progress->Step(++k, n);
+    if (arc.vertices.empty()) continue;
+    const Vertex last = arc.vertices.back();  // the last vertex as read
+    if (arc.start.empty()) {
+      const Vertex first = arc.vertices.front();
+      const Station* s = stations.FindNearest(first.x, first.y);
+      if (s && !s->code.empty()) {
+        arc.start = s->code;
+        arc.PrependPoint(s->x, s->y);
+      }
+    }
+    if (arc.end.empty()) {
+      const Station* s = stations.FindNearest(last.x, last.y);
+      if (s && !s->code.empty()) {
+        arc.end = s->code;
+        arc.AppendPoint(s->x, s->y);
+      }
+    }
+  }
+  if (progress) progress->End();
+}
+
+RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs, WorkProgress* progress,
+                               const ClockTime& today, const FolderWatch& watch) {
+  ShapeSetWriter writer(RailArcsLayout());
+  const long n = arcs.Count();
+  if (progress) progress->Begin({});
+  long k = 0;
+  for (const RailArc& arc : arcs.Arcs()) {
+    if (progress) progress->Step(++k, n);
+    writer.AddPolyline(arc.vertices, {arc.start, arc.end});
+  }
+  RailArcWriting result;
+  std::string failedPath;
+  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
+  if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;
+  return result;
+}
+
+RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
+  RailArcReading result;
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.failure = reader.Fault();
+    return result;
+  }
+  const DbfField* start = reader.FindField("NODO_INI", 'C', 10);
+  const DbfField* end = reader.FindField("NODO_FIN", 'C', 10);
+  if (reader.ShapeType() != kPolylineShape || !start || !end) {
+    result.failure = ArcRefusalText();
+    return result;
+  }
+  if (!ReadLines(reader, result.arcs, true, progress, result.failure)) return result;
+  std::string_view record;
+  for (RailArc& arc : result.arcs.Arcs()) {
+    if (!reader.Record(arc.index, record)) {
+      result.failure = reader.Fault();
+      result.arcs.Clear();
+      return result;
+    }
+    arc.start = reader.Text(record, *start);
+    arc.end = reader.Text(record, *end);
+  }
+  result.arcs.BuildIndex();
+  if (result.arcs.IndexCount() == 0) {
+    result.failure = NoArcText();
+    return result;
+  }
+  result.ok = true;
+  return result;
+}

@@ -1,0 +1,147 @@
+// The railway engines on sets laid out by hand: stations only from point records, sections whose
+// kept part has no point, a route whose last stop is no station, the lookups' first of equals.
+
+#include "common/Clock.h"
+#include "conversions/railway/ItineraryReport.h"
+#include "conversions/railway/RailArcs.h"
+#include "conversions/railway/RailItineraries.h"
+#include "conversions/railway/RailStations.h"
+#include "support/HandShapes.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteSet(const std::string& base, const HandSet& set) {
+  WriteFileBytes(base + ".SHP", set.shp);
+  WriteFileBytes(base + ".SHX", set.shx);
+  WriteFileBytes(base + ".DBF", set.dbf);
+}
+
+const std::vector<HandField> kStationFields{{"AZIENDA", 'N', 5}, {"COD_FERM", 'C', 10}, {"DENOM", 'C', 40}};
+
+TEST(RailStations, APolylineSetGivesNoStation) {
+  ScratchDir dir;
+  WriteSet(dir.Path("linee"), HandPolylineSet(kStationFields, {{{{{1, 2}, {3, 4}}}, {"17", "A", "Alfa"}}}, 2024, 1, 1));
+  const StationReading reading = ReadStationSet(dir.Path("linee.SHP"), 17, nullptr);
+  EXPECT_FALSE(reading.ok);
+  EXPECT_EQ(reading.failure, NoStationText());
+  EXPECT_EQ(reading.stations.Count(), 0);
+}
+
+TEST(RailStations, SearchesFindTheFirstOfEquals) {
+  StationList list;
+  list.Append(0, 10, 0);
+  list.Append(1, -10, 0);
+  list.Append(2, 10, 0);
+  list.Append(3, 50, 50);
+  list.SetCode(0, "B");
+  list.SetCode(1, "A");
+  list.SetCode(2, "B");
+  list.BuildIndex();
+  EXPECT_EQ(list.FindByCode("B")->index, 0);
+  EXPECT_EQ(list.FindByCode("A")->index, 1);
+  EXPECT_EQ(list.FindByCode("C"), nullptr);
+  EXPECT_EQ(list.FindAt(10, 0)->index, 0);
+  EXPECT_EQ(list.FindAt(10, 1e-300), nullptr);
+  EXPECT_EQ(list.FindNearest(0, 0)->index, 0);  // 10 from both 0 and 1
+  EXPECT_EQ(list.FindNearest(40, 40)->index, 3);
+  EXPECT_EQ(StationList().FindNearest(0, 0), nullptr);
+}
+
+TEST(RailArcs, FindTakesTheFirstOfEqualPairsAndOnlyItsDirection) {
+  RailArcList arcs;
+  arcs.Append(0, {{0, 0}});
+  arcs.Append(1, {{1, 1}});
+  arcs.Append(2, {{2, 2}});
+  arcs.SetCodes(0, "B", "A");
+  arcs.SetCodes(1, "A", "B");
+  arcs.SetCodes(2, "A", "B");
+  arcs.BuildIndex();
+  EXPECT_EQ(arcs.Find("A", "B")->index, 1);
+  EXPECT_EQ(arcs.Find("B", "A")->index, 0);
+  EXPECT_EQ(arcs.Find("A", "C"), nullptr);
+}
+
+TEST(RailArcs, ASectionWithoutPointsGivesNoArc) {
+  ScratchDir dir;
+  // Record 0: two parts, the first without a point; record 1: one ordinary part.
+  WriteSet(
+      dir.Path("tratte"),
+      HandPolylineSet({{"NOME", 'C', 10}}, {{{{}, {{5, 5}, {6, 6}}}, {"a"}}, {{{{0, 0}, {1, 0}}}, {"b"}}}, 2024, 1, 1));
+  const RailArcReading reading = ReadSectionSet(dir.Path("tratte.SHP"), nullptr);
+  ASSERT_TRUE(reading.ok) << reading.failure;
+  ASSERT_EQ(reading.arcs.Count(), 1);
+  EXPECT_EQ(reading.arcs.Arcs()[0].index, 1);
+  // The arc reader keeps such a record as an arc without vertices.
+  WriteSet(dir.Path("archi"),
+           HandPolylineSet({{"NODO_INI", 'C', 10}, {"NODO_FIN", 'C', 10}}, {{{{}, {{5, 5}}}, {"A", "B"}}}, 2024, 1, 1));
+  const RailArcReading arcs = ReadArcSet(dir.Path("archi.SHP"), nullptr);
+  ASSERT_TRUE(arcs.ok) << arcs.failure;
+  ASSERT_NE(arcs.arcs.Find("A", "B"), nullptr);
+  EXPECT_TRUE(arcs.arcs.Find("A", "B")->vertices.empty());
+}
+
+struct DrawCase {
+  const char* name;
+  std::vector<std::string> stops;
+  std::vector<std::pair<double, double>> points;
+  char verdict;
+};
+
+class RailDraw : public ::testing::TestWithParam<DrawCase> {};
+
+TEST_P(RailDraw, DrawsTheRoute) {
+  StationList stations;
+  stations.Append(0, 0, 0);
+  stations.Append(1, 100, 0);
+  stations.Append(2, 200, 0);
+  stations.SetCode(0, "A");
+  stations.SetCode(1, "B");
+  stations.SetCode(2, "C");
+  stations.BuildIndex();
+  RailArcList arcs;
+  arcs.Append(0, {{100, 0}, {150, 5}, {200, 0}});
+  arcs.SetCodes(0, "B", "C");
+  arcs.BuildIndex();
+  std::vector<ItineraryRoute> routes(1);
+  routes[0].code = "R";
+  routes[0].stops = GetParam().stops;
+  ItineraryReport report;
+  DrawItineraries(routes, stations, arcs, report, nullptr);
+  std::vector<std::pair<double, double>> drawn;
+  for (const PointNode& p : routes[0].points->points) drawn.emplace_back(p.x, p.y);
+  EXPECT_EQ(drawn, GetParam().points);
+  ASSERT_EQ(report.Verdicts().size(), 1u);
+  EXPECT_EQ(report.Verdicts()[0][0], GetParam().verdict == 'S' ? 'O' : 'I');
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, RailDraw,
+                         ::testing::Values(
+                             // The last stop is no station: the straight segment ends at B, the last station found.
+                             DrawCase{"lastStopMissing", {"A", "B", "X"}, {{0, 0}, {100, 0}}, 'N'},
+                             DrawCase{"straightThenArc", {"A", "B", "C"}, {{0, 0}, {100, 0}, {150, 5}, {200, 0}}, 'N'},
+                             DrawCase{"backward", {"C", "B"}, {{200, 0}, {150, 5}, {100, 0}}, 'S'},
+                             DrawCase{"missingBetween", {"A", "X", "C", "Y"}, {{0, 0}, {200, 0}}, 'N'},
+                             DrawCase{"sameStopTwice", {"A", "A"}, {{0, 0}}, 'N'},
+                             DrawCase{"oneStation", {"X", "A"}, {}, 'S'}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ItineraryReport, MissingStopsAndArcsOnceEach) {
+  ItineraryReport report;
+  report.AddMissingStation("X");
+  report.AddMissingStation("X");
+  report.AddMissingArc("A", "B");
+  report.AddMissingArc("B", "A");
+  report.AddMissingArc("A", "B");
+  EXPECT_EQ(report.MissingStations(), std::vector<std::string>{"manca fermata X\n"});
+  EXPECT_EQ(report.MissingArcs(), (std::vector<std::string>{"manca arco A - B\n", "manca arco B - A\n"}));
+  // No route at all: the heading and the routes' banner alone.
+  ItineraryReport empty;
+  EXPECT_EQ(empty.Text({2024, 5, 6, 7, 8, 0}),
+            std::string(87, '=') + "\r\n06/05/2024 07.08 Report Generazione shapefile RT_ITIN RezuRuzada (Quendo)\r\n" +
+                std::string(87, '=') + "\r\n\r\n\r\n******* Percorsi Generati " + std::string(41, '*') + "\r\n\r\n");
+}
+
+}  // namespace

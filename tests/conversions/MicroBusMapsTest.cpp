@@ -55,7 +55,7 @@ TEST_F(MapReaders, APointSetReadAsArcsHasNoArc) {
   MapArcTable arcs;
   const MapReading r = ReadMicroBusArcs(ArcFieldsSet({"POINT (3 4)"}), arcs, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, NoArcText());
+  EXPECT_EQ(r.failure, MicroBusNoArcText());
 }
 
 TEST_F(MapReaders, ArcsAreFoundByTheirOrderedPair) {

@@ -117,7 +117,7 @@ std::string ArcMapRefusalText() {
          "* ABBREVIA0 alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
 }
 
-std::string NoArcText() {
+std::string MicroBusNoArcText() {
   return std::string("All'interno dello shapefile ARCHI Microbus Map non è stato possibile\n") +
          "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
 }
@@ -208,7 +208,7 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
   arcs.BuildIndex();
   if (progress) progress->End();
   if (arcs.Count() == 0) {
-    result.failure = NoArcText();
+    result.failure = MicroBusNoArcText();
     return result;
   }
   result.ok = true;

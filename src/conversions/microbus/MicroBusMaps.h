@@ -73,4 +73,4 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
 std::string StopMapRefusalText();
 std::string NoStopText();
 std::string ArcMapRefusalText();
-std::string NoArcText();
+std::string MicroBusNoArcText();

@@ -70,7 +70,7 @@ std::string ArcRefusalText() {
          "* NODO_FIN alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
 }
 
-std::string NoArcText() {
+std::string RailNoArcText() {
   return std::string("All'interno dello shapefile ARCHI FERROVIARI non è stato possibile\n") +
          "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
 }
@@ -197,7 +197,7 @@ RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
   }
   result.arcs.BuildIndex();
   if (result.arcs.IndexCount() == 0) {
-    result.failure = NoArcText();
+    result.failure = RailNoArcText();
     return result;
   }
   result.ok = true;

@@ -65,3 +65,29 @@ void FillLineCombo(QComboBox* combo, DbDatabase* db) {
     combo->insertItem(index++, cp1252::ToQString(line));
   }
 }
+
+void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("codlinea");
+  select.SetFrom("tescor");
+  select.SetGroupBy("codlinea");
+  select.SetOrderBy("codlinea");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext())
+    combo->insertItem(index++, cp1252::ToQString(select.TrimmedAt(0)));
+}
+
+void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("tescor.ente, regent.denom");
+  select.SetFrom("tescor, regent");
+  select.SetWhere("tescor.ente = regent.codice");
+  select.SetGroupBy("tescor.ente, regent.denom");
+  select.SetOrderBy("regent.denom");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+    char head[16];
+    std::snprintf(head, sizeof head, "%04d", select.IntAt(0));
+    combo->insertItem(index++, cp1252::ToQString(std::string(head) + " - " + select.TrimmedAt(1)));
+  }
+}

@@ -18,3 +18,9 @@ void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);
 
 // The trips' line codes (`tescor`), each once, in order: the code as read.
 void FillLineCombo(QComboBox* combo, DbDatabase* db);
+
+// The trips' line codes (`tescor`), each once, in order, without trailing blanks.
+void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
+
+// The authorities that trips use (`tescor.ente` found in `regent`), by name: "0012 - Name".
+void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);

@@ -4,36 +4,12 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "utilities/BatchRows.h"
 #include "utilities/KeyedRows.h"
 
 #include <cstdio>
 
 namespace {
-
-// Walks the rows of the selection (read whole when it opens, so that the rows it walks can be
-// written) inside one batch; `write` seeks and writes the row the selection stands on and tells
-// whether the database took it.
-template <class Write>
-AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
-  AssignmentResult result;
-  DbBatch batch(db);
-  select.Open();
-  if (select.WalkFailed()) {
-    batch.Rollback();
-    return result;
-  }
-  result.read = select.RowCount();
-  if (progress) progress->Begin({});
-  long done = 0;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    if (progress) progress->Step(++done, result.read);
-    if (write()) ++result.updated;
-  }
-  if (progress) progress->End();
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.updated = 0;
-  return result;
-}
 
 // Sets one text field of the row found and writes the row.
 bool WriteText(KeyedRows& rows, int field, std::string_view text) {

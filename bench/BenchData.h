@@ -1,8 +1,12 @@
 #pragma once
 // Pieces of the generated timetables the benchmarks share.
 
+#include "db/DbTable.h"
+
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace bench {
 
@@ -41,6 +45,34 @@ inline StopTexts Stop(int t, int s) {
   r.arrives = s == 1 ? 9999 : Hhmm(start + 2 * s);
   r.leaves = s == kStopsPerTrip ? 9999 : Hhmm(start + 2 * s + 1);
   return r;
+}
+
+// Adds one row: the fields as (name, text) pairs.
+inline void AddRow(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> fields) {
+  t.AddNew();
+  for (const auto& [name, text] : fields) t.SetFieldText(name, text);
+  if (!t.Update()) std::fprintf(stderr, "row refused in %s\n", t.TableName().c_str());
+}
+
+// The master row of company 17 for the first half of 2024, the day types FER and FES, and their
+// calendar: FER from Monday to Saturday, FES on Sundays.
+inline void AddHalfYear(DbTable& master, DbTable& cadenz, DbTable& calend) {
+  AddRow(master, {{"codice", "0"},
+                  {"azienda", "17"},
+                  {"p_data", "15/01/2024"},
+                  {"protoc", "42"},
+                  {"resple", "Rossi"},
+                  {"datini", "01/01/2024"},
+                  {"datfin", "30/06/2024"},
+                  {"id_corsa", "20001"},
+                  {"gruppo", "0"}});
+  AddRow(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
+  AddRow(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
+  for (int d = 0; d < 182; ++d)
+    AddRow(calend, {{"data", Date(d)},
+                    {"caden", d % 7 == 6 ? "FES" : "FER"},
+                    {"giorno", std::to_string(d % 7 + 1)},
+                    {"note", " "}});
 }
 
 }  // namespace bench

@@ -1,14 +1,18 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/CleanUpCommands.h"
 #include "app/commands/CodeAssignmentCommands.h"
+#include "app/commands/ContractExportCommand.h"
 #include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
 #include "app/commands/EditorCommands.h"
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/ExportCommands.h"
 #include "app/commands/GroupingCommand.h"
+#include "app/commands/HyperPlanCommands.h"
 #include "app/commands/ImportCommands.h"
+#include "app/commands/NormalizationCommands.h"
 #include "app/commands/QualityCheckCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
@@ -72,10 +76,12 @@ const std::vector<CommandEntry> kTable = {
     {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", kSoon},
     {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
     {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", [](MainFrame& f) { ConvertHyperPlanStops(&f); }},
-    {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)", kSoon},
-    {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)", kSoon},
+    {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)",
+     [](MainFrame& f) { ConvertHyperPlanRoutes(&f); }},
+    {kHyperPlan, 5190, "Assegnazione Codici Percorso (&HyperPlan)",
+     [](MainFrame& f) { AssignHyperPlanRouteCodes(&f); }},
     {kHyperPlan, 0, "", nullptr},
-    {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", kSoon},
+    {kHyperPlan, 5207, "&Ricostruzione Cadenze MTram", [](MainFrame& f) { RebuildMTramCadences(&f); }},
     {kMicroBus, 5194, "Conversione Cartografia MicroBus (&Nodi)", [](MainFrame& f) { ConvertMicroBusStops(&f); }},
     {kMicroBus, 5195, "Conversione Cartografia MicroBus (&Percorsi)", kSoon, kRedrawAfter},
     {kMicroBus, 5209, "&Normalizzazione Comunicazione MicroBus", kSoon},
@@ -104,9 +110,9 @@ const std::vector<CommandEntry> kTable = {
     {kStampe, 5153, "rubrica &Capolinea", PrintTerminals},
     {kStampe, 5174, "rubrica &Concatenazioni Corse", PrintTripChains},
     {kStampe, 0, "", nullptr},
-    {kStampe, 5136, "verifica &Contratti", kSoon},
-    {kStampe, 5201, "export Contratti (&txt/tab)", kSoon},
-    {kStampe, 5157, "verifica &Giorni Effettuazione", kSoon},
+    {kStampe, 5136, "verifica &Contratti", PrintContractCheck},
+    {kStampe, 5201, "export Contratti (&txt/tab)", ExportServiceContracts},
+    {kStampe, 5157, "verifica &Giorni Effettuazione", PrintOperatingDaysCheck},
     {kStampe, 5137, "verifica &Errori", VerifyErrors},
 
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",
@@ -132,18 +138,18 @@ const std::vector<CommandEntry> kTable = {
     {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
     {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", [](MainFrame& f) { CheckBoardRouteCoherence(&f); }},
     {kUtilita, 0, "", nullptr},
-    {kPulizie, 5177, "&Codici Corsa", kSoon},
-    {kPulizie, 5178, "Codici &Percorso", kSoon},
-    {kPulizie, 5179, "Codici &Fermata", kSoon},
-    {kPulizie, 5180, "&Ubicazione Fermate", kSoon},
-    {kPulizie, 5181, "Corse &Senza Periodi", kSoon},
+    {kPulizie, 5177, "&Codici Corsa", [](MainFrame& f) { ClearTripCodes(&f); }},
+    {kPulizie, 5178, "Codici &Percorso", [](MainFrame& f) { ClearRouteCodes(&f); }},
+    {kPulizie, 5179, "Codici &Fermata", [](MainFrame& f) { ClearStopCodes(&f); }},
+    {kPulizie, 5180, "&Ubicazione Fermate", [](MainFrame& f) { ClearStopLocations(&f); }},
+    {kPulizie, 5181, "Corse &Senza Periodi", [](MainFrame& f) { DeleteTripsWithoutPeriod(&f); }},
     {kPulizie, 0, "", nullptr},
-    {kPulizie, 5191, "&Eliminazione Fermata", kSoon},
-    {kNormalizzazioni, 5154, "&Fermate", kSoon},
-    {kNormalizzazioni, 5155, "Codici &Linea", kSoon},
-    {kNormalizzazioni, 5156, "Codici &Percorso", kSoon},
+    {kPulizie, 5191, "&Eliminazione Fermata", [](MainFrame& f) { DeleteStop(&f); }},
+    {kNormalizzazioni, 5154, "&Fermate", [](MainFrame& f) { NormalizeStops(&f); }},
+    {kNormalizzazioni, 5155, "Codici &Linea", [](MainFrame& f) { NormalizeLineCodes(&f); }},
+    {kNormalizzazioni, 5156, "Codici &Percorso", [](MainFrame& f) { NormalizeRouteCodes(&f); }},
     {kNormalizzazioni, 0, "", nullptr},
-    {kNormalizzazioni, 5161, "&Assegnazione  Località", kSoon},
+    {kNormalizzazioni, 5161, "&Assegnazione  Località", [](MainFrame& f) { RunLocalityAssignment(&f); }},
 
     {kBar, 5101, "&Fine", [](MainFrame& f) { f.OnExit(); }},
     {kBar, 5102, "&?", [](MainFrame& f) { f.OnAbout(); }},

@@ -5,7 +5,9 @@
 
 #include <QComboBox>
 #include <cstdio>
+#include <set>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -66,15 +68,99 @@ void FillLineCombo(QComboBox* combo, DbDatabase* db) {
   }
 }
 
+namespace {
+
+// The rows of one selection, each handed to `row` with the selection standing on it; the entry
+// it returns is inserted at the running index.
+template <class Row>
+void FillFrom(QComboBox* combo, DbSelect& select, Row row) {
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) combo->insertItem(index++, cp1252::ToQString(row()));
+}
+
+}  // namespace
+
+std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db) {
+  std::vector<LineDirectionEntry> list;
+  DbSelect select(db);
+  select.SetColumns("codlinea, verso");
+  select.SetFrom("tescor");
+  select.SetGroupBy("codlinea, verso");
+  select.SetOrderBy("codlinea, verso");
+  FillFrom(combo, select, [&] {
+    std::string direction;
+    select.GetFieldTextAt(1, direction);
+    list.push_back({select.TrimmedAt(0), direction.empty() ? ' ' : direction[0]});
+    return list.back().line + " " + list.back().direction;
+  });
+  return list;
+}
+
+std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db) {
+  std::vector<StopEntry> list;
+  std::set<std::tuple<std::string, std::string, std::string>> listed;
+  DbSelect select(db);
+  select.SetColumns("fermata, denom, ubicaz");
+  select.SetFrom("detcor");
+  select.SetOrderBy("denom, fermata, ubicaz");
+  int index = 0;
+  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+    StopEntry entry{select.TrimmedAt(0), select.TrimmedAt(1), select.TrimmedAt(2)};
+    if (!listed.emplace(entry.code, entry.name, entry.place).second) continue;
+    combo->insertItem(index++, cp1252::ToQString(entry.name));
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
+std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db) {
+  std::vector<RouteEntry> list;
+  DbSelect select(db);
+  select.SetColumns("codperc, denom");
+  select.SetFrom("tescor");
+  select.SetGroupBy("codperc, denom");
+  select.SetOrderBy("codperc, denom");
+  FillFrom(combo, select, [&] {
+    list.push_back({select.TrimmedAt(0), select.TrimmedAt(1)});
+    return list.back().route;
+  });
+  return list;
+}
+
+std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db) {
+  std::vector<LocalityEntry> list;
+  DbSelect select(db);
+  select.SetColumns("id, denom, comune, prov");
+  select.SetFrom("local");
+  select.SetOrderBy("denom, comune, prov");
+  FillFrom(combo, select, [&] {
+    const std::string name = select.TrimmedAt(1), municipality = select.TrimmedAt(2), province = select.TrimmedAt(3);
+    list.push_back({select.IntAt(0), name, municipality + " [" + province + "]"});
+    return name + " [" + municipality + "-" + province + "]";
+  });
+  return list;
+}
+
+void FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("fermata, denom");
+  select.SetFrom("detcor");
+  select.SetGroupBy("fermata, denom");
+  select.SetOrderBy("fermata, denom");
+  FillFrom(combo, select, [&] {
+    std::string code = select.TrimmedAt(0);
+    if (code.size() < 10) code.resize(10, ' ');
+    return code + " " + select.TrimmedAt(1);
+  });
+}
+
 void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {
   DbSelect select(db);
   select.SetColumns("codlinea");
   select.SetFrom("tescor");
   select.SetGroupBy("codlinea");
   select.SetOrderBy("codlinea");
-  int index = 0;
-  for (int ok = select.Open(); ok; ok = select.MoveNext())
-    combo->insertItem(index++, cp1252::ToQString(select.TrimmedAt(0)));
+  FillFrom(combo, select, [&] { return select.TrimmedAt(0); });
 }
 
 void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {
@@ -84,10 +170,9 @@ void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {
   select.SetWhere("tescor.ente = regent.codice");
   select.SetGroupBy("tescor.ente, regent.denom");
   select.SetOrderBy("regent.denom");
-  int index = 0;
-  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+  FillFrom(combo, select, [&] {
     char head[16];
     std::snprintf(head, sizeof head, "%04d", select.IntAt(0));
-    combo->insertItem(index++, cp1252::ToQString(std::string(head) + " - " + select.TrimmedAt(1)));
-  }
+    return std::string(head) + " - " + select.TrimmedAt(1);
+  });
 }

@@ -3,6 +3,9 @@
 // database, one entry per row in the selection's order. A failed selection (shown by the
 // selection itself) leaves the combo box empty.
 
+#include <string>
+#include <vector>
+
 class DbDatabase;
 class QComboBox;
 
@@ -24,3 +27,37 @@ void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
 
 // The authorities that trips use (`tescor.ente` found in `regent`), by name: "0012 - Name".
 void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);
+
+// The lists below keep, beside the combo box's entries and in their order, the rows they show
+// (the parallel list of the dialogs that take the whole row of the entry chosen).
+
+// The trips' lines with their directions, each pair once: "L12 A".
+struct LineDirectionEntry {
+  std::string line;  // without trailing blanks
+  char direction = ' ';
+};
+std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db);
+
+// The stops of the trips by name, each code, name and place once (texts without trailing
+// blanks): the entry is the name.
+struct StopEntry {
+  std::string code, name, place;
+};
+std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db);
+
+// The trips' routes with their names, each pair once: the entry is the route code.
+struct RouteEntry {
+  std::string route, name;
+};
+std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db);
+
+// The localities (`local`) by name, municipality and province: "Name [Municipality-PR]".
+struct LocalityEntry {
+  int id = 0;
+  std::string name;
+  std::string municipality;  // "Municipality [PR]"
+};
+std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db);
+
+// The stops' codes with their names, each pair once: "%-10s %s".
+void FillStopCodeCombo(QComboBox* combo, DbDatabase* db);

@@ -2,6 +2,7 @@
 
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
+#include "utilities/CodeAssignment.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -5,16 +5,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 
-#include <algorithm>
-
 namespace {
-
-bool DateKey(std::string_view text, std::int32_t& key) {
-  DateRecord d;
-  if (!ParseDateText10(text, d)) return false;
-  key = d.year * 10000 + d.month * 100 + d.day;
-  return true;
-}
 
 // The ISO text a date is bound as in a selection.
 std::string IsoDate(const std::string& date) {
@@ -25,9 +16,9 @@ std::string IsoDate(const std::string& date) {
 }  // namespace
 
 void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const std::string& last) {
-  dates_.clear();
-  std::int32_t a = 0, b = 0;
-  if (!DateKey(first, a) || !DateKey(last, b)) return;
+  Clear();
+  DateRecord a, b;
+  if (!ParseDateText10(first, a) || !ParseDateText10(last, b)) return;
   DbSelect select(db);
   select.SetColumns("data, caden");
   select.SetFrom("calend");
@@ -45,42 +36,33 @@ void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const s
 }
 
 void CadenceCalendarList::AddDate(std::string_view date, std::string_view dayType) {
-  std::int32_t key = 0;
-  if (!DateKey(date, key)) return;
-  std::vector<std::int32_t>& list = dates_[std::string(dayType)];
-  if (!list.empty() && list.back() >= key) sorted_ = false;
-  list.push_back(key);
+  DateRecord d;
+  if (!ParseDateText10(date, d)) return;
+  added_.emplace_back(d, std::string(dayType));
+  calendar_.reset();
 }
 
-void CadenceCalendarList::Sort() const {
-  for (auto& [type, list] : dates_) {
-    std::sort(list.begin(), list.end());
-    list.erase(std::unique(list.begin(), list.end()), list.end());
-  }
-  sorted_ = true;
+void CadenceCalendarList::Clear() {
+  added_.clear();
+  calendar_.reset();
 }
 
-int CadenceCalendarList::DaysOfOperation(const std::vector<ValidityPeriod>& periods) const {
-  if (!sorted_) Sort();
-  in_.clear();
-  out_.clear();
-  for (const ValidityPeriod& p : periods) {
-    std::int32_t from = 0, to = 0;
-    if (!DateKey(p.start, from) || !DateKey(p.end, to)) continue;
-    const auto found = dates_.find(p.dayType);
-    if (found == dates_.end()) continue;
-    const std::vector<std::int32_t>& list = found->second;
-    const auto begin = std::lower_bound(list.begin(), list.end(), from);
-    const auto end = std::upper_bound(begin, list.end(), to);
-    if (begin >= end) continue;
-    std::vector<std::int32_t>& into = p.excluded ? out_ : in_;
-    into.insert(into.end(), begin, end);
+int CadenceCalendarList::DaysOfOperation(const std::vector<PrintedPeriod>& periods) const {
+  if (!calendar_) {
+    // A calendar over the dates given, from the first to the last.
+    const auto key = [](const DateRecord& d) { return d.year * 10000 + d.month * 100 + d.day; };
+    const DateRecord* first = nullptr;
+    const DateRecord* last = nullptr;
+    for (const auto& [date, type] : added_) {
+      if (!first || key(date) < key(*first)) first = &date;
+      if (!last || key(date) > key(*last)) last = &date;
+    }
+    calendar_.emplace(first ? first->Format() : std::string(), last ? last->Format() : std::string());
+    for (const auto& [date, type] : added_) calendar_->Add(date.Format(), type);
+    calendar_->Finish();
   }
-  std::sort(in_.begin(), in_.end());
-  in_.erase(std::unique(in_.begin(), in_.end()), in_.end());
-  if (out_.empty()) return static_cast<int>(in_.size());
-  std::sort(out_.begin(), out_.end());
-  int days = 0;
-  for (std::int32_t d : in_) days += !std::binary_search(out_.begin(), out_.end(), d);
-  return days;
+  std::vector<ValidityPeriod> counted;
+  counted.reserve(periods.size());
+  for (const PrintedPeriod& p : periods) counted.push_back({p.dayType, p.start, p.end, p.excluded});
+  return static_cast<int>(calendar_->OperatingDays(counted).Count());
 }

@@ -5,17 +5,19 @@
 // type) and no excluded period takes it away. Overlapping periods do not count a date twice, and
 // an exclusion over dates no period gives removes nothing.
 
-#include <cstdint>
+#include "common/OperatingDays.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class DbDatabase;
 
-// One validity period of a trip (`period`): day type, its name, the first and last date
-// ("GG/MM/AAAA") and whether the trip does not run in it.
-struct ValidityPeriod {
+// One validity period of a trip as the quadro reports print it: the period the days are counted
+// from, and the name of its day type for the notes.
+struct PrintedPeriod {
   std::string dayType;
   std::string dayTypeName;
   std::string start;
@@ -23,6 +25,8 @@ struct ValidityPeriod {
   bool excluded = false;
 };
 
+// The dates of `calend` with their day types, counted by the one rule of the days of operation
+// (common/OperatingDays).
 class CadenceCalendarList {
  public:
   // Reads the dates of `calend` from `first` to `last` ("GG/MM/AAAA", both included) with their
@@ -31,16 +35,13 @@ class CadenceCalendarList {
 
   // Gives the date ("GG/MM/AAAA" of exactly 10 characters; anything else is ignored) the day type.
   void AddDate(std::string_view date, std::string_view dayType);
-  void Clear() { dates_.clear(); }
+  void Clear();
 
   // The days of operation of a trip with these periods (a period whose dates are not
   // 10-character texts gives and takes away nothing).
-  int DaysOfOperation(const std::vector<ValidityPeriod>& periods) const;
+  int DaysOfOperation(const std::vector<PrintedPeriod>& periods) const;
 
  private:
-  // Per day type, its dates as year * 10000 + month * 100 + day, in order once read.
-  mutable std::unordered_map<std::string, std::vector<std::int32_t>> dates_;
-  mutable bool sorted_ = true;
-  void Sort() const;
-  mutable std::vector<std::int32_t> in_, out_;
+  std::vector<std::pair<DateRecord, std::string>> added_;
+  mutable std::optional<ServiceCalendar> calendar_;  // made from added_ when first asked
 };

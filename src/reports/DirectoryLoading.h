@@ -73,9 +73,9 @@ class RepeatedCodeRows {
 // The rows of a directory reached by their key (ExactKey) in constant time, in the order first
 // found: the first time a key comes its row is made and appended; later it is only found.
 template <class Row>
-class KeyedRows {
+class FirstFoundRows {
  public:
-  explicit KeyedRows(std::vector<Row>& rows) : rows_(rows) {}
+  explicit FirstFoundRows(std::vector<Row>& rows) : rows_(rows) {}
   // The row of `key`; `make()` gives it the first time.
   template <class Make>
   Row& Find(std::string key, Make&& make) {

@@ -27,7 +27,7 @@ void PrimaryStopReport::Load(DbDatabase* db, WorkProgress* progress) {
   select.SetColumns("fermata, denom, primaria, facolt");
   select.SetFrom("detcor");
   select.SetOrderBy("denom, fermata");
-  KeyedRows<Row> found(rows);
+  FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     std::string code = TrimmedTextAt(select, 0), name = TrimmedTextAt(select, 1);
     Row& row = found.Find(ExactKey({code, name}), [&] { return Row{code, name}; });

@@ -63,7 +63,7 @@ std::string QuadroReport::CellText(const StopCell& cell) {
 
 std::string QuadroReport::PeriodNote(const QuadroTrip& trip) {
   std::string note;
-  for (const ValidityPeriod& p : trip.periods) {
+  for (const PrintedPeriod& p : trip.periods) {
     if (!note.empty()) note += "; ";
     note += (p.excluded ? "Esclusa dal " : "Si effettua dal ") + p.start + " al " + p.end + " [" + p.dayType + "] " +
             p.dayTypeName;

@@ -30,7 +30,7 @@ struct QuadroTrip {
   char letter = '?';
   std::string code;
   std::string line;
-  std::vector<ValidityPeriod> periods;
+  std::vector<PrintedPeriod> periods;
 };
 
 // The times of one trip at one stop (HHMM); a trip without that stop has none.

@@ -60,6 +60,7 @@ void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
     else
       columns_[i].x = columns_[i - 1].x + columns_[i - 1].width + (columns_[i].sharesCell ? 10 : 40);
   }
+  ColumnsPlaced();
   // A table narrower than the printable width is centred on it (measured from the left margin's
   // inside, as the page has always been laid out).
   if (!columns_.empty() && RightEdge() < printableWidth_) {
@@ -81,7 +82,7 @@ void Report::PaginateRows() {
   // A page takes at least one row, even a page too short for its head.
   bool pageHasRow = false;
   for (size_t n = 0; n < rows; ++n) {
-    if (y > Limit() && pageHasRow) {
+    if ((y > Limit() && pageHasRow) || (n > 0 && OpensPage(n))) {
       firstRows_.push_back(static_cast<long>(n));
       y = firstRowY_;
     }
@@ -96,7 +97,8 @@ void Report::PrintPage(ReportCanvas& canvas, int page, bool /*preview*/) {
   int y = PageHead(&canvas, page);
   const long first = GetPageEntry(page);
   if (first >= 0) {
-    const size_t rows = RowCount();
+    // The page ends where the next one begins.
+    const size_t rows = page < PageCount() ? static_cast<size_t>(GetPageEntry(page + 1)) : RowCount();
     // A page always shows the row it begins with, even on a page too short for its head.
     for (size_t n = static_cast<size_t>(first); n < rows; ++n) {
       if (n > static_cast<size_t>(first) && y > Limit()) break;
@@ -122,15 +124,13 @@ int Report::HeadLines(ReportCanvas* canvas, int page) const {
 
 int Report::PageHead(ReportCanvas* canvas, int page) {
   const int y2 = HeadLines(canvas, page);
-  bandTop_ = y2 + lineHeight_ + 30;
-  if (canvas) {
-    if (!columns_.empty()) {
-      const int from = X(0) - 20;
-      canvas->Band(from, bandTop_, RightEdge(), bandTop_ + lineHeight_ + 40);
-      canvas->Line(from, bandTop_, RightEdge(), bandTop_);
-      for (const ReportColumn& column : columns_)
-        if (!column.title.empty()) canvas->Text(column.x, bandTop_ + 20, column.title);
-    }
+  bandTop_ = ExtraHeadLines(canvas, page, y2 + lineHeight_ + 30);
+  if (canvas && !columns_.empty()) {
+    const int from = X(0) - 20;
+    canvas->Band(from, bandTop_, RightEdge(), bandTop_ + lineHeight_ + 40);
+    canvas->Line(from, bandTop_, RightEdge(), bandTop_);
+    for (const ReportColumn& column : columns_)
+      if (!column.title.empty()) canvas->Text(column.x, bandTop_ + 20, column.title);
   }
   return bandTop_ + lineHeight_ + 40;
 }
@@ -141,7 +141,7 @@ void Report::Grid(ReportCanvas& canvas, int y) const {
   if (columns_.empty()) return;
   // The bottom line stops 10 units past the last column; the band and the right-hand line reach 20.
   canvas.Line(X(0) - 20, y, RightEdge() - 10, y);
-  for (const ReportColumn& column : columns_)
-    if (!column.sharesCell) canvas.Line(column.x - 20, bandTop_, column.x - 20, y);
+  for (size_t i = 0; i < columns_.size(); ++i)
+    if (GridLineBefore(i)) canvas.Line(columns_[i].x - 20, bandTop_, columns_[i].x - 20, y);
   canvas.Line(RightEdge(), bandTop_, RightEdge(), y);
 }

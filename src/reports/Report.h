@@ -106,6 +106,18 @@ class Report {
   // Lines 1 and 2 of every page head (program heading and page number, subtitle and print time);
   // draws only when `canvas` is given. Returns the y of line 2.
   int HeadLines(ReportCanvas* canvas, int page) const;
+  // What a report may change in the common layout (the base does none of it):
+  // row n opens a new page whatever room is left (the first row never needs to);
+  virtual bool OpensPage(size_t /*n*/) const { return false; }
+  // lines of the page head under the subtitle, the first at y; drawn only when `canvas` is given;
+  // returns the top of the band (y when there are none);
+  virtual int ExtraHeadLines(ReportCanvas* /*canvas*/, int /*page*/, int y) { return y; }
+  // a column whose width depends on where it stands: called once the columns are placed, before
+  // the table is centred;
+  virtual void ColumnsPlaced() {}
+  // whether the grid draws the line at the left of column i (the base: every column that opens a cell).
+  virtual bool GridLineBefore(size_t i) const { return !columns_[i].sharesCell; }
+  int BandTop() const { return bandTop_; }
 
  private:
   // The page head; draws only when `canvas` is given. Returns the y of the first row.

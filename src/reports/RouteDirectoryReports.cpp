@@ -40,7 +40,7 @@ void RouteDirectoryReport::LoadRoutes(DbDatabase* db, WorkProgress* progress) {
   select.SetColumns(kRouteColumns);
   select.SetFrom("tescor");
   select.SetOrderBy(kRouteColumns);
-  KeyedRows<Row> found(rows);
+  FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     Row route = RouteAt(select);
     found.Count(ExactKey({route.code, std::to_string(route.quadro), route.name}), [&] { return route; });
@@ -85,7 +85,7 @@ void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
   select.SetColumns("codlinea, verso");
   select.SetFrom("tescor");
   select.SetOrderBy("codlinea, verso");
-  KeyedRows<Row> found(rows);
+  FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     const std::string code = TrimmedTextAt(select, 0);
     const std::string direction = TrimmedTextAt(select, 1);

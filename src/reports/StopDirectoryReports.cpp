@@ -68,7 +68,7 @@ void StopDirectoryReport::LoadStops(DbDatabase* db, WorkProgress* progress) {
   SelectStops(select);
   // Rows of one stop stand in trip order, so that "its first row" is always the same one.
   select.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata, detcor.id, detcor.sub");
-  KeyedRows<Row> found(rows);
+  FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     StopRow stop(select);
     found.Count(ExactKey({stop.code, stop.name, stop.location}), [&] {

@@ -20,7 +20,7 @@ TerminalReport::TerminalReport(DbDatabase* db) : Report("Rubrica Capolinea") {
 
 void TerminalReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
-  KeyedRows<Row> found(rows);
+  FirstFoundRows<Row> found(rows);
   const auto count = [&](const std::string& code, const std::string& name, const std::string& location, int kind) {
     const char letter = static_cast<char>('0' + kind);
     found.Count(ExactKey({code, name, location, std::string_view(&letter, 1)}), [&] {

@@ -4,7 +4,6 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
-#include "utilities/BatchRows.h"
 #include "utilities/KeyedRows.h"
 
 #include <cstdio>

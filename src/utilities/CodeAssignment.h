@@ -4,16 +4,9 @@
 // each row found by its key and changed field by field; a row the database refuses is skipped and
 // not counted, and a run that does not reach its end leaves every row as it was.
 
+#include "utilities/RowBatch.h"
+
 #include <string>
-
-class DbDatabase;
-class WorkProgress;
-
-struct AssignmentResult {
-  int read = 0;         // rows of the selection
-  int updated = 0;      // rows written
-  bool stored = false;  // the batch is in the database (false: nothing of it is, the counts are 0)
-};
 
 // Trip codes "000001", "000002", ... in the order quadro, line, id; the counter advances for every
 // trip found, whether its row is written or not.

@@ -1,8 +1,8 @@
 #include "utilities/TransportModes.h"
 
 #include "common/Formatters.h"
-#include "utilities/BatchRows.h"
 #include "utilities/KeyedRows.h"
+#include "utilities/RowBatch.h"
 
 #include <string_view>
 

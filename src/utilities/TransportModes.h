@@ -2,7 +2,7 @@
 // The transport-mode letter (`tescor.mezzo`: U, X, W, F, T, N) of many trips at once: of every
 // trip, of the trips of one line or of one granting authority, in one batch transaction.
 
-#include "utilities/CodeAssignment.h"
+#include "utilities/RowBatch.h"
 
 #include <string>
 

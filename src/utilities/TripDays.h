@@ -1,35 +1,10 @@
 #pragma once
-// The days of the service calendar as bit sets: one bit a day from the calendar's first date.
-// The days a trip runs, the days excluded for it, and the test whether two trips run on one day
-// in common are a few word operations for every 64 days.
+// The days a trip runs and the days excluded for it, as bit sets over the service calendar (day 0
+// its first date), and the test whether two trips run on one day in common.
 
-#include <cstddef>
-#include <cstdint>
-#include <vector>
+#include "common/DayBits.h"
 
-class DayBits {
- public:
-  DayBits() = default;
-  explicit DayBits(int dayCount) : count_(dayCount > 0 ? dayCount : 0), words_((count_ + 63) / 64, 0) {}
-
-  int DayCount() const { return count_; }
-  bool Test(int day) const {
-    return day >= 0 && day < count_ && (words_[static_cast<size_t>(day) / 64] >> (day % 64) & 1) != 0;
-  }
-  // Outside the range nothing happens.
-  void Set(int day) {
-    if (day >= 0 && day < count_) words_[static_cast<size_t>(day) / 64] |= std::uint64_t{1} << (day % 64);
-  }
-  // Sets the days of `mask` (of the same size) that fall from `first` to `last`, both included
-  // and clipped to the range.
-  void SetWithin(const DayBits& mask, int first, int last);
-  // Whether one day is set in `a` and in `b` and in neither `notA` nor `notB` (all of one size).
-  static bool CommonDay(const DayBits& a, const DayBits& notA, const DayBits& b, const DayBits& notB);
-
- private:
-  int count_ = 0;
-  std::vector<std::uint64_t> words_;
-};
+#include <algorithm>
 
 // The days of one trip over the calendar: the days its periods run and the days they exclude,
 // 'S' or 'N' for each day (day 0 the calendar's first date; outside the range 'N').
@@ -37,22 +12,26 @@ class TripDays {
  public:
   // Sized for the calendar's days, every day 'N'.
   void Init(int dayCount) {
-    run_ = DayBits(dayCount);
-    excluded_ = DayBits(dayCount);
+    run_ = DayBits(static_cast<size_t>(std::max(dayCount, 0)));
+    excluded_ = DayBits(static_cast<size_t>(std::max(dayCount, 0)));
   }
-  int DayCount() const { return run_.DayCount(); }
-  char GetRunDay(int day) const { return run_.Test(day) ? 'S' : 'N'; }
-  char GetExcludedDay(int day) const { return excluded_.Test(day) ? 'S' : 'N'; }
+  int DayCount() const { return static_cast<int>(run_.Size()); }
+  char GetRunDay(int day) const { return day >= 0 && run_.Test(static_cast<size_t>(day)) ? 'S' : 'N'; }
+  char GetExcludedDay(int day) const { return day >= 0 && excluded_.Test(static_cast<size_t>(day)) ? 'S' : 'N'; }
   // Only 'S' marks a day; outside the range nothing happens.
   void SetRunDay(int day, char flag) {
-    if (flag == 'S') run_.Set(day);
+    if (flag == 'S' && day >= 0 && day < DayCount()) run_.Set(static_cast<size_t>(day));
   }
   void SetExcludedDay(int day, char flag) {
-    if (flag == 'S') excluded_.Set(day);
+    if (flag == 'S' && day >= 0 && day < DayCount()) excluded_.Set(static_cast<size_t>(day));
   }
-  // The days of a period: the days of `mask` from `first` to `last`, as run or as excluded days.
+  // The days of a period: the days of `mask` (of the calendar's size) from `first` to `last`, both
+  // included and clipped to the calendar, as run or as excluded days.
   void AddPeriod(const DayBits& mask, int first, int last, bool excluded) {
-    (excluded ? excluded_ : run_).SetWithin(mask, first, last);
+    first = std::max(first, 0);
+    last = std::min(last, DayCount() - 1);
+    if (first > last) return;
+    (excluded ? excluded_ : run_).AddRange(mask, static_cast<size_t>(first), static_cast<size_t>(last) + 1);
   }
   // Whether both trips run, and neither is excluded, on one day at least.
   bool ShareARunningDay(const TripDays& other) const {

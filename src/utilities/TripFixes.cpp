@@ -1,8 +1,8 @@
 #include "utilities/TripFixes.h"
 
 #include "common/Formatters.h"
-#include "utilities/BatchRows.h"
 #include "utilities/KeyedRows.h"
+#include "utilities/RowBatch.h"
 
 #include <cstdlib>
 

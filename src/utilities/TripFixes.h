@@ -5,7 +5,7 @@
 // batch transaction (a run killed half way leaves every row as it was); a row the database
 // refuses is skipped and not counted.
 
-#include "utilities/CodeAssignment.h"
+#include "utilities/RowBatch.h"
 
 #include <string>
 

@@ -11,16 +11,6 @@ namespace {
 
 using Controls = std::vector<std::pair<std::string, std::string>>;
 
-// Runs the dialog under the script; the result, or -1 when the run ended at a refusal.
-int RunScripted(ui::Dialog& dialog, ui::Script& script, const Controls& controls) {
-  script.Push({ui::Answer::Kind::Dialog, std::to_string(dialog.Idd()), controls});
-  try {
-    return dialog.DoModal();
-  } catch (const ui::UnansweredQuestion&) {
-    return -1;
-  }
-}
-
 TEST(ReportDialogs, CadenceListRadioGroupsKeepScreenAndMembersTogether) {
   struct Case {
     Controls controls;
@@ -36,7 +26,7 @@ TEST(ReportDialogs, CadenceListRadioGroupsKeepScreenAndMembersTogether) {
   for (const Case& c : cases) {
     ui::Script script;
     CadenceListDialog dialog(nullptr, 123);
-    EXPECT_EQ(RunScripted(dialog, script, c.controls), ui::IDOK);
+    EXPECT_EQ(RunDialogScript(dialog, script, c.controls), ui::IDOK);
     EXPECT_EQ(std::to_string(dialog.byCode) + std::to_string(dialog.byName) + std::to_string(dialog.preview) +
                   std::to_string(dialog.print),
               c.members);
@@ -73,7 +63,7 @@ TEST(ReportDialogs, CalendarListDatesCheckedOnlyWithoutTheWholeCalendar) {
   for (const Case& c : cases) {
     ui::Script script;
     CalendarListDialog dialog(nullptr, 124);
-    const int result = RunScripted(dialog, script, c.controls);
+    const int result = RunDialogScript(dialog, script, c.controls);
     std::string out = std::to_string(result) + " " + std::to_string(dialog.wholeCalendar) + " " + dialog.fromDate +
                       "|" + dialog.toDate + " " + std::to_string(dialog.preview) + std::to_string(dialog.print);
     if (!MessagesOf(script).empty()) out += " " + MessagesOf(script);
@@ -112,13 +102,13 @@ TEST(ReportDialogs, TheRangeBoxEmptiesAndDisablesTheDates) {
   for (const Case& c : cases) {
     ui::Script script;
     WatchedCalendarDialog dialog(nullptr, 124);
-    RunScripted(dialog, script, c.controls);
+    RunDialogScript(dialog, script, c.controls);
     EXPECT_EQ(dialog.seen, c.seen);
   }
   // While the whole calendar is chosen, the dates cannot be typed.
   ui::Script script;
   CalendarListDialog dialog(nullptr, 124);
-  EXPECT_EQ(RunScripted(dialog, script, {{"1082", "01/03/2024"}}), -1);
+  EXPECT_EQ(RunDialogScript(dialog, script, {{"1082", "01/03/2024"}}), -1);
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ TEST(CadenceCalendar, ADayCountsOnceWhenGivenAndNotTakenAway) {
   }
   calendar.AddDate("1/3/2024", "FER");  // not a 10-character date: ignored
   struct Case {
-    std::vector<ValidityPeriod> periods;
+    std::vector<PrintedPeriod> periods;
     int days;
   };
   const Case cases[] = {

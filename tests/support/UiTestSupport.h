@@ -1,10 +1,13 @@
 #pragma once
 // Shared pieces of the tests of the interface layer.
 
+#include "platform/Dialog.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // The text of every message box shown so far, separated by "\n--\n".
 inline std::string MessagesOf(const ui::Script& script) {
@@ -26,5 +29,17 @@ std::string ConfirmOrRefusal(ui::Script& script, D& dialog, const std::string& i
   } catch (const ui::UnansweredQuestion&) {
     EXPECT_TRUE(script.Messages().size() == 1 && script.Messages()[0].type == ui::MB_ICONSTOP);
     return script.Messages().empty() ? "?" : script.Messages()[0].text;
+  }
+}
+
+// Runs an options dialog under the script with the controls given; its result, or -1 when the run
+// ended at a refusal.
+inline int RunDialogScript(ui::Dialog& dialog, ui::Script& script,
+                           const std::vector<std::pair<std::string, std::string>>& controls) {
+  script.Push({ui::Answer::Kind::Dialog, std::to_string(dialog.Idd()), controls});
+  try {
+    return dialog.DoModal();
+  } catch (const ui::UnansweredQuestion&) {
+    return -1;
   }
 }

@@ -30,3 +30,9 @@ inline std::string TripTimes(const std::string& path) {
   return QueryFile(path, "SELECT id, parte, arriva FROM tescor ORDER BY id") + "--\n" +
          QueryFile(path, "SELECT id, sub, arriva, parte FROM detcor ORDER BY id, sub");
 }
+
+// A timetable database at `path` with the trips of the normalisation script.
+inline void MakeNormalisationDatabase(const std::string& path) {
+  MakeTimetableDatabase(path);
+  RunSql(path, cp1252::FromQStringLossy(QString::fromUtf8(FileBytes(UtilityDataFile("normalizzazioni.sql")))));
+}

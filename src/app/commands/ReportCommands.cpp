@@ -2,10 +2,13 @@
 
 #include "app/MainFrame.h"
 #include "app/commands/ReportRun.h"
+#include "dialogs/CheckReportDialogs.h"
 #include "dialogs/DayTypeReportDialogs.h"
 #include "dialogs/QuadroReportDialogs.h"
 #include "platform/Ui.h"
+#include "reports/ContractReport.h"
 #include "reports/DayTypeReports.h"
+#include "reports/OperatingDaysReport.h"
 #include "reports/QuadroReports.h"
 
 void PrintCadences(MainFrame& frame) {
@@ -38,5 +41,19 @@ void PrintLineTimetables(MainFrame& frame) {
   RunReport(frame,
             std::make_unique<LineTimetableReport>(frame.Database(), dialog.whole == 1, dialog.fromLine, dialog.toLine,
                                                   dialog.includeOptional == 1, dialog.includeNotServed == 1),
+            dialog.preview == 1);
+}
+
+void PrintContractCheck(MainFrame& frame) {
+  ContractCheckDialog dialog(&frame, kContractCheckDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  RunReport(frame, std::make_unique<ContractReport>(frame.Database(), dialog.tripsAndTotals == 1), dialog.preview == 1);
+}
+
+void PrintOperatingDaysCheck(MainFrame& frame) {
+  OperatingDaysCheckDialog dialog(&frame, kOperatingDaysCheckDialog);
+  if (dialog.DoModal() != ui::IDOK) return;
+  RunReport(frame,
+            std::make_unique<OperatingDaysReport>(frame.Database(), dialog.allTrips == 1, dialog.fromId, dialog.toId),
             dialog.preview == 1);
 }

@@ -14,6 +14,8 @@ constexpr int kCadenceListDialog = 123;
 constexpr int kCalendarListDialog = 124;
 constexpr int kTripListDialog = 125;
 constexpr int kLineTableListDialog = 144;
+constexpr int kContractCheckDialog = 128;
+constexpr int kOperatingDaysCheckDialog = 142;
 
 // "rubrica Ca&denze".
 void PrintCadences(MainFrame& frame);
@@ -23,3 +25,7 @@ void PrintCalendar(MainFrame& frame);
 void PrintTrips(MainFrame& frame);
 // "rubrica &Quadri Linea".
 void PrintLineTimetables(MainFrame& frame);
+// "verifica &Contratti".
+void PrintContractCheck(MainFrame& frame);
+// "verifica &Giorni Effettuazione".
+void PrintOperatingDaysCheck(MainFrame& frame);

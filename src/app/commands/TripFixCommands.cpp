@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "dialogs/TransportModeDialogs.h"
 #include "platform/Ui.h"
+#include "utilities/CodeAssignment.h"
 #include "utilities/TripFixes.h"
 
 namespace {

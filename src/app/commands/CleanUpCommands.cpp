@@ -1,0 +1,55 @@
+#include "app/commands/CleanUpCommands.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "app/commands/BatchResultBox.h"
+#include "dialogs/NormalizeDialogs.h"
+#include "utilities/CleanUps.h"
+
+namespace {
+
+void Clear(MainFrame* frame, CleanUp which) {
+  if (!AskedToProceed(CleanUpQuestion(which))) return;
+  ShowBusy(true);
+  AssignmentResult result;
+  {
+    FrameProgress progress(frame);
+    result = ClearCodes(frame->Database(), which, &progress);
+  }
+  TellBatchResult(result, CleanUpResultText(which, result));
+}
+
+}  // namespace
+
+void ClearTripCodes(MainFrame* frame) { Clear(frame, CleanUp::TripCodes); }
+void ClearRouteCodes(MainFrame* frame) { Clear(frame, CleanUp::RouteCodes); }
+void ClearStopCodes(MainFrame* frame) { Clear(frame, CleanUp::StopCodes); }
+void ClearStopLocations(MainFrame* frame) { Clear(frame, CleanUp::StopLocations); }
+
+void DeleteTripsWithoutPeriod(MainFrame* frame) {
+  if (!AskedToProceed(PeriodlessTripsQuestion())) return;
+  ShowBusy(true);
+  AssignmentResult result;
+  {
+    FrameProgress progress(frame);
+    result = DeleteTripsWithoutPeriod(frame->Database(), &progress);
+  }
+  TellBatchResult(result, PeriodlessTripsResultText(result));
+}
+
+void DeleteStop(MainFrame* frame) {
+  StopDeleteDialog dialog(frame, frame->Database(), 154);
+  if (dialog.DoModal() != ui::IDOK) return;
+  ShowBusy(true);
+  StopDeletion deletion;
+  {
+    FrameProgress progress(frame);
+    deletion = DeleteStop(frame->Database(), dialog.code, &progress);
+  }
+  HideBusy();
+  if (deletion.terminus)
+    ui::MessageBox(TerminusStopText(), ui::MB_ICONSTOP);
+  else
+    TellBatchResult(deletion.rows, StopDeletionResultText(deletion.rows));
+}

@@ -1,0 +1,30 @@
+#include "app/commands/ContractExportCommand.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "exchange/ContractExport.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+void ExportServiceContracts(MainFrame& frame) {
+  ContractExportData data;
+  {
+    ShowBusy(true);
+    FrameProgress progress(&frame);
+    data = ReadContractExport(frame.Database(), &progress);
+  }
+  if (!data.masterFound) {
+    ui::MessageBox(kContractExportNoMaster, ui::MB_ICONSTOP);
+    return;
+  }
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Esportazione Contratti", "Contratti",
+                        "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||", "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  const ContractExportResult result = WriteContractExport(data, dialog.Path());
+  if (!result.written) {
+    ui::MessageBox("Impossibile creare\n\n" + result.failedPath, ui::MB_ICONEXCLAMATION);
+    return;
+  }
+  ui::MessageBox(ContractExportDoneText(result.tripLines), ui::MB_ICONINFORMATION);
+}

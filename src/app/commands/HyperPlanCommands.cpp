@@ -1,0 +1,62 @@
+#include "app/commands/HyperPlanCommands.h"
+
+#include "app/Busy.h"
+#include "app/BusyProgress.h"
+#include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "conversions/WorkingCompany.h"
+#include "conversions/hyperplan/MTramCadences.h"
+#include "conversions/hyperplan/RouteCodeAssignment.h"
+#include "conversions/hyperplan/RouteConversion.h"
+#include "conversions/hyperplan/RouteDescriptor.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "utilities/CodeAssignment.h"
+
+void ConvertHyperPlanRoutes(MainFrame* frame) {
+  constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
+  const int company = WorkingCompany(frame->Database());
+  ui::FileDialog input(ui::FileDialog::Mode::Open, kRouteInputCaption, "PERCORSI", kShapeFilter, "SHP");
+  if (input.DoModal() != ui::IDOK) return;
+  ShowBusy(true);
+  FrameProgress progress(frame);
+  const RouteReading reading = ReadRouteSet(input.Path(), &progress);
+  if (!reading.ok) {
+    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
+    return;
+  }
+  ui::FileDialog output(ui::FileDialog::Mode::Save, kRouteOutputCaption, "RT_ITIN", kShapeFilter, "SHP");
+  if (output.DoModal() != ui::IDOK) return;
+  const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), NoteExportFolder);
+  if (!writing.ok) ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
+}
+
+void AssignHyperPlanRouteCodes(MainFrame* frame) {
+  ui::FileDialog input(ui::FileDialog::Mode::Open, "Acquisizione Descrittore Fermate/Percorsi di HyperPlan", "PERCORSI",
+                       "File di testo|*.txt|Tutti i files (*.*)|*.*||", "TXT");
+  if (input.DoModal() != ui::IDOK) return;
+  frame->ShowStatusBand(kDescriptorStep);
+  const DescriptorReading descriptor = ReadDescriptor(DescriptorFile(input.Path()));
+  frame->Redraw();
+  if (!descriptor.opened) return;
+  if (!descriptor.valid) {
+    ui::MessageBox(InvalidDescriptorText(), ui::MB_ICONSTOP);
+    return;
+  }
+  ShowBusy(true);
+  FrameProgress progress(frame);
+  const RouteCodeResult result = AssignRouteCodesFromDescriptor(frame->Database(), descriptor.routes, &progress);
+  if (!result.stored) ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+}
+
+void RebuildMTramCadences(MainFrame* frame) {
+  ShowBusy(true);
+  BusyProgress progress;
+  const CadenceRebuildResult result = RebuildMTramCadences(frame->Database(), &progress);
+  if (!result.stored)
+    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+  else
+    ui::MessageBox(CadenceRebuildDoneText(), ui::MB_ICONINFORMATION);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The rebuilding of the day types of a timetable that came from MTram: day types of one name and
+// exactly the same calendar dates are merged into the first of them in code order, which takes
+// over the others' validity periods; the others are deleted with their calendar rows. A day type
+// without calendar rows is neither kept over others nor merged. Every change is made in one batch
+// transaction, each condition with its code bound as a value: a run that does not reach its end
+// leaves the database as it was, a row the database refuses is told by the layer and skipped.
+
+#include <string>
+#include <vector>
+
+class DbDatabase;
+class WorkProgress;
+
+// A day type as loaded: code and name without trailing blanks, its dates ("%02d/%02d/%04d") in
+// date order, and the index of the day type it is merged into (-1: kept).
+struct MTramCadence {
+  std::string code;
+  std::string name;
+  std::vector<std::string> dates;
+  int keeper = -1;
+};
+
+// The day types with calendar rows, in code order, with their dates.
+std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db);
+// Marks each day type equal (name and dates) to an earlier kept one as merged into it.
+void MarkDuplicateCadences(std::vector<MTramCadence>& cadences);
+
+struct CadenceRebuildResult {
+  int merged = 0;       // day types merged into another
+  int periods = 0;      // periods moved
+  int dates = 0;        // calendar rows deleted
+  bool stored = false;  // the batch is in the database (false: nothing of it is)
+};
+
+CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress);
+
+// The closing message.
+std::string CadenceRebuildDoneText();

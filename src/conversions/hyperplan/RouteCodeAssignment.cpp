@@ -1,0 +1,107 @@
+#include "conversions/hyperplan/RouteCodeAssignment.h"
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "utilities/KeyedRows.h"
+
+#include <string_view>
+#include <unordered_map>
+
+namespace {
+
+// The signature of every quadro of number 0 or more, from one selection of its distinct stops.
+bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map<long, std::string>& signatures) {
+  DbSelect select(db);
+  select.SetColumns("tescor.gruppo, detcor.sub, detcor.fermata");
+  select.SetFrom("tescor, detcor");
+  select.SetWhere("tescor.ID = detcor.ID AND tescor.gruppo >= 0");
+  select.SetGroupBy("tescor.gruppo, detcor.sub, detcor.fermata");
+  select.SetOrderBy("tescor.gruppo, detcor.sub, detcor.fermata");
+  select.Open();
+  if (select.WalkFailed()) return false;
+  const long rows = select.RowCount();
+  if (progress) progress->Begin(kQuadroStep);
+  long done = 0;
+  std::string* current = nullptr;
+  long currentQuadro = 0;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    if (progress) progress->Step(done++, rows);
+    const long quadro = select.LongAt(0);
+    if (!current || quadro != currentQuadro) {
+      current = &signatures[quadro];
+      currentQuadro = quadro;
+      *current = "{ ";
+    } else {
+      *current += ", ";
+    }
+    *current += select.TrimmedAt(2);
+    *current += "#F";
+  }
+  for (auto& [quadro, signature] : signatures) signature += " }";
+  return !select.WalkFailed();
+}
+
+}  // namespace
+
+RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector<DescriptorRoute>& routes,
+                                               WorkProgress* progress) {
+  RouteCodeResult result;
+  // Signature -> route code; of several routes with one signature the first in the file stands.
+  std::unordered_map<std::string, std::string_view> routeCodes;
+  routeCodes.reserve(routes.size());
+  for (const DescriptorRoute& r : routes) routeCodes.emplace(r.Signature(), r.code);
+
+  DbBatch batch(db);
+  std::unordered_map<long, std::string> quadri;
+  if (!QuadroSignatures(db, progress, quadri)) {
+    batch.Rollback();
+    return result;
+  }
+  // The codes of the quadri, once each.
+  std::unordered_map<long, std::string_view> quadroCodes;
+  for (const auto& [quadro, signature] : quadri) {
+    const auto found = routeCodes.find(signature);
+    if (found != routeCodes.end()) quadroCodes.emplace(quadro, found->second);
+  }
+
+  DbSelect select(db);
+  select.SetColumns("ID, gruppo");
+  select.SetFrom("tescor");
+  select.Open();
+  if (select.WalkFailed()) {
+    batch.Rollback();
+    return result;
+  }
+  result.trips = select.RowCount();
+  if (progress) progress->Begin(kAssignmentStep);
+  KeyedRows trips(db, "tescor");
+  const int at = trips.Field("codperc");
+  DbTable& table = trips.Table();
+  long done = 0;
+  std::string own;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    if (progress) progress->Step(done++, result.trips);
+    const long quadro = select.LongAt(1);
+    std::string_view code;
+    const auto found = quadroCodes.find(quadro);
+    if (found != quadroCodes.end()) {
+      code = found->second;
+      ++result.matched;
+    } else {
+      own = "GRUPPO_" + std::to_string(quadro);
+      code = own;
+    }
+    if (trips.Seek(select.LongAt(0)) && table.Edit() && table.SetFieldTextAt(at, code) && table.Update())
+      ++result.updated;
+  }
+  if (progress) progress->End();
+  if (select.WalkFailed()) {
+    batch.Rollback();
+    result.updated = 0;
+    return result;
+  }
+  result.stored = batch.Commit() != 0;
+  if (!result.stored) result.updated = 0;
+  return result;
+}

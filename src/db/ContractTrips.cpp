@@ -1,0 +1,177 @@
+#include "db/ContractTrips.h"
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "db/DbSchema.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A date for a bound value: the ISO text the database keeps.
+std::string IsoDate(const std::string& ddmmyyyy) {
+  const std::string quoted = SqlDate(ddmmyyyy);
+  return quoted.size() >= 2 && quoted.front() == '\'' ? quoted.substr(1, quoted.size() - 2) : std::string();
+}
+
+std::string Text(DbSelect& s, int position) {
+  std::string text;
+  s.GetFieldTextAt(position, text);
+  return std::string(WithoutTrailingBlanks(text));
+}
+
+// A number of either integer kind (a yes/no reads -1 or 0).
+long Long(DbSelect& s, int position) {
+  long value = 0;
+  if (s.GetFieldLongAt(position, &value)) return value;
+  int small = 0;
+  s.GetFieldIntAt(position, &small);
+  return small;
+}
+
+char FirstChar(const std::string& text) { return text.empty() ? ' ' : text[0]; }
+
+// Steps of the progress bar: one every so many rows.
+void Step(WorkProgress* progress, long done, long total) {
+  if (progress && (done % 256 == 0 || done == total)) progress->Step(done, total);
+}
+
+}  // namespace
+
+WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
+  WorkingPeriod period;
+  DbTable master(db, "master");
+  if (!SeekMasterRow(master)) return period;
+  period.found = true;
+  master.GetFieldText("azienda", period.company);
+  master.GetFieldText("datini", period.first);
+  master.GetFieldText("datfin", period.last);
+  return period;
+}
+
+ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last) {
+  ServiceCalendar calendar(first, last);
+  DbSelect s(db);
+  s.SetColumns("data, caden");
+  s.SetFrom("calend");
+  s.SetWhere("calend.data >= ?1 AND calend.data <= ?2");
+  s.SetParameters({IsoDate(first), IsoDate(last)});
+  s.SetOrderBy("data, caden");
+  s.SetStreaming(true);
+  if (s.Open()) {
+    std::string date, type;
+    for (; s.hasRow; s.MoveNext()) {
+      s.GetFieldTextAt(0, date);
+      s.GetFieldTextAt(1, type);
+      calendar.Add(date, WithoutTrailingBlanks(type));
+    }
+  }
+  calendar.Finish();
+  return calendar;
+}
+
+std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress) {
+  std::vector<TripPeriods> trips;
+  DbSelect s(db);
+  s.SetColumns(
+      "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.parte,"
+      " period.caden, period.inizio, period.fine, period.escluso");
+  s.SetFrom("tescor, period");
+  if (range.all) {
+    s.SetWhere("period.id = tescor.id");
+  } else {
+    s.SetWhere("period.id = tescor.id AND tescor.id >= ?1 AND tescor.id <= ?2");
+    s.SetParameters({std::to_string(range.from), std::to_string(range.to)});
+  }
+  s.SetOrderBy("tescor.id, period.inizio, period.fine");
+  if (!s.Open()) return trips;
+  const long total = s.RowCount();
+  if (progress) progress->Begin({});
+  long done = 0;
+  for (; s.hasRow; s.MoveNext()) {
+    const long id = Long(s, 0);
+    if (trips.empty() || trips.back().id != id) {
+      TripPeriods& t = trips.emplace_back();
+      t.id = id;
+      t.tripCode = Text(s, 1);
+      t.lineCode = Text(s, 2);
+      t.direction = FirstChar(Text(s, 3));
+      t.departure = static_cast<int>(Long(s, 4));
+    }
+    trips.back().periods.push_back({Text(s, 5), Text(s, 6), Text(s, 7), Long(s, 8) != 0});
+    Step(progress, ++done, total);
+  }
+  if (progress) progress->End();
+  return trips;
+}
+
+std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress) {
+  std::vector<ContractTrip> trips;
+  DbSelect s(db);
+  s.SetColumns(
+      "tescor.ente, tescor.contratt, tescor.id, tescor.codcorsa, tescor.codlinea,"
+      " tescor.verso, tescor.parte, tescor.lung, tescor.ct_lung, tescor.tempo,"
+      " tescor.ct_tempo, period.caden, period.inizio, period.fine, period.escluso,"
+      " tescor.mezzo");
+  s.SetFrom("tescor, period");
+  s.SetWhere("period.id = tescor.id");
+  s.SetOrderBy(
+      "tescor.ente, tescor.contratt, tescor.codlinea, tescor.verso, tescor.parte,"
+      " tescor.codcorsa, tescor.id");
+  if (!s.Open()) return trips;
+  const long total = s.RowCount();
+  if (progress) progress->Begin({});
+  long done = 0;
+  std::vector<ValidityPeriod> periods;
+  auto close = [&] {
+    if (!trips.empty()) trips.back().days = static_cast<long>(calendar.OperatingDays(periods).Count());
+    periods.clear();
+  };
+  for (; s.hasRow; s.MoveNext()) {
+    const long id = Long(s, 2);
+    if (trips.empty() || trips.back().id != id) {
+      close();
+      ContractTrip& t = trips.emplace_back();
+      t.ente = static_cast<int>(Long(s, 0));
+      t.contract = static_cast<int>(Long(s, 1));
+      t.id = id;
+      t.tripCode = Text(s, 3);
+      t.lineCode = Text(s, 4);
+      t.direction = FirstChar(Text(s, 5));
+      t.departure = FormatTimeOfDay(static_cast<int>(Long(s, 6)));
+      t.length = KilometresText(static_cast<double>(Long(s, 7)));
+      t.contractMetres = Long(s, 8);
+      t.contractLength = KilometresText(static_cast<double>(t.contractMetres));
+      t.time = FormatDuration(static_cast<int>(Long(s, 9)));
+      t.contractMinutes = static_cast<int>(Long(s, 10));
+      t.contractTime = FormatDuration(t.contractMinutes);
+      t.mode = FirstChar(Text(s, 15));
+    }
+    periods.push_back({Text(s, 11), Text(s, 12), Text(s, 13), Long(s, 14) != 0});
+    Step(progress, ++done, total);
+  }
+  close();
+  if (progress) progress->End();
+  return trips;
+}
+
+std::string KilometresText(double metres) {
+  char buffer[400];  // any double printed with two decimals fits
+  std::snprintf(buffer, sizeof buffer, "%1.2lf", metres * 0.001);
+  return DecimalComma(buffer);
+}
+
+const char* TransportModeName(char letter) {
+  switch (letter) {
+    case 'F': return "Funicolare";
+    case 'N': return "Traghetto";
+    case 'T': return "Treno";
+    case 'U': return "Bus Urbano";
+    case 'W': return "Tramvia";
+    case 'X': return "Bus Extraurbano";
+    default: return "???";
+  }
+}

@@ -1,0 +1,67 @@
+#pragma once
+// What the contract check and the contract export read alike: the working period of `master`,
+// the service calendar inside it, and every trip that has validity periods with its head data,
+// the texts both print, and its days of operation over the working period.
+
+#include "common/OperatingDays.h"
+
+#include <string>
+#include <vector>
+
+class DbDatabase;
+class WorkProgress;
+
+struct WorkingPeriod {
+  bool found = false;       // the master row is there
+  std::string company;      // `azienda` as read
+  std::string first, last;  // `datini`, `datfin` ("GG/MM/AAAA")
+};
+WorkingPeriod ReadWorkingPeriod(DbDatabase* db);
+
+// The dates of `calend` from `first` to `last` with their day types; the dates go into the
+// selection as bound values.
+ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last);
+
+// The ids of a range, both included; `all` takes every trip.
+struct TripIdRange {
+  bool all = true;
+  long from = 0, to = 0;
+};
+
+// The trips with their validity periods, by id (every trip has at least one period): what the
+// days-of-operation check lists. `progress` (or none) follows the rows read.
+struct TripPeriods {
+  long id = 0;
+  std::string tripCode, lineCode;  // without trailing blanks
+  char direction = ' ';
+  int departure = 0;  // HHMM
+  std::vector<ValidityPeriod> periods;
+};
+std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress);
+
+struct ContractTrip {
+  int ente = 0;
+  int contract = 0;
+  long id = 0;
+  std::string tripCode, lineCode;  // without trailing blanks
+  char direction = ' ';
+  std::string departure;       // "%d:%02d"
+  std::string length;          // kilometres "%1.2lf", decimal comma
+  std::string contractLength;  // the same of `ct_lung`
+  std::string time;            // "%dm" under an hour, else "%dh %dm"
+  std::string contractTime;    // the same of `ct_tempo`
+  long contractMetres = 0;     // `ct_lung`
+  int contractMinutes = 0;     // `ct_tempo`
+  long days = 0;               // days of operation in the working period
+  char mode = ' ';             // `mezzo`
+};
+
+// Every trip with at least one validity period, ordered by authority, contract, line, direction,
+// departure, trip code and id, with its days of operation in `calendar`.
+std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress);
+
+// Metres as kilometres "%1.2lf" with a decimal comma (12340 gives "12,34").
+std::string KilometresText(double metres);
+// The name of a transport mode letter: F "Funicolare", N "Traghetto", T "Treno", U "Bus Urbano",
+// W "Tramvia", X "Bus Extraurbano", any other "???".
+const char* TransportModeName(char letter);

@@ -1,0 +1,213 @@
+#include "dialogs/NormalizeDialogs.h"
+
+#include "common/Cp1252.h"
+#include "dialogs/EntryRules.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QVBoxLayout>
+
+using namespace normalize;
+
+namespace {
+
+const char* const kNotValid = "ATTENZIONE: La normalizzazione proposta non è valida.\n\n";
+const char* const kLineWording =
+    "Occorre indicare sia il codice della linea da sostituire\nche il nuovo valore che si intende assegnare.";
+const char* const kRouteWording =
+    "Occorre indicare sia il codice del percorso da sostituire\nche il nuovo valore che si intende assegnare.";
+const char* const kIdentical = "Il nuovo valore è identico a quello precedente !!!.";
+
+// A value that must be given: neither empty nor blank.
+bool Missing(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+}  // namespace
+
+NormalizeDialog::NormalizeDialog(QWidget* parent, DbDatabase* db, int idd, const char* caption, const char* listLabel,
+                                 std::vector<Field> fields)
+    : ui::Dialog(parent, idd, caption), db_(db), fields_(std::move(fields)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeLabel(listLabel));
+  QComboBox* list = MakeCombo(kList, false);
+  list->setMinimumContentsLength(30);
+  layout->addWidget(list);
+  // The entry chosen is taken when the drop-down list closes on it.
+  connect(list, &QComboBox::activated, this, [this](int index) {
+    if (index >= 0) Chosen(static_cast<size_t>(index));
+  });
+  for (const bool search : {true, false}) {
+    auto* box = new QGroupBox(cp1252::ToQString(search ? "Oggetto della ricerca" : "Da sostituire con"), this);
+    auto* grid = new QGridLayout(box);
+    int row = 0;
+    for (const Field& f : fields_) {
+      QLineEdit* edit = MakeEdit(search ? f.oldId : f.newId, f.limit);
+      edit->setEnabled(!search);
+      grid->addWidget(MakeLabel(f.label), row, 0);
+      grid->addWidget(edit, row++, 1);
+    }
+    layout->addWidget(box);
+  }
+  layout->addWidget(MakeOkCancel());
+  Button(ui::IDOK)->setText(QStringLiteral("Sostituisci"));
+}
+
+void NormalizeDialog::Show(const std::vector<std::string>& texts) {
+  for (size_t i = 0; i < fields_.size() && i < texts.size(); ++i) {
+    SetControlText(fields_[i].oldId, texts[i]);
+    SetControlText(fields_[i].newId, texts[i]);
+  }
+}
+
+bool NormalizeDialog::Read(int id, std::string& out) {
+  if (!ReadControlText(id, out)) return false;
+  while (out.size() > 1 && out.back() == ' ') out.pop_back();
+  return true;
+}
+
+// --- 139 ---
+
+LineCodeNormalizeDialog::LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
+    : NormalizeDialog(parent, db, idd, "Normalizzazione Codice Linea", "Lista Linee",
+                      {{kOldLine, kNewLine, 10, "Codice Linea"}, {kOldDirection, kNewDirection, 1, "Verso"}}) {}
+
+bool LineCodeNormalizeDialog::OnInitDialog() {
+  Combo(kList)->clear();
+  list_ = FillLineDirectionCombo(Combo(kList), db_);
+  Combo(kList)->setCurrentIndex(-1);
+  return true;
+}
+
+void LineCodeNormalizeDialog::Chosen(size_t index) {
+  if (index >= list_.size()) return;
+  Show({list_[index].line, std::string(1, list_[index].direction)});
+}
+
+void LineCodeNormalizeDialog::OnOK() {
+  std::string oldLine, oldDirection, newLine, newDirection;
+  if (!Read(kOldLine, oldLine) || !Read(kOldDirection, oldDirection) || !Read(kNewLine, newLine) ||
+      !Read(kNewDirection, newDirection))
+    return;
+  const LineAndDirection before{oldLine, EntryDirection(oldDirection)}, after{newLine, EntryDirection(newDirection)};
+  if (Missing(before.line) || Missing(after.line)) return Refuse(std::string(kNotValid) + kLineWording, kNewLine);
+  if (before.line == after.line && before.direction == after.direction)
+    return Refuse(std::string(kNotValid) + kIdentical, kNewLine);
+  search = before;
+  replacement = after;
+  EndDialog(ui::IDOK);
+}
+
+// --- 140 ---
+
+StopNormalizeDialog::StopNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
+    : NormalizeDialog(parent, db, idd, "Normalizzazione Fermate", "Lista Fermate",
+                      {{kOldCode, kNewCode, 10, "Codice"},
+                       {kOldName, kNewName, 40, "Denominazione"},
+                       {kOldPlace, kNewPlace, 40, "Ubicazione"}}) {}
+
+bool StopNormalizeDialog::OnInitDialog() {
+  Combo(kList)->clear();
+  list_ = FillStopCombo(Combo(kList), db_);
+  Combo(kList)->setCurrentIndex(-1);
+  return true;
+}
+
+void StopNormalizeDialog::Chosen(size_t index) {
+  if (index >= list_.size()) return;
+  Show({list_[index].code, list_[index].name, list_[index].place});
+}
+
+void StopNormalizeDialog::OnOK() {
+  StopSpelling before, after;
+  if (!Read(kOldCode, before.code) || !Read(kOldName, before.name) || !Read(kOldPlace, before.place) ||
+      !Read(kNewCode, after.code) || !Read(kNewName, after.name) || !Read(kNewPlace, after.place))
+    return;
+  // This dialog speaks of the line, as the line normalisation does.
+  if (Missing(before.name) || Missing(after.name)) return Refuse(std::string(kNotValid) + kLineWording, kNewName);
+  if (before.code == after.code && before.name == after.name && before.place == after.place)
+    return Refuse(std::string(kNotValid) + kIdentical, kNewCode);
+  search = before;
+  replacement = after;
+  EndDialog(ui::IDOK);
+}
+
+// --- 141 ---
+
+RouteNormalizeDialog::RouteNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
+    : NormalizeDialog(parent, db, idd, "Normalizzazione Percorsi", "Lista Percorsi",
+                      {{kOldRoute, kNewRoute, 20, "Percorso"}, {kOldRouteName, kNewRouteName, 120, "Denominazione"}}) {}
+
+bool RouteNormalizeDialog::OnInitDialog() {
+  Combo(kList)->clear();
+  list_ = FillRouteCombo(Combo(kList), db_);
+  Combo(kList)->setCurrentIndex(-1);
+  return true;
+}
+
+void RouteNormalizeDialog::Chosen(size_t index) {
+  if (index >= list_.size()) return;
+  Show({list_[index].route, list_[index].name});
+}
+
+void RouteNormalizeDialog::OnOK() {
+  RouteName before, after;
+  if (!Read(kOldRoute, before.route) || !Read(kOldRouteName, before.name) || !Read(kNewRoute, after.route) ||
+      !Read(kNewRouteName, after.name))
+    return;
+  if (Missing(before.route) || Missing(after.route)) return Refuse(std::string(kNotValid) + kRouteWording, kNewRoute);
+  if (before.route == after.route && before.name == after.name)
+    return Refuse(std::string(kNotValid) + kIdentical, kNewRoute);
+  search = before;
+  replacement = after;
+  EndDialog(ui::IDOK);
+}
+
+// --- 154 ---
+
+StopDeleteDialog::StopDeleteDialog(QWidget* parent, DbDatabase* db, int idd)
+    : ui::Dialog(parent, idd, "Eliminazione Fermata"), db_(db) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(MakeLabel("La fermata selezionata verrà eliminata da tutti gli orari"));
+  layout->addWidget(MakeLabel("Non sarà quindi recuperabile in un momento successivo"));
+  layout->addWidget(MakeLabel("Lista Fermate"));
+  QComboBox* list = MakeCombo(kStopCodes, true);
+  list->setMinimumContentsLength(40);
+  layout->addWidget(list);
+  layout->addWidget(MakeOkCancel());
+  Button(ui::IDOK)->setText(QStringLiteral("Elimina"));
+}
+
+bool StopDeleteDialog::OnInitDialog() {
+  QComboBox* list = Combo(kStopCodes);
+  list->clear();
+  FillStopCodeCombo(list, db_);
+  list->setCurrentIndex(-1);
+  list->setEditText({});
+  return true;
+}
+
+namespace {
+
+// The stop code of an entry or of a typed text: its first ten characters, cut at the first blank.
+std::string CodeOf(const std::string& text) {
+  std::string code = text.substr(0, 10);
+  return code.substr(0, code.find(' '));
+}
+
+}  // namespace
+
+void StopDeleteDialog::OnOK() {
+  std::string text;
+  if (!ReadControlText(kStopCodes, text)) return;
+  const std::string typed = CodeOf(text);
+  // The code must be the code of an entry: an empty text, or a part of a code, names no stop.
+  bool listed = false;
+  QComboBox* list = Combo(kStopCodes);
+  for (int i = 0; i < list->count() && !listed && !typed.empty(); ++i)
+    listed = CodeOf(cp1252::FromQStringLossy(list->itemText(i))) == typed;
+  if (!listed)
+    return Refuse(
+        "ATTENZIONE: Il Codice Fermata non è valido.\n\nOccorre selezionare una Fermata presente nella lista.\n\n",
+        kStopCodes);
+  code = typed;
+  EndDialog(ui::IDOK);
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The dialogs of the normalisations and of the stop elimination: a list of the values that the
+// trips hold, the entry chosen (when its drop-down list closes) copied into the read-only search
+// block "Oggetto della ricerca" and into the editable block "Da sostituire con", the proposal
+// checked by "Sostituisci". The creator reads the members after IDOK and runs the replacement.
+
+#include "dialogs/ListFillers.h"
+#include "platform/Dialog.h"
+#include "utilities/Normalisation.h"
+
+#include <string>
+#include <vector>
+
+class DbDatabase;
+
+// Control ids of the dialogs.
+namespace normalize {
+constexpr int kList = 1135;
+// 139
+constexpr int kOldLine = 1136, kOldDirection = 1137, kNewLine = 1138, kNewDirection = 1139;
+// 140
+constexpr int kOldCode = 1140, kOldName = 1141, kOldPlace = 1142;
+constexpr int kNewCode = 1143, kNewName = 1144, kNewPlace = 1145;
+// 141
+constexpr int kOldRoute = 1146, kOldRouteName = 1147, kNewRoute = 1148, kNewRouteName = 1149;
+// 154
+constexpr int kStopCodes = 1208;
+}  // namespace normalize
+
+// The shared frame: the list, the two blocks of fields (one row a field) and the buttons.
+class NormalizeDialog : public ui::Dialog {
+ protected:
+  struct Field {
+    int oldId, newId, limit;
+    const char* label;
+  };
+  NormalizeDialog(QWidget* parent, DbDatabase* db, int idd, const char* caption, const char* listLabel,
+                  std::vector<Field> fields);
+  // The entry at `index` of the list was chosen: its values go into both blocks.
+  virtual void Chosen(size_t index) = 0;
+  // Puts `texts` into the fields of both blocks, in the fields' order.
+  void Show(const std::vector<std::string>& texts);
+  // The text of a field without its trailing blanks, a single blank kept; false when the text
+  // holds a character the program cannot store (already said).
+  bool Read(int id, std::string& out);
+
+  DbDatabase* db_;
+
+ private:
+  std::vector<Field> fields_;
+};
+
+// "Normalizzazione Codice Linea" (139).
+class LineCodeNormalizeDialog : public NormalizeDialog {
+ public:
+  LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
+  LineAndDirection search, replacement;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void Chosen(size_t index) override;
+
+ private:
+  std::vector<LineDirectionEntry> list_;
+};
+
+// "Normalizzazione Fermate" (140).
+class StopNormalizeDialog : public NormalizeDialog {
+ public:
+  StopNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
+  StopSpelling search, replacement;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void Chosen(size_t index) override;
+
+ private:
+  std::vector<StopEntry> list_;
+};
+
+// "Normalizzazione Percorsi" (141).
+class RouteNormalizeDialog : public NormalizeDialog {
+ public:
+  RouteNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
+  RouteName search, replacement;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void Chosen(size_t index) override;
+
+ private:
+  std::vector<RouteEntry> list_;
+};
+
+// "Eliminazione Fermata" (154): the code of a stop of the list.
+class StopDeleteDialog : public ui::Dialog {
+ public:
+  StopDeleteDialog(QWidget* parent, DbDatabase* db, int idd);
+  std::string code;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+
+ private:
+  DbDatabase* db_;
+};

@@ -1,0 +1,129 @@
+#include "utilities/Normalisation.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "utilities/KeyedRows.h"
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// The rows' condition on the fields searched, each with the value it must hold. A text with
+// something other than blanks is bound as a parameter; an empty or blank one matches NULL or
+// blank (the text columns ignore trailing blanks, so ' ' also matches '').
+class Condition {
+ public:
+  void Add(const char* field, const std::string& value) {
+    if (!where_.empty()) where_ += " AND ";
+    if (value.find_first_not_of(' ') == std::string::npos) {
+      where_ += std::string("(") + field + " IS NULL OR " + field + " = ' ')";
+      return;
+    }
+    where_ += std::string(field) + " = ?";
+    values_.push_back(value);
+  }
+  void ApplyTo(DbSelect& select) {
+    select.SetWhere(where_);
+    select.SetParameters(values_);
+  }
+
+ private:
+  std::string where_;
+  std::vector<std::string> values_;
+};
+
+void StopCondition(DbSelect& select, const StopSpelling& stop) {
+  Condition condition;
+  condition.Add("fermata", stop.code);
+  condition.Add("denom", stop.name);
+  condition.Add("ubicaz", stop.place);
+  condition.ApplyTo(select);
+}
+
+// Writes `texts` into `fields` of the row found.
+template <size_t N>
+bool WriteTexts(KeyedRows& rows, const int (&fields)[N], const std::string_view (&texts)[N]) {
+  DbTable& t = rows.Table();
+  if (!t.Edit()) return false;
+  for (size_t i = 0; i < N; ++i)
+    if (!t.SetFieldTextAt(fields[i], texts[i])) return false;
+  return t.Update() != 0;
+}
+
+// The trips' heads that `condition` selects, each given `texts` in `names`.
+AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char* const (&names)[2],
+                                const std::string_view (&texts)[2], WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id");
+  select.SetFrom("tescor");
+  condition.ApplyTo(select);
+  select.SetOrderBy("id");
+  KeyedRows trips(db, "tescor");
+  const int fields[2] = {trips.Field(names[0]), trips.Field(names[1])};
+  return WriteRows(db, select, progress,
+                   [&] { return trips.Seek(select.LongAt(0)) && WriteTexts(trips, fields, texts); });
+}
+
+}  // namespace
+
+AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
+                                WorkProgress* progress) {
+  DbSelect select(db);
+  select.SetColumns("id, sub");
+  select.SetFrom("detcor");
+  StopCondition(select, search);
+  select.SetOrderBy("id, sub");
+  KeyedRows stops(db, "detcor");
+  const int fields[3] = {stops.Field("fermata"), stops.Field("denom"), stops.Field("ubicaz")};
+  const std::string_view texts[3] = {replacement.code, replacement.name, replacement.place};
+  return WriteRows(db, select, progress,
+                   [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts); });
+}
+
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
+                                    WorkProgress* progress) {
+  Condition condition;
+  condition.Add("codlinea", search.line);
+  condition.Add("verso", std::string(1, search.direction));
+  const std::string_view texts[2] = {replacement.line, std::string_view(&replacement.direction, 1)};
+  return ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
+}
+
+AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
+                                     WorkProgress* progress) {
+  Condition condition;
+  condition.Add("codperc", search.route);
+  condition.Add("denom", search.name);
+  const std::string_view texts[2] = {replacement.route, replacement.name};
+  return ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
+}
+
+AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality) {
+  DbSelect select(db);
+  select.SetColumns("id, sub");
+  select.SetFrom("detcor");
+  StopCondition(select, stop);
+  select.SetOrderBy("id, sub");
+  KeyedRows stops(db, "detcor");
+  const int field = stops.Field("reglocal");
+  DbTable& t = stops.Table();
+  return WriteRows(db, select, nullptr, [&] {
+    return stops.Seek(select.LongAt(0), select.IntAt(1)) && t.Edit() && t.SetFieldNumberAt(field, locality) &&
+           t.Update();
+  });
+}
+
+std::string StopNormalizationResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'elaborazione:\n\n") +
+         Format("Lette %d fermate corsa; Variate %d fermate corsa.", r.read, r.updated);
+}
+
+std::string TripNormalizationResultText(const AssignmentResult& r) {
+  return std::string("Risultati dell'elaborazione:\n\n") +
+         Format("Lette %d corse; Variate %d corse.", r.read, r.updated);
+}
+
+std::string LocalityAssignmentResultText(const AssignmentResult& r) {
+  return Format("Sono stati modificati %d dettagli orari", r.updated);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The normalisations of the "&Normalizzazioni" menu: one spelling of a stop, of a line with its
+// direction or of a route with its name replaced by another in every trip, and a locality given
+// to every row of one stop. Each runs in one batch transaction (utilities/RowBatch.h). The texts
+// searched for are values of the selection, never part of its text, so that a text matches only
+// itself; an empty or blank text matches a missing (NULL) or blank one.
+
+#include "utilities/RowBatch.h"
+
+#include <string>
+
+class DbDatabase;
+class WorkProgress;
+
+// A stop as the trips' rows spell it: code, name and place, without trailing blanks.
+struct StopSpelling {
+  std::string code, name, place;
+};
+
+// Every `detcor` row spelt `search` gets the three texts of `replacement` (an empty one is
+// stored as NULL).
+AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
+                                WorkProgress* progress);
+
+// A line code with its direction ('A', 'R' or a blank).
+struct LineAndDirection {
+  std::string line;
+  char direction = ' ';
+};
+// Every trip of `search` gets the line and direction of `replacement`.
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
+                                    WorkProgress* progress);
+
+// A route code with its name.
+struct RouteName {
+  std::string route, name;
+};
+// Every trip of `search` gets the route and name of `replacement`.
+AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
+                                     WorkProgress* progress);
+
+// Every `detcor` row spelt `stop` gets the locality `locality` (`reglocal`).
+AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality);
+
+// The result texts.
+std::string StopNormalizationResultText(const AssignmentResult& r);
+std::string TripNormalizationResultText(const AssignmentResult& r);
+std::string LocalityAssignmentResultText(const AssignmentResult& r);

@@ -1,0 +1,65 @@
+#pragma once
+// The walk that every batch utility shares: the rows of one selection, read whole when it opens
+// (so that the rows it walks can be written), each handed to a writer inside one batch
+// transaction. A row the writer does not manage is skipped and not counted; a batch the commit
+// refuses counts nothing, and a run that does not reach its end leaves every row as it was.
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+
+struct AssignmentResult {
+  int read = 0;         // rows of the selection
+  int updated = 0;      // rows written (or deleted)
+  bool stored = false;  // the batch is in the database (false: nothing of it is, the counts are 0)
+};
+
+// Walks `select` (not yet opened) inside `batch`; `write` works on the row the selection stands
+// on and returns the rows the database took for it (a bool counts one), and after the last row
+// `finish` writes what the walk still holds and returns its count too. The batch is left open for
+// the caller to commit.
+template <class Write, class Finish>
+AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+  AssignmentResult result;
+  select.Open();
+  if (select.WalkFailed()) return result;
+  result.read = select.RowCount();
+  if (progress) progress->Begin({});
+  long done = 0;
+  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+    if (progress) progress->Step(++done, result.read);
+    result.updated += static_cast<int>(write());
+  }
+  if (!select.WalkFailed()) result.updated += static_cast<int>(finish());
+  if (progress) progress->End();
+  return result;
+}
+
+template <class Write>
+AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write) {
+  return WalkRows(select, progress, write, [] { return 0; });
+}
+
+// Commits the batch and tells the result so: a refused commit counts nothing.
+inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
+  result.stored = batch.Commit() != 0;
+  if (!result.stored) result.updated = 0;
+  return result;
+}
+
+// The walk above in a batch of its own, committed at its end.
+template <class Write, class Finish>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+  DbBatch batch(db);
+  AssignmentResult result = WalkRows(select, progress, write, finish);
+  if (select.WalkFailed()) {
+    batch.Rollback();
+    return {};
+  }
+  return Committed(batch, result);
+}
+
+template <class Write>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
+  return WriteRows(db, select, progress, write, [] { return 0; });
+}

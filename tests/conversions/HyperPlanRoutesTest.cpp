@@ -1,0 +1,197 @@
+// The HyperPlan descriptor, the route codes it gives and the merge of MTram day types, on real
+// files and a real database: the descriptor's lines and their limits, the file named by a chosen
+// path, an assignment killed half way (nothing of it kept), a refused row, the day types' marks.
+
+#include "support/HyperPlanData.h"
+
+#include "common/WorkProgress.h"
+#include "conversions/hyperplan/MTramCadences.h"
+#include "conversions/hyperplan/RouteCodeAssignment.h"
+#include "conversions/hyperplan/RouteDescriptor.h"
+#include "db/DbDatabase.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <functional>
+
+namespace {
+
+// A descriptor's routes as "code: text text ...;" each.
+std::string Routes(const DescriptorReading& r) {
+  std::string all;
+  for (const DescriptorRoute& route : r.routes) {
+    all += route.code + ":";
+    for (const DescriptorStop& s : route.stops) all += " " + s.text + "=" + std::to_string(s.number);
+    all += ";";
+  }
+  return all;
+}
+
+struct DescriptorCase {
+  const char* name;
+  std::string bytes;
+  bool valid;
+  const char* routes;
+};
+void PrintTo(const DescriptorCase& c, std::ostream* os) { *os << c.name; }
+
+struct DescriptorLines : ::testing::TestWithParam<DescriptorCase> {};
+
+TEST_P(DescriptorLines, ReadAsTheyStand) {
+  const DescriptorReading r = ParseDescriptor(GetParam().bytes);
+  EXPECT_TRUE(r.opened);
+  EXPECT_EQ(r.valid, GetParam().valid);
+  EXPECT_EQ(Routes(r), GetParam().routes);
+}
+
+const std::string kField127(127, 'f');
+const std::string kRoute127 = "R1: " + kField127 + "=1;";
+
+INSTANTIATE_TEST_SUITE_P(
+    HyperPlan, DescriptorLines,
+    ::testing::Values(
+        DescriptorCase{"EveryLineEnd", "x;R1;A#F;1;\r\nx;R1;B#F;2;\nx;R1;C#F;3;\rx;R2;D#F;12ab;", true,
+                       "R1: A#F=1 B#F=2 C#F=3;R2: D#F=12;"},
+        DescriptorCase{"LastLineWithItsEnd", "x;R1;A#F;1;\n", true, "R1: A#F=1;"},
+        DescriptorCase{"TextAfterTheFourth", "x;R1;A#F;7;note e altro\n", true, "R1: A#F=7;"},
+        DescriptorCase{"RouteCodeSplitInTwo", "x;R1;A;1;\nx;R2;B;2;\nx;R1;C;3;\n", true, "R1: A=1;R2: B=2;R1: C=3;"},
+        DescriptorCase{"NoLines", "", true, ""},
+        DescriptorCase{"RouteCodeOf20", "x;" + std::string(20, 'R') + ";A;1;", true, "RRRRRRRRRRRRRRRRRRRR: A=1;"},
+        DescriptorCase{"FieldOf127", "x;R1;" + kField127 + ";1;", true, kRoute127.c_str()},
+        DescriptorCase{"LineOf1023", "x;R1;A;1;" + std::string(1014, 'n'), true, "R1: A=1;"},
+        DescriptorCase{"LineOf1024", "x;R1;A;1;" + std::string(1015, 'n'), false, ""},
+        DescriptorCase{"FieldOf128", "x;R1;" + kField127 + "f;1;", false, ""},
+        DescriptorCase{"RouteCodeOf21", "x;" + std::string(21, 'R') + ";A;1;", false, ""},
+        DescriptorCase{"ThreeSemicolons", "x;R1;A;1\n", false, ""},
+        DescriptorCase{"FiveSemicolons", "x;R1;A;1;;\n", false, ""},
+        DescriptorCase{"EmptyLineBetween", "x;R1;A;1;\r\n\r\nx;R1;B;2;\r\n", false, ""},
+        DescriptorCase{"TrailingEmptyLine", "x;R1;A;1;\n\n", false, ""},
+        DescriptorCase{"LoneCrAtTheEnd", "x;R1;A;1;\r", true, "R1: A=1;"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(DescriptorFile, FromTheChosenPath) {
+  ScratchDir dir;
+  WriteFileBytes(dir.Path("percorsi.txt"), "x;R1;A;1;\n");
+  EXPECT_EQ(DescriptorBase(dir.Path("percorsi.TXT")), dir.Path("percorsi"));
+  EXPECT_EQ(DescriptorBase(dir.Path("percorsi.dat")), dir.Path("percorsi.dat"));
+  EXPECT_EQ(DescriptorFile(dir.Path("percorsi.tXt")), dir.Path("percorsi.txt"));
+  WriteFileBytes(dir.Path("percorsi.dat"), "x;R2;B;2;\n");
+  EXPECT_EQ(Routes(ReadDescriptor(DescriptorFile(dir.Path("percorsi.dat")))), "R2: B=2;");
+  EXPECT_FALSE(ReadDescriptor(dir.Path("manca.txt")).opened);
+}
+
+struct RouteCodes : ::testing::Test {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  std::vector<DescriptorRoute> routes =
+      ParseDescriptor(FileBytes(TestDataDir() + "/conversions/percorsi_hyperplan.txt")).routes;
+  void SetUp() override { MakeRouteCodeDatabase(path); }
+};
+
+TEST_F(RouteCodes, EachTripGetsItsQuadrosRoute) {
+  NoticeLog notices;
+  RouteCodeResult r;
+  {
+    DbDatabase db(path);
+    r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
+  }
+  EXPECT_TRUE(r.stored);
+  EXPECT_EQ(r.trips, 10);
+  EXPECT_EQ(r.matched, 6);
+  EXPECT_EQ(r.updated, 10);
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(QueryFile(path, "SELECT id, codperc FROM tescor ORDER BY id"), kAssignedRouteCodes);
+}
+
+TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
+  RunSql(path,
+         "CREATE TRIGGER refuse BEFORE UPDATE OF codperc ON tescor WHEN NEW.id = 3"
+         " BEGIN SELECT RAISE(ABORT, 'rifiutata'); END;");
+  NoticeLog notices;
+  RouteCodeResult r;
+  {
+    DbDatabase db(path);
+    r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
+  }
+  EXPECT_TRUE(r.stored);
+  EXPECT_EQ(r.updated, 9);
+  EXPECT_TRUE(HasPart(notices.Texts(), "rifiutata"));
+  EXPECT_EQ(QueryFile(path, "SELECT codperc FROM tescor WHERE id IN (2, 3, 4) ORDER BY id"), "R1\nP3\nR3\n");
+}
+
+// Kills the process at the `step`-th trip of the assignment.
+class KillAt : public WorkProgress {
+ public:
+  explicit KillAt(long step) : step_(step) {}
+  void Begin(const std::string& caption) override { assigning_ = caption == kAssignmentStep; }
+  void Step(long done, long) override {
+    if (assigning_ && done == step_) ::raise(SIGKILL);
+  }
+  void End() override {}
+
+ private:
+  long step_;
+  bool assigning_ = false;
+};
+
+bool Killed(const std::function<void()>& work) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    work();
+    ::_exit(0);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
+  // More trips than the engine's cache holds, so that some pages reach the file before the kill.
+  RunSql(path,
+         "WITH RECURSIVE n(k) AS (SELECT 100 UNION ALL SELECT k + 1 FROM n WHERE k < 30099)"
+         " INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom,"
+         " ente, contratt, ct_lung, ct_tempo) SELECT k, k % 50, 'P' || k, 'C' || k, 'L1', 'A', 700, 800, 0, 0,"
+         " 'Corsa della linea principale numero ' || k, 1, 2, 0, 0 FROM n;");
+  const std::string before = QueryFile(path, "SELECT * FROM tescor ORDER BY id");
+  for (long step : {2L, 25000L}) {
+    EXPECT_TRUE(Killed([&] {
+      DbDatabase db(path);
+      KillAt kill(step);
+      AssignRouteCodesFromDescriptor(&db, routes, &kill);
+    })) << step;
+    EXPECT_EQ(QueryFile(path, "PRAGMA integrity_check"), "ok\n");
+    EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor ORDER BY id"), before) << step;
+  }
+  DbDatabase db(path);
+  EXPECT_EQ(AssignRouteCodesFromDescriptor(&db, routes, nullptr).updated, 30010);
+}
+
+TEST(MTramMarks, TheFirstOfEachEqualGroupKeepsTheOthers) {
+  std::vector<MTramCadence> c = {{"A", "N", {"01/01/2024"}, -1}, {"B", "N", {"01/01/2024"}, -1},
+                                 {"C", "M", {"01/01/2024"}, -1}, {"D", "N", {"01/01/2024"}, -1},
+                                 {"E", "N", {"02/01/2024"}, -1}, {"F", "N", {"01/01/2024", "02/01/2024"}, -1},
+                                 {"G", "n", {"01/01/2024"}, -1}, {"H", "N", {"02/01/2024"}, -1}};
+  MarkDuplicateCadences(c);
+  std::vector<int> keepers;
+  for (const MTramCadence& d : c) keepers.push_back(d.keeper);
+  EXPECT_EQ(keepers, (std::vector<int>{-1, 0, -1, 0, -1, -1, -1, 4}));
+}
+
+TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeMTramDatabase(path);
+  DbDatabase db(path);
+  const std::vector<MTramCadence> c = LoadMTramCadences(&db);
+  ASSERT_EQ(c.size(), 4u);
+  EXPECT_EQ(c[3].code, "B'1");
+  EXPECT_EQ(c[3].dates, (std::vector<std::string>{"02/01/2024", "03/01/2024", "10/02/2024"}));
+  const CadenceRebuildResult r = RebuildMTramCadences(&db, nullptr);
+  EXPECT_TRUE(r.stored);
+  EXPECT_EQ(r.merged, 2);
+  EXPECT_EQ(r.periods, 2);
+  EXPECT_EQ(r.dates, 6);
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// The normalisation dialogs (139, 140, 141) and the stop elimination's dialog (154) run headless
+// on a real database: the lists from the trips, the entry chosen copied into both blocks, the
+// "Sostituisci" checks and what each hands back.
+
+#include "support/UiTestSupport.h"
+#include "support/UtilityData.h"
+
+#include "db/DbDatabase.h"
+#include "dialogs/NormalizeDialogs.h"
+
+namespace {
+
+using Controls = std::vector<std::pair<std::string, std::string>>;
+
+const std::string kNotValid = "ATTENZIONE: La normalizzazione proposta non è valida.\n\n";
+const std::string kLineWording =
+    kNotValid +
+    "Occorre indicare sia il codice della linea da sostituire\nche il nuovo valore che si intende assegnare.";
+const std::string kRouteWording =
+    kNotValid +
+    "Occorre indicare sia il codice del percorso da sostituire\nche il nuovo valore che si intende assegnare.";
+const std::string kIdentical = kNotValid + "Il nuovo valore è identico a quello precedente !!!.";
+const std::string kBadCode =
+    "ATTENZIONE: Il Codice Fermata non è valido.\n\nOccorre selezionare una Fermata presente nella lista.\n\n";
+
+struct Dialogs : ::testing::Test {
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  std::unique_ptr<DbDatabase> db;
+  ui::Script script;
+  void SetUp() override {
+    MakeNormalisationDatabase(path);
+    db = std::make_unique<DbDatabase>(path);
+    ASSERT_TRUE(db->isOpen);
+  }
+};
+
+struct Entry {
+  Controls controls;
+  std::string expected;  // what the dialog hands back, or its refusal
+};
+
+TEST_F(Dialogs, LineCodes) {
+  const Entry cases[] = {
+      {{{"1135", "L1 R"}}, kIdentical},
+      // A direction typed as r compares as R.
+      {{{"1135", "L1 R"}, {"1139", "r"}}, kIdentical},
+      {{{"1135", "L1 R"}, {"1139", "a"}}, "L1 R -> L1 A"},
+      {{{"1135", "L2 A"}, {"1138", "L20  "}}, "L2 A -> L20 A"},
+      {{{"1135", "L2 A"}, {"1138", ""}}, kLineWording},
+      {{{"1138", "L3"}}, kLineWording},
+  };
+  for (const Entry& c : cases) {
+    LineCodeNormalizeDialog d(nullptr, db.get(), 139);
+    std::string got = ConfirmOrRefusal(script, d, "139", c.controls);
+    if (got.empty())
+      got = d.search.line + " " + d.search.direction + " -> " + d.replacement.line + " " + d.replacement.direction;
+    EXPECT_EQ(got, c.expected);
+  }
+  LineCodeNormalizeDialog d(nullptr, db.get(), 139);
+  script.Clear();
+  script.Push({ui::Answer::Kind::DialogCancel, "139", {}});
+  d.DoModal();
+  const QComboBox* list = d.findChild<QComboBox*>(QStringLiteral("1135"));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->count(), 3);
+  EXPECT_EQ(list->itemText(0), QStringLiteral("L1 A"));
+}
+
+TEST_F(Dialogs, Stops) {
+  // Entries by name: Aulla, Bibola, Canossa, Piazza "Duomo" (no code), Piazza "Duomo" (F2), Pontremoli.
+  const Entry cases[] = {
+      {{{"1135", "4"}}, kIdentical},
+      {{{"1135", "4"}, {"1145", "Centro"}}, "F2|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|Centro"},
+      {{{"1135", "3"}, {"1143", "F2"}}, "|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|"},
+      {{{"1135", "0"}, {"1144", "   "}}, kLineWording},
+      {{{"1144", "Aulla"}}, kLineWording},
+  };
+  for (const Entry& c : cases) {
+    StopNormalizeDialog d(nullptr, db.get(), 140);
+    std::string got = ConfirmOrRefusal(script, d, "140", c.controls);
+    if (got.empty())
+      got = d.search.code + "|" + d.search.name + "|" + d.search.place + " -> " + d.replacement.code + "|" +
+            d.replacement.name + "|" + d.replacement.place;
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+TEST_F(Dialogs, Routes) {
+  // Entries: P1 (no name), P1 "Aulla - Pontremoli", P2 (blank), P2 "Pontremoli - Aulla", P3, and the trip without.
+  const Entry cases[] = {
+      {{{"1135", "P3"}}, kIdentical},
+      {{{"1135", "P3"}, {"1149", "Bibola - Canossa"}}, "P3|fermata -> P3|Bibola - Canossa"},
+      {{{"1135", "P3"}, {"1148", " "}}, kRouteWording},
+      {{{"1148", "P9"}}, kRouteWording},
+  };
+  for (const Entry& c : cases) {
+    RouteNormalizeDialog d(nullptr, db.get(), 141);
+    std::string got = ConfirmOrRefusal(script, d, "141", c.controls);
+    if (got.empty())
+      got = d.search.route + "|" + d.search.name + " -> " + d.replacement.route + "|" + d.replacement.name;
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+TEST_F(Dialogs, StopToDelete) {
+  const Entry cases[] = {
+      {{{"1208", "F2         Piazza \"Duomo\""}}, "F2"},
+      {{{"1208", "F5"}}, "F5"},
+      // An empty text, a part of a code and a code no trip uses name no stop.
+      {{{"1208", ""}}, kBadCode},
+      {{{"1208", "F"}}, kBadCode},
+      {{{"1208", "ZZ"}}, kBadCode},
+  };
+  for (const Entry& c : cases) {
+    StopDeleteDialog d(nullptr, db.get(), 154);
+    std::string got = ConfirmOrRefusal(script, d, "154", c.controls);
+    if (got.empty()) got = d.code;
+    EXPECT_EQ(got, c.expected);
+  }
+}
+
+}  // namespace

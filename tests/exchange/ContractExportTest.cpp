@@ -1,0 +1,137 @@
+// The contract export on a real database: the file against a hand-made one byte for byte (two
+// authorities with the same line, a line under two contracts, an unknown company and authority,
+// a contractual length of 0, a trip without periods left out, overlapping and lone excluded
+// periods), the same bytes every time, and the file written whole or not at all.
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "exchange/ContractExport.h"
+#include "support/ContractData.h"
+#include "support/ExchangeData.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Counts the steps it is told.
+struct CountingProgress : WorkProgress {
+  void Begin(const std::string&) override { ++begun; }
+  void Step(long done, long total) override { last = done, of = total; }
+  void End() override { ++ended; }
+  int begun = 0, ended = 0;
+  long last = 0, of = 0;
+};
+
+struct ContractExports : ::testing::Test {
+  ScratchDir dir;
+  std::string db = dir.Path("orari.mdb");
+  std::string out = dir.Path("uscita");
+  NoticeLog notices;
+  void SetUp() override {
+    MakeTimetableDatabase(db);
+    RunSql(db, ContractTimetableSql() + "UPDATE master SET azienda = 9998;");
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  }
+  ContractExportData Read(WorkProgress* progress = nullptr) const {
+    DbDatabase handle(db);
+    return ReadContractExport(&handle, progress);
+  }
+};
+
+TEST_F(ContractExports, FileEqualsTheHandMadeOneEveryTime) {
+  CountingProgress progress;
+  const ContractExportData data = Read(&progress);
+  ASSERT_TRUE(data.masterFound);
+  EXPECT_EQ(progress.begun, 1);
+  EXPECT_EQ(progress.ended, 1);
+  EXPECT_EQ(progress.last, 13);  // the period rows
+  EXPECT_EQ(progress.of, 13);
+  const std::string path = out + "/Contratti.TXT";
+  for (int round = 0; round < 2; ++round) {
+    const ContractExportResult r = WriteContractExport(data, path);
+    ASSERT_TRUE(r.written) << r.failedPath;
+    EXPECT_EQ(r.tripLines, 9);
+    EXPECT_EQ(FileBytes(path), FileBytes(HandMadeFile("CONTRATTI.TXT")));
+    EXPECT_EQ(Listing(out), "Contratti.TXT\n") << "no temporary is left";
+  }
+  // Read again: the same bytes (nothing of the moment is written).
+  EXPECT_TRUE(WriteContractExport(Read(), path).written);
+  EXPECT_EQ(FileBytes(path), FileBytes(HandMadeFile("CONTRATTI.TXT")));
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(ContractExportDoneText(9), "Inserite 9 righe in Contratti");
+}
+
+TEST_F(ContractExports, KnownCompanyByItsName) {
+  RunSql(db, "UPDATE master SET azienda = 17;");
+  const std::vector<std::string> lines = ContractExportLines(Read());
+  ASSERT_GT(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "Azienda 17 Azienda regionale 017");
+}
+
+TEST_F(ContractExports, DaysCountOnceAndNeverBelowNothing) {
+  struct Case {
+    const char* periods;  // the periods of trip 1
+    long days;
+  };
+  const Case cases[] = {
+      {"(1, 'FER', '2024-01-01', '2024-01-31', 0), (1, 'FER', '2024-01-01', '2024-02-01', 0)", 32},
+      {"(1, 'FER', '2024-01-01', '2024-01-31', 0), (1, 'FER', '2024-01-20', '2024-02-10', 0)", 41},
+      {"(1, 'FER', '2024-01-01', '2024-01-10', 1)", 0},
+      {"(1, 'FER', '2024-01-01', '2024-01-10', 0), (1, 'FER', '2024-01-05', '2024-01-20', 1)", 4},
+      {"(1, 'FER', '2024-01-01', '2024-01-10', 1), (1, 'FER', '2024-01-01', '2024-01-11', 1)", 0},
+      // An excluded period takes its dates away from every day type of theirs.
+      {"(1, 'SAB', '2024-01-01', '2024-01-31', 0), (1, 'FER', '2024-01-01', '2024-02-29', 1)", 0},
+      {"(1, 'SAB', '2024-01-01', '2024-01-31', 0), (1, 'FER', '2024-01-14', '2024-01-31', 1)", 2},
+      {"(1, 'FER', '2023-12-01', '2024-01-03', 0)", 3},
+      {"(1, 'XXX', '2024-01-01', '2024-12-31', 0)", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.periods);
+    RunSql(db, std::string(
+                   "DELETE FROM period WHERE id = 1; INSERT INTO period (id, caden, inizio, fine, escluso) VALUES ") +
+                   c.periods + ";");
+    const ContractExportData data = Read();
+    ASSERT_FALSE(data.trips.empty());
+    ASSERT_EQ(data.trips[0].id, 1);
+    EXPECT_EQ(data.trips[0].days, c.days);
+    const std::vector<std::string> lines = ContractExportLines(data);
+    EXPECT_EQ(lines[6].substr(0, 5), "\t\t1\tB");
+    EXPECT_NE(lines[6].find("\t" + std::to_string(c.days) + "\t"), std::string::npos) << lines[6];
+    EXPECT_EQ(lines[6].find('-'), std::string::npos) << "nothing negative: " << lines[6];
+  }
+}
+
+TEST_F(ContractExports, PeriodTimeTexts) {
+  const std::pair<long, const char*> cases[] = {{0, "00h 00'"}, {5, "00h 05'"},    {59, "00h 59'"},
+                                                {60, "1h 00'"}, {1530, "25h 30'"}, {8750, "145h 50'"}};
+  for (const auto& [minutes, text] : cases) EXPECT_EQ(PeriodTimeText(minutes), text);
+}
+
+TEST_F(ContractExports, WithoutMasterNothingIsRead) {
+  RunSql(db, "DELETE FROM master;");
+  const ContractExportData data = Read();
+  EXPECT_FALSE(data.masterFound);
+  EXPECT_TRUE(data.trips.empty());
+}
+
+TEST_F(ContractExports, WrittenWholeOrNotAtAll) {
+  const ContractExportData data = Read();
+  // A folder that is not there.
+  ContractExportResult r = WriteContractExport(data, out + "/manca/Contratti.TXT");
+  EXPECT_FALSE(r.written);
+  EXPECT_EQ(r.failedPath, out + "/manca/Contratti.TXT");
+  EXPECT_EQ(Listing(out), "");
+  // A folder that cannot be written: the file there before keeps its content.
+  WriteLines(out + "/Contratti.TXT", {"prima"});
+  ASSERT_EQ(::chmod(out.c_str(), 0555), 0);
+  r = WriteContractExport(data, out + "/Contratti.TXT");
+  ::chmod(out.c_str(), 0755);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(r.written);
+    EXPECT_EQ(FileBytes(out + "/Contratti.TXT"), "prima\r\n");
+    EXPECT_EQ(Listing(out), "Contratti.TXT\n");
+  }
+}
+
+}  // namespace

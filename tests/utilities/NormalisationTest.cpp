@@ -1,0 +1,246 @@
+// The normalisations, the clean-ups and the stop elimination on a hand-made timetable database:
+// the rows each changes (texts as values, never as SQL; a blank and a missing text alike), the
+// counts it gives, the terminus test, and a run killed half way (nothing of it kept).
+
+#include "support/UtilityData.h"
+
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+#include "utilities/CleanUps.h"
+#include "utilities/Normalisation.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <functional>
+
+namespace {
+
+const char* const kStops = "SELECT id, sub, fermata, denom, ubicaz FROM detcor ORDER BY id, sub";
+const char* const kHeads = "SELECT id, codcorsa, codlinea, verso, codperc, denom FROM tescor ORDER BY id";
+
+struct Normalised : ::testing::Test {
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  void SetUp() override { MakeNormalisationDatabase(path); }
+  // The rows of `query` that differ from `before`, one "-old" / "+new" line each.
+  std::string Changes(const char* query, const std::string& before) const {
+    const std::string after = QueryFile(path, query);
+    QStringList a = QString::fromStdString(before).split(QLatin1Char('\n'));
+    QStringList b = QString::fromStdString(after).split(QLatin1Char('\n'));
+    std::string out;
+    for (const QString& line : a)
+      if (!b.contains(line)) out += "-" + line.toStdString() + "\n";
+    for (const QString& line : b)
+      if (!a.contains(line)) out += "+" + line.toStdString() + "\n";
+    return out;
+  }
+};
+
+using Work = std::function<std::string(DbDatabase*)>;
+
+struct Case {
+  const char* name;
+  Work work;
+  const char* query;
+  const char* changes;  // the rows changed ("-" before, "+" after)
+  const char* result;   // the result text
+};
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+Work Stops(StopSpelling search, StopSpelling replacement) {
+  return [=](DbDatabase* db) { return StopNormalizationResultText(NormalizeStops(db, search, replacement, nullptr)); };
+}
+Work Lines(LineAndDirection search, LineAndDirection replacement) {
+  return
+      [=](DbDatabase* db) { return TripNormalizationResultText(NormalizeLineCodes(db, search, replacement, nullptr)); };
+}
+Work Routes(RouteName search, RouteName replacement) {
+  return [=](DbDatabase* db) {
+    return TripNormalizationResultText(NormalizeRouteCodes(db, search, replacement, nullptr));
+  };
+}
+Work Clear(CleanUp which) {
+  return [=](DbDatabase* db) { return CleanUpResultText(which, ClearCodes(db, which, nullptr)); };
+}
+
+const char* const kDuomo = "Piazza \"Duomo\"";
+
+const Case kCases[] = {
+    // A name with double quotes: exactly its rows with code F2 and no place (NULL or blank).
+    {"StopWithQuotesInItsName", Stops({"F2", kDuomo, ""}, {"F9", "Piazza Duomo", "Centro"}), kStops,
+     "-1|2|F2|Piazza \"Duomo\"|NULL\n-2|2|F2|Piazza \"Duomo\"| \n-5|2|F2|Piazza \"Duomo\"|NULL\n"
+     "-6|1|F2|Piazza \"Duomo\"|NULL\n+1|2|F9|Piazza Duomo|Centro\n+2|2|F9|Piazza Duomo|Centro\n"
+     "+5|2|F9|Piazza Duomo|Centro\n+6|1|F9|Piazza Duomo|Centro\n",
+     "Risultati dell'elaborazione:\n\nLette 4 fermate corsa; Variate 4 fermate corsa."},
+    // An empty code matches NULL or blank codes only.
+    {"StopWithoutCode", Stops({"", kDuomo, ""}, {"F2", kDuomo, ""}), kStops,
+     "-3|2|NULL|Piazza \"Duomo\"|NULL\n-4|2| |Piazza \"Duomo\"|NULL\n+3|2|F2|Piazza \"Duomo\"|NULL\n"
+     "+4|2|F2|Piazza \"Duomo\"|NULL\n",
+     "Risultati dell'elaborazione:\n\nLette 2 fermate corsa; Variate 2 fermate corsa."},
+    // An empty replacement place is stored as NULL; a trailing blank of the stored place matches.
+    {"StopPlaceEmptied", Stops({"F1", "Aulla", "Piazza"}, {"F1", "Aulla", ""}), kStops,
+     "-1|1|F1|Aulla|Piazza\n-2|1|F1|Aulla|Piazza \n-3|3|F1|Aulla|Piazza\n-4|3|F1|Aulla|Piazza\n"
+     "+1|1|F1|Aulla|NULL\n+2|1|F1|Aulla|NULL\n+3|3|F1|Aulla|NULL\n+4|3|F1|Aulla|NULL\n",
+     "Risultati dell'elaborazione:\n\nLette 4 fermate corsa; Variate 4 fermate corsa."},
+    // A stop named like a column matches no row; nor does SQL in a name.
+    {"StopNamedLikeAColumn", Stops({"", "denom", ""}, {"X", "Y", "Z"}), kStops, "",
+     "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Variate 0 fermate corsa."},
+    {"StopNamedLikeSql", Stops({"F1", "Aulla' OR 'a'='a", "Piazza"}, {"X", "Y", "Z"}), kStops, "",
+     "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Variate 0 fermate corsa."},
+    {"LineWithDirection", Lines({"L1", 'R'}, {"L10", 'A'}), kHeads,
+     "-3|C3|L1|R|P2| \n-4|C4|L1|R|P2|Pontremoli - Aulla\n+3|C3|L10|A|P2| \n+4|C4|L10|A|P2|Pontremoli - Aulla\n",
+     "Risultati dell'elaborazione:\n\nLette 2 corse; Variate 2 corse."},
+    {"LineDirectionOnly", Lines({"L2", 'A'}, {"L2", 'R'}), kHeads,
+     "-5|C5|L2|A|P3|fermata\n-6|C6|L2 |A|NULL|NULL\n+5|C5|L2|R|P3|fermata\n+6|C6|L2|R|NULL|NULL\n",
+     "Risultati dell'elaborazione:\n\nLette 2 corse; Variate 2 corse."},
+    {"LineNotThere", Lines({"L1", ' '}, {"L3", 'A'}), kHeads, "",
+     "Risultati dell'elaborazione:\n\nLette 0 corse; Variate 0 corse."},
+    // A route searched without a name matches a NULL or blank name only.
+    {"RouteWithoutName", Routes({"P2", ""}, {"P20", "Nuovo"}), kHeads, "-3|C3|L1|R|P2| \n+3|C3|L1|R|P20|Nuovo\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse."},
+    {"RouteWithName", Routes({"P1", "Aulla - Pontremoli"}, {"P1", ""}), kHeads,
+     "-1|C1|L1|A|P1|Aulla - Pontremoli\n+1|C1|L1|A|P1|NULL\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse."},
+    // A route named like a column matches nothing.
+    {"RouteNamedLikeAColumn", Routes({"P3", "denom"}, {"P9", ""}), kHeads, "",
+     "Risultati dell'elaborazione:\n\nLette 0 corse; Variate 0 corse."},
+    {"TripCodesOneBlank", Clear(CleanUp::TripCodes), "SELECT group_concat(quote(codcorsa)) FROM tescor",
+     "-'C1','C2','C3','C4','C5','C6'\n+' ',' ',' ',' ',' ',' '\n",
+     "Risultati dell'elaborazione:\n\nLette 6 corse; Azzerati 6 codici corsa."},
+    {"RouteCodesNull", Clear(CleanUp::RouteCodes), "SELECT count(*) FROM tescor WHERE codperc IS NULL", "-1\n+6\n",
+     "Risultati dell'elaborazione:\n\nLette 6 corse; Azzerati 6 codici percorso."},
+    {"StopCodesNull", Clear(CleanUp::StopCodes), "SELECT count(*) FROM detcor WHERE fermata IS NULL", "-1\n+17\n",
+     "Risultati dell'elaborazione:\n\nLette 17 fermate; Azzerati 17 codici fermata."},
+    {"StopPlacesNull", Clear(CleanUp::StopLocations), "SELECT count(*) FROM detcor WHERE ubicaz IS NULL", "-8\n+17\n",
+     "Risultati dell'elaborazione:\n\nLette 17 fermate; Azzerate 17 ubicazioni fermata."},
+};
+
+struct Cases : Normalised, ::testing::WithParamInterface<Case> {};
+
+TEST_P(Cases, ChangesExactlyItsRows) {
+  const Case& c = GetParam();
+  const std::string before = QueryFile(path, c.query);
+  DbDatabase db(path);
+  ASSERT_TRUE(db.isOpen);
+  EXPECT_EQ(c.work(&db), c.result);
+  EXPECT_EQ(Changes(c.query, before), c.changes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Normalisations, Cases, ::testing::ValuesIn(kCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(Normalised, LocalityOfExactlyTheStopsRows) {
+  const std::string locality = QueryFile(path, "SELECT max(id) FROM local");
+  const int id = std::stoi(locality);
+  const std::string before = QueryFile(path, "SELECT id, sub, reglocal FROM detcor ORDER BY id, sub");
+  DbDatabase db(path);
+  EXPECT_EQ(LocalityAssignmentResultText(AssignStopLocality(&db, {"", kDuomo, ""}, id)),
+            "Sono stati modificati 2 dettagli orari");
+  const std::string l = std::to_string(id);
+  EXPECT_EQ(Changes("SELECT id, sub, reglocal FROM detcor ORDER BY id, sub", before),
+            "-3|2|0\n-4|2|0\n+3|2|" + l + "\n+4|2|" + l + "\n");
+}
+
+TEST_F(Normalised, TripsWithoutPeriodsGoWithTheirStops) {
+  // Trip 7: no stop and no period; trip 5 has only an excluded period and stays.
+  RunSql(path, TripHeadSql(7, 4, 1300));
+  DbDatabase db(path);
+  EXPECT_EQ(PeriodlessTripsResultText(DeleteTripsWithoutPeriod(&db, nullptr)),
+            "Risultati dell'elaborazione:\n\nEliminate 2 corse senza periodo di effettuazione.");
+  EXPECT_EQ(QueryFile(path, "SELECT group_concat(id) FROM tescor"), "1,2,3,4,5\n");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM detcor WHERE id = 6"), "0\n");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM detcor"), "15\n");
+}
+
+struct StopCase {
+  const char* name;
+  const char* sql;  // run first
+  const char* code;
+  bool terminus;
+  const char* deleted;  // "id|sub" of the rows gone
+  const char* result;
+};
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+const StopCase kStopCases[] = {
+    // F2 is the first stop of trip 6 (quadro 3): refused for every trip.
+    {"FirstStopSomewhere", "", "F2", true, "", ""},
+    {"LastStopSomewhere", "", "F3", true, "", ""},
+    {"AlwaysIntermediate", "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6;", "F2", false,
+     "1|2\n2|2\n5|2\n", "Risultati dell'elaborazione:\n\nLette 3 fermate corsa; Eliminate 3 fermate corsa."},
+    // The last stop of the very last trip read.
+    {"LastStopOfTheLastTrip", "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6;", "F5", true, "", ""},
+    {"UnusedCode", "", "ZZ", false, "",
+     "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Eliminate 0 fermate corsa."},
+};
+
+struct StopCases : Normalised, ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopCases, DeletedUnlessATerminus) {
+  const StopCase& c = GetParam();
+  if (*c.sql) RunSql(path, c.sql);
+  const char* const keys = "SELECT id, sub FROM detcor ORDER BY id, sub";
+  const std::string before = QueryFile(path, keys);
+  DbDatabase db(path);
+  const StopDeletion d = DeleteStop(&db, c.code, nullptr);
+  EXPECT_EQ(d.terminus, c.terminus);
+  if (!c.terminus) {
+    EXPECT_EQ(StopDeletionResultText(d.rows), c.result);
+  }
+  std::string gone;
+  for (const QString& line : QString::fromStdString(Changes(keys, before)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    gone += line.mid(1).toStdString() + "\n";
+  EXPECT_EQ(gone, c.deleted);
+}
+
+INSTANTIATE_TEST_SUITE_P(StopElimination, StopCases, ::testing::ValuesIn(kStopCases),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// Kills the process at the `step`-th row of its walk.
+class KillAt : public WorkProgress {
+ public:
+  explicit KillAt(long step) : step_(step) {}
+  void Begin(const std::string&) override {}
+  void Step(long done, long) override {
+    if (done == step_) ::raise(SIGKILL);
+  }
+  void End() override {}
+
+ private:
+  long step_;
+};
+
+bool Killed(const std::function<void()>& work) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    work();
+    ::_exit(0);
+  }
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST_F(Normalised, StopCodesRunKilledHalfWayLeavesEveryRowAsItWas) {
+  // More rows than the engine's cache holds, so that some pages reach the file before the kill.
+  RunSql(path,
+         "WITH RECURSIVE n(k) AS (SELECT 10 UNION ALL SELECT k + 1 FROM n WHERE k < 20009)"
+         " INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma,"
+         " reglocal) SELECT 4, k, 'F' || k, 'Fermata di via Roma numero ' || k, 'Piazza ' || k, 0, 600, 601, 0, 0, 0, 0"
+         " FROM n;");
+  const std::string before = QueryFile(path, kStops);
+  for (long step : {3L, 15000L}) {
+    EXPECT_TRUE(Killed([&] {
+      DbDatabase db(path);
+      KillAt kill(step);
+      ClearCodes(&db, CleanUp::StopCodes, &kill);
+    })) << step;
+    EXPECT_EQ(QueryFile(path, "PRAGMA integrity_check"), "ok\n");
+    EXPECT_EQ(QueryFile(path, kStops), before) << step;
+  }
+  DbDatabase db(path);
+  EXPECT_EQ(ClearCodes(&db, CleanUp::StopCodes, nullptr).updated, 20017);
+}
+
+}  // namespace

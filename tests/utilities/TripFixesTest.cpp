@@ -2,17 +2,14 @@
 // each fix writes, its count, and a run killed half way; the findings of the quality check and
 // the lines and report of the coherence check.
 
+#include "support/KilledWalk.h"
 #include "support/TimetableData.h"
 
-#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "utilities/CoherenceCheck.h"
 #include "utilities/QualityCheck.h"
 #include "utilities/TripFixes.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <functional>
 
 namespace {
@@ -127,19 +124,6 @@ TEST(FixTexts, ChainsAndCounts) {
   EXPECT_EQ(ContractValuesResultText(r), "Risultati dell'elaborazione:\n\nAggiustate 2 corse");
 }
 
-class KillAt : public WorkProgress {
- public:
-  explicit KillAt(long step) : step_(step) {}
-  void Begin(const std::string&) override {}
-  void Step(long done, long) override {
-    if (done == step_) ::raise(SIGKILL);
-  }
-  void End() override {}
-
- private:
-  long step_;
-};
-
 TEST(FixKilled, LeavesEveryRowAsItWas) {
   ScratchDir dir;
   const std::string path = dir.Path("orari.mdb");
@@ -155,17 +139,11 @@ TEST(FixKilled, LeavesEveryRowAsItWas) {
   const std::string before =
       QueryFile(path, "SELECT * FROM tescor ORDER BY id") + QueryFile(path, "SELECT * FROM detcor ORDER BY id, sub");
   for (long step : {5L, 11000L}) {
-    std::fflush(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
+    EXPECT_TRUE(Killed([&] {
       DbDatabase db(path);
       KillAt kill(step);
       FixTripTimes(&db, &kill);
-      ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    }));
     EXPECT_EQ(
         QueryFile(path, "SELECT * FROM tescor ORDER BY id") + QueryFile(path, "SELECT * FROM detcor ORDER BY id, sub"),
         before);

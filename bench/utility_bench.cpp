@@ -8,6 +8,7 @@
 //   ninja -C build-bench bench_utility && build-bench/bench/bench_utility
 
 #include "BenchData.h"
+#include "PlainSql.h"
 #include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "refdata/Seeding.h"
@@ -28,25 +29,15 @@
 
 namespace {
 
+using bench::Exec;
 using bench::kRoutes;
 using bench::kStopsPerTrip;
 using bench::kTrips;
+using bench::OpenPlain;
+using bench::PlainLoop;
+using bench::Seconds;
 constexpr int kDays = 182;         // 01/01/2024 - 30/06/2024
 constexpr int kDuplicates = 2000;  // copies of trips 1 to 2,000
-
-sqlite3* OpenPlain(const std::string& path) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  sqlite3_exec(db, "PRAGMA foreign_keys=ON; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
-               nullptr);
-  return db;
-}
-
-void Exec(sqlite3* db, const char* sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) std::fprintf(stderr, "%s\n", error);
-  sqlite3_free(error);
-}
 
 // The generated timetable; with `copies`, trips 20,001 to 22,000 copy the heads, stops and periods
 // of trips 1 to 2,000.
@@ -136,34 +127,6 @@ struct Data {
 Data& TheData() {
   static Data d;
   return d;
-}
-
-double Seconds(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// A plain loop in one transaction: each row of `selectSql` gives its update's parameters to
-// `bind`, and the update runs; the rows updated.
-long PlainLoop(const std::string& path, const char* selectSql, const char* updateSql,
-               const std::function<void(sqlite3_stmt* select, sqlite3_stmt* update)>& bind) {
-  sqlite3* db = OpenPlain(path);
-  Exec(db, "BEGIN");
-  sqlite3_stmt *select = nullptr, *update = nullptr;
-  sqlite3_prepare_v2(db, selectSql, -1, &select, nullptr);
-  sqlite3_prepare_v2(db, updateSql, -1, &update, nullptr);
-  long rows = 0;
-  while (sqlite3_step(select) == SQLITE_ROW) {
-    bind(select, update);
-    if (sqlite3_step(update) == SQLITE_DONE) ++rows;
-    sqlite3_reset(update);
-  }
-  sqlite3_finalize(select);
-  sqlite3_finalize(update);
-  Exec(db, "COMMIT");
-  sqlite3_close_v2(db);
-  return rows;
 }
 
 // The plain loop of the stop codes: the same selection, the same counter, one update per row.

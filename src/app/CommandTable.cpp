@@ -16,9 +16,11 @@
 #include "app/commands/IvuConversionCommand.h"
 #include "app/commands/MicroBusCommands.h"
 #include "app/commands/NormalizationCommands.h"
+#include "app/commands/QualityCheckCommands.h"
 #include "app/commands/RailwayCommands.h"
 #include "app/commands/ReportCommands.h"
 #include "app/commands/StopConversionCommands.h"
+#include "app/commands/TripFixCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "platform/Ui.h"
 
@@ -122,26 +124,26 @@ const std::vector<CommandEntry> kTable = {
 
     {kUtilita, 5122, "&Raggruppamento Corse Omogenee",
      [](MainFrame& f) { GroupHomogeneousTrips(&f, GroupingMode::Command); }},
-    {kUtilita, 5139, "&Sistemazione Corse", kSoon},
+    {kUtilita, 5139, "&Sistemazione Corse", [](MainFrame& f) { FixTripTimes(&f); }},
     {kUtilita, 5121, "Assegnazione &Codici Corsa", [](MainFrame& f) { AssignTripCodes(&f); }},
     {kUtilita, 5138, "Assegnazione Codici C&ontratto", [](MainFrame& f) { AssignContractCodes(&f); }},
     {kUtilita, 5164, "Assegnazione Codici &Fermata", [](MainFrame& f) { AssignStopCodes(&f); }},
     {kUtilita, 5165, "Assegnazione Codici &Percorso", [](MainFrame& f) { AssignRouteCodes(&f); }},
-    {kUtilita, 5159, "Sistemazione &Lunghezze", kSoon},
+    {kUtilita, 5159, "Sistemazione &Lunghezze", [](MainFrame& f) { FixRouteLengths(&f); }},
     {kUtilita, 5160, "Assegnazione &Quadro come Linea", [](MainFrame& f) { AssignBoardAsLine(&f); }},
-    {kUtilita, 5175, "Aggiusta &Concatenazione Corse", kSoon},
-    {kUtilita, 5182, "Aggiusta &Orari \"zoppi\"", kSoon},
-    {kUtilita, 5183, "Aggiusta &Km e Tempi Contrattuali", kSoon},
+    {kUtilita, 5175, "Aggiusta &Concatenazione Corse", [](MainFrame& f) { FixTripChaining(&f); }},
+    {kUtilita, 5182, "Aggiusta &Orari \"zoppi\"", [](MainFrame& f) { FixHalfTransitTimes(&f); }},
+    {kUtilita, 5183, "Aggiusta &Km e Tempi Contrattuali", [](MainFrame& f) { AlignContractLengthsAndTimes(&f); }},
     {kUtilita, 5187, "Sistemazione Corse &Doppie", [](MainFrame& f) { FixDuplicateTrips(&f); }},
     {kUtilita, 0, "", nullptr},
-    {kUtilita, 5171, "Assegnazione &Tipo Mezzo (Aziendale)", kSoon},
-    {kUtilita, 5172, "Assegnazione Tipo &Mezzo (Linea)", kSoon},
-    {kUtilita, 5176, "Assegnazione Tipo Mezzo (&Ente)", kSoon},
+    {kUtilita, 5171, "Assegnazione &Tipo Mezzo (Aziendale)", [](MainFrame& f) { RunTransportModeByCompany(&f); }},
+    {kUtilita, 5172, "Assegnazione Tipo &Mezzo (Linea)", [](MainFrame& f) { RunTransportModeByLine(&f); }},
+    {kUtilita, 5176, "Assegnazione Tipo Mezzo (&Ente)", [](MainFrame& f) { RunTransportModeByAuthority(&f); }},
     {kUtilita, 0, "", nullptr},
-    {kUtilita, 5167, "Verifica &Qualità Comunicazione", kSoon},
+    {kUtilita, 5167, "Verifica &Qualità Comunicazione", [](MainFrame& f) { CheckCommunicationQuality(&f); }},
     {kUtilita, 5168, "Verifica Cartografia &Fermate", kSoon},
     {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
-    {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", kSoon},
+    {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", [](MainFrame& f) { CheckBoardRouteCoherence(&f); }},
     {kUtilita, 0, "", nullptr},
     {kPulizie, 5177, "&Codici Corsa", [](MainFrame& f) { ClearTripCodes(&f); }},
     {kPulizie, 5178, "Codici &Percorso", [](MainFrame& f) { ClearRouteCodes(&f); }},

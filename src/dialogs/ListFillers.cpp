@@ -153,3 +153,26 @@ void FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
     return code + " " + select.TrimmedAt(1);
   });
 }
+
+void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("codlinea");
+  select.SetFrom("tescor");
+  select.SetGroupBy("codlinea");
+  select.SetOrderBy("codlinea");
+  FillFrom(combo, select, [&] { return select.TrimmedAt(0); });
+}
+
+void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {
+  DbSelect select(db);
+  select.SetColumns("tescor.ente, regent.denom");
+  select.SetFrom("tescor, regent");
+  select.SetWhere("tescor.ente = regent.codice");
+  select.SetGroupBy("tescor.ente, regent.denom");
+  select.SetOrderBy("regent.denom");
+  FillFrom(combo, select, [&] {
+    char head[16];
+    std::snprintf(head, sizeof head, "%04d", select.IntAt(0));
+    return std::string(head) + " - " + select.TrimmedAt(1);
+  });
+}

@@ -22,6 +22,12 @@ void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);
 // The trips' line codes (`tescor`), each once, in order: the code as read.
 void FillLineCombo(QComboBox* combo, DbDatabase* db);
 
+// The trips' line codes (`tescor`), each once, in order, without trailing blanks.
+void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
+
+// The authorities that trips use (`tescor.ente` found in `regent`), by name: "0012 - Name".
+void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);
+
 // The lists below keep, beside the combo box's entries and in their order, the rows they show
 // (the parallel list of the dialogs that take the whole row of the entry chosen).
 

@@ -15,9 +15,11 @@ struct AssignmentResult {
 };
 
 // Walks `select` (not yet opened) inside `batch`; `write` works on the row the selection stands
-// on and tells whether the database took it. The batch is left open for the caller to commit.
-template <class Write>
-AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write) {
+// on and returns the rows the database took for it (a bool counts one), and after the last row
+// `finish` writes what the walk still holds and returns its count too. The batch is left open for
+// the caller to commit.
+template <class Write, class Finish>
+AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
   AssignmentResult result;
   select.Open();
   if (select.WalkFailed()) return result;
@@ -26,10 +28,16 @@ AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write)
   long done = 0;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     if (progress) progress->Step(++done, result.read);
-    if (write()) ++result.updated;
+    result.updated += static_cast<int>(write());
   }
+  if (!select.WalkFailed()) result.updated += static_cast<int>(finish());
   if (progress) progress->End();
   return result;
+}
+
+template <class Write>
+AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write) {
+  return WalkRows(select, progress, write, [] { return 0; });
 }
 
 // Commits the batch and tells the result so: a refused commit counts nothing.
@@ -40,13 +48,18 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
 }
 
 // The walk above in a batch of its own, committed at its end.
-template <class Write>
-AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
+template <class Write, class Finish>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
   DbBatch batch(db);
-  AssignmentResult result = WalkRows(select, progress, write);
+  AssignmentResult result = WalkRows(select, progress, write, finish);
   if (select.WalkFailed()) {
     batch.Rollback();
     return {};
   }
   return Committed(batch, result);
+}
+
+template <class Write>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
+  return WriteRows(db, select, progress, write, [] { return 0; });
 }

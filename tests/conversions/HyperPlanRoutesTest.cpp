@@ -3,16 +3,13 @@
 // path, an assignment killed half way (nothing of it kept), a refused row, the day types' marks.
 
 #include "support/HyperPlanData.h"
+#include "support/KilledWalk.h"
 
-#include "common/WorkProgress.h"
 #include "conversions/hyperplan/MTramCadences.h"
 #include "conversions/hyperplan/RouteCodeAssignment.h"
 #include "conversions/hyperplan/RouteDescriptor.h"
 #include "db/DbDatabase.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <functional>
 
 namespace {
@@ -120,32 +117,6 @@ TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
   EXPECT_EQ(QueryFile(path, "SELECT codperc FROM tescor WHERE id IN (2, 3, 4) ORDER BY id"), "R1\nP3\nR3\n");
 }
 
-// Kills the process at the `step`-th trip of the assignment.
-class KillAt : public WorkProgress {
- public:
-  explicit KillAt(long step) : step_(step) {}
-  void Begin(const std::string& caption) override { assigning_ = caption == kAssignmentStep; }
-  void Step(long done, long) override {
-    if (assigning_ && done == step_) ::raise(SIGKILL);
-  }
-  void End() override {}
-
- private:
-  long step_;
-  bool assigning_ = false;
-};
-
-bool Killed(const std::function<void()>& work) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    work();
-    ::_exit(0);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
-
 TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
   // More trips than the engine's cache holds, so that some pages reach the file before the kill.
   RunSql(path,
@@ -157,7 +128,7 @@ TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
   for (long step : {2L, 25000L}) {
     EXPECT_TRUE(Killed([&] {
       DbDatabase db(path);
-      KillAt kill(step);
+      KillAt kill(step, kAssignmentStep);
       AssignRouteCodesFromDescriptor(&db, routes, &kill);
     })) << step;
     EXPECT_EQ(QueryFile(path, "PRAGMA integrity_check"), "ok\n");

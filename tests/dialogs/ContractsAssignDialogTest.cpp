@@ -15,17 +15,10 @@ using Controls = std::vector<std::pair<std::string, std::string>>;
 
 const std::string kImpossible = "L'assegnazione automatica degli estremi contrattuali risulta\nimpossibile.";
 
-struct ContractsDialog : ::testing::Test {
-  ScratchDir dir;
-  std::string path = dir.Path("orari.mdb");
-  std::unique_ptr<DbDatabase> db;
-  ui::Script script;
-  void SetUp() override {
-    MakeTimetableDatabase(path);
+struct ContractsDialog : TimetableDialogTest {
+  void Fill() override {
     RunSql(path, TripHeadSql(1, 1, 700) + TripHeadSql(2, 1, 800) + "UPDATE tescor SET codlinea = 'B7' WHERE id = 2;" +
                      TripHeadSql(3, 2, 900));
-    db = std::make_unique<DbDatabase>(path);
-    ASSERT_TRUE(db->isOpen);
   }
   std::string Run(ui::Dialog& dialog, Controls controls) {
     return ConfirmOrRefusal(script, dialog, "129", std::move(controls));

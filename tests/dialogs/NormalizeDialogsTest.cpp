@@ -23,16 +23,8 @@ const std::string kIdentical = kNotValid + "Il nuovo valore è identico a quello
 const std::string kBadCode =
     "ATTENZIONE: Il Codice Fermata non è valido.\n\nOccorre selezionare una Fermata presente nella lista.\n\n";
 
-struct Dialogs : ::testing::Test {
-  ScratchDir dir;
-  std::string path = dir.Path("orari.mdb");
-  std::unique_ptr<DbDatabase> db;
-  ui::Script script;
-  void SetUp() override {
-    MakeNormalisationDatabase(path);
-    db = std::make_unique<DbDatabase>(path);
-    ASSERT_TRUE(db->isOpen);
-  }
+struct Dialogs : TimetableDialogTest {
+  void Fill() override { FillNormalisationDatabase(path); }
 };
 
 struct Entry {

@@ -4,7 +4,11 @@
 #include "platform/Dialog.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
+#include "support/TimetableData.h"
 
+#include "db/DbDatabase.h"
+
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,3 +47,18 @@ inline int RunDialogScript(ui::Dialog& dialog, ui::Script& script,
     return -1;
   }
 }
+
+// A dialog test on a timetable database of its own, with the rows `Fill` adds, open as `db`.
+struct TimetableDialogTest : ::testing::Test {
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+  std::unique_ptr<DbDatabase> db;
+  ui::Script script;
+  virtual void Fill() {}
+  void SetUp() override {
+    MakeTimetableDatabase(path);
+    Fill();
+    db = std::make_unique<DbDatabase>(path);
+    ASSERT_TRUE(db->isOpen);
+  }
+};

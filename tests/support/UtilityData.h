@@ -31,8 +31,12 @@ inline std::string TripTimes(const std::string& path) {
          QueryFile(path, "SELECT id, sub, arriva, parte FROM detcor ORDER BY id, sub");
 }
 
-// A timetable database at `path` with the trips of the normalisation script.
+// The trips of the normalisation script added to the timetable database at `path`, and a new
+// database with them.
+inline void FillNormalisationDatabase(const std::string& path) {
+  RunSql(path, cp1252::FromQStringLossy(QString::fromUtf8(FileBytes(UtilityDataFile("normalizzazioni.sql")))));
+}
 inline void MakeNormalisationDatabase(const std::string& path) {
   MakeTimetableDatabase(path);
-  RunSql(path, cp1252::FromQStringLossy(QString::fromUtf8(FileBytes(UtilityDataFile("normalizzazioni.sql")))));
+  FillNormalisationDatabase(path);
 }

@@ -2,15 +2,12 @@
 // database refuses (skipped, not counted, the others written), a batch the database does not take
 // and a run killed half way (nothing of it kept).
 
+#include "support/KilledWalk.h"
 #include "support/TimetableData.h"
 
-#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "utilities/CodeAssignment.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <functional>
 
 namespace {
@@ -162,32 +159,6 @@ TEST_F(CodesThere, ABatchNotTakenChangesNothing) {
   EXPECT_EQ(r.updated, 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));
   EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor ORDER BY id"), before);
-}
-
-// Kills the process at the `step`-th row of its walk.
-class KillAt : public WorkProgress {
- public:
-  explicit KillAt(long step) : step_(step) {}
-  void Begin(const std::string&) override {}
-  void Step(long done, long) override {
-    if (done == step_) ::raise(SIGKILL);
-  }
-  void End() override {}
-
- private:
-  long step_;
-};
-
-// True when `work` was killed at the step.
-bool Killed(const std::function<void()>& work) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    work();
-    ::_exit(0);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 TEST_F(CodesThere, ARunKilledHalfWayLeavesEveryRowAsItWas) {

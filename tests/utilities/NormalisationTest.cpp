@@ -2,16 +2,13 @@
 // the rows each changes (texts as values, never as SQL; a blank and a missing text alike), the
 // counts it gives, the terminus test, and a run killed half way (nothing of it kept).
 
+#include "support/KilledWalk.h"
 #include "support/UtilityData.h"
 
-#include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "utilities/CleanUps.h"
 #include "utilities/Normalisation.h"
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <functional>
 
 namespace {
@@ -196,31 +193,6 @@ TEST_P(StopCases, DeletedUnlessATerminus) {
 
 INSTANTIATE_TEST_SUITE_P(StopElimination, StopCases, ::testing::ValuesIn(kStopCases),
                          [](const auto& p) { return std::string(p.param.name); });
-
-// Kills the process at the `step`-th row of its walk.
-class KillAt : public WorkProgress {
- public:
-  explicit KillAt(long step) : step_(step) {}
-  void Begin(const std::string&) override {}
-  void Step(long done, long) override {
-    if (done == step_) ::raise(SIGKILL);
-  }
-  void End() override {}
-
- private:
-  long step_;
-};
-
-bool Killed(const std::function<void()>& work) {
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    work();
-    ::_exit(0);
-  }
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-}
 
 TEST_F(Normalised, StopCodesRunKilledHalfWayLeavesEveryRowAsItWas) {
   // More rows than the engine's cache holds, so that some pages reach the file before the kill.

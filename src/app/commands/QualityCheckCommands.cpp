@@ -1,0 +1,32 @@
+#include "app/commands/QualityCheckCommands.h"
+
+#include "app/Busy.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "common/WholeFile.h"
+#include "exchange/ImportErrors.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+#include "utilities/CoherenceCheck.h"
+#include "utilities/QualityCheck.h"
+
+void CheckCommunicationQuality(MainFrame* frame) {
+  ShowBusy(true);
+  ui::MessageBox(CommunicationQualityText(frame->Database()), ui::MB_ICONINFORMATION);
+}
+
+void CheckBoardRouteCoherence(MainFrame* frame) {
+  const ClockTime now = Now();
+  ShowBusy(true);
+  const CoherenceMessageList list = FindBoardRouteIncoherence(frame->Database());
+  if (list.Empty()) {
+    ui::MessageBox(kCoherentText, ui::MB_ICONINFORMATION);
+    return;
+  }
+  ui::MessageBox(kIncoherentText, ui::MB_ICONSTOP);
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, kCoherenceReportTitle, kCoherenceReportName, kTextFileFilter,
+                        "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  if (!WriteWholeFile(dialog.Path(), CoherenceReportText(list, now)))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+}

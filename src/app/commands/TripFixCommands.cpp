@@ -1,0 +1,73 @@
+#include "app/commands/TripFixCommands.h"
+
+#include "app/Busy.h"
+#include "app/BusyProgress.h"
+#include "app/FrameProgress.h"
+#include "app/MainFrame.h"
+#include "dialogs/TransportModeDialogs.h"
+#include "platform/Ui.h"
+#include "utilities/CodeAssignment.h"
+#include "utilities/TripFixes.h"
+
+namespace {
+
+using Fix = AssignmentResult (*)(DbDatabase*, WorkProgress*);
+using Text = std::string (*)(const AssignmentResult&);
+
+// The question (none when empty), the fix with the progress bar or the busy clock only, the result.
+void Run(MainFrame* frame, const std::string& question, Fix fix, Text text, bool bar) {
+  if (!question.empty() && ui::MessageBox(question, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
+  ShowBusy(true);
+  AssignmentResult result;
+  if (bar) {
+    FrameProgress progress(frame);
+    result = fix(frame->Database(), &progress);
+  } else {
+    BusyProgress progress;
+    result = fix(frame->Database(), &progress);
+  }
+  if (!result.stored)
+    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+  else
+    ui::MessageBox(text(result), ui::MB_ICONINFORMATION);
+}
+
+void RunModeDialog(TransportModeDialog& dialog) {
+  BusyProgress progress;
+  dialog.progress = &progress;
+  dialog.beforeAssignment = [] { ShowBusy(true); };
+  dialog.DoModal();
+}
+
+}  // namespace
+
+void FixTripTimes(MainFrame* frame) { Run(frame, TripTimesQuestion(), ::FixTripTimes, FixedTripsResultText, true); }
+
+void FixRouteLengths(MainFrame* frame) {
+  Run(frame, RouteLengthsQuestion(), ::FixRouteLengths, FixedTripsResultText, true);
+}
+
+void FixTripChaining(MainFrame* frame) { Run(frame, {}, ::FixTripChaining, TripChainingResultText, false); }
+
+void FixHalfTransitTimes(MainFrame* frame) {
+  Run(frame, HalfTransitTimesQuestion(), ::FixHalfTransitTimes, HalfTransitTimesResultText, false);
+}
+
+void AlignContractLengthsAndTimes(MainFrame* frame) {
+  Run(frame, ContractValuesQuestion(), ::AlignContractLengthsAndTimes, ContractValuesResultText, false);
+}
+
+void RunTransportModeByCompany(MainFrame* frame) {
+  CompanyModeDialog dialog(frame, frame->Database(), 149);
+  RunModeDialog(dialog);
+}
+
+void RunTransportModeByLine(MainFrame* frame) {
+  LineModeDialog dialog(frame, frame->Database(), 150);
+  RunModeDialog(dialog);
+}
+
+void RunTransportModeByAuthority(MainFrame* frame) {
+  AuthorityModeDialog dialog(frame, frame->Database(), 152);
+  RunModeDialog(dialog);
+}

@@ -1,0 +1,32 @@
+#pragma once
+// "Verifica coerenza &Quadri/Percorsi": quadri whose trips carry more than one route code, and
+// route codes whose trips lie in more than one quadro, found over every trip; with their report
+// ERRORI_QUADRI_PERCORSI. It only reads.
+
+#include "common/Clock.h"
+
+#include <string>
+#include <vector>
+
+class DbDatabase;
+
+// The lines found, each ending "\n", in the order found.
+struct CoherenceMessageList {
+  std::vector<std::string> boards;  // "Quadro %ld Percorsi: A / B"
+  std::vector<std::string> routes;  // "Percorso: A Quadri: 1 / 2"
+  void AddBoardMessage(long board, const std::string& previousRoute, const std::string& route);
+  void AddRouteMessage(const std::string& route, long previousBoard, long board);
+  bool Empty() const { return boards.empty() && routes.empty(); }
+};
+
+// The two passes. A trip without quadro is in quadro 0 and one without route code has the empty
+// code; codes are compared without trailing blanks, letter case counting.
+CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db);
+
+// The report's text, lines ending CR LF: the framed heading of `now`, both sections always.
+std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTime& now);
+
+extern const char* const kCoherentText;
+extern const char* const kIncoherentText;
+extern const char* const kCoherenceReportName;
+extern const char* const kCoherenceReportTitle;

@@ -14,6 +14,7 @@
 #include "app/commands/ImportCommands.h"
 #include "app/commands/NormalizationCommands.h"
 #include "app/commands/ReportCommands.h"
+#include "app/commands/ShapeCheckCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "platform/Ui.h"
@@ -86,7 +87,7 @@ const std::vector<CommandEntry> kTable = {
     {kMicroBus, 5206, "&Ricostruzione Cadenze MicroBus", kSoon},
     {kRail, 5198, "Generazione Archi &Ferroviari", kSoon, kRedrawAfter},
     {kRail, 5199, "Generazioni &Itinerari Ferroviari", kSoon, kRedrawAfter},
-    {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
+    {kArchivi, 5197, "Pulizia Percorsi &Multipli", [](MainFrame& f) { ReduceMultiLineRoutes(&f); }, kRedrawAfter},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", kSoon},
     {kArchivi, 0, "", nullptr},
@@ -132,8 +133,8 @@ const std::vector<CommandEntry> kTable = {
     {kUtilita, 5176, "Assegnazione Tipo Mezzo (&Ente)", kSoon},
     {kUtilita, 0, "", nullptr},
     {kUtilita, 5167, "Verifica &Qualità Comunicazione", kSoon},
-    {kUtilita, 5168, "Verifica Cartografia &Fermate", kSoon},
-    {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
+    {kUtilita, 5168, "Verifica Cartografia &Fermate", [](MainFrame& f) { CheckStopsShapefile(&f); }},
+    {kUtilita, 5169, "Verifica Cartografia &Percorsi", [](MainFrame& f) { CheckRoutesShapefile(&f); }},
     {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", kSoon},
     {kUtilita, 0, "", nullptr},
     {kPulizie, 5177, "&Codici Corsa", [](MainFrame& f) { ClearTripCodes(&f); }},

@@ -99,7 +99,7 @@ TEST_P(StopVerdict, IsTheMessageWithItsIcon) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ShapeCheck, StopVerdict,
+    ShapeFindings, StopVerdict,
     ::testing::Values(
         VerdictCase{"C_OtherCompany",
                     {"\"POINT (1 1)\",36,F01,Aulla Stazione"},

@@ -43,7 +43,7 @@ TEST_P(StopFields, AreAcceptedOrRefusedWithMessageA) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeCheck, StopFields,
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, StopFields,
                          ::testing::Values(FieldCase{"CodFerm", "WKT,AZIENDA,COD_FERM,DENOM",
                                                      "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"", true},
                                            FieldCase{"CodFerma", "WKT,AZIENDA,COD_FERMA,DENOM",
@@ -76,7 +76,7 @@ TEST_P(RouteFields, AreAcceptedOrRefusedWithMessageA) {
   EXPECT_EQ(m.ok, GetParam().accepted) << m.failure;
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeCheck, RouteFields,
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
                          ::testing::Values(FieldCase{"AsWritten", "WKT,AZIENDA,COD_PERC,DESCR",
                                                      "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", true},
                                            FieldCase{"DescriptionOf121", "WKT,AZIENDA,COD_PERC,DESCR",
@@ -128,14 +128,14 @@ TEST_P(StopTypes, EveryRecordMustBeAPointOrNull) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeCheck, StopTypes,
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, StopTypes,
                          ::testing::Values(TypeCase{"AllPoints", -1, 0, true},
                                            TypeCase{"PolylineInTheMiddle", 1, 3, false},
                                            TypeCase{"PolylineFirst", 0, 3, false},
                                            TypeCase{"LastRecordNull", 2, 0, true}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(ShapeCheck, AnEmptySetPassesTheTypeTestAndGivesC) {
+TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
   ScratchDir dir;
   ShapeSetWriter w(StopsLayout());
   std::string failed;
@@ -145,7 +145,7 @@ TEST(ShapeCheck, AnEmptySetPassesTheTypeTestAndGivesC) {
   EXPECT_EQ(JudgeShapeCheck(r.check).letter, 'C');
 }
 
-TEST(ShapeCheck, APointSetIsNotARouteSet) {
+TEST(ShapeFindings, APointSetIsNotARouteSet) {
   ScratchDir dir;
   MakeShapeSet(WriteCsv(dir, "itin", "WKT,AZIENDA,COD_PERC,DESCR",
                         "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", {"\"POINT (0 0)\",36,P1,Nome"}),
@@ -157,7 +157,7 @@ TEST(ShapeCheck, APointSetIsNotARouteSet) {
 
 // Codes and names against the timetable: trailing blanks of the timetable dropped, case and
 // leading blanks counting, the second of two equal codes unused.
-TEST(ShapeCheck, CodesAndNamesAreComparedAsTheirBytes) {
+TEST(ShapeFindings, CodesAndNamesAreComparedAsTheirBytes) {
   ScratchDir dir;
   const std::string path = dir.Path("orari.mdb");
   MakeTimetableDatabase(path);
@@ -165,7 +165,7 @@ TEST(ShapeCheck, CodesAndNamesAreComparedAsTheirBytes) {
          "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
          " VALUES (1, 1, 'F1  ', 'Piazza', 0, 9999, 700, 0, 0, 0, 0), (1, 2, 'F2', 'Ponte', 0, 701, 702, 0, 0, 0, 0),"
          " (1, 3, 'F3', 'Torre', 0, 703, 9999, 0, 0, 0, 0);");
-  ShapeCheck check(ShapeCheckKind::Stops);
+  ShapeFindings check(ShapeCheckKind::Stops);
   check.AddShapeEntry("F1", "Piazza");
   check.AddShapeEntry("F2", "PONTE");
   check.AddShapeEntry(" F3", "Torre");
@@ -179,8 +179,8 @@ TEST(ShapeCheck, CodesAndNamesAreComparedAsTheirBytes) {
   EXPECT_EQ(matched, (std::vector<int>{1, 1, 0, 0}));
 }
 
-TEST(ShapeCheck, TwentyThousandEntriesAreFoundByTheirFirstEntry) {
-  ShapeCheck check(ShapeCheckKind::Routes);
+TEST(ShapeFindings, TwentyThousandEntriesAreFoundByTheirFirstEntry) {
+  ShapeFindings check(ShapeCheckKind::Routes);
   for (int k = 0; k < 20000; ++k) check.AddShapeEntry("P" + std::to_string(k), "Nome");
   check.AddShapeEntry("P7", "Altro");
   for (int k = 20000; k-- > 0;) check.CompareRow("P" + std::to_string(k), k == 7 ? "Altro" : "Nome");

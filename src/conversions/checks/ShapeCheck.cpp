@@ -45,12 +45,12 @@ std::string Listed(const std::vector<std::string>& lines, const char* omission) 
 
 }  // namespace
 
-void ShapeCheck::AddShapeEntry(std::string code, std::string name) {
+void ShapeFindings::AddShapeEntry(std::string code, std::string name) {
   first_.emplace(code, matches_.size());  // a later entry of the same code keeps the first
   matches_.push_back({std::move(code), std::move(name), 0});
 }
 
-ShapeMatch* ShapeCheck::FindByCode(std::string_view code, std::string_view name, bool& sameName) {
+ShapeMatch* ShapeFindings::FindByCode(std::string_view code, std::string_view name, bool& sameName) {
   const auto found = first_.find(std::string(code));
   if (found == first_.end()) return nullptr;
   ShapeMatch& entry = matches_[found->second];
@@ -58,7 +58,7 @@ ShapeMatch* ShapeCheck::FindByCode(std::string_view code, std::string_view name,
   return &entry;
 }
 
-void ShapeCheck::CompareRow(const std::string& code, const std::string& name) {
+void ShapeFindings::CompareRow(const std::string& code, const std::string& name) {
   bool sameName = false;
   ShapeMatch* entry = FindByCode(code, name, sameName);
   const bool stops = IsStops(kind_);
@@ -73,11 +73,11 @@ void ShapeCheck::CompareRow(const std::string& code, const std::string& name) {
                           "] nello ShapeFile ha nome [" + entry->name + "]\n");
 }
 
-bool ShapeCheck::NoneMatched() const {
+bool ShapeFindings::NoneMatched() const {
   return std::none_of(matches_.begin(), matches_.end(), [](const ShapeMatch& m) { return m.matched == 1; });
 }
 
-bool ShapeCheck::AnyUnmatched() const {
+bool ShapeFindings::AnyUnmatched() const {
   return std::any_of(matches_.begin(), matches_.end(), [](const ShapeMatch& m) { return m.matched == 0; });
 }
 
@@ -113,7 +113,7 @@ std::string ShapeTypeRefusalText(ShapeCheckKind kind) {
 
 ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress) {
   ShapeCheckReading result;
-  result.check = ShapeCheck(kind);
+  result.check = ShapeFindings(kind);
   ShapeSetReader reader;
   if (!reader.Open(path)) {
     result.failure = reader.Fault();
@@ -161,7 +161,7 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   return result;
 }
 
-void CompareWithTimetable(DbDatabase* db, ShapeCheck& check) {
+void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
   const bool stops = IsStops(check.Kind());
   DbSelect select(db);
   const char* columns = stops ? "fermata, denom" : "codperc, denom";
@@ -174,7 +174,7 @@ void CompareWithTimetable(DbDatabase* db, ShapeCheck& check) {
     check.CompareRow(select.TrimmedAt(0), select.TrimmedAt(1));
 }
 
-ShapeVerdict JudgeShapeCheck(const ShapeCheck& check) {
+ShapeVerdict JudgeShapeCheck(const ShapeFindings& check) {
   const bool stops = IsStops(check.Kind());
   ShapeVerdict v;
   if (check.NoneMatched()) {
@@ -237,7 +237,7 @@ ShapeVerdict JudgeShapeCheck(const ShapeCheck& check) {
   return v;
 }
 
-std::string ShapeCheckReportText(const ShapeCheck& check, const std::string& databasePath, const std::string& base,
+std::string ShapeCheckReportText(const ShapeFindings& check, const std::string& databasePath, const std::string& base,
                                  const ClockTime& now) {
   const bool stops = IsStops(check.Kind());
   const std::string rule(72, '=');

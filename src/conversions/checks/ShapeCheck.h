@@ -10,6 +10,7 @@
 // letters, accented letters after every unaccented one.
 
 #include "common/Clock.h"
+#include "common/DirectoryLists.h"
 #include "common/WorkProgress.h"
 
 #include <string>
@@ -21,17 +22,11 @@ class DbDatabase;
 
 enum class ShapeCheckKind { Stops, Routes };
 
-// One entry of the shapefile.
-struct ShapeMatch {
-  std::string code;
-  std::string name;
-  int matched = 0;  // 1 once a timetable row has its code
-};
-
-// The findings of one check.
-class ShapeCheck {
+// The findings of one check: the shapefile's entries (`ShapeMatch`, matched 1 once a timetable row
+// has the code), found by code through an index that keeps the first entry of each code.
+class ShapeFindings {
  public:
-  explicit ShapeCheck(ShapeCheckKind kind = ShapeCheckKind::Stops) : kind_(kind) {}
+  explicit ShapeFindings(ShapeCheckKind kind = ShapeCheckKind::Stops) : kind_(kind) {}
 
   ShapeCheckKind Kind() const { return kind_; }
   const std::vector<ShapeMatch>& Matches() const { return matches_; }
@@ -60,12 +55,12 @@ class ShapeCheck {
 struct ShapeCheckReading {
   bool ok = false;
   std::string failure;  // when not ok: the damaged set's fault or a refusal (stop icon)
-  ShapeCheck check;
+  ShapeFindings check;
 };
 ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress);
 
 // Looks up every distinct (code, name) of the timetable among the entries.
-void CompareWithTimetable(DbDatabase* db, ShapeCheck& check);
+void CompareWithTimetable(DbDatabase* db, ShapeFindings& check);
 
 // The refusals: A for the fields, B for the shape type.
 std::string ShapeFieldsRefusalText(ShapeCheckKind kind);
@@ -77,12 +72,12 @@ struct ShapeVerdict {
   unsigned icon = 0;          // 0x10 stop or 0x40 information (the platform's values)
   bool offersReport = false;  // OK and Cancel: OK saves the report
 };
-ShapeVerdict JudgeShapeCheck(const ShapeCheck& check);
+ShapeVerdict JudgeShapeCheck(const ShapeFindings& check);
 
 // The report: default name, dialog caption, and its text (lines ending in CR LF).
 const char* ShapeCheckReportName(ShapeCheckKind kind);
 constexpr const char* kShapeCheckReportCaption = "Report Errori Riscontrati";
-std::string ShapeCheckReportText(const ShapeCheck& check, const std::string& databasePath, const std::string& base,
+std::string ShapeCheckReportText(const ShapeFindings& check, const std::string& databasePath, const std::string& base,
                                  const ClockTime& now);
 
 // The input dialog's caption and default name.

@@ -19,6 +19,7 @@
 #include "app/commands/QualityCheckCommands.h"
 #include "app/commands/RailwayCommands.h"
 #include "app/commands/ReportCommands.h"
+#include "app/commands/ShapeCheckCommands.h"
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/TripFixCommands.h"
 #include "app/commands/WholeImportCommand.h"
@@ -95,7 +96,7 @@ const std::vector<CommandEntry> kTable = {
     {kRail, 5198, "Generazione Archi &Ferroviari", [](MainFrame& f) { GenerateRailwayArcs(&f); }, kRedrawAfter},
     {kRail, 5199, "Generazioni &Itinerari Ferroviari", [](MainFrame& f) { GenerateRailwayItineraries(&f); },
      kRedrawAfter},
-    {kArchivi, 5197, "Pulizia Percorsi &Multipli", kSoon, kRedrawAfter},
+    {kArchivi, 5197, "Pulizia Percorsi &Multipli", [](MainFrame& f) { ReduceMultiLineRoutes(&f); }, kRedrawAfter},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", GenerateCommunicationV2},
     {kArchivi, 0, "", nullptr},
@@ -141,8 +142,8 @@ const std::vector<CommandEntry> kTable = {
     {kUtilita, 5176, "Assegnazione Tipo Mezzo (&Ente)", [](MainFrame& f) { RunTransportModeByAuthority(&f); }},
     {kUtilita, 0, "", nullptr},
     {kUtilita, 5167, "Verifica &Qualità Comunicazione", [](MainFrame& f) { CheckCommunicationQuality(&f); }},
-    {kUtilita, 5168, "Verifica Cartografia &Fermate", kSoon},
-    {kUtilita, 5169, "Verifica Cartografia &Percorsi", kSoon},
+    {kUtilita, 5168, "Verifica Cartografia &Fermate", [](MainFrame& f) { CheckStopsShapefile(&f); }},
+    {kUtilita, 5169, "Verifica Cartografia &Percorsi", [](MainFrame& f) { CheckRoutesShapefile(&f); }},
     {kUtilita, 5196, "Verifica coerenza &Quadri/Percorsi", [](MainFrame& f) { CheckBoardRouteCoherence(&f); }},
     {kUtilita, 0, "", nullptr},
     {kPulizie, 5177, "&Codici Corsa", [](MainFrame& f) { ClearTripCodes(&f); }},

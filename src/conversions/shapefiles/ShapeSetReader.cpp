@@ -156,18 +156,10 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   out.x = out.y = 0.0;
   out.parts = 0;
   out.points.clear();  // keeps its room for the next record
-  const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
-  if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
-  // Open checked that the index holds every entry.
-  const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
-  const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
-  const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
-  if (offsetWords < 0 || start + 8 > static_cast<std::int64_t>(shp.size()))
-    return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
-  const std::int64_t length = 2 * static_cast<std::int64_t>(lengthWords);
-  if (lengthWords < 0 || start + 8 + length > static_cast<std::int64_t>(shp.size()))
-    return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
-  const std::uint8_t* content = shp.data() + start + 8;
+  std::string_view bytes;
+  if (!Content(i, bytes)) return false;
+  const auto* content = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  const auto length = static_cast<std::int64_t>(bytes.size());
 
   if (length < 4) return true;
   const std::int32_t type = Little<std::int32_t>(content);
@@ -209,6 +201,22 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
     Notify("ATTENZIONE: l'entità " + std::to_string(i) + "è rappresentata da " + std::to_string(parts) + " linee.\n\n" +
                "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" + "verranno eliminate !!!",
            NoticeIcon::Exclamation);
+  return true;
+}
+
+bool ShapeSetReader::Content(int i, std::string_view& bytes) {
+  const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
+  if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
+  // Open checked that the index holds every entry.
+  const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
+  const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
+  const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
+  if (offsetWords < 0 || start + 8 > static_cast<std::int64_t>(shp.size()))
+    return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
+  const std::int64_t length = 2 * static_cast<std::int64_t>(lengthWords);
+  if (lengthWords < 0 || start + 8 + length > static_cast<std::int64_t>(shp.size()))
+    return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
+  bytes = std::string_view(shp_.constData() + start + 8, static_cast<std::size_t>(length));
   return true;
 }
 

@@ -53,6 +53,9 @@ class ShapeSetReader {
   // The geometry of record i (0 <= i < Count()). False when its index entry or its content lies
   // outside the files: the set is damaged (Fault()).
   bool Shape(int i, ShapeRecord& out);
+  // The content bytes of record i (after its 8-byte header), checked to lie inside the .SHP.
+  // False when its index entry or its content lies outside the files (Fault()).
+  bool Content(int i, std::string_view& bytes);
 
   // The bytes of record i of the .DBF (its deletion byte first). False when the table is too
   // short to hold it (Fault()).

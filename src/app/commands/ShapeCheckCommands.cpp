@@ -1,0 +1,95 @@
+#include "app/commands/ShapeCheckCommands.h"
+
+#include "app/Busy.h"
+#include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
+#include "app/MainFrame.h"
+#include "common/Clock.h"
+#include "common/WholeFile.h"
+#include "conversions/WorkingCompany.h"
+#include "conversions/checks/ShapeCheck.h"
+#include "conversions/routes/MultiLineRoutes.h"
+#include "conversions/shapefiles/ShapeNames.h"
+#include "db/DbDatabase.h"
+#include "exchange/ImportErrors.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+#include <string>
+
+namespace {
+
+constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
+
+// Asks for a text report and writes it whole; a file that cannot be written is told.
+void SaveReport(const char* caption, const char* name, const std::string& text) {
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, caption, name, kTextFileFilter, "TXT");
+  if (dialog.DoModal() != ui::IDOK) return;
+  if (!WriteWholeFile(dialog.Path(), text))
+    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+}
+
+void CheckShapefile(MainFrame* frame, ShapeCheckKind kind) {
+  DbDatabase* db = frame->Database();
+  const int company = WorkingCompany(db);
+  ui::FileDialog input(ui::FileDialog::Mode::Open, ShapeCheckInputCaption(kind), ShapeCheckDefaultName(kind),
+                       kShapeFilter, "SHP");
+  if (input.DoModal() != ui::IDOK) return;
+  const std::string base = ShapeBase(input.Path());
+  ShowBusy(true);
+  ShapeCheckReading reading;
+  {
+    FrameProgress progress(frame);
+    reading = ReadShapeCheckSet(kind, input.Path(), company, &progress);
+  }
+  if (!reading.ok) {
+    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
+    return;
+  }
+  CompareWithTimetable(db, reading.check);
+  const ShapeVerdict verdict = JudgeShapeCheck(reading.check);
+  const ClockTime now = Now();
+  const int answer = ui::MessageBox(verdict.text, verdict.icon | (verdict.offersReport ? ui::MB_OKCANCEL : ui::MB_OK));
+  if (verdict.offersReport && answer == ui::IDOK)
+    SaveReport(kShapeCheckReportCaption, ShapeCheckReportName(kind),
+               ShapeCheckReportText(reading.check, db->Path(), base, now));
+}
+
+}  // namespace
+
+void CheckStopsShapefile(MainFrame* frame) { CheckShapefile(frame, ShapeCheckKind::Stops); }
+
+void CheckRoutesShapefile(MainFrame* frame) { CheckShapefile(frame, ShapeCheckKind::Routes); }
+
+void ReduceMultiLineRoutes(MainFrame* frame) {
+  ui::FileDialog input(ui::FileDialog::Mode::Open, kMultiLineInputCaption, "RT_ITIN", kShapeFilter, "SHP");
+  if (input.DoModal() != ui::IDOK) return;
+  ShowBusy(true);
+  FrameProgress progress(frame);
+  const MultiLineReading reading = ReadMultiLineRoutes(input.Path(), &progress);
+  if (!reading.ok) {
+    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
+    return;
+  }
+  const int multiLine = reading.MultiLineCount();
+  if (multiLine == 0) {
+    ui::MessageBox(ValidRoutesText(), ui::MB_ICONINFORMATION);
+    return;
+  }
+  if (ui::MessageBox(MultiLineQuestionText(multiLine), ui::MB_ICONQUESTION | ui::MB_OKCANCEL) != ui::IDOK) {
+    ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
+    return;
+  }
+  frame->ShowStatusBand(kMultiLineStatus);
+  ui::FileDialog output(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN", kShapeFilter,
+                        "SHP");
+  std::string failedPath;
+  if (output.DoModal() != ui::IDOK ||
+      !WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, NoteExportFolder)) {
+    ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
+    return;
+  }
+  const ClockTime now = Now();
+  ui::MessageBox(RoutesGeneratedText(), ui::MB_ICONINFORMATION);
+  SaveReport(kMultiLineReportCaption, kMultiLineReportName, MultiLineReportText(reading.routes, now));
+}

@@ -1,0 +1,273 @@
+#include "conversions/checks/ShapeCheck.h"
+
+#include "common/Formatters.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
+#include "conversions/shapefiles/ShapeNames.h"
+#include "conversions/shapefiles/ShapeSetReader.h"
+#include "db/DbSelect.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kListedFindings = 5;  // a message lists five findings, then the omission line
+constexpr unsigned kStopIcon = 0x10;
+constexpr unsigned kInformationIcon = 0x40;
+constexpr const char* kNotToBeSent =
+    "Lo Shape File indicato risulta totalmente inutilizzabile\n"
+    "e non deve essere inoltrato all'Osservatorio Traporti.";
+constexpr const char* kSaveQuestion = "Vuoi salvare il Report completo degli errori ?";
+
+bool IsStops(ShapeCheckKind kind) { return kind == ShapeCheckKind::Stops; }
+
+// The record's own shape type, -1 when its content is too short to hold one.
+int ContentType(std::string_view content) {
+  if (content.size() < 4) return -1;
+  std::uint32_t v = 0;
+  for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(content[static_cast<std::size_t>(k)]);
+  return static_cast<int>(v);
+}
+
+// Up to five lines of `lines`, then `omission` when there are more.
+std::string Listed(const std::vector<std::string>& lines, const char* omission) {
+  std::string out;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (k == kListedFindings) {
+      out += omission;
+      break;
+    }
+    out += lines[k];
+  }
+  return out;
+}
+
+}  // namespace
+
+void ShapeFindings::AddShapeEntry(std::string code, std::string name) {
+  first_.emplace(code, matches_.size());  // a later entry of the same code keeps the first
+  matches_.push_back({std::move(code), std::move(name), 0});
+}
+
+ShapeMatch* ShapeFindings::FindByCode(std::string_view code, std::string_view name, bool& sameName) {
+  const auto found = first_.find(std::string(code));
+  if (found == first_.end()) return nullptr;
+  ShapeMatch& entry = matches_[found->second];
+  sameName = entry.name == name;
+  return &entry;
+}
+
+void ShapeFindings::CompareRow(const std::string& code, const std::string& name) {
+  bool sameName = false;
+  ShapeMatch* entry = FindByCode(code, name, sameName);
+  const bool stops = IsStops(kind_);
+  if (!entry) {
+    missing_.push_back(std::string(stops ? "manca georeferenziazione fermata " : "manca georeferenziazione percorso ") +
+                       code + " - " + name + "\n");
+    return;
+  }
+  entry->matched = 1;
+  if (!sameName)
+    mismatched_.push_back(std::string(stops ? "la fermata " : "il percorso ") + code + " - [" + name +
+                          "] nello ShapeFile ha nome [" + entry->name + "]\n");
+}
+
+bool ShapeFindings::NoneMatched() const {
+  return std::none_of(matches_.begin(), matches_.end(), [](const ShapeMatch& m) { return m.matched == 1; });
+}
+
+bool ShapeFindings::AnyUnmatched() const {
+  return std::any_of(matches_.begin(), matches_.end(), [](const ShapeMatch& m) { return m.matched == 0; });
+}
+
+const char* ShapeCheckInputCaption(ShapeCheckKind kind) {
+  return IsStops(kind) ? "Verifica Shape Fermate" : "Verifica Shape Percorsi Linee";
+}
+const char* ShapeCheckDefaultName(ShapeCheckKind kind) { return IsStops(kind) ? "RT_NODI" : "RT_ITIN"; }
+const char* ShapeCheckReportName(ShapeCheckKind kind) { return IsStops(kind) ? "ERRORI_RT_NODI" : "ERRORI_RT_ITIN"; }
+
+std::string ShapeFieldsRefusalText(ShapeCheckKind kind) {
+  std::string text = "ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n";
+  if (IsStops(kind))
+    text +=
+        "necessarie per effettuare l'importazione delle coordinate delle fermate.\n\n"
+        "All'interno dello Shape File devono esistere i seguenti attributi:\n"
+        "* AZIENDA numerico max. 4 cifre\n"
+        "* COD_FERM alfanumerico max. 10 caratteri\n"
+        "* DENOM alfanumerico max. 40 caratteri\n\n";
+  else
+    text +=
+        "necessarie per effettuare l'importazione delle coordinate dei percorsi.\n\n"
+        "All'interno dello Shape File devono esistere i seguenti attributi:\n"
+        "* AZIENDA numerico max. 4 cifre\n"
+        "* COD_PERC alfanumerico max. 20 caratteri\n"
+        "* DESCR alfanumerico max. 120 caratteri\n\n";
+  return text + kNotToBeSent;
+}
+
+std::string ShapeTypeRefusalText(ShapeCheckKind kind) {
+  return std::string("ATTENZIONE: lo Shape File indicato non è di tipo ") + (IsStops(kind) ? "PUNTUALE" : "LINEARE") +
+         ".\n\n" + kNotToBeSent;
+}
+
+ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress) {
+  ShapeCheckReading result;
+  result.check = ShapeFindings(kind);
+  ShapeSetReader reader;
+  if (!reader.Open(path)) {
+    result.failure = reader.Fault();
+    return result;
+  }
+  const bool stops = IsStops(kind);
+  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
+  const DbfField* nameField = stops ? reader.FindField("DENOM", 'C', 40) : reader.FindField("DESCR", 'C', 120);
+  const DbfField* codeField = stops ? reader.FindField("COD_FERMA", 'C', 10) : reader.FindField("COD_PERC", 'C', 20);
+  if (stops && !codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
+  if (!companyField || !nameField || !codeField) {
+    result.failure = ShapeFieldsRefusalText(kind);
+    return result;
+  }
+  // A shapefile holds one shape type: every record must be of it, or null.
+  const int wanted = stops ? kPointShape : kPolylineShape;
+  bool oneType = true;
+  const int n = reader.Count();
+  if (progress) progress->Begin({});
+  std::string_view bytes;
+  for (int i = 0; i < n; ++i) {
+    if (progress) progress->Step(i, n);
+    if (!reader.Content(i, bytes)) {
+      if (progress) progress->End();
+      result.failure = reader.Fault();
+      return result;
+    }
+    const int type = ContentType(bytes);
+    if (type != wanted && type != kNullShape) oneType = false;
+  }
+  if (progress) progress->End();
+  for (int i = 0; i < n; ++i) {
+    if (!reader.Record(i, bytes)) {
+      result.failure = reader.Fault();
+      return result;
+    }
+    if (reader.Number(bytes, *companyField) != company) continue;
+    result.check.AddShapeEntry(reader.Text(bytes, *codeField), reader.Text(bytes, *nameField));
+  }
+  if (!oneType) {
+    result.failure = ShapeTypeRefusalText(kind);
+    return result;
+  }
+  result.ok = true;
+  return result;
+}
+
+void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
+  const bool stops = IsStops(check.Kind());
+  DbSelect select(db);
+  const char* columns = stops ? "fermata, denom" : "codperc, denom";
+  select.SetColumns(columns);
+  select.SetFrom(stops ? "detcor" : "tescor");
+  select.SetGroupBy(columns);
+  select.SetOrderBy(columns);
+  // A failing selection or row has been reported by the layer; the rows read so far count.
+  for (int row = select.Open(); row; row = select.MoveNext())
+    check.CompareRow(select.TrimmedAt(0), select.TrimmedAt(1));
+}
+
+ShapeVerdict JudgeShapeCheck(const ShapeFindings& check) {
+  const bool stops = IsStops(check.Kind());
+  ShapeVerdict v;
+  if (check.NoneMatched()) {
+    v.letter = 'C';
+    v.icon = kStopIcon;
+    v.text = std::string("ATTENZIONE: lo Shape File indicato non contiene neppure ") +
+             (stops ? "una fermata\n" : "un percorso\n") + "georeferenziat" + (stops ? "a" : "o") +
+             " associabile alla comunicazione degli orari corrente.\n\n" + kNotToBeSent;
+    v.offersReport = !stops;
+    if (v.offersReport) v.text += std::string("\n\n") + kSaveQuestion;
+    return v;
+  }
+  v.icon = kStopIcon;
+  v.offersReport = true;
+  if (!check.Missing().empty()) {
+    v.letter = 'D';
+    v.text = std::string("ATTENZIONE: nello Shape File indicato mancano ") +
+             (stops ? "le seguenti fermate:\n\n" : "i seguenti percorsi:\n\n") +
+             Listed(check.Missing(), "... altri errori omessi ...\n") +
+             "\nAnche se lo Shape File indicato risulta solo parzialmente utilizzabile \n"
+             "potrebbe essere inoltrato all'Osservatorio Traporti.\n\n"
+             "E' comunque fortemente consigliato inserire " +
+             (stops ? "le fermate mancanti" : "i percorsi mancanti") +
+             " e poi\nprocedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
+    return v;
+  }
+  if (!check.Mismatched().empty()) {
+    v.letter = 'E';
+    v.text = std::string("ATTENZIONE: nello Shape File indicato sono presenti le seguenti criticità:\n\n") +
+             Listed(check.Mismatched(), "... altri warnings omessi ...\n") +
+             "\nLo Shape File indicato risulta comunque utilizzabile e potrebbe\n"
+             "tranquillamente essere inoltrato all'Osservatorio Traporti.\n\n"
+             "E' comunque fortemente consigliato correggere " +
+             (stops ? "le fermate incongruenti\n" : "i percorsi incongruenti\n") +
+             "e poi procedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
+    return v;
+  }
+  if (check.AnyUnmatched()) {
+    std::vector<std::string> unused;
+    for (const ShapeMatch& m : check.Matches())
+      if (m.matched == 0) unused.push_back(m.code + " - " + m.name + "\n");
+    v.letter = 'F';
+    v.text =
+        std::string("ATTENZIONE: nello Shape File indicato sono presenti ") +
+        (stops ? "alcune fermate inutili:\n\n" : "alcuni percorsi:\n\n") +
+        Listed(unused, stops ? "... altre fermate inutili omesse ...\n" : "... altri percorsi inutili omessi ...\n") +
+        "\nLo Shape File indicato risulta comunque utilizzabile e potrebbe\n"
+        "tranquillamente essere inoltrato all'Osservatorio Traporti.\n\n"
+        "E' comunque fortemente consigliato eliminare " +
+        (stops ? "le fermate inutili\n" : "i percorsi inutili\n") +
+        "e poi procedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
+    return v;
+  }
+  v.letter = 'G';
+  v.icon = kInformationIcon;
+  v.offersReport = false;
+  v.text =
+      "Lo Shape File indicato risulta perfettamente utilizzabile\n"
+      "e può tranquillamente essere inoltrato all'Osservatorio Traporti.";
+  return v;
+}
+
+std::string ShapeCheckReportText(const ShapeFindings& check, const std::string& databasePath, const std::string& base,
+                                 const ClockTime& now) {
+  const bool stops = IsStops(check.Kind());
+  const std::string rule(72, '=');
+  std::string out = rule + "\n";
+  out += Format("%02d/%02d/%04d %02d.%02d Report verifica ShapeFile %s (Quendo)\n", now.day, now.month, now.year,
+                now.hour, now.minute, stops ? "Fermate" : "Percorsi");
+  out += "Database: " + databasePath + "\n";
+  out += "ShapeFile: " + base + ".SHP\n";
+  out += rule + "\n\n";
+  out += stops ? "******* Fermate presenti negli orari ed assenti nello shapefile ********\n\n"
+               : "******* Percorsi presenti negli orari ed assenti nello shapefile *******\n\n";
+  for (const std::string& line : check.Missing()) out += line;
+  out += stops ? "\n******** Fermate con codici corrispondenti ma nomi differenti **********\n\n"
+               : "\n******* Percorsi con codici corrispondenti ma nomi differenti ********\n\n";
+  for (const std::string& line : check.Mismatched()) out += line;
+  out += stops ? "\n******* Fermate presenti nello shapefile ed assenti negli orari ********\n\n"
+               : "\n****** Percorsi presenti nello shapefile ed assenti negli orari ******\n\n";
+  for (const ShapeMatch& m : check.Matches())
+    if (m.matched == 0)
+      out += (stops ? "la fermata [" : "Il percorso [") + m.code + "] - [" + m.name +
+             (stops ? "] non è utilizzata negli orari\n" : "] non è utilizzato negli orari\n");
+  return WithCrLf(out);
+}
+
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The check of a stop shapefile (RT_NODI) or a route shapefile (RT_ITIN) against the timetable:
+// the shapefile's entries of the working company, the timetable's distinct codes and names
+// (stops of `detcor`, routes of `tescor`) looked up among them, the verdict with its message and
+// the text report of every finding. Codes and names are compared as the Windows-1252 bytes the
+// program holds, exactly (case and leading blanks count, trailing blanks do not).
+//
+// The findings keep the order of the selection: code, then name, in the database's order for
+// text, that is by bytes of the stored UTF-8 with trailing blanks ignored: capitals before small
+// letters, accented letters after every unaccented one.
+
+#include "common/Clock.h"
+#include "common/DirectoryLists.h"
+#include "common/WorkProgress.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class DbDatabase;
+
+enum class ShapeCheckKind { Stops, Routes };
+
+// The findings of one check: the shapefile's entries (`ShapeMatch`, matched 1 once a timetable row
+// has the code), found by code through an index that keeps the first entry of each code.
+class ShapeFindings {
+ public:
+  explicit ShapeFindings(ShapeCheckKind kind = ShapeCheckKind::Stops) : kind_(kind) {}
+
+  ShapeCheckKind Kind() const { return kind_; }
+  const std::vector<ShapeMatch>& Matches() const { return matches_; }
+  const std::vector<std::string>& Missing() const { return missing_; }
+  const std::vector<std::string>& Mismatched() const { return mismatched_; }
+
+  void AddShapeEntry(std::string code, std::string name);
+  // The first entry in file order with exactly this code (null when none); `sameName` tells
+  // whether its name is exactly `name`.
+  ShapeMatch* FindByCode(std::string_view code, std::string_view name, bool& sameName);
+  // One timetable row: its entry marked matched, or a missing code, or a name difference.
+  void CompareRow(const std::string& code, const std::string& name);
+
+  bool NoneMatched() const;
+  bool AnyUnmatched() const;
+
+ private:
+  ShapeCheckKind kind_;
+  std::vector<ShapeMatch> matches_;
+  std::unordered_map<std::string, std::size_t> first_;  // code -> its first entry
+  std::vector<std::string> missing_;                    // finished lines, each ending in "\n"
+  std::vector<std::string> mismatched_;
+};
+
+// Reading the shapefile: the entries of `company`.
+struct ShapeCheckReading {
+  bool ok = false;
+  std::string failure;  // when not ok: the damaged set's fault or a refusal (stop icon)
+  ShapeFindings check;
+};
+ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress);
+
+// Looks up every distinct (code, name) of the timetable among the entries.
+void CompareWithTimetable(DbDatabase* db, ShapeFindings& check);
+
+// The refusals: A for the fields, B for the shape type.
+std::string ShapeFieldsRefusalText(ShapeCheckKind kind);
+std::string ShapeTypeRefusalText(ShapeCheckKind kind);
+
+struct ShapeVerdict {
+  char letter = 'G';  // C no usable entry, D missing, E names differ, F unused entries, G perfect
+  std::string text;
+  unsigned icon = 0;          // 0x10 stop or 0x40 information (the platform's values)
+  bool offersReport = false;  // OK and Cancel: OK saves the report
+};
+ShapeVerdict JudgeShapeCheck(const ShapeFindings& check);
+
+// The report: default name, dialog caption, and its text (lines ending in CR LF).
+const char* ShapeCheckReportName(ShapeCheckKind kind);
+constexpr const char* kShapeCheckReportCaption = "Report Errori Riscontrati";
+std::string ShapeCheckReportText(const ShapeFindings& check, const std::string& databasePath, const std::string& base,
+                                 const ClockTime& now);
+
+// The input dialog's caption and default name.
+const char* ShapeCheckInputCaption(ShapeCheckKind kind);
+const char* ShapeCheckDefaultName(ShapeCheckKind kind);
+
+// "\n" as CR LF, as a text file is written.
+std::string WithCrLf(std::string_view text);

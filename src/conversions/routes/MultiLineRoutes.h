@@ -1,0 +1,51 @@
+#pragma once
+// The clean-up of a route shapefile (RT_ITIN) whose routes are drawn in several lines: the region
+// takes routes drawn as one line only. Every part of a record is read as a line (a point equal to
+// the one before it dropped); the cleaned set keeps, of each record, its last line, and a report
+// names how many lines each route lost.
+
+#include "common/Clock.h"
+#include "common/WorkProgress.h"
+#include "conversions/shapefiles/PointLists.h"
+#include "exchange/ExportFiles.h"
+
+#include <string>
+#include <vector>
+
+// One record of the input with its lines in the order of its parts (none: not a polyline, or a
+// polyline whose parts do not fit its points).
+struct RouteLines {
+  long company = -1;
+  std::string code;
+  std::string description;
+  std::vector<PointList> lines;
+};
+
+struct MultiLineReading {
+  bool ok = false;
+  std::string failure;  // when not ok: the damaged set's fault, or the refusal of its fields or type
+  std::vector<RouteLines> routes;
+  // The records drawn in two lines or more.
+  int MultiLineCount() const;
+};
+
+constexpr const char* kMultiLineInputCaption = "Verifica Shape Percorsi Linee";
+constexpr const char* kMultiLineStatus = "Salvataggio Cartografia Percorsi";
+constexpr const char* kMultiLineReportCaption = "Report Generazione RT_ITIN (riduzione linee multiple)";
+constexpr const char* kMultiLineReportName = "GENERAZIONE_RT_ITIN";
+
+// Reads the set of `path`: the fields of RT_ITIN required, every record a polyline or null.
+MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress);
+
+std::string ValidRoutesText();
+std::string MultiLineQuestionText(int count);
+std::string RoutesNotGeneratedText();
+std::string RoutesGeneratedText();
+
+// Writes each record with its last line as RT_ITIN at the base of `path`; a record without a line
+// is left out. False, with the path that failed, when the set could not be put in place.
+bool WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
+                        std::string& failedPath, WorkProgress* progress, const FolderWatch& watch = {});
+
+// The report's text (lines ending in CR LF).
+std::string MultiLineReportText(const std::vector<RouteLines>& routes, const ClockTime& now);

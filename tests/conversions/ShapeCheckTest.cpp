@@ -1,0 +1,192 @@
+// The shapefile check's reading on sets made by GDAL and by the program's writer: the required
+// fields, the shape type of every record, the entries of the working company; the comparison
+// with a real timetable database.
+
+#include "conversions/checks/ShapeCheck.h"
+#include "conversions/routes/MultiLineRoutes.h"
+#include "conversions/shapefiles/ShapeSetWriter.h"
+#include "db/DbDatabase.h"
+#include "support/GdalTools.h"
+#include "support/TimetableData.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const ClockTime kToday{2024, 3, 1, 8, 0, 0};
+
+struct FieldCase {
+  const char* name;
+  const char* header;
+  const char* types;
+  bool accepted;
+};
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
+
+class StopFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(StopFields, AreAcceptedOrRefusedWithMessageA) {
+  ScratchDir dir;
+  MakeShapeSet(WriteCsv(dir, "nodi", GetParam().header, GetParam().types, {"\"POINT (1 2)\",36,F1,Nome"}),
+               dir.Path("nodi.shp"));
+  const ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Stops, dir.Path("nodi.shp"), 36, nullptr);
+  if (GetParam().accepted) {
+    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_EQ(r.check.Matches().size(), 1u);
+    EXPECT_EQ(r.check.Matches()[0].code, "F1");
+    EXPECT_EQ(r.check.Matches()[0].name, "Nome");
+  } else {
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.failure, ShapeFieldsRefusalText(ShapeCheckKind::Stops));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, StopFields,
+                         ::testing::Values(FieldCase{"CodFerm", "WKT,AZIENDA,COD_FERM,DENOM",
+                                                     "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"", true},
+                                           FieldCase{"CodFerma", "WKT,AZIENDA,COD_FERMA,DENOM",
+                                                     "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"", true},
+                                           FieldCase{"CompanyOf6", "WKT,AZIENDA,COD_FERM,DENOM",
+                                                     "\"WKT\",\"Integer(6)\",\"String(10)\",\"String(40)\"", false},
+                                           FieldCase{"CompanyText", "WKT,AZIENDA,COD_FERM,DENOM",
+                                                     "\"WKT\",\"String(5)\",\"String(10)\",\"String(40)\"", false},
+                                           FieldCase{"CompanyWithDecimal", "WKT,AZIENDA,COD_FERM,DENOM",
+                                                     "\"WKT\",\"Real(7.1)\",\"String(10)\",\"String(40)\"", true},
+                                           FieldCase{"NameOf41", "WKT,AZIENDA,COD_FERM,DENOM",
+                                                     "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(41)\"", false},
+                                           FieldCase{"LowerCaseNames", "WKT,azienda,cod_ferm,denom",
+                                                     "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"", true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+class RouteFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(RouteFields, AreAcceptedOrRefusedWithMessageA) {
+  ScratchDir dir;
+  MakeShapeSet(WriteCsv(dir, "itin", GetParam().header, GetParam().types, {"\"LINESTRING (0 0,1 1)\",36,P1,Nome"}),
+               dir.Path("itin.shp"));
+  const ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr);
+  EXPECT_EQ(r.ok, GetParam().accepted) << r.failure;
+  if (!GetParam().accepted) {
+    EXPECT_EQ(r.failure, ShapeFieldsRefusalText(ShapeCheckKind::Routes));
+  }
+  // The clean-up asks for the same fields.
+  const MultiLineReading m = ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr);
+  EXPECT_EQ(m.ok, GetParam().accepted) << m.failure;
+}
+
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
+                         ::testing::Values(FieldCase{"AsWritten", "WKT,AZIENDA,COD_PERC,DESCR",
+                                                     "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", true},
+                                           FieldCase{"DescriptionOf121", "WKT,AZIENDA,COD_PERC,DESCR",
+                                                     "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(121)\"", false},
+                                           FieldCase{"CodeOf21", "WKT,AZIENDA,COD_PERC,DESCR",
+                                                     "\"WKT\",\"Integer(5)\",\"String(21)\",\"String(120)\"", false},
+                                           FieldCase{"CodPerco", "WKT,AZIENDA,COD_PERCO,DESCR",
+                                                     "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A point set of three stops of company 36 written by the program, then record `patched` given
+// the shape type `type` in its content.
+std::string PointSetWithType(ScratchDir& dir, int patched, int type) {
+  ShapeSetWriter w(StopsLayout());
+  w.AddPoint(1, 2, {"36", "A", "Uno"});
+  w.AddPoint(3, 4, {"36", "B", "Due"});
+  w.AddPoint(5, 6, {"36", "C", "Tre"});
+  std::string failed;
+  EXPECT_TRUE(w.WriteTo(dir.Path("NODI"), kToday, failed));
+  if (patched >= 0) {
+    std::string shp = FileBytes(dir.Path("NODI.SHP"));
+    shp[100 + 28 * static_cast<std::size_t>(patched) + 8] = static_cast<char>(type);  // each record 8 + 20 bytes
+    WriteFileBytes(dir.Path("NODI.SHP"), shp);
+  }
+  return dir.Path("NODI.SHP");
+}
+
+struct TypeCase {
+  const char* name;
+  int patched;  // -1: none
+  int type;
+  bool accepted;
+};
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
+
+class StopTypes : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(StopTypes, EveryRecordMustBeAPointOrNull) {
+  ScratchDir dir;
+  const ShapeCheckReading r =
+      ReadShapeCheckSet(ShapeCheckKind::Stops, PointSetWithType(dir, GetParam().patched, GetParam().type), 36, nullptr);
+  EXPECT_EQ(r.ok, GetParam().accepted);
+  if (!GetParam().accepted) {
+    EXPECT_EQ(r.failure,
+              "ATTENZIONE: lo Shape File indicato non è di tipo PUNTUALE.\n\nLo Shape File indicato risulta "
+              "totalmente inutilizzabile\ne non deve essere inoltrato all'Osservatorio Traporti.");
+  } else {
+    EXPECT_EQ(r.check.Matches().size(), 3u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShapeFindings, StopTypes,
+                         ::testing::Values(TypeCase{"AllPoints", -1, 0, true},
+                                           TypeCase{"PolylineInTheMiddle", 1, 3, false},
+                                           TypeCase{"PolylineFirst", 0, 3, false},
+                                           TypeCase{"LastRecordNull", 2, 0, true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
+  ScratchDir dir;
+  ShapeSetWriter w(StopsLayout());
+  std::string failed;
+  ASSERT_TRUE(w.WriteTo(dir.Path("NODI"), kToday, failed));
+  ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Stops, dir.Path("NODI.SHP"), 36, nullptr);
+  ASSERT_TRUE(r.ok) << r.failure;
+  EXPECT_EQ(JudgeShapeCheck(r.check).letter, 'C');
+}
+
+TEST(ShapeFindings, APointSetIsNotARouteSet) {
+  ScratchDir dir;
+  MakeShapeSet(WriteCsv(dir, "itin", "WKT,AZIENDA,COD_PERC,DESCR",
+                        "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", {"\"POINT (0 0)\",36,P1,Nome"}),
+               dir.Path("itin.shp"));
+  EXPECT_EQ(ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr).failure,
+            ShapeTypeRefusalText(ShapeCheckKind::Routes));
+  EXPECT_EQ(ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr).failure, ShapeTypeRefusalText(ShapeCheckKind::Routes));
+}
+
+// Codes and names against the timetable: trailing blanks of the timetable dropped, case and
+// leading blanks counting, the second of two equal codes unused.
+TEST(ShapeFindings, CodesAndNamesAreComparedAsTheirBytes) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeTimetableDatabase(path);
+  RunSql(path,
+         "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
+         " VALUES (1, 1, 'F1  ', 'Piazza', 0, 9999, 700, 0, 0, 0, 0), (1, 2, 'F2', 'Ponte', 0, 701, 702, 0, 0, 0, 0),"
+         " (1, 3, 'F3', 'Torre', 0, 703, 9999, 0, 0, 0, 0);");
+  ShapeFindings check(ShapeCheckKind::Stops);
+  check.AddShapeEntry("F1", "Piazza");
+  check.AddShapeEntry("F2", "PONTE");
+  check.AddShapeEntry(" F3", "Torre");
+  check.AddShapeEntry("F1", "Piazza");
+  DbDatabase db(path);
+  CompareWithTimetable(&db, check);
+  EXPECT_EQ(check.Missing(), std::vector<std::string>{"manca georeferenziazione fermata F3 - Torre\n"});
+  EXPECT_EQ(check.Mismatched(), std::vector<std::string>{"la fermata F2 - [Ponte] nello ShapeFile ha nome [PONTE]\n"});
+  std::vector<int> matched;
+  for (const ShapeMatch& m : check.Matches()) matched.push_back(m.matched);
+  EXPECT_EQ(matched, (std::vector<int>{1, 1, 0, 0}));
+}
+
+TEST(ShapeFindings, TwentyThousandEntriesAreFoundByTheirFirstEntry) {
+  ShapeFindings check(ShapeCheckKind::Routes);
+  for (int k = 0; k < 20000; ++k) check.AddShapeEntry("P" + std::to_string(k), "Nome");
+  check.AddShapeEntry("P7", "Altro");
+  for (int k = 20000; k-- > 0;) check.CompareRow("P" + std::to_string(k), k == 7 ? "Altro" : "Nome");
+  EXPECT_TRUE(check.Missing().empty());
+  EXPECT_EQ(check.Mismatched(), std::vector<std::string>{"il percorso P7 - [Altro] nello ShapeFile ha nome [Nome]\n"});
+  EXPECT_EQ(check.Matches().back().matched, 0);
+}
+
+}  // namespace

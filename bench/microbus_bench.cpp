@@ -9,7 +9,7 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_microbus && build-bench/bench/bench_microbus
 
-#include "BenchTimetable.h"
+#include "BenchRoutes.h"
 #include "conversions/microbus/MicroBusCadences.h"
 #include "conversions/microbus/MicroBusMaps.h"
 #include "conversions/microbus/MicroBusNormalisation.h"
@@ -31,24 +31,9 @@ const ClockTime kToday{2024, 3, 1, 8, 0, 0};
 // The two maps of a timetable: every stop code of `detcor` as a point, and an arc of three
 // vertices between every two consecutive stops of a trip.
 void WriteMaps(DbDatabase* db, const std::string& folder) {
-  DbSelect select(db);
-  select.SetColumns("ID, fermata");
-  select.SetFrom("detcor");
-  select.SetOrderBy("ID, sub");
-  select.SetStreaming(true);
-  select.Open();
-  std::set<std::string> stops;
-  std::set<std::pair<std::string, std::string>> arcs;
-  long current = -1;
-  std::string previous;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    const long id = select.LongAt(0);
-    const std::string code = select.TrimmedAt(1);
-    stops.insert(code);
-    if (id == current) arcs.insert({previous, code});
-    current = id;
-    previous = code;
-  }
+  const bench::TripStops trips = bench::ReadTripStops(db);
+  const std::set<std::string>& stops = trips.stops;
+  const std::set<std::pair<std::string, std::string>>& arcs = trips.pairs;
   std::map<std::string, Vertex> at;
   ShapeSetWriter nodes(StopsLayout());
   double k = 0;
@@ -84,75 +69,8 @@ void GenerateRoutes(DbDatabase* db, const std::string& folder) {
   benchmark::DoNotOptimize(RouteReportText(report, kToday));
 }
 
-// `trips` trips, one route per 20 in two variants (the second without the last stop).
-struct RouteTimetable {
-  QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
-  std::string folder = dir.path().toStdString();
-  std::unique_ptr<DbDatabase> db;
-
-  explicit RouteTimetable(int trips) {
-    ScopedNoticeSink quiet([](const Notice&) {});
-    const std::string path = folder + "/percorsi.mdb";
-    CreateSeededDatabase(path, CreateMode::Startup);
-    db = std::make_unique<DbDatabase>(path);
-    {
-      DbBatch batch(db.get());
-      DbTable master(db.get(), "master"), tescor(db.get(), "tescor"), detcor(db.get(), "detcor");
-      bench::Add(master, {{"codice", "0"},
-                          {"azienda", "17"},
-                          {"datini", "01/01/2024"},
-                          {"datfin", "30/06/2024"},
-                          {"id_corsa", "0"},
-                          {"gruppo", "0"}});
-      for (int t = 1; t <= trips; ++t) {
-        const std::string id = std::to_string(t), route = std::to_string(t / 20);
-        bench::Add(tescor, {{"id", id},
-                            {"codcorsa", "C" + id},
-                            {"codlinea", "L"},
-                            {"verso", "A"},
-                            {"parte", "800"},
-                            {"arriva", "900"},
-                            {"ente", "1"},
-                            {"contratt", "1"},
-                            {"lung", "1000"},
-                            {"tempo", "60"},
-                            {"ct_lung", "0"},
-                            {"ct_tempo", "0"},
-                            {"codperc", "P" + route},
-                            {"gruppo", "0"}});
-        const int last = t % 2 ? bench::kStopsPerTrip : bench::kStopsPerTrip - 1;
-        for (int s = 1; s <= last; ++s)
-          bench::Add(detcor, {{"id", id},
-                              {"sub", std::to_string(s)},
-                              {"fermata", "S" + route + "_" + std::to_string(s)},
-                              {"denom", "Fermata"},
-                              {"dist", "0"},
-                              {"arriva", "800"},
-                              {"parte", "800"},
-                              {"primaria", "0"},
-                              {"facolt", "0"},
-                              {"nonferma", "0"},
-                              {"reglocal", "0"}});
-      }
-    }
-    WriteMaps(db.get(), folder);
-  }
-};
-
 void BM_RouteGenerationScaling(benchmark::State& state) {
-  const int trips = static_cast<int>(state.range(0));
-  for (auto _ : state) {
-    state.PauseTiming();
-    RouteTimetable t(trips);
-    state.ResumeTiming();
-    GenerateRoutes(t.db.get(), t.folder);
-    state.PauseTiming();
-    t.db.reset();
-    state.ResumeTiming();
-  }
-  state.SetComplexityN(trips);
-  state.counters["per_trip"] =
-      benchmark::Counter(trips, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  bench::MeasureRouteDrawing(state, WriteMaps, GenerateRoutes);
 }
 
 void BM_RouteGeneration20000(benchmark::State& state) {
@@ -212,15 +130,7 @@ void BM_Cadences20000(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_RouteGenerationScaling)
-    ->Arg(2500)
-    ->Arg(5000)
-    ->Arg(10000)
-    ->Arg(20000)
-    ->Arg(40000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Complexity(benchmark::oN);
+BENCHMARK(BM_RouteGenerationScaling)->Apply(bench::DoublingTrips);
 BENCHMARK(BM_RouteGeneration20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Normalisation20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Cadences20000)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -5,8 +5,10 @@
 #include "app/AppTestSupport.h"
 #include "support/ExchangeData.h"
 #include "support/GdalTools.h"
+#include "support/HyperPlanData.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -228,6 +230,24 @@ TEST_F(ShapeCheckDriver, NoRouteOfTheCompanyOffersTheReport) {
   EXPECT_TRUE(report.ends_with("ed assenti negli orari ******\r\n\r\n")) << report;
 }
 
+TEST_F(ShapeCheckDriver, TheRouteReportIsTheHandMadeOne) {
+  // P1 named as its first description, P2 absent, X9 and a second P1 unused.
+  const std::string input =
+      Routes({"\"LINESTRING (0 0,1 1)\",17,P1,Aulla - Città", "\"LINESTRING (2 2,3 3)\",17,X9,Città Extra",
+              "\"LINESTRING (4 4,5 5)\",17,P1,Doppio"});
+  const DriverRun run = Run("5169", {"file " + input, "ok", "file " + out + "/errori.txt"});
+  EXPECT_EQ(Boxes(run).size(), 1u);
+  EXPECT_TRUE(HasPrefix(Boxes(run)[0], Box(0x11,
+                                           "ATTENZIONE: nello Shape File indicato mancano i seguenti percorsi:\n\n"
+                                           "manca georeferenziazione percorso P2 - \n\n")));
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t").back(),
+            "FILE\tReport Errori Riscontrati\tERRORI_RT_ITIN\tFile di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||");
+  const std::string expected =
+      Replaced(Replaced(FileBytes(TestDataDir() + "/conversions/errori_rt_itin_atteso.txt"), "<DATABASE>", db),
+               "<BASE>", in + "/itin");
+  EXPECT_EQ(FileBytes(out + "/errori.txt"), expected);
+}
+
 // 5197 on a set of three routes of company 36: X drawn in three lines (its last with a repeated
 // point), Y in two, Z in one.
 const std::vector<std::string> kMultiRoutes = {"\"MULTILINESTRING ((0 0,1 1),(2 2,3 3),(4 4,5 5,5 5,6 6))\",36,X,Prima",
@@ -278,6 +298,22 @@ TEST_F(ShapeCheckDriver, CancellingTheCleanUpWritesNothing) {
   EXPECT_EQ(Listing(out), "");
 }
 
+TEST_F(ShapeCheckDriver, AnOutputThatCannotBeCreatedIsToldAndNothingIsWritten) {
+  const std::string input = Routes(kMultiRoutes);
+  // The output folder forbids writing, even to a run that has the power to override file modes.
+  ASSERT_TRUE(QFile::setPermissions(QString::fromStdString(out), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                                     QFile::ExeGroup | QFile::ReadOther |
+                                                                     QFile::ExeOther));
+  const DriverRun run = RunDriver(settings, {"file " + input, "ok", "file " + out + "/RT_ITIN.SHP"},
+                                  {"--now", "2024-03-01 08:00", "5197"}, 0, 0, true);
+  QFile::setPermissions(QString::fromStdString(out), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(Boxes(run),
+            (std::vector<std::string>{Box(0x21, kQuestion), Box(0x30, "Impossibile creare\n\n" + out + "/RT_ITIN.SHP"),
+                                      Box(0x10, kNotGenerated)}));
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t").size(), 2u);
+  EXPECT_EQ(Listing(out), "");
+}
+
 TEST_F(ShapeCheckDriver, SingleLinesAreValidAndNothingIsWritten) {
   const DriverRun run = Run("5197", {"file " + Routes({kMultiRoutes[2]})});
   EXPECT_EQ(Boxes(run), std::vector<std::string>{
@@ -298,5 +334,76 @@ TEST_F(ShapeCheckDriver, ARouteCodeOf21IsRefused) {
                                            "percorsi.\n\n")));
   EXPECT_EQ(Listing(out), "");
 }
+
+// The program's own sets, made by 5188 from a HyperPlan stop set and by 5189 from a HyperPlan route
+// set that match the timetable, are perfect for the checks 5168 and 5169.
+struct OwnSetCase {
+  const char* name;
+  const char* conversion;
+  const char* check;
+  const char* header;
+  const char* types;
+  std::vector<std::string> rows;
+  const char* output;
+};
+void PrintTo(const OwnSetCase& c, std::ostream* os) { *os << c.name; }
+
+struct OwnSetDriver : DriverFiles, ::testing::WithParamInterface<OwnSetCase> {
+  const std::string db = dir.Path("orari.mdb"), in = dir.Path("ingresso"), out = dir.Path("uscita");
+  void SetUp() override {
+    // Company 17: trips 1 and 2 on route R1 over A1 B2 C3, trip 3 on route R3 over A1 X9; the
+    // routes without a description, as the route conversion writes them.
+    MakeTimetableDatabase(db);
+    RunSql(db, TripHeadSql(1, 1, 700) + TripStopsSql(1, "A1,B2,C3") + TripHeadSql(2, 1, 800) +
+                   TripStopsSql(2, "A1,B2,C3") + TripHeadSql(3, 2, 700) + TripStopsSql(3, "A1,X9") +
+                   "UPDATE tescor SET codperc = CASE id WHEN 3 THEN 'R3' ELSE 'R1' END, denom = NULL;"
+                   "UPDATE detcor SET denom = CASE fermata WHEN 'A1' THEN 'Piazza della Repubblica'"
+                   " WHEN 'B2' THEN 'Località Ponte a Moriano' WHEN 'C3' THEN 'Via dei Mille'"
+                   " ELSE 'Stazione' END;");
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(in)) && QDir().mkpath(QString::fromStdString(out)));
+  }
+  DriverRun Run(const char* id, const std::vector<std::string>& answers) {
+    return RunDriver(settings, answers, {"--now", "2024-03-01 08:00", id});
+  }
+};
+
+TEST_P(OwnSetDriver, IsPerfectForItsCheck) {
+  MakeShapeSet(WriteCsv(dir, "hyperplan", GetParam().header, GetParam().types, GetParam().rows), in + "/hp.shp");
+  const std::string output = out + "/" + GetParam().output + ".SHP";
+  const DriverRun made = Run(GetParam().conversion, {"file " + in + "/hp.shp", "file " + output});
+  ASSERT_EQ(Boxes(made), std::vector<std::string>{});
+  ASSERT_TRUE(QFile::exists(QString::fromStdString(output)));
+  const DriverRun run = Run(GetParam().check, {"file " + output});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"),
+            std::vector<std::string>{std::string("FILE\t") +
+                                     (GetParam().output == std::string("RT_NODI") ? "Verifica Shape Fermate"
+                                                                                  : "Verifica Shape Percorsi Linee") +
+                                     "\t" + GetParam().output + "\t" + kShapeFilter});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40,
+                                                     "Lo Shape File indicato risulta perfettamente utilizzabile\ne "
+                                                     "può tranquillamente essere inoltrato all'Osservatorio "
+                                                     "Traporti.")});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramsOwnSets, OwnSetDriver,
+    ::testing::Values(OwnSetCase{"Stops",
+                                 "5188",
+                                 "5168",
+                                 "WKT,sigla,nomeesteso",
+                                 "\"WKT\",\"String(10)\",\"String(100)\"",
+                                 {"\"POINT (1 1)\",A1,Piazza della Repubblica",
+                                  "\"POINT (2 2)\",B2,Località Ponte a Moriano", "\"POINT (3 3)\",C3,Via dei Mille",
+                                  "\"POINT (4 4)\",X9,Stazione"},
+                                 "RT_NODI"},
+                      OwnSetCase{"Routes",
+                                 "5189",
+                                 "5169",
+                                 "WKT,ID MTRAM",
+                                 "\"WKT\",\"String(20)\"",
+                                 {"\"LINESTRING (0 0,1 1,2 2)\",R1", "\"LINESTRING (10 20,30 40)\",R3"},
+                                 "RT_ITIN"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

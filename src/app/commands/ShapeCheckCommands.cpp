@@ -83,9 +83,14 @@ void ReduceMultiLineRoutes(MainFrame* frame) {
   frame->ShowStatusBand(kMultiLineStatus);
   ui::FileDialog output(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN", kShapeFilter,
                         "SHP");
+  if (output.DoModal() != ui::IDOK) {
+    ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
+    return;
+  }
+  // A set that cannot be put in place is named before the failure message.
   std::string failedPath;
-  if (output.DoModal() != ui::IDOK ||
-      !WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, NoteExportFolder)) {
+  if (!WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, NoteExportFolder)) {
+    ui::MessageBox("Impossibile creare\n\n" + failedPath, ui::MB_ICONEXCLAMATION);
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
   }

@@ -21,7 +21,8 @@ void GeoStopList::GetCoordinates(const std::string& code, double& x, double& y) 
     for (std::size_t k = 0; k < stops_.size(); ++k) byCode_.try_emplace(stops_[k].code, k);
     codesIndexed_ = true;
   }
-  const auto found = byCode_.find(code);
+  // A point of another company keeps an empty code: it never gives coordinates to a stop.
+  const auto found = code.empty() ? byCode_.end() : byCode_.find(code);
   x = found == byCode_.end() ? 0.0 : stops_[found->second].x;
   y = found == byCode_.end() ? 0.0 : stops_[found->second].y;
 }

@@ -24,7 +24,7 @@ class GeoStopList {
   // Sets the code of a point of the list (a null text gives an empty code).
   void SetCode(GeoStop& stop, const char* code);
   // X and Y of the first point, in record order, whose code equals `code` byte by byte; 0 and 0
-  // when there is none.
+  // when there is none, and always for an empty code.
   void GetCoordinates(const std::string& code, double& x, double& y) const;
   void Clear();
 

@@ -22,7 +22,7 @@ class CommunicationDriver : public DriverFiles {
     return RunDriver(settings, answers, {"5170"}, exitCode);
   }
   std::vector<std::string> FirstUpTo(const std::vector<std::string>& more) {
-    std::vector<std::string> a = {"dialog 148", "  1175=1", "ok"};
+    std::vector<std::string> a = {"dialog 148", "  1175=1", "  1177=0", "ok"};
     a.insert(a.end(), more.begin(), more.end());
     return a;
   }
@@ -49,7 +49,7 @@ TEST_F(CommunicationDriver, FirstCommunicationWritesTheFourFiles) {
   EXPECT_EQ(boxes[1], Box(0x40, kSuccess));
   // The next one is incremental, from that base.
   const std::string comm2 = dir.Path("RT2_17_2.TXT"), base2 = dir.Path("RT2_17_2_BASE.TXT");
-  const DriverRun next = Run({"dialog 148", "file " + base, "file " + comm2, "file " + base2,
+  const DriverRun next = Run({"dialog 148", "  1177=0", "file " + base, "file " + comm2, "file " + base2,
                               "file " + dir.Path("ID2.TXT"), "file " + dir.Path("FM2.TXT")});
   EXPECT_EQ(next.exitCode, 0) << next.err;
   EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm2))[1].substr(0, 10), "N\tB\tS\t17\t2");
@@ -76,7 +76,7 @@ TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
       // An unwritable folder: the message, nothing partial.
       {FirstUpTo({"file " + unwritable}), "", 2},
       // No base chosen for an incremental communication.
-      {{"dialog 148", "cancel"}, "", 1},
+      {{"dialog 148", "  1177=0", "cancel"}, "", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers.back());
@@ -100,7 +100,7 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   RunSql(db, "UPDATE tescor SET mezzo = 'X';");
   // A communication offered as base: three stop boxes.
   Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
-  run = Run({"dialog 148", "file " + comm});
+  run = Run({"dialog 148", "  1177=0", "file " + comm});
   EXPECT_EQ(Boxes(run),
             (std::vector<std::string>{Box(0x10, "Il file proposto non è una Base Dati Orari di riferimento !!!"),
                                       Box(0x10, kCorruptBaseText), Box(0x10, kNoBaseText)}));

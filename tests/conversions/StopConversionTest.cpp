@@ -131,6 +131,8 @@ TEST(Georeferencing, PointsOfTheCompanyTakeTheirCodesRoundedToHundredths) {
     EXPECT_EQ(std::pair(x, y), round ? std::pair(1234.46, 4812.00) : std::pair(1234.456, 4812.004));
     list.GetCoordinates("1002", x, y);  // another company's point has no code
     EXPECT_EQ(std::pair(x, y), std::pair(0.0, 0.0));
+    list.GetCoordinates("", x, y);  // ... and gives nothing to a stop without one
+    EXPECT_EQ(std::pair(x, y), std::pair(0.0, 0.0));
     EXPECT_EQ(list.FindById(3), nullptr);
     EXPECT_EQ(list.FindById(4)->y, round ? 100.0 : 99.999);
   }

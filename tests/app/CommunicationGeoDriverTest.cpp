@@ -1,0 +1,137 @@
+// The stops' georeferencing of "&Esportazione dati (VUR-TXT v2)" run in the real program: RT_NODI
+// sets made by ogr2ogr (and judged well formed by ogrinfo), chosen in the open dialog; the
+// coordinates in the communication's stop rows and RT_FMREG against the hand-made file.
+
+#include "app/AppTestSupport.h"
+#include "support/CommunicationData.h"
+#include "support/GdalTools.h"
+
+#include <cstdio>
+
+namespace {
+
+const std::string kUnreadable =
+    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
+    "Non è stato possibile acquisire lo ShapeFile contenente le\n"
+    "coordinate geografiche delle fermate.\n"
+    "Pertanto la comunicazione verrà generata senza attribuire la\n"
+    "georeferenziazione alle fermate.";
+const std::string kNotChosen =
+    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
+    "Non è stato indicato lo ShapeFile contenente le coordinate\n"
+    "geografiche delle fermate.\n"
+    "Pertanto la comunicazione verrà generata senza attribuire la\n"
+    "georeferenziazione alle fermate.";
+const std::string kRefused =
+    "ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n"
+    "necessarie per effettuare l'importazione delle coordinate delle fermate.";
+const std::string kNoPoint =
+    "ATTENZIONE: lo ShapeFile selezionato non contiene neppure una\n"
+    "coordinata geografica attribuibile alle fermate utilizzate\n"
+    "nella comunicazione corrente.\n\n"
+    "Pertanto la comunicazione verrà generata senza attribuire la\n"
+    "georeferenziazione alle fermate.";
+const std::string kSuccess =
+    "La generazione della Prima Comunicazione in formato VUR-TXT v2\nè terminata con successo.\n\n"
+    "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.";
+
+const std::string kHeader = "WKT,AZIENDA,COD_FERMA,DENOM";
+const std::string kTypes = "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"";
+// Two points of company 17 whose codes are stops, one of another company, a null shape, a
+// second F01 that comes too late to count.
+const std::vector<std::string> kPoints = {"\"POINT (1234.456 4812.004)\",17,F01,Aulla",
+                                          "\"POINT (10 20)\",99,F02,Altra", ",17,F03,Senza forma",
+                                          "\"POINT (5000.5 6000.25)\",17,F02,Olivola", "\"POINT (1 2)\",17,F01,Doppia"};
+
+class CommunicationGeoDriver : public DriverFiles {
+ protected:
+  void SetUp() override {
+    MakeCommunicationDatabase(db);
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+  }
+  // A first communication with the georeferencing left on; `chosen` answers the open dialog.
+  DriverRun Run(const std::string& chosen) {
+    return RunDriver(
+        settings,
+        {"dialog 148", "  1175=1", "ok", chosen, "file " + comm, "file " + base, "file " + idreg, "file " + fmreg},
+        {"5170"}, 0);
+  }
+  std::string Nodi(const std::string& name, const std::string& types, const std::vector<std::string>& rows,
+                   const std::string& header = kHeader) {
+    // A set of points even when no row has a shape.
+    MakeShapeSet(WriteCsv(dir, name, header, types, rows), dir.Path(name + ".shp"),
+                 {QStringLiteral("-nlt"), QStringLiteral("POINT")});
+    return dir.Path(name + ".shp");
+  }
+  std::vector<std::string> StopRows() {
+    const std::vector<std::string> lines = vurtxt_check::Lines(FileBytes(comm));
+    std::vector<std::string> rows;
+    for (const std::string& l : lines)
+      if (l.rfind("1\t", 0) == 0 || l.rfind("2\t", 0) == 0 || l.rfind("3\t", 0) == 0)
+        if (vurtxt_check::FieldCount(l) == 7) rows.push_back(l.substr(l.rfind('\t', l.rfind('\t') - 1) + 1));
+    return rows;
+  }
+  const std::string db = dir.Path("orari.mdb");
+  const std::string comm = dir.Path("RT2_17_1.TXT"), base = dir.Path("RT2_17_1_BASE.TXT"),
+                    idreg = dir.Path("RT_IDREG.TXT"), fmreg = dir.Path("RT_FMREG.TXT");
+};
+
+TEST_F(CommunicationGeoDriver, CoordinatesOfTheCompanysPointsByCode) {
+  const std::string nodi = Nodi("rt_nodi", kTypes, kPoints);
+  const std::string info = OgrInfoFeatures(nodi);
+  EXPECT_NE(info.find("Geometry: Point"), std::string::npos) << info;
+  EXPECT_NE(info.find("Feature Count: 5"), std::string::npos) << info;
+  EXPECT_NE(info.find("POINT (1234.456 4812.004)"), std::string::npos) << info;
+
+  const DriverRun run = Run("file " + nodi);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::vector<std::string> files = LinesStartingWith(run.transcript, "FILE");
+  ASSERT_EQ(files.size(), 5u);
+  EXPECT_EQ(files[0].substr(0, 61), "FILE\tRecupero Georeferenziazione Fermate\tRT_NODI\tShapeFile (*");
+  EXPECT_EQ(StopRows(), (std::vector<std::string>{"1234.46\t4812.00", "5000.50\t6000.25", "0.00\t0.00"}));
+  EXPECT_EQ(vurtxt_check::Faults(FileBytes(comm), false), "");
+  EXPECT_EQ(FileBytes(fmreg), ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
+  EXPECT_EQ(Boxes(run).back(), Box(0x40, kSuccess));
+  EXPECT_EQ(Boxes(run).size(), 2u);
+}
+
+TEST_F(CommunicationGeoDriver, FailuresGoOnWithoutCoordinates) {
+  const std::string wide = "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(50)\"";
+  const std::string cut = Nodi("cut", kTypes, kPoints);
+  {
+    const std::string bytes = FileBytes(cut);
+    WriteFileBytes(cut, bytes.substr(0, bytes.size() - 10));
+  }
+  struct Case {
+    std::string chosen;
+    std::vector<std::string> boxes;  // before the success
+  };
+  const Case cases[] = {
+      {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kRefused), Box(0x10, kUnreadable)}},
+      {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kNoPoint)}},
+      {"file " + cut, {Box(0x10, kUnreadable)}},
+      // A field of a type the routine does not read, before AZIENDA: the fields after it are
+      // still found where they are.
+      {"file " + Nodi("real", "\"WKT\",\"Real(12.3)\",\"Integer(5)\",\"String(10)\",\"String(40)\"",
+                      {"\"POINT (3 4)\",1.5,17,F01,Uno"}, "WKT,QUOTA,AZIENDA,COD_FERMA,DENOM"),
+       {}},
+      {"cancel", {Box(0x10, kNotChosen)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    std::remove(fmreg.c_str());
+    const DriverRun run = Run(c.chosen);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> boxes = Boxes(run);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back(), Box(0x40, kSuccess));
+    boxes.pop_back();
+    boxes.erase(boxes.begin());  // the first-communication question
+    EXPECT_EQ(boxes, c.boxes);
+    const bool real = c.chosen.find("real") != std::string::npos;
+    EXPECT_EQ(StopRows(), (std::vector<std::string>{real ? "3.00\t4.00" : "0.00\t0.00", "0.00\t0.00", "0.00\t0.00"}));
+    EXPECT_EQ(FileBytes(fmreg), real ? "0017F01       000000000000003.00000000004.00\r\n" : "");
+  }
+}
+
+}  // namespace

@@ -144,12 +144,13 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
       work.direction = verso.empty() ? ' ' : verso[0];
     }
     // Each stop row comes once for each period of its trip: only the repeats of one row are dropped.
-    const long sub = s.LongAt(10);
+    // The reader keeps to each column's declared width: sub is an integer, dist a long.
+    const long sub = s.IntAt(10);
     if (sub == lastSub) continue;
     lastSub = sub;
     const auto stop = stopIndex.find(StopKey(s.TrimmedAt(4), s.TrimmedAt(5), s.TrimmedAt(6)));
     if (stop == stopIndex.end()) continue;
-    work.stops.push_back({stop->second, s.IntAt(7), s.IntAt(8), s.IntAt(9)});
+    work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
   }
   if (current != -1) place();
 }

@@ -1,6 +1,8 @@
 #include "conversions/ivu/IvuFields.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 
 namespace ivu {
@@ -114,5 +116,32 @@ void SplitDateText(std::string_view text, int& day, int& month, int& year) {
   month = text.size() > 3 ? LeadingNumber(text.substr(3, 2)) : 0;
   year = text.size() > 6 ? LeadingNumber(text.substr(6, 4)) : 0;
 }
+
+}  // namespace ivu
+
+namespace ivu {
+
+std::string JoinIvuFields(std::initializer_list<std::string_view> fields) {
+  std::string row;
+  for (std::string_view f : fields) {
+    for (char c : f) row += c == '#' ? ' ' : c;
+    row += '#';
+  }
+  return row;
+}
+
+std::string FormatIvuTimeOfDay(int hhmm) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d.%02d:00", hhmm / 100, hhmm % 100);
+  return text;
+}
+
+std::string FormatIvuDuration(int minutes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d:00", minutes);
+  return text;
+}
+
+std::string FormatIvuCoordinate(double value) { return std::to_string(std::llround(value)); }
 
 }  // namespace ivu

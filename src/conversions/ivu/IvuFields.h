@@ -5,6 +5,7 @@
 // time with a stray character.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,5 +43,22 @@ bool ParseIvuTimeOfDay(std::string_view text, std::int32_t& seconds);
 // A date text of exactly ten characters (dd?mm?yyyy, any separators): day, month and year from
 // their positions, each its leading digits (0 without any).
 void SplitDateText(std::string_view text, int& day, int& month, int& year);
+
+}  // namespace ivu
+
+namespace ivu {
+
+// A row of the files as the export writes it: each field followed by '#'. A '#' inside a text
+// would end its field early and shift every later one, so it is written as a blank.
+std::string JoinIvuFields(std::initializer_list<std::string_view> fields);
+
+// A time of day HHMM as "hh.mm:00" (at least two digits of hours).
+std::string FormatIvuTimeOfDay(int hhmm);
+
+// A duration in minutes as "mm:00" (at least two digits).
+std::string FormatIvuDuration(int minutes);
+
+// A coordinate as a whole number, halves rounded away from zero.
+std::string FormatIvuCoordinate(double value);
 
 }  // namespace ivu

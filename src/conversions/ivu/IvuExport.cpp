@@ -1,0 +1,403 @@
+#include "conversions/ivu/IvuExport.h"
+
+#include "conversions/ivu/IvuFields.h"
+#include "db/DbSelect.h"
+#include "exchange/ExportEngine.h"
+
+#include <QDate>
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+
+namespace ivu {
+
+namespace {
+
+void Begin(WorkProgress* progress, const char* caption) {
+  if (progress) progress->Begin(caption);
+}
+
+// A day/month/year text as a date (invalid when it is not one).
+QDate DateOf(std::string_view text) {
+  int day = 0, month = 0, year = 0;
+  if (text.size() < 10) return {};
+  if (text[4] == '-') return QDate::fromString(QString::fromLatin1(text.data(), 10), QStringLiteral("yyyy-MM-dd"));
+  SplitDateText(text.substr(0, 10), day, month, year);
+  return QDate(year, month, day);
+}
+
+int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+
+// The key of a stop sequence with its distances: what makes one route of a line.
+std::string RouteKey(const IvuStandardTrip& t) {
+  std::string key = t.line;
+  key += '\0';
+  key += t.direction;
+  for (const IvuTripStop& s : t.stops) key += '|' + std::to_string(s.stop) + ',' + std::to_string(s.distance);
+  return key;
+}
+
+// The route key with each stop's arrival and departure as minutes after the first departure.
+std::string TimetableKey(const IvuStandardTrip& t) {
+  std::string key = RouteKey(t);
+  if (t.stops.empty()) return key;
+  const int first = Minutes(t.stops.front().departure);
+  const auto offset = [first](int hhmm) {
+    const int m = Minutes(hhmm);
+    return (m < first ? m + 1440 : m) - first;
+  };
+  for (size_t k = 0; k < t.stops.size(); ++k) {
+    const IvuTripStop& s = t.stops[k];
+    const int arrival = k == 0 ? 0 : offset(s.arrival);
+    const int departure = k + 1 == t.stops.size() ? arrival : k == 0 ? 0 : offset(s.departure);
+    key += ';' + std::to_string(arrival) + ',' + std::to_string(departure);
+  }
+  return key;
+}
+
+std::string StopKey(const std::string& code, const std::string& name, const std::string& location) {
+  return code + '\0' + name + '\0' + location;
+}
+
+void LoadMaster(DbDatabase* db, IvuExportData& data) {
+  const MasterHeading master = ReadMasterHeading(db);
+  if (master.found) {
+    data.company = master.company;
+    data.periodStart = master.periodStart;
+    data.periodEnd = master.periodEnd;
+  }
+  DbSelect s(db);
+  s.SetColumns("denom");
+  s.SetFrom("regazi");
+  s.SetWhere("codice = " + std::to_string(data.company));
+  s.Open();
+  if (s.hasRow) data.companyName = s.TrimmedAt(0);
+}
+
+// The distinct stops of the trips that have a period, ordered by name, location and code.
+void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
+  DbSelect s(db);
+  s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz");
+  s.SetFrom("detcor, period");
+  s.SetWhere("period.id = detcor.id");
+  s.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata");
+  s.SetStreaming(true);
+  s.Open();
+  for (bool more = s.hasRow; more; more = s.MoveNext()) {
+    IvuExportStop stop;
+    stop.code = s.TrimmedAt(0);
+    stop.name = s.TrimmedAt(1);
+    stop.location = s.TrimmedAt(2);
+    stop.id = static_cast<long>(data.stops.size());
+    if (index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id).second)
+      data.stops.push_back(std::move(stop));
+  }
+}
+
+struct TripPlace {
+  size_t standard = 0, trip = 0;
+};
+
+// Folds the trips into standard trips: trips with one route and one pattern of times share one.
+void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std::string, long>& stopIndex,
+               std::unordered_map<long, TripPlace>& places) {
+  DbSelect s(db);
+  s.SetColumns(
+      "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
+      "detcor.dist, detcor.arriva, detcor.parte, detcor.sub");
+  s.SetFrom("tescor, detcor, period");
+  s.SetWhere("detcor.id = tescor.id AND detcor.id = period.id");
+  s.SetOrderBy("detcor.id, detcor.sub");
+  s.SetStreaming(true);
+  s.Open();
+  std::unordered_map<std::string, size_t> byTimetable;
+  IvuStandardTrip work;
+  long current = -1, lastSub = -1;
+  std::string code;
+  const auto place = [&] {
+    if (work.stops.empty()) return;
+    const auto [it, added] = byTimetable.try_emplace(TimetableKey(work), data.standardTrips.size());
+    if (added) {
+      IvuStandardTrip copy = work;
+      copy.trips.clear();
+      data.standardTrips.push_back(std::move(copy));
+    }
+    IvuStandardTrip& target = data.standardTrips[it->second];
+    IvuExportTrip trip;
+    trip.id = current;
+    trip.code = code;
+    trip.departure = work.stops.front().departure;
+    trip.arrival = work.stops.back().arrival;
+    places[current] = {it->second, target.trips.size()};
+    target.trips.push_back(std::move(trip));
+  };
+  for (bool more = s.hasRow; more; more = s.MoveNext()) {
+    const long id = s.LongAt(0);
+    if (id != current) {
+      if (current != -1) place();
+      current = id;
+      lastSub = -1;
+      code = s.TrimmedAt(1);
+      work = IvuStandardTrip();
+      work.line = s.TrimmedAt(2);
+      const std::string verso = s.TrimmedAt(3);
+      work.direction = verso.empty() ? ' ' : verso[0];
+    }
+    // Each stop row comes once for each period of its trip: only the repeats of one row are dropped.
+    // The reader keeps to each column's declared width: sub is an integer, dist a long.
+    const long sub = s.IntAt(10);
+    if (sub == lastSub) continue;
+    lastSub = sub;
+    const auto stop = stopIndex.find(StopKey(s.TrimmedAt(4), s.TrimmedAt(5), s.TrimmedAt(6)));
+    if (stop == stopIndex.end()) continue;
+    work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
+  }
+  if (current != -1) place();
+}
+
+// The day sets of the trips, shared by equal sets in the order the trips first use them.
+void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end,
+                 const std::unordered_map<long, TripPlace>& places) {
+  // For each day type, the day indexes of the version on which it runs, ascending.
+  std::map<std::string, std::vector<int>> calendar;
+  {
+    DbSelect s(db);
+    s.SetColumns("data, caden");
+    s.SetFrom("calend");
+    s.SetStreaming(true);
+    s.Open();
+    for (bool more = s.hasRow; more; more = s.MoveNext()) {
+      const QDate day = DateOf(s.TrimmedAt(0));
+      if (!day.isValid() || day < start || day > end) continue;
+      calendar[s.TrimmedAt(1)].push_back(static_cast<int>(start.daysTo(day)));
+    }
+    for (auto& [code, days] : calendar) {
+      std::sort(days.begin(), days.end());
+      days.erase(std::unique(days.begin(), days.end()), days.end());
+    }
+  }
+  struct Period {
+    std::string dayType;
+    QDate from, to;
+    bool excluded = false;
+  };
+  std::vector<std::pair<long, Period>> periods;
+  {
+    DbSelect s(db);
+    s.SetColumns("tescor.id, period.caden, period.inizio, period.fine, period.escluso");
+    s.SetFrom("tescor, period");
+    s.SetWhere("period.id = tescor.id");
+    s.SetOrderBy("tescor.id");
+    s.SetStreaming(true);
+    s.Open();
+    for (bool more = s.hasRow; more; more = s.MoveNext())
+      periods.push_back(
+          {s.LongAt(0), {s.TrimmedAt(1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0}});
+  }
+  // The periods of a trip apply in order of their start: an exclusion clears what earlier ones set.
+  std::stable_sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : a.second.from < b.second.from;
+  });
+  std::unordered_map<std::string, long> shared;
+  for (size_t k = 0; k < periods.size();) {
+    const long id = periods[k].first;
+    std::vector<bool> bits(kIvuDaySetDays, false);
+    for (; k < periods.size() && periods[k].first == id; ++k) {
+      const Period& p = periods[k].second;
+      const auto days = calendar.find(p.dayType);
+      if (days == calendar.end() || !p.from.isValid() || !p.to.isValid()) continue;
+      const auto first = static_cast<int>(start.daysTo(p.from)), last = static_cast<int>(start.daysTo(p.to));
+      for (auto d = std::lower_bound(days->second.begin(), days->second.end(), first);
+           d != days->second.end() && *d <= last; ++d)
+        if (*d < kIvuDaySetDays) bits[static_cast<size_t>(*d)] = !p.excluded;
+    }
+    const auto place = places.find(id);
+    if (place == places.end()) continue;
+    std::string text(kIvuDaySetDays / 4, '0');
+    for (int d = 0; d < kIvuDaySetDays; ++d)
+      if (bits[static_cast<size_t>(d)]) {
+        const int digit = text[static_cast<size_t>(d / 4)] <= '9' ? text[static_cast<size_t>(d / 4)] - '0'
+                                                                  : text[static_cast<size_t>(d / 4)] - 'A' + 10;
+        const int value = digit | (8 >> (d % 4));
+        text[static_cast<size_t>(d / 4)] = static_cast<char>(value < 10 ? '0' + value : 'A' + value - 10);
+      }
+    const auto [it, added] = shared.try_emplace(text, static_cast<long>(data.daySets.size()) + 1);
+    if (added) data.daySets.push_back(text);
+    data.standardTrips[place->second.standard].trips[place->second.trip].daySet = it->second;
+  }
+}
+
+// Sorts the standard trips by line, numbers each line's routes as variants in order of first
+// appearance, sorts each line's standard trips by variant and gives each its ordinal.
+void SortAndNumber(IvuExportData& data) {
+  std::vector<IvuStandardTrip>& trips = data.standardTrips;
+  std::stable_sort(trips.begin(), trips.end(),
+                   [](const IvuStandardTrip& a, const IvuStandardTrip& b) { return a.line < b.line; });
+  std::unordered_map<std::string, long> variants;
+  long counter = 0;
+  for (size_t k = 0; k < trips.size(); ++k) {
+    if (k > 0 && trips[k].line != trips[k - 1].line) counter = 0;
+    const auto [it, added] = variants.try_emplace(RouteKey(trips[k]), counter + 1);
+    if (added) ++counter;
+    trips[k].variant = it->second;
+  }
+  std::stable_sort(trips.begin(), trips.end(), [](const IvuStandardTrip& a, const IvuStandardTrip& b) {
+    return a.line != b.line ? a.line < b.line : a.variant < b.variant;
+  });
+  for (size_t k = 0; k < trips.size(); ++k) {
+    const bool same = k > 0 && trips[k].line == trips[k - 1].line && trips[k].variant == trips[k - 1].variant;
+    trips[k].ordinal = same ? trips[k - 1].ordinal + 1 : 1;
+    if (k == 0 || trips[k].line != trips[k - 1].line) data.lines.push_back(trips[k].line);
+  }
+}
+
+std::string Dotted(std::string date) {
+  const QDate d = DateOf(date);
+  if (d.isValid()) return d.toString(QStringLiteral("dd.MM.yyyy")).toStdString();
+  if (date.size() >= 6) date[2] = date[5] = '.';
+  return date;
+}
+
+const char* ModeRow(const std::string& mode) {
+  static const std::map<std::string, const char*> rows = {{"METRO", "METRO#METRO#Metropolitana#"},
+                                                          {"TRENO_S", "TRENO_S#TRENO_S#Treno suburbano#"},
+                                                          {"TRENO_R", "TRENO_R#TRENO_R#Treno regionale#"},
+                                                          {"TRAM", "TRAM#TRAM#Tram#"},
+                                                          {"TRENO", "TRENO#TRENO#Treno a lunga percorrenza#"},
+                                                          {"FERRY", "FERRY#FERRY#Traghetto / Ferry#"}};
+  const auto it = rows.find(mode);
+  return it == rows.end() ? "BUS#BUS#Bus#" : it->second;
+}
+
+}  // namespace
+
+bool IvuVersionFits(const std::string& start, const std::string& end, std::string& message) {
+  const QDate from = DateOf(start), to = DateOf(end);
+  if (from.isValid() && to.isValid() && from <= to && from.daysTo(to) < kIvuDaySetDays) return true;
+  message = "ATTENZIONE: il periodo della versione dal " + start + " al " + end +
+            "\nnon è rappresentabile nel formato IVU-InfoPool,\n"
+            "che ammette al più 384 giorni di servizio.";
+  return false;
+}
+
+bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress) {
+  Begin(progress, "Generazione Dati Generali");
+  LoadMaster(db, data);
+  if (!IvuVersionFits(data.periodStart, data.periodEnd, message)) {
+    if (progress) progress->End();
+    return false;
+  }
+  Begin(progress, "Estrazione Fermate");
+  std::unordered_map<std::string, long> stopIndex;
+  LoadStops(db, data, stopIndex);
+  Begin(progress, "Estrazione Orari Corsa");
+  std::unordered_map<long, TripPlace> places;
+  LoadTrips(db, data, stopIndex, places);
+  Begin(progress, "Estrazione Calendari di Servizio");
+  LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd), places);
+  Begin(progress, "Estrazione Corse");
+  SortAndNumber(data);
+  if (progress) progress->End();
+  return true;
+}
+
+std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {
+  std::vector<IvuExportFile> files;
+  const std::string company = std::to_string(data.company), division = std::to_string(data.company * 1000);
+  const std::string version = std::to_string(o.version);
+  files.push_back({"lieferan.asc", {JoinIvuFields({o.sigla, data.companyName})}});
+  files.push_back({"zeichen.asc", {"ANSI#2.0#"}});
+  files.push_back({"koordsys.asc", {"#Infopool-Koordinaten#"}});
+  files.push_back(
+      {"betriebe.asc",
+       {JoinIvuFields({company, o.sigla, data.companyName, division, o.mode, o.mode, division, o.mode, o.sigla})}});
+  IvuExportFile& stops = files.emplace_back(IvuExportFile{"halteste.asc", {}});
+  for (const IvuExportStop& s : data.stops) {
+    const bool placed = s.x != 0 && s.y != 0;
+    stops.rows.push_back(JoinIvuFields({std::to_string(s.id), o.sigla, "", "", "", "",
+                                        placed ? FormatIvuCoordinate(s.x) : "", placed ? FormatIvuCoordinate(s.y) : "",
+                                        "", "", s.name, "", "", s.code + "-" + s.name, s.location}));
+  }
+  const size_t lineFiles = files.size();
+  for (const std::string& line : data.lines) files.push_back({"ld" + line + ".asc", {}});
+  for (const std::string& line : data.lines) files.push_back({"fd" + line + ".asc", {}});
+  size_t lineIndex = 0;
+  for (size_t k = 0; k < data.standardTrips.size(); ++k) {
+    const IvuStandardTrip& t = data.standardTrips[k];
+    if (k > 0 && t.line != data.standardTrips[k - 1].line) ++lineIndex;
+    const std::string direction(1, t.direction), variant = std::to_string(t.variant);
+    const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
+    std::vector<std::string>& ld = files[lineFiles + lineIndex].rows;
+    ld.push_back(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
+    for (size_t s = 0; s < t.stops.size(); ++s) {
+      const IvuTripStop& stop = t.stops[s];
+      const std::string position = std::to_string(s + 1), id = std::to_string(stop.stop);
+      if (s + 1 == t.stops.size()) {
+        ld.push_back(JoinIvuFields({position, "", id, "0", "0", position, "00:00", "00:00", "", "", ""}));
+        continue;
+      }
+      const IvuTripStop& next = t.stops[s + 1];
+      int run = Minutes(next.arrival) - Minutes(stop.departure);
+      if (run < 0) run += 1440;
+      int dwell = s == 0 ? 0 : Minutes(stop.departure) - Minutes(stop.arrival);
+      if (dwell < 0) dwell += 1440;
+      ld.push_back(JoinIvuFields({position, "", id, std::to_string(next.distance - stop.distance), "0", position,
+                                  FormatIvuDuration(run), FormatIvuDuration(dwell), "", "", ""}));
+    }
+    std::vector<std::string>& fd = files[lineFiles + data.lines.size() + lineIndex].rows;
+    fd.push_back(JoinIvuFields({t.line, version, division, direction, variant, std::to_string(t.trips.size())}));
+    std::vector<const IvuExportTrip*> byId;
+    for (const IvuExportTrip& trip : t.trips) byId.push_back(&trip);
+    std::sort(byId.begin(), byId.end(), [](auto* a, auto* b) { return a->id < b->id; });
+    const std::string first = std::to_string(t.stops.front().stop), last = std::to_string(t.stops.back().stop);
+    for (const IvuExportTrip* trip : byId)
+      fd.push_back(JoinIvuFields({"1", first, FormatIvuTimeOfDay(trip->departure), count, last,
+                                  FormatIvuTimeOfDay(trip->arrival), o.mode, ordinal, trip->code, "1111111", "0", "0",
+                                  std::to_string(trip->daySet), ""}));
+  }
+  IvuExportFile& days = files.emplace_back(IvuExportFile{"bitfeld.asc", {}});
+  for (size_t k = 0; k < data.daySets.size(); ++k)
+    days.rows.push_back(JoinIvuFields({std::to_string(k + 1), data.daySets[k]}));
+  files.push_back({"verkehrm.asc", {ModeRow(o.mode)}});
+  files.push_back({"versione.asc",
+                   {JoinIvuFields({version, o.description, Dotted(data.periodStart), Dotted(data.periodEnd), ""})}});
+  IvuExportFile list{"dateien.asc", {}};
+  for (const IvuExportFile& f : files) list.rows.push_back(f.name);
+  files.push_back(std::move(list));
+  return files;
+}
+
+IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOptions& options, const std::string& folder,
+                                WorkProgress* progress, const FolderWatch& watch) {
+  const std::vector<IvuExportFile> files = IvuExportFiles(data, options);
+  std::vector<std::string> names;
+  for (const IvuExportFile& f : files) names.push_back(f.name);
+  ExportFileSet set(folder, names);
+  if (watch) set.SetFolderWatch(watch);
+  IvuExportWriting w;
+  bool ok = true;
+  for (size_t k = 0; ok && k < files.size(); ++k) {
+    if (progress) {
+      const std::string& n = files[k].name;
+      if (n == "halteste.asc") progress->Begin("Generazione Fermate");
+      if (n.rfind("ld", 0) == 0 && k > 0 && files[k - 1].name.rfind("ld", 0) != 0)
+        progress->Begin("Generazione Corse Standard");
+      if (n.rfind("fd", 0) == 0 && k > 0 && files[k - 1].name.rfind("fd", 0) != 0) progress->Begin("Generazione Corse");
+      if (n == "bitfeld.asc") progress->Begin("Generazione Calendari di Servizio");
+      if (n == "verkehrm.asc") progress->Begin("Generazione Ausiliari");
+      progress->Step(static_cast<long>(k), static_cast<long>(files.size()));
+    }
+    ok = set.Begin(files[k].name);
+    for (const std::string& row : files[k].rows)
+      if (ok) set.WriteLine(row);
+    ok = ok && set.Finish() && !set.Failed();
+  }
+  ok = ok && set.Commit();
+  if (progress) progress->End();
+  w.ok = ok;
+  w.files = ok ? static_cast<long>(files.size()) : 0;
+  if (!ok) w.failedPath = set.FailedPath();
+  return w;
+}
+
+}  // namespace ivu

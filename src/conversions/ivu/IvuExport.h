@@ -1,0 +1,93 @@
+#pragma once
+// The export of the timetable as an IVU-InfoPool file set: the operator, the stops, each line's
+// standard trips ("ld" files) and trips ("fd" files), their day sets and the version. The set is
+// read from the database into memory first (LoadIvuExport), the stops may then receive their
+// coordinates, and WriteIvuExport writes every file of the set or none.
+
+#include "common/WorkProgress.h"
+#include "exchange/ExportFiles.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class DbDatabase;
+
+namespace ivu {
+
+constexpr const char* kIvuExportDone = "L'esportazione dei dati nel formato IVU-InfoPool è terminata con successo";
+constexpr const char* kIvuExportStopped =
+    "ATTENZIONE: a causa dell'errore precedente non è stato possibile\n"
+    "possibile portare a termine l'esportazione dati nel formato IVU";
+// The days one day set can hold.
+constexpr int kIvuDaySetDays = 384;
+
+struct IvuExportOptions {
+  std::string sigla;        // trimmed, not empty
+  long version = 1;         // greater than 0
+  std::string description;  // trimmed, not empty
+  std::string mode = "BUS";
+};
+
+struct IvuExportStop {
+  long id = 0;
+  std::string code, name, location;
+  double x = 0, y = 0;
+};
+
+struct IvuTripStop {
+  long stop = 0;  // index into the stop list (equal to the stop's id)
+  int distance = 0, arrival = 0, departure = 0;
+};
+
+struct IvuExportTrip {
+  long id = 0;
+  std::string code;
+  int departure = 0, arrival = 0;
+  long daySet = -1;
+};
+
+struct IvuStandardTrip {
+  std::string line;
+  char direction = ' ';
+  std::vector<IvuTripStop> stops;
+  std::vector<IvuExportTrip> trips;
+  long variant = -1;
+  int ordinal = 0;  // among the standard trips of its variant, from 1
+};
+
+struct IvuExportData {
+  int company = 0;
+  std::string companyName = "?????";
+  std::string periodStart = "01/01/1901", periodEnd = "31/12/2099";
+  std::vector<IvuExportStop> stops;
+  std::vector<IvuStandardTrip> standardTrips;  // sorted by line, then variant, ordinals given
+  std::vector<std::string> daySets;            // id k+1 is daySets[k]
+  std::vector<std::string> lines;              // the line codes in file order
+};
+
+// Whether the version (datini..datfin) fits into one day set; when not, the message naming it.
+bool IvuVersionFits(const std::string& start, const std::string& end, std::string& message);
+
+// Reads the timetable. False when the version does not fit a day set (`message` says why):
+// nothing is to be written then.
+bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress);
+
+// The rows of each file, in the order of writing (every name but "dateien.asc" is listed in it).
+struct IvuExportFile {
+  std::string name;
+  std::vector<std::string> rows;
+};
+std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& options);
+
+struct IvuExportWriting {
+  bool ok = false;
+  std::string failedPath;  // the file that could not be created or written
+  long files = 0;
+};
+
+// Writes the whole set into `folder` (Windows-1252, no final separator), all or none.
+IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOptions& options, const std::string& folder,
+                                WorkProgress* progress, const FolderWatch& watch = {});
+
+}  // namespace ivu

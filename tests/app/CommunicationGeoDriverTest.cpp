@@ -6,6 +6,7 @@
 #include "support/CommunicationData.h"
 #include "support/GdalTools.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -93,6 +94,23 @@ TEST_F(CommunicationGeoDriver, CoordinatesOfTheCompanysPointsByCode) {
   EXPECT_EQ(FileBytes(fmreg), ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
   EXPECT_EQ(Boxes(run).back(), Box(0x40, kSuccess));
   EXPECT_EQ(Boxes(run).size(), 2u);
+}
+
+// A stop of the communication without a code: the point of another company keeps an empty code
+// and comes first in the set, yet the stop takes no coordinates; the coded stops still do.
+TEST_F(CommunicationGeoDriver, StopWithoutCodeTakesNoCoordinates) {
+  RunSql(db, "UPDATE detcor SET fermata = '' WHERE fermata = 'F03';");
+  const DriverRun run = Run("file " + Nodi("rt_nodi", kTypes, kPoints));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Boxes(run).back(), Box(0x40, kSuccess));
+  std::vector<std::string> rows = StopRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows.front(), "0.00\t0.00");  // the stop without a code sorts first
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"0.00\t0.00", "1234.46\t4812.00", "5000.50\t6000.25"}));
+  EXPECT_EQ(vurtxt_check::Faults(FileBytes(comm), false), "");
+  // The set's points are listed all the same, the foreign one with a blank code.
+  EXPECT_EQ(FileBytes(fmreg), ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
 }
 
 TEST_F(CommunicationGeoDriver, FailuresGoOnWithoutCoordinates) {

@@ -6,6 +6,7 @@
 #include "support/CommunicationData.h"
 #include "support/GdalTools.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -95,27 +96,64 @@ TEST_F(CommunicationGeoDriver, CoordinatesOfTheCompanysPointsByCode) {
   EXPECT_EQ(Boxes(run).size(), 2u);
 }
 
-TEST_F(CommunicationGeoDriver, FailuresGoOnWithoutCoordinates) {
+// A stop of the communication without a code: the point of another company keeps an empty code
+// and comes first in the set, yet the stop takes no coordinates; the coded stops still do.
+TEST_F(CommunicationGeoDriver, StopWithoutCodeTakesNoCoordinates) {
+  RunSql(db, "UPDATE detcor SET fermata = '' WHERE fermata = 'F03';");
+  const DriverRun run = Run("file " + Nodi("rt_nodi", kTypes, kPoints));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Boxes(run).back(), Box(0x40, kSuccess));
+  std::vector<std::string> rows = StopRows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows.front(), "0.00\t0.00");  // the stop without a code sorts first
+  std::sort(rows.begin(), rows.end());
+  EXPECT_EQ(rows, (std::vector<std::string>{"0.00\t0.00", "1234.46\t4812.00", "5000.50\t6000.25"}));
+  EXPECT_EQ(vurtxt_check::Faults(FileBytes(comm), false), "");
+  // The set's points are listed all the same, the foreign one with a blank code.
+  EXPECT_EQ(FileBytes(fmreg), ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
+}
+
+TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
   const std::string wide = "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(50)\"";
   const std::string cut = Nodi("cut", kTypes, kPoints);
   {
     const std::string bytes = FileBytes(cut);
     WriteFileBytes(cut, bytes.substr(0, bytes.size() - 10));
   }
+  // The same set with its first record marked deleted in the .DBF: the mark is not looked at.
+  const std::string deleted = Nodi("deleted", kTypes, kPoints);
+  {
+    const std::string dbf = deleted.substr(0, deleted.size() - 4) + ".dbf";
+    std::string bytes = FileBytes(dbf);
+    const std::size_t headerLength = static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+    ASSERT_EQ(bytes[headerLength], ' ');
+    bytes[headerLength] = '*';
+    WriteFileBytes(dbf, bytes);
+  }
+  const std::vector<std::string> none = {"0.00\t0.00", "0.00\t0.00", "0.00\t0.00"};
+  const std::vector<std::string> all = {"1234.46\t4812.00", "5000.50\t6000.25", "0.00\t0.00"};
+  const std::string allPoints = ExpectedCommunicationFile("RT_FMREG_GEO.TXT");
   struct Case {
     std::string chosen;
     std::vector<std::string> boxes;  // before the success
+    std::vector<std::string> rows;   // the stops' coordinates
+    std::string fmreg;
   };
   const Case cases[] = {
-      {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kRefused), Box(0x10, kUnreadable)}},
-      {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kNoPoint)}},
-      {"file " + cut, {Box(0x10, kUnreadable)}},
+      {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kRefused), Box(0x10, kUnreadable)}, none, ""},
+      {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kNoPoint)}, none, ""},
+      {"file " + cut, {Box(0x10, kUnreadable)}, none, ""},
       // A field of a type the routine does not read, before AZIENDA: the fields after it are
       // still found where they are.
       {"file " + Nodi("real", "\"WKT\",\"Real(12.3)\",\"Integer(5)\",\"String(10)\",\"String(40)\"",
                       {"\"POINT (3 4)\",1.5,17,F01,Uno"}, "WKT,QUOTA,AZIENDA,COD_FERMA,DENOM"),
-       {}},
-      {"cancel", {Box(0x10, kNotChosen)}},
+       {},
+       {"3.00\t4.00", "0.00\t0.00", "0.00\t0.00"},
+       "0017F01       000000000000003.00000000004.00\r\n"},
+      // The code in a field named COD_FERM.
+      {"file " + Nodi("ferm", kTypes, kPoints, "WKT,AZIENDA,COD_FERM,DENOM"), {}, all, allPoints},
+      {"file " + deleted, {}, all, allPoints},
+      {"cancel", {Box(0x10, kNotChosen)}, none, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);
@@ -128,9 +166,8 @@ TEST_F(CommunicationGeoDriver, FailuresGoOnWithoutCoordinates) {
     boxes.pop_back();
     boxes.erase(boxes.begin());  // the first-communication question
     EXPECT_EQ(boxes, c.boxes);
-    const bool real = c.chosen.find("real") != std::string::npos;
-    EXPECT_EQ(StopRows(), (std::vector<std::string>{real ? "3.00\t4.00" : "0.00\t0.00", "0.00\t0.00", "0.00\t0.00"}));
-    EXPECT_EQ(FileBytes(fmreg), real ? "0017F01       000000000000003.00000000004.00\r\n" : "");
+    EXPECT_EQ(StopRows(), c.rows);
+    EXPECT_EQ(FileBytes(fmreg), c.fmreg);
   }
 }
 

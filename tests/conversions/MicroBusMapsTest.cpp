@@ -4,6 +4,7 @@
 
 #include "conversions/microbus/MicroBusMaps.h"
 #include "conversions/microbus/RoutePolylines.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
 #include "support/GdalTools.h"
 
 #include <gtest/gtest.h>
@@ -39,23 +40,23 @@ TEST_F(MapReaders, StopsComeFromPointsOfTheCompanyOnly) {
   ASSERT_NE(stops.FindByCode("A"), nullptr);
   EXPECT_EQ(stops.FindByCode("A")->x, 1.0);
   MapStopTable other;
-  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), 37, other, nullptr).failure, NoStopText());
+  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), 37, other, nullptr).failure, NoCompanyStopText());
   MapStopTable none;  // -1, the company of a database without master, matches no record
-  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), -1, none, nullptr).failure, NoStopText());
+  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), -1, none, nullptr).failure, NoCompanyStopText());
 }
 
 TEST_F(MapReaders, ALineSetReadAsStopsHasNoStop) {
   MapStopTable stops;
   const MapReading r = ReadMicroBusStops(StopFieldsSet({"LINESTRING (0 0,10 10)"}), 36, stops, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, NoStopText());
+  EXPECT_EQ(r.failure, NoCompanyStopText());
 }
 
 TEST_F(MapReaders, APointSetReadAsArcsHasNoArc) {
   MapArcTable arcs;
   const MapReading r = ReadMicroBusArcs(ArcFieldsSet({"POINT (3 4)"}), arcs, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, MicroBusNoArcText());
+  EXPECT_EQ(r.failure, NoArcText("ARCHI Microbus Map"));
 }
 
 TEST_F(MapReaders, ArcsAreFoundByTheirOrderedPair) {
@@ -71,7 +72,7 @@ TEST_F(MapReaders, ArcsAreFoundByTheirOrderedPair) {
 TEST_F(MapReaders, SetsWithoutTheFieldsAreRefused) {
   MapStopTable stops;
   MapArcTable arcs;
-  EXPECT_EQ(ReadMicroBusStops(ArcFieldsSet({"POINT (1 2)"}), 36, stops, nullptr).failure, StopMapRefusalText());
+  EXPECT_EQ(ReadMicroBusStops(ArcFieldsSet({"POINT (1 2)"}), 36, stops, nullptr).failure, StopSetRefusalText());
   EXPECT_EQ(ReadMicroBusArcs(StopFieldsSet({"POINT (1 2)"}), arcs, nullptr).failure, ArcMapRefusalText());
 }
 

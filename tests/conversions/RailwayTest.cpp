@@ -6,6 +6,7 @@
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailItineraries.h"
 #include "conversions/railway/RailStations.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
 #include "support/HandShapes.h"
 #include "support/TestSupport.h"
 
@@ -26,7 +27,7 @@ TEST(RailStations, APolylineSetGivesNoStation) {
   WriteSet(dir.Path("linee"), HandPolylineSet(kStationFields, {{{{{1, 2}, {3, 4}}}, {"17", "A", "Alfa"}}}, 2024, 1, 1));
   const StationReading reading = ReadStationSet(dir.Path("linee.SHP"), 17, nullptr);
   EXPECT_FALSE(reading.ok);
-  EXPECT_EQ(reading.failure, NoStationText());
+  EXPECT_EQ(reading.failure, NoCompanyStopText());
   EXPECT_EQ(reading.stations.Count(), 0);
 }
 

@@ -1,5 +1,6 @@
 #include "conversions/microbus/MicroBusMaps.h"
 
+#include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 
 #include <algorithm>
@@ -95,31 +96,12 @@ const MapArc* MapArcTable::Find(const std::string& from, const std::string& to) 
   return a.fromCode == from && a.toCode == to ? &a : nullptr;
 }
 
-std::string StopMapRefusalText() {
-  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
-         "necessarie per essere conforme al formato RT_NODI.SHP\n\n" +
-         "All'interno dello Shape File devono esistere i seguenti attributi:\n" + "* AZIENDA numerico max. 4 cifre\n" +
-         "* COD_FERM alfanumerico max. 10 caratteri\n" + "* DENOM alfanumerico max. 40 caratteri\n\n" +
-         "Lo Shape File indicato risulta totalmente inutilizzabile\n";
-}
-
-std::string NoStopText() {
-  return std::string("All'interno dello shapefile RT_NODI.SHP non è stato possibile\n") +
-         "identificare neppure una fermata appartenente all'Azienda !!!\n\n" +
-         "Non è quindi possibile procedere oltre.";
-}
-
 std::string ArcMapRefusalText() {
   return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
          "necessarie per essere riconosciuto come ARCHI generati da Microbus Map\n\n" +
          "All'interno dello Shape File deve esistere i seguenti attributi:\n" +
          "* ABBREVIAZI alfanumerico max. 10 caratteri (Nodo Inizio Arco\n" +
          "* ABBREVIA0 alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
-}
-
-std::string MicroBusNoArcText() {
-  return std::string("All'interno dello shapefile ARCHI Microbus Map non è stato possibile\n") +
-         "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
 }
 
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
@@ -136,7 +118,7 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
   for (const DbfField& f : reader.Fields())
     if ((f.name == "COD_FERM" || f.name == "COD_FERMA") && f.type == 'C' && f.length <= 10) code = &f;
   if (!companyField || !name || !code) {
-    result.failure = StopMapRefusalText();
+    result.failure = StopSetRefusalText();
     return result;
   }
   const int n = reader.Count();
@@ -163,7 +145,7 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
   if (progress) progress->End();
   // Only a point record of the company with a code counts.
   if (stops.CodedCount() == 0) {
-    result.failure = NoStopText();
+    result.failure = NoCompanyStopText();
     return result;
   }
   result.ok = true;
@@ -208,7 +190,7 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
   arcs.BuildIndex();
   if (progress) progress->End();
   if (arcs.Count() == 0) {
-    result.failure = MicroBusNoArcText();
+    result.failure = NoArcText("ARCHI Microbus Map");
     return result;
   }
   result.ok = true;

@@ -70,7 +70,4 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
 // ends; multi-part lines are warned of and keep their first part.
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress);
 
-std::string StopMapRefusalText();
-std::string NoStopText();
 std::string ArcMapRefusalText();
-std::string MicroBusNoArcText();

@@ -70,11 +70,6 @@ std::string ArcRefusalText() {
          "* NODO_FIN alfanumerico max. 10 caratteri (Nodo Fine Arco\n";
 }
 
-std::string RailNoArcText() {
-  return std::string("All'interno dello shapefile ARCHI FERROVIARI non è stato possibile\n") +
-         "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
-}
-
 namespace {
 
 // The geometry pass of a polyline set: one arc for every record with a part. A record with a part
@@ -197,7 +192,7 @@ RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
   }
   result.arcs.BuildIndex();
   if (result.arcs.IndexCount() == 0) {
-    result.failure = RailNoArcText();
+    result.failure = NoArcText("ARCHI FERROVIARI");
     return result;
   }
   result.ok = true;

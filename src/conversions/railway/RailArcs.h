@@ -53,8 +53,6 @@ constexpr const char* kArcInputCaption = "Selezione ShapeFile Archi Ferroviari";
 std::string NotLinearText();
 // Why an arc set is refused: not of polylines, or NODO_INI or NODO_FIN missing or not as required.
 std::string ArcRefusalText();
-// An arc set without any arc.
-std::string RailNoArcText();
 
 struct RailArcReading {
   bool ok = false;
@@ -81,5 +79,5 @@ RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs,
                                const ClockTime& today, const FolderWatch& watch = {});
 
 // The arcs of an ARCHI_FS set, indexed by their codes; a record whose first part has no point is
-// an arc without vertices. Not ok, with RailNoArcText, when no record gives an arc.
+// an arc without vertices. Not ok, with NoArcText, when no record gives an arc.
 RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress);

@@ -1,5 +1,6 @@
 #include "conversions/railway/RailStations.h"
 
+#include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 
 #include <algorithm>
@@ -58,20 +59,6 @@ void StationList::Clear() {
   index_.clear();
 }
 
-std::string StationRefusalText() {
-  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
-         "necessarie per essere conforme al formato RT_NODI.SHP\n\n" +
-         "All'interno dello Shape File devono esistere i seguenti attributi:\n" + "* AZIENDA numerico max. 4 cifre\n" +
-         "* COD_FERM alfanumerico max. 10 caratteri\n" + "* DENOM alfanumerico max. 40 caratteri\n\n" +
-         "Lo Shape File indicato risulta totalmente inutilizzabile\n";
-}
-
-std::string NoStationText() {
-  return std::string("All'interno dello shapefile RT_NODI.SHP non è stato possibile\n") +
-         "identificare neppure una fermata appartenente all'Azienda !!!\n\n" +
-         "Non è quindi possibile procedere oltre.";
-}
-
 namespace {
 
 bool IsCodeField(const DbfField& f) {
@@ -90,7 +77,7 @@ StationReading ReadStationSet(const std::string& path, int company, WorkProgress
   const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
   const bool hasCode = reader.FindField("COD_FERM", 'C', 10) || reader.FindField("COD_FERMA", 'C', 10);
   if (!companyField || !hasCode || !reader.FindField("DENOM", 'C', 40)) {
-    result.failure = StationRefusalText();
+    result.failure = StopSetRefusalText();
     return result;
   }
   const int n = reader.Count();
@@ -127,7 +114,7 @@ StationReading ReadStationSet(const std::string& path, int company, WorkProgress
   }
   result.stations.BuildIndex();
   if (result.stations.IndexCount() == 0) {
-    result.failure = NoStationText();
+    result.failure = NoCompanyStopText();
     result.ok = false;
     return result;
   }

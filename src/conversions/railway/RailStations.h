@@ -44,14 +44,9 @@ class StationList {
 
 constexpr const char* kStationInputCaption = "Selezione ShapeFile Stazioni (RT_NODI.SHP)";
 
-// Why a stop set is refused: AZIENDA, COD_FERM (or COD_FERMA) or DENOM missing or not as required.
-std::string StationRefusalText();
-// No station of the working company with a code.
-std::string NoStationText();
-
 struct StationReading {
   bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault, the refusal or NoStationText (stop icon)
+  std::string failure;  // when not ok: the damaged set's fault, the refusal or NoCompanyStopText (stop icon)
   StationList stations;
 };
 

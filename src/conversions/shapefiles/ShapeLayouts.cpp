@@ -27,3 +27,22 @@ const ShapeLayout& RailArcsLayout() {
   static const ShapeLayout layout{"ARCHI_FS", kPolylineShape, {{"NODO_INI", 'X', 10}, {"NODO_FIN", 'X', 10}}};
   return layout;
 }
+
+std::string StopSetRefusalText() {
+  return std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n") +
+         "necessarie per essere conforme al formato RT_NODI.SHP\n\n" +
+         "All'interno dello Shape File devono esistere i seguenti attributi:\n" + "* AZIENDA numerico max. 4 cifre\n" +
+         "* COD_FERM alfanumerico max. 10 caratteri\n" + "* DENOM alfanumerico max. 40 caratteri\n\n" +
+         "Lo Shape File indicato risulta totalmente inutilizzabile\n";
+}
+
+std::string NoCompanyStopText() {
+  return std::string("All'interno dello shapefile RT_NODI.SHP non è stato possibile\n") +
+         "identificare neppure una fermata appartenente all'Azienda !!!\n\n" +
+         "Non è quindi possibile procedere oltre.";
+}
+
+std::string NoArcText(const char* setName) {
+  return std::string("All'interno dello shapefile ") + setName + " non è stato possibile\n" +
+         "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
+}

@@ -2,6 +2,8 @@
 // The shapefile sets the program writes: their geometry and their attribute columns, defined once
 // for every command that writes or checks them.
 
+#include <string>
+
 #include "conversions/shapefiles/DbfFields.h"
 
 #include <vector>
@@ -41,3 +43,11 @@ const ShapeLayout& StopsLayout();
 const ShapeLayout& RoutesLayout();
 // ARCHI_FS, the railway arcs: polylines; NODO_INI C 10, NODO_FIN C 10.
 const ShapeLayout& RailArcsLayout();
+
+// The messages of the commands that read these sets back. Why a stop set (RT_NODI) is refused:
+// AZIENDA, COD_FERM (or COD_FERMA) or DENOM missing or not as required.
+std::string StopSetRefusalText();
+// A stop set without any stop of the working company with a code.
+std::string NoCompanyStopText();
+// An arc set (`setName`: "ARCHI FERROVIARI", "ARCHI Microbus Map") without any arc.
+std::string NoArcText(const char* setName);

@@ -54,6 +54,9 @@ inline void AddRow(DbTable& t, std::initializer_list<std::pair<const char*, std:
   if (!t.Update()) std::fprintf(stderr, "row refused in %s\n", t.TableName().c_str());
 }
 
+// The days of the first half of 2024, 01/01/2024 - 30/06/2024.
+constexpr int kHalfYearDays = 182;
+
 // The master row of company 17 for the first half of 2024, the day types FER and FES, and their
 // calendar: FER from Monday to Saturday, FES on Sundays.
 inline void AddHalfYear(DbTable& master, DbTable& cadenz, DbTable& calend) {
@@ -68,7 +71,7 @@ inline void AddHalfYear(DbTable& master, DbTable& cadenz, DbTable& calend) {
                   {"gruppo", "0"}});
   AddRow(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
   AddRow(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
-  for (int d = 0; d < 182; ++d)
+  for (int d = 0; d < kHalfYearDays; ++d)
     AddRow(calend, {{"data", Date(d)},
                     {"caden", d % 7 == 6 ? "FES" : "FER"},
                     {"giorno", std::to_string(d % 7 + 1)},

@@ -12,21 +12,13 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace bench {
 
-constexpr int kDays = 182;  // 01/01/2024 - 30/06/2024
-
-// Adds one row: the fields as (name, text) pairs.
-inline void Add(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> fields) {
-  t.AddNew();
-  for (const auto& [name, text] : fields) t.SetFieldText(name, text);
-  if (!t.Update()) std::fprintf(stderr, "row refused in %s\n", t.TableName().c_str());
-}
+constexpr auto Add = &AddRow;
 
 struct Timetable {
   QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/quendo-bench-XXXXXX")};
@@ -43,22 +35,7 @@ struct Timetable {
     DbBatch batch(db.get());
     DbTable master(db.get(), "master"), cadenz(db.get(), "cadenz"), calend(db.get(), "calend"),
         tescor(db.get(), "tescor"), detcor(db.get(), "detcor"), period(db.get(), "period");
-    Add(master, {{"codice", "0"},
-                 {"azienda", "17"},
-                 {"p_data", "15/01/2024"},
-                 {"protoc", "42"},
-                 {"resple", "Rossi"},
-                 {"datini", "01/01/2024"},
-                 {"datfin", "30/06/2024"},
-                 {"id_corsa", "20001"},
-                 {"gruppo", "0"}});
-    Add(cadenz, {{"codice", "FER"}, {"denom", "Feriale"}});
-    Add(cadenz, {{"codice", "FES"}, {"denom", "Festivo"}});
-    for (int d = 0; d < kDays; ++d)
-      Add(calend, {{"data", Date(d)},
-                   {"caden", d % 7 == 6 ? "FES" : "FER"},
-                   {"giorno", std::to_string(d % 7 + 1)},
-                   {"note", " "}});
+    AddHalfYear(master, cadenz, calend);
     for (int t = 1; t <= trips; ++t) {
       const std::string id = std::to_string(t), route = std::to_string(t % kRoutes);
       Add(tescor, {{"id", id},

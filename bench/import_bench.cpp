@@ -35,7 +35,7 @@ namespace {
 
 constexpr int kStopsPerTrip = 20;
 constexpr int kRoutes = 1000;  // distinct stop sequences: the trips fall into this many quadri
-constexpr int kDays = 182;     // 01/01/2024 - 30/06/2024
+constexpr int kDays = bench::kHalfYearDays;
 
 struct Stop {
   int id, sub, dist, arrival, departure;

@@ -20,7 +20,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDays = 182;  // 01/01/2024 - 30/06/2024
+constexpr int kDays = bench::kHalfYearDays;
 
 // A file of the set, written whole at the end.
 class AscFile {

@@ -99,8 +99,8 @@ void MakeMicroBusPeriods(DbDatabase* db, int trips) {
     for (int k = 0; k < 3; ++k)
       bench::Add(period, {{"id", id},
                           {"caden", "UNICA"},
-                          {"inizio", bench::Date((t / 1000 + k * 60) % bench::kDays)},
-                          {"fine", bench::Date((t / 1000 + k * 60) % bench::kDays)},
+                          {"inizio", bench::Date((t / 1000 + k * 60) % bench::kHalfYearDays)},
+                          {"fine", bench::Date((t / 1000 + k * 60) % bench::kHalfYearDays)},
                           {"escluso", "0"}});
   }
 }

@@ -36,7 +36,7 @@ using bench::kTrips;
 using bench::OpenPlain;
 using bench::PlainLoop;
 using bench::Seconds;
-constexpr int kDays = 182;         // 01/01/2024 - 30/06/2024
+constexpr int kDays = bench::kHalfYearDays;
 constexpr int kDuplicates = 2000;  // copies of trips 1 to 2,000
 
 // The generated timetable; with `copies`, trips 20,001 to 22,000 copy the heads, stops and periods

@@ -161,38 +161,52 @@ TEST_F(IvuExportDriver, GeoreferencingLeftOutAsksForNoSet) {
   EXPECT_EQ(FileBytes(out + "/ld12.asc"), Expected("ld12.asc"));
 }
 
+enum class GeoSet { NotChosen, Polylines, NoDbf, NoPoint, OtherCompany };
+
 struct GeoFailure {
   const char* name;
-  int set;  // 0: the dialog cancelled; 1: a polyline set; 2: a set whose .DBF is missing
-  std::vector<std::string> boxes;
+  GeoSet set;
+  std::vector<std::string> boxes;  // before the closing message, as the transcript writes them
 };
 
 class IvuExportGeoFailure : public IvuExportDriver, public ::testing::WithParamInterface<GeoFailure> {};
 
 TEST_P(IvuExportGeoFailure, TheExportGoesOnWithoutCoordinates) {
+  const QStringList points = {QStringLiteral("-nlt"), QStringLiteral("POINT")};
   std::string chosen = "cancel";
-  if (GetParam().set == 1)
-    chosen = "file " + Nodi("linee", {"\"LINESTRING (0 0,10 10)\",17,F1,Piazza Stazione"},
-                            {QStringLiteral("-nlt"), QStringLiteral("LINESTRING")});
-  if (GetParam().set == 2) {
-    chosen = "file " + Nodi("rt_nodi", kPoints, {QStringLiteral("-nlt"), QStringLiteral("POINT")});
-    ASSERT_TRUE(QFile::remove(cp1252::ToQString(dir.Path("rt_nodi.dbf"))));
+  switch (GetParam().set) {
+    case GeoSet::NotChosen: break;
+    case GeoSet::Polylines:
+      chosen = "file " + Nodi("linee", {"\"LINESTRING (0 0,10 10)\",17,F1,Piazza Stazione"},
+                              {QStringLiteral("-nlt"), QStringLiteral("LINESTRING")});
+      break;
+    case GeoSet::NoDbf:
+      chosen = "file " + Nodi("rt_nodi", kPoints, points);
+      ASSERT_TRUE(QFile::remove(cp1252::ToQString(dir.Path("rt_nodi.dbf"))));
+      break;
+    case GeoSet::NoPoint: chosen = "file " + Nodi("vuoto", {",17,F1,Uno", ",17,F2,Due"}, points); break;
+    case GeoSet::OtherCompany:
+      chosen = "file " + Nodi("altra", {"\"POINT (1 2)\",36,F1,Uno", "\"POINT (3 4)\",99,F2,Due"}, points);
+      break;
   }
   const DriverRun run = Export(WithNodi(chosen));
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  std::vector<std::string> boxes;
-  for (const std::string& b : GetParam().boxes) boxes.push_back(Box(0x10, b));
+  std::vector<std::string> boxes = GetParam().boxes;
   boxes.push_back(Box(0x40, kDone));
   EXPECT_EQ(Boxes(run), boxes);
   EXPECT_EQ(Rows(out + "/halteste.asc"), kPlainStops);
   EXPECT_EQ(FileBytes(out + "/dateien.asc"), Expected("dateien.asc"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, IvuExportGeoFailure,
-                         ::testing::Values(GeoFailure{"NotChosen", 0, {kGeoNotChosen}},
-                                           GeoFailure{"Polylines", 1, {kGeoRefused, kGeoUnreadable}},
-                                           GeoFailure{"NoDbf", 2, {kGeoUnreadable}}),
-                         [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, IvuExportGeoFailure,
+    ::testing::Values(GeoFailure{"NotChosen", GeoSet::NotChosen, {Box(0x10, kGeoNotChosen)}},
+                      GeoFailure{"Polylines", GeoSet::Polylines, {Box(0x10, kGeoRefused), Box(0x10, kGeoUnreadable)}},
+                      GeoFailure{"NoDbf", GeoSet::NoDbf, {Box(0x10, kGeoUnreadable)}},
+                      // A set without a single point says so; one of other companies' points says nothing.
+                      GeoFailure{"NoPoint", GeoSet::NoPoint, {Box(0x40, kGeoNoPoint)}},
+                      GeoFailure{"OtherCompany", GeoSet::OtherCompany, {}}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(IvuExportDriver, CancelInEitherDialogWritesNothingAndSaysNothing) {
   for (const std::vector<std::string>& answers : {std::vector<std::string>{"dialog 147 cancel"}, [] {

@@ -10,6 +10,7 @@
 #include "support/GdalTools.h"
 #include "support/GeoreferencingTexts.h"
 #include "support/IvuSetData.h"
+#include "support/KilledExport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -248,6 +249,26 @@ TEST_F(IvuExportDriver, AFileThatCannotBeCreatedLeavesTheFolderAsItWas) {
   EXPECT_EQ(Listing(out), before);
   EXPECT_EQ(FileBytes(out + "/lieferan.asc"), "XYZ#Vecchia#\r\n");
   EXPECT_EQ(FileBytes(out + "/ld12.asc"), "vecchio\r\n");
+}
+
+// A folder where an export of the region's files was killed while writing (and not noted): put in
+// order first, which the user is told, then the set written beside the previous files.
+TEST_F(IvuExportDriver, AnInterruptedFolderIsPutInOrderFirst) {
+  const std::string whole = dir.Path("intera");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(whole)));
+  const int step = StepNumber(StepsOf(PlainExport(db, whole)), "written RT_CALEN.TXT.part");
+  ASSERT_GT(step, 0);
+  for (const std::string& n : kExportSet) WriteFileBytes(out + "/" + n, "old " + n + "\r\n");
+  const std::string previous = SetFiles(out);
+  ASSERT_TRUE(KilledAfterStep(step, PlainExport(db, out)));
+  std::vector<std::string> answers = Options({"  1177=0"});
+  answers.push_back("file " + out + "/FILES.ASC");
+  const DriverRun run = Export(answers);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x30, UndoneWhileWritingText(out)), Box(0x40, kDone)}));
+  EXPECT_EQ(SetFiles(out), previous);
+  EXPECT_EQ(FileBytes(out + "/ld12.asc"), Expected("ld12.asc"));
+  EXPECT_EQ(Listing(out).find(".part"), std::string::npos);
 }
 
 // A version longer than the 384 days of a day set is refused before anything is asked or written;

@@ -8,10 +8,15 @@
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuGeoreferencing.h"
 #include "dialogs/IvuExportDialog.h"
+#include "exchange/ExportRecovery.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
 
 using namespace ivu;
+
+namespace {
+constexpr const char* kCaption = "Esportazione dati orari";
+}  // namespace
 
 void ExportIvuInfoPool(MainFrame* frame) {
   IvuExportDialog dialog(frame, kIvuExportDialog);
@@ -40,9 +45,20 @@ void ExportIvuInfoPool(MainFrame* frame) {
     // Kept as read: the files round each coordinate to a whole number themselves.
     if (ChooseStopCoordinates(*frame, data.company, false, points, &progress)) PlaceIvuStops(points, data);
   }
-  const IvuExportWriting writing = WriteIvuExport(data, options, folder.Folder(), &progress, NoteExportFolder);
+  // An earlier export cut short in this folder is put in order first, and the user is told what was
+  // done; a folder that cannot be put in order gets nothing new.
+  const std::string out = folder.Folder();
+  const FolderRecovery recovery = RecoverExportFolder(out);
+  if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, kCaption);
+  if (recovery.outcome == FolderRecovery::kFailed) {
+    ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
+    frame->Redraw();
+    return;
+  }
+  if (recovery.outcome != FolderRecovery::kWhole) NoteExportFolder(out, false);
+  const IvuExportWriting writing = WriteIvuExport(data, options, out, &progress, NoteExportFolder);
   if (!writing.ok) {
-    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
+    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kCaption);
     ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
     frame->Redraw();
     return;

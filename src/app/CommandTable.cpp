@@ -14,6 +14,7 @@
 #include "app/commands/HyperPlanCommands.h"
 #include "app/commands/ImportCommands.h"
 #include "app/commands/IvuConversionCommand.h"
+#include "app/commands/IvuExportCommand.h"
 #include "app/commands/MicroBusCommands.h"
 #include "app/commands/NormalizationCommands.h"
 #include "app/commands/QualityCheckCommands.h"
@@ -79,7 +80,7 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 5202, "Esportazione &Rinumerazione (VUR-TXT)", [](MainFrame& f) { ExportTimetableTextRenumbered(&f); }},
     {kArchivi, 0, "", nullptr},
     {kIvu, 5184, "&Conversione dati IVU-InfoPool / VurTxt", [](MainFrame& f) { ConvertIvuToRt(&f); }},
-    {kIvu, 5166, "&Esportazione dati IVU-InfoPool", kSoon},
+    {kIvu, 5166, "&Esportazione dati IVU-InfoPool", [](MainFrame& f) { ExportIvuInfoPool(&f); }},
     {kHyperPlan, 5188, "Conversione Cartografia HyperPlan (&Nodi)", [](MainFrame& f) { ConvertHyperPlanStops(&f); }},
     {kHyperPlan, 5189, "Conversione Cartografia HyperPlan (&Percorsi)",
      [](MainFrame& f) { ConvertHyperPlanRoutes(&f); }},

@@ -5,33 +5,13 @@
 #include "app/AppTestSupport.h"
 #include "support/CommunicationData.h"
 #include "support/GdalTools.h"
+#include "support/GeoreferencingTexts.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 
-const std::string kUnreadable =
-    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
-    "Non è stato possibile acquisire lo ShapeFile contenente le\n"
-    "coordinate geografiche delle fermate.\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
-const std::string kNotChosen =
-    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
-    "Non è stato indicato lo ShapeFile contenente le coordinate\n"
-    "geografiche delle fermate.\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
-const std::string kRefused =
-    "ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n"
-    "necessarie per effettuare l'importazione delle coordinate delle fermate.";
-const std::string kNoPoint =
-    "ATTENZIONE: lo ShapeFile selezionato non contiene neppure una\n"
-    "coordinata geografica attribuibile alle fermate utilizzate\n"
-    "nella comunicazione corrente.\n\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
 const std::string kSuccess =
     "La generazione della Prima Comunicazione in formato VUR-TXT v2\nè terminata con successo.\n\n"
     "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.";
@@ -140,9 +120,9 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
     std::string fmreg;
   };
   const Case cases[] = {
-      {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kRefused), Box(0x10, kUnreadable)}, none, ""},
-      {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kNoPoint)}, none, ""},
-      {"file " + cut, {Box(0x10, kUnreadable)}, none, ""},
+      {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kGeoRefused), Box(0x10, kGeoUnreadable)}, none, ""},
+      {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kGeoNoPoint)}, none, ""},
+      {"file " + cut, {Box(0x10, kGeoUnreadable)}, none, ""},
       // A field of a type the routine does not read, before AZIENDA: the fields after it are
       // still found where they are.
       {"file " + Nodi("real", "\"WKT\",\"Real(12.3)\",\"Integer(5)\",\"String(10)\",\"String(40)\"",
@@ -153,7 +133,7 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
       // The code in a field named COD_FERM.
       {"file " + Nodi("ferm", kTypes, kPoints, "WKT,AZIENDA,COD_FERM,DENOM"), {}, all, allPoints},
       {"file " + deleted, {}, all, allPoints},
-      {"cancel", {Box(0x10, kNotChosen)}, none, ""},
+      {"cancel", {Box(0x10, kGeoNotChosen)}, none, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);

@@ -188,18 +188,6 @@ TEST(WholeImport, StopsAtTheFirstImportThatFails) {
   }
 }
 
-// Notes the status band each time a progress bar is put on the client area.
-struct BandAtEachBar : QObject {
-  ClientArea* area;
-  std::vector<std::string> bands;
-  explicit BandAtEachBar(ClientArea* a) : area(a) { area->installEventFilter(this); }
-  ~BandAtEachBar() override { area->removeEventFilter(this); }
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::ChildAdded) bands.push_back(cp1252::FromQStringLossy(area->StatusBandText()));
-    return false;
-  }
-};
-
 struct OnTheFrame : ProgramTest {
   void SetUp() override {
     MakeTimetableDatabase(db_);

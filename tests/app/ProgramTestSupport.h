@@ -3,10 +3,15 @@
 // database of the test's own, and shut down at the end of the test.
 
 #include "app/AppTestSupport.h"
+#include "app/ClientArea.h"
 #include "app/MainFrame.h"
 #include "app/TimetableApp.h"
+#include "common/Cp1252.h"
 
+#include <QEvent>
 #include <memory>
+#include <string>
+#include <vector>
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -31,4 +36,16 @@ class ProgramTest : public ::testing::Test {
   std::string db_ = dir_.Path("lavoro.mdb");
   std::unique_ptr<TimetableApp> app_;
   MainFrame* frame_ = nullptr;
+};
+
+// Notes the status band each time a progress bar is put on the client area.
+struct BandAtEachBar : QObject {
+  ClientArea* area;
+  std::vector<std::string> bands;
+  explicit BandAtEachBar(ClientArea* a) : area(a) { area->installEventFilter(this); }
+  ~BandAtEachBar() override { area->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::ChildAdded) bands.push_back(cp1252::FromQStringLossy(area->StatusBandText()));
+    return false;
+  }
 };

@@ -4,7 +4,7 @@
 #include "app/FrameProgress.h"
 #include "app/MainFrame.h"
 #include "app/commands/ErrorCheckCommand.h"
-#include "conversions/georeferencing/Georeferencing.h"
+#include "app/commands/StopGeoreferencing.h"
 #include "dialogs/CommunicationOptionsDialog.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
@@ -54,22 +54,6 @@ constexpr const char* kStopFlowDeclined =
     "Questa azione renderà impossibile la successiva identificazione delle\n"
     "corrispondenza tra ID Fermate Aziendali ed ID Fermate Regioanli\n\n"
     "Vuoi riprovare a salvare il Flusso di Ritorno ?";
-
-constexpr const char* kGeoCaption = "Recupero Georeferenziazione Fermate";
-
-constexpr const char* kGeoUnreadable =
-    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
-    "Non è stato possibile acquisire lo ShapeFile contenente le\n"
-    "coordinate geografiche delle fermate.\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
-
-constexpr const char* kGeoNotChosen =
-    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
-    "Non è stato indicato lo ShapeFile contenente le coordinate\n"
-    "geografiche delle fermate.\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
 
 constexpr const char* kBaseCaption = "Generazione Base Dati Riferimento VUR-TXT v2";
 
@@ -134,29 +118,6 @@ std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long
   return nullptr;
 }
 
-// The stops' coordinates from the RT_NODI set the user chooses: true with the list filled (it may
-// be empty), false when the set was not chosen or could not be read, after the messages; the
-// communication then goes on without coordinates.
-bool GeoreferenceCommunication(MainFrame& frame, int company, GeoStopList& list, WorkProgress* progress) {
-  frame.ShowStatusBand(kGeoCaption);
-  ui::FileDialog dialog(ui::FileDialog::Mode::Open, kGeoCaption, "RT_NODI",
-                        "ShapeFile (*.shp)|*.shp|Tutti i files (*.*)|*.*||", "SHP");
-  if (dialog.DoModal() != ui::IDOK) {
-    ui::MessageBox(kGeoNotChosen, ui::MB_ICONSTOP);
-    return false;
-  }
-  const GeoreferenceResult read = GeoreferenceStops(dialog.Path(), list, company, true, progress);
-  if (read.ok) {
-    if (!read.message.empty()) ui::MessageBox(read.message, ui::MB_ICONINFORMATION);
-    return true;
-  }
-  // A set of the wrong form says so; a damaged or incomplete one has only the failure below.
-  if (read.message == GeoreferenceRefusalText()) ui::MessageBox(read.message, ui::MB_ICONSTOP);
-  list.Clear();
-  ui::MessageBox(kGeoUnreadable, ui::MB_ICONSTOP);
-  return false;
-}
-
 // The steps from the model to the last return flow; every way out goes back to the caller, which
 // clears what was made.
 void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const CommunicationHeader& header, bool first,
@@ -165,7 +126,7 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   auto progress = std::make_unique<FrameProgress>(&frame);
   GeoStopList list;
   const GeoStopList* geo = nullptr;
-  if (georeference && GeoreferenceCommunication(frame, header.company, list, progress.get())) geo = &list;
+  if (georeference && ChooseStopCoordinates(frame, header.company, true, list, progress.get())) geo = &list;
   if (!BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get())) return;
 
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;

@@ -142,6 +142,13 @@ std::string FormatIvuDuration(int minutes) {
   return text;
 }
 
-std::string FormatIvuCoordinate(double value) { return std::to_string(std::llround(value)); }
+std::string FormatIvuCoordinate(double value) {
+  // llround takes halves away from zero whatever the rounding mode; a value past the range of a
+  // long long is a whole number already and is written as it stands.
+  if (std::fabs(value) < 9.0e18) return std::to_string(std::llround(value));
+  char text[400];
+  std::snprintf(text, sizeof text, "%.0f", value);
+  return text;
+}
 
 }  // namespace ivu

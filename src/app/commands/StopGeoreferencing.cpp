@@ -1,0 +1,47 @@
+#include "app/commands/StopGeoreferencing.h"
+
+#include "app/MainFrame.h"
+#include "conversions/georeferencing/Georeferencing.h"
+#include "platform/FileDialog.h"
+#include "platform/Ui.h"
+
+namespace {
+
+constexpr const char* kGeoCaption = "Recupero Georeferenziazione Fermate";
+
+constexpr const char* kGeoUnreadable =
+    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
+    "Non è stato possibile acquisire lo ShapeFile contenente le\n"
+    "coordinate geografiche delle fermate.\n"
+    "Pertanto la comunicazione verrà generata senza attribuire la\n"
+    "georeferenziazione alle fermate.";
+
+constexpr const char* kGeoNotChosen =
+    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
+    "Non è stato indicato lo ShapeFile contenente le coordinate\n"
+    "geografiche delle fermate.\n"
+    "Pertanto la comunicazione verrà generata senza attribuire la\n"
+    "georeferenziazione alle fermate.";
+
+}  // namespace
+
+bool ChooseStopCoordinates(MainFrame& frame, int company, bool roundToCents, GeoStopList& list,
+                           WorkProgress* progress) {
+  frame.ShowStatusBand(kGeoCaption);
+  ui::FileDialog dialog(ui::FileDialog::Mode::Open, kGeoCaption, "RT_NODI",
+                        "ShapeFile (*.shp)|*.shp|Tutti i files (*.*)|*.*||", "SHP");
+  if (dialog.DoModal() != ui::IDOK) {
+    ui::MessageBox(kGeoNotChosen, ui::MB_ICONSTOP);
+    return false;
+  }
+  const GeoreferenceResult read = GeoreferenceStops(dialog.Path(), list, company, roundToCents, progress);
+  if (read.ok) {
+    if (!read.message.empty()) ui::MessageBox(read.message, ui::MB_ICONINFORMATION);
+    return true;
+  }
+  // A set of the wrong form says so; a damaged or incomplete one has only the failure below.
+  if (read.message == GeoreferenceRefusalText()) ui::MessageBox(read.message, ui::MB_ICONSTOP);
+  list.Clear();
+  ui::MessageBox(kGeoUnreadable, ui::MB_ICONSTOP);
+  return false;
+}

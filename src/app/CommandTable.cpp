@@ -1,6 +1,7 @@
 #include "app/CommandTable.h"
 
 #include "app/MainFrame.h"
+#include "app/commands/AuxiliaryImportCommands.h"
 #include "app/commands/CleanUpCommands.h"
 #include "app/commands/CodeAssignmentCommands.h"
 #include "app/commands/CommunicationCommand.h"
@@ -69,9 +70,9 @@ const std::vector<CommandEntry> kTable = {
     {kImport, 5113, "&Dettagli Corse", [](MainFrame& f) { ImportTripDetails(&f, false); }},
     {kImport, 5114, "&Periodi Validità", [](MainFrame& f) { ImportValidityPeriods(&f, false); }},
     {kImport, 0, "", nullptr},
-    {kImport, 5162, "&Fermate Normalizzate", kSoon},
-    {kImport, 5173, "&Concatenazioni Corse", kSoon},
-    {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", kSoon},
+    {kImport, 5162, "&Fermate Normalizzate", ImportNormalisedStops},
+    {kImport, 5173, "&Concatenazioni Corse", ImportChainFile},
+    {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", ImportRegionalTripCodes},
     {kImport, 5208, "Import F&ermate per VurOlvi", kSoon},
     {kImport, 0, "", nullptr},
     {kImport, 5120, "Importazione &Complessiva", [](MainFrame& f) { ImportAll(f); }},

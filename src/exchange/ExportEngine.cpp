@@ -15,15 +15,13 @@
 #include "exchange/ExportRecovery.h"
 #include "exchange/ExportStops.h"
 #include "exchange/ImportEngine.h"
+#include "exchange/NormalStopsLayout.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-constexpr const char* kNormalStopsName = "FERMATE_NORMALIZZATE.TXT";
-constexpr const char* kNormalStopsHeader = "Azienda\tFermata\tDenominazione\tUbicazione\tIstat\tLocalita";
 
 // The regional layout holds trip ids of six digits.
 constexpr long kLargestId = 999999;

@@ -1,9 +1,9 @@
 #include "exchange/ExportStops.h"
 
 #include "common/Cp1252.h"
+#include "exchange/NormalStopsLayout.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 
 namespace {
@@ -97,14 +97,7 @@ std::vector<std::string> NormalStopList::Lines(int company) const {
   lines.erase(std::unique(lines.begin(), lines.end(), same), lines.end());
   std::vector<std::string> out;
   out.reserve(lines.size());
-  for (const Line& l : lines) {
-    std::string text = std::to_string(company);
-    for (const Text& t : {l.code, l.name, l.place}) (text += '\t') += t.text;
-    char istat[32];
-    std::snprintf(istat, sizeof istat, "\t%06ld\t", l.istat);
-    text += istat;
-    text += l.locality;
-    out.push_back(std::move(text));
-  }
+  for (const Line& l : lines)
+    out.push_back(FormatNormalStopLine(company, l.code.text, l.name.text, l.place.text, l.istat, l.locality));
   return out;
 }

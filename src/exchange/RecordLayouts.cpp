@@ -99,6 +99,14 @@ const RecordLayout& PeriodLayout() {
   return layout;
 }
 
+const RecordLayout& ChainLayout() {
+  static const RecordLayout layout = Make("RT_CHAIN.TXT", "RT_CHAIN",
+                                          {{"azienda", "codice azienda", 0, 4, K::Code},
+                                           {"id", "ID corsa", 4, 6, K::Number},
+                                           {"nextcor", "ID corsa successiva", 10, 6, K::Number}});
+  return layout;
+}
+
 const FieldDef* RecordLayout::Field(std::string_view name) const {
   for (const FieldDef& f : fields)
     if (f.kind != FieldKind::Reserved && name == f.name) return &f;

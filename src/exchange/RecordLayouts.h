@@ -52,6 +52,9 @@ const RecordLayout& CalendarLayout();    // RT_CALEN, 42
 const RecordLayout& TripHeadLayout();    // RT_HDORA, 229
 const RecordLayout& TripDetailLayout();  // RT_DTORA, 139
 const RecordLayout& PeriodLayout();      // RT_PERIOD, 37
+// RT_CHAIN, 16: which trip follows which (company, trip id, following trip id). Only read: the
+// region sends it, nothing here writes it.
+const RecordLayout& ChainLayout();
 
 // The bytes of a field in a record. The record must have the layout's length (the caller tests
 // it first); a shorter one gives only the bytes that are there.

@@ -1,5 +1,7 @@
 #include "exchange/communication/VurTxtLayout.h"
 
+#include "exchange/ExchangeText.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -76,17 +78,70 @@ int ParseTime(std::string_view field) {
   return static_cast<int>(hours * 100 + minutes);
 }
 
+const RecordLayout& IdRegLayout() {
+  using K = FieldKind;
+  static const RecordLayout layout{"RT_IDREG.TXT",
+                                   "RT_IDREG",
+                                   kIdRegLength,
+                                   {{"azienda", "codice azienda", 0, 4, K::Code},
+                                    {"id", "ID corsa", 4, 6, K::Number},
+                                    {"reglinea", "codice regionale corsa", 10, 6, K::Number},
+                                    {"codlinea", "codice linea", 16, 10, K::Text},
+                                    {"verso", "verso", 26, 1, K::Char},
+                                    {"codperc", "codice percorso", 27, 20, K::Text},
+                                    {"lung", "lunghezza", 47, 8, K::Number},
+                                    {"parte", "orario di partenza", 55, 4, K::Time},
+                                    {"arriva", "orario di arrivo", 59, 4, K::Time}}};
+  return layout;
+}
+
+namespace {
+
+// printf minimum widths: a value wider than its field widens the line.
+void AppendField(std::string& out, IdRegField field, long value) {
+  char buffer[32];
+  const int n = std::snprintf(buffer, sizeof buffer, "%0*ld", IdRegLayout().fields[field].width, value);
+  out.append(buffer, static_cast<size_t>(n));
+}
+void AppendField(std::string& out, IdRegField field, const std::string& text) {
+  out += text;
+  const size_t width = static_cast<size_t>(IdRegLayout().fields[field].width);
+  if (text.size() < width) out.append(width - text.size(), ' ');
+}
+
+}  // namespace
+
 std::string FormatIdRegLine(const IdRegLine& l) {
-  const char* const format = "%04d%06ld%06ld%-10s%c%-20s%08ld%04d%04d";
-  const char direction = l.direction ? l.direction : ' ';
-  const int departure = TimeOrNone(l.departure), arrival = TimeOrNone(l.arrival);
-  const int n = std::snprintf(nullptr, 0, format, l.company, l.tripId, l.runNumber, l.lineCode.c_str(), direction,
-                              l.routeCode.c_str(), l.length, departure, arrival);
-  std::string out(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format, l.company, l.tripId, l.runNumber, l.lineCode.c_str(), direction,
-                l.routeCode.c_str(), l.length, departure, arrival);
-  out.pop_back();
+  std::string out;
+  out.reserve(kIdRegLength);
+  AppendField(out, kIdRegCompany, l.company);
+  AppendField(out, kIdRegTrip, l.tripId);
+  AppendField(out, kIdRegRun, l.runNumber);
+  AppendField(out, kIdRegLine, l.lineCode);
+  out.push_back(l.direction ? l.direction : ' ');
+  AppendField(out, kIdRegRoute, l.routeCode);
+  AppendField(out, kIdRegTripLength, l.length);
+  AppendField(out, kIdRegDeparture, TimeOrNone(l.departure));
+  AppendField(out, kIdRegArrival, TimeOrNone(l.arrival));
   return out;
+}
+
+bool ReadIdRegLine(std::string_view text, IdRegLine& l) {
+  const RecordLayout& layout = IdRegLayout();
+  if (text.size() != static_cast<size_t>(layout.length)) return false;
+  const auto bytes = [&](IdRegField f) { return FieldBytes(text, layout.fields[f]); };
+  const auto number = [&](IdRegField f, long& value) { return ReadNumber(layout.fields[f], bytes(f), value); };
+  long company = 0, departure = 0, arrival = 0;
+  if (!number(kIdRegCompany, company) || !number(kIdRegTrip, l.tripId) || !number(kIdRegRun, l.runNumber) ||
+      !number(kIdRegTripLength, l.length) || !number(kIdRegDeparture, departure) || !number(kIdRegArrival, arrival))
+    return false;
+  l.company = static_cast<int>(company);
+  l.departure = static_cast<int>(departure);
+  l.arrival = static_cast<int>(arrival);
+  l.lineCode = std::string(TrimRight(bytes(kIdRegLine)));
+  l.direction = bytes(kIdRegDirection)[0];
+  l.routeCode = std::string(TrimRight(bytes(kIdRegRoute)));
+  return true;
 }
 
 std::string FormatFmRegLine(int company, const std::string& stopCode, long record, double x, double y) {

@@ -7,6 +7,8 @@
 // Lines are Windows-1252 text formatted with a single LF (CR LF on the disk); the check value of
 // a line is computed over the line as formatted, with its LF and without a CR.
 
+#include "exchange/RecordLayouts.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,7 +63,22 @@ bool WholeNumber(std::string_view text, long& out);
 // "HH.MM" as HHMM: hours from the first two characters, minutes from the fourth on.
 int ParseTime(std::string_view field);
 
-// RT_IDREG: one line per company trip, 63 characters when every value fits its width.
+// RT_IDREG: one line per company trip, 63 characters when every value fits its width. The same
+// fields serve the communication that writes it and the import of the regional trip numbers
+// (command 5204) that reads it back.
+enum IdRegField {
+  kIdRegCompany,     // 4 digits
+  kIdRegTrip,        // the company's trip id, 6 digits
+  kIdRegRun,         // the regional trip number (the run), 6 digits
+  kIdRegLine,        // line code, 10, blank-filled
+  kIdRegDirection,   // 'A' or 'R'
+  kIdRegRoute,       // route code, 20, blank-filled
+  kIdRegTripLength,  // metres, 8 digits
+  kIdRegDeparture,   // HHMM
+  kIdRegArrival,     // HHMM
+};
+const RecordLayout& IdRegLayout();
+
 struct IdRegLine {
   int company = 0;
   long tripId = 0;
@@ -74,6 +91,10 @@ struct IdRegLine {
 };
 std::string FormatIdRegLine(const IdRegLine& line);
 constexpr int kIdRegLength = 63;
+// A line read back: false unless it is kIdRegLength bytes long and its number fields hold
+// numbers (digits; the trip numbers and the length may stand right-aligned after blanks). The
+// codes lose their trailing blanks.
+bool ReadIdRegLine(std::string_view text, IdRegLine& line);
 
 // RT_FMREG: one line per georeferenced stop, 44 characters when every value fits its width.
 std::string FormatFmRegLine(int company, const std::string& stopCode, long record, double x, double y);

@@ -1,0 +1,53 @@
+#include "exchange/auxiliary/AuxiliaryImport.h"
+
+#include "db/DbSchema.h"
+#include "db/DbTable.h"
+#include "exchange/ExchangeText.h"
+
+#include <cstdlib>
+#include <utility>
+
+std::optional<int> ReadWorkingCompany(DbDatabase* db) {
+  DbTable master(db, "master");
+  if (!SeekMasterRow(master)) return std::nullopt;
+  std::string text;
+  master.GetFieldText("azienda", text);
+  return std::atoi(text.c_str());
+}
+
+bool ReadAllLines(const std::string& path, std::vector<std::string>& lines) {
+  ExchangeReader reader;
+  if (!reader.Open(path)) return false;
+  ExchangeReader::Line line;
+  while (reader.Next(line)) {
+    // A line longer than the reader keeps is no line of these files: it stands as a line feed,
+    // which no layout takes for data.
+    lines.push_back(line.length > line.text.size() ? std::string("\n") : std::string(line.text));
+  }
+  return !reader.Failed();
+}
+
+bool StartAuxiliaryImport(const AuxiliaryImportOptions& o, const std::string& noCompanyText,
+                          AuxiliaryImportResult& result, AuxiliaryStart& start) {
+  if (!ReadAllLines(o.path, start.lines)) {
+    result.messages.push_back({"Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, {}});
+    return false;
+  }
+  result.opened = true;
+  start.company = ReadWorkingCompany(o.db);
+  if (!start.company) result.messages.push_back({noCompanyText, NoticeIcon::Stop, {}});
+  return true;
+}
+
+bool SetKeyedField(DbTable& table, std::initializer_list<const char*> keys, const char* field,
+                   const std::string& value) {
+  return table.SeekEqual(keys) && table.Edit() && table.SetFieldText(field, value) && table.Update();
+}
+
+void Conclude(bool committed, Notice last, AuxiliaryImportResult& result) {
+  if (!committed) {
+    result.updated = 0;
+    last = {kAuxiliaryNotStoredText, NoticeIcon::Stop, {}};
+  }
+  result.messages.push_back(std::move(last));
+}

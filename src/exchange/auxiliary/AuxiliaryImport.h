@@ -1,0 +1,81 @@
+#pragma once
+// What the auxiliary imports of "&Importazione dati (VUR-TXT)" share: the trip chains (RT_CHAIN),
+// the regional trip numbers (RT_IDREG) and the normalised stops (FERMATE_NORMALIZZATE.TXT). Each
+// reads its file whole, keeps the lines of the working company and updates rows already there
+// (never inserts one), all in one batch transaction: a run cut short leaves the database as it
+// was. The engine shows nothing: it hands back the messages for the command to show, in order.
+
+#include "common/Notices.h"
+#include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class DbTable;
+
+struct AuxiliaryImportOptions {
+  DbDatabase* db = nullptr;
+  std::string path;                  // Windows-1252
+  WorkProgress* progress = nullptr;  // a pass over the lines kept; none: nothing shown
+};
+
+struct AuxiliaryImportResult {
+  bool opened = false;           // false: the file could not be opened, nothing was done
+  int updated = 0;               // rows written
+  std::vector<Notice> messages;  // what the command shows, in this order
+};
+
+// Without the master row the import goes on with no working company: no line is one of its own.
+constexpr const char* kNoWorkingCompanyText = "ATTENZIONE: non è definita l'Azienda di Lavoro !!!";
+// The database did not take the batch: nothing of it is there.
+constexpr const char* kAuxiliaryNotStoredText =
+    "ATTENZIONE: le modifiche non sono state registrate nel database.\n\n"
+    "I dati restano quelli di prima dell'elaborazione.";
+
+// The `azienda` of the master row; none without the row.
+std::optional<int> ReadWorkingCompany(DbDatabase* db);
+
+// Every line of the file, each without its line end (a line too long for the reader to keep is
+// one LF: no data); false when the file cannot be opened or read.
+bool ReadAllLines(const std::string& path, std::vector<std::string>& lines);
+
+// What every import reads first: the file's lines, then the working company.
+struct AuxiliaryStart {
+  std::vector<std::string> lines;
+  std::optional<int> company;
+};
+// False when the file cannot be opened ("Impossibile aprire\n\n" and its name said); without the
+// master row `noCompanyText` is said and the import goes on.
+bool StartAuxiliaryImport(const AuxiliaryImportOptions& options, const std::string& noCompanyText,
+                          AuxiliaryImportResult& result, AuxiliaryStart& start);
+
+// Walks `items` in one batch, `update` writing what one of them asks and returning the rows it
+// wrote; the bar passes over them (with `withBar` false the steps only keep the busy clock
+// going). True when the database took the batch.
+template <class Item, class Update>
+bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& items, bool withBar, Update update,
+                      AuxiliaryImportResult& result) {
+  DbBatch batch(o.db);
+  WorkProgress* progress = o.progress;
+  if (withBar && progress) progress->Begin({});
+  const long total = static_cast<long>(items.size());
+  long done = 0;
+  for (const Item& item : items) {
+    if (progress) progress->Step(++done, total);
+    result.updated += update(item);
+  }
+  if (withBar && progress) progress->End();
+  return batch.Commit() != 0;
+}
+
+// A row of `table` (opened, its index "codice" chosen) found by its key texts and given one
+// field's value; false when it is not there or the database refused the change (said by the
+// database layer).
+bool SetKeyedField(DbTable& table, std::initializer_list<const char*> keys, const char* field,
+                   const std::string& value);
+
+// The import's last message, or when the database refused its batch kAuxiliaryNotStoredText, and
+// the count 0.
+void Conclude(bool committed, Notice last, AuxiliaryImportResult& result);

@@ -1,0 +1,17 @@
+#pragma once
+// The import of trip chains (RT_CHAIN, command 5173): each line of the working company names a
+// trip and the trip that follows it; the first gets `nextcor`, the second `prevcor`.
+
+#include "exchange/auxiliary/AuxiliaryImport.h"
+
+constexpr const char* kChainFormatText =
+    "Il file proposto presenta un formato illegale, oppure non\n"
+    "contiene neppure una Concatenazione Corse riferibile\n"
+    "all'Azienda di Lavoro !!!";
+constexpr const char* kNoChainText =
+    "Il file proposto non contiene neppure una Concatenazione Corse\n"
+    "riferibile all'Azienda di Lavoro !!!";
+
+// A line of another length, of another company or whose numbers are not numbers is skipped and
+// said once (kChainFormatText); the pairs kept are applied in file order, each trip found counted.
+AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& options);

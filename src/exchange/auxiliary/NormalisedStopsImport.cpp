@@ -1,0 +1,90 @@
+#include "exchange/auxiliary/NormalisedStopsImport.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "exchange/NormalStopsLayout.h"
+
+#include <map>
+#include <utility>
+
+namespace {
+
+// The localities by name and ISTAT code; of two alike, the first read.
+using Localities = std::map<std::pair<std::string, long>, int>;
+
+Localities ReadLocalities(DbDatabase* db) {
+  Localities localities;
+  DbSelect s(db);
+  s.SetColumns("id, denom, istat");
+  s.SetFrom("local");
+  for (int ok = s.Open(); ok; ok = s.MoveNext()) localities.emplace(std::pair{s.TrimmedAt(1), s.LongAt(2)}, s.IntAt(0));
+  return localities;
+}
+
+// The stop rows of a line: its name, and its code and location, or none where they are empty.
+void SelectStopRows(DbSelect& select, const NormalStopLine& stop) {
+  std::string where;
+  std::vector<std::string> values;
+  const auto add = [&](const char* field, const std::string& value) {
+    if (!where.empty()) where += " AND ";
+    if (value.empty()) {
+      where += std::string("(") + field + " IS NULL OR " + field + " = ' ')";
+      return;
+    }
+    where += std::string(field) + " = ?";
+    values.push_back(value);
+  };
+  add("fermata", stop.code);
+  where += " AND denom = ?";
+  values.push_back(stop.name);
+  add("ubicaz", stop.place);
+  select.SetColumns("id, sub");
+  select.SetFrom("detcor");
+  select.SetWhere(where);
+  select.SetParameters(std::move(values));
+  select.SetOrderBy("id, sub");
+}
+
+}  // namespace
+
+AuxiliaryImportResult RunNormalisedStopsImport(const AuxiliaryImportOptions& o) {
+  AuxiliaryImportResult result;
+  AuxiliaryStart start;
+  if (!StartAuxiliaryImport(o, std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText, result, start))
+    return result;
+  const Localities localities = ReadLocalities(o.db);
+
+  std::vector<NormalStopLine> stops;
+  for (const std::string& line : start.lines) {
+    NormalStopLine stop;
+    if (start.company && ReadNormalStopLine(line, stop) && stop.company == *start.company)
+      stops.push_back(std::move(stop));
+  }
+  if (stops.empty()) {
+    result.messages.push_back({kNoNormalStopText, NoticeIcon::Stop, {}});
+    return result;
+  }
+
+  DbTable details(o.db, "detcor");
+  details.SetIndex("codice");
+  const bool committed = UpdateInOneBatch(
+      o, stops, true,
+      [&](const NormalStopLine& stop) {
+        const auto locality = localities.find({stop.locality, stop.istat});
+        if (locality == localities.end()) return 0;
+        const std::string value = std::to_string(locality->second);
+        DbSelect select(o.db);
+        SelectStopRows(select, stop);
+        int updated = 0;
+        for (int ok = select.Open(); ok; ok = select.MoveNext()) {
+          const std::string id = std::to_string(select.LongAt(0)), sub = std::to_string(select.IntAt(1));
+          updated += SetKeyedField(details, {id.c_str(), sub.c_str()}, "reglocal", value);
+        }
+        return updated;
+      },
+      result);
+  Conclude(committed, {Format("Sono stati modificati %d dettagli orari", result.updated), NoticeIcon::Information, {}},
+           result);
+  return result;
+}

@@ -1,0 +1,54 @@
+#include "exchange/auxiliary/RegionalCodesImport.h"
+
+#include "common/Formatters.h"
+#include "db/DbTable.h"
+#include "exchange/ExchangeText.h"
+#include "exchange/communication/VurTxtLayout.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Whether the trip the table stands on has the line's six values.
+bool TripAgrees(DbTable& trips, const vurtxt::IdRegLine& l) {
+  std::string lineCode, direction, routeCode, length, departure, arrival;
+  trips.GetFieldDisplayText("codlinea", lineCode);
+  trips.GetFieldDisplayText("verso", direction);
+  trips.GetFieldDisplayText("codperc", routeCode);
+  trips.GetFieldDisplayText("lung", length);
+  trips.GetFieldDisplayText("parte", departure);
+  trips.GetFieldDisplayText("arriva", arrival);
+  return TrimRight(lineCode) == l.lineCode && !direction.empty() && direction[0] == l.direction &&
+         TrimRight(routeCode) == l.routeCode && std::atol(length.c_str()) == l.length &&
+         std::atol(departure.c_str()) == l.departure && std::atol(arrival.c_str()) == l.arrival;
+}
+
+}  // namespace
+
+AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& o) {
+  AuxiliaryImportResult result;
+  AuxiliaryStart start;
+  if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
+
+  DbTable trips(o.db, "tescor");
+  trips.SetIndex("codice");
+  bool illegal = false;
+  const bool committed = UpdateInOneBatch(
+      o, start.lines, false,
+      [&](const std::string& line) {
+        vurtxt::IdRegLine l;
+        if (!start.company || !vurtxt::ReadIdRegLine(line, l) || l.company != *start.company) {
+          illegal = true;
+          return false;
+        }
+        const std::string trip = std::to_string(l.tripId);
+        return trips.SeekEqual({trip.c_str()}) && TripAgrees(trips, l) && trips.Edit() &&
+               trips.SetFieldText("reglinea", std::to_string(l.runNumber)) && trips.Update();
+      },
+      result);
+  Conclude(committed,
+           illegal ? Notice{kIdRegFormatText, NoticeIcon::Stop, {}}
+                   : Notice{Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}},
+           result);
+  return result;
+}

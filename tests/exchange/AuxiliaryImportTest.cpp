@@ -1,0 +1,316 @@
+// The auxiliary imports' engines on real files and a real database: RT_IDREG as the communication
+// writes it, FERMATE_NORMALIZZATE.TXT as the export writes it, RT_CHAIN by hand; the rows they
+// change, the messages they hand back, and the lines they refuse.
+
+#include "support/CommunicationData.h"
+
+#include "exchange/ExportEngine.h"
+#include "exchange/NormalStopsLayout.h"
+#include "exchange/auxiliary/ChainImport.h"
+#include "exchange/auxiliary/NormalisedStopsImport.h"
+#include "exchange/auxiliary/RegionalCodesImport.h"
+#include "exchange/communication/CommunicationPasses.h"
+#include "exchange/communication/CommunicationWriter.h"
+#include "exchange/communication/VurTxtLayout.h"
+#include "support/PassLog.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+std::string Info(const std::string& text) { return "i " + text; }
+std::string Stop(const std::string& text) { return "! " + text; }
+
+Strings Messages(const AuxiliaryImportResult& r) {
+  Strings out;
+  for (const Notice& n : r.messages) out.push_back((n.icon == NoticeIcon::Information ? "i " : "! ") + n.text);
+  return out;
+}
+
+class AuxiliaryImport : public ::testing::Test {
+ protected:
+  void SetUp() override { MakeCommunicationDatabase(path); }
+
+  template <class Engine>
+  AuxiliaryImportResult Run(Engine engine, const std::string& file, WorkProgress* progress = nullptr) {
+    NoticeLog notices;
+    DbDatabase db(path);
+    AuxiliaryImportResult r = engine({&db, file, progress});
+    EXPECT_EQ(notices.Texts(), "");
+    return r;
+  }
+  std::string Query(const std::string& sql) const { return QueryFile(path, sql); }
+
+  ScratchDir dir;
+  std::string path = dir.Path("orari.mdb");
+};
+
+// ---- RT_IDREG -----------------------------------------------------------------------------------
+
+class RegionalCodes : public AuxiliaryImport {
+ protected:
+  // RT_IDREG written by the communication's engine over the database.
+  Strings Written() {
+    DbDatabase db(path);
+    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    CommunicationModel model;
+    EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr));
+    const std::string file = dir.Path("written_IDREG.TXT");
+    EXPECT_TRUE(WriteWholeLines(file, [&](const LineSink& s) { WriteIdRegLines(model, h.company, s); }));
+    return FileLines(file);
+  }
+  AuxiliaryImportResult Import(const Strings& lines) {
+    WriteLines(dir.Path("RT_IDREG.TXT"), lines);
+    return Run(RunRegionalCodesImport, dir.Path("RT_IDREG.TXT"));
+  }
+  std::string Numbers() const { return QueryFile(path, "SELECT id, ifnull(reglinea, '') FROM tescor ORDER BY id"); }
+};
+
+TEST_F(RegionalCodes, TheCommunicationsFlowSetsEveryTrip) {
+  const Strings lines = Written();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(Numbers(), "1|\n2|\n3|\n4|\n");
+  const AuxiliaryImportResult r = Import(lines);
+  EXPECT_EQ(Messages(r), Strings{Info("Sono stati modificate 4 corse")});
+  std::string expected;
+  for (const std::string& l : lines)
+    expected += std::to_string(std::stol(l.substr(4, 6))) + "|" + std::to_string(std::stol(l.substr(10, 6))) + "\n";
+  EXPECT_EQ(Numbers(), expected);
+  EXPECT_EQ(Numbers(), "1|1\n2|1\n3|2\n4|3\n");
+}
+
+TEST_F(RegionalCodes, LinesThatChangeNothing) {
+  const Strings written = Written();
+  const std::string good = written[0];  // trip 1, regional number 1
+  std::string route = good, regional = good, trip = good, company = good, blankTrip = good;
+  route[27] = 'X';                    // the route code differs
+  regional.replace(10, 6, "00001x");  // the regional number is no number
+  trip.replace(4, 6, "1     ");       // the trip id is no number
+  company.replace(0, 4, "0018");      // another company
+  blankTrip.replace(4, 6, "     1");  // right-aligned: a number
+  const std::string format = Stop(kIdRegFormatText);
+  struct Case {
+    Strings lines;
+    Strings messages;
+    std::string trip1;
+  } cases[] = {
+      {{route}, {Info("Sono stati modificate 0 corse")}, "1|\n"},
+      {{regional}, {format}, "1|\n"},
+      {{trip}, {format}, "1|\n"},
+      {{company}, {format}, "1|\n"},
+      {{blankTrip}, {Info("Sono stati modificate 1 corse")}, "1|1\n"},
+      // A line of another length: its message, the update made stays.
+      {{good, good + " "}, {format}, "1|1\n"},
+      {{good.substr(0, 62), good}, {format}, "1|1\n"},
+      {{}, {Info("Sono stati modificate 0 corse")}, "1|\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.empty() ? "empty" : c.lines[0]);
+    RunSql(path, "UPDATE tescor SET reglinea = NULL");
+    EXPECT_EQ(Messages(Import(c.lines)), c.messages);
+    EXPECT_EQ(Query("SELECT id, ifnull(reglinea, '') FROM tescor WHERE id = 1"), c.trip1);
+  }
+}
+
+TEST(IdRegLayout, WrittenAndReadByOneDefinition) {
+  vurtxt::IdRegLine l;
+  l.company = 17, l.tripId = 5, l.runNumber = 2, l.lineCode = "L1", l.direction = 'A', l.routeCode = "P9";
+  l.length = 906, l.departure = 605, l.arrival = -1;
+  const std::string line = vurtxt::FormatIdRegLine(l);
+  ASSERT_EQ(line.size(), static_cast<size_t>(vurtxt::kIdRegLength));
+  vurtxt::IdRegLine back;
+  ASSERT_TRUE(vurtxt::ReadIdRegLine(line, back));
+  EXPECT_EQ(std::tuple(back.company, back.tripId, back.runNumber, back.lineCode, back.direction, back.routeCode,
+                       back.length, back.departure, back.arrival),
+            std::tuple(17, 5L, 2L, std::string("L1"), 'A', std::string("P9"), 906L, 605, 9999));
+  int end = 0;
+  for (const FieldDef& f : vurtxt::IdRegLayout().fields) {
+    EXPECT_EQ(f.offset, end) << f.name;
+    end = f.offset + f.width;
+  }
+  EXPECT_EQ(end, vurtxt::kIdRegLength);
+  for (const std::string& bad : {line + " ", line.substr(1), "    " + line.substr(4), line.substr(0, 55) + "06:59999"})
+    EXPECT_FALSE(vurtxt::ReadIdRegLine(bad, back)) << bad;
+}
+
+// ---- FERMATE_NORMALIZZATE.TXT -----------------------------------------------------------------
+
+class NormalisedStops : public AuxiliaryImport {
+ protected:
+  // FERMATE_NORMALIZZATE.TXT written by the export.
+  Strings Exported() {
+    NoticeLog notices;
+    const std::string folder = dir.Path("export");
+    EXPECT_TRUE(QDir().mkpath(cp1252::ToQString(folder)));
+    DbDatabase db(path);
+    ExportOptions o;
+    o.db = &db;
+    o.folder = folder;
+    EXPECT_TRUE(RunExport(o).complete) << notices.Texts();
+    return FileLines(folder + "/" + kNormalStopsName);
+  }
+  AuxiliaryImportResult Import(const Strings& lines) {
+    WriteLines(dir.Path(kNormalStopsName), lines);
+    return Run(RunNormalisedStopsImport, dir.Path(kNormalStopsName));
+  }
+  std::string Localities() const { return QueryFile(path, "SELECT id, sub, reglocal FROM detcor ORDER BY id, sub"); }
+};
+
+TEST_F(NormalisedStops, TheExportsListGivesEveryStopItsLocalityBack) {
+  // The four ways of code and location, empty or not, and a name holding a double quote.
+  RunSql(path,
+         "UPDATE detcor SET denom = 'Bivio \"Olivola\"' WHERE fermata = 'F02';"
+         "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+         "reglocal) VALUES (4, 11, NULL, 'Aulla Stazione', 'Piazza Città', 0, 9999, 900, 0, 0, 0, 3),"
+         "(4, 12, NULL, 'Bivio \"Olivola\"', NULL, 100, 905, 9999, 0, 0, 0, 4),"
+         "(4, 13, ' ', 'Bivio \"Olivola\"', ' ', 100, 905, 9999, 0, 0, 0, 4);");
+  const std::string before = Localities();
+  const Strings lines = Exported();
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(lines[0], kNormalStopsHeader);
+  RunSql(path, "UPDATE detcor SET reglocal = 0");
+  const Strings messages = Messages(Import(lines));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(HasPrefix(messages[0], Info("Sono stati modificati ")));
+  EXPECT_EQ(Localities(), before);
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM detcor WHERE reglocal = 0"), "0\n");
+}
+
+TEST_F(NormalisedStops, LinesThatAreNoStopsOfTheCompany) {
+  const Strings lines = Exported();
+  ASSERT_EQ(lines.size(), 4u);
+  const std::string f02 = lines[2];  // Bivio Olivola: four rows
+  ASSERT_TRUE(HasPrefix(f02, "17\tF02\tBivio Olivola\t\t"));
+  const size_t tab = f02.rfind('\t');
+  const std::string locality = f02.substr(tab + 1), istat = f02.substr(f02.rfind('\t', tab - 1) + 1, 6);
+  std::string lower = f02.substr(0, tab + 1) + locality;
+  for (size_t k = tab + 1; k < lower.size(); ++k)
+    if (std::isalpha(static_cast<unsigned char>(lower[k]))) lower[k] ^= 0x20;  // letter case swapped
+  ASSERT_NE(lower, f02);
+  std::string badIstat = f02;
+  badIstat.replace(f02.rfind('\t', tab - 1) + 1, 6, istat + "x");
+  const std::string none = Stop(kNoNormalStopText), four = Info("Sono stati modificati 4 dettagli orari"),
+                    zero = Info("Sono stati modificati 0 dettagli orari");
+  struct Case {
+    Strings lines;
+    Strings messages;
+  } cases[] = {
+      {{f02}, {four}},
+      {{lower}, {zero}},                 // the locality's name in another case
+      {{badIstat}, {none}},              // an ISTAT code that is no number
+      {{"18" + f02.substr(2)}, {none}},  // another company
+      {{" 17" + f02.substr(2)}, {none}},
+      {{lines[0]}, {none}},                  // the heading
+      {{"17\tF02\tBivio Olivola"}, {zero}},  // a short line: no locality
+      {{}, {none}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.empty() ? "empty" : c.lines[0]);
+    RunSql(path, "UPDATE detcor SET reglocal = 0");
+    EXPECT_EQ(Messages(Import(c.lines)), c.messages);
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM detcor WHERE reglocal > 0"), c.messages[0] == four ? "4\n" : "0\n");
+  }
+}
+
+TEST_F(NormalisedStops, WithCompanyZeroTheHeadingIsStillNoStop) {
+  // A stop and a locality that the heading's fields would name.
+  RunSql(path,
+         "UPDATE master SET azienda = 0;"
+         "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9000, 'Localita', 0, 'Comune', 'XX');"
+         "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+         "reglocal) VALUES (4, 20, 'Fermata', 'Denominazione', 'Ubicazione', 0, 9999, 900, 0, 0, 0, 0);");
+  EXPECT_EQ(Messages(Import({kNormalStopsHeader})), Strings{Stop(kNoNormalStopText)});
+  EXPECT_EQ(Query("SELECT COUNT(*) FROM detcor WHERE reglocal = 9000"), "0\n");
+}
+
+// ---- RT_CHAIN ----------------------------------------------------------------------------------
+
+class Chains : public AuxiliaryImport {
+ protected:
+  AuxiliaryImportResult Import(const Strings& lines) {
+    WriteLines(dir.Path("RT_CHAIN.TXT"), lines);
+    return Run(RunChainImport, dir.Path("RT_CHAIN.TXT"));
+  }
+  std::string Links() const {
+    return QueryFile(path, "SELECT id, ifnull(prevcor, ''), ifnull(nextcor, '') FROM tescor ORDER BY id");
+  }
+};
+
+TEST_F(Chains, PairsAppliedAndLinesRefused) {
+  const std::string format = Stop(kChainFormatText), none = Stop(kNoChainText);
+  const std::string unchanged = "1||\n2||\n3||\n4||\n";
+  struct Case {
+    Strings lines;
+    Strings messages;
+    std::string links;
+  } cases[] = {
+      // One line of another company, one good: the message, then the pair counted twice.
+      {{"0018000003000004", "0017000001000002"},
+       {format, Info("Sono stati modificate 2 corse")},
+       "1||2\n2|1|\n3||\n4||\n"},
+      {{"0017000001000099"}, {Info("Sono stati modificate 1 corse")}, "1||99\n2||\n3||\n4||\n"},
+      {{"0017000003000004", "0017000004000001"}, {Info("Sono stati modificate 4 corse")}, "1|4|\n2||\n3||4\n4|3|1\n"},
+      {{"0017     1     2"}, {Info("Sono stati modificate 2 corse")}, "1||2\n2|1|\n3||\n4||\n"},
+      {{"0018000001000002"}, {format, none}, unchanged},
+      {{"00170000010000x2"}, {format, none}, unchanged},  // no number: never trip 0
+      {{"x017000001000002"}, {format, none}, unchanged},
+      {{"001700000100002"}, {format, none}, unchanged},
+      {{"00170000010000020"}, {format, none}, unchanged},
+      {{}, {none}, unchanged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.empty() ? "empty" : c.lines.back());
+    RunSql(path, "UPDATE tescor SET prevcor = NULL, nextcor = NULL");
+    EXPECT_EQ(Messages(Import(c.lines)), c.messages);
+    EXPECT_EQ(Links(), c.links);
+  }
+}
+
+// ---- The frame --------------------------------------------------------------------------------
+
+TEST_F(AuxiliaryImport, WithoutMasterOrFileNothingChanges) {
+  const std::string chain = dir.Path("RT_CHAIN.TXT"), idreg = dir.Path("RT_IDREG.TXT"),
+                    stops = dir.Path(kNormalStopsName);
+  WriteLines(chain, {"0017000001000002"});
+  WriteLines(idreg, {"0017000001000001L1        AP1                  0000125007300805"});
+  WriteLines(stops, {"17\tF02\tBivio Olivola\t\t045001\tAulla"});
+  const std::string before = QueryFile(path, "SELECT id, prevcor, nextcor, reglinea FROM tescor") +
+                             QueryFile(path, "SELECT id, sub, reglocal FROM detcor");
+  const auto after = [&] {
+    return QueryFile(path, "SELECT id, prevcor, nextcor, reglinea FROM tescor") +
+           QueryFile(path, "SELECT id, sub, reglocal FROM detcor");
+  };
+  // A file that cannot be opened.
+  const std::string missing = dir.Path("manca.txt");
+  for (auto engine : {RunChainImport, RunRegionalCodesImport, RunNormalisedStopsImport}) {
+    const AuxiliaryImportResult r = Run(engine, missing);
+    EXPECT_FALSE(r.opened);
+    EXPECT_EQ(Messages(r), Strings{Stop("Impossibile aprire\n\n" + missing)});
+  }
+  RunSql(path, "DELETE FROM master");
+  const std::string master = Stop(kNoWorkingCompanyText);
+  EXPECT_EQ(Messages(Run(RunChainImport, chain)), (Strings{master, Stop(kChainFormatText), Stop(kNoChainText)}));
+  EXPECT_EQ(Messages(Run(RunRegionalCodesImport, idreg)), (Strings{master, Stop(kIdRegFormatText)}));
+  EXPECT_EQ(Messages(Run(RunNormalisedStopsImport, stops)),
+            (Strings{Stop(std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText),
+                     Stop(kNoNormalStopText)}));
+  EXPECT_EQ(after(), before);
+}
+
+TEST_F(AuxiliaryImport, APassOfTheBarOverTheListButNoneForTheRegionalNumbers) {
+  const std::string chain = dir.Path("RT_CHAIN.TXT"), idreg = dir.Path("RT_IDREG.TXT"),
+                    stops = dir.Path(kNormalStopsName);
+  WriteLines(chain, {"0017000001000002", "0017000002000003", "0018000003000004"});
+  WriteLines(idreg, {"0017000001000001L1        AP1                  0000125007300805", "0017"});
+  WriteLines(stops, {kNormalStopsHeader, "17\tF02\tBivio Olivola\t\t045001\tAulla", "17\tF01\tA\t\t1\tB"});
+  PassLog chainBar, idregBar, stopsBar;
+  EXPECT_EQ(Run(RunChainImport, chain, &chainBar).updated, 4);
+  EXPECT_EQ(chainBar.lines, (Strings{"begin ", "end 2/2"}));
+  EXPECT_EQ(Run(RunRegionalCodesImport, idreg, &idregBar).updated, 1);
+  EXPECT_EQ(idregBar.lines, Strings{});  // the busy clock only: steps, no bar
+  EXPECT_EQ(idregBar.Last(), "2/2");
+  Run(RunNormalisedStopsImport, stops, &stopsBar);
+  EXPECT_EQ(stopsBar.lines, (Strings{"begin ", "end 2/2"}));
+}
+
+}  // namespace

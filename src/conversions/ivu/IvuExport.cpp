@@ -28,6 +28,33 @@ QDate DateOf(std::string_view text) {
 
 int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
 
+constexpr int kNoTime = 9999;
+
+struct StopMinutes {
+  int arrival = 0, departure = 0;
+};
+
+// Each stop's arrival and departure in minutes as the running and dwell times take them. A stop
+// without a time (9999) passes at the time known last before it: its own departure or arrival, or
+// the departure of the stop before, so that an untimed stop neither lengthens nor shortens the
+// trip (its times read as minutes would give running times of days, or below zero).
+std::vector<StopMinutes> PassingMinutes(const std::vector<IvuTripStop>& stops) {
+  std::vector<StopMinutes> m(stops.size());
+  if (stops.empty()) return m;
+  int known = Minutes(stops.front().departure);
+  m.front() = {known, known};  // the first stop's arrival is not used
+  for (size_t k = 1; k < stops.size(); ++k) {
+    const IvuTripStop& s = stops[k];
+    const int arrival = s.arrival != kNoTime     ? Minutes(s.arrival)
+                        : s.departure != kNoTime ? Minutes(s.departure)
+                                                 : known;
+    const int departure = s.departure != kNoTime ? Minutes(s.departure) : arrival;
+    m[k] = {arrival, departure};
+    known = departure;
+  }
+  return m;
+}
+
 // The key of a stop sequence with its distances: what makes one route of a line.
 std::string RouteKey(const IvuStandardTrip& t) {
   std::string key = t.line;
@@ -74,7 +101,8 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
   if (s.hasRow) data.companyName = s.TrimmedAt(0);
 }
 
-// The distinct stops of the trips that have a period, ordered by name, location and code.
+// The stops of the trips that have a period, ordered by name, location and code: a row equal to the
+// one before it adds nothing, and a lookup finds the first stop of its texts.
 void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
   DbSelect s(db);
   s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz");
@@ -88,9 +116,13 @@ void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
     stop.code = s.TrimmedAt(0);
     stop.name = s.TrimmedAt(1);
     stop.location = s.TrimmedAt(2);
+    if (!data.stops.empty()) {
+      const IvuExportStop& last = data.stops.back();
+      if (last.code == stop.code && last.name == stop.name && last.location == stop.location) continue;
+    }
     stop.id = static_cast<long>(data.stops.size());
-    if (index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id).second)
-      data.stops.push_back(std::move(stop));
+    index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id);
+    data.stops.push_back(std::move(stop));
   }
 }
 
@@ -258,15 +290,14 @@ std::string Dotted(std::string date) {
   return date;
 }
 
-const char* ModeRow(const std::string& mode) {
-  static const std::map<std::string, const char*> rows = {{"METRO", "METRO#METRO#Metropolitana#"},
-                                                          {"TRENO_S", "TRENO_S#TRENO_S#Treno suburbano#"},
-                                                          {"TRENO_R", "TRENO_R#TRENO_R#Treno regionale#"},
-                                                          {"TRAM", "TRAM#TRAM#Tram#"},
-                                                          {"TRENO", "TRENO#TRENO#Treno a lunga percorrenza#"},
-                                                          {"FERRY", "FERRY#FERRY#Traghetto / Ferry#"}};
-  const auto it = rows.find(mode);
-  return it == rows.end() ? "BUS#BUS#Bus#" : it->second;
+// The row of "verkehrm.asc": the mode's code twice and its name; any other code is a bus.
+std::string ModeRow(const std::string& mode) {
+  static const std::map<std::string, const char*> names = {
+      {"METRO", "Metropolitana"}, {"TRENO_S", "Treno suburbano"},         {"TRENO_R", "Treno regionale"},
+      {"TRAM", "Tram"},           {"TRENO", "Treno a lunga percorrenza"}, {"FERRY", "Traghetto / Ferry"}};
+  const auto it = names.find(mode);
+  if (it == names.end()) return JoinIvuFields({"BUS", "BUS", "Bus"});
+  return JoinIvuFields({mode, mode, it->second});
 }
 
 }  // namespace
@@ -306,8 +337,8 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
   const std::string company = std::to_string(data.company), division = std::to_string(data.company * 1000);
   const std::string version = std::to_string(o.version);
   files.push_back({"lieferan.asc", {JoinIvuFields({o.sigla, data.companyName})}});
-  files.push_back({"zeichen.asc", {"ANSI#2.0#"}});
-  files.push_back({"koordsys.asc", {"#Infopool-Koordinaten#"}});
+  files.push_back({"zeichen.asc", {JoinIvuFields({"ANSI", "2.0"})}});
+  files.push_back({"koordsys.asc", {JoinIvuFields({"", "Infopool-Koordinaten"})}});
   files.push_back(
       {"betriebe.asc",
        {JoinIvuFields({company, o.sigla, data.companyName, division, o.mode, o.mode, division, o.mode, o.sigla})}});
@@ -329,6 +360,7 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
     const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
     std::vector<std::string>& ld = files[lineFiles + lineIndex].rows;
     ld.push_back(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
+    const std::vector<StopMinutes> minutes = PassingMinutes(t.stops);
     for (size_t s = 0; s < t.stops.size(); ++s) {
       const IvuTripStop& stop = t.stops[s];
       const std::string position = std::to_string(s + 1), id = std::to_string(stop.stop);
@@ -337,9 +369,9 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
         continue;
       }
       const IvuTripStop& next = t.stops[s + 1];
-      int run = Minutes(next.arrival) - Minutes(stop.departure);
+      int run = minutes[s + 1].arrival - minutes[s].departure;
       if (run < 0) run += 1440;
-      int dwell = s == 0 ? 0 : Minutes(stop.departure) - Minutes(stop.arrival);
+      int dwell = s == 0 ? 0 : minutes[s].departure - minutes[s].arrival;
       if (dwell < 0) dwell += 1440;
       ld.push_back(JoinIvuFields({position, "", id, std::to_string(next.distance - stop.distance), "0", position,
                                   FormatIvuDuration(run), FormatIvuDuration(dwell), "", "", ""}));

@@ -342,6 +342,56 @@ TEST_P(IvuExportVersion, RefusedBeforeAnythingIsWrittenWhenLonger) {
 INSTANTIATE_TEST_SUITE_P(Cases, IvuExportVersion, ::testing::ValuesIn(kVersions),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// ---- Line codes that cannot name their files ---------------------------------------------------
+
+struct LineCase {
+  const char* name;
+  std::vector<std::string> lines;
+  const char* named;  // in the refusal; null: the export goes on
+};
+
+std::ostream& operator<<(std::ostream& os, const LineCase& c) { return os << c.name; }
+
+const LineCase kLineCases[] = {
+    {"PlainCodes", {"12", "7B", "Città", "N.1"}, nullptr},
+    {"Slash", {"12", "1/2"}, "linea \"1/2\""},
+    {"Backslash", {"A\\B"}, "linea \"A\\B\""},
+    {"Colon", {"C:1"}, "linea \"C:1\""},
+    {"Star", {"7*"}, "linea \"7*\""},
+    {"Blank", {"   ", "12"}, "linea \"\""},
+    {"SameButForCase", {"7b", "12", "7B"}, "linee \"7B\" e \"7b\""},
+};
+
+class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(IvuExportLineCodes, RefusedBeforeAnythingIsWritten) {
+  const LineCase& c = GetParam();
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db");
+  IvuTimetable t;
+  t.Master(36, "2024-01-01", "2024-12-31");
+  int id = 0;
+  for (const std::string& line : c.lines) {
+    ++id;
+    t.Trip(id, line, "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
+  }
+  t.Make(path);
+  ivu::IvuExportData data;
+  std::string message;
+  DbDatabase db(path);
+  const bool loaded = ivu::LoadIvuExport(&db, data, message, nullptr);
+  if (!c.named) {
+    EXPECT_TRUE(loaded) << message;
+    EXPECT_EQ(data.lines.size(), c.lines.size());
+    return;
+  }
+  EXPECT_FALSE(loaded);
+  EXPECT_NE(message.find(c.named), std::string::npos) << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IvuExportLineCodes, ::testing::ValuesIn(kLineCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
 // ---- More lines than an array of 512 names would hold -------------------------------------
 
 TEST(IvuExportFiles, SixHundredLineFilesAllListed) {

@@ -6,6 +6,8 @@
 
 #include <QDate>
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -106,8 +108,10 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
 void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
   DbSelect s(db);
   s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz");
-  s.SetFrom("detcor, period");
-  s.SetWhere("period.id = detcor.id");
+  // Each stop row once: joined with its periods it would come once for each, and the repeats
+  // would be dropped as neighbours all the same.
+  s.SetFrom("detcor");
+  s.SetWhere("EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
   s.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata");
   s.SetStreaming(true);
   s.Open();
@@ -136,15 +140,17 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
-      "detcor.dist, detcor.arriva, detcor.parte, detcor.sub");
-  s.SetFrom("tescor, detcor, period");
-  s.SetWhere("detcor.id = tescor.id AND detcor.id = period.id");
+      "detcor.dist, detcor.arriva, detcor.parte");
+  // Each stop row once (its trip's periods only tested for): every stop of a trip is kept, also
+  // one whose distance and times equal the stop's before it (two untimed stops in a row).
+  s.SetFrom("tescor, detcor");
+  s.SetWhere("detcor.id = tescor.id AND EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
   s.SetOrderBy("detcor.id, detcor.sub");
   s.SetStreaming(true);
   s.Open();
   std::unordered_map<std::string, size_t> byTimetable;
   IvuStandardTrip work;
-  long current = -1, lastSub = -1;
+  long current = -1;
   std::string code;
   const auto place = [&] {
     if (work.stops.empty()) return;
@@ -168,18 +174,13 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     if (id != current) {
       if (current != -1) place();
       current = id;
-      lastSub = -1;
       code = s.TrimmedAt(1);
       work = IvuStandardTrip();
       work.line = s.TrimmedAt(2);
       const std::string verso = s.TrimmedAt(3);
       work.direction = verso.empty() ? ' ' : verso[0];
     }
-    // Each stop row comes once for each period of its trip: only the repeats of one row are dropped.
-    // The reader keeps to each column's declared width: sub is an integer, dist a long.
-    const long sub = s.IntAt(10);
-    if (sub == lastSub) continue;
-    lastSub = sub;
+    // The reader keeps to each column's declared width: dist is a long, the times integers.
     const auto stop = stopIndex.find(StopKey(s.TrimmedAt(4), s.TrimmedAt(5), s.TrimmedAt(6)));
     if (stop == stopIndex.end()) continue;
     work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
@@ -311,6 +312,39 @@ bool IvuVersionFits(const std::string& start, const std::string& end, std::strin
   return false;
 }
 
+bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message) {
+  std::unordered_map<std::string, const std::string*> byUpper;
+  for (const std::string& line : lines) {
+    bool fits = !line.empty();
+    for (const char c : line)
+      if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) fits = false;
+    if (!fits) {
+      message = "ATTENZIONE: il codice della linea \"" + line +
+                "\" non può dare il nome dei suoi files\n"
+                "(ld" +
+                line + ".asc e fd" + line +
+                ".asc): è vuoto o contiene caratteri non ammessi\n"
+                "nei nomi dei files (\\ / : * ? \" < > |).\n\n"
+                "Correggere il codice della linea e ripetere l'esportazione.";
+      return false;
+    }
+    std::string upper = line;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const auto [it, added] = byUpper.try_emplace(upper, &line);
+    if (!added) {
+      message = "ATTENZIONE: le linee \"" + *it->second + "\" e \"" + line +
+                "\" darebbero gli stessi files\n"
+                "(ld" +
+                upper + ".asc e fd" + upper +
+                ".asc), i cui nomi non distinguono le maiuscole\n"
+                "dalle minuscole.\n\n"
+                "Correggere il codice di una delle due linee e ripetere l'esportazione.";
+      return false;
+    }
+  }
+  return true;
+}
+
 bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress) {
   Begin(progress, "Generazione Dati Generali");
   LoadMaster(db, data);
@@ -329,7 +363,7 @@ bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, Wo
   Begin(progress, "Estrazione Corse");
   SortAndNumber(data);
   if (progress) progress->End();
-  return true;
+  return IvuLineCodesFit(data.lines, message);
 }
 
 std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {

@@ -193,3 +193,19 @@ std::string FindFileNoCase(const std::string& folder, const std::string& name) {
     if (entry.compare(wanted, Qt::CaseInsensitive) == 0) return folder + "/" + cp1252::FromQStringLossy(entry);
   return exact;
 }
+
+FolderFiles::FolderFiles(std::string folder) : folder_(std::move(folder)) {
+  const QDir dir(cp1252::ToQString(folder_));
+  for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+    entries_.insert(cp1252::FromQStringLossy(entry));
+  // In the order FindFileNoCase walks them: the first file of a folded name is the one found.
+  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+    folded_.try_emplace(entry.toCaseFolded().toStdU16String(), cp1252::FromQStringLossy(entry));
+}
+
+std::string FolderFiles::Find(const std::string& name) const {
+  const std::string exact = folder_ + "/" + name;
+  if (entries_.count(name) || QFile::exists(cp1252::ToQString(exact))) return exact;
+  const auto it = folded_.find(cp1252::ToQString(name).toCaseFolded().toStdU16String());
+  return it == folded_.end() ? exact : folder_ + "/" + it->second;
+}

@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QFile;
@@ -80,3 +82,18 @@ std::string FolderOf(const std::string& path);
 // arrive as rt_hdora.txt as often as RT_HDORA.TXT). When the folder holds no such file, the
 // exact name is returned, so that opening it fails with the expected path.
 std::string FindFileNoCase(const std::string& folder, const std::string& name);
+
+// The same search over a folder listed once: for a reader of many files in one folder (an IVU set
+// of thousands), where listing the folder for each name would cost the square of their number.
+// Files made in the folder after the listing are found only by their exact name.
+class FolderFiles {
+ public:
+  explicit FolderFiles(std::string folder);
+  // As FindFileNoCase (folder, name).
+  std::string Find(const std::string& name) const;
+
+ private:
+  std::string folder_;
+  std::unordered_set<std::string> entries_;                 // every entry, as named
+  std::unordered_map<std::u16string, std::string> folded_;  // files: the first of each folded name
+};

@@ -83,8 +83,9 @@ void ExportFileSet::Write(std::string_view bytes) {
 bool ExportFileSet::Finish() {
   if (fd_ < 0) return false;
   bool ok = Flush();
-  // A full disk may show only here: the data must be on it before the file is put in place.
-  if (ok && ::fsync(fd_) != 0) ok = false;
+  // A full disk may show only here: the data must be on it before the file is put in place (for a
+  // set synced together, Commit puts it there).
+  if (ok && !SyncedTogether() && ::fsync(fd_) != 0) ok = false;
   if (::close(fd_) != 0) ok = false;
   fd_ = -1;
   if (!ok) {
@@ -125,6 +126,11 @@ bool ExportFileSet::CommitJournaled() {
   SetJournal journal;
   for (const std::string& name : names_) journal.files.push_back({name, false});
   std::string failedName;
+  // Every file's data on the disk before any is put in place.
+  if (SyncedTogether() && !folder_.SyncFileSystem()) {
+    Fail(names_.back());
+    return false;
+  }
   // A folder is never replaced by a file: found before anything moves.
   for (const std::string& name : names_)
     if (folder_.Lookup(name) == SetFolder::Kind::Folder) {

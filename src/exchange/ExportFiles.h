@@ -82,6 +82,10 @@ class ExportFileSet {
  private:
   bool Flush();
   bool Journaled() const { return names_.size() > 1; }
+  // A set of many files (an IVU set has one pair for each line) is put on the disk in one go
+  // before its files are put in place, rather than one flush for each file.
+  bool SyncedTogether() const { return names_.size() > kSyncedOneByOne; }
+  static constexpr size_t kSyncedOneByOne = 32;
   bool StartJournal();
   bool CommitOne();
   bool CommitJournaled();

@@ -132,6 +132,15 @@ void SetFolder::Sync() const {
   ::close(fd);
 }
 
+bool SetFolder::SyncFileSystem() const {
+  const std::string native = QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString();
+  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
 SetFolder::Read SetFolder::ReadJournal(SetJournal& journal) const {
   switch (Lookup(kJournalName)) {
     case Kind::None: return Read::None;

@@ -67,6 +67,9 @@ class SetFolder {
   bool Remove(const std::string& name);
   // Makes the renames so far last through a loss of power (where the file system can).
   void Sync() const;
+  // Puts everything written on the folder's file system on the disk at once, the files' data
+  // included; false when a write could not be made (a full disk, an error of the device).
+  bool SyncFileSystem() const;
 
   // The journal: written whole, read back, removed.
   enum class Read { Found, None, Unreadable };

@@ -1,12 +1,459 @@
+// The IVU-InfoPool export's engine on timetables built row by row in a real database: the set
+// read and written into a folder of the test's own, its rows checked as the files hold them.
+
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbDatabase.h"
+#include "support/IvuTimetable.h"
 #include "support/TestSupport.h"
-#include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
+#include <functional>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace {
+
+// The rows of a file written with CR LF line ends (a bare LF fails the test).
+std::vector<std::string> Rows(const std::string& path) {
+  const std::string bytes = FileBytes(path);
+  std::vector<std::string> rows;
+  for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    rows.push_back(bytes.substr(start, end - start));
+    EXPECT_EQ(rows.back().find('\n'), std::string::npos) << path;
+  }
+  EXPECT_TRUE(bytes.empty() || (bytes.size() >= 2 && bytes.substr(bytes.size() - 2) == "\r\n")) << path;
+  return rows;
+}
+
+// A day set of 96 digits with the days of the given ranges (first, last, both included) set.
+std::string DaySet(std::initializer_list<std::pair<int, int>> ranges, std::initializer_list<int> cleared = {}) {
+  std::set<int> days;
+  for (auto [first, last] : ranges)
+    for (int d = first; d <= last; ++d) days.insert(d);
+  for (int d : cleared) days.erase(d);
+  std::string text;
+  for (int digit = 0; digit < 96; ++digit) {
+    int value = 0;
+    for (int bit = 0; bit < 4; ++bit)
+      if (days.count(digit * 4 + bit)) value |= 8 >> bit;
+    text += "0123456789ABCDEF"[value];
+  }
+  return text;
+}
+
+struct Row {
+  const char* file;
+  int index;  // from 0
+  std::string text;
+};
+
+struct Count {
+  const char* file;
+  size_t rows;
+};
+
+struct ExportCase {
+  const char* name;
+  std::function<void(IvuTimetable&)> build;  // after the master row of company 36 for 2024
+  std::vector<Row> rows;
+  std::vector<Count> counts;
+  const char* mode = "BUS";
+  std::function<void(ivu::IvuExportData&)> prepare = {};  // between reading and writing
+};
+
+std::ostream& operator<<(std::ostream& os, const ExportCase& c) { return os << c.name; }
+
+const std::string k95 = std::string(95, '0');
+
+const ExportCase kCases[] = {
+    {"Operator",
+     [](IvuTimetable& t) { t.Company(36, "Autolinee Prova"); },
+     {{"betriebe.asc", 0, "36#ABC#Autolinee Prova#36000#BUS#BUS#36000#BUS#ABC#"},
+      {"lieferan.asc", 0, "ABC#Autolinee Prova#"},
+      {"zeichen.asc", 0, "ANSI#2.0#"},
+      {"koordsys.asc", 0, "#Infopool-Koordinaten#"},
+      {"verkehrm.asc", 0, "BUS#BUS#Bus#"},
+      {"versione.asc", 0, "7#Orario 2024#01.01.2024#31.12.2024##"}},
+     {{"betriebe.asc", 1}, {"halteste.asc", 0}, {"bitfeld.asc", 0}}},
+    {"Tram",
+     [](IvuTimetable& t) {
+       t.NoCompany(36).Trip(1, "5", "A").ThreeStops(1, 800).Period(1, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"verkehrm.asc", 0, "TRAM#TRAM#Tram#"},
+      {"betriebe.asc", 0, "36#ABC#?????#36000#TRAM#TRAM#36000#TRAM#ABC#"},
+      {"ld5.asc", 0, "5#7#1#36000#1#A#3#1#TRAM##"},
+      {"fd5.asc", 1, "1#0#08.00:00#3#2#08.30:00#TRAM#1#C1#1111111#0#0#1##"}},
+     {},
+     "TRAM"},
+    {"ThreeStops",
+     [](IvuTimetable& t) { t.Trip(1, "5", "A").ThreeStops(1, 800).Period(1, "FER", "2024-01-01", "2024-12-31"); },
+     {{"halteste.asc", 0, "0#ABC#########Fermata A###A-Fermata A##"},
+      {"ld5.asc", 0, "5#7#1#36000#1#A#3#1#BUS##"},
+      {"ld5.asc", 1, "1##0#4200#0#1#10:00#00:00####"},
+      {"ld5.asc", 2, "2##1#4800#0#2#18:00#02:00####"},
+      {"ld5.asc", 3, "3##2#0#0#3#00:00#00:00####"},
+      {"fd5.asc", 0, "5#7#36000#A#1#1#"},
+      {"fd5.asc", 1, "1#0#08.00:00#3#2#08.30:00#BUS#1#C1#1111111#0#0#1##"}},
+     {{"halteste.asc", 3}, {"ld5.asc", 4}, {"fd5.asc", 2}}},
+    {"PastMidnight",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").Stop(1, 1, "A", 0, 9999, 2350).Stop(1, 2, "B", 4200, 5, 7).Stop(1, 3, "C", 9000, 20, 9999);
+       t.Period(1, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"ld5.asc", 1, "1##0#4200#0#1#15:00#00:00####"},
+      {"ld5.asc", 2, "2##1#4800#0#2#13:00#02:00####"},
+      {"fd5.asc", 1, "1#0#23.50:00#3#2#00.20:00#BUS#1#C1#1111111#0#0#1##"}},
+     {}},
+    {"TimesOfDay",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").Stop(1, 1, "A", 0, 9999, 705).Stop(1, 2, "B", 1000, 1932, 9999);
+       t.Period(1, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"fd5.asc", 1, "1#0#07.05:00#2#1#19.32:00#BUS#1#C1#1111111#0#0#1##"},
+      {"ld5.asc", 1, "1##0#1000#0#1#747:00#00:00####"}},
+     {}},
+    {"SharedStandardTrip",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "5", "A").ThreeStops(2, 800).Period(2, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"ld5.asc", 0, "5#7#1#36000#1#A#3#1#BUS##"},
+      {"fd5.asc", 0, "5#7#36000#A#1#2#"},
+      {"fd5.asc", 1, "1#0#07.00:00#3#2#07.30:00#BUS#1#C1#1111111#0#0#1##"},
+      {"fd5.asc", 2, "1#0#08.00:00#3#2#08.30:00#BUS#1#C2#1111111#0#0#1##"}},
+     {{"ld5.asc", 4}, {"fd5.asc", 3}}},
+    {"LongerDwellSecondOrdinal",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "5", "A").ThreeStops(2, 800, 4).Period(2, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"ld5.asc", 0, "5#7#1#36000#1#A#3#1#BUS##"},
+      {"ld5.asc", 2, "2##1#4800#0#2#18:00#02:00####"},
+      {"ld5.asc", 4, "5#7#1#36000#1#A#3#2#BUS##"},
+      {"ld5.asc", 6, "2##1#4800#0#2#16:00#04:00####"},
+      {"fd5.asc", 0, "5#7#36000#A#1#1#"},
+      {"fd5.asc", 2, "5#7#36000#A#1#1#"},
+      {"fd5.asc", 3, "1#0#08.00:00#3#2#08.30:00#BUS#2#C2#1111111#0#0#1##"}},
+     {{"ld5.asc", 8}, {"fd5.asc", 4}}},
+    {"OtherDirectionAndSkippedStopAreVariants",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "5", "R").ThreeStops(2, 800).Period(2, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(3, "5", "A").Stop(3, 1, "A", 0, 9999, 900).Stop(3, 2, "C", 9000, 930, 9999);
+       t.Period(3, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(4, "5", "A").ThreeStops(4, 1000, 5).Period(4, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"ld5.asc", 0, "5#7#1#36000#1#A#3#1#BUS##"},
+      {"ld5.asc", 4, "5#7#1#36000#1#A#3#2#BUS##"},
+      {"ld5.asc", 8, "5#7#1#36000#2#R#3#1#BUS##"},
+      {"ld5.asc", 12, "5#7#1#36000#3#A#2#1#BUS##"},
+      {"fd5.asc", 6, "5#7#36000#A#3#1#"}},
+     {{"ld5.asc", 15}}},
+    {"LinesInCodeOrder",
+     [](IvuTimetable& t) {
+       t.Trip(1, "7", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "12", "A").ThreeStops(2, 800).Period(2, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(3, "7", "A").ThreeStops(3, 900, 3).Period(3, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"dateien.asc", 5, "ld12.asc"},
+      {"dateien.asc", 6, "ld7.asc"},
+      {"dateien.asc", 7, "fd12.asc"},
+      {"dateien.asc", 8, "fd7.asc"},
+      {"dateien.asc", 9, "bitfeld.asc"},
+      {"dateien.asc", 11, "versione.asc"},
+      {"ld7.asc", 0, "7#7#1#36000#1#A#3#1#BUS##"},
+      {"ld7.asc", 4, "7#7#1#36000#1#A#3#2#BUS##"},
+      {"fd7.asc", 1, "1#0#07.00:00#3#2#07.30:00#BUS#1#C1#1111111#0#0#1##"},
+      {"fd7.asc", 3, "1#0#09.00:00#3#2#09.30:00#BUS#2#C3#1111111#0#0#1##"}},
+     {{"dateien.asc", 12}, {"ld12.asc", 4}, {"fd12.asc", 2}}},
+    {"OneDayAndFourDays",
+     [](IvuTimetable& t) {
+       t.Days("FER", "2024-01-01", "2024-01-04");
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-03", "2024-01-03");
+       t.Trip(2, "5", "A").ThreeStops(2, 800).Period(2, "FER", "2024-01-01", "2024-01-04");
+     },
+     {{"bitfeld.asc", 0, "1#2" + k95 + "#"}, {"bitfeld.asc", 1, "2#F" + k95 + "#"}},
+     {{"bitfeld.asc", 2}}},
+    {"DayTypeAndPeriodBothNeeded",
+     [](IvuTimetable& t) {
+       t.Days("FER", "2024-01-01", "2024-01-02").Days("FES", "2024-01-03", "2024-01-04");
+       t.Days("FER", "2024-01-06", "2024-01-06");
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-02", "2024-01-05");
+     },
+     {{"bitfeld.asc", 0, "1#4" + k95 + "#"}},
+     {}},
+    {"ExcludedAugust",
+     [](IvuTimetable& t) {
+       t.Days("FER", "2024-01-01", "2024-12-31");
+       // The exclusion is stored first: the periods apply in order of their start all the same.
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-08-10", "2024-08-20", true);
+       t.Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "5", "A").ThreeStops(2, 800).Period(2, "FER", "2024-01-01", "2024-12-31");
+       t.Period(2, "FER", "2024-08-10", "2024-08-20", true).Period(2, "FER", "2024-08-15", "2024-08-15");
+     },
+     // 10 August 2024 is day 222 of the version (a leap year), 20 August day 232.
+     {{"bitfeld.asc", 0, "1#" + DaySet({{0, 365}}, {222, 223, 224, 225, 226, 227, 228, 229, 230, 231, 232}) + "#"},
+      {"bitfeld.asc", 1, "2#" + DaySet({{0, 365}}, {222, 223, 224, 225, 226, 228, 229, 230, 231, 232}) + "#"}},
+     {{"bitfeld.asc", 2}}},
+    {"SharedDaySetIds",
+     [](IvuTimetable& t) {
+       t.Days("FER", "2024-01-01", "2024-01-10");
+       t.Trip(1, "5", "A").ThreeStops(1, 700).Period(1, "FER", "2024-01-02", "2024-01-05");
+       t.Trip(2, "5", "A").ThreeStops(2, 800).Period(2, "FER", "2024-01-02", "2024-01-05");
+       t.Trip(3, "5", "A").ThreeStops(3, 900).Period(3, "FER", "2024-01-02", "2024-01-06");
+     },
+     {{"fd5.asc", 1, "1#0#07.00:00#3#2#07.30:00#BUS#1#C1#1111111#0#0#1##"},
+      {"fd5.asc", 2, "1#0#08.00:00#3#2#08.30:00#BUS#1#C2#1111111#0#0#1##"},
+      {"fd5.asc", 3, "1#0#09.00:00#3#2#09.30:00#BUS#1#C3#1111111#0#0#2##"},
+      {"bitfeld.asc", 0, "1#" + DaySet({{1, 4}}) + "#"},
+      {"bitfeld.asc", 1, "2#" + DaySet({{1, 5}}) + "#"}},
+     {{"bitfeld.asc", 2}}},
+    {"TwoUntimedStopsInARowBothKept",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").Stop(1, 1, "A", 0, 9999, 800).Stop(1, 2, "B", 0, 9999, 9999);
+       t.Stop(1, 3, "C", 0, 9999, 9999).Stop(1, 4, "D", 9000, 830, 9999);
+       // Two periods: every stop row comes twice from the join, and only those repeats go.
+       t.Period(1, "FER", "2024-01-01", "2024-06-30").Period(1, "FER", "2024-07-01", "2024-12-31");
+     },
+     {{"ld5.asc", 0, "5#7#1#36000#1#A#4#1#BUS##"},
+      {"ld5.asc", 2, "2##1#0#0#2#00:00#00:00####"},
+      {"ld5.asc", 1, "1##0#0#0#1#00:00#00:00####"},
+      {"ld5.asc", 3, "3##2#9000#0#3#30:00#00:00####"},
+      {"ld5.asc", 4, "4##3#0#0#4#00:00#00:00####"},
+      {"fd5.asc", 1, "1#0#08.00:00#4#3#08.30:00#BUS#1#C1#1111111#0#0#1##"}},
+     {{"ld5.asc", 5}, {"halteste.asc", 4}}},
+    {"HashInATextIsABlank",
+     [](IvuTimetable& t) {
+       t.Company(36, "Bus #1");
+       t.Trip(1, "5", "A", "C#1").Stop(1, 1, "A#", 0, 9999, 800, "Piazza #2", "Lato #3");
+       t.Stop(1, 2, "B", 1000, 810, 9999).Period(1, "FER", "2024-01-01", "2024-12-31");
+     },
+     {{"halteste.asc", 1, "1#ABC#########Piazza  2###A -Piazza  2#Lato  3#"},
+      {"lieferan.asc", 0, "ABC#Bus  1#"},
+      {"fd5.asc", 1, "1#1#08.00:00#2#0#08.10:00#BUS#1#C 1#1111111#0#0#1##"}},
+     {}},
+    {"StopList",
+     [](IvuTimetable& t) {
+       t.Trip(1, "5", "A").Stop(1, 1, "A", 0, 9999, 800, "Stazione", "Nord").Stop(1, 2, "B", 900, 810, 9999);
+       t.Period(1, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(2, "5", "A").Stop(2, 1, "A", 0, 9999, 900, "Stazione", "Sud").Stop(2, 2, "B", 900, 910, 9999);
+       t.Period(2, "FER", "2024-01-01", "2024-12-31");
+       t.Trip(3, "5", "A").Stop(3, 1, "A", 0, 9999, 1000, "Stazione", "Nord").Stop(3, 2, "B", 900, 1010, 9999);
+       t.Period(3, "FER", "2024-01-01", "2024-12-31");
+       // A trip without a period leaves its stops out.
+       t.Trip(4, "5", "A").Stop(4, 1, "Z", 0, 9999, 1000, "Zeta").Stop(4, 2, "B", 900, 1010, 9999);
+     },
+     {{"halteste.asc", 0, "0#ABC#########Fermata B###B-Fermata B##"},
+      {"halteste.asc", 1, "1#ABC#########Stazione###A-Stazione#Nord#"},
+      {"halteste.asc", 2, "2#ABC#########Stazione###A-Stazione#Sud#"},
+      {"ld5.asc", 3, "5#7#1#36000#2#A#2#1#BUS##"},
+      {"ld5.asc", 4, "1##2#900#0#1#10:00#00:00####"},
+      {"fd5.asc", 0, "5#7#36000#A#1#2#"}},
+     {{"halteste.asc", 3}, {"ld5.asc", 6}}},
+    {"Coordinates",
+     [](IvuTimetable& t) { t.Trip(1, "5", "A").ThreeStops(1, 800).Period(1, "FER", "2024-01-01", "2024-12-31"); },
+     {{"halteste.asc", 0, "0#ABC#####12#46###Fermata A###A-Fermata A##"},
+      {"halteste.asc", 1, "1#ABC#########Fermata B###B-Fermata B##"},
+      {"halteste.asc", 2, "2#ABC#########Fermata C###C-Fermata C##"}},
+     {},
+     "BUS",
+     [](ivu::IvuExportData& d) {
+       d.stops[0].x = 12.4, d.stops[0].y = 45.6;
+       d.stops[1].x = 0, d.stops[1].y = 45.6;
+       d.stops[2].x = 1600000.5, d.stops[2].y = 0;
+     }},
+};
+
+class IvuExportRows : public ::testing::TestWithParam<ExportCase> {};
+
+TEST_P(IvuExportRows, AsWritten) {
+  const ExportCase& c = GetParam();
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db"), out = dir.Path("ivu");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
+  IvuTimetable t;
+  t.Master(36, "2024-01-01", "2024-12-31");
+  c.build(t);
+  t.Make(path);
+  ExportIvuSet(path, out, IvuOptions(7, "Orario 2024", c.mode), c.prepare);
+  if (HasFatalFailure()) return;
+  for (const Row& r : c.rows) {
+    const std::vector<std::string> rows = Rows(out + "/" + r.file);
+    ASSERT_LT(static_cast<size_t>(r.index), rows.size()) << r.file;
+    EXPECT_EQ(rows[static_cast<size_t>(r.index)], r.text) << r.file << " row " << r.index;
+  }
+  for (const Count& n : c.counts) EXPECT_EQ(Rows(out + "/" + n.file).size(), n.rows) << n.file;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IvuExportRows, ::testing::ValuesIn(kCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- The version must fit the 384 days of a day set -----------------------------------------
+
+struct VersionCase {
+  const char* name;
+  const char* from;  // year-month-day; null: no master row
+  const char* to;
+  bool fits;
+  const char* named;  // the period as the refusal names it
+};
+
+std::ostream& operator<<(std::ostream& os, const VersionCase& c) { return os << c.name; }
+
+const VersionCase kVersions[] = {
+    {"LeapYear", "2024-01-01", "2024-12-31", true, ""},
+    {"ExactlyTheDays", "2024-01-01", "2025-01-18", true, ""},
+    {"OneDayMore", "2024-01-01", "2025-01-19", false, "dal 01/01/2024 al 19/01/2025"},
+    {"NewDatabase", "1900-01-01", "2099-12-31", false, "dal 01/01/1900 al 31/12/2099"},
+    {"EndBeforeStart", "2024-06-30", "2024-01-01", false, "dal 30/06/2024 al 01/01/2024"},
+    {"NoMasterRow", nullptr, nullptr, false, "dal 01/01/1901 al 31/12/2099"},
+};
+
+class IvuExportVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(IvuExportVersion, RefusedBeforeAnythingIsWrittenWhenLonger) {
+  const VersionCase& c = GetParam();
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db");
+  IvuTimetable t;
+  if (c.from) t.Master(36, c.from, c.to);
+  // A trip on the last day: its day index is the last that a set of 384 days holds.
+  t.Days("FER", "2025-01-18", "2025-01-18");
+  t.Trip(1, "5", "A").ThreeStops(1, 800).Period(1, "FER", "2024-01-01", "2025-12-31");
+  t.Make(path);
+  ivu::IvuExportData data;
+  std::string message;
+  DbDatabase db(path);
+  EXPECT_EQ(ivu::LoadIvuExport(&db, data, message, nullptr), c.fits) << message;
+  if (c.fits) {
+    ASSERT_EQ(data.daySets.size(), 1u);
+    const bool lastDay = std::string(c.to) == "2025-01-18";
+    EXPECT_EQ(data.daySets[0], lastDay ? std::string(95, '0') + "1" : std::string(96, '0'));
+    return;
+  }
+  EXPECT_NE(message.find(c.named), std::string::npos) << message;
+  EXPECT_NE(message.find("384 giorni"), std::string::npos) << message;
+  EXPECT_TRUE(data.standardTrips.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IvuExportVersion, ::testing::ValuesIn(kVersions),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- Line codes that cannot name their files ---------------------------------------------------
+
+struct LineCase {
+  const char* name;
+  std::vector<std::string> lines;
+  const char* named;  // in the refusal; null: the export goes on
+};
+
+std::ostream& operator<<(std::ostream& os, const LineCase& c) { return os << c.name; }
+
+const LineCase kLineCases[] = {
+    {"PlainCodes", {"12", "7B", "Città", "N.1"}, nullptr},
+    {"Slash", {"12", "1/2"}, "linea \"1/2\""},
+    {"Backslash", {"A\\B"}, "linea \"A\\B\""},
+    {"Colon", {"C:1"}, "linea \"C:1\""},
+    {"Star", {"7*"}, "linea \"7*\""},
+    {"Blank", {"   ", "12"}, "linea \"\""},
+    {"SameButForCase", {"7b", "12", "7B"}, "linee \"7B\" e \"7b\""},
+};
+
+class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(IvuExportLineCodes, RefusedBeforeAnythingIsWritten) {
+  const LineCase& c = GetParam();
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db");
+  IvuTimetable t;
+  t.Master(36, "2024-01-01", "2024-12-31");
+  int id = 0;
+  for (const std::string& line : c.lines) {
+    ++id;
+    t.Trip(id, line, "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
+  }
+  t.Make(path);
+  ivu::IvuExportData data;
+  std::string message;
+  DbDatabase db(path);
+  const bool loaded = ivu::LoadIvuExport(&db, data, message, nullptr);
+  if (!c.named) {
+    EXPECT_TRUE(loaded) << message;
+    EXPECT_EQ(data.lines.size(), c.lines.size());
+    return;
+  }
+  EXPECT_FALSE(loaded);
+  EXPECT_NE(message.find(c.named), std::string::npos) << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IvuExportLineCodes, ::testing::ValuesIn(kLineCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- More lines than an array of 512 names would hold -------------------------------------
+
+TEST(IvuExportFiles, SixHundredLineFilesAllListed) {
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db"), out = dir.Path("ivu");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
+  constexpr int kLines = 300;
+  IvuTimetable t;
+  t.Master(36, "2024-01-01", "2024-12-31");
+  for (int id = 1; id <= kLines; ++id)
+    t.Trip(id, "L" + std::to_string(1000 + id), "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
+  t.Make(path);
+  ExportIvuSet(path, out, IvuOptions(1, "Prova"));
+  if (HasFatalFailure()) return;
+  const std::vector<std::string> list = Rows(out + "/dateien.asc");
+  ASSERT_EQ(list.size(), 2u * kLines + 8);
+  EXPECT_EQ(list[5], "ldL1001.asc");
+  EXPECT_EQ(list[5 + kLines - 1], "ldL1300.asc");
+  EXPECT_EQ(list[5 + kLines], "fdL1001.asc");
+  EXPECT_EQ(list[5 + 2 * kLines - 1], "fdL1300.asc");
+  EXPECT_EQ(list.back(), "versione.asc");
+  for (const std::string& name : list) EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/" + name))) << name;
+}
+
+// ---- The row syntax shared with the readers ---------------------------------------------------
+
+TEST(IvuExportFields, RowsReadBackAsWritten) {
+  const std::string row = ivu::JoinIvuFields({"A#B", "", " C ", "Città"});
+  EXPECT_EQ(row, "A B## C #Città#");
+  std::vector<std::string_view> fields;
+  ASSERT_TRUE(ivu::SplitFields(row, fields));
+  ASSERT_EQ(fields.size(), 4u);
+  EXPECT_EQ(fields[0], "A B");
+  EXPECT_EQ(fields[1], "");
+  EXPECT_EQ(fields[2], "C");
+  EXPECT_EQ(fields[3], "Città");
+}
+
+struct Formatted {
+  std::string got, expected;
+};
+
+TEST(IvuExportFields, Formats) {
+  const Formatted cases[] = {
+      {ivu::FormatIvuTimeOfDay(705), "07.05:00"},
+      {ivu::FormatIvuTimeOfDay(0), "00.00:00"},
+      {ivu::FormatIvuTimeOfDay(2359), "23.59:00"},
+      {ivu::FormatIvuDuration(15), "15:00"},
+      {ivu::FormatIvuDuration(0), "00:00"},
+      {ivu::FormatIvuDuration(135), "135:00"},
+      {ivu::FormatIvuCoordinate(12.4), "12"},
+      {ivu::FormatIvuCoordinate(45.6), "46"},
+      {ivu::FormatIvuCoordinate(12.5), "13"},
+      {ivu::FormatIvuCoordinate(-12.5), "-13"},
+      {ivu::FormatIvuCoordinate(-0.4), "0"},
+      {ivu::FormatIvuCoordinate(1e20), "100000000000000000000"},
+      {ivu::FormatIvuCoordinate(4800000.49), "4800000"},
+  };
+  for (const Formatted& f : cases) EXPECT_EQ(f.got, f.expected);
+}
+
+// ---- The engine's records of a timetable whose stop rows each have two periods ------------
 
 std::string StopSql(int id, int sub, const char* code, int dist, int arr, int dep) {
   return "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma,"

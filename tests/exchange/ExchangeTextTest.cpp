@@ -6,6 +6,8 @@
 #include "exchange/ExchangeText.h"
 #include "exchange/RecordLayouts.h"
 
+#include <QDir>
+
 namespace {
 
 // The records the benchmarks write: as the hand-made lines, values that would break the layout refused.
@@ -170,6 +172,25 @@ TEST(ExchangeReaderTest, AnOverlongLineKeepsItsStartAndTellsItsLength) {
   EXPECT_EQ(ReadAll(dir.Path("f.txt"), &lengths),
             (std::vector<std::string>{std::string(ExchangeReader::kMaxKept, 'x'), "ab"}));
   EXPECT_EQ(lengths, (std::vector<size_t>{200000, 2}));
+}
+
+// A folder listed once finds each name as the search that lists it for every name does: the exact
+// name first, then the first file in name order whose name differs only in letter case.
+TEST(FolderFiles, FindAsFindFileNoCase) {
+  ScratchDir dir;
+  const std::string folder = dir.Dir();
+  for (const char* name : {"ld12.asc", "LD7B.ASC", "Ld7b.asc", "FD12.asc", "città.txt", "halteste.asc"})
+    WriteFileBytes(dir.Path(name), "x");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(dir.Path("sub.asc"))));
+  const FolderFiles files(folder);
+  const char* const names[] = {"ld12.asc",  "LD12.asc",     "ld7b.asc", "LD7B.ASC", "fd12.ASC",
+                               "CITTÀ.TXT", "Halteste.asc", "sub.asc",  "SUB.ASC",  "missing.asc"};
+  for (const char* name : names) EXPECT_EQ(files.Find(name), FindFileNoCase(folder, name)) << name;
+  EXPECT_EQ(files.Find("LD12.asc"), folder + "/ld12.asc");
+  EXPECT_EQ(files.Find("missing.asc"), folder + "/missing.asc");
+  // Made after the listing: found by its exact name.
+  WriteFileBytes(dir.Path("later.asc"), "x");
+  EXPECT_EQ(files.Find("later.asc"), folder + "/later.asc");
 }
 
 }  // namespace

@@ -33,13 +33,13 @@ std::string Upper(std::string_view text) {
 class SetReader {
  public:
   SetReader(const std::string& folder, IvuReading& r, WorkProgress* progress)
-      : folder_(folder), r_(r), progress_(progress) {}
+      : files_(folder), r_(r), progress_(progress) {}
 
   // Reads the file `name` line by line into `read` (line, number); a refused line is a fault
   // "formato dati illegale" of `shortName`. False when the file cannot be opened or read.
   bool File(const std::string& name, const std::string& shortName,
             const std::function<bool(std::string_view, long)>& read, bool quietIfMissing = false) {
-    const std::string path = FindFileNoCase(folder_, name);
+    const std::string path = files_.Find(name);
     ExchangeReader reader;
     if (!reader.Open(path)) {
       if (!quietIfMissing) r_.failedPath = path;
@@ -76,7 +76,7 @@ class SetReader {
   }
 
   void AddSize(const std::string& name) {
-    const QFileInfo info(cp1252::ToQString(FindFileNoCase(folder_, name)));
+    const QFileInfo info(cp1252::ToQString(files_.Find(name)));
     if (info.isFile()) total_ += info.size();
   }
   void Step() {
@@ -84,7 +84,7 @@ class SetReader {
   }
 
  private:
-  const std::string& folder_;
+  const FolderFiles files_;  // the folder listed once: a set may have thousands of files
   IvuReading& r_;
   WorkProgress* progress_;
   long long done_ = 0, total_ = 0;

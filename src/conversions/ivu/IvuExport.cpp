@@ -6,6 +6,8 @@
 
 #include <QDate>
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -27,6 +29,33 @@ QDate DateOf(std::string_view text) {
 }
 
 int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+
+constexpr int kNoTime = 9999;
+
+struct StopMinutes {
+  int arrival = 0, departure = 0;
+};
+
+// Each stop's arrival and departure in minutes as the running and dwell times take them. A stop
+// without a time (9999) passes at the time known last before it: its own departure or arrival, or
+// the departure of the stop before, so that an untimed stop neither lengthens nor shortens the
+// trip (its times read as minutes would give running times of days, or below zero).
+std::vector<StopMinutes> PassingMinutes(const std::vector<IvuTripStop>& stops) {
+  std::vector<StopMinutes> m(stops.size());
+  if (stops.empty()) return m;
+  int known = Minutes(stops.front().departure);
+  m.front() = {known, known};  // the first stop's arrival is not used
+  for (size_t k = 1; k < stops.size(); ++k) {
+    const IvuTripStop& s = stops[k];
+    const int arrival = s.arrival != kNoTime     ? Minutes(s.arrival)
+                        : s.departure != kNoTime ? Minutes(s.departure)
+                                                 : known;
+    const int departure = s.departure != kNoTime ? Minutes(s.departure) : arrival;
+    m[k] = {arrival, departure};
+    known = departure;
+  }
+  return m;
+}
 
 // The key of a stop sequence with its distances: what makes one route of a line.
 std::string RouteKey(const IvuStandardTrip& t) {
@@ -74,12 +103,15 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
   if (s.hasRow) data.companyName = s.TrimmedAt(0);
 }
 
-// The distinct stops of the trips that have a period, ordered by name, location and code.
+// The stops of the trips that have a period, ordered by name, location and code: a row equal to the
+// one before it adds nothing, and a lookup finds the first stop of its texts.
 void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
   DbSelect s(db);
   s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz");
-  s.SetFrom("detcor, period");
-  s.SetWhere("period.id = detcor.id");
+  // Each stop row once: joined with its periods it would come once for each, and the repeats
+  // would be dropped as neighbours all the same.
+  s.SetFrom("detcor");
+  s.SetWhere("EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
   s.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata");
   s.SetStreaming(true);
   s.Open();
@@ -88,9 +120,13 @@ void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
     stop.code = s.TrimmedAt(0);
     stop.name = s.TrimmedAt(1);
     stop.location = s.TrimmedAt(2);
+    if (!data.stops.empty()) {
+      const IvuExportStop& last = data.stops.back();
+      if (last.code == stop.code && last.name == stop.name && last.location == stop.location) continue;
+    }
     stop.id = static_cast<long>(data.stops.size());
-    if (index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id).second)
-      data.stops.push_back(std::move(stop));
+    index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id);
+    data.stops.push_back(std::move(stop));
   }
 }
 
@@ -104,15 +140,17 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
-      "detcor.dist, detcor.arriva, detcor.parte, detcor.sub");
-  s.SetFrom("tescor, detcor, period");
-  s.SetWhere("detcor.id = tescor.id AND detcor.id = period.id");
+      "detcor.dist, detcor.arriva, detcor.parte");
+  // Each stop row once (its trip's periods only tested for): every stop of a trip is kept, also
+  // one whose distance and times equal the stop's before it (two untimed stops in a row).
+  s.SetFrom("tescor, detcor");
+  s.SetWhere("detcor.id = tescor.id AND EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
   s.SetOrderBy("detcor.id, detcor.sub");
   s.SetStreaming(true);
   s.Open();
   std::unordered_map<std::string, size_t> byTimetable;
   IvuStandardTrip work;
-  long current = -1, lastSub = -1;
+  long current = -1;
   std::string code;
   const auto place = [&] {
     if (work.stops.empty()) return;
@@ -136,18 +174,13 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     if (id != current) {
       if (current != -1) place();
       current = id;
-      lastSub = -1;
       code = s.TrimmedAt(1);
       work = IvuStandardTrip();
       work.line = s.TrimmedAt(2);
       const std::string verso = s.TrimmedAt(3);
       work.direction = verso.empty() ? ' ' : verso[0];
     }
-    // Each stop row comes once for each period of its trip: only the repeats of one row are dropped.
-    // The reader keeps to each column's declared width: sub is an integer, dist a long.
-    const long sub = s.IntAt(10);
-    if (sub == lastSub) continue;
-    lastSub = sub;
+    // The reader keeps to each column's declared width: dist is a long, the times integers.
     const auto stop = stopIndex.find(StopKey(s.TrimmedAt(4), s.TrimmedAt(5), s.TrimmedAt(6)));
     if (stop == stopIndex.end()) continue;
     work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
@@ -258,15 +291,14 @@ std::string Dotted(std::string date) {
   return date;
 }
 
-const char* ModeRow(const std::string& mode) {
-  static const std::map<std::string, const char*> rows = {{"METRO", "METRO#METRO#Metropolitana#"},
-                                                          {"TRENO_S", "TRENO_S#TRENO_S#Treno suburbano#"},
-                                                          {"TRENO_R", "TRENO_R#TRENO_R#Treno regionale#"},
-                                                          {"TRAM", "TRAM#TRAM#Tram#"},
-                                                          {"TRENO", "TRENO#TRENO#Treno a lunga percorrenza#"},
-                                                          {"FERRY", "FERRY#FERRY#Traghetto / Ferry#"}};
-  const auto it = rows.find(mode);
-  return it == rows.end() ? "BUS#BUS#Bus#" : it->second;
+// The row of "verkehrm.asc": the mode's code twice and its name; any other code is a bus.
+std::string ModeRow(const std::string& mode) {
+  static const std::map<std::string, const char*> names = {
+      {"METRO", "Metropolitana"}, {"TRENO_S", "Treno suburbano"},         {"TRENO_R", "Treno regionale"},
+      {"TRAM", "Tram"},           {"TRENO", "Treno a lunga percorrenza"}, {"FERRY", "Traghetto / Ferry"}};
+  const auto it = names.find(mode);
+  if (it == names.end()) return JoinIvuFields({"BUS", "BUS", "Bus"});
+  return JoinIvuFields({mode, mode, it->second});
 }
 
 }  // namespace
@@ -278,6 +310,39 @@ bool IvuVersionFits(const std::string& start, const std::string& end, std::strin
             "\nnon è rappresentabile nel formato IVU-InfoPool,\n"
             "che ammette al più 384 giorni di servizio.";
   return false;
+}
+
+bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message) {
+  std::unordered_map<std::string, const std::string*> byUpper;
+  for (const std::string& line : lines) {
+    bool fits = !line.empty();
+    for (const char c : line)
+      if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c)) fits = false;
+    if (!fits) {
+      message = "ATTENZIONE: il codice della linea \"" + line +
+                "\" non può dare il nome dei suoi files\n"
+                "(ld" +
+                line + ".asc e fd" + line +
+                ".asc): è vuoto o contiene caratteri non ammessi\n"
+                "nei nomi dei files (\\ / : * ? \" < > |).\n\n"
+                "Correggere il codice della linea e ripetere l'esportazione.";
+      return false;
+    }
+    std::string upper = line;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const auto [it, added] = byUpper.try_emplace(upper, &line);
+    if (!added) {
+      message = "ATTENZIONE: le linee \"" + *it->second + "\" e \"" + line +
+                "\" darebbero gli stessi files\n"
+                "(ld" +
+                upper + ".asc e fd" + upper +
+                ".asc), i cui nomi non distinguono le maiuscole\n"
+                "dalle minuscole.\n\n"
+                "Correggere il codice di una delle due linee e ripetere l'esportazione.";
+      return false;
+    }
+  }
+  return true;
 }
 
 bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress) {
@@ -298,7 +363,7 @@ bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, Wo
   Begin(progress, "Estrazione Corse");
   SortAndNumber(data);
   if (progress) progress->End();
-  return true;
+  return IvuLineCodesFit(data.lines, message);
 }
 
 std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {
@@ -306,8 +371,8 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
   const std::string company = std::to_string(data.company), division = std::to_string(data.company * 1000);
   const std::string version = std::to_string(o.version);
   files.push_back({"lieferan.asc", {JoinIvuFields({o.sigla, data.companyName})}});
-  files.push_back({"zeichen.asc", {"ANSI#2.0#"}});
-  files.push_back({"koordsys.asc", {"#Infopool-Koordinaten#"}});
+  files.push_back({"zeichen.asc", {JoinIvuFields({"ANSI", "2.0"})}});
+  files.push_back({"koordsys.asc", {JoinIvuFields({"", "Infopool-Koordinaten"})}});
   files.push_back(
       {"betriebe.asc",
        {JoinIvuFields({company, o.sigla, data.companyName, division, o.mode, o.mode, division, o.mode, o.sigla})}});
@@ -329,6 +394,7 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
     const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
     std::vector<std::string>& ld = files[lineFiles + lineIndex].rows;
     ld.push_back(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
+    const std::vector<StopMinutes> minutes = PassingMinutes(t.stops);
     for (size_t s = 0; s < t.stops.size(); ++s) {
       const IvuTripStop& stop = t.stops[s];
       const std::string position = std::to_string(s + 1), id = std::to_string(stop.stop);
@@ -337,9 +403,9 @@ std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuEx
         continue;
       }
       const IvuTripStop& next = t.stops[s + 1];
-      int run = Minutes(next.arrival) - Minutes(stop.departure);
+      int run = minutes[s + 1].arrival - minutes[s].departure;
       if (run < 0) run += 1440;
-      int dwell = s == 0 ? 0 : Minutes(stop.departure) - Minutes(stop.arrival);
+      int dwell = s == 0 ? 0 : minutes[s].departure - minutes[s].arrival;
       if (dwell < 0) dwell += 1440;
       ld.push_back(JoinIvuFields({position, "", id, std::to_string(next.distance - stop.distance), "0", position,
                                   FormatIvuDuration(run), FormatIvuDuration(dwell), "", "", ""}));

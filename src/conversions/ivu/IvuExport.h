@@ -69,7 +69,14 @@ struct IvuExportData {
 // Whether the version (datini..datfin) fits into one day set; when not, the message naming it.
 bool IvuVersionFits(const std::string& start, const std::string& end, std::string& message);
 
-// Reads the timetable. False when the version does not fit a day set (`message` says why):
+// Whether every line code can name its "ld" and "fd" files: not empty, no character that a file
+// name cannot hold (\ / : * ? " < > | and control characters), and no two codes that differ only
+// in letter case (the reader, as the systems it serves, takes them for one file); when not, the
+// message naming the line.
+bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message);
+
+// Reads the timetable. False when the version does not fit a day set or a line code cannot name
+// its files (`message` says why):
 // nothing is to be written then.
 bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress);
 

@@ -61,7 +61,7 @@ bool SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
   fields.clear();
   size_t start = 0;
   for (size_t k = 0; k < line.size(); ++k) {
-    if (line[k] != '#') continue;
+    if (line[k] != kIvuSeparator) continue;
     const std::string_view field = line.substr(start, k - start);
     if (field.size() > kMaxField) return false;
     fields.push_back(TrimField(field));
@@ -124,8 +124,8 @@ namespace ivu {
 std::string JoinIvuFields(std::initializer_list<std::string_view> fields) {
   std::string row;
   for (std::string_view f : fields) {
-    for (char c : f) row += c == '#' ? ' ' : c;
-    row += '#';
+    for (char c : f) row += c == kIvuSeparator ? ' ' : c;
+    row += kIvuSeparator;
   }
   return row;
 }
@@ -143,11 +143,9 @@ std::string FormatIvuDuration(int minutes) {
 }
 
 std::string FormatIvuCoordinate(double value) {
-  // llround takes halves away from zero whatever the rounding mode; a value past the range of a
-  // long long is a whole number already and is written as it stands.
-  if (std::fabs(value) < 9.0e18) return std::to_string(std::llround(value));
-  char text[400];
-  std::snprintf(text, sizeof text, "%.0f", value);
+  if (!std::isfinite(value)) return "0";
+  char text[400];                                                     // the largest double has 309 digits
+  std::snprintf(text, sizeof text, "%.0f", std::round(value) + 0.0);  // + 0.0: no "-0"
   return text;
 }
 

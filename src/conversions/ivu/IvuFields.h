@@ -12,6 +12,9 @@
 
 namespace ivu {
 
+// What ends every field of a line, the last one included.
+constexpr char kIvuSeparator = '#';
+
 // The longest field kept: no field of the files is longer than the 96 digits of a day set
 // (255 accepted); a longer one refuses its line instead of being gathered.
 constexpr size_t kMaxField = 1024;
@@ -58,7 +61,8 @@ std::string FormatIvuTimeOfDay(int hhmm);
 // A duration in minutes as "mm:00" (at least two digits).
 std::string FormatIvuDuration(int minutes);
 
-// A coordinate as a whole number, halves rounded away from zero.
+// A coordinate as a whole number, halves rounded away from zero (no "-0"; a value that is no
+// finite number is written as 0).
 std::string FormatIvuCoordinate(double value);
 
 }  // namespace ivu

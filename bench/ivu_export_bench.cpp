@@ -1,0 +1,85 @@
+// The IVU-InfoPool export's engine on the generated timetable (BenchTimetable.h: 20,000 trips of
+// 20 stops on 1,000 lines, two periods each, the first half of 2024): the timetable read and folded
+// into standard trips with their day sets, the set written (2,000 "ld" and "fd" files among them);
+// then the IVU conversion's engine on that set: read and checked, the six region's files written.
+// Seconds of each, best of three runs; the conversion must find every trip again.
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_TESTS=OFF -DQUENDO_BENCH=ON
+//   ninja -C build-bench bench_ivu_export && build-bench/bench/bench_ivu_export
+
+#include "BenchTimetable.h"
+#include "conversions/ivu/IvuConversion.h"
+#include "conversions/ivu/IvuExport.h"
+
+#include <QDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+}  // namespace
+
+int main() {
+  ScopedNoticeSink quiet([](const Notice&) {});
+  bench::Timetable data;
+  const std::string set = data.folder + "/ivu", rt = data.folder + "/rt";
+  QDir().mkpath(QString::fromStdString(set));
+  QDir().mkpath(QString::fromStdString(rt));
+  ivu::IvuExportOptions options;
+  options.sigla = "ABC";
+  options.version = 42;
+  options.description = "Orario invernale";
+  double best[4] = {1e9, 1e9, 1e9, 1e9};
+  long files = 0, standardTrips = 0, daySets = 0, converted = 0;
+  for (int run = 0; run < 3; ++run) {
+    auto start = Clock::now();
+    ivu::IvuExportData exported;
+    std::string message;
+    if (!ivu::LoadIvuExport(data.db.get(), exported, message, nullptr)) {
+      std::fprintf(stderr, "export refused: %s\n", message.c_str());
+      return 1;
+    }
+    best[0] = std::min(best[0], Seconds(start));
+    start = Clock::now();
+    const ivu::IvuExportWriting written = ivu::WriteIvuExport(exported, options, set, nullptr);
+    best[1] = std::min(best[1], Seconds(start));
+    if (!written.ok) {
+      std::fprintf(stderr, "cannot write %s\n", written.failedPath.c_str());
+      return 1;
+    }
+    files = written.files;
+    standardTrips = static_cast<long>(exported.standardTrips.size());
+    daySets = static_cast<long>(exported.daySets.size());
+
+    start = Clock::now();
+    const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
+    best[2] = std::min(best[2], Seconds(start));
+    if (!reading.opened || !reading.errors.Empty()) {
+      std::fprintf(stderr, "the exported set was refused: %zu faults\n", reading.errors.Entries().size());
+      return 1;
+    }
+    start = Clock::now();
+    const ivu::IvuWriting writing = ivu::WriteIvuRtFiles(reading, 17, rt, ClockTime{2024, 3, 1, 8, 0, 0}, nullptr);
+    best[3] = std::min(best[3], Seconds(start));
+    if (!writing.ok) {
+      std::fprintf(stderr, "cannot write %s\n", writing.failedPath.c_str());
+      return 1;
+    }
+    converted = writing.trips;
+  }
+  std::printf("IVU-InfoPool export of %d trips of %d stops (%ld standard trips, %ld day sets, %ld files)\n",
+              bench::kTrips, bench::kStopsPerTrip, standardTrips, daySets, files);
+  std::printf("  timetable read and folded: %.3f s\n", best[0]);
+  std::printf("  set written:               %.3f s\n", best[1]);
+  std::printf("  export in all:             %.3f s\n", best[0] + best[1]);
+  std::printf("IVU-InfoPool conversion of that set (%ld trips)\n", converted);
+  std::printf("  set read and checked:      %.3f s\n", best[2]);
+  std::printf("  six files written:         %.3f s\n", best[3]);
+  std::printf("  conversion in all:         %.3f s\n", best[2] + best[3]);
+  return converted == bench::kTrips ? 0 : 1;
+}

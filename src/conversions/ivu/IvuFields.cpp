@@ -144,8 +144,10 @@ std::string FormatIvuDuration(int minutes) {
 
 std::string FormatIvuCoordinate(double value) {
   if (!std::isfinite(value)) return "0";
-  char text[400];                                                     // the largest double has 309 digits
-  std::snprintf(text, sizeof text, "%.0f", std::round(value) + 0.0);  // + 0.0: no "-0"
+  double whole = std::round(value);  // halves away from zero whatever the rounding mode
+  if (whole == 0) whole = 0;         // never "-0", in any rounding mode
+  char text[400];                    // the largest double has 309 digits
+  std::snprintf(text, sizeof text, "%.0f", whole);
   return text;
 }
 

@@ -114,6 +114,19 @@ TEST_F(OlviDriver, StopsExportedEditedAndReadBack) {
             (std::vector<std::string>{"1|Piazza \"Grande\"", "2|Piazza \"Grande\"", "3|Piazza \"Grande\""}));
 }
 
+TEST_F(OlviDriver, WithCompanyZeroTheHeadingIsNoStop) {
+  RunSql(db, "UPDATE master SET azienda = 0;");
+  ASSERT_EQ(Boxes(Run({"file " + out}, "5185")),
+            std::vector<std::string>{Box(0x40, "Inserite 4 righe in FERMATE_OLVI")});
+  EXPECT_TRUE(HasPrefix(FileBytes(out), "Azienda\tFermata\tDenominazione\tUbicazione\r\n0\tF1\tPiazza Grande\t"));
+  // A stop coded as the heading's second field, added after the export.
+  RunSql(db, OlviStopSql(5, 2, "'Fermata'", "'Capolinea'", "'Piazzale'", 900));
+  EXPECT_EQ(Boxes(Run({"file " + out}, "5208")),
+            std::vector<std::string>{Box(0x40, "Sono stati modificati 7 dettagli orari")});
+  EXPECT_EQ(QueryLines(db, "SELECT denom, ubicaz FROM detcor WHERE fermata = 'Fermata'"),
+            std::vector<std::string>{"Capolinea|Piazzale"});
+}
+
 TEST_F(OlviDriver, ImportWithoutMasterOrLinesOfTheCompanyChangesNothing) {
   const std::vector<std::string> rows = StopRows();
   WriteLines(out, {"Azienda\tFermata\tDenominazione\tUbicazione", "18\tF1\tAltrove\tLontano"});

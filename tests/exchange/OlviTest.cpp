@@ -51,6 +51,22 @@ TEST_F(OlviFiles, StopsAndRoutesEqualTheHandMadeFiles) {
   EXPECT_EQ(notices.Texts(), "");
 }
 
+TEST_F(OlviFiles, TripsOfOneRouteAndLengthGiveEachOfTheirStopRowsOnce) {
+  // A fourth trip of P1 at 5,000 m: its first stop as the others', its second further on, a third.
+  RunSql(db, OlviTripSql(6, "'P1'", "'Linea Uno'", 5000) +
+                 OlviStopSql(6, 1, "'F1'", "'Piazza Grande  '", "'Centro'", 0) +
+                 OlviStopSql(6, 2, "'F2'", "'Stazione'", "NULL", 850) +
+                 OlviStopSql(6, 3, "'F3'", "'Ospedale'", "'Via Roma 3'", 1500));
+  const OlviExportText routes = Make(OlviFile::Routes);
+  ASSERT_EQ(routes.refusal, OlviRefusal::None);
+  std::string expected = FileBytes(HandMadeFile("PERCORSI_OLVI.TXT"));
+  const std::string last = "<D>\t2\t800\tF2\tStazione\t\t</D>\r\n";
+  expected.insert(expected.find(last) + last.size(),
+                  "<D>\t2\t850\tF2\tStazione\t\t</D>\r\n<D>\t3\t1500\tF3\tOspedale\tVia Roma 3\t</D>\r\n");
+  EXPECT_EQ(routes.bytes, expected);
+  EXPECT_EQ(routes.lines, 9);
+}
+
 TEST_F(OlviFiles, WithoutMasterTheCompanyIsZero) {
   RunSql(db, "DELETE FROM master;");
   DbDatabase handle(db);

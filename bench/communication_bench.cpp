@@ -9,11 +9,11 @@
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_communication && build-bench/bench/bench_communication
 
+#include "BenchExport.h"
 #include "BenchTimetable.h"
 #include "conversions/georeferencing/Georeferencing.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
-#include "exchange/ExportEngine.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
 
@@ -72,18 +72,6 @@ long Communication(bench::Timetable& data, const std::string& nodi = {}) {
   return lines;
 }
 
-long Export(bench::Timetable& data) {
-  ExportOptions options;
-  options.db = data.db.get();
-  options.folder = data.out + "/export";
-  QDir().mkpath(QString::fromStdString(options.folder));
-  const ExportResult r = RunExport(options);
-  if (!r.complete) std::fprintf(stderr, "the export failed\n");
-  long lines = 0;
-  for (const auto& c : r.counts) lines += c.written;
-  return lines;
-}
-
 }  // namespace
 
 int main() {
@@ -97,7 +85,7 @@ int main() {
     lines[0] = Communication(data);
     const double c = Seconds(start);
     start = std::chrono::steady_clock::now();
-    lines[1] = Export(data);
+    lines[1] = bench::ExportRegionFiles(data);
     const double e = Seconds(start);
     start = std::chrono::steady_clock::now();
     lines[2] = Communication(data, nodi);

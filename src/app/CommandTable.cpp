@@ -18,6 +18,7 @@
 #include "app/commands/IvuExportCommand.h"
 #include "app/commands/MicroBusCommands.h"
 #include "app/commands/NormalizationCommands.h"
+#include "app/commands/OlviCommands.h"
 #include "app/commands/QualityCheckCommands.h"
 #include "app/commands/RailwayCommands.h"
 #include "app/commands/ReportCommands.h"
@@ -73,7 +74,7 @@ const std::vector<CommandEntry> kTable = {
     {kImport, 5162, "&Fermate Normalizzate", ImportNormalisedStops},
     {kImport, 5173, "&Concatenazioni Corse", ImportChainFile},
     {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", ImportRegionalTripCodes},
-    {kImport, 5208, "Import F&ermate per VurOlvi", kSoon},
+    {kImport, 5208, "Import F&ermate per VurOlvi", [](MainFrame& f) { ImportOlviStops(&f); }},
     {kImport, 0, "", nullptr},
     {kImport, 5120, "Importazione &Complessiva", [](MainFrame& f) { ImportAll(f); }},
     {kArchivi, 5119, "&Esportazione dati (VUR-TXT)", [](MainFrame& f) { ExportTimetableText(&f); }},
@@ -102,8 +103,8 @@ const std::vector<CommandEntry> kTable = {
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5170, "&Esportazione dati (VUR-TXT v2)", GenerateCommunicationV2},
     {kArchivi, 0, "", nullptr},
-    {kOlvi, 5185, "Esportazione &Fermate", kSoon},
-    {kOlvi, 5186, "Esportazione &Percorsi", kSoon},
+    {kOlvi, 5185, "Esportazione &Fermate", [](MainFrame& f) { ExportStopsForOlvi(&f); }},
+    {kOlvi, 5186, "Esportazione &Percorsi", [](MainFrame& f) { ExportRoutesForOlvi(&f); }},
 
     {kStampe, 5133, "rubrica Ca&denze", PrintCadences},
     {kStampe, 5134, "rubrica Ca&lendario", PrintCalendar},

@@ -1,0 +1,278 @@
+// The files for the Olvi GIS on a real database: FERMATE_OLVI and PERCORSI_OLVI against hand-made
+// files byte for byte, the refusals of codes that are missing or stand for two stops (routes), the
+// lines of the layout read back, and the import of FERMATE_OLVI into the stop rows.
+
+#include "common/Cp1252.h"
+#include "db/DbDatabase.h"
+#include "exchange/OlviExport.h"
+#include "exchange/OlviFiles.h"
+#include "exchange/OlviStopsImport.h"
+#include "support/ExchangeData.h"
+#include "support/OlviData.h"
+
+namespace {
+
+struct OlviFiles : ::testing::Test {
+  ScratchDir dir;
+  std::string db = dir.Path("orari.mdb");
+  NoticeLog notices;
+  void SetUp() override {
+    MakeTimetableDatabase(db);
+    RunSql(db, OlviTimetableSql());
+  }
+  OlviExportText Make(OlviFile file) const {
+    DbDatabase handle(db);
+    const int company = OlviCompany(&handle);
+    return file == OlviFile::Stops ? MakeOlviStops(&handle, company) : MakeOlviRoutes(&handle, company);
+  }
+  OlviStopsImportResult Import(const std::string& path) const {
+    DbDatabase handle(db);
+    return ImportOlviStopsFile(&handle, path);
+  }
+  // The stop rows as "id|sub|code|name|place".
+  std::vector<std::string> StopRows() const {
+    return QueryLines(db, "SELECT id, sub, fermata, denom, ifnull(ubicaz, 'NULL') FROM detcor ORDER BY id, sub");
+  }
+  // The one message of a result (its text), or a mark when there are others.
+  static std::string Last(const OlviStopsImportResult& r) {
+    return r.messages.empty() ? "<none>" : r.messages.back().text;
+  }
+};
+
+TEST_F(OlviFiles, StopsAndRoutesEqualTheHandMadeFiles) {
+  const OlviExportText stops = Make(OlviFile::Stops);
+  EXPECT_EQ(stops.refusal, OlviRefusal::None);
+  EXPECT_EQ(stops.bytes, FileBytes(HandMadeFile("FERMATE_OLVI.TXT")));
+  EXPECT_EQ(stops.lines, 4);  // the heading is not counted
+  const OlviExportText routes = Make(OlviFile::Routes);
+  EXPECT_EQ(routes.refusal, OlviRefusal::None);
+  EXPECT_EQ(routes.bytes, FileBytes(HandMadeFile("PERCORSI_OLVI.TXT")));
+  EXPECT_EQ(routes.lines, 7);  // two heads and five stop lines, the markers not counted
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+TEST_F(OlviFiles, TripsOfOneRouteAndLengthGiveEachOfTheirStopRowsOnce) {
+  // A fourth trip of P1 at 5,000 m: its first stop as the others', its second further on, a third.
+  RunSql(db, OlviTripSql(6, "'P1'", "'Linea Uno'", 5000) +
+                 OlviStopSql(6, 1, "'F1'", "'Piazza Grande  '", "'Centro'", 0) +
+                 OlviStopSql(6, 2, "'F2'", "'Stazione'", "NULL", 850) +
+                 OlviStopSql(6, 3, "'F3'", "'Ospedale'", "'Via Roma 3'", 1500));
+  const OlviExportText routes = Make(OlviFile::Routes);
+  ASSERT_EQ(routes.refusal, OlviRefusal::None);
+  std::string expected = FileBytes(HandMadeFile("PERCORSI_OLVI.TXT"));
+  const std::string last = "<D>\t2\t800\tF2\tStazione\t\t</D>\r\n";
+  expected.insert(expected.find(last) + last.size(),
+                  "<D>\t2\t850\tF2\tStazione\t\t</D>\r\n<D>\t3\t1500\tF3\tOspedale\tVia Roma 3\t</D>\r\n");
+  EXPECT_EQ(routes.bytes, expected);
+  EXPECT_EQ(routes.lines, 9);
+}
+
+TEST_F(OlviFiles, WithoutMasterTheCompanyIsZero) {
+  RunSql(db, "DELETE FROM master;");
+  DbDatabase handle(db);
+  EXPECT_EQ(OlviCompany(&handle), 0);
+  EXPECT_TRUE(HasPart(MakeOlviStops(&handle, 0).bytes, "\r\n0\tF1\tPiazza Grande\tCentro\r\n"));
+}
+
+struct Refusal {
+  const char* name;
+  OlviFile file;
+  const char* sql;
+  OlviRefusal refusal;
+};
+
+struct OlviRefusals : OlviFiles, ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(OlviRefusals, RefuseTheFile) {
+  RunSql(db, GetParam().sql);
+  const OlviExportText text = Make(GetParam().file);
+  EXPECT_EQ(text.refusal, GetParam().refusal);
+  EXPECT_EQ(text.bytes, "");
+  EXPECT_EQ(text.lines, 0);
+}
+
+const Refusal kRefusals[] = {
+    {"StopWithTwoLocations", OlviFile::Stops, "UPDATE detcor SET ubicaz = 'Centro Nord' WHERE id = 2 AND sub = 1;",
+     OlviRefusal::DuplicateCode},
+    {"StopWithTwoNames", OlviFile::Stops, "UPDATE detcor SET denom = 'Piazza' WHERE id = 3 AND sub = 1;",
+     OlviRefusal::DuplicateCode},
+    {"StopWithoutCode", OlviFile::Stops, "UPDATE detcor SET fermata = NULL WHERE id = 3 AND sub = 2;",
+     OlviRefusal::MissingCode},
+    {"StopWithBlankCode", OlviFile::Stops, "UPDATE detcor SET fermata = '   ' WHERE id = 3 AND sub = 2;",
+     OlviRefusal::MissingCode},
+    // Two stops without code are missing codes, not one code twice.
+    {"TwoStopsWithoutCode", OlviFile::Stops, "UPDATE detcor SET fermata = NULL WHERE sub = 2;",
+     OlviRefusal::MissingCode},
+    {"NoStopRows", OlviFile::Stops, "DELETE FROM detcor;", OlviRefusal::NoRows},
+    {"RouteWithTwoNames", OlviFile::Routes, "UPDATE tescor SET denom = 'Linea Uno bis' WHERE id = 3;",
+     OlviRefusal::DuplicateCode},
+    {"RouteWithoutCode", OlviFile::Routes, "UPDATE tescor SET codperc = NULL WHERE id = 4;", OlviRefusal::MissingCode},
+    {"RouteWithBlankCode", OlviFile::Routes, "UPDATE tescor SET codperc = '  ' WHERE id = 4;",
+     OlviRefusal::MissingCode},
+    {"NoTrips", OlviFile::Routes, "DELETE FROM detcor; DELETE FROM tescor;", OlviRefusal::NoRows},
+};
+
+INSTANTIATE_TEST_SUITE_P(Olvi, OlviRefusals, ::testing::ValuesIn(kRefusals),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST_F(OlviFiles, RefusalTexts) {
+  EXPECT_EQ(OlviRefusalText(OlviFile::Routes, OlviRefusal::NoRows),
+            "ATTENZIONE: non esistono percorsi registrati !!!\n\nNon è possibile esportare i percorsi per VurOlvi");
+  EXPECT_TRUE(HasPrefix(OlviRefusalText(OlviFile::Stops, OlviRefusal::DuplicateCode),
+                        "ATTENZIONE: alcune fermate presentano un Codice Aziendale duplicato  !!!\n\n"
+                        "Per potere procedere all'esportazione delle fermate per VurOlvi\n"));
+  EXPECT_EQ(OlviExportDoneText(OlviFile::Routes, 0), "Inserite 0 righe in PERCORSI_OLVI");
+}
+
+// ---- the layout read back ------------------------------------------------------------------------
+
+struct LineCase {
+  const char* line;
+  bool stop;
+  int company;
+  const char* code;
+  const char* name;
+  const char* place;
+};
+
+TEST(OlviStopLines, ReadAsTheExportWritesThem) {
+  const LineCase cases[] = {
+      {"17\tF1\tPiazza\tCentro", true, 17, "F1", "Piazza", "Centro"},
+      {"0\tF1\tPiazza\tCentro\tin più", true, 0, "F1", "Piazza", "Centro"},
+      {"17\tF1\tPiazza", true, 17, "F1", "Piazza", ""},
+      {"17\tF1", true, 17, "F1", "", ""},
+      {"17", true, 17, "", "", ""},
+      {"Azienda\tFermata\tDenominazione\tUbicazione", false, 0, "", "", ""},
+      {"", false, 0, "", "", ""},
+      {"17a\tF1\tPiazza\tCentro", false, 0, "", "", ""},
+      {" 17\tF1\tPiazza\tCentro", false, 0, "", "", ""},
+      {"-1\tF1\tPiazza\tCentro", false, 0, "", "", ""},
+      {"123456\tF1\tPiazza\tCentro", false, 0, "", "", ""},
+  };
+  for (const LineCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    OlviStopLine line;
+    ASSERT_EQ(ReadOlviStopLine(c.line, line), c.stop);
+    if (!c.stop) continue;
+    EXPECT_EQ(line.company, c.company);
+    EXPECT_EQ(line.code, c.code);
+    EXPECT_EQ(line.name, c.name);
+    EXPECT_EQ(line.place, c.place);
+  }
+  // The line the export writes reads back as it was.
+  std::string written;
+  AppendOlviStopLine(written, 36, "F\"9", "Via \"Nuova\"", "");
+  OlviStopLine line;
+  ASSERT_TRUE(ReadOlviStopLine(written, line));
+  EXPECT_EQ(line.company, 36);
+  EXPECT_EQ(line.code, "F\"9");
+  EXPECT_EQ(line.name, "Via \"Nuova\"");
+  EXPECT_EQ(line.place, "");
+}
+
+// ---- the import ----------------------------------------------------------------------------------
+
+TEST_F(OlviFiles, RoundTripRenamesEveryRowOfTheCode) {
+  const std::string path = dir.Path("FERMATE_OLVI.TXT");
+  std::string bytes = Make(OlviFile::Stops).bytes;
+  const std::string before = "17\tF1\tPiazza Grande\tCentro\r\n",
+                    after = "17\tF1\tPiazza \"Nuova\"\tCentro Storico\r\n";
+  bytes.replace(bytes.find(before), before.size(), after);
+  WriteFileBytes(path, bytes);
+  const OlviStopsImportResult r = Import(path);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0].icon, NoticeIcon::Information);
+  EXPECT_EQ(r.messages[0].text, "Sono stati modificati 7 dettagli orari");  // every row of every code of the file
+  EXPECT_EQ(r.updated, kOlviStopRows);
+  EXPECT_EQ(StopRows(),
+            (std::vector<std::string>{"1|1|F1|Piazza \"Nuova\"|Centro Storico", "1|2|F2|Stazione|NULL",
+                                      "2|1|F1|Piazza \"Nuova\"|Centro Storico", "2|2|F2|Stazione|NULL",
+                                      "3|1|F1|Piazza \"Nuova\"|Centro Storico", "3|2|F3|Ospedale|Via Roma 3",
+                                      "5|1|F10|" + std::string("Città") + "|Viale"}));
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+TEST_F(OlviFiles, CodesHoldingQuotesMatchThemselves) {
+  RunSql(db, "UPDATE detcor SET fermata = 'F\"2' WHERE fermata = 'F2';");
+  const std::string path = dir.Path("f.txt");
+  WriteLines(path, {"17\tF\"2\tStazione \"Nord\"\tBinario 1", "17\tF\"\tNiente\t"});
+  const OlviStopsImportResult r = Import(path);
+  EXPECT_EQ(Last(r), "Sono stati modificati 2 dettagli orari");
+  EXPECT_EQ(QueryLines(db, "SELECT id, denom, ubicaz FROM detcor WHERE fermata = 'F\"2' ORDER BY id"),
+            (std::vector<std::string>{"1|Stazione \"Nord\"|Binario 1", "2|Stazione \"Nord\"|Binario 1"}));
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+TEST_F(OlviFiles, TheHeadingIsNoStopWithCompanyZero) {
+  RunSql(db, "UPDATE master SET azienda = 0;" +
+                 OlviStopSql(5, 2, "'Fermata'", "'Capolinea'", "'Piazzale'", 900));  // a stop coded as the heading
+  const std::string path = dir.Path("f.txt");
+  WriteLines(path, {kOlviStopsHeading, "0\tF3\tOspedale Nuovo"});
+  const OlviStopsImportResult r = Import(path);
+  EXPECT_EQ(Last(r), "Sono stati modificati 1 dettagli orari");
+  EXPECT_EQ(QueryLines(db,
+                       "SELECT denom, ifnull(ubicaz, 'NULL') FROM detcor WHERE id = 5 OR fermata = 'F3' "
+                       "ORDER BY id, sub"),
+            (std::vector<std::string>{"Ospedale Nuovo|NULL", std::string("Città") + "|Viale", "Capolinea|Piazzale"}));
+}
+
+TEST_F(OlviFiles, NothingChangesWhenNothingIsOfTheWorkingCompany) {
+  const std::vector<std::string> rows = StopRows();
+  const std::string path = dir.Path("f.txt");
+  const std::string noStop =
+      "Il file proposto non contiene neppure una Fermata Olvi\nriferibile all'Azienda di Lavoro !!!";
+  WriteLines(path, {kOlviStopsHeading, "18\tF1\tAltrove\tLontano"});
+  OlviStopsImportResult r = Import(path);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0].text, noStop);
+  EXPECT_EQ(r.messages[0].icon, NoticeIcon::Stop);
+  // Without the master row no line is of the working company (17 included).
+  RunSql(db, "DELETE FROM master;");
+  WriteLines(path, {kOlviStopsHeading, "17\tF1\tAltrove\tLontano", "0\tF1\tAltrove\tLontano"});
+  r = Import(path);
+  ASSERT_EQ(r.messages.size(), 2u);
+  EXPECT_EQ(r.messages[0].text, "ATTENZIONE: non è definita l'Azienda di Lavoro !!!");
+  EXPECT_EQ(r.messages[1].text, noStop);
+  EXPECT_EQ(StopRows(), rows);
+}
+
+struct BadLine {
+  std::string line;
+  const char* message;
+};
+
+TEST_F(OlviFiles, ALineThatCannotBeStoredRefusesTheWholeFile) {
+  const std::vector<std::string> rows = StopRows();
+  const std::string forty(40, 'x'), tail = ".\n\nNessun dettaglio orario è stato modificato.";
+  const BadLine cases[] = {
+      {"17\tF123456789X\tNome\tLuogo", "alla riga 3 il codice della fermata supera i 10 caratteri"},
+      {"17\tF3\t" + forty + "n\tLuogo", "alla riga 3 la denominazione supera i 40 caratteri"},
+      {"17\tF3\tNome\t" + forty + "u", "alla riga 3 l'ubicazione supera i 40 caratteri"},
+      {"17\tF3\t   \tLuogo", "alla riga 3 manca la denominazione della fermata"},
+      {"17\tF3", "alla riga 3 manca la denominazione della fermata"},
+  };
+  const std::string path = dir.Path("f.txt");
+  for (const BadLine& c : cases) {
+    SCOPED_TRACE(c.line);
+    WriteLines(path, {kOlviStopsHeading, "17\tF1\tPiazza Nuova\tCentro", c.line});
+    const OlviStopsImportResult r = Import(path);
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].text, std::string("Il file proposto non può essere importato:\n") + c.message + tail);
+    EXPECT_EQ(r.updated, 0);
+    EXPECT_EQ(StopRows(), rows);
+  }
+  // At the widths, trailing blanks not counted, the texts are taken.
+  WriteLines(path, {"17\tF3        \t" + forty + "   \t" + forty});
+  EXPECT_EQ(Last(Import(path)), "Sono stati modificati 1 dettagli orari");
+  EXPECT_EQ(QueryLines(db, "SELECT denom, ubicaz FROM detcor WHERE fermata = 'F3'"),
+            std::vector<std::string>{forty + "|" + forty});
+}
+
+TEST_F(OlviFiles, AFileThatDoesNotOpenIsSaid) {
+  const std::string path = dir.Path("manca.txt");
+  const OlviStopsImportResult r = Import(path);
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0].text, "Impossibile aprire\n\n" + path);
+}
+
+}  // namespace

@@ -47,8 +47,6 @@ constexpr const char* kPulizie = "&Utilità>&Pulizie";
 constexpr const char* kNormalizzazioni = "&Utilità>&Normalizzazioni";
 constexpr const char* kBar = "";
 
-constexpr CommandRoutine kSoon = NotAvailableYet;
-
 // One row per line: a command gets its routine by changing its own line only.
 const std::vector<CommandEntry> kTable = {
     {kDatabase, 5103, "&Crea", [](MainFrame& f) { f.OnDatabaseCreate(); }},
@@ -74,7 +72,7 @@ const std::vector<CommandEntry> kTable = {
     {kImport, 5162, "&Fermate Normalizzate", ImportNormalisedStops},
     {kImport, 5173, "&Concatenazioni Corse", ImportChainFile},
     {kImport, 5204, "&Flusso di Ritorno Codici Regionali Corsa", ImportRegionalTripCodes},
-    {kImport, 5208, "Import F&ermate per VurOlvi", [](MainFrame& f) { ImportOlviStops(&f); }},
+    {kImport, 5208, "Import F&ermate per VurOlvi", ImportOlviStops},
     {kImport, 0, "", nullptr},
     {kImport, 5120, "Importazione &Complessiva", [](MainFrame& f) { ImportAll(f); }},
     {kArchivi, 5119, "&Esportazione dati (VUR-TXT)", [](MainFrame& f) { ExportTimetableText(&f); }},
@@ -187,13 +185,4 @@ std::string PlainLabel(const char* label) {
     out.push_back(*p);
   }
   return out;
-}
-
-void NotAvailableYet(MainFrame& frame) {
-  const CommandEntry* entry = FindCommand(frame.RunningCommand());
-  std::string name = entry ? PlainLabel(entry->label) : std::string("richiesta");
-  // Collapse the double blanks some labels carry.
-  for (size_t k; (k = name.find("  ")) != std::string::npos;) name.erase(k, 1);
-  ui::MessageBox("La funzione \"" + name + "\" non è ancora disponibile in questa versione di Quendo.",
-                 ui::MB_ICONINFORMATION);
 }

@@ -35,8 +35,5 @@ const CommandEntry* FindCommand(int id);
 // The enabling rule: the Database commands, "&Fine" and "&?" (5101-5107) never need a database.
 bool CommandNeedsDatabase(int id);
 
-// The routine of every command whose operation is not in the program yet: says so in a box.
-void NotAvailableYet(MainFrame& frame);
-
 // The label without its '&' accelerator marks.
 std::string PlainLabel(const char* label);

@@ -133,20 +133,6 @@ TEST_F(Driver, ExitCommandAsksAndStopsOnlyWhenConfirmed) {
   }
 }
 
-TEST_F(Driver, CommandsNotYetInTheProgramSaySo) {
-  // The first command of the menu whose operation is still to come.
-  const CommandEntry* pending = nullptr;
-  for (const CommandEntry& e : CommandTable())
-    if (e.id && e.routine == NotAvailableYet && !pending) pending = &e;
-  if (!pending) GTEST_SKIP() << "every command is in the program";
-  const std::string db = dir.Path("lavoro.mdb");
-  MakeDatabase(db, kShellSchema);
-  const DriverRun run = Run({"Database=" + db}, {}, {std::to_string(pending->id)});
-  std::string name = PlainLabel(pending->label);
-  for (size_t k; (k = name.find("  ")) != std::string::npos;) name.erase(k, 1);
-  EXPECT_EQ(LinesStartingWith(run.transcript, U8("0x40\tLa funzione \"" + name + "\" non ")).size(), 1u) << pending->id;
-}
-
 TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
   const struct {
     std::vector<std::string> answers;

@@ -6,7 +6,7 @@
 #include "db/DbDatabase.h"
 #include "exchange/OlviExport.h"
 #include "exchange/OlviFiles.h"
-#include "exchange/OlviStopsImport.h"
+#include "exchange/auxiliary/OlviStopsImport.h"
 #include "support/ExchangeData.h"
 #include "support/OlviData.h"
 
@@ -25,16 +25,16 @@ struct OlviFiles : ::testing::Test {
     const int company = OlviCompany(&handle);
     return file == OlviFile::Stops ? MakeOlviStops(&handle, company) : MakeOlviRoutes(&handle, company);
   }
-  OlviStopsImportResult Import(const std::string& path) const {
+  AuxiliaryImportResult Import(const std::string& path) const {
     DbDatabase handle(db);
-    return ImportOlviStopsFile(&handle, path);
+    return RunOlviStopsImport({&handle, path, nullptr});
   }
   // The stop rows as "id|sub|code|name|place".
   std::vector<std::string> StopRows() const {
     return QueryLines(db, "SELECT id, sub, fermata, denom, ifnull(ubicaz, 'NULL') FROM detcor ORDER BY id, sub");
   }
   // The one message of a result (its text), or a mark when there are others.
-  static std::string Last(const OlviStopsImportResult& r) {
+  static std::string Last(const AuxiliaryImportResult& r) {
     return r.messages.empty() ? "<none>" : r.messages.back().text;
   }
 };
@@ -179,7 +179,7 @@ TEST_F(OlviFiles, RoundTripRenamesEveryRowOfTheCode) {
                     after = "17\tF1\tPiazza \"Nuova\"\tCentro Storico\r\n";
   bytes.replace(bytes.find(before), before.size(), after);
   WriteFileBytes(path, bytes);
-  const OlviStopsImportResult r = Import(path);
+  const AuxiliaryImportResult r = Import(path);
   ASSERT_EQ(r.messages.size(), 1u);
   EXPECT_EQ(r.messages[0].icon, NoticeIcon::Information);
   EXPECT_EQ(r.messages[0].text, "Sono stati modificati 7 dettagli orari");  // every row of every code of the file
@@ -196,7 +196,7 @@ TEST_F(OlviFiles, CodesHoldingQuotesMatchThemselves) {
   RunSql(db, "UPDATE detcor SET fermata = 'F\"2' WHERE fermata = 'F2';");
   const std::string path = dir.Path("f.txt");
   WriteLines(path, {"17\tF\"2\tStazione \"Nord\"\tBinario 1", "17\tF\"\tNiente\t"});
-  const OlviStopsImportResult r = Import(path);
+  const AuxiliaryImportResult r = Import(path);
   EXPECT_EQ(Last(r), "Sono stati modificati 2 dettagli orari");
   EXPECT_EQ(QueryLines(db, "SELECT id, denom, ubicaz FROM detcor WHERE fermata = 'F\"2' ORDER BY id"),
             (std::vector<std::string>{"1|Stazione \"Nord\"|Binario 1", "2|Stazione \"Nord\"|Binario 1"}));
@@ -208,7 +208,7 @@ TEST_F(OlviFiles, TheHeadingIsNoStopWithCompanyZero) {
                  OlviStopSql(5, 2, "'Fermata'", "'Capolinea'", "'Piazzale'", 900));  // a stop coded as the heading
   const std::string path = dir.Path("f.txt");
   WriteLines(path, {kOlviStopsHeading, "0\tF3\tOspedale Nuovo"});
-  const OlviStopsImportResult r = Import(path);
+  const AuxiliaryImportResult r = Import(path);
   EXPECT_EQ(Last(r), "Sono stati modificati 1 dettagli orari");
   EXPECT_EQ(QueryLines(db,
                        "SELECT denom, ifnull(ubicaz, 'NULL') FROM detcor WHERE id = 5 OR fermata = 'F3' "
@@ -222,7 +222,7 @@ TEST_F(OlviFiles, NothingChangesWhenNothingIsOfTheWorkingCompany) {
   const std::string noStop =
       "Il file proposto non contiene neppure una Fermata Olvi\nriferibile all'Azienda di Lavoro !!!";
   WriteLines(path, {kOlviStopsHeading, "18\tF1\tAltrove\tLontano"});
-  OlviStopsImportResult r = Import(path);
+  AuxiliaryImportResult r = Import(path);
   ASSERT_EQ(r.messages.size(), 1u);
   EXPECT_EQ(r.messages[0].text, noStop);
   EXPECT_EQ(r.messages[0].icon, NoticeIcon::Stop);
@@ -255,7 +255,7 @@ TEST_F(OlviFiles, ALineThatCannotBeStoredRefusesTheWholeFile) {
   for (const BadLine& c : cases) {
     SCOPED_TRACE(c.line);
     WriteLines(path, {kOlviStopsHeading, "17\tF1\tPiazza Nuova\tCentro", c.line});
-    const OlviStopsImportResult r = Import(path);
+    const AuxiliaryImportResult r = Import(path);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].text, std::string("Il file proposto non può essere importato:\n") + c.message + tail);
     EXPECT_EQ(r.updated, 0);
@@ -270,7 +270,7 @@ TEST_F(OlviFiles, ALineThatCannotBeStoredRefusesTheWholeFile) {
 
 TEST_F(OlviFiles, AFileThatDoesNotOpenIsSaid) {
   const std::string path = dir.Path("manca.txt");
-  const OlviStopsImportResult r = Import(path);
+  const AuxiliaryImportResult r = Import(path);
   ASSERT_EQ(r.messages.size(), 1u);
   EXPECT_EQ(r.messages[0].text, "Impossibile aprire\n\n" + path);
 }

@@ -9,6 +9,7 @@
 #include "exchange/RecordLayouts.h"
 #include "exchange/auxiliary/ChainImport.h"
 #include "exchange/auxiliary/NormalisedStopsImport.h"
+#include "exchange/auxiliary/OlviStopsImport.h"
 #include "exchange/auxiliary/RegionalCodesImport.h"
 #include "exchange/communication/VurTxtLayout.h"
 #include "platform/FileDialog.h"
@@ -46,4 +47,8 @@ void ImportRegionalTripCodes(MainFrame& frame) {
 void ImportNormalisedStops(MainFrame& frame) {
   RunAuxiliaryImport(frame, "Importazione Fermate Normalizzate", kNormalStopsDefaultName, RunNormalisedStopsImport,
                      true);
+}
+
+void ImportOlviStops(MainFrame& frame) {
+  RunAuxiliaryImport(frame, kOlviStopsImportTitle, kOlviStopsImportName, RunOlviStopsImport, true);
 }

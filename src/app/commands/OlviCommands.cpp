@@ -2,22 +2,19 @@
 
 #include "app/Busy.h"
 #include "app/BusyProgress.h"
-#include "app/FrameProgress.h"
 #include "app/MainFrame.h"
 #include "common/WholeFile.h"
+#include "exchange/ImportErrors.h"
 #include "exchange/OlviExport.h"
-#include "exchange/OlviStopsImport.h"
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
 
 namespace {
 
-constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
-
 void ExportForOlvi(MainFrame* frame, OlviFile file) {
   DbDatabase* db = frame->Database();
   const int company = OlviCompany(db);
-  ui::FileDialog dialog(ui::FileDialog::Mode::Save, OlviExportTitle(file), OlviFileName(file), kTextFilter, "TXT");
+  ui::FileDialog dialog(ui::FileDialog::Mode::Save, OlviExportTitle(file), OlviFileName(file), kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
   ShowBusy(true);
   BusyProgress busy;
@@ -41,15 +38,3 @@ void ExportForOlvi(MainFrame* frame, OlviFile file) {
 void ExportStopsForOlvi(MainFrame* frame) { ExportForOlvi(frame, OlviFile::Stops); }
 
 void ExportRoutesForOlvi(MainFrame* frame) { ExportForOlvi(frame, OlviFile::Routes); }
-
-void ImportOlviStops(MainFrame* frame) {
-  ui::FileDialog dialog(ui::FileDialog::Mode::Open, kOlviStopsImportTitle, kOlviStopsImportName, kTextFilter, "TXT");
-  if (dialog.DoModal() != ui::IDOK) return;
-  ShowBusy(true);
-  OlviStopsImportResult result;
-  {
-    FrameProgress progress(frame);
-    result = ImportOlviStopsFile(frame->Database(), dialog.Path(), &progress);
-  }
-  for (const OlviImportMessage& m : result.messages) ui::MessageBox(m.text, static_cast<unsigned>(m.icon));
-}

@@ -1,0 +1,87 @@
+#include "exchange/auxiliary/OlviStopsImport.h"
+
+#include "common/Formatters.h"
+#include "db/DbSelect.h"
+#include "db/DbTable.h"
+#include "exchange/OlviFiles.h"
+
+namespace {
+
+struct StopNode {
+  std::string code, name, place;
+};
+
+// The fault of a line of the working company that cannot be stored as it is; empty when none.
+std::string LineFault(long lineNumber, const StopNode& node) {
+  const auto tooLong = [&](const char* what, size_t width) {
+    return Format(
+        "Il file proposto non può essere importato:\nalla riga %ld %s supera i %zu caratteri.\n\n"
+        "Nessun dettaglio orario è stato modificato.",
+        lineNumber, what, width);
+  };
+  if (node.code.size() > kOlviStopCodeWidth) return tooLong("il codice della fermata", kOlviStopCodeWidth);
+  if (node.name.size() > kOlviStopTextWidth) return tooLong("la denominazione", kOlviStopTextWidth);
+  if (node.place.size() > kOlviStopTextWidth) return tooLong("l'ubicazione", kOlviStopTextWidth);
+  if (node.name.empty())
+    return Format(
+        "Il file proposto non può essere importato:\nalla riga %ld manca la denominazione della fermata.\n\n"
+        "Nessun dettaglio orario è stato modificato.",
+        lineNumber);
+  return {};
+}
+
+}  // namespace
+
+AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
+  AuxiliaryImportResult result;
+  AuxiliaryStart start;
+  if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
+
+  std::vector<StopNode> nodes;
+  long number = 0;
+  for (const std::string& line : start.lines) {
+    ++number;
+    OlviStopLine fields;
+    if (!start.company || !ReadOlviStopLine(line, fields) || fields.company != *start.company) continue;
+    StopNode node{std::string(WithoutTrailingBlanks(fields.code)), std::string(WithoutTrailingBlanks(fields.name)),
+                  std::string(WithoutTrailingBlanks(fields.place))};
+    const std::string fault = LineFault(number, node);
+    if (!fault.empty()) {
+      result.messages.push_back({fault, NoticeIcon::Stop, {}});
+      return result;
+    }
+    nodes.push_back(std::move(node));
+  }
+  if (nodes.empty()) {
+    result.messages.push_back({kNoOlviStopText, NoticeIcon::Stop, {}});
+    return result;
+  }
+
+  DbTable detcor(o.db, "detcor");
+  const bool ready = detcor.isOpen && detcor.SetIndex("codice");
+  const int nameField = detcor.FieldIndex("denom"), placeField = detcor.FieldIndex("ubicaz");
+  DbSelect rows(o.db);
+  rows.SetColumns("id, sub");
+  rows.SetFrom("detcor");
+  rows.SetWhere("fermata = ?1");
+  rows.SetOrderBy("id, sub");
+  const bool committed = UpdateInOneBatch(
+      o, nodes, true,
+      [&](const StopNode& node) {
+        int updated = 0;
+        if (!ready || node.code.empty()) return updated;  // an empty code is no stop of the file
+        rows.SetParameters({node.code});
+        for (int ok = rows.Open(); ok; ok = rows.MoveNext()) {
+          const std::string id = std::to_string(rows.LongAt(0)), sub = std::to_string(rows.IntAt(1));
+          if (detcor.SeekEqual({id.c_str(), sub.c_str()}) && detcor.Edit() &&
+              detcor.SetFieldTextAt(nameField, node.name) && detcor.SetFieldTextAt(placeField, node.place) &&
+              detcor.Update())
+            ++updated;
+        }
+        return updated;
+      },
+      result);
+  Conclude(committed, {Format("Sono stati modificati %d dettagli orari", result.updated), NoticeIcon::Information, {}},
+           result);
+  return result;
+}

@@ -78,6 +78,8 @@ std::vector<SetFile> SplitSet(std::string_view input) {
     if (line.substr(0, 3) == "@@ ") {
       std::string_view name = line.substr(3);
       while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.remove_suffix(1);
+      // The line end before a header parts the files: it belongs to neither.
+      if (open && !open->bytes.empty()) open->bytes.remove_suffix(1);
       if (AllowedName(name)) {
         files.push_back({std::string(name), input.substr(next, 0)});
         open = &files.back();

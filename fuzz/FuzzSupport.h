@@ -29,7 +29,8 @@ inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
 void WriteWhole(const std::string& path, std::string_view bytes);
 
 // A set of files in one input: each file begins with a line "@@ NAME" (the name's letters,
-// digits, '.', '_' and '-' only, at most 40 of them), its bytes run to the next such line. The
+// digits, '.', '_' and '-' only, at most 40 of them), its bytes run to the line end before the
+// next such line (that LF parts the files and belongs to neither) or to the input's end. The
 // files are written into a fresh folder, whose path is returned, with the names in input order
 // (bytes before the first header are dropped; a file whose name is not allowed is left out).
 struct SetFile {

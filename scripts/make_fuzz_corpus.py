@@ -2,7 +2,8 @@
 """Makes the fuzz targets' seeds, tests/fuzz-corpus/<target>/, from the files the tests use.
 
 A file read alone is copied as it is; a set of files (shapefiles, IVU-InfoPool) becomes one seed
-in which each file begins with a line "@@ NAME" (fuzz/FuzzSupport.h). Shapefile sets come from the
+in which each file begins with a line "@@ NAME" and the files are parted by a LF
+(fuzz/FuzzSupport.h). Shapefile sets come from the
 tests' hex dumps and from their CSV files through ogr2ogr, as the tests make them. Run it again
 when the tests' data change; scripts/fuzz.sh only reads the seeds.
 """
@@ -28,10 +29,7 @@ def hex_bytes(path):
 
 def set_seed(files):
     """files: (name, bytes) in order; the first is the file chosen."""
-    out = b""
-    for name, data in files:
-        out += b"@@ " + name.encode() + b"\n" + data
-    return out
+    return b"\n".join(b"@@ " + name.encode() + b"\n" + data for name, data in files)
 
 
 def put(target, name, data):

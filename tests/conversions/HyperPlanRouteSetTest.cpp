@@ -8,13 +8,20 @@
 
 namespace {
 
-TEST(HyperPlanRouteSet, TheWritingCountsTheRecordsWritten) {
+// The tests' route set, read.
+struct HyperPlanRouteSet : ::testing::Test {
   NoticeLog notices;
   ScratchDir dir;
-  MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
-  const RouteReading reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
-  ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry
+  RouteReading reading;
+  void SetUp() override {
+    MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
+    reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
+    ASSERT_TRUE(reading.ok) << reading.failure;
+    ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry
+  }
+};
+
+TEST_F(HyperPlanRouteSet, TheWritingCountsTheRecordsWritten) {
   const RouteWriting writing = WriteRouteSet(dir.Path("RT_ITIN.SHP"), reading.lines, 36, ClockTime{2024, 3, 1});
   ASSERT_TRUE(writing.ok) << writing.failure;
   ShapeSetReader back;
@@ -23,12 +30,7 @@ TEST(HyperPlanRouteSet, TheWritingCountsTheRecordsWritten) {
   EXPECT_EQ(writing.records, back.Count());
 }
 
-TEST(HyperPlanRouteSet, AFolderThatCannotBeWrittenCountsNoRecord) {
-  NoticeLog notices;
-  ScratchDir dir;
-  MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
-  const RouteReading reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
+TEST_F(HyperPlanRouteSet, AFolderThatCannotBeWrittenCountsNoRecord) {
   const RouteWriting writing = WriteRouteSet(dir.Path("manca/RT_ITIN.SHP"), reading.lines, 36, ClockTime{2024, 3, 1});
   EXPECT_FALSE(writing.ok);
   EXPECT_TRUE(HasPrefix(writing.failure, "Impossibile creare\n\n"));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds Quendo with AddressSanitizer and
 # UndefinedBehaviorSanitizer (a warning is an error) and runs every test; the benchmarks are built
-# too, so that they keep compiling.
+# too, so that they keep compiling. Then every reader of outside files is fuzzed for a short while
+# (scripts/fuzz.sh, QUENDO_FUZZ_TIME seconds a target, 30 by default; 0 leaves the fuzzing out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -14,3 +15,7 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+fuzz_time="${QUENDO_FUZZ_TIME:-30}"
+if ((fuzz_time > 0)); then
+  scripts/fuzz.sh --time "$fuzz_time"
+fi

@@ -33,7 +33,8 @@ bool ExchangeReader::Open(const std::string& path) {
     file_.reset();
     return false;
   }
-  buffer_.resize(kBlock);
+  // Only the bytes read are looked at: the block is not cleared first.
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBlock);
   return true;
 }
 
@@ -80,7 +81,7 @@ bool ExchangeReader::Fill() {
     failed_ = true;
     return false;
   }
-  const qint64 n = file_->read(buffer_.data(), static_cast<qint64>(buffer_.size()));
+  const qint64 n = file_->read(buffer_.get(), static_cast<qint64>(kBlock));
   if (n < 0) {
     failed_ = true;
     return false;
@@ -90,7 +91,7 @@ bool ExchangeReader::Fill() {
     return true;
   }
   end_ = static_cast<size_t>(n);
-  Mix(buffer_.data(), end_);
+  Mix(buffer_.get(), end_);
   lastByte_ = buffer_[end_ - 1];
   return true;
 }
@@ -116,7 +117,7 @@ bool ExchangeReader::Next(Line& line) {
       if (!Fill()) return false;
       continue;
     }
-    const char* base = buffer_.data();
+    const char* base = buffer_.get();
     const std::string_view rest(base + begin_, end_ - begin_);
     const size_t newline = rest.find('\n');
     if (newline != std::string_view::npos) {

@@ -54,7 +54,7 @@ class ExchangeReader {
   void Restart();
 
   std::unique_ptr<QFile> file_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
   size_t begin_ = 0, end_ = 0;  // the bytes of buffer_ not yet cut into lines
   bool atEnd_ = false;          // the file has no more bytes to give
   bool failed_ = false;

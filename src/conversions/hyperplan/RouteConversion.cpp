@@ -74,6 +74,9 @@ RouteWriting WriteRouteSet(const std::string& path, const std::vector<RouteLine>
   RouteWriting result;
   std::string failedPath;
   result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
-  if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;
+  if (result.ok)
+    result.records = writer.Count();
+  else
+    result.failure = "Impossibile creare\n\n" + failedPath;
   return result;
 }

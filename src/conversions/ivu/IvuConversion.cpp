@@ -116,7 +116,10 @@ Period VersionPeriod(const IvuSet& set) {
   Period p;
   if (set.versions.empty()) return p;
   const IvuVersion& v = set.versions.front();
-  p.valid = DateOfText(v.from, p.from) & DateOfText(v.to, p.to);
+  // Both dates are read whatever the first gives.
+  const bool from = DateOfText(v.from, p.from);
+  const bool to = DateOfText(v.to, p.to);
+  p.valid = from && to;
   return p;
 }
 

@@ -20,13 +20,13 @@ std::string FileName(ImportKind kind) { return DescriptorOf(kind).layout().fileN
 
 }  // namespace
 
-void MakeHandMadeTimetable(const std::string& path, std::optional<ImportKind> before) {
+void MakeHandMadeTimetable(const std::string& path, std::optional<ImportKind> before, const std::string& folder) {
   MakeTimetable(path);
   DbDatabase db(path);
   for (ImportKind earlier : kOrder) {
     if (earlier == before) break;
     const auto engine =
-        ImportEngine::Create(earlier, {&db, TestData() + "/exchange/" + FileName(earlier), false, nullptr});
+        ImportEngine::Create(earlier, {&db, TestData() + "/" + folder + "/" + FileName(earlier), false, nullptr});
     Require(engine->Check() && !engine->Blocking(), "a hand-made file does not import");
     engine->Load();
     Require(engine->RowsInserted() == engine->LinesRead(), "a hand-made file does not store every line");

@@ -13,9 +13,10 @@
 
 namespace fuzz {
 
-// A timetable at `path` (MakeTimetable) with the hand-made files of tests/data/exchange stored, in
+// A timetable at `path` (MakeTimetable) with the hand-made files of tests/data/<folder> stored, in
 // the order of the whole import, up to the one of kind `before` (all six without it).
-void MakeHandMadeTimetable(const std::string& path, std::optional<ImportKind> before = std::nullopt);
+void MakeHandMadeTimetable(const std::string& path, std::optional<ImportKind> before = std::nullopt,
+                           const std::string& folder = "exchange");
 
 int FuzzImport(ImportKind kind, const std::uint8_t* data, std::size_t size);
 

@@ -250,6 +250,12 @@ TEST_F(OlviFiles, ALineThatCannotBeStoredRefusesTheWholeFile) {
       {"17\tF3\tNome\t" + forty + "u", "alla riga 3 l'ubicazione supera i 40 caratteri"},
       {"17\tF3\t   \tLuogo", "alla riga 3 manca la denominazione della fermata"},
       {"17\tF3", "alla riga 3 manca la denominazione della fermata"},
+      // Control characters: a NUL byte would cut the text short where the database keeps it.
+      {std::string("17\tF3\t\0-\tLuogo", 14), "alla riga 3 la denominazione contiene un carattere di controllo"},
+      {std::string("17\tF3\tPi\0zza\tLuogo", 18), "alla riga 3 la denominazione contiene un carattere di controllo"},
+      {std::string("17\tF3\tNome\tLu\0go", 16), "alla riga 3 l'ubicazione contiene un carattere di controllo"},
+      {"17\tF\x01\tNome\tLuogo", "alla riga 3 il codice della fermata contiene un carattere di controllo"},
+      {"17\tF3\tNome\rbis\tLuogo", "alla riga 3 la denominazione contiene un carattere di controllo"},
   };
   const std::string path = dir.Path("f.txt");
   for (const BadLine& c : cases) {

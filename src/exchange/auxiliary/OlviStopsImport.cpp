@@ -5,6 +5,9 @@
 #include "db/DbTable.h"
 #include "exchange/OlviFiles.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 struct StopNode {
@@ -19,6 +22,23 @@ std::string LineFault(long lineNumber, const StopNode& node) {
         "Nessun dettaglio orario è stato modificato.",
         lineNumber, what, width);
   };
+  // The database keeps texts up to their first NUL byte: a name "\0..." would be stored empty.
+  const auto control = [&](const char* what, const std::string& text) {
+    const bool found = std::any_of(text.begin(), text.end(), [](char c) {
+      const auto byte = static_cast<unsigned char>(c);
+      return byte < 0x20 || byte == 0x7f;
+    });
+    return found ? Format(
+                       "Il file proposto non può essere importato:\nalla riga %ld %s contiene un carattere di "
+                       "controllo.\n\nNessun dettaglio orario è stato modificato.",
+                       lineNumber, what)
+                 : std::string();
+  };
+  for (const auto& [what, text] : {std::pair<const char*, const std::string&>{"il codice della fermata", node.code},
+                                   {"la denominazione", node.name},
+                                   {"l'ubicazione", node.place}}) {
+    if (std::string fault = control(what, text); !fault.empty()) return fault;
+  }
   if (node.code.size() > kOlviStopCodeWidth) return tooLong("il codice della fermata", kOlviStopCodeWidth);
   if (node.name.size() > kOlviStopTextWidth) return tooLong("la denominazione", kOlviStopTextWidth);
   if (node.place.size() > kOlviStopTextWidth) return tooLong("l'ubicazione", kOlviStopTextWidth);

@@ -7,7 +7,9 @@
 // A line whose company field is not a number (the heading among them) is no stop; a line of
 // another company is passed over. Fields missing at the end of a short line are empty. A line of
 // the working company whose code, name or location does not fit its field (10, 40, 40 characters,
-// trailing blanks not counted), or whose name is empty, refuses the import: nothing is changed.
+// trailing blanks not counted), whose name is empty, or whose code, name or location holds a
+// control character (a NUL byte among them, which the database would cut the text at), refuses
+// the import: nothing is changed.
 
 #include "exchange/auxiliary/AuxiliaryImport.h"
 

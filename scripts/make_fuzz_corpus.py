@@ -97,8 +97,11 @@ def main():
         if "percorsi" in csv.stem:
             put("hyperplan_routes", csv.stem, set_seed(files))
     for folder in sorted((DATA / "conversions").glob("ivu_*")):
+        # A set the conversion reads, or the set the export must write.
         files = [(p.name, p.read_bytes()) for p in sorted(folder.glob("*.asc"))]
-        put("ivu", folder.name, set_seed(files))
+        files = files or [(p.name, p.read_bytes()) for p in sorted(folder.glob("atteso/*.asc"))]
+        if files:
+            put("ivu", folder.name, set_seed(files))
     for txt in sorted((DATA / "conversions").glob("*hyperplan*.txt")):
         put("hyperplan_descriptor", txt.name, txt.read_bytes())
     auxiliary_seeds()

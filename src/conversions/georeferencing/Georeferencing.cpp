@@ -53,19 +53,15 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
       if (p) p->End();
     }
   } barEnd{progress};
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      result.message = reader.Fault();
-      return result;
-    }
-    if (!shape.point) continue;
-    if (roundToCents)
-      list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
-    else
-      list.Append(i, shape.x, shape.y);
+  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
+        if (!shape.point) return;
+        if (roundToCents)
+          list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
+        else
+          list.Append(i, shape.x, shape.y);
+      })) {
+    result.message = reader.Fault();
+    return result;
   }
   std::string_view record;
   for (int i = 0; i < n; ++i) {

@@ -38,19 +38,13 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
   }
   reader.SetMultiPartRule(true);
   const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      reader.FinishWarnings();
-      result.failure = reader.Fault();
-      result.lines.clear();
-      return result;
-    }
-    if (shape.parts >= 1) result.lines.push_back({i, {}, std::move(shape.points)});
+  if (!reader.ReadShapes(progress, [&](int i, ShapeRecord& shape) {
+        if (shape.parts >= 1) result.lines.push_back({i, {}, std::move(shape.points)});
+      })) {
+    result.failure = reader.Fault();
+    result.lines.clear();
+    return result;
   }
-  reader.FinishWarnings();
   std::string_view record;
   std::size_t next = 0;  // the lines are in record order: each record's line, if any, is the next
   for (int i = 0; i < n && next < result.lines.size(); ++i) {

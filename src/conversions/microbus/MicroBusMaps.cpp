@@ -122,15 +122,11 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
     return result;
   }
   const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      result.failure = reader.Fault();
-      return result;
-    }
-    if (shape.point) stops.Append(i, shape.x, shape.y);
+  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
+        if (shape.point) stops.Append(i, shape.x, shape.y);
+      })) {
+    result.failure = reader.Fault();
+    return result;
   }
   std::string_view record;
   for (int i = 0; i < n; ++i) {
@@ -167,18 +163,12 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
   }
   reader.SetMultiPartRule(true);
   const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      reader.FinishWarnings();
-      result.failure = reader.Fault();
-      return result;
-    }
-    if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+  if (!reader.ReadShapes(progress, [&](int i, ShapeRecord& shape) {
+        if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+      })) {
+    result.failure = reader.Fault();
+    return result;
   }
-  reader.FinishWarnings();
   std::string_view record;
   for (int i = 0; i < n; ++i) {
     if (!reader.Record(i, record)) {

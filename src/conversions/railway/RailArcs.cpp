@@ -76,21 +76,13 @@ namespace {
 // but no point gives an arc only when `emptyArcs` holds.
 bool ReadLines(ShapeSetReader& reader, RailArcList& arcs, bool emptyArcs, WorkProgress* progress, std::string& fault) {
   reader.SetMultiPartRule(true);
-  const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      reader.FinishWarnings();
-      fault = reader.Fault();
-      arcs.Clear();
-      return false;
-    }
-    if (shape.parts >= 1 && (emptyArcs || !shape.points.empty())) arcs.Append(i, shape.points);
-  }
-  reader.FinishWarnings();
-  return true;
+  if (reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
+        if (shape.parts >= 1 && (emptyArcs || !shape.points.empty())) arcs.Append(i, shape.points);
+      }))
+    return true;
+  fault = reader.Fault();
+  arcs.Clear();
+  return false;
 }
 
 }  // namespace

@@ -80,17 +80,12 @@ StationReading ReadStationSet(const std::string& path, int company, WorkProgress
     result.failure = StopSetRefusalText();
     return result;
   }
-  const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      result.failure = reader.Fault();
-      result.stations.Clear();
-      return result;
-    }
-    if (shape.point) result.stations.Append(i, shape.x, shape.y);
+  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
+        if (shape.point) result.stations.Append(i, shape.x, shape.y);
+      })) {
+    result.failure = reader.Fault();
+    result.stations.Clear();
+    return result;
   }
   // The fields in descriptor order: the last fitting code field gives the code, the last fitting
   // AZIENDA the company.

@@ -9,6 +9,7 @@
 // other). Points come only from point records, parts only from polyline records; a polyline whose
 // counts or parts do not fit its own content has no part.
 
+#include "common/WorkProgress.h"
 #include "conversions/shapefiles/DbfFields.h"
 #include "conversions/shapefiles/PointLists.h"
 
@@ -53,6 +54,25 @@ class ShapeSetReader {
   // The geometry of record i (0 <= i < Count()). False when its index entry or its content lies
   // outside the files: the set is damaged (Fault()).
   bool Shape(int i, ShapeRecord& out);
+  // The geometry pass: every record's geometry in order, handed to `take(i, shape)` (which may
+  // take its points away), the bar (when given) begun and stepped with them. The multi-part
+  // warnings are finished at the end, or at the first record that cannot be read, which makes it
+  // false (Fault()).
+  template <class Take>
+  bool ReadShapes(WorkProgress* progress, Take take) {
+    if (progress) progress->Begin({});
+    ShapeRecord shape;
+    for (int i = 0; i < count_; ++i) {
+      if (progress) progress->Step(i, count_);
+      if (!Shape(i, shape)) {
+        FinishWarnings();
+        return false;
+      }
+      take(i, shape);
+    }
+    FinishWarnings();
+    return true;
+  }
   // The content bytes of record i (after its 8-byte header), checked to lie inside the .SHP.
   // False when its index entry or its content lies outside the files (Fault()).
   bool Content(int i, std::string_view& bytes);

@@ -47,19 +47,15 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
     return result;
   }
   const int n = reader.Count();
-  if (progress) progress->Begin({});
-  ShapeRecord shape;
-  for (int i = 0; i < n; ++i) {
-    if (progress) progress->Step(i, n);
-    if (!reader.Shape(i, shape)) {
-      result.failure = reader.Fault();
-      result.stops.Clear();
-      return result;
-    }
-    if (shape.point)
-      result.stops.Append(i, shape.x, shape.y);
-    else
-      ++result.skipped;
+  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
+        if (shape.point)
+          result.stops.Append(i, shape.x, shape.y);
+        else
+          ++result.skipped;
+      })) {
+    result.failure = reader.Fault();
+    result.stops.Clear();
+    return result;
   }
   std::string_view record;
   for (int i = 0; i < n; ++i) {

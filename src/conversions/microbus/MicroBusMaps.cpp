@@ -35,34 +35,6 @@ long CompanyNumber(const std::string& text) {
 
 }  // namespace
 
-void MapStopTable::Append(int index, double x, double y) {
-  NoteSlot(slotOf_, index, Count());
-  stops_.push_back({index, {}, x, y});
-}
-
-void MapStopTable::SetCode(int index, const std::string& code) {
-  const int slot = SlotOf(slotOf_, index);
-  if (slot >= 0) stops_[static_cast<std::size_t>(slot)].code = code;
-}
-
-void MapStopTable::BuildIndex() {
-  byCode_.clear();
-  for (int i = 0; i < Count(); ++i)
-    if (!stops_[static_cast<std::size_t>(i)].code.empty()) byCode_.push_back(i);
-  std::stable_sort(byCode_.begin(), byCode_.end(), [this](int a, int b) {
-    return stops_[static_cast<std::size_t>(a)].code < stops_[static_cast<std::size_t>(b)].code;
-  });
-}
-
-const MapStop* MapStopTable::FindByCode(const std::string& code) const {
-  if (code.empty()) return nullptr;
-  const auto it = std::lower_bound(byCode_.begin(), byCode_.end(), code, [this](int slot, const std::string& key) {
-    return stops_[static_cast<std::size_t>(slot)].code < key;
-  });
-  if (it == byCode_.end() || stops_[static_cast<std::size_t>(*it)].code != code) return nullptr;
-  return &stops_[static_cast<std::size_t>(*it)];
-}
-
 void MapArcTable::Append(int index, std::vector<Vertex> vertices) {
   NoteSlot(slotOf_, index, Count());
   arcs_.push_back({index, {}, {}, std::move(vertices)});
@@ -140,7 +112,7 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
   stops.BuildIndex();
   if (progress) progress->End();
   // Only a point record of the company with a code counts.
-  if (stops.CodedCount() == 0) {
+  if (stops.IndexCount() == 0) {
     result.failure = NoCompanyStopText();
     return result;
   }

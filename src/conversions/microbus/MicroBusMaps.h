@@ -6,35 +6,15 @@
 // byte by byte (case and every blank count).
 
 #include "common/WorkProgress.h"
+#include "conversions/shapefiles/CodedPoints.h"
 #include "conversions/shapefiles/PointLists.h"
 
 #include <string>
 #include <vector>
 
-struct MapStop {
-  int index = 0;  // the record's index in the set, from 0
-  std::string code;
-  double x = 0.0;
-  double y = 0.0;
-};
-
-class MapStopTable {
- public:
-  void Append(int index, double x, double y);
-  void SetCode(int index, const std::string& code);
-  // Sorts the index by code; lookups need it.
-  void BuildIndex();
-  // A stop of that code (non-empty), or null.
-  const MapStop* FindByCode(const std::string& code) const;
-  int Count() const { return static_cast<int>(stops_.size()); }
-  // The stops with a code (known once the index is built).
-  int CodedCount() const { return static_cast<int>(byCode_.size()); }
-
- private:
-  std::vector<MapStop> stops_;
-  std::vector<int> slotOf_;  // record index -> position in stops_, -1 for none
-  std::vector<int> byCode_;  // positions sorted by code
-};
+// The stops of a MicroBus map: its points, coded when they are the working company's.
+using MapStop = CodedPoint;
+using MapStopTable = CodedPointList;
 
 struct MapArc {
   int index = 0;

@@ -5,13 +5,12 @@
 
 #include "common/Clock.h"
 #include "common/WorkProgress.h"
+#include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>
-
-class StationList;
 
 struct RailArc {
   int index = 0;  // the record's index in its set, from 0

@@ -5,6 +5,7 @@
 
 #include "common/Clock.h"
 #include "common/WorkProgress.h"
+#include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "exchange/ExportFiles.h"
 
@@ -15,7 +16,6 @@
 class DbDatabase;
 class ItineraryReport;
 class RailArcList;
-class StationList;
 
 struct ItineraryRoute {
   std::string code;                // tescor.codperc without its trailing blanks

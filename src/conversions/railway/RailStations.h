@@ -5,42 +5,14 @@
 // position by walking the list.
 
 #include "common/WorkProgress.h"
+#include "conversions/shapefiles/CodedPoints.h"
 
 #include <string>
 #include <vector>
 
-struct Station {
-  int index = 0;     // the record's index in its set, from 0
-  std::string code;  // empty for a station of another company
-  double x = 0.0;
-  double y = 0.0;
-};
-
-class StationList {
- public:
-  // Appends a station without a code; record indexes are appended in ascending order.
-  void Append(int index, double x, double y);
-  // Gives the code to the first station of that record index; nothing when there is none.
-  void SetCode(int index, const std::string& code);
-  // Sorts the coded stations by code, byte by byte; equal codes keep their file order.
-  void BuildIndex();
-  // The first station in file order with exactly that code (after BuildIndex), or null.
-  const Station* FindByCode(const std::string& code) const;
-  // The first station whose x and y equal the point's exactly, or null.
-  const Station* FindAt(double x, double y) const;
-  // The station nearest to the point (Euclidean), the first in file order among equal distances;
-  // null for an empty list, or when no distance is finite.
-  const Station* FindNearest(double x, double y) const;
-  void Clear();
-
-  int Count() const { return static_cast<int>(stations_.size()); }
-  int IndexCount() const { return static_cast<int>(index_.size()); }
-  const std::vector<Station>& Stations() const { return stations_; }
-
- private:
-  std::vector<Station> stations_;
-  std::vector<int> index_;  // positions in stations_ of the coded stations, by code
-};
+// A station: a point of the set, coded when it is the working company's.
+using Station = CodedPoint;
+using StationList = CodedPointList;
 
 constexpr const char* kStationInputCaption = "Selezione ShapeFile Stazioni (RT_NODI.SHP)";
 

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <algorithm>
 
 EditorDialog::EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction)
@@ -155,6 +156,13 @@ void EditorDialog::LayOut() {
 void EditorDialog::resizeEvent(QResizeEvent* event) {
   ui::Dialog::resizeEvent(event);
   LayOut();
+}
+
+void EditorDialog::showEvent(QShowEvent* event) {
+  ui::Dialog::showEvent(event);
+  // The arrow keys move through the rows from the first press, never through the buttons (the
+  // delete buttons stand a few presses from "Fine").
+  if (grid_ && !grid_->isHidden()) grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void EditorDialog::closeEvent(QCloseEvent* event) {

@@ -84,6 +84,8 @@ class EditorDialog : public ui::Dialog, public GridOwner {
 
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // The editor opens with the keyboard in its grid.
+  void showEvent(QShowEvent* event) override;
 
   // Places the buttons, the panel and the grid in the editor.
   void LayOut();

@@ -160,14 +160,18 @@ void TripDialog::LoadRows() {
 }
 
 void TripDialog::SelectSortOrder(int sortOrder) {
+  // The trip selected stays selected wherever it sorts, so that the next command acts on it.
+  const TripLeg* selected = rows_.At(grid_->Selected());
+  const std::int32_t selectedId = selected ? selected->id : -1;
   {
     EditorWaitCursor wait;
     rows_.Load(sortOrder);
   }
   // The old rows are gone: the quadro's trip is found again among the new ones.
   currentTrip_ = mode_ == Mode::Quadro ? rows_.At(rows_.FindId(quadroTripId_)) : nullptr;
-  // The selection keeps its place in the window, now on whatever trip sorts there.
   grid_->RowsChanged();
+  const int position = selectedId < 0 ? -1 : rows_.FindId(selectedId);
+  if (position >= 0) grid_->SelectRow(position, true);
 }
 
 void TripDialog::OnInsert() {

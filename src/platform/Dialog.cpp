@@ -2,9 +2,11 @@
 
 #include "common/Cp1252.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,8 +31,24 @@ bool ParseIndex(const std::string& text, int& index) {
   return true;
 }
 
+// Selects the entry at a position of a combo box ("ID#=N"), as the user would pick that row: of
+// several entries of one text only the position tells them apart.
+void ApplyPosition(Dialog& dialog, const std::string& id, const std::string& value) {
+  auto* combo = dialog.findChild<QComboBox*>(QString::fromStdString(id));
+  const std::string what = "il controllo " + id;
+  if (!combo) Unanswerable(dialog, what + " non è una lista");
+  if (!combo->isEnabled()) Unanswerable(dialog, what + " è disabilitato");
+  int index = 0;
+  if (!ParseIndex(value, index) || index >= combo->count())
+    Unanswerable(dialog, what + " non ha la riga " + cp1252::ToUtf8(value));
+  combo->setCurrentIndex(index);
+  emit combo->activated(index);
+  emit combo->textActivated(combo->itemText(index));
+}
+
 // Puts one scripted value into its control, as the user would.
 void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
+  if (!id.empty() && id.back() == '#') return ApplyPosition(dialog, id.substr(0, id.size() - 1), value);
   QWidget* control = dialog.findChild<QWidget*>(QString::fromStdString(id));
   const std::string what = "il controllo " + id;
   int commandId = 0;
@@ -191,12 +209,24 @@ void Dialog::Refuse(const std::string& message, int focusId) {
   }
 }
 
+int TitleWidth(const QWidget& window) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  // The icon on the left, the three buttons on the right and the bar's margins, with some room
+  // for a window manager's larger title font.
+  constexpr int kBarFurniture = 140;
+  return QFontMetrics(font).horizontalAdvance(window.windowTitle()) * 11 / 10 + kBarFurniture;
+}
+
 int RunDialog(Dialog& dialog) {
   dialog.ended_ = false;
   dialog.result_ = IDCANCEL;
   Script* script = Script::Current();
   if (!script && !CanShowWindows()) Unanswerable(dialog, "nessuna risposta possibile senza schermo");
   if (!dialog.OnInitDialog()) return IDCANCEL;
+  // A title cut short hides which report or assignment is open.
+  if (dialog.minimumWidth() < TitleWidth(dialog) && dialog.maximumWidth() >= TitleWidth(dialog))
+    dialog.setMinimumWidth(TitleWidth(dialog));
   if (!script) {
     ArrowCursorWhileShown arrow;
     dialog.exec();

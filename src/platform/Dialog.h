@@ -10,8 +10,9 @@
 //               gets the text; a check box "1" or "0"; a radio button "1" clicks it; a push
 //               button "1" clicks it; a combo box selects the entry of that exact text, else an
 //               editable one gets the text typed, else a number selects the entry at that
-//               index), then OK is pressed. If `OnOK` refuses, the run cannot go on (the user
-//               would be left at the dialog): UnansweredQuestion is thrown after its message.
+//               index; "ID#=N" selects the entry at index N whatever the texts, so that of
+//               entries of one text any can be chosen), then OK is pressed. If `OnOK` refuses, the run cannot go on
+//               (the user would be left at the dialog): UnansweredQuestion is thrown after its message.
 //   dialog ID cancel   the dialog is closed with Annulla.
 // An editor (a dialog that works on the database while it is open) takes its lines in the same
 // way, one after the other as the user would act, and a control of its own kind (a grid) takes
@@ -114,5 +115,9 @@ class Dialog : public QDialog {
 
 // Shows the dialog as described above and returns its result.
 int RunDialog(Dialog& dialog);
+
+// The width a window needs for its whole title in the title bar: the text in the bold title font,
+// the window's icon and the bar's three buttons. A dialog is never narrower (RunDialog).
+int TitleWidth(const QWidget& window);
 
 }  // namespace ui

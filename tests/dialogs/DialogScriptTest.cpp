@@ -40,7 +40,8 @@ class SampleDialog : public ui::Dialog {
   bool OnInitDialog() override {
     ++inits;
     if (keepTyped) return true;
-    Combo(1014)->addItems({QStringLiteral("Alfa"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
+    Combo(1014)->addItems(
+        {QStringLiteral("Alfa"), QStringLiteral("Beta"), QStringLiteral("Gamma"), QStringLiteral("Beta")});
     Combo(1015)->addItems({QStringLiteral("0001 - Uno"), QStringLiteral("0002 - Due")});
     SetControlText(1010, text);
     Button(1011)->setChecked(flag == 1);
@@ -81,6 +82,10 @@ TEST(DialogScript, ValuesGoIntoTheControlsAsTypingWouldAndOkConfirms) {
       // Cut to the edit's limit; a combo index; a typed text in the editable combo; a check box
       // already in the wanted state is not clicked again.
       {{{"1010", "abcdefgh"}, {"1014", "1"}, {"1015", "0099 scritto"}, {"1011", "0"}}, "abcde|0|0|1|1|0099 scritto"},
+      // Of two entries of one text, the first by its text, either by its position.
+      {{{"1014", "Beta"}}, "abc|0|0|1|1|0001 - Uno"},
+      {{{"1014#", "3"}}, "abc|0|0|3|3|0001 - Uno"},
+      {{{"1014#", "0"}}, "abc|0|0|0|0|0001 - Uno"},
   };
   for (const auto& [controls, state] : cases) {
     ui::Script script;
@@ -131,6 +136,9 @@ TEST(DialogScript, AnswersThatDoNotFitAreErrors) {
       {{"9999", "x"}},      // no such control
       {{"1014", "Delta"}},  // no such entry
       {{"1014", "7"}},      // index out of range
+      {{"1014#", "4"}},     // no row at that position
+      {{"1014#", "Beta"}},  // a position is a number
+      {{"1010#", "0"}},     // not a list
       {{"1012", "0"}},      // a checked radio cannot be switched off by itself
       {{"1011", "sì"}},     // a check box takes 1 or 0
   };

@@ -5,8 +5,11 @@
 #include "db/DbDatabase.h"
 #include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
+#include "editors/CalendarDialog.h"
+#include "editors/CalendarGrid.h"
 #include "editors/EditorTestSupport.h"
 #include "editors/ListGrid.h"
+#include "editors/TripListGrid.h"
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 
@@ -168,6 +171,43 @@ TEST_F(CadenceEditor, FineTheCloseButtonAndABoxMidEdit) {
     transaction.Commit();
     EXPECT_EQ(DayTypes(), box ? "FER|Feriale\nFES|Festivo\n" : "FER|Feriale\n");
   }
+}
+
+TEST_F(CadenceEditor, EveryEditorOpensWithTheKeysInItsGrid) {
+  // Three presses of Down move through the rows, never along the buttons to a delete.
+  RunSql(path_, std::string(kBase) + "INSERT INTO cadenz VALUES ('FES', 'Festivo'), ('SCO', 'Scolastico');");
+  const std::string before = DayTypes();
+  {
+    DbDatabase db(path_);
+    EditorTransaction transaction(&db);
+    LiveCadenceDialog d(nullptr, &db, &transaction, 116);
+    d.Exec([&] {
+      ASSERT_EQ(d.focusWidget(), d.GridWindowOf());
+      for (int k = 0; k < 3; ++k) {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(d.focusWidget(), &down);
+      }
+      EXPECT_EQ(d.GridWindowOf()->Selected(), 3);
+      EXPECT_EQ(Panel(d), "SCO|Scolastico|off off off browsing");
+      d.Click(1012);
+    });
+    transaction.Commit();
+  }
+  EXPECT_EQ(DayTypes(), before);
+  // The calendar and the trip list likewise.
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveEditor<CalendarDialog> calendar(nullptr, &db, &transaction, nullptr, 118);
+  calendar.Exec([&] {
+    EXPECT_EQ(calendar.focusWidget(), calendar.GridWindowOf());
+    calendar.Click(CalendarDialog::kFinish);
+  });
+  LiveEditor<TripDialog> trips(nullptr, &db, &transaction, 120);
+  trips.Exec([&] {
+    EXPECT_EQ(trips.focusWidget(), trips.ListGrid());
+    trips.Click(TripDialog::kFinish);
+  });
+  transaction.Commit();
 }
 
 TEST_F(CadenceEditor, AWheelTurnThatMovesTheSelectionEndsTheEdit) {

@@ -78,15 +78,18 @@ TEST_F(TripEditor, ListsEveryTripInTheSortOrderChosen) {
   struct Case {
     const char* lines;
     const char* ids;
-    int highlighted;  // the column of the sort order: 0 ID Azi, 1 ID Reg, 2 Quadro, 5 Linea, 10 Descrizione
+    int highlighted;       // the column of the sort order: 0 ID Azi, 1 ID Reg, 2 Quadro, 5 Linea, 10 Descrizione
+    const char* selected;  // the trip selected after the lines: a sort keeps it
   };
   const Case cases[] = {
-      {"", "1 2 3 10 11 12 13", 0},
-      {"5124=1", "1 2 3 10 12 13 11", 2},  // the imported trips have no quadro (-1)
-      {"5127=1", "10 11 13 12 3 1 2", 5},  // digits first, no case; then the trip code, a blank one first
-      {"5132=1", "2 13 11 1 3 12 10", 10},
-      {"5203=1", "1 2 3 10 12 13 11", 1},  // none first
-      {"5132=1|5123=1", "1 2 3 10 11 12 13", 0},
+      {"", "1 2 3 10 11 12 13", 0, "1"},
+      {"5124=1", "1 2 3 10 12 13 11", 2, "1"},  // the imported trips have no quadro (-1)
+      {"5127=1", "10 11 13 12 3 1 2", 5, "1"},  // digits first, no case; then the trip code, a blank one first
+      {"5132=1", "2 13 11 1 3 12 10", 10, "1"},
+      {"5203=1", "1 2 3 10 12 13 11", 1, "1"},  // none first
+      {"5132=1|5123=1", "1 2 3 10 11 12 13", 0, "1"},
+      {"6005=11|5124=1", "1 2 3 10 12 13 11", 2, "11"},
+      {"6005=12|5127=1|5132=1", "2 13 11 1 3 12 10", 10, "12"},
   };
   const std::string trips = QueryFile(path_, "SELECT count(*) FROM tescor");
   for (const Case& c : cases) {
@@ -98,6 +101,9 @@ TEST_F(TripEditor, ListsEveryTripInTheSortOrderChosen) {
               EXPECT_EQ(std::to_string(grid.RowCount()) + "\n", trips);
               EXPECT_EQ(Ids(grid), c.ids);
               EXPECT_EQ(grid.HighlightedColumn(), c.highlighted);
+              EXPECT_EQ(grid.CellText(grid.Selected(), 0), c.selected);
+              EXPECT_GE(grid.Selected(), grid.Top());
+              EXPECT_LT(grid.Selected(), grid.Top() + grid.VisibleRows());
               EXPECT_EQ(RowText(grid, dialog.Rows().FindId(10)), "10||0|P9|K10|12 R|99:99|99:99|12,345|1h 15m|Zona");
               EXPECT_EQ(RowText(grid, dialog.Rows().FindId(11)), "11|300|7|P3|K11|3 A|6:00|6:40|0,500|40m|àncora");
               EXPECT_EQ(RowText(grid, dialog.Rows().FindId(3)),

@@ -14,6 +14,7 @@
 #include "platform/WindowTitle.h"
 #include "refdata/Seeding.h"
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -267,6 +268,8 @@ int MainFrame::OpenDatabase() {
     return 0;
   }
   UpdateCommandStates();
+  // Until its clean close the file is not to be trusted unchecked (a session ended by a kill).
+  settings::Write(settings::kCleanClose, "");
   DbTable master(database_.get(), "master");
   if (!master.isOpen) {
     ui::MessageBox("Attenzione; non esiste il MASTER", ui::MB_ICONSTOP);
@@ -286,10 +289,32 @@ int MainFrame::OpenDatabase() {
   return 1;
 }
 
+namespace {
+
+// What tells a database file as the last clean close left it: its path, size, the time of its last
+// change to the nanosecond and its inode; empty when the file cannot be read or its write-ahead log
+// still holds changes (the close did not finish).
+std::string CloseFingerprint(const std::string& path) {
+  const std::string fsPath = cp1252::ToUtf8(path);
+  struct stat file {
+  }, log{};
+  if (path.empty() || stat(fsPath.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
+  if (stat((fsPath + "-wal").c_str(), &log) == 0 && log.st_size > 0) return {};
+  return path + "|" + std::to_string(file.st_size) + "|" + std::to_string(file.st_mtim.tv_sec) + "." +
+         std::to_string(file.st_mtim.tv_nsec) + "|" + std::to_string(file.st_ino);
+}
+
+}  // namespace
+
 int MainFrame::OpenStoredDatabase() {
   if (databasePath.empty()) return 0;
+  // The whole file is checked at start only when the last session did not close it cleanly or
+  // something changed it since: a sound file is not read page by page at every start.
+  std::string lastClose;
+  const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
+                         !lastClose.empty() && lastClose == CloseFingerprint(databasePath);
   bool damaged = false;
-  if (!CheckFileToOpen(databasePath, &damaged)) {
+  if (!unchanged && !CheckFileToOpen(databasePath, &damaged)) {
     // A file that is missing now or locked is still the user's database, tried again at the next
     // start; a damaged one is not worked on until "&Ripara" has salvaged it.
     if (damaged) databasePath.clear();
@@ -299,7 +324,10 @@ int MainFrame::OpenStoredDatabase() {
 }
 
 int MainFrame::CloseDatabase() {
+  const bool wasOpen = database_ && database_->isOpen;
   database_.reset();
+  // Closed cleanly (the log folded into the file): the next start may trust the file as it is.
+  if (wasOpen) settings::Write(settings::kCleanClose, CloseFingerprint(databasePath));
   UpdateCommandStates();
   return 1;
 }

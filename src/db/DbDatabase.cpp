@@ -11,7 +11,9 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
 #include <exception>
+#include <thread>
 
 namespace {
 
@@ -31,6 +33,23 @@ std::function<void()>& ProgressHook() {
 int OnEngineProgress(void*) {
   EngineProgress();
   return 0;  // never interrupts the statement
+}
+
+// How long a commit is tried again while another program holds a lock for a moment.
+constexpr auto kCommitRetryFor = std::chrono::seconds(3);
+
+// Commits the open transaction. A lock held for a moment by another program (one that reads the
+// file as the commit runs, which the engine may report as a locking protocol fault rather than
+// wait for) is waited out and the commit tried again, for a short while, before it fails.
+bool CommitWaitingForLocks(sqlite3* db, std::string& error) {
+  const auto giveUp = std::chrono::steady_clock::now() + kCommitRetryFor;
+  for (;;) {
+    if (ExecSql(db, "COMMIT", error)) return true;
+    const int rc = sqlite3_extended_errcode(db) & 0xFF;
+    const bool passing = rc == SQLITE_BUSY || rc == SQLITE_LOCKED || rc == SQLITE_PROTOCOL;
+    if (!passing || sqlite3_get_autocommit(db) != 0 || std::chrono::steady_clock::now() >= giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 void Report(const char* prefix, const std::string& description) {
@@ -149,7 +168,7 @@ int DbDatabase::CommitTrans() {
     --depth_;
     return 1;
   }
-  if (!ExecSql(database, "COMMIT", error)) {
+  if (!CommitWaitingForLocks(database, error)) {
     // Never taken as committed: the work is rolled back and the caller told.
     std::string ignored;
     if (sqlite3_get_autocommit(database) == 0) ExecSql(database, "ROLLBACK", ignored);

@@ -33,7 +33,8 @@ std::string EngineErrorText(int rc, const std::string& engineText, DbOperation o
     default:
       switch (rc & 0xFF) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: it = "Il database è bloccato da un altro utente o programma"; break;
+        case SQLITE_LOCKED:
+        case SQLITE_PROTOCOL: it = "Il database è bloccato da un altro utente o programma"; break;
         case SQLITE_READONLY: it = "Il database è in sola lettura"; break;
         case SQLITE_FULL: it = "Spazio su disco esaurito"; break;
         case SQLITE_NOTADB: it = "Il file non è un database valido"; break;
@@ -42,10 +43,11 @@ std::string EngineErrorText(int rc, const std::string& engineText, DbOperation o
         case SQLITE_IOERR: it = "Errore di lettura o scrittura del file"; break;
         case SQLITE_PERM: it = "Permesso negato"; break;
         case SQLITE_CONSTRAINT: it = "Il valore non rispetta i vincoli della tavola"; break;
-        default: break;
+        case SQLITE_NOMEM: it = "Memoria insufficiente"; break;
+        default: it = "Il motore del database ha rifiutato l'operazione"; break;
       }
   }
+  // The engine's own words, in English, only ever follow the Italian description.
   const std::string engine = cp1252::FromUtf8Lossy(engineText);
-  if (it.empty()) return engine;
   return it + (engine.empty() ? "" : " (" + engine + ")");
 }

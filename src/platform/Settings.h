@@ -15,6 +15,9 @@ constexpr const char* kGroup = "1.00";
 constexpr const char* kDatabase = "Database";
 constexpr const char* kDirectory = "Directory";
 constexpr const char* kExportsUnderWay = "EsportazioniInCorso";
+// The working database as it was left by the last clean close (path, size, time of the last
+// change): found unchanged at the next start, it is not checked page by page again.
+constexpr const char* kCleanClose = "ChiusuraRegolare";
 
 // The settings file in use.
 QString FilePath();

@@ -77,6 +77,36 @@ TEST_F(StartupPath, ADamagedFileIsRefusedAsConnectRefusesItAndItsPathGivenUp) {
   }
 }
 
+// A clean close is recorded with what tells the file as it was left; the next start trusts only
+// that same file and checks any other whole: one damaged in place since, or one put in its place.
+TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
+  const std::string db = dir.Path("orari.mdb");
+  for (const char* change : {"damaged in place", "another file under its name"}) {
+    SCOPED_TRACE(change);
+    CopySeededDatabase(db);
+    WriteSettings(settings, {"Database=" + db});
+    DriverRun run = RunDriver(settings, {}, {});
+    EXPECT_TRUE(Boxes(run).empty());
+    EXPECT_TRUE(HasPrefix(SettingsValue(settings, settings::kCleanClose), db + "|"));
+    run = RunDriver(settings, {}, {});  // unchanged: opened without the whole check, and fine
+    EXPECT_TRUE(Boxes(run).empty());
+    if (std::string(change) == "damaged in place") {
+      DamageLeaf(db, "local");
+    } else {
+      const std::string other = dir.Path("altro.mdb");
+      CopySeededDatabase(other);
+      DamageLeaf(other, "local");
+      QFile::remove(cp1252::ToQString(db));
+      QFile::rename(cp1252::ToQString(other), cp1252::ToQString(db));
+    }
+    run = RunDriver(settings, {}, {});
+    ASSERT_EQ(Boxes(run).size(), 1u);
+    EXPECT_TRUE(HasPrefix(Boxes(run)[0], kOpenFailure + U8("Il file del database è danneggiato")));
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    QFile::remove(cp1252::ToQString(db));
+  }
+}
+
 TEST_F(StartupPath, NoCreationIsOfferedOverTheDefaultDatabaseAlreadyThere) {
   const std::string data = dir.Path("dati"), existing = data + "/QUENDO.MDB";
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)));

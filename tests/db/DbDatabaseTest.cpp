@@ -2,9 +2,11 @@
 
 #include "DbTestSupport.h"
 #include "db/DbDatabase.h"
+#include "db/DbError.h"
 #include "db/DbMaintenance.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <map>
 #include <stdexcept>
@@ -54,6 +56,26 @@ TEST_F(DbDatabaseTest, OpenFailuresAreReportedAndLeaveTheFileAlone) {
 // A rollback undoes every table; nested levels are savepoints: a batch rolled back or left by an
 // exception takes only its own rows away, one that ends keeps them, rows refused or not; a batch
 // left by an exception outside any transaction keeps nothing.
+// The engine's failures as the user reads them: an Italian description first, the engine's own
+// English words only after it, in brackets; a lock of another program, however the engine names
+// it, is said as such.
+TEST(EngineErrors, AnItalianDescriptionBeforeTheEnginesWords) {
+  const struct {
+    int rc;
+    const char *engine, *shown;
+  } cases[] = {
+      {SQLITE_BUSY, "database is locked", "Il database è bloccato da un altro utente o programma (database is locked)"},
+      {SQLITE_PROTOCOL, "locking protocol", "Il database è bloccato da un altro utente o programma (locking protocol)"},
+      {SQLITE_LOCKED, "", "Il database è bloccato da un altro utente o programma"},
+      {SQLITE_FULL, "database or disk is full", "Spazio su disco esaurito (database or disk is full)"},
+      {SQLITE_NOMEM, "out of memory", "Memoria insufficiente (out of memory)"},
+      {SQLITE_ERROR, "no such table: tescor",
+       "Il motore del database ha rifiutato l'operazione (no such table: tescor)"},
+      {SQLITE_INTERRUPT, "interrupted", "Il motore del database ha rifiutato l'operazione (interrupted)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EngineErrorText(c.rc, c.engine), c.shown) << c.engine;
+}
+
 TEST_F(DbDatabaseTest, RollbackUndoesEveryTableAndNestedLevelsAreSavepoints) {
   const auto abandoned = [this](const char* code) {
     DbBatch batch(db.get());

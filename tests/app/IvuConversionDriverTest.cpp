@@ -186,6 +186,48 @@ TEST_F(IvuDamaged, CancelWritesNothing) {
   }
 }
 
+// Input that would lose days or trips, or give files the region refuses: the report names the
+// damage, and no region's file is written.
+struct DamagedInput {
+  const char* name;
+  std::vector<IvuEdit> edits;
+  const char* reported;  // the report's line after its heading
+};
+
+void PrintTo(const DamagedInput& c, std::ostream* os) { *os << c.name; }
+
+class IvuDamagedInput : public IvuDriver, public ::testing::WithParamInterface<DamagedInput> {};
+
+TEST_P(IvuDamagedInput, IsReportedAndNothingIsWritten) {
+  Copy("ivu_bitfeld");
+  ApplyIvuEdits(in, GetParam().edits);
+  const std::string report = dir.Path("ERRORI_IVU.TXT");
+  const DriverRun run = Convert({"file " + in + "/dateien.asc", "ok", "file " + report});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x11, kDamaged)});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"), std::vector<std::string>{});
+  const std::string bytes = FileBytes(report);
+  const size_t heading = bytes.find("\r\n\r\n");
+  ASSERT_NE(heading, std::string::npos);
+  EXPECT_EQ(bytes.substr(heading + 4), std::string(GetParam().reported) + "\r\n");
+  EXPECT_EQ(Listing(out), "");
+  EXPECT_EQ(Listing(dir.Dir()).find("RT_"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IvuDamagedInput,
+    ::testing::Values(
+        DamagedInput{"VersionEndsBeforeItBegins",
+                     {{"versione.asc", 1, "7#Orario invernale#05.03.2024#01.03.2024##"}},
+                     "FILE=versione RIGA=1 - Periodo di validit\xE0 della versione non valido: il primo giorno "
+                     "05.03.2024 \xE8 successivo all'ultimo 01.03.2024"},
+        DamagedInput{"EmptyTripFile", {{"fd12.asc", -1, ""}}, "FILE=FD12 RIGA=0 - nessuna corsa nel file"},
+        DamagedInput{"EmptyFileList",
+                     {{"dateien.asc", -1, ""}},
+                     "FILE=dateien RIGA=0 - nessun file di percorsi (LD) e corse (FD) elencato"},
+        DamagedInput{
+            "BitFieldWithANonDigit", {{"bitfeld.asc", 1, "1#F8X#"}}, "FILE=bitfeld RIGA=1 - formato dati illegale"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 // The two messages that stop the command: the first names the file, the second is always the same.
 struct StopCase {
   const char* name;

@@ -86,6 +86,138 @@ TEST_F(IvuSetFixture, AnInvalidVersionDate) {
       std::vector<std::string>{"versione|1|Data di validità della versione non valida: dal 31.02.2024 al 05.03.2024"});
 }
 
+// Damaged input that would lose days, periods or trips, or give files the region refuses: each
+// damage is a fault of the report, and such a set is never written.
+struct DamageCase {
+  const char* name;
+  const char* set;
+  std::vector<IvuEdit> edits;
+  std::vector<std::string> faults;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
+
+class IvuDamage : public IvuSetFixture, public ::testing::WithParamInterface<DamageCase> {};
+
+TEST_P(IvuDamage, IsAFaultOfTheReport) {
+  Copy(GetParam().set);
+  ApplyIvuEdits(in, GetParam().edits);
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_TRUE(r.opened) << r.failedPath;
+  EXPECT_EQ(Faults(r), GetParam().faults);
+}
+
+const char* const kNoDataFile = "dateien|0|nessun file di percorsi (LD) e corse (FD) elencato";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IvuDamage,
+    ::testing::Values(
+        DamageCase{"VersionEndsBeforeItBegins",
+                   "ivu_bitfeld",
+                   {{"versione.asc", 1, "7#Orario invernale#05.03.2024#01.03.2024##"}},
+                   {"versione|1|Periodo di validità della versione non valido: il primo giorno 05.03.2024 è "
+                    "successivo all'ultimo 01.03.2024"}},
+        DamageCase{"EmptyTripFile", "ivu_bitfeld", {{"fd12.asc", -1, ""}}, {"FD12|0|nessuna corsa nel file"}},
+        DamageCase{"EmptyFileList", "ivu_bitfeld", {{"dateien.asc", -1, ""}}, {kNoDataFile}},
+        DamageCase{"JunkFileList",
+                   "ivu_bitfeld",
+                   {{"dateien.asc", -1, "qwerty\r\nLD12.asc\x01\r\n"}},
+                   {"dateien|2|formato dati illegale", kNoDataFile}},
+        DamageCase{
+            "Utf16FileList",
+            "ivu_bitfeld",
+            {{"dateien.asc", -1, Utf16FileList()}},
+            {"dateien|1|formato dati illegale", "dateien|2|formato dati illegale", "dateien|3|formato dati illegale",
+             "dateien|4|formato dati illegale", "dateien|5|formato dati illegale", "dateien|6|formato dati illegale",
+             "dateien|7|formato dati illegale", kNoDataFile}},
+        DamageCase{"BitFieldWithANonDigit",
+                   "ivu_bitfeld",
+                   {{"bitfeld.asc", 2, "2#A0G#"}},
+                   {"bitfeld|2|formato dati illegale"}},
+        DamageCase{"EmptyBitField", "ivu_bitfeld", {{"bitfeld.asc", 1, "1##"}}, {"bitfeld|1|formato dati illegale"}},
+        DamageCase{"TripOfAnUnknownBitField",
+                   "ivu_bitfeld",
+                   {{"fd12.asc", 3, "1#0#23.50:00#3#2#00.30:00#BUS#1#C102#1111111#0#0#9##"}},
+                   {"|-1|Non trovo Bitfeld ID=9 Corsa=C102 Linea 12"}},
+        DamageCase{"CalendarMarkNeitherXNorEmpty",
+                   "ivu_cadenze",
+                   {{"kalender.asc", 2, "02.03.2024##1##"}},
+                   {"kalender|2|formato dati illegale"}},
+        DamageCase{"CalendarMarkBeyondDayType255",
+                   "ivu_cadenze",
+                   {{"kalender.asc", 1, "01.03.2024#" + std::string(256, '#') + "x#"}},
+                   {"kalender|1|formato dati illegale"}},
+        DamageCase{"CalendarDateThatIsNoDay",
+                   "ivu_cadenze",
+                   {{"kalender.asc", 1, "30.02.2024#x###"}},
+                   {"kalender|1|formato dati illegale"}},
+        DamageCase{"CalendarMarkOfAnUndefinedDayType",
+                   "ivu_cadenze",
+                   {{"kalender.asc", 3, "03.03.2024##x##x#"}},
+                   {"kalender|3|il tipo giorno 3 non è definito in betrtage"}},
+        DamageCase{"TripOfAnUnknownDayType",
+                   "ivu_cadenze",
+                   {{"fd12.asc", 2, "1#0#23.50:00#3#2#00.30:00#BUS#1#C201#FER#0#0#0#SAB#DOM#"}},
+                   {"|-1|Non trovo Tipo Giorno=DOM Corsa=C201 Linea 12"}},
+        DamageCase{"TripWithoutDayType",
+                   "ivu_cadenze",
+                   {{"fd12.asc", 2, "1#0#23.50:00#3#2#00.30:00#BUS#1#C201##0#0#0##"}},
+                   {"|-1|Nessun tipo giorno per la Corsa=C201 Linea 12"}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// A trip over part of its route: its length and time are those of its own stops, it leaves its
+// first stop at the time of its own line, and it runs on from there.
+struct PartCase {
+  const char* name;
+  const char* trip;                // line 3 of fd12.asc, trip C102
+  const char* head;                // lung|tempo|ct_lung|ct_tempo of C102
+  std::vector<std::string> stops;  // sub|fermata|dist|arriva|parte of C102
+};
+
+void PrintTo(const PartCase& c, std::ostream* os) { *os << c.name; }
+
+class IvuPartOfARoute : public IvuSetFixture, public ::testing::WithParamInterface<PartCase> {};
+
+TEST_P(IvuPartOfARoute, CountsItsOwnStops) {
+  Copy("ivu_bitfeld");
+  Line("fd12.asc", 3, GetParam().trip);
+  const IvuReading r = ReadIvuSet(in, nullptr);
+  ASSERT_EQ(Faults(r), std::vector<std::string>{});
+  ASSERT_TRUE(WriteIvuRtFiles(r, 17, out, kToday, nullptr).ok);
+  const auto field = [](const std::string& l, size_t at, size_t n) {
+    return std::to_string(std::stol(l.substr(at, n)));
+  };
+  const std::string heads = FileBytes(out + "/RT_HDORA.TXT");
+  const std::string h = heads.substr(heads.find("\r\n") + 2);
+  ASSERT_EQ(h.substr(4, 10), "000001C102");
+  EXPECT_EQ(field(h, 48, 8) + "|" + field(h, 56, 4) + "|" + field(h, 60, 8) + "|" + field(h, 68, 4), GetParam().head);
+  std::vector<std::string> stops;
+  const std::string details = FileBytes(out + "/RT_DTORA.TXT");
+  for (size_t at = 0, end; (end = details.find("\r\n", at)) != std::string::npos; at = end + 2) {
+    const std::string d = details.substr(at, end - at);
+    if (d.substr(4, 6) == "000001")
+      stops.push_back(field(d, 10, 4) + "|" + d.substr(14, 2) + "|" + field(d, 120, 8) + "|" + d.substr(128, 4) + "|" +
+                      d.substr(132, 4));
+  }
+  EXPECT_EQ(stops, GetParam().stops);
+}
+
+// The route: F1 -(4200 m, 20 min)-> F2, 2 minutes there, -(4800 m, 18 min)-> F3.
+INSTANTIATE_TEST_SUITE_P(Table, IvuPartOfARoute,
+                         ::testing::Values(PartCase{"FromTheSecondStop",
+                                                    "2#1#07.05:00#3#2#07.23:00#BUS#1#C102#1111111#0#0#2##",
+                                                    "4800|18|4800|18",
+                                                    {"1|F2|0|9999|0705", "2|F3|4800|0723|9999"}},
+                                           PartCase{"ToTheSecondStop",
+                                                    "1#0#07.05:00#2#1#07.25:00#BUS#1#C102#1111111#0#0#2##",
+                                                    "4200|20|4200|20",
+                                                    {"0|F1|0|9999|0705", "1|F2|4200|0725|9999"}},
+                                           PartCase{"OneStopOnly",
+                                                    "2#1#07.05:00#2#1#07.05:00#BUS#1#C102#1111111#0#0#2##",
+                                                    "0|0|0|0",
+                                                    {"1|F2|0|9999|0705"}}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 struct WidthCase {
   const char* name;
   const char* file;

@@ -203,4 +203,17 @@ TEST_F(RoundTrip, ASecondTimetableOfAVariantIsRefusedByTheReader) {
   EXPECT_EQ(refused, (std::vector<long>{6, 7, 8}));
 }
 
+TEST_F(RoundTrip, ATripCodeOfElevenCharactersIsRefusedByTheReader) {
+  // The export writes the trip code whole; the reader takes at most ten characters.
+  std::vector<TripSpec> trips(kTrips.begin(), kTrips.begin() + 2);
+  trips[1].code = "CORSA000002";
+  Export(trips);
+  if (HasFatalFailure()) return;
+  const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
+  ASSERT_TRUE(reading.opened) << reading.failedPath;
+  ASSERT_FALSE(reading.errors.Empty());
+  const ivu::IvuError& first = reading.errors.Entries().front();
+  EXPECT_EQ(first.file + "|" + std::to_string(first.line) + "|" + first.message, "FD5|3|formato dati illegale");
+}
+
 }  // namespace

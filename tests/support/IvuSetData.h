@@ -47,3 +47,28 @@ inline void MakeDamagedIvuSet(const std::string& folder) {
   ReplaceIvuLine(folder + "/versione.asc", 0, "8#Estate#01.06.2024#30.06.2024##");
   ReplaceIvuLine(folder + "/fd12.asc", 2, "1#0#07.05:00#3#2#07.45:00#BUS#2#C101#1111111#0#0#1##");
 }
+
+// One change to a file of a set: line `line` (from 1) replaced, appended when 0, or the whole file
+// written anew when -1.
+struct IvuEdit {
+  const char* file;
+  int line;
+  std::string text;
+};
+
+inline void ApplyIvuEdits(const std::string& folder, const std::vector<IvuEdit>& edits) {
+  for (const IvuEdit& e : edits)
+    if (e.line < 0)
+      WriteFileBytes(folder + "/" + e.file, e.text);
+    else
+      ReplaceIvuLine(folder + "/" + e.file, static_cast<size_t>(e.line), e.text);
+}
+
+// The dateien.asc of the hand-made sets as a UTF-16 editor would save it: a byte-order mark and
+// two bytes a character.
+inline std::string Utf16FileList() {
+  const std::string text = "lieferan.asc\r\nbetriebe.asc\r\nLD12.asc\r\nFD12.asc\r\nbitfeld.asc\r\nversione.asc\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (const char c : text) bytes += std::string{c, '\0'};
+  return bytes;
+}

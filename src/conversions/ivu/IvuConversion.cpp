@@ -90,11 +90,14 @@ class SetReader {
   long long done_ = 0, total_ = 0;
 };
 
-// The suffixes named by dateien.asc; false when it cannot be opened.
+// The suffixes named by dateien.asc; false when it cannot be opened. A line that holds a control
+// byte (a NUL of a UTF-16 file, binary junk) is no file name: it is refused, not skipped.
 bool ReadFileList(SetReader& reader, IvuReading& r) {
   return reader.File("dateien.asc", "dateien", [&](std::string_view line, long) {
+    for (const char c : line)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
     AddDataFile(Upper(line), r.set.suffixes);
-    return true;  // its lines are never refused
+    return true;
   });
 }
 
@@ -124,6 +127,27 @@ Period VersionPeriod(const IvuSet& set) {
 }
 
 QDate ToDate(const DateRecord& d) { return QDate(d.year, d.month, d.day); }
+
+// ---- A trip's own stops ----------------------------------------------------------------------
+
+// The length and time of a trip from its first stop to its last, which may be any two stops of its
+// route: the distances and running times from each of its stops to the next, and the dwell times
+// at the stops in between (not at the first, which it leaves at its own departure time).
+struct TripSpan {
+  long long length = 0, seconds = 0;
+};
+
+TripSpan SpanOf(const IvuTrip& t) {
+  TripSpan span;
+  const long m = t.model - 1;
+  for (long pos = t.firstPosition; pos < t.lastPosition; ++pos) {
+    const IvuRouteStop* s = t.route->GetStop(pos - 1);
+    if (!s) break;
+    span.length += s->distance;
+    span.seconds += s->GetRunTime(m) + (pos > t.firstPosition ? DwellOrZero(s->GetDwellTime(m)) : 0);
+  }
+  return span;
+}
 
 // ---- The region's records --------------------------------------------------------------------
 
@@ -248,15 +272,16 @@ class RtRecords {
 
   void Head(ExportRecord& rec, const IvuTrip& t, const Sink& sink) {
     const IvuRoute& route = *t.route;
-    const long long minutes = route.GetTotalTime(t.model - 1) / 60;
+    const TripSpan span = SpanOf(t);
+    const long long minutes = span.seconds / 60;
     rec.Reset();
     rec.Number(F(rec, "azienda"), company_);
     rec.Number(F(rec, "id"), trip);
     rec.Text(F(rec, "codcorsa"), t.code);
     rec.Number(F(rec, "ente"), 0);
     rec.Number(F(rec, "contratt"), 0);
-    rec.Number(F(rec, "lung"), route.totalLength);
-    rec.Number(F(rec, "ct_lung"), route.totalLength);
+    rec.Number(F(rec, "lung"), span.length);
+    rec.Number(F(rec, "ct_lung"), span.length);
     rec.Number(F(rec, "tempo"), minutes);
     rec.Number(F(rec, "ct_tempo"), minutes);
     rec.Text(F(rec, "codlinea"), route.line);
@@ -280,7 +305,10 @@ class RtRecords {
     for (long pos = t.firstPosition; pos <= t.lastPosition; ++pos) {
       const IvuRouteStop* s = route.GetStop(pos - 1);
       if (!s || !s->stop) break;  // positions outside the route: refused by the check
-      const long long dwell = DwellOrZero(s->GetDwellTime(m));
+      const bool first = pos == t.firstPosition, last = pos == t.lastPosition && !first;
+      // The trip leaves its first stop at the time of its own line: a dwell there is that of the
+      // trips that arrive from earlier stops of the route.
+      const long long dwell = first ? 0 : DwellOrZero(s->GetDwellTime(m));
       rec.Reset();
       rec.Number(F(rec, "azienda"), company_);
       rec.Number(F(rec, "id"), trip);
@@ -290,7 +318,6 @@ class RtRecords {
       rec.Text(F(rec, "denom"), std::string_view(s->stop->name).substr(0, 40));
       rec.Text(F(rec, "ubicaz"), "");
       rec.Number(F(rec, "dist"), dist);
-      const bool first = pos == t.firstPosition, last = pos == t.lastPosition && !first;
       rec.Time(F(rec, "arriva"), first ? 9999 : Hhmm(time));
       rec.Time(F(rec, "parte"), last ? 9999 : Hhmm(time + dwell));
       rec.Flag(F(rec, "primaria"), false);
@@ -357,6 +384,10 @@ void CheckOutput(IvuReading& r) {
   const Period period = VersionPeriod(set);
   if (!period.valid)
     errors.Add("versione", 1, "Data di validità della versione non valida: dal " + version.from + " al " + version.to);
+  else if (ToDate(period.from) > ToDate(period.to))
+    errors.Add("versione", 1,
+               "Periodo di validità della versione non valido: il primo giorno " + version.from +
+                   " è successivo all'ultimo " + version.to);
   r.outputTrips = CountOutputTrips(set);
   if (r.outputTrips > kMaxTrips)
     errors.Add("", -1, Format("Le corse da generare sono %ld: il massimo è %ld", r.outputTrips, kMaxTrips));
@@ -368,6 +399,22 @@ void CheckOutput(IvuReading& r) {
                    Format("Corsa %s Linea %s: posizioni %ld-%ld fuori dal percorso di %ld fermate", t.code.c_str(),
                           block.line.c_str(), static_cast<long>(t.firstPosition), static_cast<long>(t.lastPosition),
                           static_cast<long>(t.route->stopCount)));
+  // The days of every trip: a trip without them would be written with none, or not at all.
+  for (const IvuTripBlock& block : set.blocks)
+    for (const IvuTrip& t : block.trips) {
+      if (!t.route) continue;
+      const std::string trip = "Corsa=" + t.code + " Linea " + block.line;
+      if (set.bitFieldMode) {
+        if (!set.FindServiceBits(t.bitFieldId))
+          errors.Add("", -1, Format("Non trovo Bitfeld ID=%ld ", static_cast<long>(t.bitFieldId)) + trip);
+        continue;
+      }
+      if (t.dayCodes.empty()) errors.Add("", -1, "Nessun tipo giorno per la " + trip);
+      for (const std::string& code : t.dayCodes)
+        if (std::none_of(set.dayTypes.begin(), set.dayTypes.end(),
+                         [&](const IvuDayType& d) { return d.shortName == code; }))
+          errors.Add("", -1, "Non trovo Tipo Giorno=" + code + " " + trip);
+    }
   if (!errors.Empty()) return;
   ClockTime someDay;
   someDay.year = 2000, someDay.month = 1, someDay.day = 1;
@@ -428,11 +475,22 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
         "bitfeld.asc", "bitfeld", [&](std::string_view line, long) { return ReadIvuServiceBits(line, set); }, true);
     if (set.bitFieldMode)
       set.BuildServiceBitsIndex();
-    else
-      ok = read("betrtage.asc", "betrtage", ReadIvuDayType) && read("kalender.asc", "kalender", ReadIvuCalendarDay);
+    else if ((ok = read("betrtage.asc", "betrtage", ReadIvuDayType))) {
+      set.BuildDayTypeIndex();
+      // A date marked for a day type that betrtage does not define would lose that day.
+      ok = reader.File("kalender.asc", "kalender", [&](std::string_view line, long number) {
+        if (!ReadIvuCalendarDay(line, set)) return false;
+        for (int k = 0; k <= 255; ++k)
+          if (set.calendar.back().HasDayType(k) && !set.FindShortName(k))
+            r.errors.Add("kalender", number, Format("il tipo giorno %d non è definito in betrtage", k));
+        return true;
+      });
+    }
     set.BuildDayTypeIndex();
   }
   ok = ok && ReadFileList(reader, r);
+  // Without a single pair of LD and FD files the region's files would hold no trip.
+  if (ok && set.suffixes.empty()) r.errors.Add("dateien", 0, "nessun file di percorsi (LD) e corse (FD) elencato");
   for (size_t k = 0; ok && k < set.suffixes.size(); ++k) {
     const std::string& s = set.suffixes[k];
     ok = reader.Blocks(
@@ -447,9 +505,14 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
   }
   for (size_t k = 0; ok && k < set.suffixes.size(); ++k) {
     const std::string& s = set.suffixes[k];
+    const size_t blocksBefore = set.blocks.size();
     ok = reader.Blocks(
         "FD" + s + ".asc", "FD" + s, [&](std::string_view line, long& n) { return ReadIvuTripBlockHead(line, set, n); },
         [&](std::string_view line) { return ReadIvuTrip(line, set.blocks.empty() ? nullptr : &set.blocks.back()); });
+    // A line named by dateien.asc runs trips: a file without any has lost them.
+    const bool anyTrip = std::any_of(set.blocks.begin() + static_cast<long>(blocksBefore), set.blocks.end(),
+                                     [](const IvuTripBlock& b) { return !b.trips.empty(); });
+    if (ok && !anyTrip) r.errors.Add("FD" + s, 0, "nessuna corsa nel file");
   }
   if (progress) progress->End();
   if (!ok) return r;

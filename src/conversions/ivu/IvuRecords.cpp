@@ -1,6 +1,7 @@
 #include "conversions/ivu/IvuRecords.h"
 
 #include "conversions/ivu/IvuFields.h"
+#include "exchange/RecordLayouts.h"
 
 #include <algorithm>
 #include <tuple>
@@ -230,7 +231,9 @@ bool ReadIvuServiceBits(std::string_view line, IvuSet& set) {
   IvuServiceBits r;
   r.id = c.Number(1, 10);
   r.days = c.Text(2, 255);
-  if (!c.good) return false;
+  // A day string with a character that is no hexadecimal digit would lose that digit's days.
+  if (!c.good || r.days.empty() || std::any_of(r.days.begin(), r.days.end(), [](char ch) { return HexValue(ch) < 0; }))
+    return false;
   set.serviceBits.push_back(std::move(r));
   return true;
 }
@@ -256,9 +259,14 @@ bool ReadIvuCalendarDay(std::string_view line, IvuSet& set) {
   r.date = c.Exactly(1, 10);
   if (!c.good) return false;
   SplitDateText(r.date, r.day, r.month, r.year);
-  // Field k (from 2) is the column of day type k - 2; columns beyond 255 are dropped.
-  for (size_t k = 2; k <= f.size() && k - 2 <= 255; ++k)
-    if (f[k] == "x" || f[k] == "X") r.SetDayType(static_cast<int>(k - 2));
+  if (!DateFits(r.year, r.month, r.day)) return false;
+  // Field k (from 2) is the column of day type k - 2: "x" or "X" marks it, an empty field leaves it
+  // unmarked. Any other mark, or one beyond day type 255, would lose a day: the line is refused.
+  for (size_t k = 2; k <= f.size(); ++k) {
+    if (f[k].empty()) continue;
+    if ((f[k] != "x" && f[k] != "X") || k - 2 > 255) return false;
+    r.SetDayType(static_cast<int>(k - 2));
+  }
   set.calendar.push_back(std::move(r));
   return true;
 }

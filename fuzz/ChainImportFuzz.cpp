@@ -1,5 +1,6 @@
 // The import of trip chains (RT_CHAIN) on the communication's timetable: each line of company 17
-// writes at most two rows, the next trip of one and the previous of the other.
+// writes at most four rows, the next trip of one and the previous of the other, and the link back
+// of the trip each of them was chained to before.
 #include "AuxiliaryImportFuzz.h"
 #include "FuzzSupport.h"
 #include "exchange/auxiliary/ChainImport.h"
@@ -15,7 +16,7 @@ fuzz::AuxiliaryTarget Target() {
   t.key = "id";
   t.fields = {"prevcor", "nextcor"};
   t.countText = "Sono stati modificate %d corse";
-  t.rowsPerLine = 2;
+  t.rowsPerLine = 4;
   return t;
 }
 

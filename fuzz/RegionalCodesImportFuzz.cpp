@@ -1,6 +1,5 @@
 // The import of the regional trip numbers (RT_IDREG) on the communication's timetable: a line
-// writes at most its one trip, and when a line was refused the format message stands for the
-// count, the numbers written staying.
+// writes at most its one trip, and a file with a line refused (or none) changes nothing.
 #include "AuxiliaryImportFuzz.h"
 #include "FuzzSupport.h"
 #include "exchange/auxiliary/RegionalCodesImport.h"
@@ -17,7 +16,6 @@ fuzz::AuxiliaryTarget Target() {
   t.fields = {"reglinea"};
   t.countText = "Sono stati modificate %d corse";
   t.rowsPerLine = 1;
-  t.keptText = kIdRegFormatText;
   return t;
 }
 

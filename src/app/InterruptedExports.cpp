@@ -48,7 +48,7 @@ void RecoverInterruptedExports() {
   for (const std::string& folder : noted) {
     const FolderRecovery r = RecoverExportFolder(folder);
     if (r.outcome == FolderRecovery::kFailed) left.push_back(folder);
-    if (!r.message.empty()) ui::MessageBox(r.message, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
+    if (!r.message.empty()) ui::MessageBox(r.message, ui::MB_ICONEXCLAMATION, r.caption);
   }
   WriteNotedFolders(left);
 }

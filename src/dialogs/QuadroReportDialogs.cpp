@@ -1,6 +1,6 @@
 #include "dialogs/QuadroReportDialogs.h"
 
-#include "common/Formatters.h"
+#include "dialogs/EntryRules.h"
 
 #include <QAbstractButton>
 #include <QVBoxLayout>
@@ -38,10 +38,14 @@ TripListDialog::TripListDialog(QWidget* parent, int idd)
     : QuadroListDialog(parent, idd, "Rubrica Corse", "Stampo tutti i quadri", "Dal quadro", "Al quadro", 10) {}
 
 void TripListDialog::OnOK() {
-  std::string from, to;
-  if (!ReadRange(from, to)) return;
-  fromGroup = whole == 1 ? -1 : LeadingInt(from);
-  toGroup = whole == 1 ? -1 : LeadingInt(to);
+  // Quadro numbers by the rule of every number field: "3x" is refused, not read as 3.
+  constexpr int kQuadroDigits = 9;
+  long from = -1, to = -1;
+  if (whole != 1 && (!NumberEntry::Read(*this, kFrom, "Dal quadro", kQuadroDigits, from) ||
+                     !NumberEntry::Read(*this, kTo, "Al quadro", kQuadroDigits, to)))
+    return;
+  fromGroup = from;
+  toGroup = to;
   EndDialog(ui::IDOK);
 }
 

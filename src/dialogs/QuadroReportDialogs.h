@@ -33,8 +33,8 @@ class QuadroListDialog : public ReportOptionsDialog {
   bool ReadRange(std::string& from, std::string& to);
 };
 
-// "Rubrica Corse": "Stampo tutti i quadri", or "Dal quadro" / "Al quadro" read as leading whole
-// numbers.
+// "Rubrica Corse": "Stampo tutti i quadri", or "Dal quadro" / "Al quadro" read as whole numbers
+// (EntryRules: digits only, the empty text 0); a text that is not one is refused.
 class TripListDialog : public QuadroListDialog {
  public:
   TripListDialog(QWidget* parent, int idd);
@@ -42,6 +42,7 @@ class TripListDialog : public QuadroListDialog {
 
  protected:
   void OnOK() override;
+  friend struct NumberEntry;
 };
 
 // "Rubrica Quadri Linea": "Stampo tutte le linee", or "Dalla linea" / "Alla linea" as typed.

@@ -1,40 +1,79 @@
 #include "exchange/ExportRecovery.h"
 
+#include <cctype>
+
 namespace {
 
-std::string Interrupted(const std::string& folder) {
-  return "ATTENZIONE: l'ultima esportazione dati orari nella cartella\n" + folder + "\nè stata interrotta ";
+bool EndsWithNoCase(const std::string& name, const char* suffix) {
+  const std::string end(suffix);
+  if (name.size() < end.size()) return false;
+  for (size_t k = 0; k < end.size(); ++k)
+    if (std::toupper(static_cast<unsigned char>(name[name.size() - end.size() + k])) != end[k]) return false;
+  return true;
 }
 
-FolderRecovery Completed(const std::string& folder) {
+// What was being written, as the messages name it: the three files of a shapefile set are written
+// by the shapefile conversions; any other set (or a journal that cannot be read) is an export of
+// the timetable, whose writers all go by "Esportazione dati orari".
+struct Work {
+  std::string what;     // "esportazione dati orari": after "l'ultima"
+  std::string subject;  // "L'esportazione": the subject of the closing sentence
+  std::string mixed;    // the closing lines of a folder that could not be put in order
+  std::string caption;  // of the box that tells it
+};
+
+Work ExportWork() {
+  return {"esportazione dati orari", "L'esportazione",
+          "La cartella può contenere file di esportazioni diverse: non vanno inviati alla Regione.\n"
+          "Il riordino sarà ritentato alla prossima esportazione in questa cartella e al prossimo avvio del programma.",
+          "Esportazione dati orari"};
+}
+
+Work WorkOf(const SetJournal& journal) {
+  const std::vector<JournalEntry>& f = journal.files;
+  if (f.size() == 3 && EndsWithNoCase(f[0].name, ".SHP") && EndsWithNoCase(f[1].name, ".SHX") &&
+      EndsWithNoCase(f[2].name, ".DBF")) {
+    const std::string shape = "dello shapefile " + f[0].name;
+    return {"scrittura " + shape, "La scrittura " + shape,
+            "I file dello shapefile possono essere di scritture diverse: non vanno utilizzati.\n"
+            "Il riordino sarà ritentato al prossimo avvio del programma.",
+            "Scrittura shapefile"};
+  }
+  return ExportWork();
+}
+
+std::string Interrupted(const Work& w, const std::string& folder) {
+  return "ATTENZIONE: l'ultima " + w.what + " nella cartella\n" + folder + "\nè stata interrotta ";
+}
+
+FolderRecovery Completed(const Work& w, const std::string& folder) {
   return {FolderRecovery::kCompleted,
-          Interrupted(folder) +
-              "mentre metteva i file nuovi al posto dei precedenti.\n\n"
-              "L'esportazione è stata completata: la cartella contiene tutti i file nuovi."};
+          Interrupted(w, folder) + "mentre metteva i file nuovi al posto dei precedenti.\n\n" + w.subject +
+              " è stata completata: la cartella contiene tutti i file nuovi.",
+          w.caption};
 }
 
-FolderRecovery UndoneWhileWriting(const std::string& folder) {
-  return {FolderRecovery::kUndone, Interrupted(folder) +
-                                       "prima di finire di scrivere i file.\n\n"
-                                       "L'esportazione è stata annullata: i file incompleti sono stati eliminati e\n"
-                                       "la cartella contiene i file che c'erano prima, come erano."};
+FolderRecovery UndoneWhileWriting(const Work& w, const std::string& folder) {
+  return {FolderRecovery::kUndone,
+          Interrupted(w, folder) + "prima di finire di scrivere i file.\n\n" + w.subject +
+              " è stata annullata: i file incompleti sono stati eliminati e\n"
+              "la cartella contiene i file che c'erano prima, come erano.",
+          w.caption};
 }
 
 // `notPlaced`: the path of the file that could not be put in place, when that was why.
-FolderRecovery UndoneWhileReplacing(const std::string& folder, const std::string& notPlaced) {
-  std::string text = Interrupted(folder) + "mentre metteva i file nuovi al posto dei precedenti";
+FolderRecovery UndoneWhileReplacing(const Work& w, const std::string& folder, const std::string& notPlaced) {
+  std::string text = Interrupted(w, folder) + "mentre metteva i file nuovi al posto dei precedenti";
   if (!notPlaced.empty()) text += ",\ne non è stato possibile completarla (" + notPlaced + ")";
-  return {FolderRecovery::kUndone, text +
-                                       ".\n\nL'esportazione è stata annullata: la cartella contiene i file che c'erano "
-                                       "prima, come erano."};
+  return {FolderRecovery::kUndone,
+          text + ".\n\n" + w.subject + " è stata annullata: la cartella contiene i file che c'erano prima, come erano.",
+          w.caption};
 }
 
-FolderRecovery Failed(const std::string& folder, const std::string& path) {
-  return {FolderRecovery::kFailed, Interrupted(folder) + "e non è stato possibile rimettere in ordine i file\n(" +
-                                       path +
-                                       ").\n\nLa cartella può contenere file di esportazioni diverse: non vanno "
-                                       "inviati alla Regione.\nIl riordino sarà ritentato alla prossima esportazione "
-                                       "in questa cartella e al prossimo avvio del programma."};
+FolderRecovery Failed(const Work& w, const std::string& folder, const std::string& path) {
+  return {FolderRecovery::kFailed,
+          Interrupted(w, folder) + "e non è stato possibile rimettere in ordine i file\n(" + path + ").\n\n" + w.mixed,
+          w.caption};
 }
 
 }  // namespace
@@ -46,30 +85,32 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FileSetStep&
     case SetFolder::Read::None:
       // A journal's temporary without journal: the first journal of a set was being written.
       if (!f.Remove(std::string(SetFolder::kJournalName) + SetFolder::kTemporarySuffix))
-        return Failed(folder, f.PathOf(std::string(SetFolder::kJournalName) + SetFolder::kTemporarySuffix));
+        return Failed(ExportWork(), folder,
+                      f.PathOf(std::string(SetFolder::kJournalName) + SetFolder::kTemporarySuffix));
       return {};
-    case SetFolder::Read::Unreadable: return Failed(folder, f.PathOf(SetFolder::kJournalName));
+    case SetFolder::Read::Unreadable: return Failed(ExportWork(), folder, f.PathOf(SetFolder::kJournalName));
     case SetFolder::Read::Found: break;
   }
+  const Work work = WorkOf(journal);
   std::string failedName;
   FolderRecovery done;
   if (journal.phase == SetPhase::Writing) {
-    if (!RollBack(f, journal, failedName)) return Failed(folder, f.PathOf(failedName));
-    done = UndoneWhileWriting(folder);
+    if (!RollBack(f, journal, failedName)) return Failed(work, folder, f.PathOf(failedName));
+    done = UndoneWhileWriting(work, folder);
   } else if (journal.phase == SetPhase::Replacing && RollForward(f, journal, failedName)) {
-    if (!DropPrevious(f, journal, failedName)) return Failed(folder, f.PathOf(failedName));
-    done = Completed(folder);
+    if (!DropPrevious(f, journal, failedName)) return Failed(work, folder, f.PathOf(failedName));
+    done = Completed(work, folder);
   } else {
     // The new set cannot be put in place (or an earlier run had begun to bring the previous one
     // back): the previous files come back, the journal saying so before the first of them moves.
     const std::string notPlaced = failedName.empty() ? std::string() : f.PathOf(failedName);
     const bool restoring = journal.phase == SetPhase::Restoring;
     journal.phase = SetPhase::Restoring;
-    if (!restoring && !f.WriteJournal(journal)) return Failed(folder, f.PathOf(SetFolder::kJournalName));
-    if (!RollBack(f, journal, failedName)) return Failed(folder, f.PathOf(failedName));
-    done = UndoneWhileReplacing(folder, notPlaced);
+    if (!restoring && !f.WriteJournal(journal)) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
+    if (!RollBack(f, journal, failedName)) return Failed(work, folder, f.PathOf(failedName));
+    done = UndoneWhileReplacing(work, folder, notPlaced);
   }
-  if (!f.RemoveJournal()) return Failed(folder, f.PathOf(SetFolder::kJournalName));
+  if (!f.RemoveJournal()) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
   f.Sync();
   return done;
 }

@@ -19,6 +19,7 @@ struct FolderRecovery {
   };
   Outcome outcome = kWhole;
   std::string message;  // what was done, for the user (Windows-1252); empty for kWhole
+  std::string caption;  // of the box that shows it: what the set was ("Esportazione dati orari")
 };
 
 // `folder` is Windows-1252. `step` is told after each change on the disk (tests stop there).

@@ -35,15 +35,19 @@ TEST_F(AuxiliaryImportDriver, TheCommunicationsFlowReadBack) {
   ASSERT_FALSE(Boxes(run).empty());
   EXPECT_EQ(Boxes(run).back(), Box(0x40, "Sono stati modificate 4 corse"));
   EXPECT_EQ(Query("SELECT id, reglinea FROM tescor ORDER BY id"), "1|1\n2|1\n3|2\n4|3\n");
-  // A line of another length: the format message, the good lines applied all the same.
-  RunSql(db, "UPDATE tescor SET reglinea = NULL");
-  WriteFileBytes(idreg, FileBytes(idreg) + "0017\r\n");
-  const DriverRun again = Run({"file " + idreg}, {"5204"});
-  EXPECT_EQ(Boxes(again), Strings{Box(0x10,
-                                      "Il file proposto presenta un formato illegale, oppure non\n"
-                                      "contiene neppure un Flusso di Ritorno riferibile\n"
-                                      "all'Azienda di Lavoro !!!")});
-  EXPECT_EQ(Query("SELECT id, reglinea FROM tescor ORDER BY id"), "1|1\n2|1\n3|2\n4|3\n");
+  // A line of another length, or an empty file: the format message with the stop icon, and no
+  // trip is given its number.
+  const std::string format = Box(0x10,
+                                 "Il file proposto presenta un formato illegale, oppure non\n"
+                                 "contiene neppure un Flusso di Ritorno riferibile\n"
+                                 "all'Azienda di Lavoro !!!");
+  for (const std::string& bytes : {FileBytes(idreg) + "0017\r\n", std::string()}) {
+    RunSql(db, "UPDATE tescor SET reglinea = NULL");
+    WriteFileBytes(idreg, bytes);
+    const DriverRun again = Run({"file " + idreg}, {"5204"});
+    EXPECT_EQ(Boxes(again), Strings{format});
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM tescor WHERE reglinea IS NOT NULL"), "0\n");
+  }
 }
 
 TEST_F(AuxiliaryImportDriver, TheExportsStopListReadBack) {
@@ -63,7 +67,7 @@ TEST_F(AuxiliaryImportDriver, TheExportsStopListReadBack) {
 
 TEST_F(AuxiliaryImportDriver, TripChains) {
   const std::string chain = dir.Path("RT_CHAIN.TXT");
-  WriteFileBytes(chain, "0018000003000004\r\n0017000001000002\r\n");
+  WriteFileBytes(chain, "0018000003000004\r\n0017000001000002\r\n0017000003000099\r\n");
   RunSql(db, "UPDATE tescor SET prevcor = NULL");
   const DriverRun run = Run({"file " + chain}, {"5173"});
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE"),
@@ -72,6 +76,9 @@ TEST_F(AuxiliaryImportDriver, TripChains) {
                                      "Il file proposto presenta un formato illegale, oppure non\n"
                                      "contiene neppure una Concatenazione Corse riferibile\n"
                                      "all'Azienda di Lavoro !!!"),
+                                 Box(0x10,
+                                     "Le seguenti Concatenazioni Corse non sono state importate:\n\n"
+                                     "riga 3: la corsa successiva 99 non esiste"),
                                  Box(0x40, "Sono stati modificate 2 corse")}));
   EXPECT_EQ(Query("SELECT id, prevcor, nextcor FROM tescor ORDER BY id"),
             "1|NULL|2\n2|1|NULL\n3|NULL|NULL\n4|NULL|NULL\n");

@@ -13,7 +13,7 @@ namespace {
 
 const std::string kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
 const std::string kMultiPart =
-    "ATTENZIONE: l'entità 0è rappresentata da 3 linee.\n\nVerrà conservata esclusivamente la 1^ linea, mentre le "
+    "ATTENZIONE: l'entità 0 è rappresentata da 3 linee.\n\nVerrà conservata esclusivamente la 1^ linea, mentre le "
     "successive\nverranno eliminate !!!";
 const std::string kInvalidDescriptor =
     "ATTENZIONE: il File indicato non ha le caratteristiche\nnecessarie per effettuare l'associazione dei codici "

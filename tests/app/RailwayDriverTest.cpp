@@ -65,7 +65,7 @@ TEST_F(RailDriver, ArcsJoinTheSectionsToTheStations) {
                                       "FILE\tSelezione ShapeFile ARCHI_FS (output)\tARCHI_FS\t" + kFilter}));
   EXPECT_EQ(Boxes(run),
             (std::vector<std::string>{Box(0x30,
-                                          "ATTENZIONE: l'entità 4è rappresentata da 3 linee.\n\nVerrà conservata "
+                                          "ATTENZIONE: l'entità 4 è rappresentata da 3 linee.\n\nVerrà conservata "
                                           "esclusivamente la 1^ linea, mentre le successive\nverranno eliminate !!!"),
                                       Box(0x40, "Lo shapefile ARCHI_FS.SHP è stato generato con successo\n\n")}));
   ExpectSet(out + "/ARCHI_FS",

@@ -257,6 +257,39 @@ INSTANTIATE_TEST_SUITE_P(Table, DataErrorCheckNoTime,
                                            NoTimeCase{805, 9999, 9999, 830, {}},                               //
                                            NoTimeCase{805, 9999, 9999, 803, {"7|3|Errore: InversioneTempo "}}));
 
+// Each progressive distance after the first stop must be greater than the one before: an equal
+// one is an inversion as much as a smaller one (menu mode only; never for a distance of 0).
+TEST_F(DataErrorCheck, ProgressiveDistancesThatDoNotGrow) {
+  struct Case {
+    int dist2, dist3;
+    std::vector<std::string> menu;
+  } cases[] = {
+      {900, 1900, {}},
+      {900, 901, {}},
+      {900, 900, {"7|3|Errore: InversioneKm "}},  // equal
+      {900, 899, {"7|3|Errore: InversioneKm "}},  // decreasing
+      {1900, 900, {"7|3|Errore: InversioneKm "}},
+      {900, 0, {"7|3|Errore: KmProgressivi "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.dist2) + " " + std::to_string(c.dist3));
+    RunSql(path_,
+           "DELETE FROM cadenz; DELETE FROM tescor; DELETE FROM detcor; DELETE FROM period;"
+           "INSERT INTO cadenz VALUES ('FER', 'Feriale');" +
+               TripHeadSql(7, 0, 800) +
+               "UPDATE tescor SET mezzo = 'X', ct_lung = 5000, ct_tempo = 40;"
+               "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt,"
+               " nonferma, reglocal) VALUES (7, 1, 'A', 'Uno', 'Qui', 0, 9999, 800, 0, 0, 0, 1), "
+               "(7, 2, 'B', 'Due', 'Li', " +
+               std::to_string(c.dist2) + ", 810, 811, 0, 0, 0, 1), (7, 3, 'C', 'Tre', 'La', " +
+               std::to_string(c.dist3) +
+               ", 820, 9999, 0, 0, 0, 1);"
+               "INSERT INTO period VALUES (7, 'FER', '2024-01-01', '2024-06-30', 0);");
+    EXPECT_EQ(Run(ErrorCheckOptions()), c.menu);
+    EXPECT_EQ(Run(ErrorCheckOptions::Consent()), std::vector<std::string>{});
+  }
+}
+
 TEST_F(DataErrorCheck, CleanDatabaseHasNoRow) {
   RunSql(path_, "INSERT INTO cadenz VALUES ('FER', 'Feriale');" + TripHeadSql(7, 0, 800) +
                     "UPDATE tescor SET mezzo = 'X', ct_lung = 5000, ct_tempo = 40;"

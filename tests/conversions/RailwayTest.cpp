@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 void WriteSet(const std::string& base, const HandSet& set) {
@@ -82,6 +84,54 @@ TEST(RailArcs, ASectionWithoutPointsGivesNoArc) {
   ASSERT_TRUE(arcs.ok) << arcs.failure;
   ASSERT_NE(arcs.arcs.Find("A", "B"), nullptr);
   EXPECT_TRUE(arcs.arcs.Find("A", "B")->vertices.empty());
+}
+
+// Each section's ends take the codes of the stations on them; an end on no station is joined to
+// the nearest one, whose point becomes the arc's first point (start) or last point (end).
+TEST(RailArcs, EndsJoinedToTheirStations) {
+  StationList stations;
+  stations.Append(0, 0, 0);      // A
+  stations.Append(1, 100, 0);    // B
+  stations.Append(2, 200, 0);    // of another company: no code
+  stations.Append(3, 300, 0);    // C
+  stations.Append(4, 0, 100.0);  // D
+  stations.SetCode(0, "A");
+  stations.SetCode(1, "B");
+  stations.SetCode(3, "C");
+  stations.SetCode(4, "D");
+  stations.BuildIndex();
+  using Points = std::vector<std::pair<double, double>>;
+  const double tiny = std::nextafter(0.0, 1.0);
+  struct Case {
+    Points section;
+    std::string codes;
+    Points arc;
+  } cases[] = {
+      {{{0, 0}, {50, 5}, {100, 0}}, "A-B", {{0, 0}, {50, 5}, {100, 0}}},
+      {{{0, 0}, {50, 5}, {100, 30}}, "A-B", {{0, 0}, {50, 5}, {100, 30}, {100, 0}}},
+      {{{3, 4}, {50, 5}, {100, 0}}, "A-B", {{0, 0}, {3, 4}, {50, 5}, {100, 0}}},
+      {{{3, 4}, {50, 5}, {98, 2}}, "A-B", {{0, 0}, {3, 4}, {50, 5}, {98, 2}, {100, 0}}},
+      {{{-3, 96}, {299, 1}}, "D-C", {{0, 100}, {-3, 96}, {299, 1}, {300, 0}}},
+      // Stations at one distance: the first of the list.
+      {{{50, 50}, {100, 0}}, "A-B", {{0, 0}, {50, 50}, {100, 0}}},
+      // Off by the smallest step of a double: no exact match, joined all the same.
+      {{{tiny, 0}, {100, 0}}, "A-B", {{0, 0}, {tiny, 0}, {100, 0}}},
+      // The nearest station has no code: that end stays without one, and the line as it was.
+      {{{0, 0}, {190, 0}}, "A-", {{0, 0}, {190, 0}}},
+      {{{200, 0}, {300, 0}}, "-C", {{200, 0}, {300, 0}}},
+  };
+  for (const Case& c : cases) {
+    RailArcList arcs;
+    std::vector<Vertex> vertices;
+    for (const auto& [x, y] : c.section) vertices.push_back({x, y});
+    arcs.Append(0, vertices);
+    IdentifyRailArcs(arcs, stations, nullptr);
+    const RailArc& arc = arcs.Arcs()[0];
+    Points drawn;
+    for (const Vertex& v : arc.vertices) drawn.emplace_back(v.x, v.y);
+    EXPECT_EQ(arc.start + "-" + arc.end, c.codes) << c.section[0].first << " " << c.section[0].second;
+    EXPECT_EQ(drawn, c.arc) << c.section[0].first << " " << c.section[0].second;
+  }
 }
 
 struct DrawCase {

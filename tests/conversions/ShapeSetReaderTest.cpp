@@ -80,10 +80,10 @@ TEST(ShapeSetReader, AMultiPartLineIsWarnedOfAndKeepsItsFirstPart) {
   EXPECT_EQ(kept[1], "1: 7 8 9");
   ASSERT_EQ(notices.Notices().size(), 6u);
   EXPECT_EQ(notices.Notices()[0].text,
-            "ATTENZIONE: l'entità 0è rappresentata da 3 linee.\n\nVerrà conservata esclusivamente la 1^ linea, "
+            "ATTENZIONE: l'entità 0 è rappresentata da 3 linee.\n\nVerrà conservata esclusivamente la 1^ linea, "
             "mentre le successive\nverranno eliminate !!!");
   EXPECT_EQ(notices.Notices()[0].icon, NoticeIcon::Exclamation);
-  EXPECT_TRUE(HasPrefix(notices.Notices()[4].text, "ATTENZIONE: l'entità 5è rappresentata da 2 linee."));
+  EXPECT_TRUE(HasPrefix(notices.Notices()[4].text, "ATTENZIONE: l'entità 5 è rappresentata da 2 linee."));
   EXPECT_TRUE(HasPrefix(notices.Notices()[5].text, "ATTENZIONE: altre 2 entità sono rappresentate da più linee."));
 }
 

@@ -5,7 +5,9 @@
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
+#include "exchange/ExportRecovery.h"
 #include "support/GdalTools.h"
+#include "support/KilledExport.h"
 #include "support/ReadOnlyFolder.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +176,46 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
   EXPECT_EQ(failed, folder + "/RT_NODI.SHP");
   EXPECT_EQ(Listing(folder), before);
   EXPECT_EQ(FileBytes(folder + "/RT_NODI.SHP"), shp);
+}
+
+// A shapefile conversion killed while it wrote its set: the folder is put in order (by the next
+// start) and the message names the shapefile written, not an export of the timetable.
+TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
+  ScratchDir dir;
+  const auto write = [](const std::string& folder) {
+    return [folder](const FileSetStep& step) {
+      ShapeSetWriter w(StopsLayout());
+      w.AddPoint(5, 6, {"1", "B", "Nuova"});
+      std::string failed;
+      w.WriteTo(folder + "/RT_NODI", kToday, failed, {}, step);
+    };
+  };
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("intera"))));
+  const std::vector<std::string> steps = StepsOf(write(dir.Path("intera")));
+  const std::string interrupted = "ATTENZIONE: l'ultima scrittura dello shapefile RT_NODI.SHP nella cartella\n";
+  struct Case {
+    const char* killedAfter;
+    FolderRecovery::Outcome outcome;
+    std::string closing;
+  } cases[] = {
+      {"written RT_NODI.SHX.part", FolderRecovery::kUndone,
+       "prima di finire di scrivere i file.\n\nLa scrittura dello shapefile RT_NODI.SHP è stata annullata: i file "
+       "incompleti sono stati eliminati e\nla cartella contiene i file che c'erano prima, come erano."},
+      {"renamed RT_NODI.SHX.part RT_NODI.SHX", FolderRecovery::kCompleted,
+       "mentre metteva i file nuovi al posto dei precedenti.\n\nLa scrittura dello shapefile RT_NODI.SHP è stata "
+       "completata: la cartella contiene tutti i file nuovi."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.killedAfter);
+    const std::string folder = dir.Path(std::string("uscita") + std::to_string(&c - cases));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    ASSERT_GT(StepNumber(steps, c.killedAfter), 0);
+    ASSERT_TRUE(KilledAfterStep(StepNumber(steps, c.killedAfter), write(folder)));
+    const FolderRecovery r = RecoverExportFolder(folder);
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.message, interrupted + folder + "\nè stata interrotta " + c.closing);
+    EXPECT_EQ(r.caption, "Scrittura shapefile");
+  }
 }
 
 }  // namespace

@@ -82,33 +82,40 @@ TEST_F(RegionalCodes, TheCommunicationsFlowSetsEveryTrip) {
 TEST_F(RegionalCodes, LinesThatChangeNothing) {
   const Strings written = Written();
   const std::string good = written[0];  // trip 1, regional number 1
-  std::string route = good, regional = good, trip = good, company = good, blankTrip = good;
-  route[27] = 'X';                    // the route code differs
-  regional.replace(10, 6, "00001x");  // the regional number is no number
-  trip.replace(4, 6, "1     ");       // the trip id is no number
-  company.replace(0, 4, "0018");      // another company
-  blankTrip.replace(4, 6, "     1");  // right-aligned: a number
-  const std::string format = Stop(kIdRegFormatText);
+  ASSERT_EQ(good.substr(16), "L1        AP1                  0000125007300805");
+  const auto with = [&](size_t at, const std::string& text) {
+    return std::string(good).replace(at, text.size(), text);
+  };
+  const std::string format = Stop(kIdRegFormatText), none = Info("Sono stati modificate 0 corse");
   struct Case {
     Strings lines;
     Strings messages;
     std::string trip1;
   } cases[] = {
-      {{route}, {Info("Sono stati modificate 0 corse")}, "1|\n"},
-      {{regional}, {format}, "1|\n"},
-      {{trip}, {format}, "1|\n"},
-      {{company}, {format}, "1|\n"},
-      {{blankTrip}, {Info("Sono stati modificate 1 corse")}, "1|1\n"},
-      // A line of another length: its message, the update made stays.
-      {{good, good + " "}, {format}, "1|1\n"},
-      {{good.substr(0, 62), good}, {format}, "1|1\n"},
-      {{}, {Info("Sono stati modificate 0 corse")}, "1|\n"},
+      // The trip differs from the line in one of the six values: no number.
+      {{with(16, "L2")}, {none}, "1|\n"},
+      {{with(26, "R")}, {none}, "1|\n"},
+      {{with(27, "X")}, {none}, "1|\n"},
+      {{with(47, "00001251")}, {none}, "1|\n"},
+      {{with(55, "0731")}, {none}, "1|\n"},
+      {{with(59, "0806")}, {none}, "1|\n"},
+      {{with(10, "00001x")}, {format}, "1|\n"},                                 // the regional number is no number
+      {{with(4, "1     ")}, {format}, "1|\n"},                                  // the trip id is no number
+      {{with(0, "0018")}, {format}, "1|\n"},                                    // another company
+      {{with(4, "     1")}, {Info("Sono stati modificate 1 corse")}, "1|1\n"},  // right-aligned: a number
+      // A bad line anywhere, or none at all: the format message, and nothing is applied.
+      {{good, good + " "}, {format}, "1|\n"},
+      {{good.substr(0, 62), good}, {format}, "1|\n"},
+      {{good, ""}, {format}, "1|\n"},
+      {{}, {format}, "1|\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines.empty() ? "empty" : c.lines[0]);
     RunSql(path, "UPDATE tescor SET reglinea = NULL");
-    EXPECT_EQ(Messages(Import(c.lines)), c.messages);
+    const AuxiliaryImportResult r = Import(c.lines);
+    EXPECT_EQ(Messages(r), c.messages);
     EXPECT_EQ(Query("SELECT id, ifnull(reglinea, '') FROM tescor WHERE id = 1"), c.trip1);
+    EXPECT_EQ(Query("SELECT COUNT(*) FROM tescor WHERE reglinea IS NOT NULL"), std::to_string(r.updated) + "\n");
   }
 }
 
@@ -239,28 +246,63 @@ class Chains : public AuxiliaryImport {
 TEST_F(Chains, PairsAppliedAndLinesRefused) {
   const std::string format = Stop(kChainFormatText), none = Stop(kNoChainText);
   const std::string unchanged = "1||\n2||\n3||\n4||\n";
+  const auto refused = [](const std::string& lines) {
+    return Stop("Le seguenti Concatenazioni Corse non sono state importate:\n\n" + lines);
+  };
+  const auto count = [](int n) { return Info("Sono stati modificate " + std::to_string(n) + " corse"); };
+  const std::string chained12 =
+      "UPDATE tescor SET nextcor = 2 WHERE id = 1; UPDATE tescor SET prevcor = 1 WHERE id = 2;";
   struct Case {
+    std::string before;  // the links before the import
     Strings lines;
     Strings messages;
     std::string links;
   } cases[] = {
       // One line of another company, one good: the message, then the pair counted twice.
-      {{"0018000003000004", "0017000001000002"},
-       {format, Info("Sono stati modificate 2 corse")},
+      {"", {"0018000003000004", "0017000001000002"}, {format, count(2)}, "1||2\n2|1|\n3||\n4||\n"},
+      {"", {"0017000003000004", "0017000004000001"}, {count(4)}, "1|4|\n2||\n3||4\n4|3|1\n"},
+      {"", {"0017     1     2"}, {count(2)}, "1||2\n2|1|\n3||\n4||\n"},
+      {"", {"0017000001000002", "0017000001000002"}, {count(4)}, "1||2\n2|1|\n3||\n4||\n"},
+      // A trip chained again: the trip it was chained to loses its link back.
+      {chained12, {"0017000001000003"}, {count(3)}, "1||3\n2||\n3|1|\n4||\n"},
+      {chained12, {"0017000003000002"}, {count(3)}, "1||\n2|3|\n3||2\n4||\n"},
+      {chained12 + "UPDATE tescor SET nextcor = 4 WHERE id = 3; UPDATE tescor SET prevcor = 3 WHERE id = 4;",
+       {"0017000001000004"},
+       {count(4)},
+       "1||4\n2||\n3||\n4|1|\n"},
+      {"UPDATE tescor SET nextcor = 2 WHERE id = 1; UPDATE tescor SET prevcor = 4 WHERE id = 2;",
+       {"0017000001000003"},
+       {count(2)},
+       "1||3\n2|4|\n3|1|\n4||\n"},  // a link back to another trip is not this chain's
+      // Trips that are not there, a trip chained to itself, lines that contradict each other.
+      {"", {"0017000001000099"}, {refused("riga 1: la corsa successiva 99 non esiste"), count(0)}, unchanged},
+      {"",
+       {"0017000099000001", "0017000003000004"},
+       {refused("riga 1: la corsa 99 non esiste"), count(2)},
+       "1||\n2||\n3||4\n4|3|\n"},
+      {"", {"0017000002000002"}, {refused("riga 1: la corsa 2 è concatenata a se stessa"), count(0)}, unchanged},
+      {chained12,
+       {"0017000001000003", "0017000001000004"},
+       {refused("riga 1: la corsa 1 ha più di una corsa successiva nel file\n"
+                "riga 2: la corsa 1 ha più di una corsa successiva nel file"),
+        count(0)},
        "1||2\n2|1|\n3||\n4||\n"},
-      {{"0017000001000099"}, {Info("Sono stati modificate 1 corse")}, "1||99\n2||\n3||\n4||\n"},
-      {{"0017000003000004", "0017000004000001"}, {Info("Sono stati modificate 4 corse")}, "1|4|\n2||\n3||4\n4|3|1\n"},
-      {{"0017     1     2"}, {Info("Sono stati modificate 2 corse")}, "1||2\n2|1|\n3||\n4||\n"},
-      {{"0018000001000002"}, {format, none}, unchanged},
-      {{"00170000010000x2"}, {format, none}, unchanged},  // no number: never trip 0
-      {{"x017000001000002"}, {format, none}, unchanged},
-      {{"001700000100002"}, {format, none}, unchanged},
-      {{"00170000010000020"}, {format, none}, unchanged},
-      {{}, {none}, unchanged},
+      {"",
+       {"0017000001000003", "0017000002000004", "0017000004000003"},
+       {refused("riga 1: la corsa 3 ha più di una corsa precedente nel file\n"
+                "riga 3: la corsa 3 ha più di una corsa precedente nel file"),
+        count(2)},
+       "1||\n2||4\n3||\n4|2|\n"},
+      {"", {"0018000001000002"}, {format, none}, unchanged},
+      {"", {"00170000010000x2"}, {format, none}, unchanged},  // no number: never trip 0
+      {"", {"x017000001000002"}, {format, none}, unchanged},
+      {"", {"001700000100002"}, {format, none}, unchanged},
+      {"", {"00170000010000020"}, {format, none}, unchanged},
+      {"", {}, {none}, unchanged},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.lines.empty() ? "empty" : c.lines.back());
-    RunSql(path, "UPDATE tescor SET prevcor = NULL, nextcor = NULL");
+    RunSql(path, "UPDATE tescor SET prevcor = NULL, nextcor = NULL;" + c.before);
     EXPECT_EQ(Messages(Import(c.lines)), c.messages);
     EXPECT_EQ(Links(), c.links);
   }
@@ -301,7 +343,8 @@ TEST_F(AuxiliaryImport, APassOfTheBarOverTheListButNoneForTheRegionalNumbers) {
   const std::string chain = dir.Path("RT_CHAIN.TXT"), idreg = dir.Path("RT_IDREG.TXT"),
                     stops = dir.Path(kNormalStopsName);
   WriteLines(chain, {"0017000001000002", "0017000002000003", "0018000003000004"});
-  WriteLines(idreg, {"0017000001000001L1        AP1                  0000125007300805", "0017"});
+  WriteLines(idreg, {"0017000001000001L1        AP1                  0000125007300805",
+                     "0017000099000001L1        AP1                  0000125007300805"});
   WriteLines(stops, {kNormalStopsHeader, "17\tF02\tBivio Olivola\t\t045001\tAulla", "17\tF01\tA\t\t1\tB"});
   PassLog chainBar, idregBar, stopsBar;
   EXPECT_EQ(Run(RunChainImport, chain, &chainBar).updated, 4);

@@ -49,7 +49,7 @@ void ExportIvuInfoPool(MainFrame* frame) {
   // done; a folder that cannot be put in order gets nothing new.
   const std::string out = folder.Folder();
   const FolderRecovery recovery = RecoverExportFolder(out);
-  if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, kCaption);
+  if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, recovery.caption);
   if (recovery.outcome == FolderRecovery::kFailed) {
     ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
     frame->Redraw();

@@ -198,8 +198,9 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   }
   out.parts = parts;
   if (parts > 1 && multiPartRule_ && ++multiPartRecords_ <= kWarnedRecords)
-    Notify("ATTENZIONE: l'entità " + std::to_string(i) + "è rappresentata da " + std::to_string(parts) + " linee.\n\n" +
-               "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" + "verranno eliminate !!!",
+    Notify("ATTENZIONE: l'entità " + std::to_string(i) + " è rappresentata da " + std::to_string(parts) +
+               " linee.\n\n" + "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" +
+               "verranno eliminate !!!",
            NoticeIcon::Exclamation);
   return true;
 }

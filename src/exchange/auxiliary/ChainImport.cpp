@@ -4,10 +4,16 @@
 #include "db/DbTable.h"
 #include "exchange/RecordLayouts.h"
 
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <set>
+
 namespace {
 
 struct Chain {
   long trip = 0, next = 0;
+  long line = 0;  // in the file, from 1
 };
 
 // The pair of a line of the working company; false for any other line.
@@ -22,6 +28,49 @@ bool ReadChain(const std::string& text, const std::optional<int>& company, Chain
          number(layout.fields[2], chain.next);
 }
 
+bool TripExists(DbTable& trips, long id) { return trips.SeekEqual({std::to_string(id).c_str()}) != 0; }
+
+// Why the pair cannot be applied; empty when it can. A trip given two following trips (or two
+// preceding ones) in the file: every line of the contradiction is refused, as none can be chosen.
+std::string Refusal(const Chain& c, DbTable& trips, const std::map<long, std::set<long>>& nexts,
+                    const std::map<long, std::set<long>>& previous) {
+  if (c.trip == c.next) return Format("la corsa %ld è concatenata a se stessa", c.trip);
+  if (!TripExists(trips, c.trip)) return Format("la corsa %ld non esiste", c.trip);
+  if (!TripExists(trips, c.next)) return Format("la corsa successiva %ld non esiste", c.next);
+  if (nexts.at(c.trip).size() > 1) return Format("la corsa %ld ha più di una corsa successiva nel file", c.trip);
+  if (previous.at(c.next).size() > 1) return Format("la corsa %ld ha più di una corsa precedente nel file", c.next);
+  return {};
+}
+
+// The trip a link field of the current row names; none when it is empty.
+std::optional<long> LinkOf(DbTable& trips, const char* field) {
+  std::string text;
+  trips.GetFieldText(field, text);
+  if (text.empty()) return std::nullopt;
+  return std::atol(text.c_str());
+}
+
+// Trip `id` gets `field` = `to`. The trip it named before loses its back-link (`backField`) when
+// that named `id`: no trip is left pointing at a chain that is no longer there. Rows written.
+int Link(DbTable& trips, long id, const char* field, long to, const char* backField) {
+  const std::string key = std::to_string(id);
+  if (!trips.SeekEqual({key.c_str()})) return 0;
+  const std::optional<long> old = LinkOf(trips, field);
+  int written = 0;
+  if (old && *old != to && *old != id && TripExists(trips, *old) && LinkOf(trips, backField) == id)
+    written += trips.Edit() && trips.SetFieldText(backField, "") && trips.Update();
+  return written + SetKeyedField(trips, {key.c_str()}, field, std::to_string(to));
+}
+
+// The refused lines, the first ones named one by one.
+std::string RefusedText(const std::vector<std::string>& refused) {
+  constexpr size_t kNamed = 20;
+  std::string text = "Le seguenti Concatenazioni Corse non sono state importate:\n";
+  for (size_t k = 0; k < refused.size() && k < kNamed; ++k) text += "\n" + refused[k];
+  if (refused.size() > kNamed) text += Format("\n... e altre %zu righe", refused.size() - kNamed);
+  return text;
+}
+
 }  // namespace
 
 AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
@@ -31,8 +80,10 @@ AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
 
   std::vector<Chain> chains;
   bool illegal = false;
+  long lineNumber = 0;
   for (const std::string& line : start.lines) {
     Chain chain;
+    chain.line = ++lineNumber;
     if (ReadChain(line, start.company, chain))
       chains.push_back(chain);
     else
@@ -46,12 +97,26 @@ AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
 
   DbTable trips(o.db, "tescor");
   trips.SetIndex("codice");
+  std::map<long, std::set<long>> nexts, previous;
+  for (const Chain& c : chains) {
+    nexts[c.trip].insert(c.next);
+    previous[c.next].insert(c.trip);
+  }
+  std::vector<Chain> applied;
+  std::vector<std::string> refused;
+  for (const Chain& c : chains) {
+    const std::string why = Refusal(c, trips, nexts, previous);
+    if (why.empty())
+      applied.push_back(c);
+    else
+      refused.push_back(Format("riga %ld: ", c.line) + why);
+  }
+  if (!refused.empty()) result.messages.push_back({RefusedText(refused), NoticeIcon::Stop, {}});
+
   const bool committed = UpdateInOneBatch(
-      o, chains, true,
+      o, applied, true,
       [&](const Chain& c) {
-        const std::string trip = std::to_string(c.trip), next = std::to_string(c.next);
-        return SetKeyedField(trips, {trip.c_str()}, "nextcor", next) +
-               SetKeyedField(trips, {next.c_str()}, "prevcor", trip);
+        return Link(trips, c.trip, "nextcor", c.next, "prevcor") + Link(trips, c.next, "prevcor", c.trip, "nextcor");
       },
       result);
   Conclude(committed, {Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}}, result);

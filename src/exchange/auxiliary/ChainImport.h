@@ -1,6 +1,7 @@
 #pragma once
 // The import of trip chains (RT_CHAIN, command 5173): each line of the working company names a
-// trip and the trip that follows it; the first gets `nextcor`, the second `prevcor`.
+// trip and the trip that follows it; the first gets `nextcor`, the second `prevcor`, and a trip
+// that either of them was chained to before loses its link back to it.
 
 #include "exchange/auxiliary/AuxiliaryImport.h"
 
@@ -13,5 +14,8 @@ constexpr const char* kNoChainText =
     "riferibile all'Azienda di Lavoro !!!";
 
 // A line of another length, of another company or whose numbers are not numbers is skipped and
-// said once (kChainFormatText); the pairs kept are applied in file order, each trip found counted.
+// said once (kChainFormatText). A pair that chains a trip to itself, names a trip that is not
+// there, or contradicts another line (a trip with two following or two preceding trips) is
+// refused, the lines listed in one message; the others are applied in file order, every row
+// written counted.
 AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& options);

@@ -30,25 +30,31 @@ AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& o) {
   AuxiliaryStart start;
   if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
 
+  // The whole file is read first: a file with a bad line, or none, changes nothing.
+  std::vector<vurtxt::IdRegLine> kept;
+  for (const std::string& line : start.lines) {
+    vurtxt::IdRegLine l;
+    if (!start.company || !vurtxt::ReadIdRegLine(line, l) || l.company != *start.company) {
+      kept.clear();
+      break;
+    }
+    kept.push_back(l);
+  }
+  if (kept.empty()) {
+    result.messages.push_back({kIdRegFormatText, NoticeIcon::Stop, {}});
+    return result;
+  }
+
   DbTable trips(o.db, "tescor");
   trips.SetIndex("codice");
-  bool illegal = false;
   const bool committed = UpdateInOneBatch(
-      o, start.lines, false,
-      [&](const std::string& line) {
-        vurtxt::IdRegLine l;
-        if (!start.company || !vurtxt::ReadIdRegLine(line, l) || l.company != *start.company) {
-          illegal = true;
-          return false;
-        }
+      o, kept, false,
+      [&](const vurtxt::IdRegLine& l) {
         const std::string trip = std::to_string(l.tripId);
         return trips.SeekEqual({trip.c_str()}) && TripAgrees(trips, l) && trips.Edit() &&
                trips.SetFieldText("reglinea", std::to_string(l.runNumber)) && trips.Update();
       },
       result);
-  Conclude(committed,
-           illegal ? Notice{kIdRegFormatText, NoticeIcon::Stop, {}}
-                   : Notice{Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}},
-           result);
+  Conclude(committed, {Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}}, result);
   return result;
 }

@@ -11,8 +11,9 @@ constexpr const char* kIdRegFormatText =
     "contiene neppure un Flusso di Ritorno riferibile\n"
     "all'Azienda di Lavoro !!!";
 
-// A line of another length, of another company or whose numbers are not numbers is skipped; when
-// there was one, its message (kIdRegFormatText) takes the place of the count, and the updates
-// made stay. A trip not found or that differs in any of the six values is left as it is. No
-// progress bar: the busy clock only.
+// The whole file is checked before anything changes: a line of another length, of another
+// company or whose numbers are not numbers, or a file without lines, gives kIdRegFormatText and
+// no trip is changed. Otherwise a trip not found or that differs in any of the six values is left
+// as it is, and the count of the trips given their number is said. No progress bar: the busy
+// clock only.
 AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& options);

@@ -1,10 +1,16 @@
 // Lines per second of the export of the regional files: a generated timetable of 20,000 trips
 // with 400,000 stop rows and their periods, written out as the seven files by each variant.
 //
-//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
+// Beside it, a plain select of the stop rows (the same columns and order as RT_DTORA, every value
+// fetched once through the SQLite C API, nothing formatted or written): the floor the export's
+// stop pass stands on, so that the cost of reading values through the database layer and of
+// making the lines shows as the ratio of the two.
+//
+//   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_TESTS=OFF -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_export && build-bench/bench/bench_export
 
 #include "BenchTimetable.h"
+#include "PlainSql.h"
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbBuilder.h"
@@ -109,8 +115,36 @@ void BM_ExportDateRange(benchmark::State& state) {
   Run(state, o);
 }
 
+// The stop rows of RT_DTORA read with plain SQLite, each cell fetched once by its column's kind.
+void BM_PlainStopSelect(benchmark::State& state) {
+  Data& data = TheData();
+  sqlite3* db = bench::OpenPlain(data.database);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, "
+                     "reglocal FROM detcor ORDER BY id, sub",
+                     -1, &st, nullptr);
+  long long rows = 0, sum = 0;
+  for (auto _ : state) {
+    rows = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      for (int c : {0, 1, 5, 6, 7, 8, 9, 10, 11}) sum += sqlite3_column_int64(st, c);
+      for (int c : {2, 3, 4}) sum += sqlite3_column_bytes(st, c) + (sqlite3_column_text(st, c) != nullptr);
+      ++rows;
+    }
+    sqlite3_reset(st);
+  }
+  benchmark::DoNotOptimize(sum);
+  sqlite3_finalize(st);
+  sqlite3_close_v2(db);
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["rows_per_s"] =
+      benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 }  // namespace
 
+BENCHMARK(BM_PlainStopSelect)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
 BENCHMARK(BM_ExportPlain)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
 BENCHMARK(BM_ExportRenumbered)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();
 BENCHMARK(BM_ExportDateRange)->Unit(benchmark::kMillisecond)->Iterations(6)->UseRealTime();

@@ -33,8 +33,7 @@ bool IsValidDate(int year, int month, int day) {
 std::string FormatDateYmd(std::int64_t ymd) {
   const int year = static_cast<int>(ymd / 10000), month = static_cast<int>(ymd / 100 % 100),
             day = static_cast<int>(ymd % 100);
-  if (!IsValidDate(year, month, day) || year <= 1600) return "00/00/0000";
-  if (year >= 2400) return "99/99/9999";
+  if (!IsKeptDate(year, month, day)) return year >= 2400 && IsValidDate(year, month, day) ? "99/99/9999" : "00/00/0000";
   char buf[40];
   std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", day, month, year);
   return buf;

@@ -63,6 +63,11 @@ std::string FormatDateYmd(std::int64_t yyyymmdd);         // "dd/mm/yyyy" with t
 
 // Date helpers.
 bool IsValidDate(int year, int month, int day);
+// A real date within the years the database keeps as themselves (1601 to 2399); the others are
+// shown by the clamp texts of FormatDateYmd.
+inline bool IsKeptDate(int year, int month, int day) {
+  return year > 1600 && year < 2400 && IsValidDate(year, month, day);
+}
 // Parses a date typed or stored as d/m/yyyy (day and month of one or two digits) or yyyy-mm-dd,
 // optionally followed by a time of day, which is dropped. "00/00/0000" and "99/99/9999" are the
 // clamp texts and map to 1 January 1600 and 31 December 2400.

@@ -187,10 +187,9 @@ bool ReadFlag(std::string_view bytes, bool& yes) {
 }
 
 bool DateFits(int year, int month, int day) {
-  // The texts that stand for the dates outside the years kept ("00/00/0000", "99/99/9999") are
-  // not the date's own.
-  return IsValidDate(year, month, day) &&
-         FormatDateYmd(year * 10000LL + month * 100 + day) == DateRecord{year, month, day}.Format();
+  // The dates outside the years kept are stored as the clamp texts ("00/00/0000", "99/99/9999"),
+  // not as themselves.
+  return IsKeptDate(year, month, day);
 }
 
 bool ParseExchangeDate(std::string_view field, DateRecord& out) {

@@ -43,7 +43,10 @@ TEST_F(HyperPlanDriver, RoutesWriteTheHandMadeRtItinThatOgrinfoReads) {
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"),
             (std::vector<std::string>{"FILE\tConversione ShapeFile Percorsi di HyperPlan\tPERCORSI\t" + kShapeFilter,
                                       "FILE\tSelezione ShapeFile RT_ITIN (output)\tRT_ITIN\t" + kShapeFilter}));
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x30, kMultiPart)});
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x30, kMultiPart),
+                                                  Box(0x30,
+                                                      "ATTENZIONE: 1 entità dello Shape File non contiene alcuna "
+                                                      "linea\ne non è stata convertita in RT_ITIN.SHP.")}));
   for (const char* ext : {"SHP", "SHX", "DBF"}) {
     std::string hex = std::string("rt_itin_atteso.") + ext + ".hex";
     for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -110,7 +113,8 @@ TEST_P(RefusedDescriptorDriver, IsToldAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     HyperPlan, RefusedDescriptorDriver,
-    ::testing::Values(RefusedDescriptor{"FiveSemicolons", "0;R1;A1#F;1;\n0;R1;B2#F;2;;\n"},
+    ::testing::Values(RefusedDescriptor{"Empty", ""},
+                      RefusedDescriptor{"FiveSemicolons", "0;R1;A1#F;1;\n0;R1;B2#F;2;;\n"},
                       RefusedDescriptor{"TrailingEmptyLine", "0;R1;A1#F;1;\n0;R1;B2#F;2;\n\n"},
                       RefusedDescriptor{"RouteCodeOf21", "0;R1;A1#F;1;\n0;" + std::string(21, 'R') + ";B2#F;2;\n"},
                       RefusedDescriptor{"LineOf2000", "0;R1;A1#F;1;\n0;R1;B2#F;2;" + std::string(1988, 'x') + "\n"}),

@@ -5,6 +5,7 @@
 
 #include "app/AppTestSupport.h"
 #include "support/GdalTools.h"
+#include "support/HandShapes.h"
 #include "support/HyperPlanData.h"
 
 #include <QDir>
@@ -70,6 +71,23 @@ TEST_F(HyperPlanDriver, APointSetIsRefusedAndNothingIsWritten) {
                                                      "necessarie per effettuare la conversione in RT_ITIN.SHP\n\n"
                                                      "All'interno dello Shape File deve esistere il seguente "
                                                      "attributo:\n* ID MTRAM alfanumerico max. 20 caratteri\n")});
+  EXPECT_EQ(Listing(out), "");
+
+  // A polygon among the lines is refused, naming it, where it would have given no route.
+  HandSet set = HandPolylineSet({{"ID MTRAM", 'C', 20}}, {{{{{0, 0}, {1, 1}}}, {"R1"}}, {{{{2, 2}, {3, 3}}}, {"R2"}}},
+                                2024, 3, 1);
+  const std::size_t second = 2 * static_cast<std::size_t>(static_cast<unsigned char>(set.shx[111]));
+  set.shp[second + 8] = 5;
+  WriteFileBytes(in + "/misti.shp", set.shp);
+  WriteFileBytes(in + "/misti.shx", set.shx);
+  WriteFileBytes(in + "/misti.dbf", set.dbf);
+  const DriverRun mixed = Run("5189", {"file " + in + "/misti.shp"});
+  EXPECT_EQ(Boxes(mixed), std::vector<std::string>{Box(0x10,
+                                                       "ATTENZIONE: lo Shape File indicato non può essere "
+                                                       "letto.\n\n" +
+                                                           in +
+                                                           "/misti.shp\nIl record 1 è di tipo 5, mentre lo "
+                                                           "Shape File è di tipo 3.")});
   EXPECT_EQ(Listing(out), "");
 }
 

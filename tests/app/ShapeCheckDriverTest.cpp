@@ -197,19 +197,6 @@ TEST_F(ShapeCheckDriver, ADamagedOrUnusableSetIsNamedWithoutVerdict) {
                                 "utilizzabile:\n\nl'entità 0 [F01 - Aulla Stazione]\nl'entità 1 [F02 - Bivio Olivola]\n"
                                 "l'entità 2 [F03 - Città]\nl'entità 3 [f01 - AULLA STAZIONE]\n\n" +
                                     kNotToBeSent)});
-  // Every index entry at the first record.
-  input = Stops(kAllStops);
-  std::string shx = FileBytes(in + "/nodi.shx");
-  for (std::size_t at = 108; at < shx.size(); at += 8) shx.replace(at, 4, shx.substr(100, 4));
-  WriteFileBytes(in + "/nodi.shx", shx);
-  run = Run("5168", {"file " + input});
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10,
-                                                     "ATTENZIONE: lo Shape File indicato non può essere "
-                                                     "letto.\n\n" +
-                                                         in +
-                                                         "/nodi.shx\nLe voci 0 e 1 dell'indice indicano lo "
-                                                         "stesso record o record sovrapposti.\n\n" +
-                                                         kNotToBeSent)});
 }
 
 TEST_F(ShapeCheckDriver, RoutesOfSeveralLinesPassAndEachOtherDescriptionDiffers) {

@@ -211,17 +211,18 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   if (!Content(i, bytes)) return false;
   const auto* content = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const auto length = static_cast<std::int64_t>(bytes.size());
-  const std::string record = "Il record " + std::to_string(i);
-  const auto damaged = [&](const char* what) { return Fail(shpPath_, record + " " + what); };
+  // The fault names the record; its text is made only when there is one.
+  const auto damaged = [&](const std::string& what) {
+    return Fail(shpPath_, "Il record " + std::to_string(i) + " " + what);
+  };
 
   if (length < 4) return damaged("è troppo corto per contenere il suo tipo di geometria.");
   const std::int32_t type = Little<std::int32_t>(content);
   out.type = type;
-  if (!IsKnownType(type))
-    return Fail(shpPath_, record + " ha un tipo di geometria sconosciuto (" + std::to_string(type) + ").");
+  if (!IsKnownType(type)) return damaged("ha un tipo di geometria sconosciuto (" + std::to_string(type) + ").");
   if (recordType_ != 0 && type != kNullShape && type != recordType_)
-    return Fail(shpPath_, record + " è di tipo " + std::to_string(type) + ", mentre lo Shape File è di tipo " +
-                              std::to_string(recordType_) + ".");
+    return damaged("è di tipo " + std::to_string(type) + ", mentre lo Shape File è di tipo " +
+                   std::to_string(recordType_) + ".");
   if (IsPointType(type)) {
     if (length < 20) return damaged("è troppo corto per contenere il suo punto.");
     out.point = true;
@@ -229,8 +230,7 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
     out.y = Little<double>(content + 12);
     if (!UsableCoordinate(out.x) || !UsableCoordinate(out.y)) {
       out.point = false;
-      return Fail(shpPath_,
-                  record + " ha coordinate non utilizzabili (" + Coordinate(out.x) + ", " + Coordinate(out.y) + ").");
+      return damaged("ha coordinate non utilizzabili (" + Coordinate(out.x) + ", " + Coordinate(out.y) + ").");
     }
     return true;
   }
@@ -258,8 +258,7 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
     const double x = Little<double>(xy + 16 * static_cast<std::size_t>(k));
     const double y = Little<double>(xy + 16 * static_cast<std::size_t>(k) + 8);
     if (!UsableCoordinate(x) || !UsableCoordinate(y))
-      return Fail(shpPath_, record + " ha un punto di coordinate non utilizzabili (" + Coordinate(x) + ", " +
-                                Coordinate(y) + ").");
+      return damaged("ha un punto di coordinate non utilizzabili (" + Coordinate(x) + ", " + Coordinate(y) + ").");
   }
   out.points.resize(static_cast<std::size_t>(parts > 1 ? end : points));
   static_assert(sizeof(Vertex) == 16);

@@ -280,7 +280,8 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
 bool UsableCoordinate(double v) { return std::isfinite(v) && std::fabs(v) <= kCoordinateLimit; }
 
 bool ShapeSetReader::Content(int i, std::string_view& bytes) {
-  if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
+  if (i < 0 || static_cast<std::size_t>(i) >= entries_.size())
+    return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
   // Open checked every entry against the main file.
   const Entry& e = entries_[static_cast<std::size_t>(i)];
   bytes = std::string_view(shp_.constData() + e.start + 8, static_cast<std::size_t>(e.end - e.start - 8));
@@ -290,7 +291,8 @@ bool ShapeSetReader::Content(int i, std::string_view& bytes) {
 bool ShapeSetReader::CheckAgreement() {
   const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
   const auto shpSize = static_cast<std::int64_t>(shp.size());
-  entries_.resize(static_cast<std::size_t>(count_));
+  // Kept only once every entry has passed, so that no record is read from a set refused.
+  std::vector<Entry> entries(static_cast<std::size_t>(count_));
   for (int i = 0; i < count_; ++i) {
     const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
     const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
@@ -300,18 +302,18 @@ bool ShapeSetReader::CheckAgreement() {
     const std::int64_t end = start + 8 + 2 * static_cast<std::int64_t>(lengthWords);
     if (lengthWords < 0 || end > shpSize)
       return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
-    entries_[static_cast<std::size_t>(i)] = {start, end};
+    entries[static_cast<std::size_t>(i)] = {start, end};
   }
   // No two entries may share bytes of the main file: each names a record of its own.
   std::vector<int> order(static_cast<std::size_t>(count_));
   for (int i = 0; i < count_; ++i) order[static_cast<std::size_t>(i)] = i;
-  std::sort(order.begin(), order.end(), [this](int a, int b) {
-    return entries_[static_cast<std::size_t>(a)].start < entries_[static_cast<std::size_t>(b)].start;
+  std::sort(order.begin(), order.end(), [&entries](int a, int b) {
+    return entries[static_cast<std::size_t>(a)].start < entries[static_cast<std::size_t>(b)].start;
   });
   std::int64_t lastEnd = static_cast<std::int64_t>(kMainHeader);
   for (std::size_t k = 0; k < order.size(); ++k) {
-    const Entry& e = entries_[static_cast<std::size_t>(order[k])];
-    if (k > 0 && e.start < entries_[static_cast<std::size_t>(order[k - 1])].end) {
+    const Entry& e = entries[static_cast<std::size_t>(order[k])];
+    if (k > 0 && e.start < entries[static_cast<std::size_t>(order[k - 1])].end) {
       const int a = std::min(order[k - 1], order[k]), b = std::max(order[k - 1], order[k]);
       return Fail(shxPath_, "Le voci " + std::to_string(a) + " e " + std::to_string(b) +
                                 " dell'indice indicano lo stesso record o record sovrapposti.");
@@ -320,13 +322,14 @@ bool ShapeSetReader::CheckAgreement() {
   }
   // Each entry's record says it is that record and has that length.
   for (int i = 0; i < count_; ++i) {
-    const Entry& e = entries_[static_cast<std::size_t>(i)];
+    const Entry& e = entries[static_cast<std::size_t>(i)];
     const std::uint8_t* header = shp.data() + e.start;
     if (Big32(header) != i + 1 || 2 * static_cast<std::int64_t>(Big32(header + 4)) != e.end - e.start - 8)
       return Fail(shpPath_, "Il record " + std::to_string(i) + " non corrisponde alla sua voce dell'indice.");
   }
   // A whole record after the last one the index names is one the index lacks.
   if (shpSize - lastEnd >= 8) return Fail(shpPath_, "Il file contiene record che l'indice non elenca.");
+  entries_ = std::move(entries);
   return true;
 }
 

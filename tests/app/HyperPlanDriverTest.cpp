@@ -5,6 +5,7 @@
 
 #include "app/AppTestSupport.h"
 #include "support/GdalTools.h"
+#include "support/HandShapes.h"
 #include "support/HyperPlanData.h"
 
 #include <QDir>
@@ -43,7 +44,10 @@ TEST_F(HyperPlanDriver, RoutesWriteTheHandMadeRtItinThatOgrinfoReads) {
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"),
             (std::vector<std::string>{"FILE\tConversione ShapeFile Percorsi di HyperPlan\tPERCORSI\t" + kShapeFilter,
                                       "FILE\tSelezione ShapeFile RT_ITIN (output)\tRT_ITIN\t" + kShapeFilter}));
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x30, kMultiPart)});
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x30, kMultiPart),
+                                                  Box(0x30,
+                                                      "ATTENZIONE: 1 entità dello Shape File non contiene alcuna "
+                                                      "linea\ne non è stata convertita in RT_ITIN.SHP.")}));
   for (const char* ext : {"SHP", "SHX", "DBF"}) {
     std::string hex = std::string("rt_itin_atteso.") + ext + ".hex";
     for (char& c : hex) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -67,6 +71,23 @@ TEST_F(HyperPlanDriver, APointSetIsRefusedAndNothingIsWritten) {
                                                      "necessarie per effettuare la conversione in RT_ITIN.SHP\n\n"
                                                      "All'interno dello Shape File deve esistere il seguente "
                                                      "attributo:\n* ID MTRAM alfanumerico max. 20 caratteri\n")});
+  EXPECT_EQ(Listing(out), "");
+
+  // A polygon among the lines is refused, naming it, where it would have given no route.
+  HandSet set = HandPolylineSet({{"ID MTRAM", 'C', 20}}, {{{{{0, 0}, {1, 1}}}, {"R1"}}, {{{{2, 2}, {3, 3}}}, {"R2"}}},
+                                2024, 3, 1);
+  const std::size_t second = 2 * static_cast<std::size_t>(static_cast<unsigned char>(set.shx[111]));
+  set.shp[second + 8] = 5;
+  WriteFileBytes(in + "/misti.shp", set.shp);
+  WriteFileBytes(in + "/misti.shx", set.shx);
+  WriteFileBytes(in + "/misti.dbf", set.dbf);
+  const DriverRun mixed = Run("5189", {"file " + in + "/misti.shp"});
+  EXPECT_EQ(Boxes(mixed), std::vector<std::string>{Box(0x10,
+                                                       "ATTENZIONE: lo Shape File indicato non può essere "
+                                                       "letto.\n\n" +
+                                                           in +
+                                                           "/misti.shp\nIl record 1 è di tipo 5, mentre lo "
+                                                           "Shape File è di tipo 3.")});
   EXPECT_EQ(Listing(out), "");
 }
 
@@ -110,7 +131,8 @@ TEST_P(RefusedDescriptorDriver, IsToldAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     HyperPlan, RefusedDescriptorDriver,
-    ::testing::Values(RefusedDescriptor{"FiveSemicolons", "0;R1;A1#F;1;\n0;R1;B2#F;2;;\n"},
+    ::testing::Values(RefusedDescriptor{"Empty", ""},
+                      RefusedDescriptor{"FiveSemicolons", "0;R1;A1#F;1;\n0;R1;B2#F;2;;\n"},
                       RefusedDescriptor{"TrailingEmptyLine", "0;R1;A1#F;1;\n0;R1;B2#F;2;\n\n"},
                       RefusedDescriptor{"RouteCodeOf21", "0;R1;A1#F;1;\n0;" + std::string(21, 'R') + ";B2#F;2;\n"},
                       RefusedDescriptor{"LineOf2000", "0;R1;A1#F;1;\n0;R1;B2#F;2;" + std::string(1988, 'x') + "\n"}),

@@ -180,14 +180,23 @@ TEST_F(ShapeCheckDriver, AReportThatCannotBeWrittenIsToldWhole) {
   EXPECT_EQ(Listing(out), "");
 }
 
-TEST_F(ShapeCheckDriver, ADamagedCompanionIsNamedWithoutVerdict) {
-  const std::string input = Stops(kAllStops);
+TEST_F(ShapeCheckDriver, ADamagedOrUnusableSetIsNamedWithoutVerdict) {
+  std::string input = Stops(kAllStops);
   QFile::remove(QString::fromStdString(in + "/nodi.dbf"));
-  const DriverRun run = Run("5168", {"file " + input});
+  DriverRun run = Run("5168", {"file " + input});
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10,
                                                      "ATTENZIONE: lo Shape File indicato non può essere "
                                                      "letto.\n\n" +
-                                                         in + "/nodi.DBF\nIl file non esiste.")});
+                                                         in + "/nodi.DBF\nIl file non esiste.\n\n" + kNotToBeSent)});
+  // Stops without a point, as ogr2ogr writes rows without geometry: none can be sent.
+  input = Stops({",17,F01,Aulla Stazione", ",17,F02,Bivio Olivola", ",17,F03,Città", ",17,f01,AULLA STAZIONE"});
+  run = Run("5168", {"file " + input});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{
+                            Box(0x10,
+                                "ATTENZIONE: nello Shape File indicato sono presenti entità senza una\ngeometria "
+                                "utilizzabile:\n\nl'entità 0 [F01 - Aulla Stazione]\nl'entità 1 [F02 - Bivio Olivola]\n"
+                                "l'entità 2 [F03 - Città]\nl'entità 3 [f01 - AULLA STAZIONE]\n\n" +
+                                    kNotToBeSent)});
 }
 
 TEST_F(ShapeCheckDriver, RoutesOfSeveralLinesPassAndEachOtherDescriptionDiffers) {

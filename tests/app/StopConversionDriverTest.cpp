@@ -68,13 +68,36 @@ TEST_P(StopDriver, ARefusedInputWritesNothing) {
 }
 
 TEST_P(StopDriver, ADamagedInputIsNamedAndNothingIsWritten) {
-  MakeShapeSet(Data(GetParam().csv), in + "/nodi.shp");
-  const std::string shx = FileBytes(in + "/nodi.shx");
-  WriteFileBytes(in + "/nodi.shx", shx.substr(0, shx.size() - 4));  // the last entry cut
-  const DriverRun run = Run({"file " + in + "/nodi.shp"});
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{
-                            Box(0x10, "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + in +
-                                          "/nodi.shx\n" + "L'indice dichiara più voci di quante ne contenga.")});
+  const std::string damaged = "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n";
+  struct Case {
+    void (*damage)(std::string& shx);
+    std::string box;
+  };
+  for (const Case& c :
+       {Case{[](std::string& shx) { shx.resize(shx.size() - 4); },  // the last entry cut
+             damaged + in + "/nodi.shx\nL'indice dichiara più voci di quante ne contenga."},
+        Case{[](std::string& shx) { shx.resize(shx.size() - 8), shx[27] = static_cast<char>(shx[27] - 4); },
+             damaged + in + "/nodi.dbf\nLa tabella dichiara 4 record, l'indice 3."}}) {
+    MakeShapeSet(Data(GetParam().csv), in + "/nodi.shp");
+    std::string shx = FileBytes(in + "/nodi.shx");
+    c.damage(shx);
+    WriteFileBytes(in + "/nodi.shx", shx);
+    const DriverRun run = Run({"file " + in + "/nodi.shp"});
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10, c.box)});
+    EXPECT_EQ(Listing(out), "");
+  }
+  // A name longer than DENOM is refused, not cut.
+  MakeShapeSet(WriteCsv(dir, "lungo", GetParam().header, "\"WKT\",\"String(10)\",\"String(100)\"",
+                        {"\"POINT (1 2)\",F1,Nome", "\"POINT (3 4)\",F2," + std::string(41, 'n')}),
+               in + "/lungo.shp");
+  const DriverRun run = Run({"file " + in + "/lungo.shp"});
+  EXPECT_EQ(Boxes(run),
+            std::vector<std::string>{Box(0x10,
+                                         "ATTENZIONE: lo Shape File indicato contiene valori che "
+                                         "non possono\nessere convertiti in RT_NODI.SHP.\n\n" +
+                                             in + "/lungo.dbf\nIl record 1, campo " +
+                                             (GetParam().id == std::string("5188") ? "NOMEESTESO" : "DESCRIZION") +
+                                             ", ha 41 caratteri: DENOM ne contiene al massimo 40.")});
   EXPECT_EQ(Listing(out), "");
 }
 

@@ -17,7 +17,8 @@ struct HyperPlanRouteSet : ::testing::Test {
     MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
     reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
     ASSERT_TRUE(reading.ok) << reading.failure;
-    ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry
+    ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry, and is counted
+    ASSERT_EQ(reading.skipped, 1);
   }
 };
 

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptorCase{"LastLineWithItsEnd", "x;R1;A#F;1;\n", true, "R1: A#F=1;"},
         DescriptorCase{"TextAfterTheFourth", "x;R1;A#F;7;note e altro\n", true, "R1: A#F=7;"},
         DescriptorCase{"RouteCodeSplitInTwo", "x;R1;A;1;\nx;R2;B;2;\nx;R1;C;3;\n", true, "R1: A=1;R2: B=2;R1: C=3;"},
-        DescriptorCase{"NoLines", "", true, ""},
+        DescriptorCase{"NoLines", "", false, ""},
         DescriptorCase{"RouteCodeOf20", "x;" + std::string(20, 'R') + ";A;1;", true, "RRRRRRRRRRRRRRRRRRRR: A=1;"},
         DescriptorCase{"FieldOf127", "x;R1;" + kField127 + ";1;", true, kRoute127.c_str()},
         DescriptorCase{"LineOf1023", "x;R1;A;1;" + std::string(1014, 'n'), true, "R1: A=1;"},

@@ -9,7 +9,10 @@
 #include "support/GdalTools.h"
 #include "support/TimetableData.h"
 
+#include "common/ByteOrder.h"
+
 #include <gtest/gtest.h>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -87,53 +90,105 @@ INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
                                                      "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", false}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-// A point set of three stops of company 36 written by the program, then record `patched` given
-// the shape type `type` in its content.
-std::string PointSetWithType(ScratchDir& dir, int patched, int type) {
+void Put(std::string& bytes, std::size_t at, std::int32_t value, char order) {
+  std::string v;
+  AppendInt32(v, value, order);
+  bytes.replace(at, 4, v);
+}
+void PutDouble(std::string& bytes, std::size_t at, double value) {
+  std::string v;
+  AppendDouble(v, value, 'L');
+  bytes.replace(at, 8, v);
+}
+
+// The sets of the check's cases, of company 36, written by the program, then changed: three
+// stops A Uno, B Due, C Tre (each record 8 + 20 bytes from byte 100), or three routes of which B
+// has one point and C none.
+std::string StopSet(ScratchDir& dir, void (*patch)(std::string& shp, std::string& shx)) {
   ShapeSetWriter w(StopsLayout());
   w.AddPoint(1, 2, {"36", "A", "Uno"});
   w.AddPoint(3, 4, {"36", "B", "Due"});
   w.AddPoint(5, 6, {"36", "C", "Tre"});
   std::string failed;
   EXPECT_TRUE(w.WriteTo(dir.Path("NODI"), kToday, failed));
-  if (patched >= 0) {
-    std::string shp = FileBytes(dir.Path("NODI.SHP"));
-    shp[100 + 28 * static_cast<std::size_t>(patched) + 8] = static_cast<char>(type);  // each record 8 + 20 bytes
-    WriteFileBytes(dir.Path("NODI.SHP"), shp);
-  }
+  std::string shp = FileBytes(dir.Path("NODI.SHP")), shx = FileBytes(dir.Path("NODI.SHX"));
+  if (patch) patch(shp, shx);
+  WriteFileBytes(dir.Path("NODI.SHP"), shp);
+  WriteFileBytes(dir.Path("NODI.SHX"), shx);
   return dir.Path("NODI.SHP");
 }
+std::string ShortRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
+  ShapeSetWriter w(RoutesLayout());
+  w.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}}, {"36", "A", "Uno"});
+  w.AddPolyline(std::vector<Vertex>{{2, 2}}, {"36", "B", "Due"});
+  w.AddPolyline(std::vector<Vertex>{}, {"12", "C", "Tre"});
+  std::string failed;
+  EXPECT_TRUE(w.WriteTo(dir.Path("ITIN"), kToday, failed));
+  return dir.Path("ITIN.SHP");
+}
 
-struct TypeCase {
+const std::string kNotToBeSent =
+    "Lo Shape File indicato risulta totalmente inutilizzabile\ne non deve essere inoltrato all'Osservatorio Traporti.";
+std::string Damaged(const std::string& file, const std::string& reason) {
+  return "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + file + "\n" + reason + "\n\n" + kNotToBeSent;
+}
+
+struct CheckCase {
   const char* name;
-  int patched;  // -1: none
-  int type;
-  bool accepted;
+  ShapeCheckKind kind;
+  std::string (*make)(ScratchDir&, void (*)(std::string&, std::string&));
+  void (*patch)(std::string& shp, std::string& shx);
+  const char* file;     // the file a damage names, "" for none
+  std::string failure;  // "" for a set the check takes; after the file's path for a damage
 };
-void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
-class StopTypes : public ::testing::TestWithParam<TypeCase> {};
+class CheckedSets : public ::testing::TestWithParam<CheckCase> {};
 
-TEST_P(StopTypes, EveryRecordMustBeAPointOrNull) {
+TEST_P(CheckedSets, AreTakenOrRefusedNamingWhatCannotBeUsed) {
   ScratchDir dir;
-  const ShapeCheckReading r =
-      ReadShapeCheckSet(ShapeCheckKind::Stops, PointSetWithType(dir, GetParam().patched, GetParam().type), 36, nullptr);
-  EXPECT_EQ(r.ok, GetParam().accepted);
-  if (!GetParam().accepted) {
-    EXPECT_EQ(r.failure,
-              "ATTENZIONE: lo Shape File indicato non è di tipo PUNTUALE.\n\nLo Shape File indicato risulta "
-              "totalmente inutilizzabile\ne non deve essere inoltrato all'Osservatorio Traporti.");
-  } else {
+  const CheckCase& c = GetParam();
+  const ShapeCheckReading r = ReadShapeCheckSet(c.kind, c.make(dir, c.patch), 36, nullptr);
+  const std::string expected = *c.file ? Damaged(dir.Path(c.file), c.failure) : c.failure;
+  EXPECT_EQ(r.failure, expected);
+  EXPECT_EQ(r.ok, expected.empty());
+  if (r.ok) {
     EXPECT_EQ(r.check.Matches().size(), 3u);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeFindings, StopTypes,
-                         ::testing::Values(TypeCase{"AllPoints", -1, 0, true},
-                                           TypeCase{"PolylineInTheMiddle", 1, 3, false},
-                                           TypeCase{"PolylineFirst", 0, 3, false},
-                                           TypeCase{"LastRecordNull", 2, 0, true}),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    ShapeFindings, CheckedSets,
+    ::testing::Values(
+        CheckCase{"AllPoints", ShapeCheckKind::Stops, StopSet, nullptr, "", ""},
+        CheckCase{"PolylineInTheMiddle", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { shp[100 + 28 + 8] = 3; }, "",
+                  ShapeTypeRefusalText(ShapeCheckKind::Stops)},
+        CheckCase{"PolylineFirst", ShapeCheckKind::Stops, StopSet, [](std::string& shp, std::string&) { shp[108] = 3; },
+                  "", ShapeTypeRefusalText(ShapeCheckKind::Stops)},
+        CheckCase{"LastRecordNull", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { shp[100 + 56 + 8] = 0; }, "",
+                  UnusableShapesText({"l'entità 2 [C - Tre]\n"})},
+        CheckCase{"AllNull", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { shp[108] = shp[136] = shp[164] = 0; }, "",
+                  "ATTENZIONE: nello Shape File indicato sono presenti entità senza una\ngeometria utilizzabile:\n\n"
+                  "l'entità 0 [A - Uno]\nl'entità 1 [B - Due]\nl'entità 2 [C - Tre]\n\n" +
+                      kNotToBeSent},
+        CheckCase{"PointNaN", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { PutDouble(shp, 140, std::nan("")); }, "NODI.SHP",
+                  "Il record 1 ha coordinate non utilizzabili (nan, 4)."},
+        CheckCase{"PointInfinite", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { PutDouble(shp, 176, HUGE_VAL); }, "NODI.SHP",
+                  "Il record 2 ha coordinate non utilizzabili (5, inf)."},
+        CheckCase{"PointAbsurd", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { PutDouble(shp, 112, 1e300); }, "NODI.SHP",
+                  "Il record 0 ha coordinate non utilizzabili (1e+300, 2)."},
+        CheckCase{"IndexAtOneRecord", ShapeCheckKind::Stops, StopSet,
+                  [](std::string&, std::string& shx) { Put(shx, 108, 50, 'B'), Put(shx, 116, 50, 'B'); }, "NODI.SHX",
+                  "Le voci 0 e 1 dell'indice indicano lo stesso record o record sovrapposti."},
+        CheckCase{"LinesOfOnePointAndNone", ShapeCheckKind::Routes, ShortRoutes, nullptr, "",
+                  UnusableShapesText({"l'entità 1 [B - Due]\n", "l'entità 2 [C - Tre]\n"})}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
   ScratchDir dir;

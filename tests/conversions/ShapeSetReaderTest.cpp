@@ -2,6 +2,7 @@
 // and on thousands of sets cut short or with bytes changed at random.
 
 #include "common/ByteOrder.h"
+#include "conversions/hyperplan/RouteConversion.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <QFile>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -87,7 +89,7 @@ TEST(ShapeSetReader, AMultiPartLineIsWarnedOfAndKeepsItsFirstPart) {
   EXPECT_TRUE(HasPrefix(notices.Notices()[5].text, "ATTENZIONE: altre 2 entità sono rappresentate da più linee."));
 }
 
-TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwn) {
+TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwnOrAreRefused) {
   ScratchDir dir;
   const std::string path = GdalSet(dir, "nodi", {"\"POINT (1 2)\",1,F001,Località", "\"POINT (3 4)\",1,F002,Città"},
                                    {QStringLiteral("-lco"), QStringLiteral("ENCODING=UTF-8")});
@@ -100,75 +102,113 @@ TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwn) {
   ASSERT_TRUE(reading.ok) << reading.failure;
   ASSERT_EQ(reading.stops.Count(), 2);
   EXPECT_EQ(reading.stops.Stops()[0].name + "|" + reading.stops.Stops()[1].name, "Località|Città");
-}
 
-TEST(ShapeSetReader, PolylinesWhoseCountsOrPartsDoNotFitHaveNoPart) {
-  ShapeSetWriter w(RoutesLayout());
-  w.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}, {2, 2}}, {"1", "A", "B"});
-  const std::string valid = w.MainBytes();
-  struct Case {
-    const char* what;
-    std::size_t at;
-    std::int32_t value;
-  };
-  // Content starts at 108: NumParts at +36, NumPoints at +40, Parts[0] at +44.
-  for (const Case& c : {Case{"parts beyond the content", 144, 0x7FFFFFFF}, Case{"points beyond the content", 148, 4},
-                        Case{"negative points", 148, -1}, Case{"no part", 144, 0}, Case{"part not at 0", 152, 1},
-                        Case{"part outside the points", 152, 3}}) {
-    ScratchDir dir;
-    std::string shp = valid;
-    std::string value;
-    AppendInt32(value, c.value, 'L');
-    shp.replace(c.at, 4, value);
-    WriteFileBytes(dir.Path("R.SHP"), shp);
-    WriteFileBytes(dir.Path("R.SHX"), w.IndexBytes());
-    WriteFileBytes(dir.Path("R.DBF"), w.TableBytes(kToday));
-    ShapeSetReader reader;
-    ASSERT_TRUE(reader.Open(dir.Path("R.SHP")));
-    ShapeRecord shape;
-    ASSERT_TRUE(reader.Shape(0, shape)) << c.what;
-    EXPECT_EQ(shape.parts, 0) << c.what;
-    EXPECT_TRUE(shape.points.empty()) << c.what;
-  }
+  // A character Windows-1252 lacks is named, not turned into '?'.
+  WriteFileBytes(dir.Path("polonia.csv"), kHeader +
+                                              "\n\"POINT (1 2)\",1,F001,Lucca\n\"POINT (3 4)\",1,F002,\xC5\x81\xC3\xB3"
+                                              "d\xC5\xBA\n");
+  WriteFileBytes(dir.Path("polonia.csvt"), kTypes + "\n");
+  MakeShapeSet(dir.Path("polonia.csv"), dir.Path("polonia.shp"),
+               {QStringLiteral("-lco"), QStringLiteral("ENCODING=UTF-8")});
+  const StopReading refused = ReadStopSet(dir.Path("polonia.shp"), HyperPlanStopTexts(), nullptr);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(
+      refused.failure,
+      "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere convertiti in RT_NODI.SHP.\n\n" +
+          dir.Path("polonia.dbf") +
+          "\nIl record 1, campo NOMEESTESO, contiene un carattere che Windows-1252 non ha (U+0141).");
 }
-
-// A damage done to a valid set of two stops: the file (0 SHP, 1 SHX, 2 DBF) and what is done.
-struct Damage {
-  const char* what;
-  int file;
-  void (*apply)(std::string& bytes);
-  const char* reason;  // the fault's last line
-  int failedFile;      // the file the message names
-};
 
 void Put(std::string& bytes, std::size_t at, std::int32_t value, char order) {
   std::string v;
   AppendInt32(v, value, order);
   bytes.replace(at, 4, v);
 }
+void PutDouble(std::string& bytes, std::size_t at, double value) {
+  std::string v;
+  AppendDouble(v, value, 'L');
+  bytes.replace(at, 8, v);
+}
 
-// The conversion's reading with the fields of RT_NODI as its required ones.
-const StopConversionTexts kStopFields{"", "COD_FERM", "DENOM", "", ""};
+// The route conversion on a set of one polyline of three points whose content is changed: the
+// record is named as damaged and no route is read.
+TEST(ShapeSetReader, PolylinesWhoseCountsPartsOrPointsDoNotFitAreDamaged) {
+  static const ShapeLayout kRoutes{"PERCORSI", kPolylineShape, {{"ID MTRAM", 'X', 20}}};
+  ShapeSetWriter w(kRoutes);
+  w.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}, {2, 2}}, {"R1"});
+  const std::string valid = w.MainBytes();
+  struct Case {
+    const char* what;
+    std::size_t at;
+    std::int32_t value;
+    const char* reason;
+  };
+  const char* kCounts = "Il record 0 dichiara parti o punti che non contiene.";
+  const char* kOrder = "Il record 0 ha parti che non cominciano in ordine tra i suoi punti.";
+  // Content starts at 108: NumParts at +36, NumPoints at +40, Parts[0] at +44, points at +48.
+  for (const Case& c :
+       {Case{"parts beyond the content", 144, 0x7FFFFFFF, kCounts}, Case{"points beyond the content", 148, 4, kCounts},
+        Case{"negative points", 148, -1, kCounts}, Case{"points without a part", 144, 0, kCounts},
+        Case{"part not at 0", 152, 1, kOrder}, Case{"part outside the points", 152, 4, kOrder},
+        Case{"a point", 108, 1, "Il record 0 è di tipo 1, mentre lo Shape File è di tipo 3."},
+        Case{"a polygon", 108, 5, "Il record 0 è di tipo 5, mentre lo Shape File è di tipo 3."},
+        Case{"junk", 108, 0x4A554E4B, "Il record 0 ha un tipo di geometria sconosciuto (1247104587)."},
+        Case{"a NaN point", 0, 0, "Il record 0 ha un punto di coordinate non utilizzabili (1, nan)."}}) {
+    ScratchDir dir;
+    std::string shp = valid;
+    if (c.at > 0)
+      Put(shp, c.at, c.value, 'L');
+    else
+      PutDouble(shp, 156 + 16 + 8, std::nan(""));
+    WriteFileBytes(dir.Path("R.SHP"), shp);
+    WriteFileBytes(dir.Path("R.SHX"), w.IndexBytes());
+    WriteFileBytes(dir.Path("R.DBF"), w.TableBytes(kToday));
+    const RouteReading reading = ReadRouteSet(dir.Path("R.SHP"), nullptr);
+    EXPECT_FALSE(reading.ok) << c.what;
+    EXPECT_TRUE(reading.lines.empty()) << c.what;
+    EXPECT_EQ(reading.failure,
+              "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + dir.Path("R.SHP") + "\n" + c.reason)
+        << c.what;
+  }
+}
+
+// A damage done to a valid HyperPlan stop set of two stops: the file (0 SHP, 1 SHX, 2 DBF, 3 CPG,
+// which is not there unless made) and what is done.
+struct Damage {
+  const char* what;
+  int file;
+  void (*apply)(std::string& bytes);
+  const char* reason;  // the fault's last line
+  int failedFile;      // the file the message names
+  bool value = false;  // a value the output cannot take, not damage
+};
+
+// Record i of the table: SIGLA at +1, NOMEESTESO at +11.
+std::size_t NameAt(int i) { return 97 + 111 * static_cast<std::size_t>(i) + 11; }
 
 class DamagedSets : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   ScratchDir dir;
-  ShapeSetWriter w(StopsLayout());
-  w.AddPoint(1, 2, {"36", "F001", "Uno"});
-  w.AddPoint(3, 4, {"36", "F002", "Due"});
-  std::string files[3] = {w.MainBytes(), w.IndexBytes(), w.TableBytes(kToday)};
-  const char* names[3] = {"RT_NODI.SHP", "RT_NODI.SHX", "RT_NODI.DBF"};
+  static const ShapeLayout kStops{"NODI", kPointShape, {{"SIGLA", 'X', 10}, {"NOMEESTESO", 'X', 100}}};
+  ShapeSetWriter w(kStops);
+  w.AddPoint(1, 2, {"F001", "Uno"});
+  w.AddPoint(3, 4, {"F002", "Due"});
+  std::string files[4] = {w.MainBytes(), w.IndexBytes(), w.TableBytes(kToday), ""};
+  const char* names[4] = {"NODI.SHP", "NODI.SHX", "NODI.DBF", "NODI.CPG"};
   const Damage& d = GetParam();
   if (d.apply) d.apply(files[d.file]);
-  for (int k = 0; k < 3; ++k)
-    if (d.apply || k != d.file) WriteFileBytes(dir.Path(names[k]), files[k]);
+  for (int k = 0; k < 4; ++k)
+    if ((d.apply || k != d.file) && (k < 3 || !files[k].empty())) WriteFileBytes(dir.Path(names[k]), files[k]);
   NoticeLog notices;
-  const StopReading reading = ReadStopSet(dir.Path("RT_NODI.SHP"), kStopFields, nullptr);
+  const StopReading reading = ReadStopSet(dir.Path("NODI.SHP"), HyperPlanStopTexts(), nullptr);
   EXPECT_FALSE(reading.ok);
   EXPECT_EQ(reading.stops.Count(), 0);
-  EXPECT_EQ(reading.failure, std::string("ATTENZIONE: lo Shape File indicato non può essere letto.\n\n") +
-                                 dir.Path(names[d.failedFile]) + "\n" + d.reason);
+  EXPECT_EQ(reading.failure,
+            std::string(d.value ? "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere "
+                                  "convertiti in RT_NODI.SHP.\n\n"
+                                : "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n") +
+                dir.Path(names[d.failedFile]) + "\n" + d.reason);
   EXPECT_EQ(notices.Texts(), "");
 }
 
@@ -196,12 +236,59 @@ INSTANTIATE_TEST_SUITE_P(
                "La voce 0 dell'indice indica un record oltre la fine del file.", 0},
         Damage{"ContentLengthHuge", 1, [](std::string& b) { Put(b, 104, 0x7FFFFFFF, 'B'); },
                "Il record 0 dichiara una lunghezza oltre la fine del file.", 0},
+        Damage{"ContentLengthNegative", 1, [](std::string& b) { Put(b, 104, -10, 'B'); },
+               "Il record 0 dichiara una lunghezza oltre la fine del file.", 0},
         Damage{"TableShorterThanTheIndex", 2, [](std::string& b) { b.resize(b.size() - 30); },
                "La tabella contiene meno record di quelli dell'indice.", 2},
         Damage{"TableHeaderLengthHuge", 2, [](std::string& b) { b[8] = '\xFF', b[9] = '\xFF'; },
                "La tabella contiene meno record di quelli dell'indice.", 2},
         Damage{"MissingIndex", 1, nullptr, "Il file non esiste.", 1},
-        Damage{"MissingTable", 2, nullptr, "Il file non esiste.", 2}),
+        Damage{"MissingTable", 2, nullptr, "Il file non esiste.", 2},
+        // The three files disagree.
+        Damage{"IndexOneEntryFewer", 1, [](std::string& b) { b.resize(b.size() - 8), Put(b, 24, 54, 'B'); },
+               "La tabella dichiara 2 record, l'indice 1.", 2},
+        Damage{"IndexLengthNegative", 1, [](std::string& b) { Put(b, 24, -54, 'B'); },
+               "L'indice contiene più voci di quante ne dichiari.", 1},
+        Damage{"IndexMoreEntriesThanItSays", 1, [](std::string& b) { b += b.substr(108, 8); },
+               "L'indice contiene più voci di quante ne dichiari.", 1},
+        Damage{"IndexTypeDiffers", 1, [](std::string& b) { Put(b, 32, 3, 'L'); },
+               "Il tipo di geometria dell'indice (3) è diverso da quello dello Shape File (1).", 1},
+        Damage{"EntriesAtOneRecord", 1, [](std::string& b) { Put(b, 108, 50, 'B'); },
+               "Le voci 0 e 1 dell'indice indicano lo stesso record o record sovrapposti.", 1},
+        Damage{"EntryInsideAnotherRecord", 1, [](std::string& b) { Put(b, 108, 54, 'B'); },
+               "Le voci 0 e 1 dell'indice indicano lo stesso record o record sovrapposti.", 1},
+        Damage{"EntriesSwapped", 1, [](std::string& b) { b = b.substr(0, 100) + b.substr(108, 8) + b.substr(100, 8); },
+               "Il record 0 non corrisponde alla sua voce dell'indice.", 0},
+        Damage{"RecordLengthDiffersFromItsEntry", 0, [](std::string& b) { Put(b, 104, 12, 'B'); },
+               "Il record 0 non corrisponde alla sua voce dell'indice.", 0},
+        Damage{"RecordTheIndexLacks", 0, [](std::string& b) { b += b.substr(128, 28), Put(b, 156, 3, 'B'); },
+               "Il file contiene record che l'indice non elenca.", 0},
+        Damage{"TableCountsMore", 2, [](std::string& b) { Put(b, 4, 3, 'L'); },
+               "La tabella dichiara 3 record, l'indice 2.", 2},
+        Damage{"TableRecordLengthZero", 2, [](std::string& b) { b[10] = 0, b[11] = 0; },
+               "La lunghezza dei record della tabella (0 byte) non corrisponde a quella dei suoi campi (111 byte).", 2},
+        Damage{"TableFieldWidthZero", 2, [](std::string& b) { b[32 + 16] = 0; },
+               "Il campo SIGLA della tabella ha larghezza 0.", 2},
+        // Records that are no place, or not points.
+        Damage{"PointNaN", 0, [](std::string& b) { PutDouble(b, 112, std::nan("")); },
+               "Il record 0 ha coordinate non utilizzabili (nan, 2).", 0},
+        Damage{"PointInfinite", 0, [](std::string& b) { PutDouble(b, 128 + 20, -HUGE_VAL); },
+               "Il record 1 ha coordinate non utilizzabili (3, -inf).", 0},
+        Damage{"PointAbsurd", 0, [](std::string& b) { PutDouble(b, 112, 1e300); },
+               "Il record 0 ha coordinate non utilizzabili (1e+300, 2).", 0},
+        Damage{"RecordOfAPolyline", 0, [](std::string& b) { Put(b, 136, 3, 'L'); },
+               "Il record 1 è di tipo 3, mentre lo Shape File è di tipo 1.", 0},
+        Damage{"RecordOfJunk", 0, [](std::string& b) { Put(b, 136, 77, 'L'); },
+               "Il record 1 ha un tipo di geometria sconosciuto (77).", 0},
+        // Values RT_NODI cannot take as they stand.
+        Damage{"NameOf41", 2, [](std::string& b) { b.replace(NameAt(1), 41, std::string(41, 'n')); },
+               "Il record 1, campo NOMEESTESO, ha 41 caratteri: DENOM ne contiene al massimo 40.", 2, true},
+        Damage{"ControlByteInName", 2, [](std::string& b) { b[NameAt(0) + 1] = '\x07'; },
+               "Il record 0, campo NOMEESTESO, contiene un carattere di controllo (0x07).", 2, true},
+        Damage{"TextAfterAZeroByte", 2, [](std::string& b) { b[NameAt(1) + 3] = '\0', b[NameAt(1) + 4] = 'X'; },
+               "Il record 1, campo NOMEESTESO, contiene un carattere di controllo (0x00).", 2, true},
+        Damage{"UndefinedByteInCode", 2, [](std::string& b) { b[NameAt(1) - 10 + 1] = '\x81'; },
+               "Il record 1, campo SIGLA, contiene un carattere di controllo (0x81).", 2, true}),
     [](const auto& param) { return std::string(param.param.what); });
 
 const char* const kExtensions[3] = {"SHP", "SHX", "DBF"};

@@ -2,6 +2,7 @@
 // tests/data/conversions, and the coordinates of the stops read back from RT_NODI.
 
 #include "conversions/georeferencing/Georeferencing.h"
+#include "conversions/hyperplan/RouteConversion.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
 #include "support/GdalTools.h"
@@ -89,6 +90,21 @@ TEST(StopConversion, RecordsThatAreNotPointsAreCountedAndLeftOut) {
   EXPECT_EQ(stops, "0 A 1\n2 C 5\n");
   EXPECT_EQ(SkippedStopsText(1),
             "ATTENZIONE: 1 entità dello Shape File non è di tipo puntuale\ne non è stata convertita in RT_NODI.SHP.");
+}
+
+TEST(StopConversion, ACompanyWiderThanAziendaWritesNothing) {
+  ScratchDir dir;
+  StopList stops;
+  stops.Append(0, 1, 2);
+  const StopWriting writing = WriteStopSet(dir.Path("RT_NODI.SHP"), stops, 123456, kToday);
+  EXPECT_FALSE(writing.ok);
+  EXPECT_EQ(writing.failure,
+            "ATTENZIONE: il codice dell'azienda 123456 non può essere scritto nel campo AZIENDA (5 caratteri).\n\n"
+            "Nessun file è stato scritto.");
+  EXPECT_EQ(WriteRouteSet(dir.Path("RT_ITIN.SHP"), {{0, "R1", {{0, 0}, {1, 1}}}}, -12345, kToday).failure,
+            CompanyTooLongText(-12345));
+  EXPECT_EQ(Listing(dir.Dir()), "");
+  EXPECT_TRUE(WriteStopSet(dir.Path("RT_NODI.SHP"), stops, -1234, kToday).ok);  // five characters fit
 }
 
 // RT_NODI sets for the georeferencing: (company, code, x, y) a point, or a null record.

@@ -27,6 +27,7 @@ void ConvertHyperPlanRoutes(MainFrame* frame) {
     ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
     return;
   }
+  if (reading.skipped > 0) ui::MessageBox(SkippedRoutesText(reading.skipped), ui::MB_ICONEXCLAMATION);
   ui::FileDialog output(ui::FileDialog::Mode::Save, kRouteOutputCaption, "RT_ITIN", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
   const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), NoteExportFolder);

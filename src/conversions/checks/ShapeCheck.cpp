@@ -22,9 +22,8 @@ constexpr const char* kSaveQuestion = "Vuoi salvare il Report completo degli err
 
 bool IsStops(ShapeCheckKind kind) { return kind == ShapeCheckKind::Stops; }
 
-// The record's own shape type, -1 when its content is too short to hold one.
+// The record's own shape type (its content holds at least four bytes).
 int ContentType(std::string_view content) {
-  if (content.size() < 4) return -1;
   std::uint32_t v = 0;
   for (int k = 3; k >= 0; --k) v = (v << 8) | static_cast<unsigned char>(content[static_cast<std::size_t>(k)]);
   return static_cast<int>(v);
@@ -116,7 +115,7 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   result.check = ShapeFindings(kind);
   ShapeSetReader reader;
   if (!reader.Open(path)) {
-    result.failure = reader.Fault();
+    result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
     return result;
   }
   const bool stops = IsStops(kind);
@@ -128,37 +127,60 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
     result.failure = ShapeFieldsRefusalText(kind);
     return result;
   }
-  // A shapefile holds one shape type: every record must be of it, or null.
+  // A shapefile holds one shape type: every record must be of it. A null record, or a line of
+  // fewer than two points, is no place that the observatory could use.
   const int wanted = stops ? kPointShape : kPolylineShape;
   bool oneType = true;
   const int n = reader.Count();
+  std::vector<int> unusable;
   if (progress) progress->Begin({});
   std::string_view bytes;
+  ShapeRecord shape;
   for (int i = 0; i < n; ++i) {
     if (progress) progress->Step(i, n);
-    if (!reader.Content(i, bytes)) {
+    // A record of another type refuses the set as it is; one of the type is read whole.
+    reader.Content(i, bytes);
+    if (bytes.size() >= 4 && ContentType(bytes) != wanted && ContentType(bytes) != kNullShape) {
+      oneType = false;
+      continue;
+    }
+    if (!reader.Shape(i, shape)) {
       if (progress) progress->End();
-      result.failure = reader.Fault();
+      result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
       return result;
     }
-    const int type = ContentType(bytes);
-    if (type != wanted && type != kNullShape) oneType = false;
+    if (shape.type == kNullShape || (shape.type == kPolylineShape && shape.pointCount < 2)) unusable.push_back(i);
   }
   if (progress) progress->End();
-  for (int i = 0; i < n; ++i) {
+  std::vector<std::string> unusableLines;
+  for (int i = 0, next = 0; i < n; ++i) {
     if (!reader.Record(i, bytes)) {
-      result.failure = reader.Fault();
+      result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
       return result;
     }
+    std::string code = reader.Text(bytes, *codeField), name = reader.Text(bytes, *nameField);
+    if (next < static_cast<int>(unusable.size()) && unusable[static_cast<std::size_t>(next)] == i) {
+      ++next;
+      unusableLines.push_back("l'entità " + std::to_string(i) + " [" + code + " - " + name + "]\n");
+    }
     if (reader.Number(bytes, *companyField) != company) continue;
-    result.check.AddShapeEntry(reader.Text(bytes, *codeField), reader.Text(bytes, *nameField));
+    result.check.AddShapeEntry(std::move(code), std::move(name));
   }
   if (!oneType) {
     result.failure = ShapeTypeRefusalText(kind);
     return result;
   }
+  if (!unusableLines.empty()) {
+    result.failure = UnusableShapesText(unusableLines);
+    return result;
+  }
   result.ok = true;
   return result;
+}
+
+std::string UnusableShapesText(const std::vector<std::string>& lines) {
+  return "ATTENZIONE: nello Shape File indicato sono presenti entità senza una\ngeometria utilizzabile:\n\n" +
+         Listed(lines, "... altre entità omesse ...\n") + "\n" + kNotToBeSent;
 }
 
 void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {

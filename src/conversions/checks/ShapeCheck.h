@@ -51,7 +51,10 @@ class ShapeFindings {
   std::vector<std::string> mismatched_;
 };
 
-// Reading the shapefile: the entries of `company`.
+// Reading the shapefile: the entries of `company`. A set the reader finds damaged (ShapeSetReader:
+// its files disagree, a record is damaged or holds a point that is no place) is refused with the
+// reader's message and the line that it must not be sent; so is a set holding records without a
+// usable geometry (null records, lines of fewer than two points), each named.
 struct ShapeCheckReading {
   bool ok = false;
   std::string failure;  // when not ok: the damaged set's fault or a refusal (stop icon)
@@ -62,9 +65,11 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
 // Looks up every distinct (code, name) of the timetable among the entries.
 void CompareWithTimetable(DbDatabase* db, ShapeFindings& check);
 
-// The refusals: A for the fields, B for the shape type.
+// The refusals: A for the fields, B for the shape type, and the one naming the records without a
+// usable geometry (`lines`: "l'entità <i> [<code> - <name>]\n" each; five, then an omission).
 std::string ShapeFieldsRefusalText(ShapeCheckKind kind);
 std::string ShapeTypeRefusalText(ShapeCheckKind kind);
+std::string UnusableShapesText(const std::vector<std::string>& lines);
 
 struct ShapeVerdict {
   char letter = 'G';  // C no usable entry, D missing, E names differ, F unused entries, G perfect

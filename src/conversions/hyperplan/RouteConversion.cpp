@@ -37,15 +37,23 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
     return result;
   }
   reader.SetMultiPartRule(true);
+  // A record of another type than polylines is damage; a null record, or one whose first line
+  // has fewer than two points, has no route and is counted.
+  reader.RequireRecordType(kPolylineShape);
   const int n = reader.Count();
   if (!reader.ReadShapes(progress, [&](int i, ShapeRecord& shape) {
-        if (shape.parts >= 1) result.lines.push_back({i, {}, std::move(shape.points)});
+        if (shape.parts >= 1 && shape.points.size() >= 2)
+          result.lines.push_back({i, {}, std::move(shape.points)});
+        else
+          ++result.skipped;
       })) {
     result.failure = reader.Fault();
     result.lines.clear();
     return result;
   }
+  std::vector<std::string> refused;
   std::string_view record;
+  std::string text, reason;
   std::size_t next = 0;  // the lines are in record order: each record's line, if any, is the next
   for (int i = 0; i < n && next < result.lines.size(); ++i) {
     if (result.lines[next].index != i) continue;
@@ -54,18 +62,37 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
       result.lines.clear();
       return result;
     }
-    result.lines[next++].code = TrimmedBothSides(reader.Text(record, *code));
+    if (!reader.CheckedText(i, record, *code, text, reason)) refused.push_back(reason);
+    result.lines[next++].code = TrimmedBothSides(text);
+  }
+  if (!refused.empty()) {
+    reader.FailValues(refused, "RT_ITIN.SHP");
+    result.failure = reader.Fault();
+    result.lines.clear();
+    return result;
   }
   result.ok = true;
   return result;
 }
 
+std::string SkippedRoutesText(int skipped) {
+  if (skipped == 1)
+    return "ATTENZIONE: 1 entità dello Shape File non contiene alcuna linea\ne non è stata convertita in "
+           "RT_ITIN.SHP.";
+  return "ATTENZIONE: " + std::to_string(skipped) +
+         " entità dello Shape File non contengono alcuna linea\ne non sono state convertite in RT_ITIN.SHP.";
+}
+
 RouteWriting WriteRouteSet(const std::string& path, const std::vector<RouteLine>& lines, int company,
                            const ClockTime& today, const FolderWatch& watch) {
-  ShapeSetWriter writer(RoutesLayout());
-  const std::string companyText = std::to_string(company);
-  for (const RouteLine& line : lines) writer.AddPolyline(line.points, {companyText, line.code, ""});
   RouteWriting result;
+  const std::string companyText = std::to_string(company);
+  if (companyText.size() > kCompanyWidth) {
+    result.failure = CompanyTooLongText(company);
+    return result;
+  }
+  ShapeSetWriter writer(RoutesLayout());
+  for (const RouteLine& line : lines) writer.AddPolyline(line.points, {companyText, line.code, ""});
   std::string failedPath;
   result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
   if (result.ok)

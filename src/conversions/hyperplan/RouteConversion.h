@@ -2,8 +2,10 @@
 // The conversion of the HyperPlan route shapefile (polylines whose attribute "ID MTRAM" carries
 // the route's code) into the program's route set RT_ITIN, every route stamped with the working
 // company. A record drawn as several lines keeps its first one after a warning; a record with no
-// line gives no route. Reading and writing are two steps, so that the command can ask for the
-// output in between.
+// line (a null record, or a first line of fewer than two points) gives no route and is counted in
+// one warning. A record of another type, a damaged record or set (ShapeSetReader), and a code
+// with a control byte or a character Windows-1252 lacks refuse the whole set. Reading and writing
+// are two steps, so that the command can ask for the output in between.
 
 #include "common/Clock.h"
 #include "common/WorkProgress.h"
@@ -31,12 +33,17 @@ struct RouteLine {
 struct RouteReading {
   bool ok = false;
   std::string failure;  // when not ok: the damaged set's fault or the refusal (stop icon)
+  int skipped = 0;      // records without a line, left out
   std::vector<RouteLine> lines;
 };
+
+// The one message that counts the records left out because they hold no line.
+std::string SkippedRoutesText(int skipped);
 
 // Reads the routes of the set of `path` (geometry pass with the progress bar, then attributes).
 RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress);
 
-// Writes the routes as RT_ITIN at the base of `path`: company "%d", the code, DESCR blank.
+// Writes the routes as RT_ITIN at the base of `path`: company "%d", the code, DESCR blank; a
+// company of more than five characters writes nothing.
 RouteWriting WriteRouteSet(const std::string& path, const std::vector<RouteLine>& lines, int company,
                            const ClockTime& today, const FolderWatch& watch = {});

@@ -79,6 +79,8 @@ DescriptorReading ParseDescriptor(std::string_view bytes) {
       result.routes.push_back({std::string(fields[1]), {}});
     result.routes.back().stops.push_back({LeadingNumber(fields[3]), std::string(fields[2])});
   }
+  // A descriptor without a single line describes no route: every trip would lose its code.
+  if (result.routes.empty()) result.valid = false;
   return result;
 }
 

@@ -8,7 +8,8 @@
 // A descriptor is read whole as bytes and checked line by line: a line that is empty, has other
 // than four semicolons, is longer than kDescriptorLineMax, has a field longer than
 // kDescriptorFieldMax, or gives a route code longer than the trips' route code field makes the
-// whole descriptor invalid. Nothing is read past the bytes that are there.
+// whole descriptor invalid, and so does a descriptor without any line (an empty file). Nothing is
+// read past the bytes that are there.
 
 #include <cstddef>
 #include <string>

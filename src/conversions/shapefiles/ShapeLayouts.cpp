@@ -46,3 +46,8 @@ std::string NoArcText(const char* setName) {
   return std::string("All'interno dello shapefile ") + setName + " non è stato possibile\n" +
          "identificare neppure un Arco !!!\n\n" + "Non è quindi possibile procedere oltre.";
 }
+
+std::string CompanyTooLongText(int company) {
+  return "ATTENZIONE: il codice dell'azienda " + std::to_string(company) +
+         " non può essere scritto nel campo AZIENDA (5 caratteri).\n\nNessun file è stato scritto.";
+}

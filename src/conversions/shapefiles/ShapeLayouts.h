@@ -2,6 +2,7 @@
 // The shapefile sets the program writes: their geometry and their attribute columns, defined once
 // for every command that writes or checks them.
 
+#include <cstddef>
 #include <string>
 
 #include "conversions/shapefiles/DbfFields.h"
@@ -43,6 +44,11 @@ const ShapeLayout& StopsLayout();
 const ShapeLayout& RoutesLayout();
 // ARCHI_FS, the railway arcs: polylines; NODO_INI C 10, NODO_FIN C 10.
 const ShapeLayout& RailArcsLayout();
+
+// The width of AZIENDA in RT_NODI and RT_ITIN: the company's "%d" text must fit it whole.
+constexpr std::size_t kCompanyWidth = 5;
+// A working company whose number does not fit AZIENDA: nothing is written.
+std::string CompanyTooLongText(int company);
 
 // The messages of the commands that read these sets back. Why a stop set (RT_NODI) is refused:
 // AZIENDA, COD_FERM (or COD_FERMA) or DENOM missing or not as required.

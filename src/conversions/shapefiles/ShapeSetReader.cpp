@@ -9,9 +9,12 @@
 #include <QFile>
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -19,7 +22,8 @@ constexpr std::int32_t kFileCode = 9994;
 constexpr std::size_t kMainHeader = 100;
 constexpr std::size_t kTableHeader = 32;
 constexpr std::size_t kDescriptor = 32;
-constexpr int kWarnedRecords = 5;  // multi-part records told one by one; the rest in one count
+constexpr int kWarnedRecords = 5;         // multi-part records told one by one; the rest in one count
+constexpr std::size_t kListedValues = 5;  // values that cannot be converted, named one by one
 
 ConstBytes BytesOf(const QByteArray& a) {
   return ConstBytes(reinterpret_cast<const std::uint8_t*>(a.constData()), static_cast<std::size_t>(a.size()));
@@ -39,6 +43,33 @@ T Little(const std::uint8_t* p) {
 std::int32_t Big32(const std::uint8_t* p) {
   return static_cast<std::int32_t>((std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
                                    (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]});
+}
+
+// The shape types a record may have; any other is not a shapefile's.
+bool IsKnownType(int type) {
+  switch (type) {
+    case 0:
+    case 1:
+    case 3:
+    case 5:
+    case 8:
+    case 11:
+    case 13:
+    case 15:
+    case 18:
+    case 21:
+    case 23:
+    case 25:
+    case 28:
+    case 31: return true;
+    default: return false;
+  }
+}
+
+std::string Coordinate(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
@@ -71,7 +102,7 @@ bool ShapeSetReader::Open(const std::string& path) {
   const std::string base = ShapeBase(path);
   if (!Load(base, "SHP", shpPath_, shp_) || !Load(base, "SHX", shxPath_, shx_) || !Load(base, "DBF", dbfPath_, dbf_))
     return false;
-  if (!ReadMainHeaders() || !ReadTable()) return false;
+  if (!ReadMainHeaders() || !ReadTable() || !CheckAgreement()) return false;
   const std::string cpg = FindCompanion(base, "CPG");
   if (!cpg.empty()) {
     QFile file(cp1252::ToQString(cpg));
@@ -94,12 +125,19 @@ bool ShapeSetReader::ReadMainHeaders() {
     return Fail(shxPath_, "L'intestazione del file è incompleta.");
   if (!ReadInt32(BytesOf(shx_), 0, 'B', code) || code != kFileCode)
     return Fail(shxPath_, "Il file non è un indice di Shape File (codice del file diverso da 9994).");
+  std::int32_t indexType = 0;
+  ReadInt32(BytesOf(shx_), 32, 'L', indexType);
+  if (indexType != shapeType_)
+    return Fail(shxPath_, "Il tipo di geometria dell'indice (" + std::to_string(indexType) +
+                              ") è diverso da quello dello Shape File (" + std::to_string(shapeType_) + ").");
   std::int32_t lengthWords = 0;
   ReadInt32(BytesOf(shx_), 24, 'B', lengthWords);
   // Entries from word 50, four words each, while the position is below the stated length.
   const std::int64_t entries = lengthWords > 50 ? (static_cast<std::int64_t>(lengthWords) - 50 + 3) / 4 : 0;
   if (static_cast<std::int64_t>(kMainHeader) + 8 * entries > static_cast<std::int64_t>(shx_.size()))
     return Fail(shxPath_, "L'indice dichiara più voci di quante ne contenga.");
+  if (static_cast<std::int64_t>(shx_.size()) - static_cast<std::int64_t>(kMainHeader) - 8 * entries >= 8)
+    return Fail(shxPath_, "L'indice contiene più voci di quante ne dichiari.");
   count_ = static_cast<int>(entries);
   return true;
 }
@@ -109,6 +147,8 @@ bool ShapeSetReader::ReadTable() {
   if (dbf.size() < kTableHeader) return Fail(dbfPath_, "L'intestazione della tabella è incompleta.");
   if (dbf[0] != 3) return Fail(dbfPath_, "La tabella non è in formato dBase III.");
   std::int16_t header = 0, record = 0;
+  std::int32_t records = 0;
+  ReadInt32(dbf, 4, 'L', records);
   ReadInt16(dbf, 8, 'L', header);
   ReadInt16(dbf, 10, 'L', record);
   headerLength_ = static_cast<std::uint16_t>(header);
@@ -126,10 +166,20 @@ bool ShapeSetReader::ReadTable() {
     int length = width;
     if (type == 'N' && decimals > 0) length = width - decimals - 1;
     if (length < 0) length = 0;
+    if (width == 0) return Fail(dbfPath_, "Il campo " + name + " della tabella ha larghezza 0.");
     DbfField* f = fields_.Add(name, type, length, decimals, 0);
     f->width = width;  // the bytes the field takes in a record, whatever its type says
   }
-  fields_.ComputeOffsets();
+  const std::int32_t widths = fields_.ComputeOffsets();
+  // A record is its deletion byte and its fields, nothing more or less: another length would
+  // shift every field of the records after the first.
+  if (recordLength_ != static_cast<std::size_t>(widths) + 1)
+    return Fail(dbfPath_, "La lunghezza dei record della tabella (" + std::to_string(recordLength_) +
+                              " byte) non corrisponde a quella dei suoi campi (" + std::to_string(widths + 1) +
+                              " byte).");
+  if (records != count_)
+    return Fail(dbfPath_,
+                "La tabella dichiara " + std::to_string(records) + " record, l'indice " + std::to_string(count_) + ".");
   // Every record the index counts must be there whole.
   if (static_cast<std::uint64_t>(headerLength_) + static_cast<std::uint64_t>(count_) * recordLength_ > dbf.size())
     return Fail(dbfPath_, "La tabella contiene meno record di quelli dell'indice.");
@@ -155,39 +205,61 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   out.point = false;
   out.x = out.y = 0.0;
   out.parts = 0;
+  out.pointCount = 0;
   out.points.clear();  // keeps its room for the next record
   std::string_view bytes;
   if (!Content(i, bytes)) return false;
   const auto* content = reinterpret_cast<const std::uint8_t*>(bytes.data());
   const auto length = static_cast<std::int64_t>(bytes.size());
+  // The fault names the record; its text is made only when there is one.
+  const auto damaged = [&](const std::string& what) {
+    return Fail(shpPath_, "Il record " + std::to_string(i) + " " + what);
+  };
 
-  if (length < 4) return true;
+  if (length < 4) return damaged("è troppo corto per contenere il suo tipo di geometria.");
   const std::int32_t type = Little<std::int32_t>(content);
   out.type = type;
+  if (!IsKnownType(type)) return damaged("ha un tipo di geometria sconosciuto (" + std::to_string(type) + ").");
+  if (recordType_ != 0 && type != kNullShape && type != recordType_)
+    return damaged("è di tipo " + std::to_string(type) + ", mentre lo Shape File è di tipo " +
+                   std::to_string(recordType_) + ".");
   if (IsPointType(type)) {
-    if (length >= 20) {
-      out.point = true;
-      out.x = Little<double>(content + 4);
-      out.y = Little<double>(content + 12);
+    if (length < 20) return damaged("è troppo corto per contenere il suo punto.");
+    out.point = true;
+    out.x = Little<double>(content + 4);
+    out.y = Little<double>(content + 12);
+    if (!UsableCoordinate(out.x) || !UsableCoordinate(out.y)) {
+      out.point = false;
+      return damaged("ha coordinate non utilizzabili (" + Coordinate(out.x) + ", " + Coordinate(out.y) + ").");
     }
     return true;
   }
-  if (!IsPolylineType(type) || length < 44) return true;
+  if (!IsPolylineType(type)) return true;
+  if (length < 44) return damaged("è troppo corto per contenere la sua linea.");
   const std::int32_t parts = Little<std::int32_t>(content + 36), points = Little<std::int32_t>(content + 40);
   // The counts must fit the content, and the parts must begin at 0 and run in order inside the
-  // points; otherwise the record has no part.
-  if (parts < 1 || points < 0 ||
-      44 + 4 * static_cast<std::int64_t>(parts) + 16 * static_cast<std::int64_t>(points) > length)
-    return true;
+  // points; a polyline without parts must have no point either.
+  if (parts < 0 || points < 0 ||
+      44 + 4 * static_cast<std::int64_t>(parts) + 16 * static_cast<std::int64_t>(points) > length ||
+      (parts == 0 && points > 0))
+    return damaged("dichiara parti o punti che non contiene.");
   std::int32_t end = points;
   std::int32_t previous = 0;
   for (std::int32_t k = 0; k < parts; ++k) {
     const std::int32_t first = Little<std::int32_t>(content + 44 + 4 * static_cast<std::size_t>(k));
-    if ((k == 0 && first != 0) || first < previous || first >= points) return true;
+    if ((k == 0 && first != 0) || first < previous || first > points)
+      return damaged("ha parti che non cominciano in ordine tra i suoi punti.");
     if (k == 1) end = first;
     previous = first;
   }
   const std::uint8_t* xy = content + 44 + 4 * static_cast<std::size_t>(parts);
+  // Every point of every part must be a place, also those of the parts not kept.
+  for (std::int32_t k = 0; k < points; ++k) {
+    const double x = Little<double>(xy + 16 * static_cast<std::size_t>(k));
+    const double y = Little<double>(xy + 16 * static_cast<std::size_t>(k) + 8);
+    if (!UsableCoordinate(x) || !UsableCoordinate(y))
+      return damaged("ha un punto di coordinate non utilizzabili (" + Coordinate(x) + ", " + Coordinate(y) + ").");
+  }
   out.points.resize(static_cast<std::size_t>(parts > 1 ? end : points));
   static_assert(sizeof(Vertex) == 16);
   if constexpr (std::endian::native == std::endian::little) {
@@ -197,6 +269,7 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
       out.points[k] = {Little<double>(xy + 16 * k), Little<double>(xy + 16 * k + 8)};
   }
   out.parts = parts;
+  out.pointCount = points;
   if (parts > 1 && multiPartRule_ && ++multiPartRecords_ <= kWarnedRecords)
     Notify("ATTENZIONE: l'entità " + std::to_string(i) + " è rappresentata da " + std::to_string(parts) +
                " linee.\n\n" + "Verrà conservata esclusivamente la 1^ linea, mentre le successive\n" +
@@ -205,19 +278,59 @@ bool ShapeSetReader::Shape(int i, ShapeRecord& out) {
   return true;
 }
 
+bool UsableCoordinate(double v) { return std::isfinite(v) && std::fabs(v) <= kCoordinateLimit; }
+
 bool ShapeSetReader::Content(int i, std::string_view& bytes) {
+  if (i < 0 || static_cast<std::size_t>(i) >= entries_.size())
+    return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
+  // Open checked every entry against the main file.
+  const Entry& e = entries_[static_cast<std::size_t>(i)];
+  bytes = std::string_view(shp_.constData() + e.start + 8, static_cast<std::size_t>(e.end - e.start - 8));
+  return true;
+}
+
+bool ShapeSetReader::CheckAgreement() {
   const ConstBytes shx = BytesOf(shx_), shp = BytesOf(shp_);
-  if (i < 0 || i >= count_) return Fail(shxPath_, "Il record " + std::to_string(i) + " non è nell'indice.");
-  // Open checked that the index holds every entry.
-  const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
-  const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
-  const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
-  if (offsetWords < 0 || start + 8 > static_cast<std::int64_t>(shp.size()))
-    return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
-  const std::int64_t length = 2 * static_cast<std::int64_t>(lengthWords);
-  if (lengthWords < 0 || start + 8 + length > static_cast<std::int64_t>(shp.size()))
-    return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
-  bytes = std::string_view(shp_.constData() + start + 8, static_cast<std::size_t>(length));
+  const auto shpSize = static_cast<std::int64_t>(shp.size());
+  // Kept only once every entry has passed, so that no record is read from a set refused.
+  std::vector<Entry> entries(static_cast<std::size_t>(count_));
+  for (int i = 0; i < count_; ++i) {
+    const std::uint8_t* entry = shx.data() + kMainHeader + 8 * static_cast<std::size_t>(i);
+    const std::int32_t offsetWords = Big32(entry), lengthWords = Big32(entry + 4);
+    const std::int64_t start = 2 * static_cast<std::int64_t>(offsetWords);
+    if (start < static_cast<std::int64_t>(kMainHeader) || start + 8 > shpSize)
+      return Fail(shpPath_, "La voce " + std::to_string(i) + " dell'indice indica un record oltre la fine del file.");
+    const std::int64_t end = start + 8 + 2 * static_cast<std::int64_t>(lengthWords);
+    if (lengthWords < 0 || end > shpSize)
+      return Fail(shpPath_, "Il record " + std::to_string(i) + " dichiara una lunghezza oltre la fine del file.");
+    entries[static_cast<std::size_t>(i)] = {start, end};
+  }
+  // No two entries may share bytes of the main file: each names a record of its own.
+  std::vector<int> order(static_cast<std::size_t>(count_));
+  for (int i = 0; i < count_; ++i) order[static_cast<std::size_t>(i)] = i;
+  std::sort(order.begin(), order.end(), [&entries](int a, int b) {
+    return entries[static_cast<std::size_t>(a)].start < entries[static_cast<std::size_t>(b)].start;
+  });
+  std::int64_t lastEnd = static_cast<std::int64_t>(kMainHeader);
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const Entry& e = entries[static_cast<std::size_t>(order[k])];
+    if (k > 0 && e.start < entries[static_cast<std::size_t>(order[k - 1])].end) {
+      const int a = std::min(order[k - 1], order[k]), b = std::max(order[k - 1], order[k]);
+      return Fail(shxPath_, "Le voci " + std::to_string(a) + " e " + std::to_string(b) +
+                                " dell'indice indicano lo stesso record o record sovrapposti.");
+    }
+    lastEnd = std::max(lastEnd, e.end);
+  }
+  // Each entry's record says it is that record and has that length.
+  for (int i = 0; i < count_; ++i) {
+    const Entry& e = entries[static_cast<std::size_t>(i)];
+    const std::uint8_t* header = shp.data() + e.start;
+    if (Big32(header) != i + 1 || 2 * static_cast<std::int64_t>(Big32(header + 4)) != e.end - e.start - 8)
+      return Fail(shpPath_, "Il record " + std::to_string(i) + " non corrisponde alla sua voce dell'indice.");
+  }
+  // A whole record after the last one the index names is one the index lacks.
+  if (shpSize - lastEnd >= 8) return Fail(shpPath_, "Il file contiene record che l'indice non elenca.");
+  entries_ = std::move(entries);
   return true;
 }
 
@@ -241,6 +354,58 @@ std::string_view ShapeSetReader::Bytes(std::string_view record, const DbfField& 
 std::string ShapeSetReader::Text(std::string_view record, const DbfField& field) const {
   const std::string_view bytes = Bytes(record, field);
   return utf8_ ? cp1252::FromUtf8Lossy(bytes) : std::string(bytes);
+}
+
+bool ShapeSetReader::CheckedText(int i, std::string_view record, const DbfField& field, std::string& out,
+                                 std::string& reason) const {
+  out.clear();
+  const std::string where = "Il record " + std::to_string(i) + ", campo " + field.name + ", ";
+  const std::string_view raw = DbfFieldBytes(record, field);
+  const std::size_t zero = raw.find('\0');
+  // Zero bytes may pad a value; text after one would be lost.
+  if (zero != std::string_view::npos &&
+      raw.find_first_not_of(std::string_view("\0 ", 2), zero) != std::string_view::npos) {
+    reason = where + "contiene un carattere di controllo (0x00).";
+    return false;
+  }
+  const std::string_view bytes = Bytes(record, field);
+  if (utf8_) {
+    char32_t bad = 0;
+    if (!cp1252::FromUtf8(bytes, out, &bad)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(bad));
+      reason = where + "contiene un carattere che Windows-1252 non ha (" + code + ").";
+      out.clear();
+      return false;
+    }
+  } else {
+    out.assign(bytes);
+  }
+  for (const char c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", b);
+      reason = where + "contiene un carattere di controllo (" + code + ").";
+      out.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ShapeSetReader::FailValues(const std::vector<std::string>& reasons, const std::string& output) {
+  std::string listed;
+  for (std::size_t k = 0; k < reasons.size(); ++k) {
+    if (k == kListedValues) {
+      listed += "\n... altri errori omessi ...";
+      break;
+    }
+    listed += (k > 0 ? "\n" : "") + reasons[k];
+  }
+  fault_ = "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere convertiti in " + output +
+           ".\n\n" + dbfPath_ + "\n" + listed;
+  return false;
 }
 
 long ShapeSetReader::Number(std::string_view record, const DbfField& field) const {

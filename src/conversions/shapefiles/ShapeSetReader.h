@@ -4,19 +4,32 @@
 // whose headers, index entries or records point outside their file is damaged, and the reader
 // says which file and what is wrong instead of reading past the end.
 //
-// The .SHX alone gives the record count N. Record i has its geometry where its index entry says
-// and its attributes in the i-th record of the .DBF (a record marked deleted is read like any
-// other). Points come only from point records, parts only from polyline records; a polyline whose
-// counts or parts do not fit its own content has no part.
+// The three files must agree before anything is read: the .SHX gives the record count N, and the
+// .DBF must declare N records of the length its fields make (no field of width 0); every index
+// entry must name a record of its own (none overlapping another) whose header carries its number
+// and its length, the .SHP must hold no whole record after the last one the index names, and the
+// .SHX must carry the .SHP's shape type.
+//
+// Record i has its geometry where its index entry says and its attributes in the i-th record of
+// the .DBF (a record marked deleted is read like any other). A record of an unknown type, a point
+// or polyline whose content does not hold what its counts say or whose parts are out of order,
+// and a point that is not a place (not finite, or beyond kCoordinateLimit) make the set damaged,
+// naming the record.
 
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/DbfFields.h"
 #include "conversions/shapefiles/PointLists.h"
 
 #include <QByteArray>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// A coordinate beyond this, in any unit and projection, is no place on the earth.
+constexpr double kCoordinateLimit = 1e9;
+// Finite and within the limit.
+bool UsableCoordinate(double v);
 
 // The geometry of one record.
 struct ShapeRecord {
@@ -24,7 +37,8 @@ struct ShapeRecord {
   bool point = false;  // a point record: x and y hold it
   double x = 0.0;
   double y = 0.0;
-  int parts = 0;               // a polyline record: its parts (0: none, or counts that do not fit)
+  int parts = 0;               // a polyline record: its parts (0: an empty polyline)
+  int pointCount = 0;          // ... and the points of all of them
   std::vector<Vertex> points;  // the points of its first part
 };
 
@@ -49,10 +63,12 @@ class ShapeSetReader {
   // Multi-part polylines: with the rule on, a record of several parts is warned of (the first
   // five one box each, the rest counted in one box by FinishWarnings) and keeps its first part.
   void SetMultiPartRule(bool on) { multiPartRule_ = on; }
+  // Records of another type than `type` (null records apart) make the set damaged; 0: any type.
+  void RequireRecordType(int type) { recordType_ = type; }
   void FinishWarnings();
 
-  // The geometry of record i (0 <= i < Count()). False when its index entry or its content lies
-  // outside the files: the set is damaged (Fault()).
+  // The geometry of record i (0 <= i < Count()). False when the record is damaged or of a type
+  // not required (Fault()).
   bool Shape(int i, ShapeRecord& out);
   // The geometry pass: every record's geometry in order, handed to `take(i, shape)` (which may
   // take its points away), the bar (when given) begun and stepped with them. The multi-part
@@ -73,8 +89,8 @@ class ShapeSetReader {
     FinishWarnings();
     return true;
   }
-  // The content bytes of record i (after its 8-byte header), checked to lie inside the .SHP.
-  // False when its index entry or its content lies outside the files (Fault()).
+  // The content bytes of record i (after its 8-byte header), inside the .SHP. False only for an
+  // index outside 0 .. Count() - 1.
   bool Content(int i, std::string_view& bytes);
 
   // The bytes of record i of the .DBF (its deletion byte first). False when the table is too
@@ -85,6 +101,14 @@ class ShapeSetReader {
   std::string Text(std::string_view record, const DbfField& field) const;
   // The same bytes as they stand in the file, unconverted.
   static std::string_view Bytes(std::string_view record, const DbfField& field);
+  // The same text checked for the output: false, with `reason` naming record i and the field,
+  // when the value holds a control byte (text after a zero byte among them), a byte
+  // Windows-1252 leaves undefined, or, from a .CPG naming UTF-8, a character Windows-1252 lacks
+  // or bytes that are not UTF-8.
+  bool CheckedText(int i, std::string_view record, const DbfField& field, std::string& out, std::string& reason) const;
+  // Makes Fault() the refusal of values that `output` (such as "RT_NODI.SHP") cannot take: the
+  // .DBF and the first five reasons. Returns false.
+  bool FailValues(const std::vector<std::string>& reasons, const std::string& output);
   // A field's whole number, read after leading blanks (0 when there is none).
   long Number(std::string_view record, const DbfField& field) const;
 
@@ -93,6 +117,12 @@ class ShapeSetReader {
   bool Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes);
   bool ReadMainHeaders();
   bool ReadTable();
+  bool CheckAgreement();
+
+  struct Entry {
+    std::int64_t start = 0;  // the record's header in the .SHP
+    std::int64_t end = 0;    // past its content
+  };
 
   std::string fault_;
   std::string shpPath_, shxPath_, dbfPath_;
@@ -103,6 +133,8 @@ class ShapeSetReader {
   std::size_t headerLength_ = 0;
   std::size_t recordLength_ = 0;
   bool utf8_ = false;
+  std::vector<Entry> entries_;
+  int recordType_ = 0;
   bool multiPartRule_ = false;
   int multiPartRecords_ = 0;
 };

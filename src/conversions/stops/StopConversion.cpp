@@ -47,6 +47,8 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
     return result;
   }
   const int n = reader.Count();
+  // A record of another type than points is damage; a null record has no stop and is counted.
+  reader.RequireRecordType(kPointShape);
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
         if (shape.point)
           result.stops.Append(i, shape.x, shape.y);
@@ -57,14 +59,31 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
     result.stops.Clear();
     return result;
   }
+  // Every code and name must reach RT_NODI as it stands: nothing the output cannot hold is cut or
+  // copied.
+  std::vector<std::string> refused;
   std::string_view record;
+  std::string codeText, nameText, reason;
   for (int i = 0; i < n; ++i) {
     if (!reader.Record(i, record)) {
       result.failure = reader.Fault();
       result.stops.Clear();
       return result;
     }
-    result.stops.SetStopNames(i, reader.Text(record, *code), reader.Text(record, *name));
+    if (!reader.CheckedText(i, record, *code, codeText, reason)) refused.push_back(reason);
+    if (!reader.CheckedText(i, record, *name, nameText, reason))
+      refused.push_back(reason);
+    else if (nameText.size() > kStopNameMax)
+      refused.push_back("Il record " + std::to_string(i) + ", campo " + name->name + ", ha " +
+                        std::to_string(nameText.size()) + " caratteri: DENOM ne contiene al massimo " +
+                        std::to_string(kStopNameMax) + ".");
+    result.stops.SetStopNames(i, codeText, nameText);
+  }
+  if (!refused.empty()) {
+    reader.FailValues(refused, "RT_NODI.SHP");
+    result.failure = reader.Fault();
+    result.stops.Clear();
+    return result;
   }
   result.ok = true;
   return result;
@@ -72,10 +91,14 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
 
 StopWriting WriteStopSet(const std::string& path, const StopList& stops, int company, const ClockTime& today,
                          const FolderWatch& watch) {
-  ShapeSetWriter writer(StopsLayout());
-  const std::string companyText = std::to_string(company);
-  for (const StopNode& s : stops.Stops()) writer.AddPoint(s.x, s.y, {companyText, s.code, s.name});
   StopWriting result;
+  const std::string companyText = std::to_string(company);
+  if (companyText.size() > kCompanyWidth) {
+    result.failure = CompanyTooLongText(company);
+    return result;
+  }
+  ShapeSetWriter writer(StopsLayout());
+  for (const StopNode& s : stops.Stops()) writer.AddPoint(s.x, s.y, {companyText, s.code, s.name});
   std::string failedPath;
   result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
   if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;

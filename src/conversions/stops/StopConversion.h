@@ -10,6 +10,7 @@
 #include "conversions/stops/StopList.h"
 #include "exchange/ExportFiles.h"
 
+#include <cstddef>
 #include <string>
 
 struct StopConversionTexts {
@@ -27,8 +28,11 @@ constexpr const char* kStopOutputCaption = "Selezione ShapeFile RT_NODI (output)
 
 // Why an input is refused: not a point shapefile, or an attribute missing or not as required.
 std::string StopRefusalText(const StopConversionTexts& texts);
-// The one message that counts the records left out because they are not points.
+// The one message that counts the records left out because they are not points (null records).
 std::string SkippedStopsText(int skipped);
+
+// The width of RT_NODI's DENOM, in bytes.
+constexpr std::size_t kStopNameMax = 40;
 
 struct StopReading {
   bool ok = false;
@@ -38,7 +42,10 @@ struct StopReading {
   StopList stops;
 };
 
-// Reads the stops of the set of `path` (geometry pass with the progress bar, then attributes).
+// Reads the stops of the set of `path` (geometry pass with the progress bar, then attributes). A
+// record of another type than points, a damaged record or set (ShapeSetReader), and a code or
+// name that RT_NODI cannot take as it stands (a control byte, a character Windows-1252 lacks, a
+// name longer than DENOM) refuse the whole set, naming the file and the records.
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress);
 
 struct StopWriting {
@@ -46,6 +53,7 @@ struct StopWriting {
   std::string failure;  // "Impossibile creare\n\n" and the path
 };
 
-// Writes the stops as RT_NODI at the base of `path`: company "%d", code, name cut at 40.
+// Writes the stops as RT_NODI at the base of `path`: company "%d", code, name (the reading
+// refused longer names); a company of more than five characters writes nothing.
 StopWriting WriteStopSet(const std::string& path, const StopList& stops, int company, const ClockTime& today,
                          const FolderWatch& watch = {});

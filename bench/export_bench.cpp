@@ -138,8 +138,8 @@ void BM_PlainStopSelect(benchmark::State& state) {
   sqlite3_finalize(st);
   sqlite3_close_v2(db);
   state.counters["rows"] = static_cast<double>(rows);
-  state.counters["rows_per_s"] =
-      benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
+                                                    benchmark::Counter::kIsRate);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "reports/DayTypeReports.h"
 
 #include "common/Formatters.h"
-#include "common/ReportLists.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "reports/ReportCanvas.h"
@@ -11,6 +10,13 @@ namespace {
 
 const std::string kCode(10, 'V');
 const std::string kName(60, 'V');
+
+// The day's abbreviation ("1" LUN to "7" DOM, any other character "???"), a blank and the date.
+std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText) {
+  static const char* const kDays[] = {"LUN", "MAR", "MER", "GIO", "VEN", "SAB", "DOM"};
+  const char* abbreviation = weekdayDigit >= '1' && weekdayDigit <= '7' ? kDays[weekdayDigit - '1'] : "???";
+  return std::string(abbreviation) + " " + std::string(dateText);
+}
 
 }  // namespace
 

@@ -7,7 +7,6 @@
 #include "common/DateList.h"
 #include "common/EditorLists.h"
 #include "common/Formatters.h"
-#include "common/ReportLists.h"
 
 #include <gtest/gtest.h>
 #include <QDateTime>
@@ -176,38 +175,6 @@ TEST(Formatters, TextsWrittenAndTimesAndNumbersRead) {
   for (const auto& [text, hhmm] : times) EXPECT_EQ(ParseTimeText(text), hhmm) << text;
   EXPECT_EQ(std::vector<int>({LeadingInt("  -42x"), LeadingInt("+7"), LeadingInt("-99999999999")}),
             std::vector<int>({-42, 7, INT_MIN}));
-}
-
-ReportRowList RowsWithMinutes(std::initializer_list<std::pair<int, int>> minutesAndCount) {
-  ReportRowList rows;
-  int id = 1;
-  for (auto [minutes, count] : minutesAndCount) rows.Append(7, id++, "T", "L", 'A', 12345, minutes)->count = count;
-  return rows;
-}
-
-TEST(Formatters, ReportRowTimesTotalsAndMissingRows) {
-  ReportRowList rows = RowsWithMinutes({{59, 1}, {60, 1}, {605, 3}, {30, 5}, {700, 2}});
-  std::string texts;
-  for (int at = 0; at < 5; ++at) texts += rows.FormatTimeAt(7, at) + "/" + rows.FormatTotalTimeAt(7, at) + " ";
-  EXPECT_EQ(texts, "00:59/00:59 01:00/1:00 10:05/30:15 00:30/2:30 11:40/23:20 ");
-  EXPECT_EQ(rows.FormatKmAt(7, 2) + " " + rows.FormatTotalKmAt(7, 2) + " " + rows.FormatCountAt(7, 3),
-            "12,345 37,0 5");  // 12345 m x 3
-  // A year of daily runs of a long trip does not overflow the total.
-  EXPECT_EQ(RowsWithMinutes({{1000000, 5000}}).FormatTotalTimeAt(7, 0), "83333333:20");
-
-  // Another key; then beyond the rows of a key, before them, or no such key: question marks.
-  rows.Append(8, 99, "X", "Y", 'R', 500, 5);
-  for (auto [key, at] : {std::pair{7, 5}, {7, -1}, {9, 0}}) {
-    EXPECT_EQ(rows.FormatKmAt(key, at) + rows.FormatTimeAt(key, at) + rows.FormatCountAt(key, at) +
-                  rows.FormatTotalKmAt(key, at) + rows.FormatTotalTimeAt(key, at),
-              "?????");
-    EXPECT_EQ(std::tuple(rows.GetIdAt(key, at), rows.GetCodeAt(key, at), rows.GetFlagAt(key, at)),
-              std::tuple(-1, '?', 0));
-    EXPECT_TRUE(rows.GetTextAt(key, at) == nullptr && rows.GetValueAt(key, at) == nullptr);
-  }
-  ASSERT_NE(rows.GetText2At(8, 0), nullptr);
-  EXPECT_EQ(std::to_string(rows.GetIdAt(8, 0)) + *rows.GetText2At(8, 0) + rows.GetFlagAt(8, 0) + rows.FormatKmAt(8, 0),
-            "99YR0,500");
 }
 
 TEST(Clock, ParsesOnlyRealMomentsAndAFixedMomentHoldsUntilReleased) {

@@ -1,14 +1,11 @@
 // The record lists of the editors: order of insertion, stable addresses, bounds of their cells
 // and columns, and the indexes that find records by key with their tie rules; the lists behind the
-// reports and the directories: letters for rows with the same periods, day counts of periods,
-// operating days, and the finders and sort orders of the directories.
+// directories: their finders and sort orders.
 
-#include "common/DateList.h"
 #include "common/DirectoryLists.h"
 #include "common/EditorLists.h"
 #include "common/IndexedLists.h"
 #include "common/RecordList.h"
-#include "common/ReportLists.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -145,125 +142,6 @@ TEST(IndexedLists, TripPeriodsAndNumberedTextsInKeyOrder) {
   std::string order;
   for (int i = 0; i < errors.IndexCount(); ++i) order += errors.IndexAt(i)->text;
   EXPECT_EQ(order + errors.First()->text, "cbedaa");  // the list itself is unchanged
-}
-
-void AddPattern(ReportRow* row, char pattern) {
-  row->AddPeriod("FER" + std::string(1, pattern), "", "01/01/2024", "30/06/2024", 0);
-  row->AddPeriod("FES", "", "01/07/2024", "31/12/2024", pattern == 'R' ? 1 : 0);
-}
-
-std::string Codes(const ReportRowList& rows) {
-  std::string codes;
-  for (const ReportRow& r : rows) codes += r.code;
-  return codes;
-}
-
-DateList Weeks() {
-  DateList dates;
-  for (int d = 1; d <= 14; ++d)
-    dates.AddDateText((d < 10 ? "0" : "") + std::to_string(d) + "/01/2024", d % 7 == 0 ? "FES" : "FER");
-  return dates;
-}
-
-TEST(ReportRows, LettersMarkRowsWithTheSamePeriodsKeyByKey) {
-  ReportRowList rows;
-  int id = 0;
-  for (char p : {'P', 'Q', 'P', 'R'}) AddPattern(rows.Append(1, ++id, "", "", 'A', 0, 0), p);
-  for (char p : {'Q', 'Q', 'P'}) AddPattern(rows.Append(2, ++id, "", "", 'A', 0, 0), p);
-  rows.Append(2, ++id, "", "", 'A', 0, 0)->code = 'X';  // a row already lettered is left alone
-  rows.Append(2, ++id, "", "", 'A', 0, 0);
-  rows.AssignCodes();
-  EXPECT_EQ(Codes(rows), "ABAC" + std::string("AABXC"));  // key 1, then key 2
-
-  // After Z the lower case; rows without periods match each other.
-  ReportRowList many;
-  for (int i = 0; i < 28; ++i)
-    many.Append(5, i, "", "", 'A', 0, 0)->AddPeriod(std::to_string(i), "", "01/01/2024", "02/01/2024", 0);
-  many.Append(5, 100, "", "", 'A', 0, 0);
-  many.Append(5, 101, "", "", 'A', 0, 0);
-  many.AssignCodes();
-  EXPECT_EQ(Codes(many), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcc");
-  // Patterns longer than sixty-four periods are still told apart.
-  ReportRowList longer;
-  for (int k = 1; k <= 3; ++k) {
-    ReportRow* row = longer.Append(1, k, "", "", 'A', 0, 0);
-    for (int i = 0; i < 70; ++i)
-      row->AddPeriod(k == 2 && i == 69 ? "other" : std::to_string(i), "", "01/01/2024", "02/01/2024", 0);
-  }
-  longer.AssignCodes();
-  EXPECT_EQ(Codes(longer), "ABA");
-}
-
-TEST(ReportRows, TallyCountsDaysOfThePeriods) {
-  const DateList dates = Weeks();
-  ReportRowList rows;
-  ReportRow* weekdays = rows.Append(1, 1, "", "", 'A', 1000, 30);
-  ReportRow* none = rows.Append(1, 2, "", "", 'A', 1000, 30);
-  ReportRow* bad = rows.Append(1, 3, "", "", 'A', 1000, 30);
-  for (const auto& [row, type, from, excluded] : {std::tuple{weekdays, "FER", "01/01/2024", 0},
-                                                  {weekdays, "FES", "01/01/2024", 0},
-                                                  {weekdays, "FER", "08/01/2024", 1},
-                                                  {none, "FER", "01/01/2024", 0},
-                                                  {none, "FER", "01/01/2024", 1},
-                                                  {bad, "FER", "1/01/2024", 0}})
-    row->AddPeriod(type, "", from, "14/01/2024", excluded);
-  rows.Tally(dates);
-  EXPECT_EQ(std::vector<int>({weekdays->count, none->count, bad->count}), std::vector<int>({12 + 2 - 6, 0, 0}));
-  EXPECT_EQ(rows.FormatTotalKmAt(1, 0), "8,0");
-  rows.Tally(dates);  // adds again
-  EXPECT_EQ(weekdays->count, 16);
-
-  CalendarSummaryList contracts;
-  CalendarSummaryRecord* trip =
-      contracts.Append(1, 2, 3, "C3", "L1", 'A', "8:00", "1,000", "1,000", "0:30", "0:30", 1000, 30, 'X');
-  contracts.AddDate(*trip, "FES", "", "01/01/2024", "31/01/2024", 0);
-  contracts.Tally(dates);
-  EXPECT_EQ(trip->total, 2);
-}
-
-TEST(OperatingDays, RowsMarkRunAndExcludedDays) {
-  const DateList dates = Weeks();
-  OperatingDaysTripList trips;
-  OperatingDaysTrip* trip = trips.Append(7, "C7", "L1", 'A', "8:00");
-  trip->AddDate("FER", "", "01/01/2024", "10/01/2024", 0);
-  trip->AddDate("FER", "", "03/01/2024", "04/01/2024", 1);
-  trip->AddDate("FES", "", "bad", "04/01/2024", 0);
-  OperatingDaysTrip* empty = trips.Append(8, "C8", "L1", 'R', "9:00");
-  trips.ApplyPeriods(dates, "30/12/2023", "08/01/2024");
-
-  ASSERT_EQ(trip->dates.Count(), 10);
-  std::string run, excluded, weekdays;
-  for (const OperatingDaysDate& d : trip->dates) {
-    run += d.run ? 'S' : 'N';
-    excluded += d.excluded ? 'S' : 'N';
-    weekdays += d.weekday;
-  }
-  EXPECT_EQ(trip->dates.First()->dateText + "-" + trip->dates.Last()->dateText, "30/12/2023-08/01/2024");
-  EXPECT_EQ(weekdays + " " + run + " " + excluded, "6712345671 NNSSSSSSNS NNNNSSNNNN");  // 07/01 is FES
-  EXPECT_EQ(empty->dates.Count(), 10);
-  EXPECT_EQ(trip->FindDate("31/12/2023")->weekday, '7');
-
-  trips.ApplyPeriods(dates, "01/01/2024", "02/01/2024");  // rows rebuilt, not added
-  EXPECT_EQ(trip->dates.Count(), 2);
-  trip->BuildDateRows("00/00/0000", "02/01/2024");  // no such date: no rows
-  EXPECT_EQ(trip->dates.Count(), 0);
-}
-
-TEST(ReportLists, ContractTotalsStopCellsAndDayLabels) {
-  // A year of one contract: 240 trips of 30 km on 300 days, beyond what 32 bits hold.
-  ContractTripList print;
-  EXPECT_EQ(print.Append(1, 2, "Totale", 240.0 * 30000 * 300, 20, 30, 40)->values[0], 2160000000.0);
-
-  ReportStopRowList stops;
-  ReportStopRow* row = stops.Append(4, 2, "F1", "Piazza", 1200, 1, 0, 0, 3);
-  stops.Append(4, 3, "F2", "Stazione", 2400, 0, 0, 0, 0);
-  EXPECT_TRUE(stops.Find(4, 2) == row && stops.Find(2, 4) == nullptr && row->GetCell(2) != nullptr);
-  for (const TimeCell* outside : {row->GetCell(3), row->GetCell(-1), stops.Find(4, 3)->GetCell(0)})
-    EXPECT_EQ(outside, nullptr);
-
-  CalendarDayList days;
-  for (const auto& [weekday, label] : {std::pair{'1', "LUN"}, {'3', "MER"}, {'7', "DOM"}, {'8', "???"}, {'0', "???"}})
-    EXPECT_EQ(days.Append(weekday, "11/03/2024", "", "", "")->label, std::string(label) + " 11/03/2024");
 }
 
 TEST(DirectoryLists, LocalityGroupsAddAGroupRecordFirstAndPrimaryStopsAreFoundExactly) {

@@ -82,7 +82,7 @@ class Report {
   virtual int ColumnWidth(ReportCanvas& canvas, size_t column);
   // Places the rows on pages (the page table) once the columns and the page head are measured.
   // The default: page 1 begins at row 0 (a report without rows has one empty page), and a row
-  // opens the next page when the y before it lies past the printable area.
+  // opens the next page when its bottom would lie past the printable area.
   virtual void PaginateRows();
   // For a pagination of its own: the y of the first row of every page, the bottom of the
   // printable area, and the page table emptied.

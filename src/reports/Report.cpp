@@ -50,8 +50,7 @@ void Report::BeginLayout(ReportCanvas& canvas, const PageGeometry& page) {
   aux_.clear();
 }
 
-void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
-  BeginLayout(canvas, page);
+void Report::PlaceColumns(ReportCanvas& canvas) {
   for (size_t i = 0; i < columns_.size(); ++i) columns_[i].width = ColumnWidth(canvas, i);
 
   for (size_t i = 0; i < columns_.size(); ++i) {
@@ -61,6 +60,17 @@ void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
       columns_[i].x = columns_[i - 1].x + columns_[i - 1].width + (columns_[i].sharesCell ? 10 : 40);
   }
   ColumnsPlaced();
+}
+
+bool Report::FitsWidth(ReportCanvas& canvas, const PageGeometry& page) {
+  BeginLayout(canvas, page);
+  PlaceColumns(canvas);
+  return columns_.empty() || RightEdge() <= left_ + printableWidth_;
+}
+
+void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
+  BeginLayout(canvas, page);
+  PlaceColumns(canvas);
   // A table narrower than the printable width is centred on it (measured from the left margin's
   // inside, as the page has always been laid out).
   if (!columns_.empty() && RightEdge() < printableWidth_) {

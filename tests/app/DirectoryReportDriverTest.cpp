@@ -3,9 +3,7 @@
 // a PDF file, its pages read back from the page dump and compared with a hand-made file; the
 // analysis's text report; and every way these commands end without a report.
 
-#include "app/AppTestSupport.h"
-
-#include <QProcess>
+#include "app/ReportDumpSupport.h"
 
 namespace {
 
@@ -37,19 +35,6 @@ std::vector<std::string> DumpLines(const std::string& path) {
     }
   }
   return out;
-}
-
-std::vector<std::string> ExpectedLines(const std::string& name) {
-  return Lines(FileBytes(TestDataDir() + "/reports/" + name));
-}
-
-int PdfPages(const std::string& pdf) {
-  QProcess p;
-  p.start(QStringLiteral("pdfinfo"), {cp1252::ToQString(pdf)});
-  p.waitForFinished(30000);
-  const std::string info = p.readAllStandardOutput().toStdString();
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
 class DirectoryDriver : public DriverFiles {
@@ -113,16 +98,6 @@ TEST_P(DirectoryPrinted, PagesAsTheHandMadeFile) {
 
 INSTANTIATE_TEST_SUITE_P(Directories, DirectoryPrinted, ::testing::ValuesIn(kPrinted),
                          [](const auto& test) { return "Command" + test.param.command; });
-
-// The output of a poppler tool on the PDF file.
-std::string Poppler(const char* tool, const std::string& pdf) {
-  QProcess p;
-  QStringList arguments = {cp1252::ToQString(pdf)};
-  if (std::string(tool) == "pdftotext") arguments << QStringLiteral("-");
-  p.start(QString::fromLatin1(tool), arguments);
-  p.waitForFinished(30000);
-  return p.readAllStandardOutput().toStdString();
-}
 
 struct LongCase {
   std::string command, dialog, answer;

@@ -80,6 +80,19 @@ void FillFrom(QComboBox* combo, DbSelect& select, Row row) {
 
 }  // namespace
 
+namespace {
+
+// A stored code as the lists keep it: "" for a missing one (NULL), a single blank for one of
+// blanks only, otherwise the text without its trailing blanks.
+std::string StoredCode(DbSelect& select, int position) {
+  std::string text;
+  if (!select.GetFieldTextAt(position, text)) return {};
+  const size_t end = text.find_last_not_of(' ');
+  return end == std::string::npos ? std::string(" ") : text.substr(0, end + 1);
+}
+
+}  // namespace
+
 std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<LineDirectionEntry> list;
   DbSelect select(db);
@@ -90,7 +103,7 @@ std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatab
   FillFrom(combo, select, [&] {
     std::string direction;
     select.GetFieldTextAt(1, direction);
-    list.push_back({select.TrimmedAt(0), direction.empty() ? ' ' : direction[0]});
+    list.push_back({StoredCode(select, 0), direction.empty() ? ' ' : direction[0]});
     return list.back().line + " " + list.back().direction;
   });
   return list;
@@ -121,7 +134,7 @@ std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db) {
   select.SetGroupBy("codperc, denom");
   select.SetOrderBy("codperc, denom");
   FillFrom(combo, select, [&] {
-    list.push_back({select.TrimmedAt(0), select.TrimmedAt(1)});
+    list.push_back({StoredCode(select, 0), StoredCode(select, 1)});
     return list.back().route;
   });
   return list;

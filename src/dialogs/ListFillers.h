@@ -32,8 +32,11 @@ void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);
 // (the parallel list of the dialogs that take the whole row of the entry chosen).
 
 // The trips' lines with their directions, each pair once: "L12 A".
+// The values are the stored ones, so that the entry chosen names exactly its rows: the direction
+// as stored (a lower-case one stays so), a code without its trailing blanks, a code of blanks only
+// as a single blank and a missing one (NULL) empty.
 struct LineDirectionEntry {
-  std::string line;  // without trailing blanks
+  std::string line;
   char direction = ' ';
 };
 std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db);
@@ -45,7 +48,8 @@ struct StopEntry {
 };
 std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db);
 
-// The trips' routes with their names, each pair once: the entry is the route code.
+// The trips' routes with their names, each pair once: the entry is the route code. The values
+// are the stored ones, as for the lines above.
 struct RouteEntry {
   std::string route, name;
 };

@@ -18,8 +18,10 @@ const char* const kRouteWording =
     "Occorre indicare sia il codice del percorso da sostituire\nche il nuovo valore che si intende assegnare.";
 const char* const kIdentical = "Il nuovo valore è identico a quello precedente !!!.";
 
-// A value that must be given: neither empty nor blank.
+// A value that must be given: a name, neither empty nor blank.
 bool Missing(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+// A code that must be given: a single blank is a code (the trip editor stores such codes).
+bool MissingCode(const std::string& text) { return text.empty(); }
 
 }  // namespace
 
@@ -87,8 +89,12 @@ void LineCodeNormalizeDialog::OnOK() {
   if (!Read(kOldLine, oldLine) || !Read(kOldDirection, oldDirection) || !Read(kNewLine, newLine) ||
       !Read(kNewDirection, newDirection))
     return;
-  const LineAndDirection before{oldLine, EntryDirection(oldDirection)}, after{newLine, EntryDirection(newDirection)};
-  if (Missing(before.line) || Missing(after.line)) return Refuse(std::string(kNotValid) + kLineWording, kNewLine);
+  // The search is the entry chosen as stored (a lower-case direction names its own trips); the
+  // direction typed as the new one follows the direction rule.
+  const LineAndDirection before{oldLine, oldDirection.empty() ? ' ' : oldDirection[0]},
+      after{newLine, EntryDirection(newDirection)};
+  if (MissingCode(before.line) || MissingCode(after.line))
+    return Refuse(std::string(kNotValid) + kLineWording, kNewLine);
   if (before.line == after.line && before.direction == after.direction)
     return Refuse(std::string(kNotValid) + kIdentical, kNewLine);
   search = before;
@@ -153,7 +159,8 @@ void RouteNormalizeDialog::OnOK() {
   if (!Read(kOldRoute, before.route) || !Read(kOldRouteName, before.name) || !Read(kNewRoute, after.route) ||
       !Read(kNewRouteName, after.name))
     return;
-  if (Missing(before.route) || Missing(after.route)) return Refuse(std::string(kNotValid) + kRouteWording, kNewRoute);
+  if (MissingCode(before.route) || MissingCode(after.route))
+    return Refuse(std::string(kNotValid) + kRouteWording, kNewRoute);
   if (before.route == after.route && before.name == after.name)
     return Refuse(std::string(kNotValid) + kIdentical, kNewRoute);
   search = before;

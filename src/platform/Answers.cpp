@@ -77,11 +77,14 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
       answers.push_back({Answer::Kind::File, rest, {}, lineNo});
     } else if (word == "printer" && !rest.empty()) {
       Answer printer{Answer::Kind::Printer, rest, {}, lineNo};
-      const std::string landscape = " landscape";
-      if (Lower(rest).size() > landscape.size() &&
-          Lower(rest).compare(rest.size() - landscape.size(), landscape.size(), landscape) == 0) {
-        printer.value = Trim(rest.substr(0, rest.size() - landscape.size()));
-        printer.controls.emplace_back("landscape", "1");
+      // A last word "landscape" or "portrait" chooses the paper's orientation.
+      for (const std::string orientation : {"landscape", "portrait"}) {
+        const std::string last = " " + orientation;
+        if (Lower(rest).size() > last.size() &&
+            Lower(rest).compare(rest.size() - last.size(), last.size(), last) == 0) {
+          printer.value = Trim(rest.substr(0, rest.size() - last.size()));
+          printer.controls.emplace_back("orientation", orientation);
+        }
       }
       answers.push_back(std::move(printer));
     } else if (word == "preview" && (Lower(rest) == "close" || Lower(rest) == "print")) {
@@ -109,7 +112,8 @@ std::string AnswerText(const Answer& answer) {
     case Answer::Kind::Cancel: return "cancel";
     case Answer::Kind::File: return "file " + answer.value;
     case Answer::Kind::DialogCancel: return "dialog " + answer.value + " cancel";
-    case Answer::Kind::Printer: return "printer " + answer.value + (answer.controls.empty() ? "" : " landscape");
+    case Answer::Kind::Printer:
+      return "printer " + answer.value + (answer.controls.empty() ? "" : " " + answer.controls.front().second);
     case Answer::Kind::Preview: return "preview " + answer.value;
     case Answer::Kind::Dialog: break;
   }

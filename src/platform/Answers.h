@@ -5,8 +5,10 @@
 //   dialog ID                   an options dialog, followed by its control values, one per
 //     CONTROL-ID=VALUE          indented line; its OK handler then runs as if clicked
 //   dialog ID cancel            an options dialog closed with Cancel
-//   printer FILE.pdf [landscape]  the print setup: a PDF printer writing FILE.pdf (A4, portrait
-//                               unless "landscape"); `cancel` cancels the setup
+//   printer FILE.pdf [landscape|portrait]  the print setup: a PDF printer writing FILE.pdf on
+//                               A4 paper, turned as the setup proposes (landscape for a report
+//                               wider than a portrait page) unless the word says otherwise;
+//                               `cancel` cancels the setup
 //   preview close | preview print   the print preview: closed, or its print button pressed
 // Blank lines and lines starting with '#' are ignored. The file is UTF-8; answers hold
 // Windows-1252 texts like every text of the program.

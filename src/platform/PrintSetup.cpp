@@ -20,7 +20,7 @@ std::string g_pageDump;
 
 }  // namespace
 
-bool PrintSetup(QPrinter& printer, const std::string& title) {
+bool PrintSetup(QPrinter& printer, const std::string& title, const std::function<bool(QPrinter&)>& tooWideForPortrait) {
   if (Script* script = Script::Current()) {
     script->Record("PRINTSETUP\t" + TranscriptText(title));
     if (!script->HasAnswer()) Unanswerable("Impostazione stampante", title);
@@ -31,9 +31,15 @@ bool PrintSetup(QPrinter& printer, const std::string& title) {
     }
     if (kind != Answer::Kind::Printer) Unanswerable("Impostazione stampante", title);
     const Answer answer = script->Take();
-    SetPdfPrinter(printer, answer.value, !answer.controls.empty());
+    const std::string orientation = answer.controls.empty() ? std::string() : answer.controls.front().second;
+    SetPdfPrinter(printer, answer.value, false);
+    const bool landscape =
+        orientation.empty() ? tooWideForPortrait && tooWideForPortrait(printer) : orientation == "landscape";
+    SetPdfPrinter(printer, answer.value, landscape);
     return true;
   }
+  if (CanShowWindows() && tooWideForPortrait && tooWideForPortrait(printer))
+    printer.setPageOrientation(QPageLayout::Landscape);
   if (!CanShowWindows()) Unanswerable("Impostazione stampante", title);
   QPrintDialog dialog(&printer, OwnerWindow());
   dialog.setWindowTitle(QStringLiteral("Imposta stampante"));

@@ -2,12 +2,13 @@
 // The questions of a print run: the print setup (which printer, which paper) and, for a print
 // preview, what the user does with it. With a ui::Script installed nothing is shown:
 //   the setup is written to the transcript as "PRINTSETUP<TAB>title" and takes the answer
-//   "printer FILE.pdf [landscape]" (a PDF printer on A4 paper without margins of its own) or
-//   "cancel";
+//   "printer FILE.pdf [landscape|portrait]" (a PDF printer on A4 paper without margins of its
+//   own, turned as proposed unless the answer says otherwise) or "cancel";
 //   a preview, once its pages are drawn, is written as "PREVIEW<TAB>title<TAB>pages" and takes
 //   "preview close" or "preview print".
 // The page dump of the headless driver (--page-dump) is kept here too.
 
+#include <functional>
 #include <string>
 
 class QPrinter;
@@ -15,7 +16,11 @@ class QPrinter;
 namespace ui {
 
 // Shows the print setup for `printer`; false when it was cancelled. Titles are Windows-1252.
-bool PrintSetup(QPrinter& printer, const std::string& title);
+// `tooWideForPortrait`, when given, tells whether what is printed runs past a portrait page of
+// the printer (it may turn the printer to measure): then the setup proposes landscape paper, which
+// the user may still change.
+bool PrintSetup(QPrinter& printer, const std::string& title,
+                const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
 
 // Makes `printer` the PDF printer of the scripted answer: the file, A4 paper, no margins of its own.
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);

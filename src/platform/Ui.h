@@ -61,8 +61,8 @@ QWidget* OwnerWindow();
 struct Answer {
   enum class Kind { Ok, Cancel, File, Dialog, DialogCancel, Printer, Preview };
   Kind kind = Kind::Ok;
-  // The file path, the dialog id, the PDF file of a printer ("landscape" among the controls when
-  // asked), or "close" / "print" for a preview.
+  // The file path, the dialog id, the PDF file of a printer (("orientation", "landscape" or
+  // "portrait") among the controls when asked), or "close" / "print" for a preview.
   std::string value;
   std::vector<std::pair<std::string, std::string>> controls;  // control id -> value, for a dialog
   int line = 0;                                               // its line in the answers file; 0: none

@@ -5,7 +5,6 @@
 #include "reports/ReportCanvas.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -54,9 +53,10 @@ int ErrorListReport::ColumnWidth(ReportCanvas& canvas, size_t column) {
 void ErrorListReport::PaginateRows() {
   ClearPages();
   int page = 0;
-  int y = INT_MAX;
+  int y = 0;
+  // The first row opens page 1; a row whose bottom would pass the foot opens the next page.
   for (size_t n = 0; n < errors.size(); ++n) {
-    if (y > Bottom()) {
+    if (page == 0 || (y > FirstRowY() && y + RowHeight(n) > Bottom())) {
       SetPageEntry(++page, static_cast<long>(n));
       y = FirstRowY();
     }

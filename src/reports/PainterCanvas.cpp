@@ -79,3 +79,13 @@ void PainterCanvas::Fill(int left, int top, int right, int bottom, std::uint32_t
 }
 
 void PainterCanvas::SetTextColour(std::uint32_t rgb) { textColour_ = rgb; }
+
+MetricsCanvas::MetricsCanvas(QPaintDevice& device) : device_(device) { SetFont(80); }
+
+void MetricsCanvas::SetFont(int tenthsOfPoint) {
+  metrics_.emplace(PainterCanvas::ReportFont(tenthsOfPoint, device_.logicalDpiY()), &device_);
+}
+
+int MetricsCanvas::TextWidth(std::string_view text) { return metrics_->horizontalAdvance(cp1252::ToQString(text)); }
+
+int MetricsCanvas::LineHeight() { return metrics_->height(); }

@@ -8,6 +8,7 @@
 #include <optional>
 
 class QPainter;
+class QPaintDevice;
 
 class PainterCanvas : public ReportCanvas {
  public:
@@ -34,4 +35,22 @@ class PainterCanvas : public ReportCanvas {
   std::optional<QFontMetrics> metrics_;
   int ascent_ = 0;
   std::uint32_t textColour_ = kBlack;
+};
+
+// A canvas that only measures, with the metrics a painter on `device` would have (the device need
+// not be open): a report's layout asked before a run draws it. What is drawn on it is dropped.
+class MetricsCanvas : public ReportCanvas {
+ public:
+  explicit MetricsCanvas(QPaintDevice& device);
+
+  void SetFont(int tenthsOfPoint) override;
+  int TextWidth(std::string_view text) override;
+  int LineHeight() override;
+  void Text(int, int, std::string_view) override {}
+  void Line(int, int, int, int) override {}
+  void Band(int, int, int, int) override {}
+
+ private:
+  QPaintDevice& device_;
+  std::optional<QFontMetrics> metrics_;
 };

@@ -50,8 +50,7 @@ void Report::BeginLayout(ReportCanvas& canvas, const PageGeometry& page) {
   aux_.clear();
 }
 
-void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
-  BeginLayout(canvas, page);
+void Report::PlaceColumns(ReportCanvas& canvas) {
   for (size_t i = 0; i < columns_.size(); ++i) columns_[i].width = ColumnWidth(canvas, i);
 
   for (size_t i = 0; i < columns_.size(); ++i) {
@@ -61,6 +60,17 @@ void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
       columns_[i].x = columns_[i - 1].x + columns_[i - 1].width + (columns_[i].sharesCell ? 10 : 40);
   }
   ColumnsPlaced();
+}
+
+bool Report::FitsWidth(ReportCanvas& canvas, const PageGeometry& page) {
+  BeginLayout(canvas, page);
+  PlaceColumns(canvas);
+  return columns_.empty() || RightEdge() <= left_ + printableWidth_;
+}
+
+void Report::Paginate(ReportCanvas& canvas, const PageGeometry& page) {
+  BeginLayout(canvas, page);
+  PlaceColumns(canvas);
   // A table narrower than the printable width is centred on it (measured from the left margin's
   // inside, as the page has always been laid out).
   if (!columns_.empty() && RightEdge() < printableWidth_) {
@@ -79,10 +89,11 @@ void Report::PaginateRows() {
   aux_.clear();
   int y = firstRowY_;
   const size_t rows = RowCount();
-  // A page takes at least one row, even a page too short for its head.
+  // A row whose bottom would pass the limit opens the next page: a row is never cut by the page's
+  // foot. A page takes at least one row, even a page too short for it or for its head.
   bool pageHasRow = false;
   for (size_t n = 0; n < rows; ++n) {
-    if ((y > Limit() && pageHasRow) || (n > 0 && OpensPage(n))) {
+    if ((y + RowHeight(n) > Limit() && pageHasRow) || (n > 0 && OpensPage(n))) {
       firstRows_.push_back(static_cast<long>(n));
       y = firstRowY_;
     }
@@ -99,11 +110,9 @@ void Report::PrintPage(ReportCanvas& canvas, int page, bool /*preview*/) {
   if (first >= 0) {
     // The page ends where the next one begins.
     const size_t rows = page < PageCount() ? static_cast<size_t>(GetPageEntry(page + 1)) : RowCount();
-    // A page always shows the row it begins with, even on a page too short for its head.
-    for (size_t n = static_cast<size_t>(first); n < rows; ++n) {
-      if (n > static_cast<size_t>(first) && y > Limit()) break;
-      y = DrawRow(canvas, n, y);
-    }
+    // Every row the page table gives the page, the one it begins with even on a page too short
+    // for its head.
+    for (size_t n = static_cast<size_t>(first); n < rows; ++n) y = DrawRow(canvas, n, y);
   }
   Grid(canvas, y);
 }

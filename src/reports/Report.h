@@ -49,6 +49,11 @@ class Report {
   virtual void Paginate(ReportCanvas& canvas, const PageGeometry& page);
   // Draws page `page` (from 1) of the last pagination.
   virtual void PrintPage(ReportCanvas& canvas, int page, bool preview);
+  // Whether the table, its columns measured on `canvas` and placed as a pagination on `page`
+  // places them, ends within the printable width (its right-hand line at most at the right
+  // margin): the print setup proposes landscape paper for a report that does not fit portrait.
+  // The page table is emptied; a run paginates afterwards.
+  virtual bool FitsWidth(ReportCanvas& canvas, const PageGeometry& page);
   int PageCount() const { return static_cast<int>(firstRows_.size()); }
 
   // The page table: the index of the first row of each page (from 1), and a second value per
@@ -82,7 +87,7 @@ class Report {
   virtual int ColumnWidth(ReportCanvas& canvas, size_t column);
   // Places the rows on pages (the page table) once the columns and the page head are measured.
   // The default: page 1 begins at row 0 (a report without rows has one empty page), and a row
-  // opens the next page when the y before it lies past the printable area.
+  // opens the next page when its bottom would lie past the printable area.
   virtual void PaginateRows();
   // For a pagination of its own: the y of the first row of every page, the bottom of the
   // printable area, and the page table emptied.
@@ -120,6 +125,8 @@ class Report {
   int BandTop() const { return bandTop_; }
 
  private:
+  // Measures every column and places them from the left margin, before any centring.
+  void PlaceColumns(ReportCanvas& canvas);
   // The page head; draws only when `canvas` is given. Returns the y of the first row.
   int PageHead(ReportCanvas* canvas, int page);
   void Grid(ReportCanvas& canvas, int y) const;

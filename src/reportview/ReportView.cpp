@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFileInfo>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
@@ -99,9 +100,24 @@ bool ReportView::SetReport(std::unique_ptr<Report> report) {
   return true;
 }
 
+namespace {
+
+// Whether the report's columns run past the printable width of a portrait page of `printer`,
+// measured as the run will measure them.
+bool TooWideForPortrait(Report& report, QPrinter& printer) {
+  printer.setResolution(kDotsPerInch);
+  printer.setPageOrientation(QPageLayout::Portrait);
+  MetricsCanvas canvas(printer);
+  return !report.FitsWidth(canvas, PrinterPage(printer));
+}
+
+}  // namespace
+
 std::unique_ptr<QPrinter> ReportView::PreparePrinter() {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (!ui::PrintSetup(*printer, report_ ? report_->Title() : std::string())) return nullptr;
+  Report* report = report_.get();
+  const auto tooWide = [report](QPrinter& p) { return report && TooWideForPortrait(*report, p); };
+  if (!ui::PrintSetup(*printer, report ? report->Title() : std::string(), tooWide)) return nullptr;
   printer->setResolution(kDotsPerInch);
   printer->setCopyCount(1);
   return printer;

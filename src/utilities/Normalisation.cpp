@@ -9,18 +9,27 @@
 
 namespace {
 
-// The rows' condition on the fields searched, each with the value it must hold. A text with
-// something other than blanks is bound as a parameter; an empty or blank one matches NULL or
-// blank (the text columns ignore trailing blanks, so ' ' also matches '').
+// The rows' condition on the fields searched, each with the value it must hold, compared by the
+// column's own collation: letter case and accents count, trailing blanks do not (so ' ' also
+// matches ''). A text with something other than blanks is bound as a parameter.
 class Condition {
  public:
+  // An empty or blank value matches NULL or blank.
   void Add(const char* field, const std::string& value) {
-    if (!where_.empty()) where_ += " AND ";
     if (value.find_first_not_of(' ') == std::string::npos) {
-      where_ += std::string("(") + field + " IS NULL OR " + field + " = ' ')";
+      Append(std::string("(") + field + " IS NULL OR " + field + " = ' ')");
       return;
     }
-    where_ += std::string(field) + " = ?";
+    Exact(field, value);
+  }
+  // A stored value as the lists show it: an empty one matches NULL only, a blank one blank texts
+  // only, any other its own text.
+  void Exact(const char* field, const std::string& value) {
+    if (value.empty()) {
+      Append(std::string(field) + " IS NULL");
+      return;
+    }
+    Append(std::string(field) + " = ?");
     values_.push_back(value);
   }
   void ApplyTo(DbSelect& select) {
@@ -29,6 +38,10 @@ class Condition {
   }
 
  private:
+  void Append(const std::string& term) {
+    if (!where_.empty()) where_ += " AND ";
+    where_ += term;
+  }
   std::string where_;
   std::vector<std::string> values_;
 };
@@ -84,7 +97,7 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
 AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
                                     WorkProgress* progress) {
   Condition condition;
-  condition.Add("codlinea", search.line);
+  condition.Exact("codlinea", search.line);
   condition.Add("verso", std::string(1, search.direction));
   const std::string_view texts[2] = {replacement.line, std::string_view(&replacement.direction, 1)};
   return ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
@@ -93,8 +106,8 @@ AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& sear
 AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
                                      WorkProgress* progress) {
   Condition condition;
-  condition.Add("codperc", search.route);
-  condition.Add("denom", search.name);
+  condition.Exact("codperc", search.route);
+  condition.Exact("denom", search.name);
   const std::string_view texts[2] = {replacement.route, replacement.name};
   return ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
 }

@@ -3,7 +3,9 @@
 // direction or of a route with its name replaced by another in every trip, and a locality given
 // to every row of one stop. Each runs in one batch transaction (utilities/RowBatch.h). The texts
 // searched for are values of the selection, never part of its text, so that a text matches only
-// itself; an empty or blank text matches a missing (NULL) or blank one.
+// itself, letter case included. For a stop an empty or blank text matches a missing (NULL) or blank
+// one; a line or route code and a route name are the stored values of the entry chosen: an empty
+// one matches NULL only, a single blank a blank text only (the direction: blank or NULL alike).
 
 #include "utilities/RowBatch.h"
 

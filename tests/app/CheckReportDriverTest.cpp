@@ -46,8 +46,8 @@ bool Has(const std::vector<std::string>& texts, const std::string& text) {
 }
 
 TEST_F(CheckReportDriver, ContractCheckPrintedToPdf) {
-  // Its twelve columns are wider than a portrait page.
-  const DriverRun run = Run({"dialog 128", "  1111=1", "printer " + pdf + " landscape"}, "5136");
+  // Its twelve columns are wider than a portrait page: landscape paper is proposed.
+  const DriverRun run = Run({"dialog 128", "  1111=1", "printer " + pdf}, "5136");
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG"), std::vector<std::string>{"DIALOG\t128\tVerifica Contratti"});
   EXPECT_EQ(LinesStartingWith(run.transcript, "PRINT"),
             (std::vector<std::string>{"PRINTSETUP\tRubrica Contratti", "PRINT\tRubrica Contratti\t5"}));
@@ -55,6 +55,7 @@ TEST_F(CheckReportDriver, ContractCheckPrintedToPdf) {
   const std::vector<DumpPage> pages = ReadDump(dump);
   ASSERT_EQ(pages.size(), 5u);
   EXPECT_EQ(PdfPages(pdf), 5);
+  EXPECT_TRUE(HasPart(Poppler("pdfinfo", pdf), "Page size:       842 x 595 pts (A4)"));
   const DumpPage& p1 = pages[0];
   EXPECT_EQ(p1.heading, "=== stampa pagina 1 di 5");
   ASSERT_NE(p1.Find("Ente Gestore: 1 - Regione Toscana            Contratto 10"), nullptr);

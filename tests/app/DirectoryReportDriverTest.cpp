@@ -3,9 +3,7 @@
 // a PDF file, its pages read back from the page dump and compared with a hand-made file; the
 // analysis's text report; and every way these commands end without a report.
 
-#include "app/AppTestSupport.h"
-
-#include <QProcess>
+#include "app/ReportDumpSupport.h"
 
 namespace {
 
@@ -37,19 +35,6 @@ std::vector<std::string> DumpLines(const std::string& path) {
     }
   }
   return out;
-}
-
-std::vector<std::string> ExpectedLines(const std::string& name) {
-  return Lines(FileBytes(TestDataDir() + "/reports/" + name));
-}
-
-int PdfPages(const std::string& pdf) {
-  QProcess p;
-  p.start(QStringLiteral("pdfinfo"), {cp1252::ToQString(pdf)});
-  p.waitForFinished(30000);
-  const std::string info = p.readAllStandardOutput().toStdString();
-  const size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
 
 class DirectoryDriver : public DriverFiles {
@@ -113,6 +98,57 @@ TEST_P(DirectoryPrinted, PagesAsTheHandMadeFile) {
 
 INSTANTIATE_TEST_SUITE_P(Directories, DirectoryPrinted, ::testing::ValuesIn(kPrinted),
                          [](const auto& test) { return "Command" + test.param.command; });
+
+struct LongCase {
+  std::string command, dialog, answer;
+  const char* pageSize;  // as pdfinfo gives it
+};
+void PrintTo(const LongCase& c, std::ostream* os) { *os << c.command << " " << c.answer; }
+
+class LongDirectory : public DirectoryDriver, public ::testing::WithParamInterface<LongCase> {};
+
+// Pages of stops: every text drawn is on the paper, no row cut by the page's foot nor a column
+// by its edge; a directory wider than a portrait page is proposed on landscape paper, unless the
+// answer turns it back.
+TEST_P(LongDirectory, EveryTextDrawnIsOnThePaper) {
+  const LongCase& c = GetParam();
+  // 300 stops, each code with two places (a normalisation error each).
+  RunSql(db,
+         "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 600)"
+         " INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma,"
+         " reglocal) SELECT 1, 100 + k, 'G' || (k % 300), 'Fermata numero ' || (k % 300),"
+         " (CASE WHEN k > 300 THEN 'Piazza ' ELSE 'Via del Borgo ' END) || (k % 300), 10 * k, 9999, 9999, k % 2,"
+         " k % 3 = 0, 0, 9001 + k % 2 FROM n;");
+  const DriverRun run = Run({"dialog " + c.dialog, "  1128=1", "printer " + pdf + c.answer}, c.command);
+  EXPECT_TRUE(Boxes(run).empty());
+  const std::string info = Poppler("pdfinfo", pdf);
+  EXPECT_TRUE(HasPart(info, std::string("Page size:       ") + c.pageSize));
+  if (c.answer == " portrait") return;  // the columns past the edge are the user's choice
+  const std::string text = Poppler("pdftotext", pdf);
+  int pages = 0, texts = 0;
+  std::vector<std::string> missing;
+  for (const std::string& line : DumpLines(dump)) {
+    if (line.rfind("===", 0) == 0) {
+      ++pages;
+    } else if (line.rfind("###", 0) != 0) {
+      ++texts;
+      if (text.find(line) == std::string::npos) missing.push_back(line);
+    }
+  }
+  EXPECT_EQ(missing, std::vector<std::string>{});
+  EXPECT_GT(pages, 3);
+  EXPECT_GT(texts, 600);
+}
+
+const char* const kPortrait = "595 x 842 pts (A4)";
+const char* const kLandscape = "842 x 595 pts (A4)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Directories, LongDirectory,
+    ::testing::Values(LongCase{"5140", "132", "", kLandscape}, LongCase{"5192", "132", "", kLandscape},
+                      LongCase{"5140", "132", " portrait", kPortrait}, LongCase{"5163", "146", "", kPortrait},
+                      LongCase{"5205", "157", "", kPortrait}),
+    [](const auto& test) { return "Command" + test.param.command + (test.param.answer.empty() ? "" : "Portrait"); });
 
 // Without stop rows every stop report says so, opens no print setup and leaves no panel.
 TEST_F(DirectoryDriver, NoStopRowsNoReport) {

@@ -50,6 +50,24 @@ TEST_F(NormalisationDriver, LineAndRouteReplaced) {
   EXPECT_EQ(QueryFile(db, "SELECT id, codperc, denom FROM tescor WHERE codperc = 'P30'"), "5|P30|fermata\n");
 }
 
+TEST_F(NormalisationDriver, EntriesChosenNameExactlyTheirStoredValues) {
+  // A lower-case direction beside the upper-case one; a line code and a route code of one blank.
+  RunSql(db,
+         "UPDATE tescor SET verso = 'a' WHERE id = 2; UPDATE tescor SET codlinea = ' ' WHERE id = 5;"
+         "UPDATE tescor SET codperc = ' ' WHERE id = 4;");
+  const std::string replaced = "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.";
+  DriverRun run = Run(
+      {"dialog 139", "  1135=L1 a", "  1138=L9", "dialog 139", "  1135=  A", "  1138=L5", "dialog 139 cancel"}, "5155");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>(2, Box(0x40, replaced)));
+  EXPECT_EQ(QueryFile(db, "SELECT group_concat(id || codlinea || verso) FROM tescor"),
+            "1L1A,2L9A,3L1R,4L1R,5L5A,6L2 A\n");
+  // Entry 1 of the routes (NULL first): the blank code of trip 4; trip 6 keeps its missing one.
+  run = Run({"dialog 141", "  1135=1", "  1148=P4", "dialog 141 cancel"}, "5156");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, replaced)});
+  EXPECT_EQ(QueryFile(db, "SELECT id, quote(codperc), denom FROM tescor WHERE id IN (4, 6)"),
+            "4|'P4'|Pontremoli - Aulla\n6|NULL|NULL\n");
+}
+
 TEST_F(NormalisationDriver, LocalityAssignedStopByStopUntilFine) {
   // Stop entry 0 (Aulla, F1, Piazza) and the sixth locality; then "Assegna" without a locality.
   const DriverRun run = Run({"dialog 145", "  1157=0", "  1161=5", "  1=1", "  2=1", "  1157=1", "  1=1"}, "5161");

@@ -96,10 +96,12 @@ TEST_F(ReportDriver, CalendarOfARangePrinted) {
 
 TEST_F(ReportDriver, LongCalendarKeepsEachDateOnceAndOnePrintTimePerPage) {
   std::string sql;
+  // Three day types a date, but two on the first: the dates do not line up with the pages.
   for (int d = 0; d < 120; ++d)
     for (const char* type : {"FER", "FES", "SCO"})
-      sql += "INSERT INTO calend (data, caden, giorno, note) VALUES (date('2024-01-01', '+" + std::to_string(d) +
-             " day'), '" + type + "', '" + std::to_string(d % 7 + 1) + "', 'Nota " + std::to_string(d) + "');";
+      if (d > 0 || std::string(type) != "SCO")
+        sql += "INSERT INTO calend (data, caden, giorno, note) VALUES (date('2024-01-01', '+" + std::to_string(d) +
+               " day'), '" + type + "', '" + std::to_string(d % 7 + 1) + "', 'Nota " + std::to_string(d) + "');";
   RunSql(db, "DELETE FROM calend;" + sql);
   const DriverRun run = Run({"dialog 124", "  1086=1", "printer " + pdf}, "5134");
   const std::vector<DumpPage> pages = ReadDump(dump);
@@ -128,7 +130,7 @@ TEST_F(ReportDriver, LongCalendarKeepsEachDateOnceAndOnePrintTimePerPage) {
     continued += !firstHasLabel;
   }
   EXPECT_EQ(labels, 120);
-  EXPECT_EQ(codes, 360);
+  EXPECT_EQ(codes, 359);
   EXPECT_GT(continued, 0) << "some date goes on from one page to the next";
 }
 

@@ -116,6 +116,49 @@ TEST_P(Merge, KeepsTheLowestTripWithEveryDay) {
   EXPECT_EQ(Q("SELECT count(*) FROM detcor"), Q("SELECT 2 * count(*) FROM tescor"));
 }
 
+// Trips 10 and 12 equal but for one compared value of 12 (head, or its second stop), on other days.
+struct DifferenceCase {
+  const char* field;
+  const char* change;  // run on trip 12 or its stops
+};
+void PrintTo(const DifferenceCase& c, std::ostream* os) { *os << c.field; }
+
+class OneDifference : public MicroBusData, public ::testing::WithParamInterface<DifferenceCase> {};
+
+TEST_P(OneDifference, KeepsBothTrips) {
+  RunSql(path, TripSql(10, "C1", {Day(0)}) + TripSql(12, "C1", {Day(1)}) + GetParam().change);
+  const std::string before = Dump();
+  {
+    DbDatabase db(path);
+    const NormalisationResult r = MergeMicroBusTrips(&db, nullptr);
+    EXPECT_TRUE(r.stored);
+    EXPECT_EQ(NormalisationResultText(r.deleted), "Eliminate 0 corse ridondanti");
+  }
+  EXPECT_EQ(Dump(), before);
+}
+
+#define HEAD(f, v) \
+  DifferenceCase { "tescor_" #f, "UPDATE tescor SET " #f " = " v " WHERE id = 12;" }
+#define STOP(f, v) \
+  DifferenceCase { "detcor_" #f, "UPDATE detcor SET " #f " = " v " WHERE id = 12 AND sub = 2;" }
+INSTANTIATE_TEST_SUITE_P(
+    MicroBus, OneDifference,
+    ::testing::Values(HEAD(codlinea, "'L2'"), HEAD(verso, "'R'"), HEAD(codcorsa, "'C2'"), HEAD(parte, "801"),
+                      HEAD(arriva, "901"), HEAD(ente, "3"), HEAD(codperc, "'P2'"), HEAD(contratt, "7"),
+                      HEAD(lung, "5001"), HEAD(tempo, "61"), HEAD(ct_lung, "4000"), HEAD(ct_tempo, "50"),
+                      HEAD(regcorsa, "'R1'"), HEAD(reglinea, "44"), HEAD(denom, "'Corsa bis'"), HEAD(mezzo, "'T'"),
+                      HEAD(prevcor, "10"), HEAD(nextcor, "10"), STOP(sub, "3"), STOP(fermata, "'F9'"),
+                      STOP(denom, "'Altra'"), STOP(ubicaz, "'Piazza'"), STOP(dist, "100"), STOP(arriva, "801"),
+                      STOP(parte, "802"), STOP(primaria, "1"), STOP(facolt, "1"), STOP(nonferma, "1"),
+                      STOP(regferma, "55"), STOP(regarea, "'A1'"), STOP(reglocal, "9"),
+                      DifferenceCase{"OneStopMore",
+                                     "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, "
+                                     "facolt, nonferma, reglocal) VALUES (12, 3, 'F3', 'Fermata', 0, 800, 800, 0, "
+                                     "0, 0, 0);"}),
+    [](const auto& param) { return std::string(param.param.field); });
+#undef HEAD
+#undef STOP
+
 std::string ManyTrips() {
   std::string sql = "BEGIN;";
   for (int k = 0; k < 400; ++k) sql += TripSql(1000 + k, "C1", {Day(k % 366)});

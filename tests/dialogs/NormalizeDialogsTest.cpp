@@ -83,7 +83,9 @@ TEST_F(Dialogs, Routes) {
   const Entry cases[] = {
       {{{"1135", "P3"}}, kIdentical},
       {{{"1135", "P3"}, {"1149", "Bibola - Canossa"}}, "P3|fermata -> P3|Bibola - Canossa"},
-      {{{"1135", "P3"}, {"1148", " "}}, kRouteWording},
+      // A single blank is a code; only an empty one is missing.
+      {{{"1135", "P3"}, {"1148", " "}}, "P3|fermata ->  |fermata"},
+      {{{"1135", "P3"}, {"1148", ""}}, kRouteWording},
       {{{"1148", "P9"}}, kRouteWording},
   };
   for (const Entry& c : cases) {

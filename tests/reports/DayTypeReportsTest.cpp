@@ -90,7 +90,7 @@ TEST_F(DayTypeReports, CalendarShowsEachDateOnceAlsoAcrossAPageBreak) {
   FixedCanvas canvas;
   PageGeometry page;
   page.width = 2000;
-  page.height = 220 + 50 + 50;  // two rows a page: at y 220 and 270
+  page.height = 220 + 100 + 50;  // two rows a page: at y 220 and 270, the second ending at the foot
   report.Paginate(canvas, page);
   ASSERT_EQ(report.PageCount(), 4);
   const auto& c = report.Columns();

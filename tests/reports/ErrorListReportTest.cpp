@@ -78,13 +78,13 @@ TEST_F(ErrorList, NoRowsNoPage) {
   EXPECT_EQ(report.Columns()[2].width, 0);
 }
 
-TEST_F(ErrorList, ARowWhoseTopIsPastTheBottomOpensThePage) {
+TEST_F(ErrorList, ARowWhoseBottomWouldPassTheFootOpensThePage) {
   ErrorListReport report(db_.get(), ErrorCheckOptions());
   for (int n = 0; n < 25; ++n) report.errors.push_back({n, n, "riga " + std::to_string(n)});
   // Head: top 50, band top 50 + 30 + 10 + 30 + 30 = 150, first row at 150 + 30 + 40 = 220; rows
-  // 50 high; the bottom at 50 + 600 = 650: rows start at 220, 270, ..., 620; the tenth would start at
-  // 670 > 650 and opens page 2.
-  report.Paginate(canvas_, Page(2000, 700));
+  // 50 high; the foot at 50 + 620 = 670: the ninth row ends exactly there; the tenth would end at
+  // 720 > 670 and opens page 2.
+  report.Paginate(canvas_, Page(2000, 720));
   EXPECT_EQ(report.PageCount(), 3);
   EXPECT_EQ(report.GetPageEntry(1), 0);
   EXPECT_EQ(report.GetPageEntry(2), 9);

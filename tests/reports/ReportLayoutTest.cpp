@@ -20,15 +20,16 @@ PageGeometry Page(int height = 1000) {
 constexpr int kFirstRowY = 220;
 constexpr int kRowHeight = 50;
 
-int RowsPerPage(int limit) { return (limit - kFirstRowY) / kRowHeight + 1; }
+// The rows whose bottom lies at or above the limit.
+int RowsPerPage(int limit) { return (limit - kFirstRowY) / kRowHeight; }
 
-TEST(ReportLayout, RowsFillEachPageUpToTheLimitAndARowAtTheLimitStays) {
+TEST(ReportLayout, RowsFillEachPageDownToTheLimitAndARowThatWouldPassItOpensTheNext) {
   struct Case {
     int pageHeight;
     size_t rows;
   };
-  // 1000: the limit 950 falls inside a row's height; 1020: the 16th row begins exactly at 970.
-  for (const Case c : {Case{1000, 0}, Case{1000, 1}, Case{1000, 15}, Case{1000, 16}, Case{1020, 16}, Case{1020, 17},
+  // 1000: the limit 950 falls inside the 15th row; 1020: the 15th row ends exactly at 970.
+  for (const Case c : {Case{1000, 0}, Case{1000, 1}, Case{1000, 14}, Case{1000, 15}, Case{1020, 15}, Case{1020, 16},
                        Case{1020, 100}}) {
     SCOPED_TRACE(std::to_string(c.pageHeight) + " " + std::to_string(c.rows));
     NumberedReport report(c.rows, 10);
@@ -51,7 +52,8 @@ TEST(ReportLayout, RowsFillEachPageUpToTheLimitAndARowAtTheLimitStays) {
     }
     EXPECT_EQ(report.GetPageEntry(pages + 1), -1);
   }
-  EXPECT_EQ(RowsPerPage(970), 16);
+  EXPECT_EQ(RowsPerPage(950), 14);
+  EXPECT_EQ(RowsPerPage(970), 15);
 }
 
 TEST(ReportLayout, ReportsOfMoreThan8192PagesDrawEveryPageFromItsOwnFirstRow) {
@@ -112,8 +114,8 @@ TEST(ReportLayout, PageHeadBandAndGrid) {
   EXPECT_EQ(canvas.Find("Riga")->x, x);
   EXPECT_EQ(canvas.Find("Riga")->y, 170);
 
-  // Page 3 holds rows 30 to 39; the grid closes it under the last one.
-  const int bottom = kFirstRowY + 10 * kRowHeight;
+  // Page 3 holds rows 28 to 39; the grid closes it under the last one.
+  const int bottom = kFirstRowY + 12 * kRowHeight;
   const std::vector<DrawnLine>& l = canvas.lines;
   ASSERT_GE(l.size(), 3u);
   const DrawnLine vertical = l[l.size() - 2], right = l[l.size() - 1], base = l[l.size() - 3];

@@ -37,6 +37,10 @@ struct GroupKey {
 };
 
 constexpr int kHeadColumns = 19;
+// The kinds of the compared head columns from `contratt` on: 'I' short, 'L' long, 'A' text, 'C'
+// one character.
+constexpr char kHeadKinds[] = "ILILIALACLL";
+static_assert(sizeof kHeadKinds - 1 == kHeadColumns - 8);
 
 // Reads the heads into their groups (ids ascending within each).
 bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std::vector<std::size_t>>& groups) {
@@ -59,19 +63,21 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     key.codlinea = select.TrimmedAt(1);
     key.verso = select.TrimmedAt(2).substr(0, 1);
     key.codcorsa = select.TrimmedAt(3);
-    key.parte = select.LongAt(4);
-    key.arriva = select.LongAt(5);
-    key.ente = select.LongAt(6);
+    key.parte = select.IntAt(4);
+    key.arriva = select.IntAt(5);
+    key.ente = select.IntAt(6);
     key.codperc = select.TrimmedAt(7);
     if (!keyed || key.verso.empty()) continue;
     CompareTrip trip;
     trip.id = static_cast<std::int32_t>(select.LongAt(0));
+    // Each value read by its column's kind: a number compared as a number, never as a text.
     for (int c = 8; c < kHeadColumns; ++c) {
-      if (c == 16) {  // mezzo: its first character
-        Pack(trip.head, select.TrimmedAt(c).substr(0, 1));
-        continue;
+      switch (kHeadKinds[c - 8]) {
+        case 'I': Pack(trip.head, std::to_string(select.IntAt(c))); break;
+        case 'L': Pack(trip.head, std::to_string(select.LongAt(c))); break;
+        case 'C': Pack(trip.head, select.TrimmedAt(c).substr(0, 1)); break;  // mezzo: its first character
+        default: Pack(trip.head, select.TrimmedAt(c)); break;
       }
-      Pack(trip.head, select.TrimmedAt(c));
     }
     byKey[key].push_back(trips.size());
     trips.push_back(std::move(trip));
@@ -103,11 +109,12 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
       std::string& s = t.stops;
       Pack(s, std::to_string(sub));
       for (int c : {2, 3, 4}) Pack(s, select.TrimmedAt(c));
-      for (int c : {5, 6, 7}) Pack(s, std::to_string(select.LongAt(c)));
-      for (int c : {8, 9, 10}) Pack(s, select.LongAt(c) != 0 ? "1" : "0");
-      Pack(s, std::to_string(select.LongAt(11)));
-      Pack(s, select.TrimmedAt(12));
-      Pack(s, std::to_string(select.LongAt(13)));
+      Pack(s, std::to_string(select.LongAt(5)));                           // dist
+      for (int c : {6, 7}) Pack(s, std::to_string(select.IntAt(c)));       // arriva, parte
+      for (int c : {8, 9, 10}) Pack(s, select.IntAt(c) != 0 ? "1" : "0");  // yes/no
+      Pack(s, std::to_string(select.LongAt(11)));                          // regferma
+      Pack(s, select.TrimmedAt(12));                                       // regarea
+      Pack(s, std::to_string(select.IntAt(13)));                           // reglocal
       s += ';';
     }
     if (select.WalkFailed()) return false;

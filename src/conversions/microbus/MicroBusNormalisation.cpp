@@ -71,7 +71,11 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
         Pack(trip.head, select.TrimmedAt(c).substr(0, 1));
         continue;
       }
-      Pack(trip.head, select.TrimmedAt(c));
+      // regcorsa and denom are texts; the others numbers, of which NULL is none.
+      long number = 0;
+      Pack(trip.head, c == 13 || c == 15                  ? select.TrimmedAt(c)
+                      : select.GetFieldLongAt(c, &number) ? std::to_string(number)
+                                                          : std::string());
     }
     byKey[key].push_back(trips.size());
     trips.push_back(std::move(trip));

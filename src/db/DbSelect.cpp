@@ -369,7 +369,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     }
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
-    if (type != SQLITE_NULL && (ReadingLetter(letter, type) == 'A' || ReadingLetter(letter, type) == 'M')) {
+    if (const char reading = ReadingLetter(letter, type); type != SQLITE_NULL && (reading == 'A' || reading == 'M')) {
       TextFromEngineInto(sqlite3_value_text(v), sqlite3_value_bytes(v), out);
       return 1;
     }
@@ -391,7 +391,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
       return 1;
     }
     kind = cell->kind;
-    number = cell->i;
+    if (kind == DbValue::Kind::Date) number = cell->i;
   }
   if (kind == DbValue::Kind::Date) {
     out = FormatDateYmd(number);
@@ -430,7 +430,8 @@ int DbSelect::WholeNumberAt(int position, std::int64_t& out) {
       return -1;
     }
     kind = cell->kind;
-    number = cell->i;
+    // Texts, bytes and numbers with decimals hold no whole number in the cell.
+    if (kind != DbValue::Kind::Text && kind != DbValue::Kind::Blob && kind != DbValue::Kind::Double) number = cell->i;
   }
   switch (kind) {
     case DbValue::Kind::Null: return 0;

@@ -44,7 +44,8 @@ class DbSelect {
   // The display text of a column by name, whatever its kind.
   int GetFieldText(const char* column, std::string& out);
   // Readers by position, typed: 1 with the value; 0 with the empty text or 0 for NULL, and for a
-  // value the reader cannot give, which is reported through the notice sink. The text reader gives
+  // value the reader cannot give, which is reported through the notice sink (once a column,
+  // reader and run). The text reader gives
   // texts and dates (dd/mm/yyyy), and refuses numbers; the whole-number readers give every
   // whole-number kind (16- and 32-bit fields, computed whole numbers, yes/no as -1 or 0) and
   // refuse texts, dates, amounts and numbers with decimals; the 32-bit reader (int) refuses a
@@ -91,10 +92,11 @@ class DbSelect {
   // the engine's value of a streaming walk; null when there is none (no row, no such column).
   const Cell* CurrentCell(int position) const;
   sqlite3_value* StreamedValue(int position) const;
+  enum class Reader { Text, Int, Long };
   // The whole number at a position: 1 with it, 0 for NULL, -1 when it cannot be read (reported).
-  int WholeNumberAt(int position, std::int64_t& out);
+  int WholeNumberAt(int position, Reader reader, std::int64_t& out);
   void ReportPosition(int position) const;
-  void ReportMismatch(int position, DbValue::Kind kind, const char* wanted) const;
+  void ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted);
   Cell& NewCell();
   void StoreBytes(Cell& cell, std::string_view bytes);
   void ClearResult();
@@ -118,8 +120,9 @@ class DbSelect {
 
   bool streaming_ = false;
   bool walkFailed_ = false;
-  sqlite3_stmt* stmt_ = nullptr;  // the running statement of a streaming selection
-  std::vector<char> letters_;     // each column's field type letter (0: an expression)
+  sqlite3_stmt* stmt_ = nullptr;    // the running statement of a streaming selection
+  std::vector<char> letters_;       // each column's field type letter (0: an expression)
+  std::vector<bool> mismatchTold_;  // per column and reader: a refused reading told in this run
   size_t rows_ = 0;
   size_t row_ = 0;
 };

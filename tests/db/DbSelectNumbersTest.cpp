@@ -9,6 +9,7 @@
 #include "db/DbTable.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -56,8 +57,8 @@ const Reading kReadings[] = {
     {"t.flag", "flag", "1", "0[]! 1:-1 1:-1 {1}", "0[] 0:0 0:0 {}"},
     // Computed from the field, the value has no declared width: both whole-number readers take it.
     {"+t.prevcor", "prevcor", "12", "0[]! 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor IS NULL", "prevcor", "12", "0[]! 1:0 1:0 {0}", "0[]! 1:1 1:1 {1}"},
-    {"coalesce(t.prevcor, -1)", "prevcor", "0", "0[]! 1:0 1:0 {0}", "0[]! 1:-1 1:-1 {-1}"},
+    {"t.prevcor IS NULL", "prevcor", "12", "0[]! 1:0 1:0 {0}", "0[] 1:1 1:1 {1}"},
+    {"coalesce(t.prevcor, -1)", "prevcor", "0", "0[]! 1:0 1:0 {0}", "0[] 1:-1 1:-1 {-1}"},
     // No number in a numeric field: a text, or bytes, read as such and refused by the number readers.
     {"t.prevcor", "prevcor", "'x9'", "1[x9] 0:0! 0:0! {x9}", "0[] 0:0 0:0 {}"},
     {"t.prevcor", "prevcor", "x'0102'", "0[]! 0:0! 0:0! {BLOB [2 bytes]}", "0[] 0:0 0:0 {}"},
@@ -120,7 +121,10 @@ class SelectNumbers : public ::testing::TestWithParam<Reading> {
 TEST_P(SelectNumbers, ReadAlikeFromEverySourceInEveryWalkOnEveryRow) {
   AllowReadingMismatches();
   const Reading& r = GetParam();
-  const std::string expected = std::string(r.expected) + " | " + r.forNull + " | " + r.expected;
+  // A refusal is told once a column, reader and walk: not again on a later row.
+  std::string again = r.expected;
+  again.erase(std::remove(again.begin(), again.end(), '!'), again.end());
+  const std::string expected = std::string(r.expected) + " | " + r.forNull + " | " + again;
   for (const char* from : kSources)
     for (bool streaming : {false, true})
       EXPECT_EQ(Walk(from, streaming), expected)

@@ -23,14 +23,8 @@ std::string Text(DbSelect& s, int position) {
   return std::string(WithoutTrailingBlanks(text));
 }
 
-// A number of either integer kind (a yes/no reads -1 or 0).
-long Long(DbSelect& s, int position) {
-  long value = 0;
-  if (s.GetFieldLongAt(position, &value)) return value;
-  int small = 0;
-  s.GetFieldIntAt(position, &small);
-  return small;
-}
+// A number of any whole-number kind (a yes/no reads -1 or 0).
+long Long(DbSelect& s, int position) { return s.LongAt(position); }
 
 char FirstChar(const std::string& text) { return text.empty() ? ' ' : text[0]; }
 

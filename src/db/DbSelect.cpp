@@ -144,6 +144,7 @@ int DbSelect::Run(bool firstRun) {
   ran_ = true;
   const int n = sqlite3_column_count(st);
   letters_.assign(static_cast<size_t>(n), 0);
+  mismatchTold_.assign(static_cast<size_t>(n) * 3, false);
   for (int c = 0; c < n; ++c) {
     const char* name = sqlite3_column_name(st, c);
     names_.push_back(TextFromEngine(reinterpret_cast<const unsigned char*>(name ? name : ""),
@@ -262,23 +263,35 @@ int DbSelect::MoveNext() {
   return hasRow;
 }
 
+const DbSelect::Cell* DbSelect::CurrentCell(int position) const {
+  if (streaming_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size() || row_ >= rows_)
+    return nullptr;
+  const size_t index = row_ * names_.size() + static_cast<size_t>(position);
+  return &cells_[index / kCellChunk][index % kCellChunk];
+}
+
+sqlite3_value* DbSelect::StreamedValue(int position) const {
+  if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size())
+    return nullptr;
+  return sqlite3_column_value(stmt_, position);
+}
+
 const DbValue* DbSelect::Value(int position) {
-  if (!hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return nullptr;
   if (streaming_) {
-    if (!stmt_) return nullptr;
-    ColumnValueInto(stmt_, position, letters_[static_cast<size_t>(position)], value_);
+    sqlite3_value* v = StreamedValue(position);
+    if (!v) return nullptr;
+    ValueInto(v, letters_[static_cast<size_t>(position)], value_);
     return &value_;
   }
-  if (row_ >= rows_) return nullptr;
-  const size_t index = row_ * names_.size() + static_cast<size_t>(position);
-  const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
-  value_.kind = cell.kind;
-  if (cell.kind == DbValue::Kind::Text || cell.kind == DbValue::Kind::Blob)
-    value_.s.assign(bytes_[cell.offset >> 32], cell.offset & 0xFFFFFFFFu, cell.length);
-  else if (cell.kind == DbValue::Kind::Double)
-    value_.d = cell.d;
+  const Cell* cell = CurrentCell(position);
+  if (!cell) return nullptr;
+  value_.kind = cell->kind;
+  if (cell->kind == DbValue::Kind::Text || cell->kind == DbValue::Kind::Blob)
+    value_.s.assign(bytes_[cell->offset >> 32], cell->offset & 0xFFFFFFFFu, cell->length);
+  else if (cell->kind == DbValue::Kind::Double)
+    value_.d = cell->d;
   else
-    value_.i = cell.i;
+    value_.i = cell->i;
   return &value_;
 }
 
@@ -301,97 +314,160 @@ int DbSelect::GetFieldText(const char* column, std::string& out) {
 }
 
 namespace {
-void ReportPosition(int position, const std::string& sql, bool columnExists) {
+
+ReadingMismatchTally& Mismatches() {
+  static ReadingMismatchTally tally;
+  return tally;
+}
+
+// What a value of this kind is, in the text of a refused reading.
+const char* KindName(DbValue::Kind kind) {
+  switch (kind) {
+    case DbValue::Kind::Int16:
+    case DbValue::Kind::Int32:
+    case DbValue::Kind::Byte:
+    case DbValue::Kind::Integer: return "un numero intero";
+    case DbValue::Kind::Bool: return "un sì/no";
+    case DbValue::Kind::Double: return "un numero con decimali";
+    case DbValue::Kind::Currency: return "un importo";
+    case DbValue::Kind::Date: return "una data";
+    case DbValue::Kind::Text: return "un testo";
+    case DbValue::Kind::Blob: return "un dato binario";
+    default: return "un valore di tipo sconosciuto";
+  }
+}
+
+}  // namespace
+
+const ReadingMismatchTally& ReadingMismatches() { return Mismatches(); }
+
+void DbSelect::ReportPosition(int position) const {
+  const bool columnExists = position >= 0 && static_cast<size_t>(position) < names_.size();
   Notify("Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql + "\n\n" +
              (columnExists ? "Nessuna riga corrente" : "La colonna non esiste nel risultato"),
          NoticeIcon::Stop);
 }
-}  // namespace
 
-// A streaming walk reads the engine's value straight into the caller's variable: the same
-// results as through DbValue, without the copies in between (the exports read millions of them).
-bool DbSelect::StreamedColumn(int position, char& letter) const {
-  if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return false;
-  letter = ReadingLetter(letters_[static_cast<size_t>(position)], sqlite3_column_type(stmt_, position));
-  return letter != 0;  // an expression's value (or no number in a numeric column): decided through Value()
+void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted) {
+  const std::string text = "Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql +
+                           "\n\nIl valore è " + KindName(kind) + " e non si legge come " + wanted;
+  ReadingMismatchTally& tally = Mismatches();
+  ++tally.count;
+  tally.lastText = text;
+  // Once a column, reader and run: a walk of a million rows shows one box, not a million.
+  const size_t told = static_cast<size_t>(position) * 3 + static_cast<size_t>(reader);
+  if (told < mismatchTold_.size()) {
+    if (mismatchTold_[told]) return;
+    mismatchTold_[told] = true;
+  }
+  Notify(text, NoticeIcon::Stop);
 }
 
+// Each reader fetches its cell once and takes the kind from the value itself: a streaming walk
+// reads the engine's value straight into the caller's variable, a whole result its packed cell.
 int DbSelect::GetFieldTextAt(int position, std::string& out) {
-  if (char letter = 0; StreamedColumn(position, letter) && (letter == 'A' || letter == 'M')) {
-    sqlite3_value* v = sqlite3_column_value(stmt_, position);
-    if (sqlite3_value_type(v) == SQLITE_NULL) {
-      out.clear();
+  DbValue::Kind kind = DbValue::Kind::Null;
+  std::int64_t number = 0;
+  if (streaming_) {
+    sqlite3_value* v = StreamedValue(position);
+    if (!v) {
+      ReportPosition(position);
       return 0;
     }
-    const unsigned char* p = sqlite3_value_text(v);
-    TextFromEngineInto(p, sqlite3_value_bytes(v), out);
-    return 1;
-  }
-  // A text of the materialised result goes straight from its buffer to the caller's.
-  if (!streaming_ && hasRow && position >= 0 && static_cast<size_t>(position) < names_.size() && row_ < rows_) {
-    const size_t index = row_ * names_.size() + static_cast<size_t>(position);
-    const Cell& cell = cells_[index / kCellChunk][index % kCellChunk];
-    if (cell.kind == DbValue::Kind::Text) {
-      out.assign(bytes_[cell.offset >> 32], cell.offset & 0xFFFFFFFFu, cell.length);
+    const int type = sqlite3_value_type(v);
+    const char letter = letters_[static_cast<size_t>(position)];
+    if (const char reading = ReadingLetter(letter, type); type != SQLITE_NULL && (reading == 'A' || reading == 'M')) {
+      TextFromEngineInto(sqlite3_value_text(v), sqlite3_value_bytes(v), out);
       return 1;
     }
+    ValueInto(v, letter, value_);
+    if (value_.kind == DbValue::Kind::Text) {
+      out.swap(value_.s);
+      return 1;
+    }
+    kind = value_.kind;
+    number = value_.i;
+  } else {
+    const Cell* cell = CurrentCell(position);
+    if (!cell) {
+      ReportPosition(position);
+      return 0;
+    }
+    if (cell->kind == DbValue::Kind::Text) {
+      out.assign(bytes_[cell->offset >> 32], cell->offset & 0xFFFFFFFFu, cell->length);
+      return 1;
+    }
+    kind = cell->kind;
+    if (kind == DbValue::Kind::Date) number = cell->i;
   }
-  const DbValue* v = Value(position);
-  if (!v) {
-    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
-    return 0;
+  if (kind == DbValue::Kind::Date) {
+    out = FormatDateYmd(number);
+    return 1;
   }
-  return VariantTextAt(*v, out);
+  out.clear();
+  if (kind != DbValue::Kind::Null) ReportMismatch(position, Reader::Text, kind, "testo");
+  return 0;
+}
+
+int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
+  out = 0;
+  DbValue::Kind kind = DbValue::Kind::Null;
+  std::int64_t number = 0;
+  if (streaming_) {
+    sqlite3_value* v = StreamedValue(position);
+    if (!v) {
+      ReportPosition(position);
+      return -1;
+    }
+    const int type = sqlite3_value_type(v);
+    const char letter = letters_[static_cast<size_t>(position)];
+    if (type == SQLITE_NULL) return 0;
+    if (type == SQLITE_INTEGER && (letter == 'I' || letter == 'L' || letter == 'B' || letter == 0)) {
+      number = sqlite3_value_int64(v);
+      kind = letter == 'B' ? DbValue::Kind::Bool : DbValue::Kind::Integer;
+    } else {
+      ValueInto(v, letter, value_);
+      kind = value_.kind;
+      number = value_.i;
+    }
+  } else {
+    const Cell* cell = CurrentCell(position);
+    if (!cell) {
+      ReportPosition(position);
+      return -1;
+    }
+    kind = cell->kind;
+    // Texts, bytes and numbers with decimals hold no whole number in the cell.
+    if (kind != DbValue::Kind::Text && kind != DbValue::Kind::Blob && kind != DbValue::Kind::Double) number = cell->i;
+  }
+  switch (kind) {
+    case DbValue::Kind::Null: return 0;
+    case DbValue::Kind::Int16:
+    case DbValue::Kind::Int32:
+    case DbValue::Kind::Byte:
+    case DbValue::Kind::Integer: out = number; return 1;
+    case DbValue::Kind::Bool: out = number != 0 ? -1 : 0; return 1;
+    default: ReportMismatch(position, reader, kind, "numero intero"); return -1;
+  }
 }
 
 int DbSelect::GetFieldIntAt(int position, int* out) {
-  if (char letter = 0; StreamedColumn(position, letter) && (letter == 'I' || letter == 'B' || letter == 'L')) {
-    int value = 0, r = 0;
-    if (letter != 'L') {
-      sqlite3_value* cell = sqlite3_column_value(stmt_, position);
-      if (sqlite3_value_type(cell) != SQLITE_NULL) {
-        const sqlite3_int64 v = sqlite3_value_int64(cell);
-        value = letter == 'B' ? (v != 0 ? -1 : 0) : static_cast<int>(v);
-        r = 1;
-      }
-    }
-    if (out) *out = value;
-    return r;
+  std::int64_t number = 0;
+  int r = WholeNumberAt(position, Reader::Int, number);
+  if (r == 1 && (number < INT32_MIN || number > INT32_MAX)) {
+    ReportMismatch(position, Reader::Int, DbValue::Kind::Integer, "numero intero di 32 bit");
+    number = 0;
+    r = 0;
   }
-  const DbValue* v = Value(position);
-  if (!v) {
-    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
-    return 0;
-  }
-  int value = 0;
-  const int r = VariantIntAt(*v, value);
-  if (out) *out = value;
-  return r;
+  if (out) *out = static_cast<int>(number);
+  return r == 1;
 }
 
 int DbSelect::GetFieldLongAt(int position, long* out) {
-  if (char letter = 0; StreamedColumn(position, letter) && (letter == 'I' || letter == 'B' || letter == 'L')) {
-    long value = 0;
-    int r = 0;
-    if (letter == 'L') {
-      sqlite3_value* cell = sqlite3_column_value(stmt_, position);
-      if (sqlite3_value_type(cell) != SQLITE_NULL) {
-        value = static_cast<long>(sqlite3_value_int64(cell));
-        r = 1;
-      }
-    }
-    if (out) *out = value;
-    return r;
-  }
-  const DbValue* v = Value(position);
-  if (!v) {
-    ReportPosition(position, sql, position >= 0 && static_cast<size_t>(position) < names_.size());
-    return 0;
-  }
-  long value = 0;
-  const int r = VariantLongAt(*v, value);
-  if (out) *out = value;
-  return r;
+  std::int64_t number = 0;
+  const int r = WholeNumberAt(position, Reader::Long, number);
+  if (out) *out = static_cast<long>(number);
+  return r == 1;
 }
 
 std::string DbSelect::TrimmedAt(int position) {

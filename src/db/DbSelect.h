@@ -13,6 +13,7 @@
 
 class DbDatabase;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 class DbSelect {
  public:
@@ -40,12 +41,20 @@ class DbSelect {
   int Open(int keepSql = 0);
   int MoveNext();
   int MoveFirst();
+  // The display text of a column by name, whatever its kind.
   int GetFieldText(const char* column, std::string& out);
+  // Readers by position, typed: 1 with the value; 0 with the empty text or 0 for NULL, and for a
+  // value the reader cannot give, which is reported through the notice sink (once a column,
+  // reader and run). The text reader gives
+  // texts and dates (dd/mm/yyyy), and refuses numbers; the whole-number readers give every
+  // whole-number kind (16- and 32-bit fields, computed whole numbers, yes/no as -1 or 0) and
+  // refuse texts, dates, amounts and numbers with decimals; the 32-bit reader (int) refuses a
+  // computed value outside its range.
   int GetFieldTextAt(int position, std::string& out);
   int GetFieldIntAt(int position, int* out);
   int GetFieldLongAt(int position, long* out);
   // The value at a position, or its default when it cannot be read (reported as above): a text
-  // without its trailing blanks, a short (or yes/no) field, a long field.
+  // without its trailing blanks, a whole number.
   std::string TrimmedAt(int position);
   int IntAt(int position);
   long LongAt(int position);
@@ -79,7 +88,15 @@ class DbSelect {
 
   int Run(bool syntaxStage);
   const DbValue* Value(int position);
-  bool StreamedColumn(int position, char& letter) const;
+  // The current row's value at a position, fetched once: the packed cell of a result read whole,
+  // the engine's value of a streaming walk; null when there is none (no row, no such column).
+  const Cell* CurrentCell(int position) const;
+  sqlite3_value* StreamedValue(int position) const;
+  enum class Reader { Text, Int, Long };
+  // The whole number at a position: 1 with it, 0 for NULL, -1 when it cannot be read (reported).
+  int WholeNumberAt(int position, Reader reader, std::int64_t& out);
+  void ReportPosition(int position) const;
+  void ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted);
   Cell& NewCell();
   void StoreBytes(Cell& cell, std::string_view bytes);
   void ClearResult();
@@ -103,11 +120,21 @@ class DbSelect {
 
   bool streaming_ = false;
   bool walkFailed_ = false;
-  sqlite3_stmt* stmt_ = nullptr;  // the running statement of a streaming selection
-  std::vector<char> letters_;     // each column's field type letter (0: an expression)
+  sqlite3_stmt* stmt_ = nullptr;    // the running statement of a streaming selection
+  std::vector<char> letters_;       // each column's field type letter (0: an expression)
+  std::vector<bool> mismatchTold_;  // per column and reader: a refused reading told in this run
   size_t rows_ = 0;
   size_t row_ = 0;
 };
+
+// The readings by position refused since the program started because the reader cannot give the
+// value's kind (each one told through the notice sink), and the text of the last one: the test
+// harness fails a test during which the count grows.
+struct ReadingMismatchTally {
+  long count = 0;
+  std::string lastText;
+};
+const ReadingMismatchTally& ReadingMismatches();
 
 // The number of rows of a table (0 when it cannot be read: the failure has been reported).
 long CountTableRows(DbDatabase* db, const char* table);

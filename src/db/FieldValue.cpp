@@ -158,35 +158,3 @@ int VariantBlobCopy(const DbValue& v, std::string& out, int* length) {
 }
 
 int VariantBlobSize(const DbValue& v) { return v.kind == DbValue::Kind::Blob ? static_cast<int>(v.s.size()) : 0; }
-
-int VariantTextAt(const DbValue& v, std::string& out) {
-  if (v.kind == DbValue::Kind::Text) {
-    out = v.s;
-    return 1;
-  }
-  if (v.kind == DbValue::Kind::Date) {
-    out = FormatDateYmd(v.i);
-    return 1;
-  }
-  out.clear();
-  return 0;
-}
-
-int VariantIntAt(const DbValue& v, int& out) {
-  switch (v.kind) {
-    case DbValue::Kind::Int16:
-    case DbValue::Kind::Byte:
-    case DbValue::Kind::Integer: out = static_cast<int>(v.i); return 1;
-    case DbValue::Kind::Bool: out = v.i != 0 ? -1 : 0; return 1;
-    default: out = 0; return 0;
-  }
-}
-
-int VariantLongAt(const DbValue& v, long& out) {
-  if (v.kind == DbValue::Kind::Int32 || v.kind == DbValue::Kind::Integer) {
-    out = static_cast<long>(v.i);
-    return 1;
-  }
-  out = 0;
-  return 0;
-}

@@ -51,11 +51,6 @@ int VariantBlobSize(const DbValue& value);
 std::string VariantToText(const DbValue& value);
 std::string VariantToDisplayText(const DbValue& value);
 
-// Readers by position of a selection's column.
-int VariantTextAt(const DbValue& value, std::string& out);
-int VariantIntAt(const DbValue& value, int& out);
-int VariantLongAt(const DbValue& value, long& out);
-
 // Texts of single values, shared by the readers and the formatters of other layers.
 std::string FormatDouble(double value);                   // "%020.4lf" with a decimal comma
 std::string FormatCurrency(std::int64_t tenThousandths);  // 21 characters: sign, 15 digits, ',', 4 digits

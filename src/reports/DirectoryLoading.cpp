@@ -26,14 +26,7 @@ std::string TrimmedTextAt(DbSelect& select, int position) {
   return text;
 }
 
-long LongAt(DbSelect& select, int position) {
-  long value = 0;
-  if (select.GetFieldLongAt(position, &value)) return value;
-  // A 16-bit field.
-  int small = 0;
-  select.GetFieldIntAt(position, &small);
-  return small;
-}
+long LongAt(DbSelect& select, int position) { return select.LongAt(position); }
 
 bool FlagAt(DbSelect& select, int position) {
   int value = 0;

@@ -1,7 +1,7 @@
 // Whole-number columns read by a selection, by position and by name: what each reader gives for a
-// value, for 0 and for NULL, whether the selection reads a table, a view, a join or a subquery,
-// whole at open or streaming, on its first row or a later one; and a value that is no number,
-// written into a numeric column by another program, which reads as what it is.
+// value, for 0 and for NULL, which readings it refuses, whether the selection reads a table, a view, a join or a
+// subquery, whole at open or streaming, on its first row or a later one; and a value that is no number, written into a
+// numeric column by another program, which reads as what it is.
 
 #include "DbTestSupport.h"
 #include "db/DbDatabase.h"
@@ -9,6 +9,7 @@
 #include "db/DbTable.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -44,27 +45,27 @@ struct Reading {
 };
 
 const Reading kReadings[] = {
-    // A 32-bit field: the long reader gives it, and tells 0 from NULL by its result; the text reader
-    // by position gives texts and dates only, so the empty text and 0 whatever the value. By name
+    // A 32-bit field: both whole-number readers give it, and tell 0 from NULL by their result; the
+    // text reader by position gives texts and dates only, and refuses a number ('!': told). By name
     // the display text.
-    {"t.prevcor", "prevcor", "12", "0[] 0:0 1:12 {12}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor", "prevcor", "0", "0[] 0:0 1:0 {0}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor", "prevcor", "-7", "0[] 0:0 1:-7 {-7}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor", "prevcor", "'12'", "0[] 0:0 1:12 {12}", "0[] 0:0 0:0 {}"},  // the engine keeps the number
-    // A 16-bit field and a yes/no field: the whole-number reader.
-    {"t.sub", "sub", "7", "0[] 1:7 0:0 {7}", "0[] 0:0 0:0 {}"},
-    {"t.flag", "flag", "1", "0[] 1:-1 0:0 {1}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "12", "0[]! 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "0", "0[]! 1:0 1:0 {0}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "-7", "0[]! 1:-7 1:-7 {-7}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "'12'", "0[]! 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},  // the engine keeps the number
+    // A 16-bit field and a yes/no field: both whole-number readers too.
+    {"t.sub", "sub", "7", "0[]! 1:7 1:7 {7}", "0[] 0:0 0:0 {}"},
+    {"t.flag", "flag", "1", "0[]! 1:-1 1:-1 {1}", "0[] 0:0 0:0 {}"},
     // Computed from the field, the value has no declared width: both whole-number readers take it.
-    {"+t.prevcor", "prevcor", "12", "0[] 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor IS NULL", "prevcor", "12", "0[] 1:0 1:0 {0}", "0[] 1:1 1:1 {1}"},
-    {"coalesce(t.prevcor, -1)", "prevcor", "0", "0[] 1:0 1:0 {0}", "0[] 1:-1 1:-1 {-1}"},
-    // No number in a numeric field: a text, or bytes, read as such and by no number reader.
-    {"t.prevcor", "prevcor", "'x9'", "1[x9] 0:0 0:0 {x9}", "0[] 0:0 0:0 {}"},
-    {"t.prevcor", "prevcor", "x'0102'", "0[] 0:0 0:0 {BLOB [2 bytes]}", "0[] 0:0 0:0 {}"},
-    {"t.sub", "sub", "'x9'", "1[x9] 0:0 0:0 {x9}", "0[] 0:0 0:0 {}"},
-    {"t.flag", "flag", "'vero?'", "1[vero?] 0:0 0:0 {vero?}", "0[] 0:0 0:0 {}"},
-    {"t.amount", "amount", "'1,5 euro'", "1[1,5 euro] 0:0 0:0 {1,5 euro}", "0[] 0:0 0:0 {}"},
-    {"t.ratio", "ratio", "'n.d.'", "1[n.d.] 0:0 0:0 {n.d.}", "0[] 0:0 0:0 {}"},
+    {"+t.prevcor", "prevcor", "12", "0[]! 1:12 1:12 {12}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor IS NULL", "prevcor", "12", "0[]! 1:0 1:0 {0}", "0[] 1:1 1:1 {1}"},
+    {"coalesce(t.prevcor, -1)", "prevcor", "0", "0[]! 1:0 1:0 {0}", "0[] 1:-1 1:-1 {-1}"},
+    // No number in a numeric field: a text, or bytes, read as such and refused by the number readers.
+    {"t.prevcor", "prevcor", "'x9'", "1[x9] 0:0! 0:0! {x9}", "0[] 0:0 0:0 {}"},
+    {"t.prevcor", "prevcor", "x'0102'", "0[]! 0:0! 0:0! {BLOB [2 bytes]}", "0[] 0:0 0:0 {}"},
+    {"t.sub", "sub", "'x9'", "1[x9] 0:0! 0:0! {x9}", "0[] 0:0 0:0 {}"},
+    {"t.flag", "flag", "'vero?'", "1[vero?] 0:0! 0:0! {vero?}", "0[] 0:0 0:0 {}"},
+    {"t.amount", "amount", "'1,5 euro'", "1[1,5 euro] 0:0! 0:0! {1,5 euro}", "0[] 0:0 0:0 {}"},
+    {"t.ratio", "ratio", "'n.d.'", "1[n.d.] 0:0! 0:0! {n.d.}", "0[] 0:0 0:0 {}"},
 };
 
 void PrintTo(const Reading& r, std::ostream* os) { *os << r.column << " = " << r.stored; }
@@ -92,10 +93,21 @@ class SelectNumbers : public ::testing::TestWithParam<Reading> {
       std::string text = "?", byName = "?";
       int i = 99;
       long l = 99;
-      const int rt = s.GetFieldTextAt(1, text), ri = s.GetFieldIntAt(1, &i), rl = s.GetFieldLongAt(1, &l);
+      size_t told = notices.Notices().size();
+      // "!" after a reading told through the notice sink.
+      const auto mark = [&] {
+        const bool more = notices.Notices().size() > told;
+        told = notices.Notices().size();
+        return more ? "!" : "";
+      };
+      out += (out.empty() ? "" : " | ") + std::to_string(s.GetFieldTextAt(1, text));
+      out += "[" + text + "]" + mark();
+      out += " " + std::to_string(s.GetFieldIntAt(1, &i));
+      out += ":" + std::to_string(i) + mark();
+      out += " " + std::to_string(s.GetFieldLongAt(1, &l));
+      out += ":" + std::to_string(l) + mark();
       s.GetFieldText("v", byName);
-      out += (out.empty() ? "" : " | ") + std::to_string(rt) + "[" + text + "] " + std::to_string(ri) + ":" +
-             std::to_string(i) + " " + std::to_string(rl) + ":" + std::to_string(l) + " {" + byName + "}";
+      out += " {" + byName + "}";
     }
     return out;
   }
@@ -107,13 +119,17 @@ class SelectNumbers : public ::testing::TestWithParam<Reading> {
 };
 
 TEST_P(SelectNumbers, ReadAlikeFromEverySourceInEveryWalkOnEveryRow) {
+  AllowReadingMismatches();
   const Reading& r = GetParam();
-  const std::string expected = std::string(r.expected) + " | " + r.forNull + " | " + r.expected;
+  // A refusal is told once a column, reader and walk: not again on a later row.
+  std::string again = r.expected;
+  again.erase(std::remove(again.begin(), again.end(), '!'), again.end());
+  const std::string expected = std::string(r.expected) + " | " + r.forNull + " | " + again;
   for (const char* from : kSources)
     for (bool streaming : {false, true})
       EXPECT_EQ(Walk(from, streaming), expected)
           << r.column << " = " << r.stored << " from " << from << (streaming ? ", streaming" : ", read whole");
-  EXPECT_EQ(notices.Texts(), "");
+  for (const Notice& n : notices.Notices()) EXPECT_TRUE(HasPart(n.text, " e non si legge come "));
 }
 
 // The table layer shows a stored field as a selection's name reader does.

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "db/DbFile.h"
+#include "db/DbSelect.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -71,6 +72,37 @@ std::string NoticeLog::Texts() const {
   for (const Notice& n : notices_) out += (out.empty() ? "" : "\n--\n") + n.text;
   return out;
 }
+
+namespace {
+
+bool readingMismatchesAllowed = false;
+
+// Runs before the printer at the end of each test (the ends are told in reverse order), so that the
+// failure it adds is the test's own.
+class ReadingMismatchCheck : public ::testing::EmptyTestEventListener {
+ public:
+  void OnTestStart(const ::testing::TestInfo&) override {
+    readingMismatchesAllowed = false;
+    before_ = ReadingMismatches().count;
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    const ReadingMismatchTally& tally = ReadingMismatches();
+    if (tally.count != before_ && !readingMismatchesAllowed)
+      ADD_FAILURE() << tally.count - before_ << " value(s) read by a reader of another kind; the last:\n"
+                    << cp1252::ToUtf8(tally.lastText);
+  }
+
+ private:
+  long before_ = 0;
+};
+
+}  // namespace
+
+void FailTestsOnReadingMismatches() {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new ReadingMismatchCheck);
+}
+
+void AllowReadingMismatches() { readingMismatchesAllowed = true; }
 
 std::string TestDataDir() {
   const char* dir = std::getenv("QUENDO_TEST_DATA");

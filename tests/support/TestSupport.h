@@ -60,6 +60,13 @@ class NoticeLog {
   ScopedNoticeSink sink_;
 };
 
+// A reading by position of the database layer that the reader cannot give (a text reader on a
+// number, a whole-number reader on a text or a date) is a fault of its caller: the tests' main
+// programs install this check, which fails every test during which one was refused, naming it.
+void FailTestsOnReadingMismatches();
+// The running test reads values of the wrong kind on purpose (and checks what it is told).
+void AllowReadingMismatches();
+
 // Directory of the test data files.
 std::string TestDataDir();
 

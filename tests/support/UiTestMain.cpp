@@ -2,6 +2,7 @@
 // be built and driven without a display; the notices of the layers below are shown as message boxes, as in the program.
 #include "common/Notices.h"
 #include "platform/Ui.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <QApplication>
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   SetNoticeSink(ui::ShowNotice);
   ::testing::InitGoogleTest(&argc, argv);
+  FailTestsOnReadingMismatches();
   return RUN_ALL_TESTS();
 }

@@ -73,9 +73,13 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     // Each value read by its column's kind: a number compared as a number, never as a text.
     for (int c = 8; c < kHeadColumns; ++c) {
       switch (kHeadKinds[c - 8]) {
-        case 'I': Pack(trip.head, std::to_string(select.IntAt(c))); break;
-        case 'L': Pack(trip.head, std::to_string(select.LongAt(c))); break;
         case 'C': Pack(trip.head, select.TrimmedAt(c).substr(0, 1)); break;  // mezzo: its first character
+        case 'I':
+        case 'L': {  // a number, of which NULL is none
+          long number = 0;
+          Pack(trip.head, select.GetFieldLongAt(c, &number) ? std::to_string(number) : std::string());
+          break;
+        }
         default: Pack(trip.head, select.TrimmedAt(c)); break;
       }
     }

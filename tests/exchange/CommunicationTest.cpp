@@ -271,8 +271,12 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {Assemble("R\tB\tS\t17x\t1\ta\tb\tc\td", rows, true), "company followed by a letter"},
       {Assemble("R\tB\tS\t17\t01\ta\tb\tc\td", rows, true), "number with a leading zero"},
   };
-  EXPECT_EQ(Read(Assemble(protocol, rows, true)), BaseOutcome::Read);
+  const std::string sound = Assemble(protocol, rows, true);
+  EXPECT_EQ(Read(sound), BaseOutcome::Read);
   for (const auto& [bytes, what] : cases) EXPECT_EQ(Read(bytes), BaseOutcome::Corrupt) << what;
+  std::string paddedCount = sound;
+  paddedCount.replace(paddedCount.find("<fermate>3"), 10, "<fermate>+3");
+  EXPECT_EQ(Read(paddedCount), BaseOutcome::Corrupt);
 }
 
 // A text the communication cannot carry refuses it before anything is written, naming the trip,

@@ -54,9 +54,9 @@ std::vector<std::string_view> Split(std::string_view line) {
 
 bool StartsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
-// "prefix" followed by exactly a number.
+// "prefix" followed by exactly a number, as the writer writes it.
 bool TaggedNumber(std::string_view line, std::string_view prefix, long& value) {
-  return StartsWith(line, prefix) && WholeNumber(line.substr(prefix.size()), value);
+  return StartsWith(line, prefix) && ReadNumber(line.substr(prefix.size()), value);
 }
 
 // The readers of a row's fields: each refuses what the writer does not write (RecordLayouts'

@@ -52,31 +52,6 @@ long LineChecksum(std::string_view line) {
   return sum;
 }
 
-namespace {
-// The leading decimal digits with an optional sign.
-long LeadingNumber(std::string_view field) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  long value = 0;
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-    if (value > 100000000000L) break;  // far beyond any number of the file
-    value = value * 10 + (field[i] - '0');
-  }
-  return negative ? -value : value;
-}
-}  // namespace
-
-bool WholeNumber(std::string_view text, long& out) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  if (i == text.size() || text.size() - i > 12) return false;
-  for (size_t j = i; j < text.size(); ++j)
-    if (text[j] < '0' || text[j] > '9') return false;
-  out = LeadingNumber(text);
-  return true;
-}
-
 bool ReadNumber(std::string_view field, long& out) {
   std::int32_t value = 0;
   const char* end = field.data() + field.size();

@@ -55,10 +55,6 @@ inline long AddLine(long running, std::string_view line) {
   return static_cast<long>((static_cast<std::int64_t>(LineChecksum(line)) + running) % kCheckModulo);
 }
 
-// True when the whole text is a decimal number (optional sign, at most 12 digits), stored in
-// `out`.
-bool WholeNumber(std::string_view text, long& out);
-
 // The readers of the fields of a row. Each takes a field only as the writer above writes it, so
 // that a value read is the value written and is written back the same: anything else (a sign or
 // a leading zero the writer does not write, a NUL, more digits than a 32-bit number holds, "nan",

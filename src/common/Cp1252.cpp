@@ -107,7 +107,7 @@ std::string ToUtf8(std::string_view text) {
   return out;
 }
 
-bool FromUtf8(std::string_view utf8, std::string& out, char32_t* badChar) {
+bool FromUtf8(std::string_view utf8, std::string& out, char32_t* badChar, size_t* badAt) {
   out.clear();
   out.reserve(utf8.size());
   bool ok = true;
@@ -121,10 +121,12 @@ bool FromUtf8(std::string_view utf8, std::string& out, char32_t* badChar) {
     }
     char32_t cp = 0;
     unsigned char byte = 0;
-    if (DecodeUtf8(utf8, i, cp) && FromUnicode(cp, byte)) {
+    const bool decoded = DecodeUtf8(utf8, i, cp);
+    if (decoded && FromUnicode(cp, byte)) {
       out.push_back(static_cast<char>(byte));
     } else {
-      if (ok && badChar) *badChar = cp;
+      if (ok && badChar) *badChar = decoded ? cp : U'\uFFFD';
+      if (ok && badAt) *badAt = out.size();
       ok = false;
       out.push_back('?');
     }

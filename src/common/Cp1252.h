@@ -22,9 +22,10 @@ bool FromUnicode(char32_t codePoint, unsigned char& byte);
 std::string ToUtf8(std::string_view text);
 
 // UTF-8 to Windows-1252. A character the code page lacks, or a malformed sequence, makes the
-// result false; `out` then holds the text with '?' in those places and `badChar` (when given)
-// the first offending character.
-bool FromUtf8(std::string_view utf8, std::string& out, char32_t* badChar = nullptr);
+// result false; `out` then holds the text with '?' in those places, `badChar` (when given) the
+// first offending character (U+FFFD for bytes that are no UTF-8) and `badAt` (when given) the
+// offset of its '?' in `out`.
+bool FromUtf8(std::string_view utf8, std::string& out, char32_t* badChar = nullptr, size_t* badAt = nullptr);
 std::string FromUtf8Lossy(std::string_view utf8);
 
 QString ToQString(std::string_view text);

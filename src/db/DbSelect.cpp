@@ -52,6 +52,7 @@ void DbSelect::ClearResult() {
   cellCount_ = 0;
   if (bytes_.size() > 1) bytes_.resize(1);
   if (!bytes_.empty()) bytes_.front().clear();
+  lost_.clear();
   rows_ = row_ = 0;
 }
 
@@ -165,6 +166,13 @@ int DbSelect::Run(bool firstRun) {
     return 0;
   }
   DbValue v;
+  // A text of the cell just made that lost a character.
+  const auto NoteLost = [this](sqlite3_value* value) {
+    LostCharacter lost;
+    if (sqlite3_value_type(value) == SQLITE_TEXT &&
+        FindLostCharacter(sqlite3_value_text(value), sqlite3_value_bytes(value), lost.code, lost.at))
+      lost_.emplace(cellCount_ - 1, lost);
+  };
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     for (int c = 0; c < n; ++c) {
       // The common kinds go straight into their cell; the rest through DbValue.
@@ -184,6 +192,7 @@ int DbSelect::Run(bool firstRun) {
           } else {
             TextFromEngineInto(p, bytes, v.s);
             StoreBytes(cell, v.s);
+            NoteLost(value);
           }
         } else {
           cell.kind = letter == 'I' ? DbValue::Kind::Int16 : DbValue::Kind::Int32;
@@ -196,6 +205,7 @@ int DbSelect::Run(bool firstRun) {
       cell.kind = v.kind;
       if (v.kind == DbValue::Kind::Text || v.kind == DbValue::Kind::Blob) {
         StoreBytes(cell, v.s);
+        if (v.kind == DbValue::Kind::Text) NoteLost(value);
       } else if (v.kind == DbValue::Kind::Double) {
         cell.d = v.d;
       } else {
@@ -468,6 +478,22 @@ int DbSelect::GetFieldLongAt(int position, long* out) {
   const int r = WholeNumberAt(position, Reader::Long, number);
   if (out) *out = static_cast<long>(number);
   return r == 1;
+}
+
+DbSelect::LostCharacter DbSelect::LostAt(int position) {
+  LostCharacter lost;
+  if (!hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return lost;
+  if (streaming_) {
+    if (!stmt_) return lost;
+    sqlite3_value* v = sqlite3_column_value(stmt_, position);
+    if (sqlite3_value_type(v) != SQLITE_TEXT ||
+        !FindLostCharacter(sqlite3_value_text(v), sqlite3_value_bytes(v), lost.code, lost.at))
+      lost = {};
+    return lost;
+  }
+  if (row_ >= rows_ || lost_.empty()) return lost;
+  const auto it = lost_.find(row_ * names_.size() + static_cast<size_t>(position));
+  return it == lost_.end() ? lost : it->second;
 }
 
 std::string DbSelect::TrimmedAt(int position) {

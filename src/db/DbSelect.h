@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class DbDatabase;
@@ -58,6 +59,16 @@ class DbSelect {
   std::string TrimmedAt(int position);
   int IntAt(int position);
   long LongAt(int position);
+
+  // A text the program's code page cannot hold whole: the stored text has a character that
+  // Windows-1252 lacks (code U+FFFD for bytes that are no UTF-8), which the text read at the
+  // position shows as '?' at offset `at`. A writer of files asks for it before it writes such a
+  // text, so that it refuses the text rather than send the '?'.
+  struct LostCharacter {
+    char32_t code = 0;  // 0: the text is whole
+    int at = 0;
+  };
+  LostCharacter LostAt(int position);
 
   // Set before Open: rows are read as the walk goes.
   void SetStreaming(bool on) { streaming_ = on; }
@@ -116,6 +127,9 @@ class DbSelect {
   std::vector<std::vector<Cell>> cells_;
   size_t cellCount_ = 0;
   std::vector<std::string> bytes_;
+  // The texts of the materialised result that lost a character, by cell index (rare: most
+  // selections have none).
+  std::unordered_map<size_t, LostCharacter> lost_;
   DbValue value_;  // the cell last read
 
   bool streaming_ = false;

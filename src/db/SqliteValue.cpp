@@ -40,6 +40,17 @@ std::string TextFromEngine(const unsigned char* utf8, int bytes) {
 
 bool IsAsciiText(const unsigned char* p, int bytes) { return p && IsAscii(p, bytes); }
 
+bool FindLostCharacter(const unsigned char* utf8, int bytes, char32_t& code, int& at) {
+  if (!utf8 || IsAscii(utf8, bytes)) return false;
+  std::string out;
+  size_t offset = 0;
+  if (cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)), out, &code,
+                       &offset))
+    return false;
+  at = static_cast<int>(offset);
+  return true;
+}
+
 void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out) {
   if (!utf8)
     out.clear();

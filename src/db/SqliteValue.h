@@ -24,6 +24,10 @@ int BindValue(sqlite3_stmt* st, int param, const DbValue& value);
 std::string TextFromEngine(const unsigned char* utf8, int bytes);
 // True when the bytes are plain ASCII (the same in both encodings).
 bool IsAsciiText(const unsigned char* p, int bytes);
+// The first character of a stored text that Windows-1252 lacks (U+FFFD: bytes that are no
+// UTF-8) and the offset of the '?' that stands for it in the text read; false when the text
+// converts whole.
+bool FindLostCharacter(const unsigned char* utf8, int bytes, char32_t& code, int& at);
 // The same into an existing string, reusing its buffer.
 void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out);
 std::string TextToEngine(const std::string& cp1252Text);

@@ -34,44 +34,18 @@ int DateKeyOfText(const std::string& ddmmyyyy) {
   return ParseDateText10(ddmmyyyy, d) ? DateKey(d) : 0;
 }
 
-// What is wrong with a value its field cannot carry.
-std::string MisfitText(const ExportRecord::Misfit& m) {
-  const char* name = m.field->name;
-  const char* label = m.field->label;
-  switch (m.kind) {
-    case ExportRecord::MisfitKind::Number:
-      return Format(
-          "il campo %s (%s) vale %s, mentre il tracciato regionale vi ammette\n"
-          "solo numeri di %d cifre al massimo, senza segno.",
-          name, label, m.value.c_str(), m.field->width);
-    case ExportRecord::MisfitKind::Time:
-      return Format(
-          "il campo %s (%s) vale %s, che non è un orario del tracciato regionale\n"
-          "(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).",
-          name, label, m.value.c_str());
-    case ExportRecord::MisfitKind::Date:
-      if (m.value.empty())
-        return Format("il campo %s (%s) è vuoto, mentre il tracciato regionale vi richiede una data.", name, label);
-      return Format(
-          "il campo %s (%s) vale %s, che non è una data del tracciato regionale\n"
-          "(AAAAMMGG, con anni da 1601 a 2399).",
-          name, label, m.value.c_str());
-    case ExportRecord::MisfitKind::Control:
-      return Format(
-          "il campo %s (%s) contiene il carattere di controllo 0x%02X in posizione %d del testo,\n"
-          "mentre il tracciato regionale ammette nei testi solo caratteri stampabili.",
-          name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position);
-    case ExportRecord::MisfitKind::None: break;
-  }
-  return {};
-}
+std::string MisfitText(const ExportRecord::Misfit& m) { return ExportRecord::MisfitText(m); }
 
 // The refusal of a record: which file, which line, which row of the database, what is wrong.
+// A line of 0: the file's lines are not known yet (FERMATE_NORMALIZZATE, written sorted at the end).
 std::string RecordRefusal(ExportFile file, int line, const std::string& row, const std::string& fault) {
-  return Format("ATTENZIONE: %s, riga %d%s:\n%s\n\nNessun file è stato scritto: %s", ExportFileName(file), line,
-                row.empty() ? "" : (" (" + row + ")").c_str(), fault.c_str(),
-                file == kProtocolFile ? kFixMaster : kFixData);
+  return Format("ATTENZIONE: %s%s%s:\n%s\n\nNessun file è stato scritto: %s", ExportFileName(file),
+                line > 0 ? Format(", riga %d", line).c_str() : "", row.empty() ? "" : (" (" + row + ")").c_str(),
+                fault.c_str(), file == kProtocolFile ? kFixMaster : kFixData);
 }
+
+// The name of a locality as FERMATE_NORMALIZZATE refuses it.
+const FieldDef kLocalityName{"denom", "denominazione località", 0, 0, FieldKind::Text};
 
 std::string InvertedPeriod(const std::string& start, const std::string& end) {
   return Format(
@@ -133,6 +107,30 @@ class ExportRun {
   std::string_view TextAt(DbSelect& s, int position, std::string& buffer) {
     s.GetFieldTextAt(position, buffer);
     return TrimRight(buffer);
+  }
+  // The text at a position into a field of the record: a character that the code page lacks
+  // (read as '?') refuses the record.
+  void PutText(ExportRecord& r, const FieldDef& field, DbSelect& s, int position, std::string& buffer) {
+    const DbSelect::LostCharacter lost = s.LostAt(position);
+    r.Text(field, TextAt(s, position, buffer), lost.code, lost.at);
+  }
+  // A text of FERMATE_NORMALIZZATE, which has no record layout: a control byte or a character
+  // that the code page lacks refuses the export, naming the stop or the locality.
+  void CheckNormalText(const std::string& row, const FieldDef& field, DbSelect& s, int position,
+                       std::string_view text) {
+    const DbSelect::LostCharacter lost = s.LostAt(position);
+    const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost.code, lost.at);
+    if (m.kind != ExportRecord::MisfitKind::None && refusal_.empty())
+      refusal_ = RecordRefusal(kNormalStopsFile, 0, row, ExportRecord::MisfitText(m));
+  }
+  // The three texts of a stop of FERMATE_NORMALIZZATE (positions from `first`: code, name,
+  // location), checked when the stop goes into the file (a locality).
+  void CheckNormalStop(DbSelect& s, int first, const NormalStopList::Text (&texts)[3], int locality) {
+    if (locality <= 0) return;
+    static const char* const kFields[3] = {"fermata", "denom", "ubicaz"};
+    for (int k = 0; k < 3; ++k)
+      CheckNormalText(Format("fermata %s", std::string(texts[0].text).c_str()), *TripDetailLayout().Field(kFields[k]),
+                      s, first + k, texts[k].text);
   }
   NormalStopList::Text NullableTextAt(DbSelect& s, int position, std::string& buffer) {
     const bool null = s.GetFieldTextAt(position, buffer) == 0;
@@ -291,19 +289,20 @@ bool ExportRun::TripHeads() {
     r.Reset();
     r.Number(company, master_.company);
     r.Number(idField, id);
-    r.Text(code, TextAt(s, 1, a_));
+    PutText(r, code, s, 1, a_);
     s.GetFieldIntAt(2, &n16), r.Number(authority, n16);
     s.GetFieldIntAt(3, &n16), r.Number(contract, n16);
     s.GetFieldLongAt(4, &n32), r.Number(length, n32);
     s.GetFieldIntAt(5, &n16), r.Number(time, n16);
     s.GetFieldLongAt(6, &n32), r.Number(ctLength, n32);
     s.GetFieldIntAt(7, &n16), r.Number(ctTime, n16);
-    r.Text(line, TextAt(s, 8, a_));
+    PutText(r, line, s, 8, a_);
     // A trip without direction still gets its column: a blank.
     s.GetFieldTextAt(9, a_);
-    r.Char(direction, a_.empty() ? ' ' : a_[0]);
-    r.Text(name, TextAt(s, 10, a_));
-    r.Text(route, TextAt(s, 11, a_));
+    const DbSelect::LostCharacter lostDirection = s.LostAt(9);
+    r.Char(direction, a_.empty() ? ' ' : a_[0], lostDirection.at == 0 ? lostDirection.code : 0);
+    PutText(r, name, s, 10, a_);
+    PutText(r, route, s, 11, a_);
     if (!Line(kTripHeadsFile, r, stored)) break;
   }
   if (o_.kind == ExportKind::Renumbered) renumbering_.BuildIndex();
@@ -353,6 +352,8 @@ bool ExportRun::TripStops() {
     if (everyRow) {
       s.GetFieldIntAt(11, &n16);
       stops_.AddStop(stopCode, stopName, stopPlace, n16);
+      // A row written below is refused there, naming its trip and stop.
+      if (!keep) CheckNormalStop(s, 2, {stopCode, stopName, stopPlace}, n16);
     }
     if (!keep) continue;
     r.Reset();
@@ -360,9 +361,10 @@ bool ExportRun::TripStops() {
     r.Number(idField, id);
     s.GetFieldIntAt(1, &n16), r.Number(sub, n16);
     const long stopNumber = n16;
-    r.Text(stop, stopCode.text);
-    r.Text(name, stopName.text);
-    r.Text(place, stopPlace.text);
+    const DbSelect::LostCharacter lostCode = s.LostAt(2), lostName = s.LostAt(3), lostPlace = s.LostAt(4);
+    r.Text(stop, stopCode.text, lostCode.code, lostCode.at);
+    r.Text(name, stopName.text, lostName.code, lostName.at);
+    r.Text(place, stopPlace.text, lostPlace.code, lostPlace.at);
     s.GetFieldLongAt(5, &n32), r.Number(distance, n32);
     // The empty time mark -1 is written as 0000; every other time as it stands.
     s.GetFieldIntAt(6, &n16), r.Time(arrival, n16 == -1 ? 0 : n16);
@@ -427,7 +429,8 @@ bool ExportRun::Periods() {
     }
     r.Number(company, master_.company);
     r.Number(idField, id);
-    r.Text(dayType, code);
+    const DbSelect::LostCharacter lostCode = s.LostAt(3);
+    r.Text(dayType, code, lostCode.code, lostCode.at);
     r.Flag(excluded, flag != 0);
     if (!Line(kPeriodsFile, r, stored)) break;
   }
@@ -449,8 +452,8 @@ bool ExportRun::DayTypes() {
     Step(++done, total);
     r.Reset();
     r.Number(company, master_.company);
-    r.Text(code, TextAt(s, 0, a_));
-    r.Text(name, TextAt(s, 1, a_));
+    PutText(r, code, s, 0, a_);
+    PutText(r, name, s, 1, a_);
     if (!Line(kDayTypesFile, r)) break;
   }
   return Close(kDayTypesFile);
@@ -477,9 +480,10 @@ bool ExportRun::Calendar() {
     r.Number(company, master_.company);
     s.GetFieldTextAt(0, a_);
     r.DisplayDate(date, a_);
-    r.Text(note, TextAt(s, 2, b_));
+    PutText(r, note, s, 2, b_);
     const std::string_view code = TextAt(s, 1, c_);
-    r.Text(dayType, code);
+    const DbSelect::LostCharacter lostCode = s.LostAt(1);
+    r.Text(dayType, code, lostCode.code, lostCode.at);
     if (!Line(kCalendarFile, r)) break;
     if (o_.kind == ExportKind::DateRange) calendar_.AddDate(code, FieldBytes(r.Text(), date));
   }
@@ -509,10 +513,13 @@ bool ExportRun::NormalStops() {
     s.SetFrom("detcor");
     s.SetWhere("reglocal > 0");
     s.SetStreaming(true);
-    for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+    for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int locality = 0;
       s.GetFieldIntAt(3, &locality);
-      stops_.AddStop(NullableTextAt(s, 0, a_), NullableTextAt(s, 1, b_), NullableTextAt(s, 2, c_), locality);
+      const NormalStopList::Text texts[3] = {NullableTextAt(s, 0, a_), NullableTextAt(s, 1, b_),
+                                             NullableTextAt(s, 2, c_)};
+      stops_.AddStop(texts[0], texts[1], texts[2], locality);
+      CheckNormalStop(s, 0, texts, locality);
     }
   }
   if (!stops_.Empty()) {
@@ -520,13 +527,18 @@ bool ExportRun::NormalStops() {
     s.SetColumns("id, istat, denom");
     s.SetFrom("local");
     s.SetWhere("id > 0");
-    for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+    for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int id = 0;
       long istat = 0;
       s.GetFieldIntAt(0, &id);
       s.GetFieldLongAt(1, &istat);
       stops_.AddLocality(id, istat, TextAt(s, 2, a_));
+      if (stops_.UsesLocality(id)) CheckNormalText(Format("località %d", id), kLocalityName, s, 2, TrimRight(a_));
     }
+  }
+  if (!refusal_.empty()) {
+    if (o_.progress) o_.progress->End();
+    return false;
   }
   if (ReadFailed(kNormalStopsFile) || !files_.Begin(kNormalStopsName)) {
     if (o_.progress) o_.progress->End();
@@ -560,7 +572,7 @@ std::string ExportRun::MasterRefusal() {
   }
   r.DisplayDate(r.FieldOf("datini"), start);
   r.DisplayDate(r.FieldOf("datfin"), end);
-  r.Text(r.FieldOf("resple"), master_.person);
+  r.Text(r.FieldOf("resple"), master_.person, master_.personLost, master_.personLostAt);
   if (r.HasMisfit()) return RecordRefusal(kProtocolFile, 1, "dati generali", MisfitText(r.GetMisfit()));
   if (DateKeyOfText(start) > DateKeyOfText(end))
     return RecordRefusal(kProtocolFile, 1, "dati generali", InvertedPeriod(start, end));
@@ -677,6 +689,15 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
   master.GetFieldText("resple", m.person);
   master.GetFieldText("datini", m.periodStart);
   master.GetFieldText("datfin", m.periodEnd);
+  DbSelect person(db);
+  person.SetColumns("resple");
+  person.SetFrom("master");
+  person.SetWhere("codice = 0");
+  if (person.Open()) {
+    const DbSelect::LostCharacter lost = person.LostAt(0);
+    m.personLost = lost.code;
+    m.personLostAt = lost.at;
+  }
   return m;
 }
 

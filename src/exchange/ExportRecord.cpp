@@ -40,7 +40,11 @@ void ExportRecord::Put(const FieldDef& field, char c) {
   for (int k = 1; k < field.width; ++k) record_[static_cast<size_t>(field.offset + k)] = ' ';
 }
 
-void ExportRecord::Char(const FieldDef& field, char c) {
+void ExportRecord::Char(const FieldDef& field, char c, char32_t lost) {
+  if (lost != 0) {
+    Refuse(MisfitKind::Lost, field, std::string(1, c), 0, lost);
+    return;
+  }
   if (IsControlByte(c)) {
     Refuse(MisfitKind::Control, field, std::string(1, c));
     return;
@@ -52,10 +56,10 @@ void ExportRecord::Blank(const FieldDef& field) {
   std::fill_n(&record_[static_cast<size_t>(field.offset)], field.width, ' ');
 }
 
-void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position) {
+void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position, char32_t lost) {
   Blank(field);
   if (HasMisfit()) return;  // the first one is the one told
-  misfit_ = Misfit{kind, &field, std::move(value), position};
+  misfit_ = Misfit{kind, &field, std::move(value), position, lost};
 }
 
 // Writes `value` zero-padded into `width` characters from position `from` of the field.
@@ -117,6 +121,64 @@ void ExportRecord::Text(const FieldDef& field, std::string_view text) {
   char* out = &record_[static_cast<size_t>(field.offset)];
   std::memcpy(out, text.data(), text.size());
   std::memset(out + text.size(), ' ', w - text.size());
+}
+
+void ExportRecord::Text(const FieldDef& field, std::string_view text, char32_t lost, int at) {
+  // Only a '?' that reaches the record counts: a text longer than its field is cut.
+  if (lost != 0 && at >= 0 && static_cast<size_t>(at) < std::min(text.size(), static_cast<size_t>(field.width))) {
+    Refuse(MisfitKind::Lost, field, std::string(text), at, lost);
+    return;
+  }
+  Text(field, text);
+}
+
+ExportRecord::Misfit ExportRecord::TextMisfit(const FieldDef& field, std::string_view text, char32_t lost, int at) {
+  if (lost != 0 && at >= 0 && static_cast<size_t>(at) < text.size())
+    return Misfit{MisfitKind::Lost, &field, std::string(text), at, lost};
+  if (const size_t c = FindControlByte(text); c != std::string_view::npos)
+    return Misfit{MisfitKind::Control, &field, std::string(1, text[c]), static_cast<int>(c)};
+  return {};
+}
+
+std::string ExportRecord::MisfitText(const Misfit& m) {
+  const char* name = m.field->name;
+  const char* label = m.field->label;
+  switch (m.kind) {
+    case MisfitKind::Number:
+      return Format(
+          "il campo %s (%s) vale %s, mentre il tracciato regionale vi ammette\n"
+          "solo numeri di %d cifre al massimo, senza segno.",
+          name, label, m.value.c_str(), m.field->width);
+    case MisfitKind::Time:
+      return Format(
+          "il campo %s (%s) vale %s, che non è un orario del tracciato regionale\n"
+          "(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).",
+          name, label, m.value.c_str());
+    case MisfitKind::Date:
+      if (m.value.empty())
+        return Format("il campo %s (%s) è vuoto, mentre il tracciato regionale vi richiede una data.", name, label);
+      return Format(
+          "il campo %s (%s) vale %s, che non è una data del tracciato regionale\n"
+          "(AAAAMMGG, con anni da 1601 a 2399).",
+          name, label, m.value.c_str());
+    case MisfitKind::Control:
+      return Format(
+          "il campo %s (%s) contiene il carattere di controllo 0x%02X in posizione %d del testo,\n"
+          "mentre il tracciato regionale ammette nei testi solo caratteri stampabili.",
+          name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position);
+    case MisfitKind::Lost:
+      if (m.lost == U'\uFFFD')
+        return Format(
+            "il campo %s (%s) contiene in posizione %d del testo dei byte che non formano un carattere,\n"
+            "mentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.",
+            name, label, m.position);
+      return Format(
+          "il campo %s (%s) contiene il carattere U+%04X in posizione %d del testo,\n"
+          "mentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.",
+          name, label, static_cast<unsigned>(m.lost), m.position);
+    case MisfitKind::None: break;
+  }
+  return {};
 }
 
 void ExportRecord::DisplayDate(const FieldDef& field, std::string_view t) {

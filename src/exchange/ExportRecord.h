@@ -37,27 +37,33 @@ class ExportRecord {
   // Left-aligned, blank-filled; trailing blanks beyond the width are no part of the value. A
   // control byte anywhere in the text is a misfit.
   void Text(const FieldDef& field, std::string_view text);
+  // A text read from the database that lost a character on the way (`lost`: the character that
+  // Windows-1252 lacks, shown as '?' at offset `at` of the text; 0: none): a misfit when the '?'
+  // would be written, otherwise as above.
+  void Text(const FieldDef& field, std::string_view text, char32_t lost, int at);
   // The database's display date "dd/mm/yyyy" rearranged into YYYYMMDD. It must be a real date
   // of the years 100 to 9999, as the readers of the layout take it; an empty text is a misfit too.
   void DisplayDate(const FieldDef& field, std::string_view ddmmyyyy);
   // A date given as its numbers, "%04d%02d%02d", by the same rule.
   void Date(const FieldDef& field, int year, int month, int day);
   void Flag(const FieldDef& field, bool yes) { Put(field, yes ? '1' : '0'); }
-  // One character as it stands; a control byte is a misfit.
-  void Char(const FieldDef& field, char c);
+  // One character as it stands; a control byte is a misfit, and so is a character that the
+  // text it comes from lost (`lost`, as for Text).
+  void Char(const FieldDef& field, char c, char32_t lost = 0);
 
   // The record (the layout's length, no line end).
   std::string_view Text() const { return record_; }
 
   // The first value of the record that its field could not carry.
-  enum class MisfitKind { None, Number, Time, Date, Control };
+  enum class MisfitKind { None, Number, Time, Date, Control, Lost };
   struct Misfit {
     MisfitKind kind = MisfitKind::None;
     const FieldDef* field = nullptr;
     // As the database gave it: the number, or the date's display text; for a control byte, the
     // byte alone.
     std::string value;
-    int position = 0;  // of a control byte, in the text (from 0)
+    int position = 0;   // of a control byte or a lost character, in the text (from 0)
+    char32_t lost = 0;  // the character that Windows-1252 lacks (U+FFFD: bytes that are no UTF-8)
   };
   bool HasMisfit() const { return misfit_.kind != MisfitKind::None; }
   const Misfit& GetMisfit() const { return misfit_; }
@@ -65,11 +71,19 @@ class ExportRecord {
   // True when a text of the record was longer than its field and was cut.
   bool TextCut() const { return textCut_; }
 
+  // What is wrong with a misfit, in the words of the exports' refusals: "il campo <name>
+  // (<label>) ..." and the rule of the regional layout.
+  static std::string MisfitText(const Misfit& misfit);
+  // The misfit of a text written in a file of this program's other text formats (the rule of
+  // Text above, no width): a control byte, or a character that `lost` says was lost; kind None
+  // when the text can be written.
+  static Misfit TextMisfit(const FieldDef& field, std::string_view text, char32_t lost, int at);
+
  private:
   void Put(const FieldDef& field, char c);
   void Blank(const FieldDef& field);
   void Digits(const FieldDef& field, unsigned long long value, int from, int width);
-  void Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position = 0);
+  void Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position = 0, char32_t lost = 0);
 
   const RecordLayout& layout_;
   std::string empty_;

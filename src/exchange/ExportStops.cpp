@@ -35,6 +35,7 @@ void NormalStopList::AddStop(Text code, Text name, Text place, int locality) {
       stops_.push_back(Stop{std::string(code.text), std::string(name.text), std::string(place.text), code.null,
                             place.null, locality, hash});
       slots_[at] = static_cast<std::uint32_t>(stops_.size());
+      usedLocalities_.insert(locality);
       return;
     }
     const Stop& s = stops_[slot - 1];

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class NormalStopList {
@@ -31,6 +32,8 @@ class NormalStopList {
   // One locality.
   void AddLocality(int id, long istat, std::string_view name);
   bool Empty() const { return stops_.empty(); }
+  // Whether a stop of the list lies in the locality (whose name the file then carries).
+  bool UsesLocality(int id) const { return usedLocalities_.count(id) != 0; }
 
   // The lines, without the header and without line ends: "%d\t%s\t%s\t%s\t%06ld\t%s" of the
   // company, code, name, location, ISTAT code and locality name; an absent text is empty.
@@ -57,4 +60,5 @@ class NormalStopList {
   // Open addressing over stops_: each slot holds an index + 1, or 0 when free; a power of two.
   std::vector<std::uint32_t> slots_;
   std::unordered_map<int, Locality> localities_;
+  std::unordered_set<int> usedLocalities_;
 };

@@ -98,6 +98,13 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   EXPECT_NE(FileBytes(err).find("ID=1 "), std::string::npos) << FileBytes(err);
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
   RunSql(db, "UPDATE tescor SET mezzo = 'X';");
+  // A stop name with a character the code page lacks: the refusal, no file.
+  RunSql(db, "UPDATE detcor SET denom = 'Bivio Oliv' || char(0x159) || 'la' WHERE id = 4 AND sub = 2;");
+  run = Run(FirstUpTo({}));
+  ASSERT_EQ(Boxes(run).size(), 2u);
+  EXPECT_EQ(Boxes(run)[1].substr(0, 36), "0x10\tATTENZIONE: corsa 4, fermata 2:");
+  EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
+  RunSql(db, "UPDATE detcor SET denom = 'Bivio Olivola' WHERE id = 4 AND sub = 2;");
   // A communication offered as base: three stop boxes.
   Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
   run = Run({"dialog 148", "  1177=0", "file " + comm});

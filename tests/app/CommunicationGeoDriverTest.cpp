@@ -134,6 +134,12 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
       {"file " + Nodi("ferm", kTypes, kPoints, "WKT,AZIENDA,COD_FERM,DENOM"), {}, all, allPoints},
       {"file " + deleted, {}, all, allPoints},
       {"cancel", {Box(0x10, kGeoNotChosen)}, none, ""},
+      // A point of an absurd coordinate, even of another company: the set is damaged, and the
+      // communication and its base carry no coordinate they could not read back.
+      {"file " + Nodi("absurd", kTypes, {kPoints[0], "\"POINT (1e300 20)\",99,F02,Altra"}),
+       {Box(0x10, kGeoUnreadable)},
+       none,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);

@@ -157,6 +157,40 @@ TEST_F(Communication, AddedTripsAreNumberedAfterTheBase) {
   EXPECT_EQ(idreg[5], "0017000008000004L2        AP1                  0000125008300850");
 }
 
+// A trip changed only at its middle stop no longer matches its run of the base: the incremental
+// communication sends it as a new run, with its stops, and RT_IDREG gives the trip that run;
+// stops, arcs and itineraries are those of the base.
+TEST_F(Communication, ATripChangedAtAMiddleStopIsSentAgain) {
+  const Files first = Generate();
+  const std::string base = BaseFile(first.base);
+  // Trip 4 stops at Bivio Olivola (its second stop) from 08.38 to 08.40, on request.
+  const struct {
+    const char* change;
+    const char* middle;  // its stop row in <orari>: the arrival, the dwell, the flags
+  } cases[] = {
+      {"parte = 845", "4\t1\t2\t08.38\t7\t0\t1\t0"},  {"parte = 839", "4\t1\t2\t08.38\t1\t0\t1\t0"},
+      {"arriva = 836", "4\t1\t2\t08.36\t4\t0\t1\t0"}, {"arriva = 837, parte = 841", "4\t1\t2\t08.37\t4\t0\t1\t0"},
+      {"facolt = 0", "4\t1\t2\t08.38\t2\t0\t0\t0"},   {"primaria = 1", "4\t1\t2\t08.38\t2\t1\t1\t0"},
+      {"nonferma = 1", "4\t1\t2\t08.38\t2\t0\t1\t1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
+    RunSql(path, std::string("UPDATE detcor SET arriva = 838, parte = 840, primaria = 0, facolt = 1, nonferma = 0, ") +
+                     c.change + " WHERE id = 4 AND sub = 2;");
+    const Files f = Generate(base);
+    EXPECT_EQ(Faults(f.communication, false), "");
+    for (const char* tag : {"fermate", "archi", "teste_itiner", "righe_itiner"})
+      EXPECT_EQ(Rows(f.communication, tag).size(), 0u) << tag;
+    EXPECT_EQ(Rows(f.communication, "corse"),
+              std::vector<std::string>{"4\tC004\tL2\tA\t5\tP1\t1\t1\t08.30\t3\t08.50\t1250\t20\t1250\t20\t\t\tX"});
+    EXPECT_EQ(Rows(f.communication, "orari"),
+              (std::vector<std::string>{"4\t0\t1\t08.30\t0\t1\t0\t0", c.middle, "4\t2\t3\t08.50\t0\t1\t0\t0"}));
+    const std::vector<std::string> idreg = Lines(f.idreg);
+    ASSERT_EQ(idreg.size(), 4u);
+    EXPECT_EQ(idreg[3].substr(0, 16), "0017000004000004");
+  }
+}
+
 TEST_F(Communication, BasesThatAreRefused) {
   const Files first = Generate();
   std::string changedName = first.base;
@@ -180,6 +214,131 @@ TEST_F(Communication, BasesThatAreRefused) {
   EXPECT_EQ(ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr).outcome, BaseOutcome::CannotOpen);
   // Only the damage to the run line and the stop times breaks the base.
   EXPECT_EQ(Read(unknownRun), BaseOutcome::Corrupt);
+}
+
+// A base whose values were changed and whose check values were made right again: each is damage
+// that the reading refuses, not a value taken as another one (a NUL read as 0, a long number
+// cut, "nan" taken as a coordinate, a row naming a stop, arc, itinerary or run that is not there).
+TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
+  const Files first = Generate();
+  std::vector<std::vector<std::string>> rows;
+  for (const char* tag : {"fermate", "archi", "teste_itiner", "righe_itiner", "corse", "orari"})
+    rows.push_back(Rows(first.base, tag));
+  const std::string protocol = Lines(first.base)[1];
+  // Field `field` of row `row` of section `section` (0 fermate .. 5 orari) given another value.
+  const auto damaged = [&](size_t section, size_t row, size_t field, const std::string& value) {
+    std::vector<std::vector<std::string>> r = rows;
+    std::vector<std::string> fields;
+    std::stringstream line(r[section][row]);
+    for (std::string f; std::getline(line, f, '\t');) fields.push_back(f);
+    if (r[section][row].back() == '\t') fields.emplace_back();
+    fields.at(field) = value;
+    std::string joined;
+    for (size_t k = 0; k < fields.size(); ++k) joined += (k ? "\t" : "") + fields[k];
+    r[section][row] = joined;
+    return Assemble(protocol, r, true);
+  };
+  const std::string nul(1, '\0');
+  const std::pair<std::string, const char*> cases[] = {
+      {damaged(0, 0, 4, nul), "NUL as a locality"},
+      {damaged(0, 0, 4, "1" + nul), "NUL after a locality"},
+      {damaged(4, 1, 15, "12345678901234"), "14-digit trip id"},
+      {damaged(0, 0, 5, "nan"), "nan coordinate"},
+      {damaged(0, 0, 5, "1e3"), "exponent coordinate"},
+      {damaged(1, 0, 2, "9"), "arc to a stop that does not exist"},
+      {damaged(3, 0, 2, "9"), "itinerary row over an arc that does not exist"},
+      {damaged(3, 0, 2, "2"), "itinerary row over an arc between other stops"},
+      {damaged(3, 1, 1, "0"), "itinerary row out of place"},
+      {damaged(4, 0, 6, "7"), "run on an itinerary that does not exist"},
+      {damaged(4, 0, 7, "9"), "run from a stop that does not exist"},
+      {damaged(4, 0, 9, "2"), "run ending at a stop other than its last"},
+      {damaged(5, 1, 2, "9"), "stop time at a stop that does not exist"},
+      {damaged(5, 1, 2, "3"), "stop time off its itinerary"},
+      {damaged(5, 2, 1, "5"), "stop time out of place"},
+      {damaged(4, 0, 8, "7.30"), "time of one hour digit"},
+      {damaged(4, 0, 3, "AR"), "direction of two letters"},
+      {damaged(4, 0, 12, "+35"), "number with a sign"},
+      {damaged(4, 0, 12, "035"), "number with a leading zero"},
+      {damaged(4, 0, 4, "99999999999"), "authority beyond 32 bits"},
+      {damaged(4, 0, 16, "0"), "following trip 0"},
+      {damaged(5, 0, 5, "2"), "flag 2"},
+      {damaged(0, 0, 2, "Aulla\x01Stazione"), "control byte in a name"},
+      {Assemble("R\tB\tS\t17x\t1\ta\tb\tc\td", rows, true), "company followed by a letter"},
+      {Assemble("R\tB\tS\t17\t01\ta\tb\tc\td", rows, true), "number with a leading zero"},
+  };
+  const std::string sound = Assemble(protocol, rows, true);
+  EXPECT_EQ(Read(sound), BaseOutcome::Read);
+  for (const auto& [bytes, what] : cases) EXPECT_EQ(Read(bytes), BaseOutcome::Corrupt) << what;
+  std::string paddedCount = sound;
+  paddedCount.replace(paddedCount.find("<fermate>3"), 10, "<fermate>+3");
+  EXPECT_EQ(Read(paddedCount), BaseOutcome::Corrupt);
+}
+
+// A text the communication cannot carry refuses it before anything is written, naming the trip,
+// the stop and the field as the regional export does: a control byte (a TAB would shift the
+// row's fields, a line end cut the row) or a character Windows-1252 lacks (it would be sent as
+// '?'). The accented letters of the code page are sent (the hand-made files).
+TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
+  const std::string rule =
+      ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica "
+      "Windows-1252.\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  const std::string printable =
+      ",\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.\n\n"
+      "Nessun file è stato scritto: correggere il dato prima di esportare.";
+  const struct {
+    const char* sql;
+    std::string refusal;
+  } cases[] = {
+      {"UPDATE detcor SET denom = 'Bivio Oliv' || char(0x159) || 'la' WHERE id = 4 AND sub = 2",
+       "ATTENZIONE: corsa 4, fermata 2:\nil campo denom (denominazione fermata) contiene il carattere U+0159 in "
+       "posizione 10 del testo" +
+           rule},
+      {"UPDATE detcor SET fermata = 'F' || char(9) || '3' WHERE id = 3 AND sub = 1",
+       "ATTENZIONE: corsa 3, fermata 1:\nil campo fermata (codice fermata) contiene il carattere di controllo 0x09 "
+       "in posizione 1 del testo" +
+           printable},
+      {"UPDATE detcor SET ubicaz = CAST(X'5669612052FF6D61' AS TEXT) WHERE id = 1 AND sub = 3",
+       "ATTENZIONE: corsa 1, fermata 3:\nil campo ubicaz (ubicazione fermata) contiene in posizione 5 del testo dei "
+       "byte che non formano un carattere" +
+           rule},
+      {"UPDATE tescor SET denom = 'Citt' || char(0x1EA1) || ' - Aulla' WHERE id = 3",
+       "ATTENZIONE: corsa 3:\nil campo denom (descrittore) contiene il carattere U+1EA1 in posizione 4 del testo" +
+           rule},
+      {"UPDATE tescor SET codlinea = 'L2' || char(10) WHERE id = 4",
+       "ATTENZIONE: corsa 4:\nil campo codlinea (codice linea) contiene il carattere di controllo 0x0A in posizione "
+       "2 del testo" +
+           printable},
+      {"UPDATE tescor SET codcorsa = char(0x1F68C) WHERE id = 2",
+       "ATTENZIONE: corsa 2:\nil campo codcorsa (codice corsa) contiene il carattere U+1F68C in posizione 0 del "
+       "testo" +
+           rule},
+      {"UPDATE tescor SET verso = char(0x2192) WHERE id = 1",
+       "ATTENZIONE: corsa 1:\nil campo verso (verso) contiene il carattere U+2192 in posizione 0 del testo" + rule},
+      {"UPDATE tescor SET mezzo = char(0x3A9) WHERE id = 3",
+       "ATTENZIONE: corsa 3:\nil campo mezzo (mezzo di trasporto) contiene il carattere U+03A9 in posizione 0 del "
+       "testo" +
+           rule},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    std::remove(path.c_str());
+    SetUp();
+    RunSql(path, c.sql);
+    DbDatabase db(path);
+    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    EXPECT_EQ(h.refusal, "");
+    CommunicationModel model;
+    TextRefusal refusal;
+    EXPECT_FALSE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr, &refusal));
+    EXPECT_EQ(refusal, c.refusal);
+  }
+  // The responsible person of the protocol line.
+  RunSql(path, "UPDATE master SET resple = 'Mario Ross' || char(0x12B)");
+  DbDatabase db(path);
+  EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).refusal,
+            "ATTENZIONE: dati generali:\nil campo resple (responsabile) contiene il carattere U+012B in posizione 10 "
+            "del testo" +
+                rule);
 }
 
 TEST_F(Communication, ABaseWithoutArcsCarriesItsObjectsOn) {

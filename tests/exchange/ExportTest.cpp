@@ -419,6 +419,19 @@ std::string Control(const char* record, const char* field, const char* label, co
          "controllo 0x" + byte + " in posizione " + std::to_string(position) +
          " del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.";
 }
+// A character that Windows-1252 lacks (U+FFFD: bytes that are no UTF-8), which would be written '?'.
+std::string Lost(const char* record, const char* field, const char* label, const char* code, int position) {
+  const std::string where =
+      std::string("ATTENZIONE: ") + record + ":\nil campo " + field + " (" + label + ") contiene ";
+  const std::string rule =
+      " del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica "
+      "Windows-1252.";
+  if (std::string(code) == "FFFD")
+    return where + "in posizione " + std::to_string(position) +
+           " del testo dei byte che non formano un carattere,\nmentre il tracciato regionale ammette nei testi solo "
+           "caratteri della codifica Windows-1252.";
+  return where + "il carattere U+" + code + " in posizione " + std::to_string(position) + rule;
+}
 std::string Inverted(const char* record, const char* end, const char* start) {
   return std::string("ATTENZIONE: ") + record + ":\nil periodo termina il " + end + ", prima di iniziare il " + start +
          ",\nmentre il tracciato regionale non ammette periodi invertiti.";
@@ -510,6 +523,35 @@ const Refusal kRefusals[] = {
     {"ControlAsADirection", "UPDATE tescor SET verso = char(1) WHERE id = 3", Plain(),
      Control("RT_HDORA.TXT, riga 3 (corsa 3)", "verso", "verso", "01", 0) + kFixData},
     {"ControlInATripNotWritten", "UPDATE tescor SET codcorsa = 'C' || char(9) WHERE id = 2", Plain(5), ""},
+    // A character that Windows-1252 lacks would be written '?': the export refuses the record, or the stop list's
+    // stop or locality, as for a control byte. Accented letters of the code page are written (the hand-made set).
+    {"LostInAStopName", "UPDATE detcor SET denom = 'Bivio Oliv' || char(0x159) || 'la' WHERE id = 2 AND sub = 2",
+     Plain(),
+     Lost("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "denom", "denominazione fermata", "0159", 10) + kFixData},
+    {"LostInATripCode", "UPDATE tescor SET codcorsa = 'C' || char(0x1F68C) WHERE id = 3", Renumbered(1),
+     Lost("RT_HDORA.TXT, riga 3 (corsa 3)", "codcorsa", "codice corsa", "1F68C", 1) + kFixData},
+    {"LostAsADirection", "UPDATE tescor SET verso = char(0x2192) WHERE id = 1", Plain(),
+     Lost("RT_HDORA.TXT, riga 1 (corsa 1)", "verso", "verso", "2192", 0) + kFixData},
+    {"NoUtf8InADayTypeName", "UPDATE cadenz SET denom = CAST(X'46657374FF69766F' AS TEXT) WHERE codice = 'FES'",
+     Plain(), Lost("RT_CADEN.TXT, riga 2", "denom", "denominazione cadenza", "FFFD", 4) + kFixData},
+    {"LostInACalendarNote", "UPDATE calend SET note = 'Epifania ' || char(0x2605) WHERE data = '2024-01-06'", Plain(),
+     Lost("RT_CALEN.TXT, riga 3", "note", "annotazioni", "2605", 9) + kFixData},
+    {"LostInTheResponsible", "UPDATE master SET resple = 'Ma' || char(0x0159) || 'io'", Plain(),
+     Lost("RT_PROTO.TXT, riga 1 (dati generali)", "resple", "responsabile", "0159", 2) + kFixMaster},
+    {"LostInAStopOfATripNotWritten",
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aulla', 45001, 'Aulla', 'MS');"
+     "UPDATE detcor SET reglocal = 9001, ubicaz = 'Via ' || char(0x159) WHERE id = 2 AND sub = 1;"
+     "UPDATE tescor SET ente = 9 WHERE id = 2",
+     Plain(5), Lost("FERMATE_NORMALIZZATE.TXT (fermata F03)", "ubicaz", "ubicazione fermata", "0159", 4) + kFixData},
+    {"LostInALocalityName",
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aull' || char(0x105), 45001, 'Aulla', 'MS'),"
+     " (9002, 'Altrove', 45002, 'Aulla', 'MS'); UPDATE detcor SET reglocal = 9001 WHERE id = 1 AND sub = 1",
+     Plain(),
+     Lost("FERMATE_NORMALIZZATE.TXT (località 9001)", "denom", "denominazione località", "0105", 4) + kFixData},
+    {"LostInALocalityOfNoStop",
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aull' || char(0x105), 45001, 'Aulla', 'MS'),"
+     " (9002, 'Altrove', 45002, 'Aulla', 'MS'); UPDATE detcor SET reglocal = 9002 WHERE id = 1 AND sub = 1",
+     Plain(), ""},
     // Three trips renumbered from 999997 end on 999999; from 999998 the last would need seven digits.
     {"RenumberedToSixDigits", nullptr, Renumbered(999997), ""},
     {"RenumberedPastSixDigits", nullptr, Renumbered(999998),

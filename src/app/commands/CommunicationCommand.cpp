@@ -127,7 +127,12 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   GeoStopList list;
   const GeoStopList* geo = nullptr;
   if (georeference && ChooseStopCoordinates(frame, header.company, true, list, progress.get())) geo = &list;
-  if (!BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get())) return;
+  TextRefusal refusal;
+  if (!BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get(), &refusal)) {
+    progress.reset();
+    if (!refusal.empty()) ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
 
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
@@ -168,6 +173,10 @@ void GenerateCommunicationV2(MainFrame& frame) {
   CommunicationOptionsDialog dialog(&frame, 'B', kCommunicationDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   CommunicationHeader header = ReadCommunicationHeader(frame.Database(), dialog.nature, dialog.replaces == 1);
+  if (!header.refusal.empty()) {
+    ui::MessageBox(header.refusal, ui::MB_ICONSTOP);
+    return;
+  }
   std::unique_ptr<CommunicationModel> model;
   if (dialog.first == 1) {
     if (ui::MessageBox(kFirstQuestion, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;

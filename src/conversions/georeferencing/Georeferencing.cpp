@@ -3,6 +3,7 @@
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +15,10 @@ double Hundredths(double v) {
   std::snprintf(text, sizeof text, "%1.2lf", v);
   return std::strtod(text, nullptr);
 }
+
+// A coordinate the files can carry and read back: finite, and far from any real place's
+// coordinates before the digits a double holds run out.
+bool UsableCoordinate(double v) { return std::isfinite(v) && std::fabs(v) < 1e15; }
 
 }  // namespace
 
@@ -53,14 +58,28 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
       if (p) p->End();
     }
   } barEnd{progress};
+  int unusable = -1;  // the first point whose coordinates no file can carry
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
         if (!shape.point) return;
+        if (!UsableCoordinate(shape.x) || !UsableCoordinate(shape.y)) {
+          if (unusable < 0) unusable = i;
+          return;
+        }
         if (roundToCents)
           list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
         else
           list.Append(i, shape.x, shape.y);
       })) {
     result.message = reader.Fault();
+    return result;
+  }
+  // NaN, infinite or absurd coordinates would be written as such (or cut) into the files that
+  // carry them: the set is damaged.
+  if (unusable >= 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, "ATTENZIONE: il punto %d dello Shape File ha coordinate non utilizzabili.",
+                  unusable + 1);
+    result.message = text;
     return result;
   }
   std::string_view record;

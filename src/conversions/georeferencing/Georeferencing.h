@@ -16,7 +16,8 @@ struct GeoreferenceResult {
   NoticeIcon icon = NoticeIcon::Stop;
 };
 
-// Reads the set of `path` into `list` (the points read so far stay there on a failure).
+// Reads the set of `path` into `list` (the points read so far stay there on a failure). A point
+// whose coordinates are not finite, or absurdly far, makes the set damaged: not read through.
 GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list, int company, bool roundToCents,
                                      WorkProgress* progress = nullptr);
 

@@ -54,15 +54,45 @@ std::vector<std::string_view> Split(std::string_view line) {
 
 bool StartsWith(std::string_view line, std::string_view prefix) { return line.substr(0, prefix.size()) == prefix; }
 
-// "prefix" followed by exactly a number.
+// "prefix" followed by exactly a number, as the writer writes it.
 bool TaggedNumber(std::string_view line, std::string_view prefix, long& value) {
-  return StartsWith(line, prefix) && WholeNumber(line.substr(prefix.size()), value);
+  return StartsWith(line, prefix) && ReadNumber(line.substr(prefix.size()), value);
 }
 
-double Decimal(std::string_view field) { return std::strtod(std::string(field).c_str(), nullptr); }
-char FirstChar(std::string_view field) { return field.empty() ? '\0' : field[0]; }
-bool Flag(std::string_view field) { return FirstChar(field) != '0'; }
-long OrNone(long trip) { return trip == 0 ? -1 : trip; }
+// The readers of a row's fields: each refuses what the writer does not write (RecordLayouts'
+// control bytes in a text, a letter field of more than one character, a flag other than 0 or 1),
+// so that nothing read is changed on the way to the next base.
+bool Text(std::string_view field, std::string& out) {
+  if (FindControlByte(field) != std::string_view::npos) return false;
+  out = field;
+  return true;
+}
+bool Letter(std::string_view field, char& out) {
+  if (field.size() > 1 || (field.size() == 1 && IsControlByte(field[0]))) return false;
+  out = field.empty() ? '\0' : field[0];
+  return true;
+}
+bool Flag(std::string_view field, bool& out) {
+  if (field != "0" && field != "1") return false;
+  out = field == "1";
+  return true;
+}
+bool Int(std::string_view field, int& out) {
+  long value = 0;
+  if (!ReadNumber(field, value)) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+// The number of an object of the file: counted from 1.
+bool Number(std::string_view field, long& out) { return ReadNumber(field, out) && out > 0; }
+// A company trip id before or after a run: empty when none; the writer writes none for 0 or less.
+bool TripOrNone(std::string_view field, long& out) {
+  if (field.empty()) {
+    out = -1;
+    return true;
+  }
+  return Number(field, out);
+}
 
 class Reader {
  public:
@@ -76,9 +106,11 @@ class Reader {
     if (!lines_.Next(line)) return BaseOutcome::Corrupt;
     const std::vector<std::string_view> p = Split(line);
     if (p.size() != kProtocolFields) return BaseOutcome::Corrupt;
-    if (FirstChar(p[0]) != kBaseLetter) return BaseOutcome::NotABase;
-    if (LeadingNumber(p[3]) != company_) return BaseOutcome::OtherCompany;
-    number = LeadingNumber(p[4]);
+    if (p[0].empty() || p[0][0] != kBaseLetter) return BaseOutcome::NotABase;
+    long company = 0;
+    if (!ReadNumber(p[3], company)) return BaseOutcome::Corrupt;
+    if (company != company_) return BaseOutcome::OtherCompany;
+    if (!Number(p[4], number)) return BaseOutcome::Corrupt;
     long check = AddLine(0, line);
     for (int s = 0; s < kBaseSectionCount; ++s) {
       const std::string prefix = std::string(SectionOf(s).counter) + "\t";
@@ -90,7 +122,8 @@ class Reader {
     if (progress_) progress_->Begin({});
     for (int s = 0; s < kBaseSectionCount; ++s)
       if (!Section(s, model)) return BaseOutcome::Corrupt;
-    model.EndBase();
+    // Every run over the stops of its itinerary, each of its stop rows told.
+    if (!model.EndBase()) return BaseOutcome::Corrupt;
     return BaseOutcome::Read;
   }
 
@@ -112,65 +145,51 @@ class Reader {
     return lines_.Next(line) && TaggedNumber(line, "</" + std::string(def.tag) + ">", value) && value == check;
   }
 
+  // One row into the model; false when a field is not as the writer writes it, or when the row
+  // names an object the base does not hold or repeats a number.
   static bool Row(int s, const std::vector<std::string_view>& f, CommunicationModel& model) {
     switch (s) {
       case kStops: {
         CommStop stop;
-        stop.number = LeadingNumber(f[0]);
-        stop.code = f[1];
-        stop.name = f[2];
-        stop.place = f[3];
-        stop.locality = static_cast<int>(LeadingNumber(f[4]));
-        stop.x = Decimal(f[5]);
-        stop.y = Decimal(f[6]);
-        return model.AddBaseStop(std::move(stop));
+        return Number(f[0], stop.number) && Text(f[1], stop.code) && Text(f[2], stop.name) && Text(f[3], stop.place) &&
+               Int(f[4], stop.locality) && ReadCoordinate(f[5], stop.x) && ReadCoordinate(f[6], stop.y) &&
+               model.AddBaseStop(std::move(stop));
       }
-      case kArcs:
-        return model.AddBaseArc(
-            CommArc{LeadingNumber(f[0]), LeadingNumber(f[1]), LeadingNumber(f[2]), LeadingNumber(f[3]), true});
+      case kArcs: {
+        CommArc arc;
+        return Number(f[0], arc.number) && Number(f[1], arc.from) && Number(f[2], arc.to) &&
+               ReadNumber(f[3], arc.length) && model.AddBaseArc(arc);
+      }
       case kItineraryHeads: {
         Itinerary t;
-        t.number = LeadingNumber(f[0]);
-        t.routeCode = f[1];
-        t.routeName = f[2];
-        return model.AddBaseItinerary(std::move(t));
+        return Number(f[0], t.number) && Text(f[1], t.routeCode) && Text(f[2], t.routeName) &&
+               model.AddBaseItinerary(std::move(t));
       }
-      case kItineraryRows:
-        return model.AddBaseItineraryRow(LeadingNumber(f[0]), ItineraryRow{LeadingNumber(f[2]), LeadingNumber(f[3]),
-                                                                           LeadingNumber(f[4]), LeadingNumber(f[5])});
+      case kItineraryRows: {
+        long itinerary = 0, position = 0;
+        ItineraryRow row;
+        return Number(f[0], itinerary) && ReadNumber(f[1], position) && Number(f[2], row.arc) &&
+               ReadNumber(f[3], row.distance) && Number(f[4], row.from) && Number(f[5], row.to) &&
+               model.AddBaseItineraryRow(itinerary, position, row);
+      }
       case kRuns: {
         ServiceRun r;
-        r.number = LeadingNumber(f[0]);
-        r.tripCode = f[1];
-        r.lineCode = f[2];
-        r.direction = FirstChar(f[3]);
-        r.authority = static_cast<int>(LeadingNumber(f[4]));
-        r.routeCode = f[5];
-        r.itinerary = LeadingNumber(f[6]);
-        r.firstStop = LeadingNumber(f[7]);
-        r.departure = ParseTime(f[8]);
-        r.lastStop = LeadingNumber(f[9]);
-        r.arrival = ParseTime(f[10]);
-        r.length = LeadingNumber(f[11]);
-        r.time = static_cast<int>(LeadingNumber(f[12]));
-        r.ctLength = LeadingNumber(f[13]);
-        r.ctTime = static_cast<int>(LeadingNumber(f[14]));
-        r.previous = OrNone(LeadingNumber(f[15]));
-        r.next = OrNone(LeadingNumber(f[16]));
-        r.mode = FirstChar(f[17]);
-        return model.AddBaseRun(std::move(r));
+        return Number(f[0], r.number) && Text(f[1], r.tripCode) && Text(f[2], r.lineCode) &&
+               Letter(f[3], r.direction) && Int(f[4], r.authority) && Text(f[5], r.routeCode) &&
+               Number(f[6], r.itinerary) && Number(f[7], r.firstStop) && ReadTime(f[8], r.departure) &&
+               Number(f[9], r.lastStop) && ReadTime(f[10], r.arrival) && ReadNumber(f[11], r.length) &&
+               Int(f[12], r.time) && ReadNumber(f[13], r.ctLength) && Int(f[14], r.ctTime) &&
+               TripOrNone(f[15], r.previous) && TripOrNone(f[16], r.next) && Letter(f[17], r.mode) &&
+               model.AddBaseRun(std::move(r));
       }
       default: {
         // The stop row as written: its time and dwell are kept, not turned into an arrival and
         // a departure, so that a stop without times (99.99) comes back as it went.
+        long run = 0, position = 0;
         RunStopTime t;
-        t.stop = LeadingNumber(f[2]);
-        t.time = ParseTime(f[3]);
-        t.dwell = static_cast<int>(LeadingNumber(f[4]));
-        t.main = Flag(f[5]);
-        t.request = Flag(f[6]);
-        t.passing = Flag(f[7]);
-        return model.AddBaseStopTime(LeadingNumber(f[0]), t);
+        return Number(f[0], run) && ReadNumber(f[1], position) && Number(f[2], t.stop) && ReadTime(f[3], t.time) &&
+               Int(f[4], t.dwell) && Flag(f[5], t.main) && Flag(f[6], t.request) && Flag(f[7], t.passing) &&
+               model.AddBaseStopTime(run, position, t);
       }
     }
   }

@@ -213,6 +213,7 @@ bool CommunicationModel::AddBaseStop(CommStop stop) {
 }
 
 bool CommunicationModel::AddBaseArc(CommArc arc) {
+  if (!stopByNumber_.count(arc.from) || !stopByNumber_.count(arc.to)) return false;
   if (!arcByNumber_.emplace(arc.number, arcs_.size()).second) return false;
   arc.fromBase = true;
   nextArc_ = std::max(nextArc_, arc.number + 1);
@@ -233,14 +234,22 @@ bool CommunicationModel::AddBaseItinerary(Itinerary itinerary) {
   return true;
 }
 
-bool CommunicationModel::AddBaseItineraryRow(long itinerary, const ItineraryRow& row) {
+bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row) {
   const auto it = itineraryByNumber_.find(itinerary);
-  if (it == itineraryByNumber_.end()) return false;
-  itineraries_[it->second].rows.push_back(row);
+  const auto arc = arcByNumber_.find(row.arc);
+  if (it == itineraryByNumber_.end() || arc == arcByNumber_.end()) return false;
+  std::vector<ItineraryRow>& rows = itineraries_[it->second].rows;
+  const CommArc& a = arcs_[arc->second];
+  if (position != static_cast<long>(rows.size()) || a.from != row.from || a.to != row.to) return false;
+  if (!rows.empty() && rows.back().to != row.from) return false;
+  rows.push_back(row);
   return true;
 }
 
 bool CommunicationModel::AddBaseRun(ServiceRun run) {
+  if (!itineraryByNumber_.count(run.itinerary) || !stopByNumber_.count(run.firstStop) ||
+      !stopByNumber_.count(run.lastStop))
+    return false;
   if (!runByNumber_.emplace(run.number, runs_.size()).second) return false;
   run.fromBase = true;
   nextRun_ = std::max(nextRun_, run.number + 1);
@@ -248,14 +257,23 @@ bool CommunicationModel::AddBaseRun(ServiceRun run) {
   return true;
 }
 
-bool CommunicationModel::AddBaseStopTime(long run, const RunStopTime& time) {
+bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopTime& time) {
   const auto it = runByNumber_.find(run);
-  if (it == runByNumber_.end()) return false;
-  runs_[it->second].stops.push_back(time);
+  if (it == runByNumber_.end() || !stopByNumber_.count(time.stop)) return false;
+  std::vector<RunStopTime>& stops = runs_[it->second].stops;
+  if (position != static_cast<long>(stops.size())) return false;
+  stops.push_back(time);
   return true;
 }
 
-void CommunicationModel::EndBase() {
+bool CommunicationModel::EndBase() {
+  for (const ServiceRun& r : runs_) {
+    const std::vector<ItineraryRow>& rows = itineraries_[itineraryByNumber_.at(r.itinerary)].rows;
+    if (r.stops.size() != rows.size() + 1 || r.stops.front().stop != r.firstStop || r.stops.back().stop != r.lastStop)
+      return false;
+    for (size_t k = 0; k < rows.size(); ++k)
+      if (r.stops[k].stop != rows[k].from || r.stops[k + 1].stop != rows[k].to) return false;
+  }
   for (size_t i = 0; i < itineraries_.size(); ++i) {
     const Itinerary& t = itineraries_[i];
     itineraryByKey_.emplace(ItineraryKey(t.routeCode, t.routeName, t.rows), i);
@@ -265,6 +283,7 @@ void CommunicationModel::EndBase() {
   runByNumber_.clear();
   stopByNumber_.clear();
   arcByNumber_.clear();
+  return true;
 }
 
 long CommunicationModel::NextNumber(int kind) const {

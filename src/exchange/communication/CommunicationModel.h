@@ -131,16 +131,21 @@ class CommunicationModel {
   // The run that holds the trip id, or null.
   ServiceRun* FindRunByTrip(long tripId);
 
-  // The reference base, read in file order. False when the number is already taken, or the
-  // itinerary or run named is not there (a corrupt base).
+  // The reference base, read in file order. False (a corrupt base) when the number is already
+  // taken, or when the row names a stop, arc, itinerary or run that is not there, stands at
+  // another position than the next one of its itinerary or run, or does not go on from the row
+  // before it (an itinerary row leaves the stop the one before reached, over an arc between the
+  // two stops it names).
   bool AddBaseStop(CommStop stop);
   bool AddBaseArc(CommArc arc);
   bool AddBaseItinerary(Itinerary itinerary);
-  bool AddBaseItineraryRow(long itinerary, const ItineraryRow& row);
+  bool AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row);
   bool AddBaseRun(ServiceRun run);
-  bool AddBaseStopTime(long run, const RunStopTime& time);
-  // Once the whole base is read: the itineraries and runs become findable by their keys.
-  void EndBase();
+  bool AddBaseStopTime(long run, long position, const RunStopTime& time);
+  // Once the whole base is read: the itineraries and runs become findable by their keys. False
+  // when a run does not stop at the stops of its itinerary, in order, from its first stop to its
+  // last one.
+  bool EndBase();
 
   long NextNumber(int kind) const;  // vurtxt::Section of stops, arcs, itineraries or runs
 

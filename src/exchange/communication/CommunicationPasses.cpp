@@ -4,7 +4,9 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
+#include "exchange/RecordLayouts.h"
 
 namespace {
 
@@ -27,26 +29,60 @@ char FirstChar(const std::string& text) { return text.empty() ? '\0' : text[0]; 
 
 constexpr const char* kTripJoin = "detcor.ID = tescor.ID";
 
+const FieldDef kModeField{"mezzo", "mezzo di trasporto", 0, 1, FieldKind::Char};
+
+// The text at a position of a walk, checked: false, with the refusal said, when the file cannot
+// carry it. `letter`: only its first character is sent.
+// `row` gives the name of the row, made only for a refusal.
+template <typename Row>
+bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row, const FieldDef& field,
+              TextRefusal& refusal, bool letter = false) {
+  DbSelect::LostCharacter lost = s.LostAt(position);
+  if (letter && lost.at > 0) lost = {};
+  const std::string_view sent = letter ? std::string_view(text).substr(0, 1) : std::string_view(text);
+  if (lost.code == 0 && FindControlByte(sent) == std::string_view::npos) return true;
+  refusal = RefuseText(row(), field, sent, lost.code, lost.at);
+  return refusal.empty();
+}
+
+const FieldDef& HeadField(const char* name) { return *TripHeadLayout().Field(name); }
+const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(name); }
+
 }  // namespace
 
-bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress) {
+TextRefusal RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {
+  const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost, at);
+  if (m.kind == ExportRecord::MisfitKind::None) return {};
+  return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
+         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+}
+
+bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress,
+                    TextRefusal& refusal) {
   if (progress) progress->Begin(kStopPassCaption);
   const long total = CountRows(db, "detcor");
   DbSelect s(db);
-  s.SetColumns("fermata, denom, ubicaz, reglocal");
+  // The trip and the stop's place in it name a text that cannot be sent.
+  s.SetColumns("fermata, denom, ubicaz, reglocal, id, sub");
   s.SetFrom("detcor");
   s.SetOrderBy("fermata, denom, ubicaz, reglocal");
   s.SetStreaming(true);
   if (!s.Open()) return false;
   long done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    model.NormaliseStop(s.TrimmedAt(0), s.TrimmedAt(1), s.TrimmedAt(2), s.IntAt(3), geo);
+    const std::string code = s.TrimmedAt(0), name = s.TrimmedAt(1), place = s.TrimmedAt(2);
+    const auto row = [&s] { return Format("corsa %ld, fermata %d", s.LongAt(4), s.IntAt(5)); };
+    if (!Sendable(s, 0, code, row, StopField("fermata"), refusal) ||
+        !Sendable(s, 1, name, row, StopField("denom"), refusal) ||
+        !Sendable(s, 2, place, row, StopField("ubicaz"), refusal))
+      return false;
+    model.NormaliseStop(code, name, place, s.IntAt(3), geo);
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
 }
 
-bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress) {
+bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kTripPassCaption);
   const long total = CountRows(db, "tescor, detcor", kTripJoin);
   DbSelect s(db);
@@ -84,6 +120,14 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
       trip.previous = previous > 0 ? previous : -1;
       trip.next = next > 0 ? next : -1;
       trip.mode = FirstChar(s.TrimmedAt(23));
+      const auto row = [id] { return Format("corsa %ld", id); };
+      if (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), refusal) ||
+          !Sendable(s, 7, trip.routeName, row, HeadField("denom"), refusal) ||
+          !Sendable(s, 13, trip.tripCode, row, HeadField("codcorsa"), refusal) ||
+          !Sendable(s, 14, trip.lineCode, row, HeadField("codlinea"), refusal) ||
+          !Sendable(s, 15, s.TrimmedAt(15), row, HeadField("verso"), refusal, true) ||
+          !Sendable(s, 23, s.TrimmedAt(23), row, kModeField, refusal, true))
+        return false;
     }
     TripStopInput stop;
     const CommStop* found = model.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
@@ -191,8 +235,13 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates&
 }
 
 bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
-                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress) {
+                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress,
+                             TextRefusal* refusal) {
   DayTypeDates calendar;
-  return NormaliseStops(db, model, geo, progress) && NormaliseTrips(db, model, progress) &&
-         ExtractCalendar(db, periodStart, periodEnd, calendar, progress) && ApplyPeriods(db, model, calendar, progress);
+  TextRefusal text;
+  const bool built = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
+                     ExtractCalendar(db, periodStart, periodEnd, calendar, progress) &&
+                     ApplyPeriods(db, model, calendar, progress);
+  if (refusal) *refusal = text;
+  return built;
 }

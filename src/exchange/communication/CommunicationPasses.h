@@ -6,6 +6,7 @@
 #include "exchange/communication/CommunicationModel.h"
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -33,11 +34,19 @@ class DayTypeDates {
   std::unordered_map<std::string, std::unordered_set<int>> dates_;
 };
 
-// Every stop row of `detcor` as a stop of the model (coordinates from `geo`, may be null).
-bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress);
+// A text the communication cannot carry (a control byte, which would cut its row or its line, or
+// a character that Windows-1252 lacks, which the file would show as '?'): the first one found,
+// as the refusal the user is shown, naming the trip, the stop and the field. Empty: none.
+using TextRefusal = std::string;
+
+// Every stop row of `detcor` as a stop of the model (coordinates from `geo`, may be null). False,
+// with `refusal` said, at a stop text the file cannot carry.
+bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress,
+                    TextRefusal& refusal);
 // Every trip with stops into its itinerary and run. The trip's stops are the model's stops of
-// their code, name, location and locality.
-bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress);
+// their code, name, location and locality. False, with `refusal` said, at a text of a trip head
+// the file cannot carry.
+bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal);
 // The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
                      DayTypeDates& calendar, WorkProgress* progress);
@@ -52,6 +61,14 @@ void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::strin
                  const std::string& end, bool excluded);
 
 // The four passes in their order, on `model` (empty, or loaded from the base). False when a
-// selection failed (the database layer has said why).
+// selection failed (the database layer has said why) or when a text cannot be sent (`refusal`,
+// when given, says which; nothing may then be written).
 bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
-                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress);
+                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress,
+                             TextRefusal* refusal = nullptr);
+
+// The refusal of a text of the communication: "ATTENZIONE: <row>:", what is wrong with the text
+// in the words of the regional export, and that nothing was written. Empty when the text can be
+// sent; `lost`/`at`: the character the text lost on its way from the database (0: none).
+struct FieldDef;
+TextRefusal RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at);

@@ -5,6 +5,8 @@
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportFiles.h"
 #include "exchange/GeoStops.h"
+#include "exchange/RecordLayouts.h"
+#include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
 #include <array>
@@ -295,6 +297,7 @@ CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool re
     h.periodStart = m.periodStart;
     h.periodEnd = m.periodEnd;
     h.person = std::string(WithoutTrailingBlanks(m.person));
+    h.refusal = RefuseText("dati generali", *ProtocolLayout().Field("resple"), h.person, m.personLost, m.personLostAt);
   } else {
     h.sendDate = h.periodStart = "01/01/1901";
     h.periodEnd = "31/12/2099";

@@ -22,11 +22,14 @@ struct CommunicationHeader {
   std::string sendDate;  // p_data, "GG/MM/AAAA"
   std::string periodStart, periodEnd;
   std::string person;  // resple without trailing blanks
+  // A text of the master row that the file cannot carry: the refusal shown (nothing is written).
+  std::string refusal;
 };
 
 class DbDatabase;
 // The protocol line's values from `master` (number 1); without the row: company 0, the dates
-// "01/01/1901", "01/01/1901", "31/12/2099" and "Anonimo".
+// "01/01/1901", "01/01/1901", "31/12/2099" and "Anonimo". A responsible person's name holding a
+// control byte or a character Windows-1252 lacks is refused (`refusal`).
 CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces);
 
 enum class CommunicationFile {

@@ -3,7 +3,9 @@
 #include "exchange/ExchangeText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vurtxt {
 
@@ -50,32 +52,38 @@ long LineChecksum(std::string_view line) {
   return sum;
 }
 
-long LeadingNumber(std::string_view field) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
-  long value = 0;
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-    if (value > 100000000000L) break;  // far beyond any number of the file
-    value = value * 10 + (field[i] - '0');
-  }
-  return negative ? -value : value;
-}
-
-bool WholeNumber(std::string_view text, long& out) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  if (i == text.size() || text.size() - i > 12) return false;
-  for (size_t j = i; j < text.size(); ++j)
-    if (text[j] < '0' || text[j] > '9') return false;
-  out = LeadingNumber(text);
+bool ReadNumber(std::string_view field, long& out) {
+  std::int32_t value = 0;
+  const char* end = field.data() + field.size();
+  const auto [ptr, ec] = std::from_chars(field.data(), end, value);
+  if (ec != std::errc() || ptr != end) return false;
+  std::string again;
+  AppendNumber(again, value);
+  if (again != field) return false;  // "+5", "05", "-0"
+  out = value;
   return true;
 }
 
-int ParseTime(std::string_view field) {
-  const long hours = LeadingNumber(field.substr(0, 2));
-  const long minutes = field.size() > 3 ? LeadingNumber(field.substr(3)) : 0;
-  return static_cast<int>(hours * 100 + minutes);
+bool ReadTime(std::string_view field, int& hhmm) {
+  const auto digit = [&](size_t k) { return field[k] >= '0' && field[k] <= '9'; };
+  if (field.size() != 5 || field[2] != '.' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) return false;
+  hhmm = (field[0] - '0') * 1000 + (field[1] - '0') * 100 + (field[3] - '0') * 10 + (field[4] - '0');
+  return true;
+}
+
+bool ReadCoordinate(std::string_view field, double& out) {
+  // Digits, one point and two decimals, an optional minus: nothing strtod would read otherwise.
+  if (field.size() < 4 || field.size() > 60) return false;
+  const size_t point = field.size() - 3;
+  for (size_t k = field[0] == '-' ? 1 : 0; k < field.size(); ++k)
+    if (k == point ? field[k] != '.' : (field[k] < '0' || field[k] > '9')) return false;
+  const double value = std::strtod(std::string(field).c_str(), nullptr);
+  if (!std::isfinite(value)) return false;
+  std::string again;
+  AppendCoordinate(again, value);
+  if (again != field) return false;
+  out = value;
+  return true;
 }
 
 const RecordLayout& IdRegLayout() {

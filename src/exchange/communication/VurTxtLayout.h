@@ -55,13 +55,16 @@ inline long AddLine(long running, std::string_view line) {
   return static_cast<long>((static_cast<std::int64_t>(LineChecksum(line)) + running) % kCheckModulo);
 }
 
-// A number read from a field: the leading decimal digits with an optional sign; an empty or
-// non-numeric field reads 0.
-long LeadingNumber(std::string_view field);
-// True when the whole text is a decimal number (optional sign), stored in `out`.
-bool WholeNumber(std::string_view text, long& out);
-// "HH.MM" as HHMM: hours from the first two characters, minutes from the fourth on.
-int ParseTime(std::string_view field);
+// The readers of the fields of a row. Each takes a field only as the writer above writes it, so
+// that a value read is the value written and is written back the same: anything else (a sign or
+// a leading zero the writer does not write, a NUL, more digits than a 32-bit number holds, "nan",
+// an exponent) is not a value of the file and gives false.
+// A whole number "%ld" of 32 bits.
+bool ReadNumber(std::string_view field, long& out);
+// A time "HH.MM" as HHMM (99.99: no time).
+bool ReadTime(std::string_view field, int& hhmm);
+// A coordinate "%1.2f", finite.
+bool ReadCoordinate(std::string_view field, double& out);
 
 // RT_IDREG: one line per company trip, 63 characters when every value fits its width. The same
 // fields serve the communication that writes it and the import of the regional trip numbers

@@ -16,10 +16,6 @@ double Hundredths(double v) {
   return std::strtod(text, nullptr);
 }
 
-// A coordinate the files can carry and read back: finite, and far from any real place's
-// coordinates before the digits a double holds run out.
-bool UsableCoordinate(double v) { return std::isfinite(v) && std::fabs(v) < 1e15; }
-
 }  // namespace
 
 std::string GeoreferenceRefusalText() {

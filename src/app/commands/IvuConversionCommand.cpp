@@ -54,7 +54,7 @@ void ConvertIvuToRt(MainFrame* frame) {
   FrameProgress progress(frame);
   progress.Begin(kIvuStatus);
   const IvuWriting writing =
-      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, NoteExportFolder);
+      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, ExportFolderWatch());
   if (!writing.ok) {
     ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
     Stopped();

@@ -26,7 +26,7 @@ int CreateNewFile(const std::string& native) {
   // O_EXCL refuses any name that exists, a link included (never followed): what stands there is
   // removed and the creation tried again. Someone who puts a name back each time wins nothing.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
     struct stat st;
     if (::lstat(native.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {

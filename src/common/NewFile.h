@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-// Creates the file at the native path `native` for writing (mode 0666 less the umask). The open
+// Creates the file at the native path `native` for writing and reading back (mode 0666 less the
+// umask). The open
 // descriptor, or -1 when it cannot be created (a folder of that name, a folder that cannot be
 // written); errno tells why.
 int CreateNewFile(const std::string& native);

@@ -40,20 +40,7 @@ struct Interrupted : DriverFiles {
       for (const std::string& n : kExportSet) WriteLines(folder + "/" + n, {"old " + n});
     return folder;
   }
-  // The export command's watch over the run's settings file.
-  FolderWatch Watch() const {
-    const std::string path = settings;
-    FolderWatch w;
-    w.note = [path](const std::string& folder, const std::string& key) {
-      const ScopedEnv file(settings::kEnvironmentVariable, path);
-      NoteExportFolder(folder, key);
-    };
-    w.keyOf = [path](const std::string& folder) {
-      const ScopedEnv file(settings::kEnvironmentVariable, path);
-      return NotedExportKey(folder);
-    };
-    return w;
-  }
+  FolderWatch Watch() const { return SettingsFolderWatch(settings); }
   // A folder with a previous export, and a new one killed there right after `done` (noted as the
   // command notes it).
   std::string KilledAfter(const std::string& name, const std::string& done) const {

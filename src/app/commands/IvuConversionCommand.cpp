@@ -55,6 +55,7 @@ void ConvertIvuToRt(MainFrame* frame) {
   progress.Begin(kIvuStatus);
   const IvuWriting writing =
       WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, ExportFolderWatch());
+  if (!writing.recovery.empty()) ui::MessageBox(writing.recovery, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
   if (!writing.ok) {
     ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
     Stopped();

@@ -4,8 +4,6 @@
 #include "app/AppTestSupport.h"
 #include "support/ExchangeData.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 const std::string kFileLine =
@@ -117,26 +115,6 @@ TEST_F(FileSizeLimit, AnExportPastTheLimitGetsTheWriteFailureMessage) {
             std::vector<std::string>{"0x30\tImpossibile creare\\n\\n" + out + "/RT_DTORA.TXT"});
   // Nothing cut short was put in place of the stop file.
   EXPECT_FALSE(QFile::exists(cp1252::ToQString(out + "/RT_DTORA.TXT")));
-}
-
-}  // namespace
-
-namespace {
-
-// A folder the user cannot write in: the export says it cannot create its first file, the old
-// files stay as they were, and nothing is noted as an export under way (no message at the start).
-TEST_F(ExportDriver, AReadOnlyFolderIsSaidToBeUnwritable) {
-  for (const char* name : {"RT_HDORA.TXT", "RT_CALEN.TXT"}) WriteLines(out + "/" + name, {std::string("old ") + name});
-  const std::string before = Listing(out) + FileBytes(out + "/RT_HDORA.TXT") + FileBytes(out + "/RT_CALEN.TXT");
-  ASSERT_EQ(::chmod(out.c_str(), 0555), 0);
-  const DriverRun run = RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"}, 0, 0, true);
-  const DriverRun start = RunDriver(settings, {}, {}, 0, 0, true);
-  ::chmod(out.c_str(), 0755);
-  EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x30, "Impossibile creare\n\n" + out + "/RT_HDORA.TXT"),
-                                                  ResultBox({0, 0, 0, 0, 0, 0, 0})}));
-  EXPECT_EQ(Boxes(start), std::vector<std::string>{});
-  EXPECT_EQ(Listing(out) + FileBytes(out + "/RT_HDORA.TXT") + FileBytes(out + "/RT_CALEN.TXT"), before);
-  EXPECT_EQ(SettingsValue(settings, "EsportazioniInCorso"), "");
 }
 
 }  // namespace

@@ -5,49 +5,74 @@
 #include "platform/Ui.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
 
-std::vector<std::string> NotedFolders() {
+using Note = std::pair<std::string, std::string>;  // folder, key
+
+// A line without a tab (noted by an earlier version) is a folder without key: its journal is
+// not obeyed.
+std::vector<Note> NotedFolders() {
   std::string text;
   settings::Read(settings::kExportsUnderWay, text);
-  std::vector<std::string> folders;
+  std::vector<Note> notes;
   size_t start = 0;
   while (start <= text.size()) {
     const size_t end = std::min(text.find('\n', start), text.size());
-    if (end > start) folders.push_back(text.substr(start, end - start));
+    if (end > start) {
+      const std::string line = text.substr(start, end - start);
+      const size_t tab = line.rfind('\t');
+      if (tab == std::string::npos)
+        notes.emplace_back(line, std::string());
+      else
+        notes.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
     start = end + 1;
   }
-  return folders;
+  return notes;
 }
 
-void WriteNotedFolders(const std::vector<std::string>& folders) {
+void WriteNotedFolders(const std::vector<Note>& notes) {
   std::string text;
-  for (const std::string& f : folders) text += (text.empty() ? "" : "\n") + f;
+  for (const Note& n : notes) text += (text.empty() ? "" : "\n") + n.first + "\t" + n.second;
   settings::Write(settings::kExportsUnderWay, text);
 }
 
 }  // namespace
 
-void NoteExportFolder(const std::string& folder, bool underWay) {
-  std::vector<std::string> folders = NotedFolders();
-  const auto found = std::find(folders.begin(), folders.end(), folder);
-  if (underWay == (found != folders.end())) return;
-  if (underWay)
-    folders.push_back(folder);
-  else
-    folders.erase(found);
-  WriteNotedFolders(folders);
+void NoteExportFolder(const std::string& folder, const std::string& key) {
+  std::vector<Note> notes = NotedFolders();
+  const auto found = std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.first == folder; });
+  if (key.empty()) {
+    if (found == notes.end()) return;
+    notes.erase(found);
+  } else if (found == notes.end()) {
+    notes.emplace_back(folder, key);
+  } else if (found->second != key) {
+    found->second = key;
+  } else {
+    return;
+  }
+  WriteNotedFolders(notes);
 }
 
+std::string NotedExportKey(const std::string& folder) {
+  for (const Note& n : NotedFolders())
+    if (n.first == folder) return n.second;
+  return {};
+}
+
+FolderWatch ExportFolderWatch() { return {NoteExportFolder, NotedExportKey}; }
+
 void RecoverInterruptedExports() {
-  const std::vector<std::string> noted = NotedFolders();
+  const std::vector<Note> noted = NotedFolders();
   if (noted.empty()) return;
-  std::vector<std::string> left;
-  for (const std::string& folder : noted) {
-    const FolderRecovery r = RecoverExportFolder(folder);
-    if (r.outcome == FolderRecovery::kFailed) left.push_back(folder);
+  std::vector<Note> left;
+  for (const Note& note : noted) {
+    const FolderRecovery r = RecoverExportFolder(note.first, ExportFolderWatch());
+    if (r.outcome == FolderRecovery::kFailed) left.push_back(note);
     if (!r.message.empty()) ui::MessageBox(r.message, ui::MB_ICONEXCLAMATION, r.caption);
   }
   WriteNotedFolders(left);

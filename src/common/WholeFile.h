@@ -1,7 +1,8 @@
 #pragma once
 // One file of text written whole or not at all: the bytes go to a temporary beside the chosen
-// name, are flushed to the disk, and only then take the name by one rename. A file already there
-// keeps its content when the new one cannot be written, and no temporary is left behind.
+// name, created new (common/NewFile), are flushed to the disk, and only then take the name by one
+// rename. A file already there keeps its content when the new one cannot be written, and no
+// temporary is left behind (those of killed runs go at the next write into the folder).
 
 #include <string>
 #include <string_view>

@@ -608,14 +608,15 @@ std::string ExportRun::IdRefusal() {
 
 ExportResult ExportRun::Run() {
   // An earlier export cut short in this folder: the folder is put in order first.
-  const FolderRecovery recovery = RecoverExportFolder(o_.folder, o_.fileSetStep);
+  const FolderRecovery recovery = RecoverExportFolder(o_.folder, o_.folderWatch, o_.fileSetStep, SetNames());
   if (recovery.outcome == FolderRecovery::kFailed) {
-    if (o_.folderWatch) o_.folderWatch(o_.folder, true);  // still to be put in order
+    // A journal of this program stays noted, to be put in order at the next start.
     ExportResult refused;
     refused.refusal = recovery.message + "\n\nNessun file è stato scritto.";
     return refused;
   }
-  if (recovery.outcome != FolderRecovery::kWhole && o_.folderWatch) o_.folderWatch(o_.folder, false);
+  if (recovery.outcome != FolderRecovery::kWhole && recovery.outcome != FolderRecovery::kForeign && o_.folderWatch)
+    o_.folderWatch.note(o_.folder, {});
   ExportResult result = Export();
   result.recovery = recovery.message;
   return result;

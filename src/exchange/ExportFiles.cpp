@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cstdio>
 
 ExportFileSet::ExportFileSet(std::string folder, std::vector<std::string> names)
     : folder_(std::move(folder), {}), names_(std::move(names)) {}
@@ -17,14 +18,23 @@ void ExportFileSet::Fail(const std::string& fileName) {
 void ExportFileSet::Watch(bool underWay) {
   if (underWay == watched_) return;
   watched_ = underWay;
-  if (watch_) watch_(folder_.Folder(), underWay);
+  if (watch_) watch_.note(folder_.Folder(), underWay ? key_ : std::string());
+}
+
+std::string ExportFileSet::TemporaryOf(const std::string& fileName) const {
+  if (Journaled()) return folder_.NativeOf(fileName + kTemporarySuffix);
+  std::string folder, name;
+  SplitNativePath(folder_.NativeOf(fileName), folder, name);
+  return HiddenTemporaryOf(folder, name);
 }
 
 bool ExportFileSet::StartJournal() {
   // The folder must be whole: the journal of an earlier set is its only record of what to do.
   if (folder_.Lookup(SetFolder::kJournalName) != SetFolder::Kind::None) return false;
+  key_ = NewJournalKey();
   Watch(true);
   SetJournal journal;
+  journal.key = key_;
   for (const std::string& name : names_) journal.files.push_back({name, false});
   if (!folder_.WriteJournal(journal)) {
     Watch(false);
@@ -46,8 +56,13 @@ bool ExportFileSet::Begin(const std::string& fileName) {
     Fail(fileName);
     return false;
   }
-  const std::string temporary = folder_.NativeOf(fileName + kTemporarySuffix);
-  fd_ = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (Journaled()) {
+    fd_ = CreateNewFile(TemporaryOf(fileName));
+  } else {
+    std::string folder, name;
+    SplitNativePath(folder_.NativeOf(fileName), folder, name);
+    fd_ = CreateHiddenTemporary(folder, name);
+  }
   if (fd_ < 0) {
     Fail(fileName);
     return false;
@@ -86,7 +101,11 @@ bool ExportFileSet::Finish() {
   // A full disk may show only here: the data must be on it before the file is put in place (for a
   // set synced together, Commit puts it there).
   if (ok && !SyncedTogether() && ::fsync(fd_) != 0) ok = false;
-  if (::close(fd_) != 0) ok = false;
+  if (ok && !Journaled()) {
+    holdFd_ = fd_;  // the hidden temporary stays locked until it is put in place
+  } else if (::close(fd_) != 0) {
+    ok = false;
+  }
   fd_ = -1;
   if (!ok) {
     Fail(begun_.back());
@@ -114,16 +133,24 @@ bool ExportFileSet::Commit() {
 bool ExportFileSet::CommitOne() {
   const std::string& name = names_.front();
   // A folder is never replaced by a file (the rename would refuse it anyway).
-  if (folder_.Lookup(name) == SetFolder::Kind::Folder || !folder_.Rename(name + kTemporarySuffix, name)) {
+  // Renamed while still held, so that no other writer takes it for one left by a killed run.
+  const std::string temporary = TemporaryOf(name);
+  const bool placed = folder_.Lookup(name) != SetFolder::Kind::Folder &&
+                      ::rename(temporary.c_str(), folder_.NativeOf(name).c_str()) == 0;
+  if (holdFd_ >= 0) ::close(holdFd_);
+  holdFd_ = -1;
+  if (!placed) {
     Fail(name);
     return false;
   }
+  folder_.Step("renamed " + name);
   folder_.Sync();
   return true;
 }
 
 bool ExportFileSet::CommitJournaled() {
   SetJournal journal;
+  journal.key = key_;
   for (const std::string& name : names_) journal.files.push_back({name, false});
   std::string failedName;
   // Every file's data on the disk before any is put in place.
@@ -180,7 +207,9 @@ void ExportFileSet::Abort() {
   }
   // A journal that stays may need the temporaries to finish putting the set in place.
   if (journalStays_) return;
-  for (const std::string& name : begun_) ::unlink(folder_.NativeOf(name + kTemporarySuffix).c_str());
+  if (holdFd_ >= 0) ::close(holdFd_);
+  holdFd_ = -1;
+  for (const std::string& name : begun_) ::unlink(TemporaryOf(name).c_str());
   begun_.clear();
   if (journalWritten_) {
     // Only the temporaries were touched (or the previous files are back): the journal goes.

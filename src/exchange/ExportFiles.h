@@ -11,6 +11,14 @@
 // the new one. Such a folder must be in order before a new set is begun there. A set of one file
 // needs no journal: its file is put in place by one rename.
 //
+// Every temporary is created new (common/NewFile): a file or a link found under its name is
+// removed, never written through. A set of one file writes a hidden temporary, and removes those
+// that killed runs left in its folder.
+//
+// The folder watch (FolderWatch) is told the journal's key before a set begins to change its
+// folder, and an empty key once the folder holds one whole set again; a folder left not whole (a
+// failure while putting the previous files back) stays noted.
+//
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each
 // line ended by CR LF.
 
@@ -20,12 +28,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// Told with underWay true before a set begins to change its folder, and with underWay false once
-// the folder holds one whole set again: the interface notes such folders, so that a start after a
-// kill finds them. A folder left not whole (a failure while putting the previous files back) is
-// not told false.
-using FolderWatch = std::function<void(const std::string& folder, bool underWay)>;
 
 class ExportFileSet {
  public:
@@ -37,7 +39,7 @@ class ExportFileSet {
   ExportFileSet(const ExportFileSet&) = delete;
   ExportFileSet& operator=(const ExportFileSet&) = delete;
 
-  void SetFolderWatch(FolderWatch watch) { watch_ = std::move(watch); }
+  void SetFolderWatch(const FolderWatch& watch) { watch_ = watch; }
   void SetStepHook(FileSetStep step) { folder_.SetStep(std::move(step)); }
 
   // Starts the next file of the set (the previous one must be finished). False when its
@@ -82,6 +84,8 @@ class ExportFileSet {
  private:
   bool Flush();
   bool Journaled() const { return names_.size() > 1; }
+  // The native path of a file's temporary: "X.part" in a journaled set, hidden otherwise.
+  std::string TemporaryOf(const std::string& fileName) const;
   // A set of many files (an IVU set has one pair for each line) is put on the disk in one go
   // before its files are put in place, rather than one flush for each file.
   bool SyncedTogether() const { return names_.size() > kSyncedOneByOne; }
@@ -97,6 +101,7 @@ class ExportFileSet {
   std::vector<std::string> begun_;  // the files whose temporaries exist, in order
   FolderWatch watch_;
   int fd_ = -1;
+  int holdFd_ = -1;  // a single file's finished temporary, held locked until it is put in place
   std::string buffer_;
   size_t fileSize_ = 0;  // bytes of the current file written so far
   bool writeFailed_ = false;
@@ -105,6 +110,7 @@ class ExportFileSet {
   bool journalWritten_ = false;
   bool journalStays_ = false;
   bool watched_ = false;  // the watch was told the folder is under way
+  std::string key_;       // the journal's key
   std::string failedPath_;
   std::vector<std::string> written_;
 };

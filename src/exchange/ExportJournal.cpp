@@ -6,13 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 
 namespace {
 
-// The journal's text: a first line that says what it is, the phase, one line per file ("file",
-// 1 or 0 for a previous file, the name), and "fine" last.
+// The journal's text: a first line that says what it is, its key, the phase, one line per file
+// ("file", 1 or 0 for a previous file, the name), and "fine" last.
 constexpr const char* kHeading = "Quendo: esportazione in corso in questa cartella; non eliminare questo file.";
 constexpr size_t kLargestJournal = 64 * 1024;
 
@@ -26,15 +27,20 @@ const char* PhaseWord(SetPhase phase) {
 }
 
 std::string JournalText(const SetJournal& journal) {
-  std::string text = std::string(kHeading) + "\nfase " + PhaseWord(journal.phase) + "\n";
+  std::string text = std::string(kHeading) + "\nchiave " + journal.key + "\nfase " + PhaseWord(journal.phase) + "\n";
   for (const JournalEntry& e : journal.files) text += std::string("file ") + (e.previous ? "1 " : "0 ") + e.name + "\n";
   return text + "fine\n";
 }
 
-// A name of a file of the folder: no separator, not the folder itself or its parent.
+// A name of a file of the folder: no separator, not the folder itself or its parent, not the
+// journal.
 bool PlainName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
+         name.find('\0') == std::string::npos && name.rfind(SetFolder::kJournalName, 0) != 0;
+}
+
+bool IsKey(const std::string& key) {
+  return key.size() == 32 && key.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 bool ParseJournal(const std::string& text, SetJournal& journal) {
@@ -46,13 +52,14 @@ bool ParseJournal(const std::string& text, SetJournal& journal) {
     lines.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-  if (lines.size() < 3 || lines.front() != kHeading || lines.back() != "fine") return false;
+  if (lines.size() < 4 || lines.front() != kHeading || lines.back() != "fine") return false;
   SetJournal read;
+  if (lines[1].rfind("chiave ", 0) != 0 || !IsKey(read.key = lines[1].substr(7))) return false;
   bool phaseFound = false;
   for (SetPhase phase : {SetPhase::Writing, SetPhase::Replacing, SetPhase::Restoring})
-    if (lines[1] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;
+    if (lines[2] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;
   if (!phaseFound) return false;
-  for (size_t k = 2; k + 1 < lines.size(); ++k) {
+  for (size_t k = 3; k + 1 < lines.size(); ++k) {
     const std::string& l = lines[k];
     if (l.size() < 8 || l.compare(0, 5, "file ") != 0 || (l[5] != '0' && l[5] != '1') || l[6] != ' ') return false;
     JournalEntry e{l.substr(7), l[5] == '1'};
@@ -65,7 +72,7 @@ bool ParseJournal(const std::string& text, SetJournal& journal) {
 
 // Writes the whole of `bytes` to a new file and flushes it to the disk.
 bool WriteWhole(const std::string& native, const std::string& bytes) {
-  const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = CreateNewFile(native);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes);
   if (ok && ::fsync(fd) != 0) ok = false;
@@ -85,14 +92,14 @@ bool SettleOne(SetFolder& f, const std::string& name) {
 
 }  // namespace
 
-bool WriteAll(int fd, std::string_view bytes) {
-  for (size_t done = 0; done < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
+std::string NewJournalKey() {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string key;
+  for (int k = 0; k < 4; ++k) {
+    quint32 v = QRandomGenerator::system()->generate();
+    for (int d = 0; d < 8; ++d, v >>= 4) key.push_back(kDigits[v & 0xF]);
   }
-  return true;
+  return key;
 }
 
 std::string SetFolder::PathOf(const std::string& name) const {
@@ -119,17 +126,18 @@ bool SetFolder::Rename(const std::string& from, const std::string& to) {
 }
 
 bool SetFolder::Remove(const std::string& name) {
-  if (::unlink(NativeOf(name).c_str()) != 0) return errno == ENOENT || errno == ENOTDIR;
+  if (::unlink(NativeOf(name).c_str()) != 0) {
+    // A folder that cannot be written (a read-only disk) refuses even what is not there: what is
+    // not there is removed all the same.
+    struct stat st;
+    return errno == ENOENT || errno == ENOTDIR || (::lstat(NativeOf(name).c_str(), &st) != 0 && errno == ENOENT);
+  }
   Step("removed " + name);
   return true;
 }
 
 void SetFolder::Sync() const {
-  const std::string native = QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString();
-  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);  // some file systems cannot: the renames are made all the same
-  ::close(fd);
+  SyncFolder(QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString());
 }
 
 bool SetFolder::SyncFileSystem() const {
@@ -147,10 +155,29 @@ SetFolder::Read SetFolder::ReadJournal(SetJournal& journal) const {
     case Kind::File: break;
     default: return Read::Unreadable;
   }
-  QFile file(QFile::decodeName(QByteArray::fromStdString(NativeOf(kJournalName))));
-  if (!file.open(QIODevice::ReadOnly) || file.size() > static_cast<qint64>(kLargestJournal)) return Read::Unreadable;
-  const QByteArray bytes = file.readAll();
-  return ParseJournal(bytes.toStdString(), journal) ? Read::Found : Read::Unreadable;
+  // A link is never followed, and only a plain file of a journal's size is read.
+  const int fd = ::open(NativeOf(kJournalName).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ELOOP ? Read::Foreign : Read::Unreadable;
+  struct stat st;
+  std::string bytes;
+  Read read = Read::Unreadable;
+  if (::fstat(fd, &st) == 0) {
+    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kLargestJournal)) {
+      read = Read::Foreign;
+    } else {
+      bytes.resize(static_cast<size_t>(st.st_size));
+      size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      if (done == bytes.size()) read = ParseJournal(bytes, journal) ? Read::Found : Read::Foreign;
+    }
+  }
+  ::close(fd);
+  return read;
 }
 
 bool SetFolder::WriteJournal(const SetJournal& journal) {

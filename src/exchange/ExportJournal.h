@@ -11,6 +11,13 @@
 // when that cannot be done, bring the previous files back. Each move checks what is already done,
 // so a run of these moves that is itself cut short can be run again. The journal is written whole
 // (a temporary, flushed, then renamed over it).
+//
+// A journal carries a key drawn at random when its set begins, which the interface notes with the
+// folder (FolderWatch): a journal is obeyed only when its key is the one noted for its folder, so
+// that a journal that came from elsewhere (a received archive, another user of a shared folder)
+// never makes the program move or remove a file.
+
+#include "common/NewFile.h"
 
 #include <functional>
 #include <string>
@@ -33,12 +40,24 @@ struct JournalEntry {
 };
 
 struct SetJournal {
+  std::string key;  // 32 hexadecimal digits
   SetPhase phase = SetPhase::Writing;
   std::vector<JournalEntry> files;
 };
 
-// Writes the whole of `bytes` to the open file `fd`; false when the system refuses some of it.
-bool WriteAll(int fd, std::string_view bytes);
+// A new key for a set's journal.
+std::string NewJournalKey();
+
+// The interface's note of the folders where a set is under way, kept where a start after a kill
+// finds it (the settings), with the key of the journal the program wrote in each one.
+struct FolderWatch {
+  // Told with the journal's key before a set begins to change its folder, and with an empty key
+  // once the folder holds one whole set again.
+  std::function<void(const std::string& folder, const std::string& key)> note;
+  // The key noted for the folder; empty when none.
+  std::function<std::string(const std::string& folder)> keyOf;
+  explicit operator bool() const { return static_cast<bool>(note); }
+};
 
 // The folder of a set and every change made in it: native paths, one system call a change, each
 // told to the step hook. Names are Windows-1252.
@@ -71,8 +90,9 @@ class SetFolder {
   // included; false when a write could not be made (a full disk, an error of the device).
   bool SyncFileSystem() const;
 
-  // The journal: written whole, read back, removed.
-  enum class Read { Found, None, Unreadable };
+  // The journal: written whole, read back, removed. Foreign: not a journal this program writes
+  // (its lines, or a name of a file that is not a plain name of this folder).
+  enum class Read { Found, None, Unreadable, Foreign };
   Read ReadJournal(SetJournal& journal) const;
   bool WriteJournal(const SetJournal& journal);
   bool RemoveJournal() { return Remove(std::string(kJournalName) + kTemporarySuffix) && Remove(kJournalName); }

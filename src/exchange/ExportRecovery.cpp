@@ -1,5 +1,6 @@
 #include "exchange/ExportRecovery.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -76,12 +77,36 @@ FolderRecovery Failed(const Work& w, const std::string& folder, const std::strin
           w.caption};
 }
 
+FolderRecovery Foreign(const std::string& folder) {
+  return {FolderRecovery::kForeign,
+          "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName +
+              " che non è stato scritto da questo programma.\n\n"
+              "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della "
+              "cartella è stato toccato."};
+}
+
+// A journal of this program: its key noted for the folder, its files those of the set to come.
+bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch,
+          const std::vector<std::string>& names) {
+  if (!watch.keyOf || watch.keyOf(folder) != journal.key) return false;
+  for (const JournalEntry& e : journal.files)
+    if (!names.empty() && std::find(names.begin(), names.end(), e.name) == names.end()) return false;
+  return true;
+}
+
 }  // namespace
 
-FolderRecovery RecoverExportFolder(const std::string& folder, const FileSetStep& step) {
+FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch& watch, const FileSetStep& step,
+                                   const std::vector<std::string>& names) {
   SetFolder f(folder, step);
   SetJournal journal;
-  switch (f.ReadJournal(journal)) {
+  SetFolder::Read read = f.ReadJournal(journal);
+  if (read == SetFolder::Read::Found && !Ours(journal, folder, watch, names)) read = SetFolder::Read::Foreign;
+  switch (read) {
+    case SetFolder::Read::Foreign:
+      if (!f.RemoveJournal()) return Failed(ExportWork(), folder, f.PathOf(SetFolder::kJournalName));
+      f.Sync();
+      return Foreign(folder);
     case SetFolder::Read::None:
       // A journal's temporary without journal: the first journal of a set was being written.
       if (!f.Remove(std::string(SetFolder::kJournalName) + SetFolder::kTemporarySuffix))

@@ -5,10 +5,16 @@
 // back. Either way no temporary, previous file moved aside or journal is left, and the folder
 // holds one whole set. Run before every export into a folder, and at start-up for the folders
 // the interface noted while an export was under way there.
+//
+// Only a journal this program wrote is obeyed: its key must be the one the interface noted for
+// the folder, and each file it names one of the set about to be written (when the caller knows
+// them). Any other journal is told to the user and removed, and nothing else in the folder is
+// touched.
 
 #include "exchange/ExportJournal.h"
 
 #include <string>
+#include <vector>
 
 struct FolderRecovery {
   enum Outcome {
@@ -16,11 +22,14 @@ struct FolderRecovery {
     kCompleted,  // the new set was put in place
     kUndone,     // the previous set is back
     kFailed,     // the folder could not be put in order: its journal stays for the next run
+    kForeign,    // a journal the program did not write: removed, not obeyed
   };
   Outcome outcome = kWhole;
   std::string message;  // what was done, for the user (Windows-1252); empty for kWhole
   std::string caption;  // of the box that shows it: what the set was ("Esportazione dati orari")
 };
 
-// `folder` is Windows-1252. `step` is told after each change on the disk (tests stop there).
-FolderRecovery RecoverExportFolder(const std::string& folder, const FileSetStep& step = {});
+// `folder` is Windows-1252; `watch` gives the key noted for it. `step` is told after each change
+// on the disk (tests stop there). `names`: the files of the set about to be written, or none.
+FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch& watch, const FileSetStep& step = {},
+                                   const std::vector<std::string>& names = {});

@@ -3,6 +3,7 @@
 #include "app/Busy.h"
 #include "app/MainFrame.h"
 #include "common/Cp1252.h"
+#include "common/NewFile.h"
 #include "platform/PrintSetup.h"
 #include "platform/Ui.h"
 #include "reports/PageDumpCanvas.h"
@@ -11,14 +12,16 @@
 #include "reportview/ReportPreview.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryFile>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -28,6 +31,63 @@ const char* const kPrinterFault =
     "Non è possibile aprire la stampante.\n\n"
     "Verificare l'impostazione della stampante associata\n"
     "all'applicazione e riprovare successivamente.\n";
+
+// The hidden temporary of a PDF file (common/NewFile), held open while the printer writes it
+// through the descriptor's own name, so that nothing put meanwhile under the temporary's name is
+// written; checked whole, flushed and renamed into place, or removed.
+class PdfTemporary {
+ public:
+  ~PdfTemporary() {
+    if (fd_ >= 0) {
+      ::unlink(path_.c_str());
+      ::close(fd_);
+    }
+  }
+  bool Create(const std::string& nativeTarget) {
+    target_ = nativeTarget;
+    std::string folder, name;
+    SplitNativePath(nativeTarget, folder, name);
+    path_ = HiddenTemporaryOf(folder, name);
+    fd_ = CreateHiddenTemporary(folder, name);
+    return fd_ >= 0;
+  }
+  bool Open() const { return fd_ >= 0; }
+  QString Through() const { return QStringLiteral("/proc/self/fd/") + QString::number(fd_); }
+  bool PutInPlace() {
+    struct stat held, named;
+    const bool ok = ::fsync(fd_) == 0 && Complete() && ::fstat(fd_, &held) == 0 &&
+                    ::lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
+                    std::rename(path_.c_str(), target_.c_str()) == 0;
+    if (!ok) return false;
+    ::close(fd_);
+    fd_ = -1;
+    std::string folder, name;
+    SplitNativePath(target_, folder, name);
+    SyncFolder(folder);
+    return true;
+  }
+
+ private:
+  // The file ends as a whole PDF does: its cross-reference table where the trailer says, then
+  // the end mark. A write lost on the way moves the one or cuts the other.
+  bool Complete() const {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0 || st.st_size < 64) return false;
+    const off_t size = st.st_size;
+    const off_t tailSize = std::min<off_t>(size, 256);
+    std::string tail(static_cast<size_t>(tailSize), '\0');
+    if (::pread(fd_, tail.data(), tail.size(), size - tailSize) != tailSize) return false;
+    while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
+    const size_t mark = tail.rfind("startxref");
+    if (tail.size() < 5 || tail.compare(tail.size() - 5, 5, "%%EOF") != 0 || mark == std::string::npos) return false;
+    const long long xref = std::strtoll(tail.c_str() + mark + 9, nullptr, 10);
+    char head[4];
+    return xref > 0 && xref < size - 4 && ::pread(fd_, head, 4, xref) == 4 && std::string(head, 4) == "xref";
+  }
+
+  std::string target_, path_;
+  int fd_ = -1;
+};
 
 // Draws the pages of one run, on the page dump too when the driver asked for one.
 class PageRun {
@@ -209,23 +269,15 @@ void ReportView::Print() {
 
 bool ReportView::PrintPages(QPrinter& printer) {
   if (!report_) return false;
-  // A PDF file is written beside its place under a name of its own, and takes its name only once
-  // every page is in it.
+  // A PDF file is written beside its place under a hidden name of its own, created new, and takes
+  // its name only once every page is in it and on the disk.
   const QString target = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-  QString partial;
-  if (!target.isEmpty()) {
-    const QFileInfo info(target);
-    QTemporaryFile reserve(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral("-XXXXXX"));
-    reserve.setAutoRemove(false);
-    if (reserve.open()) {
-      partial = reserve.fileName();
-      reserve.close();
-      printer.setOutputFileName(partial);
-    }
-  }
+  PdfTemporary partial;
+  if (!target.isEmpty() && partial.Create(QFile::encodeName(target).toStdString()))
+    printer.setOutputFileName(partial.Through());
   QPainter painter;
-  if ((!target.isEmpty() && partial.isEmpty()) || !painter.begin(&printer)) {
-    if (!partial.isEmpty()) QFile::remove(partial);
+  if ((!target.isEmpty() && !partial.Open()) || !painter.begin(&printer)) {
+    if (!target.isEmpty()) printer.setOutputFileName(target);
     ui::MessageBox(kPrinterFault, ui::MB_ICONINFORMATION);
     return false;
   }
@@ -244,20 +296,13 @@ bool ReportView::PrintPages(QPrinter& printer) {
     }
   }
   const bool written = painter.end() && printer.printerState() != QPrinter::Error;
-  if (!partial.isEmpty()) {
-    const std::string from = QFile::encodeName(partial).toStdString();
-    const std::string to = QFile::encodeName(target).toStdString();
-    // The file gets the permissions of any new file of the user, not the private ones of a
-    // temporary file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(from.c_str(), 0666 & ~mask);
-    if (!written || std::rename(from.c_str(), to.c_str()) != 0) {
-      QFile::remove(partial);
+  if (!target.isEmpty()) {
+    printer.setOutputFileName(target);
+    // A write the disk refused (full) leaves a file without its end: it never takes the name.
+    if (!written || !partial.PutInPlace()) {
       ui::MessageBox("Impossibile creare\n\n" + cp1252::FromQStringLossy(target), ui::MB_ICONEXCLAMATION);
       return false;
     }
-    printer.setOutputFileName(target);
   }
   if (ui::Script* script = ui::Script::Current())
     script->Record("PRINT\t" + ui::TranscriptText(report_->Title()) + "\t" + std::to_string(pages));

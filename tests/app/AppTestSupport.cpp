@@ -1,5 +1,6 @@
 #include "app/AppTestSupport.h"
 
+#include "app/InterruptedExports.h"
 #include "common/Cp1252.h"
 #include "platform/Settings.h"
 
@@ -86,4 +87,17 @@ std::string Box(unsigned type, const std::string& text) {
   char hex[8];
   std::snprintf(hex, sizeof hex, "0x%02X", type);
   return std::string(hex) + "\t" + ui::TranscriptText(text);
+}
+
+FolderWatch SettingsFolderWatch(const std::string& settingsPath) {
+  FolderWatch w;
+  w.note = [settingsPath](const std::string& folder, const std::string& key) {
+    const ScopedEnv file(settings::kEnvironmentVariable, settingsPath);
+    NoteExportFolder(folder, key);
+  };
+  w.keyOf = [settingsPath](const std::string& folder) {
+    const ScopedEnv file(settings::kEnvironmentVariable, settingsPath);
+    return NotedExportKey(folder);
+  };
+  return w;
 }

@@ -5,6 +5,8 @@
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 
+#include "exchange/ExportJournal.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -66,3 +68,7 @@ inline std::vector<std::string> Boxes(const std::vector<std::string>& transcript
   return LinesStartingWith(transcript, "0x");
 }
 inline std::vector<std::string> Boxes(const DriverRun& run) { return Boxes(run.transcript); }
+
+// The export commands' folder watch over the settings file `settingsPath`, for exports the tests
+// run themselves (and kill) as the commands would.
+FolderWatch SettingsFolderWatch(const std::string& settingsPath);

@@ -73,8 +73,8 @@ TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
       // Declined once, then saved on the second offer.
       {FirstUpTo({"file " + comm, "cancel", "ok", "file " + base, "cancel", "cancel"}),
        "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
-      // An unwritable folder: the message, nothing partial.
-      {FirstUpTo({"file " + unwritable}), "", 2},
+      // An unwritable folder: the message once the files are chosen, nothing partial.
+      {FirstUpTo({"file " + unwritable, "cancel", "cancel"}), "", 3},
       // No base chosen for an incremental communication.
       {{"dialog 148", "  1177=0", "cancel"}, "", 1},
   };

@@ -40,18 +40,30 @@ struct Interrupted : DriverFiles {
       for (const std::string& n : kExportSet) WriteLines(folder + "/" + n, {"old " + n});
     return folder;
   }
-  // A folder with a previous export, and a new one killed there right after `done`.
+  FolderWatch Watch() const { return SettingsFolderWatch(settings); }
+  // A folder with a previous export, and a new one killed there right after `done` (noted as the
+  // command notes it).
   std::string KilledAfter(const std::string& name, const std::string& done) const {
     const std::string folder = Folder(name, true);
     const int step = StepNumber(steps, done);
     EXPECT_GT(step, 0) << done;
-    EXPECT_TRUE(KilledAfterStep(step, PlainExport(db, folder)));
+    EXPECT_TRUE(KilledAfterStep(step, PlainExport(db, folder, Watch())));
     return folder;
   }
-  // Notes the folders as the export command does, in the run's settings file.
+  // Notes the folders, each with a key of its own.
   void Note(const Strings& folders) const {
-    const ScopedEnv file(settings::kEnvironmentVariable, settings);
-    for (const std::string& f : folders) NoteExportFolder(f, true);
+    for (const std::string& f : folders)
+      if (Watch().keyOf(f).empty()) Watch().note(f, "0123456789abcdef0123456789abcdef");
+  }
+  // The folders noted in the settings, one a line, without their keys.
+  std::string Noted() const {
+    std::string text = SettingsValue(settings, settings::kExportsUnderWay), folders;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+      end = std::min(text.find('\n', start), text.size());
+      const std::string line = text.substr(start, end - start);
+      folders += (folders.empty() ? "" : "\n") + line.substr(0, line.rfind('\t'));
+    }
+    return folders;
   }
 };
 
@@ -60,14 +72,16 @@ struct NotedFolder {
   const char* name;
   const char* killedAfter;  // the export's last change before the kill; null: none was killed there
   bool previous;            // the folder held a previous export
-  bool journalOfAnother;    // a journal the program cannot read is there
+  bool journalOfAnother;    // a journal the program did not write is there
   bool stays;               // the folder is still noted after the start
 };
 
 const NotedFolder kNoted[] = {
     {"scrittura", "written RT_PERIOD.TXT.part", true, false, false},
     {"sostituzione", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false},
-    {"illeggibile", nullptr, true, true, true},
+    {"estranea", nullptr, true, true, false},
+    // A folder stands in the journal's place: the folder cannot be put in order.
+    {"illeggibile", nullptr, true, false, true},
     // The export ended, but was killed before its note was taken back.
     {"intatta", nullptr, true, false, false},
 };
@@ -78,24 +92,31 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
   for (const NotedFolder& n : kNoted) {
     SCOPED_TRACE(n.name);
     const std::string folder = n.killedAfter ? KilledAfter(n.name, n.killedAfter) : Folder(n.name, n.previous);
-    if (n.journalOfAnother) WriteLines(folder + "/QUENDO_ESPORTAZIONE_IN_CORSO", {"non leggibile"});
+    const std::string journal = folder + "/QUENDO_ESPORTAZIONE_IN_CORSO";
+    // As another program would have written it, naming the previous files to remove.
+    if (n.journalOfAnother)
+      WriteLines(journal,
+                 {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
+                  "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 RT_HDORA.TXT", "fine"});
+    if (n.stays) {
+      EXPECT_TRUE(QDir().mkpath(cp1252::ToQString(journal)));
+    }
     folders.push_back(folder);
     if (n.stays) staying.push_back(folder);
     const bool replacing =
         n.killedAfter && StepNumber(steps, n.killedAfter) > StepNumber(steps, "journal sostituzione");
     if (n.killedAfter) boxes.push_back(Box(0x30, replacing ? CompletedText(folder) : UndoneWhileWritingText(folder)));
-    if (n.journalOfAnother)
-      boxes.push_back(Box(0x30, NotInOrderText(folder, folder + "/QUENDO_ESPORTAZIONE_IN_CORSO")));
-    expectedSets.push_back(n.journalOfAnother ? SetIn(folder) : replacing ? newSet : oldSet);
+    if (n.journalOfAnother) boxes.push_back(Box(0x30, ForeignJournalText(folder)));
+    if (n.stays) boxes.push_back(Box(0x30, NotInOrderText(folder, journal)));
+    expectedSets.push_back(n.stays ? SetIn(folder) : replacing ? newSet : oldSet);
   }
   Note(folders);
-  ASSERT_EQ(SettingsValue(settings, settings::kExportsUnderWay),
-            folders[0] + "\n" + folders[1] + "\n" + folders[2] + "\n" + folders[3]);
+  ASSERT_EQ(Noted(), folders[0] + "\n" + folders[1] + "\n" + folders[2] + "\n" + folders[3] + "\n" + folders[4]);
 
   const DriverRun run = RunDriver(settings, {}, {});
   EXPECT_EQ(Boxes(run), boxes);
   for (size_t k = 0; k < folders.size(); ++k) EXPECT_EQ(SetIn(folders[k]), expectedSets[k]) << folders[k];
-  EXPECT_EQ(SettingsValue(settings, settings::kExportsUnderWay), staying.front());
+  EXPECT_EQ(Noted(), staying.front());
   EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 17 - "));
 
   // The next start finds only the folder it could not put in order.
@@ -103,34 +124,47 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
   EXPECT_EQ(Boxes(again), Strings{boxes.back()});
 }
 
-TEST_F(Interrupted, TheExportCommandPutsItsFolderInOrderFirstAndSaysSo) {
-  const std::string broken = Folder("illeggibile", true), out = KilledAfter("uscita", "written RT_CALEN.TXT.part");
-  WriteLines(broken + "/QUENDO_ESPORTAZIONE_IN_CORSO", {"non leggibile"});
+// The start puts the noted folders in order before the export command runs; the export's own note
+// is taken back, the other folder's stays.
+TEST_F(Interrupted, TheStartPutsTheFoldersInOrderBeforeTheExport) {
+  const std::string out = KilledAfter("uscita", "written RT_CALEN.TXT.part"), broken = Folder("illeggibile", true);
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(broken + "/QUENDO_ESPORTAZIONE_IN_CORSO")));
   Note({broken});
   const DriverRun run = RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"});
   const Strings boxes = Boxes(run);
   ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[0], Box(0x30, NotInOrderText(broken, broken + "/QUENDO_ESPORTAZIONE_IN_CORSO")));  // at the start
-  EXPECT_EQ(boxes[1], Box(0x30, UndoneWhileWritingText(out)));
+  EXPECT_EQ(boxes[0], Box(0x30, UndoneWhileWritingText(out)));
+  EXPECT_EQ(boxes[1], Box(0x30, NotInOrderText(broken, broken + "/QUENDO_ESPORTAZIONE_IN_CORSO")));
   EXPECT_TRUE(HasPrefix(boxes[2], Box(0x40, "Risultati dell'esportazione dati:\n\n3 su 3 Teste Corsa\n")));
   EXPECT_EQ(SetIn(out), newSet);
-  // The export's own note is taken back; the other folder's stays.
-  EXPECT_EQ(SettingsValue(settings, settings::kExportsUnderWay), broken);
+  EXPECT_EQ(Noted(), broken);
 }
 
-// Refused, and noted for the next start, which tries again.
-TEST_F(Interrupted, AFolderTheExportCannotPutInOrderIsNotedForTheNextStart) {
-  const std::string broken = Folder("illeggibile", true), journal = broken + "/QUENDO_ESPORTAZIONE_IN_CORSO";
-  WriteLines(journal, {"non leggibile"});
-  const std::string before = SetIn(broken);
-  const DriverRun run = RunDriver(settings, {"dialog 131", "file " + broken + "/RT_CADEN.TXT"}, {"5119"});
-  EXPECT_EQ(Boxes(run), Strings{Box(0x30, NotInOrderText(broken, journal) + "\n\nNessun file è stato scritto.")});
-  EXPECT_EQ(SetIn(broken), before);
-  EXPECT_EQ(SettingsValue(settings, settings::kExportsUnderWay), broken);
-  // Once the foreign file is gone, the start finds the folder whole and forgets it.
-  ASSERT_TRUE(QFile::remove(cp1252::ToQString(journal)));
-  EXPECT_EQ(Boxes(RunDriver(settings, {}, {})), Strings{});
-  EXPECT_EQ(SettingsValue(settings, settings::kExportsUnderWay), "");
+// A journal that came from elsewhere, in the export's folder: it names the database and a notes
+// file as new files to remove. The export removes neither, says so, and writes its set; the next
+// export finds nothing to tell.
+TEST_F(Interrupted, AJournalFromElsewhereIsToldNotObeyed) {
+  const std::string out = Folder("ricevuta", true), journal = out + "/QUENDO_ESPORTAZIONE_IN_CORSO";
+  const std::string database = out + "/QUENDO.MDB", notes = out + "/appunti.txt";
+  ASSERT_TRUE(QFile::copy(cp1252::ToQString(db), cp1252::ToQString(database)));
+  WriteSettings(settings, {"Database=" + database, "Directory=" + dir.Dir()});
+  WriteLines(notes, {"appunti"});
+  const std::string dbBytes = FileBytes(database);
+  WriteLines(journal, {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
+                       "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 QUENDO.MDB",
+                       "file 0 appunti.txt", "fine"});
+  for (int run = 0; run < 2; ++run) {
+    const Strings boxes = Boxes(RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"}));
+    ASSERT_EQ(boxes.size(), run == 0 ? 2u : 1u);
+    if (run == 0) {
+      EXPECT_EQ(boxes[0], Box(0x30, ForeignJournalText(out)));
+    }
+    EXPECT_TRUE(HasPrefix(boxes.back(), Box(0x40, "Risultati dell'esportazione dati:\n\n3 su 3 Teste Corsa\n")));
+    EXPECT_EQ(FileBytes(database), dbBytes);
+    EXPECT_EQ(FileBytes(notes), "appunti\r\n");
+    EXPECT_EQ(SetFiles(out), SetFiles(dir.Path("intera")));
+    EXPECT_EQ(Noted(), "");
+  }
 }
 
 // Folder names the settings file could take for something else come back whole, also after the
@@ -140,14 +174,13 @@ TEST_F(Interrupted, NotesComeBackWholeAndGoOneByOne) {
   Note(folders);
   const ScopedEnv file(settings::kEnvironmentVariable, settings);
   ASSERT_TRUE(settings::Write(settings::kDatabase, db));
-  std::string value;
-  ASSERT_EQ(settings::Read(settings::kExportsUnderWay, value), settings::ReadResult::Read);
-  EXPECT_EQ(value, folders[0] + "\n" + folders[1] + "\n" + folders[2]);
-  NoteExportFolder(folders[1], false);
-  NoteExportFolder(folders[1], false);
-  NoteExportFolder(folders[2], true);  // noted once only
-  ASSERT_EQ(settings::Read(settings::kExportsUnderWay, value), settings::ReadResult::Read);
-  EXPECT_EQ(value, folders[0] + "\n" + folders[2]);
+  EXPECT_EQ(Noted(), folders[0] + "\n" + folders[1] + "\n" + folders[2]);
+  NoteExportFolder(folders[1], {});
+  NoteExportFolder(folders[1], {});
+  NoteExportFolder(folders[2], "ffffffffffffffffffffffffffffffff");  // noted once only, with its new key
+  EXPECT_EQ(Noted(), folders[0] + "\n" + folders[2]);
+  EXPECT_EQ(NotedExportKey(folders[2]), "ffffffffffffffffffffffffffffffff");
+  EXPECT_EQ(NotedExportKey(folders[1]), "");
   EXPECT_EQ(SettingsValue(settings, settings::kDatabase), db);
 }
 

@@ -4,6 +4,7 @@
 // written stop the command with its two messages and no file.
 
 #include "app/AppTestSupport.h"
+#include "support/ExchangeData.h"
 #include "support/IvuSetData.h"
 
 #include <QDir>
@@ -61,6 +62,25 @@ TEST_P(IvuHandMade, WritesTheSixHandMadeFiles) {
       EXPECT_EQ(end - at, widths[k]) << kRtFiles[k];
   }
   EXPECT_EQ(Listing(out), "RT_CADEN.TXT\nRT_CALEN.TXT\nRT_DTORA.TXT\nRT_HDORA.TXT\nRT_PERIOD.TXT\nRT_PROTO.TXT\n");
+}
+
+// A journal that came from elsewhere in the output folder, naming a notes file to remove: the
+// conversion says it was not obeyed, leaves the notes file and writes its six files.
+TEST_P(IvuHandMade, AJournalFromElsewhereIsToldNotObeyed) {
+  Copy(GetParam());
+  WriteLines(out + "/appunti.txt", {"appunti"});
+  WriteLines(out + "/QUENDO_ESPORTAZIONE_IN_CORSO",
+             {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
+              "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 appunti.txt", "fine"});
+  const DriverRun run = Convert(Answers());
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
+                            0x30, "ATTENZIONE: nella cartella\n" + out +
+                                      "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO che non è stato scritto da questo "
+                                      "programma.\n\nLe sue indicazioni non sono state eseguite: è stato eliminato, "
+                                      "e nessun altro file della cartella è stato toccato.")});
+  EXPECT_EQ(FileBytes(out + "/appunti.txt"), "appunti\r\n");
+  EXPECT_EQ(Listing(out),
+            "RT_CADEN.TXT\nRT_CALEN.TXT\nRT_DTORA.TXT\nRT_HDORA.TXT\nRT_PERIOD.TXT\nRT_PROTO.TXT\nappunti.txt\n");
 }
 
 TEST_P(IvuHandMade, CancellingTheCompanyOrTheFolderWritesNothing) {

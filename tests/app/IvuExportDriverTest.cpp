@@ -260,7 +260,7 @@ TEST_F(IvuExportDriver, AnInterruptedFolderIsPutInOrderFirst) {
   ASSERT_GT(step, 0);
   for (const std::string& n : kExportSet) WriteFileBytes(out + "/" + n, "old " + n + "\r\n");
   const std::string previous = SetFiles(out);
-  ASSERT_TRUE(KilledAfterStep(step, PlainExport(db, out)));
+  ASSERT_TRUE(KilledAfterStep(step, PlainExport(db, out, SettingsFolderWatch(settings))));
   std::vector<std::string> answers = Options({"  1177=0"});
   answers.push_back("file " + out + "/FILES.ASC");
   const DriverRun run = Export(answers);

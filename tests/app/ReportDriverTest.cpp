@@ -4,6 +4,8 @@
 
 #include "app/ReportDumpSupport.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
@@ -48,7 +50,7 @@ TEST_F(ReportDriver, DayTypesByNamePrinted) {
             (std::vector<std::string>{"PRINTSETUP\tRubrica Cadenze", "PRINT\tRubrica Cadenze\t1"}));
   EXPECT_EQ(LinesStartingWith(run.transcript, "TITLE\tRubrica"), std::vector<std::string>{"TITLE\tRubrica Cadenze"});
   EXPECT_EQ(LastTitle(run), kCaption);  // the view is gone once the program was idle
-  EXPECT_TRUE(Boxes(run).empty());
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{}) << run.err;
 
   const std::vector<DumpPage> pages = ReadDump(dump);
   EXPECT_EQ(DumpLines(pages), ExpectedLines("rubrica_cadenze_per_nome.txt"));
@@ -132,6 +134,28 @@ TEST_F(ReportDriver, LongCalendarKeepsEachDateOnceAndOnePrintTimePerPage) {
   EXPECT_EQ(labels, 120);
   EXPECT_EQ(codes, 359);
   EXPECT_GT(continued, 0) << "some date goes on from one page to the next";
+}
+
+// A full disk (a small memory file system of the test's own, where it may mount one): the PDF
+// cannot be finished, the print fails with the writers' message, and the previous PDF stays as it
+// was. With room again, the next print replaces it and leaves nothing beside it.
+TEST_F(ReportDriver, APdfThatCannotBeWrittenWholeLeavesThePreviousOne) {
+  const std::string small = dir.Path("piccolo"), target = small + "/stampa.pdf";
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(small)));
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "a file system cannot be mounted here";
+  WriteFileBytes(target, "la stampa precedente");
+  const DriverRun run = Run({"dialog 123", "  1080=1", "printer " + target}, "5133");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x30, "Impossibile creare\n\n" + target)});
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "PRINT\t").empty());
+  EXPECT_EQ(FileBytes(target), "la stampa precedente");
+  EXPECT_EQ(Listing(small), "stampa.pdf\n") << "no temporary file is left";
+  ASSERT_EQ(::mount(nullptr, small.c_str(), nullptr, MS_REMOUNT, "size=64k"), 0);
+  Run({"dialog 123", "  1080=1", "printer " + target}, "5133");
+  EXPECT_EQ(PdfPages(target), 1);
+  EXPECT_EQ(Listing(small), "stampa.pdf\n");
+  ::umount(small.c_str());
 }
 
 TEST_F(ReportDriver, WithoutAMasterRowTheCompanyIsNotDefined) {

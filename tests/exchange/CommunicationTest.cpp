@@ -5,11 +5,17 @@
 
 #include "support/CommunicationData.h"
 
+#include "exchange/ExportRecovery.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
 #include "exchange/communication/VurTxtLayout.h"
+#include "support/KilledExport.h"
 #include "support/PassLog.h"
+
+#include <unistd.h>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -437,6 +443,49 @@ TEST(CommunicationDays, PeriodsOnARun) {
     std::vector<std::tuple<int, int, std::uint32_t>> months;
     for (const RunMonthDays& m : run.months) months.emplace_back(m.year, m.month, m.mask);
     EXPECT_EQ(months, c.months) << std::get<0>(c.periods.front());
+  }
+}
+
+// The four files of a communication put in place as one set: killed after any change on the disk
+// (or with a link out of the folder under a temporary's name), the folder put in order by the next
+// write into it holds the four previous files or the four new ones, never a communication without
+// its base, and the link's target is never written.
+TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
+  ScratchDir dir;
+  const std::string out = dir.Path("uscita"), outside = dir.Path("fuori.txt");
+  const FolderWatch noted = NotesInFile(dir.Path("note"));
+  const std::vector<std::string> names = {"RT2_17_2.TXT", "RT2_17_2_BASE.TXT", "RT_IDREG.TXT", "RT_FMREG.TXT"};
+  const auto state = [&] {
+    std::string all = Listing(out);
+    for (const std::string& n : names)
+      all += QFileInfo::exists(cp1252::ToQString(out + "/" + n)) ? FileBytes(out + "/" + n) : "-\n";
+    return all;
+  };
+  const auto prepare = [&] {
+    QDir(cp1252::ToQString(out)).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+    for (const std::string& n : names) WriteLines(out + "/" + n, {"old " + n});
+  };
+  std::vector<CommunicationPart> parts;
+  for (const std::string& n : names) parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }});
+  const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };
+  WriteFileBytes(outside, "fuori");
+  prepare();
+  const std::string before = state();
+  ASSERT_EQ(::symlink(outside.c_str(), (out + "/RT2_17_2_BASE.TXT.part").c_str()), 0);
+  std::vector<std::string> steps;
+  ASSERT_TRUE(write([&](const std::string& done) { steps.push_back(done); }).ok);
+  const std::string after = state();
+  EXPECT_EQ(FileBytes(outside), "fuori");
+  ASSERT_NE(after, before);
+  ASSERT_GE(steps.size(), 8u);
+  for (size_t k = 1; k <= steps.size(); ++k) {
+    SCOPED_TRACE(std::to_string(k) + ": killed after " + steps[k - 1]);
+    prepare();
+    ASSERT_TRUE(KilledAfterStep(static_cast<int>(k), [&](const FileSetStep& step) { write(step); }));
+    RecoverExportFolder(out, noted);
+    const std::string found = state();
+    EXPECT_TRUE(found == before || found == after) << found;
   }
 }
 

@@ -9,6 +9,9 @@
 #include "support/ExchangeData.h"
 #include "support/KilledExport.h"
 
+#include <sched.h>
+#include <sys/mount.h>
+
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -22,6 +25,8 @@ struct KillFixture : ::testing::Test {
   const std::string db = dir.Path("orari.mdb"), out = dir.Path("uscita"), whole = dir.Path("intera");
   std::string newFiles, newListing;
   NoticeLog notices;
+  // The notes of the folders under way, as the settings keep them.
+  const FolderWatch noted = NotesInFile(dir.Path("note"));
 
   void SetUp() override {
     MakeImportedDatabase(db);
@@ -37,8 +42,17 @@ struct KillFixture : ::testing::Test {
     o.db = &handle;
     o.folder = folder;
     o.fileSetStep = step;
-    o.folderWatch = watch;
+    o.folderWatch = watch ? watch : noted;
     return RunExport(o);
+  }
+  // The notes, and `on` told whether the folder is under way.
+  FolderWatch Tracking(const std::function<void(const std::string&, bool)>& on) const {
+    FolderWatch w = noted;
+    w.note = [this, on](const std::string& folder, const std::string& key) {
+      noted.note(folder, key);
+      on(folder, !key.empty());
+    };
+    return w;
   }
   // The output folder anew, with the previous files or empty.
   void Prepare(bool previous) const {
@@ -82,10 +96,10 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
                       EXPECT_TRUE(underWay) << done;
                       step(done);
                     },
-                    [&](const std::string& folder, bool on) {
+                    Tracking([&](const std::string& folder, bool on) {
                       EXPECT_EQ(folder, out);
                       underWay = on, ++watched;
-                    })
+                    }))
                     .complete);
   });
   EXPECT_FALSE(underWay);
@@ -99,14 +113,14 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
   for (int k = 1; k <= static_cast<int>(steps.size()); ++k) {
     SCOPED_TRACE(std::to_string(k) + ": killed after " + steps[k - 1]);
     Prepare(c.previous);
-    ASSERT_TRUE(KilledAfterStep(k, PlainExport(db, out)));
+    ASSERT_TRUE(KilledAfterStep(k, PlainExport(db, out, noted)));
     const bool journalLeft = k < static_cast<int>(steps.size());
     const std::string told = !journalLeft     ? std::string()
                              : k >= replacing ? CompletedText(out)
                                               : UndoneWhileWritingText(out);
     bool newSet = k >= replacing;
     if (c.then == Then::StartUp) {
-      const FolderRecovery r = RecoverExportFolder(out);
+      const FolderRecovery r = RecoverExportFolder(out, noted);
       EXPECT_EQ(r.outcome, !journalLeft     ? FolderRecovery::kWhole
                            : k >= replacing ? FolderRecovery::kCompleted
                                             : FolderRecovery::kUndone);
@@ -145,13 +159,13 @@ TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
   const RecoveryKill& c = GetParam();
   Prepare(true);
   const std::string oldFiles = OutFiles(), oldListing = Listing(out);
-  const Strings exportSteps = StepsOf(PlainExport(db, out));
+  const Strings exportSteps = StepsOf(PlainExport(db, out, noted));
   // Killed halfway through the renames: three files of the seven are in place.
   const int middle = StepNumber(exportSteps, "renamed RT_PERIOD.TXT.part RT_PERIOD.TXT");
   ASSERT_GT(middle, StepNumber(exportSteps, "journal sostituzione"));
   const auto halfDone = [&] {
     Prepare(true);
-    ASSERT_TRUE(KilledAfterStep(middle, PlainExport(db, out)));
+    ASSERT_TRUE(KilledAfterStep(middle, PlainExport(db, out, noted)));
     if (c.lost) {
       ASSERT_TRUE(QFile::remove(cp1252::ToQString(Out(c.lost))));
     }
@@ -161,7 +175,7 @@ TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
 
   halfDone();
   FolderRecovery first;
-  const Strings steps = StepsOf([&](const FileSetStep& step) { first = RecoverExportFolder(out, step); });
+  const Strings steps = StepsOf([&](const FileSetStep& step) { first = RecoverExportFolder(out, noted, step); });
   EXPECT_EQ(first.outcome, forward ? FolderRecovery::kCompleted : FolderRecovery::kUndone);
   EXPECT_EQ(first.message, forward ? CompletedText(out) : UndoneWhileReplacingText(out, Out("RT_PROTO.TXT")));
   EXPECT_EQ(OutFiles(), expectedFiles);
@@ -170,8 +184,8 @@ TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
   for (int m = 1; m <= static_cast<int>(steps.size()); ++m) {
     SCOPED_TRACE(std::to_string(m) + ": killed after " + steps[m - 1]);
     halfDone();
-    ASSERT_TRUE(KilledAfterStep(m, [&](const FileSetStep& step) { RecoverExportFolder(out, step); }));
-    const FolderRecovery again = RecoverExportFolder(out);
+    ASSERT_TRUE(KilledAfterStep(m, [&](const FileSetStep& step) { RecoverExportFolder(out, noted, step); }));
+    const FolderRecovery again = RecoverExportFolder(out, noted);
     if (m == static_cast<int>(steps.size())) {
       EXPECT_EQ(again.outcome, FolderRecovery::kWhole);  // only the journal's removal was left
     } else {
@@ -199,7 +213,7 @@ TEST_F(KillFixture, AFileLostWhileTheSetIsPutInPlaceBringsThePreviousSetBack) {
           QFile::remove(cp1252::ToQString(Out("RT_CALEN.TXT.part")));
         }
       },
-      [&](const std::string&, bool on) { underWay = on; });
+      Tracking([&](const std::string&, bool on) { underWay = on; }));
   EXPECT_FALSE(r.complete);
   EXPECT_EQ(r.failedPath, Out("RT_CALEN.TXT"));
   EXPECT_FALSE(underWay);
@@ -224,44 +238,121 @@ TEST_F(KillFixture, TheNextExportLeavesNoPreviousFileOfAnEarlierKill) {
 struct Disorder {
   const char* name;
   std::function<void(const KillFixture&)> make;
+  bool foreign;  // a journal the program did not write: not obeyed, removed, and the export goes on
 };
 void PrintTo(const Disorder& c, std::ostream* os) { *os << c.name; }
 
+constexpr const char* kHeading = "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n";
+constexpr const char* kKey = "0123456789abcdef0123456789abcdef";
+// A journal as the program writes them, bringing back nothing and removing the two files named.
+std::string HostileJournal() {
+  return std::string(kHeading) + "chiave " + kKey + "\nfase ripristino\nfile 0 orari.mdb\nfile 0 appunti.txt\nfine\n";
+}
+
 const Disorder kDisorders[] = {
-    {"JournalOfAnotherProgram", [](const KillFixture& f) { WriteLines(f.Out(kJournal), {"fase sostituzione"}); }},
+    {"JournalOfAnotherProgram", [](const KillFixture& f) { WriteLines(f.Out(kJournal), {"fase sostituzione"}); }, true},
     {"JournalCutShort",
      [](const KillFixture& f) {
        WriteFileBytes(f.Out(kJournal),
-                      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
-                      "fase sostituzione\nfile 1 RT_HDORA.TXT\n");
-     }},
+                      std::string(kHeading) + "chiave " + kKey + "\nfase sostituzione\nfile 1 RT_HDORA.TXT\n");
+     },
+     true},
     {"JournalNamingAFileOutsideTheFolder",
      [](const KillFixture& f) {
+       f.noted.note(f.out, kKey);
        WriteFileBytes(f.Out(kJournal),
-                      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
-                      "fase ripristino\nfile 0 ../orari.mdb\nfine\n");
-     }},
+                      std::string(kHeading) + "chiave " + kKey + "\nfase ripristino\nfile 0 ../orari.mdb\nfine\n");
+     },
+     true},
+    // Well formed, but its key was never noted for the folder (it came in an archive).
+    {"JournalThatCameFromElsewhere", [](const KillFixture& f) { WriteFileBytes(f.Out(kJournal), HostileJournal()); },
+     true},
+    // Its key is the one noted, but it names files that the export does not write.
+    {"JournalNamingFilesTheExportDoesNotWrite",
+     [](const KillFixture& f) {
+       f.noted.note(f.out, kKey);
+       WriteFileBytes(f.Out(kJournal), HostileJournal());
+     },
+     true},
+    {"LinkInPlaceOfTheJournal",
+     [](const KillFixture& f) { ASSERT_EQ(::symlink(f.db.c_str(), f.Out(kJournal).c_str()), 0); }, true},
     {"FolderInPlaceOfTheJournal",
-     [](const KillFixture& f) { ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(f.Out(kJournal)))); }},
+     [](const KillFixture& f) { ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(f.Out(kJournal)))); }, false},
 };
 
 struct FolderOutOfOrder : KillFixture, ::testing::WithParamInterface<Disorder> {};
 
-// What cannot be understood is left alone: the export writes nothing and says why.
-TEST_P(FolderOutOfOrder, IsLeftAsItIsAndTheExportWritesNothing) {
+// A journal the program did not write moves nothing: the user is told, it goes, and the export
+// writes its set. What cannot be understood nor removed is left alone: the export writes nothing
+// and says why.
+TEST_P(FolderOutOfOrder, MovesNoFileItDidNotWrite) {
   Prepare(true);
+  // The files a hostile journal names: the database beside the folder, notes in it.
+  WriteLines(Out("orari.mdb"), {"la banca dati"});
+  WriteLines(Out("appunti.txt"), {"appunti"});
+  const std::string dbBytes = FileBytes(db);
   GetParam().make(*this);
   const std::string before = OutFiles(), listing = Listing(out);
-  const FolderRecovery r = RecoverExportFolder(out);
-  EXPECT_EQ(r.outcome, FolderRecovery::kFailed);
-  EXPECT_EQ(r.message, NotInOrderText(out, Out(kJournal)));
   bool underWay = false;
-  const ExportResult e = Export(out, {}, [&](const std::string&, bool on) { underWay = on; });
-  EXPECT_EQ(e.refusal, NotInOrderText(out, Out(kJournal)) + "\n\nNessun file è stato scritto.");
-  EXPECT_TRUE(underWay);  // still to be put in order at the next start
-  EXPECT_EQ(Listing(out), listing);
+  const ExportResult e = Export(out, {}, Tracking([&](const std::string&, bool on) { underWay = on; }));
+  if (GetParam().foreign) {
+    ASSERT_TRUE(e.complete) << e.refusal << e.failedPath;
+    EXPECT_EQ(e.recovery, ForeignJournalText(out));
+    EXPECT_EQ(OutFiles(), newFiles);
+    EXPECT_EQ(Listing(out), newListing + "appunti.txt\norari.mdb\n");
+    // The next export finds nothing to tell.
+    EXPECT_EQ(Export(out).recovery, "");
+  } else {
+    EXPECT_EQ(e.refusal, NotInOrderText(out, Out(kJournal)) + "\n\nNessun file è stato scritto.");
+    EXPECT_EQ(Listing(out), listing);
+    EXPECT_EQ(OutFiles(), before);
+  }
+  EXPECT_FALSE(underWay);
+  EXPECT_EQ(FileBytes(Out("orari.mdb")), "la banca dati\r\n");
+  EXPECT_EQ(FileBytes(Out("appunti.txt")), "appunti\r\n");
+  EXPECT_EQ(FileBytes(db), dbBytes);
+}
+
+// A folder on a disk that cannot be written (mounted read-only): the export says it cannot create
+// its first file, the old files stay, nothing is told of an interrupted export and the folder is
+// not noted as under way. Run where the test may mount (a namespace of its own), else skipped.
+TEST_F(KillFixture, AFolderOnAReadOnlyDiskIsSaidToBeUnwritable) {
+  Prepare(true);
+  const std::string before = OutFiles(), listing = Listing(out), report = dir.Path("esito");
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount(out.c_str(), out.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+        ::mount(nullptr, out.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+      ::_exit(2);
+    const ExportResult r = Export(out);
+    WriteFileBytes(report, r.failedPath + "|" + r.refusal + "|" + r.recovery + "|" + noted.keyOf(out));
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "a read-only mount cannot be made here";
+  EXPECT_EQ(FileBytes(report), Out("RT_HDORA.TXT") + "|||");
   EXPECT_EQ(OutFiles(), before);
-  EXPECT_TRUE(QFile::exists(cp1252::ToQString(db)));
+  EXPECT_EQ(Listing(out), listing);
+  EXPECT_EQ(RecoverExportFolder(out, noted).outcome, FolderRecovery::kWhole);
+}
+
+// Links left under the names of the temporaries, pointing out of the folder: the export writes
+// its own files and never through them.
+TEST_F(KillFixture, WritesNoFileThroughALinkLeftInTheFolder) {
+  Prepare(true);
+  const std::string target = dir.Path("fuori.txt");
+  WriteLines(target, {"fuori"});
+  for (const char* name : {"RT_CALEN.TXT.part", "QUENDO_ESPORTAZIONE_IN_CORSO.part"})
+    ASSERT_EQ(::symlink(target.c_str(), Out(name).c_str()), 0);
+  const ExportResult r = Export(out);
+  ASSERT_TRUE(r.complete) << r.failedPath;
+  EXPECT_EQ(FileBytes(target), "fuori\r\n");
+  EXPECT_EQ(OutFiles(), newFiles);
+  EXPECT_EQ(Listing(out), newListing);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FolderOutOfOrder, ::testing::ValuesIn(kDisorders),

@@ -13,9 +13,11 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The seven files of an export.
@@ -57,14 +59,47 @@ inline std::vector<std::string> StepsOf(const std::function<void(const FileSetSt
   return steps;
 }
 
+// The folders under way noted in a file ("folder TAB key" lines), as the settings note them: the
+// note outlasts a killed child, so that its journal is obeyed afterwards.
+inline FolderWatch NotesInFile(const std::string& file) {
+  const auto read = [file] {
+    std::vector<std::pair<std::string, std::string>> notes;
+    if (!QFileInfo::exists(cp1252::ToQString(file))) return notes;
+    std::string text = FileBytes(file);
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+      end = std::min(text.find('\n', start), text.size());
+      const std::string line = text.substr(start, end - start);
+      const size_t tab = line.rfind('\t');
+      if (tab != std::string::npos) notes.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
+    return notes;
+  };
+  FolderWatch watch;
+  watch.note = [file, read](const std::string& folder, const std::string& key) {
+    std::string text;
+    for (const auto& [f, k] : read())
+      if (f != folder) text += f + "\t" + k + "\n";
+    if (!key.empty()) text += folder + "\t" + key + "\n";
+    WriteFileBytes(file, text);
+  };
+  watch.keyOf = [read](const std::string& folder) {
+    for (const auto& [f, k] : read())
+      if (f == folder) return k;
+    return std::string();
+  };
+  return watch;
+}
+
 // The export of every trip of the database file `db` into `folder`, telling its steps.
-inline std::function<void(const FileSetStep&)> PlainExport(const std::string& db, const std::string& folder) {
-  return [db, folder](const FileSetStep& step) {
+inline std::function<void(const FileSetStep&)> PlainExport(const std::string& db, const std::string& folder,
+                                                           const FolderWatch& watch = {}) {
+  return [db, folder, watch](const FileSetStep& step) {
     DbDatabase handle(db);
     ExportOptions o;
     o.db = &handle;
     o.folder = folder;
     o.fileSetStep = step;
+    o.folderWatch = watch;
     RunExport(o);
   };
 }
@@ -96,6 +131,12 @@ inline std::string UndoneWhileReplacingText(const std::string& folder, const std
   return Interrupted(folder) + "mentre metteva i file nuovi al posto dei precedenti" +
          (notPlaced.empty() ? "" : ",\ne non è stato possibile completarla (" + notPlaced + ")") +
          ".\n\nL'esportazione è stata annullata: la cartella contiene i file che c'erano prima, come erano.";
+}
+inline std::string ForeignJournalText(const std::string& folder) {
+  return "ATTENZIONE: nella cartella\n" + folder +
+         "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO che non è stato scritto da questo programma.\n\n"
+         "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della cartella è "
+         "stato toccato.";
 }
 inline std::string NotInOrderText(const std::string& folder, const std::string& path) {
   return Interrupted(folder) + "e non è stato possibile rimettere in ordine i file\n(" + path +

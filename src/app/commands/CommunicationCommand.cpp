@@ -2,6 +2,7 @@
 
 #include "app/Busy.h"
 #include "app/FrameProgress.h"
+#include "app/InterruptedExports.h"
 #include "app/MainFrame.h"
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/StopGeoreferencing.h"
@@ -73,20 +74,16 @@ bool NoBlockingErrors(MainFrame& frame) {
   return clean;
 }
 
-enum class Saved { Written, Declined, Failed };
-
-// One file through its save dialog: written whole, or "Impossibile creare" with `caption`. When
-// the dialog is cancelled and `retry` is given, the question offers the dialog again.
-Saved SaveFile(const char* title, const std::string& defaultName, const char* caption, const char* retry,
-               const std::function<void(const LineSink&)>& produce) {
+// The path chosen in one file's save dialog. When the dialog is cancelled and `retry` is given,
+// the question offers the dialog again; false when no file was chosen.
+bool ChoosePath(const char* title, const std::string& defaultName, const char* retry, std::string& path) {
   for (;;) {
     ui::FileDialog dialog(ui::FileDialog::Mode::Save, title, defaultName, kTextFilter, "TXT");
     if (dialog.DoModal() == ui::IDOK) {
-      if (WriteWholeLines(dialog.Path(), produce)) return Saved::Written;
-      ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION, caption);
-      return Saved::Failed;
+      path = dialog.Path();
+      return true;
     }
-    if (!retry || ui::MessageBox(retry, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return Saved::Declined;
+    if (!retry || ui::MessageBox(retry, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return false;
   }
 }
 
@@ -137,33 +134,47 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
                              : "Generazione Comunicazione Incrementale VUR-TXT v2");
-  if (SaveFile("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
-               "Esportazione dati orari", nullptr, [&](const LineSink& sink) {
-                 WriteCommunication(model, header, kind, sink, progress.get());
-               }) != Saved::Written)
+  // The files are chosen one by one, and written and put in place together once every one is
+  // chosen: a communication never stands without the files written with it.
+  std::vector<CommunicationPart> parts;
+  std::vector<const char*> captions;
+  std::string path;
+  if (!ChoosePath("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
+                  nullptr, path))
     return;
-
+  parts.push_back({path, [&](const LineSink& sink) { WriteCommunication(model, header, kind, sink, progress.get()); }});
+  captions.push_back("Esportazione dati orari");
   frame.ShowStatusBand(kBaseCaption);
-  if (SaveFile("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number),
-               "Esportazione base dati orari", kBaseDeclined, [&](const LineSink& sink) {
-                 WriteCommunication(model, header, CommunicationFile::Base, sink, progress.get());
-               }) != Saved::Written)
+  if (ChoosePath("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number), kBaseDeclined,
+                 path)) {
+    parts.push_back({path, [&](const LineSink& sink) {
+                       WriteCommunication(model, header, CommunicationFile::Base, sink, progress.get());
+                     }});
+    captions.push_back("Esportazione base dati orari");
+    frame.ShowStatusBand(kBaseCaption);
+    if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, path)) {
+      parts.push_back({path, [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); }});
+      captions.push_back("Esportazione flusso ritorno");
+      frame.ShowStatusBand(kBaseCaption);
+      if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, path)) {
+        parts.push_back({path, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); }});
+        captions.push_back("Esportazione flusso ritorno");
+      }
+    }
+  }
+  const CommunicationWriting writing = WriteCommunicationSet(parts, ExportFolderWatch());
+  progress.reset();
+  for (const std::string& told : writing.recovery) ui::MessageBox(told, ui::MB_ICONEXCLAMATION, captions.front());
+  if (!writing.ok) {
+    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, captions[writing.failed]);
     return;
-  progress.reset();  // the later steps have no bar
-
+  }
+  // Without its base the communication is written, but not told a success.
+  if (parts.size() < 2) return;
   ui::MessageBox(std::string("La generazione della ") + (first ? "Prima Comunicazione" : "Comunicazione Incrementale") +
                      " in formato VUR-TXT v2\nè terminata con successo.\n\n"
                      "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.",
                  ui::MB_ICONINFORMATION);
-
-  frame.ShowStatusBand(kBaseCaption);
-  if (SaveFile("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", "Esportazione flusso ritorno",
-               kTripFlowDeclined,
-               [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); }) != Saved::Written)
-    return;
-  frame.ShowStatusBand(kBaseCaption);
-  SaveFile("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", "Esportazione flusso ritorno",
-           kStopFlowDeclined, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); });
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
   FrameProgress progress(frame);
   options.db = frame->Database();
   options.progress = &progress;
-  options.folderWatch = NoteExportFolder;
+  options.folderWatch = ExportFolderWatch();
   const ExportResult result = RunExport(options);
   if (!result.recovery.empty()) ui::MessageBox(result.recovery, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
   if (!result.refusal.empty()) {

@@ -30,7 +30,7 @@ void ConvertHyperPlanRoutes(MainFrame* frame) {
   if (reading.skipped > 0) ui::MessageBox(SkippedRoutesText(reading.skipped), ui::MB_ICONEXCLAMATION);
   ui::FileDialog output(ui::FileDialog::Mode::Save, kRouteOutputCaption, "RT_ITIN", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
-  const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), NoteExportFolder);
+  const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), ExportFolderWatch());
   if (!writing.ok) ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
 }
 

@@ -54,7 +54,8 @@ void ConvertIvuToRt(MainFrame* frame) {
   FrameProgress progress(frame);
   progress.Begin(kIvuStatus);
   const IvuWriting writing =
-      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, NoteExportFolder);
+      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, ExportFolderWatch());
+  if (!writing.recovery.empty()) ui::MessageBox(writing.recovery, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
   if (!writing.ok) {
     ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
     Stopped();

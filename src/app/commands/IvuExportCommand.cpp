@@ -48,15 +48,16 @@ void ExportIvuInfoPool(MainFrame* frame) {
   // An earlier export cut short in this folder is put in order first, and the user is told what was
   // done; a folder that cannot be put in order gets nothing new.
   const std::string out = folder.Folder();
-  const FolderRecovery recovery = RecoverExportFolder(out);
+  const FolderWatch watch = ExportFolderWatch();
+  const FolderRecovery recovery = RecoverExportFolder(out, watch);
   if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, recovery.caption);
   if (recovery.outcome == FolderRecovery::kFailed) {
     ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
     frame->Redraw();
     return;
   }
-  if (recovery.outcome != FolderRecovery::kWhole) NoteExportFolder(out, false);
-  const IvuExportWriting writing = WriteIvuExport(data, options, out, &progress, NoteExportFolder);
+  if (recovery.outcome != FolderRecovery::kWhole) watch.note(out, {});
+  const IvuExportWriting writing = WriteIvuExport(data, options, out, &progress, watch);
   if (!writing.ok) {
     ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kCaption);
     ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);

@@ -71,7 +71,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   const std::string outPath =
       AskShapePath(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN");
   if (outPath.empty()) return RouteFailure();
-  const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), NoteExportFolder, &progress);
+  const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), ExportFolderWatch(), &progress);
   if (!writing.ok) {
     ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
     return RouteFailure();

@@ -67,7 +67,7 @@ bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
   progress.Begin("Salvataggio Cartografia Archi Ferroviari");
   const std::string outputPath = AskOutput(kArcOutputCaption, "ARCHI_FS");
   if (outputPath.empty()) return false;
-  const RailArcWriting writing = WriteRailArcSet(outputPath, sections.arcs, &progress, Now(), NoteExportFolder);
+  const RailArcWriting writing = WriteRailArcSet(outputPath, sections.arcs, &progress, Now(), ExportFolderWatch());
   if (!writing.ok) {
     ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
     return false;
@@ -120,7 +120,8 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   const int company = WorkingCompany(db);
   const std::string outputPath = AskOutput(kItineraryOutputCaption, "RT_ITIN");
   if (outputPath.empty()) return false;
-  const ItineraryWriting writing = WriteItinerarySet(outputPath, routes, company, &progress, Now(), NoteExportFolder);
+  const ItineraryWriting writing =
+      WriteItinerarySet(outputPath, routes, company, &progress, Now(), ExportFolderWatch());
   if (!writing.ok) {
     ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
     return false;

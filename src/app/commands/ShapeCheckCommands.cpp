@@ -89,7 +89,7 @@ void ReduceMultiLineRoutes(MainFrame* frame) {
   }
   // A set that cannot be put in place is named before the failure message.
   std::string failedPath;
-  if (!WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, NoteExportFolder)) {
+  if (!WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, ExportFolderWatch())) {
     ui::MessageBox("Impossibile creare\n\n" + failedPath, ui::MB_ICONEXCLAMATION);
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;

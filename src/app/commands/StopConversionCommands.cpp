@@ -28,7 +28,7 @@ void ConvertStops(MainFrame* frame, const StopConversionTexts& texts) {
   if (reading.skipped > 0) ui::MessageBox(SkippedStopsText(reading.skipped), ui::MB_ICONEXCLAMATION);
   ui::FileDialog output(ui::FileDialog::Mode::Save, kStopOutputCaption, "RT_NODI", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
-  const StopWriting writing = WriteStopSet(output.Path(), reading.stops, company, Now(), NoteExportFolder);
+  const StopWriting writing = WriteStopSet(output.Path(), reading.stops, company, Now(), ExportFolderWatch());
   if (!writing.ok) ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
 }
 

@@ -541,7 +541,9 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   std::vector<std::string> names;
   for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
   // An earlier export cut short in this folder: the folder is put in order first.
-  if (RecoverExportFolder(folder).outcome == FolderRecovery::kFailed) {
+  const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
+  w.recovery = recovery.message;
+  if (recovery.outcome == FolderRecovery::kFailed) {
     w.failedPath = folder + "/" + names.front();
     return w;
   }

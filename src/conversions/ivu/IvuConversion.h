@@ -52,6 +52,9 @@ struct IvuWriting {
   std::string failedPath;  // the file that could not be created
   long trips = 0;          // output trips written
   long lines = 0;          // lines of the six files
+  // An earlier export into the folder had been cut short, or a journal the program did not write
+  // was there: what was done before this one (a message for the user), or empty.
+  std::string recovery;
 };
 
 // Writes the six files of a set that ReadIvuSet read without faults.

@@ -4,12 +4,14 @@
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportFiles.h"
+#include "exchange/ExportRecovery.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
 #include <array>
+#include <memory>
 
 using namespace vurtxt;
 
@@ -270,15 +272,83 @@ void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) 
   for (const GeoStop& s : geo->Stops()) sink(FormatFmRegLine(company, s.code, s.id, s.x, s.y));
 }
 
-bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+namespace {
+
+void SplitPath(const std::string& path, std::string& folder, std::string& name) {
   const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+  name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
+  std::string folder, name;
+  SplitPath(path, folder, name);
   if (name.empty()) return false;
-  ExportFileSet set(folder.empty() ? std::string("/") : folder);
+  ExportFileSet set(folder);
   if (!set.Begin(name)) return false;
   produce([&set](std::string_view line) { set.WriteLine(line); });
   return set.Finish() && set.Commit();
+}
+
+CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,
+                                           const FileSetStep& step) {
+  CommunicationWriting w;
+  const auto fail = [&](size_t part) {
+    w.failed = part;
+    w.failedPath = parts[part].path;
+    return w;
+  };
+  struct Folder {
+    std::string path;
+    std::vector<std::string> names;
+    std::unique_ptr<ExportFileSet> set;
+  };
+  std::vector<Folder> folders;
+  std::vector<std::pair<size_t, std::string>> placeOf;  // each part's folder and name
+  for (size_t k = 0; k < parts.size(); ++k) {
+    std::string folder, name;
+    SplitPath(parts[k].path, folder, name);
+    if (name.empty()) return fail(k);
+    size_t f = 0;
+    while (f < folders.size() && folders[f].path != folder) ++f;
+    if (f == folders.size()) folders.push_back({folder, {}, nullptr});
+    folders[f].names.push_back(name);
+    placeOf.emplace_back(f, name);
+  }
+  for (size_t f = 0; f < folders.size(); ++f) {
+    const FolderRecovery r = RecoverExportFolder(folders[f].path, watch, step);
+    if (!r.message.empty()) w.recovery.push_back(r.message);
+    if (r.outcome == FolderRecovery::kFailed) {
+      for (size_t k = 0; k < parts.size(); ++k)
+        if (placeOf[k].first == f) return fail(k);
+    }
+    if (r.outcome != FolderRecovery::kWhole && r.outcome != FolderRecovery::kForeign && watch)
+      watch.note(folders[f].path, {});
+    folders[f].set = std::make_unique<ExportFileSet>(folders[f].path, folders[f].names);
+    if (watch) folders[f].set->SetFolderWatch(watch);
+    folders[f].set->SetStepHook(step);
+  }
+  // Every file whole in its temporary first.
+  for (size_t k = 0; k < parts.size(); ++k) {
+    ExportFileSet& set = *folders[placeOf[k].first].set;
+    if (!set.Begin(placeOf[k].second)) return fail(k);
+    parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
+    if (!set.Finish() || set.Failed()) return fail(k);
+  }
+  // Then in place, the communication's folder last: a communication is never there without the
+  // files written with it.
+  for (size_t f = folders.size(); f-- > 0;) {
+    if (folders[f].set->Commit()) continue;
+    for (size_t k = 0; k < parts.size(); ++k)
+      if (placeOf[k].first == f && folders[f].set->FailedPath() == folders[f].set->PathOf(placeOf[k].second))
+        return fail(k);
+    for (size_t k = 0; k < parts.size(); ++k)
+      if (placeOf[k].first == f) return fail(k);
+  }
+  w.ok = true;
+  return w;
 }
 
 std::string CommunicationDefaultName(int company, long number) {

@@ -4,11 +4,13 @@
 // take the name by one rename; a file already there keeps its content when the new one cannot be
 // written.
 
+#include "exchange/ExportJournal.h"
 #include "exchange/communication/CommunicationModel.h"
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class GeoStopList;
 class WorkProgress;
@@ -52,6 +54,30 @@ void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
 // Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
 // not at all. False when the file could not be written (nothing changed there).
 bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
+
+// One file of a communication's set: where it goes (Windows-1252) and its lines.
+struct CommunicationPart {
+  std::string path;
+  std::function<void(const LineSink&)> produce;
+};
+
+struct CommunicationWriting {
+  bool ok = false;
+  size_t failed = 0;       // otherwise the part that could not be written or put in place
+  std::string failedPath;  // and its path
+  // What was done in a folder where an earlier set had been cut short (messages for the user).
+  std::vector<std::string> recovery;
+};
+
+// The communication, its base and the return flows, put in place as one set: each file written
+// whole to its temporary, and only when every one is complete are they put in place, the files of
+// one folder as one set under its journal (ExportFileSet), the communication's folder last. A
+// folder where an earlier set was cut short is put in order first (RecoverExportFolder, by the
+// key `watch` noted). Nothing changes when a file cannot be written; only a rename refused in a
+// later folder leaves the sets of the folders put in place before it. `step` is told after each
+// change on the disk (tests stop there).
+CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,
+                                           const FileSetStep& step = {});
 
 // The default names the save dialogs propose.
 std::string CommunicationDefaultName(int company, long number);

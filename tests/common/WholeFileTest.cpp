@@ -1,0 +1,47 @@
+// A file written whole through its temporary: what stands under the temporary's name (a link out
+// of the folder, a temporary a killed run left) is never written through, and the temporaries of
+// killed runs go at the next write into the folder, while one a running writer holds stays.
+
+#include "common/Cp1252.h"
+#include "common/NewFile.h"
+#include "common/WholeFile.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+TEST(WholeFile, WritesNewTemporariesAndClearsThoseOfKilledRuns) {
+  ScratchDir dir;
+  const std::string folder = dir.Dir(), outside = dir.Path("fuori/segreto.txt");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(dir.Path("fuori"))));
+  WriteFileBytes(outside, "segreto");
+  // A link under the temporary's name of the file to write, pointing out of the folder.
+  ASSERT_EQ(::symlink(outside.c_str(), (folder + "/.ERR_1.TXT.quendo.part").c_str()), 0);
+  // Left by a killed print, and by a killed report of another name.
+  WriteFileBytes(folder + "/.stampa.pdf.quendo.part", "%PDF a metà");
+  WriteFileBytes(folder + "/.ERR_2.TXT.quendo.part", "a metà");
+  // A writer still at work: its temporary is held.
+  const std::string held = folder + "/.ERR_3.TXT.quendo.part";
+  const int fd = CreateHiddenTemporary(folder, "ERR_3.TXT");
+  ASSERT_GE(fd, 0);
+  // Not ours: names that only look alike.
+  WriteFileBytes(folder + "/ERR_4.TXT.part", "altro");
+  WriteFileBytes(folder + "/.nascosto", "altro");
+
+  ASSERT_TRUE(WriteWholeFile(folder + "/ERR_1.TXT", "nuovo"));
+  EXPECT_EQ(FileBytes(outside), "segreto");
+  EXPECT_EQ(FileBytes(folder + "/ERR_1.TXT"), "nuovo");
+  EXPECT_EQ(Listing(folder), ".ERR_3.TXT.quendo.part\n.nascosto\nERR_1.TXT\nERR_4.TXT.part\nfuori\n");
+  ::close(fd);
+  ASSERT_TRUE(WriteWholeFile(folder + "/ERR_1.TXT", "ancora"));
+  EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(held)));
+  EXPECT_EQ(FileBytes(folder + "/ERR_1.TXT"), "ancora");
+}
+
+}  // namespace

@@ -38,9 +38,11 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
     SetPdfPrinter(printer, answer.value, landscape);
     return true;
   }
-  if (CanShowWindows() && tooWideForPortrait && tooWideForPortrait(printer))
-    printer.setPageOrientation(QPageLayout::Landscape);
   if (!CanShowWindows()) Unanswerable("Impostazione stampante", title);
+  // The dialog proposes the page the driver's answer gets, turned when the report needs it.
+  const QPageSize a4(QPageSize::A4);
+  SetReportPage(printer, a4, QPageLayout::Portrait);
+  if (tooWideForPortrait && tooWideForPortrait(printer)) SetReportPage(printer, a4, QPageLayout::Landscape);
   QPrintDialog dialog(&printer, OwnerWindow());
   dialog.setWindowTitle(QStringLiteral("Imposta stampante"));
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
@@ -48,14 +50,28 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   ArrowCursorWhileShown arrow;
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  // Of what the dialog set, the paper and its orientation are kept; margins and resolution are
+  // the report's own again.
+  const QPageLayout chosen = printer.pageLayout();
+  SetReportPage(printer, chosen.isValid() ? chosen.pageSize() : a4, chosen.orientation());
+  return true;
 }
 
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(cp1252::ToQString(path));
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                    landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+  SetReportPage(printer, QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation) {
+  printer.setFullPage(false);
+  printer.setResolution(kReportDotsPerInch);
+  printer.setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::A4));
+  printer.setPageOrientation(orientation);
+  // The least margins the device allows on that paper: none for a PDF file.
+  const QPageLayout layout = printer.pageLayout();
+  printer.setPageMargins(layout.minimumMargins(), layout.units());
 }
 
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {

@@ -8,22 +8,34 @@
 //   "preview close" or "preview print".
 // The page dump of the headless driver (--page-dump) is kept here too.
 
+#include <QPageLayout>
 #include <functional>
 #include <string>
 
+class QPageSize;
 class QPrinter;
 
 namespace ui {
 
+// The resolution every report is laid out and drawn at, on paper, in a PDF file and in a preview.
+constexpr int kReportDotsPerInch = 600;
+
 // Shows the print setup for `printer`; false when it was cancelled. Titles are Windows-1252.
 // `tooWideForPortrait`, when given, tells whether what is printed runs past a portrait page of
 // the printer (it may turn the printer to measure): then the setup proposes landscape paper, which
-// the user may still change.
+// the user may still change. Whichever way it is answered, the printer leaves it set up by
+// SetReportPage: A4 unless the user chose another paper.
 bool PrintSetup(QPrinter& printer, const std::string& title,
                 const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
 
 // Makes `printer` the PDF printer of the scripted answer: the file, A4 paper, no margins of its own.
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
+
+// The one page setup of a report run, in the window and headless alike: `paper` turned by
+// `orientation`, kReportDotsPerInch, and as printable area all the device can print of the paper
+// (the whole sheet for a PDF file, a printer's sheet less the margins it cannot print on). The
+// pages of a report depend on nothing else.
+void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation);
 
 enum class PreviewChoice { Close, Print };
 // The scripted answer of a preview of `pages` pages (only with a script installed).

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr int kDotsPerInch = 600;
-
 const char* const kPrinterFault =
     "Non è possibile aprire la stampante.\n\n"
     "Verificare l'impostazione della stampante associata\n"
@@ -165,8 +163,7 @@ namespace {
 // Whether the report's columns run past the printable width of a portrait page of `printer`,
 // measured as the run will measure them.
 bool TooWideForPortrait(Report& report, QPrinter& printer) {
-  printer.setResolution(kDotsPerInch);
-  printer.setPageOrientation(QPageLayout::Portrait);
+  ui::SetReportPage(printer, printer.pageLayout().pageSize(), QPageLayout::Portrait);
   MetricsCanvas canvas(printer);
   return !report.FitsWidth(canvas, PrinterPage(printer));
 }
@@ -178,7 +175,6 @@ std::unique_ptr<QPrinter> ReportView::PreparePrinter() {
   Report* report = report_.get();
   const auto tooWide = [report](QPrinter& p) { return report && TooWideForPortrait(*report, p); };
   if (!ui::PrintSetup(*printer, report ? report->Title() : std::string(), tooWide)) return nullptr;
-  printer->setResolution(kDotsPerInch);
   printer->setCopyCount(1);
   return printer;
 }

@@ -100,6 +100,31 @@ TEST_F(OpenCheckDriver, ConnectRefusesAFileThatDoesNotMatchAndKeepsTheOpenOne) {
   EXPECT_EQ(FileBytes(other), before);
 }
 
+// A database received from elsewhere that keeps a trigger on the day types deleting every trip, and a view: refused at
+// start-up and by "&Connetti", both named, before anything could add a day type; its trips stay.
+TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
+  const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
+  MakeDatabase(current, kShellSchema);
+  MakeTimetableDatabase(received);
+  RunSql(received, TripHeadSql(1, 0, 700) + TripHeadSql(2, 0, 800) +
+                       "CREATE TRIGGER \"svuota\" AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;"
+                       "CREATE VIEW corse AS SELECT id FROM tescor;");
+  const std::string before = FileBytes(received);
+  const std::string refused =
+      "0x10\tErrore in fase di apertura del database\\n\\nIl database contiene oggetti che non fanno parte del suo "
+      "dizionario dei dati:\\n\\nTrigger \"svuota\" della tavola \"cadenz\"\\nVista \"corse\"";
+  // At start-up as the remembered database; then chosen by "&Connetti" while another one is open.
+  for (const bool startUp : {true, false}) {
+    SCOPED_TRACE(startUp ? "start-up" : "connect");
+    WriteSettings(settings, {"Database=" + (startUp ? received : current)});
+    const DriverRun run = startUp ? RunDriver(settings, {}, {}) : RunDriver(settings, {"file " + received}, {"5104"});
+    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{refused});
+    EXPECT_EQ(LastTitle(run), startUp ? U8(kFullCaption) : kStartTitle);
+    EXPECT_TRUE(FileBytes(received) == before) << "the received file changed";
+    EXPECT_EQ(QueryFile(received, "SELECT count(*) FROM tescor"), "2\n");
+  }
+}
+
 TEST_F(RepairCommandDriver, TheWholeProgramSalvagesAFileAndRebuildsTheOpenSoundOne) {
   const std::string damaged = dir.Path("rotto.mdb"), sound = dir.Path("sano.mdb");
   CopySeededDatabase(damaged);

@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -299,7 +300,9 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
                         [&definitions](sqlite3_stmt* st) {
                           const auto text = [st](int column) {
                             const unsigned char* value = sqlite3_column_text(st, column);
-                            return value ? std::string(reinterpret_cast<const char*>(value)) : std::string();
+                            return value ? std::string(reinterpret_cast<const char*>(value),
+                                                       static_cast<size_t>(sqlite3_column_bytes(st, column)))
+                                         : std::string();
                           };
                           definitions.emplace_back(text(0), text(1));
                         },
@@ -310,7 +313,8 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
     return false;
   }
   for (const auto& [name, sql] : definitions) {
-    const size_t end = FirstStatementEnd(sql), next = SkipSqlBlanks(sql, end);
+    // A zero byte would end the text where the recovery program reads it, and where this reads it.
+    const size_t end = std::min(FirstStatementEnd(sql), sql.find('\0')), next = SkipSqlBlanks(sql, end);
     if (next >= sql.size()) continue;
     constexpr size_t kShown = 120;
     std::string shown = cp1252::FromUtf8Lossy(sql.substr(next, kShown));

@@ -285,6 +285,45 @@ size_t FirstStatementEnd(const std::string& text, size_t at = 0) {
   return end == std::string::npos ? text.size() : end + 1;
 }
 
+// A name as the engine compares identifiers: ASCII letters in either case are the same.
+std::string Folded(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+// The word or the quoted name at `at` (its quotes removed), moving `at` past it; empty when
+// there is none.
+std::string NextName(const std::string& text, size_t& at) {
+  at = SkipSqlBlanks(text, at);
+  if (at >= text.size()) return {};
+  const char open = text[at];
+  if (open == '"' || open == '\'' || open == '`' || open == '[') {
+    const char close = open == '[' ? ']' : open;
+    std::string name;
+    for (size_t k = at + 1; k < text.size(); ++k) {
+      if (text[k] != close) {
+        name += text[k];
+      } else if (close != ']' && k + 1 < text.size() && text[k + 1] == close) {
+        name += close;
+        ++k;
+      } else {
+        at = k + 1;
+        return name;
+      }
+    }
+    at = text.size();
+    return {};
+  }
+  size_t end = at;
+  while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
+                               static_cast<unsigned char>(text[end]) >= 0x80))
+    ++end;
+  std::string word = text.substr(at, end - at);
+  at = end;
+  return word;
+}
+
 // The recovery program runs the definitions stored in a file as it reads them, every statement
 // of each: a definition that carries statements after its own would have them run. The file's
 // definitions are read here first, through the engine, which runs nothing of them; the file goes
@@ -312,17 +351,42 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
     error = "le definizioni delle tavole del file non si possono leggere tutte (" + failure + ")";
     return false;
   }
+  constexpr size_t kShown = 120;
+  const auto excerpt = [](const std::string& sql, size_t from) {
+    std::string shown = cp1252::FromUtf8Lossy(sql.substr(from, kShown));
+    for (char& c : shown)
+      if (c == '\n' || c == '\r' || c == '\t' || c == '\0') c = ' ';
+    return shown + (sql.size() - from > kShown ? "..." : "");
+  };
   for (const auto& [name, sql] : definitions) {
+    // Only tables and indexes: the program's files hold nothing else, and nothing else is made
+    // without something of it being run (a trigger's body, a view's query, a module's table).
+    size_t at = 0;
+    const std::string verb = Folded(NextName(sql, at));
+    std::string kind = Folded(NextName(sql, at));
+    if (kind == "unique") kind = Folded(NextName(sql, at));
+    bool plain = verb == "create" && kind == "index";
+    if (verb == "create" && kind == "table") {
+      // Its name, then its fields: a table made by a query (CREATE TABLE ... AS SELECT) is not a
+      // definition.
+      if (Folded(NextName(sql, at)) == "if") {
+        NextName(sql, at);  // NOT
+        NextName(sql, at);  // EXISTS
+        NextName(sql, at);
+      }
+      at = SkipSqlBlanks(sql, at);
+      plain = at < sql.size() && sql[at] == '(';
+    }
+    if (!plain) {
+      error = "la definizione di " + SqlName(cp1252::FromUtf8Lossy(name)) +
+              " nel file non è quella di una tavola o di un indice, e non è stata eseguita:\n\n" + excerpt(sql, 0);
+      return false;
+    }
     // A zero byte would end the text where the recovery program reads it, and where this reads it.
     const size_t end = std::min(FirstStatementEnd(sql), sql.find('\0')), next = SkipSqlBlanks(sql, end);
     if (next >= sql.size()) continue;
-    constexpr size_t kShown = 120;
-    std::string shown = cp1252::FromUtf8Lossy(sql.substr(next, kShown));
-    for (char& c : shown)
-      if (c == '\n' || c == '\r' || c == '\t') c = ' ';
     error = "la definizione di " + SqlName(cp1252::FromUtf8Lossy(name)) +
-            " nel file porta con sé altre istruzioni, che non sono state eseguite:\n\n" + shown +
-            (sql.size() - next > kShown ? "..." : "");
+            " nel file porta con sé altre istruzioni, che non sono state eseguite:\n\n" + excerpt(sql, next);
     return false;
   }
   return true;
@@ -389,46 +453,7 @@ class RowLoader {
   std::string error;
 
  private:
-  // A name as the engine compares identifiers: ASCII letters in either case are the same.
-  static std::string Folded(std::string name) {
-    for (char& c : name)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return name;
-  }
-
   static size_t SkipBlanks(const std::string& text, size_t at) { return SkipSqlBlanks(text, at); }
-
-  // The word or the quoted name at `at` (its quotes removed), moving `at` past it; empty when
-  // there is none.
-  static std::string NextName(const std::string& text, size_t& at) {
-    at = SkipBlanks(text, at);
-    if (at >= text.size()) return {};
-    const char open = text[at];
-    if (open == '"' || open == '\'' || open == '`' || open == '[') {
-      const char close = open == '[' ? ']' : open;
-      std::string name;
-      for (size_t k = at + 1; k < text.size(); ++k) {
-        if (text[k] != close) {
-          name += text[k];
-        } else if (close != ']' && k + 1 < text.size() && text[k + 1] == close) {
-          name += close;
-          ++k;
-        } else {
-          at = k + 1;
-          return name;
-        }
-      }
-      at = text.size();
-      return {};
-    }
-    size_t end = at;
-    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
-                                 static_cast<unsigned char>(text[end]) >= 0x80))
-      ++end;
-    std::string word = text.substr(at, end - at);
-    at = end;
-    return word;
-  }
 
   // Takes every statement of a complete piece of text, one at a time.
   bool TakeAll(const std::string& text) {
@@ -473,7 +498,7 @@ class RowLoader {
       if (!table.empty() && (after >= statement.size() || statement[after] != '.')) {
         if (known_.count(table)) return Insert(statement, table);
         if (table == "tavole" || table == "campi" || table == "indici" || table == "indici2" || table == "relaz" ||
-            table == "relaz2")
+            table == "relaz2" || table == "utenti")
           return true;  // the dictionary is the program's own
         if (table != "sqlite_sequence" && table.rfind("sqlite_", 0) != 0) {
           ++unplaced;

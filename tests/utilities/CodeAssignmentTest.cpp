@@ -150,13 +150,17 @@ TEST_F(CodesThere, OnlyACodeThatIsThereCounts) {
 TEST_F(CodesThere, ABatchNotTakenChangesNothing) {
   RunSql(path,
          "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
-         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
-         "CREATE TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
+         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);");
   const std::string before = QueryFile(path, "SELECT * FROM tescor ORDER BY id");
   NoticeLog notices;
   AssignmentResult r;
   {
     DbDatabase db(path);
+    ASSERT_EQ(sqlite3_exec(db.Handle(),
+                           "CREATE TEMP TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); "
+                           "END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     r = AssignTripCodes(&db, nullptr);
   }
   EXPECT_FALSE(r.stored);

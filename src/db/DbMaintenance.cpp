@@ -497,13 +497,12 @@ class RowLoader {
       const size_t after = SkipBlanks(statement, at);
       if (!table.empty() && (after >= statement.size() || statement[after] != '.')) {
         if (known_.count(table)) return Insert(statement, table);
+        // The dictionary is the program's own, and so are the engine's tables.
         if (table == "tavole" || table == "campi" || table == "indici" || table == "indici2" || table == "relaz" ||
-            table == "relaz2" || table == "utenti")
-          return true;  // the dictionary is the program's own
-        if (table != "sqlite_sequence" && table.rfind("sqlite_", 0) != 0) {
-          ++unplaced;
+            table == "relaz2" || table == "utenti" || table.rfind("sqlite_", 0) == 0)
           return true;
-        }
+        ++unplaced;  // rows of a table that is not the program's, those of lost pages among them
+        return true;
       }
     }
     return Refuse(statement);
@@ -551,28 +550,22 @@ class RowLoader {
     sqlite3_set_authorizer(db_, Authorize, &asked);
     sqlite3_stmt* st = nullptr;
     const char* tail = nullptr;
+    // The authorizer stays while the row is written: a statement prepared again is asked again.
     int rc = sqlite3_prepare_v2(db_, statement.c_str(), static_cast<int>(statement.size()), &st, &tail);
-    sqlite3_set_authorizer(db_, nullptr, nullptr);
     const bool alone = tail && SkipBlanks(statement, static_cast<size_t>(tail - statement.c_str())) >= statement.size();
-    if (rc == SQLITE_OK && (!st || asked.denied || asked.inserts != 1 || !alone || sqlite3_stmt_readonly(st))) {
-      sqlite3_finalize(st);
-      return Refuse(statement);
-    }
-    if (rc == SQLITE_OK) {
+    bool refused =
+        rc == SQLITE_OK && (!st || asked.denied || asked.inserts != 1 || !alone || sqlite3_stmt_readonly(st));
+    if (rc == SQLITE_OK && !refused) {
       while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
       }
     }
-    if (rc == SQLITE_DONE || rc == SQLITE_OK) {
-      sqlite3_finalize(st);
-      return true;
-    }
-    if (asked.denied) {
-      sqlite3_finalize(st);
-      return Refuse(statement);
-    }
-    error = "il nuovo file ha rifiutato i dati recuperati (" + cp1252::FromUtf8Lossy(sqlite3_errmsg(db_)) + ")";
+    refused = refused || asked.denied;
+    const bool written = !refused && (rc == SQLITE_DONE || rc == SQLITE_OK);
+    if (!written && !refused)
+      error = "il nuovo file ha rifiutato i dati recuperati (" + cp1252::FromUtf8Lossy(sqlite3_errmsg(db_)) + ")";
     sqlite3_finalize(st);
-    return false;
+    sqlite3_set_authorizer(db_, nullptr, nullptr);
+    return refused ? Refuse(statement) : written;
   }
 
   sqlite3* db_;

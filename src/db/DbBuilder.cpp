@@ -91,3 +91,24 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
   Notify(failed, NoticeIcon::Exclamation, kCaption);
   return 0;
 }
+
+bool BuildEmptyTimetableFile(const std::string& path, std::string& error) {
+  std::string told;
+  bool built = false;
+  sqlite3* db = nullptr;
+  {
+    const ScopedNoticeSink quiet([&told](const Notice& notice) {
+      if (told.empty()) told = notice.text;
+    });
+    if (!CreateDatabaseFile(path, &db, error)) return false;
+    bool dictionaryMade = false;
+    built = Build(path, db, DescribeSchema, nullptr, dictionaryMade);
+  }
+  if (built && CloseScratchFile(db, path, error)) return true;
+  if (!built) {
+    sqlite3_close_v2(db);
+    error = told;
+  }
+  RemoveScratchFile(path);
+  return false;
+}

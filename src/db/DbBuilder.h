@@ -32,3 +32,9 @@ using DescribeDictionary = std::function<int(const DictionaryTables&)>;
 // schema's (DescribeSchema): lets a test build from a dictionary of its own.
 int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
                                 const SeedDatabase& seed, CreateOutcome* outcome = nullptr);
+
+// Builds an empty timetable database at `path` (which must not exist): the dictionary of the
+// schema and every table, index and relation made from it, no reference rows. Shows nothing: the
+// notice of a failing step becomes the reason in `error`. The file is left complete and closed;
+// on failure none is left.
+bool BuildEmptyTimetableFile(const std::string& path, std::string& error);

@@ -2,10 +2,12 @@
 
 #include "common/ByteOrder.h"
 #include "common/Cp1252.h"
+#include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
+#include "db/DbSchema.h"
 #include "db/DbSchemaCheck.h"
 
 #include <fcntl.h>
@@ -17,13 +19,18 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 namespace {
 
 // How many of the engine's findings a damaged file's description lists.
 constexpr int kFindingsShown = 5;
+// How many of the trips that lost stops a salvage's report names.
+constexpr size_t kShortenedShown = 20;
 
 // One connection of these functions, closed when it goes out of scope.
 class Connection {
@@ -251,11 +258,157 @@ bool RunProgram(const QString& program, const QStringList& arguments,
   return false;
 }
 
-// Runs the recovery program's SQL on the scratch file, statement by statement as it arrives.
-class SqlLoader {
- public:
-  explicit SqlLoader(sqlite3* db) : db_(db) {}
+// Skips blanks and comments of SQL text from `at`.
+size_t SkipSqlBlanks(const std::string& text, size_t at) {
+  while (at < text.size()) {
+    if (std::isspace(static_cast<unsigned char>(text[at]))) {
+      ++at;
+    } else if (text.compare(at, 2, "--") == 0) {
+      const size_t end = text.find('\n', at);
+      at = end == std::string::npos ? text.size() : end + 1;
+    } else if (text.compare(at, 2, "/*") == 0) {
+      const size_t end = text.find("*/", at + 2);
+      at = end == std::string::npos ? text.size() : end + 2;
+    } else {
+      break;
+    }
+  }
+  return at;
+}
 
+// The end of the first statement of SQL text: just past the first ';' that completes it (one
+// inside a quoted text, a comment or a trigger's body does not), or the end of the text.
+size_t FirstStatementEnd(const std::string& text, size_t at = 0) {
+  size_t end = text.find(';', at);
+  while (end != std::string::npos && !sqlite3_complete(text.substr(at, end + 1 - at).c_str()))
+    end = text.find(';', end + 1);
+  return end == std::string::npos ? text.size() : end + 1;
+}
+
+// A name as the engine compares identifiers: ASCII letters in either case are the same.
+std::string Folded(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+// The word or the quoted name at `at` (its quotes removed), moving `at` past it; empty when
+// there is none.
+std::string NextName(const std::string& text, size_t& at) {
+  at = SkipSqlBlanks(text, at);
+  if (at >= text.size()) return {};
+  const char open = text[at];
+  if (open == '"' || open == '\'' || open == '`' || open == '[') {
+    const char close = open == '[' ? ']' : open;
+    std::string name;
+    for (size_t k = at + 1; k < text.size(); ++k) {
+      if (text[k] != close) {
+        name += text[k];
+      } else if (close != ']' && k + 1 < text.size() && text[k + 1] == close) {
+        name += close;
+        ++k;
+      } else {
+        at = k + 1;
+        return name;
+      }
+    }
+    at = text.size();
+    return {};
+  }
+  size_t end = at;
+  while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
+                               static_cast<unsigned char>(text[end]) >= 0x80))
+    ++end;
+  std::string word = text.substr(at, end - at);
+  at = end;
+  return word;
+}
+
+// The recovery program runs the definitions stored in a file as it reads them, every statement
+// of each: a definition that carries statements after its own would have them run. The file's
+// definitions are read here first, through the engine, which runs nothing of them; the file goes
+// to the recovery program only when all of them can be read and each is a single statement.
+bool CheckStoredDefinitions(const std::string& path, std::string& error) {
+  Connection conn;
+  int rc = sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &conn.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::vector<std::pair<std::string, std::string>> definitions;  // name, SQL (UTF-8)
+  std::string failure;
+  const bool read = rc == SQLITE_OK && ExecSql(conn.db, "PRAGMA writable_schema = ON", failure) &&
+                    EachRow(
+                        conn.db, "SELECT name, sql FROM sqlite_schema WHERE sql IS NOT NULL",
+                        [&definitions](sqlite3_stmt* st) {
+                          const auto text = [st](int column) {
+                            const unsigned char* value = sqlite3_column_text(st, column);
+                            return value ? std::string(reinterpret_cast<const char*>(value),
+                                                       static_cast<size_t>(sqlite3_column_bytes(st, column)))
+                                         : std::string();
+                          };
+                          definitions.emplace_back(text(0), text(1));
+                        },
+                        failure);
+  if (!read) {
+    if (failure.empty()) failure = EngineErrorText(conn.db, rc);
+    error = "le definizioni delle tavole del file non si possono leggere tutte (" + failure + ")";
+    return false;
+  }
+  constexpr size_t kShown = 120;
+  const auto excerpt = [](const std::string& sql, size_t from) {
+    std::string shown = cp1252::FromUtf8Lossy(sql.substr(from, kShown));
+    for (char& c : shown)
+      if (c == '\n' || c == '\r' || c == '\t' || c == '\0') c = ' ';
+    return shown + (sql.size() - from > kShown ? "..." : "");
+  };
+  for (const auto& [name, sql] : definitions) {
+    // Only tables and indexes: the program's files hold nothing else, and nothing else is made
+    // without something of it being run (a trigger's body, a view's query, a module's table).
+    size_t at = 0;
+    const std::string verb = Folded(NextName(sql, at));
+    std::string kind = Folded(NextName(sql, at));
+    if (kind == "unique") kind = Folded(NextName(sql, at));
+    bool plain = verb == "create" && kind == "index";
+    if (verb == "create" && kind == "table") {
+      // Its name, then its fields: a table made by a query (CREATE TABLE ... AS SELECT) is not a
+      // definition.
+      if (Folded(NextName(sql, at)) == "if") {
+        NextName(sql, at);  // NOT
+        NextName(sql, at);  // EXISTS
+        NextName(sql, at);
+      }
+      at = SkipSqlBlanks(sql, at);
+      plain = at < sql.size() && sql[at] == '(';
+    }
+    if (!plain) {
+      error = "la definizione di " + SqlName(cp1252::FromUtf8Lossy(name)) +
+              " nel file non è quella di una tavola o di un indice, e non è stata eseguita:\n\n" + excerpt(sql, 0);
+      return false;
+    }
+    // A zero byte would end the text where the recovery program reads it, and where this reads it.
+    const size_t end = std::min(FirstStatementEnd(sql), sql.find('\0')), next = SkipSqlBlanks(sql, end);
+    if (next >= sql.size()) continue;
+    error = "la definizione di " + SqlName(cp1252::FromUtf8Lossy(name)) +
+            " nel file porta con sé altre istruzioni, che non sono state eseguite:\n\n" + excerpt(sql, next);
+    return false;
+  }
+  return true;
+}
+
+// What the recovery program hands back is text written from the damaged file, its stored table
+// definitions included, and a definition can carry statements of its own after it: nothing of it
+// is run as it comes. The new file is built from the program's own dictionary; of the recovered
+// text only the rows for its tables are taken, each statement on its own and only when the engine
+// finds it one insert into one of those tables and nothing else. The recovery's own framing (its
+// transaction, its pragmas, the definitions) is read and not run; every other statement stops the
+// salvage.
+class RowLoader {
+ public:
+  explicit RowLoader(sqlite3* db) : db_(db) {
+    for (const SchemaTable& table : SchemaTables()) known_.insert(Folded(table.name));
+  }
+  ~RowLoader() { sqlite3_set_authorizer(db_, nullptr, nullptr); }
+  RowLoader(const RowLoader&) = delete;
+  RowLoader& operator=(const RowLoader&) = delete;
+
+  // Takes the next piece of the recovery's output: every statement it completes is taken at once.
   bool Add(const QByteArray& chunk) {
     text_.append(chunk.constData(), static_cast<size_t>(chunk.size()));
     size_t start = 0;  // of the statement being gathered
@@ -266,42 +419,160 @@ class SqlLoader {
       while (last > start && (text_[last - 1] == '\r' || text_[last - 1] == ' ')) --last;
       if (last == start || text_[last - 1] != ';') continue;
       // A line that ends with ';' ends a statement unless it lies inside a quoted text.
-      text_[end] = '\0';
-      const bool complete = sqlite3_complete(text_.c_str() + start);
-      if (complete && !Run(text_.c_str() + start)) return false;
-      text_[end] = '\n';
-      if (complete) start = end + 1;
+      if (!sqlite3_complete(text_.substr(start, end - start).c_str())) continue;
+      if (!TakeAll(text_.substr(start, end - start))) return false;
+      start = end + 1;
     }
     text_.erase(0, start);
     scanned_ -= start;
     return true;
   }
 
-  // The whole output has been read: nothing may be left half-said or uncommitted.
+  // The whole output has been read: nothing may be left half-said, the recovery's transaction
+  // must have ended.
   bool Finish() {
-    if (text_.find_first_not_of(" \r\n\t") != std::string::npos || sqlite3_get_autocommit(db_) == 0) {
+    if (text_.find_first_not_of(" \r\n\t") != std::string::npos || inTransaction_) {
       error = "il recupero si è fermato a metà";
       return false;
     }
     return true;
   }
 
+  // The tables of the program that the recovery found no definition of, in the order of the
+  // schema and the dictionary's first two: their rows are not there to be taken.
+  std::vector<std::string> Undefined() const {
+    std::vector<std::string> out;
+    for (const SchemaTable& table : SchemaTables())
+      if (!defined_.count(Folded(table.name))) out.push_back(table.name);
+    for (const char* table : {"tavole", "campi"})
+      if (!defined_.count(table)) out.push_back(table);
+    return out;
+  }
+
+  long long unplaced = 0;  // rows for tables that are not the program's (those of lost pages)
   std::string error;
 
  private:
-  bool Run(const char* statement) {
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db_, statement, nullptr, nullptr, &message);
-    if (rc == SQLITE_OK) return true;
-    error = "il nuovo file ha rifiutato i dati recuperati (" +
-            cp1252::FromUtf8Lossy(message ? message : sqlite3_errstr(rc)) + ")";
-    sqlite3_free(message);
+  static size_t SkipBlanks(const std::string& text, size_t at) { return SkipSqlBlanks(text, at); }
+
+  // Takes every statement of a complete piece of text, one at a time.
+  bool TakeAll(const std::string& text) {
+    size_t at = SkipBlanks(text, 0);
+    while (at < text.size()) {
+      const size_t end = FirstStatementEnd(text, at);
+      if (!Take(text.substr(at, end - at))) return false;
+      at = SkipBlanks(text, end);
+    }
+    return true;
+  }
+
+  bool Take(const std::string& statement) {
+    size_t at = 0;
+    const std::string verb = Folded(NextName(statement, at));
+    if (verb == "begin") return inTransaction_ = true;
+    if (verb == "commit" || verb == "end") {
+      inTransaction_ = false;
+      return true;
+    }
+    if (verb == "pragma") return true;  // the damaged file's settings: the new file has its own
+    if (verb == "create") {
+      // The damaged file's definitions: only the names of its tables are noted.
+      if (Folded(NextName(statement, at)) != "table") return true;
+      std::string name = NextName(statement, at);
+      if (Folded(name) == "if") {
+        NextName(statement, at);
+        NextName(statement, at);
+        name = NextName(statement, at);
+      }
+      defined_.insert(Folded(name));
+      return true;
+    }
+    if (verb == "insert") {
+      std::string word = Folded(NextName(statement, at));
+      if (word == "or") {
+        NextName(statement, at);
+        word = Folded(NextName(statement, at));
+      }
+      const std::string table = word == "into" ? Folded(NextName(statement, at)) : std::string();
+      const size_t after = SkipBlanks(statement, at);
+      if (!table.empty() && (after >= statement.size() || statement[after] != '.')) {
+        if (known_.count(table)) return Insert(statement, table);
+        // The dictionary is the program's own, and so are the engine's tables.
+        if (table == "tavole" || table == "campi" || table == "indici" || table == "indici2" || table == "relaz" ||
+            table == "relaz2" || table == "utenti" || table.rfind("sqlite_", 0) == 0)
+          return true;
+        ++unplaced;  // rows of a table that is not the program's, those of lost pages among them
+        return true;
+      }
+    }
+    return Refuse(statement);
+  }
+
+  bool Refuse(const std::string& statement) {
+    constexpr size_t kShown = 120;
+    std::string shown = cp1252::FromUtf8Lossy(statement.substr(0, kShown));
+    for (char& c : shown)
+      if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    error =
+        "il file contiene istruzioni che non sono dati delle tavole del programma; non sono state eseguite e il file "
+        "non viene ripreso:\n\n" +
+        shown + (statement.size() > kShown ? "..." : "");
     return false;
   }
 
+  // What the engine is asked while it prepares one row: an insert into the table named, in the
+  // new file, and the functions that write a text's control characters; nothing else.
+  struct Asked {
+    std::string table;
+    int inserts = 0;
+    bool denied = false;
+  };
+
+  static int Authorize(void* context, int action, const char* first, const char* second, const char* database,
+                       const char*) {
+    Asked& asked = *static_cast<Asked*>(context);
+    if (action == SQLITE_INSERT && first && database && std::strcmp(database, "main") == 0 &&
+        Folded(first) == asked.table) {
+      ++asked.inserts;
+      return SQLITE_OK;
+    }
+    if (action == SQLITE_FUNCTION && second &&
+        (Folded(second) == "char" || Folded(second) == "replace" || Folded(second) == "unistr"))
+      return SQLITE_OK;
+    asked.denied = true;
+    return SQLITE_DENY;
+  }
+
+  // Runs one row for `table`, once the engine finds it a single insert into that table alone.
+  bool Insert(const std::string& statement, const std::string& table) {
+    Asked asked;
+    asked.table = table;
+    sqlite3_set_authorizer(db_, Authorize, &asked);
+    sqlite3_stmt* st = nullptr;
+    const char* tail = nullptr;
+    // The authorizer stays while the row is written: a statement prepared again is asked again.
+    int rc = sqlite3_prepare_v2(db_, statement.c_str(), static_cast<int>(statement.size()), &st, &tail);
+    const bool alone = tail && SkipBlanks(statement, static_cast<size_t>(tail - statement.c_str())) >= statement.size();
+    bool refused =
+        rc == SQLITE_OK && (!st || asked.denied || asked.inserts != 1 || !alone || sqlite3_stmt_readonly(st));
+    if (rc == SQLITE_OK && !refused) {
+      while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+      }
+    }
+    refused = refused || asked.denied;
+    const bool written = !refused && (rc == SQLITE_DONE || rc == SQLITE_OK);
+    if (!written && !refused)
+      error = "il nuovo file ha rifiutato i dati recuperati (" + cp1252::FromUtf8Lossy(sqlite3_errmsg(db_)) + ")";
+    sqlite3_finalize(st);
+    sqlite3_set_authorizer(db_, nullptr, nullptr);
+    return refused ? Refuse(statement) : written;
+  }
+
   sqlite3* db_;
+  std::set<std::string> known_, defined_;
   std::string text_;
   size_t scanned_ = 0;
+  bool inTransaction_ = false;
 };
 
 // True when another connection, of this program or another, has the file open: the engine then
@@ -343,33 +614,6 @@ bool MoveAside(const std::string& path, std::string& aside, std::string& error) 
   }
 }
 
-// The tables the recovery made for rows it found outside every table: their rows are counted and
-// the tables dropped, for they belong to no table of the dictionary.
-bool DropLostAndFound(sqlite3* db, long long& rows, std::string& error) {
-  std::vector<std::vector<std::string>> tables, count;
-  if (!QueryRows(db, "SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE 'lost!_and!_found%' ESCAPE '!'",
-                 tables, error))
-    return false;
-  for (const std::vector<std::string>& table : tables) {
-    if (!QueryRows(db, "SELECT count(*) FROM " + SqlName(table[0]), count, error) ||
-        !ExecSql(db, "DROP TABLE " + SqlName(table[0]), error))
-      return false;
-    rows += std::stoll(count[0][0]);
-  }
-  return true;
-}
-
-// Whether the recovered file still has its data dictionary, against which it is then checked.
-bool HasDictionary(sqlite3* db, std::string& error) {
-  std::vector<std::vector<std::string>> rows;
-  if (!QueryRows(db, "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND lower(name) IN ('tavole', 'campi')",
-                 rows, error))
-    return false;
-  if (rows[0][0] == "2" && QueryRows(db, "SELECT count(*) FROM tavole", rows, error) && rows[0][0] != "0") return true;
-  if (error.empty()) error = "manca il dizionario dei dati";
-  return false;
-}
-
 // The rows of every table: those the dictionary lists, in its order, then the others (the
 // dictionary's own) in the order they were made.
 bool CountRows(sqlite3* db, std::vector<TableRows>& out, std::string& error) {
@@ -386,53 +630,86 @@ bool CountRows(sqlite3* db, std::vector<TableRows>& out, std::string& error) {
   return true;
 }
 
-// Loads what the recovery program reads from the damaged file into a new scratch file and checks
-// it: sound, one of ours, every table and field of its dictionary there. Fills the counts of
-// `result`; the scratch file is left complete and closed.
+// The trips that lost stop rows with the damaged pages, by trip id: a head without stops, stops
+// without their head, and a trip whose stops no longer run from its departure to its arrival
+// without a break, which the stops of a whole trip do: the first stop leaves at the head's
+// departure, the last arrives at its arrival, the stop numbers rise by one step all along.
+bool FindShortenedTrips(sqlite3* db, std::vector<ShortenedTrip>& out, std::string& error) {
+  static const char* const kQuery =
+      "WITH s AS (SELECT id, sub - lag(sub) OVER w AS step, row_number() OVER w AS n, count(*) OVER "
+      "(PARTITION BY id) AS total, arriva, parte FROM detcor WINDOW w AS (PARTITION BY id ORDER BY sub)), "
+      "p AS (SELECT id, max(total) AS total, min(step) AS low, max(step) AS high, "
+      "max(CASE WHEN n = 1 THEN parte END) AS parte, max(CASE WHEN n = total THEN arriva END) AS arriva "
+      "FROM s GROUP BY id) "
+      "SELECT t.id, rtrim(t.codcorsa), p.id IS NULL FROM tescor t LEFT JOIN p ON p.id = t.id WHERE p.id IS NULL "
+      "OR p.total < 2 OR p.low <> p.high OR p.parte IS NOT t.parte OR p.arriva IS NOT t.arriva "
+      "UNION ALL SELECT id, NULL, 2 FROM p WHERE id NOT IN (SELECT id FROM tescor) ORDER BY 1";
+  return EachRow(
+      db, kQuery,
+      [&out](sqlite3_stmt* st) {
+        ShortenedTrip& trip = out.emplace_back();
+        trip.id = sqlite3_column_int64(st, 0);
+        const unsigned char* code = sqlite3_column_text(st, 1);
+        trip.code = code ? cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(code)) : std::string();
+        trip.lost = static_cast<ShortenedTrip::Lost>(sqlite3_column_int(st, 2));
+      },
+      error);
+}
+
+// Builds a new scratch file from the program's dictionary, takes into it the rows the recovery
+// program reads from the damaged file for the program's tables, and checks it: every table's
+// definition recovered, the file sound. Fills the counts of `result`; the scratch file is left
+// complete and closed.
 bool RecoverInto(const QString& program, const std::string& damaged, const std::string& scratch,
                  const std::function<void()>& pump, RepairResult& result, std::string& error) {
+  if (!BuildEmptyTimetableFile(scratch, error)) {
+    error = "il nuovo file non può essere creato (" + error + ")";
+    return false;
+  }
   Connection conn;
-  const int rc = sqlite3_open_v2(cp1252::ToUtf8(scratch).c_str(), &conn.db,
-                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc =
+      sqlite3_open_v2(cp1252::ToUtf8(scratch).c_str(), &conn.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     error = EngineErrorText(conn.db, rc);
     return false;
   }
   sqlite3_extended_result_codes(conn.db, 1);
   WatchEngineProgress(conn.db);
-  SqlLoader loader(conn.db);
-  // The free pages hold rows deleted long ago: they are not brought back.
-  const QStringList arguments{QStringLiteral("-batch"), QStringLiteral("-init"), QProcess::nullDevice(),
-                              QFileInfo(cp1252::ToQString(damaged)).absoluteFilePath(),
-                              QStringLiteral(".recover --ignore-freelist")};
-  if (!RunProgram(
-          program, arguments, [&loader](const QByteArray& chunk) { return loader.Add(chunk); }, pump, error)) {
-    if (!loader.error.empty()) error = loader.error;
-    return false;
+  if (!ExecSql(conn.db, "BEGIN", error)) return false;
+  {
+    RowLoader loader(conn.db);
+    // The free pages hold rows deleted long ago: they are not brought back.
+    const QStringList arguments{QStringLiteral("-batch"), QStringLiteral("-init"), QProcess::nullDevice(),
+                                QFileInfo(cp1252::ToQString(damaged)).absoluteFilePath(),
+                                QStringLiteral(".recover --ignore-freelist")};
+    if (!RunProgram(
+            program, arguments, [&loader](const QByteArray& chunk) { return loader.Add(chunk); }, pump, error)) {
+      if (!loader.error.empty()) error = loader.error;
+      return false;
+    }
+    if (!loader.Finish()) {
+      error = loader.error;
+      return false;
+    }
+    // A table whose definition was lost has its rows among those found outside every table.
+    const std::vector<std::string> undefined = loader.Undefined();
+    if (!undefined.empty()) {
+      error = "il file recuperato è incompleto.\n\nIl database non corrisponde al suo dizionario dei dati:\n";
+      for (const std::string& table : undefined) error += "\nManca la tavola " + SqlName(table);
+      return false;
+    }
+    result.unplacedRows = loader.unplaced;
   }
-  if (!loader.Finish()) {
-    error = loader.error;
-    return false;
-  }
-  if (!DropLostAndFound(conn.db, result.unplacedRows, error)) return false;
+  if (!ExecSql(conn.db, "COMMIT", error)) return false;
   if (CheckConnection(conn.db, CheckDepth::Full, error) != Soundness::Sound) {
     error = "il file recuperato non è integro (" + error + ")";
-    return false;
-  }
-  int id = 0;
-  if (!QueryInt(conn.db, "PRAGMA application_id", id, error)) return false;
-  if (id != kQuendoApplicationId) {
-    error = "il file recuperato non è un database di Quendo";
-    return false;
-  }
-  if (!HasDictionary(conn.db, error) || !CheckTablesAgainstDictionary(conn.db, error)) {
-    error = "il file recuperato è incompleto.\n\n" + error;
     return false;
   }
   std::vector<std::vector<std::string>> orphans;
   if (!CountRows(conn.db, result.recovered, error) ||
       !QueryRows(conn.db, "SELECT \"table\", count(*) FROM pragma_foreign_key_check GROUP BY 1 ORDER BY 1", orphans,
-                 error))
+                 error) ||
+      !FindShortenedTrips(conn.db, result.shortened, error))
     return false;
   for (const std::vector<std::string>& row : orphans) result.orphanRows += std::stoll(row[1]);
   return CloseScratchFile(conn.Release(), scratch, error);
@@ -445,6 +722,19 @@ std::string SalvageReport(const std::string& path, const RepairResult& result) {
       "che ne ha preso il nome.\n\n" +
       path + "\n\nRighe recuperate per tavola:";
   for (const TableRows& table : result.recovered) text += "\n" + table.table + ": " + std::to_string(table.rows);
+  if (!result.shortened.empty()) {
+    text += "\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:";
+    for (size_t k = 0; k < result.shortened.size() && k < kShortenedShown; ++k) {
+      const ShortenedTrip& trip = result.shortened[k];
+      text += "\n" + std::to_string(trip.id);
+      if (trip.lost != ShortenedTrip::Head) text += " " + trip.code;
+      text += trip.lost == ShortenedTrip::Stops ? ": fermate mancanti"
+              : trip.lost == ShortenedTrip::All ? ": nessuna fermata"
+                                                : ": testata perduta";
+    }
+    if (result.shortened.size() > kShortenedShown)
+      text += "\n... e altre " + std::to_string(result.shortened.size() - kShortenedShown) + " corse";
+  }
   text +=
       "\n\nLe righe che stavano nelle parti illeggibili del file, se ve n'erano, sono andate perse: controllare i "
       "dati.";
@@ -465,6 +755,7 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   };
   if (OpenElsewhere(path))
     return fail("il file è aperto, in questo o in un altro programma: chiuderlo prima di ripararlo");
+  if (!CheckStoredDefinitions(path, error)) return fail(error);
   const QString program = FindProgram(options.recoverProgram);
   if (program.isEmpty())
     return fail("il programma " + options.recoverProgram + ", che legge un file danneggiato, non è stato trovato");

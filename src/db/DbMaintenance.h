@@ -39,24 +39,35 @@ struct TableRows {
   long long rows = 0;
 };
 
+// A trip that lost stop rows with the damaged pages.
+struct ShortenedTrip {
+  enum Lost { Stops = 0, All = 1, Head = 2 };  // some of its stops; every stop; its head (its stops remain)
+  long long id = 0;
+  std::string code;  // codcorsa; empty when the head is lost
+  Lost lost = Stops;
+};
+
 struct RepairResult {
   RepairOutcome outcome = RepairOutcome::Failed;
-  std::vector<TableRows> recovered;  // rows of each table of the new file, dictionary order
-  long long orphanRows = 0;          // rows of it that refer to a row that was lost
-  long long unplacedRows = 0;        // rows found outside every table, not carried over
-  std::string damagedPath;           // where the damaged file is kept
-  std::string message;               // what to tell the user; empty after a rebuild
+  std::vector<TableRows> recovered;      // rows of each table of the new file, dictionary order
+  long long orphanRows = 0;              // rows of it that refer to a row that was lost
+  long long unplacedRows = 0;            // rows found outside every table, not carried over
+  std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id
+  std::string damagedPath;               // where the damaged file is kept
+  std::string message;                   // what to tell the user; empty after a rebuild
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
 // pages, even while other connections have it open; one that lacks a table or a field its data
 // dictionary names is refused with the open's reason and left untouched. A damaged file (one the
 // engine cannot read whole too) is salvaged, unless another connection has it open: it is renamed
-// aside ("<name>.danneggiato", or with "-2", "-3"... when that name is taken), the recovery
-// program's SQL is loaded into a scratch file beside it, and the scratch file takes the original
-// name only once the engine finds it sound, it is one of ours and it holds its data dictionary and
-// every table and field the dictionary names. Any failure puts the damaged file back under its own
-// name, unchanged. A file that is not one of ours is refused untouched.
+// aside ("<name>.danneggiato", or with "-2", "-3"... when that name is taken), a new file is built
+// beside it from the program's own dictionary, and of what the recovery program reads from the
+// damaged file only the rows for the program's tables are taken, each a single insert checked by
+// the engine before it runs; nothing else the damaged file holds is run, and a statement of any
+// other kind stops the salvage. The new file takes the original name only once the engine finds
+// it sound and the recovery found the definition of every table. Any failure puts the damaged
+// file back under its own name, unchanged. A file that is not one of ours is refused untouched.
 RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,

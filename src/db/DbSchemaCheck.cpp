@@ -50,6 +50,21 @@ bool HasField(sqlite3* db, const std::string& table, const std::string& field) {
                                        nullptr) == SQLITE_OK;
 }
 
+// The objects stored in the file that the dictionary never makes and that would run on their own:
+// triggers, which act on every change of their table, and views. One line each, in the order they
+// were stored.
+bool ForeignObjects(sqlite3* db, std::vector<std::string>& lines, std::string& error) {
+  return EachRow(
+      db, "SELECT type, name, tbl_name FROM sqlite_master WHERE type IN ('trigger', 'view') ORDER BY rowid",
+      [&](sqlite3_stmt* st) {
+        if (Column(st, 0) == "view")
+          lines.push_back("Vista " + Shown(Column(st, 1)));
+        else
+          lines.push_back("Trigger " + Shown(Column(st, 1)) + " della tavola " + Shown(Column(st, 2)));
+      },
+      error);
+}
+
 }  // namespace
 
 bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
@@ -92,6 +107,17 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
   } else {
     for (const SchemaTable& table : SchemaTables())
       if (has(table.name)) wanted.push_back({table.name, table.fields});
+  }
+
+  // A trigger runs on the program's own changes, unseen: a file that holds one is refused whole.
+  std::vector<std::string> foreign;
+  if (!ForeignObjects(db, foreign, error)) return false;
+  if (!foreign.empty()) {
+    error = "Il database contiene oggetti che non fanno parte del suo dizionario dei dati:\n";
+    for (size_t k = 0; k < foreign.size() && k < kShownLines; ++k) error += "\n" + foreign[k];
+    if (foreign.size() > kShownLines)
+      error += "\n... e altri " + std::to_string(foreign.size() - kShownLines) + " oggetti";
+    return false;
   }
 
   std::vector<std::string> missing;

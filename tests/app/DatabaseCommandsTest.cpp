@@ -6,6 +6,9 @@
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 
+#include <map>
+#include <set>
+
 namespace {
 
 const std::string kStartTitle = "Quendo - Azienda 0 - Azienda non definita [periodo dal 01/01/1900 al 31/12/2099]";
@@ -100,6 +103,31 @@ TEST_F(OpenCheckDriver, ConnectRefusesAFileThatDoesNotMatchAndKeepsTheOpenOne) {
   EXPECT_EQ(FileBytes(other), before);
 }
 
+// A database received from elsewhere that keeps a trigger on the day types deleting every trip, and a view: refused at
+// start-up and by "&Connetti", both named, before anything could add a day type; its trips stay.
+TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
+  const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
+  MakeDatabase(current, kShellSchema);
+  MakeTimetableDatabase(received);
+  RunSql(received, TripHeadSql(1, 0, 700) + TripHeadSql(2, 0, 800) +
+                       "CREATE TRIGGER \"svuota\" AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;"
+                       "CREATE VIEW corse AS SELECT id FROM tescor;");
+  const std::string before = FileBytes(received);
+  const std::string refused =
+      "0x10\tErrore in fase di apertura del database\\n\\nIl database contiene oggetti che non fanno parte del suo "
+      "dizionario dei dati:\\n\\nTrigger \"svuota\" della tavola \"cadenz\"\\nVista \"corse\"";
+  // At start-up as the remembered database; then chosen by "&Connetti" while another one is open.
+  for (const bool startUp : {true, false}) {
+    SCOPED_TRACE(startUp ? "start-up" : "connect");
+    WriteSettings(settings, {"Database=" + (startUp ? received : current)});
+    const DriverRun run = startUp ? RunDriver(settings, {}, {}) : RunDriver(settings, {"file " + received}, {"5104"});
+    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{refused});
+    EXPECT_EQ(LastTitle(run), startUp ? U8(kFullCaption) : kStartTitle);
+    EXPECT_TRUE(FileBytes(received) == before) << "the received file changed";
+    EXPECT_EQ(QueryFile(received, "SELECT count(*) FROM tescor"), "2\n");
+  }
+}
+
 TEST_F(RepairCommandDriver, TheWholeProgramSalvagesAFileAndRebuildsTheOpenSoundOne) {
   const std::string damaged = dir.Path("rotto.mdb"), sound = dir.Path("sano.mdb");
   CopySeededDatabase(damaged);
@@ -139,6 +167,117 @@ TEST_F(RepairCommandDriver, TheFirstHalfOfASoundFileIsSalvagedAndTheOriginalKept
   EXPECT_GT(recovered, 0);
   EXPECT_GT(Localities(cut), 0);
   EXPECT_LT(Localities(cut), Localities(sound));
+}
+
+// A timetable of `trips` whole trips of ten stops each, numbered 1 to 10: each head departs as its first stop leaves
+// and arrives as its last stop arrives (9999 where a stop has no time).
+std::string WholeTripsSql(int trips) {
+  const std::string n =
+      "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < " + std::to_string(trips * 10) + ") ";
+  return n +
+         "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, "
+         "ct_tempo, gruppo) SELECT k, 'C' || k, 'L1', 'A', 600 + k, 609 + k, 1, 2, 5000, 40, 0, 0, 0 FROM n "
+         "WHERE k <= " +
+         std::to_string(trips) + ";" + n +
+         "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) "
+         "SELECT (k - 1) / 10 + 1, (k - 1) % 10 + 1, 'F' || (k % 10), 'Fermata ' || (k % 10), ((k - 1) % 10) * 500, "
+         "CASE (k - 1) % 10 WHEN 0 THEN 9999 ELSE 600 + (k - 1) / 10 + 1 + (k - 1) % 10 END, "
+         "CASE (k - 1) % 10 WHEN 9 THEN 9999 ELSE 600 + (k - 1) / 10 + 1 + (k - 1) % 10 END, 1, 0, 0, 0 FROM n;";
+}
+
+// A damaged file made elsewhere whose stored definition of `cadenz` carries statements of its own: attach the
+// database open in the program and delete its trips, attach (and so create) a file at a path of its choosing.
+// "&Ripara" runs none of them: it says what it found, the open database keeps its trips, no file is made, the
+// damaged file stays as it was. A damaged file that stores a trigger is refused too, the trigger named.
+TEST_F(RepairCommandDriver, AFilesOwnStatementsAreNeverRun) {
+  const std::string user = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb"), chosen = dir.Path("scelto");
+  MakeTimetableDatabase(user);
+  RunSql(user, WholeTripsSql(5));
+  const struct {
+    std::string stored;  // SQL run on the received file before its damage
+    std::string reason;  // what the message says after "Non è stato possibile recuperarne i dati: "
+  } cases[] = {
+      {"PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = sql || '; ATTACH ''" + user +
+           "'' AS u; DELETE FROM u.detcor; DELETE FROM u.tescor; ATTACH ''" + chosen +
+           "'' AS c; CREATE TABLE c.x (y)' WHERE name = 'cadenz'",
+       "la definizione di \"cadenz\" nel file porta con sé altre istruzioni, che non sono state eseguite:\\n\\n"
+       "ATTACH '" +
+           user + "' AS u; DELETE FROM u.detcor;"},
+      {"CREATE TRIGGER svuota AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END",
+       "la definizione di \"svuota\" nel file non è quella di una tavola o di un indice, e non è stata "
+       "eseguita:\\n\\nCREATE TRIGGER svuota"},
+      // A single statement, but not a definition: the engine cannot read the schema, the file is damaged.
+      {"PRAGMA writable_schema = ON; UPDATE sqlite_schema SET sql = 'ATTACH ''" + chosen +
+           "'' AS c' WHERE name = 'period'",
+       "la definizione di \"period\" nel file non è quella di una tavola o di un indice, e non è stata "
+       "eseguita:\\n\\nATTACH '" +
+           chosen + "' AS c"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    QFile::remove(cp1252::ToQString(received));
+    QFile::remove(cp1252::ToQString(received + ".danneggiato"));
+    MakeTimetableDatabase(received);
+    RunSql(received, WholeTripsSql(50));
+    DamageLeaf(received, "detcor", 2);
+    RunSql(received, c.stored);
+    const std::string damaged = FileBytes(received);
+    WriteSettings(settings, {"Database=" + user});
+    const DriverRun run = RunDriver(settings, {"file " + received}, {"5106"});
+    const std::vector<std::string> shown = Boxes(run);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(QueryFile(user, "SELECT count(*) FROM tescor UNION ALL SELECT count(*) FROM detcor"), "5\n50\n");
+    EXPECT_FALSE(QFile::exists(cp1252::ToQString(chosen)));
+    EXPECT_TRUE(HasPrefix(shown[0], U8("0x30\tErrore durante la riparazione del database\\n\\n" + received)));
+    EXPECT_TRUE(HasPart(shown[0], U8("\\n\\nNon è stato possibile recuperarne i dati: " + c.reason)));
+    EXPECT_TRUE(FileBytes(received) == damaged) << "the damaged file changed";
+    EXPECT_FALSE(QFile::exists(cp1252::ToQString(received + ".danneggiato")));
+  }
+}
+
+// After the salvage of a file whose pages of trip heads and of stops are lost, the message names, after the rows per
+// table, every trip that lost stops (some, or all) and every trip whose stops remain without their head, by id, twenty
+// at most; the trips that lost nothing are not named.
+TEST_F(RepairCommandDriver, TheTripsThatLostStopsAreNamed) {
+  const std::string db = dir.Path("rotto.mdb");
+  MakeTimetableDatabase(db);
+  RunSql(db, WholeTripsSql(200));
+  const auto stops = [](const std::string& path) {
+    std::map<long, std::set<long>> out;
+    for (const std::string& line : QueryLines(path, "SELECT id, sub FROM detcor"))
+      out[std::stol(line)].insert(std::stol(line.substr(line.find('|') + 1)));
+    return out;
+  };
+  const std::map<long, std::set<long>> whole = stops(db);
+  DamageLeaf(db, "tescor", 1);
+  DamageLeaf(db, "detcor", 3);
+  DamageLeaf(db, "detcor", 9);
+  MakeDatabase(dir.Path("lavoro.mdb"), kShellSchema);
+  WriteSettings(settings, {"Database=" + dir.Path("lavoro.mdb")});
+  const DriverRun run = RunDriver(settings, {"file " + db}, {"5106"});
+  const std::vector<std::string> shown = Boxes(run);
+  ASSERT_EQ(shown.size(), 1u);
+
+  // What was lost, from the files themselves.
+  const std::map<long, std::set<long>> left = stops(db);
+  std::set<long> heads;
+  for (const std::string& line : QueryLines(db, "SELECT id FROM tescor")) heads.insert(std::stol(line));
+  std::vector<std::string> named;
+  for (const auto& [id, subs] : whole) {
+    const auto kept = left.find(id);
+    if (heads.count(id) && kept == left.end())
+      named.push_back(std::to_string(id) + " C" + std::to_string(id) + ": nessuna fermata");
+    else if (heads.count(id) && kept->second != subs)
+      named.push_back(std::to_string(id) + " C" + std::to_string(id) + ": fermate mancanti");
+    else if (!heads.count(id) && kept != left.end())
+      named.push_back(std::to_string(id) + ": testata perduta");
+  }
+  ASSERT_GT(named.size(), 20u);
+  ASSERT_LT(heads.size(), 200u);
+  std::string expected = "\\n\\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:";
+  for (size_t k = 0; k < 20; ++k) expected += "\\n" + named[k];
+  expected += "\\n... e altre " + std::to_string(named.size() - 20) + " corse\\n\\nLe righe";
+  EXPECT_TRUE(HasPart(shown[0], expected)) << shown[0];
 }
 
 // The program started in this process on a full database of the test's own.

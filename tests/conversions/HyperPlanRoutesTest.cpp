@@ -12,6 +12,8 @@
 
 #include <functional>
 
+#include <sqlite3.h>
+
 namespace {
 
 // A descriptor's routes as "code: text text ...;" each.
@@ -102,13 +104,16 @@ TEST_F(RouteCodes, EachTripGetsItsQuadrosRoute) {
 }
 
 TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
-  RunSql(path,
-         "CREATE TRIGGER refuse BEFORE UPDATE OF codperc ON tescor WHEN NEW.id = 3"
-         " BEGIN SELECT RAISE(ABORT, 'rifiutata'); END;");
   NoticeLog notices;
   RouteCodeResult r;
   {
+    // Planted on the program's connection: a file that holds a trigger is not opened.
     DbDatabase db(path);
+    ASSERT_EQ(sqlite3_exec(db.Handle(),
+                           "CREATE TEMP TRIGGER refuse BEFORE UPDATE OF codperc ON tescor WHEN NEW.id = 3"
+                           " BEGIN SELECT RAISE(ABORT, 'rifiutata'); END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
   }
   EXPECT_TRUE(r.stored);

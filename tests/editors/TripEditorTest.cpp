@@ -121,8 +121,7 @@ TEST_F(TripEditor, ANewTripTakesTheCounterOrTheNextFreeId) {
     const char *stored, *master, *message;
   };
   const ui::Answer head = Answer("122", "1067=K20|1068=20|1134=r|1126=P20|1071=4000|1072=75|1076=Nuova corsa");
-  const char* const refuse =
-      "CREATE TRIGGER rifiuta BEFORE INSERT ON tescor WHEN NEW.codcorsa = 'NO' BEGIN SELECT RAISE(ABORT, 'no'); END";
+  const char* const refuse = "ALTER TABLE tescor ADD COLUMN blocco INTEGER CHECK (codcorsa IS NOT 'NO')";
   const Case cases[] = {
       {"the counter", "", {head}, "4|K20|20|R|0|9999|4000|75|Nuova corsa|0", "5|1", ""},
       {"the counter on a trip",
@@ -146,10 +145,9 @@ TEST_F(TripEditor, ANewTripTakesTheCounterOrTheNextFreeId) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    RunSql(path_,
-           std::string("DROP TRIGGER IF EXISTS rifiuta; DELETE FROM tescor WHERE id NOT IN (1, 2, 3, 10, 11, 12, 13);"
-                       "UPDATE master SET id_corsa = 4, gruppo = 0;") +
-               c.sql);
+    RunSql(path_, std::string("DELETE FROM tescor WHERE id NOT IN (1, 2, 3, 10, 11, 12, 13);"
+                              "UPDATE master SET id_corsa = 4, gruppo = 0;") +
+                      c.sql);
     std::string shown;
     const std::string messages = Run("1040=1", c.heads, [&](TripDialog& dialog) {
       const TripListGrid& grid = *dialog.ListGrid();

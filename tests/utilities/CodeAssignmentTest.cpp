@@ -8,6 +8,7 @@
 #include "db/DbDatabase.h"
 #include "utilities/CodeAssignment.h"
 
+#include <sqlite3.h>
 #include <functional>
 
 namespace {
@@ -112,10 +113,13 @@ struct Assignments : ::testing::TestWithParam<Assignment> {
 
 TEST_P(Assignments, WriteTheirCodes) {
   const Assignment& a = GetParam();
-  if (*a.sql) RunSql(path, a.sql);
   NoticeLog notices;
   {
+    // The fault is set up on the program's connection: a file that holds a trigger is not opened.
     DbDatabase db(path);
+    if (*a.sql) {
+      ASSERT_EQ(sqlite3_exec(db.Handle(), a.sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    }
     EXPECT_EQ(a.run(&db, nullptr), a.result);
   }
   if (*a.notice)
@@ -146,13 +150,17 @@ TEST_F(CodesThere, OnlyACodeThatIsThereCounts) {
 TEST_F(CodesThere, ABatchNotTakenChangesNothing) {
   RunSql(path,
          "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
-         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
-         "CREATE TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
+         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);");
   const std::string before = QueryFile(path, "SELECT * FROM tescor ORDER BY id");
   NoticeLog notices;
   AssignmentResult r;
   {
     DbDatabase db(path);
+    ASSERT_EQ(sqlite3_exec(db.Handle(),
+                           "CREATE TEMP TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); "
+                           "END;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
     r = AssignTripCodes(&db, nullptr);
   }
   EXPECT_FALSE(r.stored);

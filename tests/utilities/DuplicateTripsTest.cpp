@@ -7,6 +7,8 @@
 #include "db/DbDatabase.h"
 #include "utilities/DuplicateTrips.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 const ClockTime kMoment{2024, 3, 1, 8, 0, 0};
@@ -37,11 +39,14 @@ struct Duplicates : ::testing::Test {
            QueryFile(path,
                      "SELECT id, sub, arriva, parte FROM detcor WHERE id NOT IN (11, 21, 61, 62) ORDER BY id, sub");
   }
-  // Finds and moves the copies.
-  DuplicateShiftResult Shift() {
+  // Finds and moves the copies, with the rule `plant` (SQL) set up on the program's connection.
+  DuplicateShiftResult Shift(const char* plant = nullptr) {
     DuplicateTripSet set;
     Found(&set);
     DbDatabase db(path);
+    if (plant) {
+      EXPECT_EQ(sqlite3_exec(db.Handle(), plant, nullptr, nullptr, nullptr), SQLITE_OK) << plant;
+    }
     return ShiftDuplicateTrips(&db, set, nullptr);
   }
   // The same, stored; the result text.
@@ -133,11 +138,10 @@ TEST_F(Duplicates, ACopyWithoutStopsMovesItsHead) {
 }
 
 TEST_F(Duplicates, ARefusedStopRowIsSkippedAndNotCounted) {
-  RunSql(path,
-         "CREATE TRIGGER stall BEFORE UPDATE ON detcor WHEN NEW.id = 11 AND NEW.sub = 2 "
-         "BEGIN SELECT RAISE(ABORT, 'riga bloccata'); END;");
   NoticeLog notices;
-  const DuplicateShiftResult r = Shift();
+  const DuplicateShiftResult r = Shift(
+      "CREATE TEMP TRIGGER stall BEFORE UPDATE ON detcor WHEN NEW.id = 11 AND NEW.sub = 2 "
+      "BEGIN SELECT RAISE(ABORT, 'riga bloccata'); END;");
   EXPECT_TRUE(r.stored);
   EXPECT_EQ(r.trips, 4);
   EXPECT_EQ(r.rows, 9);
@@ -150,11 +154,11 @@ TEST_F(Duplicates, ABatchTheDatabaseDoesNotTakeChangesNothing) {
   // Every statement succeeds; the rule that they broke is checked only at the commit.
   RunSql(path,
          "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
-         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);"
-         "CREATE TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
+         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);");
   const std::string before = TripTimes(path);
   NoticeLog notices;
-  const DuplicateShiftResult r = Shift();
+  const DuplicateShiftResult r =
+      Shift("CREATE TEMP TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
   EXPECT_FALSE(r.stored);
   EXPECT_EQ(r.trips + r.rows, 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));

@@ -7,6 +7,8 @@
 #include "db/DbDatabase.h"
 #include "utilities/TripGrouping.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 struct Grouping : ::testing::Test {
@@ -114,11 +116,13 @@ struct NotStored : Grouping, ::testing::WithParamInterface<Rule> {};
 TEST_P(NotStored, IsSaidAndChangesNothing) {
   // Trips 1 to 4 over two stop sequences (1 and 3 alike, 2 and 4 alike), numbered 7, the next 9.
   for (int id = 1; id <= 4; ++id) Line(id, id % 2 ? 1 : 10, id % 2 ? 1 : 10);
-  RunSql(path, std::string("UPDATE tescor SET gruppo = 7; UPDATE master SET gruppo = 9;") + GetParam().sql);
+  RunSql(path, "UPDATE tescor SET gruppo = 7; UPDATE master SET gruppo = 9;");
   NoticeLog notices;
   GroupingResult result;
   {
+    // The fault is set up on the program's connection: a file that holds a trigger is not opened.
     DbDatabase db(path);
+    ASSERT_EQ(sqlite3_exec(db.Handle(), GetParam().sql, nullptr, nullptr, nullptr), SQLITE_OK);
     result = GroupTrips(&db, nullptr);
   }
   EXPECT_TRUE(result.masterFound);

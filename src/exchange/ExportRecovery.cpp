@@ -82,7 +82,8 @@ FolderRecovery Foreign(const std::string& folder) {
           "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName +
               " che non è stato scritto da questo programma.\n\n"
               "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della "
-              "cartella è stato toccato."};
+              "cartella è stato toccato.",
+          ExportWork().caption};
 }
 
 // A journal of this program: its key noted for the folder, its files those of the set to come.

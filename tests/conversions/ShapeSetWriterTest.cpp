@@ -182,12 +182,15 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
 // start) and the message names the shapefile written, not an export of the timetable.
 TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
   ScratchDir dir;
-  const auto write = [](const std::string& folder) {
-    return [folder](const FileSetStep& step) {
+  // The folders under way are noted in a file, as the settings note them, so that the journal of a
+  // killed write is the program's own.
+  const FolderWatch watch = NotesInFile(dir.Path("in_corso.txt"));
+  const auto write = [&watch](const std::string& folder) {
+    return [folder, &watch](const FileSetStep& step) {
       ShapeSetWriter w(StopsLayout());
       w.AddPoint(5, 6, {"1", "B", "Nuova"});
       std::string failed;
-      w.WriteTo(folder + "/RT_NODI", kToday, failed, {}, step);
+      w.WriteTo(folder + "/RT_NODI", kToday, failed, watch, step);
     };
   };
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("intera"))));
@@ -211,7 +214,7 @@ TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
     ASSERT_GT(StepNumber(steps, c.killedAfter), 0);
     ASSERT_TRUE(KilledAfterStep(StepNumber(steps, c.killedAfter), write(folder)));
-    const FolderRecovery r = RecoverExportFolder(folder);
+    const FolderRecovery r = RecoverExportFolder(folder, watch);
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.message, interrupted + folder + "\nè stata interrotta " + c.closing);
     EXPECT_EQ(r.caption, "Scrittura shapefile");

@@ -251,7 +251,11 @@ int MainFrame::CreateDefaultDatabase() {
   CreateSeededDatabase(path, CreateMode::Startup, &outcome);
   if (outcome == CreateOutcome::FileFailed) return 0;
   // A later step that failed has said why; the program starts without a database.
-  if (outcome == CreateOutcome::Created) databasePath = path;
+  if (outcome == CreateOutcome::Created) {
+    databasePath = path;
+    // Recorded at once: a program ended before its exit (a kill, a log-out) keeps its new database.
+    SaveDatabasePath();
+  }
   return 1;
 }
 

@@ -21,7 +21,7 @@ namespace {
 const char* const kCaption = "Creazione database";
 
 // Steps after the file exists: dictionary tables, dictionary rows, tables with their relations,
-// then the reference rows on a connection opened after the tables exist. Each step shows its
+// then the reference rows on a connection opened after the tables exist. Each step tells its
 // own failure; returns 1 when all succeeded. `dictionaryMade` tells whether the first step went.
 int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& describe, const SeedDatabase& seed,
           bool& dictionaryMade) {
@@ -74,7 +74,17 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
     const std::string scratch = ScratchPathBeside(path);
     if (CreateDatabaseFile(scratch, &db, error)) {
       bool dictionaryMade = false;
-      const int built = Build(scratch, db, describe, seed, dictionaryMade);
+      std::string reasons;  // what the failing steps said, told in the creation's one box
+      int built = 0;
+      {
+        ScopedNoticeSink gather([&reasons](const Notice& notice) {
+          std::string text = notice.text;
+          while (!text.empty() && text.back() == '\n') text.pop_back();
+          if (text.empty()) return;
+          reasons += (reasons.empty() ? "" : "\n\n") + text;
+        });
+        built = Build(scratch, db, describe, seed, dictionaryMade);
+      }
       if (outcome && dictionaryMade) *outcome = CreateOutcome::BuildFailed;
       if (built && CloseScratchFile(db, scratch, error) && MoveIntoPlace(scratch, path, error)) {
         if (outcome) *outcome = CreateOutcome::Created;
@@ -84,11 +94,11 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
       }
       if (!built) sqlite3_close_v2(db);
       RemoveScratchFile(scratch);
-      if (!built) error.clear();  // the failing step has shown why
+      if (!built) error = reasons;
     }
   }
-  if (!error.empty()) Notify(failed + error, NoticeIcon::Exclamation, kCaption);
-  Notify(failed, NoticeIcon::Exclamation, kCaption);
+  // One box: the failure with its reason.
+  Notify(failed + error, NoticeIcon::Exclamation, kCaption);
   return 0;
 }
 

@@ -9,7 +9,8 @@ class DbDatabase;
 struct DictionaryTables;
 
 // Fills the new database's reference tables; returns 1 when every row was written. Runs on a
-// connection opened after every table exists; its failures are its own to report.
+// connection opened after every table exists; it tells its failures as notices, which the
+// creation's failure then carries.
 using SeedDatabase = std::function<int(DbDatabase*)>;
 
 // How the success message ends: "&Crea" closes it with two line breaks, start-up does not.
@@ -20,8 +21,9 @@ enum class CreateMode { Menu, Startup };
 enum class CreateOutcome { Created, FileFailed, BuildFailed };
 
 // Creates a new timetable database at `path` (Windows-1252), seeded by `seed`, telling its own
-// notices (the success one included). Returns 1 when the database was made; on any failure no
-// file is left.
+// notices (the success one included). A failure is told in one notice, "Errore durante la
+// creazione del database" with what the failing step said. Returns 1 when the database was made;
+// on any failure no file is left.
 int CreateTimetableDatabase(const std::string& path, CreateMode mode, const SeedDatabase& seed,
                             CreateOutcome* outcome = nullptr);
 

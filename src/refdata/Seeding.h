@@ -1,8 +1,8 @@
 #pragma once
 // Seeding a new database with the region's reference lists: `regazi`, `regent` and `local`.
 // Each list is read from its data file (refdata/RefData.h) at every seeding, and written in one
-// transaction. A list that cannot be read is shown (caption "Creazione database") and nothing
-// of it is written; a row that the database refuses is shown by the table layer and ends the
+// transaction. A list that cannot be read is told as a notice (caption "Creazione database") and
+// nothing of it is written; a row that the database refuses is shown by the table layer and ends the
 // seeding of that table. Each returns 1 when every row was written, else 0.
 
 #include <string>

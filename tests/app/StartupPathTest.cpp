@@ -1,10 +1,16 @@
 // The working database's path across starts, through the headless driver: a file that does not open now is kept for the
 // next start, a damaged one given up, no creation is offered over a file already there, paths with commas come back
-// whole; the install step, and the warning of a missing settings file that names it.
+// whole; the install step, and the warning of a missing settings file that names it; the first start's creation of the
+// database, recorded at once, and its failure told in one box with its reason.
 
 #include "app/AppTestSupport.h"
+#include "app/TimetableApp.h"
 #include "platform/Settings.h"
+#include "platform/Ui.h"
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <QProcess>
 
@@ -160,4 +166,60 @@ TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   const DriverRun run = RunDriver(settings, {"ok"}, {});
   EXPECT_EQ(SettingsValue(settings, "Database"), data + "/QUENDO.MDB");
   EXPECT_TRUE(QFile::exists(cp1252::ToQString(data + "/QUENDO.MDB")));
+}
+
+// The first start creates the default database; a program ended right after (a SIGTERM at log-out,
+// before any exit of its own) has recorded it already, and the next start works on it.
+TEST_F(StartupPath, TheDatabaseCreatedAtTheFirstStartOutlivesAKill) {
+  const std::string created = dir.Path("QUENDO.MDB");
+  WriteSettings(settings, {"Directory=" + dir.Dir()});
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(settings));
+    ui::Script script;
+    script.Ok();  // the creation offered
+    TimetableApp app;
+    const bool started = app.InitInstance(false);
+    if (started && QFile::exists(cp1252::ToQString(created))) ::raise(SIGTERM);
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "the first start did not create the database";
+  EXPECT_EQ(SettingsValue(settings, settings::kDatabase), created);
+  const DriverRun next = RunDriver(settings, {}, {});
+  EXPECT_TRUE(Boxes(next).empty()) << Boxes(next)[0];
+  EXPECT_TRUE(HasPrefix(LastTitle(next), "Quendo - Azienda 0 - "));
+}
+
+// A creation at the first start that fails says so in one box, with its reason: the file that cannot be made (the
+// program then ends), or a reference list that cannot be read (it starts without a database).
+TEST_F(StartupPath, AFailedCreationIsOneBoxWithItsReason) {
+  const std::string noFolder = dir.Path("manca"), noLists = dir.Path("vuota");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(noLists)));
+  const struct {
+    std::string folder;  // of the data
+    std::string listsFolder;
+    std::string reason;
+    int exitCode;
+  } cases[] = {
+      {noFolder, "", "", 1},
+      {dir.Dir(), noLists, "Errore lettura dati di riferimento\\n\\nFile \"" + noLists + "/refdata/aziende.csv\"", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    std::unique_ptr<ScopedEnv> lists;
+    if (!c.listsFolder.empty()) lists = std::make_unique<ScopedEnv>("QUENDO_DATA_DIR", c.listsFolder);
+    WriteSettings(settings, {"Directory=" + c.folder});
+    const DriverRun run = RunDriver(settings, {"ok"}, {}, c.exitCode);
+    const std::string failed = Box(0x30, "Errore durante la creazione del database " + c.folder + "/QUENDO.MDB\n\n");
+    const auto told = LinesStartingWith(run.transcript, "0x30\t");
+    ASSERT_EQ(told.size(), 1u);
+    ASSERT_TRUE(HasPrefix(told[0], failed)) << told[0];
+    EXPECT_GT(told[0].size(), failed.size()) << "no reason";
+    EXPECT_TRUE(HasPrefix(told[0].substr(failed.size()), U8(c.reason))) << told[0];
+    EXPECT_EQ(SettingsValue(settings, settings::kDatabase), "");
+    EXPECT_FALSE(QFile::exists(cp1252::ToQString(c.folder + "/QUENDO.MDB")));
+  }
 }

@@ -64,10 +64,9 @@ TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeedingAndAMissingOneStopsIt) {
   EXPECT_EQ(RefDataFolder(), Folder());
   EXPECT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 0);
   EXPECT_EQ(Listing(dir.Dir()), "");
-  EXPECT_EQ(notices.Texts(), "Errore lettura dati di riferimento\n\nFile \"" + Folder() +
-                                 "/localita.csv\"\n\nIl file non esiste o non può essere letto\n--\n"
-                                 "Errore durante la creazione del database " +
-                                 path + "\n\n");
+  EXPECT_EQ(notices.Texts(), "Errore durante la creazione del database " + path +
+                                 "\n\nErrore lettura dati di riferimento\n\nFile \"" + Folder() +
+                                 "/localita.csv\"\n\nIl file non esiste o non può essere letto");
   notices.Clear();
   WriteFileBytes(Folder() + "/" + kLocalitiesFile, localities);
   ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << notices.Texts();

@@ -114,15 +114,15 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   ShapeCheckReading result;
   result.check = ShapeFindings(kind);
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
+  if (!reader.Open(path, result.failure)) {
+    result.failure += std::string("\n\n") + kNotToBeSent;
     return result;
   }
   const bool stops = IsStops(kind);
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* nameField = stops ? reader.FindField("DENOM", 'C', 40) : reader.FindField("DESCR", 'C', 120);
-  const DbfField* codeField = stops ? reader.FindField("COD_FERMA", 'C', 10) : reader.FindField("COD_PERC", 'C', 20);
-  if (stops && !codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* nameField = reader.FindField(stops ? kStopNameColumn : kRouteDescriptionColumn);
+  const DbfField* codeField =
+      stops ? reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn}) : reader.FindField(kRouteCodeColumn);
   if (!companyField || !nameField || !codeField) {
     result.failure = ShapeFieldsRefusalText(kind);
     return result;

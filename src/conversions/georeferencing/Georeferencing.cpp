@@ -34,14 +34,10 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
                                      WorkProgress* progress) {
   GeoreferenceResult result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.message = reader.Fault();
-    return result;
-  }
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* codeField = reader.FindField("COD_FERMA", 'C', 10);
-  if (!codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
-  if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField("DENOM", 'C', 40) || !codeField) {
+  if (!reader.Open(path, result.message)) return result;
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* codeField = reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn});
+  if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField(kStopNameColumn) || !codeField) {
     result.message = GeoreferenceRefusalText();
     return result;
   }

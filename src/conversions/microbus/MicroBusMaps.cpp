@@ -79,16 +79,11 @@ std::string ArcMapRefusalText() {
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* name = reader.FindField("DENOM", 'C', 40);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* name = reader.FindField(kStopNameColumn);
   // The later of the two code fields in the field list gives the code.
-  const DbfField* code = nullptr;
-  for (const DbfField& f : reader.Fields())
-    if ((f.name == "COD_FERM" || f.name == "COD_FERMA") && f.type == 'C' && f.length <= 10) code = &f;
+  const DbfField* code = reader.LastField({kStopCodeColumn, kStopCodeOtherColumn});
   if (!companyField || !name || !code) {
     result.failure = StopSetRefusalText();
     return result;
@@ -123,12 +118,9 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* from = reader.FindField("ABBREVIAZI", 'C', 10);
-  const DbfField* to = reader.FindField("ABBREVIA0", 'C', 10);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* from = reader.FindField(kMapArcStartColumn);
+  const DbfField* to = reader.FindField(kMapArcEndColumn);
   if (!from || !to) {
     result.failure = ArcMapRefusalText();
     return result;

@@ -55,13 +55,10 @@ int MultiLineReading::MultiLineCount() const {
 MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress) {
   MultiLineReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* company = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* description = reader.FindField("DESCR", 'C', 120);
-  const DbfField* code = reader.FindField("COD_PERC", 'C', 20);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* company = reader.FindField(kCompanyColumn);
+  const DbfField* description = reader.FindField(kRouteDescriptionColumn);
+  const DbfField* code = reader.FindField(kRouteCodeColumn);
   if (!company || !description || !code) {
     result.failure = ShapeFieldsRefusalText(ShapeCheckKind::Routes);
     return result;

@@ -36,10 +36,7 @@ std::string SkippedStopsText(int skipped) {
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress) {
   StopReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
+  if (!reader.Open(path, result.failure)) return result;
   const DbfField* code = reader.FindField(texts.codeField, 'C', 10);
   const DbfField* name = reader.FindField(texts.nameField, 'C', 100);
   if (reader.ShapeType() != kPointShape || !code || !name) {

@@ -41,7 +41,6 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
     result.message = GeoreferenceRefusalText();
     return result;
   }
-  const int n = reader.Count();
   // The bar goes on every way out.
   struct BarEnd {
     WorkProgress* p;
@@ -59,15 +58,13 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
     result.message = reader.Fault();
     return result;
   }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.message = reader.Fault();
-      return result;
-    }
-    GeoStop* stop = list.FindById(i);
-    if (stop && reader.Number(record, *companyField) == company)
-      list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        GeoStop* stop = list.FindById(i);
+        if (stop && reader.Number(record, *companyField) == company)
+          list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+      })) {
+    result.message = reader.Fault();
+    return result;
   }
   result.ok = true;
   if (list.Empty()) {

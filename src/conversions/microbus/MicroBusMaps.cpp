@@ -88,21 +88,15 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
     result.failure = StopSetRefusalText();
     return result;
   }
-  const int n = reader.Count();
-  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
-        if (shape.point) stops.Append(i, shape.x, shape.y);
+  if (!reader.ReadShapes(progress,
+                         [&](int i, const ShapeRecord& shape) {
+                           if (shape.point) stops.Append(i, shape.x, shape.y);
+                         }) ||
+      !reader.ReadRecords([&](int i, std::string_view record) {
+        if (CompanyNumber(reader.Text(record, *companyField)) == company) stops.SetCode(i, reader.Text(record, *code));
       })) {
     result.failure = reader.Fault();
     return result;
-  }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      return result;
-    }
-    if (CompanyNumber(reader.Text(record, *companyField)) != company) continue;
-    stops.SetCode(i, reader.Text(record, *code));
   }
   stops.BuildIndex();
   if (progress) progress->End();
@@ -126,20 +120,15 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
     return result;
   }
   reader.SetMultiPartRule(true);
-  const int n = reader.Count();
-  if (!reader.ReadShapes(progress, [&](int i, ShapeRecord& shape) {
-        if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+  if (!reader.ReadShapes(progress,
+                         [&](int i, ShapeRecord& shape) {
+                           if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+                         }) ||
+      !reader.ReadRecords([&](int i, std::string_view record) {
+        arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
       })) {
     result.failure = reader.Fault();
     return result;
-  }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      return result;
-    }
-    arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
   }
   arcs.BuildIndex();
   if (progress) progress->End();

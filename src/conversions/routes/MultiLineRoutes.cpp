@@ -83,16 +83,15 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
       linear = false;
   }
   if (progress) progress->End();
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, bytes)) {
-      result.routes.clear();
-      result.failure = reader.Fault();
-      return result;
-    }
-    RouteLines& route = result.routes[static_cast<std::size_t>(i)];
-    route.company = reader.Number(bytes, *company);
-    route.code = reader.Text(bytes, *code);
-    route.description = reader.Text(bytes, *description);
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        RouteLines& route = result.routes[static_cast<std::size_t>(i)];
+        route.company = reader.Number(record, *company);
+        route.code = reader.Text(record, *code);
+        route.description = reader.Text(record, *description);
+      })) {
+    result.routes.clear();
+    result.failure = reader.Fault();
+    return result;
   }
   if (!linear) {
     result.routes.clear();

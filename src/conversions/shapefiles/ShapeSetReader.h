@@ -101,6 +101,17 @@ class ShapeSetReader {
     FinishWarnings();
     return true;
   }
+  // The attributes pass: every record's .DBF bytes in order, handed to `take(i, record)`; false at
+  // the first record the table is too short to hold (Fault()).
+  template <class Take>
+  bool ReadRecords(Take take) {
+    std::string_view record;
+    for (int i = 0; i < count_; ++i) {
+      if (!Record(i, record)) return false;
+      take(i, record);
+    }
+    return true;
+  }
   // The content bytes of record i (after its 8-byte header), inside the .SHP. False only for an
   // index outside 0 .. Count() - 1.
   bool Content(int i, std::string_view& bytes);

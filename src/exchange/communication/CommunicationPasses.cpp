@@ -27,78 +27,81 @@ char FirstChar(const std::string& text) { return text.empty() ? '\0' : text[0]; 
 
 constexpr const char* kTripJoin = "detcor.ID = tescor.ID";
 
-}  // namespace
-
-bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress) {
-  if (progress) progress->Begin(kStopPassCaption);
-  const long total = CountRows(db, "detcor");
+// A pass over the rows of one streamed selection: the bar begun with `caption` and told the rows'
+// count, each row handed to `take(s)`. False when the selection cannot be opened or walked.
+template <class Take>
+bool StreamedPass(DbDatabase* db, WorkProgress* progress, const char* caption, const char* columns, const char* from,
+                  const char* where, const char* orderBy, Take take) {
+  if (progress) progress->Begin(caption);
+  const long total = CountRows(db, from, where);
   DbSelect s(db);
-  s.SetColumns("fermata, denom, ubicaz, reglocal");
-  s.SetFrom("detcor");
-  s.SetOrderBy("fermata, denom, ubicaz, reglocal");
+  s.SetColumns(columns);
+  s.SetFrom(from);
+  if (where) s.SetWhere(where);
+  s.SetOrderBy(orderBy);
   s.SetStreaming(true);
   if (!s.Open()) return false;
   long done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    model.NormaliseStop(s.TrimmedAt(0), s.TrimmedAt(1), s.TrimmedAt(2), s.IntAt(3), geo);
+    take(s);
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
 }
 
+}  // namespace
+
+bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress) {
+  return StreamedPass(db, progress, kStopPassCaption, "fermata, denom, ubicaz, reglocal", "detcor", nullptr,
+                      "fermata, denom, ubicaz, reglocal", [&](DbSelect& s) {
+                        model.NormaliseStop(s.TrimmedAt(0), s.TrimmedAt(1), s.TrimmedAt(2), s.IntAt(3), geo);
+                      });
+}
+
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress) {
-  if (progress) progress->Begin(kTripPassCaption);
-  const long total = CountRows(db, "tescor, detcor", kTripJoin);
-  DbSelect s(db);
-  s.SetColumns(
+  constexpr const char* kColumns =
       "tescor.id, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.reglocal, detcor.dist, tescor.codperc, "
       "tescor.denom, detcor.arriva, detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, "
       "tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.ente, tescor.lung, tescor.tempo, tescor.ct_lung, "
-      "tescor.ct_tempo, tescor.prevcor, tescor.nextcor, tescor.mezzo");
-  s.SetFrom("tescor, detcor");
-  s.SetWhere(kTripJoin);
-  s.SetOrderBy("detcor.id, detcor.sub");
-  s.SetStreaming(true);
-  if (!s.Open()) return false;
+      "tescor.ct_tempo, tescor.prevcor, tescor.nextcor, tescor.mezzo";
   TripInput trip;
   bool inHand = false;
-  long done = 0;
-  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    const long id = s.LongAt(0);
-    if (!inHand || id != trip.id) {
-      if (inHand && !trip.stops.empty()) model.AddTrip(trip);
-      inHand = true;
-      trip.id = id;
-      trip.stops.clear();
-      trip.routeCode = s.TrimmedAt(6);
-      trip.routeName = s.TrimmedAt(7);
-      trip.tripCode = s.TrimmedAt(13);
-      trip.lineCode = s.TrimmedAt(14);
-      trip.direction = FirstChar(s.TrimmedAt(15));
-      trip.authority = s.IntAt(16);
-      trip.length = s.LongAt(17);
-      trip.time = s.IntAt(18);
-      trip.ctLength = s.LongAt(19);
-      trip.ctTime = s.IntAt(20);
-      const long previous = s.LongAt(21), next = s.LongAt(22);
-      trip.previous = previous > 0 ? previous : -1;
-      trip.next = next > 0 ? next : -1;
-      trip.mode = FirstChar(s.TrimmedAt(23));
-    }
-    TripStopInput stop;
-    const CommStop* found = model.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
-    stop.stop = found ? found->number : 0;
-    stop.distance = s.LongAt(5);
-    stop.arrival = s.IntAt(8);
-    stop.departure = s.IntAt(9);
-    stop.main = s.IntAt(10) != 0;
-    stop.request = s.IntAt(11) != 0;
-    stop.passing = s.IntAt(12) != 0;
-    trip.stops.push_back(stop);
-    Step(progress, ++done, total);
-  }
+  const bool walked = StreamedPass(
+      db, progress, kTripPassCaption, kColumns, "tescor, detcor", kTripJoin, "detcor.id, detcor.sub", [&](DbSelect& s) {
+        const long id = s.LongAt(0);
+        if (!inHand || id != trip.id) {
+          if (inHand && !trip.stops.empty()) model.AddTrip(trip);
+          inHand = true;
+          trip.id = id;
+          trip.stops.clear();
+          trip.routeCode = s.TrimmedAt(6);
+          trip.routeName = s.TrimmedAt(7);
+          trip.tripCode = s.TrimmedAt(13);
+          trip.lineCode = s.TrimmedAt(14);
+          trip.direction = FirstChar(s.TrimmedAt(15));
+          trip.authority = s.IntAt(16);
+          trip.length = s.LongAt(17);
+          trip.time = s.IntAt(18);
+          trip.ctLength = s.LongAt(19);
+          trip.ctTime = s.IntAt(20);
+          const long previous = s.LongAt(21), next = s.LongAt(22);
+          trip.previous = previous > 0 ? previous : -1;
+          trip.next = next > 0 ? next : -1;
+          trip.mode = FirstChar(s.TrimmedAt(23));
+        }
+        TripStopInput stop;
+        const CommStop* found = model.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
+        stop.stop = found ? found->number : 0;
+        stop.distance = s.LongAt(5);
+        stop.arrival = s.IntAt(8);
+        stop.departure = s.IntAt(9);
+        stop.main = s.IntAt(10) != 0;
+        stop.request = s.IntAt(11) != 0;
+        stop.passing = s.IntAt(12) != 0;
+        trip.stops.push_back(stop);
+      });
   if (inHand && !trip.stops.empty()) model.AddTrip(trip);
-  return !s.WalkFailed();
+  return walked;
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
@@ -161,33 +164,24 @@ void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::strin
 }
 
 bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress) {
-  if (progress) progress->Begin(kPeriodPassCaption);
-  const long total = CountRows(db, "period");
-  DbSelect s(db);
-  s.SetColumns("id, caden, inizio, fine, escluso");
-  s.SetFrom("period");
-  s.SetOrderBy("id, inizio");
-  s.SetStreaming(true);
-  if (!s.Open()) return false;
-  long done = 0, lastId = 0;
+  long lastId = 0;
   bool first = true;
   ServiceRun* run = nullptr;
   std::string start, end;
-  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    const long id = s.LongAt(0);
-    if (first || id != lastId) {
-      run = model.FindRunByTrip(id);
-      lastId = id;
-      first = false;
-    }
-    if (run) {
-      s.GetFieldTextAt(2, start);
-      s.GetFieldTextAt(3, end);
-      ApplyPeriod(*run, calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
-    }
-    Step(progress, ++done, total);
-  }
-  return !s.WalkFailed();
+  return StreamedPass(db, progress, kPeriodPassCaption, "id, caden, inizio, fine, escluso", "period", nullptr,
+                      "id, inizio", [&](DbSelect& s) {
+                        const long id = s.LongAt(0);
+                        if (first || id != lastId) {
+                          run = model.FindRunByTrip(id);
+                          lastId = id;
+                          first = false;
+                        }
+                        if (run) {
+                          s.GetFieldTextAt(2, start);
+                          s.GetFieldTextAt(3, end);
+                          ApplyPeriod(*run, calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
+                        }
+                      });
 }
 
 bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,

@@ -1,6 +1,6 @@
 #pragma once
-// The shapefile sets the program writes: their geometry and their attribute columns, defined once
-// for every command that writes or checks them.
+// The shapefile sets the program writes and reads: their geometry and their attribute columns,
+// defined once for every command that writes, reads or checks them.
 
 #include <cstddef>
 #include <string>

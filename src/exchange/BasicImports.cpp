@@ -144,13 +144,7 @@ class CalendarImport : public ImportEngine {
   }
 
  protected:
-  bool LoadReferences() override {
-    return LoadDayTypes(
-        "ATTENZIONE: non è stata estratta neppure una cadenza registrata.\n\n"
-        "Presumibilmente l'importazione delle Cadenze non è stata ancora effettuata.\n\n"
-        "Occorre effettuare l'importazione delle Cadenze prima di potere procedere con\n"
-        "l'importazione del Calendario.");
-  }
+  bool LoadReferences() override { return LoadDayTypes("del Calendario"); }
   std::string LengthFault(int length) const override {
     return Format("Lunghezza riga %d [deve essere %d]", length, layout_.length);
   }

@@ -84,6 +84,14 @@ class ExportRun {
   // One file: its progress begun, its selection opened (all rows read unless it streams), its
   // temporary begun. False when the selection failed or the file cannot be created.
   bool Open(ExportFile file, DbSelect& select);
+  // The same for a walk of `table`'s rows in trip id order, streamed, whose count of rows is not
+  // known before its end: StepById tells its progress by the ids between the table's bounds.
+  bool OpenById(ExportFile file, DbSelect& select, const char* table) {
+    firstId_ = IdBound("min", table);
+    lastId_ = IdBound("max", table);
+    select.SetStreaming(true);
+    return Open(file, select);
+  }
   // The file's end: its temporary finished. False when it could not be written, when a read
   // failed on the way, or when a record was refused.
   bool Close(ExportFile file, const DbSelect* select = nullptr);
@@ -98,10 +106,10 @@ class ExportRun {
   void Step(long done, long total) {
     if (o_.progress) o_.progress->Step(done, total);
   }
-  // The progress of a walk in trip id order, whose count of rows is not known before its end.
-  void StepById(long id, long first, long last) {
-    const long span = std::max(1L, last - first + 1);
-    Step(std::clamp(id - first + 1, 1L, span), span);
+  // The progress of a walk opened by OpenById.
+  void StepById(long id) {
+    const long span = std::max(1L, lastId_ - firstId_ + 1);
+    Step(std::clamp(id - firstId_ + 1, 1L, span), span);
   }
   // The text at a position, trailing blanks cut.
   std::string_view TextAt(DbSelect& s, int position, std::string& buffer) {
@@ -183,7 +191,8 @@ class ExportRun {
   // The normalised stops, gathered by the walk of the stop rows when it reads every one of them.
   NormalStopList stops_;
   bool stopsGathered_ = false;
-  std::string a_, b_, c_;  // text buffers
+  std::string a_, b_, c_;          // text buffers
+  long firstId_ = 0, lastId_ = 0;  // the bounds of the walk by id
 };
 
 bool ExportRun::ReadFailed(ExportFile file) {
@@ -265,9 +274,7 @@ bool ExportRun::TripHeads() {
   if (o_.kind != ExportKind::Renumbered) s.SetWhere(Authority("ente"));
   s.SetOrderBy("id");
   // Read as it is written, as the trip stops are.
-  const long firstId = IdBound("min", "tescor"), lastId = IdBound("max", "tescor");
-  s.SetStreaming(true);
-  if (!Open(kTripHeadsFile, s)) return false;
+  if (!OpenById(kTripHeadsFile, s, "tescor")) return false;
   ExportRecord r(TripHeadLayout());
   const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &code = r.FieldOf("codcorsa"),
                  &authority = r.FieldOf("ente"), &contract = r.FieldOf("contratt"), &length = r.FieldOf("lung"),
@@ -278,7 +285,7 @@ bool ExportRun::TripHeads() {
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     long stored = 0, id = 0;
     s.GetFieldLongAt(0, &stored);
-    StepById(stored, firstId, lastId);
+    StepById(stored);
     if (o_.kind == ExportKind::Renumbered) {
       id = renumbering_.AppendNumbered(static_cast<std::int32_t>(stored));
     } else if (!TripId(stored, id)) {
@@ -321,9 +328,7 @@ bool ExportRun::TripStops() {
   s.SetOrderBy("detcor.id, detcor.sub");
   // The largest file: read as it is written, and its progress told by trip id (the rows come in
   // id order and their count is not known before the end).
-  const long firstId = IdBound("min", "detcor"), lastId = IdBound("max", "detcor");
-  s.SetStreaming(true);
-  if (!Open(kTripStopsFile, s)) return false;
+  if (!OpenById(kTripStopsFile, s, "detcor")) return false;
   ExportRecord r(TripDetailLayout());
   const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &sub = r.FieldOf("sub"),
                  &stop = r.FieldOf("fermata"), &name = r.FieldOf("denom"), &place = r.FieldOf("ubicaz"),
@@ -336,7 +341,7 @@ bool ExportRun::TripStops() {
     long stored = 0;
     s.GetFieldLongAt(0, &stored);
     if (first || stored != lastStored) {
-      StepById(stored, firstId, lastId);
+      StepById(stored);
       keep = TripId(stored, id);
       if (!keep && o_.kind == ExportKind::Renumbered) ++result_.unmatchedRows;
       lastStored = stored;
@@ -385,9 +390,7 @@ bool ExportRun::Periods() {
   FromRowsWritten(s, "period");
   // The periods of one trip in the order of their key: start, then end.
   s.SetOrderBy("period.id, period.inizio, period.fine");
-  const long firstId = IdBound("min", "period"), lastId = IdBound("max", "period");
-  s.SetStreaming(true);
-  if (!Open(kPeriodsFile, s)) return false;
+  if (!OpenById(kPeriodsFile, s, "period")) return false;
   ExportRecord r(PeriodLayout());
   const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &dayType = r.FieldOf("caden"),
                  &start = r.FieldOf("inizio"), &end = r.FieldOf("fine"), &excluded = r.FieldOf("escluso");
@@ -396,7 +399,7 @@ bool ExportRun::Periods() {
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     long stored = 0, id = 0;
     s.GetFieldLongAt(0, &stored);
-    StepById(stored, firstId, lastId);
+    StepById(stored);
     s.GetFieldTextAt(1, a_);
     s.GetFieldTextAt(2, b_);
     const std::string_view code = TextAt(s, 3, c_);

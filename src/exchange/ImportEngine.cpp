@@ -342,7 +342,24 @@ std::string ImportEngine::RemediableText(const std::string& paragraphs) {
   return "SONO STATI RILEVATI ERRORI RIMEDIABILI:\n\n" + paragraphs + "Proseguo comunque?";
 }
 
-bool ImportEngine::LoadDayTypes(const char* emptyMessage) {
+namespace {
+
+// Nothing was found of what the import refers to: the import that brings it must come first.
+std::string NothingRecordedText(const char* one, const char* presumed, const char* required, const char* importing) {
+  return std::string("ATTENZIONE: non è stata estratta neppure una ") + one + " registrata.\n\n" +
+         "Presumibilmente l'importazione " + presumed + " non è stata ancora effettuata.\n\n" +
+         "Occorre effettuare l'importazione " + required + " prima di potere procedere con\n" + "l'importazione " +
+         importing + ".";
+}
+
+}  // namespace
+
+std::string ImportEngine::UndeclaredTripParagraph(const char* rows) {
+  return std::string("***** ") + rows + " si riferiscono a corse inesistenti.\n" +
+         "E' comunque possibile proseguire ignorandoli.\n\n";
+}
+
+bool ImportEngine::LoadDayTypes(const char* importing) {
   dayTypes_.Clear();
   DbSelect select(db_);
   select.SetColumns("codice, denom");
@@ -355,13 +372,13 @@ bool ImportEngine::LoadDayTypes(const char* emptyMessage) {
     dayTypes_.Append(TrimRight(code), TrimRight(name));
   }
   if (dayTypes_.Empty()) {
-    Stop(emptyMessage);
+    Stop(NothingRecordedText("cadenza", "delle Cadenze", "delle Cadenze", importing));
     return false;
   }
   return true;
 }
 
-bool ImportEngine::LoadTripIds(const char* emptyMessage) {
+bool ImportEngine::LoadTripIds(const char* tripImport, const char* importing) {
   tripIds_.clear();
   DbSelect select(db_);
   select.SetColumns("id");
@@ -372,7 +389,7 @@ bool ImportEngine::LoadTripIds(const char* emptyMessage) {
     if (select.GetFieldLongAt(0, &id)) tripIds_.insert(id);
   }
   if (tripIds_.empty()) {
-    Stop(emptyMessage);
+    Stop(NothingRecordedText("Testa Corsa", tripImport, "delle Teste Corsa", importing));
     return false;
   }
   return true;

@@ -186,9 +186,11 @@ class ImportEngine {
   void BeginEdit(DbTable& t);
   void RecordRefusal(int lineNo, const std::string& layerText);
 
-  // The reference lists of the files that need them; false with the stop message set.
-  bool LoadDayTypes(const char* emptyMessage);
-  bool LoadTripIds(const char* emptyMessage);
+  // The reference lists of the files that need them; false with the stop message set, which
+  // names the import to make first and this one (`importing`: "del Calendario"); the trips'
+  // message names the earlier import as `tripImport` ("delle Teste Corsa").
+  bool LoadDayTypes(const char* importing);
+  bool LoadTripIds(const char* tripImport, const char* importing);
   bool IsDayType(std::string_view trimmedCode) { return dayTypes_.Find(trimmedCode) != nullptr; }
   bool IsTrip(long id) const { return tripIds_.count(id) != 0; }
   void Stop(const std::string& message) { stopMessage_ = message; }
@@ -200,6 +202,8 @@ class ImportEngine {
   // Paragraph helpers of the four trip and calendar files.
   std::string CompanyParagraph(const char* firstLine) const;
   static std::string LengthParagraph();
+  // Lines naming trips `tescor` lacks (`rows`: "alcuni dettagli corsa"), which can be left out.
+  static std::string UndeclaredTripParagraph(const char* rows);
   // The paragraphs of the faults that every file shares: flags, then texts (those set).
   std::string FieldParagraphs() const;
 

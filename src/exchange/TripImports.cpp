@@ -169,20 +169,12 @@ class TripDetailImport : public ImportEngine {
     std::string p;
     if (HasFlag(kCompany))
       p += CompanyParagraph("***** il Codice Regionale Azienda indicato nel file di testo è incoerente\n");
-    if (HasFlag(kUndeclared))
-      p += "***** alcuni dettagli corsa si riferiscono a corse inesistenti.\n"
-           "E' comunque possibile proseguire ignorandoli.\n\n";
+    if (HasFlag(kUndeclared)) p += UndeclaredTripParagraph("alcuni dettagli corsa");
     return RemediableText(p);
   }
 
  protected:
-  bool LoadReferences() override {
-    return LoadTripIds(
-        "ATTENZIONE: non è stata estratta neppure una Testa Corsa registrata.\n\n"
-        "Presumibilmente l'importazione dei Teste Corsa non è stata ancora effettuata.\n\n"
-        "Occorre effettuare l'importazione delle Teste Corsa prima di potere procedere con\n"
-        "l'importazione dei Dettagli Corsa.");
-  }
+  bool LoadReferences() override { return LoadTripIds("dei Teste Corsa", "dei Dettagli Corsa"); }
   const char* TargetTable() const override { return "detcor"; }
 
   void CheckLine(int lineNo, std::string_view line) override {
@@ -322,24 +314,14 @@ class PeriodImport : public ImportEngine {
     if (HasFlag(kPeriod))
       p += "***** alcune date del calendario non rientrano nel periodo dichiarato.\n"
            "E' comunque possibile proseguire ignorando o aggiustando le date fuori periodo.\n\n";
-    if (HasFlag(kUndeclared))
-      p += "***** alcuni periodi di validità si riferiscono a corse inesistenti.\n"
-           "E' comunque possibile proseguire ignorandoli.\n\n";
+    if (HasFlag(kUndeclared)) p += UndeclaredTripParagraph("alcuni periodi di validità");
     return RemediableText(p);
   }
 
  protected:
   bool LoadReferences() override {
-    return LoadTripIds(
-               "ATTENZIONE: non è stata estratta neppure una Testa Corsa registrata.\n\n"
-               "Presumibilmente l'importazione delle Teste Corsa non è stata ancora effettuata.\n\n"
-               "Occorre effettuare l'importazione delle Teste Corsa prima di potere procedere con\n"
-               "l'importazione dei Periodi di Validità Corsa.") &&
-           LoadDayTypes(
-               "ATTENZIONE: non è stata estratta neppure una cadenza registrata.\n\n"
-               "Presumibilmente l'importazione delle Cadenze non è stata ancora effettuata.\n\n"
-               "Occorre effettuare l'importazione delle Cadenze prima di potere procedere con\n"
-               "l'importazione dei Periodi di Validità Corsa.");
+    return LoadTripIds("delle Teste Corsa", "dei Periodi di Validità Corsa") &&
+           LoadDayTypes("dei Periodi di Validità Corsa");
   }
   const char* TargetTable() const override { return "period"; }
 

@@ -343,3 +343,58 @@ TEST(ShapeSetReader, RandomCutsAndByteFlipsNeverReadOutsideTheFiles) {
 }
 
 }  // namespace
+
+// The readers find their fields by the columns of the layouts the writer lays out: every column of
+// every layout written comes back with its value; a column repeated gives the first field to
+// FindField and FirstField and the last to LastField; a field longer than its column, or a text
+// where the column holds a number, is not the column.
+TEST(ShapeSetReader, ColumnsOfTheLayoutsAsWrittenAndRead) {
+  ScratchDir dir;
+  const ShapeLayout repeated{
+      "DOPPI",
+      kPointShape,
+      {{"DENOM", 'X', 41}, kStopCodeColumn, kCompanyColumn, kStopCodeOtherColumn, kCompanyColumn, {"DESCR", 'N', 5}}};
+  const ShapeLayout* layouts[] = {&StopsLayout(), &RoutesLayout(), &RailArcsLayout(), &repeated};
+  for (const ShapeLayout* layout : layouts) {
+    ShapeSetWriter writer(*layout);
+    std::vector<std::string> values;
+    for (std::size_t c = 0; c < layout->columns.size(); ++c) values.push_back(std::to_string(c + 1));
+    std::vector<std::string_view> views(values.begin(), values.end());
+    if (layout->shapeType == kPointShape) {
+      if (views.size() == 3) writer.AddPoint(1, 2, {views[0], views[1], views[2]});
+      if (views.size() == 6) writer.AddPoint(1, 2, {views[0], views[1], views[2], views[3], views[4], views[5]});
+    } else if (views.size() == 3) {
+      writer.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}}, {views[0], views[1], views[2]});
+    } else {
+      writer.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}}, {views[0], views[1]});
+    }
+    std::string failed;
+    ASSERT_TRUE(writer.WriteTo(dir.Path(layout->name), kToday, failed)) << failed;
+    ShapeSetReader reader;
+    std::string failure = "unchanged";
+    ASSERT_TRUE(reader.Open(dir.Path(std::string(layout->name) + ".shp"), failure)) << failure;
+    EXPECT_EQ(failure, "unchanged");
+    std::string_view record;
+    ASSERT_TRUE(reader.Record(0, record));
+    const auto value = [&](const DbfField* f) {
+      if (!f) return std::string("-");
+      return f->type == 'N' ? std::to_string(reader.Number(record, *f)) : reader.Text(record, *f);
+    };
+    std::string read;
+    for (const ShapeColumn& column : layout->columns) read += value(reader.FindField(column)) + " ";
+    read += "| " + value(reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn})) + " " +
+            value(reader.LastField({kStopCodeColumn, kStopCodeOtherColumn})) + " " +
+            value(reader.LastField({kCompanyColumn})) + " " + value(reader.FindField(kStopNameColumn)) + " " +
+            value(reader.FindField(kRouteDescriptionColumn));
+    const char* expected = layout == &StopsLayout()      ? "1 2 3 | 2 2 1 3 -"
+                           : layout == &RoutesLayout()   ? "1 2 3 | - - 1 - 3"
+                           : layout == &RailArcsLayout() ? "1 2 | - - - - -"
+                                                         : "1 2 3 4 3 6 | 4 4 5 - -";
+    EXPECT_EQ(read, expected) << layout->name;
+  }
+  ShapeSetReader reader;
+  std::string failure;
+  EXPECT_FALSE(reader.Open(dir.Path("MANCANTE.shp"), failure));
+  EXPECT_EQ(failure, reader.Fault());
+  EXPECT_FALSE(failure.empty());
+}

@@ -114,15 +114,15 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   ShapeCheckReading result;
   result.check = ShapeFindings(kind);
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
+  if (!reader.Open(path, result.failure)) {
+    result.failure += std::string("\n\n") + kNotToBeSent;
     return result;
   }
   const bool stops = IsStops(kind);
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* nameField = stops ? reader.FindField("DENOM", 'C', 40) : reader.FindField("DESCR", 'C', 120);
-  const DbfField* codeField = stops ? reader.FindField("COD_FERMA", 'C', 10) : reader.FindField("COD_PERC", 'C', 20);
-  if (stops && !codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* nameField = reader.FindField(stops ? kStopNameColumn : kRouteDescriptionColumn);
+  const DbfField* codeField =
+      stops ? reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn}) : reader.FindField(kRouteCodeColumn);
   if (!companyField || !nameField || !codeField) {
     result.failure = ShapeFieldsRefusalText(kind);
     return result;
@@ -153,18 +153,18 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   }
   if (progress) progress->End();
   std::vector<std::string> unusableLines;
-  for (int i = 0, next = 0; i < n; ++i) {
-    if (!reader.Record(i, bytes)) {
-      result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
-      return result;
-    }
-    std::string code = reader.Text(bytes, *codeField), name = reader.Text(bytes, *nameField);
-    if (next < static_cast<int>(unusable.size()) && unusable[static_cast<std::size_t>(next)] == i) {
-      ++next;
-      unusableLines.push_back("l'entità " + std::to_string(i) + " [" + code + " - " + name + "]\n");
-    }
-    if (reader.Number(bytes, *companyField) != company) continue;
-    result.check.AddShapeEntry(std::move(code), std::move(name));
+  std::size_t next = 0;
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        std::string code = reader.Text(record, *codeField), name = reader.Text(record, *nameField);
+        if (next < unusable.size() && unusable[next] == i) {
+          ++next;
+          unusableLines.push_back("l'entità " + std::to_string(i) + " [" + code + " - " + name + "]\n");
+        }
+        if (reader.Number(record, *companyField) == company)
+          result.check.AddShapeEntry(std::move(code), std::move(name));
+      })) {
+    result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
+    return result;
   }
   if (!oneType) {
     result.failure = ShapeTypeRefusalText(kind);

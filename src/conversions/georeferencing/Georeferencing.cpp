@@ -35,18 +35,13 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
                                      WorkProgress* progress) {
   GeoreferenceResult result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.message = reader.Fault();
-    return result;
-  }
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* codeField = reader.FindField("COD_FERMA", 'C', 10);
-  if (!codeField) codeField = reader.FindField("COD_FERM", 'C', 10);
-  if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField("DENOM", 'C', 40) || !codeField) {
+  if (!reader.Open(path, result.message)) return result;
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* codeField = reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn});
+  if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField(kStopNameColumn) || !codeField) {
     result.message = GeoreferenceRefusalText();
     return result;
   }
-  const int n = reader.Count();
   // The bar goes on every way out.
   struct BarEnd {
     WorkProgress* p;
@@ -78,15 +73,13 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
     result.message = text;
     return result;
   }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.message = reader.Fault();
-      return result;
-    }
-    GeoStop* stop = list.FindById(i);
-    if (stop && reader.Number(record, *companyField) == company)
-      list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        GeoStop* stop = list.FindById(i);
+        if (stop && reader.Number(record, *companyField) == company)
+          list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+      })) {
+    result.message = reader.Fault();
+    return result;
   }
   result.ok = true;
   if (list.Empty()) {

@@ -27,11 +27,8 @@ std::string RouteRefusalText() {
 RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
   RouteReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* code = reader.FindField("ID MTRAM", 'C', 20);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* code = reader.FindField(kMTramRouteColumn);
   if (reader.ShapeType() != kPolylineShape || !code) {
     result.failure = RouteRefusalText();
     return result;

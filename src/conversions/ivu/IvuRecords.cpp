@@ -68,8 +68,6 @@ int CompareRoute(const IvuRoute& r, const RouteKey& k) {
   return std::string_view(r.direction).compare(k.direction);
 }
 
-RouteKey KeyOf(const IvuRoute& r) { return RouteKey{r.line, r.version, r.division, r.variant, r.direction}; }
-
 }  // namespace
 
 // ---- Records ---------------------------------------------------------------------------------
@@ -116,7 +114,7 @@ void IvuSet::BuildRouteIndex() {
   routeIndex_.resize(routes.size());
   for (std::uint32_t k = 0; k < routeIndex_.size(); ++k) routeIndex_[k] = k;
   std::stable_sort(routeIndex_.begin(), routeIndex_.end(),
-                   [this](std::uint32_t a, std::uint32_t b) { return CompareRoute(routes[a], KeyOf(routes[b])) < 0; });
+                   [this](std::uint32_t a, std::uint32_t b) { return CompareRoute(routes[a], routes[b].Key()) < 0; });
 }
 
 void IvuSet::BuildServiceBitsIndex() {

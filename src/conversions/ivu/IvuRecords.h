@@ -83,12 +83,27 @@ struct IvuRouteStop {
 
 struct IvuCompany;
 
-struct IvuRoute {
+// The key of a route.
+struct RouteKey {
+  std::string_view line;
+  std::int32_t version;
+  std::string_view division;
+  std::int32_t variant;
+  std::string_view direction;
+};
+
+// What names a route, in a route's head and in the head of its block of trips.
+struct IvuRouteName {
   std::string line;
   std::int32_t version = 0;
   std::string division;
   std::int32_t variant = 0;
   std::string direction;
+
+  RouteKey Key() const { return RouteKey{line, version, division, variant, direction}; }
+};
+
+struct IvuRoute : IvuRouteName {
   std::int32_t stopCount = 0;   // N
   std::int32_t modelCount = 0;  // M
   std::string ninth;
@@ -135,26 +150,12 @@ struct IvuTrip {
   }
 };
 
-struct IvuTripBlock {
-  std::string line;
-  std::int32_t version = 0;
-  std::string division;
-  std::int32_t variant = 0;
-  std::string direction;
+struct IvuTripBlock : IvuRouteName {
   std::int32_t tripCount = 0;  // K
   std::vector<IvuTrip> trips;  // the slots filled, in the order of their lines (at most K)
   const IvuTrip* GetTrip(long i) const {
     return i >= 0 && i < static_cast<long>(trips.size()) ? &trips[size_t(i)] : nullptr;
   }
-};
-
-// The key of a route.
-struct RouteKey {
-  std::string_view line;
-  std::int32_t version;
-  std::string_view division;
-  std::int32_t variant;
-  std::string_view direction;
 };
 
 // Every list of one file set.

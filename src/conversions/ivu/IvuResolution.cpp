@@ -49,7 +49,7 @@ void NoRoute(IvuErrorList& errors, const IvuTripBlock& block, std::int32_t model
 
 void ResolveIvuTrips(IvuSet& set, IvuErrorList& errors) {
   for (IvuTripBlock& block : set.blocks) {
-    const RouteKey key{block.line, block.version, block.division, block.variant, block.direction};
+    const RouteKey key = block.Key();
     for (IvuTrip& trip : block.trips) {
       trip.route = set.FindRoute(key, trip.model);
       if (!trip.route) NoRoute(errors, block, trip.model);

@@ -64,28 +64,15 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
     }
     plan.dayCount = static_cast<int>(plan.first.daysTo(last)) + 1;
   }
-  DbSelect select(db);
-  select.SetColumns("ID, inizio, fine, caden, escluso");
-  select.SetFrom("period");
-  select.SetOrderBy("ID, inizio");
-  select.SetStreaming(true);
-  select.Open();
-  std::string inizio, fine;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    select.GetFieldTextAt(1, inizio);
-    select.GetFieldTextAt(2, fine);
-    if (!IsMicroBusPeriod(select.TrimmedAt(3), inizio, fine, select.IntAt(4))) {
-      plan.status = CadencePlan::Status::NotMicroBus;
-      return plan;
-    }
-    const auto id = static_cast<std::int32_t>(select.LongAt(0));
+  const MicroBusPeriodWalk walk = WalkMicroBusPeriods(db, [&](std::int32_t id, const std::string& inizio) {
     if (plan.trips.empty() || plan.trips.back().id != id)
       plan.trips.push_back({id, std::string(static_cast<std::size_t>(plan.dayCount), 'N'), 0});
     const QDate day = DateOfText(inizio);
     const qint64 i = day.isValid() ? plan.first.daysTo(day) : -1;
     if (i >= 0 && i < plan.dayCount) plan.trips.back().flags[static_cast<std::size_t>(i)] = 'S';
-  }
-  if (select.WalkFailed()) return plan;
+  });
+  if (walk == MicroBusPeriodWalk::NotMicroBus) plan.status = CadencePlan::Status::NotMicroBus;
+  if (walk != MicroBusPeriodWalk::Walked) return plan;
   std::unordered_map<std::string, int> numberOf;
   for (TripDaySet& t : plan.trips) {
     const auto [it, added] = numberOf.try_emplace(t.flags, static_cast<int>(plan.patterns.size()) + 1);

@@ -79,35 +79,24 @@ std::string ArcMapRefusalText() {
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* companyField = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* name = reader.FindField("DENOM", 'C', 40);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* companyField = reader.FindField(kCompanyColumn);
+  const DbfField* name = reader.FindField(kStopNameColumn);
   // The later of the two code fields in the field list gives the code.
-  const DbfField* code = nullptr;
-  for (const DbfField& f : reader.Fields())
-    if ((f.name == "COD_FERM" || f.name == "COD_FERMA") && f.type == 'C' && f.length <= 10) code = &f;
+  const DbfField* code = reader.LastField({kStopCodeColumn, kStopCodeOtherColumn});
   if (!companyField || !name || !code) {
     result.failure = StopSetRefusalText();
     return result;
   }
-  const int n = reader.Count();
-  if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
-        if (shape.point) stops.Append(i, shape.x, shape.y);
+  if (!reader.ReadShapes(progress,
+                         [&](int i, const ShapeRecord& shape) {
+                           if (shape.point) stops.Append(i, shape.x, shape.y);
+                         }) ||
+      !reader.ReadRecords([&](int i, std::string_view record) {
+        if (CompanyNumber(reader.Text(record, *companyField)) == company) stops.SetCode(i, reader.Text(record, *code));
       })) {
     result.failure = reader.Fault();
     return result;
-  }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      return result;
-    }
-    if (CompanyNumber(reader.Text(record, *companyField)) != company) continue;
-    stops.SetCode(i, reader.Text(record, *code));
   }
   stops.BuildIndex();
   if (progress) progress->End();
@@ -123,31 +112,23 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* from = reader.FindField("ABBREVIAZI", 'C', 10);
-  const DbfField* to = reader.FindField("ABBREVIA0", 'C', 10);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* from = reader.FindField(kMapArcStartColumn);
+  const DbfField* to = reader.FindField(kMapArcEndColumn);
   if (!from || !to) {
     result.failure = ArcMapRefusalText();
     return result;
   }
   reader.SetMultiPartRule(true);
-  const int n = reader.Count();
-  if (!reader.ReadShapes(progress, [&](int i, ShapeRecord& shape) {
-        if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+  if (!reader.ReadShapes(progress,
+                         [&](int i, ShapeRecord& shape) {
+                           if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
+                         }) ||
+      !reader.ReadRecords([&](int i, std::string_view record) {
+        arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
       })) {
     result.failure = reader.Fault();
     return result;
-  }
-  std::string_view record;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      return result;
-    }
-    arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
   }
   arcs.BuildIndex();
   if (progress) progress->End();

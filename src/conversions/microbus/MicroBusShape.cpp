@@ -7,18 +7,25 @@ bool IsMicroBusPeriod(const std::string& caden, const std::string& inizio, const
 }
 
 bool HasMicroBusShape(DbDatabase* db) {
+  return WalkMicroBusPeriods(db, [](std::int32_t, const std::string&) {}) == MicroBusPeriodWalk::Walked;
+}
+
+MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
+                                       const std::function<void(std::int32_t, const std::string&)>& take) {
   DbSelect select(db);
-  select.SetColumns("caden, inizio, fine, escluso");
+  select.SetColumns("ID, inizio, fine, caden, escluso");
   select.SetFrom("period");
+  select.SetOrderBy("ID, inizio");
   select.SetStreaming(true);
   select.Open();
   std::string inizio, fine;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     select.GetFieldTextAt(1, inizio);
     select.GetFieldTextAt(2, fine);
-    if (!IsMicroBusPeriod(select.TrimmedAt(0), inizio, fine, select.IntAt(3))) return false;
+    if (!IsMicroBusPeriod(select.TrimmedAt(3), inizio, fine, select.IntAt(4))) return MicroBusPeriodWalk::NotMicroBus;
+    take(static_cast<std::int32_t>(select.LongAt(0)), inizio);
   }
-  return !select.WalkFailed();
+  return select.WalkFailed() ? MicroBusPeriodWalk::Failed : MicroBusPeriodWalk::Walked;
 }
 
 std::string MicroBusShapeRefusalText() {

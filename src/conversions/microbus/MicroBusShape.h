@@ -3,6 +3,8 @@
 // (start and end the same date) of the day type "UNICA", none excluded. Both the normalisation of
 // the communication and the cadence rebuilding run only on data of that shape.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 class DbDatabase;
@@ -13,6 +15,13 @@ bool IsMicroBusPeriod(const std::string& caden, const std::string& inizio, const
 
 // Every period row of the database keeps the rules (a database without periods does).
 bool HasMicroBusShape(DbDatabase* db);
+
+// The period rows in the order of trip and start, each handed to `take(trip, start)` (the start as
+// its display text) while they keep the rules: Walked when all did, NotMicroBus at the first that
+// does not, Failed when the selection cannot be walked.
+enum class MicroBusPeriodWalk { Walked, NotMicroBus, Failed };
+MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
+                                       const std::function<void(std::int32_t, const std::string&)>& take);
 
 // The refusal of data of another shape.
 std::string MicroBusShapeRefusalText();

@@ -90,10 +90,7 @@ bool ReadLines(ShapeSetReader& reader, RailArcList& arcs, bool emptyArcs, WorkPr
 RailArcReading ReadSectionSet(const std::string& path, WorkProgress* progress) {
   RailArcReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
+  if (!reader.Open(path, result.failure)) return result;
   if (reader.ShapeType() != kPolylineShape) {
     result.failure = NotLinearText();
     return result;
@@ -161,12 +158,9 @@ RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs,
 RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
   RailArcReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* start = reader.FindField("NODO_INI", 'C', 10);
-  const DbfField* end = reader.FindField("NODO_FIN", 'C', 10);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* start = reader.FindField(kArcStartColumn);
+  const DbfField* end = reader.FindField(kArcEndColumn);
   if (reader.ShapeType() != kPolylineShape || !start || !end) {
     result.failure = ArcRefusalText();
     return result;

@@ -55,13 +55,10 @@ int MultiLineReading::MultiLineCount() const {
 MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress) {
   MultiLineReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
-  const DbfField* company = reader.FindField("AZIENDA", 'N', 5);
-  const DbfField* description = reader.FindField("DESCR", 'C', 120);
-  const DbfField* code = reader.FindField("COD_PERC", 'C', 20);
+  if (!reader.Open(path, result.failure)) return result;
+  const DbfField* company = reader.FindField(kCompanyColumn);
+  const DbfField* description = reader.FindField(kRouteDescriptionColumn);
+  const DbfField* code = reader.FindField(kRouteCodeColumn);
   if (!company || !description || !code) {
     result.failure = ShapeFieldsRefusalText(ShapeCheckKind::Routes);
     return result;
@@ -86,16 +83,15 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
       linear = false;
   }
   if (progress) progress->End();
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, bytes)) {
-      result.routes.clear();
-      result.failure = reader.Fault();
-      return result;
-    }
-    RouteLines& route = result.routes[static_cast<std::size_t>(i)];
-    route.company = reader.Number(bytes, *company);
-    route.code = reader.Text(bytes, *code);
-    route.description = reader.Text(bytes, *description);
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        RouteLines& route = result.routes[static_cast<std::size_t>(i)];
+        route.company = reader.Number(record, *company);
+        route.code = reader.Text(record, *code);
+        route.description = reader.Text(record, *description);
+      })) {
+    result.routes.clear();
+    result.failure = reader.Fault();
+    return result;
   }
   if (!linear) {
     result.routes.clear();

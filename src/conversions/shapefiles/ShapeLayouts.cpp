@@ -12,19 +12,18 @@ DbfFieldList ShapeLayout::Fields() const {
 }
 
 const ShapeLayout& StopsLayout() {
-  static const ShapeLayout layout{
-      "RT_NODI", kPointShape, {{"AZIENDA", 'N', 5}, {"COD_FERM", 'X', 10}, {"DENOM", 'X', 40}}};
+  static const ShapeLayout layout{"RT_NODI", kPointShape, {kCompanyColumn, kStopCodeColumn, kStopNameColumn}};
   return layout;
 }
 
 const ShapeLayout& RoutesLayout() {
   static const ShapeLayout layout{
-      "RT_ITIN", kPolylineShape, {{"AZIENDA", 'N', 5}, {"COD_PERC", 'X', 20}, {"DESCR", 'X', 120}}};
+      "RT_ITIN", kPolylineShape, {kCompanyColumn, kRouteCodeColumn, kRouteDescriptionColumn}};
   return layout;
 }
 
 const ShapeLayout& RailArcsLayout() {
-  static const ShapeLayout layout{"ARCHI_FS", kPolylineShape, {{"NODO_INI", 'X', 10}, {"NODO_FIN", 'X', 10}}};
+  static const ShapeLayout layout{"ARCHI_FS", kPolylineShape, {kArcStartColumn, kArcEndColumn}};
   return layout;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The shapefile sets the program writes: their geometry and their attribute columns, defined once
-// for every command that writes or checks them.
+// The shapefile sets the program writes and reads: their geometry and their attribute columns,
+// defined once for every command that writes, reads or checks them.
 
 #include <cstddef>
 #include <string>
@@ -28,6 +28,22 @@ struct ShapeColumn {
   char type;  // 'N' a whole number (width 5), 'X' a text of `length` bytes (written as 'C')
   int length;
 };
+
+// The columns, each defined once: the layouts below are made of them, and the readers look the
+// same columns up in the sets they read (a field of the name and kind, at most that long).
+inline constexpr ShapeColumn kCompanyColumn{"AZIENDA", 'N', 5};
+inline constexpr ShapeColumn kStopCodeColumn{"COD_FERM", 'X', 10};
+// The stop code as some stop sets name it.
+inline constexpr ShapeColumn kStopCodeOtherColumn{"COD_FERMA", 'X', 10};
+inline constexpr ShapeColumn kStopNameColumn{"DENOM", 'X', 40};
+inline constexpr ShapeColumn kRouteCodeColumn{"COD_PERC", 'X', 20};
+inline constexpr ShapeColumn kRouteDescriptionColumn{"DESCR", 'X', 120};
+inline constexpr ShapeColumn kArcStartColumn{"NODO_INI", 'X', 10};
+inline constexpr ShapeColumn kArcEndColumn{"NODO_FIN", 'X', 10};
+// Sets the program only reads: the MTram routes' code, the MicroBus Map arcs' ends.
+inline constexpr ShapeColumn kMTramRouteColumn{"ID MTRAM", 'X', 20};
+inline constexpr ShapeColumn kMapArcStartColumn{"ABBREVIAZI", 'X', 10};
+inline constexpr ShapeColumn kMapArcEndColumn{"ABBREVIA0", 'X', 10};
 
 struct ShapeLayout {
   const char* name;  // the default file name

@@ -97,6 +97,12 @@ bool ShapeSetReader::Load(const std::string& base, const char* ext, std::string&
   return true;
 }
 
+bool ShapeSetReader::Open(const std::string& path, std::string& failure) {
+  if (Open(path)) return true;
+  failure = fault_;
+  return false;
+}
+
 bool ShapeSetReader::Open(const std::string& path) {
   *this = ShapeSetReader{};
   const std::string base = ShapeBase(path);
@@ -188,6 +194,32 @@ bool ShapeSetReader::ReadTable() {
 
 const DbfField* ShapeSetReader::FindField(std::string_view name, char type, int maxLength) const {
   return fields_.FindIf([&](const DbfField& f) { return f.name == name && f.type == type && f.length <= maxLength; });
+}
+
+namespace {
+
+bool Fits(const DbfField& f, const ShapeColumn& column) {
+  return f.name == column.name && f.type == (column.type == 'N' ? 'N' : 'C') && f.length <= column.length;
+}
+
+}  // namespace
+
+const DbfField* ShapeSetReader::FindField(const ShapeColumn& column) const {
+  return fields_.FindIf([&](const DbfField& f) { return Fits(f, column); });
+}
+
+const DbfField* ShapeSetReader::FirstField(std::initializer_list<ShapeColumn> columns) const {
+  for (const ShapeColumn& column : columns)
+    if (const DbfField* f = FindField(column)) return f;
+  return nullptr;
+}
+
+const DbfField* ShapeSetReader::LastField(std::initializer_list<ShapeColumn> columns) const {
+  const DbfField* last = nullptr;
+  for (const DbfField& f : fields_)
+    for (const ShapeColumn& column : columns)
+      if (Fits(f, column)) last = &f;
+  return last;
 }
 
 void ShapeSetReader::FinishWarnings() {

@@ -19,9 +19,11 @@
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/DbfFields.h"
 #include "conversions/shapefiles/PointLists.h"
+#include "conversions/shapefiles/ShapeLayouts.h"
 
 #include <QByteArray>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,8 @@ class ShapeSetReader {
   // Loads the set named by `path` (ShapeBase) and reads its headers and its field list. False on
   // a missing companion or a damaged header: Fault() is then the message.
   bool Open(const std::string& path);
+  // The same, with the message put in `failure` when it fails.
+  bool Open(const std::string& path, std::string& failure);
 
   // The message of the last failure: the file, what is wrong with it.
   const std::string& Fault() const { return fault_; }
@@ -59,6 +63,14 @@ class ShapeSetReader {
 
   // A field of that name (upper case), type and a length of at most `maxLength`; null when none.
   const DbfField* FindField(std::string_view name, char type, int maxLength) const;
+  // The field of a layout's column: its name, a number for 'N' and a text otherwise, at most as
+  // long as the column.
+  const DbfField* FindField(const ShapeColumn& column) const;
+  // The first of `columns` that the set has, in the list's order.
+  const DbfField* FirstField(std::initializer_list<ShapeColumn> columns) const;
+  // The last field in the file's order that fits any of `columns`: where a set repeats a column,
+  // the one whose value stands.
+  const DbfField* LastField(std::initializer_list<ShapeColumn> columns) const;
 
   // Multi-part polylines: with the rule on, a record of several parts is warned of (the first
   // five one box each, the rest counted in one box by FinishWarnings) and keeps its first part.
@@ -87,6 +99,17 @@ class ShapeSetReader {
       take(i, shape);
     }
     FinishWarnings();
+    return true;
+  }
+  // The attributes pass: every record's .DBF bytes in order, handed to `take(i, record)`; false at
+  // the first record the table is too short to hold (Fault()).
+  template <class Take>
+  bool ReadRecords(Take take) {
+    std::string_view record;
+    for (int i = 0; i < count_; ++i) {
+      if (!Record(i, record)) return false;
+      take(i, record);
+    }
     return true;
   }
   // The content bytes of record i (after its 8-byte header), inside the .SHP. False only for an

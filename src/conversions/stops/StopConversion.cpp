@@ -36,17 +36,13 @@ std::string SkippedStopsText(int skipped) {
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress) {
   StopReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path)) {
-    result.failure = reader.Fault();
-    return result;
-  }
+  if (!reader.Open(path, result.failure)) return result;
   const DbfField* code = reader.FindField(texts.codeField, 'C', 10);
   const DbfField* name = reader.FindField(texts.nameField, 'C', 100);
   if (reader.ShapeType() != kPointShape || !code || !name) {
     result.failure = StopRefusalText(texts);
     return result;
   }
-  const int n = reader.Count();
   // A record of another type than points is damage; a null record has no stop and is counted.
   reader.RequireRecordType(kPointShape);
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
@@ -62,22 +58,20 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
   // Every code and name must reach RT_NODI as it stands: nothing the output cannot hold is cut or
   // copied.
   std::vector<std::string> refused;
-  std::string_view record;
   std::string codeText, nameText, reason;
-  for (int i = 0; i < n; ++i) {
-    if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      result.stops.Clear();
-      return result;
-    }
-    if (!reader.CheckedText(i, record, *code, codeText, reason)) refused.push_back(reason);
-    if (!reader.CheckedText(i, record, *name, nameText, reason))
-      refused.push_back(reason);
-    else if (nameText.size() > kStopNameMax)
-      refused.push_back("Il record " + std::to_string(i) + ", campo " + name->name + ", ha " +
-                        std::to_string(nameText.size()) + " caratteri: DENOM ne contiene al massimo " +
-                        std::to_string(kStopNameMax) + ".");
-    result.stops.SetStopNames(i, codeText, nameText);
+  if (!reader.ReadRecords([&](int i, std::string_view record) {
+        if (!reader.CheckedText(i, record, *code, codeText, reason)) refused.push_back(reason);
+        if (!reader.CheckedText(i, record, *name, nameText, reason))
+          refused.push_back(reason);
+        else if (nameText.size() > kStopNameMax)
+          refused.push_back("Il record " + std::to_string(i) + ", campo " + name->name + ", ha " +
+                            std::to_string(nameText.size()) + " caratteri: DENOM ne contiene al massimo " +
+                            std::to_string(kStopNameMax) + ".");
+        result.stops.SetStopNames(i, codeText, nameText);
+      })) {
+    result.failure = reader.Fault();
+    result.stops.Clear();
+    return result;
   }
   if (!refused.empty()) {
     reader.FailValues(refused, "RT_NODI.SHP");

@@ -62,10 +62,21 @@ std::string HiddenTemporaryOf(const std::string& nativeFolder, const std::string
 }
 
 int CreateHiddenTemporary(const std::string& nativeFolder, const std::string& nativeName) {
+  // What killed runs left goes first; a temporary still there under this name is then held by a
+  // writer at work on the same file (another user, another copy of the program): it is neither
+  // removed nor shared, and this write fails instead.
   RemoveLeftTemporaries(nativeFolder);
-  const int fd = CreateNewFile(HiddenTemporaryOf(nativeFolder, nativeName));
-  if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);  // a file system without locks: still written
+  const int fd = ::open(HiddenTemporaryOf(nativeFolder, nativeName).c_str(),
+                        O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  ::flock(fd, LOCK_EX | LOCK_NB);  // a file system without locks: still written
   return fd;
+}
+
+bool StillNamed(int fd, const std::string& nativePath) {
+  struct stat held, named;
+  return ::fstat(fd, &held) == 0 && ::lstat(nativePath.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+         held.st_ino == named.st_ino;
 }
 
 void RemoveLeftTemporaries(const std::string& nativeFolder) {

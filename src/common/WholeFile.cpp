@@ -22,10 +22,11 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes) {
   // A folder is never replaced by a file.
   if (ok && ::stat(target.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ok = false;
   // Renamed while still held, so that no other writer takes it for one left by a killed run.
-  if (ok && std::rename(temporary.c_str(), target.c_str()) != 0) ok = false;
+  const bool ours = StillNamed(fd, temporary);
+  if (ok && (!ours || std::rename(temporary.c_str(), target.c_str()) != 0)) ok = false;
   ::close(fd);  // everything is on the disk already
   if (!ok) {
-    ::unlink(temporary.c_str());
+    if (ours) ::unlink(temporary.c_str());  // never another writer's
     return false;
   }
   SyncFolder(folder);

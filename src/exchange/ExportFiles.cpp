@@ -136,6 +136,7 @@ bool ExportFileSet::CommitOne() {
   // Renamed while still held, so that no other writer takes it for one left by a killed run.
   const std::string temporary = TemporaryOf(name);
   const bool placed = folder_.Lookup(name) != SetFolder::Kind::Folder &&
+                      (holdFd_ < 0 || StillNamed(holdFd_, temporary)) &&
                       ::rename(temporary.c_str(), folder_.NativeOf(name).c_str()) == 0;
   if (holdFd_ >= 0) ::close(holdFd_);
   holdFd_ = -1;

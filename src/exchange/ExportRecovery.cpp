@@ -86,10 +86,13 @@ FolderRecovery Foreign(const std::string& folder) {
           ExportWork().caption};
 }
 
-// A journal of this program: its key noted for the folder, its files those of the set to come.
-bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch,
-          const std::vector<std::string>& names) {
-  if (!watch.keyOf || watch.keyOf(folder) != journal.key) return false;
+// A journal of this program: its key noted for the folder.
+bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
+  return watch.keyOf && watch.keyOf(folder) == journal.key;
+}
+
+// A journal of this program whose files are all among `names` (any, when none are given).
+bool OfTheseFiles(const SetJournal& journal, const std::vector<std::string>& names) {
   for (const JournalEntry& e : journal.files)
     if (!names.empty() && std::find(names.begin(), names.end(), e.name) == names.end()) return false;
   return true;
@@ -102,7 +105,7 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
   SetFolder f(folder, step);
   SetJournal journal;
   SetFolder::Read read = f.ReadJournal(journal);
-  if (read == SetFolder::Read::Found && !Ours(journal, folder, watch, names)) read = SetFolder::Read::Foreign;
+  if (read == SetFolder::Read::Found && !Ours(journal, folder, watch)) read = SetFolder::Read::Foreign;
   switch (read) {
     case SetFolder::Read::Foreign:
       if (!f.RemoveJournal()) return Failed(ExportWork(), folder, f.PathOf(SetFolder::kJournalName));
@@ -118,6 +121,9 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
     case SetFolder::Read::Found: break;
   }
   const Work work = WorkOf(journal);
+  // Another set of this program's own (a shapefile set where the region's files are to go): not
+  // this writer's to put in order; its note stays for the next start, which does.
+  if (!OfTheseFiles(journal, names)) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
   std::string failedName;
   FolderRecovery done;
   if (journal.phase == SetPhase::Writing) {

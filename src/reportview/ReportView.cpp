@@ -52,10 +52,8 @@ class PdfTemporary {
   bool Open() const { return fd_ >= 0; }
   QString Through() const { return QStringLiteral("/proc/self/fd/") + QString::number(fd_); }
   bool PutInPlace() {
-    struct stat held, named;
-    const bool ok = ::fsync(fd_) == 0 && Complete() && ::fstat(fd_, &held) == 0 &&
-                    ::lstat(path_.c_str(), &named) == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
-                    std::rename(path_.c_str(), target_.c_str()) == 0;
+    const bool ok =
+        ::fsync(fd_) == 0 && Complete() && StillNamed(fd_, path_) && std::rename(path_.c_str(), target_.c_str()) == 0;
     if (!ok) return false;
     ::close(fd_);
     fd_ = -1;

@@ -49,28 +49,15 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
       if (p) p->End();
     }
   } barEnd{progress};
-  int unusable = -1;  // the first point whose coordinates no file can carry
+  // A point that is no place (not finite, or absurdly far) makes the set damaged in the reader.
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
         if (!shape.point) return;
-        if (!UsableCoordinate(shape.x) || !UsableCoordinate(shape.y)) {
-          if (unusable < 0) unusable = i;
-          return;
-        }
         if (roundToCents)
           list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
         else
           list.Append(i, shape.x, shape.y);
       })) {
     result.message = reader.Fault();
-    return result;
-  }
-  // NaN, infinite or absurd coordinates would be written as such (or cut) into the files that
-  // carry them: the set is damaged.
-  if (unusable >= 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, "ATTENZIONE: il punto %d dello Shape File ha coordinate non utilizzabili.",
-                  unusable + 1);
-    result.message = text;
     return result;
   }
   if (!reader.ReadRecords([&](int i, std::string_view record) {

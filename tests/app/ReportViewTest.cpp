@@ -1,8 +1,8 @@
 // The report view inside the running program: the panel it makes, what happens to it when a run
 // ends, and a second report over a preview still open.
 
-#include "app/ClientArea.h"
 #include "app/ProgramTestSupport.h"
+#include "platform/ClientArea.h"
 #include "platform/PrintSetup.h"
 #include "reports/DayTypeReports.h"
 #include "reportview/ReportView.h"

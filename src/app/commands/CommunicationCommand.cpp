@@ -1,15 +1,15 @@
 #include "app/commands/CommunicationCommand.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/StopGeoreferencing.h"
 #include "dialogs/CommunicationOptionsDialog.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "reports/ErrorListReport.h"
 

@@ -1,18 +1,13 @@
 // The Database menu: create, connect, disconnect, repair, duplicate.
 
-#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
-#include "db/DbSchema.h"
-#include "db/DbTable.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "refdata/Seeding.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {

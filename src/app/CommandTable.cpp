@@ -1,10 +1,10 @@
 #include "app/CommandTable.h"
 
-#include "app/MainFrame.h"
 #include "app/commands/AuxiliaryImportCommands.h"
 #include "app/commands/CleanUpCommands.h"
 #include "app/commands/CodeAssignmentCommands.h"
 #include "app/commands/CommunicationCommand.h"
+#include "app/commands/CompanyCommand.h"
 #include "app/commands/ContractExportCommand.h"
 #include "app/commands/DirectoryReportCommands.h"
 #include "app/commands/DuplicateTripsCommand.h"
@@ -26,6 +26,7 @@
 #include "app/commands/StopConversionCommands.h"
 #include "app/commands/TripFixCommands.h"
 #include "app/commands/WholeImportCommand.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 #include <string>
@@ -56,7 +57,7 @@ const std::vector<CommandEntry> kTable = {
     {kDatabase, 5106, "&Ripara", [](MainFrame& f) { f.OnDatabaseRepair(); }},
     {kDatabase, 5107, "&Duplica", [](MainFrame& f) { f.OnDatabaseDuplicate(); }},
 
-    {kArchivi, 5108, "&Azienda", [](MainFrame& f) { f.OnCompany(); }},
+    {kArchivi, 5108, "&Azienda", [](MainFrame& f) { EditWorkingCompany(&f); }},
     {kArchivi, 0, "", nullptr},
     {kArchivi, 5115, "gestione Ca&denze", RunCadenceEditor},
     {kArchivi, 5116, "gestione Ca&lendario", RunCalendarEditor},
@@ -174,8 +175,6 @@ const CommandEntry* FindCommand(int id) {
     if (e.id == id) return &e;
   return nullptr;
 }
-
-bool CommandNeedsDatabase(int id) { return id < 5101 || id > 5107; }
 
 std::string PlainLabel(const char* label) {
   std::string out;

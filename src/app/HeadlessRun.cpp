@@ -14,11 +14,11 @@
 
 #include "app/AppMain.h"
 #include "app/CommandTable.h"
-#include "app/MainFrame.h"
 #include "app/TimetableApp.h"
 #include "common/Clock.h"
 #include "common/Cp1252.h"
 #include "platform/Answers.h"
+#include "platform/MainFrame.h"
 #include "platform/PrintSetup.h"
 #include "platform/Settings.h"
 #include "platform/Translation.h"

@@ -1,14 +1,16 @@
 #include "app/TimetableApp.h"
 
-#include "app/Artwork.h"
-#include "app/Busy.h"
-#include "app/ClientArea.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
-#include "app/Panel.h"
+#include "app/CommandTable.h"
+
+#include "app/commands/InterruptedExports.h"
 #include "common/Notices.h"
 #include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
+#include "platform/Artwork.h"
+#include "platform/Busy.h"
+#include "platform/ClientArea.h"
+#include "platform/MainFrame.h"
+#include "platform/Panel.h"
 #include "platform/Ui.h"
 
 #include <QAbstractEventDispatcher>
@@ -20,6 +22,12 @@ namespace {
 
 TimetableApp* g_app = nullptr;
 
+// The busy clock and the wait cursor of the application object, while there is one.
+ElapsedTimeWnd* AppBusyWindow() { return g_app ? g_app->busyWindow.data() : nullptr; }
+void AppWaitCursor() {
+  if (g_app) g_app->SetWaitCursor();
+}
+
 }  // namespace
 
 TimetableApp::TimetableApp() {
@@ -29,6 +37,7 @@ TimetableApp::TimetableApp() {
   previousNoticeSink_ = SetNoticeSink(ui::ShowNotice);
   // Long statements and the building of a database keep the busy clock going.
   SetEngineProgressHook(PumpBusy);
+  InstallBusyHooks({AppBusyWindow, AppWaitCursor});
 }
 
 TimetableApp::~TimetableApp() {
@@ -47,7 +56,7 @@ bool TimetableApp::InitInstance(bool showWindow) {
   busyWindow = nullptr;
   const QIcon icon = AppIcon();
   QApplication::setWindowIcon(icon);
-  mainFrame_ = std::make_unique<MainFrame>(this);
+  mainFrame_ = std::make_unique<MainFrame>(CommandTable());
   mainFrame_->setWindowIcon(icon);
   mainFrame_->CreateMainWindow("QUENDO");
   ui::SetOwnerWindow(mainFrame_.get());

@@ -1,7 +1,7 @@
 #pragma once
 // How a long operation tells the user where it stands, without knowing the window: a caption
 // for its current pass and the share of that pass done. The engines of the imports and of the
-// batch utilities take one (or none); the commands pass the main window's (app/FrameProgress.h).
+// batch utilities take one (or none); the commands pass the main window's (platform/FrameProgress.h).
 
 #include <string>
 

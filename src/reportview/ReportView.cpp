@@ -1,9 +1,9 @@
 #include "reportview/ReportView.h"
 
-#include "app/Busy.h"
-#include "app/MainFrame.h"
 #include "common/Cp1252.h"
 #include "common/NewFile.h"
+#include "platform/Busy.h"
+#include "platform/MainFrame.h"
 #include "platform/PrintSetup.h"
 #include "platform/Ui.h"
 #include "reports/PageDumpCanvas.h"

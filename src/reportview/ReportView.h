@@ -5,7 +5,7 @@
 // it shows. It asks to be closed when its run is over (a print ended, a setup cancelled, a
 // preview closed); the frame removes it when it is next idle, and the report goes with it.
 
-#include "app/Panel.h"
+#include "platform/Panel.h"
 #include "reports/Report.h"
 #include "reportview/ReportPreview.h"
 

@@ -1,6 +1,6 @@
 #include "app/AppTestSupport.h"
 
-#include "app/InterruptedExports.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Cp1252.h"
 #include "platform/Settings.h"
 

@@ -2,14 +2,14 @@
 // report saved, the refused rows, the result box), the whole import and where it stops, and the grouping of homogeneous
 // trips as a command and as the whole import's silent last step, on the real main window.
 
-#include "app/Busy.h"
-#include "app/ClientArea.h"
 #include "app/ProgramTestSupport.h"
 #include "app/commands/GroupingCommand.h"
 #include "app/commands/ImportCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "common/Clock.h"
 #include "db/DbDatabase.h"
+#include "platform/Busy.h"
+#include "platform/ClientArea.h"
 #include "support/ExchangeData.h"
 #include "utilities/TripGrouping.h"
 

@@ -3,7 +3,7 @@
 // first and tells it before its result; the notes themselves, read back whole.
 
 #include "app/AppTestSupport.h"
-#include "app/InterruptedExports.h"
+#include "app/commands/InterruptedExports.h"
 #include "platform/Settings.h"
 #include "support/ExchangeData.h"
 #include "support/KilledExport.h"

@@ -1,11 +1,11 @@
 // The real main window, started in this process on the offscreen platform: its picture, the status band, the progress
 // bar, the busy clock (kept going by a long operation, a long statement and a box) and the panel rule.
 
-#include "app/Busy.h"
-#include "app/ClientArea.h"
-#include "app/Panel.h"
 #include "app/ProgramTestSupport.h"
 #include "db/DbSelect.h"
+#include "platform/Busy.h"
+#include "platform/ClientArea.h"
+#include "platform/Panel.h"
 
 #include <QApplication>
 #include <QEventLoop>

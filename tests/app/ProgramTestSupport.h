@@ -3,10 +3,10 @@
 // database of the test's own, and shut down at the end of the test.
 
 #include "app/AppTestSupport.h"
-#include "app/ClientArea.h"
-#include "app/MainFrame.h"
 #include "app/TimetableApp.h"
 #include "common/Cp1252.h"
+#include "platform/ClientArea.h"
+#include "platform/MainFrame.h"
 
 #include <QEvent>
 #include <memory>

@@ -2,10 +2,10 @@
 // ends, a second report over a preview still open, and the same pages from the window's print
 // dialog as from the headless driver.
 
-#include "app/ClientArea.h"
 #include "app/ProgramTestSupport.h"
 #include "app/ReportDumpSupport.h"
 #include "common/Clock.h"
+#include "platform/ClientArea.h"
 #include "platform/PrintSetup.h"
 #include "reports/DayTypeReports.h"
 #include "reports/QuadroReports.h"

@@ -1,9 +1,5 @@
 #include "app/commands/AuxiliaryImportCommands.h"
 
-#include "app/Busy.h"
-#include "app/BusyProgress.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/NormalStopsLayout.h"
 #include "exchange/RecordLayouts.h"
@@ -12,7 +8,11 @@
 #include "exchange/auxiliary/OlviStopsImport.h"
 #include "exchange/auxiliary/RegionalCodesImport.h"
 #include "exchange/communication/VurTxtLayout.h"
+#include "platform/Busy.h"
+#include "platform/BusyProgress.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "app/commands/CleanUpCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "app/commands/BatchResultBox.h"
 #include "dialogs/NormalizeDialogs.h"
+#include "platform/Busy.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "utilities/CleanUps.h"
 
 namespace {

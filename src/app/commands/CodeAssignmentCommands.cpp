@@ -1,10 +1,10 @@
 #include "app/commands/CodeAssignmentCommands.h"
 
-#include "app/Busy.h"
-#include "app/BusyProgress.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "dialogs/ContractsAssignDialog.h"
+#include "platform/Busy.h"
+#include "platform/BusyProgress.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "utilities/CodeAssignment.h"
 

@@ -1,10 +1,10 @@
 #include "app/commands/ContractExportCommand.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "exchange/ContractExport.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 void ExportServiceContracts(MainFrame& frame) {

@@ -1,11 +1,11 @@
 #include "app/commands/DirectoryReportCommands.h"
 
-#include "app/MainFrame.h"
 #include "app/commands/ReportRun.h"
 #include "common/Clock.h"
 #include "db/DbDatabase.h"
 #include "dialogs/DirectoryReportDialogs.h"
 #include "platform/FileDialog.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "reports/PrimaryStopReport.h"
 #include "reports/RouteDirectoryReports.h"

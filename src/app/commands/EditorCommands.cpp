@@ -1,12 +1,12 @@
 #include "app/commands/EditorCommands.h"
 
-#include "app/ClientArea.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
 #include "editors/CalendarDialog.h"
 #include "editors/TripDialog.h"
+#include "platform/ClientArea.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 
 void RunCadenceEditor(MainFrame& frame) {
   DbDatabase* db = frame.Database();

@@ -1,14 +1,14 @@
 #include "app/commands/ExportCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/CalendarDays.h"
 #include "dialogs/ExportDialogs.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/RecordLayouts.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "app/commands/GroupingCommand.h"
 
-#include "app/Busy.h"
-#include "app/ClientArea.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
+#include "platform/Busy.h"
+#include "platform/ClientArea.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "utilities/TripGrouping.h"
 

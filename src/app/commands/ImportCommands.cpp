@@ -1,11 +1,11 @@
 #include "app/commands/ImportCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "common/Clock.h"
 #include "db/DbDatabase.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,13 +1,13 @@
 #include "app/commands/IvuConversionCommand.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
 #include "conversions/ivu/IvuConversion.h"
 #include "dialogs/CompanyCodeDialog.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 using namespace ivu;

@@ -1,15 +1,15 @@
 #include "app/commands/IvuExportCommand.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuGeoreferencing.h"
 #include "dialogs/IvuExportDialog.h"
 #include "exchange/ExportRecovery.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 using namespace ivu;

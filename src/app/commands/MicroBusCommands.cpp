@@ -1,9 +1,6 @@
 #include "app/commands/MicroBusCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
 #include "common/WholeFile.h"
 #include "conversions/WorkingCompany.h"
@@ -15,7 +12,10 @@
 #include "conversions/microbus/RouteFile.h"
 #include "conversions/microbus/RoutePolylines.h"
 #include "exchange/ImportErrors.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "utilities/CodeAssignment.h"
 

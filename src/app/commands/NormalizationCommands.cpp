@@ -1,11 +1,11 @@
 #include "app/commands/NormalizationCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "app/commands/BatchResultBox.h"
 #include "dialogs/NormalizeDialogs.h"
 #include "dialogs/StopLocalityAssignDialog.h"
+#include "platform/Busy.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "app/commands/OlviCommands.h"
 
-#include "app/Busy.h"
-#include "app/BusyProgress.h"
-#include "app/MainFrame.h"
 #include "common/WholeFile.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/OlviExport.h"
+#include "platform/Busy.h"
+#include "platform/BusyProgress.h"
 #include "platform/FileDialog.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,11 +1,11 @@
 #include "app/commands/QualityCheckCommands.h"
 
-#include "app/Busy.h"
-#include "app/MainFrame.h"
 #include "common/Clock.h"
 #include "common/WholeFile.h"
 #include "exchange/ImportErrors.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "utilities/CoherenceCheck.h"
 #include "utilities/QualityCheck.h"

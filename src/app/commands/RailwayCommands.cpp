@@ -1,9 +1,6 @@
 #include "app/commands/RailwayCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
 #include "conversions/WorkingCompany.h"
 #include "conversions/railway/ItineraryReport.h"
@@ -11,7 +8,10 @@
 #include "conversions/railway/RailItineraries.h"
 #include "conversions/railway/RailStations.h"
 #include "exchange/ImportErrors.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 #include <string>

@@ -1,10 +1,10 @@
 #include "app/commands/ReportCommands.h"
 
-#include "app/MainFrame.h"
 #include "app/commands/ReportRun.h"
 #include "dialogs/CheckReportDialogs.h"
 #include "dialogs/DayTypeReportDialogs.h"
 #include "dialogs/QuadroReportDialogs.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "reports/ContractReport.h"
 #include "reports/DayTypeReports.h"

@@ -1,6 +1,6 @@
 #include "app/commands/ReportRun.h"
 
-#include "app/Busy.h"
+#include "platform/Busy.h"
 #include "platform/Ui.h"
 #include "reports/Report.h"
 #include "reportview/ReportView.h"

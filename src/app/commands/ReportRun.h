@@ -4,9 +4,9 @@
 // loaders that tell their progress), and the report is previewed or printed. A report without
 // rows says so and leaves no panel.
 
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "common/WorkProgress.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 
 #include <memory>
 

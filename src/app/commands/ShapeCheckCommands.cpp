@@ -1,9 +1,6 @@
 #include "app/commands/ShapeCheckCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
 #include "common/WholeFile.h"
 #include "conversions/WorkingCompany.h"
@@ -12,7 +9,10 @@
 #include "conversions/shapefiles/ShapeNames.h"
 #include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 #include <string>

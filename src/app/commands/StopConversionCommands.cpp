@@ -1,13 +1,13 @@
 #include "app/commands/StopConversionCommands.h"
 
-#include "app/Busy.h"
-#include "app/FrameProgress.h"
-#include "app/InterruptedExports.h"
-#include "app/MainFrame.h"
+#include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
 #include "conversions/WorkingCompany.h"
 #include "conversions/stops/StopConversion.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "app/commands/StopGeoreferencing.h"
 
-#include "app/MainFrame.h"
 #include "conversions/georeferencing/Georeferencing.h"
 #include "platform/FileDialog.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "app/commands/WholeImportCommand.h"
 
-#include "app/FrameProgress.h"
-#include "app/MainFrame.h"
 #include "app/commands/GroupingCommand.h"
+#include "platform/FrameProgress.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
 bool RunWholeImport(const WholeImportOptions& options) {

@@ -1,4 +1,4 @@
-#include "app/InterruptedExports.h"
+#include "app/commands/InterruptedExports.h"
 
 #include "exchange/ExportRecovery.h"
 #include "platform/Settings.h"

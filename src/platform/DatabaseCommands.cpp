@@ -1,24 +1,16 @@
-// The Database menu (create, connect, disconnect, repair, duplicate) and the working company.
+// The Database menu: create, connect, disconnect, repair, duplicate.
 
-#include "app/Busy.h"
-#include "app/MainFrame.h"
-#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
-#include "db/DbSchema.h"
-#include "db/DbTable.h"
-#include "dialogs/CompanyHeaderDialog.h"
+#include "platform/Busy.h"
 #include "platform/FileDialog.h"
+#include "platform/MainFrame.h"
 #include "platform/Ui.h"
 #include "refdata/Seeding.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
-
-constexpr int kCompanyHeaderDialog = 115;
 
 // Asks for a database file; returns false when the user cancels. The files saved here (a new
 // database, the copy of one) are never put over an existing file: the command refuses it with its
@@ -39,13 +31,6 @@ void MainFrame::OnDatabaseCreate() {
   ShowBusy(true);
   // The new file is not connected: the open database and the title stay as they are.
   CreateSeededDatabase(path, CreateMode::Menu);
-}
-
-bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
-  std::string error;
-  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged)) return true;
-  ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
-  return false;
 }
 
 void MainFrame::OnDatabaseConnect() {
@@ -97,35 +82,4 @@ void MainFrame::OnDatabaseDuplicate() {
   if (!DuplicateDatabaseFile(source, destination, error))
     ui::MessageBox("Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n" + error,
                    ui::MB_ICONEXCLAMATION, "Duplicazione database");
-}
-
-void MainFrame::OnCompany() {
-  {
-    DbTable master(database_.get(), "master");
-    if (!SeekMasterRow(master)) {
-      ui::MessageBox(kMissingMasterText, ui::MB_ICONSTOP);
-      return;
-    }
-    std::string company, sendDate, protocol, person, start, end;
-    master.GetFieldText("azienda", company);
-    master.GetFieldText("p_data", sendDate);
-    master.GetFieldText("protoc", protocol);
-    master.GetFieldText("resple", person);
-    master.GetFieldText("datini", start);
-    master.GetFieldText("datfin", end);
-    if (protocol.empty()) protocol = "-1";
-
-    CompanyHeaderDialog dialog(this, database_.get(), static_cast<int>(std::atol(company.c_str())), sendDate,
-                               std::atol(protocol.c_str()), person, start, end, kCompanyHeaderDialog);
-    if (dialog.DoModal() == ui::IDOK && master.Edit()) {
-      master.SetFieldText("azienda", Format("%d", dialog.company));
-      master.SetFieldText("p_data", dialog.sendDate);
-      master.SetFieldText("protoc", dialog.protocol >= 0 ? Format("%ld", dialog.protocol) : std::string());
-      master.SetFieldText("resple", dialog.person);
-      master.SetFieldText("datini", dialog.periodStart);
-      master.SetFieldText("datfin", dialog.periodEnd);
-      master.Update();
-    }
-  }
-  UpdateTitle();
 }

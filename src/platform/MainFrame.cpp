@@ -1,14 +1,14 @@
-#include "app/MainFrame.h"
+#include "platform/MainFrame.h"
 
-#include "app/Busy.h"
-#include "app/ClientArea.h"
-#include "app/CommandTable.h"
-#include "app/Panel.h"
-#include "app/TimetableApp.h"
 #include "common/Cp1252.h"
+#include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
+#include "db/DbMaintenance.h"
 #include "db/DbSchema.h"
 #include "db/DbTable.h"
+#include "platform/Busy.h"
+#include "platform/ClientArea.h"
+#include "platform/Panel.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 #include "platform/WindowTitle.h"
@@ -64,7 +64,7 @@ class RunningGuard {
 
 }  // namespace
 
-MainFrame::MainFrame(TimetableApp* app) : app_(app) {
+MainFrame::MainFrame(const std::vector<CommandEntry>& commands) : commands_(commands) {
   client_ = new ClientArea(this);
   setCentralWidget(client_);
 }
@@ -106,7 +106,7 @@ void MainFrame::BuildMenu() {
     return menu;
   };
 
-  for (const CommandEntry& entry : CommandTable()) {
+  for (const CommandEntry& entry : commands_) {
     const std::string path = entry.menu;
     if (entry.id == 0) {
       popup(path)->addSeparator();
@@ -120,6 +120,13 @@ void MainFrame::BuildMenu() {
     connect(action, &QAction::triggered, this, [this, id] { RunFromMenu(id); });
     actions_[id] = action;
   }
+}
+
+const CommandEntry* MainFrame::FindCommand(int id) const {
+  if (id == 0) return nullptr;
+  for (const CommandEntry& entry : commands_)
+    if (entry.id == id) return &entry;
+  return nullptr;
 }
 
 QAction* MainFrame::CommandAction(int id) const {
@@ -327,6 +334,13 @@ int MainFrame::OpenStoredDatabase() {
   return OpenDatabase();
 }
 
+bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
+  std::string error;
+  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged)) return true;
+  ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
+  return false;
+}
+
 int MainFrame::CloseDatabase() {
   const bool wasOpen = database_ && database_->isOpen;
   database_.reset();
@@ -337,7 +351,7 @@ int MainFrame::CloseDatabase() {
 }
 
 void MainFrame::UpdateTitle() {
-  title = TimetableApp::FullCaption();
+  title = std::string(kProgramTitle);
   if (database_ && database_->isOpen) {
     DbTable master(database_.get(), "master");
     std::string company, first, last;
@@ -392,7 +406,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 void MainFrame::OnAbout() {
   std::string text = "INFORMAZIONI SUL PROGRAMMA\n\n";
-  text += TimetableApp::FullCaption() + "\n";
+  text += std::string(kProgramTitle) + "\n";
   text += "Sistema operativo " + cp1252::FromQStringLossy(QSysInfo::prettyProductName()) + " (" +
           cp1252::FromQStringLossy(QSysInfo::kernelType()) + " " + cp1252::FromQStringLossy(QSysInfo::kernelVersion()) +
           ")";

@@ -3,7 +3,7 @@
 // status band of the running operation; keeps the panel, the progress bar and the busy clock in
 // their places when the window changes size.
 
-#include "app/Panel.h"
+#include "platform/Panel.h"
 
 #include <QImage>
 #include <QPointer>

@@ -16,7 +16,7 @@
 #include <chrono>
 #include <memory>
 
-class MainFrame;
+class QMainWindow;
 class QProgressBar;
 
 // The elapsed-time window: a small black panel in the middle of the main window showing minutes
@@ -56,6 +56,15 @@ class ElapsedTimeWnd : public QWidget {
   QTimer timer_;  // repaints while the event loop runs (a dialog open during the operation)
 };
 
+// The busy clock and the wait cursor belong to the application object, which installs them at
+// start-up: `clock` gives the clock (or null), `waitCursor` sets the wait cursor until the program
+// is idle again. Without them ShowBusy, HideBusy and PumpBusy do nothing.
+struct BusyHooks {
+  ElapsedTimeWnd* (*clock)() = nullptr;
+  void (*waitCursor)() = nullptr;
+};
+void InstallBusyHooks(BusyHooks hooks);
+
 // Sets the wait cursor; with startClock also starts the clock unless it already runs.
 void ShowBusy(bool startClock);
 // Stops the clock; the cursor stays until the program is idle again.
@@ -68,7 +77,7 @@ void PumpBusy();
 // of its client area, range 0 to 100, the position the percentage done; removed when destroyed.
 class ProgressBar {
  public:
-  explicit ProgressBar(MainFrame* frame);
+  explicit ProgressBar(QMainWindow* frame);
   ~ProgressBar();
   ProgressBar(const ProgressBar&) = delete;
   ProgressBar& operator=(const ProgressBar&) = delete;

@@ -1,11 +1,10 @@
-#include "app/Busy.h"
+#include "platform/Busy.h"
 
-#include "app/Artwork.h"
-#include "app/ClientArea.h"
-#include "app/MainFrame.h"
-#include "app/TimetableApp.h"
+#include "platform/Artwork.h"
+#include "platform/ClientArea.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QPainter>
 #include <QProgressBar>
 #include <algorithm>
@@ -14,10 +13,9 @@ namespace {
 
 constexpr auto kPaintInterval = std::chrono::milliseconds(100);
 
-ElapsedTimeWnd* BusyWindow() {
-  TimetableApp* app = TimetableApp::Instance();
-  return app ? app->busyWindow : nullptr;
-}
+BusyHooks g_hooks;
+
+ElapsedTimeWnd* BusyWindow() { return g_hooks.clock ? g_hooks.clock() : nullptr; }
 
 }  // namespace
 
@@ -101,9 +99,10 @@ void ElapsedTimeWnd::PaintClock(QPainter& p, int elapsedSeconds) const {
   p.drawImage(QPoint(10 + 3 * w + s, y), digits_[digitAt(4)]);
 }
 
+void InstallBusyHooks(BusyHooks hooks) { g_hooks = hooks; }
+
 void ShowBusy(bool startClock) {
-  TimetableApp* app = TimetableApp::Instance();
-  if (app) app->SetWaitCursor();
+  if (g_hooks.waitCursor) g_hooks.waitCursor();
   ElapsedTimeWnd* clock = BusyWindow();
   if (startClock && clock && !clock->IsRunning()) clock->StartClock();
 }
@@ -116,8 +115,8 @@ void PumpBusy() {
   if (ElapsedTimeWnd* clock = BusyWindow()) clock->Tick();
 }
 
-ProgressBar::ProgressBar(MainFrame* frame) {
-  QWidget* parent = frame ? static_cast<QWidget*>(frame->Client()) : nullptr;
+ProgressBar::ProgressBar(QMainWindow* frame) {
+  QWidget* parent = frame ? frame->centralWidget() : nullptr;
   bar_ = std::make_unique<QProgressBar>(parent);
   bar_->setObjectName(QStringLiteral("6002"));
   bar_->setRange(0, 100);

@@ -1,7 +1,7 @@
-#include "app/ClientArea.h"
+#include "platform/ClientArea.h"
 
-#include "app/Artwork.h"
-#include "app/Panel.h"
+#include "platform/Artwork.h"
+#include "platform/Panel.h"
 
 #include <QChildEvent>
 #include <QPainter>

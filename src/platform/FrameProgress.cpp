@@ -1,7 +1,7 @@
-#include "app/FrameProgress.h"
+#include "platform/FrameProgress.h"
 
-#include "app/Busy.h"
-#include "app/MainFrame.h"
+#include "platform/Busy.h"
+#include "platform/MainFrame.h"
 
 FrameProgress::~FrameProgress() = default;
 

@@ -1,25 +1,28 @@
 #pragma once
 // The program's main window. It owns the open timetable database and its path, the caption, the
-// folder of the whole import and at most one panel; its menu is built from the command table, and
-// every command routine is called with the frame.
+// folder of the whole import and at most one panel; its menu is built from the command table that
+// the shell hands it, and every command routine is called with the frame.
+
+#include "platform/CommandEntry.h"
 
 #include <QMainWindow>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ClientArea;
 class DbDatabase;
 class Panel;
 class QAction;
 class QMenu;
-class TimetableApp;
 
 class MainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit MainFrame(TimetableApp* app);
+  // `commands`: the menu in menu order (the shell's command table), kept for the frame's life.
+  explicit MainFrame(const std::vector<CommandEntry>& commands);
   // Closes the database and saves its path in the settings.
   ~MainFrame() override;
 
@@ -64,13 +67,12 @@ class MainFrame : public QMainWindow {
   std::string MenuTreeText() const;
   static constexpr int kFilePrint = 0xE107;
 
-  // The Database menu and the working company (DatabaseCommands.cpp).
+  // The Database menu (DatabaseCommands.cpp).
   void OnDatabaseCreate();
   void OnDatabaseConnect();
   void OnDatabaseDisconnect();
   void OnDatabaseRepair();
   void OnDatabaseDuplicate();
-  void OnCompany();
 
   void OnExit();
   void OnAbout();
@@ -97,8 +99,10 @@ class MainFrame : public QMainWindow {
   void BuildMenu();
   bool OnClose();  // the exit question; true when the user confirmed
   void RunFromMenu(int id);
+  // The row of a command id, or null.
+  const CommandEntry* FindCommand(int id) const;
 
-  TimetableApp* app_;
+  const std::vector<CommandEntry>& commands_;
   std::unique_ptr<DbDatabase> database_;
   ClientArea* client_ = nullptr;
   std::map<int, QAction*> actions_;

@@ -1,8 +1,8 @@
 #pragma once
 // The progress of a long operation shown on the main window.
 
-#include "app/Busy.h"
 #include "common/WorkProgress.h"
+#include "platform/Busy.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #pragma once
 // The progress of a long operation that shows no bar: only the busy clock is kept running.
 
-#include "app/Busy.h"
 #include "common/WorkProgress.h"
+#include "platform/Busy.h"
 
 class BusyProgress : public WorkProgress {
  public:

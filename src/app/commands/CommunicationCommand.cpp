@@ -1,7 +1,7 @@
 #include "app/commands/CommunicationCommand.h"
 
-#include "app/commands/InterruptedExports.h"
 #include "app/commands/ErrorCheckCommand.h"
+#include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
 #include "dialogs/CommunicationOptionsDialog.h"
 #include "exchange/communication/BaseReader.h"

@@ -1,6 +1,7 @@
 #include "exchange/communication/CommunicationWriter.h"
 
 #include "common/Formatters.h"
+#include "common/NewFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportFiles.h"
@@ -272,19 +273,9 @@ void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) 
   for (const GeoStop& s : geo->Stops()) sink(FormatFmRegLine(company, s.code, s.id, s.x, s.y));
 }
 
-namespace {
-
-void SplitPath(const std::string& path, std::string& folder, std::string& name) {
-  const size_t slash = path.find_last_of('/');
-  folder = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
-
 bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
   std::string folder, name;
-  SplitPath(path, folder, name);
+  SplitNativePath(path, folder, name);
   if (name.empty()) return false;
   ExportFileSet set(folder);
   if (!set.Begin(name)) return false;
@@ -309,7 +300,7 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   std::vector<std::pair<size_t, std::string>> placeOf;  // each part's folder and name
   for (size_t k = 0; k < parts.size(); ++k) {
     std::string folder, name;
-    SplitPath(parts[k].path, folder, name);
+    SplitNativePath(parts[k].path, folder, name);
     if (name.empty()) return fail(k);
     size_t f = 0;
     while (f < folders.size() && folders[f].path != folder) ++f;

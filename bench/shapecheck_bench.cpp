@@ -7,7 +7,7 @@
 //   ninja -C build-bench bench_shapecheck && build-bench/bench/bench_shapecheck
 
 #include "BenchTimetable.h"
-#include "conversions/checks/ShapeCheck.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 
 #include <chrono>

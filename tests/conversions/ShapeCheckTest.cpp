@@ -2,7 +2,7 @@
 // fields, the shape type of every record, the entries of the working company; the comparison
 // with a real timetable database.
 
-#include "conversions/checks/ShapeCheck.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/routes/MultiLineRoutes.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "db/DbDatabase.h"

@@ -4,7 +4,7 @@
 #include "common/Clock.h"
 #include "common/WholeFile.h"
 #include "conversions/WorkingCompany.h"
-#include "conversions/checks/ShapeCheck.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/routes/MultiLineRoutes.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "db/DbDatabase.h"

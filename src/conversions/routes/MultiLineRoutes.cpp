@@ -2,7 +2,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/Formatters.h"
-#include "conversions/checks/ShapeCheck.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetReader.h"

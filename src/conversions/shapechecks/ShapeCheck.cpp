@@ -1,4 +1,4 @@
-#include "conversions/checks/ShapeCheck.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 
 #include "common/Formatters.h"
 #include "conversions/shapefiles/ShapeLayouts.h"

@@ -39,7 +39,7 @@ class CadenceGrid : public ListGrid {
   }
 
  private:
-  DayTypeRows& rows_;
+  CadenceRows& rows_;
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The day-type editor: the day types ("cadenze") in a grid, and a panel to add one, rename one or
 // delete one, inside the editor's transaction.
 
-#include "editing/DayTypeRows.h"
+#include "editing/CadenceRows.h"
 #include "editors/EditorDialog.h"
 
 class DbDatabase;
@@ -25,7 +25,7 @@ class CadenceDialog : public EditorDialog {
     kGridId = 6003,
   };
 
-  DayTypeRows& Rows() { return rows_; }
+  CadenceRows& Rows() { return rows_; }
   ListGrid* GridWindowOf() const { return grid_; }
   // The row shown in the panel, or null.
   CadenceEntry* Current() const { return current_; }
@@ -51,7 +51,7 @@ class CadenceDialog : public EditorDialog {
   // Shows the selected row in the panel (browsing).
   void ShowSelected();
 
-  DayTypeRows rows_;
+  CadenceRows rows_;
   ListGrid* grid_ = nullptr;
   CadenceEntry* current_ = nullptr;
   int mode_ = 0;  // 0 a new day type, 1 a new name for the current one

@@ -7,7 +7,7 @@
 #include "common/Clock.h"
 #include "platform/ClientArea.h"
 #include "platform/PrintSetup.h"
-#include "reports/DayTypeReports.h"
+#include "reports/CadenceReports.h"
 #include "reports/QuadroReports.h"
 #include "reportview/ReportView.h"
 

@@ -2,8 +2,8 @@
 // fields, the shape type of every record, the entries of the working company; the comparison
 // with a real timetable database.
 
-#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/routes/MultiLineRoutes.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "db/DbDatabase.h"
 #include "support/GdalTools.h"

@@ -4,7 +4,7 @@
 #include "support/UiTestSupport.h"
 
 #include "db/DbDatabase.h"
-#include "dialogs/DayTypeReportDialogs.h"
+#include "dialogs/CadenceReportDialogs.h"
 #include "dialogs/DirectoryReportDialogs.h"
 #include "dialogs/ExportDialogs.h"
 #include "dialogs/IvuExportDialog.h"

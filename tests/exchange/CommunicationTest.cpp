@@ -420,7 +420,7 @@ TEST(CommunicationLayout, StopRowsOfATrip) {
 }
 
 TEST(CommunicationDays, PeriodsOnARun) {
-  DayTypeDates calendar;
+  CadenceDates calendar;
   for (int m = 1; m <= 3; ++m)
     for (int d = 1; d <= 31; ++d) calendar.Add("FER", 20240000 + m * 100 + d);
   struct Case {

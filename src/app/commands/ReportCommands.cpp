@@ -1,13 +1,13 @@
 #include "app/commands/ReportCommands.h"
 
 #include "app/commands/ReportRun.h"
+#include "dialogs/CadenceReportDialogs.h"
 #include "dialogs/CheckReportDialogs.h"
-#include "dialogs/DayTypeReportDialogs.h"
 #include "dialogs/QuadroReportDialogs.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
+#include "reports/CadenceReports.h"
 #include "reports/ContractReport.h"
-#include "reports/DayTypeReports.h"
 #include "reports/OperatingDaysReport.h"
 #include "reports/QuadroReports.h"
 

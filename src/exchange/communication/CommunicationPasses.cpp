@@ -146,7 +146,7 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
-                     DayTypeDates& calendar, WorkProgress* progress) {
+                     CadenceDates& calendar, WorkProgress* progress) {
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
@@ -168,7 +168,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   return !s.WalkFailed();
 }
 
-void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::string& dayType, const std::string& start,
+void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded) {
   DateRecord a, b;
   if (!ParseDateText10(start, a) || !ParseDateText10(end, b)) return;
@@ -204,7 +204,7 @@ void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::strin
   }
 }
 
-bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress) {
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress) {
   if (progress) progress->Begin(kPeriodPassCaption);
   const long total = CountRows(db, "period");
   DbSelect s(db);
@@ -237,7 +237,7 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates&
 bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
                              const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress,
                              TextRefusal* refusal) {
-  DayTypeDates calendar;
+  CadenceDates calendar;
   TextRefusal text;
   const bool built = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
                      ExtractCalendar(db, periodStart, periodEnd, calendar, progress) &&

@@ -21,7 +21,7 @@ constexpr const char* kPeriodPassCaption = "Normalizzazione Giorni di Esecuzione
 
 // The service calendar of the reporting period as the communication wants it: for each day
 // type, the dates (YYYYMMDD) on which it applies.
-class DayTypeDates {
+class CadenceDates {
  public:
   void Add(const std::string& dayType, int yyyymmdd) { dates_[dayType].insert(yyyymmdd); }
   // The dates of a day type, or null when it has none.
@@ -49,15 +49,15 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal);
 // The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
-                     DayTypeDates& calendar, WorkProgress* progress);
+                     CadenceDates& calendar, WorkProgress* progress);
 // The periods of every trip, by trip id then start date, set (or, excluded, cleared) on the
 // days of their run. A period of a trip that is in no run is passed over.
-bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const DayTypeDates& calendar, WorkProgress* progress);
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress);
 
 // One period on one run, over every month from the start to the end: the days whose date carries
 // the day type are set, or cleared when `excluded`. A period that ends before it starts touches
 // no month.
-void ApplyPeriod(ServiceRun& run, const DayTypeDates& calendar, const std::string& dayType, const std::string& start,
+void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded);
 
 // The four passes in their order, on `model` (empty, or loaded from the base). False when a

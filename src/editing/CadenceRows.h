@@ -12,9 +12,9 @@
 
 class DbDatabase;
 
-class DayTypeRows {
+class CadenceRows {
  public:
-  explicit DayTypeRows(DbDatabase* db);
+  explicit CadenceRows(DbDatabase* db);
 
   // (Re)reads the day types: codes and names without trailing blanks, in code order, no marks.
   void Load();

@@ -1,4 +1,4 @@
-#include "editing/DayTypeRows.h"
+#include "editing/CadenceRows.h"
 
 #include "db/DbSelect.h"
 
@@ -7,11 +7,11 @@
 
 namespace {}  // namespace
 
-DayTypeRows::DayTypeRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
+CadenceRows::CadenceRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
   if (table_.isOpen) table_.SetIndex("codice");
 }
 
-void DayTypeRows::Load() {
+void CadenceRows::Load() {
   rows_.Clear();
   index_.clear();
   DbSelect select(db_);
@@ -26,23 +26,23 @@ void DayTypeRows::Load() {
   }
 }
 
-CadenceEntry* DayTypeRows::At(int position) const {
+CadenceEntry* CadenceRows::At(int position) const {
   return position >= 0 && position < Count() ? index_[static_cast<size_t>(position)] : nullptr;
 }
 
-int DayTypeRows::PositionOf(const CadenceEntry* row) const {
+int CadenceRows::PositionOf(const CadenceEntry* row) const {
   const auto found = std::find(index_.begin(), index_.end(), row);
   return found == index_.end() ? -1 : static_cast<int>(found - index_.begin());
 }
 
-int DayTypeRows::Find(const std::string& code) const {
+int CadenceRows::Find(const std::string& code) const {
   const std::string_view wanted = WithoutTrailingBlanks(code);
   for (size_t k = 0; k < index_.size(); ++k)
     if (WithoutTrailingBlanks(index_[k]->code) == wanted) return static_cast<int>(k);
   return -1;
 }
 
-CadenceEntry* DayTypeRows::Insert(const std::string& code, const std::string& name) {
+CadenceEntry* CadenceRows::Insert(const std::string& code, const std::string& name) {
   if (!table_.AddNew() || !table_.SetFieldText("codice", code) || !table_.SetFieldText("denom", name) ||
       !table_.Update())
     return nullptr;
@@ -52,7 +52,7 @@ CadenceEntry* DayTypeRows::Insert(const std::string& code, const std::string& na
   return row;
 }
 
-bool DayTypeRows::Rename(CadenceEntry* row, const std::string& name) {
+bool CadenceRows::Rename(CadenceEntry* row, const std::string& name) {
   if (!row || row->deleted) return false;
   if (!table_.SeekEqual({row->code.c_str()}) || !table_.Edit() || !table_.SetFieldText("denom", name) ||
       !table_.Update())
@@ -62,7 +62,7 @@ bool DayTypeRows::Rename(CadenceEntry* row, const std::string& name) {
   return true;
 }
 
-bool DayTypeRows::Remove(CadenceEntry* row) {
+bool CadenceRows::Remove(CadenceEntry* row) {
   if (!row || row->deleted) return false;
   if (!table_.SeekEqual({row->code.c_str()}) || !table_.Delete()) return false;
   row->deleted = 1;

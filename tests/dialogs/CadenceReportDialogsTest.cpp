@@ -1,7 +1,7 @@
 // The options of the day-type and calendar directories: the radio groups, the range box that
 // covers the dates, the date check, and what each dialog hands back.
 
-#include "dialogs/DayTypeReportDialogs.h"
+#include "dialogs/CadenceReportDialogs.h"
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>

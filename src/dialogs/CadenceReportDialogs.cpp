@@ -1,4 +1,4 @@
-#include "dialogs/DayTypeReportDialogs.h"
+#include "dialogs/CadenceReportDialogs.h"
 
 #include "dialogs/EntryRules.h"
 

@@ -3,7 +3,7 @@
 
 #include "FixedCanvas.h"
 #include "db/DbDatabase.h"
-#include "reports/DayTypeReports.h"
+#include "reports/CadenceReports.h"
 #include "reports/ReportHeading.h"
 #include "support/TimetableData.h"
 
@@ -11,7 +11,7 @@
 
 namespace {
 
-class DayTypeReports : public ::testing::Test {
+class CadenceReports : public ::testing::Test {
  protected:
   void SetUp() override {
     MakeTimetableDatabase(path_);
@@ -42,7 +42,7 @@ class DayTypeReports : public ::testing::Test {
   std::unique_ptr<DbDatabase> db_;
 };
 
-TEST_F(DayTypeReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
+TEST_F(CadenceReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
   for (const bool byCode : {true, false}) {
     CadenceReport report(db_.get(), byCode);
     report.Load(db_.get());
@@ -56,7 +56,7 @@ TEST_F(DayTypeReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
   }
 }
 
-TEST_F(DayTypeReports, CalendarRowsOfTheirDayTypesOnlyInTheRange) {
+TEST_F(CadenceReports, CalendarRowsOfTheirDayTypesOnlyInTheRange) {
   const std::vector<std::string> all = {"LUN 04/03/2024||FER|Feriale",         "MAR 05/03/2024|Sciopero|FER|Feriale",
                                         "MAR 05/03/2024|Sciopero|FES|Festivo", "MAR 05/03/2024|Sciopero|SCO|Scolastico",
                                         "??? 06/03/2024||FER|Feriale",         "??? 08/03/2024||FER|Feriale",
@@ -68,7 +68,7 @@ TEST_F(DayTypeReports, CalendarRowsOfTheirDayTypesOnlyInTheRange) {
   EXPECT_TRUE(CalendarRows(false, "09/03/2024", "31/03/2024").empty());
 }
 
-TEST_F(DayTypeReports, CompanyLineFromTheMasterRow) {
+TEST_F(CadenceReports, CompanyLineFromTheMasterRow) {
   EXPECT_EQ(CompanySubtitle(db_.get()), "Azienda 17 - Autolinee Prova [periodo dal 01/01/2024 al 30/06/2024]");
   db_.reset();
   RunSql(path_, "UPDATE master SET azienda = 9999");
@@ -84,7 +84,7 @@ TEST_F(DayTypeReports, CompanyLineFromTheMasterRow) {
 
 // The calendar drawn on pages that hold `perPage` rows: label and note once per date, the rows that
 // follow it in the same date with their line from the code column.
-TEST_F(DayTypeReports, CalendarShowsEachDateOnceAlsoAcrossAPageBreak) {
+TEST_F(CadenceReports, CalendarShowsEachDateOnceAlsoAcrossAPageBreak) {
   CalendarReport report(db_.get(), true, {}, {});
   report.Load(db_.get());
   FixedCanvas canvas;

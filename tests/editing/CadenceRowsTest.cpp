@@ -4,7 +4,7 @@
 #include "support/TimetableData.h"
 
 #include "db/DbDatabase.h"
-#include "editing/DayTypeRows.h"
+#include "editing/CadenceRows.h"
 #include "editing/EditorTransaction.h"
 
 namespace {
@@ -19,7 +19,7 @@ struct DayTypes : ::testing::Test {
 };
 
 // The rows as "code|name|changed deleted".
-Lines Shown(const DayTypeRows& rows) {
+Lines Shown(const CadenceRows& rows) {
   Lines lines;
   for (int k = 0; const CadenceEntry* row = rows.At(k); ++k)
     lines.push_back(row->code + "|" + row->name + "|" + std::to_string(row->changed) + std::to_string(row->deleted));
@@ -37,7 +37,7 @@ TEST_F(DayTypes, InsertsAsTypedAndRefusesWhatTheTableRefuses) {
   {
     DbDatabase db(path);
     EditorTransaction transaction(&db);
-    DayTypeRows rows(&db);
+    CadenceRows rows(&db);
     rows.Load();
     for (const auto& [code, name, stored] : cases) {
       SCOPED_TRACE(code);
@@ -65,7 +65,7 @@ TEST_F(DayTypes, ADeletedRowIsLeftAloneAndCommitEndsTheTransaction) {
   NoticeLog notices;
   DbDatabase db(path);
   EditorTransaction transaction(&db);
-  DayTypeRows rows(&db);
+  CadenceRows rows(&db);
   rows.Load();
   EXPECT_TRUE(rows.Remove(rows.At(1)));
   EXPECT_FALSE(rows.Remove(rows.At(1)));
@@ -84,7 +84,7 @@ TEST_F(DayTypes, AnEditorLeftByAnExceptionKeepsNothingAndOneThatCannotBeginIsNot
     DbDatabase db(path);
     try {
       EditorTransaction transaction(&db);
-      DayTypeRows rows(&db);
+      CadenceRows rows(&db);
       ASSERT_TRUE(rows.Insert("FER", "Feriale"));
       throw std::runtime_error("script ended");
     } catch (const std::runtime_error&) {

@@ -1,4 +1,4 @@
-#include "reports/DayTypeReports.h"
+#include "reports/CadenceReports.h"
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"

@@ -679,6 +679,7 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
   master.GetFieldText("p_data", m.sendDate);
   master.GetFieldText("protoc", text);
   m.protocol = std::atol(text.c_str());
+  m.hasProtocol = !text.empty();
   master.GetFieldText("resple", m.person);
   master.GetFieldText("datini", m.periodStart);
   master.GetFieldText("datfin", m.periodEnd);

@@ -123,11 +123,11 @@ class Check {
 
 void Check::TripHeads() {
   Pass pass(progress_, kTripHeadPass, CountTableRows(db_, "tescor"));
-  DbSelect s(db_);
-  s.SetStreaming(true);
-  s.SetColumns("id, ente, contratt, codcorsa, codlinea, codperc, lung, tempo, ct_lung, ct_tempo, denom, mezzo");
-  s.SetFrom("tescor");
-  s.SetOrderBy("id");
+  DbSelect s(
+      db_, {.columns = "id, ente, contratt, codcorsa, codlinea, codperc, lung, tempo, ct_lung, ct_tempo, denom, mezzo",
+            .from = "tescor",
+            .orderBy = "id",
+            .streaming = true});
   ErrorCheckCounts& n = result.counts;
   std::string buffer, missing;
   if (s.Open()) {
@@ -188,11 +188,10 @@ void Check::DuplicateCodes() {
 
 void Check::TripStops() {
   Pass pass(progress_, kTripStopPass, CountTableRows(db_, "detcor"));
-  DbSelect s(db_);
-  s.SetStreaming(true);
-  s.SetColumns("id, sub, fermata, denom, ubicaz, dist, arriva, parte, reglocal");
-  s.SetFrom("detcor");
-  s.SetOrderBy("id, sub");
+  DbSelect s(db_, {.columns = "id, sub, fermata, denom, ubicaz, dist, arriva, parte, reglocal",
+                   .from = "detcor",
+                   .orderBy = "id, sub",
+                   .streaming = true});
   ErrorCheckCounts& n = result.counts;
   // previousLeaves: the last row's departure, for the arrival test of a trip's last stop.
   // previousTime: the trip's latest time so far; a stop without a time (9999) keeps it, so the
@@ -289,18 +288,11 @@ void Check::Periods(const std::string& periodStart, const std::string& periodEnd
   result.counts.periods = periods;
   {
     Pass pass(progress_, kPeriodPass, compare ? 2 * periods : periods);
-    DbSelect all(db_);
-    all.SetStreaming(true);
-    all.SetColumns("id");
-    all.SetFrom("period");
-    all.SetOrderBy("id");
+    DbSelect all(db_, {.columns = "id", .from = "period", .orderBy = "id", .streaming = true});
     MarkPeriods(all, pass, false);
     if (compare) {
-      DbSelect outside(db_);
-      outside.SetStreaming(true);
-      outside.SetColumns("id");
-      outside.SetFrom("period");
-      outside.SetWhere("inizio < ?1 OR fine > ?2");
+      DbSelect outside(db_,
+                       {.columns = "id", .from = "period", .where = "inizio < ?1 OR fine > ?2", .streaming = true});
       outside.SetParameters({from, to});
       outside.SetOrderBy("id");
       MarkPeriods(outside, pass, true);

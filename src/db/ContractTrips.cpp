@@ -48,10 +48,7 @@ WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
 
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last) {
   ServiceCalendar calendar(first, last);
-  DbSelect s(db);
-  s.SetColumns("data, caden");
-  s.SetFrom("calend");
-  s.SetWhere("calend.data >= ?1 AND calend.data <= ?2");
+  DbSelect s(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
   s.SetParameters({IsoDate(first), IsoDate(last)});
   s.SetOrderBy("data, caden");
   s.SetStreaming(true);
@@ -69,11 +66,9 @@ ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, co
 
 std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress) {
   std::vector<TripPeriods> trips;
-  DbSelect s(db);
-  s.SetColumns(
-      "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.parte,"
-      " period.caden, period.inizio, period.fine, period.escluso");
-  s.SetFrom("tescor, period");
+  DbSelect s(db, {.columns = "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.parte,"
+                             " period.caden, period.inizio, period.fine, period.escluso",
+                  .from = "tescor, period"});
   if (range.all) {
     s.SetWhere("period.id = tescor.id");
   } else {
@@ -104,17 +99,14 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
 
 std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress) {
   std::vector<ContractTrip> trips;
-  DbSelect s(db);
-  s.SetColumns(
-      "tescor.ente, tescor.contratt, tescor.id, tescor.codcorsa, tescor.codlinea,"
-      " tescor.verso, tescor.parte, tescor.lung, tescor.ct_lung, tescor.tempo,"
-      " tescor.ct_tempo, period.caden, period.inizio, period.fine, period.escluso,"
-      " tescor.mezzo");
-  s.SetFrom("tescor, period");
-  s.SetWhere("period.id = tescor.id");
-  s.SetOrderBy(
-      "tescor.ente, tescor.contratt, tescor.codlinea, tescor.verso, tescor.parte,"
-      " tescor.codcorsa, tescor.id");
+  DbSelect s(db, {.columns = "tescor.ente, tescor.contratt, tescor.id, tescor.codcorsa, tescor.codlinea,"
+                             " tescor.verso, tescor.parte, tescor.lung, tescor.ct_lung, tescor.tempo,"
+                             " tescor.ct_tempo, period.caden, period.inizio, period.fine, period.escluso,"
+                             " tescor.mezzo",
+                  .from = "tescor, period",
+                  .where = "period.id = tescor.id",
+                  .orderBy = "tescor.ente, tescor.contratt, tescor.codlinea, tescor.verso, tescor.parte,"
+                             " tescor.codcorsa, tescor.id"});
   if (!s.Open()) return trips;
   const long total = s.RowCount();
   if (progress) progress->Begin({});

@@ -24,6 +24,15 @@ int SetClause(std::string& member, const char* text) {
 
 DbSelect::DbSelect(DbDatabase* database) : db(database) {}
 
+DbSelect::DbSelect(DbDatabase* database, const DbQuery& query) : db(database) {
+  SetClause(columns, query.columns);
+  SetClause(from, query.from);
+  SetClause(where, query.where);
+  SetClause(groupBy, query.groupBy);
+  SetClause(orderBy, query.orderBy);
+  streaming_ = query.streaming;
+}
+
 DbSelect::~DbSelect() { sqlite3_finalize(stmt_); }
 
 int DbSelect::SetColumns(const char* t) { return SetClause(columns, t); }
@@ -286,6 +295,18 @@ sqlite3_value* DbSelect::StreamedValue(int position) const {
   return sqlite3_column_value(stmt_, position);
 }
 
+const DbSelect::Cell* DbSelect::CurrentCellOrTell(int position) const {
+  const Cell* cell = CurrentCell(position);
+  if (!cell) ReportPosition(position);
+  return cell;
+}
+
+sqlite3_value* DbSelect::StreamedValueOrTell(int position) const {
+  sqlite3_value* v = StreamedValue(position);
+  if (!v) ReportPosition(position);
+  return v;
+}
+
 const DbValue* DbSelect::Value(int position) {
   if (streaming_) {
     sqlite3_value* v = StreamedValue(position);
@@ -379,11 +400,8 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
   DbValue::Kind kind = DbValue::Kind::Null;
   std::int64_t number = 0;
   if (streaming_) {
-    sqlite3_value* v = StreamedValue(position);
-    if (!v) {
-      ReportPosition(position);
-      return 0;
-    }
+    sqlite3_value* v = StreamedValueOrTell(position);
+    if (!v) return 0;
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
     if (const char reading = ReadingLetter(letter, type); type != SQLITE_NULL && (reading == 'A' || reading == 'M')) {
@@ -398,11 +416,8 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     kind = value_.kind;
     number = value_.i;
   } else {
-    const Cell* cell = CurrentCell(position);
-    if (!cell) {
-      ReportPosition(position);
-      return 0;
-    }
+    const Cell* cell = CurrentCellOrTell(position);
+    if (!cell) return 0;
     if (cell->kind == DbValue::Kind::Text) {
       out.assign(bytes_[cell->offset >> 32], cell->offset & 0xFFFFFFFFu, cell->length);
       return 1;
@@ -424,11 +439,8 @@ int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
   DbValue::Kind kind = DbValue::Kind::Null;
   std::int64_t number = 0;
   if (streaming_) {
-    sqlite3_value* v = StreamedValue(position);
-    if (!v) {
-      ReportPosition(position);
-      return -1;
-    }
+    sqlite3_value* v = StreamedValueOrTell(position);
+    if (!v) return -1;
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
     if (type == SQLITE_NULL) return 0;
@@ -441,11 +453,8 @@ int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
       number = value_.i;
     }
   } else {
-    const Cell* cell = CurrentCell(position);
-    if (!cell) {
-      ReportPosition(position);
-      return -1;
-    }
+    const Cell* cell = CurrentCellOrTell(position);
+    if (!cell) return -1;
     kind = cell->kind;
     // Texts, bytes and numbers with decimals hold no whole number in the cell.
     if (kind != DbValue::Kind::Text && kind != DbValue::Kind::Blob && kind != DbValue::Kind::Double) number = cell->i;

@@ -16,9 +16,21 @@ class DbDatabase;
 struct sqlite3_stmt;
 struct sqlite3_value;
 
+// The clauses of a selection named where it is made, an empty one left out:
+// DbSelect s(db, {.columns = "id", .from = "tescor", .orderBy = "id"}).
+struct DbQuery {
+  const char* columns = "";
+  const char* from = "";
+  const char* where = "";
+  const char* groupBy = "";
+  const char* orderBy = "";
+  bool streaming = false;
+};
+
 class DbSelect {
  public:
   explicit DbSelect(DbDatabase* db);
+  DbSelect(DbDatabase* db, const DbQuery& query);
   virtual ~DbSelect();
   DbSelect(const DbSelect&) = delete;
   DbSelect& operator=(const DbSelect&) = delete;
@@ -103,6 +115,9 @@ class DbSelect {
   // the engine's value of a streaming walk; null when there is none (no row, no such column).
   const Cell* CurrentCell(int position) const;
   sqlite3_value* StreamedValue(int position) const;
+  // The same, telling the reader's position error where there is none.
+  const Cell* CurrentCellOrTell(int position) const;
+  sqlite3_value* StreamedValueOrTell(int position) const;
   enum class Reader { Text, Int, Long };
   // The whole number at a position: 1 with it, 0 for NULL, -1 when it cannot be read (reported).
   int WholeNumberAt(int position, Reader reader, std::int64_t& out);

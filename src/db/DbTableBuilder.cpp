@@ -87,13 +87,9 @@ struct DictionaryView {
   std::map<std::string, Table, NoCase> tables;
 
   void Load(DbDatabase* db) {
-    DbSelect t(db);
-    t.SetColumns("nome");
-    t.SetFrom("tavole");
+    DbSelect t(db, {.columns = "nome", .from = "tavole"});
     for (t.Open(); t.hasRow; t.MoveNext()) tables[Text(t, "nome")];
-    DbSelect f(db);
-    f.SetColumns("tavola, nome, tipo, size");
-    f.SetFrom("campi");
+    DbSelect f(db, {.columns = "tavola, nome, tipo, size", .from = "campi"});
     for (f.Open(); f.hasRow; f.MoveNext()) {
       auto table = tables.find(Text(f, "tavola"));
       if (table == tables.end()) continue;
@@ -103,11 +99,10 @@ struct DictionaryView {
       ParseInt(Text(f, "size"), type.size);
       table->second.fields[Text(f, "nome")] = type;
     }
-    DbSelect k(db);
-    k.SetColumns("i2.tavola, i2.campo, i2.progr");
-    k.SetFrom("indici AS i JOIN indici2 AS i2 ON i2.tavola = i.tavola AND i2.nome = i.nome");
-    k.SetWhere("i.primkey <> 0");
-    k.SetOrderBy("i2.tavola, i2.progr");
+    DbSelect k(db, {.columns = "i2.tavola, i2.campo, i2.progr",
+                    .from = "indici AS i JOIN indici2 AS i2 ON i2.tavola = i.tavola AND i2.nome = i.nome",
+                    .where = "i.primkey <> 0",
+                    .orderBy = "i2.tavola, i2.progr"});
     for (k.Open(); k.hasRow; k.MoveNext()) {
       auto table = tables.find(Text(k, "tavola"));
       if (table != tables.end()) table->second.primaryKey.push_back(Text(k, "campo"));
@@ -170,10 +165,7 @@ int CreateRelationsFromDictionary(DbDatabase* dictionary, std::vector<RelationDe
   DictionaryView view;
   view.Load(dictionary);
   int result = 1;
-  DbSelect r(dictionary);
-  r.SetColumns("nome, interna, esterna");
-  r.SetFrom("relaz");
-  r.SetOrderBy("rowid");
+  DbSelect r(dictionary, {.columns = "nome, interna, esterna", .from = "relaz", .orderBy = "rowid"});
   for (r.Open(); r.hasRow; r.MoveNext()) {
     RelationDef relation;
     relation.key.name = Text(r, "nome");
@@ -182,9 +174,7 @@ int CreateRelationsFromDictionary(DbDatabase* dictionary, std::vector<RelationDe
     relation.key.parentTable = primaryTable;
 
     std::vector<std::pair<std::string, std::pair<std::string, std::string>>> rows;
-    DbSelect p(dictionary);
-    p.SetColumns("progr, interno, esterno");
-    p.SetFrom("relaz2");
+    DbSelect p(dictionary, {.columns = "progr, interno, esterno", .from = "relaz2"});
     p.SetWhere("nome = " + SqlQuote(relation.key.name));
     for (p.Open(); p.hasRow; p.MoveNext()) rows.push_back({Text(p, "progr"), {Text(p, "interno"), Text(p, "esterno")}});
 
@@ -225,9 +215,7 @@ int CreateTableFromDictionary(const char* tableName, DbDatabase* dictionary, sql
   }
 
   // Fields, in the order in which they were described.
-  DbSelect f(dictionary);
-  f.SetColumns("nome, tipo, size, obblig, regola, mess");
-  f.SetFrom("campi");
+  DbSelect f(dictionary, {.columns = "nome, tipo, size, obblig, regola, mess", .from = "campi"});
   f.SetWhere("tavola = " + SqlQuote(table));
   f.SetOrderBy("rowid");
   for (f.Open(); f.hasRow; f.MoveNext()) {
@@ -276,18 +264,14 @@ int CreateTableFromDictionary(const char* tableName, DbDatabase* dictionary, sql
   // Indexes: the primary one goes into the table's definition, the others are made after it.
   int result = 1;
   std::vector<std::pair<std::string, std::vector<std::string>>> otherIndexes;
-  DbSelect i(dictionary);
-  i.SetColumns("nome, primkey");
-  i.SetFrom("indici");
+  DbSelect i(dictionary, {.columns = "nome, primkey", .from = "indici"});
   i.SetWhere("tavola = " + SqlQuote(table));
   i.SetOrderBy("rowid");
   for (i.Open(); i.hasRow; i.MoveNext()) {
     const std::string index = Text(i, "nome");
     const bool primary = Text(i, "primkey").rfind('1', 0) == 0;
     std::vector<std::pair<std::string, std::string>> rows;
-    DbSelect k(dictionary);
-    k.SetColumns("campo, progr");
-    k.SetFrom("indici2");
+    DbSelect k(dictionary, {.columns = "campo, progr", .from = "indici2"});
     k.SetWhere("tavola = " + SqlQuote(table) + " AND nome = " + SqlQuote(index));
     for (k.Open(); k.hasRow; k.MoveNext()) rows.push_back({Text(k, "progr"), Text(k, "campo")});
     std::vector<std::string> fields;
@@ -336,10 +320,7 @@ int CreateTableFromDictionary(const char* tableName, DbDatabase* dictionary, sql
 
 int CreateAllTablesFromDictionary(DbDatabase* dictionary, sqlite3* db, const std::vector<RelationDef>& relations) {
   std::vector<std::string> names;
-  DbSelect t(dictionary);
-  t.SetColumns("nome");
-  t.SetFrom("tavole");
-  t.SetOrderBy("nome");
+  DbSelect t(dictionary, {.columns = "nome", .from = "tavole", .orderBy = "nome"});
   for (t.Open(); t.hasRow; t.MoveNext()) names.push_back(Text(t, "nome"));
 
   std::string error;

@@ -38,10 +38,7 @@ void FillCompanyCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, d
 void FillAuthorityCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regent", true); }
 
 void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
-  DbSelect select(db);
-  select.SetColumns("codice, denom");
-  select.SetFrom("cadenz");
-  select.SetOrderBy("codice");
+  DbSelect select(db, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   int index = 0;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
     std::string code, name;
@@ -55,11 +52,7 @@ void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
 }
 
 void FillLineCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db);
-  select.SetColumns("codlinea");
-  select.SetFrom("tescor");
-  select.SetGroupBy("codlinea");
-  select.SetOrderBy("codlinea");
+  DbSelect select(db, {.columns = "codlinea", .from = "tescor", .groupBy = "codlinea", .orderBy = "codlinea"});
   int index = 0;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
     std::string line;
@@ -95,11 +88,8 @@ std::string StoredCode(DbSelect& select, int position) {
 
 std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<LineDirectionEntry> list;
-  DbSelect select(db);
-  select.SetColumns("codlinea, verso");
-  select.SetFrom("tescor");
-  select.SetGroupBy("codlinea, verso");
-  select.SetOrderBy("codlinea, verso");
+  DbSelect select(
+      db, {.columns = "codlinea, verso", .from = "tescor", .groupBy = "codlinea, verso", .orderBy = "codlinea, verso"});
   FillFrom(combo, select, [&] {
     std::string direction;
     select.GetFieldTextAt(1, direction);
@@ -112,10 +102,7 @@ std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatab
 std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<StopEntry> list;
   std::set<std::tuple<std::string, std::string, std::string>> listed;
-  DbSelect select(db);
-  select.SetColumns("fermata, denom, ubicaz");
-  select.SetFrom("detcor");
-  select.SetOrderBy("denom, fermata, ubicaz");
+  DbSelect select(db, {.columns = "fermata, denom, ubicaz", .from = "detcor", .orderBy = "denom, fermata, ubicaz"});
   int index = 0;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
     StopEntry entry{select.TrimmedAt(0), select.TrimmedAt(1), select.TrimmedAt(2)};
@@ -128,11 +115,8 @@ std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db) {
 
 std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<RouteEntry> list;
-  DbSelect select(db);
-  select.SetColumns("codperc, denom");
-  select.SetFrom("tescor");
-  select.SetGroupBy("codperc, denom");
-  select.SetOrderBy("codperc, denom");
+  DbSelect select(
+      db, {.columns = "codperc, denom", .from = "tescor", .groupBy = "codperc, denom", .orderBy = "codperc, denom"});
   FillFrom(combo, select, [&] {
     list.push_back({StoredCode(select, 0), StoredCode(select, 1)});
     return list.back().route;
@@ -142,10 +126,7 @@ std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db) {
 
 std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<LocalityEntry> list;
-  DbSelect select(db);
-  select.SetColumns("id, denom, comune, prov");
-  select.SetFrom("local");
-  select.SetOrderBy("denom, comune, prov");
+  DbSelect select(db, {.columns = "id, denom, comune, prov", .from = "local", .orderBy = "denom, comune, prov"});
   FillFrom(combo, select, [&] {
     const std::string name = select.TrimmedAt(1), municipality = select.TrimmedAt(2), province = select.TrimmedAt(3);
     list.push_back({select.IntAt(0), name, municipality + " [" + province + "]"});
@@ -155,11 +136,8 @@ std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db) {
 }
 
 void FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db);
-  select.SetColumns("fermata, denom");
-  select.SetFrom("detcor");
-  select.SetGroupBy("fermata, denom");
-  select.SetOrderBy("fermata, denom");
+  DbSelect select(
+      db, {.columns = "fermata, denom", .from = "detcor", .groupBy = "fermata, denom", .orderBy = "fermata, denom"});
   FillFrom(combo, select, [&] {
     std::string code = select.TrimmedAt(0);
     if (code.size() < 10) code.resize(10, ' ');
@@ -168,21 +146,16 @@ void FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
 }
 
 void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db);
-  select.SetColumns("codlinea");
-  select.SetFrom("tescor");
-  select.SetGroupBy("codlinea");
-  select.SetOrderBy("codlinea");
+  DbSelect select(db, {.columns = "codlinea", .from = "tescor", .groupBy = "codlinea", .orderBy = "codlinea"});
   FillFrom(combo, select, [&] { return select.TrimmedAt(0); });
 }
 
 void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db);
-  select.SetColumns("tescor.ente, regent.denom");
-  select.SetFrom("tescor, regent");
-  select.SetWhere("tescor.ente = regent.codice");
-  select.SetGroupBy("tescor.ente, regent.denom");
-  select.SetOrderBy("regent.denom");
+  DbSelect select(db, {.columns = "tescor.ente, regent.denom",
+                       .from = "tescor, regent",
+                       .where = "tescor.ente = regent.codice",
+                       .groupBy = "tescor.ente, regent.denom",
+                       .orderBy = "regent.denom"});
   FillFrom(combo, select, [&] {
     char head[16];
     std::snprintf(head, sizeof head, "%04d", select.IntAt(0));

@@ -14,10 +14,7 @@ CadenceRows::CadenceRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
 void CadenceRows::Load() {
   rows_.Clear();
   index_.clear();
-  DbSelect select(db_);
-  select.SetColumns("codice, denom");
-  select.SetFrom("cadenz");
-  select.SetOrderBy("codice");
+  DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   std::string code, name;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, code);

@@ -50,11 +50,9 @@ int AddDayType(CalendarRows& rows, const CalendarGeneration& options, const std:
 // Deletes the day type from every chosen date of the range; returns the rows deleted.
 int RemoveDayType(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
                   WorkProgress* progress) {
-  DbSelect select(rows.Database());
-  select.SetColumns("data");
-  select.SetFrom("calend");
-  select.SetWhere("caden = ?1 AND data >= ?2 AND data <= ?3");
-  select.SetOrderBy("data");
+  DbSelect select(
+      rows.Database(),
+      {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
   select.SetParameters({code, CalendarIsoText(options.first), CalendarIsoText(options.last)});
   select.Open();
   DbTable& table = rows.Table();

@@ -55,10 +55,7 @@ void CalendarRows::Load() {
     byDate_.emplace(julianDay++, &row);
   }
 
-  DbSelect select(db_);
-  select.SetColumns("data, caden, giorno, note");
-  select.SetFrom("calend");
-  select.SetOrderBy("data, caden");
+  DbSelect select(db_, {.columns = "data, caden, giorno, note", .from = "calend", .orderBy = "data, caden"});
   std::string date, code, weekday, note;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, date);
@@ -149,10 +146,7 @@ bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
 }
 
 std::vector<std::string> CalendarRows::DayTypesOf(const QDate& date) const {
-  DbSelect select(db_);
-  select.SetColumns("caden");
-  select.SetFrom("calend");
-  select.SetWhere("data = ?1");
+  DbSelect select(db_, {.columns = "caden", .from = "calend", .where = "data = ?1"});
   select.SetParameters({CalendarIsoText(date)});
   std::vector<std::string> codes;
   std::string code;

@@ -31,11 +31,10 @@ void PeriodRows::Load(std::int32_t tripId) {
   index_.clear();
   // A period whose day type is not in `cadenz` is not listed; padded codes still match, as the
   // text columns compare without their trailing blanks.
-  DbSelect select(db_);
-  select.SetColumns("period.inizio, period.fine, period.caden, period.escluso, cadenz.denom");
-  select.SetFrom("period, cadenz");
-  select.SetWhere("period.id = ?1 AND cadenz.codice = period.caden");
-  select.SetOrderBy("period.inizio, period.fine");
+  DbSelect select(db_, {.columns = "period.inizio, period.fine, period.caden, period.escluso, cadenz.denom",
+                        .from = "period, cadenz",
+                        .where = "period.id = ?1 AND cadenz.codice = period.caden",
+                        .orderBy = "period.inizio, period.fine"});
   select.SetParameters({std::to_string(tripId)});
   std::string start, end, code, name;
   for (select.Open(); select.hasRow; select.MoveNext()) {

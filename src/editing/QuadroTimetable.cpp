@@ -61,11 +61,7 @@ int HhmmOf(int minutes) { return minutes / 60 % 24 * 100 + minutes % 60; }
 
 // The subs of a trip's own stops from `first` on, highest first.
 std::vector<int> SubsFrom(DbDatabase* db, std::int32_t id, std::int32_t first) {
-  DbSelect select(db);
-  select.SetColumns("sub");
-  select.SetFrom("detcor");
-  select.SetWhere("id = ?1 AND sub >= ?2");
-  select.SetOrderBy("sub DESC");
+  DbSelect select(db, {.columns = "sub", .from = "detcor", .where = "id = ?1 AND sub >= ?2", .orderBy = "sub DESC"});
   select.SetParameters({std::to_string(id), std::to_string(first)});
   std::vector<int> subs;
   for (select.Open(); select.hasRow; select.MoveNext()) subs.push_back(select.IntAt(0));
@@ -262,10 +258,7 @@ bool QuadroTimetable::ParseTransitTime(std::string_view text, bool markAllowed, 
 }
 
 void QuadroTimetable::StopEnds(std::int32_t id, std::int32_t sub, bool& first, bool& last) const {
-  DbSelect select(db_);
-  select.SetColumns("min(sub), max(sub)");
-  select.SetFrom("detcor");
-  select.SetWhere("id = ?1");
+  DbSelect select(db_, {.columns = "min(sub), max(sub)", .from = "detcor", .where = "id = ?1"});
   select.SetParameters({std::to_string(id)});
   long lowest = 0, highest = 0;
   if (!select.Open() || !select.GetFieldLongAt(0, &lowest) || !select.GetFieldLongAt(1, &highest)) return;
@@ -509,9 +502,7 @@ std::string QuadroTimetable::MoveToNewQuadro(int column, bool& moved) {
   std::int32_t number = LeadingInt(counter);
   // The counter lags behind quadri written elsewhere (another program, an import): the number
   // past the largest one in use is free, and a trip never joins a quadro by mistake.
-  DbSelect used(db_);
-  used.SetColumns("max(gruppo)");
-  used.SetFrom("tescor");
+  DbSelect used(db_, {.columns = "max(gruppo)", .from = "tescor"});
   long largest = -1;
   if (used.Open() && used.GetFieldLongAt(0, &largest) && largest >= number)
     number = static_cast<std::int32_t>(largest + 1);

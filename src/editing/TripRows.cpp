@@ -36,9 +36,9 @@ void TripRows::Load(int sortOrder) {
   positions_.clear();
 
   // One selection for every trip; the rows are built from its result without another read.
-  DbSelect select(db_);
-  select.SetColumns("id, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, gruppo, reglinea");
-  select.SetFrom("tescor");
+  DbSelect select(
+      db_, {.columns = "id, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, gruppo, reglinea",
+            .from = "tescor"});
   select.SetOrderBy(OrderBy(sortOrder_));
   select.Open();
   const size_t count = static_cast<size_t>(select.RowCount());

@@ -37,10 +37,7 @@ std::string Required(const std::string& text) { return text.empty() ? std::strin
 
 // The dates of a trip's periods, as "GG/MM/AAAA" texts.
 std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::int32_t id) {
-  DbSelect select(db);
-  select.SetColumns("inizio, fine");
-  select.SetFrom("period");
-  select.SetWhere("id = ?1");
+  DbSelect select(db, {.columns = "inizio, fine", .from = "period", .where = "id = ?1"});
   select.SetParameters({std::to_string(id)});
   std::vector<std::pair<std::string, std::string>> periods;
   for (select.Open(); select.hasRow; select.MoveNext()) {
@@ -53,11 +50,7 @@ std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::
 
 // The stop numbers of a trip, as texts.
 std::vector<std::string> StopsOf(DbDatabase* db, std::int32_t id) {
-  DbSelect select(db);
-  select.SetColumns("sub");
-  select.SetFrom("detcor");
-  select.SetWhere("id = ?1");
-  select.SetOrderBy("sub");
+  DbSelect select(db, {.columns = "sub", .from = "detcor", .where = "id = ?1", .orderBy = "sub"});
   select.SetParameters({std::to_string(id)});
   std::vector<std::string> subs;
   for (select.Open(); select.hasRow; select.MoveNext()) {
@@ -70,9 +63,7 @@ std::vector<std::string> StopsOf(DbDatabase* db, std::int32_t id) {
 
 // The largest trip id in `tescor`, -1 when there is none.
 long LargestTripId(DbDatabase* db) {
-  DbSelect select(db);
-  select.SetColumns("max(id)");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "max(id)", .from = "tescor"});
   long largest = -1;
   if (select.Open() && !select.GetFieldLongAt(0, &largest)) largest = -1;
   return largest;

@@ -268,9 +268,10 @@ bool ExportRun::TripId(long storedId, long& id) {
 }
 
 bool ExportRun::TripHeads() {
-  DbSelect s(o_.db);
-  s.SetColumns("id, codcorsa, ente, contratt, lung, tempo, ct_lung, ct_tempo, codlinea, verso, denom, codperc");
-  s.SetFrom("tescor");
+  DbSelect s(
+      o_.db,
+      {.columns = "id, codcorsa, ente, contratt, lung, tempo, ct_lung, ct_tempo, codlinea, verso, denom, codperc",
+       .from = "tescor"});
   if (o_.kind != ExportKind::Renumbered) s.SetWhere(Authority("ente"));
   s.SetOrderBy("id");
   // Read as it is written, as the trip stops are.
@@ -442,10 +443,7 @@ bool ExportRun::Periods() {
 }
 
 bool ExportRun::DayTypes() {
-  DbSelect s(o_.db);
-  s.SetColumns("codice, denom");
-  s.SetFrom("cadenz");
-  s.SetOrderBy("codice");
+  DbSelect s(o_.db, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   if (!Open(kDayTypesFile, s)) return false;
   ExportRecord r(CadenceLayout());
   const FieldDef &company = r.FieldOf("azienda"), &code = r.FieldOf("codice"), &name = r.FieldOf("denom");
@@ -463,9 +461,7 @@ bool ExportRun::DayTypes() {
 }
 
 bool ExportRun::Calendar() {
-  DbSelect s(o_.db);
-  s.SetColumns("data, caden, note");
-  s.SetFrom("calend");
+  DbSelect s(o_.db, {.columns = "data, caden, note", .from = "calend"});
   if (o_.kind == ExportKind::DateRange) {
     const DateRecord &a = o_.rangeStart, &b = o_.rangeEnd;
     s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
@@ -511,11 +507,9 @@ bool ExportRun::NormalStops() {
   if (o_.progress) o_.progress->Begin(std::string("Esportazione dati orari: ") + kNormalStopsName);
   if (!stopsGathered_) {
     // The stop rows were read for one authority only: the list has a walk of its own.
-    DbSelect s(o_.db);
-    s.SetColumns("fermata, denom, ubicaz, reglocal");
-    s.SetFrom("detcor");
-    s.SetWhere("reglocal > 0");
-    s.SetStreaming(true);
+    DbSelect s(
+        o_.db,
+        {.columns = "fermata, denom, ubicaz, reglocal", .from = "detcor", .where = "reglocal > 0", .streaming = true});
     for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int locality = 0;
       s.GetFieldIntAt(3, &locality);
@@ -526,10 +520,7 @@ bool ExportRun::NormalStops() {
     }
   }
   if (!stops_.Empty()) {
-    DbSelect s(o_.db);
-    s.SetColumns("id, istat, denom");
-    s.SetFrom("local");
-    s.SetWhere("id > 0");
+    DbSelect s(o_.db, {.columns = "id, istat, denom", .from = "local", .where = "id > 0"});
     for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int id = 0;
       long istat = 0;
@@ -589,9 +580,7 @@ std::string ExportRun::MasterRefusal() {
 // are read: it is looked at there.
 std::string ExportRun::IdRefusal() {
   if (o_.kind == ExportKind::Renumbered) {
-    DbSelect s(o_.db);
-    s.SetColumns("count(*)");
-    s.SetFrom("tescor");
+    DbSelect s(o_.db, {.columns = "count(*)", .from = "tescor"});
     long count = 0;
     if (s.Open()) s.GetFieldLongAt(0, &count);
     if (count > 0 && o_.firstId + count - 1 > kLargestId)
@@ -690,13 +679,11 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
   master.GetFieldText("p_data", m.sendDate);
   master.GetFieldText("protoc", text);
   m.protocol = std::atol(text.c_str());
+  m.hasProtocol = !text.empty();
   master.GetFieldText("resple", m.person);
   master.GetFieldText("datini", m.periodStart);
   master.GetFieldText("datfin", m.periodEnd);
-  DbSelect person(db);
-  person.SetColumns("resple");
-  person.SetFrom("master");
-  person.SetWhere("codice = 0");
+  DbSelect person(db, {.columns = "resple", .from = "master", .where = "codice = 0"});
   if (person.Open()) {
     const DbSelect::LostCharacter lost = person.LostAt(0);
     m.personLost = lost.code;

@@ -89,7 +89,8 @@ struct MasterHeading {
   int company = 0;
   std::string sendDate;  // p_data, dd/mm/yyyy or empty
   long protocol = 0;
-  std::string person;  // resple, untrimmed
+  bool hasProtocol = false;  // protoc holds a value
+  std::string person;        // resple, untrimmed
   // A character of resple that Windows-1252 lacks (read as '?' at offset personLostAt); 0 none.
   char32_t personLost = 0;
   int personLostAt = 0;

@@ -361,10 +361,7 @@ std::string ImportEngine::UndeclaredTripParagraph(const char* rows) {
 
 bool ImportEngine::LoadDayTypes(const char* importing) {
   dayTypes_.Clear();
-  DbSelect select(db_);
-  select.SetColumns("codice, denom");
-  select.SetFrom("cadenz");
-  select.SetOrderBy("codice");
+  DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   std::string code, name;
   for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
     select.GetFieldTextAt(0, code);
@@ -380,10 +377,7 @@ bool ImportEngine::LoadDayTypes(const char* importing) {
 
 bool ImportEngine::LoadTripIds(const char* tripImport, const char* importing) {
   tripIds_.clear();
-  DbSelect select(db_);
-  select.SetColumns("id");
-  select.SetFrom("tescor");
-  select.SetOrderBy("id");
+  DbSelect select(db_, {.columns = "id", .from = "tescor", .orderBy = "id"});
   for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
     long id = 0;
     if (select.GetFieldLongAt(0, &id)) tripIds_.insert(id);

@@ -138,12 +138,11 @@ int OlviCompany(DbDatabase* db, int withoutMaster) {
 OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress) {
   OlviExportText out;
   DbReadSnapshot snapshot(db);
-  DbSelect s(db);
-  s.SetColumns("fermata, denom, ubicaz");
-  s.SetFrom("detcor");
-  s.SetGroupBy("fermata, denom, ubicaz");
-  s.SetOrderBy("fermata, denom, ubicaz");
-  s.SetStreaming(true);
+  DbSelect s(db, {.columns = "fermata, denom, ubicaz",
+                  .from = "detcor",
+                  .groupBy = "fermata, denom, ubicaz",
+                  .orderBy = "fermata, denom, ubicaz",
+                  .streaming = true});
   // The distinct stops as the file writes them, packed: code, name and location each ended by a tab.
   std::string stops;
   std::vector<size_t> starts;
@@ -195,11 +194,7 @@ OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progres
   std::vector<RouteGroup> groups;
   std::vector<std::pair<long, size_t>> trips;  // id, group
   {
-    DbSelect s(db);
-    s.SetColumns("id, codperc, denom, lung");
-    s.SetFrom("tescor");
-    s.SetOrderBy("id");
-    s.SetStreaming(true);
+    DbSelect s(db, {.columns = "id, codperc, denom, lung", .from = "tescor", .orderBy = "id", .streaming = true});
     std::string code, name;
     struct Key {
       std::string code, name;
@@ -252,11 +247,10 @@ OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progres
   }
   // The stop rows, trip by trip in id order: each trip's sequence taken once for its group.
   {
-    DbSelect s(db);
-    s.SetColumns("id, sub, dist, fermata, denom, ubicaz");
-    s.SetFrom("detcor");
-    s.SetOrderBy("id, sub");
-    s.SetStreaming(true);
+    DbSelect s(db, {.columns = "id, sub, dist, fermata, denom, ubicaz",
+                    .from = "detcor",
+                    .orderBy = "id, sub",
+                    .streaming = true});
     std::string code, name, place, packed;
     size_t trip = 0;     // the trip of the current row in `trips`
     long current = -1;   // the trip whose rows `packed` holds

@@ -64,10 +64,7 @@ class TripHeadImport : public ImportEngine {
  protected:
   // The granting authorities; none is no reason to stop (no code is then found).
   bool LoadReferences() override {
-    DbSelect select(db_);
-    select.SetColumns("codice, denom");
-    select.SetFrom("regent");
-    select.SetOrderBy("codice");
+    DbSelect select(db_, {.columns = "codice, denom", .from = "regent", .orderBy = "codice"});
     for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
       int code = 0;
       if (select.GetFieldIntAt(0, &code)) authorities_.insert(code);

@@ -19,10 +19,7 @@ void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const s
   Clear();
   DateRecord a, b;
   if (!ParseDateText10(first, a) || !ParseDateText10(last, b)) return;
-  DbSelect select(db);
-  select.SetColumns("data, caden");
-  select.SetFrom("calend");
-  select.SetWhere("calend.data >= ?1 AND calend.data <= ?2");
+  DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
   select.SetParameters({IsoDate(first), IsoDate(last)});
   select.SetOrderBy("data, caden");
   select.SetStreaming(true);

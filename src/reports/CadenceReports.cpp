@@ -29,9 +29,7 @@ CadenceReport::CadenceReport(DbDatabase* db, bool byCode) : Report("Rubrica Cade
 
 void CadenceReport::Load(DbDatabase* db) {
   rows.clear();
-  DbSelect select(db);
-  select.SetColumns("codice, denom");
-  select.SetFrom("cadenz");
+  DbSelect select(db, {.columns = "codice, denom", .from = "cadenz"});
   select.SetOrderBy(sortByCode ? "codice" : "denom");
   if (!select.Open()) return;
   rows.reserve(static_cast<size_t>(select.RowCount()));
@@ -58,9 +56,8 @@ CalendarReport::CalendarReport(DbDatabase* db, bool whole, std::string from, std
 
 void CalendarReport::Load(DbDatabase* db) {
   rows.clear();
-  DbSelect select(db);
-  select.SetColumns("calend.data, calend.giorno, calend.note, calend.caden, cadenz.denom");
-  select.SetFrom("calend, cadenz");
+  DbSelect select(
+      db, {.columns = "calend.data, calend.giorno, calend.note, calend.caden, cadenz.denom", .from = "calend, cadenz"});
   std::string where = "cadenz.codice = calend.caden";
   if (!wholeCalendar) {
     // The range goes in as values, never pasted into the statement.

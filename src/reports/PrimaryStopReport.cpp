@@ -23,10 +23,7 @@ PrimaryStopReport::PrimaryStopReport(DbDatabase* db) : Report("Rubrica Fermate (
 
 void PrimaryStopReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
-  DbSelect select(db);
-  select.SetColumns("fermata, denom, primaria, facolt");
-  select.SetFrom("detcor");
-  select.SetOrderBy("denom, fermata");
+  DbSelect select(db, {.columns = "fermata, denom, primaria, facolt", .from = "detcor", .orderBy = "denom, fermata"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     std::string code = TrimmedTextAt(select, 0), name = TrimmedTextAt(select, 1);

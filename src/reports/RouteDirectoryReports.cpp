@@ -81,10 +81,7 @@ LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : Report("Rubrica Linee
 
 void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
-  DbSelect select(db);
-  select.SetColumns("codlinea, verso");
-  select.SetFrom("tescor");
-  select.SetOrderBy("codlinea, verso");
+  DbSelect select(db, {.columns = "codlinea, verso", .from = "tescor", .orderBy = "codlinea, verso"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     const std::string code = TrimmedTextAt(select, 0);

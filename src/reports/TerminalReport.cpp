@@ -31,10 +31,7 @@ void TerminalReport::Load(DbDatabase* db, WorkProgress* progress) {
     if (!code.empty() || !name.empty() || !location.empty()) count(code, name, location, kArrival);
   };
 
-  DbSelect select(db);
-  select.SetColumns("id, sub, fermata, denom, ubicaz");
-  select.SetFrom("detcor");
-  select.SetOrderBy("id, sub");
+  DbSelect select(db, {.columns = "id, sub, fermata, denom, ubicaz", .from = "detcor", .orderBy = "id, sub"});
   long previousTrip = -1;
   std::string code, name, location;  // the previous row's
   WalkSelection(select, progress, Title(), [&] {

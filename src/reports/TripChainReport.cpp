@@ -37,10 +37,7 @@ void TripChainReport::Load(DbDatabase* db, WorkProgress* progress) {
   std::vector<Row> list;  // in trip id order
   std::unordered_map<std::int32_t, size_t> byId;
   {
-    DbSelect trips(db);
-    trips.SetColumns("id, codcorsa, prevcor, nextcor");
-    trips.SetFrom("tescor");
-    trips.SetOrderBy("id");
+    DbSelect trips(db, {.columns = "id, codcorsa, prevcor, nextcor", .from = "tescor", .orderBy = "id"});
     WalkSelection(trips, progress, Title(), [&] {
       Row row;
       row.id = static_cast<std::int32_t>(LongAt(trips, 0));
@@ -54,10 +51,7 @@ void TripChainReport::Load(DbDatabase* db, WorkProgress* progress) {
   }
   if (list.empty()) return;
   {
-    DbSelect stops(db);
-    stops.SetColumns("id, denom, arriva, parte");
-    stops.SetFrom("detcor");
-    stops.SetOrderBy("id, sub");
+    DbSelect stops(db, {.columns = "id, denom, arriva, parte", .from = "detcor", .orderBy = "id, sub"});
     WalkSelection(stops, progress, {}, [&] {
       const auto trip = byId.find(static_cast<std::int32_t>(LongAt(stops, 0)));
       if (trip == byId.end()) return;

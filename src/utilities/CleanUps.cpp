@@ -98,10 +98,7 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
   {
     std::vector<long> doomedSorted = doomed;
     std::sort(doomedSorted.begin(), doomedSorted.end());
-    DbSelect stops(db);
-    stops.SetStreaming(true);
-    stops.SetColumns("id, sub");
-    stops.SetFrom("detcor");
+    DbSelect stops(db, {.columns = "id, sub", .from = "detcor", .streaming = true});
     for (int ok = stops.Open(); ok; ok = stops.MoveNext()) {
       const long id = stops.LongAt(0);
       if (Holds(doomedSorted, id))
@@ -143,10 +140,7 @@ namespace {
 // Whether `code` is the first or the last stop of some trip of the quadri whose trips use it (and
 // of the trips themselves, should a trip have no quadro number).
 bool IsTerminus(DbDatabase* db, const std::string& code) {
-  DbSelect select(db);
-  select.SetStreaming(true);
-  select.SetColumns("detcor.id, detcor.fermata");
-  select.SetFrom("tescor, detcor");
+  DbSelect select(db, {.columns = "detcor.id, detcor.fermata", .from = "tescor, detcor", .streaming = true});
   select.SetWhere(
       "tescor.id = detcor.id AND (tescor.gruppo IN (SELECT t.gruppo FROM tescor t, detcor d"
       " WHERE t.id = d.id AND d.fermata = ?1) OR tescor.id IN (SELECT id FROM detcor WHERE fermata = ?1))");
@@ -177,10 +171,7 @@ StopDeletion DeleteStop(DbDatabase* db, const std::string& code, WorkProgress* p
     batch.Rollback();
     return deletion;
   }
-  DbSelect select(db);
-  select.SetColumns("id, sub");
-  select.SetFrom("detcor");
-  select.SetWhere("fermata = ?");
+  DbSelect select(db, {.columns = "id, sub", .from = "detcor", .where = "fermata = ?"});
   select.SetParameters({code});
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");

@@ -52,9 +52,7 @@ bool CodesAssigned(DbDatabase* db, const char* table, const char* field) {
 
 // The trips' rows with their quadro numbers, each given the code `format` makes of its number.
 AssignmentResult WriteQuadroCode(DbDatabase* db, const char* field, const char* format, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, gruppo");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "id, gruppo", .from = "tescor"});
   KeyedRows trips(db, "tescor");
   const int at = trips.Field(field);
   char buffer[32];
@@ -66,10 +64,7 @@ AssignmentResult WriteQuadroCode(DbDatabase* db, const char* field, const char* 
 }  // namespace
 
 AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id");
-  select.SetFrom("tescor");
-  select.SetOrderBy("gruppo, codlinea, id");
+  DbSelect select(db, {.columns = "id", .from = "tescor", .orderBy = "gruppo, codlinea, id"});
   KeyedRows trips(db, "tescor");
   const int at = trips.Field("codcorsa");
   long counter = 1;
@@ -81,9 +76,7 @@ AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
 }
 
 AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choice, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "id", .from = "tescor"});
   if (!choice.anyLine) {
     // The line as typed is a value of the selection, never part of its text.
     select.SetWhere("codlinea = ?1");
@@ -100,10 +93,7 @@ AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choic
 }
 
 AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, sub, denom, ubicaz");
-  select.SetFrom("detcor");
-  select.SetOrderBy("denom, ubicaz");
+  DbSelect select(db, {.columns = "id, sub, denom, ubicaz", .from = "detcor", .orderBy = "denom, ubicaz"});
   KeyedRows stops(db, "detcor");
   const int at = stops.Field("fermata");
   int counter = 0;

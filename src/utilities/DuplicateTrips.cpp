@@ -116,10 +116,7 @@ void BuildIndex(DuplicateTripSet& set) {
 // Pass 2: the calendar, as the days of each day type from its first date. Returns the day
 // number of the first date (or 0 without a calendar).
 bool ReadCalendar(DbDatabase* db, DuplicateTripSet& set, std::map<std::string, DayBits>& dayTypes, long long& first) {
-  DbSelect select(db);
-  select.SetColumns("data, caden");
-  select.SetFrom("calend");
-  select.SetOrderBy("data, caden");
+  DbSelect select(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden"});
   select.Open();
   std::vector<std::pair<long long, std::string>> rows;
   long long last = 0;
@@ -150,11 +147,8 @@ bool ReadPeriods(DbDatabase* db, DuplicateTripSet& set, const std::map<std::stri
                  WorkProgress* progress) {
   for (TripHeadGroup& group : set.groups)
     for (DuplicateTripEntry& trip : group.trips) trip.days.Init(set.dayCount);
-  DbSelect select(db);
-  select.SetStreaming(true);
-  select.SetColumns("id, caden, inizio, fine, escluso");
-  select.SetFrom("period");
-  select.SetOrderBy("id, caden");
+  DbSelect select(
+      db, {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, caden", .streaming = true});
   select.Open();
   DuplicateTripEntry* trip = nullptr;
   long current = 0;
@@ -282,9 +276,7 @@ DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet&
   DbBatch batch(db);
   std::string list;
   for (std::int32_t id : ids) list += (list.empty() ? "" : ",") + std::to_string(id);
-  DbSelect select(db);
-  select.SetColumns("id, sub, arriva, parte");
-  select.SetFrom("detcor");
+  DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
   select.SetWhere("ID IN (" + list + ")");
   select.SetOrderBy("id, sub");
   select.Open();

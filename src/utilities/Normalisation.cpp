@@ -67,9 +67,7 @@ bool WriteTexts(KeyedRows& rows, const int (&fields)[N], const std::string_view 
 // The trips' heads that `condition` selects, each given `texts` in `names`.
 AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char* const (&names)[2],
                                 const std::string_view (&texts)[2], WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "id", .from = "tescor"});
   condition.ApplyTo(select);
   select.SetOrderBy("id");
   KeyedRows trips(db, "tescor");
@@ -82,9 +80,7 @@ AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char
 
 AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
                                 WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, sub");
-  select.SetFrom("detcor");
+  DbSelect select(db, {.columns = "id, sub", .from = "detcor"});
   StopCondition(select, search);
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
@@ -113,9 +109,7 @@ AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, co
 }
 
 AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality) {
-  DbSelect select(db);
-  select.SetColumns("id, sub");
-  select.SetFrom("detcor");
+  DbSelect select(db, {.columns = "id, sub", .from = "detcor"});
   StopCondition(select, stop);
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");

@@ -7,9 +7,7 @@
 #include <string_view>
 
 AssignmentResult AssignTransportMode(DbDatabase* db, const ModeScope& scope, char letter, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "id", .from = "tescor"});
   // What was chosen is a value of the selection, never part of its text.
   if (scope.kind == ModeScope::Kind::Line) {
     select.SetWhere("codlinea = ?1");

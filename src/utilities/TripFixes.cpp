@@ -60,10 +60,7 @@ struct TripWalk {
 }  // namespace
 
 AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, sub, arriva, parte");
-  select.SetFrom("detcor");
-  select.SetOrderBy("id, sub");
+  DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor", .orderBy = "id, sub"});
   KeyedRows trips(db, "tescor"), stops(db, "detcor");
   const int headParte = trips.Field("parte"), headArriva = trips.Field("arriva"), tempo = trips.Field("tempo"),
             ctTempo = trips.Field("ct_tempo"), stopArriva = stops.Field("arriva"), stopParte = stops.Field("parte");
@@ -103,10 +100,7 @@ AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
 }
 
 AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, dist");
-  select.SetFrom("detcor");
-  select.SetOrderBy("id, sub");
+  DbSelect select(db, {.columns = "id, dist", .from = "detcor", .orderBy = "id, sub"});
   KeyedRows trips(db, "tescor");
   const int lung = trips.Field("lung"), ctLung = trips.Field("ct_lung");
   bool open = false;
@@ -150,10 +144,8 @@ bool Names(DbTable& t, const char* field, long id) {
 
 AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
   // Read whole at the start: each trip's chain as it stood then, whatever the walk has written.
-  DbSelect select(db);
-  select.SetColumns("id, prevcor, nextcor, prevcor IS NULL, nextcor IS NULL");
-  select.SetFrom("tescor");
-  select.SetOrderBy("id");
+  DbSelect select(
+      db, {.columns = "id, prevcor, nextcor, prevcor IS NULL, nextcor IS NULL", .from = "tescor", .orderBy = "id"});
   KeyedRows trips(db, "tescor");
   DbTable& t = trips.Table();
   const int prevcor = trips.Field("prevcor"), nextcor = trips.Field("nextcor");
@@ -169,9 +161,7 @@ AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
 }
 
 AssignmentResult FixHalfTransitTimes(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, sub, arriva, parte");
-  select.SetFrom("detcor");
+  DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
   KeyedRows stops(db, "detcor");
   const int arrivaAt = stops.Field("arriva"), parteAt = stops.Field("parte");
   return WriteRows(db, select, progress, [&]() -> int {
@@ -183,9 +173,7 @@ AssignmentResult FixHalfTransitTimes(DbDatabase* db, WorkProgress* progress) {
 }
 
 AssignmentResult AlignContractLengthsAndTimes(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db);
-  select.SetColumns("id, lung, tempo");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "id, lung, tempo", .from = "tescor"});
   KeyedRows trips(db, "tescor");
   const int ctLung = trips.Field("ct_lung"), ctTempo = trips.Field("ct_tempo");
   return WriteRows(db, select, progress, [&]() -> int {

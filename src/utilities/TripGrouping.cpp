@@ -120,11 +120,10 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
 
   DbBatch batch(db);
   const long trips = CountTableRows(db, "tescor");  // for the bar, trip by trip
-  DbSelect select(db);
-  select.SetStreaming(true);
-  select.SetColumns("id, sub, fermata, denom, ubicaz, dist, primaria, facolt, nonferma");
-  select.SetFrom("detcor");
-  select.SetOrderBy("id, sub");
+  DbSelect select(db, {.columns = "id, sub, fermata, denom, ubicaz, dist, primaria, facolt, nonferma",
+                       .from = "detcor",
+                       .orderBy = "id, sub",
+                       .streaming = true});
   select.Open();
 
   // Passes 1 and 2 in one walk: the trips come in id order, each with its stops in `sub` order;

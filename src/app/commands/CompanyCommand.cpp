@@ -8,10 +8,10 @@
 #include "db/DbSchema.h"
 #include "db/DbTable.h"
 #include "dialogs/CompanyHeaderDialog.h"
+#include "exchange/ExportEngine.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -27,17 +27,9 @@ void EditWorkingCompany(MainFrame* frame) {
       ui::MessageBox(kMissingMasterText, ui::MB_ICONSTOP);
       return;
     }
-    std::string company, sendDate, protocol, person, start, end;
-    master.GetFieldText("azienda", company);
-    master.GetFieldText("p_data", sendDate);
-    master.GetFieldText("protoc", protocol);
-    master.GetFieldText("resple", person);
-    master.GetFieldText("datini", start);
-    master.GetFieldText("datfin", end);
-    if (protocol.empty()) protocol = "-1";
-
-    CompanyHeaderDialog dialog(frame, frame->Database(), static_cast<int>(std::atol(company.c_str())), sendDate,
-                               std::atol(protocol.c_str()), person, start, end, kCompanyHeaderDialog);
+    const MasterHeading m = ReadMasterHeading(frame->Database());
+    CompanyHeaderDialog dialog(frame, frame->Database(), m.company, m.sendDate, m.hasProtocol ? m.protocol : -1,
+                               m.person, m.periodStart, m.periodEnd, kCompanyHeaderDialog);
     if (dialog.DoModal() == ui::IDOK && master.Edit()) {
       master.SetFieldText("azienda", Format("%d", dialog.company));
       master.SetFieldText("p_data", dialog.sendDate);

@@ -21,10 +21,7 @@ std::string SameKey(const MTramCadence& c) {
 
 // Moves the periods of `from` onto `to`.
 int MovePeriods(DbDatabase* db, DbTable& periods, int at, const MTramCadence& from, const MTramCadence& to) {
-  DbSelect select(db);
-  select.SetColumns("ID, inizio, fine");
-  select.SetFrom("period");
-  select.SetWhere("caden = ?1");
+  DbSelect select(db, {.columns = "ID, inizio, fine", .from = "period", .where = "caden = ?1"});
   select.SetParameters({from.code});
   select.Open();
   int moved = 0;
@@ -42,10 +39,7 @@ int MovePeriods(DbDatabase* db, DbTable& periods, int at, const MTramCadence& fr
 
 // Deletes the calendar rows of `cadence`.
 int DeleteDates(DbDatabase* db, DbTable& calendar, const MTramCadence& cadence) {
-  DbSelect select(db);
-  select.SetColumns("data, caden");
-  select.SetFrom("calend");
-  select.SetWhere("caden = ?1");
+  DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "caden = ?1"});
   select.SetParameters({cadence.code});
   select.Open();
   int deleted = 0;
@@ -62,12 +56,11 @@ int DeleteDates(DbDatabase* db, DbTable& calendar, const MTramCadence& cadence) 
 
 std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db) {
   std::vector<MTramCadence> cadences;
-  DbSelect select(db);
-  select.SetStreaming(true);
-  select.SetColumns("cadenz.codice, cadenz.denom, calend.data");
-  select.SetFrom("cadenz, calend");
-  select.SetWhere("calend.caden = cadenz.codice");
-  select.SetOrderBy("cadenz.codice, calend.data");
+  DbSelect select(db, {.columns = "cadenz.codice, cadenz.denom, calend.data",
+                       .from = "cadenz, calend",
+                       .where = "calend.caden = cadenz.codice",
+                       .orderBy = "cadenz.codice, calend.data",
+                       .streaming = true});
   select.Open();
   std::string code, date;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {

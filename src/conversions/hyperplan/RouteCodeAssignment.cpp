@@ -12,12 +12,11 @@ namespace {
 
 // The signature of every quadro of number 0 or more, from one selection of its distinct stops.
 bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map<long, std::string>& signatures) {
-  DbSelect select(db);
-  select.SetColumns("tescor.gruppo, detcor.sub, detcor.fermata");
-  select.SetFrom("tescor, detcor");
-  select.SetWhere("tescor.ID = detcor.ID AND tescor.gruppo >= 0");
-  select.SetGroupBy("tescor.gruppo, detcor.sub, detcor.fermata");
-  select.SetOrderBy("tescor.gruppo, detcor.sub, detcor.fermata");
+  DbSelect select(db, {.columns = "tescor.gruppo, detcor.sub, detcor.fermata",
+                       .from = "tescor, detcor",
+                       .where = "tescor.ID = detcor.ID AND tescor.gruppo >= 0",
+                       .groupBy = "tescor.gruppo, detcor.sub, detcor.fermata",
+                       .orderBy = "tescor.gruppo, detcor.sub, detcor.fermata"});
   select.Open();
   if (select.WalkFailed()) return false;
   const long rows = select.RowCount();
@@ -65,9 +64,7 @@ RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector
     if (found != routeCodes.end()) quadroCodes.emplace(quadro, found->second);
   }
 
-  DbSelect select(db);
-  select.SetColumns("ID, gruppo");
-  select.SetFrom("tescor");
+  DbSelect select(db, {.columns = "ID, gruppo", .from = "tescor"});
   select.Open();
   if (select.WalkFailed()) {
     batch.Rollback();

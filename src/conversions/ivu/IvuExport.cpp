@@ -95,9 +95,7 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
     data.periodStart = master.periodStart;
     data.periodEnd = master.periodEnd;
   }
-  DbSelect s(db);
-  s.SetColumns("denom");
-  s.SetFrom("regazi");
+  DbSelect s(db, {.columns = "denom", .from = "regazi"});
   s.SetWhere("codice = " + std::to_string(data.company));
   s.Open();
   if (s.hasRow) data.companyName = s.TrimmedAt(0);
@@ -106,14 +104,13 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
 // The stops of the trips that have a period, ordered by name, location and code: a row equal to the
 // one before it adds nothing, and a lookup finds the first stop of its texts.
 void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
-  DbSelect s(db);
-  s.SetColumns("detcor.fermata, detcor.denom, detcor.ubicaz");
   // Each stop row once: joined with its periods it would come once for each, and the repeats
   // would be dropped as neighbours all the same.
-  s.SetFrom("detcor");
-  s.SetWhere("EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
-  s.SetOrderBy("detcor.denom, detcor.ubicaz, detcor.fermata");
-  s.SetStreaming(true);
+  DbSelect s(db, {.columns = "detcor.fermata, detcor.denom, detcor.ubicaz",
+                  .from = "detcor",
+                  .where = "EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)",
+                  .orderBy = "detcor.denom, detcor.ubicaz, detcor.fermata",
+                  .streaming = true});
   s.Open();
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     IvuExportStop stop;
@@ -194,10 +191,7 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
   // For each day type, the day indexes of the version on which it runs, ascending.
   std::map<std::string, std::vector<int>> calendar;
   {
-    DbSelect s(db);
-    s.SetColumns("data, caden");
-    s.SetFrom("calend");
-    s.SetStreaming(true);
+    DbSelect s(db, {.columns = "data, caden", .from = "calend", .streaming = true});
     s.Open();
     for (bool more = s.hasRow; more; more = s.MoveNext()) {
       const QDate day = DateOf(s.TrimmedAt(0));
@@ -216,12 +210,11 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
   };
   std::vector<std::pair<long, Period>> periods;
   {
-    DbSelect s(db);
-    s.SetColumns("tescor.id, period.caden, period.inizio, period.fine, period.escluso");
-    s.SetFrom("tescor, period");
-    s.SetWhere("period.id = tescor.id");
-    s.SetOrderBy("tescor.id");
-    s.SetStreaming(true);
+    DbSelect s(db, {.columns = "tescor.id, period.caden, period.inizio, period.fine, period.escluso",
+                    .from = "tescor, period",
+                    .where = "period.id = tescor.id",
+                    .orderBy = "tescor.id",
+                    .streaming = true});
     s.Open();
     for (bool more = s.hasRow; more; more = s.MoveNext())
       periods.push_back(

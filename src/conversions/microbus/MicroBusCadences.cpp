@@ -44,10 +44,7 @@ std::string CadencePlan::MessageText() const {
 CadencePlan PlanMicroBusCadences(DbDatabase* db) {
   CadencePlan plan;
   {
-    DbSelect master(db);
-    master.SetColumns("datini, datfin");
-    master.SetFrom("master");
-    master.SetWhere("codice = 0");
+    DbSelect master(db, {.columns = "datini, datfin", .from = "master", .where = "codice = 0"});
     master.Open();
     if (master.WalkFailed()) return plan;
     std::string from, to;
@@ -144,10 +141,7 @@ bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgre
       periods.Update();
   }
   {
-    DbSelect select(db);
-    select.SetColumns("ID, inizio, fine");
-    select.SetFrom("period");
-    select.SetWhere("caden = 'UNICA'");
+    DbSelect select(db, {.columns = "ID, inizio, fine", .from = "period", .where = "caden = 'UNICA'"});
     select.Open();
     std::string inizio, fine;
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
@@ -158,10 +152,7 @@ bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgre
     }
   }
   {
-    DbSelect select(db);
-    select.SetColumns("data, caden");
-    select.SetFrom("calend");
-    select.SetWhere("caden = 'UNICA'");
+    DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "caden = 'UNICA'"});
     select.Open();
     std::string data, caden;
     for (bool more = select.hasRow; more; more = select.MoveNext()) {

@@ -123,11 +123,7 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
     }
     if (select.WalkFailed()) return false;
   }
-  DbSelect select(db);
-  select.SetColumns("ID, inizio");
-  select.SetFrom("period");
-  select.SetOrderBy("ID, inizio");
-  select.SetStreaming(true);
+  DbSelect select(db, {.columns = "ID, inizio", .from = "period", .orderBy = "ID, inizio", .streaming = true});
   select.Open();
   std::string date;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {

@@ -51,11 +51,7 @@ int RouteTable::VariantCount() const {
 bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
   {
     if (progress) progress->Begin("Estrazione Percorsi");
-    DbSelect select(db);
-    select.SetColumns("codperc");
-    select.SetFrom("tescor");
-    select.SetGroupBy("codperc");
-    select.SetOrderBy("codperc");
+    DbSelect select(db, {.columns = "codperc", .from = "tescor", .groupBy = "codperc", .orderBy = "codperc"});
     select.Open();
     if (select.WalkFailed()) return false;
     const long total = select.RowCount();
@@ -67,12 +63,11 @@ bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     }
   }
   if (progress) progress->Begin("Identificazione Varianti Percorsi");
-  DbSelect select(db);
-  select.SetColumns("tescor.ID, tescor.codperc, detcor.fermata");
-  select.SetFrom("tescor, detcor");
-  select.SetWhere("tescor.ID = detcor.ID");
-  select.SetOrderBy("detcor.ID, detcor.sub");
-  select.SetStreaming(true);
+  DbSelect select(db, {.columns = "tescor.ID, tescor.codperc, detcor.fermata",
+                       .from = "tescor, detcor",
+                       .where = "tescor.ID = detcor.ID",
+                       .orderBy = "detcor.ID, detcor.sub",
+                       .streaming = true});
   select.Open();
   const long total = CountTableRows(db, "detcor");
   long done = 0;

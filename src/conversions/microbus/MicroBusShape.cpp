@@ -12,11 +12,9 @@ bool HasMicroBusShape(DbDatabase* db) {
 
 MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
                                        const std::function<void(std::int32_t, const std::string&)>& take) {
-  DbSelect select(db);
-  select.SetColumns("ID, inizio, fine, caden, escluso");
-  select.SetFrom("period");
-  select.SetOrderBy("ID, inizio");
-  select.SetStreaming(true);
+  DbSelect select(
+      db,
+      {.columns = "ID, inizio, fine, caden, escluso", .from = "period", .orderBy = "ID, inizio", .streaming = true});
   select.Open();
   std::string inizio, fine;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {

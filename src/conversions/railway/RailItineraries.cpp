@@ -22,12 +22,11 @@ void AddPoint(ItineraryRoute& route, double x, double y) { route.points->AddPoin
 
 std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress) {
   std::vector<ItineraryRoute> routes;
-  DbSelect select(db);
-  select.SetColumns("tescor.codperc, detcor.fermata");
-  select.SetFrom("tescor, detcor");
-  select.SetWhere("detcor.ID = tescor.ID");
-  select.SetGroupBy("tescor.codperc, detcor.sub, detcor.fermata");
-  select.SetOrderBy("tescor.codperc, detcor.sub");
+  DbSelect select(db, {.columns = "tescor.codperc, detcor.fermata",
+                       .from = "tescor, detcor",
+                       .where = "detcor.ID = tescor.ID",
+                       .groupBy = "tescor.codperc, detcor.sub, detcor.fermata",
+                       .orderBy = "tescor.codperc, detcor.sub"});
   if (progress) progress->Begin({});
   if (!select.Open()) return routes;
   const long rows = select.RowCount();

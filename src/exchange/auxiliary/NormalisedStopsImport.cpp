@@ -15,9 +15,7 @@ using Localities = std::map<std::pair<std::string, long>, int>;
 
 Localities ReadLocalities(DbDatabase* db) {
   Localities localities;
-  DbSelect s(db);
-  s.SetColumns("id, denom, istat");
-  s.SetFrom("local");
+  DbSelect s(db, {.columns = "id, denom, istat", .from = "local"});
   for (int ok = s.Open(); ok; ok = s.MoveNext()) localities.emplace(std::pair{s.TrimmedAt(1), s.LongAt(2)}, s.IntAt(0));
   return localities;
 }

@@ -80,11 +80,7 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
   DbTable detcor(o.db, "detcor");
   const bool ready = detcor.isOpen && detcor.SetIndex("codice");
   const int nameField = detcor.FieldIndex("denom"), placeField = detcor.FieldIndex("ubicaz");
-  DbSelect rows(o.db);
-  rows.SetColumns("id, sub");
-  rows.SetFrom("detcor");
-  rows.SetWhere("fermata = ?1");
-  rows.SetOrderBy("id, sub");
+  DbSelect rows(o.db, {.columns = "id, sub", .from = "detcor", .where = "fermata = ?1", .orderBy = "id, sub"});
   const bool committed = UpdateInOneBatch(
       o, nodes, true,
       [&](const StopNode& node) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -20,6 +21,18 @@ void Put(std::string& key, T value) {
 }
 
 int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+
+// Takes a record read from the base under its own number, which must be new; the numbers made
+// afterwards come past it.
+template <typename Record>
+bool TakeBaseRecord(Record record, std::unordered_map<long, size_t>& byNumber, std::vector<Record>& records,
+                    long& next) {
+  if (!byNumber.emplace(record.number, records.size()).second) return false;
+  record.fromBase = true;
+  next = std::max(next, record.number + 1);
+  records.push_back(std::move(record));
+  return true;
+}
 
 }  // namespace
 
@@ -227,11 +240,7 @@ bool CommunicationModel::AddBaseArc(CommArc arc) {
 }
 
 bool CommunicationModel::AddBaseItinerary(Itinerary itinerary) {
-  if (!itineraryByNumber_.emplace(itinerary.number, itineraries_.size()).second) return false;
-  itinerary.fromBase = true;
-  nextItinerary_ = std::max(nextItinerary_, itinerary.number + 1);
-  itineraries_.push_back(std::move(itinerary));
-  return true;
+  return TakeBaseRecord(std::move(itinerary), itineraryByNumber_, itineraries_, nextItinerary_);
 }
 
 bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row) {
@@ -250,11 +259,7 @@ bool CommunicationModel::AddBaseRun(ServiceRun run) {
   if (!itineraryByNumber_.count(run.itinerary) || !stopByNumber_.count(run.firstStop) ||
       !stopByNumber_.count(run.lastStop))
     return false;
-  if (!runByNumber_.emplace(run.number, runs_.size()).second) return false;
-  run.fromBase = true;
-  nextRun_ = std::max(nextRun_, run.number + 1);
-  runs_.push_back(std::move(run));
-  return true;
+  return TakeBaseRecord(std::move(run), runByNumber_, runs_, nextRun_);
 }
 
 bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopTime& time) {

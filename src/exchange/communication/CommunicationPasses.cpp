@@ -61,12 +61,11 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
                     TextRefusal& refusal) {
   if (progress) progress->Begin(kStopPassCaption);
   const long total = CountRows(db, "detcor");
-  DbSelect s(db);
   // The trip and the stop's place in it name a text that cannot be sent.
-  s.SetColumns("fermata, denom, ubicaz, reglocal, id, sub");
-  s.SetFrom("detcor");
-  s.SetOrderBy("fermata, denom, ubicaz, reglocal");
-  s.SetStreaming(true);
+  DbSelect s(db, {.columns = "fermata, denom, ubicaz, reglocal, id, sub",
+                  .from = "detcor",
+                  .orderBy = "fermata, denom, ubicaz, reglocal",
+                  .streaming = true});
   if (!s.Open()) return false;
   long done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -150,9 +149,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
-  DbSelect s(db);
-  s.SetColumns("data, caden");
-  s.SetFrom("calend");
+  DbSelect s(db, {.columns = "data, caden", .from = "calend"});
   s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
   s.SetOrderBy("data, caden");
   if (!s.Open()) return false;
@@ -207,11 +204,9 @@ void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::strin
 bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress) {
   if (progress) progress->Begin(kPeriodPassCaption);
   const long total = CountRows(db, "period");
-  DbSelect s(db);
-  s.SetColumns("id, caden, inizio, fine, escluso");
-  s.SetFrom("period");
-  s.SetOrderBy("id, inizio");
-  s.SetStreaming(true);
+  DbSelect s(
+      db,
+      {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, inizio", .streaming = true});
   if (!s.Open()) return false;
   long done = 0, lastId = 0;
   bool first = true;

@@ -9,7 +9,8 @@
 #include "support/GdalTools.h"
 #include "support/TimetableData.h"
 
-#include "common/ByteOrder.h"
+
+#include "support/HandShapes.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
@@ -90,16 +91,8 @@ INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
                                                      "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", false}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-void Put(std::string& bytes, std::size_t at, std::int32_t value, char order) {
-  std::string v;
-  AppendInt32(v, value, order);
-  bytes.replace(at, 4, v);
-}
-void PutDouble(std::string& bytes, std::size_t at, double value) {
-  std::string v;
-  AppendDouble(v, value, 'L');
-  bytes.replace(at, 8, v);
-}
+using hand::Put;
+using hand::PutDouble;
 
 // The sets of the check's cases, of company 36, written by the program, then changed: three
 // stops A Uno, B Due, C Tre (each record 8 + 20 bytes from byte 100), or three routes of which B

@@ -1,12 +1,13 @@
 // The reader of shapefile sets on sets made by GDAL, on damaged sets (each damage its own case),
 // and on thousands of sets cut short or with bytes changed at random.
 
-#include "common/ByteOrder.h"
 #include "conversions/hyperplan/RouteConversion.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
 #include "support/GdalTools.h"
+
+#include "support/HandShapes.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -119,16 +120,8 @@ TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwnOrAreRe
           "\nIl record 1, campo NOMEESTESO, contiene un carattere che Windows-1252 non ha (U+0141).");
 }
 
-void Put(std::string& bytes, std::size_t at, std::int32_t value, char order) {
-  std::string v;
-  AppendInt32(v, value, order);
-  bytes.replace(at, 4, v);
-}
-void PutDouble(std::string& bytes, std::size_t at, double value) {
-  std::string v;
-  AppendDouble(v, value, 'L');
-  bytes.replace(at, 8, v);
-}
+using hand::Put;
+using hand::PutDouble;
 
 // The route conversion on a set of one polyline of three points whose content is changed: the
 // record is named as damaged and no route is read.

@@ -33,6 +33,21 @@ inline void Double(std::string& s, double d) {
   __builtin_memcpy(&v, &d, sizeof v);
   Little(s, v, 8);
 }
+// Damage to a set made whole: a 32-bit value ('B' big-endian, 'L' little-endian) or a little-endian
+// double written over the bytes at `at`.
+inline void Put(std::string& bytes, std::size_t at, std::int32_t value, char order) {
+  std::string v;
+  if (order == 'B')
+    Big(v, value);
+  else
+    Little(v, static_cast<std::uint32_t>(value), 4);
+  bytes.replace(at, 4, v);
+}
+inline void PutDouble(std::string& bytes, std::size_t at, double value) {
+  std::string v;
+  Double(v, value);
+  bytes.replace(at, 8, v);
+}
 
 struct Box {
   double minX = 1.7976931348623157e308, minY = 1.7976931348623157e308;

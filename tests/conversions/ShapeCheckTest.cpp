@@ -9,7 +9,6 @@
 #include "support/GdalTools.h"
 #include "support/TimetableData.h"
 
-
 #include "support/HandShapes.h"
 
 #include <gtest/gtest.h>

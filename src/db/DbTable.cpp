@@ -147,10 +147,7 @@ bool DbTable::LoadSchema(std::string& error) {
   return true;
 }
 
-void DbTable::Fail(const std::string& text) {
-  lastError_ = text;
-  if (!quiet_) Box(text);
-}
+void DbTable::Fail(const std::string& text) { Box(text); }
 
 int DbTable::FindColumn(const char* name) const {
   if (!name) return -1;

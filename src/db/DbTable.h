@@ -1,7 +1,8 @@
 #pragma once
 // One table of the open database: rows found by an index and a key, added, edited and deleted,
 // read and written field by field, every value as text. Each operation tells its own failure
-// through the notice sink (common/Notices.h) and returns 0.
+// through the notice sink (common/Notices.h) and returns 0; an engine that gathers the failures
+// rather than have them shown collects them into its Outcome (common/Outcome.h).
 
 #include "db/FieldType.h"
 #include "db/FieldValue.h"
@@ -47,11 +48,6 @@ class DbTable {
   int RestoreRecord();
   void FreeSavedRecord();
 
-  // While quiet, a refused field value or a failed Update is not shown in a box: the caller
-  // reads its text in LastError() and reports it (an import that refuses thousands of rows).
-  void SetQuiet(bool quiet) { quiet_ = quiet; }
-  const std::string& LastError() const { return lastError_; }
-
   const std::string& TableName() const { return tableName; }
   int FieldCount() const { return static_cast<int>(columns_.size()); }
 
@@ -87,8 +83,6 @@ class DbTable {
   std::vector<Column> columns_;
   std::vector<Index> indexes_;
   int currentIndex_ = -1;
-  bool quiet_ = false;
-  std::string lastError_;
 
   bool withoutRowid_ = false;  // stored in primary-key order: rows are found by their key
   std::vector<int> primaryKey_;

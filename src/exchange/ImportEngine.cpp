@@ -167,7 +167,6 @@ void ImportEngine::Load() {
   bool same = reader_.Rewind();
   {
     DbTable target(db_, TargetTable());
-    target.SetQuiet(true);
     if (target.isOpen) {
       target.SetIndex("codice");
       FindColumns(target);
@@ -185,6 +184,7 @@ void ImportEngine::Load() {
       if (!target.isOpen || line.length != length || line.text.find('\x1A') != std::string_view::npos) continue;
       LoadLine(target, lineNo, line.text);
     }
+    rowCollector_.reset();
     same = same && !reader_.Failed() && lineNo == linesRead_ && reader_.Digest() == checkedDigest_;
     if (same) AfterLoad();
     if (options_.progress) options_.progress->End();
@@ -277,33 +277,44 @@ void ImportEngine::Find(DbTable& t, std::initializer_list<Column*> columns) {
 }
 
 void ImportEngine::BeginRow(DbTable& t) {
-  rowFault_.clear();
+  CollectRowNotices();
   t.AddNew();
+}
+
+void ImportEngine::CollectRowNotices() {
+  rowNotices_.messages.clear();
+  rowFault_.clear();
+  if (!rowCollector_) rowCollector_.emplace(rowNotices_);
+}
+
+std::string ImportEngine::LastRowNotice() const {
+  return rowNotices_.messages.empty() ? std::string() : rowNotices_.messages.back().text;
 }
 
 void ImportEngine::Set(DbTable& t, const Column& c, std::string_view text) {
   const int ok = c.at >= 0 ? t.SetFieldTextAt(c.at, text) : t.SetFieldText(c.name, std::string(text));
-  if (!ok && rowFault_.empty()) rowFault_ = t.LastError();
+  if (!ok && rowFault_.empty()) rowFault_ = LastRowNotice();
 }
 
 void ImportEngine::Set(DbTable& t, const Column& c, long number) {
   const int ok = c.at >= 0 ? t.SetFieldNumberAt(c.at, number) : t.SetFieldText(c.name, std::to_string(number));
-  if (!ok && rowFault_.empty()) rowFault_ = t.LastError();
+  if (!ok && rowFault_.empty()) rowFault_ = LastRowNotice();
 }
 
 bool ImportEngine::StoreRow(DbTable& t, int lineNo) {
   const bool stored = t.Update() == 1;
   if (stored) ++rowsInserted_;
   if (!stored)
-    RecordRefusal(lineNo, rowFault_.empty() ? t.LastError() : rowFault_);
+    RecordRefusal(lineNo, rowFault_.empty() ? LastRowNotice() : rowFault_);
   else if (!rowFault_.empty())
     RecordRefusal(lineNo, rowFault_);
   rowFault_.clear();
+  rowCollector_.reset();
   return stored;
 }
 
 void ImportEngine::BeginEdit(DbTable& t) {
-  rowFault_.clear();
+  CollectRowNotices();
   t.Edit();
 }
 

@@ -10,6 +10,7 @@
 
 #include "common/EditorLists.h"
 #include "common/Formatters.h"
+#include "common/Outcome.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/RecordLayouts.h"
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -235,6 +237,12 @@ class ImportEngine {
   bool companySeen_ = false;
   bool companyChanged_ = false;
   bool companyUnreadable_ = false;  // a line's company code was not four digits
+  // The row being written: the database layer's refusals of its values and of its writing are
+  // gathered here, from BeginRow or BeginEdit to StoreRow, and become the row's refusal.
+  void CollectRowNotices();
+  std::string LastRowNotice() const;
+  ::Outcome rowNotices_;
+  std::optional<NoticeCollector> rowCollector_;
   std::string rowFault_;
   std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Notices.h"
+#include "common/Outcome.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -65,6 +66,11 @@ std::string OneLineText(const std::string& text) {
 std::string TranscriptText(const std::string& text) { return cp1252::ToUtf8(OneLineText(text)); }
 
 void ShowNotice(const Notice& notice) { MessageBox(notice.text, static_cast<unsigned>(notice.icon), notice.caption); }
+
+bool ShowOutcome(const Outcome& outcome) {
+  for (const Notice& m : outcome.messages) ShowNotice(m);
+  return outcome.ok;
+}
 
 namespace {
 bool g_showOffscreen = false;

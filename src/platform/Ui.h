@@ -11,6 +11,7 @@
 
 class QWidget;
 struct Notice;
+struct Outcome;
 
 namespace ui {
 
@@ -31,6 +32,10 @@ int MessageBox(const std::string& text, unsigned type = MB_ICONINFORMATION, cons
 // Shows a notice of the layers below as a message box with its icon and caption: the sink that
 // the program installs (SetNoticeSink).
 void ShowNotice(const Notice& notice);
+
+// Shows an operation's outcome: each of its messages in order, as a box with its icon and caption.
+// Returns outcome.ok. Every command ends with it.
+bool ShowOutcome(const Outcome& outcome);
 
 // True when windows can really be shown (a QApplication on a platform with a display, or on the
 // offscreen platform once ShowWindowsOffscreen(true) was called).

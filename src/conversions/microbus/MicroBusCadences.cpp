@@ -79,7 +79,6 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
   // The day types made here must be new: one already there would take the patterns' calendars.
   DbTable cadences(db, "cadenz");
   if (!cadences.SetIndex("codice")) return plan;
-  cadences.SetQuiet(true);
   for (std::size_t k = 0; k < plan.patterns.size(); ++k) {
     const std::string code = CadenceCode(static_cast<int>(k) + 1);
     if (cadences.SeekEqual({code.c_str()})) {

@@ -35,7 +35,7 @@ class Communication : public ::testing::Test {
   Files Generate(const std::string& baseFile = {}) {
     NoticeLog notices;
     DbDatabase db(path);
-    CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
     std::unique_ptr<CommunicationModel> model;
     if (baseFile.empty()) {
       model = std::make_unique<CommunicationModel>();
@@ -46,7 +46,7 @@ class Communication : public ::testing::Test {
       model = std::move(read.model);
       h.number = read.number + 1;
     }
-    EXPECT_TRUE(BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr));
+    EXPECT_TRUE(BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
     const std::string stem = dir.Path("c" + std::to_string(++runs));
     const auto write = [&](const std::string& name, auto produce) {
       EXPECT_TRUE(WriteWholeLines(name, produce));
@@ -331,17 +331,18 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
     SetUp();
     RunSql(path, c.sql);
     DbDatabase db(path);
-    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
-    EXPECT_EQ(h.refusal, "");
+    const CommunicationHeading heading = ReadCommunicationHeader(&db, 'B', true);
+    const CommunicationHeader& h = heading.header;
+    EXPECT_EQ(heading.Failure(), "");
     CommunicationModel model;
-    TextRefusal refusal;
-    EXPECT_FALSE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr, &refusal));
-    EXPECT_EQ(refusal, c.refusal);
+    const Outcome built = BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr);
+    EXPECT_FALSE(built.ok);
+    EXPECT_EQ(built.Failure(), c.refusal);
   }
   // The responsible person of the protocol line.
   RunSql(path, "UPDATE master SET resple = 'Mario Ross' || char(0x12B)");
   DbDatabase db(path);
-  EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).refusal,
+  EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).Failure(),
             "ATTENZIONE: dati generali:\nil campo resple (responsabile) contiene il carattere U+012B in posizione 10 "
             "del testo" +
                 rule);
@@ -369,9 +370,9 @@ TEST_F(Communication, ABaseWithoutArcsCarriesItsObjectsOn) {
 TEST_F(Communication, ABarPerPassWithItsCaption) {
   PassLog log;
   DbDatabase db(path);
-  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
   CommunicationModel model;
-  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log));
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
   ASSERT_TRUE(WriteWholeLines(
       base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
@@ -467,7 +468,8 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
     for (const std::string& n : names) WriteLines(out + "/" + n, {"old " + n});
   };
   std::vector<CommunicationPart> parts;
-  for (const std::string& n : names) parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }});
+  for (const std::string& n : names)
+    parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }, {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };
   WriteFileBytes(outside, "fuori");
   prepare();

@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -385,6 +386,54 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
                                                  "begin " + std::string(kPeriodPassCaption), "at 5/5", "begin ",
                                                  "at 25/25", "begin " + std::string(kBaseReadCaption), "begin "}));
   EXPECT_EQ(log.Last(), "25/25");
+}
+
+// The files chosen written as one set: a success is told only with the base, naming the kind; a
+// file that cannot be created is named under its own caption, and nothing is written.
+TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  CommunicationModel model;
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  const std::string done =
+      " in formato VUR-TXT v2\nè terminata con successo.\n\n"
+      "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.";
+  struct Case {
+    bool first;
+    int files;         // communication, base, trips' flow, stops' flow
+    int missing;       // the file whose folder does not exist (-1: none)
+    std::string told;  // the messages, each "caption|text"
+  };
+  const std::string out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const std::string names[] = {"RT2.TXT", "RT2_BASE.TXT", "RT_IDREG.TXT", "RT_FMREG.TXT"};
+  const Case cases[] = {
+      {true, 1, -1, ""},
+      {true, 2, -1, "|La generazione della Prima Comunicazione" + done},
+      {false, 4, -1, "|La generazione della Comunicazione Incrementale" + done},
+      {true, 4, 0, "Esportazione dati orari|Impossibile creare\n\n" + out + "/manca/RT2.TXT"},
+      {true, 4, 1, "Esportazione base dati orari|Impossibile creare\n\n" + out + "/manca/RT2_BASE.TXT"},
+      {true, 4, 3, "Esportazione flusso ritorno|Impossibile creare\n\n" + out + "/manca/RT_FMREG.TXT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.files) + " " + std::to_string(c.missing));
+    ASSERT_TRUE(QDir(cp1252::ToQString(out)).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+    std::string chosen[4];
+    for (int k = 0; k < c.files; ++k) chosen[k] = out + (k == c.missing ? "/manca/" : "/") + names[k];
+    const CommunicationPaths paths{chosen[0], chosen[1], chosen[2], chosen[3]};
+    const CommunicationWriting w = WriteCommunicationFiles(model, h, c.first, nullptr, paths, nullptr, {});
+    std::string told;
+    for (const Notice& m : w.messages) told += (told.empty() ? "" : "\n") + m.caption + "|" + m.text;
+    EXPECT_EQ(told, c.told);
+    EXPECT_EQ(w.ok, c.missing < 0);
+    std::vector<std::string> written;
+    for (int k = 0; c.missing < 0 && k < c.files; ++k) written.push_back(names[k]);
+    std::sort(written.begin(), written.end());
+    std::string listing;
+    for (const std::string& n : written) listing += n + "\n";
+    EXPECT_EQ(Listing(out), listing);
+  }
 }
 
 TEST(CommunicationLayout, LineChecksum) {

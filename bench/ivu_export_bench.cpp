@@ -59,7 +59,7 @@ int main() {
     start = Clock::now();
     const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
     best[2] = std::min(best[2], Seconds(start));
-    if (!reading.opened || !reading.errors.Empty()) {
+    if (!reading.ok || !reading.errors.Empty()) {
       std::fprintf(stderr, "the exported set was refused: %zu faults\n", reading.errors.Entries().size());
       return 1;
     }

@@ -219,6 +219,28 @@ TEST_F(Communication, BasesThatAreRefused) {
   for (const auto& [bytes, outcome] : cases) EXPECT_EQ(Read(bytes), outcome) << bytes.substr(0, 60);
   EXPECT_EQ(Read(first.base, 18), BaseOutcome::OtherCompany);
   EXPECT_EQ(ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr).outcome, BaseOutcome::CannotOpen);
+  // What each refusal tells, each message as "icon|caption|text": the reason, then that the base
+  // cannot be used; a file that cannot be opened is only named.
+  const auto told = [](const BaseReadResult& r) {
+    std::string all;
+    for (const Notice& m : r.messages)
+      all += std::to_string(static_cast<unsigned>(m.icon)) + "|" + m.caption + "|" + m.text + "\n";
+    return all;
+  };
+  const std::string corrupt = "16||" + std::string(kCorruptBaseText) + "\n";
+  const std::pair<BaseReadResult, std::string> messages[] = {
+      {ReadReferenceBase(BaseFile(first.communication), 17, nullptr),
+       "16||" + std::string(kNotABaseText) + "\n" + corrupt},
+      {ReadReferenceBase(BaseFile(first.base), 18, nullptr), "16||" + std::string(kOtherCompanyText) + "\n" + corrupt},
+      {ReadReferenceBase(BaseFile(changedName), 17, nullptr), corrupt},
+      {ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr),
+       "48|Acquisizione base dati orari|Impossibile aprire\n\n" + dir.Path("assente.txt") + "\n"},
+      {ReadReferenceBase(BaseFile(first.base), 17, nullptr), ""},
+  };
+  for (const auto& [read, expected] : messages) {
+    EXPECT_EQ(told(read), expected);
+    EXPECT_EQ(read.ok, expected.empty());
+  }
   // Only the damage to the run line and the stop times breaks the base.
   EXPECT_EQ(Read(unknownRun), BaseOutcome::Corrupt);
 }

@@ -2,10 +2,10 @@
 // ogrinfo reads them; the names of a set's files; a set that cannot be put in place.
 
 #include "common/ByteOrder.h"
+#include "common/ExportRecovery.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
-#include "exchange/ExportRecovery.h"
 #include "support/GdalTools.h"
 #include "support/KilledExport.h"
 #include "support/ReadOnlyFolder.h"

@@ -2,10 +2,10 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
+#include "common/ExportRecovery.h"
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuGeoreferencing.h"
 #include "dialogs/IvuExportDialog.h"
-#include "exchange/ExportRecovery.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
 #include "platform/FrameProgress.h"

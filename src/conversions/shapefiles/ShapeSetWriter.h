@@ -5,9 +5,9 @@
 // The attribute texts are the program's Windows-1252 bytes; the .DBF's date is the program's clock.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
-#include "exchange/ExportFiles.h"
 
 #include <cfloat>
 #include <initializer_list>

@@ -11,7 +11,7 @@
 // them). Any other journal is told to the user and removed, and nothing else in the folder is
 // touched.
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include <string>
 #include <vector>

@@ -5,7 +5,7 @@
 
 #include "support/CommunicationData.h"
 
-#include "exchange/ExportRecovery.h"
+#include "common/ExportRecovery.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"

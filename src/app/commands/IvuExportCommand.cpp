@@ -2,6 +2,7 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
+#include "common/ExportRecovery.h"
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuGeoreferencing.h"
 #include "dialogs/IvuExportDialog.h"

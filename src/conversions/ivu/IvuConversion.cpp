@@ -1,12 +1,12 @@
 #include "conversions/ivu/IvuConversion.h"
 
 #include "common/Cp1252.h"
+#include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "conversions/ivu/IvuFields.h"
 #include "conversions/ivu/IvuResolution.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ExportRecord.h"
-#include "exchange/ExportRecovery.h"
 #include "exchange/RecordLayouts.h"
 
 #include <QDate>

@@ -7,11 +7,11 @@
 //  - WriteIvuRtFiles writes the six files, all of them or none.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/ivu/IvuErrors.h"
 #include "conversions/ivu/IvuRecords.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 

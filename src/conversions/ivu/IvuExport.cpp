@@ -3,7 +3,7 @@
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
-#include "exchange/ExportRecovery.h"
+#include "common/ExportRecovery.h"
 
 #include <QDate>
 #include <algorithm>

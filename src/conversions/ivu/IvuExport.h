@@ -4,9 +4,9 @@
 // read from the database into memory first (LoadIvuExport), the stops may then receive their
 // coordinates, and WriteIvuExport writes every file of the set or none.
 
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
-#include "exchange/ExportFiles.h"
 
 #include <cstdint>
 #include <string>

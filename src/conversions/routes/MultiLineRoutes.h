@@ -5,9 +5,9 @@
 // names how many lines each route lost.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>

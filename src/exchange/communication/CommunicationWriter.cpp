@@ -1,11 +1,11 @@
 #include "exchange/communication/CommunicationWriter.h"
 
+#include "common/ExportFiles.h"
+#include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "common/NewFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
-#include "exchange/ExportFiles.h"
-#include "exchange/ExportRecovery.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
 #include "exchange/communication/CommunicationPasses.h"
@@ -271,16 +271,6 @@ void WriteIdRegLines(const CommunicationModel& model, int company, const LineSin
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) {
   if (!geo) return;
   for (const GeoStop& s : geo->Stops()) sink(FormatFmRegLine(company, s.code, s.id, s.x, s.y));
-}
-
-bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
-  std::string folder, name;
-  SplitNativePath(path, folder, name);
-  if (name.empty()) return false;
-  ExportFileSet set(folder);
-  if (!set.Begin(name)) return false;
-  produce([&set](std::string_view line) { set.WriteLine(line); });
-  return set.Finish() && set.Commit();
 }
 
 CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,

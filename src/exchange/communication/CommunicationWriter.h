@@ -4,8 +4,9 @@
 // take the name by one rename; a file already there keeps its content when the new one cannot be
 // written.
 
+#include "common/ExportJournal.h"
 #include "common/Outcome.h"
-#include "exchange/ExportJournal.h"
+#include "common/WholeFile.h"
 #include "exchange/communication/CommunicationModel.h"
 
 #include <functional>
@@ -45,9 +46,6 @@ enum class CommunicationFile {
   Base,         // every object, 'R', no days
 };
 
-// Where the lines go, each without its line end.
-using LineSink = std::function<void(std::string_view line)>;
-
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows.
 void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
                         const LineSink& sink, WorkProgress* progress);
@@ -55,10 +53,6 @@ void WriteCommunication(const CommunicationModel& model, const CommunicationHead
 void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink);
 // The lines of RT_FMREG: one per georeferenced stop, in the list's order (none without a list).
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
-
-// Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
-// not at all. False when the file could not be written (nothing changed there).
-bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
 
 // One file of a communication's set: where it goes (Windows-1252), its lines, and the caption of
 // the messages about it.

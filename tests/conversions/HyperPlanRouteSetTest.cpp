@@ -16,7 +16,7 @@ struct HyperPlanRouteSet : ::testing::Test {
   void SetUp() override {
     MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
     reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
-    ASSERT_TRUE(reading.ok) << reading.failure;
+    ASSERT_TRUE(reading.ok) << reading.Failure();
     ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry, and is counted
     ASSERT_EQ(reading.skipped, 1);
   }

@@ -2,7 +2,6 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
-#include "common/WholeFile.h"
 #include "conversions/WorkingCompany.h"
 #include "conversions/microbus/MicroBusCadences.h"
 #include "conversions/microbus/MicroBusMaps.h"
@@ -84,17 +83,13 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Generazione RT_ITIN Microbus Map", "GENERAZIONE_RT_ITIN",
                         kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), RouteReportText(report, Now())))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteRouteReport(dialog.Path(), report, Now()));
 }
 
 void NormalizeMicroBusCommunication(MainFrame* frame) {
   DbDatabase* db = frame->Database();
   ShowBusy(true);
-  if (!HasMicroBusShape(db)) {
-    ui::MessageBox(MicroBusShapeRefusalText(), ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(CheckMicroBusShape(db))) return;
   if (ui::MessageBox(NormalisationQuestionText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   FrameProgress progress(frame);
   const NormalisationResult result = MergeMicroBusTrips(db, &progress);

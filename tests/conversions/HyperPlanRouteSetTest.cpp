@@ -16,9 +16,15 @@ struct HyperPlanRouteSet : ::testing::Test {
   void SetUp() override {
     MakeShapeSet(TestDataDir() + "/conversions/percorsi_hyperplan.csv", dir.Path("percorsi.shp"));
     reading = ReadRouteSet(dir.Path("percorsi.shp"), nullptr);
-    ASSERT_TRUE(reading.ok) << reading.failure;
+    ASSERT_TRUE(reading.ok) << reading.Failure();
     ASSERT_EQ(reading.lines.size(), 2u);  // R2 has no geometry, and is counted
     ASSERT_EQ(reading.skipped, 1);
+    // The record left out is warned of once, and nothing else is said.
+    ASSERT_EQ(reading.messages.size(), 1u);
+    EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
+    EXPECT_EQ(
+        reading.messages[0].text,
+        "ATTENZIONE: 1 entità dello Shape File non contiene alcuna linea\ne non è stata convertita in RT_ITIN.SHP.");
   }
 };
 

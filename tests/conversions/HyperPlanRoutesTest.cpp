@@ -40,7 +40,7 @@ struct DescriptorLines : ::testing::TestWithParam<DescriptorCase> {};
 TEST_P(DescriptorLines, ReadAsTheyStand) {
   const DescriptorReading r = ParseDescriptor(GetParam().bytes);
   EXPECT_TRUE(r.opened);
-  EXPECT_EQ(r.valid, GetParam().valid);
+  EXPECT_EQ(r.ok, GetParam().valid);
   EXPECT_EQ(Routes(r), GetParam().routes);
 }
 
@@ -95,7 +95,7 @@ TEST_F(RouteCodes, EachTripGetsItsQuadrosRoute) {
     DbDatabase db(path);
     r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
   }
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.trips, 10);
   EXPECT_EQ(r.matched, 6);
   EXPECT_EQ(r.updated, 10);
@@ -116,7 +116,7 @@ TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
               SQLITE_OK);
     r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
   }
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.updated, 9);
   EXPECT_TRUE(HasPart(notices.Texts(), "rifiutata"));
   EXPECT_EQ(QueryFile(path, "SELECT codperc FROM tescor WHERE id IN (2, 3, 4) ORDER BY id"), "R1\nP3\nR3\n");
@@ -164,7 +164,7 @@ TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
   EXPECT_EQ(c[3].code, "B'1");
   EXPECT_EQ(c[3].dates, (std::vector<std::string>{"02/01/2024", "03/01/2024", "10/02/2024"}));
   const CadenceRebuildResult r = RebuildMTramCadences(&db, nullptr);
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.merged, 2);
   EXPECT_EQ(r.periods, 2);
   EXPECT_EQ(r.dates, 6);

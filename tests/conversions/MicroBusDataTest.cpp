@@ -104,7 +104,7 @@ TEST_P(Merge, KeepsTheLowestTripWithEveryDay) {
   {
     DbDatabase db(path);
     const NormalisationResult r = MergeMicroBusTrips(&db, nullptr);
-    EXPECT_TRUE(r.stored);
+    EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.deleted, GetParam().deleted);
   }
   EXPECT_EQ(notices.Texts(), "");
@@ -131,8 +131,8 @@ TEST_P(OneDifference, KeepsBothTrips) {
   {
     DbDatabase db(path);
     const NormalisationResult r = MergeMicroBusTrips(&db, nullptr);
-    EXPECT_TRUE(r.stored);
-    EXPECT_EQ(NormalisationResultText(r.deleted), "Eliminate 0 corse ridondanti");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.Texts(), "Eliminate 0 corse ridondanti");
   }
   EXPECT_EQ(Dump(), before);
 }
@@ -187,7 +187,7 @@ TEST_F(MicroBusData, AGroupOfFourHundredTripsBecomesOne) {
   RunSql(path, ManyTrips());
   DbDatabase db(path);
   const NormalisationResult r = MergeMicroBusTrips(&db, nullptr);
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   // 400 trips on 366 days: the first takes the days of the next 365; the 366th shares a day with
   // it and takes the days of the 33 after it.
   EXPECT_EQ(r.deleted, 398);
@@ -232,7 +232,7 @@ struct CadenceData : MicroBusData {
     DbDatabase db(path);
     const CadencePlan plan = PlanMicroBusCadences(&db);
     ASSERT_EQ(plan.status, CadencePlan::Status::Ready) << plan.MessageText();
-    EXPECT_TRUE(RebuildMicroBusCadences(&db, plan, nullptr));
+    EXPECT_TRUE(RebuildMicroBusCadences(&db, plan, nullptr).ok);
   }
 };
 
@@ -279,6 +279,11 @@ TEST_P(CadenceRefusal, IsSaidBeforeAnyChange) {
   const CadencePlan plan = Plan();
   EXPECT_EQ(plan.status, GetParam().status);
   EXPECT_EQ(plan.MessageText(), GetParam().text);
+  // The refusal the command shows, alone and with the stop icon.
+  EXPECT_FALSE(plan.ok);
+  ASSERT_EQ(plan.messages.size(), 1u);
+  EXPECT_EQ(plan.messages[0].text, GetParam().text);
+  EXPECT_EQ(plan.messages[0].icon, NoticeIcon::Stop);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -36,27 +36,27 @@ struct MapReaders : ::testing::Test {
 TEST_F(MapReaders, StopsComeFromPointsOfTheCompanyOnly) {
   MapStopTable stops;
   const MapReading r = ReadMicroBusStops(StopFieldsSet({"POINT (1 2)"}), 36, stops, nullptr);
-  ASSERT_TRUE(r.ok) << r.failure;
+  ASSERT_TRUE(r.ok) << r.Failure();
   ASSERT_NE(stops.FindByCode("A"), nullptr);
   EXPECT_EQ(stops.FindByCode("A")->x, 1.0);
   MapStopTable other;
-  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), 37, other, nullptr).failure, NoCompanyStopText());
+  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), 37, other, nullptr).Failure(), NoCompanyStopText());
   MapStopTable none;  // -1, the company of a database without master, matches no record
-  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), -1, none, nullptr).failure, NoCompanyStopText());
+  EXPECT_EQ(ReadMicroBusStops(dir.Path("nodi.shp"), -1, none, nullptr).Failure(), NoCompanyStopText());
 }
 
 TEST_F(MapReaders, ALineSetReadAsStopsHasNoStop) {
   MapStopTable stops;
   const MapReading r = ReadMicroBusStops(StopFieldsSet({"LINESTRING (0 0,10 10)"}), 36, stops, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, NoCompanyStopText());
+  EXPECT_EQ(r.Failure(), NoCompanyStopText());
 }
 
 TEST_F(MapReaders, APointSetReadAsArcsHasNoArc) {
   MapArcTable arcs;
   const MapReading r = ReadMicroBusArcs(ArcFieldsSet({"POINT (3 4)"}), arcs, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, NoArcText("ARCHI Microbus Map"));
+  EXPECT_EQ(r.Failure(), NoArcText("ARCHI Microbus Map"));
 }
 
 TEST_F(MapReaders, ArcsAreFoundByTheirOrderedPair) {
@@ -72,8 +72,8 @@ TEST_F(MapReaders, ArcsAreFoundByTheirOrderedPair) {
 TEST_F(MapReaders, SetsWithoutTheFieldsAreRefused) {
   MapStopTable stops;
   MapArcTable arcs;
-  EXPECT_EQ(ReadMicroBusStops(ArcFieldsSet({"POINT (1 2)"}), 36, stops, nullptr).failure, StopSetRefusalText());
-  EXPECT_EQ(ReadMicroBusArcs(StopFieldsSet({"POINT (1 2)"}), arcs, nullptr).failure, ArcMapRefusalText());
+  EXPECT_EQ(ReadMicroBusStops(ArcFieldsSet({"POINT (1 2)"}), 36, stops, nullptr).Failure(), StopSetRefusalText());
+  EXPECT_EQ(ReadMicroBusArcs(StopFieldsSet({"POINT (1 2)"}), arcs, nullptr).Failure(), ArcMapRefusalText());
 }
 
 TEST_F(MapReaders, AShortIndexIsNamedNotRead) {
@@ -83,7 +83,7 @@ TEST_F(MapReaders, AShortIndexIsNamedNotRead) {
   MapArcTable arcs;
   const MapReading r = ReadMicroBusArcs(path, arcs, nullptr);
   EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(HasPart(r.failure, "archi.shx")) << r.failure;
+  EXPECT_TRUE(HasPart(r.Failure(), "archi.shx")) << r.Failure();
 }
 
 // --- Polylines ---

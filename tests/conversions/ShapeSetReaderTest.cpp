@@ -159,7 +159,7 @@ TEST(ShapeSetReader, PolylinesWhoseCountsPartsOrPointsDoNotFitAreDamaged) {
     const RouteReading reading = ReadRouteSet(dir.Path("R.SHP"), nullptr);
     EXPECT_FALSE(reading.ok) << c.what;
     EXPECT_TRUE(reading.lines.empty()) << c.what;
-    EXPECT_EQ(reading.failure,
+    EXPECT_EQ(reading.Failure(),
               "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + dir.Path("R.SHP") + "\n" + c.reason)
         << c.what;
   }

@@ -47,16 +47,13 @@ struct Case {
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 Work Stops(StopSpelling search, StopSpelling replacement) {
-  return [=](DbDatabase* db) { return StopNormalizationResultText(NormalizeStops(db, search, replacement, nullptr)); };
+  return [=](DbDatabase* db) { return NormalizeStops(db, search, replacement, nullptr).Texts(); };
 }
 Work Lines(LineAndDirection search, LineAndDirection replacement) {
-  return
-      [=](DbDatabase* db) { return TripNormalizationResultText(NormalizeLineCodes(db, search, replacement, nullptr)); };
+  return [=](DbDatabase* db) { return NormalizeLineCodes(db, search, replacement, nullptr).Texts(); };
 }
 Work Routes(RouteName search, RouteName replacement) {
-  return [=](DbDatabase* db) {
-    return TripNormalizationResultText(NormalizeRouteCodes(db, search, replacement, nullptr));
-  };
+  return [=](DbDatabase* db) { return NormalizeRouteCodes(db, search, replacement, nullptr).Texts(); };
 }
 Work Clear(CleanUp which) {
   return [=](DbDatabase* db) { return CleanUpResultText(which, ClearCodes(db, which, nullptr)); };

@@ -13,7 +13,6 @@
 #include "platform/FrameProgress.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
-#include "utilities/CodeAssignment.h"
 
 void ConvertHyperPlanRoutes(MainFrame* frame) {
   constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
@@ -23,11 +22,7 @@ void ConvertHyperPlanRoutes(MainFrame* frame) {
   ShowBusy(true);
   FrameProgress progress(frame);
   const RouteReading reading = ReadRouteSet(input.Path(), &progress);
-  if (!reading.ok) {
-    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
-    return;
-  }
-  if (reading.skipped > 0) ui::MessageBox(SkippedRoutesText(reading.skipped), ui::MB_ICONEXCLAMATION);
+  if (!ui::ShowOutcome(reading)) return;
   ui::FileDialog output(ui::FileDialog::Mode::Save, kRouteOutputCaption, "RT_ITIN", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
   const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), ExportFolderWatch());
@@ -41,23 +36,14 @@ void AssignHyperPlanRouteCodes(MainFrame* frame) {
   frame->ShowStatusBand(kDescriptorStep);
   const DescriptorReading descriptor = ReadDescriptor(DescriptorFile(input.Path()));
   frame->Redraw();
-  if (!descriptor.opened) return;
-  if (!descriptor.valid) {
-    ui::MessageBox(InvalidDescriptorText(), ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(descriptor)) return;  // an unreadable file says nothing
   ShowBusy(true);
   FrameProgress progress(frame);
-  const RouteCodeResult result = AssignRouteCodesFromDescriptor(frame->Database(), descriptor.routes, &progress);
-  if (!result.stored) ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+  ui::ShowOutcome(AssignRouteCodesFromDescriptor(frame->Database(), descriptor.routes, &progress));
 }
 
 void RebuildMTramCadences(MainFrame* frame) {
   ShowBusy(true);
   BusyProgress progress;
-  const CadenceRebuildResult result = RebuildMTramCadences(frame->Database(), &progress);
-  if (!result.stored)
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-  else
-    ui::MessageBox(CadenceRebuildDoneText(), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(RebuildMTramCadences(frame->Database(), &progress));
 }

@@ -2,7 +2,6 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
-#include "common/WholeFile.h"
 #include "conversions/WorkingCompany.h"
 #include "conversions/microbus/MicroBusCadences.h"
 #include "conversions/microbus/MicroBusMaps.h"
@@ -17,7 +16,6 @@
 #include "platform/FrameProgress.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
-#include "utilities/CodeAssignment.h"
 
 namespace {
 
@@ -53,8 +51,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
       AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Fermate (RT_NODI.SHP)", "RT_NODI");
   if (stopPath.empty()) return RouteFailure();
   MapStopTable stops;
-  if (const MapReading r = ReadMicroBusStops(stopPath, company, stops, &progress); !r.ok)
-    return RouteFailure(r.failure);
+  if (!ui::ShowOutcome(ReadMicroBusStops(stopPath, company, stops, &progress))) return RouteFailure();
 
   progress.Begin("Acquisizione Cartografia Archi");
   const std::string arcPath =
@@ -62,7 +59,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   if (arcPath.empty()) return RouteFailure();
   ShowBusy(true);
   MapArcTable arcs;
-  if (const MapReading r = ReadMicroBusArcs(arcPath, arcs, &progress); !r.ok) return RouteFailure(r.failure);
+  if (!ui::ShowOutcome(ReadMicroBusArcs(arcPath, arcs, &progress))) return RouteFailure();
 
   RouteReport report;
   BuildRoutePolylines(routes, stops, arcs, report, &progress);
@@ -80,50 +77,34 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   // The trips change only once their map is in place.
   const RouteCodeAssignment assigned = AssignVariantCodes(db, routes, &progress);
   progress.End();
-  if (!assigned.stored) ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
+  ui::ShowOutcome(assigned);  // the set is there even when the trips kept their codes
   ui::MessageBox(RouteSuccessText(), ui::MB_ICONINFORMATION);
 
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Generazione RT_ITIN Microbus Map", "GENERAZIONE_RT_ITIN",
                         kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), RouteReportText(report, Now())))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteRouteReport(dialog.Path(), report, Now()));
 }
 
 void NormalizeMicroBusCommunication(MainFrame* frame) {
   DbDatabase* db = frame->Database();
   ShowBusy(true);
-  if (!HasMicroBusShape(db)) {
-    ui::MessageBox(MicroBusShapeRefusalText(), ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(CheckMicroBusShape(db))) return;
   if (ui::MessageBox(NormalisationQuestionText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   FrameProgress progress(frame);
   const NormalisationResult result = MergeMicroBusTrips(db, &progress);
   progress.End();
-  if (!result.stored) {
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-    return;
-  }
-  ui::MessageBox(NormalisationResultText(result.deleted), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(result);
 }
 
 void RebuildCadencesMicroBus(MainFrame* frame) {
   DbDatabase* db = frame->Database();
   ShowBusy(true);
   const CadencePlan plan = PlanMicroBusCadences(db);
-  if (plan.status == CadencePlan::Status::ReadFailed) return;  // the layer has said why
-  if (plan.status != CadencePlan::Status::Ready) {
-    ui::MessageBox(plan.MessageText(), ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(plan)) return;
   if (ui::MessageBox(plan.MessageText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   FrameProgress progress(frame);
-  const bool stored = RebuildMicroBusCadences(db, plan, &progress);
+  const Outcome result = RebuildMicroBusCadences(db, plan, &progress);
   progress.End();
-  if (!stored) {
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-    return;
-  }
-  ui::MessageBox(kCadenceDoneText, ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(result);
 }

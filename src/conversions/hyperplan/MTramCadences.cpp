@@ -4,6 +4,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "utilities/CodeAssignment.h"
 
 #include <string_view>
 #include <unordered_map>
@@ -104,8 +105,12 @@ CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress
     if (cadenz.SeekEqual({d.code.c_str()}) && cadenz.Delete()) ++result.merged;
   }
   if (progress) progress->End();
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result = {};
+  if (batch.Commit() != 0) {
+    result.Succeed(CadenceRebuildDoneText());
+  } else {
+    result = {};
+    result.Fail(AssignmentNotStoredText());
+  }
   return result;
 }
 

@@ -6,6 +6,8 @@
 // transaction, each condition with its code bound as a value: a run that does not reach its end
 // leaves the database as it was, a row the database refuses is told by the layer and skipped.
 
+#include "common/Outcome.h"
+
 #include <string>
 #include <vector>
 
@@ -26,11 +28,12 @@ std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db);
 // Marks each day type equal (name and dates) to an earlier kept one as merged into it.
 void MarkDuplicateCadences(std::vector<MTramCadence>& cadences);
 
-struct CadenceRebuildResult {
-  int merged = 0;       // day types merged into another
-  int periods = 0;      // periods moved
-  int dates = 0;        // calendar rows deleted
-  bool stored = false;  // the batch is in the database (false: nothing of it is)
+// Ok: the batch is in the database, told as done. Not ok: nothing of it is (the counts are 0),
+// told with the stop icon.
+struct CadenceRebuildResult : Outcome {
+  int merged = 0;   // day types merged into another
+  int periods = 0;  // periods moved
+  int dates = 0;    // calendar rows deleted
 };
 
 CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress);

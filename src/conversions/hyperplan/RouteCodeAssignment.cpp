@@ -3,6 +3,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "utilities/CodeAssignment.h"
 #include "utilities/KeyedRows.h"
 
 #include <string_view>
@@ -41,11 +42,9 @@ bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map
   return !select.WalkFailed();
 }
 
-}  // namespace
-
-RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector<DescriptorRoute>& routes,
-                                               WorkProgress* progress) {
-  RouteCodeResult result;
+// Writes every trip's code in one batch; false when nothing of it is in the database.
+bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, WorkProgress* progress,
+                 RouteCodeResult& result) {
   // Signature -> route code; of several routes with one signature the first in the file stands.
   std::unordered_map<std::string, std::string_view> routeCodes;
   routeCodes.reserve(routes.size());
@@ -55,7 +54,7 @@ RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector
   std::unordered_map<long, std::string> quadri;
   if (!QuadroSignatures(db, progress, quadri)) {
     batch.Rollback();
-    return result;
+    return false;
   }
   // The codes of the quadri, once each.
   std::unordered_map<long, std::string_view> quadroCodes;
@@ -68,7 +67,7 @@ RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector
   select.Open();
   if (select.WalkFailed()) {
     batch.Rollback();
-    return result;
+    return false;
   }
   result.trips = select.RowCount();
   if (progress) progress->Begin(kAssignmentStep);
@@ -95,10 +94,21 @@ RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector
   if (progress) progress->End();
   if (select.WalkFailed()) {
     batch.Rollback();
-    result.updated = 0;
-    return result;
+    return false;
   }
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.updated = 0;
+  return batch.Commit() != 0;
+}
+
+}  // namespace
+
+RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector<DescriptorRoute>& routes,
+                                               WorkProgress* progress) {
+  RouteCodeResult result;
+  if (AssignCodes(db, routes, progress, result)) {
+    result.Succeed();
+  } else {
+    result.updated = 0;
+    result.Fail(AssignmentNotStoredText());
+  }
   return result;
 }

@@ -7,6 +7,7 @@
 // reach its end leaves every trip as it was, a row the database refuses is told by the layer and
 // skipped.
 
+#include "common/Outcome.h"
 #include "conversions/hyperplan/RouteDescriptor.h"
 
 #include <string>
@@ -20,11 +21,12 @@ constexpr const char* kDescriptorStep = "Identificazione Percorsi HyperPlan";
 constexpr const char* kQuadroStep = "Identificazione Percorsi Quendo";
 constexpr const char* kAssignmentStep = "Assegnazione Codici Percorso";
 
-struct RouteCodeResult {
-  int trips = 0;        // trips read
-  int matched = 0;      // trips given a descriptor route's code
-  int updated = 0;      // trips written
-  bool stored = false;  // the batch is in the database (false: nothing of it is)
+// Ok: the batch is in the database (nothing to tell). Not ok: nothing of it is, told with the
+// stop icon.
+struct RouteCodeResult : Outcome {
+  int trips = 0;    // trips read
+  int matched = 0;  // trips given a descriptor route's code
+  int updated = 0;  // trips written
 };
 
 RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector<DescriptorRoute>& routes,

@@ -24,15 +24,24 @@ std::string RouteRefusalText() {
          "* ID MTRAM alfanumerico max. 20 caratteri\n";
 }
 
+namespace {
+
+// A reading that stops: no route, `failure` with the stop icon (none when it is empty).
+RouteReading& Refused(RouteReading& result, const std::string& failure) {
+  result.ok = false;
+  result.lines.clear();
+  if (!failure.empty()) result.Fail(failure);
+  return result;
+}
+
+}  // namespace
+
 RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
   RouteReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
+  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
   const DbfField* code = reader.FindField(kMTramRouteColumn);
-  if (reader.ShapeType() != kPolylineShape || !code) {
-    result.failure = RouteRefusalText();
-    return result;
-  }
+  if (reader.ShapeType() != kPolylineShape || !code) return Refused(result, RouteRefusalText());
   reader.SetMultiPartRule(true);
   // A record of another type than polylines is damage; a null record, or one whose first line
   // has fewer than two points, has no route and is counted.
@@ -44,9 +53,7 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
         else
           ++result.skipped;
       })) {
-    result.failure = reader.Fault();
-    result.lines.clear();
-    return result;
+    return Refused(result, reader.Fault());
   }
   std::vector<std::string> refused;
   std::string_view record;
@@ -55,20 +62,17 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
   for (int i = 0; i < n && next < result.lines.size(); ++i) {
     if (result.lines[next].index != i) continue;
     if (!reader.Record(i, record)) {
-      result.failure = reader.Fault();
-      result.lines.clear();
-      return result;
+      return Refused(result, reader.Fault());
     }
     if (!reader.CheckedText(i, record, *code, text, reason)) refused.push_back(reason);
     result.lines[next++].code = TrimmedBothSides(text);
   }
   if (!refused.empty()) {
     reader.FailValues(refused, "RT_ITIN.SHP");
-    result.failure = reader.Fault();
-    result.lines.clear();
-    return result;
+    return Refused(result, reader.Fault());
   }
-  result.ok = true;
+  result.Succeed();
+  if (result.skipped > 0) result.Warn(SkippedRoutesText(result.skipped));
   return result;
 }
 

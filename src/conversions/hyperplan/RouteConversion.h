@@ -9,6 +9,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/RouteWriting.h"
@@ -30,10 +31,10 @@ struct RouteLine {
   std::vector<Vertex> points;
 };
 
-struct RouteReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault or the refusal (stop icon)
-  int skipped = 0;      // records without a line, left out
+// Not ok: the damaged set's fault or the refusal, with the stop icon. Ok: the warning of the
+// records left out, when there are any.
+struct RouteReading : Outcome {
+  int skipped = 0;  // records without a line, left out
   std::vector<RouteLine> lines;
 };
 

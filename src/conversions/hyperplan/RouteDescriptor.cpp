@@ -60,7 +60,6 @@ std::string DescriptorRoute::Signature() const {
 DescriptorReading ParseDescriptor(std::string_view bytes) {
   DescriptorReading result;
   result.opened = true;
-  result.valid = true;
   std::array<std::string_view, 4> fields;
   std::size_t start = 0;
   while (start < bytes.size()) {
@@ -71,8 +70,8 @@ DescriptorReading ParseDescriptor(std::string_view bytes) {
     if (start < bytes.size())
       start += bytes[start] == '\r' && start + 1 < bytes.size() && bytes[start + 1] == '\n' ? 2 : 1;
     if (!SplitLine(line, fields)) {
-      result.valid = false;
       result.routes.clear();
+      result.Fail(InvalidDescriptorText());
       return result;
     }
     if (result.routes.empty() || result.routes.back().code != fields[1])
@@ -80,7 +79,10 @@ DescriptorReading ParseDescriptor(std::string_view bytes) {
     result.routes.back().stops.push_back({LeadingNumber(fields[3]), std::string(fields[2])});
   }
   // A descriptor without a single line describes no route: every trip would lose its code.
-  if (result.routes.empty()) result.valid = false;
+  if (result.routes.empty())
+    result.Fail(InvalidDescriptorText());
+  else
+    result.Succeed();
   return result;
 }
 

@@ -11,6 +11,8 @@
 // whole descriptor invalid, and so does a descriptor without any line (an empty file). Nothing is
 // read past the bytes that are there.
 
+#include "common/Outcome.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -31,13 +33,14 @@ struct DescriptorRoute {
   std::string Signature() const;
 };
 
-struct DescriptorReading {
-  bool opened = false;                  // false: the file could not be read (nothing else is said)
-  bool valid = false;                   // every line as required
+// Ok: every line as required. Not ok: the refusal of an invalid descriptor (stop icon), or
+// nothing at all when the file could not be read.
+struct DescriptorReading : Outcome {
+  bool opened = false;                  // false: the file could not be read
   std::vector<DescriptorRoute> routes;  // in file order
 };
 
-// The descriptor's bytes parsed: routes in file order; valid false at the first bad line.
+// The descriptor's bytes parsed: routes in file order; refused at the first bad line.
 DescriptorReading ParseDescriptor(std::string_view bytes);
 // The file read whole, then parsed. `path` is Windows-1252.
 DescriptorReading ReadDescriptor(const std::string& path);

@@ -7,6 +7,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/FieldValue.h"
+#include "utilities/CodeAssignment.h"
 
 #include <unordered_map>
 
@@ -41,12 +42,14 @@ std::string CadencePlan::MessageText() const {
   return {};
 }
 
-CadencePlan PlanMicroBusCadences(DbDatabase* db) {
-  CadencePlan plan;
+namespace {
+
+// The plan's status and data; a read that fails leaves Status::ReadFailed.
+void MakePlan(DbDatabase* db, CadencePlan& plan) {
   {
     DbSelect master(db, {.columns = "datini, datfin", .from = "master", .where = "codice = 0"});
     master.Open();
-    if (master.WalkFailed()) return plan;
+    if (master.WalkFailed()) return;
     std::string from, to;
     if (master.hasRow) {
       master.GetFieldTextAt(0, from);
@@ -57,7 +60,7 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
     // A period without both ends, or ending before it starts, gives no day to rebuild.
     if (!master.hasRow || !plan.first.isValid() || !last.isValid() || last < plan.first) {
       plan.status = CadencePlan::Status::NoPeriod;
-      return plan;
+      return;
     }
     plan.dayCount = static_cast<int>(plan.first.daysTo(last)) + 1;
   }
@@ -69,7 +72,7 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
     if (i >= 0 && i < plan.dayCount) plan.trips.back().flags[static_cast<std::size_t>(i)] = 'S';
   });
   if (walk == MicroBusPeriodWalk::NotMicroBus) plan.status = CadencePlan::Status::NotMicroBus;
-  if (walk != MicroBusPeriodWalk::Walked) return plan;
+  if (walk != MicroBusPeriodWalk::Walked) return;
   std::unordered_map<std::string, int> numberOf;
   for (TripDaySet& t : plan.trips) {
     const auto [it, added] = numberOf.try_emplace(t.flags, static_cast<int>(plan.patterns.size()) + 1);
@@ -78,20 +81,33 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
   }
   // The day types made here must be new: one already there would take the patterns' calendars.
   DbTable cadences(db, "cadenz");
-  if (!cadences.SetIndex("codice")) return plan;
+  if (!cadences.SetIndex("codice")) return;
   for (std::size_t k = 0; k < plan.patterns.size(); ++k) {
     const std::string code = CadenceCode(static_cast<int>(k) + 1);
     if (cadences.SeekEqual({code.c_str()})) {
       plan.status = CadencePlan::Status::CodeInUse;
       plan.codeInUse = code;
-      return plan;
+      return;
     }
   }
   plan.status = CadencePlan::Status::Ready;
+}
+
+}  // namespace
+
+CadencePlan PlanMicroBusCadences(DbDatabase* db) {
+  CadencePlan plan;
+  MakePlan(db, plan);
+  if (plan.status == CadencePlan::Status::Ready)
+    plan.Succeed();
+  else if (plan.status != CadencePlan::Status::ReadFailed)  // a read that failed was told by the layer
+    plan.Fail(plan.MessageText());
   return plan;
 }
 
-bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
+namespace {
+
+bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
   DbBatch batch(db);
   DbTable cadences(db, "cadenz"), calendar(db, "calend"), periods(db, "period");
   if (!cadences.SetIndex("codice") || !calendar.SetIndex("codice") || !periods.SetIndex("codice")) {
@@ -163,6 +179,17 @@ bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgre
   if (cadences.SeekEqual({"UNICA"})) cadences.Delete();
   if (progress) progress->End();
   return batch.Commit() != 0;
+}
+
+}  // namespace
+
+Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
+  Outcome result;
+  if (WritePlan(db, plan, progress))
+    result.Succeed(kCadenceDoneText);
+  else
+    result.Fail(AssignmentNotStoredText());
+  return result;
 }
 
 std::string CadenceQuestionText() {

@@ -6,6 +6,7 @@
 // its periods. The plan is made first and refused whole before any change; then every write is in
 // one transaction.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 
 #include <QDate>
@@ -21,7 +22,9 @@ struct TripDaySet {
   int pattern = 0;    // the day type's number, from 1
 };
 
-struct CadencePlan {
+// Ok when the plan is ready; its refusal (stop icon) otherwise, nothing when a read failed (the
+// layer has told why).
+struct CadencePlan : Outcome {
   enum class Status { Ready, NoPeriod, NotMicroBus, CodeInUse, ReadFailed };
   Status status = Status::ReadFailed;
   QDate first;                        // the reporting period's first day
@@ -40,8 +43,9 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db);
 // "%04d" of a pattern number.
 std::string CadenceCode(int pattern);
 
-// Writes the plan (Status::Ready). False when the commit was refused: nothing changed.
-bool RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress);
+// Writes the plan (Status::Ready), told as done. Not ok when the commit was refused: nothing
+// changed, told with the stop icon.
+Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress);
 
 std::string CadenceQuestionText();
 constexpr const char* kCadenceDoneText = "Elaborazione terminata";

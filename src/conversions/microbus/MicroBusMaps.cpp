@@ -33,6 +33,13 @@ long CompanyNumber(const std::string& text) {
   return value;
 }
 
+// A reading that stops: `failure` with the stop icon (none when it is empty).
+MapReading& Refused(MapReading& result, const std::string& failure) {
+  result.ok = false;
+  if (!failure.empty()) result.Fail(failure);
+  return result;
+}
+
 }  // namespace
 
 void MapArcTable::Append(int index, std::vector<Vertex> vertices) {
@@ -79,15 +86,12 @@ std::string ArcMapRefusalText() {
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
+  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
   const DbfField* companyField = reader.FindField(kCompanyColumn);
   const DbfField* name = reader.FindField(kStopNameColumn);
   // The later of the two code fields in the field list gives the code.
   const DbfField* code = reader.LastField({kStopCodeColumn, kStopCodeOtherColumn});
-  if (!companyField || !name || !code) {
-    result.failure = StopSetRefusalText();
-    return result;
-  }
+  if (!companyField || !name || !code) return Refused(result, StopSetRefusalText());
   if (!reader.ReadShapes(progress,
                          [&](int i, const ShapeRecord& shape) {
                            if (shape.point) stops.Append(i, shape.x, shape.y);
@@ -95,30 +99,23 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
       !reader.ReadRecords([&](int i, std::string_view record) {
         if (CompanyNumber(reader.Text(record, *companyField)) == company) stops.SetCode(i, reader.Text(record, *code));
       })) {
-    result.failure = reader.Fault();
-    return result;
+    return Refused(result, reader.Fault());
   }
   stops.BuildIndex();
   if (progress) progress->End();
   // Only a point record of the company with a code counts.
-  if (stops.IndexCount() == 0) {
-    result.failure = NoCompanyStopText();
-    return result;
-  }
-  result.ok = true;
+  if (stops.IndexCount() == 0) return Refused(result, NoCompanyStopText());
+  result.Succeed();
   return result;
 }
 
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
+  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
   const DbfField* from = reader.FindField(kMapArcStartColumn);
   const DbfField* to = reader.FindField(kMapArcEndColumn);
-  if (!from || !to) {
-    result.failure = ArcMapRefusalText();
-    return result;
-  }
+  if (!from || !to) return Refused(result, ArcMapRefusalText());
   reader.SetMultiPartRule(true);
   if (!reader.ReadShapes(progress,
                          [&](int i, ShapeRecord& shape) {
@@ -127,15 +124,11 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
       !reader.ReadRecords([&](int i, std::string_view record) {
         arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
       })) {
-    result.failure = reader.Fault();
-    return result;
+    return Refused(result, reader.Fault());
   }
   arcs.BuildIndex();
   if (progress) progress->End();
-  if (arcs.Count() == 0) {
-    result.failure = NoArcText("ARCHI Microbus Map");
-    return result;
-  }
-  result.ok = true;
+  if (arcs.Count() == 0) return Refused(result, NoArcText("ARCHI Microbus Map"));
+  result.Succeed();
   return result;
 }

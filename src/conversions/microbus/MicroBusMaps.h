@@ -5,6 +5,7 @@
 // records; both tables are sorted once by their key and searched by bisection, the keys compared
 // byte by byte (case and every blank count).
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/CodedPoints.h"
 #include "conversions/shapefiles/PointLists.h"
@@ -38,10 +39,8 @@ class MapArcTable {
   std::vector<int> byCodes_;
 };
 
-struct MapReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault or the refusal (stop icon)
-};
+// Not ok: the damaged set's fault or the refusal, with the stop icon.
+struct MapReading : Outcome {};
 
 // Reads the stops of the set at `path`: of the records of company `company`, the code of
 // COD_FERM or COD_FERMA (the later in the field list).

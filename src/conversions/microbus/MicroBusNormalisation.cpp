@@ -4,6 +4,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "utilities/CodeAssignment.h"
 
 #include <algorithm>
 #include <map>
@@ -158,23 +159,21 @@ bool MergeInto(const CompareTrip& a, const CompareTrip& b, DbTable& periods, DbT
   return heads.SeekEqual({bId.c_str()}) && heads.Delete();
 }
 
-}  // namespace
-
-NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
-  NormalisationResult result;
+// Merges the trips of every group in one transaction; false when nothing changed.
+bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
   std::vector<CompareTrip> trips;
   std::vector<std::vector<std::size_t>> groups;
-  if (!ReadGroups(db, trips, groups)) return result;
+  if (!ReadGroups(db, trips, groups)) return false;
   std::unordered_map<std::int32_t, std::size_t> slot;
   for (const auto& g : groups)
     for (std::size_t i : g) slot.emplace(trips[i].id, i);
-  if (!ReadStopsAndDays(db, trips, slot)) return result;
+  if (!ReadStopsAndDays(db, trips, slot)) return false;
 
   DbBatch batch(db);
   DbTable periods(db, "period"), stops(db, "detcor"), heads(db, "tescor");
   if (!periods.SetIndex("codice") || !stops.SetIndex("codice") || !heads.SetIndex("codice")) {
     batch.Rollback();
-    return result;
+    return false;
   }
   if (progress) progress->Begin({});
   const long total = static_cast<long>(groups.size());
@@ -188,7 +187,7 @@ NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
       for (std::size_t bi = ai + 1; bi < g.size(); ++bi) {
         CompareTrip& b = trips[g[bi]];
         if (b.merged || b.head != a.head || b.stops != a.stops || !Disjoint(days, b.dates)) continue;
-        if (MergeInto(a, b, periods, stops, heads)) ++result.deleted;
+        if (MergeInto(a, b, periods, stops, heads)) ++deleted;
         for (const std::string& d : b.dates) {
           a.dates.push_back(d);
           days.insert(d);
@@ -198,8 +197,19 @@ NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
     }
   }
   if (progress) progress->End();
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.deleted = 0;
+  return batch.Commit() != 0;
+}
+
+}  // namespace
+
+NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
+  NormalisationResult result;
+  if (MergeGroups(db, progress, result.deleted)) {
+    result.Succeed(NormalisationResultText(result.deleted));
+  } else {
+    result.deleted = 0;
+    result.Fail(AssignmentNotStoredText());
+  }
   return result;
 }
 

@@ -6,6 +6,7 @@
 // single-day "UNICA" periods and the later one goes with its stops and periods. All in one
 // transaction.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 
 #include <cstdint>
@@ -14,9 +15,10 @@
 
 class DbDatabase;
 
-struct NormalisationResult {
-  bool stored = false;  // false: a selection failed or the commit was refused, nothing changed
-  int deleted = 0;      // trips merged into another and deleted
+// Ok: the merge is in the database, told with the count. Not ok: a selection failed or the
+// commit was refused and nothing changed, told with the stop icon.
+struct NormalisationResult : Outcome {
+  int deleted = 0;  // trips merged into another and deleted
 };
 
 // Trips whose key holds no value (or an empty direction) belong to no group and stay as they are.

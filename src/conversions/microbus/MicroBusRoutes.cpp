@@ -3,6 +3,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "utilities/CodeAssignment.h"
 
 namespace {
 
@@ -121,6 +122,7 @@ RouteCodeAssignment AssignVariantCodes(DbDatabase* db, const RouteTable& routes,
   DbTable heads(db, "tescor");
   if (!heads.SetIndex("codice")) {
     batch.Rollback();
+    result.Fail(AssignmentNotStoredText());
     return result;
   }
   const long total = routes.VariantCount();
@@ -137,7 +139,11 @@ RouteCodeAssignment AssignVariantCodes(DbDatabase* db, const RouteTable& routes,
       }
     }
   if (progress) progress->End();
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.trips = 0;
+  if (batch.Commit() != 0) {
+    result.Succeed();
+  } else {
+    result.trips = 0;
+    result.Fail(AssignmentNotStoredText());
+  }
   return result;
 }

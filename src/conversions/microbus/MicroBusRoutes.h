@@ -4,6 +4,7 @@
 // named by its route's code alone when the route has one variant, else "code/number"; the trips of
 // a route of several variants take the name of their variant.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
 
@@ -53,9 +54,10 @@ bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress);
 std::vector<std::string> RoutesWithLongNames(const RouteTable& routes);
 std::string LongNamesText(const std::vector<std::string>& codes);
 
-struct RouteCodeAssignment {
-  bool stored = false;  // false: the commit was refused, nothing changed
-  int trips = 0;        // trips given their variant's name
+// Ok: the trips' codes are in the database (nothing to tell). Not ok: the commit was refused and
+// nothing changed, told with the stop icon.
+struct RouteCodeAssignment : Outcome {
+  int trips = 0;  // trips given their variant's name
 };
 
 // The trips of every route of several variants take their variant's name as route code, all in

@@ -26,6 +26,15 @@ MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
   return select.WalkFailed() ? MicroBusPeriodWalk::Failed : MicroBusPeriodWalk::Walked;
 }
 
+Outcome CheckMicroBusShape(DbDatabase* db) {
+  Outcome result;
+  if (HasMicroBusShape(db))
+    result.Succeed();
+  else
+    result.Fail(MicroBusShapeRefusalText());
+  return result;
+}
+
 std::string MicroBusShapeRefusalText() {
   return std::string("ATTENZIONE: i dati analizzati non presentano le caratteristiche tipiche\n") +
          "di MicroBus-IVU !!!\n\n" + "Pertanto la funzione non è applicabile";

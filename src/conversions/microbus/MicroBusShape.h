@@ -3,6 +3,8 @@
 // (start and end the same date) of the day type "UNICA", none excluded. Both the normalisation of
 // the communication and the cadence rebuilding run only on data of that shape.
 
+#include "common/Outcome.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,6 +17,8 @@ bool IsMicroBusPeriod(const std::string& caden, const std::string& inizio, const
 
 // Every period row of the database keeps the rules (a database without periods does).
 bool HasMicroBusShape(DbDatabase* db);
+// The same as an outcome: ok, or not with the refusal of data of another shape (stop icon).
+Outcome CheckMicroBusShape(DbDatabase* db);
 
 // The period rows in the order of trip and start, each handed to `take(trip, start)` (the start as
 // its display text) while they keep the rules: Walked when all did, NotMicroBus at the first that

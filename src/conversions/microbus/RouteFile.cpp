@@ -1,6 +1,7 @@
 #include "conversions/microbus/RouteFile.h"
 
 #include "common/Formatters.h"
+#include "common/WholeFile.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
@@ -62,6 +63,15 @@ std::string RouteReportText(const RouteReport& report, const ClockTime& now) {
   text += "\n******* Percorsi Generati *****************************************\n\n";
   for (const std::string& l : report.Routes()) text += l;
   return WithCrLf(text);
+}
+
+Outcome WriteRouteReport(const std::string& path, const RouteReport& report, const ClockTime& now) {
+  Outcome result;
+  if (WriteWholeFile(path, RouteReportText(report, now)))
+    result.Succeed();
+  else
+    result.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return result;
 }
 
 std::string RouteFailureText() {

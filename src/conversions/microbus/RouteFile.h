@@ -5,6 +5,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/microbus/MicroBusRoutes.h"
 #include "conversions/microbus/RoutePolylines.h"
@@ -19,6 +20,9 @@ RouteWriting WriteMicroBusRoutes(const std::string& path, const RouteTable& rout
 
 // The report's text, lines ended by CR LF, dated `now`.
 std::string RouteReportText(const RouteReport& report, const ClockTime& now);
+// Writes that text to `path`, whole or not at all; not ok when the file cannot be made, told with
+// the exclamation icon.
+Outcome WriteRouteReport(const std::string& path, const RouteReport& report, const ClockTime& now);
 
 // The failure message when the set cannot be made.
 std::string RouteFailureText();

@@ -5,6 +5,7 @@
 // The attribute texts are the program's Windows-1252 bytes; the .DBF's date is the program's clock.
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "exchange/ExportFiles.h"
@@ -52,6 +53,10 @@ class ShapeSetWriter {
   // the files that were there before are left as they were.
   bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
                const FileSetStep& step = {});
+
+  // The same for an operation that hands up `outcome`: done, or failed with "Impossibile creare"
+  // and the path of the file that failed (exclamation icon).
+  bool WriteTo(const std::string& base, const ClockTime& today, Outcome& outcome, const FolderWatch& watch = {});
 
   // The three files' bytes as WriteTo puts them on the disk.
   std::string MainBytes() const;

@@ -75,6 +75,9 @@ TEST(RailArcs, ASectionWithoutPointsGivesNoArc) {
       HandPolylineSet({{"NOME", 'C', 10}}, {{{{}, {{5, 5}, {6, 6}}}, {"a"}}, {{{{0, 0}, {1, 0}}}, {"b"}}}, 2024, 1, 1));
   const RailArcReading reading = ReadSectionSet(dir.Path("tratte.SHP"), nullptr);
   ASSERT_TRUE(reading.ok) << reading.Failure();
+  ASSERT_EQ(reading.messages.size(), 1u);  // the record of two parts is warned of
+  EXPECT_TRUE(HasPrefix(reading.messages[0].text, "ATTENZIONE: l'entità 0 è rappresentata da 2 linee."));
+  EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
   ASSERT_EQ(reading.arcs.Count(), 1);
   EXPECT_EQ(reading.arcs.Arcs()[0].index, 1);
   // The arc reader keeps such a record as an arc without vertices.

@@ -84,6 +84,9 @@ TEST(StopConversion, RecordsThatAreNotPointsAreCountedAndLeftOut) {
   const StopReading reading = ReadStopSet(dir.Path("in.shp"), HyperPlanStopTexts(), nullptr);
   ASSERT_TRUE(reading.ok) << reading.Failure();
   EXPECT_EQ(reading.skipped, 1);
+  ASSERT_EQ(reading.messages.size(), 1u);  // the reading tells what it left out
+  EXPECT_EQ(reading.messages[0].text, SkippedStopsText(1));
+  EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
   std::string stops;
   for (const StopNode& s : reading.stops.Stops())
     stops += std::to_string(s.index) + " " + s.code + " " + std::to_string(static_cast<int>(s.x)) + "\n";
@@ -180,6 +183,9 @@ TEST(Georeferencing, CodFermaServesAndUnsuitableSetsAreRefused) {
     } else {
       EXPECT_EQ(result.Failure(), GeoreferenceRefusalText());
       EXPECT_EQ(result.messages[0].icon, NoticeIcon::Stop);
+      // ... and then that the georeferencing failed.
+      ASSERT_EQ(result.messages.size(), 2u);
+      EXPECT_EQ(result.messages[1].text, GeoreferenceFailedText());
     }
   }
 }

@@ -45,7 +45,7 @@ std::string WriteNodi(const bench::Timetable& data) {
 // when given; the lines written.
 long Communication(bench::Timetable& data, const std::string& nodi = {}) {
   CommunicationModel model;
-  CommunicationHeader h = ReadCommunicationHeader(data.db.get(), 'B', true);
+  CommunicationHeader h = ReadCommunicationHeader(data.db.get(), 'B', true).header;
   GeoStopList list;
   const GeoStopList* geo = nullptr;
   if (!nodi.empty()) {

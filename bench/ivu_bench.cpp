@@ -106,7 +106,7 @@ int main() {
     auto start = Clock::now();
     const ivu::IvuReading reading = ivu::ReadIvuSet(in, nullptr);
     bestRead = std::min(bestRead, Seconds(start));
-    if (!reading.opened || !reading.errors.Empty()) {
+    if (!reading.ok || !reading.errors.Empty()) {
       std::fprintf(stderr, "the generated set was refused: %zu faults\n", reading.errors.Entries().size());
       return 1;
     }

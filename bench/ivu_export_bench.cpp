@@ -39,9 +39,9 @@ int main() {
   for (int run = 0; run < 3; ++run) {
     auto start = Clock::now();
     ivu::IvuExportData exported;
-    std::string message;
-    if (!ivu::LoadIvuExport(data.db.get(), exported, message, nullptr)) {
-      std::fprintf(stderr, "export refused: %s\n", message.c_str());
+    const Outcome loaded = ivu::LoadIvuExport(data.db.get(), exported, nullptr);
+    if (!loaded.ok) {
+      std::fprintf(stderr, "export refused: %s\n", loaded.Texts().c_str());
       return 1;
     }
     best[0] = std::min(best[0], Seconds(start));
@@ -59,7 +59,7 @@ int main() {
     start = Clock::now();
     const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
     best[2] = std::min(best[2], Seconds(start));
-    if (!reading.opened || !reading.errors.Empty()) {
+    if (!reading.ok || !reading.errors.Empty()) {
       std::fprintf(stderr, "the exported set was refused: %zu faults\n", reading.errors.Entries().size());
       return 1;
     }

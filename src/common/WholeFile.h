@@ -1,11 +1,20 @@
 #pragma once
-// One file of text written whole or not at all: the bytes go to a temporary beside the chosen
-// name, created new (common/NewFile), are flushed to the disk, and only then take the name by one
-// rename. A file already there keeps its content when the new one cannot be written, and no
-// temporary is left behind (those of killed runs go at the next write into the folder).
+// One file written whole or not at all, as a set of one file (common/ExportFiles): the bytes go
+// to a hidden temporary beside the chosen name, created new (common/NewFile), are flushed to the
+// disk, and only then take the name by one rename. A file already there keeps its content when
+// the new one cannot be written, and no temporary is left behind (those of killed runs go at the
+// next write into the folder).
 
+#include <functional>
 #include <string>
 #include <string_view>
 
+// Where the lines of a text file go, each without its line end.
+using LineSink = std::function<void(std::string_view line)>;
+
 // `path` is Windows-1252. False when the file could not be written whole (nothing changed).
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
+
+// Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
+// not at all. False when the file could not be written (nothing changed there).
+bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);

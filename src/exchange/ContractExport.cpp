@@ -1,8 +1,8 @@
 #include "exchange/ContractExport.h"
 
+#include "common/ExportFiles.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
-#include "exchange/ExportFiles.h"
 
 #include <cstdlib>
 

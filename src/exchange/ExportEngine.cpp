@@ -1,6 +1,8 @@
 #include "exchange/ExportEngine.h"
 
 #include "common/CalendarDays.h"
+#include "common/ExportFiles.h"
+#include "common/ExportRecovery.h"
 #include "common/IndexedLists.h"
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
@@ -10,9 +12,7 @@
 #include "db/DbTable.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ExportCalendar.h"
-#include "exchange/ExportFiles.h"
 #include "exchange/ExportRecord.h"
-#include "exchange/ExportRecovery.h"
 #include "exchange/ExportStops.h"
 #include "exchange/ImportEngine.h"
 #include "exchange/NormalStopsLayout.h"

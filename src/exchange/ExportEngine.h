@@ -16,8 +16,8 @@
 // an earlier export was cut short is put in order first (RecoverExportFolder); one that cannot be
 // is not written into.
 
+#include "common/ExportFiles.h"
 #include "common/Formatters.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>

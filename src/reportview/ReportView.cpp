@@ -1,6 +1,7 @@
 #include "reportview/ReportView.h"
 
 #include "common/Cp1252.h"
+#include "common/ExportFiles.h"
 #include "common/NewFile.h"
 #include "platform/Busy.h"
 #include "platform/MainFrame.h"
@@ -22,6 +23,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -30,59 +33,40 @@ const char* const kPrinterFault =
     "Verificare l'impostazione della stampante associata\n"
     "all'applicazione e riprovare successivamente.\n";
 
-// The hidden temporary of a PDF file (common/NewFile), held open while the printer writes it
-// through the descriptor's own name, so that nothing put meanwhile under the temporary's name is
-// written; checked whole, flushed and renamed into place, or removed.
+// A PDF file as a set of one file (common/ExportFiles): its hidden temporary is held open while
+// the printer writes it through the descriptor's own name, so that nothing put meanwhile under the
+// temporary's name is written; checked whole, then put in place, or removed.
 class PdfTemporary {
  public:
-  ~PdfTemporary() {
-    if (fd_ >= 0) {
-      ::unlink(path_.c_str());
-      ::close(fd_);
-    }
-  }
   bool Create(const std::string& nativeTarget) {
-    target_ = nativeTarget;
     std::string folder, name;
     SplitNativePath(nativeTarget, folder, name);
-    path_ = HiddenTemporaryOf(folder, name);
-    fd_ = CreateHiddenTemporary(folder, name);
-    return fd_ >= 0;
+    set_ = std::make_unique<ExportFileSet>(folder, std::vector<std::string>{}, PathText::Native);
+    return !name.empty() && set_->Begin(name);
   }
-  bool Open() const { return fd_ >= 0; }
-  QString Through() const { return QStringLiteral("/proc/self/fd/") + QString::number(fd_); }
-  bool PutInPlace() {
-    const bool ok =
-        ::fsync(fd_) == 0 && Complete() && StillNamed(fd_, path_) && std::rename(path_.c_str(), target_.c_str()) == 0;
-    if (!ok) return false;
-    ::close(fd_);
-    fd_ = -1;
-    std::string folder, name;
-    SplitNativePath(target_, folder, name);
-    SyncFolder(folder);
-    return true;
-  }
+  bool Open() const { return set_ && set_->Descriptor() >= 0; }
+  QString Through() const { return QStringLiteral("/proc/self/fd/") + QString::number(set_->Descriptor()); }
+  bool PutInPlace() { return Complete(set_->Descriptor()) && set_->Finish() && set_->Commit(); }
 
  private:
   // The file ends as a whole PDF does: its cross-reference table where the trailer says, then
   // the end mark. A write lost on the way moves the one or cuts the other.
-  bool Complete() const {
+  static bool Complete(int fd) {
     struct stat st;
-    if (::fstat(fd_, &st) != 0 || st.st_size < 64) return false;
+    if (::fstat(fd, &st) != 0 || st.st_size < 64) return false;
     const off_t size = st.st_size;
     const off_t tailSize = std::min<off_t>(size, 256);
     std::string tail(static_cast<size_t>(tailSize), '\0');
-    if (::pread(fd_, tail.data(), tail.size(), size - tailSize) != tailSize) return false;
+    if (::pread(fd, tail.data(), tail.size(), size - tailSize) != tailSize) return false;
     while (!tail.empty() && (tail.back() == '\n' || tail.back() == '\r')) tail.pop_back();
     const size_t mark = tail.rfind("startxref");
     if (tail.size() < 5 || tail.compare(tail.size() - 5, 5, "%%EOF") != 0 || mark == std::string::npos) return false;
     const long long xref = std::strtoll(tail.c_str() + mark + 9, nullptr, 10);
     char head[4];
-    return xref > 0 && xref < size - 4 && ::pread(fd_, head, 4, xref) == 4 && std::string(head, 4) == "xref";
+    return xref > 0 && xref < size - 4 && ::pread(fd, head, 4, xref) == 4 && std::string(head, 4) == "xref";
   }
 
-  std::string target_, path_;
-  int fd_ = -1;
+  std::unique_ptr<ExportFileSet> set_;
 };
 
 // Draws the pages of one run, on the page dump too when the driver asked for one.

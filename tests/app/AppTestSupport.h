@@ -5,7 +5,7 @@
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -3,11 +3,13 @@
 // killed runs go at the next write into the folder, while one a running writer holds stays.
 
 #include "common/Cp1252.h"
+#include "common/ExportFiles.h"
 #include "common/NewFile.h"
 #include "common/WholeFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <fcntl.h>
@@ -42,6 +44,34 @@ TEST(WholeFile, WritesNewTemporariesAndClearsThoseOfKilledRuns) {
   ASSERT_TRUE(WriteWholeFile(folder + "/ERR_1.TXT", "ancora"));
   EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(held)));
   EXPECT_EQ(FileBytes(folder + "/ERR_1.TXT"), "ancora");
+}
+
+// A file's name as the writer gives it: the program's own names are Windows-1252, a name the file
+// dialog gave (the printed PDF's) is native already and may hold what Windows-1252 lacks.
+TEST(WholeFile, ASetTakesItsNamesAsTheWriterGivesThem) {
+  ScratchDir dir;
+  const std::string folder = dir.Dir();
+  struct Case {
+    std::string name;  // as given
+    PathText text;
+    std::string native;  // the name on the disk
+  } cases[] = {
+      {"stampa \xe5\xa0\xb1.pdf", PathText::Native, "stampa \xe5\xa0\xb1.pdf"},
+      {"citt\xe0.pdf", PathText::Windows1252, "citt\xc3\xa0.pdf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.native);
+    ExportFileSet set(folder, {}, c.text);
+    ASSERT_TRUE(set.Begin(c.name));
+    set.Write("%PDF");
+    ASSERT_TRUE(set.Finish() && set.Commit());
+    const std::string path = folder + "/" + c.native;
+    QFile written(QFile::decodeName(path.c_str()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().toStdString(), "%PDF");
+    EXPECT_TRUE(written.remove());
+  }
+  EXPECT_EQ(Listing(folder), "");
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class IvuHandMadeSets : public IvuSetFixture, public ::testing::WithParamInterfa
 TEST_P(IvuHandMadeSets, SixFilesAsTheHandMadeOnes) {
   Copy(GetParam());
   const IvuReading r = ReadIvuSet(in, nullptr);
-  ASSERT_TRUE(r.opened) << r.failedPath;
+  ASSERT_TRUE(r.ok) << r.failedPath;
   EXPECT_EQ(Faults(r), std::vector<std::string>{});
   EXPECT_EQ(IvuCompanyText(r.set), "Versione 7 dal 01.03.2024 al 05.03.2024\nAzienda Prova\n");
   const IvuWriting w = WriteIvuRtFiles(r, 17, out, kToday, nullptr);
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, IvuHandMadeSets, ::testing::Values("ivu_bitfeld"
 TEST_F(IvuSetFixture, ADamagedSetGathersEveryFault) {
   MakeDamagedIvuSet(in);
   const IvuReading r = ReadIvuSet(in, nullptr);
-  ASSERT_TRUE(r.opened);
+  ASSERT_TRUE(r.ok);
   EXPECT_EQ(Faults(r), (std::vector<std::string>{
                            "betriebe|1|formato dati illegale", "|-1|Non trovo Fermata Fornitore=ABC ID=9",
                            "|-1|Non trovo Percorso Linea 12 Versione=7 Divisione=36000 Variante=1 Verso=1 Modello=2",
@@ -103,7 +103,7 @@ TEST_P(IvuDamage, IsAFaultOfTheReport) {
   Copy(GetParam().set);
   ApplyIvuEdits(in, GetParam().edits);
   const IvuReading r = ReadIvuSet(in, nullptr);
-  ASSERT_TRUE(r.opened) << r.failedPath;
+  ASSERT_TRUE(r.ok) << r.failedPath;
   EXPECT_EQ(Faults(r), GetParam().faults);
 }
 
@@ -285,7 +285,7 @@ TEST_F(IvuSetFixture, TruncatedAndLyingFiles) {
   Line("fd12.asc", 1, "12#7#36000#1#1#2000000000#");
   WriteFileBytes(in + "/ld12.asc", FileBytes(in + "/ld12.asc").substr(0, 60));
   const IvuReading r = ReadIvuSet(in, nullptr);
-  ASSERT_TRUE(r.opened);
+  ASSERT_TRUE(r.ok);
   EXPECT_FALSE(r.errors.Empty());
   const auto faults = Faults(r);
   EXPECT_NE(std::find(faults.begin(), faults.end(), "LD12|3|formato dati illegale"), faults.end());
@@ -296,14 +296,15 @@ TEST_F(IvuSetFixture, MissingFilesAreNamed) {
   Copy("ivu_cadenze");
   QFile::remove(cp1252::ToQString(in + "/betrtage.asc"));
   IvuReading r = ReadIvuSet(in, nullptr);
-  EXPECT_FALSE(r.opened);
+  EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, in + "/betrtage.asc");
   ASSERT_TRUE(QDir(cp1252::ToQString(in)).removeRecursively());
   Copy("ivu_bitfeld");
   QFile::remove(cp1252::ToQString(in + "/fd12.asc"));
   r = ReadIvuSet(in, nullptr);
-  EXPECT_FALSE(r.opened);
+  EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, in + "/FD12.asc");
+  EXPECT_EQ(r.Texts(), "Impossibile aprire\n\n" + in + "/FD12.asc\n" + kIvuStopped);
 }
 
 TEST_F(IvuSetFixture, AReadOnlyFolderGetsNoFile) {
@@ -313,6 +314,7 @@ TEST_F(IvuSetFixture, AReadOnlyFolderGetsNoFile) {
   const IvuWriting w = WriteIvuRtFiles(r, 17, out, kToday, nullptr);
   EXPECT_FALSE(w.ok);
   EXPECT_EQ(w.failedPath, out + "/RT_PROTO.TXT");
+  EXPECT_EQ(w.Texts(), "Impossibile creare\n\n" + out + "/RT_PROTO.TXT\n" + kIvuStopped);
   EXPECT_EQ(Listing(out), "");
 }
 

@@ -325,9 +325,10 @@ TEST_P(IvuExportVersion, RefusedBeforeAnythingIsWrittenWhenLonger) {
   t.Trip(1, "5", "A").ThreeStops(1, 800).Period(1, "FER", "2024-01-01", "2025-12-31");
   t.Make(path);
   ivu::IvuExportData data;
-  std::string message;
   DbDatabase db(path);
-  EXPECT_EQ(ivu::LoadIvuExport(&db, data, message, nullptr), c.fits) << message;
+  const Outcome loaded = ivu::LoadIvuExport(&db, data, nullptr);
+  const std::string message = loaded.Failure();
+  EXPECT_EQ(loaded.ok, c.fits) << message;
   if (c.fits) {
     ASSERT_EQ(data.daySets.size(), 1u);
     const bool lastDay = std::string(c.to) == "2025-01-18";
@@ -377,9 +378,10 @@ TEST_P(IvuExportLineCodes, RefusedBeforeAnythingIsWritten) {
   }
   t.Make(path);
   ivu::IvuExportData data;
-  std::string message;
   DbDatabase db(path);
-  const bool loaded = ivu::LoadIvuExport(&db, data, message, nullptr);
+  const Outcome outcome = ivu::LoadIvuExport(&db, data, nullptr);
+  const bool loaded = outcome.ok;
+  const std::string message = outcome.Failure();
   if (!c.named) {
     EXPECT_TRUE(loaded) << message;
     EXPECT_EQ(data.lines.size(), c.lines.size());
@@ -488,10 +490,10 @@ TEST(IvuExport, ThreeStopsAndSharedStandardTrip) {
   }
   RunSql(path, sql);
   ivu::IvuExportData data;
-  std::string message;
   {
     DbDatabase db(path);
-    ASSERT_TRUE(ivu::LoadIvuExport(&db, data, message, nullptr)) << message;
+    const Outcome loaded = ivu::LoadIvuExport(&db, data, nullptr);
+    ASSERT_TRUE(loaded.ok) << loaded.Texts();
   }
   ASSERT_EQ(data.stops.size(), 3u);
   EXPECT_EQ(data.stops[0].code, "A");

@@ -132,7 +132,7 @@ TEST_F(RoundTrip, EveryTripComesBack) {
   Export(kTrips);
   if (HasFatalFailure()) return;
   const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
-  ASSERT_TRUE(reading.opened) << reading.failedPath;
+  ASSERT_TRUE(reading.ok) << reading.failedPath;
   ASSERT_TRUE(reading.errors.Empty()) << reading.errors.Entries().front().file << " "
                                       << reading.errors.Entries().front().message;
   // No betrtage.asc nor kalender.asc: the days are read from the day sets.
@@ -196,7 +196,7 @@ TEST_F(RoundTrip, ASecondTimetableOfAVariantIsRefusedByTheReader) {
   if (HasFatalFailure()) return;
   EXPECT_EQ(Lines(set + "/ld5.asc")[4], "5#3#1#36000#1#A#3#2#BUS##");
   const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
-  ASSERT_TRUE(reading.opened) << reading.failedPath;
+  ASSERT_TRUE(reading.ok) << reading.failedPath;
   std::vector<long> refused;
   for (const ivu::IvuError& e : reading.errors.Entries())
     if (e.file == "LD5" && e.message == "formato dati illegale") refused.push_back(e.line);
@@ -210,7 +210,7 @@ TEST_F(RoundTrip, ATripCodeOfElevenCharactersIsRefusedByTheReader) {
   Export(trips);
   if (HasFatalFailure()) return;
   const ivu::IvuReading reading = ivu::ReadIvuSet(set, nullptr);
-  ASSERT_TRUE(reading.opened) << reading.failedPath;
+  ASSERT_TRUE(reading.ok) << reading.failedPath;
   ASSERT_FALSE(reading.errors.Empty());
   const ivu::IvuError& first = reading.errors.Entries().front();
   EXPECT_EQ(first.file + "|" + std::to_string(first.line) + "|" + first.message, "FD5|3|formato dati illegale");

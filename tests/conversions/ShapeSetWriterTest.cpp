@@ -2,10 +2,12 @@
 // ogrinfo reads them; the names of a set's files; a set that cannot be put in place.
 
 #include "common/ByteOrder.h"
+#include "common/ExportFiles.h"
+#include "common/ExportRecovery.h"
+#include "common/Outcome.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
-#include "exchange/ExportRecovery.h"
 #include "support/GdalTools.h"
 #include "support/KilledExport.h"
 #include "support/ReadOnlyFolder.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <cfloat>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -218,6 +221,78 @@ TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.message, interrupted + folder + "\nè stata interrotta " + c.closing);
     EXPECT_EQ(r.caption, "Scrittura shapefile");
+  }
+}
+
+// A shapefile write into a folder that holds a journal puts it in order first, as an export does,
+// tells what it did, then puts its own set in place: killed at any step, a write leaves one whole
+// set (the previous one or its own) to the next. A foreign journal is removed unobeyed; one of an
+// export cut short there is not this writer's to obey, and nothing is written.
+TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
+  ScratchDir dir;
+  const FolderWatch watch = NotesInFile(dir.Path("in_corso.txt"));
+  const auto set = [](const char* name) {
+    ShapeSetWriter w(StopsLayout());
+    w.AddPoint(5, 6, {"1", "B", name});
+    return w;
+  };
+  ShapeSetWriter previous = set("Vecchia"), killed = set("Uccisa"), next = set("Nuova");
+  const auto bytes = [](const ShapeSetWriter& w) { return w.MainBytes() + w.IndexBytes() + w.TableBytes(kToday); };
+  const auto inFolder = [](const std::string& f) {
+    return FileBytes(f + "/RT_NODI.SHP") + FileBytes(f + "/RT_NODI.SHX") + FileBytes(f + "/RT_NODI.DBF");
+  };
+  const auto write = [&](ShapeSetWriter& w, const std::string& f, const FileSetStep& step) {
+    std::string failed;
+    return w.WriteTo(f + "/RT_NODI", kToday, failed, watch, step);
+  };
+  const auto kill = [&](const std::string& f) { return [&, f](const FileSetStep& s) { write(killed, f, s); }; };
+  const auto killExport = [&](const std::string& f) {
+    return [&, f](const FileSetStep& step) {
+      ExportFileSet e(f, {"RT_HDORA.TXT", "RT_DTORA.TXT"});
+      e.SetFolderWatch(watch);
+      e.SetStepHook(step);
+      e.Begin("RT_HDORA.TXT");
+    };
+  };
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("intera"))) && write(previous, dir.Path("intera"), {}));
+  const std::vector<std::string> steps = StepsOf(kill(dir.Path("intera")));
+  struct Case {
+    std::function<bool(const std::string& folder)> leave;  // what the folder is left with
+    std::string told;                                      // the notice's beginning; "" for none
+    const ShapeSetWriter* whole;                           // the set when the next one begins; null: nothing is written
+  };
+  std::vector<Case> cases;
+  for (int k = 1; k <= static_cast<int>(steps.size()); ++k)
+    cases.push_back({[&, k](const std::string& f) { return KilledAfterStep(k, kill(f)); },
+                     k == static_cast<int>(steps.size()) ? "" : "ATTENZIONE: l'ultima scrittura dello shapefile",
+                     k >= StepNumber(steps, "journal sostituzione") ? &killed : &previous});
+  cases.push_back(
+      {[](const std::string& f) { return WriteFileBytes(f + "/QUENDO_ESPORTAZIONE_IN_CORSO", "x\n"), true; },
+       "ATTENZIONE: nella cartella\n", &previous});
+  cases.push_back({[&](const std::string& f) { return KilledAfterStep(1, killExport(f)); },
+                   "ATTENZIONE: l'ultima esportazione dati orari", nullptr});
+  for (const Case& c : cases) {
+    const std::string folder = dir.Path("uscita" + std::to_string(&c - cases.data()));
+    SCOPED_TRACE(folder);
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)) && write(previous, folder, {}) && c.leave(folder));
+    Outcome told;
+    std::string whenBegun;
+    {
+      NoticeCollector collect(told);
+      EXPECT_EQ(write(next, folder,
+                      [&](const std::string& done) {
+                        if (done == "journal scrittura") whenBegun = inFolder(folder);
+                      }),
+                c.whole != nullptr);
+    }
+    ASSERT_EQ(told.messages.size(), c.told.empty() ? 0u : 1u);
+    if (!c.told.empty()) {
+      EXPECT_EQ(told.messages[0].text.substr(0, c.told.size()), c.told);
+    }
+    EXPECT_EQ(whenBegun, c.whole ? bytes(*c.whole) : "");
+    EXPECT_EQ(inFolder(folder), bytes(c.whole ? next : previous));
+    EXPECT_EQ(Listing(folder), c.whole ? "RT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n"
+                                       : "QUENDO_ESPORTAZIONE_IN_CORSO\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
   }
 }
 

@@ -52,9 +52,9 @@ class RegionalCodes : public AuxiliaryImport {
   // RT_IDREG written by the communication's engine over the database.
   Strings Written() {
     DbDatabase db(path);
-    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
     CommunicationModel model;
-    EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr));
+    EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
     const std::string file = dir.Path("written_IDREG.TXT");
     EXPECT_TRUE(WriteWholeLines(file, [&](const LineSink& s) { WriteIdRegLines(model, h.company, s); }));
     return FileLines(file);

@@ -5,7 +5,7 @@
 
 #include "support/CommunicationData.h"
 
-#include "exchange/ExportRecovery.h"
+#include "common/ExportRecovery.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -35,7 +36,7 @@ class Communication : public ::testing::Test {
   Files Generate(const std::string& baseFile = {}) {
     NoticeLog notices;
     DbDatabase db(path);
-    CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+    CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
     std::unique_ptr<CommunicationModel> model;
     if (baseFile.empty()) {
       model = std::make_unique<CommunicationModel>();
@@ -46,7 +47,7 @@ class Communication : public ::testing::Test {
       model = std::move(read.model);
       h.number = read.number + 1;
     }
-    EXPECT_TRUE(BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr));
+    EXPECT_TRUE(BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
     const std::string stem = dir.Path("c" + std::to_string(++runs));
     const auto write = [&](const std::string& name, auto produce) {
       EXPECT_TRUE(WriteWholeLines(name, produce));
@@ -218,6 +219,28 @@ TEST_F(Communication, BasesThatAreRefused) {
   for (const auto& [bytes, outcome] : cases) EXPECT_EQ(Read(bytes), outcome) << bytes.substr(0, 60);
   EXPECT_EQ(Read(first.base, 18), BaseOutcome::OtherCompany);
   EXPECT_EQ(ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr).outcome, BaseOutcome::CannotOpen);
+  // What each refusal tells, each message as "icon|caption|text": the reason, then that the base
+  // cannot be used; a file that cannot be opened is only named.
+  const auto told = [](const BaseReadResult& r) {
+    std::string all;
+    for (const Notice& m : r.messages)
+      all += std::to_string(static_cast<unsigned>(m.icon)) + "|" + m.caption + "|" + m.text + "\n";
+    return all;
+  };
+  const std::string corrupt = "16||" + std::string(kCorruptBaseText) + "\n";
+  const std::pair<BaseReadResult, std::string> messages[] = {
+      {ReadReferenceBase(BaseFile(first.communication), 17, nullptr),
+       "16||" + std::string(kNotABaseText) + "\n" + corrupt},
+      {ReadReferenceBase(BaseFile(first.base), 18, nullptr), "16||" + std::string(kOtherCompanyText) + "\n" + corrupt},
+      {ReadReferenceBase(BaseFile(changedName), 17, nullptr), corrupt},
+      {ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr),
+       "48|Acquisizione base dati orari|Impossibile aprire\n\n" + dir.Path("assente.txt") + "\n"},
+      {ReadReferenceBase(BaseFile(first.base), 17, nullptr), ""},
+  };
+  for (const auto& [read, expected] : messages) {
+    EXPECT_EQ(told(read), expected);
+    EXPECT_EQ(read.ok, expected.empty());
+  }
   // Only the damage to the run line and the stop times breaks the base.
   EXPECT_EQ(Read(unknownRun), BaseOutcome::Corrupt);
 }
@@ -331,17 +354,18 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
     SetUp();
     RunSql(path, c.sql);
     DbDatabase db(path);
-    const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
-    EXPECT_EQ(h.refusal, "");
+    const CommunicationHeading heading = ReadCommunicationHeader(&db, 'B', true);
+    const CommunicationHeader& h = heading.header;
+    EXPECT_EQ(heading.Failure(), "");
     CommunicationModel model;
-    TextRefusal refusal;
-    EXPECT_FALSE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr, &refusal));
-    EXPECT_EQ(refusal, c.refusal);
+    const Outcome built = BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr);
+    EXPECT_FALSE(built.ok);
+    EXPECT_EQ(built.Failure(), c.refusal);
   }
   // The responsible person of the protocol line.
   RunSql(path, "UPDATE master SET resple = 'Mario Ross' || char(0x12B)");
   DbDatabase db(path);
-  EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).refusal,
+  EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).Failure(),
             "ATTENZIONE: dati generali:\nil campo resple (responsabile) contiene il carattere U+012B in posizione 10 "
             "del testo" +
                 rule);
@@ -369,9 +393,9 @@ TEST_F(Communication, ABaseWithoutArcsCarriesItsObjectsOn) {
 TEST_F(Communication, ABarPerPassWithItsCaption) {
   PassLog log;
   DbDatabase db(path);
-  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
   CommunicationModel model;
-  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log));
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
   ASSERT_TRUE(WriteWholeLines(
       base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
@@ -384,6 +408,54 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
                                                  "begin " + std::string(kPeriodPassCaption), "at 5/5", "begin ",
                                                  "at 25/25", "begin " + std::string(kBaseReadCaption), "begin "}));
   EXPECT_EQ(log.Last(), "25/25");
+}
+
+// The files chosen written as one set: a success is told only with the base, naming the kind; a
+// file that cannot be created is named under its own caption, and nothing is written.
+TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  CommunicationModel model;
+  ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  const std::string done =
+      " in formato VUR-TXT v2\nè terminata con successo.\n\n"
+      "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.";
+  struct Case {
+    bool first;
+    int files;         // communication, base, trips' flow, stops' flow
+    int missing;       // the file whose folder does not exist (-1: none)
+    std::string told;  // the messages, each "caption|text"
+  };
+  const std::string out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const std::string names[] = {"RT2.TXT", "RT2_BASE.TXT", "RT_IDREG.TXT", "RT_FMREG.TXT"};
+  const Case cases[] = {
+      {true, 1, -1, ""},
+      {true, 2, -1, "|La generazione della Prima Comunicazione" + done},
+      {false, 4, -1, "|La generazione della Comunicazione Incrementale" + done},
+      {true, 4, 0, "Esportazione dati orari|Impossibile creare\n\n" + out + "/manca/RT2.TXT"},
+      {true, 4, 1, "Esportazione base dati orari|Impossibile creare\n\n" + out + "/manca/RT2_BASE.TXT"},
+      {true, 4, 3, "Esportazione flusso ritorno|Impossibile creare\n\n" + out + "/manca/RT_FMREG.TXT"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.files) + " " + std::to_string(c.missing));
+    ASSERT_TRUE(QDir(cp1252::ToQString(out)).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+    std::string chosen[4];
+    for (int k = 0; k < c.files; ++k) chosen[k] = out + (k == c.missing ? "/manca/" : "/") + names[k];
+    const CommunicationPaths paths{chosen[0], chosen[1], chosen[2], chosen[3]};
+    const CommunicationWriting w = WriteCommunicationFiles(model, h, c.first, nullptr, paths, nullptr, {});
+    std::string told;
+    for (const Notice& m : w.messages) told += (told.empty() ? "" : "\n") + m.caption + "|" + m.text;
+    EXPECT_EQ(told, c.told);
+    EXPECT_EQ(w.ok, c.missing < 0);
+    std::vector<std::string> written;
+    for (int k = 0; c.missing < 0 && k < c.files; ++k) written.push_back(names[k]);
+    std::sort(written.begin(), written.end());
+    std::string listing;
+    for (const std::string& n : written) listing += n + "\n";
+    EXPECT_EQ(Listing(out), listing);
+  }
 }
 
 TEST(CommunicationLayout, LineChecksum) {
@@ -467,7 +539,8 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
     for (const std::string& n : names) WriteLines(out + "/" + n, {"old " + n});
   };
   std::vector<CommunicationPart> parts;
-  for (const std::string& n : names) parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }});
+  for (const std::string& n : names)
+    parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }, {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };
   WriteFileBytes(outside, "fuori");
   prepare();

@@ -4,8 +4,8 @@
 // order killed in its turn and run again; a file lost while the set is put in place; a folder
 // that cannot be put in order; the folder left by a program that knew no journal.
 
+#include "common/ExportRecovery.h"
 #include "exchange/ExportEngine.h"
-#include "exchange/ExportRecovery.h"
 #include "support/ExchangeData.h"
 #include "support/KilledExport.h"
 

@@ -86,10 +86,10 @@ struct IvuTimetable {
 inline void ExportIvuSet(const std::string& path, const std::string& folder, const ivu::IvuExportOptions& o,
                          const std::function<void(ivu::IvuExportData&)>& prepare = {}) {
   ivu::IvuExportData data;
-  std::string message;
   {
     DbDatabase db(path);
-    ASSERT_TRUE(ivu::LoadIvuExport(&db, data, message, nullptr)) << message;
+    const Outcome loaded = ivu::LoadIvuExport(&db, data, nullptr);
+    ASSERT_TRUE(loaded.ok) << loaded.Texts();
   }
   if (prepare) prepare(data);
   const ivu::IvuExportWriting w = ivu::WriteIvuExport(data, o, folder, nullptr);

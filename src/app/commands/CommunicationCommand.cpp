@@ -91,23 +91,14 @@ bool ChoosePath(const char* title, const std::string& defaultName, const char* r
 std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long& number) {
   frame.ShowStatusBand("Recupero Base Dati Riferimento VUR-TXT v2");
   ui::FileDialog dialog(ui::FileDialog::Mode::Open, "Recupero Base Dati VUR-TXT v2", {}, kTextFilter, "TXT");
-  BaseReadResult read;
   if (dialog.DoModal() == ui::IDOK) {
     ShowBusy(true);
     FrameProgress progress(&frame);
-    read = ReadReferenceBase(dialog.Path(), company, &progress);
+    BaseReadResult read = ReadReferenceBase(dialog.Path(), company, &progress);
     progress.End();
-    switch (read.outcome) {
-      case BaseOutcome::Read: number = read.number + 1; return std::move(read.model);
-      case BaseOutcome::CannotOpen:
-        ui::MessageBox("Impossibile aprire\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION,
-                       "Acquisizione base dati orari");
-        break;
-      case BaseOutcome::NotABase:
-      case BaseOutcome::OtherCompany:
-        ui::MessageBox(read.outcome == BaseOutcome::NotABase ? kNotABaseText : kOtherCompanyText, ui::MB_ICONSTOP);
-        [[fallthrough]];
-      case BaseOutcome::Corrupt: ui::MessageBox(kCorruptBaseText, ui::MB_ICONSTOP); break;
+    if (ui::ShowOutcome(read)) {
+      number = read.number + 1;
+      return std::move(read.model);
     }
   }
   ui::MessageBox(kNoBaseText, ui::MB_ICONSTOP);
@@ -124,57 +115,34 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   GeoStopList list;
   const GeoStopList* geo = nullptr;
   if (georeference && ChooseStopCoordinates(frame, header.company, true, list, progress.get())) geo = &list;
-  TextRefusal refusal;
-  if (!BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get(), &refusal)) {
+  const Outcome built = BuildCommunicationModel(db, model, header.periodStart, header.periodEnd, geo, progress.get());
+  if (!built.ok) {
     progress.reset();
-    if (!refusal.empty()) ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    ui::ShowOutcome(built);
     return;
   }
 
-  const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
                              : "Generazione Comunicazione Incrementale VUR-TXT v2");
   // The files are chosen one by one, and written and put in place together once every one is
   // chosen: a communication never stands without the files written with it.
-  std::vector<CommunicationPart> parts;
-  std::vector<const char*> captions;
-  std::string path;
+  CommunicationPaths paths;
   if (!ChoosePath("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
-                  nullptr, path))
+                  nullptr, paths.communication))
     return;
-  parts.push_back({path, [&](const LineSink& sink) { WriteCommunication(model, header, kind, sink, progress.get()); }});
-  captions.push_back("Esportazione dati orari");
   frame.ShowStatusBand(kBaseCaption);
   if (ChoosePath("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number), kBaseDeclined,
-                 path)) {
-    parts.push_back({path, [&](const LineSink& sink) {
-                       WriteCommunication(model, header, CommunicationFile::Base, sink, progress.get());
-                     }});
-    captions.push_back("Esportazione base dati orari");
+                 paths.base)) {
     frame.ShowStatusBand(kBaseCaption);
-    if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, path)) {
-      parts.push_back({path, [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); }});
-      captions.push_back("Esportazione flusso ritorno");
+    if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, paths.tripFlow)) {
       frame.ShowStatusBand(kBaseCaption);
-      if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, path)) {
-        parts.push_back({path, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); }});
-        captions.push_back("Esportazione flusso ritorno");
-      }
+      ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, paths.stopFlow);
     }
   }
-  const CommunicationWriting writing = WriteCommunicationSet(parts, ExportFolderWatch());
+  const CommunicationWriting writing =
+      WriteCommunicationFiles(model, header, first, geo, paths, progress.get(), ExportFolderWatch());
   progress.reset();
-  for (const std::string& told : writing.recovery) ui::MessageBox(told, ui::MB_ICONEXCLAMATION, captions.front());
-  if (!writing.ok) {
-    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, captions[writing.failed]);
-    return;
-  }
-  // Without its base the communication is written, but not told a success.
-  if (parts.size() < 2) return;
-  ui::MessageBox(std::string("La generazione della ") + (first ? "Prima Comunicazione" : "Comunicazione Incrementale") +
-                     " in formato VUR-TXT v2\nè terminata con successo.\n\n"
-                     "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.",
-                 ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(writing);
 }
 
 }  // namespace
@@ -183,11 +151,9 @@ void GenerateCommunicationV2(MainFrame& frame) {
   if (!NoBlockingErrors(frame)) return;
   CommunicationOptionsDialog dialog(&frame, 'B', kCommunicationDialog);
   if (dialog.DoModal() != ui::IDOK) return;
-  CommunicationHeader header = ReadCommunicationHeader(frame.Database(), dialog.nature, dialog.replaces == 1);
-  if (!header.refusal.empty()) {
-    ui::MessageBox(header.refusal, ui::MB_ICONSTOP);
-    return;
-  }
+  CommunicationHeading heading = ReadCommunicationHeader(frame.Database(), dialog.nature, dialog.replaces == 1);
+  if (!ui::ShowOutcome(heading)) return;
+  CommunicationHeader& header = heading.header;
   std::unique_ptr<CommunicationModel> model;
   if (dialog.first == 1) {
     if (ui::MessageBox(kFirstQuestion, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;

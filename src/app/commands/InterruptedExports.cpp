@@ -1,6 +1,6 @@
 #include "app/commands/InterruptedExports.h"
 
-#include "exchange/ExportRecovery.h"
+#include "common/ExportRecovery.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 

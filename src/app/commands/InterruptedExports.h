@@ -6,7 +6,7 @@
 // noted for its folder is obeyed. A folder is put in order by the next export into it as well, so
 // a note that cannot be written costs only the start-up's look.
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include <string>
 

@@ -16,14 +16,11 @@ namespace {
 
 constexpr const char* kTextFilter = "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||";
 
-void Stopped() { ui::MessageBox(kIvuStopped, ui::MB_ICONSTOP); }
-
 void OfferReport(const std::string& folder, const IvuErrorList& errors) {
   if (ui::MessageBox(kIvuDamaged, ui::MB_OKCANCEL | ui::MB_ICONSTOP) != ui::IDOK) return;
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kIvuReportCaption, kIvuReportName, kTextFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteIvuErrorReport(dialog.Path(), folder, errors, Now()))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteIvuErrorReport(dialog.Path(), folder, errors, Now()));
 }
 
 }  // namespace
@@ -38,11 +35,7 @@ void ConvertIvuToRt(MainFrame* frame) {
     FrameProgress progress(frame);
     reading = ReadIvuSet(folder, &progress);
   }
-  if (!reading.opened) {
-    ui::MessageBox("Impossibile aprire\n\n" + reading.failedPath, ui::MB_ICONEXCLAMATION, kIvuOpenCaption);
-    Stopped();
-    return;
-  }
+  if (!ui::ShowOutcome(reading)) return;
   if (!reading.errors.Empty()) {
     OfferReport(folder, reading.errors);
     return;
@@ -53,11 +46,5 @@ void ConvertIvuToRt(MainFrame* frame) {
   if (output.DoModal() != ui::IDOK) return;
   FrameProgress progress(frame);
   progress.Begin(kIvuStatus);
-  const IvuWriting writing =
-      WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, ExportFolderWatch());
-  if (!writing.recovery.empty()) ui::MessageBox(writing.recovery, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
-  if (!writing.ok) {
-    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kIvuCreateCaption);
-    Stopped();
-  }
+  ui::ShowOutcome(WriteIvuRtFiles(reading, company.company, output.Folder(), Now(), &progress, ExportFolderWatch()));
 }

@@ -2,10 +2,10 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
+#include "common/ExportRecovery.h"
 #include "conversions/ivu/IvuExport.h"
 #include "conversions/ivu/IvuGeoreferencing.h"
 #include "dialogs/IvuExportDialog.h"
-#include "exchange/ExportRecovery.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
 #include "platform/FrameProgress.h"
@@ -13,10 +13,6 @@
 #include "platform/Ui.h"
 
 using namespace ivu;
-
-namespace {
-constexpr const char* kCaption = "Esportazione dati orari";
-}  // namespace
 
 void ExportIvuInfoPool(MainFrame* frame) {
   IvuExportDialog dialog(frame, kIvuExportDialog);
@@ -34,9 +30,7 @@ void ExportIvuInfoPool(MainFrame* frame) {
   ShowBusy(true);
   FrameProgress progress(frame);
   IvuExportData data;
-  std::string refusal;
-  if (!LoadIvuExport(frame->Database(), data, refusal, &progress)) {
-    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+  if (!ui::ShowOutcome(LoadIvuExport(frame->Database(), data, &progress))) {
     frame->Redraw();
     return;
   }
@@ -45,25 +39,6 @@ void ExportIvuInfoPool(MainFrame* frame) {
     // Kept as read: the files round each coordinate to a whole number themselves.
     if (ChooseStopCoordinates(*frame, data.company, false, points, &progress)) PlaceIvuStops(points, data);
   }
-  // An earlier export cut short in this folder is put in order first, and the user is told what was
-  // done; a folder that cannot be put in order gets nothing new.
-  const std::string out = folder.Folder();
-  const FolderWatch watch = ExportFolderWatch();
-  const FolderRecovery recovery = RecoverExportFolder(out, watch);
-  if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, recovery.caption);
-  if (recovery.outcome == FolderRecovery::kFailed) {
-    ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
-    frame->Redraw();
-    return;
-  }
-  if (recovery.outcome != FolderRecovery::kWhole) watch.note(out, {});
-  const IvuExportWriting writing = WriteIvuExport(data, options, out, &progress, watch);
-  if (!writing.ok) {
-    ui::MessageBox("Impossibile creare\n\n" + writing.failedPath, ui::MB_ICONEXCLAMATION, kCaption);
-    ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
-    frame->Redraw();
-    return;
-  }
-  ui::MessageBox(kIvuExportDone, ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(WriteIvuExport(data, options, folder.Folder(), &progress, ExportFolderWatch()));
   frame->Redraw();
 }

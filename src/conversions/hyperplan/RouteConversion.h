@@ -8,10 +8,10 @@
 // are two steps, so that the command can ask for the output in between.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/RouteWriting.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>

@@ -1,12 +1,12 @@
 #include "conversions/ivu/IvuConversion.h"
 
 #include "common/Cp1252.h"
+#include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "conversions/ivu/IvuFields.h"
 #include "conversions/ivu/IvuResolution.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ExportRecord.h"
-#include "exchange/ExportRecovery.h"
 #include "exchange/RecordLayouts.h"
 
 #include <QDate>
@@ -515,8 +515,12 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
     if (ok && !anyTrip) r.errors.Add("FD" + s, 0, "nessuna corsa nel file");
   }
   if (progress) progress->End();
-  if (!ok) return r;
-  r.opened = true;
+  if (!ok) {
+    r.Tell("Impossibile aprire\n\n" + r.failedPath, NoticeIcon::Exclamation, kIvuOpenCaption);
+    r.Tell(kIvuStopped, NoticeIcon::Stop);
+    return r;
+  }
+  r.ok = true;
   ResolveIvuTrips(set, r.errors);
   if (set.versions.size() > 1) r.errors.Add("versione", 0, "Non è ammissibile definire due o più versioni");
   // The dialog and every date need the version.
@@ -535,6 +539,17 @@ std::string IvuCompanyText(const IvuSet& set) {
   return text;
 }
 
+namespace {
+
+// A file could not be created: the set is not written, and the conversion stops.
+IvuWriting Stopped(IvuWriting& w, const std::string& path) {
+  w.Tell("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, kIvuCreateCaption);
+  w.Fail(kIvuStopped, NoticeIcon::Stop, path);
+  return w;
+}
+
+}  // namespace
+
 IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::string& folder, const ClockTime& today,
                            WorkProgress* progress, const FolderWatch& watch) {
   IvuWriting w;
@@ -542,11 +557,12 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
   // An earlier export cut short in this folder: the folder is put in order first.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
-  w.recovery = recovery.message;
-  if (recovery.outcome == FolderRecovery::kFailed) {
-    w.failedPath = folder + "/" + names.front();
-    return w;
-  }
+  if (!recovery.message.empty()) w.Tell(recovery.message, NoticeIcon::Exclamation, kIvuCreateCaption);
+  if (recovery.outcome == FolderRecovery::kFailed) return Stopped(w, folder + "/" + names.front());
+  // A journal of ours obeyed leaves the folder whole: its note goes. Another program's journal,
+  // removed unobeyed, says nothing of a set of ours there, whose note stays.
+  const bool ours = recovery.outcome == FolderRecovery::kCompleted || recovery.outcome == FolderRecovery::kUndone;
+  if (ours && watch) watch.note(folder, {});
   ExportFileSet files(folder, names);
   if (watch) files.SetFolderWatch(watch);
   if (progress) progress->Begin("");
@@ -566,10 +582,10 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   ok = ok && files.Commit();
   if (progress) progress->End();
   if (!ok) {
-    w.failedPath = files.FailedPath();
+    const std::string failed = files.FailedPath();
     files.Abort();
     w.lines = 0;
-    return w;
+    return Stopped(w, failed);
   }
   w.ok = true;
   w.trips = records.trip;

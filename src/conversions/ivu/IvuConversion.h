@@ -7,10 +7,11 @@
 //  - WriteIvuRtFiles writes the six files, all of them or none.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/ivu/IvuErrors.h"
 #include "conversions/ivu/IvuRecords.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 
@@ -31,10 +32,10 @@ constexpr const char* kIvuStopped =
 // The day type of the bit-field mode.
 constexpr const char* kUnicaCode = "UNICA";
 
-struct IvuReading {
-  // False when a file could not be opened or read: `failedPath` names it, nothing else counts.
-  bool opened = false;
-  std::string failedPath;
+// Not done (`ok` false) when a file could not be opened or read: `failedPath` names it, the
+// messages say so and that the conversion stopped, and nothing else counts. Read, the set may
+// still hold faults (`errors`): the command offers their report then.
+struct IvuReading : Outcome {
   IvuSet set;
   IvuErrorList errors;
   long lines = 0;        // lines read in all files
@@ -47,17 +48,17 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress);
 // The company dialog's text: the version and the companies' names.
 std::string IvuCompanyText(const IvuSet& set);
 
-struct IvuWriting {
-  bool ok = false;
-  std::string failedPath;  // the file that could not be created
-  long trips = 0;          // output trips written
-  long lines = 0;          // lines of the six files
-  // An earlier export into the folder had been cut short, or a journal the program did not write
-  // was there: what was done before this one (a message for the user), or empty.
-  std::string recovery;
+// The messages: what was done first in a folder where an earlier export had been cut short, or
+// where a journal the program did not write was there; when a file could not be created
+// (`failedPath`), that and that the conversion stopped. Nothing is told of a success.
+struct IvuWriting : Outcome {
+  long trips = 0;  // output trips written
+  long lines = 0;  // lines of the six files
 };
 
-// Writes the six files of a set that ReadIvuSet read without faults.
+// Writes the six files of a set that ReadIvuSet read without faults. Our note of the folder
+// (`watch`) is taken back once a journal of ours there has been obeyed and the folder is whole;
+// a journal of another program does not make the note ours to forget.
 IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::string& folder, const ClockTime& today,
                            WorkProgress* progress, const FolderWatch& watch = {});
 

@@ -25,9 +25,14 @@ std::string IvuErrorReportText(const std::string& folder, const IvuErrorList& er
   return out;
 }
 
-bool WriteIvuErrorReport(const std::string& path, const std::string& folder, const IvuErrorList& errors,
-                         const ClockTime& now) {
-  return WriteWholeFile(path, IvuErrorReportText(folder, errors, now));
+Outcome WriteIvuErrorReport(const std::string& path, const std::string& folder, const IvuErrorList& errors,
+                            const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(path, IvuErrorReportText(folder, errors, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return written;
 }
 
 }  // namespace ivu

@@ -5,6 +5,7 @@
 // faults go to the text report ERRORI_IVU.
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 
 #include <cstdint>
 #include <string>
@@ -33,9 +34,10 @@ class IvuErrorList {
 // the source folder, then one line per fault.
 std::string IvuErrorReportText(const std::string& folder, const IvuErrorList& errors, const ClockTime& now);
 
-// Writes the report whole or not at all; false when it could not be written.
-bool WriteIvuErrorReport(const std::string& path, const std::string& folder, const IvuErrorList& errors,
-                         const ClockTime& now);
+// Writes the report whole or not at all; not done when it could not be written ("Impossibile
+// creare" and the path).
+Outcome WriteIvuErrorReport(const std::string& path, const std::string& folder, const IvuErrorList& errors,
+                            const ClockTime& now);
 
 constexpr const char* kIvuReportCaption = "Report Errori Riscontrati";
 constexpr const char* kIvuReportName = "ERRORI_IVU";

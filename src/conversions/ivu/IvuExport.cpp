@@ -3,6 +3,7 @@
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
+#include "common/ExportRecovery.h"
 
 #include <QDate>
 #include <algorithm>
@@ -338,12 +339,15 @@ bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message
   return true;
 }
 
-bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress) {
+Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress) {
+  Outcome loaded;
+  std::string message;
   Begin(progress, "Generazione Dati Generali");
   LoadMaster(db, data);
   if (!IvuVersionFits(data.periodStart, data.periodEnd, message)) {
     if (progress) progress->End();
-    return false;
+    loaded.Fail(message);
+    return loaded;
   }
   Begin(progress, "Estrazione Fermate");
   std::unordered_map<std::string, long> stopIndex;
@@ -356,7 +360,11 @@ bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, Wo
   Begin(progress, "Estrazione Corse");
   SortAndNumber(data);
   if (progress) progress->End();
-  return IvuLineCodesFit(data.lines, message);
+  if (IvuLineCodesFit(data.lines, message))
+    loaded.Succeed();
+  else
+    loaded.Fail(message);
+  return loaded;
 }
 
 std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {
@@ -431,9 +439,21 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   const std::vector<IvuExportFile> files = IvuExportFiles(data, options);
   std::vector<std::string> names;
   for (const IvuExportFile& f : files) names.push_back(f.name);
+  IvuExportWriting w;
+  // An earlier export cut short in this folder is put in order first, and the user is told what
+  // was done; a folder that cannot be put in order gets nothing new.
+  const FolderRecovery recovery = RecoverExportFolder(folder, watch);
+  if (!recovery.message.empty()) w.Tell(recovery.message, NoticeIcon::Exclamation, recovery.caption);
+  if (recovery.outcome == FolderRecovery::kFailed) {
+    w.Fail(kIvuExportStopped);
+    return w;
+  }
+  // A journal of ours obeyed leaves the folder whole: its note goes. Another program's journal,
+  // removed unobeyed, says nothing of a set of ours there, whose note stays.
+  const bool ours = recovery.outcome == FolderRecovery::kCompleted || recovery.outcome == FolderRecovery::kUndone;
+  if (ours && watch) watch.note(folder, {});
   ExportFileSet set(folder, names);
   if (watch) set.SetFolderWatch(watch);
-  IvuExportWriting w;
   bool ok = true;
   for (size_t k = 0; ok && k < files.size(); ++k) {
     if (progress) {
@@ -453,9 +473,13 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   }
   ok = ok && set.Commit();
   if (progress) progress->End();
-  w.ok = ok;
-  w.files = ok ? static_cast<long>(files.size()) : 0;
-  if (!ok) w.failedPath = set.FailedPath();
+  if (!ok) {
+    w.Tell("Impossibile creare\n\n" + set.FailedPath(), NoticeIcon::Exclamation, "Esportazione dati orari");
+    w.Fail(kIvuExportStopped, NoticeIcon::Stop, set.FailedPath());
+    return w;
+  }
+  w.files = static_cast<long>(files.size());
+  w.Succeed(kIvuExportDone);
   return w;
 }
 

@@ -4,8 +4,9 @@
 // read from the database into memory first (LoadIvuExport), the stops may then receive their
 // coordinates, and WriteIvuExport writes every file of the set or none.
 
+#include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
-#include "exchange/ExportFiles.h"
 
 #include <cstdint>
 #include <string>
@@ -75,10 +76,9 @@ bool IvuVersionFits(const std::string& start, const std::string& end, std::strin
 // message naming the line.
 bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message);
 
-// Reads the timetable. False when the version does not fit a day set or a line code cannot name
-// its files (`message` says why):
-// nothing is to be written then.
-bool LoadIvuExport(DbDatabase* db, IvuExportData& data, std::string& message, WorkProgress* progress);
+// Reads the timetable. Not done when the version does not fit a day set or a line code cannot name
+// its files (the message says why): nothing is to be written then.
+Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress);
 
 // The rows of each file, in the order of writing (every name but "dateien.asc" is listed in it).
 struct IvuExportFile {
@@ -87,13 +87,18 @@ struct IvuExportFile {
 };
 std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& options);
 
-struct IvuExportWriting {
-  bool ok = false;
-  std::string failedPath;  // the file that could not be created or written
+// The messages: what was done first in a folder where an earlier export had been cut short; when
+// the folder could not be put in order or a file could not be created or written (`failedPath`),
+// that and that the export stopped; otherwise its success.
+struct IvuExportWriting : Outcome {
   long files = 0;
 };
 
-// Writes the whole set into `folder` (Windows-1252, no final separator), all or none.
+// Writes the whole set into `folder` (Windows-1252, no final separator), all or none, once an
+// earlier export cut short there has been put in order (a folder that cannot be put in order gets
+// nothing new). Our note of the folder (`watch`) is taken back once a journal of ours there has
+// been obeyed and the folder is whole; a journal of another program does not make the note ours
+// to forget.
 IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOptions& options, const std::string& folder,
                                 WorkProgress* progress, const FolderWatch& watch = {});
 

@@ -4,11 +4,11 @@
 // every variant's verdict. Both files are put in place whole or not at all.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/WorkProgress.h"
 #include "conversions/microbus/MicroBusRoutes.h"
 #include "conversions/microbus/RoutePolylines.h"
 #include "conversions/shapefiles/RouteWriting.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 

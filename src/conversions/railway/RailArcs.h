@@ -4,11 +4,11 @@
 // and the arcs read from an ARCHI_FS set, which are found by their pair of codes.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>

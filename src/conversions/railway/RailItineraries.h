@@ -4,11 +4,11 @@
 // reversed, else a straight segment), and written as RT_ITIN.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
-#include "exchange/ExportFiles.h"
 
 #include <memory>
 #include <string>

@@ -5,10 +5,10 @@
 // names how many lines each route lost.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/RouteWriting.h"
-#include "exchange/ExportFiles.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,8 @@
 #include "conversions/shapefiles/ShapeSetWriter.h"
 
 #include "common/ByteOrder.h"
+#include "common/ExportRecovery.h"
+#include "common/Notices.h"
 #include "conversions/shapefiles/ShapeNames.h"
 
 #include <algorithm>
@@ -129,6 +131,16 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
   std::string folder;
   std::vector<std::string> names(3);
   for (int k = 0; k < 3; ++k) SplitShapePath(paths[k], folder, names[static_cast<std::size_t>(k)]);
+  // A folder where an earlier set was cut short is put in order first, as before an export; what
+  // was done is told at once. One that cannot be put in order is not written into.
+  const FolderRecovery recovery = RecoverExportFolder(folder, watch, step, names);
+  if (!recovery.message.empty()) Notify(recovery.message, NoticeIcon::Exclamation, recovery.caption);
+  if (recovery.outcome == FolderRecovery::kFailed) {
+    failedPath = paths[0];
+    return false;
+  }
+  if (recovery.outcome != FolderRecovery::kWhole && recovery.outcome != FolderRecovery::kForeign && watch)
+    watch.note(folder, {});
   ExportFileSet files(folder, names);
   if (watch) files.SetFolderWatch(watch);
   if (step) files.SetStepHook(step);

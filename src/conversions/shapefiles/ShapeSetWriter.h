@@ -5,10 +5,10 @@
 // The attribute texts are the program's Windows-1252 bytes; the .DBF's date is the program's clock.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
-#include "exchange/ExportFiles.h"
 
 #include <cfloat>
 #include <initializer_list>
@@ -50,7 +50,10 @@ class ShapeSetWriter {
 
   // Puts the three files of `base` in place ("base.SHP", or a companion already there in another
   // case). False, with the path of the file that failed, when one cannot be created or written:
-  // the files that were there before are left as they were.
+  // the files that were there before are left as they were. A folder where an earlier set was cut
+  // short, or that holds a journal the program did not write, is put in order first
+  // (RecoverExportFolder), and what was done is told as a notice; one that cannot be put in order
+  // fails with the path of the .SHP.
   bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
                const FileSetStep& step = {});
 

@@ -6,10 +6,10 @@
 // Reading and writing are two steps, so that the command can ask for the output in between.
 
 #include "common/Clock.h"
+#include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/stops/StopList.h"
-#include "exchange/ExportFiles.h"
 
 #include <cstddef>
 #include <string>

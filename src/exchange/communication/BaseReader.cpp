@@ -208,6 +208,8 @@ BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgr
   QFile file(cp1252::ToQString(path));
   if (!file.open(QIODevice::ReadOnly)) {
     result.outcome = BaseOutcome::CannotOpen;
+    result.failedPath = path;
+    result.Tell("Impossibile aprire\n\n" + path, NoticeIcon::Exclamation, "Acquisizione base dati orari");
     return result;
   }
   const QByteArray bytes = file.readAll();
@@ -218,6 +220,16 @@ BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgr
   Reader reader(lines, company, progress);
   result.outcome = reader.Read(*model, result.number);
   result.line = lines.Number();
-  if (result.outcome == BaseOutcome::Read) result.model = std::move(model);
+  switch (result.outcome) {
+    case BaseOutcome::Read:
+      result.model = std::move(model);
+      result.Succeed();
+      break;
+    case BaseOutcome::NotABase: result.Tell(kNotABaseText, NoticeIcon::Stop); break;
+    case BaseOutcome::OtherCompany: result.Tell(kOtherCompanyText, NoticeIcon::Stop); break;
+    case BaseOutcome::CannotOpen:
+    case BaseOutcome::Corrupt: break;
+  }
+  if (!result.ok) result.Fail(kCorruptBaseText, NoticeIcon::Stop, path);
   return result;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The reader of the reference base: the file the previous communication left for the next one,
 // checked line by line (protocol block, counts, field counts, check values) and loaded into a new
-// model whose objects keep their numbers. It shows nothing: the command tells the outcome with
+// model whose objects keep their numbers. It shows nothing: its outcome holds the messages, with
 // the texts below.
 
+#include "common/Outcome.h"
 #include "exchange/communication/CommunicationModel.h"
 
 #include <memory>
@@ -19,7 +20,9 @@ enum class BaseOutcome {
   Corrupt,       // any other fault
 };
 
-struct BaseReadResult {
+// Done (`ok`) when read; otherwise the messages say why, ending with kCorruptBaseText for a file
+// that was opened.
+struct BaseReadResult : Outcome {
   BaseOutcome outcome = BaseOutcome::Corrupt;
   std::unique_ptr<CommunicationModel> model;  // when read
   long number = 0;                            // the base's communication number
@@ -29,7 +32,7 @@ struct BaseReadResult {
 // Reads the base at `path` (Windows-1252) for the working `company`.
 BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgress* progress);
 
-// The texts of the outcomes.
+// The texts of the outcomes, and of the command that wanted the base.
 constexpr const char* kNotABaseText = "Il file proposto non è una Base Dati Orari di riferimento !!!";
 constexpr const char* kOtherCompanyText =
     "La Base Dati Orari di riferimento proposta non appartiene\n"

@@ -229,14 +229,14 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
   return !s.WalkFailed();
 }
 
-bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
-                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress,
-                             TextRefusal* refusal) {
+Outcome BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
+                                const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress) {
   CadenceDates calendar;
   TextRefusal text;
-  const bool built = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
-                     ExtractCalendar(db, periodStart, periodEnd, calendar, progress) &&
-                     ApplyPeriods(db, model, calendar, progress);
-  if (refusal) *refusal = text;
+  Outcome built;
+  built.ok = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
+             ExtractCalendar(db, periodStart, periodEnd, calendar, progress) &&
+             ApplyPeriods(db, model, calendar, progress);
+  if (!built.ok && !text.empty()) built.Fail(text);
   return built;
 }

@@ -3,6 +3,7 @@
 // caption: the stops, the trips (itineraries, arcs and runs), the service calendar of the
 // reporting period, and the validity periods applied to the runs as days of operation.
 
+#include "common/Outcome.h"
 #include "exchange/communication/CommunicationModel.h"
 
 #include <string>
@@ -60,12 +61,11 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
 void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded);
 
-// The four passes in their order, on `model` (empty, or loaded from the base). False when a
-// selection failed (the database layer has said why) or when a text cannot be sent (`refusal`,
-// when given, says which; nothing may then be written).
-bool BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
-                             const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress,
-                             TextRefusal* refusal = nullptr);
+// The four passes in their order, on `model` (empty, or loaded from the base). Not done when a
+// selection failed (the database layer has said why: no message here) or when a text cannot be
+// sent (its refusal is the message; nothing may then be written).
+Outcome BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
+                                const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress);
 
 // The refusal of a text of the communication: "ATTENZIONE: <row>:", what is wrong with the text
 // in the words of the regional export, and that nothing was written. Empty when the text can be

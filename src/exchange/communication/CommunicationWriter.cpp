@@ -1,11 +1,11 @@
 #include "exchange/communication/CommunicationWriter.h"
 
+#include "common/ExportFiles.h"
+#include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "common/NewFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
-#include "exchange/ExportFiles.h"
-#include "exchange/ExportRecovery.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
 #include "exchange/communication/CommunicationPasses.h"
@@ -273,21 +273,12 @@ void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) 
   for (const GeoStop& s : geo->Stops()) sink(FormatFmRegLine(company, s.code, s.id, s.x, s.y));
 }
 
-bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce) {
-  std::string folder, name;
-  SplitNativePath(path, folder, name);
-  if (name.empty()) return false;
-  ExportFileSet set(folder);
-  if (!set.Begin(name)) return false;
-  produce([&set](std::string_view line) { set.WriteLine(line); });
-  return set.Finish() && set.Commit();
-}
-
 CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,
                                            const FileSetStep& step) {
   CommunicationWriting w;
   const auto fail = [&](size_t part) {
     w.failed = part;
+    w.Tell("Impossibile creare\n\n" + parts[part].path, NoticeIcon::Exclamation, parts[part].caption);
     w.failedPath = parts[part].path;
     return w;
   };
@@ -310,13 +301,15 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   }
   for (size_t f = 0; f < folders.size(); ++f) {
     const FolderRecovery r = RecoverExportFolder(folders[f].path, watch, step);
-    if (!r.message.empty()) w.recovery.push_back(r.message);
+    if (!r.message.empty()) w.Tell(r.message, NoticeIcon::Exclamation, parts.front().caption);
     if (r.outcome == FolderRecovery::kFailed) {
       for (size_t k = 0; k < parts.size(); ++k)
         if (placeOf[k].first == f) return fail(k);
     }
-    if (r.outcome != FolderRecovery::kWhole && r.outcome != FolderRecovery::kForeign && watch)
-      watch.note(folders[f].path, {});
+    // A journal of ours obeyed leaves the folder whole: its note goes. Another program's journal,
+    // removed unobeyed, says nothing of a set of ours there, whose note stays.
+    const bool ours = r.outcome == FolderRecovery::kCompleted || r.outcome == FolderRecovery::kUndone;
+    if (ours && watch) watch.note(folders[f].path, {});
     folders[f].set = std::make_unique<ExportFileSet>(folders[f].path, folders[f].names);
     if (watch) folders[f].set->SetFolderWatch(watch);
     folders[f].set->SetStepHook(step);
@@ -342,13 +335,44 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   return w;
 }
 
+CommunicationWriting WriteCommunicationFiles(const CommunicationModel& model, const CommunicationHeader& header,
+                                             bool first, const GeoStopList* geo, const CommunicationPaths& paths,
+                                             WorkProgress* progress, const FolderWatch& watch) {
+  const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
+  std::vector<CommunicationPart> parts;
+  parts.push_back({paths.communication,
+                   [&](const LineSink& sink) { WriteCommunication(model, header, kind, sink, progress); },
+                   "Esportazione dati orari"});
+  if (!paths.base.empty()) {
+    parts.push_back(
+        {paths.base,
+         [&](const LineSink& sink) { WriteCommunication(model, header, CommunicationFile::Base, sink, progress); },
+         "Esportazione base dati orari"});
+    if (!paths.tripFlow.empty()) {
+      parts.push_back({paths.tripFlow, [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); },
+                       "Esportazione flusso ritorno"});
+      if (!paths.stopFlow.empty())
+        parts.push_back({paths.stopFlow, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); },
+                         "Esportazione flusso ritorno"});
+    }
+  }
+  CommunicationWriting w = WriteCommunicationSet(parts, watch);
+  // Without its base the communication is written, but not told a success.
+  if (w.ok && parts.size() > 1)
+    w.Inform(std::string("La generazione della ") + (first ? "Prima Comunicazione" : "Comunicazione Incrementale") +
+             " in formato VUR-TXT v2\nè terminata con successo.\n\n"
+             "Il file della Comunicazione può essere inoltrato all'Osservatorio Trasporti.");
+  return w;
+}
+
 std::string CommunicationDefaultName(int company, long number) {
   return "RT2_" + std::to_string(company) + "_" + std::to_string(number);
 }
 std::string BaseDefaultName(int company, long number) { return CommunicationDefaultName(company, number) + "_BASE"; }
 
-CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces) {
-  CommunicationHeader h;
+CommunicationHeading ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces) {
+  CommunicationHeading heading;
+  CommunicationHeader& h = heading.header;
   h.nature = nature;
   h.replaces = replaces;
   const MasterHeading m = ReadMasterHeading(db);
@@ -358,11 +382,17 @@ CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool re
     h.periodStart = m.periodStart;
     h.periodEnd = m.periodEnd;
     h.person = std::string(WithoutTrailingBlanks(m.person));
-    h.refusal = RefuseText("dati generali", *ProtocolLayout().Field("resple"), h.person, m.personLost, m.personLostAt);
+    const TextRefusal refusal =
+        RefuseText("dati generali", *ProtocolLayout().Field("resple"), h.person, m.personLost, m.personLostAt);
+    if (!refusal.empty()) {
+      heading.Fail(refusal);
+      return heading;
+    }
   } else {
     h.sendDate = h.periodStart = "01/01/1901";
     h.periodEnd = "31/12/2099";
     h.person = "Anonimo";
   }
-  return h;
+  heading.Succeed();
+  return heading;
 }

@@ -4,7 +4,9 @@
 // take the name by one rename; a file already there keeps its content when the new one cannot be
 // written.
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
+#include "common/Outcome.h"
+#include "common/WholeFile.h"
 #include "exchange/communication/CommunicationModel.h"
 
 #include <functional>
@@ -24,24 +26,25 @@ struct CommunicationHeader {
   std::string sendDate;  // p_data, "GG/MM/AAAA"
   std::string periodStart, periodEnd;
   std::string person;  // resple without trailing blanks
-  // A text of the master row that the file cannot carry: the refusal shown (nothing is written).
-  std::string refusal;
+};
+
+// Not done when a text of the master row cannot be carried by the file: the refusal is the
+// message, and nothing is written.
+struct CommunicationHeading : Outcome {
+  CommunicationHeader header;
 };
 
 class DbDatabase;
 // The protocol line's values from `master` (number 1); without the row: company 0, the dates
 // "01/01/1901", "01/01/1901", "31/12/2099" and "Anonimo". A responsible person's name holding a
-// control byte or a character Windows-1252 lacks is refused (`refusal`).
-CommunicationHeader ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces);
+// control byte or a character Windows-1252 lacks is refused.
+CommunicationHeading ReadCommunicationHeader(DbDatabase* db, char nature, bool replaces);
 
 enum class CommunicationFile {
   First,        // every object, 'S'
   Incremental,  // the objects not in the base, 'N'; the days of every run
   Base,         // every object, 'R', no days
 };
-
-// Where the lines go, each without its line end.
-using LineSink = std::function<void(std::string_view line)>;
 
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows.
 void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
@@ -51,33 +54,45 @@ void WriteIdRegLines(const CommunicationModel& model, int company, const LineSin
 // The lines of RT_FMREG: one per georeferenced stop, in the list's order (none without a list).
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
 
-// Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
-// not at all. False when the file could not be written (nothing changed there).
-bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
-
-// One file of a communication's set: where it goes (Windows-1252) and its lines.
+// One file of a communication's set: where it goes (Windows-1252), its lines, and the caption of
+// the messages about it.
 struct CommunicationPart {
   std::string path;
   std::function<void(const LineSink&)> produce;
+  std::string caption;
 };
 
-struct CommunicationWriting {
-  bool ok = false;
-  size_t failed = 0;       // otherwise the part that could not be written or put in place
-  std::string failedPath;  // and its path
-  // What was done in a folder where an earlier set had been cut short (messages for the user).
-  std::vector<std::string> recovery;
+// The messages: what was done in each folder where an earlier set had been cut short (under the
+// first part's caption); when a part could not be written or put in place, "Impossibile creare"
+// and its path (`failedPath`) under its caption.
+struct CommunicationWriting : Outcome {
+  size_t failed = 0;  // when not done: the part that could not be written or put in place
 };
 
 // The communication, its base and the return flows, put in place as one set: each file written
 // whole to its temporary, and only when every one is complete are they put in place, the files of
 // one folder as one set under its journal (ExportFileSet), the communication's folder last. A
 // folder where an earlier set was cut short is put in order first (RecoverExportFolder, by the
-// key `watch` noted). Nothing changes when a file cannot be written; only a rename refused in a
-// later folder leaves the sets of the folders put in place before it. `step` is told after each
+// key `watch` noted; that note goes once the folder is whole, but a journal of another program
+// found there leaves it). Nothing changes when a file cannot be written; only a rename refused in
+// a later folder leaves the sets of the folders put in place before it. `step` is told after each
 // change on the disk (tests stop there).
 CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,
                                            const FileSetStep& step = {});
+
+// The files chosen for a communication, one by one: the communication always; the base, the
+// return flow of the trips and the one of the stops each only when the one before it was chosen
+// (empty otherwise).
+struct CommunicationPaths {
+  std::string communication, base, tripFlow, stopFlow;
+};
+
+// The first or the incremental communication and the files chosen with it, written as one set
+// (WriteCommunicationSet). Its success is told only when the base was written with it: without
+// its base no further communication can follow.
+CommunicationWriting WriteCommunicationFiles(const CommunicationModel& model, const CommunicationHeader& header,
+                                             bool first, const GeoStopList* geo, const CommunicationPaths& paths,
+                                             WorkProgress* progress, const FolderWatch& watch);
 
 // The default names the save dialogs propose.
 std::string CommunicationDefaultName(int company, long number);

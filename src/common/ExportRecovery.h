@@ -1,17 +1,16 @@
 #pragma once
-// Putting in order a folder where an export was cut short (the program killed, the machine
-// stopped): the journal it left (ExportJournal) says whether every new file was complete. If so,
-// the new files are put in place; otherwise, or when that cannot be done, the previous files come
-// back. Either way no temporary, previous file moved aside or journal is left, and the folder
-// holds one whole set. Run before every export into a folder, and at start-up for the folders
-// the interface noted while an export was under way there.
+// Putting in order a folder where a set of files (an export, a shapefile set) was cut short (the
+// program killed, the machine stopped): the journal it left (ExportJournal) says whether every new file was complete.
+// If so, the new files are put in place; otherwise, or when that cannot be done, the previous files come back. Either
+// way no temporary, previous file moved aside or journal is left, and the folder holds one whole set. Run before every
+// set is written into a folder, and at start-up for the folders the interface noted while a set was under way there.
 //
 // Only a journal this program wrote is obeyed: its key must be the one the interface noted for
 // the folder, and each file it names one of the set about to be written (when the caller knows
 // them). Any other journal is told to the user and removed, and nothing else in the folder is
 // touched.
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include <string>
 #include <vector>

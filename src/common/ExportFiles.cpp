@@ -1,12 +1,12 @@
-#include "exchange/ExportFiles.h"
+#include "common/ExportFiles.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 
-ExportFileSet::ExportFileSet(std::string folder, std::vector<std::string> names)
-    : folder_(std::move(folder), {}), names_(std::move(names)) {}
+ExportFileSet::ExportFileSet(std::string folder, std::vector<std::string> names, PathText text)
+    : folder_(std::move(folder), {}, text), names_(std::move(names)) {}
 
 ExportFileSet::~ExportFileSet() { Abort(); }
 

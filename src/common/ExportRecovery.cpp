@@ -1,4 +1,4 @@
-#include "exchange/ExportRecovery.h"
+#include "common/ExportRecovery.h"
 
 #include <algorithm>
 #include <cctype>

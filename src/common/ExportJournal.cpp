@@ -1,4 +1,4 @@
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include "common/Cp1252.h"
 
@@ -109,7 +109,13 @@ std::string SetFolder::PathOf(const std::string& name) const {
 }
 
 std::string SetFolder::NativeOf(const std::string& name) const {
+  if (text_ == PathText::Native) return PathOf(name);
   return QFile::encodeName(cp1252::ToQString(PathOf(name))).toStdString();
+}
+
+std::string SetFolder::NativeFolder() const {
+  const std::string folder = folder_.empty() ? "." : folder_;
+  return text_ == PathText::Native ? folder : QFile::encodeName(cp1252::ToQString(folder)).toStdString();
 }
 
 SetFolder::Kind SetFolder::Lookup(const std::string& name) const {
@@ -136,13 +142,10 @@ bool SetFolder::Remove(const std::string& name) {
   return true;
 }
 
-void SetFolder::Sync() const {
-  SyncFolder(QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString());
-}
+void SetFolder::Sync() const { SyncFolder(NativeFolder()); }
 
 bool SetFolder::SyncFileSystem() const {
-  const std::string native = QFile::encodeName(cp1252::ToQString(folder_.empty() ? "." : folder_)).toStdString();
-  const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(NativeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   const bool ok = ::syncfs(fd) == 0;
   ::close(fd);

@@ -1,15 +1,17 @@
 #pragma once
-// The files of one export, written all or none. Each file is first written whole to a temporary
-// beside its final name in the output folder ("RT_HDORA.TXT.part"); only when every file of the
-// set is complete and flushed to the disk are they put in place. A file that cannot be created or
-// written, at any point, leaves the folder as it was: the temporaries are removed and the files
-// that were there before keep their content.
+// The one way the program writes a file or a set of files whole: every writer goes through it
+// (the region's exports, the conversions' shapefile sets, the text reports through
+// common/WholeFile, the printed PDF). Each file is first written whole to a temporary beside its
+// final name ("RT_HDORA.TXT.part"); only when every file of the set is complete and flushed to
+// the disk are they put in place. A file that cannot be created or written, at any point, leaves
+// the folder as it was: the temporaries are removed and the files that were there before keep
+// their content.
 //
 // A set of several files keeps its journal in the folder (ExportJournal) from its first file to
-// the end: a program killed at any point leaves the folder in a state that the next export into
-// it, or the next start (RecoverExportFolder), brings back to one whole set, the previous one or
-// the new one. Such a folder must be in order before a new set is begun there. A set of one file
-// needs no journal: its file is put in place by one rename.
+// the end: a program killed at any point leaves the folder in a state that the next set written
+// into it, or the next start (RecoverExportFolder), brings back to one whole set, the previous one
+// or the new one. Such a folder must be in order before a new set is begun there. A set of one
+// file needs no journal: its file is put in place by one rename.
 //
 // Every temporary is created new (common/NewFile): a file or a link found under its name is
 // removed, never written through. A set of one file writes a hidden temporary, and removes those
@@ -22,7 +24,7 @@
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each
 // line ended by CR LF.
 
-#include "exchange/ExportJournal.h"
+#include "common/ExportJournal.h"
 
 #include <functional>
 #include <string>
@@ -31,9 +33,11 @@
 
 class ExportFileSet {
  public:
-  // `folder` is Windows-1252, without the final separator; `names` are the files of the set, in
-  // the order they are put in place. Without names, the set is the one file its Begin names.
-  explicit ExportFileSet(std::string folder, std::vector<std::string> names = {});
+  // `folder` is Windows-1252 (or native, as `text` says), without the final separator; `names`
+  // are the files of the set, in the order they are put in place. Without names, the set is the
+  // one file its Begin names.
+  explicit ExportFileSet(std::string folder, std::vector<std::string> names = {},
+                         PathText text = PathText::Windows1252);
   // Removes whatever temporaries are left (a set that was not put in place).
   ~ExportFileSet();
   ExportFileSet(const ExportFileSet&) = delete;
@@ -56,6 +60,11 @@ class ExportFileSet {
     Write(line);
     Write("\r\n");
   }
+  // The current file's temporary, open for writing and reading: a writer of its own (the printer)
+  // writes it through the descriptor's name ("/proc/self/fd/N"), so that nothing put meanwhile
+  // under the temporary's name is written, and the caller may read it back before Finish. -1
+  // when no file is begun.
+  int Descriptor() const { return fd_; }
   // Completes the current file: everything flushed to the disk and closed. False on failure.
   bool Finish();
 

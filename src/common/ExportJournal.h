@@ -59,11 +59,16 @@ struct FolderWatch {
   explicit operator bool() const { return static_cast<bool>(note); }
 };
 
+// How the folder and the names of a set are given: in the program's Windows-1252 (the files it
+// names itself), or already native (a path the file dialog gave, which Windows-1252 may not hold).
+enum class PathText { Windows1252, Native };
+
 // The folder of a set and every change made in it: native paths, one system call a change, each
-// told to the step hook. Names are Windows-1252.
+// told to the step hook. Names are Windows-1252 unless the folder is given as native.
 class SetFolder {
  public:
-  SetFolder(std::string folder, FileSetStep step) : folder_(std::move(folder)), step_(std::move(step)) {}
+  SetFolder(std::string folder, FileSetStep step, PathText text = PathText::Windows1252)
+      : folder_(std::move(folder)), step_(std::move(step)), text_(text) {}
 
   const std::string& Folder() const { return folder_; }
   void SetStep(FileSetStep step) { step_ = std::move(step); }
@@ -72,7 +77,7 @@ class SetFolder {
   static constexpr const char* kTemporarySuffix = ".part";
   static constexpr const char* kPreviousSuffix = ".old";
 
-  // The path of a file of the folder: folder, separator, name (Windows-1252).
+  // The path of a file of the folder: folder, separator, name (as the folder is given).
   std::string PathOf(const std::string& name) const;
   // Its native path, for the system calls.
   std::string NativeOf(const std::string& name) const;
@@ -103,8 +108,11 @@ class SetFolder {
   }
 
  private:
+  std::string NativeFolder() const;
+
   std::string folder_;
   FileSetStep step_;
+  PathText text_;
 };
 
 // The new files in place of the previous ones, a previous file moved aside first (the journal

@@ -30,7 +30,7 @@ struct HyperPlanRouteSet : ::testing::Test {
 
 TEST_F(HyperPlanRouteSet, TheWritingCountsTheRecordsWritten) {
   const RouteWriting writing = WriteRouteSet(dir.Path("RT_ITIN.SHP"), reading.lines, 36, ClockTime{2024, 3, 1});
-  ASSERT_TRUE(writing.ok) << writing.failure;
+  ASSERT_TRUE(writing.ok) << writing.Failure();
   ShapeSetReader back;
   ASSERT_TRUE(back.Open(dir.Path("RT_ITIN.SHP"))) << back.Fault();
   EXPECT_EQ(back.Count(), 2);
@@ -40,7 +40,7 @@ TEST_F(HyperPlanRouteSet, TheWritingCountsTheRecordsWritten) {
 TEST_F(HyperPlanRouteSet, AFolderThatCannotBeWrittenCountsNoRecord) {
   const RouteWriting writing = WriteRouteSet(dir.Path("manca/RT_ITIN.SHP"), reading.lines, 36, ClockTime{2024, 3, 1});
   EXPECT_FALSE(writing.ok);
-  EXPECT_TRUE(HasPrefix(writing.failure, "Impossibile creare\n\n"));
+  EXPECT_TRUE(HasPrefix(writing.Failure(), "Impossibile creare\n\n"));
   EXPECT_EQ(writing.records, 0);
 }
 

@@ -29,7 +29,7 @@ TEST(RailStations, APolylineSetGivesNoStation) {
   WriteSet(dir.Path("linee"), HandPolylineSet(kStationFields, {{{{{1, 2}, {3, 4}}}, {"17", "A", "Alfa"}}}, 2024, 1, 1));
   const StationReading reading = ReadStationSet(dir.Path("linee.SHP"), 17, nullptr);
   EXPECT_FALSE(reading.ok);
-  EXPECT_EQ(reading.failure, NoCompanyStopText());
+  EXPECT_EQ(reading.Failure(), NoCompanyStopText());
   EXPECT_EQ(reading.stations.Count(), 0);
 }
 
@@ -74,14 +74,17 @@ TEST(RailArcs, ASectionWithoutPointsGivesNoArc) {
       dir.Path("tratte"),
       HandPolylineSet({{"NOME", 'C', 10}}, {{{{}, {{5, 5}, {6, 6}}}, {"a"}}, {{{{0, 0}, {1, 0}}}, {"b"}}}, 2024, 1, 1));
   const RailArcReading reading = ReadSectionSet(dir.Path("tratte.SHP"), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
+  ASSERT_TRUE(reading.ok) << reading.Failure();
+  ASSERT_EQ(reading.messages.size(), 1u);  // the record of two parts is warned of
+  EXPECT_TRUE(HasPrefix(reading.messages[0].text, "ATTENZIONE: l'entità 0 è rappresentata da 2 linee."));
+  EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
   ASSERT_EQ(reading.arcs.Count(), 1);
   EXPECT_EQ(reading.arcs.Arcs()[0].index, 1);
   // The arc reader keeps such a record as an arc without vertices.
   WriteSet(dir.Path("archi"),
            HandPolylineSet({{"NODO_INI", 'C', 10}, {"NODO_FIN", 'C', 10}}, {{{{}, {{5, 5}}}, {"A", "B"}}}, 2024, 1, 1));
   const RailArcReading arcs = ReadArcSet(dir.Path("archi.SHP"), nullptr);
-  ASSERT_TRUE(arcs.ok) << arcs.failure;
+  ASSERT_TRUE(arcs.ok) << arcs.Failure();
   ASSERT_NE(arcs.arcs.Find("A", "B"), nullptr);
   EXPECT_TRUE(arcs.arcs.Find("A", "B")->vertices.empty());
 }

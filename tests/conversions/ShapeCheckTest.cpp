@@ -36,13 +36,13 @@ TEST_P(StopFields, AreAcceptedOrRefusedWithMessageA) {
                dir.Path("nodi.shp"));
   const ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Stops, dir.Path("nodi.shp"), 36, nullptr);
   if (GetParam().accepted) {
-    ASSERT_TRUE(r.ok) << r.failure;
+    ASSERT_TRUE(r.ok) << r.Failure();
     ASSERT_EQ(r.check.Matches().size(), 1u);
     EXPECT_EQ(r.check.Matches()[0].code, "F1");
     EXPECT_EQ(r.check.Matches()[0].name, "Nome");
   } else {
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.failure, ShapeFieldsRefusalText(ShapeCheckKind::Stops));
+    EXPECT_EQ(r.Failure(), ShapeFieldsRefusalText(ShapeCheckKind::Stops));
   }
 }
 
@@ -70,13 +70,16 @@ TEST_P(RouteFields, AreAcceptedOrRefusedWithMessageA) {
   MakeShapeSet(WriteCsv(dir, "itin", GetParam().header, GetParam().types, {"\"LINESTRING (0 0,1 1)\",36,P1,Nome"}),
                dir.Path("itin.shp"));
   const ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr);
-  EXPECT_EQ(r.ok, GetParam().accepted) << r.failure;
+  EXPECT_EQ(r.ok, GetParam().accepted) << r.Failure();
   if (!GetParam().accepted) {
-    EXPECT_EQ(r.failure, ShapeFieldsRefusalText(ShapeCheckKind::Routes));
+    EXPECT_EQ(r.Failure(), ShapeFieldsRefusalText(ShapeCheckKind::Routes));
   }
   // The clean-up asks for the same fields.
   const MultiLineReading m = ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr);
-  EXPECT_EQ(m.ok, GetParam().accepted) << m.failure;
+  EXPECT_EQ(m.ok, GetParam().accepted) << m.Failure();
+  if (m.ok) {
+    EXPECT_EQ(m.Texts(), ValidRoutesText());  // drawn in one line: nothing to clean
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
@@ -142,7 +145,7 @@ TEST_P(CheckedSets, AreTakenOrRefusedNamingWhatCannotBeUsed) {
   const CheckCase& c = GetParam();
   const ShapeCheckReading r = ReadShapeCheckSet(c.kind, c.make(dir, c.patch), 36, nullptr);
   const std::string expected = *c.file ? Damaged(dir.Path(c.file), c.failure) : c.failure;
-  EXPECT_EQ(r.failure, expected);
+  EXPECT_EQ(r.Failure(), expected);
   EXPECT_EQ(r.ok, expected.empty());
   if (r.ok) {
     EXPECT_EQ(r.check.Matches().size(), 3u);
@@ -188,7 +191,7 @@ TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
   std::string failed;
   ASSERT_TRUE(w.WriteTo(dir.Path("NODI"), kToday, failed));
   ShapeCheckReading r = ReadShapeCheckSet(ShapeCheckKind::Stops, dir.Path("NODI.SHP"), 36, nullptr);
-  ASSERT_TRUE(r.ok) << r.failure;
+  ASSERT_TRUE(r.ok) << r.Failure();
   EXPECT_EQ(JudgeShapeCheck(r.check).letter, 'C');
 }
 
@@ -197,9 +200,9 @@ TEST(ShapeFindings, APointSetIsNotARouteSet) {
   MakeShapeSet(WriteCsv(dir, "itin", "WKT,AZIENDA,COD_PERC,DESCR",
                         "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", {"\"POINT (0 0)\",36,P1,Nome"}),
                dir.Path("itin.shp"));
-  EXPECT_EQ(ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr).failure,
+  EXPECT_EQ(ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr).Failure(),
             ShapeTypeRefusalText(ShapeCheckKind::Routes));
-  EXPECT_EQ(ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr).failure, ShapeTypeRefusalText(ShapeCheckKind::Routes));
+  EXPECT_EQ(ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr).Failure(), ShapeTypeRefusalText(ShapeCheckKind::Routes));
 }
 
 // Codes and names against the timetable: trailing blanks of the timetable dropped, case and

@@ -100,7 +100,7 @@ TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwnOrAreRe
   dbf[header] = '*';  // the first record marked deleted
   WriteFileBytes(dir.Path("nodi.dbf"), dbf);
   const StopReading reading = ReadStopSet(path, HyperPlanStopTexts(), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
+  ASSERT_TRUE(reading.ok) << reading.Failure();
   ASSERT_EQ(reading.stops.Count(), 2);
   EXPECT_EQ(reading.stops.Stops()[0].name + "|" + reading.stops.Stops()[1].name, "Località|Città");
 
@@ -114,7 +114,7 @@ TEST(ShapeSetReader, ADeletedRecordIsReadAndUtf8TextsBecomeTheProgramsOwnOrAreRe
   const StopReading refused = ReadStopSet(dir.Path("polonia.shp"), HyperPlanStopTexts(), nullptr);
   EXPECT_FALSE(refused.ok);
   EXPECT_EQ(
-      refused.failure,
+      refused.Failure(),
       "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere convertiti in RT_NODI.SHP.\n\n" +
           dir.Path("polonia.dbf") +
           "\nIl record 1, campo NOMEESTESO, contiene un carattere che Windows-1252 non ha (U+0141).");
@@ -197,7 +197,7 @@ TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   const StopReading reading = ReadStopSet(dir.Path("NODI.SHP"), HyperPlanStopTexts(), nullptr);
   EXPECT_FALSE(reading.ok);
   EXPECT_EQ(reading.stops.Count(), 0);
-  EXPECT_EQ(reading.failure,
+  EXPECT_EQ(reading.Failure(),
             std::string(d.value ? "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere "
                                   "convertiti in RT_NODI.SHP.\n\n"
                                 : "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n") +

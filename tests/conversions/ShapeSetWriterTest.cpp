@@ -174,7 +174,7 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
     stops.Append(0, 5, 6);
     const StopWriting writing = WriteStopSet(folder + "/RT_NODI.SHP", stops, 36, kToday);
     EXPECT_FALSE(writing.ok);
-    EXPECT_EQ(writing.failure, "Impossibile creare\n\n" + folder + "/RT_NODI.SHP");
+    EXPECT_EQ(writing.Failure(), "Impossibile creare\n\n" + folder + "/RT_NODI.SHP");
   }
   EXPECT_EQ(failed, folder + "/RT_NODI.SHP");
   EXPECT_EQ(Listing(folder), before);

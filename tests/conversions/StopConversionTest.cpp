@@ -29,10 +29,10 @@ TEST_P(ToolStops, BecomeTheHandMadeRtNodiOfTheCompany) {
   ScratchDir dir;
   MakeShapeSet(Data(GetParam().csv), dir.Path("NODI.shp"));
   StopReading reading = ReadStopSet(dir.Path("NODI.shp"), GetParam().texts(), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
+  ASSERT_TRUE(reading.ok) << reading.Failure();
   EXPECT_EQ(reading.skipped, 0);
   const StopWriting writing = WriteStopSet(dir.Path("RT_NODI.shp"), reading.stops, 36, kToday);
-  ASSERT_TRUE(writing.ok) << writing.failure;
+  ASSERT_TRUE(writing.ok) << writing.Failure();
   // The output takes upper-case extensions beside the input's lower-case ones.
   for (const char* ext : {"shp", "shx", "dbf"})
     EXPECT_EQ(FileBytes(dir.Path(std::string("RT_NODI.") + static_cast<char>(ext[0] - 32) +
@@ -57,7 +57,7 @@ TEST_P(ToolStops, ARefusedInputGivesTheRefusalAndNoStop) {
     MakeShapeSet(WriteCsv(one, "in", header, r.types, {"\"" + r.wkt + "\",1,Nome"}), one.Path("in.shp"));
     const StopReading reading = ReadStopSet(one.Path("in.shp"), texts, nullptr);
     EXPECT_FALSE(reading.ok) << r.types << r.wkt;
-    EXPECT_EQ(reading.failure, StopRefusalText(texts));
+    EXPECT_EQ(reading.Failure(), StopRefusalText(texts));
   }
   EXPECT_EQ(StopRefusalText(texts),
             std::string("ATTENZIONE: lo Shape File indicato non ha le caratteristiche\n"
@@ -82,8 +82,11 @@ TEST(StopConversion, RecordsThatAreNotPointsAreCountedAndLeftOut) {
                         {"\"POINT (1 2)\",A,Uno", ",B,Due", "\"POINT (5 6)\",C,Tre"}),
                dir.Path("in.shp"));
   const StopReading reading = ReadStopSet(dir.Path("in.shp"), HyperPlanStopTexts(), nullptr);
-  ASSERT_TRUE(reading.ok) << reading.failure;
+  ASSERT_TRUE(reading.ok) << reading.Failure();
   EXPECT_EQ(reading.skipped, 1);
+  ASSERT_EQ(reading.messages.size(), 1u);  // the reading tells what it left out
+  EXPECT_EQ(reading.messages[0].text, SkippedStopsText(1));
+  EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
   std::string stops;
   for (const StopNode& s : reading.stops.Stops())
     stops += std::to_string(s.index) + " " + s.code + " " + std::to_string(static_cast<int>(s.x)) + "\n";
@@ -98,10 +101,10 @@ TEST(StopConversion, ACompanyWiderThanAziendaWritesNothing) {
   stops.Append(0, 1, 2);
   const StopWriting writing = WriteStopSet(dir.Path("RT_NODI.SHP"), stops, 123456, kToday);
   EXPECT_FALSE(writing.ok);
-  EXPECT_EQ(writing.failure,
+  EXPECT_EQ(writing.Failure(),
             "ATTENZIONE: il codice dell'azienda 123456 non può essere scritto nel campo AZIENDA (5 caratteri).\n\n"
             "Nessun file è stato scritto.");
-  EXPECT_EQ(WriteRouteSet(dir.Path("RT_ITIN.SHP"), {{0, "R1", {{0, 0}, {1, 1}}}}, -12345, kToday).failure,
+  EXPECT_EQ(WriteRouteSet(dir.Path("RT_ITIN.SHP"), {{0, "R1", {{0, 0}, {1, 1}}}}, -12345, kToday).Failure(),
             CompanyTooLongText(-12345));
   EXPECT_EQ(Listing(dir.Dir()), "");
   EXPECT_TRUE(WriteStopSet(dir.Path("RT_NODI.SHP"), stops, -1234, kToday).ok);  // five characters fit
@@ -137,8 +140,8 @@ TEST(Georeferencing, PointsOfTheCompanyTakeTheirCodesRoundedToHundredths) {
   for (bool round : {true, false}) {
     GeoStopList list;
     const GeoreferenceResult result = GeoreferenceStops(path, list, 36, round);
-    ASSERT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(result.message, "");
+    ASSERT_TRUE(result.ok) << result.Texts();
+    EXPECT_EQ(result.Texts(), "");
     std::string read;
     for (const GeoStop& s : list.Stops()) read += std::to_string(s.id) + "[" + s.code + "] ";
     EXPECT_EQ(read, "0[1001] 1[] 2[1001] 4[1003] ");
@@ -178,8 +181,11 @@ TEST(Georeferencing, CodFermaServesAndUnsuitableSetsAreRefused) {
       list.GetCoordinates("F1", x, y);
       EXPECT_EQ(std::pair(x, y), std::pair(1.0, 2.0));
     } else {
-      EXPECT_EQ(result.message, GeoreferenceRefusalText());
-      EXPECT_EQ(result.icon, NoticeIcon::Stop);
+      EXPECT_EQ(result.Failure(), GeoreferenceRefusalText());
+      EXPECT_EQ(result.messages[0].icon, NoticeIcon::Stop);
+      // ... and then that the georeferencing failed.
+      ASSERT_EQ(result.messages.size(), 2u);
+      EXPECT_EQ(result.messages[1].text, GeoreferenceFailedText());
     }
   }
 }
@@ -190,8 +196,8 @@ TEST(Georeferencing, ASetWithoutPointsIsReadAndSaysSo) {
   const GeoreferenceResult result =
       GeoreferenceStops(GeoSet(dir, {{36, "A", 0, 0, false}, {36, "B", 0, 0, false}}), list, 36, true);
   EXPECT_TRUE(result.ok);
-  EXPECT_EQ(result.icon, NoticeIcon::Information);
-  EXPECT_EQ(result.message, NoCoordinatesText());
+  EXPECT_EQ(result.messages[0].icon, NoticeIcon::Information);
+  EXPECT_EQ(result.Texts(), NoCoordinatesText());
   EXPECT_TRUE(list.Empty());
 }
 

@@ -70,7 +70,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   if (outPath.empty()) return RouteFailure();
   const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), ExportFolderWatch(), &progress);
   if (!writing.ok) {
-    ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
+    ui::MessageBox(writing.Failure(), ui::MB_ICONEXCLAMATION);
     return RouteFailure();
   }
 

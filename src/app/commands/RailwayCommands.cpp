@@ -7,6 +7,7 @@
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailItineraries.h"
 #include "conversions/railway/RailStations.h"
+#include "conversions/shapefiles/RouteWriting.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -19,7 +20,8 @@
 namespace {
 
 constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
-constexpr const char* kNotGenerated = "A cause delle azioni precedenti non è possibile generare lo shapefile\n";
+constexpr const char* kArcsNotGenerated =
+    "A cause delle azioni precedenti non è possibile generare lo shapefile\ndegli archi ferroviari (ARCHI_FS.SHP)";
 
 // Asks for an input set; empty on Cancel.
 std::string AskInput(const char* caption, const char* name) {
@@ -38,10 +40,7 @@ bool ReadStations(MainFrame* frame, FrameProgress& progress, StationList& statio
   const std::string path = AskInput(kStationInputCaption, "RT_NODI");
   if (path.empty()) return false;
   StationReading reading = ReadStationSet(path, company, &progress);
-  if (!reading.ok) {
-    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
-    return false;
-  }
+  if (!ui::ShowOutcome(reading)) return false;
   stations = std::move(reading.stations);
   return true;
 }
@@ -56,10 +55,7 @@ bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
   if (sectionsPath.empty()) return false;
   ShowBusy(true);
   RailArcReading sections = ReadSectionSet(sectionsPath, &progress);
-  if (!sections.ok) {
-    ui::MessageBox(sections.failure, ui::MB_ICONSTOP);
-    return false;
-  }
+  if (!ui::ShowOutcome(sections)) return false;
 
   progress.Begin("Identificazione Archi Ferroviari");
   IdentifyRailArcs(sections.arcs, stations, &progress);
@@ -67,12 +63,7 @@ bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
   progress.Begin("Salvataggio Cartografia Archi Ferroviari");
   const std::string outputPath = AskOutput(kArcOutputCaption, "ARCHI_FS");
   if (outputPath.empty()) return false;
-  const RailArcWriting writing = WriteRailArcSet(outputPath, sections.arcs, &progress, Now(), ExportFolderWatch());
-  if (!writing.ok) {
-    ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
-    return false;
-  }
-  return true;
+  return ui::ShowOutcome(WriteRailArcSet(outputPath, sections.arcs, &progress, Now(), ExportFolderWatch()));
 }
 
 }  // namespace
@@ -85,10 +76,7 @@ void GenerateRailwayArcs(MainFrame* frame) {
     FrameProgress progress(frame);
     done = ArcSteps(frame, progress);
   }
-  if (done)
-    ui::MessageBox("Lo shapefile ARCHI_FS.SHP è stato generato con successo\n\n", ui::MB_ICONINFORMATION);
-  else
-    ui::MessageBox(std::string(kNotGenerated) + "degli archi ferroviari (ARCHI_FS.SHP)", ui::MB_ICONSTOP);
+  if (!done) ui::MessageBox(kArcsNotGenerated, ui::MB_ICONSTOP);
 }
 
 namespace {
@@ -108,10 +96,7 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   if (arcsPath.empty()) return false;
   ShowBusy(true);
   const RailArcReading arcs = ReadArcSet(arcsPath, &progress);
-  if (!arcs.ok) {
-    ui::MessageBox(arcs.failure, ui::MB_ICONSTOP);
-    return false;
-  }
+  if (!ui::ShowOutcome(arcs)) return false;
 
   progress.Begin("Generazione Polilinee Percorsi");
   DrawItineraries(routes, stations, arcs.arcs, report, &progress);
@@ -120,13 +105,7 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   const int company = WorkingCompany(db);
   const std::string outputPath = AskOutput(kItineraryOutputCaption, "RT_ITIN");
   if (outputPath.empty()) return false;
-  const ItineraryWriting writing =
-      WriteItinerarySet(outputPath, routes, company, &progress, Now(), ExportFolderWatch());
-  if (!writing.ok) {
-    ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
-    return false;
-  }
-  return true;
+  return ui::ShowOutcome(WriteItinerarySet(outputPath, routes, company, &progress, Now(), ExportFolderWatch()));
 }
 
 }  // namespace
@@ -140,13 +119,9 @@ void GenerateRailwayItineraries(MainFrame* frame) {
     done = ItinerarySteps(frame, progress, report);
   }
   if (!done) {
-    ui::MessageBox(std::string(kNotGenerated) + "dei percorsi (RT_ITIN.SHP)", ui::MB_ICONSTOP);
+    ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
   }
-  ui::MessageBox(std::string("Lo shapefile RT_ITIN.SHP è stato generato con successo\n\n") +
-                     "E' opportuno consultare con attenzione il report che sta per essere\n" +
-                     "generato, al fine di verificare la qualità del risultato.",
-                 ui::MB_ICONINFORMATION);
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kItineraryReportCaption, kItineraryReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;

@@ -42,15 +42,16 @@ void CheckShapefile(MainFrame* frame, ShapeCheckKind kind) {
     FrameProgress progress(frame);
     reading = ReadShapeCheckSet(kind, input.Path(), company, &progress);
   }
-  if (!reading.ok) {
-    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(reading)) return;
   CompareWithTimetable(db, reading.check);
   const ShapeVerdict verdict = JudgeShapeCheck(reading.check);
   const ClockTime now = Now();
-  const int answer = ui::MessageBox(verdict.text, verdict.icon | (verdict.offersReport ? ui::MB_OKCANCEL : ui::MB_OK));
-  if (verdict.offersReport && answer == ui::IDOK)
+  if (!verdict.offersReport) {
+    ui::ShowOutcome(verdict);
+    return;
+  }
+  const Notice& question = verdict.messages.front();
+  if (ui::MessageBox(question.text, static_cast<unsigned>(question.icon) | ui::MB_OKCANCEL) == ui::IDOK)
     SaveReport(kShapeCheckReportCaption, ShapeCheckReportName(kind),
                ShapeCheckReportText(reading.check, db->Path(), base, now));
 }
@@ -67,15 +68,8 @@ void ReduceMultiLineRoutes(MainFrame* frame) {
   ShowBusy(true);
   FrameProgress progress(frame);
   const MultiLineReading reading = ReadMultiLineRoutes(input.Path(), &progress);
-  if (!reading.ok) {
-    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
-    return;
-  }
   const int multiLine = reading.MultiLineCount();
-  if (multiLine == 0) {
-    ui::MessageBox(ValidRoutesText(), ui::MB_ICONINFORMATION);
-    return;
-  }
+  if (!ui::ShowOutcome(reading) || multiLine == 0) return;
   if (ui::MessageBox(MultiLineQuestionText(multiLine), ui::MB_ICONQUESTION | ui::MB_OKCANCEL) != ui::IDOK) {
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
@@ -87,14 +81,8 @@ void ReduceMultiLineRoutes(MainFrame* frame) {
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
   }
-  // A set that cannot be put in place is named before the failure message.
-  std::string failedPath;
-  if (!WriteReducedRoutes(output.Path(), reading.routes, Now(), failedPath, &progress, ExportFolderWatch())) {
-    ui::MessageBox("Impossibile creare\n\n" + failedPath, ui::MB_ICONEXCLAMATION);
-    ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
-    return;
-  }
+  const RouteWriting writing = WriteReducedRoutes(output.Path(), reading.routes, Now(), &progress, ExportFolderWatch());
   const ClockTime now = Now();
-  ui::MessageBox(RoutesGeneratedText(), ui::MB_ICONINFORMATION);
+  if (!ui::ShowOutcome(writing)) return;
   SaveReport(kMultiLineReportCaption, kMultiLineReportName, MultiLineReportText(reading.routes, now));
 }

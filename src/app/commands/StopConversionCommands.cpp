@@ -21,15 +21,10 @@ void ConvertStops(MainFrame* frame, const StopConversionTexts& texts) {
   ShowBusy(true);
   FrameProgress progress(frame);
   const StopReading reading = ReadStopSet(input.Path(), texts, &progress);
-  if (!reading.ok) {
-    ui::MessageBox(reading.failure, ui::MB_ICONSTOP);
-    return;
-  }
-  if (reading.skipped > 0) ui::MessageBox(SkippedStopsText(reading.skipped), ui::MB_ICONEXCLAMATION);
+  if (!ui::ShowOutcome(reading)) return;
   ui::FileDialog output(ui::FileDialog::Mode::Save, kStopOutputCaption, "RT_NODI", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
-  const StopWriting writing = WriteStopSet(output.Path(), reading.stops, company, Now(), ExportFolderWatch());
-  if (!writing.ok) ui::MessageBox(writing.failure, ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteStopSet(output.Path(), reading.stops, company, Now(), ExportFolderWatch()));
 }
 
 }  // namespace

@@ -9,13 +9,6 @@ namespace {
 
 constexpr const char* kGeoCaption = "Recupero Georeferenziazione Fermate";
 
-constexpr const char* kGeoUnreadable =
-    "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
-    "Non è stato possibile acquisire lo ShapeFile contenente le\n"
-    "coordinate geografiche delle fermate.\n"
-    "Pertanto la comunicazione verrà generata senza attribuire la\n"
-    "georeferenziazione alle fermate.";
-
 constexpr const char* kGeoNotChosen =
     "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
     "Non è stato indicato lo ShapeFile contenente le coordinate\n"
@@ -35,13 +28,6 @@ bool ChooseStopCoordinates(MainFrame& frame, int company, bool roundToCents, Geo
     return false;
   }
   const GeoreferenceResult read = GeoreferenceStops(dialog.Path(), list, company, roundToCents, progress);
-  if (read.ok) {
-    if (!read.message.empty()) ui::MessageBox(read.message, ui::MB_ICONINFORMATION);
-    return true;
-  }
-  // A set of the wrong form says so; a damaged or incomplete one has only the failure below.
-  if (read.message == GeoreferenceRefusalText()) ui::MessageBox(read.message, ui::MB_ICONSTOP);
-  list.Clear();
-  ui::MessageBox(kGeoUnreadable, ui::MB_ICONSTOP);
-  return false;
+  if (!read.ok) list.Clear();
+  return ui::ShowOutcome(read);
 }

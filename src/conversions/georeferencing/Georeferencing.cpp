@@ -23,6 +23,14 @@ std::string GeoreferenceRefusalText() {
          "necessarie per effettuare l'importazione delle coordinate delle fermate.";
 }
 
+std::string GeoreferenceFailedText() {
+  return "ATTENZIONE: la georeferenziazione delle fermate è fallita.\n\n"
+         "Non è stato possibile acquisire lo ShapeFile contenente le\n"
+         "coordinate geografiche delle fermate.\n"
+         "Pertanto la comunicazione verrà generata senza attribuire la\n"
+         "georeferenziazione alle fermate.";
+}
+
 std::string NoCoordinatesText() {
   return "ATTENZIONE: lo ShapeFile selezionato non contiene neppure una\n"
          "coordinata geografica attribuibile alle fermate utilizzate\n"
@@ -34,13 +42,18 @@ std::string NoCoordinatesText() {
 GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list, int company, bool roundToCents,
                                      WorkProgress* progress) {
   GeoreferenceResult result;
+  // A damaged or incomplete set has only the failure; one of the wrong form says so first.
+  const auto failed = [&result] {
+    result.Fail(GeoreferenceFailedText());
+    return result;
+  };
   ShapeSetReader reader;
-  if (!reader.Open(path, result.message)) return result;
+  if (!reader.Open(path)) return failed();
   const DbfField* companyField = reader.FindField(kCompanyColumn);
   const DbfField* codeField = reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn});
   if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField(kStopNameColumn) || !codeField) {
-    result.message = GeoreferenceRefusalText();
-    return result;
+    result.Fail(GeoreferenceRefusalText());
+    return failed();
   }
   // The bar goes on every way out.
   struct BarEnd {
@@ -56,22 +69,14 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
           list.Append(i, Hundredths(shape.x), Hundredths(shape.y));
         else
           list.Append(i, shape.x, shape.y);
-      })) {
-    result.message = reader.Fault();
-    return result;
-  }
+      }))
+    return failed();
   if (!reader.ReadRecords([&](int i, std::string_view record) {
         GeoStop* stop = list.FindById(i);
         if (stop && reader.Number(record, *companyField) == company)
           list.SetCode(*stop, reader.Text(record, *codeField).c_str());
-      })) {
-    result.message = reader.Fault();
-    return result;
-  }
-  result.ok = true;
-  if (list.Empty()) {
-    result.message = NoCoordinatesText();
-    result.icon = NoticeIcon::Information;
-  }
+      }))
+    return failed();
+  result.Succeed(list.Empty() ? NoCoordinatesText() : std::string());
   return result;
 }

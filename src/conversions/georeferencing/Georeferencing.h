@@ -4,17 +4,15 @@
 // (COD_FERMA or COD_FERM). The communication rounds the coordinates to hundredths as it writes
 // them; the IVU-InfoPool export keeps them as read.
 
-#include "common/Notices.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "exchange/GeoStops.h"
 
 #include <string>
 
-struct GeoreferenceResult {
-  bool ok = false;      // the set was read through (also when it held no point)
-  std::string message;  // to show, when not empty, with `icon`
-  NoticeIcon icon = NoticeIcon::Stop;
-};
+// Ok when the set was read through, with NoCoordinatesText when it held no point. Not ok, with
+// GeoreferenceFailedText (stop icon), when it could not be: a set of the wrong form says so first.
+struct GeoreferenceResult : Outcome {};
 
 // Reads the set of `path` into `list` (the points read so far stay there on a failure). A point
 // whose coordinates are not finite, or absurdly far, makes the set damaged: not read through.
@@ -25,3 +23,5 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
 std::string GeoreferenceRefusalText();
 // The note of a set that holds no point at all.
 std::string NoCoordinatesText();
+// The end of a georeferencing that could not read its set: the stops go without coordinates.
+std::string GeoreferenceFailedText();

@@ -89,16 +89,11 @@ RouteWriting WriteRouteSet(const std::string& path, const std::vector<RouteLine>
   RouteWriting result;
   const std::string companyText = std::to_string(company);
   if (companyText.size() > kCompanyWidth) {
-    result.failure = CompanyTooLongText(company);
+    result.Fail(CompanyTooLongText(company), NoticeIcon::Exclamation);
     return result;
   }
   ShapeSetWriter writer(RoutesLayout());
   for (const RouteLine& line : lines) writer.AddPolyline(line.points, {companyText, line.code, ""});
-  std::string failedPath;
-  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
-  if (result.ok)
-    result.records = writer.Count();
-  else
-    result.failure = "Impossibile creare\n\n" + failedPath;
+  if (writer.WriteTo(ShapeBase(path), today, result, watch)) result.records = writer.Count();
   return result;
 }

@@ -20,13 +20,8 @@ RouteWriting WriteMicroBusRoutes(const std::string& path, const RouteTable& rout
       writer.AddPolyline(v.points, {companyText, r.VariantName(v), ""});
     }
   RouteWriting result;
-  std::string failedPath;
-  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
+  if (writer.WriteTo(ShapeBase(path), today, result, watch)) result.records = writer.Count();
   if (progress) progress->End();
-  if (result.ok)
-    result.records = writer.Count();
-  else
-    result.failure = "Impossibile creare\n\n" + failedPath;
   return result;
 }
 

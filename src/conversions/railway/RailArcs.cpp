@@ -60,6 +60,8 @@ void RailArcList::Clear() {
   index_.clear();
 }
 
+std::string ArcsGeneratedText() { return "Lo shapefile ARCHI_FS.SHP è stato generato con successo\n\n"; }
+
 std::string NotLinearText() { return "ATTENZIONE: lo Shape File indicato non è di tipo lineare"; }
 
 std::string ArcRefusalText() {
@@ -73,16 +75,17 @@ std::string ArcRefusalText() {
 namespace {
 
 // The geometry pass of a polyline set: one arc for every record with a part. A record with a part
-// but no point gives an arc only when `emptyArcs` holds.
-bool ReadLines(ShapeSetReader& reader, RailArcList& arcs, bool emptyArcs, WorkProgress* progress, std::string& fault) {
+// but no point gives an arc only when `emptyArcs` holds. The warnings of records in several lines
+// go into the reading's outcome.
+bool ReadLines(ShapeSetReader& reader, RailArcReading& reading, bool emptyArcs, WorkProgress* progress) {
+  NoticeCollector warnings(reading);
   reader.SetMultiPartRule(true);
   if (reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
-        if (shape.parts >= 1 && (emptyArcs || !shape.points.empty())) arcs.Append(i, shape.points);
+        if (shape.parts >= 1 && (emptyArcs || !shape.points.empty())) reading.arcs.Append(i, shape.points);
       }))
     return true;
-  fault = reader.Fault();
-  arcs.Clear();
-  return false;
+  reading.arcs.Clear();
+  return reader.FailInto(reading);
 }
 
 }  // namespace
@@ -90,13 +93,9 @@ bool ReadLines(ShapeSetReader& reader, RailArcList& arcs, bool emptyArcs, WorkPr
 RailArcReading ReadSectionSet(const std::string& path, WorkProgress* progress) {
   RailArcReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
-  if (reader.ShapeType() != kPolylineShape) {
-    result.failure = NotLinearText();
-    return result;
-  }
+  if (!reader.Open(path, result, {kPolylineShape, {}, NotLinearText()})) return result;
   // A section with no point would have no end to join to a station: it gives no arc.
-  result.ok = ReadLines(reader, result.arcs, false, progress, result.failure);
+  if (ReadLines(reader, result, false, progress)) result.ok = true;
   return result;
 }
 
@@ -149,38 +148,30 @@ RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs,
     writer.AddPolyline(arc.vertices, {arc.start, arc.end});
   }
   RailArcWriting result;
-  std::string failedPath;
-  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
-  if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;
+  if (writer.WriteTo(ShapeBase(path), today, result, watch)) result.Inform(ArcsGeneratedText());
   return result;
 }
 
 RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
   RailArcReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
-  const DbfField* start = reader.FindField(kArcStartColumn);
-  const DbfField* end = reader.FindField(kArcEndColumn);
-  if (reader.ShapeType() != kPolylineShape || !start || !end) {
-    result.failure = ArcRefusalText();
+  if (!reader.Open(path, result, {kPolylineShape, {kArcStartColumn, kArcEndColumn}, ArcRefusalText()}) ||
+      !ReadLines(reader, result, true, progress))
     return result;
-  }
-  if (!ReadLines(reader, result.arcs, true, progress, result.failure)) return result;
   std::string_view record;
   for (RailArc& arc : result.arcs.Arcs()) {
     if (!reader.Record(arc.index, record)) {
-      result.failure = reader.Fault();
+      reader.FailInto(result);
       result.arcs.Clear();
       return result;
     }
-    arc.start = reader.Text(record, *start);
-    arc.end = reader.Text(record, *end);
+    arc.start = reader.Text(record, reader.Needed(0));
+    arc.end = reader.Text(record, reader.Needed(1));
   }
   result.arcs.BuildIndex();
-  if (result.arcs.IndexCount() == 0) {
-    result.failure = NoArcText("ARCHI FERROVIARI");
-    return result;
-  }
-  result.ok = true;
+  if (result.arcs.IndexCount() == 0)
+    result.Fail(NoArcText("ARCHI FERROVIARI"));
+  else
+    result.Succeed();
   return result;
 }

@@ -5,6 +5,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
@@ -53,9 +54,9 @@ std::string NotLinearText();
 // Why an arc set is refused: not of polylines, or NODO_INI or NODO_FIN missing or not as required.
 std::string ArcRefusalText();
 
-struct RailArcReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault or the refusal (stop icon)
+// The warnings of records drawn in several lines, and when not ok the damaged set's fault or the
+// refusal (stop icon).
+struct RailArcReading : Outcome {
   RailArcList arcs;
 };
 
@@ -68,10 +69,10 @@ RailArcReading ReadSectionSet(const std::string& path, WorkProgress* progress);
 // the line. A station without a code leaves the end without one.
 void IdentifyRailArcs(RailArcList& arcs, const StationList& stations, WorkProgress* progress);
 
-struct RailArcWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
-};
+// Done with ArcsGeneratedText, or not with "Impossibile creare\n\n" and the path (exclamation icon).
+struct RailArcWriting : Outcome {};
+
+std::string ArcsGeneratedText();
 
 // Writes the arcs as ARCHI_FS at the base of `path`, in list order.
 RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs, WorkProgress* progress,

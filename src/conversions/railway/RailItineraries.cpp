@@ -3,6 +3,7 @@
 #include "conversions/railway/ItineraryReport.h"
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailStations.h"
+#include "conversions/shapefiles/RouteWriting.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
@@ -100,8 +101,6 @@ ItineraryWriting WriteItinerarySet(const std::string& path, const std::vector<It
     if (route.points->Count() > 0) writer.AddPolyline(*route.points, {companyText, route.code, ""});
   }
   ItineraryWriting result;
-  std::string failedPath;
-  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
-  if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;
+  if (writer.WriteTo(ShapeBase(path), today, result, watch)) result.Inform(RoutesGeneratedText());
   return result;
 }

@@ -5,6 +5,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/PointLists.h"
@@ -36,10 +37,9 @@ void DrawItineraries(std::vector<ItineraryRoute>& routes, const StationList& sta
 
 constexpr const char* kItineraryOutputCaption = "Selezione ShapeFile RT_ITIN (output)";
 
-struct ItineraryWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
-};
+// Done with RoutesGeneratedText (RouteWriting.h), or not with "Impossibile creare\n\n" and the
+// path (exclamation icon).
+struct ItineraryWriting : Outcome {};
 
 // Writes the routes that have points as RT_ITIN at the base of `path`: company "%d", the code,
 // DESCR blank.

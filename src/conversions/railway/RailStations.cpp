@@ -6,26 +6,26 @@
 StationReading ReadStationSet(const std::string& path, int company, WorkProgress* progress) {
   StationReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
+  if (!reader.Open(path, result)) return result;
   // In the fields' order, the last fitting AZIENDA gives the company and the last fitting code
   // field (either name) the code.
   const DbfField* companyField = reader.LastField({kCompanyColumn});
   const DbfField* codeField = reader.LastField({kStopCodeColumn, kStopCodeOtherColumn});
   if (!companyField || !codeField || !reader.FindField(kStopNameColumn)) {
-    result.failure = StopSetRefusalText();
+    result.Fail(StopSetRefusalText());
     return result;
   }
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
         if (shape.point) result.stations.Append(i, shape.x, shape.y);
       })) {
-    result.failure = reader.Fault();
+    reader.FailInto(result);
     result.stations.Clear();
     return result;
   }
   std::string_view record;
   for (const Station& s : result.stations.Points()) {
     if (!reader.Record(s.index, record)) {
-      result.failure = reader.Fault();
+      reader.FailInto(result);
       result.stations.Clear();
       return result;
     }
@@ -34,10 +34,9 @@ StationReading ReadStationSet(const std::string& path, int company, WorkProgress
   }
   result.stations.BuildIndex();
   if (result.stations.IndexCount() == 0) {
-    result.failure = NoCompanyStopText();
-    result.ok = false;
+    result.Fail(NoCompanyStopText());
     return result;
   }
-  result.ok = true;
+  result.Succeed();
   return result;
 }

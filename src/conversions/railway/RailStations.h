@@ -4,6 +4,7 @@
 // count in the searches by position. Stations are found by code through a sorted index and by
 // position by walking the list.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/CodedPoints.h"
 
@@ -16,9 +17,8 @@ using StationList = CodedPointList;
 
 constexpr const char* kStationInputCaption = "Selezione ShapeFile Stazioni (RT_NODI.SHP)";
 
-struct StationReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault, the refusal or NoCompanyStopText (stop icon)
+// When not ok: the damaged set's fault, the refusal or NoCompanyStopText (stop icon).
+struct StationReading : Outcome {
   StationList stations;
 };
 

@@ -55,14 +55,11 @@ int MultiLineReading::MultiLineCount() const {
 MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress) {
   MultiLineReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
-  const DbfField* company = reader.FindField(kCompanyColumn);
-  const DbfField* description = reader.FindField(kRouteDescriptionColumn);
-  const DbfField* code = reader.FindField(kRouteCodeColumn);
-  if (!company || !description || !code) {
-    result.failure = ShapeFieldsRefusalText(ShapeCheckKind::Routes);
+  if (!reader.Open(path, result,
+                   {0,
+                    {kCompanyColumn, kRouteDescriptionColumn, kRouteCodeColumn},
+                    ShapeFieldsRefusalText(ShapeCheckKind::Routes)}))
     return result;
-  }
   const int n = reader.Count();
   result.routes.resize(static_cast<std::size_t>(n));
   bool linear = true;  // every record a polyline or null
@@ -73,7 +70,7 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
     if (!reader.Content(i, bytes)) {
       if (progress) progress->End();
       result.routes.clear();
-      result.failure = reader.Fault();
+      reader.FailInto(result);
       return result;
     }
     const int type = ContentType(bytes);
@@ -85,20 +82,21 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
   if (progress) progress->End();
   if (!reader.ReadRecords([&](int i, std::string_view record) {
         RouteLines& route = result.routes[static_cast<std::size_t>(i)];
-        route.company = reader.Number(record, *company);
-        route.code = reader.Text(record, *code);
-        route.description = reader.Text(record, *description);
+        route.company = reader.Number(record, reader.Needed(0));
+        route.description = reader.Text(record, reader.Needed(1));
+        route.code = reader.Text(record, reader.Needed(2));
       })) {
     result.routes.clear();
-    result.failure = reader.Fault();
+    reader.FailInto(result);
     return result;
   }
   if (!linear) {
     result.routes.clear();
-    result.failure = ShapeTypeRefusalText(ShapeCheckKind::Routes);
+    result.Fail(ShapeTypeRefusalText(ShapeCheckKind::Routes));
     return result;
   }
-  result.ok = true;
+  result.Succeed();
+  if (result.MultiLineCount() == 0) result.Inform(ValidRoutesText());
   return result;
 }
 
@@ -118,19 +116,8 @@ std::string MultiLineQuestionText(int count) {
          "Intendi procedere alla normalizzazione di RT_ITIN ?";
 }
 
-std::string RoutesNotGeneratedText() {
-  return "A cause delle azioni precedenti non è possibile generare lo shapefile\n"
-         "dei percorsi (RT_ITIN.SHP)";
-}
-
-std::string RoutesGeneratedText() {
-  return "Lo shapefile RT_ITIN.SHP è stato generato con successo\n\n"
-         "E' opportuno consultare con attenzione il report che sta per essere\n"
-         "generato, al fine di verificare la qualità del risultato.";
-}
-
-bool WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
-                        std::string& failedPath, WorkProgress* progress, const FolderWatch& watch) {
+RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
+                                WorkProgress* progress, const FolderWatch& watch) {
   ShapeSetWriter writer(RoutesLayout());
   const long n = static_cast<long>(routes.size());
   if (progress) progress->Begin({});
@@ -141,7 +128,14 @@ bool WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& 
     writer.AddPolyline(route.lines.back(), {std::to_string(route.company), route.code, route.description});
   }
   if (progress) progress->End();
-  return writer.WriteTo(ShapeBase(path), today, failedPath, watch);
+  RouteWriting result;
+  if (writer.WriteTo(ShapeBase(path), today, result, watch)) {
+    result.records = writer.Count();
+    result.Inform(RoutesGeneratedText());
+  } else {
+    result.Tell(RoutesNotGeneratedText(), NoticeIcon::Stop);
+  }
+  return result;
 }
 
 std::string MultiLineReportText(const std::vector<RouteLines>& routes, const ClockTime& now) {

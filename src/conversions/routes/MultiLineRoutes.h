@@ -8,6 +8,7 @@
 #include "common/ExportFiles.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/PointLists.h"
+#include "conversions/shapefiles/RouteWriting.h"
 
 #include <string>
 #include <vector>
@@ -21,9 +22,9 @@ struct RouteLines {
   std::vector<PointList> lines;
 };
 
-struct MultiLineReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault, or the refusal of its fields or type
+// When not ok: the damaged set's fault, or the refusal of its fields or type (stop icon); when done
+// and no record is drawn in several lines, ValidRoutesText.
+struct MultiLineReading : Outcome {
   std::vector<RouteLines> routes;
   // The records drawn in two lines or more.
   int MultiLineCount() const;
@@ -39,13 +40,12 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
 
 std::string ValidRoutesText();
 std::string MultiLineQuestionText(int count);
-std::string RoutesNotGeneratedText();
-std::string RoutesGeneratedText();
 
 // Writes each record with its last line as RT_ITIN at the base of `path`; a record without a line
-// is left out. False, with the path that failed, when the set could not be put in place.
-bool WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
-                        std::string& failedPath, WorkProgress* progress, const FolderWatch& watch = {});
+// is left out. Done with RoutesGeneratedText; not, when the set could not be put in place, with
+// "Impossibile creare\n\n" and the path (exclamation icon), then RoutesNotGeneratedText.
+RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
+                                WorkProgress* progress, const FolderWatch& watch = {});
 
 // The report's text (lines ending in CR LF).
 std::string MultiLineReportText(const std::vector<RouteLines>& routes, const ClockTime& now);

@@ -13,8 +13,6 @@
 namespace {
 
 constexpr std::size_t kListedFindings = 5;  // a message lists five findings, then the omission line
-constexpr unsigned kStopIcon = 0x10;
-constexpr unsigned kInformationIcon = 0x40;
 constexpr const char* kNotToBeSent =
     "Lo Shape File indicato risulta totalmente inutilizzabile\n"
     "e non deve essere inoltrato all'Osservatorio Traporti.";
@@ -40,6 +38,16 @@ std::string Listed(const std::vector<std::string>& lines, const char* omission) 
     out += lines[k];
   }
   return out;
+}
+
+// The close of the verdict on a set that may be sent as it is: the advice to `fix` before a new
+// check, and the question of the report.
+std::string UsableAdvice(const char* fix) {
+  return std::string(
+             "\nLo Shape File indicato risulta comunque utilizzabile e potrebbe\n"
+             "tranquillamente essere inoltrato all'Osservatorio Traporti.\n\n"
+             "E' comunque fortemente consigliato ") +
+         fix + "e poi procedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
 }
 
 }  // namespace
@@ -114,8 +122,8 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   ShapeCheckReading result;
   result.check = ShapeFindings(kind);
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) {
-    result.failure += std::string("\n\n") + kNotToBeSent;
+  if (!reader.Open(path)) {
+    result.Fail(reader.Fault() + "\n\n" + kNotToBeSent);
     return result;
   }
   const bool stops = IsStops(kind);
@@ -124,7 +132,7 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   const DbfField* codeField =
       stops ? reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn}) : reader.FindField(kRouteCodeColumn);
   if (!companyField || !nameField || !codeField) {
-    result.failure = ShapeFieldsRefusalText(kind);
+    result.Fail(ShapeFieldsRefusalText(kind));
     return result;
   }
   // A shapefile holds one shape type: every record must be of it. A null record, or a line of
@@ -146,7 +154,7 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
     }
     if (!reader.Shape(i, shape)) {
       if (progress) progress->End();
-      result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
+      result.Fail(reader.Fault() + "\n\n" + kNotToBeSent);
       return result;
     }
     if (shape.type == kNullShape || (shape.type == kPolylineShape && shape.pointCount < 2)) unusable.push_back(i);
@@ -162,19 +170,14 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
         }
         if (reader.Number(record, *companyField) == company)
           result.check.AddShapeEntry(std::move(code), std::move(name));
-      })) {
-    result.failure = reader.Fault() + "\n\n" + kNotToBeSent;
-    return result;
-  }
-  if (!oneType) {
-    result.failure = ShapeTypeRefusalText(kind);
-    return result;
-  }
-  if (!unusableLines.empty()) {
-    result.failure = UnusableShapesText(unusableLines);
-    return result;
-  }
-  result.ok = true;
+      }))
+    result.Fail(reader.Fault() + "\n\n" + kNotToBeSent);
+  else if (!oneType)
+    result.Fail(ShapeTypeRefusalText(kind));
+  else if (!unusableLines.empty())
+    result.Fail(UnusableShapesText(unusableLines));
+  else
+    result.Succeed();
   return result;
 }
 
@@ -201,61 +204,51 @@ ShapeVerdict JudgeShapeCheck(const ShapeFindings& check) {
   ShapeVerdict v;
   if (check.NoneMatched()) {
     v.letter = 'C';
-    v.icon = kStopIcon;
-    v.text = std::string("ATTENZIONE: lo Shape File indicato non contiene neppure ") +
-             (stops ? "una fermata\n" : "un percorso\n") + "georeferenziat" + (stops ? "a" : "o") +
-             " associabile alla comunicazione degli orari corrente.\n\n" + kNotToBeSent;
+    std::string text = std::string("ATTENZIONE: lo Shape File indicato non contiene neppure ") +
+                       (stops ? "una fermata\n" : "un percorso\n") + "georeferenziat" + (stops ? "a" : "o") +
+                       " associabile alla comunicazione degli orari corrente.\n\n" + kNotToBeSent;
     v.offersReport = !stops;
-    if (v.offersReport) v.text += std::string("\n\n") + kSaveQuestion;
+    if (v.offersReport) text += std::string("\n\n") + kSaveQuestion;
+    v.Fail(std::move(text));
     return v;
   }
-  v.icon = kStopIcon;
+  // Usable, though not as it should be: the stop icon and the offer of the report.
+  v.ok = true;
   v.offersReport = true;
-  if (!check.Missing().empty()) {
-    v.letter = 'D';
-    v.text = std::string("ATTENZIONE: nello Shape File indicato mancano ") +
-             (stops ? "le seguenti fermate:\n\n" : "i seguenti percorsi:\n\n") +
-             Listed(check.Missing(), "... altri errori omessi ...\n") +
-             "\nAnche se lo Shape File indicato risulta solo parzialmente utilizzabile \n"
-             "potrebbe essere inoltrato all'Osservatorio Traporti.\n\n"
-             "E' comunque fortemente consigliato inserire " +
-             (stops ? "le fermate mancanti" : "i percorsi mancanti") +
-             " e poi\nprocedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
+  const auto usable = [&v](char letter, std::string text) {
+    v.letter = letter;
+    v.Tell(std::move(text), NoticeIcon::Stop);
     return v;
-  }
-  if (!check.Mismatched().empty()) {
-    v.letter = 'E';
-    v.text = std::string("ATTENZIONE: nello Shape File indicato sono presenti le seguenti criticità:\n\n") +
-             Listed(check.Mismatched(), "... altri warnings omessi ...\n") +
-             "\nLo Shape File indicato risulta comunque utilizzabile e potrebbe\n"
-             "tranquillamente essere inoltrato all'Osservatorio Traporti.\n\n"
-             "E' comunque fortemente consigliato correggere " +
-             (stops ? "le fermate incongruenti\n" : "i percorsi incongruenti\n") +
-             "e poi procedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
-    return v;
-  }
+  };
+  if (!check.Missing().empty())
+    return usable('D', std::string("ATTENZIONE: nello Shape File indicato mancano ") +
+                           (stops ? "le seguenti fermate:\n\n" : "i seguenti percorsi:\n\n") +
+                           Listed(check.Missing(), "... altri errori omessi ...\n") +
+                           "\nAnche se lo Shape File indicato risulta solo parzialmente utilizzabile \n"
+                           "potrebbe essere inoltrato all'Osservatorio Traporti.\n\n"
+                           "E' comunque fortemente consigliato inserire " +
+                           (stops ? "le fermate mancanti" : "i percorsi mancanti") +
+                           " e poi\nprocedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion);
+  if (!check.Mismatched().empty())
+    return usable(
+        'E', std::string("ATTENZIONE: nello Shape File indicato sono presenti le seguenti criticità:\n\n") +
+                 Listed(check.Mismatched(), "... altri warnings omessi ...\n") +
+                 UsableAdvice(stops ? "correggere le fermate incongruenti\n" : "correggere i percorsi incongruenti\n"));
   if (check.AnyUnmatched()) {
     std::vector<std::string> unused;
     for (const ShapeMatch& m : check.Matches())
       if (m.matched == 0) unused.push_back(m.code + " - " + m.name + "\n");
-    v.letter = 'F';
-    v.text =
-        std::string("ATTENZIONE: nello Shape File indicato sono presenti ") +
-        (stops ? "alcune fermate inutili:\n\n" : "alcuni percorsi:\n\n") +
-        Listed(unused, stops ? "... altre fermate inutili omesse ...\n" : "... altri percorsi inutili omessi ...\n") +
-        "\nLo Shape File indicato risulta comunque utilizzabile e potrebbe\n"
-        "tranquillamente essere inoltrato all'Osservatorio Traporti.\n\n"
-        "E' comunque fortemente consigliato eliminare " +
-        (stops ? "le fermate inutili\n" : "i percorsi inutili\n") +
-        "e poi procedere ad una nuova verifica prima dell'invio.\n\n" + kSaveQuestion;
-    return v;
+    return usable('F', std::string("ATTENZIONE: nello Shape File indicato sono presenti ") +
+                           (stops ? "alcune fermate inutili:\n\n" : "alcuni percorsi:\n\n") +
+                           Listed(unused, stops ? "... altre fermate inutili omesse ...\n"
+                                                : "... altri percorsi inutili omessi ...\n") +
+                           UsableAdvice(stops ? "eliminare le fermate inutili\n" : "eliminare i percorsi inutili\n"));
   }
   v.letter = 'G';
-  v.icon = kInformationIcon;
   v.offersReport = false;
-  v.text =
+  v.Succeed(
       "Lo Shape File indicato risulta perfettamente utilizzabile\n"
-      "e può tranquillamente essere inoltrato all'Osservatorio Traporti.";
+      "e può tranquillamente essere inoltrato all'Osservatorio Traporti.");
   return v;
 }
 

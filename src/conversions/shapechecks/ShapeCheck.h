@@ -11,6 +11,7 @@
 
 #include "common/Clock.h"
 #include "common/DirectoryLists.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 
 #include <string>
@@ -54,10 +55,8 @@ class ShapeFindings {
 // Reading the shapefile: the entries of `company`. A set the reader finds damaged (ShapeSetReader:
 // its files disagree, a record is damaged or holds a point that is no place) is refused with the
 // reader's message and the line that it must not be sent; so is a set holding records without a
-// usable geometry (null records, lines of fewer than two points), each named.
-struct ShapeCheckReading {
-  bool ok = false;
-  std::string failure;  // when not ok: the damaged set's fault or a refusal (stop icon)
+// usable geometry (null records, lines of fewer than two points), each named (stop icon).
+struct ShapeCheckReading : Outcome {
   ShapeFindings check;
 };
 ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress);
@@ -71,11 +70,11 @@ std::string ShapeFieldsRefusalText(ShapeCheckKind kind);
 std::string ShapeTypeRefusalText(ShapeCheckKind kind);
 std::string UnusableShapesText(const std::vector<std::string>& lines);
 
-struct ShapeVerdict {
-  char letter = 'G';  // C no usable entry, D missing, E names differ, F unused entries, G perfect
-  std::string text;
-  unsigned icon = 0;          // 0x10 stop or 0x40 information (the platform's values)
-  bool offersReport = false;  // OK and Cancel: OK saves the report
+// The verdict's one message: with the stop icon, or the information icon for G. Not ok for C: the
+// shapefile must not be sent.
+struct ShapeVerdict : Outcome {
+  char letter = 'G';          // C no usable entry, D missing, E names differ, F unused entries, G perfect
+  bool offersReport = false;  // the message asks, with OK and Cancel, whether to save the report
 };
 ShapeVerdict JudgeShapeCheck(const ShapeFindings& check);
 

@@ -1,11 +1,25 @@
 #pragma once
-// What writing a route set RT_ITIN gave: whether it was put in place, the message when it was not,
-// and how many records it holds.
+// What writing a route set RT_ITIN gave: done, or not with the message (exclamation icon) and the
+// path that failed; and how many records it holds. The texts that end a command writing RT_ITIN
+// are here too, the same for every such command.
+
+#include "common/Outcome.h"
 
 #include <string>
 
-struct RouteWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
+struct RouteWriting : Outcome {
   int records = 0;
 };
+
+// The set was generated; a report to read follows.
+inline std::string RoutesGeneratedText() {
+  return "Lo shapefile RT_ITIN.SHP è stato generato con successo\n\n"
+         "E' opportuno consultare con attenzione il report che sta per essere\n"
+         "generato, al fine di verificare la qualità del risultato.";
+}
+
+// A step before failed or was cancelled: no set was written.
+inline std::string RoutesNotGeneratedText() {
+  return "A cause delle azioni precedenti non è possibile generare lo shapefile\n"
+         "dei percorsi (RT_ITIN.SHP)";
+}

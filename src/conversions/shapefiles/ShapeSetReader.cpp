@@ -103,6 +103,23 @@ bool ShapeSetReader::Open(const std::string& path, std::string& failure) {
   return false;
 }
 
+bool ShapeSetReader::Open(const std::string& path, Outcome& outcome, const ShapeSetNeeds& needs) {
+  if (!Open(path)) return FailInto(outcome);
+  bool fits = needs.shapeType == 0 || shapeType_ == needs.shapeType;
+  for (const ShapeColumn& column : needs.columns) {
+    needed_.push_back(FindField(column));
+    fits = fits && needed_.back();
+  }
+  if (fits) return true;
+  outcome.Fail(needs.refusal);
+  return false;
+}
+
+bool ShapeSetReader::FailInto(Outcome& outcome) const {
+  outcome.Fail(fault_);
+  return false;
+}
+
 bool ShapeSetReader::Open(const std::string& path) {
   *this = ShapeSetReader{};
   const std::string base = ShapeBase(path);

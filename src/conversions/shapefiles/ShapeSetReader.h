@@ -16,6 +16,7 @@
 // and a point that is not a place (not finite, or beyond kCoordinateLimit) make the set damaged,
 // naming the record.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/shapefiles/DbfFields.h"
 #include "conversions/shapefiles/PointLists.h"
@@ -32,6 +33,14 @@
 constexpr double kCoordinateLimit = 1e9;
 // Finite and within the limit.
 bool UsableCoordinate(double v);
+
+// What a reading needs of a set before it reads a record: its shape type (0: any) and fields (as
+// FindField finds a column's), and the refusal told when the set lacks one of them.
+struct ShapeSetNeeds {
+  int shapeType = 0;
+  std::vector<ShapeColumn> columns;
+  std::string refusal;
+};
 
 // The geometry of one record.
 struct ShapeRecord {
@@ -51,6 +60,15 @@ class ShapeSetReader {
   bool Open(const std::string& path);
   // The same, with the message put in `failure` when it fails.
   bool Open(const std::string& path, std::string& failure);
+  // The same for a reading that hands up `outcome`, checking the set against `needs`: false, with
+  // `outcome` failed (stop icon) by the reader's message or by the refusal, when the set cannot be
+  // opened or lacks what is needed. The fields found are Needed(0), Needed(1)... in the columns'
+  // order.
+  bool Open(const std::string& path, Outcome& outcome, const ShapeSetNeeds& needs = {});
+  const DbfField& Needed(std::size_t k) const { return *needed_[k]; }
+
+  // Makes `outcome` fail with Fault() (stop icon); returns false.
+  bool FailInto(Outcome& outcome) const;
 
   // The message of the last failure: the file, what is wrong with it.
   const std::string& Fault() const { return fault_; }
@@ -153,6 +171,7 @@ class ShapeSetReader {
   int shapeType_ = 0;
   int count_ = 0;
   DbfFieldList fields_;
+  std::vector<const DbfField*> needed_;
   std::size_t headerLength_ = 0;
   std::size_t recordLength_ = 0;
   bool utf8_ = false;

@@ -165,3 +165,14 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
   }
   return ok;
 }
+
+bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, Outcome& outcome,
+                             const FolderWatch& watch) {
+  std::string failedPath;
+  if (WriteTo(base, today, failedPath, watch)) {
+    outcome.Succeed();
+    return true;
+  }
+  outcome.Fail("Impossibile creare\n\n" + failedPath, NoticeIcon::Exclamation, failedPath);
+  return false;
+}

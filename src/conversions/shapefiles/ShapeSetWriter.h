@@ -6,6 +6,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "conversions/shapefiles/PointLists.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 
@@ -55,6 +56,10 @@ class ShapeSetWriter {
   // fails with the path of the .SHP.
   bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
                const FileSetStep& step = {});
+
+  // The same for an operation that hands up `outcome`: done, or failed with "Impossibile creare"
+  // and the path of the file that failed (exclamation icon).
+  bool WriteTo(const std::string& base, const ClockTime& today, Outcome& outcome, const FolderWatch& watch = {});
 
   // The three files' bytes as WriteTo puts them on the disk.
   std::string MainBytes() const;

@@ -36,13 +36,13 @@ std::string SkippedStopsText(int skipped) {
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress) {
   StopReading result;
   ShapeSetReader reader;
-  if (!reader.Open(path, result.failure)) return result;
-  const DbfField* code = reader.FindField(texts.codeField, 'C', 10);
-  const DbfField* name = reader.FindField(texts.nameField, 'C', 100);
-  if (reader.ShapeType() != kPointShape || !code || !name) {
-    result.failure = StopRefusalText(texts);
+  if (!reader.Open(path, result,
+                   {kPointShape,
+                    {{texts.codeField.c_str(), 'X', 10}, {texts.nameField.c_str(), 'X', 100}},
+                    StopRefusalText(texts)}))
     return result;
-  }
+  const DbfField& code = reader.Needed(0);
+  const DbfField& name = reader.Needed(1);
   // A record of another type than points is damage; a null record has no stop and is counted.
   reader.RequireRecordType(kPointShape);
   if (!reader.ReadShapes(progress, [&](int i, const ShapeRecord& shape) {
@@ -51,7 +51,7 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
         else
           ++result.skipped;
       })) {
-    result.failure = reader.Fault();
+    reader.FailInto(result);
     result.stops.Clear();
     return result;
   }
@@ -60,26 +60,22 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
   std::vector<std::string> refused;
   std::string codeText, nameText, reason;
   if (!reader.ReadRecords([&](int i, std::string_view record) {
-        if (!reader.CheckedText(i, record, *code, codeText, reason)) refused.push_back(reason);
-        if (!reader.CheckedText(i, record, *name, nameText, reason))
+        if (!reader.CheckedText(i, record, code, codeText, reason)) refused.push_back(reason);
+        if (!reader.CheckedText(i, record, name, nameText, reason))
           refused.push_back(reason);
         else if (nameText.size() > kStopNameMax)
-          refused.push_back("Il record " + std::to_string(i) + ", campo " + name->name + ", ha " +
+          refused.push_back("Il record " + std::to_string(i) + ", campo " + name.name + ", ha " +
                             std::to_string(nameText.size()) + " caratteri: DENOM ne contiene al massimo " +
                             std::to_string(kStopNameMax) + ".");
         result.stops.SetStopNames(i, codeText, nameText);
-      })) {
-    result.failure = reader.Fault();
+      }) ||
+      (!refused.empty() && !reader.FailValues(refused, "RT_NODI.SHP"))) {
+    reader.FailInto(result);
     result.stops.Clear();
     return result;
   }
-  if (!refused.empty()) {
-    reader.FailValues(refused, "RT_NODI.SHP");
-    result.failure = reader.Fault();
-    result.stops.Clear();
-    return result;
-  }
-  result.ok = true;
+  result.Succeed();
+  if (result.skipped > 0) result.Warn(SkippedStopsText(result.skipped));
   return result;
 }
 
@@ -88,13 +84,11 @@ StopWriting WriteStopSet(const std::string& path, const StopList& stops, int com
   StopWriting result;
   const std::string companyText = std::to_string(company);
   if (companyText.size() > kCompanyWidth) {
-    result.failure = CompanyTooLongText(company);
+    result.Fail(CompanyTooLongText(company), NoticeIcon::Exclamation);
     return result;
   }
   ShapeSetWriter writer(StopsLayout());
   for (const StopNode& s : stops.Stops()) writer.AddPoint(s.x, s.y, {companyText, s.code, s.name});
-  std::string failedPath;
-  result.ok = writer.WriteTo(ShapeBase(path), today, failedPath, watch);
-  if (!result.ok) result.failure = "Impossibile creare\n\n" + failedPath;
+  writer.WriteTo(ShapeBase(path), today, result, watch);
   return result;
 }

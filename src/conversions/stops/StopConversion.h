@@ -7,6 +7,7 @@
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "conversions/stops/StopList.h"
 
@@ -34,10 +35,9 @@ std::string SkippedStopsText(int skipped);
 // The width of RT_NODI's DENOM, in bytes.
 constexpr std::size_t kStopNameMax = 40;
 
-struct StopReading {
-  bool ok = false;
-  // When not ok: the damaged set's fault or the refusal, shown with the stop icon.
-  std::string failure;
+// When not ok: the damaged set's fault or the refusal (stop icon); when done with records left
+// out, SkippedStopsText (exclamation icon).
+struct StopReading : Outcome {
   int skipped = 0;  // records that are not points (a null record among them), left out
   StopList stops;
 };
@@ -48,10 +48,8 @@ struct StopReading {
 // name longer than DENOM) refuse the whole set, naming the file and the records.
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress);
 
-struct StopWriting {
-  bool ok = false;
-  std::string failure;  // "Impossibile creare\n\n" and the path
-};
+// When not ok: CompanyTooLongText, or "Impossibile creare\n\n" and the path (exclamation icon).
+struct StopWriting : Outcome {};
 
 // Writes the stops as RT_NODI at the base of `path`: company "%d", code, name (the reading
 // refused longer names); a company of more than five characters writes nothing.

@@ -26,6 +26,9 @@ namespace {
 // The regional layout holds trip ids of six digits.
 constexpr long kLargestId = 999999;
 
+// The caption of the warnings.
+constexpr const char* kExportCaption = "Esportazione dati orari";
+
 constexpr const char* kFixData = "correggere il dato prima di esportare.";
 constexpr const char* kFixMaster = "correggere i dati con il comando Azienda del menu Archivi prima di esportare.";
 
@@ -604,13 +607,15 @@ ExportResult ExportRun::Run() {
   if (recovery.outcome == FolderRecovery::kFailed) {
     // A journal of this program stays noted, to be put in order at the next start.
     ExportResult refused;
-    refused.refusal = recovery.message + "\n\nNessun file è stato scritto.";
+    refused.Tell(recovery.Texts() + "\n\nNessun file è stato scritto.", NoticeIcon::Exclamation, kExportCaption);
     return refused;
   }
   if (recovery.outcome != FolderRecovery::kWhole && recovery.outcome != FolderRecovery::kForeign && o_.folderWatch)
     o_.folderWatch.note(o_.folder, {});
   ExportResult result = Export();
-  result.recovery = recovery.message;
+  // What was done to the folder is told before the export's own messages.
+  if (!recovery.messages.empty())
+    result.messages.insert(result.messages.begin(), Notice{recovery.Texts(), NoticeIcon::Exclamation, kExportCaption});
   return result;
 }
 
@@ -634,21 +639,23 @@ ExportResult ExportRun::Export() {
   if (!refusal_.empty()) {
     files_.Abort();
     ExportResult refused;
-    refused.refusal = refusal_;
+    refused.Tell(refusal_, NoticeIcon::Exclamation, kExportCaption);
     return refused;
   }
   if (!ok) {
     files_.Abort();
     ExportResult failed;
     failed.failedPath = files_.FailedPath();
+    failed.Tell("Impossibile creare\n\n" + failed.failedPath, NoticeIcon::Exclamation, kExportCaption);
+    failed.Inform(ExportResultText(failed));
     return failed;
   }
-  result_.complete = true;
   result_.written = files_.Written();
   if (o_.kind == ExportKind::DateRange) {
     // Both numbers of a line are the lines written.
     for (ExportCount& c : result_.counts) c.read = c.written;
   }
+  result_.Succeed(ExportResultText(result_));
   return result_;
 }
 

@@ -160,6 +160,35 @@ bool ImportEngine::Check() {
   return true;
 }
 
+::Outcome ImportEngine::StopOutcome() const {
+  ::Outcome stopped;
+  stopped.Fail(stopMessage_);
+  return stopped;
+}
+
+::Outcome ImportEngine::RefusalOutcome(int shown) const {
+  ::Outcome told;
+  for (size_t k = 0; k < refused_.size() && static_cast<int>(k) < shown; ++k)
+    told.Tell(refused_[k].text, NoticeIcon::Stop);
+  told.ok = true;
+  return told;
+}
+
+Outcome ImportSummary(ImportKind kind, int linesRead, int rowsInserted, bool declined) {
+  const ImportDescriptor& descriptor = DescriptorOf(kind);
+  // A file that gave no row is never a success, whatever the user answered.
+  const bool complete = linesRead > 0 && linesRead == rowsInserted && !declined;
+  const std::string text = std::string(descriptor.heading) + Format("Lette %d righe dal file testo.\n", linesRead) +
+                           Format("Inserite %d righe nel database.\n\n", rowsInserted) +
+                           (complete ? descriptor.success : descriptor.failure);
+  Outcome summary;
+  if (complete)
+    summary.Succeed(text);
+  else
+    summary.Fail(text);
+  return summary;
+}
+
 void ImportEngine::Load() {
   outcome_ = ImportOutcome::Loaded;
   rowsInserted_ = 0;

@@ -97,6 +97,10 @@ class ImportEngine {
   // The faults of pass 1, then one per refused row of pass 2.
   const ImportErrorList& Errors() const { return errors_; }
   const std::vector<RefusedRow>& Refused() const { return refused_; }
+  // What the command shows of a pass 1 that stopped: the stop message (stop icon), not done.
+  ::Outcome StopOutcome() const;
+  // What it shows of pass 2's refused rows: the first `shown` of them, a stop message each; done.
+  ::Outcome RefusalOutcome(int shown) const;
   bool HasFlag(int flag) const { return (flags_ & (1u << flag)) != 0; }
 
   // The kinds of fault.
@@ -246,6 +250,12 @@ class ImportEngine {
   std::string rowFault_;
   std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };
+
+// The result message of an import: the file's heading, the lines read and the rows inserted, then
+// the file's success (an information; done) when every line read was inserted, else its failure
+// (stop icon). A file without lines is never a success, nor one whose remediable faults were
+// declined (`declined`).
+Outcome ImportSummary(ImportKind kind, int linesRead, int rowsInserted, bool declined);
 
 // "%02d/%02d/%04d" of a date.
 std::string DdMmYyyy(const DateRecord& d);

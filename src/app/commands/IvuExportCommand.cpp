@@ -50,7 +50,7 @@ void ExportIvuInfoPool(MainFrame* frame) {
   const std::string out = folder.Folder();
   const FolderWatch watch = ExportFolderWatch();
   const FolderRecovery recovery = RecoverExportFolder(out, watch);
-  if (!recovery.message.empty()) ui::MessageBox(recovery.message, ui::MB_ICONEXCLAMATION, recovery.caption);
+  ui::ShowOutcome(recovery);
   if (recovery.outcome == FolderRecovery::kFailed) {
     ui::MessageBox(kIvuExportStopped, ui::MB_ICONSTOP);
     frame->Redraw();

@@ -542,7 +542,7 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
   // An earlier export cut short in this folder: the folder is put in order first.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
-  w.recovery = recovery.message;
+  w.recovery = recovery.Texts();
   if (recovery.outcome == FolderRecovery::kFailed) {
     w.failedPath = folder + "/" + names.front();
     return w;

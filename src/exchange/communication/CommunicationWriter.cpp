@@ -310,7 +310,7 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   }
   for (size_t f = 0; f < folders.size(); ++f) {
     const FolderRecovery r = RecoverExportFolder(folders[f].path, watch, step);
-    if (!r.message.empty()) w.recovery.push_back(r.message);
+    if (!r.messages.empty()) w.recovery.push_back(r.Texts());
     if (r.outcome == FolderRecovery::kFailed) {
       for (size_t k = 0; k < parts.size(); ++k)
         if (placeOf[k].first == f) return fail(k);

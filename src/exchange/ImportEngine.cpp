@@ -166,8 +166,12 @@ bool ImportEngine::Check() {
   return stopped;
 }
 
-::Outcome ImportEngine::RefusalOutcome(int shown) const {
+::Outcome ImportEngine::LoadOutcome(int shown) const {
   ::Outcome told;
+  if (!loadFailure_.empty()) {
+    told.Fail(loadFailure_, NoticeIcon::Stop, options_.path);
+    return told;
+  }
   for (size_t k = 0; k < refused_.size() && static_cast<int>(k) < shown; ++k)
     told.Tell(refused_[k].text, NoticeIcon::Stop);
   told.ok = true;
@@ -192,6 +196,7 @@ Outcome ImportSummary(ImportKind kind, int linesRead, int rowsInserted, bool dec
 void ImportEngine::Load() {
   outcome_ = ImportOutcome::Loaded;
   rowsInserted_ = 0;
+  loadFailure_.clear();
   DbBatch batch(db_);
   bool same = reader_.Rewind();
   {
@@ -223,10 +228,10 @@ void ImportEngine::Load() {
     batch.Rollback();
     rowsInserted_ = 0;
     refused_.clear();
-    Notify(reader_.Failed() ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
-                            : "ATTENZIONE: il file di testo\n\n" + options_.path +
-                                  "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.",
-           NoticeIcon::Stop);
+    loadFailure_ = reader_.Failed()
+                       ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
+                       : "ATTENZIONE: il file di testo\n\n" + options_.path +
+                             "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.";
     return;
   }
   // A commit the engine refuses leaves nothing written (the layer has said why).

@@ -13,7 +13,7 @@ namespace {
 bool AsksForItsFile(ImportKind kind) { return kind == ImportKind::Protocol || kind == ImportKind::Cadences; }
 
 void ReportRefusals(const ImportEngine& engine, const std::string& databasePath) {
-  ui::ShowOutcome(engine.RefusalOutcome(kRefusalsShown));
+  ui::ShowOutcome(engine.LoadOutcome(kRefusalsShown));
   const int count = static_cast<int>(engine.Refused().size());
   if (count <= kRefusalsShown) return;
   const std::string text = Format("Altre %d righe sono state rifiutate dal database.\n\n", count - kRefusalsShown) +
@@ -29,8 +29,7 @@ void SaveImportErrorReport(const ImportErrorList& errors, const std::string& dat
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Errori Riscontrati", kImportErrorReportName,
                         kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteImportErrorReport(errors, databasePath, dialog.Path(), now))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONSTOP);
+  ui::ShowOutcome(WriteImportErrorReport(errors, databasePath, dialog.Path(), now));
 }
 
 ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {

@@ -21,14 +21,12 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
+// Done unless refused; a refusal is told, but for a failed read, which the database layer has told.
 OlviExportText Settled(OlviFile file, OlviExportText out) {
   out.ok = out.refusal == OlviRefusal::None;
   if (!out.ok && out.refusal != OlviRefusal::ReadFailed) out.Fail(OlviRefusalText(file, out.refusal));
   return out;
 }
-
-OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress);
-OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress);
 
 // Texts compare as the database orders them: by their characters' code points.
 bool TextBefore(std::string_view a, std::string_view b) { return NormalStopList::Before({a, false}, {b, false}); }
@@ -143,26 +141,6 @@ int OlviCompany(DbDatabase* db, int withoutMaster) {
   if (master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}) && master.GetFieldText("azienda", company))
     return std::atoi(company.c_str());
   return withoutMaster;
-}
-
-OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress) {
-  return Settled(OlviFile::Stops, StopsText(db, company, progress));
-}
-
-OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progress) {
-  return Settled(OlviFile::Routes, RoutesText(db, company, progress));
-}
-
-OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const std::string& path,
-                              WorkProgress* progress) {
-  OlviExportText out =
-      file == OlviFile::Stops ? MakeOlviStops(db, company, progress) : MakeOlviRoutes(db, company, progress);
-  if (out.ok && !WriteWholeFile(path, out.bytes)) {
-    out.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-    return out;
-  }
-  out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));
-  return out;
 }
 
 namespace {
@@ -341,6 +319,26 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
 }
 
 }  // namespace
+
+OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress) {
+  return Settled(OlviFile::Stops, StopsText(db, company, progress));
+}
+
+OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progress) {
+  return Settled(OlviFile::Routes, RoutesText(db, company, progress));
+}
+
+OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const std::string& path,
+                              WorkProgress* progress) {
+  OlviExportText out =
+      file == OlviFile::Stops ? MakeOlviStops(db, company, progress) : MakeOlviRoutes(db, company, progress);
+  if (out.ok && !WriteWholeFile(path, out.bytes)) {
+    out.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+    return out;
+  }
+  out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));
+  return out;
+}
 
 const char* OlviFileName(OlviFile file) { return file == OlviFile::Stops ? "FERMATE_OLVI" : "PERCORSI_OLVI"; }
 

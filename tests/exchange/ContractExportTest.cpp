@@ -52,6 +52,7 @@ TEST_F(ContractExports, FileEqualsTheHandMadeOneEveryTime) {
     const ContractExportResult r = WriteContractExport(data, path);
     ASSERT_TRUE(r.ok) << r.failedPath;
     EXPECT_EQ(r.tripLines, 9);
+    EXPECT_EQ(r.Texts(), "Inserite 9 righe in Contratti");
     EXPECT_EQ(FileBytes(path), FileBytes(HandMadeFile("CONTRATTI.TXT")));
     EXPECT_EQ(Listing(out), "Contratti.TXT\n") << "no temporary is left";
   }
@@ -112,6 +113,7 @@ TEST_F(ContractExports, WithoutMasterNothingIsRead) {
   RunSql(db, "DELETE FROM master;");
   const ContractExportData data = Read();
   EXPECT_FALSE(data.ok);
+  EXPECT_EQ(data.Texts(), kContractExportNoMaster);
   EXPECT_TRUE(data.trips.empty());
 }
 
@@ -121,6 +123,9 @@ TEST_F(ContractExports, WrittenWholeOrNotAtAll) {
   ContractExportResult r = WriteContractExport(data, out + "/manca/Contratti.TXT");
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, out + "/manca/Contratti.TXT");
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0].text, "Impossibile creare\n\n" + out + "/manca/Contratti.TXT");
+  EXPECT_EQ(r.messages[0].icon, NoticeIcon::Exclamation);
   EXPECT_EQ(Listing(out), "");
   // A folder that cannot be written: the file there before keeps its content.
   WriteLines(out + "/Contratti.TXT", {"prima"});

@@ -24,10 +24,11 @@ struct ImportResult : Outcome {
 // that stopped is told with the result (ImportResultStep).
 ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options);
 
-// The command's result: alone (`batch` false) why pass 1 stopped and the result box, and 0; in a batch 1 when every
-// line read was inserted, else 0, the protocol and day types saying so in their failure box. A file without lines (0
-// read, 0 inserted) is a failure, never a success; in a batch a declined "Proseguo comunque?" is a failure too, so that
-// the whole import stops instead of going on without the file's rows.
+// The command's result: alone (`batch` false) why pass 1 stopped and the result box, and 0; in a
+// batch 1 when every line read was inserted, else 0, the protocol and day types saying so in their
+// failure box (after why pass 1 stopped, which every file says). A file without lines (0 read, 0
+// inserted) is a failure, never a success; in a batch a declined "Proseguo comunque?" is a failure
+// too, so that the whole import stops instead of going on without the file's rows.
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch);
 
 // The open-file dialog of an import (its title and default name); false when cancelled.

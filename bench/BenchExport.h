@@ -17,7 +17,7 @@ inline long ExportRegionFiles(Timetable& data) {
   options.folder = data.out + "/export";
   QDir().mkpath(QString::fromStdString(options.folder));
   const ExportResult r = RunExport(options);
-  if (!r.complete) std::fprintf(stderr, "the export failed\n");
+  if (!r.ok) std::fprintf(stderr, "the export failed\n");
   long lines = 0;
   for (const auto& c : r.counts) lines += c.written;
   return lines;

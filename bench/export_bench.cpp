@@ -73,7 +73,7 @@ void Run(benchmark::State& state, ExportOptions options) {
     last = RunExport(options);
     const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (fastest == 0 || t < fastest) fastest = t;
-    if (!last.complete) state.SkipWithError("the export failed");
+    if (!last.ok) state.SkipWithError("the export failed");
   }
   // The RT_DTORA pass alone: its selection read, its lines formatted and written.
   const double stopsPass = clock.seconds["Esportazione dati orari: RT_DTORA.TXT"];

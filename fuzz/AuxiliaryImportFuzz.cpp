@@ -106,7 +106,7 @@ int FuzzAuxiliaryImport(const AuxiliaryTarget& t, const std::uint8_t* data, std:
     result = t.engine({&db, filePath, nullptr});
   }
   Require(TakeNotices() == 0, "the database refused a change the import asked for");
-  Require(result.opened, "the file written was not opened");
+  Require(result.ok, "the file written was not opened");
   Require(!result.messages.empty(), "an import that says nothing");
   for (const Notice& m : result.messages) Require(!m.text.empty(), "a message without text");
   for (size_t k = 0; k + 1 < result.messages.size(); ++k)

@@ -74,7 +74,7 @@ int FuzzImport(ImportKind kind, const std::uint8_t* data, std::size_t size) {
     }
     if (engine->Errors().Count() > 0) {
       ImportErrorReportText(engine->Errors(), dbPath, ClockTime{2024, 3, 1, 8, 0, 0});
-      Require(WriteImportErrorReport(engine->Errors(), dbPath, reportPath, ClockTime{2024, 3, 1, 8, 0, 0}),
+      Require(WriteImportErrorReport(engine->Errors(), dbPath, reportPath, ClockTime{2024, 3, 1, 8, 0, 0}).ok,
               "the error report cannot be written");
     }
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace {
 
@@ -43,47 +44,58 @@ Work WorkOf(const SetJournal& journal) {
   return ExportWork();
 }
 
+// What was done, told to the user with the caption of the set.
+FolderRecovery Told(FolderRecovery::Outcome outcome, std::string text, const Work& w, const std::string& path = {}) {
+  FolderRecovery r;
+  r.outcome = outcome;
+  r.ok = outcome != FolderRecovery::kFailed;
+  r.failedPath = path;
+  r.Tell(std::move(text), NoticeIcon::Exclamation, w.caption);
+  return r;
+}
+
 std::string Interrupted(const Work& w, const std::string& folder) {
   return "ATTENZIONE: l'ultima " + w.what + " nella cartella\n" + folder + "\nè stata interrotta ";
 }
 
 FolderRecovery Completed(const Work& w, const std::string& folder) {
-  return {FolderRecovery::kCompleted,
-          Interrupted(w, folder) + "mentre metteva i file nuovi al posto dei precedenti.\n\n" + w.subject +
-              " è stata completata: la cartella contiene tutti i file nuovi.",
-          w.caption};
+  return Told(FolderRecovery::kCompleted,
+              Interrupted(w, folder) + "mentre metteva i file nuovi al posto dei precedenti.\n\n" + w.subject +
+                  " è stata completata: la cartella contiene tutti i file nuovi.",
+              w);
 }
 
 FolderRecovery UndoneWhileWriting(const Work& w, const std::string& folder) {
-  return {FolderRecovery::kUndone,
-          Interrupted(w, folder) + "prima di finire di scrivere i file.\n\n" + w.subject +
-              " è stata annullata: i file incompleti sono stati eliminati e\n"
-              "la cartella contiene i file che c'erano prima, come erano.",
-          w.caption};
+  return Told(FolderRecovery::kUndone,
+              Interrupted(w, folder) + "prima di finire di scrivere i file.\n\n" + w.subject +
+                  " è stata annullata: i file incompleti sono stati eliminati e\n"
+                  "la cartella contiene i file che c'erano prima, come erano.",
+              w);
 }
 
 // `notPlaced`: the path of the file that could not be put in place, when that was why.
 FolderRecovery UndoneWhileReplacing(const Work& w, const std::string& folder, const std::string& notPlaced) {
   std::string text = Interrupted(w, folder) + "mentre metteva i file nuovi al posto dei precedenti";
   if (!notPlaced.empty()) text += ",\ne non è stato possibile completarla (" + notPlaced + ")";
-  return {FolderRecovery::kUndone,
-          text + ".\n\n" + w.subject + " è stata annullata: la cartella contiene i file che c'erano prima, come erano.",
-          w.caption};
+  return Told(
+      FolderRecovery::kUndone,
+      text + ".\n\n" + w.subject + " è stata annullata: la cartella contiene i file che c'erano prima, come erano.", w);
 }
 
 FolderRecovery Failed(const Work& w, const std::string& folder, const std::string& path) {
-  return {FolderRecovery::kFailed,
-          Interrupted(w, folder) + "e non è stato possibile rimettere in ordine i file\n(" + path + ").\n\n" + w.mixed,
-          w.caption};
+  return Told(
+      FolderRecovery::kFailed,
+      Interrupted(w, folder) + "e non è stato possibile rimettere in ordine i file\n(" + path + ").\n\n" + w.mixed, w,
+      path);
 }
 
 FolderRecovery Foreign(const std::string& folder) {
-  return {FolderRecovery::kForeign,
-          "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName +
-              " che non è stato scritto da questo programma.\n\n"
-              "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della "
-              "cartella è stato toccato.",
-          ExportWork().caption};
+  return Told(FolderRecovery::kForeign,
+              "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName +
+                  " che non è stato scritto da questo programma.\n\n"
+                  "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della "
+                  "cartella è stato toccato.",
+              ExportWork());
 }
 
 // A journal of this program: its key noted for the folder.

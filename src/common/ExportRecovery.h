@@ -11,21 +11,24 @@
 // touched.
 
 #include "common/ExportJournal.h"
+#include "common/Outcome.h"
 
 #include <string>
 #include <vector>
 
-struct FolderRecovery {
+// Done unless the folder could not be put in order (kFailed, its path the file that stopped it);
+// what was done is one warning (Windows-1252) whose caption says what the set was ("Esportazione dati orari").
+// Inside this struct `Outcome` names the enum below: the base is ::Outcome.
+struct FolderRecovery : ::Outcome {
   enum Outcome {
-    kWhole,      // there was nothing to do (no journal)
+    kWhole,      // there was nothing to do (no journal): no message
     kCompleted,  // the new set was put in place
     kUndone,     // the previous set is back
     kFailed,     // the folder could not be put in order: its journal stays for the next run
     kForeign,    // a journal the program did not write: removed, not obeyed
   };
   Outcome outcome = kWhole;
-  std::string message;  // what was done, for the user (Windows-1252); empty for kWhole
-  std::string caption;  // of the box that shows it: what the set was ("Esportazione dati orari")
+  FolderRecovery() { ok = true; }
 };
 
 // `folder` is Windows-1252; `watch` gives the key noted for it. `step` is told after each change

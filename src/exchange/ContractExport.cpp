@@ -25,8 +25,11 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
   ContractExportData data;
   DbReadSnapshot snapshot(db);
   const WorkingPeriod period = ReadWorkingPeriod(db);
-  if (!period.found) return data;
-  data.masterFound = true;
+  if (!period.found) {
+    data.Fail(kContractExportNoMaster);
+    return data;
+  }
+  data.ok = true;
   data.periodStart = period.first;
   data.periodEnd = period.last;
   data.company = std::atoi(period.company.c_str());
@@ -93,12 +96,12 @@ ContractExportResult WriteContractExport(const ContractExportData& data, const s
   if (file.Begin(name)) {
     for (const std::string& line : ContractExportLines(data)) file.WriteLine(line);
     if (file.Finish() && file.Commit()) {
-      result.written = true;
       result.tripLines = static_cast<int>(data.trips.size());
+      result.Succeed(ContractExportDoneText(result.tripLines));
       return result;
     }
   }
-  result.failedPath = path;
+  result.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
   return result;
 }
 

@@ -8,6 +8,7 @@
 // The data are read first (before the file is chosen); the file is then written whole beside its
 // name and renamed into place, or not at all.
 
+#include "common/Outcome.h"
 #include "db/ContractTrips.h"
 
 #include <map>
@@ -17,8 +18,8 @@
 class DbDatabase;
 class WorkProgress;
 
-struct ContractExportData {
-  bool masterFound = false;
+// Done when the master row was found; otherwise kContractExportNoMaster (stop icon).
+struct ContractExportData : Outcome {
   std::string periodStart, periodEnd;  // "GG/MM/AAAA"
   int company = 0;
   std::string companyName;  // or "Azienda non definita"
@@ -26,8 +27,7 @@ struct ContractExportData {
   std::map<int, std::string> authorityNames;  // "Ente non definito" for a code not in `regent`
 };
 
-// Reads what the file lists, in one moment of the database. Without a master row only
-// `masterFound` is false.
+// Reads what the file lists, in one moment of the database. Without a master row nothing is read.
 ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress);
 
 // The lines of the file, without their ends.
@@ -36,16 +36,16 @@ std::vector<std::string> ContractExportLines(const ContractExportData& data);
 // The contractual time over the days of operation: "00h %02d'" under an hour, else "%dh %02d'".
 std::string PeriodTimeText(long minutes);
 
-struct ContractExportResult {
-  bool written = false;
-  int tripLines = 0;       // lines of trips written
-  std::string failedPath;  // the file that could not be created or written
+// Done: the file is in place, told by ContractExportDoneText. Otherwise "Impossibile creare" and
+// the file (a warning, `failedPath`).
+struct ContractExportResult : Outcome {
+  int tripLines = 0;  // lines of trips written
 };
 
 // Writes the file at `path` (Windows-1252): whole, or nothing (the file there before keeps its
 // content).
 ContractExportResult WriteContractExport(const ContractExportData& data, const std::string& path);
 
-// The texts the command shows.
+// The texts of the results.
 extern const char* const kContractExportNoMaster;   // "ERRORE BLOCCANTE: Il MASTER non è definito !!!"
 std::string ContractExportDoneText(int tripLines);  // "Inserite %d righe in Contratti"

@@ -20,11 +20,24 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
 // The regional layout holds trip ids of six digits.
 constexpr long kLargestId = 999999;
+
+template <class>
+using FieldRef = const FieldDef&;
+
+// The fields of the record's layout named, in their order.
+template <class... Names>
+std::tuple<FieldRef<Names>...> FieldsOf(const ExportRecord& r, Names... names) {
+  return {r.FieldOf(names)...};
+}
+
+// The caption of the warnings.
+constexpr const char* kExportCaption = "Esportazione dati orari";
 
 constexpr const char* kFixData = "correggere il dato prima di esportare.";
 constexpr const char* kFixMaster = "correggere i dati con il comando Azienda del menu Archivi prima di esportare.";
@@ -277,11 +290,9 @@ bool ExportRun::TripHeads() {
   // Read as it is written, as the trip stops are.
   if (!OpenById(kTripHeadsFile, s, "tescor")) return false;
   ExportRecord r(TripHeadLayout());
-  const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &code = r.FieldOf("codcorsa"),
-                 &authority = r.FieldOf("ente"), &contract = r.FieldOf("contratt"), &length = r.FieldOf("lung"),
-                 &time = r.FieldOf("tempo"), &ctLength = r.FieldOf("ct_lung"), &ctTime = r.FieldOf("ct_tempo"),
-                 &line = r.FieldOf("codlinea"), &direction = r.FieldOf("verso"), &route = r.FieldOf("codperc"),
-                 &name = r.FieldOf("denom");
+  const auto [company, idField, code, authority, contract, length, time, ctLength, ctTime, line, direction, route,
+              name] = FieldsOf(r, "azienda", "id", "codcorsa", "ente", "contratt", "lung", "tempo", "ct_lung",
+                               "ct_tempo", "codlinea", "verso", "codperc", "denom");
   renumbering_.nextNumber = static_cast<std::int32_t>(o_.firstId);
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     long stored = 0, id = 0;
@@ -331,10 +342,9 @@ bool ExportRun::TripStops() {
   // id order and their count is not known before the end).
   if (!OpenById(kTripStopsFile, s, "detcor")) return false;
   ExportRecord r(TripDetailLayout());
-  const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &sub = r.FieldOf("sub"),
-                 &stop = r.FieldOf("fermata"), &name = r.FieldOf("denom"), &place = r.FieldOf("ubicaz"),
-                 &distance = r.FieldOf("dist"), &arrival = r.FieldOf("arriva"), &departure = r.FieldOf("parte"),
-                 &primary = r.FieldOf("primaria"), &optional = r.FieldOf("facolt"), &passing = r.FieldOf("nonferma");
+  const auto [company, idField, sub, stop, name, place, distance, arrival, departure, primary, optional, passing] =
+      FieldsOf(r, "azienda", "id", "sub", "fermata", "denom", "ubicaz", "dist", "arriva", "parte", "primaria", "facolt",
+               "nonferma");
   // The trip's decision holds while its rows follow one another.
   long lastStored = -1, id = 0;
   bool keep = false, first = true;
@@ -393,8 +403,8 @@ bool ExportRun::Periods() {
   s.SetOrderBy("period.id, period.inizio, period.fine");
   if (!OpenById(kPeriodsFile, s, "period")) return false;
   ExportRecord r(PeriodLayout());
-  const FieldDef &company = r.FieldOf("azienda"), &idField = r.FieldOf("id"), &dayType = r.FieldOf("caden"),
-                 &start = r.FieldOf("inizio"), &end = r.FieldOf("fine"), &excluded = r.FieldOf("escluso");
+  const auto [company, idField, dayType, start, end, excluded] =
+      FieldsOf(r, "azienda", "id", "caden", "inizio", "fine", "escluso");
   const int first = DateKey(o_.rangeStart), last = DateKey(o_.rangeEnd);
   long largestKept = 0;  // date range: the largest id of the trips it keeps
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -446,7 +456,7 @@ bool ExportRun::DayTypes() {
   DbSelect s(o_.db, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   if (!Open(kDayTypesFile, s)) return false;
   ExportRecord r(CadenceLayout());
-  const FieldDef &company = r.FieldOf("azienda"), &code = r.FieldOf("codice"), &name = r.FieldOf("denom");
+  const auto [company, code, name] = FieldsOf(r, "azienda", "codice", "denom");
   const int total = s.RowCount();
   int done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -469,8 +479,7 @@ bool ExportRun::Calendar() {
   s.SetOrderBy("data, caden");
   if (!Open(kCalendarFile, s)) return false;
   ExportRecord r(CalendarLayout());
-  const FieldDef &company = r.FieldOf("azienda"), &date = r.FieldOf("data"), &note = r.FieldOf("note"),
-                 &dayType = r.FieldOf("caden");
+  const auto [company, date, note, dayType] = FieldsOf(r, "azienda", "data", "note", "caden");
   const int total = s.RowCount();
   int done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -604,13 +613,15 @@ ExportResult ExportRun::Run() {
   if (recovery.outcome == FolderRecovery::kFailed) {
     // A journal of this program stays noted, to be put in order at the next start.
     ExportResult refused;
-    refused.refusal = recovery.message + "\n\nNessun file è stato scritto.";
+    refused.Tell(recovery.Texts() + "\n\nNessun file è stato scritto.", NoticeIcon::Exclamation, kExportCaption);
     return refused;
   }
   if (recovery.outcome != FolderRecovery::kWhole && recovery.outcome != FolderRecovery::kForeign && o_.folderWatch)
     o_.folderWatch.note(o_.folder, {});
   ExportResult result = Export();
-  result.recovery = recovery.message;
+  // What was done to the folder is told before the export's own messages.
+  if (!recovery.messages.empty())
+    result.messages.insert(result.messages.begin(), Notice{recovery.Texts(), NoticeIcon::Exclamation, kExportCaption});
   return result;
 }
 
@@ -634,21 +645,23 @@ ExportResult ExportRun::Export() {
   if (!refusal_.empty()) {
     files_.Abort();
     ExportResult refused;
-    refused.refusal = refusal_;
+    refused.Tell(refusal_, NoticeIcon::Exclamation, kExportCaption);
     return refused;
   }
   if (!ok) {
     files_.Abort();
     ExportResult failed;
     failed.failedPath = files_.FailedPath();
+    failed.Tell("Impossibile creare\n\n" + failed.failedPath, NoticeIcon::Exclamation, kExportCaption);
+    failed.Inform(ExportResultText(failed));
     return failed;
   }
-  result_.complete = true;
   result_.written = files_.Written();
   if (o_.kind == ExportKind::DateRange) {
     // Both numbers of a line are the lines written.
     for (ExportCount& c : result_.counts) c.read = c.written;
   }
+  result_.Succeed(ExportResultText(result_));
   return result_;
 }
 

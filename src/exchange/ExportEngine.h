@@ -18,6 +18,7 @@
 
 #include "common/ExportFiles.h"
 #include "common/Formatters.h"
+#include "common/Outcome.h"
 
 #include <string>
 #include <vector>
@@ -68,19 +69,18 @@ struct ExportCount {
   int written = 0;
 };
 
-struct ExportResult {
-  bool complete = false;  // every file is in place
-  // Otherwise the file that could not be created or written, or whose rows could not be read
-  // (the database layer has told its failure).
-  std::string failedPath;
-  std::string refusal;                   // or why the export was refused: no file was put in place
+// Done when every file is in place. Otherwise `failedPath` is the file that could not be created
+// or written, or whose rows could not be read (the database layer has told its failure), or the
+// export was refused and no file was put in place. The messages, in order: what was done to put
+// the folder in order when an earlier export into it had been cut short; then why the export was
+// refused (and nothing more), or "Impossibile creare" and the file that failed; last the result
+// message (ExportResultText). All but the result message are warnings captioned
+// "Esportazione dati orari".
+struct ExportResult : Outcome {
   ExportCount counts[kExportFileCount];  // all zero when the export failed: no file was written
   int overWide = 0;                      // records where a text was cut to its field
   int unmatchedRows = 0;                 // renumbered: stop and period rows of no trip head, left out
   std::vector<std::string> written;      // the paths put in place
-  // An earlier export into the folder had been cut short: what was done to put the folder in
-  // order before this one (a message for the user), or empty.
-  std::string recovery;
 };
 
 // The `master` row as the exports read it: display texts of its fields.
@@ -98,7 +98,7 @@ struct MasterHeading {
 };
 MasterHeading ReadMasterHeading(DbDatabase* db);
 
-// Runs the export. Never shows a message: the caller tells the outcome.
+// Runs the export. Never shows a message: the caller shows the result.
 ExportResult RunExport(const ExportOptions& options);
 
 // The result message: "Risultati dell'esportazione dati:\n\n" and one line per file, then the

@@ -160,9 +160,43 @@ bool ImportEngine::Check() {
   return true;
 }
 
+::Outcome ImportEngine::StopOutcome() const {
+  ::Outcome stopped;
+  stopped.Fail(stopMessage_);
+  return stopped;
+}
+
+::Outcome ImportEngine::LoadOutcome(int shown) const {
+  ::Outcome told;
+  if (!loadFailure_.empty()) {
+    told.Fail(loadFailure_, NoticeIcon::Stop, options_.path);
+    return told;
+  }
+  for (size_t k = 0; k < refused_.size() && static_cast<int>(k) < shown; ++k)
+    told.Tell(refused_[k].text, NoticeIcon::Stop);
+  told.ok = true;
+  return told;
+}
+
+Outcome ImportSummary(ImportKind kind, int linesRead, int rowsInserted, bool declined) {
+  const ImportDescriptor& descriptor = DescriptorOf(kind);
+  // A file that gave no row is never a success, whatever the user answered.
+  const bool complete = linesRead > 0 && linesRead == rowsInserted && !declined;
+  const std::string text = std::string(descriptor.heading) + Format("Lette %d righe dal file testo.\n", linesRead) +
+                           Format("Inserite %d righe nel database.\n\n", rowsInserted) +
+                           (complete ? descriptor.success : descriptor.failure);
+  Outcome summary;
+  if (complete)
+    summary.Succeed(text);
+  else
+    summary.Fail(text);
+  return summary;
+}
+
 void ImportEngine::Load() {
   outcome_ = ImportOutcome::Loaded;
   rowsInserted_ = 0;
+  loadFailure_.clear();
   DbBatch batch(db_);
   bool same = reader_.Rewind();
   {
@@ -194,10 +228,10 @@ void ImportEngine::Load() {
     batch.Rollback();
     rowsInserted_ = 0;
     refused_.clear();
-    Notify(reader_.Failed() ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
-                            : "ATTENZIONE: il file di testo\n\n" + options_.path +
-                                  "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.",
-           NoticeIcon::Stop);
+    loadFailure_ = reader_.Failed()
+                       ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
+                       : "ATTENZIONE: il file di testo\n\n" + options_.path +
+                             "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.";
     return;
   }
   // A commit the engine refuses leaves nothing written (the layer has said why).

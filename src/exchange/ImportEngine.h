@@ -84,8 +84,8 @@ class ImportEngine {
   virtual std::string RemediableMessage() const = 0;
   // The decision taken instead of pass 2 (Blocked or Declined).
   void SetOutcome(ImportOutcome outcome) { outcome_ = outcome; }
-  // Pass 2, in one batch transaction. A file that cannot be read again, or that is no longer
-  // what pass 1 checked, is said through a notice and nothing of it is kept.
+  // Pass 2, in one batch transaction. Of a file that cannot be read again, or that is no longer
+  // what pass 1 checked, nothing is kept (LoadOutcome says why).
   void Load();
 
   const ImportDescriptor& Descriptor() const { return descriptor_; }
@@ -97,6 +97,11 @@ class ImportEngine {
   // The faults of pass 1, then one per refused row of pass 2.
   const ImportErrorList& Errors() const { return errors_; }
   const std::vector<RefusedRow>& Refused() const { return refused_; }
+  // What the command shows of a pass 1 that stopped: the stop message (stop icon), not done.
+  ::Outcome StopOutcome() const;
+  // What it shows of pass 2: why nothing was kept (stop icon, not done), or the first `shown`
+  // refused rows, a stop message each (done).
+  ::Outcome LoadOutcome(int shown) const;
   bool HasFlag(int flag) const { return (flags_ & (1u << flag)) != 0; }
 
   // The kinds of fault.
@@ -232,6 +237,7 @@ class ImportEngine {
   int linesRead_ = -1;
   int rowsInserted_ = 0;
   std::string stopMessage_;
+  std::string loadFailure_;  // why pass 2 kept nothing
   std::vector<RefusedRow> refused_;
   int fileCompany_ = -1;
   bool companySeen_ = false;
@@ -246,6 +252,12 @@ class ImportEngine {
   std::string rowFault_;
   std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };
+
+// The result message of an import: the file's heading, the lines read and the rows inserted, then
+// the file's success (an information; done) when every line read was inserted, else its failure
+// (stop icon). A file without lines is never a success, nor one whose remediable faults were
+// declined (`declined`).
+Outcome ImportSummary(ImportKind kind, int linesRead, int rowsInserted, bool declined);
 
 // "%02d/%02d/%04d" of a date.
 std::string DdMmYyyy(const DateRecord& d);

@@ -27,7 +27,12 @@ std::string ImportErrorReportText(const ImportErrorList& list, const std::string
   return out;
 }
 
-bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
-                            const ClockTime& now) {
-  return WriteWholeFile(reportPath, ImportErrorReportText(list, databasePath, now));
+Outcome WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath,
+                               const std::string& reportPath, const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(reportPath, ImportErrorReportText(list, databasePath, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + reportPath, NoticeIcon::Stop, reportPath);
+  return written;
 }

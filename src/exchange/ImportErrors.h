@@ -2,6 +2,7 @@
 // The faults of one import, in the order found, and their text report "ERRORI_VURTXT".
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 #include "common/RecordList.h"
 
 #include <cstdint>
@@ -29,9 +30,10 @@ class ImportErrorList : public RecordList<ImportError> {
 std::string ImportErrorReportText(const ImportErrorList& list, const std::string& databasePath, const ClockTime& now);
 
 // Writes the report to `reportPath` (Windows-1252), whole or not at all: a file already there
-// keeps its content when the new one cannot be written. True when written.
-bool WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath, const std::string& reportPath,
-                            const ClockTime& now);
+// keeps its content when the new one cannot be written. Done when written, else "Impossibile
+// creare" and the path (stop icon).
+Outcome WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath,
+                               const std::string& reportPath, const ClockTime& now);
 
 // The default name of the report and the filter of its file dialog.
 constexpr const char* kImportErrorReportName = "ERRORI_VURTXT";

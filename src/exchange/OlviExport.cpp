@@ -1,6 +1,7 @@
 #include "exchange/OlviExport.h"
 
 #include "common/Formatters.h"
+#include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -19,6 +20,13 @@
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
+
+// Done unless refused; a refusal is told, but for a failed read, which the database layer has told.
+OlviExportText Settled(OlviFile file, OlviExportText out) {
+  out.ok = out.refusal == OlviRefusal::None;
+  if (!out.ok && out.refusal != OlviRefusal::ReadFailed) out.Fail(OlviRefusalText(file, out.refusal));
+  return out;
+}
 
 // Texts compare as the database orders them: by their characters' code points.
 bool TextBefore(std::string_view a, std::string_view b) { return NormalStopList::Before({a, false}, {b, false}); }
@@ -135,7 +143,9 @@ int OlviCompany(DbDatabase* db, int withoutMaster) {
   return withoutMaster;
 }
 
-OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress) {
+namespace {
+
+OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
   OlviExportText out;
   DbReadSnapshot snapshot(db);
   DbSelect s(db, {.columns = "fermata, denom, ubicaz",
@@ -187,7 +197,7 @@ OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress
   return out;
 }
 
-OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progress) {
+OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
   OlviExportText out;
   DbReadSnapshot snapshot(db);
   // The trips in id order, each with its group (route code, name, length).
@@ -305,6 +315,28 @@ OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progres
     }
   }
   (out.bytes += kOlviRoutesClosing) += kCrLf;
+  return out;
+}
+
+}  // namespace
+
+OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress) {
+  return Settled(OlviFile::Stops, StopsText(db, company, progress));
+}
+
+OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progress) {
+  return Settled(OlviFile::Routes, RoutesText(db, company, progress));
+}
+
+OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const std::string& path,
+                              WorkProgress* progress) {
+  OlviExportText out =
+      file == OlviFile::Stops ? MakeOlviStops(db, company, progress) : MakeOlviRoutes(db, company, progress);
+  if (out.ok && !WriteWholeFile(path, out.bytes)) {
+    out.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+    return out;
+  }
+  out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));
   return out;
 }
 

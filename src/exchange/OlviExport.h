@@ -2,8 +2,10 @@
 // The exports for the Olvi GIS, FERMATE_OLVI and PERCORSI_OLVI (layouts in OlviFiles.h): the
 // file's bytes made from the database, or the reason it is refused. Olvi knows a stop (a route) by
 // its company code alone, so a stop (route) without a code, or a code that stands for two stops
-// (routes), refuses the whole file. The caller writes the bytes whole (common/WholeFile) only
-// after the check, so a refusal leaves a file already there as it was.
+// (routes), refuses the whole file. The bytes are written whole (common/WholeFile) only after the
+// check, so a refusal leaves a file already there as it was.
+
+#include "common/Outcome.h"
 
 #include <string>
 
@@ -20,7 +22,9 @@ enum class OlviRefusal {
   ReadFailed,     // the database could not be read (the database layer has said why)
 };
 
-struct OlviExportText {
+// Done when the file was not refused (and, by ExportOlviFile, written). A refusal is told (stop
+// icon) but for ReadFailed, which the database layer has told.
+struct OlviExportText : Outcome {
   OlviRefusal refusal = OlviRefusal::None;
   std::string bytes;  // the whole file, each line ended by CR LF
   int lines = 0;      // the lines the closing message counts: stops; route heads and their stops
@@ -39,6 +43,12 @@ OlviExportText MakeOlviStops(DbDatabase* db, int company, WorkProgress* progress
 // location) of its trips, in the order of length, number, distance, code, name and location. A
 // route whose trips have no stop rows is not written. The check is of the trips' codes and names.
 OlviExportText MakeOlviRoutes(DbDatabase* db, int company, WorkProgress* progress = nullptr);
+
+// The file made and written at `path`. After a refusal, or "Impossibile creare" and the path (a
+// warning, and nothing more) when the file cannot be written, the closing message
+// (OlviExportDoneText, no line unless written).
+OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const std::string& path,
+                              WorkProgress* progress = nullptr);
 
 // The file's name, proposed in the save dialog and told in the messages.
 const char* OlviFileName(OlviFile file);  // "FERMATE_OLVI", "PERCORSI_OLVI"

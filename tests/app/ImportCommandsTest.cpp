@@ -58,6 +58,18 @@ TEST_F(ImportCommand, BlockingFaultOffersTheReportAndWritesNothing) {
                                    "\r\n\r\nRiga 2: la riga è lunga 73 [deve essere 74]\r\n");
 }
 
+TEST_F(ImportCommand, AReportThatCannotBeWrittenIsSaidBeforeTheResult) {
+  auto lines = HandMadeLines("RT_CADEN.TXT");
+  lines[1].pop_back();
+  const std::string unwritable = dir.Path("manca/ERRORI_VURTXT.TXT");
+  script.Ok().File(unwritable);
+  const Strings boxes = Run(K::Cadences, lines);
+  ASSERT_EQ(boxes.size(), 3u) << MessagesOf(script);
+  EXPECT_TRUE(HasPrefix(boxes[0], "0x11\t"));
+  EXPECT_EQ(boxes[1], Box(0x10, "Impossibile creare\n\n" + unwritable));
+  EXPECT_EQ(boxes[2], Box(0x10, ResultText(K::Cadences, 2, 0)));
+}
+
 TEST_F(ImportCommand, AloneAQuestionEndsInTheResultOfTheCounts) {
   auto other = HandMadeLines("RT_CADEN.TXT");
   for (auto& l : other) l.replace(0, 4, "0018");

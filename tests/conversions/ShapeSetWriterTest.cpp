@@ -219,8 +219,8 @@ TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
     ASSERT_TRUE(KilledAfterStep(StepNumber(steps, c.killedAfter), write(folder)));
     const FolderRecovery r = RecoverExportFolder(folder, watch);
     EXPECT_EQ(r.outcome, c.outcome);
-    EXPECT_EQ(r.message, interrupted + folder + "\nè stata interrotta " + c.closing);
-    EXPECT_EQ(r.caption, "Scrittura shapefile");
+    EXPECT_EQ(r.Texts(), interrupted + folder + "\nè stata interrotta " + c.closing);
+    EXPECT_EQ(r.messages.empty() ? std::string() : r.messages[0].caption, "Scrittura shapefile");
   }
 }
 

@@ -153,7 +153,7 @@ class NormalisedStops : public AuxiliaryImport {
     ExportOptions o;
     o.db = &db;
     o.folder = folder;
-    EXPECT_TRUE(RunExport(o).complete) << notices.Texts();
+    EXPECT_TRUE(RunExport(o).ok) << notices.Texts();
     return FileLines(folder + "/" + kNormalStopsName);
   }
   AuxiliaryImportResult Import(const Strings& lines) {
@@ -326,7 +326,7 @@ TEST_F(AuxiliaryImport, WithoutMasterOrFileNothingChanges) {
   const std::string missing = dir.Path("manca.txt");
   for (auto engine : {RunChainImport, RunRegionalCodesImport, RunNormalisedStopsImport}) {
     const AuxiliaryImportResult r = Run(engine, missing);
-    EXPECT_FALSE(r.opened);
+    EXPECT_FALSE(r.ok);
     EXPECT_EQ(Messages(r), Strings{Stop("Impossibile aprire\n\n" + missing)});
   }
   RunSql(path, "DELETE FROM master");

@@ -42,7 +42,7 @@ struct ContractExports : ::testing::Test {
 TEST_F(ContractExports, FileEqualsTheHandMadeOneEveryTime) {
   CountingProgress progress;
   const ContractExportData data = Read(&progress);
-  ASSERT_TRUE(data.masterFound);
+  ASSERT_TRUE(data.ok);
   EXPECT_EQ(progress.begun, 1);
   EXPECT_EQ(progress.ended, 1);
   EXPECT_EQ(progress.last, 13);  // the period rows
@@ -50,13 +50,14 @@ TEST_F(ContractExports, FileEqualsTheHandMadeOneEveryTime) {
   const std::string path = out + "/Contratti.TXT";
   for (int round = 0; round < 2; ++round) {
     const ContractExportResult r = WriteContractExport(data, path);
-    ASSERT_TRUE(r.written) << r.failedPath;
+    ASSERT_TRUE(r.ok) << r.failedPath;
     EXPECT_EQ(r.tripLines, 9);
+    EXPECT_EQ(r.Texts(), "Inserite 9 righe in Contratti");
     EXPECT_EQ(FileBytes(path), FileBytes(HandMadeFile("CONTRATTI.TXT")));
     EXPECT_EQ(Listing(out), "Contratti.TXT\n") << "no temporary is left";
   }
   // Read again: the same bytes (nothing of the moment is written).
-  EXPECT_TRUE(WriteContractExport(Read(), path).written);
+  EXPECT_TRUE(WriteContractExport(Read(), path).ok);
   EXPECT_EQ(FileBytes(path), FileBytes(HandMadeFile("CONTRATTI.TXT")));
   EXPECT_EQ(notices.Texts(), "");
   EXPECT_EQ(ContractExportDoneText(9), "Inserite 9 righe in Contratti");
@@ -111,7 +112,8 @@ TEST_F(ContractExports, PeriodTimeTexts) {
 TEST_F(ContractExports, WithoutMasterNothingIsRead) {
   RunSql(db, "DELETE FROM master;");
   const ContractExportData data = Read();
-  EXPECT_FALSE(data.masterFound);
+  EXPECT_FALSE(data.ok);
+  EXPECT_EQ(data.Texts(), kContractExportNoMaster);
   EXPECT_TRUE(data.trips.empty());
 }
 
@@ -119,8 +121,11 @@ TEST_F(ContractExports, WrittenWholeOrNotAtAll) {
   const ContractExportData data = Read();
   // A folder that is not there.
   ContractExportResult r = WriteContractExport(data, out + "/manca/Contratti.TXT");
-  EXPECT_FALSE(r.written);
+  EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, out + "/manca/Contratti.TXT");
+  ASSERT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(r.messages[0].text, "Impossibile creare\n\n" + out + "/manca/Contratti.TXT");
+  EXPECT_EQ(r.messages[0].icon, NoticeIcon::Exclamation);
   EXPECT_EQ(Listing(out), "");
   // A folder that cannot be written: the file there before keeps its content.
   WriteLines(out + "/Contratti.TXT", {"prima"});
@@ -128,7 +133,7 @@ TEST_F(ContractExports, WrittenWholeOrNotAtAll) {
   r = WriteContractExport(data, out + "/Contratti.TXT");
   ::chmod(out.c_str(), 0755);
   if (::geteuid() != 0) {
-    EXPECT_FALSE(r.written);
+    EXPECT_FALSE(r.ok);
     EXPECT_EQ(FileBytes(out + "/Contratti.TXT"), "prima\r\n");
     EXPECT_EQ(Listing(out), "Contratti.TXT\n");
   }

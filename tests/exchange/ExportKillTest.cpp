@@ -31,7 +31,7 @@ struct KillFixture : ::testing::Test {
   void SetUp() override {
     MakeImportedDatabase(db);
     ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(whole)));
-    ASSERT_TRUE(Export(whole).complete);
+    ASSERT_TRUE(Export(whole).ok);
     newFiles = SetFiles(whole);
     newListing = Listing(whole);
   }
@@ -100,7 +100,7 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
                       EXPECT_EQ(folder, out);
                       underWay = on, ++watched;
                     }))
-                    .complete);
+                    .ok);
   });
   EXPECT_FALSE(underWay);
   EXPECT_EQ(watched, 2);
@@ -124,11 +124,11 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
       EXPECT_EQ(r.outcome, !journalLeft     ? FolderRecovery::kWhole
                            : k >= replacing ? FolderRecovery::kCompleted
                                             : FolderRecovery::kUndone);
-      EXPECT_EQ(r.message, told);
+      EXPECT_EQ(r.Texts(), told);
     } else {
       const ExportResult r = Export(out);
-      ASSERT_TRUE(r.complete) << r.refusal << r.failedPath;
-      EXPECT_EQ(r.recovery, told);
+      ASSERT_TRUE(r.ok) << r.Texts();
+      EXPECT_EQ(r.Failure(), told);
       newSet = true;
     }
     // Exactly one set, byte for byte, and nothing beside it.
@@ -177,7 +177,7 @@ TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
   FolderRecovery first;
   const Strings steps = StepsOf([&](const FileSetStep& step) { first = RecoverExportFolder(out, noted, step); });
   EXPECT_EQ(first.outcome, forward ? FolderRecovery::kCompleted : FolderRecovery::kUndone);
-  EXPECT_EQ(first.message, forward ? CompletedText(out) : UndoneWhileReplacingText(out, Out("RT_PROTO.TXT")));
+  EXPECT_EQ(first.Texts(), forward ? CompletedText(out) : UndoneWhileReplacingText(out, Out("RT_PROTO.TXT")));
   EXPECT_EQ(OutFiles(), expectedFiles);
   ASSERT_GE(steps.size(), 4u);
 
@@ -190,7 +190,7 @@ TEST_P(KilledRecovery, RunsAgainAfterBeingKilledAtAnyStep) {
       EXPECT_EQ(again.outcome, FolderRecovery::kWhole);  // only the journal's removal was left
     } else {
       EXPECT_EQ(again.outcome, first.outcome);
-      EXPECT_TRUE(HasPrefix(again.message, Interrupted(out) + "mentre metteva i file nuovi al posto dei precedenti"));
+      EXPECT_TRUE(HasPrefix(again.Texts(), Interrupted(out) + "mentre metteva i file nuovi al posto dei precedenti"));
     }
     EXPECT_EQ(Listing(out), expectedListing);
     EXPECT_EQ(OutFiles(), expectedFiles);
@@ -214,7 +214,7 @@ TEST_F(KillFixture, AFileLostWhileTheSetIsPutInPlaceBringsThePreviousSetBack) {
         }
       },
       Tracking([&](const std::string&, bool on) { underWay = on; }));
-  EXPECT_FALSE(r.complete);
+  EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, Out("RT_CALEN.TXT"));
   EXPECT_FALSE(underWay);
   EXPECT_EQ(Listing(out), oldListing);
@@ -229,8 +229,8 @@ TEST_F(KillFixture, TheNextExportLeavesNoPreviousFileOfAnEarlierKill) {
   ASSERT_TRUE(QFile::rename(cp1252::ToQString(Out("RT_PROTO.TXT")), cp1252::ToQString(Out("RT_PROTO.TXT.old"))));
   WriteLines(Out("RT_HDORA.TXT.part"), {"a metà"});
   const ExportResult r = Export(out);
-  ASSERT_TRUE(r.complete) << r.failedPath;
-  EXPECT_EQ(r.recovery, "");  // nothing told of it
+  ASSERT_TRUE(r.ok) << r.failedPath;
+  EXPECT_EQ(r.Failure(), "");  // nothing told of it
   EXPECT_EQ(Listing(out), newListing);
   EXPECT_EQ(OutFiles(), newFiles);
 }
@@ -297,14 +297,14 @@ TEST_P(FolderOutOfOrder, MovesNoFileItDidNotWrite) {
   bool underWay = false;
   const ExportResult e = Export(out, {}, Tracking([&](const std::string&, bool on) { underWay = on; }));
   if (GetParam().foreign) {
-    ASSERT_TRUE(e.complete) << e.refusal << e.failedPath;
-    EXPECT_EQ(e.recovery, ForeignJournalText(out));
+    ASSERT_TRUE(e.ok) << e.Texts();
+    EXPECT_EQ(e.Failure(), ForeignJournalText(out));
     EXPECT_EQ(OutFiles(), newFiles);
     EXPECT_EQ(Listing(out), newListing + "appunti.txt\norari.mdb\n");
     // The next export finds nothing to tell.
-    EXPECT_EQ(Export(out).recovery, "");
+    EXPECT_EQ(Export(out).Failure(), "");
   } else {
-    EXPECT_EQ(e.refusal, NotInOrderText(out, Out(kJournal)) + "\n\nNessun file è stato scritto.");
+    EXPECT_EQ(e.Failure(), NotInOrderText(out, Out(kJournal)) + "\n\nNessun file è stato scritto.");
     EXPECT_EQ(Listing(out), listing);
     EXPECT_EQ(OutFiles(), before);
   }
@@ -328,14 +328,15 @@ TEST_F(KillFixture, AFolderOnAReadOnlyDiskIsSaidToBeUnwritable) {
         ::mount(nullptr, out.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
       ::_exit(2);
     const ExportResult r = Export(out);
-    WriteFileBytes(report, r.failedPath + "|" + r.refusal + "|" + r.recovery + "|" + noted.keyOf(out));
+    WriteFileBytes(report, r.failedPath + "|" + r.Failure() + "|" + noted.keyOf(out));
     ::_exit(0);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "a read-only mount cannot be made here";
-  EXPECT_EQ(FileBytes(report), Out("RT_HDORA.TXT") + "|||");
+  // Neither a refusal nor a recovery: the first warning is the file that could not be created.
+  EXPECT_EQ(FileBytes(report), Out("RT_HDORA.TXT") + "|Impossibile creare\n\n" + Out("RT_HDORA.TXT") + "|");
   EXPECT_EQ(OutFiles(), before);
   EXPECT_EQ(Listing(out), listing);
   EXPECT_EQ(RecoverExportFolder(out, noted).outcome, FolderRecovery::kWhole);
@@ -350,7 +351,7 @@ TEST_F(KillFixture, WritesNoFileThroughALinkLeftInTheFolder) {
   for (const char* name : {"RT_CALEN.TXT.part", "QUENDO_ESPORTAZIONE_IN_CORSO.part"})
     ASSERT_EQ(::symlink(target.c_str(), Out(name).c_str()), 0);
   const ExportResult r = Export(out);
-  ASSERT_TRUE(r.complete) << r.failedPath;
+  ASSERT_TRUE(r.ok) << r.failedPath;
   EXPECT_EQ(FileBytes(target), "fuori\r\n");
   EXPECT_EQ(OutFiles(), newFiles);
   EXPECT_EQ(Listing(out), newListing);

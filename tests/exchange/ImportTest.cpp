@@ -593,8 +593,37 @@ TEST_F(Imports, AFileChangedBetweenThePassesLeavesNothing) {
     engine->Load();
     EXPECT_EQ(engine->RowsInserted(), 0);
     EXPECT_EQ(Q("SELECT COUNT(*) FROM cadenz"), "0\n");
-    EXPECT_EQ(notices.Texts(), "ATTENZIONE: il file di testo\n\n" + file +
-                                   "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.");
+    EXPECT_EQ(notices.Texts(), "");
+    EXPECT_EQ(engine->LoadOutcome(0).Texts(),
+              "ATTENZIONE: il file di testo\n\n" + file +
+                  "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.");
+  }
+}
+
+// The result message of an import from its counts: a success only when the file gave rows and every
+// line read was inserted, and never after declined faults.
+TEST(ImportSummaryText, TellsTheCountsAndSuccessOnlyForAWholeFile) {
+  EXPECT_EQ(ImportSummary(K::Cadences, 2, 2, false).Texts(),
+            "Risultati dell'importazione Cadenze:\n\nLette 2 righe dal file testo.\nInserite 2 righe nel database.\n\n"
+            "L'importazione delle Cadenze ha avuto termine con successo.");
+  const struct {
+    K kind;
+    int read, inserted;
+    bool declined, done;
+  } cases[] = {{K::Periods, 4, 4, false, true},
+               {K::Periods, 4, 3, false, false},
+               {K::Protocol, 0, 0, false, false},
+               {K::TripHeads, -1, 0, false, false},
+               {K::Calendar, 3, 3, true, false}};
+  for (const auto& c : cases) {
+    const Outcome summary = ImportSummary(c.kind, c.read, c.inserted, c.declined);
+    EXPECT_EQ(summary.ok, c.done) << c.read << " " << c.inserted;
+    ASSERT_EQ(summary.messages.size(), 1u);
+    EXPECT_EQ(summary.messages[0].icon, c.done ? NoticeIcon::Information : NoticeIcon::Stop);
+    const ImportDescriptor& d = DescriptorOf(c.kind);
+    EXPECT_EQ(summary.messages[0].text, std::string(d.heading) + "Lette " + std::to_string(c.read) +
+                                            " righe dal file testo.\nInserite " + std::to_string(c.inserted) +
+                                            " righe nel database.\n\n" + (c.done ? d.success : d.failure));
   }
 }
 

@@ -30,7 +30,7 @@ void RunAuxiliaryImport(MainFrame& frame, const char* title, const char* default
     BusyProgress clock;
     result = engine({frame.Database(), dialog.Path(), withBar ? static_cast<WorkProgress*>(&bar) : &clock});
   }
-  for (const Notice& m : result.messages) ui::MessageBox(m.text, static_cast<unsigned>(m.icon));
+  ui::ShowOutcome(result);
 }
 
 }  // namespace

@@ -14,17 +14,9 @@ void ExportServiceContracts(MainFrame& frame) {
     FrameProgress progress(&frame);
     data = ReadContractExport(frame.Database(), &progress);
   }
-  if (!data.masterFound) {
-    ui::MessageBox(kContractExportNoMaster, ui::MB_ICONSTOP);
-    return;
-  }
+  if (!ui::ShowOutcome(data)) return;
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Esportazione Contratti", "Contratti",
                         "File di testo (*.txt)|*.txt|Tutti i files (*.*)|*.*||", "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  const ContractExportResult result = WriteContractExport(data, dialog.Path());
-  if (!result.written) {
-    ui::MessageBox("Impossibile creare\n\n" + result.failedPath, ui::MB_ICONEXCLAMATION);
-    return;
-  }
-  ui::MessageBox(ContractExportDoneText(result.tripLines), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(WriteContractExport(data, dialog.Path()));
 }

@@ -31,15 +31,7 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
   options.db = frame->Database();
   options.progress = &progress;
   options.folderWatch = ExportFolderWatch();
-  const ExportResult result = RunExport(options);
-  if (!result.recovery.empty()) ui::MessageBox(result.recovery, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
-  if (!result.refusal.empty()) {
-    ui::MessageBox(result.refusal, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
-    return;
-  }
-  if (!result.complete)
-    ui::MessageBox("Impossibile creare\n\n" + result.failedPath, ui::MB_ICONEXCLAMATION, "Esportazione dati orari");
-  ui::MessageBox(ExportResultText(result), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(RunExport(options));
 }
 
 }  // namespace

@@ -13,9 +13,8 @@ namespace {
 bool AsksForItsFile(ImportKind kind) { return kind == ImportKind::Protocol || kind == ImportKind::Cadences; }
 
 void ReportRefusals(const ImportEngine& engine, const std::string& databasePath) {
-  const auto& refused = engine.Refused();
-  const int count = static_cast<int>(refused.size());
-  for (int k = 0; k < count && k < kRefusalsShown; ++k) ui::MessageBox(refused[k].text, ui::MB_ICONSTOP);
+  ui::ShowOutcome(engine.LoadOutcome(kRefusalsShown));
+  const int count = static_cast<int>(engine.Refused().size());
   if (count <= kRefusalsShown) return;
   const std::string text = Format("Altre %d righe sono state rifiutate dal database.\n\n", count - kRefusalsShown) +
                            "Vuoi salvare il report analitico degli errori ?";
@@ -30,18 +29,20 @@ void SaveImportErrorReport(const ImportErrorList& errors, const std::string& dat
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, "Report Errori Riscontrati", kImportErrorReportName,
                         kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteImportErrorReport(errors, databasePath, dialog.Path(), now))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONSTOP);
+  ui::ShowOutcome(WriteImportErrorReport(errors, databasePath, dialog.Path(), now));
 }
 
 ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   const std::string databasePath = options.db ? options.db->Path() : std::string();
   const auto engine = ImportEngine::Create(kind, options);
+  ImportResult result;
   if (!engine->Check()) {
-    ui::MessageBox(engine->StopMessage(), ui::MB_ICONSTOP);
-    return {engine->LinesRead(), 0, ImportOutcome::Stopped};
+    result.Take(engine->StopOutcome());
+    result.linesRead = engine->LinesRead();
+    return result;
   }
-  ImportResult result{engine->LinesRead(), 0, ImportOutcome::Checked};
+  result.linesRead = engine->LinesRead();
+  result.outcome = ImportOutcome::Checked;
   if (engine->Blocking()) {
     engine->SetOutcome(ImportOutcome::Blocked);
     result.outcome = ImportOutcome::Blocked;
@@ -58,23 +59,20 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   engine->Load();
   result.rowsInserted = engine->RowsInserted();
   result.outcome = ImportOutcome::Loaded;
+  result.ok = true;
   ReportRefusals(*engine, databasePath);
   return result;
 }
 
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch) {
-  const ImportDescriptor& descriptor = DescriptorOf(kind);
-  const bool declined = batch && result.outcome == ImportOutcome::Declined;
-  // A file that gave no row is never a success, whatever the user answered.
-  const bool complete = result.linesRead > 0 && result.linesRead == result.rowsInserted && !declined;
-  if (batch && complete) return 1;
-  if (batch && !AsksForItsFile(kind)) return 0;
-  const std::string text = std::string(descriptor.heading) +
-                           Format("Lette %d righe dal file testo.\n", result.linesRead) +
-                           Format("Inserite %d righe nel database.\n\n", result.rowsInserted) +
-                           (complete ? descriptor.success : descriptor.failure);
-  ui::MessageBox(text, complete ? ui::MB_ICONINFORMATION : ui::MB_ICONSTOP);
-  return 0;
+  const Outcome summary =
+      ImportSummary(kind, result.linesRead, result.rowsInserted, batch && result.outcome == ImportOutcome::Declined);
+  Outcome shown = result;
+  shown.ok = summary.ok;
+  // In a batch a success says nothing, and only the files asked for say their failure.
+  if (!batch || (!summary.ok && AsksForItsFile(kind))) shown.Take(summary);
+  ui::ShowOutcome(shown);
+  return batch && shown.ok ? 1 : 0;
 }
 
 bool ChooseImportFile(ImportKind kind, std::string& path) {

@@ -10,7 +10,9 @@
 
 class MainFrame;
 
-struct ImportResult {
+// Done when pass 2 ran. The messages are those still to be shown with the result message: why
+// pass 1 stopped.
+struct ImportResult : Outcome {
   int linesRead = -1;  // -1: stopped before reading the file
   int rowsInserted = 0;
   ImportOutcome outcome = ImportOutcome::Stopped;
@@ -18,14 +20,15 @@ struct ImportResult {
 
 // Pass 1, then: a blocking fault shows its box and, on OK, writes the report ("ERRORI_VURTXT");
 // remediable faults ask "Proseguo comunque?"; then pass 2. Rows the database refused are shown,
-// the first few one box each and the rest counted in one box that offers the report.
+// the first few one box each and the rest counted in one box that offers the report. A pass 1
+// that stopped is told with the result (ImportResultStep).
 ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options);
 
-// The command's result: alone (`batch` false) the result box, and 0; in a batch 1 when every line
-// read was inserted, else 0, the protocol and day types saying so in their failure box. A file
-// without lines (0 read, 0 inserted) is a failure, never a success; in a batch a declined
-// "Proseguo comunque?" is a failure too, so that the whole import stops instead of going on
-// without the file's rows.
+// The command's result: alone (`batch` false) why pass 1 stopped and the result box, and 0; in a
+// batch 1 when every line read was inserted, else 0, the protocol and day types saying so in their
+// failure box (after why pass 1 stopped, which every file says). A file without lines (0 read, 0
+// inserted) is a failure, never a success; in a batch a declined "Proseguo comunque?" is a failure
+// too, so that the whole import stops instead of going on without the file's rows.
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch);
 
 // The open-file dialog of an import (its title and default name); false when cancelled.

@@ -73,7 +73,7 @@ void RecoverInterruptedExports() {
   for (const Note& note : noted) {
     const FolderRecovery r = RecoverExportFolder(note.first, ExportFolderWatch());
     if (r.outcome == FolderRecovery::kFailed) left.push_back(note);
-    if (!r.message.empty()) ui::MessageBox(r.message, ui::MB_ICONEXCLAMATION, r.caption);
+    ui::ShowOutcome(r);
   }
   WriteNotedFolders(left);
 }

@@ -1,6 +1,5 @@
 #include "app/commands/OlviCommands.h"
 
-#include "common/WholeFile.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/OlviExport.h"
 #include "platform/Busy.h"
@@ -18,19 +17,7 @@ void ExportForOlvi(MainFrame* frame, OlviFile file) {
   if (dialog.DoModal() != ui::IDOK) return;
   ShowBusy(true);
   BusyProgress busy;
-  const OlviExportText text =
-      file == OlviFile::Stops ? MakeOlviStops(db, company, &busy) : MakeOlviRoutes(db, company, &busy);
-  int lines = 0;
-  if (text.refusal == OlviRefusal::None) {
-    if (!WriteWholeFile(dialog.Path(), text.bytes)) {
-      ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
-      return;
-    }
-    lines = text.lines;
-  } else if (text.refusal != OlviRefusal::ReadFailed) {
-    ui::MessageBox(OlviRefusalText(file, text.refusal), ui::MB_ICONSTOP);
-  }
-  ui::MessageBox(OlviExportDoneText(file, lines), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(ExportOlviFile(db, file, company, dialog.Path(), &busy));
 }
 
 }  // namespace

@@ -10,21 +10,17 @@ bool RunWholeImport(const WholeImportOptions& options) {
                                       ImportKind::TripHeads, ImportKind::TripDetails, ImportKind::Periods};
   std::string localFolder;
   std::string& folder = options.importFolder ? *options.importFolder : localFolder;
-  for (ImportKind kind : kOrder) {
-    if (RunBatchImport(kind, options.db, folder, options.choose, options.progress) == 0) {
-      ui::MessageBox("Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.",
-                     ui::MB_ICONSTOP);
-      return false;
-    }
-  }
+  bool done = true;
+  for (ImportKind kind : kOrder)
+    if (done) done = RunBatchImport(kind, options.db, folder, options.choose, options.progress) != 0;
   // The grouping is the last step: without its numbers the import is not complete either.
-  if (!GroupHomogeneousTrips(options.db, options.progress, GroupingMode::Silent)) {
-    ui::MessageBox("Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.",
-                   ui::MB_ICONSTOP);
-    return false;
-  }
-  ui::MessageBox("L'importazione complessiva dei dati è terminata con successo.", ui::MB_ICONINFORMATION);
-  return true;
+  done = done && GroupHomogeneousTrips(options.db, options.progress, GroupingMode::Silent);
+  Outcome whole;
+  if (done)
+    whole.Succeed("L'importazione complessiva dei dati è terminata con successo.");
+  else
+    whole.Fail("Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.");
+  return ui::ShowOutcome(whole);
 }
 
 void ImportAll(MainFrame& frame) {

@@ -557,7 +557,7 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
   // An earlier export cut short in this folder: the folder is put in order first.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
-  if (!recovery.message.empty()) w.Tell(recovery.message, NoticeIcon::Exclamation, kIvuCreateCaption);
+  if (!recovery.messages.empty()) w.Tell(recovery.Texts(), NoticeIcon::Exclamation, kIvuCreateCaption);
   if (recovery.outcome == FolderRecovery::kFailed) return Stopped(w, folder + "/" + names.front());
   // A journal of ours obeyed leaves the folder whole: its note goes. Another program's journal,
   // removed unobeyed, says nothing of a set of ours there, whose note stays.

@@ -1,9 +1,9 @@
 #include "conversions/ivu/IvuExport.h"
 
+#include "common/ExportRecovery.h"
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
-#include "common/ExportRecovery.h"
 
 #include <QDate>
 #include <algorithm>
@@ -443,7 +443,7 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   // An earlier export cut short in this folder is put in order first, and the user is told what
   // was done; a folder that cannot be put in order gets nothing new.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch);
-  if (!recovery.message.empty()) w.Tell(recovery.message, NoticeIcon::Exclamation, recovery.caption);
+  w.Take(recovery);
   if (recovery.outcome == FolderRecovery::kFailed) {
     w.Fail(kIvuExportStopped);
     return w;

@@ -134,7 +134,7 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
   // A folder where an earlier set was cut short is put in order first, as before an export; what
   // was done is told at once. One that cannot be put in order is not written into.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, step, names);
-  if (!recovery.message.empty()) Notify(recovery.message, NoticeIcon::Exclamation, recovery.caption);
+  for (const Notice& m : recovery.messages) Notify(m.text, m.icon, m.caption);
   if (recovery.outcome == FolderRecovery::kFailed) {
     failedPath = paths[0];
     return false;

@@ -30,12 +30,12 @@ bool ReadAllLines(const std::string& path, std::vector<std::string>& lines) {
 bool StartAuxiliaryImport(const AuxiliaryImportOptions& o, const std::string& noCompanyText,
                           AuxiliaryImportResult& result, AuxiliaryStart& start) {
   if (!ReadAllLines(o.path, start.lines)) {
-    result.messages.push_back({"Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, {}});
+    result.Fail("Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, o.path);
     return false;
   }
-  result.opened = true;
+  result.ok = true;
   start.company = ReadWorkingCompany(o.db);
-  if (!start.company) result.messages.push_back({noCompanyText, NoticeIcon::Stop, {}});
+  if (!start.company) result.Tell(noCompanyText, NoticeIcon::Stop);
   return true;
 }
 
@@ -49,5 +49,5 @@ void Conclude(bool committed, Notice last, AuxiliaryImportResult& result) {
     result.updated = 0;
     last = {kAuxiliaryNotStoredText, NoticeIcon::Stop, {}};
   }
-  result.messages.push_back(std::move(last));
+  result.Tell(std::move(last.text), last.icon, std::move(last.caption));
 }

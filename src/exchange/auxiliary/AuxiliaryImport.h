@@ -5,7 +5,7 @@
 // (never inserts one), all in one batch transaction: a run cut short leaves the database as it
 // was. The engine shows nothing: it hands back the messages for the command to show, in order.
 
-#include "common/Notices.h"
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 
@@ -21,10 +21,9 @@ struct AuxiliaryImportOptions {
   WorkProgress* progress = nullptr;  // a pass over the lines kept; none: nothing shown
 };
 
-struct AuxiliaryImportResult {
-  bool opened = false;           // false: the file could not be opened, nothing was done
-  int updated = 0;               // rows written
-  std::vector<Notice> messages;  // what the command shows, in this order
+// Done when the file could be opened (otherwise nothing was done); the messages say the rest.
+struct AuxiliaryImportResult : Outcome {
+  int updated = 0;  // rows written
 };
 
 // Without the master row the import goes on with no working company: no line is one of its own.
@@ -50,6 +49,19 @@ struct AuxiliaryStart {
 // master row `noCompanyText` is said and the import goes on.
 bool StartAuxiliaryImport(const AuxiliaryImportOptions& options, const std::string& noCompanyText,
                           AuxiliaryImportResult& result, AuxiliaryStart& start);
+
+// The opening every import shares (StartAuxiliaryImport), then `take(number, line, company)` for
+// each line (numbered from 1) until it returns false. False when the file could not be opened.
+template <class Take>
+bool ForEachAuxiliaryLine(const AuxiliaryImportOptions& o, const std::string& noCompanyText,
+                          AuxiliaryImportResult& result, Take take) {
+  AuxiliaryStart start;
+  if (!StartAuxiliaryImport(o, noCompanyText, result, start)) return false;
+  long number = 0;
+  for (const std::string& line : start.lines)
+    if (!take(++number, line, start.company)) break;
+  return true;
+}
 
 // Walks `items` in one batch, `update` writing what one of them asks and returning the rows it
 // wrote; the bar passes over them (with `withBar` false the steps only keep the busy clock

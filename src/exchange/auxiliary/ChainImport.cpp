@@ -75,23 +75,21 @@ std::string RefusedText(const std::vector<std::string>& refused) {
 
 AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
   AuxiliaryImportResult result;
-  AuxiliaryStart start;
-  if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
-
   std::vector<Chain> chains;
   bool illegal = false;
-  long lineNumber = 0;
-  for (const std::string& line : start.lines) {
+  const auto take = [&](long number, const std::string& line, const std::optional<int>& company) {
     Chain chain;
-    chain.line = ++lineNumber;
-    if (ReadChain(line, start.company, chain))
+    chain.line = number;
+    if (ReadChain(line, company, chain))
       chains.push_back(chain);
     else
       illegal = true;
-  }
-  if (illegal) result.messages.push_back({kChainFormatText, NoticeIcon::Stop, {}});
+    return true;
+  };
+  if (!ForEachAuxiliaryLine(o, kNoWorkingCompanyText, result, take)) return result;
+  if (illegal) result.Tell(kChainFormatText, NoticeIcon::Stop);
   if (chains.empty()) {
-    result.messages.push_back({kNoChainText, NoticeIcon::Stop, {}});
+    result.Tell(kNoChainText, NoticeIcon::Stop);
     return result;
   }
 
@@ -111,7 +109,7 @@ AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
     else
       refused.push_back(Format("riga %ld: ", c.line) + why);
   }
-  if (!refused.empty()) result.messages.push_back({RefusedText(refused), NoticeIcon::Stop, {}});
+  if (!refused.empty()) result.Tell(RefusedText(refused), NoticeIcon::Stop);
 
   const bool committed = UpdateInOneBatch(
       o, applied, true,

@@ -48,19 +48,17 @@ void SelectStopRows(DbSelect& select, const NormalStopLine& stop) {
 
 AuxiliaryImportResult RunNormalisedStopsImport(const AuxiliaryImportOptions& o) {
   AuxiliaryImportResult result;
-  AuxiliaryStart start;
-  if (!StartAuxiliaryImport(o, std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText, result, start))
+  std::vector<NormalStopLine> stops;
+  const auto take = [&](long, const std::string& line, const std::optional<int>& company) {
+    NormalStopLine stop;
+    if (company && ReadNormalStopLine(line, stop) && stop.company == *company) stops.push_back(std::move(stop));
+    return true;
+  };
+  if (!ForEachAuxiliaryLine(o, std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText, result, take))
     return result;
   const Localities localities = ReadLocalities(o.db);
-
-  std::vector<NormalStopLine> stops;
-  for (const std::string& line : start.lines) {
-    NormalStopLine stop;
-    if (start.company && ReadNormalStopLine(line, stop) && stop.company == *start.company)
-      stops.push_back(std::move(stop));
-  }
   if (stops.empty()) {
-    result.messages.push_back({kNoNormalStopText, NoticeIcon::Stop, {}});
+    result.Tell(kNoNormalStopText, NoticeIcon::Stop);
     return result;
   }
 

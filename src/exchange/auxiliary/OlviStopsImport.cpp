@@ -54,26 +54,24 @@ std::string LineFault(long lineNumber, const StopNode& node) {
 
 AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
   AuxiliaryImportResult result;
-  AuxiliaryStart start;
-  if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
-
   std::vector<StopNode> nodes;
-  long number = 0;
-  for (const std::string& line : start.lines) {
-    ++number;
+  bool faulty = false;  // a line that cannot be stored: nothing is
+  const auto take = [&](long number, const std::string& line, const std::optional<int>& company) {
     OlviStopLine fields;
-    if (!start.company || !ReadOlviStopLine(line, fields) || fields.company != *start.company) continue;
+    if (!company || !ReadOlviStopLine(line, fields) || fields.company != *company) return true;
     StopNode node{std::string(WithoutTrailingBlanks(fields.code)), std::string(WithoutTrailingBlanks(fields.name)),
                   std::string(WithoutTrailingBlanks(fields.place))};
     const std::string fault = LineFault(number, node);
-    if (!fault.empty()) {
-      result.messages.push_back({fault, NoticeIcon::Stop, {}});
-      return result;
-    }
-    nodes.push_back(std::move(node));
-  }
+    faulty = !fault.empty();
+    if (faulty)
+      result.Tell(fault, NoticeIcon::Stop);
+    else
+      nodes.push_back(std::move(node));
+    return !faulty;
+  };
+  if (!ForEachAuxiliaryLine(o, kNoWorkingCompanyText, result, take) || faulty) return result;
   if (nodes.empty()) {
-    result.messages.push_back({kNoOlviStopText, NoticeIcon::Stop, {}});
+    result.Tell(kNoOlviStopText, NoticeIcon::Stop);
     return result;
   }
 

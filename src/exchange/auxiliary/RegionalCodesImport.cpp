@@ -27,21 +27,20 @@ bool TripAgrees(DbTable& trips, const vurtxt::IdRegLine& l) {
 
 AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& o) {
   AuxiliaryImportResult result;
-  AuxiliaryStart start;
-  if (!StartAuxiliaryImport(o, kNoWorkingCompanyText, result, start)) return result;
-
   // The whole file is read first: a file with a bad line, or none, changes nothing.
   std::vector<vurtxt::IdRegLine> kept;
-  for (const std::string& line : start.lines) {
+  const auto take = [&](long, const std::string& line, const std::optional<int>& company) {
     vurtxt::IdRegLine l;
-    if (!start.company || !vurtxt::ReadIdRegLine(line, l) || l.company != *start.company) {
+    if (!company || !vurtxt::ReadIdRegLine(line, l) || l.company != *company) {
       kept.clear();
-      break;
+      return false;
     }
     kept.push_back(l);
-  }
+    return true;
+  };
+  if (!ForEachAuxiliaryLine(o, kNoWorkingCompanyText, result, take)) return result;
   if (kept.empty()) {
-    result.messages.push_back({kIdRegFormatText, NoticeIcon::Stop, {}});
+    result.Tell(kIdRegFormatText, NoticeIcon::Stop);
     return result;
   }
 

@@ -301,7 +301,7 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   }
   for (size_t f = 0; f < folders.size(); ++f) {
     const FolderRecovery r = RecoverExportFolder(folders[f].path, watch, step);
-    if (!r.message.empty()) w.Tell(r.message, NoticeIcon::Exclamation, parts.front().caption);
+    if (!r.messages.empty()) w.Tell(r.Texts(), NoticeIcon::Exclamation, parts.front().caption);
     if (r.outcome == FolderRecovery::kFailed) {
       for (size_t k = 0; k < parts.size(); ++k)
         if (placeOf[k].first == f) return fail(k);

@@ -62,6 +62,10 @@ CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db) {
     lastBoard = board;
     lastRoute = route;
   });
+  if (list.Empty())
+    list.Succeed(kCoherentText);
+  else
+    list.Fail(kIncoherentText);
   return list;
 }
 

@@ -5,6 +5,7 @@
 #include "utilities/KeyedRows.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -86,8 +87,10 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
   KeyedRows stops(db, "detcor");
   const int fields[3] = {stops.Field("fermata"), stops.Field("denom"), stops.Field("ubicaz")};
   const std::string_view texts[3] = {replacement.code, replacement.name, replacement.place};
-  return WriteRows(db, select, progress,
-                   [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts); });
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
+    return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts);
+  });
+  return Told(std::move(result), StopNormalizationResultText);
 }
 
 AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
@@ -96,7 +99,8 @@ AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& sear
   condition.Exact("codlinea", search.line);
   condition.Add("verso", std::string(1, search.direction));
   const std::string_view texts[2] = {replacement.line, std::string_view(&replacement.direction, 1)};
-  return ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
+  AssignmentResult result = ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
+  return Told(std::move(result), TripNormalizationResultText);
 }
 
 AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
@@ -105,7 +109,8 @@ AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, co
   condition.Exact("codperc", search.route);
   condition.Exact("denom", search.name);
   const std::string_view texts[2] = {replacement.route, replacement.name};
-  return ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
+  AssignmentResult result = ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
+  return Told(std::move(result), TripNormalizationResultText);
 }
 
 AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality) {
@@ -115,10 +120,11 @@ AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, in
   KeyedRows stops(db, "detcor");
   const int field = stops.Field("reglocal");
   DbTable& t = stops.Table();
-  return WriteRows(db, select, nullptr, [&] {
+  AssignmentResult result = WriteRows(db, select, nullptr, [&] {
     return stops.Seek(select.LongAt(0), select.IntAt(1)) && t.Edit() && t.SetFieldNumberAt(field, locality) &&
            t.Update();
   });
+  return Told(std::move(result), LocalityAssignmentResultText);
 }
 
 std::string StopNormalizationResultText(const AssignmentResult& r) {

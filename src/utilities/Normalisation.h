@@ -44,7 +44,8 @@ AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, co
 // Every `detcor` row spelt `stop` gets the locality `locality` (`reglocal`).
 AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality);
 
-// The result texts.
+// The result texts: each result holds its own, or the stop message of a batch the database did not
+// take.
 std::string StopNormalizationResultText(const AssignmentResult& r);
 std::string TripNormalizationResultText(const AssignmentResult& r);
 std::string LocalityAssignmentResultText(const AssignmentResult& r);

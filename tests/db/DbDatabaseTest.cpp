@@ -118,7 +118,8 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
   const std::string copy = dir.Path("copia.mdb");
   std::string error;
   ASSERT_EQ(AddCadence(db.get(), "FES", "Festivo"), 1);
-  ASSERT_TRUE(DuplicateDatabaseFile(path, copy, error)) << error;
+  const Outcome copied = DuplicateDatabaseFile(path, copy);
+  ASSERT_TRUE(copied.ok && copied.messages.empty()) << copied.Texts();
   db.reset();
   EXPECT_EQ(Listing(dir.Dir()), "copia.mdb\nt.mdb\n");
   EXPECT_EQ(QueryFile(copy, "SELECT * FROM cadenz"), "FES|Festivo\n");
@@ -141,8 +142,12 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
       {path, dir.Path("manca/copia3.mdb")},             // no such folder
   };
   for (const auto& [source, destination] : cases) {
-    error.clear();
-    EXPECT_FALSE(DuplicateDatabaseFile(source, destination, error) || error.empty()) << destination;
+    const Outcome refused = DuplicateDatabaseFile(source, destination);
+    const std::string failed = "Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n";
+    EXPECT_FALSE(refused.ok) << destination;
+    ASSERT_EQ(refused.messages.size(), 1u) << destination;
+    EXPECT_TRUE(HasPrefix(refused.Failure(), failed) && refused.Failure().size() > failed.size()) << refused.Failure();
+    EXPECT_EQ(refused.messages[0].caption, "Duplicazione database");
   }
   EXPECT_EQ(Listing(dir.Dir()), listing);
   for (const auto& [name, content] : bytes) EXPECT_TRUE(FileBytes(dir.Path(name)) == content) << name << " changed";

@@ -47,12 +47,13 @@ void VerifyErrors(MainFrame& frame) {
   ReportView* view = ReportView::Create(&frame);
   auto report = std::make_unique<ErrorListReport>(frame.Database(), OptionsOf(dialog));
   ShowBusy(true);
+  Outcome checked;
   {
     FrameProgress progress(&frame);
-    report->CheckData(frame.Database(), &progress);
+    checked = report->CheckData(frame.Database(), &progress);
   }
   if (report->RowCount() == 0) {
-    ui::MessageBox("Non è stato riscontrato nessun errore", ui::MB_ICONINFORMATION);
+    ui::ShowOutcome(checked);
     report.reset();
     frame.ClosePanel();
     return;

@@ -17,16 +17,9 @@ bool GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode 
   }
   ShowBusy(true);
   const GroupingResult result = GroupTrips(db, progress);
-  if (!result.masterFound) {
-    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return false;
-  }
-  if (!result.stored) {
-    ui::MessageBox(GroupingNotStoredText(), ui::MB_ICONSTOP);
-    return false;
-  }
-  if (!silent) ui::MessageBox(GroupingResultText(result), ui::MB_ICONINFORMATION);
-  return true;
+  // The silent grouping (the last step of the whole import) tells only a failure.
+  if (silent && result.ok) return true;
+  return ui::ShowOutcome(result);
 }
 
 void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode) {

@@ -10,51 +10,42 @@
 namespace {
 
 // The dialog of `idd`, opened afresh after every replacement until it is cancelled; `replace`
-// runs the replacement of the values it hands back and returns the result text.
+// runs the replacement of the values it hands back and returns its result.
 template <class Dialog, class Replace>
 void ReplaceUntilCancelled(MainFrame* frame, int idd, Replace replace) {
   for (;;) {
     Dialog dialog(frame, frame->Database(), idd);
     if (dialog.DoModal() != ui::IDOK) return;
     ShowBusy(true);
-    std::string text;
     AssignmentResult result;
     {
       FrameProgress progress(frame);
-      result = replace(dialog, &progress, text);
+      result = replace(dialog, &progress);
     }
     HideBusy();
-    TellBatchResult(result, text);
+    ui::ShowOutcome(result);
   }
 }
 
 }  // namespace
 
 void NormalizeStops(MainFrame* frame) {
-  ReplaceUntilCancelled<StopNormalizeDialog>(
-      frame, 140, [frame](StopNormalizeDialog& d, WorkProgress* progress, std::string& text) {
-        const AssignmentResult r = NormalizeStops(frame->Database(), d.search, d.replacement, progress);
-        text = StopNormalizationResultText(r);
-        return r;
-      });
+  ReplaceUntilCancelled<StopNormalizeDialog>(frame, 140, [frame](StopNormalizeDialog& d, WorkProgress* progress) {
+    return NormalizeStops(frame->Database(), d.search, d.replacement, progress);
+  });
 }
 
 void NormalizeLineCodes(MainFrame* frame) {
   ReplaceUntilCancelled<LineCodeNormalizeDialog>(
-      frame, 139, [frame](LineCodeNormalizeDialog& d, WorkProgress* progress, std::string& text) {
-        const AssignmentResult r = NormalizeLineCodes(frame->Database(), d.search, d.replacement, progress);
-        text = TripNormalizationResultText(r);
-        return r;
+      frame, 139, [frame](LineCodeNormalizeDialog& d, WorkProgress* progress) {
+        return NormalizeLineCodes(frame->Database(), d.search, d.replacement, progress);
       });
 }
 
 void NormalizeRouteCodes(MainFrame* frame) {
-  ReplaceUntilCancelled<RouteNormalizeDialog>(
-      frame, 141, [frame](RouteNormalizeDialog& d, WorkProgress* progress, std::string& text) {
-        const AssignmentResult r = NormalizeRouteCodes(frame->Database(), d.search, d.replacement, progress);
-        text = TripNormalizationResultText(r);
-        return r;
-      });
+  ReplaceUntilCancelled<RouteNormalizeDialog>(frame, 141, [frame](RouteNormalizeDialog& d, WorkProgress* progress) {
+    return NormalizeRouteCodes(frame->Database(), d.search, d.replacement, progress);
+  });
 }
 
 void RunLocalityAssignment(MainFrame* frame) {

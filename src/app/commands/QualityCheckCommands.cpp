@@ -12,18 +12,15 @@
 
 void CheckCommunicationQuality(MainFrame* frame) {
   ShowBusy(true);
-  ui::MessageBox(CommunicationQualityText(frame->Database()), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(CommunicationQuality(frame->Database()));
 }
 
 void CheckBoardRouteCoherence(MainFrame* frame) {
   const ClockTime now = Now();
   ShowBusy(true);
   const CoherenceMessageList list = FindBoardRouteIncoherence(frame->Database());
-  if (list.Empty()) {
-    ui::MessageBox(kCoherentText, ui::MB_ICONINFORMATION);
-    return;
-  }
-  ui::MessageBox(kIncoherentText, ui::MB_ICONSTOP);
+  if (ui::ShowOutcome(list)) return;  // coherent
+  // Incoherent: the report of what was found.
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kCoherenceReportTitle, kCoherenceReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;

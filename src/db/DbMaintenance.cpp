@@ -801,6 +801,16 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
   return state == Soundness::Sound;
 }
 
+Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
+  Outcome checked;
+  std::string error;
+  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged))
+    checked.Succeed();
+  else
+    checked.Fail("Errore in fase di apertura del database\n\n" + error);
+  return checked;
+}
+
 namespace {
 
 bool Duplicate(const std::string& source, const std::string& destination, std::string& error) {

@@ -335,10 +335,7 @@ int MainFrame::OpenStoredDatabase() {
 }
 
 bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
-  std::string error;
-  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged)) return true;
-  ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
-  return false;
+  return ui::ShowOutcome(CheckDatabaseToOpen(path, damaged));
 }
 
 int MainFrame::CloseDatabase() {

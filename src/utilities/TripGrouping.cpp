@@ -244,6 +244,15 @@ bool GroupingMasterExists(DbDatabase* db) {
   return SeekMasterRow(master);
 }
 
+Outcome GroupingCanStart(DbDatabase* db) {
+  Outcome start;
+  if (GroupingMasterExists(db))
+    start.Succeed();
+  else
+    start.Fail(GroupingMissingMasterText());
+  return start;
+}
+
 std::string GroupingQuestion() {
   return std::string("ATTENZIONE: Questa funzione identificherà le corse che hanno percorso identico.\n") +
          "Percorso identico significa che:\n" + "A) la lista delle fermate è la medesima.\n" +

@@ -50,6 +50,8 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress);
 
 // Whether the `master` row is there: without it the grouping does not start.
 bool GroupingMasterExists(DbDatabase* db);
+// The same as an outcome: `ok` when the row is there, else the stop message of a missing one.
+Outcome GroupingCanStart(DbDatabase* db);
 
 // The texts of the command: its question, the stop message of a missing `master` row, the
 // result, and the stop message of a grouping that could not be stored.

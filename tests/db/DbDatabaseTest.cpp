@@ -48,6 +48,12 @@ TEST_F(DbDatabaseTest, OpenFailuresAreReportedAndLeaveTheFileAlone) {
     std::string error;
     EXPECT_TRUE(!c.check || (!CheckDatabaseFile(c.file, CheckDepth::Quick, error) && HasPart(error, c.check)))
         << c.file << ": " << error;
+    if (c.check) {
+      // The same refusal as the open's, with the check's reason.
+      const Outcome checked = CheckDatabaseToOpen(c.file);
+      EXPECT_TRUE(!checked.ok && checked.messages.size() == 1 && checked.messages[0].icon == NoticeIcon::Stop);
+      EXPECT_EQ(checked.Failure(), "Errore in fase di apertura del database\n\n" + error);
+    }
     EXPECT_EQ(FileBytes(c.file), before) << c.file;
   }
   EXPECT_EQ(Listing(dir.Dir()), "foreign.db\nnotes.txt\nt.mdb\n");  // no log or journal left beside them

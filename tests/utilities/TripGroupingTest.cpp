@@ -79,6 +79,7 @@ TEST_F(Grouping, NoStopsGiveNoQuadroAndNoMasterRowWritesNothing) {
   RunSql(path, "DELETE FROM master");
   DbDatabase db(path);
   EXPECT_FALSE(GroupingMasterExists(&db));
+  EXPECT_EQ(GroupingCanStart(&db).Texts(), GroupingMissingMasterText());
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Groups(), "1|5\n2|-1\nnext ");
 }

@@ -11,10 +11,7 @@ bool GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode 
   const bool silent = mode == GroupingMode::Silent;
   if (!silent && ui::MessageBox(GroupingQuestion(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return false;
   // The master row first: without it nothing starts, not even the busy clock.
-  if (!GroupingMasterExists(db)) {
-    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return false;
-  }
+  if (!ui::ShowOutcome(GroupingCanStart(db))) return false;
   ShowBusy(true);
   const GroupingResult result = GroupTrips(db, progress);
   // The silent grouping (the last step of the whole import) tells only a failure.

@@ -38,8 +38,8 @@ std::string ErrorListReport::ReportText(const std::string& databasePath, const C
   return ErrorReportText(errors, options, subtitle, databasePath, now);
 }
 
-bool ErrorListReport::WriteReport(const std::string& path, const std::string& databasePath,
-                                  const ClockTime& now) const {
+Outcome ErrorListReport::WriteReport(const std::string& path, const std::string& databasePath,
+                                     const ClockTime& now) const {
   return WriteErrorReport(path, errors, options, subtitle, databasePath, now);
 }
 

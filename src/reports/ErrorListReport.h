@@ -31,7 +31,7 @@ class ErrorListReport : public Report {
   // The text report's default name and text; written whole by WriteErrorReport (checks/).
   std::string DefaultFileName() const;
   std::string ReportText(const std::string& databasePath, const ClockTime& now) const;
-  bool WriteReport(const std::string& path, const std::string& databasePath, const ClockTime& now) const;
+  Outcome WriteReport(const std::string& path, const std::string& databasePath, const ClockTime& now) const;
 
   ErrorCheckOptions options;
   CompanyHeading heading;

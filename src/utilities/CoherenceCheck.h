@@ -28,6 +28,9 @@ CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db);
 
 // The report's text, lines ending CR LF: the framed heading of `now`, both sections always.
 std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTime& now);
+// Writes that report to `path` whole or not at all; not written, the outcome holds "Impossibile
+// creare" with the path.
+Outcome WriteCoherenceReport(const std::string& path, const CoherenceMessageList& list, const ClockTime& now);
 
 extern const char* const kCoherentText;
 extern const char* const kIncoherentText;

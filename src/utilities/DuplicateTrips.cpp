@@ -3,6 +3,7 @@
 #include "common/CalendarDays.h"
 #include "common/Formatters.h"
 #include "common/TextReportHead.h"
+#include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -334,6 +335,16 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
 }
 
 }  // namespace
+
+Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet& set, const std::string& databasePath,
+                                 const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(path, DuplicateTripReportText(set, databasePath, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return written;
+}
 
 DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress) {
   DuplicateShiftResult result = Shift(db, set, progress);

@@ -66,6 +66,10 @@ DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress);
 // The report's text, lines ending in CR LF: the framed heading with the moment and the database,
 // then one numbered line per copy.
 std::string DuplicateTripReportText(const DuplicateTripSet& set, const std::string& databasePath, const ClockTime& now);
+// Writes that report to `path` whole or not at all; not written, the outcome holds "Impossibile
+// creare" with the path.
+Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet& set, const std::string& databasePath,
+                                 const ClockTime& now);
 
 // `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
 struct DuplicateShiftResult : Outcome {

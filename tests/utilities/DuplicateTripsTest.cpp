@@ -8,6 +8,7 @@
 #include "utilities/DuplicateTrips.h"
 
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -65,6 +66,12 @@ TEST_F(Duplicates, ReportEqualsTheHandMadeOne) {
   EXPECT_EQ(set.dayCount, 14);
   EXPECT_EQ(set.MarkedIds(), (std::vector<std::int32_t>{11, 21, 61, 62}));
   EXPECT_EQ(DuplicateTripReportText(set, path, kMoment), ExpectedDuplicateReport(path));
+  // Written whole, or refused with the path when the folder is not there.
+  const std::string report = dir.Path("CORSE_DOPPIE.TXT"), nowhere = dir.Path("manca") + "/CORSE_DOPPIE.TXT";
+  EXPECT_TRUE(WriteDuplicateTripReport(report, set, path, kMoment).ok);
+  EXPECT_EQ(FileBytes(report), ExpectedDuplicateReport(path));
+  const Outcome refused = WriteDuplicateTripReport(nowhere, set, path, kMoment);
+  EXPECT_EQ(std::pair(refused.ok, refused.Failure()), std::pair(false, "Impossibile creare\n\n" + nowhere));
 }
 
 TEST_F(Duplicates, CopiesMoveOneMinuteExceptTheirNoTimes) {

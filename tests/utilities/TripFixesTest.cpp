@@ -256,6 +256,11 @@ TEST_F(Coherence, LinesAndReport) {
   CoherenceMessageList routesOnly;
   routesOnly.AddRouteMessage("P9", 4, 5);
   const std::string rule(72, '=');
+  const std::string nowhere = dir.Path("manca") + "/ERRORI_QUADRI_PERCORSI.TXT";
+  const Outcome refused = WriteCoherenceReport(nowhere, routesOnly, {2024, 3, 1, 8, 5, 0});
+  EXPECT_EQ(std::pair(refused.ok, refused.Failure()), std::pair(false, "Impossibile creare\n\n" + nowhere));
+  EXPECT_TRUE(WriteCoherenceReport(dir.Path("report.txt"), routesOnly, {2024, 3, 1, 8, 5, 0}).ok);
+  EXPECT_EQ(FileBytes(dir.Path("report.txt")), CoherenceReportText(routesOnly, {2024, 3, 1, 8, 5, 0}));
   EXPECT_EQ(CoherenceReportText(routesOnly, {2024, 3, 1, 8, 5, 0}),
             rule + "\r\n01/03/2024 08.05 Report verifica Coerenza Quadri Percorsi (Quendo)\r\n" + rule +
                 "\r\n\r\n******* Quadri che utilizzano diversi percorsi ********\r\n\r\n"

@@ -1,7 +1,6 @@
 #include "app/commands/DuplicateTripsCommand.h"
 
 #include "common/Clock.h"
-#include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
@@ -26,9 +25,6 @@ void FixDuplicateTrips(MainFrame* frame) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kDuplicateReportTitle, kDuplicateReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), DuplicateTripReportText(set, db->Path(), now))) {
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
-    return;
-  }
+  if (!ui::ShowOutcome(WriteDuplicateTripReport(dialog.Path(), set, db->Path(), now))) return;
   ui::ShowOutcome(ShiftDuplicateTrips(db, set, &progress));
 }

@@ -35,8 +35,7 @@ void SaveErrorReport(MainFrame& frame, const ErrorListReport& report) {
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
   const std::string databasePath = frame.Database() ? frame.Database()->Path() : std::string();
-  if (!report.WriteReport(dialog.Path(), databasePath, now))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(report.WriteReport(dialog.Path(), databasePath, now));
 }
 
 void VerifyErrors(MainFrame& frame) {

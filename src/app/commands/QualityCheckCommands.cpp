@@ -1,7 +1,6 @@
 #include "app/commands/QualityCheckCommands.h"
 
 #include "common/Clock.h"
-#include "common/WholeFile.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -24,6 +23,5 @@ void CheckBoardRouteCoherence(MainFrame* frame) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kCoherenceReportTitle, kCoherenceReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), CoherenceReportText(list, now)))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteCoherenceReport(dialog.Path(), list, now));
 }

@@ -313,7 +313,7 @@ void BM_CreateDatabase(benchmark::State& state) {
     Scratch s;
     const std::string path = s.File(("new" + std::to_string(n++) + ".mdb").c_str());
     state.ResumeTiming();
-    if (CreateSeededDatabase(path, CreateMode::Startup) != 1) state.SkipWithError("creation failed");
+    if (!CreateSeededDatabase(path, CreateMode::Startup).ok) state.SkipWithError("creation failed");
   }
 }
 
@@ -323,7 +323,7 @@ void BM_OpenDatabase(benchmark::State& state) {
   ScopedNoticeSink quiet([](const Notice&) {});
   Scratch s;
   const std::string path = s.File("open.mdb");
-  if (CreateSeededDatabase(path, CreateMode::Startup) != 1) state.SkipWithError("creation failed");
+  if (!CreateSeededDatabase(path, CreateMode::Startup).ok) state.SkipWithError("creation failed");
   for (auto _ : state) {
     DbDatabase db(path);
     DbSelect master(&db);

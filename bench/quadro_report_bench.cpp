@@ -117,7 +117,7 @@ struct Timetable {
     sqlite3_finalize(insert);
     ok = ok && Exec(h, "COMMIT;");
     const GroupingResult grouped = GroupTrips(&db, nullptr);
-    ok = ok && grouped.stored;
+    ok = ok && grouped.ok;
     std::fprintf(stderr, "timetable: %d trips in %d quadri\n", grouped.tripsRead, grouped.quadri);
   }
 };

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+const char* const kNoDataErrorsText = "Non è stato riscontrato nessun errore";
 const char* const kTripHeadPass = "Verifica errori: teste corse";
 const char* const kTripStopPass = "Verifica errori: dettagli corse";
 const char* const kPeriodPass = "Verifica errori: periodi di validità";
@@ -314,5 +315,7 @@ ErrorCheckResult RunErrorCheck(DbDatabase* db, const ErrorCheckOptions& options,
   check.DuplicateCodes();
   check.TripStops();
   check.Periods(periodStart, periodEnd);
+  check.result.ok = true;
+  if (check.result.rows.empty() && !options.consent) check.result.Inform(kNoDataErrorsText);
   return std::move(check.result);
 }

@@ -10,6 +10,8 @@
 // row of a trip right after its last stop's own rows; the locality row (consent mode); the period
 // rows by trip id.
 
+#include "common/Outcome.h"
+
 #include <string>
 #include <vector>
 
@@ -46,7 +48,9 @@ struct ErrorCheckCounts {
   long periods = 0, periodsOutside = 0;
 };
 
-struct ErrorCheckResult {
+// Always `ok`: a selection that fails does not stop the check. In the menu mode, a check that found
+// nothing holds the information that says so.
+struct ErrorCheckResult : Outcome {
   std::vector<ErrorRow> rows;
   ErrorCheckCounts counts;
 };
@@ -58,6 +62,9 @@ struct ErrorCheckResult {
 // `progress` (may be null) gets one pass per phase.
 ErrorCheckResult RunErrorCheck(DbDatabase* db, const ErrorCheckOptions& options, const std::string& periodStart,
                                const std::string& periodEnd, WorkProgress* progress);
+
+// "Non è stato riscontrato nessun errore".
+extern const char* const kNoDataErrorsText;
 
 // The captions of the three passes.
 extern const char* const kTripHeadPass;

@@ -32,7 +32,12 @@ std::string ErrorReportText(const std::vector<ErrorRow>& rows, const ErrorCheckO
   return out;
 }
 
-bool WriteErrorReport(const std::string& path, const std::vector<ErrorRow>& rows, const ErrorCheckOptions& options,
-                      const std::string& subtitle, const std::string& databasePath, const ClockTime& now) {
-  return WriteWholeFile(path, ErrorReportText(rows, options, subtitle, databasePath, now));
+Outcome WriteErrorReport(const std::string& path, const std::vector<ErrorRow>& rows, const ErrorCheckOptions& options,
+                         const std::string& subtitle, const std::string& databasePath, const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(path, ErrorReportText(rows, options, subtitle, databasePath, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return written;
 }

@@ -6,6 +6,7 @@
 
 #include "checks/DataErrorCheck.h"
 #include "common/Clock.h"
+#include "common/Outcome.h"
 
 #include <string>
 #include <vector>
@@ -18,9 +19,9 @@ std::string ErrorReportText(const std::vector<ErrorRow>& rows, const ErrorCheckO
                             const std::string& subtitle, const std::string& databasePath, const ClockTime& now);
 
 // Writes the report to `path` whole or not at all (a file already there keeps its content when the
-// new one cannot be written). True when written.
-bool WriteErrorReport(const std::string& path, const std::vector<ErrorRow>& rows, const ErrorCheckOptions& options,
-                      const std::string& subtitle, const std::string& databasePath, const ClockTime& now);
+// new one cannot be written). Not written, the outcome holds "Impossibile creare" with the path.
+Outcome WriteErrorReport(const std::string& path, const std::vector<ErrorRow>& rows, const ErrorCheckOptions& options,
+                         const std::string& subtitle, const std::string& databasePath, const ClockTime& now);
 
 // The save dialog's title and filter.
 constexpr const char* kErrorReportTitle = "Report Errori Riscontrati";

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Notices.h"
+#include "common/Outcome.h"
 #include "db/DbDatabase.h"
 #include "db/DbDictionary.h"
 #include "db/DbError.h"
@@ -55,16 +56,27 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
   return !seed || seed(&fresh);
 }
 
-}  // namespace
-
-int CreateTimetableDatabase(const std::string& path, CreateMode mode, const SeedDatabase& seed,
-                            CreateOutcome* outcome) {
-  return CreateTimetableDatabaseFrom(path, mode, DescribeSchema, seed, outcome);
+// The texts of the notices told, each without its closing line breaks, a blank line between two.
+std::string Reasons(const Outcome& told) {
+  std::string reasons;
+  for (const Notice& notice : told.messages) {
+    std::string text = notice.text;
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    if (text.empty()) continue;
+    reasons += (reasons.empty() ? "" : "\n\n") + text;
+  }
+  return reasons;
 }
 
-int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
-                                const SeedDatabase& seed, CreateOutcome* outcome) {
-  if (outcome) *outcome = CreateOutcome::FileFailed;
+}  // namespace
+
+CreateOutcome CreateTimetableDatabase(const std::string& path, CreateMode mode, const SeedDatabase& seed) {
+  return CreateTimetableDatabaseFrom(path, mode, DescribeSchema, seed);
+}
+
+CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const DescribeDictionary& describe,
+                                          const SeedDatabase& seed) {
+  CreateOutcome outcome;
   const std::string failed = "Errore durante la creazione del database " + path + "\n\n";
   std::string error;
   sqlite3* db = nullptr;
@@ -74,32 +86,29 @@ int CreateTimetableDatabaseFrom(const std::string& path, CreateMode mode, const 
     const std::string scratch = ScratchPathBeside(path);
     if (CreateDatabaseFile(scratch, &db, error)) {
       bool dictionaryMade = false;
-      std::string reasons;  // what the failing steps said, told in the creation's one box
+      Outcome told;  // what the failing steps said, told in the creation's one box
       int built = 0;
       {
-        ScopedNoticeSink gather([&reasons](const Notice& notice) {
-          std::string text = notice.text;
-          while (!text.empty() && text.back() == '\n') text.pop_back();
-          if (text.empty()) return;
-          reasons += (reasons.empty() ? "" : "\n\n") + text;
-        });
+        NoticeCollector gather(told);
         built = Build(scratch, db, describe, seed, dictionaryMade);
       }
-      if (outcome && dictionaryMade) *outcome = CreateOutcome::BuildFailed;
+      if (dictionaryMade) outcome.reached = CreateOutcome::BuildFailed;
       if (built && CloseScratchFile(db, scratch, error) && MoveIntoPlace(scratch, path, error)) {
-        if (outcome) *outcome = CreateOutcome::Created;
-        Notify("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),
-               NoticeIcon::Information, kCaption);
-        return 1;
+        outcome.reached = CreateOutcome::Created;
+        outcome.ok = true;
+        outcome.Tell("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),
+                     NoticeIcon::Information, kCaption);
+        return outcome;
       }
       if (!built) sqlite3_close_v2(db);
       RemoveScratchFile(scratch);
-      if (!built) error = reasons;
+      if (!built) error = Reasons(told);
     }
   }
   // One box: the failure with its reason.
-  Notify(failed + error, NoticeIcon::Exclamation, kCaption);
-  return 0;
+  outcome.ok = false;
+  outcome.Tell(failed + error, NoticeIcon::Exclamation, kCaption);
+  return outcome;
 }
 
 bool BuildEmptyTimetableFile(const std::string& path, std::string& error) {

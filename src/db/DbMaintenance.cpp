@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cstring>
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -715,6 +716,14 @@ bool RecoverInto(const QString& program, const std::string& damaged, const std::
   return CloseScratchFile(conn.Release(), scratch, error);
 }
 
+const char* const kRepairCaption = "Riparazione database";
+
+// The repair refused: nothing changed, and `text` says why.
+void Refuse(RepairResult& result, std::string text) {
+  result.ok = false;
+  result.Tell(std::move(text), NoticeIcon::Exclamation, kRepairCaption);
+}
+
 // What the user is told of a salvaged file.
 std::string SalvageReport(const std::string& path, const RepairResult& result) {
   std::string text =
@@ -751,7 +760,7 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   std::string error;
   const auto fail = [&](const std::string& why) {
     result = RepairResult{};
-    result.message = RepairFailure(path, findings + "\n\nNon è stato possibile recuperarne i dati: " + why);
+    Refuse(result, RepairFailure(path, findings + "\n\nNon è stato possibile recuperarne i dati: " + why));
   };
   if (OpenElsewhere(path))
     return fail("il file è aperto, in questo o in un altro programma: chiuderlo prima di ripararlo");
@@ -772,7 +781,8 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   if (RecoverInto(program, aside, scratch, options.pump, result, error) && MoveIntoPlace(scratch, path, error)) {
     result.outcome = RepairOutcome::Salvaged;
     result.damagedPath = aside;
-    result.message = SalvageReport(path, result);
+    result.ok = true;
+    result.Tell(SalvageReport(path, result), NoticeIcon::Exclamation, kRepairCaption);
     return;
   }
   RemoveScratchFile(scratch);
@@ -791,7 +801,19 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
   return state == Soundness::Sound;
 }
 
-bool DuplicateDatabaseFile(const std::string& source, const std::string& destination, std::string& error) {
+Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
+  Outcome checked;
+  std::string error;
+  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged))
+    checked.Succeed();
+  else
+    checked.Fail("Errore in fase di apertura del database\n\n" + error);
+  return checked;
+}
+
+namespace {
+
+bool Duplicate(const std::string& source, const std::string& destination, std::string& error) {
   if (destination.empty()) {
     error = "Nessun file di destinazione indicato";
     return false;
@@ -815,6 +837,20 @@ bool DuplicateDatabaseFile(const std::string& source, const std::string& destina
   return copied;
 }
 
+}  // namespace
+
+Outcome DuplicateDatabaseFile(const std::string& source, const std::string& destination) {
+  Outcome outcome;
+  std::string error;
+  if (Duplicate(source, destination, error)) {
+    outcome.ok = true;
+    return outcome;
+  }
+  outcome.Tell("Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n" + error,
+               NoticeIcon::Exclamation, "Duplicazione database");
+  return outcome;
+}
+
 RepairResult RepairDatabase(const RepairOptions& options) {
   RepairResult result;
   std::string error;
@@ -829,8 +865,9 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     // A sound file that lacks a table or a field of its dictionary is refused, as its open refuses
     // it, and left as it is: a rebuild cannot give it back what it lacks.
     result.outcome = RepairOutcome::Rebuilt;
+    result.ok = true;
   } else {
-    result.message = RepairFailure(options.path, error);
+    Refuse(result, RepairFailure(options.path, error));
   }
   return result;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Work on whole database files: the check that a file is one of ours and undamaged, its repair
 // (a rebuild of a sound file, the salvage of a damaged one) and its compacted copy into a new
-// file. None of these shows a message: each hands back the reason (Windows-1252) and the caller
-// reports it.
+// file. None of these shows a message: the repair and the copy hand back their outcome, with the
+// message for the user (Windows-1252), and the caller shows it.
+
+#include "common/Outcome.h"
 
 #include <functional>
 #include <string>
@@ -19,6 +21,11 @@ enum class CheckDepth {
 // not foreign. `damaged` (when given) tells a damaged file of ours from every other refusal.
 bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged = nullptr);
 
+// The quick check of a file about to be opened in place of the open one: refused, the outcome
+// holds the stop message of a database that cannot be opened, "Errore in fase di apertura del
+// database" with the reason.
+Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
+
 struct RepairOptions {
   std::string path;  // Windows-1252
   // The program that reads what a damaged file still holds (its ".recover"): a name looked up on
@@ -29,7 +36,7 @@ struct RepairOptions {
 };
 
 enum class RepairOutcome {
-  Failed,    // nothing changed: `message` says why
+  Failed,    // nothing changed: the message says why
   Rebuilt,   // the file was sound and has been rebuilt in place
   Salvaged,  // the file was damaged: what it still held is now under its name, the file beside it
 };
@@ -47,14 +54,15 @@ struct ShortenedTrip {
   Lost lost = Stops;
 };
 
-struct RepairResult {
+// `ok` once rebuilt or salvaged. What to tell the user (caption "Riparazione database"), with the
+// exclamation icon: the report of a salvage, or why nothing changed; nothing after a rebuild.
+struct RepairResult : Outcome {
   RepairOutcome outcome = RepairOutcome::Failed;
   std::vector<TableRows> recovered;      // rows of each table of the new file, dictionary order
   long long orphanRows = 0;              // rows of it that refer to a row that was lost
   long long unplacedRows = 0;            // rows found outside every table, not carried over
   std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id
   std::string damagedPath;               // where the damaged file is kept
-  std::string message;                   // what to tell the user; empty after a rebuild
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
@@ -72,5 +80,6 @@ RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,
 // which must not exist. The copy is made under a scratch name and takes its name only once it
-// is complete and checked; on failure nothing is left at `destination`.
-bool DuplicateDatabaseFile(const std::string& source, const std::string& destination, std::string& error);
+// is complete and checked; on failure nothing is left at `destination`, and the outcome's message
+// (caption "Duplicazione database") names both files and the reason.
+Outcome DuplicateDatabaseFile(const std::string& source, const std::string& destination);

@@ -1,7 +1,6 @@
 #include "dialogs/StopLocalityAssignDialog.h"
 
 #include "common/Cp1252.h"
-#include "utilities/CodeAssignment.h"
 #include "utilities/Normalisation.h"
 
 #include <QGridLayout>
@@ -102,11 +101,7 @@ void StopLocalityAssignDialog::OnOK() {
 }
 
 void StopLocalityAssignDialog::AssignStopLocality() {
-  const AssignmentResult result = ::AssignStopLocality(db_, {code, name, place}, locality);
-  if (!result.stored)
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-  else
-    ui::MessageBox(LocalityAssignmentResultText(result), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(::AssignStopLocality(db_, {code, name, place}, locality));
 }
 
 void StopLocalityAssignDialog::OnCancel() {

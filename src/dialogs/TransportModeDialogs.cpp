@@ -2,7 +2,6 @@
 
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
-#include "utilities/CodeAssignment.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -70,10 +69,7 @@ void TransportModeDialog::OnOK() {
   if (beforeAssignment) beforeAssignment();
   const AssignmentResult result = AssignTransportMode(db_, scope, mode, progress);
   ++assignments;
-  if (!result.stored)
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-  else
-    ui::MessageBox(TransportModeResultText(scope, result), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(result);
   if (kind_ == ModeScope::Kind::Company) EndDialog(ui::IDOK);
 }
 

@@ -78,6 +78,7 @@ int RemoveDayType(CalendarRows& rows, const CalendarGeneration& options, const s
 
 GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGeneration& options, WorkProgress* progress) {
   GenerationResult result;
+  result.ok = true;
   if (!options.first.isValid() || !options.last.isValid() || options.first > options.last) return result;
   bool anyWeekday = false;
   for (bool chosen : options.weekdays) anyWeekday = anyWeekday || chosen;
@@ -85,9 +86,9 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
 
   const std::string code(WithoutTrailingBlanks(options.dayType));
   if (!DayTypeExists(rows.Database(), code)) {
-    result.refusal = "ATTENZIONE: la cadenza \"" + code +
-                     "\" non è presente nella tabella delle Cadenze.\n\n"
-                     "Nessun giorno del calendario è stato modificato.";
+    result.Fail("ATTENZIONE: la cadenza \"" + code +
+                "\" non è presente nella tabella delle Cadenze.\n\n"
+                "Nessun giorno del calendario è stato modificato.");
     return result;
   }
 

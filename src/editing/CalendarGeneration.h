@@ -4,6 +4,8 @@
 // shows their names and the user adjusts those dates by hand. The rows are written in the
 // editor's transaction and the editor's rows are marked at once.
 
+#include "common/Outcome.h"
+
 #include <QDate>
 #include <array>
 #include <string>
@@ -21,9 +23,9 @@ struct CalendarGeneration {
   Operation operation = Operation::Add;
 };
 
-struct GenerationResult {
-  int written = 0;      // calendar rows added or deleted
-  std::string refusal;  // not empty: nothing was done, and this is why (a stop message)
+// Not `ok`: nothing was done, and the stop message says why.
+struct GenerationResult : Outcome {
+  int written = 0;  // calendar rows added or deleted
 };
 
 // Adds the day type on every chosen weekday of the range that does not have it yet (existing

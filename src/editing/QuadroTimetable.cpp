@@ -491,12 +491,15 @@ std::vector<std::int32_t> QuadroTimetable::AssignContract(int authority, int con
   return written;
 }
 
-std::string QuadroTimetable::MoveToNewQuadro(int column, bool& moved) {
-  moved = false;
+Outcome QuadroTimetable::MoveToNewQuadro(int column) {
+  Outcome moved;
   const TripLeg* trip = Column(column);
-  if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return {};
+  if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return moved;
   DbTable master(db_, "master");
-  if (!SeekMasterRow(master)) return TripStore::MissingMasterText();
+  if (!SeekMasterRow(master)) {
+    moved.Fail(TripStore::MissingMasterText());
+    return moved;
+  }
   std::string counter;
   master.GetFieldText("gruppo", counter);
   std::int32_t number = LeadingInt(counter);
@@ -514,21 +517,26 @@ std::string QuadroTimetable::MoveToNewQuadro(int column, bool& moved) {
                       master.Edit() && master.SetFieldText("gruppo", std::to_string(number + 1)) && master.Update();
   if (!stored) {
     batch.Rollback();
-    return {};
+    return moved;
   }
-  if (batch.Commit() != 1) return {};
-  moved = true;
+  if (batch.Commit() != 1) return moved;
+  moved.ok = true;
   Reload();
-  return {};
+  return moved;
 }
 
-std::string QuadroTimetable::CloneTimes(int source, int target, int departure) {
+Outcome QuadroTimetable::CloneTimes(int source, int target, int departure) {
+  Outcome cloned;
+  cloned.ok = true;
   const TripLeg* targetTrip = Column(target);
   const TripLeg* sourceTrip = Column(source);
-  if (!sourceTrip || !targetTrip || source == target || targetTrip->deleted) return {};
-  if (sourceTrip->deleted)
-    return "ATTENZIONE: la corsa della colonna di origine è stata eliminata.\n\n"
-           "La clonazione degli orari risulta impossibile.";
+  if (!sourceTrip || !targetTrip || source == target || targetTrip->deleted) return cloned;
+  if (sourceTrip->deleted) {
+    cloned.Fail(
+        "ATTENZIONE: la corsa della colonna di origine è stata eliminata.\n\n"
+        "La clonazione degli orari risulta impossibile.");
+    return cloned;
+  }
 
   // The stops still in the trips, each with the source's times in minutes.
   struct Stop {
@@ -544,9 +552,12 @@ std::string QuadroTimetable::CloneTimes(int source, int target, int departure) {
     const bool first = k == 0, last = k + 1 == stops.size();
     const bool arrivalNeeded = !first, departureNeeded = !last || first;
     const bool lastWithout = last && !first && (cell.departureText == "99:99" || cell.departureText.empty());
-    if ((arrivalNeeded && !IsTime(cell.arrivalText)) || (departureNeeded && !IsTime(cell.departureText)))
-      return "ATTENZIONE: la corsa della colonna di origine non ha l'orario di transito a tutte le fermate.\n\n"
-             "La clonazione degli orari risulta impossibile.";
+    if ((arrivalNeeded && !IsTime(cell.arrivalText)) || (departureNeeded && !IsTime(cell.departureText))) {
+      cloned.Fail(
+          "ATTENZIONE: la corsa della colonna di origine non ha l'orario di transito a tutte le fermate.\n\n"
+          "La clonazione degli orari risulta impossibile.");
+      return cloned;
+    }
     stops[k].arrival = arrivalNeeded ? MinutesOf(cell.arrivalText) : kNoTime;
     stops[k].departure = lastWithout ? kNoTime : MinutesOf(cell.departureText);
   }
@@ -588,5 +599,5 @@ std::string QuadroTimetable::CloneTimes(int source, int target, int departure) {
     cell->departureText = FormatTimeOfDay(leaving);
     cell->changed = 1;
   }
-  return {};
+  return cloned;
 }

@@ -9,6 +9,7 @@
 // model as it was. Rows and columns are reached by position in constant time.
 
 #include "common/EditorLists.h"
+#include "common/Outcome.h"
 #include "db/DbTable.h"
 #include "editing/TripStore.h"
 
@@ -86,13 +87,14 @@ class QuadroTimetable {
   std::vector<std::int32_t> AssignContract(int authority, int contract);
 
   // Gives a column's trip the master row's next quadro number (and raises the counter); the
-  // model is then loaded again. A missing master row returns its refusal text; "" on success.
-  std::string MoveToNewQuadro(int column, bool& moved);
+  // model is then loaded again. `ok` once moved; a missing master row is refused with its stop
+  // message, a write the database refuses has been told by the table layer.
+  Outcome MoveToNewQuadro(int column);
 
   // Gives column `target` the running and dwell times of column `source`, starting at
   // `departure` (HHMM), with no arrival at the first stop. A source without a time at one of its
-  // stops after the first is refused with a stop message (nothing written); "" on success.
-  std::string CloneTimes(int source, int target, int departure);
+  // stops after the first is refused with a stop message (nothing written, not `ok`).
+  Outcome CloneTimes(int source, int target, int departure);
 
  private:
   void Load(const std::string& where, const std::vector<std::string>& parameters);

@@ -118,7 +118,7 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
   TripInsertResult result;
   DbTable master(db_, "master");
   if (!SeekMasterRow(master)) {
-    result.refusal = MissingMasterText();
+    result.Fail(MissingMasterText());
     return result;
   }
   const std::int32_t nextId = IntField(master, "id_corsa");
@@ -140,7 +140,7 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
     master.SetFieldText("gruppo", std::to_string(std::max(nextQuadro, quadro + 1)));
     master.Update();
   }
-  result.stored = true;
+  result.ok = true;
   result.id = id;
   result.quadro = quadro;
   return result;

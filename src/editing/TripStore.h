@@ -3,6 +3,7 @@
 // its stops and periods, the copy of a trip's stops to another trip. Everything happens inside
 // the editor's transaction; a write the database refuses has been reported by the table layer.
 
+#include "common/Outcome.h"
 #include "db/DbTable.h"
 
 #include <cstdint>
@@ -28,11 +29,11 @@ struct TripHead {
   std::string nextTrip = "-1";      // nextcor as text, "-1" for none
 };
 
-struct TripInsertResult {
-  bool stored = false;
+// `ok`: the trip is stored. When not, a stop message says why (a missing master row), or there is
+// none when the database refused the row (the table layer has said why).
+struct TripInsertResult : Outcome {
   std::int32_t id = -1;      // the new trip's id
   std::int32_t quadro = -1;  // its quadro number
-  std::string refusal;       // not empty: nothing was written, and this is why (a stop message)
 };
 
 // Sets every field of a head on the row being added or edited (a required text left empty is

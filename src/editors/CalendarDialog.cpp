@@ -233,7 +233,7 @@ void CalendarDialog::Generate() {
     EditorWaitCursor wait;
     result = RunCalendarGeneration(rows_, options, progress_);
   }
-  if (!result.refusal.empty()) ui::MessageBox(result.refusal, ui::MB_ICONSTOP);
+  ui::ShowOutcome(result);
   // New dates and new columns may have come: the bars and the panel follow.
   grid_->RowsChanged();
 }

@@ -203,11 +203,8 @@ void TripDialog::OnInsert() {
     }
     head = dialog.head;
     result = store_.Insert(head, quadro);
-    if (!result.refusal.empty()) {
-      ui::MessageBox(result.refusal, ui::MB_ICONSTOP);
-      return;
-    }
-    if (result.stored) break;
+    if (ui::ShowOutcome(result)) break;
+    if (!result.messages.empty()) return;  // refused before anything was written
     // Refused by the database, which said why: the head again, with what was typed.
   }
   if (inQuadro && modelId >= 0) store_.CopyStops(modelId, result.id);

@@ -142,11 +142,9 @@ void TripDialog::CloneTimes() {
                    ui::MB_ICONSTOP);
     return;
   }
-  const std::string refusal = quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure);
-  if (!refusal.empty())
-    ui::MessageBox(refusal, ui::MB_ICONSTOP);
-  else if (const TripLeg* trip = quadro_.Column(target))
-    if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
+  if (ui::ShowOutcome(quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure)))
+    if (const TripLeg* trip = quadro_.Column(target))
+      if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
   timetable_->Repaint();
   ShowQuadroSelection();
 }
@@ -154,13 +152,7 @@ void TripDialog::CloneTimes() {
 void TripDialog::MoveToNewQuadro() {
   const TripLeg* trip = timetable_->SelectedTrip();
   if (IsEditing() || !trip) return;
-  bool moved = false;
-  const std::string refusal = quadro_.MoveToNewQuadro(timetable_->SelectedColumn(), moved);
-  if (!refusal.empty()) {
-    ui::MessageBox(refusal, ui::MB_ICONSTOP);
-    return;
-  }
-  if (!moved) return;
+  if (!ui::ShowOutcome(quadro_.MoveToNewQuadro(timetable_->SelectedColumn()))) return;
   // The trip leaves the quadro shown; the list shows its new quadro.
   {
     EditorWaitCursor wait;

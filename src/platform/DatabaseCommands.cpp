@@ -30,7 +30,7 @@ void MainFrame::OnDatabaseCreate() {
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Creazione Nuovo Database", path)) return;
   ShowBusy(true);
   // The new file is not connected: the open database and the title stay as they are.
-  CreateSeededDatabase(path, CreateMode::Menu);
+  ui::ShowOutcome(CreateSeededDatabase(path, CreateMode::Menu));
 }
 
 void MainFrame::OnDatabaseConnect() {
@@ -69,8 +69,7 @@ void MainFrame::OnDatabaseRepair() {
   RepairOptions options;
   options.path = path;
   options.pump = PumpBusy;
-  const RepairResult result = RepairDatabase(options);
-  if (!result.message.empty()) ui::MessageBox(result.message, ui::MB_ICONEXCLAMATION, "Riparazione database");
+  ui::ShowOutcome(RepairDatabase(options));
 }
 
 void MainFrame::OnDatabaseDuplicate() {
@@ -78,8 +77,5 @@ void MainFrame::OnDatabaseDuplicate() {
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database di origine", source)) return;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Save, "Selezione del Database di destinazione", destination)) return;
   ShowBusy(true);
-  std::string error;
-  if (!DuplicateDatabaseFile(source, destination, error))
-    ui::MessageBox("Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n" + error,
-                   ui::MB_ICONEXCLAMATION, "Duplicazione database");
+  ui::ShowOutcome(DuplicateDatabaseFile(source, destination));
 }

@@ -254,11 +254,11 @@ int MainFrame::CreateDefaultDatabase() {
     ui::MessageBox(GraveAnomalyText(), ui::MB_ICONSTOP);
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(true);
-  CreateOutcome outcome = CreateOutcome::FileFailed;
-  CreateSeededDatabase(path, CreateMode::Startup, &outcome);
-  if (outcome == CreateOutcome::FileFailed) return 0;
+  const CreateOutcome outcome = CreateSeededDatabase(path, CreateMode::Startup);
+  ui::ShowOutcome(outcome);
+  if (outcome.reached == CreateOutcome::FileFailed) return 0;
   // A later step that failed has said why; the program starts without a database.
-  if (outcome == CreateOutcome::Created) {
+  if (outcome.ok) {
     databasePath = path;
     // Recorded at once: a program ended before its exit (a kill, a log-out) keeps its new database.
     SaveDatabasePath();
@@ -335,10 +335,7 @@ int MainFrame::OpenStoredDatabase() {
 }
 
 bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
-  std::string error;
-  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged)) return true;
-  ui::MessageBox("Errore in fase di apertura del database\n\n" + error, ui::MB_ICONSTOP);
-  return false;
+  return ui::ShowOutcome(CheckDatabaseToOpen(path, damaged));
 }
 
 int MainFrame::CloseDatabase() {

@@ -93,6 +93,6 @@ int FillLocalityTable(DbDatabase* db, const std::string& folder) {
 
 int SeedReferenceTables(DbDatabase* db) { return FillRegaziTable(db) && FillRegentTable(db) && FillLocalityTable(db); }
 
-int CreateSeededDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome) {
-  return CreateTimetableDatabase(path, mode, SeedReferenceTables, outcome);
+CreateOutcome CreateSeededDatabase(const std::string& path, CreateMode mode) {
+  return CreateTimetableDatabase(path, mode, SeedReferenceTables);
 }

@@ -14,8 +14,9 @@ class DbDatabase;
 // The three lists, in turn; 1 when all were written. What a new timetable database is seeded with.
 int SeedReferenceTables(DbDatabase* db);
 
-// Creates a new timetable database seeded with the reference lists (CreateTimetableDatabase).
-int CreateSeededDatabase(const std::string& path, CreateMode mode, CreateOutcome* outcome = nullptr);
+// Creates a new timetable database seeded with the reference lists (CreateTimetableDatabase); a
+// list that cannot be read fails the creation, its notice within the creation's failure message.
+CreateOutcome CreateSeededDatabase(const std::string& path, CreateMode mode);
 
 int FillRegaziTable(DbDatabase* db);
 int FillRegentTable(DbDatabase* db);

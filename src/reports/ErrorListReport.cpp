@@ -5,6 +5,7 @@
 #include "reports/ReportCanvas.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -24,9 +25,11 @@ ErrorListReport::ErrorListReport(DbDatabase* db) : ErrorListReport(db, ErrorChec
   options = ErrorCheckOptions::Consent();
 }
 
-void ErrorListReport::CheckData(DbDatabase* db, WorkProgress* progress) {
+Outcome ErrorListReport::CheckData(DbDatabase* db, WorkProgress* progress) {
   errors.clear();
-  errors = RunErrorCheck(db, options, heading.periodStart, heading.periodEnd, progress).rows;
+  ErrorCheckResult result = RunErrorCheck(db, options, heading.periodStart, heading.periodEnd, progress);
+  errors = std::move(result.rows);
+  return std::move(static_cast<Outcome&>(result));
 }
 
 std::string ErrorListReport::DefaultFileName() const { return ErrorReportDefaultName(heading.FileTag()); }
@@ -35,8 +38,8 @@ std::string ErrorListReport::ReportText(const std::string& databasePath, const C
   return ErrorReportText(errors, options, subtitle, databasePath, now);
 }
 
-bool ErrorListReport::WriteReport(const std::string& path, const std::string& databasePath,
-                                  const ClockTime& now) const {
+Outcome ErrorListReport::WriteReport(const std::string& path, const std::string& databasePath,
+                                     const ClockTime& now) const {
   return WriteErrorReport(path, errors, options, subtitle, databasePath, now);
 }
 

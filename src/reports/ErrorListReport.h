@@ -23,14 +23,15 @@ class ErrorListReport : public Report {
   // The consent mode: the eight options off.
   explicit ErrorListReport(DbDatabase* db);
 
-  // Runs the check; the rows of an earlier run are replaced.
-  void CheckData(DbDatabase* db, WorkProgress* progress);
+  // Runs the check; the rows of an earlier run are replaced. Returns the check's outcome (in the
+  // menu mode, the information of a check that found nothing).
+  Outcome CheckData(DbDatabase* db, WorkProgress* progress);
   size_t RowCount() const override { return errors.size(); }
 
   // The text report's default name and text; written whole by WriteErrorReport (checks/).
   std::string DefaultFileName() const;
   std::string ReportText(const std::string& databasePath, const ClockTime& now) const;
-  bool WriteReport(const std::string& path, const std::string& databasePath, const ClockTime& now) const;
+  Outcome WriteReport(const std::string& path, const std::string& databasePath, const ClockTime& now) const;
 
   ErrorCheckOptions options;
   CompanyHeading heading;

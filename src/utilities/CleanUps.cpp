@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -65,10 +66,11 @@ AssignmentResult ClearCodes(DbDatabase* db, CleanUp which, WorkProgress* progres
   KeyedRows rows(db, text.table);
   const int field = rows.Field(text.field);
   DbTable& t = rows.Table();
-  return WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
     const bool found = stops ? rows.Seek(select.LongAt(0), select.IntAt(1)) : rows.Seek(select.LongAt(0));
     return found && t.Edit() && t.SetFieldTextAt(field, text.value) && t.Update();
   });
+  return Told(std::move(result), [which](const AssignmentResult& r) { return CleanUpResultText(which, r); });
 }
 
 std::string CleanUpQuestion(CleanUp which) {
@@ -122,7 +124,7 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
   for (const auto& [id, sub] : orphans)
     if (stopRows.Seek(id, sub)) stopRows.Table().Delete();
   if (progress) progress->End();
-  return Committed(batch, result);
+  return Told(Committed(batch, result), PeriodlessTripsResultText);
 }
 
 std::string PeriodlessTripsQuestion() {
@@ -169,19 +171,20 @@ StopDeletion DeleteStop(DbDatabase* db, const std::string& code, WorkProgress* p
   deletion.terminus = IsTerminus(db, code);
   if (deletion.terminus) {
     batch.Rollback();
+    deletion.Fail(TerminusStopText());
     return deletion;
   }
   DbSelect select(db, {.columns = "id, sub", .from = "detcor", .where = "fermata = ?"});
   select.SetParameters({code});
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
-  deletion.rows = WalkRows(select, progress,
-                           [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete(); });
-  if (select.WalkFailed()) {
+  AssignmentResult rows = WalkRows(
+      select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete(); });
+  if (select.WalkFailed())
     batch.Rollback();
-    return deletion;
-  }
-  deletion.rows = Committed(batch, deletion.rows);
+  else
+    rows = Committed(batch, std::move(rows));
+  static_cast<AssignmentResult&>(deletion) = Told(std::move(rows), StopDeletionResultText);
   return deletion;
 }
 

@@ -2,7 +2,8 @@
 // The clean-ups of the "&Pulizie" menu: codes that the operator supplied emptied in every row,
 // the trips that never run deleted with their stops, and one stop deleted from every timetable
 // unless it is a terminus somewhere in the quadri that use it. Each runs in one batch transaction
-// (utilities/RowBatch.h): a run killed half way leaves every row as it was.
+// (utilities/RowBatch.h): a run killed half way leaves every row as it was. Each result holds its
+// message: the result text below, or the stop message of a batch the database did not take.
 
 #include "utilities/RowBatch.h"
 
@@ -30,10 +31,10 @@ std::string PeriodlessTripsQuestion();
 std::string PeriodlessTripsResultText(const AssignmentResult& r);
 
 // The stop `code` deleted from every trip, or refused when it is the first or the last stop of
-// some trip of a quadro that uses it (then nothing is deleted).
-struct StopDeletion {
+// some trip of a quadro that uses it (then nothing is deleted, and the result holds the stop
+// message of a terminus). The counts are the rows of the stop read and deleted.
+struct StopDeletion : AssignmentResult {
   bool terminus = false;
-  AssignmentResult rows;  // rows of the stop read and deleted
 };
 StopDeletion DeleteStop(DbDatabase* db, const std::string& code, WorkProgress* progress);
 std::string TerminusStopText();

@@ -7,6 +7,7 @@
 #include "utilities/KeyedRows.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -69,10 +70,11 @@ AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
   const int at = trips.Field("codcorsa");
   long counter = 1;
   char buffer[32];
-  return WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
     if (!trips.Seek(LongAt(select, 0))) return false;
     return WriteText(trips, at, Code(buffer, "%06ld", counter++));
   });
+  return Told(std::move(result), TripCodesResultText);
 }
 
 AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choice, WorkProgress* progress) {
@@ -86,10 +88,11 @@ AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choic
   KeyedRows trips(db, "tescor");
   const int ente = trips.Field("ente"), contratt = trips.Field("contratt");
   DbTable& t = trips.Table();
-  return WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
     return trips.Seek(LongAt(select, 0)) && t.Edit() && t.SetFieldNumberAt(ente, choice.authority) &&
            t.SetFieldNumberAt(contratt, choice.contract) && t.Update();
   });
+  return Told(std::move(result), ContractCodesResultText);
 }
 
 AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
@@ -99,7 +102,7 @@ AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
   int counter = 0;
   std::string name, place, lastName, lastPlace;
   char buffer[32];
-  return WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
     select.GetFieldTextAt(2, name);
     select.GetFieldTextAt(3, place);
     TrimRight(name);
@@ -111,14 +114,15 @@ AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
     }
     return stops.Seek(LongAt(select, 0), IntAt(select, 1)) && WriteText(stops, at, Code(buffer, "AUTO%05d", counter));
   });
+  return Told(std::move(result), StopCodesResultText);
 }
 
 AssignmentResult AssignRouteCodes(DbDatabase* db, WorkProgress* progress) {
-  return WriteQuadroCode(db, "codperc", "AUTO%05ld", progress);
+  return Told(WriteQuadroCode(db, "codperc", "AUTO%05ld", progress), RouteCodesResultText);
 }
 
 AssignmentResult AssignBoardAsLine(DbDatabase* db, WorkProgress* progress) {
-  return WriteQuadroCode(db, "codlinea", "Q_%04ld", progress);
+  return Told(WriteQuadroCode(db, "codlinea", "Q_%04ld", progress), BoardAsLineResultText);
 }
 
 bool StopCodesAssigned(DbDatabase* db) { return CodesAssigned(db, "detcor", "fermata"); }

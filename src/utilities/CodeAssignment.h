@@ -2,7 +2,8 @@
 // The automatic code assignments of the "&Utilità" menu: trip codes, contract values, stop codes,
 // route codes and the quadro number as line code. Each writes its rows in one batch transaction,
 // each row found by its key and changed field by field; a row the database refuses is skipped and
-// not counted, and a run that does not reach its end leaves every row as it was.
+// not counted, and a run that does not reach its end leaves every row as it was. Each result holds
+// its message: the result text below, or the stop message of a batch the database did not take.
 
 #include "utilities/RowBatch.h"
 
@@ -45,5 +46,3 @@ std::string RouteCodesSecondQuestion(bool alreadyAssigned);
 std::string RouteCodesResultText(const AssignmentResult& r);
 std::string BoardAsLineQuestion();
 std::string BoardAsLineResultText(const AssignmentResult& r);
-// The stop message of a batch the database did not take.
-std::string AssignmentNotStoredText();

@@ -1,6 +1,7 @@
 #include "utilities/CoherenceCheck.h"
 
 #include "common/Formatters.h"
+#include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 
@@ -62,6 +63,10 @@ CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db) {
     lastBoard = board;
     lastRoute = route;
   });
+  if (list.Empty())
+    list.Succeed(kCoherentText);
+  else
+    list.Fail(kIncoherentText);
   return list;
 }
 
@@ -83,4 +88,13 @@ std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTim
   out += "\r\n******** Percorsi utilizzati in quadri diversi **********\r\n\r\n";
   for (const std::string& line : list.routes) out += CrLf(line);
   return out;
+}
+
+Outcome WriteCoherenceReport(const std::string& path, const CoherenceMessageList& list, const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(path, CoherenceReportText(list, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return written;
 }

@@ -4,14 +4,17 @@
 // ERRORI_QUADRI_PERCORSI. It only reads.
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 
 #include <string>
 #include <vector>
 
 class DbDatabase;
 
-// The lines found, each ending "\n", in the order found.
-struct CoherenceMessageList {
+// The lines found, each ending "\n", in the order found. As found by the check, `ok` when the
+// codes are coherent, with the information that says so; else the stop message that announces
+// the report.
+struct CoherenceMessageList : Outcome {
   std::vector<std::string> boards;  // "Quadro %ld Percorsi: A / B"
   std::vector<std::string> routes;  // "Percorso: A Quadri: 1 / 2"
   void AddBoardMessage(long board, const std::string& previousRoute, const std::string& route);
@@ -25,6 +28,9 @@ CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db);
 
 // The report's text, lines ending CR LF: the framed heading of `now`, both sections always.
 std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTime& now);
+// Writes that report to `path` whole or not at all; not written, the outcome holds "Impossibile
+// creare" with the path.
+Outcome WriteCoherenceReport(const std::string& path, const CoherenceMessageList& list, const ClockTime& now);
 
 extern const char* const kCoherentText;
 extern const char* const kIncoherentText;

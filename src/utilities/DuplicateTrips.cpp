@@ -3,10 +3,12 @@
 #include "common/CalendarDays.h"
 #include "common/Formatters.h"
 #include "common/TextReportHead.h"
+#include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "utilities/KeyedRows.h"
+#include "utilities/RowBatch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -223,7 +225,7 @@ std::vector<std::int32_t> DuplicateTripSet::MarkedIds() const {
   return ids;
 }
 
-DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress, bool* selectionsRead) {
+DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress) {
   DuplicateTripSet set;
   // One read transaction: the heads, the calendar and the periods as they were at the first read.
   DbReadSnapshot snapshot(db);
@@ -240,7 +242,8 @@ DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress, bool
   if (!read)
     for (TripHeadGroup& group : set.groups)
       for (DuplicateTripEntry& trip : group.trips) trip.duplicateOf = -1;
-  if (selectionsRead) *selectionsRead = read;
+  set.ok = read;
+  if (read && set.Duplicates() == 0) set.Inform(kNoDuplicateTripsText);
   return set;
 }
 
@@ -266,11 +269,14 @@ int OneMinuteLater(int hhmm) {
   return (minutes / 60 % 24) * 100 + minutes % 60;
 }
 
-DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress) {
+namespace {
+
+// The shift without its message: `ok` once the batch is stored.
+DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress) {
   DuplicateShiftResult result;
   const std::vector<std::int32_t> ids = set.MarkedIds();
   if (ids.empty()) {
-    result.stored = true;
+    result.ok = true;
     return result;
   }
   DbBatch batch(db);
@@ -323,8 +329,29 @@ DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet&
       ++result.rows;
   }
   if (progress) progress->End();
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.trips = result.rows = 0;
+  result.ok = batch.Commit() != 0;
+  if (!result.ok) result.trips = result.rows = 0;
+  return result;
+}
+
+}  // namespace
+
+Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet& set, const std::string& databasePath,
+                                 const ClockTime& now) {
+  Outcome written;
+  if (WriteWholeFile(path, DuplicateTripReportText(set, databasePath, now)))
+    written.Succeed();
+  else
+    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  return written;
+}
+
+DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress) {
+  DuplicateShiftResult result = Shift(db, set, progress);
+  if (result.ok)
+    result.Inform(DuplicateShiftResultText(result));
+  else
+    result.Fail(AssignmentNotStoredText());
   return result;
 }
 

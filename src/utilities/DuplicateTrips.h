@@ -5,6 +5,7 @@
 // stay identical on a day of service.
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 #include "utilities/TripDays.h"
 
 #include <cstdint>
@@ -33,7 +34,9 @@ struct TripHeadGroup {
   bool SameHead(const TripHeadGroup& other) const;
 };
 
-struct DuplicateTripSet {
+// `ok` when every selection was read whole (else the layer has said why, no trip is marked, and
+// nothing must be changed); read whole and without copies, it holds the information that says so.
+struct DuplicateTripSet : Outcome {
   // The groups in the order of their heads (the order of the trip heads by every head value).
   std::vector<TripHeadGroup> groups;
   int tripsRead = 0;
@@ -57,22 +60,26 @@ struct DuplicateTripSet {
 
 // Reads the heads, the calendar and the periods and marks the copies: in each group every later
 // trip that shares a running day with an earlier one copies the last such trip before it (the
-// first trip of a group is never a copy). `selectionsRead` is false when a selection could not be
-// read whole (the layer has said why); nothing must then be changed.
-DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress, bool* selectionsRead = nullptr);
+// first trip of a group is never a copy).
+DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress);
 
 // The report's text, lines ending in CR LF: the framed heading with the moment and the database,
 // then one numbered line per copy.
 std::string DuplicateTripReportText(const DuplicateTripSet& set, const std::string& databasePath, const ClockTime& now);
+// Writes that report to `path` whole or not at all; not written, the outcome holds "Impossibile
+// creare" with the path.
+Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet& set, const std::string& databasePath,
+                                 const ClockTime& now);
 
-struct DuplicateShiftResult {
-  int trips = 0;        // heads written
-  int rows = 0;         // stop rows written
-  bool stored = false;  // the batch is in the database (false: nothing of it is)
+// `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
+struct DuplicateShiftResult : Outcome {
+  int trips = 0;  // heads written
+  int rows = 0;   // stop rows written
 };
 
 // Moves every copy one minute later, its head and its stop times, in one batch transaction; a
-// row the database refuses is skipped and not counted.
+// row the database refuses is skipped and not counted. The result holds the result text, or the
+// stop message of a batch the database did not take.
 DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress);
 
 // One minute later, wrapping at midnight (2359 gives 0); a time that is no time (9999, or a

@@ -6,6 +6,7 @@
 #include "utilities/KeyedRows.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -77,51 +78,40 @@ AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char
                    [&] { return trips.Seek(select.LongAt(0)) && WriteTexts(trips, fields, texts); });
 }
 
-// The outcome of a replacement: its result text made by `text`, or the stop box of a batch the
-// database did not take.
-ReplacementResult Told(const AssignmentResult& rows, std::string (*text)(const AssignmentResult&)) {
-  ReplacementResult result;
-  result.read = rows.read;
-  result.updated = rows.updated;
-  if (rows.stored)
-    result.Succeed(text(rows));
-  else
-    result.Fail(AssignmentNotStoredText());
-  return result;
-}
-
 }  // namespace
 
-ReplacementResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
-                                 WorkProgress* progress) {
+AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
+                                WorkProgress* progress) {
   DbSelect select(db, {.columns = "id, sub", .from = "detcor"});
   StopCondition(select, search);
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
   const int fields[3] = {stops.Field("fermata"), stops.Field("denom"), stops.Field("ubicaz")};
   const std::string_view texts[3] = {replacement.code, replacement.name, replacement.place};
-  return Told(
-      WriteRows(db, select, progress,
-                [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts); }),
-      StopNormalizationResultText);
+  AssignmentResult result = WriteRows(db, select, progress, [&] {
+    return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts);
+  });
+  return Told(std::move(result), StopNormalizationResultText);
 }
 
-ReplacementResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search,
-                                     const LineAndDirection& replacement, WorkProgress* progress) {
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
+                                    WorkProgress* progress) {
   Condition condition;
   condition.Exact("codlinea", search.line);
   condition.Add("verso", std::string(1, search.direction));
   const std::string_view texts[2] = {replacement.line, std::string_view(&replacement.direction, 1)};
-  return Told(ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress), TripNormalizationResultText);
+  AssignmentResult result = ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
+  return Told(std::move(result), TripNormalizationResultText);
 }
 
-ReplacementResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
-                                      WorkProgress* progress) {
+AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
+                                     WorkProgress* progress) {
   Condition condition;
   condition.Exact("codperc", search.route);
   condition.Exact("denom", search.name);
   const std::string_view texts[2] = {replacement.route, replacement.name};
-  return Told(ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress), TripNormalizationResultText);
+  AssignmentResult result = ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
+  return Told(std::move(result), TripNormalizationResultText);
 }
 
 AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality) {
@@ -131,10 +121,11 @@ AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, in
   KeyedRows stops(db, "detcor");
   const int field = stops.Field("reglocal");
   DbTable& t = stops.Table();
-  return WriteRows(db, select, nullptr, [&] {
+  AssignmentResult result = WriteRows(db, select, nullptr, [&] {
     return stops.Seek(select.LongAt(0), select.IntAt(1)) && t.Edit() && t.SetFieldNumberAt(field, locality) &&
            t.Update();
   });
+  return Told(std::move(result), LocalityAssignmentResultText);
 }
 
 std::string StopNormalizationResultText(const AssignmentResult& r) {

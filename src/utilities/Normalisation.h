@@ -7,20 +7,12 @@
 // one; a line or route code and a route name are the stored values of the entry chosen: an empty
 // one matches NULL only, a single blank a blank text only (the direction: blank or NULL alike).
 
-#include "common/Outcome.h"
 #include "utilities/RowBatch.h"
 
 #include <string>
 
 class DbDatabase;
 class WorkProgress;
-
-// A replacement's rows read and written. Ok: the batch is in the database, told with the counts.
-// Not ok: nothing of it is (the counts are 0), told with the stop icon.
-struct ReplacementResult : Outcome {
-  int read = 0;
-  int updated = 0;
-};
 
 // A stop as the trips' rows spell it: code, name and place, without trailing blanks.
 struct StopSpelling {
@@ -29,8 +21,8 @@ struct StopSpelling {
 
 // Every `detcor` row spelt `search` gets the three texts of `replacement` (an empty one is
 // stored as NULL).
-ReplacementResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
-                                 WorkProgress* progress);
+AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, const StopSpelling& replacement,
+                                WorkProgress* progress);
 
 // A line code with its direction ('A', 'R' or a blank).
 struct LineAndDirection {
@@ -38,21 +30,22 @@ struct LineAndDirection {
   char direction = ' ';
 };
 // Every trip of `search` gets the line and direction of `replacement`.
-ReplacementResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search,
-                                     const LineAndDirection& replacement, WorkProgress* progress);
+AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
+                                    WorkProgress* progress);
 
 // A route code with its name.
 struct RouteName {
   std::string route, name;
 };
 // Every trip of `search` gets the route and name of `replacement`.
-ReplacementResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
-                                      WorkProgress* progress);
+AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
+                                     WorkProgress* progress);
 
 // Every `detcor` row spelt `stop` gets the locality `locality` (`reglocal`).
 AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, int locality);
 
-// The result texts (the replacements tell theirs).
+// The result texts: each result holds its own, or the stop message of a batch the database did not
+// take.
 std::string StopNormalizationResultText(const AssignmentResult& r);
 std::string TripNormalizationResultText(const AssignmentResult& r);
 std::string LocalityAssignmentResultText(const AssignmentResult& r);

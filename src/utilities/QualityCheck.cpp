@@ -131,3 +131,9 @@ std::string CommunicationQualityText(DbDatabase* db) {
   passed &= CheckDistanceQuality(db, findings);
   return std::string("La qualità dei dati risulta ") + (passed ? "ECCELLENTE" : "CARENTE") + "\n\n" + findings;
 }
+
+Outcome CommunicationQuality(DbDatabase* db) {
+  Outcome quality;
+  quality.Succeed(CommunicationQualityText(db));
+  return quality;
+}

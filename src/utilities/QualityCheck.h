@@ -4,6 +4,8 @@
 // findings (one line each, counted on rows) to one text; the verdict is "ECCELLENTE" when all
 // three pass, else "CARENTE". It only reads.
 
+#include "common/Outcome.h"
+
 #include <string>
 
 class DbDatabase;
@@ -16,3 +18,5 @@ bool CheckDistanceQuality(DbDatabase* db, std::string& findings);
 
 // The whole message: "La qualità dei dati risulta " + verdict + "\n\n" + the findings.
 std::string CommunicationQualityText(DbDatabase* db);
+// The same as the check's outcome: done, with that message as an information.
+Outcome CommunicationQuality(DbDatabase* db);

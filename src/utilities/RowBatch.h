@@ -4,15 +4,30 @@
 // transaction. A row the writer does not manage is skipped and not counted; a batch the commit
 // refuses counts nothing, and a run that does not reach its end leaves every row as it was.
 
+#include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 
-struct AssignmentResult {
-  int read = 0;         // rows of the selection
-  int updated = 0;      // rows written (or deleted)
-  bool stored = false;  // the batch is in the database (false: nothing of it is, the counts are 0)
+// `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
+struct AssignmentResult : Outcome {
+  int read = 0;     // rows of the selection
+  int updated = 0;  // rows written (or deleted)
 };
+
+// The stop message of a batch the database did not take.
+std::string AssignmentNotStoredText();
+
+// The batch's result told: `text(result)`, composed from the counts, as an information once the
+// batch is stored, else the stop message of a batch the database did not take.
+template <class Text>
+AssignmentResult Told(AssignmentResult result, Text text) {
+  if (result.ok)
+    result.Inform(text(result));
+  else
+    result.Fail(AssignmentNotStoredText());
+  return result;
+}
 
 // Walks `select` (not yet opened) inside `batch`; `write` works on the row the selection stands
 // on and returns the rows the database took for it (a bool counts one), and after the last row
@@ -42,8 +57,8 @@ AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write)
 
 // Commits the batch and tells the result so: a refused commit counts nothing.
 inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
-  result.stored = batch.Commit() != 0;
-  if (!result.stored) result.updated = 0;
+  result.ok = batch.Commit() != 0;
+  if (!result.ok) result.updated = 0;
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "utilities/RowBatch.h"
 
 #include <string_view>
+#include <utility>
 
 AssignmentResult AssignTransportMode(DbDatabase* db, const ModeScope& scope, char letter, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id", .from = "tescor"});
@@ -20,9 +21,10 @@ AssignmentResult AssignTransportMode(DbDatabase* db, const ModeScope& scope, cha
   DbTable& t = trips.Table();
   const int mezzo = trips.Field("mezzo");
   const std::string_view text(&letter, 1);
-  return WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
     return trips.Seek(select.LongAt(0)) && t.Edit() && t.SetFieldTextAt(mezzo, text) && t.Update();
   });
+  return Told(std::move(result), [&scope](const AssignmentResult& r) { return TransportModeResultText(scope, r); });
 }
 
 std::string TransportModeResultText(const ModeScope& scope, const AssignmentResult& r) {

@@ -5,6 +5,7 @@
 #include "utilities/RowBatch.h"
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -82,7 +83,7 @@ AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
                                                        {tempo, trip.running},
                                                        {ctTempo, trip.running}});
   };
-  return WriteRows(
+  AssignmentResult result = WriteRows(
       db, select, progress,
       [&]() -> int {
         const long id = select.LongAt(0);
@@ -97,6 +98,7 @@ AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
         return written;
       },
       finish);
+  return Told(std::move(result), FixedTripsResultText);
 }
 
 AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
@@ -110,7 +112,7 @@ AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
     open = false;
     return trips.Seek(id) && WriteNumbers(trips, {{lung, dist}, {ctLung, dist}});
   };
-  return WriteRows(
+  AssignmentResult result = WriteRows(
       db, select, progress,
       [&]() -> int {
         const long rowId = select.LongAt(0);
@@ -121,6 +123,7 @@ AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
         return written;
       },
       finish);
+  return Told(std::move(result), FixedTripsResultText);
 }
 
 namespace {
@@ -149,7 +152,7 @@ AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
   KeyedRows trips(db, "tescor");
   DbTable& t = trips.Table();
   const int prevcor = trips.Field("prevcor"), nextcor = trips.Field("nextcor");
-  return WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
     const long id = select.LongAt(0);
     int corrections = 0;
     if (!select.IntAt(3) && trips.Seek(select.LongAt(1)) && !Names(t, "nextcor", id))
@@ -158,28 +161,31 @@ AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
       corrections += WriteNumbers(trips, {{prevcor, id}});
     return corrections;
   });
+  return Told(std::move(result), TripChainingResultText);
 }
 
 AssignmentResult FixHalfTransitTimes(DbDatabase* db, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
   KeyedRows stops(db, "detcor");
   const int arrivaAt = stops.Field("arriva"), parteAt = stops.Field("parte");
-  return WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
     const int arriva = select.IntAt(2), parte = select.IntAt(3);
     if (arriva == kNoTime || parte == kNoTime || (arriva < 1) == (parte < 1)) return 0;
     if (!stops.Seek(select.LongAt(0), select.IntAt(1))) return 0;
     return arriva < 1 ? WriteNumbers(stops, {{arrivaAt, parte}}) : WriteNumbers(stops, {{parteAt, arriva}});
   });
+  return Told(std::move(result), HalfTransitTimesResultText);
 }
 
 AssignmentResult AlignContractLengthsAndTimes(DbDatabase* db, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id, lung, tempo", .from = "tescor"});
   KeyedRows trips(db, "tescor");
   const int ctLung = trips.Field("ct_lung"), ctTempo = trips.Field("ct_tempo");
-  return WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
     return trips.Seek(select.LongAt(0)) &&
            WriteNumbers(trips, {{ctLung, select.LongAt(1)}, {ctTempo, select.IntAt(2)}});
   });
+  return Told(std::move(result), ContractValuesResultText);
 }
 
 std::string TripTimesQuestion() {

@@ -112,7 +112,10 @@ bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b) {
   return true;
 }
 
-GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
+namespace {
+
+// The grouping without its message: `ok` once every number is stored.
+GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
   GroupingResult result;
   DbTable master(db, "master");
   if (!SeekMasterRow(master)) return result;
@@ -219,13 +222,35 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
     batch.Rollback();
     return result;
   }
-  result.stored = batch.Commit() != 0;
+  result.ok = batch.Commit() != 0;
+  return result;
+}
+
+}  // namespace
+
+GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
+  GroupingResult result = Group(db, progress);
+  if (!result.masterFound)
+    result.Fail(GroupingMissingMasterText());
+  else if (!result.ok)
+    result.Fail(GroupingNotStoredText());
+  else
+    result.Inform(GroupingResultText(result));
   return result;
 }
 
 bool GroupingMasterExists(DbDatabase* db) {
   DbTable master(db, "master");
   return SeekMasterRow(master);
+}
+
+Outcome GroupingCanStart(DbDatabase* db) {
+  Outcome start;
+  if (GroupingMasterExists(db))
+    start.Succeed();
+  else
+    start.Fail(GroupingMissingMasterText());
+  return start;
 }
 
 std::string GroupingQuestion() {

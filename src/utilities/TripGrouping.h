@@ -3,6 +3,7 @@
 // step of the whole import): trips that run over an identical stop sequence get one common
 // quadro number (`tescor.gruppo`), so that they can be edited together as one quadro timetable.
 
+#include "common/Outcome.h"
 #include "common/RecordList.h"
 
 #include <cstdint>
@@ -30,11 +31,11 @@ bool StopsAreEqual(const GroupStop& a, const GroupStop& b);
 // The same number of stops, pairwise equal in order.
 bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b);
 
-struct GroupingResult {
-  bool masterFound = false;
-  // Every number is in the database: each write and the commit succeeded. When one fails, the
-  // grouping stops there and nothing of it is kept (the database layer has said why).
-  bool stored = false;
+// `ok`: every number is in the database, each write and the commit succeeded. When one fails, the
+// grouping stops there and nothing of it is kept (the database layer has said why, and the result
+// holds the stop message of a grouping not stored); once stored, it holds the result text.
+struct GroupingResult : Outcome {
+  bool masterFound = false;  // when not, the result holds the stop message of a missing `master` row
   int tripsRead = 0;
   int quadri = 0;
 };
@@ -49,6 +50,8 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress);
 
 // Whether the `master` row is there: without it the grouping does not start.
 bool GroupingMasterExists(DbDatabase* db);
+// The same as an outcome: `ok` when the row is there, else the stop message of a missing one.
+Outcome GroupingCanStart(DbDatabase* db);
 
 // The texts of the command: its question, the stop message of a missing `master` row, the
 // result, and the stop message of a grouping that could not be stored.

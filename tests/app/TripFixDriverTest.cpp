@@ -50,14 +50,23 @@ TEST_F(FixDriver, LengthsThenContractValues) {
   EXPECT_EQ(QueryFile(db, "SELECT lung, tempo, ct_lung, ct_tempo FROM tescor WHERE id = 2"), "2500|33|2500|33\n");
 }
 
+// A stored batch of `read` rows, `updated` of them written.
+AssignmentResult Stored(int read, int updated) {
+  AssignmentResult r;
+  r.ok = true;
+  r.read = read;
+  r.updated = updated;
+  return r;
+}
+
 TEST_F(FixDriver, ChainsThenConsistent) {
   DriverRun run = Run({}, "5175");
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, TripChainingResultText({6, 2, true}))});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, TripChainingResultText(Stored(6, 2)))});
   EXPECT_EQ(QueryFile(db, "SELECT id, ifnull(prevcor, '-'), ifnull(nextcor, '-') FROM tescor WHERE id >= 5"),
             "5|-|7\n6|-|7\n7|5|-\n");
   // Two trips naming one next trip: rewritten on every run.
   run = Run({}, "5175");
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, TripChainingResultText({6, 1, true}))});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, TripChainingResultText(Stored(6, 1)))});
   EXPECT_EQ(QueryFile(db, "SELECT prevcor FROM tescor WHERE id = 7"), "6\n");
   RunSql(db, "UPDATE tescor SET nextcor = NULL WHERE id = 5");
   run = Run({}, "5175");

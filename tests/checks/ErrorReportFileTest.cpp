@@ -61,7 +61,8 @@ TEST(ErrorReportFile, WrittenWholeOrNotAtAll) {
   ScratchDir dir;
   const std::string path = dir.Path("ERR_Prova.TXT");
   WriteFileBytes(path, "vecchio");
-  ASSERT_TRUE(WriteErrorReport(path, kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow));
+  const Outcome written = WriteErrorReport(path, kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow);
+  ASSERT_TRUE(written.ok && written.messages.empty()) << written.Texts();
   EXPECT_EQ(FileBytes(path), ErrorReportText(kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow));
   EXPECT_EQ(Listing(dir.Dir()), "ERR_Prova.TXT\n") << "no temporary is left";
 
@@ -69,8 +70,12 @@ TEST(ErrorReportFile, WrittenWholeOrNotAtAll) {
   // a folder in place of the file: nothing written, nothing left, the old file kept.
   WriteFileBytes(dir.Path("file"), "x");
   ASSERT_TRUE(QDir().mkdir(cp1252::ToQString(dir.Path("cartella"))));
-  for (const std::string& bad : {dir.Path("file") + "/ERR.TXT", dir.Path("manca") + "/ERR.TXT", dir.Path("cartella")})
-    EXPECT_FALSE(WriteErrorReport(bad, kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow)) << bad;
+  for (const std::string& bad : {dir.Path("file") + "/ERR.TXT", dir.Path("manca") + "/ERR.TXT", dir.Path("cartella")}) {
+    const Outcome refused = WriteErrorReport(bad, kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow);
+    EXPECT_FALSE(refused.ok) << bad;
+    EXPECT_EQ(refused.Failure(), "Impossibile creare\n\n" + bad);
+    EXPECT_TRUE(refused.failedPath == bad && refused.messages[0].icon == NoticeIcon::Exclamation);
+  }
   EXPECT_EQ(Listing(dir.Dir()), "ERR_Prova.TXT\ncartella\nfile\n");
   EXPECT_EQ(Listing(dir.Path("cartella")), "");
 }

@@ -20,8 +20,10 @@ class NewDatabase : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     NoticeLog creation;
-    result_ = CreateTimetableDatabase(Built(), CreateMode::Menu, SeedLocalityZero);
+    const CreateOutcome created = CreateTimetableDatabase(Built(), CreateMode::Menu, SeedLocalityZero);
+    result_ = created.ok;
     notices_ = creation.Notices();
+    notices_.insert(notices_.end(), created.messages.begin(), created.messages.end());
   }
   static std::string Built() { return dir_.Path("QUENDO.MDB"); }
   void SetUp() override {
@@ -189,10 +191,12 @@ TEST(BuildFailure, DictionaryFaultsAreReportedAndLeaveNoFile) {
     ScratchDir dir;
     NoticeLog log;
     const std::string path = dir.Path(c.file);
-    EXPECT_EQ(CreateTimetableDatabaseFrom(path, CreateMode::Menu, c.describe, nullptr), 0);
+    const CreateOutcome created = CreateTimetableDatabaseFrom(path, CreateMode::Menu, c.describe, nullptr);
+    EXPECT_FALSE(created.ok);
     EXPECT_EQ(Listing(dir.Dir()), "");
-    const std::vector<Notice>& n = log.Notices();
-    ASSERT_EQ(n.size(), 1u) << log.Texts();
+    std::vector<Notice> n = log.Notices();
+    n.insert(n.end(), created.messages.begin(), created.messages.end());
+    ASSERT_EQ(n.size(), 1u) << log.Texts() << created.Texts();
     EXPECT_EQ(n[0].caption, "Creazione database");
     EXPECT_EQ(n[0].icon, NoticeIcon::Exclamation);
     const std::string failed = "Errore durante la creazione del database " + path + "\n\n";
@@ -215,25 +219,24 @@ TEST(DictionaryBuild, IndexFieldsFollowTheirPositions) {
   const std::string folder = dir.Path("Località");
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(folder)));
   const std::string path = folder + "/Quendo è qui.mdb";
-  ASSERT_EQ(CreateTimetableDatabaseFrom(
-                path, CreateMode::Startup,
-                [](const DictionaryTables& t) {
-                  return DescribeSchema(t) & DictAddField(t.campi, "prova", "uno", 'L', 0, 1, "Uno", "") &
-                         DictAddField(t.campi, "prova", "due", 'A', 5, 0, "Due", "") &
-                         DictAddField(t.campi, "prova", "tre", 'A', 5, 1, "Tre", "") &
-                         DictAddField(t.campi, "prova", "quattro", 'M', 0, 0, "Quattro", "") &
-                         DictAddIndex(t.indici, "prova", "codice", 1, "Codice", "") &
-                         DictAddIndexField(t.indici2, "prova", "codice", 0, "uno") &
-                         DictAddIndex(t.indici, "prova", "trio", 0, "Trio", "") &
-                         DictAddIndexField(t.indici2, "prova", "trio", 2, "uno") &
-                         DictAddIndexField(t.indici2, "prova", "trio", 0, "tre") &
-                         DictAddIndexField(t.indici2, "prova", "trio", 1, "due") &
-                         DictAddTable(t.tavole, "prova", "Prova", "Tavola di prova");
-                },
-                nullptr),
-            1)
-      << log.Texts();
-  EXPECT_EQ(log.Texts(), "Il database " + path + " è stato creato con successo");
+  const CreateOutcome created = CreateTimetableDatabaseFrom(
+      path, CreateMode::Startup,
+      [](const DictionaryTables& t) {
+        return DescribeSchema(t) & DictAddField(t.campi, "prova", "uno", 'L', 0, 1, "Uno", "") &
+               DictAddField(t.campi, "prova", "due", 'A', 5, 0, "Due", "") &
+               DictAddField(t.campi, "prova", "tre", 'A', 5, 1, "Tre", "") &
+               DictAddField(t.campi, "prova", "quattro", 'M', 0, 0, "Quattro", "") &
+               DictAddIndex(t.indici, "prova", "codice", 1, "Codice", "") &
+               DictAddIndexField(t.indici2, "prova", "codice", 0, "uno") &
+               DictAddIndex(t.indici, "prova", "trio", 0, "Trio", "") &
+               DictAddIndexField(t.indici2, "prova", "trio", 2, "uno") &
+               DictAddIndexField(t.indici2, "prova", "trio", 0, "tre") &
+               DictAddIndexField(t.indici2, "prova", "trio", 1, "due") &
+               DictAddTable(t.tavole, "prova", "Prova", "Tavola di prova");
+      },
+      nullptr);
+  ASSERT_TRUE(created.ok) << log.Texts() << created.Texts();
+  EXPECT_EQ(log.Texts() + created.Texts(), "Il database " + path + " è stato creato con successo");
   EXPECT_EQ(Listing(folder), "Quendo è qui.mdb\n");
   EXPECT_EQ(QueryFile(path, "SELECT group_concat(name, ',') FROM pragma_index_info('prova__trio')"), "tre,due,uno\n");
   EXPECT_EQ(QueryFile(path, "SELECT group_concat(name || ' ' || type, ',') FROM pragma_table_info('prova')"),

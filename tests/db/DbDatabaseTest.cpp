@@ -48,6 +48,12 @@ TEST_F(DbDatabaseTest, OpenFailuresAreReportedAndLeaveTheFileAlone) {
     std::string error;
     EXPECT_TRUE(!c.check || (!CheckDatabaseFile(c.file, CheckDepth::Quick, error) && HasPart(error, c.check)))
         << c.file << ": " << error;
+    if (c.check) {
+      // The same refusal as the open's, with the check's reason.
+      const Outcome checked = CheckDatabaseToOpen(c.file);
+      EXPECT_TRUE(!checked.ok && checked.messages.size() == 1 && checked.messages[0].icon == NoticeIcon::Stop);
+      EXPECT_EQ(checked.Failure(), "Errore in fase di apertura del database\n\n" + error);
+    }
     EXPECT_EQ(FileBytes(c.file), before) << c.file;
   }
   EXPECT_EQ(Listing(dir.Dir()), "foreign.db\nnotes.txt\nt.mdb\n");  // no log or journal left beside them
@@ -118,7 +124,8 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
   const std::string copy = dir.Path("copia.mdb");
   std::string error;
   ASSERT_EQ(AddCadence(db.get(), "FES", "Festivo"), 1);
-  ASSERT_TRUE(DuplicateDatabaseFile(path, copy, error)) << error;
+  const Outcome copied = DuplicateDatabaseFile(path, copy);
+  ASSERT_TRUE(copied.ok && copied.messages.empty()) << copied.Texts();
   db.reset();
   EXPECT_EQ(Listing(dir.Dir()), "copia.mdb\nt.mdb\n");
   EXPECT_EQ(QueryFile(copy, "SELECT * FROM cadenz"), "FES|Festivo\n");
@@ -141,8 +148,12 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
       {path, dir.Path("manca/copia3.mdb")},             // no such folder
   };
   for (const auto& [source, destination] : cases) {
-    error.clear();
-    EXPECT_FALSE(DuplicateDatabaseFile(source, destination, error) || error.empty()) << destination;
+    const Outcome refused = DuplicateDatabaseFile(source, destination);
+    const std::string failed = "Errore durante la duplicazione del database\n\n" + source + "\n" + destination + "\n\n";
+    EXPECT_FALSE(refused.ok) << destination;
+    ASSERT_EQ(refused.messages.size(), 1u) << destination;
+    EXPECT_TRUE(HasPrefix(refused.Failure(), failed) && refused.Failure().size() > failed.size()) << refused.Failure();
+    EXPECT_EQ(refused.messages[0].caption, "Duplicazione database");
   }
   EXPECT_EQ(Listing(dir.Dir()), listing);
   for (const auto& [name, content] : bytes) EXPECT_TRUE(FileBytes(dir.Path(name)) == content) << name << " changed";

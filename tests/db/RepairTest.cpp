@@ -24,7 +24,8 @@ class Repair : public ::testing::Test {
   // A timetable database of 1000 trips with 10 stops each, two day types and a year of calendar.
   void SetUp() override {
     path_ = dir_.Path("lavoro.mdb");
-    ASSERT_EQ(CreateTimetableDatabase(path_, CreateMode::Menu, SeedLocalityZero), 1) << log_.Texts();
+    const CreateOutcome created = CreateTimetableDatabase(path_, CreateMode::Menu, SeedLocalityZero);
+    ASSERT_TRUE(created.ok) << log_.Texts() << created.Texts();
     ASSERT_EQ(ExecOnFile(path_,
                          "INSERT INTO master (codice, azienda, datini, datfin, id_corsa, gruppo) "
                          "VALUES (0, 0, '1900-01-01', '2099-12-31', 0, 0);"
@@ -69,7 +70,7 @@ TEST_F(Repair, SoundFileIsRebuiltWithoutItsFreePagesBesideAnOpenConnection) {
   const size_t before = FileBytes(path_).size();
   DbDatabase open(path_);
   const RepairResult result = Run(path_);
-  EXPECT_EQ(std::pair(result.outcome, result.message), std::pair(RepairOutcome::Rebuilt, std::string()));
+  EXPECT_EQ(std::pair(result.outcome, result.Texts()), std::pair(RepairOutcome::Rebuilt, std::string()));
   EXPECT_LT(FileBytes(path_).size(), before / 2);
   // The open connection goes on working on the rebuilt file, which keeps its rows.
   EXPECT_EQ(sqlite3_exec(open.Handle(), "DELETE FROM detcor WHERE id = 100", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -112,7 +113,7 @@ TEST_F(Repair, DamagedFileIsSalvagedAndTheRowsOfTheDamagedPagesAloneAreLost) {
     int pumped = 0;
     options.pump = [&pumped] { ++pumped; };
     const RepairResult result = RepairDatabase(options);
-    ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.message;
+    ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.Texts();
     EXPECT_GT(pumped, 0);
 
     // The new file: sound, ours, holding exactly the rows of the pages that survived.
@@ -137,8 +138,8 @@ TEST_F(Repair, DamagedFileIsSalvagedAndTheRowsOfTheDamagedPagesAloneAreLost) {
     std::map<std::string, long> reported;
     for (const TableRows& t : result.recovered) reported[t.table] = t.rows;
     EXPECT_EQ(reported, expected);
-    EXPECT_TRUE(HasPart(result.message, "\n\nRighe recuperate per tavola:\nmaster: 1\n"));
-    EXPECT_EQ(HasPart(result.message,
+    EXPECT_TRUE(HasPart(result.Texts(), "\n\nRighe recuperate per tavola:\nmaster: 1\n"));
+    EXPECT_EQ(HasPart(result.Texts(),
                       "\nRighe che rimandano a righe andate perse: " + std::to_string(result.orphanRows) + ".\n"),
               result.orphanRows > 0);
   }
@@ -200,10 +201,10 @@ TEST_F(Repair, EveryFailedSalvageLeavesTheDamagedFileInPlaceAsItWas) {
     const std::string damaged = FileBytes(path_);
     const RepairResult result = Run(path_, c.program);
     EXPECT_EQ(result.outcome, RepairOutcome::Failed);
-    EXPECT_TRUE(HasPrefix(result.message, "Errore durante la riparazione del database\n\n" + path_ +
+    EXPECT_TRUE(HasPrefix(result.Texts(), "Errore durante la riparazione del database\n\n" + path_ +
                                               "\n\nIl file del database è danneggiato") &&
-                HasPart(result.message, "\n\nNon è stato possibile recuperarne i dati: " + c.reason) &&
-                HasPart(result.message, c.alsoReason));
+                HasPart(result.Texts(), "\n\nNon è stato possibile recuperarne i dati: " + c.reason) &&
+                HasPart(result.Texts(), c.alsoReason));
     EXPECT_TRUE(result.recovered.empty());
     EXPECT_TRUE(FileBytes(path_) == damaged) << "the damaged file changed";
     open.reset();
@@ -300,11 +301,11 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
     for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
     const std::string bytes = FileBytes(path), listing = Listing(dir_.Dir());
     const RepairResult result = Run(path);
-    EXPECT_EQ(result.outcome, c.outcome) << result.message;
+    EXPECT_EQ(result.outcome, c.outcome) << result.Texts();
     EXPECT_EQ(log_.Texts(), "");
     switch (c.outcome) {
       case RepairOutcome::Rebuilt:
-        EXPECT_EQ(result.message, "");
+        EXPECT_EQ(result.Texts(), "");
         EXPECT_EQ(Listing(dir_.Dir()), listing);
         break;
       case RepairOutcome::Salvaged: {
@@ -315,14 +316,14 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
         std::map<std::string, long> reported;
         for (const TableRows& t : result.recovered) {
           reported[t.table] = t.rows;
-          EXPECT_TRUE(HasPart(result.message, "\n" + t.table + ": " + std::to_string(t.rows) + "\n"));
+          EXPECT_TRUE(HasPart(result.Texts(), "\n" + t.table + ": " + std::to_string(t.rows) + "\n"));
         }
         EXPECT_EQ(reported, RowsPerTable(path));
-        EXPECT_TRUE(HasPart(result.message, "Il file danneggiato è stato conservato come:\n" + kept));
+        EXPECT_TRUE(HasPart(result.Texts(), "Il file danneggiato è stato conservato come:\n" + kept));
         break;
       }
       case RepairOutcome::Failed: {
-        EXPECT_EQ(result.message, "Errore durante la riparazione del database\n\n" + path + "\n\n" + c.reason);
+        EXPECT_EQ(result.Texts(), "Errore durante la riparazione del database\n\n" + path + "\n\n" + c.reason);
         EXPECT_TRUE(FileBytes(path) == bytes) << "the refused file changed";
         EXPECT_EQ(Listing(dir_.Dir()), listing);
         EXPECT_TRUE(result.recovered.empty());

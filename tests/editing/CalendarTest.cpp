@@ -183,7 +183,7 @@ TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
       ProgressLog progress;
       const GenerationResult result = Generate(code, first, kJan31, days, operation, &marked, &progress);
       EXPECT_EQ(result.written, 0);
-      EXPECT_EQ(result.refusal, expected);
+      EXPECT_EQ(result.Failure(), expected);
       EXPECT_EQ(marked.size() + progress.calls.size(), 0u);
     }
   }

@@ -329,26 +329,28 @@ TEST_F(Quadro, MoveToNewQuadroTakesAndRaisesTheCounter) {
   DbDatabase db(path);
   QuadroTimetable model(&db);
   model.LoadQuadro(5);
-  bool moved = false;
+  Outcome moved;
   const std::string state =
       "SELECT (SELECT gruppo FROM master), (SELECT group_concat(gruppo) FROM (SELECT gruppo FROM tescor WHERE id IN "
       "(9, 12, 20) ORDER BY id))";
 
   db.BeginTrans();
-  EXPECT_EQ(model.MoveToNewQuadro(0, moved), "");
-  EXPECT_TRUE(moved);
+  moved = model.MoveToNewQuadro(0);
+  EXPECT_EQ(moved.Texts(), "");
+  EXPECT_TRUE(moved.ok);
   db.Rollback();
   EXPECT_EQ(Query(state), "40|5,5,5\n");
 
   model.LoadQuadro(5);
-  EXPECT_EQ(model.MoveToNewQuadro(1, moved), "");
+  EXPECT_EQ(model.MoveToNewQuadro(1).Texts(), "");
   EXPECT_EQ(Query(state), "41|5,40,5\n");
   EXPECT_EQ(Shown(model).substr(0, 5), "9,20\n");  // the moved trip has left the quadro
   EXPECT_EQ(notices.Texts(), "");
 
   RunSql(path, "DELETE FROM master");
-  EXPECT_EQ(model.MoveToNewQuadro(0, moved), TripStore::MissingMasterText());
-  EXPECT_FALSE(moved);
+  moved = model.MoveToNewQuadro(0);
+  EXPECT_EQ(moved.Texts(), TripStore::MissingMasterText());
+  EXPECT_FALSE(moved.ok);
   EXPECT_EQ(Query("SELECT gruppo FROM tescor WHERE id = 9"), "5\n");
 }
 
@@ -368,7 +370,9 @@ TEST_F(Quadro, ClonedTimesKeepTheSourceRunningTimes) {
   QuadroTimetable model(&db);
   model.LoadQuadro(8);
   for (const auto& [source, departure, message, stored] : cases) {
-    EXPECT_EQ(model.CloneTimes(source, 1, departure), message) << departure;
+    const Outcome cloned = model.CloneTimes(source, 1, departure);
+    EXPECT_EQ(cloned.Texts(), message) << departure;
+    EXPECT_EQ(cloned.ok, message.empty()) << departure;
     EXPECT_EQ(
         Query(
             "SELECT group_concat(arriva || '/' || parte, ' ') FROM (SELECT * FROM detcor WHERE id = 51 ORDER BY sub)"),
@@ -378,7 +382,7 @@ TEST_F(Quadro, ClonedTimesKeepTheSourceRunningTimes) {
   EXPECT_EQ(cell->arrivalText + "|" + cell->departureText + "|" + std::to_string(cell->changed), "22:20|22:20|1");
   EXPECT_EQ(notices.Texts(), "");
   model.Column(0)->deleted = 1;  // a trip deleted in the session lends no times
-  EXPECT_EQ(model.CloneTimes(0, 1, 800),
+  EXPECT_EQ(model.CloneTimes(0, 1, 800).Texts(),
             "ATTENZIONE: la corsa della colonna di origine è stata eliminata.\n\n"
             "La clonazione degli orari risulta impossibile.");
 }

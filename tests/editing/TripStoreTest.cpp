@@ -99,7 +99,7 @@ TEST_F(Trips, InsertTakesTheCountersWhichOnlyRise) {
   TripStore store(&db);
   for (const auto& [quadro, id, storedQuadro, master] : cases) {
     const TripInsertResult result = store.Insert(head, quadro);
-    EXPECT_EQ(std::to_string(result.stored) + result.refusal + " " + std::to_string(result.id) + " " +
+    EXPECT_EQ(std::to_string(result.ok) + result.Failure() + " " + std::to_string(result.id) + " " +
                   std::to_string(result.quadro),
               "1 " + std::to_string(id) + " " + std::to_string(storedQuadro));
     EXPECT_EQ(QueryFile(path, "SELECT id_corsa, gruppo FROM master"), master);
@@ -115,7 +115,7 @@ TEST_F(Trips, InsertTakesTheCountersWhichOnlyRise) {
 
   RunSql(path, "DELETE FROM master");  // nothing is written without the master row
   const TripInsertResult refused = store.Insert(head, 1);
-  EXPECT_EQ(std::to_string(refused.stored) + " " + refused.refusal, std::string("0 ") + TripStore::MissingMasterText());
+  EXPECT_EQ(std::to_string(refused.ok) + " " + refused.Failure(), std::string("0 ") + TripStore::MissingMasterText());
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM tescor"), "7\n");
 }
 

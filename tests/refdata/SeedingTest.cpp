@@ -25,7 +25,8 @@ TEST(ShippedLists, SeedANewDatabaseWhole) {
   ScratchDir dir;
   NoticeLog notices;
   const std::string path = dir.Path("primo.mdb");
-  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Startup), 1) << notices.Texts();
+  const CreateOutcome created = CreateSeededDatabase(path, CreateMode::Startup);
+  ASSERT_TRUE(created.ok) << notices.Texts() << created.Texts();
   EXPECT_EQ(QueryFile(path,
                       "SELECT (SELECT count(*) FROM regazi), (SELECT count(*) FROM regent), (SELECT count(*) FROM "
                       "local), (SELECT group_concat(id) FROM local WHERE prov = ' ')"),
@@ -62,14 +63,16 @@ TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeedingAndAMissingOneStopsIt) {
   QFile::remove(cp1252::ToQString(Folder() + "/" + kLocalitiesFile));
   auto own = std::make_unique<ScopedEnv>("QUENDO_DATA_DIR", data.Dir());
   EXPECT_EQ(RefDataFolder(), Folder());
-  EXPECT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 0);
+  const CreateOutcome failed = CreateSeededDatabase(path, CreateMode::Menu);
+  EXPECT_FALSE(failed.ok);
   EXPECT_EQ(Listing(dir.Dir()), "");
-  EXPECT_EQ(notices.Texts(), "Errore durante la creazione del database " + path +
-                                 "\n\nErrore lettura dati di riferimento\n\nFile \"" + Folder() +
-                                 "/localita.csv\"\n\nIl file non esiste o non può essere letto");
+  EXPECT_EQ(notices.Texts() + failed.Texts(), "Errore durante la creazione del database " + path +
+                                                  "\n\nErrore lettura dati di riferimento\n\nFile \"" + Folder() +
+                                                  "/localita.csv\"\n\nIl file non esiste o non può essere letto");
   notices.Clear();
   WriteFileBytes(Folder() + "/" + kLocalitiesFile, localities);
-  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << notices.Texts();
+  const CreateOutcome created = CreateSeededDatabase(path, CreateMode::Menu);
+  ASSERT_TRUE(created.ok) << notices.Texts() << created.Texts();
   own.reset();
   EXPECT_NE(RefDataFolder(), Folder());
   EXPECT_EQ(Dump(path, "regazi"), "0|*** azienda non assegnata ***\n7|Azienda di prova\n");
@@ -112,7 +115,8 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumberAndAFaultyListWritesNothing
   }
   // A list with a faulty line, or a row that the table refuses (code 0 is there already), writes nothing of its table.
   const std::string path = dir.Path("x.mdb");
-  ASSERT_EQ(CreateSeededDatabase(path, CreateMode::Menu), 1) << notices.Texts();
+  const CreateOutcome created = CreateSeededDatabase(path, CreateMode::Menu);
+  ASSERT_TRUE(created.ok) << notices.Texts() << created.Texts();
   notices.Clear();
   {
     DbDatabase database(path);

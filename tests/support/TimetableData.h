@@ -18,7 +18,8 @@ inline void CopySeededDatabase(const std::string& path) {
   static const ScratchDir dir;
   static const std::string seeded = [] {
     NoticeLog notices;
-    EXPECT_EQ(CreateSeededDatabase(dir.Path("seeded.mdb"), CreateMode::Startup), 1) << notices.Texts();
+    const CreateOutcome created = CreateSeededDatabase(dir.Path("seeded.mdb"), CreateMode::Startup);
+    EXPECT_TRUE(created.ok) << notices.Texts() << created.Texts();
     return dir.Path("seeded.mdb");
   }();
   ASSERT_TRUE(QFile::copy(cp1252::ToQString(seeded), cp1252::ToQString(path)));

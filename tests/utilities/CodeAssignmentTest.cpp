@@ -39,14 +39,12 @@ const char* const kLines = "SELECT id, codlinea FROM tescor ORDER BY id";
 
 using Run = std::function<std::string(DbDatabase*, WorkProgress*)>;
 
-std::string TripCodes(DbDatabase* db, WorkProgress* p) { return TripCodesResultText(AssignTripCodes(db, p)); }
-std::string StopCodes(DbDatabase* db, WorkProgress* p) { return StopCodesResultText(AssignStopCodes(db, p)); }
-std::string RouteCodes(DbDatabase* db, WorkProgress* p) { return RouteCodesResultText(AssignRouteCodes(db, p)); }
-std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return BoardAsLineResultText(AssignBoardAsLine(db, p)); }
+std::string TripCodes(DbDatabase* db, WorkProgress* p) { return AssignTripCodes(db, p).Texts(); }
+std::string StopCodes(DbDatabase* db, WorkProgress* p) { return AssignStopCodes(db, p).Texts(); }
+std::string RouteCodes(DbDatabase* db, WorkProgress* p) { return AssignRouteCodes(db, p).Texts(); }
+std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return AssignBoardAsLine(db, p).Texts(); }
 Run Contracts(bool anyLine, const char* line) {
-  return [=](DbDatabase* db, WorkProgress* p) {
-    return ContractCodesResultText(AssignContractCodes(db, {anyLine, line, 5, 1234}, p));
-  };
+  return [=](DbDatabase* db, WorkProgress* p) { return AssignContractCodes(db, {anyLine, line, 5, 1234}, p).Texts(); };
 }
 
 struct Assignment {
@@ -163,7 +161,8 @@ TEST_F(CodesThere, ABatchNotTakenChangesNothing) {
               SQLITE_OK);
     r = AssignTripCodes(&db, nullptr);
   }
-  EXPECT_FALSE(r.stored);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.Texts(), AssignmentNotStoredText());
   EXPECT_EQ(r.updated, 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));
   EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor ORDER BY id"), before);

@@ -8,6 +8,7 @@
 #include "utilities/DuplicateTrips.h"
 
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 
@@ -22,10 +23,10 @@ struct Duplicates : ::testing::Test {
   std::string Found(DuplicateTripSet* out = nullptr) {
     NoticeLog notices;
     DbDatabase db(path);
-    bool read = false;
-    DuplicateTripSet set = FindDuplicateTrips(&db, nullptr, &read);
-    EXPECT_TRUE(read);
+    DuplicateTripSet set = FindDuplicateTrips(&db, nullptr);
+    EXPECT_TRUE(set.ok);
     EXPECT_EQ(notices.Texts(), "");
+    EXPECT_EQ(set.Texts(), set.Duplicates() == 0 ? kNoDuplicateTripsText : "");
     std::string found;
     for (const TripHeadGroup& g : set.groups)
       for (const DuplicateTripEntry& t : g.trips)
@@ -52,8 +53,8 @@ struct Duplicates : ::testing::Test {
   // The same, stored; the result text.
   std::string Fix() {
     const DuplicateShiftResult r = Shift();
-    EXPECT_TRUE(r.stored);
-    return DuplicateShiftResultText(r);
+    EXPECT_TRUE(r.ok);
+    return r.Texts();
   }
 };
 
@@ -65,6 +66,12 @@ TEST_F(Duplicates, ReportEqualsTheHandMadeOne) {
   EXPECT_EQ(set.dayCount, 14);
   EXPECT_EQ(set.MarkedIds(), (std::vector<std::int32_t>{11, 21, 61, 62}));
   EXPECT_EQ(DuplicateTripReportText(set, path, kMoment), ExpectedDuplicateReport(path));
+  // Written whole, or refused with the path when the folder is not there.
+  const std::string report = dir.Path("CORSE_DOPPIE.TXT"), nowhere = dir.Path("manca") + "/CORSE_DOPPIE.TXT";
+  EXPECT_TRUE(WriteDuplicateTripReport(report, set, path, kMoment).ok);
+  EXPECT_EQ(FileBytes(report), ExpectedDuplicateReport(path));
+  const Outcome refused = WriteDuplicateTripReport(nowhere, set, path, kMoment);
+  EXPECT_EQ(std::pair(refused.ok, refused.Failure()), std::pair(false, "Impossibile creare\n\n" + nowhere));
 }
 
 TEST_F(Duplicates, CopiesMoveOneMinuteExceptTheirNoTimes) {
@@ -142,7 +149,7 @@ TEST_F(Duplicates, ARefusedStopRowIsSkippedAndNotCounted) {
   const DuplicateShiftResult r = Shift(
       "CREATE TEMP TRIGGER stall BEFORE UPDATE ON detcor WHEN NEW.id = 11 AND NEW.sub = 2 "
       "BEGIN SELECT RAISE(ABORT, 'riga bloccata'); END;");
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.trips, 4);
   EXPECT_EQ(r.rows, 9);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore aggiornamento tavola (detcor)"));
@@ -159,7 +166,7 @@ TEST_F(Duplicates, ABatchTheDatabaseDoesNotTakeChangesNothing) {
   NoticeLog notices;
   const DuplicateShiftResult r =
       Shift("CREATE TEMP TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;");
-  EXPECT_FALSE(r.stored);
+  EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.trips + r.rows, 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore in fase di convalida della transazione"));
   EXPECT_EQ(TripTimes(path), before);

@@ -56,7 +56,7 @@ Work Routes(RouteName search, RouteName replacement) {
   return [=](DbDatabase* db) { return NormalizeRouteCodes(db, search, replacement, nullptr).Texts(); };
 }
 Work Clear(CleanUp which) {
-  return [=](DbDatabase* db) { return CleanUpResultText(which, ClearCodes(db, which, nullptr)); };
+  return [=](DbDatabase* db) { return ClearCodes(db, which, nullptr).Texts(); };
 }
 
 const char* const kDuomo = "Piazza \"Duomo\"";
@@ -145,8 +145,7 @@ TEST_F(Normalised, LocalityOfExactlyTheStopsRows) {
   const int id = std::stoi(locality);
   const std::string before = QueryFile(path, "SELECT id, sub, reglocal FROM detcor ORDER BY id, sub");
   DbDatabase db(path);
-  EXPECT_EQ(LocalityAssignmentResultText(AssignStopLocality(&db, {"", kDuomo, ""}, id)),
-            "Sono stati modificati 2 dettagli orari");
+  EXPECT_EQ(AssignStopLocality(&db, {"", kDuomo, ""}, id).Texts(), "Sono stati modificati 2 dettagli orari");
   const std::string l = std::to_string(id);
   EXPECT_EQ(Changes("SELECT id, sub, reglocal FROM detcor ORDER BY id, sub", before),
             "-3|2|0\n-4|2|0\n+3|2|" + l + "\n+4|2|" + l + "\n");
@@ -156,7 +155,7 @@ TEST_F(Normalised, TripsWithoutPeriodsGoWithTheirStops) {
   // Trip 7: no stop and no period; trip 5 has only an excluded period and stays.
   RunSql(path, TripHeadSql(7, 4, 1300));
   DbDatabase db(path);
-  EXPECT_EQ(PeriodlessTripsResultText(DeleteTripsWithoutPeriod(&db, nullptr)),
+  EXPECT_EQ(DeleteTripsWithoutPeriod(&db, nullptr).Texts(),
             "Risultati dell'elaborazione:\n\nEliminate 2 corse senza periodo di effettuazione.");
   EXPECT_EQ(QueryFile(path, "SELECT group_concat(id) FROM tescor"), "1,2,3,4,5\n");
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM detcor WHERE id = 6"), "0\n");
@@ -195,9 +194,7 @@ TEST_P(StopCases, DeletedUnlessATerminus) {
   DbDatabase db(path);
   const StopDeletion d = DeleteStop(&db, c.code, nullptr);
   EXPECT_EQ(d.terminus, c.terminus);
-  if (!c.terminus) {
-    EXPECT_EQ(StopDeletionResultText(d.rows), c.result);
-  }
+  EXPECT_EQ(d.Texts(), c.terminus ? TerminusStopText() : c.result);
   std::string gone;
   for (const QString& line : QString::fromStdString(Changes(keys, before)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
     gone += line.mid(1).toStdString() + "\n";

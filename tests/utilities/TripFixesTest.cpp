@@ -11,6 +11,7 @@
 #include "utilities/TripFixes.h"
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST_P(Fixes, WriteTheirRows) {
     DbDatabase db(path);
     r = c.fix(&db, nullptr);
   }
-  EXPECT_TRUE(r.stored);
+  EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.updated, c.count);
   EXPECT_EQ(notices.Texts(), "");
   EXPECT_EQ(QueryFile(path, c.query), c.rows);
@@ -214,7 +215,9 @@ TEST_P(Quality, FindingsAndVerdict) {
   const std::string rows = QueryFile(path, "SELECT * FROM detcor") + QueryFile(path, "SELECT * FROM tescor");
   {
     DbDatabase db(path);
-    EXPECT_EQ(CommunicationQualityText(&db), GetParam().text);
+    const Outcome quality = CommunicationQuality(&db);
+    EXPECT_EQ(quality.Texts(), GetParam().text);
+    EXPECT_TRUE(quality.ok && quality.messages.size() == 1 && quality.messages[0].icon == NoticeIcon::Information);
   }
   EXPECT_EQ(QueryFile(path, "SELECT * FROM detcor") + QueryFile(path, "SELECT * FROM tescor"), rows);
 }
@@ -239,6 +242,7 @@ TEST_F(Coherence, CoherentGivesNothing) {
   const CoherenceMessageList l = Find(Head(1, "'P1', 1, 0, 0") + Head(2, "'P1 ', 1, 0, 0") + Head(3, "'P2', 2, 0, 0") +
                                       Head(4, "NULL, 0, 0, 0") + Head(5, "'', 0, 0, 0"));
   EXPECT_TRUE(l.Empty());
+  EXPECT_EQ(std::pair(l.ok, l.Texts()), std::pair(true, std::string(kCoherentText)));
 }
 
 TEST_F(Coherence, LinesAndReport) {
@@ -248,9 +252,15 @@ TEST_F(Coherence, LinesAndReport) {
   EXPECT_EQ(l.boards, (std::vector<std::string>{"Quadro 1 Percorsi: P1 / P2\n", "Quadro 1 Percorsi: P2 / P3\n",
                                                 "Quadro 2 Percorsi:  / P4\n", "Quadro 3 Percorsi:  / P4\n"}));
   EXPECT_EQ(l.routes, (std::vector<std::string>{"Percorso:  Quadri: 2 / 3\n", "Percorso: P4 Quadri: 2 / 3\n"}));
+  EXPECT_EQ(std::pair(l.ok, l.Texts()), std::pair(false, std::string(kIncoherentText)));
   CoherenceMessageList routesOnly;
   routesOnly.AddRouteMessage("P9", 4, 5);
   const std::string rule(72, '=');
+  const std::string nowhere = dir.Path("manca") + "/ERRORI_QUADRI_PERCORSI.TXT";
+  const Outcome refused = WriteCoherenceReport(nowhere, routesOnly, {2024, 3, 1, 8, 5, 0});
+  EXPECT_EQ(std::pair(refused.ok, refused.Failure()), std::pair(false, "Impossibile creare\n\n" + nowhere));
+  EXPECT_TRUE(WriteCoherenceReport(dir.Path("report.txt"), routesOnly, {2024, 3, 1, 8, 5, 0}).ok);
+  EXPECT_EQ(FileBytes(dir.Path("report.txt")), CoherenceReportText(routesOnly, {2024, 3, 1, 8, 5, 0}));
   EXPECT_EQ(CoherenceReportText(routesOnly, {2024, 3, 1, 8, 5, 0}),
             rule + "\r\n01/03/2024 08.05 Report verifica Coerenza Quadri Percorsi (Quendo)\r\n" + rule +
                 "\r\n\r\n******* Quadri che utilizzano diversi percorsi ********\r\n\r\n"

@@ -45,7 +45,7 @@ struct Grouping : ::testing::Test {
     DbDatabase db(path);
     const GroupingResult r = GroupTrips(&db, nullptr);
     EXPECT_EQ(notices.Texts(), "");
-    return r.masterFound ? GroupingResultText(r) : "";
+    return r.masterFound ? r.Texts() : "";
   }
 };
 
@@ -79,6 +79,7 @@ TEST_F(Grouping, NoStopsGiveNoQuadroAndNoMasterRowWritesNothing) {
   RunSql(path, "DELETE FROM master");
   DbDatabase db(path);
   EXPECT_FALSE(GroupingMasterExists(&db));
+  EXPECT_EQ(GroupingCanStart(&db).Texts(), GroupingMissingMasterText());
   EXPECT_EQ(Run(), "");
   EXPECT_EQ(Groups(), "1|5\n2|-1\nnext ");
 }
@@ -126,7 +127,8 @@ TEST_P(NotStored, IsSaidAndChangesNothing) {
     result = GroupTrips(&db, nullptr);
   }
   EXPECT_TRUE(result.masterFound);
-  EXPECT_FALSE(result.stored);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.Texts(), GroupingNotStoredText());
   ASSERT_EQ(notices.Notices().size(), 1u) << notices.Texts();
   EXPECT_TRUE(HasPrefix(notices.Texts(), GetParam().notice));
   EXPECT_EQ(Groups(), "1|7\n2|7\n3|7\n4|7\nnext 9\n");

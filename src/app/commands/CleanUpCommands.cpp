@@ -17,7 +17,7 @@ void Clear(MainFrame* frame, CleanUp which) {
     FrameProgress progress(frame);
     result = ClearCodes(frame->Database(), which, &progress);
   }
-  TellBatchResult(result, CleanUpResultText(which, result));
+  ui::ShowOutcome(result);
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ void DeleteTripsWithoutPeriod(MainFrame* frame) {
     FrameProgress progress(frame);
     result = DeleteTripsWithoutPeriod(frame->Database(), &progress);
   }
-  TellBatchResult(result, PeriodlessTripsResultText(result));
+  ui::ShowOutcome(result);
 }
 
 void DeleteStop(MainFrame* frame) {
@@ -48,8 +48,5 @@ void DeleteStop(MainFrame* frame) {
     deletion = DeleteStop(frame->Database(), dialog.code, &progress);
   }
   HideBusy();
-  if (deletion.terminus)
-    ui::MessageBox(TerminusStopText(), ui::MB_ICONSTOP);
-  else
-    TellBatchResult(deletion.rows, StopDeletionResultText(deletion.rows));
+  ui::ShowOutcome(deletion);
 }

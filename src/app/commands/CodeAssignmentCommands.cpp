@@ -1,5 +1,6 @@
 #include "app/commands/CodeAssignmentCommands.h"
 
+#include "app/commands/BatchResultBox.h"
 #include "dialogs/ContractsAssignDialog.h"
 #include "platform/Busy.h"
 #include "platform/BusyProgress.h"
@@ -10,32 +11,20 @@
 
 namespace {
 
-bool Asked(const std::string& question) {
-  return ui::MessageBox(question, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) == ui::IDOK;
-}
-
-// The result box, or the stop box of a batch the database did not take.
-void Tell(const AssignmentResult& result, std::string (*text)(const AssignmentResult&)) {
-  if (!result.stored)
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-  else
-    ui::MessageBox(text(result), ui::MB_ICONINFORMATION);
-}
-
 // The two questions of the stop and route codes, the second chosen by whether codes are there.
 bool AskTwice(DbDatabase* db, const std::string& first, std::string (*second)(bool), bool (*assigned)(DbDatabase*)) {
-  if (!Asked(first)) return false;
+  if (!AskedToProceed(first)) return false;
   ShowBusy(true);
-  return Asked(second(assigned(db)));
+  return AskedToProceed(second(assigned(db)));
 }
 
 }  // namespace
 
 void AssignTripCodes(MainFrame* frame) {
-  if (!Asked(TripCodesQuestion())) return;
+  if (!AskedToProceed(TripCodesQuestion())) return;
   ShowBusy(true);
   FrameProgress progress(frame);
-  Tell(AssignTripCodes(frame->Database(), &progress), TripCodesResultText);
+  ui::ShowOutcome(AssignTripCodes(frame->Database(), &progress));
 }
 
 void AssignContractCodes(MainFrame* frame) {
@@ -44,24 +33,24 @@ void AssignContractCodes(MainFrame* frame) {
   ShowBusy(true);
   FrameProgress progress(frame);
   const ContractChoice choice{dialog.anyLine, dialog.line, dialog.authority, dialog.contract};
-  Tell(AssignContractCodes(frame->Database(), choice, &progress), ContractCodesResultText);
+  ui::ShowOutcome(AssignContractCodes(frame->Database(), choice, &progress));
 }
 
 void AssignStopCodes(MainFrame* frame) {
   if (!AskTwice(frame->Database(), StopCodesFirstQuestion(), StopCodesSecondQuestion, StopCodesAssigned)) return;
   BusyProgress progress;
-  Tell(AssignStopCodes(frame->Database(), &progress), StopCodesResultText);
+  ui::ShowOutcome(AssignStopCodes(frame->Database(), &progress));
 }
 
 void AssignRouteCodes(MainFrame* frame) {
   if (!AskTwice(frame->Database(), RouteCodesFirstQuestion(), RouteCodesSecondQuestion, RouteCodesAssigned)) return;
   BusyProgress progress;
-  Tell(AssignRouteCodes(frame->Database(), &progress), RouteCodesResultText);
+  ui::ShowOutcome(AssignRouteCodes(frame->Database(), &progress));
 }
 
 void AssignBoardAsLine(MainFrame* frame) {
-  if (!Asked(BoardAsLineQuestion())) return;
+  if (!AskedToProceed(BoardAsLineQuestion())) return;
   ShowBusy(true);
   FrameProgress progress(frame);
-  Tell(AssignBoardAsLine(frame->Database(), &progress), BoardAsLineResultText);
+  ui::ShowOutcome(AssignBoardAsLine(frame->Database(), &progress));
 }

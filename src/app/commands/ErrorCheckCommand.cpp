@@ -35,8 +35,7 @@ void SaveErrorReport(MainFrame& frame, const ErrorListReport& report) {
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
   const std::string databasePath = frame.Database() ? frame.Database()->Path() : std::string();
-  if (!report.WriteReport(dialog.Path(), databasePath, now))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(report.WriteReport(dialog.Path(), databasePath, now));
 }
 
 void VerifyErrors(MainFrame& frame) {
@@ -47,12 +46,13 @@ void VerifyErrors(MainFrame& frame) {
   ReportView* view = ReportView::Create(&frame);
   auto report = std::make_unique<ErrorListReport>(frame.Database(), OptionsOf(dialog));
   ShowBusy(true);
+  Outcome checked;
   {
     FrameProgress progress(&frame);
-    report->CheckData(frame.Database(), &progress);
+    checked = report->CheckData(frame.Database(), &progress);
   }
   if (report->RowCount() == 0) {
-    ui::MessageBox("Non è stato riscontrato nessun errore", ui::MB_ICONINFORMATION);
+    ui::ShowOutcome(checked);
     report.reset();
     frame.ClosePanel();
     return;

@@ -11,22 +11,12 @@ bool GroupHomogeneousTrips(DbDatabase* db, WorkProgress* progress, GroupingMode 
   const bool silent = mode == GroupingMode::Silent;
   if (!silent && ui::MessageBox(GroupingQuestion(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return false;
   // The master row first: without it nothing starts, not even the busy clock.
-  if (!GroupingMasterExists(db)) {
-    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return false;
-  }
+  if (!ui::ShowOutcome(GroupingCanStart(db))) return false;
   ShowBusy(true);
   const GroupingResult result = GroupTrips(db, progress);
-  if (!result.masterFound) {
-    ui::MessageBox(GroupingMissingMasterText(), ui::MB_ICONSTOP);
-    return false;
-  }
-  if (!result.stored) {
-    ui::MessageBox(GroupingNotStoredText(), ui::MB_ICONSTOP);
-    return false;
-  }
-  if (!silent) ui::MessageBox(GroupingResultText(result), ui::MB_ICONINFORMATION);
-  return true;
+  // The silent grouping (the last step of the whole import) tells only a failure.
+  if (silent && result.ok) return true;
+  return ui::ShowOutcome(result);
 }
 
 void GroupHomogeneousTrips(MainFrame* frame, GroupingMode mode) {

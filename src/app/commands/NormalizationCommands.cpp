@@ -11,14 +11,14 @@
 namespace {
 
 // The dialog of `idd`, opened afresh after every replacement until it is cancelled; `replace`
-// runs the replacement of the values it hands back and returns its outcome.
+// runs the replacement of the values it hands back and returns its result.
 template <class Dialog, class Replace>
 void ReplaceUntilCancelled(MainFrame* frame, int idd, Replace replace) {
   for (;;) {
     Dialog dialog(frame, frame->Database(), idd);
     if (dialog.DoModal() != ui::IDOK) return;
     ShowBusy(true);
-    ReplacementResult result;
+    AssignmentResult result;
     {
       FrameProgress progress(frame);
       result = replace(dialog, &progress);

@@ -1,7 +1,6 @@
 #include "app/commands/QualityCheckCommands.h"
 
 #include "common/Clock.h"
-#include "common/WholeFile.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -12,21 +11,17 @@
 
 void CheckCommunicationQuality(MainFrame* frame) {
   ShowBusy(true);
-  ui::MessageBox(CommunicationQualityText(frame->Database()), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(CommunicationQuality(frame->Database()));
 }
 
 void CheckBoardRouteCoherence(MainFrame* frame) {
   const ClockTime now = Now();
   ShowBusy(true);
   const CoherenceMessageList list = FindBoardRouteIncoherence(frame->Database());
-  if (list.Empty()) {
-    ui::MessageBox(kCoherentText, ui::MB_ICONINFORMATION);
-    return;
-  }
-  ui::MessageBox(kIncoherentText, ui::MB_ICONSTOP);
+  if (ui::ShowOutcome(list)) return;  // coherent
+  // Incoherent: the report of what was found.
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kCoherenceReportTitle, kCoherenceReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), CoherenceReportText(list, now)))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteCoherenceReport(dialog.Path(), list, now));
 }

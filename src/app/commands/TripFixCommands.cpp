@@ -6,16 +6,14 @@
 #include "platform/FrameProgress.h"
 #include "platform/MainFrame.h"
 #include "platform/Ui.h"
-#include "utilities/CodeAssignment.h"
 #include "utilities/TripFixes.h"
 
 namespace {
 
 using Fix = AssignmentResult (*)(DbDatabase*, WorkProgress*);
-using Text = std::string (*)(const AssignmentResult&);
 
 // The question (none when empty), the fix with the progress bar or the busy clock only, the result.
-void Run(MainFrame* frame, const std::string& question, Fix fix, Text text, bool bar) {
+void Run(MainFrame* frame, const std::string& question, Fix fix, bool bar) {
   if (!question.empty() && ui::MessageBox(question, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   ShowBusy(true);
   AssignmentResult result;
@@ -26,10 +24,7 @@ void Run(MainFrame* frame, const std::string& question, Fix fix, Text text, bool
     BusyProgress progress;
     result = fix(frame->Database(), &progress);
   }
-  if (!result.stored)
-    ui::MessageBox(AssignmentNotStoredText(), ui::MB_ICONSTOP);
-  else
-    ui::MessageBox(text(result), ui::MB_ICONINFORMATION);
+  ui::ShowOutcome(result);
 }
 
 void RunModeDialog(TransportModeDialog& dialog) {
@@ -41,20 +36,16 @@ void RunModeDialog(TransportModeDialog& dialog) {
 
 }  // namespace
 
-void FixTripTimes(MainFrame* frame) { Run(frame, TripTimesQuestion(), ::FixTripTimes, FixedTripsResultText, true); }
+void FixTripTimes(MainFrame* frame) { Run(frame, TripTimesQuestion(), ::FixTripTimes, true); }
 
-void FixRouteLengths(MainFrame* frame) {
-  Run(frame, RouteLengthsQuestion(), ::FixRouteLengths, FixedTripsResultText, true);
-}
+void FixRouteLengths(MainFrame* frame) { Run(frame, RouteLengthsQuestion(), ::FixRouteLengths, true); }
 
-void FixTripChaining(MainFrame* frame) { Run(frame, {}, ::FixTripChaining, TripChainingResultText, false); }
+void FixTripChaining(MainFrame* frame) { Run(frame, {}, ::FixTripChaining, false); }
 
-void FixHalfTransitTimes(MainFrame* frame) {
-  Run(frame, HalfTransitTimesQuestion(), ::FixHalfTransitTimes, HalfTransitTimesResultText, false);
-}
+void FixHalfTransitTimes(MainFrame* frame) { Run(frame, HalfTransitTimesQuestion(), ::FixHalfTransitTimes, false); }
 
 void AlignContractLengthsAndTimes(MainFrame* frame) {
-  Run(frame, ContractValuesQuestion(), ::AlignContractLengthsAndTimes, ContractValuesResultText, false);
+  Run(frame, ContractValuesQuestion(), ::AlignContractLengthsAndTimes, false);
 }
 
 void RunTransportModeByCompany(MainFrame* frame) {

@@ -34,10 +34,5 @@ std::string ErrorReportText(const std::vector<ErrorRow>& rows, const ErrorCheckO
 
 Outcome WriteErrorReport(const std::string& path, const std::vector<ErrorRow>& rows, const ErrorCheckOptions& options,
                          const std::string& subtitle, const std::string& databasePath, const ClockTime& now) {
-  Outcome written;
-  if (WriteWholeFile(path, ErrorReportText(rows, options, subtitle, databasePath, now)))
-    written.Succeed();
-  else
-    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-  return written;
+  return SaveWholeFile(path, ErrorReportText(rows, options, subtitle, databasePath, now));
 }

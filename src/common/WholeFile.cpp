@@ -26,3 +26,14 @@ bool WriteWholeLines(const std::string& path, const std::function<void(const Lin
   return WriteOneFile(
       path, [&produce](ExportFileSet& set) { produce([&set](std::string_view line) { set.WriteLine(line); }); });
 }
+
+std::string CannotCreateText(const std::string& path) { return "Impossibile creare\n\n" + path; }
+
+Outcome SaveWholeFile(const std::string& path, std::string_view bytes, NoticeIcon icon) {
+  Outcome saved;
+  if (WriteWholeFile(path, bytes))
+    saved.Succeed();
+  else
+    saved.Fail(CannotCreateText(path), icon, path);
+  return saved;
+}

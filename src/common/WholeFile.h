@@ -5,6 +5,8 @@
 // the new one cannot be written, and no temporary is left behind (those of killed runs go at the
 // next write into the folder).
 
+#include "common/Outcome.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,3 +20,9 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes);
 // Writes the lines that `produce` gives to `path` (Windows-1252), each ended by CR LF, whole or
 // not at all. False when the file could not be written (nothing changed there).
 bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
+
+// The message of a file that could not be written: "Impossibile creare" and its path.
+std::string CannotCreateText(const std::string& path);
+
+// WriteWholeFile, told: done, or not with CannotCreateText (with `icon`) and the path.
+Outcome SaveWholeFile(const std::string& path, std::string_view bytes, NoticeIcon icon = NoticeIcon::Exclamation);

@@ -1,6 +1,7 @@
 #include "exchange/ContractExport.h"
 
 #include "common/ExportFiles.h"
+#include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 
@@ -101,7 +102,7 @@ ContractExportResult WriteContractExport(const ContractExportData& data, const s
       return result;
     }
   }
-  result.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+  result.Fail(CannotCreateText(path), NoticeIcon::Exclamation, path);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include "common/ExportRecovery.h"
 #include "common/IndexedLists.h"
 #include "common/Notices.h"
+#include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSchema.h"
@@ -652,7 +653,7 @@ ExportResult ExportRun::Export() {
     files_.Abort();
     ExportResult failed;
     failed.failedPath = files_.FailedPath();
-    failed.Tell("Impossibile creare\n\n" + failed.failedPath, NoticeIcon::Exclamation, kExportCaption);
+    failed.Tell(CannotCreateText(failed.failedPath), NoticeIcon::Exclamation, kExportCaption);
     failed.Inform(ExportResultText(failed));
     return failed;
   }

@@ -29,10 +29,5 @@ std::string ImportErrorReportText(const ImportErrorList& list, const std::string
 
 Outcome WriteImportErrorReport(const ImportErrorList& list, const std::string& databasePath,
                                const std::string& reportPath, const ClockTime& now) {
-  Outcome written;
-  if (WriteWholeFile(reportPath, ImportErrorReportText(list, databasePath, now)))
-    written.Succeed();
-  else
-    written.Fail("Impossibile creare\n\n" + reportPath, NoticeIcon::Stop, reportPath);
-  return written;
+  return SaveWholeFile(reportPath, ImportErrorReportText(list, databasePath, now), NoticeIcon::Stop);
 }

@@ -333,7 +333,7 @@ OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const 
   OlviExportText out =
       file == OlviFile::Stops ? MakeOlviStops(db, company, progress) : MakeOlviRoutes(db, company, progress);
   if (out.ok && !WriteWholeFile(path, out.bytes)) {
-    out.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
+    out.Fail(CannotCreateText(path), NoticeIcon::Exclamation, path);
     return out;
   }
   out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));

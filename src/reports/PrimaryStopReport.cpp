@@ -59,8 +59,7 @@ std::string PrimaryStopReportText(const PrimaryStopReport& report, const std::st
   return text;
 }
 
-bool WritePrimaryStopReport(const PrimaryStopReport& report, const std::string& databasePath, const std::string& path,
-                            const ClockTime& now) {
-  const std::string text = PrimaryStopReportText(report, databasePath, now);
-  return WriteWholeFile(path, text);
+Outcome WritePrimaryStopReport(const PrimaryStopReport& report, const std::string& databasePath,
+                               const std::string& path, const ClockTime& now) {
+  return SaveWholeFile(path, PrimaryStopReportText(report, databasePath, now));
 }

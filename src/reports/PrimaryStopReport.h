@@ -4,6 +4,7 @@
 // mixed. Printed as a directory, optional and mixed stops on grey, or written as a text report.
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 #include "reports/Report.h"
 
 #include <string>
@@ -45,8 +46,8 @@ std::string PrimaryStopReportText(const PrimaryStopReport& report, const std::st
 // Writes the text report to `path`, whole or not at all: it is written beside it under a name of
 // its own and renamed into place, so a file already there keeps its content when the new one
 // cannot be written. True when written.
-bool WritePrimaryStopReport(const PrimaryStopReport& report, const std::string& databasePath, const std::string& path,
-                            const ClockTime& now);
+Outcome WritePrimaryStopReport(const PrimaryStopReport& report, const std::string& databasePath,
+                               const std::string& path, const ClockTime& now);
 
 // The default name of the text report.
 constexpr const char* kPrimaryStopReportName = "FermatePrimarie";

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/ExportFiles.h"
 #include "common/NewFile.h"
+#include "common/WholeFile.h"
 #include "platform/Busy.h"
 #include "platform/MainFrame.h"
 #include "platform/PrintSetup.h"
@@ -278,7 +279,7 @@ bool ReportView::PrintPages(QPrinter& printer) {
     printer.setOutputFileName(target);
     // A write the disk refused (full) leaves a file without its end: it never takes the name.
     if (!written || !partial.PutInPlace()) {
-      ui::MessageBox("Impossibile creare\n\n" + cp1252::FromQStringLossy(target), ui::MB_ICONEXCLAMATION);
+      ui::MessageBox(CannotCreateText(cp1252::FromQStringLossy(target)), ui::MB_ICONEXCLAMATION);
       return false;
     }
   }

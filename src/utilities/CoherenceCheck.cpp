@@ -91,10 +91,5 @@ std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTim
 }
 
 Outcome WriteCoherenceReport(const std::string& path, const CoherenceMessageList& list, const ClockTime& now) {
-  Outcome written;
-  if (WriteWholeFile(path, CoherenceReportText(list, now)))
-    written.Succeed();
-  else
-    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-  return written;
+  return SaveWholeFile(path, CoherenceReportText(list, now));
 }

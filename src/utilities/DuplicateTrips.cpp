@@ -338,12 +338,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
 
 Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet& set, const std::string& databasePath,
                                  const ClockTime& now) {
-  Outcome written;
-  if (WriteWholeFile(path, DuplicateTripReportText(set, databasePath, now)))
-    written.Succeed();
-  else
-    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-  return written;
+  return SaveWholeFile(path, DuplicateTripReportText(set, databasePath, now));
 }
 
 DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress) {

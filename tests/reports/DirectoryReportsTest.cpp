@@ -341,7 +341,7 @@ TEST_F(DirectoryReports, PrimaryStopTextReportWrittenWhole) {
   report.Load(db_.get());
   const ClockTime now{2004, 3, 5, 9, 7, 0};
   const std::string out = dir_.Path("FermatePrimarie.TXT");
-  ASSERT_TRUE(WritePrimaryStopReport(report, "/dati/orari.mdb", out, now));
+  ASSERT_TRUE(WritePrimaryStopReport(report, "/dati/orari.mdb", out, now).ok);
   std::string expected = FileBytes(TestDataDir() + "/reports/fermate_primarie.txt");
   expected.replace(expected.find("@DATABASE@"), 10, "/dati/orari.mdb");
   // The hand-made file is kept with plain line ends; the report ends its lines in CR LF.
@@ -357,9 +357,13 @@ TEST_F(DirectoryReports, PrimaryStopTextReportWrittenWhole) {
   EXPECT_EQ(files, QStringList{QStringLiteral("FermatePrimarie.TXT")});
 
   // A place that cannot take the file: nothing written there.
-  EXPECT_FALSE(WritePrimaryStopReport(report, "/dati/orari.mdb", dir_.Path("manca") + "/F.TXT", now));
+  const Outcome missing = WritePrimaryStopReport(report, "/dati/orari.mdb", dir_.Path("manca") + "/F.TXT", now);
+  EXPECT_FALSE(missing.ok);
+  ASSERT_EQ(missing.messages.size(), 1u);
+  EXPECT_EQ(missing.messages[0].text, "Impossibile creare\n\n" + dir_.Path("manca") + "/F.TXT");
+  EXPECT_EQ(missing.messages[0].icon, NoticeIcon::Exclamation);
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(dir_.Path("cartella"))));
-  EXPECT_FALSE(WritePrimaryStopReport(report, "/dati/orari.mdb", dir_.Path("cartella"), now));
+  EXPECT_FALSE(WritePrimaryStopReport(report, "/dati/orari.mdb", dir_.Path("cartella"), now).ok);
   EXPECT_TRUE(QFileInfo(cp1252::ToQString(dir_.Path("cartella"))).isDir());
   files = QDir(cp1252::ToQString(dir_.Dir())).entryList(QDir::Files | QDir::Hidden);
   files.removeIf([](const QString& name) { return name.startsWith(QStringLiteral("orari.mdb")); });

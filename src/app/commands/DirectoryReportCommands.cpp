@@ -32,8 +32,7 @@ void SavePrimaryStopReport(MainFrame& frame, const PrimaryStopReport& report) {
                         kTextFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
   const std::string databasePath = frame.Database() ? frame.Database()->Path() : std::string();
-  if (!WritePrimaryStopReport(report, databasePath, dialog.Path(), now))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WritePrimaryStopReport(report, databasePath, dialog.Path(), now));
 }
 
 }  // namespace

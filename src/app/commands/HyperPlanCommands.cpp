@@ -26,7 +26,7 @@ void ConvertHyperPlanRoutes(MainFrame* frame) {
   ui::FileDialog output(ui::FileDialog::Mode::Save, kRouteOutputCaption, "RT_ITIN", kShapeFilter, "SHP");
   if (output.DoModal() != ui::IDOK) return;
   const RouteWriting writing = WriteRouteSet(output.Path(), reading.lines, company, Now(), ExportFolderWatch());
-  if (!writing.ok) ui::MessageBox(writing.Failure(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(writing);
 }
 
 void AssignHyperPlanRouteCodes(MainFrame* frame) {

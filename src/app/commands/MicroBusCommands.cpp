@@ -69,10 +69,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
       AskShapePath(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN");
   if (outPath.empty()) return RouteFailure();
   const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), ExportFolderWatch(), &progress);
-  if (!writing.ok) {
-    ui::MessageBox(writing.Failure(), ui::MB_ICONEXCLAMATION);
-    return RouteFailure();
-  }
+  if (!ui::ShowOutcome(writing)) return RouteFailure();
 
   // The trips change only once their map is in place.
   const RouteCodeAssignment assigned = AssignVariantCodes(db, routes, &progress);

@@ -125,6 +125,5 @@ void GenerateRailwayItineraries(MainFrame* frame) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kItineraryReportCaption, kItineraryReportName, kTextFileFilter,
                         "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteItineraryReport(dialog.Path(), report, Now()))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(WriteItineraryReport(dialog.Path(), report, Now()));
 }

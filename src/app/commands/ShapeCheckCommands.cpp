@@ -25,8 +25,7 @@ constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||
 void SaveReport(const char* caption, const char* name, const std::string& text) {
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, caption, name, kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
-  if (!WriteWholeFile(dialog.Path(), text))
-    ui::MessageBox("Impossibile creare\n\n" + dialog.Path(), ui::MB_ICONEXCLAMATION);
+  ui::ShowOutcome(SaveWholeFile(dialog.Path(), text));
 }
 
 void CheckShapefile(MainFrame* frame, ShapeCheckKind kind) {

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/ExportRecovery.h"
 #include "common/Formatters.h"
+#include "common/WholeFile.h"
 #include "conversions/ivu/IvuFields.h"
 #include "conversions/ivu/IvuResolution.h"
 #include "exchange/ExchangeText.h"
@@ -543,7 +544,7 @@ namespace {
 
 // A file could not be created: the set is not written, and the conversion stops.
 IvuWriting Stopped(IvuWriting& w, const std::string& path) {
-  w.Tell("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, kIvuCreateCaption);
+  w.Tell(CannotCreateText(path), NoticeIcon::Exclamation, kIvuCreateCaption);
   w.Fail(kIvuStopped, NoticeIcon::Stop, path);
   return w;
 }

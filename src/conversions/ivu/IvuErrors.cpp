@@ -27,12 +27,7 @@ std::string IvuErrorReportText(const std::string& folder, const IvuErrorList& er
 
 Outcome WriteIvuErrorReport(const std::string& path, const std::string& folder, const IvuErrorList& errors,
                             const ClockTime& now) {
-  Outcome written;
-  if (WriteWholeFile(path, IvuErrorReportText(folder, errors, now)))
-    written.Succeed();
-  else
-    written.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-  return written;
+  return SaveWholeFile(path, IvuErrorReportText(folder, errors, now));
 }
 
 }  // namespace ivu

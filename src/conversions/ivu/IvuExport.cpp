@@ -1,6 +1,7 @@
 #include "conversions/ivu/IvuExport.h"
 
 #include "common/ExportRecovery.h"
+#include "common/WholeFile.h"
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
@@ -474,7 +475,7 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   ok = ok && set.Commit();
   if (progress) progress->End();
   if (!ok) {
-    w.Tell("Impossibile creare\n\n" + set.FailedPath(), NoticeIcon::Exclamation, "Esportazione dati orari");
+    w.Tell(CannotCreateText(set.FailedPath()), NoticeIcon::Exclamation, "Esportazione dati orari");
     w.Fail(kIvuExportStopped, NoticeIcon::Stop, set.FailedPath());
     return w;
   }

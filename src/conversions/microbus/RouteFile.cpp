@@ -61,12 +61,7 @@ std::string RouteReportText(const RouteReport& report, const ClockTime& now) {
 }
 
 Outcome WriteRouteReport(const std::string& path, const RouteReport& report, const ClockTime& now) {
-  Outcome result;
-  if (WriteWholeFile(path, RouteReportText(report, now)))
-    result.Succeed();
-  else
-    result.Fail("Impossibile creare\n\n" + path, NoticeIcon::Exclamation, path);
-  return result;
+  return SaveWholeFile(path, RouteReportText(report, now));
 }
 
 std::string RouteFailureText() {

@@ -57,6 +57,6 @@ std::string ItineraryReport::Text(const ClockTime& now) const {
   return crlf;
 }
 
-bool WriteItineraryReport(const std::string& path, const ItineraryReport& report, const ClockTime& now) {
-  return WriteWholeFile(path, report.Text(now));
+Outcome WriteItineraryReport(const std::string& path, const ItineraryReport& report, const ClockTime& now) {
+  return SaveWholeFile(path, report.Text(now));
 }

@@ -4,6 +4,7 @@
 // route's verdict, "OK" along arcs only or "INTERPOLATO".
 
 #include "common/Clock.h"
+#include "common/Outcome.h"
 
 #include <string>
 #include <vector>
@@ -35,4 +36,4 @@ class ItineraryReport {
 };
 
 // Writes the report whole at `path`; false when it could not be written (nothing changed).
-bool WriteItineraryReport(const std::string& path, const ItineraryReport& report, const ClockTime& now);
+Outcome WriteItineraryReport(const std::string& path, const ItineraryReport& report, const ClockTime& now);

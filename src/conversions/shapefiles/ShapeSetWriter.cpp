@@ -3,6 +3,7 @@
 #include "common/ByteOrder.h"
 #include "common/ExportRecovery.h"
 #include "common/Notices.h"
+#include "common/WholeFile.h"
 #include "conversions/shapefiles/ShapeNames.h"
 
 #include <algorithm>
@@ -173,6 +174,6 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, Ou
     outcome.Succeed();
     return true;
   }
-  outcome.Fail("Impossibile creare\n\n" + failedPath, NoticeIcon::Exclamation, failedPath);
+  outcome.Fail(CannotCreateText(failedPath), NoticeIcon::Exclamation, failedPath);
   return false;
 }

@@ -4,6 +4,7 @@
 #include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "common/NewFile.h"
+#include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/GeoStops.h"
@@ -278,7 +279,7 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   CommunicationWriting w;
   const auto fail = [&](size_t part) {
     w.failed = part;
-    w.Tell("Impossibile creare\n\n" + parts[part].path, NoticeIcon::Exclamation, parts[part].caption);
+    w.Tell(CannotCreateText(parts[part].path), NoticeIcon::Exclamation, parts[part].caption);
     w.failedPath = parts[part].path;
     return w;
   };

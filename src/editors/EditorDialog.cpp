@@ -51,7 +51,7 @@ QPushButton* EditorDialog::MakePanelButton(int id, const std::string& label) {
 }
 
 void EditorDialog::SetEditing(bool editing) {
-  editing_ = editing;
+  SetEditingState(editing);
   for (const Command& c : commands_)
     if (!c.keepWhileEditing) c.button->setEnabled(!editing);
   for (int id : {kConferma, kAnnulla})

@@ -27,7 +27,6 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // `area` is the main window's client area, which the editor covers.
   EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction);
 
-  bool IsEditing() const override { return editing_; }
   // A popup command of the grid: that of the command button with the same id, as if clicked.
   void GridCommand(int id) override;
 
@@ -104,7 +103,6 @@ class EditorDialog : public ui::Dialog, public GridOwner {
     bool keepWhileEditing;
   };
   std::vector<Command> commands_;
-  bool editing_ = false;
 };
 
 // The wait cursor while a long step of an editor runs (loading its rows, a generation).

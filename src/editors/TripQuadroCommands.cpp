@@ -1,12 +1,15 @@
-// The trip editor's commands in quadro mode: a stop's details, a stop inserted into or deleted
-// from every trip, a trip's head, the line, lengths and contract of the whole quadro, a trip moved
-// to a quadro of its own, times cloned from another column. The data work is the quadro model's.
+// The trip editor's commands that run a dialog of their own: a trip's validity periods, and in
+// quadro mode a stop's details, a stop inserted into or deleted from every trip, a trip's head, the
+// line, lengths and contract of the whole quadro, a trip moved to a quadro of its own, times cloned
+// from another column. The data work is the quadro model's; the editor's panel is the editor's,
+// which shows the selection again after a command that says so.
 
 #include "common/Cp1252.h"
 #include "dialogs/QuadroAssignDialogs.h"
 #include "dialogs/StopDialogs.h"
 #include "dialogs/TripCloneDialog.h"
 #include "dialogs/TripHeadDialog.h"
+#include "editors/PeriodDialog.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
@@ -40,14 +43,14 @@ void TripDialog::ShowHeadsInList(const std::vector<std::int32_t>& ids) {
   }
 }
 
-void TripDialog::EditStopDetails() {
+bool TripDialog::EditStopDetails() {
   const int row = timetable_->Selected();
   const TripStop* stop = quadro_.Row(row);
-  if (IsEditing() || !stop || stop->deleted) return;
+  if (IsEditing() || !stop || stop->deleted) return false;
   StopEditDialog dialog(this, *stop, kStopEdit);
   if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop);
   timetable_->Repaint();
-  ShowQuadroSelection();
+  return true;
 }
 
 void TripDialog::DeleteStop() {
@@ -84,6 +87,17 @@ void TripDialog::InsertStop() {
     if (position >= 0) timetable_->SelectCell(position, timetable_->SelectedColumn(), true);
   }
   timetable_->RowsChanged();
+}
+
+void TripDialog::OpenPeriods() {
+  // The periods of the selected column's trip in the quadro, else of the current trip.
+  const TripLeg* trip = mode_ == Mode::Quadro ? timetable_->SelectedTrip() : currentTrip_;
+  if (IsEditing() || !trip || trip->deleted) return;
+  PeriodDialog periods(this, db_, Transaction(), trip->id, kPeriodDialog);
+  periods.DoModal();
+  // Its "Aggiorna Vista" and "Ripristina" end this editor's transaction too: the list then shows
+  // the database as it now is.
+  if (periods.TransactionEnded()) Reload();
 }
 
 void TripDialog::EditTripHead() {
@@ -130,17 +144,17 @@ void TripDialog::AssignContract() {
   timetable_->Repaint();
 }
 
-void TripDialog::CloneTimes() {
+bool TripDialog::CloneTimes() {
   const int target = timetable_->SelectedColumn();
-  if (IsEditing() || !timetable_->SelectedTrip()) return;
+  if (IsEditing() || !timetable_->SelectedTrip()) return false;
   TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kClone);
-  if (dialog.DoModal() != ui::IDOK) return;
+  if (dialog.DoModal() != ui::IDOK) return false;
   // Columns are numbered from 1: there is no column 0 to take the times from.
   if (dialog.sourceColumn < 1) {
     ui::MessageBox("ATTENZIONE La colonna di origine deve essere compresa tra 1 e " +
                        std::to_string(quadro_.ColumnCount()) + ".\n\nLa clonazione degli orari risulta impossibile.",
                    ui::MB_ICONSTOP);
-    return;
+    return false;
   }
   const std::string refusal = quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure);
   if (!refusal.empty())
@@ -148,7 +162,7 @@ void TripDialog::CloneTimes() {
   else if (const TripLeg* trip = quadro_.Column(target))
     if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
   timetable_->Repaint();
-  ShowQuadroSelection();
+  return true;
 }
 
 void TripDialog::MoveToNewQuadro() {

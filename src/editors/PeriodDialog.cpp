@@ -84,9 +84,9 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
     date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
     fields->addWidget(date, 1, id == kStart ? 0 : 1);
   }
-  QComboBox* dayType = MakeCombo(kDayType, true);
-  dayType->setMinimumContentsLength(30);
-  fields->addWidget(dayType, 1, 2);
+  QComboBox* cadence = MakeCombo(kCadence, true);
+  cadence->setMinimumContentsLength(30);
+  fields->addWidget(cadence, 1, 2);
   QRadioButton* running = MakeRadio(kRunning, "Periodo di effettuazione");
   QRadioButton* excluded = MakeRadio(kExcluded, "Periodo di esclusione");
   fields->addWidget(running, 0, 3);
@@ -100,7 +100,7 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   // Each button chooses its own kind: a click on the kind already chosen keeps it.
   connect(running, &QRadioButton::clicked, this, [this] { SetKind(false); });
   connect(excluded, &QRadioButton::clicked, this, [this] { SetKind(true); });
-  FillCadenceCombo(dayType, db, "%-10s - %s");
+  FillCadenceCombo(cadence, db, "%-10s - %s");
   SetFieldsEnabled(false, false);
 
   AddFinishButton(kFinish);
@@ -132,7 +132,7 @@ QRect PeriodDialog::Placement() const {
 void PeriodDialog::SetFieldsEnabled(bool dates, bool rest) {
   Edit(kStart)->setEnabled(dates);
   Edit(kEnd)->setEnabled(dates);
-  Combo(kDayType)->setEnabled(rest);
+  Combo(kCadence)->setEnabled(rest);
   Button(kRunning)->setEnabled(rest);
   Button(kExcluded)->setEnabled(rest);
 }
@@ -146,8 +146,8 @@ void PeriodDialog::SetKind(bool excluded) {
 void PeriodDialog::ClearFields() {
   SetControlText(kStart, {});
   SetControlText(kEnd, {});
-  Combo(kDayType)->setCurrentIndex(-1);
-  Combo(kDayType)->setEditText(QString());
+  Combo(kCadence)->setCurrentIndex(-1);
+  Combo(kCadence)->setEditText(QString());
   // Neither kind shown: the buttons of an exclusive group cannot both be unchecked otherwise.
   for (int id : {kRunning, kExcluded}) {
     Button(id)->setAutoExclusive(false);
@@ -163,7 +163,7 @@ void PeriodDialog::ShowSelected() {
   if (!period) return;
   SetControlText(kStart, period->start);
   SetControlText(kEnd, period->end);
-  QComboBox* combo = Combo(kDayType);
+  QComboBox* combo = Combo(kCadence);
   char prefix[16];
   std::snprintf(prefix, sizeof prefix, "%-10s - ", period->code.c_str());
   const int index = combo->findText(cp1252::ToQString(prefix), Qt::MatchStartsWith);
@@ -199,7 +199,7 @@ void PeriodDialog::OnModify() {
   SetFieldsEnabled(false, true);  // the dates are the key and stay
   mode_ = 1;
   SetEditing(true);
-  Combo(kDayType)->setFocus();
+  Combo(kCadence)->setFocus();
 }
 
 void PeriodDialog::OnDelete() {
@@ -209,7 +209,7 @@ void PeriodDialog::OnDelete() {
 
 void PeriodDialog::OnOK() {
   if (!IsEditing()) return;
-  std::string text, start, end, dayType;
+  std::string text, start, end, cadence;
   if (!ReadControlText(kStart, text)) return;
   if (!ParseEntryDate(text, start)) {
     Refuse(std::string(kStartDateFault) + kDateForm + kNotRecordedLine, kStart);
@@ -220,10 +220,10 @@ void PeriodDialog::OnOK() {
     Refuse(std::string(kEndDateFault) + kDateForm + kNotRecordedLine, kEnd);
     return;
   }
-  if (!ReadControlText(kDayType, dayType)) return;
+  if (!ReadControlText(kCadence, cadence)) return;
   // The code is the entry's first ten characters, the name what follows " - ".
-  const std::string code(WithoutTrailingBlanks(dayType.substr(0, 10)));
-  const std::string name = dayType.size() >= 13 ? dayType.substr(13) : std::string();
+  const std::string code(WithoutTrailingBlanks(cadence.substr(0, 10)));
+  const std::string name = cadence.size() >= 13 ? cadence.substr(13) : std::string();
   if (mode_ == 1) {
     if (!rows_.Modify(current_, code, name, excluded_)) return;  // the panel stays as it is
     SetFieldsEnabled(false, false);

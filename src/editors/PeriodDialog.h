@@ -18,7 +18,7 @@ class PeriodDialog : public EditorDialog {
   enum : int {
     kStart = 1091,
     kEnd = 1095,
-    kDayType = 1098,
+    kCadence = 1098,
     kRunning = 1100,
     kExcluded = 1101,
     kFinish = 1102,

@@ -9,11 +9,9 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -33,14 +31,8 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
     EditorWaitCursor wait;
     rows_.Load();
   }
-  auto* box = new QGroupBox(QStringLiteral("Cadenza/Giorno selezionata"), Panel());
-  box->setObjectName(QStringLiteral("1024"));
-  auto* fields = new QGridLayout(box);
-  const auto label = [&](int id, const char* text) {
-    auto* l = new QLabel(cp1252::ToQString(text), box);
-    l->setObjectName(QString::number(id));
-    return l;
-  };
+  QGridLayout* fields = MakePanelBox(1024, QStringLiteral("Cadenza/Giorno selezionata"));
+  const auto label = [&](int id, const char* text) { return MakePanelLabel(fields, id, text); };
   QLineEdit* date = MakeEdit(kDate, 10);
   date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
   QComboBox* cadence = MakeCombo(kCadence, true);
@@ -56,12 +48,7 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   fields->addWidget(cadence, 1, 2);
   fields->addWidget(label(1025, "Note"), 0, 3);
   fields->addWidget(note, 1, 3);
-  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
-  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
-  fields->setColumnStretch(6, 1);
-  auto* panelLayout = new QVBoxLayout(Panel());
-  panelLayout->setContentsMargins(0, 0, 0, 0);
-  panelLayout->addWidget(box);
+  AddPanelButtons(fields, 4);
   FillCadenceCombo(cadence, db_, "%-10s - %s");
   cadence->setCurrentIndex(-1);
   SetFieldsEnabled(false, false, false);

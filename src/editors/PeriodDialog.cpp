@@ -7,28 +7,25 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace {
 
 // The grid of the periods: start, end, kind, day-type code and name.
-class PeriodGrid : public ListGrid {
+class PeriodGrid : public RecordListGrid<PeriodRows> {
  public:
   PeriodGrid(QWidget* parent, PeriodDialog* owner)
-      : ListGrid(parent, owner, PeriodDialog::kGridId,
-                 {{"Inizio", "99/99/9999"},
-                  {"Fine", "99/99/9999"},
-                  {"Tipo", "Escluso"},
-                  {"Cadenza", "9999999999"},
-                  {"Denominazione Cadenza", std::string(60, 'V')}}),
-        rows_(owner->Rows()) {}
+      : RecordListGrid(parent, owner, PeriodDialog::kGridId,
+                       {{"Inizio", "99/99/9999"},
+                        {"Fine", "99/99/9999"},
+                        {"Tipo", "Escluso"},
+                        {"Cadenza", "9999999999"},
+                        {"Denominazione Cadenza", std::string(60, 'V')}},
+                       owner->Rows()) {}
 
-  int RowCount() const override { return rows_.Count(); }
   std::string CellText(int row, int column) const override {
     const PeriodRecord* period = rows_.At(row);
     if (!period) return {};
@@ -40,10 +37,6 @@ class PeriodGrid : public ListGrid {
       default: return period->name;
     }
   }
-  RowMarks MarksOf(int row) const override {
-    const PeriodRecord* period = rows_.At(row);
-    return period ? RowMarks{period->changed != 0, period->deleted != 0} : RowMarks{};
-  }
 
  protected:
   // A script selects a period by its start date.
@@ -52,9 +45,6 @@ class PeriodGrid : public ListGrid {
     if (row < 0) why = "il periodo che inizia il " + value + " non è nella griglia";
     return row >= 0;
   }
-
- private:
-  PeriodRows& rows_;
 };
 
 const char* const kNotRecordedLine = "I dati immessi non saranno registrati !!!";
@@ -68,14 +58,8 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
     EditorWaitCursor wait;
     rows_.Load(tripId);
   }
-  auto* box = new QGroupBox(QStringLiteral("Periodo di Validità/Esclusione"), Panel());
-  box->setObjectName(QStringLiteral("1099"));
-  auto* fields = new QGridLayout(box);
-  const auto label = [&](int id, const char* text) {
-    auto* l = new QLabel(cp1252::ToQString(text), box);
-    l->setObjectName(QString::number(id));
-    return l;
-  };
+  QGridLayout* fields = MakePanelBox(1099, QStringLiteral("Periodo di Validità/Esclusione"));
+  const auto label = [&](int id, const char* text) { return MakePanelLabel(fields, id, text); };
   fields->addWidget(label(1089, "Dal"), 0, 0);
   fields->addWidget(label(1093, "Al"), 0, 1);
   fields->addWidget(label(1097, "Cadenza"), 0, 2);
@@ -91,12 +75,7 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   QRadioButton* excluded = MakeRadio(kExcluded, "Periodo di esclusione");
   fields->addWidget(running, 0, 3);
   fields->addWidget(excluded, 1, 3);
-  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
-  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
-  fields->setColumnStretch(6, 1);
-  auto* panel = new QVBoxLayout(Panel());
-  panel->setContentsMargins(0, 0, 0, 0);
-  panel->addWidget(box);
+  AddPanelButtons(fields, 4);
   // Each button chooses its own kind: a click on the kind already chosen keeps it.
   connect(running, &QRadioButton::clicked, this, [this] { SetKind(false); });
   connect(excluded, &QRadioButton::clicked, this, [this] { SetKind(true); });

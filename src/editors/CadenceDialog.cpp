@@ -35,7 +35,7 @@ class CadenceGrid : public RecordListGrid<CadenceRows> {
 }  // namespace
 
 CadenceDialog::CadenceDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, int idd)
-    : EditorDialog(area, idd, "Gestione Cadenze", transaction), rows_(db) {
+    : RecordEditorDialog(area, idd, "Gestione Cadenze", transaction, db) {
   {
     EditorWaitCursor wait;
     rows_.Load();
@@ -86,12 +86,6 @@ void CadenceDialog::ShowSelected() {
   current_ = row;
 }
 
-void CadenceDialog::SelectionMoved(GridWindow*) {
-  // Only the wheel moves the selection while the panel is open: the edit ends unwritten.
-  if (IsEditing()) OnCancel();
-  ShowSelected();
-}
-
 void CadenceDialog::OnNew() {
   ClearFields();
   Edit(kCode)->setEnabled(true);
@@ -108,11 +102,6 @@ void CadenceDialog::OnModify() {
   mode_ = 1;
   SetEditing(true);
   Edit(kName)->setFocus();
-}
-
-void CadenceDialog::OnDelete() {
-  if (!current_ || current_->deleted || IsEditing()) return;
-  if (rows_.Remove(current_)) grid_->Repaint();
 }
 
 void CadenceDialog::OnOK() {

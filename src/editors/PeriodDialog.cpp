@@ -53,7 +53,7 @@ const char* const kNotRecordedLine = "I dati immessi non saranno registrati !!!"
 
 PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransaction* transaction, std::int32_t tripId,
                            int idd)
-    : EditorDialog(tripDialog, idd, "Periodi Validità Corsa", transaction), rows_(db), tripDialog_(tripDialog) {
+    : RecordEditorDialog(tripDialog, idd, "Periodi Validità Corsa", transaction, db), tripDialog_(tripDialog) {
   {
     EditorWaitCursor wait;
     rows_.Load(tripId);
@@ -153,11 +153,6 @@ void PeriodDialog::ShowSelected() {
   current_ = period;
 }
 
-void PeriodDialog::SelectionMoved(GridWindow*) {
-  if (IsEditing()) OnCancel();
-  ShowSelected();
-}
-
 void PeriodDialog::OnNew() {
   ClearFields();
   // A new period proposes the reporting period.
@@ -179,11 +174,6 @@ void PeriodDialog::OnModify() {
   mode_ = 1;
   SetEditing(true);
   Combo(kCadence)->setFocus();
-}
-
-void PeriodDialog::OnDelete() {
-  if (IsEditing() || !current_ || current_->deleted) return;
-  if (rows_.Remove(current_)) grid_->Repaint();
 }
 
 void PeriodDialog::OnOK() {

@@ -36,8 +36,15 @@ class TripDialog : public EditorDialog {
     kStopName = 1050,
     kSelectedBox = 1055,
     kTimeBox = 1046,
+    // The dialogs it opens.
     kHeadDialog = 122,
     kPeriodDialog = 126,
+    kStopEditDialog = 121,
+    kStopDefinitionDialog = 127,
+    kLineAssignDialog = 134,
+    kLengthAssignDialog = 135,
+    kContractAssignDialog = 136,
+    kCloneDialog = 143,
   };
   enum class Mode { List, Quadro };
 

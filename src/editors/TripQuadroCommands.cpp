@@ -14,17 +14,6 @@
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
 
-namespace {
-
-constexpr int kStopEdit = 121;
-constexpr int kStopDefinition = 127;
-constexpr int kLineAssign = 134;
-constexpr int kLengthAssign = 135;
-constexpr int kContractAssign = 136;
-constexpr int kClone = 143;
-
-}  // namespace
-
 TripHead TripDialog::QuadroHead() {
   // The head of the selected trip, else of the trip whose quadro is open: what the assignments
   // to the whole quadro propose.
@@ -47,7 +36,7 @@ bool TripDialog::EditStopDetails() {
   const int row = timetable_->Selected();
   const TripStop* stop = quadro_.Row(row);
   if (IsEditing() || !stop || stop->deleted) return false;
-  StopEditDialog dialog(this, *stop, kStopEdit);
+  StopEditDialog dialog(this, *stop, kStopEditDialog);
   if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop);
   timetable_->Repaint();
   return true;
@@ -70,7 +59,7 @@ void TripDialog::InsertStop() {
     bool anyEmptyColumn = quadro_.ColumnCount() == 0;
     for (int k = 0; k < quadro_.ColumnCount(); ++k) anyEmptyColumn = anyEmptyColumn || !quadro_.Column(k);
     const TripStop* current = timetable_->SelectedStop();
-    StopDefinitionDialog dialog(this, kStopDefinition);
+    StopDefinitionDialog dialog(this, kStopDefinitionDialog);
     // Without a stop to stand on (or a trip without stops) the stop can only go to the tail, with
     // its time; below the last stop is the tail too.
     dialog.timeEntry = !current || anyEmptyColumn ? 1 : 0;
@@ -121,7 +110,7 @@ void TripDialog::EditTripHead() {
 void TripDialog::AssignLine() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssign);
+  LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssignDialog);
   if (dialog.DoModal() == ui::IDOK)
     ShowHeadsInList(quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note));
   timetable_->Repaint();
@@ -130,7 +119,7 @@ void TripDialog::AssignLine() {
 void TripDialog::AlignKm() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssign);
+  LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssignDialog);
   if (dialog.DoModal() == ui::IDOK)
     ShowHeadsInList(quadro_.AssignLengths(dialog.length, dialog.contractLength, dialog.contractDuration));
   timetable_->Repaint();
@@ -139,7 +128,7 @@ void TripDialog::AlignKm() {
 void TripDialog::AssignContract() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  ContractAssignDialog dialog(this, db_, head.authority, head.contract, kContractAssign);
+  ContractAssignDialog dialog(this, db_, head.authority, head.contract, kContractAssignDialog);
   if (dialog.DoModal() == ui::IDOK) quadro_.AssignContract(dialog.authority, dialog.contract);
   timetable_->Repaint();
 }
@@ -147,7 +136,7 @@ void TripDialog::AssignContract() {
 bool TripDialog::CloneTimes() {
   const int target = timetable_->SelectedColumn();
   if (IsEditing() || !timetable_->SelectedTrip()) return false;
-  TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kClone);
+  TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kCloneDialog);
   if (dialog.DoModal() != ui::IDOK) return false;
   // Columns are numbered from 1: there is no column 0 to take the times from.
   if (dialog.sourceColumn < 1) {

@@ -128,16 +128,7 @@ void CalendarGenerateDialog::OnOK() {
     return;
   }
   std::string start, end;
-  if (!ReadControlText(kStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm + kNotAccepted, kStart);
-    return;
-  }
-  if (!ReadControlText(kEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm + kNotAccepted, kEnd);
-    return;
-  }
+  if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotAccepted, start, end)) return;
   // A range that ends before it starts holds no date: the period editor's refusal of the same.
   if (CompareEntryDates(start, end) > 0) {
     Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kEnd);

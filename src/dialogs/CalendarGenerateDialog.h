@@ -27,6 +27,7 @@ class CalendarGenerateDialog : public ui::Dialog {
   void OnOK() override;
 
  private:
+  friend struct DateField;
   DbDatabase* db_;
 };
 

@@ -178,17 +178,8 @@ void PeriodDialog::OnModify() {
 
 void PeriodDialog::OnOK() {
   if (!IsEditing()) return;
-  std::string text, start, end, cadence;
-  if (!ReadControlText(kStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm + kNotRecordedLine, kStart);
-    return;
-  }
-  if (!ReadControlText(kEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm + kNotRecordedLine, kEnd);
-    return;
-  }
+  std::string start, end, cadence;
+  if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotRecordedLine, start, end)) return;
   if (!ReadControlText(kCadence, cadence)) return;
   // The code is the entry's first ten characters, the name what follows " - ".
   const std::string code(WithoutTrailingBlanks(cadence.substr(0, 10)));

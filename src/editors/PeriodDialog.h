@@ -47,6 +47,7 @@ class PeriodDialog : public RecordEditorDialog<PeriodRows> {
   QRect Placement() const override;
 
  private:
+  friend struct DateField;
   void ClearFields();
   void ShowSelected() override;
   void SetKind(bool excluded);

@@ -34,23 +34,23 @@ void DateList::GetDateRange(QDate& first, QDate& last) const {
   }
 }
 
-int DateList::CountText(std::string_view from, std::string_view to, std::string_view dayType, int mode) const {
+int DateList::CountText(std::string_view from, std::string_view to, std::string_view cadence, int mode) const {
   DateRecord f, t;
   if (!ParseDateText10(from, f) || !ParseDateText10(to, t)) return 0;
   int count = 0;
   for (const DateEntry& e : items_)
-    if (DateInPeriod(e, f, t) && e.HasText(dayType)) count += mode == 1 ? -1 : 1;
+    if (DateInPeriod(e, f, t) && e.HasText(cadence)) count += mode == 1 ? -1 : 1;
   return count;
 }
 
-void DateList::ForEachPeriodDay(std::string_view start, std::string_view dayType, std::string_view from,
+void DateList::ForEachPeriodDay(std::string_view start, std::string_view cadence, std::string_view from,
                                 std::string_view to, const std::function<void(int)>& mark) const {
   DateRecord s, f, t;
   if (!ParseDateText10(start, s) || !ParseDateText10(from, f) || !ParseDateText10(to, t)) return;
   const QDate startDate = ToQDate(s);
   if (!startDate.isValid()) return;
   for (const DateEntry& e : items_) {
-    if (!DateInPeriod(e, f, t) || !e.HasText(dayType)) continue;
+    if (!DateInPeriod(e, f, t) || !e.HasText(cadence)) continue;
     const QDate d = ToQDate(e);
     if (!d.isValid()) continue;
     const double days = DatePart(static_cast<double>(startDate.daysTo(d)));

@@ -40,22 +40,22 @@ class DateList : public RecordList<DateEntry> {
   // date) gives first = 31/12/2099 and last = 01/01/1901, first after last: an empty range.
   void GetDateRange(QDate& first, QDate& last) const;
 
-  // Number of entries inside [from, to] ("GG/MM/AAAA" texts) that hold dayType; negative (each
+  // Number of entries inside [from, to] ("GG/MM/AAAA" texts) that hold cadence; negative (each
   // match subtracts 1) when mode is 1. Either text not exactly 10 characters: 0.
-  int CountText(std::string_view from, std::string_view to, std::string_view dayType, int mode) const;
+  int CountText(std::string_view from, std::string_view to, std::string_view cadence, int mode) const;
 
-  // For every entry inside [from, to] that holds dayType, calls mark(index) with the whole
+  // For every entry inside [from, to] that holds cadence, calls mark(index) with the whole
   // number of days from start to the entry's date. Any text not exactly 10 characters, or a
   // start that is no calendar date: nothing happens.
-  void ForEachPeriodDay(std::string_view start, std::string_view dayType, std::string_view from, std::string_view to,
+  void ForEachPeriodDay(std::string_view start, std::string_view cadence, std::string_view from, std::string_view to,
                         const std::function<void(int)>& mark) const;
 
-  // Marks the days of a trip: every entry inside [from, to] holding dayType sets 'S' at its day
+  // Marks the days of a trip: every entry inside [from, to] holding cadence sets 'S' at its day
   // index (counted from start) in the excluded flags (mode 1) or in the run flags (any other).
   template <class Days>
-  void MarkTripDays(Days& days, std::string_view start, std::string_view dayType, std::string_view from,
+  void MarkTripDays(Days& days, std::string_view start, std::string_view cadence, std::string_view from,
                     std::string_view to, int mode) const {
-    ForEachPeriodDay(start, dayType, from, to, [&](int index) {
+    ForEachPeriodDay(start, cadence, from, to, [&](int index) {
       if (mode == 1)
         days.SetExcludedDay(index, 'S');
       else
@@ -64,7 +64,7 @@ class DateList : public RecordList<DateEntry> {
   }
 
   // Sets the run flag (or, mode 1, the excluded flag) of the trip's date rows of every entry
-  // inside [from, to] that holds dayType.
-  void MarkPeriodDays(OperatingDaysTrip& trip, std::string_view from, std::string_view to, std::string_view dayType,
+  // inside [from, to] that holds cadence.
+  void MarkPeriodDays(OperatingDaysTrip& trip, std::string_view from, std::string_view to, std::string_view cadence,
                       int mode) const;
 };

@@ -11,12 +11,12 @@ ServiceCalendar::ServiceCalendar(std::string_view first, std::string_view last) 
   lastKey_ = Key(l);
 }
 
-void ServiceCalendar::Add(std::string_view date, std::string_view dayType) {
+void ServiceCalendar::Add(std::string_view date, std::string_view cadence) {
   DateRecord d;
   if (!ParseDateText10(date, d)) return;
   const int key = Key(d);
   if (key < firstKey_ || key > lastKey_) return;
-  added_.emplace_back(key, std::string(dayType));
+  added_.emplace_back(key, std::string(cadence));
 }
 
 void ServiceCalendar::Finish() {
@@ -24,7 +24,7 @@ void ServiceCalendar::Finish() {
   dates_.clear();
   keys_.clear();
   weekdays_.clear();
-  byDayType_.clear();
+  byCadence_.clear();
   for (const auto& [key, type] : added_) {
     if (!keys_.empty() && keys_.back() == key) continue;
     keys_.push_back(key);
@@ -36,8 +36,8 @@ void ServiceCalendar::Finish() {
   size_t i = 0;
   for (const auto& [key, type] : added_) {
     while (keys_[i] != key) ++i;
-    auto found = byDayType_.find(type);
-    if (found == byDayType_.end()) found = byDayType_.emplace(type, DayBits(keys_.size())).first;
+    auto found = byCadence_.find(type);
+    if (found == byCadence_.end()) found = byCadence_.emplace(type, DayBits(keys_.size())).first;
     found->second.Set(i);
   }
   added_.clear();
@@ -49,8 +49,8 @@ DayBits ServiceCalendar::OperatingDays(const std::vector<ValidityPeriod>& period
   for (const ValidityPeriod& p : periods) {
     DateRecord from, to;
     if (!ParseDateText10(p.from, from) || !ParseDateText10(p.to, to)) continue;
-    const auto days = byDayType_.find(p.dayType);
-    if (days == byDayType_.end()) continue;
+    const auto days = byCadence_.find(p.cadence);
+    if (days == byCadence_.end()) continue;
     const size_t first = static_cast<size_t>(std::lower_bound(keys_.begin(), keys_.end(), Key(from)) - keys_.begin());
     const size_t last = static_cast<size_t>(std::upper_bound(keys_.begin(), keys_.end(), Key(to)) - keys_.begin());
     (p.excluded ? excluded : runs).AddRange(days->second, first, last);

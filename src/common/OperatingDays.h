@@ -23,7 +23,7 @@
 // included) and whether it excludes the trip rather than running it. A date text that is not
 // exactly 10 characters makes the period give no date.
 struct ValidityPeriod {
-  std::string dayType;
+  std::string cadence;
   std::string from, to;
   bool excluded = false;
 };
@@ -37,7 +37,7 @@ class ServiceCalendar {
 
   // A day type that runs on a date ("GG/MM/AAAA"); a date outside the working period, or not
   // exactly 10 characters, is left out. Dates may come in any order; Finish orders them.
-  void Add(std::string_view date, std::string_view dayType);
+  void Add(std::string_view date, std::string_view cadence);
   // Done adding: the dates in order, each once, and the days of each day type.
   void Finish();
 
@@ -57,7 +57,7 @@ class ServiceCalendar {
   std::vector<DateRecord> dates_;
   std::vector<int> keys_;
   std::vector<char> weekdays_;
-  std::map<std::string, DayBits, std::less<>> byDayType_;
+  std::map<std::string, DayBits, std::less<>> byCadence_;
 };
 
 // The weekday's two letters of the day lists: "Lu" to "Do" for '1' to '7', "??" for anything else.

@@ -27,17 +27,8 @@ CalendarListDialog::CalendarListDialog(QWidget* parent, int idd)
 
 void CalendarListDialog::OnOK() {
   if (wholeCalendar != 1) {
-    std::string text, from, to;
-    if (!ReadControlText(kFromDate, text)) return;
-    if (!ParseEntryDate(text, from)) {
-      Refuse(std::string(kStartDateFault) + kDateForm, kFromDate);
-      return;
-    }
-    if (!ReadControlText(kToDate, text)) return;
-    if (!ParseEntryDate(text, to)) {
-      Refuse(std::string(kEndDateFault) + kDateForm, kToDate);
-      return;
-    }
+    std::string from, to;
+    if (!DateField::ReadPeriod(*this, kFromDate, kToDate, "", from, to)) return;
     fromDate = from;
     toDate = to;
   } else {

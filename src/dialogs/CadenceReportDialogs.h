@@ -41,4 +41,7 @@ class CalendarListDialog : public ReportOptionsDialog {
 
  protected:
   void OnOK() override;
+
+ private:
+  friend struct DateField;
 };

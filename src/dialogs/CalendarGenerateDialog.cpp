@@ -20,7 +20,7 @@ using namespace calendar_generate;
 
 namespace {
 
-constexpr int kDayTypeLength = 10;
+constexpr int kCadenceLength = 10;
 const char* const kNotAccepted = "I dati immessi non possono essere accettati !!!";
 
 // Limits what is typed into an editable combo box to `limit` characters, as the edit field of a
@@ -56,11 +56,11 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
       startText(std::move(initialStart)),
       endText(std::move(initialEnd)),
       db_(db) {
-  auto* cadence = new QGroupBox(QStringLiteral("Cadenza"), this);
-  QComboBox* dayTypes = MakeCombo(kDayType, true);
-  dayTypes->setMinimumContentsLength(36);
-  dayTypes->setValidator(new TypingLimit(dayTypes, kDayTypeLength));
-  (new QVBoxLayout(cadence))->addWidget(dayTypes);
+  auto* cadenceBox = new QGroupBox(QStringLiteral("Cadenza"), this);
+  QComboBox* cadences = MakeCombo(kCadence, true);
+  cadences->setMinimumContentsLength(36);
+  cadences->setValidator(new TypingLimit(cadences, kCadenceLength));
+  (new QVBoxLayout(cadenceBox))->addWidget(cadences);
 
   auto* period = new QGroupBox(QStringLiteral("Periodo"), this);
   auto* dates = new QGridLayout(period);
@@ -97,7 +97,7 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
   lower->addWidget(week);
   lower->addWidget(choice);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(cadence);
+  layout->addWidget(cadenceBox);
   layout->addWidget(period);
   layout->addLayout(lower);
   layout->addWidget(MakeOkCancel());
@@ -105,10 +105,10 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
 }
 
 bool CalendarGenerateDialog::OnInitDialog() {
-  QComboBox* dayTypes = Combo(kDayType);
-  dayTypes->clear();
-  FillCadenceCombo(dayTypes, db_, "%-4s - %s");
-  dayTypes->setCurrentIndex(-1);
+  QComboBox* cadences = Combo(kCadence);
+  cadences->clear();
+  FillCadenceCombo(cadences, db_, "%-4s - %s");
+  cadences->setCurrentIndex(-1);
   SetControlText(kStart, startText);
   SetControlText(kEnd, endText);
   for (int day = 0; day < 7; ++day) Button(kMonday + day)->setChecked(weekdays[day] != 0);
@@ -119,31 +119,22 @@ bool CalendarGenerateDialog::OnInitDialog() {
 
 void CalendarGenerateDialog::OnOK() {
   std::string text;
-  if (!ReadControlText(kDayType, text)) return;
+  if (!ReadControlText(kCadence, text)) return;
   // The code is the text up to its first blank, within the field's ten characters.
-  text.resize(std::min<size_t>(text.size(), kDayTypeLength));
+  text.resize(std::min<size_t>(text.size(), kCadenceLength));
   const std::string code = text.substr(0, text.find(' '));
   if (code.empty()) {
-    Refuse(std::string("ATTENZIONE: non è stata indicata nessuna cadenza !!!\n\n") + kNotAccepted, kDayType);
+    Refuse(std::string("ATTENZIONE: non è stata indicata nessuna cadenza !!!\n\n") + kNotAccepted, kCadence);
     return;
   }
   std::string start, end;
-  if (!ReadControlText(kStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm + kNotAccepted, kStart);
-    return;
-  }
-  if (!ReadControlText(kEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm + kNotAccepted, kEnd);
-    return;
-  }
+  if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotAccepted, start, end)) return;
   // A range that ends before it starts holds no date: the period editor's refusal of the same.
   if (CompareEntryDates(start, end) > 0) {
     Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kEnd);
     return;
   }
-  dayType = code;
+  cadence = code;
   startText = start;
   endText = end;
   EndDialog(ui::IDOK);

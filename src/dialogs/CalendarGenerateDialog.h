@@ -15,7 +15,7 @@ class CalendarGenerateDialog : public ui::Dialog {
   CalendarGenerateDialog(QWidget* parent, DbDatabase* db, std::string startText, std::string endText, int idd);
 
   // After IDOK: the day type code, the period in normal form.
-  std::string dayType;
+  std::string cadence;
   std::string startText, endText;
   // Monday to Sunday, 1 for a chosen day.
   int weekdays[7] = {};
@@ -27,6 +27,7 @@ class CalendarGenerateDialog : public ui::Dialog {
   void OnOK() override;
 
  private:
+  friend struct DateField;
   DbDatabase* db_;
 };
 
@@ -34,7 +35,7 @@ class CalendarGenerateDialog : public ui::Dialog {
 namespace calendar_generate {
 constexpr int kAdd = 1016;
 constexpr int kDelete = 1017;
-constexpr int kDayType = 1020;
+constexpr int kCadence = 1020;
 constexpr int kStart = 1029;
 constexpr int kEnd = 1030;
 constexpr int kMonday = 1031;  // to 1037, Sunday

@@ -91,16 +91,7 @@ void CompanyHeaderDialog::OnOK() {
   std::string typedPerson;
   if (!ReadControlText(kPerson, typedPerson)) return;
   std::string start, end;
-  if (!ReadControlText(kPeriodStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm + kNotRecorded, kPeriodStart);
-    return;
-  }
-  if (!ReadControlText(kPeriodEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm + kNotRecorded, kPeriodEnd);
-    return;
-  }
+  if (!DateField::ReadPeriod(*this, kPeriodStart, kPeriodEnd, kNotRecorded, start, end)) return;
   // A period that ends before it starts would hold no day at all.
   if (CompareEntryDates(start, end) > 0) {
     Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kPeriodEnd);

@@ -27,6 +27,7 @@ class CompanyHeaderDialog : public ui::Dialog {
   void OnOK() override;
 
  private:
+  friend struct DateField;
   friend struct NumberEntry;
   DbDatabase* db_;
 };

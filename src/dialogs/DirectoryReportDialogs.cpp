@@ -4,31 +4,36 @@
 
 using namespace directory_dialog;
 
-DirectoryOutputDialog::DirectoryOutputDialog(QWidget* parent, int idd, const char* caption, int previewId, int printId)
-    : ReportOptionsDialog(parent, idd, caption) {
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(
-      AddRadioGroup("Output", {{previewId, "Anteprima di stampa", &preview}, {printId, "Stampa", &print}}));
-  layout->addWidget(MakeOkCancel());
+namespace {
+
+// The title of a directory and its two option ids.
+struct DirectoryOptions {
+  const char* caption;
+  int previewId, printId;
+};
+
+DirectoryOptions OptionsOf(DirectoryList list) {
+  switch (list) {
+    case DirectoryList::Stops: return {"Rubrica Fermate (normalizzate)", kStopPreview, kStopPrint};
+    case DirectoryList::StopLocalities: return {"Rubrica Fermate (Località)", kStopPreview, kStopPrint};
+    case DirectoryList::Routes: return {"Rubrica Percorsi (normalizzati)", kListPreview, kListPrint};
+    case DirectoryList::Lines: return {"Rubrica Linee (normalizzate)", kListPreview, kListPrint};
+    case DirectoryList::Termini: return {"Rubrica Capolinea", kListPreview, kListPrint};
+    case DirectoryList::TripChains: return {"Rubrica Concatenazioni Corse", kListPreview, kListPrint};
+  }
+  return {"", kListPreview, kListPrint};
 }
 
-StopListDialog::StopListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Fermate (normalizzate)", kStopPreview, kStopPrint) {}
+}  // namespace
 
-StopLocalityListDialog::StopLocalityListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Fermate (Località)", kStopPreview, kStopPrint) {}
-
-RouteListDialog::RouteListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Percorsi (normalizzati)", kListPreview, kListPrint) {}
-
-LineListDialog::LineListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Linee (normalizzate)", kListPreview, kListPrint) {}
-
-TerminusListDialog::TerminusListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Capolinea", kListPreview, kListPrint) {}
-
-TripChainListDialog::TripChainListDialog(QWidget* parent, int idd)
-    : DirectoryOutputDialog(parent, idd, "Rubrica Concatenazioni Corse", kListPreview, kListPrint) {}
+DirectoryOutputDialog::DirectoryOutputDialog(QWidget* parent, int idd, DirectoryList list)
+    : ReportOptionsDialog(parent, idd, OptionsOf(list).caption) {
+  const DirectoryOptions options = OptionsOf(list);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(AddRadioGroup(
+      "Output", {{options.previewId, "Anteprima di stampa", &preview}, {options.printId, "Stampa", &print}}));
+  layout->addWidget(MakeOkCancel());
+}
 
 PrimaryStopAnalysisDialog::PrimaryStopAnalysisDialog(QWidget* parent, int idd)
     : ReportOptionsDialog(parent, idd, "Analisi Fermate Primarie") {

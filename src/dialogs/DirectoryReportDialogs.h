@@ -16,50 +16,38 @@ constexpr int kListPreview = 1129;
 constexpr int kListPrint = 1130;
 }  // namespace directory_dialog
 
-// "Anteprima di stampa" (the default) or "Stampa".
+// The directories whose options are only "Anteprima di stampa" (the default) or "Stampa".
+enum class DirectoryList {
+  Stops,           // "Rubrica Fermate (normalizzate)": the stops and their normalisation errors
+  StopLocalities,  // "Rubrica Fermate (Località)"
+  Routes,          // "Rubrica Percorsi (normalizzati)": the routes and their normalisation errors
+  Lines,           // "Rubrica Linee (normalizzate)"
+  Termini,         // "Rubrica Capolinea"
+  TripChains,      // "Rubrica Concatenazioni Corse"
+};
+
+// "Anteprima di stampa" (the default) or "Stampa", under the directory's title.
 class DirectoryOutputDialog : public ReportOptionsDialog {
  public:
   int preview = 1, print = 0;
 
  protected:
-  DirectoryOutputDialog(QWidget* parent, int idd, const char* caption, int previewId, int printId);
+  DirectoryOutputDialog(QWidget* parent, int idd, DirectoryList list);
 };
 
-// "Rubrica Fermate (normalizzate)": the stops and their normalisation errors.
-class StopListDialog : public DirectoryOutputDialog {
+// The options dialog of one directory.
+template <DirectoryList kList>
+class DirectoryListDialog : public DirectoryOutputDialog {
  public:
-  StopListDialog(QWidget* parent, int idd);
+  DirectoryListDialog(QWidget* parent, int idd) : DirectoryOutputDialog(parent, idd, kList) {}
 };
 
-// "Rubrica Fermate (Località)".
-class StopLocalityListDialog : public DirectoryOutputDialog {
- public:
-  StopLocalityListDialog(QWidget* parent, int idd);
-};
-
-// "Rubrica Percorsi (normalizzati)": the routes and their normalisation errors.
-class RouteListDialog : public DirectoryOutputDialog {
- public:
-  RouteListDialog(QWidget* parent, int idd);
-};
-
-// "Rubrica Linee (normalizzate)".
-class LineListDialog : public DirectoryOutputDialog {
- public:
-  LineListDialog(QWidget* parent, int idd);
-};
-
-// "Rubrica Capolinea".
-class TerminusListDialog : public DirectoryOutputDialog {
- public:
-  TerminusListDialog(QWidget* parent, int idd);
-};
-
-// "Rubrica Concatenazioni Corse".
-class TripChainListDialog : public DirectoryOutputDialog {
- public:
-  TripChainListDialog(QWidget* parent, int idd);
-};
+using StopListDialog = DirectoryListDialog<DirectoryList::Stops>;
+using StopLocalityListDialog = DirectoryListDialog<DirectoryList::StopLocalities>;
+using RouteListDialog = DirectoryListDialog<DirectoryList::Routes>;
+using LineListDialog = DirectoryListDialog<DirectoryList::Lines>;
+using TerminusListDialog = DirectoryListDialog<DirectoryList::Termini>;
+using TripChainListDialog = DirectoryListDialog<DirectoryList::TripChains>;
 
 // "Analisi Fermate Primarie": "Anteprima di stampa" (the default), "Stampa" or "Report Txt".
 class PrimaryStopAnalysisDialog : public ReportOptionsDialog {

@@ -78,3 +78,23 @@ extern const char* const kEndDateFault;    // "ATTENZIONE: la data di fine perio
 extern const char* const kDateForm;        // "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n"
 // A period whose start comes after its end.
 extern const char* const kStartAfterEnd;  // "ATTENZIONE: la data di inizio periodo supera ..."
+
+// Reads the date fields of a dialog by the date rule above; a text it refuses gives its fault
+// (kStartDateFault for the start of a period, kEndDateFault for its end), kDateForm and the
+// dialog's `closing` lines as a stop message, with the focus on the field and everything typed
+// kept, and false. The dialog names this its friend.
+struct DateField {
+  template <class D>
+  static bool Read(D& d, int id, const char* fault, const char* closing, std::string& date) {
+    std::string text;
+    if (!d.ReadControlText(id, text)) return false;
+    if (ParseEntryDate(text, date)) return true;
+    d.Refuse(std::string(fault) + kDateForm + closing, id);
+    return false;
+  }
+  // The start and the end of a period, in that order.
+  template <class D>
+  static bool ReadPeriod(D& d, int startId, int endId, const char* closing, std::string& start, std::string& end) {
+    return Read(d, startId, kStartDateFault, closing, start) && Read(d, endId, kEndDateFault, closing, end);
+  }
+};

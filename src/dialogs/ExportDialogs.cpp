@@ -95,22 +95,14 @@ bool PeriodTimetableExportDialog::OnInitDialog() {
 void PeriodTimetableExportDialog::OnOK() {
   int code = 0;
   if (!ReadAuthority(code)) return;
-  std::string text, start, end, bound;
-  if (!ReadControlText(kRangeStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm, kRangeStart);
-    return;
-  }
+  std::string start, end, bound;
+  if (!DateField::Read(*this, kRangeStart, kStartDateFault, "", start)) return;
   // The bounds are the reporting period; one that is no date bounds nothing.
   if (ParseEntryDate(earliest_, bound) && CompareEntryDates(start, bound) < 0) {
     Refuse("ATTENZIONE: la data di inizio periodo è inferiore alla data minima.", kRangeStart);
     return;
   }
-  if (!ReadControlText(kRangeEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm, kRangeEnd);
-    return;
-  }
+  if (!DateField::Read(*this, kRangeEnd, kEndDateFault, "", end)) return;
   if (ParseEntryDate(latest_, bound) && CompareEntryDates(end, bound) > 0) {
     Refuse("ATTENZIONE: la data di fine periodo supera la data massima.", kRangeEnd);
     return;

@@ -57,6 +57,7 @@ class PeriodTimetableExportDialog : public TimetableExportDialog {
   void OnOK() override;
 
  private:
+  friend struct DateField;
   std::string earliest_, latest_;
 };
 

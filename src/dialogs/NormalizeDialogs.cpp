@@ -69,19 +69,12 @@ bool NormalizeDialog::Read(int id, std::string& out) {
 // --- 139 ---
 
 LineCodeNormalizeDialog::LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
-    : NormalizeDialog(parent, db, idd, "Normalizzazione Codice Linea", "Lista Linee",
-                      {{kOldLine, kNewLine, 10, "Codice Linea"}, {kOldDirection, kNewDirection, 1, "Verso"}}) {}
+    : NormalizeListDialog(parent, db, idd, "Normalizzazione Codice Linea", "Lista Linee",
+                          {{kOldLine, kNewLine, 10, "Codice Linea"}, {kOldDirection, kNewDirection, 1, "Verso"}},
+                          FillLineDirectionCombo) {}
 
-bool LineCodeNormalizeDialog::OnInitDialog() {
-  Combo(kList)->clear();
-  list_ = FillLineDirectionCombo(Combo(kList), db_);
-  Combo(kList)->setCurrentIndex(-1);
-  return true;
-}
-
-void LineCodeNormalizeDialog::Chosen(size_t index) {
-  if (index >= list_.size()) return;
-  Show({list_[index].line, std::string(1, list_[index].direction)});
+std::vector<std::string> LineCodeNormalizeDialog::TextsOf(const LineDirectionEntry& entry) const {
+  return {entry.line, std::string(1, entry.direction)};
 }
 
 void LineCodeNormalizeDialog::OnOK() {
@@ -105,21 +98,14 @@ void LineCodeNormalizeDialog::OnOK() {
 // --- 140 ---
 
 StopNormalizeDialog::StopNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
-    : NormalizeDialog(parent, db, idd, "Normalizzazione Fermate", "Lista Fermate",
-                      {{kOldCode, kNewCode, 10, "Codice"},
-                       {kOldName, kNewName, 40, "Denominazione"},
-                       {kOldPlace, kNewPlace, 40, "Ubicazione"}}) {}
+    : NormalizeListDialog(parent, db, idd, "Normalizzazione Fermate", "Lista Fermate",
+                          {{kOldCode, kNewCode, 10, "Codice"},
+                           {kOldName, kNewName, 40, "Denominazione"},
+                           {kOldPlace, kNewPlace, 40, "Ubicazione"}},
+                          FillStopCombo) {}
 
-bool StopNormalizeDialog::OnInitDialog() {
-  Combo(kList)->clear();
-  list_ = FillStopCombo(Combo(kList), db_);
-  Combo(kList)->setCurrentIndex(-1);
-  return true;
-}
-
-void StopNormalizeDialog::Chosen(size_t index) {
-  if (index >= list_.size()) return;
-  Show({list_[index].code, list_[index].name, list_[index].place});
+std::vector<std::string> StopNormalizeDialog::TextsOf(const StopEntry& entry) const {
+  return {entry.code, entry.name, entry.place};
 }
 
 void StopNormalizeDialog::OnOK() {
@@ -139,19 +125,13 @@ void StopNormalizeDialog::OnOK() {
 // --- 141 ---
 
 RouteNormalizeDialog::RouteNormalizeDialog(QWidget* parent, DbDatabase* db, int idd)
-    : NormalizeDialog(parent, db, idd, "Normalizzazione Percorsi", "Lista Percorsi",
-                      {{kOldRoute, kNewRoute, 20, "Percorso"}, {kOldRouteName, kNewRouteName, 120, "Denominazione"}}) {}
+    : NormalizeListDialog(
+          parent, db, idd, "Normalizzazione Percorsi", "Lista Percorsi",
+          {{kOldRoute, kNewRoute, 20, "Percorso"}, {kOldRouteName, kNewRouteName, 120, "Denominazione"}},
+          FillRouteCombo) {}
 
-bool RouteNormalizeDialog::OnInitDialog() {
-  Combo(kList)->clear();
-  list_ = FillRouteCombo(Combo(kList), db_);
-  Combo(kList)->setCurrentIndex(-1);
-  return true;
-}
-
-void RouteNormalizeDialog::Chosen(size_t index) {
-  if (index >= list_.size()) return;
-  Show({list_[index].route, list_[index].name});
+std::vector<std::string> RouteNormalizeDialog::TextsOf(const RouteEntry& entry) const {
+  return {entry.route, entry.name};
 }
 
 void RouteNormalizeDialog::OnOK() {

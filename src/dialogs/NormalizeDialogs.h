@@ -8,7 +8,9 @@
 #include "platform/Dialog.h"
 #include "utilities/Normalisation.h"
 
+#include <QComboBox>
 #include <string>
+#include <utility>
 #include <vector>
 
 class DbDatabase;
@@ -50,49 +52,64 @@ class NormalizeDialog : public ui::Dialog {
   std::vector<Field> fields_;
 };
 
-// "Normalizzazione Codice Linea" (139).
-class LineCodeNormalizeDialog : public NormalizeDialog {
+// A normalisation of one kind of value: the list filled with the entries of that kind, nothing
+// chosen, and the value sought and its replacement after IDOK.
+template <class Entry, class Value>
+class NormalizeListDialog : public NormalizeDialog {
  public:
-  LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
-  LineAndDirection search, replacement;
+  Value search, replacement;
 
  protected:
-  bool OnInitDialog() override;
-  void OnOK() override;
-  void Chosen(size_t index) override;
+  using Filler = std::vector<Entry> (*)(QComboBox* combo, DbDatabase* db);
+  NormalizeListDialog(QWidget* parent, DbDatabase* db, int idd, const char* caption, const char* listLabel,
+                      std::vector<Field> fields, Filler fill)
+      : NormalizeDialog(parent, db, idd, caption, listLabel, std::move(fields)), fill_(fill) {}
+
+  bool OnInitDialog() override {
+    Combo(normalize::kList)->clear();
+    list_ = fill_(Combo(normalize::kList), db_);
+    Combo(normalize::kList)->setCurrentIndex(-1);
+    return true;
+  }
+  void Chosen(size_t index) override {
+    if (index < list_.size()) Show(TextsOf(list_[index]));
+  }
+  // The texts of an entry, in the fields' order.
+  virtual std::vector<std::string> TextsOf(const Entry& entry) const = 0;
 
  private:
-  std::vector<LineDirectionEntry> list_;
+  Filler fill_;
+  std::vector<Entry> list_;
+};
+
+// "Normalizzazione Codice Linea" (139).
+class LineCodeNormalizeDialog : public NormalizeListDialog<LineDirectionEntry, LineAndDirection> {
+ public:
+  LineCodeNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
+
+ protected:
+  void OnOK() override;
+  std::vector<std::string> TextsOf(const LineDirectionEntry& entry) const override;
 };
 
 // "Normalizzazione Fermate" (140).
-class StopNormalizeDialog : public NormalizeDialog {
+class StopNormalizeDialog : public NormalizeListDialog<StopEntry, StopSpelling> {
  public:
   StopNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
-  StopSpelling search, replacement;
 
  protected:
-  bool OnInitDialog() override;
   void OnOK() override;
-  void Chosen(size_t index) override;
-
- private:
-  std::vector<StopEntry> list_;
+  std::vector<std::string> TextsOf(const StopEntry& entry) const override;
 };
 
 // "Normalizzazione Percorsi" (141).
-class RouteNormalizeDialog : public NormalizeDialog {
+class RouteNormalizeDialog : public NormalizeListDialog<RouteEntry, RouteName> {
  public:
   RouteNormalizeDialog(QWidget* parent, DbDatabase* db, int idd);
-  RouteName search, replacement;
 
  protected:
-  bool OnInitDialog() override;
   void OnOK() override;
-  void Chosen(size_t index) override;
-
- private:
-  std::vector<RouteEntry> list_;
+  std::vector<std::string> TextsOf(const RouteEntry& entry) const override;
 };
 
 // "Eliminazione Fermata" (154): the code of a stop of the list.

@@ -17,14 +17,15 @@ bool Chosen(const CalendarGeneration& options, const QDate& date) {
   return options.weekdays[static_cast<size_t>(date.dayOfWeek() - 1)];
 }
 
-bool DayTypeExists(DbDatabase* db, const std::string& code) {
+bool CadenceExists(DbDatabase* db, const std::string& code) {
   if (code.empty()) return false;
-  DbTable dayTypes(db, "cadenz");
-  return dayTypes.isOpen && dayTypes.SetIndex("codice") && dayTypes.SeekEqual({code.c_str()});
+  DbTable cadences(db, "cadenz");
+  return cadences.isOpen && cadences.SetIndex("codice") && cadences.SeekEqual({code.c_str()});
 }
 
 // Adds the day type to every chosen date that does not have it; returns the rows added.
-int AddDayType(CalendarRows& rows, const CalendarGeneration& options, const std::string& code, WorkProgress* progress) {
+int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
+                   WorkProgress* progress) {
   DbTable& table = rows.Table();
   const int dataField = table.FieldIndex("data"), codeField = table.FieldIndex("caden");
   const int weekdayField = table.FieldIndex("giorno"), noteField = table.FieldIndex("note");
@@ -48,8 +49,8 @@ int AddDayType(CalendarRows& rows, const CalendarGeneration& options, const std:
 }
 
 // Deletes the day type from every chosen date of the range; returns the rows deleted.
-int RemoveDayType(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
-                  WorkProgress* progress) {
+int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
+                      WorkProgress* progress) {
   DbSelect select(
       rows.Database(),
       {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
@@ -84,8 +85,8 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
   for (bool chosen : options.weekdays) anyWeekday = anyWeekday || chosen;
   if (!anyWeekday) return result;
 
-  const std::string code(WithoutTrailingBlanks(options.dayType));
-  if (!DayTypeExists(rows.Database(), code)) {
+  const std::string code(WithoutTrailingBlanks(options.cadence));
+  if (!CadenceExists(rows.Database(), code)) {
     result.Fail("ATTENZIONE: la cadenza \"" + code +
                 "\" non è presente nella tabella delle Cadenze.\n\n"
                 "Nessun giorno del calendario è stato modificato.");
@@ -94,8 +95,8 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
 
   if (progress) progress->Begin("Generazione calendario");
   result.written = options.operation == CalendarGeneration::Operation::Add
-                       ? AddDayType(rows, options, code, progress)
-                       : RemoveDayType(rows, options, code, progress);
+                       ? AddDayTypeDays(rows, options, code, progress)
+                       : RemoveDayTypeDays(rows, options, code, progress);
   if (progress) progress->End();
   return result;
 }

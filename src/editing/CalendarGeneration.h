@@ -16,7 +16,7 @@ class WorkProgress;
 struct CalendarGeneration {
   enum class Operation { Add, Remove };
 
-  std::string dayType;  // the code as the user gave it
+  std::string cadence;  // the code as the user gave it
   QDate first;          // both ends included
   QDate last;
   std::array<bool, 7> weekdays{};  // Monday .. Sunday

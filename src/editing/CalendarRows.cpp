@@ -145,7 +145,7 @@ bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
   return true;
 }
 
-std::vector<std::string> CalendarRows::DayTypesOf(const QDate& date) const {
+std::vector<std::string> CalendarRows::CadencesOf(const QDate& date) const {
   DbSelect select(db_, {.columns = "caden", .from = "calend", .where = "data = ?1"});
   select.SetParameters({CalendarIsoText(date)});
   std::vector<std::string> codes;
@@ -162,7 +162,7 @@ int CalendarRows::WriteNote(const QDate& date, const std::string& note) {
   const std::string written = note.empty() ? std::string(" ") : note;
   const std::string dateText = CalendarDateText(date);
   int count = 0;
-  for (const std::string& code : DayTypesOf(date)) {
+  for (const std::string& code : CadencesOf(date)) {
     if (table_.SeekEqual({dateText.c_str(), code.c_str()}) && table_.Edit() && table_.SetFieldText("note", written) &&
         table_.Update())
       ++count;
@@ -177,7 +177,7 @@ int CalendarRows::ClearDay(const QDate& date) {
   const std::string dateText = CalendarDateText(date);
   CadenceNote* row = Find(date);
   int count = 0;
-  for (const std::string& code : DayTypesOf(date)) {
+  for (const std::string& code : CadencesOf(date)) {
     if (!table_.SeekEqual({dateText.c_str(), code.c_str()}) || !table_.Delete()) continue;
     ++count;
     MarkDeleted(row, code);

@@ -65,7 +65,7 @@ class CalendarRows {
  private:
   CadenceNote* Append(const QDate& date, const std::string& text);
   // The codes of the calendar rows of a date, as stored.
-  std::vector<std::string> DayTypesOf(const QDate& date) const;
+  std::vector<std::string> CadencesOf(const QDate& date) const;
 
   DbDatabase* db_;
   DbTable table_;  // calend, index "codice" (data, caden)

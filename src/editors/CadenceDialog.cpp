@@ -4,30 +4,23 @@
 #include "editors/ListGrid.h"
 
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QVBoxLayout>
 
 namespace {
 
 // The grid of the day types: code and name.
-class CadenceGrid : public ListGrid {
+class CadenceGrid : public RecordListGrid<CadenceRows> {
  public:
   CadenceGrid(QWidget* parent, CadenceDialog* owner)
-      : ListGrid(parent, owner, CadenceDialog::kGridId,
-                 {{"Codice", std::string(10, 'V')}, {"Denominazione Cadenza", std::string(60, 'V')}}),
-        rows_(owner->Rows()) {}
+      : RecordListGrid(parent, owner, CadenceDialog::kGridId,
+                       {{"Codice", std::string(10, 'V')}, {"Denominazione Cadenza", std::string(60, 'V')}},
+                       owner->Rows()) {}
 
-  int RowCount() const override { return rows_.Count(); }
   std::string CellText(int row, int column) const override {
     const CadenceEntry* entry = rows_.At(row);
     return entry ? (column == 0 ? entry->code : entry->name) : std::string();
-  }
-  RowMarks MarksOf(int row) const override {
-    const CadenceEntry* entry = rows_.At(row);
-    return entry ? RowMarks{entry->changed != 0, entry->deleted != 0} : RowMarks{};
   }
 
  protected:
@@ -37,26 +30,19 @@ class CadenceGrid : public ListGrid {
     if (row < 0) why = "la cadenza " + value + " non è nella griglia";
     return row >= 0;
   }
-
- private:
-  CadenceRows& rows_;
 };
 
 }  // namespace
 
 CadenceDialog::CadenceDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, int idd)
-    : EditorDialog(area, idd, "Gestione Cadenze", transaction), rows_(db) {
+    : RecordEditorDialog(area, idd, "Gestione Cadenze", transaction, db) {
   {
     EditorWaitCursor wait;
     rows_.Load();
   }
-  auto* box = new QGroupBox(QStringLiteral("Cadenza selezionata"), Panel());
-  box->setObjectName(QStringLiteral("1015"));
-  auto* fields = new QGridLayout(box);
-  auto* codeLabel = new QLabel(QStringLiteral("Codice"), box);
-  codeLabel->setObjectName(QStringLiteral("1013"));
-  auto* nameLabel = new QLabel(QStringLiteral("Denominazione"), box);
-  nameLabel->setObjectName(QStringLiteral("1014"));
+  QGridLayout* fields = MakePanelBox(1015, QStringLiteral("Cadenza selezionata"));
+  QLabel* codeLabel = MakePanelLabel(fields, 1013, "Codice");
+  QLabel* nameLabel = MakePanelLabel(fields, 1014, "Denominazione");
   QLineEdit* code = MakeEdit(kCode, 10);
   QLineEdit* name = MakeEdit(kName, 60);
   code->setMinimumWidth(code->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('W'))));
@@ -65,12 +51,7 @@ CadenceDialog::CadenceDialog(QWidget* area, DbDatabase* db, EditorTransaction* t
   fields->addWidget(nameLabel, 0, 1);
   fields->addWidget(code, 1, 0);
   fields->addWidget(name, 1, 1);
-  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 2);
-  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 3);
-  fields->setColumnStretch(4, 1);
-  auto* panelLayout = new QVBoxLayout(Panel());
-  panelLayout->setContentsMargins(0, 0, 0, 0);
-  panelLayout->addWidget(box);
+  AddPanelButtons(fields, 2);
   code->setEnabled(false);
   name->setEnabled(false);
 
@@ -105,12 +86,6 @@ void CadenceDialog::ShowSelected() {
   current_ = row;
 }
 
-void CadenceDialog::SelectionMoved(GridWindow*) {
-  // Only the wheel moves the selection while the panel is open: the edit ends unwritten.
-  if (IsEditing()) OnCancel();
-  ShowSelected();
-}
-
 void CadenceDialog::OnNew() {
   ClearFields();
   Edit(kCode)->setEnabled(true);
@@ -127,11 +102,6 @@ void CadenceDialog::OnModify() {
   mode_ = 1;
   SetEditing(true);
   Edit(kName)->setFocus();
-}
-
-void CadenceDialog::OnDelete() {
-  if (!current_ || current_->deleted || IsEditing()) return;
-  if (rows_.Remove(current_)) grid_->Repaint();
 }
 
 void CadenceDialog::OnOK() {

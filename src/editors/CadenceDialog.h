@@ -3,12 +3,11 @@
 // delete one, inside the editor's transaction.
 
 #include "editing/CadenceRows.h"
-#include "editors/EditorDialog.h"
+#include "editors/RecordEditorDialog.h"
 
 class DbDatabase;
-class ListGrid;
 
-class CadenceDialog : public EditorDialog {
+class CadenceDialog : public RecordEditorDialog<CadenceRows> {
  public:
   CadenceDialog(QWidget* area, DbDatabase* db, EditorTransaction* transaction, int idd);
 
@@ -25,19 +24,11 @@ class CadenceDialog : public EditorDialog {
     kGridId = 6003,
   };
 
-  CadenceRows& Rows() { return rows_; }
-  ListGrid* GridWindowOf() const { return grid_; }
-  // The row shown in the panel, or null.
-  CadenceEntry* Current() const { return current_; }
-
-  // Commands of the buttons and of the grid's popup.
-  void OnNew();
-  void OnModify();
-  void OnDelete();
+  // Commands of the buttons and of the grid's popup: a new day type, a new name for the current one.
+  void OnNew() override;
+  void OnModify() override;
 
   // GridOwner.
-  void SelectionMoved(GridWindow*) override;
-  void GridActivated(GridWindow*) override { OnModify(); }
   std::unique_ptr<QMenu> PopupMenu(GridWindow*) override;
 
  protected:
@@ -48,11 +39,5 @@ class CadenceDialog : public EditorDialog {
  private:
   // Empties the two fields and forgets the current row.
   void ClearFields();
-  // Shows the selected row in the panel (browsing).
-  void ShowSelected();
-
-  CadenceRows rows_;
-  ListGrid* grid_ = nullptr;
-  CadenceEntry* current_ = nullptr;
-  int mode_ = 0;  // 0 a new day type, 1 a new name for the current one
+  void ShowSelected() override;
 };

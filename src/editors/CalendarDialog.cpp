@@ -9,11 +9,9 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -33,18 +31,12 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
     EditorWaitCursor wait;
     rows_.Load();
   }
-  auto* box = new QGroupBox(QStringLiteral("Cadenza/Giorno selezionata"), Panel());
-  box->setObjectName(QStringLiteral("1024"));
-  auto* fields = new QGridLayout(box);
-  const auto label = [&](int id, const char* text) {
-    auto* l = new QLabel(cp1252::ToQString(text), box);
-    l->setObjectName(QString::number(id));
-    return l;
-  };
+  QGridLayout* fields = MakePanelBox(1024, QStringLiteral("Cadenza/Giorno selezionata"));
+  const auto label = [&](int id, const char* text) { return MakePanelLabel(fields, id, text); };
   QLineEdit* date = MakeEdit(kDate, 10);
   date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
-  QComboBox* dayType = MakeCombo(kDayType, true);
-  dayType->setMinimumContentsLength(30);
+  QComboBox* cadence = MakeCombo(kCadence, true);
+  cadence->setMinimumContentsLength(30);
   QLineEdit* note = MakeEdit(kNote, 20);
   note->setMinimumWidth(note->fontMetrics().horizontalAdvance(QString(24, QLatin1Char('n'))));
   fields->addWidget(label(1022, "Data"), 0, 0);
@@ -53,17 +45,12 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   fields->addWidget(weekday, 0, 1);
   fields->addWidget(label(1023, "Cadenza"), 0, 2);
   fields->addWidget(date, 1, 0);
-  fields->addWidget(dayType, 1, 2);
+  fields->addWidget(cadence, 1, 2);
   fields->addWidget(label(1025, "Note"), 0, 3);
   fields->addWidget(note, 1, 3);
-  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
-  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
-  fields->setColumnStretch(6, 1);
-  auto* panelLayout = new QVBoxLayout(Panel());
-  panelLayout->setContentsMargins(0, 0, 0, 0);
-  panelLayout->addWidget(box);
-  FillCadenceCombo(dayType, db_, "%-10s - %s");
-  dayType->setCurrentIndex(-1);
+  AddPanelButtons(fields, 4);
+  FillCadenceCombo(cadence, db_, "%-10s - %s");
+  cadence->setCurrentIndex(-1);
   SetFieldsEnabled(false, false, false);
 
   AddFinishButton(kFinish);
@@ -79,15 +66,15 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   ShowSelected();
 }
 
-void CalendarDialog::SetFieldsEnabled(bool date, bool dayType, bool note) {
+void CalendarDialog::SetFieldsEnabled(bool date, bool cadence, bool note) {
   Edit(kDate)->setEnabled(date);
-  Combo(kDayType)->setEnabled(dayType);
+  Combo(kCadence)->setEnabled(cadence);
   Edit(kNote)->setEnabled(note);
 }
 
 void CalendarDialog::ClearPanel(bool all) {
-  Combo(kDayType)->setCurrentIndex(-1);
-  Combo(kDayType)->setEditText(QString());
+  Combo(kCadence)->setCurrentIndex(-1);
+  Combo(kCadence)->setEditText(QString());
   currentEntry_ = nullptr;
   if (!all) return;
   SetControlText(kDate, {});
@@ -106,7 +93,7 @@ void CalendarDialog::ShowSelected() {
   NoteText* entry = grid_->SelectedEntry();
   if (!entry) return;
   // The entry of the list whose code is the day type's; a code the list lacks is shown as it is.
-  QComboBox* combo = Combo(kDayType);
+  QComboBox* combo = Combo(kCadence);
   for (int i = 0; i < combo->count(); ++i) {
     std::string item;
     cp1252::FromQString(combo->itemText(i), item);
@@ -137,7 +124,7 @@ void CalendarDialog::NewEntry() {
   SetFieldsEnabled(false, true, false);
   editMode_ = 0;
   SetEditing(true);
-  Combo(kDayType)->setFocus();
+  Combo(kCadence)->setFocus();
 }
 
 void CalendarDialog::EditNote() {
@@ -164,10 +151,10 @@ void CalendarDialog::OnOK() {
     if (!ReadControlText(kNote, note)) return;
     // A note lives on the day types of its date: without one it would be lost.
     const CadenceNote* row = rows_.Find(date);
-    bool anyDayType = false;
+    bool anyCadence = false;
     if (row)
-      for (const NoteText& e : row->texts) anyDayType = anyDayType || !e.deleted;
-    if (!anyDayType) {
+      for (const NoteText& e : row->texts) anyCadence = anyCadence || !e.deleted;
+    if (!anyCadence) {
       Refuse("ATTENZIONE: al giorno " + CalendarDateText(date) +
                  " non è associata nessuna cadenza.\n\n"
                  "La nota si registra insieme alle cadenze del giorno: occorre prima inserire una cadenza.\n\n"
@@ -181,7 +168,7 @@ void CalendarDialog::OnOK() {
     return;
   }
   std::string text;
-  if (!ReadControlText(kDayType, text)) return;
+  if (!ReadControlText(kCadence, text)) return;
   NoteText* entry = rows_.AddEntry(date, ComboCode(text));
   // Refused: the panel keeps what was typed, for the user to correct.
   if (!entry) return;
@@ -222,7 +209,7 @@ void CalendarDialog::Generate() {
                                 kGenerateDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   CalendarGeneration options;
-  options.dayType = dialog.dayType;
+  options.cadence = dialog.cadence;
   options.first = FromNormalDate(dialog.startText);
   options.last = FromNormalDate(dialog.endText);
   for (int d = 0; d < 7; ++d) options.weekdays[static_cast<size_t>(d)] = dialog.weekdays[d] != 0;

@@ -17,7 +17,7 @@ class CalendarDialog : public EditorDialog {
   // Control ids.
   enum : int {
     kDate = 1019,
-    kDayType = 1020,
+    kCadence = 1020,
     kNote = 1028,
     kWeekday = 1026,
     kFinish = 1021,
@@ -60,7 +60,7 @@ class CalendarDialog : public EditorDialog {
   void ShowSelected();
   // The date of the panel's date field, or an invalid date when the field holds none.
   QDate PanelDate() const;
-  void SetFieldsEnabled(bool date, bool dayType, bool note);
+  void SetFieldsEnabled(bool date, bool cadence, bool note);
 
   DbDatabase* db_;
   WorkProgress* progress_;

@@ -6,9 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMenu>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QVBoxLayout>
 #include <algorithm>
 
 EditorDialog::EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction)
@@ -28,6 +32,27 @@ QPushButton* EditorDialog::AddCommandButton(int id, const std::string& label, in
   button->setObjectName(QString::number(id));
   commands_.push_back({button, gap, keepWhileEditing});
   return button;
+}
+
+QGridLayout* EditorDialog::MakePanelBox(int id, const QString& title) {
+  auto* box = new QGroupBox(title, panel_);
+  box->setObjectName(QString::number(id));
+  auto* panelLayout = new QVBoxLayout(panel_);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  panelLayout->addWidget(box);
+  return new QGridLayout(box);
+}
+
+QLabel* EditorDialog::MakePanelLabel(QGridLayout* fields, int id, const std::string& text) {
+  auto* label = new QLabel(cp1252::ToQString(text), fields->parentWidget());
+  label->setObjectName(QString::number(id));
+  return label;
+}
+
+void EditorDialog::AddPanelButtons(QGridLayout* fields, int column) {
+  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, column);
+  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, column + 1);
+  fields->setColumnStretch(column + 2, 1);
 }
 
 QPushButton* EditorDialog::CommandButton(int id) const {
@@ -51,7 +76,7 @@ QPushButton* EditorDialog::MakePanelButton(int id, const std::string& label) {
 }
 
 void EditorDialog::SetEditing(bool editing) {
-  editing_ = editing;
+  SetEditingState(editing);
   for (const Command& c : commands_)
     if (!c.keepWhileEditing) c.button->setEnabled(!editing);
   for (int id : {kConferma, kAnnulla})

@@ -19,6 +19,8 @@
 
 class EditorTransaction;
 class QCloseEvent;
+class QGridLayout;
+class QLabel;
 class QMenu;
 class QResizeEvent;
 
@@ -27,7 +29,6 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // `area` is the main window's client area, which the editor covers.
   EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction);
 
-  bool IsEditing() const override { return editing_; }
   // A popup command of the grid: that of the command button with the same id, as if clicked.
   void GridCommand(int id) override;
 
@@ -49,6 +50,14 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   QPushButton* AddCommandButton(int id, const std::string& label, int gap, bool keepWhileEditing = false);
   // Makes the panel's Conferma (1) and Annulla (2) buttons.
   QPushButton* MakePanelButton(int id, const std::string& label);
+  // The panel's framed box of fields, titled and named by its id, filling the panel; its fields
+  // are laid out in the grid returned.
+  QGridLayout* MakePanelBox(int id, const QString& title);
+  // A label of the panel's box, named by its id (`text` in the program's encoding).
+  QLabel* MakePanelLabel(QGridLayout* fields, int id, const std::string& text);
+  // Conferma and Annulla in the second row of the box, at `column` and the next; the columns after
+  // them take the spare width.
+  void AddPanelButtons(QGridLayout* fields, int column);
   // The widget holding the edit panel: the subclass fills it with a layout of its controls.
   QWidget* Panel() const { return panel_; }
   // Sets the grid laid out on top (the editor owns it as a child); an editor with two grids
@@ -104,7 +113,6 @@ class EditorDialog : public ui::Dialog, public GridOwner {
     bool keepWhileEditing;
   };
   std::vector<Command> commands_;
-  bool editing_ = false;
 };
 
 // The wait cursor while a long step of an editor runs (loading its rows, a generation).

@@ -11,6 +11,7 @@
 // wheel still scrolls, and when that pulls the selection along the owner hears of it (and ends
 // the edit).
 
+#include "editors/GridOwner.h"
 #include "platform/Dialog.h"
 
 #include <QAbstractScrollArea>
@@ -20,7 +21,6 @@
 #include <memory>
 #include <string>
 
-class GridWindow;
 class QFontMetrics;
 class QKeyEvent;
 class QMouseEvent;
@@ -29,22 +29,6 @@ class QPainter;
 class QPoint;
 class QResizeEvent;
 class QWheelEvent;
-
-// What a grid needs of the dialog that owns it.
-class GridOwner {
- public:
-  virtual ~GridOwner() = default;
-  // True while the edit panel is open.
-  virtual bool IsEditing() const = 0;
-  // The selection has moved to another row or cell (or the rows were reloaded).
-  virtual void SelectionMoved(GridWindow* grid) = 0;
-  // A command chosen in the grid's popup menu.
-  virtual void GridCommand(int id) = 0;
-  // A double click (or Enter) on a row, after it was selected.
-  virtual void GridActivated(GridWindow* /*grid*/) {}
-  // The grid's popup menu as it would open now; each action carries its command id as data.
-  virtual std::unique_ptr<QMenu> PopupMenu(GridWindow* grid) = 0;
-};
 
 class GridWindow : public QAbstractScrollArea, public ui::ScriptTarget {
  public:

@@ -6,6 +6,7 @@
 #include "editors/GridWindow.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct GridColumn {
@@ -52,4 +53,22 @@ class ListGrid : public GridWindow {
   std::vector<GridColumn> columns_;
   std::vector<int> widths_;
   int hOffset_ = 0;
+};
+
+// A list grid over an editor's rows (the day types, the periods, the trips): one grid row for each
+// of its rows in order, marked from the record's changed and deleted flags.
+template <class Rows>
+class RecordListGrid : public ListGrid {
+ public:
+  RecordListGrid(QWidget* parent, GridOwner* owner, int childId, std::vector<GridColumn> columns, Rows& rows)
+      : ListGrid(parent, owner, childId, std::move(columns)), rows_(rows) {}
+
+  int RowCount() const override { return rows_.Count(); }
+  RowMarks MarksOf(int row) const override {
+    const auto* record = rows_.At(row);
+    return record ? RowMarks{record->changed != 0, record->deleted != 0} : RowMarks{};
+  }
+
+ protected:
+  Rows& rows_;
 };

@@ -7,28 +7,25 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace {
 
 // The grid of the periods: start, end, kind, day-type code and name.
-class PeriodGrid : public ListGrid {
+class PeriodGrid : public RecordListGrid<PeriodRows> {
  public:
   PeriodGrid(QWidget* parent, PeriodDialog* owner)
-      : ListGrid(parent, owner, PeriodDialog::kGridId,
-                 {{"Inizio", "99/99/9999"},
-                  {"Fine", "99/99/9999"},
-                  {"Tipo", "Escluso"},
-                  {"Cadenza", "9999999999"},
-                  {"Denominazione Cadenza", std::string(60, 'V')}}),
-        rows_(owner->Rows()) {}
+      : RecordListGrid(parent, owner, PeriodDialog::kGridId,
+                       {{"Inizio", "99/99/9999"},
+                        {"Fine", "99/99/9999"},
+                        {"Tipo", "Escluso"},
+                        {"Cadenza", "9999999999"},
+                        {"Denominazione Cadenza", std::string(60, 'V')}},
+                       owner->Rows()) {}
 
-  int RowCount() const override { return rows_.Count(); }
   std::string CellText(int row, int column) const override {
     const PeriodRecord* period = rows_.At(row);
     if (!period) return {};
@@ -40,10 +37,6 @@ class PeriodGrid : public ListGrid {
       default: return period->name;
     }
   }
-  RowMarks MarksOf(int row) const override {
-    const PeriodRecord* period = rows_.At(row);
-    return period ? RowMarks{period->changed != 0, period->deleted != 0} : RowMarks{};
-  }
 
  protected:
   // A script selects a period by its start date.
@@ -52,9 +45,6 @@ class PeriodGrid : public ListGrid {
     if (row < 0) why = "il periodo che inizia il " + value + " non è nella griglia";
     return row >= 0;
   }
-
- private:
-  PeriodRows& rows_;
 };
 
 const char* const kNotRecordedLine = "I dati immessi non saranno registrati !!!";
@@ -63,19 +53,13 @@ const char* const kNotRecordedLine = "I dati immessi non saranno registrati !!!"
 
 PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransaction* transaction, std::int32_t tripId,
                            int idd)
-    : EditorDialog(tripDialog, idd, "Periodi Validità Corsa", transaction), rows_(db), tripDialog_(tripDialog) {
+    : RecordEditorDialog(tripDialog, idd, "Periodi Validità Corsa", transaction, db), tripDialog_(tripDialog) {
   {
     EditorWaitCursor wait;
     rows_.Load(tripId);
   }
-  auto* box = new QGroupBox(QStringLiteral("Periodo di Validità/Esclusione"), Panel());
-  box->setObjectName(QStringLiteral("1099"));
-  auto* fields = new QGridLayout(box);
-  const auto label = [&](int id, const char* text) {
-    auto* l = new QLabel(cp1252::ToQString(text), box);
-    l->setObjectName(QString::number(id));
-    return l;
-  };
+  QGridLayout* fields = MakePanelBox(1099, QStringLiteral("Periodo di Validità/Esclusione"));
+  const auto label = [&](int id, const char* text) { return MakePanelLabel(fields, id, text); };
   fields->addWidget(label(1089, "Dal"), 0, 0);
   fields->addWidget(label(1093, "Al"), 0, 1);
   fields->addWidget(label(1097, "Cadenza"), 0, 2);
@@ -84,23 +68,18 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
     date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
     fields->addWidget(date, 1, id == kStart ? 0 : 1);
   }
-  QComboBox* dayType = MakeCombo(kDayType, true);
-  dayType->setMinimumContentsLength(30);
-  fields->addWidget(dayType, 1, 2);
+  QComboBox* cadence = MakeCombo(kCadence, true);
+  cadence->setMinimumContentsLength(30);
+  fields->addWidget(cadence, 1, 2);
   QRadioButton* running = MakeRadio(kRunning, "Periodo di effettuazione");
   QRadioButton* excluded = MakeRadio(kExcluded, "Periodo di esclusione");
   fields->addWidget(running, 0, 3);
   fields->addWidget(excluded, 1, 3);
-  fields->addWidget(MakePanelButton(kConferma, "Conferma"), 1, 4);
-  fields->addWidget(MakePanelButton(kAnnulla, "Annulla"), 1, 5);
-  fields->setColumnStretch(6, 1);
-  auto* panel = new QVBoxLayout(Panel());
-  panel->setContentsMargins(0, 0, 0, 0);
-  panel->addWidget(box);
+  AddPanelButtons(fields, 4);
   // Each button chooses its own kind: a click on the kind already chosen keeps it.
   connect(running, &QRadioButton::clicked, this, [this] { SetKind(false); });
   connect(excluded, &QRadioButton::clicked, this, [this] { SetKind(true); });
-  FillCadenceCombo(dayType, db, "%-10s - %s");
+  FillCadenceCombo(cadence, db, "%-10s - %s");
   SetFieldsEnabled(false, false);
 
   AddFinishButton(kFinish);
@@ -132,7 +111,7 @@ QRect PeriodDialog::Placement() const {
 void PeriodDialog::SetFieldsEnabled(bool dates, bool rest) {
   Edit(kStart)->setEnabled(dates);
   Edit(kEnd)->setEnabled(dates);
-  Combo(kDayType)->setEnabled(rest);
+  Combo(kCadence)->setEnabled(rest);
   Button(kRunning)->setEnabled(rest);
   Button(kExcluded)->setEnabled(rest);
 }
@@ -146,8 +125,8 @@ void PeriodDialog::SetKind(bool excluded) {
 void PeriodDialog::ClearFields() {
   SetControlText(kStart, {});
   SetControlText(kEnd, {});
-  Combo(kDayType)->setCurrentIndex(-1);
-  Combo(kDayType)->setEditText(QString());
+  Combo(kCadence)->setCurrentIndex(-1);
+  Combo(kCadence)->setEditText(QString());
   // Neither kind shown: the buttons of an exclusive group cannot both be unchecked otherwise.
   for (int id : {kRunning, kExcluded}) {
     Button(id)->setAutoExclusive(false);
@@ -163,7 +142,7 @@ void PeriodDialog::ShowSelected() {
   if (!period) return;
   SetControlText(kStart, period->start);
   SetControlText(kEnd, period->end);
-  QComboBox* combo = Combo(kDayType);
+  QComboBox* combo = Combo(kCadence);
   char prefix[16];
   std::snprintf(prefix, sizeof prefix, "%-10s - ", period->code.c_str());
   const int index = combo->findText(cp1252::ToQString(prefix), Qt::MatchStartsWith);
@@ -172,11 +151,6 @@ void PeriodDialog::ShowSelected() {
   SetKind(period->excluded != 0);
   SetFieldsEnabled(false, false);
   current_ = period;
-}
-
-void PeriodDialog::SelectionMoved(GridWindow*) {
-  if (IsEditing()) OnCancel();
-  ShowSelected();
 }
 
 void PeriodDialog::OnNew() {
@@ -199,31 +173,17 @@ void PeriodDialog::OnModify() {
   SetFieldsEnabled(false, true);  // the dates are the key and stay
   mode_ = 1;
   SetEditing(true);
-  Combo(kDayType)->setFocus();
-}
-
-void PeriodDialog::OnDelete() {
-  if (IsEditing() || !current_ || current_->deleted) return;
-  if (rows_.Remove(current_)) grid_->Repaint();
+  Combo(kCadence)->setFocus();
 }
 
 void PeriodDialog::OnOK() {
   if (!IsEditing()) return;
-  std::string text, start, end, dayType;
-  if (!ReadControlText(kStart, text)) return;
-  if (!ParseEntryDate(text, start)) {
-    Refuse(std::string(kStartDateFault) + kDateForm + kNotRecordedLine, kStart);
-    return;
-  }
-  if (!ReadControlText(kEnd, text)) return;
-  if (!ParseEntryDate(text, end)) {
-    Refuse(std::string(kEndDateFault) + kDateForm + kNotRecordedLine, kEnd);
-    return;
-  }
-  if (!ReadControlText(kDayType, dayType)) return;
+  std::string start, end, cadence;
+  if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotRecordedLine, start, end)) return;
+  if (!ReadControlText(kCadence, cadence)) return;
   // The code is the entry's first ten characters, the name what follows " - ".
-  const std::string code(WithoutTrailingBlanks(dayType.substr(0, 10)));
-  const std::string name = dayType.size() >= 13 ? dayType.substr(13) : std::string();
+  const std::string code(WithoutTrailingBlanks(cadence.substr(0, 10)));
+  const std::string name = cadence.size() >= 13 ? cadence.substr(13) : std::string();
   if (mode_ == 1) {
     if (!rows_.Modify(current_, code, name, excluded_)) return;  // the panel stays as it is
     SetFieldsEnabled(false, false);

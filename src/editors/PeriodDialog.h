@@ -4,12 +4,11 @@
 // "Aggiorna Vista" and "Ripristina" commit or undo the trip editor's pending changes too.
 
 #include "editing/PeriodRows.h"
-#include "editors/EditorDialog.h"
+#include "editors/RecordEditorDialog.h"
 
 class DbDatabase;
-class ListGrid;
 
-class PeriodDialog : public EditorDialog {
+class PeriodDialog : public RecordEditorDialog<PeriodRows> {
  public:
   // `tripDialog` is the trip editor, over which the period editor stands.
   PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransaction* transaction, std::int32_t tripId, int idd);
@@ -18,7 +17,7 @@ class PeriodDialog : public EditorDialog {
   enum : int {
     kStart = 1091,
     kEnd = 1095,
-    kDayType = 1098,
+    kCadence = 1098,
     kRunning = 1100,
     kExcluded = 1101,
     kFinish = 1102,
@@ -30,19 +29,15 @@ class PeriodDialog : public EditorDialog {
     kGridId = 6007,
   };
 
-  PeriodRows& Rows() { return rows_; }
-  ListGrid* GridWindowOf() const { return grid_; }
-  PeriodRecord* Current() const { return current_; }
   // True once "Aggiorna Vista" or "Ripristina" ended the transaction it shares.
   bool TransactionEnded() const { return transactionEnded_; }
 
-  void OnNew();
-  void OnModify();
-  void OnDelete();
+  // Commands of the buttons and of the grid's popup: a new period, a change of the current one's
+  // day type and kind.
+  void OnNew() override;
+  void OnModify() override;
 
   // GridOwner.
-  void SelectionMoved(GridWindow*) override;
-  void GridActivated(GridWindow*) override { OnModify(); }
   std::unique_ptr<QMenu> PopupMenu(GridWindow*) override;
 
  protected:
@@ -52,16 +47,13 @@ class PeriodDialog : public EditorDialog {
   QRect Placement() const override;
 
  private:
+  friend struct DateField;
   void ClearFields();
-  void ShowSelected();
+  void ShowSelected() override;
   void SetKind(bool excluded);
   void SetFieldsEnabled(bool dates, bool rest);
 
-  PeriodRows rows_;
   QWidget* tripDialog_;
-  ListGrid* grid_ = nullptr;
-  PeriodRecord* current_ = nullptr;
-  int mode_ = 0;  // 0 a new period, 1 the current one changed
   bool excluded_ = false;
   bool transactionEnded_ = false;
 };

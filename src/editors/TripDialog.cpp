@@ -3,7 +3,6 @@
 #include "common/Cp1252.h"
 #include "dialogs/TripHeadDialog.h"
 #include "editing/EditorTransaction.h"
-#include "editors/PeriodDialog.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripListGrid.h"
 
@@ -251,7 +250,9 @@ void TripDialog::OnDetails() {
     return;
   }
   switch (timetable_->Area()) {
-    case 'F': EditStopDetails(); break;
+    case 'F':
+      if (EditStopDetails()) ShowQuadroSelection();
+      break;
     case 'H': EditTripHead(); break;
     default: BeginTimeEdit(); break;
   }
@@ -366,17 +367,6 @@ void TripDialog::OnScriptEnd() {
   Finish();
 }
 
-void TripDialog::OpenPeriods() {
-  // The periods of the selected column's trip in the quadro, else of the current trip.
-  const TripLeg* trip = mode_ == Mode::Quadro ? timetable_->SelectedTrip() : currentTrip_;
-  if (IsEditing() || !trip || trip->deleted) return;
-  PeriodDialog periods(this, db_, Transaction(), trip->id, kPeriodDialog);
-  periods.DoModal();
-  // Its "Aggiorna Vista" and "Ripristina" end this editor's transaction too: the list then shows
-  // the database as it now is.
-  if (periods.TransactionEnded()) Reload();
-}
-
 void TripDialog::GridCommand(int id) {
   const int sortOrder = TripListGrid::SortOrderOf(id);
   if (sortOrder >= 0) {
@@ -388,7 +378,9 @@ void TripDialog::GridCommand(int id) {
     case kAssignLine: AssignLine(); break;
     case kAlignKm: AlignKm(); break;
     case kAssignContract: AssignContract(); break;
-    case kCloneTimes: CloneTimes(); break;
+    case kCloneTimes:
+      if (CloneTimes()) ShowQuadroSelection();
+      break;
     case kMoveToNewQuadro: MoveToNewQuadro(); break;
     default: EditorDialog::GridCommand(id); break;
   }

@@ -36,8 +36,15 @@ class TripDialog : public EditorDialog {
     kStopName = 1050,
     kSelectedBox = 1055,
     kTimeBox = 1046,
+    // The dialogs it opens.
     kHeadDialog = 122,
     kPeriodDialog = 126,
+    kStopEditDialog = 121,
+    kStopDefinitionDialog = 127,
+    kLineAssignDialog = 134,
+    kLengthAssignDialog = 135,
+    kContractAssignDialog = 136,
+    kCloneDialog = 143,
   };
   enum class Mode { List, Quadro };
 
@@ -61,14 +68,17 @@ class TripDialog : public EditorDialog {
   // Quadro mode: the transit time of the selected cell, the stop and head commands, and the
   // commands of the whole quadro.
   void BeginTimeEdit();
-  void EditStopDetails();
+  // True when the stop's dialog ran (the panel is then to show the selection again).
+  bool EditStopDetails();
   void InsertStop();
   void DeleteStop();
   void EditTripHead();
   void AssignLine();
   void AlignKm();
   void AssignContract();
-  void CloneTimes();
+  // True when the times were cloned or refused by the quadro (the panel is then to show the
+  // selection again).
+  bool CloneTimes();
   void MoveToNewQuadro();
 
   // GridOwner.

@@ -49,7 +49,7 @@ std::vector<GridColumn> Columns() {
 const int TripListGrid::kMenuOrder[11] = {0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9};
 
 TripListGrid::TripListGrid(QWidget* parent, GridOwner* owner, TripRows* rows)
-    : ListGrid(parent, owner, kChildId, Columns()), rows_(rows) {}
+    : RecordListGrid(parent, owner, kChildId, Columns(), *rows) {}
 
 int TripListGrid::SortCommand(int sortOrder) { return kSortOrders[sortOrder].command; }
 
@@ -61,12 +61,10 @@ int TripListGrid::SortOrderOf(int command) {
 
 const char* TripListGrid::SortLabel(int sortOrder) { return kSortOrders[sortOrder].label; }
 
-int TripListGrid::RowCount() const { return rows_->Count(); }
-
-int TripListGrid::HighlightedColumn() const { return kSortOrders[rows_->SortOrder()].column; }
+int TripListGrid::HighlightedColumn() const { return kSortOrders[rows_.SortOrder()].column; }
 
 std::string TripListGrid::CellText(int row, int column) const {
-  const TripLeg* trip = rows_->At(row);
+  const TripLeg* trip = rows_.At(row);
   if (!trip) return {};
   switch (column) {
     case 0: return std::to_string(trip->id);
@@ -84,15 +82,10 @@ std::string TripListGrid::CellText(int row, int column) const {
   }
 }
 
-RowMarks TripListGrid::MarksOf(int row) const {
-  const TripLeg* trip = rows_->At(row);
-  return trip ? RowMarks{trip->changed != 0, trip->deleted != 0} : RowMarks{};
-}
-
 bool TripListGrid::FindScriptRow(const std::string& value, int& row, std::string& why) {
   char* end = nullptr;
   const long id = std::strtol(value.c_str(), &end, 10);
-  row = value.empty() || *end ? -1 : rows_->FindId(static_cast<std::int32_t>(id));
+  row = value.empty() || *end ? -1 : rows_.FindId(static_cast<std::int32_t>(id));
   if (row < 0) why = "la corsa " + value + " non è nella lista";
   return row >= 0;
 }

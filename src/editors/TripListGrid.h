@@ -2,17 +2,14 @@
 // The trip list: one row a trip head, eleven columns, the header of the sort column highlighted.
 // Its popup menu holds the trip commands and the eleven sort orders.
 
+#include "editing/TripRows.h"
 #include "editors/ListGrid.h"
 
-class TripRows;
-
-class TripListGrid : public ListGrid {
+class TripListGrid : public RecordListGrid<TripRows> {
  public:
   TripListGrid(QWidget* parent, GridOwner* owner, TripRows* rows);
 
-  int RowCount() const override;
   std::string CellText(int row, int column) const override;
-  RowMarks MarksOf(int row) const override;
   int HighlightedColumn() const override;
 
   // The command of each sort order (0 to 10), and the sort order of a command (-1 for none).
@@ -28,7 +25,4 @@ class TripListGrid : public ListGrid {
  protected:
   // A script selects a trip by its id.
   bool FindScriptRow(const std::string& value, int& row, std::string& why) override;
-
- private:
-  TripRows* rows_;
 };

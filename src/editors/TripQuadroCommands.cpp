@@ -1,26 +1,18 @@
-// The trip editor's commands in quadro mode: a stop's details, a stop inserted into or deleted
-// from every trip, a trip's head, the line, lengths and contract of the whole quadro, a trip moved
-// to a quadro of its own, times cloned from another column. The data work is the quadro model's.
+// The trip editor's commands that run a dialog of their own: a trip's validity periods, and in
+// quadro mode a stop's details, a stop inserted into or deleted from every trip, a trip's head, the
+// line, lengths and contract of the whole quadro, a trip moved to a quadro of its own, times cloned
+// from another column. The data work is the quadro model's; the editor's panel is the editor's,
+// which shows the selection again after a command that says so.
 
 #include "common/Cp1252.h"
 #include "dialogs/QuadroAssignDialogs.h"
 #include "dialogs/StopDialogs.h"
 #include "dialogs/TripCloneDialog.h"
 #include "dialogs/TripHeadDialog.h"
+#include "editors/PeriodDialog.h"
 #include "editors/TimetableGrid.h"
 #include "editors/TripDialog.h"
 #include "editors/TripListGrid.h"
-
-namespace {
-
-constexpr int kStopEdit = 121;
-constexpr int kStopDefinition = 127;
-constexpr int kLineAssign = 134;
-constexpr int kLengthAssign = 135;
-constexpr int kContractAssign = 136;
-constexpr int kClone = 143;
-
-}  // namespace
 
 TripHead TripDialog::QuadroHead() {
   // The head of the selected trip, else of the trip whose quadro is open: what the assignments
@@ -40,14 +32,14 @@ void TripDialog::ShowHeadsInList(const std::vector<std::int32_t>& ids) {
   }
 }
 
-void TripDialog::EditStopDetails() {
+bool TripDialog::EditStopDetails() {
   const int row = timetable_->Selected();
   const TripStop* stop = quadro_.Row(row);
-  if (IsEditing() || !stop || stop->deleted) return;
-  StopEditDialog dialog(this, *stop, kStopEdit);
+  if (IsEditing() || !stop || stop->deleted) return false;
+  StopEditDialog dialog(this, *stop, kStopEditDialog);
   if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop);
   timetable_->Repaint();
-  ShowQuadroSelection();
+  return true;
 }
 
 void TripDialog::DeleteStop() {
@@ -67,7 +59,7 @@ void TripDialog::InsertStop() {
     bool anyEmptyColumn = quadro_.ColumnCount() == 0;
     for (int k = 0; k < quadro_.ColumnCount(); ++k) anyEmptyColumn = anyEmptyColumn || !quadro_.Column(k);
     const TripStop* current = timetable_->SelectedStop();
-    StopDefinitionDialog dialog(this, kStopDefinition);
+    StopDefinitionDialog dialog(this, kStopDefinitionDialog);
     // Without a stop to stand on (or a trip without stops) the stop can only go to the tail, with
     // its time; below the last stop is the tail too.
     dialog.timeEntry = !current || anyEmptyColumn ? 1 : 0;
@@ -84,6 +76,17 @@ void TripDialog::InsertStop() {
     if (position >= 0) timetable_->SelectCell(position, timetable_->SelectedColumn(), true);
   }
   timetable_->RowsChanged();
+}
+
+void TripDialog::OpenPeriods() {
+  // The periods of the selected column's trip in the quadro, else of the current trip.
+  const TripLeg* trip = mode_ == Mode::Quadro ? timetable_->SelectedTrip() : currentTrip_;
+  if (IsEditing() || !trip || trip->deleted) return;
+  PeriodDialog periods(this, db_, Transaction(), trip->id, kPeriodDialog);
+  periods.DoModal();
+  // Its "Aggiorna Vista" and "Ripristina" end this editor's transaction too: the list then shows
+  // the database as it now is.
+  if (periods.TransactionEnded()) Reload();
 }
 
 void TripDialog::EditTripHead() {
@@ -107,7 +110,7 @@ void TripDialog::EditTripHead() {
 void TripDialog::AssignLine() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssign);
+  LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssignDialog);
   if (dialog.DoModal() == ui::IDOK)
     ShowHeadsInList(quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note));
   timetable_->Repaint();
@@ -116,7 +119,7 @@ void TripDialog::AssignLine() {
 void TripDialog::AlignKm() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssign);
+  LengthAssignDialog dialog(this, head.length, head.contractLength, head.contractDuration, kLengthAssignDialog);
   if (dialog.DoModal() == ui::IDOK)
     ShowHeadsInList(quadro_.AssignLengths(dialog.length, dialog.contractLength, dialog.contractDuration));
   timetable_->Repaint();
@@ -125,28 +128,28 @@ void TripDialog::AlignKm() {
 void TripDialog::AssignContract() {
   if (IsEditing() || quadro_.ColumnCount() == 0) return;
   const TripHead head = QuadroHead();
-  ContractAssignDialog dialog(this, db_, head.authority, head.contract, kContractAssign);
+  ContractAssignDialog dialog(this, db_, head.authority, head.contract, kContractAssignDialog);
   if (dialog.DoModal() == ui::IDOK) quadro_.AssignContract(dialog.authority, dialog.contract);
   timetable_->Repaint();
 }
 
-void TripDialog::CloneTimes() {
+bool TripDialog::CloneTimes() {
   const int target = timetable_->SelectedColumn();
-  if (IsEditing() || !timetable_->SelectedTrip()) return;
-  TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kClone);
-  if (dialog.DoModal() != ui::IDOK) return;
+  if (IsEditing() || !timetable_->SelectedTrip()) return false;
+  TripCloneDialog dialog(this, quadro_.ColumnCount(), target + 1, kCloneDialog);
+  if (dialog.DoModal() != ui::IDOK) return false;
   // Columns are numbered from 1: there is no column 0 to take the times from.
   if (dialog.sourceColumn < 1) {
     ui::MessageBox("ATTENZIONE La colonna di origine deve essere compresa tra 1 e " +
                        std::to_string(quadro_.ColumnCount()) + ".\n\nLa clonazione degli orari risulta impossibile.",
                    ui::MB_ICONSTOP);
-    return;
+    return false;
   }
   if (ui::ShowOutcome(quadro_.CloneTimes(dialog.sourceColumn - 1, target, dialog.departure)))
     if (const TripLeg* trip = quadro_.Column(target))
       if (TripLeg* row = rows_.At(rows_.FindId(trip->id))) row->changed = 1;
   timetable_->Repaint();
-  ShowQuadroSelection();
+  return true;
 }
 
 void TripDialog::MoveToNewQuadro() {

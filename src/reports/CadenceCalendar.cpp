@@ -32,10 +32,10 @@ void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const s
   }
 }
 
-void CadenceCalendarList::AddDate(std::string_view date, std::string_view dayType) {
+void CadenceCalendarList::AddDate(std::string_view date, std::string_view cadence) {
   DateRecord d;
   if (!ParseDateText10(date, d)) return;
-  added_.emplace_back(d, std::string(dayType));
+  added_.emplace_back(d, std::string(cadence));
   calendar_.reset();
 }
 
@@ -60,6 +60,6 @@ int CadenceCalendarList::DaysOfOperation(const std::vector<PrintedPeriod>& perio
   }
   std::vector<ValidityPeriod> counted;
   counted.reserve(periods.size());
-  for (const PrintedPeriod& p : periods) counted.push_back({p.dayType, p.start, p.end, p.excluded});
+  for (const PrintedPeriod& p : periods) counted.push_back({p.cadence, p.start, p.end, p.excluded});
   return static_cast<int>(calendar_->OperatingDays(counted).Count());
 }

@@ -18,8 +18,8 @@ class DbDatabase;
 // One validity period of a trip as the quadro reports print it: the period the days are counted
 // from, and the name of its day type for the notes.
 struct PrintedPeriod {
-  std::string dayType;
-  std::string dayTypeName;
+  std::string cadence;
+  std::string cadenceName;
   std::string start;
   std::string end;
   bool excluded = false;
@@ -34,7 +34,7 @@ class CadenceCalendarList {
   void Load(DbDatabase* db, const std::string& first, const std::string& last);
 
   // Gives the date ("GG/MM/AAAA" of exactly 10 characters; anything else is ignored) the day type.
-  void AddDate(std::string_view date, std::string_view dayType);
+  void AddDate(std::string_view date, std::string_view cadence);
   void Clear();
 
   // The days of operation of a trip with these periods (a period whose dates are not

@@ -22,7 +22,7 @@ std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText) {
 
 // ---- Day types -----------------------------------------------------------------------------
 
-CadenceReport::CadenceReport(DbDatabase* db, bool byCode) : Report("Rubrica Cadenze"), sortByCode(byCode) {
+CadenceReport::CadenceReport(DbDatabase* db, bool byCode) : RowsReport("Rubrica Cadenze"), sortByCode(byCode) {
   subtitle = CompanySubtitle(db);
   columns_ = {{kCode, "Codice"}, {kName, "Denominazione Cadenza"}};
 }
@@ -46,7 +46,7 @@ int CadenceReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 // ---- Calendar ------------------------------------------------------------------------------
 
 CalendarReport::CalendarReport(DbDatabase* db, bool whole, std::string from, std::string to)
-    : Report("Rubrica Calendario"), wholeCalendar(whole), fromDate(std::move(from)), toDate(std::move(to)) {
+    : RowsReport("Rubrica Calendario"), wholeCalendar(whole), fromDate(std::move(from)), toDate(std::move(to)) {
   subtitle = CompanySubtitle(db);
   columns_ = {{"VVV 99/99/9999", "Data"},
               {std::string(20, 'V'), "", true},

@@ -14,7 +14,7 @@ const char* PrimaryStopReport::Row::Type() const {
   return "MISTA";
 }
 
-PrimaryStopReport::PrimaryStopReport(DbDatabase* db) : Report("Rubrica Fermate (Analisi Primarie", 70) {
+PrimaryStopReport::PrimaryStopReport(DbDatabase* db) : RowsReport("Rubrica Fermate (Analisi Primarie", 70) {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(10, 'V'), "Codice"},

@@ -13,25 +13,23 @@
 class DbDatabase;
 class WorkProgress;
 
-class PrimaryStopReport : public Report {
- public:
-  struct Row {
-    std::string code;
-    std::string name;
-    bool plain = false;     // some row of the stop is neither primary nor optional
-    bool primary = false;   // some row is primary
-    bool optional = false;  // some row is optional
-    // "" (plain only), "PRIMARIA", "FACOLTATIVA" or "MISTA".
-    const char* Type() const;
-  };
+// A row of PrimaryStopReport.
+struct PrimaryStopReportRow {
+  std::string code;
+  std::string name;
+  bool plain = false;     // some row of the stop is neither primary nor optional
+  bool primary = false;   // some row is primary
+  bool optional = false;  // some row is optional
+  // "" (plain only), "PRIMARIA", "FACOLTATIVA" or "MISTA".
+  const char* Type() const;
+};
 
+class PrimaryStopReport : public RowsReport<PrimaryStopReportRow> {
+ public:
   explicit PrimaryStopReport(DbDatabase* db);
 
   // One row per distinct (code, name), texts compared exactly, in name and code order.
   void Load(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
-
-  std::vector<Row> rows;
 
  protected:
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;

@@ -151,7 +151,7 @@ void QuadroReport::AssignLetters() {
     std::map<std::string, char> letters;
     for (size_t t = q.firstTrip; t < q.firstTrip + q.tripCount; ++t) {
       std::string key;
-      for (const PrintedPeriod& p : trips[t].periods) key += p.dayType + '\x1f' + p.start + '\x1f' + p.end + '\x1e';
+      for (const PrintedPeriod& p : trips[t].periods) key += p.cadence + '\x1f' + p.start + '\x1f' + p.end + '\x1e';
       auto [at, fresh] = letters.try_emplace(key, '?');
       if (fresh) at->second = PeriodLetter(static_cast<int>(letters.size()) - 1);
       trips[t].letter = at->second;

@@ -65,8 +65,8 @@ std::string QuadroReport::PeriodNote(const QuadroTrip& trip) {
   std::string note;
   for (const PrintedPeriod& p : trip.periods) {
     if (!note.empty()) note += "; ";
-    note += (p.excluded ? "Esclusa dal " : "Si effettua dal ") + p.start + " al " + p.end + " [" + p.dayType + "] " +
-            p.dayTypeName;
+    note += (p.excluded ? "Esclusa dal " : "Si effettua dal ") + p.start + " al " + p.end + " [" + p.cadence + "] " +
+            p.cadenceName;
   }
   return note;
 }

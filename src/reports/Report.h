@@ -142,3 +142,15 @@ class Report {
   std::vector<long> firstRows_;
   std::vector<long> aux_;
 };
+
+// A report whose rows are one vector of its own row type, a printed row each.
+template <class RowT>
+class RowsReport : public Report {
+ public:
+  using Row = RowT;
+  using Report::Report;
+
+  size_t RowCount() const override { return rows.size(); }
+
+  std::vector<Row> rows;
+};

@@ -19,7 +19,7 @@ RouteDirectoryReport::Row RouteAt(DbSelect& select) {
 // ---- Routes --------------------------------------------------------------------------------
 
 RouteDirectoryReport::RouteDirectoryReport(DbDatabase* db, Content c)
-    : Report("Rubrica Percorsi (normalizzati)"), content(c) {
+    : RowsReport("Rubrica Percorsi (normalizzati)"), content(c) {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(20, 'V'), "Codice Percorso"},
               {std::string(6, 'V'), "Quadro"},
@@ -74,7 +74,7 @@ int RouteDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 
 // ---- Lines ---------------------------------------------------------------------------------
 
-LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : Report("Rubrica Linee (normalizzate)") {
+LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : RowsReport("Rubrica Linee (normalizzate)") {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(20, 'V'), "Codice Linea"}, {std::string(6, 'V'), "Verso"}, {std::string(5, 'V'), "Corse"}};
 }

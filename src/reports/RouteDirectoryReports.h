@@ -14,15 +14,17 @@
 class DbDatabase;
 class WorkProgress;
 
-class RouteDirectoryReport : public Report {
+// A row of RouteDirectoryReport.
+struct RouteDirectoryReportRow {
+  std::string code;
+  std::int32_t quadro = 0;  // 0 for none
+  std::string name;
+  int count = 1;  // the trips
+};
+
+class RouteDirectoryReport : public RowsReport<RouteDirectoryReportRow> {
  public:
   enum class Content { Routes, NormalisationErrors };
-  struct Row {
-    std::string code;
-    std::int32_t quadro = 0;  // 0 for none
-    std::string name;
-    int count = 1;  // the trips
-  };
 
   RouteDirectoryReport(DbDatabase* db, Content content);
 
@@ -31,30 +33,26 @@ class RouteDirectoryReport : public Report {
   void LoadRoutes(DbDatabase* db, WorkProgress* progress = nullptr);
   // Every (quadro, name) of each route code that has more than one, in code order; each row 1.
   void LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
 
   Content content;
-  std::vector<Row> rows;
 
  protected:
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;
 };
 
-class LineDirectoryReport : public Report {
- public:
-  struct Row {
-    std::string code;
-    char direction = 0;  // 0 for none
-    int count = 1;       // the trips
-  };
+// A row of LineDirectoryReport.
+struct LineDirectoryReportRow {
+  std::string code;
+  char direction = 0;  // 0 for none
+  int count = 1;       // the trips
+};
 
+class LineDirectoryReport : public RowsReport<LineDirectoryReportRow> {
+ public:
   explicit LineDirectoryReport(DbDatabase* db);
 
   // Every distinct (line code, direction) in that order, with its trips.
   void Load(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
-
-  std::vector<Row> rows;
 
  protected:
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;

@@ -46,7 +46,7 @@ struct StopRow {
 // ---- Stops ---------------------------------------------------------------------------------
 
 StopDirectoryReport::StopDirectoryReport(DbDatabase* db, Content c)
-    : Report("Rubrica Fermate (normalizzate)", 70), content(c) {
+    : RowsReport("Rubrica Fermate (normalizzate)", 70), content(c) {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},
@@ -104,7 +104,7 @@ int StopDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 
 // ---- Stops by locality ---------------------------------------------------------------------
 
-StopLocalityReport::StopLocalityReport(DbDatabase* db) : Report("Rubrica Fermate (Località)", 70) {
+StopLocalityReport::StopLocalityReport(DbDatabase* db) : RowsReport("Rubrica Fermate (Località)", 70) {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},

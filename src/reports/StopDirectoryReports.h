@@ -16,16 +16,18 @@ class WorkProgress;
 // The name of the reference locality that stands for no locality: printed as a blank.
 extern const char* const kUnassignedLocality;
 
-class StopDirectoryReport : public Report {
+// A row of StopDirectoryReport.
+struct StopDirectoryReportRow {
+  std::string code;
+  std::string name;
+  std::string location;
+  std::string locality;  // "name - municipality (province)", a blank for the reference locality
+  int count = 1;         // the trip stops of the stop
+};
+
+class StopDirectoryReport : public RowsReport<StopDirectoryReportRow> {
  public:
   enum class Content { Stops, NormalisationErrors };
-  struct Row {
-    std::string code;
-    std::string name;
-    std::string location;
-    std::string locality;  // "name - municipality (province)", a blank for the reference locality
-    int count = 1;         // the trip stops of the stop
-  };
 
   // The subtitle is read from `db` now, the print time taken now.
   StopDirectoryReport(DbDatabase* db, Content content);
@@ -38,35 +40,30 @@ class StopDirectoryReport : public Report {
   // Every description (name, location, locality) of each stop code that has more than one, in
   // code order; each row counts 1.
   void LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
 
   Content content;
-  std::vector<Row> rows;
 
  protected:
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;
 };
 
-class StopLocalityReport : public Report {
- public:
-  // A row is a locality heading when its code, name and location are all empty.
-  struct Row {
-    std::string localityText;  // "municipality (province)", a blank for the reference locality
-    std::string localityName;
-    std::string code;
-    std::string name;
-    std::string location;
-    bool IsHeading() const { return code.empty() && name.empty() && location.empty(); }
-  };
+// A row of StopLocalityReport: a locality heading when its code, name and location are all empty.
+struct StopLocalityReportRow {
+  std::string localityText;  // "municipality (province)", a blank for the reference locality
+  std::string localityName;
+  std::string code;
+  std::string name;
+  std::string location;
+  bool IsHeading() const { return code.empty() && name.empty() && location.empty(); }
+};
 
+class StopLocalityReport : public RowsReport<StopLocalityReportRow> {
+ public:
   explicit StopLocalityReport(DbDatabase* db);
 
   // For each locality in name order, its heading and then its distinct stops in name, location
   // and code order.
   void Load(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
-
-  std::vector<Row> rows;
 
  protected:
   // A heading is a black band across the table with the locality's name and text in white.

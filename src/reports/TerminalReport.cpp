@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <tuple>
 
-TerminalReport::TerminalReport(DbDatabase* db) : Report("Rubrica Capolinea") {
+TerminalReport::TerminalReport(DbDatabase* db) : RowsReport("Rubrica Capolinea") {
   subtitle = CompanySubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},

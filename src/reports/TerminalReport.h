@@ -10,16 +10,18 @@
 class DbDatabase;
 class WorkProgress;
 
-class TerminalReport : public Report {
+// A row of TerminalReport.
+struct TerminalReportRow {
+  std::string code;
+  std::string name;
+  std::string location;
+  int kind = 0;   // TerminalReport::kArrival or kDeparture
+  int count = 1;  // the trips
+};
+
+class TerminalReport : public RowsReport<TerminalReportRow> {
  public:
   enum Kind { kArrival = 0, kDeparture = 1 };
-  struct Row {
-    std::string code;
-    std::string name;
-    std::string location;
-    int kind = kArrival;
-    int count = 1;  // the trips
-  };
 
   explicit TerminalReport(DbDatabase* db);
 
@@ -28,9 +30,6 @@ class TerminalReport : public Report {
   // kind), texts compared exactly, sorted by name, location, code (bytes) and kind, arrival first;
   // equal rows keep the order in which they were found.
   void Load(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
-
-  std::vector<Row> rows;
 
  protected:
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;

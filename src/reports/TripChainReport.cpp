@@ -27,7 +27,7 @@ std::string StopAndTime(const std::string& name, long hhmm) {
 
 }  // namespace
 
-TripChainReport::TripChainReport(DbDatabase* db) : Report("Rubrica Concatenazioni Corse") {
+TripChainReport::TripChainReport(DbDatabase* db) : RowsReport("Rubrica Concatenazioni Corse") {
   subtitle = CompanySubtitle(db);
   columns_ = {{"999999", "ID"}, {std::string(20, 'V'), "Codice Corsa"}, {std::string(60, 'V'), "Fermata di Scambio"}};
 }

@@ -12,17 +12,18 @@
 class DbDatabase;
 class WorkProgress;
 
-class TripChainReport : public Report {
- public:
-  struct Row {
-    std::int32_t previousTrip = -1;  // -1 for none
-    std::int32_t id = 0;
-    std::int32_t nextTrip = -1;  // -1 for none: the trip ends its chain
-    std::string tripCode;
-    std::string start;  // "name (h.mm)" of the first stop and its departure, empty without stops
-    std::string end;    // the same of the last stop and its arrival
-  };
+// A row of TripChainReport.
+struct TripChainReportRow {
+  std::int32_t previousTrip = -1;  // -1 for none
+  std::int32_t id = 0;
+  std::int32_t nextTrip = -1;  // -1 for none: the trip ends its chain
+  std::string tripCode;
+  std::string start;  // "name (h.mm)" of the first stop and its departure, empty without stops
+  std::string end;    // the same of the last stop and its arrival
+};
 
+class TripChainReport : public RowsReport<TripChainReportRow> {
+ public:
   explicit TripChainReport(DbDatabase* db);
 
   // Reads the chained trips and their stops and puts them in running order: each trip without a
@@ -30,10 +31,6 @@ class TripChainReport : public Report {
   // until a link leads to no trip of the list or to one already placed; then every trip no chain
   // reached, in id order. Every trip is placed once.
   void Load(DbDatabase* db, WorkProgress* progress = nullptr);
-  size_t RowCount() const override { return rows.size(); }
-
-  // In running order.
-  std::vector<Row> rows;
 
  protected:
   // No line above a row; a line under the last trip of a chain.

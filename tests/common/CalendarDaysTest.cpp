@@ -102,7 +102,7 @@ struct TestTripDays {
   void SetExcludedDay(int i, char flag) { Set(excluded, i, flag); }
 };
 
-TEST(DateListPeriods, CountsDatesOfADayTypeInAPeriodAndMarksTripDays) {
+TEST(DateListPeriods, CountsDatesOfACadenceInAPeriodAndMarksTripDays) {
   DateList dates;
   for (const char* d : {"30/12/2023", "31/12/2023", "01/01/2024", "02/01/2024", "03/01/2024"})
     dates.AddDateText(d, "FER");

@@ -39,7 +39,7 @@ class CalendarGenerate : public ::testing::Test {
       result = dialog_->DoModal();
     } catch (const ui::UnansweredQuestion&) {
     }
-    std::string out = std::to_string(result) + " " + dialog_->dayType + "|" + dialog_->startText + "|" +
+    std::string out = std::to_string(result) + " " + dialog_->cadence + "|" + dialog_->startText + "|" +
                       dialog_->endText + "|" + std::to_string(dialog_->operation) + "|";
     for (int flag : dialog_->weekdays) out += std::to_string(flag);
     out += MessagesOf(script_).empty() ? "" : " " + MessagesOf(script_);
@@ -55,7 +55,7 @@ class CalendarGenerate : public ::testing::Test {
 
 TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTyping) {
   const std::string refused = "-1 |01/01/2024|31/12/2024|0|0000000 ";
-  const std::string noDayType =
+  const std::string noCadence =
       refused +
       "ATTENZIONE: non è stata indicata nessuna cadenza !!!\n\nI dati immessi non possono essere accettati !!!";
   const std::string badDate =
@@ -68,9 +68,9 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
       {{{"1020", "SAB"}, {"1031", "1"}, {"1037", "1"}, {"1033", "1"}, {"1033", "0"}, {"1017", "1"}},
        "1 SAB|01/01/2024|31/12/2024|1|1000001"},
       {{{"1020", "SAB"}, {"1017", "1"}, {"1016", "1"}}, "1 SAB|01/01/2024|31/12/2024|0|0000000"},
-      {{{"1020", ""}}, noDayType},
-      {{{"1020", "   "}, {"1029", "bad"}}, noDayType},
-      {{{"1020", " FER"}}, noDayType},
+      {{{"1020", ""}}, noCadence},
+      {{{"1020", "   "}, {"1029", "bad"}}, noCadence},
+      {{{"1020", " FER"}}, noCadence},
       {{{"1020", "FER"}, {"1029", "31/02/2024"}}, refused + "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1020", "FER"}, {"1030", "1/2/2005"}}, refused + "ATTENZIONE: la data di fine periodo" + badDate},
       // A range that ends before it starts, as the period editor refuses it; a range of one day is one.

@@ -11,7 +11,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct DayTypes : ::testing::Test {
+struct Cadences : ::testing::Test {
   ScratchDir dir;
   std::string path = dir.Path("orari.mdb");
   void SetUp() override { MakeTimetableDatabase(path); }
@@ -26,7 +26,7 @@ Lines Shown(const CadenceRows& rows) {
   return lines;
 }
 
-TEST_F(DayTypes, InsertsAsTypedAndRefusesWhatTheTableRefuses) {
+TEST_F(Cadences, InsertsAsTypedAndRefusesWhatTheTableRefuses) {
   RunSql(path, "INSERT INTO cadenz VALUES ('SAB   ', 'Sabato   ')");
   // A duplicate, trailing blanks aside, and a missing name are refused.
   const std::tuple<const char*, const char*, bool> cases[] = {
@@ -60,7 +60,7 @@ TEST_F(DayTypes, InsertsAsTypedAndRefusesWhatTheTableRefuses) {
   EXPECT_EQ(Stored(), (Lines{"FER|Feriale", "FES  |Festivo  ", "SAB   |Sabato lavorativo"}));
 }
 
-TEST_F(DayTypes, ADeletedRowIsLeftAloneAndCommitEndsTheTransaction) {
+TEST_F(Cadences, ADeletedRowIsLeftAloneAndCommitEndsTheTransaction) {
   RunSql(path, "INSERT INTO cadenz VALUES ('FER', 'Feriale'), ('FES', 'Festivo')");
   NoticeLog notices;
   DbDatabase db(path);
@@ -78,7 +78,7 @@ TEST_F(DayTypes, ADeletedRowIsLeftAloneAndCommitEndsTheTransaction) {
   EXPECT_EQ(notices.Texts(), "");
 }
 
-TEST_F(DayTypes, AnEditorLeftByAnExceptionKeepsNothingAndOneThatCannotBeginIsNotActive) {
+TEST_F(Cadences, AnEditorLeftByAnExceptionKeepsNothingAndOneThatCannotBeginIsNotActive) {
   NoticeLog notices;
   {
     DbDatabase db(path);

@@ -36,7 +36,7 @@ struct Periods : ::testing::Test {
   }
 };
 
-TEST_F(Periods, ListsThePeriodsWithAKnownDayType) {
+TEST_F(Periods, ListsThePeriodsWithAKnownCadence) {
   DbDatabase db(path);
   PeriodRows rows(&db);
   rows.Load(1);

@@ -64,7 +64,7 @@ std::string Menu(CadenceDialog& dialog) {
 class CadenceEditor : public ::testing::Test {
  protected:
   void SetUp() override { MakeTimetableDatabase(path_); }
-  std::string DayTypes() { return QueryFile(path_, "SELECT codice, denom FROM cadenz ORDER BY codice"); }
+  std::string Cadences() { return QueryFile(path_, "SELECT codice, denom FROM cadenz ORDER BY codice"); }
 
   ScratchDir dir_;
   const std::string path_ = dir_.Path("orari.mdb");
@@ -123,11 +123,11 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
       EXPECT_EQ(Panel(dialog), c.panel);
       EXPECT_EQ(Menu(dialog), c.onRow ? menu : offRow);
       if (c.seenBeforeFine) {
-        EXPECT_EQ(DayTypes(), c.seenBeforeFine);
+        EXPECT_EQ(Cadences(), c.seenBeforeFine);
       }
       transaction.Commit();
     }
-    EXPECT_EQ(DayTypes(), c.stored);
+    EXPECT_EQ(Cadences(), c.stored);
     const std::string messages = MessagesOf(script);
     EXPECT_TRUE(*c.message ? HasPrefix(messages, c.message) : messages.empty()) << messages;
   }
@@ -169,14 +169,14 @@ TEST_F(CadenceEditor, FineTheCloseButtonAndABoxMidEdit) {
         {900, 600});
     EXPECT_EQ(result, ui::IDOK);
     transaction.Commit();
-    EXPECT_EQ(DayTypes(), box ? "FER|Feriale\nFES|Festivo\n" : "FER|Feriale\n");
+    EXPECT_EQ(Cadences(), box ? "FER|Feriale\nFES|Festivo\n" : "FER|Feriale\n");
   }
 }
 
 TEST_F(CadenceEditor, EveryEditorOpensWithTheKeysInItsGrid) {
   // Three presses of Down move through the rows, never along the buttons to a delete.
   RunSql(path_, std::string(kBase) + "INSERT INTO cadenz VALUES ('FES', 'Festivo'), ('SCO', 'Scolastico');");
-  const std::string before = DayTypes();
+  const std::string before = Cadences();
   {
     DbDatabase db(path_);
     EditorTransaction transaction(&db);
@@ -193,7 +193,7 @@ TEST_F(CadenceEditor, EveryEditorOpensWithTheKeysInItsGrid) {
     });
     transaction.Commit();
   }
-  EXPECT_EQ(DayTypes(), before);
+  EXPECT_EQ(Cadences(), before);
   // The calendar and the trip list likewise.
   DbDatabase db(path_);
   EditorTransaction transaction(&db);

@@ -91,10 +91,10 @@ TEST_F(CalendarEditor, GeneratesThroughItsDialog) {
     const char *sql, *stored;
     int stopBoxes = 0;
   };
-  const char* const perDayType = "SELECT caden, COUNT(*), MIN(giorno), MAX(giorno) FROM calend GROUP BY caden";
+  const char* const perCadence = "SELECT caden, COUNT(*), MIN(giorno), MAX(giorno) FROM calend GROUP BY caden";
   const Lines generate = {{"1027", "1"}};
   const Step steps[] = {
-      {"FER from Monday to Friday", generate, {Generation("FER", "1111100")}, perDayType, "FER|23|1|5\n"},
+      {"FER from Monday to Friday", generate, {Generation("FER", "1111100")}, perCadence, "FER|23|1|5\n"},
       {"a note, then the same again: nothing added, the note kept",
        {{"6004", "08/01/2024"}, {"1125", "1"}, {"1028", "Sciopero"}, {"1", "1"}, {"1027", "1"}},
        {Generation("FER", "1111100")},
@@ -103,7 +103,7 @@ TEST_F(CalendarEditor, GeneratesThroughItsDialog) {
       {"FES every day, FER on Saturdays and Sundays",
        {{"1027", "1"}, {"1027", "1"}},
        {Generation("FES", "1111111"), Generation("FER", "0000011")},
-       perDayType,
+       perCadence,
        "FER|31|1|7\nFES|31|1|7\n"},
       {"FES taken from Saturdays and Sundays, from a Saturday to a Sunday",
        generate,
@@ -145,16 +145,16 @@ TEST_F(CalendarEditor, MarksItsWritesUntilAggiornaVista) {
     RunSql(path_,
            "DELETE FROM calend; INSERT INTO calend VALUES ('2024-01-08', 'FES', '1', ' '),"
            " ('2024-01-09', 'FER', '2', ' '), ('2024-01-09', 'FES', '2', ' ')");
-    std::string shown, dayType;
+    std::string shown, cadence;
     EXPECT_EQ(Run(lines, {},
                   [&](CalendarDialog& dialog) {
-                    dayType = FieldText(dialog, 1020);
+                    cadence = FieldText(dialog, 1020);
                     if (command) dialog.GridCommand(command);
                     for (int day = 8; day <= 10; ++day) shown += Entries(dialog.Rows().Find(QDate(2024, 1, day))) + "|";
                   }),
               "");
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(dayType, "FER        - Feriale");  // the day type's entry shown, its code stored
+    EXPECT_EQ(cadence, "FER        - Feriale");  // the day type's entry shown, its code stored
     EXPECT_EQ(QueryFile(path_, "SELECT data, caden FROM calend WHERE data <> '2024-01-09' ORDER BY data"),
               command ? "" : "2024-01-10|FER\n");
   }

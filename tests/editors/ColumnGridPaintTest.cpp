@@ -93,7 +93,7 @@ TEST(ColumnGridPaint, TheQuadroDrawsOnlyWholeTripColumns) {
   transaction.Commit();
 }
 
-TEST(ColumnGridPaint, TheCalendarDrawsOnlyWholeDayTypeColumns) {
+TEST(ColumnGridPaint, TheCalendarDrawsOnlyWholeCadenceColumns) {
   // 2 January 2024 with forty day types.
   ScratchDir dir;
   const std::string path = dir.Path("orari.mdb");

@@ -272,7 +272,7 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
   }
 }
 
-TEST_F(TripEditor, APaddedDayTypeIsListedWithItsName) {
+TEST_F(TripEditor, APaddedCadenceIsListedWithItsName) {
   RunSql(path_, "UPDATE period SET caden = 'FER       ' WHERE id = 3");
   DbDatabase db(path_);
   EditorTransaction transaction(&db);

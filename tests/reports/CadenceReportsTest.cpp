@@ -42,7 +42,7 @@ class CadenceReports : public ::testing::Test {
   std::unique_ptr<DbDatabase> db_;
 };
 
-TEST_F(CadenceReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
+TEST_F(CadenceReports, CadencesByCodeOrByNameWithoutTrailingBlanks) {
   for (const bool byCode : {true, false}) {
     CadenceReport report(db_.get(), byCode);
     report.Load(db_.get());
@@ -56,7 +56,7 @@ TEST_F(CadenceReports, DayTypesByCodeOrByNameWithoutTrailingBlanks) {
   }
 }
 
-TEST_F(CadenceReports, CalendarRowsOfTheirDayTypesOnlyInTheRange) {
+TEST_F(CadenceReports, CalendarRowsOfTheirCadencesOnlyInTheRange) {
   const std::vector<std::string> all = {"LUN 04/03/2024||FER|Feriale",         "MAR 05/03/2024|Sciopero|FER|Feriale",
                                         "MAR 05/03/2024|Sciopero|FES|Festivo", "MAR 05/03/2024|Sciopero|SCO|Scolastico",
                                         "??? 06/03/2024||FER|Feriale",         "??? 08/03/2024||FER|Feriale",

@@ -1,8 +1,8 @@
 #include "checks/CompanyHeading.h"
 
 #include "common/Formatters.h"
-#include "db/DbSchema.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 
 #include <cstdlib>
 

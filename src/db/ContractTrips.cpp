@@ -2,9 +2,9 @@
 
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 
 #include <cstdio>
 #include <cstdlib>

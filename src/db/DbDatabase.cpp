@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/Notices.h"
 #include "db/DbCollation.h"
+#include "db/DbEngine.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
 #include "db/DbSchemaCheck.h"
@@ -21,19 +22,6 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 // How long a checkpoint waits for another program's readers and writers.
 constexpr int kCheckpointWaitMs = 250;
-
-// Steps of the engine between two calls of the progress hook: some tens of microseconds.
-constexpr int kStepsPerProgress = 10000;
-
-std::function<void()>& ProgressHook() {
-  static std::function<void()> hook;
-  return hook;
-}
-
-int OnEngineProgress(void*) {
-  EngineProgress();
-  return 0;  // never interrupts the statement
-}
 
 // How long a commit is tried again while another program holds a lock for a moment.
 constexpr auto kCommitRetryFor = std::chrono::seconds(3);
@@ -261,17 +249,3 @@ std::string SqlDate(const std::string& text) {
   if (!ParseDateText(text, y, m, d)) return "NULL";
   return SqlDate(y, m, d);
 }
-
-void SetEngineProgressHook(std::function<void()> hook) { ProgressHook() = std::move(hook); }
-
-void EngineProgress() {
-  if (const std::function<void()>& hook = ProgressHook()) hook();
-}
-
-void WatchEngineProgress(sqlite3* db) {
-  if (db) sqlite3_progress_handler(db, kStepsPerProgress, OnEngineProgress, nullptr);
-}
-
-void ShutdownEngine() { sqlite3_shutdown(); }
-
-std::string EngineVersion() { return std::string("SQLite ") + sqlite3_libversion(); }

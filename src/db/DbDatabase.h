@@ -3,13 +3,12 @@
 // destructor; every engine failure is told through the notice sink (common/Notices.h) and no
 // exception leaves.
 
+#include "db/DbEngine.h"
+
 #include <functional>
 #include <string>
 
 struct sqlite3;
-
-// Marks a file as one of our databases (PRAGMA application_id).
-constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
 
 class DbDatabase {
  public:
@@ -82,19 +81,3 @@ class DbReadSnapshot {
 std::string SqlQuote(const std::string& text);      // 'O''Brien'
 std::string SqlDate(int year, int month, int day);  // '2024-03-05'
 std::string SqlDate(const std::string& ddmmyyyy);   // from "05/03/2024"; 'NULL' when it is no date
-
-// Long work of the database layer calls the progress hook now and then: every few thousand steps
-// of the engine while a statement runs, and between the steps of building a database. The
-// interface keeps its busy clock going from it; the hook must not use the database. An empty hook
-// (the default) is never called. For the user-interface thread only.
-void SetEngineProgressHook(std::function<void()> hook);
-// Calls the hook, if there is one.
-void EngineProgress();
-// Makes a connection call the hook while its statements run (every DbDatabase does).
-void WatchEngineProgress(sqlite3* db);
-
-// Releases the engine at program exit.
-void ShutdownEngine();
-
-// The SQLite library's version, for the about box.
-std::string EngineVersion();

@@ -1,7 +1,7 @@
 #include "db/DbFile.h"
 
 #include "common/Cp1252.h"
-#include "db/DbDatabase.h"
+#include "db/DbEngine.h"
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
 

@@ -1,7 +1,6 @@
 #include "db/DbSchema.h"
 
 #include "db/DbDictionary.h"
-#include "db/DbTable.h"
 
 #include <vector>
 
@@ -293,8 +292,3 @@ int DescribeSchema(const DictionaryTables& t) {
   ok &= DescribeRelationFermaLocal(t.relaz, t.relaz2);
   return ok;
 }
-
-const char* const kMissingMasterText =
-    "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
-
-bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }

@@ -37,12 +37,6 @@ int DescribeRelationPeriodTescor(DbTable* relaz, DbTable* relaz2);
 int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2);
 int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2);
 
-// Puts `master` (a table opened on "master") on the single master row, key `codice` 0; false
-// when the table or the row is missing.
-bool SeekMasterRow(DbTable& master);
-// What an operation tells the user when it cannot find the master row.
-extern const char* const kMissingMasterText;
-
 // The whole schema: the nine tables (master, regazi, regent, cadenz, calend, tescor, detcor,
 // period, local), then the five relations. Returns 1 when every row was stored.
 int DescribeSchema(const DictionaryTables& tables);

@@ -1,9 +1,9 @@
 #include "editing/CalendarRows.h"
 
 #include "common/CalendarDays.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/FieldValue.h"
+#include "db/MasterRow.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
 #include "editing/PeriodRows.h"
 
 #include "common/CalendarDays.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
+#include "db/MasterRow.h"
 
 #include <algorithm>
 #include <string_view>

@@ -2,8 +2,8 @@
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
+#include "db/MasterRow.h"
 
 #include <algorithm>
 #include <utility>

@@ -4,9 +4,9 @@
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 #include "exchange/ImportFiles.h"
 
 #include <cstdarg>

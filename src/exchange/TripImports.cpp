@@ -3,9 +3,9 @@
 // `period`).
 
 #include "common/WorkProgress.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 #include "exchange/ImportFiles.h"
 
 #include <algorithm>

@@ -3,9 +3,9 @@
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 #include "reports/QuadroReports.h"
 #include "reports/ReportHeading.h"
 

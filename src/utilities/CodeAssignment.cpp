@@ -202,8 +202,3 @@ std::string BoardAsLineQuestion() {
 std::string BoardAsLineResultText(const AssignmentResult& r) {
   return std::string("Risultati dell'elaborazione:\n\n") + Format("Sistemate %d corse.", r.updated);
 }
-
-std::string AssignmentNotStoredText() {
-  return "ATTENZIONE: le modifiche non sono state registrate nel database.\n\n"
-         "I dati restano quelli di prima dell'elaborazione.";
-}

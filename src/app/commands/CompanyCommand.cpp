@@ -5,8 +5,8 @@
 
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 #include "dialogs/CompanyHeaderDialog.h"
 #include "exchange/ExportEngine.h"
 #include "platform/MainFrame.h"

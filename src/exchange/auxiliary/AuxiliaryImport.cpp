@@ -1,7 +1,7 @@
 #include "exchange/auxiliary/AuxiliaryImport.h"
 
-#include "db/DbSchema.h"
 #include "db/DbTable.h"
+#include "db/MasterRow.h"
 #include "exchange/ExchangeText.h"
 
 #include <cstdlib>

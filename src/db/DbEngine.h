@@ -1,0 +1,27 @@
+#pragma once
+// The SQLite engine itself, beneath every connection: the mark of our files, the progress hook
+// that keeps the busy clock going through long statements, and the engine's shutdown.
+
+#include <functional>
+#include <string>
+
+struct sqlite3;
+
+// Marks a file as one of our databases (PRAGMA application_id).
+constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
+
+// Long work of the database layer calls the progress hook now and then: every few thousand steps
+// of the engine while a statement runs, and between the steps of building a database. The
+// interface keeps its busy clock going from it; the hook must not use the database. An empty hook
+// (the default) is never called. For the user-interface thread only.
+void SetEngineProgressHook(std::function<void()> hook);
+// Calls the hook, if there is one.
+void EngineProgress();
+// Makes a connection call the hook while its statements run (every DbDatabase does).
+void WatchEngineProgress(sqlite3* db);
+
+// Releases the engine at program exit.
+void ShutdownEngine();
+
+// The SQLite library's version, for the about box.
+std::string EngineVersion();

@@ -706,6 +706,25 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
   return m;
 }
 
+Outcome WriteMasterHeading(DbDatabase* db, const MasterHeading& heading) {
+  Outcome written;
+  NoticeCollector told(written);
+  DbTable master(db, "master");
+  if (!SeekMasterRow(master)) {
+    written.Fail(kMissingMasterText);
+    return written;
+  }
+  if (!master.Edit()) return written;
+  master.SetFieldText("azienda", Format("%d", heading.company));
+  master.SetFieldText("p_data", heading.sendDate);
+  master.SetFieldText("protoc", heading.hasProtocol ? Format("%ld", heading.protocol) : std::string());
+  master.SetFieldText("resple", heading.person);
+  master.SetFieldText("datini", heading.periodStart);
+  master.SetFieldText("datfin", heading.periodEnd);
+  written.ok = master.Update() == 1;
+  return written;
+}
+
 ExportResult RunExport(const ExportOptions& options) { return ExportRun(options).Run(); }
 
 std::string ExportResultText(const ExportResult& r) {

@@ -97,6 +97,10 @@ struct MasterHeading {
   std::string periodStart, periodEnd;  // datini, datfin
 };
 MasterHeading ReadMasterHeading(DbDatabase* db);
+// Writes the heading the user gave into the master row: company, send date, protocol (none when
+// not hasProtocol), person in charge and period, as texts. Done when the row took them; the
+// database layer's refusals are the outcome's messages, kMissingMasterText when there is no row.
+Outcome WriteMasterHeading(DbDatabase* db, const MasterHeading& heading);
 
 // Runs the export. Never shows a message: the caller shows the result.
 ExportResult RunExport(const ExportOptions& options);

@@ -130,7 +130,7 @@ void RunSql(const std::string& path, const std::string& sql) {
 }
 
 void MakeTimetable(const std::string& path) {
-  Require(CreateSeededDatabase(path, CreateMode::Startup) == 1, "the template database cannot be created");
+  Require(CreateSeededDatabase(path, CreateMode::Startup).ok, "the template database cannot be created");
   RunSql(path,
          "INSERT INTO master (codice, azienda, datini, datfin, id_corsa, gruppo) "
          "VALUES (0, 17, '2024-01-01', '2024-06-30', 0, 0)");

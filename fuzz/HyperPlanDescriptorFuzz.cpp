@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(route.code.size() <= kRouteCodeMax, "a route code longer than the trips' field");
     route.Signature();
   }
-  if (reading.valid && !reading.routes.empty()) {
+  if (reading.ok && !reading.routes.empty()) {
     timetable.Put(dbPath);
     DbDatabase db(dbPath);
     const RouteCodeResult result = AssignRouteCodesFromDescriptor(&db, reading.routes, nullptr);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string folder = fuzz::WriteSet(files);
   const RouteReading reading = ReadRouteSet(folder + "/" + files.front().name, nullptr);
   if (!reading.ok) {
-    fuzz::Require(!reading.failure.empty(), "a route set refused without its message");
+    fuzz::Require(!reading.Failure().empty(), "a route set refused without its message");
   } else if (!reading.lines.empty()) {
     const RouteWriting writing = WriteRouteSet(out, reading.lines, 17, ClockTime{2024, 3, 1, 8, 0, 0});
     fuzz::Require(writing.ok, "the RT_ITIN set cannot be written");

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string out = fuzz::ScratchPath("rt");
   const std::string folder = fuzz::WriteSet(fuzz::SplitSet(fuzz::Bytes(data, size)));
   const ivu::IvuReading reading = ivu::ReadIvuSet(folder, nullptr);
-  if (!reading.opened) {
+  if (!reading.ok) {
     fuzz::Require(!reading.failedPath.empty(), "a set not read without the file that failed");
   } else if (reading.errors.Empty()) {
     ivu::IvuCompanyText(reading.set);

@@ -181,6 +181,24 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
   EXPECT_EQ(FileBytes(folder + "/RT_NODI.SHP"), shp);
 }
 
+// A conversion hands up what the folder's recovery did as the first message of its outcome, before
+// its own: nothing is shown on the way, so the command shows them in that order.
+TEST(ShapeSetWriter, TheRecoveryIsTheFirstMessageOfTheConversion) {
+  ScratchDir dir;
+  const std::string folder = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  WriteFileBytes(folder + "/QUENDO_ESPORTAZIONE_IN_CORSO", "x\n");
+  StopList stops;
+  stops.Append(0, 5, 6);
+  NoticeLog shownOnTheWay;
+  const StopWriting writing = WriteStopSet(folder + "/RT_NODI.SHP", stops, 36, kToday);
+  EXPECT_TRUE(writing.ok);
+  ASSERT_EQ(writing.messages.size(), 1u);
+  EXPECT_EQ(writing.messages[0].text.rfind("ATTENZIONE: nella cartella\n", 0), 0u) << writing.messages[0].text;
+  EXPECT_EQ(writing.messages[0].icon, NoticeIcon::Exclamation);
+  EXPECT_EQ(shownOnTheWay.Texts(), "");
+}
+
 // A shapefile conversion killed while it wrote its set: the folder is put in order (by the next
 // start) and the message names the shapefile written, not an export of the timetable.
 TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {

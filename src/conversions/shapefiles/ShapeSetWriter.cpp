@@ -170,6 +170,7 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
 bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, Outcome& outcome,
                              const FolderWatch& watch) {
   std::string failedPath;
+  NoticeCollector told(outcome);  // what the folder's recovery did comes first among its messages
   if (WriteTo(base, today, failedPath, watch)) {
     outcome.Succeed();
     return true;

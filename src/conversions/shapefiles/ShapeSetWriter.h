@@ -57,8 +57,9 @@ class ShapeSetWriter {
   bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
                const FileSetStep& step = {});
 
-  // The same for an operation that hands up `outcome`: done, or failed with "Impossibile creare"
-  // and the path of the file that failed (exclamation icon).
+  // The same for an operation that hands up `outcome`: what the folder's recovery did first, then
+  // done, or failed with "Impossibile creare" and the path of the file that failed (exclamation
+  // icon).
   bool WriteTo(const std::string& base, const ClockTime& today, Outcome& outcome, const FolderWatch& watch = {});
 
   // The three files' bytes as WriteTo puts them on the disk.

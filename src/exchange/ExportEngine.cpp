@@ -715,13 +715,13 @@ Outcome WriteMasterHeading(DbDatabase* db, const MasterHeading& heading) {
     return written;
   }
   if (!master.Edit()) return written;
-  master.SetFieldText("azienda", Format("%d", heading.company));
-  master.SetFieldText("p_data", heading.sendDate);
-  master.SetFieldText("protoc", heading.hasProtocol ? Format("%ld", heading.protocol) : std::string());
-  master.SetFieldText("resple", heading.person);
-  master.SetFieldText("datini", heading.periodStart);
-  master.SetFieldText("datfin", heading.periodEnd);
-  written.ok = master.Update() == 1;
+  bool taken = master.SetFieldText("azienda", Format("%d", heading.company));
+  taken &= master.SetFieldText("p_data", heading.sendDate) != 0;
+  taken &= master.SetFieldText("protoc", heading.hasProtocol ? Format("%ld", heading.protocol) : std::string()) != 0;
+  taken &= master.SetFieldText("resple", heading.person) != 0;
+  taken &= master.SetFieldText("datini", heading.periodStart) != 0;
+  taken &= master.SetFieldText("datfin", heading.periodEnd) != 0;
+  written.ok = master.Update() == 1 && taken;
   return written;
 }
 

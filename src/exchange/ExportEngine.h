@@ -98,7 +98,7 @@ struct MasterHeading {
 };
 MasterHeading ReadMasterHeading(DbDatabase* db);
 // Writes the heading the user gave into the master row: company, send date, protocol (none when
-// not hasProtocol), person in charge and period, as texts. Done when the row took them; the
+// not hasProtocol), person in charge and period, as texts. Done when the row took every one; the
 // database layer's refusals are the outcome's messages, kMissingMasterText when there is no row.
 Outcome WriteMasterHeading(DbDatabase* db, const MasterHeading& heading);
 

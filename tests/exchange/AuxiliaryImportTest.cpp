@@ -14,6 +14,8 @@
 #include "exchange/communication/VurTxtLayout.h"
 #include "support/PassLog.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 using Strings = std::vector<std::string>;
@@ -337,6 +339,28 @@ TEST_F(AuxiliaryImport, WithoutMasterOrFileNothingChanges) {
             (Strings{Stop(std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText),
                      Stop(kNoNormalStopText)}));
   EXPECT_EQ(after(), before);
+}
+
+// A batch that the database does not take at its commit is not done: its stop message, no row
+// counted, the trips as they were.
+TEST_F(AuxiliaryImport, ABatchTheDatabaseDoesNotTakeIsNotDone) {
+  const std::string chain = dir.Path("RT_CHAIN.TXT");
+  WriteLines(chain, {"0017000001000002"});
+  // Every statement succeeds; the rule that they broke is checked only at the commit.
+  RunSql(path,
+         "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
+         "CREATE TABLE watch (k INTEGER REFERENCES keeper (k) DEFERRABLE INITIALLY DEFERRED);");
+  const std::string before = Query("SELECT id, prevcor, nextcor FROM tescor");
+  NoticeLog notices;
+  DbDatabase db(path);
+  const char* stall = "CREATE TEMP TRIGGER stall AFTER UPDATE ON tescor BEGIN INSERT INTO watch VALUES (NEW.id); END;";
+  ASSERT_EQ(sqlite3_exec(db.Handle(), stall, nullptr, nullptr, nullptr), SQLITE_OK);
+  const AuxiliaryImportResult r = RunChainImport({&db, chain, nullptr});
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.updated, 0);
+  ASSERT_FALSE(r.messages.empty());
+  EXPECT_EQ(Messages(r).back(), Stop(kAuxiliaryNotStoredText));
+  EXPECT_EQ(Query("SELECT id, prevcor, nextcor FROM tescor"), before);
 }
 
 TEST_F(AuxiliaryImport, APassOfTheBarOverTheListButNoneForTheRegionalNumbers) {

@@ -3,6 +3,7 @@
 // rows of one moment while another program writes; the list of normalised stops equal to its grouped query.
 
 #include "common/WorkProgress.h"
+#include "db/MasterRow.h"
 #include "exchange/ExportEngine.h"
 #include "support/ExchangeData.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -131,6 +133,40 @@ TEST_F(Exports, HandMadeSetComesBackByteForByteAndTheDatabaseStaysAsItWas) {
     EXPECT_EQ(FileBytes(Out("ALTRO.TXT")), "resta\r\n");
     EXPECT_EQ(DumpTimetable(db), before);
   }
+}
+
+// The heading the user gives is written into the master row and read back as given; a value the
+// row refuses, or no master row, is not done and says why.
+TEST_F(Exports, TheMasterHeadingIsWrittenAsGiven) {
+  DbDatabase handle(db);
+  MasterHeading given;
+  given.company = 42;
+  given.sendDate = "15/01/2024";
+  given.hasProtocol = true;
+  given.protocol = 7;
+  given.person = "Mario Rossi";
+  given.periodStart = "01/01/2024";
+  given.periodEnd = "30/06/2024";
+  const Outcome written = WriteMasterHeading(&handle, given);
+  EXPECT_TRUE(written.ok) << written.Texts();
+  EXPECT_TRUE(written.messages.empty());
+  const MasterHeading back = ReadMasterHeading(&handle);
+  EXPECT_EQ(std::tie(back.company, back.sendDate, back.hasProtocol, back.protocol, back.person, back.periodStart,
+                     back.periodEnd),
+            std::tie(given.company, given.sendDate, given.hasProtocol, given.protocol, given.person, given.periodStart,
+                     given.periodEnd));
+
+  MasterHeading refused = given;
+  refused.periodEnd = "31/02/2024";
+  const Outcome notTaken = WriteMasterHeading(&handle, refused);
+  EXPECT_FALSE(notTaken.ok);
+  EXPECT_FALSE(notTaken.Failure().empty());
+  EXPECT_EQ(notices.Texts(), "");  // told in the outcome, not on the way
+
+  ASSERT_EQ(sqlite3_exec(handle.Handle(), "DELETE FROM master", nullptr, nullptr, nullptr), SQLITE_OK);
+  const Outcome missing = WriteMasterHeading(&handle, given);
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.Failure(), kMissingMasterText);
 }
 
 TEST_F(Exports, OneAuthorityRestrictsTheTripFilesOnly) {

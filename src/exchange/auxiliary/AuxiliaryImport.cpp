@@ -46,6 +46,7 @@ bool SetKeyedField(DbTable& table, std::initializer_list<const char*> keys, cons
 
 void Conclude(bool committed, Notice last, AuxiliaryImportResult& result) {
   if (!committed) {
+    result.ok = false;
     result.updated = 0;
     last = {kAuxiliaryNotStoredText, NoticeIcon::Stop, {}};
   }

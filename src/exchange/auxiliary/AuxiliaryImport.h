@@ -21,7 +21,8 @@ struct AuxiliaryImportOptions {
   WorkProgress* progress = nullptr;  // a pass over the lines kept; none: nothing shown
 };
 
-// Done when the file could be opened (otherwise nothing was done); the messages say the rest.
+// Done when the file could be opened and what the import wrote is in the database (a batch the
+// database did not take is not done); the messages say the rest.
 struct AuxiliaryImportResult : Outcome {
   int updated = 0;  // rows written
 };

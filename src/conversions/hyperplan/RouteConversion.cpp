@@ -39,7 +39,7 @@ RouteReading& Refused(RouteReading& result, const std::string& failure) {
 RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
   RouteReading result;
   ShapeSetReader reader;
-  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
+  if (!reader.Open(path, result)) return result;
   const DbfField* code = reader.FindField(kMTramRouteColumn);
   if (reader.ShapeType() != kPolylineShape || !code) return Refused(result, RouteRefusalText());
   reader.SetMultiPartRule(true);

@@ -86,7 +86,7 @@ std::string ArcMapRefusalText() {
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
+  if (!reader.Open(path, result)) return result;
   const DbfField* companyField = reader.FindField(kCompanyColumn);
   const DbfField* name = reader.FindField(kStopNameColumn);
   // The later of the two code fields in the field list gives the code.
@@ -112,7 +112,7 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress) {
   MapReading result;
   ShapeSetReader reader;
-  if (std::string failure; !reader.Open(path, failure)) return Refused(result, failure);
+  if (!reader.Open(path, result)) return result;
   const DbfField* from = reader.FindField(kMapArcStartColumn);
   const DbfField* to = reader.FindField(kMapArcEndColumn);
   if (!from || !to) return Refused(result, ArcMapRefusalText());

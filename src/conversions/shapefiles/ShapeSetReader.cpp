@@ -116,7 +116,8 @@ bool ShapeSetReader::Open(const std::string& path, Outcome& outcome, const Shape
 }
 
 bool ShapeSetReader::FailInto(Outcome& outcome) const {
-  outcome.Fail(fault_);
+  outcome.ok = false;
+  if (!fault_.empty()) outcome.Fail(fault_);
   return false;
 }
 

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 build=build-release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_TESTS=OFF -DQUENDO_BENCH=OFF > /dev/null
-ninja -C "$build" quendo quendo-run
+ninja -C "$build" -j 4 quendo quendo-run
 program="$build/bin/quendo"
 for built in "$program" "$build/bin/quendo-run"; do
   if [ ! -x "$built" ]; then

@@ -12,6 +12,36 @@ namespace {
 // Rows measured between two calls of the engine's progress hook (the busy clock).
 constexpr size_t kRowsPerPump = 4096;
 
+// `text` broken into lines no wider than `width` on `canvas`: after a blank where the line has
+// one, else after the last byte that fits (a line holds at least one byte).
+std::vector<std::string> BreakLines(ReportCanvas& canvas, const std::string& text, int width) {
+  std::vector<std::string> lines;
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t fits = from + 1;  // one byte past the longest part from `from` that fits
+    size_t lo = from + 1, hi = text.size();
+    while (lo <= hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (canvas.TextWidth(std::string_view(text).substr(from, mid - from)) <= width) {
+        fits = mid;
+        lo = mid + 1;
+      } else {
+        hi = mid - 1;
+      }
+    }
+    size_t end = fits;
+    if (end < text.size()) {
+      const size_t blank = text.rfind(' ', end);
+      if (blank != std::string::npos && blank > from) end = blank + 1;
+    }
+    size_t last = end;
+    while (last > from + 1 && text[last - 1] == ' ') --last;
+    lines.push_back(text.substr(from, last - from));
+    from = end;
+  }
+  return lines;
+}
+
 }  // namespace
 
 ErrorListReport::ErrorListReport(DbDatabase* db, ErrorCheckOptions o)
@@ -43,14 +73,36 @@ Outcome ErrorListReport::WriteReport(const std::string& path, const std::string&
   return WriteErrorReport(path, errors, options, subtitle, databasePath, now);
 }
 
+bool ErrorListReport::FitsWidth(ReportCanvas& canvas, const PageGeometry& page) {
+  wholeWidths_ = true;
+  const bool fits = Report::FitsWidth(canvas, page);
+  wholeWidths_ = false;
+  return fits;
+}
+
 int ErrorListReport::ColumnWidth(ReportCanvas& canvas, size_t column) {
   if (column != 2) return Report::ColumnWidth(canvas, column);
+  brokenLines_.clear();
+  std::vector<int> widths(errors.size());
   int widest = 0;
   for (size_t n = 0; n < errors.size(); ++n) {
-    widest = std::max(widest, canvas.TextWidth(errors[n].text));
+    widths[n] = canvas.TextWidth(errors[n].text);
+    widest = std::max(widest, widths[n]);
     if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
   }
-  return widest;
+  // What the page leaves right of the first two columns: their margins and gaps (20 + 40 + 40)
+  // and the 20 units past the last column.
+  const int room = std::max(PrintableWidth() - W(0) - W(1) - 120, canvas.TextWidth("W"));
+  if (wholeWidths_ || widest <= room) return widest;
+  brokenLines_.resize(errors.size());
+  for (size_t n = 0; n < errors.size(); ++n)
+    if (widths[n] > room) brokenLines_[n] = BreakLines(canvas, errors[n].text, room);
+  return room;
+}
+
+int ErrorListReport::RowHeight(size_t n) const {
+  const size_t lines = n < brokenLines_.size() ? std::max<size_t>(brokenLines_[n].size(), 1) : 1;
+  return static_cast<int>(lines) * LineHeight() + 20;
 }
 
 void ErrorListReport::PaginateRows() {
@@ -73,6 +125,14 @@ int ErrorListReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
   RowLine(canvas, X(0) - 20, y);
   canvas.RightText(X(0) + W(0), y + 10, std::to_string(row.tripId));
   canvas.RightText(X(1) + W(1), y + 10, row.sub < 0 ? std::string("TESTA") : std::to_string(row.sub));
-  canvas.Text(X(2), y + 10, row.text);
-  return y + LineHeight() + 20;
+  if (n < brokenLines_.size() && !brokenLines_[n].empty()) {
+    int lineY = y + 10;
+    for (const std::string& line : brokenLines_[n]) {
+      canvas.Text(X(2), lineY, line);
+      lineY += LineHeight();
+    }
+  } else {
+    canvas.Text(X(2), y + 10, row.text);
+  }
+  return y + RowHeight(n);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // "Elenco Errori": the rows of the data error check printed as a list of three columns (trip id,
-// stop, error text), the text column as wide as the widest error text. The check itself is the
+// stop, error text), the text column as wide as the widest error text, or as the page leaves it:
+// a text wider than that goes on over further lines of its row. The check itself is the
 // engine of checks/; this report runs it, keeps its rows and options, and gives them to the text
 // report as well.
 
@@ -37,12 +38,25 @@ class ErrorListReport : public Report {
   CompanyHeading heading;
   std::vector<ErrorRow> errors;
 
+  // Measured on the widest error text whole, so that the print setup proposes landscape paper
+  // for a list whose texts do not fit portrait.
+  bool FitsWidth(ReportCanvas& canvas, const PageGeometry& page) override;
+
  protected:
-  // Column 3 is as wide as the widest error text (0 without rows).
+  // Column 3 is as wide as the widest error text (0 without rows), at most what the page leaves
+  // right of the other two; the texts wider than that are broken into lines here.
   int ColumnWidth(ReportCanvas& canvas, size_t column) override;
+  // A line of text for every line of the row's error text, and 20 units.
+  int RowHeight(size_t n) const override;
   // The running y starts past the page's bottom: the first row opens page 1, and every row whose
   // y before it lies past the bottom opens the next page (no rows, no page).
   void PaginateRows() override;
-  // The trip id and the stop ("TESTA" for the trip head) right-aligned, the text at its column.
+  // The trip id and the stop ("TESTA" for the trip head) right-aligned, the text at its column,
+  // line under line where it was broken.
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;
+
+ private:
+  // The lines of the rows whose text is wider than its column, by row (none for the others).
+  std::vector<std::vector<std::string>> brokenLines_;
+  bool wholeWidths_ = false;  // set while FitsWidth measures
 };

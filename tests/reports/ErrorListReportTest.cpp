@@ -1,5 +1,5 @@
 // The printed error list on a canvas of fixed metrics: its three columns (the text column as wide
-// as the widest error), centred when they fit and at the margin when they do not, "TESTA" for a
+// as the widest error, a wider text over further lines), centred when they fit, "TESTA" for a
 // head's row, its own pagination, and no page without rows.
 
 #include "FixedCanvas.h"
@@ -61,12 +61,47 @@ TEST_F(ErrorList, ColumnsCentredWhenTheyFit) {
   EXPECT_EQ(canvas_.Find("-1")->x, c[0].x + c[0].width - 2 * kW);
 }
 
-TEST_F(ErrorList, AWideTextStartsTheTableAtTheMargin) {
+// A text wider than the page goes on over further lines of its row, broken after a blank where it
+// has one: nothing of it is cut, and the next row starts under its last line. Measured whole, the
+// list still asks for landscape paper.
+TEST_F(ErrorList, AWideTextGoesOnOverFurtherLinesOfItsRow) {
   ErrorListReport report(db_.get(), ErrorCheckOptions());
-  report.errors = {{7, -1, std::string(400, 'x')}, {7, 2, "Errore: InversioneTempo "}};
+  std::string ids;
+  for (int id = 1; id <= 60; ++id) ids += "ID=" + std::to_string(id) + (id < 60 ? " " : "");
+  report.errors = {{7, -1, "Codice Corsa Duplicato: " + ids}, {7, 2, std::string(300, 'x')}, {8, 3, "breve"}};
+  EXPECT_FALSE(report.FitsWidth(canvas_, Page(3000, 4000)));
   report.Paginate(canvas_, Page(3000, 4000));
-  EXPECT_EQ(report.Columns()[2].width, 400 * kW);
+  // Printable 2900: the text column takes what the first two leave (2900 - 80 - 110 - 120).
+  const int room = 2900 - 8 * kW - 11 * kW - 120;
+  EXPECT_EQ(report.Columns()[2].width, room);
   EXPECT_EQ(report.Columns()[0].x, 50 + 20);
+  ASSERT_EQ(report.PageCount(), 1);
+  report.PrintPage(canvas_, 1, false);
+
+  const DrawnText* first = canvas_.Find("7");
+  ASSERT_NE(first, nullptr);
+  std::string joined;
+  int y = first->y, lines = 0;
+  for (std::vector<std::string> row = canvas_.TextsAt(y); !row.empty() && row.back().size() > 1;
+       row = canvas_.TextsAt(y += FixedCanvas::kLineHeight), ++lines) {
+    EXPECT_LE(static_cast<int>(row.back().size()) * kW, room) << row.back();
+    EXPECT_NE(row.back().back(), ' ');
+    joined += (joined.empty() ? "" : " ") + row.back();
+    if (row.back().find("ID=60") != std::string::npos) break;
+  }
+  EXPECT_EQ(joined, report.errors[0].text) << "every id on paper, broken at blanks";
+  EXPECT_GT(lines, 0);
+
+  const DrawnText* second = canvas_.Find("TESTA");
+  ASSERT_NE(second, nullptr);
+  const DrawnText* sub2 = canvas_.Find("2");
+  ASSERT_NE(sub2, nullptr);
+  EXPECT_EQ(sub2->y, second->y + FixedCanvas::kLineHeight * (lines + 1) + 20) << "the next row under the last line";
+  std::string unbroken;
+  for (y = sub2->y; !canvas_.TextsAt(y).empty() && canvas_.TextsAt(y).back() != "breve"; y += FixedCanvas::kLineHeight)
+    unbroken += canvas_.TextsAt(y).back();
+  EXPECT_EQ(unbroken, std::string(300, 'x')) << "a text without blanks is broken where the room ends";
+  EXPECT_NE(canvas_.Find("breve"), nullptr);
 }
 
 TEST_F(ErrorList, NoRowsNoPage) {

@@ -12,36 +12,6 @@ namespace {
 // Rows measured between two calls of the engine's progress hook (the busy clock).
 constexpr size_t kRowsPerPump = 4096;
 
-// `text` broken into lines no wider than `width` on `canvas`: after a blank where the line has
-// one, else after the last byte that fits (a line holds at least one byte).
-std::vector<std::string> BreakLines(ReportCanvas& canvas, const std::string& text, int width) {
-  std::vector<std::string> lines;
-  size_t from = 0;
-  while (from < text.size()) {
-    size_t fits = from + 1;  // one byte past the longest part from `from` that fits
-    size_t lo = from + 1, hi = text.size();
-    while (lo <= hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      if (canvas.TextWidth(std::string_view(text).substr(from, mid - from)) <= width) {
-        fits = mid;
-        lo = mid + 1;
-      } else {
-        hi = mid - 1;
-      }
-    }
-    size_t end = fits;
-    if (end < text.size()) {
-      const size_t blank = text.rfind(' ', end);
-      if (blank != std::string::npos && blank > from) end = blank + 1;
-    }
-    size_t last = end;
-    while (last > from + 1 && text[last - 1] == ' ') --last;
-    lines.push_back(text.substr(from, last - from));
-    from = end;
-  }
-  return lines;
-}
-
 }  // namespace
 
 ErrorListReport::ErrorListReport(DbDatabase* db, ErrorCheckOptions o)
@@ -96,7 +66,7 @@ int ErrorListReport::ColumnWidth(ReportCanvas& canvas, size_t column) {
   if (wholeWidths_ || widest <= room) return widest;
   brokenLines_.resize(errors.size());
   for (size_t n = 0; n < errors.size(); ++n)
-    if (widths[n] > room) brokenLines_[n] = BreakLines(canvas, errors[n].text, room);
+    if (widths[n] > room) brokenLines_[n] = WrapText(canvas, errors[n].text, room);
   return room;
 }
 

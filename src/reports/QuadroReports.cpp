@@ -230,34 +230,6 @@ int QuadroReport::StopRow(ReportCanvas& canvas, const QuadroStop& row, int y, si
   return y + height;
 }
 
-std::vector<std::string> QuadroReport::Wrap(ReportCanvas& canvas, const std::string& text, int width) {
-  std::vector<std::string> lines;
-  std::string line;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t next = text.find(' ', at);
-    if (next == std::string::npos) next = text.size();
-    const std::string word = text.substr(at, next - at);
-    at = next + 1;
-    const std::string longer = line.empty() ? word : line + ' ' + word;
-    if (line.empty() || canvas.TextWidth(longer) <= width) {
-      line = longer;
-    } else {
-      lines.push_back(line);
-      line = word;
-    }
-    // A word wider than the line is cut where it reaches the edge.
-    while (canvas.TextWidth(line) > width && line.size() > 1) {
-      size_t fit = 1;
-      while (fit < line.size() && canvas.TextWidth(line.substr(0, fit + 1)) <= width) ++fit;
-      lines.push_back(line.substr(0, fit));
-      line.erase(0, fit);
-    }
-  }
-  if (!line.empty() || lines.empty()) lines.push_back(line);
-  return lines;
-}
-
 int QuadroReport::Footer(ReportCanvas& canvas, bool draw, int y, const QuadroRange& q, size_t c0) {
   const Layout& l = layout_;
   const size_t n = ColumnsOn(q, c0);
@@ -290,7 +262,7 @@ int QuadroReport::Footer(ReportCanvas& canvas, bool draw, int y, const QuadroRan
     if (first) y += 10;
     first = false;
     bool letterDrawn = false;
-    for (const std::string& line : Wrap(canvas, PeriodNote(trip), noteWidth)) {
+    for (const std::string& line : WrapText(canvas, PeriodNote(trip), noteWidth)) {
       if (draw) {
         if (!letterDrawn) canvas.Text(l.xSub, y, std::string(1, trip.letter));
         canvas.Text(l.xCode, y, line);

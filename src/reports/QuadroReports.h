@@ -128,7 +128,6 @@ class QuadroReport : public Report {
   int Head(ReportCanvas& canvas, bool draw, int page, const QuadroRange& q, size_t c0);
   int StopRow(ReportCanvas& canvas, const QuadroStop& row, int y, size_t c0, size_t n);
   int Footer(ReportCanvas& canvas, bool draw, int y, const QuadroRange& q, size_t c0);
-  std::vector<std::string> Wrap(ReportCanvas& canvas, const std::string& text, int width);
 
   Layout layout_;
   int lineHeight_ = 0;

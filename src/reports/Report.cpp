@@ -154,3 +154,31 @@ void Report::Grid(ReportCanvas& canvas, int y) const {
     if (GridLineBefore(i)) canvas.Line(columns_[i].x - 20, bandTop_, columns_[i].x - 20, y);
   canvas.Line(RightEdge(), bandTop_, RightEdge(), y);
 }
+
+std::vector<std::string> WrapText(ReportCanvas& canvas, const std::string& text, int width) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t next = text.find(' ', at);
+    if (next == std::string::npos) next = text.size();
+    const std::string word = text.substr(at, next - at);
+    at = next + 1;
+    const std::string longer = line.empty() ? word : line + ' ' + word;
+    if (line.empty() || canvas.TextWidth(longer) <= width) {
+      line = longer;
+    } else {
+      lines.push_back(line);
+      line = word;
+    }
+    // A word wider than the line is cut where it reaches the edge.
+    while (canvas.TextWidth(line) > width && line.size() > 1) {
+      size_t fit = 1;
+      while (fit < line.size() && canvas.TextWidth(line.substr(0, fit + 1)) <= width) ++fit;
+      lines.push_back(line.substr(0, fit));
+      line.erase(0, fit);
+    }
+  }
+  if (!line.empty() || lines.empty()) lines.push_back(line);
+  return lines;
+}

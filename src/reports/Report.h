@@ -143,6 +143,10 @@ class Report {
   std::vector<long> aux_;
 };
 
+// `text` broken into lines no wider than `width` on `canvas`, at its blanks; a word wider than a
+// line is cut where it reaches the edge. An empty text is one empty line.
+std::vector<std::string> WrapText(ReportCanvas& canvas, const std::string& text, int width);
+
 // A report whose rows are one vector of its own row type, a printed row each.
 template <class RowT>
 class RowsReport : public Report {

@@ -82,6 +82,15 @@ void EditorDialog::SetEditing(bool editing) {
   for (int id : {kConferma, kAnnulla})
     if (QWidget* button = Control(id)) button->setEnabled(editing);
   if (grid_) grid_->EditStateChanged();
+  // Once the panel closes the keyboard goes back to the grid, not to the next button.
+  if (!editing && grid_ && !grid_->isHidden() && grid_->isEnabled()) grid_->setFocus(Qt::OtherFocusReason);
+}
+
+void EditorDialog::SetCommandText(int id, const QString& text) {
+  QPushButton* button = CommandButton(id);
+  if (!button || button->text() == text) return;
+  button->setText(text);
+  LayOut();
 }
 
 void EditorDialog::RefreshView() {

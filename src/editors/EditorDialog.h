@@ -98,6 +98,8 @@ class EditorDialog : public ui::Dialog, public GridOwner {
 
   // Places the buttons, the panel and the grid in the editor.
   void LayOut();
+  // Gives a command button another label, the row laid out again so that every label is whole.
+  void SetCommandText(int id, const QString& text);
 
   // Adds a popup command to a grid's menu.
   static void AddMenuCommand(QMenu& menu, int id, const std::string& label, bool enabled = true);

@@ -140,11 +140,11 @@ void TripDialog::ShowQuadroSelection() {
 void TripDialog::PointedAt(char area) {
   if (mode_ != Mode::Quadro || timeEditing_) return;
   const bool stops = area == 'F';
-  CommandButton(kInsert)->setText(stops ? QStringLiteral("Aggiungi Fermata") : QStringLiteral("Aggiungi Corsa"));
-  CommandButton(kDetails)->setText(stops         ? QStringLiteral("Dettagli Fermata")
-                                   : area == 'H' ? QStringLiteral("Dati Testa Corsa ")
-                                                 : QStringLiteral("Modifica Orario"));
-  CommandButton(kDelete)->setText(stops ? QStringLiteral("Elimina Fermata") : QStringLiteral("Elimina Corsa"));
+  SetCommandText(kInsert, stops ? QStringLiteral("Aggiungi Fermata") : QStringLiteral("Aggiungi Corsa"));
+  SetCommandText(kDetails, stops         ? QStringLiteral("Dettagli Fermata")
+                           : area == 'H' ? QStringLiteral("Dati Testa Corsa ")
+                                         : QStringLiteral("Modifica Orario"));
+  SetCommandText(kDelete, stops ? QStringLiteral("Elimina Fermata") : QStringLiteral("Elimina Corsa"));
   ShowQuadroSelection();
 }
 
@@ -279,8 +279,8 @@ void TripDialog::ShowQuadro() {
   grid_->hide();
   selectedBox_->hide();
   timeBox_->show();
-  CommandButton(kInsert)->setText(QStringLiteral("Aggiungi Corsa"));
-  CommandButton(kDetails)->setText(QStringLiteral("Modifica Orario"));
+  SetCommandText(kInsert, QStringLiteral("Aggiungi Corsa"));
+  SetCommandText(kDetails, QStringLiteral("Modifica Orario"));
   timetable_->SetArea(' ');
   SetGrid(timetable_);
   timetable_->show();
@@ -295,11 +295,12 @@ void TripDialog::ShowTripList() {
   grid_->RowsChanged();  // the list may have been reloaded while the quadro was shown
   timeBox_->hide();
   selectedBox_->show();
-  CommandButton(kInsert)->setText(QStringLiteral("Nuova Corsa"));
-  CommandButton(kDetails)->setText(QStringLiteral("Modifica Corsa"));
-  CommandButton(kDelete)->setText(QStringLiteral("Elimina Corsa"));
+  SetCommandText(kInsert, QStringLiteral("Nuova Corsa"));
+  SetCommandText(kDetails, QStringLiteral("Modifica Corsa"));
+  SetCommandText(kDelete, QStringLiteral("Elimina Corsa"));
   mode_ = Mode::List;
   quadroTripId_ = -1;
+  LayOut();  // the panel's height is the trip box's again
   grid_->show();
   grid_->Repaint();
   ShowCurrentTrip(rows_.At(grid_->Selected()));
@@ -318,8 +319,8 @@ void TripDialog::EndTimeEdit() {
   Edit(kArrival)->setEnabled(false);
   Edit(kDeparture)->setEnabled(false);
   timeEditing_ = false;
-  SetEditing(false);
   timetable_->setEnabled(true);
+  SetEditing(false);
 }
 
 void TripDialog::BeginTimeEdit() {

@@ -170,6 +170,7 @@ TEST_F(QuadroEditor, ARepaintDuringATimeEditKeepsWhatWasTyped) {
     held = cp1252::FromQStringLossy(d.LineEdit(TripDialog::kArrival)->text() + QLatin1Char('|') +
                                     d.LineEdit(TripDialog::kDeparture)->text());
     d.Click(1);
+    EXPECT_EQ(d.focusWidget(), d.Timetable()) << "after Conferma the keyboard is back in the grid";
     d.Click(TripDialog::kFinish);
     d.Click(TripDialog::kFinish);
   });
@@ -266,35 +267,44 @@ TEST_F(QuadroEditor, ATripAddedInTheQuadroIsItsLastColumn) {
 }
 
 // The pointer names what the buttons act on: the stops on the left, the trips' heads above, the
-// times in the cells.
+// times in the cells; on a screen of 1024x768 every label stays whole, and back in the list the
+// selected trip's box has its height again.
 TEST_F(QuadroEditor, TheAreaUnderThePointerNamesTheButtons) {
   DbDatabase db(path_);
   EditorTransaction transaction(&db);
   LiveTripDialog d(nullptr, &db, &transaction, 120);
   std::vector<std::string> labels;
-  d.Exec([&] {
-    d.ListGrid()->SelectRow(d.Rows().FindId(9), true);
-    d.Click(TripDialog::kDetails);
-    TimetableGrid* grid = d.Timetable();
-    const int cells = grid->width() - 40, rows = 3 * grid->RowHeight() + 20;
-    for (const QPoint& at : {QPoint(20, rows), QPoint(cells, 5), QPoint(cells, rows)}) {
-      QMouseEvent move(QEvent::MouseMove, at, grid->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                       Qt::NoModifier);
-      QApplication::sendEvent(grid->viewport(), &move);
-      std::string shown;
-      for (int id : {TripDialog::kInsert, TripDialog::kDetails, TripDialog::kDelete})
-        shown += cp1252::FromQStringLossy(d.findChild<QPushButton*>(QString::number(id))->text()) + "|";
-      labels.push_back(shown);
-      // The popup of the area, as a right click there would open it.
-      std::string items;
-      const std::unique_ptr<QMenu> menu = grid->BuildPopupMenu();
-      for (QAction* action : menu->actions())
-        if (!action->isSeparator()) items += std::to_string(action->data().toInt()) + " ";
-      labels.push_back(items);
-    }
-    d.Click(TripDialog::kFinish);
-    d.Click(TripDialog::kFinish);
-  });
+  d.Exec(
+      [&] {
+        d.ListGrid()->SelectRow(d.Rows().FindId(9), true);
+        d.Click(TripDialog::kDetails);
+        TimetableGrid* grid = d.Timetable();
+        const int cells = grid->width() - 40, rows = 3 * grid->RowHeight() + 20;
+        for (const QPoint& at : {QPoint(20, rows), QPoint(cells, 5), QPoint(cells, rows)}) {
+          QMouseEvent move(QEvent::MouseMove, at, grid->viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                           Qt::NoModifier);
+          QApplication::sendEvent(grid->viewport(), &move);
+          std::string shown;
+          for (int id : {TripDialog::kInsert, TripDialog::kDetails, TripDialog::kDelete}) {
+            const QPushButton* button = d.findChild<QPushButton*>(QString::number(id));
+            shown += cp1252::FromQStringLossy(button->text()) + "|";
+            EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+            EXPECT_LE(button->geometry().right(), d.width()) << button->text().toStdString();
+          }
+          labels.push_back(shown);
+          // The popup of the area, as a right click there would open it.
+          std::string items;
+          const std::unique_ptr<QMenu> menu = grid->BuildPopupMenu();
+          for (QAction* action : menu->actions())
+            if (!action->isSeparator()) items += std::to_string(action->data().toInt()) + " ";
+          labels.push_back(items);
+        }
+        d.Click(TripDialog::kFinish);
+        const QWidget* box = d.findChild<QWidget*>(QString::number(TripDialog::kSelectedBox));
+        EXPECT_GE(box->height(), box->sizeHint().height()) << "the trip box whole, not squeezed";
+        d.Click(TripDialog::kFinish);
+      },
+      {1024, 768});
   EXPECT_EQ(labels, (std::vector<std::string>{
                         "Aggiungi Fermata|Dettagli Fermata|Elimina Fermata|", "1040 1041 1059 ",
                         "Aggiungi Corsa|Dati Testa Corsa |Elimina Corsa|", "1040 1041 1059 6101 6102 6104 6103 ",

@@ -258,6 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
                "Il file contiene record che l'indice non elenca.", 0},
         Damage{"TableCountsMore", 2, [](std::string& b) { Put(b, 4, 3, 'L'); },
                "La tabella dichiara 3 record, l'indice 2.", 2},
+        Damage{"TableCountsFewer", 2, [](std::string& b) { Put(b, 4, 1, 'L'); },
+               "La tabella dichiara 1 record, l'indice 2.", 2},
         Damage{"TableRecordLengthZero", 2, [](std::string& b) { b[10] = 0, b[11] = 0; },
                "La lunghezza dei record della tabella (0 byte) non corrisponde a quella dei suoi campi (111 byte).", 2},
         Damage{"TableFieldWidthZero", 2, [](std::string& b) { b[32 + 16] = 0; },

@@ -255,14 +255,15 @@ int MainFrame::CreateDefaultDatabase() {
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(true);
   const CreateOutcome outcome = CreateSeededDatabase(path, CreateMode::Startup);
+  if (outcome.ok) {
+    databasePath = path;
+    // Recorded before the success box: a program ended while it is up, or at any time before its
+    // exit (a kill, a log-out), keeps its new database.
+    SaveDatabasePath();
+  }
   ui::ShowOutcome(outcome);
   if (outcome.reached == CreateOutcome::FileFailed) return 0;
   // A later step that failed has said why; the program starts without a database.
-  if (outcome.ok) {
-    databasePath = path;
-    // Recorded at once: a program ended before its exit (a kill, a log-out) keeps its new database.
-    SaveDatabasePath();
-  }
   return 1;
 }
 

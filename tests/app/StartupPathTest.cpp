@@ -11,8 +11,12 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -168,8 +172,8 @@ TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   EXPECT_TRUE(QFile::exists(cp1252::ToQString(data + "/QUENDO.MDB")));
 }
 
-// The first start creates the default database; a program ended right after (a SIGTERM at log-out,
-// before any exit of its own) has recorded it already, and the next start works on it.
+// The first start creates the default database; a program ended while the success box is still up (a SIGTERM at
+// log-out) has recorded it already, and the next start works on it.
 TEST_F(StartupPath, TheDatabaseCreatedAtTheFirstStartOutlivesAKill) {
   const std::string created = dir.Path("QUENDO.MDB");
   WriteSettings(settings, {"Directory=" + dir.Dir()});
@@ -177,16 +181,26 @@ TEST_F(StartupPath, TheDatabaseCreatedAtTheFirstStartOutlivesAKill) {
   const pid_t child = ::fork();
   if (child == 0) {
     qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(settings));
-    ui::Script script;
-    script.Ok();  // the creation offered
+    // The real boxes, answered as the user would: OK to the offered creation, and the program
+    // killed while it says that the database was created.
+    ui::ShowWindowsOffscreen(true);
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&created] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      if (box->text().startsWith(QStringLiteral("L'applicazione Quendo"))) return box->button(QMessageBox::Ok)->click();
+      if (box->text().contains(QStringLiteral("creato con successo")) && QFile::exists(cp1252::ToQString(created)))
+        ::raise(SIGTERM);
+      ::_exit(2);  // any other box
+    });
+    user.start(10);
     TimetableApp app;
-    const bool started = app.InitInstance(false);
-    if (started && QFile::exists(cp1252::ToQString(created))) ::raise(SIGTERM);
+    app.InitInstance(false);
     ::_exit(1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "the first start did not create the database";
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "no success box for the new database";
   EXPECT_EQ(SettingsValue(settings, settings::kDatabase), created);
   const DriverRun next = RunDriver(settings, {}, {});
   EXPECT_TRUE(Boxes(next).empty()) << Boxes(next)[0];

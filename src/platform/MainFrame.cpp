@@ -225,18 +225,8 @@ void MainFrame::SaveDatabasePath() {
 }
 
 int MainFrame::AskCreateDatabase() {
-  // A default database already there cannot be created anew: the program starts without a
-  // database and says how to use that one, instead of offering a creation bound to fail.
-  std::string folder;
-  settings::Read(settings::kDirectory, folder);
-  const std::string existing = DefaultDatabasePath(folder);
-  if (QFileInfo::exists(cp1252::ToQString(existing))) {
-    std::string text = "L'applicazione Quendo non è associata ad un database.\n\n";
-    text += "Il database " + existing + " esiste già.\n\n";
-    text += "Per operare con questo database occorre associarlo\ncon il comando Connetti del menu Database.";
-    ui::MessageBox(text, ui::MB_ICONEXCLAMATION);
-    return 1;
-  }
+  // OK makes the default database, which refuses a file already there with its own message (and
+  // the start-up then ends); Cancel starts the program without a database.
   const int answer = ui::MessageBox(
       "L'applicazione Quendo non è associata ad un database.\n\n"
       "Prima di iniziare ad operare con Quendo è necessario\n"

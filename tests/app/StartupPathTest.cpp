@@ -1,7 +1,7 @@
 // The working database's path across starts, through the headless driver: a file that does not open now is kept for the
-// next start, a damaged one given up, no creation is offered over a file already there, paths with commas come back
-// whole; the install step, and the warning of a missing settings file that names it; the first start's creation of the
-// database, recorded at once, and its failure told in one box with its reason.
+// next start, a damaged one given up, the creation offered over a file already there refused by the creation, paths
+// with commas come back whole; the install step, and the warning of a missing settings file that names it; the first
+// start's creation of the database, recorded at once, and its failure told in one box with its reason.
 
 #include "app/AppTestSupport.h"
 #include "app/TimetableApp.h"
@@ -117,18 +117,39 @@ TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
   }
 }
 
-TEST_F(StartupPath, NoCreationIsOfferedOverTheDefaultDatabaseAlreadyThere) {
+// With the default database already there the first start still offers the creation: OK is refused by the creation,
+// which leaves the file as it was, and the program ends; Cancel starts it without a database.
+TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
   const std::string data = dir.Path("dati"), existing = data + "/QUENDO.MDB";
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)));
   CopySeededDatabase(existing);
   const std::string before = FileBytes(existing);
-  WriteSettings(settings, {"Database=", "Directory=" + data});
-  const DriverRun run = RunDriver(settings, {}, {"5102"});
-  EXPECT_TRUE(LinesStartingWith(run.transcript, kCreateQuestion).empty());
-  const auto told = LinesStartingWith(run.transcript, "0x30\t");
-  ASSERT_EQ(told.size(), 1u);
-  EXPECT_TRUE(HasPart(told[0], U8("Il database " + existing + " esiste già.")));
-  EXPECT_EQ(FileBytes(existing), before);
+  const struct {
+    const char* answer;
+    std::vector<std::string> boxes;  // after the question
+    int exitCode;
+  } cases[] = {
+      {"ok",
+       {Box(0x30, "Errore durante la creazione del database " + existing + "\n\nIl file esiste già"),
+        Box(0x10,
+            "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile procedere oltre !!!\n\n")},
+       1},
+      {"cancel", {U8("0x40\tINFORMAZIONI SUL PROGRAMMA")}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    WriteSettings(settings, {"Database=", "Directory=" + data});
+    const DriverRun run = RunDriver(settings, {c.answer}, {"5102"}, c.exitCode);
+    const std::vector<std::string> boxes = Boxes(run);
+    ASSERT_EQ(boxes.size(), c.boxes.size() + 1);
+    EXPECT_TRUE(HasPrefix(boxes[0], kCreateQuestion));
+    for (size_t k = 0; k < c.boxes.size(); ++k) EXPECT_TRUE(HasPrefix(boxes[k + 1], c.boxes[k])) << boxes[k + 1];
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    EXPECT_TRUE(FileBytes(existing) == before) << "the default database changed";
+    if (c.exitCode == 0) {
+      EXPECT_TRUE(HasPart(boxes.back(), "\\n\\nDatabase: Nessuno")) << boxes.back();
+    }
+  }
 }
 
 TEST_F(StartupPath, PathsWithCommasComeBackWhole) {

@@ -262,10 +262,9 @@ int MainFrame::OpenDatabase() {
   if (databasePath.empty()) return 0;
   database_ = std::make_unique<DbDatabase>(databasePath);
   if (!database_->isOpen) {
-    // The path is kept: a file that will not open now (locked, on a folder not yet mounted) is
-    // still the user's database, tried again at the next start, and no new one is offered over it.
-    // A damaged file has been given up before (OpenStoredDatabase).
+    // The file has said why it does not open; its path is given up, so the next exit records none.
     database_.reset();
+    databasePath.clear();
     UpdateCommandStates();
     return 0;
   }
@@ -308,25 +307,20 @@ std::string CloseFingerprint(const std::string& path) {
 
 }  // namespace
 
-int MainFrame::OpenStoredDatabase() {
+int MainFrame::OpenCheckedDatabase() {
   if (databasePath.empty()) return 0;
-  // The whole file is checked at start only when the last session did not close it cleanly or
-  // something changed it since: a sound file is not read page by page at every start.
+  // The whole file is checked only when the last session did not close it cleanly or something
+  // changed it since: a sound file is not read page by page at every start.
   std::string lastClose;
   const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
                          !lastClose.empty() && lastClose == CloseFingerprint(databasePath);
-  bool damaged = false;
-  if (!unchanged && !CheckFileToOpen(databasePath, &damaged)) {
-    // A file that is missing now or locked is still the user's database, tried again at the next
-    // start; a damaged one is not worked on until "&Ripara" has salvaged it.
-    if (damaged) databasePath.clear();
+  // A file that is not one of ours, or a damaged one, is refused before anything is written into
+  // it, and its path given up as that of a file that does not open.
+  if (!unchanged && !ui::ShowOutcome(CheckDatabaseToOpen(databasePath))) {
+    databasePath.clear();
     return 0;
   }
   return OpenDatabase();
-}
-
-bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
-  return ui::ShowOutcome(CheckDatabaseToOpen(path, damaged));
 }
 
 int MainFrame::CloseDatabase() {

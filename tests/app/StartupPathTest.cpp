@@ -1,5 +1,5 @@
-// The working database's path across starts, through the headless driver: a file that does not open now is kept for the
-// next start, a damaged one given up, the creation offered over a file already there refused by the creation, paths
+// The working database's path across starts, through the headless driver: a file that does not open, or a damaged
+// one, given up, the creation offered over a file already there refused by the creation, paths
 // with commas come back whole; the install step, and the warning of a missing settings file that names it; the first
 // start's creation of the database, recorded at once, and its failure told in one box with its reason.
 
@@ -27,30 +27,36 @@ using StartupPath = DriverFiles;
 
 }  // namespace
 
-TEST_F(StartupPath, AFileThatDoesNotOpenIsKeptAndTriedAgainAtTheNextStart) {
-  CopySeededDatabase(dir.Path("QUENDO.MDB"));  // the default database, which must not be created anew
-  // Not there (a folder not mounted yet), or not a database.
-  for (const auto& [name, content] :
-       {std::pair{"sparito.mdb", ""}, {"rovinato.mdb", "non un database, solo testo\n"}}) {
-    SCOPED_TRACE(name);
-    const std::string db = dir.Path(name);
-    if (*content) WriteFileBytes(db, content);
-    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
-    // Two starts in a row: each says why the file does not open, offers nothing, and leaves the
-    // path and the file as they were.
-    for (int start = 1; start <= 2; ++start) {
-      const DriverRun run = RunDriver(settings, {}, {"5102"});
-      EXPECT_EQ(LinesStartingWith(run.transcript, kOpenFailure).size(), 1u);
-      EXPECT_TRUE(LinesStartingWith(run.transcript, kCreateQuestion).empty());
-      EXPECT_EQ(SettingsValue(settings, "Database"), db);
-    }
-    EXPECT_EQ(FileBytes(db), content);
-    // Once the file is sound again, the next start works on it.
-    QFile::remove(cp1252::ToQString(db));
-    CopySeededDatabase(db);
-    const DriverRun run = RunDriver(settings, {}, {});
-    EXPECT_TRUE(LinesStartingWith(run.transcript, kOpenFailure).empty());
-    EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 0 - "));
+// A stored file that does not open, for the check before the open or for the open itself: the start says why, offers
+// no creation, runs without a database and records none at its exit; the next start offers the creation.
+TEST_F(StartupPath, AStoredFileThatDoesNotOpenIsGivenUp) {
+  const std::string readOnly = dir.Path("sola-lettura.mdb");
+  CopySeededDatabase(readOnly);
+  ASSERT_TRUE(QFile::setPermissions(cp1252::ToQString(readOnly), QFile::ReadOwner | QFile::ReadGroup));
+  const struct {
+    std::string file;
+    std::string content;  // written first, unless empty
+    std::string reason;
+  } cases[] = {
+      {dir.Path("sparito.mdb"), "", "Il file non esiste"},  // a folder not mounted yet
+      {dir.Path("testo.mdb"), "non un database, solo testo\n", "Il file non è un database valido"},
+      {readOnly, "", "Il file è in sola lettura"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (!c.content.empty()) WriteFileBytes(c.file, c.content);
+    const std::string before = QFile::exists(cp1252::ToQString(c.file)) ? FileBytes(c.file) : "<none>";
+    WriteSettings(settings, {"Database=" + c.file, "Directory=" + dir.Dir()});
+    DriverRun run = RunDriver(settings, {}, {"5102"});
+    ASSERT_EQ(Boxes(run).size(), 2u);
+    EXPECT_TRUE(HasPrefix(Boxes(run)[0], kOpenFailure + U8(c.reason))) << Boxes(run)[0];
+    EXPECT_TRUE(HasPart(Boxes(run)[1], "\\n\\nDatabase: Nessuno")) << Boxes(run)[1];
+    EXPECT_EQ(LastTitle(run), U8(kFullCaption));
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    EXPECT_TRUE((QFile::exists(cp1252::ToQString(c.file)) ? FileBytes(c.file) : "<none>") == before)
+        << "the file changed";
+    run = RunDriver(settings, {"cancel"}, {});
+    EXPECT_EQ(LinesStartingWith(run.transcript, kCreateQuestion).size(), 1u);
   }
 }
 

@@ -79,7 +79,7 @@ bool TimetableApp::InitInstance(bool showWindow) {
         ui::MB_ICONSTOP);
     return false;
   }
-  mainFrame_->OpenStoredDatabase();
+  mainFrame_->OpenCheckedDatabase();
   mainFrame_->UpdateTitle();
   return true;
 }

@@ -1,6 +1,5 @@
 // The Database menu: create, connect, disconnect, repair, duplicate.
 
-#include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -36,16 +35,11 @@ void MainFrame::OnDatabaseCreate() {
 void MainFrame::OnDatabaseConnect() {
   std::string path;
   if (!ChooseDatabaseFile(ui::FileDialog::Mode::Open, "Selezione del Database", path)) return;
-  // The chosen file is tried before the open database is let go: a file that is not one of
-  // ours, or a damaged one, leaves the work where it was (and is itself left untouched).
-  if (!CheckFileToOpen(path)) return;
-  {
-    DbDatabase candidate(path);  // shows why it cannot be worked on (read-only, locked...)
-    if (!candidate.isOpen) return;
-  }
+  // The open database is let go first; a chosen file that is refused or does not open leaves the
+  // program without a database (and is itself left untouched).
   if (database_) CloseDatabase();
   databasePath = path;
-  OpenDatabase();
+  OpenCheckedDatabase();
   UpdateTitle();
   Redraw();
 }

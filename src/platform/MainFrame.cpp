@@ -225,18 +225,8 @@ void MainFrame::SaveDatabasePath() {
 }
 
 int MainFrame::AskCreateDatabase() {
-  // A default database already there cannot be created anew: the program starts without a
-  // database and says how to use that one, instead of offering a creation bound to fail.
-  std::string folder;
-  settings::Read(settings::kDirectory, folder);
-  const std::string existing = DefaultDatabasePath(folder);
-  if (QFileInfo::exists(cp1252::ToQString(existing))) {
-    std::string text = "L'applicazione Quendo non è associata ad un database.\n\n";
-    text += "Il database " + existing + " esiste già.\n\n";
-    text += "Per operare con questo database occorre associarlo\ncon il comando Connetti del menu Database.";
-    ui::MessageBox(text, ui::MB_ICONEXCLAMATION);
-    return 1;
-  }
+  // OK makes the default database, which refuses a file already there with its own message (and
+  // the start-up then ends); Cancel starts the program without a database.
   const int answer = ui::MessageBox(
       "L'applicazione Quendo non è associata ad un database.\n\n"
       "Prima di iniziare ad operare con Quendo è necessario\n"
@@ -255,14 +245,15 @@ int MainFrame::CreateDefaultDatabase() {
   const std::string path = DefaultDatabasePath(folder);
   ShowBusy(true);
   const CreateOutcome outcome = CreateSeededDatabase(path, CreateMode::Startup);
+  if (outcome.ok) {
+    databasePath = path;
+    // Recorded before the success box: a program ended while it is up, or at any time before its
+    // exit (a kill, a log-out), keeps its new database.
+    SaveDatabasePath();
+  }
   ui::ShowOutcome(outcome);
   if (outcome.reached == CreateOutcome::FileFailed) return 0;
   // A later step that failed has said why; the program starts without a database.
-  if (outcome.ok) {
-    databasePath = path;
-    // Recorded at once: a program ended before its exit (a kill, a log-out) keeps its new database.
-    SaveDatabasePath();
-  }
   return 1;
 }
 
@@ -271,10 +262,9 @@ int MainFrame::OpenDatabase() {
   if (databasePath.empty()) return 0;
   database_ = std::make_unique<DbDatabase>(databasePath);
   if (!database_->isOpen) {
-    // The path is kept: a file that will not open now (locked, on a folder not yet mounted) is
-    // still the user's database, tried again at the next start, and no new one is offered over it.
-    // A damaged file has been given up before (OpenStoredDatabase).
+    // The file has said why it does not open; its path is given up, so the next exit records none.
     database_.reset();
+    databasePath.clear();
     UpdateCommandStates();
     return 0;
   }
@@ -317,25 +307,20 @@ std::string CloseFingerprint(const std::string& path) {
 
 }  // namespace
 
-int MainFrame::OpenStoredDatabase() {
+int MainFrame::OpenCheckedDatabase() {
   if (databasePath.empty()) return 0;
-  // The whole file is checked at start only when the last session did not close it cleanly or
-  // something changed it since: a sound file is not read page by page at every start.
+  // The whole file is checked only when the last session did not close it cleanly or something
+  // changed it since: a sound file is not read page by page at every start.
   std::string lastClose;
   const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
                          !lastClose.empty() && lastClose == CloseFingerprint(databasePath);
-  bool damaged = false;
-  if (!unchanged && !CheckFileToOpen(databasePath, &damaged)) {
-    // A file that is missing now or locked is still the user's database, tried again at the next
-    // start; a damaged one is not worked on until "&Ripara" has salvaged it.
-    if (damaged) databasePath.clear();
+  // A file that is not one of ours, or a damaged one, is refused before anything is written into
+  // it, and its path given up as that of a file that does not open.
+  if (!unchanged && !ui::ShowOutcome(CheckDatabaseToOpen(databasePath))) {
+    databasePath.clear();
     return 0;
   }
   return OpenDatabase();
-}
-
-bool MainFrame::CheckFileToOpen(const std::string& path, bool* damaged) {
-  return ui::ShowOutcome(CheckDatabaseToOpen(path, damaged));
 }
 
 int MainFrame::CloseDatabase() {

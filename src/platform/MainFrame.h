@@ -43,12 +43,10 @@ class MainFrame : public QMainWindow {
   int AskCreateDatabase();
   int CreateDefaultDatabase();
   int OpenDatabase();
-  // The stored database at start-up: checked as "&Connetti" checks its file, then opened. A damaged
-  // file is given up (the stored path emptied) until it is repaired; any other refusal keeps the path.
-  int OpenStoredDatabase();
-  // "&Connetti"'s check of a file about to be opened: one of our databases, undamaged. Shows why a
-  // file is refused; `damaged` (when given) tells a damaged file of ours from the other refusals.
-  bool CheckFileToOpen(const std::string& path, bool* damaged = nullptr);
+  // Opens `databasePath` once it is found one of our databases, undamaged (the stored database at
+  // start-up and the file "&Connetti" chose). A file refused, or that does not open, says why and
+  // is given up: no database, `databasePath` emptied.
+  int OpenCheckedDatabase();
   int CloseDatabase();
   void UpdateTitle();
   void SetCaption(const std::string& caption);

@@ -89,22 +89,23 @@ TEST_F(OpenCheckDriver, AFileThatDoesNotMatchIsRefusedAtStartUp) {
   EXPECT_EQ(FileBytes(db), before);
 }
 
-TEST_F(OpenCheckDriver, ConnectRefusesAFileThatDoesNotMatchAndKeepsTheOpenOne) {
+TEST_F(OpenCheckDriver, ConnectClosesTheOpenFileAndRefusesOneThatDoesNotMatch) {
   const std::string current = dir.Path("lavoro.mdb"), other = dir.Path("vecchio.mdb");
   MakeDatabase(current, kShellSchema);
   MakeDatabase(other, kMasterWithoutGroup);
   const std::string before = FileBytes(other);
   WriteSettings(settings, {"Database=" + current});
   const DriverRun run = RunDriver(settings, {"file " + other}, {"5104"});
-  // The box ends the command: the title stays that of the open database.
-  EXPECT_EQ(run.transcript.back(), kRefusedLine);
-  EXPECT_EQ(LastTitle(run), kStartTitle);
-  EXPECT_EQ(SettingsValue(settings, "Database"), current);
+  // The open database was closed first: the program is left without one, and records none.
+  EXPECT_EQ(LinesStartingWith(run.transcript, "0x"), std::vector<std::string>{kRefusedLine});
+  EXPECT_EQ(LastTitle(run), U8(kFullCaption));
+  EXPECT_EQ(SettingsValue(settings, "Database"), "");
   EXPECT_EQ(FileBytes(other), before);
 }
 
 // A database received from elsewhere that keeps a trigger on the day types deleting every trip, and a view: refused at
-// start-up and by "&Connetti", both named, before anything could add a day type; its trips stay.
+// start-up and by "&Connetti" (which has closed the open database), both named, before anything could add a day type;
+// its trips stay.
 TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
   const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
   MakeDatabase(current, kShellSchema);
@@ -122,7 +123,7 @@ TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
     WriteSettings(settings, {"Database=" + (startUp ? received : current)});
     const DriverRun run = startUp ? RunDriver(settings, {}, {}) : RunDriver(settings, {"file " + received}, {"5104"});
     EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{refused});
-    EXPECT_EQ(LastTitle(run), startUp ? U8(kFullCaption) : kStartTitle);
+    EXPECT_EQ(LastTitle(run), U8(kFullCaption));
     EXPECT_TRUE(FileBytes(received) == before) << "the received file changed";
     EXPECT_EQ(QueryFile(received, "SELECT count(*) FROM tescor"), "2\n");
   }
@@ -350,16 +351,28 @@ TEST_F(DatabaseMenu, ConnectReopensTheOpenFileAndRefusesWhatIsNotOneOfOurSoundDa
   const std::string damaged = dir_.Path("rotto.mdb");
   CopySeededDatabase(damaged);
   DamageLeaf(damaged, "campi", 0);
-  const std::string damagedBytes = FileBytes(damaged);
-  for (const auto& [file, reason] :
-       {std::pair{text, "Il file non è un database valido"}, {damaged, "Il file del database è danneggiato"}}) {
+  const std::string readOnly = dir_.Path("sola-lettura.mdb");
+  CopySeededDatabase(readOnly);
+  ASSERT_TRUE(QFile::setPermissions(cp1252::ToQString(readOnly), QFile::ReadOwner));
+  for (const auto& [file, reason] : {std::pair{text, "Il file non è un database valido"},
+                                     {damaged, "Il file del database è danneggiato"},
+                                     {readOnly, "Il file è in sola lettura"}}) {
+    SCOPED_TRACE(file);
+    const std::string bytes = FileBytes(file);
+    script_.File(db_);
+    ASSERT_TRUE(frame_->RunCommand(5104));
+    ExpectStillWorking();
+    // The open database is closed first; the refused file leaves none, and no path to record.
     script_.Clear();
     script_.File(file);
     ASSERT_TRUE(frame_->RunCommand(5104));
     EXPECT_TRUE(HasPrefix(OnlyMessage(), std::string("16||Errore in fase di apertura del database\n\n") + reason));
-    ExpectStillWorking();
+    EXPECT_EQ(frame_->Database(), nullptr);
+    EXPECT_EQ(frame_->databasePath, "");
+    EXPECT_EQ(frame_->title, kFullCaption);
+    EXPECT_FALSE(frame_->IsCommandEnabled(5110));
+    EXPECT_TRUE(FileBytes(file) == bytes) << "the refused file changed";
   }
-  EXPECT_TRUE(FileBytes(damaged) == damagedBytes) << "the refused file changed";
 }
 
 TEST_F(DatabaseMenu, DuplicateCopiesEveryRowAndRefusesAnExistingDestination) {

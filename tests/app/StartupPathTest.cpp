@@ -1,7 +1,7 @@
-// The working database's path across starts, through the headless driver: a file that does not open now is kept for the
-// next start, a damaged one given up, no creation is offered over a file already there, paths with commas come back
-// whole; the install step, and the warning of a missing settings file that names it; the first start's creation of the
-// database, recorded at once, and its failure told in one box with its reason.
+// The working database's path across starts, through the headless driver: a file that does not open, or a damaged
+// one, given up, the creation offered over a file already there refused by the creation, paths
+// with commas come back whole; the install step, and the warning of a missing settings file that names it; the first
+// start's creation of the database, recorded at once, and its failure told in one box with its reason.
 
 #include "app/AppTestSupport.h"
 #include "app/TimetableApp.h"
@@ -11,8 +11,12 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -23,30 +27,36 @@ using StartupPath = DriverFiles;
 
 }  // namespace
 
-TEST_F(StartupPath, AFileThatDoesNotOpenIsKeptAndTriedAgainAtTheNextStart) {
-  CopySeededDatabase(dir.Path("QUENDO.MDB"));  // the default database, which must not be created anew
-  // Not there (a folder not mounted yet), or not a database.
-  for (const auto& [name, content] :
-       {std::pair{"sparito.mdb", ""}, {"rovinato.mdb", "non un database, solo testo\n"}}) {
-    SCOPED_TRACE(name);
-    const std::string db = dir.Path(name);
-    if (*content) WriteFileBytes(db, content);
-    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
-    // Two starts in a row: each says why the file does not open, offers nothing, and leaves the
-    // path and the file as they were.
-    for (int start = 1; start <= 2; ++start) {
-      const DriverRun run = RunDriver(settings, {}, {"5102"});
-      EXPECT_EQ(LinesStartingWith(run.transcript, kOpenFailure).size(), 1u);
-      EXPECT_TRUE(LinesStartingWith(run.transcript, kCreateQuestion).empty());
-      EXPECT_EQ(SettingsValue(settings, "Database"), db);
-    }
-    EXPECT_EQ(FileBytes(db), content);
-    // Once the file is sound again, the next start works on it.
-    QFile::remove(cp1252::ToQString(db));
-    CopySeededDatabase(db);
-    const DriverRun run = RunDriver(settings, {}, {});
-    EXPECT_TRUE(LinesStartingWith(run.transcript, kOpenFailure).empty());
-    EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 0 - "));
+// A stored file that does not open, for the check before the open or for the open itself: the start says why, offers
+// no creation, runs without a database and records none at its exit; the next start offers the creation.
+TEST_F(StartupPath, AStoredFileThatDoesNotOpenIsGivenUp) {
+  const std::string readOnly = dir.Path("sola-lettura.mdb");
+  CopySeededDatabase(readOnly);
+  ASSERT_TRUE(QFile::setPermissions(cp1252::ToQString(readOnly), QFile::ReadOwner | QFile::ReadGroup));
+  const struct {
+    std::string file;
+    std::string content;  // written first, unless empty
+    std::string reason;
+  } cases[] = {
+      {dir.Path("sparito.mdb"), "", "Il file non esiste"},  // a folder not mounted yet
+      {dir.Path("testo.mdb"), "non un database, solo testo\n", "Il file non è un database valido"},
+      {readOnly, "", "Il file è in sola lettura"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (!c.content.empty()) WriteFileBytes(c.file, c.content);
+    const std::string before = QFile::exists(cp1252::ToQString(c.file)) ? FileBytes(c.file) : "<none>";
+    WriteSettings(settings, {"Database=" + c.file, "Directory=" + dir.Dir()});
+    DriverRun run = RunDriver(settings, {}, {"5102"});
+    ASSERT_EQ(Boxes(run).size(), 2u);
+    EXPECT_TRUE(HasPrefix(Boxes(run)[0], kOpenFailure + U8(c.reason))) << Boxes(run)[0];
+    EXPECT_TRUE(HasPart(Boxes(run)[1], "\\n\\nDatabase: Nessuno")) << Boxes(run)[1];
+    EXPECT_EQ(LastTitle(run), U8(kFullCaption));
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    EXPECT_TRUE((QFile::exists(cp1252::ToQString(c.file)) ? FileBytes(c.file) : "<none>") == before)
+        << "the file changed";
+    run = RunDriver(settings, {"cancel"}, {});
+    EXPECT_EQ(LinesStartingWith(run.transcript, kCreateQuestion).size(), 1u);
   }
 }
 
@@ -113,18 +123,39 @@ TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
   }
 }
 
-TEST_F(StartupPath, NoCreationIsOfferedOverTheDefaultDatabaseAlreadyThere) {
+// With the default database already there the first start still offers the creation: OK is refused by the creation,
+// which leaves the file as it was, and the program ends; Cancel starts it without a database.
+TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
   const std::string data = dir.Path("dati"), existing = data + "/QUENDO.MDB";
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)));
   CopySeededDatabase(existing);
   const std::string before = FileBytes(existing);
-  WriteSettings(settings, {"Database=", "Directory=" + data});
-  const DriverRun run = RunDriver(settings, {}, {"5102"});
-  EXPECT_TRUE(LinesStartingWith(run.transcript, kCreateQuestion).empty());
-  const auto told = LinesStartingWith(run.transcript, "0x30\t");
-  ASSERT_EQ(told.size(), 1u);
-  EXPECT_TRUE(HasPart(told[0], U8("Il database " + existing + " esiste già.")));
-  EXPECT_EQ(FileBytes(existing), before);
+  const struct {
+    const char* answer;
+    std::vector<std::string> boxes;  // after the question
+    int exitCode;
+  } cases[] = {
+      {"ok",
+       {Box(0x30, "Errore durante la creazione del database " + existing + "\n\nIl file esiste già"),
+        Box(0x10,
+            "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile procedere oltre !!!\n\n")},
+       1},
+      {"cancel", {U8("0x40\tINFORMAZIONI SUL PROGRAMMA")}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    WriteSettings(settings, {"Database=", "Directory=" + data});
+    const DriverRun run = RunDriver(settings, {c.answer}, {"5102"}, c.exitCode);
+    const std::vector<std::string> boxes = Boxes(run);
+    ASSERT_EQ(boxes.size(), c.boxes.size() + 1);
+    EXPECT_TRUE(HasPrefix(boxes[0], kCreateQuestion));
+    for (size_t k = 0; k < c.boxes.size(); ++k) EXPECT_TRUE(HasPrefix(boxes[k + 1], c.boxes[k])) << boxes[k + 1];
+    EXPECT_EQ(SettingsValue(settings, "Database"), "");
+    EXPECT_TRUE(FileBytes(existing) == before) << "the default database changed";
+    if (c.exitCode == 0) {
+      EXPECT_TRUE(HasPart(boxes.back(), "\\n\\nDatabase: Nessuno")) << boxes.back();
+    }
+  }
 }
 
 TEST_F(StartupPath, PathsWithCommasComeBackWhole) {
@@ -168,8 +199,8 @@ TEST(Install, RecordsTheDataFolderForTheFirstDatabase) {
   EXPECT_TRUE(QFile::exists(cp1252::ToQString(data + "/QUENDO.MDB")));
 }
 
-// The first start creates the default database; a program ended right after (a SIGTERM at log-out,
-// before any exit of its own) has recorded it already, and the next start works on it.
+// The first start creates the default database; a program ended while the success box is still up (a SIGTERM at
+// log-out) has recorded it already, and the next start works on it.
 TEST_F(StartupPath, TheDatabaseCreatedAtTheFirstStartOutlivesAKill) {
   const std::string created = dir.Path("QUENDO.MDB");
   WriteSettings(settings, {"Directory=" + dir.Dir()});
@@ -177,16 +208,26 @@ TEST_F(StartupPath, TheDatabaseCreatedAtTheFirstStartOutlivesAKill) {
   const pid_t child = ::fork();
   if (child == 0) {
     qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(settings));
-    ui::Script script;
-    script.Ok();  // the creation offered
+    // The real boxes, answered as the user would: OK to the offered creation, and the program
+    // killed while it says that the database was created.
+    ui::ShowWindowsOffscreen(true);
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&created] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      if (box->text().startsWith(QStringLiteral("L'applicazione Quendo"))) return box->button(QMessageBox::Ok)->click();
+      if (box->text().contains(QStringLiteral("creato con successo")) && QFile::exists(cp1252::ToQString(created)))
+        ::raise(SIGTERM);
+      ::_exit(2);  // any other box
+    });
+    user.start(10);
     TimetableApp app;
-    const bool started = app.InitInstance(false);
-    if (started && QFile::exists(cp1252::ToQString(created))) ::raise(SIGTERM);
+    app.InitInstance(false);
     ::_exit(1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "the first start did not create the database";
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << "no success box for the new database";
   EXPECT_EQ(SettingsValue(settings, settings::kDatabase), created);
   const DriverRun next = RunDriver(settings, {}, {});
   EXPECT_TRUE(Boxes(next).empty()) << Boxes(next)[0];

@@ -86,19 +86,24 @@ TEST_P(StopDriver, ADamagedInputIsNamedAndNothingIsWritten) {
     EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10, c.box)});
     EXPECT_EQ(Listing(out), "");
   }
-  // A name longer than DENOM is refused, not cut.
+}
+
+// A name longer than DENOM is cut to its first 40 characters, and one warning names the stop.
+TEST_P(StopDriver, ANameLongerThanDenomIsCutAndNamed) {
+  const std::string name = std::string(40, 'n') + "X";
   MakeShapeSet(WriteCsv(dir, "lungo", GetParam().header, "\"WKT\",\"String(10)\",\"String(100)\"",
-                        {"\"POINT (1 2)\",F1,Nome", "\"POINT (3 4)\",F2," + std::string(41, 'n')}),
+                        {"\"POINT (1 2)\",F1,Nome", "\"POINT (3 4)\",F2," + name}),
                in + "/lungo.shp");
-  const DriverRun run = Run({"file " + in + "/lungo.shp"});
-  EXPECT_EQ(Boxes(run),
-            std::vector<std::string>{Box(0x10,
-                                         "ATTENZIONE: lo Shape File indicato contiene valori che "
-                                         "non possono\nessere convertiti in RT_NODI.SHP.\n\n" +
-                                             in + "/lungo.dbf\nIl record 1, campo " +
-                                             (GetParam().id == std::string("5188") ? "NOMEESTESO" : "DESCRIZION") +
-                                             ", ha 41 caratteri: DENOM ne contiene al massimo 40.")});
-  EXPECT_EQ(Listing(out), "");
+  const DriverRun run = Run({"file " + in + "/lungo.shp", "file " + out + "/RT_NODI.SHP"});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x30,
+                                                     "ATTENZIONE: il nome di 1 fermata supera i 40 caratteri del "
+                                                     "campo DENOM\ne in RT_NODI.SHP ne sono stati scritti solo i "
+                                                     "primi 40:\n\nl'entità 1 [F2 - " +
+                                                         name + "]\n")});
+  const std::string features = OgrInfoFeatures(out + "/RT_NODI.SHP");
+  EXPECT_TRUE(HasPart(features, "COD_FERM (String) = F2\n")) << features;
+  EXPECT_TRUE(HasPart(features, "DENOM (String) = " + std::string(40, 'n') + "\n")) << features;
+  EXPECT_FALSE(HasPart(features, name)) << features;
 }
 
 TEST_P(StopDriver, RecordsThatAreNotPointsAreCountedInOneBox) {

@@ -58,8 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(IvuFields, SplitAndTrim) {
   std::vector<std::string_view> f;
-  ASSERT_TRUE(SplitFields(" a #b\t##tail", f));
+  ASSERT_TRUE(SplitFields(" a #b\t## \t", f));
   EXPECT_EQ(f, (std::vector<std::string_view>{"a", "b", ""}));
+  EXPECT_FALSE(SplitFields(" a #b\t##tail", f));  // a last field without its '#
   ASSERT_TRUE(SplitFields("", f));
   EXPECT_TRUE(f.empty());
   EXPECT_FALSE(SplitFields(std::string(kMaxField + 1, 'x') + "#", f));
@@ -103,11 +104,13 @@ INSTANTIATE_TEST_SUITE_P(Table, IvuTimesOfDay,
                                            TimeCase{"000000000000001.00:00", true, 3600},
                                            TimeCase{"999999999999999.00:00", false, 0}));
 
-TEST(IvuFields, NumbersFromTheirLeadingDigits) {
+TEST(IvuFields, NumbersAreReadWhole) {
   std::int32_t v = -1;
-  EXPECT_TRUE(ReadIvuNumber("12ab", 10, v));
-  EXPECT_EQ(v, 12);
-  EXPECT_TRUE(ReadIvuNumber("ab", 10, v));
+  EXPECT_FALSE(ReadIvuNumber("12ab", 10, v));
+  EXPECT_FALSE(ReadIvuNumber("NaN", 10, v));
+  EXPECT_FALSE(ReadIvuNumber("4 00", 10, v));
+  EXPECT_FALSE(ReadIvuNumber("-", 10, v));
+  EXPECT_TRUE(ReadIvuNumber("", 10, v));
   EXPECT_EQ(v, 0);
   EXPECT_FALSE(ReadIvuNumber("12345", 4, v));
   EXPECT_FALSE(ReadIvuNumber("2147483648", 10, v));

@@ -3,7 +3,9 @@
 // example, the end-vertex tolerance, missing arcs and stops, the verdicts and the report's lines.
 
 #include "conversions/microbus/MicroBusMaps.h"
+#include "conversions/microbus/RouteFile.h"
 #include "conversions/microbus/RoutePolylines.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "support/GdalTools.h"
 
@@ -138,6 +140,14 @@ TEST_P(Polylines, FollowTheArcs) {
   EXPECT_EQ(report.MissingStops(), c.missingStops);
   EXPECT_EQ(report.MissingArcs(), c.missingArcs);
   EXPECT_EQ(report.SuspectArcs(), c.suspectArcs);
+  // The set written from the variant passes the route check: a variant without a line is left out.
+  ScratchDir dir;
+  const RouteWriting written = WriteMicroBusRoutes(dir.Path("RT_ITIN.SHP"), routes, 36, ClockTime{2024, 3, 1, 8, 0, 0});
+  ASSERT_TRUE(written.ok) << written.Texts();
+  EXPECT_EQ(written.records, c.expected.empty() ? 0 : 1);
+  const ShapeCheckReading checked = ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("RT_ITIN.SHP"), 36, nullptr);
+  EXPECT_TRUE(checked.ok) << checked.Texts();
+  EXPECT_EQ(checked.check.Matches().size(), written.records);
 }
 
 const std::vector<Vertex> kAB{{0, 0}, {5, 0}, {100, 0}, {200, 0}};
@@ -181,6 +191,18 @@ INSTANTIATE_TEST_SUITE_P(
                                    "ERRATO   - Percorso R\n",
                                    {},
                                    {"manca arco B - C\n"}},
+                      PolylineCase{"EveryArcMissingIsNoLine",
+                                   {},
+                                   {"A", "B", "C"},
+                                   {},
+                                   "ERRATO   - Percorso R\n",
+                                   {},
+                                   {"manca arco A - B\n", "manca arco B - C\n"}},
+                      PolylineCase{"ArcsOnTheStopsAloneAreNoLine",
+                                   {{"A", "B", {{0, 0}, {10, 0}, {20, 0}}}},
+                                   {"A", "B"},
+                                   {},
+                                   "OK       - Percorso R\n"},
                       PolylineCase{"AStopMissingFromTheMapIsReportedOnce",
                                    {{"X", "C", kBC}},
                                    {"A", "X", "C", "X", "C"},

@@ -6,6 +6,7 @@
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailItineraries.h"
 #include "conversions/railway/RailStations.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "support/HandShapes.h"
 #include "support/TestSupport.h"
@@ -169,6 +170,12 @@ TEST_P(RailDraw, DrawsTheRoute) {
   EXPECT_EQ(drawn, GetParam().points);
   ASSERT_EQ(report.Verdicts().size(), 1u);
   EXPECT_EQ(report.Verdicts()[0][0], GetParam().verdict == 'S' ? 'O' : 'I');
+  // The set written passes the route check: a route of fewer than two points is left out.
+  ScratchDir dir;
+  ASSERT_TRUE(WriteItinerarySet(dir.Path("RT_ITIN.SHP"), routes, 36, nullptr, ClockTime{2024, 3, 1, 8, 0, 0}).ok);
+  const ShapeCheckReading checked = ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("RT_ITIN.SHP"), 36, nullptr);
+  EXPECT_TRUE(checked.ok) << checked.Texts();
+  EXPECT_EQ(checked.check.Matches().size(), drawn.size() >= 2 ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, RailDraw,

@@ -276,8 +276,6 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"RecordOfJunk", 0, [](std::string& b) { Put(b, 136, 77, 'L'); },
                "Il record 1 ha un tipo di geometria sconosciuto (77).", 0},
         // Values RT_NODI cannot take as they stand.
-        Damage{"NameOf41", 2, [](std::string& b) { b.replace(NameAt(1), 41, std::string(41, 'n')); },
-               "Il record 1, campo NOMEESTESO, ha 41 caratteri: DENOM ne contiene al massimo 40.", 2, true},
         Damage{"ControlByteInName", 2, [](std::string& b) { b[NameAt(0) + 1] = '\x07'; },
                "Il record 0, campo NOMEESTESO, contiene un carattere di controllo (0x07).", 2, true},
         Damage{"TextAfterAZeroByte", 2, [](std::string& b) { b[NameAt(1) + 3] = '\0', b[NameAt(1) + 4] = 'X'; },

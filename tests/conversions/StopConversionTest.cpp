@@ -70,6 +70,34 @@ TEST_P(ToolStops, ARefusedInputGivesTheRefusalAndNoStop) {
                                               "* DESCRIZION alfanumerico max. 100 caratteri\n\n"));
 }
 
+// A name longer than DENOM reaches it as its first 40 bytes (a Windows-1252 letter is one byte),
+// and one warning names every stop so cut with its whole name.
+TEST_P(ToolStops, NamesLongerThanDenomAreCutAndNamed) {
+  ScratchDir dir;
+  const StopConversionTexts& texts = GetParam().texts();
+  const std::string accented = std::string(39, 'a') + "\xE0" + "b", forty(40, 'c'), sixty(60, 'n');
+  MakeShapeSet(
+      WriteCsv(dir, "in", "WKT," + texts.codeField + "," + texts.nameField, "\"WKT\",\"String(10)\",\"String(100)\"",
+               {"\"POINT (1 2)\",F1,Nome", "\"POINT (3 4)\",F2," + accented, "\"POINT (5 6)\",F3," + forty,
+                "\"POINT (7 8)\",F4," + sixty}),
+      dir.Path("in.shp"));
+  const StopReading reading = ReadStopSet(dir.Path("in.shp"), texts, nullptr);
+  ASSERT_TRUE(reading.ok) << reading.Failure();
+  std::vector<std::string> names;
+  for (const StopNode& s : reading.stops.Stops()) names.push_back(s.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Nome", accented.substr(0, 40), forty, sixty.substr(0, 40)}));
+  ASSERT_EQ(reading.messages.size(), 1u);
+  EXPECT_EQ(reading.messages[0].icon, NoticeIcon::Exclamation);
+  EXPECT_EQ(reading.messages[0].text,
+            "ATTENZIONE: i nomi di 2 fermate superano i 40 caratteri del campo DENOM\ne in RT_NODI.SHP ne sono "
+            "stati scritti solo i primi 40:\n\nl'entit\xE0 1 [F2 - " +
+                accented + "]\nl'entit\xE0 3 [F4 - " + sixty + "]\n");
+  ASSERT_TRUE(WriteStopSet(dir.Path("RT_NODI.SHP"), reading.stops, 36, kToday).ok);
+  const std::string features = OgrInfoFeatures(dir.Path("RT_NODI.SHP"));
+  EXPECT_TRUE(HasPart(features, "DENOM (String) = " + sixty.substr(0, 40) + "\n")) << features;
+  EXPECT_TRUE(HasPart(features, "DENOM (String) = " + forty + "\n")) << features;
+}
+
 INSTANTIATE_TEST_SUITE_P(StopConversion, ToolStops,
                          ::testing::Values(ToolCase{"HyperPlan", HyperPlanStopTexts, "fermate_hyperplan.csv"},
                                            ToolCase{"MicroBus", MicroBusStopTexts, "fermate_microbus.csv"}),

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cctype>
 #include <functional>
+#include <map>
 
 namespace ivu {
 
@@ -89,6 +90,20 @@ class SetReader {
   IvuReading& r_;
   WorkProgress* progress_;
   long long done_ = 0, total_ = 0;
+};
+
+// The line on which each key was first read.
+template <class Key>
+class FirstLines {
+ public:
+  // The line that gave `key` before (0 when none); the first line of a key is kept.
+  long Seen(const Key& key, long line) {
+    const auto [at, added] = lines_.emplace(key, line);
+    return added ? 0 : at->second;
+  }
+
+ private:
+  std::map<Key, long> lines_;
 };
 
 // The suffixes named by dateien.asc; false when it cannot be opened. A line that holds a control
@@ -472,11 +487,33 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
             read("versione.asc", "versione", ReadIvuVersion) && read("halteste.asc", "halteste", ReadIvuStop);
   if (ok) {
     set.BuildStopIndex();
+    // A key given twice: only the first line would count, and a day type twice would be written
+    // twice to RT_CADEN.
+    FirstLines<std::int32_t> bitIds, dayTypeNumbers;
+    FirstLines<std::string> dayTypeNames;
     set.bitFieldMode = reader.File(
-        "bitfeld.asc", "bitfeld", [&](std::string_view line, long) { return ReadIvuServiceBits(line, set); }, true);
-    if (set.bitFieldMode)
+        "bitfeld.asc", "bitfeld",
+        [&](std::string_view line, long number) {
+          if (!ReadIvuServiceBits(line, set)) return false;
+          const std::int32_t id = set.serviceBits.back().id;
+          if (const long first = bitIds.Seen(id, number))
+            r.errors.Add("bitfeld", number, Format("il Bitfeld ID=%ld è già definito alla riga %ld", long(id), first));
+          return true;
+        },
+        true);
+    if (set.bitFieldMode) {
       set.BuildServiceBitsIndex();
-    else if ((ok = read("betrtage.asc", "betrtage", ReadIvuDayType))) {
+    } else if ((ok = reader.File("betrtage.asc", "betrtage", [&](std::string_view line, long number) {
+                 if (!ReadIvuDayType(line, set)) return false;
+                 const IvuDayType& t = set.dayTypes.back();
+                 if (const long first = dayTypeNumbers.Seen(t.number, number))
+                   r.errors.Add("betrtage", number,
+                                Format("il tipo giorno %ld è già definito alla riga %ld", long(t.number), first));
+                 else if (const long firstName = dayTypeNames.Seen(t.shortName, number))
+                   r.errors.Add("betrtage", number,
+                                "il codice " + t.shortName + " è già definito alla riga " + std::to_string(firstName));
+                 return true;
+               }))) {
       set.BuildDayTypeIndex();
       // A date marked for a day type that betrtage does not define would lose that day.
       ok = reader.File("kalender.asc", "kalender", [&](std::string_view line, long number) {
@@ -486,6 +523,8 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
             r.errors.Add("kalender", number, Format("il tipo giorno %d non è definito in betrtage", k));
         return true;
       });
+      // Without a single date RT_CALEN would be empty: no trip would run on any day.
+      if (ok && set.calendar.empty()) r.errors.Add("kalender", 0, "nessuna data nel calendario");
     }
     set.BuildDayTypeIndex();
   }

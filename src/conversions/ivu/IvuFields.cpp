@@ -67,17 +67,22 @@ bool SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
     fields.push_back(TrimField(field));
     start = k + 1;
   }
-  return true;
+  // Text after the last '#' is a field that lost its separator: whatever it held would be lost.
+  return TrimField(line.substr(start)).empty();
 }
 
 bool ReadIvuNumber(std::string_view field, size_t width, std::int32_t& value) {
   value = 0;
   if (field.size() > width) return false;
+  if (field.empty()) return true;
   size_t k = 0;
   bool negative = false;
-  if (k < field.size() && (field[k] == '-' || field[k] == '+')) negative = field[k++] == '-';
+  if (field[k] == '-' || field[k] == '+') negative = field[k++] == '-';
+  // The whole field is the number: a sign alone, or any byte that is no digit, is none.
+  if (k == field.size()) return false;
   std::int64_t v = 0;
-  for (; k < field.size() && IsDigit(field[k]); ++k) {
+  for (; k < field.size(); ++k) {
+    if (!IsDigit(field[k])) return false;
     v = v * 10 + (field[k] - '0');
     if (v > kMax32 + 1) return false;  // no number of 32 bits has more digits
   }

@@ -19,8 +19,9 @@ constexpr char kIvuSeparator = '#';
 // (255 accepted); a longer one refuses its line instead of being gathered.
 constexpr size_t kMaxField = 1024;
 
-// The fields of a line: each text up to a '#', trimmed; text after the last '#' is no field.
-// False when a field is longer than kMaxField (the line is refused).
+// The fields of a line: each text up to a '#', trimmed. False (the line is refused) when a field
+// is longer than kMaxField, or when anything but white space follows the last '#': a last field
+// without its separator would otherwise be dropped unseen.
 bool SplitFields(std::string_view line, std::vector<std::string_view>& fields);
 
 // Leading and trailing blanks, tabs and other white space removed.
@@ -29,9 +30,10 @@ std::string_view TrimField(std::string_view field);
 // A text of at most `width` characters.
 inline bool TextFits(std::string_view field, size_t width) { return field.size() <= width; }
 
-// "number n": at most `width` characters read as a decimal integer from its leading digits
-// (an optional sign first); a text without them reads as 0. Refused when longer than `width` or
-// when the value does not fit in 32 bits.
+// "number n": at most `width` characters read whole as a decimal integer (an optional sign, then
+// digits only); the empty field reads as 0. Refused when longer than `width`, when any byte is
+// no digit ("NaN", "4x00": never the number of its leading digits) or when the value does not
+// fit in 32 bits.
 bool ReadIvuNumber(std::string_view field, size_t width, std::int32_t& value);
 
 // A duration "minutes:seconds" in seconds; empty or blank is 0. Exactly one ':' and digits only,

@@ -16,7 +16,7 @@ RouteWriting WriteMicroBusRoutes(const std::string& path, const RouteTable& rout
   for (const RouteNode& r : routes.Routes())
     for (const RouteVariant& v : r.variants) {
       if (progress) progress->Step(++done, total);
-      if (v.points.Count() == 0) continue;
+      if (!IsRouteLine(v.points)) continue;
       writer.AddPolyline(v.points, {companyText, r.VariantName(v), ""});
     }
   RouteWriting result;

@@ -1,5 +1,7 @@
 #include "conversions/microbus/RoutePolylines.h"
 
+#include "conversions/shapefiles/RouteWriting.h"
+
 #include <cmath>
 
 void RouteReport::UniqueLines::Add(std::string line) {
@@ -62,6 +64,9 @@ char DrawVariant(RouteVariant& v, const MapStopTable& stops, const MapArcTable& 
     }
     pending.clear();
   }
+  // Fewer than two points (every arc missing, or arcs whose vertices all fall on the stops) are no
+  // line: the variant is left out of RT_ITIN as an empty one, and its verdict names it.
+  if (!IsRouteLine(v.points)) v.points.Clear();
   return error ? 'N' : suspect ? 'x' : 'S';
 }
 

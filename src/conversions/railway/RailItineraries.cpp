@@ -98,7 +98,7 @@ ItineraryWriting WriteItinerarySet(const std::string& path, const std::vector<It
   long k = 0;
   for (const ItineraryRoute& route : routes) {
     if (progress) progress->Step(++k, n);
-    if (route.points->Count() > 0) writer.AddPolyline(*route.points, {companyText, route.code, ""});
+    if (IsRouteLine(*route.points)) writer.AddPolyline(*route.points, {companyText, route.code, ""});
   }
   ItineraryWriting result;
   if (writer.WriteTo(ShapeBase(path), today, result, watch)) result.Inform(RoutesGeneratedText());

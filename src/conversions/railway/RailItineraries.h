@@ -41,7 +41,7 @@ constexpr const char* kItineraryOutputCaption = "Selezione ShapeFile RT_ITIN (ou
 // path (exclamation icon).
 struct ItineraryWriting : Outcome {};
 
-// Writes the routes that have points as RT_ITIN at the base of `path`: company "%d", the code,
+// Writes the routes that have a line (IsRouteLine) as RT_ITIN at the base of `path`: company "%d", the code,
 // DESCR blank.
 ItineraryWriting WriteItinerarySet(const std::string& path, const std::vector<ItineraryRoute>& routes, int company,
                                    WorkProgress* progress, const ClockTime& today, const FolderWatch& watch = {});

@@ -4,8 +4,13 @@
 // are here too, the same for every such command.
 
 #include "common/Outcome.h"
+#include "conversions/shapefiles/PointLists.h"
 
 #include <string>
+
+// A route's line has two points at least: fewer is no line, and a record of it would make the
+// route check refuse the whole set. Such a route is left out of RT_ITIN.
+inline bool IsRouteLine(const PointList& points) { return points.Count() >= 2; }
 
 struct RouteWriting : Outcome {
   int records = 0;

@@ -33,6 +33,17 @@ std::string SkippedStopsText(int skipped) {
          " entità dello Shape File non sono di tipo puntuale\ne non sono state convertite in RT_NODI.SHP.";
 }
 
+std::string CutStopNamesText(const std::vector<std::string>& stops) {
+  const std::string count = std::to_string(stops.size());
+  std::string text = stops.size() == 1 ? "ATTENZIONE: il nome di 1 fermata supera i 40 caratteri del campo DENOM\n"
+                                         "e in RT_NODI.SHP ne sono stati scritti solo i primi 40:\n\n"
+                                       : "ATTENZIONE: i nomi di " + count +
+                                             " fermate superano i 40 caratteri del campo DENOM\n"
+                                             "e in RT_NODI.SHP ne sono stati scritti solo i primi 40:\n\n";
+  for (const std::string& s : stops) text += s;
+  return text;
+}
+
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress) {
   StopReading result;
   ShapeSetReader reader;
@@ -55,18 +66,19 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
     result.stops.Clear();
     return result;
   }
-  // Every code and name must reach RT_NODI as it stands: nothing the output cannot hold is cut or
-  // copied.
-  std::vector<std::string> refused;
+  // A code or name the output cannot hold (a control byte, a character Windows-1252 lacks) is
+  // neither cut nor copied; a name longer than DENOM reaches it as its first 40 bytes, and every
+  // stop so cut is named in one warning.
+  std::vector<std::string> refused, cut;
   std::string codeText, nameText, reason;
   if (!reader.ReadRecords([&](int i, std::string_view record) {
         if (!reader.CheckedText(i, record, code, codeText, reason)) refused.push_back(reason);
-        if (!reader.CheckedText(i, record, name, nameText, reason))
+        if (!reader.CheckedText(i, record, name, nameText, reason)) {
           refused.push_back(reason);
-        else if (nameText.size() > kStopNameMax)
-          refused.push_back("Il record " + std::to_string(i) + ", campo " + name.name + ", ha " +
-                            std::to_string(nameText.size()) + " caratteri: DENOM ne contiene al massimo " +
-                            std::to_string(kStopNameMax) + ".");
+        } else if (nameText.size() > kStopNameMax) {
+          cut.push_back("l'entità " + std::to_string(i) + " [" + codeText + " - " + nameText + "]\n");
+          nameText.resize(kStopNameMax);
+        }
         result.stops.SetStopNames(i, codeText, nameText);
       }) ||
       (!refused.empty() && !reader.FailValues(refused, "RT_NODI.SHP"))) {
@@ -76,6 +88,7 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
   }
   result.Succeed();
   if (result.skipped > 0) result.Warn(SkippedStopsText(result.skipped));
+  if (!cut.empty()) result.Warn(CutStopNamesText(cut));
   return result;
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 struct StopConversionTexts {
   std::string inputCaption;  // the input file dialog's caption
@@ -35,8 +36,12 @@ std::string SkippedStopsText(int skipped);
 // The width of RT_NODI's DENOM, in bytes.
 constexpr std::size_t kStopNameMax = 40;
 
+// The one message that names the stops whose names were cut to DENOM's 40 bytes: one line
+// "l'entità <i> [<code> - <whole name>]\n" each.
+std::string CutStopNamesText(const std::vector<std::string>& stops);
+
 // When not ok: the damaged set's fault or the refusal (stop icon); when done with records left
-// out, SkippedStopsText (exclamation icon).
+// out, SkippedStopsText, and with names cut, CutStopNamesText (exclamation icons, in that order).
 struct StopReading : Outcome {
   int skipped = 0;  // records that are not points (a null record among them), left out
   StopList stops;
@@ -44,14 +49,14 @@ struct StopReading : Outcome {
 
 // Reads the stops of the set of `path` (geometry pass with the progress bar, then attributes). A
 // record of another type than points, a damaged record or set (ShapeSetReader), and a code or
-// name that RT_NODI cannot take as it stands (a control byte, a character Windows-1252 lacks, a
-// name longer than DENOM) refuse the whole set, naming the file and the records.
+// name that RT_NODI cannot take (a control byte, a character Windows-1252 lacks) refuse the whole
+// set, naming the file and the records. A name longer than DENOM is cut to its first 40 bytes.
 StopReading ReadStopSet(const std::string& path, const StopConversionTexts& texts, WorkProgress* progress);
 
 // When not ok: CompanyTooLongText, or "Impossibile creare\n\n" and the path (exclamation icon).
 struct StopWriting : Outcome {};
 
-// Writes the stops as RT_NODI at the base of `path`: company "%d", code, name (the reading
-// refused longer names); a company of more than five characters writes nothing.
+// Writes the stops as RT_NODI at the base of `path`: company "%d", code, name (the reading cut
+// longer names); a company of more than five characters writes nothing.
 StopWriting WriteStopSet(const std::string& path, const StopList& stops, int company, const ClockTime& today,
                          const FolderWatch& watch = {});

@@ -239,6 +239,19 @@ TEST_F(OlviFiles, CodesHoldingQuotesMatchThemselves) {
   EXPECT_EQ(notices.Texts(), "");
 }
 
+// A name stored by another tool with characters Windows-1252 lacks is "?ód?" in the files: the
+// same reading in the file is the stored name, kept byte for byte; another text replaces it.
+TEST_F(OlviFiles, AStoredNameTheCodePageCannotHoldIsComparedAsStored) {
+  RunSql(db, "UPDATE detcor SET denom = char(0x141, 0xF3, 0x64, 0x17A) WHERE fermata IN ('F3', 'F10');");
+  const std::string path = dir.Path("f.txt");
+  WriteLines(path, {kOlviStopsHeading, "17	F3	?" + std::string("ó") + "d?	Via Roma 4",
+                    "17	F10	Citt" + std::string("à") + "	Viale"});
+  const AuxiliaryImportResult r = Import(path);
+  EXPECT_EQ(Last(r), "Sono stati modificati 2 dettagli orari");
+  EXPECT_EQ(QueryLines(db, "SELECT id, sub, hex(denom), ubicaz FROM detcor WHERE fermata IN ('F3', 'F10') ORDER BY id"),
+            (std::vector<std::string>{"3|2|C581C3B364C5BA|Via Roma 4", "5|1|43697474C3A0|Viale"}));
+}
+
 TEST_F(OlviFiles, TheHeadingIsNoStopWithCompanyZero) {
   RunSql(db, "UPDATE master SET azienda = 0;" +
                  OlviStopSql(5, 2, "'Fermata'", "'Capolinea'", "'Piazzale'", 900));  // a stop coded as the heading

@@ -207,8 +207,7 @@ void MarkDuplicates(DuplicateTripSet& set) {
 bool TripHeadGroup::SameHead(const TripHeadGroup& o) const {
   return codcorsa == o.codcorsa && codlinea == o.codlinea && verso == o.verso && parte == o.parte &&
          arriva == o.arriva && ente == o.ente && lung == o.lung && tempo == o.tempo && ct_lung == o.ct_lung &&
-         ct_tempo == o.ct_tempo && codperc == o.codperc && denom == o.denom && gruppo == o.gruppo &&
-         stored == o.stored;
+         ct_tempo == o.ct_tempo && codperc == o.codperc && denom == o.denom && gruppo == o.gruppo && stored == o.stored;
 }
 
 DuplicateTripEntry* DuplicateTripSet::FindTripEntry(std::int32_t id) {

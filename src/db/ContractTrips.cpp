@@ -127,6 +127,15 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
       t.tripCode = Text(s, 3);
       t.lineCode = Text(s, 4);
       t.direction = FirstChar(Text(s, 5));
+      for (const auto& [position, column] : {std::pair{3, "codcorsa"}, {4, "codlinea"}, {5, "verso"}}) {
+        const DbSelect::LostCharacter lost = s.LostAt(position);
+        if (lost.code == 0) continue;
+        t.lostColumn = column;
+        t.lostText = Text(s, position);
+        t.lostCode = lost.code;
+        t.lostAt = lost.at;
+        break;
+      }
       t.departure = FormatTimeOfDay(static_cast<int>(Long(s, 6)));
       t.length = KilometresText(static_cast<double>(Long(s, 7)));
       t.contractMetres = Long(s, 8);

@@ -54,6 +54,13 @@ struct ContractTrip {
   int contractMinutes = 0;     // `ct_tempo`
   long days = 0;               // days of operation in the working period
   char mode = ' ';             // `mezzo`
+  // The first text of the trip that lost a character Windows-1252 lacks (read as '?'): its column
+  // (`codcorsa`, `codlinea`, `verso`), its text as read and the character; no column when
+  // every text is whole.
+  const char* lostColumn = nullptr;
+  std::string lostText;
+  char32_t lostCode = 0;
+  int lostAt = 0;
 };
 
 // Every trip with at least one validity period, ordered by authority, contract, line, direction,

@@ -62,6 +62,7 @@ void DbSelect::ClearResult() {
   if (bytes_.size() > 1) bytes_.resize(1);
   if (!bytes_.empty()) bytes_.front().clear();
   lost_.clear();
+  storedLost_.clear();
   rows_ = row_ = 0;
 }
 
@@ -133,7 +134,8 @@ int DbSelect::Run(bool firstRun) {
     return 0;
   }
   for (size_t i = 0; i < parameters_.size() && rc == SQLITE_OK; ++i) {
-    const std::string value = TextToEngine(parameters_[i]);
+    const DbText& parameter = parameters_[i];
+    const std::string value = parameter.Lost() ? parameter.stored : TextToEngine(parameter.text);
     rc = sqlite3_bind_text(st, static_cast<int>(i + 1), value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
   }
   if (rc != SQLITE_OK) {
@@ -179,8 +181,11 @@ int DbSelect::Run(bool firstRun) {
   const auto NoteLost = [this](sqlite3_value* value) {
     LostCharacter lost;
     if (sqlite3_value_type(value) == SQLITE_TEXT &&
-        FindLostCharacter(sqlite3_value_text(value), sqlite3_value_bytes(value), lost.code, lost.at))
+        FindLostCharacter(sqlite3_value_text(value), sqlite3_value_bytes(value), lost.code, lost.at)) {
       lost_.emplace(cellCount_ - 1, lost);
+      storedLost_.emplace(cellCount_ - 1, std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                                      static_cast<size_t>(sqlite3_value_bytes(value))));
+    }
   };
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
     for (int c = 0; c < n; ++c) {
@@ -503,6 +508,28 @@ DbSelect::LostCharacter DbSelect::LostAt(int position) {
   if (row_ >= rows_ || lost_.empty()) return lost;
   const auto it = lost_.find(row_ * names_.size() + static_cast<size_t>(position));
   return it == lost_.end() ? lost : it->second;
+}
+
+void DbSelect::SetParameters(std::vector<std::string> texts) {
+  parameters_.clear();
+  parameters_.reserve(texts.size());
+  for (std::string& text : texts) parameters_.push_back({std::move(text), {}});
+}
+
+DbText DbSelect::TrimmedTextAt(int position) {
+  DbText out{TrimmedAt(position), {}};
+  if (LostAt(position).code == 0) return out;
+  if (streaming_) {
+    sqlite3_value* v = sqlite3_column_value(stmt_, position);
+    out.stored.assign(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                      static_cast<size_t>(sqlite3_value_bytes(v)));
+  } else {
+    const auto it = storedLost_.find(row_ * names_.size() + static_cast<size_t>(position));
+    if (it != storedLost_.end()) out.stored = it->second;
+  }
+  const size_t end = out.stored.find_last_not_of(' ');
+  out.stored.erase(end == std::string::npos ? 0 : end + 1);
+  return out;
 }
 
 std::string DbSelect::TrimmedAt(int position) {

@@ -18,6 +18,20 @@ struct sqlite3_value;
 
 // The clauses of a selection named where it is made, an empty one left out:
 // DbSelect s(db, {.columns = "id", .from = "tescor", .orderBy = "id"}).
+// A text read from the database together with what the database stores, for a value read that goes
+// back into the database (a search, a comparison, a write): `text` as the program reads it
+// (Windows-1252), and `stored`, the stored UTF-8 bytes, when the text lost a character that
+// Windows-1252 lacks (read as '?'); empty when the text read is the stored text. Two texts are
+// the same when the database holds the same text: "\xC5\x811" and "\xC5\x9A1" both read as "?1"
+// and differ.
+struct DbText {
+  std::string text;
+  std::string stored;
+  bool Lost() const { return !stored.empty(); }
+  bool operator==(const DbText&) const = default;
+  auto operator<=>(const DbText&) const = default;
+};
+
 struct DbQuery {
   const char* columns = "";
   const char* from = "";
@@ -48,7 +62,10 @@ class DbSelect {
   // Values of the ?1, ?2, ... placeholders of the clauses, bound as texts (Windows-1252, like every
   // text of the program) each time the selection runs: what a user typed goes into a selection
   // this way, never pasted into its SQL. Dates are bound as ISO texts (SqlDate without quotes).
-  void SetParameters(std::vector<std::string> texts) { parameters_ = std::move(texts); }
+  void SetParameters(std::vector<std::string> texts);
+  // The same for values read from the database: a text that lost a character is bound as stored,
+  // so that it finds its own rows.
+  void SetParameters(std::vector<DbText> texts) { parameters_ = std::move(texts); }
   int BuildSql();
   // 0 builds the SQL text from the clauses first; anything else runs the last text again.
   int Open(int keepSql = 0);
@@ -81,6 +98,9 @@ class DbSelect {
     int at = 0;
   };
   LostCharacter LostAt(int position);
+  // The text at a position without its trailing blanks (TrimmedAt), with the stored text when it
+  // lost a character (trimmed the same way).
+  DbText TrimmedTextAt(int position);
 
   // Set before Open: rows are read as the walk goes.
   void SetStreaming(bool on) { streaming_ = on; }
@@ -131,7 +151,7 @@ class DbSelect {
   DbDatabase* db = nullptr;
   std::string columns, from, where, groupBy, orderBy;
   std::string sql;
-  std::vector<std::string> parameters_;
+  std::vector<DbText> parameters_;
   bool ran_ = false;  // the last Open got as far as running its query
   std::vector<std::string> names_;
   // rows_ x names_.size() cells and their texts, in chunks: the first grows with the result, so a
@@ -145,6 +165,8 @@ class DbSelect {
   // The texts of the materialised result that lost a character, by cell index (rare: most
   // selections have none).
   std::unordered_map<size_t, LostCharacter> lost_;
+  // Their stored UTF-8 texts, by the same index.
+  std::unordered_map<size_t, std::string> storedLost_;
   DbValue value_;  // the cell last read
 
   bool streaming_ = false;

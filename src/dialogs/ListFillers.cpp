@@ -101,12 +101,13 @@ std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatab
 
 std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db) {
   std::vector<StopEntry> list;
-  std::set<std::tuple<std::string, std::string, std::string>> listed;
+  std::set<std::tuple<DbText, DbText, DbText>> listed;
   DbSelect select(db, {.columns = "fermata, denom, ubicaz", .from = "detcor", .orderBy = "denom, fermata, ubicaz"});
   int index = 0;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
-    StopEntry entry{select.TrimmedAt(0), select.TrimmedAt(1), select.TrimmedAt(2)};
-    if (!listed.emplace(entry.code, entry.name, entry.place).second) continue;
+    const DbText texts[3] = {select.TrimmedTextAt(0), select.TrimmedTextAt(1), select.TrimmedTextAt(2)};
+    if (!listed.emplace(texts[0], texts[1], texts[2]).second) continue;
+    StopEntry entry{texts[0].text, texts[1].text, texts[2].text, {texts[0].stored, texts[1].stored, texts[2].stored}};
     combo->insertItem(index++, cp1252::ToQString(entry.name));
     list.push_back(std::move(entry));
   }
@@ -135,14 +136,17 @@ std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db) {
   return list;
 }
 
-void FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
+std::vector<DbText> FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
+  std::vector<DbText> codes;
   DbSelect select(
       db, {.columns = "fermata, denom", .from = "detcor", .groupBy = "fermata, denom", .orderBy = "fermata, denom"});
   FillFrom(combo, select, [&] {
-    std::string code = select.TrimmedAt(0);
+    codes.push_back(select.TrimmedTextAt(0));
+    std::string code = codes.back().text;
     if (code.size() < 10) code.resize(10, ' ');
     return code + " " + select.TrimmedAt(1);
   });
+  return codes;
 }
 
 void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {

@@ -3,11 +3,13 @@
 // database, one entry per row in the selection's order. A failed selection (shown by the
 // selection itself) leaves the combo box empty.
 
+#include <array>
 #include <string>
 #include <vector>
 
 class DbDatabase;
 class QComboBox;
+struct DbText;
 
 // The regional companies (`regazi`) by name: "0012 - Name".
 void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
@@ -45,6 +47,7 @@ std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatab
 // blanks): the entry is the name.
 struct StopEntry {
   std::string code, name, place;
+  std::array<std::string, 3> stored{};  // as stored, the texts that lost a character (StopSpelling::stored)
 };
 std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db);
 
@@ -63,5 +66,6 @@ struct LocalityEntry {
 };
 std::vector<LocalityEntry> FillLocalityCombo(QComboBox* combo, DbDatabase* db);
 
-// The stops' codes with their names, each pair once: "%-10s %s".
-void FillStopCodeCombo(QComboBox* combo, DbDatabase* db);
+// The stops' codes with their names, each pair once: "%-10s %s". The codes of the entries,
+// without trailing blanks and as stored when they lost a character.
+std::vector<DbText> FillStopCodeCombo(QComboBox* combo, DbDatabase* db);

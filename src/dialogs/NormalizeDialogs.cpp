@@ -115,6 +115,12 @@ void StopNormalizeDialog::OnOK() {
     return;
   // This dialog speaks of the line, as the line normalisation does.
   if (Missing(before.name) || Missing(after.name)) return Refuse(std::string(kNotValid) + kLineWording, kNewName);
+  // The stop chosen is searched as stored: a text that lost a character finds its own rows.
+  const StopEntry* chosen = ChosenEntry();
+  const bool asChosen =
+      chosen && chosen->code == before.code && chosen->name == before.name && chosen->place == before.place;
+  if (asChosen)
+    for (int k = 0; k < 3; ++k) before.stored[k] = chosen->stored[k];
   if (before.code == after.code && before.name == after.name && before.place == after.place)
     return Refuse(std::string(kNotValid) + kIdentical, kNewCode);
   search = before;
@@ -166,7 +172,7 @@ StopDeleteDialog::StopDeleteDialog(QWidget* parent, DbDatabase* db, int idd)
 bool StopDeleteDialog::OnInitDialog() {
   QComboBox* list = Combo(kStopCodes);
   list->clear();
-  FillStopCodeCombo(list, db_);
+  codes_ = FillStopCodeCombo(list, db_);
   list->setCurrentIndex(-1);
   list->setEditText({});
   return true;
@@ -187,14 +193,19 @@ void StopDeleteDialog::OnOK() {
   if (!ReadControlText(kStopCodes, text)) return;
   const std::string typed = CodeOf(text);
   // The code must be the code of an entry: an empty text, or a part of a code, names no stop.
-  bool listed = false;
+  // The entry chosen first, then the first entry of that code: its code as stored.
   QComboBox* list = Combo(kStopCodes);
-  for (int i = 0; i < list->count() && !listed && !typed.empty(); ++i)
-    listed = CodeOf(cp1252::FromQStringLossy(list->itemText(i))) == typed;
-  if (!listed)
+  const auto codeAt = [&](int i) {
+    return i >= 0 && i < list->count() && static_cast<size_t>(i) < codes_.size() &&
+           CodeOf(cp1252::FromQStringLossy(list->itemText(i))) == typed;
+  };
+  int listed = codeAt(list->currentIndex()) ? list->currentIndex() : -1;
+  for (int i = 0; i < list->count() && listed < 0 && !typed.empty(); ++i)
+    if (codeAt(i)) listed = i;
+  if (listed < 0)
     return Refuse(
         "ATTENZIONE: Il Codice Fermata non è valido.\n\nOccorre selezionare una Fermata presente nella lista.\n\n",
         kStopCodes);
-  code = typed;
+  code = {typed, codes_[static_cast<size_t>(listed)].stored};
   EndDialog(ui::IDOK);
 }

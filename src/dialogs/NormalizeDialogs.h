@@ -68,18 +68,24 @@ class NormalizeListDialog : public NormalizeDialog {
   bool OnInitDialog() override {
     Combo(normalize::kList)->clear();
     list_ = fill_(Combo(normalize::kList), db_);
+    chosen_ = static_cast<size_t>(-1);
     Combo(normalize::kList)->setCurrentIndex(-1);
     return true;
   }
   void Chosen(size_t index) override {
-    if (index < list_.size()) Show(TextsOf(list_[index]));
+    if (index >= list_.size()) return;
+    chosen_ = index;
+    Show(TextsOf(list_[index]));
   }
+  // The entry last chosen; null before one is.
+  const Entry* ChosenEntry() const { return chosen_ < list_.size() ? &list_[chosen_] : nullptr; }
   // The texts of an entry, in the fields' order.
   virtual std::vector<std::string> TextsOf(const Entry& entry) const = 0;
 
  private:
   Filler fill_;
   std::vector<Entry> list_;
+  size_t chosen_ = static_cast<size_t>(-1);
 };
 
 // "Normalizzazione Codice Linea" (139).
@@ -116,7 +122,7 @@ class RouteNormalizeDialog : public NormalizeListDialog<RouteEntry, RouteName> {
 class StopDeleteDialog : public ui::Dialog {
  public:
   StopDeleteDialog(QWidget* parent, DbDatabase* db, int idd);
-  std::string code;
+  DbText code;  // as stored when it lost a character
 
  protected:
   bool OnInitDialog() override;
@@ -124,4 +130,5 @@ class StopDeleteDialog : public ui::Dialog {
 
  private:
   DbDatabase* db_;
+  std::vector<DbText> codes_;  // of the list's entries
 };

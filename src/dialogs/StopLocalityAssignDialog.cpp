@@ -39,6 +39,7 @@ StopLocalityAssignDialog::StopLocalityAssignDialog(QWidget* parent, DbDatabase* 
   // The entries chosen are taken when their drop-down lists close.
   connect(stops, &QComboBox::activated, this, [this](int index) {
     if (index < 0 || static_cast<size_t>(index) >= stops_.size()) return;
+    chosen_ = index;
     const StopEntry& stop = stops_[static_cast<size_t>(index)];
     SetControlText(kCode, stop.code);
     SetControlText(kName, stop.name);
@@ -72,6 +73,7 @@ StopLocalityAssignDialog::StopLocalityAssignDialog(QWidget* parent, DbDatabase* 
 bool StopLocalityAssignDialog::OnInitDialog() {
   Combo(kStops)->clear();
   stops_ = FillStopCombo(Combo(kStops), db_);
+  chosen_ = -1;
   Combo(kLocalities)->clear();
   localities_ = FillLocalityCombo(Combo(kLocalities), db_);
   OnCancel();
@@ -101,7 +103,14 @@ void StopLocalityAssignDialog::OnOK() {
 }
 
 void StopLocalityAssignDialog::AssignStopLocality() {
-  ui::ShowOutcome(::AssignStopLocality(db_, {code, name, place}, locality));
+  StopSpelling stop{code, name, place};
+  // The stop chosen is searched as stored: a text that lost a character finds its own rows.
+  if (chosen_ >= 0 && static_cast<size_t>(chosen_) < stops_.size()) {
+    const StopEntry& entry = stops_[static_cast<size_t>(chosen_)];
+    if (entry.code == code && entry.name == name && entry.place == place)
+      for (int k = 0; k < 3; ++k) stop.stored[k] = entry.stored[k];
+  }
+  ui::ShowOutcome(::AssignStopLocality(db_, stop, locality));
 }
 
 void StopLocalityAssignDialog::OnCancel() {

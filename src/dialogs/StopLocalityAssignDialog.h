@@ -42,5 +42,6 @@ class StopLocalityAssignDialog : public ui::Dialog {
 
   DbDatabase* db_;
   std::vector<StopEntry> stops_;
+  int chosen_ = -1;  // the entry of stops_ last chosen
   std::vector<LocalityEntry> localities_;
 };

@@ -4,6 +4,8 @@
 #include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "exchange/ExportRecord.h"
+#include "exchange/RecordLayouts.h"
 
 #include <cstdlib>
 
@@ -39,6 +41,14 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
     data.companyName = NameOf(companies, data.company, "Azienda non definita");
   }
   data.trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress);
+  // A text the file would show as '?' refuses it, before a file is asked for.
+  for (const ContractTrip& t : data.trips) {
+    if (!t.lostColumn) continue;
+    const FieldDef& field = *TripHeadLayout().Field(t.lostColumn);
+    data.trips.clear();
+    data.Fail(RefuseText(Format("corsa %ld", t.id), field, t.lostText, t.lostCode, t.lostAt));
+    return data;
+  }
   DbTable authorities(db, "regent");
   for (const ContractTrip& t : data.trips)
     if (!data.authorityNames.count(t.ente))

@@ -208,3 +208,10 @@ void ExportRecord::Date(const FieldDef& field, int year, int month, int day) {
   Digits(field, static_cast<unsigned long long>(day), 6, 2);
   if (!ParseExchangeDate(FieldBytes(record_, field), read)) Refuse(MisfitKind::Date, field, d.Format());
 }
+
+std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {
+  const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost, at);
+  if (m.kind == ExportRecord::MisfitKind::None) return {};
+  return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
+         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+}

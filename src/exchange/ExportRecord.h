@@ -91,3 +91,10 @@ class ExportRecord {
   Misfit misfit_;
   bool textCut_ = false;
 };
+
+// The refusal of a text that a file of the program cannot carry: "ATTENZIONE: <row>:", what is
+// wrong with the text in the words of the regional export, and that nothing was written. Empty
+// when the text can be written; `lost`/`at`: the character the text lost on its way from the
+// database (0: none). The writers of the communication, of the Olvi files and of the contracts
+// refuse with it.
+std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at);

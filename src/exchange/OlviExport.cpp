@@ -6,8 +6,10 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "exchange/ExportRecord.h"
 #include "exchange/ExportStops.h"
 #include "exchange/OlviFiles.h"
+#include "exchange/RecordLayouts.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -24,9 +26,32 @@ constexpr const char* kCrLf = "\r\n";
 // Done unless refused; a refusal is told, but for a failed read, which the database layer has told.
 OlviExportText Settled(OlviFile file, OlviExportText out) {
   out.ok = out.refusal == OlviRefusal::None;
-  if (!out.ok && out.refusal != OlviRefusal::ReadFailed) out.Fail(OlviRefusalText(file, out.refusal));
+  if (out.refusal == OlviRefusal::LostText)
+    out.Fail(out.textRefusal);
+  else if (!out.ok && out.refusal != OlviRefusal::ReadFailed)
+    out.Fail(OlviRefusalText(file, out.refusal));
   return out;
 }
+
+// The texts at `first` on of the row a walk stands on, each into its field of the trips' layout:
+// false, with the refusal in `out`, when one lost a character that the file would show as '?'.
+// `row` names the trip (and the stop), made only for a refusal.
+template <typename Row, size_t N>
+bool Writable(DbSelect& s, int first, const FieldDef* const (&fields)[N], const Row& row, OlviExportText& out) {
+  for (size_t k = 0; k < N; ++k) {
+    const int position = first + static_cast<int>(k);
+    const DbSelect::LostCharacter lost = s.LostAt(position);
+    if (lost.code == 0) continue;
+    out.refusal = OlviRefusal::LostText;
+    out.textRefusal = RefuseText(row(), *fields[k], s.TrimmedAt(position), lost.code, lost.at);
+    return false;
+  }
+  return true;
+}
+
+const FieldDef* const kStopFields[3] = {TripDetailLayout().Field("fermata"), TripDetailLayout().Field("denom"),
+                                        TripDetailLayout().Field("ubicaz")};
+const FieldDef* const kRouteFields[2] = {TripHeadLayout().Field("codperc"), TripHeadLayout().Field("denom")};
 
 // Texts compare as the database orders them: by their characters' code points.
 bool TextBefore(std::string_view a, std::string_view b) { return NormalStopList::Before({a, false}, {b, false}); }
@@ -148,7 +173,8 @@ namespace {
 OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
   OlviExportText out;
   DbReadSnapshot snapshot(db);
-  DbSelect s(db, {.columns = "fermata, denom, ubicaz",
+  // With the texts, one row that holds them (the first trip's): it names a text refused.
+  DbSelect s(db, {.columns = "fermata, denom, ubicaz, min(id), sub",
                   .from = "detcor",
                   .groupBy = "fermata, denom, ubicaz",
                   .orderBy = "fermata, denom, ubicaz",
@@ -161,6 +187,9 @@ OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
   long done = 0;
   for (bool more = s.Open() != 0; more; more = s.MoveNext()) {
     Pump(progress, ++done);
+    if (!Writable(
+            s, 0, kStopFields, [&s] { return Format("corsa %ld, fermata %d", s.LongAt(3), s.IntAt(4)); }, out))
+      return out;
     std::string line;
     ((line += TrimmedAt(s, 0, code)) += '\t');
     ((line += TrimmedAt(s, 1, name)) += '\t');
@@ -218,6 +247,9 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       long id = 0, length = 0;
       s.GetFieldLongAt(0, &id);
       s.GetFieldLongAt(3, &length);
+      if (!Writable(
+              s, 1, kRouteFields, [id] { return Format("corsa %ld", id); }, out))
+        return out;
       const std::string_view c = TrimmedAt(s, 1, code), n = TrimmedAt(s, 2, name);
       // Consecutive trips mostly share their route.
       if (keys.empty() || keys.back().code != c || keys.back().name != n || keys.back().length != length)
@@ -283,6 +315,9 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       }
       if (!known) continue;  // a stop row of no trip
       s.GetFieldIntAt(1, &sub);
+      if (!Writable(
+              s, 3, kStopFields, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, out))
+        return out;
       s.GetFieldLongAt(2, &distance);
       PackNumber(packed, sub);
       PackNumber(packed, distance);
@@ -348,7 +383,9 @@ std::string OlviRefusalText(OlviFile file, OlviRefusal refusal) {
   const bool stops = file == OlviFile::Stops;
   switch (refusal) {
     case OlviRefusal::None:
-    case OlviRefusal::ReadFailed: return {};
+    case OlviRefusal::ReadFailed:
+    case OlviRefusal::LostText: return {};  // the refusal names its text
+
     case OlviRefusal::NoRows:
       return stops ? "ATTENZIONE: non esistono fermate registrate !!!\n\n"
                      "Non è possibile esportare le fermate per VurOlvi"

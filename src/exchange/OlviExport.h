@@ -20,14 +20,16 @@ enum class OlviRefusal {
   MissingCode,    // a stop (route) whose code is empty or blank
   DuplicateCode,  // one code with two names or locations (two names)
   ReadFailed,     // the database could not be read (the database layer has said why)
+  LostText,       // a text with a character that Windows-1252 lacks, which the file would show as '?'
 };
 
 // Done when the file was not refused (and, by ExportOlviFile, written). A refusal is told (stop
 // icon) but for ReadFailed, which the database layer has told.
 struct OlviExportText : Outcome {
   OlviRefusal refusal = OlviRefusal::None;
-  std::string bytes;  // the whole file, each line ended by CR LF
-  int lines = 0;      // the lines the closing message counts: stops; route heads and their stops
+  std::string bytes;        // the whole file, each line ended by CR LF
+  int lines = 0;            // the lines the closing message counts: stops; route heads and their stops
+  std::string textRefusal;  // LostText: the refusal, naming the trip, the stop and the field
 };
 
 // The working company (`master.azienda`); `withoutMaster` when there is no master row.

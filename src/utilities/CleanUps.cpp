@@ -141,7 +141,7 @@ namespace {
 
 // Whether `code` is the first or the last stop of some trip of the quadri whose trips use it (and
 // of the trips themselves, should a trip have no quadro number).
-bool IsTerminus(DbDatabase* db, const std::string& code) {
+bool IsTerminus(DbDatabase* db, const DbText& code) {
   DbSelect select(db, {.columns = "detcor.id, detcor.fermata", .from = "tescor, detcor", .streaming = true});
   select.SetWhere(
       "tescor.id = detcor.id AND (tescor.gruppo IN (SELECT t.gruppo FROM tescor t, detcor d"
@@ -150,22 +150,22 @@ bool IsTerminus(DbDatabase* db, const std::string& code) {
   select.SetOrderBy("detcor.id, detcor.sub");
   bool first = true;
   long lastId = 0;
-  std::string lastCode;
+  DbText lastCode;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
     const long id = select.LongAt(0);
-    std::string stop = select.TrimmedAt(1);
+    DbText stop = select.TrimmedTextAt(1);
     if (!first && id != lastId && lastCode == code) return true;  // the last stop of the trip before
     if ((first || id != lastId) && stop == code) return true;     // the first stop of this trip
     first = false;
     lastId = id;
-    lastCode.swap(stop);
+    lastCode = std::move(stop);
   }
   return !first && lastCode == code;  // the last stop of the last trip
 }
 
 }  // namespace
 
-StopDeletion DeleteStop(DbDatabase* db, const std::string& code, WorkProgress* progress) {
+StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progress) {
   StopDeletion deletion;
   DbBatch batch(db);
   deletion.terminus = IsTerminus(db, code);

@@ -5,6 +5,7 @@
 // (utilities/RowBatch.h): a run killed half way leaves every row as it was. Each result holds its
 // message: the result text below, or the stop message of a batch the database did not take.
 
+#include "db/DbSelect.h"
 #include "utilities/RowBatch.h"
 
 #include <string>
@@ -32,10 +33,11 @@ std::string PeriodlessTripsResultText(const AssignmentResult& r);
 
 // The stop `code` deleted from every trip, or refused when it is the first or the last stop of
 // some trip of a quadro that uses it (then nothing is deleted, and the result holds the stop
-// message of a terminus). The counts are the rows of the stop read and deleted.
+// message of a terminus). The counts are the rows of the stop read and deleted. A code that lost a
+// character Windows-1252 lacks is searched as stored.
 struct StopDeletion : AssignmentResult {
   bool terminus = false;
 };
-StopDeletion DeleteStop(DbDatabase* db, const std::string& code, WorkProgress* progress);
+StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progress);
 std::string TerminusStopText();
 std::string StopDeletionResultText(const AssignmentResult& r);

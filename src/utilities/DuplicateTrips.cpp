@@ -38,7 +38,7 @@ bool DayNumber(const std::string& text, long long& day) {
 // A key holding every head value, so that equal heads meet in one map entry.
 std::string HeadKey(const TripHeadGroup& h) {
   std::string key;
-  for (const std::string* text : {&h.codcorsa, &h.codlinea, &h.codperc, &h.denom}) {
+  for (const std::string* text : {&h.codcorsa, &h.codlinea, &h.codperc, &h.denom, &h.stored}) {
     key += *text;
     key += '\0';
   }
@@ -94,6 +94,13 @@ bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
     select.GetFieldLongAt(13, &number);
     head.gruppo = static_cast<std::int32_t>(number);
     for (std::string* text : {&head.codcorsa, &head.codlinea, &head.codperc, &head.denom}) TrimRight(*text);
+    head.stored.clear();
+    for (const int position : {1, 2, 3, 11, 12}) {
+      if (select.LostAt(position).code == 0) continue;
+      head.stored += static_cast<char>('0' + position);
+      head.stored += select.TrimmedTextAt(position).stored;
+      head.stored += '\0';
+    }
     const auto [at, fresh] = groupOf.emplace(HeadKey(head), set.groups.size());
     if (fresh) set.groups.push_back(head);
     set.groups[at->second].trips.push_back({static_cast<std::int32_t>(id), {}, -1});
@@ -200,7 +207,7 @@ void MarkDuplicates(DuplicateTripSet& set) {
 bool TripHeadGroup::SameHead(const TripHeadGroup& o) const {
   return codcorsa == o.codcorsa && codlinea == o.codlinea && verso == o.verso && parte == o.parte &&
          arriva == o.arriva && ente == o.ente && lung == o.lung && tempo == o.tempo && ct_lung == o.ct_lung &&
-         ct_tempo == o.ct_tempo && codperc == o.codperc && denom == o.denom && gruppo == o.gruppo;
+         ct_tempo == o.ct_tempo && codperc == o.codperc && denom == o.denom && gruppo == o.gruppo && stored == o.stored;
 }
 
 DuplicateTripEntry* DuplicateTripSet::FindTripEntry(std::int32_t id) {

@@ -17,12 +17,14 @@ namespace {
 class Condition {
  public:
   // An empty or blank value matches NULL or blank.
-  void Add(const char* field, const std::string& value) {
+  // `stored`: the text as stored, when it lost a character.
+  void Add(const char* field, const std::string& value, const std::string& stored = {}) {
     if (value.find_first_not_of(' ') == std::string::npos) {
       Append(std::string("(") + field + " IS NULL OR " + field + " = ' ')");
       return;
     }
     Exact(field, value);
+    values_.back().stored = stored;
   }
   // A stored value as the lists show it: an empty one matches NULL only, a blank one blank texts
   // only, any other its own text.
@@ -32,7 +34,7 @@ class Condition {
       return;
     }
     Append(std::string(field) + " = ?");
-    values_.push_back(value);
+    values_.push_back({value, {}});
   }
   void ApplyTo(DbSelect& select) {
     select.SetWhere(where_);
@@ -45,14 +47,14 @@ class Condition {
     where_ += term;
   }
   std::string where_;
-  std::vector<std::string> values_;
+  std::vector<DbText> values_;
 };
 
 void StopCondition(DbSelect& select, const StopSpelling& stop) {
   Condition condition;
-  condition.Add("fermata", stop.code);
-  condition.Add("denom", stop.name);
-  condition.Add("ubicaz", stop.place);
+  condition.Add("fermata", stop.code, stop.stored[0]);
+  condition.Add("denom", stop.name, stop.stored[1]);
+  condition.Add("ubicaz", stop.place, stop.stored[2]);
   condition.ApplyTo(select);
 }
 
@@ -88,8 +90,16 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
   KeyedRows stops(db, "detcor");
   const int fields[3] = {stops.Field("fermata"), stops.Field("denom"), stops.Field("ubicaz")};
   const std::string_view texts[3] = {replacement.code, replacement.name, replacement.place};
+  // A text searched as stored and left as it reads keeps the stored text: its '?' is not written.
+  const std::string_view searched[3] = {search.code, search.name, search.place};
+  bool keep[3];
+  for (int k = 0; k < 3; ++k) keep[k] = !search.stored[k].empty() && texts[k] == searched[k];
+  DbTable& t = stops.Table();
   AssignmentResult result = WriteRows(db, select, progress, [&] {
-    return stops.Seek(select.LongAt(0), select.IntAt(1)) && WriteTexts(stops, fields, texts);
+    if (!stops.Seek(select.LongAt(0), select.IntAt(1)) || !t.Edit()) return false;
+    for (int k = 0; k < 3; ++k)
+      if (!keep[k] && !t.SetFieldTextAt(fields[k], texts[k])) return false;
+    return t.Update() != 0;
   });
   return Told(std::move(result), StopNormalizationResultText);
 }

@@ -7,8 +7,10 @@
 // one; a line or route code and a route name are the stored values of the entry chosen: an empty
 // one matches NULL only, a single blank a blank text only (the direction: blank or NULL alike).
 
+#include "db/DbSelect.h"
 #include "utilities/RowBatch.h"
 
+#include <array>
 #include <string>
 
 class DbDatabase;
@@ -17,6 +19,9 @@ class WorkProgress;
 // A stop as the trips' rows spell it: code, name and place, without trailing blanks.
 struct StopSpelling {
   std::string code, name, place;
+  // As stored, those of the three texts that lost a character Windows-1252 lacks (DbText::stored;
+  // empty when the text is whole): a stop chosen from a list finds its own rows.
+  std::array<std::string, 3> stored{};
 };
 
 // Every `detcor` row spelt `search` gets the three texts of `replacement` (an empty one is

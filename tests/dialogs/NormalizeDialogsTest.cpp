@@ -109,7 +109,7 @@ TEST_F(Dialogs, StopToDelete) {
   for (const Entry& c : cases) {
     StopDeleteDialog d(nullptr, db.get(), 154);
     std::string got = ConfirmOrRefusal(script, d, "154", c.controls);
-    if (got.empty()) got = d.code;
+    if (got.empty()) got = d.code.text;
     EXPECT_EQ(got, c.expected);
   }
 }

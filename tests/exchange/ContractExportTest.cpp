@@ -109,12 +109,31 @@ TEST_F(ContractExports, PeriodTimeTexts) {
   for (const auto& [minutes, text] : cases) EXPECT_EQ(PeriodTimeText(minutes), text);
 }
 
-TEST_F(ContractExports, WithoutMasterNothingIsRead) {
-  RunSql(db, "DELETE FROM master;");
-  const ContractExportData data = Read();
-  EXPECT_FALSE(data.ok);
-  EXPECT_EQ(data.Texts(), kContractExportNoMaster);
-  EXPECT_TRUE(data.trips.empty());
+// Refused before a file is asked for, nothing kept to write: no master row, or a text of a trip
+// stored by another tool with a character Windows-1252 lacks (the file would show it as '?').
+TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
+  const std::string outside =
+      ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.\n\n"
+      "Nessun file è stato scritto: correggere il dato prima di esportare.";
+  const std::pair<const char*, std::string> cases[] = {
+      {"DELETE FROM master;", kContractExportNoMaster},
+      {"UPDATE tescor SET codcorsa = char(0x141) || '9' WHERE id = 9;",
+       "ATTENZIONE: corsa 9:\nil campo codcorsa (codice corsa) contiene il carattere U+0141 in posizione 0 del testo" +
+           outside},
+      {"UPDATE tescor SET codlinea = 'L' || char(0x15A) WHERE id = 2;",
+       "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+015A in posizione 1 del testo" +
+           outside},
+  };
+  for (const auto& [sql, refusal] : cases) {
+    SCOPED_TRACE(sql);
+    std::remove(db.c_str());
+    SetUp();
+    RunSql(db, sql);
+    const ContractExportData data = Read();
+    EXPECT_FALSE(data.ok);
+    EXPECT_EQ(data.Texts(), refusal);
+    EXPECT_TRUE(data.trips.empty());
+  }
 }
 
 TEST_F(ContractExports, WrittenWholeOrNotAtAll) {

@@ -74,11 +74,16 @@ TEST_F(OlviFiles, WithoutMasterTheCompanyIsZero) {
   EXPECT_TRUE(HasPart(MakeOlviStops(&handle, 0).bytes, "\r\n0\tF1\tPiazza Grande\tCentro\r\n"));
 }
 
+const std::string kOutsideTheCodePage =
+    ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.\n\n"
+    "Nessun file è stato scritto: correggere il dato prima di esportare.";
+
 struct Refusal {
   const char* name;
   OlviFile file;
   const char* sql;
   OlviRefusal refusal;
+  std::string message = {};  // the refusal's own text, when it names its row
 };
 
 struct OlviRefusals : OlviFiles, ::testing::WithParamInterface<Refusal> {};
@@ -87,6 +92,9 @@ TEST_P(OlviRefusals, RefuseTheFile) {
   RunSql(db, GetParam().sql);
   const OlviExportText text = Make(GetParam().file);
   EXPECT_EQ(text.refusal, GetParam().refusal);
+  if (!GetParam().message.empty()) {
+    EXPECT_EQ(text.Failure(), GetParam().message);
+  }
   EXPECT_EQ(text.bytes, "");
   EXPECT_EQ(text.lines, 0);
 }
@@ -110,6 +118,34 @@ const Refusal kRefusals[] = {
     {"RouteWithBlankCode", OlviFile::Routes, "UPDATE tescor SET codperc = '  ' WHERE id = 4;",
      OlviRefusal::MissingCode},
     {"NoTrips", OlviFile::Routes, "DELETE FROM detcor; DELETE FROM tescor;", OlviRefusal::NoRows},
+    // A text stored by another tool with a character Windows-1252 lacks would be written as '?':
+    // refused, naming the first trip and stop that hold it and the field.
+    {"StopNameOutsideTheCodePage", OlviFile::Stops,
+     "UPDATE detcor SET denom = char(0x141, 0xF3, 0x64, 0x17A) "
+     "WHERE fermata = 'F3';",
+     OlviRefusal::LostText,
+     "ATTENZIONE: corsa 3, fermata 2:\nil campo denom "
+     "(denominazione fermata) contiene il carattere U+0141 in posizione 0 del testo" +
+         kOutsideTheCodePage},
+    {"StopPlaceOutsideTheCodePage", OlviFile::Stops,
+     "UPDATE detcor SET ubicaz = 'Centro ' || char(0x15A) "
+     "WHERE fermata = 'F1';",
+     OlviRefusal::LostText,
+     "ATTENZIONE: corsa 1, fermata 1:\nil campo ubicaz "
+     "(ubicazione fermata) contiene il carattere U+015A in posizione 7 del testo" +
+         kOutsideTheCodePage},
+    {"RouteCodeOutsideTheCodePage", OlviFile::Routes, "UPDATE tescor SET codperc = char(0x141) || '2' WHERE id = 4;",
+     OlviRefusal::LostText,
+     "ATTENZIONE: corsa 4:\nil campo codperc (codice percorso) contiene il carattere U+0141 "
+     "in posizione 0 del testo" +
+         kOutsideTheCodePage},
+    {"RouteStopOutsideTheCodePage", OlviFile::Routes,
+     "UPDATE detcor SET fermata = char(0x15A) || '2' WHERE id = 2 "
+     "AND sub = 2;",
+     OlviRefusal::LostText,
+     "ATTENZIONE: corsa 2, fermata 2:\nil campo fermata (codice fermata) "
+     "contiene il carattere U+015A in posizione 0 del testo" +
+         kOutsideTheCodePage},
 };
 
 INSTANTIATE_TEST_SUITE_P(Olvi, OlviRefusals, ::testing::ValuesIn(kRefusals),
@@ -201,6 +237,19 @@ TEST_F(OlviFiles, CodesHoldingQuotesMatchThemselves) {
   EXPECT_EQ(QueryLines(db, "SELECT id, denom, ubicaz FROM detcor WHERE fermata = 'F\"2' ORDER BY id"),
             (std::vector<std::string>{"1|Stazione \"Nord\"|Binario 1", "2|Stazione \"Nord\"|Binario 1"}));
   EXPECT_EQ(notices.Texts(), "");
+}
+
+// A name stored by another tool with characters Windows-1252 lacks is "?ód?" in the files: the
+// same reading in the file is the stored name, kept byte for byte; another text replaces it.
+TEST_F(OlviFiles, AStoredNameTheCodePageCannotHoldIsComparedAsStored) {
+  RunSql(db, "UPDATE detcor SET denom = char(0x141, 0xF3, 0x64, 0x17A) WHERE fermata IN ('F3', 'F10');");
+  const std::string path = dir.Path("f.txt");
+  WriteLines(path, {kOlviStopsHeading, "17	F3	?" + std::string("ó") + "d?	Via Roma 4",
+                    "17	F10	Citt" + std::string("à") + "	Viale"});
+  const AuxiliaryImportResult r = Import(path);
+  EXPECT_EQ(Last(r), "Sono stati modificati 2 dettagli orari");
+  EXPECT_EQ(QueryLines(db, "SELECT id, sub, hex(denom), ubicaz FROM detcor WHERE fermata IN ('F3', 'F10') ORDER BY id"),
+            (std::vector<std::string>{"3|2|C581C3B364C5BA|Via Roma 4", "5|1|43697474C3A0|Viale"}));
 }
 
 TEST_F(OlviFiles, TheHeadingIsNoStopWithCompanyZero) {

@@ -115,6 +115,10 @@ const NoCopy kNoCopies[] = {
      "UPDATE period SET inizio = '2024-02-01', fine = '2024-02-28' WHERE id IN (10, 11);"},
     {"DayTypeOfNoDay", "10, 11", "UPDATE period SET caden = 'FES' WHERE id = 11; UPDATE calend SET caden = 'SCO';"},
     {"OneHeadValueDiffers", "20, 21", "UPDATE tescor SET ct_tempo = 32 WHERE id = 21;"},
+    // Stored by another tool, both read "?1": two codes all the same.
+    {"CodesTheCodePageCannotHold", "10, 11",
+     "UPDATE tescor SET codcorsa = char(0x141) || '1' WHERE id = 10; "
+     "UPDATE tescor SET codcorsa = char(0x15A) || '1' WHERE id = 11;"},
 };
 
 struct NotACopy : Duplicates, ::testing::WithParamInterface<NoCopy> {};

@@ -61,7 +61,26 @@ Work Clear(CleanUp which) {
 
 const char* const kDuomo = "Piazza \"Duomo\"";
 
+// "Łódź" as another tool stores it (UTF-8), and as the program reads it.
+const char* const kLodz =
+    "\xC5\x81\xC3\xB3"
+    "d\xC5\xBA";
+const char* const kLodzRead =
+    "?\xF3"
+    "d?";
+const char* const kLodzSql = "UPDATE detcor SET denom = char(0x141, 0xF3, 0x64, 0x17A) WHERE id = 1 AND sub = 1;";
+const char* const kFirstStop = "SELECT id, sub, fermata, hex(denom), ubicaz FROM detcor WHERE id = 1 AND sub = 1";
+
 const Case kCases[] = {
+    // A name the code page cannot hold, chosen from the list: its rows found as stored; left as it
+    // reads, the stored name stays.
+    {"StopNameTheCodePageCannotHold", Stops({"F1", kLodzRead, "Piazza", {"", kLodz, ""}}, {"F1", "Lodz", "Piazza"}),
+     kFirstStop, "-1|1|F1|C581C3B364C5BA|Piazza\n+1|1|F1|4C6F647A|Piazza\n",
+     "Risultati dell'elaborazione:\n\nLette 1 fermate corsa; Variate 1 fermate corsa.", kLodzSql},
+    {"StopNameTheCodePageCannotHoldKept",
+     Stops({"F1", kLodzRead, "Piazza", {"", kLodz, ""}}, {"F1", kLodzRead, "Corso"}), kFirstStop,
+     "-1|1|F1|C581C3B364C5BA|Piazza\n+1|1|F1|C581C3B364C5BA|Corso\n",
+     "Risultati dell'elaborazione:\n\nLette 1 fermate corsa; Variate 1 fermate corsa.", kLodzSql},
     // A name with double quotes: exactly its rows with code F2 and no place (NULL or blank).
     {"StopWithQuotesInItsName", Stops({"F2", kDuomo, ""}, {"F9", "Piazza Duomo", "Centro"}), kStops,
      "-1|2|F2|Piazza \"Duomo\"|NULL\n-2|2|F2|Piazza \"Duomo\"| \n-5|2|F2|Piazza \"Duomo\"|NULL\n"
@@ -169,6 +188,7 @@ struct StopCase {
   bool terminus;
   const char* deleted;  // "id|sub" of the rows gone
   const char* result;
+  const char* stored = "";  // the code as stored, when the code page cannot hold it
 };
 void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
@@ -182,6 +202,13 @@ const StopCase kStopCases[] = {
     {"LastStopOfTheLastTrip", "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6;", "F5", true, "", ""},
     {"UnusedCode", "", "ZZ", false, "",
      "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Eliminate 0 fermate corsa."},
+    // Codes that both read "?2": the one chosen, as stored, and no other.
+    {"CodeTheCodePageCannotHold",
+     "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6; UPDATE detcor SET fermata = char(0x141) || "
+     "'2' WHERE fermata = 'F2' AND id IN (1, 2); UPDATE detcor SET fermata = char(0x15A) || '2' WHERE fermata = 'F2';",
+     "?2", false, "1|2\n2|2\n", "Risultati dell'elaborazione:\n\nLette 2 fermate corsa; Eliminate 2 fermate corsa.",
+     "\xC5\x81"
+     "2"},
 };
 
 struct StopCases : Normalised, ::testing::WithParamInterface<StopCase> {};
@@ -192,7 +219,7 @@ TEST_P(StopCases, DeletedUnlessATerminus) {
   const char* const keys = "SELECT id, sub FROM detcor ORDER BY id, sub";
   const std::string before = QueryFile(path, keys);
   DbDatabase db(path);
-  const StopDeletion d = DeleteStop(&db, c.code, nullptr);
+  const StopDeletion d = DeleteStop(&db, {c.code, c.stored}, nullptr);
   EXPECT_EQ(d.terminus, c.terminus);
   EXPECT_EQ(d.Texts(), c.terminus ? TerminusStopText() : c.result);
   std::string gone;

@@ -78,7 +78,13 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
   DbTable detcor(o.db, "detcor");
   const bool ready = detcor.isOpen && detcor.SetIndex("codice");
   const int nameField = detcor.FieldIndex("denom"), placeField = detcor.FieldIndex("ubicaz");
-  DbSelect rows(o.db, {.columns = "id, sub", .from = "detcor", .where = "fermata = ?1", .orderBy = "id, sub"});
+  DbSelect rows(o.db,
+                {.columns = "id, sub, denom, ubicaz", .from = "detcor", .where = "fermata = ?1", .orderBy = "id, sub"});
+  // A stored text with a character that Windows-1252 lacks reads, and is written in the files, with
+  // a '?' in its place: the file's text equal to that reading is the stored text, kept as it is.
+  const auto keeps = [&rows](int position, const std::string& text) {
+    return rows.LostAt(position).code != 0 && rows.TrimmedAt(position) == text;
+  };
   const bool committed = UpdateInOneBatch(
       o, nodes, true,
       [&](const StopNode& node) {
@@ -87,9 +93,11 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
         rows.SetParameters({node.code});
         for (int ok = rows.Open(); ok; ok = rows.MoveNext()) {
           const std::string id = std::to_string(rows.LongAt(0)), sub = std::to_string(rows.IntAt(1));
+          const bool keepName = keeps(2, node.name), keepPlace = keeps(3, node.place);
+          if (keepName && keepPlace) continue;
           if (detcor.SeekEqual({id.c_str(), sub.c_str()}) && detcor.Edit() &&
-              detcor.SetFieldTextAt(nameField, node.name) && detcor.SetFieldTextAt(placeField, node.place) &&
-              detcor.Update())
+              (keepName || detcor.SetFieldTextAt(nameField, node.name)) &&
+              (keepPlace || detcor.SetFieldTextAt(placeField, node.place)) && detcor.Update())
             ++updated;
         }
         return updated;

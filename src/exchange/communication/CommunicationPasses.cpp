@@ -50,13 +50,6 @@ const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(n
 
 }  // namespace
 
-TextRefusal RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {
-  const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost, at);
-  if (m.kind == ExportRecord::MisfitKind::None) return {};
-  return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
-         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
-}
-
 bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress,
                     TextRefusal& refusal) {
   if (progress) progress->Begin(kStopPassCaption);

@@ -66,9 +66,3 @@ void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::strin
 // sent (its refusal is the message; nothing may then be written).
 Outcome BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const std::string& periodStart,
                                 const std::string& periodEnd, const GeoStopList* geo, WorkProgress* progress);
-
-// The refusal of a text of the communication: "ATTENZIONE: <row>:", what is wrong with the text
-// in the words of the regional export, and that nothing was written. Empty when the text can be
-// sent; `lost`/`at`: the character the text lost on its way from the database (0: none).
-struct FieldDef;
-TextRefusal RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at);

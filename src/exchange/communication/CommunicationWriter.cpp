@@ -7,6 +7,7 @@
 #include "common/WholeFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/ExportEngine.h"
+#include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
 #include "exchange/communication/CommunicationPasses.h"

@@ -3,12 +3,20 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "db/DbDatabase.h"
+#include "db/DbTable.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
+#include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QProcess>
 
 using ui::FileDialog;
 
@@ -65,6 +73,81 @@ TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
                                    {FileDialog::Mode::Open, "RT_CADEN.DAT"},
                                    {FileDialog::Mode::Save, "RT_CADEN"}})
     EXPECT_EQ(proposed(mode, name, "TXT"), cp1252::ToQString(name));
+}
+
+// Shows the dialog until every entry of its folder is listed with its icon and type, then cancels.
+int ListThenCancel(QFileDialog& dialog) {
+  dialog.show();
+  auto* model = dialog.findChild<QFileSystemModel*>();
+  if (!model) {
+    ADD_FAILURE() << "no file list";
+    return QDialog::Rejected;
+  }
+  const QString folder = dialog.directory().absolutePath();
+  const auto entries = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).size();
+  const auto listed = [&] {
+    const QModelIndex parent = model->index(folder);
+    int typed = 0;
+    for (int row = 0; row < model->rowCount(parent); ++row)
+      typed += !model->index(row, 2, parent).data().toString().isEmpty() &&
+               !model->index(row, 0, parent).data(Qt::DecorationRole).isNull();
+    return typed == entries;
+  };
+  for (QDeadlineTimer deadline(10000); !listed() && !deadline.hasExpired();)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_TRUE(listed()) << cp1252::FromQStringLossy(folder);
+  dialog.hide();
+  return QDialog::Rejected;
+}
+
+// The value of master.azienda as the program reads it.
+std::string Company(DbDatabase& db) {
+  DbTable master(&db, "master");
+  std::string company;
+  if (!master.SetIndex("codice") || !master.SeekEqual({"0"}) || !master.GetFieldText("azienda", company)) return "?";
+  return company;
+}
+
+// A database open in this process keeps its locks while a file dialog lists its folder (the
+// dialog reads none of its files), so that another program that opens the file meanwhile knows it
+// is not alone, and the edit committed afterwards is stored.
+TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
+  ScratchDir dir;
+  const std::string path = dir.Path("QUENDO.MDB");
+  MakeTimetableDatabase(path);
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
+  DbDatabase db(path);
+  ASSERT_TRUE(db.isOpen);
+  ASSERT_EQ(Company(db), "17");
+  const std::vector<std::string> sharedMemory = LocksHeld(path + "-shm"), file = LocksHeld(path);
+  ASSERT_NE(std::find(sharedMemory.begin(), sharedMemory.end(), "READ 128-128"), sharedMemory.end());
+  ASSERT_FALSE(file.empty());
+
+  FileDialog::SetShownRunner(ListThenCancel);
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  FileDialog::SetShownRunner({});
+  EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory);
+  EXPECT_EQ(LocksHeld(path), file);
+
+  // Another program reads the file; then the window stores an edit.
+  QProcess other;
+  other.start(QStringLiteral("sqlite3"),
+              {cp1252::ToQString(path), QStringLiteral("SELECT azienda FROM master; UPDATE master SET gruppo = 3;")});
+  ASSERT_TRUE(other.waitForFinished(30000));
+  EXPECT_EQ(other.readAllStandardOutput().trimmed(), "17");
+  {
+    NoticeLog notices;
+    DbBatch batch(&db);
+    DbTable master(&db, "master");
+    ASSERT_TRUE(master.SetIndex("codice") && master.SeekEqual({"0"}) && master.Edit() &&
+                master.SetFieldText("azienda", "18") && master.Update());
+    EXPECT_EQ(batch.Commit(), 1);
+    EXPECT_EQ(notices.Texts(), "");
+  }
+  EXPECT_EQ(Company(db), "18");
+  EXPECT_EQ(QueryFile(path, "SELECT azienda, gruppo FROM master"), "18|3\n");  // both programs' edits
 }
 
 // The result of reading a value, then the value (which starts as "prima").

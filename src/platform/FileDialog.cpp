@@ -17,6 +17,7 @@
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QStyle>
 #include <QTreeView>
 #include <algorithm>
 
@@ -51,10 +52,9 @@ class IconsByName : public QFileIconProvider {
     const QIcon themed = QIcon::fromTheme(ByName(info).iconName());
     return themed.isNull() ? icon(File) : themed;
   }
+  // "File TXT": short enough for its column, whatever the system's name of the kind.
   QString type(const QFileInfo& info) const override {
     if (!info.isFile()) return QFileIconProvider::type(info);  // folders and links: nothing is read
-    const QMimeType mime = ByName(info);
-    if (!mime.isDefault()) return mime.comment();
     const QString suffix = info.suffix();
     return suffix.isEmpty() ? QStringLiteral("File") : QStringLiteral("File ") + suffix.toUpper();
   }
@@ -86,23 +86,28 @@ class ListingInItalian : public QIdentityProxyModel {
   }
 };
 
-// Gives the size, type and date columns room for their titles and their longest texts (Qt sizes
-// them for English texts, which cuts "Dimensione" and "Data ultima modifica"); the name takes the
-// width the others leave.
+// Gives the size, type and date columns room for their titles and their longest texts, the name
+// the width they leave, and the list at least the width they all need, so that the dialog opens
+// wide enough for every column whatever its font (Qt lets the last column be cut at the dialog's
+// width).
 void FitColumns(QFileDialog& dialog) {
   auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
   if (!view) return;
   QHeaderView* header = view->header();
   const QFontMetrics metrics(view->font());
   const QString longest[] = {QString(), QLocale().formattedDataSize(Q_INT64_C(1023) * 1024 * 1024 + 900 * 1024 * 1024),
-                             QFileIconProvider().type(QFileInfo(QDir::rootPath())),
-                             ListedDate(QDateTime(QDate(2000, 12, 28), QTime(23, 58)))};
+                             QStringLiteral("File SHAPE"), ListedDate(QDateTime(QDate(2000, 12, 28), QTime(23, 58)))};
   for (int column = kSizeColumn; column <= kDateColumn && column < header->count(); ++column) {
     const int text = metrics.horizontalAdvance(longest[column]) + 2 * metrics.averageCharWidth();
     header->resizeSection(column, std::max({header->sectionSize(column), header->sectionSizeHint(column), text}));
   }
   header->setStretchLastSection(false);
   header->setSectionResizeMode(kNameColumn, QHeaderView::Stretch);
+  constexpr int kNameCharacters = 24;
+  int needed = kNameCharacters * metrics.averageCharWidth() + view->iconSize().width();
+  for (int column = kSizeColumn; column < header->count(); ++column) needed += header->sectionSize(column);
+  needed += 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+  view->setMinimumWidth(std::max(view->minimumWidth(), needed));
 }
 
 }  // namespace

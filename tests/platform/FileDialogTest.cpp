@@ -6,6 +6,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "platform/Settings.h"
+#include "platform/Translation.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
 #include "support/TimetableData.h"
@@ -16,7 +17,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QProcess>
+#include <QTranslator>
+#include <QTreeView>
 
 using ui::FileDialog;
 
@@ -75,27 +79,29 @@ TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
     EXPECT_EQ(proposed(mode, name, "TXT"), cp1252::ToQString(name));
 }
 
-// Shows the dialog until every entry of its folder is listed with its icon and type, then cancels.
-int ListThenCancel(QFileDialog& dialog) {
+// Shows the dialog and waits until every entry of its folder is listed with its icon and type.
+bool ShowListing(QFileDialog& dialog) {
   dialog.show();
-  auto* model = dialog.findChild<QFileSystemModel*>();
-  if (!model) {
-    ADD_FAILURE() << "no file list";
-    return QDialog::Rejected;
-  }
-  const QString folder = dialog.directory().absolutePath();
-  const auto entries = QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).size();
+  const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (!view || !view->model()) return false;
+  const QAbstractItemModel& model = *view->model();
+  const auto entries =
+      QDir(dialog.directory()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
   const auto listed = [&] {
-    const QModelIndex parent = model->index(folder);
+    const QModelIndex parent = view->rootIndex();
     int typed = 0;
-    for (int row = 0; row < model->rowCount(parent); ++row)
-      typed += !model->index(row, 2, parent).data().toString().isEmpty() &&
-               !model->index(row, 0, parent).data(Qt::DecorationRole).isNull();
-    return typed == entries;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+      typed += !model.index(row, 2, parent).data().toString().isEmpty() &&
+               !model.index(row, 0, parent).data(Qt::DecorationRole).isNull();
+    return typed == entries.size();
   };
   for (QDeadlineTimer deadline(10000); !listed() && !deadline.hasExpired();)
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  EXPECT_TRUE(listed()) << cp1252::FromQStringLossy(folder);
+  return listed();
+}
+
+int ListThenCancel(QFileDialog& dialog) {
+  EXPECT_TRUE(ShowListing(dialog)) << cp1252::FromQStringLossy(dialog.directory().absolutePath());
   dialog.hide();
   return QDialog::Rejected;
 }
@@ -148,6 +154,62 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
   }
   EXPECT_EQ(Company(db), "18");
   EXPECT_EQ(QueryFile(path, "SELECT azienda, gruppo FROM master"), "18|3\n");  // both programs' edits
+}
+
+// The list of the file dialog speaks Italian, as the program does: sizes and dates written by the
+// program's language whatever the system's, and the columns wide enough for their titles and texts
+// at the dialog's size.
+TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
+  ScratchDir dir;
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
+  WriteFileBytes(dir.Path("RT_CADEN.TXT"), std::string(1536, 'x'));
+  QFile listed(cp1252::ToQString(dir.Path("RT_CADEN.TXT")));
+  ASSERT_TRUE(listed.open(QIODevice::ReadWrite) &&
+              listed.setFileTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7)), QFileDevice::FileModificationTime));
+  listed.close();
+  const QLocale before;
+  ASSERT_TRUE(ui::InstallItalianTranslation(*qApp));
+  std::vector<std::string> seen;
+  FileDialog::SetShownRunner([&](QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    EXPECT_TRUE(ShowListing(dialog));
+    const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                                       QStringLiteral("RT_CADEN.TXT"));
+    if (named.size() != 1) return int(QDialog::Rejected);
+    const QModelIndex file = named.front();
+    for (int column = 0; column < 4; ++column)
+      seen.push_back(cp1252::FromQStringLossy(file.siblingAtColumn(column).data().toString()));
+    const QHeaderView& header = *view->header();
+    const QFontMetrics metrics(header.font());
+    int width = 0;
+    for (int column = 0; column < header.count(); ++column) {
+      const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
+      const int icon = column == 0 ? view->iconSize().width() : 0;
+      const int text = std::max(metrics.horizontalAdvance(title),
+                                icon + metrics.horizontalAdvance(file.siblingAtColumn(column).data().toString()));
+      EXPECT_GT(header.sectionSize(column), text) << cp1252::FromQStringLossy(title);
+      width += header.sectionSize(column);
+    }
+    EXPECT_LE(width, view->viewport()->width());
+    dialog.hide();
+    return int(QDialog::Rejected);
+  });
+  const QFont font = QApplication::font();
+  QFont larger = font;
+  larger.setPointSize(16);
+  QApplication::setFont(larger);
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  QApplication::setFont(font);
+  FileDialog::SetShownRunner({});
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  QLocale::setDefault(before);
+  EXPECT_EQ(seen, (std::vector<std::string>{"RT_CADEN.TXT", "1,50 KiB", "File TXT", "05/03/24 14:07"}));
 }
 
 // The result of reading a value, then the value (which starts as "prima").

@@ -10,7 +10,6 @@
 #include "db/DbSchema.h"
 #include "db/DbSchemaCheck.h"
 
-#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +24,7 @@
 #include <cstring>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -60,6 +60,33 @@ class Connection {
   }
 };
 
+// Reads the first `size` bytes of a database file through the engine's own file layer, never
+// by an open and close of ours: a connection of this process may hold the file, and closing any
+// descriptor of it would drop every lock the process holds there (the engine keeps its
+// descriptor open until its own connections let the file go). `whole` is false when the file is
+// shorter; false with the reason when it cannot be read.
+bool ReadFileStart(const std::string& fsPath, std::uint8_t* bytes, int size, bool& whole, std::string& error) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  // The name as the engine hands it to its file layer: a full path followed by two zeros.
+  std::vector<char> name(static_cast<size_t>(vfs->mxPathname) + 2, '\0');
+  std::vector<char> handle(static_cast<size_t>(vfs->szOsFile), '\0');
+  auto* file = reinterpret_cast<sqlite3_file*>(handle.data());
+  int flags = 0;
+  errno = 0;
+  int rc = vfs->xFullPathname(vfs, fsPath.c_str(), vfs->mxPathname, name.data());
+  if (rc == SQLITE_OK) rc = vfs->xOpen(vfs, name.data(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &flags);
+  if (rc == SQLITE_OK) {
+    const int read = file->pMethods->xRead(file, bytes, size, 0);
+    whole = read == SQLITE_OK;
+    rc = read == SQLITE_IOERR_SHORT_READ ? SQLITE_OK : read;
+  }
+  const int failure = errno;
+  if (file->pMethods) file->pMethods->xClose(file);
+  if (rc == SQLITE_OK) return true;
+  error = "Impossibile leggere il file (" + std::string(failure ? std::strerror(failure) : sqlite3_errstr(rc)) + ")";
+  return false;
+}
+
 // What a file's header says of it. It is read from the bytes themselves, which stay readable when
 // the engine refuses the whole file (pages lost at its end, a damaged schema): such a file is
 // still known as one of ours, and damaged.
@@ -71,16 +98,10 @@ Mark ReadMark(const std::string& fsPath, std::string& error) {
   static constexpr char kMagic[] = "SQLite format 3";
   constexpr size_t kHeaderSize = 100, kApplicationIdAt = 68;
   std::uint8_t header[kHeaderSize];
-  const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
-  const ssize_t got = fd >= 0 ? pread(fd, header, kHeaderSize, 0) : -1;
-  const int failure = errno;
-  if (fd >= 0) close(fd);
-  if (got < 0) {
-    error = "Impossibile leggere il file (" + std::string(std::strerror(failure)) + ")";
-    return Mark::Unreadable;
-  }
+  bool whole = false;
+  if (!ReadFileStart(fsPath, header, kHeaderSize, whole, error)) return Mark::Unreadable;
   std::int32_t id = 0;
-  if (static_cast<size_t>(got) < kHeaderSize || std::memcmp(header, kMagic, sizeof kMagic) != 0 ||
+  if (!whole || std::memcmp(header, kMagic, sizeof kMagic) != 0 ||
       !ReadInt32(ConstBytes(header, kHeaderSize), kApplicationIdAt, 'B', id)) {
     error = "Il file non è un database valido";
     return Mark::NotDatabase;
@@ -851,6 +872,18 @@ Outcome DuplicateDatabaseFile(const std::string& source, const std::string& dest
   return outcome;
 }
 
+namespace {
+
+// Folds the write-ahead log into the file as far as the other connections let it: a file rebuilt
+// while the program has it open is compact at once, not at the program's next checkpoint. True
+// whatever was folded (the rest is folded by the next checkpoint).
+bool FoldLog(sqlite3* db) {
+  sqlite3_wal_checkpoint_v2(db, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+  return true;
+}
+
+}  // namespace
+
 RepairResult RepairDatabase(const RepairOptions& options) {
   RepairResult result;
   std::string error;
@@ -861,7 +894,7 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     conn.Close();
     Salvage(options, error, result);
   } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
-             ExecSql(conn.db, "VACUUM", error) && conn.Close(&error)) {
+             ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db) && conn.Close(&error)) {
     // A sound file that lacks a table or a field of its dictionary is refused, as its open refuses
     // it, and left as it is: a rebuild cannot give it back what it lacks.
     result.outcome = RepairOutcome::Rebuilt;

@@ -3,6 +3,7 @@
 // replace the file they then refuse (DatabaseCommandsTest), while the export does.
 
 #include "app/ProgramTestSupport.h"
+#include "platform/ClientArea.h"
 #include "platform/FileDialog.h"
 
 #include <QFileDialog>
@@ -15,6 +16,7 @@ struct Seen {
   QStringList proposed;
   bool save = false;
   bool asksToReplace = true;
+  std::string band;  // the main window's status band while the dialog waits
 };
 
 class CommandFileDialogs : public ProgramTest {
@@ -28,7 +30,8 @@ class CommandFileDialogs : public ProgramTest {
     ui::FileDialog::SetShownRunner([this](QFileDialog& dialog) {
       seen_.push_back({dialog.directory().absolutePath(), dialog.selectedFiles(),
                        dialog.acceptMode() == QFileDialog::AcceptSave,
-                       !dialog.testOption(QFileDialog::DontConfirmOverwrite)});
+                       !dialog.testOption(QFileDialog::DontConfirmOverwrite),
+                       cp1252::FromQStringLossy(frame_->Client()->StatusBandText())});
       if (choices_.empty()) return int(QDialog::Rejected);
       dialog.selectFile(cp1252::ToQString(choices_.front()));
       choices_.pop_front();
@@ -100,4 +103,17 @@ TEST_F(CommandFileDialogs, CreateAndDuplicateDoNotOfferToReplaceTheFileTheyRefus
   ASSERT_EQ(seen_.size(), 1u);
   EXPECT_TRUE(seen_[0].save);
   EXPECT_TRUE(seen_[0].asksToReplace);
+}
+
+// The status band tells the work a command is doing: none shows while its first file dialog waits
+// for the user, even after the command has read the timetable.
+TEST_F(CommandFileDialogs, NoStatusBandWhileTheFirstFileDialogWaits) {
+  for (const int command : {5195, 5198, 5199}) {
+    seen_.clear();
+    script_.Clear();
+    ASSERT_TRUE(frame_->RunCommand(command));
+    ASSERT_FALSE(seen_.empty()) << command;
+    EXPECT_EQ(seen_.front().band, "") << command;
+    EXPECT_EQ(frame_->Client()->StatusBandText(), QString()) << command;
+  }
 }

@@ -119,13 +119,16 @@ TEST_F(DbDatabaseTest, RollbackUndoesEveryTableAndNestedLevelsAreSavepoints) {
 }
 
 // A copy of a file of ours with a row still in the write-ahead log of an open connection: checked,
-// complete on its own, nothing else left beside it. Failures leave every file as it was.
+// complete on its own, nothing else left beside it, the connection's locks kept. Failures leave every file as it was.
 TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
   const std::string copy = dir.Path("copia.mdb");
   std::string error;
   ASSERT_EQ(AddCadence(db.get(), "FES", "Festivo"), 1);
+  const std::vector<std::string> locks = LocksHeld(path);
+  ASSERT_FALSE(locks.empty());
   const Outcome copied = DuplicateDatabaseFile(path, copy);
   ASSERT_TRUE(copied.ok && copied.messages.empty()) << copied.Texts();
+  EXPECT_EQ(LocksHeld(path), locks);  // the open connection is not left without its locks
   db.reset();
   EXPECT_EQ(Listing(dir.Dir()), "copia.mdb\nt.mdb\n");
   EXPECT_EQ(QueryFile(copy, "SELECT * FROM cadenz"), "FES|Festivo\n");

@@ -69,8 +69,12 @@ TEST_F(Repair, SoundFileIsRebuiltWithoutItsFreePagesBesideAnOpenConnection) {
   ASSERT_EQ(ExecOnFile(path_, "DELETE FROM detcor WHERE id > 100"), "ok");
   const size_t before = FileBytes(path_).size();
   DbDatabase open(path_);
+  ASSERT_EQ(sqlite3_exec(open.Handle(), "SELECT count(*) FROM tescor", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::vector<std::string> locks = LocksHeld(path_);
+  ASSERT_FALSE(locks.empty());
   const RepairResult result = Run(path_);
   EXPECT_EQ(std::pair(result.outcome, result.Texts()), std::pair(RepairOutcome::Rebuilt, std::string()));
+  EXPECT_EQ(LocksHeld(path_), locks);  // the file's header was read without letting them go
   EXPECT_LT(FileBytes(path_).size(), before / 2);
   // The open connection goes on working on the rebuilt file, which keeps its rows.
   EXPECT_EQ(sqlite3_exec(open.Handle(), "DELETE FROM detcor WHERE id = 100", nullptr, nullptr, nullptr), SQLITE_OK);

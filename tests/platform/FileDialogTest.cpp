@@ -3,12 +3,24 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "db/DbDatabase.h"
+#include "db/DbTable.h"
 #include "platform/Settings.h"
+#include "platform/Translation.h"
 #include "platform/Ui.h"
 #include "support/TestSupport.h"
+#include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QProcess>
+#include <QTranslator>
+#include <QTreeView>
 
 using ui::FileDialog;
 
@@ -65,6 +77,139 @@ TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
                                    {FileDialog::Mode::Open, "RT_CADEN.DAT"},
                                    {FileDialog::Mode::Save, "RT_CADEN"}})
     EXPECT_EQ(proposed(mode, name, "TXT"), cp1252::ToQString(name));
+}
+
+// Shows the dialog and waits until every entry of its folder is listed with its icon and type.
+bool ShowListing(QFileDialog& dialog) {
+  dialog.show();
+  const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (!view || !view->model()) return false;
+  const QAbstractItemModel& model = *view->model();
+  const auto entries =
+      QDir(dialog.directory()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+  const auto listed = [&] {
+    const QModelIndex parent = view->rootIndex();
+    int typed = 0;
+    for (int row = 0; row < model.rowCount(parent); ++row)
+      typed += !model.index(row, 2, parent).data().toString().isEmpty() &&
+               !model.index(row, 0, parent).data(Qt::DecorationRole).isNull();
+    return typed == entries.size();
+  };
+  for (QDeadlineTimer deadline(10000); !listed() && !deadline.hasExpired();)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return listed();
+}
+
+int ListThenCancel(QFileDialog& dialog) {
+  EXPECT_TRUE(ShowListing(dialog)) << cp1252::FromQStringLossy(dialog.directory().absolutePath());
+  dialog.hide();
+  return QDialog::Rejected;
+}
+
+// The value of master.azienda as the program reads it.
+std::string Company(DbDatabase& db) {
+  DbTable master(&db, "master");
+  std::string company;
+  if (!master.SetIndex("codice") || !master.SeekEqual({"0"}) || !master.GetFieldText("azienda", company)) return "?";
+  return company;
+}
+
+// A database open in this process keeps its locks while a file dialog lists its folder (the
+// dialog reads none of its files), so that another program that opens the file meanwhile knows it
+// is not alone, and the edit committed afterwards is stored.
+TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
+  ScratchDir dir;
+  const std::string path = dir.Path("QUENDO.MDB");
+  MakeTimetableDatabase(path);
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
+  DbDatabase db(path);
+  ASSERT_TRUE(db.isOpen);
+  ASSERT_EQ(Company(db), "17");
+  const std::vector<std::string> sharedMemory = LocksHeld(path + "-shm"), file = LocksHeld(path);
+  ASSERT_NE(std::find(sharedMemory.begin(), sharedMemory.end(), "READ 128-128"), sharedMemory.end());
+  ASSERT_FALSE(file.empty());
+
+  FileDialog::SetShownRunner(ListThenCancel);
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  FileDialog::SetShownRunner({});
+  EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory);
+  EXPECT_EQ(LocksHeld(path), file);
+
+  // Another program reads the file; then the window stores an edit.
+  QProcess other;
+  other.start(QStringLiteral("sqlite3"),
+              {cp1252::ToQString(path), QStringLiteral("SELECT azienda FROM master; UPDATE master SET gruppo = 3;")});
+  ASSERT_TRUE(other.waitForFinished(30000));
+  EXPECT_EQ(other.readAllStandardOutput().trimmed(), "17");
+  {
+    NoticeLog notices;
+    DbBatch batch(&db);
+    DbTable master(&db, "master");
+    ASSERT_TRUE(master.SetIndex("codice") && master.SeekEqual({"0"}) && master.Edit() &&
+                master.SetFieldText("azienda", "18") && master.Update());
+    EXPECT_EQ(batch.Commit(), 1);
+    EXPECT_EQ(notices.Texts(), "");
+  }
+  EXPECT_EQ(Company(db), "18");
+  EXPECT_EQ(QueryFile(path, "SELECT azienda, gruppo FROM master"), "18|3\n");  // both programs' edits
+}
+
+// The list of the file dialog speaks Italian, as the program does: sizes and dates written by the
+// program's language whatever the system's, and the columns wide enough for their titles and texts
+// at the dialog's size.
+TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
+  ScratchDir dir;
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
+  WriteFileBytes(dir.Path("RT_CADEN.TXT"), std::string(1536, 'x'));
+  QFile listed(cp1252::ToQString(dir.Path("RT_CADEN.TXT")));
+  ASSERT_TRUE(listed.open(QIODevice::ReadWrite) &&
+              listed.setFileTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7)), QFileDevice::FileModificationTime));
+  listed.close();
+  const QLocale before;
+  ASSERT_TRUE(ui::InstallItalianTranslation(*qApp));
+  std::vector<std::string> seen;
+  FileDialog::SetShownRunner([&](QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    EXPECT_TRUE(ShowListing(dialog));
+    const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                                       QStringLiteral("RT_CADEN.TXT"));
+    if (named.size() != 1) return int(QDialog::Rejected);
+    const QModelIndex file = named.front();
+    for (int column = 0; column < 4; ++column)
+      seen.push_back(cp1252::FromQStringLossy(file.siblingAtColumn(column).data().toString()));
+    const QHeaderView& header = *view->header();
+    const QFontMetrics metrics(header.font());
+    int width = 0;
+    for (int column = 0; column < header.count(); ++column) {
+      const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
+      const int icon = column == 0 ? view->iconSize().width() : 0;
+      const int text = std::max(metrics.horizontalAdvance(title),
+                                icon + metrics.horizontalAdvance(file.siblingAtColumn(column).data().toString()));
+      EXPECT_GT(header.sectionSize(column), text) << cp1252::FromQStringLossy(title);
+      width += header.sectionSize(column);
+    }
+    EXPECT_LE(width, view->viewport()->width());
+    dialog.hide();
+    return int(QDialog::Rejected);
+  });
+  const QFont font = QApplication::font();
+  QFont larger = font;
+  larger.setPointSize(16);
+  QApplication::setFont(larger);
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  QApplication::setFont(font);
+  FileDialog::SetShownRunner({});
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  QLocale::setDefault(before);
+  EXPECT_EQ(seen, (std::vector<std::string>{"RT_CADEN.TXT", "1,50 KiB", "File TXT", "05/03/24 14:07"}));
 }
 
 // The result of reading a value, then the value (which starts as "prima").

@@ -5,9 +5,12 @@
 #include "db/DbSelect.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <fstream>
+#include <sstream>
 
 ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-XXXXXX")) {}
 
@@ -190,6 +193,23 @@ long DamageLeaf(const std::string& path, const std::string& tree, size_t index) 
   QFile::remove(cp1252::ToQString(path + "-wal"));
   QFile::remove(cp1252::ToQString(path + "-shm"));
   return pages[index].rows;
+}
+
+std::vector<std::string> LocksHeld(const std::string& path) {
+  struct stat info {};
+  if (stat(cp1252::ToUtf8(path).c_str(), &info) != 0) return {};
+  std::vector<std::string> held;
+  std::ifstream locks("/proc/locks");
+  const std::string pid = std::to_string(getpid()), inode = std::to_string(info.st_ino);
+  for (std::string line; std::getline(locks, line);) {
+    // "1: POSIX  ADVISORY  READ 1234 08:01:5678 128 128"
+    std::istringstream fields(line);
+    std::string number, kind, advisory, mode, owner, file, start, end;
+    if ((fields >> number >> kind >> advisory >> mode >> owner >> file >> start >> end) && owner == pid &&
+        file.substr(file.rfind(':') + 1) == inode)
+      held.push_back(mode + " " + start + "-" + end);
+  }
+  return held;
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value)

@@ -91,6 +91,10 @@ long DamageLeaf(const std::string& path, const std::string& tree, size_t index =
 // The first half (in whole pages) of a closed database file, as a copy cut short leaves it.
 std::string FirstHalfOf(const std::string& path);
 
+// The locks this process holds on a file, as the kernel lists them ("READ 128-128"): what a
+// connection of the engine keeps while it has the file open.
+std::vector<std::string> LocksHeld(const std::string& path);
+
 // Sets an environment variable for its lifetime, then puts back what was there before.
 class ScopedEnv {
  public:

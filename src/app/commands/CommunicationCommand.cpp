@@ -56,8 +56,6 @@ constexpr const char* kStopFlowDeclined =
     "corrispondenza tra ID Fermate Aziendali ed ID Fermate Regioanli\n\n"
     "Vuoi riprovare a salvare il Flusso di Ritorno ?";
 
-constexpr const char* kBaseCaption = "Generazione Base Dati Riferimento VUR-TXT v2";
-
 // The data error check in its consent mode: true when nothing blocks the communication. With
 // errors, the offer to save their report.
 bool NoBlockingErrors(MainFrame& frame) {
@@ -89,9 +87,9 @@ bool ChoosePath(const char* title, const std::string& defaultName, const char* r
 
 // The incremental communication's base: its model and number, or null after the messages.
 std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long& number) {
-  frame.ShowStatusBand("Recupero Base Dati Riferimento VUR-TXT v2");
   ui::FileDialog dialog(ui::FileDialog::Mode::Open, "Recupero Base Dati VUR-TXT v2", {}, kTextFilter, "TXT");
   if (dialog.DoModal() == ui::IDOK) {
+    frame.ShowStatusBand("Recupero Base Dati Riferimento VUR-TXT v2");  // the work, not the wait
     ShowBusy(true);
     FrameProgress progress(&frame);
     BaseReadResult read = ReadReferenceBase(dialog.Path(), company, &progress);
@@ -122,23 +120,21 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
     return;
   }
 
-  frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
-                             : "Generazione Comunicazione Incrementale VUR-TXT v2");
   // The files are chosen one by one, and written and put in place together once every one is
-  // chosen: a communication never stands without the files written with it.
+  // chosen: a communication never stands without the files written with it. The band shows the
+  // writing, not the dialogs' wait.
+  progress->End();
+  frame.Redraw();
   CommunicationPaths paths;
   if (!ChoosePath("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
                   nullptr, paths.communication))
     return;
-  frame.ShowStatusBand(kBaseCaption);
   if (ChoosePath("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number), kBaseDeclined,
-                 paths.base)) {
-    frame.ShowStatusBand(kBaseCaption);
-    if (ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, paths.tripFlow)) {
-      frame.ShowStatusBand(kBaseCaption);
-      ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, paths.stopFlow);
-    }
-  }
+                 paths.base) &&
+      ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, paths.tripFlow))
+    ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, paths.stopFlow);
+  frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
+                             : "Generazione Comunicazione Incrementale VUR-TXT v2");
   const CommunicationWriting writing =
       WriteCommunicationFiles(model, header, first, geo, paths, progress.get(), ExportFolderWatch());
   progress.reset();

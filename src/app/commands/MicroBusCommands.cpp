@@ -45,29 +45,32 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   if (const std::vector<std::string> longNames = RoutesWithLongNames(routes); !longNames.empty())
     return RouteFailure(LongNamesText(longNames));
 
-  progress.Begin("Acquisizione Cartografia Fermate");
+  // Each step's caption shows once its file is chosen: the band tells the work, not the wait.
   const int company = WorkingCompany(db);
   const std::string stopPath =
       AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Fermate (RT_NODI.SHP)", "RT_NODI");
   if (stopPath.empty()) return RouteFailure();
+  progress.Begin("Acquisizione Cartografia Fermate");
   MapStopTable stops;
   if (!ui::ShowOutcome(ReadMicroBusStops(stopPath, company, stops, &progress))) return RouteFailure();
 
-  progress.Begin("Acquisizione Cartografia Archi");
+  progress.End();
   const std::string arcPath =
       AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Archi di Microbus Map", "ARCHI");
   if (arcPath.empty()) return RouteFailure();
   ShowBusy(true);
+  progress.Begin("Acquisizione Cartografia Archi");
   MapArcTable arcs;
   if (!ui::ShowOutcome(ReadMicroBusArcs(arcPath, arcs, &progress))) return RouteFailure();
 
   RouteReport report;
   BuildRoutePolylines(routes, stops, arcs, report, &progress);
 
-  progress.Begin("Salvataggio Cartografia Percorsi");
+  progress.End();
   const std::string outPath =
       AskShapePath(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN");
   if (outPath.empty()) return RouteFailure();
+  progress.Begin("Salvataggio Cartografia Percorsi");
   const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), ExportFolderWatch(), &progress);
   if (!ui::ShowOutcome(writing)) return RouteFailure();
 

@@ -34,11 +34,14 @@ std::string AskOutput(const char* caption, const char* name) {
   return dialog.DoModal() == ui::IDOK ? dialog.Path() : std::string();
 }
 
-// The stations step of both commands; false, after its message, when the command must stop.
-bool ReadStations(MainFrame* frame, FrameProgress& progress, StationList& stations) {
+// The stations step of both commands, its caption shown once the file is chosen; false, after
+// its message, when the command must stop.
+bool ReadStations(MainFrame* frame, FrameProgress& progress, const char* caption, StationList& stations) {
   const int company = WorkingCompany(frame->Database());
+  progress.End();
   const std::string path = AskInput(kStationInputCaption, "RT_NODI");
   if (path.empty()) return false;
+  progress.Begin(caption);
   StationReading reading = ReadStationSet(path, company, &progress);
   if (!ui::ShowOutcome(reading)) return false;
   stations = std::move(reading.stations);
@@ -47,22 +50,23 @@ bool ReadStations(MainFrame* frame, FrameProgress& progress, StationList& statio
 
 bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
   StationList stations;
-  progress.Begin("Acquisizione Cartografia Stazioni");
-  if (!ReadStations(frame, progress, stations)) return false;
+  if (!ReadStations(frame, progress, "Acquisizione Cartografia Stazioni", stations)) return false;
 
-  progress.Begin("Acquisizione Cartografia Tratte");
+  progress.End();
   const std::string sectionsPath = AskInput(kSectionInputCaption, "TRATTE");
   if (sectionsPath.empty()) return false;
   ShowBusy(true);
+  progress.Begin("Acquisizione Cartografia Tratte");
   RailArcReading sections = ReadSectionSet(sectionsPath, &progress);
   if (!ui::ShowOutcome(sections)) return false;
 
   progress.Begin("Identificazione Archi Ferroviari");
   IdentifyRailArcs(sections.arcs, stations, &progress);
 
-  progress.Begin("Salvataggio Cartografia Archi Ferroviari");
+  progress.End();
   const std::string outputPath = AskOutput(kArcOutputCaption, "ARCHI_FS");
   if (outputPath.empty()) return false;
+  progress.Begin("Salvataggio Cartografia Archi Ferroviari");
   return ui::ShowOutcome(WriteRailArcSet(outputPath, sections.arcs, &progress, Now(), ExportFolderWatch()));
 }
 
@@ -70,7 +74,6 @@ bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
 
 void GenerateRailwayArcs(MainFrame* frame) {
   ShowBusy(true);
-  frame->ShowStatusBand("Estrazione Archi Ferroviari");
   bool done = false;
   {
     FrameProgress progress(frame);
@@ -88,23 +91,24 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, &progress);
 
   StationList stations;
-  progress.Begin("Acquisizione Cartografia Fermate");
-  if (!ReadStations(frame, progress, stations)) return false;
+  if (!ReadStations(frame, progress, "Acquisizione Cartografia Fermate", stations)) return false;
 
-  progress.Begin("Acquisizione Cartografia Archi");
+  progress.End();
   const std::string arcsPath = AskInput(kArcInputCaption, "ARCHI_FS");
   if (arcsPath.empty()) return false;
   ShowBusy(true);
+  progress.Begin("Acquisizione Cartografia Archi");
   const RailArcReading arcs = ReadArcSet(arcsPath, &progress);
   if (!ui::ShowOutcome(arcs)) return false;
 
   progress.Begin("Generazione Polilinee Percorsi");
   DrawItineraries(routes, stations, arcs.arcs, report, &progress);
 
-  progress.Begin("Salvataggio Cartografia Percorsi");
   const int company = WorkingCompany(db);
+  progress.End();
   const std::string outputPath = AskOutput(kItineraryOutputCaption, "RT_ITIN");
   if (outputPath.empty()) return false;
+  progress.Begin("Salvataggio Cartografia Percorsi");
   return ui::ShowOutcome(WriteItinerarySet(outputPath, routes, company, &progress, Now(), ExportFolderWatch()));
 }
 

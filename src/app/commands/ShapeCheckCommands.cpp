@@ -73,13 +73,13 @@ void ReduceMultiLineRoutes(MainFrame* frame) {
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
   }
-  frame->ShowStatusBand(kMultiLineStatus);
   ui::FileDialog output(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN", kShapeFilter,
                         "SHP");
   if (output.DoModal() != ui::IDOK) {
     ui::MessageBox(RoutesNotGeneratedText(), ui::MB_ICONSTOP);
     return;
   }
+  frame->ShowStatusBand(kMultiLineStatus);  // once the set is chosen: the band tells the work
   const RouteWriting writing = WriteReducedRoutes(output.Path(), reading.routes, Now(), &progress, ExportFolderWatch());
   const ClockTime now = Now();
   if (!ui::ShowOutcome(writing)) return;

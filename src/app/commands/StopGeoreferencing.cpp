@@ -20,13 +20,14 @@ constexpr const char* kGeoNotChosen =
 
 bool ChooseStopCoordinates(MainFrame& frame, int company, bool roundToCents, GeoStopList& list,
                            WorkProgress* progress) {
-  frame.ShowStatusBand(kGeoCaption);
+  if (progress) progress->End();
   ui::FileDialog dialog(ui::FileDialog::Mode::Open, kGeoCaption, "RT_NODI",
                         "ShapeFile (*.shp)|*.shp|Tutti i files (*.*)|*.*||", "SHP");
   if (dialog.DoModal() != ui::IDOK) {
     ui::MessageBox(kGeoNotChosen, ui::MB_ICONSTOP);
     return false;
   }
+  frame.ShowStatusBand(kGeoCaption);  // once the set is chosen: the band tells the work
   const GeoreferenceResult read = GeoreferenceStops(dialog.Path(), list, company, roundToCents, progress);
   if (!read.ok) list.Clear();
   return ui::ShowOutcome(read);

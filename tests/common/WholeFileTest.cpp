@@ -12,8 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <functional>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -46,43 +44,12 @@ TEST(WholeFile, WritesNewTemporariesAndClearsThoseOfKilledRuns) {
   ASSERT_TRUE(WriteWholeFile(folder + "/ERR_1.TXT", "ancora"));
   EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(held)));
   EXPECT_EQ(FileBytes(folder + "/ERR_1.TXT"), "ancora");
-}
-
-// Every writer sweeps the folder it writes into, a set of several files (an export) as a single
-// file does: the temporaries that killed runs left go, a running writer's and the user's stay.
-TEST(WholeFile, EveryWriterClearsTheTemporariesOfKilledRuns) {
-  const auto set = [](const std::string& folder) {
-    ExportFileSet files(folder, {"RT_A.TXT", "RT_B.TXT"});
-    for (const char* name : {"RT_A.TXT", "RT_B.TXT"}) {
-      if (!files.Begin(name)) return false;
-      files.WriteLine(name);
-      if (!files.Finish()) return false;
-    }
-    return files.Commit();
-  };
-  const struct {
-    const char* writer;
-    std::function<bool(const std::string&)> write;
-    const char* written;
-  } writers[] = {
-      {"one file", [](const std::string& folder) { return WriteWholeFile(folder + "/ERR_1.TXT", "nuovo"); },
-       "ERR_1.TXT\n"},
-      {"a set of two", set, "RT_A.TXT\nRT_B.TXT\n"},
-  };
-  for (const auto& w : writers) {
-    SCOPED_TRACE(w.writer);
-    ScratchDir dir;
-    const std::string folder = dir.Dir();
-    const int held = CreateHiddenTemporary(folder, "ERR_3.TXT");  // a print at work
-    ASSERT_GE(held, 0);
-    WriteFileBytes(folder + "/.stampa.pdf.quendo.part", "%PDF a metà");  // a killed print
-    for (const char* name : {".nascosto", "stampa.pdf.quendo.part", ".quendo.part", ".stampa.pdf.quendo"})
-      WriteFileBytes(folder + "/" + name, "dell'utente");
-    ASSERT_TRUE(w.write(folder));
-    EXPECT_EQ(Listing(folder), std::string(".ERR_3.TXT.quendo.part\n.nascosto\n.quendo.part\n.stampa.pdf.quendo\n") +
-                                   w.written + "stampa.pdf.quendo.part\n");
-    ::close(held);
-  }
+  // A set of several files (an export) sweeps its folder as well.
+  WriteFileBytes(folder + "/.stampa.pdf.quendo.part", "%PDF a metà");
+  ExportFileSet set(folder, {"RT_A.TXT", "RT_B.TXT"});
+  for (const char* name : {"RT_A.TXT", "RT_B.TXT"}) ASSERT_TRUE(set.Begin(name) && set.Finish());
+  ASSERT_TRUE(set.Commit());
+  EXPECT_EQ(Listing(folder), ".nascosto\nERR_1.TXT\nERR_4.TXT.part\nRT_A.TXT\nRT_B.TXT\nfuori\n");
 }
 
 // A file's name as the writer gives it: the program's own names are Windows-1252, a name the file

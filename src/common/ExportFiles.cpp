@@ -52,6 +52,13 @@ bool ExportFileSet::Begin(const std::string& fileName) {
     Fail(fileName);
     return false;
   }
+  if (begun_.empty()) {
+    // Before the set's first change to its folder, whatever writes it: the hidden temporaries
+    // that killed writers left there go.
+    std::string folder, name;
+    SplitNativePath(folder_.NativeOf(fileName), folder, name);
+    RemoveLeftTemporaries(folder);
+  }
   if (Journaled() && !journalWritten_ && !StartJournal()) {
     Fail(fileName);
     return false;

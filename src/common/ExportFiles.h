@@ -14,8 +14,8 @@
 // file needs no journal: its file is put in place by one rename.
 //
 // Every temporary is created new (common/NewFile): a file or a link found under its name is
-// removed, never written through. A set of one file writes a hidden temporary, and removes those
-// that killed runs left in its folder.
+// removed, never written through. A set of one file writes a hidden temporary. Every set, of one
+// file or several, first removes from its folder the hidden temporaries that killed runs left.
 //
 // The folder watch (FolderWatch) is told the journal's key before a set begins to change its
 // folder, and an empty key once the folder holds one whole set again; a folder left not whole (a

@@ -62,10 +62,9 @@ std::string HiddenTemporaryOf(const std::string& nativeFolder, const std::string
 }
 
 int CreateHiddenTemporary(const std::string& nativeFolder, const std::string& nativeName) {
-  // What killed runs left goes first; a temporary still there under this name is then held by a
-  // writer at work on the same file (another user, another copy of the program): it is neither
-  // removed nor shared, and this write fails instead.
-  RemoveLeftTemporaries(nativeFolder);
+  // The folder was swept of what killed runs left: a temporary still there under this name is
+  // held by a writer at work on the same file (another user, another copy of the program): it is
+  // neither removed nor shared, and this write fails instead.
   const int fd = ::open(HiddenTemporaryOf(nativeFolder, nativeName).c_str(),
                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return -1;

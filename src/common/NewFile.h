@@ -27,14 +27,16 @@ void SyncFolder(const std::string& nativeFolder);
 std::string HiddenTemporaryOf(const std::string& nativeFolder, const std::string& nativeName);
 
 // Creates the hidden temporary of a single file, new (O_EXCL, no link followed), and holds it
-// locked until closed; first removes whatever hidden temporaries of earlier runs are left in the
-// folder. One still there is another writer's at work on the same file: -1, as on any failure.
+// locked until closed. One still there is another writer's at work on the same file (the folder
+// was swept first, RemoveLeftTemporaries): -1, as on any failure.
 int CreateHiddenTemporary(const std::string& nativeFolder, const std::string& nativeName);
 // True when `nativePath` still names the file open as `fd`: checked before a temporary is renamed
 // into place, so that a temporary another writer put under the same name is never taken for ours.
 bool StillNamed(int fd, const std::string& nativePath);
 
-// Removes the hidden temporaries that no running writer holds: what killed runs left.
+// The sweep every writer makes of a folder before writing into it (ExportFileSet::Begin, whatever
+// the set): removes the hidden temporaries (".NAME.quendo.part", that pattern only) that no
+// running writer holds, what killed prints, reports and exports left.
 void RemoveLeftTemporaries(const std::string& nativeFolder);
 
 // Splits a native path into its folder ("." for a bare name, "/" at the root) and its name.

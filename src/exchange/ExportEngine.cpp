@@ -653,8 +653,8 @@ ExportResult ExportRun::Export() {
     files_.Abort();
     ExportResult failed;
     failed.failedPath = files_.FailedPath();
+    // Only the failure is told: no file was written, so there are no results to give.
     failed.Tell(CannotCreateText(failed.failedPath), NoticeIcon::Exclamation, kExportCaption);
-    failed.Inform(ExportResultText(failed));
     return failed;
   }
   result_.written = files_.Written();

@@ -165,17 +165,17 @@ std::string ExportRecord::MisfitText(const Misfit& m) {
       return Format(
           "il campo %s (%s) contiene il carattere di controllo 0x%02X in posizione %d del testo,\n"
           "mentre il tracciato regionale ammette nei testi solo caratteri stampabili.",
-          name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position);
+          name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position + 1);
     case MisfitKind::Lost:
       if (m.lost == U'\uFFFD')
         return Format(
             "il campo %s (%s) contiene in posizione %d del testo dei byte che non formano un carattere,\n"
             "mentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.",
-            name, label, m.position);
+            name, label, m.position + 1);
       return Format(
           "il campo %s (%s) contiene il carattere U+%04X in posizione %d del testo,\n"
           "mentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.",
-          name, label, static_cast<unsigned>(m.lost), m.position);
+          name, label, static_cast<unsigned>(m.lost), m.position + 1);
     case MisfitKind::None: break;
   }
   return {};

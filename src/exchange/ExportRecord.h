@@ -62,7 +62,7 @@ class ExportRecord {
     // As the database gave it: the number, or the date's display text; for a control byte, the
     // byte alone.
     std::string value;
-    int position = 0;   // of a control byte or a lost character, in the text (from 0)
+    int position = 0;   // of a control byte or a lost character, in the text (from 0; said from 1)
     char32_t lost = 0;  // the character that Windows-1252 lacks (U+FFFD: bytes that are no UTF-8)
   };
   bool HasMisfit() const { return misfit_.kind != MisfitKind::None; }

@@ -301,7 +301,7 @@ void ImportEngine::CheckFields(int lineNo, std::string_view line) {
       if (const size_t at = FindControlByte(bytes); at != std::string_view::npos)
         Fault(lineNo, f.offset, kControl,
               Format("il campo %s (%s) contiene il carattere di controllo %s in posizione %d", f.name, f.label,
-                     ShownByte(bytes[at]).c_str(), f.offset + static_cast<int>(at)));
+                     ShownByte(bytes[at]).c_str(), f.offset + static_cast<int>(at) + 1));  // counted from 1
     }
   }
 }

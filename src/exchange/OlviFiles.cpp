@@ -1,5 +1,6 @@
 #include "exchange/OlviFiles.h"
 
+#include <algorithm>
 #include <charconv>
 
 const char* const kOlviStopsHeading = "Azienda\tFermata\tDenominazione\tUbicazione";
@@ -32,6 +33,10 @@ void AppendOlviStopLine(std::string& out, int company, std::string_view code, st
   AppendField(out, code);
   AppendField(out, name);
   AppendField(out, place);
+}
+
+size_t OlviFieldCount(std::string_view line) {
+  return static_cast<size_t>(std::count(line.begin(), line.end(), '\t')) + 1;
 }
 
 bool ReadOlviStopLine(std::string_view line, OlviStopLine& out) {

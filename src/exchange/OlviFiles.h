@@ -16,6 +16,11 @@ extern const char* const kOlviStopsHeading;
 // The widths the stop rows keep (`detcor`): a longer text cannot be stored.
 constexpr size_t kOlviStopCodeWidth = 10;
 constexpr size_t kOlviStopTextWidth = 40;
+// The fields of every line the export writes, the heading's among them.
+constexpr size_t kOlviStopFields = 4;
+
+// The fields of a line: its tabs plus one.
+size_t OlviFieldCount(std::string_view line);
 
 // Appends one stop line (no line end): company, code, name, location.
 void AppendOlviStopLine(std::string& out, int company, std::string_view code, std::string_view name,

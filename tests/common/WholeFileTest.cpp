@@ -44,6 +44,12 @@ TEST(WholeFile, WritesNewTemporariesAndClearsThoseOfKilledRuns) {
   ASSERT_TRUE(WriteWholeFile(folder + "/ERR_1.TXT", "ancora"));
   EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(held)));
   EXPECT_EQ(FileBytes(folder + "/ERR_1.TXT"), "ancora");
+  // A set of several files (an export) sweeps its folder as well.
+  WriteFileBytes(folder + "/.stampa.pdf.quendo.part", "%PDF a metà");
+  ExportFileSet set(folder, {"RT_A.TXT", "RT_B.TXT"});
+  for (const char* name : {"RT_A.TXT", "RT_B.TXT"}) ASSERT_TRUE(set.Begin(name) && set.Finish());
+  ASSERT_TRUE(set.Commit());
+  EXPECT_EQ(Listing(folder), ".nascosto\nERR_1.TXT\nERR_4.TXT.part\nRT_A.TXT\nRT_B.TXT\nfuori\n");
 }
 
 // A file's name as the writer gives it: the program's own names are Windows-1252, a name the file

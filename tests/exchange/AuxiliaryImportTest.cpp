@@ -260,8 +260,9 @@ TEST_F(Chains, PairsAppliedAndLinesRefused) {
     Strings messages;
     std::string links;
   } cases[] = {
-      // One line of another company, one good: the message, then the pair counted twice.
-      {"", {"0018000003000004", "0017000001000002"}, {format, count(2)}, "1||2\n2|1|\n3||\n4||\n"},
+      // One line of another company, or one malformed, among good ones: the message, nothing applied.
+      {"", {"0018000003000004", "0017000001000002"}, {format}, unchanged},
+      {"", {"0017000001000002", "0017000003000004", "001700000400001"}, {format}, unchanged},
       {"", {"0017000003000004", "0017000004000001"}, {count(4)}, "1|4|\n2||\n3||4\n4|3|1\n"},
       {"", {"0017     1     2"}, {count(2)}, "1||2\n2|1|\n3||\n4||\n"},
       {"", {"0017000001000002", "0017000001000002"}, {count(4)}, "1||2\n2|1|\n3||\n4||\n"},
@@ -295,11 +296,11 @@ TEST_F(Chains, PairsAppliedAndLinesRefused) {
                 "riga 3: la corsa 3 ha più di una corsa precedente nel file"),
         count(2)},
        "1||\n2||4\n3||\n4|2|\n"},
-      {"", {"0018000001000002"}, {format, none}, unchanged},
-      {"", {"00170000010000x2"}, {format, none}, unchanged},  // no number: never trip 0
-      {"", {"x017000001000002"}, {format, none}, unchanged},
-      {"", {"001700000100002"}, {format, none}, unchanged},
-      {"", {"00170000010000020"}, {format, none}, unchanged},
+      {"", {"0018000001000002"}, {format}, unchanged},
+      {"", {"00170000010000x2"}, {format}, unchanged},  // no number: never trip 0
+      {"", {"x017000001000002"}, {format}, unchanged},
+      {"", {"001700000100002"}, {format}, unchanged},
+      {"", {"00170000010000020"}, {format}, unchanged},
       {"", {}, {none}, unchanged},
   };
   for (const Case& c : cases) {
@@ -333,7 +334,7 @@ TEST_F(AuxiliaryImport, WithoutMasterOrFileNothingChanges) {
   }
   RunSql(path, "DELETE FROM master");
   const std::string master = Stop(kNoWorkingCompanyText);
-  EXPECT_EQ(Messages(Run(RunChainImport, chain)), (Strings{master, Stop(kChainFormatText), Stop(kNoChainText)}));
+  EXPECT_EQ(Messages(Run(RunChainImport, chain)), (Strings{master, Stop(kChainFormatText)}));
   EXPECT_EQ(Messages(Run(RunRegionalCodesImport, idreg)), (Strings{master, Stop(kIdRegFormatText)}));
   EXPECT_EQ(Messages(Run(RunNormalisedStopsImport, stops)),
             (Strings{Stop(std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText),
@@ -366,7 +367,7 @@ TEST_F(AuxiliaryImport, ABatchTheDatabaseDoesNotTakeIsNotDone) {
 TEST_F(AuxiliaryImport, APassOfTheBarOverTheListButNoneForTheRegionalNumbers) {
   const std::string chain = dir.Path("RT_CHAIN.TXT"), idreg = dir.Path("RT_IDREG.TXT"),
                     stops = dir.Path(kNormalStopsName);
-  WriteLines(chain, {"0017000001000002", "0017000002000003", "0018000003000004"});
+  WriteLines(chain, {"0017000001000002", "0017000002000003", "0017000003000099"});  // the last refused
   WriteLines(idreg, {"0017000001000001L1        AP1                  0000125007300805",
                      "0017000099000001L1        AP1                  0000125007300805"});
   WriteLines(stops, {kNormalStopsHeader, "17\tF02\tBivio Olivola\t\t045001\tAulla", "17\tF01\tA\t\t1\tB"});

@@ -320,31 +320,31 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
   } cases[] = {
       {"UPDATE detcor SET denom = 'Bivio Oliv' || char(0x159) || 'la' WHERE id = 4 AND sub = 2",
        "ATTENZIONE: corsa 4, fermata 2:\nil campo denom (denominazione fermata) contiene il carattere U+0159 in "
-       "posizione 10 del testo" +
+       "posizione 11 del testo" +
            rule},
       {"UPDATE detcor SET fermata = 'F' || char(9) || '3' WHERE id = 3 AND sub = 1",
        "ATTENZIONE: corsa 3, fermata 1:\nil campo fermata (codice fermata) contiene il carattere di controllo 0x09 "
-       "in posizione 1 del testo" +
+       "in posizione 2 del testo" +
            printable},
       {"UPDATE detcor SET ubicaz = CAST(X'5669612052FF6D61' AS TEXT) WHERE id = 1 AND sub = 3",
-       "ATTENZIONE: corsa 1, fermata 3:\nil campo ubicaz (ubicazione fermata) contiene in posizione 5 del testo dei "
+       "ATTENZIONE: corsa 1, fermata 3:\nil campo ubicaz (ubicazione fermata) contiene in posizione 6 del testo dei "
        "byte che non formano un carattere" +
            rule},
       {"UPDATE tescor SET denom = 'Citt' || char(0x1EA1) || ' - Aulla' WHERE id = 3",
-       "ATTENZIONE: corsa 3:\nil campo denom (descrittore) contiene il carattere U+1EA1 in posizione 4 del testo" +
+       "ATTENZIONE: corsa 3:\nil campo denom (descrittore) contiene il carattere U+1EA1 in posizione 5 del testo" +
            rule},
       {"UPDATE tescor SET codlinea = 'L2' || char(10) WHERE id = 4",
        "ATTENZIONE: corsa 4:\nil campo codlinea (codice linea) contiene il carattere di controllo 0x0A in posizione "
-       "2 del testo" +
+       "3 del testo" +
            printable},
       {"UPDATE tescor SET codcorsa = char(0x1F68C) WHERE id = 2",
-       "ATTENZIONE: corsa 2:\nil campo codcorsa (codice corsa) contiene il carattere U+1F68C in posizione 0 del "
+       "ATTENZIONE: corsa 2:\nil campo codcorsa (codice corsa) contiene il carattere U+1F68C in posizione 1 del "
        "testo" +
            rule},
       {"UPDATE tescor SET verso = char(0x2192) WHERE id = 1",
-       "ATTENZIONE: corsa 1:\nil campo verso (verso) contiene il carattere U+2192 in posizione 0 del testo" + rule},
+       "ATTENZIONE: corsa 1:\nil campo verso (verso) contiene il carattere U+2192 in posizione 1 del testo" + rule},
       {"UPDATE tescor SET mezzo = char(0x3A9) WHERE id = 3",
-       "ATTENZIONE: corsa 3:\nil campo mezzo (mezzo di trasporto) contiene il carattere U+03A9 in posizione 0 del "
+       "ATTENZIONE: corsa 3:\nil campo mezzo (mezzo di trasporto) contiene il carattere U+03A9 in posizione 1 del "
        "testo" +
            rule},
   };
@@ -366,7 +366,7 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
   RunSql(path, "UPDATE master SET resple = 'Mario Ross' || char(0x12B)");
   DbDatabase db(path);
   EXPECT_EQ(ReadCommunicationHeader(&db, 'B', true).Failure(),
-            "ATTENZIONE: dati generali:\nil campo resple (responsabile) contiene il carattere U+012B in posizione 10 "
+            "ATTENZIONE: dati generali:\nil campo resple (responsabile) contiene il carattere U+012B in posizione 11 "
             "del testo" +
                 rule);
 }

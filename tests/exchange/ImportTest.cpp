@@ -194,17 +194,17 @@ const FaultCase kCases[] = {
        {Put(0, 40, "Aulla\tStazione\t"), Put(0, 80, "Piazza\x01" + std::string(33, ' ')), Put(1, 80, "\t")})
         .Is(kBlocking, Blocking(kControlTexts),
             "Riga 1 offset 40: il campo denom (denominazione fermata) contiene il carattere di controllo 0x09 in "
-            "posizione 45\r\n"
+            "posizione 46\r\n"
             "Riga 1 offset 80: il campo ubicaz (ubicazione fermata) contiene il carattere di controllo 0x01 in "
-            "posizione 86\r\n"
+            "posizione 87\r\n"
             "Riga 2 offset 80: il campo ubicaz (ubicazione fermata) contiene il carattere di controllo 0x09 in "
-            "posizione 80\r\n"),
+            "posizione 81\r\n"),
     On("NulsInATripCodeAndName", K::TripHeads, {Put(0, 11, std::string(2, '\0')), Put(0, 114, std::string(1, '\0'))})
         .Is(kBlocking, Blocking(kControlTexts),
             "Riga 1 offset 10: il campo codcorsa (codice corsa) contiene il carattere di controllo 0x00 in posizione "
-            "11\r\n"
+            "12\r\n"
             "Riga 1 offset 109: il campo denom (descrittore) contiene il carattere di controllo 0x00 in posizione "
-            "114\r\n"),
+            "115\r\n"),
     // A number may have leading blanks: the right-aligned form of the same value.
     On("NumberWithLeadingBlanks", K::TripDetails, {Put(1, 120, "    5000")})
         .Is(kClean, "", "", "5000\n", "SELECT dist FROM detcor WHERE id = 1 AND sub = 2"),
@@ -558,7 +558,7 @@ std::vector<FaultCase> FieldRuleCases() {
       // Inside the text, where there is room: the fault names the field and where the byte stands.
       const size_t at = f.at + (f.width > 1 ? 1 : 0);
       const std::string fault = std::string("il campo ") + f.name + " (" + f.label + ") contiene il carattere di " +
-                                "controllo " + Hex(byte) + " in posizione " + std::to_string(at);
+                                "controllo " + Hex(byte) + " in posizione " + std::to_string(at + 1);  // counted from 1
       cases.push_back(On(name(f.kind, f.name, Hex(byte)), f.kind, {Put(0, at, std::string(1, static_cast<char>(byte)))})
                           .Is(kBlocking, BlockingOf(f.kind, kControlTexts), Fault(f.at, fault),
                               f.kind == K::Protocol ? "17|NULL|NULL\n" : "0\n",

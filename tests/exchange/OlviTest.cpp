@@ -256,7 +256,7 @@ TEST_F(OlviFiles, TheHeadingIsNoStopWithCompanyZero) {
   RunSql(db, "UPDATE master SET azienda = 0;" +
                  OlviStopSql(5, 2, "'Fermata'", "'Capolinea'", "'Piazzale'", 900));  // a stop coded as the heading
   const std::string path = dir.Path("f.txt");
-  WriteLines(path, {kOlviStopsHeading, "0\tF3\tOspedale Nuovo"});
+  WriteLines(path, {kOlviStopsHeading, "0\tF3\tOspedale Nuovo\t"});
   const AuxiliaryImportResult r = Import(path);
   EXPECT_EQ(Last(r), "Sono stati modificati 1 dettagli orari");
   EXPECT_EQ(QueryLines(db,
@@ -298,7 +298,15 @@ TEST_F(OlviFiles, ALineThatCannotBeStoredRefusesTheWholeFile) {
       {"17\tF3\t" + forty + "n\tLuogo", "alla riga 3 la denominazione supera i 40 caratteri"},
       {"17\tF3\tNome\t" + forty + "u", "alla riga 3 l'ubicazione supera i 40 caratteri"},
       {"17\tF3\t   \tLuogo", "alla riga 3 manca la denominazione della fermata"},
-      {"17\tF3", "alla riga 3 manca la denominazione della fermata"},
+      {"17\tF3\t\t", "alla riga 3 manca la denominazione della fermata"},
+      // Lines the export could not have written, whatever their company.
+      {"17\tF3", "alla riga 3 i campi sono 2 invece di 4"},
+      {"17\tF3\tMal\tverne\tLuogo", "alla riga 3 i campi sono 5 invece di 4"},
+      {"18\tF3\tMal\tverne\tLuogo", "alla riga 3 i campi sono 5 invece di 4"},
+      {"", "alla riga 3 i campi sono 1 invece di 4"},
+      {"17a\tF3\tNome\tLuogo", "alla riga 3 il codice dell'azienda non è un numero"},
+      {"18\tF3\t" + forty + "n\tLuogo", "alla riga 3 la denominazione supera i 40 caratteri"},
+      {"17\tF3\t" + std::string(70000, 'n') + "\tLuogo", "la riga 3 supera i 65536 caratteri"},
       // Control characters: a NUL byte would cut the text short where the database keeps it.
       {std::string("17\tF3\t\0-\tLuogo", 14), "alla riga 3 la denominazione contiene un carattere di controllo"},
       {std::string("17\tF3\tPi\0zza\tLuogo", 18), "alla riga 3 la denominazione contiene un carattere di controllo"},

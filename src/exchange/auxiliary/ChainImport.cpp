@@ -76,18 +76,20 @@ std::string RefusedText(const std::vector<std::string>& refused) {
 AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
   AuxiliaryImportResult result;
   std::vector<Chain> chains;
+  // The whole file is read first: a line that is no pair of the working company changes nothing.
   bool illegal = false;
   const auto take = [&](long number, const std::string& line, const std::optional<int>& company) {
     Chain chain;
     chain.line = number;
-    if (ReadChain(line, company, chain))
-      chains.push_back(chain);
-    else
-      illegal = true;
-    return true;
+    illegal = !ReadChain(line, company, chain);
+    if (!illegal) chains.push_back(chain);
+    return !illegal;
   };
   if (!ForEachAuxiliaryLine(o, kNoWorkingCompanyText, result, take)) return result;
-  if (illegal) result.Tell(kChainFormatText, NoticeIcon::Stop);
+  if (illegal) {
+    result.Tell(kChainFormatText, NoticeIcon::Stop);
+    return result;
+  }
   if (chains.empty()) {
     result.Tell(kNoChainText, NoticeIcon::Stop);
     return result;

@@ -13,8 +13,8 @@ constexpr const char* kNoChainText =
     "Il file proposto non contiene neppure una Concatenazione Corse\n"
     "riferibile all'Azienda di Lavoro !!!";
 
-// A line of another length, of another company or whose numbers are not numbers is skipped and
-// said once (kChainFormatText). A pair that chains a trip to itself, names a trip that is not
+// A line of another length, of another company or whose numbers are not numbers refuses the
+// whole file (kChainFormatText): nothing is applied. A pair that chains a trip to itself, names a trip that is not
 // there, or contradicts another line (a trip with two following or two preceding trips) is
 // refused, the lines listed in one message; the others are applied in file order, every row
 // written counted.

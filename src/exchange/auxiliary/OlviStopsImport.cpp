@@ -3,6 +3,7 @@
 #include "common/Formatters.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "exchange/ExchangeText.h"
 #include "exchange/OlviFiles.h"
 
 #include <algorithm>
@@ -14,13 +15,30 @@ struct StopNode {
   std::string code, name, place;
 };
 
-// The fault of a line of the working company that cannot be stored as it is; empty when none.
-std::string LineFault(long lineNumber, const StopNode& node) {
+// The refusal of the file for `why` (the line and its fault).
+std::string Refused(const std::string& why) {
+  return "Il file proposto non può essere importato:\n" + why + ".\n\nNessun dettaglio orario è stato modificato.";
+}
+
+// The fault of a line the export could not have written, whatever its company: longer than the
+// reader keeps, not of the heading's four fields, or neither the heading nor a line whose company
+// is a number. Empty when none; `fields` then holds the stop, unless `heading`.
+std::string FormFault(long lineNumber, const std::string& line, OlviStopLine& fields, bool& heading) {
+  // A line too long for the reader stands as a line feed (ReadAllLines).
+  if (line == "\n") return Refused(Format("la riga %ld supera i %zu caratteri", lineNumber, ExchangeReader::kMaxKept));
+  if (const size_t count = OlviFieldCount(line); count != kOlviStopFields)
+    return Refused(Format("alla riga %ld i campi sono %zu invece di %zu", lineNumber, count, kOlviStopFields));
+  heading = line == kOlviStopsHeading;
+  if (!heading && !ReadOlviStopLine(line, fields))
+    return Refused(Format("alla riga %ld il codice dell'azienda non è un numero", lineNumber));
+  return {};
+}
+
+// The fault of a stop line whose texts cannot be stored as they are (of the working company,
+// `own`, also an empty name); empty when none.
+std::string LineFault(long lineNumber, const StopNode& node, bool own) {
   const auto tooLong = [&](const char* what, size_t width) {
-    return Format(
-        "Il file proposto non può essere importato:\nalla riga %ld %s supera i %zu caratteri.\n\n"
-        "Nessun dettaglio orario è stato modificato.",
-        lineNumber, what, width);
+    return Refused(Format("alla riga %ld %s supera i %zu caratteri", lineNumber, what, width));
   };
   // The database keeps texts up to their first NUL byte: a name "\0..." would be stored empty.
   const auto control = [&](const char* what, const std::string& text) {
@@ -28,10 +46,7 @@ std::string LineFault(long lineNumber, const StopNode& node) {
       const auto byte = static_cast<unsigned char>(c);
       return byte < 0x20 || byte == 0x7f;
     });
-    return found ? Format(
-                       "Il file proposto non può essere importato:\nalla riga %ld %s contiene un carattere di "
-                       "controllo.\n\nNessun dettaglio orario è stato modificato.",
-                       lineNumber, what)
+    return found ? Refused(Format("alla riga %ld %s contiene un carattere di controllo", lineNumber, what))
                  : std::string();
   };
   for (const auto& [what, text] : {std::pair<const char*, const std::string&>{"il codice della fermata", node.code},
@@ -42,11 +57,8 @@ std::string LineFault(long lineNumber, const StopNode& node) {
   if (node.code.size() > kOlviStopCodeWidth) return tooLong("il codice della fermata", kOlviStopCodeWidth);
   if (node.name.size() > kOlviStopTextWidth) return tooLong("la denominazione", kOlviStopTextWidth);
   if (node.place.size() > kOlviStopTextWidth) return tooLong("l'ubicazione", kOlviStopTextWidth);
-  if (node.name.empty())
-    return Format(
-        "Il file proposto non può essere importato:\nalla riga %ld manca la denominazione della fermata.\n\n"
-        "Nessun dettaglio orario è stato modificato.",
-        lineNumber);
+  if (own && node.name.empty())
+    return Refused(Format("alla riga %ld manca la denominazione della fermata", lineNumber));
   return {};
 }
 
@@ -57,16 +69,19 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
   std::vector<StopNode> nodes;
   bool faulty = false;  // a line that cannot be stored: nothing is
   const auto take = [&](long number, const std::string& line, const std::optional<int>& company) {
+    // Every line is checked, whatever its company: the file is refused whole or taken.
     OlviStopLine fields;
-    if (!company || !ReadOlviStopLine(line, fields) || fields.company != *company) return true;
-    StopNode node{std::string(WithoutTrailingBlanks(fields.code)), std::string(WithoutTrailingBlanks(fields.name)),
-                  std::string(WithoutTrailingBlanks(fields.place))};
-    const std::string fault = LineFault(number, node);
+    bool heading = false;
+    std::string fault = FormFault(number, line, fields, heading);
+    if (fault.empty() && !heading) {
+      StopNode node{std::string(WithoutTrailingBlanks(fields.code)), std::string(WithoutTrailingBlanks(fields.name)),
+                    std::string(WithoutTrailingBlanks(fields.place))};
+      const bool own = company && fields.company == *company;
+      fault = LineFault(number, node, own);
+      if (fault.empty() && own) nodes.push_back(std::move(node));
+    }
     faulty = !fault.empty();
-    if (faulty)
-      result.Tell(fault, NoticeIcon::Stop);
-    else
-      nodes.push_back(std::move(node));
+    if (faulty) result.Tell(fault, NoticeIcon::Stop);
     return !faulty;
   };
   if (!ForEachAuxiliaryLine(o, kNoWorkingCompanyText, result, take) || faulty) return result;

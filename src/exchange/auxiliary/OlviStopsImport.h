@@ -4,12 +4,12 @@
 // location. The whole file is read and checked before anything changes; the codes are bound as
 // parameters, so a text holding quotes matches itself.
 //
-// A line whose company field is not a number (the heading among them) is no stop; a line of
-// another company is passed over. Fields missing at the end of a short line are empty. A line of
-// the working company whose code, name or location does not fit its field (10, 40, 40 characters,
-// trailing blanks not counted), whose name is empty, or whose code, name or location holds a
-// control character (a NUL byte among them, which the database would cut the text at), refuses
-// the import: nothing is changed.
+// The file is checked against what the export writes: every line, whatever its company, is the
+// heading or a stop line of the heading's four fields whose company is a number, its code, name
+// and location fitting their fields (10, 40, 40 characters, trailing blanks not counted) without a
+// control character (a NUL byte among them, which the database would cut the text at). A line
+// that is not, one too long for the reader among them, or a line of the working company without a
+// name, refuses the import: nothing is changed. A line of another company is then passed over.
 
 #include "exchange/auxiliary/AuxiliaryImport.h"
 

@@ -20,7 +20,7 @@ enum class OlviRefusal {
   MissingCode,    // a stop (route) whose code is empty or blank
   DuplicateCode,  // one code with two names or locations (two names)
   ReadFailed,     // the database could not be read (the database layer has said why)
-  LostText,       // a text with a character that Windows-1252 lacks, which the file would show as '?'
+  LostText,       // a text the file cannot carry: a character Windows-1252 lacks (shown as '?'), a control byte
 };
 
 // Done when the file was not refused (and, by ExportOlviFile, written). A refusal is told (stop

@@ -118,10 +118,10 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
   const std::pair<const char*, std::string> cases[] = {
       {"DELETE FROM master;", kContractExportNoMaster},
       {"UPDATE tescor SET codcorsa = char(0x141) || '9' WHERE id = 9;",
-       "ATTENZIONE: corsa 9:\nil campo codcorsa (codice corsa) contiene il carattere U+0141 in posizione 0 del testo" +
+       "ATTENZIONE: corsa 9:\nil campo codcorsa (codice corsa) contiene il carattere U+0141 in posizione 1 del testo" +
            outside},
       {"UPDATE tescor SET codlinea = 'L' || char(0x15A) WHERE id = 2;",
-       "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+015A in posizione 1 del testo" +
+       "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+015A in posizione 2 del testo" +
            outside},
   };
   for (const auto& [sql, refusal] : cases) {

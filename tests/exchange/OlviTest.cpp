@@ -78,6 +78,10 @@ const std::string kOutsideTheCodePage =
     ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.\n\n"
     "Nessun file è stato scritto: correggere il dato prima di esportare.";
 
+const std::string kControlRule =
+    " del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.\n\n"
+    "Nessun file è stato scritto: correggere il dato prima di esportare.";
+
 struct Refusal {
   const char* name;
   OlviFile file;
@@ -125,26 +129,32 @@ const Refusal kRefusals[] = {
      "WHERE fermata = 'F3';",
      OlviRefusal::LostText,
      "ATTENZIONE: corsa 3, fermata 2:\nil campo denom "
-     "(denominazione fermata) contiene il carattere U+0141 in posizione 0 del testo" +
+     "(denominazione fermata) contiene il carattere U+0141 in posizione 1 del testo" +
          kOutsideTheCodePage},
     {"StopPlaceOutsideTheCodePage", OlviFile::Stops,
      "UPDATE detcor SET ubicaz = 'Centro ' || char(0x15A) "
      "WHERE fermata = 'F1';",
      OlviRefusal::LostText,
      "ATTENZIONE: corsa 1, fermata 1:\nil campo ubicaz "
-     "(ubicazione fermata) contiene il carattere U+015A in posizione 7 del testo" +
+     "(ubicazione fermata) contiene il carattere U+015A in posizione 8 del testo" +
          kOutsideTheCodePage},
+    // A TAB in a name would split the line where the stop import reads its fields.
+    {"StopNameWithATab", OlviFile::Stops, "UPDATE detcor SET denom = 'Mal' || char(9) || 'verne' WHERE fermata = 'F3';",
+     OlviRefusal::LostText,
+     "ATTENZIONE: corsa 3, fermata 2:\nil campo denom (denominazione fermata) contiene il carattere di controllo 0x09 "
+     "in posizione 4" +
+         kControlRule},
     {"RouteCodeOutsideTheCodePage", OlviFile::Routes, "UPDATE tescor SET codperc = char(0x141) || '2' WHERE id = 4;",
      OlviRefusal::LostText,
      "ATTENZIONE: corsa 4:\nil campo codperc (codice percorso) contiene il carattere U+0141 "
-     "in posizione 0 del testo" +
+     "in posizione 1 del testo" +
          kOutsideTheCodePage},
     {"RouteStopOutsideTheCodePage", OlviFile::Routes,
      "UPDATE detcor SET fermata = char(0x15A) || '2' WHERE id = 2 "
      "AND sub = 2;",
      OlviRefusal::LostText,
      "ATTENZIONE: corsa 2, fermata 2:\nil campo fermata (codice fermata) "
-     "contiene il carattere U+015A in posizione 0 del testo" +
+     "contiene il carattere U+015A in posizione 1 del testo" +
          kOutsideTheCodePage},
 };
 

@@ -122,6 +122,24 @@ std::string ShortRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
   return dir.Path("ITIN.SHP");
 }
 
+// The clean-up's own output of six routes, A, B and C drawn as lines: X's last line and Y's one
+// line are a repeated point and N has none, so the three are left out and named.
+std::string CleanedRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
+  MakeShapeSet(
+      WriteCsv(dir, "in", "WKT,AZIENDA,COD_PERC,DESCR", "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"",
+               {"\"MULTILINESTRING ((0 0,1 1),(2 2,3 3))\",36,A,Uno", "\"MULTILINESTRING ((0 0,1 1),(2 2,2 2))\",36,X,",
+                "\"LINESTRING (5 5,5 5)\",36,Y,Ypsilon", ",36,N,Nulla", "\"LINESTRING (5 5,6 6)\",36,B,Due",
+                "\"LINESTRING (7 7,6 6)\",36,C,Tre"}),
+      dir.Path("in.shp"));
+  const RouteWriting w = WriteReducedRoutes(dir.Path("ITIN.SHP"),
+                                            ReadMultiLineRoutes(dir.Path("in.shp"), nullptr).routes, kToday, nullptr);
+  EXPECT_EQ(w.Texts(),
+            "ATTENZIONE: 3 percorsi non hanno una linea di almeno due punti\ne non sono stati scritti in "
+            "RT_ITIN.SHP:\n\nl'entità 1 [X - ]\nl'entità 2 [Y - Ypsilon]\nl'entità 3 [N - Nulla]\n\n" +
+                RoutesGeneratedText());
+  return dir.Path("ITIN.SHP");
+}
+
 const std::string kNotToBeSent =
     "Lo Shape File indicato risulta totalmente inutilizzabile\ne non deve essere inoltrato all'Osservatorio Traporti.";
 std::string Damaged(const std::string& file, const std::string& reason) {
@@ -182,7 +200,8 @@ INSTANTIATE_TEST_SUITE_P(
                   [](std::string&, std::string& shx) { Put(shx, 108, 50, 'B'), Put(shx, 116, 50, 'B'); }, "NODI.SHX",
                   "Le voci 0 e 1 dell'indice indicano lo stesso record o record sovrapposti."},
         CheckCase{"LinesOfOnePointAndNone", ShapeCheckKind::Routes, ShortRoutes, nullptr, "",
-                  UnusableShapesText({"l'entità 1 [B - Due]\n", "l'entità 2 [C - Tre]\n"})}),
+                  UnusableShapesText({"l'entità 1 [B - Due]\n", "l'entità 2 [C - Tre]\n"})},
+        CheckCase{"CleanedRoutes", ShapeCheckKind::Routes, CleanedRoutes, nullptr, "", ""}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {

@@ -116,21 +116,40 @@ std::string MultiLineQuestionText(int count) {
          "Intendi procedere alla normalizzazione di RT_ITIN ?";
 }
 
+std::string RoutesLeftOutText(const std::vector<std::string>& routes) {
+  std::string text =
+      "ATTENZIONE: 1 percorso non ha una linea di almeno due punti\n"
+      "e non è stato scritto in RT_ITIN.SHP:\n\n";
+  if (routes.size() > 1)
+    text = "ATTENZIONE: " + std::to_string(routes.size()) +
+           " percorsi non hanno una linea di almeno due punti\n"
+           "e non sono stati scritti in RT_ITIN.SHP:\n\n";
+  for (const std::string& r : routes) text += r;
+  return text;
+}
+
 RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
                                 WorkProgress* progress, const FolderWatch& watch) {
   ShapeSetWriter writer(RoutesLayout());
+  std::vector<std::string> leftOut;
   const long n = static_cast<long>(routes.size());
   if (progress) progress->Begin({});
   for (long k = 0; k < n; ++k) {
     if (progress) progress->Step(k + 1, n);
     const RouteLines& route = routes[static_cast<std::size_t>(k)];
-    if (route.lines.empty()) continue;  // no geometry to write
+    // A record without a line, or whose last line kept fewer than two points once its repeated
+    // points were dropped, has no line the route check would take: it is left out and named.
+    if (route.lines.empty() || !IsRouteLine(route.lines.back())) {
+      leftOut.push_back("l'entità " + std::to_string(k) + " [" + route.code + " - " + route.description + "]\n");
+      continue;
+    }
     writer.AddPolyline(route.lines.back(), {std::to_string(route.company), route.code, route.description});
   }
   if (progress) progress->End();
   RouteWriting result;
   if (writer.WriteTo(ShapeBase(path), today, result, watch)) {
     result.records = writer.Count();
+    if (!leftOut.empty()) result.Warn(RoutesLeftOutText(leftOut));
     result.Inform(RoutesGeneratedText());
   } else {
     result.Tell(RoutesNotGeneratedText(), NoticeIcon::Stop);

@@ -2,7 +2,8 @@
 // The clean-up of a route shapefile (RT_ITIN) whose routes are drawn in several lines: the region
 // takes routes drawn as one line only. Every part of a record is read as a line (a point equal to
 // the one before it dropped); the cleaned set keeps, of each record, its last line, and a report
-// names how many lines each route lost.
+// names how many lines each route lost. A record whose last line has fewer than two points is no
+// route the check would take: it is left out of the set and named in a warning.
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
@@ -41,9 +42,15 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
 std::string ValidRoutesText();
 std::string MultiLineQuestionText(int count);
 
-// Writes each record with its last line as RT_ITIN at the base of `path`; a record without a line
-// is left out. Done with RoutesGeneratedText; not, when the set could not be put in place, with
-// "Impossibile creare\n\n" and the path (exclamation icon), then RoutesNotGeneratedText.
+// The one message that names the records left out of the cleaned set: one line
+// "l'entità <i> [<code> - <description>]\n" each.
+std::string RoutesLeftOutText(const std::vector<std::string>& routes);
+
+// Writes each record with its last line as RT_ITIN at the base of `path`; a record without a line,
+// or whose last line is no line (IsRouteLine), is left out. Done with RoutesLeftOutText naming
+// them, when there are any (exclamation icon), then RoutesGeneratedText; not, when the set could
+// not be put in place, with "Impossibile creare\n\n" and the path (exclamation icon), then
+// RoutesNotGeneratedText.
 RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
                                 WorkProgress* progress, const FolderWatch& watch = {});
 

@@ -64,7 +64,8 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
   const std::pair<Controls, std::string> cases[] = {
       {{{"1020", "FER  - Feriale"}}, "1 FER|01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "FESTIVO"}, {"1029", "01.02.05"}, {"1030", "28-02-05"}}, "1 FESTIVO|01/02/2005|28/02/2005|0|0000000"},
-      {{{"1020", "ABCDEFGHIJKL"}}, "1 ABCDEFGHIJ|01/01/2024|31/12/2024|0|0000000"},
+      // A text typing would cut to ten characters ends the run.
+      {{{"1020", "ABCDEFGHIJKL"}}, "-1 |01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "SAB"}, {"1031", "1"}, {"1037", "1"}, {"1033", "1"}, {"1033", "0"}, {"1017", "1"}},
        "1 SAB|01/01/2024|31/12/2024|1|1000001"},
       {{{"1020", "SAB"}, {"1017", "1"}, {"1016", "1"}}, "1 SAB|01/01/2024|31/12/2024|0|0000000"},

@@ -80,8 +80,9 @@ TEST_F(CompanyHeader, OpensWithTheCompaniesByNameAndHandsBackWhatWasConfirmed) {
       {{{"1000", "7"}, {"1003", ""}, {"1004", ""}}, "1 7||-1|Mario Rossi|01/01/2024|31/12/2024"},
       // The single day period is a period.
       {{{"1001", "29/02/2024"}, {"1002", "29.02.2024"}}, "1 12|15/01/2024|345|Mario Rossi|29/02/2024|29/02/2024"},
-      // The protocol takes the field's six digits (EntryRulesTest).
-      {{{"1004", "12345678"}}, "1 12|15/01/2024|123456|Mario Rossi|01/01/2024|31/12/2024"},
+      // The protocol takes the field's six digits (EntryRulesTest); a seventh cannot be typed.
+      {{{"1004", "123456"}}, "1 12|15/01/2024|123456|Mario Rossi|01/01/2024|31/12/2024"},
+      {{{"1004", "1234567"}}, "-1 12|15/01/2024|345|Mario Rossi|01/01/2024|31/12/2024"},
   };
   for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result) << controls[0].second;
   EXPECT_EQ(MessagesOf(script_), "");

@@ -129,11 +129,7 @@ void CalendarGenerateDialog::OnOK() {
   }
   std::string start, end;
   if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotAccepted, start, end)) return;
-  // A range that ends before it starts holds no date: the period editor's refusal of the same.
-  if (CompareEntryDates(start, end) > 0) {
-    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kEnd);
-    return;
-  }
+  // The two dates are not compared: a range that ends before it starts generates no date.
   cadence = code;
   startText = start;
   endText = end;

@@ -92,11 +92,8 @@ void CompanyHeaderDialog::OnOK() {
   if (!ReadControlText(kPerson, typedPerson)) return;
   std::string start, end;
   if (!DateField::ReadPeriod(*this, kPeriodStart, kPeriodEnd, kNotRecorded, start, end)) return;
-  // A period that ends before it starts would hold no day at all.
-  if (CompareEntryDates(start, end) > 0) {
-    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kPeriodEnd);
-    return;
-  }
+  // The two dates are not compared: the exports refuse a period that ends before it starts,
+  // naming its dates.
   company = code;
   sendDate = sent;
   protocol = number;

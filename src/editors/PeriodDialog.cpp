@@ -192,12 +192,7 @@ void PeriodDialog::OnOK() {
     ShowSelected();
     return;
   }
-  std::string refusal;
-  PeriodRecord* period = rows_.Insert(start, end, code, name, excluded_, refusal);
-  if (!refusal.empty()) {
-    Refuse(refusal, kEnd);
-    return;
-  }
+  PeriodRecord* period = rows_.Insert(start, end, code, name, excluded_);
   // Refused by the database: the panel keeps what was typed.
   if (!period) return;
   grid_->SelectRow(rows_.PositionOf(period), false);

@@ -251,8 +251,8 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"a date in no form", "", "1103=1|1091=1/2/2024|1095=29/02/2024|1098=FES|1=1", kept,
        "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n"
        "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!"},
-      {"the end before the start", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1", kept,
-       "ATTENZIONE: la data di inizio periodo supera la data di fine periodo."},
+      {"the end before the start, kept as typed", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1",
+       "FER|2024-02-01|2024-02-29|0\nFES|2024-03-10|2024-03-01|0\n", ""},
       {"changed", "", "6007=01/02/2024|1104=1|1098=FES|1101=1|1=1", "FES|2024-02-01|2024-02-29|1\n", ""},
       {"changed, the dates kept", "", "6007=01/02/2024|1104=1|1095=31/03/2024", kept,
        "?Dialogo 126 (Periodi Validità Corsa): il controllo 1095 è disabilitato"},

@@ -65,9 +65,9 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
   auto* period = new QGroupBox(QStringLiteral("Periodo"), this);
   auto* dates = new QGridLayout(period);
   dates->addWidget(MakeLabel("Data Inizio Periodo"), 0, 0);
-  dates->addWidget(MakeEdit(kStart, 10), 0, 1);
+  dates->addWidget(DateField::Typing(MakeEdit(kStart, DateField::kLength)), 0, 1);
   dates->addWidget(MakeLabel("Data Fine Periodo"), 1, 0);
-  dates->addWidget(MakeEdit(kEnd, 10), 1, 1);
+  dates->addWidget(DateField::Typing(MakeEdit(kEnd, DateField::kLength)), 1, 1);
 
   auto* week = new QGroupBox(QStringLiteral("Giorni della settimana"), this);
   auto* days = new QGridLayout(week);

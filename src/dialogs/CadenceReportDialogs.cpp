@@ -19,7 +19,8 @@ CalendarListDialog::CalendarListDialog(QWidget* parent, int idd)
     : ReportOptionsDialog(parent, idd, "Rubrica Calendario") {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(AddRangeBox({kWholeCalendar, "Stampa calendario completo", &wholeCalendar},
-                                {{kFromDate, "Dalla data"}, {kToDate, "Alla data"}}, 10));
+                                {{kFromDate, "Dalla data"}, {kToDate, "Alla data"}}, DateField::kLength));
+  for (int id : {kFromDate, kToDate}) DateField::Typing(Edit(id));
   layout->addWidget(AddRadioGroup(
       "Output", {{kCalendarPreview, "Anteprima di stampa", &preview}, {kCalendarPrint, "Stampa", &print}}));
   layout->addWidget(MakeOkCancel());

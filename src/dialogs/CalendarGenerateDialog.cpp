@@ -65,9 +65,9 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
   auto* period = new QGroupBox(QStringLiteral("Periodo"), this);
   auto* dates = new QGridLayout(period);
   dates->addWidget(MakeLabel("Data Inizio Periodo"), 0, 0);
-  dates->addWidget(MakeEdit(kStart, 10), 0, 1);
+  dates->addWidget(DateField::Typing(MakeEdit(kStart, DateField::kLength)), 0, 1);
   dates->addWidget(MakeLabel("Data Fine Periodo"), 1, 0);
-  dates->addWidget(MakeEdit(kEnd, 10), 1, 1);
+  dates->addWidget(DateField::Typing(MakeEdit(kEnd, DateField::kLength)), 1, 1);
 
   auto* week = new QGroupBox(QStringLiteral("Giorni della settimana"), this);
   auto* days = new QGridLayout(week);
@@ -129,11 +129,7 @@ void CalendarGenerateDialog::OnOK() {
   }
   std::string start, end;
   if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotAccepted, start, end)) return;
-  // A range that ends before it starts holds no date: the period editor's refusal of the same.
-  if (CompareEntryDates(start, end) > 0) {
-    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kEnd);
-    return;
-  }
+  // The two dates are not compared: a range that ends before it starts generates no date.
   cadence = code;
   startText = start;
   endText = end;

@@ -36,11 +36,11 @@ CompanyHeaderDialog::CompanyHeaderDialog(QWidget* parent, DbDatabase* db, int in
   QComboBox* companies = MakeCombo(kCompany, true);
   companies->setMinimumContentsLength(36);
   row(0, "Codice Regionale Azienda", companies);
-  row(1, "Data invio comunicazione", MakeEdit(kSendDate, 10));
+  row(1, "Data invio comunicazione", DateField::Typing(MakeEdit(kSendDate, DateField::kLength)));
   row(2, kProtocolLabel, MakeEdit(kProtocol, 6));
   row(3, "Responsabile", MakeEdit(kPerson, 40));
-  row(4, "Inizio periodo", MakeEdit(kPeriodStart, 10));
-  row(5, "Fine periodo", MakeEdit(kPeriodEnd, 10));
+  row(4, "Inizio periodo", DateField::Typing(MakeEdit(kPeriodStart, DateField::kLength)));
+  row(5, "Fine periodo", DateField::Typing(MakeEdit(kPeriodEnd, DateField::kLength)));
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(MakeOkCancel());
@@ -92,11 +92,8 @@ void CompanyHeaderDialog::OnOK() {
   if (!ReadControlText(kPerson, typedPerson)) return;
   std::string start, end;
   if (!DateField::ReadPeriod(*this, kPeriodStart, kPeriodEnd, kNotRecorded, start, end)) return;
-  // A period that ends before it starts would hold no day at all.
-  if (CompareEntryDates(start, end) > 0) {
-    Refuse(std::string(kStartAfterEnd) + "\n\n" + kNotRecorded, kPeriodEnd);
-    return;
-  }
+  // The two dates are not compared: the exports refuse a period that ends before it starts,
+  // naming its dates.
   company = code;
   sendDate = sent;
   protocol = number;

@@ -5,6 +5,9 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <cstdio>
 
 const char* const kNotRecorded = "I dati immessi non saranno registrati !!!";
@@ -23,6 +26,28 @@ const char* const kDateForm = "Le date devono essere espresse nella forma GG/MM/
 const char* const kStartAfterEnd = "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.";
 
 namespace {
+
+// The typing of a date field (DateField::Typing), watching its edit.
+class DateTyping : public QObject {
+ public:
+  using QObject::QObject;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* edit = static_cast<QLineEdit*>(watched);
+    if (event->type() == QEvent::FocusIn) {
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason) edit->selectAll();
+    } else if (event->type() == QEvent::KeyPress) {
+      // A full field would drop the key: it begins the date again, as over a selected text.
+      const auto* key = static_cast<QKeyEvent*>(event);
+      const bool typed = !key->text().isEmpty() && key->text().front().isPrint() &&
+                         !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+      if (typed && !edit->isReadOnly() && !edit->hasSelectedText() && edit->text().size() >= edit->maxLength())
+        edit->selectAll();
+    }
+    return false;
+  }
+};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsDateSeparator(char c) { return c == '/' || c == '.' || c == '-'; }
@@ -121,4 +146,9 @@ std::string NotEmpty(std::string text) { return text.empty() ? std::string(" ") 
 char EntryDirection(std::string_view text) {
   const char first = text.empty() ? ' ' : text[0];
   return first == 'a' || first == 'A' ? 'A' : first == 'r' || first == 'R' ? 'R' : ' ';
+}
+
+QLineEdit* DateField::Typing(QLineEdit* edit) {
+  edit->installEventFilter(new DateTyping(edit));
+  return edit;
 }

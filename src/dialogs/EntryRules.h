@@ -9,6 +9,7 @@
 #include <vector>
 
 class QComboBox;
+class QLineEdit;
 
 // A typed date: exactly "GG/MM/AA" (the year 2000 + AA) or "GG/MM/AAAA", digits where the
 // pattern has them and '/', '.' or '-' as separators, forming an existing calendar date. On
@@ -84,6 +85,13 @@ extern const char* const kStartAfterEnd;  // "ATTENZIONE: la data di inizio peri
 // dialog's `closing` lines as a stop message, with the focus on the field and everything typed
 // kept, and false. The dialog names this its friend.
 struct DateField {
+  // The characters a date field takes: "GG/MM/AAAA".
+  static constexpr int kLength = 10;
+  // Gives a line edit of kLength characters the typing of a date field: its whole text is
+  // selected whenever it receives the keyboard (but from a click, which puts the cursor where it
+  // points), so that what is typed replaces it; and a key typed while the field is full and
+  // nothing is selected starts a new date instead of being dropped unseen. Returns the edit.
+  static QLineEdit* Typing(QLineEdit* edit);
   template <class D>
   static bool Read(D& d, int id, const char* fault, const char* closing, std::string& date) {
     std::string text;

@@ -80,9 +80,9 @@ PeriodTimetableExportDialog::PeriodTimetableExportDialog(QWidget* parent, DbData
       earliest_(std::move(periodStart)),
       latest_(std::move(periodEnd)) {
   grid_->addWidget(MakeLabel("Data Inizio"), rows_, 0);
-  grid_->addWidget(MakeEdit(kRangeStart, 10), rows_++, 1);
+  grid_->addWidget(DateField::Typing(MakeEdit(kRangeStart, DateField::kLength)), rows_++, 1);
   grid_->addWidget(MakeLabel("Data Fine"), rows_, 0);
-  grid_->addWidget(MakeEdit(kRangeEnd, 10), rows_++, 1);
+  grid_->addWidget(DateField::Typing(MakeEdit(kRangeEnd, DateField::kLength)), rows_++, 1);
 }
 
 bool PeriodTimetableExportDialog::OnInitDialog() {

@@ -1,25 +1,9 @@
 #include "editing/PeriodRows.h"
 
-#include "common/CalendarDays.h"
 #include "db/DbSelect.h"
 #include "db/MasterRow.h"
 
 #include <algorithm>
-#include <string_view>
-
-namespace {
-
-const char* const kEndBeforeStartText =
-    "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
-    "I dati immessi non saranno registrati !!!";
-
-// A "GG/MM/AAAA" text as yyyymmdd, -1 when it is no such text.
-long DateNumber(std::string_view text) {
-  DateRecord date;
-  return ParseDateText10(text, date) ? date.year * 10000L + date.month * 100L + date.day : -1;
-}
-
-}  // namespace
 
 PeriodRows::PeriodRows(DbDatabase* db) : db_(db), table_(db, "period") {
   if (table_.isOpen) table_.SetIndex("codice");
@@ -65,13 +49,7 @@ int PeriodRows::FindStart(const std::string& start) const {
 }
 
 PeriodRecord* PeriodRows::Insert(const std::string& start, const std::string& end, const std::string& code,
-                                 const std::string& name, bool excluded, std::string& refusal) {
-  refusal.clear();
-  const long first = DateNumber(start), last = DateNumber(end);
-  if (first >= 0 && last >= 0 && last < first) {
-    refusal = kEndBeforeStartText;
-    return nullptr;
-  }
+                                 const std::string& name, bool excluded) {
   const std::string trimmed(WithoutTrailingBlanks(code));
   if (!table_.AddNew() || !table_.SetFieldText("id", std::to_string(tripId_)) ||
       !table_.SetFieldText("inizio", start) || !table_.SetFieldText("fine", end) ||

@@ -27,10 +27,10 @@ class PeriodRows {
   // The position of the first period starting on a date ("GG/MM/AAAA"), -1 when none.
   int FindStart(const std::string& start) const;
 
-  // Adds a period of the trip (dates "GG/MM/AAAA"); on success appends it marked changed. A period
-  // that ends before it starts is refused with `refusal` set and nothing written.
+  // Adds a period of the trip (dates "GG/MM/AAAA", kept as typed: one that ends before it starts
+  // too, which holds no day); on success appends it marked changed.
   PeriodRecord* Insert(const std::string& start, const std::string& end, const std::string& code,
-                       const std::string& name, bool excluded, std::string& refusal);
+                       const std::string& name, bool excluded);
   // Writes a new day type and kind to a period (its dates are its key and stay).
   bool Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded);
   // Deletes a period; on success it is marked deleted.

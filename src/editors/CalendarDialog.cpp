@@ -33,7 +33,7 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   }
   QGridLayout* fields = MakePanelBox(1024, QStringLiteral("Cadenza/Giorno selezionata"));
   const auto label = [&](int id, const char* text) { return MakePanelLabel(fields, id, text); };
-  QLineEdit* date = MakeEdit(kDate, 10);
+  QLineEdit* date = DateField::Typing(MakeEdit(kDate, DateField::kLength));
   date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
   QComboBox* cadence = MakeCombo(kCadence, true);
   cadence->setMinimumContentsLength(30);

@@ -64,7 +64,7 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   fields->addWidget(label(1093, "Al"), 0, 1);
   fields->addWidget(label(1097, "Cadenza"), 0, 2);
   for (int id : {kStart, kEnd}) {
-    QLineEdit* date = MakeEdit(id, 10);
+    QLineEdit* date = DateField::Typing(MakeEdit(id, DateField::kLength));
     date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")));
     fields->addWidget(date, 1, id == kStart ? 0 : 1);
   }
@@ -192,12 +192,7 @@ void PeriodDialog::OnOK() {
     ShowSelected();
     return;
   }
-  std::string refusal;
-  PeriodRecord* period = rows_.Insert(start, end, code, name, excluded_, refusal);
-  if (!refusal.empty()) {
-    Refuse(refusal, kEnd);
-    return;
-  }
+  PeriodRecord* period = rows_.Insert(start, end, code, name, excluded_);
   // Refused by the database: the panel keeps what was typed.
   if (!period) return;
   grid_->SelectRow(rows_.PositionOf(period), false);

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QValidator>
 #include <cstdio>
 
 namespace ui {
@@ -46,6 +47,21 @@ void ApplyPosition(Dialog& dialog, const std::string& id, const std::string& val
   emit combo->textActivated(combo->itemText(index));
 }
 
+// A text the edit field would cut to its limit or its typing rule would change is not what the
+// answer asked for: the run ends rather than go on with another value.
+void RequireWhole(Dialog& dialog, const std::string& what, const QLineEdit& edit, const QString& text,
+                  const std::string& value) {
+  if (text.size() > edit.maxLength())
+    Unanswerable(dialog, what + " accetta al più " + std::to_string(edit.maxLength()) + " caratteri: \"" +
+                             cp1252::ToUtf8(value) + "\"");
+  if (const QValidator* rule = edit.validator()) {
+    QString typed = text;
+    int at = static_cast<int>(typed.size());
+    if (rule->validate(typed, at) == QValidator::Invalid || typed != text)
+      Unanswerable(dialog, what + " non accetta \"" + cp1252::ToUtf8(value) + "\"");
+  }
+}
+
 // Puts one scripted value into its control, as the user would.
 void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   if (!id.empty() && id.back() == '#') return ApplyPosition(dialog, id.substr(0, id.size() - 1), value);
@@ -68,18 +84,20 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     if (edit->isReadOnly()) Unanswerable(dialog, what + " è in sola lettura");
-    edit->setText(text);  // cut to the control's limit, as typing would be
+    RequireWhole(dialog, what, *edit, text, value);
+    edit->setText(text);
     emit edit->textEdited(edit->text());
     return;
   }
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
-    int index = combo->findText(text, Qt::MatchExactly);
+    // An entry by its text only: a position is written "ID#=N".
+    const int index = combo->findText(text, Qt::MatchExactly);
     if (index < 0 && combo->isEditable()) {
+      RequireWhole(dialog, what, *combo->lineEdit(), text, value);
       combo->setEditText(text);
       return;
     }
-    if (index < 0 && (!ParseIndex(value, index) || index >= combo->count()))
-      Unanswerable(dialog, what + " non ha la voce \"" + cp1252::ToUtf8(value) + "\"");
+    if (index < 0) Unanswerable(dialog, what + " non ha la voce \"" + cp1252::ToUtf8(value) + "\"");
     combo->setCurrentIndex(index);
     emit combo->activated(index);
     emit combo->textActivated(combo->itemText(index));

@@ -9,9 +9,10 @@
 //   dialog ID   each CONTROL-ID=VALUE is put into its control as the user would (a line edit
 //               gets the text; a check box "1" or "0"; a radio button "1" clicks it; a push
 //               button "1" clicks it; a combo box selects the entry of that exact text, else an
-//               editable one gets the text typed, else a number selects the entry at that
-//               index; "ID#=N" selects the entry at index N whatever the texts, so that of
-//               entries of one text any can be chosen), then OK is pressed. If `OnOK` refuses, the run cannot go on
+//               editable one gets the text typed; "ID#=N" selects the entry at index N whatever
+//               the texts, so that of entries of one text any can be chosen; a text longer than
+//               its field, or one its typing rule would change, is not typed at all), then OK is
+//               pressed. If `OnOK` refuses, the run cannot go on
 //               (the user would be left at the dialog): UnansweredQuestion is thrown after its message.
 //   dialog ID cancel   the dialog is closed with Annulla.
 // An editor (a dialog that works on the database while it is open) takes its lines in the same

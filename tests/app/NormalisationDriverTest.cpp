@@ -28,7 +28,7 @@ std::vector<std::string> Dialogs(const DriverRun& run) { return LinesStartingWit
 TEST_F(NormalisationDriver, StopReplacedThenTheDialogAgainUntilAnnulla) {
   // Entry 4 of the list: Piazza "Duomo" with code F2 and no place.
   const DriverRun run =
-      Run({"dialog 140", "  1135=4", "  1143=F9", "  1144=Piazza Duomo", "dialog 140 cancel"}, "5154");
+      Run({"dialog 140", "  1135#=4", "  1143=F9", "  1144=Piazza Duomo", "dialog 140 cancel"}, "5154");
   EXPECT_EQ(Dialogs(run), std::vector<std::string>(2, "DIALOG\t140\tNormalizzazione Fermate"));
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
                             0x40, "Risultati dell'elaborazione:\n\nLette 4 fermate corsa; Variate 4 fermate corsa.")});
@@ -62,7 +62,7 @@ TEST_F(NormalisationDriver, EntriesChosenNameExactlyTheirStoredValues) {
   EXPECT_EQ(QueryFile(db, "SELECT group_concat(id || codlinea || verso) FROM tescor"),
             "1L1A,2L9A,3L1R,4L1R,5L5A,6L2 A\n");
   // Entry 1 of the routes (NULL first): the blank code of trip 4; trip 6 keeps its missing one.
-  run = Run({"dialog 141", "  1135=1", "  1148=P4", "dialog 141 cancel"}, "5156");
+  run = Run({"dialog 141", "  1135#=1", "  1148=P4", "dialog 141 cancel"}, "5156");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, replaced)});
   EXPECT_EQ(QueryFile(db, "SELECT id, quote(codperc), denom FROM tescor WHERE id IN (4, 6)"),
             "4|'P4'|Pontremoli - Aulla\n6|NULL|NULL\n");
@@ -70,7 +70,7 @@ TEST_F(NormalisationDriver, EntriesChosenNameExactlyTheirStoredValues) {
 
 TEST_F(NormalisationDriver, LocalityAssignedStopByStopUntilFine) {
   // Stop entry 0 (Aulla, F1, Piazza) and the sixth locality; then "Assegna" without a locality.
-  const DriverRun run = Run({"dialog 145", "  1157=0", "  1161=5", "  1=1", "  2=1", "  1157=1", "  1=1"}, "5161");
+  const DriverRun run = Run({"dialog 145", "  1157#=0", "  1161#=5", "  1=1", "  2=1", "  1157#=1", "  1=1"}, "5161");
   const std::string locality = QueryFile(db, "SELECT id FROM local ORDER BY denom, comune, prov LIMIT 1 OFFSET 5");
   EXPECT_EQ(Boxes(run), (std::vector<std::string>{Box(0x40, "Sono stati modificati 4 dettagli orari"),
                                                   Box(0x10,
@@ -78,6 +78,24 @@ TEST_F(NormalisationDriver, LocalityAssignedStopByStopUntilFine) {
                                                       "Occorre selezionare una delle Località presenti nella lista")}));
   EXPECT_EQ(QueryFile(db, "SELECT group_concat(id || '.' || sub) FROM detcor WHERE reglocal = " + locality),
             "1.1,2.1,3.3,4.3\n");
+}
+
+// A list takes an entry's text or, written "ID#=N", a position: a number that is no entry's text
+// is not a row, and a value longer than its field is not cut to fit. Each ends the run at once.
+TEST_F(NormalisationDriver, AnAnswerTheControlCannotTakeWholeEndsTheRunAndChangesNothing) {
+  const std::string before = Rows();
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"dialog 139", "  1135=1", "  1138=L9"}, "5155"},
+      {{"dialog 139", "  1135=L1", "  1138=L9"}, "5155"},
+      {{"dialog 139", "  1135=L1 R", "  1138=L123456789X"}, "5155"},
+      {{"dialog 145", "  1157=3", "  1161=2", "  1=1"}, "5161"},
+  };
+  for (const auto& [answers, command] : cases) {
+    const DriverRun run = Run(answers, command, 3);
+    EXPECT_TRUE(HasPart(run.err, "il controllo 11")) << answers[1] << run.err;
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{}) << answers[1];
+    EXPECT_EQ(Rows(), before) << answers[1];
+  }
 }
 
 TEST_F(NormalisationDriver, CleanUpsAskFirst) {

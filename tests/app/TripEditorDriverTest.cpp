@@ -79,6 +79,18 @@ TEST_F(TripEditorDriver, TheNoTimeMarkBetweenTheEndsIsRefusedAndTheNextTimeStore
             "1|9999|730\n2|745|746\n3|807|9999\n");
 }
 
+// The head of a new trip takes no value longer than its field (a code of 20 characters, a contract
+// of 4 digits): the run ends there and the editor's transaction stores nothing.
+TEST_F(TripEditorDriver, AHeadValueLongerThanItsFieldEndsTheRun) {
+  const std::string before = QueryFile(db, "SELECT * FROM tescor ORDER BY id") + QueryFile(db, "SELECT * FROM master");
+  for (const std::string& head : {"1067=" + std::string(25, 'K'), std::string("1067=K40|1070=123456")}) {
+    const DriverRun run = RunDriver(settings, Answers({"dialog 120|1040=1", "dialog 122|" + head}), {"5118"}, 3);
+    EXPECT_TRUE(HasPart(run.err, "Dialogo 122 (")) << head << run.err;
+    EXPECT_EQ(QueryFile(db, "SELECT * FROM tescor ORDER BY id") + QueryFile(db, "SELECT * FROM master"), before)
+        << head;
+  }
+}
+
 // A trip added in the quadro is its last column: "SUB,N" and the other keys of the columns reach
 // the trips they showed before, and the new one at its end.
 TEST_F(TripEditorDriver, ATripAddedInTheQuadroIsItsLastColumn) {

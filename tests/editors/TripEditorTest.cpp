@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <string_view>
@@ -251,8 +252,8 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"a date in no form", "", "1103=1|1091=1/2/2024|1095=29/02/2024|1098=FES|1=1", kept,
        "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n"
        "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!"},
-      {"the end before the start", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1", kept,
-       "ATTENZIONE: la data di inizio periodo supera la data di fine periodo."},
+      {"the end before the start, kept as typed", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1",
+       "FER|2024-02-01|2024-02-29|0\nFES|2024-03-10|2024-03-01|0\n", ""},
       {"changed", "", "6007=01/02/2024|1104=1|1098=FES|1101=1|1=1", "FES|2024-02-01|2024-02-29|1\n", ""},
       {"changed, the dates kept", "", "6007=01/02/2024|1104=1|1095=31/03/2024", kept,
        "?Dialogo 126 (Periodi Validità Corsa): il controllo 1095 è disabilitato"},
@@ -270,6 +271,34 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
     EXPECT_EQ(QueryFile(path_, "SELECT caden, inizio, fine, escluso FROM period WHERE id = 3 ORDER BY inizio"),
               c.stored);
   }
+}
+
+// "Nuovo Periodo" puts the keyboard into "Dal", holding the reporting period's start: typing
+// replaces it. "Al", clicked into, holds a whole date with nothing selected: typing begins a new one.
+TEST_F(TripEditor, ADateTypedIntoANewPeriodReplacesTheOneProposed) {
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveEditor<PeriodDialog> d(nullptr, &db, &transaction, 3, 126);
+  std::string shown;
+  const int result = d.Exec([&] {
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    d.Click(PeriodDialog::kNew);
+    QTest::keyClicks(nullptr, QStringLiteral("01/10/2026"));
+    QTest::mouseClick(d.LineEdit(PeriodDialog::kEnd), Qt::LeftButton);
+    QTest::keyClicks(nullptr, QStringLiteral("31/10/2026"));
+    shown = cp1252::FromQStringLossy(d.LineEdit(PeriodDialog::kStart)->text() + u'|' +
+                                     d.LineEdit(PeriodDialog::kEnd)->text());
+    d.template findChild<QComboBox*>(QStringLiteral("1098"))->setEditText(QStringLiteral("FES"));
+    d.Click(1);
+    d.Click(2);  // the next new period, which Conferma opens, is not wanted
+    d.Click(PeriodDialog::kFinish);
+  });
+  EXPECT_EQ(result, ui::IDOK);
+  transaction.Commit();
+  EXPECT_EQ(shown, "01/10/2026|31/10/2026");
+  EXPECT_EQ(QueryFile(path_, "SELECT caden, inizio, fine FROM period WHERE id = 3 AND caden = 'FES'"),
+            "FES|2026-10-01|2026-10-31\n");
 }
 
 TEST_F(TripEditor, APaddedCadenceIsListedWithItsName) {

@@ -2,19 +2,25 @@
 // 20 stops on 1,000 lines, two periods each, the first half of 2024): the timetable read and folded
 // into standard trips with their day sets, the set written (2,000 "ld" and "fd" files among them);
 // then the IVU conversion's engine on that set: read and checked, the six region's files written.
-// Seconds of each, best of three runs; the conversion must find every trip again.
+// Seconds of each, best of three runs; the conversion must find every trip again. Then the peak
+// memory of the export, read and written, at 263,000 and at 2,400,000 stop rows (BenchPeak.h): the
+// larger timetable may take at most 1.5 times the memory of the smaller one ("--memory": this
+// measure alone).
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_TESTS=OFF -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_ivu_export && build-bench/bench/bench_ivu_export
 
+#include "BenchPeak.h"
 #include "BenchTimetable.h"
 #include "conversions/ivu/IvuConversion.h"
 #include "conversions/ivu/IvuExport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -22,18 +28,49 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
+ivu::IvuExportOptions Options() {
+  ivu::IvuExportOptions options;
+  options.sigla = "ABC";
+  options.version = 42;
+  options.description = "Orario invernale";
+  return options;
+}
+
+// The child of a peak measure: the export of the timetable in `database` into `folder`, as the
+// command runs it. Prints the peak memory in kB.
+int PeakChild(const std::string& database, const std::string& folder) {
+  ScopedNoticeSink quiet([](const Notice&) {});
+  DbDatabase db(database);
+  ivu::IvuExportData exported;
+  if (!ivu::LoadIvuExport(&db, exported, nullptr).ok) return 1;
+  if (!ivu::WriteIvuExport(exported, Options(), folder, nullptr).ok) return 1;
+  std::printf("%ld\n", bench::OwnPeakKb());
+  return 0;
+}
+
+bool MeasurePeaks(const std::string& program) {
+  long peaks[2] = {};
+  for (int size = 0; size < 2; ++size) {
+    const bench::Timetable data(size == 0 ? bench::kSmallTrips : bench::kLargeTrips);
+    peaks[size] =
+        bench::PeakOfChild(program, {QString::fromStdString(data.database), QString::fromStdString(data.out)});
+  }
+  return bench::ReportPeaks("IVU-InfoPool export (5166):", peaks[0], peaks[1]);
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc == 4 && std::strcmp(argv[1], "--peak") == 0) return PeakChild(argv[2], argv[3]);
+  const std::string program = QCoreApplication::applicationFilePath().toStdString();
+  if (argc == 2 && std::strcmp(argv[1], "--memory") == 0) return MeasurePeaks(program) ? 0 : 1;
   ScopedNoticeSink quiet([](const Notice&) {});
   bench::Timetable data;
   const std::string set = data.folder + "/ivu", rt = data.folder + "/rt";
   QDir().mkpath(QString::fromStdString(set));
   QDir().mkpath(QString::fromStdString(rt));
-  ivu::IvuExportOptions options;
-  options.sigla = "ABC";
-  options.version = 42;
-  options.description = "Orario invernale";
+  const ivu::IvuExportOptions options = Options();
   double best[4] = {1e9, 1e9, 1e9, 1e9};
   long files = 0, standardTrips = 0, daySets = 0, converted = 0;
   for (int run = 0; run < 3; ++run) {
@@ -81,5 +118,6 @@ int main() {
   std::printf("  set read and checked:      %.3f s\n", best[2]);
   std::printf("  six files written:         %.3f s\n", best[3]);
   std::printf("  conversion in all:         %.3f s\n", best[2] + best[3]);
-  return converted == bench::kTrips ? 0 : 1;
+  const bool peaksHold = MeasurePeaks(program);
+  return converted == bench::kTrips && peaksHold ? 0 : 1;
 }

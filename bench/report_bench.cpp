@@ -12,6 +12,7 @@
 // every page as a picture: its time and peak memory.
 
 #include "BenchData.h"
+#include "BenchPeak.h"
 #include "common/Cp1252.h"
 #include "common/Formatters.h"
 #include "platform/PrintSetup.h"
@@ -214,13 +215,7 @@ int MeasureChild(const char* kind, int trips) {
   const double seconds = Since(start);
   // The peak of this process's own memory (the usage counters would count the parent's too,
   // whose copy this process began as).
-  long peakKb = -1;
-  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
-    char line[256];
-    while (std::fgets(line, sizeof line, status))
-      if (std::sscanf(line, "VmHWM: %ld kB", &peakKb) == 1) break;
-    std::fclose(status);
-  }
+  const long peakKb = bench::OwnPeakKb();
   std::printf("%ld %f %f %d\n", peakKb, seconds, rowsStorage, report.PageCount());
   return 0;
 }

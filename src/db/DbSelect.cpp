@@ -402,6 +402,12 @@ void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, c
 // Each reader fetches its cell once and takes the kind from the value itself: a streaming walk
 // reads the engine's value straight into the caller's variable, a whole result its packed cell.
 int DbSelect::GetFieldTextAt(int position, std::string& out) {
+  LostCharacter lost;
+  return GetFieldTextAt(position, out, lost);
+}
+
+int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost) {
+  lost = {};
   DbValue::Kind kind = DbValue::Kind::Null;
   std::int64_t number = 0;
   if (streaming_) {
@@ -410,12 +416,22 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
     if (const char reading = ReadingLetter(letter, type); type != SQLITE_NULL && (reading == 'A' || reading == 'M')) {
-      TextFromEngineInto(sqlite3_value_text(v), sqlite3_value_bytes(v), out);
+      const unsigned char* p = sqlite3_value_text(v);
+      const int bytes = sqlite3_value_bytes(v);
+      // One conversion gives the text and, where it lost a character, the mark.
+      size_t at = 0;
+      if (!TextFromEngineMarked(p, bytes, out, lost.code, at))
+        lost.at = static_cast<int>(at);
+      else
+        lost = {};
+      if (type != SQLITE_TEXT) lost = {};  // bytes stored in a text column: no text lost a character
       return 1;
     }
     ValueInto(v, letter, value_);
     if (value_.kind == DbValue::Kind::Text) {
       out.swap(value_.s);
+      if (type != SQLITE_TEXT || !FindLostCharacter(sqlite3_value_text(v), sqlite3_value_bytes(v), lost.code, lost.at))
+        lost = {};
       return 1;
     }
     kind = value_.kind;
@@ -425,6 +441,10 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
     if (!cell) return 0;
     if (cell->kind == DbValue::Kind::Text) {
       out.assign(bytes_[cell->offset >> 32], cell->offset & 0xFFFFFFFFu, cell->length);
+      if (!lost_.empty()) {
+        const auto it = lost_.find(row_ * names_.size() + static_cast<size_t>(position));
+        if (it != lost_.end()) lost = it->second;
+      }
       return 1;
     }
     kind = cell->kind;
@@ -437,6 +457,17 @@ int DbSelect::GetFieldTextAt(int position, std::string& out) {
   out.clear();
   if (kind != DbValue::Kind::Null) ReportMismatch(position, Reader::Text, kind, "testo");
   return 0;
+}
+
+bool DbSelect::StreamedWholeNumber(int position, std::int64_t& out) const {
+  if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size()) return false;
+  sqlite3_value* v = sqlite3_column_value(stmt_, position);
+  const char letter = letters_[static_cast<size_t>(position)];
+  if (sqlite3_value_type(v) != SQLITE_INTEGER || (letter != 'I' && letter != 'L' && letter != 'B' && letter != 0))
+    return false;
+  out = sqlite3_value_int64(v);
+  if (letter == 'B') out = out != 0 ? -1 : 0;  // yes/no as -1 or 0
+  return true;
 }
 
 int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
@@ -477,6 +508,10 @@ int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
 
 int DbSelect::GetFieldIntAt(int position, int* out) {
   std::int64_t number = 0;
+  if (StreamedWholeNumber(position, number) && number >= INT32_MIN && number <= INT32_MAX) {
+    if (out) *out = static_cast<int>(number);
+    return 1;
+  }
   int r = WholeNumberAt(position, Reader::Int, number);
   if (r == 1 && (number < INT32_MIN || number > INT32_MAX)) {
     ReportMismatch(position, Reader::Int, DbValue::Kind::Integer, "numero intero di 32 bit");
@@ -489,6 +524,10 @@ int DbSelect::GetFieldIntAt(int position, int* out) {
 
 int DbSelect::GetFieldLongAt(int position, long* out) {
   std::int64_t number = 0;
+  if (StreamedWholeNumber(position, number)) {
+    if (out) *out = static_cast<long>(number);
+    return 1;
+  }
   const int r = WholeNumberAt(position, Reader::Long, number);
   if (out) *out = static_cast<long>(number);
   return r == 1;

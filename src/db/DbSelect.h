@@ -101,6 +101,9 @@ class DbSelect {
   // The text at a position without its trailing blanks (TrimmedAt), with the stored text when it
   // lost a character (trimmed the same way).
   DbText TrimmedTextAt(int position);
+  // The text read (GetFieldTextAt) and its mark (LostAt) in one reading of the cell: for writers
+  // that read a text and its mark together, row after row.
+  int GetFieldTextAt(int position, std::string& out, LostCharacter& lost);
 
   // Set before Open: rows are read as the walk goes.
   void SetStreaming(bool on) { streaming_ = on; }
@@ -141,6 +144,10 @@ class DbSelect {
   enum class Reader { Text, Int, Long };
   // The whole number at a position: 1 with it, 0 for NULL, -1 when it cannot be read (reported).
   int WholeNumberAt(int position, Reader reader, std::int64_t& out);
+  // The common case of a streaming walk, one fetch of the engine's value: true, with the number,
+  // for a stored whole number of a whole-number column (or an expression); false for anything
+  // else, which the full reading then takes.
+  bool StreamedWholeNumber(int position, std::int64_t& out) const;
   void ReportPosition(int position) const;
   void ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted);
   Cell& NewCell();

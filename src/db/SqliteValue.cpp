@@ -2,13 +2,24 @@
 
 #include "common/Cp1252.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
-bool IsAscii(const unsigned char* p, int n) {
-  for (int k = 0; k < n; ++k)
-    if (p[k] >= 0x80) return false;
-  return true;
+// The length of the run of ASCII bytes at the start, eight bytes at a time.
+size_t AsciiRun(const unsigned char* p, size_t n) {
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p + k, 8);
+    if (x & 0x8080808080808080ull) break;
+  }
+  while (k < n && p[k] < 0x80) ++k;
+  return k;
 }
+
+bool IsAscii(const unsigned char* p, int n) { return AsciiRun(p, static_cast<size_t>(n)) == static_cast<size_t>(n); }
 
 bool IsAscii(const std::string& s) {
   for (char c : s)
@@ -58,6 +69,34 @@ void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out) 
     out.assign(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes));
   else
     cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), static_cast<size_t>(bytes)), out);
+}
+
+bool TextFromEngineMarked(const unsigned char* utf8, int bytes, std::string& out, char32_t& code, size_t& at) {
+  out.clear();
+  if (!utf8) return true;
+  const auto n = static_cast<size_t>(bytes);
+  // The usual texts: ASCII and the letters U+00A0 to U+00FF, which are one byte of the same value
+  // in Windows-1252 (two in UTF-8, led by C2 or C3). Anything else is left to the full conversion.
+  out.resize(n);
+  size_t k = 0, o = 0;
+  while (k < n) {
+    const size_t run = AsciiRun(utf8 + k, n - k);
+    std::memcpy(out.data() + o, utf8 + k, run);
+    k += run;
+    o += run;
+    if (k == n) break;
+    const unsigned char lead = utf8[k];
+    if ((lead != 0xC2 && lead != 0xC3) || k + 1 >= n || (utf8[k + 1] & 0xC0) != 0x80) {
+      return cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), n), out, &code, &at);
+    }
+    const auto letter = static_cast<unsigned char>((lead & 0x1F) << 6 | (utf8[k + 1] & 0x3F));
+    if (letter < 0xA0)  // C1 controls: the code page has other characters there
+      return cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), n), out, &code, &at);
+    out[o++] = static_cast<char>(letter);
+    k += 2;
+  }
+  out.resize(o);
+  return true;
 }
 
 std::string TextToEngine(const std::string& text) {

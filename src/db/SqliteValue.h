@@ -30,4 +30,7 @@ bool IsAsciiText(const unsigned char* p, int bytes);
 bool FindLostCharacter(const unsigned char* utf8, int bytes, char32_t& code, int& at);
 // The same into an existing string, reusing its buffer.
 void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out);
+// The same, telling in one pass what FindLostCharacter tells: false, with the first character
+// lost and the offset of its '?', when the text does not convert whole.
+bool TextFromEngineMarked(const unsigned char* utf8, int bytes, std::string& out, char32_t& code, size_t& at);
 std::string TextToEngine(const std::string& cp1252Text);

@@ -130,33 +130,45 @@ class ExportRun {
     s.GetFieldTextAt(position, buffer);
     return TrimRight(buffer);
   }
+  // The same with the character the text lost on its way from the database, if any.
+  std::string_view TextAt(DbSelect& s, int position, std::string& buffer, DbSelect::LostCharacter& lost) {
+    s.GetFieldTextAt(position, buffer, lost);
+    return TrimRight(buffer);
+  }
   // The text at a position into a field of the record: a character that the code page lacks
   // (read as '?') refuses the record.
   void PutText(ExportRecord& r, const FieldDef& field, DbSelect& s, int position, std::string& buffer) {
-    const DbSelect::LostCharacter lost = s.LostAt(position);
-    r.Text(field, TextAt(s, position, buffer), lost.code, lost.at);
+    DbSelect::LostCharacter lost;
+    const std::string_view text = TextAt(s, position, buffer, lost);
+    r.Text(field, text, lost.code, lost.at);
+  }
+  // A text of a stop row, absent or not, with the character it lost on its way (if any), read once.
+  struct StopText {
+    NormalStopList::Text text;
+    DbSelect::LostCharacter lost;
+  };
+  StopText StopTextAt(DbSelect& s, int position, std::string& buffer) {
+    StopText t;
+    t.text.null = s.GetFieldTextAt(position, buffer, t.lost) == 0;
+    t.text.text = TrimRight(buffer);
+    return t;
   }
   // A text of FERMATE_NORMALIZZATE, which has no record layout: a control byte or a character
   // that the code page lacks refuses the export, naming the stop or the locality.
-  void CheckNormalText(const std::string& row, const FieldDef& field, DbSelect& s, int position,
-                       std::string_view text) {
-    const DbSelect::LostCharacter lost = s.LostAt(position);
+  void CheckNormalText(const std::string& row, const FieldDef& field, std::string_view text,
+                       DbSelect::LostCharacter lost) {
     const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost.code, lost.at);
     if (m.kind != ExportRecord::MisfitKind::None && refusal_.empty())
       refusal_ = RecordRefusal(kNormalStopsFile, 0, row, ExportRecord::MisfitText(m));
   }
-  // The three texts of a stop of FERMATE_NORMALIZZATE (positions from `first`: code, name,
-  // location), checked when the stop goes into the file (a locality).
-  void CheckNormalStop(DbSelect& s, int first, const NormalStopList::Text (&texts)[3], int locality) {
+  // The three texts of a stop of FERMATE_NORMALIZZATE (code, name, location), checked when the
+  // stop goes into the file (a locality).
+  void CheckNormalStop(const StopText (&texts)[3], int locality) {
     if (locality <= 0) return;
     static const char* const kFields[3] = {"fermata", "denom", "ubicaz"};
     for (int k = 0; k < 3; ++k)
-      CheckNormalText(Format("fermata %s", std::string(texts[0].text).c_str()), *TripDetailLayout().Field(kFields[k]),
-                      s, first + k, texts[k].text);
-  }
-  NormalStopList::Text NullableTextAt(DbSelect& s, int position, std::string& buffer) {
-    const bool null = s.GetFieldTextAt(position, buffer) == 0;
-    return {TrimRight(buffer), null};
+      CheckNormalText(Format("fermata %s", std::string(texts[0].text.text).c_str()),
+                      *TripDetailLayout().Field(kFields[k]), texts[k].text.text, texts[k].lost);
   }
   std::string Authority(const char* table) const {
     return o_.anyAuthority ? std::string() : Format("%s = %d", table, o_.authority);
@@ -362,15 +374,14 @@ bool ExportRun::TripStops() {
       ++result_.unmatchedRows;
     }
     if (!keep && !everyRow) continue;
-    const NormalStopList::Text stopCode = NullableTextAt(s, 2, a_), stopName = NullableTextAt(s, 3, b_),
-                               stopPlace = NullableTextAt(s, 4, c_);
+    const StopText stopCode = StopTextAt(s, 2, a_), stopName = StopTextAt(s, 3, b_), stopPlace = StopTextAt(s, 4, c_);
     int n16 = 0;
     long n32 = 0;
     if (everyRow) {
       s.GetFieldIntAt(11, &n16);
-      stops_.AddStop(stopCode, stopName, stopPlace, n16);
+      stops_.AddStop(stopCode.text, stopName.text, stopPlace.text, n16);
       // A row written below is refused there, naming its trip and stop.
-      if (!keep) CheckNormalStop(s, 2, {stopCode, stopName, stopPlace}, n16);
+      if (!keep) CheckNormalStop({stopCode, stopName, stopPlace}, n16);
     }
     if (!keep) continue;
     r.Reset();
@@ -378,10 +389,9 @@ bool ExportRun::TripStops() {
     r.Number(idField, id);
     s.GetFieldIntAt(1, &n16), r.Number(sub, n16);
     const long stopNumber = n16;
-    const DbSelect::LostCharacter lostCode = s.LostAt(2), lostName = s.LostAt(3), lostPlace = s.LostAt(4);
-    r.Text(stop, stopCode.text, lostCode.code, lostCode.at);
-    r.Text(name, stopName.text, lostName.code, lostName.at);
-    r.Text(place, stopPlace.text, lostPlace.code, lostPlace.at);
+    r.Text(stop, stopCode.text.text, stopCode.lost.code, stopCode.lost.at);
+    r.Text(name, stopName.text.text, stopName.lost.code, stopName.lost.at);
+    r.Text(place, stopPlace.text.text, stopPlace.lost.code, stopPlace.lost.at);
     s.GetFieldLongAt(5, &n32), r.Number(distance, n32);
     // The empty time mark -1 is written as 0000; every other time as it stands.
     s.GetFieldIntAt(6, &n16), r.Time(arrival, n16 == -1 ? 0 : n16);
@@ -414,7 +424,8 @@ bool ExportRun::Periods() {
     StepById(stored);
     s.GetFieldTextAt(1, a_);
     s.GetFieldTextAt(2, b_);
-    const std::string_view code = TextAt(s, 3, c_);
+    DbSelect::LostCharacter lostCode;
+    const std::string_view code = TextAt(s, 3, c_, lostCode);
     int flag = 0;
     s.GetFieldIntAt(4, &flag);
     r.Reset();
@@ -444,7 +455,6 @@ bool ExportRun::Periods() {
     }
     r.Number(company, master_.company);
     r.Number(idField, id);
-    const DbSelect::LostCharacter lostCode = s.LostAt(3);
     r.Text(dayType, code, lostCode.code, lostCode.at);
     r.Flag(excluded, flag != 0);
     if (!Line(kPeriodsFile, r, stored)) break;
@@ -490,8 +500,8 @@ bool ExportRun::Calendar() {
     s.GetFieldTextAt(0, a_);
     r.DisplayDate(date, a_);
     PutText(r, note, s, 2, b_);
-    const std::string_view code = TextAt(s, 1, c_);
-    const DbSelect::LostCharacter lostCode = s.LostAt(1);
+    DbSelect::LostCharacter lostCode;
+    const std::string_view code = TextAt(s, 1, c_, lostCode);
     r.Text(dayType, code, lostCode.code, lostCode.at);
     if (!Line(kCalendarFile, r)) break;
     if (o_.kind == ExportKind::DateRange) calendar_.AddDate(code, FieldBytes(r.Text(), date));
@@ -523,10 +533,9 @@ bool ExportRun::NormalStops() {
     for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int locality = 0;
       s.GetFieldIntAt(3, &locality);
-      const NormalStopList::Text texts[3] = {NullableTextAt(s, 0, a_), NullableTextAt(s, 1, b_),
-                                             NullableTextAt(s, 2, c_)};
-      stops_.AddStop(texts[0], texts[1], texts[2], locality);
-      CheckNormalStop(s, 0, texts, locality);
+      const StopText texts[3] = {StopTextAt(s, 0, a_), StopTextAt(s, 1, b_), StopTextAt(s, 2, c_)};
+      stops_.AddStop(texts[0].text, texts[1].text, texts[2].text, locality);
+      CheckNormalStop(texts, locality);
     }
   }
   if (!stops_.Empty()) {
@@ -536,8 +545,10 @@ bool ExportRun::NormalStops() {
       long istat = 0;
       s.GetFieldIntAt(0, &id);
       s.GetFieldLongAt(1, &istat);
-      stops_.AddLocality(id, istat, TextAt(s, 2, a_));
-      if (stops_.UsesLocality(id)) CheckNormalText(Format("località %d", id), kLocalityName, s, 2, TrimRight(a_));
+      DbSelect::LostCharacter lost;
+      const std::string_view name = TextAt(s, 2, a_, lost);
+      stops_.AddLocality(id, istat, name);
+      if (stops_.UsesLocality(id)) CheckNormalText(Format("località %d", id), kLocalityName, name, lost);
     }
   }
   if (!refusal_.empty()) {

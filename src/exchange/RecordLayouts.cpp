@@ -135,23 +135,6 @@ bool AllDigits(std::string_view field) {
   return true;
 }
 
-size_t FindControlByte(std::string_view text) {
-  // Eight bytes at a time: a byte below n in a word x makes (x - n per byte) & ~x & 0x80 per
-  // byte not zero (for n up to 0x80), and DEL is the zero byte of x ^ 0x7F per byte. A word that
-  // may hold one is looked at byte by byte.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
-  size_t k = 0;
-  for (; k + 8 <= text.size(); k += 8) {
-    std::uint64_t x;
-    std::memcpy(&x, text.data() + k, 8);
-    const std::uint64_t del = x ^ (0x7F * kOnes);
-    if ((((x - 0x20 * kOnes) & ~x) | ((del - kOnes) & ~del)) & kHigh) break;
-  }
-  for (; k < text.size(); ++k)
-    if (IsControlByte(text[k])) return k;
-  return std::string_view::npos;
-}
-
 bool ReadNumber(const FieldDef& field, std::string_view bytes, long& value) {
   value = 0;
   size_t k = 0;
@@ -164,21 +147,6 @@ bool ReadNumber(const FieldDef& field, std::string_view bytes, long& value) {
   for (; k < bytes.size(); ++k) v = v * 10 + (bytes[k] - '0');
   value = v;
   return true;
-}
-
-bool NumberFits(const FieldDef& field, long long value) {
-  // 10 to the power of a width: the first number a field of that width cannot show.
-  static constexpr auto kLimits = [] {
-    std::array<unsigned long long, 19> limits{};
-    unsigned long long limit = 1;
-    for (unsigned long long& l : limits) {
-      l = limit;
-      limit *= 10;
-    }
-    return limits;
-  }();
-  return value >= 0 &&
-         static_cast<unsigned long long>(value) < kLimits[static_cast<size_t>(std::clamp(field.width, 0, 18))];
 }
 
 bool ReadFlag(std::string_view bytes, bool& yes) {
@@ -204,8 +172,6 @@ bool ParseExchangeDate(std::string_view field, DateRecord& out) {
   out = DateRecord{y, m, d};
   return true;
 }
-
-bool TimeFits(long long hhmm) { return hhmm == 9999 || (hhmm >= 0 && hhmm / 100 <= 23 && hhmm % 100 <= 59); }
 
 bool IsValidExchangeTime(std::string_view field) {
   return field.size() == 4 && AllDigits(field) &&

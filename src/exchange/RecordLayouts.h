@@ -9,6 +9,10 @@
 
 #include "common/Formatters.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,8 +78,24 @@ inline bool IsControlByte(char c) {
   const auto b = static_cast<unsigned char>(c);
   return b < 0x20 || b == 0x7F;
 }
-// The position of the first control byte of a text; npos when it has none.
-size_t FindControlByte(std::string_view text);
+// The position of the first control byte of a text; npos when it has none. Inline, as the
+// next two rules: the exports ask them for every value they write.
+inline size_t FindControlByte(std::string_view text) {
+  // Eight bytes at a time: a byte below n in a word x makes (x - n per byte) & ~x & 0x80 per
+  // byte not zero (for n up to 0x80), and DEL is the zero byte of x ^ 0x7F per byte. A word that
+  // may hold one is looked at byte by byte.
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  size_t k = 0;
+  for (; k + 8 <= text.size(); k += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, text.data() + k, 8);
+    const std::uint64_t del = x ^ (0x7F * kOnes);
+    if ((((x - 0x20 * kOnes) & ~x) | ((del - kOnes) & ~del)) & kHigh) break;
+  }
+  for (; k < text.size(); ++k)
+    if (IsControlByte(text[k])) return k;
+  return std::string_view::npos;
+}
 
 // The value of a Number or Code field as its bytes give it. A Code is exactly its width in digits;
 // a Number is digits to the end of the field, after leading blanks if any (the right-aligned form
@@ -83,7 +103,20 @@ size_t FindControlByte(std::string_view text);
 // field is no number. False for anything else, `value` then 0.
 bool ReadNumber(const FieldDef& field, std::string_view bytes, long& value);
 // Whether a number can be written in its field: 0 up to the largest of its width in digits.
-bool NumberFits(const FieldDef& field, long long value);
+inline bool NumberFits(const FieldDef& field, long long value) {
+  // 10 to the power of a width: the first number a field of that width cannot show.
+  static constexpr auto kLimits = [] {
+    std::array<unsigned long long, 19> limits{};
+    unsigned long long limit = 1;
+    for (unsigned long long& l : limits) {
+      l = limit;
+      limit *= 10;
+    }
+    return limits;
+  }();
+  return value >= 0 &&
+         static_cast<unsigned long long>(value) < kLimits[static_cast<size_t>(std::clamp(field.width, 0, 18))];
+}
 
 // A flag's byte: '1' yes, '0' no; false for any other byte (a blank, 'S', '2' ...).
 bool ReadFlag(std::string_view bytes, bool& yes);
@@ -96,7 +129,7 @@ bool DateFits(int year, int month, int day);
 bool ParseExchangeDate(std::string_view field, DateRecord& out);
 
 // Whether a time can be written: 9999 (no time), or hours 0-23 and minutes 0-59 as HHMM.
-bool TimeFits(long long hhmm);
+inline bool TimeFits(long long hhmm) { return hhmm == 9999 || (hhmm >= 0 && hhmm / 100 <= 23 && hhmm % 100 <= 59); }
 // A HHMM field: four digits whose number fits (TimeFits).
 bool IsValidExchangeTime(std::string_view field);
 

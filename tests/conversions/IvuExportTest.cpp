@@ -396,16 +396,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, IvuExportLineCodes, ::testing::ValuesIn(kLineCas
 
 // ---- More lines than an array of 512 names would hold -------------------------------------
 
+// A timetable of `lines` lines of one trip each, L1001 on.
+void MakeManyLines(const std::string& path, int lines) {
+  IvuTimetable t;
+  t.Master(36, "2024-01-01", "2024-12-31");
+  for (int id = 1; id <= lines; ++id)
+    t.Trip(id, "L" + std::to_string(1000 + id), "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
+  t.Make(path);
+}
+
 TEST(IvuExportFiles, SixHundredLineFilesAllListed) {
   ScratchDir dir;
   const std::string path = dir.Path("t.db"), out = dir.Path("ivu");
   ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out)));
   constexpr int kLines = 300;
-  IvuTimetable t;
-  t.Master(36, "2024-01-01", "2024-12-31");
-  for (int id = 1; id <= kLines; ++id)
-    t.Trip(id, "L" + std::to_string(1000 + id), "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
-  t.Make(path);
+  MakeManyLines(path, kLines);
   ExportIvuSet(path, out, IvuOptions(1, "Prova"));
   if (HasFatalFailure()) return;
   const std::vector<std::string> list = Rows(out + "/dateien.asc");
@@ -416,6 +421,28 @@ TEST(IvuExportFiles, SixHundredLineFilesAllListed) {
   EXPECT_EQ(list[5 + 2 * kLines - 1], "fdL1300.asc");
   EXPECT_EQ(list.back(), "versione.asc");
   for (const std::string& name : list) EXPECT_TRUE(QFile::exists(QString::fromStdString(out + "/" + name))) << name;
+}
+
+// The rows go to their files as they are made: a file that cannot be created after hundreds were
+// written (an "fd" file, every "ld" file done) still leaves the folder as it was, and names it.
+TEST(IvuExportFiles, AFileFailingMidwayLeavesTheFolderAsItWas) {
+  ScratchDir dir;
+  const std::string path = dir.Path("t.db"), out = dir.Path("ivu");
+  MakeManyLines(path, 300);
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(out + "/fdL1150.asc.part/dentro")));
+  WriteFileBytes(out + "/lieferan.asc", "XYZ#Vecchia#\r\n");
+  const std::string before = Listing(out);
+  ivu::IvuExportData data;
+  {
+    DbDatabase db(path);
+    ASSERT_TRUE(ivu::LoadIvuExport(&db, data, nullptr).ok);
+  }
+  const ivu::IvuExportWriting w = ivu::WriteIvuExport(data, IvuOptions(1, "Prova"), out, nullptr);
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.failedPath, out + "/fdL1150.asc");
+  EXPECT_EQ(w.Texts(), "Impossibile creare\n\n" + out + "/fdL1150.asc\n" + ivu::kIvuExportStopped);
+  EXPECT_EQ(Listing(out), before);
+  EXPECT_EQ(FileBytes(out + "/lieferan.asc"), "XYZ#Vecchia#\r\n");
 }
 
 // ---- The row syntax shared with the readers ---------------------------------------------------

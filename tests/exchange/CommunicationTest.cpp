@@ -206,6 +206,11 @@ TEST_F(Communication, BasesThatAreRefused) {
   unknownRun.replace(unknownRun.find("\r\n3\t2\t3\t08.50"), 5, "\r\n9\t2");
   const std::vector<std::vector<std::string>> noArcsRows = {
       {"1\tF01\tAulla\t\t1\t0.00\t0.00"}, {}, {"1\tP1\tUna fermata"}, {}, {}, {}};
+  // A base is read a part at a time: a line longer than a part, across two of them.
+  const std::string longName(1500000, 'A');
+  const std::string longLine =
+      Assemble("R\tB\tS\t17\t1\ta\tb\tc\td",
+               {{"1\tF01\t" + longName + "\t\t1\t0.00\t0.00", "2\tF02\tB\t\t1\t0.00\t0.00"}, {}, {}, {}, {}, {}}, true);
   const std::pair<std::string, BaseOutcome> cases[] = {
       {first.communication, BaseOutcome::NotABase},
       {changedName, BaseOutcome::Corrupt},
@@ -215,8 +220,15 @@ TEST_F(Communication, BasesThatAreRefused) {
       {Assemble("R\tB\tS\t17\t1\ta\tb\tc\td", noArcsRows, true), BaseOutcome::Read},
       {Assemble("R\tB\tS\t17\t1\ta\tb\tc\td", {{}, {}, {}, {}, {}, {}}, true), BaseOutcome::Read},
       {Assemble("R\tB\tS\t17\t1\ta\tb\tc", {{}, {}, {}, {}, {}, {}}, true), BaseOutcome::Corrupt},
+      {longLine, BaseOutcome::Read},
+      {longLine.substr(0, longLine.size() - 40), BaseOutcome::Corrupt},
   };
   for (const auto& [bytes, outcome] : cases) EXPECT_EQ(Read(bytes), outcome) << bytes.substr(0, 60);
+  const BaseReadResult longRead = ReadReferenceBase(BaseFile(longLine), 17, nullptr);
+  ASSERT_NE(longRead.model, nullptr);
+  ASSERT_EQ(longRead.model->Stops().size(), 2u);
+  EXPECT_EQ(longRead.model->Stops()[0].name, longName);
+  EXPECT_EQ(longRead.model->Stops()[1].code, "F02");
   EXPECT_EQ(Read(first.base, 18), BaseOutcome::OtherCompany);
   EXPECT_EQ(ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr).outcome, BaseOutcome::CannotOpen);
   // What each refusal tells, each message as "icon|caption|text": the reason, then that the base

@@ -129,13 +129,23 @@ void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
   }
 }
 
+// Where a trip went: its standard trip and its place among that one's trips. Made in order of
+// trip id (the walk of the stop rows goes by id), so that a sorted vector finds a trip.
 struct TripPlace {
-  size_t standard = 0, trip = 0;
+  long id = 0;
+  std::uint32_t standard = 0, trip = 0;
 };
+using TripPlaces = std::vector<TripPlace>;
+
+const TripPlace* FindPlace(const TripPlaces& places, long id) {
+  const auto it =
+      std::lower_bound(places.begin(), places.end(), id, [](const TripPlace& p, long wanted) { return p.id < wanted; });
+  return it != places.end() && it->id == id ? &*it : nullptr;
+}
 
 // Folds the trips into standard trips: trips with one route and one pattern of times share one.
 void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std::string, long>& stopIndex,
-               std::unordered_map<long, TripPlace>& places) {
+               TripPlaces& places) {
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
@@ -165,7 +175,8 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     trip.code = code;
     trip.departure = work.stops.front().departure;
     trip.arrival = work.stops.back().arrival;
-    places[current] = {it->second, target.trips.size()};
+    places.push_back(
+        {current, static_cast<std::uint32_t>(it->second), static_cast<std::uint32_t>(target.trips.size())});
     target.trips.push_back(std::move(trip));
   };
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
@@ -188,8 +199,7 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
 }
 
 // The day sets of the trips, shared by equal sets in the order the trips first use them.
-void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end,
-                 const std::unordered_map<long, TripPlace>& places) {
+void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end, const TripPlaces& places) {
   // For each day type, the day indexes of the version on which it runs, ascending.
   std::map<std::string, std::vector<int>> calendar;
   {
@@ -210,28 +220,15 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     QDate from, to;
     bool excluded = false;
   };
-  std::vector<std::pair<long, Period>> periods;
-  {
-    DbSelect s(db, {.columns = "tescor.id, period.caden, period.inizio, period.fine, period.escluso",
-                    .from = "tescor, period",
-                    .where = "period.id = tescor.id",
-                    .orderBy = "tescor.id",
-                    .streaming = true});
-    s.Open();
-    for (bool more = s.hasRow; more; more = s.MoveNext())
-      periods.push_back(
-          {s.LongAt(0), {s.TrimmedAt(1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0}});
-  }
-  // The periods of a trip apply in order of their start: an exclusion clears what earlier ones set.
-  std::stable_sort(periods.begin(), periods.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first < b.first : a.second.from < b.second.from;
-  });
   std::unordered_map<std::string, long> shared;
-  for (size_t k = 0; k < periods.size();) {
-    const long id = periods[k].first;
+  // The periods of one trip at a time, as the walk by trip id gives them: they apply in order of
+  // their start, an exclusion clearing what earlier ones set.
+  std::vector<Period> periods;
+  long id = 0;
+  const auto applyTrip = [&] {
+    std::stable_sort(periods.begin(), periods.end(), [](const Period& a, const Period& b) { return a.from < b.from; });
     std::vector<bool> bits(kIvuDaySetDays, false);
-    for (; k < periods.size() && periods[k].first == id; ++k) {
-      const Period& p = periods[k].second;
+    for (const Period& p : periods) {
       const auto days = calendar.find(p.dayType);
       if (days == calendar.end() || !p.from.isValid() || !p.to.isValid()) continue;
       const auto first = static_cast<int>(start.daysTo(p.from)), last = static_cast<int>(start.daysTo(p.to));
@@ -239,8 +236,9 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
            d != days->second.end() && *d <= last; ++d)
         if (*d < kIvuDaySetDays) bits[static_cast<size_t>(*d)] = !p.excluded;
     }
-    const auto place = places.find(id);
-    if (place == places.end()) continue;
+    periods.clear();
+    const TripPlace* place = FindPlace(places, id);
+    if (!place) return;
     std::string text(kIvuDaySetDays / 4, '0');
     for (int d = 0; d < kIvuDaySetDays; ++d)
       if (bits[static_cast<size_t>(d)]) {
@@ -251,8 +249,21 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
       }
     const auto [it, added] = shared.try_emplace(text, static_cast<long>(data.daySets.size()) + 1);
     if (added) data.daySets.push_back(text);
-    data.standardTrips[place->second.standard].trips[place->second.trip].daySet = it->second;
+    data.standardTrips[place->standard].trips[place->trip].daySet = it->second;
+  };
+  DbSelect s(db, {.columns = "tescor.id, period.caden, period.inizio, period.fine, period.escluso",
+                  .from = "tescor, period",
+                  .where = "period.id = tescor.id",
+                  .orderBy = "tescor.id",
+                  .streaming = true});
+  s.Open();
+  for (bool more = s.hasRow; more; more = s.MoveNext()) {
+    const long tripId = s.LongAt(0);
+    if (tripId != id && !periods.empty()) applyTrip();
+    id = tripId;
+    periods.push_back({s.TrimmedAt(1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
   }
+  if (!periods.empty()) applyTrip();
 }
 
 // Sorts the standard trips by line, numbers each line's routes as variants in order of first
@@ -354,7 +365,7 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
   std::unordered_map<std::string, long> stopIndex;
   LoadStops(db, data, stopIndex);
   Begin(progress, "Estrazione Orari Corsa");
-  std::unordered_map<long, TripPlace> places;
+  TripPlaces places;
   LoadTrips(db, data, stopIndex, places);
   Begin(progress, "Estrazione Calendari di Servizio");
   LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd), places);
@@ -368,78 +379,102 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
   return loaded;
 }
 
-std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {
-  std::vector<IvuExportFile> files;
+std::vector<std::string> IvuExportFileNames(const IvuExportData& data) {
+  std::vector<std::string> names = {"lieferan.asc", "zeichen.asc", "koordsys.asc", "betriebe.asc", "halteste.asc"};
+  for (const std::string& line : data.lines) names.push_back("ld" + line + ".asc");
+  for (const std::string& line : data.lines) names.push_back("fd" + line + ".asc");
+  for (const char* name : {"bitfeld.asc", "verkehrm.asc", "versione.asc", "dateien.asc"}) names.emplace_back(name);
+  return names;
+}
+
+void ProduceIvuExportFiles(const IvuExportData& data, const IvuExportOptions& o, const IvuFileSink& sink) {
+  const std::vector<std::string> names = IvuExportFileNames(data);
+  size_t next = 0;  // the file begun next, in the order of `names`
+  const auto begin = [&] { return sink.begin(names[next++]); };
   const std::string company = std::to_string(data.company), division = std::to_string(data.company * 1000);
   const std::string version = std::to_string(o.version);
-  files.push_back({"lieferan.asc", {JoinIvuFields({o.sigla, data.companyName})}});
-  files.push_back({"zeichen.asc", {JoinIvuFields({"ANSI", "2.0"})}});
-  files.push_back({"koordsys.asc", {JoinIvuFields({"", "Infopool-Koordinaten"})}});
-  files.push_back(
-      {"betriebe.asc",
-       {JoinIvuFields({company, o.sigla, data.companyName, division, o.mode, o.mode, division, o.mode, o.sigla})}});
-  IvuExportFile& stops = files.emplace_back(IvuExportFile{"halteste.asc", {}});
+  if (!begin()) return;
+  sink.row(JoinIvuFields({o.sigla, data.companyName}));
+  if (!begin()) return;
+  sink.row(JoinIvuFields({"ANSI", "2.0"}));
+  if (!begin()) return;
+  sink.row(JoinIvuFields({"", "Infopool-Koordinaten"}));
+  if (!begin()) return;
+  sink.row(JoinIvuFields({company, o.sigla, data.companyName, division, o.mode, o.mode, division, o.mode, o.sigla}));
+  if (!begin()) return;
   for (const IvuExportStop& s : data.stops) {
     const bool placed = s.x != 0 && s.y != 0;
-    stops.rows.push_back(JoinIvuFields({std::to_string(s.id), o.sigla, "", "", "", "",
-                                        placed ? FormatIvuCoordinate(s.x) : "", placed ? FormatIvuCoordinate(s.y) : "",
-                                        "", "", s.name, "", "", s.code + "-" + s.name, s.location}));
+    sink.row(JoinIvuFields({std::to_string(s.id), o.sigla, "", "", "", "", placed ? FormatIvuCoordinate(s.x) : "",
+                            placed ? FormatIvuCoordinate(s.y) : "", "", "", s.name, "", "", s.code + "-" + s.name,
+                            s.location}));
   }
-  const size_t lineFiles = files.size();
-  for (const std::string& line : data.lines) files.push_back({"ld" + line + ".asc", {}});
-  for (const std::string& line : data.lines) files.push_back({"fd" + line + ".asc", {}});
-  size_t lineIndex = 0;
-  for (size_t k = 0; k < data.standardTrips.size(); ++k) {
-    const IvuStandardTrip& t = data.standardTrips[k];
-    if (k > 0 && t.line != data.standardTrips[k - 1].line) ++lineIndex;
+  // The standard trips come sorted by line: each line's "ld" file, then each line's "fd" file,
+  // every file begun at the first standard trip of its line.
+  const std::vector<IvuStandardTrip>& trips = data.standardTrips;
+  const auto firstOfLine = [&trips](size_t k) { return k == 0 || trips[k].line != trips[k - 1].line; };
+  for (size_t k = 0; k < trips.size(); ++k) {
+    const IvuStandardTrip& t = trips[k];
+    if (firstOfLine(k) && !begin()) return;
     const std::string direction(1, t.direction), variant = std::to_string(t.variant);
     const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
-    std::vector<std::string>& ld = files[lineFiles + lineIndex].rows;
-    ld.push_back(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
+    sink.row(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
     const std::vector<StopMinutes> minutes = PassingMinutes(t.stops);
     for (size_t s = 0; s < t.stops.size(); ++s) {
       const IvuTripStop& stop = t.stops[s];
       const std::string position = std::to_string(s + 1), id = std::to_string(stop.stop);
       if (s + 1 == t.stops.size()) {
-        ld.push_back(JoinIvuFields({position, "", id, "0", "0", position, "00:00", "00:00", "", "", ""}));
+        sink.row(JoinIvuFields({position, "", id, "0", "0", position, "00:00", "00:00", "", "", ""}));
         continue;
       }
-      const IvuTripStop& next = t.stops[s + 1];
+      const IvuTripStop& after = t.stops[s + 1];
       int run = minutes[s + 1].arrival - minutes[s].departure;
       if (run < 0) run += 1440;
       int dwell = s == 0 ? 0 : minutes[s].departure - minutes[s].arrival;
       if (dwell < 0) dwell += 1440;
-      ld.push_back(JoinIvuFields({position, "", id, std::to_string(next.distance - stop.distance), "0", position,
-                                  FormatIvuDuration(run), FormatIvuDuration(dwell), "", "", ""}));
+      sink.row(JoinIvuFields({position, "", id, std::to_string(after.distance - stop.distance), "0", position,
+                              FormatIvuDuration(run), FormatIvuDuration(dwell), "", "", ""}));
     }
-    std::vector<std::string>& fd = files[lineFiles + data.lines.size() + lineIndex].rows;
-    fd.push_back(JoinIvuFields({t.line, version, division, direction, variant, std::to_string(t.trips.size())}));
+  }
+  for (size_t k = 0; k < trips.size(); ++k) {
+    const IvuStandardTrip& t = trips[k];
+    if (firstOfLine(k) && !begin()) return;
+    const std::string direction(1, t.direction), variant = std::to_string(t.variant);
+    const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
+    sink.row(JoinIvuFields({t.line, version, division, direction, variant, std::to_string(t.trips.size())}));
     std::vector<const IvuExportTrip*> byId;
     for (const IvuExportTrip& trip : t.trips) byId.push_back(&trip);
     std::sort(byId.begin(), byId.end(), [](auto* a, auto* b) { return a->id < b->id; });
     const std::string first = std::to_string(t.stops.front().stop), last = std::to_string(t.stops.back().stop);
     for (const IvuExportTrip* trip : byId)
-      fd.push_back(JoinIvuFields({"1", first, FormatIvuTimeOfDay(trip->departure), count, last,
-                                  FormatIvuTimeOfDay(trip->arrival), o.mode, ordinal, trip->code, "1111111", "0", "0",
-                                  std::to_string(trip->daySet), ""}));
+      sink.row(JoinIvuFields({"1", first, FormatIvuTimeOfDay(trip->departure), count, last,
+                              FormatIvuTimeOfDay(trip->arrival), o.mode, ordinal, trip->code, "1111111", "0", "0",
+                              std::to_string(trip->daySet), ""}));
   }
-  IvuExportFile& days = files.emplace_back(IvuExportFile{"bitfeld.asc", {}});
-  for (size_t k = 0; k < data.daySets.size(); ++k)
-    days.rows.push_back(JoinIvuFields({std::to_string(k + 1), data.daySets[k]}));
-  files.push_back({"verkehrm.asc", {ModeRow(o.mode)}});
-  files.push_back({"versione.asc",
-                   {JoinIvuFields({version, o.description, Dotted(data.periodStart), Dotted(data.periodEnd), ""})}});
-  IvuExportFile list{"dateien.asc", {}};
-  for (const IvuExportFile& f : files) list.rows.push_back(f.name);
-  files.push_back(std::move(list));
+  if (!begin()) return;
+  for (size_t k = 0; k < data.daySets.size(); ++k) sink.row(JoinIvuFields({std::to_string(k + 1), data.daySets[k]}));
+  if (!begin()) return;
+  sink.row(ModeRow(o.mode));
+  if (!begin()) return;
+  sink.row(JoinIvuFields({version, o.description, Dotted(data.periodStart), Dotted(data.periodEnd), ""}));
+  if (!begin()) return;
+  for (size_t k = 0; k + 1 < names.size(); ++k) sink.row(names[k]);
+}
+
+std::vector<IvuExportFile> IvuExportFiles(const IvuExportData& data, const IvuExportOptions& o) {
+  std::vector<IvuExportFile> files;
+  IvuFileSink sink;
+  sink.begin = [&files](const std::string& name) {
+    files.push_back({name, {}});
+    return true;
+  };
+  sink.row = [&files](std::string_view row) { files.back().rows.emplace_back(row); };
+  ProduceIvuExportFiles(data, o, sink);
   return files;
 }
 
 IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOptions& options, const std::string& folder,
                                 WorkProgress* progress, const FolderWatch& watch) {
-  const std::vector<IvuExportFile> files = IvuExportFiles(data, options);
-  std::vector<std::string> names;
-  for (const IvuExportFile& f : files) names.push_back(f.name);
+  const std::vector<std::string> names = IvuExportFileNames(data);
   IvuExportWriting w;
   // An earlier export cut short in this folder is put in order first, and the user is told what
   // was done; a folder that cannot be put in order gets nothing new.
@@ -455,31 +490,38 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   if (ours && watch) watch.note(folder, {});
   ExportFileSet set(folder, names);
   if (watch) set.SetFolderWatch(watch);
-  bool ok = true;
-  for (size_t k = 0; ok && k < files.size(); ++k) {
+  // Each row goes to its file as it is made; a file is finished when the next one begins.
+  bool ok = true, open = false;
+  size_t k = 0;  // the file begun next
+  IvuFileSink sink;
+  sink.begin = [&](const std::string& name) {
+    if (open) ok = set.Finish() && !set.Failed();
+    open = false;
+    if (!ok) return false;
     if (progress) {
-      const std::string& n = files[k].name;
-      if (n == "halteste.asc") progress->Begin("Generazione Fermate");
-      if (n.rfind("ld", 0) == 0 && k > 0 && files[k - 1].name.rfind("ld", 0) != 0)
+      if (name == "halteste.asc") progress->Begin("Generazione Fermate");
+      if (name.rfind("ld", 0) == 0 && k > 0 && names[k - 1].rfind("ld", 0) != 0)
         progress->Begin("Generazione Corse Standard");
-      if (n.rfind("fd", 0) == 0 && k > 0 && files[k - 1].name.rfind("fd", 0) != 0) progress->Begin("Generazione Corse");
-      if (n == "bitfeld.asc") progress->Begin("Generazione Calendari di Servizio");
-      if (n == "verkehrm.asc") progress->Begin("Generazione Ausiliari");
-      progress->Step(static_cast<long>(k), static_cast<long>(files.size()));
+      if (name.rfind("fd", 0) == 0 && k > 0 && names[k - 1].rfind("fd", 0) != 0) progress->Begin("Generazione Corse");
+      if (name == "bitfeld.asc") progress->Begin("Generazione Calendari di Servizio");
+      if (name == "verkehrm.asc") progress->Begin("Generazione Ausiliari");
+      progress->Step(static_cast<long>(k), static_cast<long>(names.size()));
     }
-    ok = set.Begin(files[k].name);
-    for (const std::string& row : files[k].rows)
-      if (ok) set.WriteLine(row);
-    ok = ok && set.Finish() && !set.Failed();
-  }
-  ok = ok && set.Commit();
+    ++k;
+    ok = open = set.Begin(name);
+    return ok;
+  };
+  sink.row = [&set](std::string_view row) { set.WriteLine(row); };
+  ProduceIvuExportFiles(data, options, sink);
+  if (open) ok = set.Finish() && !set.Failed();
+  ok = ok && k == names.size() && set.Commit();
   if (progress) progress->End();
   if (!ok) {
     w.Tell(CannotCreateText(set.FailedPath()), NoticeIcon::Exclamation, "Esportazione dati orari");
     w.Fail(kIvuExportStopped, NoticeIcon::Stop, set.FailedPath());
     return w;
   }
-  w.files = static_cast<long>(files.size());
+  w.files = static_cast<long>(names.size());
   w.Succeed(kIvuExportDone);
   return w;
 }

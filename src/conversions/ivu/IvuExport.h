@@ -9,7 +9,9 @@
 #include "common/WorkProgress.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class DbDatabase;
@@ -80,7 +82,19 @@ bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message
 // its files (the message says why): nothing is to be written then.
 Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress);
 
-// The rows of each file, in the order of writing (every name but "dateien.asc" is listed in it).
+// The names of the set's files, in the order of writing (every name but "dateien.asc" is listed in
+// that last file).
+std::vector<std::string> IvuExportFileNames(const IvuExportData& data);
+
+// Where the rows of the set go as they are made: each file begun by its name, in the order of
+// IvuExportFileNames (false from `begin` stops the making), then its rows, each without line end.
+struct IvuFileSink {
+  std::function<bool(const std::string& name)> begin;
+  std::function<void(std::string_view row)> row;
+};
+void ProduceIvuExportFiles(const IvuExportData& data, const IvuExportOptions& options, const IvuFileSink& sink);
+
+// The rows of each file, in the order of writing, gathered in memory.
 struct IvuExportFile {
   std::string name;
   std::vector<std::string> rows;

@@ -5,8 +5,10 @@
 #include "exchange/communication/VurTxtLayout.h"
 
 #include <QFile>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,17 +16,28 @@ using namespace vurtxt;
 
 namespace {
 
-// The file's lines without their ends (LF, or CR LF).
+// The file's lines without their ends (LF, or CR LF), read as they are wanted: a base as large as
+// the timetable is never held whole. A line stays valid until the next one is read.
 class Lines {
  public:
-  explicit Lines(const QByteArray& bytes) : text_(bytes.constData(), static_cast<size_t>(bytes.size())) {}
+  explicit Lines(QFile& file) : file_(file) {}
   // The next line; false at the end of the file.
   bool Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
-    const size_t next = end == std::string_view::npos ? text_.size() : end + 1;
-    if (end == std::string_view::npos) end = text_.size();
-    line = text_.substr(pos_, end - pos_);
+    size_t end = buffer_.find('\n', pos_);
+    while (end == std::string::npos && !ended_) {
+      buffer_.erase(0, pos_);
+      pos_ = 0;
+      const size_t had = buffer_.size();
+      buffer_.resize(had + kChunk);
+      const qint64 got = file_.read(buffer_.data() + had, static_cast<qint64>(kChunk));
+      buffer_.resize(had + static_cast<size_t>(std::max<qint64>(got, 0)));
+      if (got <= 0) ended_ = true;
+      end = buffer_.find('\n', had);
+    }
+    if (pos_ >= buffer_.size()) return false;
+    const size_t next = end == std::string::npos ? buffer_.size() : end + 1;
+    if (end == std::string::npos) end = buffer_.size();
+    line = std::string_view(buffer_).substr(pos_, end - pos_);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     pos_ = next;
     ++number_;
@@ -33,8 +46,11 @@ class Lines {
   int Number() const { return number_; }
 
  private:
-  std::string_view text_;
+  static constexpr size_t kChunk = 1 << 20;
+  QFile& file_;
+  std::string buffer_;
   size_t pos_ = 0;
+  bool ended_ = false;
   int number_ = 0;
 };
 
@@ -212,10 +228,8 @@ BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgr
     result.Tell("Impossibile aprire\n\n" + path, NoticeIcon::Exclamation, "Acquisizione base dati orari");
     return result;
   }
-  const QByteArray bytes = file.readAll();
-  file.close();
   if (progress) progress->Begin(kBaseReadCaption);
-  Lines lines(bytes);
+  Lines lines(file);
   auto model = std::make_unique<CommunicationModel>();
   Reader reader(lines, company, progress);
   result.outcome = reader.Read(*model, result.number);

@@ -156,9 +156,9 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
   long itinerary = 0;
   {
     const std::string key = ItineraryKey(trip.routeCode, trip.routeName, rows);
-    const auto found = itineraryByKey_.find(key);
-    if (found != itineraryByKey_.end()) {
-      itinerary = itineraries_[found->second].number;
+    const std::size_t hash = std::hash<std::string>{}(key);
+    if (const long found = FindItinerary(hash, key); found >= 0) {
+      itinerary = itineraries_[static_cast<size_t>(found)].number;
     } else {
       Itinerary made;
       made.number = nextItinerary_++;
@@ -171,7 +171,7 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
       made.rows = std::move(rows);
       itinerary = made.number;
       itineraries_.push_back(std::move(made));
-      itineraryByKey_.emplace(key, itineraries_.size() - 1);
+      itineraryByHash_.emplace(hash, itineraries_.size() - 1);
     }
   }
   ServiceRun run;
@@ -194,14 +194,34 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
   run.mode = trip.mode;
   run.stops.reserve(n);
   for (const TripStopInput& s : trip.stops) run.stops.push_back(StopTimeOf(s));
-  const auto [it, made] = runByKey_.emplace(RunKey(run), runs_.size());
-  if (made) {
+  const std::string key = RunKey(run);
+  const std::size_t hash = std::hash<std::string>{}(key);
+  long index = FindRun(hash, key);
+  if (index < 0) {
+    index = static_cast<long>(runs_.size());
     run.number = nextRun_++;
     runs_.push_back(std::move(run));
+    runByHash_.emplace(hash, runs_.size() - 1);
   }
-  ServiceRun& holder = runs_[it->second];
+  ServiceRun& holder = runs_[static_cast<size_t>(index)];
   holder.trips.push_back(trip.id);
-  runByTrip_.emplace(trip.id, it->second);
+  runByTrip_.emplace(trip.id, static_cast<size_t>(index));
+}
+
+long CommunicationModel::FindItinerary(std::size_t hash, const std::string& key) const {
+  const auto [first, last] = itineraryByHash_.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    const Itinerary& t = itineraries_[it->second];
+    if (ItineraryKey(t.routeCode, t.routeName, t.rows) == key) return static_cast<long>(it->second);
+  }
+  return -1;
+}
+
+long CommunicationModel::FindRun(std::size_t hash, const std::string& key) const {
+  const auto [first, last] = runByHash_.equal_range(hash);
+  for (auto it = first; it != last; ++it)
+    if (RunKey(runs_[it->second]) == key) return static_cast<long>(it->second);
+  return -1;
 }
 
 ServiceRun* CommunicationModel::FindRunByTrip(long tripId) {
@@ -281,9 +301,15 @@ bool CommunicationModel::EndBase() {
   }
   for (size_t i = 0; i < itineraries_.size(); ++i) {
     const Itinerary& t = itineraries_[i];
-    itineraryByKey_.emplace(ItineraryKey(t.routeCode, t.routeName, t.rows), i);
+    const std::string key = ItineraryKey(t.routeCode, t.routeName, t.rows);
+    const std::size_t hash = std::hash<std::string>{}(key);
+    if (FindItinerary(hash, key) < 0) itineraryByHash_.emplace(hash, i);  // the first of a key is found
   }
-  for (size_t i = 0; i < runs_.size(); ++i) runByKey_.emplace(RunKey(runs_[i]), i);
+  for (size_t i = 0; i < runs_.size(); ++i) {
+    const std::string key = RunKey(runs_[i]);
+    const std::size_t hash = std::hash<std::string>{}(key);
+    if (FindRun(hash, key) < 0) runByHash_.emplace(hash, i);
+  }
   itineraryByNumber_.clear();
   runByNumber_.clear();
   stopByNumber_.clear();

@@ -168,8 +168,13 @@ class CommunicationModel {
   std::unordered_map<std::string, size_t> stopByValues_;  // four values and the coordinates
   std::unordered_map<std::string, size_t> stopByKey_;     // the four values
   std::unordered_map<std::string, size_t> arcByKey_;
-  std::unordered_map<std::string, size_t> itineraryByKey_;
-  std::unordered_map<std::string, size_t> runByKey_;
+  // The itineraries and runs by the hash of their key, which is made again only to tell two
+  // objects of one hash apart: a key as long as every row it sends is not kept for each of them.
+  std::unordered_multimap<std::size_t, size_t> itineraryByHash_;
+  std::unordered_multimap<std::size_t, size_t> runByHash_;
+  // The index of the itinerary or run of `key` among those of its hash, or -1.
+  long FindItinerary(std::size_t hash, const std::string& key) const;
+  long FindRun(std::size_t hash, const std::string& key) const;
   std::unordered_map<long, size_t> runByTrip_;
   // While the base is read: the itineraries and runs by number.
   std::unordered_map<long, size_t> itineraryByNumber_, runByNumber_;

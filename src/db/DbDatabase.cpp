@@ -83,6 +83,7 @@ DbDatabase::DbDatabase(const char* p) {
     } else {
       sqlite3_busy_timeout(database, kBusyTimeoutMs);
       sqlite3_extended_result_codes(database, 1);
+      DefendConnection(database);
       WatchEngineProgress(database);
       RegisterDictionaryCollation(database);
       // The file is checked before anything is written to it: one that is refused stays as it was.

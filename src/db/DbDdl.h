@@ -35,6 +35,15 @@ struct TableDef {
   std::vector<ForeignKeyDef> foreignKeys;
 };
 
+// A table or an index as the builder makes it: its kind ("table" or "index"), its name, the
+// table it belongs to, and the SQL text that makes it.
+struct BuiltDefinition {
+  std::string type;
+  std::string name;
+  std::string table;
+  std::string sql;
+};
+
 // A name as an SQL identifier: "name", inner quotes doubled.
 std::string SqlName(std::string_view name);
 

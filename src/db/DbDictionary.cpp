@@ -66,6 +66,13 @@ const std::vector<SpecialTable>& SpecialTables() {
   return tables;
 }
 
+TableDef SpecialTableDef(const SpecialTable& t) {
+  TableDef def;
+  def.name = t.name;
+  def.columns = t.columns;
+  return def;
+}
+
 void Report(const std::string& text, const std::string& description) {
   Notify(text + "\n\n" + description, NoticeIcon::Exclamation, "Creazione Tavole Speciali");
 }
@@ -124,10 +131,7 @@ int CreateDictionaryTables(sqlite3* db) {
     return 0;
   }
   for (const SpecialTable& t : SpecialTables()) {
-    TableDef def;
-    def.name = t.name;
-    def.columns = t.columns;
-    if (!ExecSql(db, CreateTableSql(def), error)) {
+    if (!ExecSql(db, CreateTableSql(SpecialTableDef(t)), error)) {
       Report("Errore in fase di inserimento tavola " + SqlName(t.name), error);
       ExecSql(db, "ROLLBACK", error);
       return 0;
@@ -144,4 +148,13 @@ int CreateDictionaryTables(sqlite3* db) {
     return 0;
   }
   return 1;
+}
+
+std::vector<BuiltDefinition> DictionaryDefinitions() {
+  std::vector<BuiltDefinition> out;
+  for (const SpecialTable& t : SpecialTables()) {
+    out.push_back({"table", t.name, t.name, CreateTableSql(SpecialTableDef(t))});
+    out.push_back({"index", SqlIndexName(t.name, t.index), t.name, CreateIndexSql(t.name, t.index, t.indexFields)});
+  }
+  return out;
 }

@@ -3,7 +3,10 @@
 // row writers that describe the schema in them. Six tables describe tables, fields, indexes
 // and relations; `utenti` is made empty and nothing uses it.
 
+#include "db/DbDdl.h"
+
 #include <string>
+#include <vector>
 
 class DbTable;
 struct sqlite3;
@@ -34,3 +37,6 @@ int DictAddRelationField(DbTable* relaz2, const char* relation, int position, co
 // the file, in one transaction. Shows the first failure (caption "Creazione Tavole Speciali")
 // and returns 0; 1 on success.
 int CreateDictionaryTables(sqlite3* db);
+
+// The seven special tables and their indexes as CreateDictionaryTables makes them.
+std::vector<BuiltDefinition> DictionaryDefinitions();

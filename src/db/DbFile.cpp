@@ -10,9 +10,62 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+size_t SkipSqlBlanks(const std::string& text, size_t at) {
+  while (at < text.size()) {
+    if (std::isspace(static_cast<unsigned char>(text[at]))) {
+      ++at;
+    } else if (text.compare(at, 2, "--") == 0) {
+      const size_t end = text.find('\n', at);
+      at = end == std::string::npos ? text.size() : end + 1;
+    } else if (text.compare(at, 2, "/*") == 0) {
+      const size_t end = text.find("*/", at + 2);
+      at = end == std::string::npos ? text.size() : end + 2;
+    } else {
+      break;
+    }
+  }
+  return at;
+}
+
+std::string NextSqlName(const std::string& text, size_t& at) {
+  at = SkipSqlBlanks(text, at);
+  if (at >= text.size()) return {};
+  const char open = text[at];
+  if (open == '"' || open == '\'' || open == '`' || open == '[') {
+    const char close = open == '[' ? ']' : open;
+    std::string name;
+    for (size_t k = at + 1; k < text.size(); ++k) {
+      if (text[k] != close) {
+        name += text[k];
+      } else if (close != ']' && k + 1 < text.size() && text[k + 1] == close) {
+        name += close;
+        ++k;
+      } else {
+        at = k + 1;
+        return name;
+      }
+    }
+    at = text.size();
+    return {};
+  }
+  size_t end = at;
+  while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
+                               static_cast<unsigned char>(text[end]) >= 0x80))
+    ++end;
+  std::string word = text.substr(at, end - at);
+  at = end;
+  return word;
+}
+
+void DefendConnection(sqlite3* db) {
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+}
 
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error) {
   char* msg = nullptr;

@@ -11,6 +11,17 @@ struct sqlite3_stmt;
 // `out` for defining its tables. On failure returns false with the reason; no file is left.
 bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error);
 
+// Skips blanks and comments of SQL text from `at`.
+size_t SkipSqlBlanks(const std::string& text, size_t at);
+
+// The word or the quoted name (or text) at `at`, its quotes removed, moving `at` past it; empty
+// when there is none.
+std::string NextSqlName(const std::string& text, size_t& at);
+
+// What a file may hold cannot act through the connection: functions of the file's schema run only
+// when harmless (trusted_schema off), and the schema cannot be written as plain rows (defensive).
+void DefendConnection(sqlite3* db);
+
 // Runs SQL statements on a connection; on failure returns false with the reason.
 bool ExecSql(sqlite3* db, const std::string& sql, std::string& error);
 

@@ -140,6 +140,7 @@ bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   }
   sqlite3_busy_timeout(conn.db, 5000);
   sqlite3_extended_result_codes(conn.db, 1);
+  DefendConnection(conn.db);
   WatchEngineProgress(conn.db);  // the busy clock runs through the check, the rebuild and the copy
   // Where the engine reads the mark itself (the log may hold a newer first page), its word counts.
   int id = kQuendoApplicationId;
@@ -280,24 +281,6 @@ bool RunProgram(const QString& program, const QStringList& arguments,
   return false;
 }
 
-// Skips blanks and comments of SQL text from `at`.
-size_t SkipSqlBlanks(const std::string& text, size_t at) {
-  while (at < text.size()) {
-    if (std::isspace(static_cast<unsigned char>(text[at]))) {
-      ++at;
-    } else if (text.compare(at, 2, "--") == 0) {
-      const size_t end = text.find('\n', at);
-      at = end == std::string::npos ? text.size() : end + 1;
-    } else if (text.compare(at, 2, "/*") == 0) {
-      const size_t end = text.find("*/", at + 2);
-      at = end == std::string::npos ? text.size() : end + 2;
-    } else {
-      break;
-    }
-  }
-  return at;
-}
-
 // The end of the first statement of SQL text: just past the first ';' that completes it (one
 // inside a quoted text, a comment or a trigger's body does not), or the end of the text.
 size_t FirstStatementEnd(const std::string& text, size_t at = 0) {
@@ -314,38 +297,6 @@ std::string Folded(std::string name) {
   return name;
 }
 
-// The word or the quoted name at `at` (its quotes removed), moving `at` past it; empty when
-// there is none.
-std::string NextName(const std::string& text, size_t& at) {
-  at = SkipSqlBlanks(text, at);
-  if (at >= text.size()) return {};
-  const char open = text[at];
-  if (open == '"' || open == '\'' || open == '`' || open == '[') {
-    const char close = open == '[' ? ']' : open;
-    std::string name;
-    for (size_t k = at + 1; k < text.size(); ++k) {
-      if (text[k] != close) {
-        name += text[k];
-      } else if (close != ']' && k + 1 < text.size() && text[k + 1] == close) {
-        name += close;
-        ++k;
-      } else {
-        at = k + 1;
-        return name;
-      }
-    }
-    at = text.size();
-    return {};
-  }
-  size_t end = at;
-  while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_' ||
-                               static_cast<unsigned char>(text[end]) >= 0x80))
-    ++end;
-  std::string word = text.substr(at, end - at);
-  at = end;
-  return word;
-}
-
 // The recovery program runs the definitions stored in a file as it reads them, every statement
 // of each: a definition that carries statements after its own would have them run. The file's
 // definitions are read here first, through the engine, which runs nothing of them; the file goes
@@ -353,21 +304,10 @@ std::string NextName(const std::string& text, size_t& at) {
 bool CheckStoredDefinitions(const std::string& path, std::string& error) {
   Connection conn;
   int rc = sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &conn.db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-  std::vector<std::pair<std::string, std::string>> definitions;  // name, SQL (UTF-8)
+  std::vector<StoredObject> objects;
   std::string failure;
   const bool read = rc == SQLITE_OK && ExecSql(conn.db, "PRAGMA writable_schema = ON", failure) &&
-                    EachRow(
-                        conn.db, "SELECT name, sql FROM sqlite_schema WHERE sql IS NOT NULL",
-                        [&definitions](sqlite3_stmt* st) {
-                          const auto text = [st](int column) {
-                            const unsigned char* value = sqlite3_column_text(st, column);
-                            return value ? std::string(reinterpret_cast<const char*>(value),
-                                                       static_cast<size_t>(sqlite3_column_bytes(st, column)))
-                                         : std::string();
-                          };
-                          definitions.emplace_back(text(0), text(1));
-                        },
-                        failure);
+                    ReadStoredObjects(conn.db, objects, failure);
   if (!read) {
     if (failure.empty()) failure = EngineErrorText(conn.db, rc);
     error = "le definizioni delle tavole del file non si possono leggere tutte (" + failure + ")";
@@ -380,21 +320,23 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
       if (c == '\n' || c == '\r' || c == '\t' || c == '\0') c = ' ';
     return shown + (sql.size() - from > kShown ? "..." : "");
   };
-  for (const auto& [name, sql] : definitions) {
+  for (const StoredObject& object : objects) {
+    const std::string &name = object.name, &sql = object.sql;
+    if (sql.empty()) continue;  // the engine's own index of a key
     // Only tables and indexes: the program's files hold nothing else, and nothing else is made
     // without something of it being run (a trigger's body, a view's query, a module's table).
     size_t at = 0;
-    const std::string verb = Folded(NextName(sql, at));
-    std::string kind = Folded(NextName(sql, at));
-    if (kind == "unique") kind = Folded(NextName(sql, at));
+    const std::string verb = Folded(NextSqlName(sql, at));
+    std::string kind = Folded(NextSqlName(sql, at));
+    if (kind == "unique") kind = Folded(NextSqlName(sql, at));
     bool plain = verb == "create" && kind == "index";
     if (verb == "create" && kind == "table") {
       // Its name, then its fields: a table made by a query (CREATE TABLE ... AS SELECT) is not a
       // definition.
-      if (Folded(NextName(sql, at)) == "if") {
-        NextName(sql, at);  // NOT
-        NextName(sql, at);  // EXISTS
-        NextName(sql, at);
+      if (Folded(NextSqlName(sql, at)) == "if") {
+        NextSqlName(sql, at);  // NOT
+        NextSqlName(sql, at);  // EXISTS
+        NextSqlName(sql, at);
       }
       at = SkipSqlBlanks(sql, at);
       plain = at < sql.size() && sql[at] == '(';
@@ -411,7 +353,11 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
             " nel file porta con sé altre istruzioni, che non sono state eseguite:\n\n" + excerpt(sql, next);
     return false;
   }
-  return true;
+  // As the program opens a file: its tables and indexes as the builder makes them, nothing else on them.
+  const std::string unlike = SchemaFindingsText(SchemaObjectsUnlikeTheBuilder(objects));
+  if (unlike.empty()) return true;
+  error = "il file non è stato dato al recupero.\n\n" + unlike;
+  return false;
 }
 
 // What the recovery program hands back is text written from the damaged file, its stored table
@@ -490,7 +436,7 @@ class RowLoader {
 
   bool Take(const std::string& statement) {
     size_t at = 0;
-    const std::string verb = Folded(NextName(statement, at));
+    const std::string verb = Folded(NextSqlName(statement, at));
     if (verb == "begin") return inTransaction_ = true;
     if (verb == "commit" || verb == "end") {
       inTransaction_ = false;
@@ -499,23 +445,23 @@ class RowLoader {
     if (verb == "pragma") return true;  // the damaged file's settings: the new file has its own
     if (verb == "create") {
       // The damaged file's definitions: only the names of its tables are noted.
-      if (Folded(NextName(statement, at)) != "table") return true;
-      std::string name = NextName(statement, at);
+      if (Folded(NextSqlName(statement, at)) != "table") return true;
+      std::string name = NextSqlName(statement, at);
       if (Folded(name) == "if") {
-        NextName(statement, at);
-        NextName(statement, at);
-        name = NextName(statement, at);
+        NextSqlName(statement, at);
+        NextSqlName(statement, at);
+        name = NextSqlName(statement, at);
       }
       defined_.insert(Folded(name));
       return true;
     }
     if (verb == "insert") {
-      std::string word = Folded(NextName(statement, at));
+      std::string word = Folded(NextSqlName(statement, at));
       if (word == "or") {
-        NextName(statement, at);
-        word = Folded(NextName(statement, at));
+        NextSqlName(statement, at);
+        word = Folded(NextSqlName(statement, at));
       }
-      const std::string table = word == "into" ? Folded(NextName(statement, at)) : std::string();
+      const std::string table = word == "into" ? Folded(NextSqlName(statement, at)) : std::string();
       const size_t after = SkipBlanks(statement, at);
       if (!table.empty() && (after >= statement.size() || statement[after] != '.')) {
         if (known_.count(table)) return Insert(statement, table);

@@ -1,7 +1,9 @@
 #include "db/DbSchema.h"
 
+#include "db/DbDdl.h"
 #include "db/DbDictionary.h"
 
+#include <strings.h>
 #include <vector>
 
 namespace {
@@ -23,12 +25,19 @@ struct IndexRow {
   const char* description;
 };
 
+// A table as the builder makes it from its rows: its definition and its other indexes.
+struct BuiltTable {
+  TableDef def;
+  std::vector<std::pair<std::string, std::vector<std::string>>> indexes;  // name, fields
+};
+
 struct Describer {
   DbTable* tavole = nullptr;
   DbTable* campi = nullptr;
   DbTable* indici = nullptr;
   DbTable* indici2 = nullptr;
   std::vector<SchemaTable>* names = nullptr;  // when set, only the names are gathered here
+  std::vector<BuiltTable>* built = nullptr;   // when set, the tables the builder makes of the rows
 
   // Fields in order, then each index with its fields, then the table row.
   int Describe(const char* table, const char* title, const char* description, const std::vector<FieldRow>& fields,
@@ -37,6 +46,24 @@ struct Describer {
       SchemaTable& t = names->emplace_back();
       t.name = table;
       for (const FieldRow& f : fields) t.fields.emplace_back(f.name);
+      return 1;
+    }
+    if (built) {
+      // As the builder reads the rows: the fields in order, the primary index into the table, the
+      // others made after it.
+      BuiltTable& t = built->emplace_back();
+      t.def.name = table;
+      for (const FieldRow& f : fields)
+        t.def.columns.push_back({f.name, {f.type, f.type == 'A' ? f.size : 0}, f.required == 1});
+      for (const IndexRow& i : indexes) {
+        std::vector<std::string> keyFields(i.fields.begin(), i.fields.end());
+        if (i.primary == 1) {
+          t.def.primaryKeyName = i.name;
+          t.def.primaryKey = std::move(keyFields);
+        } else {
+          t.indexes.emplace_back(i.name, std::move(keyFields));
+        }
+      }
       return 1;
     }
     int ok = 1;
@@ -52,10 +79,25 @@ struct Describer {
   }
 };
 
-int Relation(DbTable* relaz, DbTable* relaz2, const char* name, const char* primaryTable, const char* primaryField,
-             const char* foreignTable, const char* foreignField) {
-  const int a = DictAddRelation(relaz, name, primaryTable, foreignTable);
-  const int b = DictAddRelationField(relaz2, name, 0, primaryField, foreignField);
+// A relation of one field pair.
+struct RelationRow {
+  const char* name;
+  const char* primaryTable;
+  const char* primaryField;
+  const char* foreignTable;
+  const char* foreignField;
+};
+
+// The five relations, in the order in which they are described.
+constexpr RelationRow kCalenCaden{"calen_caden", "cadenz", "codice", "calend", "caden"};
+constexpr RelationRow kDetcorTescor{"detcor_tescor", "tescor", "id", "detcor", "id"};
+constexpr RelationRow kPeriodTescor{"period_tescor", "tescor", "id", "period", "id"};
+constexpr RelationRow kPeriodCaden{"period_caden", "cadenz", "codice", "period", "caden"};
+constexpr RelationRow kFermaLocal{"ferma_local", "local", "id", "detcor", "reglocal"};
+
+int Relation(DbTable* relaz, DbTable* relaz2, const RelationRow& r) {
+  const int a = DictAddRelation(relaz, r.name, r.primaryTable, r.foreignTable);
+  const int b = DictAddRelationField(relaz2, r.name, 0, r.primaryField, r.foreignField);
   return a & b;
 }
 
@@ -241,24 +283,35 @@ int DescribeLocalTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable
   return LocalRows({tavole, campi, indici, indici2});
 }
 
-int DescribeRelationCalenCaden(DbTable* relaz, DbTable* relaz2) {
-  return Relation(relaz, relaz2, "calen_caden", "cadenz", "codice", "calend", "caden");
-}
+int DescribeRelationCalenCaden(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kCalenCaden); }
 
-int DescribeRelationDetcorTescor(DbTable* relaz, DbTable* relaz2) {
-  return Relation(relaz, relaz2, "detcor_tescor", "tescor", "id", "detcor", "id");
-}
+int DescribeRelationDetcorTescor(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kDetcorTescor); }
 
-int DescribeRelationPeriodTescor(DbTable* relaz, DbTable* relaz2) {
-  return Relation(relaz, relaz2, "period_tescor", "tescor", "id", "period", "id");
-}
+int DescribeRelationPeriodTescor(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kPeriodTescor); }
 
-int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2) {
-  return Relation(relaz, relaz2, "period_caden", "cadenz", "codice", "period", "caden");
-}
+int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kPeriodCaden); }
 
-int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2) {
-  return Relation(relaz, relaz2, "ferma_local", "local", "id", "detcor", "reglocal");
+int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kFermaLocal); }
+
+std::vector<BuiltDefinition> SchemaDefinitions() {
+  std::vector<BuiltTable> tables;
+  Describer rows;
+  rows.built = &tables;
+  for (int (*describe)(const Describer&) :
+       {MasterRows, RegaziRows, RegentRows, CadenzRows, CalendRows, TescorRows, DetcorRows, PeriodRows, LocalRows})
+    describe(rows);
+  // Each relation goes into the definition of its foreign table, in the order described.
+  for (const RelationRow& r : {kCalenCaden, kDetcorTescor, kPeriodTescor, kPeriodCaden, kFermaLocal})
+    for (BuiltTable& t : tables)
+      if (strcasecmp(t.def.name.c_str(), r.foreignTable) == 0)
+        t.def.foreignKeys.push_back({r.name, r.primaryTable, {r.foreignField}, {r.primaryField}});
+  std::vector<BuiltDefinition> out;
+  for (const BuiltTable& t : tables) {
+    out.push_back({"table", t.def.name, t.def.name, CreateTableSql(t.def)});
+    for (const auto& [index, fields] : t.indexes)
+      out.push_back({"index", SqlIndexName(t.def.name, index), t.def.name, CreateIndexSql(t.def.name, index, fields)});
+  }
+  return out;
 }
 
 const std::vector<SchemaTable>& SchemaTables() {

@@ -3,6 +3,8 @@
 // dictionary. This is the one definition of the schema: the builder makes every table, index
 // and relation from these rows.
 
+#include "db/DbDdl.h"
+
 #include <string>
 #include <vector>
 
@@ -18,6 +20,10 @@ struct SchemaTable {
 // The nine tables as DescribeSchema describes them (names only): what a database without its
 // dictionary is checked against.
 const std::vector<SchemaTable>& SchemaTables();
+
+// The nine tables, with their relations, and their other indexes as the builder makes them from
+// the rows DescribeSchema writes, in the order in which it writes them.
+std::vector<BuiltDefinition> SchemaDefinitions();
 
 // Each writes its table's fields, indexes and table row; returns 1 when every row was stored.
 int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);

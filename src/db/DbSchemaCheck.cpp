@@ -1,11 +1,14 @@
 #include "db/DbSchemaCheck.h"
 
 #include "db/DbDdl.h"
+#include "db/DbDictionary.h"
 #include "db/DbFile.h"
 #include "db/DbSchema.h"
+#include "db/FieldType.h"
 #include "db/SqliteValue.h"
 
 #include <sqlite3.h>
+#include <cctype>
 #include <map>
 #include <set>
 #include <vector>
@@ -50,30 +53,187 @@ bool HasField(sqlite3* db, const std::string& table, const std::string& field) {
                                        nullptr) == SQLITE_OK;
 }
 
-// The objects stored in the file that the dictionary never makes and that would run on their own:
-// triggers, which act on every change of their table, and views. One line each, in the order they
-// were stored.
-bool ForeignObjects(sqlite3* db, std::vector<std::string>& lines, std::string& error) {
+// One word of a definition as the engine reads it: a keyword or type name (upper case), a name
+// (its quotes removed), a text (with its quotes), or anything else (a number, an operator).
+struct Token {
+  enum Kind { Keyword, Name, Text, Other } kind;
+  std::string text;
+  bool operator==(const Token&) const = default;
+};
+
+// The words the engine reads without regard to case that are not among its keywords: the type
+// names the builder declares (VARCHAR, SMALLINT, ...), the collations and ROWID.
+bool IsTypeName(const std::string& upper) {
+  static const std::set<std::string> names = [] {
+    std::set<std::string> out{"ROWID", "RTRIM", "NOCASE", "BINARY"};
+    for (char letter : std::string("ABDFILMNO")) {
+      std::string declared = SqlDeclaredType({letter, 1});
+      out.insert(declared.substr(0, declared.find('(')));
+    }
+    return out;
+  }();
+  return names.count(upper) > 0;
+}
+
+// The words of a definition: blanks and comments dropped, names unquoted, keywords in upper case.
+std::vector<Token> Tokens(const std::string& sql) {
+  std::vector<Token> out;
+  for (size_t at = SkipSqlBlanks(sql, 0); at < sql.size(); at = SkipSqlBlanks(sql, at)) {
+    const unsigned char c = static_cast<unsigned char>(sql[at]);
+    if (c == '\'') {
+      out.push_back({Token::Text, "'" + NextSqlName(sql, at) + "'"});
+    } else if (c == '"' || c == '`' || c == '[') {
+      out.push_back({Token::Name, NextSqlName(sql, at)});
+    } else if (std::isdigit(c) ||
+               (c == '.' && at + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[at + 1])))) {
+      size_t end = at;
+      while (end < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[end])) || sql[end] == '.')) ++end;
+      out.push_back({Token::Other, sql.substr(at, end - at)});
+      at = end;
+    } else if (std::isalpha(c) || c == '_' || c >= 0x80) {
+      const std::string word = NextSqlName(sql, at);
+      std::string upper = word;
+      for (char& u : upper) u = static_cast<char>(std::toupper(static_cast<unsigned char>(u)));
+      if (sqlite3_keyword_check(word.data(), static_cast<int>(word.size())) || IsTypeName(upper))
+        out.push_back({Token::Keyword, upper});
+      else
+        out.push_back({Token::Name, word});
+    } else {
+      // Operators of more than one character (<=, <>, ||, ==) are one word.
+      size_t end = at + 1;
+      static const std::string joined = "<>=!|";
+      if (joined.find(static_cast<char>(c)) != std::string::npos)
+        while (end < sql.size() && joined.find(sql[end]) != std::string::npos) ++end;
+      out.push_back({Token::Other, sql.substr(at, end - at)});
+      at = end;
+    }
+  }
+  return out;
+}
+
+// The builder's tables and indexes, by folded name, as words.
+struct Expected {
+  std::map<std::string, std::vector<Token>> tables, indexes;
+  std::map<std::string, std::string> indexTable;  // folded index name -> folded table name
+};
+
+const Expected& BuilderDefinitions() {
+  static const Expected expected = [] {
+    Expected out;
+    std::vector<BuiltDefinition> all = SchemaDefinitions();
+    for (BuiltDefinition& d : DictionaryDefinitions()) all.push_back(std::move(d));
+    for (const BuiltDefinition& d : all) {
+      if (d.type == "table") {
+        out.tables[Folded(d.name)] = Tokens(d.sql);
+      } else {
+        out.indexes[Folded(d.name)] = Tokens(d.sql);
+        out.indexTable[Folded(d.name)] = Folded(d.table);
+      }
+    }
+    return out;
+  }();
+  return expected;
+}
+
+// Whether a table's stored definition is the builder's, or the one the builds before tables were
+// stored in key order wrote: the same without its closing WITHOUT ROWID.
+bool SameTable(const std::vector<Token>& stored, const std::vector<Token>& built) {
+  if (stored == built) return true;
+  static const std::vector<Token> withoutRowid = Tokens("WITHOUT ROWID");
+  return built.size() == stored.size() + 2 && std::equal(stored.begin(), stored.end(), built.begin()) &&
+         std::equal(withoutRowid.begin(), withoutRowid.end(), built.end() - 2);
+}
+
+// The lines of a list with its heading, at most kShownLines shown and the rest counted.
+std::string ListText(const std::string& heading, const std::vector<std::string>& lines, const char* others) {
+  std::string text = heading + ":\n";
+  for (size_t k = 0; k < lines.size() && k < kShownLines; ++k) text += "\n" + lines[k];
+  if (lines.size() > kShownLines) text += "\n... e altri " + std::to_string(lines.size() - kShownLines) + " " + others;
+  return text;
+}
+
+const char* const kForeignHeading = "Il database contiene oggetti che non fanno parte del suo dizionario dei dati";
+const char* const kRedefinedHeading =
+    "Il database contiene tavole o indici definiti diversamente da come li crea il programma";
+
+}  // namespace
+
+bool ReadStoredObjects(sqlite3* db, std::vector<StoredObject>& objects, std::string& error) {
   return EachRow(
-      db, "SELECT type, name, tbl_name FROM sqlite_master WHERE type IN ('trigger', 'view') ORDER BY rowid",
+      db, "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY rowid",
       [&](sqlite3_stmt* st) {
-        if (Column(st, 0) == "view")
-          lines.push_back("Vista " + Shown(Column(st, 1)));
-        else
-          lines.push_back("Trigger " + Shown(Column(st, 1)) + " della tavola " + Shown(Column(st, 2)));
+        const auto text = [st](int column) {
+          const unsigned char* value = sqlite3_column_text(st, column);
+          return value ? std::string(reinterpret_cast<const char*>(value),
+                                     static_cast<size_t>(sqlite3_column_bytes(st, column)))
+                       : std::string();
+        };
+        objects.push_back({text(0), text(1), text(2), text(3)});
       },
       error);
 }
 
-}  // namespace
+SchemaFindings SchemaObjectsUnlikeTheBuilder(const std::vector<StoredObject>& objects) {
+  const Expected& built = BuilderDefinitions();
+  SchemaFindings found;
+  for (const StoredObject& o : objects) {
+    const std::string type = Folded(o.type), name = Folded(o.name), table = Folded(o.table);
+    if (type == "trigger") {
+      found.foreign.push_back("Trigger " + Shown(o.name) + " della tavola " + Shown(o.table));
+      continue;
+    }
+    if (type == "view") {
+      found.foreign.push_back("Vista " + Shown(o.name));
+      continue;
+    }
+    const std::vector<Token> words = Tokens(o.sql);
+    if (type == "table") {
+      if (words.size() > 1 && words[1] == Token{Token::Keyword, "VIRTUAL"}) {
+        found.foreign.push_back("Tavola virtuale " + Shown(o.name));
+        continue;
+      }
+      if (name.rfind("sqlite_", 0) == 0) continue;  // the engine's own
+      const auto program = built.tables.find(name);
+      if (program != built.tables.end()) {
+        if (!SameTable(words, program->second)) found.redefined.push_back("Tavola " + Shown(o.name));
+        continue;
+      }
+      // A table of its own may stay, unless it refers to the program's: a deletion there would
+      // then act on it, or be refused because of it.
+      for (size_t k = 0; k + 1 < words.size(); ++k)
+        if (words[k] == Token{Token::Keyword, "REFERENCES"} && built.tables.count(Folded(words[k + 1].text))) {
+          found.redefined.push_back("Tavola " + Shown(o.name) + ", collegata alla tavola " + Shown(words[k + 1].text));
+          break;
+        }
+      continue;
+    }
+    // An index: one of the program's tables holds only the builder's; the engine's own for a key
+    // or a unique field (no text) belongs to its table, whose definition is compared.
+    if (type == "index" && !built.tables.count(table)) continue;
+    if (type == "index" && o.sql.empty()) continue;
+    const auto program = built.indexes.find(name);
+    if (type != "index" || program == built.indexes.end() || built.indexTable.at(name) != table ||
+        words != program->second)
+      found.redefined.push_back("Indice " + Shown(o.name) + " della tavola " + Shown(o.table));
+  }
+  return found;
+}
+
+std::string SchemaFindingsText(const SchemaFindings& findings) {
+  std::string text;
+  if (!findings.foreign.empty()) text = ListText(kForeignHeading, findings.foreign, "oggetti");
+  if (!findings.redefined.empty())
+    text += (text.empty() ? "" : "\n\n") + ListText(kRedefinedHeading, findings.redefined, "oggetti");
+  return text;
+}
 
 bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
-  // The file's tables; reading them also has the engine read the whole schema.
+  // The file's schema; reading it also has the engine read the whole of it.
+  std::vector<StoredObject> objects;
+  if (!ReadStoredObjects(db, objects, error)) return false;
   std::set<std::string> present;
-  if (!EachRow(
-          db, "SELECT name FROM sqlite_master WHERE type = 'table'",
-          [&](sqlite3_stmt* st) { present.insert(Folded(Column(st, 0))); }, error))
-    return false;
+  for (const StoredObject& o : objects)
+    if (Folded(o.type) == "table") present.insert(Folded(o.name));
   const auto has = [&](const std::string& table) { return present.count(Folded(table)) > 0; };
 
   // What the file must hold, in the order described.
@@ -110,30 +270,31 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
   }
 
   // A trigger runs on the program's own changes, unseen: a file that holds one is refused whole.
-  std::vector<std::string> foreign;
-  if (!ForeignObjects(db, foreign, error)) return false;
-  if (!foreign.empty()) {
-    error = "Il database contiene oggetti che non fanno parte del suo dizionario dei dati:\n";
-    for (size_t k = 0; k < foreign.size() && k < kShownLines; ++k) error += "\n" + foreign[k];
-    if (foreign.size() > kShownLines)
-      error += "\n... e altri " + std::to_string(foreign.size() - kShownLines) + " oggetti";
+  const SchemaFindings findings = SchemaObjectsUnlikeTheBuilder(objects);
+  if (!findings.foreign.empty()) {
+    error = SchemaFindingsText({findings.foreign, {}});
     return false;
   }
 
   std::vector<std::string> missing;
   for (const Wanted& w : wanted) {
     if (!has(w.table)) {
-      missing.push_back("Manca la tavola " + Shown(w.table));
+      // Without its master the database still opens: start-up and Connetti tell it.
+      if (Folded(w.table) != "master") missing.push_back("Manca la tavola " + Shown(w.table));
       continue;
     }
     for (const std::string& field : w.fields)
       if (!HasField(db, w.table, field))
         missing.push_back("Manca il campo " + Shown(field) + " della tavola " + Shown(w.table));
   }
-  if (missing.empty()) return true;
-  error = "Il database non corrisponde al suo dizionario dei dati:\n";
-  for (size_t k = 0; k < missing.size() && k < kShownLines; ++k) error += "\n" + missing[k];
-  if (missing.size() > kShownLines)
-    error += "\n... e altre " + std::to_string(missing.size() - kShownLines) + " mancanze";
-  return false;
+  if (!missing.empty()) {
+    error = "Il database non corrisponde al suo dizionario dei dati:\n";
+    for (size_t k = 0; k < missing.size() && k < kShownLines; ++k) error += "\n" + missing[k];
+    if (missing.size() > kShownLines)
+      error += "\n... e altre " + std::to_string(missing.size() - kShownLines) + " mancanze";
+    return false;
+  }
+  // Tables and indexes of the program stored otherwise than the builder makes them.
+  error = SchemaFindingsText({{}, findings.redefined});
+  return error.empty();
 }

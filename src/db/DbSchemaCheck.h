@@ -3,16 +3,50 @@
 // whose table lost a field would otherwise take rows without it and report success.
 
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
 // Checks, on an open connection, that every table named in `tavole` and every field that `campi`
 // describes for those tables exist in the file. A file without the dictionary tables is checked
 // against the program's own schema (SchemaTables) instead, for the tables it has: a table it
-// lacks is told by whoever needs it ("non esiste il MASTER"). Only reads: three small queries and
-// look-ups in the schema the engine holds, whatever the size of the file. A file that holds a
-// trigger or a view, which the dictionary never makes, is refused too, each of them named: a
-// trigger would act on the user's changes unseen. Returns false with a
-// text naming what is missing (Windows-1252), or with the engine's failure when the file's schema
-// cannot be read.
+// lacks is told by whoever needs it ("non esiste il MASTER"), and so is a missing `master`, whatever
+// the dictionary says. Only reads: a few small queries and look-ups in the schema the engine holds,
+// whatever the size of the file.
+// Nothing stored in the file may act on the program's tables other than as the builder makes
+// them: a file that holds a trigger, a view or a virtual table is refused, each of them named (a
+// trigger would act on the user's changes unseen), and so is one where a table or an index of the
+// program is stored with a definition other than the builder's (SchemaObjectsUnlikeTheBuilder).
+// Returns false with a text naming what is wrong (Windows-1252), or with the engine's failure when
+// the file's schema cannot be read.
 bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error);
+
+// A row of a file's schema as the engine stores it (UTF-8).
+struct StoredObject {
+  std::string type;
+  std::string name;
+  std::string table;
+  std::string sql;
+};
+
+// The rows of a file's schema, in the order stored; false with the engine's reason when they cannot
+// all be read.
+bool ReadStoredObjects(sqlite3* db, std::vector<StoredObject>& objects, std::string& error);
+
+// What a file's schema holds that the builder does not make, one line each (Windows-1252), in the
+// order stored. `foreign`: triggers and views (whatever the case of their type) and virtual
+// tables. `redefined`: a table of the program (the timetable's nine and the dictionary's seven)
+// whose definition is not the one the builder writes, an index on one of them that the builder
+// does not make so, and another table whose foreign keys refer to them. Definitions compare as
+// the engine reads them: blanks, comments, the quotes around a name and the case of keywords and
+// type names do not count; names, texts and numbers do, exactly. A file written by the builds
+// that stored tables in the order of their row id (no WITHOUT ROWID) is the builder's too; extra
+// tables of their own, and the engine's, may stay.
+struct SchemaFindings {
+  std::vector<std::string> foreign;
+  std::vector<std::string> redefined;
+};
+SchemaFindings SchemaObjectsUnlikeTheBuilder(const std::vector<StoredObject>& objects);
+
+// The one text that tells `findings` (empty when there are none): the foreign objects first.
+std::string SchemaFindingsText(const SchemaFindings& findings);

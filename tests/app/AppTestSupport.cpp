@@ -5,6 +5,7 @@
 #include "platform/Settings.h"
 
 #include <linux/capability.h>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <QProcess>
@@ -100,4 +101,16 @@ FolderWatch SettingsFolderWatch(const std::string& settingsPath) {
     return NotedExportKey(folder);
   };
   return w;
+}
+
+HeldWriteLock::HeldWriteLock(const std::string& path) {
+  EXPECT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  // In write-ahead mode the program still reads while the lock is held.
+  EXPECT_EQ(sqlite3_exec(db_, "PRAGMA journal_mode=WAL; BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db_);
+}
+
+HeldWriteLock::~HeldWriteLock() {
+  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close_v2(db_);
 }

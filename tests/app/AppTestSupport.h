@@ -11,15 +11,21 @@
 #include <string>
 #include <vector>
 
-// The master and regazi tables, declared as the builder declares them.
-inline const char* kShellSchema = R"sql(
-CREATE TABLE master (codice SMALLINT NOT NULL, azienda SMALLINT, p_data DATE, protoc INT,
-  resple VARCHAR(40) COLLATE RTRIM CONSTRAINT resple__size CHECK (length(resple) <= 40),
-  datini DATE, datfin DATE, id_corsa INT, gruppo INT, CONSTRAINT "codice" PRIMARY KEY (codice));
-CREATE TABLE regazi (codice SMALLINT NOT NULL,
-  denom VARCHAR(40) COLLATE RTRIM CONSTRAINT denom__size CHECK (length(denom) <= 40),
-  CONSTRAINT "codice" PRIMARY KEY (codice));
-)sql";
+// The master and regazi tables, as the builder makes them.
+inline const std::string kShellSchema = BuilderTables({"master", "regazi"});
+
+// Holds the write lock of a database file while it lives, as another program in the middle of
+// its writing would: the program opens and reads the file, but each of its writes waits, then fails.
+class HeldWriteLock {
+ public:
+  explicit HeldWriteLock(const std::string& path);
+  ~HeldWriteLock();
+  HeldWriteLock(const HeldWriteLock&) = delete;
+  HeldWriteLock& operator=(const HeldWriteLock&) = delete;
+
+ private:
+  struct sqlite3* db_ = nullptr;
+};
 
 // The caption without a database.
 inline const std::string kFullCaption = "Quendo - \"Gestione degli orari del trasporto pubblico locale\"";

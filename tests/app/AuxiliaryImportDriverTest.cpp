@@ -109,11 +109,12 @@ TEST_F(AuxiliaryImportDriver, CancelMissingFileAndNoMaster) {
   run = Run({"file " + missing, "file " + missing, "file " + missing}, commands);
   EXPECT_EQ(Boxes(run), Strings(3, Box(0x10, "Impossibile aprire\n\n" + missing)));
   EXPECT_EQ(state(), before);
-  // No master row (the program makes it when it opens the database: here it cannot).
-  RunSql(db,
-         "DELETE FROM master;"
-         "ALTER TABLE master ADD COLUMN blocco INTEGER CHECK (blocco IS NOT NULL);");
-  run = Run({"file " + chain, "file " + idreg, "file " + stops}, commands);
+  // No master row (the program makes it when it opens the database: here another program holds the file's write lock).
+  RunSql(db, "DELETE FROM master;");
+  {
+    const HeldWriteLock writing(db);
+    run = Run({"file " + chain, "file " + idreg, "file " + stops}, commands);
+  }
   const std::string master = "ATTENZIONE: non è definita l'Azienda di Lavoro !!!";
   Strings boxes = Boxes(run);
   ASSERT_FALSE(boxes.empty());

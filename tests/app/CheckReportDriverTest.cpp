@@ -192,11 +192,12 @@ TEST_F(CheckReportDriver, ContractsFileNotWritten) {
   run = Run({"file " + missing}, "5201");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{"0x30\tImpossibile creare\\n\\n" + missing});
   EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
-  // No master row (the program makes one when it opens the database: here it cannot).
-  RunSql(db,
-         "DELETE FROM master;"
-         "ALTER TABLE master ADD COLUMN blocco INTEGER CHECK (blocco IS NOT NULL);");
-  run = Run({}, "5201");  // refused before the file is asked for
+  // No master row (the program makes one when it opens the database: here another program holds the file's write lock).
+  RunSql(db, "DELETE FROM master;");
+  {
+    const HeldWriteLock writing(db);
+    run = Run({}, "5201");  // refused before the file is asked for
+  }
   EXPECT_EQ(Boxes(run).back(), U8("0x10\tERRORE BLOCCANTE: Il MASTER non è definito !!!"));
   EXPECT_TRUE(LinesStartingWith(run.transcript, "FILE").empty());
   EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");

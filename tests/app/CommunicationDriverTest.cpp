@@ -114,10 +114,10 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
 }
 
 TEST_F(CommunicationDriver, WithoutMasterRowTheStandIns) {
-  // The program makes the row when it opens the database: here it cannot.
-  RunSql(db,
-         "DELETE FROM master;"
-         "ALTER TABLE master ADD COLUMN blocco INTEGER CHECK (blocco IS NOT NULL);");
+  // The program makes the row when it opens the database: here another program holds the
+  // file's write lock.
+  RunSql(db, "DELETE FROM master;");
+  const HeldWriteLock writing(db);
   const DriverRun run = Run(FirstUpTo({"file " + comm, "cancel", "cancel"}));
   EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm))[1], "S\tB\tS\t0\t1\t01/01/1901\t01/01/1901\t31/12/2099\tAnonimo");
 }

@@ -103,16 +103,17 @@ TEST_F(OpenCheckDriver, ConnectClosesTheOpenFileAndRefusesOneThatDoesNotMatch) {
   EXPECT_EQ(FileBytes(other), before);
 }
 
-// A database received from elsewhere that keeps a trigger on the day types deleting every trip, and a view: refused at
-// start-up and by "&Connetti" (which has closed the open database), both named, before anything could add a day type;
-// its trips stay.
+// A database received from elsewhere that keeps a trigger on the day types deleting every trip (its type stored as
+// "Trigger", which the engine takes all the same), and a view: refused at start-up and by "&Connetti" (which has
+// closed the open database), both named, before anything could add a day type; its trips stay.
 TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
   const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
   MakeDatabase(current, kShellSchema);
   MakeTimetableDatabase(received);
   RunSql(received, TripHeadSql(1, 0, 700) + TripHeadSql(2, 0, 800) +
                        "CREATE TRIGGER \"svuota\" AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;"
-                       "CREATE VIEW corse AS SELECT id FROM tescor;");
+                       "CREATE VIEW corse AS SELECT id FROM tescor;"
+                       "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota';");
   const std::string before = FileBytes(received);
   const std::string refused =
       "0x10\tErrore in fase di apertura del database\\n\\nIl database contiene oggetti che non fanno parte del suo "
@@ -242,7 +243,16 @@ TEST_F(RepairCommandDriver, AFilesOwnStatementsAreNeverRun) {
 TEST_F(RepairCommandDriver, TheTripsThatLostStopsAreNamed) {
   const std::string db = dir.Path("rotto.mdb");
   MakeTimetableDatabase(db);
-  RunSql(db, WholeTripsSql(200));
+  // And one long trip, 0, whose stops fill the first pages (the fourth one lost: stops of its middle alone).
+  RunSql(db,
+         "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, "
+         "ct_lung, ct_tempo, gruppo) VALUES (0, 'C0', 'L1', 'A', 700, 1099, 1, 2, 5000, 40, 0, 0, 0);"
+         "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 400) "
+         "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, "
+         "reglocal) SELECT 0, k, 'F' || (k % 10), 'Fermata ' || (k % 10), k * 10, "
+         "CASE k WHEN 1 THEN 9999 ELSE 699 + k END, CASE k WHEN 400 THEN 9999 ELSE 699 + k END, 1, 0, 0, 0 "
+         "FROM n;" +
+             WholeTripsSql(200));
   const auto stops = [](const std::string& path) {
     std::map<long, std::set<long>> out;
     for (const std::string& line : QueryLines(path, "SELECT id, sub FROM detcor"))
@@ -273,6 +283,10 @@ TEST_F(RepairCommandDriver, TheTripsThatLostStopsAreNamed) {
     else if (!heads.count(id) && kept != left.end())
       named.push_back(std::to_string(id) + ": testata perduta");
   }
+  // Trip 0 lost stops of its middle only: its head still matches its first and last stop.
+  ASSERT_TRUE(heads.count(0));
+  ASSERT_EQ(left.at(0).count(1) + left.at(0).count(400), 2u);
+  ASSERT_LT(left.at(0).size(), 400u);
   ASSERT_GT(named.size(), 20u);
   ASSERT_LT(heads.size(), 200u);
   std::string expected = "\\n\\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:";

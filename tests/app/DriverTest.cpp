@@ -108,13 +108,24 @@ TEST_F(Driver, ExistingDatabaseGetsItsMasterRowAndTitle) {
   EXPECT_EQ(QueryFile(db, "SELECT count(*) FROM master"), "1\n");
 }
 
+// A file of other tables only, and a timetable database whose master table was dropped (its
+// dictionary still names it): each opens, and start-up tells that the master is missing.
 TEST_F(Driver, DatabaseWithoutMasterTableStaysOpen) {
-  const std::string db = dir.Path("senza.mdb");
-  MakeDatabase(db, "CREATE TABLE altro (x INT);");
-  const DriverRun run = Run({"Database=" + db}, {}, {"--menu"});
-  EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\tAttenzione; non esiste il MASTER").size(), 1u);
-  EXPECT_EQ(LastTitle(run), kFullCaption);
-  EXPECT_EQ(EnabledCommands(run).size(), 87u);  // the database is open
+  for (const bool timetable : {false, true}) {
+    SCOPED_TRACE(timetable ? "timetable" : "other tables");
+    const std::string db = dir.Path(timetable ? "orari.mdb" : "senza.mdb");
+    if (timetable) {
+      MakeTimetableDatabase(db);
+      RunSql(db, "DROP TABLE master");
+    } else {
+      MakeDatabase(db, "CREATE TABLE altro (x INT);");
+    }
+    const DriverRun run = Run({"Database=" + db}, {}, {"--menu"});
+    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\tAttenzione; non esiste il MASTER").size(), 1u);
+    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\tErrore in fase di apertura del database").size(), 0u);
+    EXPECT_EQ(LastTitle(run), kFullCaption);
+    EXPECT_EQ(EnabledCommands(run).size(), 87u);  // the database is open
+  }
 }
 
 TEST_F(Driver, UnansweredQuestionEndsTheRun) {

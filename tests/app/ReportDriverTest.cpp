@@ -159,11 +159,13 @@ TEST_F(ReportDriver, APdfThatCannotBeWrittenWholeLeavesThePreviousOne) {
 }
 
 TEST_F(ReportDriver, WithoutAMasterRowTheCompanyIsNotDefined) {
-  // The program makes the master row when it opens the database: here it cannot.
-  RunSql(db,
-         "DELETE FROM master;"
-         "ALTER TABLE master ADD COLUMN blocco INTEGER CHECK (blocco IS NOT NULL);");
-  Run({"dialog 123", "  1080=1", "printer " + pdf}, "5133");
+  // The program makes the master row when it opens the database: here another program holds
+  // the file's write lock.
+  RunSql(db, "DELETE FROM master;");
+  {
+    const HeldWriteLock writing(db);
+    Run({"dialog 123", "  1080=1", "printer " + pdf}, "5133");
+  }
   const std::vector<DumpPage> pages = ReadDump(dump);
   ASSERT_EQ(pages.size(), 1u);
   EXPECT_NE(pages[0].Find("Azienda Non Definita"), nullptr);

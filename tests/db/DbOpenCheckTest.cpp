@@ -6,6 +6,7 @@
 #include "common/Cp1252.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
+#include "db/DbFile.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -39,14 +40,44 @@ class OpenCheck : public ::testing::Test {
     return path;
   }
 
+  // The template's definition of `name` with each (from, to) of `changes` made, everywhere in it.
+  std::string Changed(const std::string& name, const std::vector<std::pair<std::string, std::string>>& changes) {
+    const std::string path = dir_.Path("definizioni.mdb");
+    WriteFileBytes(path, template_);
+    std::string sql = QueryFile(path, "SELECT sql FROM sqlite_master WHERE name = '" + name + "'");
+    sql.pop_back();  // the line's end
+    for (const auto& [from, to] : changes) {
+      EXPECT_NE(sql.find(from), std::string::npos) << from << " in " << sql;
+      for (size_t at = sql.find(from); at != std::string::npos; at = sql.find(from, at + to.size()))
+        sql.replace(at, from.size(), to);
+    }
+    return sql;
+  }
+  // The statements that make the template's table `name` again with the changes made.
+  std::string Remade(const std::string& name, const std::vector<std::pair<std::string, std::string>>& changes) {
+    return "DROP TABLE " + name + "; " + Changed(name, changes) + ";";
+  }
+
   inline static std::string template_;
   ScratchDir dir_;
 };
 
+const std::string kRedefined =
+    "Errore in fase di apertura del database\n\nIl database contiene tavole o indici definiti diversamente da come "
+    "li crea il programma:\n\n";
+const std::string kForeign =
+    "Errore in fase di apertura del database\n\nIl database contiene oggetti che non fanno parte del suo dizionario "
+    "dei dati:\n\n";
+const std::string kEmptyingTrigger = "CREATE TRIGGER svuota AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;";
+
 TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
   std::string many;  // ten lines shown, the rest counted
   for (int k = 1; k <= 10; ++k) many += Field(k < 10 ? "z0" + std::to_string(k) : "z10", "local") + "\n";
-  const std::pair<const char*, std::string> cases[] = {
+  // Every timetable table as the builds before tables were stored in key order wrote it.
+  std::string earlier;
+  for (const char* table : {"master", "regazi", "regent", "cadenz", "calend", "tescor", "detcor", "period", "local"})
+    earlier += Remade(table, {{"\n) WITHOUT ROWID", "\n)"}});
+  const std::pair<std::string, std::string> cases[] = {
       {"ALTER TABLE tescor DROP COLUMN lung", Field("lung", "tescor")},
       {"DROP TABLE period", "Manca la tavola \"period\""},
       {"INSERT INTO tavole (nome) VALUES ('linee'); INSERT INTO campi (tavola, nome) VALUES ('linee', 'codice')",
@@ -62,7 +93,42 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
       {"UPDATE campi SET nome = upper(nome) WHERE tavola = 'tescor';"
        "UPDATE tavole SET nome = 'DETCOR  ' WHERE nome = 'detcor'",
        ""},
-      {"ALTER TABLE tescor ADD COLUMN nota TEXT; CREATE TABLE appunti (x)", ""},
+      // Tables of its own may stay; the program's tables and indexes must be as the builder makes them,
+      // and nothing else may act on them.
+      {"CREATE TABLE appunti (x); CREATE INDEX appunti__x ON appunti (x)", ""},
+      {"ALTER TABLE tescor ADD COLUMN nota TEXT", kRedefined + "Tavola \"tescor\""},
+      {Remade("detcor", {{"PRIMARY KEY (\"id\", \"sub\")",
+                          "PRIMARY KEY (\"id\", \"sub\"), UNIQUE (\"id\") ON CONFLICT REPLACE"}}),
+       kRedefined + "Tavola \"detcor\""},
+      {Remade("period", {{"REFERENCES \"tescor\" (\"id\")", "REFERENCES \"tescor\" (\"id\") ON DELETE CASCADE"}}),
+       kRedefined + "Tavola \"period\""},
+      {Remade("cadenz", {{"\"codice__required\"", "\"CODICE__REQUIRED\""}}), kRedefined + "Tavola \"cadenz\""},
+      {Remade("cadenz", {{"<= 10", "<= 20"}}), kRedefined + "Tavola \"cadenz\""},
+      {"DROP INDEX detcor__fermata; CREATE UNIQUE INDEX detcor__fermata ON detcor (fermata, denom, ubicaz)",
+       kRedefined + "Indice \"detcor__fermata\" della tavola \"detcor\""},
+      {"DROP INDEX detcor__fermata; CREATE INDEX detcor__fermata ON detcor (fermata, denom, ubicaz) WHERE sub > 0",
+       kRedefined + "Indice \"detcor__fermata\" della tavola \"detcor\""},
+      {"CREATE UNIQUE INDEX solo_una ON tescor (codcorsa); CREATE INDEX appunti__y ON campi (nome)",
+       kRedefined + "Indice \"solo_una\" della tavola \"tescor\"\nIndice \"appunti__y\" della tavola \"campi\""},
+      {"CREATE TABLE note (corsa INT REFERENCES tescor (id) ON DELETE CASCADE)",
+       kRedefined + "Tavola \"note\", collegata alla tavola \"tescor\""},
+      {kEmptyingTrigger +
+           "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota'",
+       kForeign + "Trigger \"svuota\" della tavola \"cadenz\""},
+      {kEmptyingTrigger +
+           "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'TRIGGER' WHERE name = 'svuota'",
+       kForeign + "Trigger \"svuota\" della tavola \"cadenz\""},
+      {"CREATE VIEW corse AS SELECT id FROM tescor", kForeign + "Vista \"corse\""},
+      {"CREATE VIRTUAL TABLE ricerca USING fts5(testo)", kForeign + "Tavola virtuale \"ricerca\""},
+      // Written otherwise, by hand or by another program, but the same: blanks, comments, quotes and
+      // the case of keywords and type names do not count. Files of the earlier builds open too.
+      {Remade("cadenz", {{"CREATE TABLE \"cadenz\" (\n  ", "create table [cadenz]( -- i tipi\n"},
+                         {"\"codice\" VARCHAR(10) COLLATE RTRIM", "`codice`   varchar ( 10 ) collate rtrim"},
+                         {",\n  ", " , "}}),
+       ""},
+      {earlier, ""},
+      // Without its master table the database opens: start-up tells that it is missing.
+      {"DROP TABLE master", ""},
       // Without the dictionary, the tables of the program's own schema that the file has are the
       // measure; those it lacks are for their users to tell.
       {"DROP TABLE tavole; DROP TABLE campi; DROP TABLE period; ALTER TABLE local DROP COLUMN prov",
@@ -76,9 +142,22 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
       const std::string path = Copy(sql, worked), before = FileBytes(path), listing = Listing(dir_.Dir());
       NoticeLog log;
       EXPECT_EQ(DbDatabase(path).isOpen, missing.empty());
-      EXPECT_EQ(log.Texts(), missing.empty() ? "" : kRefused + missing);
+      EXPECT_EQ(log.Texts(), missing.empty() || HasPrefix(missing, "Errore") ? missing : kRefused + missing);
       EXPECT_TRUE(missing.empty() || (FileBytes(path) == before && Listing(dir_.Dir()) == listing)) << "file changed";
     }
+}
+
+// The program's connection cannot write the schema as rows, nor run a function of it that is not harmless.
+TEST_F(OpenCheck, TheConnectionKeepsTheSchemaFromActing) {
+  DbDatabase db(Copy(""));
+  ASSERT_TRUE(db.isOpen);
+  EXPECT_NE(sqlite3_exec(db.Handle(), "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger'", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  std::string error;
+  int trusted = -1;
+  ASSERT_TRUE(QueryInt(db.Handle(), "PRAGMA trusted_schema", trusted, error)) << error;
+  EXPECT_EQ(trusted, 0);
 }
 
 // What is committed is in the file itself once checkpointed, and when the database is closed while

@@ -10,13 +10,7 @@
 #include <sstream>
 #include <string>
 
-inline const char* kTestSchema = R"sql(
-CREATE TABLE cadenz (
-  codice VARCHAR(10) COLLATE RTRIM NOT NULL CONSTRAINT codice__required CHECK (codice <> '')
-    CONSTRAINT codice__size CHECK (length(codice) <= 10),
-  denom VARCHAR(60) COLLATE RTRIM NOT NULL CONSTRAINT denom__required CHECK (denom <> '')
-    CONSTRAINT denom__size CHECK (length(denom) <= 60),
-  CONSTRAINT "codice" PRIMARY KEY (codice));
+inline const std::string kTestSchema = BuilderTables({"cadenz"}) + R"sql(
 CREATE TABLE misc (
   id INT NOT NULL,
   sub SMALLINT NOT NULL,

@@ -162,7 +162,7 @@ TEST_F(Repair, EveryFailedSalvageLeavesTheDamagedFileInPlaceAsItWas) {
   const long stopPage = LeafPages(path_, "detcor").at(20).number;
   const struct {
     long page;
-    std::string program, reason, alsoReason = "";
+    std::string program, reason, alsoReason = "", before = "";  // `before`: run on the file before its damage
   } cases[] = {
       // A definition that cannot be read cannot be known to be a single statement.
       {schemaPage, "sqlite3", "le definizioni delle tavole del file non si possono leggere tutte ("},
@@ -191,11 +191,19 @@ TEST_F(Repair, EveryFailedSalvageLeavesTheDamagedFileInPlaceAsItWas) {
        "il file contiene istruzioni che non sono dati delle tavole del programma; non sono state eseguite e il file "
        "non viene ripreso:\n\nINSERT INTO cadenz SELECT name, sql FROM sqlite_schema;"},
       {stopPage, "sqlite3", "il file è aperto, in questo o in un altro programma: chiuderlo prima di ripararlo"},
+      // A file whose tables or indexes are not the builder's is not handed to the recovery.
+      {stopPage, "sqlite3",
+       "il file non è stato dato al recupero.\n\nIl database contiene tavole o indici definiti diversamente da come "
+       "li crea il programma:\n\nIndice \"solo_una\" della tavola \"tescor\"",
+       "", "CREATE UNIQUE INDEX solo_una ON tescor (codcorsa)"},
   };
   const std::string pristine = FileBytes(path_), before = Listing(dir_.Dir());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     WriteFileBytes(path_, pristine);
+    if (!c.before.empty()) {
+      ASSERT_EQ(ExecOnFile(path_, c.before), "ok");
+    }
     DamagePages(path_, {c.page});
     std::unique_ptr<DbDatabase> open;
     if (&c == &cases[7]) {

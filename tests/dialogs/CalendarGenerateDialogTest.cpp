@@ -17,10 +17,9 @@ class CalendarGenerate : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
-    MakeDatabase(path,
-                 "CREATE TABLE cadenz (codice VARCHAR(10) COLLATE RTRIM PRIMARY KEY, denom VARCHAR(60));"
-                 "INSERT INTO cadenz VALUES ('SCOLASTICO', 'Giorni di scuola'), ('SAB  ', 'Sabato'),"
-                 " ('FESTIVO', 'Festività'), ('FER', 'Feriale');");
+    MakeDatabase(path, BuilderTables({"cadenz"}) +
+                           "INSERT INTO cadenz VALUES ('SCOLASTICO', 'Giorni di scuola'), ('SAB  ', 'Sabato'),"
+                           " ('FESTIVO', 'Festività'), ('FER', 'Feriale');");
     db_ = std::make_unique<DbDatabase>(path);
   }
 

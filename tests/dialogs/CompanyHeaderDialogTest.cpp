@@ -23,10 +23,9 @@ class CompanyHeader : public ::testing::Test {
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
     MakeDatabase(path,
-                 "CREATE TABLE regazi (codice SMALLINT NOT NULL, denom VARCHAR(40) COLLATE RTRIM,"
-                 " CONSTRAINT \"codice\" PRIMARY KEY (codice));"
-                 "INSERT INTO regazi VALUES (0, '*** azienda non assegnata ***'), (12, 'Trasporti Val d''Arno'),"
-                 " (7, 'Autolinee Chianti'), (150, 'Ferrovie locali');");
+                 BuilderTables({"regazi"}) +
+                     "INSERT INTO regazi VALUES (0, '*** azienda non assegnata ***'), (12, 'Trasporti Val d''Arno'),"
+                     " (7, 'Autolinee Chianti'), (150, 'Ferrovie locali');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);
   }

@@ -157,9 +157,8 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
 
   ScratchDir dir;
   const std::string path = dir.Path("lavoro.mdb");
-  MakeDatabase(path,
-               "CREATE TABLE regent (codice SMALLINT NOT NULL, denom VARCHAR(40) COLLATE RTRIM);"
-               "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
+  MakeDatabase(path, BuilderTables({"regent"}) +
+                         "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
   DbDatabase db(path);
   ASSERT_TRUE(db.isOpen);
   const std::string refused = "-1 12|5 ATTENZIONE: Il Codice ";

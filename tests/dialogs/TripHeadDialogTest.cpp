@@ -17,10 +17,8 @@ class TripHeadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
-    MakeDatabase(path,
-                 "CREATE TABLE regent (codice SMALLINT NOT NULL, denom VARCHAR(40) COLLATE RTRIM,"
-                 " CONSTRAINT \"codice\" PRIMARY KEY (codice));"
-                 "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
+    MakeDatabase(path, BuilderTables({"regent"}) +
+                           "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);
   }

@@ -71,13 +71,15 @@ class LiveEditor : public Editor {
 // messages shown and, when the run could not go on, why.
 inline std::string RunTripEditor(const std::string& path, std::string_view lines,
                                  const std::vector<ui::Answer>& after = {},
-                                 const std::function<void(TripDialog&)>& look = {}) {
+                                 const std::function<void(TripDialog&)>& look = {},
+                                 const std::function<void(DbDatabase&)>& opened = {}) {
   ui::Script script;
   script.Push(Answer("120", lines));
   for (const ui::Answer& a : after) script.Push(a);
   std::string unanswered;
   {
     DbDatabase db(path);
+    if (opened) opened(db);
     EditorTransaction transaction(&db);
     TripDialog dialog(nullptr, &db, &transaction, 120);
     try {

@@ -1,7 +1,9 @@
 #include "support/TestSupport.h"
 
 #include "common/Cp1252.h"
+#include "db/DbDictionary.h"
 #include "db/DbFile.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 
 #include <sqlite3.h>
@@ -25,6 +27,16 @@ void MakeDatabase(const std::string& path, const std::string& sql) {
   const bool ok = ExecSql(db, sql, error);
   sqlite3_close_v2(db);
   ASSERT_TRUE(ok) << error;
+}
+
+std::string BuilderTables(const std::vector<std::string>& tables) {
+  std::vector<BuiltDefinition> all = SchemaDefinitions();
+  for (BuiltDefinition& d : DictionaryDefinitions()) all.push_back(std::move(d));
+  std::string sql;
+  for (const std::string& table : tables)
+    for (const BuiltDefinition& d : all)
+      if (d.table == table) sql += d.sql + ";\n";
+  return sql;
 }
 
 std::string QueryFile(const std::string& path, const std::string& sql) {

@@ -25,6 +25,10 @@ class ScratchDir {
 // Creates a database file with the given SQL run on it; fails the test on error.
 void MakeDatabase(const std::string& path, const std::string& sql);
 
+// The program's tables named (the timetable's and the dictionary's), with their indexes, as the
+// builder makes them: SQL statements for MakeDatabase. A file made of them opens as the program's.
+std::string BuilderTables(const std::vector<std::string>& tables);
+
 // Runs SQL on a closed database file with the plain engine (as another program would) and
 // returns the rows, one line each, columns separated by '|'.
 std::string QueryFile(const std::string& path, const std::string& sql);

@@ -207,6 +207,7 @@ struct PeriodRecord {
   std::int32_t excluded = 0;
   std::int32_t changed = 0;
   std::int32_t deleted = 0;
+  bool codeLost = false;  // the stored day type has a character Windows-1252 lacks (read as '?')
   PeriodRecord(std::string_view s, std::string_view e, std::string_view c, std::string_view n, std::int32_t x)
       : start(s), end(e), code(c), name(n), excluded(x) {}
 };

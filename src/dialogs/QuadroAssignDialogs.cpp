@@ -62,14 +62,18 @@ bool LineCodeAssignDialog::OnInitDialog() {
 }
 
 void LineCodeAssignDialog::OnOK() {
-  std::string typedLine, typedDirection, typedRoute, typedNote;
-  if (!ReadControlText(kLine, typedLine) || !ReadControlText(kDirection, typedDirection) ||
-      !ReadControlText(kRoute, typedRoute) || !ReadControlText(kNote, typedNote))
-    return;
-  line = NotEmpty(typedLine);
-  direction = EntryDirection(typedDirection);
-  route = NotEmpty(typedRoute);
-  note = NotEmpty(typedNote);
+  // A field left as shown keeps the value given.
+  std::string typedLine = line, typedDirection, typedRoute = route, typedNote = note;
+  for (const auto& [id, value] :
+       {std::pair{kLine, &typedLine}, {kDirection, &typedDirection}, {kRoute, &typedRoute}, {kNote, &typedNote}})
+    if (!LeftAsShown(id)) {
+      if (!ReadControlText(id, *value)) return;
+      if (id != kDirection) *value = NotEmpty(*value);
+    }
+  if (!LeftAsShown(kDirection)) direction = EntryDirection(typedDirection);
+  line = typedLine;
+  route = typedRoute;
+  note = typedNote;
   EndDialog(ui::IDOK);
 }
 

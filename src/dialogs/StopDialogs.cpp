@@ -63,19 +63,19 @@ struct StopForm {
 
   // The code and the location as typed, the name without trailing blanks (it cannot be empty),
   // the progressive distance in metres as a whole number the field can hold; false after a
-  // refusal.
+  // refusal. A text left as shown keeps the value given.
   template <class D>
   static bool Read(D& d, TripStopValues& typed) {
-    if (!d.ReadControlText(kCode, typed.stopCode)) return false;
-    std::string name;
-    if (!d.ReadControlText(kName, name)) return false;
+    if (!d.LeftAsShown(kCode) && !d.ReadControlText(kCode, typed.stopCode)) return false;
+    std::string name = typed.stopName;
+    if (!d.LeftAsShown(kName) && !d.ReadControlText(kName, name)) return false;
     name.erase(name.find_last_not_of(' ') + 1);
     if (name.empty()) {
       d.Refuse("ATTENZIONE: non è stata immessa la denominazione della fermata !!!\n\n", kName);
       return false;
     }
-    typed.stopName = name;
-    if (!d.ReadControlText(kLocation, typed.location)) return false;
+    if (!d.LeftAsShown(kName)) typed.stopName = name;
+    if (!d.LeftAsShown(kLocation) && !d.ReadControlText(kLocation, typed.location)) return false;
     long distance = 0;
     if (!NumberEntry::Read(d, kDistance, kDistanceLabel, 8, distance)) return false;
     typed.distance = static_cast<std::int32_t>(distance);

@@ -144,8 +144,13 @@ bool TripHeadDialog::OnInitDialog() {
 void TripHeadDialog::OnOK() {
   TripHead typed = head;
   std::string text;
-  if (!ReadControlText(kTripCode, text)) return;
-  typed.tripCode = NotEmpty(text);
+  // A text field left as shown keeps the value given, read no further.
+  const auto typedText = [&](int id, std::string& value) {
+    if (!LeftAsShown(id) && !ReadControlText(id, value)) return false;
+    value = NotEmpty(value);
+    return true;
+  };
+  if (!typedText(kTripCode, typed.tripCode)) return;
   for (const auto& [id, label, link] : {std::tuple{kPreviousTrip, "Corsa precedente", &typed.previousTrip},
                                         std::tuple{kNextTrip, "Corsa successiva", &typed.nextTrip}}) {
     if (!ReadControlText(id, text)) return;
@@ -154,12 +159,12 @@ void TripHeadDialog::OnOK() {
       return;
     }
   }
-  if (!ReadControlText(kLine, text)) return;
-  typed.lineCode = NotEmpty(text);
-  if (!ReadControlText(kDirection, text)) return;
-  typed.direction = EntryDirection(text);
-  if (!ReadControlText(kRoute, text)) return;
-  typed.routeCode = NotEmpty(text);
+  if (!typedText(kLine, typed.lineCode)) return;
+  if (!LeftAsShown(kDirection)) {
+    if (!ReadControlText(kDirection, text)) return;
+    typed.direction = EntryDirection(text);
+  }
+  if (!typedText(kRoute, typed.routeCode)) return;
 
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typed.authority)) {
@@ -178,8 +183,7 @@ void TripHeadDialog::OnOK() {
   typed.contract = static_cast<int>(contract);
   typed.duration = static_cast<int>(duration);
   typed.contractDuration = static_cast<int>(contractDuration);
-  if (!ReadControlText(kNote, text)) return;
-  typed.note = NotEmpty(text);
+  if (!typedText(kNote, typed.note)) return;
   typed.mode = mode_;
   head = typed;
   EndDialog(ui::IDOK);

@@ -30,6 +30,7 @@ void PeriodRows::Load(std::int32_t tripId) {
     select.GetFieldTextAt(4, name);
     index_.push_back(
         rows_.Append(start, end, WithoutTrailingBlanks(code), WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));
+    index_.back()->codeLost = select.LostAt(2).code != 0;
   }
 }
 
@@ -62,15 +63,20 @@ PeriodRecord* PeriodRows::Insert(const std::string& start, const std::string& en
   return row;
 }
 
-bool PeriodRows::Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded) {
+bool PeriodRows::Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded,
+                        bool codeChanged) {
   if (!row || row->deleted) return false;
   const std::string trimmed(WithoutTrailingBlanks(code));
+  // A day type read with '?' and left as shown stays as stored.
+  codeChanged = codeChanged || !row->codeLost;
   if (!table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) || !table_.Edit() ||
-      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("escluso", excluded ? "1" : "0") ||
-      !table_.Update())
+      (codeChanged && !table_.SetFieldText("caden", trimmed)) ||
+      !table_.SetFieldText("escluso", excluded ? "1" : "0") || !table_.Update())
     return false;
-  row->code = trimmed;
-  row->name = WithoutTrailingBlanks(name);
+  if (codeChanged) {
+    row->code = trimmed;
+    row->name = WithoutTrailingBlanks(name);
+  }
   row->excluded = excluded ? 1 : 0;
   row->changed = 1;
   return true;

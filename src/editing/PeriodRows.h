@@ -31,8 +31,10 @@ class PeriodRows {
   // too, which holds no day); on success appends it marked changed.
   PeriodRecord* Insert(const std::string& start, const std::string& end, const std::string& code,
                        const std::string& name, bool excluded);
-  // Writes a new day type and kind to a period (its dates are its key and stay).
-  bool Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded);
+  // Writes a new day type and kind to a period (its dates are its key and stay); without
+  // `codeChanged` (the day type left as shown) a day type read with '?' stays as stored.
+  bool Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded,
+              bool codeChanged = true);
   // Deletes a period; on success it is marked deleted.
   bool Remove(PeriodRecord* row);
 

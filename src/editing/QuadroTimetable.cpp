@@ -6,6 +6,8 @@
 #include "db/MasterRow.h"
 #include "editing/TripRows.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <unordered_map>
@@ -312,10 +314,24 @@ std::string QuadroTimetable::WriteTime(int row, int column, const std::string& a
   return {};
 }
 
-int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values) {
+int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values, const TripStopValues* shown) {
   TripStop* stop = Row(row);
   if (!stop || stop->deleted) return 0;
   const std::string sub = std::to_string(stop->sub);
+  const std::pair<const char*, std::string> details[] = {
+      {"fermata", values.stopCode},       {"denom", values.stopName},
+      {"ubicaz", values.location},        {"dist", std::to_string(values.distance)},
+      {"primaria", Flag(values.primary)}, {"facolt", Flag(values.optional)},
+      {"nonferma", Flag(values.noStop)}};
+  const bool same[] = {shown && shown->stopCode == values.stopCode,
+                       shown && shown->stopName == values.stopName,
+                       shown && shown->location == values.location,
+                       shown && shown->distance == values.distance,
+                       shown && (shown->primary != 0) == (values.primary != 0),
+                       shown && (shown->optional != 0) == (values.optional != 0),
+                       shown && (shown->noStop != 0) == (values.noStop != 0)};
+  static_assert(std::size(details) == std::size(same));
+  if (std::all_of(std::begin(same), std::end(same), [](bool b) { return b; })) return 0;
   // Every trip or none: a stop never has two sets of details in one quadro.
   DbBatch batch(db_);
   int written = 0;
@@ -324,12 +340,10 @@ int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values) {
     if (!trip || trip->deleted) continue;
     const std::string id = std::to_string(trip->id);
     if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
-    const bool stored =
-        stops_.Edit() && stops_.SetFieldText("fermata", values.stopCode) &&
-        stops_.SetFieldText("denom", values.stopName) && stops_.SetFieldText("ubicaz", values.location) &&
-        stops_.SetFieldText("dist", std::to_string(values.distance)) &&
-        stops_.SetFieldText("primaria", Flag(values.primary)) && stops_.SetFieldText("facolt", Flag(values.optional)) &&
-        stops_.SetFieldText("nonferma", Flag(values.noStop)) && stops_.Update();
+    bool stored = stops_.Edit();
+    for (size_t f = 0; f < std::size(details) && stored; ++f)
+      stored = same[f] || stops_.SetFieldText(details[f].first, details[f].second);
+    stored = stored && stops_.Update();
     if (!stored) {
       batch.Rollback();
       return 0;
@@ -434,29 +448,34 @@ int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues&
   return -1;
 }
 
-bool QuadroTimetable::WriteHead(int column, const TripHead& head) {
+bool QuadroTimetable::WriteHead(int column, const TripHead& head, const TripHead* shown) {
   TripLeg* trip = Column(column);
   if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return false;
-  const bool stored = trips_.Edit() && SetHeadFields(trips_, head) && trips_.Update();
+  const bool stored = trips_.Edit() && SetHeadFields(trips_, head, shown) && trips_.Update();
   if (!stored) return false;
   ApplyHeadTexts(*trip, head);
   return true;
 }
 
 std::vector<std::int32_t> QuadroTimetable::AssignLine(const std::string& lineCode, char direction,
-                                                      const std::string& routeCode, const std::string& note) {
+                                                      const std::string& routeCode, const std::string& note,
+                                                      const TripHead* shown) {
   std::vector<std::int32_t> written;
+  const bool line = !shown || shown->lineCode != lineCode, verso = !shown || shown->direction != direction,
+             route = !shown || shown->routeCode != routeCode, denom = !shown || shown->note != note;
+  if (!line && !verso && !route && !denom) return written;
   for (int k = 0; k < ColumnCount(); ++k) {
     TripLeg* trip = Column(k);
     if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
-    if (!trips_.Edit() || !trips_.SetFieldText("codlinea", Required(lineCode)) ||
-        !trips_.SetFieldText("verso", Required(direction ? std::string(1, direction) : std::string())) ||
-        !trips_.SetFieldText("codperc", routeCode) || !trips_.SetFieldText("denom", note) || !trips_.Update())
+    if (!trips_.Edit() || (line && !trips_.SetFieldText("codlinea", Required(lineCode))) ||
+        (verso && !trips_.SetFieldText("verso", Required(direction ? std::string(1, direction) : std::string()))) ||
+        (route && !trips_.SetFieldText("codperc", routeCode)) || (denom && !trips_.SetFieldText("denom", note)) ||
+        !trips_.Update())
       continue;
-    trip->lineCode = WithoutTrailingBlanks(lineCode);
-    trip->direction = direction;
-    trip->routeCode = WithoutTrailingBlanks(routeCode);
-    trip->description = WithoutTrailingBlanks(note);
+    if (line) trip->lineCode = WithoutTrailingBlanks(lineCode);
+    if (verso) trip->direction = direction;
+    if (route) trip->routeCode = WithoutTrailingBlanks(routeCode);
+    if (denom) trip->description = WithoutTrailingBlanks(note);
     trip->changed = 1;
     written.push_back(trip->id);
   }

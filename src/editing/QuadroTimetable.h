@@ -63,8 +63,9 @@ class QuadroTimetable {
                         bool* written = nullptr);
 
   // Writes a stop's details in every trip; the row takes them, marked changed. Returns the trips
-  // written.
-  int WriteStopDetails(int row, const TripStopValues& values);
+  // written. With `shown` (the details a dialog showed), a detail equal to the one shown is left
+  // as each trip stores it, and nothing is written when none changed.
+  int WriteStopDetails(int row, const TripStopValues& values, const TripStopValues* shown = nullptr);
   // Deletes a stop from every trip; the row is marked deleted. Returns the trips written.
   int DeleteStop(int row);
 
@@ -76,13 +77,16 @@ class QuadroTimetable {
   // position of the new row is returned, -1 when nothing was written.
   int InsertStop(InsertAt where, int below, const TripStopValues& values, int time, std::int32_t fallbackTrip);
 
-  // Writes a trip's head; its column (and nothing else) takes the new texts, marked changed.
-  bool WriteHead(int column, const TripHead& head);
+  // Writes a trip's head; its column (and nothing else) takes the new texts, marked changed. With
+  // `shown` (the head a dialog showed), a field equal to the one shown is left as stored.
+  bool WriteHead(int column, const TripHead& head, const TripHead* shown = nullptr);
   // The whole quadro: line, direction, route and note; lengths; authority and contract. Each
   // returns the ids of the trips written, in column order. The columns written take the new line
-  // texts or length, marked changed; the contract is not shown and marks nothing.
+  // texts or length, marked changed; the contract is not shown and marks nothing. With `shown`,
+  // the line texts equal to those shown are left as each trip stores them (none changed: nothing
+  // written).
   std::vector<std::int32_t> AssignLine(const std::string& lineCode, char direction, const std::string& routeCode,
-                                       const std::string& note);
+                                       const std::string& note, const TripHead* shown = nullptr);
   std::vector<std::int32_t> AssignLengths(long length, long contractLength, int contractDuration);
   std::vector<std::int32_t> AssignContract(int authority, int contract);
 

@@ -6,6 +6,7 @@
 #include "db/MasterRow.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -71,20 +72,44 @@ long LargestTripId(DbDatabase* db) {
 
 }  // namespace
 
-bool SetHeadFields(DbTable& trips, const TripHead& head) {
+bool SetHeadFields(DbTable& trips, const TripHead& head, const TripHead* shown) {
   const auto link = [](const std::string& text) { return text == "-1" ? std::string() : text; };
-  const std::string direction = head.direction ? std::string(1, head.direction) : std::string();
-  const std::string mode = head.mode == ' ' || head.mode == '\0' ? std::string() : std::string(1, head.mode);
-  return trips.SetFieldText("codcorsa", Required(head.tripCode)) &&
-         trips.SetFieldText("codlinea", Required(head.lineCode)) && trips.SetFieldText("verso", Required(direction)) &&
-         trips.SetFieldText("codperc", head.routeCode) && trips.SetFieldText("ente", std::to_string(head.authority)) &&
-         trips.SetFieldText("contratt", std::to_string(head.contract)) &&
-         trips.SetFieldText("lung", std::to_string(head.length)) &&
-         trips.SetFieldText("tempo", std::to_string(head.duration)) &&
-         trips.SetFieldText("ct_lung", std::to_string(head.contractLength)) &&
-         trips.SetFieldText("ct_tempo", std::to_string(head.contractDuration)) &&
-         trips.SetFieldText("denom", head.note) && trips.SetFieldText("mezzo", mode) &&
-         trips.SetFieldText("prevcor", link(head.previousTrip)) && trips.SetFieldText("nextcor", link(head.nextTrip));
+  const auto letter = [](char c) { return c == ' ' || c == '\0' ? std::string() : std::string(1, c); };
+  // Each field as it goes into its column; with `shown`, a field equal to what was shown is left.
+  const std::pair<const char*, std::string> fields[] = {
+      {"codcorsa", Required(head.tripCode)},
+      {"codlinea", Required(head.lineCode)},
+      {"verso", Required(head.direction ? std::string(1, head.direction) : std::string())},
+      {"codperc", head.routeCode},
+      {"ente", std::to_string(head.authority)},
+      {"contratt", std::to_string(head.contract)},
+      {"lung", std::to_string(head.length)},
+      {"tempo", std::to_string(head.duration)},
+      {"ct_lung", std::to_string(head.contractLength)},
+      {"ct_tempo", std::to_string(head.contractDuration)},
+      {"denom", head.note},
+      {"mezzo", letter(head.mode)},
+      {"prevcor", link(head.previousTrip)},
+      {"nextcor", link(head.nextTrip)},
+  };
+  const bool same[] = {shown && shown->tripCode == head.tripCode,
+                       shown && shown->lineCode == head.lineCode,
+                       shown && shown->direction == head.direction,
+                       shown && shown->routeCode == head.routeCode,
+                       shown && shown->authority == head.authority,
+                       shown && shown->contract == head.contract,
+                       shown && shown->length == head.length,
+                       shown && shown->duration == head.duration,
+                       shown && shown->contractLength == head.contractLength,
+                       shown && shown->contractDuration == head.contractDuration,
+                       shown && shown->note == head.note,
+                       shown && shown->mode == head.mode,
+                       shown && shown->previousTrip == head.previousTrip,
+                       shown && shown->nextTrip == head.nextTrip};
+  static_assert(std::size(fields) == std::size(same));
+  for (size_t k = 0; k < std::size(fields); ++k)
+    if (!same[k] && !trips.SetFieldText(fields[k].first, fields[k].second)) return false;
+  return true;
 }
 
 TripStore::TripStore(DbDatabase* db) : db_(db), trips_(db, "tescor"), stops_(db, "detcor"), periods_(db, "period") {

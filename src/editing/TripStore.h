@@ -37,8 +37,9 @@ struct TripInsertResult : Outcome {
 };
 
 // Sets every field of a head on the row being added or edited (a required text left empty is
-// stored as one blank, a link of "-1" as none); the caller then updates it.
-bool SetHeadFields(DbTable& trips, const TripHead& head);
+// stored as one blank, a link of "-1" as none); the caller then updates it. With `shown` (the head
+// a dialog showed), a field equal to the one shown is left as stored.
+bool SetHeadFields(DbTable& trips, const TripHead& head, const TripHead* shown = nullptr);
 
 class TripStore {
  public:

@@ -116,7 +116,8 @@ void CadenceDialog::OnOK() {
     OnNew();  // emptied and open for the next day type
     return;
   }
-  if (!rows_.Rename(current_, name)) return;  // the panel stays open as it is
+  // A name left as shown is not written back: it stays as stored.
+  if (!LeftAsShown(kName) && !rows_.Rename(current_, name)) return;  // the panel stays open as it is
   Edit(kName)->setEnabled(false);
   SetEditing(false);
   grid_->Repaint();

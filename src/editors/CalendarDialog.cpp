@@ -162,7 +162,8 @@ void CalendarDialog::OnOK() {
              kNote);
       return;
     }
-    rows_.WriteNote(date, note);
+    // A note left as shown is not written back: it stays as stored.
+    if (!LeftAsShown(kNote)) rows_.WriteNote(date, note);
     OnCancel();
     grid_->Repaint();
     return;

@@ -148,6 +148,7 @@ void PeriodDialog::ShowSelected() {
   const int index = combo->findText(cp1252::ToQString(prefix), Qt::MatchStartsWith);
   combo->setCurrentIndex(index);
   if (index < 0) combo->setEditText(cp1252::ToQString(period->code));
+  RememberShown(kCadence);
   SetKind(period->excluded != 0);
   SetFieldsEnabled(false, false);
   current_ = period;
@@ -185,7 +186,8 @@ void PeriodDialog::OnOK() {
   const std::string code(WithoutTrailingBlanks(cadence.substr(0, 10)));
   const std::string name = cadence.size() >= 13 ? cadence.substr(13) : std::string();
   if (mode_ == 1) {
-    if (!rows_.Modify(current_, code, name, excluded_)) return;  // the panel stays as it is
+    // A day type left as shown is not written back: it stays as stored.
+    if (!rows_.Modify(current_, code, name, excluded_, !LeftAsShown(kCadence))) return;  // the panel stays as it is
     SetFieldsEnabled(false, false);
     SetEditing(false);
     grid_->Repaint();

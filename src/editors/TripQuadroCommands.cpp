@@ -37,7 +37,7 @@ bool TripDialog::EditStopDetails() {
   const TripStop* stop = quadro_.Row(row);
   if (IsEditing() || !stop || stop->deleted) return false;
   StopEditDialog dialog(this, *stop, kStopEditDialog);
-  if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop);
+  if (dialog.DoModal() == ui::IDOK) quadro_.WriteStopDetails(row, dialog.stop, stop);
   timetable_->Repaint();
   return true;
 }
@@ -101,7 +101,7 @@ void TripDialog::EditTripHead() {
   // The periods opened from the dialog may have reloaded the quadro: the trip is found again.
   for (int k = 0; k < quadro_.ColumnCount(); ++k)
     if (const TripLeg* column = quadro_.Column(k); column && column->id == id && !column->deleted) {
-      if (quadro_.WriteHead(k, dialog.head)) ShowHeadsInList({id});
+      if (quadro_.WriteHead(k, dialog.head, &head)) ShowHeadsInList({id});
       break;
     }
   timetable_->Repaint();
@@ -112,7 +112,7 @@ void TripDialog::AssignLine() {
   const TripHead head = QuadroHead();
   LineCodeAssignDialog dialog(this, head.lineCode, head.direction, head.routeCode, head.note, kLineAssignDialog);
   if (dialog.DoModal() == ui::IDOK)
-    ShowHeadsInList(quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note));
+    ShowHeadsInList(quadro_.AssignLine(dialog.line, dialog.direction, dialog.route, dialog.note, &head));
   timetable_->Repaint();
 }
 

@@ -1,5 +1,7 @@
 #include "exchange/ExportRecord.h"
 
+#include "db/DbSelect.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -214,4 +216,16 @@ std::string RefuseText(const std::string& row, const FieldDef& field, std::strin
   if (m.kind == ExportRecord::MisfitKind::None) return {};
   return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
          "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+}
+
+std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
+                           const std::function<std::string()>& row) {
+  for (size_t k = 0; k < fields.size(); ++k) {
+    const int position = first + static_cast<int>(k);
+    const DbSelect::LostCharacter lost = s.LostAt(position);
+    const std::string text = s.TrimmedAt(position);
+    if (lost.code != 0 || FindControlByte(text) != std::string_view::npos)
+      return RefuseText(row(), *fields[k], text, lost.code, lost.at);
+  }
+  return {};
 }

@@ -15,8 +15,12 @@
 
 #include "exchange/RecordLayouts.h"
 
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+
+class DbSelect;
 
 class ExportRecord {
  public:
@@ -98,3 +102,10 @@ class ExportRecord {
 // database (0: none). The writers of the communication, of the Olvi files and of the contracts
 // refuse with it.
 std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at);
+
+// The same for the texts at `first`, `first` + 1, ... of the row a selection stands on, each going
+// into its field of `fields`: the refusal of the first that lost a character on its way from the
+// database or holds a control byte, empty when each can be written. `row` names the row, made only
+// for a refusal.
+std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
+                           const std::function<std::string()>& row);

@@ -35,20 +35,14 @@ OlviExportText Settled(OlviFile file, OlviExportText out) {
 
 // The texts at `first` on of the row a walk stands on, each into its field of the trips' layout:
 // false, with the refusal in `out`, when one lost a character that the file would show as '?', or
-// holds a control byte (a TAB would split the line's fields). `row` names the trip (and the stop),
-// made only for a refusal.
-template <typename Row, size_t N>
-bool Writable(DbSelect& s, int first, const FieldDef* const (&fields)[N], const Row& row, OlviExportText& out) {
-  for (size_t k = 0; k < N; ++k) {
-    const int position = first + static_cast<int>(k);
-    const DbSelect::LostCharacter lost = s.LostAt(position);
-    const std::string text = s.TrimmedAt(position);
-    if (lost.code == 0 && FindControlByte(text) == std::string_view::npos) continue;
-    out.refusal = OlviRefusal::LostText;
-    out.textRefusal = RefuseText(row(), *fields[k], text, lost.code, lost.at);
-    return false;
-  }
-  return true;
+// holds a control byte (a TAB would split the line's fields).
+// `row` names the trip (and the stop), made only for a refusal.
+bool Writable(DbSelect& s, int first, std::span<const FieldDef* const> fields, const std::function<std::string()>& row,
+              OlviExportText& out) {
+  out.textRefusal = RefuseLostText(s, first, fields, row);
+  if (out.textRefusal.empty()) return true;
+  out.refusal = OlviRefusal::LostText;
+  return false;
 }
 
 const FieldDef* const kStopFields[3] = {TripDetailLayout().Field("fermata"), TripDetailLayout().Field("denom"),

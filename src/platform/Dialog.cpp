@@ -199,6 +199,22 @@ void Dialog::SetControlText(int id, const std::string& text) {
     edit->setText(q);
   else if (QComboBox* combo = Combo(id); combo && combo->isEditable())
     combo->setEditText(q);
+  RememberShown(id);
+}
+
+namespace {
+QString ControlText(const QWidget* control) {
+  if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
+  if (const auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
+  return {};
+}
+}  // namespace
+
+void Dialog::RememberShown(int id) { shown_[id] = ControlText(Control(id)); }
+
+bool Dialog::LeftAsShown(int id) const {
+  const auto it = shown_.find(id);
+  return it != shown_.end() && it->second == ControlText(Control(id));
 }
 
 bool Dialog::ReadControlText(int id, std::string& out) {

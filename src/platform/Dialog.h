@@ -35,6 +35,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <map>
 #include <string>
 
 namespace ui {
@@ -92,8 +93,14 @@ class Dialog : public QDialog {
   QComboBox* Combo(int id) const;
   QAbstractButton* Button(int id) const;
 
-  // Puts a Windows-1252 text into a line edit or an editable combo box.
+  // Puts a Windows-1252 text into a line edit or an editable combo box, and remembers it as shown.
   void SetControlText(int id, const std::string& text);
+  // Remembers the text a control shows now (a combo box whose entry was chosen by the dialog).
+  void RememberShown(int id);
+  // Whether the control still holds the text the dialog put there: the user left the field alone.
+  // A field left alone is not written back, so that a stored text the code page cannot hold (shown
+  // with '?') keeps its characters.
+  bool LeftAsShown(int id) const;
   // Reads the text of a line edit or combo box as Windows-1252. A character the code page does
   // not have is refused where it was typed: a stop message, the control gets the focus, false.
   bool ReadControlText(int id, std::string& out);
@@ -112,6 +119,7 @@ class Dialog : public QDialog {
   std::string caption_;
   bool ended_ = false;
   int result_ = IDCANCEL;
+  std::map<int, QString> shown_;  // by control id, the text the dialog last put there
 };
 
 // Shows the dialog as described above and returns its result.

@@ -229,6 +229,22 @@ INSTANTIATE_TEST_SUITE_P(Sets, RailArcRefusal,
                                            ArcRefusal{"wideStart", "LINESTRING (0 0,1 1)", 12}),
                          [](const auto& p) { return std::string(p.param.name); });
 
+// A route code stored by another tool with a character Windows-1252 lacks would reach RT_ITIN as
+// '?': refused before any file is asked for, naming the trip and the field.
+TEST_F(RailDriver, ARouteCodeOutsideTheCodePageIsRefused) {
+  MakeRailTimetable(db);
+  RunSql(db, "UPDATE tescor SET codperc = 'R' || char(0x141) WHERE id = 3");
+  const DriverRun run = Run("5199", {});
+  EXPECT_EQ(Boxes(run), (std::vector<std::string>{
+                            Box(0x10,
+                                "ATTENZIONE: corsa 3:\nil campo codperc (codice percorso) contiene il carattere "
+                                "U+0141 in posizione 1 del testo,\nmentre il tracciato regionale ammette nei testi "
+                                "solo caratteri della codifica Windows-1252.\n\nNessun file è stato scritto: "
+                                "correggere il dato prima di esportare."),
+                            Box(0x10, kRoutesFailed)}));
+  EXPECT_EQ(Listing(out), "");
+}
+
 TEST_F(RailDriver, AReportThatCannotBeWrittenIsSaid) {
   MakeRailTimetable(db);
   MakeShapeSet(ArcCsv("archi", {"\"LINESTRING (0 0,100 0)\",A,B"}), in + "/archi.shp");

@@ -361,6 +361,10 @@ const LineCase kLineCases[] = {
     {"Star", {"7*"}, "linea \"7*\""},
     {"Blank", {"   ", "12"}, "linea \"\""},
     {"SameButForCase", {"7b", "12", "7B"}, "linee \"7B\" e \"7b\""},
+    // Stored by another tool (the quote closes the SQL text): a file would carry it as "?9".
+    {"OutsideTheCodePage",
+     {"12", "' || char(0x141) || '9"},
+     "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+0141 in posizione 0"},
 };
 
 class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};

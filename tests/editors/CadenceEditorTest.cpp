@@ -76,6 +76,7 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
     bool onRow;  // the selected row not deleted: the popup menu offers Modifica and Elimina
     const char *stored, *message;
     const char* seenBeforeFine = nullptr;  // by another connection, while the editor is open
+    const char* storedName = nullptr;      // the name of SAB as stored, in hexadecimal
   };
   const char* const kept = "FER|Feriale\nSAB|Sabato\n";
   const char* const inUse = "Errore eliminazione tavola (cadenz)\n\n";
@@ -92,6 +93,10 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
       {"Modifica opens the name only", "", "6003=SAB|1009=1", "SAB|Sabato|off on on editing", true, kept, ""},
       {"a new name, the code kept", "", "6003=SAB|1009=1|1011=Sabato scolastico|1=1",
        "SAB|Sabato scolastico|off off off browsing", true, "FER|Feriale\nSAB|Sabato scolastico\n", ""},
+      // Stored by another tool, read with '?': confirmed as shown, it stays as stored.
+      {"a name read with '?' left as shown", "UPDATE cadenz SET denom = 'Sab' || char(0x141) WHERE codice = 'SAB'",
+       "6003=SAB|1009=1|1=1", "SAB|Sab?|off off off browsing", true, "FER|Feriale\nSAB|Sab?\n", "", nullptr,
+       "536162C581\n"},
       {"deleted", "", "6003=SAB|1007=1", "SAB|Sabato|off off off browsing -SAB", false, "FER|Feriale\n", ""},
       {"deleted, then Ripristina", "", "6003=SAB|1007=1|1038=1", "SAB|Sabato|off off off browsing", true, kept, ""},
       {"deleted and Aggiorna Vista, then Ripristina", "", "6003=SAB|1007=1|1008=1|1038=1",
@@ -128,6 +133,9 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
       transaction.Commit();
     }
     EXPECT_EQ(Cadences(), c.stored);
+    if (c.storedName) {
+      EXPECT_EQ(QueryFile(path_, "SELECT hex(denom) FROM cadenz WHERE codice = 'SAB'"), c.storedName);
+    }
     const std::string messages = MessagesOf(script);
     EXPECT_TRUE(*c.message ? HasPrefix(messages, c.message) : messages.empty()) << messages;
   }

@@ -179,6 +179,20 @@ TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
             "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-09|FER| \n");
 }
 
+// A note stored by another tool, read with '?', stays as stored when confirmed as shown.
+TEST_F(CalendarEditor, ANoteConfirmedAsShownStaysAsStored) {
+  RunSql(path_,
+         "INSERT INTO calend VALUES ('2024-01-08', 'FER', '1', 'Sciopero ' || char(0x141)),"
+         " ('2024-01-08', 'FES', '1', 'Sciopero ' || char(0x15A))");
+  std::string shown;
+  EXPECT_EQ(Run({{"6004", "08/01/2024,2"}, {"1125", "1"}, {"1", "1"}}, {},
+                [&](CalendarDialog& dialog) { shown = FieldText(dialog, 1028); }),
+            "");
+  EXPECT_EQ(shown, "Sciopero ?");
+  EXPECT_EQ(QueryFile(path_, "SELECT caden, hex(note) FROM calend ORDER BY caden"),
+            "FER|5363696F7065726F20C581\nFES|5363696F7065726F20C59A\n");
+}
+
 // Clicks and the sideways scroll never leave the selection on a day type out of view (which
 // "Elimina Voce" would then delete unseen); a click on the row cut by the bottom edge selects it.
 TEST_F(CalendarEditor, TheSelectedCellIsAlwaysInView) {

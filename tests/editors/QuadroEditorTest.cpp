@@ -359,6 +359,49 @@ TEST_F(QuadroEditor, TheQuadrosAssignmentsShowInTheTripList) {
   EXPECT_EQ(Query("SELECT count(*) FROM tescor WHERE codlinea = 'L7' AND verso = 'R'"), "3\n");
 }
 
+// Texts the code page cannot hold, stored by another tool, show with '?': a dialog confirmed with
+// another field changed writes that field alone, in every trip it writes to, and the texts left
+// alone stay as stored.
+TEST_F(QuadroEditor, TextsLeftAloneInItsDialogsStayAsStored) {
+  struct Case {
+    const char* lines;
+    ui::Answer answer;
+    const char* stored;
+  };
+  // Each text as stored ("1" when the stored text is still the one SQL wrote).
+  const std::string lodz = "char(0x141, 0xF3, 0x64, 0x17A)", street = "'Via ' || char(0x15A)",
+                    code = "char(0x141) || '9'", route = "char(0x15A) || '1'";
+  const char* const heads = "40|1|L1|1|1\n41|1|L1|1|1\n";
+  const Case cases[] = {
+      // The stop's details, in every trip: the distance typed, the name and location kept.
+      {"6005=40|1059=1|6006=2|1059=1", Answer("121", "1066=2500"), "40|NX|1|1|2500\n41|NX|1|1|2500\n"},
+      // The code typed: each trip keeps its own distance.
+      {"6005=40|1059=1|6006=2|1059=1", Answer("121", "1060=NY"), "40|NY|1|1|200\n41|NY|1|1|210\n"},
+      // A trip's head: the line typed, the code, route and note kept.
+      {"6005=40|1059=1|6006=T,1|1059=1", Answer("122", "1068=L9"), "40|1|L9|1|1\n41|1|L1|1|1\n"},
+      // The line of the whole quadro: route and note kept in every trip.
+      {"6005=40|1059=1|6006=T,1|6102=1", Answer("134", "1068=L7"), "40|1|L7|1|1\n41|1|L7|1|1\n"},
+      {"6005=40|1059=1|6006=T,1|6102=1", Answer("134", "1134=R"), heads},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.lines) + " " + std::to_string(&c - cases));
+    RunSql(path_, "UPDATE detcor SET fermata = 'NX', denom = " + lodz + ", ubicaz = " + street +
+                      ", dist = 200 + 10 * (id = 41) WHERE sub = 2; UPDATE tescor SET codcorsa = " + code +
+                      ", codlinea = 'L1', verso = 'A', codperc = " + route + ", denom = " + lodz +
+                      " WHERE id IN (40, 41)");
+    EXPECT_EQ(Run(c.lines, {c.answer}), "");
+    if (c.answer.value != "121")
+      EXPECT_EQ(Query("SELECT id, codcorsa = " + code + ", codlinea, codperc = " + route + ", denom = " + lodz +
+                      " FROM tescor WHERE id IN (40, 41) ORDER BY id"),
+                c.stored);
+    else
+      EXPECT_EQ(Query("SELECT id, fermata, denom = " + lodz + ", ubicaz = " + street +
+                      ", dist FROM detcor WHERE sub = 2 AND id IN (40, 41) ORDER BY id"),
+                c.stored);
+  }
+  EXPECT_EQ(Query("SELECT count(*) FROM tescor WHERE verso = 'R'"), "2\n");
+}
+
 TEST_F(QuadroEditor, TripsMovedToNewQuadriUntilRipristina) {
   const std::pair<const char*, const char*> cases[] = {
       {"6005=9|1059=1|6006=1,1|6106=1", "9|40\n12|5\n20|5\n41\n"},

@@ -88,7 +88,12 @@ namespace {
 bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& report) {
   DbDatabase* db = frame->Database();
   progress.Begin("Estrazione Percorsi");
-  std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, &progress);
+  std::string refusal;
+  std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, &progress, refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return false;
+  }
 
   StationList stations;
   if (!ReadStations(frame, progress, "Acquisizione Cartografia Fermate", stations)) return false;

@@ -1,10 +1,13 @@
 #include "conversions/ivu/IvuExport.h"
 
 #include "common/ExportRecovery.h"
+#include "common/Formatters.h"
 #include "common/WholeFile.h"
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
+#include "exchange/ExportRecord.h"
+#include "exchange/RecordLayouts.h"
 
 #include <QDate>
 #include <algorithm>
@@ -105,16 +108,28 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
 
 // The stops of the trips that have a period, ordered by name, location and code: a row equal to the
 // one before it adds nothing, and a lookup finds the first stop of its texts.
-void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index) {
+// The stop texts and the trip texts the files carry, in the fields of the region's files that hold
+// them: a text that lost a character Windows-1252 lacks refuses the export.
+const FieldDef* const kStopTexts[3] = {TripDetailLayout().Field("fermata"), TripDetailLayout().Field("denom"),
+                                       TripDetailLayout().Field("ubicaz")};
+const FieldDef* const kTripTexts[3] = {TripHeadLayout().Field("codcorsa"), TripHeadLayout().Field("codlinea"),
+                                       TripHeadLayout().Field("verso")};
+
+// False, with the refusal, at the first text that lost a character.
+bool LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::string, long>& index,
+               std::string& refusal) {
   // Each stop row once: joined with its periods it would come once for each, and the repeats
-  // would be dropped as neighbours all the same.
-  DbSelect s(db, {.columns = "detcor.fermata, detcor.denom, detcor.ubicaz",
+  // would be dropped as neighbours all the same. The trip and the place name a text refused.
+  DbSelect s(db, {.columns = "detcor.fermata, detcor.denom, detcor.ubicaz, detcor.id, detcor.sub",
                   .from = "detcor",
                   .where = "EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)",
                   .orderBy = "detcor.denom, detcor.ubicaz, detcor.fermata",
                   .streaming = true});
   s.Open();
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
+    refusal =
+        RefuseLostText(s, 0, kStopTexts, [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); });
+    if (!refusal.empty()) return false;
     IvuExportStop stop;
     stop.code = s.TrimmedAt(0);
     stop.name = s.TrimmedAt(1);
@@ -127,6 +142,7 @@ void LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
     index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id);
     data.stops.push_back(std::move(stop));
   }
+  return true;
 }
 
 // Where a trip went: its standard trip and its place among that one's trips. Made in order of
@@ -144,8 +160,9 @@ const TripPlace* FindPlace(const TripPlaces& places, long id) {
 }
 
 // Folds the trips into standard trips: trips with one route and one pattern of times share one.
-void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std::string, long>& stopIndex,
-               TripPlaces& places) {
+// False, with the refusal, at the first text that lost a character.
+bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std::string, long>& stopIndex,
+               TripPlaces& places, std::string& refusal) {
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
@@ -182,6 +199,8 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (id != current) {
+      refusal = RefuseLostText(s, 1, kTripTexts, [id] { return Format("corsa %ld", id); });
+      if (!refusal.empty()) return false;
       if (current != -1) place();
       current = id;
       code = s.TrimmedAt(1);
@@ -196,6 +215,7 @@ void LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
   }
   if (current != -1) place();
+  return true;
 }
 
 // The day sets of the trips, shared by equal sets in the order the trips first use them.
@@ -363,10 +383,17 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
   }
   Begin(progress, "Estrazione Fermate");
   std::unordered_map<std::string, long> stopIndex;
-  LoadStops(db, data, stopIndex);
-  Begin(progress, "Estrazione Orari Corsa");
   TripPlaces places;
-  LoadTrips(db, data, stopIndex, places);
+  bool whole = LoadStops(db, data, stopIndex, message);
+  if (whole) {
+    Begin(progress, "Estrazione Orari Corsa");
+    whole = LoadTrips(db, data, stopIndex, places, message);
+  }
+  if (!whole) {
+    if (progress) progress->End();
+    loaded.Fail(message);
+    return loaded;
+  }
   Begin(progress, "Estrazione Calendari di Servizio");
   LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd), places);
   Begin(progress, "Estrazione Corse");

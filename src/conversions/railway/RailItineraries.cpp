@@ -1,5 +1,6 @@
 #include "conversions/railway/RailItineraries.h"
 
+#include "common/Formatters.h"
 #include "conversions/railway/ItineraryReport.h"
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailStations.h"
@@ -8,6 +9,8 @@
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "db/DbSelect.h"
+#include "exchange/ExportRecord.h"
+#include "exchange/RecordLayouts.h"
 
 namespace {
 
@@ -21,9 +24,11 @@ void AddPoint(ItineraryRoute& route, double x, double y) { route.points->AddPoin
 
 }  // namespace
 
-std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress) {
+std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress, std::string& refusal) {
   std::vector<ItineraryRoute> routes;
-  DbSelect select(db, {.columns = "tescor.codperc, detcor.fermata",
+  static const FieldDef* const kRouteField[1] = {TripHeadLayout().Field("codperc")};
+  // With the texts, the first trip that holds them: it names a code refused.
+  DbSelect select(db, {.columns = "tescor.codperc, detcor.fermata, min(tescor.ID)",
                        .from = "tescor, detcor",
                        .where = "detcor.ID = tescor.ID",
                        .groupBy = "tescor.codperc, detcor.sub, detcor.fermata",
@@ -35,6 +40,11 @@ std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress*
   long k = 0;
   do {
     if (progress) progress->Step(++k, rows);
+    refusal = RefuseLostText(select, 0, kRouteField, [&select] { return Format("corsa %ld", select.LongAt(2)); });
+    if (!refusal.empty()) {
+      routes.clear();
+      return routes;
+    }
     select.GetFieldTextAt(0, route);
     select.GetFieldTextAt(1, stop);
     TrimBlanks(route);

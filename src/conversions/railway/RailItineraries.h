@@ -26,8 +26,10 @@ struct ItineraryRoute {
 
 // The routes of every trip: one for each route code (the trips without one stay out), its stops
 // the distinct (position, stop) pairs of all its trips in position order. The query's failure is
-// told by the database layer and leaves the routes found so far.
-std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress);
+// told by the database layer and leaves the routes found so far. A route code that lost a
+// character Windows-1252 lacks (RT_ITIN would carry it with '?') gives no route and sets
+// `refusal` (RefuseText: the first trip that holds it, the field).
+std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress, std::string& refusal);
 
 // Draws every route between the stations of its stops and records in the report the stops not
 // found among the stations, the missing arcs and each route's verdict. A straight segment that

@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 
 namespace {
 
@@ -53,7 +54,9 @@ void WriteRailMaps(DbDatabase* db, const std::string& folder) {
 
 // Every step of command 5199 but the dialogs and the report's file.
 void GenerateItineraries(DbDatabase* db, const std::string& folder) {
-  std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, nullptr);
+  std::string refusal;
+  std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, nullptr, refusal);
+  if (!refusal.empty()) throw std::runtime_error(refusal);
   const StationReading stations = ReadStationSet(folder + "/RT_NODI.SHP", kCompany, nullptr);
   const RailArcReading arcs = ReadArcSet(folder + "/ARCHI_FS.SHP", nullptr);
   ItineraryReport report;

@@ -16,8 +16,6 @@ class DbDatabase;
 struct sqlite3_stmt;
 struct sqlite3_value;
 
-// The clauses of a selection named where it is made, an empty one left out:
-// DbSelect s(db, {.columns = "id", .from = "tescor", .orderBy = "id"}).
 // A text read from the database together with what the database stores, for a value read that goes
 // back into the database (a search, a comparison, a write): `text` as the program reads it
 // (Windows-1252), and `stored`, the stored UTF-8 bytes, when the text lost a character that
@@ -32,6 +30,8 @@ struct DbText {
   auto operator<=>(const DbText&) const = default;
 };
 
+// The clauses of a selection named where it is made, an empty one left out:
+// DbSelect s(db, {.columns = "id", .from = "tescor", .orderBy = "id"}).
 struct DbQuery {
   const char* columns = "";
   const char* from = "";

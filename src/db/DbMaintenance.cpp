@@ -567,8 +567,8 @@ long long FileSize(const std::string& path) {
 
 // True when both names lead to one and the same file.
 bool SameFile(const std::string& a, const std::string& b) {
-  struct stat first {
-  }, second{};
+  struct stat first {};
+  struct stat second {};
   return stat(cp1252::ToUtf8(a).c_str(), &first) == 0 && stat(cp1252::ToUtf8(b).c_str(), &second) == 0 &&
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
@@ -759,7 +759,7 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
     result = RepairResult{};
     Refuse(result, RepairFailure(path, findings + "\n\nNon è stato possibile recuperarne i dati: " + why));
   };
-  // From here on the name holds the whole damaged file until the new one takes it whole.
+  // Its log folded into it, the name alone holds the whole damaged file until the new one replaces it.
   if (!TakeAlone(path, error)) return fail(error);
   Told(options, "folded the log of " + path);
   if (!CheckStoredDefinitions(path, error)) return fail(error);

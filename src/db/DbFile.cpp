@@ -5,7 +5,9 @@
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,7 +15,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 size_t SkipSqlBlanks(const std::string& text, size_t at) {
   while (at < text.size()) {
@@ -168,6 +172,32 @@ bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& erro
 
 void RemoveScratchFile(const std::string& scratch) {
   for (const char* suffix : {"", "-wal", "-shm", "-journal"}) unlink(cp1252::ToUtf8(scratch + suffix).c_str());
+}
+
+void RemoveScratchFilesLeftBeside(const std::string& path) {
+  const std::string fsPath = cp1252::ToUtf8(path);
+  const size_t slash = fsPath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : fsPath.substr(0, slash + 1);
+  // As ScratchPathBeside names them: "." + name + "." + process + "-" + number + ".tmp".
+  const std::string start = "." + (slash == std::string::npos ? fsPath : fsPath.substr(slash + 1)) + ".";
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> left;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.compare(0, start.size(), start) != 0) continue;
+    char* end = nullptr;
+    const long process = std::strtol(name.c_str() + start.size(), &end, 10);
+    if (end == name.c_str() + start.size() || *end != '-' || process <= 0) continue;
+    std::strtoul(end + 1, &end, 10);
+    const std::string rest = end;
+    const bool scratch = rest == ".tmp" || rest == ".tmp-wal" || rest == ".tmp-shm" || rest == ".tmp-journal";
+    // A process that still runs may be writing it.
+    if (scratch && process != getpid() && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH)
+      left.push_back(folder + (slash == std::string::npos ? "/" : "") + name);
+  }
+  closedir(dir);
+  for (const std::string& name : left) unlink(name.c_str());
 }
 
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error) {

@@ -47,5 +47,9 @@ bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& erro
 // Removes the scratch file and the engine's side files.
 void RemoveScratchFile(const std::string& scratch);
 
+// Removes the scratch files beside `path` that a process which has ended (killed half-way) left
+// there, with their side files.
+void RemoveScratchFilesLeftBeside(const std::string& path);
+
 // Gives the finished file its name, unless a file of that name has appeared in the meantime.
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error);

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <utility>
@@ -558,28 +559,57 @@ bool OpenElsewhere(const std::string& path) {
   return busy;
 }
 
-// Moves a database file, with the side files the engine left beside it, to another name; never
-// over an existing file.
-bool MoveDatabaseFile(const std::string& from, const std::string& to, std::string& error) {
-  if (!MoveIntoPlace(from, to, error)) return false;
-  for (const char* side : kSideFiles)
-    if (FileExists(from + side) && !MoveIntoPlace(from + side, to + side, error)) return false;
-  return true;
+// The size of a file; -1 when there is none.
+long long FileSize(const std::string& path) {
+  struct stat info {};
+  return stat(cp1252::ToUtf8(path).c_str(), &info) == 0 ? info.st_size : -1;
 }
 
-// Puts the damaged file aside as "<name>.danneggiato", or "<name>.danneggiato-2", "-3"... when
-// that name, or one of its side files, is taken.
-bool MoveAside(const std::string& path, std::string& aside, std::string& error) {
+// True when both names lead to one and the same file.
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return stat(cp1252::ToUtf8(a).c_str(), &first) == 0 && stat(cp1252::ToUtf8(b).c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// Whether the file alone holds its whole database, nobody else having it open; false with the
+// reason otherwise. The connection that takes the file to itself for a moment is its last, and
+// folds the write-ahead log into it as it closes: a log left with anything in it, or a rollback
+// journal, would be played by the engine onto whatever file has the name next, the new file of a
+// salvage too.
+bool TakeAlone(const std::string& path, std::string& error) {
+  if (OpenElsewhere(path))
+    error = "il file è aperto, in questo o in un altro programma: chiuderlo prima di ripararlo";
+  else if (FileSize(path + "-wal") > 0 || FileSize(path + "-journal") > 0)
+    error = "il registro delle scritture del file non può essere riportato nel file";
+  else
+    return true;
+  return false;
+}
+
+// Gives the damaged file a second name, "<name>.danneggiato", or "<name>.danneggiato-2", "-3"...
+// when that name, or one of its side files, is taken. The name a salvage stopped half-way gave
+// this same file is given again. The damaged file keeps its own name meanwhile, so that the name
+// always holds a whole file.
+bool LinkAside(const std::string& path, std::string& aside, std::string& error) {
   for (int n = 1;; ++n) {
     aside = path + ".danneggiato" + (n == 1 ? std::string() : "-" + std::to_string(n));
-    bool taken = FileExists(aside);
+    bool taken = false;
     for (const char* side : kSideFiles) taken = taken || FileExists(aside + side);
     if (taken) continue;
-    if (MoveDatabaseFile(path, aside, error)) return true;
-    std::string ignored;
-    if (!FileExists(path)) MoveDatabaseFile(aside, path, ignored);
+    if (SameFile(path, aside)) return true;
+    if (FileExists(aside)) continue;
+    if (link(cp1252::ToUtf8(path).c_str(), cp1252::ToUtf8(aside).c_str()) == 0) return true;
+    if (errno == EEXIST) continue;
+    error = std::strerror(errno);
     return false;
   }
+}
+
+// Tells a test that a step of the salvage is done on the disk.
+void Told(const RepairOptions& options, const std::string& done) {
+  if (options.step) options.step(done);
 }
 
 // The rows of every table: those the dictionary lists, in its order, then the others (the
@@ -729,8 +759,9 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
     result = RepairResult{};
     Refuse(result, RepairFailure(path, findings + "\n\nNon è stato possibile recuperarne i dati: " + why));
   };
-  if (OpenElsewhere(path))
-    return fail("il file è aperto, in questo o in un altro programma: chiuderlo prima di ripararlo");
+  // Its log folded into it, the name alone holds the whole damaged file until the new one replaces it.
+  if (!TakeAlone(path, error)) return fail(error);
+  Told(options, "folded the log of " + path);
   if (!CheckStoredDefinitions(path, error)) return fail(error);
   const QString program = FindProgram(options.recoverProgram);
   if (program.isEmpty())
@@ -743,9 +774,27 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
     return fail("il programma " + cp1252::FromQStringLossy(program) +
                 " non sa leggere le pagine di un file (è privo della tavola sqlite_dbpage)");
   std::string aside;
-  if (!MoveAside(path, aside, error)) return fail("il file non può essere messo da parte (" + error + ")");
+  if (!LinkAside(path, aside, error)) return fail("il file non può essere messo da parte (" + error + ")");
+  Told(options, "linked " + path + " as " + aside);
   const std::string scratch = ScratchPathBeside(path);
-  if (RecoverInto(program, aside, scratch, options.pump, result, error) && MoveIntoPlace(scratch, path, error)) {
+  bool salvaged = RecoverInto(program, aside, scratch, options.pump, result, error);
+  if (salvaged) {
+    Told(options, "recovered into " + scratch);
+    // Nothing of the damaged file may be left beside the name for the engine to play onto the new one.
+    salvaged = TakeAlone(path, error);
+    if (salvaged && !SameFile(path, aside)) {
+      error = "il file è stato sostituito durante il recupero";
+      salvaged = false;
+    }
+  }
+  if (salvaged) {
+    for (const char* side : {"-wal", "-shm"}) unlink(cp1252::ToUtf8(path + side).c_str());
+    Told(options, "removed the side files of " + path);
+    salvaged = std::rename(cp1252::ToUtf8(scratch).c_str(), cp1252::ToUtf8(path).c_str()) == 0;
+    if (!salvaged) error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
+  }
+  if (salvaged) {
+    Told(options, "renamed " + scratch + " over " + path);
     result.outcome = RepairOutcome::Salvaged;
     result.damagedPath = aside;
     result.ok = true;
@@ -754,8 +803,11 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   }
   RemoveScratchFile(scratch);
   std::string why = error;
-  std::string ignored;
-  if (!MoveDatabaseFile(aside, path, ignored)) why += "\n\nIl file danneggiato è rimasto come:\n" + aside;
+  // The damaged file has kept its name: its second name goes, with what the recovery left beside it.
+  if (SameFile(path, aside))
+    RemoveScratchFile(aside);
+  else
+    why += "\n\nIl file danneggiato è rimasto come:\n" + aside;
   fail(why);
 }
 
@@ -834,8 +886,10 @@ RepairResult RepairDatabase(const RepairOptions& options) {
   RepairResult result;
   std::string error;
   Connection conn;
-  const Soundness state =
-      OpenOurs(options.path, conn, error) ? CheckConnection(conn.db, CheckDepth::Full, error) : Soundness::Unknown;
+  const bool ours = OpenOurs(options.path, conn, error);
+  // What a repair of the file killed half-way left beside it goes first.
+  if (ours) RemoveScratchFilesLeftBeside(options.path);
+  const Soundness state = ours ? CheckConnection(conn.db, CheckDepth::Full, error) : Soundness::Unknown;
   if (state == Soundness::Damaged) {
     conn.Close();
     Salvage(options, error, result);

@@ -33,6 +33,8 @@ struct RepairOptions {
   std::string recoverProgram = "sqlite3";
   // Called now and then while the work goes on (the busy clock); may be empty.
   std::function<void()> pump;
+  // Told after each step of a salvage done on the disk (what was done): tests stop the repair there.
+  std::function<void(const std::string& done)> step;
 };
 
 enum class RepairOutcome {
@@ -68,14 +70,16 @@ struct RepairResult : Outcome {
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
 // pages, even while other connections have it open; one that lacks a table or a field its data
 // dictionary names is refused with the open's reason and left untouched. A damaged file (one the
-// engine cannot read whole too) is salvaged, unless another connection has it open: it is renamed
-// aside ("<name>.danneggiato", or with "-2", "-3"... when that name is taken), a new file is built
-// beside it from the program's own dictionary, and of what the recovery program reads from the
-// damaged file only the rows for the program's tables are taken, each a single insert checked by
-// the engine before it runs; nothing else the damaged file holds is run, and a statement of any
-// other kind stops the salvage. The new file takes the original name only once the engine finds
-// it sound and the recovery found the definition of every table. Any failure puts the damaged
-// file back under its own name, unchanged. A file that is not one of ours is refused untouched.
+// engine cannot read whole too) is salvaged, unless another connection has it open: its log folded
+// into it, it is given a second name ("<name>.danneggiato", or with "-2", "-3"... when that name is
+// taken), a new file is built beside it from the program's own dictionary, and of what the
+// recovery program reads from the damaged file only the rows for the program's tables are taken,
+// each a single insert checked by the engine before it runs; nothing else the damaged file holds
+// is run, and a statement of any other kind stops the salvage. The new file replaces the original
+// name only once the engine finds it sound and the recovery found the definition of every table:
+// until then, a kill included, the name holds the damaged file, unchanged, and any failure only
+// takes its second name away. The scratch files a killed repair left beside the file are removed
+// by the next one. A file that is not one of ours is refused untouched.
 RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,

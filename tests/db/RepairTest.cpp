@@ -7,6 +7,7 @@
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
+#include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -355,6 +356,57 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
     }
     log_.Clear();
     for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
+  }
+}
+
+// A salvage killed after each of its steps on the disk: the name holds a whole file all along,
+// the damaged original (its log, which held a committed change, folded into it) until the new file
+// replaces it whole; a further repair then ends the work, takes the second name the killed one
+// gave the original, and leaves no scratch file of the killed one behind.
+TEST_F(Repair, SalvageKilledAfterAnyStepLeavesTheNameWholeAndTheNextRepairEndsIt) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(
+      sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; INSERT INTO cadenz VALUES ('DOM', 'x')",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  const std::string withoutLog = FileBytes(path_), log = FileBytes(path_ + "-wal"), kept = path_ + ".danneggiato";
+  sqlite3_close(db);
+  const LeafPage stopPage = LeafPages(path_, "detcor").at(30);
+  std::map<std::string, long> salvagedRows = stored_;
+  salvagedRows["cadenz"] += 1;
+  salvagedRows["detcor"] -= stopPage.rows;
+  const std::string held = "SELECT count(*), (SELECT group_concat(codice) FROM cadenz) FROM tescor";
+  // What the name holds after the kill: the damaged original or, once renamed, the new file.
+  const std::pair<const char*, bool> cases[] = {{"folded the log of ", false},
+                                                {"linked ", false},
+                                                {"recovered into ", false},
+                                                {"removed the side files of ", false},
+                                                {"renamed ", true}};
+  for (const auto& [step, salvaged] : cases) {
+    SCOPED_TRACE(step);
+    for (const char* side : {"", "-wal", "-shm"}) QFile::remove(cp1252::ToQString(kept + side));
+    WriteFileBytes(path_, withoutLog);
+    WriteFileBytes(path_ + "-wal", log);
+    DamagePages(path_, {stopPage.number});
+    RepairOptions options;
+    options.path = path_;
+    options.step = [step = std::string(step)](const std::string& done) {
+      if (done.rfind(step, 0) == 0) ::raise(SIGKILL);
+    };
+    ASSERT_TRUE(Killed([&options] { RepairDatabase(options); }));
+    std::string error;
+    bool damaged = false;
+    EXPECT_EQ(CheckDatabaseFile(path_, CheckDepth::Full, error, &damaged), salvaged) << error;
+    EXPECT_EQ(damaged, !salvaged);
+    EXPECT_EQ(QueryFile(path_, held), "1000|DOM,FER,FES\n");
+
+    const RepairResult again = Run(path_);
+    EXPECT_EQ(again.outcome, salvaged ? RepairOutcome::Rebuilt : RepairOutcome::Salvaged) << again.Texts();
+    EXPECT_EQ(again.damagedPath, salvaged ? std::string() : kept);
+    EXPECT_EQ(RowsPerTable(path_), salvagedRows);
+    EXPECT_EQ(Listing(dir_.Dir()), "lavoro.mdb\nlavoro.mdb.danneggiato\n");
+    EXPECT_EQ(QueryFile(kept, held), "1000|DOM,FER,FES\n");
   }
 }
 

@@ -11,6 +11,7 @@
 #include "db/DbDatabase.h"
 
 #include <functional>
+#include <tuple>
 
 #include <sqlite3.h>
 
@@ -122,6 +123,20 @@ TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
   EXPECT_EQ(QueryFile(path, "SELECT codperc FROM tescor WHERE id IN (2, 3, 4) ORDER BY id"), "R1\nP3\nR3\n");
 }
 
+// A stop code stored by another tool with a character the code page lacks reads with '?': its
+// quadro is no match for a route whose stop is a '?' typed as such.
+TEST_F(RouteCodes, AStopCodeReadWithAQuestionMarkIsNotThatCode) {
+  for (const DescriptorRoute& r : ParseDescriptor("0;R7;?1#F;1;\n0;R7;B2#F;2;\n").routes) routes.push_back(r);
+  RunSql(path, TripHeadSql(11, 7, 700) + TripStopsSql(11, "?1,B2") + TripHeadSql(12, 8, 700) +
+                   TripStopsSql(12, "X,B2") +
+                   "UPDATE detcor SET fermata = char(0x141) || '1' WHERE id = 12 AND sub = 1;");
+  {
+    DbDatabase db(path);
+    EXPECT_TRUE(AssignRouteCodesFromDescriptor(&db, routes, nullptr).ok);
+  }
+  EXPECT_EQ(QueryFile(path, "SELECT id, codperc FROM tescor WHERE id > 10 ORDER BY id"), "11|R7\n12|GRUPPO_8\n");
+}
+
 TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
   // More trips than the engine's cache holds, so that some pages reach the file before the kill.
   RunSql(path,
@@ -144,10 +159,17 @@ TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
 }
 
 TEST(MTramMarks, TheFirstOfEachEqualGroupKeepsTheOthers) {
-  std::vector<MTramCadence> c = {{"A", "N", {"01/01/2024"}, -1}, {"B", "N", {"01/01/2024"}, -1},
-                                 {"C", "M", {"01/01/2024"}, -1}, {"D", "N", {"01/01/2024"}, -1},
-                                 {"E", "N", {"02/01/2024"}, -1}, {"F", "N", {"01/01/2024", "02/01/2024"}, -1},
-                                 {"G", "n", {"01/01/2024"}, -1}, {"H", "N", {"02/01/2024"}, -1}};
+  std::vector<MTramCadence> c;
+  for (const auto& [code, name, dates] : std::vector<std::tuple<const char*, const char*, std::vector<std::string>>>{
+           {"A", "N", {"01/01/2024"}},
+           {"B", "N", {"01/01/2024"}},
+           {"C", "M", {"01/01/2024"}},
+           {"D", "N", {"01/01/2024"}},
+           {"E", "N", {"02/01/2024"}},
+           {"F", "N", {"01/01/2024", "02/01/2024"}},
+           {"G", "n", {"01/01/2024"}},
+           {"H", "N", {"02/01/2024"}}})
+    c.push_back({{code, {}}, {name, {}}, dates, -1});
   MarkDuplicateCadences(c);
   std::vector<int> keepers;
   for (const MTramCadence& d : c) keepers.push_back(d.keeper);
@@ -161,13 +183,60 @@ TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
   DbDatabase db(path);
   const std::vector<MTramCadence> c = LoadMTramCadences(&db);
   ASSERT_EQ(c.size(), 4u);
-  EXPECT_EQ(c[3].code, "B'1");
+  EXPECT_EQ(c[3].code.text, "B'1");
   EXPECT_EQ(c[3].dates, (std::vector<std::string>{"02/01/2024", "03/01/2024", "10/02/2024"}));
   const CadenceRebuildResult r = RebuildMTramCadences(&db, nullptr);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.merged, 2);
   EXPECT_EQ(r.periods, 2);
   EXPECT_EQ(r.dates, 6);
+}
+
+// Day types stored by another tool with characters the code page lacks, which read with '?': codes
+// or names read alike stay apart, and a merge moves, deletes and writes by the stored code.
+TEST(MTramLoad, DayTypesReadAlikeStayApart) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeMTramDatabase(path);
+  const std::string l = "char(0x141)", s = "char(0x15A)";
+  // L1 and S1 equal to A1; S2 equal to L2; X4 and Y4 of one date under two names read alike.
+  std::string sql = "INSERT INTO cadenz (codice, denom) VALUES (" + l + " || '1', 'Feriale'), (" + s +
+                    " || '1', 'Feriale'), (" + l + " || '2', 'Estivo'), (" + s + " || '2', 'Estivo'), ('X4', " + l +
+                    " || 'od' || " + l + "), ('Y4', " + s + " || 'od' || " + l + ");";
+  const std::pair<std::string, std::vector<const char*>> days[] = {
+      {l + " || '1'", {"2024-01-02", "2024-01-03", "2024-02-10"}},
+      {s + " || '1'", {"2024-01-02", "2024-01-03", "2024-02-10"}},
+      {l + " || '2'", {"2024-07-01"}},
+      {s + " || '2'", {"2024-07-01"}},
+      {"'X4'", {"2024-08-01"}},
+      {"'Y4'", {"2024-08-01"}}};
+  int id = 5;
+  for (const auto& [code, dates] : days) {
+    for (const char* date : dates)
+      sql += "INSERT INTO calend (data, caden, giorno, note) VALUES ('" + std::string(date) + "', " + code +
+             ", '2', 'x');";
+    ++id;
+    sql += TripHeadSql(id, 1, 700) + "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (" +
+           std::to_string(id) + ", " + code + ", '2024-01-01', '2024-03-31', 0);";
+  }
+  RunSql(path, sql);
+  CadenceRebuildResult r;
+  {
+    DbDatabase db(path);
+    r = RebuildMTramCadences(&db, nullptr);
+  }
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.merged, 5);
+  EXPECT_EQ(r.periods, 5);
+  EXPECT_EQ(r.dates, 13);
+  const auto named = [](const char* column) {
+    return "replace(replace(" + std::string(column) + ", char(0x141), 'L/'), char(0x15A), 'S/')";
+  };
+  EXPECT_EQ(QueryFile(path, "SELECT id, " + named("caden") + " FROM period WHERE id > 5 ORDER BY id"),
+            "6|A1\n7|A1\n8|L/2\n9|L/2\n10|X4\n11|Y4\n");
+  EXPECT_EQ(QueryFile(path, "SELECT " + named("caden") + ", count(*) FROM calend GROUP BY caden ORDER BY caden"),
+            "A1|3\nA3|3\nX4|1\nY4|1\nL/2|1\n");
+  EXPECT_EQ(QueryFile(path, "SELECT " + named("codice") + " FROM cadenz ORDER BY codice"), "A1\nA3\nC1\nX4\nY4\nL/2\n");
 }
 
 }  // namespace

@@ -238,7 +238,7 @@ TEST_F(RailDriver, ARouteCodeOutsideTheCodePageIsRefused) {
   EXPECT_EQ(Boxes(run), (std::vector<std::string>{
                             Box(0x10,
                                 "ATTENZIONE: corsa 3:\nil campo codperc (codice percorso) contiene il carattere "
-                                "U+0141 in posizione 1 del testo,\nmentre il tracciato regionale ammette nei testi "
+                                "U+0141 in posizione 2 del testo,\nmentre il tracciato regionale ammette nei testi "
                                 "solo caratteri della codifica Windows-1252.\n\nNessun file è stato scritto: "
                                 "correggere il dato prima di esportare."),
                             Box(0x10, kRoutesFailed)}));

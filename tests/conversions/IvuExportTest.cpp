@@ -364,7 +364,7 @@ const LineCase kLineCases[] = {
     // Stored by another tool (the quote closes the SQL text): a file would carry it as "?9".
     {"OutsideTheCodePage",
      {"12", "' || char(0x141) || '9"},
-     "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+0141 in posizione 0"},
+     "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+0141 in posizione 1"},
 };
 
 class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};

@@ -208,7 +208,7 @@ void DbTable::BindCurrentRow(sqlite3_stmt* st, int first) {
     return;
   }
   for (size_t k = 0; k < currentKey_.size(); ++k) {
-    const std::string& stored = k < currentKeyStored_.size() ? currentKeyStored_[k] : std::string();
+    const std::string& stored = currentKeyStored_[k];  // made with currentKey_, one a key field
     if (stored.empty())
       BindValue(st, first + static_cast<int>(k), currentKey_[k]);
     else
@@ -403,7 +403,7 @@ int DbTable::Update() {
     // A new key is the row's new identity.
     for (size_t k = 0; k < currentKey_.size(); ++k) {
       currentKey_[k] = current_[primaryKey_[k]];
-      if (dirty_[static_cast<size_t>(primaryKey_[k])] && k < currentKeyStored_.size()) currentKeyStored_[k].clear();
+      if (dirty_[static_cast<size_t>(primaryKey_[k])]) currentKeyStored_[k].clear();
     }
   }
   mode_ = Mode::None;

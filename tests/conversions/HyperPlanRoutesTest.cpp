@@ -159,17 +159,13 @@ TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
 }
 
 TEST(MTramMarks, TheFirstOfEachEqualGroupKeepsTheOthers) {
-  std::vector<MTramCadence> c;
-  for (const auto& [code, name, dates] : std::vector<std::tuple<const char*, const char*, std::vector<std::string>>>{
-           {"A", "N", {"01/01/2024"}},
-           {"B", "N", {"01/01/2024"}},
-           {"C", "M", {"01/01/2024"}},
-           {"D", "N", {"01/01/2024"}},
-           {"E", "N", {"02/01/2024"}},
-           {"F", "N", {"01/01/2024", "02/01/2024"}},
-           {"G", "n", {"01/01/2024"}},
-           {"H", "N", {"02/01/2024"}}})
-    c.push_back({{code, {}}, {name, {}}, dates, -1});
+  const auto day = [](const char* code, const char* name, std::vector<std::string> dates) {
+    return MTramCadence{{code, {}}, {name, {}}, std::move(dates), -1};
+  };
+  std::vector<MTramCadence> c = {day("A", "N", {"01/01/2024"}), day("B", "N", {"01/01/2024"}),
+                                 day("C", "M", {"01/01/2024"}), day("D", "N", {"01/01/2024"}),
+                                 day("E", "N", {"02/01/2024"}), day("F", "N", {"01/01/2024", "02/01/2024"}),
+                                 day("G", "n", {"01/01/2024"}), day("H", "N", {"02/01/2024"})};
   MarkDuplicateCadences(c);
   std::vector<int> keepers;
   for (const MTramCadence& d : c) keepers.push_back(d.keeper);
@@ -192,51 +188,38 @@ TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
   EXPECT_EQ(r.dates, 6);
 }
 
-// Day types stored by another tool with characters the code page lacks, which read with '?': codes
-// or names read alike stay apart, and a merge moves, deletes and writes by the stored code.
+// Day types stored by another tool with characters the code page lacks (L and S below), which
+// read with '?': codes or names read alike stay apart; a merge moves and deletes as stored.
 TEST(MTramLoad, DayTypesReadAlikeStayApart) {
   ScratchDir dir;
   const std::string path = dir.Path("orari.mdb");
   MakeMTramDatabase(path);
-  const std::string l = "char(0x141)", s = "char(0x15A)";
-  // L1 and S1 equal to A1; S2 equal to L2; X4 and Y4 of one date under two names read alike.
-  std::string sql = "INSERT INTO cadenz (codice, denom) VALUES (" + l + " || '1', 'Feriale'), (" + s +
-                    " || '1', 'Feriale'), (" + l + " || '2', 'Estivo'), (" + s + " || '2', 'Estivo'), ('X4', " + l +
-                    " || 'od' || " + l + "), ('Y4', " + s + " || 'od' || " + l + ");";
-  const std::pair<std::string, std::vector<const char*>> days[] = {
-      {l + " || '1'", {"2024-01-02", "2024-01-03", "2024-02-10"}},
-      {s + " || '1'", {"2024-01-02", "2024-01-03", "2024-02-10"}},
-      {l + " || '2'", {"2024-07-01"}},
-      {s + " || '2'", {"2024-07-01"}},
-      {"'X4'", {"2024-08-01"}},
-      {"'Y4'", {"2024-08-01"}}};
-  int id = 5;
-  for (const auto& [code, dates] : days) {
-    for (const char* date : dates)
-      sql += "INSERT INTO calend (data, caden, giorno, note) VALUES ('" + std::string(date) + "', " + code +
-             ", '2', 'x');";
-    ++id;
-    sql += TripHeadSql(id, 1, 700) + "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (" +
-           std::to_string(id) + ", " + code + ", '2024-01-01', '2024-03-31', 0);";
-  }
+  // L1 and S1 (trips 6, 7) equal to A1; S2 (9) equal to L2 (8); X4 and Y4 of names read alike.
+  std::string sql =
+      "CREATE TEMP TABLE t (k, c, n, d); INSERT INTO t SELECT k, c, 'Feriale', data FROM calend, (SELECT 6 k, 'L1' c"
+      " UNION SELECT 7, 'S1') WHERE caden = 'A1'; INSERT INTO t VALUES (8, 'L2', 'Estivo', '2024-07-01'),"
+      " (9, 'S2', 'Estivo', '2024-07-01'), (10, 'X4', 'Lod', '2024-08-01'), (11, 'Y4', 'Sod', '2024-08-01');"
+      "UPDATE t SET c = replace(replace(c, 'L', char(0x141)), 'S', char(0x15A)), n = replace(replace(n, 'L',"
+      " char(0x141)), 'S', char(0x15A)); INSERT INTO cadenz SELECT DISTINCT c, n FROM t;"
+      "INSERT INTO calend SELECT d, c, '2', 'x' FROM t; INSERT INTO period SELECT DISTINCT k, c, '2024-01-01',"
+      " '2024-03-31', 0 FROM t;";
+  for (int id = 6; id <= 11; ++id) sql = TripHeadSql(id, 1, 700) + sql;
   RunSql(path, sql);
   CadenceRebuildResult r;
   {
     DbDatabase db(path);
     r = RebuildMTramCadences(&db, nullptr);
   }
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.merged, 5);
-  EXPECT_EQ(r.periods, 5);
-  EXPECT_EQ(r.dates, 13);
-  const auto named = [](const char* column) {
-    return "replace(replace(" + std::string(column) + ", char(0x141), 'L/'), char(0x15A), 'S/')";
+  EXPECT_EQ(std::tuple(r.ok, r.merged, r.periods, r.dates), std::tuple(true, 5, 5, 13));
+  const auto shown = [](const char* column) {
+    return "replace(replace(" + std::string(column) + ", char(0x141), 'L'), char(0x15A), 'S')";
   };
-  EXPECT_EQ(QueryFile(path, "SELECT id, " + named("caden") + " FROM period WHERE id > 5 ORDER BY id"),
-            "6|A1\n7|A1\n8|L/2\n9|L/2\n10|X4\n11|Y4\n");
-  EXPECT_EQ(QueryFile(path, "SELECT " + named("caden") + ", count(*) FROM calend GROUP BY caden ORDER BY caden"),
-            "A1|3\nA3|3\nX4|1\nY4|1\nL/2|1\n");
-  EXPECT_EQ(QueryFile(path, "SELECT " + named("codice") + " FROM cadenz ORDER BY codice"), "A1\nA3\nC1\nX4\nY4\nL/2\n");
+  EXPECT_EQ(QueryFile(path, "SELECT group_concat(id || " + shown("caden") +
+                                ") FROM (SELECT * FROM period WHERE id > 5 ORDER BY id)"),
+            "6A1,7A1,8L2,9L2,10X4,11Y4\n");
+  EXPECT_EQ(QueryFile(path, "SELECT group_concat(" + shown("codice") + ") FROM (SELECT * FROM cadenz ORDER BY codice)"),
+            "A1,A3,C1,X4,Y4,L2\n");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM calend"), "9\n");
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ struct DayFlags {
 
 struct CadenceEntry {
   std::string code;
+  std::string storedCode;  // as stored, a code that lost a character Windows-1252 lacks (else empty)
   std::string name;
   std::int32_t changed = 0;
   std::int32_t deleted = 0;

@@ -20,7 +20,35 @@ int SetClause(std::string& member, const char* text) {
   return 1;
 }
 
+// Binds ?1, ?2, ... : a text read that lost a character as stored, any other as the engine's text.
+int BindTexts(sqlite3_stmt* st, const std::vector<DbText>& values) {
+  int rc = SQLITE_OK;
+  for (size_t i = 0; i < values.size() && rc == SQLITE_OK; ++i) {
+    const DbText& value = values[i];
+    const std::string bound = value.Lost() ? value.stored : TextToEngine(value.text);
+    rc = sqlite3_bind_text(st, static_cast<int>(i + 1), bound.data(), static_cast<int>(bound.size()), SQLITE_TRANSIENT);
+  }
+  return rc;
+}
+
 }  // namespace
+
+long DbExecute(DbDatabase* db, const char* table, const std::string& sql, const std::vector<DbText>& values) {
+  if (!db || !db->isOpen) return -1;
+  sqlite3* h = db->Handle();
+  sqlite3_stmt* st = nullptr;
+  const std::string text = TextToEngine(sql);
+  int rc = sqlite3_prepare_v2(h, text.c_str(), static_cast<int>(text.size()), &st, nullptr);
+  if (rc == SQLITE_OK) rc = BindTexts(st, values);
+  if (rc == SQLITE_OK) rc = sqlite3_step(st);
+  const std::string description = rc == SQLITE_DONE ? std::string() : EngineErrorText(h, rc, DbOperation::Update);
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) {
+    Notify("Errore aggiornamento tavola (" + std::string(table) + ")\n\n" + description, NoticeIcon::Stop);
+    return -1;
+  }
+  return sqlite3_changes(h);
+}
 
 DbSelect::DbSelect(DbDatabase* database) : db(database) {}
 
@@ -133,11 +161,7 @@ int DbSelect::Run(bool firstRun) {
              NoticeIcon::Stop);
     return 0;
   }
-  for (size_t i = 0; i < parameters_.size() && rc == SQLITE_OK; ++i) {
-    const DbText& parameter = parameters_[i];
-    const std::string value = parameter.Lost() ? parameter.stored : TextToEngine(parameter.text);
-    rc = sqlite3_bind_text(st, static_cast<int>(i + 1), value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-  }
+  rc = BindTexts(st, parameters_);
   if (rc != SQLITE_OK) {
     const std::string description = EngineErrorText(h, rc);
     sqlite3_finalize(st);

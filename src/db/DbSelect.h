@@ -194,5 +194,11 @@ struct ReadingMismatchTally {
 };
 const ReadingMismatchTally& ReadingMismatches();
 
+// Runs one statement that writes `table` (an UPDATE, INSERT or DELETE) with its ?1, ?2, ... bound
+// as a selection binds them, a text read that lost a character as stored: for a value read that
+// goes back into the database, which DbTable would write as read. The rows changed; -1 when the
+// database refused it (told through the notice sink, nothing of it done).
+long DbExecute(DbDatabase* db, const char* table, const std::string& sql, const std::vector<DbText>& values);
+
 // The number of rows of a table (0 when it cannot be read: the failure has been reported).
 long CountTableRows(DbDatabase* db, const char* table);

@@ -4,6 +4,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbError.h"
+#include "db/DbSelect.h"
 #include "db/SqliteValue.h"
 
 #include <strings.h>
@@ -175,8 +176,19 @@ void DbTable::LoadCurrent(sqlite3_stmt* st) {
   for (size_t k = 0; k < columns_.size(); ++k)
     current_[k] = ColumnValue(st, static_cast<int>(k) + 1, columns_[k].type.letter);
   currentKey_.clear();
+  currentKeyStored_.clear();
   if (withoutRowid_)
-    for (int col : primaryKey_) currentKey_.push_back(current_[col]);
+    for (int col : primaryKey_) {
+      currentKey_.push_back(current_[col]);
+      // A text key that lost a character is the row's identity only as stored.
+      std::string& stored = currentKeyStored_.emplace_back();
+      if (current_[col].kind != DbValue::Kind::Text || sqlite3_column_type(st, col + 1) != SQLITE_TEXT) continue;
+      const unsigned char* p = sqlite3_column_text(st, col + 1);
+      const int bytes = sqlite3_column_bytes(st, col + 1);
+      char32_t code = 0;
+      int at = 0;
+      if (FindLostCharacter(p, bytes, code, at)) stored.assign(reinterpret_cast<const char*>(p), bytes);
+    }
   hasCurrent_ = true;
 }
 
@@ -195,14 +207,33 @@ void DbTable::BindCurrentRow(sqlite3_stmt* st, int first) {
     sqlite3_bind_int64(st, first, currentRowid_);
     return;
   }
-  for (size_t k = 0; k < currentKey_.size(); ++k) BindValue(st, first + static_cast<int>(k), currentKey_[k]);
+  for (size_t k = 0; k < currentKey_.size(); ++k) {
+    const std::string& stored = currentKeyStored_[k];  // made with currentKey_, one a key field
+    if (stored.empty())
+      BindValue(st, first + static_cast<int>(k), currentKey_[k]);
+    else
+      sqlite3_bind_text(st, first + static_cast<int>(k), stored.data(), static_cast<int>(stored.size()),
+                        SQLITE_TRANSIENT);
+  }
+}
+
+int DbTable::SeekEqual(const std::vector<DbText>& keys) {
+  std::vector<const char*> texts;
+  std::vector<std::string> stored;
+  for (const DbText& key : keys) {
+    texts.push_back(key.text.c_str());
+    stored.push_back(key.stored);
+  }
+  return Seek(static_cast<int>(texts.size()), texts.data(), stored.data());
 }
 
 int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
   return SeekEqual(static_cast<int>(keys.size()), keys.begin());
 }
 
-int DbTable::SeekEqual(int keyCount, const char* const* keys) {
+int DbTable::SeekEqual(int keyCount, const char* const* keys) { return Seek(keyCount, keys, nullptr); }
+
+int DbTable::Seek(int keyCount, const char* const* keys, const std::string* stored) {
   if (!isOpen) return 0;
   // A seek drops a row being added or edited, as it moves off the current row.
   mode_ = Mode::None;
@@ -258,7 +289,12 @@ int DbTable::SeekEqual(int keyCount, const char* const* keys) {
       return 0;
     }
   }
-  for (int k = 0; k < keyCount; ++k) BindValue(st, k + 1, values[k]);
+  for (int k = 0; k < keyCount; ++k) {
+    if (stored && !stored[k].empty() && values[k].kind == DbValue::Kind::Text)
+      sqlite3_bind_text(st, k + 1, stored[k].data(), static_cast<int>(stored[k].size()), SQLITE_TRANSIENT);
+    else
+      BindValue(st, k + 1, values[k]);
+  }
   const int rc = sqlite3_step(st);
   int found = 0;
   if (rc == SQLITE_ROW) {
@@ -365,7 +401,10 @@ int DbTable::Update() {
   if (mode_ == Mode::Editing) {
     current_ = pending_;
     // A new key is the row's new identity.
-    for (size_t k = 0; k < currentKey_.size(); ++k) currentKey_[k] = current_[primaryKey_[k]];
+    for (size_t k = 0; k < currentKey_.size(); ++k) {
+      currentKey_[k] = current_[primaryKey_[k]];
+      if (dirty_[static_cast<size_t>(primaryKey_[k])]) currentKeyStored_[k].clear();
+    }
   }
   mode_ = Mode::None;
   return 1;

@@ -13,6 +13,7 @@
 #include <vector>
 
 class DbDatabase;
+struct DbText;
 struct sqlite3_stmt;
 
 class DbTable {
@@ -27,6 +28,10 @@ class DbTable {
   // equal the keys (texts; a null key counts as the empty text).
   int SeekEqual(int keyCount, const char* const* keys);
   int SeekEqual(std::initializer_list<const char*> keys);
+  // The same with keys read from the database (DbSelect::TrimmedTextAt): a text that lost a
+  // character Windows-1252 lacks is sought as stored. A row found so (or by any seek) whose key
+  // lost a character is edited and deleted by its stored key.
+  int SeekEqual(const std::vector<DbText>& keys);
   int Edit();
   int AddNew();
   int Update();
@@ -66,6 +71,8 @@ class DbTable {
   enum class Mode { None, Adding, Editing };
 
   bool LoadSchema(std::string& error);
+  // SeekEqual, with each key's stored text (empty: the key as given) when `stored` is not null.
+  int Seek(int keyCount, const char* const* keys, const std::string* stored);
   int FindColumn(const char* name) const;
   bool ReadField(const char* field, const DbValue*& value);
   void ReportField(const char* field, const std::string& text, bool withValue, const std::string& description);
@@ -91,6 +98,8 @@ class DbTable {
   std::int64_t currentRowid_ = 0;
   std::vector<DbValue> current_;
   std::vector<DbValue> currentKey_;  // the primary key of the current row, as stored
+  // By key field, the stored UTF-8 of a text key that lost a character (empty for the others).
+  std::vector<std::string> currentKeyStored_;
 
   Mode mode_ = Mode::None;
   std::vector<DbValue> pending_;

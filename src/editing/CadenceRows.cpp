@@ -15,11 +15,12 @@ void CadenceRows::Load() {
   rows_.Clear();
   index_.clear();
   DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
-  std::string code, name;
+  std::string name;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    select.GetFieldTextAt(0, code);
+    DbText code = select.TrimmedTextAt(0);
     select.GetFieldTextAt(1, name);
-    index_.push_back(rows_.Append(WithoutTrailingBlanks(code), WithoutTrailingBlanks(name)));
+    index_.push_back(rows_.Append(code.text, WithoutTrailingBlanks(name)));
+    index_.back()->storedCode = std::move(code.stored);
   }
 }
 
@@ -51,8 +52,9 @@ CadenceEntry* CadenceRows::Insert(const std::string& code, const std::string& na
 
 bool CadenceRows::Rename(CadenceEntry* row, const std::string& name) {
   if (!row || row->deleted) return false;
-  if (!table_.SeekEqual({row->code.c_str()}) || !table_.Edit() || !table_.SetFieldText("denom", name) ||
-      !table_.Update())
+  // A code read with '?' is sought as stored.
+  if (!table_.SeekEqual({DbText{row->code, row->storedCode}}) || !table_.Edit() ||
+      !table_.SetFieldText("denom", name) || !table_.Update())
     return false;
   row->name = WithoutTrailingBlanks(name);
   row->changed = 1;
@@ -61,7 +63,7 @@ bool CadenceRows::Rename(CadenceEntry* row, const std::string& name) {
 
 bool CadenceRows::Remove(CadenceEntry* row) {
   if (!row || row->deleted) return false;
-  if (!table_.SeekEqual({row->code.c_str()}) || !table_.Delete()) return false;
+  if (!table_.SeekEqual({DbText{row->code, row->storedCode}}) || !table_.Delete()) return false;
   row->deleted = 1;
   return true;
 }

@@ -145,14 +145,16 @@ bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
   return true;
 }
 
-std::vector<std::string> CalendarRows::CadencesOf(const QDate& date) const {
+std::vector<DbText> CalendarRows::CadencesOf(const QDate& date) const {
   DbSelect select(db_, {.columns = "caden", .from = "calend", .where = "data = ?1"});
   select.SetParameters({CalendarIsoText(date)});
-  std::vector<std::string> codes;
-  std::string code;
+  std::vector<DbText> codes;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    select.GetFieldTextAt(0, code);
-    codes.push_back(code);
+    // The key as read, its padding included; as stored, padded alike, when it lost a character.
+    DbText& code = codes.emplace_back(select.TrimmedTextAt(0));
+    const std::size_t trimmed = code.text.size();
+    select.GetFieldTextAt(0, code.text);
+    if (code.Lost()) code.stored.append(code.text.size() - trimmed, ' ');
   }
   return codes;
 }
@@ -162,8 +164,8 @@ int CalendarRows::WriteNote(const QDate& date, const std::string& note) {
   const std::string written = note.empty() ? std::string(" ") : note;
   const std::string dateText = CalendarDateText(date);
   int count = 0;
-  for (const std::string& code : CadencesOf(date)) {
-    if (table_.SeekEqual({dateText.c_str(), code.c_str()}) && table_.Edit() && table_.SetFieldText("note", written) &&
+  for (const DbText& code : CadencesOf(date)) {
+    if (table_.SeekEqual({DbText{dateText, {}}, code}) && table_.Edit() && table_.SetFieldText("note", written) &&
         table_.Update())
       ++count;
   }
@@ -177,10 +179,10 @@ int CalendarRows::ClearDay(const QDate& date) {
   const std::string dateText = CalendarDateText(date);
   CadenceNote* row = Find(date);
   int count = 0;
-  for (const std::string& code : CadencesOf(date)) {
-    if (!table_.SeekEqual({dateText.c_str(), code.c_str()}) || !table_.Delete()) continue;
+  for (const DbText& code : CadencesOf(date)) {
+    if (!table_.SeekEqual({DbText{dateText, {}}, code}) || !table_.Delete()) continue;
     ++count;
-    MarkDeleted(row, code);
+    MarkDeleted(row, code.text);
   }
   return count;
 }

@@ -8,6 +8,7 @@
 // reported by the table layer and leaves the rows as they were.
 
 #include "common/EditorLists.h"
+#include "db/DbSelect.h"
 #include "db/DbTable.h"
 
 #include <QDate>
@@ -64,8 +65,9 @@ class CalendarRows {
 
  private:
   CadenceNote* Append(const QDate& date, const std::string& text);
-  // The codes of the calendar rows of a date, as stored.
-  std::vector<std::string> CadencesOf(const QDate& date) const;
+  // The codes of the calendar rows of a date, as stored (DbText: one that lost a character
+  // Windows-1252 lacks is sought by its stored text).
+  std::vector<DbText> CadencesOf(const QDate& date) const;
 
   DbDatabase* db_;
   DbTable table_;  // calend, index "codice" (data, caden)

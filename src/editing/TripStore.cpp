@@ -188,6 +188,25 @@ bool TripStore::Delete(std::int32_t id) {
   return batch.Commit() == 1;
 }
 
+int TripStore::KeepStoredTexts(std::int32_t source, std::int32_t target, const TripHead& shown, const TripHead& saved) {
+  DbSelect select(db_, {.columns = "codlinea, codperc, denom", .from = "tescor", .where = "id = ?1"});
+  select.SetParameters({std::to_string(source)});
+  if (!select.Open()) return 0;
+  const std::pair<const char*, bool> fields[] = {{"codlinea", shown.lineCode == saved.lineCode},
+                                                 {"codperc", shown.routeCode == saved.routeCode},
+                                                 {"denom", shown.note == saved.note}};
+  const DbText id{std::to_string(target), {}};
+  int kept = 0;
+  for (int k = 0; k < static_cast<int>(std::size(fields)); ++k) {
+    const DbText text = select.TrimmedTextAt(k);
+    if (fields[k].second && text.Lost() &&
+        DbExecute(db_, "tescor", "UPDATE tescor SET " + std::string(fields[k].first) + " = ?1 WHERE id = ?2",
+                  {text, id}) > 0)
+      ++kept;
+  }
+  return kept;
+}
+
 int TripStore::CopyStops(std::int32_t source, std::int32_t target) {
   const std::string sourceText = std::to_string(source), targetText = std::to_string(target);
   int copied = 0;
@@ -200,5 +219,12 @@ int TripStore::CopyStops(std::int32_t source, std::int32_t target) {
       ++copied;
   }
   stops_.FreeSavedRecord();
+  // The row copies hold the texts as read: the texts of the copies are put back as stored, so that
+  // one with a character the code page lacks is not saved with '?'.
+  if (copied > 0)
+    DbExecute(db_, "detcor",
+              "UPDATE detcor SET (fermata, denom, ubicaz, regarea) = (SELECT s.fermata, s.denom, s.ubicaz, s.regarea"
+              " FROM detcor s WHERE s.id = ?1 AND s.sub = detcor.sub) WHERE id = ?2",
+              {{sourceText, {}}, {targetText, {}}});
   return copied;
 }

@@ -58,7 +58,13 @@ class TripStore {
   // When any of it is refused nothing is deleted.
   bool Delete(std::int32_t id);
 
-  // Copies every stop of `source` to `target`, with no times; returns the stops copied.
+  // The texts of trip `target` that were left as the head of trip `source` showed them (`shown`,
+  // `saved` what was confirmed) take `source`'s stored text where it lost a character the code
+  // page lacks, instead of the '?' it was shown with; returns the texts so kept.
+  int KeepStoredTexts(std::int32_t source, std::int32_t target, const TripHead& shown, const TripHead& saved);
+
+  // Copies every stop of `source` to `target`, with no times, its texts as stored; returns the
+  // stops copied.
   int CopyStops(std::int32_t source, std::int32_t target);
 
   // The text of a missing master row.

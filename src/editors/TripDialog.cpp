@@ -193,6 +193,7 @@ void TripDialog::OnInsert() {
     head.tripCode.clear();
     quadro = quadro_.QuadroNumber();
   }
+  const TripHead shown = head;
   TripInsertResult result;
   for (;;) {
     TripHeadDialog dialog(this, db_, head, false, {}, kHeadDialog);
@@ -206,7 +207,11 @@ void TripDialog::OnInsert() {
     if (!result.messages.empty()) return;  // refused before anything was written
     // Refused by the database, which said why: the head again, with what was typed.
   }
-  if (inQuadro && modelId >= 0) store_.CopyStops(modelId, result.id);
+  if (inQuadro && modelId >= 0) {
+    // The texts left as the model showed them are the model's, as stored.
+    store_.KeepStoredTexts(modelId, result.id, shown, head);
+    store_.CopyStops(modelId, result.id);
+  }
   TripLeg* trip = rows_.AppendNew(result.id, result.quadro, head);
   if (mode_ == Mode::List) {
     grid_->SelectRow(rows_.PositionOf(trip), true);

@@ -36,10 +36,6 @@ std::string_view Code(char (&buffer)[32], const char* format, N number) {
   return {buffer, static_cast<size_t>(n)};
 }
 
-void TrimRight(std::string& text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-}
-
 // Whether a row of `table` holds a code in `field` (neither missing nor blank).
 bool CodesAssigned(DbDatabase* db, const char* table, const char* field) {
   DbSelect select(db);
@@ -100,17 +96,16 @@ AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
   KeyedRows stops(db, "detcor");
   const int at = stops.Field("fermata");
   int counter = 0;
-  std::string name, place, lastName, lastPlace;
+  // Compared as stored: two names read alike, with '?', are two stops.
+  DbText name, place, lastName, lastPlace;
   char buffer[32];
   AssignmentResult result = WriteRows(db, select, progress, [&] {
-    select.GetFieldTextAt(2, name);
-    select.GetFieldTextAt(3, place);
-    TrimRight(name);
-    TrimRight(place);
+    name = select.TrimmedTextAt(2);
+    place = select.TrimmedTextAt(3);
     if (name != lastName || place != lastPlace) {
       ++counter;
-      lastName.swap(name);
-      lastPlace.swap(place);
+      lastName = std::move(name);
+      lastPlace = std::move(place);
     }
     return stops.Seek(LongAt(select, 0), IntAt(select, 1)) && WriteText(stops, at, Code(buffer, "AUTO%05d", counter));
   });

@@ -174,9 +174,16 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
     select.GetFieldIntAt(1, &value);
     stop.sub = static_cast<std::int16_t>(value);
     for (auto [position, text] : {std::pair{2, &stop.fermata}, {3, &stop.denom}, {4, &stop.ubicaz}}) {
-      select.GetFieldTextAt(position, *text);
+      DbSelect::LostCharacter lost;
+      select.GetFieldTextAt(position, *text, lost);
       TrimRight(*text);
       Fold(*text);
+      // A text that lost a character Windows-1252 lacks is compared by its stored text too: two
+      // texts read alike, with '?', are two stops.
+      if (lost.code != 0) {
+        *text += '\0';
+        *text += select.TrimmedTextAt(position).stored;
+      }
     }
     long dist = 0;
     select.GetFieldLongAt(5, &dist);

@@ -5,6 +5,8 @@
 #include "app/AppTestSupport.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
+#include "exchange/ExportRecord.h"
+#include "exchange/RecordLayouts.h"
 #include "support/GdalTools.h"
 #include "support/TimetableData.h"
 
@@ -122,6 +124,25 @@ TEST_F(RouteDriver, VariantNamesTooLongAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"), std::vector<std::string>{});
   EXPECT_EQ(Routes(), "1=" + longCode + " 2=" + longCode + " 3=" + code + " 4=" + code);
   EXPECT_EQ(Listing(out), "");
+}
+
+// Texts stored by another tool with a character Windows-1252 lacks read with '?': a route code
+// RT_ITIN would carry so is refused before any file is asked for, naming the trip and the field;
+// stop codes read alike are two stops, so their trips are two variants.
+TEST_F(RouteDriver, TextsTheCodePageCannotHold) {
+  RunSql(db, TripSql(3, "R", {"A", "B", "C"}) + TripSql(7, "R", {"A", "B", "C"}) + TripSql(9, "S", {"E", "F"}) +
+                 "UPDATE detcor SET fermata = char(0x141) WHERE id = 3 AND sub = 3;"
+                 "UPDATE detcor SET fermata = char(0x15A) WHERE id = 7 AND sub = 3;"
+                 "UPDATE tescor SET codperc = 'S' || char(0x141) WHERE id = 9;");
+  const DriverRun refused = Run("5195", {});
+  // The refusal as the other writers word it.
+  const std::string refusal = RefuseText("corsa 9", *TripHeadLayout().Field("codperc"), "S?", 0x141, 1);
+  ASSERT_TRUE(HasPart(refusal, "U+0141 in posizione 2"));
+  EXPECT_EQ(Boxes(refused), (std::vector<std::string>{Box(0x10, refusal), Box(0x10, kFailure)}));
+  EXPECT_EQ(Listing(out), "");
+  RunSql(db, "UPDATE tescor SET codperc = 'S' WHERE id = 9");
+  RunRoutes();
+  EXPECT_EQ(Routes(), "3=R/0 7=R/1 9=S");
 }
 
 TEST_F(RouteDriver, ASetThatCannotBeWrittenAssignsNoCode) {

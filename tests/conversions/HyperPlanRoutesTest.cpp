@@ -11,6 +11,7 @@
 #include "db/DbDatabase.h"
 
 #include <functional>
+#include <tuple>
 
 #include <sqlite3.h>
 
@@ -122,6 +123,20 @@ TEST_F(RouteCodes, ARowTheDatabaseRefusesIsToldAndTheOthersAreWritten) {
   EXPECT_EQ(QueryFile(path, "SELECT codperc FROM tescor WHERE id IN (2, 3, 4) ORDER BY id"), "R1\nP3\nR3\n");
 }
 
+// A stop code stored by another tool with a character the code page lacks reads with '?': its
+// quadro is no match for a route whose stop is a '?' typed as such.
+TEST_F(RouteCodes, AStopCodeReadWithAQuestionMarkIsNotThatCode) {
+  for (const DescriptorRoute& r : ParseDescriptor("0;R7;?1#F;1;\n0;R7;B2#F;2;\n").routes) routes.push_back(r);
+  RunSql(path, TripHeadSql(11, 7, 700) + TripStopsSql(11, "?1,B2") + TripHeadSql(12, 8, 700) +
+                   TripStopsSql(12, "X,B2") +
+                   "UPDATE detcor SET fermata = char(0x141) || '1' WHERE id = 12 AND sub = 1;");
+  {
+    DbDatabase db(path);
+    EXPECT_TRUE(AssignRouteCodesFromDescriptor(&db, routes, nullptr).ok);
+  }
+  EXPECT_EQ(QueryFile(path, "SELECT id, codperc FROM tescor WHERE id > 10 ORDER BY id"), "11|R7\n12|GRUPPO_8\n");
+}
+
 TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
   // More trips than the engine's cache holds, so that some pages reach the file before the kill.
   RunSql(path,
@@ -144,10 +159,13 @@ TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
 }
 
 TEST(MTramMarks, TheFirstOfEachEqualGroupKeepsTheOthers) {
-  std::vector<MTramCadence> c = {{"A", "N", {"01/01/2024"}, -1}, {"B", "N", {"01/01/2024"}, -1},
-                                 {"C", "M", {"01/01/2024"}, -1}, {"D", "N", {"01/01/2024"}, -1},
-                                 {"E", "N", {"02/01/2024"}, -1}, {"F", "N", {"01/01/2024", "02/01/2024"}, -1},
-                                 {"G", "n", {"01/01/2024"}, -1}, {"H", "N", {"02/01/2024"}, -1}};
+  const auto day = [](const char* code, const char* name, std::vector<std::string> dates) {
+    return MTramCadence{{code, {}}, {name, {}}, std::move(dates), -1};
+  };
+  std::vector<MTramCadence> c = {day("A", "N", {"01/01/2024"}), day("B", "N", {"01/01/2024"}),
+                                 day("C", "M", {"01/01/2024"}), day("D", "N", {"01/01/2024"}),
+                                 day("E", "N", {"02/01/2024"}), day("F", "N", {"01/01/2024", "02/01/2024"}),
+                                 day("G", "n", {"01/01/2024"}), day("H", "N", {"02/01/2024"})};
   MarkDuplicateCadences(c);
   std::vector<int> keepers;
   for (const MTramCadence& d : c) keepers.push_back(d.keeper);
@@ -161,13 +179,47 @@ TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
   DbDatabase db(path);
   const std::vector<MTramCadence> c = LoadMTramCadences(&db);
   ASSERT_EQ(c.size(), 4u);
-  EXPECT_EQ(c[3].code, "B'1");
+  EXPECT_EQ(c[3].code.text, "B'1");
   EXPECT_EQ(c[3].dates, (std::vector<std::string>{"02/01/2024", "03/01/2024", "10/02/2024"}));
   const CadenceRebuildResult r = RebuildMTramCadences(&db, nullptr);
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.merged, 2);
   EXPECT_EQ(r.periods, 2);
   EXPECT_EQ(r.dates, 6);
+}
+
+// Day types stored by another tool with characters the code page lacks (L and S below), which
+// read with '?': codes or names read alike stay apart; a merge moves and deletes as stored.
+TEST(MTramLoad, DayTypesReadAlikeStayApart) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeMTramDatabase(path);
+  // L1 and S1 (trips 6, 7) equal to A1; S2 (9) equal to L2 (8); X4 and Y4 of names read alike.
+  std::string sql =
+      "CREATE TEMP TABLE t (k, c, n, d); INSERT INTO t SELECT k, c, 'Feriale', data FROM calend, (SELECT 6 k, 'L1' c"
+      " UNION SELECT 7, 'S1') WHERE caden = 'A1'; INSERT INTO t VALUES (8, 'L2', 'Estivo', '2024-07-01'),"
+      " (9, 'S2', 'Estivo', '2024-07-01'), (10, 'X4', 'Lod', '2024-08-01'), (11, 'Y4', 'Sod', '2024-08-01');"
+      "UPDATE t SET c = replace(replace(c, 'L', char(0x141)), 'S', char(0x15A)), n = replace(replace(n, 'L',"
+      " char(0x141)), 'S', char(0x15A)); INSERT INTO cadenz SELECT DISTINCT c, n FROM t;"
+      "INSERT INTO calend SELECT d, c, '2', 'x' FROM t; INSERT INTO period SELECT DISTINCT k, c, '2024-01-01',"
+      " '2024-03-31', 0 FROM t;";
+  for (int id = 6; id <= 11; ++id) sql = TripHeadSql(id, 1, 700) + sql;
+  RunSql(path, sql);
+  CadenceRebuildResult r;
+  {
+    DbDatabase db(path);
+    r = RebuildMTramCadences(&db, nullptr);
+  }
+  EXPECT_EQ(std::tuple(r.ok, r.merged, r.periods, r.dates), std::tuple(true, 5, 5, 13));
+  const auto shown = [](const char* column) {
+    return "replace(replace(" + std::string(column) + ", char(0x141), 'L'), char(0x15A), 'S')";
+  };
+  EXPECT_EQ(QueryFile(path, "SELECT group_concat(id || " + shown("caden") +
+                                ") FROM (SELECT * FROM period WHERE id > 5 ORDER BY id)"),
+            "6A1,7A1,8L2,9L2,10X4,11Y4\n");
+  EXPECT_EQ(QueryFile(path, "SELECT group_concat(" + shown("codice") + ") FROM (SELECT * FROM cadenz ORDER BY codice)"),
+            "A1,A3,C1,X4,Y4,L2\n");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM calend"), "9\n");
 }
 
 }  // namespace

@@ -233,19 +233,24 @@ TEST(ShapeFindings, CodesAndNamesAreComparedAsTheirBytes) {
   RunSql(path,
          "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
          " VALUES (1, 1, 'F1  ', 'Piazza', 0, 9999, 700, 0, 0, 0, 0), (1, 2, 'F2', 'Ponte', 0, 701, 702, 0, 0, 0, 0),"
-         " (1, 3, 'F3', 'Torre', 0, 703, 9999, 0, 0, 0, 0);");
+         " (1, 3, 'F3', 'Torre', 0, 703, 9999, 0, 0, 0, 0), (1, 4, 'F4', char(0x141) || 'odz', 0, 0, 0, 0, 0, 0, 0),"
+         " (1, 5, char(0x15A) || '5', 'Lago', 0, 0, 0, 0, 0, 0, 0);");  // stored by another tool, read with '?
   ShapeFindings check(ShapeCheckKind::Stops);
   check.AddShapeEntry("F1", "Piazza");
   check.AddShapeEntry("F2", "PONTE");
   check.AddShapeEntry(" F3", "Torre");
   check.AddShapeEntry("F1", "Piazza");
+  check.AddShapeEntry("F4", "?odz");
+  check.AddShapeEntry("?5", "Lago");
   DbDatabase db(path);
   CompareWithTimetable(&db, check);
-  EXPECT_EQ(check.Missing(), std::vector<std::string>{"manca georeferenziazione fermata F3 - Torre\n"});
-  EXPECT_EQ(check.Mismatched(), std::vector<std::string>{"la fermata F2 - [Ponte] nello ShapeFile ha nome [PONTE]\n"});
+  EXPECT_EQ(check.Missing(), (std::vector<std::string>{"manca georeferenziazione fermata F3 - Torre\n",
+                                                       "manca georeferenziazione fermata ?5 - Lago\n"}));
+  EXPECT_EQ(check.Mismatched(), (std::vector<std::string>{"la fermata F2 - [Ponte] nello ShapeFile ha nome [PONTE]\n",
+                                                          "la fermata F4 - [?odz] nello ShapeFile ha nome [?odz]\n"}));
   std::vector<int> matched;
   for (const ShapeMatch& m : check.Matches()) matched.push_back(m.matched);
-  EXPECT_EQ(matched, (std::vector<int>{1, 1, 0, 0}));
+  EXPECT_EQ(matched, (std::vector<int>{1, 1, 0, 0, 1, 0}));
 }
 
 TEST(ShapeFindings, TwentyThousandEntriesAreFoundByTheirFirstEntry) {

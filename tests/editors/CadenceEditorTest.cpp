@@ -97,6 +97,12 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
       {"a name read with '?' left as shown", "UPDATE cadenz SET denom = 'Sab' || char(0x141) WHERE codice = 'SAB'",
        "6003=SAB|1009=1|1=1", "SAB|Sab?|off off off browsing", true, "FER|Feriale\nSAB|Sab?\n", "", nullptr,
        "536162C581\n"},
+      // A code stored by another tool, read with '?': renamed and deleted by its stored code.
+      {"a code read with '?' renamed", "UPDATE cadenz SET codice = 'S' || char(0x141) WHERE codice = 'SAB'",
+       "6003=S?|1009=1|1011=Sabato scolastico|1=1", "S?|Sabato scolastico|off off off browsing", true,
+       "FER|Feriale\nS?|Sabato scolastico\n", ""},
+      {"a code read with '?' deleted", "UPDATE cadenz SET codice = 'S' || char(0x141) WHERE codice = 'SAB'",
+       "6003=S?|1007=1", "S?|Sabato|off off off browsing -S?", false, "FER|Feriale\n", ""},
       {"deleted", "", "6003=SAB|1007=1", "SAB|Sabato|off off off browsing -SAB", false, "FER|Feriale\n", ""},
       {"deleted, then Ripristina", "", "6003=SAB|1007=1|1038=1", "SAB|Sabato|off off off browsing", true, kept, ""},
       {"deleted and Aggiorna Vista, then Ripristina", "", "6003=SAB|1007=1|1008=1|1038=1",

@@ -161,9 +161,11 @@ TEST_F(CalendarEditor, MarksItsWritesUntilAggiornaVista) {
 }
 
 TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
+  // A day type stored by another tool, read with '?', among them.
   RunSql(path_,
+         "INSERT INTO cadenz VALUES (char(0x141) || '1', 'Estiva');"
          "INSERT INTO calend VALUES ('2024-01-08', 'FER', '1', ' '), ('2024-01-08', 'FES', '1', ' '),"
-         " ('2024-01-09', 'FER', '2', ' ')");
+         " ('2024-01-09', 'FER', '2', ' '), ('2024-01-08', char(0x141) || '1', '1', ' ')");
   std::string shown;
   EXPECT_EQ(Run({{"6004", "08/01/2024,2"}, {"1125", "1"}, {"1028", "Sciopero"}, {"1", "1"}}, {},
                 [&](CalendarDialog& dialog) {
@@ -175,8 +177,8 @@ TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
                 }),
             "");
   EXPECT_EQ(shown, "01/01/2024 Capodanno|06/01/2024 Epifania|08/01/2024 Sciopero|31/01/2024 |Sciopero");
-  EXPECT_EQ(QueryFile(path_, "SELECT data, caden, note FROM calend ORDER BY data, caden"),
-            "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-09|FER| \n");
+  EXPECT_EQ(QueryFile(path_, "SELECT data, replace(caden, char(0x141), 'L/'), note FROM calend ORDER BY data, caden"),
+            "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-08|L/1|Sciopero\n2024-01-09|FER| \n");
 }
 
 // A note stored by another tool, read with '?', stays as stored when confirmed as shown.

@@ -367,6 +367,7 @@ TEST_F(QuadroEditor, TextsLeftAloneInItsDialogsStayAsStored) {
     const char* lines;
     ui::Answer answer;
     const char* stored;
+    bool newTrip = false;  // the new trip's head and the names and places of its stops
   };
   // Each text as stored ("1" when the stored text is still the one SQL wrote).
   const std::string lodz = "char(0x141, 0xF3, 0x64, 0x17A)", street = "'Via ' || char(0x15A)",
@@ -379,6 +380,8 @@ TEST_F(QuadroEditor, TextsLeftAloneInItsDialogsStayAsStored) {
       {"6005=40|1059=1|6006=2|1059=1", Answer("121", "1060=NY"), "40|NY|1|1|200\n41|NY|1|1|210\n"},
       // A trip's head: the line typed, the code, route and note kept.
       {"6005=40|1059=1|6006=T,1|1059=1", Answer("122", "1068=L9"), "40|1|L9|1|1\n41|1|L1|1|1\n"},
+      // A new trip of the quadro: its code typed, the model's texts kept as stored.
+      {"6005=40|1059=1|6006=T,1|1040=1", Answer("122", "1067=N1"), "N1|L1|1|1|4|1\n", true},
       // The line of the whole quadro: route and note kept in every trip.
       {"6005=40|1059=1|6006=T,1|6102=1", Answer("134", "1068=L7"), "40|1|L7|1|1\n41|1|L7|1|1\n"},
       {"6005=40|1059=1|6006=T,1|6102=1", Answer("134", "1134=R"), heads},
@@ -390,7 +393,13 @@ TEST_F(QuadroEditor, TextsLeftAloneInItsDialogsStayAsStored) {
                       ", codlinea = 'L1', verso = 'A', codperc = " + route + ", denom = " + lodz +
                       " WHERE id IN (40, 41)");
     EXPECT_EQ(Run(c.lines, {c.answer}), "");
-    if (c.answer.value != "121")
+    if (c.newTrip)
+      EXPECT_EQ(Query("SELECT t.codcorsa, t.codlinea, t.codperc = " + route + ", t.denom = " + lodz +
+                      ", count(*), sum(d.denom = " + lodz + " AND d.ubicaz = " + street +
+                      ") FROM tescor t JOIN detcor d USING (id) WHERE id NOT IN (9, 12, 20, 30, 40, 41, 50, 51, 52, 53)"
+                      " GROUP BY id"),
+                c.stored);
+    else if (c.answer.value != "121")
       EXPECT_EQ(Query("SELECT id, codcorsa = " + code + ", codlinea, codperc = " + route + ", denom = " + lodz +
                       " FROM tescor WHERE id IN (40, 41) ORDER BY id"),
                 c.stored);
@@ -399,7 +408,8 @@ TEST_F(QuadroEditor, TextsLeftAloneInItsDialogsStayAsStored) {
                       ", dist FROM detcor WHERE sub = 2 AND id IN (40, 41) ORDER BY id"),
                 c.stored);
   }
-  EXPECT_EQ(Query("SELECT count(*) FROM tescor WHERE verso = 'R'"), "2\n");
+  // The direction of the whole quadro: 40, 41 and the trip added to the quadro.
+  EXPECT_EQ(Query("SELECT count(*) FROM tescor WHERE verso = 'R'"), "3\n");
 }
 
 TEST_F(QuadroEditor, TripsMovedToNewQuadriUntilRipristina) {

@@ -77,6 +77,11 @@ const Assignment kAssignments[] = {
     {"StopCodesByNameAndPlace", StopCodes, "", kStopCodes,
      "1|1|AUTO00003\n1|2|AUTO00004\n2|1|AUTO00003\n2|2|AUTO00004\n3|1|AUTO00001\n3|2|AUTO00002\n",
      "Risultati dell'assegnazione Codici Fermate:\n\nFermate Lette: 6\nFermate Aggiornate: 6\n", ""},
+    // Names stored by another tool that read alike, with '?': two stops.
+    {"StopCodesOfNamesReadAlike", StopCodes,
+     "UPDATE detcor SET denom = char(0x141 + (id = 2) * 25) || 'ulla' WHERE sub = 1", kStopCodes,
+     "1|1|AUTO00003\n1|2|AUTO00002\n2|1|AUTO00004\n2|2|AUTO00002\n3|1|AUTO00003\n3|2|AUTO00001\n",
+     "Risultati dell'assegnazione Codici Fermate:\n\nFermate Lette: 6\nFermate Aggiornate: 6\n", ""},
     {"RouteCodesOfTheQuadri", RouteCodes, "", kRouteCodes,
      "1|AUTO00002\n2|AUTO00001\n3|AUTO00001\n4|AUTO00000\n5|AUTO12345\n6|AUTO00007\n",
      "Risultati dell'assegnazione Codici Percorso:\n\nCorse Lette: 6\nCorse Aggiornate: 6\n", ""},

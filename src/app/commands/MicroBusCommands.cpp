@@ -40,7 +40,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   ShowBusy(true);
   FrameProgress progress(frame);
   RouteTable routes;
-  if (!LoadRoutes(db, routes, &progress)) return RouteFailure();
+  if (!ui::ShowOutcome(LoadRoutes(db, routes, &progress))) return RouteFailure();
   // A name the route code cannot hold would be cut, and two variants could end up with one name.
   if (const std::vector<std::string> longNames = RoutesWithLongNames(routes); !longNames.empty())
     return RouteFailure(LongNamesText(longNames));

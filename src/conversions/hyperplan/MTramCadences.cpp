@@ -3,55 +3,25 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
-#include "db/DbTable.h"
 #include "utilities/CodeAssignment.h"
 
-#include <string_view>
 #include <unordered_map>
 
 namespace {
 
 // The key under which equal day types meet: the name and every date.
 std::string SameKey(const MTramCadence& c) {
-  std::string key = c.name;
-  key.reserve(key.size() + 1 + 10 * c.dates.size());
+  std::string key = c.name.text;
+  key.reserve(key.size() + c.name.stored.size() + 2 + 10 * c.dates.size());
+  key += '\0';
+  key += c.name.stored;
   key += '\n';
   for (const std::string& d : c.dates) key += d;
   return key;
 }
 
-// Moves the periods of `from` onto `to`.
-int MovePeriods(DbDatabase* db, DbTable& periods, int at, const MTramCadence& from, const MTramCadence& to) {
-  DbSelect select(db, {.columns = "ID, inizio, fine", .from = "period", .where = "caden = ?1"});
-  select.SetParameters({from.code});
-  select.Open();
-  int moved = 0;
-  std::string id, start, end;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    id = std::to_string(select.LongAt(0));
-    select.GetFieldTextAt(1, start);
-    select.GetFieldTextAt(2, end);
-    if (periods.SeekEqual({id.c_str(), start.c_str(), end.c_str()}) && periods.Edit() &&
-        periods.SetFieldTextAt(at, to.code) && periods.Update())
-      ++moved;
-  }
-  return moved;
-}
-
-// Deletes the calendar rows of `cadence`.
-int DeleteDates(DbDatabase* db, DbTable& calendar, const MTramCadence& cadence) {
-  DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "caden = ?1"});
-  select.SetParameters({cadence.code});
-  select.Open();
-  int deleted = 0;
-  std::string date, code;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    select.GetFieldTextAt(0, date);
-    code = select.TrimmedAt(1);
-    if (calendar.SeekEqual({date.c_str(), code.c_str()}) && calendar.Delete()) ++deleted;
-  }
-  return deleted;
-}
+// The rows a statement changed, 0 when the database refused it (the layer has said why).
+int Changed(long rows) { return rows < 0 ? 0 : static_cast<int>(rows); }
 
 }  // namespace
 
@@ -63,10 +33,11 @@ std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db) {
                        .orderBy = "cadenz.codice, calend.data",
                        .streaming = true});
   select.Open();
-  std::string code, date;
+  DbText code;
+  std::string date;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    code = select.TrimmedAt(0);
-    if (cadences.empty() || cadences.back().code != code) cadences.push_back({code, select.TrimmedAt(1), {}, -1});
+    code = select.TrimmedTextAt(0);
+    if (cadences.empty() || cadences.back().code != code) cadences.push_back({code, select.TrimmedTextAt(1), {}, -1});
     select.GetFieldTextAt(2, date);
     cadences.back().dates.push_back(date);
   }
@@ -89,20 +60,18 @@ CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress
   DbBatch batch(db);
   std::vector<MTramCadence> cadences = LoadMTramCadences(db);
   MarkDuplicateCadences(cadences);
-  DbTable cadenz(db, "cadenz"), calend(db, "calend"), period(db, "period");
-  cadenz.SetIndex("codice");
-  calend.SetIndex("codice");
-  period.SetIndex("codice");
-  const int cadenAt = period.FieldIndex("caden");
   if (progress) progress->Begin({});
   const long total = static_cast<long>(cadences.size());
   for (long k = 0; k < total; ++k) {
     if (progress) progress->Step(k, total);
     const MTramCadence& d = cadences[static_cast<std::size_t>(k)];
     if (d.keeper < 0) continue;
-    result.periods += MovePeriods(db, period, cadenAt, d, cadences[static_cast<std::size_t>(d.keeper)]);
-    result.dates += DeleteDates(db, calend, d);
-    if (cadenz.SeekEqual({d.code.c_str()}) && cadenz.Delete()) ++result.merged;
+    // Every code bound as stored: one that lost a character is neither another's '?' nor written as one.
+    const DbText& keeper = cadences[static_cast<std::size_t>(d.keeper)].code;
+    result.periods +=
+        Changed(DbExecute(db, "period", "UPDATE period SET caden = ?1 WHERE caden = ?2", {keeper, d.code}));
+    result.dates += Changed(DbExecute(db, "calend", "DELETE FROM calend WHERE caden = ?1", {d.code}));
+    result.merged += Changed(DbExecute(db, "cadenz", "DELETE FROM cadenz WHERE codice = ?1", {d.code}));
   }
   if (progress) progress->End();
   if (batch.Commit() != 0) {

@@ -3,10 +3,12 @@
 // exactly the same calendar dates are merged into the first of them in code order, which takes
 // over the others' validity periods; the others are deleted with their calendar rows. A day type
 // without calendar rows is neither kept over others nor merged. Every change is made in one batch
-// transaction, each condition with its code bound as a value: a run that does not reach its end
-// leaves the database as it was, a row the database refuses is told by the layer and skipped.
+// transaction, each condition with its code bound as a value, as stored: a run that does not reach
+// its end leaves the database as it was, a step the database refuses is told by the layer and
+// skipped.
 
 #include "common/Outcome.h"
+#include "db/DbSelect.h"
 
 #include <string>
 #include <vector>
@@ -14,11 +16,12 @@
 class DbDatabase;
 class WorkProgress;
 
-// A day type as loaded: code and name without trailing blanks, its dates ("%02d/%02d/%04d") in
-// date order, and the index of the day type it is merged into (-1: kept).
+// A day type as loaded: code and name without trailing blanks, each with its stored text when it
+// lost a character Windows-1252 lacks (two codes or names read alike stay apart), its dates
+// ("%02d/%02d/%04d") in date order, and the index of the day type it is merged into (-1: kept).
 struct MTramCadence {
-  std::string code;
-  std::string name;
+  DbText code;
+  DbText name;
   std::vector<std::string> dates;
   int keeper = -1;
 };

@@ -35,7 +35,9 @@ bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map
     } else {
       *current += ", ";
     }
-    *current += select.TrimmedAt(2);
+    // A code that lost a character is its stored text: it is no other code read with '?'.
+    const DbText stop = select.TrimmedTextAt(2);
+    *current += stop.Lost() ? stop.stored : stop.text;
     *current += "#F";
   }
   for (auto& [quadro, signature] : signatures) signature += " }";

@@ -1,7 +1,8 @@
 #pragma once
 // The route codes of the trips from a HyperPlan descriptor: each quadro's stop sequence (the
 // distinct stops of its trips by position, then by stop code, each code followed by "#F") is
-// looked up among the descriptor's route signatures; the trips of a quadro that matches get that
+// looked up among the descriptor's route signatures (a stop code that lost a character Windows-1252
+// lacks taken as stored, so it matches no code read with '?'); the trips of a quadro that matches get that
 // route's code (the first route of the file with that signature), every other trip
 // "GRUPPO_<quadro>". Every trip's codperc is written in one batch transaction: a run that does not
 // reach its end leaves every trip as it was, a row the database refuses is told by the layer and

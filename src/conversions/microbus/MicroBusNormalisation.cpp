@@ -30,6 +30,18 @@ void Pack(std::string& out, const std::string& value) {
   out += value;
 }
 
+// A text read as the comparisons take it: its first `length` characters, and all of its stored
+// text when it lost a character Windows-1252 lacks, so that two texts read alike are not one.
+std::string Compared(DbSelect& select, int position, std::size_t length = std::string::npos) {
+  const DbText t = select.TrimmedTextAt(position);
+  std::string text = t.text.substr(0, length);
+  if (t.Lost()) {
+    text += '\0';
+    text += t.stored;
+  }
+  return text;
+}
+
 struct GroupKey {
   std::string codlinea, verso, codcorsa, codperc;
   long parte = 0, arriva = 0, ente = 0;
@@ -61,27 +73,27 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     // A key field without a value leaves the trip out of every group.
     const bool keyed = select.LongAt(kHeadColumns) == 0;
     GroupKey key;
-    key.codlinea = select.TrimmedAt(1);
-    key.verso = select.TrimmedAt(2).substr(0, 1);
-    key.codcorsa = select.TrimmedAt(3);
+    key.codlinea = Compared(select, 1);
+    key.verso = Compared(select, 2, 1);
+    key.codcorsa = Compared(select, 3);
     key.parte = select.IntAt(4);
     key.arriva = select.IntAt(5);
     key.ente = select.IntAt(6);
-    key.codperc = select.TrimmedAt(7);
+    key.codperc = Compared(select, 7);
     if (!keyed || key.verso.empty()) continue;
     CompareTrip trip;
     trip.id = static_cast<std::int32_t>(select.LongAt(0));
     // Each value read by its column's kind: a number compared as a number, never as a text.
     for (int c = 8; c < kHeadColumns; ++c) {
       switch (kHeadKinds[c - 8]) {
-        case 'C': Pack(trip.head, select.TrimmedAt(c).substr(0, 1)); break;  // mezzo: its first character
+        case 'C': Pack(trip.head, Compared(select, c, 1)); break;  // mezzo: its first character
         case 'I':
         case 'L': {  // a number, of which NULL is none
           long number = 0;
           Pack(trip.head, select.GetFieldLongAt(c, &number) ? std::to_string(number) : std::string());
           break;
         }
-        default: Pack(trip.head, select.TrimmedAt(c)); break;
+        default: Pack(trip.head, Compared(select, c)); break;
       }
     }
     byKey[key].push_back(trips.size());
@@ -113,12 +125,12 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
       t.subs.push_back(sub);
       std::string& s = t.stops;
       Pack(s, std::to_string(sub));
-      for (int c : {2, 3, 4}) Pack(s, select.TrimmedAt(c));
+      for (int c : {2, 3, 4}) Pack(s, Compared(select, c));
       Pack(s, std::to_string(select.LongAt(5)));                           // dist
       for (int c : {6, 7}) Pack(s, std::to_string(select.IntAt(c)));       // arriva, parte
       for (int c : {8, 9, 10}) Pack(s, select.IntAt(c) != 0 ? "1" : "0");  // yes/no
       Pack(s, std::to_string(select.LongAt(11)));                          // regferma
-      Pack(s, select.TrimmedAt(12));                                       // regarea
+      Pack(s, Compared(select, 12));                                       // regarea
       Pack(s, std::to_string(select.IntAt(13)));                           // reglocal
       s += ';';
     }

@@ -1,8 +1,11 @@
 #include "conversions/microbus/MicroBusRoutes.h"
 
+#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "exchange/ExportRecord.h"
+#include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 
 namespace {
@@ -15,9 +18,10 @@ void Step(WorkProgress* progress, long done, long total) {
 
 }  // namespace
 
-void RouteNode::AddTrip(std::int32_t id, const std::vector<std::string>& stops) {
+void RouteNode::AddTrip(std::int32_t id, const std::vector<std::string>& stops,
+                        const std::vector<std::string>& storedStops) {
   for (RouteVariant& v : variants)
-    if (v.stops == stops) {
+    if (v.stops == stops && v.storedStops == storedStops) {
       v.trips.push_back(id);
       return;
     }
@@ -25,6 +29,7 @@ void RouteNode::AddTrip(std::int32_t id, const std::vector<std::string>& stops) 
   v.number = static_cast<int>(variants.size()) - 1;
   v.trips.push_back(id);
   v.stops = stops;
+  v.storedStops = storedStops;
 }
 
 std::string RouteNode::VariantName(const RouteVariant& v) const {
@@ -49,17 +54,27 @@ int RouteTable::VariantCount() const {
   return n;
 }
 
-bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
+Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
+  Outcome result;
   {
     if (progress) progress->Begin("Estrazione Percorsi");
-    DbSelect select(db, {.columns = "codperc", .from = "tescor", .groupBy = "codperc", .orderBy = "codperc"});
+    static const FieldDef* const kRouteField[1] = {TripHeadLayout().Field("codperc")};
+    // With each code, the first trip that holds it: it names a code refused.
+    DbSelect select(db, {.columns = "codperc, min(ID)", .from = "tescor", .groupBy = "codperc", .orderBy = "codperc"});
     select.Open();
-    if (select.WalkFailed()) return false;
+    if (select.WalkFailed()) return result;
     const long total = select.RowCount();
     long done = 0;
     // Codes are told apart by their bytes: two codes the engine groups together stay two routes.
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
       Step(progress, ++done, total);
+      const std::string refusal =
+          RefuseLostText(select, 0, kRouteField, [&select] { return Format("corsa %ld", select.LongAt(1)); });
+      if (!refusal.empty()) {
+        routes = {};
+        result.Fail(refusal);
+        return result;
+      }
       routes.Append(select.TrimmedAt(0));
     }
   }
@@ -74,10 +89,13 @@ bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
   long done = 0;
   long current = -1;
   bool open = false;
+  bool lost = false;
   std::string routeCode;
-  std::vector<std::string> stops;
+  std::vector<std::string> stops, storedStops;
   const auto close = [&] {
-    if (RouteNode* route = routes.Find(routeCode)) route->AddTrip(static_cast<std::int32_t>(current), stops);
+    if (!lost) storedStops.clear();
+    if (RouteNode* route = routes.Find(routeCode))
+      route->AddTrip(static_cast<std::int32_t>(current), stops, storedStops);
   };
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     Step(progress, ++done, total);
@@ -88,12 +106,18 @@ bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
       current = id;
       routeCode = select.TrimmedAt(1);
       stops.clear();
+      storedStops.clear();
+      lost = false;
     }
-    stops.push_back(select.TrimmedAt(2));
+    DbText stop = select.TrimmedTextAt(2);
+    lost = lost || stop.Lost();
+    stops.push_back(std::move(stop.text));
+    storedStops.push_back(std::move(stop.stored));
   }
   if (open) close();
   if (progress) progress->End();
-  return !select.WalkFailed();
+  if (!select.WalkFailed()) result.Succeed();
+  return result;
 }
 
 std::vector<std::string> RoutesWithLongNames(const RouteTable& routes) {

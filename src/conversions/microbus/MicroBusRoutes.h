@@ -19,15 +19,20 @@ struct RouteVariant {
   int number = 0;
   std::vector<std::int32_t> trips;  // in the order met
   std::vector<std::string> stops;   // stop codes without trailing blanks, in stop order
-  PointList points;                 // the polyline, drawn from the arcs
+  // The same codes as stored, where they lost a character Windows-1252 lacks (empty when none
+  // did): two codes read alike are two stops.
+  std::vector<std::string> storedStops;
+  PointList points;  // the polyline, drawn from the arcs
 };
 
 struct RouteNode {
   std::string code;  // the route code without trailing blanks
   std::vector<RouteVariant> variants;
 
-  // The trip joins the first variant of the same stops, or a new one.
-  void AddTrip(std::int32_t id, const std::vector<std::string>& stops);
+  // The trip joins the first variant of the same stops (as stored: `storedStops` as in
+  // RouteVariant), or a new one.
+  void AddTrip(std::int32_t id, const std::vector<std::string>& stops,
+               const std::vector<std::string>& storedStops = {});
   std::string VariantName(const RouteVariant& v) const;
 };
 
@@ -47,8 +52,10 @@ class RouteTable {
 
 // The routes in the order of their codes, then every trip with stops put into its variant
 // (two passes of the progress, "Estrazione Percorsi" and "Identificazione Varianti Percorsi").
-// False when a selection could not be read (the database layer has said why).
-bool LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress);
+// Not ok when a selection could not be read (the database layer has said why, no message), or
+// when a route code is one RT_ITIN cannot carry (a character Windows-1252 lacks, a control byte):
+// refused with the stop icon, naming the first trip that holds it and the field, and no route.
+Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress);
 
 // The codes of the routes whose variant names do not fit the 20 characters of a route code.
 std::vector<std::string> RoutesWithLongNames(const RouteTable& routes);

@@ -65,9 +65,10 @@ ShapeMatch* ShapeFindings::FindByCode(std::string_view code, std::string_view na
   return &entry;
 }
 
-void ShapeFindings::CompareRow(const std::string& code, const std::string& name) {
+void ShapeFindings::CompareRow(const std::string& code, const std::string& name, bool codeLost, bool nameLost) {
   bool sameName = false;
-  ShapeMatch* entry = FindByCode(code, name, sameName);
+  ShapeMatch* entry = codeLost ? nullptr : FindByCode(code, name, sameName);
+  sameName = sameName && !nameLost;
   const bool stops = IsStops(kind_);
   if (!entry) {
     missing_.push_back(std::string(stops ? "manca georeferenziazione fermata " : "manca georeferenziazione percorso ") +
@@ -195,8 +196,10 @@ void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
   select.SetGroupBy(columns);
   select.SetOrderBy(columns);
   // A failing selection or row has been reported by the layer; the rows read so far count.
-  for (int row = select.Open(); row; row = select.MoveNext())
-    check.CompareRow(select.TrimmedAt(0), select.TrimmedAt(1));
+  for (int row = select.Open(); row; row = select.MoveNext()) {
+    const DbText code = select.TrimmedTextAt(0), name = select.TrimmedTextAt(1);
+    check.CompareRow(code.text, name.text, code.Lost(), name.Lost());
+  }
 }
 
 ShapeVerdict JudgeShapeCheck(const ShapeFindings& check) {

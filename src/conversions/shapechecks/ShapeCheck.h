@@ -38,8 +38,10 @@ class ShapeFindings {
   // The first entry in file order with exactly this code (null when none); `sameName` tells
   // whether its name is exactly `name`.
   ShapeMatch* FindByCode(std::string_view code, std::string_view name, bool& sameName);
-  // One timetable row: its entry marked matched, or a missing code, or a name difference.
-  void CompareRow(const std::string& code, const std::string& name);
+  // One timetable row: its entry marked matched, or a missing code, or a name difference. A code
+  // or name that lost a character Windows-1252 lacks (`codeLost`, `nameLost`: read with '?') is
+  // none of the set's, which cannot hold it.
+  void CompareRow(const std::string& code, const std::string& name, bool codeLost = false, bool nameLost = false);
 
   bool NoneMatched() const;
   bool AnyUnmatched() const;

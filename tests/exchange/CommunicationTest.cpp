@@ -55,10 +55,13 @@ class Communication : public ::testing::Test {
     };
     const CommunicationFile kind = baseFile.empty() ? CommunicationFile::First : CommunicationFile::Incremental;
     Files f;
-    f.communication = write(stem + ".txt", [&](const LineSink& s) { WriteCommunication(*model, h, kind, s, nullptr); });
-    f.base = write(stem + "_BASE.txt",
-                   [&](const LineSink& s) { WriteCommunication(*model, h, CommunicationFile::Base, s, nullptr); });
-    f.idreg = write(stem + "_IDREG.txt", [&](const LineSink& s) { WriteIdRegLines(*model, h.company, s); });
+    f.communication = write(
+        stem + ".txt", [&](const LineSink& s) { EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr)); });
+    f.base = write(stem + "_BASE.txt", [&](const LineSink& s) {
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr));
+    });
+    f.idreg =
+        write(stem + "_IDREG.txt", [&](const LineSink& s) { EXPECT_TRUE(WriteIdRegLines(&db, *model, h.company, s)); });
     f.fmreg = write(stem + "_FMREG.txt", [&](const LineSink& s) { WriteFmRegLines(nullptr, h.company, s); });
     EXPECT_EQ(notices.Texts(), "");
     return f;
@@ -409,8 +412,9 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
   CommunicationModel model;
   ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
-  ASSERT_TRUE(WriteWholeLines(
-      base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
+  ASSERT_TRUE(WriteWholeLines(base, [&](const LineSink& s) {
+    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log));
+  }));
   ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
   // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
   // base's 3 + 4 + 2 + 4 + 3 + 9 rows written, then read after its protocol block.
@@ -456,7 +460,7 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
     std::string chosen[4];
     for (int k = 0; k < c.files; ++k) chosen[k] = out + (k == c.missing ? "/manca/" : "/") + names[k];
     const CommunicationPaths paths{chosen[0], chosen[1], chosen[2], chosen[3]};
-    const CommunicationWriting w = WriteCommunicationFiles(model, h, c.first, nullptr, paths, nullptr, {});
+    const CommunicationWriting w = WriteCommunicationFiles(&db, model, h, c.first, nullptr, paths, nullptr, {});
     std::string told;
     for (const Notice& m : w.messages) told += (told.empty() ? "" : "\n") + m.caption + "|" + m.text;
     EXPECT_EQ(told, c.told);
@@ -522,10 +526,12 @@ TEST(CommunicationDays, PeriodsOnARun) {
        {{2024, 3, 0x80000000u}, {2024, 1, 0x80000000u}}},
   };
   for (const Case& c : cases) {
-    ServiceRun run;
+    std::uint32_t masks[3] = {};
+    std::uint16_t order[3] = {CommunicationModel::kNoMonth, CommunicationModel::kNoMonth, CommunicationModel::kNoMonth};
+    const RunDays run(masks, order, 3, 2024, 1);
     for (const auto& [start, end, excluded] : c.periods) ApplyPeriod(run, calendar, "FER", start, end, excluded);
     std::vector<std::tuple<int, int, std::uint32_t>> months;
-    for (const RunMonthDays& m : run.months) months.emplace_back(m.year, m.month, m.mask);
+    for (const RunMonthDays& m : run.Months()) months.emplace_back(m.year, m.month, m.mask);
     EXPECT_EQ(months, c.months) << std::get<0>(c.periods.front());
   }
 }
@@ -552,7 +558,12 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
   };
   std::vector<CommunicationPart> parts;
   for (const std::string& n : names)
-    parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }, {}});
+    parts.push_back({out + "/" + n,
+                     [n](const LineSink& sink) {
+                       sink("new " + n);
+                       return true;
+                     },
+                     {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };
   WriteFileBytes(outside, "fuori");
   prepare();

@@ -20,19 +20,38 @@ void Put(std::string& key, T value) {
   key.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+// The 128-bit hash of a key fed value by value: two lanes, each a bijective mix of its state and
+// the value, started and mixed apart.
+class KeyHasher {
+ public:
+  void Add(std::uint64_t v) {
+    a_ = Mix((a_ ^ v) * 0x9E3779B97F4A7C15ull);
+    b_ = Mix((b_ + v) * 0xC2B2AE3D27D4EB4Full ^ 0x165667B19E3779F9ull);
+  }
+  void Text(const std::string& text) {
+    Add(text.size());
+    for (size_t k = 0; k < text.size(); k += 8) {
+      std::uint64_t v = 0;
+      std::memcpy(&v, text.data() + k, std::min<size_t>(8, text.size() - k));
+      Add(v);
+    }
+  }
+  void Signed(long v) { Add(static_cast<std::uint64_t>(v)); }
+  KeyHash Done() const { return KeyHash{a_, b_}; }
 
-// Takes a record read from the base under its own number, which must be new; the numbers made
-// afterwards come past it.
-template <typename Record>
-bool TakeBaseRecord(Record record, std::unordered_map<long, size_t>& byNumber, std::vector<Record>& records,
-                    long& next) {
-  if (!byNumber.emplace(record.number, records.size()).second) return false;
-  record.fromBase = true;
-  next = std::max(next, record.number + 1);
-  records.push_back(std::move(record));
-  return true;
-}
+ private:
+  static std::uint64_t Mix(std::uint64_t x) {
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    x *= 0xC4CEB9FE1A85EC53ull;
+    x ^= x >> 33;
+    return x;
+  }
+  std::uint64_t a_ = 0x243F6A8885A308D3ull, b_ = 0x13198A2E03707344ull;
+};
+
+int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
 
 }  // namespace
 
@@ -51,6 +70,28 @@ RunStopTime StopTimeOf(const TripStopInput& s) {
   return t;
 }
 
+std::uint32_t* RunDays::Touch(int year, int month) {
+  const int offset = (year - firstYear_) * 12 + month - firstMonth_;
+  if (offset < 0 || offset >= months_) return nullptr;
+  for (int k = 0; k < months_; ++k) {
+    if (order_[k] == offset) break;
+    if (order_[k] == CommunicationModel::kNoMonth) {
+      order_[k] = static_cast<std::uint16_t>(offset);
+      break;
+    }
+  }
+  return &masks_[offset];
+}
+
+std::vector<RunMonthDays> RunDays::Months() const {
+  std::vector<RunMonthDays> months;
+  for (int k = 0; k < months_ && order_[k] != CommunicationModel::kNoMonth; ++k) {
+    const int m = firstMonth_ - 1 + order_[k];
+    months.push_back(RunMonthDays{firstYear_ + m / 12, m % 12 + 1, masks_[order_[k]]});
+  }
+  return months;
+}
+
 std::string CommunicationModel::StopKey(const std::string& code, const std::string& name, const std::string& place,
                                         int locality) {
   std::string key;
@@ -61,47 +102,45 @@ std::string CommunicationModel::StopKey(const std::string& code, const std::stri
   return key;
 }
 
-std::string CommunicationModel::ItineraryKey(const std::string& code, const std::string& name,
-                                             const std::vector<ItineraryRow>& rows) {
-  std::string key;
-  PutText(key, code);
-  PutText(key, name);
-  Put(key, rows.size());
+KeyHash CommunicationModel::ItineraryHash(const std::string& code, const std::string& name,
+                                          const std::vector<ItineraryRow>& rows) {
+  KeyHasher h;
+  h.Text(code);
+  h.Text(name);
+  h.Add(rows.size());
   for (const ItineraryRow& r : rows) {
-    Put(key, r.from);
-    Put(key, r.to);
-    Put(key, r.distance);
+    h.Signed(r.from);
+    h.Signed(r.to);
+    h.Signed(r.distance);
   }
-  return key;
+  return h.Done();
 }
 
-std::string CommunicationModel::RunKey(const ServiceRun& r) {
-  std::string key;
-  key.reserve(128 + r.stops.size() * 12);
-  PutText(key, r.tripCode);
-  PutText(key, r.lineCode);
-  Put(key, r.direction);
-  PutText(key, r.routeCode);
-  Put(key, r.authority);
-  Put(key, r.itinerary);
-  Put(key, r.length);
-  Put(key, r.time);
-  Put(key, r.ctLength);
-  Put(key, r.ctTime);
-  Put(key, r.firstStop);
-  Put(key, r.departure);
-  Put(key, r.lastStop);
-  Put(key, r.arrival);
-  Put(key, r.previous);
-  Put(key, r.next);
-  Put(key, r.mode);
-  Put(key, r.stops.size());
-  for (const RunStopTime& t : r.stops) {
-    Put(key, t.time);
-    Put(key, t.dwell);
-    Put(key, static_cast<char>(t.main | t.request << 1 | t.passing << 2));
-  }
-  return key;
+KeyHash CommunicationModel::RunHash(const ServiceRun& r) {
+  KeyHasher h;
+  h.Text(r.tripCode);
+  h.Text(r.lineCode);
+  h.Signed(r.direction);
+  h.Text(r.routeCode);
+  h.Signed(r.authority);
+  h.Signed(r.itinerary);
+  h.Signed(r.length);
+  h.Signed(r.time);
+  h.Signed(r.ctLength);
+  h.Signed(r.ctTime);
+  h.Signed(r.firstStop);
+  h.Signed(r.departure);
+  h.Signed(r.lastStop);
+  h.Signed(r.arrival);
+  h.Signed(r.previous);
+  h.Signed(r.next);
+  h.Signed(r.mode);
+  h.Add(r.stops.size());
+  for (const RunStopTime& t : r.stops)
+    h.Add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.time)) << 32 ^
+          static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.dwell)) << 3 ^
+          static_cast<std::uint64_t>(t.main | t.request << 1 | t.passing << 2));
+  return h.Done();
 }
 
 const CommStop& CommunicationModel::NormaliseStop(const std::string& code, const std::string& name,
@@ -135,45 +174,47 @@ const CommStop* CommunicationModel::FindStop(const std::string& code, const std:
   return it == stopByKey_.end() ? nullptr : &stops_[it->second];
 }
 
-long CommunicationModel::ArcOf(long from, long to, long length) {
+namespace {
+std::string ArcKey(long from, long to, long length) {
   std::string key;
   Put(key, from);
   Put(key, to);
   Put(key, length);
-  const auto [it, made] = arcByKey_.emplace(std::move(key), arcs_.size());
+  return key;
+}
+}  // namespace
+
+long CommunicationModel::ArcOf(long from, long to, long length) {
+  const auto [it, made] = arcByKey_.emplace(ArcKey(from, to, length), arcs_.size());
   if (!made) return arcs_[it->second].number;
   arcs_.push_back(CommArc{nextArc_++, from, to, length, false});
   return arcs_.back().number;
 }
 
-void CommunicationModel::AddTrip(const TripInput& trip) {
-  if (trip.stops.empty()) return;
+long CommunicationModel::ArcNumber(long from, long to, long length) const {
+  const auto it = arcByKey_.find(ArcKey(from, to, length));
+  return it == arcByKey_.end() ? 0 : arcs_[it->second].number;
+}
+
+long CommunicationModel::ItineraryNumber(size_t index) const {
+  return index < baseItineraries_.size() ? baseItineraries_[index].number
+                                         : firstNewItinerary_ + static_cast<long>(index - baseItineraries_.size());
+}
+
+long CommunicationModel::RunNumber(size_t index) const {
+  return index < baseRuns_.size() ? baseRuns_[index].number
+                                  : firstNewRun_ + static_cast<long>(index - baseRuns_.size());
+}
+
+std::vector<ItineraryRow> CommunicationModel::RowsOf(const TripInput& trip) {
   const size_t n = trip.stops.size();
-  // The itinerary: the route and, for every arc, its ends and the distance where it ends.
   std::vector<ItineraryRow> rows(n - 1);
   for (size_t k = 1; k < n; ++k)
     rows[k - 1] = ItineraryRow{0, trip.stops[k].distance, trip.stops[k - 1].stop, trip.stops[k].stop};
-  long itinerary = 0;
-  {
-    const std::string key = ItineraryKey(trip.routeCode, trip.routeName, rows);
-    const std::size_t hash = std::hash<std::string>{}(key);
-    if (const long found = FindItinerary(hash, key); found >= 0) {
-      itinerary = itineraries_[static_cast<size_t>(found)].number;
-    } else {
-      Itinerary made;
-      made.number = nextItinerary_++;
-      made.routeCode = trip.routeCode;
-      made.routeName = trip.routeName;
-      for (size_t k = 1; k < n; ++k) {
-        ItineraryRow& r = rows[k - 1];
-        r.arc = ArcOf(r.from, r.to, trip.stops[k].distance - trip.stops[k - 1].distance);
-      }
-      made.rows = std::move(rows);
-      itinerary = made.number;
-      itineraries_.push_back(std::move(made));
-      itineraryByHash_.emplace(hash, itineraries_.size() - 1);
-    }
-  }
+  return rows;
+}
+
+ServiceRun CommunicationModel::RunOf(const TripInput& trip, long itinerary) {
   ServiceRun run;
   run.tripCode = trip.tripCode;
   run.lineCode = trip.lineCode;
@@ -192,41 +233,103 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
   run.previous = trip.previous;
   run.next = trip.next;
   run.mode = trip.mode;
-  run.stops.reserve(n);
+  run.stops.reserve(trip.stops.size());
   for (const TripStopInput& s : trip.stops) run.stops.push_back(StopTimeOf(s));
-  const std::string key = RunKey(run);
-  const std::size_t hash = std::hash<std::string>{}(key);
-  long index = FindRun(hash, key);
-  if (index < 0) {
-    index = static_cast<long>(runs_.size());
-    run.number = nextRun_++;
-    runs_.push_back(std::move(run));
-    runByHash_.emplace(hash, runs_.size() - 1);
-  }
-  ServiceRun& holder = runs_[static_cast<size_t>(index)];
-  holder.trips.push_back(trip.id);
-  runByTrip_.emplace(trip.id, static_cast<size_t>(index));
+  return run;
 }
 
-long CommunicationModel::FindItinerary(std::size_t hash, const std::string& key) const {
-  const auto [first, last] = itineraryByHash_.equal_range(hash);
-  for (auto it = first; it != last; ++it) {
-    const Itinerary& t = itineraries_[it->second];
-    if (ItineraryKey(t.routeCode, t.routeName, t.rows) == key) return static_cast<long>(it->second);
-  }
-  return -1;
+void CommunicationModel::ReserveTrips(size_t trips) {
+  itineraryHashes_.reserve(itineraryHashes_.size() + trips);
+  runs_.reserve(runs_.size() + trips);
+  tripIds_.reserve(tripIds_.size() + trips);
+  tripRuns_.reserve(tripRuns_.size() + trips);
+  itineraryByHash_.reserve(itineraryByHash_.size() + trips);
+  runByHash_.reserve(runByHash_.size() + trips);
 }
 
-long CommunicationModel::FindRun(std::size_t hash, const std::string& key) const {
-  const auto [first, last] = runByHash_.equal_range(hash);
+void CommunicationModel::AddTrip(const TripInput& trip) {
+  if (trip.stops.empty()) return;
+  const size_t n = trip.stops.size();
+  // The itinerary: the route and, for every arc, its ends and the distance where it ends.
+  const std::vector<ItineraryRow> rows = RowsOf(trip);
+  const KeyHash itineraryHash = ItineraryHash(trip.routeCode, trip.routeName, rows);
+  long itinerary = FindItinerary(itineraryHash);
+  if (itinerary < 0) {
+    for (size_t k = 1; k < n; ++k)
+      ArcOf(rows[k - 1].from, rows[k - 1].to, trip.stops[k].distance - trip.stops[k - 1].distance);
+    itinerary = static_cast<long>(itineraryHashes_.size());
+    itineraryHashes_.push_back(itineraryHash);
+    itineraryByHash_.emplace(itineraryHash.a, static_cast<std::uint32_t>(itinerary));
+    ++nextItinerary_;
+    newItineraryRows_ += static_cast<long>(rows.size());
+  }
+  const KeyHash runHash = RunHash(RunOf(trip, ItineraryNumber(static_cast<size_t>(itinerary))));
+  long run = FindRun(runHash);
+  if (run < 0) {
+    run = static_cast<long>(runs_.size());
+    runs_.push_back(RunEntry{runHash, static_cast<std::uint32_t>(itinerary)});
+    runByHash_.emplace(runHash.a, static_cast<std::uint32_t>(run));
+    ++nextRun_;
+    newStopTimes_ += static_cast<long>(n);
+  }
+  tripIds_.push_back(trip.id);
+  tripRuns_.push_back(static_cast<std::uint32_t>(run));
+}
+
+bool CommunicationModel::PlaceAgain(const TripInput& trip, Placement& placement) const {
+  if (trip.stops.empty()) return false;
+  const long itinerary = FindItinerary(ItineraryHash(trip.routeCode, trip.routeName, RowsOf(trip)));
+  if (itinerary < 0) return false;
+  const long run = FindRun(RunHash(RunOf(trip, ItineraryNumber(static_cast<size_t>(itinerary)))));
+  if (run < 0 || RunOfTrip(trip.id) != run) return false;
+  placement.run = static_cast<size_t>(run);
+  placement.itinerary = static_cast<size_t>(itinerary);
+  return true;
+}
+
+long CommunicationModel::FindItinerary(const KeyHash& hash) const {
+  const auto [first, last] = itineraryByHash_.equal_range(hash.a);
   for (auto it = first; it != last; ++it)
-    if (RunKey(runs_[it->second]) == key) return static_cast<long>(it->second);
+    if (itineraryHashes_[it->second] == hash) return it->second;
   return -1;
 }
 
-ServiceRun* CommunicationModel::FindRunByTrip(long tripId) {
-  const auto it = runByTrip_.find(tripId);
-  return it == runByTrip_.end() ? nullptr : &runs_[it->second];
+long CommunicationModel::FindRun(const KeyHash& hash) const {
+  const auto [first, last] = runByHash_.equal_range(hash.a);
+  for (auto it = first; it != last; ++it)
+    if (runs_[it->second].hash == hash) return it->second;
+  return -1;
+}
+
+long CommunicationModel::RunOfTrip(long tripId) const {
+  // The trips come by id: the first of an id is the one placed.
+  const auto it = std::lower_bound(tripIds_.begin(), tripIds_.end(), tripId);
+  if (it == tripIds_.end() || *it != tripId) return -1;
+  return tripRuns_[static_cast<size_t>(it - tripIds_.begin())];
+}
+
+std::vector<std::pair<long, size_t>> CommunicationModel::TripRunPairs() const {
+  std::vector<std::pair<long, size_t>> pairs;
+  pairs.reserve(tripIds_.size());
+  for (size_t k = 0; k < tripIds_.size(); ++k) pairs.emplace_back(tripIds_[k], tripRuns_[k]);
+  return pairs;
+}
+
+void CommunicationModel::BeginDays(int firstYear, int firstMonth, int months) {
+  firstYear_ = firstYear;
+  firstMonth_ = firstMonth;
+  months_ = std::clamp(months, 0, 0xFFFE);
+  masks_.assign(runs_.size() * static_cast<size_t>(months_), 0);
+  monthOrder_.assign(runs_.size() * static_cast<size_t>(months_), kNoMonth);
+}
+
+RunDays CommunicationModel::DaysOf(size_t run) {
+  const size_t at = run * static_cast<size_t>(months_);
+  return RunDays(masks_.data() + at, monthOrder_.data() + at, months_, firstYear_, firstMonth_);
+}
+
+std::vector<RunMonthDays> CommunicationModel::MonthsOf(size_t run) const {
+  return const_cast<CommunicationModel*>(this)->DaysOf(run).Months();
 }
 
 bool CommunicationModel::AddBaseStop(CommStop stop) {
@@ -250,24 +353,24 @@ bool CommunicationModel::AddBaseArc(CommArc arc) {
   if (!arcByNumber_.emplace(arc.number, arcs_.size()).second) return false;
   arc.fromBase = true;
   nextArc_ = std::max(nextArc_, arc.number + 1);
-  std::string key;
-  Put(key, arc.from);
-  Put(key, arc.to);
-  Put(key, arc.length);
-  arcByKey_.emplace(std::move(key), arcs_.size());
+  arcByKey_.emplace(ArcKey(arc.from, arc.to, arc.length), arcs_.size());
   arcs_.push_back(arc);
   return true;
 }
 
 bool CommunicationModel::AddBaseItinerary(Itinerary itinerary) {
-  return TakeBaseRecord(std::move(itinerary), itineraryByNumber_, itineraries_, nextItinerary_);
+  if (!itineraryByNumber_.emplace(itinerary.number, baseItineraries_.size()).second) return false;
+  itinerary.fromBase = true;
+  nextItinerary_ = std::max(nextItinerary_, itinerary.number + 1);
+  baseItineraries_.push_back(std::move(itinerary));
+  return true;
 }
 
 bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row) {
   const auto it = itineraryByNumber_.find(itinerary);
   const auto arc = arcByNumber_.find(row.arc);
   if (it == itineraryByNumber_.end() || arc == arcByNumber_.end()) return false;
-  std::vector<ItineraryRow>& rows = itineraries_[it->second].rows;
+  std::vector<ItineraryRow>& rows = baseItineraries_[it->second].rows;
   const CommArc& a = arcs_[arc->second];
   if (position != static_cast<long>(rows.size()) || a.from != row.from || a.to != row.to) return false;
   if (!rows.empty() && rows.back().to != row.from) return false;
@@ -279,37 +382,42 @@ bool CommunicationModel::AddBaseRun(ServiceRun run) {
   if (!itineraryByNumber_.count(run.itinerary) || !stopByNumber_.count(run.firstStop) ||
       !stopByNumber_.count(run.lastStop))
     return false;
-  return TakeBaseRecord(std::move(run), runByNumber_, runs_, nextRun_);
+  if (!runByNumber_.emplace(run.number, baseRuns_.size()).second) return false;
+  nextRun_ = std::max(nextRun_, run.number + 1);
+  baseRuns_.push_back(std::move(run));
+  return true;
 }
 
 bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopTime& time) {
   const auto it = runByNumber_.find(run);
   if (it == runByNumber_.end() || !stopByNumber_.count(time.stop)) return false;
-  std::vector<RunStopTime>& stops = runs_[it->second].stops;
+  std::vector<RunStopTime>& stops = baseRuns_[it->second].stops;
   if (position != static_cast<long>(stops.size())) return false;
   stops.push_back(time);
   return true;
 }
 
 bool CommunicationModel::EndBase() {
-  for (const ServiceRun& r : runs_) {
-    const std::vector<ItineraryRow>& rows = itineraries_[itineraryByNumber_.at(r.itinerary)].rows;
+  for (const ServiceRun& r : baseRuns_) {
+    const std::vector<ItineraryRow>& rows = baseItineraries_[itineraryByNumber_.at(r.itinerary)].rows;
     if (r.stops.size() != rows.size() + 1 || r.stops.front().stop != r.firstStop || r.stops.back().stop != r.lastStop)
       return false;
     for (size_t k = 0; k < rows.size(); ++k)
       if (r.stops[k].stop != rows[k].from || r.stops[k + 1].stop != rows[k].to) return false;
   }
-  for (size_t i = 0; i < itineraries_.size(); ++i) {
-    const Itinerary& t = itineraries_[i];
-    const std::string key = ItineraryKey(t.routeCode, t.routeName, t.rows);
-    const std::size_t hash = std::hash<std::string>{}(key);
-    if (FindItinerary(hash, key) < 0) itineraryByHash_.emplace(hash, i);  // the first of a key is found
+  // The first of a key is the one found.
+  for (const Itinerary& t : baseItineraries_) {
+    const KeyHash hash = ItineraryHash(t.routeCode, t.routeName, t.rows);
+    if (FindItinerary(hash) < 0) itineraryByHash_.emplace(hash.a, static_cast<std::uint32_t>(itineraryHashes_.size()));
+    itineraryHashes_.push_back(hash);
   }
-  for (size_t i = 0; i < runs_.size(); ++i) {
-    const std::string key = RunKey(runs_[i]);
-    const std::size_t hash = std::hash<std::string>{}(key);
-    if (FindRun(hash, key) < 0) runByHash_.emplace(hash, i);
+  for (const ServiceRun& r : baseRuns_) {
+    const KeyHash hash = RunHash(r);
+    if (FindRun(hash) < 0) runByHash_.emplace(hash.a, static_cast<std::uint32_t>(runs_.size()));
+    runs_.push_back(RunEntry{hash, static_cast<std::uint32_t>(itineraryByNumber_.at(r.itinerary))});
   }
+  firstNewItinerary_ = nextItinerary_;
+  firstNewRun_ = nextRun_;
   itineraryByNumber_.clear();
   runByNumber_.clear();
   stopByNumber_.clear();
@@ -324,15 +432,4 @@ long CommunicationModel::NextNumber(int kind) const {
     case vurtxt::kItineraryHeads: return nextItinerary_;
     default: return nextRun_;
   }
-}
-
-std::vector<std::pair<long, size_t>> CommunicationModel::TripRunPairs() const {
-  std::vector<std::pair<long, size_t>> pairs;
-  size_t count = 0;
-  for (const ServiceRun& r : runs_) count += r.trips.size();
-  pairs.reserve(count);
-  for (size_t i = 0; i < runs_.size(); ++i)
-    for (long id : runs_[i].trips) pairs.emplace_back(id, i);
-  std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  return pairs;
 }

@@ -31,19 +31,19 @@ Counts CountRows(const CommunicationModel& model, CommunicationFile kind) {
   Counts n{};
   for (const CommStop& s : model.Stops()) n[kStops] += Sent(s.fromBase, kind);
   for (const CommArc& a : model.Arcs()) n[kArcs] += Sent(a.fromBase, kind);
-  for (const Itinerary& t : model.Itineraries())
-    if (Sent(t.fromBase, kind)) {
-      ++n[kItineraryHeads];
-      n[kItineraryRows] += static_cast<long>(t.rows.size());
-    }
-  for (const ServiceRun& r : model.Runs()) {
-    if (Sent(r.fromBase, kind)) {
-      ++n[kRuns];
-      n[kStopTimes] += static_cast<long>(r.stops.size());
-    }
-    if (kind != CommunicationFile::Base)
-      for (const RunMonthDays& m : r.months) n[kDays] += HasDays(m);
+  if (Sent(true, kind)) {
+    n[kItineraryHeads] = static_cast<long>(model.BaseItineraries().size());
+    for (const Itinerary& t : model.BaseItineraries()) n[kItineraryRows] += static_cast<long>(t.rows.size());
+    n[kRuns] = static_cast<long>(model.BaseRuns().size());
+    for (const ServiceRun& r : model.BaseRuns()) n[kStopTimes] += static_cast<long>(r.stops.size());
   }
+  n[kItineraryHeads] += static_cast<long>(model.ItineraryCount() - model.BaseItineraries().size());
+  n[kItineraryRows] += model.NewItineraryRows();
+  n[kRuns] += static_cast<long>(model.RunCount() - model.BaseRuns().size());
+  n[kStopTimes] += model.NewStopTimes();
+  if (kind != CommunicationFile::Base)
+    for (size_t r = 0; r < model.RunCount(); ++r)
+      for (const RunMonthDays& m : model.MonthsOf(r)) n[kDays] += HasDays(m);
   return n;
 }
 
@@ -128,14 +128,102 @@ void ProtocolBlock(Block& b, const CommunicationHeader& h, CommunicationFile kin
 
 }  // namespace
 
-void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
-                        const LineSink& sink, WorkProgress* progress) {
+namespace {
+
+void HeadLine(Block& b, long number, const std::string& code, const std::string& name) {
+  AppendNumber(b.line, number);
+  b.Text(code);
+  b.Text(name);
+  b.Put();
+}
+
+void RowLine(Block& b, long number, size_t k, const ItineraryRow& r) {
+  AppendNumber(b.line, number);
+  b.Number(static_cast<long>(k));
+  b.Number(r.arc);
+  b.Number(r.distance);
+  b.Number(r.from);
+  b.Number(r.to);
+  b.Put();
+}
+
+void RunLine(Block& b, const ServiceRun& r) {
+  AppendNumber(b.line, r.number);
+  b.Text(r.tripCode);
+  b.Text(r.lineCode);
+  b.Tab();
+  if (r.direction) b.line.push_back(r.direction);
+  b.Number(r.authority);
+  b.Text(r.routeCode);
+  b.Number(r.itinerary);
+  b.Number(r.firstStop);
+  b.Time(r.departure);
+  b.Number(r.lastStop);
+  b.Time(r.arrival);
+  b.Number(r.length);
+  b.Number(r.time);
+  b.Number(r.ctLength);
+  b.Number(r.ctTime);
+  b.Tab();
+  if (r.previous > 0) AppendNumber(b.line, r.previous);
+  b.Tab();
+  if (r.next > 0) AppendNumber(b.line, r.next);
+  b.Tab();
+  if (r.mode) b.line.push_back(r.mode);
+  b.Put();
+}
+
+void StopTimeLines(Block& b, const ServiceRun& r) {
+  for (size_t k = 0; k < r.stops.size(); ++k) {
+    const RunStopTime& t = r.stops[k];
+    AppendNumber(b.line, r.number);
+    b.Number(static_cast<long>(k));
+    b.Number(t.stop);
+    b.Time(t.time);
+    b.Number(t.dwell);
+    b.Number(t.main);
+    b.Number(t.request);
+    b.Number(t.passing);
+    b.Put();
+  }
+}
+
+// The itineraries (or runs) not from the base, each with the trip that made it: the trips walked
+// again in the order of their ids, the first of each object in list order. False when the walk
+// failed or the trips no longer give the objects the model holds (the database changed).
+bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
+                    const std::function<void(const TripInput&, const CommunicationModel::Placement&)>& write) {
+  size_t next = runs ? model.BaseRuns().size() : model.BaseItineraries().size();
+  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
+  bool same = true;
+  const bool walked = WalkTrips(
+      db, model,
+      [&](const TripInput& trip) {
+        CommunicationModel::Placement at;
+        if (!same || next == end) return;
+        if (!model.PlaceAgain(trip, at)) {
+          same = false;
+          return;
+        }
+        if ((runs ? at.run : at.itinerary) != next) return;
+        write(trip, at);
+        ++next;
+      },
+      nullptr, nullptr);
+  return walked && same && next == end;
+}
+
+}  // namespace
+
+bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress) {
   const Counts n = CountRows(model, kind);
   long total = 0;
   for (long c : n) total += c;
   if (progress) progress->Begin({});
   Block b(sink, progress, total);
   ProtocolBlock(b, header, kind, n);
+  const bool base = Sent(true, kind);
 
   b.Open(SectionOf(kStops).tag, n[kStops]);
   for (const CommStop& s : model.Stops()) {
@@ -165,84 +253,57 @@ void WriteCommunication(const CommunicationModel& model, const CommunicationHead
   b.Close(SectionOf(kArcs).tag);
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
-  for (const Itinerary& t : model.Itineraries()) {
-    if (!Sent(t.fromBase, kind)) continue;
-    AppendNumber(b.line, t.number);
-    b.Text(t.routeCode);
-    b.Text(t.routeName);
-    b.Put();
-  }
+  if (base)
+    for (const Itinerary& t : model.BaseItineraries()) HeadLine(b, t.number, t.routeCode, t.routeName);
+  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        HeadLine(b, model.ItineraryNumber(at.itinerary), trip.routeCode, trip.routeName);
+      }))
+    return false;
   b.Close(SectionOf(kItineraryHeads).tag);
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
-  for (const Itinerary& t : model.Itineraries()) {
-    if (!Sent(t.fromBase, kind)) continue;
-    for (size_t k = 0; k < t.rows.size(); ++k) {
-      const ItineraryRow& r = t.rows[k];
-      AppendNumber(b.line, t.number);
-      b.Number(static_cast<long>(k));
-      b.Number(r.arc);
-      b.Number(r.distance);
-      b.Number(r.from);
-      b.Number(r.to);
-      b.Put();
-    }
-  }
+  if (base)
+    for (const Itinerary& t : model.BaseItineraries())
+      for (size_t k = 0; k < t.rows.size(); ++k) RowLine(b, t.number, k, t.rows[k]);
+  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        std::vector<ItineraryRow> rows = CommunicationModel::RowsOf(trip);
+        const long number = model.ItineraryNumber(at.itinerary);
+        for (size_t k = 0; k < rows.size(); ++k) {
+          rows[k].arc = model.ArcNumber(rows[k].from, rows[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
+          RowLine(b, number, k, rows[k]);
+        }
+      }))
+    return false;
   b.Close(SectionOf(kItineraryRows).tag);
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
-  for (const ServiceRun& r : model.Runs()) {
-    if (!Sent(r.fromBase, kind)) continue;
-    AppendNumber(b.line, r.number);
-    b.Text(r.tripCode);
-    b.Text(r.lineCode);
-    b.Tab();
-    if (r.direction) b.line.push_back(r.direction);
-    b.Number(r.authority);
-    b.Text(r.routeCode);
-    b.Number(r.itinerary);
-    b.Number(r.firstStop);
-    b.Time(r.departure);
-    b.Number(r.lastStop);
-    b.Time(r.arrival);
-    b.Number(r.length);
-    b.Number(r.time);
-    b.Number(r.ctLength);
-    b.Number(r.ctTime);
-    b.Tab();
-    if (r.previous > 0) AppendNumber(b.line, r.previous);
-    b.Tab();
-    if (r.next > 0) AppendNumber(b.line, r.next);
-    b.Tab();
-    if (r.mode) b.line.push_back(r.mode);
-    b.Put();
-  }
+  if (base)
+    for (const ServiceRun& r : model.BaseRuns()) RunLine(b, r);
+  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
+        r.number = model.RunNumber(at.run);
+        RunLine(b, r);
+      }))
+    return false;
   b.Close(SectionOf(kRuns).tag);
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
-  for (const ServiceRun& r : model.Runs()) {
-    if (!Sent(r.fromBase, kind)) continue;
-    for (size_t k = 0; k < r.stops.size(); ++k) {
-      const RunStopTime& t = r.stops[k];
-      AppendNumber(b.line, r.number);
-      b.Number(static_cast<long>(k));
-      b.Number(t.stop);
-      b.Time(t.time);
-      b.Number(t.dwell);
-      b.Number(t.main);
-      b.Number(t.request);
-      b.Number(t.passing);
-      b.Put();
-    }
-  }
+  if (base)
+    for (const ServiceRun& r : model.BaseRuns()) StopTimeLines(b, r);
+  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
+        r.number = model.RunNumber(at.run);
+        StopTimeLines(b, r);
+      }))
+    return false;
   b.Close(SectionOf(kStopTimes).tag);
 
-  if (kind == CommunicationFile::Base) return;
+  if (kind == CommunicationFile::Base) return true;
   b.Open(SectionOf(kDays).tag, n[kDays]);
-  for (const ServiceRun& r : model.Runs())
-    for (const RunMonthDays& m : r.months) {
+  for (size_t r = 0; r < model.RunCount(); ++r)
+    for (const RunMonthDays& m : model.MonthsOf(r)) {
       if (!HasDays(m)) continue;
-      AppendNumber(b.line, r.number);
+      AppendNumber(b.line, model.RunNumber(r));
       b.Number(m.year);
       b.Number(m.month);
       for (int d = 1; d <= 31; ++d)
@@ -250,24 +311,34 @@ void WriteCommunication(const CommunicationModel& model, const CommunicationHead
       b.Put();
     }
   b.Close(SectionOf(kDays).tag);
+  return true;
 }
 
-void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink) {
-  const std::vector<ServiceRun>& runs = model.Runs();
-  for (const auto& [tripId, index] : model.TripRunPairs()) {
-    const ServiceRun& r = runs[index];
-    IdRegLine l;
-    l.company = company;
-    l.tripId = tripId;
-    l.runNumber = r.number;
-    l.lineCode = r.lineCode;
-    l.direction = r.direction;
-    l.routeCode = r.routeCode;
-    l.length = r.length;
-    l.departure = r.departure;
-    l.arrival = r.arrival;
-    sink(FormatIdRegLine(l));
-  }
+bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink) {
+  bool placed = true;
+  const bool walked = WalkTrips(
+      db, model,
+      [&](const TripInput& trip) {
+        const long run = model.RunOfTrip(trip.id);
+        if (run < 0) {
+          placed = false;
+          return;
+        }
+        // Every value of the line is one of the run's key: the trip's are its run's.
+        IdRegLine l;
+        l.company = company;
+        l.tripId = trip.id;
+        l.runNumber = model.RunNumber(static_cast<size_t>(run));
+        l.lineCode = trip.lineCode;
+        l.direction = trip.direction;
+        l.routeCode = trip.routeCode;
+        l.length = trip.length;
+        l.departure = TimeOrNone(trip.stops.front().departure);
+        l.arrival = TimeOrNone(trip.stops.back().arrival);
+        sink(FormatIdRegLine(l));
+      },
+      nullptr, nullptr);
+  return walked && placed;
 }
 
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) {
@@ -320,8 +391,8 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   for (size_t k = 0; k < parts.size(); ++k) {
     ExportFileSet& set = *folders[placeOf[k].first].set;
     if (!set.Begin(placeOf[k].second)) return fail(k);
-    parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
-    if (!set.Finish() || set.Failed()) return fail(k);
+    const bool produced = parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
+    if (!set.Finish() || set.Failed() || !produced) return fail(k);
   }
   // Then in place, the communication's folder last: a communication is never there without the
   // files written with it.
@@ -337,24 +408,31 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   return w;
 }
 
-CommunicationWriting WriteCommunicationFiles(const CommunicationModel& model, const CommunicationHeader& header,
-                                             bool first, const GeoStopList* geo, const CommunicationPaths& paths,
-                                             WorkProgress* progress, const FolderWatch& watch) {
+CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const CommunicationModel& model,
+                                             const CommunicationHeader& header, bool first, const GeoStopList* geo,
+                                             const CommunicationPaths& paths, WorkProgress* progress,
+                                             const FolderWatch& watch) {
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   std::vector<CommunicationPart> parts;
   parts.push_back({paths.communication,
-                   [&](const LineSink& sink) { WriteCommunication(model, header, kind, sink, progress); },
+                   [&](const LineSink& sink) { return WriteCommunication(db, model, header, kind, sink, progress); },
                    "Esportazione dati orari"});
   if (!paths.base.empty()) {
-    parts.push_back(
-        {paths.base,
-         [&](const LineSink& sink) { WriteCommunication(model, header, CommunicationFile::Base, sink, progress); },
-         "Esportazione base dati orari"});
+    parts.push_back({paths.base,
+                     [&](const LineSink& sink) {
+                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress);
+                     },
+                     "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {
-      parts.push_back({paths.tripFlow, [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); },
+      parts.push_back({paths.tripFlow,
+                       [&](const LineSink& sink) { return WriteIdRegLines(db, model, header.company, sink); },
                        "Esportazione flusso ritorno"});
       if (!paths.stopFlow.empty())
-        parts.push_back({paths.stopFlow, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); },
+        parts.push_back({paths.stopFlow,
+                         [&](const LineSink& sink) {
+                           WriteFmRegLines(geo, header.company, sink);
+                           return true;
+                         },
                          "Esportazione flusso ritorno"});
     }
   }

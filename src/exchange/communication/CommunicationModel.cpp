@@ -92,6 +92,43 @@ std::vector<RunMonthDays> RunDays::Months() const {
   return months;
 }
 
+void HashIndex::Reserve(const std::vector<KeyHash>& hashes, size_t count) {
+  size_t slots = 16;
+  while (slots < count * 2) slots *= 2;
+  if (slots > slots_.size()) Grow(hashes, slots);
+}
+
+long HashIndex::Find(const std::vector<KeyHash>& hashes, const KeyHash& hash) const {
+  if (slots_.empty()) return -1;
+  const size_t mask = slots_.size() - 1;
+  for (size_t at = hash.a & mask;; at = (at + 1) & mask) {
+    const std::uint32_t i = slots_[at];
+    if (i == kFree) return -1;
+    if (hashes[i] == hash) return i;
+  }
+}
+
+void HashIndex::Add(const std::vector<KeyHash>& hashes, const KeyHash& hash, std::uint32_t index) {
+  if ((count_ + 1) * 2 > slots_.size()) Grow(hashes, std::max<size_t>(16, slots_.size() * 2));
+  const size_t mask = slots_.size() - 1;
+  size_t at = hash.a & mask;
+  while (slots_[at] != kFree) at = (at + 1) & mask;
+  slots_[at] = index;
+  ++count_;
+}
+
+void HashIndex::Grow(const std::vector<KeyHash>& hashes, size_t slots) {
+  std::vector<std::uint32_t> old(slots, kFree);
+  old.swap(slots_);
+  const size_t mask = slots_.size() - 1;
+  for (std::uint32_t i : old) {
+    if (i == kFree) continue;
+    size_t at = hashes[i].a & mask;
+    while (slots_[at] != kFree) at = (at + 1) & mask;
+    slots_[at] = i;
+  }
+}
+
 std::string CommunicationModel::StopKey(const std::string& code, const std::string& name, const std::string& place,
                                         int locality) {
   std::string key;
@@ -240,11 +277,12 @@ ServiceRun CommunicationModel::RunOf(const TripInput& trip, long itinerary) {
 
 void CommunicationModel::ReserveTrips(size_t trips) {
   itineraryHashes_.reserve(itineraryHashes_.size() + trips);
-  runs_.reserve(runs_.size() + trips);
+  runHashes_.reserve(runHashes_.size() + trips);
+  runItineraries_.reserve(runItineraries_.size() + trips);
   tripIds_.reserve(tripIds_.size() + trips);
   tripRuns_.reserve(tripRuns_.size() + trips);
-  itineraryByHash_.reserve(itineraryByHash_.size() + trips);
-  runByHash_.reserve(runByHash_.size() + trips);
+  itineraryByHash_.Reserve(itineraryHashes_, itineraryHashes_.size() + trips);
+  runByHash_.Reserve(runHashes_, runHashes_.size() + trips);
 }
 
 void CommunicationModel::AddTrip(const TripInput& trip) {
@@ -259,16 +297,17 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
       ArcOf(rows[k - 1].from, rows[k - 1].to, trip.stops[k].distance - trip.stops[k - 1].distance);
     itinerary = static_cast<long>(itineraryHashes_.size());
     itineraryHashes_.push_back(itineraryHash);
-    itineraryByHash_.emplace(itineraryHash.a, static_cast<std::uint32_t>(itinerary));
+    itineraryByHash_.Add(itineraryHashes_, itineraryHash, static_cast<std::uint32_t>(itinerary));
     ++nextItinerary_;
     newItineraryRows_ += static_cast<long>(rows.size());
   }
   const KeyHash runHash = RunHash(RunOf(trip, ItineraryNumber(static_cast<size_t>(itinerary))));
   long run = FindRun(runHash);
   if (run < 0) {
-    run = static_cast<long>(runs_.size());
-    runs_.push_back(RunEntry{runHash, static_cast<std::uint32_t>(itinerary)});
-    runByHash_.emplace(runHash.a, static_cast<std::uint32_t>(run));
+    run = static_cast<long>(runHashes_.size());
+    runHashes_.push_back(runHash);
+    runItineraries_.push_back(static_cast<std::uint32_t>(itinerary));
+    runByHash_.Add(runHashes_, runHash, static_cast<std::uint32_t>(run));
     ++nextRun_;
     newStopTimes_ += static_cast<long>(n);
   }
@@ -288,18 +327,10 @@ bool CommunicationModel::PlaceAgain(const TripInput& trip, Placement& placement)
 }
 
 long CommunicationModel::FindItinerary(const KeyHash& hash) const {
-  const auto [first, last] = itineraryByHash_.equal_range(hash.a);
-  for (auto it = first; it != last; ++it)
-    if (itineraryHashes_[it->second] == hash) return it->second;
-  return -1;
+  return itineraryByHash_.Find(itineraryHashes_, hash);
 }
 
-long CommunicationModel::FindRun(const KeyHash& hash) const {
-  const auto [first, last] = runByHash_.equal_range(hash.a);
-  for (auto it = first; it != last; ++it)
-    if (runs_[it->second].hash == hash) return it->second;
-  return -1;
-}
+long CommunicationModel::FindRun(const KeyHash& hash) const { return runByHash_.Find(runHashes_, hash); }
 
 long CommunicationModel::RunOfTrip(long tripId) const {
   // The trips come by id: the first of an id is the one placed.
@@ -319,8 +350,8 @@ void CommunicationModel::BeginDays(int firstYear, int firstMonth, int months) {
   firstYear_ = firstYear;
   firstMonth_ = firstMonth;
   months_ = std::clamp(months, 0, 0xFFFE);
-  masks_.assign(runs_.size() * static_cast<size_t>(months_), 0);
-  monthOrder_.assign(runs_.size() * static_cast<size_t>(months_), kNoMonth);
+  masks_.assign(RunCount() * static_cast<size_t>(months_), 0);
+  monthOrder_.assign(RunCount() * static_cast<size_t>(months_), kNoMonth);
 }
 
 RunDays CommunicationModel::DaysOf(size_t run) {
@@ -408,13 +439,16 @@ bool CommunicationModel::EndBase() {
   // The first of a key is the one found.
   for (const Itinerary& t : baseItineraries_) {
     const KeyHash hash = ItineraryHash(t.routeCode, t.routeName, t.rows);
-    if (FindItinerary(hash) < 0) itineraryByHash_.emplace(hash.a, static_cast<std::uint32_t>(itineraryHashes_.size()));
+    const bool first = FindItinerary(hash) < 0;
     itineraryHashes_.push_back(hash);
+    if (first) itineraryByHash_.Add(itineraryHashes_, hash, static_cast<std::uint32_t>(itineraryHashes_.size() - 1));
   }
   for (const ServiceRun& r : baseRuns_) {
     const KeyHash hash = RunHash(r);
-    if (FindRun(hash) < 0) runByHash_.emplace(hash.a, static_cast<std::uint32_t>(runs_.size()));
-    runs_.push_back(RunEntry{hash, static_cast<std::uint32_t>(itineraryByNumber_.at(r.itinerary))});
+    const bool first = FindRun(hash) < 0;
+    runHashes_.push_back(hash);
+    runItineraries_.push_back(static_cast<std::uint32_t>(itineraryByNumber_.at(r.itinerary)));
+    if (first) runByHash_.Add(runHashes_, hash, static_cast<std::uint32_t>(runHashes_.size() - 1));
   }
   firstNewItinerary_ = nextItinerary_;
   firstNewRun_ = nextRun_;

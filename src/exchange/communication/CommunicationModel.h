@@ -140,6 +140,24 @@ class RunDays {
   int months_, firstYear_, firstMonth_;
 };
 
+// The itineraries or runs by their key's hash: an open table of their indexes (a few bytes an
+// object, where a map would hold a node for each).
+class HashIndex {
+ public:
+  // Room for `count` objects in all without growing.
+  void Reserve(const std::vector<KeyHash>& hashes, size_t count);
+  // The index of the first object of `hash` among `hashes` (the objects by index), or -1.
+  long Find(const std::vector<KeyHash>& hashes, const KeyHash& hash) const;
+  // Adds object `index` of hash `hash` (not already there).
+  void Add(const std::vector<KeyHash>& hashes, const KeyHash& hash, std::uint32_t index);
+
+ private:
+  static constexpr std::uint32_t kFree = 0xFFFFFFFFu;
+  void Grow(const std::vector<KeyHash>& hashes, size_t slots);
+  std::vector<std::uint32_t> slots_;
+  size_t count_ = 0;
+};
+
 class CommunicationModel {
  public:
   static constexpr std::uint16_t kNoMonth = 0xFFFF;
@@ -150,7 +168,7 @@ class CommunicationModel {
   const std::vector<Itinerary>& BaseItineraries() const { return baseItineraries_; }
   const std::vector<ServiceRun>& BaseRuns() const { return baseRuns_; }
   size_t ItineraryCount() const { return itineraryHashes_.size(); }
-  size_t RunCount() const { return runs_.size(); }
+  size_t RunCount() const { return runHashes_.size(); }
   long ItineraryNumber(size_t index) const;
   long RunNumber(size_t index) const;
   // The rows the trips' itineraries and runs not from the base give to their sections.
@@ -186,7 +204,7 @@ class CommunicationModel {
   // The run of a company trip (an index), or -1.
   long RunOfTrip(long tripId) const;
   // The itinerary of a run (an index).
-  size_t ItineraryOfRun(size_t run) const { return runs_[run].itinerary; }
+  size_t ItineraryOfRun(size_t run) const { return runItineraries_[run]; }
   // (company trip id, run index) for every trip of every run, by trip id.
   std::vector<std::pair<long, size_t>> TripRunPairs() const;
 
@@ -215,10 +233,6 @@ class CommunicationModel {
   long NextNumber(int kind) const;  // vurtxt::Section of stops, arcs, itineraries or runs
 
  private:
-  struct RunEntry {
-    KeyHash hash;
-    std::uint32_t itinerary = 0;  // index
-  };
   static std::string StopKey(const std::string& code, const std::string& name, const std::string& place, int locality);
   static KeyHash ItineraryHash(const std::string& code, const std::string& name, const std::vector<ItineraryRow>& rows);
   static KeyHash RunHash(const ServiceRun& run);
@@ -230,8 +244,8 @@ class CommunicationModel {
   std::vector<CommArc> arcs_;
   std::vector<Itinerary> baseItineraries_;
   std::vector<ServiceRun> baseRuns_;
-  std::vector<KeyHash> itineraryHashes_;
-  std::vector<RunEntry> runs_;
+  std::vector<KeyHash> itineraryHashes_, runHashes_;
+  std::vector<std::uint32_t> runItineraries_;  // each run's itinerary (an index)
   long nextStop_ = 1, nextArc_ = 1, nextItinerary_ = 1, nextRun_ = 1;
   long firstNewItinerary_ = 1, firstNewRun_ = 1;  // the numbers of the first not from the base
   long newItineraryRows_ = 0, newStopTimes_ = 0;
@@ -239,8 +253,7 @@ class CommunicationModel {
   std::unordered_map<std::string, size_t> stopByValues_;  // four values and the coordinates
   std::unordered_map<std::string, size_t> stopByKey_;     // the four values
   std::unordered_map<std::string, size_t> arcByKey_;
-  // The itineraries and runs by their hash (its first half as the map's key).
-  std::unordered_multimap<std::uint64_t, std::uint32_t> itineraryByHash_, runByHash_;
+  HashIndex itineraryByHash_, runByHash_;
   // The trips placed, by id, with their runs.
   std::vector<long> tripIds_;
   std::vector<std::uint32_t> tripRuns_;

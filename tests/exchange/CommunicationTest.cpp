@@ -472,6 +472,18 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
     for (const std::string& n : written) listing += n + "\n";
     EXPECT_EQ(Listing(out), listing);
   }
+  // The runs are written from the trips walked again: a trip changed since the model was made
+  // fails the set, the communication named, and nothing is put in place.
+  RunSql(path, "UPDATE detcor SET arriva = 839 WHERE id = 4 AND sub = 2;");
+  ASSERT_TRUE(QDir(cp1252::ToQString(out)).removeRecursively());
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const CommunicationPaths all{out + "/" + names[0], out + "/" + names[1], out + "/" + names[2], out + "/" + names[3]};
+  const CommunicationWriting changed = WriteCommunicationFiles(&db, model, h, true, nullptr, all, nullptr, {});
+  EXPECT_FALSE(changed.ok);
+  ASSERT_EQ(changed.messages.size(), 1u);
+  EXPECT_EQ(changed.messages[0].caption + "|" + changed.messages[0].text,
+            "Esportazione dati orari|Impossibile creare\n\n" + out + "/RT2.TXT");
+  EXPECT_EQ(Listing(out), "");
 }
 
 TEST(CommunicationLayout, LineChecksum) {

@@ -20,40 +20,55 @@ void Put(std::string& key, T value) {
   key.append(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-// The 128-bit hash of a key fed value by value: two lanes, each a bijective mix of its state and
-// the value, started and mixed apart.
-class KeyHasher {
- public:
-  void Add(std::uint64_t v) {
-    a_ = Mix((a_ ^ v) * 0x9E3779B97F4A7C15ull);
-    b_ = Mix((b_ + v) * 0xC2B2AE3D27D4EB4Full ^ 0x165667B19E3779F9ull);
-  }
-  void Text(const std::string& text) {
-    Add(text.size());
-    for (size_t k = 0; k < text.size(); k += 8) {
-      std::uint64_t v = 0;
-      std::memcpy(&v, text.data() + k, std::min<size_t>(8, text.size() - k));
-      Add(v);
-    }
-  }
-  void Signed(long v) { Add(static_cast<std::uint64_t>(v)); }
-  KeyHash Done() const { return KeyHash{a_, b_}; }
-
- private:
-  static std::uint64_t Mix(std::uint64_t x) {
-    x ^= x >> 33;
-    x *= 0xFF51AFD7ED558CCDull;
-    x ^= x >> 33;
-    x *= 0xC4CEB9FE1A85EC53ull;
-    x ^= x >> 33;
-    return x;
-  }
-  std::uint64_t a_ = 0x243F6A8885A308D3ull, b_ = 0x13198A2E03707344ull;
-};
+std::uint64_t Mix(std::uint64_t x) {
+  x ^= x >> 33;
+  x *= 0xFF51AFD7ED558CCDull;
+  x ^= x >> 33;
+  x *= 0xC4CEB9FE1A85EC53ull;
+  x ^= x >> 33;
+  return x;
+}
 
 int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
 
 }  // namespace
+
+void KeyHasher::Add(std::uint64_t v) {
+  a_ = Mix((a_ ^ v) * 0x9E3779B97F4A7C15ull);
+  b_ = Mix((b_ + v) * 0xC2B2AE3D27D4EB4Full ^ 0x165667B19E3779F9ull);
+}
+
+void KeyHasher::Text(const std::string& text) {
+  Add(text.size());
+  for (size_t k = 0; k < text.size(); k += 8) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, text.data() + k, std::min<size_t>(8, text.size() - k));
+    Add(v);
+  }
+}
+
+bool NumberIndex::Add(long number) {
+  if (rising_ && (numbers_.empty() || number > numbers_.back())) {
+    numbers_.push_back(number);
+    return true;
+  }
+  if (rising_) {
+    rising_ = false;
+    for (size_t k = 0; k < numbers_.size(); ++k) byNumber_.emplace(numbers_[k], static_cast<std::uint32_t>(k));
+  }
+  if (!byNumber_.emplace(number, static_cast<std::uint32_t>(numbers_.size())).second) return false;
+  numbers_.push_back(number);
+  return true;
+}
+
+long NumberIndex::Find(long number) const {
+  if (!rising_) {
+    const auto it = byNumber_.find(number);
+    return it == byNumber_.end() ? -1 : it->second;
+  }
+  const auto it = std::lower_bound(numbers_.begin(), numbers_.end(), number);
+  return it == numbers_.end() || *it != number ? -1 : it - numbers_.begin();
+}
 
 RunStopTime StopTimeOf(const TripStopInput& s) {
   RunStopTime t;
@@ -144,17 +159,19 @@ KeyHash CommunicationModel::ItineraryHash(const std::string& code, const std::st
   KeyHasher h;
   h.Text(code);
   h.Text(name);
-  h.Add(rows.size());
   for (const ItineraryRow& r : rows) {
     h.Signed(r.from);
     h.Signed(r.to);
     h.Signed(r.distance);
   }
+  h.Add(rows.size());
   return h.Done();
 }
 
-KeyHash CommunicationModel::RunHash(const ServiceRun& r) {
-  KeyHasher h;
+namespace {
+
+// A run's key: its line's values, then its stop rows, then their count.
+void HashRunLine(KeyHasher& h, const ServiceRun& r) {
   h.Text(r.tripCode);
   h.Text(r.lineCode);
   h.Signed(r.direction);
@@ -172,11 +189,21 @@ KeyHash CommunicationModel::RunHash(const ServiceRun& r) {
   h.Signed(r.previous);
   h.Signed(r.next);
   h.Signed(r.mode);
+}
+
+void HashStopTime(KeyHasher& h, const RunStopTime& t) {
+  h.Add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.time)) << 32 ^
+        static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.dwell)) << 3 ^
+        static_cast<std::uint64_t>(t.main | t.request << 1 | t.passing << 2));
+}
+
+}  // namespace
+
+KeyHash CommunicationModel::RunHash(const ServiceRun& r) {
+  KeyHasher h;
+  HashRunLine(h, r);
+  for (const RunStopTime& t : r.stops) HashStopTime(h, t);
   h.Add(r.stops.size());
-  for (const RunStopTime& t : r.stops)
-    h.Add(static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.time)) << 32 ^
-          static_cast<std::uint64_t>(static_cast<std::uint32_t>(t.dwell)) << 3 ^
-          static_cast<std::uint64_t>(t.main | t.request << 1 | t.passing << 2));
   return h.Done();
 }
 
@@ -234,13 +261,13 @@ long CommunicationModel::ArcNumber(long from, long to, long length) const {
 }
 
 long CommunicationModel::ItineraryNumber(size_t index) const {
-  return index < baseItineraries_.size() ? baseItineraries_[index].number
-                                         : firstNewItinerary_ + static_cast<long>(index - baseItineraries_.size());
+  return index < baseItineraries_.Count() ? baseItineraries_.NumberAt(index)
+                                          : firstNewItinerary_ + static_cast<long>(index - baseItineraries_.Count());
 }
 
 long CommunicationModel::RunNumber(size_t index) const {
-  return index < baseRuns_.size() ? baseRuns_[index].number
-                                  : firstNewRun_ + static_cast<long>(index - baseRuns_.size());
+  return index < baseRuns_.Count() ? baseRuns_.NumberAt(index)
+                                   : firstNewRun_ + static_cast<long>(index - baseRuns_.Count());
 }
 
 std::vector<ItineraryRow> CommunicationModel::RowsOf(const TripInput& trip) {
@@ -389,71 +416,96 @@ bool CommunicationModel::AddBaseArc(CommArc arc) {
   return true;
 }
 
-bool CommunicationModel::AddBaseItinerary(Itinerary itinerary) {
-  if (!itineraryByNumber_.emplace(itinerary.number, baseItineraries_.size()).second) return false;
-  itinerary.fromBase = true;
-  nextItinerary_ = std::max(nextItinerary_, itinerary.number + 1);
-  baseItineraries_.push_back(std::move(itinerary));
+void CommunicationModel::NoteBaseSection(int section, long rows, long check) {
+  baseRows_[section] = rows;
+  baseChecks_[section] = check;
+}
+
+bool CommunicationModel::AddBaseItinerary(long number, const std::string& routeCode, const std::string& routeName) {
+  if (!baseItineraries_.Add(number)) return false;
+  nextItinerary_ = std::max(nextItinerary_, number + 1);
+  BaseObject& t = readItineraries_.emplace_back();
+  t.key.Text(routeCode);
+  t.key.Text(routeName);
   return true;
 }
 
 bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row) {
-  const auto it = itineraryByNumber_.find(itinerary);
+  const long index = baseItineraries_.Find(itinerary);
   const auto arc = arcByNumber_.find(row.arc);
-  if (it == itineraryByNumber_.end() || arc == arcByNumber_.end()) return false;
-  std::vector<ItineraryRow>& rows = baseItineraries_[it->second].rows;
+  if (index < 0 || arc == arcByNumber_.end() || index < lastRowItinerary_) return false;
+  lastRowItinerary_ = index;
+  BaseObject& t = readItineraries_[static_cast<size_t>(index)];
   const CommArc& a = arcs_[arc->second];
-  if (position != static_cast<long>(rows.size()) || a.from != row.from || a.to != row.to) return false;
-  if (!rows.empty() && rows.back().to != row.from) return false;
-  rows.push_back(row);
+  if (position != static_cast<long>(t.rows) || a.from != row.from || a.to != row.to) return false;
+  if (t.rows > 0 && t.last != row.from) return false;
+  if (t.rows == 0) t.stops.Signed(row.from);
+  t.stops.Signed(row.to);
+  t.key.Signed(row.from);
+  t.key.Signed(row.to);
+  t.key.Signed(row.distance);
+  t.last = row.to;
+  ++t.rows;
   return true;
 }
 
-bool CommunicationModel::AddBaseRun(ServiceRun run) {
-  if (!itineraryByNumber_.count(run.itinerary) || !stopByNumber_.count(run.firstStop) ||
-      !stopByNumber_.count(run.lastStop))
-    return false;
-  if (!runByNumber_.emplace(run.number, baseRuns_.size()).second) return false;
+bool CommunicationModel::AddBaseRun(const ServiceRun& run) {
+  const long itinerary = baseItineraries_.Find(run.itinerary);
+  if (itinerary < 0 || !stopByNumber_.count(run.firstStop) || !stopByNumber_.count(run.lastStop)) return false;
+  if (!baseRuns_.Add(run.number)) return false;
   nextRun_ = std::max(nextRun_, run.number + 1);
-  baseRuns_.push_back(std::move(run));
+  BaseObject& r = readRuns_.emplace_back();
+  HashRunLine(r.key, run);
+  r.itinerary = static_cast<std::uint32_t>(itinerary);
+  r.firstStop = run.firstStop;
+  r.lastStop = run.lastStop;
   return true;
 }
 
 bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopTime& time) {
-  const auto it = runByNumber_.find(run);
-  if (it == runByNumber_.end() || !stopByNumber_.count(time.stop)) return false;
-  std::vector<RunStopTime>& stops = baseRuns_[it->second].stops;
-  if (position != static_cast<long>(stops.size())) return false;
-  stops.push_back(time);
+  const long index = baseRuns_.Find(run);
+  if (index < 0 || !stopByNumber_.count(time.stop) || index < lastStopRun_) return false;
+  lastStopRun_ = index;
+  BaseObject& r = readRuns_[static_cast<size_t>(index)];
+  if (position != static_cast<long>(r.rows)) return false;
+  if (r.rows == 0) r.first = time.stop;
+  HashStopTime(r.key, time);
+  r.stops.Signed(time.stop);
+  r.last = time.stop;
+  ++r.rows;
   return true;
 }
 
 bool CommunicationModel::EndBase() {
-  for (const ServiceRun& r : baseRuns_) {
-    const std::vector<ItineraryRow>& rows = baseItineraries_[itineraryByNumber_.at(r.itinerary)].rows;
-    if (r.stops.size() != rows.size() + 1 || r.stops.front().stop != r.firstStop || r.stops.back().stop != r.lastStop)
-      return false;
-    for (size_t k = 0; k < rows.size(); ++k)
-      if (r.stops[k].stop != rows[k].from || r.stops[k + 1].stop != rows[k].to) return false;
+  // Each run over the stops of its itinerary: as many, the same ones in order (their hashes), from
+  // its first stop to its last.
+  for (const BaseObject& r : readRuns_) {
+    const BaseObject& t = readItineraries_[r.itinerary];
+    if (r.rows != t.rows + 1 || r.first != r.firstStop || r.last != r.lastStop) return false;
+    if (t.rows > 0 && !(r.stops.Done() == t.stops.Done())) return false;
   }
   // The first of a key is the one found.
-  for (const Itinerary& t : baseItineraries_) {
-    const KeyHash hash = ItineraryHash(t.routeCode, t.routeName, t.rows);
+  itineraryByHash_.Reserve(itineraryHashes_, readItineraries_.size());
+  for (BaseObject& t : readItineraries_) {
+    t.key.Add(t.rows);
+    const KeyHash hash = t.key.Done();
     const bool first = FindItinerary(hash) < 0;
     itineraryHashes_.push_back(hash);
     if (first) itineraryByHash_.Add(itineraryHashes_, hash, static_cast<std::uint32_t>(itineraryHashes_.size() - 1));
   }
-  for (const ServiceRun& r : baseRuns_) {
-    const KeyHash hash = RunHash(r);
+  runByHash_.Reserve(runHashes_, readRuns_.size());
+  for (BaseObject& r : readRuns_) {
+    r.key.Add(r.rows);
+    const KeyHash hash = r.key.Done();
     const bool first = FindRun(hash) < 0;
     runHashes_.push_back(hash);
-    runItineraries_.push_back(static_cast<std::uint32_t>(itineraryByNumber_.at(r.itinerary)));
+    runItineraries_.push_back(r.itinerary);
     if (first) runByHash_.Add(runHashes_, hash, static_cast<std::uint32_t>(runHashes_.size() - 1));
   }
   firstNewItinerary_ = nextItinerary_;
   firstNewRun_ = nextRun_;
-  itineraryByNumber_.clear();
-  runByNumber_.clear();
+  std::vector<BaseObject>().swap(readItineraries_);
+  std::vector<BaseObject>().swap(readRuns_);
   stopByNumber_.clear();
   arcByNumber_.clear();
   return true;

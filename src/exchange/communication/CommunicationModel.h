@@ -42,13 +42,6 @@ struct ItineraryRow {
   long from = 0, to = 0;
 };
 
-struct Itinerary {
-  long number = 0;
-  std::string routeCode, routeName;
-  bool fromBase = false;
-  std::vector<ItineraryRow> rows;  // travel order
-};
-
 // One stop of a run as the file carries it: the time ("HH.MM" as HHMM; the arrival, or the
 // departure where there is no arrival; 9999 none) and the dwell in minutes. A run read from the
 // base keeps the rows as the base gave them, so that it is written back unchanged and matched by
@@ -67,7 +60,7 @@ struct RunMonthDays {
   bool IsDaySet(int d) const { return d >= 1 && d <= 31 && (mask >> (32 - d) & 1u) != 0; }
 };
 
-// A run read from the base, whole: its line's values and its stop rows.
+// A run's line and stop rows as the file writes them.
 struct ServiceRun {
   long number = 0;
   std::string tripCode, lineCode;
@@ -122,6 +115,36 @@ struct KeyHash {
   bool operator==(const KeyHash&) const = default;
 };
 
+// The 128-bit hash of a key fed value by value: two lanes, each a bijective mix of its state and
+// the value, started and mixed apart.
+class KeyHasher {
+ public:
+  void Add(std::uint64_t v);
+  void Text(const std::string& text);
+  void Signed(long v) { Add(static_cast<std::uint64_t>(v)); }
+  KeyHash Done() const { return KeyHash{a_, b_}; }
+
+ private:
+  std::uint64_t a_ = 0x243F6A8885A308D3ull, b_ = 0x13198A2E03707344ull;
+};
+
+// The objects of one kind read from the base by their numbers: a list while the numbers rise, as
+// the writer writes them, a map of them otherwise.
+class NumberIndex {
+ public:
+  // Adds the next object's number; false when it is taken.
+  bool Add(long number);
+  // The index of the object of `number`, or -1.
+  long Find(long number) const;
+  long NumberAt(size_t index) const { return numbers_[index]; }
+  size_t Count() const { return numbers_.size(); }
+
+ private:
+  std::vector<long> numbers_;
+  std::unordered_map<long, std::uint32_t> byNumber_;  // once they no longer rise
+  bool rising_ = true;
+};
+
 // The months of a run's days: the months of the reporting period that a period touched, in the
 // order they were first touched, each with its days (day d is bit 32 - d). Months outside the
 // reporting period never hold a day (the calendar gives none there), so they are not kept.
@@ -164,9 +187,15 @@ class CommunicationModel {
 
   const std::vector<CommStop>& Stops() const { return stops_; }
   const std::vector<CommArc>& Arcs() const { return arcs_; }
-  // The itineraries and runs read from the base, in list order (they come first).
-  const std::vector<Itinerary>& BaseItineraries() const { return baseItineraries_; }
-  const std::vector<ServiceRun>& BaseRuns() const { return baseRuns_; }
+  // The itineraries and runs read from the base come first in list order; they are not held but
+  // written again from the base file, section by section, as read (its rows and check value).
+  size_t BaseItineraries() const { return baseItineraries_.Count(); }
+  size_t BaseRuns() const { return baseRuns_.Count(); }
+  const std::string& BasePath() const { return basePath_; }
+  void SetBasePath(const std::string& path) { basePath_ = path; }
+  long BaseRows(int section) const { return baseRows_[static_cast<size_t>(section)]; }
+  long BaseCheck(int section) const { return baseChecks_[static_cast<size_t>(section)]; }
+  void NoteBaseSection(int section, long rows, long check);
   size_t ItineraryCount() const { return itineraryHashes_.size(); }
   size_t RunCount() const { return runHashes_.size(); }
   long ItineraryNumber(size_t index) const;
@@ -221,13 +250,14 @@ class CommunicationModel {
   // two stops it names).
   bool AddBaseStop(CommStop stop);
   bool AddBaseArc(CommArc arc);
-  bool AddBaseItinerary(Itinerary itinerary);
+  bool AddBaseItinerary(long number, const std::string& routeCode, const std::string& routeName);
   bool AddBaseItineraryRow(long itinerary, long position, const ItineraryRow& row);
-  bool AddBaseRun(ServiceRun run);
+  bool AddBaseRun(const ServiceRun& run);  // its line's values, without stop rows
   bool AddBaseStopTime(long run, long position, const RunStopTime& time);
   // Once the whole base is read: the itineraries and runs become findable by their keys. False
   // when a run does not stop at the stops of its itinerary, in order, from its first stop to its
-  // last one.
+  // last one. Rows of an itinerary (or run) after those of a later one in list order make the base
+  // corrupt too: it is written again as read, and the writer groups them.
   bool EndBase();
 
   long NextNumber(int kind) const;  // vurtxt::Section of stops, arcs, itineraries or runs
@@ -242,8 +272,19 @@ class CommunicationModel {
 
   std::vector<CommStop> stops_;
   std::vector<CommArc> arcs_;
-  std::vector<Itinerary> baseItineraries_;
-  std::vector<ServiceRun> baseRuns_;
+  NumberIndex baseItineraries_, baseRuns_;
+  std::string basePath_;
+  long baseRows_[8] = {}, baseChecks_[8] = {};
+  // While the base is read: each itinerary's and run's key so far, the stops it passes, its rows
+  // and its last stop (a run: its first and last stop as its line names them).
+  struct BaseObject {
+    KeyHasher key, stops;
+    std::uint32_t rows = 0;
+    long first = 0, last = 0, firstStop = 0, lastStop = 0;
+    std::uint32_t itinerary = 0;
+  };
+  std::vector<BaseObject> readItineraries_, readRuns_;
+  long lastRowItinerary_ = 0, lastStopRun_ = 0;
   std::vector<KeyHash> itineraryHashes_, runHashes_;
   std::vector<std::uint32_t> runItineraries_;  // each run's itinerary (an index)
   long nextStop_ = 1, nextArc_ = 1, nextItinerary_ = 1, nextRun_ = 1;
@@ -261,7 +302,6 @@ class CommunicationModel {
   int months_ = 0, firstYear_ = 0, firstMonth_ = 0;
   std::vector<std::uint32_t> masks_;
   std::vector<std::uint16_t> monthOrder_;
-  // While the base is read: the objects by number.
-  std::unordered_map<long, size_t> itineraryByNumber_, runByNumber_;
+  // While the base is read: the stops and arcs by number.
   std::unordered_map<long, size_t> stopByNumber_, arcByNumber_;
 };

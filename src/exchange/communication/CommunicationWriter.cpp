@@ -10,6 +10,7 @@
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
+#include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
@@ -31,15 +32,11 @@ Counts CountRows(const CommunicationModel& model, CommunicationFile kind) {
   Counts n{};
   for (const CommStop& s : model.Stops()) n[kStops] += Sent(s.fromBase, kind);
   for (const CommArc& a : model.Arcs()) n[kArcs] += Sent(a.fromBase, kind);
-  if (Sent(true, kind)) {
-    n[kItineraryHeads] = static_cast<long>(model.BaseItineraries().size());
-    for (const Itinerary& t : model.BaseItineraries()) n[kItineraryRows] += static_cast<long>(t.rows.size());
-    n[kRuns] = static_cast<long>(model.BaseRuns().size());
-    for (const ServiceRun& r : model.BaseRuns()) n[kStopTimes] += static_cast<long>(r.stops.size());
-  }
-  n[kItineraryHeads] += static_cast<long>(model.ItineraryCount() - model.BaseItineraries().size());
+  if (Sent(true, kind))
+    for (int s : {kItineraryHeads, kItineraryRows, kRuns, kStopTimes}) n[s] = model.BaseRows(s);
+  n[kItineraryHeads] += static_cast<long>(model.ItineraryCount() - model.BaseItineraries());
   n[kItineraryRows] += model.NewItineraryRows();
-  n[kRuns] += static_cast<long>(model.RunCount() - model.BaseRuns().size());
+  n[kRuns] += static_cast<long>(model.RunCount() - model.BaseRuns());
   n[kStopTimes] += model.NewStopTimes();
   if (kind != CommunicationFile::Base)
     for (size_t r = 0; r < model.RunCount(); ++r)
@@ -193,7 +190,7 @@ void StopTimeLines(Block& b, const ServiceRun& r) {
 // failed or the trips no longer give the objects the model holds (the database changed).
 bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
                     const std::function<void(const TripInput&, const CommunicationModel::Placement&)>& write) {
-  size_t next = runs ? model.BaseRuns().size() : model.BaseItineraries().size();
+  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
   const size_t end = runs ? model.RunCount() : model.ItineraryCount();
   bool same = true;
   const bool walked = WalkTrips(
@@ -223,7 +220,15 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   if (progress) progress->Begin({});
   Block b(sink, progress, total);
   ProtocolBlock(b, header, kind, n);
-  const bool base = Sent(true, kind);
+  // The objects of the base as the base file has them.
+  const auto copyBase = [&](int section) {
+    return !Sent(true, kind) || model.BaseRows(section) == 0 ||
+           ReadBaseRows(model.BasePath(), section, model.BaseRows(section), model.BaseCheck(section),
+                        [&b](std::string_view row) {
+                          b.line.assign(row);
+                          b.Put();
+                        });
+  };
 
   b.Open(SectionOf(kStops).tag, n[kStops]);
   for (const CommStop& s : model.Stops()) {
@@ -253,8 +258,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   b.Close(SectionOf(kArcs).tag);
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
-  if (base)
-    for (const Itinerary& t : model.BaseItineraries()) HeadLine(b, t.number, t.routeCode, t.routeName);
+  if (!copyBase(kItineraryHeads)) return false;
   if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
         HeadLine(b, model.ItineraryNumber(at.itinerary), trip.routeCode, trip.routeName);
       }))
@@ -262,9 +266,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   b.Close(SectionOf(kItineraryHeads).tag);
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
-  if (base)
-    for (const Itinerary& t : model.BaseItineraries())
-      for (size_t k = 0; k < t.rows.size(); ++k) RowLine(b, t.number, k, t.rows[k]);
+  if (!copyBase(kItineraryRows)) return false;
   if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
         std::vector<ItineraryRow> rows = CommunicationModel::RowsOf(trip);
         const long number = model.ItineraryNumber(at.itinerary);
@@ -277,8 +279,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   b.Close(SectionOf(kItineraryRows).tag);
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
-  if (base)
-    for (const ServiceRun& r : model.BaseRuns()) RunLine(b, r);
+  if (!copyBase(kRuns)) return false;
   if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
         ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
         r.number = model.RunNumber(at.run);
@@ -288,8 +289,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   b.Close(SectionOf(kRuns).tag);
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
-  if (base)
-    for (const ServiceRun& r : model.BaseRuns()) StopTimeLines(b, r);
+  if (!copyBase(kStopTimes)) return false;
   if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
         ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
         r.number = model.RunNumber(at.run);

@@ -310,12 +310,45 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {Assemble("R\tB\tS\t17x\t1\ta\tb\tc\td", rows, true), "company followed by a letter"},
       {Assemble("R\tB\tS\t17\t01\ta\tb\tc\td", rows, true), "number with a leading zero"},
   };
+  // Rows of an itinerary or a run after a later one's: the next base would not be the same file.
+  const auto swapped = [&](size_t section, size_t a, size_t b) {
+    std::vector<std::vector<std::string>> r = rows;
+    std::swap(r[section][a], r[section][b]);
+    return Assemble(protocol, r, true);
+  };
   const std::string sound = Assemble(protocol, rows, true);
   EXPECT_EQ(Read(sound), BaseOutcome::Read);
   for (const auto& [bytes, what] : cases) EXPECT_EQ(Read(bytes), BaseOutcome::Corrupt) << what;
+  EXPECT_EQ(Read(swapped(3, 1, 2)), BaseOutcome::Corrupt) << "itinerary rows interleaved";
+  EXPECT_EQ(Read(swapped(5, 2, 3)), BaseOutcome::Corrupt) << "stop rows interleaved";
   std::string paddedCount = sound;
   paddedCount.replace(paddedCount.find("<fermate>3"), 10, "<fermate>+3");
   EXPECT_EQ(Read(paddedCount), BaseOutcome::Corrupt);
+}
+
+// The objects of the base are copied from its file into the next base: a base file changed after
+// it was read fails the set, naming the base, and nothing is put in place.
+TEST_F(Communication, ABaseChangedAfterItWasReadFailsTheSet) {
+  const Files first = Generate();
+  const std::string base = BaseFile(first.base);
+  DbDatabase db(path);
+  CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  BaseReadResult read = ReadReferenceBase(base, h.company, nullptr);
+  ASSERT_TRUE(read.model);
+  h.number = read.number + 1;
+  ASSERT_TRUE(BuildCommunicationModel(&db, *read.model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  std::string changed = first.base;
+  changed.replace(changed.find("C003"), 4, "C009");
+  WriteFileBytes(base, changed);
+  const std::string out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const CommunicationPaths paths{out + "/RT2.TXT", out + "/RT2_BASE.TXT", out + "/RT_IDREG.TXT", {}};
+  const CommunicationWriting w = WriteCommunicationFiles(&db, *read.model, h, false, nullptr, paths, nullptr, {});
+  EXPECT_FALSE(w.ok);
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].caption + "|" + w.messages[0].text,
+            "Esportazione base dati orari|Impossibile creare\n\n" + out + "/RT2_BASE.TXT");
+  EXPECT_EQ(Listing(out), "");
 }
 
 // A text the communication cannot carry refuses it before anything is written, naming the trip,

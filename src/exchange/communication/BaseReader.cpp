@@ -136,6 +136,8 @@ class Reader {
     }
     if (!lines_.Next(line) || !TaggedNumber(line, kProtocolClose, value) || value != check) return BaseOutcome::Corrupt;
     if (progress_) progress_->Begin({});
+    model.ReserveBase(static_cast<size_t>(std::min(counts_[kItineraryHeads], kMostReserved)),
+                      static_cast<size_t>(std::min(counts_[kRuns], kMostReserved)));
     for (int s = 0; s < kBaseSectionCount; ++s)
       if (!Section(s, model)) return BaseOutcome::Corrupt;
     // Every run over the stops of its itinerary, each of its stop rows told.
@@ -214,6 +216,8 @@ class Reader {
     }
   }
 
+  // A count is what the file says: room is made for no more than this many objects beforehand.
+  static constexpr long kMostReserved = 1000000;
   Lines& lines_;
   int company_;
   WorkProgress* progress_;

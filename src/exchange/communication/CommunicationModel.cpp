@@ -303,13 +303,16 @@ ServiceRun CommunicationModel::RunOf(const TripInput& trip, long itinerary) {
 }
 
 void CommunicationModel::ReserveTrips(size_t trips) {
-  itineraryHashes_.reserve(itineraryHashes_.size() + trips);
-  runHashes_.reserve(runHashes_.size() + trips);
-  runItineraries_.reserve(runItineraries_.size() + trips);
   tripIds_.reserve(tripIds_.size() + trips);
   tripRuns_.reserve(tripRuns_.size() + trips);
-  itineraryByHash_.Reserve(itineraryHashes_, itineraryHashes_.size() + trips);
-  runByHash_.Reserve(runHashes_, runHashes_.size() + trips);
+  // Without a base every trip may make its itinerary and run; on a base most trips find theirs,
+  // and the lists grow as they need.
+  if (BaseRuns() > 0 || BaseItineraries() > 0) return;
+  itineraryHashes_.reserve(trips);
+  runHashes_.reserve(trips);
+  runItineraries_.reserve(trips);
+  itineraryByHash_.Reserve(itineraryHashes_, trips);
+  runByHash_.Reserve(runHashes_, trips);
 }
 
 void CommunicationModel::AddTrip(const TripInput& trip) {
@@ -416,6 +419,11 @@ bool CommunicationModel::AddBaseArc(CommArc arc) {
   return true;
 }
 
+void CommunicationModel::ReserveBase(size_t itineraries, size_t runs) {
+  readItineraries_.reserve(itineraries);
+  readRuns_.reserve(runs);
+}
+
 void CommunicationModel::NoteBaseSection(int section, long rows, long check) {
   baseRows_[section] = rows;
   baseChecks_[section] = check;
@@ -424,7 +432,7 @@ void CommunicationModel::NoteBaseSection(int section, long rows, long check) {
 bool CommunicationModel::AddBaseItinerary(long number, const std::string& routeCode, const std::string& routeName) {
   if (!baseItineraries_.Add(number)) return false;
   nextItinerary_ = std::max(nextItinerary_, number + 1);
-  BaseObject& t = readItineraries_.emplace_back();
+  BaseItinerary& t = readItineraries_.emplace_back();
   t.key.Text(routeCode);
   t.key.Text(routeName);
   return true;
@@ -435,7 +443,7 @@ bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, cons
   const auto arc = arcByNumber_.find(row.arc);
   if (index < 0 || arc == arcByNumber_.end() || index < lastRowItinerary_) return false;
   lastRowItinerary_ = index;
-  BaseObject& t = readItineraries_[static_cast<size_t>(index)];
+  BaseItinerary& t = readItineraries_[static_cast<size_t>(index)];
   const CommArc& a = arcs_[arc->second];
   if (position != static_cast<long>(t.rows) || a.from != row.from || a.to != row.to) return false;
   if (t.rows > 0 && t.last != row.from) return false;
@@ -444,7 +452,7 @@ bool CommunicationModel::AddBaseItineraryRow(long itinerary, long position, cons
   t.key.Signed(row.from);
   t.key.Signed(row.to);
   t.key.Signed(row.distance);
-  t.last = row.to;
+  t.last = static_cast<std::int32_t>(row.to);
   ++t.rows;
   return true;
 }
@@ -454,11 +462,11 @@ bool CommunicationModel::AddBaseRun(const ServiceRun& run) {
   if (itinerary < 0 || !stopByNumber_.count(run.firstStop) || !stopByNumber_.count(run.lastStop)) return false;
   if (!baseRuns_.Add(run.number)) return false;
   nextRun_ = std::max(nextRun_, run.number + 1);
-  BaseObject& r = readRuns_.emplace_back();
+  BaseRun& r = readRuns_.emplace_back();
   HashRunLine(r.key, run);
   r.itinerary = static_cast<std::uint32_t>(itinerary);
-  r.firstStop = run.firstStop;
-  r.lastStop = run.lastStop;
+  r.firstStop = static_cast<std::int32_t>(run.firstStop);
+  r.lastStop = static_cast<std::int32_t>(run.lastStop);
   return true;
 }
 
@@ -466,12 +474,12 @@ bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopT
   const long index = baseRuns_.Find(run);
   if (index < 0 || !stopByNumber_.count(time.stop) || index < lastStopRun_) return false;
   lastStopRun_ = index;
-  BaseObject& r = readRuns_[static_cast<size_t>(index)];
+  BaseRun& r = readRuns_[static_cast<size_t>(index)];
   if (position != static_cast<long>(r.rows)) return false;
-  if (r.rows == 0) r.first = time.stop;
+  if (r.rows == 0) r.first = static_cast<std::int32_t>(time.stop);
   HashStopTime(r.key, time);
   r.stops.Signed(time.stop);
-  r.last = time.stop;
+  r.last = static_cast<std::int32_t>(time.stop);
   ++r.rows;
   return true;
 }
@@ -479,14 +487,15 @@ bool CommunicationModel::AddBaseStopTime(long run, long position, const RunStopT
 bool CommunicationModel::EndBase() {
   // Each run over the stops of its itinerary: as many, the same ones in order (their hashes), from
   // its first stop to its last.
-  for (const BaseObject& r : readRuns_) {
-    const BaseObject& t = readItineraries_[r.itinerary];
+  for (const BaseRun& r : readRuns_) {
+    const BaseItinerary& t = readItineraries_[r.itinerary];
     if (r.rows != t.rows + 1 || r.first != r.firstStop || r.last != r.lastStop) return false;
     if (t.rows > 0 && !(r.stops.Done() == t.stops.Done())) return false;
   }
   // The first of a key is the one found.
   itineraryByHash_.Reserve(itineraryHashes_, readItineraries_.size());
-  for (BaseObject& t : readItineraries_) {
+  itineraryHashes_.reserve(readItineraries_.size());
+  for (BaseItinerary& t : readItineraries_) {
     t.key.Add(t.rows);
     const KeyHash hash = t.key.Done();
     const bool first = FindItinerary(hash) < 0;
@@ -494,7 +503,9 @@ bool CommunicationModel::EndBase() {
     if (first) itineraryByHash_.Add(itineraryHashes_, hash, static_cast<std::uint32_t>(itineraryHashes_.size() - 1));
   }
   runByHash_.Reserve(runHashes_, readRuns_.size());
-  for (BaseObject& r : readRuns_) {
+  runHashes_.reserve(readRuns_.size());
+  runItineraries_.reserve(readRuns_.size());
+  for (BaseRun& r : readRuns_) {
     r.key.Add(r.rows);
     const KeyHash hash = r.key.Done();
     const bool first = FindRun(hash) < 0;
@@ -504,8 +515,8 @@ bool CommunicationModel::EndBase() {
   }
   firstNewItinerary_ = nextItinerary_;
   firstNewRun_ = nextRun_;
-  std::vector<BaseObject>().swap(readItineraries_);
-  std::vector<BaseObject>().swap(readRuns_);
+  std::vector<BaseItinerary>().swap(readItineraries_);
+  std::vector<BaseRun>().swap(readRuns_);
   stopByNumber_.clear();
   arcByNumber_.clear();
   return true;

@@ -196,6 +196,8 @@ class CommunicationModel {
   long BaseRows(int section) const { return baseRows_[static_cast<size_t>(section)]; }
   long BaseCheck(int section) const { return baseChecks_[static_cast<size_t>(section)]; }
   void NoteBaseSection(int section, long rows, long check);
+  // Room for the base's itineraries and runs, as its protocol block counts them.
+  void ReserveBase(size_t itineraries, size_t runs);
   size_t ItineraryCount() const { return itineraryHashes_.size(); }
   size_t RunCount() const { return runHashes_.size(); }
   long ItineraryNumber(size_t index) const;
@@ -277,13 +279,18 @@ class CommunicationModel {
   long baseRows_[8] = {}, baseChecks_[8] = {};
   // While the base is read: each itinerary's and run's key so far, the stops it passes, its rows
   // and its last stop (a run: its first and last stop as its line names them).
-  struct BaseObject {
+  struct BaseItinerary {
     KeyHasher key, stops;
     std::uint32_t rows = 0;
-    long first = 0, last = 0, firstStop = 0, lastStop = 0;
-    std::uint32_t itinerary = 0;
+    std::int32_t last = 0;
   };
-  std::vector<BaseObject> readItineraries_, readRuns_;
+  struct BaseRun {
+    KeyHasher key, stops;
+    std::uint32_t rows = 0, itinerary = 0;
+    std::int32_t first = 0, last = 0, firstStop = 0, lastStop = 0;
+  };
+  std::vector<BaseItinerary> readItineraries_;
+  std::vector<BaseRun> readRuns_;
   long lastRowItinerary_ = 0, lastStopRun_ = 0;
   std::vector<KeyHash> itineraryHashes_, runHashes_;
   std::vector<std::uint32_t> runItineraries_;  // each run's itinerary (an index)

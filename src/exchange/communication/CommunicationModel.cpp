@@ -260,6 +260,22 @@ long CommunicationModel::ArcNumber(long from, long to, long length) const {
   return it == arcByKey_.end() ? 0 : arcs_[it->second].number;
 }
 
+CommunicationModel::RunEnds CommunicationModel::EndsOf(const ServiceRun& run) {
+  return RunEnds{static_cast<std::int32_t>(run.firstStop), static_cast<std::int32_t>(run.lastStop), run.departure,
+                 run.arrival};
+}
+
+ServiceRun CommunicationModel::RunLineOf(const TripInput& head, size_t run) const {
+  TripInput trip = head;
+  const RunEnds& ends = runEnds_[run];
+  trip.stops = {TripStopInput{ends.firstStop, 0, 0, ends.departure, false, false, false},
+                TripStopInput{ends.lastStop, 0, ends.arrival, 0, false, false, false}};
+  ServiceRun r = RunOf(trip, ItineraryNumber(runItineraries_[run]));
+  r.number = RunNumber(run);
+  r.stops.clear();
+  return r;
+}
+
 long CommunicationModel::ItineraryNumber(size_t index) const {
   return index < baseItineraries_.Count() ? baseItineraries_.NumberAt(index)
                                           : firstNewItinerary_ + static_cast<long>(index - baseItineraries_.Count());
@@ -311,6 +327,7 @@ void CommunicationModel::ReserveTrips(size_t trips) {
   itineraryHashes_.reserve(trips);
   runHashes_.reserve(trips);
   runItineraries_.reserve(trips);
+  runEnds_.reserve(trips);
   itineraryByHash_.Reserve(itineraryHashes_, trips);
   runByHash_.Reserve(runHashes_, trips);
 }
@@ -337,6 +354,7 @@ void CommunicationModel::AddTrip(const TripInput& trip) {
     run = static_cast<long>(runHashes_.size());
     runHashes_.push_back(runHash);
     runItineraries_.push_back(static_cast<std::uint32_t>(itinerary));
+    runEnds_.push_back(EndsOf(RunOf(trip, 0)));
     runByHash_.Add(runHashes_, runHash, static_cast<std::uint32_t>(run));
     ++nextRun_;
     newStopTimes_ += static_cast<long>(n);
@@ -467,6 +485,7 @@ bool CommunicationModel::AddBaseRun(const ServiceRun& run) {
   r.itinerary = static_cast<std::uint32_t>(itinerary);
   r.firstStop = static_cast<std::int32_t>(run.firstStop);
   r.lastStop = static_cast<std::int32_t>(run.lastStop);
+  runEnds_.push_back(EndsOf(run));
   return true;
 }
 

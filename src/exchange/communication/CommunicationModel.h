@@ -236,6 +236,9 @@ class CommunicationModel {
   long RunOfTrip(long tripId) const;
   // The itinerary of a run (an index).
   size_t ItineraryOfRun(size_t run) const { return runItineraries_[run]; }
+  // The line of run `run` (an index) as a trip of it gives it: the trip's head (its stops are not
+  // needed), the run's number, itinerary and ends.
+  ServiceRun RunLineOf(const TripInput& head, size_t run) const;
   // (company trip id, run index) for every trip of every run, by trip id.
   std::vector<std::pair<long, size_t>> TripRunPairs() const;
 
@@ -294,6 +297,12 @@ class CommunicationModel {
   long lastRowItinerary_ = 0, lastStopRun_ = 0;
   std::vector<KeyHash> itineraryHashes_, runHashes_;
   std::vector<std::uint32_t> runItineraries_;  // each run's itinerary (an index)
+  // Each run's first and last stop with the departure and the arrival there.
+  struct RunEnds {
+    std::int32_t firstStop = 0, lastStop = 0, departure = 0, arrival = 0;
+  };
+  std::vector<RunEnds> runEnds_;
+  static RunEnds EndsOf(const ServiceRun& run);
   long nextStop_ = 1, nextArc_ = 1, nextItinerary_ = 1, nextRun_ = 1;
   long firstNewItinerary_ = 1, firstNewRun_ = 1;  // the numbers of the first not from the base
   long newItineraryRows_ = 0, newStopTimes_ = 0;

@@ -137,6 +137,35 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
   return !s.WalkFailed();
 }
 
+bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take) {
+  DbSelect s(db, {.columns = "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, "
+                             "prevcor, nextcor, mezzo",
+                  .from = "tescor",
+                  .orderBy = "id",
+                  .streaming = true});
+  if (!s.Open()) return false;
+  TripInput trip;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    trip.id = s.LongAt(0);
+    trip.routeCode = s.TrimmedAt(1);
+    trip.routeName = s.TrimmedAt(2);
+    trip.tripCode = s.TrimmedAt(3);
+    trip.lineCode = s.TrimmedAt(4);
+    trip.direction = FirstChar(s.TrimmedAt(5));
+    trip.authority = s.IntAt(6);
+    trip.length = s.LongAt(7);
+    trip.time = s.IntAt(8);
+    trip.ctLength = s.LongAt(9);
+    trip.ctTime = s.IntAt(10);
+    const long previous = s.LongAt(11), next = s.LongAt(12);
+    trip.previous = previous > 0 ? previous : -1;
+    trip.next = next > 0 ? next : -1;
+    trip.mode = FirstChar(s.TrimmedAt(13));
+    take(trip);
+  }
+  return !s.WalkFailed();
+}
+
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kTripPassCaption);
   model.ReserveTrips(static_cast<size_t>(CountRows(db, "tescor")));

@@ -63,6 +63,9 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
 // the selection failed (the database layer has said why).
 bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
                WorkProgress* progress, TextRefusal* refusal);
+// Every trip head in the order of their ids, without stops (trips without stops too). False when
+// the selection failed.
+bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take);
 // The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
                      CadenceDates& calendar, WorkProgress* progress);

@@ -210,6 +210,22 @@ bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
   return walked && same && next == end;
 }
 
+// The same from the trip heads alone (their stops are not read): each object with the head of the
+// trip that made it. False when the walk failed or a trip of a run is no longer there.
+bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
+                    const std::function<void(const TripInput&, size_t run)>& write) {
+  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
+  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
+  const bool walked = WalkTripHeads(db, [&](const TripInput& head) {
+    const long run = model.RunOfTrip(head.id);
+    if (run < 0 || next == end) return;
+    if ((runs ? static_cast<size_t>(run) : model.ItineraryOfRun(static_cast<size_t>(run))) != next) return;
+    write(head, static_cast<size_t>(run));
+    ++next;
+  });
+  return walked && next == end;
+}
+
 }  // namespace
 
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
@@ -259,8 +275,8 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
   if (!copyBase(kItineraryHeads)) return false;
-  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        HeadLine(b, model.ItineraryNumber(at.itinerary), trip.routeCode, trip.routeName);
+  if (!WalkNewByHeads(db, model, false, [&](const TripInput& head, size_t run) {
+        HeadLine(b, model.ItineraryNumber(model.ItineraryOfRun(run)), head.routeCode, head.routeName);
       }))
     return false;
   b.Close(SectionOf(kItineraryHeads).tag);
@@ -280,11 +296,8 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
   if (!copyBase(kRuns)) return false;
-  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
-        r.number = model.RunNumber(at.run);
-        RunLine(b, r);
-      }))
+  if (!WalkNewByHeads(db, model, true,
+                      [&](const TripInput& head, size_t run) { RunLine(b, model.RunLineOf(head, run)); }))
     return false;
   b.Close(SectionOf(kRuns).tag);
 
@@ -315,30 +328,23 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 }
 
 bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink) {
-  bool placed = true;
-  const bool walked = WalkTrips(
-      db, model,
-      [&](const TripInput& trip) {
-        const long run = model.RunOfTrip(trip.id);
-        if (run < 0) {
-          placed = false;
-          return;
-        }
-        // Every value of the line is one of the run's key: the trip's are its run's.
-        IdRegLine l;
-        l.company = company;
-        l.tripId = trip.id;
-        l.runNumber = model.RunNumber(static_cast<size_t>(run));
-        l.lineCode = trip.lineCode;
-        l.direction = trip.direction;
-        l.routeCode = trip.routeCode;
-        l.length = trip.length;
-        l.departure = TimeOrNone(trip.stops.front().departure);
-        l.arrival = TimeOrNone(trip.stops.back().arrival);
-        sink(FormatIdRegLine(l));
-      },
-      nullptr, nullptr);
-  return walked && placed;
+  return WalkTripHeads(db, [&](const TripInput& head) {
+    const long run = model.RunOfTrip(head.id);
+    if (run < 0) return;  // no stops: in no run
+    // Every value of the line is one of the run's key: the trip's are its run's.
+    const ServiceRun r = model.RunLineOf(head, static_cast<size_t>(run));
+    IdRegLine l;
+    l.company = company;
+    l.tripId = head.id;
+    l.runNumber = r.number;
+    l.lineCode = r.lineCode;
+    l.direction = r.direction;
+    l.routeCode = r.routeCode;
+    l.length = r.length;
+    l.departure = r.departure;
+    l.arrival = r.arrival;
+    sink(FormatIdRegLine(l));
+  });
 }
 
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) {

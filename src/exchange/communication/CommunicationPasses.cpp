@@ -45,6 +45,26 @@ bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row
   return refusal.empty();
 }
 
+// The head of a trip from a walk: route code and name at `route` and the next position, trip code,
+// line code, direction, authority, length, time, both contract values, previous and next trip
+// and mode from `code` on.
+void ReadTripHead(DbSelect& s, int route, int code, TripInput& trip) {
+  trip.routeCode = s.TrimmedAt(route);
+  trip.routeName = s.TrimmedAt(route + 1);
+  trip.tripCode = s.TrimmedAt(code);
+  trip.lineCode = s.TrimmedAt(code + 1);
+  trip.direction = FirstChar(s.TrimmedAt(code + 2));
+  trip.authority = s.IntAt(code + 3);
+  trip.length = s.LongAt(code + 4);
+  trip.time = s.IntAt(code + 5);
+  trip.ctLength = s.LongAt(code + 6);
+  trip.ctTime = s.IntAt(code + 7);
+  const long previous = s.LongAt(code + 8), next = s.LongAt(code + 9);
+  trip.previous = previous > 0 ? previous : -1;
+  trip.next = next > 0 ? next : -1;
+  trip.mode = FirstChar(s.TrimmedAt(code + 10));
+}
+
 const FieldDef& HeadField(const char* name) { return *TripHeadLayout().Field(name); }
 const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(name); }
 
@@ -98,20 +118,7 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
       inHand = true;
       trip.id = id;
       trip.stops.clear();
-      trip.routeCode = s.TrimmedAt(6);
-      trip.routeName = s.TrimmedAt(7);
-      trip.tripCode = s.TrimmedAt(13);
-      trip.lineCode = s.TrimmedAt(14);
-      trip.direction = FirstChar(s.TrimmedAt(15));
-      trip.authority = s.IntAt(16);
-      trip.length = s.LongAt(17);
-      trip.time = s.IntAt(18);
-      trip.ctLength = s.LongAt(19);
-      trip.ctTime = s.IntAt(20);
-      const long previous = s.LongAt(21), next = s.LongAt(22);
-      trip.previous = previous > 0 ? previous : -1;
-      trip.next = next > 0 ? next : -1;
-      trip.mode = FirstChar(s.TrimmedAt(23));
+      ReadTripHead(s, 6, 13, trip);
       const auto row = [id] { return Format("corsa %ld", id); };
       if (refusal && (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), *refusal) ||
                       !Sendable(s, 7, trip.routeName, row, HeadField("denom"), *refusal) ||
@@ -147,20 +154,7 @@ bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& 
   TripInput trip;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     trip.id = s.LongAt(0);
-    trip.routeCode = s.TrimmedAt(1);
-    trip.routeName = s.TrimmedAt(2);
-    trip.tripCode = s.TrimmedAt(3);
-    trip.lineCode = s.TrimmedAt(4);
-    trip.direction = FirstChar(s.TrimmedAt(5));
-    trip.authority = s.IntAt(6);
-    trip.length = s.LongAt(7);
-    trip.time = s.IntAt(8);
-    trip.ctLength = s.LongAt(9);
-    trip.ctTime = s.IntAt(10);
-    const long previous = s.LongAt(11), next = s.LongAt(12);
-    trip.previous = previous > 0 ? previous : -1;
-    trip.next = next > 0 ? next : -1;
-    trip.mode = FirstChar(s.TrimmedAt(13));
+    ReadTripHead(s, 1, 3, trip);
     take(trip);
   }
   return !s.WalkFailed();

@@ -73,10 +73,11 @@ long Communication(bench::Timetable& data, const std::string& nodi = {}) {
         }))
       std::fprintf(stderr, "%s not written\n", name.c_str());
   };
-  write("RT2_17_1.TXT", [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::First, s, nullptr); });
+  write("RT2_17_1.TXT",
+        [&](const LineSink& s) { WriteCommunication(data.db.get(), model, h, CommunicationFile::First, s, nullptr); });
   write("RT2_17_1_BASE.TXT",
-        [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, nullptr); });
-  write("RT_IDREG.TXT", [&](const LineSink& s) { WriteIdRegLines(model, h.company, s); });
+        [&](const LineSink& s) { WriteCommunication(data.db.get(), model, h, CommunicationFile::Base, s, nullptr); });
+  write("RT_IDREG.TXT", [&](const LineSink& s) { WriteIdRegLines(data.db.get(), model, h.company, s); });
   write("RT_FMREG.TXT", [&](const LineSink& s) { WriteFmRegLines(geo, h.company, s); });
   return lines;
 }
@@ -104,7 +105,7 @@ int PeakChild(const std::string& kind, const std::string& database, const std::s
   paths.base = folder + "/" + BaseDefaultName(h.company, h.number) + ".TXT";
   paths.tripFlow = folder + "/RT_IDREG.TXT";
   paths.stopFlow = folder + "/RT_FMREG.TXT";
-  if (!WriteCommunicationFiles(*model, h, first, nullptr, paths, nullptr, {}).ok) return 1;
+  if (!WriteCommunicationFiles(&db, *model, h, first, nullptr, paths, nullptr, {}).ok) return 1;
   std::printf("%ld\n", bench::OwnPeakKb());
   return 0;
 }

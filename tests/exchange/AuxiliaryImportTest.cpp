@@ -58,7 +58,8 @@ class RegionalCodes : public AuxiliaryImport {
     CommunicationModel model;
     EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
     const std::string file = dir.Path("written_IDREG.TXT");
-    EXPECT_TRUE(WriteWholeLines(file, [&](const LineSink& s) { WriteIdRegLines(model, h.company, s); }));
+    EXPECT_TRUE(
+        WriteWholeLines(file, [&](const LineSink& s) { EXPECT_TRUE(WriteIdRegLines(&db, model, h.company, s)); }));
     return FileLines(file);
   }
   AuxiliaryImportResult Import(const Strings& lines) {

@@ -55,10 +55,13 @@ class Communication : public ::testing::Test {
     };
     const CommunicationFile kind = baseFile.empty() ? CommunicationFile::First : CommunicationFile::Incremental;
     Files f;
-    f.communication = write(stem + ".txt", [&](const LineSink& s) { WriteCommunication(*model, h, kind, s, nullptr); });
-    f.base = write(stem + "_BASE.txt",
-                   [&](const LineSink& s) { WriteCommunication(*model, h, CommunicationFile::Base, s, nullptr); });
-    f.idreg = write(stem + "_IDREG.txt", [&](const LineSink& s) { WriteIdRegLines(*model, h.company, s); });
+    f.communication = write(
+        stem + ".txt", [&](const LineSink& s) { EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr)); });
+    f.base = write(stem + "_BASE.txt", [&](const LineSink& s) {
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr));
+    });
+    f.idreg =
+        write(stem + "_IDREG.txt", [&](const LineSink& s) { EXPECT_TRUE(WriteIdRegLines(&db, *model, h.company, s)); });
     f.fmreg = write(stem + "_FMREG.txt", [&](const LineSink& s) { WriteFmRegLines(nullptr, h.company, s); });
     EXPECT_EQ(notices.Texts(), "");
     return f;
@@ -307,12 +310,45 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {Assemble("R\tB\tS\t17x\t1\ta\tb\tc\td", rows, true), "company followed by a letter"},
       {Assemble("R\tB\tS\t17\t01\ta\tb\tc\td", rows, true), "number with a leading zero"},
   };
+  // Rows of an itinerary or a run after a later one's: the next base would not be the same file.
+  const auto swapped = [&](size_t section, size_t a, size_t b) {
+    std::vector<std::vector<std::string>> r = rows;
+    std::swap(r[section][a], r[section][b]);
+    return Assemble(protocol, r, true);
+  };
   const std::string sound = Assemble(protocol, rows, true);
   EXPECT_EQ(Read(sound), BaseOutcome::Read);
   for (const auto& [bytes, what] : cases) EXPECT_EQ(Read(bytes), BaseOutcome::Corrupt) << what;
+  EXPECT_EQ(Read(swapped(3, 1, 2)), BaseOutcome::Corrupt) << "itinerary rows interleaved";
+  EXPECT_EQ(Read(swapped(5, 2, 3)), BaseOutcome::Corrupt) << "stop rows interleaved";
   std::string paddedCount = sound;
   paddedCount.replace(paddedCount.find("<fermate>3"), 10, "<fermate>+3");
   EXPECT_EQ(Read(paddedCount), BaseOutcome::Corrupt);
+}
+
+// The objects of the base are copied from its file into the next base: a base file changed after
+// it was read fails the set, naming the base, and nothing is put in place.
+TEST_F(Communication, ABaseChangedAfterItWasReadFailsTheSet) {
+  const Files first = Generate();
+  const std::string base = BaseFile(first.base);
+  DbDatabase db(path);
+  CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  BaseReadResult read = ReadReferenceBase(base, h.company, nullptr);
+  ASSERT_TRUE(read.model);
+  h.number = read.number + 1;
+  ASSERT_TRUE(BuildCommunicationModel(&db, *read.model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  std::string changed = first.base;
+  changed.replace(changed.find("C003"), 4, "C009");
+  WriteFileBytes(base, changed);
+  const std::string out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const CommunicationPaths paths{out + "/RT2.TXT", out + "/RT2_BASE.TXT", out + "/RT_IDREG.TXT", {}};
+  const CommunicationWriting w = WriteCommunicationFiles(&db, *read.model, h, false, nullptr, paths, nullptr, {});
+  EXPECT_FALSE(w.ok);
+  ASSERT_EQ(w.messages.size(), 1u);
+  EXPECT_EQ(w.messages[0].caption + "|" + w.messages[0].text,
+            "Esportazione base dati orari|Impossibile creare\n\n" + out + "/RT2_BASE.TXT");
+  EXPECT_EQ(Listing(out), "");
 }
 
 // A text the communication cannot carry refuses it before anything is written, naming the trip,
@@ -409,8 +445,9 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
   CommunicationModel model;
   ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
-  ASSERT_TRUE(WriteWholeLines(
-      base, [&](const LineSink& s) { WriteCommunication(model, h, CommunicationFile::Base, s, &log); }));
+  ASSERT_TRUE(WriteWholeLines(base, [&](const LineSink& s) {
+    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log));
+  }));
   ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
   // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
   // base's 3 + 4 + 2 + 4 + 3 + 9 rows written, then read after its protocol block.
@@ -456,7 +493,7 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
     std::string chosen[4];
     for (int k = 0; k < c.files; ++k) chosen[k] = out + (k == c.missing ? "/manca/" : "/") + names[k];
     const CommunicationPaths paths{chosen[0], chosen[1], chosen[2], chosen[3]};
-    const CommunicationWriting w = WriteCommunicationFiles(model, h, c.first, nullptr, paths, nullptr, {});
+    const CommunicationWriting w = WriteCommunicationFiles(&db, model, h, c.first, nullptr, paths, nullptr, {});
     std::string told;
     for (const Notice& m : w.messages) told += (told.empty() ? "" : "\n") + m.caption + "|" + m.text;
     EXPECT_EQ(told, c.told);
@@ -468,6 +505,18 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
     for (const std::string& n : written) listing += n + "\n";
     EXPECT_EQ(Listing(out), listing);
   }
+  // The runs are written from the trips walked again: a trip changed since the model was made
+  // fails the set, the communication named, and nothing is put in place.
+  RunSql(path, "UPDATE detcor SET arriva = 839 WHERE id = 4 AND sub = 2;");
+  ASSERT_TRUE(QDir(cp1252::ToQString(out)).removeRecursively());
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(out)));
+  const CommunicationPaths all{out + "/" + names[0], out + "/" + names[1], out + "/" + names[2], out + "/" + names[3]};
+  const CommunicationWriting changed = WriteCommunicationFiles(&db, model, h, true, nullptr, all, nullptr, {});
+  EXPECT_FALSE(changed.ok);
+  ASSERT_EQ(changed.messages.size(), 1u);
+  EXPECT_EQ(changed.messages[0].caption + "|" + changed.messages[0].text,
+            "Esportazione dati orari|Impossibile creare\n\n" + out + "/RT2.TXT");
+  EXPECT_EQ(Listing(out), "");
 }
 
 TEST(CommunicationLayout, LineChecksum) {
@@ -522,10 +571,12 @@ TEST(CommunicationDays, PeriodsOnARun) {
        {{2024, 3, 0x80000000u}, {2024, 1, 0x80000000u}}},
   };
   for (const Case& c : cases) {
-    ServiceRun run;
+    std::uint32_t masks[3] = {};
+    std::uint16_t order[3] = {CommunicationModel::kNoMonth, CommunicationModel::kNoMonth, CommunicationModel::kNoMonth};
+    const RunDays run(masks, order, 3, 2024, 1);
     for (const auto& [start, end, excluded] : c.periods) ApplyPeriod(run, calendar, "FER", start, end, excluded);
     std::vector<std::tuple<int, int, std::uint32_t>> months;
-    for (const RunMonthDays& m : run.months) months.emplace_back(m.year, m.month, m.mask);
+    for (const RunMonthDays& m : run.Months()) months.emplace_back(m.year, m.month, m.mask);
     EXPECT_EQ(months, c.months) << std::get<0>(c.periods.front());
   }
 }
@@ -552,7 +603,12 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
   };
   std::vector<CommunicationPart> parts;
   for (const std::string& n : names)
-    parts.push_back({out + "/" + n, [n](const LineSink& sink) { sink("new " + n); }, {}});
+    parts.push_back({out + "/" + n,
+                     [n](const LineSink& sink) {
+                       sink("new " + n);
+                       return true;
+                     },
+                     {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };
   WriteFileBytes(outside, "fuori");
   prepare();

@@ -136,7 +136,7 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
                              : "Generazione Comunicazione Incrementale VUR-TXT v2");
   const CommunicationWriting writing =
-      WriteCommunicationFiles(model, header, first, geo, paths, progress.get(), ExportFolderWatch());
+      WriteCommunicationFiles(db, model, header, first, geo, paths, progress.get(), ExportFolderWatch());
   progress.reset();
   ui::ShowOutcome(writing);
 }

@@ -136,6 +136,8 @@ class Reader {
     }
     if (!lines_.Next(line) || !TaggedNumber(line, kProtocolClose, value) || value != check) return BaseOutcome::Corrupt;
     if (progress_) progress_->Begin({});
+    model.ReserveBase(static_cast<size_t>(std::min(counts_[kItineraryHeads], kMostReserved)),
+                      static_cast<size_t>(std::min(counts_[kRuns], kMostReserved)));
     for (int s = 0; s < kBaseSectionCount; ++s)
       if (!Section(s, model)) return BaseOutcome::Corrupt;
     // Every run over the stops of its itinerary, each of its stop rows told.
@@ -158,7 +160,10 @@ class Reader {
       check = AddLine(check, line);
       if (progress_ && ((++done_ & 0x3FF) == 0 || done_ == total_)) progress_->Step(done_, total_);
     }
-    return lines_.Next(line) && TaggedNumber(line, "</" + std::string(def.tag) + ">", value) && value == check;
+    if (!lines_.Next(line) || !TaggedNumber(line, "</" + std::string(def.tag) + ">", value) || value != check)
+      return false;
+    model.NoteBaseSection(s, counts_[s], check);
+    return true;
   }
 
   // One row into the model; false when a field is not as the writer writes it, or when the row
@@ -177,9 +182,10 @@ class Reader {
                ReadNumber(f[3], arc.length) && model.AddBaseArc(arc);
       }
       case kItineraryHeads: {
-        Itinerary t;
-        return Number(f[0], t.number) && Text(f[1], t.routeCode) && Text(f[2], t.routeName) &&
-               model.AddBaseItinerary(std::move(t));
+        long number = 0;
+        std::string code, name;
+        return Number(f[0], number) && Text(f[1], code) && Text(f[2], name) &&
+               model.AddBaseItinerary(number, code, name);
       }
       case kItineraryRows: {
         long itinerary = 0, position = 0;
@@ -196,7 +202,7 @@ class Reader {
                Number(f[9], r.lastStop) && ReadTime(f[10], r.arrival) && ReadNumber(f[11], r.length) &&
                Int(f[12], r.time) && ReadNumber(f[13], r.ctLength) && Int(f[14], r.ctTime) &&
                TripOrNone(f[15], r.previous) && TripOrNone(f[16], r.next) && Letter(f[17], r.mode) &&
-               model.AddBaseRun(std::move(r));
+               model.AddBaseRun(r);
       }
       default: {
         // The stop row as written: its time and dwell are kept, not turned into an arrival and
@@ -210,6 +216,8 @@ class Reader {
     }
   }
 
+  // A count is what the file says: room is made for no more than this many objects beforehand.
+  static constexpr long kMostReserved = 1000000;
   Lines& lines_;
   int company_;
   WorkProgress* progress_;
@@ -218,6 +226,28 @@ class Reader {
 };
 
 }  // namespace
+
+bool ReadBaseRows(const std::string& path, int section, long count, long check,
+                  const std::function<void(std::string_view)>& row) {
+  QFile file(cp1252::ToQString(path));
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  Lines lines(file);
+  const std::string tag = SectionOf(section).tag;
+  const std::string open = "<" + tag + ">" + std::to_string(count);
+  std::string_view line;
+  while (lines.Next(line))
+    if (line == open) {
+      long sum = 0;
+      for (long k = 0; k < count; ++k) {
+        if (!lines.Next(line)) return false;
+        sum = AddLine(sum, line);
+        row(line);
+      }
+      long value = 0;
+      return sum == check && lines.Next(line) && TaggedNumber(line, "</" + tag + ">", value) && value == check;
+    }
+  return false;
+}
 
 BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgress* progress) {
   BaseReadResult result;
@@ -236,6 +266,7 @@ BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgr
   result.line = lines.Number();
   switch (result.outcome) {
     case BaseOutcome::Read:
+      model->SetBasePath(path);
       result.model = std::move(model);
       result.Succeed();
       break;

@@ -7,8 +7,10 @@
 #include "common/Outcome.h"
 #include "exchange/communication/CommunicationModel.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class WorkProgress;
 
@@ -31,6 +33,12 @@ struct BaseReadResult : Outcome {
 
 // Reads the base at `path` (Windows-1252) for the working `company`.
 BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgress* progress);
+
+// The rows of one section (vurtxt::Section) of the base at `path`, as read, each given to `row`
+// (valid until the next); the writer copies the objects of the base this way. False when the file
+// cannot be read or its section no longer has `count` rows of check value `check`.
+bool ReadBaseRows(const std::string& path, int section, long count, long check,
+                  const std::function<void(std::string_view)>& row);
 
 // The texts of the outcomes, and of the command that wanted the base.
 constexpr const char* kNotABaseText = "Il file proposto non è una Base Dati Orari di riferimento !!!";

@@ -45,6 +45,26 @@ bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row
   return refusal.empty();
 }
 
+// The head of a trip from a walk: route code and name at `route` and the next position, trip code,
+// line code, direction, authority, length, time, both contract values, previous and next trip
+// and mode from `code` on.
+void ReadTripHead(DbSelect& s, int route, int code, TripInput& trip) {
+  trip.routeCode = s.TrimmedAt(route);
+  trip.routeName = s.TrimmedAt(route + 1);
+  trip.tripCode = s.TrimmedAt(code);
+  trip.lineCode = s.TrimmedAt(code + 1);
+  trip.direction = FirstChar(s.TrimmedAt(code + 2));
+  trip.authority = s.IntAt(code + 3);
+  trip.length = s.LongAt(code + 4);
+  trip.time = s.IntAt(code + 5);
+  trip.ctLength = s.LongAt(code + 6);
+  trip.ctTime = s.IntAt(code + 7);
+  const long previous = s.LongAt(code + 8), next = s.LongAt(code + 9);
+  trip.previous = previous > 0 ? previous : -1;
+  trip.next = next > 0 ? next : -1;
+  trip.mode = FirstChar(s.TrimmedAt(code + 10));
+}
+
 const FieldDef& HeadField(const char* name) { return *TripHeadLayout().Field(name); }
 const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(name); }
 
@@ -74,9 +94,9 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
   return !s.WalkFailed();
 }
 
-bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
-  if (progress) progress->Begin(kTripPassCaption);
-  const long total = CountRows(db, "tescor, detcor", kTripJoin);
+bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
+               WorkProgress* progress, TextRefusal* refusal) {
+  const long total = progress ? CountRows(db, "tescor, detcor", kTripJoin) : 0;
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.reglocal, detcor.dist, tescor.codperc, "
@@ -94,35 +114,22 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (!inHand || id != trip.id) {
-      if (inHand && !trip.stops.empty()) model.AddTrip(trip);
+      if (inHand && !trip.stops.empty()) take(trip);
       inHand = true;
       trip.id = id;
       trip.stops.clear();
-      trip.routeCode = s.TrimmedAt(6);
-      trip.routeName = s.TrimmedAt(7);
-      trip.tripCode = s.TrimmedAt(13);
-      trip.lineCode = s.TrimmedAt(14);
-      trip.direction = FirstChar(s.TrimmedAt(15));
-      trip.authority = s.IntAt(16);
-      trip.length = s.LongAt(17);
-      trip.time = s.IntAt(18);
-      trip.ctLength = s.LongAt(19);
-      trip.ctTime = s.IntAt(20);
-      const long previous = s.LongAt(21), next = s.LongAt(22);
-      trip.previous = previous > 0 ? previous : -1;
-      trip.next = next > 0 ? next : -1;
-      trip.mode = FirstChar(s.TrimmedAt(23));
+      ReadTripHead(s, 6, 13, trip);
       const auto row = [id] { return Format("corsa %ld", id); };
-      if (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), refusal) ||
-          !Sendable(s, 7, trip.routeName, row, HeadField("denom"), refusal) ||
-          !Sendable(s, 13, trip.tripCode, row, HeadField("codcorsa"), refusal) ||
-          !Sendable(s, 14, trip.lineCode, row, HeadField("codlinea"), refusal) ||
-          !Sendable(s, 15, s.TrimmedAt(15), row, HeadField("verso"), refusal, true) ||
-          !Sendable(s, 23, s.TrimmedAt(23), row, kModeField, refusal, true))
+      if (refusal && (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), *refusal) ||
+                      !Sendable(s, 7, trip.routeName, row, HeadField("denom"), *refusal) ||
+                      !Sendable(s, 13, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
+                      !Sendable(s, 14, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
+                      !Sendable(s, 15, s.TrimmedAt(15), row, HeadField("verso"), *refusal, true) ||
+                      !Sendable(s, 23, s.TrimmedAt(23), row, kModeField, *refusal, true)))
         return false;
     }
     TripStopInput stop;
-    const CommStop* found = model.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
+    const CommStop* found = stops.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
     stop.stop = found ? found->number : 0;
     stop.distance = s.LongAt(5);
     stop.arrival = s.IntAt(8);
@@ -133,8 +140,31 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
     trip.stops.push_back(stop);
     Step(progress, ++done, total);
   }
-  if (inHand && !trip.stops.empty()) model.AddTrip(trip);
+  if (inHand && !trip.stops.empty()) take(trip);
   return !s.WalkFailed();
+}
+
+bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take) {
+  DbSelect s(db, {.columns = "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, "
+                             "prevcor, nextcor, mezzo",
+                  .from = "tescor",
+                  .orderBy = "id",
+                  .streaming = true});
+  if (!s.Open()) return false;
+  TripInput trip;
+  for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    trip.id = s.LongAt(0);
+    ReadTripHead(s, 1, 3, trip);
+    take(trip);
+  }
+  return !s.WalkFailed();
+}
+
+bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
+  if (progress) progress->Begin(kTripPassCaption);
+  model.ReserveTrips(static_cast<size_t>(CountRows(db, "tescor")));
+  return WalkTrips(
+      db, model, [&model](const TripInput& trip) { model.AddTrip(trip); }, progress, &refusal);
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
@@ -158,7 +188,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   return !s.WalkFailed();
 }
 
-void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
+void ApplyPeriod(RunDays run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded) {
   DateRecord a, b;
   if (!ParseDateText10(start, a) || !ParseDateText10(end, b)) return;
@@ -166,25 +196,16 @@ void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::strin
   const std::unordered_set<int>* dates = calendar.DatesOf(dayType);
   int year = a.year, month = a.month;
   for (;;) {
-    RunMonthDays* days = nullptr;
-    for (RunMonthDays& m : run.months)
-      if (m.year == year && m.month == month) {
-        days = &m;
-        break;
-      }
-    if (!days) {
-      run.months.push_back(RunMonthDays{year, month, 0});
-      days = &run.months.back();
-    }
+    std::uint32_t* days = run.Touch(year, month);
     const bool first = year == a.year && month == a.month, last = year == b.year && month == b.month;
     const int from = std::max(first ? a.day : 1, 1), to = std::min(last ? b.day : 31, 31);
-    for (int d = from; dates && d <= to; ++d) {
+    for (int d = from; days && dates && d <= to; ++d) {
       if (!dates->count(year * 10000 + month * 100 + d)) continue;
       const std::uint32_t bit = 1u << (32 - d);
       if (excluded)
-        days->mask &= ~bit;
+        *days &= ~bit;
       else
-        days->mask |= bit;
+        *days |= bit;
     }
     if (last) break;
     if (++month > 12) {
@@ -201,21 +222,20 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
       db,
       {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, inizio", .streaming = true});
   if (!s.Open()) return false;
-  long done = 0, lastId = 0;
+  long done = 0, lastId = 0, run = -1;
   bool first = true;
-  ServiceRun* run = nullptr;
   std::string start, end;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (first || id != lastId) {
-      run = model.FindRunByTrip(id);
+      run = model.RunOfTrip(id);
       lastId = id;
       first = false;
     }
-    if (run) {
+    if (run >= 0) {
       s.GetFieldTextAt(2, start);
       s.GetFieldTextAt(3, end);
-      ApplyPeriod(*run, calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
+      ApplyPeriod(model.DaysOf(static_cast<size_t>(run)), calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
     }
     Step(progress, ++done, total);
   }
@@ -228,8 +248,14 @@ Outcome BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const
   TextRefusal text;
   Outcome built;
   built.ok = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
-             ExtractCalendar(db, periodStart, periodEnd, calendar, progress) &&
-             ApplyPeriods(db, model, calendar, progress);
+             ExtractCalendar(db, periodStart, periodEnd, calendar, progress);
+  if (built.ok) {
+    // The runs' days are kept for the months where the calendar has dates: only those get a day.
+    const int first = calendar.FirstDate(), last = calendar.LastDate();
+    const int months = first ? (last / 10000 - first / 10000) * 12 + last / 100 % 100 - first / 100 % 100 + 1 : 0;
+    model.BeginDays(first / 10000, first / 100 % 100, months);
+    built.ok = ApplyPeriods(db, model, calendar, progress);
+  }
   if (!built.ok && !text.empty()) built.Fail(text);
   return built;
 }

@@ -6,6 +6,8 @@
 #include "common/Outcome.h"
 #include "exchange/communication/CommunicationModel.h"
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -24,7 +26,14 @@ constexpr const char* kPeriodPassCaption = "Normalizzazione Giorni di Esecuzione
 // type, the dates (YYYYMMDD) on which it applies.
 class CadenceDates {
  public:
-  void Add(const std::string& dayType, int yyyymmdd) { dates_[dayType].insert(yyyymmdd); }
+  void Add(const std::string& dayType, int yyyymmdd) {
+    dates_[dayType].insert(yyyymmdd);
+    first_ = first_ ? std::min(first_, yyyymmdd) : yyyymmdd;
+    last_ = std::max(last_, yyyymmdd);
+  }
+  // The first and the last date of any day type (0 when none).
+  int FirstDate() const { return first_; }
+  int LastDate() const { return last_; }
   // The dates of a day type, or null when it has none.
   const std::unordered_set<int>* DatesOf(const std::string& dayType) const {
     const auto it = dates_.find(dayType);
@@ -33,6 +42,7 @@ class CadenceDates {
 
  private:
   std::unordered_map<std::string, std::unordered_set<int>> dates_;
+  int first_ = 0, last_ = 0;
 };
 
 // A text the communication cannot carry (a control byte, which would cut its row or its line, or
@@ -48,6 +58,14 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
 // their code, name, location and locality. False, with `refusal` said, at a text of a trip head
 // the file cannot carry.
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal);
+// Every trip with stops, in the order of their ids, with its stops as the model's stops; at a text
+// of a trip head the file cannot carry, false with `refusal` said (when given). False too when
+// the selection failed (the database layer has said why).
+bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
+               WorkProgress* progress, TextRefusal* refusal);
+// Every trip head in the order of their ids, without stops (trips without stops too). False when
+// the selection failed.
+bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take);
 // The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
                      CadenceDates& calendar, WorkProgress* progress);
@@ -58,7 +76,7 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
 // One period on one run, over every month from the start to the end: the days whose date carries
 // the day type are set, or cleared when `excluded`. A period that ends before it starts touches
 // no month.
-void ApplyPeriod(ServiceRun& run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
+void ApplyPeriod(RunDays run, const CadenceDates& calendar, const std::string& dayType, const std::string& start,
                  const std::string& end, bool excluded);
 
 // The four passes in their order, on `model` (empty, or loaded from the base). Not done when a

@@ -10,6 +10,7 @@
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
+#include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
@@ -31,19 +32,15 @@ Counts CountRows(const CommunicationModel& model, CommunicationFile kind) {
   Counts n{};
   for (const CommStop& s : model.Stops()) n[kStops] += Sent(s.fromBase, kind);
   for (const CommArc& a : model.Arcs()) n[kArcs] += Sent(a.fromBase, kind);
-  for (const Itinerary& t : model.Itineraries())
-    if (Sent(t.fromBase, kind)) {
-      ++n[kItineraryHeads];
-      n[kItineraryRows] += static_cast<long>(t.rows.size());
-    }
-  for (const ServiceRun& r : model.Runs()) {
-    if (Sent(r.fromBase, kind)) {
-      ++n[kRuns];
-      n[kStopTimes] += static_cast<long>(r.stops.size());
-    }
-    if (kind != CommunicationFile::Base)
-      for (const RunMonthDays& m : r.months) n[kDays] += HasDays(m);
-  }
+  if (Sent(true, kind))
+    for (int s : {kItineraryHeads, kItineraryRows, kRuns, kStopTimes}) n[s] = model.BaseRows(s);
+  n[kItineraryHeads] += static_cast<long>(model.ItineraryCount() - model.BaseItineraries());
+  n[kItineraryRows] += model.NewItineraryRows();
+  n[kRuns] += static_cast<long>(model.RunCount() - model.BaseRuns());
+  n[kStopTimes] += model.NewStopTimes();
+  if (kind != CommunicationFile::Base)
+    for (size_t r = 0; r < model.RunCount(); ++r)
+      for (const RunMonthDays& m : model.MonthsOf(r)) n[kDays] += HasDays(m);
   return n;
 }
 
@@ -128,14 +125,126 @@ void ProtocolBlock(Block& b, const CommunicationHeader& h, CommunicationFile kin
 
 }  // namespace
 
-void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
-                        const LineSink& sink, WorkProgress* progress) {
+namespace {
+
+void HeadLine(Block& b, long number, const std::string& code, const std::string& name) {
+  AppendNumber(b.line, number);
+  b.Text(code);
+  b.Text(name);
+  b.Put();
+}
+
+void RowLine(Block& b, long number, size_t k, const ItineraryRow& r) {
+  AppendNumber(b.line, number);
+  b.Number(static_cast<long>(k));
+  b.Number(r.arc);
+  b.Number(r.distance);
+  b.Number(r.from);
+  b.Number(r.to);
+  b.Put();
+}
+
+void RunLine(Block& b, const ServiceRun& r) {
+  AppendNumber(b.line, r.number);
+  b.Text(r.tripCode);
+  b.Text(r.lineCode);
+  b.Tab();
+  if (r.direction) b.line.push_back(r.direction);
+  b.Number(r.authority);
+  b.Text(r.routeCode);
+  b.Number(r.itinerary);
+  b.Number(r.firstStop);
+  b.Time(r.departure);
+  b.Number(r.lastStop);
+  b.Time(r.arrival);
+  b.Number(r.length);
+  b.Number(r.time);
+  b.Number(r.ctLength);
+  b.Number(r.ctTime);
+  b.Tab();
+  if (r.previous > 0) AppendNumber(b.line, r.previous);
+  b.Tab();
+  if (r.next > 0) AppendNumber(b.line, r.next);
+  b.Tab();
+  if (r.mode) b.line.push_back(r.mode);
+  b.Put();
+}
+
+void StopTimeLines(Block& b, const ServiceRun& r) {
+  for (size_t k = 0; k < r.stops.size(); ++k) {
+    const RunStopTime& t = r.stops[k];
+    AppendNumber(b.line, r.number);
+    b.Number(static_cast<long>(k));
+    b.Number(t.stop);
+    b.Time(t.time);
+    b.Number(t.dwell);
+    b.Number(t.main);
+    b.Number(t.request);
+    b.Number(t.passing);
+    b.Put();
+  }
+}
+
+// The itineraries (or runs) not from the base, each with the trip that made it: the trips walked
+// again in the order of their ids, the first of each object in list order. False when the walk
+// failed or the trips no longer give the objects the model holds (the database changed).
+bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
+                    const std::function<void(const TripInput&, const CommunicationModel::Placement&)>& write) {
+  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
+  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
+  bool same = true;
+  const bool walked = WalkTrips(
+      db, model,
+      [&](const TripInput& trip) {
+        CommunicationModel::Placement at;
+        if (!same || next == end) return;
+        if (!model.PlaceAgain(trip, at)) {
+          same = false;
+          return;
+        }
+        if ((runs ? at.run : at.itinerary) != next) return;
+        write(trip, at);
+        ++next;
+      },
+      nullptr, nullptr);
+  return walked && same && next == end;
+}
+
+// The same from the trip heads alone (their stops are not read): each object with the head of the
+// trip that made it. False when the walk failed or a trip of a run is no longer there.
+bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
+                    const std::function<void(const TripInput&, size_t run)>& write) {
+  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
+  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
+  const bool walked = WalkTripHeads(db, [&](const TripInput& head) {
+    const long run = model.RunOfTrip(head.id);
+    if (run < 0 || next == end) return;
+    if ((runs ? static_cast<size_t>(run) : model.ItineraryOfRun(static_cast<size_t>(run))) != next) return;
+    write(head, static_cast<size_t>(run));
+    ++next;
+  });
+  return walked && next == end;
+}
+
+}  // namespace
+
+bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress) {
   const Counts n = CountRows(model, kind);
   long total = 0;
   for (long c : n) total += c;
   if (progress) progress->Begin({});
   Block b(sink, progress, total);
   ProtocolBlock(b, header, kind, n);
+  // The objects of the base as the base file has them.
+  const auto copyBase = [&](int section) {
+    return !Sent(true, kind) || model.BaseRows(section) == 0 ||
+           ReadBaseRows(model.BasePath(), section, model.BaseRows(section), model.BaseCheck(section),
+                        [&b](std::string_view row) {
+                          b.line.assign(row);
+                          b.Put();
+                        });
+  };
 
   b.Open(SectionOf(kStops).tag, n[kStops]);
   for (const CommStop& s : model.Stops()) {
@@ -165,84 +274,49 @@ void WriteCommunication(const CommunicationModel& model, const CommunicationHead
   b.Close(SectionOf(kArcs).tag);
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
-  for (const Itinerary& t : model.Itineraries()) {
-    if (!Sent(t.fromBase, kind)) continue;
-    AppendNumber(b.line, t.number);
-    b.Text(t.routeCode);
-    b.Text(t.routeName);
-    b.Put();
-  }
+  if (!copyBase(kItineraryHeads)) return false;
+  if (!WalkNewByHeads(db, model, false, [&](const TripInput& head, size_t run) {
+        HeadLine(b, model.ItineraryNumber(model.ItineraryOfRun(run)), head.routeCode, head.routeName);
+      }))
+    return false;
   b.Close(SectionOf(kItineraryHeads).tag);
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
-  for (const Itinerary& t : model.Itineraries()) {
-    if (!Sent(t.fromBase, kind)) continue;
-    for (size_t k = 0; k < t.rows.size(); ++k) {
-      const ItineraryRow& r = t.rows[k];
-      AppendNumber(b.line, t.number);
-      b.Number(static_cast<long>(k));
-      b.Number(r.arc);
-      b.Number(r.distance);
-      b.Number(r.from);
-      b.Number(r.to);
-      b.Put();
-    }
-  }
+  if (!copyBase(kItineraryRows)) return false;
+  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        std::vector<ItineraryRow> rows = CommunicationModel::RowsOf(trip);
+        const long number = model.ItineraryNumber(at.itinerary);
+        for (size_t k = 0; k < rows.size(); ++k) {
+          rows[k].arc = model.ArcNumber(rows[k].from, rows[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
+          RowLine(b, number, k, rows[k]);
+        }
+      }))
+    return false;
   b.Close(SectionOf(kItineraryRows).tag);
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
-  for (const ServiceRun& r : model.Runs()) {
-    if (!Sent(r.fromBase, kind)) continue;
-    AppendNumber(b.line, r.number);
-    b.Text(r.tripCode);
-    b.Text(r.lineCode);
-    b.Tab();
-    if (r.direction) b.line.push_back(r.direction);
-    b.Number(r.authority);
-    b.Text(r.routeCode);
-    b.Number(r.itinerary);
-    b.Number(r.firstStop);
-    b.Time(r.departure);
-    b.Number(r.lastStop);
-    b.Time(r.arrival);
-    b.Number(r.length);
-    b.Number(r.time);
-    b.Number(r.ctLength);
-    b.Number(r.ctTime);
-    b.Tab();
-    if (r.previous > 0) AppendNumber(b.line, r.previous);
-    b.Tab();
-    if (r.next > 0) AppendNumber(b.line, r.next);
-    b.Tab();
-    if (r.mode) b.line.push_back(r.mode);
-    b.Put();
-  }
+  if (!copyBase(kRuns)) return false;
+  if (!WalkNewByHeads(db, model, true,
+                      [&](const TripInput& head, size_t run) { RunLine(b, model.RunLineOf(head, run)); }))
+    return false;
   b.Close(SectionOf(kRuns).tag);
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
-  for (const ServiceRun& r : model.Runs()) {
-    if (!Sent(r.fromBase, kind)) continue;
-    for (size_t k = 0; k < r.stops.size(); ++k) {
-      const RunStopTime& t = r.stops[k];
-      AppendNumber(b.line, r.number);
-      b.Number(static_cast<long>(k));
-      b.Number(t.stop);
-      b.Time(t.time);
-      b.Number(t.dwell);
-      b.Number(t.main);
-      b.Number(t.request);
-      b.Number(t.passing);
-      b.Put();
-    }
-  }
+  if (!copyBase(kStopTimes)) return false;
+  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
+        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
+        r.number = model.RunNumber(at.run);
+        StopTimeLines(b, r);
+      }))
+    return false;
   b.Close(SectionOf(kStopTimes).tag);
 
-  if (kind == CommunicationFile::Base) return;
+  if (kind == CommunicationFile::Base) return true;
   b.Open(SectionOf(kDays).tag, n[kDays]);
-  for (const ServiceRun& r : model.Runs())
-    for (const RunMonthDays& m : r.months) {
+  for (size_t r = 0; r < model.RunCount(); ++r)
+    for (const RunMonthDays& m : model.MonthsOf(r)) {
       if (!HasDays(m)) continue;
-      AppendNumber(b.line, r.number);
+      AppendNumber(b.line, model.RunNumber(r));
       b.Number(m.year);
       b.Number(m.month);
       for (int d = 1; d <= 31; ++d)
@@ -250,15 +324,18 @@ void WriteCommunication(const CommunicationModel& model, const CommunicationHead
       b.Put();
     }
   b.Close(SectionOf(kDays).tag);
+  return true;
 }
 
-void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink) {
-  const std::vector<ServiceRun>& runs = model.Runs();
-  for (const auto& [tripId, index] : model.TripRunPairs()) {
-    const ServiceRun& r = runs[index];
+bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink) {
+  return WalkTripHeads(db, [&](const TripInput& head) {
+    const long run = model.RunOfTrip(head.id);
+    if (run < 0) return;  // no stops: in no run
+    // Every value of the line is one of the run's key: the trip's are its run's.
+    const ServiceRun r = model.RunLineOf(head, static_cast<size_t>(run));
     IdRegLine l;
     l.company = company;
-    l.tripId = tripId;
+    l.tripId = head.id;
     l.runNumber = r.number;
     l.lineCode = r.lineCode;
     l.direction = r.direction;
@@ -267,7 +344,7 @@ void WriteIdRegLines(const CommunicationModel& model, int company, const LineSin
     l.departure = r.departure;
     l.arrival = r.arrival;
     sink(FormatIdRegLine(l));
-  }
+  });
 }
 
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) {
@@ -320,8 +397,8 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   for (size_t k = 0; k < parts.size(); ++k) {
     ExportFileSet& set = *folders[placeOf[k].first].set;
     if (!set.Begin(placeOf[k].second)) return fail(k);
-    parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
-    if (!set.Finish() || set.Failed()) return fail(k);
+    const bool produced = parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
+    if (!set.Finish() || set.Failed() || !produced) return fail(k);
   }
   // Then in place, the communication's folder last: a communication is never there without the
   // files written with it.
@@ -337,24 +414,31 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   return w;
 }
 
-CommunicationWriting WriteCommunicationFiles(const CommunicationModel& model, const CommunicationHeader& header,
-                                             bool first, const GeoStopList* geo, const CommunicationPaths& paths,
-                                             WorkProgress* progress, const FolderWatch& watch) {
+CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const CommunicationModel& model,
+                                             const CommunicationHeader& header, bool first, const GeoStopList* geo,
+                                             const CommunicationPaths& paths, WorkProgress* progress,
+                                             const FolderWatch& watch) {
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   std::vector<CommunicationPart> parts;
   parts.push_back({paths.communication,
-                   [&](const LineSink& sink) { WriteCommunication(model, header, kind, sink, progress); },
+                   [&](const LineSink& sink) { return WriteCommunication(db, model, header, kind, sink, progress); },
                    "Esportazione dati orari"});
   if (!paths.base.empty()) {
-    parts.push_back(
-        {paths.base,
-         [&](const LineSink& sink) { WriteCommunication(model, header, CommunicationFile::Base, sink, progress); },
-         "Esportazione base dati orari"});
+    parts.push_back({paths.base,
+                     [&](const LineSink& sink) {
+                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress);
+                     },
+                     "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {
-      parts.push_back({paths.tripFlow, [&](const LineSink& sink) { WriteIdRegLines(model, header.company, sink); },
+      parts.push_back({paths.tripFlow,
+                       [&](const LineSink& sink) { return WriteIdRegLines(db, model, header.company, sink); },
                        "Esportazione flusso ritorno"});
       if (!paths.stopFlow.empty())
-        parts.push_back({paths.stopFlow, [&](const LineSink& sink) { WriteFmRegLines(geo, header.company, sink); },
+        parts.push_back({paths.stopFlow,
+                         [&](const LineSink& sink) {
+                           WriteFmRegLines(geo, header.company, sink);
+                           return true;
+                         },
                          "Esportazione flusso ritorno"});
     }
   }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+class DbDatabase;
 class GeoStopList;
 class WorkProgress;
 
@@ -34,7 +35,6 @@ struct CommunicationHeading : Outcome {
   CommunicationHeader header;
 };
 
-class DbDatabase;
 // The protocol line's values from `master` (number 1); without the row: company 0, the dates
 // "01/01/1901", "01/01/1901", "31/12/2099" and "Anonimo". A responsible person's name holding a
 // control byte or a character Windows-1252 lacks is refused.
@@ -46,19 +46,23 @@ enum class CommunicationFile {
   Base,         // every object, 'R', no days
 };
 
-// The lines of the file, in order. `progress` (may be null) gets one pass over the rows.
-void WriteCommunication(const CommunicationModel& model, const CommunicationHeader& header, CommunicationFile kind,
-                        const LineSink& sink, WorkProgress* progress);
-// The lines of RT_IDREG: one per company trip of a run, by trip id.
-void WriteIdRegLines(const CommunicationModel& model, int company, const LineSink& sink);
+// The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The
+// itineraries and runs made from the trips are written from the trips of `db`, walked again (the
+// database the model was built from). False when that walk failed or the trips no longer give the
+// model's objects: the lines given are then not a file.
+bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress);
+// The lines of RT_IDREG: one per company trip of a run, by trip id (the trips of `db` walked
+// again). False as WriteCommunication.
+bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink);
 // The lines of RT_FMREG: one per georeferenced stop, in the list's order (none without a list).
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
 
-// One file of a communication's set: where it goes (Windows-1252), its lines, and the caption of
-// the messages about it.
+// One file of a communication's set: where it goes (Windows-1252), its lines (false: they could
+// not all be made, and the set is not written), and the caption of the messages about it.
 struct CommunicationPart {
   std::string path;
-  std::function<void(const LineSink&)> produce;
+  std::function<bool(const LineSink&)> produce;
   std::string caption;
 };
 
@@ -90,9 +94,10 @@ struct CommunicationPaths {
 // The first or the incremental communication and the files chosen with it, written as one set
 // (WriteCommunicationSet). Its success is told only when the base was written with it: without
 // its base no further communication can follow.
-CommunicationWriting WriteCommunicationFiles(const CommunicationModel& model, const CommunicationHeader& header,
-                                             bool first, const GeoStopList* geo, const CommunicationPaths& paths,
-                                             WorkProgress* progress, const FolderWatch& watch);
+CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const CommunicationModel& model,
+                                             const CommunicationHeader& header, bool first, const GeoStopList* geo,
+                                             const CommunicationPaths& paths, WorkProgress* progress,
+                                             const FolderWatch& watch);
 
 // The default names the save dialogs propose.
 std::string CommunicationDefaultName(int company, long number);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-XXXXXX")) {}
@@ -210,18 +211,23 @@ long DamageLeaf(const std::string& path, const std::string& tree, size_t index) 
 std::vector<std::string> LocksHeld(const std::string& path) {
   struct stat info {};
   if (stat(cp1252::ToUtf8(path).c_str(), &info) != 0) return {};
-  std::vector<std::string> held;
-  std::ifstream locks("/proc/locks");
   const std::string pid = std::to_string(getpid()), inode = std::to_string(info.st_ino);
-  for (std::string line; std::getline(locks, line);) {
-    // "1: POSIX  ADVISORY  READ 1234 08:01:5678 128 128"
-    std::istringstream fields(line);
-    std::string number, kind, advisory, mode, owner, file, start, end;
-    if ((fields >> number >> kind >> advisory >> mode >> owner >> file >> start >> end) && owner == pid &&
-        file.substr(file.rfind(':') + 1) == inode)
-      held.push_back(mode + " " + start + "-" + end);
+  // The kernel lists the locks a page at a time, by position: locks that the other tests running
+  // take or drop between two pages may show an entry twice or hide one. This process's own locks
+  // stay as they are while it reads, so the entries of three readings together are all of them.
+  std::set<std::string> held;
+  for (int reading = 0; reading < 3; ++reading) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+      // "1: POSIX  ADVISORY  READ 1234 08:01:5678 128 128"
+      std::istringstream fields(line);
+      std::string number, kind, advisory, mode, owner, file, start, end;
+      if ((fields >> number >> kind >> advisory >> mode >> owner >> file >> start >> end) && owner == pid &&
+          file.substr(file.rfind(':') + 1) == inode)
+        held.insert(mode + " " + start + "-" + end);
+    }
   }
-  return held;
+  return {held.begin(), held.end()};
 }
 
 ScopedEnv::ScopedEnv(const char* name, const std::string& value)

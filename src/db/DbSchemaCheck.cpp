@@ -192,19 +192,25 @@ SchemaFindings SchemaObjectsUnlikeTheBuilder(const std::vector<StoredObject>& ob
         found.foreign.push_back("Tavola virtuale " + Shown(o.name));
         continue;
       }
-      if (name.rfind("sqlite_", 0) == 0) continue;  // the engine's own
       const auto program = built.tables.find(name);
       if (program != built.tables.end()) {
         if (!SameTable(words, program->second)) found.redefined.push_back("Tavola " + Shown(o.name));
         continue;
       }
-      // A table of its own may stay, unless it refers to the program's: a deletion there would
-      // then act on it, or be refused because of it.
-      for (size_t k = 0; k + 1 < words.size(); ++k)
-        if (words[k] == Token{Token::Keyword, "REFERENCES"} && built.tables.count(Folded(words[k + 1].text))) {
-          found.redefined.push_back("Tavola " + Shown(o.name) + ", collegata alla tavola " + Shown(words[k + 1].text));
+      // A table of its own (or one named as the engine's, which a file can hold all the same) may
+      // stay, unless it refers to the program's: a deletion there would then act on it, or be
+      // refused because of it. The engine takes the table after REFERENCES quoted in any way, a
+      // text among them, and without regard to case.
+      for (size_t k = 0; k + 1 < words.size(); ++k) {
+        if (words[k] != Token{Token::Keyword, "REFERENCES"}) continue;
+        std::string referred = words[k + 1].text;
+        if (words[k + 1].kind == Token::Text && referred.size() >= 2)
+          referred = referred.substr(1, referred.size() - 2);
+        if (built.tables.count(Folded(referred))) {
+          found.redefined.push_back("Tavola " + Shown(o.name) + ", collegata alla tavola " + Shown(referred));
           break;
         }
+      }
       continue;
     }
     // An index: one of the program's tables holds only the builder's; the engine's own for a key

@@ -112,6 +112,11 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
        kRedefined + "Indice \"solo_una\" della tavola \"tescor\"\nIndice \"appunti__y\" della tavola \"campi\""},
       {"CREATE TABLE note (corsa INT REFERENCES tescor (id) ON DELETE CASCADE)",
        kRedefined + "Tavola \"note\", collegata alla tavola \"tescor\""},
+      {"CREATE TABLE note (corsa INT REFERENCES 'TESCOR' (id) ON DELETE CASCADE)",
+       kRedefined + "Tavola \"note\", collegata alla tavola \"TESCOR\""},
+      {"PRAGMA writable_schema = ON; INSERT INTO sqlite_master VALUES ('table', 'sqlite_y', 'sqlite_y', 0, "
+       "'CREATE TABLE sqlite_y (corsa REFERENCES tescor (id))')",
+       kRedefined + "Tavola \"sqlite_y\", collegata alla tavola \"tescor\""},
       {kEmptyingTrigger +
            "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota'",
        kForeign + "Trigger \"svuota\" della tavola \"cadenz\""},

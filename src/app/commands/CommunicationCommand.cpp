@@ -3,6 +3,7 @@
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
+#include "db/DbDatabase.h"
 #include "dialogs/CommunicationOptionsDialog.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
@@ -109,6 +110,9 @@ std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long
 void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const CommunicationHeader& header, bool first,
                    bool georeference) {
   DbDatabase* db = frame.Database();
+  // The model and the files are made from one moment of the database: the files are written from
+  // walks made after the dialogs, and what another program writes meanwhile must not reach them.
+  DbReadSnapshot snapshot(db);
   auto progress = std::make_unique<FrameProgress>(&frame);
   GeoStopList list;
   const GeoStopList* geo = nullptr;

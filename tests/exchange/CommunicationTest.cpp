@@ -305,6 +305,7 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {damaged(4, 0, 12, "035"), "number with a leading zero"},
       {damaged(4, 0, 4, "99999999999"), "authority beyond 32 bits"},
       {damaged(4, 0, 16, "0"), "following trip 0"},
+      {damaged(4, 1, 0, "4"), "run numbers out of order, its stop times under the old number"},
       {damaged(5, 0, 5, "2"), "flag 2"},
       {damaged(0, 0, 2, "Aulla\x01Stazione"), "control byte in a name"},
       {Assemble("R\tB\tS\t17x\t1\ta\tb\tc\td", rows, true), "company followed by a letter"},

@@ -64,7 +64,7 @@ bool NumberIndex::Add(long number) {
 long NumberIndex::Find(long number) const {
   if (!rising_) {
     const auto it = byNumber_.find(number);
-    return it == byNumber_.end() ? -1 : it->second;
+    return it == byNumber_.end() ? -1L : static_cast<long>(it->second);
   }
   const auto it = std::lower_bound(numbers_.begin(), numbers_.end(), number);
   return it == numbers_.end() || *it != number ? -1 : it - numbers_.begin();

@@ -14,6 +14,7 @@
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
+#include <QTemporaryFile>
 #include <array>
 #include <memory>
 
@@ -185,31 +186,6 @@ void StopTimeLines(Block& b, const ServiceRun& r) {
   }
 }
 
-// The itineraries (or runs) not from the base, each with the trip that made it: the trips walked
-// again in the order of their ids, the first of each object in list order. False when the walk
-// failed or the trips no longer give the objects the model holds (the database changed).
-bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
-                    const std::function<void(const TripInput&, const CommunicationModel::Placement&)>& write) {
-  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
-  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
-  bool same = true;
-  const bool walked = WalkTrips(
-      db, model,
-      [&](const TripInput& trip) {
-        CommunicationModel::Placement at;
-        if (!same || next == end) return;
-        if (!model.PlaceAgain(trip, at)) {
-          same = false;
-          return;
-        }
-        if ((runs ? at.run : at.itinerary) != next) return;
-        write(trip, at);
-        ++next;
-      },
-      nullptr, nullptr);
-  return walked && same && next == end;
-}
-
 // The same from the trip heads alone (their stops are not read): each object with the head of the
 // trip that made it. False when the walk failed or a trip of a run is no longer there.
 bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
@@ -228,8 +204,91 @@ bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
 
 }  // namespace
 
+// One section's lines in a file of the system's temporary folder, removed with it.
+struct TripSections::Scratch {
+  QTemporaryFile file;
+  std::string buffer;  // lines not yet written
+  bool failed = false;
+  bool Open() { return file.open(); }
+  void Put(std::string_view line) {
+    buffer.append(line).push_back('\n');
+    if (buffer.size() >= kFlushAt) Flush();
+  }
+  void Flush() {
+    failed =
+        failed || file.write(buffer.data(), static_cast<qint64>(buffer.size())) != static_cast<qint64>(buffer.size());
+    buffer.clear();
+  }
+  static constexpr size_t kFlushAt = 1 << 20;
+};
+
+TripSections::TripSections() = default;
+TripSections::~TripSections() = default;
+
+bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
+  rows_ = std::make_unique<Scratch>();
+  times_ = std::make_unique<Scratch>();
+  if (!rows_->Open() || !times_->Open()) return false;
+  // Each itinerary (and run) not from the base with the first trip that gives it: the trips in the
+  // order of their ids, the objects in list order.
+  size_t itinerary = model.BaseItineraries(), run = model.BaseRuns();
+  const size_t itineraries = model.ItineraryCount(), runs = model.RunCount();
+  const auto done = [&] { return itinerary == itineraries && run == runs; };
+  bool same = true;
+  const LineSink toRows = [this](std::string_view line) { rows_->Put(line); };
+  const LineSink toTimes = [this](std::string_view line) { times_->Put(line); };
+  Block rows(toRows, nullptr, 0), times(toTimes, nullptr, 0);
+  const bool walked =
+      done() || WalkTrips(
+                    db, model,
+                    [&](const TripInput& trip) {
+                      CommunicationModel::Placement at;
+                      if (!same || done()) return;
+                      if (!model.PlaceAgain(trip, at)) {
+                        same = false;
+                        return;
+                      }
+                      if (at.itinerary == itinerary) {
+                        std::vector<ItineraryRow> r = CommunicationModel::RowsOf(trip);
+                        const long number = model.ItineraryNumber(at.itinerary);
+                        for (size_t k = 0; k < r.size(); ++k) {
+                          r[k].arc =
+                              model.ArcNumber(r[k].from, r[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
+                          RowLine(rows, number, k, r[k]);
+                        }
+                        ++itinerary;
+                      }
+                      if (at.run == run) {
+                        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
+                        r.number = model.RunNumber(at.run);
+                        StopTimeLines(times, r);
+                        ++run;
+                      }
+                    },
+                    nullptr, nullptr);
+  rows_->Flush();
+  times_->Flush();
+  return walked && same && done() && !rows_->failed && !times_->failed && rows_->file.flush() && times_->file.flush();
+}
+
+bool TripSections::Read(int section, const std::function<void(std::string_view)>& line) const {
+  Scratch* scratch = section == kItineraryRows ? rows_.get() : times_.get();
+  if (!scratch || !scratch->file.seek(0)) return false;
+  ChunkedLines lines(scratch->file);
+  std::string_view l;
+  while (lines.Next(l)) line(l);
+  return scratch->file.error() == QFileDevice::NoError;
+}
+
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress) {
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                        const TripSections* sections) {
+  TripSections own;
+  if (!sections) {
+    if (!own.Make(db, model)) return false;
+    sections = &own;
+  }
+
   const Counts n = CountRows(model, kind);
   long total = 0;
   for (long c : n) total += c;
@@ -244,6 +303,13 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
                           b.line.assign(row);
                           b.Put();
                         });
+  };
+  // The objects made from the trips, as the walk wrote them.
+  const auto copyNew = [&](int section) {
+    return sections->Read(section, [&b](std::string_view row) {
+      b.line.assign(row);
+      b.Put();
+    });
   };
 
   b.Open(SectionOf(kStops).tag, n[kStops]);
@@ -283,15 +349,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
   if (!copyBase(kItineraryRows)) return false;
-  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        std::vector<ItineraryRow> rows = CommunicationModel::RowsOf(trip);
-        const long number = model.ItineraryNumber(at.itinerary);
-        for (size_t k = 0; k < rows.size(); ++k) {
-          rows[k].arc = model.ArcNumber(rows[k].from, rows[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
-          RowLine(b, number, k, rows[k]);
-        }
-      }))
-    return false;
+  if (!copyNew(kItineraryRows)) return false;
   b.Close(SectionOf(kItineraryRows).tag);
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
@@ -303,12 +361,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
   if (!copyBase(kStopTimes)) return false;
-  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
-        r.number = model.RunNumber(at.run);
-        StopTimeLines(b, r);
-      }))
-    return false;
+  if (!copyNew(kStopTimes)) return false;
   b.Close(SectionOf(kStopTimes).tag);
 
   if (kind == CommunicationFile::Base) return true;
@@ -420,13 +473,19 @@ CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const Communication
                                              const FolderWatch& watch) {
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   std::vector<CommunicationPart> parts;
+  // The communication and its base carry the same rows of the objects made from the trips: one
+  // walk of the stop rows gives them to both.
+  TripSections sections;
   parts.push_back({paths.communication,
-                   [&](const LineSink& sink) { return WriteCommunication(db, model, header, kind, sink, progress); },
+                   [&](const LineSink& sink) {
+                     return sections.Make(db, model) &&
+                            WriteCommunication(db, model, header, kind, sink, progress, &sections);
+                   },
                    "Esportazione dati orari"});
   if (!paths.base.empty()) {
     parts.push_back({paths.base,
                      [&](const LineSink& sink) {
-                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress);
+                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress, &sections);
                      },
                      "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {

@@ -10,6 +10,7 @@
 #include "exchange/communication/CommunicationModel.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,12 +47,35 @@ enum class CommunicationFile {
   Base,         // every object, 'R', no days
 };
 
+// The itinerary rows and the stop rows of the itineraries and runs not from the base, made by one
+// walk of the trips of `db` (the database the model was built from) into scratch files, and read
+// back by every file of the set that carries them: the stop rows are walked once for all of them.
+class TripSections {
+ public:
+  TripSections();
+  ~TripSections();
+  TripSections(const TripSections&) = delete;
+  TripSections& operator=(const TripSections&) = delete;
+  // The walk. False when it failed, a scratch file could not be written, or the trips no longer
+  // give the model's objects (the database changed).
+  bool Make(DbDatabase* db, const CommunicationModel& model);
+  // The lines of `section` (vurtxt::kItineraryRows or kStopTimes) in order. False when they
+  // cannot be read back whole.
+  bool Read(int section, const std::function<void(std::string_view)>& line) const;
+
+ private:
+  struct Scratch;
+  std::unique_ptr<Scratch> rows_, times_;
+};
+
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The
 // itineraries and runs made from the trips are written from the trips of `db`, walked again (the
-// database the model was built from). False when that walk failed or the trips no longer give the
-// model's objects: the lines given are then not a file.
+// database the model was built from), or from `sections` when given (already made). False when
+// that walk failed or the trips no longer give the model's objects: the lines given are then not a
+// file.
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress);
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                        const TripSections* sections = nullptr);
 // The lines of RT_IDREG: one per company trip of a run, by trip id (the trips of `db` walked
 // again). False as WriteCommunication.
 bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink);

@@ -143,6 +143,23 @@ TEST_F(Communication, IncrementalOnTheUnchangedDatabaseSendsOnlyDays) {
   EXPECT_EQ(Rows(third.communication, "giorni"), Rows(first.communication, "giorni"));
 }
 
+// Trips without stops stand before, between and after the others, whose ids are spread apart:
+// each trip with stops keeps its own head, and the files are those of the trips with stops alone.
+TEST_F(Communication, TripsWithoutStopsAmongTheOthersArePassedOver) {
+  std::string sql = "UPDATE tescor SET id = id * 10; UPDATE detcor SET id = id * 10; UPDATE period SET id = id * 10;";
+  for (const std::string id : {"5", "15", "25", "35", "45", "46"})
+    sql += "INSERT INTO tescor SELECT " + id + ", 'V" + id +
+           "', codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo, regcorsa, 'VUOTO', "
+           "reglinea, 'Senza fermate', gruppo, mezzo, prevcor, nextcor FROM tescor WHERE id = 10;";
+  RunSql(path, sql);
+  const Files f = Generate();
+  EXPECT_EQ(f.communication, ExpectedCommunicationFile("RT2_17_1.TXT"));
+  EXPECT_EQ(f.base, ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
+  std::vector<std::string> idreg = Lines(ExpectedCommunicationFile("RT_IDREG.TXT"));
+  for (std::string& l : idreg) l.replace(8, 2, l.substr(9, 1) + "0");  // trip ids ten times
+  EXPECT_EQ(Lines(f.idreg), idreg);
+}
+
 TEST_F(Communication, AddedTripsAreNumberedAfterTheBase) {
   const Files first = Generate();
   // Two new trips equal in everything sent: one run, two ids.

@@ -94,62 +94,68 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
   return !s.WalkFailed();
 }
 
+namespace {
+
+// The columns of a trip head in a walk of the trip heads: id, then ReadTripHead's from 1 and 3.
+constexpr const char* kHeadColumns =
+    "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, prevcor, nextcor, mezzo";
+
+}  // namespace
+
 bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
                WorkProgress* progress, TextRefusal* refusal) {
   const long total = progress ? CountRows(db, "tescor, detcor", kTripJoin) : 0;
-  DbSelect s(db);
-  s.SetColumns(
-      "tescor.id, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.reglocal, detcor.dist, tescor.codperc, "
-      "tescor.denom, detcor.arriva, detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, "
-      "tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.ente, tescor.lung, tescor.tempo, tescor.ct_lung, "
-      "tescor.ct_tempo, tescor.prevcor, tescor.nextcor, tescor.mezzo");
-  s.SetFrom("tescor, detcor");
-  s.SetWhere(kTripJoin);
-  s.SetOrderBy("detcor.id, detcor.sub");
-  s.SetStreaming(true);
-  if (!s.Open()) return false;
+  // The heads and the stop rows walked side by side, both by trip id: each stop row meets its head
+  // without a search of the heads for every row. Stop rows of no head are passed over.
+  DbSelect heads(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
+  DbSelect s(db, {.columns = "id, fermata, denom, ubicaz, reglocal, dist, arriva, parte, primaria, facolt, nonferma",
+                  .from = "detcor",
+                  .orderBy = "id, sub",
+                  .streaming = true});
+  if (!heads.Open() || !s.Open()) return false;
   TripInput trip;
-  bool inHand = false;
+  bool inHand = false, headed = false;
+  int head = heads.hasRow;
   long done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (!inHand || id != trip.id) {
-      if (inHand && !trip.stops.empty()) take(trip);
+      if (headed && !trip.stops.empty()) take(trip);
       inHand = true;
       trip.id = id;
       trip.stops.clear();
-      ReadTripHead(s, 6, 13, trip);
+      while (head && heads.LongAt(0) < id) head = heads.MoveNext();
+      headed = head && heads.LongAt(0) == id;
+      if (!headed) continue;
+      ReadTripHead(heads, 1, 3, trip);
       const auto row = [id] { return Format("corsa %ld", id); };
-      if (refusal && (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), *refusal) ||
-                      !Sendable(s, 7, trip.routeName, row, HeadField("denom"), *refusal) ||
-                      !Sendable(s, 13, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
-                      !Sendable(s, 14, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
-                      !Sendable(s, 15, s.TrimmedAt(15), row, HeadField("verso"), *refusal, true) ||
-                      !Sendable(s, 23, s.TrimmedAt(23), row, kModeField, *refusal, true)))
+      if (refusal && (!Sendable(heads, 1, trip.routeCode, row, HeadField("codperc"), *refusal) ||
+                      !Sendable(heads, 2, trip.routeName, row, HeadField("denom"), *refusal) ||
+                      !Sendable(heads, 3, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
+                      !Sendable(heads, 4, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
+                      !Sendable(heads, 5, heads.TrimmedAt(5), row, HeadField("verso"), *refusal, true) ||
+                      !Sendable(heads, 13, heads.TrimmedAt(13), row, kModeField, *refusal, true)))
         return false;
     }
+    if (!headed) continue;
     TripStopInput stop;
     const CommStop* found = stops.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
     stop.stop = found ? found->number : 0;
     stop.distance = s.LongAt(5);
-    stop.arrival = s.IntAt(8);
-    stop.departure = s.IntAt(9);
-    stop.main = s.IntAt(10) != 0;
-    stop.request = s.IntAt(11) != 0;
-    stop.passing = s.IntAt(12) != 0;
+    stop.arrival = s.IntAt(6);
+    stop.departure = s.IntAt(7);
+    stop.main = s.IntAt(8) != 0;
+    stop.request = s.IntAt(9) != 0;
+    stop.passing = s.IntAt(10) != 0;
     trip.stops.push_back(stop);
     Step(progress, ++done, total);
   }
-  if (inHand && !trip.stops.empty()) take(trip);
-  return !s.WalkFailed();
+  if (headed && !trip.stops.empty()) take(trip);
+  return !s.WalkFailed() && !heads.WalkFailed();
 }
 
 bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take) {
-  DbSelect s(db, {.columns = "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, "
-                             "prevcor, nextcor, mezzo",
-                  .from = "tescor",
-                  .orderBy = "id",
-                  .streaming = true});
+  DbSelect s(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
   if (!s.Open()) return false;
   TripInput trip;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {

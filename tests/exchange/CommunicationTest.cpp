@@ -160,6 +160,18 @@ TEST_F(Communication, TripsWithoutStopsAmongTheOthersArePassedOver) {
   EXPECT_EQ(Lines(f.idreg), idreg);
 }
 
+// Stop rows of one code, name and place in another locality are another stop, numbered in the
+// order of the values.
+TEST_F(Communication, AnotherLocalityIsAnotherStop) {
+  RunSql(path, "UPDATE detcor SET reglocal = 3 WHERE id = 4 AND sub = 2");
+  const Files f = Generate();
+  EXPECT_EQ(Rows(f.communication, "fermate"),
+            (std::vector<std::string>{
+                "1\tF01\tAulla Stazione\tPiazza Citt\xe0\t1\t0.00\t0.00", "2\tF02\tBivio Olivola\t\t2\t0.00\t0.00",
+                "3\tF02\tBivio Olivola\t\t3\t0.00\t0.00", "4\tF03\tCitt\xe0\tVia Roma\t1\t0.00\t0.00"}));
+  EXPECT_EQ(Faults(f.communication, false), "");
+}
+
 TEST_F(Communication, AddedTripsAreNumberedAfterTheBase) {
   const Files first = Generate();
   // Two new trips equal in everything sent: one run, two ids.

@@ -35,15 +35,32 @@ const FieldDef kModeField{"mezzo", "mezzo di trasporto", 0, 1, FieldKind::Char};
 // carry it. `letter`: only its first character is sent.
 // `row` gives the name of the row, made only for a refusal.
 template <typename Row>
-bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row, const FieldDef& field,
+bool Sendable(DbSelect::LostCharacter lost, const std::string& text, const Row& row, const FieldDef& field,
               TextRefusal& refusal, bool letter = false) {
-  DbSelect::LostCharacter lost = s.LostAt(position);
   if (letter && lost.at > 0) lost = {};
   const std::string_view sent = letter ? std::string_view(text).substr(0, 1) : std::string_view(text);
   if (lost.code == 0 && FindControlByte(sent) == std::string_view::npos) return true;
   refusal = RefuseText(row(), field, sent, lost.code, lost.at);
   return refusal.empty();
 }
+template <typename Row>
+bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row, const FieldDef& field,
+              TextRefusal& refusal, bool letter = false) {
+  return Sendable(s.LostAt(position), text, row, field, refusal, letter);
+}
+
+// A text of a walk without its trailing blanks, with its mark, read in one reading of the cell
+// into a string kept from row to row.
+struct WalkText {
+  std::string text;
+  DbSelect::LostCharacter lost;
+  const std::string& Read(DbSelect& s, int position) {
+    if (!s.GetFieldTextAt(position, text, lost)) text.clear();
+    const size_t end = text.find_last_not_of(' ');
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+  }
+};
 
 // The head of a trip from a walk: route code and name at `route` and the next position, trip code,
 // line code, direction, authority, length, time, both contract values, previous and next trip
@@ -81,14 +98,29 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
                   .streaming = true});
   if (!s.Open()) return false;
   long done = 0;
+  WalkText code, name, place;
+  const FieldDef &codeField = StopField("fermata"), &nameField = StopField("denom"), &placeField = StopField("ubicaz");
+  std::string lastCode, lastName, lastPlace;
+  int lastLocality = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    const std::string code = s.TrimmedAt(0), name = s.TrimmedAt(1), place = s.TrimmedAt(2);
+    code.Read(s, 0);
+    name.Read(s, 1);
+    place.Read(s, 2);
     const auto row = [&s] { return Format("corsa %ld, fermata %d", s.LongAt(4), s.IntAt(5)); };
-    if (!Sendable(s, 0, code, row, StopField("fermata"), refusal) ||
-        !Sendable(s, 1, name, row, StopField("denom"), refusal) ||
-        !Sendable(s, 2, place, row, StopField("ubicaz"), refusal))
+    if (!Sendable(code.lost, code.text, row, codeField, refusal) ||
+        !Sendable(name.lost, name.text, row, nameField, refusal) ||
+        !Sendable(place.lost, place.text, row, placeField, refusal))
       return false;
-    model.NormaliseStop(code, name, place, s.IntAt(3), geo);
+    // The rows come by their values: a row of the values of the one before is that stop again.
+    const int locality = s.IntAt(3);
+    if (done == 0 || locality != lastLocality || code.text != lastCode || name.text != lastName ||
+        place.text != lastPlace) {
+      model.NormaliseStop(code.text, name.text, place.text, locality, geo);
+      lastCode = code.text;
+      lastName = name.text;
+      lastPlace = place.text;
+      lastLocality = locality;
+    }
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
@@ -114,6 +146,7 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
                   .streaming = true});
   if (!heads.Open() || !s.Open()) return false;
   TripInput trip;
+  WalkText code, name, place;
   bool inHand = false, headed = false;
   int head = heads.hasRow;
   long done = 0;
@@ -139,7 +172,7 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
     }
     if (!headed) continue;
     TripStopInput stop;
-    const CommStop* found = stops.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
+    const CommStop* found = stops.FindStop(code.Read(s, 1), name.Read(s, 2), place.Read(s, 3), s.IntAt(4));
     stop.stop = found ? found->number : 0;
     stop.distance = s.LongAt(5);
     stop.arrival = s.IntAt(6);

@@ -13,6 +13,7 @@
 #include "support/KilledExport.h"
 #include "support/PassLog.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
@@ -545,6 +546,14 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
   ASSERT_EQ(changed.messages.size(), 1u);
   EXPECT_EQ(changed.messages[0].caption + "|" + changed.messages[0].text,
             "Esportazione dati orari|Impossibile creare\n\n" + out + "/RT2.TXT");
+  EXPECT_EQ(Listing(out), "");
+  // The same through the connection the model was made with.
+  CommunicationModel again;
+  ASSERT_TRUE(BuildCommunicationModel(&db, again, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  ASSERT_EQ(
+      sqlite3_exec(db.Handle(), "UPDATE detcor SET arriva = 838 WHERE id = 4 AND sub = 2", nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  EXPECT_FALSE(WriteCommunicationFiles(&db, again, h, true, nullptr, all, nullptr, {}).ok);
   EXPECT_EQ(Listing(out), "");
 }
 

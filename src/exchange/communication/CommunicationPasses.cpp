@@ -7,6 +7,7 @@
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
+#include "exchange/communication/CommunicationWriter.h"
 
 namespace {
 
@@ -202,8 +203,20 @@ bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& 
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kTripPassCaption);
   model.ReserveTrips(static_cast<size_t>(CountRows(db, "tescor")));
-  return WalkTrips(
-      db, model, [&model](const TripInput& trip) { model.AddTrip(trip); }, progress, &refusal);
+  // The rows of each new itinerary and run go to the scratch files as the trip that makes it is
+  // placed; without them the writer walks the trips again.
+  auto rows = std::make_shared<TripSections>();
+  const bool kept = rows->Begin(db);
+  const bool walked = WalkTrips(
+      db, model,
+      [&](const TripInput& trip) {
+        const size_t itineraries = model.ItineraryCount(), runs = model.RunCount();
+        model.AddTrip(trip);
+        if (kept && model.RunCount() > runs) rows->Add(model, trip, runs, model.ItineraryCount() > itineraries);
+      },
+      progress, &refusal);
+  if (walked && kept && rows->End()) model.SetNewRows(std::move(rows));
+  return walked;
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,

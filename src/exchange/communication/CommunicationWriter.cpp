@@ -6,6 +6,7 @@
 #include "common/NewFile.h"
 #include "common/WholeFile.h"
 #include "common/WorkProgress.h"
+#include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
@@ -225,50 +226,72 @@ struct TripSections::Scratch {
 TripSections::TripSections() = default;
 TripSections::~TripSections() = default;
 
-bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
+TripSections::State TripSections::StateOf(DbDatabase* db) {
+  DbSelect s(db, {.columns = "data_version, total_changes()", .from = "pragma_data_version"});
+  State state;
+  if (s.Open() && s.hasRow) state = {s.LongAt(0), s.LongAt(1)};
+  return state;
+}
+
+bool TripSections::ReadFrom(DbDatabase* db) const { return state_.version >= 0 && StateOf(db) == state_; }
+
+bool TripSections::Begin(DbDatabase* db) {
+  state_ = db ? StateOf(db) : State{};
   rows_ = std::make_unique<Scratch>();
   times_ = std::make_unique<Scratch>();
-  if (!rows_->Open() || !times_->Open()) return false;
+  return rows_->Open() && times_->Open();
+}
+
+void TripSections::Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary) {
+  const size_t itinerary = model.ItineraryOfRun(run);
+  const long itineraryNumber = model.ItineraryNumber(itinerary);
+  if (newItinerary) {
+    const LineSink sink = [this](std::string_view line) { rows_->Put(line); };
+    Block rows(sink, nullptr, 0);
+    std::vector<ItineraryRow> r = CommunicationModel::RowsOf(trip);
+    for (size_t k = 0; k < r.size(); ++k) {
+      r[k].arc = model.ArcNumber(r[k].from, r[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
+      RowLine(rows, itineraryNumber, k, r[k]);
+    }
+  }
+  const LineSink sink = [this](std::string_view line) { times_->Put(line); };
+  Block times(sink, nullptr, 0);
+  ServiceRun r = CommunicationModel::RunOf(trip, itineraryNumber);
+  r.number = model.RunNumber(run);
+  StopTimeLines(times, r);
+}
+
+bool TripSections::End() {
+  rows_->Flush();
+  times_->Flush();
+  return !rows_->failed && !times_->failed && rows_->file.flush() && times_->file.flush();
+}
+
+bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
+  if (!Begin(nullptr)) return false;
   // Each itinerary (and run) not from the base with the first trip that gives it: the trips in the
   // order of their ids, the objects in list order.
   size_t itinerary = model.BaseItineraries(), run = model.BaseRuns();
   const size_t itineraries = model.ItineraryCount(), runs = model.RunCount();
   const auto done = [&] { return itinerary == itineraries && run == runs; };
   bool same = true;
-  const LineSink toRows = [this](std::string_view line) { rows_->Put(line); };
-  const LineSink toTimes = [this](std::string_view line) { times_->Put(line); };
-  Block rows(toRows, nullptr, 0), times(toTimes, nullptr, 0);
-  const bool walked =
-      done() || WalkTrips(
-                    db, model,
-                    [&](const TripInput& trip) {
-                      CommunicationModel::Placement at;
-                      if (!same || done()) return;
-                      if (!model.PlaceAgain(trip, at)) {
-                        same = false;
-                        return;
-                      }
-                      if (at.itinerary == itinerary) {
-                        std::vector<ItineraryRow> r = CommunicationModel::RowsOf(trip);
-                        const long number = model.ItineraryNumber(at.itinerary);
-                        for (size_t k = 0; k < r.size(); ++k) {
-                          r[k].arc =
-                              model.ArcNumber(r[k].from, r[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
-                          RowLine(rows, number, k, r[k]);
-                        }
-                        ++itinerary;
-                      }
-                      if (at.run == run) {
-                        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
-                        r.number = model.RunNumber(at.run);
-                        StopTimeLines(times, r);
-                        ++run;
-                      }
-                    },
-                    nullptr, nullptr);
-  rows_->Flush();
-  times_->Flush();
-  return walked && same && done() && !rows_->failed && !times_->failed && rows_->file.flush() && times_->file.flush();
+  const bool walked = done() || WalkTrips(
+                                    db, model,
+                                    [&](const TripInput& trip) {
+                                      CommunicationModel::Placement at;
+                                      if (!same || done()) return;
+                                      if (!model.PlaceAgain(trip, at)) {
+                                        same = false;
+                                        return;
+                                      }
+                                      if (at.run != run) return;
+                                      // A new itinerary comes with a new run: its number is in the run's key.
+                                      Add(model, trip, at.run, at.itinerary == itinerary);
+                                      itinerary += at.itinerary == itinerary;
+                                      ++run;
+                                    },
+                                    nullptr, nullptr);
+  return End() && walked && same && done();
 }
 
 bool TripSections::Read(int section, const std::function<void(std::string_view)>& line) const {
@@ -280,10 +303,21 @@ bool TripSections::Read(int section, const std::function<void(std::string_view)>
   return scratch->file.error() == QFileDevice::NoError;
 }
 
+namespace {
+
+// The rows the trip pass made, when the database is still as it read it.
+const TripSections* FreshRows(DbDatabase* db, const CommunicationModel& model) {
+  const TripSections* rows = model.NewRows();
+  return rows && rows->ReadFrom(db) ? rows : nullptr;
+}
+
+}  // namespace
+
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
                         CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
                         const TripSections* sections) {
   TripSections own;
+  if (!sections) sections = FreshRows(db, model);
   if (!sections) {
     if (!own.Make(db, model)) return false;
     sections = &own;
@@ -475,17 +509,21 @@ CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const Communication
   std::vector<CommunicationPart> parts;
   // The communication and its base carry the same rows of the objects made from the trips: one
   // walk of the stop rows gives them to both.
-  TripSections sections;
+  TripSections made;
+  const TripSections* sections = FreshRows(db, model);
   parts.push_back({paths.communication,
                    [&](const LineSink& sink) {
-                     return sections.Make(db, model) &&
-                            WriteCommunication(db, model, header, kind, sink, progress, &sections);
+                     if (!sections) {
+                       if (!made.Make(db, model)) return false;
+                       sections = &made;
+                     }
+                     return WriteCommunication(db, model, header, kind, sink, progress, sections);
                    },
                    "Esportazione dati orari"});
   if (!paths.base.empty()) {
     parts.push_back({paths.base,
                      [&](const LineSink& sink) {
-                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress, &sections);
+                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress, sections);
                      },
                      "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {

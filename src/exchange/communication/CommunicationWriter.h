@@ -59,6 +59,18 @@ class TripSections {
   // The walk. False when it failed, a scratch file could not be written, or the trips no longer
   // give the model's objects (the database changed).
   bool Make(DbDatabase* db, const CommunicationModel& model);
+  // The same made as the trips are placed (the trip pass): the scratch files opened (false when
+  // they cannot be), the rows of each new run `run` (an index) and, when it came with it, of its
+  // new itinerary, from the first trip that gave them, and the files finished (false when they
+  // could not be written whole).
+  // `db` is the database they are read from: its state is noted for ReadFrom.
+  bool Begin(DbDatabase* db);
+  void Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary);
+  bool End();
+  // True when nothing was committed to `db` since Begin, by this connection or another one: the
+  // rows are still those its trips give. Otherwise the writer walks the trips again, and a trip
+  // that no longer gives its object fails the set.
+  bool ReadFrom(DbDatabase* db) const;
   // The lines of `section` (vurtxt::kItineraryRows or kStopTimes) in order. False when they
   // cannot be read back whole.
   bool Read(int section, const std::function<void(std::string_view)>& line) const;
@@ -66,6 +78,13 @@ class TripSections {
  private:
   struct Scratch;
   std::unique_ptr<Scratch> rows_, times_;
+  // The database's data version and this connection's changes when the rows were begun.
+  struct State {
+    long version = -1, changes = -1;
+    bool operator==(const State&) const = default;
+  };
+  static State StateOf(DbDatabase* db);
+  State state_;
 };
 
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The

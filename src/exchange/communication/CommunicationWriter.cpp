@@ -210,17 +210,20 @@ struct TripSections::Scratch {
   QTemporaryFile file;
   std::string buffer;  // lines not yet written
   bool failed = false;
-  bool Open() { return file.open(); }
+  bool Open() {
+    buffer.reserve(kFlushAt);
+    return file.open();
+  }
   void Put(std::string_view line) {
+    if (buffer.size() + line.size() + 1 > kFlushAt) Flush();
     buffer.append(line).push_back('\n');
-    if (buffer.size() >= kFlushAt) Flush();
   }
   void Flush() {
     failed =
         failed || file.write(buffer.data(), static_cast<qint64>(buffer.size())) != static_cast<qint64>(buffer.size());
     buffer.clear();
   }
-  static constexpr size_t kFlushAt = 1 << 20;
+  static constexpr size_t kFlushAt = 1 << 18;  // written a quarter of a megabyte at a time
 };
 
 TripSections::TripSections() = default;

@@ -187,22 +187,6 @@ void StopTimeLines(Block& b, const ServiceRun& r) {
   }
 }
 
-// The same from the trip heads alone (their stops are not read): each object with the head of the
-// trip that made it. False when the walk failed or a trip of a run is no longer there.
-bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
-                    const std::function<void(const TripInput&, size_t run)>& write) {
-  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
-  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
-  const bool walked = WalkTripHeads(db, [&](const TripInput& head) {
-    const long run = model.RunOfTrip(head.id);
-    if (run < 0 || next == end) return;
-    if ((runs ? static_cast<size_t>(run) : model.ItineraryOfRun(static_cast<size_t>(run))) != next) return;
-    write(head, static_cast<size_t>(run));
-    ++next;
-  });
-  return walked && next == end;
-}
-
 }  // namespace
 
 // One section's lines in a file of the system's temporary folder, removed with it.
@@ -240,34 +224,45 @@ bool TripSections::ReadFrom(DbDatabase* db) const { return state_.version >= 0 &
 
 bool TripSections::Begin(DbDatabase* db) {
   state_ = db ? StateOf(db) : State{};
-  rows_ = std::make_unique<Scratch>();
-  times_ = std::make_unique<Scratch>();
-  return rows_->Open() && times_->Open();
+  bool opened = true;
+  for (auto& scratch : scratch_) {
+    scratch = std::make_unique<Scratch>();
+    opened = scratch->Open() && opened;
+  }
+  return opened;
 }
 
 void TripSections::Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary) {
-  const size_t itinerary = model.ItineraryOfRun(run);
-  const long itineraryNumber = model.ItineraryNumber(itinerary);
+  const long itineraryNumber = model.ItineraryNumber(model.ItineraryOfRun(run));
+  const auto to = [this](int section) {
+    return LineSink(
+        [scratch = scratch_[section - kItineraryHeads].get()](std::string_view line) { scratch->Put(line); });
+  };
   if (newItinerary) {
-    const LineSink sink = [this](std::string_view line) { rows_->Put(line); };
-    Block rows(sink, nullptr, 0);
+    const LineSink toHeads = to(kItineraryHeads), toRows = to(kItineraryRows);
+    Block heads(toHeads, nullptr, 0), rows(toRows, nullptr, 0);
+    HeadLine(heads, itineraryNumber, trip.routeCode, trip.routeName);
     std::vector<ItineraryRow> r = CommunicationModel::RowsOf(trip);
     for (size_t k = 0; k < r.size(); ++k) {
       r[k].arc = model.ArcNumber(r[k].from, r[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
       RowLine(rows, itineraryNumber, k, r[k]);
     }
   }
-  const LineSink sink = [this](std::string_view line) { times_->Put(line); };
-  Block times(sink, nullptr, 0);
+  const LineSink toRuns = to(kRuns), toTimes = to(kStopTimes);
+  Block runs(toRuns, nullptr, 0), times(toTimes, nullptr, 0);
+  RunLine(runs, model.RunLineOf(trip, run));
   ServiceRun r = CommunicationModel::RunOf(trip, itineraryNumber);
   r.number = model.RunNumber(run);
   StopTimeLines(times, r);
 }
 
 bool TripSections::End() {
-  rows_->Flush();
-  times_->Flush();
-  return !rows_->failed && !times_->failed && rows_->file.flush() && times_->file.flush();
+  bool whole = true;
+  for (auto& scratch : scratch_) {
+    scratch->Flush();
+    whole = !scratch->failed && scratch->file.flush() && whole;
+  }
+  return whole;
 }
 
 bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
@@ -298,7 +293,8 @@ bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
 }
 
 bool TripSections::Read(int section, const std::function<void(std::string_view)>& line) const {
-  Scratch* scratch = section == kItineraryRows ? rows_.get() : times_.get();
+  if (section < kItineraryHeads || section > kStopTimes) return false;
+  Scratch* scratch = scratch_[section - kItineraryHeads].get();
   if (!scratch || !scratch->file.seek(0)) return false;
   ChunkedLines lines(scratch->file);
   std::string_view l;
@@ -378,10 +374,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
   if (!copyBase(kItineraryHeads)) return false;
-  if (!WalkNewByHeads(db, model, false, [&](const TripInput& head, size_t run) {
-        HeadLine(b, model.ItineraryNumber(model.ItineraryOfRun(run)), head.routeCode, head.routeName);
-      }))
-    return false;
+  if (!copyNew(kItineraryHeads)) return false;
   b.Close(SectionOf(kItineraryHeads).tag);
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
@@ -391,9 +384,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
   if (!copyBase(kRuns)) return false;
-  if (!WalkNewByHeads(db, model, true,
-                      [&](const TripInput& head, size_t run) { RunLine(b, model.RunLineOf(head, run)); }))
-    return false;
+  if (!copyNew(kRuns)) return false;
   b.Close(SectionOf(kRuns).tag);
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);

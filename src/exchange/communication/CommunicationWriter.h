@@ -47,9 +47,9 @@ enum class CommunicationFile {
   Base,         // every object, 'R', no days
 };
 
-// The itinerary rows and the stop rows of the itineraries and runs not from the base, made by one
-// walk of the trips of `db` (the database the model was built from) into scratch files, and read
-// back by every file of the set that carries them: the stop rows are walked once for all of them.
+// The heads and rows of the itineraries and the lines and stop rows of the runs not from the base,
+// made by one walk of the trips of `db` (the database the model was built from), or by the trip
+// pass itself, into scratch files, and read back by every file of the set that carries them.
 class TripSections {
  public:
   TripSections();
@@ -60,9 +60,9 @@ class TripSections {
   // give the model's objects (the database changed).
   bool Make(DbDatabase* db, const CommunicationModel& model);
   // The same made as the trips are placed (the trip pass): the scratch files opened (false when
-  // they cannot be), the rows of each new run `run` (an index) and, when it came with it, of its
-  // new itinerary, from the first trip that gave them, and the files finished (false when they
-  // could not be written whole).
+  // they cannot be), the line and rows of each new run `run` (an index) and, when it came with it,
+  // the head and rows of its new itinerary, from the first trip that gave them, and the files
+  // finished (false when they could not be written whole).
   // `db` is the database they are read from: its state is noted for ReadFrom.
   bool Begin(DbDatabase* db);
   void Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary);
@@ -71,13 +71,13 @@ class TripSections {
   // rows are still those its trips give. Otherwise the writer walks the trips again, and a trip
   // that no longer gives its object fails the set.
   bool ReadFrom(DbDatabase* db) const;
-  // The lines of `section` (vurtxt::kItineraryRows or kStopTimes) in order. False when they
-  // cannot be read back whole.
+  // The lines of `section` (vurtxt::kItineraryHeads, kItineraryRows, kRuns or kStopTimes) in
+  // order. False when they cannot be read back whole.
   bool Read(int section, const std::function<void(std::string_view)>& line) const;
 
  private:
   struct Scratch;
-  std::unique_ptr<Scratch> rows_, times_;
+  std::unique_ptr<Scratch> scratch_[4];  // itinerary heads, itinerary rows, runs, stop rows
   // The database's data version and this connection's changes when the rows were begun.
   struct State {
     long version = -1, changes = -1;

@@ -11,8 +11,9 @@
 //
 // Stops and arcs are held whole. An itinerary or run made from the trips is held only as the
 // 128-bit hash of its key, its number and what the file needs of it besides the trips' rows (a
-// run's itinerary and days): its rows are written by walking the trips again, so that the memory
-// does not grow with the stop rows. The objects read from the base are held whole, as read.
+// run's itinerary and days): its lines are kept in scratch files (NewRows) or made by walking the
+// trips again, so that the memory does not grow with the stop rows. The objects read from the base are held whole, as
+// read.
 
 #include <cstdint>
 #include <memory>

@@ -88,10 +88,10 @@ class TripSections {
 };
 
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The
-// itineraries and runs made from the trips are written from the trips of `db`, walked again (the
-// database the model was built from), or from `sections` when given (already made). False when
-// that walk failed or the trips no longer give the model's objects: the lines given are then not a
-// file.
+// itineraries and runs made from the trips are written from `sections` when given, else from the
+// model's scratch files while `db` is as the trip pass read it, else from the trips of `db`
+// walked again (the database the model was built from). False when that walk failed or the trips
+// no longer give the model's objects: the lines given are then not a file.
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
                         CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
                         const TripSections* sections = nullptr);

@@ -13,6 +13,7 @@
 #include "support/KilledExport.h"
 #include "support/PassLog.h"
 
+#include <sqlite3.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
@@ -141,6 +142,35 @@ TEST_F(Communication, IncrementalOnTheUnchangedDatabaseSendsOnlyDays) {
   EXPECT_EQ(Rows(third.communication, "corse"), std::vector<std::string>{});
   EXPECT_EQ(Rows(third.communication, "orari"), std::vector<std::string>{});
   EXPECT_EQ(Rows(third.communication, "giorni"), Rows(first.communication, "giorni"));
+}
+
+// Trips without stops stand before, between and after the others, whose ids are spread apart:
+// each trip with stops keeps its own head, and the files are those of the trips with stops alone.
+TEST_F(Communication, TripsWithoutStopsAmongTheOthersArePassedOver) {
+  std::string sql = "UPDATE tescor SET id = id * 10; UPDATE detcor SET id = id * 10; UPDATE period SET id = id * 10;";
+  for (const std::string id : {"5", "15", "25", "35", "45", "46"})
+    sql += "INSERT INTO tescor SELECT " + id + ", 'V" + id +
+           "', codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo, regcorsa, 'VUOTO', "
+           "reglinea, 'Senza fermate', gruppo, mezzo, prevcor, nextcor FROM tescor WHERE id = 10;";
+  RunSql(path, sql);
+  const Files f = Generate();
+  EXPECT_EQ(f.communication, ExpectedCommunicationFile("RT2_17_1.TXT"));
+  EXPECT_EQ(f.base, ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
+  std::vector<std::string> idreg = Lines(ExpectedCommunicationFile("RT_IDREG.TXT"));
+  for (std::string& l : idreg) l.replace(8, 2, l.substr(9, 1) + "0");  // trip ids ten times
+  EXPECT_EQ(Lines(f.idreg), idreg);
+}
+
+// Stop rows of one code, name and place in another locality are another stop, numbered in the
+// order of the values.
+TEST_F(Communication, AnotherLocalityIsAnotherStop) {
+  RunSql(path, "UPDATE detcor SET reglocal = 3 WHERE id = 4 AND sub = 2");
+  const Files f = Generate();
+  EXPECT_EQ(Rows(f.communication, "fermate"),
+            (std::vector<std::string>{
+                "1\tF01\tAulla Stazione\tPiazza Citt\xe0\t1\t0.00\t0.00", "2\tF02\tBivio Olivola\t\t2\t0.00\t0.00",
+                "3\tF02\tBivio Olivola\t\t3\t0.00\t0.00", "4\tF03\tCitt\xe0\tVia Roma\t1\t0.00\t0.00"}));
+  EXPECT_EQ(Faults(f.communication, false), "");
 }
 
 TEST_F(Communication, AddedTripsAreNumberedAfterTheBase) {
@@ -517,6 +547,14 @@ TEST_F(Communication, TheChosenFilesAndWhatIsTold) {
   ASSERT_EQ(changed.messages.size(), 1u);
   EXPECT_EQ(changed.messages[0].caption + "|" + changed.messages[0].text,
             "Esportazione dati orari|Impossibile creare\n\n" + out + "/RT2.TXT");
+  EXPECT_EQ(Listing(out), "");
+  // The same through the connection the model was made with.
+  CommunicationModel again;
+  ASSERT_TRUE(BuildCommunicationModel(&db, again, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  ASSERT_EQ(
+      sqlite3_exec(db.Handle(), "UPDATE detcor SET arriva = 838 WHERE id = 4 AND sub = 2", nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  EXPECT_FALSE(WriteCommunicationFiles(&db, again, h, true, nullptr, all, nullptr, {}).ok);
   EXPECT_EQ(Listing(out), "");
 }
 

@@ -14,45 +14,29 @@
 
 using namespace vurtxt;
 
-namespace {
-
-// The file's lines without their ends (LF, or CR LF), read as they are wanted: a base as large as
-// the timetable is never held whole. A line stays valid until the next one is read.
-class Lines {
- public:
-  explicit Lines(QFile& file) : file_(file) {}
-  // The next line; false at the end of the file.
-  bool Next(std::string_view& line) {
-    size_t end = buffer_.find('\n', pos_);
-    while (end == std::string::npos && !ended_) {
-      buffer_.erase(0, pos_);
-      pos_ = 0;
-      const size_t had = buffer_.size();
-      buffer_.resize(had + kChunk);
-      const qint64 got = file_.read(buffer_.data() + had, static_cast<qint64>(kChunk));
-      buffer_.resize(had + static_cast<size_t>(std::max<qint64>(got, 0)));
-      if (got <= 0) ended_ = true;
-      end = buffer_.find('\n', had);
-    }
-    if (pos_ >= buffer_.size()) return false;
-    const size_t next = end == std::string::npos ? buffer_.size() : end + 1;
-    if (end == std::string::npos) end = buffer_.size();
-    line = std::string_view(buffer_).substr(pos_, end - pos_);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos_ = next;
-    ++number_;
-    return true;
+bool ChunkedLines::Next(std::string_view& line) {
+  size_t end = buffer_.find('\n', pos_);
+  while (end == std::string::npos && !ended_) {
+    buffer_.erase(0, pos_);
+    pos_ = 0;
+    const size_t had = buffer_.size();
+    buffer_.resize(had + kChunk);
+    const qint64 got = file_.read(buffer_.data() + had, static_cast<qint64>(kChunk));
+    buffer_.resize(had + static_cast<size_t>(std::max<qint64>(got, 0)));
+    if (got <= 0) ended_ = true;
+    end = buffer_.find('\n', had);
   }
-  int Number() const { return number_; }
+  if (pos_ >= buffer_.size()) return false;
+  const size_t next = end == std::string::npos ? buffer_.size() : end + 1;
+  if (end == std::string::npos) end = buffer_.size();
+  line = std::string_view(buffer_).substr(pos_, end - pos_);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  pos_ = next;
+  ++number_;
+  return true;
+}
 
- private:
-  static constexpr size_t kChunk = 1 << 20;
-  QFile& file_;
-  std::string buffer_;
-  size_t pos_ = 0;
-  bool ended_ = false;
-  int number_ = 0;
-};
+namespace {
 
 std::vector<std::string_view> Split(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -112,7 +96,8 @@ bool TripOrNone(std::string_view field, long& out) {
 
 class Reader {
  public:
-  Reader(Lines& lines, int company, WorkProgress* progress) : lines_(lines), company_(company), progress_(progress) {}
+  Reader(ChunkedLines& lines, int company, WorkProgress* progress)
+      : lines_(lines), company_(company), progress_(progress) {}
 
   BaseOutcome Read(CommunicationModel& model, long& number) {
     std::string_view line;
@@ -218,7 +203,7 @@ class Reader {
 
   // A count is what the file says: room is made for no more than this many objects beforehand.
   static constexpr long kMostReserved = 1000000;
-  Lines& lines_;
+  ChunkedLines& lines_;
   int company_;
   WorkProgress* progress_;
   std::array<long, kBaseSectionCount> counts_{};
@@ -231,7 +216,7 @@ bool ReadBaseRows(const std::string& path, int section, long count, long check,
                   const std::function<void(std::string_view)>& row) {
   QFile file(cp1252::ToQString(path));
   if (!file.open(QIODevice::ReadOnly)) return false;
-  Lines lines(file);
+  ChunkedLines lines(file);
   const std::string tag = SectionOf(section).tag;
   const std::string open = "<" + tag + ">" + std::to_string(count);
   std::string_view line;
@@ -259,7 +244,7 @@ BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgr
     return result;
   }
   if (progress) progress->Begin(kBaseReadCaption);
-  Lines lines(file);
+  ChunkedLines lines(file);
   auto model = std::make_unique<CommunicationModel>();
   Reader reader(lines, company, progress);
   result.outcome = reader.Read(*model, result.number);

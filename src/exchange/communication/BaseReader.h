@@ -14,6 +14,26 @@
 
 class WorkProgress;
 
+class QFile;
+
+// The file's lines without their ends (LF, or CR LF), read as they are wanted: a file as large as
+// the timetable is never held whole. A line stays valid until the next one is read.
+class ChunkedLines {
+ public:
+  explicit ChunkedLines(QFile& file) : file_(file) {}
+  // The next line; false at the end of the file.
+  bool Next(std::string_view& line);
+  int Number() const { return number_; }
+
+ private:
+  static constexpr size_t kChunk = 1 << 20;
+  QFile& file_;
+  std::string buffer_;
+  size_t pos_ = 0;
+  bool ended_ = false;
+  int number_ = 0;
+};
+
 enum class BaseOutcome {
   Read,
   CannotOpen,    // "Impossibile aprire"

@@ -11,15 +11,18 @@
 //
 // Stops and arcs are held whole. An itinerary or run made from the trips is held only as the
 // 128-bit hash of its key, its number and what the file needs of it besides the trips' rows (a
-// run's itinerary and days): its rows are written by walking the trips again, so that the memory
-// does not grow with the stop rows. The objects read from the base are held whole, as read.
+// run's itinerary and days): its lines are kept in scratch files (NewRows) or made by walking the
+// trips again, so that the memory does not grow with the stop rows. The objects read from the base are held whole, as
+// read.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 class GeoStopList;
+class TripSections;
 
 struct CommStop {
   long number = 0;
@@ -267,6 +270,11 @@ class CommunicationModel {
 
   long NextNumber(int kind) const;  // vurtxt::Section of stops, arcs, itineraries or runs
 
+  // The rows of the itineraries and runs made from the trips, written to scratch files as the trip
+  // pass placed them; null when they were not (the writer then walks the trips again).
+  const TripSections* NewRows() const { return newRows_.get(); }
+  void SetNewRows(std::shared_ptr<const TripSections> rows) { newRows_ = std::move(rows); }
+
  private:
   static std::string StopKey(const std::string& code, const std::string& name, const std::string& place, int locality);
   static KeyHash ItineraryHash(const std::string& code, const std::string& name, const std::vector<ItineraryRow>& rows);
@@ -318,6 +326,7 @@ class CommunicationModel {
   int months_ = 0, firstYear_ = 0, firstMonth_ = 0;
   std::vector<std::uint32_t> masks_;
   std::vector<std::uint16_t> monthOrder_;
+  std::shared_ptr<const TripSections> newRows_;
   // While the base is read: the stops and arcs by number.
   std::unordered_map<long, size_t> stopByNumber_, arcByNumber_;
 };

@@ -7,6 +7,7 @@
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
+#include "exchange/communication/CommunicationWriter.h"
 
 namespace {
 
@@ -35,15 +36,32 @@ const FieldDef kModeField{"mezzo", "mezzo di trasporto", 0, 1, FieldKind::Char};
 // carry it. `letter`: only its first character is sent.
 // `row` gives the name of the row, made only for a refusal.
 template <typename Row>
-bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row, const FieldDef& field,
+bool Sendable(DbSelect::LostCharacter lost, const std::string& text, const Row& row, const FieldDef& field,
               TextRefusal& refusal, bool letter = false) {
-  DbSelect::LostCharacter lost = s.LostAt(position);
   if (letter && lost.at > 0) lost = {};
   const std::string_view sent = letter ? std::string_view(text).substr(0, 1) : std::string_view(text);
   if (lost.code == 0 && FindControlByte(sent) == std::string_view::npos) return true;
   refusal = RefuseText(row(), field, sent, lost.code, lost.at);
   return refusal.empty();
 }
+template <typename Row>
+bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row, const FieldDef& field,
+              TextRefusal& refusal, bool letter = false) {
+  return Sendable(s.LostAt(position), text, row, field, refusal, letter);
+}
+
+// A text of a walk without its trailing blanks, with its mark, read in one reading of the cell
+// into a string kept from row to row.
+struct WalkText {
+  std::string text;
+  DbSelect::LostCharacter lost;
+  const std::string& Read(DbSelect& s, int position) {
+    if (!s.GetFieldTextAt(position, text, lost)) text.clear();
+    const size_t end = text.find_last_not_of(' ');
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+  }
+};
 
 // The head of a trip from a walk: route code and name at `route` and the next position, trip code,
 // line code, direction, authority, length, time, both contract values, previous and next trip
@@ -81,75 +99,97 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
                   .streaming = true});
   if (!s.Open()) return false;
   long done = 0;
+  WalkText code, name, place;
+  const FieldDef &codeField = StopField("fermata"), &nameField = StopField("denom"), &placeField = StopField("ubicaz");
+  std::string lastCode, lastName, lastPlace;
+  int lastLocality = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    const std::string code = s.TrimmedAt(0), name = s.TrimmedAt(1), place = s.TrimmedAt(2);
+    code.Read(s, 0);
+    name.Read(s, 1);
+    place.Read(s, 2);
     const auto row = [&s] { return Format("corsa %ld, fermata %d", s.LongAt(4), s.IntAt(5)); };
-    if (!Sendable(s, 0, code, row, StopField("fermata"), refusal) ||
-        !Sendable(s, 1, name, row, StopField("denom"), refusal) ||
-        !Sendable(s, 2, place, row, StopField("ubicaz"), refusal))
+    if (!Sendable(code.lost, code.text, row, codeField, refusal) ||
+        !Sendable(name.lost, name.text, row, nameField, refusal) ||
+        !Sendable(place.lost, place.text, row, placeField, refusal))
       return false;
-    model.NormaliseStop(code, name, place, s.IntAt(3), geo);
+    // The rows come by their values: a row of the values of the one before is that stop again.
+    const int locality = s.IntAt(3);
+    if (done == 0 || locality != lastLocality || code.text != lastCode || name.text != lastName ||
+        place.text != lastPlace) {
+      model.NormaliseStop(code.text, name.text, place.text, locality, geo);
+      lastCode = code.text;
+      lastName = name.text;
+      lastPlace = place.text;
+      lastLocality = locality;
+    }
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
 }
+
+namespace {
+
+// The columns of a trip head in a walk of the trip heads: id, then ReadTripHead's from 1 and 3.
+constexpr const char* kHeadColumns =
+    "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, prevcor, nextcor, mezzo";
+
+}  // namespace
 
 bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
                WorkProgress* progress, TextRefusal* refusal) {
   const long total = progress ? CountRows(db, "tescor, detcor", kTripJoin) : 0;
-  DbSelect s(db);
-  s.SetColumns(
-      "tescor.id, detcor.fermata, detcor.denom, detcor.ubicaz, detcor.reglocal, detcor.dist, tescor.codperc, "
-      "tescor.denom, detcor.arriva, detcor.parte, detcor.primaria, detcor.facolt, detcor.nonferma, "
-      "tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.ente, tescor.lung, tescor.tempo, tescor.ct_lung, "
-      "tescor.ct_tempo, tescor.prevcor, tescor.nextcor, tescor.mezzo");
-  s.SetFrom("tescor, detcor");
-  s.SetWhere(kTripJoin);
-  s.SetOrderBy("detcor.id, detcor.sub");
-  s.SetStreaming(true);
-  if (!s.Open()) return false;
+  // The heads and the stop rows walked side by side, both by trip id: each stop row meets its head
+  // without a search of the heads for every row. Stop rows of no head are passed over.
+  DbSelect heads(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
+  DbSelect s(db, {.columns = "id, fermata, denom, ubicaz, reglocal, dist, arriva, parte, primaria, facolt, nonferma",
+                  .from = "detcor",
+                  .orderBy = "id, sub",
+                  .streaming = true});
+  if (!heads.Open() || !s.Open()) return false;
   TripInput trip;
-  bool inHand = false;
+  WalkText code, name, place;
+  bool inHand = false, headed = false;
+  int head = heads.hasRow;
   long done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (!inHand || id != trip.id) {
-      if (inHand && !trip.stops.empty()) take(trip);
+      if (headed && !trip.stops.empty()) take(trip);
       inHand = true;
       trip.id = id;
       trip.stops.clear();
-      ReadTripHead(s, 6, 13, trip);
+      while (head && heads.LongAt(0) < id) head = heads.MoveNext();
+      headed = head && heads.LongAt(0) == id;
+      if (!headed) continue;
+      ReadTripHead(heads, 1, 3, trip);
       const auto row = [id] { return Format("corsa %ld", id); };
-      if (refusal && (!Sendable(s, 6, trip.routeCode, row, HeadField("codperc"), *refusal) ||
-                      !Sendable(s, 7, trip.routeName, row, HeadField("denom"), *refusal) ||
-                      !Sendable(s, 13, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
-                      !Sendable(s, 14, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
-                      !Sendable(s, 15, s.TrimmedAt(15), row, HeadField("verso"), *refusal, true) ||
-                      !Sendable(s, 23, s.TrimmedAt(23), row, kModeField, *refusal, true)))
+      if (refusal && (!Sendable(heads, 1, trip.routeCode, row, HeadField("codperc"), *refusal) ||
+                      !Sendable(heads, 2, trip.routeName, row, HeadField("denom"), *refusal) ||
+                      !Sendable(heads, 3, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
+                      !Sendable(heads, 4, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
+                      !Sendable(heads, 5, heads.TrimmedAt(5), row, HeadField("verso"), *refusal, true) ||
+                      !Sendable(heads, 13, heads.TrimmedAt(13), row, kModeField, *refusal, true)))
         return false;
     }
+    if (!headed) continue;
     TripStopInput stop;
-    const CommStop* found = stops.FindStop(s.TrimmedAt(1), s.TrimmedAt(2), s.TrimmedAt(3), s.IntAt(4));
+    const CommStop* found = stops.FindStop(code.Read(s, 1), name.Read(s, 2), place.Read(s, 3), s.IntAt(4));
     stop.stop = found ? found->number : 0;
     stop.distance = s.LongAt(5);
-    stop.arrival = s.IntAt(8);
-    stop.departure = s.IntAt(9);
-    stop.main = s.IntAt(10) != 0;
-    stop.request = s.IntAt(11) != 0;
-    stop.passing = s.IntAt(12) != 0;
+    stop.arrival = s.IntAt(6);
+    stop.departure = s.IntAt(7);
+    stop.main = s.IntAt(8) != 0;
+    stop.request = s.IntAt(9) != 0;
+    stop.passing = s.IntAt(10) != 0;
     trip.stops.push_back(stop);
     Step(progress, ++done, total);
   }
-  if (inHand && !trip.stops.empty()) take(trip);
-  return !s.WalkFailed();
+  if (headed && !trip.stops.empty()) take(trip);
+  return !s.WalkFailed() && !heads.WalkFailed();
 }
 
 bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take) {
-  DbSelect s(db, {.columns = "id, codperc, denom, codcorsa, codlinea, verso, ente, lung, tempo, ct_lung, ct_tempo, "
-                             "prevcor, nextcor, mezzo",
-                  .from = "tescor",
-                  .orderBy = "id",
-                  .streaming = true});
+  DbSelect s(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
   if (!s.Open()) return false;
   TripInput trip;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -163,8 +203,20 @@ bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& 
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kTripPassCaption);
   model.ReserveTrips(static_cast<size_t>(CountRows(db, "tescor")));
-  return WalkTrips(
-      db, model, [&model](const TripInput& trip) { model.AddTrip(trip); }, progress, &refusal);
+  // The rows of each new itinerary and run go to the scratch files as the trip that makes it is
+  // placed; without them the writer walks the trips again.
+  auto rows = std::make_shared<TripSections>();
+  const bool kept = rows->Begin(db);
+  const bool walked = WalkTrips(
+      db, model,
+      [&](const TripInput& trip) {
+        const size_t itineraries = model.ItineraryCount(), runs = model.RunCount();
+        model.AddTrip(trip);
+        if (kept && model.RunCount() > runs) rows->Add(model, trip, runs, model.ItineraryCount() > itineraries);
+      },
+      progress, &refusal);
+  if (walked && kept && rows->End()) model.SetNewRows(std::move(rows));
+  return walked;
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,

@@ -6,6 +6,7 @@
 #include "common/NewFile.h"
 #include "common/WholeFile.h"
 #include "common/WorkProgress.h"
+#include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
@@ -14,6 +15,7 @@
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
+#include <QTemporaryFile>
 #include <array>
 #include <memory>
 
@@ -185,51 +187,141 @@ void StopTimeLines(Block& b, const ServiceRun& r) {
   }
 }
 
-// The itineraries (or runs) not from the base, each with the trip that made it: the trips walked
-// again in the order of their ids, the first of each object in list order. False when the walk
-// failed or the trips no longer give the objects the model holds (the database changed).
-bool WalkNewObjects(DbDatabase* db, const CommunicationModel& model, bool runs,
-                    const std::function<void(const TripInput&, const CommunicationModel::Placement&)>& write) {
-  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
-  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
-  bool same = true;
-  const bool walked = WalkTrips(
-      db, model,
-      [&](const TripInput& trip) {
-        CommunicationModel::Placement at;
-        if (!same || next == end) return;
-        if (!model.PlaceAgain(trip, at)) {
-          same = false;
-          return;
-        }
-        if ((runs ? at.run : at.itinerary) != next) return;
-        write(trip, at);
-        ++next;
-      },
-      nullptr, nullptr);
-  return walked && same && next == end;
+}  // namespace
+
+// One section's lines in a file of the system's temporary folder, removed with it.
+struct TripSections::Scratch {
+  QTemporaryFile file;
+  std::string buffer;  // lines not yet written
+  bool failed = false;
+  bool Open() {
+    buffer.reserve(kFlushAt);
+    return file.open();
+  }
+  void Put(std::string_view line) {
+    if (buffer.size() + line.size() + 1 > kFlushAt) Flush();
+    buffer.append(line).push_back('\n');
+  }
+  void Flush() {
+    failed =
+        failed || file.write(buffer.data(), static_cast<qint64>(buffer.size())) != static_cast<qint64>(buffer.size());
+    buffer.clear();
+  }
+  static constexpr size_t kFlushAt = 1 << 18;  // written a quarter of a megabyte at a time
+};
+
+TripSections::TripSections() = default;
+TripSections::~TripSections() = default;
+
+TripSections::State TripSections::StateOf(DbDatabase* db) {
+  DbSelect s(db, {.columns = "data_version, total_changes()", .from = "pragma_data_version"});
+  State state;
+  if (s.Open() && s.hasRow) state = {s.LongAt(0), s.LongAt(1)};
+  return state;
 }
 
-// The same from the trip heads alone (their stops are not read): each object with the head of the
-// trip that made it. False when the walk failed or a trip of a run is no longer there.
-bool WalkNewByHeads(DbDatabase* db, const CommunicationModel& model, bool runs,
-                    const std::function<void(const TripInput&, size_t run)>& write) {
-  size_t next = runs ? model.BaseRuns() : model.BaseItineraries();
-  const size_t end = runs ? model.RunCount() : model.ItineraryCount();
-  const bool walked = WalkTripHeads(db, [&](const TripInput& head) {
-    const long run = model.RunOfTrip(head.id);
-    if (run < 0 || next == end) return;
-    if ((runs ? static_cast<size_t>(run) : model.ItineraryOfRun(static_cast<size_t>(run))) != next) return;
-    write(head, static_cast<size_t>(run));
-    ++next;
-  });
-  return walked && next == end;
+bool TripSections::ReadFrom(DbDatabase* db) const { return state_.version >= 0 && StateOf(db) == state_; }
+
+bool TripSections::Begin(DbDatabase* db) {
+  state_ = db ? StateOf(db) : State{};
+  bool opened = true;
+  for (auto& scratch : scratch_) {
+    scratch = std::make_unique<Scratch>();
+    opened = scratch->Open() && opened;
+  }
+  return opened;
+}
+
+void TripSections::Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary) {
+  const long itineraryNumber = model.ItineraryNumber(model.ItineraryOfRun(run));
+  const auto to = [this](int section) {
+    return LineSink(
+        [scratch = scratch_[section - kItineraryHeads].get()](std::string_view line) { scratch->Put(line); });
+  };
+  if (newItinerary) {
+    const LineSink toHeads = to(kItineraryHeads), toRows = to(kItineraryRows);
+    Block heads(toHeads, nullptr, 0), rows(toRows, nullptr, 0);
+    HeadLine(heads, itineraryNumber, trip.routeCode, trip.routeName);
+    std::vector<ItineraryRow> r = CommunicationModel::RowsOf(trip);
+    for (size_t k = 0; k < r.size(); ++k) {
+      r[k].arc = model.ArcNumber(r[k].from, r[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
+      RowLine(rows, itineraryNumber, k, r[k]);
+    }
+  }
+  const LineSink toRuns = to(kRuns), toTimes = to(kStopTimes);
+  Block runs(toRuns, nullptr, 0), times(toTimes, nullptr, 0);
+  RunLine(runs, model.RunLineOf(trip, run));
+  ServiceRun r = CommunicationModel::RunOf(trip, itineraryNumber);
+  r.number = model.RunNumber(run);
+  StopTimeLines(times, r);
+}
+
+bool TripSections::End() {
+  bool whole = true;
+  for (auto& scratch : scratch_) {
+    scratch->Flush();
+    whole = !scratch->failed && scratch->file.flush() && whole;
+  }
+  return whole;
+}
+
+bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
+  if (!Begin(nullptr)) return false;
+  // Each itinerary (and run) not from the base with the first trip that gives it: the trips in the
+  // order of their ids, the objects in list order.
+  size_t itinerary = model.BaseItineraries(), run = model.BaseRuns();
+  const size_t itineraries = model.ItineraryCount(), runs = model.RunCount();
+  const auto done = [&] { return itinerary == itineraries && run == runs; };
+  bool same = true;
+  const bool walked = done() || WalkTrips(
+                                    db, model,
+                                    [&](const TripInput& trip) {
+                                      CommunicationModel::Placement at;
+                                      if (!same || done()) return;
+                                      if (!model.PlaceAgain(trip, at)) {
+                                        same = false;
+                                        return;
+                                      }
+                                      if (at.run != run) return;
+                                      // A new itinerary comes with a new run: its number is in the run's key.
+                                      Add(model, trip, at.run, at.itinerary == itinerary);
+                                      itinerary += at.itinerary == itinerary;
+                                      ++run;
+                                    },
+                                    nullptr, nullptr);
+  return End() && walked && same && done();
+}
+
+bool TripSections::Read(int section, const std::function<void(std::string_view)>& line) const {
+  if (section < kItineraryHeads || section > kStopTimes) return false;
+  Scratch* scratch = scratch_[section - kItineraryHeads].get();
+  if (!scratch || !scratch->file.seek(0)) return false;
+  ChunkedLines lines(scratch->file);
+  std::string_view l;
+  while (lines.Next(l)) line(l);
+  return scratch->file.error() == QFileDevice::NoError;
+}
+
+namespace {
+
+// The rows the trip pass made, when the database is still as it read it.
+const TripSections* FreshRows(DbDatabase* db, const CommunicationModel& model) {
+  const TripSections* rows = model.NewRows();
+  return rows && rows->ReadFrom(db) ? rows : nullptr;
 }
 
 }  // namespace
 
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress) {
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                        const TripSections* sections) {
+  TripSections own;
+  if (!sections) sections = FreshRows(db, model);
+  if (!sections) {
+    if (!own.Make(db, model)) return false;
+    sections = &own;
+  }
+
   const Counts n = CountRows(model, kind);
   long total = 0;
   for (long c : n) total += c;
@@ -244,6 +336,13 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
                           b.line.assign(row);
                           b.Put();
                         });
+  };
+  // The objects made from the trips, as the walk wrote them.
+  const auto copyNew = [&](int section) {
+    return sections->Read(section, [&b](std::string_view row) {
+      b.line.assign(row);
+      b.Put();
+    });
   };
 
   b.Open(SectionOf(kStops).tag, n[kStops]);
@@ -275,40 +374,22 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
 
   b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
   if (!copyBase(kItineraryHeads)) return false;
-  if (!WalkNewByHeads(db, model, false, [&](const TripInput& head, size_t run) {
-        HeadLine(b, model.ItineraryNumber(model.ItineraryOfRun(run)), head.routeCode, head.routeName);
-      }))
-    return false;
+  if (!copyNew(kItineraryHeads)) return false;
   b.Close(SectionOf(kItineraryHeads).tag);
 
   b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
   if (!copyBase(kItineraryRows)) return false;
-  if (!WalkNewObjects(db, model, false, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        std::vector<ItineraryRow> rows = CommunicationModel::RowsOf(trip);
-        const long number = model.ItineraryNumber(at.itinerary);
-        for (size_t k = 0; k < rows.size(); ++k) {
-          rows[k].arc = model.ArcNumber(rows[k].from, rows[k].to, trip.stops[k + 1].distance - trip.stops[k].distance);
-          RowLine(b, number, k, rows[k]);
-        }
-      }))
-    return false;
+  if (!copyNew(kItineraryRows)) return false;
   b.Close(SectionOf(kItineraryRows).tag);
 
   b.Open(SectionOf(kRuns).tag, n[kRuns]);
   if (!copyBase(kRuns)) return false;
-  if (!WalkNewByHeads(db, model, true,
-                      [&](const TripInput& head, size_t run) { RunLine(b, model.RunLineOf(head, run)); }))
-    return false;
+  if (!copyNew(kRuns)) return false;
   b.Close(SectionOf(kRuns).tag);
 
   b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
   if (!copyBase(kStopTimes)) return false;
-  if (!WalkNewObjects(db, model, true, [&](const TripInput& trip, const CommunicationModel::Placement& at) {
-        ServiceRun r = CommunicationModel::RunOf(trip, model.ItineraryNumber(at.itinerary));
-        r.number = model.RunNumber(at.run);
-        StopTimeLines(b, r);
-      }))
-    return false;
+  if (!copyNew(kStopTimes)) return false;
   b.Close(SectionOf(kStopTimes).tag);
 
   if (kind == CommunicationFile::Base) return true;
@@ -420,13 +501,23 @@ CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const Communication
                                              const FolderWatch& watch) {
   const CommunicationFile kind = first ? CommunicationFile::First : CommunicationFile::Incremental;
   std::vector<CommunicationPart> parts;
+  // The communication and its base carry the same rows of the objects made from the trips: one
+  // walk of the stop rows gives them to both.
+  TripSections made;
+  const TripSections* sections = FreshRows(db, model);
   parts.push_back({paths.communication,
-                   [&](const LineSink& sink) { return WriteCommunication(db, model, header, kind, sink, progress); },
+                   [&](const LineSink& sink) {
+                     if (!sections) {
+                       if (!made.Make(db, model)) return false;
+                       sections = &made;
+                     }
+                     return WriteCommunication(db, model, header, kind, sink, progress, sections);
+                   },
                    "Esportazione dati orari"});
   if (!paths.base.empty()) {
     parts.push_back({paths.base,
                      [&](const LineSink& sink) {
-                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress);
+                       return WriteCommunication(db, model, header, CommunicationFile::Base, sink, progress, sections);
                      },
                      "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {

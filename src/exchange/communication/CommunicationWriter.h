@@ -10,6 +10,7 @@
 #include "exchange/communication/CommunicationModel.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,12 +47,54 @@ enum class CommunicationFile {
   Base,         // every object, 'R', no days
 };
 
+// The heads and rows of the itineraries and the lines and stop rows of the runs not from the base,
+// made by one walk of the trips of `db` (the database the model was built from), or by the trip
+// pass itself, into scratch files, and read back by every file of the set that carries them.
+class TripSections {
+ public:
+  TripSections();
+  ~TripSections();
+  TripSections(const TripSections&) = delete;
+  TripSections& operator=(const TripSections&) = delete;
+  // The walk. False when it failed, a scratch file could not be written, or the trips no longer
+  // give the model's objects (the database changed).
+  bool Make(DbDatabase* db, const CommunicationModel& model);
+  // The same made as the trips are placed (the trip pass): the scratch files opened (false when
+  // they cannot be), the line and rows of each new run `run` (an index) and, when it came with it,
+  // the head and rows of its new itinerary, from the first trip that gave them, and the files
+  // finished (false when they could not be written whole).
+  // `db` is the database they are read from: its state is noted for ReadFrom.
+  bool Begin(DbDatabase* db);
+  void Add(const CommunicationModel& model, const TripInput& trip, size_t run, bool newItinerary);
+  bool End();
+  // True when nothing was committed to `db` since Begin, by this connection or another one: the
+  // rows are still those its trips give. Otherwise the writer walks the trips again, and a trip
+  // that no longer gives its object fails the set.
+  bool ReadFrom(DbDatabase* db) const;
+  // The lines of `section` (vurtxt::kItineraryHeads, kItineraryRows, kRuns or kStopTimes) in
+  // order. False when they cannot be read back whole.
+  bool Read(int section, const std::function<void(std::string_view)>& line) const;
+
+ private:
+  struct Scratch;
+  std::unique_ptr<Scratch> scratch_[4];  // itinerary heads, itinerary rows, runs, stop rows
+  // The database's data version and this connection's changes when the rows were begun.
+  struct State {
+    long version = -1, changes = -1;
+    bool operator==(const State&) const = default;
+  };
+  static State StateOf(DbDatabase* db);
+  State state_;
+};
+
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The
-// itineraries and runs made from the trips are written from the trips of `db`, walked again (the
-// database the model was built from). False when that walk failed or the trips no longer give the
-// model's objects: the lines given are then not a file.
+// itineraries and runs made from the trips are written from `sections` when given, else from the
+// model's scratch files while `db` is as the trip pass read it, else from the trips of `db`
+// walked again (the database the model was built from). False when that walk failed or the trips
+// no longer give the model's objects: the lines given are then not a file.
 bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress);
+                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                        const TripSections* sections = nullptr);
 // The lines of RT_IDREG: one per company trip of a run, by trip id (the trips of `db` walked
 // again). False as WriteCommunication.
 bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink);

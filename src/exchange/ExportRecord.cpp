@@ -224,7 +224,7 @@ std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* con
     const int position = first + static_cast<int>(k);
     const DbSelect::LostCharacter lost = s.LostAt(position);
     const std::string text = s.TrimmedAt(position);
-    if (lost.code != 0 || FindControlByte(text) != std::string_view::npos)
+    if (ExportRecord::TextMisfit(*fields[k], text, lost.code, lost.at).kind != ExportRecord::MisfitKind::None)
       return RefuseText(row(), *fields[k], text, lost.code, lost.at);
   }
   return {};

@@ -488,9 +488,10 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
   if (ok) {
     set.BuildStopIndex();
     // A key given twice: only the first line would count, and a day type twice would be written
-    // twice to RT_CADEN.
+    // twice to RT_CADEN, a date of a day type twice to RT_CALEN, whose import refuses the second.
     FirstLines<std::int32_t> bitIds, dayTypeNumbers;
     FirstLines<std::string> dayTypeNames;
+    FirstLines<std::int64_t> datesOfDayTypes;  // yyyymmdd * 256 + the day type
     set.bitFieldMode = reader.File(
         "bitfeld.asc", "bitfeld",
         [&](std::string_view line, long number) {
@@ -518,9 +519,17 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
       // A date marked for a day type that betrtage does not define would lose that day.
       ok = reader.File("kalender.asc", "kalender", [&](std::string_view line, long number) {
         if (!ReadIvuCalendarDay(line, set)) return false;
-        for (int k = 0; k <= 255; ++k)
-          if (set.calendar.back().HasDayType(k) && !set.FindShortName(k))
+        const IvuCalendarDay& day = set.calendar.back();
+        const std::int64_t date = (day.year * 10000LL + day.month * 100 + day.day) * 256;
+        for (int k = 0; k <= 255; ++k) {
+          if (!day.HasDayType(k)) continue;
+          if (!set.FindShortName(k))
             r.errors.Add("kalender", number, Format("il tipo giorno %d non è definito in betrtage", k));
+          else if (const long first = datesOfDayTypes.Seen(date + k, number))
+            r.errors.Add("kalender", number,
+                         Format("la data %02d.%02d.%04d del tipo giorno %d è già definita alla riga %ld", day.day,
+                                day.month, day.year, k, first));
+        }
         return true;
       });
       // Without a single date RT_CALEN would be empty: no trip would run on any day.

@@ -188,14 +188,18 @@ TEST_F(ShapeCheckDriver, ADamagedOrUnusableSetIsNamedWithoutVerdict) {
                                                      "ATTENZIONE: lo Shape File indicato non può essere "
                                                      "letto.\n\n" +
                                                          in + "/nodi.DBF\nIl file non esiste.\n\n" + kNotToBeSent)});
-  // Stops without a point, as ogr2ogr writes rows without geometry: none can be sent.
+  // Stops without a point, as ogr2ogr writes rows without geometry: the last one is no point, so
+  // the set is not one of points; those before a point are named.
   input = Stops({",17,F01,Aulla Stazione", ",17,F02,Bivio Olivola", ",17,F03,Città", ",17,f01,AULLA STAZIONE"});
+  run = Run("5168", {"file " + input});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
+                            0x10, "ATTENZIONE: lo Shape File indicato non è di tipo PUNTUALE.\n\n" + kNotToBeSent)});
+  input = Stops({kAllStops[0], ",17,F02,Bivio Olivola", ",17,F03,Città", kAllStops[3]});
   run = Run("5168", {"file " + input});
   EXPECT_EQ(Boxes(run), std::vector<std::string>{
                             Box(0x10,
                                 "ATTENZIONE: nello Shape File indicato sono presenti entità senza una\ngeometria "
-                                "utilizzabile:\n\nl'entità 0 [F01 - Aulla Stazione]\nl'entità 1 [F02 - Bivio Olivola]\n"
-                                "l'entità 2 [F03 - Città]\nl'entità 3 [f01 - AULLA STAZIONE]\n\n" +
+                                "utilizzabile:\n\nl'entità 1 [F02 - Bivio Olivola]\nl'entità 2 [F03 - Città]\n\n" +
                                     kNotToBeSent)});
 }
 

@@ -96,23 +96,30 @@ INSTANTIATE_TEST_SUITE_P(ShapeFindings, RouteFields,
 using hand::Put;
 using hand::PutDouble;
 
+using Patch = void (*)(std::string& shp, std::string& shx);
+
+// The .SHP at `shp` and its index changed by `patch` (none: left as they are).
+std::string Patched(const std::string& shp, const std::string& shx, Patch patch) {
+  std::string main = FileBytes(shp), index = FileBytes(shx);
+  if (patch) patch(main, index);
+  WriteFileBytes(shp, main);
+  WriteFileBytes(shx, index);
+  return shp;
+}
+
 // The sets of the check's cases, of company 36, written by the program, then changed: three
 // stops A Uno, B Due, C Tre (each record 8 + 20 bytes from byte 100), or three routes of which B
 // has one point and C none.
-std::string StopSet(ScratchDir& dir, void (*patch)(std::string& shp, std::string& shx)) {
+std::string StopSet(ScratchDir& dir, Patch patch) {
   ShapeSetWriter w(StopsLayout());
   w.AddPoint(1, 2, {"36", "A", "Uno"});
   w.AddPoint(3, 4, {"36", "B", "Due"});
   w.AddPoint(5, 6, {"36", "C", "Tre"});
   std::string failed;
   EXPECT_TRUE(w.WriteTo(dir.Path("NODI"), kToday, failed));
-  std::string shp = FileBytes(dir.Path("NODI.SHP")), shx = FileBytes(dir.Path("NODI.SHX"));
-  if (patch) patch(shp, shx);
-  WriteFileBytes(dir.Path("NODI.SHP"), shp);
-  WriteFileBytes(dir.Path("NODI.SHX"), shx);
-  return dir.Path("NODI.SHP");
+  return Patched(dir.Path("NODI.SHP"), dir.Path("NODI.SHX"), patch);
 }
-std::string ShortRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
+std::string ShortRoutes(ScratchDir& dir, Patch) {
   ShapeSetWriter w(RoutesLayout());
   w.AddPolyline(std::vector<Vertex>{{0, 0}, {1, 1}}, {"36", "A", "Uno"});
   w.AddPolyline(std::vector<Vertex>{{2, 2}}, {"36", "B", "Due"});
@@ -123,14 +130,16 @@ std::string ShortRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
 }
 
 // The clean-up's own output of six routes, A, B and C drawn as lines: X's last line and Y's one
-// line are a repeated point and N has none, so the three are left out and named.
-std::string CleanedRoutes(ScratchDir& dir, void (*)(std::string&, std::string&)) {
+// line are a repeated point and N has none, so the three are left out and named; the input
+// (A and X records of 8 + 116 bytes from byte 100, then Y) changed by the patch.
+std::string CleanedRoutes(ScratchDir& dir, Patch patch) {
   MakeShapeSet(
       WriteCsv(dir, "in", "WKT,AZIENDA,COD_PERC,DESCR", "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"",
                {"\"MULTILINESTRING ((0 0,1 1),(2 2,3 3))\",36,A,Uno", "\"MULTILINESTRING ((0 0,1 1),(2 2,2 2))\",36,X,",
                 "\"LINESTRING (5 5,5 5)\",36,Y,Ypsilon", ",36,N,Nulla", "\"LINESTRING (5 5,6 6)\",36,B,Due",
                 "\"LINESTRING (7 7,6 6)\",36,C,Tre"}),
       dir.Path("in.shp"));
+  Patched(dir.Path("in.shp"), dir.Path("in.shx"), patch);
   const RouteWriting w = WriteReducedRoutes(dir.Path("ITIN.SHP"),
                                             ReadMultiLineRoutes(dir.Path("in.shp"), nullptr).routes, kToday, nullptr);
   EXPECT_EQ(w.Texts(),
@@ -149,8 +158,8 @@ std::string Damaged(const std::string& file, const std::string& reason) {
 struct CheckCase {
   const char* name;
   ShapeCheckKind kind;
-  std::string (*make)(ScratchDir&, void (*)(std::string&, std::string&));
-  void (*patch)(std::string& shp, std::string& shx);
+  std::string (*make)(ScratchDir&, Patch);
+  Patch patch;
   const char* file;     // the file a damage names, "" for none
   std::string failure;  // "" for a set the check takes; after the file's path for a damage
 };
@@ -181,11 +190,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "", ShapeTypeRefusalText(ShapeCheckKind::Stops)},
         CheckCase{"LastRecordNull", ShapeCheckKind::Stops, StopSet,
                   [](std::string& shp, std::string&) { shp[100 + 56 + 8] = 0; }, "",
-                  UnusableShapesText({"l'entità 2 [C - Tre]\n"})},
+                  ShapeTypeRefusalText(ShapeCheckKind::Stops)},
         CheckCase{"AllNull", ShapeCheckKind::Stops, StopSet,
                   [](std::string& shp, std::string&) { shp[108] = shp[136] = shp[164] = 0; }, "",
+                  ShapeTypeRefusalText(ShapeCheckKind::Stops)},
+        CheckCase{"AllNullButTheLast", ShapeCheckKind::Stops, StopSet,
+                  [](std::string& shp, std::string&) { shp[108] = shp[136] = 0; }, "",
                   "ATTENZIONE: nello Shape File indicato sono presenti entità senza una\ngeometria utilizzabile:\n\n"
-                  "l'entità 0 [A - Uno]\nl'entità 1 [B - Due]\nl'entità 2 [C - Tre]\n\n" +
+                  "l'entità 0 [A - Uno]\nl'entità 1 [B - Due]\n\n" +
                       kNotToBeSent},
         CheckCase{"PointNaN", ShapeCheckKind::Stops, StopSet,
                   [](std::string& shp, std::string&) { PutDouble(shp, 140, std::nan("")); }, "NODI.SHP",
@@ -201,7 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "Le voci 0 e 1 dell'indice indicano lo stesso record o record sovrapposti."},
         CheckCase{"LinesOfOnePointAndNone", ShapeCheckKind::Routes, ShortRoutes, nullptr, "",
                   UnusableShapesText({"l'entità 1 [B - Due]\n", "l'entità 2 [C - Tre]\n"})},
-        CheckCase{"CleanedRoutes", ShapeCheckKind::Routes, CleanedRoutes, nullptr, "", ""}),
+        CheckCase{"CleanedRoutes", ShapeCheckKind::Routes, CleanedRoutes, nullptr, "", ""},
+        CheckCase{"CleanedRoutesOfAPointBeforeTheLast", ShapeCheckKind::Routes, CleanedRoutes,
+                  [](std::string& shp, std::string&) { shp[100 + 124 + 124 + 8] = 1; }, "", ""}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
@@ -215,13 +229,18 @@ TEST(ShapeFindings, AnEmptySetPassesTheTypeTestAndGivesC) {
 }
 
 TEST(ShapeFindings, APointSetIsNotARouteSet) {
-  ScratchDir dir;
-  MakeShapeSet(WriteCsv(dir, "itin", "WKT,AZIENDA,COD_PERC,DESCR",
-                        "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", {"\"POINT (0 0)\",36,P1,Nome"}),
-               dir.Path("itin.shp"));
-  EXPECT_EQ(ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr).Failure(),
-            ShapeTypeRefusalText(ShapeCheckKind::Routes));
-  EXPECT_EQ(ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr).Failure(), ShapeTypeRefusalText(ShapeCheckKind::Routes));
+  // Nor is a set of lines whose last record is null: the last record gives the set its kind.
+  for (const std::vector<std::string>& rows : {std::vector<std::string>{"\"POINT (0 0)\",36,P1,Nome"},
+                                               {"\"LINESTRING (0 0,1 1)\",36,P1,Nome", ",36,P2,Nulla"}}) {
+    ScratchDir dir;
+    MakeShapeSet(WriteCsv(dir, "itin", "WKT,AZIENDA,COD_PERC,DESCR",
+                          "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"", rows),
+                 dir.Path("itin.shp"));
+    EXPECT_EQ(ReadShapeCheckSet(ShapeCheckKind::Routes, dir.Path("itin.shp"), 36, nullptr).Failure(),
+              ShapeTypeRefusalText(ShapeCheckKind::Routes));
+    EXPECT_EQ(ReadMultiLineRoutes(dir.Path("itin.shp"), nullptr).Failure(),
+              ShapeTypeRefusalText(ShapeCheckKind::Routes));
+  }
 }
 
 // Codes and names against the timetable: trailing blanks of the timetable dropped, case and

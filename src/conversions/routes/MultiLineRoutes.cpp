@@ -62,7 +62,7 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
     return result;
   const int n = reader.Count();
   result.routes.resize(static_cast<std::size_t>(n));
-  bool linear = true;  // every record a polyline or null
+  bool linear = true;  // the last record a polyline: a record before it of another type keeps no line
   std::string_view bytes;
   if (progress) progress->Begin({});
   for (int i = 0; i < n; ++i) {
@@ -73,11 +73,8 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
       reader.FailInto(result);
       return result;
     }
-    const int type = ContentType(bytes);
-    if (type == kPolylineShape)
-      ReadLines(bytes, result.routes[static_cast<std::size_t>(i)].lines);
-    else if (type != kNullShape)
-      linear = false;
+    linear = ContentType(bytes) == kPolylineShape;
+    if (linear) ReadLines(bytes, result.routes[static_cast<std::size_t>(i)].lines);
   }
   if (progress) progress->End();
   if (!reader.ReadRecords([&](int i, std::string_view record) {

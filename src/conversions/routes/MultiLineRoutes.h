@@ -36,7 +36,8 @@ constexpr const char* kMultiLineStatus = "Salvataggio Cartografia Percorsi";
 constexpr const char* kMultiLineReportCaption = "Report Generazione RT_ITIN (riduzione linee multiple)";
 constexpr const char* kMultiLineReportName = "GENERAZIONE_RT_ITIN";
 
-// Reads the set of `path`: the fields of RT_ITIN required, every record a polyline or null.
+// Reads the set of `path`: the fields of RT_ITIN required, the last record a polyline (a set
+// without records is linear); a record before it of another type is read as one without a line.
 MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress);
 
 std::string ValidRoutesText();

@@ -136,8 +136,9 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
     result.Fail(ShapeFieldsRefusalText(kind));
     return result;
   }
-  // A shapefile holds one shape type: every record must be of it. A null record, or a line of
-  // fewer than two points, is no place that the observatory could use.
+  // A shapefile holds one shape type: every record must be of it, and the last record gives the
+  // set its kind (a null one none). A null record before it, or a line of fewer than two points, is
+  // no place that the observatory could use.
   const int wanted = stops ? kPointShape : kPolylineShape;
   bool oneType = true;
   const int n = reader.Count();
@@ -158,7 +159,10 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
       result.Fail(reader.Fault() + "\n\n" + kNotToBeSent);
       return result;
     }
-    if (shape.type == kNullShape || (shape.type == kPolylineShape && shape.pointCount < 2)) unusable.push_back(i);
+    if (shape.type == kNullShape && i == n - 1)
+      oneType = false;
+    else if (shape.type == kNullShape || (shape.type == kPolylineShape && shape.pointCount < 2))
+      unusable.push_back(i);
   }
   if (progress) progress->End();
   std::vector<std::string> unusableLines;

@@ -176,7 +176,7 @@ int RunHeadless(int argc, char** argv) {
       return kExitUsage;
     }
     if (!ui::ParseAnswers(text, answers, error)) {
-      std::fprintf(stderr, "quendo-run: %s: %s\n", o.answers.c_str(), cp1252::ToUtf8(error).c_str());
+      std::fprintf(stderr, "quendo-run: %s: %s\n", o.answers.c_str(), error.c_str());
       return kExitUsage;
     }
   }

@@ -98,9 +98,10 @@ void QuadroTimetable::Reload() {
 }
 
 void QuadroTimetable::AppendTrip(std::int32_t id) {
-  // A model of no trip at all holds one empty column, which the trip takes.
+  // A model without stops holds one empty column, which the trip takes, stops or none.
   if (ColumnCount() == 1 && !Column(0)) {
-    Reload();
+    model_.Clear();
+    AddTrips("tescor.id = ?1", {std::to_string(id)});
     return;
   }
   // A column added to the rows keeps their cells' texts, not their marks: they are put back.
@@ -120,8 +121,10 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
   rows_.clear();
   positions_.clear();
   AddTrips(where, parameters);
-  // Nothing loaded (no such trip or quadro, or a failed selection): one empty column.
-  if (model_.ColumnCount() == 0) {
+  // No stop loaded (no such trip or quadro, trips without stops, or a failed selection): one
+  // empty column, headed by no trip.
+  if (rows_.empty()) {
+    model_.Clear();
     model_.AllocIndex();
     IndexRows();
   }

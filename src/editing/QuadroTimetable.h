@@ -26,12 +26,13 @@ class QuadroTimetable {
   explicit QuadroTimetable(DbDatabase* db);
 
   // Loads every trip of quadro `number` (>= 0), or trip `id` alone; Reload loads again what was
-  // loaded last (changed and deleted marks go).
+  // loaded last (changed and deleted marks go). A load without any stop is one column of no trip.
   void LoadQuadro(std::int32_t number);
   void LoadSingleTrip(std::int32_t id);
   void Reload();
   // Adds trip `id` (just written) as the last column, as it is in the database, whatever its
-  // departure: the columns before it keep their places and marks until the next load.
+  // departure: the columns before it keep their places and marks until the next load. In a
+  // model without stops it takes the column of no trip.
   void AppendTrip(std::int32_t id);
   std::int32_t QuadroNumber() const { return quadroNumber_; }  // -1 when one trip is loaded
   std::int32_t SingleTripId() const { return singleTripId_; }  // -1 when a quadro is loaded

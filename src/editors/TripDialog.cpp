@@ -183,9 +183,12 @@ void TripDialog::OnInsert() {
   std::int32_t quadro = -1;
   // In the quadro: the quadro shown, and a trip of it still there to take the head and stops of.
   const TripLeg* model = nullptr;
-  if (mode_ == Mode::Quadro)
+  if (mode_ == Mode::Quadro) {
     for (int k = 0; k < quadro_.ColumnCount() && !model; ++k)
       if (const TripLeg* column = quadro_.Column(k); column && !column->deleted) model = column;
+    // A quadro without stops shows no trip: the one it was opened on stands for it.
+    if (!model && currentTrip_ && !currentTrip_->deleted) model = currentTrip_;
+  }
   const bool inQuadro = mode_ == Mode::Quadro;
   const std::int32_t modelId = model ? model->id : -1;
   if (inQuadro) {

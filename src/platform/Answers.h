@@ -3,7 +3,8 @@
 //   ok | cancel                 a question with OK/Cancel
 //   file PATH                   a file dialog (PATH as written, to the end of the line)
 //   dialog ID                   an options dialog, followed by its control values, one per
-//     CONTROL-ID=VALUE          indented line; its OK handler then runs as if clicked
+//     CONTROL-ID=VALUE          indented line (VALUE to the end of the line, blanks included);
+//                               its OK handler then runs as if clicked
 //   dialog ID cancel            an options dialog closed with Cancel
 //   printer FILE.pdf [landscape|portrait]  the print setup: a PDF printer writing FILE.pdf on
 //                               A4 paper, turned as the setup proposes (landscape for a report
@@ -20,7 +21,8 @@
 
 namespace ui {
 
-// Parses the text of an answers file. On a malformed line returns false with `error` naming it.
+// Parses the text of an answers file. On a malformed line returns false with `error` naming it:
+// UTF-8, the line as the file has it (a character Windows-1252 lacks may be why it is refused).
 // Each answer keeps the number of the line it begins on.
 bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::string& error);
 

@@ -6,8 +6,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 namespace ui {
@@ -15,6 +19,20 @@ namespace {
 
 Script* g_script = nullptr;
 QPointer<QWidget> g_owner;
+
+// Qt wraps a box's text at about 500 pixels, breaking again the lines a text breaks by hand. The
+// label is made as wide as its widest line, so that its own breaks govern; only a line wider than
+// the screen allows (as Qt reckons its limit) is wrapped, at that limit.
+void KeepHandBrokenLines(QMessageBox& box) {
+  auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+  if (!label || !box.layout()) return;
+  box.layout()->activate();
+  const int widest = label->sizeHint().width();  // unwrapped: the widest line
+  const int besides = box.layout()->totalMinimumSize().width() - label->minimumSizeHint().width();
+  const int screen = box.screen()->availableGeometry().width();
+  const int limit = screen <= 1024 ? screen : std::min(screen - 480, 1000);
+  label->setMinimumWidth(std::max(0, std::min(widest, limit - besides)));
+}
 
 std::string Hex(unsigned v) {
   char buf[16];
@@ -132,6 +150,7 @@ int MessageBox(const std::string& text, unsigned type, const std::string& captio
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }
+  KeepHandBrokenLines(box);
   ArrowCursorWhileShown arrow;
   return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }

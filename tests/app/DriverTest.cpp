@@ -155,6 +155,10 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
       {{"cancel"}, {"--now", "2025-02-30 10:00"}, 2, ""},
       {{"cancel"}, {"--now", "2025-02-28 10:00", "5102"}, 0, ""},
       {{"forse"}, {}, 2, "riga 1"},
+      {{"fille /tmp/Località/orari.mdb"},
+       {},
+       2,
+       U8("riga 1: risposta non riconosciuta: fille /tmp/Località/orari.mdb\n")},
   };
   for (const auto& c : cases) EXPECT_TRUE(HasPart(Run({"Database="}, c.answers, c.arguments, c.exitCode).err, c.error));
 }

@@ -67,6 +67,12 @@ TEST_F(EditorDriver, DayTypesAddedRefusedAndRenamedAsInProcess) {
   EXPECT_EQ(QueryFile(other, kDayTypeQuery), QueryFile(db, kDayTypeQuery));
 }
 
+// A code typed with trailing blanks is stored as typed.
+TEST_F(EditorDriver, ACodeKeepsItsTrailingBlanks) {
+  RunDriver(settings, Answers("dialog 116|1006=1|1010=SCO  |1011=Scolastico|1=1|2=1|1012=1"), {"5115"});
+  EXPECT_EQ(QueryFile(db, "SELECT quote(codice) FROM cadenz"), "'SCO  '\n");
+}
+
 TEST_F(EditorDriver, CalendarGeneratedFromItsDialog) {
   RunSql(db, "INSERT INTO cadenz VALUES ('FER', 'Feriale')");
   const std::vector<std::string> answers = Answers(

@@ -46,13 +46,13 @@ struct Quadro : ::testing::Test {
 
   // Quadro 5: trips 9 and 12 leave at 6:40, 20 at 7:10; only 12 stops at 3. Quadro 6: trip 30
   // without stops, 31 with two. Quadro 7: trips 40 and 41 with stops 1-4, each with its own
-  // codes. Quadro 8: trips whose times are cloned.
+  // codes. Quadro 8: trips whose times are cloned. Quadro 9: trip 32 without stops.
   static void Make(const std::string& file) {
     MakeTimetableDatabase(file);
     std::string sql = "UPDATE master SET gruppo = 40;";
     sql += TripHeadSql(20, 5, 710) + TripHeadSql(12, 5, 640) + TripHeadSql(9, 5, 640) + TripHeadSql(30, 6, 500) +
            TripHeadSql(31, 6, 600) + TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) +
-           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359);
+           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359) + TripHeadSql(32, 9, 500);
     sql += Stop(9, 1, 9999, 640, "Piazza") + Stop(9, 2, 650, 650) + Stop(9, 4, 705, 705);
     sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 650, 652) + Stop(12, 3, 700, 700, "Scuola") + Stop(12, 4, 710, 710);
     sql += Stop(20, 1, -1, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);
@@ -81,7 +81,8 @@ TEST_F(Quadro, ColumnsByDepartureAndRowsOfEveryTrip) {
        "9,12,20\n1 Piazza:6:40|6:40|A:  / P: 7:10\n2 Fermata 2:6:50|A: 6:50 / P: 6:52|7:20\n3 Scuola:|7:00|\n"
        "4 Fermata 4:7:05|7:10|7:30"},
       {true, 6, "30,31\n1 Fermata 1:|6:00\n2 Fermata 2:|6:10"},
-      {false, 30, "30"},
+      {false, 30, "-"},
+      {true, 9, "-"},
       {false, 20, "20\n1 Fermata 1:A:  / P: 7:10\n2 Fermata 2:7:20\n4 Fermata 4:7:30"},
       {false, 99, "-"},
       {true, 77, "-"},
@@ -101,7 +102,7 @@ TEST_F(Quadro, ColumnsByDepartureAndRowsOfEveryTrip) {
   EXPECT_EQ(trip->tripCode + "|" + trip->lineCode + "|" + trip->routeCode + "|" + trip->departureText + "|" +
                 trip->arrivalText + "|" + trip->lengthText + "|" + trip->durationText + "|" + trip->description,
             "C20|L1|P20|7:10||5,000|40m|Corsa 20");
-  model.LoadSingleTrip(30);
+  model.LoadSingleTrip(20);
   EXPECT_EQ(model.Column(0)->quadroNumber, -1);
   EXPECT_EQ(notices.Texts(), "");
 }

@@ -1,5 +1,5 @@
-// The code page of the program's texts, message boxes answered from a script, the answers file of
-// scripted runs, and Qt's own texts in Italian.
+// The code page of the program's texts, message boxes answered from a script and laid out on a
+// screen, the answers file of scripted runs, and Qt's own texts in Italian.
 
 #include "common/Cp1252.h"
 #include "platform/Answers.h"
@@ -8,9 +8,12 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTimer>
 #include <algorithm>
 
 // Every byte survives UTF-8 and QString; literals of the program are Windows-1252 bytes.
@@ -48,6 +51,27 @@ TEST(Messages, WithoutScriptHeadlessQuestionsFailInsteadOfHanging) {
   EXPECT_THROW(ui::MessageBox("Domanda?", 0x21), ui::UnansweredQuestion);
 }
 
+// On a screen a box keeps the lines its text breaks by hand, one wider than Qt's wrapping width too.
+TEST(Messages, OnAScreenTheTextsOwnLinesStayWhole) {
+  ui::ShowWindowsOffscreen(true);
+  int wrapped = 0, whole = 1;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* shown : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(shown); box && box->isVisible()) {
+        const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        EXPECT_TRUE(label->wordWrap());  // unwrapped, both heights would be -1
+        wrapped = label->heightForWidth(label->width());
+        whole = label->heightForWidth(QWIDGETSIZE_MAX);
+        box->accept();
+      }
+  });
+  ui::MessageBox(
+      "Sono stati rilevati errori bloccanti tali da rendere impossibile la generazione\n"
+      "di una comunicazione accettabile per l'Osservatorio Trasporti.");
+  ui::ShowWindowsOffscreen(false);
+  EXPECT_EQ(wrapped, whole);
+}
+
 using ui::Answer;
 
 TEST(Answers, ReadsEveryKindInOrder) {
@@ -69,9 +93,9 @@ TEST(Answers, ReadsEveryKindInOrder) {
     read += "\n";
   }
   EXPECT_EQ(kinds, (std::vector<K>{K::Ok, K::Cancel, K::File, K::Dialog, K::DialogCancel, K::File}));
-  // Values may be empty or hold '='; blanks around them go.
+  // Values may be empty or hold '='; blanks after them are theirs.
   EXPECT_EQ(read,
-            "\n\n/tmp/dati con spazi/RT_CADEN.TXT\n119 [1029=01/01/2025] [1020=FER - Feriale] [1031=] [1032=a=b]\n"
+            "\n\n/tmp/dati con spazi/RT_CADEN.TXT\n119 [1029=01/01/2025] [1020=FER - Feriale ] [1031=] [1032=a=b]\n"
             "115\n/tmp/Località.txt\n");
 }
 

@@ -837,10 +837,7 @@ bool Duplicate(const std::string& source, const std::string& destination, std::s
     error = "Nessun file di destinazione indicato";
     return false;
   }
-  if (FileExists(destination)) {
-    error = "Il file di destinazione esiste già";
-    return false;
-  }
+  if (!DatabaseNameFree(destination, "Il file di destinazione esiste già", error)) return false;
   Connection from;
   if (!OpenOurs(source, from, error) || CheckConnection(from.db, CheckDepth::Quick, error) != Soundness::Sound)
     return false;

@@ -80,9 +80,9 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
   const std::string failed = "Errore durante la creazione del database " + path + "\n\n";
   std::string error;
   sqlite3* db = nullptr;
-  if (path.empty() || FileExists(path)) {
-    error = path.empty() ? "Nessun file indicato" : "Il file esiste già";
-  } else {
+  if (path.empty()) {
+    error = "Nessun file indicato";
+  } else if (DatabaseNameFree(path, "Il file esiste già", error)) {
     const std::string scratch = ScratchPathBeside(path);
     if (CreateDatabaseFile(scratch, &db, error)) {
       bool dictionaryMade = false;

@@ -109,12 +109,8 @@ bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error) {
 
 bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error) {
   *out = nullptr;
+  if (!DatabaseNameFree(path, "Il file esiste già", error)) return false;
   const std::string fsPath = cp1252::ToUtf8(path);
-  struct stat info {};
-  if (stat(fsPath.c_str(), &info) == 0) {
-    error = "Il file esiste già";
-    return false;
-  }
   sqlite3* db = nullptr;
   const int rc =
       sqlite3_open_v2(fsPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
@@ -143,6 +139,19 @@ bool FileExists(const std::string& path) {
   return lstat(cp1252::ToUtf8(path).c_str(), &info) == 0;
 }
 
+bool DatabaseNameFree(const std::string& path, const std::string& taken, std::string& error) {
+  if (FileExists(path)) {
+    error = taken;
+    return false;
+  }
+  for (const char* side : {"-wal", "-journal"}) {
+    if (!FileExists(path + side)) continue;
+    error = "Il file esiste già:\n" + path + side;
+    return false;
+  }
+  return true;
+}
+
 std::string ScratchPathBeside(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   const size_t slash = path.find_last_of('/');
@@ -151,7 +160,8 @@ std::string ScratchPathBeside(const std::string& path) {
   for (;;) {
     const std::string scratch =
         folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
-    if (!FileExists(scratch)) return scratch;
+    std::string taken;
+    if (DatabaseNameFree(scratch, {}, taken)) return scratch;
   }
 }
 
@@ -201,6 +211,7 @@ void RemoveScratchFilesLeftBeside(const std::string& path) {
 }
 
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error) {
+  if (!DatabaseNameFree(path, "Il file esiste già", error)) return false;
   const std::string from = cp1252::ToUtf8(scratch);
   const std::string to = cp1252::ToUtf8(path);
   int rc = renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);

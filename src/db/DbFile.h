@@ -7,8 +7,9 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Creates the file (which must not exist yet), marks it as one of ours and leaves it open in
-// `out` for defining its tables. On failure returns false with the reason; no file is left.
+// Creates the file (its name must be free: DatabaseNameFree), marks it as one of ours and leaves
+// it open in `out` for defining its tables. On failure returns false with the reason; no file is
+// left.
 bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error);
 
 // Skips blanks and comments of SQL text from `at`.
@@ -37,7 +38,13 @@ bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error);
 // True when something (a file, a folder, a link) has that path.
 bool FileExists(const std::string& path);
 
-// "<folder>/.<name>.<pid>-<n>.tmp", a name beside `path` that does not exist yet.
+// True when a new database may take the name: nothing has it, nor its write-ahead log or rollback
+// journal, which the engine plays into a file it opens whoever left them there (its shared-memory
+// index it makes anew). Otherwise false with the reason: `taken` for the name itself, "Il file
+// esiste già" and the path for a side file, which is left where it is.
+bool DatabaseNameFree(const std::string& path, const std::string& taken, std::string& error);
+
+// "<folder>/.<name>.<pid>-<n>.tmp", a name beside `path` that is free (DatabaseNameFree).
 std::string ScratchPathBeside(const std::string& path);
 
 // Folds the write-ahead log into the scratch file and closes the connection, so that the file
@@ -51,5 +58,5 @@ void RemoveScratchFile(const std::string& scratch);
 // there, with their side files.
 void RemoveScratchFilesLeftBeside(const std::string& path);
 
-// Gives the finished file its name, unless a file of that name has appeared in the meantime.
+// Gives the finished file its name, unless the name is no longer free (DatabaseNameFree).
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error);

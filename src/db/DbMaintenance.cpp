@@ -590,15 +590,19 @@ bool TakeAlone(const std::string& path, std::string& error) {
 
 // Gives the damaged file a second name, "<name>.danneggiato", or "<name>.danneggiato-2", "-3"...
 // when that name, or one of its side files, is taken. The name a salvage stopped half-way gave
-// this same file is given again. The damaged file keeps its own name meanwhile, so that the name
-// always holds a whole file.
+// this same file is given again, and the empty log and shared-memory index that a recovery killed
+// with it left beside that name go. The damaged file keeps its own name meanwhile, so that the
+// name always holds a whole file. Nobody else has the file open (TakeAlone).
 bool LinkAside(const std::string& path, std::string& aside, std::string& error) {
   for (int n = 1;; ++n) {
     aside = path + ".danneggiato" + (n == 1 ? std::string() : "-" + std::to_string(n));
+    if (SameFile(path, aside) && FileSize(aside + "-wal") <= 0 && FileSize(aside + "-journal") <= 0) {
+      for (const char* side : kSideFiles) unlink(cp1252::ToUtf8(aside + side).c_str());
+      return true;
+    }
     bool taken = false;
     for (const char* side : kSideFiles) taken = taken || FileExists(aside + side);
     if (taken) continue;
-    if (SameFile(path, aside)) return true;
     if (FileExists(aside)) continue;
     if (link(cp1252::ToUtf8(path).c_str(), cp1252::ToUtf8(aside).c_str()) == 0) return true;
     if (errno == EEXIST) continue;
@@ -658,8 +662,8 @@ bool FindShortenedTrips(sqlite3* db, std::vector<ShortenedTrip>& out, std::strin
 // program reads from the damaged file for the program's tables, and checks it: every table's
 // definition recovered, the file sound. Fills the counts of `result`; the scratch file is left
 // complete and closed.
-bool RecoverInto(const QString& program, const std::string& damaged, const std::string& scratch,
-                 const std::function<void()>& pump, RepairResult& result, std::string& error) {
+bool RecoverInto(const RepairOptions& options, const QString& program, const std::string& damaged,
+                 const std::string& scratch, RepairResult& result, std::string& error) {
   if (!BuildEmptyTimetableFile(scratch, error)) {
     error = "il nuovo file non può essere creato (" + error + ")";
     return false;
@@ -680,8 +684,13 @@ bool RecoverInto(const QString& program, const std::string& damaged, const std::
     const QStringList arguments{QStringLiteral("-batch"), QStringLiteral("-init"), QProcess::nullDevice(),
                                 QFileInfo(cp1252::ToQString(damaged)).absoluteFilePath(),
                                 QStringLiteral(".recover --ignore-freelist")};
-    if (!RunProgram(
-            program, arguments, [&loader](const QByteArray& chunk) { return loader.Add(chunk); }, pump, error)) {
+    bool begun = false;
+    const auto take = [&](const QByteArray& chunk) {
+      if (!begun) Told(options, "began the recovery of " + damaged);
+      begun = true;
+      return loader.Add(chunk);
+    };
+    if (!RunProgram(program, arguments, take, options.pump, error)) {
       if (!loader.error.empty()) error = loader.error;
       return false;
     }
@@ -777,7 +786,7 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   if (!LinkAside(path, aside, error)) return fail("il file non può essere messo da parte (" + error + ")");
   Told(options, "linked " + path + " as " + aside);
   const std::string scratch = ScratchPathBeside(path);
-  bool salvaged = RecoverInto(program, aside, scratch, options.pump, result, error);
+  bool salvaged = RecoverInto(options, program, aside, scratch, result, error);
   if (salvaged) {
     Told(options, "recovered into " + scratch);
     // Nothing of the damaged file may be left beside the name for the engine to play onto the new one.
@@ -837,10 +846,7 @@ bool Duplicate(const std::string& source, const std::string& destination, std::s
     error = "Nessun file di destinazione indicato";
     return false;
   }
-  if (FileExists(destination)) {
-    error = "Il file di destinazione esiste già";
-    return false;
-  }
+  if (!DatabaseNameFree(destination, "Il file di destinazione esiste già", error)) return false;
   Connection from;
   if (!OpenOurs(source, from, error) || CheckConnection(from.db, CheckDepth::Quick, error) != Soundness::Sound)
     return false;

@@ -79,7 +79,10 @@ struct RepairResult : Outcome {
 // name only once the engine finds it sound and the recovery found the definition of every table:
 // until then, a kill included, the name holds the damaged file, unchanged, and any failure only
 // takes its second name away. The scratch files a killed repair left beside the file are removed
-// by the next one. A file that is not one of ours is refused untouched.
+// by the next one, which gives the file the second name the killed one gave it again and removes
+// the empty logs its recovery left beside that name. A rollback journal left beside the file is
+// played back into it at the first read, as every open of the engine does. A file that is not one
+// of ours is refused untouched.
 RepairResult RepairDatabase(const RepairOptions& options);
 
 // Writes a compacted copy of `source` (one of our databases, undamaged) into `destination`,

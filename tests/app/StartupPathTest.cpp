@@ -124,26 +124,37 @@ TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
 }
 
 // With the default database already there the first start still offers the creation: OK is refused by the creation,
-// which leaves the file as it was, and the program ends; Cancel starts it without a database.
+// which leaves the file as it was, and the program ends; Cancel starts it without a database. The database moved away
+// with its log left beside the name (an import killed) is refused the same way, naming the log.
 TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
   const std::string data = dir.Path("dati"), existing = data + "/QUENDO.MDB";
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)));
   CopySeededDatabase(existing);
-  const std::string before = FileBytes(existing);
+  const std::string before = FileBytes(existing),
+                    given = Box(0x10,
+                                "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile "
+                                "procedere oltre !!!\n\n");
   const struct {
     const char* answer;
     std::vector<std::string> boxes;  // after the question
     int exitCode;
+    const char* beside = "";  // the file left at the name, or beside it
   } cases[] = {
-      {"ok",
-       {Box(0x30, "Errore durante la creazione del database " + existing + "\n\nIl file esiste già"),
-        Box(0x10,
-            "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile procedere oltre !!!\n\n")},
-       1},
+      {"ok", {Box(0x30, "Errore durante la creazione del database " + existing + "\n\nIl file esiste già"), given}, 1},
       {"cancel", {U8("0x40\tINFORMAZIONI SUL PROGRAMMA")}, 0},
+      {"ok",
+       {Box(0x30,
+            "Errore durante la creazione del database " + existing + "\n\nIl file esiste già:\n" + existing + "-wal"),
+        given},
+       1,
+       "-wal"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
+    const std::string left = existing + c.beside;
+    if (!QFile::exists(cp1252::ToQString(left))) {
+      ASSERT_TRUE(QFile::rename(cp1252::ToQString(existing), cp1252::ToQString(left)));
+    }
     WriteSettings(settings, {"Database=", "Directory=" + data});
     const DriverRun run = RunDriver(settings, {c.answer}, {"5102"}, c.exitCode);
     const std::vector<std::string> boxes = Boxes(run);
@@ -151,7 +162,7 @@ TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
     EXPECT_TRUE(HasPrefix(boxes[0], kCreateQuestion));
     for (size_t k = 0; k < c.boxes.size(); ++k) EXPECT_TRUE(HasPrefix(boxes[k + 1], c.boxes[k])) << boxes[k + 1];
     EXPECT_EQ(SettingsValue(settings, "Database"), "");
-    EXPECT_TRUE(FileBytes(existing) == before) << "the default database changed";
+    EXPECT_TRUE(FileBytes(left) == before) << "the default database changed";
     if (c.exitCode == 0) {
       EXPECT_TRUE(HasPart(boxes.back(), "\\n\\nDatabase: Nessuno")) << boxes.back();
     }

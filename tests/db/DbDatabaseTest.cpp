@@ -139,9 +139,11 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
                    "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < "
                    "2000) INSERT INTO misc (id, sub, memo) SELECT k, 0, hex(zeroblob(100)) FROM n;");
   DamageLeaf(dir.Path("rotto.mdb"), "misc");
+  WriteFileBytes(dir.Path("copia4.mdb-journal"), "un giornale lasciato");
   const std::string listing = Listing(dir.Dir());
   std::map<std::string, std::string> bytes;
-  for (const char* name : {"copia.mdb", "t.mdb", "rotto.mdb", "testo.txt"}) bytes[name] = FileBytes(dir.Path(name));
+  for (const char* name : {"copia.mdb", "t.mdb", "rotto.mdb", "testo.txt", "copia4.mdb-journal"})
+    bytes[name] = FileBytes(dir.Path(name));
   const std::pair<std::string, std::string> cases[] = {
       {path, copy},  // "Il file di destinazione esiste già"
       {path, path},  // onto itself
@@ -149,6 +151,7 @@ TEST_F(DbDatabaseTest, DuplicateCopiesTheRowsOfTheLogOrLeavesEveryFileAsItWas) {
       {dir.Path("testo.txt"), dir.Path("copia1.mdb")},  // not ours
       {dir.Path("rotto.mdb"), dir.Path("copia2.mdb")},  // damaged
       {path, dir.Path("manca/copia3.mdb")},             // no such folder
+      {path, dir.Path("copia4.mdb")},                   // a rollback journal left beside the name
   };
   for (const auto& [source, destination] : cases) {
     const Outcome refused = DuplicateDatabaseFile(source, destination);

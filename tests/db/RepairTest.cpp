@@ -241,11 +241,12 @@ std::map<std::string, long> RowsBeforeTheCut(const std::string& path, long pages
   return rows;
 }
 
-// A folder's listing with one more name in it.
-std::string ListingWith(const std::string& listing, const std::string& name) {
+// A folder's listing with one more name in it, and without `gone`.
+std::string ListingWith(const std::string& listing, const std::string& name, const std::string& gone) {
   std::set<std::string> names{name};
   std::istringstream lines(listing);
   for (std::string line; std::getline(lines, line);) names.insert(line);
+  names.erase(gone);
   std::string out;
   for (const std::string& n : names) out += n + "\n";
   return out;
@@ -255,12 +256,14 @@ std::string ListingWith(const std::string& listing, const std::string& name) {
 // is rebuilt; a file the engine cannot read whole, or with a damaged page, is salvaged, the
 // original kept beside it; a sound file that lacks a table or a field is refused with the open's
 // own reason, and so is a file that is not a database of ours, cut short or not: every refused file
-// stays as it was, byte for byte, and nothing is left beside it.
+// stays as it was, byte for byte, and nothing is left beside it. A rollback journal that a killed
+// writer left is played into the file first, as the engine plays it on every open.
 TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
   const std::string pristine = FileBytes(path_), half = FirstHalfOf(path_);
   const LeafPage stopPage = LeafPages(path_, "detcor").at(40);
   std::map<std::string, long> damagedRows = stored_;
   damagedRows["detcor"] -= stopPage.rows;
+  std::string unjournaled;  // the file as it was before the killed writer's transaction
   const std::map<std::string, long> halfRows = RowsBeforeTheCut(path_, static_cast<long>(half.size()) / 4096);
   const std::string missing = "Il database non corrisponde al suo dizionario dei dati:\n\n";
   const struct Case {
@@ -269,6 +272,7 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
     RepairOutcome outcome;
     std::string reason;                       // refused: what the message says after the path
     const std::map<std::string, long>* rows;  // salvaged: the rows the new file holds
+    const std::string* kept = nullptr;        // salvaged: the original as kept, when not as it was given
   } cases[] = {
       {"sano.mdb", [&](const std::string& p) { WriteFileBytes(p, pristine); }, RepairOutcome::Rebuilt, "", &stored_},
       {"troncato.mdb", [&](const std::string& p) { WriteFileBytes(p, half); }, RepairOutcome::Salvaged, "", &halfRows},
@@ -290,6 +294,21 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
          ASSERT_EQ(ExecOnFile(p, "ALTER TABLE tescor DROP COLUMN denom"), "ok");
        },
        RepairOutcome::Failed, missing + "Manca il campo \"denom\" della tavola \"tescor\"", nullptr},
+      {"giornale.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         DamagePages(p, {stopPage.number});
+         unjournaled = FileBytes(p);
+         ASSERT_TRUE(Killed([&p] {  // a writer killed once it has written part of its transaction into the file
+           sqlite3* db = nullptr;
+           sqlite3_open(p.c_str(), &db);
+           const char* sql = "PRAGMA journal_mode=DELETE; PRAGMA cache_size=2; BEGIN; UPDATE tescor SET codcorsa = 'X'";
+           sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+           ::raise(SIGKILL);
+         }));
+         ASSERT_FALSE(FileBytes(p) == unjournaled);
+       },
+       RepairOutcome::Salvaged, "", &damagedRows, &unjournaled},
       {"testo.mdb", [&](const std::string& p) { WriteFileBytes(p, "non un database, solo testo\n" + half); },
        RepairOutcome::Failed, "Il file non è un database valido", nullptr},
       {"altro.mdb",
@@ -324,8 +343,9 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
       case RepairOutcome::Salvaged: {
         // The original kept as it was; the rows recovered listed per table, as the new file has them.
         EXPECT_EQ(result.damagedPath, kept);
-        EXPECT_TRUE(FileBytes(kept) == bytes) << "the damaged file changed";
-        EXPECT_EQ(Listing(dir_.Dir()), ListingWith(listing, kept.substr(dir_.Dir().size() + 1)));
+        EXPECT_TRUE(FileBytes(kept) == (c.kept ? *c.kept : bytes)) << "the damaged file changed";
+        EXPECT_EQ(Listing(dir_.Dir()),
+                  ListingWith(listing, kept.substr(dir_.Dir().size() + 1), std::string(c.name) + "-journal"));
         std::map<std::string, long> reported;
         for (const TableRows& t : result.recovered) {
           reported[t.table] = t.rows;
@@ -378,11 +398,9 @@ TEST_F(Repair, SalvageKilledAfterAnyStepLeavesTheNameWholeAndTheNextRepairEndsIt
   salvagedRows["detcor"] -= stopPage.rows;
   const std::string held = "SELECT count(*), (SELECT group_concat(codice) FROM cadenz) FROM tescor";
   // What the name holds after the kill: the damaged original or, once renamed, the new file.
-  const std::pair<const char*, bool> cases[] = {{"folded the log of ", false},
-                                                {"linked ", false},
-                                                {"recovered into ", false},
-                                                {"removed the side files of ", false},
-                                                {"renamed ", true}};
+  const std::pair<const char*, bool> cases[] = {{"folded the log of ", false},         {"linked ", false},
+                                                {"began the recovery of ", false},     {"recovered into ", false},
+                                                {"removed the side files of ", false}, {"renamed ", true}};
   for (const auto& [step, salvaged] : cases) {
     SCOPED_TRACE(step);
     for (const char* side : {"", "-wal", "-shm"}) QFile::remove(cp1252::ToQString(kept + side));

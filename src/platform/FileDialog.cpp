@@ -1,25 +1,13 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "platform/FileChoosers.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 
-#include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileIconProvider>
 #include <QFileInfo>
-#include <QFileSystemModel>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QIdentityProxyModel>
-#include <QLocale>
-#include <QMimeDatabase>
-#include <QStyle>
-#include <QTreeView>
-#include <algorithm>
 
 namespace ui {
 namespace {
@@ -38,77 +26,6 @@ FileDialog::ShownRunner& Runner() {
 }
 
 bool IsFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
-
-// The icons and types of the file list, told by the name alone. Qt's own provider reads the first
-// bytes of every file whose name it does not know (the open database's "-shm" and "-wal" among
-// them), and closing what it read drops every lock this process holds on that file: another
-// program opening the database would then take itself for its only user and reset it under the
-// window's feet.
-class IconsByName : public QFileIconProvider {
- public:
-  QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
-  QIcon icon(const QFileInfo& info) const override {
-    if (info.isDir()) return icon(info.isRoot() ? Drive : Folder);
-    const QIcon themed = QIcon::fromTheme(ByName(info).iconName());
-    return themed.isNull() ? icon(File) : themed;
-  }
-  // "File TXT": short enough for its column, whatever the system's name of the kind.
-  QString type(const QFileInfo& info) const override {
-    if (!info.isFile()) return QFileIconProvider::type(info);  // folders and links: nothing is read
-    const QString suffix = info.suffix();
-    return suffix.isEmpty() ? QStringLiteral("File") : QStringLiteral("File ") + suffix.toUpper();
-  }
-
- private:
-  QMimeType ByName(const QFileInfo& info) const {
-    return mimes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
-  }
-  QMimeDatabase mimes_;
-};
-
-// The columns of the file list.
-enum ListColumn { kNameColumn = 0, kSizeColumn = 1, kTypeColumn = 2, kDateColumn = 3 };
-
-QString ListedDate(const QDateTime& when) { return QLocale().toString(when, QLocale::ShortFormat); }
-
-// The file list with its sizes and dates written in the program's language: Qt's model writes them
-// in the system's.
-class ListingInItalian : public QIdentityProxyModel {
- public:
-  using QIdentityProxyModel::QIdentityProxyModel;
-  QVariant data(const QModelIndex& index, int role) const override {
-    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-    if (role != Qt::DisplayRole || !files || (index.column() != kSizeColumn && index.column() != kDateColumn))
-      return QIdentityProxyModel::data(index, role);
-    const QModelIndex source = mapToSource(index);
-    if (index.column() == kDateColumn) return ListedDate(files->lastModified(source));
-    return files->isDir(source) ? QString() : QLocale().formattedDataSize(files->size(source));
-  }
-};
-
-// Gives the size, type and date columns room for their titles and their longest texts, the name
-// the width they leave, and the list at least the width they all need, so that the dialog opens
-// wide enough for every column whatever its font (Qt lets the last column be cut at the dialog's
-// width).
-void FitColumns(QFileDialog& dialog) {
-  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-  if (!view) return;
-  QHeaderView* header = view->header();
-  const QFontMetrics metrics(view->font());
-  const QString longest[] = {QString(), QLocale().formattedDataSize(Q_INT64_C(1023) * 1024 * 1024 + 900 * 1024 * 1024),
-                             QStringLiteral("File SHAPE"), ListedDate(QDateTime(QDate(2000, 12, 28), QTime(23, 58)))};
-  for (int column = kSizeColumn; column <= kDateColumn && column < header->count(); ++column) {
-    const int text = metrics.horizontalAdvance(longest[column]) + 2 * metrics.averageCharWidth();
-    header->resizeSection(column, std::max({header->sectionSize(column), header->sectionSizeHint(column), text}));
-  }
-  header->setStretchLastSection(false);
-  header->setSectionResizeMode(kNameColumn, QHeaderView::Stretch);
-  constexpr int kNameCharacters = 24;
-  int needed = kNameCharacters * metrics.averageCharWidth() + view->iconSize().width();
-  for (int column = kSizeColumn; column < header->count(); ++column) needed += header->sectionSize(column);
-  needed += 2 * view->frameWidth() + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
-  view->setMinimumWidth(std::max(view->minimumWidth(), needed));
-}
 
 }  // namespace
 
@@ -225,14 +142,8 @@ QString FileDialog::ProposedName(Mode mode, const std::string& defaultName, cons
 }
 
 int FileDialog::RunShown() {
-  IconsByName icons;  // outlives the dialog, which uses it to its end
+  WatchFileChoosers();  // Qt's own dialog, its files told by their names, in the program's language
   QFileDialog dialog(OwnerWindow(), cp1252::ToQString(title_));
-  // Before the dialog's loop runs: its list takes each file's icon and type as it fills in.
-  dialog.setIconProvider(&icons);
-  dialog.setProxyModel(new ListingInItalian(&dialog));  // the dialog's own from now on
-  FitColumns(dialog);
-  // Qt's own dialog, so that it speaks the program's language like every other box.
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setAcceptMode(mode_ == Mode::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(mode_ == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !askToReplace_);

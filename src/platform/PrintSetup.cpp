@@ -1,6 +1,7 @@
 #include "platform/PrintSetup.h"
 
 #include "common/Cp1252.h"
+#include "platform/FileChoosers.h"
 #include "platform/Ui.h"
 
 #include <QFile>
@@ -43,6 +44,7 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
   const QPageSize a4(QPageSize::A4);
   SetReportPage(printer, a4, QPageLayout::Portrait);
   if (tooWideForPortrait && tooWideForPortrait(printer)) SetReportPage(printer, a4, QPageLayout::Landscape);
+  WatchFileChoosers();  // the chooser behind "File di output" and that field's completer list folders
   QPrintDialog dialog(&printer, OwnerWindow());
   dialog.setWindowTitle(QStringLiteral("Imposta stampante"));
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);

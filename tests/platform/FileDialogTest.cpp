@@ -1,10 +1,12 @@
-// File dialogs answered from a script, and their filters; the settings file that stands in for the registry key.
+// File dialogs answered from a script, and their filters; what every file chooser lists and how; the settings file
+// that stands in for the registry key.
 
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "platform/PrintSetup.h"
 #include "platform/Settings.h"
 #include "platform/Translation.h"
 #include "platform/Ui.h"
@@ -13,14 +15,21 @@
 
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPrinter>
 #include <QProcess>
+#include <QTimer>
+#include <QToolButton>
 #include <QTranslator>
 #include <QTreeView>
+#include <functional>
 
 using ui::FileDialog;
 
@@ -79,16 +88,10 @@ TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
     EXPECT_EQ(proposed(mode, name, "TXT"), cp1252::ToQString(name));
 }
 
-// Shows the dialog and waits until every entry of its folder is listed with its icon and type.
-bool ShowListing(QFileDialog& dialog) {
-  dialog.show();
-  const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-  if (!view || !view->model()) return false;
-  const QAbstractItemModel& model = *view->model();
-  const auto entries =
-      QDir(dialog.directory()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+// Waits until every entry of `folder` is listed under `parent` with its icon and type.
+bool Listed(const QAbstractItemModel& model, const QModelIndex& parent, const QDir& folder) {
+  const auto entries = folder.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
   const auto listed = [&] {
-    const QModelIndex parent = view->rootIndex();
     int typed = 0;
     for (int row = 0; row < model.rowCount(parent); ++row)
       typed += !model.index(row, 2, parent).data().toString().isEmpty() &&
@@ -100,11 +103,65 @@ bool ShowListing(QFileDialog& dialog) {
   return listed();
 }
 
-int ListThenCancel(QFileDialog& dialog) {
-  EXPECT_TRUE(ShowListing(dialog)) << cp1252::FromQStringLossy(dialog.directory().absolutePath());
-  dialog.hide();
-  return QDialog::Rejected;
+// Shows the dialog and waits until its folder is listed.
+bool ShowListing(QFileDialog& dialog) {
+  dialog.show();
+  const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  return view && view->model() && Listed(*view->model(), view->rootIndex(), dialog.directory());
 }
+
+// The choosers a folder can be listed in: the one Qt's print dialog opens from the "..." beside its
+// output file, once that field's completer has listed the folder of the name typed, and the
+// program's own file dialog, opened on the data folder. Each runs `look` on the chooser shown,
+// then closes it.
+using Look = std::function<void(QFileDialog&)>;
+
+void ThroughFileDialog(const std::string& folder, const Look& look) {
+  ASSERT_TRUE(settings::Write(settings::kDirectory, folder));
+  FileDialog::SetShownRunner([&](QFileDialog& dialog) {
+    look(dialog);
+    dialog.hide();
+    return int(QDialog::Rejected);
+  });
+  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
+  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  FileDialog::SetShownRunner({});
+}
+
+void ThroughPrintSetup(const std::string& folder, const Look& look) {
+  const QString path = cp1252::ToQString(folder);
+  ui::ShowWindowsOffscreen(true);
+  QTimer::singleShot(0, [&] {
+    QWidget* setup = QApplication::activeModalWidget();
+    auto* printers = setup->findChild<QComboBox*>(QStringLiteral("printers"));
+    auto* file = setup->findChild<QLineEdit*>(QStringLiteral("filename"));
+    auto* names = qobject_cast<QFileSystemModel*>(file && file->completer() ? file->completer()->model() : nullptr);
+    EXPECT_TRUE(printers && names) << "the print setup's output file and its completer";
+    if (printers && names) {
+      printers->setCurrentIndex(printers->count() - 1);  // printing to a file
+      const QModelIndex typed = names->index(path);      // as the completer looks up the name being typed
+      names->fetchMore(typed);
+      EXPECT_TRUE(Listed(*names, typed, QDir(path)));
+      file->setText(path + QStringLiteral("/stampa.pdf"));
+      QTimer::singleShot(0, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (chooser) {
+          look(*chooser);
+          chooser->reject();
+        }
+        EXPECT_NE(chooser, nullptr) << "the chooser of \"...\"";
+      });
+      if (auto* browse = setup->findChild<QToolButton*>(QStringLiteral("fileBrowser"))) browse->click();
+    }
+    setup->close();
+  });
+  QPrinter printer;
+  EXPECT_FALSE(ui::PrintSetup(printer, "Rubrica Cadenze"));
+  ui::ShowWindowsOffscreen(false);
+}
+
+const std::pair<const char*, void (*)(const std::string&, const Look&)> kChoosers[] = {
+    {"print setup", ThroughPrintSetup}, {"file dialog", ThroughFileDialog}};
 
 // The value of master.azienda as the program reads it.
 std::string Company(DbDatabase& db) {
@@ -122,7 +179,6 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
   const std::string path = dir.Path("QUENDO.MDB");
   MakeTimetableDatabase(path);
   const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
-  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
   DbDatabase db(path);
   ASSERT_TRUE(db.isOpen);
   ASSERT_EQ(Company(db), "17");
@@ -130,12 +186,11 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
   ASSERT_NE(std::find(sharedMemory.begin(), sharedMemory.end(), "READ 128-128"), sharedMemory.end());
   ASSERT_FALSE(file.empty());
 
-  FileDialog::SetShownRunner(ListThenCancel);
-  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
-  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
-  FileDialog::SetShownRunner({});
-  EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory);
-  EXPECT_EQ(LocksHeld(path), file);
+  for (const auto& [name, open] : kChoosers) {
+    open(dir.Dir(), [](QFileDialog& dialog) { EXPECT_TRUE(ShowListing(dialog)); });
+    EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory) << name;
+    EXPECT_EQ(LocksHeld(path), file) << name;
+  }
 
   // Another program reads the file; then the window stores an edit.
   QProcess other;
@@ -156,60 +211,64 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
   EXPECT_EQ(QueryFile(path, "SELECT azienda, gruppo FROM master"), "18|3\n");  // both programs' edits
 }
 
-// The list of the file dialog speaks Italian, as the program does: sizes and dates written by the
-// program's language whatever the system's, and the columns wide enough for their titles and texts
-// at the dialog's size.
+// The list of every file chooser speaks Italian, as the program does: folders, sizes and dates
+// written by the program's language whatever the system's, and the columns wide enough for their
+// titles and for the texts of the program's own files at the chooser's opening size.
 TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
   ScratchDir dir;
   const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
-  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
   WriteFileBytes(dir.Path("RT_CADEN.TXT"), std::string(1536, 'x'));
   QFile listed(cp1252::ToQString(dir.Path("RT_CADEN.TXT")));
   ASSERT_TRUE(listed.open(QIODevice::ReadWrite) &&
               listed.setFileTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7)), QFileDevice::FileModificationTime));
   listed.close();
+  for (const char* name : {"FERMATE_NORMALIZZATE.TXT", "QUENDO.MDB-journal"}) WriteFileBytes(dir.Path(name), "");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(dir.Path("ARCHIVIO"))));
   const QLocale before;
   ASSERT_TRUE(ui::InstallItalianTranslation(*qApp));
-  std::vector<std::string> seen;
-  FileDialog::SetShownRunner([&](QFileDialog& dialog) {
-    dialog.setViewMode(QFileDialog::Detail);
-    EXPECT_TRUE(ShowListing(dialog));
-    const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
-    const QModelIndexList named = view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
-                                                       QStringLiteral("RT_CADEN.TXT"));
-    if (named.size() != 1) return int(QDialog::Rejected);
-    const QModelIndex file = named.front();
-    for (int column = 0; column < 4; ++column)
-      seen.push_back(cp1252::FromQStringLossy(file.siblingAtColumn(column).data().toString()));
-    const QHeaderView& header = *view->header();
-    const QFontMetrics metrics(header.font());
-    int width = 0;
-    for (int column = 0; column < header.count(); ++column) {
-      const QString title = view->model()->headerData(column, Qt::Horizontal).toString();
-      const int icon = column == 0 ? view->iconSize().width() : 0;
-      const int text = std::max(metrics.horizontalAdvance(title),
-                                icon + metrics.horizontalAdvance(file.siblingAtColumn(column).data().toString()));
-      EXPECT_GT(header.sectionSize(column), text) << cp1252::FromQStringLossy(title);
-      width += header.sectionSize(column);
-    }
-    EXPECT_LE(width, view->viewport()->width());
-    dialog.hide();
-    return int(QDialog::Rejected);
-  });
   const QFont font = QApplication::font();
   QFont larger = font;
   larger.setPointSize(16);
   QApplication::setFont(larger);
-  FileDialog open(FileDialog::Mode::Open, "Importazione Dati Cadenze", "RT_CADEN", "Tutti i files (*.*)|*.*||");
-  EXPECT_EQ(open.DoModal(), ui::IDCANCEL);
+  std::vector<std::string> seen;
+  const auto look = [&](QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    EXPECT_TRUE(ShowListing(dialog));
+    const auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    const QAbstractItemModel& model = *view->model();
+    const QModelIndex root = view->rootIndex();
+    for (const auto& [name, columns] : {std::pair{"RT_CADEN.TXT", 4}, {"ARCHIVIO", 3}}) {
+      const QModelIndexList named = model.match(model.index(0, 0, root), Qt::DisplayRole, QString::fromLatin1(name));
+      for (int column = 0; column < columns && named.size() == 1; ++column)
+        seen.push_back(cp1252::FromQStringLossy(named.front().siblingAtColumn(column).data().toString()));
+    }
+    const QHeaderView& header = *view->header();
+    const QFontMetrics metrics(header.font());
+    int width = 0;
+    for (int column = 0; column < header.count(); ++column) {
+      const QString title = model.headerData(column, Qt::Horizontal).toString();
+      const int icon = column == 0 ? view->iconSize().width() : 0;
+      int text = metrics.horizontalAdvance(title);
+      for (int row = 0; row < model.rowCount(root); ++row)
+        text = std::max(text, icon + metrics.horizontalAdvance(model.index(row, column, root).data().toString()));
+      EXPECT_GT(header.sectionSize(column), text) << cp1252::FromQStringLossy(title);
+      width += header.sectionSize(column);
+    }
+    EXPECT_LE(width, view->viewport()->width());
+  };
+  for (const auto& [name, open] : kChoosers) {
+    seen.clear();
+    open(dir.Dir(), look);
+    EXPECT_EQ(seen, (std::vector<std::string>{"RT_CADEN.TXT", "1,50 KiB", "File TXT", "05/03/24 14:07", "ARCHIVIO", "",
+                                              "Cartella"}))
+        << name;
+  }
   QApplication::setFont(font);
-  FileDialog::SetShownRunner({});
   for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
     QCoreApplication::removeTranslator(translator);
     delete translator;
   }
   QLocale::setDefault(before);
-  EXPECT_EQ(seen, (std::vector<std::string>{"RT_CADEN.TXT", "1,50 KiB", "File TXT", "05/03/24 14:07"}));
 }
 
 // The result of reading a value, then the value (which starts as "prima").

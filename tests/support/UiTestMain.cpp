@@ -9,6 +9,10 @@
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's dialogs remember their state (a chooser's column widths) in the user's settings: each run
+  // starts without, so that no run passes on what an earlier one left.
+  const ScratchDir qtSettings;
+  qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(qtSettings.Dir()));
   QApplication app(argc, argv);
   SetNoticeSink(ui::ShowNotice);
   ::testing::InitGoogleTest(&argc, argv);

@@ -9,6 +9,7 @@
 #include "platform/Artwork.h"
 #include "platform/Busy.h"
 #include "platform/ClientArea.h"
+#include "platform/FileChoosers.h"
 #include "platform/MainFrame.h"
 #include "platform/Panel.h"
 #include "platform/Ui.h"
@@ -56,6 +57,7 @@ bool TimetableApp::InitInstance(bool showWindow) {
   busyWindow = nullptr;
   const QIcon icon = AppIcon();
   QApplication::setWindowIcon(icon);
+  ui::WatchFileChoosers();  // from the start, whatever dialog of Qt's lists a folder
   mainFrame_ = std::make_unique<MainFrame>(CommandTable());
   mainFrame_->setWindowIcon(icon);
   mainFrame_->CreateMainWindow("QUENDO");

@@ -14,7 +14,7 @@ namespace ui {
 // From the first call on (later calls do nothing) every window of the application gets the above
 // as it is polished and shown, before its lists fill in, and Qt's dialogs open Qt's own chooser
 // rather than the desktop's, which the program could not reach. Every dialog of this layer that
-// can list a folder calls it before it is built.
+// can list a folder calls it before it is built, and the application calls it at its start.
 void WatchFileChoosers();
 
 }  // namespace ui

@@ -18,7 +18,7 @@ void ExportFileSet::Fail(const std::string& fileName) {
 void ExportFileSet::Watch(bool underWay) {
   if (underWay == watched_) return;
   watched_ = underWay;
-  if (watch_) watch_.note(folder_.Folder(), underWay ? key_ : std::string());
+  if (watch_) watch_.note(folder_.Folder(), underWay ? JournalMark(key_, names_) : std::string());
 }
 
 std::string ExportFileSet::TemporaryOf(const std::string& fileName) const {

@@ -17,8 +17,8 @@
 // removed, never written through. A set of one file writes a hidden temporary. Every set, of one
 // file or several, first removes from its folder the hidden temporaries that killed runs left.
 //
-// The folder watch (FolderWatch) is told the journal's key before a set begins to change its
-// folder, and an empty key once the folder holds one whole set again; a folder left not whole (a
+// The folder watch (FolderWatch) is told the journal's mark before a set begins to change its
+// folder, and an empty one once the folder holds one whole set again; a folder left not whole (a
 // failure while putting the previous files back) stays noted.
 //
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
@@ -43,31 +44,38 @@ bool IsKey(const std::string& key) {
   return key.size() == 32 && key.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
-bool ParseJournal(const std::string& text, SetJournal& journal) {
+// Found, Foreign or Damaged (the key read into `journal` all the same).
+SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
   std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
+  bool ended = true;  // every line ends, the last one included
+  for (size_t start = 0; start < text.size();) {
     const size_t end = text.find('\n', start);
-    if (end == std::string::npos) return false;  // every line ends, the last one included
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+    ended = end != std::string::npos;
+    lines.push_back(text.substr(start, (ended ? end : text.size()) - start));
+    start = ended ? end + 1 : text.size();
   }
-  if (lines.size() < 4 || lines.front() != kHeading || lines.back() != "fine") return false;
   SetJournal read;
-  if (lines[1].rfind("chiave ", 0) != 0 || !IsKey(read.key = lines[1].substr(7))) return false;
+  // The heading and the key say whose journal it is.
+  if (lines.size() < 2 || lines[0] != kHeading || lines[1].rfind("chiave ", 0) != 0 ||
+      !IsKey(read.key = lines[1].substr(7)))
+    return SetFolder::Read::Foreign;
+  journal.key = read.key;
+  if (!ended || lines.size() < 4 || lines.back() != "fine") return SetFolder::Read::Damaged;
   bool phaseFound = false;
   for (SetPhase phase : {SetPhase::Writing, SetPhase::Replacing, SetPhase::Restoring})
     if (lines[2] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;
-  if (!phaseFound) return false;
+  if (!phaseFound) return SetFolder::Read::Damaged;
   for (size_t k = 3; k + 1 < lines.size(); ++k) {
     const std::string& l = lines[k];
-    if (l.size() < 8 || l.compare(0, 5, "file ") != 0 || (l[5] != '0' && l[5] != '1') || l[6] != ' ') return false;
+    if (l.size() < 8 || l.compare(0, 5, "file ") != 0 || (l[5] != '0' && l[5] != '1') || l[6] != ' ')
+      return SetFolder::Read::Damaged;
     JournalEntry e{l.substr(7), l[5] == '1'};
-    if (!PlainName(e.name)) return false;
+    // A name this program never writes was not put there by it.
+    if (!PlainName(e.name)) return SetFolder::Read::Foreign;
     read.files.push_back(std::move(e));
   }
   journal = std::move(read);
-  return true;
+  return SetFolder::Read::Found;
 }
 
 // Writes the whole of `bytes` to a new file and flushes it to the disk.
@@ -100,6 +108,20 @@ std::string NewJournalKey() {
     for (int d = 0; d < 8; ++d, v >>= 4) key.push_back(kDigits[v & 0xF]);
   }
   return key;
+}
+
+std::string JournalMark(const std::string& key, const std::vector<std::string>& names) {
+  // No name holds a NUL: joined by it, two lists of names never make the same text.
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  for (const std::string& name : names)
+    hash.addData(QByteArrayView(name.data(), static_cast<qsizetype>(name.size() + 1)));
+  return key + hash.result().toHex().left(32).toStdString();
+}
+
+std::string JournalMark(const SetJournal& journal) {
+  std::vector<std::string> names;
+  for (const JournalEntry& e : journal.files) names.push_back(e.name);
+  return JournalMark(journal.key, names);
 }
 
 std::string SetFolder::PathOf(const std::string& name) const {
@@ -176,7 +198,7 @@ SetFolder::Read SetFolder::ReadJournal(SetJournal& journal) const {
         if (n <= 0) break;
         done += static_cast<size_t>(n);
       }
-      if (done == bytes.size()) read = ParseJournal(bytes, journal) ? Read::Found : Read::Foreign;
+      if (done == bytes.size()) read = ParseJournal(bytes, journal);
     }
   }
   ::close(fd);

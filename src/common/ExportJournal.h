@@ -13,9 +13,10 @@
 // (a temporary, flushed, then renamed over it).
 //
 // A journal carries a key drawn at random when its set begins, which the interface notes with the
-// folder (FolderWatch): a journal is obeyed only when its key is the one noted for its folder, so
-// that a journal that came from elsewhere (a received archive, another user of a shared folder)
-// never makes the program move or remove a file.
+// folder (FolderWatch) together with the fingerprint of the set's names (JournalMark): a journal is
+// obeyed only when both are the ones noted for its folder, so that a journal that came from
+// elsewhere (a received archive, another user of a shared folder), or one of ours edited to name
+// other files, never makes the program move or remove a file its set did not write.
 
 #include "common/NewFile.h"
 
@@ -47,14 +48,18 @@ struct SetJournal {
 
 // A new key for a set's journal.
 std::string NewJournalKey();
+// What the interface notes for a set's folder: the journal's key followed by the fingerprint of
+// the names of its files, in their order (64 hexadecimal digits).
+std::string JournalMark(const std::string& key, const std::vector<std::string>& names);
+std::string JournalMark(const SetJournal& journal);
 
 // The interface's note of the folders where a set is under way, kept where a start after a kill
-// finds it (the settings), with the key of the journal the program wrote in each one.
+// finds it (the settings), with the mark of the journal the program wrote in each one.
 struct FolderWatch {
-  // Told with the journal's key before a set begins to change its folder, and with an empty key
-  // once the folder holds one whole set again.
+  // Told with the journal's mark (JournalMark) before a set begins to change its folder, and with
+  // an empty one once the folder holds one whole set again.
   std::function<void(const std::string& folder, const std::string& key)> note;
-  // The key noted for the folder; empty when none.
+  // The mark noted for the folder; empty when none.
   std::function<std::string(const std::string& folder)> keyOf;
   explicit operator bool() const { return static_cast<bool>(note); }
 };
@@ -96,8 +101,9 @@ class SetFolder {
   bool SyncFileSystem() const;
 
   // The journal: written whole, read back, removed. Foreign: not a journal this program writes
-  // (its lines, or a name of a file that is not a plain name of this folder).
-  enum class Read { Found, None, Unreadable, Foreign };
+  // (its heading or key, or a name of a file that is not a plain name of this folder). Damaged:
+  // its heading and key are this program's, but a line after them is not (its key is read).
+  enum class Read { Found, None, Unreadable, Foreign, Damaged };
   Read ReadJournal(SetJournal& journal) const;
   bool WriteJournal(const SetJournal& journal);
   bool RemoveJournal() { return Remove(std::string(kJournalName) + kTemporarySuffix) && Remove(kJournalName); }

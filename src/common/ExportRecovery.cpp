@@ -1,5 +1,10 @@
 #include "common/ExportRecovery.h"
 
+#include "common/Cp1252.h"
+#include "common/DatabaseFiles.h"
+
+#include <QFile>
+
 #include <algorithm>
 #include <cctype>
 #include <utility>
@@ -89,18 +94,40 @@ FolderRecovery Failed(const Work& w, const std::string& folder, const std::strin
       path);
 }
 
-FolderRecovery Foreign(const std::string& folder) {
+// A journal not obeyed, removed: `what` says why ("che non è stato scritto da questo programma").
+FolderRecovery NotObeyed(const std::string& folder, const std::string& what) {
   return Told(FolderRecovery::kForeign,
-              "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName +
-                  " che non è stato scritto da questo programma.\n\n"
+              "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file " + SetFolder::kJournalName + " " + what +
+                  ".\n\n"
                   "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della "
                   "cartella è stato toccato.",
               ExportWork());
 }
 
-// A journal of this program: its key noted for the folder.
+// The mark noted for the folder: the journal's key, then the fingerprint of its names.
+std::string Noted(const std::string& folder, const FolderWatch& watch) {
+  return watch.keyOf ? watch.keyOf(folder) : std::string();
+}
+
+// A journal of this program, as it wrote it: its key and names are those noted for the folder.
 bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
-  return watch.keyOf && watch.keyOf(folder) == journal.key;
+  return Noted(folder, watch) == JournalMark(journal);
+}
+
+// A journal whose key is the one noted for the folder.
+bool KeyNoted(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
+  return Noted(folder, watch).compare(0, journal.key.size(), journal.key) == 0;
+}
+
+// A journal that would move a database's file (the database the start-up opens, the one open,
+// any other, their companions): never obeyed, whoever wrote it.
+bool NamesADatabaseFile(const SetFolder& f, const SetJournal& journal, const std::string& database) {
+  const DatabaseFiles kept(database.empty() ? std::string()
+                                            : QFile::encodeName(cp1252::ToQString(database)).toStdString());
+  for (const JournalEntry& e : journal.files)
+    for (const char* suffix : {"", SetFolder::kTemporarySuffix, SetFolder::kPreviousSuffix})
+      if (kept.Holds(f.NativeOf(e.name + suffix))) return true;
+  return false;
 }
 
 // A journal of this program whose files are all among `names` (any, when none are given).
@@ -113,16 +140,20 @@ bool OfTheseFiles(const SetJournal& journal, const std::vector<std::string>& nam
 }  // namespace
 
 FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch& watch, const FileSetStep& step,
-                                   const std::vector<std::string>& names) {
+                                   const std::vector<std::string>& names, const std::string& database) {
   SetFolder f(folder, step);
   SetJournal journal;
   SetFolder::Read read = f.ReadJournal(journal);
-  if (read == SetFolder::Read::Found && !Ours(journal, folder, watch)) read = SetFolder::Read::Foreign;
+  if (read == SetFolder::Read::Found && (!Ours(journal, folder, watch) || NamesADatabaseFile(f, journal, database)))
+    read = SetFolder::Read::Foreign;
+  if (read == SetFolder::Read::Damaged && !KeyNoted(journal, folder, watch)) read = SetFolder::Read::Foreign;
   switch (read) {
     case SetFolder::Read::Foreign:
+    case SetFolder::Read::Damaged:
       if (!f.RemoveJournal()) return Failed(ExportWork(), folder, f.PathOf(SetFolder::kJournalName));
       f.Sync();
-      return Foreign(folder);
+      return NotObeyed(folder, read == SetFolder::Read::Damaged ? "scritto da questo programma, ma danneggiato"
+                                                                : "che non è stato scritto da questo programma");
     case SetFolder::Read::None:
       // A journal's temporary without journal: the first journal of a set was being written.
       if (!f.Remove(std::string(SetFolder::kJournalName) + SetFolder::kTemporarySuffix))

@@ -5,10 +5,11 @@
 // way no temporary, previous file moved aside or journal is left, and the folder holds one whole set. Run before every
 // set is written into a folder, and at start-up for the folders the interface noted while a set was under way there.
 //
-// Only a journal this program wrote is obeyed: its key must be the one the interface noted for
-// the folder, and each file it names one of the set about to be written (when the caller knows
-// them). Any other journal is told to the user and removed, and nothing else in the folder is
-// touched.
+// Only a journal this program wrote is obeyed: its key and the names of its files must be those
+// the interface noted for the folder (JournalMark), each file it names one of the set about to be
+// written (when the caller knows them), and none of them, their temporaries or previous files a
+// database's (DatabaseFiles). Any other journal is told to the user and removed, and nothing else
+// in the folder is touched; so is one whose key is noted but whose lines are damaged.
 
 #include "common/ExportJournal.h"
 #include "common/Outcome.h"
@@ -25,13 +26,15 @@ struct FolderRecovery : ::Outcome {
     kCompleted,  // the new set was put in place
     kUndone,     // the previous set is back
     kFailed,     // the folder could not be put in order: its journal stays for the next run
-    kForeign,    // a journal the program did not write: removed, not obeyed
+    kForeign,    // a journal the program did not write, or damaged: removed, not obeyed
   };
   Outcome outcome = kWhole;
   FolderRecovery() { ok = true; }
 };
 
-// `folder` is Windows-1252; `watch` gives the key noted for it. `step` is told after each change
+// `folder` is Windows-1252; `watch` gives the mark noted for it. `step` is told after each change
 // on the disk (tests stop there). `names`: the files of the set about to be written, or none.
+// `database`: the database the program is about to open (Windows-1252), or none; the one open is
+// known without it.
 FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch& watch, const FileSetStep& step = {},
-                                   const std::vector<std::string>& names = {});
+                                   const std::vector<std::string>& names = {}, const std::string& database = {});

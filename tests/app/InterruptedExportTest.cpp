@@ -95,9 +95,9 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
     const std::string journal = folder + "/QUENDO_ESPORTAZIONE_IN_CORSO";
     // As another program would have written it, naming the previous files to remove.
     if (n.journalOfAnother)
-      WriteLines(journal,
-                 {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
-                  "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 RT_HDORA.TXT", "fine"});
+      WriteFileBytes(journal,
+                     "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
+                     "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 RT_HDORA.TXT\nfine\n");
     if (n.stays) {
       EXPECT_TRUE(QDir().mkpath(cp1252::ToQString(journal)));
     }
@@ -150,9 +150,10 @@ TEST_F(Interrupted, AJournalFromElsewhereIsToldNotObeyed) {
   WriteSettings(settings, {"Database=" + database, "Directory=" + dir.Dir()});
   WriteLines(notes, {"appunti"});
   const std::string dbBytes = FileBytes(database);
-  WriteLines(journal, {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
-                       "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 QUENDO.MDB",
-                       "file 0 appunti.txt", "fine"});
+  WriteFileBytes(
+      journal,
+      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
+      "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 QUENDO.MDB\nfile 0 appunti.txt\nfine\n");
   for (int run = 0; run < 2; ++run) {
     const Strings boxes = Boxes(RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"}));
     ASSERT_EQ(boxes.size(), run == 0 ? 2u : 1u);
@@ -163,6 +164,31 @@ TEST_F(Interrupted, AJournalFromElsewhereIsToldNotObeyed) {
     EXPECT_EQ(FileBytes(database), dbBytes);
     EXPECT_EQ(FileBytes(notes), "appunti\r\n");
     EXPECT_EQ(SetFiles(out), SetFiles(dir.Path("intera")));
+    EXPECT_EQ(Noted(), "");
+  }
+}
+
+// An export killed while it writes into the database's own folder, its journal then edited, the
+// key kept, to remove the database or to put a short temporary in its place: the start obeys
+// neither, says so, and opens the database with every trip.
+TEST_F(Interrupted, AnEditedJournalLeavesTheDatabaseWhole) {
+  for (const std::string phase : {"ripristino", "sostituzione"}) {
+    const std::string folder = Folder(phase, true), database = folder + "/QUENDO.MDB";
+    const std::string journal = folder + "/QUENDO_ESPORTAZIONE_IN_CORSO";
+    ASSERT_TRUE(QFile::copy(cp1252::ToQString(db), cp1252::ToQString(database)));
+    WriteSettings(settings, {"Database=" + database, "Directory=" + dir.Dir()});
+    const std::string trips = QueryFile(database, "SELECT count(*) FROM tescor");
+    ASSERT_TRUE(
+        KilledAfterStep(StepNumber(steps, "written RT_PERIOD.TXT.part"), PlainExport(database, folder, Watch())));
+    const std::string written = FileBytes(journal), key = written.substr(written.find("chiave "), 39);
+    WriteFileBytes(journal, "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n" + key +
+                                "\nfase " + phase + "\nfile 0 QUENDO.MDB\nfine\n");
+    WriteFileBytes(database + ".part", "diciassette byte\n");
+    const DriverRun run = RunDriver(settings, {}, {});
+    EXPECT_EQ(Boxes(run), Strings{Box(0x30, ForeignJournalText(folder))});
+    EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 17 - "));
+    EXPECT_EQ(QueryFile(database, "SELECT count(*) FROM tescor"), trips);
+    EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(journal)));
     EXPECT_EQ(Noted(), "");
   }
 }

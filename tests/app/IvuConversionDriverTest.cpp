@@ -69,9 +69,9 @@ TEST_P(IvuHandMade, WritesTheSixHandMadeFiles) {
 TEST_P(IvuHandMade, AJournalFromElsewhereIsToldNotObeyed) {
   Copy(GetParam());
   WriteLines(out + "/appunti.txt", {"appunti"});
-  WriteLines(out + "/QUENDO_ESPORTAZIONE_IN_CORSO",
-             {"Quendo: esportazione in corso in questa cartella; non eliminare questo file.",
-              "chiave 0123456789abcdef0123456789abcdef", "fase ripristino", "file 0 appunti.txt", "fine"});
+  WriteFileBytes(out + "/QUENDO_ESPORTAZIONE_IN_CORSO",
+                 "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
+                 "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 appunti.txt\nfine\n");
   const DriverRun run = Convert(Answers());
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
                             0x30, "ATTENZIONE: nella cartella\n" + out +

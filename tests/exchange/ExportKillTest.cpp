@@ -267,11 +267,11 @@ const Disorder kDisorders[] = {
     // Well formed, but its key was never noted for the folder (it came in an archive).
     {"JournalThatCameFromElsewhere", [](const KillFixture& f) { WriteFileBytes(f.Out(kJournal), HostileJournal()); },
      true},
-    // Its key is the one noted, but it names files that the export does not write: a set of the
-    // program's own of another kind, not the export's to move; the export writes nothing.
+    // Its key and names are the ones noted, but it names files that the export does not write: a
+    // set of the program's own of another kind, not the export's to move; the export writes nothing.
     {"JournalNamingFilesTheExportDoesNotWrite",
      [](const KillFixture& f) {
-       f.noted.note(f.out, kKey);
+       f.noted.note(f.out, JournalMark(kKey, {"orari.mdb", "appunti.txt"}));
        WriteFileBytes(f.Out(kJournal), HostileJournal());
      },
      false},
@@ -358,6 +358,52 @@ TEST_F(KillFixture, WritesNoFileThroughALinkLeftInTheFolder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FolderOutOfOrder, ::testing::ValuesIn(kDisorders),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A journal that the start-up finds (it knows no set's names) where an export was killed beside
+// the database, its key the one noted for the folder: edited to name other files, naming the
+// database's files as a set of the program's own might, or damaged. None is obeyed: it goes, the
+// user is told, and no other file changes.
+struct StartUpJournal {
+  const char* name;
+  const char* lines;   // after the heading and the key
+  Strings notedNames;  // noted with its key: the killed export's, or its own
+  bool damaged;
+};
+void PrintTo(const StartUpJournal& c, std::ostream* os) { *os << c.name; }
+
+const StartUpJournal kStartUpJournals[] = {
+    {"EditedToRemoveTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", kExportSet, false},
+    {"EditedToRemoveAFileNoWriterWrote", "fase ripristino\nfile 0 appunti.txt\n", kExportSet, false},
+    {"RemovingTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", {"QUENDO.MDB"}, false},
+    {"ReplacingTheDatabase", "fase sostituzione\nfile 0 QUENDO.MDB\n", {"QUENDO.MDB"}, false},
+    {"RemovingTheDatabaseLog", "fase ripristino\nfile 0 QUENDO.MDB-wal\n", {"QUENDO.MDB-wal"}, false},
+    {"WithABadLine", "fase ripristino\nfile 2 RT_HDORA.TXT\n", kExportSet, true},
+    {"WithAnUnknownPhase", "fase ricomposizione\nfile 0 RT_HDORA.TXT\n", kExportSet, true},
+};
+
+struct JournalAtStartUp : KillFixture, ::testing::WithParamInterface<StartUpJournal> {};
+
+TEST_P(JournalAtStartUp, IsToldAndRemovedNeverObeyed) {
+  Prepare(true);
+  const std::string database = Out("QUENDO.MDB");
+  ASSERT_TRUE(QFile::copy(cp1252::ToQString(db), cp1252::ToQString(database)));
+  WriteFileBytes(Out("QUENDO.MDB.part"), "diciassette byte\n");
+  WriteFileBytes(Out("QUENDO.MDB-wal"), "registro");
+  WriteLines(Out("appunti.txt"), {"appunti"});
+  const std::string before = Listing(out) + OutFiles() + FileBytes(database) + FileBytes(Out("QUENDO.MDB.part")) +
+                             FileBytes(Out("QUENDO.MDB-wal")) + FileBytes(Out("appunti.txt"));
+  noted.note(out, JournalMark(kKey, GetParam().notedNames));
+  WriteFileBytes(Out(kJournal), std::string(kHeading) + "chiave " + kKey + "\n" + GetParam().lines + "fine\n");
+  const FolderRecovery r = RecoverExportFolder(out, noted);
+  EXPECT_EQ(r.outcome, FolderRecovery::kForeign);
+  EXPECT_EQ(r.Texts(), GetParam().damaged ? DamagedJournalText(out) : ForeignJournalText(out));
+  EXPECT_EQ(Listing(out) + OutFiles() + FileBytes(database) + FileBytes(Out("QUENDO.MDB.part")) +
+                FileBytes(Out("QUENDO.MDB-wal")) + FileBytes(Out("appunti.txt")),
+            before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, JournalAtStartUp, ::testing::ValuesIn(kStartUpJournals),
                          [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

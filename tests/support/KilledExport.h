@@ -132,11 +132,18 @@ inline std::string UndoneWhileReplacingText(const std::string& folder, const std
          (notPlaced.empty() ? "" : ",\ne non è stato possibile completarla (" + notPlaced + ")") +
          ".\n\nL'esportazione è stata annullata: la cartella contiene i file che c'erano prima, come erano.";
 }
-inline std::string ForeignJournalText(const std::string& folder) {
-  return "ATTENZIONE: nella cartella\n" + folder +
-         "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO che non è stato scritto da questo programma.\n\n"
+// A journal not obeyed, removed: `what` one that was not written by the program, or a damaged one.
+inline std::string NotObeyedJournalText(const std::string& folder, const std::string& what) {
+  return "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO " + what +
+         ".\n\n"
          "Le sue indicazioni non sono state eseguite: è stato eliminato, e nessun altro file della cartella è "
          "stato toccato.";
+}
+inline std::string ForeignJournalText(const std::string& folder) {
+  return NotObeyedJournalText(folder, "che non è stato scritto da questo programma");
+}
+inline std::string DamagedJournalText(const std::string& folder) {
+  return NotObeyedJournalText(folder, "scritto da questo programma, ma danneggiato");
 }
 inline std::string NotInOrderText(const std::string& folder, const std::string& path) {
   return Interrupted(folder) + "e non è stato possibile rimettere in ordine i file\n(" + path +

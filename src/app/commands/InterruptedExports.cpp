@@ -69,9 +69,12 @@ FolderWatch ExportFolderWatch() { return {NoteExportFolder, NotedExportKey}; }
 void RecoverInterruptedExports() {
   const std::vector<Note> noted = NotedFolders();
   if (noted.empty()) return;
+  // The database about to be opened is kept out of every folder's recovery.
+  std::string database;
+  settings::Read(settings::kDatabase, database);
   std::vector<Note> left;
   for (const Note& note : noted) {
-    const FolderRecovery r = RecoverExportFolder(note.first, ExportFolderWatch());
+    const FolderRecovery r = RecoverExportFolder(note.first, ExportFolderWatch(), {}, {}, database);
     if (r.outcome == FolderRecovery::kFailed) left.push_back(note);
     ui::ShowOutcome(r);
   }

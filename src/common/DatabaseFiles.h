@@ -1,0 +1,28 @@
+#pragma once
+// The files of a folder that belong to a database, told without disturbing it: the files this
+// process holds open (the open database and the companions SQLite keeps beside it), known by their
+// identity on the disk and never opened again here, since closing a second descriptor of a file
+// drops every lock this process holds on it; a database named by its path (one about to be
+// opened); any other database, known by its first bytes; and the companions SQLite keeps or
+// replays beside any of these ("-wal", "-shm", "-journal"), there or not.
+
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class DatabaseFiles {
+ public:
+  // `database`: the native path of a database this process has not opened yet, or empty.
+  explicit DatabaseFiles(std::string database = {});
+  // True when the file at the native `path` is one of them.
+  bool Holds(const std::string& path) const;
+
+ private:
+  // The database itself, not its companion.
+  bool IsDatabase(const std::string& path) const;
+
+  std::string database_;
+  std::vector<std::pair<dev_t, ino_t>> kept_;  // the files held open, and the database named
+};

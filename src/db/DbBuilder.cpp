@@ -31,7 +31,7 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
   dictionaryMade = true;
   EngineProgress();
   {
-    DbDatabase dictionary(scratch);
+    DbDatabase dictionary(scratch, DbOpening::BeingBuilt);
     if (!dictionary.isOpen) return 0;
     {
       DbBatch batch(&dictionary);

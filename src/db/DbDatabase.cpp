@@ -61,7 +61,7 @@ bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
 
 }  // namespace
 
-DbDatabase::DbDatabase(const char* p) {
+DbDatabase::DbDatabase(const char* p, DbOpening opening) {
   isOpen = true;
   path = p ? p : "";
   std::string error;
@@ -87,7 +87,8 @@ DbDatabase::DbDatabase(const char* p) {
       WatchEngineProgress(database);
       RegisterDictionaryCollation(database);
       // The file is checked before anything is written to it: one that is refused stays as it was.
-      if (CheckFile(database, fsPath, error) && CheckTablesAgainstDictionary(database, error) &&
+      if (CheckFile(database, fsPath, error) &&
+          (opening == DbOpening::BeingBuilt || CheckTablesAgainstDictionary(database, error)) &&
           ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
           ExecSql(database, "PRAGMA synchronous=NORMAL", error))
         return;

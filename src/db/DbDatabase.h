@@ -10,10 +10,16 @@
 
 struct sqlite3;
 
+// How a file is taken: a file made elsewhere or before is compared with what the builder makes
+// before anything is written to it; the builder's own scratch file, whose tables it is still
+// making, is only checked to be one of ours.
+enum class DbOpening { Checked, BeingBuilt };
+
 class DbDatabase {
  public:
-  explicit DbDatabase(const char* filePath);
-  explicit DbDatabase(const std::string& filePath) : DbDatabase(filePath.c_str()) {}
+  explicit DbDatabase(const char* filePath, DbOpening opening = DbOpening::Checked);
+  explicit DbDatabase(const std::string& filePath, DbOpening opening = DbOpening::Checked)
+      : DbDatabase(filePath.c_str(), opening) {}
   virtual ~DbDatabase();
   DbDatabase(const DbDatabase&) = delete;
   DbDatabase& operator=(const DbDatabase&) = delete;

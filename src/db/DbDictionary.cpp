@@ -18,7 +18,7 @@ std::string Number(int value) {
 }
 
 // Adds one row: AddNew, every field in the order given, Update.
-int AddRow(DbTable* table, std::initializer_list<std::pair<const char*, std::string>> fields) {
+int AddRow(DbTable* table, const DictionaryRow& fields) {
   if (!table || !table->AddNew()) return 0;
   for (const auto& [name, value] : fields)
     if (!table->SetFieldText(name, value)) return 0;
@@ -79,21 +79,30 @@ void Report(const std::string& text, const std::string& description) {
 
 }  // namespace
 
+DictionaryRow DictTableRow(const char* name, const char* title, const char* description) {
+  return {{"nome", OrEmpty(name)}, {"denom", OrEmpty(title)}, {"note", OrEmpty(description)}};
+}
+
+DictionaryRow DictFieldRow(const char* table, const char* field, char type, int size, int required, const char* title,
+                           const char* description, const char* rule, const char* message) {
+  return {{"tavola", OrEmpty(table)},
+          {"nome", OrEmpty(field)},
+          {"tipo", std::string(1, type)},
+          {"size", Number(size)},
+          {"obblig", required == 1 ? "1" : "0"},
+          {"denom", OrEmpty(title)},
+          {"note", OrEmpty(description)},
+          {"regola", OrEmpty(rule)},
+          {"mess", OrEmpty(message)}};
+}
+
 int DictAddTable(DbTable* tavole, const char* name, const char* title, const char* description) {
-  return AddRow(tavole, {{"nome", OrEmpty(name)}, {"denom", OrEmpty(title)}, {"note", OrEmpty(description)}});
+  return AddRow(tavole, DictTableRow(name, title, description));
 }
 
 int DictAddField(DbTable* campi, const char* table, const char* field, char type, int size, int required,
                  const char* title, const char* description, const char* rule, const char* message) {
-  return AddRow(campi, {{"tavola", OrEmpty(table)},
-                        {"nome", OrEmpty(field)},
-                        {"tipo", std::string(1, type)},
-                        {"size", Number(size)},
-                        {"obblig", required == 1 ? "1" : "0"},
-                        {"denom", OrEmpty(title)},
-                        {"note", OrEmpty(description)},
-                        {"regola", OrEmpty(rule)},
-                        {"mess", OrEmpty(message)}});
+  return AddRow(campi, DictFieldRow(table, field, type, size, required, title, description, rule, message));
 }
 
 int DictAddIndex(DbTable* indici, const char* table, const char* index, int primary, const char* title,

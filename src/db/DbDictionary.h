@@ -6,6 +6,7 @@
 #include "db/DbDdl.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class DbTable;
@@ -20,6 +21,14 @@ struct DictionaryTables {
   DbTable* relaz = nullptr;
   DbTable* relaz2 = nullptr;
 };
+
+// A row of the dictionary as its writer makes it: each column with the text written into it.
+using DictionaryRow = std::vector<std::pair<const char*, std::string>>;
+
+// The rows DictAddTable and DictAddField write.
+DictionaryRow DictTableRow(const char* name, const char* title, const char* description);
+DictionaryRow DictFieldRow(const char* table, const char* field, char type, int size, int required, const char* title,
+                           const char* description, const char* rule = nullptr, const char* message = nullptr);
 
 // Each writer adds one row and returns 1 when it is stored, 0 when the table refused it (the
 // table has shown why). A missing rule or message is written as the empty text.

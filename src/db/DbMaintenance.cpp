@@ -832,7 +832,7 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
   Outcome checked;
   std::string error;
-  if (CheckDatabaseFile(path, CheckDepth::Quick, error, damaged))
+  if (CheckDatabaseFile(path, CheckDepth::Full, error, damaged))
     checked.Succeed();
   else
     checked.Fail("Errore in fase di apertura del database\n\n" + error);

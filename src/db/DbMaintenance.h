@@ -21,9 +21,10 @@ enum class CheckDepth {
 // not foreign. `damaged` (when given) tells a damaged file of ours from every other refusal.
 bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged = nullptr);
 
-// The quick check of a file about to be opened in place of the open one: refused, the outcome
-// holds the stop message of a database that cannot be opened, "Errore in fase di apertura del
-// database" with the reason.
+// The full check of a file about to be opened in place of the open one, every index compared with
+// its table (an index that lacks rows would have the program's searches find nothing): refused,
+// the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
+// apertura del database" with the reason.
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
 
 struct RepairOptions {

@@ -38,6 +38,7 @@ struct Describer {
   DbTable* indici2 = nullptr;
   std::vector<SchemaTable>* names = nullptr;  // when set, only the names are gathered here
   std::vector<BuiltTable>* built = nullptr;   // when set, the tables the builder makes of the rows
+  DescribedRows* rows = nullptr;              // when set, the rows of `tavole` and `campi` are gathered here
 
   // Fields in order, then each index with its fields, then the table row.
   int Describe(const char* table, const char* title, const char* description, const std::vector<FieldRow>& fields,
@@ -64,6 +65,12 @@ struct Describer {
           t.indexes.emplace_back(i.name, std::move(keyFields));
         }
       }
+      return 1;
+    }
+    if (rows) {
+      for (const FieldRow& f : fields)
+        rows->fields.push_back(DictFieldRow(table, f.name, f.type, f.size, f.required, f.title, f.description));
+      rows->tables.push_back(DictTableRow(table, title, description));
       return 1;
     }
     int ok = 1;
@@ -293,13 +300,22 @@ int DescribeRelationPeriodCaden(DbTable* relaz, DbTable* relaz2) { return Relati
 
 int DescribeRelationFermaLocal(DbTable* relaz, DbTable* relaz2) { return Relation(relaz, relaz2, kFermaLocal); }
 
+namespace {
+
+// The nine tables, in the order described, to one describer.
+void DescribeNine(const Describer& d) {
+  for (int (*describe)(const Describer&) :
+       {MasterRows, RegaziRows, RegentRows, CadenzRows, CalendRows, TescorRows, DetcorRows, PeriodRows, LocalRows})
+    describe(d);
+}
+
+}  // namespace
+
 std::vector<BuiltDefinition> SchemaDefinitions() {
   std::vector<BuiltTable> tables;
   Describer rows;
   rows.built = &tables;
-  for (int (*describe)(const Describer&) :
-       {MasterRows, RegaziRows, RegentRows, CadenzRows, CalendRows, TescorRows, DetcorRows, PeriodRows, LocalRows})
-    describe(rows);
+  DescribeNine(rows);
   // Each relation goes into the definition of its foreign table, in the order described.
   for (const RelationRow& r : {kCalenCaden, kDetcorTescor, kPeriodTescor, kPeriodCaden, kFermaLocal})
     for (BuiltTable& t : tables)
@@ -314,14 +330,23 @@ std::vector<BuiltDefinition> SchemaDefinitions() {
   return out;
 }
 
+const DescribedRows& SchemaDictionaryRows() {
+  static const DescribedRows described = [] {
+    DescribedRows out;
+    Describer rows;
+    rows.rows = &out;
+    DescribeNine(rows);
+    return out;
+  }();
+  return described;
+}
+
 const std::vector<SchemaTable>& SchemaTables() {
   static const std::vector<SchemaTable> tables = [] {
     std::vector<SchemaTable> out;
     Describer names;
     names.names = &out;
-    for (int (*rows)(const Describer&) :
-         {MasterRows, RegaziRows, RegentRows, CadenzRows, CalendRows, TescorRows, DetcorRows, PeriodRows, LocalRows})
-      rows(names);
+    DescribeNine(names);
     return out;
   }();
   return tables;

@@ -4,12 +4,12 @@
 // and relation from these rows.
 
 #include "db/DbDdl.h"
+#include "db/DbDictionary.h"
 
 #include <string>
 #include <vector>
 
 class DbTable;
-struct DictionaryTables;
 
 // A table of the schema with its fields, in the order in which they are described.
 struct SchemaTable {
@@ -24,6 +24,13 @@ const std::vector<SchemaTable>& SchemaTables();
 // The nine tables, with their relations, and their other indexes as the builder makes them from
 // the rows DescribeSchema writes, in the order in which it writes them.
 std::vector<BuiltDefinition> SchemaDefinitions();
+
+// The rows DescribeSchema writes into `tavole` (tables) and `campi` (fields) for the nine tables,
+// in the order written.
+struct DescribedRows {
+  std::vector<DictionaryRow> tables, fields;
+};
+const DescribedRows& SchemaDictionaryRows();
 
 // Each writes its table's fields, indexes and table row; returns 1 when every row was stored.
 int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);

@@ -1,5 +1,6 @@
 #include "db/DbSchemaCheck.h"
 
+#include "common/Cp1252.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
 #include "db/DbFile.h"
@@ -8,6 +9,7 @@
 #include "db/SqliteValue.h"
 
 #include <sqlite3.h>
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
@@ -152,6 +154,56 @@ std::string ListText(const std::string& heading, const std::vector<std::string>&
   return text;
 }
 
+// The rows of a dictionary table (`tavole` or `campi`) for the program's tables against those the
+// builder writes: the first `keys` columns name the row (its table, then its field) and compare as
+// the engine compares names; the others compare exactly, trailing blanks aside. A row missing,
+// changed or there twice adds a line to `unlike`; false with the engine's reason when the rows
+// cannot be read.
+bool CompareDescriptions(sqlite3* db, const char* table, const std::vector<DictionaryRow>& built, size_t keys,
+                         std::vector<std::string>& unlike, std::string& error) {
+  const auto key = [keys](const std::vector<std::string>& row) {
+    std::string out;
+    for (size_t k = 0; k < keys; ++k) out += Folded(row[k]) + '\n';
+    return out;
+  };
+  // The builder's rows as the engine gives them back (UTF-8), by their names.
+  std::map<std::string, std::vector<std::string>> expected;
+  std::vector<std::vector<std::string>> order;
+  std::set<std::string> tables;
+  for (const DictionaryRow& row : built) {
+    std::vector<std::string>& values = order.emplace_back();
+    for (const auto& [column, text] : row) values.push_back(cp1252::ToUtf8(text));
+    expected.emplace(key(values), values);
+    tables.insert(Folded(values[0]));
+  }
+  const auto told = [&, keys](const std::vector<std::string>& row) {
+    unlike.push_back(keys == 1 ? "Descrizione della tavola " + Shown(row[0]) + " nel dizionario dei dati"
+                               : "Descrizione del campo " + Shown(row[1]) + " della tavola " + Shown(row[0]) +
+                                     " nel dizionario dei dati");
+  };
+  std::string sql;
+  for (const auto& [column, text] : built.front()) sql += (sql.empty() ? "SELECT " : ", ") + SqlName(column);
+  sql += std::string(" FROM ") + table + " ORDER BY rowid";
+  std::set<std::string> seen, shown;
+  if (!EachRow(
+          db, sql.c_str(),
+          [&](sqlite3_stmt* st) {
+            std::vector<std::string> row;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) row.push_back(Column(st, c));
+            if (!tables.count(Folded(row[0]))) return;  // a table of its own
+            const std::string name = key(row);
+            const auto found = expected.find(name);
+            bool same = found != expected.end() && seen.insert(name).second;
+            for (size_t c = keys; same && c < row.size(); ++c) same = row[c] == found->second[c];
+            if (!same && shown.insert(name).second) told(row);
+          },
+          error))
+    return false;
+  for (const std::vector<std::string>& row : order)
+    if (!seen.count(key(row)) && shown.insert(key(row)).second) told(row);
+  return true;
+}
+
 const char* const kForeignHeading = "Il database contiene oggetti che non fanno parte del suo dizionario dei dati";
 const char* const kRedefinedHeading =
     "Il database contiene tavole o indici definiti diversamente da come li crea il programma";
@@ -244,32 +296,41 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
 
   // What the file must hold, in the order described.
   std::vector<Wanted> wanted;
-  if (has("tavole") || has("campi")) {
-    // The dictionary's own two tables come first: without them it says nothing.
+  const bool dictionary = has("tavole") || has("campi");
+  if (dictionary) {
+    // Every table the builder makes, the dictionary's own two first (without them it says nothing),
+    // then the others the dictionary lists, each with the fields the dictionary describes besides.
     wanted = {{"tavole", {"nome"}}, {"campi", {"tavola", "nome"}}};
+    for (const BuiltDefinition& d : DictionaryDefinitions())
+      if (d.type == "table" && d.name != "tavole" && d.name != "campi") wanted.push_back({d.name, {}});
+    for (const SchemaTable& table : SchemaTables()) wanted.push_back({table.name, table.fields});
+    std::map<std::string, size_t> position;  // folded name -> place in `wanted`
+    for (size_t k = 0; k < wanted.size(); ++k) position.emplace(Folded(wanted[k].table), k);
     bool readable = true;
-    for (const Wanted& w : wanted)
-      for (const std::string& field : w.fields) readable &= has(w.table) && HasField(db, w.table, field);
-    if (readable) {
-      std::map<std::string, size_t> position{{"tavole", 0}, {"campi", 1}};  // folded name -> place in `wanted`
-      if (!EachRow(
-              db, "SELECT nome FROM tavole ORDER BY rowid",
-              [&](sqlite3_stmt* st) {
-                std::string table = Column(st, 0);
-                if (table.empty() || !position.emplace(Folded(table), wanted.size()).second) return;
-                wanted.push_back({std::move(table), {}});
-              },
-              error) ||
-          !EachRow(
-              db, "SELECT tavola, nome FROM campi ORDER BY rowid",
-              [&](sqlite3_stmt* st) {
-                const auto table = position.find(Folded(Column(st, 0)));
-                std::string field = Column(st, 1);
-                if (table != position.end() && !field.empty()) wanted[table->second].fields.push_back(std::move(field));
-              },
-              error))
-        return false;
-    }
+    for (size_t k = 0; k < 2; ++k)
+      for (const std::string& field : wanted[k].fields)
+        readable &= has(wanted[k].table) && HasField(db, wanted[k].table, field);
+    if (readable && (!EachRow(
+                         db, "SELECT nome FROM tavole ORDER BY rowid",
+                         [&](sqlite3_stmt* st) {
+                           std::string table = Column(st, 0);
+                           if (table.empty() || !position.emplace(Folded(table), wanted.size()).second) return;
+                           wanted.push_back({std::move(table), {}});
+                         },
+                         error) ||
+                     !EachRow(
+                         db, "SELECT tavola, nome FROM campi ORDER BY rowid",
+                         [&](sqlite3_stmt* st) {
+                           const auto table = position.find(Folded(Column(st, 0)));
+                           std::string field = Column(st, 1);
+                           if (table == position.end() || field.empty()) return;
+                           std::vector<std::string>& fields = wanted[table->second].fields;
+                           if (std::none_of(fields.begin(), fields.end(),
+                                            [&](const std::string& f) { return Folded(f) == Folded(field); }))
+                             fields.push_back(std::move(field));
+                         },
+                         error)))
+      return false;
   } else {
     for (const SchemaTable& table : SchemaTables())
       if (has(table.name)) wanted.push_back({table.name, table.fields});
@@ -300,7 +361,15 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
       error += "\n... e altre " + std::to_string(missing.size() - kShownLines) + " mancanze";
     return false;
   }
-  // Tables and indexes of the program stored otherwise than the builder makes them.
-  error = SchemaFindingsText({{}, findings.redefined});
+  // Tables and indexes of the program stored otherwise than the builder makes them, then the
+  // dictionary's description of its tables otherwise than the builder writes it.
+  std::vector<std::string> unlike = findings.redefined;
+  if (unlike.empty() && dictionary) {
+    const DescribedRows& built = SchemaDictionaryRows();
+    if (!CompareDescriptions(db, "tavole", built.tables, 1, unlike, error) ||
+        !CompareDescriptions(db, "campi", built.fields, 2, unlike, error))
+      return false;
+  }
+  error = SchemaFindingsText({{}, unlike});
   return error.empty();
 }

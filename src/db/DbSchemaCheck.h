@@ -7,8 +7,12 @@
 
 struct sqlite3;
 
-// Checks, on an open connection, that every table named in `tavole` and every field that `campi`
-// describes for those tables exist in the file. A file without the dictionary tables is checked
+// Checks, on an open connection, that the file holds every table the builder makes (the
+// dictionary's seven, the timetable's nine with their fields), whatever its dictionary lists, and
+// every other table named in `tavole` with the fields `campi` describes; and that the rows of
+// `tavole` and `campi` for the nine are those the builder writes (names compared as the engine
+// compares them, the other columns exactly): a row missing, changed or there twice is named under
+// the heading of the redefined tables. A file without the dictionary tables is checked
 // against the program's own schema (SchemaTables) instead, for the tables it has: a table it
 // lacks is told by whoever needs it ("non esiste il MASTER"), and so is a missing `master`, whatever
 // the dictionary says. Only reads: a few small queries and look-ups in the schema the engine holds,

@@ -315,10 +315,16 @@ int MainFrame::OpenCheckedDatabase() {
   const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
                          !lastClose.empty() && lastClose == CloseFingerprint(databasePath);
   // A file that is not one of ours, or a damaged one, is refused before anything is written into
-  // it, and its path given up as that of a file that does not open.
-  if (!unchanged && !ui::ShowOutcome(CheckDatabaseToOpen(databasePath))) {
-    databasePath.clear();
-    return 0;
+  // it, and its path given up as that of a file that does not open. The check reads every page
+  // and every index: the busy clock runs meanwhile.
+  if (!unchanged) {
+    ShowBusy(true);
+    const Outcome checked = CheckDatabaseToOpen(databasePath);
+    HideBusy();
+    if (!ui::ShowOutcome(checked)) {
+      databasePath.clear();
+      return 0;
+    }
   }
   return OpenDatabase();
 }

@@ -5,6 +5,7 @@
 #include "app/ProgramTestSupport.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "support/OlviData.h"
 
 #include <map>
 #include <set>
@@ -104,29 +105,39 @@ TEST_F(OpenCheckDriver, ConnectClosesTheOpenFileAndRefusesOneThatDoesNotMatch) {
 }
 
 // A database received from elsewhere that keeps a trigger on the day types deleting every trip (its type stored as
-// "Trigger", which the engine takes all the same), and a view: refused at start-up and by "&Connetti" (which has
-// closed the open database), both named, before anything could add a day type; its trips stay.
-TEST_F(OpenCheckDriver, AFileWithATriggerIsRefusedAndItsTripsStay) {
+// "Trigger", which the engine takes all the same), and a view; one whose index of the stops by stop code holds none of
+// its rows (its stored definition the builder's): refused at start-up and by "&Connetti" (which has closed the open
+// database), what is wrong named, before anything could add a day type or find no stop; its trips stay.
+TEST_F(OpenCheckDriver, AReceivedFileUnlikeOursIsRefusedAndItsTripsStay) {
   const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
+  const std::string prefix = "0x10\tErrore in fase di apertura del database\\n\\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"CREATE TRIGGER \"svuota\" AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;"
+       "CREATE VIEW corse AS SELECT id FROM tescor;"
+       "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota';",
+       "Il database contiene oggetti che non fanno parte del suo dizionario dei dati:\\n\\nTrigger \"svuota\" della "
+       "tavola \"cadenz\"\\nVista \"corse\""},
+      {OlviStopSql(1, 1, "'F1'", "'Piazza'", "NULL", 0) + OlviStopSql(2, 1, "'F1'", "'Piazza'", "NULL", 0) +
+           kEmptiedStopIndexSql,
+       U8("Il file del database è danneggiato:\\nrow 1 missing from index detcor__fermata\\nrow 2 missing from index "
+          "detcor__fermata\\nwrong # of entries in index detcor__fermata")},
+  };
   MakeDatabase(current, kShellSchema);
-  MakeTimetableDatabase(received);
-  RunSql(received, TripHeadSql(1, 0, 700) + TripHeadSql(2, 0, 800) +
-                       "CREATE TRIGGER \"svuota\" AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;"
-                       "CREATE VIEW corse AS SELECT id FROM tescor;"
-                       "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota';");
-  const std::string before = FileBytes(received);
-  const std::string refused =
-      "0x10\tErrore in fase di apertura del database\\n\\nIl database contiene oggetti che non fanno parte del suo "
-      "dizionario dei dati:\\n\\nTrigger \"svuota\" della tavola \"cadenz\"\\nVista \"corse\"";
-  // At start-up as the remembered database; then chosen by "&Connetti" while another one is open.
-  for (const bool startUp : {true, false}) {
-    SCOPED_TRACE(startUp ? "start-up" : "connect");
-    WriteSettings(settings, {"Database=" + (startUp ? received : current)});
-    const DriverRun run = startUp ? RunDriver(settings, {}, {}) : RunDriver(settings, {"file " + received}, {"5104"});
-    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{refused});
-    EXPECT_EQ(LastTitle(run), U8(kFullCaption));
-    EXPECT_TRUE(FileBytes(received) == before) << "the received file changed";
-    EXPECT_EQ(QueryFile(received, "SELECT count(*) FROM tescor"), "2\n");
+  for (const auto& [sql, refused] : cases) {
+    QFile::remove(cp1252::ToQString(received));
+    MakeTimetableDatabase(received);
+    RunSql(received, TripHeadSql(1, 0, 700) + TripHeadSql(2, 0, 800) + sql);
+    const std::string before = FileBytes(received);
+    // At start-up as the remembered database; then chosen by "&Connetti" while another one is open.
+    for (const bool startUp : {true, false}) {
+      SCOPED_TRACE(std::string(startUp ? "start-up: " : "connect: ") + sql);
+      WriteSettings(settings, {"Database=" + (startUp ? received : current)});
+      const DriverRun run = startUp ? RunDriver(settings, {}, {}) : RunDriver(settings, {"file " + received}, {"5104"});
+      EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{prefix + refused});
+      EXPECT_EQ(LastTitle(run), U8(kFullCaption));
+      EXPECT_TRUE(FileBytes(received) == before) << "the received file changed";
+      EXPECT_EQ(QueryFile(received, "SELECT count(*) FROM tescor"), "2\n");
+    }
   }
 }
 

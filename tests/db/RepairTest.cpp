@@ -253,7 +253,8 @@ std::string ListingWith(const std::string& listing, const std::string& name, con
 }
 
 // Each kind of file "Ripara" may be given, made on disk from the timetable database: a sound file
-// is rebuilt; a file the engine cannot read whole, or with a damaged page, is salvaged, the
+// is rebuilt; a file the engine cannot read whole, with a damaged page or with an index that lacks
+// its table's rows, is salvaged, the
 // original kept beside it; a sound file that lacks a table or a field is refused with the open's
 // own reason, and so is a file that is not a database of ours, cut short or not: every refused file
 // stays as it was, byte for byte, and nothing is left beside it. A rollback journal that a killed
@@ -282,6 +283,12 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
          DamagePages(p, {stopPage.number});
        },
        RepairOutcome::Salvaged, "", &damagedRows},
+      {"indice-vuoto.mdb",
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, kEmptiedStopIndexSql), "ok");
+       },
+       RepairOutcome::Salvaged, "", &stored_},
       {"senza-tavola.mdb",
        [&](const std::string& p) {
          WriteFileBytes(p, pristine);

@@ -36,6 +36,13 @@ std::string QueryFile(const std::string& path, const std::string& sql);
 // Runs SQL that changes a database file with the plain engine; "ok", or the engine's message.
 std::string ExecOnFile(const std::string& path, const std::string& sql);
 
+// SQL for ExecOnFile that leaves the index of the stops by stop code holding none of their rows, its
+// stored definition the builder's all the same, as another program can through the schema's rows.
+inline const std::string kEmptiedStopIndexSql =
+    "DROP INDEX detcor__fermata; CREATE INDEX detcor__fermata ON detcor (fermata, denom, ubicaz) WHERE 0;"
+    "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, ' WHERE 0', '') WHERE name = "
+    "'detcor__fermata';";
+
 // The whole content of a file (empty when it cannot be read).
 std::string FileBytes(const std::string& path);
 

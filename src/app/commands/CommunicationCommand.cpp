@@ -110,9 +110,6 @@ std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long
 void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const CommunicationHeader& header, bool first,
                    bool georeference) {
   DbDatabase* db = frame.Database();
-  // The model and the files are made from one moment of the database: the files are written from
-  // walks made after the dialogs, and what another program writes meanwhile must not reach them.
-  DbReadSnapshot snapshot(db);
   auto progress = std::make_unique<FrameProgress>(&frame);
   GeoStopList list;
   const GeoStopList* geo = nullptr;
@@ -148,6 +145,10 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
 }  // namespace
 
 void GenerateCommunicationV2(MainFrame& frame) {
+  // The check, the model and the files read one moment of the database, held from the check to
+  // the last file: what another program writes while a dialog waits reaches none of them, and
+  // what is written is what was checked.
+  DbReadSnapshot snapshot(frame.Database());
   if (!NoBlockingErrors(frame)) return;
   CommunicationOptionsDialog dialog(&frame, 'B', kCommunicationDialog);
   if (dialog.DoModal() != ui::IDOK) return;

@@ -93,15 +93,52 @@ class Communication : public ::testing::Test {
   int runs = 0;
 };
 
+// Also with copies of trip 4 under codes of their own, enough to make the stop rows of the new
+// runs a little longer than the part by which the rows made from the trips are kept aside: the
+// files are the hand-made ones with a run and its stop rows for each copy, counted and checked
+// again (their sizes first: a part written twice is a larger file).
 TEST_F(Communication, FirstCommunicationIsTheHandMadeFiles) {
-  const Files f = Generate();
-  EXPECT_EQ(f.communication, ExpectedCommunicationFile("RT2_17_1.TXT"));
-  EXPECT_EQ(f.base, ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
-  EXPECT_EQ(f.idreg, ExpectedCommunicationFile("RT_IDREG.TXT"));
-  EXPECT_EQ(f.fmreg, "");
-  EXPECT_EQ(Faults(f.communication, false), "");
-  EXPECT_EQ(Faults(f.base, true), "");
-  for (const std::string& l : Lines(f.idreg)) EXPECT_EQ(l.size(), 63u) << l;
+  const char* const tags[] = {"fermate", "archi", "teste_itiner", "righe_itiner", "corse", "orari", "giorni"};
+  for (const int copies : {0, 3880}) {
+    SCOPED_TRACE(copies);
+    RunSql(path, "WITH RECURSIVE k(n) AS (SELECT 100 UNION ALL SELECT n + 1 FROM k WHERE n < 99 + " +
+                     std::to_string(copies) +
+                     ") INSERT INTO tescor SELECT n, printf('K%05d', n), codlinea, verso, parte, arriva, ente, "
+                     "contratt, lung, tempo, ct_lung, ct_tempo, regcorsa, codperc, reglinea, denom, gruppo, mezzo, "
+                     "prevcor, nextcor FROM tescor, k WHERE id = 4 AND " +
+                     std::to_string(copies) +
+                     " > 0; INSERT INTO detcor SELECT t.id, sub, fermata, d.denom, ubicaz, dist, d.arriva, d.parte, "
+                     "primaria, facolt, nonferma, regferma, regarea, reglocal FROM detcor d, tescor t "
+                     "WHERE d.id = 4 AND t.id >= 100;");
+    size_t stopRows = 0;
+    const auto expected = [&](const std::string& file, bool base) {
+      const std::string hand = ExpectedCommunicationFile(file);
+      std::vector<std::vector<std::string>> rows;
+      for (const char* tag : tags) rows.push_back(Rows(hand, tag));
+      const std::vector<std::string> stops(rows[5].end() - 3, rows[5].end());
+      for (int k = 0; k < copies; ++k) {
+        const std::string run = std::to_string(4 + k), code = QString::asprintf("K%05d", 100 + k).toStdString();
+        rows[4].push_back(run + "\t" + code + rows[4][2].substr(6));
+        for (const std::string& r : stops) rows[5].push_back(run + r.substr(1));
+      }
+      stopRows = 0;
+      for (const std::string& r : rows[5]) stopRows += r.size() + 1;
+      return Assemble(Lines(hand)[1], rows, base);
+    };
+    const Files f = Generate();
+    const std::string communication = expected("RT2_17_1.TXT", false), base = expected("RT2_17_1_BASE.TXT", true);
+    EXPECT_GT(stopRows, copies ? 1u << 18 : 0u);
+    ASSERT_EQ(f.communication.size(), communication.size());
+    ASSERT_EQ(f.base.size(), base.size());
+    EXPECT_EQ(f.communication, communication);
+    EXPECT_EQ(f.base, base);
+    EXPECT_EQ(f.fmreg, "");
+    EXPECT_EQ(Faults(f.communication, false), "");
+    EXPECT_EQ(Faults(f.base, true), "");
+    EXPECT_EQ(Lines(f.idreg).size(), 4u + copies);
+    EXPECT_EQ(f.idreg.substr(0, 4 * 65), ExpectedCommunicationFile("RT_IDREG.TXT"));
+    for (const std::string& l : Lines(f.idreg)) EXPECT_EQ(l.size(), 63u) << l;
+  }
 }
 
 TEST_F(Communication, TheCheckerFindsWhatIsWrong) {

@@ -13,7 +13,9 @@
 #include "support/KilledExport.h"
 #include "support/PassLog.h"
 
+#include <sched.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
@@ -56,10 +58,11 @@ class Communication : public ::testing::Test {
     };
     const CommunicationFile kind = baseFile.empty() ? CommunicationFile::First : CommunicationFile::Incremental;
     Files f;
-    f.communication = write(
-        stem + ".txt", [&](const LineSink& s) { EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr)); });
+    f.communication = write(stem + ".txt", [&](const LineSink& s) {
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr).ok);
+    });
     f.base = write(stem + "_BASE.txt", [&](const LineSink& s) {
-      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr));
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr).ok);
     });
     f.idreg =
         write(stem + "_IDREG.txt", [&](const LineSink& s) { EXPECT_TRUE(WriteIdRegLines(&db, *model, h.company, s)); });
@@ -415,7 +418,37 @@ TEST_F(Communication, ABaseChangedAfterItWasReadFailsTheSet) {
   EXPECT_FALSE(w.ok);
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].caption + "|" + w.messages[0].text,
-            "Esportazione base dati orari|Impossibile creare\n\n" + out + "/RT2_BASE.TXT");
+            "|La Banca Dati Orari di riferimento\n\n" + base +
+                "\n\nè stata modificata dopo essere stata letta.\n\nQuesta operazione verrà terminata.");
+  EXPECT_EQ(w.failedPath, base);
+  EXPECT_EQ(Listing(out), "");
+}
+
+// The rows made from the trips are kept aside in the system's temporary folder: with that folder
+// full (a small memory file system of the test's own, where it may mount one), the set fails
+// naming the folder, and nothing is put in place.
+TEST_F(Communication, AFullTemporaryFolderIsNamed) {
+  const std::string small = dir.Path("tmp"), out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(small)) && QDir().mkpath(cp1252::ToQString(out)));
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "a file system cannot be mounted here";
+  WriteFileBytes(small + "/pieno", std::string(8192, 'x'));  // all its room
+  const bool had = qEnvironmentVariableIsSet("TMPDIR");
+  const QByteArray before = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QByteArray::fromStdString(small));
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  CommunicationModel model;
+  EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  const CommunicationPaths paths{out + "/RT2.TXT", out + "/RT2_BASE.TXT", {}, {}};
+  const CommunicationWriting w = WriteCommunicationFiles(&db, model, h, true, nullptr, paths, nullptr, {});
+  had ? qputenv("TMPDIR", before) : qunsetenv("TMPDIR");
+  ::umount(small.c_str());
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.Texts(), "La cartella dei file temporanei del sistema\n\n" + small +
+                           "\n\nè piena: non c'è spazio per i file di lavoro della comunicazione.\n\n"
+                           "Questa operazione verrà terminata.");
   EXPECT_EQ(Listing(out), "");
 }
 
@@ -514,7 +547,7 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
   ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
   ASSERT_TRUE(WriteWholeLines(base, [&](const LineSink& s) {
-    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log));
+    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log).ok);
   }));
   ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
   // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
@@ -682,7 +715,9 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
     parts.push_back({out + "/" + n,
                      [n](const LineSink& sink) {
                        sink("new " + n);
-                       return true;
+                       Outcome made;
+                       made.Succeed();
+                       return made;
                      },
                      {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };

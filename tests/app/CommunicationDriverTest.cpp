@@ -80,6 +80,9 @@ TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
        "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
       // An unwritable folder: the message once the files are chosen, nothing partial.
       {FirstUpTo({"file " + unwritable, "cancel", "cancel"}), "", 3},
+      // The communication's file chosen again for the base: refused, and the dialog offered again.
+      {FirstUpTo({"file " + comm, "file " + comm, "file " + base, "cancel", "cancel"}),
+       "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
       // No base chosen for an incremental communication.
       {{"dialog 148", "  1177=0", "cancel"}, "", 1},
   };

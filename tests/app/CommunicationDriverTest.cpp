@@ -3,8 +3,13 @@
 // cancel; the files compared with the hand-made ones.
 
 #include "app/AppTestSupport.h"
+#include "app/ProgramTestSupport.h"
+#include "app/commands/CommunicationCommand.h"
 #include "exchange/communication/BaseReader.h"
+#include "platform/FileDialog.h"
 #include "support/CommunicationData.h"
+
+#include <QFileDialog>
 
 namespace {
 
@@ -75,6 +80,9 @@ TEST_F(CommunicationDriver, WaysOutThatWriteLess) {
        "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
       // An unwritable folder: the message once the files are chosen, nothing partial.
       {FirstUpTo({"file " + unwritable, "cancel", "cancel"}), "", 3},
+      // The communication's file chosen again for the base: refused, and the dialog offered again.
+      {FirstUpTo({"file " + comm, "file " + comm, "file " + base, "cancel", "cancel"}),
+       "RT2_17_1.TXT\nRT2_17_1_BASE.TXT\n", 4},
       // No base chosen for an incremental communication.
       {{"dialog 148", "  1177=0", "cancel"}, "", 1},
   };
@@ -120,6 +128,42 @@ TEST_F(CommunicationDriver, WithoutMasterRowTheStandIns) {
   const HeldWriteLock writing(db);
   const DriverRun run = Run(FirstUpTo({"file " + comm, "cancel", "cancel"}));
   EXPECT_EQ(vurtxt_check::Lines(FileBytes(comm))[1], "S\tB\tS\t0\t1\t01/01/1901\t01/01/1901\t31/12/2099\tAnonimo");
+}
+
+// In the program itself: another program clears a trip's mode while a dialog waits. The files
+// carry the database as the check passed it, never a mode the check did not see.
+struct CommunicationOnTheFrame : ProgramTest {
+  void SetUp() override {
+    db_ = dir_.Path("orari.mdb");
+    MakeCommunicationDatabase(db_);
+    StartProgram(false, {"Directory=" + dir_.Dir()});
+    script_.Clear();
+  }
+  void TearDown() override {
+    ProgramTest::TearDown();
+    ui::FileDialog::SetShownRunner({});
+  }
+};
+
+TEST_F(CommunicationOnTheFrame, ATripChangedWhileADialogWaitsIsWrittenAsChecked) {
+  const std::string comm = dir_.Path("RT2_17_1.TXT");
+  std::vector<std::string> chosen = {dir_.Path("RT_FMREG.TXT"), dir_.Path("RT_IDREG.TXT"),
+                                     dir_.Path("RT2_17_1_BASE.TXT"), comm};
+  bool cleared = false;
+  ui::FileDialog::SetShownRunner([&](QFileDialog& dialog) {
+    if (dialog.windowTitle() == QStringLiteral("Recupero Georeferenziazione Fermate")) {
+      cleared = ExecOnFile(db_, "UPDATE tescor SET mezzo = NULL WHERE id = 1") == "ok";
+      return int(QDialog::Rejected);
+    }
+    dialog.selectFile(cp1252::ToQString(chosen.back()));
+    chosen.pop_back();
+    return int(QDialog::Accepted);
+  });
+  script_.Push({ui::Answer::Kind::Dialog, "148", {{"1175", "1"}}}).Ok();
+  GenerateCommunicationV2(*frame_);
+  EXPECT_TRUE(cleared);
+  EXPECT_EQ(FileBytes(comm), ExpectedCommunicationFile("RT2_17_1.TXT"));
+  EXPECT_EQ(Boxes(script_.Transcript()).back(), Box(0x40, kSuccess));
 }
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include "support/KilledExport.h"
 #include "support/PassLog.h"
 
+#include <sched.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
@@ -56,10 +58,11 @@ class Communication : public ::testing::Test {
     };
     const CommunicationFile kind = baseFile.empty() ? CommunicationFile::First : CommunicationFile::Incremental;
     Files f;
-    f.communication = write(
-        stem + ".txt", [&](const LineSink& s) { EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr)); });
+    f.communication = write(stem + ".txt", [&](const LineSink& s) {
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, kind, s, nullptr).ok);
+    });
     f.base = write(stem + "_BASE.txt", [&](const LineSink& s) {
-      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr));
+      EXPECT_TRUE(WriteCommunication(&db, *model, h, CommunicationFile::Base, s, nullptr).ok);
     });
     f.idreg =
         write(stem + "_IDREG.txt", [&](const LineSink& s) { EXPECT_TRUE(WriteIdRegLines(&db, *model, h.company, s)); });
@@ -93,15 +96,52 @@ class Communication : public ::testing::Test {
   int runs = 0;
 };
 
+// Also with copies of trip 4 under codes of their own, enough to make the stop rows of the new
+// runs a little longer than the part by which the rows made from the trips are kept aside: the
+// files are the hand-made ones with a run and its stop rows for each copy, counted and checked
+// again (their sizes first: a part written twice is a larger file).
 TEST_F(Communication, FirstCommunicationIsTheHandMadeFiles) {
-  const Files f = Generate();
-  EXPECT_EQ(f.communication, ExpectedCommunicationFile("RT2_17_1.TXT"));
-  EXPECT_EQ(f.base, ExpectedCommunicationFile("RT2_17_1_BASE.TXT"));
-  EXPECT_EQ(f.idreg, ExpectedCommunicationFile("RT_IDREG.TXT"));
-  EXPECT_EQ(f.fmreg, "");
-  EXPECT_EQ(Faults(f.communication, false), "");
-  EXPECT_EQ(Faults(f.base, true), "");
-  for (const std::string& l : Lines(f.idreg)) EXPECT_EQ(l.size(), 63u) << l;
+  const char* const tags[] = {"fermate", "archi", "teste_itiner", "righe_itiner", "corse", "orari", "giorni"};
+  for (const int copies : {0, 3880}) {
+    SCOPED_TRACE(copies);
+    RunSql(path, "WITH RECURSIVE k(n) AS (SELECT 100 UNION ALL SELECT n + 1 FROM k WHERE n < 99 + " +
+                     std::to_string(copies) +
+                     ") INSERT INTO tescor SELECT n, printf('K%05d', n), codlinea, verso, parte, arriva, ente, "
+                     "contratt, lung, tempo, ct_lung, ct_tempo, regcorsa, codperc, reglinea, denom, gruppo, mezzo, "
+                     "prevcor, nextcor FROM tescor, k WHERE id = 4 AND " +
+                     std::to_string(copies) +
+                     " > 0; INSERT INTO detcor SELECT t.id, sub, fermata, d.denom, ubicaz, dist, d.arriva, d.parte, "
+                     "primaria, facolt, nonferma, regferma, regarea, reglocal FROM detcor d, tescor t "
+                     "WHERE d.id = 4 AND t.id >= 100;");
+    size_t stopRows = 0;
+    const auto expected = [&](const std::string& file, bool base) {
+      const std::string hand = ExpectedCommunicationFile(file);
+      std::vector<std::vector<std::string>> rows;
+      for (const char* tag : tags) rows.push_back(Rows(hand, tag));
+      const std::vector<std::string> stops(rows[5].end() - 3, rows[5].end());
+      for (int k = 0; k < copies; ++k) {
+        const std::string run = std::to_string(4 + k), code = QString::asprintf("K%05d", 100 + k).toStdString();
+        rows[4].push_back(run + "\t" + code + rows[4][2].substr(6));
+        for (const std::string& r : stops) rows[5].push_back(run + r.substr(1));
+      }
+      stopRows = 0;
+      for (const std::string& r : rows[5]) stopRows += r.size() + 1;
+      return Assemble(Lines(hand)[1], rows, base);
+    };
+    const Files f = Generate();
+    const std::string communication = expected("RT2_17_1.TXT", false), base = expected("RT2_17_1_BASE.TXT", true);
+    EXPECT_GT(stopRows, copies ? 1u << 18 : 0u);
+    ASSERT_EQ(f.communication.size(), communication.size());
+    ASSERT_EQ(f.base.size(), base.size());
+    EXPECT_EQ(f.communication, communication);
+    EXPECT_EQ(f.base, base);
+    EXPECT_EQ(f.fmreg, "");
+    EXPECT_EQ(Faults(f.communication, false), "");
+    EXPECT_EQ(Faults(f.base, true), "");
+    EXPECT_EQ(Lines(f.idreg).size(), 4u + copies);
+    EXPECT_EQ(f.idreg.substr(0, 4 * 65), ExpectedCommunicationFile("RT_IDREG.TXT"));
+    for (const std::string& l : Lines(f.idreg)) EXPECT_EQ(l.size(), 63u) << l;
+  }
 }
 
 TEST_F(Communication, TheCheckerFindsWhatIsWrong) {
@@ -378,7 +418,37 @@ TEST_F(Communication, ABaseChangedAfterItWasReadFailsTheSet) {
   EXPECT_FALSE(w.ok);
   ASSERT_EQ(w.messages.size(), 1u);
   EXPECT_EQ(w.messages[0].caption + "|" + w.messages[0].text,
-            "Esportazione base dati orari|Impossibile creare\n\n" + out + "/RT2_BASE.TXT");
+            "|La Banca Dati Orari di riferimento\n\n" + base +
+                "\n\nè stata modificata dopo essere stata letta.\n\nQuesta operazione verrà terminata.");
+  EXPECT_EQ(w.failedPath, base);
+  EXPECT_EQ(Listing(out), "");
+}
+
+// The rows made from the trips are kept aside in the system's temporary folder: with that folder
+// full (a small memory file system of the test's own, where it may mount one), the set fails
+// naming the folder, and nothing is put in place.
+TEST_F(Communication, AFullTemporaryFolderIsNamed) {
+  const std::string small = dir.Path("tmp"), out = dir.Path("uscita");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(small)) && QDir().mkpath(cp1252::ToQString(out)));
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "a file system cannot be mounted here";
+  WriteFileBytes(small + "/pieno", std::string(8192, 'x'));  // all its room
+  const bool had = qEnvironmentVariableIsSet("TMPDIR");
+  const QByteArray before = qgetenv("TMPDIR");
+  qputenv("TMPDIR", QByteArray::fromStdString(small));
+  DbDatabase db(path);
+  const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
+  CommunicationModel model;
+  EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
+  const CommunicationPaths paths{out + "/RT2.TXT", out + "/RT2_BASE.TXT", {}, {}};
+  const CommunicationWriting w = WriteCommunicationFiles(&db, model, h, true, nullptr, paths, nullptr, {});
+  had ? qputenv("TMPDIR", before) : qunsetenv("TMPDIR");
+  ::umount(small.c_str());
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(w.Texts(), "La cartella dei file temporanei del sistema\n\n" + small +
+                           "\n\nè piena: non c'è spazio per i file di lavoro della comunicazione.\n\n"
+                           "Questa operazione verrà terminata.");
   EXPECT_EQ(Listing(out), "");
 }
 
@@ -477,7 +547,7 @@ TEST_F(Communication, ABarPerPassWithItsCaption) {
   ASSERT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, &log).ok);
   const std::string base = dir.Path("base.txt");
   ASSERT_TRUE(WriteWholeLines(base, [&](const LineSink& s) {
-    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log));
+    EXPECT_TRUE(WriteCommunication(&db, model, h, CommunicationFile::Base, s, &log).ok);
   }));
   ASSERT_TRUE(ReadReferenceBase(base, h.company, &log).model);
   // 12 stop rows twice (stops, then trips), the 7 calendar days of the half year, 5 periods; the
@@ -645,7 +715,9 @@ TEST(CommunicationSet, KilledAtAnyStepLeavesTheFourPreviousFilesOrTheFourNew) {
     parts.push_back({out + "/" + n,
                      [n](const LineSink& sink) {
                        sink("new " + n);
-                       return true;
+                       Outcome made;
+                       made.Succeed();
+                       return made;
                      },
                      {}});
   const auto write = [&](const FileSetStep& step) { return WriteCommunicationSet(parts, noted, step); };

@@ -3,6 +3,7 @@
 #include "app/commands/ErrorCheckCommand.h"
 #include "app/commands/InterruptedExports.h"
 #include "app/commands/StopGeoreferencing.h"
+#include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "dialogs/CommunicationOptionsDialog.h"
 #include "exchange/communication/BaseReader.h"
@@ -15,6 +16,7 @@
 #include "platform/Ui.h"
 #include "reports/ErrorListReport.h"
 
+#include <QFileInfo>
 #include <memory>
 
 namespace {
@@ -73,14 +75,36 @@ bool NoBlockingErrors(MainFrame& frame) {
   return clean;
 }
 
-// The path chosen in one file's save dialog. When the dialog is cancelled and `retry` is given,
+// The file a path names: its folder as the system resolves it (links, ".."), and its name.
+QString Destination(const std::string& path) {
+  const QFileInfo file(cp1252::ToQString(path));
+  const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+  return (folder.isEmpty() ? file.absolutePath() : folder) + u'/' + file.fileName();
+}
+
+// True when `path` names a file already chosen for the set.
+bool ChosenBefore(const std::string& path, const CommunicationPaths& chosen) {
+  for (const std::string* p : {&chosen.communication, &chosen.base, &chosen.tripFlow, &chosen.stopFlow})
+    if (!p->empty() && Destination(*p) == Destination(path)) return true;
+  return false;
+}
+
+// The path chosen in one file's save dialog into `path`, one of `chosen`. A file already chosen for
+// the set is refused and the dialog shown again. When the dialog is cancelled and `retry` is given,
 // the question offers the dialog again; false when no file was chosen.
-bool ChoosePath(const char* title, const std::string& defaultName, const char* retry, std::string& path) {
+bool ChoosePath(const char* title, const std::string& defaultName, const char* retry, const CommunicationPaths& chosen,
+                std::string& path) {
   for (;;) {
     ui::FileDialog dialog(ui::FileDialog::Mode::Save, title, defaultName, kTextFilter, "TXT");
     if (dialog.DoModal() == ui::IDOK) {
-      path = dialog.Path();
-      return true;
+      if (!ChosenBefore(dialog.Path(), chosen)) {
+        path = dialog.Path();
+        return true;
+      }
+      ui::MessageBox("Il file\n\n" + dialog.Path() +
+                         "\n\nè già stato scelto per un altro file di questa comunicazione.\n\nSceglierne un altro.",
+                     ui::MB_ICONEXCLAMATION);
+      continue;
     }
     if (!retry || ui::MessageBox(retry, ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return false;
   }
@@ -110,9 +134,6 @@ std::unique_ptr<CommunicationModel> LoadBase(MainFrame& frame, int company, long
 void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const CommunicationHeader& header, bool first,
                    bool georeference) {
   DbDatabase* db = frame.Database();
-  // The model and the files are made from one moment of the database: the files are written from
-  // walks made after the dialogs, and what another program writes meanwhile must not reach them.
-  DbReadSnapshot snapshot(db);
   auto progress = std::make_unique<FrameProgress>(&frame);
   GeoStopList list;
   const GeoStopList* geo = nullptr;
@@ -131,12 +152,14 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
   frame.Redraw();
   CommunicationPaths paths;
   if (!ChoosePath("Esportazione Comunicazione VUR-TXT v2", CommunicationDefaultName(header.company, header.number),
-                  nullptr, paths.communication))
+                  nullptr, paths, paths.communication))
     return;
   if (ChoosePath("Esportazione Base Dati VUR-TXT v2", BaseDefaultName(header.company, header.number), kBaseDeclined,
-                 paths.base) &&
-      ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, paths.tripFlow))
-    ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, paths.stopFlow);
+                 paths, paths.base) &&
+      ChoosePath("Esportazione Flusso Ritorno ID Regionali Corsa", "RT_IDREG", kTripFlowDeclined, paths,
+                 paths.tripFlow))
+    ChoosePath("Esportazione Flusso Ritorno ID Regionali Fermate", "RT_FMREG", kStopFlowDeclined, paths,
+               paths.stopFlow);
   frame.ShowStatusBand(first ? "Generazione Prima Comunicazione VUR-TXT v2"
                              : "Generazione Comunicazione Incrementale VUR-TXT v2");
   const CommunicationWriting writing =
@@ -148,6 +171,10 @@ void BuildAndWrite(MainFrame& frame, CommunicationModel& model, const Communicat
 }  // namespace
 
 void GenerateCommunicationV2(MainFrame& frame) {
+  // The check, the model and the files read one moment of the database, held from the check to
+  // the last file: what another program writes while a dialog waits reaches none of them, and
+  // what is written is what was checked.
+  DbReadSnapshot snapshot(frame.Database());
   if (!NoBlockingErrors(frame)) return;
   CommunicationOptionsDialog dialog(&frame, 'B', kCommunicationDialog);
   if (dialog.DoModal() != ui::IDOK) return;

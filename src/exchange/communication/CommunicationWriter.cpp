@@ -1,5 +1,6 @@
 #include "exchange/communication/CommunicationWriter.h"
 
+#include "common/Cp1252.h"
 #include "common/ExportFiles.h"
 #include "common/ExportRecovery.h"
 #include "common/Formatters.h"
@@ -15,6 +16,8 @@
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/VurTxtLayout.h"
 
+#include <QDir>
+#include <QStorageInfo>
 #include <QTemporaryFile>
 #include <array>
 #include <memory>
@@ -194,18 +197,32 @@ struct TripSections::Scratch {
   QTemporaryFile file;
   std::string buffer;  // lines not yet written
   bool failed = false;
+  bool full = false;  // failed for want of room in the folder
   bool Open() {
     buffer.reserve(kFlushAt);
-    return file.open();
+    if (!file.open()) Fail();
+    return !failed;
   }
   void Put(std::string_view line) {
     if (buffer.size() + line.size() + 1 > kFlushAt) Flush();
     buffer.append(line).push_back('\n');
   }
   void Flush() {
-    failed =
-        failed || file.write(buffer.data(), static_cast<qint64>(buffer.size())) != static_cast<qint64>(buffer.size());
+    if (!failed && file.write(buffer.data(), static_cast<qint64>(buffer.size())) != static_cast<qint64>(buffer.size()))
+      Fail();
     buffer.clear();
+  }
+  bool Finish() {
+    Flush();
+    if (!failed && !file.flush()) Fail();
+    return !failed;
+  }
+  // Judged when the write fails, while the files written so far still take their room: a write
+  // cut short leaves no error of its own to tell why.
+  void Fail() {
+    failed = true;
+    const QStorageInfo disk(QDir::tempPath());
+    full = disk.isValid() && disk.bytesAvailable() < static_cast<qint64>(kFlushAt);
   }
   static constexpr size_t kFlushAt = 1 << 18;  // written a quarter of a megabyte at a time
 };
@@ -258,11 +275,22 @@ void TripSections::Add(const CommunicationModel& model, const TripInput& trip, s
 
 bool TripSections::End() {
   bool whole = true;
-  for (auto& scratch : scratch_) {
-    scratch->Flush();
-    whole = !scratch->failed && scratch->file.flush() && whole;
-  }
+  for (auto& scratch : scratch_) whole = scratch->Finish() && whole;
   return whole;
+}
+
+std::string TripSections::Fault() const {
+  for (const auto& scratch : scratch_) {
+    if (!scratch || !scratch->failed) continue;
+    const std::string folder = cp1252::FromQStringLossy(QDir::toNativeSeparators(QDir::tempPath()));
+    return scratch->full ? "La cartella dei file temporanei del sistema\n\n" + folder +
+                               "\n\nè piena: non c'è spazio per i file di lavoro della comunicazione.\n\n"
+                               "Questa operazione verrà terminata."
+                         : "Impossibile scrivere i file di lavoro della comunicazione nella cartella dei file "
+                           "temporanei del sistema\n\n" +
+                               folder + "\n\nQuesta operazione verrà terminata.";
+  }
+  return {};
 }
 
 bool TripSections::Make(DbDatabase* db, const CommunicationModel& model) {
@@ -310,15 +338,30 @@ const TripSections* FreshRows(DbDatabase* db, const CommunicationModel& model) {
   return rows && rows->ReadFrom(db) ? rows : nullptr;
 }
 
+// Done or not, with nothing to say.
+Outcome Made(bool done) {
+  Outcome made;
+  made.ok = done;
+  return made;
+}
+
+// Not made: why, when the scratch files could not be written; said by the caller otherwise.
+Outcome RowsNotMade(const TripSections& rows) {
+  Outcome why;
+  const std::string fault = rows.Fault();
+  if (!fault.empty()) why.Fail(fault);
+  return why;
+}
+
 }  // namespace
 
-bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
-                        const TripSections* sections) {
+Outcome WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
+                           CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                           const TripSections* sections) {
   TripSections own;
   if (!sections) sections = FreshRows(db, model);
   if (!sections) {
-    if (!own.Make(db, model)) return false;
+    if (!own.Make(db, model)) return RowsNotMade(own);
     sections = &own;
   }
 
@@ -372,27 +415,20 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
   }
   b.Close(SectionOf(kArcs).tag);
 
-  b.Open(SectionOf(kItineraryHeads).tag, n[kItineraryHeads]);
-  if (!copyBase(kItineraryHeads)) return false;
-  if (!copyNew(kItineraryHeads)) return false;
-  b.Close(SectionOf(kItineraryHeads).tag);
-
-  b.Open(SectionOf(kItineraryRows).tag, n[kItineraryRows]);
-  if (!copyBase(kItineraryRows)) return false;
-  if (!copyNew(kItineraryRows)) return false;
-  b.Close(SectionOf(kItineraryRows).tag);
-
-  b.Open(SectionOf(kRuns).tag, n[kRuns]);
-  if (!copyBase(kRuns)) return false;
-  if (!copyNew(kRuns)) return false;
-  b.Close(SectionOf(kRuns).tag);
-
-  b.Open(SectionOf(kStopTimes).tag, n[kStopTimes]);
-  if (!copyBase(kStopTimes)) return false;
-  if (!copyNew(kStopTimes)) return false;
-  b.Close(SectionOf(kStopTimes).tag);
-
-  if (kind == CommunicationFile::Base) return true;
+  Outcome made;
+  for (int s : {kItineraryHeads, kItineraryRows, kRuns, kStopTimes}) {
+    b.Open(SectionOf(s).tag, n[s]);
+    if (!copyBase(s)) {
+      made.Fail("La Banca Dati Orari di riferimento\n\n" + model.BasePath() +
+                    "\n\nè stata modificata dopo essere stata letta.\n\nQuesta operazione verrà terminata.",
+                NoticeIcon::Stop, model.BasePath());
+      return made;
+    }
+    if (!copyNew(s)) return made;
+    b.Close(SectionOf(s).tag);
+  }
+  made.ok = true;
+  if (kind == CommunicationFile::Base) return made;
   b.Open(SectionOf(kDays).tag, n[kDays]);
   for (size_t r = 0; r < model.RunCount(); ++r)
     for (const RunMonthDays& m : model.MonthsOf(r)) {
@@ -405,7 +441,7 @@ bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const C
       b.Put();
     }
   b.Close(SectionOf(kDays).tag);
-  return true;
+  return made;
 }
 
 bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink) {
@@ -436,8 +472,13 @@ void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink) 
 CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>& parts, const FolderWatch& watch,
                                            const FileSetStep& step) {
   CommunicationWriting w;
-  const auto fail = [&](size_t part) {
+  // The reason the part's lines gave, or the part's file that could not be created.
+  const auto fail = [&](size_t part, const Outcome& why = {}) {
     w.failed = part;
+    if (!why.messages.empty()) {
+      w.Take(why);
+      return w;
+    }
     w.Tell(CannotCreateText(parts[part].path), NoticeIcon::Exclamation, parts[part].caption);
     w.failedPath = parts[part].path;
     return w;
@@ -478,8 +519,10 @@ CommunicationWriting WriteCommunicationSet(const std::vector<CommunicationPart>&
   for (size_t k = 0; k < parts.size(); ++k) {
     ExportFileSet& set = *folders[placeOf[k].first].set;
     if (!set.Begin(placeOf[k].second)) return fail(k);
-    const bool produced = parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
-    if (!set.Finish() || set.Failed() || !produced) return fail(k);
+    const Outcome produced = parts[k].produce([&set](std::string_view line) { set.WriteLine(line); });
+    const bool written = set.Finish() && !set.Failed();
+    if (!produced.ok) return fail(k, produced);
+    if (!written) return fail(k);
   }
   // Then in place, the communication's folder last: a communication is never there without the
   // files written with it.
@@ -508,7 +551,7 @@ CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const Communication
   parts.push_back({paths.communication,
                    [&](const LineSink& sink) {
                      if (!sections) {
-                       if (!made.Make(db, model)) return false;
+                       if (!made.Make(db, model)) return RowsNotMade(made);
                        sections = &made;
                      }
                      return WriteCommunication(db, model, header, kind, sink, progress, sections);
@@ -522,13 +565,13 @@ CommunicationWriting WriteCommunicationFiles(DbDatabase* db, const Communication
                      "Esportazione base dati orari"});
     if (!paths.tripFlow.empty()) {
       parts.push_back({paths.tripFlow,
-                       [&](const LineSink& sink) { return WriteIdRegLines(db, model, header.company, sink); },
+                       [&](const LineSink& sink) { return Made(WriteIdRegLines(db, model, header.company, sink)); },
                        "Esportazione flusso ritorno"});
       if (!paths.stopFlow.empty())
         parts.push_back({paths.stopFlow,
                          [&](const LineSink& sink) {
                            WriteFmRegLines(geo, header.company, sink);
-                           return true;
+                           return Made(true);
                          },
                          "Esportazione flusso ritorno"});
     }

@@ -74,6 +74,9 @@ class TripSections {
   // The lines of `section` (vurtxt::kItineraryHeads, kItineraryRows, kRuns or kStopTimes) in
   // order. False when they cannot be read back whole.
   bool Read(int section, const std::function<void(std::string_view)>& line) const;
+  // When the scratch files could not be written: the message naming the system's temporary folder,
+  // saying whether it is full. Empty otherwise.
+  std::string Fault() const;
 
  private:
   struct Scratch;
@@ -90,28 +93,32 @@ class TripSections {
 // The lines of the file, in order. `progress` (may be null) gets one pass over the rows. The
 // itineraries and runs made from the trips are written from `sections` when given, else from the
 // model's scratch files while `db` is as the trip pass read it, else from the trips of `db`
-// walked again (the database the model was built from). False when that walk failed or the trips
-// no longer give the model's objects: the lines given are then not a file.
-bool WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
-                        CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
-                        const TripSections* sections = nullptr);
+// walked again (the database the model was built from). Not done when that walk failed or the
+// trips no longer give the model's objects, when the scratch files could not be written (the
+// message names the temporary folder) or when the base's rows are no longer those read (the
+// message names the base): the lines given are then not a file.
+Outcome WriteCommunication(DbDatabase* db, const CommunicationModel& model, const CommunicationHeader& header,
+                           CommunicationFile kind, const LineSink& sink, WorkProgress* progress,
+                           const TripSections* sections = nullptr);
 // The lines of RT_IDREG: one per company trip of a run, by trip id (the trips of `db` walked
-// again). False as WriteCommunication.
+// again). False when that walk failed.
 bool WriteIdRegLines(DbDatabase* db, const CommunicationModel& model, int company, const LineSink& sink);
 // The lines of RT_FMREG: one per georeferenced stop, in the list's order (none without a list).
 void WriteFmRegLines(const GeoStopList* geo, int company, const LineSink& sink);
 
-// One file of a communication's set: where it goes (Windows-1252), its lines (false: they could
-// not all be made, and the set is not written), and the caption of the messages about it.
+// One file of a communication's set: where it goes (Windows-1252), its lines (not done: they could
+// not all be made, and the set is not written; its messages say why, or none), and the caption of
+// the messages about it.
 struct CommunicationPart {
   std::string path;
-  std::function<bool(const LineSink&)> produce;
+  std::function<Outcome(const LineSink&)> produce;
   std::string caption;
 };
 
 // The messages: what was done in each folder where an earlier set had been cut short (under the
-// first part's caption); when a part could not be written or put in place, "Impossibile creare"
-// and its path (`failedPath`) under its caption.
+// first part's caption); when a part's lines could not be made, why, as the part said; else when
+// it could not be written or put in place, "Impossibile creare" and its path (`failedPath`) under
+// its caption.
 struct CommunicationWriting : Outcome {
   size_t failed = 0;  // when not done: the part that could not be written or put in place
 };

@@ -1,10 +1,14 @@
 #include "platform/PrintSetup.h"
 
 #include "common/Cp1252.h"
+#include "common/DatabaseFiles.h"
 #include "platform/FileChoosers.h"
 #include "platform/Ui.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
@@ -19,19 +23,50 @@ std::string g_pageDump;
   throw UnansweredQuestion(what + " (" + title + "): nessuna risposta adatta");
 }
 
+// True, once the user is told, when the pages would go over a database's file: the open database,
+// any other, or a companion SQLite keeps beside one. Writing them would destroy it, and Qt's dialog
+// tries its output file by opening and closing it, which drops every lock this process holds on
+// the file. A link counts as the file it leads to; nothing here opens a file.
+bool RefusedOutput(const QString& name) {
+  if (name.isEmpty()) return false;
+  const QFileInfo file(name);
+  const QString path = file.exists() ? file.canonicalFilePath() : file.absoluteFilePath();
+  if (!DatabaseFiles().Holds(QFile::encodeName(path).toStdString())) return false;
+  MessageBox("Il file di output non può essere un database né uno dei suoi file:\n" +
+                 cp1252::FromQStringLossy(file.absoluteFilePath()) + "\n\nSceglierne un altro.",
+             MB_ICONEXCLAMATION);
+  return true;
+}
+
+// The OK of Qt's dialog runs the dialog's own check of the output file, then accepts: the output
+// file is refused before that check, and the dialog stays open.
+void RefuseDatabaseOutput(QPrintDialog& dialog) {
+  auto* buttons = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+  auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+  if (!buttons || !file) return;
+  QObject::disconnect(buttons, &QDialogButtonBox::accepted, &dialog, nullptr);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, file] {
+    if (file->isEnabled() && RefusedOutput(file->text())) return;
+    if (!QMetaObject::invokeMethod(&dialog, "_q_checkFields")) dialog.accept();
+  });
+}
+
 }  // namespace
 
 bool PrintSetup(QPrinter& printer, const std::string& title, const std::function<bool(QPrinter&)>& tooWideForPortrait) {
   if (Script* script = Script::Current()) {
     script->Record("PRINTSETUP\t" + TranscriptText(title));
-    if (!script->HasAnswer()) Unanswerable("Impostazione stampante", title);
-    const Answer::Kind kind = script->Peek().kind;
-    if (kind == Answer::Kind::Cancel) {
-      script->Take();
-      return false;
-    }
-    if (kind != Answer::Kind::Printer) Unanswerable("Impostazione stampante", title);
-    const Answer answer = script->Take();
+    Answer answer;
+    do {  // a refused file leaves the setup open for the next answer, as on the screen
+      if (!script->HasAnswer()) Unanswerable("Impostazione stampante", title);
+      const Answer::Kind kind = script->Peek().kind;
+      if (kind == Answer::Kind::Cancel) {
+        script->Take();
+        return false;
+      }
+      if (kind != Answer::Kind::Printer) Unanswerable("Impostazione stampante", title);
+      answer = script->Take();
+    } while (RefusedOutput(cp1252::ToQString(answer.value)));
     const std::string orientation = answer.controls.empty() ? std::string() : answer.controls.front().second;
     SetPdfPrinter(printer, answer.value, false);
     const bool landscape =
@@ -51,6 +86,7 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  RefuseDatabaseOutput(dialog);
   ArrowCursorWhileShown arrow;
   if (dialog.exec() != QDialog::Accepted) return false;
   // Of what the dialog set, the paper and its orientation are kept; margins and resolution are

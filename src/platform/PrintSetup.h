@@ -3,7 +3,9 @@
 // preview, what the user does with it. With a ui::Script installed nothing is shown:
 //   the setup is written to the transcript as "PRINTSETUP<TAB>title" and takes the answer
 //   "printer FILE.pdf [landscape|portrait]" (a PDF printer on A4 paper without margins of its
-//   own, turned as proposed unless the answer says otherwise) or "cancel";
+//   own, turned as proposed unless the answer says otherwise) or "cancel"; a file of a database
+//   (the open one, any other, their companions) is refused with a box, as on the screen, and the
+//   setup takes the next answer;
 //   a preview, once its pages are drawn, is written as "PREVIEW<TAB>title<TAB>pages" and takes
 //   "preview close" or "preview print".
 // The page dump of the headless driver (--page-dump) is kept here too.

@@ -175,6 +175,10 @@ TEST_F(ReportDriver, RunsThatEndWithoutAReport) {
   const std::string noPrinter =
       U8("0x40\tNon è possibile aprire la stampante.\\n\\nVerificare l'impostazione della stampante associata\\n"
          "all'applicazione e riprovare successivamente.\\n");
+  const auto refused = [](const std::string& output) {
+    return U8("0x30\tIl file di output non può essere un database né uno dei suoi file:\\n") + output +
+           "\\n\\nSceglierne un altro.";
+  };
   WriteFileBytes(dir.Path("file"), "x");
   struct Case {
     std::vector<std::string> answers;
@@ -186,6 +190,11 @@ TEST_F(ReportDriver, RunsThatEndWithoutAReport) {
       // The print setup cancelled.
       {{"dialog 123", "  1080=1", "cancel"}, "5133", {}, 0},
       {{"dialog 124", "cancel"}, "5134", {}, 0},
+      // The PDF over the database or a companion of it: each refused, and the run cannot go on.
+      {{"dialog 123", "  1080=1", "printer " + db + "-wal", "printer " + db},
+       "5133",
+       {refused(db + "-wal"), refused(db)},
+       3},
       // A PDF file in a folder that cannot be written (a file stands in its place), or none.
       {{"dialog 123", "  1080=1", "printer " + dir.Path("file") + "/stampa.pdf"}, "5133", {noPrinter}, 0},
       {{"dialog 123", "  1080=1", "printer " + dir.Path("manca") + "/stampa.pdf"}, "5133", {noPrinter}, 0},

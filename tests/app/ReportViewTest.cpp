@@ -13,10 +13,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -163,8 +165,8 @@ class WindowAndDriver : public OpenPreview {
     UnfixClock();
     OpenPreview::TearDown();
   }
-  // Answers the print dialog the window shows: printing to the file `pdf` (its last printer), as
-  // proposed otherwise.
+  // Answers the print dialog the window shows with its OK: printing to the file `pdf` (its last
+  // printer), as proposed otherwise.
   static void AnswerPrintDialog(const std::string& pdf) {
     QTimer::singleShot(0, [pdf] {
       auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
@@ -177,7 +179,7 @@ class WindowAndDriver : public OpenPreview {
       }
       printers->setCurrentIndex(printers->count() - 1);
       file->setText(cp1252::ToQString(pdf));
-      dialog->accept();
+      dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
   }
 };

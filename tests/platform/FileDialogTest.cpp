@@ -18,13 +18,16 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -128,36 +131,66 @@ void ThroughFileDialog(const std::string& folder, const Look& look) {
   FileDialog::SetShownRunner({});
 }
 
-void ThroughPrintSetup(const std::string& folder, const Look& look) {
-  const QString path = cp1252::ToQString(folder);
+// Runs the print setup, chooses printing to a file there and runs `inside` on the setup and the
+// field of its output file; then closes the setup.
+void InPrintSetup(const std::function<void(QWidget&, QLineEdit&)>& inside) {
   ui::ShowWindowsOffscreen(true);
   QTimer::singleShot(0, [&] {
     QWidget* setup = QApplication::activeModalWidget();
     auto* printers = setup->findChild<QComboBox*>(QStringLiteral("printers"));
     auto* file = setup->findChild<QLineEdit*>(QStringLiteral("filename"));
-    auto* names = qobject_cast<QFileSystemModel*>(file && file->completer() ? file->completer()->model() : nullptr);
-    EXPECT_TRUE(printers && names) << "the print setup's output file and its completer";
-    if (printers && names) {
+    EXPECT_TRUE(printers && file) << "the print setup's printers and output file";
+    if (printers && file) {
       printers->setCurrentIndex(printers->count() - 1);  // printing to a file
-      const QModelIndex typed = names->index(path);      // as the completer looks up the name being typed
-      names->fetchMore(typed);
-      EXPECT_TRUE(Listed(*names, typed, QDir(path)));
-      file->setText(path + QStringLiteral("/stampa.pdf"));
-      QTimer::singleShot(0, [&] {
-        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (chooser) {
-          look(*chooser);
-          chooser->reject();
-        }
-        EXPECT_NE(chooser, nullptr) << "the chooser of \"...\"";
-      });
-      if (auto* browse = setup->findChild<QToolButton*>(QStringLiteral("fileBrowser"))) browse->click();
+      inside(*setup, *file);
     }
     setup->close();
   });
   QPrinter printer;
   EXPECT_FALSE(ui::PrintSetup(printer, "Rubrica Cadenze"));
   ui::ShowWindowsOffscreen(false);
+}
+
+void ThroughPrintSetup(const std::string& folder, const Look& look) {
+  const QString path = cp1252::ToQString(folder);
+  InPrintSetup([&](QWidget& setup, QLineEdit& file) {
+    auto* names = qobject_cast<QFileSystemModel*>(file.completer() ? file.completer()->model() : nullptr);
+    ASSERT_NE(names, nullptr) << "the output file's completer";
+    const QModelIndex typed = names->index(path);  // as the completer looks up the name being typed
+    names->fetchMore(typed);
+    EXPECT_TRUE(Listed(*names, typed, QDir(path)));
+    file.setText(path + QStringLiteral("/stampa.pdf"));
+    QTimer::singleShot(0, [&] {
+      auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (chooser) {
+        look(*chooser);
+        chooser->reject();
+      }
+      EXPECT_NE(chooser, nullptr) << "the chooser of \"...\"";
+    });
+    if (auto* browse = setup.findChild<QToolButton*>(QStringLiteral("fileBrowser"))) browse->click();
+  });
+}
+
+// The text of the box the OK of the print setup shows with `output` as its file, declining what the
+// box offers; whether the setup stayed open.
+std::pair<std::string, bool> PrintSetupOkWith(const std::string& output) {
+  std::pair<std::string, bool> seen;
+  InPrintSetup([&](QWidget& setup, QLineEdit& file) {
+    file.setText(cp1252::ToQString(output));
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        seen.first = cp1252::FromQStringLossy(box->text());
+        QAbstractButton* no = box->button(QMessageBox::No);
+        (no ? no : box->button(QMessageBox::Ok))->click();
+      }
+    });
+    auto* buttons = setup.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(buttons, nullptr);
+    buttons->button(QDialogButtonBox::Ok)->click();
+    seen.second = setup.isVisible();
+  });
+  return seen;
 }
 
 const std::pair<const char*, void (*)(const std::string&, const Look&)> kChoosers[] = {
@@ -190,6 +223,16 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
     open(dir.Dir(), [](QFileDialog& dialog) { EXPECT_TRUE(ShowListing(dialog)); });
     EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory) << name;
     EXPECT_EQ(LocksHeld(path), file) << name;
+  }
+  // The pages are not let go over the database or a companion of it: the name is refused before
+  // Qt's own check opens and closes the file, and the setup stays open for another.
+  for (const std::string& output : {path, path + "-shm"}) {
+    EXPECT_EQ(PrintSetupOkWith(output),
+              std::pair("Il file di output non può essere un database né uno dei suoi file:\n" + output +
+                            "\n\nSceglierne un altro.",
+                        true));
+    EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory) << output;
+    EXPECT_EQ(LocksHeld(path), file) << output;
   }
 
   // Another program reads the file; then the window stores an edit.

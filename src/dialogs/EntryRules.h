@@ -27,15 +27,15 @@ bool ParseEntryNumber(std::string_view text, int digits, long emptyValue, long& 
 // The refusal of a number field, naming the field by its label and telling the numbers it takes.
 std::string NumberNotValid(const char* label, int digits);
 
-// Reads a number field of a dialog by the rule above; a text it refuses gives `refusal` (a stop
-// message) with the focus on the field and everything typed kept, and false. The dialog names
-// this its friend.
+// Reads a number field of a dialog by the rule above, the blanks after the number aside; a text
+// it refuses gives `refusal` (a stop message) with the focus on the field and everything typed
+// kept, and false. The dialog names this its friend.
 struct NumberEntry {
   template <class D>
   static bool Read(D& d, int id, int digits, const std::string& refusal, long& value, long emptyValue = 0) {
     std::string text;
     if (!d.ReadControlText(id, text)) return false;
-    if (ParseEntryNumber(text, digits, emptyValue, value)) return true;
+    if (ParseEntryNumber(WithoutTrailingBlanks(text), digits, emptyValue, value)) return true;
     d.Refuse(refusal, id);
     return false;
   }

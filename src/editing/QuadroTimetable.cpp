@@ -120,10 +120,13 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
   model_.Clear();
   rows_.clear();
   positions_.clear();
+  stopless_.clear();
   AddTrips(where, parameters);
   // No stop loaded (no such trip or quadro, trips without stops, or a failed selection): one
-  // empty column, headed by no trip.
+  // empty column, headed by no trip, standing for the trips loaded.
   if (rows_.empty()) {
+    for (int k = 0; k < ColumnCount(); ++k)
+      if (const TripLeg* trip = Column(k)) stopless_.push_back(trip->id);
     model_.Clear();
     model_.AllocIndex();
     IndexRows();
@@ -220,6 +223,16 @@ void QuadroTimetable::IndexRows() {
     positions_.emplace(&row, static_cast<int>(rows_.size()));
     rows_.push_back(&row);
   }
+}
+
+std::vector<std::pair<std::int32_t, TripLeg*>> QuadroTimetable::Trips() const {
+  std::vector<std::pair<std::int32_t, TripLeg*>> trips;
+  for (int k = 0; k < ColumnCount(); ++k)
+    if (TripLeg* trip = Column(k); trip && !trip->deleted) trips.emplace_back(trip->id, trip);
+  for (const std::int32_t id : stopless_)
+    if (std::none_of(trips.begin(), trips.end(), [id](const auto& trip) { return trip.first == id; }))
+      trips.emplace_back(id, nullptr);
+  return trips;
 }
 
 TripStop* QuadroTimetable::Row(int position) const {
@@ -338,10 +351,8 @@ int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values, con
   // Every trip or none: a stop never has two sets of details in one quadro.
   DbBatch batch(db_);
   int written = 0;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    const TripLeg* trip = Column(k);
-    if (!trip || trip->deleted) continue;
-    const std::string id = std::to_string(trip->id);
+  for (const auto& [tripId, trip] : Trips()) {
+    const std::string id = std::to_string(tripId);
     if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
     bool stored = stops_.Edit();
     for (size_t f = 0; f < std::size(details) && stored; ++f)
@@ -370,10 +381,8 @@ int QuadroTimetable::DeleteStop(int row) {
   // Every trip or none: the quadro's trips keep the same stops.
   DbBatch batch(db_);
   int deleted = 0;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    const TripLeg* trip = Column(k);
-    if (!trip || trip->deleted) continue;
-    const std::string id = std::to_string(trip->id);
+  for (const auto& [tripId, trip] : Trips()) {
+    const std::string id = std::to_string(tripId);
     if (!stops_.SeekEqual({id.c_str(), sub.c_str()})) continue;
     if (!stops_.Delete()) {
       batch.Rollback();
@@ -388,15 +397,11 @@ int QuadroTimetable::DeleteStop(int row) {
 
 int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues& values, int time,
                                 std::int32_t fallbackTrip) {
-  // The trips written: every column's, the fallback one for a column without a trip.
+  // The trips written: every trip of the model (one deleted in this session has no head), the
+  // fallback one for a column of no trip that stands for none.
   std::vector<std::int32_t> ids;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    if (const TripLeg* trip = Column(k)) {
-      if (!trip->deleted) ids.push_back(trip->id);  // a trip deleted in this session has no head
-    } else if (fallbackTrip >= 0) {
-      ids.push_back(fallbackTrip);
-    }
-  }
+  for (const auto& [id, trip] : Trips()) ids.push_back(id);
+  if (ids.empty() && fallbackTrip >= 0 && ColumnCount() == 1 && !Column(0)) ids.push_back(fallbackTrip);
   if (ids.empty()) return -1;
 
   // The sub of the new stop; the stops from it on move down one place.
@@ -467,48 +472,47 @@ std::vector<std::int32_t> QuadroTimetable::AssignLine(const std::string& lineCod
   const bool line = !shown || shown->lineCode != lineCode, verso = !shown || shown->direction != direction,
              route = !shown || shown->routeCode != routeCode, denom = !shown || shown->note != note;
   if (!line && !verso && !route && !denom) return written;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    TripLeg* trip = Column(k);
-    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+  for (const auto& [id, trip] : Trips()) {
+    if (!trips_.SeekEqual({std::to_string(id).c_str()})) continue;
     if (!trips_.Edit() || (line && !trips_.SetFieldText("codlinea", Required(lineCode))) ||
         (verso && !trips_.SetFieldText("verso", Required(direction ? std::string(1, direction) : std::string()))) ||
         (route && !trips_.SetFieldText("codperc", routeCode)) || (denom && !trips_.SetFieldText("denom", note)) ||
         !trips_.Update())
       continue;
+    written.push_back(id);
+    if (!trip) continue;  // a trip without stops has no column to show it
     if (line) trip->lineCode = WithoutTrailingBlanks(lineCode);
     if (verso) trip->direction = direction;
     if (route) trip->routeCode = WithoutTrailingBlanks(routeCode);
     if (denom) trip->description = WithoutTrailingBlanks(note);
     trip->changed = 1;
-    written.push_back(trip->id);
   }
   return written;
 }
 
 std::vector<std::int32_t> QuadroTimetable::AssignLengths(long length, long contractLength, int contractDuration) {
   std::vector<std::int32_t> written;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    TripLeg* trip = Column(k);
-    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+  for (const auto& [id, trip] : Trips()) {
+    if (!trips_.SeekEqual({std::to_string(id).c_str()})) continue;
     if (!trips_.Edit() || !trips_.SetFieldText("lung", std::to_string(length)) ||
         !trips_.SetFieldText("ct_lung", std::to_string(contractLength)) ||
         !trips_.SetFieldText("ct_tempo", std::to_string(contractDuration)) || !trips_.Update())
       continue;
+    written.push_back(id);
+    if (!trip) continue;
     trip->lengthText = FormatMetresAsKm(length);
     trip->changed = 1;
-    written.push_back(trip->id);
   }
   return written;
 }
 
 std::vector<std::int32_t> QuadroTimetable::AssignContract(int authority, int contract) {
   std::vector<std::int32_t> written;
-  for (int k = 0; k < ColumnCount(); ++k) {
-    const TripLeg* trip = Column(k);
-    if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) continue;
+  for (const auto& [id, trip] : Trips()) {
+    if (!trips_.SeekEqual({std::to_string(id).c_str()})) continue;
     if (trips_.Edit() && trips_.SetFieldText("ente", std::to_string(authority)) &&
         trips_.SetFieldText("contratt", std::to_string(contract)) && trips_.Update())
-      written.push_back(trip->id);
+      written.push_back(id);
   }
   return written;
 }

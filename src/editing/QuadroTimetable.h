@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class DbDatabase;
@@ -26,13 +27,15 @@ class QuadroTimetable {
   explicit QuadroTimetable(DbDatabase* db);
 
   // Loads every trip of quadro `number` (>= 0), or trip `id` alone; Reload loads again what was
-  // loaded last (changed and deleted marks go). A load without any stop is one column of no trip.
+  // loaded last (changed and deleted marks go). A load without any stop is one column of no trip,
+  // which stands for the trips loaded: the commands on every trip still reach each of them.
   void LoadQuadro(std::int32_t number);
   void LoadSingleTrip(std::int32_t id);
   void Reload();
   // Adds trip `id` (just written) as the last column, as it is in the database, whatever its
   // departure: the columns before it keep their places and marks until the next load. In a
-  // model without stops it takes the column of no trip.
+  // model without stops it takes the column of no trip, and the trips that column stood for stay
+  // in every command on every trip.
   void AppendTrip(std::int32_t id);
   std::int32_t QuadroNumber() const { return quadroNumber_; }  // -1 when one trip is loaded
   std::int32_t SingleTripId() const { return singleTripId_; }  // -1 when a quadro is loaded
@@ -109,6 +112,10 @@ class QuadroTimetable {
   // are when the trip has none.
   void StopEnds(std::int32_t id, std::int32_t sub, bool& first, bool& last) const;
   void IndexRows();
+  // Every trip the model stands for, each with its column (none for a trip loaded without stops),
+  // in column order, then the trips loaded without stops; a trip deleted in this session is left
+  // out.
+  std::vector<std::pair<std::int32_t, TripLeg*>> Trips() const;
 
   DbDatabase* db_;
   DbTable trips_;  // tescor, index "codice"
@@ -116,6 +123,7 @@ class QuadroTimetable {
   TripStopList model_;
   std::vector<TripStop*> rows_;
   std::unordered_map<const TripStop*, int> positions_;  // each row's position in rows_
+  std::vector<std::int32_t> stopless_;                  // the trips of a load without any stop
   std::int32_t quadroNumber_ = -1;
   std::int32_t singleTripId_ = -1;
 };

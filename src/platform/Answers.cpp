@@ -59,10 +59,11 @@ bool ParseAnswers(const std::string& utf8Text, std::vector<Answer>& out, std::st
         return fail("valore di controllo fuori da una risposta dialog");
       const size_t eq = text.find('=');
       if (eq == std::string::npos || Trim(text.substr(0, eq)).empty()) return fail("atteso CONTROLLO=VALORE");
-      // The value is everything after the '=' to the end of the line, its blanks included, so that
-      // a text typed with trailing blanks is given as typed.
+      // The value is everything after the '=' to the end of the line, its blanks included (a text
+      // field takes them as typed), its trailing tabs aside.
       std::string value;
       cp1252::FromUtf8(raw.substr(raw.find('=') + 1), value);
+      while (!value.empty() && value.back() == '\t') value.pop_back();
       answers.back().controls.emplace_back(Trim(text.substr(0, eq)), value);
       continue;
     }

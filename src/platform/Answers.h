@@ -3,8 +3,8 @@
 //   ok | cancel                 a question with OK/Cancel
 //   file PATH                   a file dialog (PATH as written, to the end of the line)
 //   dialog ID                   an options dialog, followed by its control values, one per
-//     CONTROL-ID=VALUE          indented line (VALUE to the end of the line, blanks included);
-//                               its OK handler then runs as if clicked
+//     CONTROL-ID=VALUE          indented line (VALUE to the end of the line, blanks included,
+//                               trailing tabs not); its OK handler then runs as if clicked
 //   dialog ID cancel            an options dialog closed with Cancel
 //   printer FILE.pdf [landscape|portrait]  the print setup: a PDF printer writing FILE.pdf on
 //                               A4 paper, turned as the setup proposes (landscape for a report

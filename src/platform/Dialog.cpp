@@ -1,6 +1,7 @@
 #include "platform/Dialog.h"
 
 #include "common/Cp1252.h"
+#include "common/Formatters.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -62,8 +63,11 @@ void RequireWhole(Dialog& dialog, const std::string& what, const QLineEdit& edit
   }
 }
 
-// Puts one scripted value into its control, as the user would.
-void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
+// Puts one scripted value into its control, as the user would. Only a text typed into a field
+// keeps the value's trailing blanks: an entry of a list, a position, a button's 1 or 0, a command
+// and a grid's row are read without them.
+void Apply(Dialog& dialog, const std::string& id, const std::string& typed) {
+  const std::string value(WithoutTrailingBlanks(typed));
   if (!id.empty() && id.back() == '#') return ApplyPosition(dialog, id.substr(0, id.size() - 1), value);
   QWidget* control = dialog.findChild<QWidget*>(QString::fromStdString(id));
   const std::string what = "il controllo " + id;
@@ -75,7 +79,7 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   }
   if (!control) Unanswerable(dialog, what + " non esiste");
   if (!control->isEnabled()) Unanswerable(dialog, what + " è disabilitato");
-  const QString text = cp1252::ToQString(value);
+  const QString text = cp1252::ToQString(typed);
 
   if (auto* target = dynamic_cast<ScriptTarget*>(control)) {
     std::string why;
@@ -84,16 +88,18 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& value) {
   }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     if (edit->isReadOnly()) Unanswerable(dialog, what + " è in sola lettura");
-    RequireWhole(dialog, what, *edit, text, value);
+    RequireWhole(dialog, what, *edit, text, typed);
     edit->setText(text);
     emit edit->textEdited(edit->text());
     return;
   }
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
-    // An entry by its text only: a position is written "ID#=N".
-    const int index = combo->findText(text, Qt::MatchExactly);
+    // An entry by its text only (as given, else without its trailing blanks): a position is
+    // written "ID#=N".
+    int index = combo->findText(text, Qt::MatchExactly);
+    if (index < 0) index = combo->findText(cp1252::ToQString(value), Qt::MatchExactly);
     if (index < 0 && combo->isEditable()) {
-      RequireWhole(dialog, what, *combo->lineEdit(), text, value);
+      RequireWhole(dialog, what, *combo->lineEdit(), text, typed);
       combo->setEditText(text);
       return;
     }

@@ -86,6 +86,9 @@ TEST(DialogScript, ValuesGoIntoTheControlsAsTypingWouldAndOkConfirms) {
       {{{"1014", "Beta"}}, "abc|0|0|1|1|0001 - Uno"},
       {{{"1014#", "3"}}, "abc|0|0|3|3|0001 - Uno"},
       {{{"1014#", "0"}}, "abc|0|0|0|0|0001 - Uno"},
+      // Trailing blanks stay in a typed text only: an entry, a position or a button is read without.
+      {{{"1010", "ab  "}, {"1011", "1 "}, {"1014", "Gamma "}, {"1015", "0002 - Due "}}, "ab  |1|0|2|2|0002 - Due"},
+      {{{"1014#", "3  "}, {"1015", "0099 x  "}, {"1013", "1 "}}, "abc|0|1|3|3|0099 x  "},
   };
   for (const auto& [controls, state] : cases) {
     ui::Script script;

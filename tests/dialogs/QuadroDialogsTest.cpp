@@ -139,6 +139,7 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
   };
   const std::pair<Controls, std::string> lengthCases[] = {
       {{{"1071", "9"}, {"1074", ""}}, "1 9|12000|0"},
+      {{{"1071", "9  "}, {"1074", "45 "}}, "1 9|12000|45"},  // the blanks after a number are no part of it
       {{{"1071", "99999999"}, {"1073", "0"}, {"1074", "9999"}}, "1 99999999|0|9999"},
       {{{"1071", "9k"}}, badNumber("Lunghezza (m)", "99999999")},
       {{{"1071", "-1"}}, badNumber("Lunghezza (m)", "99999999")},

@@ -46,13 +46,14 @@ struct Quadro : ::testing::Test {
 
   // Quadro 5: trips 9 and 12 leave at 6:40, 20 at 7:10; only 12 stops at 3. Quadro 6: trip 30
   // without stops, 31 with two. Quadro 7: trips 40 and 41 with stops 1-4, each with its own
-  // codes. Quadro 8: trips whose times are cloned. Quadro 9: trip 32 without stops.
+  // codes. Quadro 8: trips whose times are cloned. Quadro 9: trips 32 and 33 without stops.
   static void Make(const std::string& file) {
     MakeTimetableDatabase(file);
     std::string sql = "UPDATE master SET gruppo = 40;";
     sql += TripHeadSql(20, 5, 710) + TripHeadSql(12, 5, 640) + TripHeadSql(9, 5, 640) + TripHeadSql(30, 6, 500) +
            TripHeadSql(31, 6, 600) + TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) +
-           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359) + TripHeadSql(32, 9, 500);
+           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359) + TripHeadSql(32, 9, 500) +
+           TripHeadSql(33, 9, 600);
     sql += Stop(9, 1, 9999, 640, "Piazza") + Stop(9, 2, 650, 650) + Stop(9, 4, 705, 705);
     sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 650, 652) + Stop(12, 3, 700, 700, "Scuola") + Stop(12, 4, 710, 710);
     sql += Stop(20, 1, -1, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);
@@ -221,6 +222,7 @@ TEST_F(Quadro, AnAppendedTripIsTheLastColumn) {
   RunSql(path, "UPDATE tescor SET gruppo = 9 WHERE id = 61");
   model.AppendTrip(61);
   EXPECT_EQ(Shown(model), "61");
+  EXPECT_EQ(model.AssignContract(3, 4), (std::vector<std::int32_t>{61, 32, 33}));  // the trips it stood for too
   EXPECT_EQ(notices.Texts(), "");
 }
 
@@ -314,6 +316,13 @@ TEST_F(Quadro, InsertIsAllTripsOrNoneAndTimedWhenFirst) {
   EXPECT_EQ(model.InsertStop(QuadroTimetable::InsertAt::Tail, -1, {"P", "Prima", "", "", 0, 0, 0, 0}, 715, 30), 0);
   EXPECT_EQ(Query("SELECT sub, denom, arriva, parte FROM detcor WHERE id = 30"), "1|Prima|715|715\n");
   EXPECT_EQ(Shown(model), "30\n1 Prima:7:15");
+  // A quadro of trips without stops: each of them takes the lengths and the stop.
+  model.LoadQuadro(9);
+  EXPECT_EQ(model.AssignLengths(7000, 0, 0), (std::vector<std::int32_t>{32, 33}));
+  EXPECT_EQ(model.InsertStop(QuadroTimetable::InsertAt::Tail, -1, {"Q", "Q", "", "", 0, 0, 0, 0}, 600, 32), 0);
+  EXPECT_EQ(
+      Query("SELECT id, lung, sub, detcor.arriva FROM tescor JOIN detcor USING (id) WHERE gruppo = 9 ORDER BY id"),
+      "32|7000|1|600\n33|7000|1|600\n");
 
   // A trip deleted in the session is left out; the others get the stop.
   RunSql(path, "DROP TRIGGER keep");

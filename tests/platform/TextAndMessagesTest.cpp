@@ -77,7 +77,7 @@ using ui::Answer;
 TEST(Answers, ReadsEveryKindInOrder) {
   const std::string text =
       "# risposte di prova\r\nok\n\nCancel\nfile /tmp/dati con spazi/RT_CADEN.TXT\n"
-      "dialog 119\n  1029=01/01/2025\n\t1020=FER - Feriale \n  1031=\n  1032=a=b\n"
+      "dialog 119\n  1029=01/01/2025\n\t1020=FER - Feriale \n  1031=\t\n  1032=a=b \t\n"
       "dialog 115 cancel\nfile /tmp/Località.txt";
   std::vector<Answer> a;
   std::string error;
@@ -93,9 +93,9 @@ TEST(Answers, ReadsEveryKindInOrder) {
     read += "\n";
   }
   EXPECT_EQ(kinds, (std::vector<K>{K::Ok, K::Cancel, K::File, K::Dialog, K::DialogCancel, K::File}));
-  // Values may be empty or hold '='; blanks after them are theirs.
+  // Values may be empty or hold '='; blanks after them are theirs, tabs at the end of the line not.
   EXPECT_EQ(read,
-            "\n\n/tmp/dati con spazi/RT_CADEN.TXT\n119 [1029=01/01/2025] [1020=FER - Feriale ] [1031=] [1032=a=b]\n"
+            "\n\n/tmp/dati con spazi/RT_CADEN.TXT\n119 [1029=01/01/2025] [1020=FER - Feriale ] [1031=] [1032=a=b ]\n"
             "115\n/tmp/Località.txt\n");
 }
 

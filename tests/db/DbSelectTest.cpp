@@ -109,6 +109,12 @@ TEST_F(DbSelectTest, EveryReaderOnEveryKindOfColumn) {
         out += out.empty() ? "" : " | ";
         out += read([&] {
           const int r = s->GetFieldTextAt(0, t);
+          // Read as a view, the same.
+          std::string buffer;
+          std::string_view view;
+          DbSelect::LostCharacter lost;
+          EXPECT_EQ(s->GetFieldTextAt(0, view, buffer, lost), r) << c.column;
+          EXPECT_EQ(view, t) << c.column;
           return std::to_string(r) + "[" + t + "]";
         });
         out += " " + read([&] {

@@ -318,7 +318,8 @@ const DbSelect::Cell* DbSelect::CurrentCell(int position) const {
   return &cells_[index / kCellChunk][index % kCellChunk];
 }
 
-sqlite3_value* DbSelect::StreamedValue(int position) const {
+// Inline, as the next: the readers of a streaming walk ask them for every value.
+inline sqlite3_value* DbSelect::StreamedValue(int position) const {
   if (!streaming_ || !stmt_ || !hasRow || position < 0 || static_cast<size_t>(position) >= names_.size())
     return nullptr;
   return sqlite3_column_value(stmt_, position);
@@ -330,7 +331,7 @@ const DbSelect::Cell* DbSelect::CurrentCellOrTell(int position) const {
   return cell;
 }
 
-sqlite3_value* DbSelect::StreamedValueOrTell(int position) const {
+inline sqlite3_value* DbSelect::StreamedValueOrTell(int position) const {
   sqlite3_value* v = StreamedValue(position);
   if (!v) ReportPosition(position);
   return v;
@@ -374,6 +375,19 @@ int DbSelect::GetFieldText(const char* column, std::string& out) {
 }
 
 namespace {
+
+// A text column reads whatever it holds as its text (ReadingLetter keeps 'A' and 'M').
+bool IsTextLetter(char letter) { return letter == 'A' || letter == 'M'; }
+
+// The text read from a value of a text column, with the mark of the character it lost: one
+// conversion gives both. Bytes stored in a text column lost no character of a text.
+void MarkedText(const unsigned char* p, int bytes, int type, std::string& out, DbSelect::LostCharacter& lost) {
+  size_t at = 0;
+  if (!TextFromEngineMarked(p, bytes, out, lost.code, at) && type == SQLITE_TEXT)
+    lost.at = static_cast<int>(at);
+  else
+    lost = {};
+}
 
 ReadingMismatchTally& Mismatches() {
   static ReadingMismatchTally tally;
@@ -439,16 +453,9 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
     if (!v) return 0;
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
-    if (const char reading = ReadingLetter(letter, type); type != SQLITE_NULL && (reading == 'A' || reading == 'M')) {
+    if (type != SQLITE_NULL && IsTextLetter(letter)) {
       const unsigned char* p = sqlite3_value_text(v);
-      const int bytes = sqlite3_value_bytes(v);
-      // One conversion gives the text and, where it lost a character, the mark.
-      size_t at = 0;
-      if (!TextFromEngineMarked(p, bytes, out, lost.code, at))
-        lost.at = static_cast<int>(at);
-      else
-        lost = {};
-      if (type != SQLITE_TEXT) lost = {};  // bytes stored in a text column: no text lost a character
+      MarkedText(p, sqlite3_value_bytes(v), type, out, lost);
       return 1;
     }
     ValueInto(v, letter, value_);
@@ -481,6 +488,27 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
   out.clear();
   if (kind != DbValue::Kind::Null) ReportMismatch(position, Reader::Text, kind, "testo");
   return 0;
+}
+
+int DbSelect::GetFieldTextAt(int position, std::string_view& text, std::string& buffer, LostCharacter& lost) {
+  if (sqlite3_value* v = StreamedValue(position)) {
+    const int type = sqlite3_value_type(v);
+    if (type == SQLITE_TEXT && IsTextLetter(letters_[static_cast<size_t>(position)])) {
+      const unsigned char* p = sqlite3_value_text(v);
+      const int bytes = sqlite3_value_bytes(v);
+      if (IsAsciiText(p, bytes)) {
+        lost = {};
+        text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(bytes));
+      } else {
+        MarkedText(p, bytes, type, buffer, lost);
+        text = buffer;
+      }
+      return 1;
+    }
+  }
+  const int read = GetFieldTextAt(position, buffer, lost);
+  text = buffer;
+  return read;
 }
 
 bool DbSelect::StreamedWholeNumber(int position, std::int64_t& out) const {

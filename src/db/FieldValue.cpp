@@ -34,9 +34,19 @@ std::string FormatDateYmd(std::int64_t ymd) {
   const int year = static_cast<int>(ymd / 10000), month = static_cast<int>(ymd / 100 % 100),
             day = static_cast<int>(ymd % 100);
   if (!IsKeptDate(year, month, day)) return year >= 2400 && IsValidDate(year, month, day) ? "99/99/9999" : "00/00/0000";
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", day, month, year);
-  return buf;
+  // dd/mm/yyyy digit by digit: a kept date has a four-digit year. The exports read a date of every
+  // period this way.
+  const char text[10] = {static_cast<char>('0' + day / 10),
+                         static_cast<char>('0' + day % 10),
+                         '/',
+                         static_cast<char>('0' + month / 10),
+                         static_cast<char>('0' + month % 10),
+                         '/',
+                         static_cast<char>('0' + year / 1000),
+                         static_cast<char>('0' + year / 100 % 10),
+                         static_cast<char>('0' + year / 10 % 10),
+                         static_cast<char>('0' + year % 10)};
+  return std::string(text, sizeof text);
 }
 
 std::string IsoDate(std::int64_t ymd) {

@@ -7,13 +7,25 @@
 
 namespace {
 
-// The length of the run of ASCII bytes at the start, eight bytes at a time.
+// The length of the run of ASCII bytes at the start, eight bytes at a time. The bytes left after
+// the last whole word are read as the last eight (or the first and last four) bytes again, so that
+// a text of ASCII alone is never looked at byte by byte.
 size_t AsciiRun(const unsigned char* p, size_t n) {
   size_t k = 0;
   for (; k + 8 <= n; k += 8) {
     std::uint64_t x;
     std::memcpy(&x, p + k, 8);
     if (x & 0x8080808080808080ull) break;
+  }
+  if (k + 8 > n && n >= 8) {
+    std::uint64_t x;
+    std::memcpy(&x, p + n - 8, 8);
+    if (!(x & 0x8080808080808080ull)) return n;
+  } else if (n >= 4 && n < 8) {
+    std::uint32_t x, y;
+    std::memcpy(&x, p, 4);
+    std::memcpy(&y, p + n - 4, 4);
+    if (!((x | y) & 0x80808080u)) return n;
   }
   while (k < n && p[k] < 0x80) ++k;
   return k;
@@ -72,30 +84,39 @@ void TextFromEngineInto(const unsigned char* utf8, int bytes, std::string& out) 
 }
 
 bool TextFromEngineMarked(const unsigned char* utf8, int bytes, std::string& out, char32_t& code, size_t& at) {
-  out.clear();
-  if (!utf8) return true;
+  if (!utf8) {
+    out.clear();
+    return true;
+  }
   const auto n = static_cast<size_t>(bytes);
+  const char* text = reinterpret_cast<const char*>(utf8);
+  size_t k = AsciiRun(utf8, n);
+  if (k == n) {
+    out.assign(text, n);
+    return true;
+  }
   // The usual texts: ASCII and the letters U+00A0 to U+00FF, which are one byte of the same value
-  // in Windows-1252 (two in UTF-8, led by C2 or C3). Anything else is left to the full conversion.
+  // in Windows-1252 (two in UTF-8, led by C2 or C3), written in place: the text read is never
+  // longer than the stored one. Anything else is left to the full conversion.
   out.resize(n);
-  size_t k = 0, o = 0;
+  char* o = out.data();
+  std::memcpy(o, text, k);
+  o += k;
   while (k < n) {
-    const size_t run = AsciiRun(utf8 + k, n - k);
-    std::memcpy(out.data() + o, utf8 + k, run);
-    k += run;
-    o += run;
-    if (k == n) break;
     const unsigned char lead = utf8[k];
-    if ((lead != 0xC2 && lead != 0xC3) || k + 1 >= n || (utf8[k + 1] & 0xC0) != 0x80) {
-      return cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), n), out, &code, &at);
-    }
+    if ((lead != 0xC2 && lead != 0xC3) || k + 1 >= n || (utf8[k + 1] & 0xC0) != 0x80)
+      return cp1252::FromUtf8(std::string_view(text, n), out, &code, &at);
     const auto letter = static_cast<unsigned char>((lead & 0x1F) << 6 | (utf8[k + 1] & 0x3F));
     if (letter < 0xA0)  // C1 controls: the code page has other characters there
-      return cp1252::FromUtf8(std::string_view(reinterpret_cast<const char*>(utf8), n), out, &code, &at);
-    out[o++] = static_cast<char>(letter);
+      return cp1252::FromUtf8(std::string_view(text, n), out, &code, &at);
+    *o++ = static_cast<char>(letter);
     k += 2;
+    const size_t run = AsciiRun(utf8 + k, n - k);
+    std::memcpy(o, text + k, run);
+    o += run;
+    k += run;
   }
-  out.resize(o);
+  out.resize(static_cast<size_t>(o - out.data()));
   return true;
 }
 

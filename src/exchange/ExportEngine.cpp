@@ -132,8 +132,9 @@ class ExportRun {
   }
   // The same with the character the text lost on its way from the database, if any.
   std::string_view TextAt(DbSelect& s, int position, std::string& buffer, DbSelect::LostCharacter& lost) {
-    s.GetFieldTextAt(position, buffer, lost);
-    return TrimRight(buffer);
+    std::string_view text;
+    s.GetFieldTextAt(position, text, buffer, lost);
+    return TrimRight(text);
   }
   // The text at a position into a field of the record: a character that the code page lacks
   // (read as '?') refuses the record.
@@ -149,8 +150,9 @@ class ExportRun {
   };
   StopText StopTextAt(DbSelect& s, int position, std::string& buffer) {
     StopText t;
-    t.text.null = s.GetFieldTextAt(position, buffer, t.lost) == 0;
-    t.text.text = TrimRight(buffer);
+    std::string_view text;
+    t.text.null = s.GetFieldTextAt(position, text, buffer, t.lost) == 0;
+    t.text.text = TrimRight(text);
     return t;
   }
   // A text of FERMATE_NORMALIZZATE, which has no record layout: a control byte or a character

@@ -43,15 +43,12 @@ void ExportRecord::Put(const FieldDef& field, char c) {
 }
 
 void ExportRecord::Char(const FieldDef& field, char c, char32_t lost) {
-  if (lost != 0) {
-    Refuse(MisfitKind::Lost, field, std::string(1, c), 0, lost);
-    return;
-  }
-  if (IsControlByte(c)) {
-    Refuse(MisfitKind::Control, field, std::string(1, c));
-    return;
-  }
-  Put(field, c);
+  if (lost != 0)
+    RefuseText(MisfitKind::Lost, field, std::string_view(&c, 1), 0, lost);
+  else if (IsControlByte(c))
+    RefuseText(MisfitKind::Control, field, std::string_view(&c, 1), 0);
+  else
+    Put(field, c);
 }
 
 void ExportRecord::Blank(const FieldDef& field) {
@@ -62,6 +59,10 @@ void ExportRecord::Refuse(MisfitKind kind, const FieldDef& field, std::string va
   Blank(field);
   if (HasMisfit()) return;  // the first one is the one told
   misfit_ = Misfit{kind, &field, std::move(value), position, lost};
+}
+
+void ExportRecord::RefuseText(MisfitKind kind, const FieldDef& field, std::string_view text, size_t at, char32_t lost) {
+  Refuse(kind, field, std::string(kind == MisfitKind::Lost ? text : text.substr(at, 1)), static_cast<int>(at), lost);
 }
 
 // Writes `value` zero-padded into `width` characters from position `from` of the field.
@@ -117,21 +118,12 @@ void ExportRecord::Text(const FieldDef& field, std::string_view text) {
     text = text.substr(0, w);
   }
   if (const size_t at = FindControlByte(text); at != std::string_view::npos) {
-    Refuse(MisfitKind::Control, field, std::string(1, text[at]), static_cast<int>(at));
+    RefuseText(MisfitKind::Control, field, text, at);
     return;
   }
   char* out = &record_[static_cast<size_t>(field.offset)];
   std::memcpy(out, text.data(), text.size());
   std::memset(out + text.size(), ' ', w - text.size());
-}
-
-void ExportRecord::Text(const FieldDef& field, std::string_view text, char32_t lost, int at) {
-  // Only a '?' that reaches the record counts: a text longer than its field is cut.
-  if (lost != 0 && at >= 0 && static_cast<size_t>(at) < std::min(text.size(), static_cast<size_t>(field.width))) {
-    Refuse(MisfitKind::Lost, field, std::string(text), at, lost);
-    return;
-  }
-  Text(field, text);
 }
 
 ExportRecord::Misfit ExportRecord::TextMisfit(const FieldDef& field, std::string_view text, char32_t lost, int at) {

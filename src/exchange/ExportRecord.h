@@ -44,7 +44,14 @@ class ExportRecord {
   // A text read from the database that lost a character on the way (`lost`: the character that
   // Windows-1252 lacks, shown as '?' at offset `at` of the text; 0: none): a misfit when the '?'
   // would be written, otherwise as above.
-  void Text(const FieldDef& field, std::string_view text, char32_t lost, int at);
+  // Inline: the exports write three such texts for every stop row.
+  void Text(const FieldDef& field, std::string_view text, char32_t lost, int at) {
+    // Only a '?' that reaches the record counts: a text longer than its field is cut.
+    if (lost != 0 && at >= 0 && static_cast<size_t>(at) < text.size() && at < field.width)
+      RefuseText(MisfitKind::Lost, field, text, static_cast<size_t>(at), lost);
+    else
+      Text(field, text);
+  }
   // The database's display date "dd/mm/yyyy" rearranged into YYYYMMDD. It must be a real date
   // of the years 100 to 9999, as the readers of the layout take it; an empty text is a misfit too.
   void DisplayDate(const FieldDef& field, std::string_view ddmmyyyy);
@@ -88,6 +95,10 @@ class ExportRecord {
   void Blank(const FieldDef& field);
   void Digits(const FieldDef& field, unsigned long long value, int from, int width);
   void Refuse(MisfitKind kind, const FieldDef& field, std::string value, int position = 0, char32_t lost = 0);
+  // The refusal of a text for its lost character (the whole text told) or its control byte at
+  // `at` (the byte alone told); out of the writers' way.
+  [[gnu::cold, gnu::noinline]] void RefuseText(MisfitKind kind, const FieldDef& field, std::string_view text, size_t at,
+                                               char32_t lost = 0);
 
   const RecordLayout& layout_;
   std::string empty_;

@@ -8,6 +8,7 @@
 #include "db/DbSelect.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <memory>
 #include <tuple>
 
@@ -109,6 +110,12 @@ TEST_F(DbSelectTest, EveryReaderOnEveryKindOfColumn) {
         out += out.empty() ? "" : " | ";
         out += read([&] {
           const int r = s->GetFieldTextAt(0, t);
+          // Read as a view, the same.
+          std::string buffer;
+          std::string_view view;
+          DbSelect::LostCharacter lost;
+          EXPECT_EQ(s->GetFieldTextAt(0, view, buffer, lost), r) << c.column;
+          EXPECT_EQ(view, t) << c.column;
           return std::to_string(r) + "[" + t + "]";
         });
         out += " " + read([&] {
@@ -139,6 +146,45 @@ TEST_F(DbSelectTest, EveryReaderOnEveryKindOfColumn) {
   EXPECT_EQ(byName, "1");
   EXPECT_EQ(s->GetFieldIntAt(9, &i), 0);
   EXPECT_TRUE(HasPrefix(notices.Texts(), "Errore campo (#9) nella select corrente\n\n" + s->Sql() + "\n\n"));
+}
+
+// A stored text as each text reader gives it, read whole and streaming: Windows-1252, with the
+// character it lost ('?' in the text read) and the offset of that '?'; ASCII runs of every length
+// around the eight bytes the readers look at together.
+TEST_F(DbSelectTest, StoredTextsReadWithTheCharacterTheyLost) {
+  const struct {
+    const char* sql;
+    const char* text;
+    const char* lost;
+  } cases[] = {
+      {"'abc'", "abc", ""},
+      {"'F000101'", "F000101", ""},
+      {"'Citt' || char(0xE0)", "Citt\xE0", ""},
+      {"'Fermata 1 della linea 1'", "Fermata 1 della linea 1", ""},
+      {"'Piazza Citt' || char(0xE0)", "Piazza Citt\xE0", ""},
+      {"'Bivio Oliv' || char(0x159) || 'la'", "Bivio Oliv?la", "U+0159@10"},
+      {"'Citt' || char(0xE0, 32, 0x159)", "Citt\xE0 ?", "U+0159@6"},
+      {"'Via' || char(0x85)", "Via?", "U+0085@3"},
+      {"CAST(X'46657374FF69766F' AS TEXT)", "Fest?ivo", "U+FFFD@4"},
+  };
+  const auto mark = [](DbSelect::LostCharacter l) {
+    char text[32] = "";
+    if (l.code != 0) std::snprintf(text, sizeof text, "U+%04X@%d", static_cast<unsigned>(l.code), l.at);
+    return std::string(text);
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(ExecOnFile(path, std::string("UPDATE misc SET memo = ") + c.sql + " WHERE id = 1"), "ok");
+    for (bool streaming : {false, true}) {
+      auto s = Select("memo", "misc", "id = 1", "", streaming);
+      std::string text, buffer;
+      std::string_view view;
+      DbSelect::LostCharacter lost, viewLost;
+      ASSERT_TRUE(s->Open() && s->GetFieldTextAt(0, text, lost) && s->GetFieldTextAt(0, view, buffer, viewLost));
+      EXPECT_EQ(text + "|" + std::string(view) + "|" + mark(lost) + "|" + mark(viewLost) + "|" + mark(s->LostAt(0)),
+                std::string(c.text) + "|" + c.text + "|" + c.lost + "|" + c.lost + "|" + c.lost)
+          << c.sql << (streaming ? ", streaming" : ", read whole");
+    }
+  }
 }
 
 TEST_F(DbSelectTest, FailuresShowTheSqlText) {

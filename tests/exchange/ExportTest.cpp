@@ -567,6 +567,11 @@ const Refusal kRefusals[] = {
     {"LostAfterAnAccentedLetter",
      "UPDATE detcor SET denom = 'Citt' || char(0xE0) || ' ' || char(0x159) WHERE id = 2 AND sub = 2", Plain(),
      Lost("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "denom", "denominazione fermata", "0159", 7) + kFixData},
+    // Only a '?' that reaches the record counts: the text is cut to its field before it.
+    {"LostPastTheFieldWidth",
+     "PRAGMA ignore_check_constraints = ON; UPDATE detcor SET denom = 'Aulla Stazione Ferroviaria - Piazzale Ov' || "
+     "char(0x159) WHERE id = 2 AND sub = 2",
+     Plain(), ""},
     {"LostAsAC1Control", "UPDATE detcor SET ubicaz = 'Via' || char(0x85) WHERE id = 2 AND sub = 2", Plain(),
      Lost("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "ubicaz", "ubicazione fermata", "0085", 4) + kFixData},
     {"LostInATripCode", "UPDATE tescor SET codcorsa = 'C' || char(0x1F68C) WHERE id = 3", Renumbered(1),

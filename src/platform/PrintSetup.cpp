@@ -38,20 +38,38 @@ bool RefusedOutput(const QString& name) {
   return true;
 }
 
-// The OK of Qt's dialog runs the dialog's own check of the output file, then accepts: the output
-// file is refused before that check, and the dialog stays open.
-void RefuseDatabaseOutput(QPrintDialog& dialog) {
-  auto* buttons = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
-  auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
-  if (!buttons || !file) return;
-  QObject::disconnect(buttons, &QDialogButtonBox::accepted, &dialog, nullptr);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, file] {
-    if (file->isEnabled() && RefusedOutput(file->text())) return;
-    if (!QMetaObject::invokeMethod(&dialog, "_q_checkFields")) dialog.accept();
-  });
+// Qt's own check of the output file made by its name alone (nothing is opened): a folder, or a file
+// that can be neither written nor made, is refused; a file that is there is written over only when
+// the user says so.
+bool WritableOutput(const QString& name) {
+  const QFileInfo file(name), folder(QFileInfo(name).absolutePath());
+  const std::string shown = cp1252::FromQStringLossy(file.absoluteFilePath());
+  if (name.isEmpty() || file.isDir() || !(file.exists() ? file.isWritable() : folder.isDir() && folder.isWritable())) {
+    MessageBox("Il file di output non può essere scritto:\n" + shown + "\n\nSceglierne un altro.", MB_ICONEXCLAMATION);
+    return false;
+  }
+  return !file.exists() ||
+         MessageBox("Il file\n" + shown + "\nesiste già. Sovrascriverlo?", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
 }  // namespace
+
+OutputCheck CheckOutputFile(QPrintDialog& dialog, bool withoutQtCheck) {
+  auto* buttons = dialog.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+  auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+  if (!buttons || !file) {
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return OutputCheck::NoFile;
+  }
+  const bool qtCheck = !withoutQtCheck && dialog.metaObject()->indexOfMethod("_q_checkFields()") >= 0;
+  QObject::disconnect(buttons, &QDialogButtonBox::accepted, &dialog, nullptr);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, file, qtCheck] {
+    if (file->isEnabled() && RefusedOutput(file->text())) return;
+    if (qtCheck && QMetaObject::invokeMethod(&dialog, "_q_checkFields")) return;
+    if (!file->isEnabled() || WritableOutput(file->text())) dialog.accept();
+  });
+  return qtCheck ? OutputCheck::Qt : OutputCheck::ByName;
+}
 
 bool PrintSetup(QPrinter& printer, const std::string& title, const std::function<bool(QPrinter&)>& tooWideForPortrait) {
   if (Script* script = Script::Current()) {
@@ -86,7 +104,7 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-  RefuseDatabaseOutput(dialog);
+  CheckOutputFile(dialog);
   ArrowCursorWhileShown arrow;
   if (dialog.exec() != QDialog::Accepted) return false;
   // Of what the dialog set, the paper and its orientation are kept; margins and resolution are

@@ -15,6 +15,7 @@
 #include <string>
 
 class QPageSize;
+class QPrintDialog;
 class QPrinter;
 
 namespace ui {
@@ -29,6 +30,15 @@ constexpr int kReportDotsPerInch = 600;
 // SetReportPage: A4 unless the user chose another paper.
 bool PrintSetup(QPrinter& printer, const std::string& title,
                 const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
+
+// How the OK of the print setup `dialog` checks the output file, which never goes over a database's
+// file (the open database, any other, their companions): by Qt's own check once such a file is
+// refused (Qt's check opens and closes the file, which would drop this process's locks on it); by
+// the file's name alone, with the same refusals and question, where Qt has no such check (always
+// when `withoutQtCheck`); or not at all, where the dialog has no field or OK as known, by offering
+// no printing to a file. PrintSetup sets it up on its dialog.
+enum class OutputCheck { Qt, ByName, NoFile };
+OutputCheck CheckOutputFile(QPrintDialog& dialog, bool withoutQtCheck = false);
 
 // Makes `printer` the PDF printer of the scripted answer: the file, A4 paper, no margins of its own.
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);

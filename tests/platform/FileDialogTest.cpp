@@ -25,6 +25,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -131,9 +132,10 @@ void ThroughFileDialog(const std::string& folder, const Look& look) {
   FileDialog::SetShownRunner({});
 }
 
-// Runs the print setup, chooses printing to a file there and runs `inside` on the setup and the
-// field of its output file; then closes the setup.
-void InPrintSetup(const std::function<void(QWidget&, QLineEdit&)>& inside) {
+// Runs the print setup (or, `byName`, a print dialog that checks its output file by the name
+// alone), chooses printing to a file there and runs `inside` on the setup and the field of its
+// output file; then closes the setup.
+void InPrintSetup(bool byName, const std::function<void(QWidget&, QLineEdit&)>& inside) {
   ui::ShowWindowsOffscreen(true);
   QTimer::singleShot(0, [&] {
     QWidget* setup = QApplication::activeModalWidget();
@@ -147,13 +149,20 @@ void InPrintSetup(const std::function<void(QWidget&, QLineEdit&)>& inside) {
     setup->close();
   });
   QPrinter printer;
-  EXPECT_FALSE(ui::PrintSetup(printer, "Rubrica Cadenze"));
+  if (byName) {
+    QPrintDialog setup(&printer);
+    setup.setOption(QAbstractPrintDialog::PrintToFile, true);
+    EXPECT_EQ(ui::CheckOutputFile(setup, true), ui::OutputCheck::ByName);
+    setup.exec();
+  } else {
+    EXPECT_FALSE(ui::PrintSetup(printer, "Rubrica Cadenze"));
+  }
   ui::ShowWindowsOffscreen(false);
 }
 
 void ThroughPrintSetup(const std::string& folder, const Look& look) {
   const QString path = cp1252::ToQString(folder);
-  InPrintSetup([&](QWidget& setup, QLineEdit& file) {
+  InPrintSetup(false, [&](QWidget& setup, QLineEdit& file) {
     auto* names = qobject_cast<QFileSystemModel*>(file.completer() ? file.completer()->model() : nullptr);
     ASSERT_NE(names, nullptr) << "the output file's completer";
     const QModelIndex typed = names->index(path);  // as the completer looks up the name being typed
@@ -174,14 +183,14 @@ void ThroughPrintSetup(const std::string& folder, const Look& look) {
 
 // The text of the box the OK of the print setup shows with `output` as its file, declining what the
 // box offers; whether the setup stayed open.
-std::pair<std::string, bool> PrintSetupOkWith(const std::string& output) {
+std::pair<std::string, bool> PrintSetupOkWith(const std::string& output, bool byName) {
   std::pair<std::string, bool> seen;
-  InPrintSetup([&](QWidget& setup, QLineEdit& file) {
+  InPrintSetup(byName, [&](QWidget& setup, QLineEdit& file) {
     file.setText(cp1252::ToQString(output));
     QTimer::singleShot(0, [&] {
       if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         seen.first = cp1252::FromQStringLossy(box->text());
-        QAbstractButton* no = box->button(QMessageBox::No);
+        QAbstractButton* no = box->button(box->button(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No);
         (no ? no : box->button(QMessageBox::Ok))->click();
       }
     });
@@ -225,12 +234,30 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
     EXPECT_EQ(LocksHeld(path), file) << name;
   }
   // The pages are not let go over the database or a companion of it: the name is refused before
-  // Qt's own check opens and closes the file, and the setup stays open for another.
-  for (const std::string& output : {path, path + "-shm"}) {
-    EXPECT_EQ(PrintSetupOkWith(output),
-              std::pair("Il file di output non può essere un database né uno dei suoi file:\n" + output +
-                            "\n\nSceglierne un altro.",
-                        true));
+  // Qt's own check opens and closes the file (on this Qt the OK is found and runs that check), and
+  // the setup stays open for another. Without Qt's check, the name alone is checked as Qt would.
+  {
+    QPrinter printer;
+    QPrintDialog setup(&printer);
+    EXPECT_EQ(ui::CheckOutputFile(setup), ui::OutputCheck::Qt);
+  }
+  const std::string refused = "Il file di output non può essere un database né uno dei suoi file:\n";
+  const std::string unwritable = "Il file di output non può essere scritto:\n";
+  WriteFileBytes(dir.Path("stampa.pdf"), "x");
+  const struct {
+    std::string output;
+    bool byName;
+    std::string box;
+  } outputs[] = {
+      {path, false, refused + path + "\n\nSceglierne un altro."},
+      {path + "-shm", false, refused + path + "-shm\n\nSceglierne un altro."},
+      {path + "-shm", true, refused + path + "-shm\n\nSceglierne un altro."},
+      {dir.Dir(), true, unwritable + dir.Dir() + "\n\nSceglierne un altro."},
+      {dir.Path("manca/stampa.pdf"), true, unwritable + dir.Path("manca/stampa.pdf") + "\n\nSceglierne un altro."},
+      {dir.Path("stampa.pdf"), true, "Il file\n" + dir.Path("stampa.pdf") + "\nesiste già. Sovrascriverlo?"},
+  };
+  for (const auto& [output, byName, box] : outputs) {
+    EXPECT_EQ(PrintSetupOkWith(output, byName), std::pair(box, true));
     EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory) << output;
     EXPECT_EQ(LocksHeld(path), file) << output;
   }

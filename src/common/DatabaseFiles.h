@@ -12,17 +12,25 @@
 #include <utility>
 #include <vector>
 
+// A file on the disk: its device and its number there.
+using FileIdentity = std::pair<dev_t, ino_t>;
+
 class DatabaseFiles {
  public:
   // `database`: the native path of a database this process has not opened yet, or empty.
-  explicit DatabaseFiles(std::string database = {});
+  // `heldFolder`: where the system lists the descriptors this process holds; when it cannot be
+  // read, every file there is is taken for one of them.
+  explicit DatabaseFiles(std::string database = {}, const char* heldFolder = "/proc/self/fd");
   // True when the file at the native `path` is one of them.
   bool Holds(const std::string& path) const;
+  // False when the files this process holds open could not be listed.
+  bool HeldKnown() const { return !allKept_; }
 
  private:
   // The database itself, not its companion.
   bool IsDatabase(const std::string& path) const;
 
   std::string database_;
-  std::vector<std::pair<dev_t, ino_t>> kept_;  // the files held open, and the database named
+  std::vector<FileIdentity> kept_;  // the files held open, and the database named
+  bool allKept_ = false;            // the files held open are not known
 };

@@ -1,5 +1,7 @@
 #include "common/ExportFiles.h"
 
+#include "common/WholeFile.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 #include <algorithm>
@@ -15,10 +17,18 @@ void ExportFileSet::Fail(const std::string& fileName) {
   failed_ = true;
 }
 
-void ExportFileSet::Watch(bool underWay) {
-  if (underWay == watched_) return;
+bool ExportFileSet::Watch(bool underWay) {
+  if (underWay == watched_) return true;
+  if (watch_ && !watch_.note(folder_.Folder(), underWay ? JournalMark(key_, names_) : std::string()) && underWay)
+    return false;
   watched_ = underWay;
-  if (watch_) watch_.note(folder_.Folder(), underWay ? JournalMark(key_, names_) : std::string());
+  return true;
+}
+
+std::string ExportFileSet::FailureText() const {
+  if (!notNoted_) return CannotCreateText(failedPath_);
+  return "Impossibile annotare nelle impostazioni del programma la cartella\n\n" + folder_.Folder() +
+         "\n\nNessun file della cartella è stato cambiato.";
 }
 
 std::string ExportFileSet::TemporaryOf(const std::string& fileName) const {
@@ -32,7 +42,11 @@ bool ExportFileSet::StartJournal() {
   // The folder must be whole: the journal of an earlier set is its only record of what to do.
   if (folder_.Lookup(SetFolder::kJournalName) != SetFolder::Kind::None) return false;
   key_ = NewJournalKey();
-  Watch(true);
+  // Without its note, a journal left by a kill would not be obeyed at the next start.
+  if (!Watch(true)) {
+    notNoted_ = true;
+    return false;
+  }
   SetJournal journal;
   journal.key = key_;
   for (const std::string& name : names_) journal.files.push_back({name, false});

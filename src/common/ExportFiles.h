@@ -19,7 +19,8 @@
 //
 // The folder watch (FolderWatch) is told the journal's mark before a set begins to change its
 // folder, and an empty one once the folder holds one whole set again; a folder left not whole (a
-// failure while putting the previous files back) stays noted.
+// failure while putting the previous files back) stays noted. A set whose folder cannot be noted is
+// not begun.
 //
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each
 // line ended by CR LF.
@@ -79,6 +80,9 @@ class ExportFileSet {
   void Fail(const std::string& fileName);
   // The final path (Windows-1252) of the file that failed: the message names it.
   const std::string& FailedPath() const { return failedPath_; }
+  // What the user is told of the failure: "Impossibile creare" and that path, or that the folder
+  // could not be noted as under way (nothing was written).
+  std::string FailureText() const;
   // True when putting the previous files back failed: the folder is not whole, and its journal
   // stays for the next export or start to finish the work.
   bool LeftUnsettled() const { return journalStays_; }
@@ -102,7 +106,8 @@ class ExportFileSet {
   bool StartJournal();
   bool CommitOne();
   bool CommitJournaled();
-  void Watch(bool underWay);
+  // False when the folder could not be noted as under way.
+  bool Watch(bool underWay);
   static constexpr size_t kBufferSize = 1 << 20;
 
   SetFolder folder_;
@@ -118,8 +123,9 @@ class ExportFileSet {
   bool committed_ = false;
   bool journalWritten_ = false;
   bool journalStays_ = false;
-  bool watched_ = false;  // the watch was told the folder is under way
-  std::string key_;       // the journal's key
+  bool watched_ = false;   // the watch was told the folder is under way
+  bool notNoted_ = false;  // the watch could not note the folder: nothing was begun
+  std::string key_;        // the journal's key
   std::string failedPath_;
   std::vector<std::string> written_;
 };

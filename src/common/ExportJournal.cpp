@@ -40,10 +40,6 @@ bool PlainName(const std::string& name) {
          name.find('\0') == std::string::npos && name.rfind(SetFolder::kJournalName, 0) != 0;
 }
 
-bool IsKey(const std::string& key) {
-  return key.size() == 32 && key.find_first_not_of("0123456789abcdef") == std::string::npos;
-}
-
 // Found, Foreign or Damaged (the key read into `journal` all the same).
 SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
   std::vector<std::string> lines;
@@ -57,7 +53,7 @@ SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
   SetJournal read;
   // The heading and the key say whose journal it is.
   if (lines.size() < 2 || lines[0] != kHeading || lines[1].rfind("chiave ", 0) != 0 ||
-      !IsKey(read.key = lines[1].substr(7)))
+      !IsJournalKey(read.key = lines[1].substr(7)))
     return SetFolder::Read::Foreign;
   journal.key = read.key;
   if (!ended || lines.size() < 4 || lines.back() != "fine") return SetFolder::Read::Damaged;
@@ -108,6 +104,10 @@ std::string NewJournalKey() {
     for (int d = 0; d < 8; ++d, v >>= 4) key.push_back(kDigits[v & 0xF]);
   }
   return key;
+}
+
+bool IsJournalKey(const std::string& text) {
+  return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 std::string JournalMark(const std::string& key, const std::vector<std::string>& names) {

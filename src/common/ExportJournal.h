@@ -48,6 +48,8 @@ struct SetJournal {
 
 // A new key for a set's journal.
 std::string NewJournalKey();
+// True when `text` is such a key (32 hexadecimal digits): all an earlier version noted.
+bool IsJournalKey(const std::string& text);
 // What the interface notes for a set's folder: the journal's key followed by the fingerprint of
 // the names of its files, in their order (64 hexadecimal digits).
 std::string JournalMark(const std::string& key, const std::vector<std::string>& names);
@@ -57,8 +59,9 @@ std::string JournalMark(const SetJournal& journal);
 // finds it (the settings), with the mark of the journal the program wrote in each one.
 struct FolderWatch {
   // Told with the journal's mark (JournalMark) before a set begins to change its folder, and with
-  // an empty one once the folder holds one whole set again.
-  std::function<void(const std::string& folder, const std::string& key)> note;
+  // an empty one once the folder holds one whole set again. False when the note could not be
+  // stored: a set is then not begun.
+  std::function<bool(const std::string& folder, const std::string& key)> note;
   // The mark noted for the folder; empty when none.
   std::function<std::string(const std::string& folder)> keyOf;
   explicit operator bool() const { return static_cast<bool>(note); }

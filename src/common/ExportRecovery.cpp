@@ -110,8 +110,11 @@ std::string Noted(const std::string& folder, const FolderWatch& watch) {
 }
 
 // A journal of this program, as it wrote it: its key and names are those noted for the folder.
+// The earlier version noted the key alone: such a note vouches for the key, not the names.
 bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
-  return Noted(folder, watch) == JournalMark(journal);
+  const std::string noted = Noted(folder, watch);
+  if (IsJournalKey(noted)) return noted == journal.key;
+  return noted == JournalMark(journal);
 }
 
 // A journal whose key is the one noted for the folder.
@@ -121,9 +124,7 @@ bool KeyNoted(const SetJournal& journal, const std::string& folder, const Folder
 
 // A journal that would move a database's file (the database the start-up opens, the one open,
 // any other, their companions): never obeyed, whoever wrote it.
-bool NamesADatabaseFile(const SetFolder& f, const SetJournal& journal, const std::string& database) {
-  const DatabaseFiles kept(database.empty() ? std::string()
-                                            : QFile::encodeName(cp1252::ToQString(database)).toStdString());
+bool NamesADatabaseFile(const SetFolder& f, const SetJournal& journal, const DatabaseFiles& kept) {
   for (const JournalEntry& e : journal.files)
     for (const char* suffix : {"", SetFolder::kTemporarySuffix, SetFolder::kPreviousSuffix})
       if (kept.Holds(f.NativeOf(e.name + suffix))) return true;
@@ -144,8 +145,15 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
   SetFolder f(folder, step);
   SetJournal journal;
   SetFolder::Read read = f.ReadJournal(journal);
-  if (read == SetFolder::Read::Found && (!Ours(journal, folder, watch) || NamesADatabaseFile(f, journal, database)))
+  if (read == SetFolder::Read::Found && Ours(journal, folder, watch)) {
+    const DatabaseFiles kept(database.empty() ? std::string()
+                                              : QFile::encodeName(cp1252::ToQString(database)).toStdString());
+    // Which files this process holds cannot be told: the journal stays, neither obeyed nor removed.
+    if (!kept.HeldKnown()) return Failed(WorkOf(journal), folder, f.PathOf(SetFolder::kJournalName));
+    if (NamesADatabaseFile(f, journal, kept)) read = SetFolder::Read::Foreign;
+  } else if (read == SetFolder::Read::Found) {
     read = SetFolder::Read::Foreign;
+  }
   if (read == SetFolder::Read::Damaged && !KeyNoted(journal, folder, watch)) read = SetFolder::Read::Foreign;
   switch (read) {
     case SetFolder::Read::Foreign:

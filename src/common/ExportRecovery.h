@@ -6,10 +6,12 @@
 // set is written into a folder, and at start-up for the folders the interface noted while a set was under way there.
 //
 // Only a journal this program wrote is obeyed: its key and the names of its files must be those
-// the interface noted for the folder (JournalMark), each file it names one of the set about to be
+// the interface noted for the folder (JournalMark; the key alone, when an earlier version noted
+// only that), each file it names one of the set about to be
 // written (when the caller knows them), and none of them, their temporaries or previous files a
 // database's (DatabaseFiles). Any other journal is told to the user and removed, and nothing else
-// in the folder is touched; so is one whose key is noted but whose lines are damaged.
+// in the folder is touched; so is one whose key is noted but whose lines are damaged. Where the
+// files the process holds open cannot be listed, a journal of ours stays, not obeyed.
 
 #include "common/ExportJournal.h"
 #include "common/Outcome.h"

@@ -667,7 +667,7 @@ ExportResult ExportRun::Export() {
     ExportResult failed;
     failed.failedPath = files_.FailedPath();
     // Only the failure is told: no file was written, so there are no results to give.
-    failed.Tell(CannotCreateText(failed.failedPath), NoticeIcon::Exclamation, kExportCaption);
+    failed.Tell(files_.FailureText(), NoticeIcon::Exclamation, kExportCaption);
     return failed;
   }
   result_.written = files_.Written();

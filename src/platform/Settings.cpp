@@ -73,6 +73,8 @@ ReadResult Read(const char* name, std::string& value) {
 }
 
 bool Write(const char* name, const std::string& value) {
+  // Only a value that Read gives back is stored: a longer one would read as absent.
+  if (value.size() + 1 > static_cast<size_t>(kBufferSize)) return false;
   const QString path = FilePath();
   const QFileInfo info(path);
   if (!QDir().mkpath(info.absolutePath())) return false;

@@ -35,7 +35,7 @@ ReadResult Read(const char* name, std::string& value);
 
 // Writes one value, creating the file and its folder when needed; the other values keep their
 // text. False when it cannot be
-// written; the previous value then stays.
+// written, or would not fit in 2048 bytes; the previous value then stays.
 bool Write(const char* name, const std::string& value);
 
 }  // namespace settings

@@ -94,7 +94,7 @@ FolderWatch SettingsFolderWatch(const std::string& settingsPath) {
   FolderWatch w;
   w.note = [settingsPath](const std::string& folder, const std::string& key) {
     const ScopedEnv file(settings::kEnvironmentVariable, settingsPath);
-    NoteExportFolder(folder, key);
+    return NoteExportFolder(folder, key);
   };
   w.keyOf = [settingsPath](const std::string& folder) {
     const ScopedEnv file(settings::kEnvironmentVariable, settingsPath);

@@ -50,10 +50,10 @@ struct Interrupted : DriverFiles {
     EXPECT_TRUE(KilledAfterStep(step, PlainExport(db, folder, Watch())));
     return folder;
   }
-  // Notes the folders, each with a key of its own.
+  // Notes the folders, each with a mark of its own.
   void Note(const Strings& folders) const {
     for (const std::string& f : folders)
-      if (Watch().keyOf(f).empty()) Watch().note(f, "0123456789abcdef0123456789abcdef");
+      if (Watch().keyOf(f).empty()) Watch().note(f, "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
   }
   // The folders noted in the settings, one a line, without their keys.
   std::string Noted() const {
@@ -74,16 +74,18 @@ struct NotedFolder {
   bool previous;            // the folder held a previous export
   bool journalOfAnother;    // a journal the program did not write is there
   bool stays;               // the folder is still noted after the start
+  bool keyOnly;             // noted by the earlier version, with the journal's key alone
 };
 
 const NotedFolder kNoted[] = {
-    {"scrittura", "written RT_PERIOD.TXT.part", true, false, false},
-    {"sostituzione", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false},
-    {"estranea", nullptr, true, true, false},
+    {"scrittura", "written RT_PERIOD.TXT.part", true, false, false, false},
+    {"sostituzione", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false, false},
+    {"annotata-prima", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false, true},
+    {"estranea", nullptr, true, true, false, false},
     // A folder stands in the journal's place: the folder cannot be put in order.
-    {"illeggibile", nullptr, true, false, true},
+    {"illeggibile", nullptr, true, false, true, false},
     // The export ended, but was killed before its note was taken back.
-    {"intatta", nullptr, true, false, false},
+    {"intatta", nullptr, true, false, false, false},
 };
 
 TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
@@ -93,6 +95,7 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
     SCOPED_TRACE(n.name);
     const std::string folder = n.killedAfter ? KilledAfter(n.name, n.killedAfter) : Folder(n.name, n.previous);
     const std::string journal = folder + "/QUENDO_ESPORTAZIONE_IN_CORSO";
+    if (n.keyOnly) Watch().note(folder, Watch().keyOf(folder).substr(0, 32));
     // As another program would have written it, naming the previous files to remove.
     if (n.journalOfAnother)
       WriteFileBytes(journal,
@@ -111,7 +114,8 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
     expectedSets.push_back(n.stays ? SetIn(folder) : replacing ? newSet : oldSet);
   }
   Note(folders);
-  ASSERT_EQ(Noted(), folders[0] + "\n" + folders[1] + "\n" + folders[2] + "\n" + folders[3] + "\n" + folders[4]);
+  ASSERT_EQ(Noted(), folders[0] + "\n" + folders[1] + "\n" + folders[2] + "\n" + folders[3] + "\n" + folders[4] + "\n" +
+                         folders[5]);
 
   const DriverRun run = RunDriver(settings, {}, {});
   EXPECT_EQ(Boxes(run), boxes);
@@ -191,6 +195,25 @@ TEST_F(Interrupted, AnEditedJournalLeavesTheDatabaseWhole) {
     EXPECT_FALSE(QFileInfo::exists(cp1252::ToQString(journal)));
     EXPECT_EQ(Noted(), "");
   }
+}
+
+// The notes already taken leave no room for the export's own: it changes nothing, says why, and
+// the notes stay as they were.
+TEST_F(Interrupted, AnExportWhoseNoteCannotBeStoredChangesNothing) {
+  const std::string out = Folder("uscita", true), noted = dir.Path("");
+  Watch().note(noted + std::string(2000 - noted.size(), 'n'), "0123456789abcdef0123456789abcdef");
+  const std::string before = SettingsValue(settings, settings::kExportsUnderWay);
+  DbDatabase handle(db);
+  ExportOptions o;
+  o.db = &handle;
+  o.folder = out;
+  o.folderWatch = Watch();
+  const ExportResult r = RunExport(o);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.Texts(), "Impossibile annotare nelle impostazioni del programma la cartella\n\n" + out +
+                           "\n\nNessun file della cartella è stato cambiato.");
+  EXPECT_EQ(SetIn(out), oldSet);
+  EXPECT_EQ(SettingsValue(settings, settings::kExportsUnderWay), before);
 }
 
 // Folder names the settings file could take for something else come back whole, also after the

@@ -49,8 +49,9 @@ struct KillFixture : ::testing::Test {
   FolderWatch Tracking(const std::function<void(const std::string&, bool)>& on) const {
     FolderWatch w = noted;
     w.note = [this, on](const std::string& folder, const std::string& key) {
-      noted.note(folder, key);
+      const bool stored = noted.note(folder, key);
       on(folder, !key.empty());
+      return stored;
     };
     return w;
   }

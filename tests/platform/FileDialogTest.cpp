@@ -4,6 +4,7 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "common/DatabaseFiles.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "platform/PrintSetup.h"
@@ -14,6 +15,7 @@
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
@@ -261,6 +263,12 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
     EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory) << output;
     EXPECT_EQ(LocksHeld(path), file) << output;
   }
+  // Where the files held open cannot be listed, none is opened to be told: a second name of the
+  // database is taken for one of them, and the locks stay.
+  ASSERT_EQ(::link(path.c_str(), dir.Path("copia").c_str()), 0);
+  EXPECT_TRUE(DatabaseFiles({}, dir.Path("elenco").c_str()).Holds(dir.Path("copia")));
+  EXPECT_EQ(LocksHeld(path + "-shm"), sharedMemory);
+  EXPECT_EQ(LocksHeld(path), file);
 
   // Another program reads the file; then the window stores an edit.
   QProcess other;
@@ -351,7 +359,7 @@ std::string Read(const char* name) {
          value;
 }
 
-TEST(Settings, WritingCreatesTheFileValuesThatDoNotFitAreIgnoredAndFailuresAreReported) {
+TEST(Settings, WritingCreatesTheFileValuesThatDoNotFitAreRefusedAndFailuresAreReported) {
   ScratchDir dir;
   const std::string path = dir.Path("cartella/nuova/quendo.ini");
   const ScopedEnv file(settings::kEnvironmentVariable, path);
@@ -362,9 +370,10 @@ TEST(Settings, WritingCreatesTheFileValuesThatDoNotFitAreIgnoredAndFailuresAreRe
   EXPECT_EQ(Read(settings::kDirectory), "read:/home/utente/Località");
   EXPECT_EQ(Read(settings::kDatabase), "absent:prima");
   for (const auto& [value, read] : {std::pair{std::string(2047, 'a'), "read:" + std::string(2047, 'a')},
-                                    {std::string(2048, 'b'), std::string("absent:prima")},
+                                    // Refused: it would not be read back; the value before stays.
+                                    {std::string(2048, 'b'), "read:" + std::string(2047, 'a')},
                                     {std::string(), std::string("read:")}}) {
-    ASSERT_TRUE(settings::Write(settings::kDatabase, value));
+    EXPECT_EQ(settings::Write(settings::kDatabase, value), value.size() < 2048);
     EXPECT_EQ(Read(settings::kDatabase), read);
   }
   EXPECT_EQ(Read(settings::kDirectory), "read:/home/utente/Località");  // the other value keeps its text

@@ -81,6 +81,7 @@ inline FolderWatch NotesInFile(const std::string& file) {
       if (f != folder) text += f + "\t" + k + "\n";
     if (!key.empty()) text += folder + "\t" + key + "\n";
     WriteFileBytes(file, text);
+    return true;
   };
   watch.keyOf = [read](const std::string& folder) {
     for (const auto& [f, k] : read())

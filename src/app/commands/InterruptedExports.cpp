@@ -34,28 +34,28 @@ std::vector<Note> NotedFolders() {
   return notes;
 }
 
-void WriteNotedFolders(const std::vector<Note>& notes) {
+bool WriteNotedFolders(const std::vector<Note>& notes) {
   std::string text;
   for (const Note& n : notes) text += (text.empty() ? "" : "\n") + n.first + "\t" + n.second;
-  settings::Write(settings::kExportsUnderWay, text);
+  return settings::Write(settings::kExportsUnderWay, text);
 }
 
 }  // namespace
 
-void NoteExportFolder(const std::string& folder, const std::string& key) {
+bool NoteExportFolder(const std::string& folder, const std::string& key) {
   std::vector<Note> notes = NotedFolders();
   const auto found = std::find_if(notes.begin(), notes.end(), [&](const Note& n) { return n.first == folder; });
   if (key.empty()) {
-    if (found == notes.end()) return;
+    if (found == notes.end()) return true;
     notes.erase(found);
   } else if (found == notes.end()) {
     notes.emplace_back(folder, key);
   } else if (found->second != key) {
     found->second = key;
   } else {
-    return;
+    return true;
   }
-  WriteNotedFolders(notes);
+  return WriteNotedFolders(notes);
 }
 
 std::string NotedExportKey(const std::string& folder) {

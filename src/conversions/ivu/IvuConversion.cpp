@@ -590,9 +590,10 @@ std::string IvuCompanyText(const IvuSet& set) {
 
 namespace {
 
-// A file could not be created: the set is not written, and the conversion stops.
-IvuWriting Stopped(IvuWriting& w, const std::string& path) {
-  w.Tell(CannotCreateText(path), NoticeIcon::Exclamation, kIvuCreateCaption);
+// A file could not be created (or `text` says why else the set was not begun): the set is not
+// written, and the conversion stops.
+IvuWriting Stopped(IvuWriting& w, const std::string& path, const std::string& text = {}) {
+  w.Tell(text.empty() ? CannotCreateText(path) : text, NoticeIcon::Exclamation, kIvuCreateCaption);
   w.Fail(kIvuStopped, NoticeIcon::Stop, path);
   return w;
 }
@@ -631,10 +632,10 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
   ok = ok && files.Commit();
   if (progress) progress->End();
   if (!ok) {
-    const std::string failed = files.FailedPath();
+    const std::string failed = files.FailedPath(), text = files.FailureText();
     files.Abort();
     w.lines = 0;
-    return Stopped(w, failed);
+    return Stopped(w, failed, text);
   }
   w.ok = true;
   w.trips = records.trip;

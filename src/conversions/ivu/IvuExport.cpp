@@ -544,7 +544,7 @@ IvuExportWriting WriteIvuExport(const IvuExportData& data, const IvuExportOption
   ok = ok && k == names.size() && set.Commit();
   if (progress) progress->End();
   if (!ok) {
-    w.Tell(CannotCreateText(set.FailedPath()), NoticeIcon::Exclamation, "Esportazione dati orari");
+    w.Tell(set.FailureText(), NoticeIcon::Exclamation, "Esportazione dati orari");
     w.Fail(kIvuExportStopped, NoticeIcon::Stop, set.FailedPath());
     return w;
   }

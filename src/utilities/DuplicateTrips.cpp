@@ -16,6 +16,9 @@
 #include <unordered_map>
 
 const char* const kNoDuplicateTripsText = "Non è stata identificata nessuna corsa doppia";
+const char* const kDuplicateTripsChangedText =
+    "ATTENZIONE: le corse sono state modificate dopo la ricerca delle corse doppie.\n\n"
+    "Nessuna corsa è stata modificata.";
 const char* const kDuplicateReportTitle = "Report Corse Doppie";
 const char* const kDuplicateReportName = "CORSE_DOPPIE";
 
@@ -287,6 +290,13 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
     return result;
   }
   DbBatch batch(db);
+  // The copies are found again in the batch: the trips may have changed while the report was
+  // chosen and written, and only the copies it lists are moved.
+  if (const DuplicateTripSet now = FindDuplicateTrips(db, nullptr); !now.ok || now.MarkedIds() != ids) {
+    batch.Rollback();
+    result.changed = now.ok;
+    return result;
+  }
   std::string list;
   for (std::int32_t id : ids) list += (list.empty() ? "" : ",") + std::to_string(id);
   DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
@@ -352,6 +362,8 @@ DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet&
   DuplicateShiftResult result = Shift(db, set, progress);
   if (result.ok)
     result.Inform(DuplicateShiftResultText(result));
+  else if (result.changed)
+    result.Fail(kDuplicateTripsChangedText);
   else
     result.Fail(AssignmentNotStoredText());
   return result;

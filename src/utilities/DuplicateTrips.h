@@ -76,13 +76,15 @@ Outcome WriteDuplicateTripReport(const std::string& path, const DuplicateTripSet
 
 // `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
 struct DuplicateShiftResult : Outcome {
-  int trips = 0;  // heads written
-  int rows = 0;   // stop rows written
+  int trips = 0;         // heads written
+  int rows = 0;          // stop rows written
+  bool changed = false;  // the copies found again in the batch were not the set's: nothing moved
 };
 
 // Moves every copy one minute later, its head and its stop times, in one batch transaction; a
 // row the database refuses is skipped and not counted. The result holds the result text, or the
-// stop message of a batch the database did not take.
+// stop message of a batch the database did not take, or, when the copies found again in the
+// batch are not the set's, kDuplicateTripsChangedText.
 DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress);
 
 // One minute later, wrapping at midnight (2359 gives 0); a time that is no time (9999, or a
@@ -91,6 +93,7 @@ int OneMinuteLater(int hhmm);
 
 // The texts of the command: no copy found, the title and default name of the report, the result.
 extern const char* const kNoDuplicateTripsText;  // "Non è stata identificata nessuna corsa doppia"
+extern const char* const kDuplicateTripsChangedText;
 extern const char* const kDuplicateReportTitle;  // "Report Corse Doppie"
 extern const char* const kDuplicateReportName;   // "CORSE_DOPPIE"
 std::string DuplicateShiftResultText(const DuplicateShiftResult& result);

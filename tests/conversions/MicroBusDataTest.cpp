@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -199,6 +200,22 @@ TEST_F(MicroBusData, AGroupOfFourHundredTripsBecomesOne) {
   EXPECT_EQ(Q("SELECT id, count(*) FROM period GROUP BY id ORDER BY id"), "1000|366\n1366|34\n");
 }
 
+TEST_F(MicroBusData, ADataShapeLostWhileTheQuestionWaitsStopsTheMerging) {
+  RunSql(path, TripSql(10, "C1", {Day(0)}) + TripSql(12, "C1", {Day(1)}));
+  {
+    DbDatabase db(path);
+    ASSERT_TRUE(CheckMicroBusShape(&db).ok);
+  }
+  RunSql(path, "UPDATE period SET fine = '2024-01-03' WHERE id = 12;");
+  const std::string before = Dump();
+  {
+    DbDatabase db(path);
+    const NormalisationResult r = MergeMicroBusTrips(&db, nullptr);
+    EXPECT_EQ(std::pair(r.ok, r.Failure()), std::pair(false, MicroBusShapeRefusalText()));
+  }
+  EXPECT_EQ(Dump(), before);
+}
+
 // Kills its process when the pass is half done.
 struct KillHalfWay : WorkProgress {
   void Begin(const std::string&) override {}
@@ -237,7 +254,7 @@ struct CadenceData : MicroBusData {
     DbDatabase db(path);
     const CadencePlan plan = PlanMicroBusCadences(&db);
     ASSERT_EQ(plan.status, CadencePlan::Status::Ready) << plan.MessageText();
-    EXPECT_TRUE(RebuildMicroBusCadences(&db, plan, nullptr).ok);
+    EXPECT_TRUE(RebuildMicroBusCadences(&db, nullptr).ok);
   }
 };
 
@@ -280,7 +297,17 @@ struct RefusalCase {
 class CadenceRefusal : public CadenceData, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(CadenceRefusal, IsSaidBeforeAnyChange) {
-  RunSql(path, TripSql(1, "C1", {Day(0)}) + GetParam().sql);
+  RunSql(path, TripSql(1, "C1", {Day(0)}));
+  ASSERT_TRUE(Plan().ok);
+  // Made by another program while the question on the ready plan waits.
+  RunSql(path, GetParam().sql);
+  const std::string before = Dump();
+  {
+    DbDatabase db(path);
+    const Outcome rebuilt = RebuildMicroBusCadences(&db, nullptr);
+    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(GetParam().text)));
+  }
+  EXPECT_EQ(Dump(), before);
   const CadencePlan plan = Plan();
   EXPECT_EQ(plan.status, GetParam().status);
   EXPECT_EQ(plan.MessageText(), GetParam().text);

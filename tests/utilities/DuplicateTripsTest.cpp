@@ -176,6 +176,15 @@ TEST_F(Duplicates, ABatchTheDatabaseDoesNotTakeChangesNothing) {
   EXPECT_EQ(TripTimes(path), before);
 }
 
+TEST_F(Duplicates, ACopyChangedAfterTheSearchStopsTheShift) {
+  const std::string before = TripTimes(path);
+  // Another program's change between the search (and its report) and the shift.
+  const DuplicateShiftResult r = Shift("UPDATE tescor SET ct_tempo = 32 WHERE id = 21;");
+  EXPECT_EQ(std::pair(r.ok, r.Failure()), std::pair(false, std::string(kDuplicateTripsChangedText)));
+  EXPECT_EQ(r.trips + r.rows, 0);
+  EXPECT_EQ(TripTimes(path), before);
+}
+
 struct Minute {
   int before, after;
 };

@@ -2,6 +2,7 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/CalendarDays.h"
+#include "db/DbDatabase.h"
 #include "dialogs/ExportDialogs.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/RecordLayouts.h"
@@ -36,7 +37,10 @@ void RunAndReport(MainFrame* frame, ExportOptions options) {
 
 }  // namespace
 
+// Each command holds one read snapshot from its dialog to the last file: the authorities offered,
+// the master period the dates are checked against and the files are one moment of the database.
 void ExportTimetableText(MainFrame* frame) {
+  DbReadSnapshot snapshot(frame->Database());
   TimetableExportDialog dialog(frame, frame->Database(), kTimetableExportDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;
@@ -47,6 +51,7 @@ void ExportTimetableText(MainFrame* frame) {
 }
 
 void ExportTimetableTextRenumbered(MainFrame* frame) {
+  DbReadSnapshot snapshot(frame->Database());
   RenumberedExportDialog dialog(frame, kRenumberedExportDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   ExportOptions options;
@@ -56,6 +61,7 @@ void ExportTimetableTextRenumbered(MainFrame* frame) {
 }
 
 void ExportTimetableTextForPeriod(MainFrame* frame) {
+  DbReadSnapshot snapshot(frame->Database());
   const MasterHeading master = ReadMasterHeading(frame->Database());
   PeriodTimetableExportDialog dialog(frame, frame->Database(), master.periodStart, master.periodEnd,
                                      kPeriodTimetableExportDialog);

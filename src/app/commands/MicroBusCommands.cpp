@@ -104,7 +104,7 @@ void RebuildCadencesMicroBus(MainFrame* frame) {
   if (!ui::ShowOutcome(plan)) return;
   if (ui::MessageBox(plan.MessageText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   FrameProgress progress(frame);
-  const Outcome result = RebuildMicroBusCadences(db, plan, &progress);
+  const Outcome result = RebuildMicroBusCadences(db, &progress);
   progress.End();
   ui::ShowOutcome(result);
 }

@@ -1,5 +1,6 @@
 #include "app/commands/OlviCommands.h"
 
+#include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/OlviExport.h"
 #include "platform/Busy.h"
@@ -12,6 +13,8 @@ namespace {
 
 void ExportForOlvi(MainFrame* frame, OlviFile file) {
   DbDatabase* db = frame->Database();
+  // The company read before the dialog and the rows of the file are one moment of the database.
+  DbReadSnapshot snapshot(db);
   const int company = OlviCompany(db);
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, OlviExportTitle(file), OlviFileName(file), kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;

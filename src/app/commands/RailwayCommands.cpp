@@ -8,6 +8,7 @@
 #include "conversions/railway/RailItineraries.h"
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapefiles/RouteWriting.h"
+#include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -87,6 +88,8 @@ namespace {
 // Steps 1 to 5 of the itineraries; false when a step failed or was cancelled.
 bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& report) {
   DbDatabase* db = frame->Database();
+  // The routes, read before the dialogs, and the company, read after them, are one moment.
+  DbReadSnapshot snapshot(db);
   progress.Begin("Estrazione Percorsi");
   std::string refusal;
   std::vector<ItineraryRoute> routes = ExtractItineraryRoutes(db, &progress, refusal);

@@ -107,13 +107,10 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
 
 namespace {
 
+// Writes `plan` inside the open batch; false when a table could not be opened.
 bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
-  DbBatch batch(db);
   DbTable cadences(db, "cadenz"), calendar(db, "calend"), periods(db, "period");
-  if (!cadences.SetIndex("codice") || !calendar.SetIndex("codice") || !periods.SetIndex("codice")) {
-    batch.Rollback();
-    return false;
-  }
+  if (!cadences.SetIndex("codice") || !calendar.SetIndex("codice") || !periods.SetIndex("codice")) return false;
   if (progress) progress->Begin({});
   const long total = static_cast<long>(plan.patterns.size() + plan.trips.size());
   long done = 0;
@@ -178,14 +175,24 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) 
   }
   if (cadences.SeekEqual({"UNICA"})) cadences.Delete();
   if (progress) progress->End();
-  return batch.Commit() != 0;
+  return true;
 }
 
 }  // namespace
 
-Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
+Outcome RebuildMicroBusCadences(DbDatabase* db, WorkProgress* progress) {
+  // The plan is made again in the transaction that writes it: what the question was asked on may
+  // have changed meanwhile, and a plan refused now stops the rebuilding with its own message.
+  DbBatch batch(db);
+  CadencePlan plan = PlanMicroBusCadences(db);
+  if (!plan.ok) {
+    batch.Rollback();
+    return plan;
+  }
   Outcome result;
-  if (WritePlan(db, plan, progress))
+  const bool written = WritePlan(db, plan, progress);
+  if (!written) batch.Rollback();
+  if (written && batch.Commit() != 0)
     result.Succeed(kCadenceDoneText);
   else
     result.Fail(AssignmentNotStoredText());

@@ -3,8 +3,8 @@
 // set of service days over the reporting period of the master row; each distinct set becomes a day
 // type "0001", "0002" ... ("Cadenza 1", "Cadenza 2" ...) with its calendar, every trip gets one
 // period over the whole reporting period with its day type, and "UNICA" goes with its calendar and
-// its periods. The plan is made first and refused whole before any change; then every write is in
-// one transaction.
+// its periods. The plan is made first and refused whole before any change; then it is made again
+// and written in one transaction.
 
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
@@ -43,9 +43,9 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db);
 // "%04d" of a pattern number.
 std::string CadenceCode(int pattern);
 
-// Writes the plan (Status::Ready), told as done. Not ok when the commit was refused: nothing
-// changed, told with the stop icon.
-Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress);
+// Makes the plan again in its own transaction and writes it, told as done. Not ok when the plan is
+// now refused (its refusal) or the commit was refused (the stop icon): nothing changed.
+Outcome RebuildMicroBusCadences(DbDatabase* db, WorkProgress* progress);
 
 std::string CadenceQuestionText();
 constexpr const char* kCadenceDoneText = "Elaborazione terminata";

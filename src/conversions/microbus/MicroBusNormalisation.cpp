@@ -1,6 +1,7 @@
 #include "conversions/microbus/MicroBusNormalisation.h"
 
 #include "common/Formatters.h"
+#include "conversions/microbus/MicroBusShape.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
@@ -171,7 +172,8 @@ bool MergeInto(const CompareTrip& a, const CompareTrip& b, DbTable& periods, DbT
   return heads.SeekEqual({bId.c_str()}) && heads.Delete();
 }
 
-// Merges the trips of every group in one transaction; false when nothing changed.
+// Merges the trips of every group inside `batch`, which the trips were read in; false when a
+// read failed.
 bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
   std::vector<CompareTrip> trips;
   std::vector<std::vector<std::size_t>> groups;
@@ -181,12 +183,8 @@ bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
     for (std::size_t i : g) slot.emplace(trips[i].id, i);
   if (!ReadStopsAndDays(db, trips, slot)) return false;
 
-  DbBatch batch(db);
   DbTable periods(db, "period"), stops(db, "detcor"), heads(db, "tescor");
-  if (!periods.SetIndex("codice") || !stops.SetIndex("codice") || !heads.SetIndex("codice")) {
-    batch.Rollback();
-    return false;
-  }
+  if (!periods.SetIndex("codice") || !stops.SetIndex("codice") || !heads.SetIndex("codice")) return false;
   if (progress) progress->Begin({});
   const long total = static_cast<long>(groups.size());
   long done = 0;
@@ -209,14 +207,24 @@ bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
     }
   }
   if (progress) progress->End();
-  return batch.Commit() != 0;
+  return true;
 }
 
 }  // namespace
 
 NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
   NormalisationResult result;
-  if (MergeGroups(db, progress, result.deleted)) {
+  // The data asked about may have changed while the question waited: the shape is checked again
+  // in the transaction that reads and merges the trips, and its refusal stops the merge.
+  DbBatch batch(db);
+  if (Outcome shape = CheckMicroBusShape(db); !shape.ok) {
+    batch.Rollback();
+    static_cast<Outcome&>(result) = std::move(shape);
+    return result;
+  }
+  const bool merged = MergeGroups(db, progress, result.deleted);
+  if (!merged) batch.Rollback();
+  if (merged && batch.Commit() != 0) {
     result.Succeed(NormalisationResultText(result.deleted));
   } else {
     result.deleted = 0;

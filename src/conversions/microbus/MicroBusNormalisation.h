@@ -16,7 +16,8 @@
 class DbDatabase;
 
 // Ok: the merge is in the database, told with the count. Not ok: a selection failed or the
-// commit was refused and nothing changed, told with the stop icon.
+// commit was refused and nothing changed, told with the stop icon; or the data, checked again in
+// the merge's own transaction, no longer has the MicroBus shape (told with its refusal).
 struct NormalisationResult : Outcome {
   int deleted = 0;  // trips merged into another and deleted
 };

@@ -28,7 +28,10 @@ constexpr int kTrips = 20000;
 constexpr int kStopsPerTrip = 20;
 constexpr int kRoutes = 1000;
 
-// The texts and times of stop `s` (from 1) of trip `t` (from 1).
+// The texts and times of stop `s` (from 1) of trip `t` (from 1). The trips of one route share
+// their running and dwell times, unless each has its own (`ownTimes`): then the trip stays one
+// minute longer at stop j (2 to 19) when bit j - 2 of its place among the route's trips is set,
+// so that no two trips of a route keep the same times (for up to 262,144 trips a route).
 struct StopTexts {
   char code[16];
   char name[48];
@@ -36,14 +39,18 @@ struct StopTexts {
   int arrives;  // HHMM, 9999 at the first stop
   int leaves;   // HHMM, 9999 at the last stop
 };
-inline StopTexts Stop(int t, int s) {
+inline StopTexts Stop(int t, int s, bool ownTimes = false) {
   StopTexts r;
   std::snprintf(r.code, sizeof r.code, "F%04d%02d", t % kRoutes, s);
   std::snprintf(r.name, sizeof r.name, "Fermata %d della linea %d", s, t % kRoutes);
   std::snprintf(r.place, sizeof r.place, "Via Città di Lucca %d", s * 3);
   const int start = 300 + (t * 7) % 900;
-  r.arrives = s == 1 ? 9999 : Hhmm(start + 2 * s);
-  r.leaves = s == kStopsPerTrip ? 9999 : Hhmm(start + 2 * s + 1);
+  const unsigned place = ownTimes ? static_cast<unsigned>(t / kRoutes) : 0;
+  const auto longer = [place](int j) { return j >= 2 ? static_cast<int>(place >> (j - 2) & 1) : 0; };
+  int before = 0;  // the extra minutes of the stops before this one
+  for (int j = 2; j < s; ++j) before += longer(j);
+  r.arrives = s == 1 ? 9999 : Hhmm(start + 2 * s + before);
+  r.leaves = s == kStopsPerTrip ? 9999 : Hhmm(start + 2 * s + 1 + before + longer(s));
   return r;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The generated timetable written into a new database: company 17, the first half of 2024 with
 // its calendar, `trips` trips of 20 stops on 1,000 routes (BenchData.h), each with two periods.
-// The trip codes are "C<id>" unless the caller names them.
+// The trip codes are "C<id>" unless the caller names them; the trips of a route share their times
+// unless each has its own (`ownTimes`, BenchData.h).
 
 #include "BenchData.h"
 #include "common/Notices.h"
@@ -27,7 +28,7 @@ struct Timetable {
   std::string out = folder + "/uscita";
   std::unique_ptr<DbDatabase> db;
 
-  explicit Timetable(int trips = kTrips, std::function<std::string(int)> codeOf = {}) {
+  explicit Timetable(int trips = kTrips, std::function<std::string(int)> codeOf = {}, bool ownTimes = false) {
     ScopedNoticeSink quiet([](const Notice&) {});
     CreateSeededDatabase(database, CreateMode::Startup);
     QDir().mkpath(QString::fromStdString(out));
@@ -54,7 +55,7 @@ struct Timetable {
                    {"denom", "Corsa " + id},
                    {"gruppo", "-1"}});
       for (int s = 1; s <= kStopsPerTrip; ++s) {
-        const bench::StopTexts stop = bench::Stop(t, s);
+        const bench::StopTexts stop = bench::Stop(t, s, ownTimes);
         Add(detcor, {{"id", id},
                      {"sub", std::to_string(s)},
                      {"fermata", stop.code},

@@ -1,5 +1,6 @@
 #include "exchange/ExportRecord.h"
 
+#include "common/Formatters.h"
 #include "db/DbSelect.h"
 
 #include <algorithm>
@@ -210,14 +211,36 @@ std::string RefuseText(const std::string& row, const FieldDef& field, std::strin
          "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
 }
 
+namespace {
+
+// The text at `position` read once into `text`, without its trailing blanks: the refusal when it
+// cannot go into `field`, else empty.
+std::string RefuseReadText(DbSelect& s, int position, const FieldDef& field, const std::function<std::string()>& row,
+                           std::string& text) {
+  DbSelect::LostCharacter lost;
+  if (!s.GetFieldTextAt(position, text, lost)) text.clear();
+  text.resize(WithoutTrailingBlanks(text).size());
+  if (ExportRecord::TextMisfit(field, text, lost.code, lost.at).kind == ExportRecord::MisfitKind::None) return {};
+  return RefuseText(row(), field, text, lost.code, lost.at);
+}
+
+}  // namespace
+
 std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
                            const std::function<std::string()>& row) {
+  std::string text;
   for (size_t k = 0; k < fields.size(); ++k) {
-    const int position = first + static_cast<int>(k);
-    const DbSelect::LostCharacter lost = s.LostAt(position);
-    const std::string text = s.TrimmedAt(position);
-    if (ExportRecord::TextMisfit(*fields[k], text, lost.code, lost.at).kind != ExportRecord::MisfitKind::None)
-      return RefuseText(row(), *fields[k], text, lost.code, lost.at);
+    std::string refusal = RefuseReadText(s, first + static_cast<int>(k), *fields[k], row, text);
+    if (!refusal.empty()) return refusal;
+  }
+  return {};
+}
+
+std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
+                           const std::function<std::string()>& row, std::span<std::string> texts) {
+  for (size_t k = 0; k < fields.size(); ++k) {
+    std::string refusal = RefuseReadText(s, first + static_cast<int>(k), *fields[k], row, texts[k]);
+    if (!refusal.empty()) return refusal;
   }
   return {};
 }

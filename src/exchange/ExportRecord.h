@@ -120,3 +120,7 @@ std::string RefuseText(const std::string& row, const FieldDef& field, std::strin
 // for a refusal.
 std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
                            const std::function<std::string()>& row);
+// The same, handing back in `texts` (one for each field) the texts read, without their trailing
+// blanks: each cell is read once.
+std::string RefuseLostText(DbSelect& s, int first, std::span<const FieldDef* const> fields,
+                           const std::function<std::string()>& row, std::span<std::string> texts);

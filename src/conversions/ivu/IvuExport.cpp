@@ -4,6 +4,7 @@
 #include "common/Formatters.h"
 #include "common/WholeFile.h"
 #include "conversions/ivu/IvuFields.h"
+#include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportRecord.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <map>
 #include <unordered_map>
+#include <utility>
 
 namespace ivu {
 
@@ -33,8 +35,6 @@ QDate DateOf(std::string_view text) {
   return QDate(year, month, day);
 }
 
-int Minutes(int hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
-
 constexpr int kNoTime = 9999;
 
 struct StopMinutes {
@@ -45,52 +45,25 @@ struct StopMinutes {
 // without a time (9999) passes at the time known last before it: its own departure or arrival, or
 // the departure of the stop before, so that an untimed stop neither lengthens nor shortens the
 // trip (its times read as minutes would give running times of days, or below zero).
-std::vector<StopMinutes> PassingMinutes(const std::vector<IvuTripStop>& stops) {
-  std::vector<StopMinutes> m(stops.size());
-  if (stops.empty()) return m;
-  int known = Minutes(stops.front().departure);
+void PassingMinutes(const std::vector<IvuTripStop>& stops, std::vector<StopMinutes>& m) {
+  m.resize(stops.size());
+  if (stops.empty()) return;
+  int known = IvuMinutes(stops.front().departure);
   m.front() = {known, known};  // the first stop's arrival is not used
   for (size_t k = 1; k < stops.size(); ++k) {
     const IvuTripStop& s = stops[k];
-    const int arrival = s.arrival != kNoTime     ? Minutes(s.arrival)
-                        : s.departure != kNoTime ? Minutes(s.departure)
+    const int arrival = s.arrival != kNoTime     ? IvuMinutes(s.arrival)
+                        : s.departure != kNoTime ? IvuMinutes(s.departure)
                                                  : known;
-    const int departure = s.departure != kNoTime ? Minutes(s.departure) : arrival;
+    const int departure = s.departure != kNoTime ? IvuMinutes(s.departure) : arrival;
     m[k] = {arrival, departure};
     known = departure;
   }
-  return m;
 }
 
-// The key of a stop sequence with its distances: what makes one route of a line.
-std::string RouteKey(const IvuStandardTrip& t) {
-  std::string key = t.line;
-  key += '\0';
-  key += t.direction;
-  for (const IvuTripStop& s : t.stops) key += '|' + std::to_string(s.stop) + ',' + std::to_string(s.distance);
-  return key;
-}
-
-// The route key with each stop's arrival and departure as minutes after the first departure.
-std::string TimetableKey(const IvuStandardTrip& t) {
-  std::string key = RouteKey(t);
-  if (t.stops.empty()) return key;
-  const int first = Minutes(t.stops.front().departure);
-  const auto offset = [first](int hhmm) {
-    const int m = Minutes(hhmm);
-    return (m < first ? m + 1440 : m) - first;
-  };
-  for (size_t k = 0; k < t.stops.size(); ++k) {
-    const IvuTripStop& s = t.stops[k];
-    const int arrival = k == 0 ? 0 : offset(s.arrival);
-    const int departure = k + 1 == t.stops.size() ? arrival : k == 0 ? 0 : offset(s.departure);
-    key += ';' + std::to_string(arrival) + ',' + std::to_string(departure);
-  }
-  return key;
-}
-
-std::string StopKey(const std::string& code, const std::string& name, const std::string& location) {
-  return code + '\0' + name + '\0' + location;
+// The key of a stop's texts: code, name and location.
+void StopKey(std::string_view code, std::string_view name, std::string_view location, std::string& key) {
+  key.assign(code).append(1, '\0').append(name).append(1, '\0').append(location);
 }
 
 void LoadMaster(DbDatabase* db, IvuExportData& data) {
@@ -126,43 +99,31 @@ bool LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
                   .orderBy = "detcor.denom, detcor.ubicaz, detcor.fermata",
                   .streaming = true});
   s.Open();
+  std::string texts[3], key;  // code, name, location
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
-    refusal =
-        RefuseLostText(s, 0, kStopTexts, [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); });
+    refusal = RefuseLostText(
+        s, 0, kStopTexts, [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); }, texts);
     if (!refusal.empty()) return false;
-    IvuExportStop stop;
-    stop.code = s.TrimmedAt(0);
-    stop.name = s.TrimmedAt(1);
-    stop.location = s.TrimmedAt(2);
     if (!data.stops.empty()) {
       const IvuExportStop& last = data.stops.back();
-      if (last.code == stop.code && last.name == stop.name && last.location == stop.location) continue;
+      if (last.code == texts[0] && last.name == texts[1] && last.location == texts[2]) continue;
     }
+    IvuExportStop stop;
     stop.id = static_cast<long>(data.stops.size());
-    index.try_emplace(StopKey(stop.code, stop.name, stop.location), stop.id);
+    stop.code = texts[0];
+    stop.name = texts[1];
+    stop.location = texts[2];
+    StopKey(stop.code, stop.name, stop.location, key);
+    index.try_emplace(key, stop.id);
     data.stops.push_back(std::move(stop));
   }
   return true;
 }
 
-// Where a trip went: its standard trip and its place among that one's trips. Made in order of
-// trip id (the walk of the stop rows goes by id), so that a sorted vector finds a trip.
-struct TripPlace {
-  long id = 0;
-  std::uint32_t standard = 0, trip = 0;
-};
-using TripPlaces = std::vector<TripPlace>;
-
-const TripPlace* FindPlace(const TripPlaces& places, long id) {
-  const auto it =
-      std::lower_bound(places.begin(), places.end(), id, [](const TripPlace& p, long wanted) { return p.id < wanted; });
-  return it != places.end() && it->id == id ? &*it : nullptr;
-}
-
-// Folds the trips into standard trips: trips with one route and one pattern of times share one.
-// False, with the refusal, at the first text that lost a character.
+// Folds the trips into standard trips, one trip's stops at a time. False, with the refusal, at the
+// first text that lost a character.
 bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std::string, long>& stopIndex,
-               TripPlaces& places, std::string& refusal) {
+               std::string& refusal) {
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
@@ -174,52 +135,41 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
   s.SetOrderBy("detcor.id, detcor.sub");
   s.SetStreaming(true);
   s.Open();
-  std::unordered_map<std::string, size_t> byTimetable;
-  IvuStandardTrip work;
+  std::vector<IvuTripStop> stops;
+  std::string trip[3], next[3];  // code, line, direction: of the trip being read, of the next one
+  std::string texts[3], key;
   long current = -1;
-  std::string code;
   const auto place = [&] {
-    if (work.stops.empty()) return;
-    const auto [it, added] = byTimetable.try_emplace(TimetableKey(work), data.standardTrips.size());
-    if (added) {
-      IvuStandardTrip copy = work;
-      copy.trips.clear();
-      data.standardTrips.push_back(std::move(copy));
-    }
-    IvuStandardTrip& target = data.standardTrips[it->second];
-    IvuExportTrip trip;
-    trip.id = current;
-    trip.code = code;
-    trip.departure = work.stops.front().departure;
-    trip.arrival = work.stops.back().arrival;
-    places.push_back(
-        {current, static_cast<std::uint32_t>(it->second), static_cast<std::uint32_t>(target.trips.size())});
-    target.trips.push_back(std::move(trip));
+    if (stops.empty()) return;
+    data.standardTrips.Add(current, trip[1], trip[2].empty() ? ' ' : trip[2][0], stops, trip[0]);
   };
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     const long id = s.LongAt(0);
     if (id != current) {
-      refusal = RefuseLostText(s, 1, kTripTexts, [id] { return Format("corsa %ld", id); });
+      refusal = RefuseLostText(
+          s, 1, kTripTexts, [id] { return Format("corsa %ld", id); }, next);
       if (!refusal.empty()) return false;
       if (current != -1) place();
       current = id;
-      code = s.TrimmedAt(1);
-      work = IvuStandardTrip();
-      work.line = s.TrimmedAt(2);
-      const std::string verso = s.TrimmedAt(3);
-      work.direction = verso.empty() ? ' ' : verso[0];
+      std::swap(trip, next);
+      stops.clear();
     }
     // The reader keeps to each column's declared width: dist is a long, the times integers.
-    const auto stop = stopIndex.find(StopKey(s.TrimmedAt(4), s.TrimmedAt(5), s.TrimmedAt(6)));
+    for (int k = 0; k < 3; ++k) {
+      if (!s.GetFieldTextAt(4 + k, texts[k])) texts[k].clear();
+      texts[k].resize(WithoutTrailingBlanks(texts[k]).size());
+    }
+    StopKey(texts[0], texts[1], texts[2], key);
+    const auto stop = stopIndex.find(key);
     if (stop == stopIndex.end()) continue;
-    work.stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
+    stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
   }
   if (current != -1) place();
   return true;
 }
 
-// The day sets of the trips, shared by equal sets in the order the trips first use them.
-void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end, const TripPlaces& places) {
+// The day sets of the trips folded, shared by equal sets in the order the trips first use them.
+void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end) {
   // For each day type, the day indexes of the version on which it runs, ascending.
   std::map<std::string, std::vector<int>> calendar;
   {
@@ -246,6 +196,11 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
   std::vector<Period> periods;
   long id = 0;
   const auto applyTrip = [&] {
+    const size_t folded = data.standardTrips.TripOf(id);
+    if (folded == SIZE_MAX) {
+      periods.clear();
+      return;
+    }
     std::stable_sort(periods.begin(), periods.end(), [](const Period& a, const Period& b) { return a.from < b.from; });
     std::vector<bool> bits(kIvuDaySetDays, false);
     for (const Period& p : periods) {
@@ -257,8 +212,6 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
         if (*d < kIvuDaySetDays) bits[static_cast<size_t>(*d)] = !p.excluded;
     }
     periods.clear();
-    const TripPlace* place = FindPlace(places, id);
-    if (!place) return;
     std::string text(kIvuDaySetDays / 4, '0');
     for (int d = 0; d < kIvuDaySetDays; ++d)
       if (bits[static_cast<size_t>(d)]) {
@@ -269,7 +222,7 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
       }
     const auto [it, added] = shared.try_emplace(text, static_cast<long>(data.daySets.size()) + 1);
     if (added) data.daySets.push_back(text);
-    data.standardTrips[place->standard].trips[place->trip].daySet = it->second;
+    data.standardTrips.SetDaySet(folded, it->second);
   };
   DbSelect s(db, {.columns = "tescor.id, period.caden, period.inizio, period.fine, period.escluso",
                   .from = "tescor, period",
@@ -284,30 +237,6 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     periods.push_back({s.TrimmedAt(1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
   }
   if (!periods.empty()) applyTrip();
-}
-
-// Sorts the standard trips by line, numbers each line's routes as variants in order of first
-// appearance, sorts each line's standard trips by variant and gives each its ordinal.
-void SortAndNumber(IvuExportData& data) {
-  std::vector<IvuStandardTrip>& trips = data.standardTrips;
-  std::stable_sort(trips.begin(), trips.end(),
-                   [](const IvuStandardTrip& a, const IvuStandardTrip& b) { return a.line < b.line; });
-  std::unordered_map<std::string, long> variants;
-  long counter = 0;
-  for (size_t k = 0; k < trips.size(); ++k) {
-    if (k > 0 && trips[k].line != trips[k - 1].line) counter = 0;
-    const auto [it, added] = variants.try_emplace(RouteKey(trips[k]), counter + 1);
-    if (added) ++counter;
-    trips[k].variant = it->second;
-  }
-  std::stable_sort(trips.begin(), trips.end(), [](const IvuStandardTrip& a, const IvuStandardTrip& b) {
-    return a.line != b.line ? a.line < b.line : a.variant < b.variant;
-  });
-  for (size_t k = 0; k < trips.size(); ++k) {
-    const bool same = k > 0 && trips[k].line == trips[k - 1].line && trips[k].variant == trips[k - 1].variant;
-    trips[k].ordinal = same ? trips[k - 1].ordinal + 1 : 1;
-    if (k == 0 || trips[k].line != trips[k - 1].line) data.lines.push_back(trips[k].line);
-  }
 }
 
 std::string Dotted(std::string date) {
@@ -374,6 +303,9 @@ bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message
 Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress) {
   Outcome loaded;
   std::string message;
+  // Every selection sees the database as it was at the first: the stops found are those the trips
+  // name, and the day sets go to the trips folded.
+  DbReadSnapshot snapshot(db);
   Begin(progress, "Generazione Dati Generali");
   LoadMaster(db, data);
   if (!IvuVersionFits(data.periodStart, data.periodEnd, message)) {
@@ -383,11 +315,10 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
   }
   Begin(progress, "Estrazione Fermate");
   std::unordered_map<std::string, long> stopIndex;
-  TripPlaces places;
   bool whole = LoadStops(db, data, stopIndex, message);
   if (whole) {
     Begin(progress, "Estrazione Orari Corsa");
-    whole = LoadTrips(db, data, stopIndex, places, message);
+    whole = LoadTrips(db, data, stopIndex, message);
   }
   if (!whole) {
     if (progress) progress->End();
@@ -395,9 +326,9 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
     return loaded;
   }
   Begin(progress, "Estrazione Calendari di Servizio");
-  LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd), places);
+  LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd));
   Begin(progress, "Estrazione Corse");
-  SortAndNumber(data);
+  data.lines = data.standardTrips.Finish();
   if (progress) progress->End();
   if (IvuLineCodesFit(data.lines, message))
     loaded.Succeed();
@@ -437,23 +368,26 @@ void ProduceIvuExportFiles(const IvuExportData& data, const IvuExportOptions& o,
   }
   // The standard trips come sorted by line: each line's "ld" file, then each line's "fd" file,
   // every file begun at the first standard trip of its line.
-  const std::vector<IvuStandardTrip>& trips = data.standardTrips;
-  const auto firstOfLine = [&trips](size_t k) { return k == 0 || trips[k].line != trips[k - 1].line; };
+  const IvuStandardTrips& trips = data.standardTrips;
+  const auto firstOfLine = [&trips](size_t k) { return k == 0 || trips.Line(k) != trips.Line(k - 1); };
+  std::vector<IvuTripStop> stops;
+  std::vector<StopMinutes> minutes;
+  std::vector<IvuExportTrip> tripsOfOne;
   for (size_t k = 0; k < trips.size(); ++k) {
-    const IvuStandardTrip& t = trips[k];
     if (firstOfLine(k) && !begin()) return;
-    const std::string direction(1, t.direction), variant = std::to_string(t.variant);
-    const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
-    sink.row(JoinIvuFields({t.line, version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
-    const std::vector<StopMinutes> minutes = PassingMinutes(t.stops);
-    for (size_t s = 0; s < t.stops.size(); ++s) {
-      const IvuTripStop& stop = t.stops[s];
+    trips.StopsOf(k, stops);
+    const std::string direction(1, trips.Direction(k)), variant = std::to_string(trips.Variant(k));
+    const std::string count = std::to_string(stops.size()), ordinal = std::to_string(trips.Ordinal(k));
+    sink.row(JoinIvuFields({trips.Line(k), version, "1", division, variant, direction, count, ordinal, o.mode, ""}));
+    PassingMinutes(stops, minutes);
+    for (size_t s = 0; s < stops.size(); ++s) {
+      const IvuTripStop& stop = stops[s];
       const std::string position = std::to_string(s + 1), id = std::to_string(stop.stop);
-      if (s + 1 == t.stops.size()) {
+      if (s + 1 == stops.size()) {
         sink.row(JoinIvuFields({position, "", id, "0", "0", position, "00:00", "00:00", "", "", ""}));
         continue;
       }
-      const IvuTripStop& after = t.stops[s + 1];
+      const IvuTripStop& after = stops[s + 1];
       int run = minutes[s + 1].arrival - minutes[s].departure;
       if (run < 0) run += 1440;
       int dwell = s == 0 ? 0 : minutes[s].departure - minutes[s].arrival;
@@ -463,19 +397,17 @@ void ProduceIvuExportFiles(const IvuExportData& data, const IvuExportOptions& o,
     }
   }
   for (size_t k = 0; k < trips.size(); ++k) {
-    const IvuStandardTrip& t = trips[k];
     if (firstOfLine(k) && !begin()) return;
-    const std::string direction(1, t.direction), variant = std::to_string(t.variant);
-    const std::string count = std::to_string(t.stops.size()), ordinal = std::to_string(t.ordinal);
-    sink.row(JoinIvuFields({t.line, version, division, direction, variant, std::to_string(t.trips.size())}));
-    std::vector<const IvuExportTrip*> byId;
-    for (const IvuExportTrip& trip : t.trips) byId.push_back(&trip);
-    std::sort(byId.begin(), byId.end(), [](auto* a, auto* b) { return a->id < b->id; });
-    const std::string first = std::to_string(t.stops.front().stop), last = std::to_string(t.stops.back().stop);
-    for (const IvuExportTrip* trip : byId)
-      sink.row(JoinIvuFields({"1", first, FormatIvuTimeOfDay(trip->departure), count, last,
-                              FormatIvuTimeOfDay(trip->arrival), o.mode, ordinal, trip->code, "1111111", "0", "0",
-                              std::to_string(trip->daySet), ""}));
+    trips.StopsOf(k, stops);
+    const std::string direction(1, trips.Direction(k)), variant = std::to_string(trips.Variant(k));
+    const std::string count = std::to_string(stops.size()), ordinal = std::to_string(trips.Ordinal(k));
+    trips.TripsOf(k, tripsOfOne);
+    sink.row(JoinIvuFields({trips.Line(k), version, division, direction, variant, std::to_string(tripsOfOne.size())}));
+    const std::string first = std::to_string(stops.front().stop), last = std::to_string(stops.back().stop);
+    for (const IvuExportTrip& trip : tripsOfOne)
+      sink.row(
+          JoinIvuFields({"1", first, FormatIvuTimeOfDay(trip.departure), count, last, FormatIvuTimeOfDay(trip.arrival),
+                         o.mode, ordinal, trip.code, "1111111", "0", "0", std::to_string(trip.daySet), ""}));
   }
   if (!begin()) return;
   for (size_t k = 0; k < data.daySets.size(); ++k) sink.row(JoinIvuFields({std::to_string(k + 1), data.daySets[k]}));

@@ -1,12 +1,14 @@
 #pragma once
 // The export of the timetable as an IVU-InfoPool file set: the operator, the stops, each line's
 // standard trips ("ld" files) and trips ("fd" files), their day sets and the version. The set is
-// read from the database into memory first (LoadIvuExport), the stops may then receive their
-// coordinates, and WriteIvuExport writes every file of the set or none.
+// read from the database into memory first (LoadIvuExport; the standard trips kept compact, see
+// IvuStandardTrips), the stops may then receive their coordinates, and WriteIvuExport writes every
+// file of the set or none.
 
 #include "common/ExportFiles.h"
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
+#include "conversions/ivu/IvuStandardTrips.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,35 +40,14 @@ struct IvuExportStop {
   double x = 0, y = 0;
 };
 
-struct IvuTripStop {
-  long stop = 0;  // index into the stop list (equal to the stop's id)
-  int distance = 0, arrival = 0, departure = 0;
-};
-
-struct IvuExportTrip {
-  long id = 0;
-  std::string code;
-  int departure = 0, arrival = 0;
-  long daySet = -1;
-};
-
-struct IvuStandardTrip {
-  std::string line;
-  char direction = ' ';
-  std::vector<IvuTripStop> stops;
-  std::vector<IvuExportTrip> trips;
-  long variant = -1;
-  int ordinal = 0;  // among the standard trips of its variant, from 1
-};
-
 struct IvuExportData {
   int company = 0;
   std::string companyName = "?????";
   std::string periodStart = "01/01/1901", periodEnd = "31/12/2099";
   std::vector<IvuExportStop> stops;
-  std::vector<IvuStandardTrip> standardTrips;  // sorted by line, then variant, ordinals given
-  std::vector<std::string> daySets;            // id k+1 is daySets[k]
-  std::vector<std::string> lines;              // the line codes in file order
+  IvuStandardTrips standardTrips;    // in file order: by line, then variant, ordinals given
+  std::vector<std::string> daySets;  // id k+1 is daySets[k]
+  std::vector<std::string> lines;    // the line codes in file order
 };
 
 // Whether the version (datini..datfin) fits into one day set; when not, the message naming it.

@@ -81,8 +81,8 @@ std::vector<std::string> ContractExportLines(const ContractExportData& data) {
                              name == data.authorityNames.end() ? "Ente non definito" : name->second.c_str()));
     }
     // Every authority opens with its own column line, whatever the line of its first trip.
-    if (newEnte || t.lineCode != line || t.direction != direction) {
-      line = t.lineCode;
+    if (newEnte || t.lineKey != line || t.direction != direction) {
+      line = t.lineKey;
       direction = t.direction;
       lines.push_back(
           Format("\tLinea: %s%c\tID\tMezzo\tCorsa\tOrario\tLung\tLungContr\tDurata\tDurataContr\tGiorni\tKmPeriodo"

@@ -4,6 +4,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 #include <algorithm>
 #include <string_view>
@@ -35,7 +36,7 @@ constexpr size_t kDuplicateTextLimit = 1000;
 // One trip of the working table, in the order read.
 struct TripEntry {
   long id = 0;
-  std::string code;  // `codcorsa` without trailing blanks
+  std::string code;  // the key of `codcorsa` (db/TextKeys): "Ł1" and "Ś1", both read "?1", are two codes
   long stopCount = 0;
   bool hasPeriod = false;
   bool outsidePeriod = false;
@@ -140,9 +141,9 @@ void Check::TripHeads() {
       if (noAuthority) ++n.tripsWithoutAuthority;
       missing.clear();
       if (noAuthority && !o_.consent) missing += "Ente ";
-      const std::string_view code = TextAt(s, 3, buffer);
+      std::string code = TextKeyAt(s, 3);
       if (code.empty() && o_.tripCode) missing += "CodCorsa ";
-      table_.trips.push_back({id, std::string(code)});
+      table_.trips.push_back({id, std::move(code)});
       if (o_.lineCode && TextAt(s, 4, buffer).empty()) missing += "CodLinea ";
       if (o_.routeCode && TextAt(s, 5, buffer).empty()) missing += "CodPerc ";
       if (LongAt(s, 6) <= 0) missing += "Lunghezza ";

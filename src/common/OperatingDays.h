@@ -19,7 +19,8 @@
 #include <string_view>
 #include <vector>
 
-// One validity period of a trip: its day type, first and last date ("GG/MM/AAAA", both
+// One validity period of a trip: its day type (named as the calendar's dates name theirs: read
+// from the database, by its key), first and last date ("GG/MM/AAAA", both
 // included) and whether it excludes the trip rather than running it. A date text that is not
 // exactly 10 characters makes the period give no date.
 struct ValidityPeriod {

@@ -5,6 +5,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "db/TextKeys.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,8 +57,8 @@ ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, co
     std::string date, type;
     for (; s.hasRow; s.MoveNext()) {
       s.GetFieldTextAt(0, date);
-      s.GetFieldTextAt(1, type);
-      calendar.Add(date, WithoutTrailingBlanks(type));
+      ReadTextKey(s, 1, type);
+      calendar.Add(date, type);
     }
   }
   calendar.Finish();
@@ -90,7 +91,7 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
       t.direction = FirstChar(Text(s, 3));
       t.departure = static_cast<int>(Long(s, 4));
     }
-    trips.back().periods.push_back({Text(s, 5), Text(s, 6), Text(s, 7), Long(s, 8) != 0});
+    trips.back().periods.push_back({TextKeyAt(s, 5), Text(s, 6), Text(s, 7), Long(s, 8) != 0});
     Step(progress, ++done, total);
   }
   if (progress) progress->End();
@@ -126,6 +127,7 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
       t.id = id;
       t.tripCode = Text(s, 3);
       t.lineCode = Text(s, 4);
+      t.lineKey = TextKeyAt(s, 4);
       t.direction = FirstChar(Text(s, 5));
       for (const auto& [position, column] : {std::pair{3, "codcorsa"}, {4, "codlinea"}, {5, "verso"}}) {
         const DbSelect::LostCharacter lost = s.LostAt(position);
@@ -136,7 +138,8 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
         t.lostAt = lost.at;
         break;
       }
-      t.departure = FormatTimeOfDay(static_cast<int>(Long(s, 6)));
+      t.departureTime = Long(s, 6);
+      t.departure = FormatTimeOfDay(static_cast<int>(t.departureTime));
       t.length = KilometresText(static_cast<double>(Long(s, 7)));
       t.contractMetres = Long(s, 8);
       t.contractLength = KilometresText(static_cast<double>(t.contractMetres));
@@ -145,7 +148,7 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
       t.contractTime = FormatDuration(t.contractMinutes);
       t.mode = FirstChar(Text(s, 15));
     }
-    periods.push_back({Text(s, 11), Text(s, 12), Text(s, 13), Long(s, 14) != 0});
+    periods.push_back({TextKeyAt(s, 11), Text(s, 12), Text(s, 13), Long(s, 14) != 0});
     Step(progress, ++done, total);
   }
   close();

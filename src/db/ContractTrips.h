@@ -18,8 +18,8 @@ struct WorkingPeriod {
 };
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db);
 
-// The dates of `calend` from `first` to `last` with their day types; the dates go into the
-// selection as bound values.
+// The dates of `calend` from `first` to `last` with their day types (as keys, db/TextKeys, as the
+// periods read here give theirs); the dates go into the selection as bound values.
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last);
 
 // The ids of a range, both included; `all` takes every trip.
@@ -44,7 +44,9 @@ struct ContractTrip {
   int contract = 0;
   long id = 0;
   std::string tripCode, lineCode;  // without trailing blanks
+  std::string lineKey;             // the line code's key (db/TextKeys), by which lines are told apart
   char direction = ' ';
+  long departureTime = 0;      // `parte` as stored (HHMM)
   std::string departure;       // "%d:%02d"
   std::string length;          // kilometres "%1.2lf", decimal comma
   std::string contractLength;  // the same of `ct_lung`

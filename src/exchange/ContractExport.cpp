@@ -3,7 +3,7 @@
 #include "common/ExportFiles.h"
 #include "common/WholeFile.h"
 #include "db/DbDatabase.h"
-#include "db/DbTable.h"
+#include "db/DbSelect.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/RecordLayouts.h"
 
@@ -13,13 +13,41 @@ const char* const kContractExportNoMaster = "ERRORE BLOCCANTE: Il MASTER non è 
 
 namespace {
 
-// The name of a code in a table keyed by "codice", without trailing blanks; `missing` when absent.
-std::string NameOf(DbTable& table, int code, const char* missing) {
+// The texts of the file that no record layout holds, and the departure, in the words of the
+// refusals.
+const FieldDef kCompanyName{"denom", "denominazione azienda", 0, 0, FieldKind::Text};
+const FieldDef kAuthorityName{"denom", "denominazione ente", 0, 0, FieldKind::Text};
+const FieldDef kDeparture{"parte", "orario di partenza", 0, 4, FieldKind::Time};
+
+// The name of a code in a table keyed by "codice", without trailing blanks, or `missing` when
+// absent; `refusal` gets the refusal of a name the file cannot carry (`row` names it).
+std::string NameOf(DbDatabase* db, const char* table, int code, const char* missing, const FieldDef& field,
+                   const std::string& row, std::string& refusal) {
+  DbSelect s(db, {.columns = "denom", .from = table});
+  s.SetWhere("codice = " + std::to_string(code));
   std::string name;
-  const std::string key = std::to_string(code);
-  if (table.isOpen && table.SetIndex("codice") && table.SeekEqual({key.c_str()}) && table.GetFieldText("denom", name))
-    return std::string(WithoutTrailingBlanks(name));
-  return missing;
+  DbSelect::LostCharacter lost;
+  if (!s.Open() || !s.hasRow) return missing;
+  s.GetFieldTextAt(0, name, lost);  // a name never given: empty
+  name.resize(WithoutTrailingBlanks(name).size());
+  if (refusal.empty()) refusal = RefuseText(row, field, name, lost.code, lost.at);
+  return name;
+}
+
+// The refusal of the first value of a trip that the file cannot carry as it stands: a text that
+// lost a character or holds a control byte, a departure that is no time of day. Empty when none.
+std::string TripRefusal(const ContractTrip& t) {
+  const std::string row = Format("corsa %ld", t.id);
+  const std::pair<const char*, std::string_view> texts[] = {
+      {"codcorsa", t.tripCode}, {"codlinea", t.lineCode}, {"verso", std::string_view(&t.direction, 1)}};
+  for (const auto& [column, text] : texts) {
+    const FieldDef& field = *TripHeadLayout().Field(column);
+    const bool lost = t.lostColumn && std::string_view(t.lostColumn) == column;
+    std::string refusal =
+        lost ? RefuseText(row, field, t.lostText, t.lostCode, t.lostAt) : RefuseText(row, field, text, 0, 0);
+    if (!refusal.empty()) return refusal;
+  }
+  return RefuseValue(row, ExportRecord::TimeMisfit(kDeparture, t.departureTime));
 }
 
 }  // namespace
@@ -36,23 +64,24 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
   data.periodStart = period.first;
   data.periodEnd = period.last;
   data.company = std::atoi(period.company.c_str());
-  {
-    DbTable companies(db, "regazi");
-    data.companyName = NameOf(companies, data.company, "Azienda non definita");
-  }
+  // A value the file would show otherwise than stored (a '?', a control byte that splits a line
+  // or a field, a time that is none) refuses it, before a file is asked for.
+  std::string refusal;
+  data.companyName = NameOf(db, "regazi", data.company, "Azienda non definita", kCompanyName,
+                            Format("azienda %d", data.company), refusal);
   data.trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress);
-  // A text the file would show as '?' refuses it, before a file is asked for.
   for (const ContractTrip& t : data.trips) {
-    if (!t.lostColumn) continue;
-    const FieldDef& field = *TripHeadLayout().Field(t.lostColumn);
-    data.trips.clear();
-    data.Fail(RefuseText(Format("corsa %ld", t.id), field, t.lostText, t.lostCode, t.lostAt));
-    return data;
-  }
-  DbTable authorities(db, "regent");
-  for (const ContractTrip& t : data.trips)
+    if (!refusal.empty()) break;
+    refusal = TripRefusal(t);
     if (!data.authorityNames.count(t.ente))
-      data.authorityNames[t.ente] = NameOf(authorities, t.ente, "Ente non definito");
+      data.authorityNames[t.ente] =
+          NameOf(db, "regent", t.ente, "Ente non definito", kAuthorityName, Format("ente %d", t.ente), refusal);
+  }
+  if (!refusal.empty()) {
+    data.trips.clear();
+    data.authorityNames.clear();
+    data.Fail(refusal);
+  }
   return data;
 }
 
@@ -81,8 +110,8 @@ std::vector<std::string> ContractExportLines(const ContractExportData& data) {
                              name == data.authorityNames.end() ? "Ente non definito" : name->second.c_str()));
     }
     // Every authority opens with its own column line, whatever the line of its first trip.
-    if (newEnte || t.lineCode != line || t.direction != direction) {
-      line = t.lineCode;
+    if (newEnte || t.lineKey != line || t.direction != direction) {
+      line = t.lineKey;
       direction = t.direction;
       lines.push_back(
           Format("\tLinea: %s%c\tID\tMezzo\tCorsa\tOrario\tLung\tLungContr\tDurata\tDurataContr\tGiorni\tKmPeriodo"

@@ -135,6 +135,11 @@ ExportRecord::Misfit ExportRecord::TextMisfit(const FieldDef& field, std::string
   return {};
 }
 
+ExportRecord::Misfit ExportRecord::TimeMisfit(const FieldDef& field, long long hhmm) {
+  if (TimeFits(hhmm)) return {};
+  return Misfit{MisfitKind::Time, &field, std::to_string(hhmm)};
+}
+
 std::string ExportRecord::MisfitText(const Misfit& m) {
   const char* name = m.field->name;
   const char* label = m.field->label;
@@ -204,11 +209,14 @@ void ExportRecord::Date(const FieldDef& field, int year, int month, int day) {
   if (!ParseExchangeDate(FieldBytes(record_, field), read)) Refuse(MisfitKind::Date, field, d.Format());
 }
 
-std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {
-  const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost, at);
+std::string RefuseValue(const std::string& row, const ExportRecord::Misfit& m) {
   if (m.kind == ExportRecord::MisfitKind::None) return {};
   return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
          "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+}
+
+std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {
+  return RefuseValue(row, ExportRecord::TextMisfit(field, text, lost, at));
 }
 
 namespace {

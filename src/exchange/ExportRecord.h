@@ -89,6 +89,8 @@ class ExportRecord {
   // Text above, no width): a control byte, or a character that `lost` says was lost; kind None
   // when the text can be written.
   static Misfit TextMisfit(const FieldDef& field, std::string_view text, char32_t lost, int at);
+  // The misfit of a time of day by the rule of Time above; kind None when it is one.
+  static Misfit TimeMisfit(const FieldDef& field, long long hhmm);
 
  private:
   void Put(const FieldDef& field, char c);
@@ -106,6 +108,11 @@ class ExportRecord {
   Misfit misfit_;
   bool textCut_ = false;
 };
+
+// The refusal of a value that a file of the program cannot carry: "ATTENZIONE: <row>:", what is
+// wrong with it in the words of the regional export, and that nothing was written. Empty for a
+// misfit of kind None.
+std::string RefuseValue(const std::string& row, const ExportRecord::Misfit& misfit);
 
 // The refusal of a text that a file of the program cannot carry: "ATTENZIONE: <row>:", what is
 // wrong with the text in the words of the regional export, and that nothing was written. Empty

@@ -7,6 +7,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "db/TextKeys.h"
 #include "exchange/ImportFiles.h"
 
 #include <cstdarg>
@@ -409,9 +410,10 @@ bool ImportEngine::LoadDayTypes(const char* importing) {
   DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   std::string code, name;
   for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
-    select.GetFieldTextAt(0, code);
+    // By its key: a code that lost a character is no code of a file, whatever it reads as.
+    ReadTextKey(select, 0, code);
     select.GetFieldTextAt(1, name);
-    dayTypes_.Append(TrimRight(code), TrimRight(name));
+    dayTypes_.Append(code, TrimRight(name));
   }
   if (dayTypes_.Empty()) {
     Stop(NothingRecordedText("cadenza", "delle Cadenze", "delle Cadenze", importing));

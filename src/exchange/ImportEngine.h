@@ -224,7 +224,7 @@ class ImportEngine {
   bool invalidDateSeen_ = false;  // an invalid date has been met in the file so far
 
  private:
-  CadenceList dayTypes_;              // trimmed codes of `cadenz`
+  CadenceList dayTypes_;              // the keys of the codes of `cadenz` (db/TextKeys)
   std::unordered_set<long> tripIds_;  // ids of `tescor`
   bool ReadMaster();
   // The flags and the texts of a line, field by field: a flag other than '0' or '1', a control

@@ -71,26 +71,32 @@ std::string_view FieldBytes(std::string_view record, const FieldDef& field);
 // True when every byte is a decimal digit (and there is at least one).
 bool AllDigits(std::string_view field);
 
-// A control byte: below 0x20, or DEL (0x7F). No text or character field holds one: it would end
-// the line (CR, LF), the file (Ctrl-Z) or the text (NUL), or stand for nothing printable. The
-// bytes from 0x80 up are letters of the code page and stay.
+// A control byte: below 0x20, DEL (0x7F), or one of the five bytes the code page leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D), which stand for the C1 controls of their value (a U+0081 stored
+// by another tool reads as 0x81; the other C1 controls are characters Windows-1252 lacks). No text
+// or character field holds one: it would end the line (CR, LF), the file (Ctrl-Z) or the text
+// (NUL), or stand for nothing printable. The other bytes from 0x80 up are letters of the code page
+// and stay.
 inline bool IsControlByte(char c) {
   const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 || b == 0x7F;
+  return b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
 }
 // The position of the first control byte of a text; npos when it has none. Inline, as the
 // next two rules: the exports ask them for every value they write.
 inline size_t FindControlByte(std::string_view text) {
   // Eight bytes at a time: a byte below n in a word x makes (x - n per byte) & ~x & 0x80 per
-  // byte not zero (for n up to 0x80), and DEL is the zero byte of x ^ 0x7F per byte. A word that
+  // byte not zero (for n up to 0x80), and a zero byte of y does so for n = 1: DEL is the zero byte
+  // of x ^ 0x7F per byte, a byte from 0x80 to 0x9F that of (x & 0xE0) ^ 0x80 per byte. A word that
   // may hold one is looked at byte by byte.
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
   size_t k = 0;
   for (; k + 8 <= text.size(); k += 8) {
     std::uint64_t x;
     std::memcpy(&x, text.data() + k, 8);
-    const std::uint64_t del = x ^ (0x7F * kOnes);
-    if ((((x - 0x20 * kOnes) & ~x) | ((del - kOnes) & ~del)) & kHigh) break;
+    const std::uint64_t del = x ^ (0x7F * kOnes), c1 = (x & (0xE0 * kOnes)) ^ kHigh;
+    if (!((((x - 0x20 * kOnes) & ~x) | ((del - kOnes) & ~del) | ((c1 - kOnes) & ~c1)) & kHigh)) continue;
+    for (size_t j = k; j < k + 8; ++j)
+      if (IsControlByte(text[j])) return j;
   }
   for (; k < text.size(); ++k)
     if (IsControlByte(text[k])) return k;

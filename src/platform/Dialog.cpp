@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QValidator>
+#include <algorithm>
 #include <cstdio>
 
 namespace ui {
@@ -229,8 +230,15 @@ bool Dialog::ReadControlText(int id, std::string& out) {
     text = edit->text();
   else if (QComboBox* combo = Combo(id))
     text = combo->currentText();
-  QChar bad;
-  if (cp1252::FromQString(text, out, &bad)) return true;
+  // A C1 control (U+0080 to U+009F) is refused as a character the code page lacks: five of them
+  // would be its undefined bytes, which no file of the program carries.
+  const auto refused = [](QChar ch) {
+    unsigned char byte = 0;
+    return (ch.unicode() >= 0x80 && ch.unicode() <= 0x9F) || !cp1252::FromUnicode(ch.unicode(), byte);
+  };
+  const auto at = std::find_if(text.cbegin(), text.cend(), refused);
+  if (cp1252::FromQString(text, out) && at == text.cend()) return true;
+  const QChar bad = *at;
   char code[16];
   std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(bad.unicode()));
   Refuse(std::string("ATTENZIONE: il testo immesso contiene un carattere (") + code +

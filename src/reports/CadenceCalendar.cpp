@@ -4,6 +4,7 @@
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 namespace {
 
@@ -14,6 +15,8 @@ std::string IsoDate(const std::string& date) {
 }
 
 }  // namespace
+
+std::string PrintedPeriod::CadenceKey() const { return TextKey({cadence, cadenceStored}); }
 
 void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const std::string& last) {
   Clear();
@@ -27,8 +30,8 @@ void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const s
   std::string date, type;
   for (; select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, date);
-    select.GetFieldTextAt(1, type);
-    AddDate(date, WithoutTrailingBlanks(type));
+    ReadTextKey(select, 1, type);
+    AddDate(date, type);
   }
 }
 
@@ -60,6 +63,6 @@ int CadenceCalendarList::DaysOfOperation(const std::vector<PrintedPeriod>& perio
   }
   std::vector<ValidityPeriod> counted;
   counted.reserve(periods.size());
-  for (const PrintedPeriod& p : periods) counted.push_back({p.cadence, p.start, p.end, p.excluded});
+  for (const PrintedPeriod& p : periods) counted.push_back({p.CadenceKey(), p.start, p.end, p.excluded});
   return static_cast<int>(calendar_->OperatingDays(counted).Count());
 }

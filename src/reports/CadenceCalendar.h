@@ -16,13 +16,16 @@
 class DbDatabase;
 
 // One validity period of a trip as the quadro reports print it: the period the days are counted
-// from, and the name of its day type for the notes.
+// from, and the name of its day type for the notes. Day types are told apart by their keys
+// (db/TextKeys): `cadenceStored` is the code as stored when it lost a character (DbText::stored).
 struct PrintedPeriod {
   std::string cadence;
   std::string cadenceName;
   std::string start;
   std::string end;
   bool excluded = false;
+  std::string cadenceStored = {};
+  std::string CadenceKey() const;
 };
 
 // The dates of `calend` with their day types, counted by the one rule of the days of operation
@@ -30,7 +33,7 @@ struct PrintedPeriod {
 class CadenceCalendarList {
  public:
   // Reads the dates of `calend` from `first` to `last` ("GG/MM/AAAA", both included) with their
-  // day types; a bound that is not a 10-character date gives an empty calendar.
+  // day types (by their keys); a bound that is not a 10-character date gives an empty calendar.
   void Load(DbDatabase* db, const std::string& first, const std::string& last);
 
   // Gives the date ("GG/MM/AAAA" of exactly 10 characters; anything else is ignored) the day type.

@@ -69,7 +69,7 @@ void ContractReport::Load(DbDatabase* db, WorkProgress* progress) {
 void ContractReport::MakeEntries() {
   if (trips.empty()) return;
   int ente = trips[0].ente, contract = trips[0].contract;
-  std::string line = trips[0].lineCode;
+  std::string line = trips[0].lineCode, lineKey = trips[0].lineKey;
   char direction = trips[0].direction;
   double lineMetres = 0, lineMinutes = 0, contractMetres = 0, contractMinutes = 0;
   auto lineTotals = [&] {
@@ -88,10 +88,12 @@ void ContractReport::MakeEntries() {
       ente = t.ente;
       contract = t.contract;
       line = t.lineCode;
+      lineKey = t.lineKey;
       direction = t.direction;
-    } else if (t.lineCode != line || t.direction != direction) {
+    } else if (t.lineKey != lineKey || t.direction != direction) {
       lineTotals();
       line = t.lineCode;
+      lineKey = t.lineKey;
       direction = t.direction;
     }
     entries.push_back({t.ente, t.contract, static_cast<long>(k), {}, 0, 0});

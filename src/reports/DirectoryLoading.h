@@ -1,11 +1,13 @@
 #pragma once
 // What the directory reports share while they load: a selection walked row by row with the
 // progress of the walk, the texts of a row without their trailing blanks, and one key for the
-// texts that make a row of the directory, compared exactly (letter case counts), so that a row is
-// found in a map rather than by walking the rows made so far.
+// texts that make a row of the directory, compared exactly (letter case counts) by their keys
+// (db/TextKeys: two texts read alike, with '?', make two rows), so that a row is found in a map
+// rather than by walking the rows made so far.
 
 #include "common/WorkProgress.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 #include <initializer_list>
 #include <string>
@@ -42,15 +44,15 @@ bool WalkSelection(DbSelect& select, WorkProgress* progress, const std::string& 
 }
 
 // The rows of the codes that stand more than once in a selection ordered by code: the first row of
-// a code is held back until a second row of the same code comes (texts compared exactly; the
-// first row of the selection is never a repeat), then both go to the rows, and so does every
+// a code is held back until a second row of the same code comes (codes compared by their keys,
+// db/TextKeys; the first row of the selection is never a repeat), then both go to the rows, and so does every
 // further row of that code.
 template <class Row>
 class RepeatedCodeRows {
  public:
   explicit RepeatedCodeRows(std::vector<Row>& rows) : rows_(rows) {}
-  void Take(const std::string& code, Row row) {
-    if (first_ || code != previous_) {
+  void Take(std::string_view codeKey, Row row) {
+    if (first_ || codeKey != previous_) {
       held_ = std::move(row);
       heldBack_ = true;
     } else {
@@ -59,7 +61,7 @@ class RepeatedCodeRows {
       rows_.push_back(std::move(row));
     }
     first_ = false;
-    previous_ = code;
+    previous_ = codeKey;
   }
 
  private:

@@ -26,8 +26,8 @@ void PrimaryStopReport::Load(DbDatabase* db, WorkProgress* progress) {
   DbSelect select(db, {.columns = "fermata, denom, primaria, facolt", .from = "detcor", .orderBy = "denom, fermata"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
-    std::string code = TrimmedTextAt(select, 0), name = TrimmedTextAt(select, 1);
-    Row& row = found.Find(ExactKey({code, name}), [&] { return Row{code, name}; });
+    const KeyedText code = KeyedTextAt(select, 0), name = KeyedTextAt(select, 1);
+    Row& row = found.Find(ExactKey({code.Key(), name.Key()}), [&] { return Row{code.text, name.text}; });
     const bool primary = FlagAt(select, 2), optional = FlagAt(select, 3);
     row.primary |= primary;
     row.plain |= !primary && !optional;

@@ -70,8 +70,9 @@ void QuadroReport::LoadTrips(DbDatabase* db) {
       trip.line = select.TrimmedAt(3);
       trips.push_back(std::move(trip));
     }
-    trips[at->second].periods.push_back(
-        {select.TrimmedAt(7), select.TrimmedAt(8), select.TrimmedAt(9), select.TrimmedAt(10), FlagAt(select, 11)});
+    DbText cadence = select.TrimmedTextAt(7);
+    trips[at->second].periods.push_back({std::move(cadence.text), select.TrimmedAt(8), select.TrimmedAt(9),
+                                         select.TrimmedAt(10), FlagAt(select, 11), std::move(cadence.stored)});
     if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
   }
   // A quadro is the run of trips of one group in the selection's order (in the line report a
@@ -151,7 +152,8 @@ void QuadroReport::AssignLetters() {
     std::map<std::string, char> letters;
     for (size_t t = q.firstTrip; t < q.firstTrip + q.tripCount; ++t) {
       std::string key;
-      for (const PrintedPeriod& p : trips[t].periods) key += p.cadence + '\x1f' + p.start + '\x1f' + p.end + '\x1e';
+      for (const PrintedPeriod& p : trips[t].periods)
+        key += p.CadenceKey() + '\x1f' + p.start + '\x1f' + p.end + '\x1e';
       auto [at, fresh] = letters.try_emplace(key, '?');
       if (fresh) at->second = PeriodLetter(static_cast<int>(letters.size()) - 1);
       trips[t].letter = at->second;

@@ -10,9 +10,16 @@ namespace {
 
 constexpr const char* kRouteColumns = "codperc, gruppo, denom";
 
-RouteDirectoryReport::Row RouteAt(DbSelect& select) {
-  return {TrimmedTextAt(select, 0), static_cast<std::int32_t>(LongAt(select, 1)), TrimmedTextAt(select, 2), 1};
-}
+// The route under the selection: its texts with their keys, and its quadro.
+struct RouteRead {
+  KeyedText code, name;
+  std::int32_t quadro;
+  explicit RouteRead(DbSelect& select)
+      : code(KeyedTextAt(select, 0)),
+        name(KeyedTextAt(select, 2)),
+        quadro(static_cast<std::int32_t>(LongAt(select, 1))) {}
+  RouteDirectoryReport::Row Row() const { return {code.text, quadro, name.text, 1}; }
+};
 
 }  // namespace
 
@@ -42,8 +49,9 @@ void RouteDirectoryReport::LoadRoutes(DbDatabase* db, WorkProgress* progress) {
   select.SetOrderBy(kRouteColumns);
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
-    Row route = RouteAt(select);
-    found.Count(ExactKey({route.code, std::to_string(route.quadro), route.name}), [&] { return route; });
+    const RouteRead route(select);
+    found.Count(ExactKey({route.code.Key(), std::to_string(route.quadro), route.name.Key()}),
+                [&] { return route.Row(); });
   });
 }
 
@@ -56,9 +64,8 @@ void RouteDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress*
   select.SetOrderBy(kRouteColumns);
   RepeatedCodeRows<Row> repeated(rows);
   WalkSelection(select, progress, Title(), [&] {
-    Row route = RouteAt(select);
-    const std::string code = route.code;
-    repeated.Take(code, std::move(route));
+    const RouteRead route(select);
+    repeated.Take(route.code.Key(), route.Row());
   });
 }
 
@@ -84,10 +91,10 @@ void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
   DbSelect select(db, {.columns = "codlinea, verso", .from = "tescor", .orderBy = "codlinea, verso"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
-    const std::string code = TrimmedTextAt(select, 0);
-    const std::string direction = TrimmedTextAt(select, 1);
-    const char letter = direction.empty() ? '\0' : direction[0];
-    found.Count(ExactKey({code, std::string_view(&letter, 1)}), [&] { return Row{code, letter, 1}; });
+    const KeyedText code = KeyedTextAt(select, 0), direction = KeyedTextAt(select, 1);
+    const char letter = direction.text.empty() ? '\0' : direction.text[0];
+    const std::string_view directionKey = direction.lostKey.empty() ? std::string_view(&letter, 1) : direction.Key();
+    found.Count(ExactKey({code.Key(), directionKey}), [&] { return Row{code.text, letter, 1}; });
   });
 }
 

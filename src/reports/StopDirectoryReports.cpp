@@ -23,22 +23,27 @@ void SelectStops(DbSelect& select) {
   select.SetWhere("local.id = detcor.reglocal");
 }
 
-// The stop row under the selection.
+// The stop row under the selection, its texts with their keys.
 struct StopRow {
-  std::string code, name, location, localityName, municipality, province;
+  KeyedText code, name, location, localityName, municipality, province;
   explicit StopRow(DbSelect& s)
-      : code(TrimmedTextAt(s, 0)),
-        name(TrimmedTextAt(s, 1)),
-        location(TrimmedTextAt(s, 2)),
-        localityName(TrimmedTextAt(s, 3)),
-        municipality(TrimmedTextAt(s, 4)),
-        province(TrimmedTextAt(s, 5)) {}
-  bool Unassigned() const { return localityName == kUnassignedLocality; }
+      : code(KeyedTextAt(s, 0)),
+        name(KeyedTextAt(s, 1)),
+        location(KeyedTextAt(s, 2)),
+        localityName(KeyedTextAt(s, 3)),
+        municipality(KeyedTextAt(s, 4)),
+        province(KeyedTextAt(s, 5)) {}
+  bool Unassigned() const { return localityName.Key() == kUnassignedLocality; }
   // The locality column of the stop directories.
   std::string FullLocality() const {
-    return Unassigned() ? std::string(" ")
-                        : Format("%s - %s (%s)", localityName.c_str(), municipality.c_str(), province.c_str());
+    return Unassigned()
+               ? std::string(" ")
+               : Format("%s - %s (%s)", localityName.text.c_str(), municipality.text.c_str(), province.text.c_str());
   }
+  // The key of the stop's three texts.
+  std::string Key() const { return ExactKey({code.Key(), name.Key(), location.Key()}); }
+  // The directory's row of the stop.
+  StopDirectoryReport::Row Row() const { return {code.text, name.text, location.text, FullLocality(), 1}; }
 };
 
 }  // namespace
@@ -71,9 +76,7 @@ void StopDirectoryReport::LoadStops(DbDatabase* db, WorkProgress* progress) {
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     StopRow stop(select);
-    found.Count(ExactKey({stop.code, stop.name, stop.location}), [&] {
-      return Row{stop.code, stop.name, stop.location, stop.FullLocality(), 1};
-    });
+    found.Count(stop.Key(), [&] { return stop.Row(); });
   });
 }
 
@@ -87,7 +90,7 @@ void StopDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* 
   RepeatedCodeRows<Row> repeated(rows);
   WalkSelection(select, progress, Title(), [&] {
     StopRow stop(select);
-    repeated.Take(stop.code, {stop.code, stop.name, stop.location, stop.FullLocality(), 1});
+    repeated.Take(stop.code.Key(), stop.Row());
   });
 }
 
@@ -120,16 +123,21 @@ void StopLocalityReport::Load(DbDatabase* db, WorkProgress* progress) {
   std::unordered_set<std::string> made, headed;
   WalkSelection(select, progress, Title(), [&] {
     StopRow stop(select);
-    const std::string text =
-        stop.Unassigned() ? std::string(" ") : Format("%s (%s)", stop.municipality.c_str(), stop.province.c_str());
-    std::string key = ExactKey({text, stop.localityName, stop.code, stop.name, stop.location});
+    const std::string text = stop.Unassigned()
+                                 ? std::string(" ")
+                                 : Format("%s (%s)", stop.municipality.text.c_str(), stop.province.text.c_str());
+    // The locality by the keys of its texts, then the stop by those of its own.
+    const std::string locality =
+        stop.Unassigned() ? ExactKey({text, stop.localityName.Key()})
+                          : ExactKey({stop.municipality.Key(), stop.province.Key(), stop.localityName.Key()});
+    std::string key = ExactKey({locality, stop.Key()});
     if (made.count(key)) return;
-    if (headed.insert(ExactKey({text, stop.localityName})).second) {
-      made.insert(ExactKey({text, stop.localityName, {}, {}, {}}));
-      rows.push_back({text, stop.localityName, {}, {}, {}});
+    if (headed.insert(locality).second) {
+      made.insert(ExactKey({locality, ExactKey({{}, {}, {}})}));
+      rows.push_back({text, stop.localityName.text, {}, {}, {}});
     }
     made.insert(std::move(key));
-    rows.push_back({text, stop.localityName, stop.code, stop.name, stop.location});
+    rows.push_back({text, stop.localityName.text, stop.code.text, stop.name.text, stop.location.text});
   });
 }
 

@@ -21,33 +21,34 @@ TerminalReport::TerminalReport(DbDatabase* db) : RowsReport("Rubrica Capolinea")
 void TerminalReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
   FirstFoundRows<Row> found(rows);
-  const auto count = [&](const std::string& code, const std::string& name, const std::string& location, int kind) {
+  // A stop row's texts, told apart by their keys.
+  struct Stop {
+    KeyedText code, name, location;
+  };
+  const auto count = [&](const Stop& stop, int kind) {
     const char letter = static_cast<char>('0' + kind);
-    found.Count(ExactKey({code, name, location, std::string_view(&letter, 1)}), [&] {
-      return Row{code, name, location, kind, 1};
+    found.Count(ExactKey({stop.code.Key(), stop.name.Key(), stop.location.Key(), std::string_view(&letter, 1)}), [&] {
+      return Row{stop.code.text, stop.name.text, stop.location.text, kind, 1};
     });
   };
-  const auto countArrival = [&](const std::string& code, const std::string& name, const std::string& location) {
-    if (!code.empty() || !name.empty() || !location.empty()) count(code, name, location, kArrival);
+  const auto countArrival = [&](const Stop& stop) {
+    if (!stop.code.text.empty() || !stop.name.text.empty() || !stop.location.text.empty()) count(stop, kArrival);
   };
 
   DbSelect select(db, {.columns = "id, sub, fermata, denom, ubicaz", .from = "detcor", .orderBy = "id, sub"});
   long previousTrip = -1;
-  std::string code, name, location;  // the previous row's
+  Stop previous;
   WalkSelection(select, progress, Title(), [&] {
     const long trip = LongAt(select, 0);
-    std::string rowCode = TrimmedTextAt(select, 2), rowName = TrimmedTextAt(select, 3),
-                rowLocation = TrimmedTextAt(select, 4);
+    Stop stop{KeyedTextAt(select, 2), KeyedTextAt(select, 3), KeyedTextAt(select, 4)};
     if (trip != previousTrip) {
-      countArrival(code, name, location);
-      count(rowCode, rowName, rowLocation, kDeparture);
+      countArrival(previous);
+      count(stop, kDeparture);
       previousTrip = trip;
     }
-    code = std::move(rowCode);
-    name = std::move(rowName);
-    location = std::move(rowLocation);
+    previous = std::move(stop);
   });
-  countArrival(code, name, location);
+  countArrival(previous);
 
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
     return std::tie(a.name, a.location, a.code, a.kind) < std::tie(b.name, b.location, b.code, b.kind);

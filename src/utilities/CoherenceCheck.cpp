@@ -4,6 +4,7 @@
 #include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 const char* const kCoherentText = "La codifica dei percorsi è perfettamente coerente con la codifica dei quadri orari";
 const char* const kIncoherentText =
@@ -25,7 +26,7 @@ namespace {
 
 // The distinct pairs of quadro and route code (a missing one as 0 or the empty code, the code
 // without trailing blanks, so that a missing and a blank code are one code), in the order of the
-// columns; `pair` gets each pair with whether it follows another.
+// columns; `pair` gets each pair with whether it follows another, the code as read and its key.
 template <class Pair>
 void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
   const char* board = "IFNULL(gruppo, 0)";
@@ -39,10 +40,10 @@ void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
   select.SetOrderBy(columns);
   select.Open();
   bool first = true;
-  std::string code;
+  KeyedText code;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    select.GetFieldTextAt(routeFirst ? 0 : 1, code);
-    pair(first, select.LongAt(routeFirst ? 1 : 0), code);
+    ReadKeyedText(select, routeFirst ? 0 : 1, code);
+    pair(first, select.LongAt(routeFirst ? 1 : 0), code.text, code.Key());
     first = false;
   }
 }
@@ -52,16 +53,17 @@ void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
 CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db) {
   CoherenceMessageList list;
   long lastBoard = 0;
-  std::string lastRoute;
-  WalkPairs(db, false, [&](bool first, long board, const std::string& route) {
+  std::string lastRoute, lastKey;
+  WalkPairs(db, false, [&](bool first, long board, const std::string& route, std::string_view) {
     if (!first && board == lastBoard) list.AddBoardMessage(board, lastRoute, route);
     lastBoard = board;
     lastRoute = route;
   });
-  WalkPairs(db, true, [&](bool first, long board, const std::string& route) {
-    if (!first && route == lastRoute) list.AddRouteMessage(route, lastBoard, board);
+  // Routes are one code when the database holds one: two read alike, with '?', are two.
+  WalkPairs(db, true, [&](bool first, long board, const std::string& route, std::string_view key) {
+    if (!first && key == lastKey) list.AddRouteMessage(route, lastBoard, board);
     lastBoard = board;
-    lastRoute = route;
+    lastKey = key;
   });
   if (list.Empty())
     list.Succeed(kCoherentText);

@@ -23,7 +23,7 @@ struct CoherenceMessageList : Outcome {
 };
 
 // The two passes. A trip without quadro is in quadro 0 and one without route code has the empty
-// code; codes are compared without trailing blanks, letter case counting.
+// code; codes are compared without trailing blanks, letter case counting, as the database holds them.
 CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db);
 
 // The report's text, lines ending CR LF: the framed heading of `now`, both sections always.

@@ -7,6 +7,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 #include "utilities/KeyedRows.h"
 #include "utilities/RowBatch.h"
 
@@ -101,7 +102,7 @@ bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
     for (const int position : {1, 2, 3, 11, 12}) {
       if (select.LostAt(position).code == 0) continue;
       head.stored += static_cast<char>('0' + position);
-      head.stored += select.TrimmedTextAt(position).stored;
+      head.stored += TextKeyAt(select, position);
       head.stored += '\0';
     }
     const auto [at, fresh] = groupOf.emplace(HeadKey(head), set.groups.size());
@@ -125,7 +126,7 @@ void BuildIndex(DuplicateTripSet& set) {
   std::sort(set.index.begin(), set.index.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
 }
 
-// Pass 2: the calendar, as the days of each day type from its first date. Returns the day
+// Pass 2: the calendar, as the days of each day type (by its key) from its first date. Returns the day
 // number of the first date (or 0 without a calendar).
 bool ReadCalendar(DbDatabase* db, DuplicateTripSet& set, std::map<std::string, DayBits>& dayTypes, long long& first) {
   DbSelect select(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden"});
@@ -137,8 +138,7 @@ bool ReadCalendar(DbDatabase* db, DuplicateTripSet& set, std::map<std::string, D
     long long day = 0;
     select.GetFieldText("data", date);
     if (!DayNumber(date, day)) continue;
-    select.GetFieldTextAt(1, code);
-    TrimRight(code);
+    ReadTextKey(select, 1, code);
     if (rows.empty() || day < first) {
       first = day;
       set.firstDate = date;
@@ -176,8 +176,7 @@ bool ReadPeriods(DbDatabase* db, DuplicateTripSet& set, const std::map<std::stri
     }
     Step(progress, done, set.tripsRead * 2L);
     if (!trip || set.dayCount == 0) continue;
-    select.GetFieldTextAt(1, code);
-    TrimRight(code);
+    ReadTextKey(select, 1, code);
     const auto mask = dayTypes.find(code);
     long long start = 0, end = 0;
     if (mask == dayTypes.end()) continue;

@@ -28,8 +28,8 @@ struct TripHeadGroup {
   std::int32_t parte = 0, arriva = 0, ente = 0, lung = 0, tempo = 0, ct_lung = 0, ct_tempo = 0;
   std::string codperc, denom;
   std::int32_t gruppo = 0;
-  // The stored texts of those above that lost a character Windows-1252 lacks (read as '?'), each
-  // after its column's number: "Ł1" and "Ś1" both read "?1" and are two codes.
+  // The keys (db/TextKeys) of those above that lost a character Windows-1252 lacks (read as '?'),
+  // each after its column's number: "Ł1" and "Ś1" both read "?1" and are two codes.
   std::string stored;
   std::vector<DuplicateTripEntry> trips;  // by id
 

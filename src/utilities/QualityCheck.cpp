@@ -3,6 +3,7 @@
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 namespace {
 
@@ -13,10 +14,6 @@ void Open(DbSelect& select, const char* columns, const char* table, const char* 
   select.SetFrom(table);
   select.SetOrderBy(order);
   select.Open();
-}
-
-void TrimRight(std::string& text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
 // One finding line when its count is above 0; true when it was written and fails the check.
@@ -36,12 +33,10 @@ bool CheckStopQuality(DbDatabase* db, std::string& findings) {
       noPlace = 0, placeIsName = 0, noLocality = 0;
   std::string code, name, place, lastCode, lastName, lastPlace;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    select.GetFieldTextAt(0, code);
-    select.GetFieldTextAt(1, name);
-    select.GetFieldTextAt(2, place);
-    TrimRight(code);
-    TrimRight(name);
-    TrimRight(place);
+    // Compared by their keys: two texts read alike, with '?', are two texts.
+    ReadTextKey(select, 0, code);
+    ReadTextKey(select, 1, name);
+    ReadTextKey(select, 2, place);
     if (select.IntAt(4))
       ++primary;
     else
@@ -86,8 +81,7 @@ bool CheckTripQuality(DbDatabase* db, std::string& findings) {
     ++total;
     select.GetFieldTextAt(4, text);  // not trimmed: a blank is a mode
     if (text.empty()) ++noMode;
-    select.GetFieldTextAt(0, code);
-    TrimRight(code);
+    ReadTextKey(select, 0, code);
     if (code.empty())
       ++noCode;
     else if (total > 1 && code == lastCode)

@@ -5,9 +5,9 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "db/TextKeys.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -16,39 +16,11 @@
 
 namespace {
 
-// The lower-case letter of a Windows-1252 byte (the accented capitals included).
-unsigned char Lower(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-  switch (c) {
-    case 0x8A: return 0x9A;  // Š
-    case 0x8C: return 0x9C;  // Œ
-    case 0x8E: return 0x9E;  // Ž
-    case 0x9F: return 0xFF;  // Ÿ
-    default: return c;
-  }
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t k = 0; k < a.size(); ++k)
-    if (Lower(static_cast<unsigned char>(a[k])) != Lower(static_cast<unsigned char>(b[k]))) return false;
+    if (FoldedLetter(a[k]) != FoldedLetter(b[k])) return false;
   return true;
-}
-
-void TrimRight(std::string& text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-}
-
-// The grouping compares stops with their texts folded to lower case once, as they are read:
-// texts equal without regard to letter case are then equal byte for byte.
-void Fold(std::string& text) {
-  static const auto kLower = [] {
-    std::array<unsigned char, 256> table{};
-    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = Lower(static_cast<unsigned char>(c));
-    return table;
-  }();
-  for (char& c : text) c = static_cast<char>(kLower[static_cast<unsigned char>(c)]);
 }
 
 bool SameFoldedStop(const GroupStop& a, const GroupStop& b) {
@@ -173,18 +145,10 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
     GroupStop& stop = stops[stopCount++];
     select.GetFieldIntAt(1, &value);
     stop.sub = static_cast<std::int16_t>(value);
-    for (auto [position, text] : {std::pair{2, &stop.fermata}, {3, &stop.denom}, {4, &stop.ubicaz}}) {
-      DbSelect::LostCharacter lost;
-      select.GetFieldTextAt(position, *text, lost);
-      TrimRight(*text);
-      Fold(*text);
-      // A text that lost a character Windows-1252 lacks is compared by its stored text too: two
-      // texts read alike, with '?', are two stops.
-      if (lost.code != 0) {
-        *text += '\0';
-        *text += select.TrimmedTextAt(position).stored;
-      }
-    }
+    // The texts folded to lower case once, as they are read: texts equal without regard to letter
+    // case are then equal byte for byte (one that lost a character by its stored text).
+    for (auto [position, text] : {std::pair{2, &stop.fermata}, {3, &stop.denom}, {4, &stop.ubicaz}})
+      ReadTextKey(select, position, *text, LetterCase::Ignored);
     long dist = 0;
     select.GetFieldLongAt(5, &dist);
     stop.dist = static_cast<std::int32_t>(dist);

@@ -6,6 +6,7 @@
 #include "db/DbCollation.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -224,6 +225,35 @@ long Walk(DbSelect& s, int opened, long first) {
   }
   EXPECT_EQ(s.MoveNext(), 0);  // the walk is over for good
   return rows;
+}
+
+// Texts read are told apart by what the database holds: a whole text is its own key, two read alike with '?' are
+// two, and without regard to letter case the stored text is folded as Unicode folds it.
+TEST_F(DbSelectTest, TextsAreKeyedByTheirStoredText) {
+  const std::tuple<const char*, const char*, LetterCase, bool> cases[] = {
+      {"'Lodz'", "'Lodz  '", LetterCase::Counts, true},
+      {"'Lodz'", "'LODZ'", LetterCase::Counts, false},
+      {"'citt' || char(0xE0)", "'CITT' || char(0xC0)", LetterCase::Ignored, true},
+      {"'?odz'", "char(0x141) || 'odz'", LetterCase::Ignored, false},
+      {"char(0x141) || 'odz'", "char(0x15A) || 'odz'", LetterCase::Ignored, false},
+      {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Counts, false},
+      {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Ignored, true},
+      {"char(0x212A) || 'm'", "'KM'", LetterCase::Ignored, true},  // the Kelvin sign folds to a k
+  };
+  for (const auto& [a, b, letterCase, same] : cases) {
+    SCOPED_TRACE(std::string(a) + " " + b);
+    ASSERT_EQ(ExecOnFile(path, std::string("DELETE FROM misc; INSERT INTO misc (id, sub, name) VALUES (1, 0, ") + a +
+                                   "), (2, 0, " + b + ");"),
+              "ok");
+    auto s = Select("name", "misc", "", "id", true);
+    ASSERT_TRUE(s->Open());
+    const std::string first = TextKeyAt(*s, 0, letterCase);
+    s->MoveNext();
+    EXPECT_EQ(first == TextKeyAt(*s, 0, letterCase), same);
+    if (s->LostAt(0).code == 0) {
+      EXPECT_EQ(TextKeyAt(*s, 0), s->TrimmedAt(0));  // a whole text is its own key
+    }
+  }
 }
 
 TEST(SelectResult, EveryRowComesBackWholeOnEveryRunAndInSelectionsOfOneRow) {

@@ -109,8 +109,8 @@ TEST_F(ContractExports, PeriodTimeTexts) {
   for (const auto& [minutes, text] : cases) EXPECT_EQ(PeriodTimeText(minutes), text);
 }
 
-// Refused before a file is asked for, nothing kept to write: no master row, or a text of a trip
-// stored by another tool with a character Windows-1252 lacks (the file would show it as '?').
+// Refused before a file is asked for, nothing kept to write: no master row, or a value stored by
+// another tool that the file would show otherwise (a '?' for a character Windows-1252 lacks).
 TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
   const std::string outside =
       ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica Windows-1252.\n\n"
@@ -123,6 +123,24 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
       {"UPDATE tescor SET codlinea = 'L' || char(0x15A) WHERE id = 2;",
        "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+015A in posizione 2 del testo" +
            outside},
+      // The names of the company and of an authority, a control byte, a departure that is no time.
+      {"UPDATE master SET azienda = 17; UPDATE regazi SET denom = char(0x141) || 'odz Transport' WHERE codice = 17;",
+       "ATTENZIONE: azienda 17:\nil campo denom (denominazione azienda) contiene il carattere U+0141 in posizione 1 "
+       "del "
+       "testo" +
+           outside},
+      {"UPDATE regent SET denom = 'Ente ' || char(0x141) || 'odz' WHERE codice = 5;",
+       "ATTENZIONE: ente 5:\nil campo denom (denominazione ente) contiene il carattere U+0141 in posizione 6 del "
+       "testo" +
+           outside},
+      {"UPDATE master SET azienda = 17; UPDATE regazi SET denom = 'Tra' || char(9) || 'sporti' WHERE codice = 17;",
+       "ATTENZIONE: azienda 17:\nil campo denom (denominazione azienda) contiene il carattere di controllo 0x09 in "
+       "posizione 4 del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.\n\n"
+       "Nessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE tescor SET parte = -2147483649 WHERE id = 9;",
+       "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale -2147483649, che non è un orario del tracciato "
+       "regionale\n(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).\n\n"
+       "Nessun file è stato scritto: correggere il dato prima di esportare."},
   };
   for (const auto& [sql, refusal] : cases) {
     SCOPED_TRACE(sql);

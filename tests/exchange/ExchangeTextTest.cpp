@@ -3,6 +3,7 @@
 
 #include "support/ExchangeData.h"
 
+#include "common/Cp1252.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/RecordLayouts.h"
 
@@ -87,11 +88,13 @@ TEST(RecordLayouts, WhatAFlagADateAndATimeHold) {
   EXPECT_TRUE(TimeFits(9999) && TimeFits(2359) && !TimeFits(-1) && !TimeFits(2360) && !TimeFits(10000));
 }
 
-// Every byte at every place of a text, as the word-at-a-time search finds it: the controls below 0x20 and DEL, not
-// the letters from 0x80 up.
+// Every byte at every place of a text, as the word-at-a-time search finds it: the controls below 0x20, DEL and the
+// five undefined bytes of the code page (the C1 controls of their value), not the letters from 0x80 up.
 TEST(RecordLayouts, ControlBytesAreFoundWhereverTheyStand) {
   for (int byte = 0; byte < 256; ++byte) {
-    const bool control = byte < 0x20 || byte == 0x7F;
+    const bool c1 = byte >= 0x80 && byte <= 0x9F &&
+                    cp1252::ToUnicode(static_cast<unsigned char>(byte)) == static_cast<char32_t>(byte);
+    const bool control = byte < 0x20 || byte == 0x7F || c1;
     EXPECT_EQ(IsControlByte(static_cast<char>(byte)), control) << byte;
     for (size_t at = 0; at < 19; ++at) {
       std::string text(19, '\xA0');

@@ -559,6 +559,9 @@ const Refusal kRefusals[] = {
     {"ControlAsADirection", "UPDATE tescor SET verso = char(1) WHERE id = 3", Plain(),
      Control("RT_HDORA.TXT, riga 3 (corsa 3)", "verso", "verso", "01", 1) + kFixData},
     {"ControlInATripNotWritten", "UPDATE tescor SET codcorsa = 'C' || char(9) WHERE id = 2", Plain(5), ""},
+    // A C1 control stored by another tool reads as the code page's undefined byte of its value: a control byte too.
+    {"C1ControlInAStopPlace", "UPDATE detcor SET ubicaz = 'Via' || char(0x81) WHERE id = 2 AND sub = 2", Plain(),
+     Control("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "ubicaz", "ubicazione fermata", "81", 4) + kFixData},
     // A character that Windows-1252 lacks would be written '?': the export refuses the record, or the stop list's
     // stop or locality, as for a control byte. Accented letters of the code page are written (the hand-made set).
     {"LostInAStopName", "UPDATE detcor SET denom = 'Bivio Oliv' || char(0x159) || 'la' WHERE id = 2 AND sub = 2",

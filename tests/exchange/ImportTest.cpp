@@ -208,9 +208,10 @@ const FaultCase kCases[] = {
     // A number may have leading blanks: the right-aligned form of the same value.
     On("NumberWithLeadingBlanks", K::TripDetails, {Put(1, 120, "    5000")})
         .Is(kClean, "", "", "5000\n", "SELECT dist FROM detcor WHERE id = 1 AND sub = 2"),
-    // Accented letters, and every other byte from 0x80 up, are letters of the code page, not controls.
-    On("AccentedLettersInTexts", K::TripDetails, {Put(0, 40, "\x80\x81\x8D\x9D\xA0\xFF")})
-        .Is(kClean, "", "", "\x80\x81\x8D\x9D\xA0\xFFStazione\n", "SELECT denom FROM detcor WHERE id = 1 AND sub = 1"),
+    // Accented letters, and every other byte from 0x80 up but the five the code page leaves undefined, are
+    // letters of the code page, not controls.
+    On("AccentedLettersInTexts", K::TripDetails, {Put(0, 40, "\x80\x8E\x9F\xA0\xE0\xFF")})
+        .Is(kClean, "", "", "\x80\x8E\x9F\xA0\xE0\xFFStazione\n", "SELECT denom FROM detcor WHERE id = 1 AND sub = 1"),
     // A DOS end-of-file mark before the file's last byte is a fault of its line, not the file's end.
     On("CtrlZInsideTheFile", K::Cadences, {[](Lines& l) { l[1].insert(0, "\x1A"); }})
         .Is(kBlocking, kLayoutFault, "Riga 2 offset 0: la riga contiene il carattere di fine file (Ctrl-Z)\r\n"),
@@ -554,7 +555,7 @@ std::vector<FaultCase> FieldRuleCases() {
                           .Is(f.verdict, message, report, f.rows, f.query));
     }
   for (const TextField& f : kTextFields)
-    for (const unsigned char byte : {0x00, 0x01, 0x1F, 0x7F}) {
+    for (const unsigned char byte : {0x00, 0x01, 0x1F, 0x7F, 0x81}) {
       // Inside the text, where there is room: the fault names the field and where the byte stands.
       const size_t at = f.at + (f.width > 1 ? 1 : 0);
       const std::string fault = std::string("il campo ") + f.name + " (" + f.label + ") contiene il carattere di " +

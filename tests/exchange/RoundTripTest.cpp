@@ -14,12 +14,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The bytes a text may hold, one after the other from the blank: all but the controls and DEL.
+// The bytes a text may hold, one after the other from the blank: all but the control bytes.
 class TextBytes {
  public:
   TextBytes() {
     for (int b = 0x20; b <= 0xFF; ++b)
-      if (b != 0x7F) all_.push_back(static_cast<char>(b));
+      if (!IsControlByte(static_cast<char>(b))) all_.push_back(static_cast<char>(b));
   }
   // The next `width` of them, over again from the blank once all are given.
   std::string Next(size_t width) {

@@ -3,6 +3,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 #include "utilities/CodeAssignment.h"
 
 #include <unordered_map>
@@ -11,10 +12,8 @@ namespace {
 
 // The key under which equal day types meet: the name and every date.
 std::string SameKey(const MTramCadence& c) {
-  std::string key = c.name.text;
-  key.reserve(key.size() + c.name.stored.size() + 2 + 10 * c.dates.size());
-  key += '\0';
-  key += c.name.stored;
+  std::string key = TextKey(c.name);
+  key.reserve(key.size() + 1 + 10 * c.dates.size());
   key += '\n';
   for (const std::string& d : c.dates) key += d;
   return key;

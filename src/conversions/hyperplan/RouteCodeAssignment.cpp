@@ -3,6 +3,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 #include "utilities/CodeAssignment.h"
 #include "utilities/KeyedRows.h"
 
@@ -35,9 +36,8 @@ bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map
     } else {
       *current += ", ";
     }
-    // A code that lost a character is its stored text: it is no other code read with '?'.
-    const DbText stop = select.TrimmedTextAt(2);
-    *current += stop.Lost() ? stop.stored : stop.text;
+    // A code that lost a character is no other code read with '?', nor any code of the file.
+    *current += TextKeyAt(select, 2);
     *current += "#F";
   }
   for (auto& [quadro, signature] : signatures) signature += " }";

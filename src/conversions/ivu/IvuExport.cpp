@@ -6,6 +6,7 @@
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/RecordLayouts.h"
@@ -170,7 +171,8 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
 
 // The day sets of the trips folded, shared by equal sets in the order the trips first use them.
 void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end) {
-  // For each day type, the day indexes of the version on which it runs, ascending.
+  // For each day type (by its key, db/TextKeys), the day indexes of the version on which it runs,
+  // ascending.
   std::map<std::string, std::vector<int>> calendar;
   {
     DbSelect s(db, {.columns = "data, caden", .from = "calend", .streaming = true});
@@ -178,7 +180,7 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     for (bool more = s.hasRow; more; more = s.MoveNext()) {
       const QDate day = DateOf(s.TrimmedAt(0));
       if (!day.isValid() || day < start || day > end) continue;
-      calendar[s.TrimmedAt(1)].push_back(static_cast<int>(start.daysTo(day)));
+      calendar[TextKeyAt(s, 1)].push_back(static_cast<int>(start.daysTo(day)));
     }
     for (auto& [code, days] : calendar) {
       std::sort(days.begin(), days.end());
@@ -234,7 +236,7 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     const long tripId = s.LongAt(0);
     if (tripId != id && !periods.empty()) applyTrip();
     id = tripId;
-    periods.push_back({s.TrimmedAt(1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
+    periods.push_back({TextKeyAt(s, 1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
   }
   if (!periods.empty()) applyTrip();
 }

@@ -5,6 +5,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/TextKeys.h"
 #include "utilities/CodeAssignment.h"
 
 #include <algorithm>
@@ -31,16 +32,11 @@ void Pack(std::string& out, const std::string& value) {
   out += value;
 }
 
-// A text read as the comparisons take it: its first `length` characters, and all of its stored
-// text when it lost a character Windows-1252 lacks, so that two texts read alike are not one.
+// A text read as the comparisons take it: its first `length` characters, or its key (db/TextKeys)
+// when it lost a character Windows-1252 lacks, so that two texts read alike are not one.
 std::string Compared(DbSelect& select, int position, std::size_t length = std::string::npos) {
   const DbText t = select.TrimmedTextAt(position);
-  std::string text = t.text.substr(0, length);
-  if (t.Lost()) {
-    text += '\0';
-    text += t.stored;
-  }
-  return text;
+  return t.Lost() ? TextKey(t) : t.text.substr(0, length);
 }
 
 struct GroupKey {

@@ -5,6 +5,7 @@
 #include "common/Notices.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
+#include "exchange/RecordLayouts.h"
 
 #include <QFile>
 #include <algorithm>
@@ -433,7 +434,7 @@ bool ShapeSetReader::CheckedText(int i, std::string_view record, const DbfField&
   }
   for (const char c : out) {
     const auto b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D) {
+    if (IsControlByte(c)) {
       char code[8];
       std::snprintf(code, sizeof code, "0x%02X", b);
       reason = where + "contiene un carattere di controllo (" + code + ").";

@@ -3,6 +3,7 @@
 #include "common/Formatters.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/TextKeys.h"
 #include "exchange/NormalStopsLayout.h"
 
 #include <map>
@@ -10,13 +11,15 @@
 
 namespace {
 
-// The localities by name and ISTAT code; of two alike, the first read.
+// The localities by name (its key, db/TextKeys: a name that lost a character is no name of a file)
+// and ISTAT code; of two alike, the first read.
 using Localities = std::map<std::pair<std::string, long>, int>;
 
 Localities ReadLocalities(DbDatabase* db) {
   Localities localities;
   DbSelect s(db, {.columns = "id, denom, istat", .from = "local"});
-  for (int ok = s.Open(); ok; ok = s.MoveNext()) localities.emplace(std::pair{s.TrimmedAt(1), s.LongAt(2)}, s.IntAt(0));
+  for (int ok = s.Open(); ok; ok = s.MoveNext())
+    localities.emplace(std::pair{TextKeyAt(s, 1), s.LongAt(2)}, s.IntAt(0));
   return localities;
 }
 

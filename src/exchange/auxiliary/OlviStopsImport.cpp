@@ -5,8 +5,8 @@
 #include "db/DbTable.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/OlviFiles.h"
+#include "exchange/RecordLayouts.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace {
@@ -42,12 +42,9 @@ std::string LineFault(long lineNumber, const StopNode& node, bool own) {
   };
   // The database keeps texts up to their first NUL byte: a name "\0..." would be stored empty.
   const auto control = [&](const char* what, const std::string& text) {
-    const bool found = std::any_of(text.begin(), text.end(), [](char c) {
-      const auto byte = static_cast<unsigned char>(c);
-      return byte < 0x20 || byte == 0x7f;
-    });
-    return found ? Refused(Format("alla riga %ld %s contiene un carattere di controllo", lineNumber, what))
-                 : std::string();
+    return FindControlByte(text) != std::string_view::npos
+               ? Refused(Format("alla riga %ld %s contiene un carattere di controllo", lineNumber, what))
+               : std::string();
   };
   for (const auto& [what, text] : {std::pair<const char*, const std::string&>{"il codice della fermata", node.code},
                                    {"la denominazione", node.name},

@@ -1,26 +1,36 @@
 #include "exchange/auxiliary/RegionalCodesImport.h"
 
 #include "common/Formatters.h"
+#include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/TextKeys.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/communication/VurTxtLayout.h"
 
-#include <cstdlib>
+#include <optional>
+#include <unordered_map>
 
 namespace {
 
-// Whether the trip the table stands on has the line's six values.
-bool TripAgrees(DbTable& trips, const vurtxt::IdRegLine& l) {
-  std::string lineCode, direction, routeCode, length, departure, arrival;
-  trips.GetFieldDisplayText("codlinea", lineCode);
-  trips.GetFieldDisplayText("verso", direction);
-  trips.GetFieldDisplayText("codperc", routeCode);
-  trips.GetFieldDisplayText("lung", length);
-  trips.GetFieldDisplayText("parte", departure);
-  trips.GetFieldDisplayText("arriva", arrival);
-  return TrimRight(lineCode) == l.lineCode && !direction.empty() && direction[0] == l.direction &&
-         TrimRight(routeCode) == l.routeCode && std::atol(length.c_str()) == l.length &&
-         std::atol(departure.c_str()) == l.departure && std::atol(arrival.c_str()) == l.arrival;
+// The six values of a trip that a line must agree with, the texts by their keys (db/TextKeys): a
+// text that lost a character agrees with no text of a file, whatever it reads as.
+struct TripValues {
+  std::string lineCode, direction, routeCode;
+  long length = 0, departure = 0, arrival = 0;
+};
+
+std::unordered_map<long, TripValues> ReadTripValues(DbDatabase* db) {
+  std::unordered_map<long, TripValues> trips;
+  DbSelect s(db, {.columns = "id, codlinea, verso, codperc, lung, parte, arriva", .from = "tescor", .streaming = true});
+  for (bool more = s.Open() && s.hasRow; more; more = s.MoveNext())
+    trips[s.LongAt(0)] = {TextKeyAt(s, 1), TextKeyAt(s, 2), TextKeyAt(s, 3), s.LongAt(4), s.LongAt(5), s.LongAt(6)};
+  return trips;
+}
+
+// Whether trip `values` has the line's six values.
+bool TripAgrees(const TripValues& t, const vurtxt::IdRegLine& l) {
+  return t.lineCode == l.lineCode && !t.direction.empty() && t.direction[0] == l.direction &&
+         t.routeCode == l.routeCode && t.length == l.length && t.departure == l.departure && t.arrival == l.arrival;
 }
 
 }  // namespace
@@ -44,14 +54,18 @@ AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& o) {
     return result;
   }
 
+  // Read inside the batch that writes, at its first line.
+  std::optional<std::unordered_map<long, TripValues>> values;
   DbTable trips(o.db, "tescor");
   trips.SetIndex("codice");
   const bool committed = UpdateInOneBatch(
       o, kept, false,
       [&](const vurtxt::IdRegLine& l) {
         const std::string trip = std::to_string(l.tripId);
-        return trips.SeekEqual({trip.c_str()}) && TripAgrees(trips, l) && trips.Edit() &&
-               trips.SetFieldText("reglinea", std::to_string(l.runNumber)) && trips.Update();
+        if (!values) values = ReadTripValues(o.db);
+        const auto found = values->find(l.tripId);
+        return found != values->end() && TripAgrees(found->second, l) && trips.SeekEqual({trip.c_str()}) &&
+               trips.Edit() && trips.SetFieldText("reglinea", std::to_string(l.runNumber)) && trips.Update();
       },
       result);
   Conclude(committed, {Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}}, result);

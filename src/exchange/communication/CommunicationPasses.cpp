@@ -4,6 +4,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/TextKeys.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
@@ -234,7 +235,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     DateRecord d;
     s.GetFieldTextAt(0, text);
-    if (ParseDateText10(text, d)) calendar.Add(s.TrimmedAt(1), d.year * 10000 + d.month * 100 + d.day);
+    if (ParseDateText10(text, d)) calendar.Add(TextKeyAt(s, 1), d.year * 10000 + d.month * 100 + d.day);
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
@@ -287,7 +288,7 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
     if (run >= 0) {
       s.GetFieldTextAt(2, start);
       s.GetFieldTextAt(3, end);
-      ApplyPeriod(model.DaysOf(static_cast<size_t>(run)), calendar, s.TrimmedAt(1), start, end, s.IntAt(4) != 0);
+      ApplyPeriod(model.DaysOf(static_cast<size_t>(run)), calendar, TextKeyAt(s, 1), start, end, s.IntAt(4) != 0);
     }
     Step(progress, ++done, total);
   }

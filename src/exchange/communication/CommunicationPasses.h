@@ -23,7 +23,7 @@ constexpr const char* kCalendarPassCaption = "Estrazione Calendario di Servizio"
 constexpr const char* kPeriodPassCaption = "Normalizzazione Giorni di Esecuzione";
 
 // The service calendar of the reporting period as the communication wants it: for each day
-// type, the dates (YYYYMMDD) on which it applies.
+// type (by its key, db/TextKeys), the dates (YYYYMMDD) on which it applies.
 class CadenceDates {
  public:
   void Add(const std::string& dayType, int yyyymmdd) {

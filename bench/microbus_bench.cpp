@@ -18,6 +18,7 @@
 #include "conversions/microbus/RoutePolylines.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
+#include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 
 #include <benchmark/benchmark.h>
@@ -64,8 +65,10 @@ void GenerateRoutes(DbDatabase* db, const std::string& folder) {
   ReadMicroBusArcs(folder + "/ARCHI.SHP", arcs, nullptr);
   RouteReport report;
   BuildRoutePolylines(routes, stops, arcs, report, nullptr);
+  DbBatch batch(db);
+  CheckRoutesUnchanged(db, routes);
   WriteMicroBusRoutes(folder + "/RT_ITIN", routes, 17, kToday);
-  AssignVariantCodes(db, routes, nullptr);
+  AssignVariantCodes(batch, db, routes, nullptr);
   benchmark::DoNotOptimize(RouteReportText(report, kToday));
 }
 

@@ -193,7 +193,8 @@ void Compare(benchmark::State& state, const std::function<long(DbDatabase*)>& en
 
 void BM_StopCodes(benchmark::State& state) {
   Compare(
-      state, [](DbDatabase* db) { return static_cast<long>(AssignStopCodes(db, nullptr).updated); }, PlainStopCodes);
+      state, [](DbDatabase* db) { return static_cast<long>(AssignStopCodes(db, true, nullptr).updated); },
+      PlainStopCodes);
 }
 
 void BM_TripCodes(benchmark::State& state) {

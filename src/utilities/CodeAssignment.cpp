@@ -47,15 +47,26 @@ bool CodesAssigned(DbDatabase* db, const char* table, const char* field) {
   return select.hasRow;
 }
 
-// The trips' rows with their quadro numbers, each given the code `format` makes of its number.
-AssignmentResult WriteQuadroCode(DbDatabase* db, const char* field, const char* format, WorkProgress* progress) {
+// The trips' rows with their quadro numbers, each given the code `format` makes of its number,
+// inside `batch`.
+AssignmentResult WriteQuadroCode(DbBatch& batch, DbDatabase* db, const char* field, const char* format,
+                                 WorkProgress* progress) {
   DbSelect select(db, {.columns = "id, gruppo", .from = "tescor"});
   KeyedRows trips(db, "tescor");
   const int at = trips.Field(field);
   char buffer[32];
-  return WriteRows(db, select, progress, [&] {
+  return WriteRows(batch, select, progress, [&] {
     return trips.Seek(LongAt(select, 0)) && WriteText(trips, at, Code(buffer, format, LongAt(select, 1)));
   });
+}
+
+// Codes found in the assignment's batch where the question confirmed said there were none.
+AssignmentResult CodesCameMeanwhile(DbBatch& batch, const char* codes) {
+  batch.Rollback();
+  AssignmentResult result;
+  result.Fail(Format("ATTENZIONE: alcuni Codici %s sono stati assegnati dopo la richiesta di conferma.\n\n", codes) +
+              "Nessun codice è stato assegnato.");
+  return result;
 }
 
 }  // namespace
@@ -91,7 +102,10 @@ AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choic
   return Told(std::move(result), ContractCodesResultText);
 }
 
-AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
+AssignmentResult AssignStopCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress) {
+  // Asked again in the batch that writes: codes may have come while the question waited.
+  DbBatch batch(db);
+  if (!warnedOfCodes && StopCodesAssigned(db)) return CodesCameMeanwhile(batch, "Fermata");
   DbSelect select(db, {.columns = "id, sub, denom, ubicaz", .from = "detcor", .orderBy = "denom, ubicaz"});
   KeyedRows stops(db, "detcor");
   const int at = stops.Field("fermata");
@@ -99,7 +113,7 @@ AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
   // Compared as stored: two names read alike, with '?', are two stops.
   DbText name, place, lastName, lastPlace;
   char buffer[32];
-  AssignmentResult result = WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(batch, select, progress, [&] {
     name = select.TrimmedTextAt(2);
     place = select.TrimmedTextAt(3);
     if (name != lastName || place != lastPlace) {
@@ -112,12 +126,15 @@ AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress) {
   return Told(std::move(result), StopCodesResultText);
 }
 
-AssignmentResult AssignRouteCodes(DbDatabase* db, WorkProgress* progress) {
-  return Told(WriteQuadroCode(db, "codperc", "AUTO%05ld", progress), RouteCodesResultText);
+AssignmentResult AssignRouteCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress) {
+  DbBatch batch(db);
+  if (!warnedOfCodes && RouteCodesAssigned(db)) return CodesCameMeanwhile(batch, "Percorso");
+  return Told(WriteQuadroCode(batch, db, "codperc", "AUTO%05ld", progress), RouteCodesResultText);
 }
 
 AssignmentResult AssignBoardAsLine(DbDatabase* db, WorkProgress* progress) {
-  return Told(WriteQuadroCode(db, "codlinea", "Q_%04ld", progress), BoardAsLineResultText);
+  DbBatch batch(db);
+  return Told(WriteQuadroCode(batch, db, "codlinea", "Q_%04ld", progress), BoardAsLineResultText);
 }
 
 bool StopCodesAssigned(DbDatabase* db) { return CodesAssigned(db, "detcor", "fermata"); }

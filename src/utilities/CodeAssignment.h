@@ -22,11 +22,14 @@ struct ContractChoice {
 };
 AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choice, WorkProgress* progress);
 
+// `warnedOfCodes`: whether the question the user confirmed said that codes were there (below).
+// Codes there when the batch begins where it said none are not overwritten unwarned: nothing is
+// written and the result says so, with the stop icon.
 // Stop codes "AUTO00001", ...: one code for each stop name and place (texts without trailing
 // blanks, letter case counting), numbered in the order of name and place.
-AssignmentResult AssignStopCodes(DbDatabase* db, WorkProgress* progress);
+AssignmentResult AssignStopCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress);
 // Route codes "AUTO%05d" of each trip's quadro number.
-AssignmentResult AssignRouteCodes(DbDatabase* db, WorkProgress* progress);
+AssignmentResult AssignRouteCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress);
 // Line codes "Q_%04ld" of each trip's quadro number.
 AssignmentResult AssignBoardAsLine(DbDatabase* db, WorkProgress* progress);
 

@@ -62,16 +62,28 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
   return result;
 }
 
-// The walk above in a batch of its own, committed at its end.
+// The walk above inside `batch` (open, and what the caller read in it still holds), committed
+// at its end.
 template <class Write, class Finish>
-AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
-  DbBatch batch(db);
+AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
   AssignmentResult result = WalkRows(select, progress, write, finish);
   if (select.WalkFailed()) {
     batch.Rollback();
     return {};
   }
   return Committed(batch, result);
+}
+
+template <class Write>
+AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write) {
+  return WriteRows(batch, select, progress, write, [] { return 0; });
+}
+
+// The walk above in a batch of its own, committed at its end.
+template <class Write, class Finish>
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+  DbBatch batch(db);
+  return WriteRows(batch, select, progress, write, finish);
 }
 
 template <class Write>

@@ -1,8 +1,10 @@
 // The MicroBus-IVU data on a real database: the shape test, the merging of the trips that stand
-// once for each set of days, and the day types rebuilt from the single-day periods.
+// once for each set of days, the day types rebuilt from the single-day periods, and the routes
+// the route generation loads again before it writes.
 
 #include "conversions/microbus/MicroBusCadences.h"
 #include "conversions/microbus/MicroBusNormalisation.h"
+#include "conversions/microbus/MicroBusRoutes.h"
 #include "conversions/microbus/MicroBusShape.h"
 #include "db/DbDatabase.h"
 #include "support/GdalTools.h"
@@ -214,6 +216,21 @@ TEST_F(MicroBusData, ADataShapeLostWhileTheQuestionWaitsStopsTheMerging) {
     EXPECT_EQ(std::pair(r.ok, r.Failure()), std::pair(false, MicroBusShapeRefusalText()));
   }
   EXPECT_EQ(Dump(), before);
+}
+
+TEST_F(MicroBusData, RoutesChangedWhileTheDialogsWaitStopTheRouteGeneration) {
+  RunSql(path, TripSql(10, "C1", {}) + TripSql(12, "C1", {}));
+  DbDatabase db(path);
+  RouteTable routes;
+  ASSERT_TRUE(LoadRoutes(&db, routes, nullptr).ok);
+  // Another program gives trip 12 a stop of its own while the shapefiles are chosen.
+  RunSql(path, "UPDATE detcor SET fermata = 'F3' WHERE id = 12 AND sub = 2;");
+  DbBatch batch(&db);
+  const Outcome same = CheckRoutesUnchanged(&db, routes);
+  EXPECT_EQ(std::pair(same.ok, same.Failure()),
+            std::pair(false, std::string("ATTENZIONE: i percorsi delle corse sono stati modificati dopo la loro "
+                                         "estrazione.\n\nNessun file è stato scritto e nessun codice percorso è "
+                                         "stato assegnato.")));
 }
 
 // Kills its process when the pass is half done.

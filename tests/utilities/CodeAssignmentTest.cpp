@@ -40,8 +40,18 @@ const char* const kLines = "SELECT id, codlinea FROM tescor ORDER BY id";
 using Run = std::function<std::string(DbDatabase*, WorkProgress*)>;
 
 std::string TripCodes(DbDatabase* db, WorkProgress* p) { return AssignTripCodes(db, p).Texts(); }
-std::string StopCodes(DbDatabase* db, WorkProgress* p) { return AssignStopCodes(db, p).Texts(); }
-std::string RouteCodes(DbDatabase* db, WorkProgress* p) { return AssignRouteCodes(db, p).Texts(); }
+// The command's steps: the check its second question is chosen by, `meanwhile` committed by
+// another connection while the question waits, then the assignment.
+Run Asked(AssignmentResult (*assign)(DbDatabase*, bool, WorkProgress*), bool (*assigned)(DbDatabase*),
+          const char* meanwhile = "") {
+  return [=](DbDatabase* db, WorkProgress* p) {
+    const bool there = assigned(db);
+    if (*meanwhile) RunSql(db->Path(), meanwhile);
+    return assign(db, there, p).Texts();
+  };
+}
+const Run StopCodes = Asked(AssignStopCodes, StopCodesAssigned);
+const Run RouteCodes = Asked(AssignRouteCodes, RouteCodesAssigned);
 std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return AssignBoardAsLine(db, p).Texts(); }
 Run Contracts(bool anyLine, const char* line) {
   return [=](DbDatabase* db, WorkProgress* p) { return AssignContractCodes(db, {anyLine, line, 5, 1234}, p).Texts(); };
@@ -85,6 +95,19 @@ const Assignment kAssignments[] = {
     {"RouteCodesOfTheQuadri", RouteCodes, "", kRouteCodes,
      "1|AUTO00002\n2|AUTO00001\n3|AUTO00001\n4|AUTO00000\n5|AUTO12345\n6|AUTO00007\n",
      "Risultati dell'assegnazione Codici Percorso:\n\nCorse Lette: 6\nCorse Aggiornate: 6\n", ""},
+    // Codes another program assigned while the question that said there were none waited.
+    {"StopCodesThatCameMeanwhileStay",
+     Asked(AssignStopCodes, StopCodesAssigned, "UPDATE detcor SET fermata = 'F9' WHERE id = 3 AND sub = 2"), "",
+     kStopCodes, "1|1|NULL\n1|2| \n2|1|NULL\n2|2|NULL\n3|1|NULL\n3|2|F9\n",
+     "ATTENZIONE: alcuni Codici Fermata sono stati assegnati dopo la richiesta di conferma.\n\n"
+     "Nessun codice è stato assegnato.",
+     ""},
+    {"RouteCodesThatCameMeanwhileStay",
+     Asked(AssignRouteCodes, RouteCodesAssigned, "UPDATE tescor SET codperc = 'P9' WHERE id = 4"), "", kRouteCodes,
+     "1|NULL\n2| \n3|NULL\n4|P9\n5|NULL\n6|NULL\n",
+     "ATTENZIONE: alcuni Codici Percorso sono stati assegnati dopo la richiesta di conferma.\n\n"
+     "Nessun codice è stato assegnato.",
+     ""},
     {"QuadroAsLine", BoardAsLine, "", kLines, "1|Q_0002\n2|Q_0001\n3|Q_0001\n4|Q_0000\n5|Q_12345\n6|Q_0007\n",
      "Risultati dell'elaborazione:\n\nSistemate 6 corse.", ""},
     // Refused rows: skipped and not counted; the trip-code counter still advances past one.
@@ -142,8 +165,8 @@ TEST_F(CodesThere, OnlyACodeThatIsThereCounts) {
   // No code, or a blank one.
   EXPECT_FALSE(StopCodesAssigned(&db));
   EXPECT_FALSE(RouteCodesAssigned(&db));
-  AssignStopCodes(&db, nullptr);
-  AssignRouteCodes(&db, nullptr);
+  AssignStopCodes(&db, false, nullptr);
+  AssignRouteCodes(&db, false, nullptr);
   EXPECT_TRUE(StopCodesAssigned(&db));
   EXPECT_TRUE(RouteCodesAssigned(&db));
   EXPECT_EQ(StopCodesSecondQuestion(true).substr(0, 58), "ATTENZIONE; alcuni Codici Fermata risultano già assegnati.");
@@ -186,14 +209,14 @@ TEST_F(CodesThere, ARunKilledHalfWayLeavesEveryRowAsItWas) {
     EXPECT_TRUE(Killed([&] {
       DbDatabase db(path);
       KillAt kill(step);
-      AssignStopCodes(&db, &kill);
+      AssignStopCodes(&db, true, &kill);
     })) << step;
     EXPECT_EQ(QueryFile(path, "PRAGMA integrity_check"), "ok\n");
     EXPECT_EQ(QueryFile(path, "SELECT * FROM detcor ORDER BY id, sub"), before) << step;
   }
   // The same run to its end writes every row.
   DbDatabase db(path);
-  EXPECT_EQ(AssignStopCodes(&db, nullptr).updated, 20006);
+  EXPECT_EQ(AssignStopCodes(&db, true, nullptr).updated, 20006);
 }
 
 }  // namespace

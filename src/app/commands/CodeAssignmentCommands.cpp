@@ -11,11 +11,14 @@
 
 namespace {
 
-// The two questions of the stop and route codes, the second chosen by whether codes are there.
-bool AskTwice(DbDatabase* db, const std::string& first, std::string (*second)(bool), bool (*assigned)(DbDatabase*)) {
+// The two questions of the stop and route codes, the second chosen by whether codes are there
+// (`codesThere`, for the engine to check again).
+bool AskTwice(DbDatabase* db, const std::string& first, std::string (*second)(bool), bool (*assigned)(DbDatabase*),
+              bool& codesThere) {
   if (!AskedToProceed(first)) return false;
   ShowBusy(true);
-  return AskedToProceed(second(assigned(db)));
+  codesThere = assigned(db);
+  return AskedToProceed(second(codesThere));
 }
 
 }  // namespace
@@ -37,15 +40,19 @@ void AssignContractCodes(MainFrame* frame) {
 }
 
 void AssignStopCodes(MainFrame* frame) {
-  if (!AskTwice(frame->Database(), StopCodesFirstQuestion(), StopCodesSecondQuestion, StopCodesAssigned)) return;
+  bool codesThere = false;
+  if (!AskTwice(frame->Database(), StopCodesFirstQuestion(), StopCodesSecondQuestion, StopCodesAssigned, codesThere))
+    return;
   BusyProgress progress;
-  ui::ShowOutcome(AssignStopCodes(frame->Database(), &progress));
+  ui::ShowOutcome(AssignStopCodes(frame->Database(), codesThere, &progress));
 }
 
 void AssignRouteCodes(MainFrame* frame) {
-  if (!AskTwice(frame->Database(), RouteCodesFirstQuestion(), RouteCodesSecondQuestion, RouteCodesAssigned)) return;
+  bool codesThere = false;
+  if (!AskTwice(frame->Database(), RouteCodesFirstQuestion(), RouteCodesSecondQuestion, RouteCodesAssigned, codesThere))
+    return;
   BusyProgress progress;
-  ui::ShowOutcome(AssignRouteCodes(frame->Database(), &progress));
+  ui::ShowOutcome(AssignRouteCodes(frame->Database(), codesThere, &progress));
 }
 
 void AssignBoardAsLine(MainFrame* frame) {

@@ -10,6 +10,7 @@
 #include "conversions/microbus/MicroBusShape.h"
 #include "conversions/microbus/RouteFile.h"
 #include "conversions/microbus/RoutePolylines.h"
+#include "db/DbDatabase.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
@@ -70,13 +71,23 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   const std::string outPath =
       AskShapePath(ui::FileDialog::Mode::Save, "Selezione ShapeFile RT_ITIN (output)", "RT_ITIN");
   if (outPath.empty()) return RouteFailure();
+  // From the routes checked again to the trips' codes, nothing else writes the database: the set
+  // and the codes are made of the trips as they are now, or nothing is written at all.
+  DbBatch batch(db);
+  const auto stop = [&](const Outcome& outcome) {
+    batch.Rollback();
+    ui::ShowOutcome(outcome);
+    RouteFailure();
+  };
+  if (const Outcome same = CheckRoutesUnchanged(db, routes); !same.ok) return stop(same);
   progress.Begin("Salvataggio Cartografia Percorsi");
   const RouteWriting writing = WriteMicroBusRoutes(outPath, routes, company, Now(), ExportFolderWatch(), &progress);
-  if (!ui::ShowOutcome(writing)) return RouteFailure();
+  if (!writing.ok) return stop(writing);
 
   // The trips change only once their map is in place.
-  const RouteCodeAssignment assigned = AssignVariantCodes(db, routes, &progress);
+  const RouteCodeAssignment assigned = AssignVariantCodes(batch, db, routes, &progress);
   progress.End();
+  ui::ShowOutcome(writing);
   ui::ShowOutcome(assigned);  // the set is there even when the trips kept their codes
   ui::MessageBox(RouteSuccessText(), ui::MB_ICONINFORMATION);
 

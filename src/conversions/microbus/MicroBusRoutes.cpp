@@ -8,6 +8,8 @@
 #include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kRouteCodeWidth = 20;
@@ -139,10 +141,31 @@ std::string LongNamesText(const std::vector<std::string>& codes) {
   return text;
 }
 
-RouteCodeAssignment AssignVariantCodes(DbDatabase* db, const RouteTable& routes, WorkProgress* progress) {
+namespace {
+
+bool SameVariants(const RouteNode& a, const RouteNode& b) {
+  return a.code == b.code &&
+         std::ranges::equal(a.variants, b.variants, [](const RouteVariant& v, const RouteVariant& w) {
+           return v.trips == w.trips && v.stops == w.stops && v.storedStops == w.storedStops;
+         });
+}
+
+}  // namespace
+
+Outcome CheckRoutesUnchanged(DbDatabase* db, const RouteTable& routes) {
+  RouteTable now;
+  Outcome result = LoadRoutes(db, now, nullptr);
+  if (result.ok && !std::ranges::equal(routes.Routes(), now.Routes(), SameVariants))
+    result.Fail(
+        "ATTENZIONE: i percorsi delle corse sono stati modificati dopo la loro estrazione.\n\n"
+        "Nessun file è stato scritto e nessun codice percorso è stato assegnato.");
+  return result;
+}
+
+RouteCodeAssignment AssignVariantCodes(DbBatch& batch, DbDatabase* db, const RouteTable& routes,
+                                       WorkProgress* progress) {
   RouteCodeAssignment result;
   if (progress) progress->Begin("Assegnazione Codice Percorsi alle Corse");
-  DbBatch batch(db);
   DbTable heads(db, "tescor");
   if (!heads.SetIndex("codice")) {
     batch.Rollback();

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+class DbBatch;
 class DbDatabase;
 
 struct RouteVariant {
@@ -61,12 +62,19 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress);
 std::vector<std::string> RoutesWithLongNames(const RouteTable& routes);
 std::string LongNamesText(const std::vector<std::string>& codes);
 
+// Inside `batch`, opened before the files made of `routes` are put in place: the routes loaded
+// again, which must be `routes` (trips, their codes and their stops); the trips may have changed
+// while the dialogs waited. Not ok: the reload's refusal, or the routes changed, told with the stop
+// icon (the batch is left for the caller to roll back).
+Outcome CheckRoutesUnchanged(DbDatabase* db, const RouteTable& routes);
+
 // Ok: the trips' codes are in the database (nothing to tell). Not ok: the commit was refused and
 // nothing changed, told with the stop icon.
 struct RouteCodeAssignment : Outcome {
   int trips = 0;  // trips given their variant's name
 };
 
-// The trips of every route of several variants take their variant's name as route code, all in
-// one transaction; a trip the database refuses keeps its code and the run goes on.
-RouteCodeAssignment AssignVariantCodes(DbDatabase* db, const RouteTable& routes, WorkProgress* progress);
+// The trips of every route of several variants take their variant's name as route code inside
+// `batch`, which is then committed; a trip the database refuses keeps its code and the run goes on.
+RouteCodeAssignment AssignVariantCodes(DbBatch& batch, DbDatabase* db, const RouteTable& routes,
+                                       WorkProgress* progress);

@@ -32,7 +32,13 @@ std::string FoldedStored(const std::string& stored) {
   const QString text = QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
   if (text.toUtf8() != QByteArrayView(stored.data(), static_cast<qsizetype>(stored.size()))) return stored;
   QList<uint> codes = text.toUcs4();
-  for (uint& code : codes) code = QChar::toCaseFolded(static_cast<char32_t>(code));
+  for (uint& code : codes) {
+    // A character the code page holds folds as in a whole text (µ stays µ), so that both keys agree.
+    unsigned char byte = 0;
+    code = cp1252::FromUnicode(static_cast<char32_t>(code), byte)
+               ? cp1252::ToUnicode(static_cast<unsigned char>(FoldTable()[byte]))
+               : QChar::toCaseFolded(static_cast<char32_t>(code));
+  }
   const QByteArray folded =
       QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()), codes.size()).toUtf8();
   return std::string(folded.constData(), static_cast<size_t>(folded.size()));

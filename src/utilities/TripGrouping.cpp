@@ -16,8 +16,11 @@
 
 namespace {
 
+// A text that lost a character is keyed by its stored UTF-8 after a NUL, already folded: its bytes
+// are compared as they are (folding them one by one would take UTF-8 continuation bytes for letters).
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if ((!a.empty() && a[0] == '\0') || (!b.empty() && b[0] == '\0')) return a == b;
   for (size_t k = 0; k < a.size(); ++k)
     if (FoldedLetter(a[k]) != FoldedLetter(b[k])) return false;
   return true;

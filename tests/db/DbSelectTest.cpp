@@ -238,7 +238,8 @@ TEST_F(DbSelectTest, TextsAreKeyedByTheirStoredText) {
       {"char(0x141) || 'odz'", "char(0x15A) || 'odz'", LetterCase::Ignored, false},
       {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Counts, false},
       {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Ignored, true},
-      {"char(0x212A) || 'm'", "'KM'", LetterCase::Ignored, true},  // the Kelvin sign folds to a k
+      {"char(0x212A) || 'm'", "'KM'", LetterCase::Ignored, true},              // the Kelvin sign folds to a k
+      {"char(0xB5, 0x212A)", "char(0xB5) || 'K'", LetterCase::Ignored, true},  // µ stays µ in both keys
   };
   for (const auto& [a, b, letterCase, same] : cases) {
     SCOPED_TRACE(std::string(a) + " " + b);

@@ -59,16 +59,24 @@ bool TaggedNumber(std::string_view line, std::string_view prefix, long& value) {
   return StartsWith(line, prefix) && ReadNumber(line.substr(prefix.size()), value);
 }
 
-// The readers of a row's fields: each refuses what the writer does not write (RecordLayouts'
-// control bytes in a text, a letter field of more than one character, a flag other than 0 or 1),
-// so that nothing read is changed on the way to the next base.
+// A byte no base holds: below 0x20 or DEL. The five bytes the code page leaves undefined, which
+// RecordLayouts' rule refuses in new data, went into the bases written before that rule: a base
+// kept from then is read, and its rows go into the next base as they are.
+bool BaseControlByte(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 || b == 0x7F;
+}
+
+// The readers of a row's fields: each refuses what the writer does not write (a control byte in
+// a text, a letter field of more than one character, a flag other than 0 or 1), so that nothing
+// read is changed on the way to the next base.
 bool Text(std::string_view field, std::string& out) {
-  if (FindControlByte(field) != std::string_view::npos) return false;
+  if (std::any_of(field.begin(), field.end(), BaseControlByte)) return false;
   out = field;
   return true;
 }
 bool Letter(std::string_view field, char& out) {
-  if (field.size() > 1 || (field.size() == 1 && IsControlByte(field[0]))) return false;
+  if (field.size() > 1 || (field.size() == 1 && BaseControlByte(field[0]))) return false;
   out = field.empty() ? '\0' : field[0];
   return true;
 }

@@ -314,10 +314,7 @@ TEST_F(CadenceData, APlanThatChangedAfterTheQuestionIsNotWritten) {
   {
     DbDatabase db(path);
     const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
-    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()),
-              std::pair(false, std::string("ATTENZIONE: le corse o il periodo di validità della comunicazione sono "
-                                           "stati modificati dopo la richiesta di conferma.\n\nNessuna cadenza è "
-                                           "stata ricostruita.")));
+    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(kCadencePlanChangedText)));
   }
   EXPECT_EQ(Dump(), before);
 }

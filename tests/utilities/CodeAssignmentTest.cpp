@@ -53,27 +53,23 @@ Run Asked(AssignmentResult (*assign)(DbDatabase*, bool, WorkProgress*), bool (*a
 }
 const Run StopCodes = Asked(AssignStopCodes, StopCodesAssigned);
 const Run RouteCodes = Asked(AssignRouteCodes, RouteCodesAssigned);
-// Another program holds the write lock as the run's batch begins, and lets it go once the run's
-// walk is under way (when its bar begins).
-class WriterLeaving : public WorkProgress {
- public:
-  explicit WriterLeaving(const std::string& path) {
-    EXPECT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other_, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(other_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-  }
-  ~WriterLeaving() override { sqlite3_close_v2(other_); }
-  void Begin(const std::string&) override { sqlite3_exec(other_, "ROLLBACK", nullptr, nullptr, nullptr); }
+// Another program holds the write lock as the run's batch begins, and lets it go when the run's
+// bar begins; the run waits for the lock only briefly.
+struct WriterLeaving : WorkProgress {
+  sqlite3* other = nullptr;
+  void Begin(const std::string&) override { sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr); }
   void Step(long, long) override {}
   void End() override {}
-
- private:
-  sqlite3* other_ = nullptr;
 };
 Run WhileAnotherWrites(Run run) {
   return [=](DbDatabase* db, WorkProgress*) {
-    WriterLeaving writer(db->Path());
-    sqlite3_busy_timeout(db->Handle(), 20);  // the wait for the lock, short for the test
-    return run(db, &writer);
+    WriterLeaving writer;
+    EXPECT_EQ(sqlite3_open(cp1252::ToUtf8(db->Path()).c_str(), &writer.other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(writer.other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_busy_timeout(db->Handle(), 20);
+    const std::string texts = run(db, &writer);
+    sqlite3_close_v2(writer.other);
+    return texts;
   };
 }
 std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return AssignBoardAsLine(db, p).Texts(); }

@@ -126,7 +126,7 @@ void BM_Cadences20000(benchmark::State& state) {
     MakeMicroBusPeriods(t.db.get(), bench::kTrips);
     state.ResumeTiming();
     const CadencePlan plan = PlanMicroBusCadences(t.db.get());
-    RebuildMicroBusCadences(t.db.get(), nullptr);
+    RebuildMicroBusCadences(t.db.get(), plan, nullptr);
     state.counters["patterns"] = static_cast<double>(plan.patterns.size());
   }
 }

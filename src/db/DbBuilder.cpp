@@ -35,6 +35,7 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
     if (!dictionary.isOpen) return 0;
     {
       DbBatch batch(&dictionary);
+      if (!batch.Active()) return 0;
       DbTable tavole(&dictionary, "tavole"), campi(&dictionary, "campi"), indici(&dictionary, "indici"),
           indici2(&dictionary, "indici2"), relaz(&dictionary, "relaz"), relaz2(&dictionary, "relaz2");
       for (const DbTable* t : {&tavole, &campi, &indici, &indici2, &relaz, &relaz2})

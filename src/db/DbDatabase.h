@@ -62,6 +62,9 @@ class DbBatch {
   DbBatch& operator=(const DbBatch&) = delete;
   int Commit();
   void Rollback();
+  // Whether its transaction is open. False when it could not begin (another program is writing:
+  // the layer has told why): no work may then be done, for each write would be stored on its own.
+  bool Active() const { return active_; }
 
  private:
   DbDatabase* db_;

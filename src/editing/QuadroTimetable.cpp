@@ -350,6 +350,7 @@ int QuadroTimetable::WriteStopDetails(int row, const TripStopValues& values, con
   if (std::all_of(std::begin(same), std::end(same), [](bool b) { return b; })) return 0;
   // Every trip or none: a stop never has two sets of details in one quadro.
   DbBatch batch(db_);
+  if (!batch.Active()) return 0;
   int written = 0;
   for (const auto& [tripId, trip] : Trips()) {
     const std::string id = std::to_string(tripId);
@@ -380,6 +381,7 @@ int QuadroTimetable::DeleteStop(int row) {
   const std::string sub = std::to_string(stop->sub);
   // Every trip or none: the quadro's trips keep the same stops.
   DbBatch batch(db_);
+  if (!batch.Active()) return 0;
   int deleted = 0;
   for (const auto& [tripId, trip] : Trips()) {
     const std::string id = std::to_string(tripId);
@@ -422,6 +424,7 @@ int QuadroTimetable::InsertStop(InsertAt where, int below, const TripStopValues&
   // All trips or none: a stop that some trips got and others did not would break the quadro's
   // rows apart, so a write refused for one trip undoes the others.
   DbBatch batch(db_);
+  if (!batch.Active()) return -1;
   bool whole = true;
   for (const std::int32_t id : ids) {
     const std::string idText = std::to_string(id);
@@ -539,6 +542,7 @@ Outcome QuadroTimetable::MoveToNewQuadro(int column) {
   // The trip and the counter together: a trip moved without the counter rising would share its
   // new quadro with the next trip moved.
   DbBatch batch(db_);
+  if (!batch.Active()) return moved;
   const bool stored = trips_.Edit() && trips_.SetFieldText("gruppo", std::to_string(number)) && trips_.Update() &&
                       master.Edit() && master.SetFieldText("gruppo", std::to_string(number + 1)) && master.Update();
   if (!stored) {

@@ -174,6 +174,7 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
 bool TripStore::Delete(std::int32_t id) {
   // All or nothing: a trip is never left without some of its stops or periods.
   DbBatch batch(db_);
+  if (!batch.Active()) return false;
   const std::string idText = std::to_string(id);
   bool whole = true;
   for (const std::string& sub : StopsOf(db_, id))

@@ -199,6 +199,7 @@ void ImportEngine::Load() {
   rowsInserted_ = 0;
   loadFailure_.clear();
   DbBatch batch(db_);
+  if (!batch.Active()) return;  // nothing loaded: the layer has said why
   bool same = reader_.Rewind();
   {
     DbTable target(db_, TargetTable());

@@ -25,6 +25,7 @@ std::string Number(long value) {
 // Writes the code list into `regazi` or `regent`.
 int FillCodeTable(DbDatabase* db, const char* tableName, const std::vector<RegionCodeRef>& rows) {
   DbBatch batch(db);
+  if (!batch.Active()) return 0;
   DbTable table(db, tableName);
   if (!table.isOpen || !table.SetIndex("codice")) return 0;
   for (const RegionCodeRef& row : rows) {
@@ -75,6 +76,7 @@ int FillLocalityTable(DbDatabase* db, const std::string& folder) {
   for (const MunicipalityRef& m : municipalities) byIstat.emplace(m.istat, &m);
 
   DbBatch batch(db);
+  if (!batch.Active()) return 0;
   DbTable table(db, "local");
   if (!table.isOpen || !table.SetIndex("codice")) return 0;
   for (const LocalityRef& locality : localities) {

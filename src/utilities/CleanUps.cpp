@@ -84,6 +84,7 @@ std::string CleanUpResultText(CleanUp which, const AssignmentResult& r) {
 
 AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress) {
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored();
   // The trips in the order read, and the same ids sorted for the searches.
   const std::vector<long> trips = Ids(db, "tescor");
   std::vector<long> sorted = trips;
@@ -168,6 +169,7 @@ bool IsTerminus(DbDatabase* db, const DbText& code) {
 StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progress) {
   StopDeletion deletion;
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored<StopDeletion>();
   deletion.terminus = IsTerminus(db, code);
   if (deletion.terminus) {
     batch.Rollback();

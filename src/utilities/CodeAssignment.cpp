@@ -105,6 +105,7 @@ AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choic
 AssignmentResult AssignStopCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress) {
   // Asked again in the batch that writes: codes may have come while the question waited.
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored();
   if (!warnedOfCodes && StopCodesAssigned(db)) return CodesCameMeanwhile(batch, "Fermata");
   DbSelect select(db, {.columns = "id, sub, denom, ubicaz", .from = "detcor", .orderBy = "denom, ubicaz"});
   KeyedRows stops(db, "detcor");
@@ -128,6 +129,7 @@ AssignmentResult AssignStopCodes(DbDatabase* db, bool warnedOfCodes, WorkProgres
 
 AssignmentResult AssignRouteCodes(DbDatabase* db, bool warnedOfCodes, WorkProgress* progress) {
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored();
   if (!warnedOfCodes && RouteCodesAssigned(db)) return CodesCameMeanwhile(batch, "Percorso");
   return Told(WriteQuadroCode(batch, db, "codperc", "AUTO%05ld", progress), RouteCodesResultText);
 }

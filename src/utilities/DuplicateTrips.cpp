@@ -289,6 +289,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
     return result;
   }
   DbBatch batch(db);
+  if (!batch.Active()) return result;
   // The copies are found again in the batch: the trips may have changed while the report was
   // chosen and written, and only the copies it lists are moved.
   if (const DuplicateTripSet now = FindDuplicateTrips(db, nullptr); !now.ok || now.MarkedIds() != ids) {

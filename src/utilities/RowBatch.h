@@ -18,6 +18,15 @@ struct AssignmentResult : Outcome {
 // The stop message of a batch the database did not take.
 std::string AssignmentNotStoredText();
 
+// A batch whose transaction could not begin (DbBatch::Active): nothing done, told with the stop
+// message above.
+template <class Result = AssignmentResult>
+Result NotStored() {
+  Result result;
+  result.Fail(AssignmentNotStoredText());
+  return result;
+}
+
 // The batch's result told: `text(result)`, composed from the counts, as an information once the
 // batch is stored, else the stop message of a batch the database did not take.
 template <class Text>
@@ -63,9 +72,10 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
 }
 
 // The walk above inside `batch` (open, and what the caller read in it still holds), committed
-// at its end.
+// at its end; nothing is walked when the batch could not begin.
 template <class Write, class Finish>
 AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+  if (!batch.Active()) return {};
   AssignmentResult result = WalkRows(select, progress, write, finish);
   if (select.WalkFailed()) {
     batch.Rollback();

@@ -97,6 +97,7 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
   result.masterFound = true;
 
   DbBatch batch(db);
+  if (!batch.Active()) return result;
   const long trips = CountTableRows(db, "tescor");  // for the bar, trip by trip
   DbSelect select(db, {.columns = "id, sub, fermata, denom, ubicaz, dist, primaria, facolt, nonferma",
                        .from = "detcor",

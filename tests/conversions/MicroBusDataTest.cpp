@@ -271,7 +271,7 @@ struct CadenceData : MicroBusData {
     DbDatabase db(path);
     const CadencePlan plan = PlanMicroBusCadences(&db);
     ASSERT_EQ(plan.status, CadencePlan::Status::Ready) << plan.MessageText();
-    EXPECT_TRUE(RebuildMicroBusCadences(&db, nullptr).ok);
+    EXPECT_TRUE(RebuildMicroBusCadences(&db, plan, nullptr).ok);
   }
 };
 
@@ -304,6 +304,21 @@ TEST_F(CadenceData, AOneDayPeriodKeepsEveryTripsPeriod) {
             "1|0001|2024-01-03|2024-01-03\n2|0001|2024-01-03|2024-01-03\n3|0002|2024-01-03|2024-01-03\n");
 }
 
+TEST_F(CadenceData, APlanThatChangedAfterTheQuestionIsNotWritten) {
+  RunSql(path, TripSql(1, "C1", {Day(0)}));
+  const CadencePlan confirmed = Plan();
+  ASSERT_TRUE(confirmed.ok);
+  // Another program adds a trip of other days, one day type more, while the question waits.
+  RunSql(path, TripSql(2, "C2", {Day(1)}));
+  const std::string before = Dump();
+  {
+    DbDatabase db(path);
+    const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
+    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(kCadencePlanChangedText)));
+  }
+  EXPECT_EQ(Dump(), before);
+}
+
 struct RefusalCase {
   const char* name;
   const char* sql;
@@ -315,13 +330,14 @@ class CadenceRefusal : public CadenceData, public ::testing::WithParamInterface<
 
 TEST_P(CadenceRefusal, IsSaidBeforeAnyChange) {
   RunSql(path, TripSql(1, "C1", {Day(0)}));
-  ASSERT_TRUE(Plan().ok);
+  const CadencePlan confirmed = Plan();
+  ASSERT_TRUE(confirmed.ok);
   // Made by another program while the question on the ready plan waits.
   RunSql(path, GetParam().sql);
   const std::string before = Dump();
   {
     DbDatabase db(path);
-    const Outcome rebuilt = RebuildMicroBusCadences(&db, nullptr);
+    const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
     EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(GetParam().text)));
   }
   EXPECT_EQ(Dump(), before);

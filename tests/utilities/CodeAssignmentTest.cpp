@@ -5,6 +5,7 @@
 #include "support/KilledWalk.h"
 #include "support/TimetableData.h"
 
+#include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "utilities/CodeAssignment.h"
 
@@ -52,6 +53,25 @@ Run Asked(AssignmentResult (*assign)(DbDatabase*, bool, WorkProgress*), bool (*a
 }
 const Run StopCodes = Asked(AssignStopCodes, StopCodesAssigned);
 const Run RouteCodes = Asked(AssignRouteCodes, RouteCodesAssigned);
+// Another program holds the write lock as the run's batch begins, and lets it go when the run's
+// bar begins; the run waits for the lock only briefly.
+struct WriterLeaving : WorkProgress {
+  sqlite3* other = nullptr;
+  void Begin(const std::string&) override { sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr); }
+  void Step(long, long) override {}
+  void End() override {}
+};
+Run WhileAnotherWrites(Run run) {
+  return [=](DbDatabase* db, WorkProgress*) {
+    WriterLeaving writer;
+    EXPECT_EQ(sqlite3_open(cp1252::ToUtf8(db->Path()).c_str(), &writer.other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(writer.other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_busy_timeout(db->Handle(), 20);
+    const std::string texts = run(db, &writer);
+    sqlite3_close_v2(writer.other);
+    return texts;
+  };
+}
 std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return AssignBoardAsLine(db, p).Texts(); }
 Run Contracts(bool anyLine, const char* line) {
   return [=](DbDatabase* db, WorkProgress* p) { return AssignContractCodes(db, {anyLine, line, 5, 1234}, p).Texts(); };
@@ -108,6 +128,12 @@ const Assignment kAssignments[] = {
      "ATTENZIONE: alcuni Codici Percorso sono stati assegnati dopo la richiesta di conferma.\n\n"
      "Nessun codice è stato assegnato.",
      ""},
+    // A batch that could not begin writes nothing, even once the other program has stopped writing.
+    {"StopCodesWhileAnotherProgramWrites", WhileAnotherWrites(StopCodes), "", kStopCodes,
+     "1|1|NULL\n1|2| \n2|1|NULL\n2|2|NULL\n3|1|NULL\n3|2|NULL\n",
+     "ATTENZIONE: le modifiche non sono state registrate nel database.\n\nI dati restano quelli di prima "
+     "dell'elaborazione.",
+     "Errore in fase di avvio della transazione"},
     {"QuadroAsLine", BoardAsLine, "", kLines, "1|Q_0002\n2|Q_0001\n3|Q_0001\n4|Q_0000\n5|Q_12345\n6|Q_0007\n",
      "Risultati dell'elaborazione:\n\nSistemate 6 corse.", ""},
     // Refused rows: skipped and not counted; the trip-code counter still advances past one.

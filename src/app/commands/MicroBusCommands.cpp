@@ -74,6 +74,7 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
   // From the routes checked again to the trips' codes, nothing else writes the database: the set
   // and the codes are made of the trips as they are now, or nothing is written at all.
   DbBatch batch(db);
+  if (!batch.Active()) return RouteFailure();
   const auto stop = [&](const Outcome& outcome) {
     batch.Rollback();
     ui::ShowOutcome(outcome);
@@ -115,7 +116,7 @@ void RebuildCadencesMicroBus(MainFrame* frame) {
   if (!ui::ShowOutcome(plan)) return;
   if (ui::MessageBox(plan.MessageText(), ui::MB_OKCANCEL | ui::MB_ICONQUESTION) != ui::IDOK) return;
   FrameProgress progress(frame);
-  const Outcome result = RebuildMicroBusCadences(db, &progress);
+  const Outcome result = RebuildMicroBusCadences(db, plan, &progress);
   progress.End();
   ui::ShowOutcome(result);
 }

@@ -57,6 +57,7 @@ void MarkDuplicateCadences(std::vector<MTramCadence>& cadences) {
 CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress) {
   CadenceRebuildResult result;
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored<CadenceRebuildResult>();
   std::vector<MTramCadence> cadences = LoadMTramCadences(db);
   MarkDuplicateCadences(cadences);
   if (progress) progress->Begin({});

@@ -53,6 +53,7 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
   for (const DescriptorRoute& r : routes) routeCodes.emplace(r.Signature(), r.code);
 
   DbBatch batch(db);
+  if (!batch.Active()) return false;
   std::unordered_map<long, std::string> quadri;
   if (!QuadroSignatures(db, progress, quadri)) {
     batch.Rollback();

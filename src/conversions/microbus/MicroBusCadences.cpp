@@ -107,6 +107,11 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db) {
 
 namespace {
 
+// The same day types for the same trips over the same reporting period.
+bool SamePlan(const CadencePlan& a, const CadencePlan& b) {
+  return a.first == b.first && a.dayCount == b.dayCount && a.trips == b.trips;
+}
+
 // Writes `plan` inside the open batch; false when a table could not be opened.
 bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
   DbTable cadences(db, "cadenz"), calendar(db, "calend"), periods(db, "period");
@@ -180,13 +185,16 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) 
 
 }  // namespace
 
-Outcome RebuildMicroBusCadences(DbDatabase* db, WorkProgress* progress) {
+Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& confirmed, WorkProgress* progress) {
   // The plan is made again in the transaction that writes it: what the question was asked on may
-  // have changed meanwhile, and a plan refused now stops the rebuilding with its own message.
+  // have changed meanwhile. A plan refused now stops the rebuilding with its own message, and one
+  // that is not the plan confirmed is never written.
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored<Outcome>();
   CadencePlan plan = PlanMicroBusCadences(db);
-  if (!plan.ok) {
+  if (!plan.ok || !SamePlan(plan, confirmed)) {
     batch.Rollback();
+    if (plan.ok) plan.Fail(kCadencePlanChangedText);
     return plan;
   }
   Outcome result;

@@ -4,7 +4,7 @@
 // type "0001", "0002" ... ("Cadenza 1", "Cadenza 2" ...) with its calendar, every trip gets one
 // period over the whole reporting period with its day type, and "UNICA" goes with its calendar and
 // its periods. The plan is made first and refused whole before any change; then it is made again
-// and written in one transaction.
+// in one transaction and written there only when it is the plan confirmed.
 
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
@@ -20,6 +20,7 @@ struct TripDaySet {
   std::int32_t id = 0;
   std::string flags;  // one character a day of the period: 'S' a day of service, 'N' none
   int pattern = 0;    // the day type's number, from 1
+  bool operator==(const TripDaySet&) const = default;
 };
 
 // Ok when the plan is ready; its refusal (stop icon) otherwise, nothing when a read failed (the
@@ -44,8 +45,12 @@ CadencePlan PlanMicroBusCadences(DbDatabase* db);
 std::string CadenceCode(int pattern);
 
 // Makes the plan again in its own transaction and writes it, told as done. Not ok when the plan is
-// now refused (its refusal) or the commit was refused (the stop icon): nothing changed.
-Outcome RebuildMicroBusCadences(DbDatabase* db, WorkProgress* progress);
+// now refused (its refusal), is not `confirmed`, the plan the question was asked on
+// (kCadencePlanChangedText), or the commit was refused (the stop icon): nothing changed.
+Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& confirmed, WorkProgress* progress);
 
 std::string CadenceQuestionText();
 constexpr const char* kCadenceDoneText = "Elaborazione terminata";
+constexpr const char* kCadencePlanChangedText =
+    "ATTENZIONE: le corse o il periodo di validità della comunicazione sono stati modificati dopo la "
+    "richiesta di conferma.\n\nNessuna cadenza è stata ricostruita.";

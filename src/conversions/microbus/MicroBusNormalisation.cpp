@@ -213,6 +213,7 @@ NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
   // The data asked about may have changed while the question waited: the shape is checked again
   // in the transaction that reads and merges the trips, and its refusal stops the merge.
   DbBatch batch(db);
+  if (!batch.Active()) return NotStored<NormalisationResult>();
   if (Outcome shape = CheckMicroBusShape(db); !shape.ok) {
     batch.Rollback();
     static_cast<Outcome&>(result) = std::move(shape);

@@ -71,6 +71,7 @@ template <class Item, class Update>
 bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& items, bool withBar, Update update,
                       AuxiliaryImportResult& result) {
   DbBatch batch(o.db);
+  if (!batch.Active()) return false;
   WorkProgress* progress = o.progress;
   if (withBar && progress) progress->Begin({});
   const long total = static_cast<long>(items.size());

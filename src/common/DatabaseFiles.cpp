@@ -10,12 +10,6 @@
 
 namespace {
 
-// The companions of a database, named by its name and one of these.
-constexpr const char* kCompanions[] = {"-wal", "-shm", "-journal"};
-
-// Every database file begins with this text and its terminating zero.
-constexpr char kDatabaseHeading[] = "SQLite format 3";
-
 // `identity`: the file's, as lstat found it. Another file found at the name once opened (one put
 // there since, perhaps a link to a file held open) is never closed again, since closing it would
 // drop this process's locks on it: its descriptor is kept open for the process's life, a leak of
@@ -69,7 +63,7 @@ bool DatabaseFiles::IsDatabase(const std::string& path) const {
 
 bool DatabaseFiles::Holds(const std::string& path) const {
   if (IsDatabase(path)) return true;
-  for (const char* companion : kCompanions) {
+  for (const char* companion : kDatabaseCompanions) {
     const size_t length = std::strlen(companion);
     if (path.size() > length && path.compare(path.size() - length, length, companion) == 0 &&
         IsDatabase(path.substr(0, path.size() - length)))

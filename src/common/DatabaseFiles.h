@@ -12,6 +12,12 @@
 #include <utility>
 #include <vector>
 
+// The companions of a database, named by its name and one of these.
+inline constexpr const char* kDatabaseCompanions[] = {"-wal", "-shm", "-journal"};
+
+// Every database file begins with this text and its terminating zero.
+inline constexpr char kDatabaseHeading[] = "SQLite format 3";
+
 // A file on the disk: its device and its number there.
 using FileIdentity = std::pair<dev_t, ino_t>;
 

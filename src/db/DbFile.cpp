@@ -1,6 +1,7 @@
 #include "db/DbFile.h"
 
 #include "common/Cp1252.h"
+#include "common/DatabaseFiles.h"
 #include "db/DbEngine.h"
 #include "db/DbError.h"
 #include "db/SqliteValue.h"
@@ -181,7 +182,8 @@ bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& erro
 }
 
 void RemoveScratchFile(const std::string& scratch) {
-  for (const char* suffix : {"", "-wal", "-shm", "-journal"}) unlink(cp1252::ToUtf8(scratch + suffix).c_str());
+  unlink(cp1252::ToUtf8(scratch).c_str());
+  for (const char* companion : kDatabaseCompanions) unlink(cp1252::ToUtf8(scratch + companion).c_str());
 }
 
 void RemoveScratchFilesLeftBeside(const std::string& path) {

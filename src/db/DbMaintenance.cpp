@@ -2,6 +2,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/Cp1252.h"
+#include "common/DatabaseFiles.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
@@ -96,13 +97,12 @@ enum class Mark { Ours, Foreign, NotDatabase, Unreadable };
 Mark ReadMark(const std::string& fsPath, std::string& error) {
   // Every database file begins with this text and its terminating zero (16 bytes); its
   // application id is the big-endian number at byte 68 of the 100-byte header.
-  static constexpr char kMagic[] = "SQLite format 3";
   constexpr size_t kHeaderSize = 100, kApplicationIdAt = 68;
   std::uint8_t header[kHeaderSize];
   bool whole = false;
   if (!ReadFileStart(fsPath, header, kHeaderSize, whole, error)) return Mark::Unreadable;
   std::int32_t id = 0;
-  if (!whole || std::memcmp(header, kMagic, sizeof kMagic) != 0 ||
+  if (!whole || std::memcmp(header, kDatabaseHeading, sizeof kDatabaseHeading) != 0 ||
       !ReadInt32(ConstBytes(header, kHeaderSize), kApplicationIdAt, 'B', id)) {
     error = "Il file non è un database valido";
     return Mark::NotDatabase;
@@ -203,9 +203,6 @@ bool VacuumInto(sqlite3* db, const std::string& target, std::string& error) {
 }
 
 // The salvage of a damaged file.
-
-// The files the engine may keep beside a database, which belong with it.
-const char* const kSideFiles[] = {"-wal", "-shm", "-journal"};
 
 std::string RepairFailure(const std::string& path, const std::string& reason) {
   return "Errore durante la riparazione del database\n\n" + path + "\n\n" + reason;
@@ -597,11 +594,11 @@ bool LinkAside(const std::string& path, std::string& aside, std::string& error) 
   for (int n = 1;; ++n) {
     aside = path + ".danneggiato" + (n == 1 ? std::string() : "-" + std::to_string(n));
     if (SameFile(path, aside) && FileSize(aside + "-wal") <= 0 && FileSize(aside + "-journal") <= 0) {
-      for (const char* side : kSideFiles) unlink(cp1252::ToUtf8(aside + side).c_str());
+      for (const char* side : kDatabaseCompanions) unlink(cp1252::ToUtf8(aside + side).c_str());
       return true;
     }
     bool taken = false;
-    for (const char* side : kSideFiles) taken = taken || FileExists(aside + side);
+    for (const char* side : kDatabaseCompanions) taken = taken || FileExists(aside + side);
     if (taken) continue;
     if (FileExists(aside)) continue;
     if (link(cp1252::ToUtf8(path).c_str(), cp1252::ToUtf8(aside).c_str()) == 0) return true;

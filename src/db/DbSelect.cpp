@@ -499,11 +499,8 @@ int DbSelect::GetFieldTextAt(int position, std::string_view& text, std::string& 
       if (IsAsciiText(p, bytes)) {
         lost = {};
         text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(bytes));
-      } else {
-        MarkedText(p, bytes, type, buffer, lost);
-        text = buffer;
+        return 1;
       }
-      return 1;
     }
   }
   const int read = GetFieldTextAt(position, buffer, lost);
@@ -621,6 +618,11 @@ DbText DbSelect::TrimmedTextAt(int position) {
   const size_t end = out.stored.find_last_not_of(' ');
   out.stored.erase(end == std::string::npos ? 0 : end + 1);
   return out;
+}
+
+void DbSelect::ReadTrimmedText(int position, std::string& out, LostCharacter& lost) {
+  if (!GetFieldTextAt(position, out, lost)) out.clear();
+  out.resize(out.find_last_not_of(' ') + 1);
 }
 
 std::string DbSelect::TrimmedAt(int position) {

@@ -58,11 +58,6 @@ std::string LostKey(const std::string& stored, LetterCase letterCase) {
   return '\0' + folded;
 }
 
-void TrimRight(std::string& text) {
-  const size_t end = text.find_last_not_of(' ');
-  text.erase(end == std::string::npos ? 0 : end + 1);
-}
-
 }  // namespace
 
 char FoldedLetter(char c) { return FoldTable()[static_cast<unsigned char>(c)]; }
@@ -81,19 +76,17 @@ std::string TextKey(const DbText& text, LetterCase letterCase) {
 
 void ReadTextKey(DbSelect& select, int position, std::string& key, LetterCase letterCase) {
   DbSelect::LostCharacter lost;
-  if (!select.GetFieldTextAt(position, key, lost)) key.clear();
+  select.ReadTrimmedText(position, key, lost);
   if (lost.code != 0) {
     key = LostKey(select.TrimmedTextAt(position).stored, letterCase);
     return;
   }
-  TrimRight(key);
   if (letterCase == LetterCase::Ignored) FoldLetters(key);
 }
 
 void ReadKeyedText(DbSelect& select, int position, KeyedText& out) {
   DbSelect::LostCharacter lost;
-  if (!select.GetFieldTextAt(position, out.text, lost)) out.text.clear();
-  TrimRight(out.text);
+  select.ReadTrimmedText(position, out.text, lost);
   out.lostKey.clear();
   if (lost.code != 0) out.lostKey = LostKey(select.TrimmedTextAt(position).stored, LetterCase::Counts);
 }

@@ -28,8 +28,7 @@ std::string NameOf(DbDatabase* db, const char* table, int code, const char* miss
   std::string name;
   DbSelect::LostCharacter lost;
   if (!s.Open() || !s.hasRow) return missing;
-  s.GetFieldTextAt(0, name, lost);  // a name never given: empty
-  name.resize(WithoutTrailingBlanks(name).size());
+  s.ReadTrimmedText(0, name, lost);  // a name never given: empty
   if (refusal.empty()) refusal = RefuseText(row, field, name, lost.code, lost.at);
   return name;
 }

@@ -226,10 +226,9 @@ namespace {
 std::string RefuseReadText(DbSelect& s, int position, const FieldDef& field, const std::function<std::string()>& row,
                            std::string& text) {
   DbSelect::LostCharacter lost;
-  if (!s.GetFieldTextAt(position, text, lost)) text.clear();
-  text.resize(WithoutTrailingBlanks(text).size());
-  if (ExportRecord::TextMisfit(field, text, lost.code, lost.at).kind == ExportRecord::MisfitKind::None) return {};
-  return RefuseText(row(), field, text, lost.code, lost.at);
+  s.ReadTrimmedText(position, text, lost);
+  const ExportRecord::Misfit misfit = ExportRecord::TextMisfit(field, text, lost.code, lost.at);
+  return misfit.kind == ExportRecord::MisfitKind::None ? std::string() : RefuseValue(row(), misfit);
 }
 
 }  // namespace

@@ -10,21 +10,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace {
-
-// A text that lost a character is keyed by its stored UTF-8 after a NUL, already folded: its bytes
-// are compared as they are (folding them one by one would take UTF-8 continuation bytes for letters).
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if ((!a.empty() && a[0] == '\0') || (!b.empty() && b[0] == '\0')) return a == b;
-  for (size_t k = 0; k < a.size(); ++k)
-    if (FoldedLetter(a[k]) != FoldedLetter(b[k])) return false;
-  return true;
-}
 
 bool SameFoldedStop(const GroupStop& a, const GroupStop& b) {
   return a.sub == b.sub && a.dist == b.dist && a.primaria == b.primaria && a.facolt == b.facolt &&
@@ -70,24 +59,6 @@ class TripHash {
  private:
   std::uint64_t h_ = 0;
 };
-
-}  // namespace
-
-bool StopsAreEqual(const GroupStop& a, const GroupStop& b) {
-  return a.sub == b.sub && a.dist == b.dist && a.primaria == b.primaria && a.facolt == b.facolt &&
-         a.nonferma == b.nonferma && EqualNoCase(a.fermata, b.fermata) && EqualNoCase(a.denom, b.denom) &&
-         EqualNoCase(a.ubicaz, b.ubicaz);
-}
-
-bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b) {
-  if (a.stops.Count() != b.stops.Count()) return false;
-  auto i = a.stops.begin();
-  for (auto j = b.stops.begin(); j != b.stops.end(); ++i, ++j)
-    if (!StopsAreEqual(*i, *j)) return false;
-  return true;
-}
-
-namespace {
 
 // The grouping without its message: `ok` once every number is stored.
 GroupingResult Group(DbDatabase* db, WorkProgress* progress) {

@@ -4,7 +4,6 @@
 // quadro number (`tescor.gruppo`), so that they can be edited together as one quadro timetable.
 
 #include "common/Outcome.h"
-#include "common/RecordList.h"
 
 #include <cstdint>
 #include <string>
@@ -18,18 +17,6 @@ struct GroupStop {
   std::int32_t dist = 0;
   std::int32_t primaria = 0, facolt = 0, nonferma = 0;  // 0 or 1
 };
-
-struct GroupTrip {
-  std::int32_t id = 0;
-  std::int32_t gruppo = -1;  // -1 while unassigned
-  RecordList<GroupStop> stops;
-  explicit GroupTrip(std::int32_t i) : id(i) {}
-};
-
-// Equal `sub`, `dist` and flags, and the three texts equal without regard to letter case.
-bool StopsAreEqual(const GroupStop& a, const GroupStop& b);
-// The same number of stops, pairwise equal in order.
-bool TripsHaveSameStops(const GroupTrip& a, const GroupTrip& b);
 
 // `ok`: every number is in the database, each write and the commit succeeded. When one fails, the
 // grouping stops there and nothing of it is kept (the database layer has said why, and the result

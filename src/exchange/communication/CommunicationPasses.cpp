@@ -57,9 +57,7 @@ struct WalkText {
   std::string text;
   DbSelect::LostCharacter lost;
   const std::string& Read(DbSelect& s, int position) {
-    if (!s.GetFieldTextAt(position, text, lost)) text.clear();
-    const size_t end = text.find_last_not_of(' ');
-    text.erase(end == std::string::npos ? 0 : end + 1);
+    s.ReadTrimmedText(position, text, lost);
     return text;
   }
 };

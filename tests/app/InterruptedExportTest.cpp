@@ -99,8 +99,7 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
     // As another program would have written it, naming the previous files to remove.
     if (n.journalOfAnother)
       WriteFileBytes(journal,
-                     "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
-                     "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 RT_HDORA.TXT\nfine\n");
+                     JournalText("0123456789abcdef0123456789abcdef", "fase ripristino\nfile 0 RT_HDORA.TXT\nfine\n"));
     if (n.stays) {
       EXPECT_TRUE(QDir().mkpath(cp1252::ToQString(journal)));
     }
@@ -154,10 +153,8 @@ TEST_F(Interrupted, AJournalFromElsewhereIsToldNotObeyed) {
   WriteSettings(settings, {"Database=" + database, "Directory=" + dir.Dir()});
   WriteLines(notes, {"appunti"});
   const std::string dbBytes = FileBytes(database);
-  WriteFileBytes(
-      journal,
-      "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
-      "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 QUENDO.MDB\nfile 0 appunti.txt\nfine\n");
+  WriteFileBytes(journal, JournalText("0123456789abcdef0123456789abcdef",
+                                      "fase ripristino\nfile 0 QUENDO.MDB\nfile 0 appunti.txt\nfine\n"));
   for (int run = 0; run < 2; ++run) {
     const Strings boxes = Boxes(RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"}));
     ASSERT_EQ(boxes.size(), run == 0 ? 2u : 1u);
@@ -184,9 +181,8 @@ TEST_F(Interrupted, AnEditedJournalLeavesTheDatabaseWhole) {
     const std::string trips = QueryFile(database, "SELECT count(*) FROM tescor");
     ASSERT_TRUE(
         KilledAfterStep(StepNumber(steps, "written RT_PERIOD.TXT.part"), PlainExport(database, folder, Watch())));
-    const std::string written = FileBytes(journal), key = written.substr(written.find("chiave "), 39);
-    WriteFileBytes(journal, "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n" + key +
-                                "\nfase " + phase + "\nfile 0 QUENDO.MDB\nfine\n");
+    const std::string written = FileBytes(journal), key = written.substr(written.find("chiave ") + 7, 32);
+    WriteFileBytes(journal, JournalText(key, "fase " + phase + "\nfile 0 QUENDO.MDB\nfine\n"));
     WriteFileBytes(database + ".part", "diciassette byte\n");
     const DriverRun run = RunDriver(settings, {}, {});
     EXPECT_EQ(Boxes(run), Strings{Box(0x30, ForeignJournalText(folder))});

@@ -6,6 +6,7 @@
 #include "app/AppTestSupport.h"
 #include "support/ExchangeData.h"
 #include "support/IvuSetData.h"
+#include "support/KilledExport.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,8 +71,7 @@ TEST_P(IvuHandMade, AJournalFromElsewhereIsToldNotObeyed) {
   Copy(GetParam());
   WriteLines(out + "/appunti.txt", {"appunti"});
   WriteFileBytes(out + "/QUENDO_ESPORTAZIONE_IN_CORSO",
-                 "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n"
-                 "chiave 0123456789abcdef0123456789abcdef\nfase ripristino\nfile 0 appunti.txt\nfine\n");
+                 JournalText("0123456789abcdef0123456789abcdef", "fase ripristino\nfile 0 appunti.txt\nfine\n"));
   const DriverRun run = Convert(Answers());
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
                             0x30, "ATTENZIONE: nella cartella\n" + out +

@@ -273,6 +273,21 @@ struct CadenceData : MicroBusData {
     ASSERT_EQ(plan.status, CadencePlan::Status::Ready) << plan.MessageText();
     EXPECT_TRUE(RebuildMicroBusCadences(&db, plan, nullptr).ok);
   }
+  // A plan of one trip confirmed, then `meanwhile` made by another program while the question
+  // waited: the rebuild says `text` and changes nothing.
+  void RefusedOnceChanged(const std::string& meanwhile, const std::string& text) {
+    RunSql(path, TripSql(1, "C1", {Day(0)}));
+    const CadencePlan confirmed = Plan();
+    ASSERT_TRUE(confirmed.ok);
+    RunSql(path, meanwhile);
+    const std::string before = Dump();
+    {
+      DbDatabase db(path);
+      const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
+      EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, text));
+    }
+    EXPECT_EQ(Dump(), before);
+  }
 };
 
 TEST_F(CadenceData, TripsOnTheSameDatesShareADayType) {
@@ -305,18 +320,8 @@ TEST_F(CadenceData, AOneDayPeriodKeepsEveryTripsPeriod) {
 }
 
 TEST_F(CadenceData, APlanThatChangedAfterTheQuestionIsNotWritten) {
-  RunSql(path, TripSql(1, "C1", {Day(0)}));
-  const CadencePlan confirmed = Plan();
-  ASSERT_TRUE(confirmed.ok);
-  // Another program adds a trip of other days, one day type more, while the question waits.
-  RunSql(path, TripSql(2, "C2", {Day(1)}));
-  const std::string before = Dump();
-  {
-    DbDatabase db(path);
-    const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
-    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(kCadencePlanChangedText)));
-  }
-  EXPECT_EQ(Dump(), before);
+  // Another program adds a trip of other days, one day type more.
+  RefusedOnceChanged(TripSql(2, "C2", {Day(1)}), kCadencePlanChangedText);
 }
 
 struct RefusalCase {
@@ -329,18 +334,7 @@ struct RefusalCase {
 class CadenceRefusal : public CadenceData, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(CadenceRefusal, IsSaidBeforeAnyChange) {
-  RunSql(path, TripSql(1, "C1", {Day(0)}));
-  const CadencePlan confirmed = Plan();
-  ASSERT_TRUE(confirmed.ok);
-  // Made by another program while the question on the ready plan waits.
-  RunSql(path, GetParam().sql);
-  const std::string before = Dump();
-  {
-    DbDatabase db(path);
-    const Outcome rebuilt = RebuildMicroBusCadences(&db, confirmed, nullptr);
-    EXPECT_EQ(std::pair(rebuilt.ok, rebuilt.Failure()), std::pair(false, std::string(GetParam().text)));
-  }
-  EXPECT_EQ(Dump(), before);
+  ASSERT_NO_FATAL_FAILURE(RefusedOnceChanged(GetParam().sql, GetParam().text));
   const CadencePlan plan = Plan();
   EXPECT_EQ(plan.status, GetParam().status);
   EXPECT_EQ(plan.MessageText(), GetParam().text);

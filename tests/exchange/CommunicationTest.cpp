@@ -446,16 +446,13 @@ TEST_F(Communication, AFullTemporaryFolderIsNamed) {
       ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
     GTEST_SKIP() << "a file system cannot be mounted here";
   WriteFileBytes(small + "/pieno", std::string(8192, 'x'));  // all its room
-  const bool had = qEnvironmentVariableIsSet("TMPDIR");
-  const QByteArray before = qgetenv("TMPDIR");
-  qputenv("TMPDIR", QByteArray::fromStdString(small));
+  const ScopedEnv tmpdir("TMPDIR", small);
   DbDatabase db(path);
   const CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
   CommunicationModel model;
   EXPECT_TRUE(BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr).ok);
   const CommunicationPaths paths{out + "/RT2.TXT", out + "/RT2_BASE.TXT", {}, {}};
   const CommunicationWriting w = WriteCommunicationFiles(&db, model, h, true, nullptr, paths, nullptr, {});
-  had ? qputenv("TMPDIR", before) : qunsetenv("TMPDIR");
   ::umount(small.c_str());
   EXPECT_FALSE(w.ok);
   EXPECT_EQ(w.Texts(), "La cartella dei file temporanei del sistema\n\n" + small +

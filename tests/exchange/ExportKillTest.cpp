@@ -243,26 +243,23 @@ struct Disorder {
 };
 void PrintTo(const Disorder& c, std::ostream* os) { *os << c.name; }
 
-constexpr const char* kHeading = "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\n";
 constexpr const char* kKey = "0123456789abcdef0123456789abcdef";
 // A journal as the program writes them, bringing back nothing and removing the two files named.
 std::string HostileJournal() {
-  return std::string(kHeading) + "chiave " + kKey + "\nfase ripristino\nfile 0 orari.mdb\nfile 0 appunti.txt\nfine\n";
+  return JournalText(kKey, "fase ripristino\nfile 0 orari.mdb\nfile 0 appunti.txt\nfine\n");
 }
 
 const Disorder kDisorders[] = {
     {"JournalOfAnotherProgram", [](const KillFixture& f) { WriteLines(f.Out(kJournal), {"fase sostituzione"}); }, true},
     {"JournalCutShort",
      [](const KillFixture& f) {
-       WriteFileBytes(f.Out(kJournal),
-                      std::string(kHeading) + "chiave " + kKey + "\nfase sostituzione\nfile 1 RT_HDORA.TXT\n");
+       WriteFileBytes(f.Out(kJournal), JournalText(kKey, "fase sostituzione\nfile 1 RT_HDORA.TXT\n"));
      },
      true},
     {"JournalNamingAFileOutsideTheFolder",
      [](const KillFixture& f) {
        f.noted.note(f.out, kKey);
-       WriteFileBytes(f.Out(kJournal),
-                      std::string(kHeading) + "chiave " + kKey + "\nfase ripristino\nfile 0 ../orari.mdb\nfine\n");
+       WriteFileBytes(f.Out(kJournal), JournalText(kKey, "fase ripristino\nfile 0 ../orari.mdb\nfine\n"));
      },
      true},
     // Well formed, but its key was never noted for the folder (it came in an archive).
@@ -395,7 +392,7 @@ TEST_P(JournalAtStartUp, IsToldAndRemovedNeverObeyed) {
   const std::string before = Listing(out) + OutFiles() + FileBytes(database) + FileBytes(Out("QUENDO.MDB.part")) +
                              FileBytes(Out("QUENDO.MDB-wal")) + FileBytes(Out("appunti.txt"));
   noted.note(out, JournalMark(kKey, GetParam().notedNames));
-  WriteFileBytes(Out(kJournal), std::string(kHeading) + "chiave " + kKey + "\n" + GetParam().lines + "fine\n");
+  WriteFileBytes(Out(kJournal), JournalText(kKey, std::string(GetParam().lines) + "fine\n"));
   const FolderRecovery r = RecoverExportFolder(out, noted);
   EXPECT_EQ(r.outcome, FolderRecovery::kForeign);
   EXPECT_EQ(r.Texts(), GetParam().damaged ? DamagedJournalText(out) : ForeignJournalText(out));

@@ -133,6 +133,10 @@ inline std::string UndoneWhileReplacingText(const std::string& folder, const std
          (notPlaced.empty() ? "" : ",\ne non è stato possibile completarla (" + notPlaced + ")") +
          ".\n\nL'esportazione è stata annullata: la cartella contiene i file che c'erano prima, come erano.";
 }
+// A journal as the program writes one, with `key` and its `lines` (ending in "fine\n" when whole).
+inline std::string JournalText(const std::string& key, const std::string& lines) {
+  return "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\nchiave " + key + "\n" + lines;
+}
 // A journal not obeyed, removed: `what` one that was not written by the program, or a damaged one.
 inline std::string NotObeyedJournalText(const std::string& folder, const std::string& what) {
   return "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO " + what +

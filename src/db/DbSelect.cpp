@@ -499,8 +499,11 @@ int DbSelect::GetFieldTextAt(int position, std::string_view& text, std::string& 
       if (IsAsciiText(p, bytes)) {
         lost = {};
         text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(bytes));
-        return 1;
+      } else {
+        MarkedText(p, bytes, type, buffer, lost);  // the cell found once, not looked up again below
+        text = buffer;
       }
+      return 1;
     }
   }
   const int read = GetFieldTextAt(position, buffer, lost);

@@ -103,7 +103,7 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening) {
 DbDatabase::~DbDatabase() {
   if (database && isOpen) {
     // Work still pending in an unfinished transaction is given up, as the engine would.
-    if (depth_ > 0) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (depth_ > 0 && !TransactionLost()) sqlite3_exec(database, "ROLLBACK", nullptr, nullptr, nullptr);
     depth_ = 0;
     // The file is left whole on its own even while another program keeps it open.
     Checkpoint();
@@ -128,8 +128,26 @@ bool DbDatabase::Checkpoint() {
   return rc == SQLITE_OK && logFrames == folded;
 }
 
+bool DbDatabase::TransactionLost() {
+  // Only the engine ends a transaction of ours behind the program's back: inside one, the
+  // engine's autocommit means it rolled the transaction back.
+  if (depth_ > 0 && !lost_ && database && sqlite3_get_autocommit(database) != 0) lost_ = true;
+  return lost_;
+}
+
+std::string DbDatabase::WriteRefusal(int rc, DbOperation op) {
+  std::string description = EngineErrorText(database, rc, op);
+  if (TransactionLost()) description += "\n\n" + std::string(kTransactionCancelledText);
+  return description;
+}
+
+// A level of a lost transaction ends without the engine, which has already ended it.
+void DbDatabase::EndLostLevel() {
+  if (--depth_ == 0) lost_ = false;
+}
+
 void DbDatabase::BeginTrans() {
-  if (!database || !isOpen) return;
+  if (!database || !isOpen || TransactionLost()) return;
   std::string error;
   // The outermost level takes the right to write at once: an editor that holds its transaction
   // open can always store its changes, and another program that writes meanwhile is told that
@@ -149,10 +167,16 @@ int DbDatabase::CommitTrans() {
     Report("Errore in fase di convalida della transazione\n\n", "Nessuna transazione in corso");
     return 0;
   }
+  if (TransactionLost()) {
+    EndLostLevel();
+    return 0;
+  }
   if (depth_ > 1) {
     const std::string sql = "RELEASE q" + std::to_string(depth_ - 1);
     if (!ExecSql(database, sql.c_str(), error)) {
+      if (TransactionLost()) error += "\n\n" + std::string(kTransactionCancelledText);
       Report("Errore in fase di convalida della transazione\n\n", error);
+      if (lost_) EndLostLevel();
       return 0;
     }
     --depth_;
@@ -163,8 +187,8 @@ int DbDatabase::CommitTrans() {
     std::string ignored;
     if (sqlite3_get_autocommit(database) == 0) ExecSql(database, "ROLLBACK", ignored);
     depth_ = 0;
-    Report("Errore in fase di convalida della transazione\n\n",
-           error + "\n\nLe modifiche della transazione sono state annullate.");
+    lost_ = false;
+    Report("Errore in fase di convalida della transazione\n\n", error + "\n\n" + kTransactionCancelledText);
     return 0;
   }
   depth_ = 0;
@@ -178,16 +202,25 @@ void DbDatabase::Rollback() {
     Report("Errore in fase di ripristino della transazione\n\n", "Nessuna transazione in corso");
     return;
   }
+  if (TransactionLost()) {
+    EndLostLevel();
+    return;
+  }
   if (depth_ > 1) {
     const std::string name = "q" + std::to_string(depth_ - 1);
     const std::string sql = "ROLLBACK TO " + name + "; RELEASE " + name;
-    if (!ExecSql(database, sql.c_str(), error)) Report("Errore in fase di ripristino della transazione\n\n", error);
-    --depth_;
+    if (!ExecSql(database, sql.c_str(), error) && !TransactionLost())
+      Report("Errore in fase di ripristino della transazione\n\n", error);
+    if (lost_)
+      EndLostLevel();
+    else
+      --depth_;
     return;
   }
   if (!ExecSql(database, "ROLLBACK", error) && sqlite3_get_autocommit(database) == 0)
     Report("Errore in fase di ripristino della transazione\n\n", error);
   depth_ = 0;
+  lost_ = false;
 }
 
 DbBatch::DbBatch(DbDatabase* db) : db_(db), exceptionsAtStart_(std::uncaught_exceptions()) {
@@ -220,7 +253,8 @@ void DbBatch::Rollback() {
 
 DbReadSnapshot::DbReadSnapshot(DbDatabase* db) {
   sqlite3* h = db && db->isOpen ? db->Handle() : nullptr;
-  if (h && sqlite3_get_autocommit(h) && sqlite3_exec(h, "BEGIN DEFERRED", nullptr, nullptr, nullptr) == SQLITE_OK)
+  if (h && db->TransactionDepth() == 0 && sqlite3_get_autocommit(h) &&
+      sqlite3_exec(h, "BEGIN DEFERRED", nullptr, nullptr, nullptr) == SQLITE_OK)
     handle_ = h;
 }
 

@@ -4,6 +4,7 @@
 // exception leaves.
 
 #include "db/DbEngine.h"
+#include "db/DbError.h"
 
 #include <functional>
 #include <string>
@@ -25,12 +26,28 @@ class DbDatabase {
   DbDatabase& operator=(const DbDatabase&) = delete;
 
   // Transactions nest: the first begins a transaction, deeper ones a savepoint inside it.
+  // Nothing is begun while a transaction the engine ended is still open (TransactionLost).
   void BeginTrans();
   // Commits the innermost level. A failed commit is reported and the transaction rolled back;
   // returns 1 only when the work is really stored.
   int CommitTrans();
   void Rollback();
   int TransactionDepth() const { return depth_; }
+
+  // A transaction can end without the program ending it: on a full disk, an I/O error, a busy
+  // file or no memory the engine may roll the whole of it back on its own, and each statement
+  // after that would be stored by itself. The layer asks the engine after every refused write
+  // (WriteRefusal) and before every write (MayWrite); a transaction found ended is lost: every
+  // further write of it is refused without reaching the engine and without a message (the
+  // refused write that ended it told why), every level of it commits nothing and returns 0 and
+  // rolls back without a message, and once its outermost level has ended the next BeginTrans
+  // begins anew.
+  bool TransactionLost();
+  // Whether a write may run now: false, silently, inside a lost transaction.
+  bool MayWrite() { return !TransactionLost(); }
+  // The description of a write the engine refused (EngineErrorText), to be reported by the
+  // caller; when the refusal ended the open transaction, marks it lost and says so.
+  std::string WriteRefusal(int rc, DbOperation op);
 
   // Folds the write-ahead log into the file and empties it, so that a copy of the file alone
   // holds every committed change. Waits only briefly for another program's readers and writers;
@@ -48,6 +65,9 @@ class DbDatabase {
   sqlite3* database = nullptr;
   std::string path;
   int depth_ = 0;
+  bool lost_ = false;  // the engine ended the open transaction (kept until its outermost level ends)
+
+  void EndLostLevel();
 };
 
 // Runs one command's writes in one transaction (a savepoint when one is already open), committed
@@ -65,6 +85,9 @@ class DbBatch {
   // Whether its transaction is open. False when it could not begin (another program is writing:
   // the layer has told why): no work may then be done, for each write would be stored on its own.
   bool Active() const { return active_; }
+  // Whether the engine ended its transaction (DbDatabase::TransactionLost): the work stops, as
+  // nothing more of it can be stored, and Commit stores nothing.
+  bool Lost() const { return active_ && db_->TransactionLost(); }
 
  private:
   DbDatabase* db_;

@@ -34,14 +34,14 @@ int BindTexts(sqlite3_stmt* st, const std::vector<DbText>& values) {
 }  // namespace
 
 long DbExecute(DbDatabase* db, const char* table, const std::string& sql, const std::vector<DbText>& values) {
-  if (!db || !db->isOpen) return -1;
+  if (!db || !db->isOpen || !db->MayWrite()) return -1;
   sqlite3* h = db->Handle();
   sqlite3_stmt* st = nullptr;
   const std::string text = TextToEngine(sql);
   int rc = sqlite3_prepare_v2(h, text.c_str(), static_cast<int>(text.size()), &st, nullptr);
   if (rc == SQLITE_OK) rc = BindTexts(st, values);
   if (rc == SQLITE_OK) rc = sqlite3_step(st);
-  const std::string description = rc == SQLITE_DONE ? std::string() : EngineErrorText(h, rc, DbOperation::Update);
+  const std::string description = rc == SQLITE_DONE ? std::string() : db->WriteRefusal(rc, DbOperation::Update);
   sqlite3_finalize(st);
   if (rc != SQLITE_DONE) {
     Notify("Errore aggiornamento tavola (" + std::string(table) + ")\n\n" + description, NoticeIcon::Stop);

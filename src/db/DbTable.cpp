@@ -383,9 +383,14 @@ int DbTable::Update() {
       if (dirty_[k]) BindValue(st, static_cast<int>(k) + 1, pending_[k]);
     BindCurrentRow(st, static_cast<int>(columns_.size()) + 1);
   }
+  // Inside a transaction the engine ended, the row would be stored on its own: it stays pending.
+  if (!db->MayWrite()) {
+    sqlite3_clear_bindings(st);
+    return 0;
+  }
   const int rc = sqlite3_step(st);
   bool ok = rc == SQLITE_DONE;
-  if (!ok) error = EngineErrorText(db->Handle(), rc, mode_ == Mode::Adding ? DbOperation::Insert : DbOperation::Update);
+  if (!ok) error = db->WriteRefusal(rc, mode_ == Mode::Adding ? DbOperation::Insert : DbOperation::Update);
   // An edit of a row that another table or program has deleted or re-keyed meanwhile stores nothing.
   if (ok && mode_ == Mode::Editing && sqlite3_changes(db->Handle()) == 0) {
     ok = false;
@@ -425,9 +430,10 @@ int DbTable::Delete() {
       return 0;
     }
   }
+  if (!db->MayWrite()) return 0;
   BindCurrentRow(delete_, 1);
   const int rc = sqlite3_step(delete_);
-  if (rc != SQLITE_DONE) error = EngineErrorText(db->Handle(), rc, DbOperation::Delete);
+  if (rc != SQLITE_DONE) error = db->WriteRefusal(rc, DbOperation::Delete);
   sqlite3_reset(delete_);
   if (rc != SQLITE_DONE) {
     Box(prefix + error);

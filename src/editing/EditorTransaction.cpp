@@ -35,6 +35,8 @@ void EditorTransaction::RollbackAndBegin() {
   Begin();
 }
 
+bool EditorTransaction::Lost() const { return open_ && db_->TransactionLost(); }
+
 bool EditorTransaction::Commit() {
   if (!open_) return true;
   open_ = false;

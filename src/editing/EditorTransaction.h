@@ -27,6 +27,9 @@ class EditorTransaction {
   // True while the transaction is open: false when the database refused to begin it (another
   // program holding it), which the database layer has said; the editor then does not open.
   bool Active() const { return open_; }
+  // True when the engine ended the transaction by itself (DbDatabase::TransactionLost): the
+  // changes not yet committed are gone, and no write may follow until RollbackAndBegin.
+  bool Lost() const;
 
  private:
   void Begin();

@@ -1,6 +1,7 @@
 #include "editors/EditorDialog.h"
 
 #include "common/Cp1252.h"
+#include "common/Notices.h"
 #include "editing/EditorTransaction.h"
 
 #include <QAction>
@@ -14,6 +15,10 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 #include <algorithm>
+
+const char* const kEditorChangesLostText =
+    "ATTENZIONE: il database ha annullato le variazioni sospese, che non sono state registrate.\n\n"
+    "La vista mostra i dati come sono nel database.";
 
 EditorDialog::EditorDialog(QWidget* area, int idd, const std::string& caption, EditorTransaction* transaction)
     : ui::Dialog(area, idd, caption), area_(area), transaction_(transaction), panel_(new QWidget(this)) {
@@ -94,13 +99,21 @@ void EditorDialog::SetCommandText(int id, const QString& text) {
 }
 
 void EditorDialog::RefreshView() {
+  transactionEnded_ = true;
   transaction_->CommitAndBegin();
   Reload();
 }
 
 void EditorDialog::Restore() {
+  transactionEnded_ = true;
   transaction_->RollbackAndBegin();
   Reload();
+}
+
+void EditorDialog::CommandEnded() {
+  if (!transaction_ || !transaction_->Lost()) return;
+  Notify(kEditorChangesLostText, NoticeIcon::Exclamation);
+  Restore();
 }
 
 void EditorDialog::Reload() {
@@ -157,10 +170,14 @@ bool EditorDialog::RunMenuCommand(int id, std::string& why) {
     return false;
   }
   GridCommand(id);
+  CommandEnded();
   return true;
 }
 
 bool EditorDialog::OnInitDialog() {
+  // Every button's own work is connected by now: the check runs after it.
+  for (QAbstractButton* button : findChildren<QAbstractButton*>())
+    connect(button, &QAbstractButton::clicked, this, &EditorDialog::CommandEnded, Qt::UniqueConnection);
   setGeometry(Placement());
   LayOut();
   if (grid_) grid_->MeasureColumns();

@@ -19,6 +19,9 @@
 
 class EditorTransaction;
 class QCloseEvent;
+
+// Told when the engine ended an editor's transaction by itself (EditorDialog::CommandEnded).
+extern const char* const kEditorChangesLostText;
 class QGridLayout;
 class QLabel;
 class QMenu;
@@ -77,6 +80,13 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   void RefreshView();
   // "Ripristina": rolls back, begins the next transaction and reloads.
   void Restore();
+  // True once this editor ended the transaction (RefreshView, Restore): an editor beneath it
+  // that shares the transaction reloads.
+  bool TransactionEnded() const { return transactionEnded_; }
+  // After every command (a button, a grid's command): when the engine ended the transaction by
+  // itself (a full disk, a failing file), says once that the changes not yet stored are lost and
+  // puts the editor back on the database as it is, in a new transaction, as "Ripristina" does.
+  void CommandEnded() override;
   // Reads the rows again from the database and shows them (the panel is closed first).
   void Reload();
   // Forgets the row shown in the panel and reads the rows again.
@@ -115,6 +125,7 @@ class EditorDialog : public ui::Dialog, public GridOwner {
     bool keepWhileEditing;
   };
   std::vector<Command> commands_;
+  bool transactionEnded_ = false;
 };
 
 // The wait cursor while a long step of an editor runs (loading its rows, a generation).

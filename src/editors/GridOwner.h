@@ -18,6 +18,8 @@ class GridOwner {
   virtual void GridCommand(int id) = 0;
   // A double click (or Enter) on a row, after it was selected.
   virtual void GridActivated(GridWindow* /*grid*/) {}
+  // Called after each command a grid passes on (a popup command, a double click, Enter).
+  virtual void CommandEnded() {}
   // The grid's popup menu as it would open now; each action carries its command id as data.
   virtual std::unique_ptr<QMenu> PopupMenu(GridWindow* grid) = 0;
 

@@ -169,13 +169,25 @@ bool GridWindow::ClickAt(const QPoint& pos) {
 void GridWindow::mousePressEvent(QMouseEvent* event) {
   if (!ClickAt(event->position().toPoint())) return;
   if (event->button() != Qt::RightButton) return;
+  PopUpMenu(event->globalPosition().toPoint());
+}
+
+void GridWindow::PopUpMenu(const QPoint& at) {
   std::unique_ptr<QMenu> menu = BuildPopupMenu();
-  if (QAction* chosen = menu->exec(event->globalPosition().toPoint())) owner_->GridCommand(chosen->data().toInt());
+  if (QAction* chosen = menu->exec(at)) {
+    owner_->GridCommand(chosen->data().toInt());
+    owner_->CommandEnded();
+  }
+}
+
+void GridWindow::Activate() {
+  owner_->GridActivated(this);
+  owner_->CommandEnded();
 }
 
 void GridWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !ClickAt(event->position().toPoint())) return;
-  owner_->GridActivated(this);
+  Activate();
 }
 
 void GridWindow::wheelEvent(QWheelEvent* event) {
@@ -220,13 +232,8 @@ void GridWindow::keyPressEvent(QKeyEvent* event) {
       break;
     }
     case Qt::Key_Return:
-    case Qt::Key_Enter: owner_->GridActivated(this); break;
-    case Qt::Key_Menu: {
-      std::unique_ptr<QMenu> menu = BuildPopupMenu();
-      const QPoint at(10, RowY(selected_ - top_) + rowHeight_);
-      if (QAction* chosen = menu->exec(viewport()->mapToGlobal(at))) owner_->GridCommand(chosen->data().toInt());
-      break;
-    }
+    case Qt::Key_Enter: Activate(); break;
+    case Qt::Key_Menu: PopUpMenu(viewport()->mapToGlobal(QPoint(10, RowY(selected_ - top_) + rowHeight_))); break;
     default: QAbstractScrollArea::keyPressEvent(event); return;
   }
   event->accept();

@@ -125,6 +125,10 @@ class GridWindow : public QAbstractScrollArea, public ui::ScriptTarget {
   int rowHeight_ = 0;
 
  private:
+  // Opens the popup menu at a global point and passes the command chosen to the owner.
+  void PopUpMenu(const QPoint& at);
+  // Passes a double click or Enter on the selected row to the owner.
+  void Activate();
   // Clamps the first row shown and the selection to the rows and the view.
   void Clamp();
   // Sets both scroll bars from the current state, without acting on their signals.

@@ -86,14 +86,8 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   connect(AddCommandButton(kNew, "Nuovo Periodo", 30), &QPushButton::clicked, this, [this] { OnNew(); });
   connect(AddCommandButton(kModify, "Modifica Periodo", 5), &QPushButton::clicked, this, [this] { OnModify(); });
   connect(AddCommandButton(kDelete, "Elimina Periodo", 5), &QPushButton::clicked, this, [this] { OnDelete(); });
-  connect(AddCommandButton(kRefresh, "Aggiorna Vista", 30), &QPushButton::clicked, this, [this] {
-    transactionEnded_ = true;
-    RefreshView();
-  });
-  connect(AddCommandButton(kRestore, "Ripristina", 5), &QPushButton::clicked, this, [this] {
-    transactionEnded_ = true;
-    Restore();
-  });
+  connect(AddCommandButton(kRefresh, "Aggiorna Vista", 30), &QPushButton::clicked, this, [this] { RefreshView(); });
+  connect(AddCommandButton(kRestore, "Ripristina", 5), &QPushButton::clicked, this, [this] { Restore(); });
 
   grid_ = new PeriodGrid(this, this);
   SetGrid(grid_);

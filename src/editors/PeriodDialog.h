@@ -29,8 +29,9 @@ class PeriodDialog : public RecordEditorDialog<PeriodRows> {
     kGridId = 6007,
   };
 
-  // True once "Aggiorna Vista" or "Ripristina" ended the transaction it shares.
-  bool TransactionEnded() const { return transactionEnded_; }
+  // True once "Aggiorna Vista" or "Ripristina" (or a transaction the engine ended) ended the
+  // transaction it shares.
+  using EditorDialog::TransactionEnded;
 
   // Commands of the buttons and of the grid's popup: a new period, a change of the current one's
   // day type and kind.
@@ -55,5 +56,4 @@ class PeriodDialog : public RecordEditorDialog<PeriodRows> {
 
   QWidget* tripDialog_;
   bool excluded_ = false;
-  bool transactionEnded_ = false;
 };

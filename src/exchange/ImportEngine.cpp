@@ -211,7 +211,8 @@ void ImportEngine::Load() {
     const size_t length = static_cast<size_t>(layout_.length);
     int lineNo = 0;
     ExchangeReader::Line line;
-    while (same && reader_.Next(line)) {
+    // A write that lost the batch's transaction stops the load (its refusal told why).
+    while (same && !batch.Lost() && reader_.Next(line)) {
       if (++lineNo > linesRead_) {
         same = false;
         break;
@@ -221,8 +222,8 @@ void ImportEngine::Load() {
       LoadLine(target, lineNo, line.text);
     }
     rowCollector_.reset();
-    same = same && !reader_.Failed() && lineNo == linesRead_ && reader_.Digest() == checkedDigest_;
-    if (same) AfterLoad();
+    same = batch.Lost() || (same && !reader_.Failed() && lineNo == linesRead_ && reader_.Digest() == checkedDigest_);
+    if (same && !batch.Lost()) AfterLoad();
     if (options_.progress) options_.progress->End();
   }
   if (!same) {

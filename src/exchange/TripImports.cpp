@@ -3,6 +3,7 @@
 // `period`).
 
 #include "common/WorkProgress.h"
+#include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
@@ -248,6 +249,7 @@ class TripDetailImport : public ImportEngine {
     if (options_.progress) options_.progress->Begin({});
     long done = 0;
     for (const Times& trip : times) {
+      if (db_->TransactionLost()) break;
       if (options_.progress) options_.progress->Step(++done, static_cast<long>(times.size()));
       const std::string key = std::to_string(trip.id);
       if (!heads.SeekEqual({key.c_str()})) continue;

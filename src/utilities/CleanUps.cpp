@@ -117,6 +117,7 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
   long done = 0;
   const long total = static_cast<long>(doomed.size());
   for (long id : doomed) {
+    if (batch.Lost()) break;
     if (progress) progress->Step(++done, total);
     for (int sub : subs[id])
       if (stopRows.Seek(id, sub)) stopRows.Table().Delete();
@@ -181,7 +182,7 @@ StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progre
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
   AssignmentResult rows = WalkRows(
-      select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete(); });
+      batch, select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete(); });
   if (select.WalkFailed())
     batch.Rollback();
   else

@@ -315,6 +315,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
   const int headParte = heads.Field("parte"), headArriva = heads.Field("arriva");
   std::string text;
   for (std::int32_t id : ids) {
+    if (batch.Lost()) break;
     Step(progress, ++done, total);
     if (!heads.Seek(id)) continue;
     DbTable& t = heads.Table();
@@ -331,7 +332,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
   // Their stop times.
   KeyedRows stops(db, "detcor");
   const int stopArriva = stops.Field("arriva"), stopParte = stops.Field("parte");
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+  for (bool more = select.hasRow; more && !batch.Lost(); more = select.MoveNext()) {
     Step(progress, ++done, total);
     long id = 0;
     int sub = 0, arriva = 0, parte = 0;

@@ -40,28 +40,29 @@ AssignmentResult Told(AssignmentResult result, Text text) {
 
 // Walks `select` (not yet opened) inside `batch`; `write` works on the row the selection stands
 // on and returns the rows the database took for it (a bool counts one), and after the last row
-// `finish` writes what the walk still holds and returns its count too. The batch is left open for
-// the caller to commit.
+// `finish` writes what the walk still holds and returns its count too. The walk stops at the
+// write that lost the batch's transaction (DbBatch::Lost: its refusal told why, and nothing more
+// can be stored). The batch is left open for the caller to commit.
 template <class Write, class Finish>
-AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
   AssignmentResult result;
   select.Open();
   if (select.WalkFailed()) return result;
   result.read = select.RowCount();
   if (progress) progress->Begin({});
   long done = 0;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+  for (bool more = select.hasRow; more && !batch.Lost(); more = select.MoveNext()) {
     if (progress) progress->Step(++done, result.read);
     result.updated += static_cast<int>(write());
   }
-  if (!select.WalkFailed()) result.updated += static_cast<int>(finish());
+  if (!select.WalkFailed() && !batch.Lost()) result.updated += static_cast<int>(finish());
   if (progress) progress->End();
   return result;
 }
 
 template <class Write>
-AssignmentResult WalkRows(DbSelect& select, WorkProgress* progress, Write write) {
-  return WalkRows(select, progress, write, [] { return 0; });
+AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write) {
+  return WalkRows(batch, select, progress, write, [] { return 0; });
 }
 
 // Commits the batch and tells the result so: a refused commit counts nothing.
@@ -76,7 +77,7 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
 template <class Write, class Finish>
 AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
   if (!batch.Active()) return {};
-  AssignmentResult result = WalkRows(select, progress, write, finish);
+  AssignmentResult result = WalkRows(batch, select, progress, write, finish);
   if (select.WalkFailed()) {
     batch.Rollback();
     return {};

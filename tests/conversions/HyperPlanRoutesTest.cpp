@@ -137,6 +137,28 @@ TEST_F(RouteCodes, AStopCodeReadWithAQuestionMarkIsNotThatCode) {
   EXPECT_EQ(QueryFile(path, "SELECT id, codperc FROM tescor WHERE id > 10 ORDER BY id"), "11|R7\n12|GRUPPO_8\n");
 }
 
+// A disk that fills up as the codes are written: the run stops at the trip refused, told once,
+// and no trip keeps a code of it.
+TEST_F(RouteCodes, ADiskThatFillsUpStopsTheRunAndKeepsNothing) {
+  RunSql(path,
+         "WITH RECURSIVE n(k) AS (SELECT 100 UNION ALL SELECT k + 1 FROM n WHERE k < 3099)"
+         " INSERT INTO tescor (id, gruppo, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, ente,"
+         " contratt, ct_lung, ct_tempo) SELECT k, k % 50, 'P', 'C', 'L1', 'A', 700, 800, 0, 0, 1, 2, 0, 0 FROM n;");
+  const std::string before = QueryFile(path, "SELECT * FROM tescor ORDER BY id");
+  NoticeLog notices;
+  RouteCodeResult r;
+  {
+    DbDatabase db(path);
+    FillDiskAfter(db.Handle(), 2);
+    r = AssignRouteCodesFromDescriptor(&db, routes, nullptr);
+  }
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(notices.Texts(),
+            "Errore aggiornamento tavola (tescor)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
+            "Le modifiche della transazione sono state annullate.");
+  EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor ORDER BY id"), before);
+}
+
 TEST_F(RouteCodes, ARunKilledHalfWayLeavesEveryTripAsItWas) {
   // More trips than the engine's cache holds, so that some pages reach the file before the kill.
   RunSql(path,

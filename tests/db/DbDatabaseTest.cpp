@@ -4,11 +4,13 @@
 #include "db/DbDatabase.h"
 #include "db/DbError.h"
 #include "db/DbMaintenance.h"
+#include "db/DbSelect.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -116,6 +118,68 @@ TEST_F(DbDatabaseTest, RollbackUndoesEveryTableAndNestedLevelsAreSavepoints) {
   EXPECT_EQ(notices.Notices().size(), 1u) << notices.Texts();  // the refused row's
   EXPECT_EQ(db->CommitTrans(), 0);                             // nothing open: reported
   EXPECT_TRUE(HasPart(notices.Texts(), "\n--\nErrore in fase di convalida della transazione\n\n"));
+}
+
+// A write refused on a full disk inside a transaction. Where the engine rolled the whole
+// transaction back by itself (a write of one row), the layer refuses every later write of it
+// without a message and stores none of them on its own; every level commits nothing, quietly,
+// and the next transaction works. Where the engine kept it (a statement of many rows undone
+// alone), the transaction goes on as before.
+TEST_F(DbDatabaseTest, AWriteThatEndsTheTransactionStopsEveryLaterWriteOfIt) {
+  const std::string memo = "memo=" + std::string(900, 'x');
+  const auto addRow = [&](int id) { return AddRow(db.get(), "misc", "id=" + std::to_string(id) + ";sub=1;" + memo); };
+  const auto many = [&] {
+    return DbExecute(db.get(), "misc", "INSERT INTO misc (id, sub, memo) SELECT id + 1000, sub, memo FROM misc", {});
+  };
+  const std::string full = "Errore aggiornamento tavola (misc)\n\nSpazio su disco esaurito (database or disk is full)";
+  const struct {
+    const char* what;
+    bool nested, byStatement;  // inside an outer transaction; the statement of many rows
+    const char *notice, *stored;
+  } cases[] = {
+      {"rows", false, false, "\n\nLe modifiche della transazione sono state annullate.", "0|0\n"},
+      {"rows in a batch inside a transaction", true, false, "\n\nLe modifiche della transazione sono state annullate.",
+       "0|0\n"},
+      {"a statement of many rows", false, true, "", "1|30\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    notices.Clear();
+    ASSERT_EQ(ExecOnFile(path, "DELETE FROM misc"), "ok");
+    if (c.byStatement) {
+      for (int id = 1; id <= 30; ++id) ASSERT_EQ(addRow(id), 1);
+    }
+    FillDiskAfter(db->Handle(), 2);
+    db->BeginTrans();
+    std::optional<DbBatch> inner;
+    if (c.nested) inner.emplace(db.get());
+    int refused = 0;
+    if (c.byStatement) {
+      EXPECT_EQ(many(), -1);
+    } else {
+      while (refused < 500 && addRow(100 + refused)) ++refused;
+      EXPECT_LT(refused, 500);
+    }
+    EXPECT_EQ(sqlite3_get_autocommit(db->Handle()), c.byStatement ? 0 : 1);  // the engine ended it, or kept it
+    EXPECT_EQ(db->TransactionLost(), !c.byStatement);
+    // Later writes: one row (which the full disk would still have room for) and a statement.
+    sqlite3_exec(db->Handle(), "PRAGMA max_page_count = 100000", nullptr, nullptr, nullptr);
+    EXPECT_EQ(AddRow(db.get(), "misc", "id=1;sub=2"), c.byStatement ? 1 : 0);
+    EXPECT_EQ(DbExecute(db.get(), "misc", "UPDATE misc SET name = 'x' WHERE sub = 2", {}), c.byStatement ? 1 : -1);
+    if (inner) {
+      EXPECT_EQ(inner->Lost(), !c.byStatement);
+      EXPECT_EQ(inner->Commit(), c.byStatement ? 1 : 0);
+    }
+    EXPECT_EQ(db->CommitTrans(), c.byStatement ? 1 : 0);
+    EXPECT_EQ(db->TransactionDepth(), 0);
+    EXPECT_EQ(notices.Texts(), full + c.notice);  // the refusal only
+    EXPECT_EQ(QueryFile(path, "SELECT count(name), count(*) - count(name) FROM misc"), c.stored);
+    // The next transaction works.
+    db->BeginTrans();
+    EXPECT_EQ(AddRow(db.get(), "misc", "id=2;sub=2"), 1);
+    EXPECT_EQ(db->CommitTrans(), 1);
+    EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM misc WHERE id = 2 AND sub = 2"), "1\n");
+  }
 }
 
 // A copy of a file of ours with a row still in the write-ahead log of an open connection: checked,

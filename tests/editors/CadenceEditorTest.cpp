@@ -147,6 +147,36 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
   }
 }
 
+// A disk that fills up under the editor: a name changed is pending when a new day type is refused
+// and the engine ends the transaction. The user is told the cause and the loss once each, the
+// editor shows the database as it is, and the next change is stored in a new transaction.
+TEST_F(CadenceEditor, ADiskThatFillsUpLosesThePendingChangesOnce) {
+  // Every page of the day types full, written in code order: a code in their midst needs a new
+  // one, a name of the same length does not.
+  RunSql(path_, std::string(kBase) +
+                    "WITH RECURSIVE n(k) AS (SELECT 1000 UNION ALL SELECT k + 1 FROM n WHERE k < 2999)"
+                    " INSERT INTO cadenz SELECT 'Z' || k, 'x' FROM n;");
+  ui::Script script;
+  script.Push(Answer("116",
+                     "6003=SAB|1009=1|1011=Sabbat|1=1|1006=1|1010=Z2000A|"
+                     "1011=Una cadenza dal nome lungo|1=1|6003=FER|1007=1"));
+  {
+    DbDatabase db(path_);
+    FillDiskAfter(db.Handle(), 0);
+    EditorTransaction transaction(&db);
+    CadenceDialog dialog(nullptr, &db, &transaction, 116);
+    EXPECT_EQ(dialog.DoModal(), ui::IDOK);
+    EXPECT_EQ(Panel(dialog), "FER|Feriale|off off off browsing -FER");
+    transaction.Commit();
+  }
+  EXPECT_EQ(QueryFile(path_, "SELECT codice, denom FROM cadenz WHERE codice NOT LIKE 'Z%' OR codice = 'Z2000A'"),
+            "SAB|Sabato\n");
+  EXPECT_EQ(MessagesOf(script),
+            "Errore aggiornamento tavola (cadenz)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
+            "Le modifiche della transazione sono state annullate.\n--\n" +
+                std::string(kEditorChangesLostText));
+}
+
 TEST_F(CadenceEditor, FineTheCloseButtonAndABoxMidEdit) {
   // Ended by Fine, by the close button, or by Fine after repaints and a message box mid-edit.
   for (const std::string_view end : {"Fine", "close", "box"}) {

@@ -601,6 +601,30 @@ TEST_F(Imports, AFileChangedBetweenThePassesLeavesNothing) {
   }
 }
 
+// A disk that fills up while pass 2 writes: the load stops at the row refused, told once, and keeps
+// nothing of the file.
+TEST_F(Imports, ADiskThatFillsUpStopsTheLoadAndKeepsNothing) {
+  const std::string file = dir.Path("RT_CADEN.TXT");
+  Lines lines;
+  for (int k = 0; k < 3000; ++k) {
+    lines.push_back(HandMadeLines("RT_CADEN.TXT")[0]);
+    lines.back().replace(4, 10, "C" + std::to_string(10000 + k) + "    ");
+  }
+  WriteLines(file, lines);
+  NoticeLog notices;
+  DbDatabase handle(db);
+  const auto engine = ImportEngine::Create(K::Cadences, {&handle, file, false, nullptr});
+  ASSERT_TRUE(engine->Check());
+  FillDiskAfter(handle.Handle(), 2);
+  engine->Load();
+  EXPECT_EQ(engine->RowsInserted(), 0);
+  EXPECT_EQ(Q("SELECT COUNT(*) FROM cadenz"), "0\n");
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(engine->LoadOutcome(10).Texts(),
+            "Errore aggiornamento tavola (cadenz)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
+            "Le modifiche della transazione sono state annullate.");
+}
+
 // The result message of an import from its counts: a success only when the file gave rows and every
 // line read was inserted, and never after declined faults.
 TEST(ImportSummaryText, TellsTheCountsAndSuccessOnlyForAWholeFile) {

@@ -241,3 +241,15 @@ ScopedEnv::~ScopedEnv() {
   else
     qunsetenv(name_);
 }
+
+void FillDiskAfter(sqlite3* db, int pages) {
+  // Free pages inside the file would take new rows first: none are left.
+  ASSERT_EQ(sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_stmt* st = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA page_count", -1, &st, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+  const int now = sqlite3_column_int(st, 0);
+  sqlite3_finalize(st);
+  const std::string cap = "PRAGMA max_page_count = " + std::to_string(now + pages);
+  ASSERT_EQ(sqlite3_exec(db, cap.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+}

@@ -22,6 +22,8 @@ class ScratchDir {
   QTemporaryDir dir_;
 };
 
+struct sqlite3;
+
 // Creates a database file with the given SQL run on it; fails the test on error.
 void MakeDatabase(const std::string& path, const std::string& sql);
 
@@ -99,6 +101,12 @@ std::vector<LeafPage> LeafPages(const std::string& path, const std::string& tree
 void DamagePages(const std::string& path, const std::vector<long>& pages);
 // Damages (as DamagePages) the leaf page `index` (from 0) of a table or index; returns the rows it held.
 long DamageLeaf(const std::string& path, const std::string& tree, size_t index = 1);
+// Caps an open connection's file (vacuumed first, so that it has no free page) a few pages above
+// its size now, as a disk with little room left:
+// a write that needs more pages is refused as on a full disk ("database or disk is full"), and the
+// engine then rolls back the whole transaction it was part of.
+void FillDiskAfter(sqlite3* db, int pages);
+
 // The first half (in whole pages) of a closed database file, as a copy cut short leaves it.
 std::string FirstHalfOf(const std::string& path);
 

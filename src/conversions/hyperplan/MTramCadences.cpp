@@ -62,7 +62,7 @@ CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress
   MarkDuplicateCadences(cadences);
   if (progress) progress->Begin({});
   const long total = static_cast<long>(cadences.size());
-  for (long k = 0; k < total; ++k) {
+  for (long k = 0; k < total && !batch.Lost(); ++k) {
     if (progress) progress->Step(k, total);
     const MTramCadence& d = cadences[static_cast<std::size_t>(k)];
     if (d.keeper < 0) continue;

@@ -79,7 +79,7 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
   DbTable& table = trips.Table();
   long done = 0;
   std::string own;
-  for (bool more = select.hasRow; more; more = select.MoveNext()) {
+  for (bool more = select.hasRow; more && !batch.Lost(); more = select.MoveNext()) {
     if (progress) progress->Step(done++, result.trips);
     const long quadro = select.LongAt(1);
     std::string_view code;

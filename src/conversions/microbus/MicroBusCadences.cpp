@@ -126,7 +126,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) 
     dates[static_cast<std::size_t>(i)] = DateText(d);
     weekdays[static_cast<std::size_t>(i)] = std::string(1, d.isValid() ? WeekdayDigit(d) : '0');
   }
-  for (std::size_t k = 0; k < plan.patterns.size(); ++k) {
+  for (std::size_t k = 0; k < plan.patterns.size() && !db->TransactionLost(); ++k) {
     Step(progress, ++done, total);
     const int number = static_cast<int>(k) + 1;
     const std::string code = CadenceCode(number);
@@ -144,6 +144,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) 
   const std::string& from = dates.front();
   const std::string& to = dates.back();
   for (const TripDaySet& t : plan.trips) {
+    if (db->TransactionLost()) break;
     Step(progress, ++done, total);
     const std::string id = std::to_string(t.id);
     const std::string code = CadenceCode(t.pattern);

@@ -185,6 +185,7 @@ bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
   const long total = static_cast<long>(groups.size());
   long done = 0;
   for (const auto& g : groups) {
+    if (db->TransactionLost()) break;
     if (progress) progress->Step(done++, total);
     for (std::size_t ai = 0; ai < g.size(); ++ai) {
       CompareTrip& a = trips[g[ai]];

@@ -180,6 +180,7 @@ RouteCodeAssignment AssignVariantCodes(DbBatch& batch, DbDatabase* db, const Rou
       if (r.variants.size() == 1) continue;
       const std::string name = r.VariantName(v);
       for (std::int32_t id : v.trips) {
+        if (batch.Lost()) break;
         const std::string key = std::to_string(id);
         if (heads.SeekEqual({key.c_str()}) && heads.Edit() && heads.SetFieldText("codperc", name) && heads.Update())
           ++result.trips;

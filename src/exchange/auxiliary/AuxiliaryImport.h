@@ -77,6 +77,7 @@ bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& 
   const long total = static_cast<long>(items.size());
   long done = 0;
   for (const Item& item : items) {
+    if (batch.Lost()) break;  // nothing more can be stored (the refusal told why)
     if (progress) progress->Step(++done, total);
     result.updated += update(item);
   }

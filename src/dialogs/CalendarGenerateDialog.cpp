@@ -107,7 +107,7 @@ CalendarGenerateDialog::CalendarGenerateDialog(QWidget* parent, DbDatabase* db, 
 bool CalendarGenerateDialog::OnInitDialog() {
   QComboBox* cadences = Combo(kCadence);
   cadences->clear();
-  FillCadenceCombo(cadences, db_, "%-4s - %s");
+  cadences_ = FillCadenceCombo(cadences, db_, "%-4s - %s");
   cadences->setCurrentIndex(-1);
   SetControlText(kStart, startText);
   SetControlText(kEnd, endText);
@@ -130,7 +130,7 @@ void CalendarGenerateDialog::OnOK() {
   std::string start, end;
   if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotAccepted, start, end)) return;
   // The two dates are not compared: a range that ends before it starts generates no date.
-  cadence = code;
+  cadence = ChosenCode(Combo(kCadence), cadences_, code);
   startText = start;
   endText = end;
   EndDialog(ui::IDOK);

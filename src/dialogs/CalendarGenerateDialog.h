@@ -3,9 +3,11 @@
 // the days of the week it concerns, and whether its days are added or deleted. The creator
 // runs the generation after IDOK.
 
+#include "db/DbSelect.h"
 #include "platform/Dialog.h"
 
 #include <string>
+#include <vector>
 
 class DbDatabase;
 
@@ -14,8 +16,8 @@ class CalendarGenerateDialog : public ui::Dialog {
   // The dates are "GG/MM/AAAA" texts shown as given.
   CalendarGenerateDialog(QWidget* parent, DbDatabase* db, std::string startText, std::string endText, int idd);
 
-  // After IDOK: the day type code, the period in normal form.
-  std::string cadence;
+  // After IDOK: the day type code (the entry chosen as stored), the period in normal form.
+  DbText cadence;
   std::string startText, endText;
   // Monday to Sunday, 1 for a chosen day.
   int weekdays[7] = {};
@@ -29,6 +31,7 @@ class CalendarGenerateDialog : public ui::Dialog {
  private:
   friend struct DateField;
   DbDatabase* db_;
+  std::vector<DbText> cadences_;  // of the list's entries
 };
 
 // Control ids of the dialog.

@@ -51,7 +51,7 @@ ContractsAssignDialog::ContractsAssignDialog(QWidget* parent, DbDatabase* db, in
 bool ContractsAssignDialog::OnInitDialog() {
   QComboBox* lines = Combo(kLine);
   lines->clear();
-  FillLineCombo(lines, db_);
+  lines_ = FillLineCombo(lines, db_);
   lines->setCurrentIndex(-1);
   lines->setEditText({});
   QComboBox* authorities = Combo(kAuthority);
@@ -75,7 +75,7 @@ void ContractsAssignDialog::OnOK() {
     return;
   }
   if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kImpossible, typedContract)) return;
-  line = typedLine;
+  line = ChosenCode(Combo(kLine), lines_, typedLine);
   authority = typedAuthority;
   contract = static_cast<int>(typedContract);
   EndDialog(ui::IDOK);

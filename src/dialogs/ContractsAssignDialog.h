@@ -3,9 +3,11 @@
 // into every trip ("Qualsiasi linea") or into the trips of the line chosen. The creator reads the
 // members after IDOK.
 
+#include "db/DbSelect.h"
 #include "platform/Dialog.h"
 
 #include <string>
+#include <vector>
 
 class DbDatabase;
 
@@ -21,9 +23,10 @@ class ContractsAssignDialog : public ui::Dialog {
  public:
   ContractsAssignDialog(QWidget* parent, DbDatabase* db, int idd);
 
-  // 1: every trip; else the trips of `line` (the text chosen or typed, without trailing blanks).
+  // 1: every trip; else the trips of `line` (the text chosen or typed, without trailing blanks;
+  // the entry chosen as stored).
   bool anyLine = true;
-  std::string line;
+  DbText line;
   // An authority of the list and a contract code from 0 to 9999.
   int authority = 0;
   int contract = 0;
@@ -35,4 +38,5 @@ class ContractsAssignDialog : public ui::Dialog {
  private:
   friend struct NumberEntry;
   DbDatabase* db_;
+  std::vector<DbText> lines_;  // of the list's entries
 };

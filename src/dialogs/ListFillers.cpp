@@ -37,28 +37,19 @@ void FillCompanyCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, d
 
 void FillAuthorityCombo(QComboBox* combo, DbDatabase* db) { FillCodeCombo(combo, db, "regent", true); }
 
-void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
+std::vector<DbText> FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format) {
+  std::vector<DbText> codes;
   DbSelect select(db, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
   int index = 0;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
-    std::string code, name;
-    select.GetFieldTextAt(0, code);
+    const std::string& code = codes.emplace_back(select.TrimmedTextAt(0)).text;
+    std::string name;
     select.GetFieldTextAt(1, name);
-    while (!code.empty() && code.back() == ' ') code.pop_back();
     std::string entry(static_cast<size_t>(std::snprintf(nullptr, 0, format, code.c_str(), name.c_str())), '\0');
     std::snprintf(entry.data(), entry.size() + 1, format, code.c_str(), name.c_str());
     combo->insertItem(index++, cp1252::ToQString(entry));
   }
-}
-
-void FillLineCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db, {.columns = "codlinea", .from = "tescor", .groupBy = "codlinea", .orderBy = "codlinea"});
-  int index = 0;
-  for (int ok = select.Open(); ok; ok = select.MoveNext()) {
-    std::string line;
-    select.GetFieldTextAt(0, line);
-    combo->insertItem(index++, cp1252::ToQString(line));
-  }
+  return codes;
 }
 
 namespace {
@@ -76,12 +67,27 @@ void FillFrom(QComboBox* combo, DbSelect& select, Row row) {
 namespace {
 
 // A stored code as the lists keep it: "" for a missing one (NULL), a single blank for one of
-// blanks only, otherwise the text without its trailing blanks.
-std::string StoredCode(DbSelect& select, int position) {
+// blanks only, otherwise the text without its trailing blanks (as stored when it lost a character).
+DbText StoredCode(DbSelect& select, int position) {
   std::string text;
   if (!select.GetFieldTextAt(position, text)) return {};
-  const size_t end = text.find_last_not_of(' ');
-  return end == std::string::npos ? std::string(" ") : text.substr(0, end + 1);
+  DbText code = select.TrimmedTextAt(position);
+  if (code.text.empty()) code.text = " ";
+  return code;
+}
+
+// The trips' line codes, each once, in order: each entry the code as read, or without its
+// trailing blanks.
+std::vector<DbText> FillLines(QComboBox* combo, DbDatabase* db, bool trimmed) {
+  std::vector<DbText> codes;
+  DbSelect select(db, {.columns = "codlinea", .from = "tescor", .groupBy = "codlinea", .orderBy = "codlinea"});
+  FillFrom(combo, select, [&] {
+    codes.push_back(select.TrimmedTextAt(0));
+    std::string line;
+    if (!trimmed) select.GetFieldTextAt(0, line);
+    return trimmed ? codes.back().text : line;
+  });
+  return codes;
 }
 
 }  // namespace
@@ -91,9 +97,9 @@ std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatab
   DbSelect select(
       db, {.columns = "codlinea, verso", .from = "tescor", .groupBy = "codlinea, verso", .orderBy = "codlinea, verso"});
   FillFrom(combo, select, [&] {
-    std::string direction;
-    select.GetFieldTextAt(1, direction);
-    list.push_back({StoredCode(select, 0), direction.empty() ? ' ' : direction[0]});
+    DbText line = StoredCode(select, 0), direction = select.TrimmedTextAt(1);
+    if (direction.text.empty()) direction.text = " ";
+    list.push_back({std::move(line.text), direction.text[0], {std::move(line.stored), std::move(direction.stored)}});
     return list.back().line + " " + list.back().direction;
   });
   return list;
@@ -119,7 +125,8 @@ std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db) {
   DbSelect select(
       db, {.columns = "codperc, denom", .from = "tescor", .groupBy = "codperc, denom", .orderBy = "codperc, denom"});
   FillFrom(combo, select, [&] {
-    list.push_back({StoredCode(select, 0), StoredCode(select, 1)});
+    DbText route = StoredCode(select, 0), name = StoredCode(select, 1);
+    list.push_back({std::move(route.text), std::move(name.text), {std::move(route.stored), std::move(name.stored)}});
     return list.back().route;
   });
   return list;
@@ -149,9 +156,15 @@ std::vector<DbText> FillStopCodeCombo(QComboBox* combo, DbDatabase* db) {
   return codes;
 }
 
-void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) {
-  DbSelect select(db, {.columns = "codlinea", .from = "tescor", .groupBy = "codlinea", .orderBy = "codlinea"});
-  FillFrom(combo, select, [&] { return select.TrimmedAt(0); });
+std::vector<DbText> FillLineCombo(QComboBox* combo, DbDatabase* db) { return FillLines(combo, db, false); }
+
+std::vector<DbText> FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) { return FillLines(combo, db, true); }
+
+DbText ChosenCode(const QComboBox* combo, const std::vector<DbText>& codes, const std::string& code) {
+  const int at = combo->currentIndex();
+  if (at >= 0 && static_cast<size_t>(at) < codes.size() && codes[static_cast<size_t>(at)].text == code)
+    return codes[static_cast<size_t>(at)];
+  return {code, {}};
 }
 
 void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db) {

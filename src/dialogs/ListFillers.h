@@ -3,13 +3,14 @@
 // database, one entry per row in the selection's order. A failed selection (shown by the
 // selection itself) leaves the combo box empty.
 
+#include "db/DbSelect.h"
+
 #include <array>
 #include <string>
 #include <vector>
 
 class DbDatabase;
 class QComboBox;
-struct DbText;
 
 // The regional companies (`regazi`) by name: "0012 - Name".
 void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
@@ -17,15 +18,24 @@ void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
 // The granting authorities (`regent`) by name: "0012 - Name", the name without trailing blanks.
 void FillAuthorityCombo(QComboBox* combo, DbDatabase* db);
 
+// The lists of codes below return, beside the combo box's entries and in their order, the code
+// of each entry without trailing blanks and as stored when it lost a character (DbText): two
+// codes that read alike ("\xC5\x811" and "\xC5\x9A1" both "?1") are two entries, each naming its
+// own rows.
+
 // The day types (`cadenz`) by code, each entry written by the printf `format` from the code
 // without trailing blanks and the name, both texts ("%-4s - %s": "FER  - Feriale").
-void FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);
+std::vector<DbText> FillCadenceCombo(QComboBox* combo, DbDatabase* db, const char* format);
 
 // The trips' line codes (`tescor`), each once, in order: the code as read.
-void FillLineCombo(QComboBox* combo, DbDatabase* db);
+std::vector<DbText> FillLineCombo(QComboBox* combo, DbDatabase* db);
 
 // The trips' line codes (`tescor`), each once, in order, without trailing blanks.
-void FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
+std::vector<DbText> FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
+
+// The code of an editable combo box filled by one of the lists above: the stored code of the
+// entry it stands on when `code` is that entry's code, else `code` as typed.
+DbText ChosenCode(const QComboBox* combo, const std::vector<DbText>& codes, const std::string& code);
 
 // The authorities that trips use (`tescor.ente` found in `regent`), by name: "0012 - Name".
 void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);
@@ -36,10 +46,11 @@ void FillTripAuthorityCombo(QComboBox* combo, DbDatabase* db);
 // The trips' lines with their directions, each pair once: "L12 A".
 // The values are the stored ones, so that the entry chosen names exactly its rows: the direction
 // as stored (a lower-case one stays so), a code without its trailing blanks, a code of blanks only
-// as a single blank and a missing one (NULL) empty.
+// as a single blank and a missing one (NULL) empty; as stored, those that lost a character.
 struct LineDirectionEntry {
   std::string line;
   char direction = ' ';
+  std::array<std::string, 2> stored{};  // line and direction (DbText::stored)
 };
 std::vector<LineDirectionEntry> FillLineDirectionCombo(QComboBox* combo, DbDatabase* db);
 
@@ -55,6 +66,7 @@ std::vector<StopEntry> FillStopCombo(QComboBox* combo, DbDatabase* db);
 // are the stored ones, as for the lines above.
 struct RouteEntry {
   std::string route, name;
+  std::array<std::string, 2> stored{};  // route and name (DbText::stored)
 };
 std::vector<RouteEntry> FillRouteCombo(QComboBox* combo, DbDatabase* db);
 

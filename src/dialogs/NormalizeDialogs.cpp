@@ -82,10 +82,12 @@ void LineCodeNormalizeDialog::OnOK() {
   if (!Read(kOldLine, oldLine) || !Read(kOldDirection, oldDirection) || !Read(kNewLine, newLine) ||
       !Read(kNewDirection, newDirection))
     return;
-  // The search is the entry chosen as stored (a lower-case direction names its own trips); the
-  // direction typed as the new one follows the direction rule.
-  const LineAndDirection before{oldLine, oldDirection.empty() ? ' ' : oldDirection[0]},
-      after{newLine, EntryDirection(newDirection)};
+  // The search is the entry chosen as stored (a lower-case direction names its own trips, a code
+  // that lost a character its own trips); the direction typed as the new one follows the direction
+  // rule.
+  LineAndDirection before{oldLine, oldDirection.empty() ? ' ' : oldDirection[0]};
+  const LineAndDirection after{newLine, EntryDirection(newDirection)};
+  if (const LineDirectionEntry* chosen = ChosenAs({oldLine, oldDirection})) before.stored = chosen->stored;
   if (MissingCode(before.line) || MissingCode(after.line))
     return Refuse(std::string(kNotValid) + kLineWording, kNewLine);
   if (before.line == after.line && before.direction == after.direction)
@@ -116,11 +118,7 @@ void StopNormalizeDialog::OnOK() {
   // This dialog speaks of the line, as the line normalisation does.
   if (Missing(before.name) || Missing(after.name)) return Refuse(std::string(kNotValid) + kLineWording, kNewName);
   // The stop chosen is searched as stored: a text that lost a character finds its own rows.
-  const StopEntry* chosen = ChosenEntry();
-  const bool asChosen =
-      chosen && chosen->code == before.code && chosen->name == before.name && chosen->place == before.place;
-  if (asChosen)
-    for (int k = 0; k < 3; ++k) before.stored[k] = chosen->stored[k];
+  if (const StopEntry* chosen = ChosenAs({before.code, before.name, before.place})) before.stored = chosen->stored;
   if (before.code == after.code && before.name == after.name && before.place == after.place)
     return Refuse(std::string(kNotValid) + kIdentical, kNewCode);
   search = before;
@@ -147,6 +145,8 @@ void RouteNormalizeDialog::OnOK() {
     return;
   if (MissingCode(before.route) || MissingCode(after.route))
     return Refuse(std::string(kNotValid) + kRouteWording, kNewRoute);
+  // The route chosen is searched as stored, as the stop above.
+  if (const RouteEntry* chosen = ChosenAs({before.route, before.name})) before.stored = chosen->stored;
   if (before.route == after.route && before.name == after.name)
     return Refuse(std::string(kNotValid) + kIdentical, kNewRoute);
   search = before;

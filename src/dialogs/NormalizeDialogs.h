@@ -77,8 +77,11 @@ class NormalizeListDialog : public NormalizeDialog {
     chosen_ = index;
     Show(TextsOf(list_[index]));
   }
-  // The entry last chosen; null before one is.
-  const Entry* ChosenEntry() const { return chosen_ < list_.size() ? &list_[chosen_] : nullptr; }
+  // The entry last chosen when the search block still shows its texts (`texts`, in the fields'
+  // order); null otherwise. Its texts as stored then name exactly its rows.
+  const Entry* ChosenAs(const std::vector<std::string>& texts) const {
+    return chosen_ < list_.size() && TextsOf(list_[chosen_]) == texts ? &list_[chosen_] : nullptr;
+  }
   // The texts of an entry, in the fields' order.
   virtual std::vector<std::string> TextsOf(const Entry& entry) const = 0;
 

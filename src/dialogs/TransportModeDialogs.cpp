@@ -87,14 +87,17 @@ LineModeDialog::LineModeDialog(QWidget* parent, DbDatabase* db, int idd)
 bool LineModeDialog::OnInitDialog() {
   QComboBox* lines = Combo(kLine);
   lines->clear();
-  FillTrimmedLineCombo(lines, db_);
+  lines_ = FillTrimmedLineCombo(lines, db_);
   return TransportModeDialog::OnInitDialog();
 }
 
 bool LineModeDialog::ReadScope(ModeScope& scope) {
   scope.kind = kind_;
-  if (!ReadControlText(kLine, scope.line)) return false;
-  while (!scope.line.empty() && scope.line.back() == ' ') scope.line.pop_back();
+  std::string line;
+  if (!ReadControlText(kLine, line)) return false;
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  // The entry chosen is searched as stored: a code that lost a character names its own trips.
+  scope.line = ChosenCode(Combo(kLine), lines_, line);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "utilities/TransportModes.h"
 
 #include <functional>
+#include <vector>
 
 class DbDatabase;
 class WorkProgress;
@@ -58,6 +59,9 @@ class LineModeDialog : public TransportModeDialog {
  protected:
   bool OnInitDialog() override;
   bool ReadScope(ModeScope& scope) override;
+
+ private:
+  std::vector<DbText> lines_;  // of the list's entries
 };
 
 class AuthorityModeDialog : public TransportModeDialog {

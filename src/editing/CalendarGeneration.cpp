@@ -8,6 +8,7 @@
 #include "editing/CalendarRows.h"
 
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -17,15 +18,14 @@ bool Chosen(const CalendarGeneration& options, const QDate& date) {
   return options.weekdays[static_cast<size_t>(date.dayOfWeek() - 1)];
 }
 
-bool CadenceExists(DbDatabase* db, const std::string& code) {
-  if (code.empty()) return false;
+bool CadenceExists(DbDatabase* db, const DbText& code) {
+  if (code.text.empty()) return false;
   DbTable cadences(db, "cadenz");
-  return cadences.isOpen && cadences.SetIndex("codice") && cadences.SeekEqual({code.c_str()});
+  return cadences.isOpen && cadences.SetIndex("codice") && cadences.SeekEqual(std::vector<DbText>{code});
 }
 
 // Adds the day type to every chosen date that does not have it; returns the rows added.
-int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
-                   WorkProgress* progress) {
+int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code, WorkProgress* progress) {
   DbTable& table = rows.Table();
   const int dataField = table.FieldIndex("data"), codeField = table.FieldIndex("caden");
   const int weekdayField = table.FieldIndex("giorno"), noteField = table.FieldIndex("note");
@@ -36,12 +36,19 @@ int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const 
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
     if (!Chosen(options, date)) continue;
     const std::string dateText = CalendarDateText(date);
-    if (table.SeekEqual({dateText.c_str(), code.c_str()})) continue;  // already there, note and all
+    if (table.SeekEqual({DbText{dateText, {}}, code})) continue;  // already there, note and all
     const char weekday = WeekdayDigit(date);
-    if (table.AddNew() && table.SetFieldTextAt(dataField, dateText) && table.SetFieldTextAt(codeField, code) &&
-        table.SetFieldTextAt(weekdayField, std::string_view(&weekday, 1)) && table.SetFieldTextAt(noteField, " ") &&
-        table.Update()) {
-      rows.AppendEntry(rows.RowFor(date), code);
+    // A code that lost a character is written as stored.
+    const bool written = code.Lost()
+                             ? DbExecute(rows.Database(), "calend",
+                                         "INSERT INTO calend (data, caden, giorno, note) VALUES (?1, ?2, ?3, ' ')",
+                                         {{CalendarIsoText(date), {}}, code, {std::string(1, weekday), {}}}) == 1
+                             : table.AddNew() && table.SetFieldTextAt(dataField, dateText) &&
+                                   table.SetFieldTextAt(codeField, code.text) &&
+                                   table.SetFieldTextAt(weekdayField, std::string_view(&weekday, 1)) &&
+                                   table.SetFieldTextAt(noteField, " ") && table.Update();
+    if (written) {
+      rows.AppendEntry(rows.RowFor(date), code.text);
       ++added;
     }
   }
@@ -49,12 +56,13 @@ int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const 
 }
 
 // Deletes the day type from every chosen date of the range; returns the rows deleted.
-int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const std::string& code,
+int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
                       WorkProgress* progress) {
   DbSelect select(
       rows.Database(),
       {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
-  select.SetParameters({code, CalendarIsoText(options.first), CalendarIsoText(options.last)});
+  select.SetParameters(
+      std::vector<DbText>{code, {CalendarIsoText(options.first), {}}, {CalendarIsoText(options.last), {}}});
   select.Open();
   DbTable& table = rows.Table();
   const long total = select.RowCount();
@@ -68,8 +76,8 @@ int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, con
     if (!ParseDateText10(dateText, record)) continue;
     const QDate date = ToQDate(record);
     if (!date.isValid() || !Chosen(options, date)) continue;
-    if (!table.SeekEqual({dateText.c_str(), code.c_str()}) || !table.Delete()) continue;
-    rows.MarkDeleted(rows.Find(date), code);
+    if (!table.SeekEqual({DbText{dateText, {}}, code}) || !table.Delete()) continue;
+    rows.MarkDeleted(rows.Find(date), code.text);
     ++deleted;
   }
   return deleted;
@@ -85,9 +93,9 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
   for (bool chosen : options.weekdays) anyWeekday = anyWeekday || chosen;
   if (!anyWeekday) return result;
 
-  const std::string code(WithoutTrailingBlanks(options.cadence));
+  const DbText code{std::string(WithoutTrailingBlanks(options.cadence.text)), options.cadence.stored};
   if (!CadenceExists(rows.Database(), code)) {
-    result.Fail("ATTENZIONE: la cadenza \"" + code +
+    result.Fail("ATTENZIONE: la cadenza \"" + code.text +
                 "\" non è presente nella tabella delle Cadenze.\n\n"
                 "Nessun giorno del calendario è stato modificato.");
     return result;

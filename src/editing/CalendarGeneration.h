@@ -5,6 +5,7 @@
 // editor's transaction and the editor's rows are marked at once.
 
 #include "common/Outcome.h"
+#include "db/DbSelect.h"
 
 #include <QDate>
 #include <array>
@@ -16,8 +17,8 @@ class WorkProgress;
 struct CalendarGeneration {
   enum class Operation { Add, Remove };
 
-  std::string cadence;  // the code as the user gave it
-  QDate first;          // both ends included
+  DbText cadence;  // the code as the user gave it; as stored, one chosen from a list that lost a character
+  QDate first;     // both ends included
   QDate last;
   std::array<bool, 7> weekdays{};  // Monday .. Sunday
   Operation operation = Operation::Add;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -87,9 +88,9 @@ AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
 AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choice, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id", .from = "tescor"});
   if (!choice.anyLine) {
-    // The line as typed is a value of the selection, never part of its text.
+    // The line chosen or typed is a value of the selection, never part of its text.
     select.SetWhere("codlinea = ?1");
-    select.SetParameters({choice.line});
+    select.SetParameters(std::vector<DbText>{choice.line});
   }
   select.SetOrderBy("id");
   KeyedRows trips(db, "tescor");

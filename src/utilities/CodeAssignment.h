@@ -5,6 +5,7 @@
 // not counted, and a run that does not reach its end leaves every row as it was. Each result holds
 // its message: the result text below, or the stop message of a batch the database did not take.
 
+#include "db/DbSelect.h"
 #include "utilities/RowBatch.h"
 
 #include <string>
@@ -16,7 +17,7 @@ AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress);
 // The authority and the contract of every trip, or of the trips of one line.
 struct ContractChoice {
   bool anyLine = true;
-  std::string line;  // without trailing blanks
+  DbText line;  // without trailing blanks (as stored when it lost a character)
   int authority = 0;
   int contract = 0;
 };

@@ -5,6 +5,7 @@
 #include "utilities/CodeAssignment.h"
 #include "utilities/KeyedRows.h"
 
+#include <array>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -23,18 +24,17 @@ class Condition {
       Append(std::string("(") + field + " IS NULL OR " + field + " = ' ')");
       return;
     }
-    Exact(field, value);
-    values_.back().stored = stored;
+    Exact(field, value, stored);
   }
   // A stored value as the lists show it: an empty one matches NULL only, a blank one blank texts
-  // only, any other its own text.
-  void Exact(const char* field, const std::string& value) {
+  // only, any other its own text (`stored` as for Add).
+  void Exact(const char* field, const std::string& value, const std::string& stored = {}) {
     if (value.empty()) {
       Append(std::string(field) + " IS NULL");
       return;
     }
     Append(std::string(field) + " = ?");
-    values_.push_back({value, {}});
+    values_.push_back({value, stored});
   }
   void ApplyTo(DbSelect& select) {
     select.SetWhere(where_);
@@ -58,26 +58,46 @@ void StopCondition(DbSelect& select, const StopSpelling& stop) {
   condition.ApplyTo(select);
 }
 
-// Writes `texts` into `fields` of the row found.
+// The texts of a replacement, written into the fields of each row found. A text searched as
+// stored and left as it reads is not written: its '?' would replace the stored text.
 template <size_t N>
-bool WriteTexts(KeyedRows& rows, const int (&fields)[N], const std::string_view (&texts)[N]) {
-  DbTable& t = rows.Table();
-  if (!t.Edit()) return false;
-  for (size_t i = 0; i < N; ++i)
-    if (!t.SetFieldTextAt(fields[i], texts[i])) return false;
-  return t.Update() != 0;
-}
+class Replacement {
+ public:
+  Replacement(KeyedRows& rows, const char* const (&names)[N], const std::string_view (&texts)[N],
+              const std::string_view (&searched)[N], const std::array<std::string, N>& stored)
+      : rows_(rows) {
+    for (size_t i = 0; i < N; ++i) {
+      fields_[i] = rows.Field(names[i]);
+      texts_[i] = texts[i];
+      keep_[i] = !stored[i].empty() && texts[i] == searched[i];
+    }
+  }
+  // Writes the row found.
+  bool Write() const {
+    DbTable& t = rows_.Table();
+    if (!t.Edit()) return false;
+    for (size_t i = 0; i < N; ++i)
+      if (!keep_[i] && !t.SetFieldTextAt(fields_[i], texts_[i])) return false;
+    return t.Update() != 0;
+  }
 
-// The trips' heads that `condition` selects, each given `texts` in `names`.
+ private:
+  KeyedRows& rows_;
+  int fields_[N] = {};
+  std::string_view texts_[N];
+  bool keep_[N] = {};
+};
+
+// The trips' heads that `condition` selects, each given `texts` in `names` in place of `searched`.
 AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char* const (&names)[2],
-                                const std::string_view (&texts)[2], WorkProgress* progress) {
+                                const std::string_view (&texts)[2], const std::string_view (&searched)[2],
+                                const std::array<std::string, 2>& stored, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id", .from = "tescor"});
   condition.ApplyTo(select);
   select.SetOrderBy("id");
   KeyedRows trips(db, "tescor");
-  const int fields[2] = {trips.Field(names[0]), trips.Field(names[1])};
-  return WriteRows(db, select, progress,
-                   [&] { return trips.Seek(select.LongAt(0)) && WriteTexts(trips, fields, texts); });
+  const Replacement<2> replacement(trips, names, texts, searched, stored);
+  return WriteRows(db, select, progress, [&] { return trips.Seek(select.LongAt(0)) && replacement.Write(); });
 }
 
 }  // namespace
@@ -88,39 +108,35 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
   StopCondition(select, search);
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
-  const int fields[3] = {stops.Field("fermata"), stops.Field("denom"), stops.Field("ubicaz")};
-  const std::string_view texts[3] = {replacement.code, replacement.name, replacement.place};
-  // A text searched as stored and left as it reads keeps the stored text: its '?' is not written.
-  const std::string_view searched[3] = {search.code, search.name, search.place};
-  bool keep[3];
-  for (int k = 0; k < 3; ++k) keep[k] = !search.stored[k].empty() && texts[k] == searched[k];
-  DbTable& t = stops.Table();
-  AssignmentResult result = WriteRows(db, select, progress, [&] {
-    if (!stops.Seek(select.LongAt(0), select.IntAt(1)) || !t.Edit()) return false;
-    for (int k = 0; k < 3; ++k)
-      if (!keep[k] && !t.SetFieldTextAt(fields[k], texts[k])) return false;
-    return t.Update() != 0;
-  });
+  const Replacement<3> write(stops, {"fermata", "denom", "ubicaz"},
+                             {replacement.code, replacement.name, replacement.place},
+                             {search.code, search.name, search.place}, search.stored);
+  AssignmentResult result =
+      WriteRows(db, select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && write.Write(); });
   return Told(std::move(result), StopNormalizationResultText);
 }
 
 AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
                                     WorkProgress* progress) {
   Condition condition;
-  condition.Exact("codlinea", search.line);
-  condition.Add("verso", std::string(1, search.direction));
+  condition.Exact("codlinea", search.line, search.stored[0]);
+  condition.Add("verso", std::string(1, search.direction), search.stored[1]);
   const std::string_view texts[2] = {replacement.line, std::string_view(&replacement.direction, 1)};
-  AssignmentResult result = ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, progress);
+  const std::string_view searched[2] = {search.line, std::string_view(&search.direction, 1)};
+  AssignmentResult result =
+      ReplaceInTrips(db, condition, {"codlinea", "verso"}, texts, searched, search.stored, progress);
   return Told(std::move(result), TripNormalizationResultText);
 }
 
 AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,
                                      WorkProgress* progress) {
   Condition condition;
-  condition.Exact("codperc", search.route);
-  condition.Exact("denom", search.name);
+  condition.Exact("codperc", search.route, search.stored[0]);
+  condition.Exact("denom", search.name, search.stored[1]);
   const std::string_view texts[2] = {replacement.route, replacement.name};
-  AssignmentResult result = ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, progress);
+  const std::string_view searched[2] = {search.route, search.name};
+  AssignmentResult result =
+      ReplaceInTrips(db, condition, {"codperc", "denom"}, texts, searched, search.stored, progress);
   return Told(std::move(result), TripNormalizationResultText);
 }
 

@@ -6,6 +6,8 @@
 // itself, letter case included. For a stop an empty or blank text matches a missing (NULL) or blank
 // one; a line or route code and a route name are the stored values of the entry chosen: an empty
 // one matches NULL only, a single blank a blank text only (the direction: blank or NULL alike).
+// A text searched as stored (one that lost a character Windows-1252 lacks) and left in the
+// replacement as it reads keeps its stored text: its '?' is not written.
 
 #include "db/DbSelect.h"
 #include "utilities/RowBatch.h"
@@ -33,6 +35,7 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
 struct LineAndDirection {
   std::string line;
   char direction = ' ';
+  std::array<std::string, 2> stored{};  // as stored, line and direction (as StopSpelling::stored)
 };
 // Every trip of `search` gets the line and direction of `replacement`.
 AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& search, const LineAndDirection& replacement,
@@ -41,6 +44,7 @@ AssignmentResult NormalizeLineCodes(DbDatabase* db, const LineAndDirection& sear
 // A route code with its name.
 struct RouteName {
   std::string route, name;
+  std::array<std::string, 2> stored{};  // as stored, route and name (as StopSpelling::stored)
 };
 // Every trip of `search` gets the route and name of `replacement`.
 AssignmentResult NormalizeRouteCodes(DbDatabase* db, const RouteName& search, const RouteName& replacement,

@@ -6,13 +6,14 @@
 
 #include <string_view>
 #include <utility>
+#include <vector>
 
 AssignmentResult AssignTransportMode(DbDatabase* db, const ModeScope& scope, char letter, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id", .from = "tescor"});
   // What was chosen is a value of the selection, never part of its text.
   if (scope.kind == ModeScope::Kind::Line) {
     select.SetWhere("codlinea = ?1");
-    select.SetParameters({scope.line});
+    select.SetParameters(std::vector<DbText>{scope.line});
   } else if (scope.kind == ModeScope::Kind::Authority) {
     select.SetWhere("ente = ?1");
     select.SetParameters({std::to_string(scope.authority)});

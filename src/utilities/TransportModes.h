@@ -2,6 +2,7 @@
 // The transport-mode letter (`tescor.mezzo`: U, X, W, F, T, N) of many trips at once: of every
 // trip, of the trips of one line or of one granting authority, in one batch transaction.
 
+#include "db/DbSelect.h"
 #include "utilities/RowBatch.h"
 
 #include <string>
@@ -11,7 +12,7 @@ class WorkProgress;
 
 struct ModeScope {
   enum class Kind { Company, Line, Authority } kind = Kind::Company;
-  std::string line;   // Line: the code without trailing blanks
+  DbText line;        // Line: the code without trailing blanks (as stored when it lost a character)
   int authority = 0;  // Authority: its code
 };
 

@@ -68,6 +68,45 @@ TEST_F(NormalisationDriver, EntriesChosenNameExactlyTheirStoredValues) {
             "4|'P4'|Pontremoli - Aulla\n6|NULL|NULL\n");
 }
 
+TEST_F(NormalisationDriver, CodesReadAlikeNameOnlyTheirOwnTrips) {
+  // Line and route codes "?1" (trips 5 and 6), and U+0141 and U+015A stored by another tool
+  // (trips 1 and 2): three entries "?1" in each list, the last ones after the others. The entry
+  // of trip 2, chosen by its place, changes trip 2 only. The line codes change last.
+  RunSql(db,
+         "UPDATE tescor SET codlinea = char(0x141 + (id = 2) * 25) || '1' WHERE id IN (1, 2);"
+         "UPDATE tescor SET codperc = codlinea WHERE id IN (1, 2);"
+         "UPDATE tescor SET codlinea = '?1' WHERE id = 5; UPDATE tescor SET codperc = '?1' WHERE id = 6;");
+  const struct {
+    const char* command;
+    std::vector<std::string> answers;
+    const char* result;
+    const char* query;  // the trips changed
+  } cases[] = {
+      {"5156",
+       {"dialog 141", "  1135#=5", "  1148=P8", "dialog 141 cancel"},
+       "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.",
+       "SELECT group_concat(id) FROM tescor WHERE codperc = 'P8'"},
+      {"5138",
+       {"dialog 129", "  1112=0", "  1113#=4", "  1115=7"},
+       "Risultati dell'elaborazione:\n\nLette 1 corse; Assegnati 1 codici contratto.",
+       "SELECT group_concat(id) FROM tescor WHERE contratt = 7"},
+      {"5172",
+       {"dialog 150", "  1184#=4", "  1182=1"},
+       "Risultati dell'assegnazione del mezzo di trasporto.\nCorse lette 1\nCorse aggiornate 1\n",
+       "SELECT group_concat(id) FROM tescor WHERE mezzo = 'T'"},
+      {"5155",
+       {"dialog 139", "  1135#=4", "  1138=L7", "dialog 139 cancel"},
+       "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.",
+       "SELECT group_concat(id) FROM tescor WHERE codlinea = 'L7'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    const DriverRun run = Run(c.answers, c.command);
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x40, c.result)});
+    EXPECT_EQ(QueryFile(db, c.query), "2\n");
+  }
+}
+
 TEST_F(NormalisationDriver, LocalityAssignedStopByStopUntilFine) {
   // Stop entry 0 (Aulla, F1, Piazza) and the sixth locality; then "Assegna" without a locality.
   const DriverRun run = Run({"dialog 145", "  1157#=0", "  1161#=5", "  1=1", "  2=1", "  1157#=1", "  1=1"}, "5161");

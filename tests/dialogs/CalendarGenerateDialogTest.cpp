@@ -33,8 +33,9 @@ class CalendarGenerate : public ::testing::Test {
       result = dialog_->DoModal();
     } catch (const ui::UnansweredQuestion&) {
     }
-    std::string out = std::to_string(result) + " " + dialog_->cadence + "|" + dialog_->startText + "|" +
-                      dialog_->endText + "|" + std::to_string(dialog_->operation) + "|";
+    const DbText& cadence = dialog_->cadence;
+    std::string out = std::to_string(result) + " " + cadence.text + (cadence.Lost() ? "=" + cadence.stored : "") + "|" +
+                      dialog_->startText + "|" + dialog_->endText + "|" + std::to_string(dialog_->operation) + "|";
     for (int flag : dialog_->weekdays) out += std::to_string(flag);
     out += MessagesOf(script_).empty() ? "" : " " + MessagesOf(script_);
     script_.Clear();
@@ -46,6 +47,23 @@ class CalendarGenerate : public ::testing::Test {
   std::unique_ptr<DbDatabase> db_;
   std::unique_ptr<CalendarGenerateDialog> dialog_;
 };
+
+TEST_F(CalendarGenerate, DayTypesReadAlikeAreEntriesOfTheirOwn) {
+  // "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: after FER and the
+  // others, in their stored order; the one chosen is handed back as stored, a text typed as typed.
+  RunSql(db_->Path(),
+         "INSERT INTO cadenz VALUES ('?1', 'Uno'), (char(0x141) || '1', 'Estiva'),"
+         " (char(0x15A) || '1', 'Invernale')");
+  const std::pair<Controls, std::string> cases[] = {
+      {{{"1020#", "6"}},
+       "1 ?1=\xC5\x9A"
+       "1|01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020#", "0"}}, "1 ?1|01/01/2024|31/12/2024|0|0000000"},
+      {{{"1020", "?1"}}, "1 ?1|01/01/2024|31/12/2024|0|0000000"},
+  };
+  for (const auto& [controls, result] : cases) EXPECT_EQ(Run(controls), result);
+  EXPECT_EQ(dialog_->findChild<QComboBox*>(QStringLiteral("1020"))->itemText(6), QStringLiteral("?1   - Invernale"));
+}
 
 TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTyping) {
   const std::string refused = "-1 |01/01/2024|31/12/2024|0|0000000 ";

@@ -27,7 +27,7 @@ struct ContractsDialog : TimetableDialogTest {
 
 // What the dialog handed back: "any|line|authority|contract|line list enabled".
 std::string Choice(ContractsAssignDialog& d) {
-  return std::to_string(d.anyLine) + "|" + d.line + "|" + std::to_string(d.authority) + "|" +
+  return std::to_string(d.anyLine) + "|" + d.line.text + "|" + std::to_string(d.authority) + "|" +
          std::to_string(d.contract) + "|" + std::to_string(d.Control(1113)->isEnabled());
 }
 
@@ -56,6 +56,32 @@ TEST_F(ContractsDialog, ChoicesAndRefusals) {
     ContractsAssignDialog d(nullptr, db.get(), 129);
     const std::string refusal = Run(d, controls);
     EXPECT_TRUE(HasPrefix(refusal.empty() ? Choice(d) : refusal, result));
+  }
+}
+
+TEST_F(ContractsDialog, LinesReadAlikeAreEntriesOfTheirOwn) {
+  // "?1" itself and, after B7 and L1, U+0141 and U+015A stored by another tool: three entries
+  // "?1", in their stored order; the one chosen is handed back as stored, a text typed as typed.
+  RunSql(path, TripHeadSql(4, 3, 700) + TripHeadSql(5, 3, 800) + TripHeadSql(6, 3, 900) +
+                   "UPDATE tescor SET codlinea = char(0x141 + (id = 5) * 25) || '1' WHERE id IN (4, 5);"
+                   "UPDATE tescor SET codlinea = '?1' WHERE id = 6;");
+  const std::pair<Controls, DbText> cases[] = {
+      {{{"1112", "0"}, {"1113#", "4"}},
+       {"?1",
+        "\xC5\x9A"
+        "1"}},
+      {{{"1112", "0"}, {"1113#", "3"}},
+       {"?1",
+        "\xC5\x81"
+        "1"}},
+      {{{"1112", "0"}, {"1113#", "0"}}, {"?1", ""}},
+      {{{"1112", "0"}, {"1113", "?1"}}, {"?1", ""}},
+  };
+  for (const auto& [controls, line] : cases) {
+    ContractsAssignDialog d(nullptr, db.get(), 129);
+    EXPECT_EQ(Run(d, controls), "");
+    EXPECT_EQ(d.line, line);
+    EXPECT_EQ(qobject_cast<QComboBox*>(d.Control(1113))->count(), 5);
   }
 }
 

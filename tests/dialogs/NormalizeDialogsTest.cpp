@@ -97,6 +97,43 @@ TEST_F(Dialogs, Routes) {
   }
 }
 
+TEST_F(Dialogs, CodesReadAlikeAreEntriesOfTheirOwn) {
+  // Line and route codes "?1" of trips 5 and 6, and U+0141 and U+015A stored by another tool
+  // (trips 1 and 2), which read "?1" too: each an entry, in the stored order, handed back as stored.
+  RunSql(path,
+         "UPDATE tescor SET codlinea = char(0x141 + (id = 2) * 25) || '1' WHERE id IN (1, 2);"
+         "UPDATE tescor SET codperc = codlinea WHERE id IN (1, 2);"
+         "UPDATE tescor SET codlinea = '?1' WHERE id = 5; UPDATE tescor SET codperc = '?1' WHERE id = 6;");
+  const std::string s1 =
+      "\xC5\x9A"
+      "1";
+  const std::pair<Controls, std::string> lines[] = {
+      // "?1 A", "L1 R", "L2 A", then U+0141 and U+015A, both "?1 A".
+      {{{"1135#", "4"}, {"1138", "L7"}}, "?1 A|" + s1 + "| -> L7 A"},
+      {{{"1135#", "4"}, {"1139", "R"}}, "?1 A|" + s1 + "| -> ?1 R"},
+      {{{"1135#", "0"}, {"1138", "L7"}}, "?1 A|| -> L7 A"},
+  };
+  for (const auto& [controls, expected] : lines) {
+    LineCodeNormalizeDialog d(nullptr, db.get(), 139);
+    EXPECT_EQ(ConfirmOrRefusal(script, d, "139", controls), "");
+    EXPECT_EQ(d.search.line + " " + d.search.direction + "|" + d.search.stored[0] + "|" + d.search.stored[1] + " -> " +
+                  d.replacement.line + " " + d.replacement.direction,
+              expected);
+  }
+  // "?1" (no name), P2 twice, P3, then U+0141 ("Aulla - Pontremoli") and U+015A (no name).
+  const std::pair<Controls, std::string> routes[] = {
+      {{{"1135#", "5"}, {"1148", "P8"}}, "?1||" + s1 + "| -> P8|"},
+      {{{"1135#", "0"}, {"1148", "P8"}}, "?1||| -> P8|"},
+  };
+  for (const auto& [controls, expected] : routes) {
+    RouteNormalizeDialog d(nullptr, db.get(), 141);
+    EXPECT_EQ(ConfirmOrRefusal(script, d, "141", controls), "");
+    EXPECT_EQ(d.search.route + "|" + d.search.name + "|" + d.search.stored[0] + "|" + d.search.stored[1] + " -> " +
+                  d.replacement.route + "|" + d.replacement.name,
+              expected);
+  }
+}
+
 TEST_F(Dialogs, StopToDelete) {
   const Entry cases[] = {
       {{{"1208", "F2         Piazza \"Duomo\""}}, "F2"},

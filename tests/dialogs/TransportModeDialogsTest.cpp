@@ -69,6 +69,7 @@ struct Clicks {
   std::string checked;   // the radios checked after the run
   std::string messages;  // the result boxes
   std::string modes;     // the trips' modes after the run
+  const char* sql = "";  // run on the database first
 };
 void PrintTo(const Clicks& c, std::ostream* os) { *os << c.name; }
 
@@ -94,6 +95,17 @@ const Clicks kClicks[] = {
      "N",
      Result(3, 3),
      "1=- 2=- 3=- 5=N 6=N 7=N\n"},
+    // Lines that read "?1": U+0141 and U+015A stored by another tool (trips 1 and 2) and "?1"
+    // itself (trip 3), three entries in their stored order ("?1", L3, U+0141, U+015A): the one
+    // chosen names its own trips.
+    {"LineReadAlike",
+     150,
+     {{"1184#", "3"}},
+     "X",
+     Result(1, 1),
+     "1=- 2=X 3=- 5=- 6=- 7=-\n",
+     "UPDATE tescor SET codlinea = char(0x141 + (id = 2) * 25) || '1' WHERE id IN (1, 2);"
+     "UPDATE tescor SET codlinea = '?1' WHERE id = 3"},
     {"AuthorityOkUntouched", 152, {{"1200", "0005"}}, "X", Result(2, 2, kAuthority), "1=X 2=X 3=- 5=- 6=- 7=-\n"},
     {"AuthorityFunicolareThenUrbano",
      152,
@@ -107,6 +119,7 @@ struct ModeClicks : ModeDialogs, ::testing::WithParamInterface<Clicks> {};
 
 TEST_P(ModeClicks, CheckOneRadioAndAssignItsLetter) {
   const Clicks& c = GetParam();
+  if (*c.sql) RunSql(path, c.sql);
   auto d = Make(c.idd);
   script.Clear();
   const int result = RunDialogScript(*d, script, c.controls);

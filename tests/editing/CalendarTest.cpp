@@ -44,15 +44,15 @@ struct Calendar : ::testing::Test {
                       "SELECT data || '|' || caden || '|' || giorno || '|' || note FROM calend ORDER BY data, caden");
   }
   // One generation on the rows of a fresh editor, committed; the entries it marked, each as
-  // "dd/mm/yyyy code+" or "-", go to `marked`.
+  // "dd/mm/yyyy code+" or "-", go to `marked`. `stored`: the code as stored, when it lost a character.
   GenerationResult Generate(const char* code, QDate first, QDate last, const char* days, Operation operation,
-                            Lines* marked, WorkProgress* progress = nullptr) {
+                            Lines* marked, WorkProgress* progress = nullptr, const char* stored = "") {
     NoticeLog notices;
     DbDatabase db(path);
     EditorTransaction transaction(&db);
     CalendarRows rows(&db);
     rows.Load();
-    CalendarGeneration options{code, first, last, {}, operation};
+    CalendarGeneration options{{code, stored}, first, last, {}, operation};
     for (size_t k = 0; k < 7; ++k) options.weekdays[k] = days[k] == '1';  // Monday first
     const GenerationResult result = RunCalendarGeneration(rows, options, progress);
     EXPECT_EQ(notices.Texts(), "");
@@ -166,6 +166,30 @@ TEST_F(Calendar, GenerationMarksItsRowsAndAddsDatesOutsideThePeriodAtTheEnd) {
   marked.clear();
   EXPECT_EQ(Generate("FES  ", QDate(2024, 4, 1), QDate(2024, 4, 8), "1000000", Operation::Remove, &marked).written, 2);
   EXPECT_EQ(marked, (Lines{"01/04/2024 FES-", "08/04/2024 FES-"}));
+}
+
+TEST_F(Calendar, GenerationOfADayTypeReadAlikeWritesItsOwnRows) {
+  // Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: the one
+  // chosen, as stored, is added and removed, and no other.
+  RunSql(path,
+         "INSERT INTO cadenz VALUES ('?1', 'Uno'), (char(0x141) || '1', 'Estiva'), (char(0x15A) || '1', 'Invernale');"
+         "INSERT INTO calend VALUES ('2024-01-08', '?1', '1', ' '), ('2024-01-08', char(0x141) || '1', '1', ' ')");
+  const char* const s1 =
+      "\xC5\x9A"
+      "1";
+  const char* const rows = "SELECT data || '|' || hex(caden) FROM calend ORDER BY data, caden";
+  Lines marked;
+  EXPECT_EQ(
+      Generate("?1", QDate(2024, 1, 8), QDate(2024, 1, 15), "1000000", Operation::Add, &marked, nullptr, s1).written,
+      2);
+  EXPECT_EQ(QueryLines(path, rows),
+            (Lines{"2024-01-08|3F31", "2024-01-08|C58131", "2024-01-08|C59A31", "2024-01-15|C59A31"}));
+  marked.clear();
+  EXPECT_EQ(
+      Generate("?1", QDate(2024, 1, 8), QDate(2024, 1, 8), "1000000", Operation::Remove, &marked, nullptr, s1).written,
+      1);
+  EXPECT_EQ(QueryLines(path, rows), (Lines{"2024-01-08|3F31", "2024-01-08|C58131", "2024-01-15|C59A31"}));
+  EXPECT_EQ(QueryFile(path, "SELECT giorno || note FROM calend WHERE data = '2024-01-15'"), "1 \n");
 }
 
 TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {

@@ -80,8 +80,10 @@ Run OnAFullDisk(Run run) {
   };
 }
 std::string BoardAsLine(DbDatabase* db, WorkProgress* p) { return AssignBoardAsLine(db, p).Texts(); }
-Run Contracts(bool anyLine, const char* line) {
-  return [=](DbDatabase* db, WorkProgress* p) { return AssignContractCodes(db, {anyLine, line, 5, 1234}, p).Texts(); };
+Run Contracts(bool anyLine, const char* line, const char* stored = "") {
+  return [=](DbDatabase* db, WorkProgress* p) {
+    return AssignContractCodes(db, {anyLine, {line, stored}, 5, 1234}, p).Texts();
+  };
 }
 
 struct Assignment {
@@ -106,6 +108,16 @@ const Assignment kAssignments[] = {
     {"ContractsOfOneLine", Contracts(false, "L1"), "", kContracts,
      "1|0|0\n2|0|0\n3|5|1234\n4|5|1234\n5|5|1234\n6|0|0\n",
      "Risultati dell'elaborazione:\n\nLette 3 corse; Assegnati 3 codici contratto.", ""},
+    // Lines that read alike, "?1": the one chosen, as stored, and neither the other nor the line
+    // coded "?1".
+    {"ContractsOfALineReadAlike",
+     Contracts(false, "?1",
+               "\xC5\x9A"
+               "1"),
+     "UPDATE tescor SET codlinea = char(0x141 + (id = 4) * 25) || '1' WHERE id IN (3, 4);"
+     "UPDATE tescor SET codlinea = '?1' WHERE id = 5",
+     kContracts, "1|0|0\n2|0|0\n3|0|0\n4|5|1234\n5|0|0\n6|0|0\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Assegnati 1 codici contratto.", ""},
     // The line is a value, not SQL.
     {"ContractsOfALineThatIsSql", Contracts(false, "L1' OR 'a'='a"), "", kContracts,
      "1|0|0\n2|0|0\n3|0|0\n4|0|0\n5|0|0\n6|0|0\n",

@@ -71,6 +71,19 @@ const char* const kLodzRead =
 const char* const kLodzSql = "UPDATE detcor SET denom = char(0x141, 0xF3, 0x64, 0x17A) WHERE id = 1 AND sub = 1;";
 const char* const kFirstStop = "SELECT id, sub, fermata, hex(denom), ubicaz FROM detcor WHERE id = 1 AND sub = 1";
 
+// Line and route codes that read "?1": U+0141 and U+015A stored by another tool, and "?1" itself.
+const char* const kS1 =
+    "\xC5\x9A"
+    "1";
+const char* const kLinesReadAlike =
+    "UPDATE tescor SET codlinea = char(0x141 + (id = 2) * 25) || '1' WHERE id IN (1, 2);"
+    "UPDATE tescor SET codlinea = '?1' WHERE id = 5;";
+const char* const kLineCodes = "SELECT id, hex(codlinea), verso FROM tescor ORDER BY id";
+const char* const kRoutesReadAlike =
+    "UPDATE tescor SET codperc = char(0x141 + (id = 2) * 25) || '1' WHERE id IN (1, 2);"
+    "UPDATE tescor SET codperc = '?1' WHERE id = 6;";
+const char* const kRouteCodes = "SELECT id, hex(codperc), denom FROM tescor ORDER BY id";
+
 const Case kCases[] = {
     // A name the code page cannot hold, chosen from the list: its rows found as stored; left as it
     // reads, the stored name stays.
@@ -130,6 +143,17 @@ const Case kCases[] = {
     {"RouteWithName", Routes({"P1", "Aulla - Pontremoli"}, {"P1", ""}), kHeads,
      "-1|C1|L1|A|P1|Aulla - Pontremoli\n+1|C1|L1|A|P1|NULL\n",
      "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse."},
+    // Codes that read alike, "?1" (trips 1 and 2, and trip 5 coded "?1"): the entry chosen names
+    // its own trips, as stored; left as it reads, the stored code stays.
+    {"LineReadAlike", Lines({"?1", 'A', {kS1, ""}}, {"L7", 'A'}), kLineCodes, "-2|C59A31|A\n+2|4C37|A\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.", kLinesReadAlike},
+    {"LineReadAlikeKept", Lines({"?1", 'A', {kS1, ""}}, {"?1", 'R'}), kLineCodes, "-2|C59A31|A\n+2|C59A31|R\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.", kLinesReadAlike},
+    {"RouteReadAlike", Routes({"?1", "", {kS1, ""}}, {"P8", "Nuovo"}), kRouteCodes, "-2|C59A31|NULL\n+2|5038|Nuovo\n",
+     "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.", kRoutesReadAlike},
+    {"RouteReadAlikeKept", Routes({"?1", "", {kS1, ""}}, {"?1", "Nuovo"}), kRouteCodes,
+     "-2|C59A31|NULL\n+2|C59A31|Nuovo\n", "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.",
+     kRoutesReadAlike},
     // A route named like a column matches nothing.
     {"RouteNamedLikeAColumn", Routes({"P3", "denom"}, {"P9", ""}), kHeads, "",
      "Risultati dell'elaborazione:\n\nLette 0 corse; Variate 0 corse."},

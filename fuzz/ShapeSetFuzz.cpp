@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
       fuzz::Require(shape.point || shape.parts > 0 || shape.points.empty(), "points of a record without parts");
       for (const DbfField& field : reader.Fields()) {
-        reader.Text(record, field);
+        reader.CodeOrName(i, record, field);
         reader.Number(record, field);
       }
     }

@@ -155,22 +155,25 @@ class ExportRun {
     t.text.text = TrimRight(text);
     return t;
   }
-  // A text of FERMATE_NORMALIZZATE, which has no record layout: a control byte or a character
-  // that the code page lacks refuses the export, naming the stop or the locality.
-  void CheckNormalText(const std::string& row, const FieldDef& field, std::string_view text,
-                       DbSelect::LostCharacter lost) {
+  // A text of FERMATE_NORMALIZZATE, which has no record layout and takes each text whole: a
+  // control byte or a character that the code page lacks anywhere in it refuses the export,
+  // naming the stop or the locality (`row`, made only then). True when the text can be written.
+  template <class Row>
+  bool CheckNormalText(const Row& row, const FieldDef& field, std::string_view text, DbSelect::LostCharacter lost) {
     const ExportRecord::Misfit m = ExportRecord::TextMisfit(field, text, lost.code, lost.at);
-    if (m.kind != ExportRecord::MisfitKind::None && refusal_.empty())
-      refusal_ = RecordRefusal(kNormalStopsFile, 0, row, ExportRecord::MisfitText(m));
+    if (m.kind == ExportRecord::MisfitKind::None) return true;
+    if (refusal_.empty()) refusal_ = RecordRefusal(kNormalStopsFile, 0, row(), ExportRecord::MisfitText(m));
+    return false;
   }
   // The three texts of a stop of FERMATE_NORMALIZZATE (code, name, location), checked when the
   // stop goes into the file (a locality).
   void CheckNormalStop(const StopText (&texts)[3], int locality) {
     if (locality <= 0) return;
-    static const char* const kFields[3] = {"fermata", "denom", "ubicaz"};
+    static const FieldDef* const kFields[3] = {TripDetailLayout().Field("fermata"), TripDetailLayout().Field("denom"),
+                                               TripDetailLayout().Field("ubicaz")};
+    const auto row = [&texts] { return Format("fermata %s", std::string(texts[0].text.text).c_str()); };
     for (int k = 0; k < 3; ++k)
-      CheckNormalText(Format("fermata %s", std::string(texts[0].text.text).c_str()),
-                      *TripDetailLayout().Field(kFields[k]), texts[k].text.text, texts[k].lost);
+      if (!CheckNormalText(row, *kFields[k], texts[k].text.text, texts[k].lost)) return;
   }
   std::string Authority(const char* table) const {
     return o_.anyAuthority ? std::string() : Format("%s = %d", table, o_.authority);
@@ -377,13 +380,13 @@ bool ExportRun::TripStops() {
     }
     if (!keep && !everyRow) continue;
     const StopText stopCode = StopTextAt(s, 2, a_), stopName = StopTextAt(s, 3, b_), stopPlace = StopTextAt(s, 4, c_);
-    int n16 = 0;
+    int n16 = 0, locality = 0;
     long n32 = 0;
     if (everyRow) {
-      s.GetFieldIntAt(11, &n16);
-      stops_.AddStop(stopCode.text, stopName.text, stopPlace.text, n16);
-      // A row written below is refused there, naming its trip and stop.
-      if (!keep) CheckNormalStop({stopCode, stopName, stopPlace}, n16);
+      s.GetFieldIntAt(11, &locality);
+      stops_.AddStop(stopCode.text, stopName.text, stopPlace.text, locality);
+      // A row written below is refused first for what its record holds, naming its trip and stop.
+      if (!keep) CheckNormalStop({stopCode, stopName, stopPlace}, locality);
     }
     if (!keep) continue;
     r.Reset();
@@ -402,6 +405,8 @@ bool ExportRun::TripStops() {
     s.GetFieldIntAt(9, &n16), r.Flag(optional, n16 != 0);
     s.GetFieldIntAt(10, &n16), r.Flag(passing, n16 != 0);
     if (!Line(kTripStopsFile, r, stored, stopNumber)) break;
+    // The record holds the texts cut to their fields; the stop list takes them whole.
+    if (everyRow) CheckNormalStop({stopCode, stopName, stopPlace}, locality);
   }
   // A walk broken off by a refusal has not seen every row.
   stopsGathered_ = everyRow && refusal_.empty();
@@ -550,7 +555,8 @@ bool ExportRun::NormalStops() {
       DbSelect::LostCharacter lost;
       const std::string_view name = TextAt(s, 2, a_, lost);
       stops_.AddLocality(id, istat, name);
-      if (stops_.UsesLocality(id)) CheckNormalText(Format("località %d", id), kLocalityName, name, lost);
+      if (stops_.UsesLocality(id))
+        CheckNormalText([id] { return Format("località %d", id); }, kLocalityName, name, lost);
     }
   }
   if (!refusal_.empty()) {

@@ -110,6 +110,16 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
     bytes[headerLength] = '*';
     WriteFileBytes(dbf, bytes);
   }
+  // A code of the company's holding a line end, which RT_FMREG would carry as it stands: planted
+  // in the .DBF, as GDAL writes a line end inside a value as LF.
+  const std::string control = Nodi("controllo", kTypes, {"\"POINT (1 2)\",17,F0#,Aulla", kPoints[3]});
+  const std::string controlTable = dir.Path("controllo.dbf");
+  {
+    std::string bytes = FileBytes(controlTable);
+    ASSERT_NE(bytes.find('#'), std::string::npos);
+    bytes[bytes.find('#')] = '\r';
+    WriteFileBytes(controlTable, bytes);
+  }
   const std::vector<std::string> none = {"0.00\t0.00", "0.00\t0.00", "0.00\t0.00"};
   const std::vector<std::string> all = {"1234.46\t4812.00", "5000.50\t6000.25", "0.00\t0.00"};
   const std::string allPoints = ExpectedCommunicationFile("RT_FMREG_GEO.TXT");
@@ -134,6 +144,12 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
       {"file " + Nodi("ferm", kTypes, kPoints, "WKT,AZIENDA,COD_FERM,DENOM"), {}, all, allPoints},
       {"file " + deleted, {}, all, allPoints},
       {"cancel", {Box(0x10, kGeoNotChosen)}, none, ""},
+      {"file " + control,
+       {Box(0x10, "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere utilizzati.\n\n" +
+                      controlTable + "\nIl record 0, campo COD_FERMA, contiene un carattere di controllo (0x0D)."),
+        Box(0x10, kGeoUnreadable)},
+       none,
+       ""},
       // A point of an absurd coordinate, even of another company: the set is damaged, and the
       // communication and its base carry no coordinate they could not read back.
       {"file " + Nodi("absurd", kTypes, {kPoints[0], "\"POINT (1e300 20)\",99,F02,Altra"}),

@@ -1,7 +1,13 @@
 // The reader of shapefile sets on sets made by GDAL, on damaged sets (each damage its own case),
 // and on thousands of sets cut short or with bytes changed at random.
 
+#include "conversions/georeferencing/Georeferencing.h"
 #include "conversions/hyperplan/RouteConversion.h"
+#include "conversions/microbus/MicroBusMaps.h"
+#include "conversions/railway/RailArcs.h"
+#include "conversions/railway/RailStations.h"
+#include "conversions/routes/MultiLineRoutes.h"
+#include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
 #include "conversions/stops/StopConversion.h"
@@ -13,6 +19,7 @@
 #include <QFile>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,8 +54,8 @@ TEST(ShapeSetReader, FieldsOfAGdalSetNumbersWithDecimalsAndOtherTypes) {
   EXPECT_EQ(layout, "VAL F12.3 0+12\nSIGLA C10.0 12+10\nNOMEESTESO C100.0 22+100\n");
   std::string_view record;
   ASSERT_TRUE(reader.Record(1, record));
-  EXPECT_EQ(reader.Text(record, *reader.FindField("SIGLA", 'C', 10)) + "|" +
-                reader.Text(record, *reader.FindField("NOMEESTESO", 'C', 100)),
+  EXPECT_EQ(reader.CodeOrName(1, record, *reader.FindField("SIGLA", 'C', 10)) + "|" +
+                reader.CodeOrName(1, record, *reader.FindField("NOMEESTESO", 'C', 100)),
             "F002|Due");
 
   // As GDAL writes it, N(12,3): length 8, 3 decimals, 12 bytes wide.
@@ -284,6 +291,120 @@ INSTANTIATE_TEST_SUITE_P(
                "Il record 1, campo SIGLA, contiene un carattere di controllo (0x81).", 2, true}),
     [](const auto& param) { return std::string(param.param.what); });
 
+// A code or a name that holds a control byte, in a set made by GDAL, read by each reader of stop and route sets for
+// use as a code or a name: the set is refused, naming the .DBF, the record and the field; a value the reader does not
+// use (another company's code) is not looked at.
+struct PlantedValue {
+  const char* name;
+  std::string header, types;
+  std::vector<std::string> rows;  // the first '#' of the .DBF's records becomes `byte`
+  char byte;
+  std::function<Outcome(const std::string& shp)> read;
+  std::string reason;       // the record and the field named; empty: the set is read
+  std::string output = "";  // what the values cannot be converted into; empty: used
+  std::string after = "";   // the messages after the refusal
+};
+void PrintTo(const PlantedValue& c, std::ostream* os) { *os << c.name; }
+
+class PlantedValues : public ::testing::TestWithParam<PlantedValue> {};
+
+TEST_P(PlantedValues, AreRefusedNamingFileRecordAndField) {
+  const PlantedValue& c = GetParam();
+  ScratchDir dir;
+  MakeShapeSet(WriteCsv(dir, "set", c.header, c.types, c.rows), dir.Path("set.shp"));
+  std::string dbf = FileBytes(dir.Path("set.dbf"));
+  const std::size_t at = dbf.find('#');
+  ASSERT_NE(at, std::string::npos);
+  dbf[at] = c.byte;
+  WriteFileBytes(dir.Path("set.dbf"), dbf);
+  NoticeLog notices;
+  const Outcome read = c.read(dir.Path("set.shp"));
+  EXPECT_EQ(notices.Texts(), "");
+  if (c.reason.empty()) {
+    EXPECT_TRUE(read.ok) << read.Texts();
+    return;
+  }
+  EXPECT_FALSE(read.ok);
+  EXPECT_EQ(read.Texts(), "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere " +
+                              (c.output.empty() ? "utilizzati" : "convertiti in " + c.output) + ".\n\n" +
+                              dir.Path("set.dbf") + "\n" + c.reason + c.after);
+}
+
+const char* const kNodiHeader = "WKT,AZIENDA,COD_FERM,DENOM";
+const char* const kNodiTypes = "\"WKT\",\"Integer(5)\",\"String(10)\",\"String(40)\"";
+const std::vector<std::string> kNodiRows = {"\"POINT (1 2)\",36,F1,Uno", "\"POINT (3 4)\",36,F#2,Due"};
+const char* const kItinHeader = "WKT,AZIENDA,COD_PERC,DESCR";
+const char* const kItinTypes = "\"WKT\",\"Integer(5)\",\"String(20)\",\"String(120)\"";
+
+// Each reader of a stop or route set, on the set at `shp` (company 36).
+Outcome Georeference(const std::string& shp) {
+  GeoStopList list;
+  return GeoreferenceStops(shp, list, 36, true);
+}
+Outcome MicroBusStops(const std::string& shp) {
+  MapStopTable stops;
+  return ReadMicroBusStops(shp, 36, stops, nullptr);
+}
+Outcome MicroBusArcs(const std::string& shp) {
+  MapArcTable arcs;
+  return ReadMicroBusArcs(shp, arcs, nullptr);
+}
+Outcome Stations(const std::string& shp) { return ReadStationSet(shp, 36, nullptr); }
+Outcome RailArcs(const std::string& shp) { return ReadArcSet(shp, nullptr); }
+Outcome MultiLines(const std::string& shp) { return ReadMultiLineRoutes(shp, nullptr); }
+template <ShapeCheckKind kind>
+Outcome Checked(const std::string& shp) {
+  return ReadShapeCheckSet(kind, shp, 36, nullptr);
+}
+
+std::string ControlIn(int record, const char* field, const char* byte) {
+  return Format("Il record %d, campo %s, contiene un carattere di controllo (0x%s).", record, field, byte);
+}
+const std::string kGeoFailed = "\n" + GeoreferenceFailedText();
+const std::string kCheckFailed =
+    "\n\nLo Shape File indicato risulta totalmente inutilizzabile\ne non deve essere inoltrato all'Osservatorio "
+    "Traporti.";
+const char* const kArcTypes = "\"WKT\",\"String(10)\",\"String(10)\"";
+const std::vector<std::string> kCodeAtTheEnd = {"\"POINT (1 2)\",36,F1,Uno", "\"POINT (3 4)\",36,F2#,Due"};
+const std::vector<std::string> kOtherCompany = {"\"POINT (1 2)\",36,F1,Uno", "\"POINT (3 4)\",99,F#2,Due"};
+const std::vector<std::string> kArcs = {"\"LINESTRING (0 0,1 1)\",A,B", "\"LINESTRING (1 1,2 2)\",B,C#"};
+const std::vector<std::string> kRoute = {"\"LINESTRING (0 0,1 1)\",36,P#1,Aulla Citta"};
+const std::vector<std::string> kRouteName = {"\"LINESTRING (0 0,1 1)\",36,P1,Aulla #Citta"};
+
+INSTANTIATE_TEST_SUITE_P(
+    ShapeSetReader, PlantedValues,
+    ::testing::Values(
+        // The stop codes that RT_FMREG, the communication's return flow, would carry as they stand.
+        PlantedValue{"LineEndInAGeoreferencedCode", kNodiHeader, kNodiTypes, kNodiRows, '\r', Georeference,
+                     ControlIn(1, "COD_FERM", "0D"), "", kGeoFailed},
+        PlantedValue{"TabInAGeoreferencedCode", kNodiHeader, kNodiTypes, kNodiRows, '\t', Georeference,
+                     ControlIn(1, "COD_FERM", "09"), "", kGeoFailed},
+        PlantedValue{"DelInAGeoreferencedCode", kNodiHeader, kNodiTypes, kNodiRows, '\x7F', Georeference,
+                     ControlIn(1, "COD_FERM", "7F"), "", kGeoFailed},
+        PlantedValue{"UndefinedByteInAGeoreferencedCode", kNodiHeader, kNodiTypes, kNodiRows, '\x81', Georeference,
+                     ControlIn(1, "COD_FERM", "81"), "", kGeoFailed},
+        PlantedValue{"OtherUndefinedByteInAGeoreferencedCode", kNodiHeader, kNodiTypes, kNodiRows, '\x8D', Georeference,
+                     ControlIn(1, "COD_FERM", "8D"), "", kGeoFailed},
+        // A tab or a line end at a value's end is no padding.
+        PlantedValue{"TabEndingAGeoreferencedCode", kNodiHeader, kNodiTypes, kCodeAtTheEnd, '\t', Georeference,
+                     ControlIn(1, "COD_FERM", "09"), "", kGeoFailed},
+        PlantedValue{"AnotherCompanysCodeIsNotRead", kNodiHeader, kNodiTypes, kOtherCompany, '\r', Georeference, ""},
+        PlantedValue{"MicroBusStopCode", kNodiHeader, kNodiTypes, kNodiRows, '\t', MicroBusStops,
+                     ControlIn(1, "COD_FERM", "09"), "RT_ITIN.SHP"},
+        PlantedValue{"MicroBusArcEnd", "WKT,ABBREVIAZI,ABBREVIA0", kArcTypes, kArcs, '\x1A', MicroBusArcs,
+                     ControlIn(1, "ABBREVIA0", "1A"), "RT_ITIN.SHP"},
+        PlantedValue{"RailwayStationCode", kNodiHeader, kNodiTypes, kNodiRows, '\x90', Stations,
+                     ControlIn(1, "COD_FERM", "90")},
+        PlantedValue{"RailwayArcEnd", "WKT,NODO_INI,NODO_FIN", kArcTypes, kArcs, '\n', RailArcs,
+                     ControlIn(1, "NODO_FIN", "0A"), "RT_ITIN.SHP"},
+        PlantedValue{"MultiLineRouteDescription", kItinHeader, kItinTypes, kRouteName, '\x9D', MultiLines,
+                     ControlIn(0, "DESCR", "9D"), "RT_ITIN.SHP"},
+        PlantedValue{"CheckedStopCode", kNodiHeader, kNodiTypes, kNodiRows, '\x8F', Checked<ShapeCheckKind::Stops>,
+                     ControlIn(1, "COD_FERM", "8F"), "", kCheckFailed},
+        PlantedValue{"CheckedRouteCode", kItinHeader, kItinTypes, kRoute, '\r', Checked<ShapeCheckKind::Routes>,
+                     ControlIn(0, "COD_PERC", "0D"), "", kCheckFailed}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 const char* const kExtensions[3] = {"SHP", "SHX", "DBF"};
 
 // Thousands of sets cut at a random length or with bytes changed at random: the reader never
@@ -328,7 +449,7 @@ TEST(ShapeSetReader, RandomCutsAndByteFlipsNeverReadOutsideTheFiles) {
     for (int i = 0; i < reader.Count(); ++i) {
       if (!reader.Shape(i, shape) || !reader.Record(i, record)) break;
       ASSERT_LE(shape.points.size(), files[0].size() / 16);
-      for (const DbfField& f : reader.Fields()) ASSERT_LE(reader.Text(record, f).size(), record.size());
+      for (const DbfField& f : reader.Fields()) ASSERT_LE(reader.CodeOrName(i, record, f).size(), record.size());
     }
     reader.FinishWarnings();
   }
@@ -371,7 +492,7 @@ TEST(ShapeSetReader, ColumnsOfTheLayoutsAsWrittenAndRead) {
     ASSERT_TRUE(reader.Record(0, record));
     const auto value = [&](const DbfField* f) {
       if (!f) return std::string("-");
-      return f->type == 'N' ? std::to_string(reader.Number(record, *f)) : reader.Text(record, *f);
+      return f->type == 'N' ? std::to_string(reader.Number(record, *f)) : reader.CodeOrName(0, record, *f);
     };
     std::string read;
     for (const ShapeColumn& column : layout->columns) read += value(reader.FindField(column)) + " ";

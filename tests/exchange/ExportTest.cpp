@@ -575,6 +575,34 @@ const Refusal kRefusals[] = {
      "PRAGMA ignore_check_constraints = ON; UPDATE detcor SET denom = 'Aulla Stazione Ferroviaria - Piazzale Ov' || "
      "char(0x159) WHERE id = 2 AND sub = 2",
      Plain(), ""},
+    // FERMATE_NORMALIZZATE takes the whole text that RT_DTORA cuts to its field: what lies past the cut is refused
+    // there, with every authority as with one.
+    {"TabPastTheFieldWidthOfAListedStopName",
+     "PRAGMA ignore_check_constraints = ON; "
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aulla', 45001, 'Aulla', 'MS');"
+     "UPDATE detcor SET reglocal = 9001, denom = 'Aulla Stazione Ferroviaria - Piazzale Ov' || char(9) || 'est' "
+     "WHERE id = 2 AND sub = 2",
+     Plain(), Control("FERMATE_NORMALIZZATE.TXT (fermata F01)", "denom", "denominazione fermata", "09", 41) + kFixData},
+    {"TabPastTheFieldWidthOfAListedStopNameOfOneAuthority",
+     "PRAGMA ignore_check_constraints = ON; "
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aulla', 45001, 'Aulla', 'MS');"
+     "UPDATE detcor SET reglocal = 9001, denom = 'Aulla Stazione Ferroviaria - Piazzale Ov' || char(9) || 'est' "
+     "WHERE id = 2 AND sub = 2",
+     Plain(5),
+     Control("FERMATE_NORMALIZZATE.TXT (fermata F01)", "denom", "denominazione fermata", "09", 41) + kFixData},
+    {"C1ControlPastTheFieldWidthOfAListedStopCode",
+     "PRAGMA ignore_check_constraints = ON; "
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aulla', 45001, 'Aulla', 'MS');"
+     "UPDATE detcor SET reglocal = 9001, fermata = 'F01-Aulla-' || char(0x81) WHERE id = 2 AND sub = 2",
+     Renumbered(1),
+     Control("FERMATE_NORMALIZZATE.TXT (fermata F01-Aulla-\x81)", "fermata", "codice fermata", "81", 11) + kFixData},
+    {"LostPastTheFieldWidthOfAListedStopPlace",
+     "PRAGMA ignore_check_constraints = ON; "
+     "INSERT INTO local (id, denom, istat, comune, prov) VALUES (9001, 'Aulla', 45001, 'Aulla', 'MS');"
+     "UPDATE detcor SET reglocal = 9001, ubicaz = 'Piazza della Stazione Ferroviaria, lato ' || char(0x159) "
+     "WHERE id = 2 AND sub = 2",
+     Range({2024, 1, 1}, {2024, 12, 31}),
+     Lost("FERMATE_NORMALIZZATE.TXT (fermata F01)", "ubicaz", "ubicazione fermata", "0159", 41) + kFixData},
     {"LostAsAC1Control", "UPDATE detcor SET ubicaz = 'Via' || char(0x85) WHERE id = 2 AND sub = 2", Plain(),
      Lost("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "ubicaz", "ubicazione fermata", "0085", 4) + kFixData},
     {"LostInATripCode", "UPDATE tescor SET codcorsa = 'C' || char(0x1F68C) WHERE id = 3", Renumbered(1),

@@ -71,12 +71,19 @@ GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list,
           list.Append(i, shape.x, shape.y);
       }))
     return failed();
+  // A code that holds what no stop code can (a control byte, a character Windows-1252 lacks) is
+  // refused, naming its record: the return flow would carry it as it stands.
   if (!reader.ReadRecords([&](int i, std::string_view record) {
         GeoStop* stop = list.FindById(i);
         if (stop && reader.Number(record, *companyField) == company)
-          list.SetCode(*stop, reader.Text(record, *codeField).c_str());
+          list.SetCode(*stop, reader.CodeOrName(i, record, *codeField).c_str());
       }))
     return failed();
+  if (reader.RefusedValues()) {
+    reader.FailRefusedValues();
+    reader.FailInto(result);
+    return failed();
+  }
   result.Succeed(list.Empty() ? NoCoordinatesText() : std::string());
   return result;
 }

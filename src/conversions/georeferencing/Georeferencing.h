@@ -11,7 +11,9 @@
 #include <string>
 
 // Ok when the set was read through, with NoCoordinatesText when it held no point. Not ok, with
-// GeoreferenceFailedText (stop icon), when it could not be: a set of the wrong form says so first.
+// GeoreferenceFailedText (stop icon), when it could not be: a set of the wrong form says so first,
+// and so does one where a code of the company's points holds a control byte or a character
+// Windows-1252 lacks (ShapeSetReader::CodeOrName: the file, the record and the field named).
 struct GeoreferenceResult : Outcome {};
 
 // Reads the set of `path` into `list` (the points read so far stay there on a failure). A point

@@ -55,20 +55,17 @@ RouteReading ReadRouteSet(const std::string& path, WorkProgress* progress) {
       })) {
     return Refused(result, reader.Fault());
   }
-  std::vector<std::string> refused;
   std::string_view record;
-  std::string text, reason;
   std::size_t next = 0;  // the lines are in record order: each record's line, if any, is the next
   for (int i = 0; i < n && next < result.lines.size(); ++i) {
     if (result.lines[next].index != i) continue;
     if (!reader.Record(i, record)) {
       return Refused(result, reader.Fault());
     }
-    if (!reader.CheckedText(i, record, *code, text, reason)) refused.push_back(reason);
-    result.lines[next++].code = TrimmedBothSides(text);
+    result.lines[next++].code = TrimmedBothSides(reader.CodeOrName(i, record, *code));
   }
-  if (!refused.empty()) {
-    reader.FailValues(refused, "RT_ITIN.SHP");
+  if (reader.RefusedValues()) {
+    reader.FailRefusedValues("RT_ITIN.SHP");
     return Refused(result, reader.Fault());
   }
   result.Succeed();

@@ -24,7 +24,7 @@ int SlotOf(const std::vector<int>& slotOf, int index) {
 
 // A company as the stop sets hold it: digits after leading blanks, up to the first other
 // character (a sign is not a digit, so no record matches the -1 of a database without master).
-long CompanyNumber(const std::string& text) {
+long CompanyNumber(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   long value = 0;
@@ -97,8 +97,10 @@ MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable&
                            if (shape.point) stops.Append(i, shape.x, shape.y);
                          }) ||
       !reader.ReadRecords([&](int i, std::string_view record) {
-        if (CompanyNumber(reader.Text(record, *companyField)) == company) stops.SetCode(i, reader.Text(record, *code));
-      })) {
+        if (CompanyNumber(ShapeSetReader::Bytes(record, *companyField)) == company)
+          stops.SetCode(i, reader.CodeOrName(i, record, *code));
+      }) ||
+      (reader.RefusedValues() && !reader.FailRefusedValues("RT_ITIN.SHP"))) {
     return Refused(result, reader.Fault());
   }
   stops.BuildIndex();
@@ -122,8 +124,9 @@ MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProg
                            if (shape.parts > 0) arcs.Append(i, std::move(shape.points));
                          }) ||
       !reader.ReadRecords([&](int i, std::string_view record) {
-        arcs.SetCodes(i, reader.Text(record, *from), reader.Text(record, *to));
-      })) {
+        arcs.SetCodes(i, reader.CodeOrName(i, record, *from), reader.CodeOrName(i, record, *to));
+      }) ||
+      (reader.RefusedValues() && !reader.FailRefusedValues("RT_ITIN.SHP"))) {
     return Refused(result, reader.Fault());
   }
   arcs.BuildIndex();

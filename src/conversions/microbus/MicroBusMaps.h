@@ -43,10 +43,11 @@ class MapArcTable {
 struct MapReading : Outcome {};
 
 // Reads the stops of the set at `path`: of the records of company `company`, the code of
-// COD_FERM or COD_FERMA (the later in the field list).
+// COD_FERM or COD_FERMA (the later in the field list). A code that holds a control byte or a
+// character Windows-1252 lacks refuses the set, naming its record (ShapeSetReader::CodeOrName).
 MapReading ReadMicroBusStops(const std::string& path, int company, MapStopTable& stops, WorkProgress* progress);
 // Reads the arcs of the set at `path`: ABBREVIAZI the stop where each begins, ABBREVIA0 where it
-// ends; multi-part lines are warned of and keep their first part.
+// ends, refused as the stops' codes are; multi-part lines are warned of and keep their first part.
 MapReading ReadMicroBusArcs(const std::string& path, MapArcTable& arcs, WorkProgress* progress);
 
 std::string ArcMapRefusalText();

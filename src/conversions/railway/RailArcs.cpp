@@ -165,8 +165,14 @@ RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress) {
       result.arcs.Clear();
       return result;
     }
-    arc.start = reader.Text(record, reader.Needed(0));
-    arc.end = reader.Text(record, reader.Needed(1));
+    arc.start = reader.CodeOrName(arc.index, record, reader.Needed(0));
+    arc.end = reader.CodeOrName(arc.index, record, reader.Needed(1));
+  }
+  if (reader.RefusedValues()) {
+    reader.FailRefusedValues("RT_ITIN.SHP");
+    reader.FailInto(result);
+    result.arcs.Clear();
+    return result;
   }
   result.arcs.BuildIndex();
   if (result.arcs.IndexCount() == 0)

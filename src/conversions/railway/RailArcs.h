@@ -79,5 +79,6 @@ RailArcWriting WriteRailArcSet(const std::string& path, const RailArcList& arcs,
                                const ClockTime& today, const FolderWatch& watch = {});
 
 // The arcs of an ARCHI_FS set, indexed by their codes; a record whose first part has no point is
-// an arc without vertices. Not ok, with NoArcText, when no record gives an arc.
+// an arc without vertices. Not ok, with NoArcText, when no record gives an arc, or when a code
+// holds a control byte or a character Windows-1252 lacks (ShapeSetReader::CodeOrName).
 RailArcReading ReadArcSet(const std::string& path, WorkProgress* progress);

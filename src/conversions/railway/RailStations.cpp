@@ -30,7 +30,13 @@ StationReading ReadStationSet(const std::string& path, int company, WorkProgress
       return result;
     }
     if (reader.Number(record, *companyField) == company)
-      result.stations.SetCode(s.index, reader.Text(record, *codeField));
+      result.stations.SetCode(s.index, reader.CodeOrName(s.index, record, *codeField));
+  }
+  if (reader.RefusedValues()) {
+    reader.FailRefusedValues();
+    reader.FailInto(result);
+    result.stations.Clear();
+    return result;
   }
   result.stations.BuildIndex();
   if (result.stations.IndexCount() == 0) {

@@ -23,5 +23,7 @@ struct StationReading : Outcome {
 };
 
 // Reads the stations of the set of `path`; a code only for the records of `company`. Only point
-// records are stations: a record of another kind, a null record among them, gives none.
+// records are stations: a record of another kind, a null record among them, gives none. A code
+// that holds a control byte or a character Windows-1252 lacks refuses the set, naming its record
+// (ShapeSetReader::CodeOrName).
 StationReading ReadStationSet(const std::string& path, int company, WorkProgress* progress);

@@ -80,9 +80,10 @@ MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* prog
   if (!reader.ReadRecords([&](int i, std::string_view record) {
         RouteLines& route = result.routes[static_cast<std::size_t>(i)];
         route.company = reader.Number(record, reader.Needed(0));
-        route.description = reader.Text(record, reader.Needed(1));
-        route.code = reader.Text(record, reader.Needed(2));
-      })) {
+        route.description = reader.CodeOrName(i, record, reader.Needed(1));
+        route.code = reader.CodeOrName(i, record, reader.Needed(2));
+      }) ||
+      (reader.RefusedValues() && !reader.FailRefusedValues("RT_ITIN.SHP"))) {
     result.routes.clear();
     reader.FailInto(result);
     return result;

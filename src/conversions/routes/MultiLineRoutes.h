@@ -38,6 +38,8 @@ constexpr const char* kMultiLineReportName = "GENERAZIONE_RT_ITIN";
 
 // Reads the set of `path`: the fields of RT_ITIN required, the last record a polyline (a set
 // without records is linear); a record before it of another type is read as one without a line.
+// A code or description that holds a control byte or a character Windows-1252 lacks refuses the
+// set, naming its record (ShapeSetReader::CodeOrName).
 MultiLineReading ReadMultiLineRoutes(const std::string& path, WorkProgress* progress);
 
 std::string ValidRoutesText();

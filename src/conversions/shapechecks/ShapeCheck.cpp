@@ -168,14 +168,15 @@ ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path
   std::vector<std::string> unusableLines;
   std::size_t next = 0;
   if (!reader.ReadRecords([&](int i, std::string_view record) {
-        std::string code = reader.Text(record, *codeField), name = reader.Text(record, *nameField);
+        std::string code = reader.CodeOrName(i, record, *codeField), name = reader.CodeOrName(i, record, *nameField);
         if (next < unusable.size() && unusable[next] == i) {
           ++next;
           unusableLines.push_back("l'entità " + std::to_string(i) + " [" + code + " - " + name + "]\n");
         }
         if (reader.Number(record, *companyField) == company)
           result.check.AddShapeEntry(std::move(code), std::move(name));
-      }))
+      }) ||
+      (reader.RefusedValues() && !reader.FailRefusedValues()))
     result.Fail(reader.Fault() + "\n\n" + kNotToBeSent);
   else if (!oneType)
     result.Fail(ShapeTypeRefusalText(kind));

@@ -55,10 +55,11 @@ class ShapeFindings {
 };
 
 // Reading the shapefile: the entries of `company`. A set the reader finds damaged (ShapeSetReader:
-// its files disagree, a record is damaged or holds a point that is no place) is refused with the
-// reader's message and the line that it must not be sent; a record of another type, or a null
-// last record, with the type refusal; a set holding records without a usable geometry (null
-// records before the last, lines of fewer than two points), naming each (stop icon).
+// its files disagree, a record is damaged or holds a point that is no place), or one where a code
+// or name holds a control byte or a character Windows-1252 lacks (ShapeSetReader::CodeOrName), is
+// refused with the reader's message and the line that it must not be sent; a record of another
+// type, or a null last record, with the type refusal; a set holding records without a usable
+// geometry (null records before the last, lines of fewer than two points), naming each (stop icon).
 struct ShapeCheckReading : Outcome {
   ShapeFindings check;
 };

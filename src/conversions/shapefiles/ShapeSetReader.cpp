@@ -73,8 +73,6 @@ std::string Coordinate(double v) {
   return text;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
 // A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case, blanks around).
 bool NamesUtf8(const QByteArray& text) {
   const QByteArray t = text.trimmed().toUpper();
@@ -398,7 +396,8 @@ std::string_view ShapeSetReader::Bytes(std::string_view record, const DbfField& 
   const std::size_t zero = raw.find('\0');
   if (zero != std::string_view::npos) raw = raw.substr(0, zero);
   std::size_t end = raw.size();
-  while (end > 0 && IsBlank(raw[end - 1])) --end;
+  // Only the blanks that pad a value: a line end or a tab at its end is part of it.
+  while (end > 0 && raw[end - 1] == ' ') --end;
   return raw.substr(0, end);
 }
 
@@ -432,17 +431,20 @@ bool ShapeSetReader::CheckedText(int i, std::string_view record, const DbfField&
   } else {
     out.assign(bytes);
   }
-  for (const char c : out) {
-    const auto b = static_cast<unsigned char>(c);
-    if (IsControlByte(c)) {
-      char code[8];
-      std::snprintf(code, sizeof code, "0x%02X", b);
-      reason = where + "contiene un carattere di controllo (" + code + ").";
-      out.clear();
-      return false;
-    }
+  if (const std::size_t at = FindControlByte(out); at != std::string::npos) {
+    char code[8];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(out[at])));
+    reason = where + "contiene un carattere di controllo (" + code + ").";
+    out.clear();
+    return false;
   }
   return true;
+}
+
+std::string ShapeSetReader::CodeOrName(int i, std::string_view record, const DbfField& field) {
+  std::string text, reason;
+  if (!CheckedText(i, record, field, text, reason)) refused_.push_back(std::move(reason));
+  return text;
 }
 
 bool ShapeSetReader::FailValues(const std::vector<std::string>& reasons, const std::string& output) {
@@ -454,8 +456,9 @@ bool ShapeSetReader::FailValues(const std::vector<std::string>& reasons, const s
     }
     listed += (k > 0 ? "\n" : "") + reasons[k];
   }
-  fault_ = "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere convertiti in " + output +
-           ".\n\n" + dbfPath_ + "\n" + listed;
+  fault_ = "ATTENZIONE: lo Shape File indicato contiene valori che non possono\nessere " +
+           (output.empty() ? std::string("utilizzati") : "convertiti in " + output) + ".\n\n" + dbfPath_ + "\n" +
+           listed;
   return false;
 }
 

@@ -137,23 +137,31 @@ class ShapeSetReader {
   // The bytes of record i of the .DBF (its deletion byte first). False when the table is too
   // short to hold it (Fault()).
   bool Record(int i, std::string_view& bytes);
-  // A field's text in a record: up to its first zero byte, trailing white space removed, in the
-  // program's Windows-1252 (converted when the set's .CPG names UTF-8).
-  std::string Text(std::string_view record, const DbfField& field) const;
-  // The same bytes as they stand in the file, unconverted.
+  // A field's bytes in a record as they stand in the file, unconverted: up to its first zero byte,
+  // trailing blanks removed (a tab or a line end stays: it is no padding).
   static std::string_view Bytes(std::string_view record, const DbfField& field);
-  // The same text checked for the output: false, with `reason` naming record i and the field,
-  // when the value holds a control byte (text after a zero byte among them), a byte
-  // Windows-1252 leaves undefined, or, from a .CPG naming UTF-8, a character Windows-1252 lacks
-  // or bytes that are not UTF-8.
+  // A field's text in a record, checked by the text rule of the database's texts: false, with
+  // `reason` naming record i and the field, when the value holds a control byte (IsControlByte:
+  // text after a zero byte among them, a byte Windows-1252 leaves undefined) or, from a .CPG
+  // naming UTF-8, a character Windows-1252 lacks or bytes that are not UTF-8. Otherwise `out` is
+  // the bytes of Bytes in the program's Windows-1252 (converted when the .CPG names UTF-8).
   bool CheckedText(int i, std::string_view record, const DbfField& field, std::string& out, std::string& reason) const;
-  // Makes Fault() the refusal of values that `output` (such as "RT_NODI.SHP") cannot take: the
-  // .DBF and the first five reasons. Returns false.
+  // The one way a reader takes a field's text as a code or a name: the text of CheckedText, or,
+  // for a value it refuses, an empty text and the reason kept for FailRefusedValues.
+  std::string CodeOrName(int i, std::string_view record, const DbfField& field);
+  // Whether a value read by CodeOrName was refused.
+  bool RefusedValues() const { return !refused_.empty(); }
+  // Makes Fault() the refusal of the values CodeOrName refused (FailValues). Returns false.
+  bool FailRefusedValues(const std::string& output = {}) { return FailValues(refused_, output); }
+  // Makes Fault() the refusal of values that `output` (such as "RT_NODI.SHP"; none: whatever the
+  // reading is for) cannot take: the .DBF and the first five reasons. Returns false.
   bool FailValues(const std::vector<std::string>& reasons, const std::string& output);
   // A field's whole number, read after leading blanks (0 when there is none).
   long Number(std::string_view record, const DbfField& field) const;
 
  private:
+  // A field's text, unchecked: for numbers; a code or a name goes through CodeOrName.
+  std::string Text(std::string_view record, const DbfField& field) const;
   bool Fail(const std::string& path, const std::string& reason);
   bool Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes);
   bool ReadMainHeaders();
@@ -179,4 +187,5 @@ class ShapeSetReader {
   int recordType_ = 0;
   bool multiPartRule_ = false;
   int multiPartRecords_ = 0;
+  std::vector<std::string> refused_;  // the reasons of the values CodeOrName refused
 };

@@ -69,19 +69,17 @@ StopReading ReadStopSet(const std::string& path, const StopConversionTexts& text
   // A code or name the output cannot hold (a control byte, a character Windows-1252 lacks) is
   // neither cut nor copied; a name longer than DENOM reaches it as its first 40 bytes, and every
   // stop so cut is named in one warning.
-  std::vector<std::string> refused, cut;
-  std::string codeText, nameText, reason;
+  std::vector<std::string> cut;
   if (!reader.ReadRecords([&](int i, std::string_view record) {
-        if (!reader.CheckedText(i, record, code, codeText, reason)) refused.push_back(reason);
-        if (!reader.CheckedText(i, record, name, nameText, reason)) {
-          refused.push_back(reason);
-        } else if (nameText.size() > kStopNameMax) {
+        const std::string codeText = reader.CodeOrName(i, record, code);
+        std::string nameText = reader.CodeOrName(i, record, name);
+        if (nameText.size() > kStopNameMax) {
           cut.push_back("l'entità " + std::to_string(i) + " [" + codeText + " - " + nameText + "]\n");
           nameText.resize(kStopNameMax);
         }
         result.stops.SetStopNames(i, codeText, nameText);
       }) ||
-      (!refused.empty() && !reader.FailValues(refused, "RT_NODI.SHP"))) {
+      (reader.RefusedValues() && !reader.FailRefusedValues("RT_NODI.SHP"))) {
     reader.FailInto(result);
     result.stops.Clear();
     return result;

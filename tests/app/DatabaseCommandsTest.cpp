@@ -72,7 +72,8 @@ TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
 }
 
 // A file whose master table lacks its last field, refused whole and left as it was.
-const char* kMasterWithoutGroup =
+const std::string kMasterWithoutGroup =
+    BuilderTables({"regazi", "regent", "cadenz", "calend", "tescor", "detcor", "period", "local"}) +
     "CREATE TABLE master (codice SMALLINT NOT NULL, azienda SMALLINT, p_data DATE, protoc INT, resple VARCHAR(40),"
     " datini DATE, datfin DATE, id_corsa INT, CONSTRAINT \"codice\" PRIMARY KEY (codice));";
 const std::string kRefusedLine =

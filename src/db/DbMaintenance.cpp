@@ -825,6 +825,13 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
   return state == Soundness::Sound;
 }
 
+std::string StoredSchemaDigest(const std::string& path) {
+  Connection conn;
+  std::string error, digest;
+  if (!OpenOurs(path, conn, error) || !SchemaDigest(conn.db, digest, error)) return {};
+  return digest;
+}
+
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
   Outcome checked;
   std::string error;

@@ -29,6 +29,10 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
 // apertura del database" with the reason.
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
 
+// The digest of the schema of one of our database files (SchemaDigest); empty when the file is not
+// one of ours or its schema cannot be read.
+std::string StoredSchemaDigest(const std::string& path);
+
 struct RepairOptions {
   std::string path;  // Windows-1252
   // The program that reads what a damaged file still holds (its ".recover"): a name looked up on

@@ -9,6 +9,8 @@
 #include "db/SqliteValue.h"
 
 #include <sqlite3.h>
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -339,6 +341,28 @@ bool DropRowsThatBreakRelations(sqlite3* db, long long& dropped, std::string& er
       }
     }
   }
+  return true;
+}
+
+bool SchemaDigest(sqlite3* db, std::string& digest, std::string& error) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  int version = 0;
+  if (!QueryInt(db, "PRAGMA schema_version", version, error)) return false;
+  hash.addData(QByteArray::number(version));
+  // Each value with its length first, so that no two schemas give the same bytes.
+  if (!EachRow(
+          db, "SELECT type, name, tbl_name, rootpage, sql FROM sqlite_master ORDER BY rowid",
+          [&hash](sqlite3_stmt* st) {
+            for (int c = 0; c < 5; ++c) {
+              const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+              const int bytes = sqlite3_column_bytes(st, c);
+              hash.addData(QByteArray::number(text ? bytes : -1) + ':');
+              if (text) hash.addData(QByteArrayView(text, bytes));
+            }
+          },
+          error))
+    return false;
+  digest = hash.result().toHex().toStdString();
   return true;
 }
 

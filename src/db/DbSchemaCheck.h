@@ -39,6 +39,12 @@ bool CheckRelations(sqlite3* db, std::string& error);
 // none is left; `dropped` counts them. False with the engine's reason.
 bool DropRowsThatBreakRelations(sqlite3* db, long long& dropped, std::string& error);
 
+// What tells a file's schema apart: a digest of every row of it as the engine stores it (kind, name,
+// table, first page, definition) and of the version number the engine gives the schema at each of
+// its changes; a change made in place, however it keeps the file's size and times, changes it.
+// False with the engine's reason when the schema cannot be read.
+bool SchemaDigest(sqlite3* db, std::string& digest, std::string& error);
+
 // A row of a file's schema as the engine stores it (UTF-8).
 struct StoredObject {
   std::string type;

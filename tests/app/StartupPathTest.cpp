@@ -7,8 +7,11 @@
 #include "app/TimetableApp.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
+#include "support/OlviData.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QApplication>
@@ -94,12 +97,16 @@ TEST_F(StartupPath, ADamagedFileIsRefusedAsConnectRefusesItAndItsPathGivenUp) {
 }
 
 // A clean close is recorded with what tells the file as it was left; the next start trusts only
-// that same file and checks any other whole: one damaged in place since, or one put in its place.
+// that same file and checks any other whole: one damaged in place since, one put in its place, or
+// one whose schema was changed in place (an index emptied of its rows, its definition put back)
+// with its size, time and inode kept.
 TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
   const std::string db = dir.Path("orari.mdb");
-  for (const char* change : {"damaged in place", "another file under its name"}) {
+  for (const char* change : {"damaged in place", "another file under its name", "schema changed in place"}) {
     SCOPED_TRACE(change);
     CopySeededDatabase(db);
+    RunSql(db, TripHeadSql(1, 0, 700) + OlviStopSql(1, 1, "'F1'", "'Piazza'", "NULL", 0) +
+                   OlviStopSql(1, 2, "'F2'", "'Stazione'", "NULL", 800));
     WriteSettings(settings, {"Database=" + db});
     DriverRun run = RunDriver(settings, {}, {});
     EXPECT_TRUE(Boxes(run).empty());
@@ -108,6 +115,16 @@ TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
     EXPECT_TRUE(Boxes(run).empty());
     if (std::string(change) == "damaged in place") {
       DamageLeaf(db, "local");
+    } else if (std::string(change) == "schema changed in place") {
+      struct stat before {
+      }, after{};
+      ASSERT_EQ(stat(cp1252::ToUtf8(db).c_str(), &before), 0);
+      ASSERT_EQ(ExecOnFile(db, kEmptiedStopIndexSql), "ok");
+      const timespec times[2] = {before.st_atim, before.st_mtim};
+      ASSERT_EQ(utimensat(AT_FDCWD, cp1252::ToUtf8(db).c_str(), times, 0), 0);
+      ASSERT_EQ(stat(cp1252::ToUtf8(db).c_str(), &after), 0);
+      ASSERT_TRUE(after.st_size == before.st_size && after.st_ino == before.st_ino &&
+                  after.st_mtim.tv_sec == before.st_mtim.tv_sec && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec);
     } else {
       const std::string other = dir.Path("altro.mdb");
       CopySeededDatabase(other);

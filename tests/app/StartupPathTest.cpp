@@ -7,6 +7,7 @@
 #include "app/TimetableApp.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
+#include "refdata/RefData.h"
 #include "support/OlviData.h"
 
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <thread>
 
 namespace {
 
@@ -184,6 +186,50 @@ TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
       EXPECT_TRUE(HasPart(boxes.back(), "\\n\\nDatabase: Nessuno")) << boxes.back();
     }
   }
+}
+
+// A log put beside the name while the database is built (by another program, as the creation reads its first
+// reference list) is refused as one found there before the question: the creation names it, the program ends, and
+// nothing of the creation is left.
+TEST_F(StartupPath, ALogPutBesideTheNameDuringTheCreationEndsTheStartAsOneFoundBefore) {
+  const std::string data = dir.Path("dati"), lists = dir.Path("liste"), created = data + "/QUENDO.MDB";
+  const QString from = cp1252::ToQString(RefDataFolder()), to = cp1252::ToQString(lists + "/refdata");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)) && QDir().mkpath(to));
+  for (const QString& name : QDir(from).entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name));
+  const std::string companies = cp1252::ToUtf8(lists + "/refdata/aziende.csv"), content = FileBytes(companies);
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(companies)));
+  ASSERT_EQ(mkfifo(companies.c_str(), 0600), 0);
+  const ScopedEnv listsFolder("QUENDO_DATA_DIR", lists);
+  bool building = false;
+  std::thread other([&] {
+    const int fifo = open(companies.c_str(), O_WRONLY);  // waits for the creation to read the list
+    building = HasPart(Listing(data), ".QUENDO.MDB.");
+    WriteFileBytes(created + "-wal", "");
+    for (size_t at = 0; fifo >= 0 && at < content.size();) {
+      const ssize_t written = write(fifo, content.data() + at, content.size() - at);
+      if (written <= 0) break;
+      at += static_cast<size_t>(written);
+    }
+    close(fifo);
+  });
+  WriteSettings(settings, {"Database=", "Directory=" + data});
+  const DriverRun run = RunDriver(settings, {"ok"}, {"5102"}, 1);
+  // A run that never read the list leaves the other program waiting: it is let go.
+  const int drain = open(companies.c_str(), O_RDONLY | O_NONBLOCK);
+  other.join();
+  close(drain);
+  EXPECT_TRUE(building) << "the log was put there before the creation began";
+  const std::vector<std::string> boxes = Boxes(run);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(HasPrefix(boxes[0], kCreateQuestion));
+  EXPECT_EQ(boxes[1], Box(0x30, "Errore durante la creazione del database " + created + "\n\nIl file esiste già:\n" +
+                                    created + "-wal"));
+  EXPECT_EQ(boxes[2], Box(0x10,
+                          "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile "
+                          "procedere oltre !!!\n\n"));
+  EXPECT_EQ(SettingsValue(settings, "Database"), "");
+  EXPECT_EQ(Listing(data), "QUENDO.MDB-wal\n");
 }
 
 TEST_F(StartupPath, PathsWithCommasComeBackWhole) {

@@ -94,13 +94,17 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
         built = Build(scratch, db, describe, seed, dictionaryMade);
       }
       if (dictionaryMade) outcome.reached = CreateOutcome::BuildFailed;
-      if (built && CloseScratchFile(db, scratch, error) && MoveIntoPlace(scratch, path, error)) {
+      const bool closed = built && CloseScratchFile(db, scratch, error);
+      if (closed && MoveIntoPlace(scratch, path, error)) {
         outcome.reached = CreateOutcome::Created;
         outcome.ok = true;
         outcome.Tell("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),
                      NoticeIcon::Information, kCaption);
         return outcome;
       }
+      // A name taken meanwhile (the file, its log or its journal put there while the database was built) is a
+      // file that could not be made, as when it was taken from the start.
+      if (closed) outcome.reached = CreateOutcome::FileFailed;
       if (!built) sqlite3_close_v2(db);
       RemoveScratchFile(scratch);
       if (!built) error = Reasons(told);

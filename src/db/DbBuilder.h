@@ -21,8 +21,9 @@ enum class CreateMode { Menu, Startup };
 // A creation's outcome: `ok` when the database was made, with the success message (caption
 // "Creazione database"); else one message, "Errore durante la creazione del database" with what
 // the failing step said, and no file is left. `reached` says how far it got: start-up gives up
-// only when not even the file and its dictionary tables could be made, and goes on without a
-// database when a later step failed.
+// only when not even the file and its dictionary tables could be made (or the finished file could
+// not take its name, which something else took meanwhile), and goes on without a database when a
+// later step failed.
 struct CreateOutcome : Outcome {
   enum Reached { Created, FileFailed, BuildFailed };
   Reached reached = FileFailed;

@@ -709,13 +709,12 @@ bool RecoverInto(const RepairOptions& options, const QString& program, const std
     error = "il file recuperato non è integro (" + error + ")";
     return false;
   }
-  std::vector<std::vector<std::string>> orphans;
-  if (!CountRows(conn.db, result.recovered, error) ||
-      !QueryRows(conn.db, "SELECT \"table\", count(*) FROM pragma_foreign_key_check GROUP BY 1 ORDER BY 1", orphans,
-                 error) ||
-      !FindShortenedTrips(conn.db, result.shortened, error))
+  // The trips are told as the recovery found them (stops whose head was lost among them); then the
+  // rows that refer to a row lost go, for the new file keeps the builder's relations as every
+  // file the program opens must.
+  if (!FindShortenedTrips(conn.db, result.shortened, error) ||
+      !DropRowsThatBreakRelations(conn.db, result.orphanRows, error) || !CountRows(conn.db, result.recovered, error))
     return false;
-  for (const std::vector<std::string>& row : orphans) result.orphanRows += std::stoll(row[1]);
   return CloseScratchFile(conn.Release(), scratch, error);
 }
 
@@ -751,7 +750,7 @@ std::string SalvageReport(const std::string& path, const RepairResult& result) {
       "\n\nLe righe che stavano nelle parti illeggibili del file, se ve n'erano, sono andate perse: controllare i "
       "dati.";
   if (result.orphanRows > 0)
-    text += "\nRighe che rimandano a righe andate perse: " + std::to_string(result.orphanRows) + ".";
+    text += "\nRighe che rimandavano a righe andate perse, non riportate: " + std::to_string(result.orphanRows) + ".";
   if (result.unplacedRows > 0)
     text += "\nRighe trovate fuori da ogni tavola, non riportate: " + std::to_string(result.unplacedRows) + ".";
   return text + "\n\nIl file danneggiato è stato conservato come:\n" + result.damagedPath;
@@ -826,10 +825,23 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
   return state == Soundness::Sound;
 }
 
+std::string StoredSchemaDigest(const std::string& path) {
+  Connection conn;
+  std::string error, digest;
+  if (!OpenOurs(path, conn, error) || !SchemaDigest(conn.db, digest, error)) return {};
+  return digest;
+}
+
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
   Outcome checked;
   std::string error;
-  if (CheckDatabaseFile(path, CheckDepth::Full, error, damaged))
+  Connection conn;
+  const Soundness state =
+      OpenOurs(path, conn, error) ? CheckConnection(conn.db, CheckDepth::Full, error) : Soundness::Unknown;
+  if (damaged) *damaged = state == Soundness::Damaged;
+  // Sound pages, then the tables as the open compares them, then the rows' relations, which the
+  // engine checks only when asked (and only on the builder's tables).
+  if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) && CheckRelations(conn.db, error))
     checked.Succeed();
   else
     checked.Fail("Errore in fase di apertura del database\n\n" + error);
@@ -897,9 +909,11 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     conn.Close();
     Salvage(options, error, result);
   } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
-             ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db) && conn.Close(&error)) {
-    // A sound file that lacks a table or a field of its dictionary is refused, as its open refuses
-    // it, and left as it is: a rebuild cannot give it back what it lacks.
+             CheckRelations(conn.db, error) && ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db) &&
+             conn.Close(&error)) {
+    // A sound file that lacks a table or a field of its dictionary, or whose rows break a relation,
+    // is refused, as its open refuses it, and left as it is: a rebuild cannot give it back what it
+    // lacks.
     result.outcome = RepairOutcome::Rebuilt;
     result.ok = true;
   } else {

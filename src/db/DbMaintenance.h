@@ -22,10 +22,16 @@ enum class CheckDepth {
 bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged = nullptr);
 
 // The full check of a file about to be opened in place of the open one, every index compared with
-// its table (an index that lacks rows would have the program's searches find nothing): refused,
+// its table (an index that lacks rows would have the program's searches find nothing), its tables
+// compared with the builder's as the open compares them, and every row checked against the
+// builder's relations (CheckRelations): refused,
 // the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
 // apertura del database" with the reason.
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
+
+// The digest of the schema of one of our database files (SchemaDigest); empty when the file is not
+// one of ours or its schema cannot be read.
+std::string StoredSchemaDigest(const std::string& path);
 
 struct RepairOptions {
   std::string path;  // Windows-1252
@@ -62,7 +68,7 @@ struct ShortenedTrip {
 struct RepairResult : Outcome {
   RepairOutcome outcome = RepairOutcome::Failed;
   std::vector<TableRows> recovered;      // rows of each table of the new file, dictionary order
-  long long orphanRows = 0;              // rows of it that refer to a row that was lost
+  long long orphanRows = 0;              // rows that referred to a row that was lost, not carried over
   long long unplacedRows = 0;            // rows found outside every table, not carried over
   std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id
   std::string damagedPath;               // where the damaged file is kept
@@ -70,13 +76,15 @@ struct RepairResult : Outcome {
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
 // pages, even while other connections have it open; one that lacks a table or a field its data
-// dictionary names is refused with the open's reason and left untouched. A damaged file (one the
+// dictionary names, or whose rows break a relation, is refused with the open's reason and left
+// untouched. A damaged file (one the
 // engine cannot read whole too) is salvaged, unless another connection has it open: its log folded
 // into it, it is given a second name ("<name>.danneggiato", or with "-2", "-3"... when that name is
 // taken), a new file is built beside it from the program's own dictionary, and of what the
 // recovery program reads from the damaged file only the rows for the program's tables are taken,
 // each a single insert checked by the engine before it runs; nothing else the damaged file holds
-// is run, and a statement of any other kind stops the salvage. The new file replaces the original
+// is run, and a statement of any other kind stops the salvage; the rows that then refer to a row
+// lost are left out (counted), as the file would not open with them. The new file replaces the original
 // name only once the engine finds it sound and the recovery found the definition of every table:
 // until then, a kill included, the name holds the damaged file, unchanged, and any failure only
 // takes its second name away. The scratch files a killed repair left beside the file are removed

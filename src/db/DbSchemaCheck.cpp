@@ -9,6 +9,8 @@
 #include "db/SqliteValue.h"
 
 #include <sqlite3.h>
+#include <QByteArray>
+#include <QCryptographicHash>
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -204,11 +206,165 @@ bool CompareDescriptions(sqlite3* db, const char* table, const std::vector<Dicti
   return true;
 }
 
+// A relation of one of the program's tables as the file declares it: its fields that refer to
+// those of the parent table, pair by pair.
+struct StoredRelation {
+  int id = 0;
+  std::string parent;
+  std::vector<std::pair<std::string, std::string>> fields;  // (field, parent's field)
+};
+
+// A name as an SQL text ('detcor'); the program's table names hold no quote.
+std::string Literal(const std::string& name) { return "'" + name + "'"; }
+
+bool HasTable(sqlite3* db, const std::string& table) {
+  return sqlite3_table_column_metadata(db, "main", table.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr) == SQLITE_OK;
+}
+
+// The relations of a table of the program, in the engine's order.
+bool ReadRelations(sqlite3* db, const std::string& table, std::vector<StoredRelation>& out, std::string& error) {
+  const std::string sql =
+      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(" + Literal(table) + ") ORDER BY id, seq";
+  return EachRow(
+      db, sql.c_str(),
+      [&out](sqlite3_stmt* st) {
+        const int id = sqlite3_column_int(st, 0);
+        if (out.empty() || out.back().id != id) out.push_back({id, Column(st, 1), {}});
+        out.back().fields.emplace_back(Column(st, 2), Column(st, 3));
+      },
+      error);
+}
+
+// The condition on a row `c` of the table that finds no row of the parent (`p`) for the relation,
+// compared as the engine compares them (the parent's field on the left: its kind and collation
+// count); a row with a field NULL refers to nothing and keeps the relation.
+std::string BreaksRelation(const StoredRelation& relation) {
+  std::string given, match;
+  for (const auto& [field, parentField] : relation.fields) {
+    given += "c." + SqlName(field) + " IS NOT NULL AND ";
+    match += (match.empty() ? "p." : " AND p.") + SqlName(parentField) + " = c." + SqlName(field);
+  }
+  return given + "NOT EXISTS (SELECT 1 FROM " + SqlName(relation.parent) + " AS p WHERE " + match + ")";
+}
+
+// The fields of a table's key, in the key's order; its row id when it has none.
+bool KeyFields(sqlite3* db, const std::string& table, std::vector<std::string>& out, std::string& error) {
+  const std::string sql = "SELECT name FROM pragma_table_info(" + Literal(table) + ") WHERE pk > 0 ORDER BY pk";
+  if (!EachRow(
+          db, sql.c_str(), [&out](sqlite3_stmt* st) { out.push_back(Column(st, 0)); }, error))
+    return false;
+  if (out.empty()) out.push_back("rowid");
+  return true;
+}
+
+// "id 12, sub 3": fields named, each with its value as the engine writes it in SQL (texts quoted).
+std::string NamedValues(sqlite3_stmt* st, int first, const std::vector<std::string>& fields) {
+  std::string out;
+  for (size_t k = 0; k < fields.size(); ++k)
+    out += (k ? ", " : "") + fields[k] + " " + cp1252::FromUtf8Lossy(Column(st, first + static_cast<int>(k)));
+  return out;
+}
+
 const char* const kForeignHeading = "Il database contiene oggetti che non fanno parte del suo dizionario dei dati";
 const char* const kRedefinedHeading =
     "Il database contiene tavole o indici definiti diversamente da come li crea il programma";
 
 }  // namespace
+
+bool CheckRelations(sqlite3* db, std::string& error) {
+  std::vector<std::string> lines;
+  long long broken = 0;
+  for (const SchemaTable& table : SchemaTables()) {
+    if (!HasTable(db, table.name)) continue;
+    std::vector<std::pair<int, long long>> counts;  // relation -> rows that break it
+    const std::string sql =
+        "SELECT fkid, count(*) FROM pragma_foreign_key_check(" + Literal(table.name) + ") GROUP BY fkid ORDER BY fkid";
+    if (!EachRow(
+            db, sql.c_str(),
+            [&counts](sqlite3_stmt* st) {
+              counts.emplace_back(sqlite3_column_int(st, 0), sqlite3_column_int64(st, 1));
+            },
+            error))
+      return false;
+    if (counts.empty()) continue;
+    std::vector<StoredRelation> relations;
+    std::vector<std::string> key;
+    if (!ReadRelations(db, table.name, relations, error) || !KeyFields(db, table.name, key, error)) return false;
+    for (const auto& [id, rows] : counts) {
+      broken += rows;
+      const auto relation =
+          std::find_if(relations.begin(), relations.end(), [id = id](const StoredRelation& r) { return r.id == id; });
+      if (relation == relations.end() || lines.size() >= kShownLines) continue;
+      // The rows named: their key, and the parent's fields they look for.
+      std::string named;
+      std::vector<std::string> parentFields;
+      for (const std::string& field : key) named += (named.empty() ? "" : ", ") + ("quote(c." + SqlName(field) + ")");
+      for (const auto& [field, parentField] : relation->fields) {
+        named += ", quote(c." + SqlName(field) + ")";
+        parentFields.push_back(parentField);
+      }
+      const std::string query = "SELECT " + named + " FROM " + SqlName(table.name) + " AS c WHERE " +
+                                BreaksRelation(*relation) + " LIMIT " + std::to_string(kShownLines - lines.size());
+      if (!EachRow(
+              db, query.c_str(),
+              [&](sqlite3_stmt* st) {
+                lines.push_back("Riga (" + NamedValues(st, 0, key) + ") della tavola " + Shown(table.name) +
+                                ": manca la riga della tavola " + Shown(relation->parent) + " con " +
+                                NamedValues(st, static_cast<int>(key.size()), parentFields));
+              },
+              error))
+        return false;
+    }
+  }
+  if (broken == 0) return true;
+  error = "Il file del database è danneggiato:";
+  for (const std::string& line : lines) error += "\n" + line;
+  if (broken > static_cast<long long>(lines.size()))
+    error += "\n... e altre " + std::to_string(broken - static_cast<long long>(lines.size())) + " righe";
+  return false;
+}
+
+bool DropRowsThatBreakRelations(sqlite3* db, long long& dropped, std::string& error) {
+  dropped = 0;
+  // A row deleted may have been the one that rows of another table refer to: again until none goes.
+  for (long long before = -1; before != dropped;) {
+    before = dropped;
+    for (const SchemaTable& table : SchemaTables()) {
+      std::vector<StoredRelation> relations;
+      if (!HasTable(db, table.name)) continue;
+      if (!ReadRelations(db, table.name, relations, error)) return false;
+      for (const StoredRelation& relation : relations) {
+        if (!ExecSql(db, "DELETE FROM " + SqlName(table.name) + " AS c WHERE " + BreaksRelation(relation), error))
+          return false;
+        dropped += sqlite3_changes64(db);
+      }
+    }
+  }
+  return true;
+}
+
+bool SchemaDigest(sqlite3* db, std::string& digest, std::string& error) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  int version = 0;
+  if (!QueryInt(db, "PRAGMA schema_version", version, error)) return false;
+  hash.addData(QByteArray::number(version));
+  // Each value with its length first, so that no two schemas give the same bytes.
+  if (!EachRow(
+          db, "SELECT type, name, tbl_name, rootpage, sql FROM sqlite_master ORDER BY rowid",
+          [&hash](sqlite3_stmt* st) {
+            for (int c = 0; c < 5; ++c) {
+              const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+              const int bytes = sqlite3_column_bytes(st, c);
+              hash.addData(QByteArray::number(text ? bytes : -1) + ':');
+              if (text) hash.addData(QByteArrayView(text, bytes));
+            }
+          },
+          error))
+    return false;
+  digest = hash.result().toHex().toStdString();
+  return true;
+}
 
 bool ReadStoredObjects(sqlite3* db, std::vector<StoredObject>& objects, std::string& error) {
   return EachRow(
@@ -332,8 +488,8 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
                          error)))
       return false;
   } else {
-    for (const SchemaTable& table : SchemaTables())
-      if (has(table.name)) wanted.push_back({table.name, table.fields});
+    // Without the dictionary the builder's timetable tables are wanted all the same.
+    for (const SchemaTable& table : SchemaTables()) wanted.push_back({table.name, table.fields});
   }
 
   // A trigger runs on the program's own changes, unseen: a file that holds one is refused whole.

@@ -25,6 +25,26 @@ struct sqlite3;
 // the file's schema cannot be read.
 bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error);
 
+// Whether every row of the program's timetable tables finds the row it refers to, as the builder's
+// relations want: the engine's own check of them (PRAGMA foreign_key_check), which it makes only
+// when asked, for a file written with the relations off would otherwise be taken whole (stops of a
+// trip that does not exist, a stop in no locality). Otherwise false with "Il file del database è
+// danneggiato:" and a line for each of the first rows that break a relation, naming table, row
+// (its key) and the row it lacks, the rest counted; or with the engine's failure. Reads every row
+// of the tables that refer to others: it belongs with the check of the whole file. The file's
+// tables must be the builder's (CheckTablesAgainstDictionary); one it lacks is not looked at.
+bool CheckRelations(sqlite3* db, std::string& error);
+
+// Deletes the rows of the program's timetable tables that break a relation (CheckRelations), until
+// none is left; `dropped` counts them. False with the engine's reason.
+bool DropRowsThatBreakRelations(sqlite3* db, long long& dropped, std::string& error);
+
+// What tells a file's schema apart: a digest of every row of it as the engine stores it (kind, name,
+// table, first page, definition) and of the version number the engine gives the schema at each of
+// its changes; a change made in place, however it keeps the file's size and times, changes it.
+// False with the engine's reason when the schema cannot be read.
+bool SchemaDigest(sqlite3* db, std::string& digest, std::string& error);
+
 // A row of a file's schema as the engine stores it (UTF-8).
 struct StoredObject {
   std::string type;

@@ -4,6 +4,7 @@
 #include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
+#include "db/DbSchemaCheck.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
 #include "platform/Busy.h"
@@ -293,16 +294,17 @@ int MainFrame::OpenDatabase() {
 namespace {
 
 // What tells a database file as the last clean close left it: its path, size, the time of its last
-// change to the nanosecond and its inode; empty when the file cannot be read or its write-ahead log
-// still holds changes (the close did not finish).
-std::string CloseFingerprint(const std::string& path) {
+// change to the nanosecond, its inode and the digest of its schema (`schema`, SchemaDigest: a change
+// of the schema made in place that keeps the rest); empty when the file cannot be read, its
+// write-ahead log still holds changes (the close did not finish) or the schema's digest is empty.
+std::string CloseFingerprint(const std::string& path, const std::string& schema) {
   const std::string fsPath = cp1252::ToUtf8(path);
   struct stat file {
   }, log{};
   if (path.empty() || stat(fsPath.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
-  if (stat((fsPath + "-wal").c_str(), &log) == 0 && log.st_size > 0) return {};
+  if (schema.empty() || (stat((fsPath + "-wal").c_str(), &log) == 0 && log.st_size > 0)) return {};
   return path + "|" + std::to_string(file.st_size) + "|" + std::to_string(file.st_mtim.tv_sec) + "." +
-         std::to_string(file.st_mtim.tv_nsec) + "|" + std::to_string(file.st_ino);
+         std::to_string(file.st_mtim.tv_nsec) + "|" + std::to_string(file.st_ino) + "|" + schema;
 }
 
 }  // namespace
@@ -313,7 +315,8 @@ int MainFrame::OpenCheckedDatabase() {
   // changed it since: a sound file is not read page by page at every start.
   std::string lastClose;
   const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
-                         !lastClose.empty() && lastClose == CloseFingerprint(databasePath);
+                         !lastClose.empty() &&
+                         lastClose == CloseFingerprint(databasePath, StoredSchemaDigest(databasePath));
   // A file that is not one of ours, or a damaged one, is refused before anything is written into
   // it, and its path given up as that of a file that does not open. The check reads every page
   // and every index: the busy clock runs meanwhile.
@@ -331,9 +334,11 @@ int MainFrame::OpenCheckedDatabase() {
 
 int MainFrame::CloseDatabase() {
   const bool wasOpen = database_ && database_->isOpen;
+  std::string schema, unread;
+  if (wasOpen && !SchemaDigest(database_->Handle(), schema, unread)) schema.clear();
   database_.reset();
   // Closed cleanly (the log folded into the file): the next start may trust the file as it is.
-  if (wasOpen) settings::Write(settings::kCleanClose, CloseFingerprint(databasePath));
+  if (wasOpen) settings::Write(settings::kCleanClose, CloseFingerprint(databasePath, schema));
   UpdateCommandStates();
   return 1;
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 // The master and regazi tables, as the builder makes them.
-inline const std::string kShellSchema = BuilderTables({"master", "regazi"});
+inline const std::string kShellSchema = BuilderTimetableTables();
 
 // Holds the write lock of a database file while it lives, as another program in the middle of
 // its writing would: the program opens and reads the file, but each of its writes waits, then fails.

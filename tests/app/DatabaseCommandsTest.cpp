@@ -4,6 +4,7 @@
 
 #include "app/ProgramTestSupport.h"
 #include "db/DbDatabase.h"
+#include "db/DbMaintenance.h"
 #include "db/DbTable.h"
 #include "support/OlviData.h"
 
@@ -72,7 +73,8 @@ TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
 }
 
 // A file whose master table lacks its last field, refused whole and left as it was.
-const char* kMasterWithoutGroup =
+const std::string kMasterWithoutGroup =
+    BuilderTables({"regazi", "regent", "cadenz", "calend", "tescor", "detcor", "period", "local"}) +
     "CREATE TABLE master (codice SMALLINT NOT NULL, azienda SMALLINT, p_data DATE, protoc INT, resple VARCHAR(40),"
     " datini DATE, datfin DATE, id_corsa INT, CONSTRAINT \"codice\" PRIMARY KEY (codice));";
 const std::string kRefusedLine =
@@ -106,8 +108,9 @@ TEST_F(OpenCheckDriver, ConnectClosesTheOpenFileAndRefusesOneThatDoesNotMatch) {
 
 // A database received from elsewhere that keeps a trigger on the day types deleting every trip (its type stored as
 // "Trigger", which the engine takes all the same), and a view; one whose index of the stops by stop code holds none of
-// its rows (its stored definition the builder's): refused at start-up and by "&Connetti" (which has closed the open
-// database), what is wrong named, before anything could add a day type or find no stop; its trips stay.
+// its rows (its stored definition the builder's); one whose rows break the builder's relations: refused at start-up and
+// by "&Connetti" (which has closed the open database), what is wrong named, before anything could add a day type or
+// find no stop; its trips stay.
 TEST_F(OpenCheckDriver, AReceivedFileUnlikeOursIsRefusedAndItsTripsStay) {
   const std::string current = dir.Path("lavoro.mdb"), received = dir.Path("ricevuto.mdb");
   const std::string prefix = "0x10\tErrore in fase di apertura del database\\n\\n";
@@ -121,6 +124,13 @@ TEST_F(OpenCheckDriver, AReceivedFileUnlikeOursIsRefusedAndItsTripsStay) {
            kEmptiedStopIndexSql,
        U8("Il file del database è danneggiato:\\nrow 1 missing from index detcor__fermata\\nrow 2 missing from index "
           "detcor__fermata\\nwrong # of entries in index detcor__fermata")},
+      // Rows written with the relations off: stops of a trip that does not exist, a stop in no locality.
+      {OlviStopSql(9, 1, "'F1'", "'Piazza'", "NULL", 0) + OlviStopSql(9, 2, "'F2'", "'Stazione'", "NULL", 800) +
+           OlviStopSql(1, 1, "'F1'", "'Piazza'", "NULL", 0) + "UPDATE detcor SET reglocal = 7777 WHERE id = 1;",
+       U8("Il file del database è danneggiato:\\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della "
+          "tavola \"local\" con id 7777\\nRiga (id 9, sub 1) della tavola \"detcor\": manca la riga della tavola "
+          "\"tescor\" con id 9\\nRiga (id 9, sub 2) della tavola \"detcor\": manca la riga della tavola \"tescor\" con "
+          "id 9")},
   };
   MakeDatabase(current, kShellSchema);
   for (const auto& [sql, refused] : cases) {
@@ -271,9 +281,18 @@ TEST_F(RepairCommandDriver, TheTripsThatLostStopsAreNamed) {
     return out;
   };
   const std::map<long, std::set<long>> whole = stops(db);
+  // The stops that survive the damage: those of a copy damaged in the same pages of stops alone, salvaged here (the
+  // file itself keeps no stop whose head was lost).
+  const std::string copy = dir.Path("copia.mdb");
+  WriteFileBytes(copy, FileBytes(db));
   DamageLeaf(db, "tescor", 1);
-  DamageLeaf(db, "detcor", 3);
-  DamageLeaf(db, "detcor", 9);
+  for (const std::string& path : {db, copy}) {
+    DamageLeaf(path, "detcor", 3);
+    DamageLeaf(path, "detcor", 9);
+  }
+  RepairOptions salvage;
+  salvage.path = copy;
+  ASSERT_EQ(RepairDatabase(salvage).outcome, RepairOutcome::Salvaged);
   MakeDatabase(dir.Path("lavoro.mdb"), kShellSchema);
   WriteSettings(settings, {"Database=" + dir.Path("lavoro.mdb")});
   const DriverRun run = RunDriver(settings, {"file " + db}, {"5106"});
@@ -281,9 +300,13 @@ TEST_F(RepairCommandDriver, TheTripsThatLostStopsAreNamed) {
   ASSERT_EQ(shown.size(), 1u);
 
   // What was lost, from the files themselves.
-  const std::map<long, std::set<long>> left = stops(db);
+  const std::map<long, std::set<long>> left = stops(copy);
   std::set<long> heads;
   for (const std::string& line : QueryLines(db, "SELECT id FROM tescor")) heads.insert(std::stol(line));
+  // The file keeps the stops that survived of the trips whose head survived, and no other.
+  std::map<long, std::set<long>> ofHeads = left;
+  std::erase_if(ofHeads, [&heads](const auto& trip) { return !heads.count(trip.first); });
+  EXPECT_EQ(stops(db), ofHeads);
   std::vector<std::string> named;
   for (const auto& [id, subs] : whole) {
     const auto kept = left.find(id);

@@ -108,8 +108,8 @@ TEST_F(Driver, ExistingDatabaseGetsItsMasterRowAndTitle) {
   EXPECT_EQ(QueryFile(db, "SELECT count(*) FROM master"), "1\n");
 }
 
-// A file of other tables only, and a timetable database whose master table was dropped (its
-// dictionary still names it): each opens, and start-up tells that the master is missing.
+// A file without the dictionary, of the other timetable tables and one of its own, and a timetable database whose
+// master table was dropped (its dictionary still names it): each opens, and start-up tells that the master is missing.
 TEST_F(Driver, DatabaseWithoutMasterTableStaysOpen) {
   for (const bool timetable : {false, true}) {
     SCOPED_TRACE(timetable ? "timetable" : "other tables");
@@ -118,7 +118,7 @@ TEST_F(Driver, DatabaseWithoutMasterTableStaysOpen) {
       MakeTimetableDatabase(db);
       RunSql(db, "DROP TABLE master");
     } else {
-      MakeDatabase(db, "CREATE TABLE altro (x INT);");
+      MakeDatabase(db, BuilderTimetableTables() + "DROP TABLE master; CREATE TABLE altro (x INT);");
     }
     const DriverRun run = Run({"Database=" + db}, {}, {"--menu"});
     EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\tAttenzione; non esiste il MASTER").size(), 1u);

@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Refusal{"NormalisationOfLowerCaseUnica",
                 "5209",
-                "UPDATE period SET caden = 'unica' WHERE id = 12;",
+                "INSERT INTO cadenz (codice, denom) VALUES ('unica', 'Unica'); UPDATE period SET caden = 'unica' WHERE "
+                "id = 12;",
                 {},
                 {Box(0x10, kNotMicroBus)}},
         Refusal{"NormalisationCancelled", "5209", "", {"cancel"}, {Box(0x21, kNormalisationQuestion)}},

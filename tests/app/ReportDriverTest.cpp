@@ -33,7 +33,7 @@ class ReportDriver : public DriverFiles {
            "INSERT INTO calend (data, caden, giorno, note) VALUES ('2024-03-04', 'FER', '1', ' '),"
            " ('2024-03-05', 'SCO', '2', 'Sciopero'), ('2024-03-05', 'FER', '2', 'Sciopero'),"
            " ('2024-03-05', 'FES', '2', 'Sciopero'), ('2024-03-06', 'FER', '8', ' '),"
-           " ('2024-03-06', 'XXX', '3', ' '), ('2024-04-01', 'FES', '1', 'Pasquetta');");
+           " ('2024-04-01', 'FES', '1', 'Pasquetta');");
     WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
   }
   DriverRun Run(const std::vector<std::string>& answers, const std::string& command, int exitCode = 0) {

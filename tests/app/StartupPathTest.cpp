@@ -7,8 +7,12 @@
 #include "app/TimetableApp.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
+#include "refdata/RefData.h"
+#include "support/OlviData.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QApplication>
@@ -17,6 +21,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <thread>
 
 namespace {
 
@@ -94,12 +99,16 @@ TEST_F(StartupPath, ADamagedFileIsRefusedAsConnectRefusesItAndItsPathGivenUp) {
 }
 
 // A clean close is recorded with what tells the file as it was left; the next start trusts only
-// that same file and checks any other whole: one damaged in place since, or one put in its place.
+// that same file and checks any other whole: one damaged in place since, one put in its place, or
+// one whose schema was changed in place (an index emptied of its rows, its definition put back)
+// with its size, time and inode kept.
 TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
   const std::string db = dir.Path("orari.mdb");
-  for (const char* change : {"damaged in place", "another file under its name"}) {
+  for (const char* change : {"damaged in place", "another file under its name", "schema changed in place"}) {
     SCOPED_TRACE(change);
     CopySeededDatabase(db);
+    RunSql(db, TripHeadSql(1, 0, 700) + OlviStopSql(1, 1, "'F1'", "'Piazza'", "NULL", 0) +
+                   OlviStopSql(1, 2, "'F2'", "'Stazione'", "NULL", 800));
     WriteSettings(settings, {"Database=" + db});
     DriverRun run = RunDriver(settings, {}, {});
     EXPECT_TRUE(Boxes(run).empty());
@@ -108,6 +117,16 @@ TEST_F(StartupPath, AfterACleanCloseOnlyAChangedFileIsCheckedWholeAgain) {
     EXPECT_TRUE(Boxes(run).empty());
     if (std::string(change) == "damaged in place") {
       DamageLeaf(db, "local");
+    } else if (std::string(change) == "schema changed in place") {
+      struct stat before {
+      }, after{};
+      ASSERT_EQ(stat(cp1252::ToUtf8(db).c_str(), &before), 0);
+      ASSERT_EQ(ExecOnFile(db, kEmptiedStopIndexSql), "ok");
+      const timespec times[2] = {before.st_atim, before.st_mtim};
+      ASSERT_EQ(utimensat(AT_FDCWD, cp1252::ToUtf8(db).c_str(), times, 0), 0);
+      ASSERT_EQ(stat(cp1252::ToUtf8(db).c_str(), &after), 0);
+      ASSERT_TRUE(after.st_size == before.st_size && after.st_ino == before.st_ino &&
+                  after.st_mtim.tv_sec == before.st_mtim.tv_sec && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec);
     } else {
       const std::string other = dir.Path("altro.mdb");
       CopySeededDatabase(other);
@@ -167,6 +186,50 @@ TEST_F(StartupPath, TheCreationOfferedOverTheDefaultDatabaseAlreadyThere) {
       EXPECT_TRUE(HasPart(boxes.back(), "\\n\\nDatabase: Nessuno")) << boxes.back();
     }
   }
+}
+
+// A log put beside the name while the database is built (by another program, as the creation reads its first
+// reference list) is refused as one found there before the question: the creation names it, the program ends, and
+// nothing of the creation is left.
+TEST_F(StartupPath, ALogPutBesideTheNameDuringTheCreationEndsTheStartAsOneFoundBefore) {
+  const std::string data = dir.Path("dati"), lists = dir.Path("liste"), created = data + "/QUENDO.MDB";
+  const QString from = cp1252::ToQString(RefDataFolder()), to = cp1252::ToQString(lists + "/refdata");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)) && QDir().mkpath(to));
+  for (const QString& name : QDir(from).entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name));
+  const std::string companies = cp1252::ToUtf8(lists + "/refdata/aziende.csv"), content = FileBytes(companies);
+  ASSERT_TRUE(QFile::remove(QString::fromStdString(companies)));
+  ASSERT_EQ(mkfifo(companies.c_str(), 0600), 0);
+  const ScopedEnv listsFolder("QUENDO_DATA_DIR", lists);
+  bool building = false;
+  std::thread other([&] {
+    const int fifo = open(companies.c_str(), O_WRONLY);  // waits for the creation to read the list
+    building = HasPart(Listing(data), ".QUENDO.MDB.");
+    WriteFileBytes(created + "-wal", "");
+    for (size_t at = 0; fifo >= 0 && at < content.size();) {
+      const ssize_t written = write(fifo, content.data() + at, content.size() - at);
+      if (written <= 0) break;
+      at += static_cast<size_t>(written);
+    }
+    close(fifo);
+  });
+  WriteSettings(settings, {"Database=", "Directory=" + data});
+  const DriverRun run = RunDriver(settings, {"ok"}, {"5102"}, 1);
+  // A run that never read the list leaves the other program waiting: it is let go.
+  const int drain = open(companies.c_str(), O_RDONLY | O_NONBLOCK);
+  other.join();
+  close(drain);
+  EXPECT_TRUE(building) << "the log was put there before the creation began";
+  const std::vector<std::string> boxes = Boxes(run);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_TRUE(HasPrefix(boxes[0], kCreateQuestion));
+  EXPECT_EQ(boxes[1], Box(0x30, "Errore durante la creazione del database " + created + "\n\nIl file esiste già:\n" +
+                                    created + "-wal"));
+  EXPECT_EQ(boxes[2], Box(0x10,
+                          "Non è stato possibile associare un database valido.\n\nNon è pertanto possibile "
+                          "procedere oltre !!!\n\n"));
+  EXPECT_EQ(SettingsValue(settings, "Database"), "");
+  EXPECT_EQ(Listing(data), "QUENDO.MDB-wal\n");
 }
 
 TEST_F(StartupPath, PathsWithCommasComeBackWhole) {

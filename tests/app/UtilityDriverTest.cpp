@@ -47,7 +47,9 @@ TEST_F(UtilityDriver, DuplicateTripsReportedThenMoved) {
 }
 
 TEST_F(UtilityDriver, NoDuplicateTripNoReportNoChange) {
-  RunSql(db, "DELETE FROM detcor WHERE id NOT IN (30, 31); DELETE FROM tescor WHERE id NOT IN (30, 31);");
+  RunSql(db,
+         "DELETE FROM detcor WHERE id NOT IN (30, 31); DELETE FROM period WHERE id NOT IN (30, 31); DELETE FROM tescor "
+         "WHERE id NOT IN (30, 31);");
   const std::string before = Rows();
   const DriverRun run = Run({}, "5187");
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"), std::vector<std::string>{});

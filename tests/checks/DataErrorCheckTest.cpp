@@ -37,7 +37,6 @@ const std::vector<std::string> kMenuRows = {
     "112|3|Manca: DescFermata ",
     "112|3|Manca: DescFermata TempoCapolineaArrivoNon9999 ",
     "113|2|Manca: CodFermata ",
-    "120|2|Manca: TempoCapolineaArrivoNon9999 ",
     "107|-1|Mancano percorso ed orari",
     "107|-1|Mancano periodi effettuazione",
     "108|-1|Date Inizio/Fine periodi effettuazione errate",
@@ -53,7 +52,6 @@ const std::vector<std::string> kConsentRows = {
     "111|3|Errore: InversioneTempo ",
     "112|3|Manca: DescFermata ",
     "112|3|Manca: DescFermata TempoCapolineaArrivoNon9999 ",
-    "120|2|Manca: TempoCapolineaArrivoNon9999 ",
     "107|-1|Mancano percorso ed orari",
     "108|-1|Date Inizio/Fine periodi effettuazione errate",
 };
@@ -89,7 +87,7 @@ TEST_F(DataErrorCheck, ConsentModeNamesMissingAuthoritiesAndLocalitiesOnce) {
   RunSql(path_, "UPDATE tescor SET ente = 0; UPDATE detcor SET reglocal = 0;");
   std::vector<std::string> expected = kConsentRows;
   expected.insert(expected.begin() + 3, "-1|-1|Nessuna corsa con Ente Contrattuale assegnato !!!");
-  expected.insert(expected.begin() + 11, "-1|-1|Nessuna fermata con Località assegnata !!!");
+  expected.insert(expected.begin() + 10, "-1|-1|Nessuna fermata con Località assegnata !!!");
   EXPECT_EQ(Run(ErrorCheckOptions::Consent()), expected);
   // The menu mode names each trip instead.
   const std::vector<std::string> menu = Run(ErrorCheckOptions());
@@ -343,10 +341,10 @@ TEST_F(DataErrorCheck, ABarPerPass) {
   LoadFaults();
   PassLog log;
   Run(ErrorCheckOptions(), &log);
-  // 13 heads, 40 stop rows, 15 periods: all of them, then the 3 outside the working period.
+  // 13 heads, 38 stop rows, 14 periods: all of them, then the 2 outside the working period.
   EXPECT_EQ(log.lines, (std::vector<std::string>{"begin " + std::string(kTripHeadPass), "end 13/13",
-                                                 "begin " + std::string(kTripStopPass), "end 40/40",
-                                                 "begin " + std::string(kPeriodPass), "end 18/30"}));
+                                                 "begin " + std::string(kTripStopPass), "end 38/38",
+                                                 "begin " + std::string(kPeriodPass), "end 16/28"}));
 }
 
 }  // namespace

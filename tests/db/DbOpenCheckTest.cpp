@@ -7,6 +7,7 @@
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
+#include "db/DbMaintenance.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -68,6 +69,27 @@ const std::string kRedefined =
 const std::string kForeign =
     "Errore in fase di apertura del database\n\nIl database contiene oggetti che non fanno parte del suo dizionario "
     "dei dati:\n\n";
+const std::string kNoDictionary =
+    "DROP TABLE tavole; DROP TABLE campi; DROP TABLE indici; DROP TABLE indici2; DROP TABLE relaz; DROP TABLE relaz2; "
+    "DROP TABLE utenti;";
+// A table whose row in the schema has no pages behind it: damage to the check of the whole file.
+const std::string kTableWithoutPages =
+    "PRAGMA writable_schema = ON; INSERT INTO sqlite_master VALUES ('table', 'sqlite_y', 'sqlite_y', 0, "
+    "'CREATE TABLE sqlite_y (corsa REFERENCES tescor (id))')";
+const std::string kDamaged = "Errore in fase di apertura del database\n\nIl file del database è danneggiato:";
+const std::string kTrip =
+    "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo, "
+    "gruppo) VALUES (1, 'C1', 'L1', 'A', 800, 900, 0, 0, 1000, 60, 1000, 60, 0);";
+const std::string kStopsInto =
+    "INSERT INTO detcor (id, sub, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal) ";
+// The lines of the first `count` stops of trip 900, which does not exist.
+std::string Orphans(int count) {
+  std::string lines;
+  for (int sub = 1; sub <= count; ++sub)
+    lines += "\nRiga (id 900, sub " + std::to_string(sub) +
+             ") della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 900";
+  return lines;
+}
 const std::string kEmptyingTrigger = "CREATE TRIGGER svuota AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;";
 
 TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
@@ -122,9 +144,7 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
        kRedefined + "Tavola \"note\", collegata alla tavola \"tescor\""},
       {"CREATE TABLE note (corsa INT REFERENCES 'TESCOR' (id) ON DELETE CASCADE)",
        kRedefined + "Tavola \"note\", collegata alla tavola \"TESCOR\""},
-      {"PRAGMA writable_schema = ON; INSERT INTO sqlite_master VALUES ('table', 'sqlite_y', 'sqlite_y', 0, "
-       "'CREATE TABLE sqlite_y (corsa REFERENCES tescor (id))')",
-       kRedefined + "Tavola \"sqlite_y\", collegata alla tavola \"tescor\""},
+      {kTableWithoutPages, kRedefined + "Tavola \"sqlite_y\", collegata alla tavola \"tescor\""},
       {kEmptyingTrigger +
            "PRAGMA writable_schema = ON; UPDATE sqlite_master SET type = 'Trigger' WHERE name = 'svuota'",
        kForeign + "Trigger \"svuota\" della tavola \"cadenz\""},
@@ -142,21 +162,41 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
       {earlier, ""},
       // Without its master table the database opens: start-up tells that it is missing.
       {"DROP TABLE master", ""},
-      // Without the dictionary, the tables of the program's own schema that the file has are the
-      // measure; those it lacks are for their users to tell.
+      // Without the dictionary the builder's timetable tables are the measure all the same.
       {"DROP TABLE tavole; DROP TABLE campi; DROP TABLE period; ALTER TABLE local DROP COLUMN prov",
-       Field("prov", "local")},
+       "Manca la tavola \"period\"\n" + Field("prov", "local")},
+      {kNoDictionary + "DROP TABLE detcor", "Manca la tavola \"detcor\""},
+      {kNoDictionary, ""},
+      // Rows written with the relations off: only the check of the whole file reads them.
+      {"WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 17) " + kStopsInto +
+           "SELECT 900, k, "
+           "'Piazza', 0, 9999, 800, 1, 0, 0, 0 FROM n",
+       kDamaged + Orphans(10) + "\n... e altre 7 righe"},
+      {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 77)",
+       kDamaged + "\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della tavola \"local\" con id 77"},
+      {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", ""},
       {"", ""},
   };
-  // Refused with the lines of `missing`, the file and its folder as they were, or (no lines) opened in silence.
+  // Refused with the lines of `missing` by the check of the whole file (start-up after a session not closed cleanly,
+  // "&Connetti") and, but for the rows, by the open itself; the file and its folder as they were, or (no lines)
+  // opened in silence.
   for (const auto& [sql, missing] : cases)
     for (bool worked : {false, true}) {
       SCOPED_TRACE(std::string(worked ? "worked on: " : "fresh: ") + sql);
       const std::string path = Copy(sql, worked), before = FileBytes(path), listing = Listing(dir_.Dir());
+      const std::string refused = missing.empty() || HasPrefix(missing, "Errore") ? missing : kRefused + missing;
+      const Outcome checked = CheckDatabaseToOpen(path);
+      EXPECT_EQ(checked.ok ? "" : checked.Failure(),
+                sql == kTableWithoutPages
+                    ? kDamaged.substr(0, kDamaged.size() - 1) + " (database disk image is malformed)"
+                    : refused);
+      EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed by the check";
+      const bool rows = HasPrefix(missing, kDamaged);
       NoticeLog log;
-      EXPECT_EQ(DbDatabase(path).isOpen, missing.empty());
-      EXPECT_EQ(log.Texts(), missing.empty() || HasPrefix(missing, "Errore") ? missing : kRefused + missing);
-      EXPECT_TRUE(missing.empty() || (FileBytes(path) == before && Listing(dir_.Dir()) == listing)) << "file changed";
+      EXPECT_EQ(DbDatabase(path).isOpen, missing.empty() || rows);
+      EXPECT_EQ(log.Texts(), rows ? "" : refused);
+      EXPECT_TRUE(missing.empty() || rows || (FileBytes(path) == before && Listing(dir_.Dir()) == listing))
+          << "file changed";
     }
 }
 

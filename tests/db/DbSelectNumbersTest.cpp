@@ -74,7 +74,7 @@ void PrintTo(const Reading& r, std::ostream* os) { *os << r.column << " = " << r
 class SelectNumbers : public ::testing::TestWithParam<Reading> {
  protected:
   void SetUp() override {
-    MakeDatabase(path, kLinksSchema);
+    MakeDatabase(path, BuilderTimetableTables() + kLinksSchema);
     const Reading& r = GetParam();
     ASSERT_EQ(ExecOnFile(path, std::string("UPDATE corse SET ") + r.field + " = " + r.stored + " WHERE id <> 2;"),
               "ok");

@@ -262,10 +262,11 @@ TEST(SelectResult, EveryRowComesBackWholeOnEveryRunAndInSelectionsOfOneRow) {
   const std::string path = dir.Path("righe.mdb");
   // 100000 rows of two columns: about three blocks of values and three of texts.
   MakeDatabase(path,
-               "CREATE TABLE righe (id INT NOT NULL PRIMARY KEY, testo VARCHAR(40) COLLATE RTRIM, nota LONGTEXT);"
-               "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 100000)"
-               " INSERT INTO righe (id, testo) SELECT k, 'riga ' || k || ' della tavola di prova' FROM n;"
-               "UPDATE righe SET nota = printf('%.*c', 1500000, 'x') WHERE id = 50000;");
+               BuilderTimetableTables() +
+                   "CREATE TABLE righe (id INT NOT NULL PRIMARY KEY, testo VARCHAR(40) COLLATE RTRIM, nota LONGTEXT);"
+                   "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 100000)"
+                   " INSERT INTO righe (id, testo) SELECT k, 'riga ' || k || ' della tavola di prova' FROM n;"
+                   "UPDATE righe SET nota = printf('%.*c', 1500000, 'x') WHERE id = 50000;");
   DbDatabase db(path);
   DbSelect s(&db);
   s.SetColumns("id, testo, nota");

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-inline const std::string kTestSchema = BuilderTables({"cadenz"}) + R"sql(
+inline const std::string kTestSchema = BuilderTimetableTables() + R"sql(
 CREATE TABLE misc (
   id INT NOT NULL,
   sub SMALLINT NOT NULL,

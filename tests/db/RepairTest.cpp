@@ -121,16 +121,18 @@ TEST_F(Repair, DamagedFileIsSalvagedAndTheRowsOfTheDamagedPagesAloneAreLost) {
     ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.Texts();
     EXPECT_GT(pumped, 0);
 
-    // The new file: sound, ours, holding exactly the rows of the pages that survived.
+    // The new file: sound, ours, holding exactly the rows of the pages that survived, but for those that referred
+    // to a row lost.
     std::string error;
     EXPECT_TRUE(CheckDatabaseFile(path, CheckDepth::Full, error)) << error;
+    EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
+    expected["detcor"] -= static_cast<long>(result.orphanRows);
     EXPECT_EQ(RowsPerTable(path), expected);
     EXPECT_EQ(QueryFile(path,
                         "SELECT count(*) FROM detcor WHERE denom <> 'Fermata ' || ((id - 1) * 10 + sub) "
                         "OR dist <> ((id - 1) * 10 + sub) * 10 OR reglocal <> 0"),
               "0\n");
-    EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM detcor WHERE id NOT IN (SELECT id FROM tescor)"),
-              std::to_string(result.orphanRows) + "\n");
+    EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM detcor WHERE id NOT IN (SELECT id FROM tescor)"), "0\n");
     EXPECT_EQ(result.orphanRows > 0, expected["tescor"] < stored_["tescor"]);
     EXPECT_EQ(DbDatabase(path).isOpen, 1) << log_.Texts();
     // The damaged file beside it, as it was, and nothing else new.
@@ -139,13 +141,13 @@ TEST_F(Repair, DamagedFileIsSalvagedAndTheRowsOfTheDamagedPagesAloneAreLost) {
     EXPECT_EQ(Listing(dir_.Dir()), before + kept.substr(dir_.Dir().size() + 1) + "\n");
 
     // The report: rows per table as they are in the file, the timetable's tables first; the rows
-    // left pointing at lost ones, if any.
+    // left out for pointing at lost ones, if any.
     std::map<std::string, long> reported;
     for (const TableRows& t : result.recovered) reported[t.table] = t.rows;
     EXPECT_EQ(reported, expected);
     EXPECT_TRUE(HasPart(result.Texts(), "\n\nRighe recuperate per tavola:\nmaster: 1\n"));
-    EXPECT_EQ(HasPart(result.Texts(),
-                      "\nRighe che rimandano a righe andate perse: " + std::to_string(result.orphanRows) + ".\n"),
+    EXPECT_EQ(HasPart(result.Texts(), "\nRighe che rimandavano a righe andate perse, non riportate: " +
+                                          std::to_string(result.orphanRows) + ".\n"),
               result.orphanRows > 0);
   }
   EXPECT_EQ(FileBytes(dir_.Path("citt\xE0.mdb.danneggiato")), "un file dell'utente");
@@ -301,6 +303,15 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
          ASSERT_EQ(ExecOnFile(p, "ALTER TABLE tescor DROP COLUMN denom"), "ok");
        },
        RepairOutcome::Failed, missing + "Manca il campo \"denom\" della tavola \"tescor\"", nullptr},
+      {"senza-localita.mdb",  // written with the relations off: a stop in a locality that does not exist
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "UPDATE detcor SET reglocal = 77 WHERE id = 3 AND sub = 2"), "ok");
+       },
+       RepairOutcome::Failed,
+       "Il file del database è danneggiato:\nRiga (id 3, sub 2) della tavola \"detcor\": manca la riga della tavola "
+       "\"local\" con id 77",
+       nullptr},
       {"giornale.mdb",
        [&](const std::string& p) {
          WriteFileBytes(p, pristine);

@@ -17,7 +17,7 @@ class CalendarGenerate : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
-    MakeDatabase(path, BuilderTables({"cadenz"}) +
+    MakeDatabase(path, BuilderTimetableTables() +
                            "INSERT INTO cadenz VALUES ('SCOLASTICO', 'Giorni di scuola'), ('SAB  ', 'Sabato'),"
                            " ('FESTIVO', 'Festività'), ('FER', 'Feriale');");
     db_ = std::make_unique<DbDatabase>(path);

@@ -23,7 +23,7 @@ class CompanyHeader : public ::testing::Test {
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
     MakeDatabase(path,
-                 BuilderTables({"regazi"}) +
+                 BuilderTimetableTables() +
                      "INSERT INTO regazi VALUES (0, '*** azienda non assegnata ***'), (12, 'Trasporti Val d''Arno'),"
                      " (7, 'Autolinee Chianti'), (150, 'Ferrovie locali');");
     db_ = std::make_unique<DbDatabase>(path);

@@ -158,7 +158,7 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
 
   ScratchDir dir;
   const std::string path = dir.Path("lavoro.mdb");
-  MakeDatabase(path, BuilderTables({"regent"}) +
+  MakeDatabase(path, BuilderTimetableTables() +
                          "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
   DbDatabase db(path);
   ASSERT_TRUE(db.isOpen);

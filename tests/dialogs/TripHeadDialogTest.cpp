@@ -17,7 +17,7 @@ class TripHeadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
-    MakeDatabase(path, BuilderTables({"regent"}) +
+    MakeDatabase(path, BuilderTimetableTables() +
                            "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);

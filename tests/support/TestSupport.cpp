@@ -40,6 +40,12 @@ std::string BuilderTables(const std::vector<std::string>& tables) {
   return sql;
 }
 
+std::string BuilderTimetableTables() {
+  std::vector<std::string> names;
+  for (const SchemaTable& table : SchemaTables()) names.push_back(table.name);
+  return BuilderTables(names);
+}
+
 std::string QueryFile(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   std::string out;

@@ -31,6 +31,10 @@ void MakeDatabase(const std::string& path, const std::string& sql);
 // builder makes them: SQL statements for MakeDatabase. A file made of them opens as the program's.
 std::string BuilderTables(const std::vector<std::string>& tables);
 
+// The builder's timetable tables, every one (BuilderTables): what a file without the dictionary
+// must hold to open, its own tables besides.
+std::string BuilderTimetableTables();
+
 // Runs SQL on a closed database file with the plain engine (as another program would) and
 // returns the rows, one line each, columns separated by '|'.
 std::string QueryFile(const std::string& path, const std::string& sql);

@@ -54,15 +54,11 @@ INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primar
  (112, 3, 'F3', ' ', 'Piazza 3', 2000, 1159, 1200, 0, 0, 0, 5),
  -- 113: a stop without code and place, and without locality.
  (113, 1, 'F1', 'Fermata 1', 'Piazza 1', 0, 9999, 900, 0, 0, 0, 5),
- (113, 2, ' ', 'Fermata 2', ' ', 1000, 910, 9999, 0, 0, 0, 0),
- -- 120: stops of a trip that has no head; its last stop leaves at 9.05.
- (120, 1, 'F1', 'Fermata 1', 'Piazza 1', 0, 9999, 900, 0, 0, 0, 5),
- (120, 2, 'F2', 'Fermata 2', 'Piazza 2', 1000, 905, 905, 0, 0, 0, 5);
+ (113, 2, ' ', 'Fermata 2', ' ', 1000, 910, 9999, 0, 0, 0, 0);
 
 -- Periods: every trip but 107 runs in the working period; 108 also in two periods that begin on
--- 31/12/2023; trip 120 (no head) in one outside it.
+-- 31/12/2023.
 INSERT INTO period (id, caden, inizio, fine, escluso)
 SELECT id, 'FER', '2024-01-01', '2024-06-30', 0 FROM tescor WHERE id <> 107;
 INSERT INTO period (id, caden, inizio, fine, escluso) VALUES
- (108, 'FER', '2023-12-31', '2024-02-01', 0), (108, 'FER', '2023-12-31', '2024-03-01', 1),
- (120, 'FER', '2023-01-01', '2023-02-01', 0);
+ (108, 'FER', '2023-12-31', '2024-02-01', 0), (108, 'FER', '2023-12-31', '2024-03-01', 1);

@@ -52,7 +52,7 @@ INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primar
   (62, 1, 'K1', 'Licciana', NULL, 0, 9999, 600, 1, 0, 0, 0),
   (62, 2, 'K2', 'Monti', NULL, 2000, 630, 9999, 0, 0, 0, 0);
 
--- Periods: id, day type, start, end, excluded. Trip 99 has no head and is ignored.
+-- Periods: id, day type, start, end, excluded.
 INSERT INTO period (id, caden, inizio, fine, escluso) VALUES
   (10, 'FER', '2024-01-01', '2024-01-14', 0),
   (11, 'FER', '2024-01-08', '2024-01-31', 0),
@@ -67,5 +67,4 @@ INSERT INTO period (id, caden, inizio, fine, escluso) VALUES
   (51, 'FER', '2024-01-01', '2024-01-14', 0),
   (60, 'FER', '2024-01-01', '2024-01-14', 0),
   (61, 'FER', '2024-01-01', '2024-01-14', 0),
-  (62, 'FER', '2024-01-01', '2024-01-14', 0),
-  (99, 'FER', '2024-01-01', '2024-01-14', 0);
+  (62, 'FER', '2024-01-01', '2024-01-14', 0);

@@ -19,7 +19,7 @@ void ExportFileSet::Fail(const std::string& fileName) {
 
 bool ExportFileSet::Watch(bool underWay) {
   if (underWay == watched_) return true;
-  if (watch_ && !watch_.note(folder_.Folder(), underWay ? JournalMark(key_, names_) : std::string()) && underWay)
+  if (watch_ && !watch_.note(folder_.Folder(), underWay ? JournalMark(WritingJournal()) : std::string()) && underWay)
     return false;
   watched_ = underWay;
   return true;
@@ -38,6 +38,13 @@ std::string ExportFileSet::TemporaryOf(const std::string& fileName) const {
   return HiddenTemporaryOf(folder, name);
 }
 
+SetJournal ExportFileSet::WritingJournal() const {
+  SetJournal journal;
+  journal.key = key_;
+  for (const std::string& name : names_) journal.files.push_back({name, false});
+  return journal;
+}
+
 bool ExportFileSet::StartJournal() {
   // The folder must be whole: the journal of an earlier set is its only record of what to do.
   if (folder_.Lookup(SetFolder::kJournalName) != SetFolder::Kind::None) return false;
@@ -47,10 +54,7 @@ bool ExportFileSet::StartJournal() {
     notNoted_ = true;
     return false;
   }
-  SetJournal journal;
-  journal.key = key_;
-  for (const std::string& name : names_) journal.files.push_back({name, false});
-  if (!folder_.WriteJournal(journal)) {
+  if (!folder_.WriteJournal(WritingJournal())) {
     Watch(false);
     return false;
   }
@@ -171,9 +175,8 @@ bool ExportFileSet::CommitOne() {
 }
 
 bool ExportFileSet::CommitJournaled() {
-  SetJournal journal;
-  journal.key = key_;
-  for (const std::string& name : names_) journal.files.push_back({name, false});
+  const SetJournal writing = WritingJournal();
+  SetJournal journal = writing;
   std::string failedName;
   // Every file's data on the disk before any is put in place.
   if (SyncedTogether() && !folder_.SyncFileSystem()) {
@@ -192,16 +195,18 @@ bool ExportFileSet::CommitJournaled() {
   }
   for (JournalEntry& e : journal.files) e.previous = folder_.Exists(e.name);
   journal.phase = SetPhase::Replacing;
-  if (!folder_.WriteJournal(journal)) {
+  if (!folder_.RewriteJournal(watch_, writing, journal)) {
     Fail(SetFolder::kJournalName);
     return false;
   }
   if (!RollForward(folder_, journal, failedName)) {
     Fail(failedName);
     // The previous files come back; should that fail too, the journal stays for the next run.
-    journal.phase = SetPhase::Restoring;
+    SetJournal restoring = journal;
+    restoring.phase = SetPhase::Restoring;
     std::string ignored;
-    if (folder_.WriteJournal(journal) && RollBack(folder_, journal, ignored) && folder_.RemoveJournal()) {
+    if (folder_.RewriteJournal(watch_, journal, restoring) && RollBack(folder_, restoring, ignored) &&
+        folder_.RemoveJournal()) {
       begun_.clear();
       journalWritten_ = false;
       Watch(false);

@@ -18,9 +18,9 @@
 // file or several, first removes from its folder the hidden temporaries that killed runs left.
 //
 // The folder watch (FolderWatch) is told the journal's mark before a set begins to change its
-// folder, and an empty one once the folder holds one whole set again; a folder left not whole (a
-// failure while putting the previous files back) stays noted. A set whose folder cannot be noted is
-// not begun.
+// folder and whenever the journal is written anew, and an empty one once the folder holds one
+// whole set again; a folder left not whole (a failure while putting the previous files back)
+// stays noted. A set whose folder cannot be noted is not begun.
 //
 // Lines are written as the program's text files are: the bytes as given (Windows-1252), each
 // line ended by CR LF.
@@ -103,6 +103,8 @@ class ExportFileSet {
   // before its files are put in place, rather than one flush for each file.
   bool SyncedTogether() const { return names_.size() > kSyncedOneByOne; }
   static constexpr size_t kSyncedOneByOne = 32;
+  // The journal while the files are written: its key, and every file as new.
+  SetJournal WritingJournal() const;
   bool StartJournal();
   bool CommitOne();
   bool CommitJournaled();

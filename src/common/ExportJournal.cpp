@@ -50,13 +50,19 @@ SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
     lines.push_back(text.substr(start, (ended ? end : text.size()) - start));
     start = ended ? end + 1 : text.size();
   }
+  // Lines ended by CR LF (the journal copied through a program that changed them) are read as
+  // this program's, but not obeyed.
+  const bool crlf = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
+  if (crlf)
+    for (size_t k = 0; k < 2 && k < lines.size(); ++k)
+      if (!lines[k].empty() && lines[k].back() == '\r') lines[k].pop_back();
   SetJournal read;
   // The heading and the key say whose journal it is.
   if (lines.size() < 2 || lines[0] != kHeading || lines[1].rfind("chiave ", 0) != 0 ||
       !IsJournalKey(read.key = lines[1].substr(7)))
     return SetFolder::Read::Foreign;
   journal.key = read.key;
-  if (!ended || lines.size() < 4 || lines.back() != "fine") return SetFolder::Read::Damaged;
+  if (crlf || !ended || lines.size() < 4 || lines.back() != "fine") return SetFolder::Read::Damaged;
   bool phaseFound = false;
   for (SetPhase phase : {SetPhase::Writing, SetPhase::Replacing, SetPhase::Restoring})
     if (lines[2] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;
@@ -110,18 +116,44 @@ bool IsJournalKey(const std::string& text) {
   return text.size() == 32 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
-std::string JournalMark(const std::string& key, const std::vector<std::string>& names) {
-  // No name holds a NUL: joined by it, two lists of names never make the same text.
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  for (const std::string& name : names)
-    hash.addData(QByteArrayView(name.data(), static_cast<qsizetype>(name.size() + 1)));
-  return key + hash.result().toHex().left(32).toStdString();
+namespace {
+
+std::string Fingerprint(const std::string& text) {
+  return QCryptographicHash::hash(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())),
+                                  QCryptographicHash::Sha256)
+      .toHex()
+      .left(32)
+      .toStdString();
 }
 
-std::string JournalMark(const SetJournal& journal) {
+}  // namespace
+
+std::string JournalMark(const SetJournal& journal) { return journal.key + "/" + Fingerprint(JournalText(journal)); }
+
+std::string JournalMark(const SetJournal& journal, const SetJournal& next) {
+  return JournalMark(journal) + "/" + Fingerprint(JournalText(next));
+}
+
+bool MarkVouches(const std::string& mark, const SetJournal& journal) {
+  const std::string key = journal.key + "/";
+  if (mark.compare(0, key.size(), key) != 0) return false;
+  const std::string print = Fingerprint(JournalText(journal));
+  for (size_t at = key.size(); at < mark.size(); at += print.size() + 1)
+    if (mark.compare(at, print.size(), print) == 0) return true;
+  return false;
+}
+
+std::string EarlierJournalMark(const std::string& key, const std::vector<std::string>& names) {
+  // No name holds a NUL: joined by it, two lists of names never make the same text.
+  std::string joined;
+  for (const std::string& name : names) joined.append(name).push_back('\0');
+  return key + Fingerprint(joined);
+}
+
+std::vector<std::string> NamesOf(const SetJournal& journal) {
   std::vector<std::string> names;
   for (const JournalEntry& e : journal.files) names.push_back(e.name);
-  return JournalMark(journal.key, names);
+  return names;
 }
 
 std::string SetFolder::PathOf(const std::string& name) const {
@@ -217,6 +249,17 @@ bool SetFolder::WriteJournal(const SetJournal& journal) {
   }
   Sync();
   Step(std::string("journal ") + PhaseWord(journal.phase));
+  return true;
+}
+
+bool SetFolder::RewriteJournal(const FolderWatch& watch, const SetJournal& now, const SetJournal& next) {
+  if (watch && !watch.note(folder_, JournalMark(now, next))) return false;
+  if (!WriteJournal(next)) {
+    if (watch) watch.note(folder_, JournalMark(now));
+    return false;
+  }
+  // Should this note not be stored, the one before still vouches for the journal.
+  if (watch) watch.note(folder_, JournalMark(next));
   return true;
 }
 

@@ -13,10 +13,12 @@
 // (a temporary, flushed, then renamed over it).
 //
 // A journal carries a key drawn at random when its set begins, which the interface notes with the
-// folder (FolderWatch) together with the fingerprint of the set's names (JournalMark): a journal is
-// obeyed only when both are the ones noted for its folder, so that a journal that came from
-// elsewhere (a received archive, another user of a shared folder), or one of ours edited to name
-// other files, never makes the program move or remove a file its set did not write.
+// folder (FolderWatch) together with the fingerprint of the whole journal, phase and every file
+// line (JournalMark); each time the journal is written anew, the note first vouches for the journal
+// on the disk and the one to come, then for the new one alone. A journal is obeyed only as far as
+// the note vouches for it, so that a journal that came from elsewhere (a received archive, another
+// user of a shared folder), or one of ours edited, never makes the program move or remove a file
+// its set did not write.
 
 #include "common/NewFile.h"
 
@@ -48,22 +50,34 @@ struct SetJournal {
 
 // A new key for a set's journal.
 std::string NewJournalKey();
-// True when `text` is such a key (32 hexadecimal digits): all an earlier version noted.
+// True when `text` is such a key (32 hexadecimal digits).
 bool IsJournalKey(const std::string& text);
-// What the interface notes for a set's folder: the journal's key followed by the fingerprint of
-// the names of its files, in their order (64 hexadecimal digits).
-std::string JournalMark(const std::string& key, const std::vector<std::string>& names);
+// What the interface notes for a set's folder: the journal's key, "/" and the fingerprint of the
+// journal's text (32 hexadecimal digits).
 std::string JournalMark(const SetJournal& journal);
+// The note while `journal` on the disk is written anew as `next`: either one is vouched for.
+std::string JournalMark(const SetJournal& journal, const SetJournal& next);
+// True when the note `mark` (as JournalMark gives it) vouches for the whole of `journal`.
+bool MarkVouches(const std::string& mark, const SetJournal& journal);
+// The note an earlier version took, read and never written: the key followed by the fingerprint
+// of the names alone (64 hexadecimal digits), or, earlier still, the key alone.
+std::string EarlierJournalMark(const std::string& key, const std::vector<std::string>& names);
+std::vector<std::string> NamesOf(const SetJournal& journal);
 
 // The interface's note of the folders where a set is under way, kept where a start after a kill
 // finds it (the settings), with the mark of the journal the program wrote in each one.
 struct FolderWatch {
-  // Told with the journal's mark (JournalMark) before a set begins to change its folder, and with
-  // an empty one once the folder holds one whole set again. False when the note could not be
-  // stored: a set is then not begun.
+  // Told with the journal's mark (JournalMark) before a set begins to change its folder, and
+  // before and after each time its journal is written anew; with an empty one once the folder
+  // holds one whole set again. False when the note could not be stored: a set is then not begun,
+  // and a journal is not written anew.
   std::function<bool(const std::string& folder, const std::string& key)> note;
   // The mark noted for the folder; empty when none.
   std::function<std::string(const std::string& folder)> keyOf;
+  // The sets whose names their writers fix, each in the order of its journal (the region's
+  // export, the RT files of the IVU conversion): all a note of the key alone can vouch for. A
+  // set whose names the user chooses, or the database gives, is not among them.
+  std::vector<std::vector<std::string>> fixedSets;
   explicit operator bool() const { return static_cast<bool>(note); }
 };
 
@@ -105,10 +119,15 @@ class SetFolder {
 
   // The journal: written whole, read back, removed. Foreign: not a journal this program writes
   // (its heading or key, or a name of a file that is not a plain name of this folder). Damaged:
-  // its heading and key are this program's, but a line after them is not (its key is read).
+  // its heading and key are this program's, but a line after them is not, or its lines end in CR
+  // LF, as no journal of the program's does (its key is read).
   enum class Read { Found, None, Unreadable, Foreign, Damaged };
   Read ReadJournal(SetJournal& journal) const;
   bool WriteJournal(const SetJournal& journal);
+  // Writes `next` in place of the journal `now` on the disk, the watch (when there is one) told
+  // first that either is the program's, then that `next` is. False when the note or the journal
+  // could not be written: the journal on the disk is still `now`, and still vouched for.
+  bool RewriteJournal(const FolderWatch& watch, const SetJournal& now, const SetJournal& next);
   bool RemoveJournal() { return Remove(std::string(kJournalName) + kTemporarySuffix) && Remove(kJournalName); }
 
   // Tells the step hook of a change made by the caller.

@@ -109,12 +109,30 @@ std::string Noted(const std::string& folder, const FolderWatch& watch) {
   return watch.keyOf ? watch.keyOf(folder) : std::string();
 }
 
-// A journal of this program, as it wrote it: its key and names are those noted for the folder.
-// The earlier version noted the key alone: such a note vouches for the key, not the names.
-bool Ours(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
+// How far the note of the folder vouches for its journal: not at all; for its names alone (a note
+// of an earlier version); for every line of it.
+enum class Vouched { No, Names, Whole };
+
+Vouched VouchedFor(const SetJournal& journal, const std::string& folder, const FolderWatch& watch) {
   const std::string noted = Noted(folder, watch);
-  if (IsJournalKey(noted)) return noted == journal.key;
-  return noted == JournalMark(journal);
+  if (MarkVouches(noted, journal)) return Vouched::Whole;
+  if (noted == EarlierJournalMark(journal.key, NamesOf(journal))) return Vouched::Names;
+  // The key alone says only which set of fixed names its writer wrote, and never other names.
+  const std::vector<std::string> names = NamesOf(journal);
+  if (noted == journal.key && std::find(watch.fixedSets.begin(), watch.fixedSets.end(), names) != watch.fixedSets.end())
+    return Vouched::Names;
+  return Vouched::No;
+}
+
+// A journal whose names alone are vouched for: which file had a previous one is read from the
+// folder, not from the journal. While the new files were put in place, a file's previous one is
+// aside, or still in place beside the new file's temporary; once the previous files were being
+// brought back, every file is taken for one that had a previous file, so that no file of the set's
+// names is removed.
+void PreviousFromTheFolder(const SetFolder& f, SetJournal& journal) {
+  for (JournalEntry& e : journal.files)
+    e.previous = journal.phase == SetPhase::Restoring || f.Exists(e.name + SetFolder::kPreviousSuffix) ||
+                 (f.Exists(e.name + SetFolder::kTemporarySuffix) && f.Exists(e.name));
 }
 
 // A journal whose key is the one noted for the folder.
@@ -145,7 +163,8 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
   SetFolder f(folder, step);
   SetJournal journal;
   SetFolder::Read read = f.ReadJournal(journal);
-  if (read == SetFolder::Read::Found && Ours(journal, folder, watch)) {
+  const Vouched vouched = read == SetFolder::Read::Found ? VouchedFor(journal, folder, watch) : Vouched::No;
+  if (vouched != Vouched::No) {
     const DatabaseFiles kept(database.empty() ? std::string()
                                               : QFile::encodeName(cp1252::ToQString(database)).toStdString());
     // Which files this process holds cannot be told: the journal stays, neither obeyed nor removed.
@@ -175,6 +194,7 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
   // Another set of this program's own (a shapefile set where the region's files are to go): not
   // this writer's to put in order; its note stays for the next start, which does.
   if (!OfTheseFiles(journal, names)) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
+  if (vouched == Vouched::Names) PreviousFromTheFolder(f, journal);
   std::string failedName;
   FolderRecovery done;
   if (journal.phase == SetPhase::Writing) {
@@ -187,10 +207,11 @@ FolderRecovery RecoverExportFolder(const std::string& folder, const FolderWatch&
     // The new set cannot be put in place (or an earlier run had begun to bring the previous one
     // back): the previous files come back, the journal saying so before the first of them moves.
     const std::string notPlaced = failedName.empty() ? std::string() : f.PathOf(failedName);
-    const bool restoring = journal.phase == SetPhase::Restoring;
-    journal.phase = SetPhase::Restoring;
-    if (!restoring && !f.WriteJournal(journal)) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
-    if (!RollBack(f, journal, failedName)) return Failed(work, folder, f.PathOf(failedName));
+    SetJournal restoring = journal;
+    restoring.phase = SetPhase::Restoring;
+    if (journal.phase != SetPhase::Restoring && !f.RewriteJournal(watch, journal, restoring))
+      return Failed(work, folder, f.PathOf(SetFolder::kJournalName));
+    if (!RollBack(f, restoring, failedName)) return Failed(work, folder, f.PathOf(failedName));
     done = UndoneWhileReplacing(work, folder, notPlaced);
   }
   if (!f.RemoveJournal()) return Failed(work, folder, f.PathOf(SetFolder::kJournalName));

@@ -5,13 +5,16 @@
 // way no temporary, previous file moved aside or journal is left, and the folder holds one whole set. Run before every
 // set is written into a folder, and at start-up for the folders the interface noted while a set was under way there.
 //
-// Only a journal this program wrote is obeyed: its key and the names of its files must be those
-// the interface noted for the folder (JournalMark; the key alone, when an earlier version noted
-// only that), each file it names one of the set about to be
-// written (when the caller knows them), and none of them, their temporaries or previous files a
-// database's (DatabaseFiles). Any other journal is told to the user and removed, and nothing else
-// in the folder is touched; so is one whose key is noted but whose lines are damaged. Where the
-// files the process holds open cannot be listed, a journal of ours stays, not obeyed.
+// Only a journal this program wrote is obeyed, and only as far as the note the interface took for
+// the folder vouches for it (FolderWatch): a mark of the journal (JournalMark) vouches for every
+// line of it. A note of an earlier version vouches for the names alone: its mark of the names, or
+// its key alone when the names are those of a set whose writer fixes them (FolderWatch::fixedSets);
+// which files had a previous one is then read from the folder, and no file of the set's names is
+// removed. Each file the journal names must be one of the set about to be written (when the
+// caller knows them), and none of them, their temporaries or previous files a database's
+// (DatabaseFiles). Any other journal is told to the user and removed, and nothing else in the
+// folder is touched; so is one whose key is noted but whose lines are damaged. Where the files the
+// process holds open cannot be listed, a journal of ours stays, not obeyed.
 
 #include "common/ExportJournal.h"
 #include "common/Outcome.h"

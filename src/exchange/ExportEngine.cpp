@@ -76,17 +76,10 @@ std::string LargeIdRefusal(long largest) {
       largest);
 }
 
-// The files of an export, in the order they are put in place.
-std::vector<std::string> SetNames() {
-  std::vector<std::string> names;
-  for (int f = 0; f < kExportFileCount; ++f) names.push_back(ExportFileName(static_cast<ExportFile>(f)));
-  return names;
-}
-
 // One run of the export: the options, the open files and the counters.
 class ExportRun {
  public:
-  explicit ExportRun(const ExportOptions& o) : o_(o), files_(o.folder, SetNames()) {
+  explicit ExportRun(const ExportOptions& o) : o_(o), files_(o.folder, ExportSetNames()) {
     files_.SetFolderWatch(o.folderWatch);
     files_.SetStepHook(o.fileSetStep);
   }
@@ -629,7 +622,7 @@ std::string ExportRun::IdRefusal() {
 
 ExportResult ExportRun::Run() {
   // An earlier export cut short in this folder: the folder is put in order first.
-  const FolderRecovery recovery = RecoverExportFolder(o_.folder, o_.folderWatch, o_.fileSetStep, SetNames());
+  const FolderRecovery recovery = RecoverExportFolder(o_.folder, o_.folderWatch, o_.fileSetStep, ExportSetNames());
   if (recovery.outcome == FolderRecovery::kFailed) {
     // A journal of this program stays noted, to be put in order at the next start.
     ExportResult refused;
@@ -699,6 +692,12 @@ const char* ExportFileName(ExportFile file) {
     case kExportFileCount: break;
   }
   return "";
+}
+
+std::vector<std::string> ExportSetNames() {
+  std::vector<std::string> names;
+  for (int f = 0; f < kExportFileCount; ++f) names.push_back(ExportFileName(static_cast<ExportFile>(f)));
+  return names;
 }
 
 MasterHeading ReadMasterHeading(DbDatabase* db) {

@@ -42,6 +42,8 @@ enum ExportFile {
 
 // "RT_HDORA.TXT" ... "FERMATE_NORMALIZZATE.TXT".
 const char* ExportFileName(ExportFile file);
+// The seven names, in the order the export's journal gives them.
+std::vector<std::string> ExportSetNames();
 
 struct ExportOptions {
   DbDatabase* db = nullptr;

@@ -75,12 +75,16 @@ struct NotedFolder {
   bool journalOfAnother;    // a journal the program did not write is there
   bool stays;               // the folder is still noted after the start
   bool keyOnly;             // noted by the earlier version, with the journal's key alone
+  std::string edited = {};  // what the journal was edited to say after its key, the key kept
 };
 
 const NotedFolder kNoted[] = {
     {"scrittura", "written RT_PERIOD.TXT.part", true, false, false, false},
     {"sostituzione", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false, false},
     {"annotata-prima", "renamed RT_CALEN.TXT.part RT_CALEN.TXT", true, false, false, true},
+    // Edited to remove a file of the user's, or the previous files said to be new: the files stay.
+    {"leggimi", "written RT_PERIOD.TXT.part", true, false, false, true, "fase ripristino\nfile 0 LEGGIMI.TXT\nfine\n"},
+    {"tutte-nuove", "journal sostituzione", true, false, false, false, SetLines("ripristino", "0") + "fine\n"},
     {"estranea", nullptr, true, true, false, false},
     // A folder stands in the journal's place: the folder cannot be put in order.
     {"illeggibile", nullptr, true, false, true, false},
@@ -91,11 +95,17 @@ const NotedFolder kNoted[] = {
 TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
   Strings folders, boxes, staying;
   Strings expectedSets;
+  const std::string journalLine = "QUENDO_ESPORTAZIONE_IN_CORSO\n";
   for (const NotedFolder& n : kNoted) {
     SCOPED_TRACE(n.name);
     const std::string folder = n.killedAfter ? KilledAfter(n.name, n.killedAfter) : Folder(n.name, n.previous);
     const std::string journal = folder + "/QUENDO_ESPORTAZIONE_IN_CORSO";
     if (n.keyOnly) Watch().note(folder, Watch().keyOf(folder).substr(0, 32));
+    if (!n.edited.empty()) {
+      WriteLines(folder + "/LEGGIMI.TXT", {"leggimi"});
+      const std::string written = FileBytes(journal);
+      WriteFileBytes(journal, JournalText(written.substr(written.find("chiave ") + 7, 32), n.edited));
+    }
     // As another program would have written it, naming the previous files to remove.
     if (n.journalOfAnother)
       WriteFileBytes(journal,
@@ -107,24 +117,34 @@ TEST_F(Interrupted, TheStartPutsEveryNotedFolderInOrderAndSaysWhatItDid) {
     if (n.stays) staying.push_back(folder);
     const bool replacing =
         n.killedAfter && StepNumber(steps, n.killedAfter) > StepNumber(steps, "journal sostituzione");
-    if (n.killedAfter) boxes.push_back(Box(0x30, replacing ? CompletedText(folder) : UndoneWhileWritingText(folder)));
-    if (n.journalOfAnother) boxes.push_back(Box(0x30, ForeignJournalText(folder)));
+    if (n.killedAfter && n.edited.empty())
+      boxes.push_back(Box(0x30, replacing ? CompletedText(folder) : UndoneWhileWritingText(folder)));
+    if (n.journalOfAnother || !n.edited.empty()) boxes.push_back(Box(0x30, ForeignJournalText(folder)));
     if (n.stays) boxes.push_back(Box(0x30, NotInOrderText(folder, journal)));
-    expectedSets.push_back(n.stays ? SetIn(folder) : replacing ? newSet : oldSet);
+    // An edited journal is removed, and nothing else: the temporaries stay beside the previous files.
+    std::string left = SetIn(folder) + (n.edited.empty() ? "" : FileBytes(folder + "/LEGGIMI.TXT"));
+    if (!n.edited.empty()) left.erase(left.find(journalLine), journalLine.size());
+    expectedSets.push_back(n.stays || !n.edited.empty() ? left : replacing ? newSet : oldSet);
   }
   Note(folders);
-  ASSERT_EQ(Noted(), folders[0] + "\n" + folders[1] + "\n" + folders[2] + "\n" + folders[3] + "\n" + folders[4] + "\n" +
-                         folders[5]);
+  std::string all;
+  for (const std::string& f : folders) all += (all.empty() ? "" : "\n") + f;
+  ASSERT_EQ(Noted(), all);
 
   const DriverRun run = RunDriver(settings, {}, {});
   EXPECT_EQ(Boxes(run), boxes);
-  for (size_t k = 0; k < folders.size(); ++k) EXPECT_EQ(SetIn(folders[k]), expectedSets[k]) << folders[k];
+  for (size_t k = 0; k < folders.size(); ++k) {
+    const bool edited = !kNoted[k].edited.empty();
+    EXPECT_EQ(SetIn(folders[k]) + (edited ? FileBytes(folders[k] + "/LEGGIMI.TXT") : ""), expectedSets[k])
+        << folders[k];
+  }
   EXPECT_EQ(Noted(), staying.front());
   EXPECT_TRUE(HasPrefix(LastTitle(run), "Quendo - Azienda 17 - "));
 
   // The next start finds only the folder it could not put in order.
   const DriverRun again = RunDriver(settings, {}, {});
-  EXPECT_EQ(Boxes(again), Strings{boxes.back()});
+  EXPECT_EQ(Boxes(again),
+            Strings{Box(0x30, NotInOrderText(staying.front(), staying.front() + "/QUENDO_ESPORTAZIONE_IN_CORSO"))});
 }
 
 // The start puts the noted folders in order before the export command runs; the export's own note

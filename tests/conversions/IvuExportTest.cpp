@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <algorithm>
 #include <functional>
+#include <map>
+#include <random>
 #include <set>
 #include <utility>
 #include <vector>
@@ -578,5 +581,135 @@ TEST(IvuExport, ThreeStopsAndSharedStandardTrip) {
   ASSERT_TRUE(w.ok);
   EXPECT_EQ(FileBytes(dir.Path("versione.asc")), "12#Inverno#01.01.2024#30.06.2024##\r\n");
 }
+
+// The standard trips' compact store against the plain fold it stands for: trips of one route
+// whose times keep the same steps make one standard trip, with the stops and times of its first
+// trip; standard trips in order of line code, then of route, then of making; trips in order of id.
+struct PlainTrip {
+  std::string line;
+  char direction;
+  std::vector<ivu::IvuTripStop> stops;
+  int pattern;  // trips of one route and one pattern fold into one standard trip
+};
+
+// A trip leaving at `start` (minutes after midnight) whose stops are reached after `steps`
+// minutes, an arrival and a departure each in turn after the first departure (first arrival and
+// last departure without time).
+PlainTrip TripOf(const std::string& line, char direction, int start, const std::vector<int>& steps, int pattern) {
+  PlainTrip t{line, direction, {}, pattern};
+  const auto clock = [](int minutes) { return minutes % 1440 / 60 * 100 + minutes % 60; };
+  int at = start;
+  for (size_t k = 0; k <= steps.size() / 2; ++k) {
+    ivu::IvuTripStop s;
+    s.stop = static_cast<long>(k + 1);
+    s.distance = static_cast<int>(k) * 700;
+    s.arrival = k == 0 ? 9999 : clock(at += steps[2 * k - 2]);
+    s.departure = k == steps.size() / 2 ? 9999 : clock(at += k == 0 ? 0 : steps[2 * k - 1]);
+    t.stops.push_back(s);
+  }
+  return t;
+}
+
+struct StoreCase {
+  const char* name;
+  std::function<std::vector<PlainTrip>()> trips;
+};
+void PrintTo(const StoreCase& c, std::ostream* os) { *os << c.name; }
+
+const StoreCase kStoreCases[] = {
+    // Every step to a stop's arrival and departure, from none to past the one-byte form.
+    {"EveryStep",
+     [] {
+       std::vector<PlainTrip> trips;
+       for (int a = 0; a <= 20; ++a)
+         for (int d = 0; d <= 10; ++d) trips.push_back(TripOf("S", 'A', 420 + a * 7 + d, {a, d, 1, 0}, a * 100 + d));
+       return trips;
+     }},
+    // More standard trips than the table first holds, then each pattern again an hour later.
+    {"PatternsRepeatedAfterTheTableGrows",
+     [] {
+       std::vector<PlainTrip> trips;
+       for (int repeat = 0; repeat < 2; ++repeat)
+         for (int p = 0; p < 80; ++p)
+           trips.push_back(TripOf(p % 2 ? "B" : "A", 'A', 300 + 60 * repeat, {p, 2, 5, 0}, p));
+       return trips;
+     }},
+    // Random timetables: routes of three lines, some trips over midnight.
+    {"RandomTimetable",
+     [] {
+       std::mt19937 random(57);
+       std::vector<std::vector<int>> patterns[6];
+       for (auto& route : patterns)
+         for (int p = 0; p < 40; ++p) {
+           std::vector<int> steps = {p};
+           for (int k = 1; k < 6; ++k) steps.push_back(static_cast<int>(random() % 41));
+           route.push_back(steps);
+         }
+       std::vector<PlainTrip> trips;
+       for (int n = 0; n < 1500; ++n) {
+         const int r = static_cast<int>(random() % 6), p = static_cast<int>(random() % 40);
+         trips.push_back(TripOf(std::string(1, "CAB"[r / 2]), "AR"[r % 2], static_cast<int>(random() % 1440),
+                                patterns[r][static_cast<size_t>(p)], p));
+       }
+       return trips;
+     }},
+};
+
+struct IvuStore : ::testing::TestWithParam<StoreCase> {};
+
+TEST_P(IvuStore, HoldsWhatThePlainFoldHolds) {
+  const std::vector<PlainTrip> trips = GetParam().trips();
+  // The plain fold: each route's standard trips in order of making, each the numbers of its trips.
+  std::map<std::pair<std::string, char>, std::vector<std::vector<size_t>>> routes;
+  std::map<std::pair<std::string, char>, std::map<int, size_t>> made;
+  ivu::IvuStandardTrips store;
+  for (size_t k = 0; k < trips.size(); ++k) {
+    const PlainTrip& t = trips[k];
+    store.Add(static_cast<long>(k + 1), t.line, t.direction, t.stops, "C" + std::to_string(k + 1));
+    const auto route = std::make_pair(t.line, t.direction);
+    const auto [at, fresh] = made[route].try_emplace(t.pattern, routes[route].size());
+    if (fresh) routes[route].emplace_back();
+    routes[route][at->second].push_back(k);
+  }
+  store.Finish();
+  // Each line here has its routes in the order of their directions' first trips.
+  std::vector<std::pair<std::string, char>> order;
+  for (const PlainTrip& t : trips)
+    if (std::find(order.begin(), order.end(), std::make_pair(t.line, t.direction)) == order.end())
+      order.emplace_back(t.line, t.direction);
+  std::stable_sort(order.begin(), order.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+  size_t k = 0;
+  for (const auto& route : order) {
+    const auto& standards = routes[route];
+    for (size_t s = 0; s < standards.size(); ++s, ++k) {
+      ASSERT_LT(k, store.size());
+      const ivu::IvuStandardTrip held = store[k];
+      const PlainTrip& first = trips[standards[s].front()];
+      SCOPED_TRACE(route.first + route.second + " pattern " + std::to_string(first.pattern));
+      EXPECT_EQ(held.line + held.direction, route.first + route.second);
+      EXPECT_EQ(held.ordinal, static_cast<int>(s + 1));
+      ASSERT_EQ(held.stops.size(), first.stops.size());
+      for (size_t n = 0; n < first.stops.size(); ++n)
+        EXPECT_EQ(std::vector<int>({static_cast<int>(held.stops[n].stop), held.stops[n].distance, held.stops[n].arrival,
+                                    held.stops[n].departure}),
+                  std::vector<int>({static_cast<int>(first.stops[n].stop), first.stops[n].distance,
+                                    first.stops[n].arrival, first.stops[n].departure}))
+            << "stop " << n;
+      std::vector<long> ids;
+      for (const ivu::IvuExportTrip& t : held.trips) {
+        ids.push_back(t.id);
+        EXPECT_EQ(t.code, "C" + std::to_string(t.id));
+        EXPECT_EQ(store.TripOf(t.id), static_cast<size_t>(t.id - 1));
+      }
+      std::vector<long> expected;
+      for (const size_t t : standards[s]) expected.push_back(static_cast<long>(t + 1));
+      EXPECT_EQ(ids, expected);
+    }
+  }
+  EXPECT_EQ(store.size(), k);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IvuStore, ::testing::ValuesIn(kStoreCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
   const std::string oldFiles = OutFiles(), oldListing = Listing(out);
   // A run to the end: each of its changes falls while the folder is noted as under way.
   bool underWay = false;
-  int watched = 0;
+  int watched = 0;  // the note taken, taken anew around the journal's second writing, forgotten
   const Strings steps = StepsOf([&](const FileSetStep& step) {
     ASSERT_TRUE(Export(
                     out,
@@ -104,7 +104,7 @@ TEST_P(KilledExport, LeavesOneWholeSetAfterEveryStep) {
                     .ok);
   });
   EXPECT_FALSE(underWay);
-  EXPECT_EQ(watched, 2);
+  EXPECT_EQ(watched, 4);
   EXPECT_EQ(OutFiles(), newFiles);
   // From the journal that says every new file is complete on, the new set is the one to keep.
   const int replacing = StepNumber(steps, "journal sostituzione");
@@ -269,7 +269,7 @@ const Disorder kDisorders[] = {
     // set of the program's own of another kind, not the export's to move; the export writes nothing.
     {"JournalNamingFilesTheExportDoesNotWrite",
      [](const KillFixture& f) {
-       f.noted.note(f.out, JournalMark(kKey, {"orari.mdb", "appunti.txt"}));
+       f.noted.note(f.out, JournalMark(JournalOf(f.dir.Path(""), HostileJournal())));
        WriteFileBytes(f.Out(kJournal), HostileJournal());
      },
      false},
@@ -359,46 +359,86 @@ INSTANTIATE_TEST_SUITE_P(Cases, FolderOutOfOrder, ::testing::ValuesIn(kDisorders
                          [](const auto& p) { return std::string(p.param.name); });
 
 // A journal that the start-up finds (it knows no set's names) where an export was killed beside
-// the database, its key the one noted for the folder: edited to name other files, naming the
-// database's files as a set of the program's own might, or damaged. None is obeyed: it goes, the
-// user is told, and no other file changes.
+// the database, its key the one noted for the folder: edited to name other files or to do otherwise
+// with the export's, naming the database's files as a set of the program's own might, or damaged.
+// None is obeyed: it goes, the user is told, and no other file changes.
+enum class NoteOf {
+  ThisJournal,     // the mark of the journal as it is
+  TheWriting,      // the mark of the export's journal while it writes its files
+  TheReplacing,    // the mark of the export's journal once its files are complete, each with a previous one
+  TheKeyAlone,     // the key alone, as an earlier version noted it
+  TheEarlierMark,  // the key and the fingerprint of the export's names, as an earlier version noted them
+};
 struct StartUpJournal {
   const char* name;
-  const char* lines;   // after the heading and the key
-  Strings notedNames;  // noted with its key: the killed export's, or its own
+  std::string lines;  // after the heading and the key
+  NoteOf noted;
   bool damaged;
+  bool crLf = false;    // every line ended by CR LF
+  bool obeyed = false;  // as far as the note vouches for it: the previous set is brought back
 };
 void PrintTo(const StartUpJournal& c, std::ostream* os) { *os << c.name; }
 
 const StartUpJournal kStartUpJournals[] = {
-    {"EditedToRemoveTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", kExportSet, false},
-    {"EditedToRemoveAFileNoWriterWrote", "fase ripristino\nfile 0 appunti.txt\n", kExportSet, false},
-    {"RemovingTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", {"QUENDO.MDB"}, false},
-    {"ReplacingTheDatabase", "fase sostituzione\nfile 0 QUENDO.MDB\n", {"QUENDO.MDB"}, false},
-    {"RemovingTheDatabaseLog", "fase ripristino\nfile 0 QUENDO.MDB-wal\n", {"QUENDO.MDB-wal"}, false},
-    {"WithABadLine", "fase ripristino\nfile 2 RT_HDORA.TXT\n", kExportSet, true},
-    {"WithAnUnknownPhase", "fase ricomposizione\nfile 0 RT_HDORA.TXT\n", kExportSet, true},
+    {"EditedToRemoveTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", NoteOf::TheWriting, false},
+    {"EditedToRemoveAFileNoWriterWrote", "fase ripristino\nfile 0 appunti.txt\n", NoteOf::TheWriting, false},
+    {"RemovingTheDatabase", "fase ripristino\nfile 0 QUENDO.MDB\n", NoteOf::ThisJournal, false},
+    {"ReplacingTheDatabase", "fase sostituzione\nfile 0 QUENDO.MDB\n", NoteOf::ThisJournal, false},
+    {"RemovingTheDatabaseLog", "fase ripristino\nfile 0 QUENDO.MDB-wal\n", NoteOf::ThisJournal, false},
+    {"WithABadLine", "fase ripristino\nfile 2 RT_HDORA.TXT\n", NoteOf::TheWriting, true},
+    {"WithAnUnknownPhase", "fase ricomposizione\nfile 0 RT_HDORA.TXT\n", NoteOf::TheWriting, true},
+    {"WithCrLfLines", SetLines("scrittura", "0"), NoteOf::TheWriting, true, true},
+    // The note of the key alone vouches for the export's own names and no other.
+    {"KeyAloneRemovingAFileOfTheFolder", "fase ripristino\nfile 0 LEGGIMI.TXT\n", NoteOf::TheKeyAlone, false},
+    // The export's names, but every previous file said to be new, to be removed.
+    {"EveryFileTurnedNew", SetLines("ripristino", "0"), NoteOf::TheReplacing, false},
+    {"TurnedToRestoring", SetLines("ripristino", "0"), NoteOf::TheWriting, false},
+    // An earlier note vouches for the names alone: the previous files are all kept.
+    {"EveryFileTurnedNewUnderAnEarlierMark", SetLines("ripristino", "0"), NoteOf::TheEarlierMark, false, false, true},
 };
 
 struct JournalAtStartUp : KillFixture, ::testing::WithParamInterface<StartUpJournal> {};
 
 TEST_P(JournalAtStartUp, IsToldAndRemovedNeverObeyed) {
+  const StartUpJournal& c = GetParam();
   Prepare(true);
   const std::string database = Out("QUENDO.MDB");
   ASSERT_TRUE(QFile::copy(cp1252::ToQString(db), cp1252::ToQString(database)));
   WriteFileBytes(Out("QUENDO.MDB.part"), "diciassette byte\n");
   WriteFileBytes(Out("QUENDO.MDB-wal"), "registro");
   WriteLines(Out("appunti.txt"), {"appunti"});
-  const std::string before = Listing(out) + OutFiles() + FileBytes(database) + FileBytes(Out("QUENDO.MDB.part")) +
-                             FileBytes(Out("QUENDO.MDB-wal")) + FileBytes(Out("appunti.txt"));
-  noted.note(out, JournalMark(kKey, GetParam().notedNames));
-  WriteFileBytes(Out(kJournal), JournalText(kKey, std::string(GetParam().lines) + "fine\n"));
-  const FolderRecovery r = RecoverExportFolder(out, noted);
-  EXPECT_EQ(r.outcome, FolderRecovery::kForeign);
-  EXPECT_EQ(r.Texts(), GetParam().damaged ? DamagedJournalText(out) : ForeignJournalText(out));
-  EXPECT_EQ(Listing(out) + OutFiles() + FileBytes(database) + FileBytes(Out("QUENDO.MDB.part")) +
-                FileBytes(Out("QUENDO.MDB-wal")) + FileBytes(Out("appunti.txt")),
-            before);
+  WriteLines(Out("LEGGIMI.TXT"), {"leggimi"});
+  const auto all = [&] {
+    std::string files = Listing(out) + OutFiles();
+    for (const char* name : {"QUENDO.MDB", "QUENDO.MDB.part", "QUENDO.MDB-wal", "appunti.txt", "LEGGIMI.TXT"})
+      files += FileBytes(Out(name));
+    return files;
+  };
+  const std::string before = all();
+  std::string text = JournalText(kKey, c.lines + "fine\n");
+  const std::string set = dir.Path("");
+  switch (c.noted) {
+    case NoteOf::ThisJournal: noted.note(out, JournalMark(JournalOf(set, text))); break;
+    case NoteOf::TheWriting:
+      noted.note(out, JournalMark(JournalOf(set, JournalText(kKey, SetLines("scrittura", "0") + "fine\n"))));
+      break;
+    case NoteOf::TheReplacing:
+      noted.note(out, JournalMark(JournalOf(set, JournalText(kKey, SetLines("sostituzione", "1") + "fine\n"))));
+      break;
+    case NoteOf::TheKeyAlone: noted.note(out, kKey); break;
+    case NoteOf::TheEarlierMark: noted.note(out, EarlierJournalMark(kKey, kExportSet)); break;
+  }
+  for (size_t at = 0; c.crLf && (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+  WriteFileBytes(Out(kJournal), text);
+  // As the start-up's watch knows them: the export's names are fixed by their writer.
+  FolderWatch watch = noted;
+  watch.fixedSets = {ExportSetNames()};
+  const FolderRecovery r = RecoverExportFolder(out, watch);
+  EXPECT_EQ(r.outcome, c.obeyed ? FolderRecovery::kUndone : FolderRecovery::kForeign);
+  EXPECT_EQ(r.Texts(), c.obeyed    ? UndoneWhileReplacingText(out)
+                       : c.damaged ? DamagedJournalText(out)
+                                   : ForeignJournalText(out));
+  EXPECT_EQ(all(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, JournalAtStartUp, ::testing::ValuesIn(kStartUpJournals),

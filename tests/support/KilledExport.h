@@ -137,6 +137,22 @@ inline std::string UndoneWhileReplacingText(const std::string& folder, const std
 inline std::string JournalText(const std::string& key, const std::string& lines) {
   return "Quendo: esportazione in corso in questa cartella; non eliminare questo file.\nchiave " + key + "\n" + lines;
 }
+// The journal lines of the export's seven files, after its heading and key: the phase, then each
+// file with `flag` ("0": new, "1": a previous one was there), without the closing "fine".
+inline std::string SetLines(const std::string& phase, const std::string& flag) {
+  std::string lines = "fase " + phase + "\n";
+  for (const std::string& name : kExportSet) lines += "file " + flag + " " + name + "\n";
+  return lines;
+}
+// The journal whose text that is, read as the program reads it (`folder` holds none).
+inline SetJournal JournalOf(const std::string& folder, const std::string& text) {
+  SetFolder f(folder, {});
+  WriteFileBytes(f.PathOf(SetFolder::kJournalName), text);
+  SetJournal journal;
+  EXPECT_EQ(f.ReadJournal(journal), SetFolder::Read::Found);
+  EXPECT_TRUE(f.RemoveJournal());
+  return journal;
+}
 // A journal not obeyed, removed: `what` one that was not written by the program, or a damaged one.
 inline std::string NotObeyedJournalText(const std::string& folder, const std::string& what) {
   return "ATTENZIONE: nella cartella\n" + folder + "\nc'era un file QUENDO_ESPORTAZIONE_IN_CORSO " + what +

@@ -1,6 +1,8 @@
 #include "app/commands/InterruptedExports.h"
 
 #include "common/ExportRecovery.h"
+#include "conversions/ivu/IvuConversion.h"
+#include "exchange/ExportEngine.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 
@@ -64,7 +66,11 @@ std::string NotedExportKey(const std::string& folder) {
   return {};
 }
 
-FolderWatch ExportFolderWatch() { return {NoteExportFolder, NotedExportKey}; }
+FolderWatch ExportFolderWatch() {
+  // Every writer of a set under a journal whose names are its own, not the user's or the
+  // database's: a note of the key alone vouches for these and no others.
+  return {NoteExportFolder, NotedExportKey, {ExportSetNames(), ivu::IvuRtFileNames()}};
+}
 
 void RecoverInterruptedExports() {
   const std::vector<Note> noted = NotedFolders();
@@ -72,11 +78,11 @@ void RecoverInterruptedExports() {
   // The database about to be opened is kept out of every folder's recovery.
   std::string database;
   settings::Read(settings::kDatabase, database);
-  std::vector<Note> left;
   for (const Note& note : noted) {
+    // Putting the folder in order may note a new mark for it (its journal written anew): a folder
+    // that could not be put in order keeps the note it has now.
     const FolderRecovery r = RecoverExportFolder(note.first, ExportFolderWatch(), {}, {}, database);
-    if (r.outcome == FolderRecovery::kFailed) left.push_back(note);
+    if (r.outcome != FolderRecovery::kFailed) NoteExportFolder(note.first, {});
     ui::ShowOutcome(r);
   }
-  WriteNotedFolders(left);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The folders where an export is putting its files in place, noted in the settings
 // ("EsportazioniInCorso", one a line: the folder, a tab, the mark of the journal written there,
-// its key and the fingerprint of its names) from before the first file changes until the folder
+// its key and the fingerprint of its lines, JournalMark) from before the first file changes until the folder
 // holds one whole set again: a start of the program after a kill finds there the folders to put
 // in order, and only a journal whose mark is noted for its folder is obeyed. A set is not begun
 // where its note cannot be stored (the settings cannot be written, or the notes would not fit).

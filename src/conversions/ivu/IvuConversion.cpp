@@ -600,11 +600,16 @@ IvuWriting Stopped(IvuWriting& w, const std::string& path, const std::string& te
 
 }  // namespace
 
+std::vector<std::string> IvuRtFileNames() {
+  std::vector<std::string> names;
+  for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
+  return names;
+}
+
 IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::string& folder, const ClockTime& today,
                            WorkProgress* progress, const FolderWatch& watch) {
   IvuWriting w;
-  std::vector<std::string> names;
-  for (int file = 0; file < kFileCount; ++file) names.emplace_back(LayoutOf(file).fileName);
+  const std::vector<std::string> names = IvuRtFileNames();
   // An earlier export cut short in this folder: the folder is put in order first.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
   if (!recovery.messages.empty()) w.Tell(recovery.Texts(), NoticeIcon::Exclamation, kIvuCreateCaption);

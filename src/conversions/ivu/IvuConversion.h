@@ -56,6 +56,9 @@ struct IvuWriting : Outcome {
   long lines = 0;  // lines of the six files
 };
 
+// The six files' names, in the order of their journal.
+std::vector<std::string> IvuRtFileNames();
+
 // Writes the six files of a set that ReadIvuSet read without faults. Our note of the folder
 // (`watch`) is taken back once a journal of ours there has been obeyed and the folder is whole;
 // a journal of another program does not make the note ours to forget.

@@ -113,7 +113,9 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& typed) {
   if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     if (value != "1" && value != "0") Unanswerable(dialog, what + " accetta solo 1 o 0");
     const bool wanted = value == "1";
-    if (qobject_cast<QPushButton*>(button)) {
+    // A push button's or a radio button's 1 is a click, on a radio button already checked too
+    // (which may switch a choice of two); a check box is set to the state given.
+    if (qobject_cast<QPushButton*>(button) || (wanted && qobject_cast<QRadioButton*>(button))) {
       if (wanted) button->click();
     } else if (button->isChecked() != wanted) {
       if (!wanted && qobject_cast<QRadioButton*>(button))

@@ -10,8 +10,11 @@
 
 namespace {
 
+constexpr char kMicro = '\xB5';  // µ, which Unicode folds to the Greek small mu the code page lacks
+
 // Each Windows-1252 byte folded as Unicode folds its character, where the code page has the
-// folded one (µ folds to a Greek letter it lacks, and stays).
+// folded one (µ folds to a Greek letter it lacks, and stays: a whole text with it is keyed by its
+// Unicode fold, WholeKey below).
 const std::array<char, 256>& FoldTable() {
   static const std::array<char, 256> table = [] {
     std::array<char, 256> t{};
@@ -26,19 +29,13 @@ const std::array<char, 256>& FoldTable() {
   return table;
 }
 
-// The stored UTF-8 of a text that lost a character, folded character by character; bytes that
-// are no UTF-8 stay as they are, unfolded, so that two such texts stay two.
+// The stored UTF-8 of a text, folded character by character as Unicode folds each; bytes that are
+// no UTF-8 stay as they are, unfolded, so that two such texts stay two.
 std::string FoldedStored(const std::string& stored) {
   const QString text = QString::fromUtf8(stored.data(), static_cast<qsizetype>(stored.size()));
   if (text.toUtf8() != QByteArrayView(stored.data(), static_cast<qsizetype>(stored.size()))) return stored;
   QList<uint> codes = text.toUcs4();
-  for (uint& code : codes) {
-    // A character the code page holds folds as in a whole text (µ stays µ), so that both keys agree.
-    unsigned char byte = 0;
-    code = cp1252::FromUnicode(static_cast<char32_t>(code), byte)
-               ? cp1252::ToUnicode(static_cast<unsigned char>(FoldTable()[byte]))
-               : QChar::toCaseFolded(static_cast<char32_t>(code));
-  }
+  for (uint& code : codes) code = QChar::toCaseFolded(static_cast<char32_t>(code));
   const QByteArray folded =
       QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()), codes.size()).toUtf8();
   return std::string(folded.constData(), static_cast<size_t>(folded.size()));
@@ -58,6 +55,17 @@ std::string LostKey(const std::string& stored, LetterCase letterCase) {
   return '\0' + folded;
 }
 
+// The key of a whole text without regard to letter case: its letters folded in the code page, or,
+// with a µ (whose fold the code page lacks), the key of its Unicode fold, which a text read with
+// '?' for a Greek mu (Μ or μ) has too.
+void FoldWholeText(std::string& text) {
+  if (text.find(kMicro) == std::string::npos) {
+    FoldLetters(text);
+    return;
+  }
+  text = LostKey(cp1252::ToUtf8(text), LetterCase::Ignored);
+}
+
 }  // namespace
 
 char FoldedLetter(char c) { return FoldTable()[static_cast<unsigned char>(c)]; }
@@ -70,7 +78,7 @@ void FoldLetters(std::string& text) {
 std::string TextKey(const DbText& text, LetterCase letterCase) {
   if (text.Lost()) return LostKey(text.stored, letterCase);
   std::string key = text.text;
-  if (letterCase == LetterCase::Ignored) FoldLetters(key);
+  if (letterCase == LetterCase::Ignored) FoldWholeText(key);
   return key;
 }
 
@@ -81,7 +89,7 @@ void ReadTextKey(DbSelect& select, int position, std::string& key, LetterCase le
     key = LostKey(select.TrimmedTextAt(position).stored, letterCase);
     return;
   }
-  if (letterCase == LetterCase::Ignored) FoldLetters(key);
+  if (letterCase == LetterCase::Ignored) FoldWholeText(key);
 }
 
 void ReadKeyedText(DbSelect& select, int position, KeyedText& out) {

@@ -14,7 +14,8 @@
 // Whether letter case counts in a comparison. Without it, a whole text has its Windows-1252
 // letters folded (the accented capitals, Š, Œ, Ž and Ÿ included) and a text that lost a
 // character its stored text folded as Unicode folds each character (Ł as ł), so that "Łódź" and
-// "ŁÓDŹ" are one text.
+// "ŁÓDŹ" are one text. A whole text with µ is keyed as Unicode folds it too (µ as the Greek μ,
+// which the code page lacks), so that "µA", "ΜA" and "μA" are one text.
 enum class LetterCase { Counts, Ignored };
 
 // The key of a text read with its stored text (DbSelect::TrimmedTextAt).
@@ -35,7 +36,8 @@ struct KeyedText {
 void ReadKeyedText(DbSelect& select, int position, KeyedText& out);
 KeyedText KeyedTextAt(DbSelect& select, int position);
 
-// The Windows-1252 letters of a text in lower case, in place (the fold of a whole text above).
+// The Windows-1252 letters of a text in lower case, in place (the fold of a whole text above,
+// but for µ, which stays).
 void FoldLetters(std::string& text);
 // One letter so folded.
 char FoldedLetter(char c);

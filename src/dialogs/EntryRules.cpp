@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Formatters.h"
+#include "platform/Dialog.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -150,5 +151,8 @@ char EntryDirection(std::string_view text) {
 
 QLineEdit* DateField::Typing(QLineEdit* edit) {
   edit->installEventFilter(new DateTyping(edit));
+  // A blank typed after a whole date begins a new one, so the date a script gives is the date
+  // without the blanks after it.
+  ui::ScriptValueWithoutTrailingBlanks(edit);
   return edit;
 }

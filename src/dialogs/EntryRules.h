@@ -90,7 +90,8 @@ struct DateField {
   // Gives a line edit of kLength characters the typing of a date field: its whole text is
   // selected whenever it receives the keyboard (but from a click, which puts the cursor where it
   // points), so that what is typed replaces it; and a key typed while the field is full and
-  // nothing is selected starts a new date instead of being dropped unseen. Returns the edit.
+  // nothing is selected starts a new date instead of being dropped unseen. A scripted value goes
+  // in without its trailing blanks. Returns the edit.
   static QLineEdit* Typing(QLineEdit* edit);
   template <class D>
   static bool Read(D& d, int id, const char* fault, const char* closing, std::string& date) {

@@ -121,21 +121,25 @@ void QuadroTimetable::Load(const std::string& where, const std::vector<std::stri
   rows_.clear();
   positions_.clear();
   stopless_.clear();
-  AddTrips(where, parameters);
+  // A trip without stops among trips with stops is no column of the timetable, and no command on
+  // every trip reaches it: it has none of the quadro's stops to show or to move.
+  std::vector<std::int32_t> stopless;
+  AddTrips(where, parameters, &stopless);
   // No stop loaded (no such trip or quadro, trips without stops, or a failed selection): one
   // empty column, headed by no trip, standing for the trips loaded.
   if (rows_.empty()) {
-    for (int k = 0; k < ColumnCount(); ++k)
-      if (const TripLeg* trip = Column(k)) stopless_.push_back(trip->id);
+    stopless_ = std::move(stopless);
     model_.Clear();
     model_.AllocIndex();
     IndexRows();
   }
 }
 
-void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::string>& parameters) {
+void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::string>& parameters,
+                               std::vector<std::int32_t>* stopless) {
   // One selection, trip by trip in order of departure then id, each trip's stops by sub. A trip
-  // without stops still gives its column; the rows are the stops of every trip together.
+  // without stops (its one row has no detcor columns) gives its column or goes to `stopless`;
+  // the rows are the stops of every trip together.
   DbSelect select(db_);
   select.SetColumns(kLoadColumns);
   select.SetFrom("tescor LEFT JOIN detcor ON detcor.id = tescor.id");
@@ -166,6 +170,10 @@ void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::
     const bool withStop = select.GetFieldLongAt(kStopTrip, &stopTrip) && stopTrip == id;
     if (id != previousTrip) {
       previousTrip = id;
+      if (!withStop && stopless) {
+        stopless->push_back(static_cast<std::int32_t>(id));
+        continue;
+      }
       model_.AllocIndex();
       const std::string departure = withStop ? FormatTimeOfDay(select.IntAt(kDeparture)) : std::string();
       const std::string arrival = withStop ? FormatTimeOfDay(select.IntAt(kArrival)) : std::string();

@@ -27,8 +27,10 @@ class QuadroTimetable {
   explicit QuadroTimetable(DbDatabase* db);
 
   // Loads every trip of quadro `number` (>= 0), or trip `id` alone; Reload loads again what was
-  // loaded last (changed and deleted marks go). A load without any stop is one column of no trip,
-  // which stands for the trips loaded: the commands on every trip still reach each of them.
+  // loaded last (changed and deleted marks go). A trip without stops in a quadro whose other trips
+  // have stops is left out: no column, and no command on every trip writes to it. A load without
+  // any stop is one column of no trip, which stands for the trips loaded: the commands on every
+  // trip still reach each of them.
   void LoadQuadro(std::int32_t number);
   void LoadSingleTrip(std::int32_t id);
   void Reload();
@@ -107,7 +109,9 @@ class QuadroTimetable {
  private:
   void Load(const std::string& where, const std::vector<std::string>& parameters);
   // Adds the trips selected as columns after those there, and the stops no row has yet as rows.
-  void AddTrips(const std::string& where, const std::vector<std::string>& parameters);
+  // With `stopless`, a trip without stops is no column but listed there.
+  void AddTrips(const std::string& where, const std::vector<std::string>& parameters,
+                std::vector<std::int32_t>* stopless = nullptr);
   // Whether stop `sub` is the first and the last of trip `id`'s own stops; both are left as they
   // are when the trip has none.
   void StopEnds(std::int32_t id, std::int32_t sub, bool& first, bool& last) const;

@@ -76,9 +76,9 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   fields->addWidget(running, 0, 3);
   fields->addWidget(excluded, 1, 3);
   AddPanelButtons(fields, 4);
-  // Each button chooses its own kind: a click on the kind already chosen keeps it.
-  connect(running, &QRadioButton::clicked, this, [this] { SetKind(false); });
-  connect(excluded, &QRadioButton::clicked, this, [this] { SetKind(true); });
+  // Either button switches the kind: a click on the kind already chosen chooses the other one.
+  for (QRadioButton* kind : {running, excluded})
+    connect(kind, &QRadioButton::clicked, this, [this] { SetKind(!excluded_); });
   FillCadenceCombo(cadence, db, "%-10s - %s");
   SetFieldsEnabled(false, false);
 

@@ -19,6 +19,9 @@
 namespace ui {
 namespace {
 
+// The property of a line edit whose scripted value is put in without its trailing blanks.
+constexpr const char* kWithoutTrailingBlanks = "scriptValueWithoutTrailingBlanks";
+
 std::string Name(const Dialog& dialog) { return std::to_string(dialog.Idd()); }
 
 [[noreturn]] void Unanswerable(const Dialog& dialog, const std::string& why) {
@@ -65,8 +68,8 @@ void RequireWhole(Dialog& dialog, const std::string& what, const QLineEdit& edit
 }
 
 // Puts one scripted value into its control, as the user would. Only a text typed into a field
-// keeps the value's trailing blanks: an entry of a list, a position, a button's 1 or 0, a command
-// and a grid's row are read without them.
+// keeps the value's trailing blanks: a date, an entry of a list, a position, a button's 1 or 0, a
+// command and a grid's row are read without them.
 void Apply(Dialog& dialog, const std::string& id, const std::string& typed) {
   const std::string value(WithoutTrailingBlanks(typed));
   if (!id.empty() && id.back() == '#') return ApplyPosition(dialog, id.substr(0, id.size() - 1), value);
@@ -89,8 +92,10 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& typed) {
   }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     if (edit->isReadOnly()) Unanswerable(dialog, what + " è in sola lettura");
-    RequireWhole(dialog, what, *edit, text, typed);
-    edit->setText(text);
+    const bool trimmed = edit->property(kWithoutTrailingBlanks).toBool();
+    const QString entered = trimmed ? cp1252::ToQString(value) : text;
+    RequireWhole(dialog, what, *edit, entered, trimmed ? value : typed);
+    edit->setText(entered);
     emit edit->textEdited(edit->text());
     return;
   }
@@ -113,7 +118,9 @@ void Apply(Dialog& dialog, const std::string& id, const std::string& typed) {
   if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     if (value != "1" && value != "0") Unanswerable(dialog, what + " accetta solo 1 o 0");
     const bool wanted = value == "1";
-    if (qobject_cast<QPushButton*>(button)) {
+    // A push button's or a radio button's 1 is a click, on a radio button already checked too
+    // (which may switch a choice of two); a check box is set to the state given.
+    if (qobject_cast<QPushButton*>(button) || (wanted && qobject_cast<QRadioButton*>(button))) {
       if (wanted) button->click();
     } else if (button->isChecked() != wanted) {
       if (!wanted && qobject_cast<QRadioButton*>(button))
@@ -136,6 +143,8 @@ Answer TakeAnswer(Dialog& dialog, Script& script) {
 }
 
 }  // namespace
+
+void ScriptValueWithoutTrailingBlanks(QLineEdit* edit) { edit->setProperty(kWithoutTrailingBlanks, true); }
 
 Dialog::Dialog(QWidget* parent, int idd, const std::string& caption) : QDialog(parent), idd_(idd), caption_(caption) {
   setObjectName(QString::number(idd));

@@ -7,8 +7,8 @@
 // `RunDialog` shows it. With a ui::Script installed nothing is shown: the dialog is written to
 // the transcript as "DIALOG<TAB>id<TAB>caption" and the next answer must be for it:
 //   dialog ID   each CONTROL-ID=VALUE is put into its control as the user would (a line edit
-//               gets the text; a check box "1" or "0"; a radio button "1" clicks it; a push
-//               button "1" clicks it; a combo box selects the entry of that exact text, else an
+//               gets the text, a date field without its trailing blanks; a check box "1" or "0"; a radio button "1"
+//               clicks it; a push button "1" clicks it; a combo box selects the entry of that exact text, else an
 //               editable one gets the text typed; "ID#=N" selects the entry at index N whatever
 //               the texts, so that of entries of one text any can be chosen; a text longer than
 //               its field, or one its typing rule would change, is not typed at all), then OK is
@@ -47,6 +47,11 @@ class ScriptTarget {
   // Acts on the value as the user would; false with `why` (Windows-1252) when it cannot.
   virtual bool ApplyScriptValue(const std::string& value, std::string& why) = 0;
 };
+
+// Marks a line edit whose scripted value is put in without its trailing blanks, as a list's entry
+// is: a field whose entry rule takes no blank at its end and whose typing never leaves one after a
+// whole value (a date).
+void ScriptValueWithoutTrailingBlanks(QLineEdit* edit);
 
 class Dialog : public QDialog {
  public:

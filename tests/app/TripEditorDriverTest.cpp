@@ -29,10 +29,13 @@ std::vector<std::string> Answers(const std::vector<std::string>& dialogs) {
 
 TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
   // The new trip takes the master row's next id (4) and is selected: its periods open from the
-  // popup, where a period is added. Then trip 2 is deleted and "Fine" ends the editor.
+  // popup, where two periods are added (the panel stays open for the next), the second excluding:
+  // a click on the kind proposed switches to the other. Then trip 2 is deleted and "Fine" ends the
+  // editor.
   const std::vector<std::string> answers =
       Answers({"dialog 120|1040=1|6101=1|6005=2|1041=1|1043=1", "dialog 122|1067=K40|1068=40|1134=A|1071=2500|1072=15",
-               "dialog 126|1103=1|1091=01/03/2024|1095=31/03/2024|1098=FER|1=1"});
+               "dialog 126|1103=1|1091=01/03/2024|1095=31/03/2024|1098=FER|1=1|1091=01/04/2024|"
+               "1095=30/04/2024|1098=FER|1100=1|1=1"});
   const DriverRun run = RunDriver(settings, answers, {"5118"});
   EXPECT_FALSE(HasPart(run.err, "risposta non usata")) << run.err;
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"),
@@ -42,7 +45,7 @@ TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
   EXPECT_EQ(QueryFile(db, "SELECT id, codcorsa, codlinea, verso, lung, tempo FROM tescor ORDER BY id"),
             "1|C001|L1|A|12500|35\n3| |L1|A|12500|35\n4|K40|40|A|2500|15\n");
   EXPECT_EQ(QueryFile(db, "SELECT id, caden, inizio, fine, escluso FROM period WHERE id IN (2, 4)"),
-            "4|FER|2024-03-01|2024-03-31|0\n");
+            "4|FER|2024-03-01|2024-03-31|0\n4|FER|2024-04-01|2024-04-30|1\n");
   EXPECT_EQ(QueryFile(db, "SELECT count(*) FROM detcor WHERE id = 2"), "0\n");
   EXPECT_EQ(QueryFile(db, "SELECT id_corsa FROM master"), "5\n");
 }

@@ -140,12 +140,21 @@ std::string CleanedRoutes(ScratchDir& dir, Patch patch) {
                 "\"LINESTRING (7 7,6 6)\",36,C,Tre"}),
       dir.Path("in.shp"));
   Patched(dir.Path("in.shp"), dir.Path("in.shx"), patch);
-  const RouteWriting w = WriteReducedRoutes(dir.Path("ITIN.SHP"),
-                                            ReadMultiLineRoutes(dir.Path("in.shp"), nullptr).routes, kToday, nullptr);
+  const std::vector<RouteLines> routes = ReadMultiLineRoutes(dir.Path("in.shp"), nullptr).routes;
+  const RouteWriting w = WriteReducedRoutes(dir.Path("ITIN.SHP"), routes, kToday, nullptr);
   EXPECT_EQ(w.Texts(),
             "ATTENZIONE: 3 percorsi non hanno una linea di almeno due punti\ne non sono stati scritti in "
             "RT_ITIN.SHP:\n\nl'entità 1 [X - ]\nl'entità 2 [Y - Ypsilon]\nl'entità 3 [N - Nulla]\n\n" +
                 RoutesGeneratedText());
+  // The report says so of the routes whose last line was left out; one without any line (Y made a
+  // point by the patch, N) is confirmed.
+  const std::string report = MultiLineReportText(routes, kToday);
+  const std::string notWritten = ": Non scritto in RT_ITIN.SHP (non ha una linea di almeno due punti)\r\n";
+  const std::string confirmed = ": Confermato\r\n";
+  EXPECT_EQ(report.substr(report.find("Azienda")),
+            "Azienda 36 Percorso A: Eliminate 1 linee\r\nAzienda 36 Percorso X" + notWritten + "Azienda 36 Percorso Y" +
+                (patch ? confirmed : notWritten) + "Azienda 36 Percorso N" + confirmed + "Azienda 36 Percorso B" +
+                confirmed + "Azienda 36 Percorso C" + confirmed);
   return dir.Path("ITIN.SHP");
 }
 

@@ -239,7 +239,12 @@ TEST_F(DbSelectTest, TextsAreKeyedByTheirStoredText) {
       {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Counts, false},
       {"char(0x141, 0xF3, 0x64, 0x17A)", "char(0x141, 0xD3, 0x44, 0x179)", LetterCase::Ignored, true},
       {"char(0x212A) || 'm'", "'KM'", LetterCase::Ignored, true},              // the Kelvin sign folds to a k
-      {"char(0xB5, 0x212A)", "char(0xB5) || 'K'", LetterCase::Ignored, true},  // µ stays µ in both keys
+      {"char(0xB5, 0x212A)", "char(0xB5) || 'K'", LetterCase::Ignored, true},  // µ folds alike in both keys
+      // µ folds as the Greek mu, which the code page lacks: with either Greek letter it is one text.
+      {"char(0xB5) || 'A'", "char(0x39C) || 'a'", LetterCase::Ignored, true},
+      {"char(0xB5) || 'A'", "char(0x3BC) || 'A'", LetterCase::Ignored, true},
+      {"char(0xB5) || 'A'", "char(0x3BC) || 'A'", LetterCase::Counts, false},
+      {"char(0xB5) || 'A'", "char(0xB5) || 'a'", LetterCase::Ignored, true},
   };
   for (const auto& [a, b, letterCase, same] : cases) {
     SCOPED_TRACE(std::string(a) + " " + b);

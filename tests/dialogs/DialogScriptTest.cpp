@@ -2,6 +2,7 @@
 // the confirmation, its refusals, cancelling, and every way an answer can fail to fit.
 
 #include "common/Cp1252.h"
+#include "dialogs/EntryRules.h"
 #include "platform/Dialog.h"
 #include "support/UiTestSupport.h"
 
@@ -33,8 +34,9 @@ class SampleDialog : public ui::Dialog {
     end->setObjectName(QStringLiteral("1016"));
     connect(end, &QPushButton::clicked, this, [this] { EndDialog(1016); });
     MakeEdit(1017, 0)->setEnabled(false);
-    for (int id : {1011, 1012, 1013, 1014, 1015, 1016, 1017}) grid->addWidget(Control(id), id - 1010, 0);
-    grid->addWidget(MakeOkCancel(), 8, 0);
+    DateField::Typing(MakeEdit(1018, DateField::kLength));
+    for (int id : {1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018}) grid->addWidget(Control(id), id - 1010, 0);
+    grid->addWidget(MakeOkCancel(), 9, 0);
   }
 
   bool OnInitDialog() override {
@@ -53,6 +55,7 @@ class SampleDialog : public ui::Dialog {
     std::string typed, picked;
     if (!ReadControlText(1010, typed) || !ReadControlText(1015, picked)) return;
     if (typed == "no") return Refuse("ATTENZIONE: valore rifiutato.", 1010);
+    if (!Edit(1018)->text().isEmpty() && !DateField::Read(*this, 1018, kStartDateFault, kNotRecorded, date)) return;
     text = typed;
     edited = picked;
     fixedIndex = Combo(1014)->currentIndex();
@@ -62,13 +65,14 @@ class SampleDialog : public ui::Dialog {
   // What the handlers set, as one text.
   std::string State() const {
     return text + "|" + std::to_string(flag) + "|" + std::to_string(choice) + "|" + std::to_string(activated) + "|" +
-           std::to_string(fixedIndex) + "|" + edited;
+           std::to_string(fixedIndex) + "|" + edited + (date.empty() ? "" : "|" + date);
   }
 
   QLineEdit* Line(int id) const { return Edit(id); }
-  std::string text = "abc", edited;
+  std::string text = "abc", edited, date;
   int flag = 0, choice = 0, activated = -1, fixedIndex = -1, inits = 0;
   bool keepTyped = false;  // keeps whatever was typed into the controls before it opened
+  friend struct ::DateField;
 };
 
 ui::Answer Answer(const Controls& controls, const std::string& id = "190") {
@@ -89,6 +93,9 @@ TEST(DialogScript, ValuesGoIntoTheControlsAsTypingWouldAndOkConfirms) {
       // Trailing blanks stay in a typed text only: an entry, a position or a button is read without.
       {{{"1010", "ab  "}, {"1011", "1 "}, {"1014", "Gamma "}, {"1015", "0002 - Due "}}, "ab  |1|0|2|2|0002 - Due"},
       {{{"1014#", "3  "}, {"1015", "0099 x  "}, {"1013", "1 "}}, "abc|0|1|3|3|0099 x  "},
+      // A date too: a blank typed after a whole date would begin a new one.
+      {{{"1018", "01/03/2024  "}}, "abc|0|0|-1|0|0001 - Uno|01/03/2024"},
+      {{{"1018", "01-03-24 "}}, "abc|0|0|-1|0|0001 - Uno|01/03/2024"},
   };
   for (const auto& [controls, state] : cases) {
     ui::Script script;

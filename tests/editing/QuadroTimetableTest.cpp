@@ -81,7 +81,7 @@ TEST_F(Quadro, ColumnsByDepartureAndRowsOfEveryTrip) {
       {true, 5,
        "9,12,20\n1 Piazza:6:40|6:40|A:  / P: 7:10\n2 Fermata 2:6:50|A: 6:50 / P: 6:52|7:20\n3 Scuola:|7:00|\n"
        "4 Fermata 4:7:05|7:10|7:30"},
-      {true, 6, "30,31\n1 Fermata 1:|6:00\n2 Fermata 2:|6:10"},
+      {true, 6, "31\n1 Fermata 1:6:00\n2 Fermata 2:6:10"},  // trip 30 has no stops
       {false, 30, "-"},
       {true, 9, "-"},
       {false, 20, "20\n1 Fermata 1:A:  / P: 7:10\n2 Fermata 2:7:20\n4 Fermata 4:7:30"},
@@ -310,6 +310,34 @@ TEST_F(Quadro, InsertIsAllTripsOrNoneAndTimedWhenFirst) {
   EXPECT_EQ(model.InsertStop(QuadroTimetable::InsertAt::Below, 0, {"X", "X", "", "", 0, 0, 0, 0}, -1, -1), -1);
   EXPECT_EQ(Query(all), before);
   EXPECT_TRUE(HasPart(notices.Texts(), "tenuto"));
+
+  // A trip without stops beside trips with stops: no stop inserted anywhere, no assignment.
+  const std::string trip30 = "SELECT (SELECT count(*) FROM detcor WHERE id = 30), * FROM tescor WHERE id = 30";
+  const std::string untouched = Query(trip30);
+  const std::vector<std::int32_t> only31{31};
+  const std::function<bool()> writes[] = {
+      [&] {
+        return model.InsertStop(QuadroTimetable::InsertAt::Head, -1, {"H", "H", "", "", 0, 0, 0, 0}, -1, 30) == 0;
+      },
+      [&] {
+        return model.InsertStop(QuadroTimetable::InsertAt::Below, 0, {"B", "B", "", "", 0, 0, 0, 0}, -1, 30) == 1;
+      },
+      [&] {
+        return model.InsertStop(QuadroTimetable::InsertAt::Tail, -1, {"T", "T", "", "", 0, 0, 0, 0}, 700, 30) > 1;
+      },
+      [&] { return model.AssignLine("L9", 'R', "P9", "Nota") == only31; },
+      [&] { return model.AssignLengths(9000, 0, 0) == only31; },
+      [&] { return model.AssignContract(3, 4) == only31; },
+  };
+  for (const auto& write : writes) {
+    model.LoadQuadro(6);
+    EXPECT_TRUE(write());
+    EXPECT_EQ(model.ColumnCount(), 1);
+    EXPECT_EQ(model.Column(0)->id, 31);
+    EXPECT_EQ(Query(trip30), untouched);
+  }
+  EXPECT_EQ(Query("SELECT group_concat(fermata || arriva, ' ') FROM (SELECT * FROM detcor WHERE id = 31 ORDER BY sub)"),
+            "H-1 B-1 F19999 F2610 T-1\n");
 
   // The first stop of a trip without stops takes the time typed.
   model.LoadSingleTrip(30);

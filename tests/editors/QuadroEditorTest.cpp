@@ -44,15 +44,15 @@ using LiveTripDialog = LiveEditor<TripDialog>;
 
 class QuadroEditor : public ::testing::Test {
  protected:
-  // Quadro 5: trips 9 and 12 leave at 6:40, 20 at 7:10, only 12 stops at 3. Trip 30 alone without
-  // stops. Quadro 7: trips 40 and 41 with stops 1-4, each with data of its own. Quadro 8: the
-  // sources and the target of cloned times.
+  // Quadro 5: trips 9 and 12 leave at 6:40, 20 at 7:10, only 12 stops at 3, 34 at 6:00 has no
+  // stops. Trip 30 alone without stops. Quadro 7: trips 40 and 41 with stops 1-4, each with data of its own. Quadro 8:
+  // the sources and the target of cloned times.
   void SetUp() override {
     MakeTimetableDatabase(path_);
     std::string sql = "UPDATE master SET gruppo = 40;";
     sql += TripHeadSql(20, 5, 710) + TripHeadSql(12, 5, 640) + TripHeadSql(9, 5, 640) + TripHeadSql(30, -1, 500) +
-           TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) + TripHeadSql(51, 8, 700) +
-           TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359);
+           TripHeadSql(34, 5, 600) + TripHeadSql(40, 7, 800) + TripHeadSql(41, 7, 900) + TripHeadSql(50, 8, 640) +
+           TripHeadSql(51, 8, 700) + TripHeadSql(52, 8, 2350) + TripHeadSql(53, 8, 2359);
     sql += Stop(9, 1, 9999, 640) + Stop(9, 2, 650, 650) + Stop(9, 4, 9999, 9999);
     sql += Stop(12, 1, 9999, 640) + Stop(12, 2, 835, 837) + Stop(12, 3, 700, 700) + Stop(12, 4, 710, 710);
     sql += Stop(20, 1, 9999, 710) + Stop(20, 2, 720, 720) + Stop(20, 4, 730, 9999);
@@ -99,6 +99,8 @@ TEST_F(QuadroEditor, ColumnsByDepartureAndRowsOfEveryTrip) {
       {"6005=20|1059=1", "9,12,20\n1:6:40|6:40|7:10\n2:6:50|A: 8:35 / P: 8:37|7:20\n3:|7:00|\n4:99:99|7:10|7:30"},
       {"6005=9|1059=1", "9,12,20\n1:6:40|6:40|7:10\n2:6:50|A: 8:35 / P: 8:37|7:20\n3:|7:00|\n4:99:99|7:10|7:30"},
       {"6005=30|1059=1", "-"},
+      // Opened on the trip of the quadro without stops: it is no column.
+      {"6005=34|1059=1", "9,12,20\n1:6:40|6:40|7:10\n2:6:50|A: 8:35 / P: 8:37|7:20\n3:|7:00|\n4:99:99|7:10|7:30"},
   };
   for (const auto& [lines, shown] : cases) {
     SCOPED_TRACE(lines);

@@ -266,6 +266,10 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"the end before the start, kept as typed", "", "1103=1|1091=10/03/2024|1095=01/03/2024|1098=FES|1=1",
        "FER|2024-02-01|2024-02-29|0\nFES|2024-03-10|2024-03-01|0\n", ""},
       {"changed", "", "6007=01/02/2024|1104=1|1098=FES|1101=1|1=1", "FES|2024-02-01|2024-02-29|1\n", ""},
+      // A click on the kind already chosen switches to the other one.
+      {"added, its kind clicked again", "", "1103=1|1091=01/03/2024|1095=31/03/2024|1098=FES|1100=1|1=1",
+       "FER|2024-02-01|2024-02-29|0\nFES|2024-03-01|2024-03-31|1\n", ""},
+      {"changed, the kind clicked twice", "", "6007=01/02/2024|1104=1|1101=1|1101=1|1=1", kept, ""},
       {"changed, the dates kept", "", "6007=01/02/2024|1104=1|1095=31/03/2024", kept,
        "?Dialogo 126 (Periodi Validità Corsa): il controllo 1095 è disabilitato"},
       {"a padded day type changed", "UPDATE period SET caden = 'FER       ' WHERE id = 3",

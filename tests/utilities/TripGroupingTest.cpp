@@ -64,9 +64,15 @@ TEST_F(Grouping, EqualTripsShareTheNumberOfTheirLowestId) {
     Stop(std::to_string(id) + ", 1, 'F1', 'Aulla Stazione', 'Piazza Città', 0");
     Stop(std::to_string(id++) + ", 2, 'F2', " + name + ", NULL, 5000");
   }
+  // µ, the Greek capital and the Greek small mu differ only in case: one stop.
+  for (const char* name : {"char(0xB5) || 'A'", "char(0x39C) || 'A'", "char(0x3BC) || 'a'"}) {
+    Trip(id);
+    Stop(std::to_string(id) + ", 1, 'F1', 'Aulla Stazione', 'Piazza Città', 0");
+    Stop(std::to_string(id++) + ", 2, 'F2', " + name + ", NULL, 5000");
+  }
   for (int round = 0; round < 2; ++round) {  // again: the same numbers
-    EXPECT_EQ(Run(), "Risultati dell'elaborazione:\n\nLette 5 corse; Identificati 3 quadri orari.");
-    EXPECT_EQ(Groups(), "1|1\n2|2\n3|1\n4|77\n5|3\n6|3\nnext 4\n");
+    EXPECT_EQ(Run(), "Risultati dell'elaborazione:\n\nLette 8 corse; Identificati 4 quadri orari.");
+    EXPECT_EQ(Groups(), "1|1\n2|2\n3|1\n4|77\n5|3\n6|3\n7|4\n8|4\n9|4\nnext 5\n");
   }
 }
 

@@ -39,6 +39,10 @@ void ReadLines(std::string_view content, std::vector<PointList>& lines) {
     }
 }
 
+// Whether a record has lines but the last of them, the one written, kept fewer than two points
+// once its repeated points were dropped: the route check would not take it, so it is left out.
+bool LastLineUnusable(const RouteLines& route) { return !route.lines.empty() && !IsRouteLine(route.lines.back()); }
+
 int ContentType(std::string_view content) {
   std::int32_t type = -1;
   ReadInt32(AsBytes(content), 0, 'L', type);
@@ -137,7 +141,7 @@ RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<Route
     const RouteLines& route = routes[static_cast<std::size_t>(k)];
     // A record without a line, or whose last line kept fewer than two points once its repeated
     // points were dropped, has no line the route check would take: it is left out and named.
-    if (route.lines.empty() || !IsRouteLine(route.lines.back())) {
+    if (route.lines.empty() || LastLineUnusable(route)) {
       leftOut.push_back("l'entità " + std::to_string(k) + " [" + route.code + " - " + route.description + "]\n");
       continue;
     }
@@ -162,7 +166,12 @@ std::string MultiLineReportText(const std::vector<RouteLines>& routes, const Clo
                 now.month, now.year, now.hour, now.minute);
   out += rule + "\n\n";
   for (const RouteLines& r : routes) {
-    if (r.lines.size() >= 2)
+    // A record left out for its last line says so, as the message that names it; one without any
+    // line keeps every line it has, none, and is confirmed.
+    if (LastLineUnusable(r))
+      out += Format("Azienda %ld Percorso %s: Non scritto in RT_ITIN.SHP (non ha una linea di almeno due punti)\n",
+                    r.company, r.code.c_str());
+    else if (r.lines.size() >= 2)
       out += Format("Azienda %ld Percorso %s: Eliminate %d linee\n", r.company, r.code.c_str(),
                     static_cast<int>(r.lines.size()) - 1);
     else

@@ -57,5 +57,7 @@ std::string RoutesLeftOutText(const std::vector<std::string>& routes);
 RouteWriting WriteReducedRoutes(const std::string& path, const std::vector<RouteLines>& routes, const ClockTime& today,
                                 WorkProgress* progress, const FolderWatch& watch = {});
 
-// The report's text (lines ending in CR LF).
+// The report's text (lines ending in CR LF): each record's lines dropped ("Eliminate N linee"),
+// "Confermato" for a record of one line or none, and for a record whose last line is no line, that
+// it was not written.
 std::string MultiLineReportText(const std::vector<RouteLines>& routes, const ClockTime& now);

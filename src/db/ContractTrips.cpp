@@ -98,7 +98,8 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
   return trips;
 }
 
-std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress) {
+std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress,
+                                            TripReadFault* fault) {
   std::vector<ContractTrip> trips;
   DbSelect s(db, {.columns = "tescor.ente, tescor.contratt, tescor.id, tescor.codcorsa, tescor.codlinea,"
                              " tescor.verso, tescor.parte, tescor.lung, tescor.ct_lung, tescor.tempo,"
@@ -108,6 +109,7 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
                   .where = "period.id = tescor.id",
                   .orderBy = "tescor.ente, tescor.contratt, tescor.codlinea, tescor.verso, tescor.parte,"
                              " tescor.codcorsa, tescor.id"});
+  s.SetFaultsToldByCaller(fault != nullptr);
   if (!s.Open()) return trips;
   const long total = s.RowCount();
   if (progress) progress->Begin({});
@@ -149,6 +151,11 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
       t.mode = FirstChar(Text(s, 15));
     }
     periods.push_back({TextKeyAt(s, 11), Text(s, 12), Text(s, 13), Long(s, 14) != 0});
+    if (fault && s.Faulted()) {
+      *fault = {id, s.Fault()};
+      trips.clear();
+      break;
+    }
     Step(progress, ++done, total);
   }
   close();

@@ -4,6 +4,7 @@
 // the texts both print, and its days of operation over the working period.
 
 #include "common/OperatingDays.h"
+#include "db/DbSelect.h"
 
 #include <string>
 #include <vector>
@@ -65,9 +66,17 @@ struct ContractTrip {
   int lostAt = 0;
 };
 
+// The first value read that its column cannot hold as its kind (DbSelect::Fault), and its trip.
+struct TripReadFault {
+  long trip = 0;
+  DbSelect::ValueFault value;
+};
+
 // Every trip with at least one validity period, ordered by authority, contract, line, direction,
-// departure, trip code and id, with its days of operation in `calendar`.
-std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress);
+// departure, trip code and id, with its days of operation in `calendar`. With `fault`, a value of
+// another kind than its column's ends the reading there: no trip, and `fault` tells it.
+std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalendar& calendar, WorkProgress* progress,
+                                            TripReadFault* fault = nullptr);
 
 // Metres as kilometres "%1.2lf" with a decimal comma (12340 gives "12,34").
 std::string KilometresText(double metres);

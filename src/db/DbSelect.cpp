@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 #include <strings.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -29,6 +30,22 @@ int BindTexts(sqlite3_stmt* st, const std::vector<DbText>& values) {
     rc = sqlite3_bind_text(st, static_cast<int>(i + 1), bound.data(), static_cast<int>(bound.size()), SQLITE_TRANSIENT);
   }
   return rc;
+}
+
+// Bytes as SQL writes them: X'4181'.
+std::string BytesLiteral(std::string_view bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string literal = "X'";
+  for (const unsigned char c : bytes) {
+    literal += kHex[c >> 4];
+    literal += kHex[c & 15];
+  }
+  return literal + "'";
+}
+
+std::string BytesLiteral(sqlite3_value* value) {
+  return BytesLiteral(std::string_view(static_cast<const char*>(sqlite3_value_blob(value)),
+                                       static_cast<size_t>(sqlite3_value_bytes(value))));
 }
 
 }  // namespace
@@ -136,6 +153,7 @@ int DbSelect::MoveFirst() {
 int DbSelect::Run(bool firstRun) {
   ClearResult();
   walkFailed_ = false;
+  fault_ = {};
   if (!db || !db->isOpen) {
     hasRow = false;
     return 0;
@@ -217,6 +235,16 @@ int DbSelect::Run(bool firstRun) {
       sqlite3_value* value = sqlite3_column_value(st, c);
       const int type = sqlite3_value_type(value);
       const char letter = ReadingLetter(letters_[c], type);
+      if (type == SQLITE_BLOB && (letter == 'A' || letter == 'M')) {
+        // Bytes where a text should be: read as SQL writes them, marked, never as a text.
+        Cell& cell = NewCell();
+        cell.kind = DbValue::Kind::Text;
+        StoreBytes(cell, BytesLiteral(value));
+        lost_.emplace(cellCount_ - 1, LostCharacter{LostCharacter::kBytes, 0});
+        storedLost_.emplace(cellCount_ - 1, std::string(static_cast<const char*>(sqlite3_value_blob(value)),
+                                                        static_cast<size_t>(sqlite3_value_bytes(value))));
+        continue;
+      }
       if (letter == 'A' || letter == 'I' || letter == 'L') {
         Cell& cell = NewCell();
         if (type == SQLITE_NULL) {
@@ -379,14 +407,28 @@ namespace {
 // A text column reads whatever it holds as its text (ReadingLetter keeps 'A' and 'M').
 bool IsTextLetter(char letter) { return letter == 'A' || letter == 'M'; }
 
-// The text read from a value of a text column, with the mark of the character it lost: one
-// conversion gives both. Bytes stored in a text column lost no character of a text.
-void MarkedText(const unsigned char* p, int bytes, int type, std::string& out, DbSelect::LostCharacter& lost) {
+// The text read from a text of a text column, with the mark of the character it lost: one
+// conversion gives both.
+void MarkedText(const unsigned char* p, int bytes, std::string& out, DbSelect::LostCharacter& lost) {
   size_t at = 0;
-  if (!TextFromEngineMarked(p, bytes, out, lost.code, at) && type == SQLITE_TEXT)
+  if (!TextFromEngineMarked(p, bytes, out, lost.code, at))
     lost.at = static_cast<int>(at);
   else
     lost = {};
+}
+
+// A value as SQL writes it, in the text of a fault: 'abc', X'4181', 12, 1.5.
+std::string ValueLiteral(const DbValue& v) {
+  switch (v.kind) {
+    case DbValue::Kind::Text: return "'" + v.s + "'";
+    case DbValue::Kind::Blob: return BytesLiteral(v.s);
+    case DbValue::Kind::Double: {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.15g", v.d);
+      return text;
+    }
+    default: return VariantToDisplayText(v);
+  }
 }
 
 ReadingMismatchTally& Mismatches() {
@@ -422,7 +464,20 @@ void DbSelect::ReportPosition(int position) const {
          NoticeIcon::Stop);
 }
 
+void DbSelect::NoteFault(int position, std::string literal, const char* is, const char* wanted) {
+  if (Faulted()) return;
+  fault_.position = position;
+  fault_.column = static_cast<size_t>(position) < names_.size() ? names_[static_cast<size_t>(position)] : std::string();
+  fault_.value = std::move(literal);
+  fault_.is = is;
+  fault_.wanted = std::string("un ") + wanted;
+}
+
 void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted) {
+  if (!Faulted()) {
+    const DbValue* v = Value(position);
+    NoteFault(position, v ? ValueLiteral(*v) : std::string(), KindName(kind), wanted);
+  }
   const std::string text = "Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql +
                            "\n\nIl valore è " + KindName(kind) + " e non si legge come " + wanted;
   ReadingMismatchTally& tally = Mismatches();
@@ -434,7 +489,7 @@ void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, c
     if (mismatchTold_[told]) return;
     mismatchTold_[told] = true;
   }
-  Notify(text, NoticeIcon::Stop);
+  if (!faultsToCaller_) Notify(text, NoticeIcon::Stop);
 }
 
 // Each reader fetches its cell once and takes the kind from the value itself: a streaming walk
@@ -453,9 +508,15 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
     if (!v) return 0;
     const int type = sqlite3_value_type(v);
     const char letter = letters_[static_cast<size_t>(position)];
+    if (type == SQLITE_BLOB && IsTextLetter(letter)) {
+      out = BytesLiteral(v);
+      lost = {LostCharacter::kBytes, 0};
+      NoteFault(position, out, "un dato binario", "testo");
+      return 1;
+    }
     if (type != SQLITE_NULL && IsTextLetter(letter)) {
       const unsigned char* p = sqlite3_value_text(v);
-      MarkedText(p, sqlite3_value_bytes(v), type, out, lost);
+      MarkedText(p, sqlite3_value_bytes(v), out, lost);
       return 1;
     }
     ValueInto(v, letter, value_);
@@ -475,6 +536,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
       if (!lost_.empty()) {
         const auto it = lost_.find(row_ * names_.size() + static_cast<size_t>(position));
         if (it != lost_.end()) lost = it->second;
+        if (lost.code == LostCharacter::kBytes) NoteFault(position, out, "un dato binario", "testo");
       }
       return 1;
     }
@@ -500,7 +562,7 @@ int DbSelect::GetFieldTextAt(int position, std::string_view& text, std::string& 
         lost = {};
         text = std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(bytes));
       } else {
-        MarkedText(p, bytes, type, buffer, lost);  // the cell found once, not looked up again below
+        MarkedText(p, bytes, buffer, lost);  // the cell found once, not looked up again below
         text = buffer;
       }
       return 1;
@@ -591,6 +653,8 @@ DbSelect::LostCharacter DbSelect::LostAt(int position) {
   if (streaming_) {
     if (!stmt_) return lost;
     sqlite3_value* v = sqlite3_column_value(stmt_, position);
+    if (sqlite3_value_type(v) == SQLITE_BLOB && IsTextLetter(letters_[static_cast<size_t>(position)]))
+      return {LostCharacter::kBytes, 0};
     if (sqlite3_value_type(v) != SQLITE_TEXT ||
         !FindLostCharacter(sqlite3_value_text(v), sqlite3_value_bytes(v), lost.code, lost.at))
       lost = {};

@@ -94,6 +94,9 @@ class DbSelect {
   // position shows as '?' at offset `at`. A writer of files asks for it before it writes such a
   // text, so that it refuses the text rather than send the '?'.
   struct LostCharacter {
+    // Not a character: the column holds bytes (a blob) where a text should be. The text read is
+    // then the bytes as SQL writes them (X'4181'), and `at` 0: no writer sends it.
+    static constexpr char32_t kBytes = 0x110000;
     char32_t code = 0;  // 0: the text is whole
     int at = 0;
   };
@@ -114,6 +117,22 @@ class DbSelect {
 
   // Set before Open: rows are read as the walk goes.
   void SetStreaming(bool on) { streaming_ = on; }
+
+  // The first value of the run read that its column cannot hold as its kind: a text or bytes in
+  // a number column, bytes in a text column, a number the reader cannot give. A command that
+  // writes what it reads stops at it, naming its row and this field.
+  struct ValueFault {
+    int position = -1;    // -1: none
+    std::string column;   // the column's name in the result
+    std::string value;    // as SQL writes it: 'abc', X'4181', 12
+    const char* is = "";  // what the value is ("un testo")
+    std::string wanted;   // what its reader takes ("un numero intero")
+  };
+  const ValueFault& Fault() const { return fault_; }
+  bool Faulted() const { return fault_.position >= 0; }
+  // Set before Open: such a value is told by the caller (Fault), naming its row, rather than
+  // through the notice sink.
+  void SetFaultsToldByCaller(bool on) { faultsToCaller_ = on; }
 
   const std::string& Sql() const { return sql; }
   // The rows of the result; for a streaming selection, the rows reached so far (all of them once
@@ -157,6 +176,9 @@ class DbSelect {
   bool StreamedWholeNumber(int position, std::int64_t& out) const;
   void ReportPosition(int position) const;
   void ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted);
+  // Keeps the first fault of the run: the value at `position` (`literal` as SQL writes it), what
+  // it is and what was wanted.
+  void NoteFault(int position, std::string literal, const char* is, const char* wanted);
   Cell& NewCell();
   void StoreBytes(Cell& cell, std::string_view bytes);
   void ClearResult();
@@ -185,6 +207,8 @@ class DbSelect {
 
   bool streaming_ = false;
   bool walkFailed_ = false;
+  bool faultsToCaller_ = false;
+  ValueFault fault_;
   sqlite3_stmt* stmt_ = nullptr;    // the running statement of a streaming selection
   std::vector<char> letters_;       // each column's field type letter (0: an expression)
   std::vector<bool> mismatchTold_;  // per column and reader: a refused reading told in this run

@@ -154,6 +154,9 @@ void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out) {
 }
 
 char ReadingLetter(char letter, int type) {
+  // A number with decimals stays one in a whole-number column (the engine keeps a whole number
+  // stored there as one): no whole number stands for it.
+  if (type == SQLITE_FLOAT && (letter == 'B' || letter == 'I' || letter == 'L')) return 0;
   if (type != SQLITE_TEXT && type != SQLITE_BLOB) return letter;
   switch (letter) {
     case 'B':

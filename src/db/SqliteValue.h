@@ -14,7 +14,8 @@ void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out);
 void ValueInto(sqlite3_value* value, char letter, DbValue& out);
 // The letter by which a stored value of the engine's class `type` is read: its column's, or 0 (the
 // value's own class decides) for a text or bytes in a numeric column, which another program may
-// have written there and which no number stands for.
+// have written there and which no number stands for; so is a number with decimals in a
+// whole-number column.
 char ReadingLetter(char letter, int type);
 
 // Binds a value to a parameter (1-based).

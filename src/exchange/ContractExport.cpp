@@ -68,7 +68,14 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
   std::string refusal;
   data.companyName = NameOf(db, "regazi", data.company, "Azienda non definita", kCompanyName,
                             Format("azienda %d", data.company), refusal);
-  data.trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress);
+  TripReadFault fault;
+  data.trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress, &fault);
+  if (refusal.empty() && fault.value.position >= 0) {
+    // The departure has no field of the trip head's layout of its own here; the others have.
+    const std::string& column = fault.value.column;
+    const FieldDef* field = column == kDeparture.name ? &kDeparture : TripHeadLayout().Field(column);
+    refusal = RefuseFault(Format("corsa %ld", fault.trip), fault.value, field ? field : PeriodLayout().Field(column));
+  }
   for (const ContractTrip& t : data.trips) {
     if (!refusal.empty()) break;
     refusal = TripRefusal(t);

@@ -104,11 +104,15 @@ class ExportRun {
   bool Close(ExportFile file, const DbSelect* select = nullptr);
   // True (and the set failed, naming the file) when the database layer has told a failure.
   bool ReadFailed(ExportFile file);
+  // True (and the export refused, naming `row` and the field) when the walk read a value its
+  // column cannot hold as its kind.
+  bool ReadFault(ExportFile file, const DbSelect& select, const std::string& row, const RecordLayout* layout);
   // Writes the record as the file's next line; false when one of its values does not fit its
   // field: the export is then refused, naming the record by its file, line and trip (and stop).
   bool Line(ExportFile file, const ExportRecord& record, long trip = -1, long stop = -1);
   void Refuse(ExportFile file, const std::string& row, const std::string& fault) {
-    if (refusal_.empty()) refusal_ = RecordRefusal(file, result_.counts[file].written + 1, row, fault);
+    if (refusal_.empty())
+      refusal_ = RecordRefusal(file, file == kNormalStopsFile ? 0 : result_.counts[file].written + 1, row, fault);
   }
   void Step(long done, long total) {
     if (o_.progress) o_.progress->Step(done, total);
@@ -206,6 +210,7 @@ class ExportRun {
   // looks like one without rows.
   NoticeWatch watch_;
   ExportFileSet files_;
+  const DbSelect* walk_ = nullptr;  // the selection of the file being written
   ExportResult result_;
   std::string refusal_;
   MasterHeading master_;
@@ -225,8 +230,18 @@ bool ExportRun::ReadFailed(ExportFile file) {
   return true;
 }
 
+bool ExportRun::ReadFault(ExportFile file, const DbSelect& select, const std::string& row, const RecordLayout* layout) {
+  if (!select.Faulted()) return false;
+  const FieldDef* field = layout ? layout->Field(select.Fault().column) : nullptr;
+  Refuse(file, row, ExportRecord::FaultText(select.Fault(), field));
+  return true;
+}
+
 bool ExportRun::Open(ExportFile file, DbSelect& select) {
   if (o_.progress) o_.progress->Begin(std::string("Esportazione dati orari: ") + ExportFileName(file));
+  // A value of another kind than its column's refuses the export, naming its row (Line).
+  select.SetFaultsToldByCaller(true);
+  walk_ = &select;
   select.Open();
   if (ReadFailed(file) || !files_.Begin(ExportFileName(file))) {
     if (o_.progress) o_.progress->End();
@@ -240,6 +255,9 @@ bool ExportRun::Close(ExportFile file, const DbSelect* select) {
   // A streaming selection knows how many rows it read only once its walk has ended.
   if (select) result_.counts[file].read = select->RowCount();
   if (o_.progress) o_.progress->End();
+  // A value of another kind than its column's in a row the walk left out.
+  if (walk_) ReadFault(file, *walk_, "", nullptr);
+  walk_ = nullptr;
   const bool finished = files_.Finish();
   if (!refusal_.empty()) return false;
   // A walk cut short by a read error (already reported) leaves a file short of rows: the set
@@ -253,11 +271,15 @@ bool ExportRun::Close(ExportFile file, const DbSelect* select) {
 }
 
 bool ExportRun::Line(ExportFile file, const ExportRecord& record, long trip, long stop) {
-  if (record.HasMisfit()) {
+  const bool faulted = walk_ && walk_->Faulted();
+  if (faulted || record.HasMisfit()) {
     std::string row;
     if (trip >= 0) row = stop >= 0 ? Format("corsa %ld, fermata %ld", trip, stop) : Format("corsa %ld", trip);
     if (file == kProtocolFile) row = "dati generali";
-    Refuse(file, row, MisfitText(record.GetMisfit()));
+    if (faulted)
+      ReadFault(file, *walk_, row, &record.Layout());
+    else
+      Refuse(file, row, MisfitText(record.GetMisfit()));
     return false;
   }
   files_.WriteLine(record.Text());
@@ -381,6 +403,7 @@ bool ExportRun::TripStops() {
       // A row written below is refused first for what its record holds, naming its trip and stop.
       if (!keep) CheckNormalStop({stopCode, stopName, stopPlace}, locality);
     }
+    if (!keep && ReadFault(kTripStopsFile, s, Format("corsa %ld", stored), &TripDetailLayout())) break;
     if (!keep) continue;
     r.Reset();
     r.Number(company, master_.company);
@@ -530,16 +553,20 @@ bool ExportRun::NormalStops() {
     DbSelect s(
         o_.db,
         {.columns = "fermata, denom, ubicaz, reglocal", .from = "detcor", .where = "reglocal > 0", .streaming = true});
+    s.SetFaultsToldByCaller(true);
     for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int locality = 0;
       s.GetFieldIntAt(3, &locality);
       const StopText texts[3] = {StopTextAt(s, 0, a_), StopTextAt(s, 1, b_), StopTextAt(s, 2, c_)};
       stops_.AddStop(texts[0].text, texts[1].text, texts[2].text, locality);
       CheckNormalStop(texts, locality);
+      ReadFault(kNormalStopsFile, s, Format("fermata %s", std::string(texts[0].text.text).c_str()),
+                &TripDetailLayout());
     }
   }
   if (!stops_.Empty()) {
     DbSelect s(o_.db, {.columns = "id, istat, denom", .from = "local", .where = "id > 0"});
+    s.SetFaultsToldByCaller(true);
     for (int ok = s.Open(); ok && refusal_.empty(); ok = s.MoveNext()) {
       int id = 0;
       long istat = 0;
@@ -550,6 +577,7 @@ bool ExportRun::NormalStops() {
       stops_.AddLocality(id, istat, name);
       if (stops_.UsesLocality(id))
         CheckNormalText([id] { return Format("località %d", id); }, kLocalityName, name, lost);
+      ReadFault(kNormalStopsFile, s, Format("località %d", id), nullptr);
     }
   }
   if (!refusal_.empty()) {

@@ -140,6 +140,22 @@ ExportRecord::Misfit ExportRecord::TimeMisfit(const FieldDef& field, long long h
   return Misfit{MisfitKind::Time, &field, std::to_string(hhmm)};
 }
 
+namespace {
+
+// A value of another kind than its column's, in the words of the refusals.
+std::string KindText(const char* name, const char* label, const std::string& value, const char* is,
+                     const std::string& wanted) {
+  return Format("il campo %s%s vale %s,\nche è %s e non %s come richiede la sua colonna.", name,
+                label && *label ? Format(" (%s)", label).c_str() : "", value.c_str(), is, wanted.c_str());
+}
+
+}  // namespace
+
+std::string ExportRecord::FaultText(const DbSelect::ValueFault& fault, const FieldDef* field) {
+  return KindText(field ? field->name : fault.column.c_str(), field ? field->label : "", fault.value, fault.is,
+                  fault.wanted);
+}
+
 std::string ExportRecord::MisfitText(const Misfit& m) {
   const char* name = m.field->name;
   const char* label = m.field->label;
@@ -167,6 +183,8 @@ std::string ExportRecord::MisfitText(const Misfit& m) {
           "mentre il tracciato regionale ammette nei testi solo caratteri stampabili.",
           name, label, static_cast<unsigned>(static_cast<unsigned char>(m.value[0])), m.position + 1);
     case MisfitKind::Lost:
+      if (m.lost == DbSelect::LostCharacter::kBytes)
+        return KindText(name, label, m.value, "un dato binario", "un testo");
       if (m.lost == U'\uFFFD')
         return Format(
             "il campo %s (%s) contiene in posizione %d del testo dei byte che non formano un carattere,\n"
@@ -209,10 +227,22 @@ void ExportRecord::Date(const FieldDef& field, int year, int month, int day) {
   if (!ParseExchangeDate(FieldBytes(record_, field), read)) Refuse(MisfitKind::Date, field, d.Format());
 }
 
+namespace {
+
+std::string Refusal(const std::string& row, const std::string& fault) {
+  return "ATTENZIONE: " + row + ":\n" + fault +
+         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+}
+
+}  // namespace
+
 std::string RefuseValue(const std::string& row, const ExportRecord::Misfit& m) {
   if (m.kind == ExportRecord::MisfitKind::None) return {};
-  return "ATTENZIONE: " + row + ":\n" + ExportRecord::MisfitText(m) +
-         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  return Refusal(row, ExportRecord::MisfitText(m));
+}
+
+std::string RefuseFault(const std::string& row, const DbSelect::ValueFault& fault, const FieldDef* field) {
+  return Refusal(row, ExportRecord::FaultText(fault, field));
 }
 
 std::string RefuseText(const std::string& row, const FieldDef& field, std::string_view text, char32_t lost, int at) {

@@ -13,14 +13,13 @@
 // write the file, naming the record. A text is the one value that may be adjusted: cut at the
 // field's width; the record is marked, so that the export can tell the user.
 
+#include "db/DbSelect.h"
 #include "exchange/RecordLayouts.h"
 
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
-
-class DbSelect;
 
 class ExportRecord {
  public:
@@ -62,6 +61,8 @@ class ExportRecord {
   // text it comes from lost (`lost`, as for Text).
   void Char(const FieldDef& field, char c, char32_t lost = 0);
 
+  const RecordLayout& Layout() const { return layout_; }
+
   // The record (the layout's length, no line end).
   std::string_view Text() const { return record_; }
 
@@ -85,6 +86,10 @@ class ExportRecord {
   // What is wrong with a misfit, in the words of the exports' refusals: "il campo <name>
   // (<label>) ..." and the rule of the regional layout.
   static std::string MisfitText(const Misfit& misfit);
+  // What is wrong with a value that its column cannot hold as its kind (DbSelect::Fault): "il
+  // campo <name> (<label>) vale <value>, che è <what it is> e non <what the column holds> ...".
+  // `field` names it; none: the column's name alone.
+  static std::string FaultText(const DbSelect::ValueFault& fault, const FieldDef* field);
   // The misfit of a text written in a file of this program's other text formats (the rule of
   // Text above, no width): a control byte, or a character that `lost` says was lost; kind None
   // when the text can be written.
@@ -113,6 +118,10 @@ class ExportRecord {
 // wrong with it in the words of the regional export, and that nothing was written. Empty for a
 // misfit of kind None.
 std::string RefuseValue(const std::string& row, const ExportRecord::Misfit& misfit);
+
+// The refusal of a value read that its column cannot hold as its kind (DbSelect::Fault), "ATTENZIONE:
+// <row>:" as above; `field` (or none: the column's name alone) names it.
+std::string RefuseFault(const std::string& row, const DbSelect::ValueFault& fault, const FieldDef* field);
 
 // The refusal of a text that a file of the program cannot carry: "ATTENZIONE: <row>:", what is
 // wrong with the text in the words of the regional export, and that nothing was written. Empty

@@ -36,10 +36,14 @@ OlviExportText Settled(OlviFile file, OlviExportText out) {
 // The texts at `first` on of the row a walk stands on, each into its field of the trips' layout:
 // false, with the refusal in `out`, when one lost a character that the file would show as '?', or
 // holds a control byte (a TAB would split the line's fields).
+// So is a value of the row read before that its column cannot hold as its kind (a text in a
+// number column), its field named from `layout`.
 // `row` names the trip (and the stop), made only for a refusal.
 bool Writable(DbSelect& s, int first, std::span<const FieldDef* const> fields, const std::function<std::string()>& row,
-              OlviExportText& out) {
+              const RecordLayout& layout, OlviExportText& out) {
   out.textRefusal = RefuseLostText(s, first, fields, row);
+  if (out.textRefusal.empty() && s.Faulted())
+    out.textRefusal = RefuseFault(row(), s.Fault(), layout.Field(s.Fault().column));
   if (out.textRefusal.empty()) return true;
   out.refusal = OlviRefusal::LostText;
   return false;
@@ -175,6 +179,7 @@ OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
                   .groupBy = "fermata, denom, ubicaz",
                   .orderBy = "fermata, denom, ubicaz",
                   .streaming = true});
+  s.SetFaultsToldByCaller(true);  // said by Writable, naming the row
   // The distinct stops as the file writes them, packed: code, name and location each ended by a tab.
   std::string stops;
   std::vector<size_t> starts;
@@ -184,7 +189,8 @@ OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
   for (bool more = s.Open() != 0; more; more = s.MoveNext()) {
     Pump(progress, ++done);
     if (!Writable(
-            s, 0, kStopFields, [&s] { return Format("corsa %ld, fermata %d", s.LongAt(3), s.IntAt(4)); }, out))
+            s, 0, kStopFields, [&s] { return Format("corsa %ld, fermata %d", s.LongAt(3), s.IntAt(4)); },
+            TripDetailLayout(), out))
       return out;
     std::string line;
     ((line += TrimmedAt(s, 0, code)) += '\t');
@@ -230,6 +236,7 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
   std::vector<std::pair<long, size_t>> trips;  // id, group
   {
     DbSelect s(db, {.columns = "id, codperc, denom, lung", .from = "tescor", .orderBy = "id", .streaming = true});
+    s.SetFaultsToldByCaller(true);
     std::string code, name;
     struct Key {
       std::string code, name;
@@ -244,7 +251,7 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       s.GetFieldLongAt(0, &id);
       s.GetFieldLongAt(3, &length);
       if (!Writable(
-              s, 1, kRouteFields, [id] { return Format("corsa %ld", id); }, out))
+              s, 1, kRouteFields, [id] { return Format("corsa %ld", id); }, TripHeadLayout(), out))
         return out;
       const std::string_view c = TrimmedAt(s, 1, code), n = TrimmedAt(s, 2, name);
       // Consecutive trips mostly share their route.
@@ -289,6 +296,7 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
                     .from = "detcor",
                     .orderBy = "id, sub",
                     .streaming = true});
+    s.SetFaultsToldByCaller(true);
     std::string code, name, place, packed;
     size_t trip = 0;     // the trip of the current row in `trips`
     long current = -1;   // the trip whose rows `packed` holds
@@ -311,10 +319,11 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       }
       if (!known) continue;  // a stop row of no trip
       s.GetFieldIntAt(1, &sub);
-      if (!Writable(
-              s, 3, kStopFields, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, out))
-        return out;
       s.GetFieldLongAt(2, &distance);
+      if (!Writable(
+              s, 3, kStopFields, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, TripDetailLayout(),
+              out))
+        return out;
       PackNumber(packed, sub);
       PackNumber(packed, distance);
       PackText(packed, TrimmedAt(s, 3, code));

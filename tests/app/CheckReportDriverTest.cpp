@@ -192,6 +192,15 @@ TEST_F(CheckReportDriver, ContractsFileNotWritten) {
   run = Run({"file " + missing}, "5201");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{"0x30\tImpossibile creare\\n\\n" + missing});
   EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
+  // A text in a number column: the one box names the trip, the field and the value; no file.
+  RunSql(db, "UPDATE tescor SET parte = 'abc' WHERE id = 9;");
+  run = Run({}, "5201");  // refused before the file is asked for
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: corsa 9:\\nil campo parte (orario di partenza) "
+                                                    "vale 'abc',\\nche è un testo e non un numero intero come richiede "
+                                                    "la sua colonna.\\n\\nNessun file è stato scritto: correggere il "
+                                                    "dato prima di esportare.")});
+  EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
+  RunSql(db, "UPDATE tescor SET parte = 0 WHERE id = 9;");
   // No master row (the program makes one when it opens the database: here another program holds the file's write lock).
   RunSql(db, "DELETE FROM master;");
   {

@@ -112,7 +112,20 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   ASSERT_EQ(Boxes(run).size(), 2u);
   EXPECT_EQ(Boxes(run)[1].substr(0, 36), "0x10\tATTENZIONE: corsa 4, fermata 2:");
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
-  RunSql(db, "UPDATE detcor SET denom = 'Bivio Olivola' WHERE id = 4 AND sub = 2;");
+  // The same for a text stored as bytes, and a text in a number column: named, not "Impossibile creare".
+  const std::string optional = QueryFile(db, "SELECT facolt FROM detcor WHERE id = 4 AND sub = 2");
+  const std::pair<const char*, const char*> kinds[] = {
+      {"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2;", "vale X'436974E0',"},
+      {"UPDATE detcor SET denom = 'Bivio Olivola', facolt = 'abc' WHERE id = 4 AND sub = 2;", "vale 'abc',"}};
+  for (const auto& [sql, value] : kinds) {
+    RunSql(db, sql);
+    run = Run(FirstUpTo({}));
+    ASSERT_EQ(Boxes(run).size(), 2u);
+    EXPECT_EQ(Boxes(run)[1].substr(0, 36), "0x10\tATTENZIONE: corsa 4, fermata 2:");
+    EXPECT_NE(Boxes(run)[1].find(value), std::string::npos) << Boxes(run)[1];
+    EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
+  }
+  RunSql(db, "UPDATE detcor SET facolt = " + optional.substr(0, optional.find('\n')) + " WHERE id = 4 AND sub = 2;");
   // A communication offered as base: three stop boxes.
   Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
   run = Run({"dialog 148", "  1177=0", "file " + comm});

@@ -91,6 +91,30 @@ TEST_F(ExportDriver, CancelledDialogsEndSilentlyAndAFolderThatIsAFileFails) {
   EXPECT_EQ(FileBytes(notAFolder), "x\r\n");
 }
 
+// A value its column cannot hold as its kind (a text stored as bytes, a text in a number column): one box naming the
+// record, the field and the value, and no file.
+TEST_F(ExportDriver, ValuesOfAnotherKindThanTheirColumnAreNamed) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"UPDATE detcor SET denom = X'436974E0' WHERE id = 2 AND sub = 2",
+       "RT_DTORA.TXT, riga 5 (corsa 2, fermata 2):\\nil campo denom (denominazione fermata) vale X'436974E0',\\nche "
+       "è un dato binario e non un testo"},
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 2",
+       "RT_HDORA.TXT, riga 2 (corsa 2):\\nil campo ct_lung (lunghezza contrattuale) vale 'abc',\\nche è un testo e "
+       "non un numero intero"},
+  };
+  for (const auto& [sql, refusal] : cases) {
+    SCOPED_TRACE(sql);
+    std::remove(db.c_str());
+    MakeImportedDatabase(db);
+    RunSql(db, sql);
+    const DriverRun run = RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"});
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x30\tATTENZIONE: " + refusal +
+                                                      " come richiede la sua colonna.\\n\\nNessun file è stato "
+                                                      "scritto: correggere il dato prima di esportare.")});
+    EXPECT_EQ(Listing(out), "");
+  }
+}
+
 // A process file-size limit (ulimit -f) met while exporting: the write fails like one on a full
 // disk and the program says so, instead of being killed by SIGXFSZ.
 using FileSizeLimit = DriverFiles;

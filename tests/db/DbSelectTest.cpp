@@ -167,6 +167,11 @@ TEST_F(DbSelectTest, StoredTextsReadWithTheCharacterTheyLost) {
       {"'Citt' || char(0xE0, 32, 0x159)", "Citt\xE0 ?", "U+0159@6"},
       {"'Via' || char(0x85)", "Via?", "U+0085@3"},
       {"CAST(X'46657374FF69766F' AS TEXT)", "Fest?ivo", "U+FFFD@4"},
+      // Bytes where a text should be (a tool binding bytes): read as SQL writes them, marked as no text at all.
+      {"X'436974E0'", "X'436974E0'", "U+110000@0"},
+      {"X'C581C3B364C5BA'", "X'C581C3B364C5BA'", "U+110000@0"},
+      {"X'4181'", "X'4181'", "U+110000@0"},
+      {"X'41'", "X'41'", "U+110000@0"},
   };
   const auto mark = [](DbSelect::LostCharacter l) {
     char text[32] = "";
@@ -184,6 +189,50 @@ TEST_F(DbSelectTest, StoredTextsReadWithTheCharacterTheyLost) {
       EXPECT_EQ(text + "|" + std::string(view) + "|" + mark(lost) + "|" + mark(viewLost) + "|" + mark(s->LostAt(0)),
                 std::string(c.text) + "|" + c.text + "|" + c.lost + "|" + c.lost + "|" + c.lost)
           << c.sql << (streaming ? ", streaming" : ", read whole");
+    }
+  }
+}
+
+// A value its column cannot hold as its kind is the selection's fault, the first of the run kept: its column, its value
+// as SQL writes it, what it is and what the reader takes. Told by the caller when it says so, else through the sink.
+TEST_F(DbSelectTest, ValuesOfAnotherKindThanTheirColumnAreFaults) {
+  AllowReadingMismatches();
+  const struct {
+    const char *sql, *column;
+    bool text;  // read by the text reader, else by the whole-number one
+    const char* fault;
+  } cases[] = {
+      {"UPDATE misc SET sub = 'abc'", "sub", false, "sub|'abc'|un testo|un numero intero"},
+      {"UPDATE misc SET sub = X'0102'", "sub", false, "sub|X'0102'|un dato binario|un numero intero"},
+      {"UPDATE misc SET sub = 1.5", "sub", false, "sub|1.5|un numero con decimali|un numero intero"},
+      {"UPDATE misc SET name = X'4181'", "name", true, "name|X'4181'|un dato binario|un testo"},
+      {"UPDATE misc SET name = X'41'", "name", true, "name|X'41'|un dato binario|un testo"},
+      {"UPDATE misc SET name = 'Citt' || char(0xE0), sub = 12", "name, sub", true, ""},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(ExecOnFile(path, c.sql), "ok");
+    for (bool streaming : {false, true}) {
+      for (bool quiet : {false, true}) {
+        SCOPED_TRACE(std::string(c.sql) + (streaming ? ", streaming" : ", read whole") + (quiet ? ", quiet" : ""));
+        notices.Clear();
+        auto s = Select(c.column, "misc", "", "id", streaming);
+        s->SetFaultsToldByCaller(quiet);
+        ASSERT_TRUE(s->Open());
+        std::string text;
+        if (c.text)
+          s->GetFieldTextAt(0, text);
+        else
+          s->LongAt(0);
+        const DbSelect::ValueFault& f = s->Fault();
+        EXPECT_EQ(s->Faulted() ? f.column + "|" + f.value + "|" + f.is + "|" + f.wanted : "", c.fault);
+        // A number read wrongly is told unless the caller tells it; bytes read as a text are marked instead.
+        EXPECT_EQ(notices.Notices().size(), !quiet && !c.text && *c.fault ? 1u : 0u);
+        // The next row (NULL) keeps the first fault; a new run starts without.
+        s->MoveNext();
+        EXPECT_EQ(s->Faulted(), *c.fault != 0);
+        s->Open();
+        EXPECT_FALSE(s->Faulted());
+      }
     }
   }
 }

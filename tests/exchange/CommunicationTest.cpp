@@ -466,6 +466,18 @@ TEST_F(Communication, AFullTemporaryFolderIsNamed) {
 // row's fields, a line end cut the row) or a character Windows-1252 lacks (it would be sent as
 // '?'). The accented letters of the code page are sent (the hand-made files).
 TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
+  // A value its column cannot hold as its kind: bytes where a text is, a text in a number column.
+  const auto Kind = [](const char* row, const char* field, const char* value, const char* is, const char* wanted) {
+    return std::string("ATTENZIONE: ") + row + ":\nil campo " + field + " vale " + value + ",\nche è " + is +
+           " e non " + wanted +
+           " come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  };
+  const auto Bytes = [&](const char* row, const char* field, const char* value) {
+    return Kind(row, field, value, "un dato binario", "un testo");
+  };
+  const auto Abc = [&](const char* row, const char* field) {
+    return Kind(row, field, "'abc'", "un testo", "un numero intero");
+  };
   const std::string rule =
       ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica "
       "Windows-1252.\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
@@ -505,12 +517,30 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
        "ATTENZIONE: corsa 3:\nil campo mezzo (mezzo di trasporto) contiene il carattere U+03A9 in posizione 1 del "
        "testo" +
            rule},
+      // A text stored as bytes by a tool that binds bytes, a text in a number column: the value named, never sent
+      // as '?' or 0.
+      {"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2",
+       Bytes("corsa 4, fermata 2", "denom (denominazione fermata)", "X'436974E0'")},
+      {"UPDATE detcor SET denom = X'C581C3B364C5BA' WHERE id = 4 AND sub = 2",
+       Bytes("corsa 4, fermata 2", "denom (denominazione fermata)", "X'C581C3B364C5BA'")},
+      {"UPDATE detcor SET fermata = X'4181' WHERE id = 3 AND sub = 1",
+       Bytes("corsa 3, fermata 1", "fermata (codice fermata)", "X'4181'")},
+      {"UPDATE detcor SET ubicaz = X'4181' WHERE id = 1 AND sub = 3",
+       Bytes("corsa 1, fermata 3", "ubicaz (ubicazione fermata)", "X'4181'")},
+      {"UPDATE tescor SET denom = X'436974E0' WHERE id = 3", Bytes("corsa 3", "denom (descrittore)", "X'436974E0'")},
+      {"UPDATE tescor SET mezzo = X'42' WHERE id = 3", Bytes("corsa 3", "mezzo", "X'42'")},
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 2", Abc("corsa 2", "ct_lung (lunghezza contrattuale)")},
+      {"UPDATE detcor SET arriva = 'abc' WHERE id = 4 AND sub = 2",
+       Abc("corsa 4, fermata 2", "arriva (orario di arrivo)")},
+      {"UPDATE period SET escluso = 'abc' WHERE id = 2", Abc("corsa 2", "escluso (periodo escluso)")},
   };
+  AllowReadingMismatches();  // values of another kind than their column's, on purpose
   for (const auto& c : cases) {
     SCOPED_TRACE(c.sql);
     std::remove(path.c_str());
     SetUp();
     RunSql(path, c.sql);
+    NoticeLog notices;
     DbDatabase db(path);
     const CommunicationHeading heading = ReadCommunicationHeader(&db, 'B', true);
     const CommunicationHeader& h = heading.header;
@@ -519,6 +549,7 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
     const Outcome built = BuildCommunicationModel(&db, model, h.periodStart, h.periodEnd, nullptr, nullptr);
     EXPECT_FALSE(built.ok);
     EXPECT_EQ(built.Failure(), c.refusal);
+    EXPECT_EQ(notices.Texts(), "");  // one message, the refusal
   }
   // The responsible person of the protocol line.
   RunSql(path, "UPDATE master SET resple = 'Mario Ross' || char(0x12B)");

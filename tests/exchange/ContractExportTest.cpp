@@ -137,11 +137,29 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
        "ATTENZIONE: azienda 17:\nil campo denom (denominazione azienda) contiene il carattere di controllo 0x09 in "
        "posizione 4 del testo,\nmentre il tracciato regionale ammette nei testi solo caratteri stampabili.\n\n"
        "Nessun file è stato scritto: correggere il dato prima di esportare."},
+      // A text in a number column, a text stored as bytes: named with its value, never written as 0 or '?'.
+      {"UPDATE tescor SET parte = 'abc' WHERE id = 9;",
+       "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale 'abc',\nche è un testo e non un numero intero "
+       "come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 2;",
+       "ATTENZIONE: corsa 2:\nil campo ct_lung (lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero "
+       "intero come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE tescor SET codcorsa = X'436974E0' WHERE id = 9;",
+       "ATTENZIONE: corsa 9:\nil campo codcorsa (codice corsa) vale X'436974E0',\nche è un dato binario e non un "
+       "testo come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE tescor SET mezzo = X'42' WHERE id = 2;",
+       "ATTENZIONE: corsa 2:\nil campo mezzo vale X'42',\nche è un dato binario e non un testo come richiede la sua "
+       "colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE master SET azienda = 17; UPDATE regazi SET denom = X'C581C3B364C5BA' WHERE codice = 17;",
+       "ATTENZIONE: azienda 17:\nil campo denom (denominazione azienda) vale X'C581C3B364C5BA',\nche è un dato "
+       "binario e non un testo come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima "
+       "di esportare."},
       {"UPDATE tescor SET parte = -2147483649 WHERE id = 9;",
        "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale -2147483649, che non è un orario del tracciato "
        "regionale\n(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).\n\n"
        "Nessun file è stato scritto: correggere il dato prima di esportare."},
   };
+  AllowReadingMismatches();  // values of another kind than their column's, on purpose
   for (const auto& [sql, refusal] : cases) {
     SCOPED_TRACE(sql);
     std::remove(db.c_str());
@@ -151,6 +169,7 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
     EXPECT_FALSE(data.ok);
     EXPECT_EQ(data.Texts(), refusal);
     EXPECT_TRUE(data.trips.empty());
+    EXPECT_EQ(notices.Texts(), "");  // one message, the refusal
   }
 }
 

@@ -93,6 +93,7 @@ struct Refusal {
 struct OlviRefusals : OlviFiles, ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(OlviRefusals, RefuseTheFile) {
+  AllowReadingMismatches();  // values of another kind than their column's, on purpose
   RunSql(db, GetParam().sql);
   const OlviExportText text = Make(GetParam().file);
   EXPECT_EQ(text.refusal, GetParam().refusal);
@@ -101,6 +102,14 @@ TEST_P(OlviRefusals, RefuseTheFile) {
   }
   EXPECT_EQ(text.bytes, "");
   EXPECT_EQ(text.lines, 0);
+  EXPECT_EQ(notices.Texts(), "");  // one message, the refusal
+}
+
+// A value its column cannot hold as its kind: a text stored as bytes, a text in a number column.
+std::string Kind(const char* row, const char* field, const char* value, const char* is, const char* wanted) {
+  return std::string("ATTENZIONE: ") + row + ":\nil campo " + field + " vale " + value + ",\nche è " + is + " e non " +
+         wanted +
+         " come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
 }
 
 const Refusal kRefusals[] = {
@@ -156,6 +165,20 @@ const Refusal kRefusals[] = {
      "ATTENZIONE: corsa 2, fermata 2:\nil campo fermata (codice fermata) "
      "contiene il carattere U+015A in posizione 1 del testo" +
          kOutsideTheCodePage},
+    // Stored by a tool that binds bytes, or a text in a number column: named with its value, never written as '?'
+    // or 0.
+    {"StopNameStoredAsBytes", OlviFile::Stops, "UPDATE detcor SET denom = X'436974E0' WHERE fermata = 'F3';",
+     OlviRefusal::LostText,
+     Kind("corsa 3, fermata 2", "denom (denominazione fermata)", "X'436974E0'", "un dato binario", "un testo")},
+    {"RouteStopStoredAsBytes", OlviFile::Routes, "UPDATE detcor SET fermata = X'4181' WHERE id = 2 AND sub = 2;",
+     OlviRefusal::LostText,
+     Kind("corsa 2, fermata 2", "fermata (codice fermata)", "X'4181'", "un dato binario", "un testo")},
+    {"RouteNameStoredAsBytes", OlviFile::Routes, "UPDATE tescor SET denom = X'C581C3B364C5BA' WHERE id = 4;",
+     OlviRefusal::LostText, Kind("corsa 4", "denom (descrittore)", "X'C581C3B364C5BA'", "un dato binario", "un testo")},
+    {"RouteLengthAsText", OlviFile::Routes, "UPDATE tescor SET lung = 'abc' WHERE id = 4;", OlviRefusal::LostText,
+     Kind("corsa 4", "lung (lunghezza)", "'abc'", "un testo", "un numero intero")},
+    {"StopDistanceAsText", OlviFile::Routes, "UPDATE detcor SET dist = 'abc' WHERE id = 2 AND sub = 2;",
+     OlviRefusal::LostText, Kind("corsa 2, fermata 2", "dist (progressiva)", "'abc'", "un testo", "un numero intero")},
 };
 
 INSTANTIATE_TEST_SUITE_P(Olvi, OlviRefusals, ::testing::ValuesIn(kRefusals),

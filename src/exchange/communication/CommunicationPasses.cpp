@@ -82,6 +82,15 @@ void ReadTripHead(DbSelect& s, int route, int code, TripInput& trip) {
   trip.mode = FirstChar(s.TrimmedAt(code + 10));
 }
 
+// False, with the refusal said, when the row just read held a value its column cannot hold as its
+// kind (a text in a number column, bytes in a text column): `row` names the row, `layout` the field.
+template <typename Row>
+bool KindsHold(const DbSelect& s, const Row& row, const RecordLayout& layout, TextRefusal& refusal) {
+  if (!s.Faulted()) return true;
+  refusal = RefuseFault(row(), s.Fault(), layout.Field(s.Fault().column));
+  return false;
+}
+
 const FieldDef& HeadField(const char* name) { return *TripHeadLayout().Field(name); }
 const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(name); }
 
@@ -96,6 +105,7 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
                   .from = "detcor",
                   .orderBy = "fermata, denom, ubicaz, reglocal",
                   .streaming = true});
+  s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
   long done = 0;
   WalkText code, name, place;
@@ -107,12 +117,12 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
     name.Read(s, 1);
     place.Read(s, 2);
     const auto row = [&s] { return Format("corsa %ld, fermata %d", s.LongAt(4), s.IntAt(5)); };
-    if (!Sendable(code.lost, code.text, row, codeField, refusal) ||
+    const int locality = s.IntAt(3);
+    if (!KindsHold(s, row, TripDetailLayout(), refusal) || !Sendable(code.lost, code.text, row, codeField, refusal) ||
         !Sendable(name.lost, name.text, row, nameField, refusal) ||
         !Sendable(place.lost, place.text, row, placeField, refusal))
       return false;
     // The rows come by their values: a row of the values of the one before is that stop again.
-    const int locality = s.IntAt(3);
     if (done == 0 || locality != lastLocality || code.text != lastCode || name.text != lastName ||
         place.text != lastPlace) {
       model.NormaliseStop(code.text, name.text, place.text, locality, geo);
@@ -140,10 +150,14 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
   // The heads and the stop rows walked side by side, both by trip id: each stop row meets its head
   // without a search of the heads for every row. Stop rows of no head are passed over.
   DbSelect heads(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
-  DbSelect s(db, {.columns = "id, fermata, denom, ubicaz, reglocal, dist, arriva, parte, primaria, facolt, nonferma",
-                  .from = "detcor",
-                  .orderBy = "id, sub",
-                  .streaming = true});
+  DbSelect s(db,
+             {.columns = "id, fermata, denom, ubicaz, reglocal, dist, arriva, parte, primaria, facolt, nonferma, sub",
+              .from = "detcor",
+              .orderBy = "id, sub",
+              .streaming = true});
+  // With a refusal to say, a value of another kind than its column's is said there.
+  heads.SetFaultsToldByCaller(refusal != nullptr);
+  s.SetFaultsToldByCaller(refusal != nullptr);
   if (!heads.Open() || !s.Open()) return false;
   TripInput trip;
   WalkText code, name, place;
@@ -162,7 +176,8 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
       if (!headed) continue;
       ReadTripHead(heads, 1, 3, trip);
       const auto row = [id] { return Format("corsa %ld", id); };
-      if (refusal && (!Sendable(heads, 1, trip.routeCode, row, HeadField("codperc"), *refusal) ||
+      if (refusal && (!KindsHold(heads, row, TripHeadLayout(), *refusal) ||
+                      !Sendable(heads, 1, trip.routeCode, row, HeadField("codperc"), *refusal) ||
                       !Sendable(heads, 2, trip.routeName, row, HeadField("denom"), *refusal) ||
                       !Sendable(heads, 3, trip.tripCode, row, HeadField("codcorsa"), *refusal) ||
                       !Sendable(heads, 4, trip.lineCode, row, HeadField("codlinea"), *refusal) ||
@@ -180,6 +195,8 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
     stop.main = s.IntAt(8) != 0;
     stop.request = s.IntAt(9) != 0;
     stop.passing = s.IntAt(10) != 0;
+    const auto row = [&s, id] { return Format("corsa %ld, fermata %d", id, s.IntAt(11)); };
+    if (refusal && !KindsHold(s, row, TripDetailLayout(), *refusal)) return false;
     trip.stops.push_back(stop);
     Step(progress, ++done, total);
   }
@@ -219,13 +236,14 @@ bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* pro
 }
 
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
-                     CadenceDates& calendar, WorkProgress* progress) {
+                     CadenceDates& calendar, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
   DbSelect s(db, {.columns = "data, caden", .from = "calend"});
   s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
   s.SetOrderBy("data, caden");
+  s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
   const long total = s.RowCount();
   long done = 0;
@@ -234,6 +252,9 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
     DateRecord d;
     s.GetFieldTextAt(0, text);
     if (ParseDateText10(text, d)) calendar.Add(TextKeyAt(s, 1), d.year * 10000 + d.month * 100 + d.day);
+    if (!KindsHold(
+            s, [&text] { return "calendario, data " + text; }, CalendarLayout(), refusal))
+      return false;
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
@@ -266,12 +287,14 @@ void ApplyPeriod(RunDays run, const CadenceDates& calendar, const std::string& d
   }
 }
 
-bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress) {
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress,
+                  TextRefusal& refusal) {
   if (progress) progress->Begin(kPeriodPassCaption);
   const long total = CountRows(db, "period");
   DbSelect s(
       db,
       {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, inizio", .streaming = true});
+  s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
   long done = 0, lastId = 0, run = -1;
   bool first = true;
@@ -288,6 +311,9 @@ bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates&
       s.GetFieldTextAt(3, end);
       ApplyPeriod(model.DaysOf(static_cast<size_t>(run)), calendar, TextKeyAt(s, 1), start, end, s.IntAt(4) != 0);
     }
+    if (!KindsHold(
+            s, [id] { return Format("corsa %ld", id); }, PeriodLayout(), refusal))
+      return false;
     Step(progress, ++done, total);
   }
   return !s.WalkFailed();
@@ -299,13 +325,13 @@ Outcome BuildCommunicationModel(DbDatabase* db, CommunicationModel& model, const
   TextRefusal text;
   Outcome built;
   built.ok = NormaliseStops(db, model, geo, progress, text) && NormaliseTrips(db, model, progress, text) &&
-             ExtractCalendar(db, periodStart, periodEnd, calendar, progress);
+             ExtractCalendar(db, periodStart, periodEnd, calendar, progress, text);
   if (built.ok) {
     // The runs' days are kept for the months where the calendar has dates: only those get a day.
     const int first = calendar.FirstDate(), last = calendar.LastDate();
     const int months = first ? (last / 10000 - first / 10000) * 12 + last / 100 % 100 - first / 100 % 100 + 1 : 0;
     model.BeginDays(first / 10000, first / 100 % 100, months);
-    built.ok = ApplyPeriods(db, model, calendar, progress);
+    built.ok = ApplyPeriods(db, model, calendar, progress, text);
   }
   if (!built.ok && !text.empty()) built.Fail(text);
   return built;

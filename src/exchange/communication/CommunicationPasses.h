@@ -66,12 +66,14 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
 // Every trip head in the order of their ids, without stops (trips without stops too). False when
 // the selection failed.
 bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take);
-// The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA").
+// The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA"). False, with `refusal`
+// said, at a value of another kind than its column's (as every pass).
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
-                     CadenceDates& calendar, WorkProgress* progress);
+                     CadenceDates& calendar, WorkProgress* progress, TextRefusal& refusal);
 // The periods of every trip, by trip id then start date, set (or, excluded, cleared) on the
 // days of their run. A period of a trip that is in no run is passed over.
-bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress);
+bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress,
+                  TextRefusal& refusal);
 
 // One period on one run, over every month from the start to the end: the days whose date carries
 // the day type are set, or cleared when `excluded`. A period that ends before it starts touches

@@ -161,7 +161,7 @@ bool EditorDialog::RunMenuCommand(int id, std::string& why) {
 }
 
 bool EditorDialog::OnInitDialog() {
-  setGeometry(Placement());
+  setGeometry(ui::InsideScreen(*this, Placement()));
   LayOut();
   if (grid_) grid_->MeasureColumns();
   return true;

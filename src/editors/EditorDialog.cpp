@@ -178,7 +178,7 @@ bool EditorDialog::OnInitDialog() {
   // Every button's own work is connected by now: the check runs after it.
   for (QAbstractButton* button : findChildren<QAbstractButton*>())
     connect(button, &QAbstractButton::clicked, this, &EditorDialog::CommandEnded, Qt::UniqueConnection);
-  setGeometry(Placement());
+  setGeometry(ui::InsideScreen(*this, Placement()));
   LayOut();
   if (grid_) grid_->MeasureColumns();
   return true;

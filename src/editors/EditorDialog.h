@@ -94,7 +94,7 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   // "Fine": ends the editor.
   void Finish();
 
-  // Places the editor (Placement) and lays it out; measures the grid.
+  // Places the editor (Placement, inside the screen with its frame) and lays it out; measures the grid.
   bool OnInitDialog() override;
   // Where the editor stands, in global coordinates: the base covers the main window's client area.
   virtual QRect Placement() const;

@@ -12,9 +12,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
 #include <QValidator>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace ui {
 namespace {
@@ -273,6 +276,40 @@ int TitleWidth(const QWidget& window) {
   // for a window manager's larger title font.
   constexpr int kBarFurniture = 140;
   return QFontMetrics(font).horizontalAdvance(window.windowTitle()) * 11 / 10 + kBarFurniture;
+}
+
+namespace {
+
+// The frame round a window, once the window manager has put it there.
+std::optional<QMargins> KnownFrame(const QWidget& window) {
+  if (!window.isVisible() || window.frameGeometry() == window.geometry()) return std::nullopt;
+  const QRect outer = window.frameGeometry(), inner = window.geometry();
+  return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                  outer.bottom() - inner.bottom());
+}
+
+}  // namespace
+
+QRect InsideScreen(const QWidget& window, const QRect& wanted) {
+  std::optional<QMargins> frame = KnownFrame(window);
+  if (!frame) {
+    // A title bar and borders, no thinner than the frame round the owner's window.
+    constexpr int kBorder = 8;
+    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    const QMargins margin(kBorder, title + kBorder, kBorder, kBorder);
+    const QWidget* parent = window.parentWidget();
+    const std::optional<QMargins> owner = parent ? KnownFrame(*parent->window()) : std::nullopt;
+    frame = owner ? QMargins(std::max(margin.left(), owner->left()), std::max(margin.top(), owner->top()),
+                             std::max(margin.right(), owner->right()), std::max(margin.bottom(), owner->bottom()))
+                  : margin;
+  }
+  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  if (!screen) screen = window.screen();
+  if (!screen) return wanted;
+  const QRect room = screen->availableGeometry().marginsRemoved(*frame);
+  const QRect placed(QPoint(std::max(wanted.left(), room.left()), std::max(wanted.top(), room.top())),
+                     wanted.size().boundedTo(room.size()));
+  return placed.translated(std::min(0, room.right() - placed.right()), std::min(0, room.bottom() - placed.bottom()));
 }
 
 int RunDialog(Dialog& dialog) {

@@ -134,4 +134,9 @@ int RunDialog(Dialog& dialog);
 // the window's icon and the bar's three buttons. A dialog is never narrower (RunDialog).
 int TitleWidth(const QWidget& window);
 
+// `wanted`, the place of a window's inside (its geometry), moved and cut so that the whole window,
+// its frame included, stands in the available part of the screen. The frame is the window's own
+// once the window manager has put it round it; before, a margin that holds a title bar and borders.
+QRect InsideScreen(const QWidget& window, const QRect& wanted);
+
 }  // namespace ui

@@ -79,22 +79,17 @@ std::vector<std::pair<std::string, std::string>> FileDialog::ParseFilter(const s
 QStringList FileDialog::QtFilters(const std::string& filter) {
   QStringList out;
   for (const auto& [description, patterns] : ParseFilter(filter)) {
-    // Qt reads the patterns from the last parentheses, separated by blanks.
-    QString text = cp1252::ToQString(description).trimmed();
-    if (text.endsWith(u')')) {
-      const qsizetype open = text.lastIndexOf(u'(');
-      if (open >= 0) text = text.left(open).trimmed();
-    }
     QString list = cp1252::ToQString(patterns);
     list.replace(u';', u' ');
     // Names are matched with their case here, and files from Windows machines come in either:
     // each pattern stands in lower and in upper case.
     QStringList each;
-    for (const QString& pattern : list.split(u' ', Qt::SkipEmptyParts)) {
+    for (QString pattern : list.split(u' ', Qt::SkipEmptyParts)) {
+      if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
       for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()})
         if (!each.contains(variant)) each << variant;
     }
-    out << text + QStringLiteral(" (") + each.join(u' ') + u')';
+    out << cp1252::ToQString(description).trimmed() + QStringLiteral(" (") + each.join(u' ') + u')';
   }
   return out;
 }
@@ -149,6 +144,7 @@ int FileDialog::RunShown() {
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !askToReplace_);
   dialog.setDirectory(StartFolder());
   const QStringList filters = QtFilters(filter_);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);  // each filter shown as the program words it
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!defaultExtension_.empty()) dialog.setDefaultSuffix(cp1252::ToQString(defaultExtension_).toLower());
   if (!defaultName_.empty() && !HasWildcard(defaultName_))

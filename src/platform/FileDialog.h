@@ -41,7 +41,9 @@ class FileDialog {
   const std::string& Path() const { return path_; }
   std::string Folder() const;
 
-  // The filter's (description, patterns) pairs, and the same as Qt name filters.
+  // The filter's (description, patterns) pairs, and the same as Qt name filters: each description
+  // whole, as the chooser shows it (HideNameFilterDetails), then its patterns in parentheses, which
+  // Qt reads. "*.*" lists every file, as on Windows, those without a dot in their names too.
   static std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter);
   static QStringList QtFilters(const std::string& filter);
 

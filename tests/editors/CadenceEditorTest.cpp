@@ -16,16 +16,19 @@
 #include <gtest/gtest.h>
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <functional>
 #include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -251,6 +254,42 @@ TEST_F(CadenceEditor, EveryEditorOpensWithTheKeysInItsGrid) {
     EXPECT_EQ(trips.focusWidget(), trips.ListGrid());
     trips.Click(TripDialog::kFinish);
   });
+  transaction.Commit();
+}
+
+// Each editor covers the main window's client area; when that area reaches the screen's edges (a
+// main window maximised on a 1024x768 screen) the editor still opens inside the screen's available
+// part, its frame included.
+TEST_F(CadenceEditor, EveryEditorOpensInsideTheScreenWithItsFrame) {
+  QWidget mainWindow;
+  mainWindow.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+  QWidget area(&mainWindow);
+  area.setGeometry(0, 20, mainWindow.width(), mainWindow.height() - 20);
+  ui::ShowWindowsOffscreen(true);
+  mainWindow.show();
+  DbDatabase db(path_);
+  EditorTransaction transaction(&db);
+  LiveEditor<CadenceDialog> cadences(&area, &db, &transaction, 116);
+  LiveEditor<CalendarDialog> calendar(&area, &db, &transaction, nullptr, 118);
+  LiveEditor<TripDialog> trips(&area, &db, &transaction, 120);
+  const std::tuple<const char*, std::function<int(const std::function<void()>&)>, QWidget*, int> editors[] = {
+      {"5115", [&](const auto& user) { return cadences.Exec(user); }, &cadences, CadenceDialog::kFinish},
+      {"5116", [&](const auto& user) { return calendar.Exec(user); }, &calendar, CalendarDialog::kFinish},
+      {"5118", [&](const auto& user) { return trips.Exec(user); }, &trips, TripDialog::kFinish},
+  };
+  for (const auto& [command, exec, editor, finish] : editors) {
+    QRect framed, inside;
+    exec([&, editor = editor, finish = finish] {
+      framed = editor->frameGeometry();
+      inside = editor->geometry();
+      editor->findChild<QPushButton*>(QString::number(finish))->click();
+    });
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_NE(framed, inside) << command << ": the window has its frame";
+    EXPECT_TRUE(screen.contains(framed)) << command;
+    EXPECT_GE(inside.width(), area.width() - 40) << command << ": the editor still covers the area";
+  }
+  ui::ShowWindowsOffscreen(false);
   transaction.Commit();
 }
 

@@ -24,18 +24,24 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
 #include <QTreeView>
 #include <functional>
+#include <set>
 
 using ui::FileDialog;
 
@@ -69,11 +75,14 @@ TEST(FileDialog, TakesTheNextFileAnswerAndRefusesToGuessOne) {
 }
 
 TEST(FileDialog, FiltersBecomeQtNameFiltersAndOpeningProposesTheFile) {
-  EXPECT_EQ(FileDialog::QtFilters(kDbFilter),
-            (QStringList{QStringLiteral("Database JET (*.mdb *.MDB)"), QStringLiteral("Tutti i files (*.*)")}));
-  EXPECT_EQ(FileDialog::QtFilters("Shapefile|*.shp;*.dbf||"),
-            QStringList{QStringLiteral("Shapefile (*.shp *.SHP *.dbf *.DBF)")});
-  EXPECT_EQ(FileDialog::QtFilters("Località (*.txt)|*.txt||"), QStringList{QStringLiteral("Località (*.txt *.TXT)")});
+  // Each description whole, as the chooser shows it; "*.*" every file, those without a dot too.
+  const std::pair<const char*, QStringList> filters[] = {
+      {kDbFilter, {QStringLiteral("Database JET (*.mdb) (*.mdb *.MDB)"), QStringLiteral("Tutti i files (*.*) (*)")}},
+      {"Shapefile|*.shp;*.dbf||", {QStringLiteral("Shapefile (*.shp *.SHP *.dbf *.DBF)")}},
+      {"Località (*.txt)|*.txt||", {QStringLiteral("Località (*.txt) (*.txt *.TXT)")}},
+      {"Tutto|*.*;*||", {QStringLiteral("Tutto (*)")}},
+  };
+  for (const auto& [filter, qt] : filters) EXPECT_EQ(FileDialog::QtFilters(filter), qt) << filter;
   EXPECT_EQ(FileDialog::ParseFilter("A|*.a|B|*.b||ignored|*.x"),
             (std::vector<std::pair<std::string, std::string>>{{"A", "*.a"}, {"B", "*.b"}}));
   EXPECT_TRUE(FileDialog::ParseFilter("").empty());
@@ -289,18 +298,101 @@ TEST(FileDialog, ListingTheFolderOfTheOpenDatabaseLeavesItsLocksInPlace) {
   EXPECT_EQ(QueryFile(path, "SELECT azienda, gruppo FROM master"), "18|3\n");  // both programs' edits
 }
 
+// Every name of a file the program writes, and of those its exports leave beside a set.
+const char* const kWrittenNames[] = {"RT_CADEN.TXT",
+                                     "RT_CALEN.TXT",
+                                     "RT_CHAIN.TXT",
+                                     "RT_DTORA.TXT",
+                                     "RT_HDORA.TXT",
+                                     "RT_IDREG.TXT",
+                                     "RT_PERIOD.TXT",
+                                     "RT_PROTO.TXT",
+                                     "RT_FMREG.TXT",
+                                     "RT_NODI.SHP",
+                                     "RT_NODI.SHX",
+                                     "RT_NODI.DBF",
+                                     "RT_ITIN.SHP",
+                                     "RT_ITIN.SHX",
+                                     "RT_ITIN.DBF",
+                                     "ARCHI_FS.SHP",
+                                     "ARCHI_FS.SHX",
+                                     "ARCHI_FS.DBF",
+                                     "FERMATE_OLVI.TXT",
+                                     "PERCORSI_OLVI.TXT",
+                                     "FERMATE_NORMALIZZATE.TXT",
+                                     "ERRORI_QUADRI_PERCORSI.TXT",
+                                     "ERRORI_VURTXT.TXT",
+                                     "ERRORI_IVU.TXT",
+                                     "ERRORI_RT_NODI.TXT",
+                                     "ERRORI_RT_ITIN.TXT",
+                                     "GENERAZIONE_RT_ITIN.TXT",
+                                     "CORSE_DOPPIE.TXT",
+                                     "FermatePrimarie.TXT",
+                                     "QUENDO_ESPORTAZIONE_IN_CORSO",
+                                     "QUENDO.MDB",
+                                     "QUENDO.MDB-journal",
+                                     "QUENDO.MDB-wal"};
+
+// Opens the protected starts of an item's options: the view's, then its delegate's for the item.
+struct ViewOptions : QAbstractItemView {
+  static void Init(const QAbstractItemView& view, QStyleOptionViewItem& option) {
+    (view.*&ViewOptions::initViewItemOption)(&option);
+  }
+};
+struct DelegateOptions : QStyledItemDelegate {
+  static void Init(const QStyledItemDelegate& delegate, QStyleOptionViewItem& option, const QModelIndex& index) {
+    (delegate.*&DelegateOptions::initStyleOption)(&option, index);
+  }
+};
+
+// The text the view draws for an item: the item's text cut to the room the style leaves it at the
+// item's width (no wider than the view shows), as the style draws it.
+QString DrawnText(const QAbstractItemView& view, const QModelIndex& index) {
+  QStyleOptionViewItem option;
+  ViewOptions::Init(view, option);
+  const auto* delegate = qobject_cast<const QStyledItemDelegate*>(view.itemDelegateForIndex(index));
+  if (!delegate) return QStringLiteral("?");
+  DelegateOptions::Init(*delegate, option, index);
+  const QRect item = view.visualRect(index);
+  option.rect = item.intersected(QRect(item.left(), item.top(), view.viewport()->width() - item.left(), item.height()));
+  const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+  const QRect text =
+      view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view).adjusted(margin, 0, -margin, 0);
+  return option.fontMetrics.elidedText(option.text, option.textElideMode, text.width());
+}
+
+// Counts the times a chooser's window changes its size once it is being shown.
+class ResizesAfterShow : public QObject {
+ public:
+  ResizesAfterShow() { qApp->installEventFilter(this); }
+  ~ResizesAfterShow() override { qApp->removeEventFilter(this); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (!qobject_cast<QFileDialog*>(watched)) return false;
+    if (event->type() == QEvent::Show) shown_.insert(watched);
+    if (event->type() == QEvent::Hide) shown_.erase(watched);
+    if (event->type() == QEvent::Resize && shown_.count(watched)) ++count;
+    return false;
+  }
+  int count = 0;
+
+ private:
+  std::set<QObject*> shown_;
+};
+
 // The list of every file chooser speaks Italian, as the program does: folders, sizes and dates
 // written by the program's language whatever the system's, and the columns wide enough for their
-// titles and for the texts of the program's own files at the chooser's opening size.
+// titles and for the texts of the program's own files at the chooser's opening size, each name the
+// program writes drawn whole, and the places of the side bar too. "Tutti i files (*.*)" lists every
+// file, as the program words it. The chooser takes that size before it is shown, never after.
 TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
   ScratchDir dir;
   const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  for (const char* name : kWrittenNames) WriteFileBytes(dir.Path(name), "");
   WriteFileBytes(dir.Path("RT_CADEN.TXT"), std::string(1536, 'x'));
   QFile listed(cp1252::ToQString(dir.Path("RT_CADEN.TXT")));
   ASSERT_TRUE(listed.open(QIODevice::ReadWrite) &&
               listed.setFileTime(QDateTime(QDate(2024, 3, 5), QTime(14, 7)), QFileDevice::FileModificationTime));
   listed.close();
-  for (const char* name : {"FERMATE_NORMALIZZATE.TXT", "QUENDO.MDB-journal"}) WriteFileBytes(dir.Path(name), "");
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(dir.Path("ARCHIVIO"))));
   const QLocale before;
   ASSERT_TRUE(ui::InstallItalianTranslation(*qApp));
@@ -309,6 +401,7 @@ TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
   larger.setPointSize(16);
   QApplication::setFont(larger);
   std::vector<std::string> seen;
+  bool ownChooser = false;
   const auto look = [&](QFileDialog& dialog) {
     dialog.setViewMode(QFileDialog::Detail);
     EXPECT_TRUE(ShowListing(dialog));
@@ -320,28 +413,129 @@ TEST(FileDialog, TheFileListSpeaksItalianAndItsColumnsShowTheirWholeTitles) {
       for (int column = 0; column < columns && named.size() == 1; ++column)
         seen.push_back(cp1252::FromQStringLossy(named.front().siblingAtColumn(column).data().toString()));
     }
+    for (const char* name : kWrittenNames) {
+      const QString whole = QString::fromLatin1(name);
+      const QModelIndexList named = model.match(model.index(0, 0, root), Qt::DisplayRole, whole, 1, Qt::MatchExactly);
+      EXPECT_EQ(named.isEmpty() ? QStringLiteral("(not listed)") : DrawnText(*view, named.front()), whole);
+    }
+    if (ownChooser) {  // Qt's print setup opens its chooser with Qt's own filter
+      const auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      EXPECT_EQ(types ? types->currentText() : QString(), QStringLiteral("Tutti i files (*.*)"));
+    }
+    const auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    ASSERT_TRUE(places && places->model() && places->model()->rowCount() > 0);
+    for (int row = 0; row < places->model()->rowCount(); ++row) {
+      const QModelIndex place = places->model()->index(row, 0);
+      EXPECT_EQ(DrawnText(*places, place), place.data().toString());
+    }
+    EXPECT_EQ(places->model()->index(0, 0).data().toString(), QStringLiteral("Risorse del computer"));
     const QHeaderView& header = *view->header();
     const QFontMetrics metrics(header.font());
     int width = 0;
     for (int column = 0; column < header.count(); ++column) {
       const QString title = model.headerData(column, Qt::Horizontal).toString();
-      const int icon = column == 0 ? view->iconSize().width() : 0;
-      int text = metrics.horizontalAdvance(title);
-      for (int row = 0; row < model.rowCount(root); ++row)
-        text = std::max(text, icon + metrics.horizontalAdvance(model.index(row, column, root).data().toString()));
-      EXPECT_GT(header.sectionSize(column), text) << cp1252::FromQStringLossy(title);
+      EXPECT_GT(header.sectionSize(column), metrics.horizontalAdvance(title)) << cp1252::FromQStringLossy(title);
       width += header.sectionSize(column);
     }
     EXPECT_LE(width, view->viewport()->width());
   };
   for (const auto& [name, open] : kChoosers) {
     seen.clear();
+    ownChooser = open == ThroughFileDialog;
+    ResizesAfterShow resizes;
     open(dir.Dir(), look);
     EXPECT_EQ(seen, (std::vector<std::string>{"RT_CADEN.TXT", "1,50 KiB", "File TXT", "05/03/24 14:07", "ARCHIVIO", "",
                                               "Cartella"}))
         << name;
+    EXPECT_EQ(resizes.count, 0) << name;
   }
   QApplication::setFont(font);
+  for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  QLocale::setDefault(before);
+}
+
+// Records each text Qt asks to translate that no translator of the application translates.
+class Untranslated : public QTranslator {
+ public:
+  QString translate(const char* context, const char* source, const char* disambiguation, int n) const override {
+    if (!source || !*source || asking_) return {};
+    asking_ = true;
+    bool translated = false;
+    for (const QTranslator* other : qApp->findChildren<QTranslator*>())
+      translated = translated || !other->translate(context, source, disambiguation, n).isEmpty();
+    asking_ = false;
+    if (!translated) texts.insert(QString::fromUtf8(source));
+    return {};
+  }
+  bool isEmpty() const override { return false; }
+  mutable std::set<QString> texts;
+
+ private:
+  mutable bool asking_ = false;
+};
+
+// Every text a window shows: its title, its controls' texts, titles, tabs, entries and tips.
+std::vector<QString> ShownTexts(const QWidget& window) {
+  std::vector<QString> texts{window.windowTitle()};
+  for (const QWidget* widget : window.findChildren<QWidget*>()) {
+    if (!widget->isVisibleTo(&window)) continue;
+    texts.push_back(widget->toolTip());
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) texts.push_back(button->text());
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) texts.push_back(label->text());
+    if (const auto* box = qobject_cast<const QGroupBox*>(widget)) texts.push_back(box->title());
+    if (const auto* tabs = qobject_cast<const QTabBar*>(widget))
+      for (int k = 0; k < tabs->count(); ++k) texts.push_back(tabs->tabText(k));
+    if (const auto* combo = qobject_cast<const QComboBox*>(widget))
+      for (int k = 0; k < combo->count(); ++k) texts.push_back(combo->itemText(k));
+  }
+  for (QString& text : texts) text.remove(u'&');
+  return texts;
+}
+
+// Qt's print setup, with its options shown, its printer's properties and the chooser of its output
+// file, shows no text in English: what Qt's Italian catalogue lacks, the program supplies.
+TEST(FileDialog, QtsPrintSetupAndChoosersShowNoEnglishText) {
+  ScratchDir dir;
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  const QLocale before;
+  ASSERT_TRUE(ui::InstallItalianTranslation(*qApp));
+  Untranslated untranslated;
+  QCoreApplication::installTranslator(&untranslated);
+  std::vector<std::pair<std::string, QString>> shown;  // window, text
+  const auto walk = [&](const char* name, const QWidget& window) {
+    for (const QString& text : ShownTexts(window)) shown.emplace_back(name, text);
+  };
+  const auto walkModal = [&](const char* name) {
+    QTimer::singleShot(0, [&, name] {
+      QWidget* window = QApplication::activeModalWidget();
+      EXPECT_TRUE(window) << name;
+      if (!window) return;
+      if (auto* chooser = qobject_cast<QFileDialog*>(window)) {
+        EXPECT_TRUE(ShowListing(*chooser));
+      }
+      walk(name, *window);
+      window->close();
+    });
+  };
+  InPrintSetup(false, [&](QWidget& setup, QLineEdit& file) {
+    file.setText(cp1252::ToQString(dir.Path("stampa.pdf")));
+    for (QPushButton* button : setup.findChildren<QPushButton*>())
+      if (button->text().contains(QStringLiteral(">>"))) button->click();  // "Opzioni >>"
+    walk("print setup", setup);
+    walkModal("properties");
+    if (auto* properties = setup.findChild<QPushButton*>(QStringLiteral("properties"))) properties->click();
+    walkModal("chooser");
+    if (auto* browse = setup.findChild<QToolButton*>(QStringLiteral("fileBrowser"))) browse->click();
+  });
+  QCoreApplication::removeTranslator(&untranslated);
+  for (const char* window : {"print setup", "properties", "chooser"})
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const auto& text) { return text.first == window; }))
+        << window;
+  for (const auto& [window, text] : shown)
+    EXPECT_FALSE(untranslated.texts.count(text)) << window << ": " << text.toStdString();
   for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
     QCoreApplication::removeTranslator(translator);
     delete translator;

@@ -1,6 +1,7 @@
 #include "db/DbSchemaCheck.h"
 
 #include "common/Cp1252.h"
+#include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
 #include "db/DbFile.h"
@@ -214,9 +215,6 @@ struct StoredRelation {
   std::vector<std::pair<std::string, std::string>> fields;  // (field, parent's field)
 };
 
-// A name as an SQL text ('detcor'); the program's table names hold no quote.
-std::string Literal(const std::string& name) { return "'" + name + "'"; }
-
 bool HasTable(sqlite3* db, const std::string& table) {
   return sqlite3_table_column_metadata(db, "main", table.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
                                        nullptr) == SQLITE_OK;
@@ -225,7 +223,7 @@ bool HasTable(sqlite3* db, const std::string& table) {
 // The relations of a table of the program, in the engine's order.
 bool ReadRelations(sqlite3* db, const std::string& table, std::vector<StoredRelation>& out, std::string& error) {
   const std::string sql =
-      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(" + Literal(table) + ") ORDER BY id, seq";
+      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(" + SqlQuote(table) + ") ORDER BY id, seq";
   return EachRow(
       db, sql.c_str(),
       [&out](sqlite3_stmt* st) {
@@ -250,7 +248,7 @@ std::string BreaksRelation(const StoredRelation& relation) {
 
 // The fields of a table's key, in the key's order; its row id when it has none.
 bool KeyFields(sqlite3* db, const std::string& table, std::vector<std::string>& out, std::string& error) {
-  const std::string sql = "SELECT name FROM pragma_table_info(" + Literal(table) + ") WHERE pk > 0 ORDER BY pk";
+  const std::string sql = "SELECT name FROM pragma_table_info(" + SqlQuote(table) + ") WHERE pk > 0 ORDER BY pk";
   if (!EachRow(
           db, sql.c_str(), [&out](sqlite3_stmt* st) { out.push_back(Column(st, 0)); }, error))
     return false;
@@ -279,7 +277,7 @@ bool CheckRelations(sqlite3* db, std::string& error) {
     if (!HasTable(db, table.name)) continue;
     std::vector<std::pair<int, long long>> counts;  // relation -> rows that break it
     const std::string sql =
-        "SELECT fkid, count(*) FROM pragma_foreign_key_check(" + Literal(table.name) + ") GROUP BY fkid ORDER BY fkid";
+        "SELECT fkid, count(*) FROM pragma_foreign_key_check(" + SqlQuote(table.name) + ") GROUP BY fkid ORDER BY fkid";
     if (!EachRow(
             db, sql.c_str(),
             [&counts](sqlite3_stmt* st) {

@@ -464,6 +464,14 @@ void DbSelect::ReportPosition(int position) const {
          NoticeIcon::Stop);
 }
 
+std::string DbSelect::FaultText(const ValueFault& fault, const char* name, const char* label) {
+  std::string text = "il campo ";
+  text += name && *name ? name : fault.column.c_str();
+  if (label && *label) text += std::string(" (") + label + ")";
+  text += " vale " + fault.value + ",\nche è " + fault.is + " e non " + fault.wanted + " come richiede la sua colonna.";
+  return text;
+}
+
 void DbSelect::NoteFault(int position, std::string literal, const char* is, const char* wanted) {
   if (Faulted()) return;
   fault_.position = position;

@@ -128,6 +128,14 @@ class DbSelect {
     const char* is = "";  // what the value is ("un testo")
     std::string wanted;   // what its reader takes ("un numero intero")
   };
+  // The fault in words, for the message that stops a command: "il campo <name> (<label>) vale
+  // <value>,\nche è <is> e non <wanted> come richiede la sua colonna." (the result's column name
+  // when no name is given; no label in brackets when none is given).
+  static std::string FaultText(const ValueFault& fault, const char* name = nullptr, const char* label = nullptr);
+  // The same for the walk's own fault.
+  std::string FaultText(const char* name = nullptr, const char* label = nullptr) const {
+    return FaultText(fault_, name, label);
+  }
   const ValueFault& Fault() const { return fault_; }
   bool Faulted() const { return fault_.position >= 0; }
   // Set before Open: such a value is told by the caller (Fault), naming its row, rather than

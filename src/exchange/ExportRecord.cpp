@@ -145,15 +145,17 @@ namespace {
 // A value of another kind than its column's, in the words of the refusals.
 std::string KindText(const char* name, const char* label, const std::string& value, const char* is,
                      const std::string& wanted) {
-  return Format("il campo %s%s vale %s,\nche è %s e non %s come richiede la sua colonna.", name,
-                label && *label ? Format(" (%s)", label).c_str() : "", value.c_str(), is, wanted.c_str());
+  DbSelect::ValueFault fault;
+  fault.value = value;
+  fault.is = is;
+  fault.wanted = wanted;
+  return DbSelect::FaultText(fault, name, label);
 }
 
 }  // namespace
 
 std::string ExportRecord::FaultText(const DbSelect::ValueFault& fault, const FieldDef* field) {
-  return KindText(field ? field->name : fault.column.c_str(), field ? field->label : "", fault.value, fault.is,
-                  fault.wanted);
+  return DbSelect::FaultText(fault, field ? field->name : nullptr, field ? field->label : nullptr);
 }
 
 std::string ExportRecord::MisfitText(const Misfit& m) {

@@ -199,7 +199,9 @@ TEST(MTramLoad, DayTypesWithCalendarRowsInCodeOrder) {
   const std::string path = dir.Path("orari.mdb");
   MakeMTramDatabase(path);
   DbDatabase db(path);
-  const std::vector<MTramCadence> c = LoadMTramCadences(&db);
+  std::string refusal;
+  const std::vector<MTramCadence> c = LoadMTramCadences(&db, refusal);
+  EXPECT_EQ(refusal, "");
   ASSERT_EQ(c.size(), 4u);
   EXPECT_EQ(c[3].code.text, "B'1");
   EXPECT_EQ(c[3].dates, (std::vector<std::string>{"02/01/2024", "03/01/2024", "10/02/2024"}));

@@ -1,9 +1,11 @@
 #include "conversions/hyperplan/MTramCadences.h"
 
 #include "common/WorkProgress.h"
+#include "conversions/StoredValues.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 
 #include <unordered_map>
@@ -24,20 +26,24 @@ int Changed(long rows) { return rows < 0 ? 0 : static_cast<int>(rows); }
 
 }  // namespace
 
-std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db) {
+std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db, std::string& refusal) {
   std::vector<MTramCadence> cadences;
   DbSelect select(db, {.columns = "cadenz.codice, cadenz.denom, calend.data",
                        .from = "cadenz, calend",
                        .where = "calend.caden = cadenz.codice",
                        .orderBy = "cadenz.codice, calend.data",
                        .streaming = true});
-  select.Open();
+  OpenToRefuseFaults(select);
   DbText code;
   std::string date;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     code = select.TrimmedTextAt(0);
     if (cadences.empty() || cadences.back().code != code) cadences.push_back({code, select.TrimmedTextAt(1), {}, -1});
     select.GetFieldTextAt(2, date);
+    if (StoredValueRefused(
+            select, [&] { return "cadenza " + code.text + ", giorno " + date; }, &CadenceLayout(),
+            StoppedWork::Database, refusal))
+      return {};
     cadences.back().dates.push_back(date);
   }
   return cadences;
@@ -58,7 +64,13 @@ CadenceRebuildResult RebuildMTramCadences(DbDatabase* db, WorkProgress* progress
   CadenceRebuildResult result;
   DbBatch batch(db);
   if (!batch.Active()) return NotStored<CadenceRebuildResult>();
-  std::vector<MTramCadence> cadences = LoadMTramCadences(db);
+  std::string refusal;
+  std::vector<MTramCadence> cadences = LoadMTramCadences(db, refusal);
+  if (!refusal.empty()) {
+    batch.Rollback();
+    result.Fail(refusal);
+    return result;
+  }
   MarkDuplicateCadences(cadences);
   if (progress) progress->Begin({});
   const long total = static_cast<long>(cadences.size());

@@ -26,8 +26,9 @@ struct MTramCadence {
   int keeper = -1;
 };
 
-// The day types with calendar rows, in code order, with their dates.
-std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db);
+// The day types with calendar rows, in code order, with their dates; none, with `refusal`, at a value
+// read that is not of its column's kind (StoredValues), when nothing is to be changed.
+std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db, std::string& refusal);
 // Marks each day type equal (name and dates) to an earlier kept one as merged into it.
 void MarkDuplicateCadences(std::vector<MTramCadence>& cadences);
 

@@ -1,9 +1,12 @@
 #include "conversions/hyperplan/RouteCodeAssignment.h"
 
+#include "common/Formatters.h"
 #include "common/WorkProgress.h"
+#include "conversions/StoredValues.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 #include "utilities/KeyedRows.h"
 
@@ -13,13 +16,15 @@
 namespace {
 
 // The signature of every quadro of number 0 or more, from one selection of its distinct stops.
-bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map<long, std::string>& signatures) {
+// False when the selection failed, or with `refusal` at a value that is not of its column's kind.
+bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map<long, std::string>& signatures,
+                      std::string& refusal) {
   DbSelect select(db, {.columns = "tescor.gruppo, detcor.sub, detcor.fermata",
                        .from = "tescor, detcor",
                        .where = "tescor.ID = detcor.ID AND tescor.gruppo >= 0",
                        .groupBy = "tescor.gruppo, detcor.sub, detcor.fermata",
                        .orderBy = "tescor.gruppo, detcor.sub, detcor.fermata"});
-  select.Open();
+  OpenToRefuseFaults(select);
   if (select.WalkFailed()) return false;
   const long rows = select.RowCount();
   if (progress) progress->Begin(kQuadroStep);
@@ -39,14 +44,19 @@ bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map
     // A code that lost a character is no other code read with '?', nor any code of the file.
     *current += TextKeyAt(select, 2);
     *current += "#F";
+    if (StoredValueRefused(
+            select, [&select, quadro] { return Format("quadro %ld, fermata %ld", quadro, select.LongAt(1)); },
+            &TripDetailLayout(), StoppedWork::Database, refusal))
+      return false;
   }
   for (auto& [quadro, signature] : signatures) signature += " }";
   return !select.WalkFailed();
 }
 
-// Writes every trip's code in one batch; false when nothing of it is in the database.
+// Writes every trip's code in one batch; false when nothing of it is in the database (with
+// `refusal` when a value read is not of its column's kind).
 bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, WorkProgress* progress,
-                 RouteCodeResult& result) {
+                 RouteCodeResult& result, std::string& refusal) {
   // Signature -> route code; of several routes with one signature the first in the file stands.
   std::unordered_map<std::string, std::string_view> routeCodes;
   routeCodes.reserve(routes.size());
@@ -55,7 +65,7 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
   DbBatch batch(db);
   if (!batch.Active()) return false;
   std::unordered_map<long, std::string> quadri;
-  if (!QuadroSignatures(db, progress, quadri)) {
+  if (!QuadroSignatures(db, progress, quadri, refusal)) {
     batch.Rollback();
     return false;
   }
@@ -67,7 +77,7 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
   }
 
   DbSelect select(db, {.columns = "ID, gruppo", .from = "tescor"});
-  select.Open();
+  OpenToRefuseFaults(select);
   if (select.WalkFailed()) {
     batch.Rollback();
     return false;
@@ -82,6 +92,12 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
   for (bool more = select.hasRow; more && !batch.Lost(); more = select.MoveNext()) {
     if (progress) progress->Step(done++, result.trips);
     const long quadro = select.LongAt(1);
+    if (StoredValueRefused(
+            select, [&select] { return Format("corsa %ld", select.LongAt(0)); }, &TripHeadLayout(),
+            StoppedWork::Database, refusal)) {
+      batch.Rollback();
+      return false;
+    }
     std::string_view code;
     const auto found = quadroCodes.find(quadro);
     if (found != quadroCodes.end()) {
@@ -107,11 +123,12 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
 RouteCodeResult AssignRouteCodesFromDescriptor(DbDatabase* db, const std::vector<DescriptorRoute>& routes,
                                                WorkProgress* progress) {
   RouteCodeResult result;
-  if (AssignCodes(db, routes, progress, result)) {
+  std::string refusal;
+  if (AssignCodes(db, routes, progress, result, refusal)) {
     result.Succeed();
   } else {
     result.updated = 0;
-    result.Fail(AssignmentNotStoredText());
+    result.Fail(refusal.empty() ? AssignmentNotStoredText() : refusal);
   }
   return result;
 }

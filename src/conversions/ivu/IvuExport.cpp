@@ -3,6 +3,7 @@
 #include "common/ExportRecovery.h"
 #include "common/Formatters.h"
 #include "common/WholeFile.h"
+#include "conversions/StoredValues.h"
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -67,7 +68,8 @@ void StopKey(std::string_view code, std::string_view name, std::string_view loca
   key.assign(code).append(1, '\0').append(name).append(1, '\0').append(location);
 }
 
-void LoadMaster(DbDatabase* db, IvuExportData& data) {
+// False, with the refusal, when the company's name is not a text.
+bool LoadMaster(DbDatabase* db, IvuExportData& data, std::string& refusal) {
   const MasterHeading master = ReadMasterHeading(db);
   if (master.found) {
     data.company = master.company;
@@ -76,8 +78,10 @@ void LoadMaster(DbDatabase* db, IvuExportData& data) {
   }
   DbSelect s(db, {.columns = "denom", .from = "regazi"});
   s.SetWhere("codice = " + std::to_string(data.company));
-  s.Open();
+  OpenToRefuseFaults(s);
   if (s.hasRow) data.companyName = s.TrimmedAt(0);
+  return !StoredValueRefused(
+      s, [&data] { return Format("azienda %d", data.company); }, nullptr, StoppedWork::Files, refusal);
 }
 
 // The stops of the trips that have a period, ordered by name, location and code: a row equal to the
@@ -99,12 +103,12 @@ bool LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
                   .where = "EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)",
                   .orderBy = "detcor.denom, detcor.ubicaz, detcor.fermata",
                   .streaming = true});
-  s.Open();
+  OpenToRefuseFaults(s);
   std::string texts[3], key;  // code, name, location
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
-    refusal = RefuseLostText(
-        s, 0, kStopTexts, [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); }, texts);
-    if (!refusal.empty()) return false;
+    const auto row = [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); };
+    refusal = RefuseLostText(s, 0, kStopTexts, row, texts);
+    if (!refusal.empty() || StoredValueRefused(s, row, &TripDetailLayout(), StoppedWork::Files, refusal)) return false;
     if (!data.stops.empty()) {
       const IvuExportStop& last = data.stops.back();
       if (last.code == texts[0] && last.name == texts[1] && last.location == texts[2]) continue;
@@ -128,14 +132,14 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
   DbSelect s(db);
   s.SetColumns(
       "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, detcor.fermata, detcor.denom, detcor.ubicaz, "
-      "detcor.dist, detcor.arriva, detcor.parte");
+      "detcor.dist, detcor.arriva, detcor.parte, detcor.sub");
   // Each stop row once (its trip's periods only tested for): every stop of a trip is kept, also
   // one whose distance and times equal the stop's before it (two untimed stops in a row).
   s.SetFrom("tescor, detcor");
   s.SetWhere("detcor.id = tescor.id AND EXISTS (SELECT 1 FROM period WHERE period.id = detcor.id)");
   s.SetOrderBy("detcor.id, detcor.sub");
   s.SetStreaming(true);
-  s.Open();
+  OpenToRefuseFaults(s);
   std::vector<IvuTripStop> stops;
   std::string trip[3], next[3];  // code, line, direction: of the trip being read, of the next one
   std::string texts[3], key;
@@ -160,25 +164,36 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
       if (!s.GetFieldTextAt(4 + k, texts[k])) texts[k].clear();
       texts[k].resize(WithoutTrailingBlanks(texts[k]).size());
     }
+    const IvuTripStop read{0, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)};
+    if (StoredValueRefused(
+            s, [&s, id] { return Format("corsa %ld, fermata %ld", id, s.LongAt(10)); }, &TripDetailLayout(),
+            StoppedWork::Files, refusal))
+      return false;
     StopKey(texts[0], texts[1], texts[2], key);
     const auto stop = stopIndex.find(key);
     if (stop == stopIndex.end()) continue;
-    stops.push_back({stop->second, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)});
+    stops.push_back({stop->second, read.distance, read.arrival, read.departure});
   }
   if (current != -1) place();
   return true;
 }
 
 // The day sets of the trips folded, shared by equal sets in the order the trips first use them.
-void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end) {
+// False, with the refusal, at the first value of the calendar or the periods that is not of its
+// column's kind.
+bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const QDate& end, std::string& refusal) {
   // For each day type (by its key, db/TextKeys), the day indexes of the version on which it runs,
   // ascending.
   std::map<std::string, std::vector<int>> calendar;
   {
     DbSelect s(db, {.columns = "data, caden", .from = "calend", .streaming = true});
-    s.Open();
+    OpenToRefuseFaults(s);
     for (bool more = s.hasRow; more; more = s.MoveNext()) {
       const QDate day = DateOf(s.TrimmedAt(0));
+      if (StoredValueRefused(
+              s, [&s] { return "cadenza " + s.TrimmedAt(1) + ", giorno " + s.TrimmedAt(0); }, &CalendarLayout(),
+              StoppedWork::Files, refusal))
+        return false;
       if (!day.isValid() || day < start || day > end) continue;
       calendar[TextKeyAt(s, 1)].push_back(static_cast<int>(start.daysTo(day)));
     }
@@ -231,14 +246,18 @@ void LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
                   .where = "period.id = tescor.id",
                   .orderBy = "tescor.id",
                   .streaming = true});
-  s.Open();
+  OpenToRefuseFaults(s);
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     const long tripId = s.LongAt(0);
     if (tripId != id && !periods.empty()) applyTrip();
     id = tripId;
     periods.push_back({TextKeyAt(s, 1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
+    if (StoredValueRefused(
+            s, [tripId] { return Format("corsa %ld", tripId); }, &PeriodLayout(), StoppedWork::Files, refusal))
+      return false;
   }
   if (!periods.empty()) applyTrip();
+  return true;
 }
 
 std::string Dotted(std::string date) {
@@ -309,8 +328,7 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
   // name, and the day sets go to the trips folded.
   DbReadSnapshot snapshot(db);
   Begin(progress, "Generazione Dati Generali");
-  LoadMaster(db, data);
-  if (!IvuVersionFits(data.periodStart, data.periodEnd, message)) {
+  if (!LoadMaster(db, data, message) || !IvuVersionFits(data.periodStart, data.periodEnd, message)) {
     if (progress) progress->End();
     loaded.Fail(message);
     return loaded;
@@ -322,13 +340,15 @@ Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progres
     Begin(progress, "Estrazione Orari Corsa");
     whole = LoadTrips(db, data, stopIndex, message);
   }
+  if (whole) {
+    Begin(progress, "Estrazione Calendari di Servizio");
+    whole = LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd), message);
+  }
   if (!whole) {
     if (progress) progress->End();
     loaded.Fail(message);
     return loaded;
   }
-  Begin(progress, "Estrazione Calendari di Servizio");
-  LoadDaySets(db, data, DateOf(data.periodStart), DateOf(data.periodEnd));
   Begin(progress, "Estrazione Corse");
   data.lines = data.standardTrips.Finish();
   if (progress) progress->End();

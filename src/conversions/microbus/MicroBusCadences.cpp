@@ -2,11 +2,13 @@
 
 #include "common/CalendarDays.h"
 #include "common/Formatters.h"
+#include "conversions/StoredValues.h"
 #include "conversions/microbus/MicroBusShape.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/FieldValue.h"
+#include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 
 #include <unordered_map>
@@ -37,6 +39,7 @@ std::string CadencePlan::MessageText() const {
       return "ATTENZIONE: il tipo cadenza " + codeInUse + " è già presente in archivio !!!\n\n" +
              "Pertanto non è possibile procedere con la ricostruzione delle cadenze.";
     case Status::Ready: return CadenceQuestionText();
+    case Status::Refused: return refusal;
     case Status::ReadFailed: break;
   }
   return {};
@@ -48,12 +51,18 @@ namespace {
 void MakePlan(DbDatabase* db, CadencePlan& plan) {
   {
     DbSelect master(db, {.columns = "datini, datfin", .from = "master", .where = "codice = 0"});
-    master.Open();
+    OpenToRefuseFaults(master);
     if (master.WalkFailed()) return;
     std::string from, to;
     if (master.hasRow) {
       master.GetFieldTextAt(0, from);
       master.GetFieldTextAt(1, to);
+    }
+    if (StoredValueRefused(
+            master, [] { return std::string("dati generali"); }, &ProtocolLayout(), StoppedWork::Database,
+            plan.refusal)) {
+      plan.status = CadencePlan::Status::Refused;
+      return;
     }
     plan.first = DateOfText(from);
     const QDate last = DateOfText(to);
@@ -64,14 +73,18 @@ void MakePlan(DbDatabase* db, CadencePlan& plan) {
     }
     plan.dayCount = static_cast<int>(plan.first.daysTo(last)) + 1;
   }
-  const MicroBusPeriodWalk walk = WalkMicroBusPeriods(db, [&](std::int32_t id, const std::string& inizio) {
-    if (plan.trips.empty() || plan.trips.back().id != id)
-      plan.trips.push_back({id, std::string(static_cast<std::size_t>(plan.dayCount), 'N'), 0});
-    const QDate day = DateOfText(inizio);
-    const qint64 i = day.isValid() ? plan.first.daysTo(day) : -1;
-    if (i >= 0 && i < plan.dayCount) plan.trips.back().flags[static_cast<std::size_t>(i)] = 'S';
-  });
+  const MicroBusPeriodWalk walk = WalkMicroBusPeriods(
+      db,
+      [&](std::int32_t id, const std::string& inizio) {
+        if (plan.trips.empty() || plan.trips.back().id != id)
+          plan.trips.push_back({id, std::string(static_cast<std::size_t>(plan.dayCount), 'N'), 0});
+        const QDate day = DateOfText(inizio);
+        const qint64 i = day.isValid() ? plan.first.daysTo(day) : -1;
+        if (i >= 0 && i < plan.dayCount) plan.trips.back().flags[static_cast<std::size_t>(i)] = 'S';
+      },
+      plan.refusal);
   if (walk == MicroBusPeriodWalk::NotMicroBus) plan.status = CadencePlan::Status::NotMicroBus;
+  if (walk == MicroBusPeriodWalk::Refused) plan.status = CadencePlan::Status::Refused;
   if (walk != MicroBusPeriodWalk::Walked) return;
   std::unordered_map<std::string, int> numberOf;
   for (TripDaySet& t : plan.trips) {
@@ -112,8 +125,9 @@ bool SamePlan(const CadencePlan& a, const CadencePlan& b) {
   return a.first == b.first && a.dayCount == b.dayCount && a.trips == b.trips;
 }
 
-// Writes `plan` inside the open batch; false when a table could not be opened.
-bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) {
+// Writes `plan` inside the open batch; false when a table could not be opened, or with `refusal`
+// when a row of "UNICA" to be deleted holds a value that is not of its column's kind.
+bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress, std::string& refusal) {
   DbTable cadences(db, "cadenz"), calendar(db, "calend"), periods(db, "period");
   if (!cadences.SetIndex("codice") || !calendar.SetIndex("codice") || !periods.SetIndex("codice")) return false;
   if (progress) progress->Begin({});
@@ -160,22 +174,29 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress) 
   }
   {
     DbSelect select(db, {.columns = "ID, inizio, fine", .from = "period", .where = "caden = 'UNICA'"});
-    select.Open();
+    OpenToRefuseFaults(select);
     std::string inizio, fine;
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
       const std::string id = std::to_string(select.LongAt(0));
       select.GetFieldTextAt(1, inizio);
       select.GetFieldTextAt(2, fine);
+      if (StoredValueRefused(
+              select, [&id] { return "corsa " + id; }, &PeriodLayout(), StoppedWork::Database, refusal))
+        return false;
       if (periods.SeekEqual({id.c_str(), inizio.c_str(), fine.c_str()})) periods.Delete();
     }
   }
   {
     DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "caden = 'UNICA'"});
-    select.Open();
+    OpenToRefuseFaults(select);
     std::string data, caden;
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
       select.GetFieldTextAt(0, data);
       select.GetFieldTextAt(1, caden);
+      if (StoredValueRefused(
+              select, [&] { return "cadenza " + caden + ", giorno " + data; }, &CalendarLayout(), StoppedWork::Database,
+              refusal))
+        return false;
       if (calendar.SeekEqual({data.c_str(), caden.c_str()})) calendar.Delete();
     }
   }
@@ -199,12 +220,13 @@ Outcome RebuildMicroBusCadences(DbDatabase* db, const CadencePlan& confirmed, Wo
     return plan;
   }
   Outcome result;
-  const bool written = WritePlan(db, plan, progress);
+  std::string refusal;
+  const bool written = WritePlan(db, plan, progress, refusal);
   if (!written) batch.Rollback();
   if (written && batch.Commit() != 0)
     result.Succeed(kCadenceDoneText);
   else
-    result.Fail(AssignmentNotStoredText());
+    result.Fail(refusal.empty() ? AssignmentNotStoredText() : refusal);
   return result;
 }
 

@@ -26,13 +26,14 @@ struct TripDaySet {
 // Ok when the plan is ready; its refusal (stop icon) otherwise, nothing when a read failed (the
 // layer has told why).
 struct CadencePlan : Outcome {
-  enum class Status { Ready, NoPeriod, NotMicroBus, CodeInUse, ReadFailed };
+  enum class Status { Ready, NoPeriod, NotMicroBus, CodeInUse, Refused, ReadFailed };
   Status status = Status::ReadFailed;
   QDate first;                        // the reporting period's first day
   int dayCount = 0;                   // its days
   std::vector<TripDaySet> trips;      // in the order of their ids
   std::vector<std::string> patterns;  // pattern k + 1's flags at k
   std::string codeInUse;              // a day type code the plan would make that is already there
+  std::string refusal;                // Refused: a value read that is not of its column's kind
 
   // The refusal or question of the plan's status.
   std::string MessageText() const;

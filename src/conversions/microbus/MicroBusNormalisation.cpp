@@ -1,11 +1,13 @@
 #include "conversions/microbus/MicroBusNormalisation.h"
 
 #include "common/Formatters.h"
+#include "conversions/StoredValues.h"
 #include "conversions/microbus/MicroBusShape.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/TextKeys.h"
+#include "exchange/RecordLayouts.h"
 #include "utilities/CodeAssignment.h"
 
 #include <algorithm>
@@ -53,7 +55,8 @@ constexpr char kHeadKinds[] = "ILILIALACLL";
 static_assert(sizeof kHeadKinds - 1 == kHeadColumns - 8);
 
 // Reads the heads into their groups (ids ascending within each).
-bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std::vector<std::size_t>>& groups) {
+bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std::vector<std::size_t>>& groups,
+                std::string& refusal) {
   DbSelect select(db);
   select.SetColumns(
       "ID, codlinea, verso, codcorsa, parte, arriva, ente, codperc, contratt, lung, tempo, ct_lung, ct_tempo, "
@@ -64,7 +67,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
   select.SetFrom("tescor");
   select.SetOrderBy("ID");
   select.SetStreaming(true);
-  select.Open();
+  OpenToRefuseFaults(select);
   std::map<GroupKey, std::vector<std::size_t>> byKey;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     // A key field without a value leaves the trip out of every group.
@@ -77,9 +80,12 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     key.arriva = select.IntAt(5);
     key.ente = select.IntAt(6);
     key.codperc = Compared(select, 7);
+    const long id = select.LongAt(0);
+    const auto row = [id] { return Format("corsa %ld", id); };
+    if (StoredValueRefused(select, row, &TripHeadLayout(), StoppedWork::Database, refusal)) return false;
     if (!keyed || key.verso.empty()) continue;
     CompareTrip trip;
-    trip.id = static_cast<std::int32_t>(select.LongAt(0));
+    trip.id = static_cast<std::int32_t>(id);
     // Each value read by its column's kind: a number compared as a number, never as a text.
     for (int c = 8; c < kHeadColumns; ++c) {
       switch (kHeadKinds[c - 8]) {
@@ -93,6 +99,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
         default: Pack(trip.head, Compared(select, c)); break;
       }
     }
+    if (StoredValueRefused(select, row, &TripHeadLayout(), StoppedWork::Database, refusal)) return false;
     byKey[key].push_back(trips.size());
     trips.push_back(std::move(trip));
   }
@@ -104,7 +111,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
 
 // The stops and the period days of the trips that have a group to be compared in.
 bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
-                      const std::unordered_map<std::int32_t, std::size_t>& slot) {
+                      const std::unordered_map<std::int32_t, std::size_t>& slot, std::string& refusal) {
   {
     DbSelect select(db);
     select.SetColumns(
@@ -113,9 +120,10 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
     select.SetFrom("detcor");
     select.SetOrderBy("ID, sub");
     select.SetStreaming(true);
-    select.Open();
+    OpenToRefuseFaults(select);
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
-      const auto it = slot.find(static_cast<std::int32_t>(select.LongAt(0)));
+      const long id = select.LongAt(0);
+      const auto it = slot.find(static_cast<std::int32_t>(id));
       if (it == slot.end()) continue;
       CompareTrip& t = trips[it->second];
       const int sub = select.IntAt(1);
@@ -130,16 +138,24 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
       Pack(s, Compared(select, 12));                                       // regarea
       Pack(s, std::to_string(select.IntAt(13)));                           // reglocal
       s += ';';
+      if (StoredValueRefused(
+              select, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, &TripDetailLayout(),
+              StoppedWork::Database, refusal))
+        return false;
     }
     if (select.WalkFailed()) return false;
   }
   DbSelect select(db, {.columns = "ID, inizio", .from = "period", .orderBy = "ID, inizio", .streaming = true});
-  select.Open();
+  OpenToRefuseFaults(select);
   std::string date;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    const auto it = slot.find(static_cast<std::int32_t>(select.LongAt(0)));
+    const long id = select.LongAt(0);
+    const auto it = slot.find(static_cast<std::int32_t>(id));
     if (it == slot.end()) continue;
     select.GetFieldTextAt(1, date);
+    if (StoredValueRefused(
+            select, [id] { return Format("corsa %ld", id); }, &PeriodLayout(), StoppedWork::Database, refusal))
+      return false;
     trips[it->second].dates.push_back(date);
   }
   return !select.WalkFailed();
@@ -169,15 +185,15 @@ bool MergeInto(const CompareTrip& a, const CompareTrip& b, DbTable& periods, DbT
 }
 
 // Merges the trips of every group inside `batch`, which the trips were read in; false when a
-// read failed.
-bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted) {
+// read failed, or with `refusal` at a value read that is not of its column's kind.
+bool MergeGroups(DbDatabase* db, WorkProgress* progress, int& deleted, std::string& refusal) {
   std::vector<CompareTrip> trips;
   std::vector<std::vector<std::size_t>> groups;
-  if (!ReadGroups(db, trips, groups)) return false;
+  if (!ReadGroups(db, trips, groups, refusal)) return false;
   std::unordered_map<std::int32_t, std::size_t> slot;
   for (const auto& g : groups)
     for (std::size_t i : g) slot.emplace(trips[i].id, i);
-  if (!ReadStopsAndDays(db, trips, slot)) return false;
+  if (!ReadStopsAndDays(db, trips, slot, refusal)) return false;
 
   DbTable periods(db, "period"), stops(db, "detcor"), heads(db, "tescor");
   if (!periods.SetIndex("codice") || !stops.SetIndex("codice") || !heads.SetIndex("codice")) return false;
@@ -220,13 +236,14 @@ NormalisationResult MergeMicroBusTrips(DbDatabase* db, WorkProgress* progress) {
     static_cast<Outcome&>(result) = std::move(shape);
     return result;
   }
-  const bool merged = MergeGroups(db, progress, result.deleted);
+  std::string refusal;
+  const bool merged = MergeGroups(db, progress, result.deleted, refusal);
   if (!merged) batch.Rollback();
   if (merged && batch.Commit() != 0) {
     result.Succeed(NormalisationResultText(result.deleted));
   } else {
     result.deleted = 0;
-    result.Fail(AssignmentNotStoredText());
+    result.Fail(refusal.empty() ? AssignmentNotStoredText() : refusal);
   }
   return result;
 }

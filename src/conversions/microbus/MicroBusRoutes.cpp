@@ -1,6 +1,7 @@
 #include "conversions/microbus/MicroBusRoutes.h"
 
 #include "common/Formatters.h"
+#include "conversions/StoredValues.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
@@ -63,7 +64,7 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     static const FieldDef* const kRouteField[1] = {TripHeadLayout().Field("codperc")};
     // With each code, the first trip that holds it: it names a code refused.
     DbSelect select(db, {.columns = "codperc, min(ID)", .from = "tescor", .groupBy = "codperc", .orderBy = "codperc"});
-    select.Open();
+    OpenToRefuseFaults(select);
     if (select.WalkFailed()) return result;
     const long total = select.RowCount();
     long done = 0;
@@ -81,12 +82,12 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     }
   }
   if (progress) progress->Begin("Identificazione Varianti Percorsi");
-  DbSelect select(db, {.columns = "tescor.ID, tescor.codperc, detcor.fermata",
+  DbSelect select(db, {.columns = "tescor.ID, tescor.codperc, detcor.fermata, detcor.sub",
                        .from = "tescor, detcor",
                        .where = "tescor.ID = detcor.ID",
                        .orderBy = "detcor.ID, detcor.sub",
                        .streaming = true});
-  select.Open();
+  OpenToRefuseFaults(select);
   const long total = CountTableRows(db, "detcor");
   long done = 0;
   long current = -1;
@@ -112,6 +113,14 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
       lost = false;
     }
     DbText stop = select.TrimmedTextAt(2);
+    std::string refusal;
+    if (StoredValueRefused(
+            select, [&select, id] { return Format("corsa %ld, fermata %ld", id, select.LongAt(3)); },
+            &TripDetailLayout(), StoppedWork::Files, refusal)) {
+      routes = {};
+      result.Fail(refusal);
+      return result;
+    }
     lost = lost || stop.Lost();
     stops.push_back(std::move(stop.text));
     storedStops.push_back(std::move(stop.stored));

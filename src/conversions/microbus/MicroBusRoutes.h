@@ -55,7 +55,8 @@ class RouteTable {
 // (two passes of the progress, "Estrazione Percorsi" and "Identificazione Varianti Percorsi").
 // Not ok when a selection could not be read (the database layer has said why, no message), or
 // when a route code is one RT_ITIN cannot carry (a character Windows-1252 lacks, a control byte):
-// refused with the stop icon, naming the first trip that holds it and the field, and no route.
+// refused with the stop icon, naming the first trip that holds it and the field, and no route; so
+// is a stop code that is not a text (StoredValues), naming its trip and stop.
 Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress);
 
 // The codes of the routes whose variant names do not fit the 20 characters of a route code.

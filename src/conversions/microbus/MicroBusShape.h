@@ -17,15 +17,18 @@ bool IsMicroBusPeriod(const std::string& caden, const std::string& inizio, const
 
 // Every period row of the database keeps the rules (a database without periods does).
 bool HasMicroBusShape(DbDatabase* db);
-// The same as an outcome: ok, or not with the refusal of data of another shape (stop icon).
+// The same as an outcome: ok, or not with the refusal of data of another shape, or of a period's
+// value that is not of its column's kind (stop icon).
 Outcome CheckMicroBusShape(DbDatabase* db);
 
 // The period rows in the order of trip and start, each handed to `take(trip, start)` (the start as
 // its display text) while they keep the rules: Walked when all did, NotMicroBus at the first that
-// does not, Failed when the selection cannot be walked.
-enum class MicroBusPeriodWalk { Walked, NotMicroBus, Failed };
+// does not, Refused at a value that is not of its column's kind (`refusal` names the trip and the
+// field: nothing is to be changed), Failed when the selection cannot be walked.
+enum class MicroBusPeriodWalk { Walked, NotMicroBus, Refused, Failed };
 MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
-                                       const std::function<void(std::int32_t, const std::string&)>& take);
+                                       const std::function<void(std::int32_t, const std::string&)>& take,
+                                       std::string& refusal);
 
 // The refusal of data of another shape.
 std::string MicroBusShapeRefusalText();

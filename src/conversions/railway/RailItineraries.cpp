@@ -1,6 +1,7 @@
 #include "conversions/railway/RailItineraries.h"
 
 #include "common/Formatters.h"
+#include "conversions/StoredValues.h"
 #include "conversions/railway/ItineraryReport.h"
 #include "conversions/railway/RailArcs.h"
 #include "conversions/railway/RailStations.h"
@@ -28,25 +29,27 @@ std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress*
   std::vector<ItineraryRoute> routes;
   static const FieldDef* const kRouteField[1] = {TripHeadLayout().Field("codperc")};
   // With the texts, the first trip that holds them: it names a code refused.
-  DbSelect select(db, {.columns = "tescor.codperc, detcor.fermata, min(tescor.ID)",
+  DbSelect select(db, {.columns = "tescor.codperc, detcor.fermata, min(tescor.ID), detcor.sub",
                        .from = "tescor, detcor",
                        .where = "detcor.ID = tescor.ID",
                        .groupBy = "tescor.codperc, detcor.sub, detcor.fermata",
                        .orderBy = "tescor.codperc, detcor.sub"});
   if (progress) progress->Begin({});
-  if (!select.Open()) return routes;
+  if (!OpenToRefuseFaults(select)) return routes;
   const long rows = select.RowCount();
   std::string previous, route, stop;
   long k = 0;
+  const auto row = [&select] { return Format("corsa %ld", select.LongAt(2)); };
   do {
     if (progress) progress->Step(++k, rows);
-    refusal = RefuseLostText(select, 0, kRouteField, [&select] { return Format("corsa %ld", select.LongAt(2)); });
-    if (!refusal.empty()) {
+    refusal = RefuseLostText(select, 0, kRouteField, row);
+    select.GetFieldTextAt(0, route);
+    select.GetFieldTextAt(1, stop);
+    const auto stopRow = [&select] { return Format("corsa %ld, fermata %ld", select.LongAt(2), select.LongAt(3)); };
+    if (!refusal.empty() || StoredValueRefused(select, stopRow, &TripDetailLayout(), StoppedWork::Files, refusal)) {
       routes.clear();
       return routes;
     }
-    select.GetFieldTextAt(0, route);
-    select.GetFieldTextAt(1, stop);
     TrimBlanks(route);
     TrimBlanks(stop);
     if (route != previous) {

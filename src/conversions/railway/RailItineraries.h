@@ -28,7 +28,8 @@ struct ItineraryRoute {
 // the distinct (position, stop) pairs of all its trips in position order. The query's failure is
 // told by the database layer and leaves the routes found so far. A route code that lost a
 // character Windows-1252 lacks (RT_ITIN would carry it with '?') gives no route and sets
-// `refusal` (RefuseText: the first trip that holds it, the field).
+// `refusal` (RefuseText: the first trip that holds it, the field); so does a stop code stored as
+// bytes rather than a text (StoredValues: the first trip and its stop).
 std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress* progress, std::string& refusal);
 
 // Draws every route between the stations of its stops and records in the report the stops not

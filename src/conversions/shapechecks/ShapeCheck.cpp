@@ -1,10 +1,12 @@
 #include "conversions/shapechecks/ShapeCheck.h"
 
 #include "common/Formatters.h"
+#include "conversions/StoredValues.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 #include "db/DbSelect.h"
+#include "exchange/RecordLayouts.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -196,13 +198,24 @@ void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
   const bool stops = IsStops(check.Kind());
   DbSelect select(db);
   const char* columns = stops ? "fermata, denom" : "codperc, denom";
-  select.SetColumns(columns);
+  // With each pair, the first trip that holds it (and that trip's stop) to name a value refused.
+  select.SetColumns(std::string(columns) + (stops ? ", min(ID), sub" : ", min(ID)"));
   select.SetFrom(stops ? "detcor" : "tescor");
   select.SetGroupBy(columns);
   select.SetOrderBy(columns);
+  const auto row = [&select, stops] {
+    return stops ? Format("corsa %ld, fermata %ld", select.LongAt(2), select.LongAt(3))
+                 : Format("corsa %ld", select.LongAt(2));
+  };
+  const RecordLayout& layout = stops ? TripDetailLayout() : TripHeadLayout();
+  std::string refusal;
   // A failing selection or row has been reported by the layer; the rows read so far count.
-  for (int row = select.Open(); row; row = select.MoveNext()) {
+  for (int more = OpenToRefuseFaults(select); more; more = select.MoveNext()) {
     const DbText code = select.TrimmedTextAt(0), name = select.TrimmedTextAt(1);
+    if (StoredValueRefused(select, row, &layout, StoppedWork::Findings, refusal)) {
+      check.Refuse(std::move(refusal));
+      return;
+    }
     check.CompareRow(code.text, name.text, code.Lost(), name.Lost());
   }
 }
@@ -210,6 +223,11 @@ void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
 ShapeVerdict JudgeShapeCheck(const ShapeFindings& check) {
   const bool stops = IsStops(check.Kind());
   ShapeVerdict v;
+  if (!check.Refusal().empty()) {
+    v.letter = 'R';
+    v.Fail(check.Refusal());
+    return v;
+  }
   if (check.NoneMatched()) {
     v.letter = 'C';
     std::string text = std::string("ATTENZIONE: lo Shape File indicato non contiene neppure ") +

@@ -46,12 +46,18 @@ class ShapeFindings {
   bool NoneMatched() const;
   bool AnyUnmatched() const;
 
+  // Why the timetable could not be compared: a value read that is not of its column's kind
+  // (StoredValues); empty when it was compared.
+  const std::string& Refusal() const { return refusal_; }
+  void Refuse(std::string refusal) { refusal_ = std::move(refusal); }
+
  private:
   ShapeCheckKind kind_;
   std::vector<ShapeMatch> matches_;
   std::unordered_map<std::string, std::size_t> first_;  // code -> its first entry
   std::vector<std::string> missing_;                    // finished lines, each ending in "\n"
   std::vector<std::string> mismatched_;
+  std::string refusal_;
 };
 
 // Reading the shapefile: the entries of `company`. A set the reader finds damaged (ShapeSetReader:
@@ -65,7 +71,8 @@ struct ShapeCheckReading : Outcome {
 };
 ShapeCheckReading ReadShapeCheckSet(ShapeCheckKind kind, const std::string& path, int company, WorkProgress* progress);
 
-// Looks up every distinct (code, name) of the timetable among the entries.
+// Looks up every distinct (code, name) of the timetable among the entries; stops at a code or name
+// that is not a text, refusing the check (ShapeFindings::Refusal) with its trip (and stop).
 void CompareWithTimetable(DbDatabase* db, ShapeFindings& check);
 
 // The refusals: A for the fields, B for the shape type, and the one naming the records without a
@@ -77,7 +84,9 @@ std::string UnusableShapesText(const std::vector<std::string>& lines);
 // The verdict's one message: with the stop icon, or the information icon for G. Not ok for C: the
 // shapefile must not be sent.
 struct ShapeVerdict : Outcome {
-  char letter = 'G';          // C no usable entry, D missing, E names differ, F unused entries, G perfect
+  // C no usable entry, D missing, E names differ, F unused entries, G perfect; R the timetable
+  // refused (ShapeFindings::Refusal), not ok and no report.
+  char letter = 'G';
   bool offersReport = false;  // the message asks, with OK and Cancel, whether to save the report
 };
 ShapeVerdict JudgeShapeCheck(const ShapeFindings& check);

@@ -230,20 +230,40 @@ INSTANTIATE_TEST_SUITE_P(Sets, RailArcRefusal,
                          [](const auto& p) { return std::string(p.param.name); });
 
 // A route code stored by another tool with a character Windows-1252 lacks would reach RT_ITIN as
-// '?': refused before any file is asked for, naming the trip and the field.
-TEST_F(RailDriver, ARouteCodeOutsideTheCodePageIsRefused) {
+// '?', a stop code stored as bytes would be looked up as its SQL text: refused before any file is
+// asked for, naming the trip and the field.
+struct StoredRefusal {
+  const char* name;
+  const char* sql;
+  const char* refusal;
+};
+void PrintTo(const StoredRefusal& c, std::ostream* os) { *os << c.name; }
+
+struct RailStoredRefusal : RailDriver, ::testing::WithParamInterface<StoredRefusal> {};
+
+TEST_P(RailStoredRefusal, IsTheOnlyMessageAndNothingIsWritten) {
   MakeRailTimetable(db);
-  RunSql(db, "UPDATE tescor SET codperc = 'R' || char(0x141) WHERE id = 3");
+  RunSql(db, GetParam().sql);
   const DriverRun run = Run("5199", {});
   EXPECT_EQ(Boxes(run), (std::vector<std::string>{
-                            Box(0x10,
-                                "ATTENZIONE: corsa 3:\nil campo codperc (codice percorso) contiene il carattere "
-                                "U+0141 in posizione 2 del testo,\nmentre il tracciato regionale ammette nei testi "
-                                "solo caratteri della codifica Windows-1252.\n\nNessun file è stato scritto: "
-                                "correggere il dato prima di esportare."),
+                            Box(0x10, std::string(GetParam().refusal) +
+                                          "\n\nNessun file è stato scritto: correggere il dato prima di esportare."),
                             Box(0x10, kRoutesFailed)}));
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"), std::vector<std::string>{});
   EXPECT_EQ(Listing(out), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Timetable, RailStoredRefusal,
+    ::testing::Values(StoredRefusal{"RouteCodeOutsideTheCodePage",
+                                    "UPDATE tescor SET codperc = 'R' || char(0x141) WHERE id = 3",
+                                    "ATTENZIONE: corsa 3:\nil campo codperc (codice percorso) contiene il carattere "
+                                    "U+0141 in posizione 2 del testo,\nmentre il tracciato regionale ammette nei testi "
+                                    "solo caratteri della codifica Windows-1252."},
+                      StoredRefusal{"StopCodeAsBytes", "UPDATE detcor SET fermata = X'4181' WHERE id = 3 AND sub = 2",
+                                    "ATTENZIONE: corsa 3, fermata 2:\nil campo fermata (codice fermata) vale X'4181',"
+                                    "\nche è un dato binario e non un testo come richiede la sua colonna."}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RailDriver, AReportThatCannotBeWrittenIsSaid) {
   MakeRailTimetable(db);

@@ -246,4 +246,65 @@ TEST(MTramLoad, DayTypesReadAlikeStayApart) {
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM calend"), "9\n");
 }
 
+// A value another tool stored where its column holds another kind (bytes for a text) stops the
+// command before it changes anything, naming the row and the field, with no notice before it.
+struct StoredValueCase {
+  const char* name;
+  void (*make)(const std::string& path);
+  const char* sql;
+  Outcome (*run)(DbDatabase* db);
+  const char* text;
+};
+void PrintTo(const StoredValueCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kNothingChanged =
+    "\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.";
+
+class HyperPlanStoredValues : public ::testing::TestWithParam<StoredValueCase> {};
+
+TEST_P(HyperPlanStoredValues, StopTheCommandBeforeAnyChange) {
+  const StoredValueCase& c = GetParam();
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  c.make(path);
+  RunSql(path, c.sql);
+  const auto rows = [&path] {
+    return QueryFile(path, "SELECT id, gruppo, codperc FROM tescor ORDER BY id") +
+           QueryFile(path, "SELECT * FROM period ORDER BY id, inizio") +
+           QueryFile(path, "SELECT * FROM calend ORDER BY caden, data") +
+           QueryFile(path, "SELECT codice FROM cadenz ORDER BY codice");
+  };
+  const std::string before = rows();
+  AllowReadingMismatches();
+  NoticeLog notices;
+  Outcome r;
+  {
+    DbDatabase db(path);
+    r = c.run(&db);
+  }
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.Texts(), c.text + kNothingChanged);
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(rows(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HyperPlan, HyperPlanStoredValues,
+    ::testing::Values(
+        StoredValueCase{"RouteCodesOfAStopCodeAsBytes", MakeRouteCodeDatabase,
+                        "UPDATE detcor SET fermata = X'4181' WHERE id = 3 AND sub = 2;",
+                        [](DbDatabase* db) -> Outcome {
+                          const std::vector<DescriptorRoute> routes =
+                              ParseDescriptor(FileBytes(TestDataDir() + "/conversions/percorsi_hyperplan.txt")).routes;
+                          return AssignRouteCodesFromDescriptor(db, routes, nullptr);
+                        },
+                        "ATTENZIONE: quadro 2, fermata 2:\nil campo fermata (codice fermata) vale X'4181',\nche è un "
+                        "dato binario e non un testo come richiede la sua colonna."},
+        StoredValueCase{"MTramDayTypesOfANameAsBytes", MakeMTramDatabase,
+                        "UPDATE cadenz SET denom = X'436974E0' WHERE codice = 'A2';",
+                        [](DbDatabase* db) -> Outcome { return RebuildMTramCadences(db, nullptr); },
+                        "ATTENZIONE: cadenza A2, giorno 02/01/2024:\nil campo denom (denominazione cadenza) vale "
+                        "X'436974E0',\nche è un dato binario e non un testo come richiede la sua colonna."}),
+    [](const auto& param) { return std::string(param.param.name); });
+
 }  // namespace

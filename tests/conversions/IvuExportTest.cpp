@@ -6,6 +6,7 @@
 #include "db/DbDatabase.h"
 #include "support/IvuTimetable.h"
 #include "support/TestSupport.h"
+#include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -370,7 +371,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, IvuExportVersion, ::testing::ValuesIn(kVersions)
 struct LineCase {
   const char* name;
   std::vector<std::string> lines;
-  const char* named;  // in the refusal; null: the export goes on
+  const char* named;     // in the refusal; null: the export goes on
+  const char* sql = "";  // run on the database made, as another tool would
 };
 
 std::ostream& operator<<(std::ostream& os, const LineCase& c) { return os << c.name; }
@@ -387,6 +389,13 @@ const LineCase kLineCases[] = {
     {"OutsideTheCodePage",
      {"12", "' || char(0x141) || '9"},
      "ATTENZIONE: corsa 2:\nil campo codlinea (codice linea) contiene il carattere U+0141 in posizione 1"},
+    // A stop's time stored as a text: refused naming the stop, never exported as 0:00.
+    {"ATimeStoredAsText",
+     {"12", "7B"},
+     "ATTENZIONE: corsa 2, fermata 2:\nil campo parte (orario di partenza) vale 'abc',\nche è un testo e non un "
+     "numero intero come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di "
+     "esportare.",
+     "UPDATE detcor SET parte = 'abc' WHERE id = 2 AND sub = 2;"},
 };
 
 class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};
@@ -403,9 +412,15 @@ TEST_P(IvuExportLineCodes, RefusedBeforeAnythingIsWritten) {
     t.Trip(id, line, "A").ThreeStops(id, 800).Period(id, "FER", "2024-01-01", "2024-12-31");
   }
   t.Make(path);
+  if (*c.sql) {
+    RunSql(path, c.sql);
+    AllowReadingMismatches();
+  }
+  NoticeLog notices;  // a refusal is the only message: no notice of the database layer before it
   ivu::IvuExportData data;
   DbDatabase db(path);
   const Outcome outcome = ivu::LoadIvuExport(&db, data, nullptr);
+  EXPECT_EQ(notices.Texts(), "");
   const bool loaded = outcome.ok;
   const std::string message = outcome.Failure();
   if (!c.named) {
@@ -414,6 +429,7 @@ TEST_P(IvuExportLineCodes, RefusedBeforeAnythingIsWritten) {
     return;
   }
   EXPECT_FALSE(loaded);
+  EXPECT_EQ(outcome.messages.size(), 1u);
   EXPECT_NE(message.find(c.named), std::string::npos) << message;
 }
 

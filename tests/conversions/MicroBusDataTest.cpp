@@ -334,7 +334,10 @@ struct RefusalCase {
 class CadenceRefusal : public CadenceData, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(CadenceRefusal, IsSaidBeforeAnyChange) {
+  if (GetParam().status == CadencePlan::Status::Refused) AllowReadingMismatches();
+  NoticeLog notices;  // the refusal alone: no notice of the database layer before it
   ASSERT_NO_FATAL_FAILURE(RefusedOnceChanged(GetParam().sql, GetParam().text));
+  EXPECT_EQ(notices.Texts(), "");
   const CadencePlan plan = Plan();
   EXPECT_EQ(plan.status, GetParam().status);
   EXPECT_EQ(plan.MessageText(), GetParam().text);
@@ -359,7 +362,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "ATTENZIONE: non è definito il periodo di validità della comunicazione !!!"},
         RefusalCase{"NotMicroBus", "UPDATE period SET caden = 'unica';", CadencePlan::Status::NotMicroBus,
                     "ATTENZIONE: i dati analizzati non presentano le caratteristiche tipiche\ndi MicroBus-IVU !!!\n\n"
-                    "Pertanto la funzione non è applicabile"}),
+                    "Pertanto la funzione non è applicabile"},
+        // Stored by another tool: a text where the column holds a number.
+        RefusalCase{"ATextForANumber", "UPDATE period SET escluso = 'abc';", CadencePlan::Status::Refused,
+                    "ATTENZIONE: corsa 1:\nil campo escluso (periodo escluso) vale 'abc',\nche è un testo e non un "
+                    "numero intero come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere "
+                    "il dato prima di ripetere l'elaborazione."}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include "conversions/railway/RailStations.h"
 #include "conversions/shapechecks/ShapeCheck.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
+#include "db/DbDatabase.h"
 #include "support/HandShapes.h"
+#include "support/HyperPlanData.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +190,49 @@ INSTANTIATE_TEST_SUITE_P(Routes, RailDraw,
                              DrawCase{"sameStopTwice", {"A", "A"}, {{0, 0}}, 'N'},
                              DrawCase{"oneStation", {"X", "A"}, {}, 'S'}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// The routes of the timetable: each code's stops in position order; a stop code another tool
+// stored as bytes refuses them all, naming the trip and the stop, with no notice before it.
+struct TimetableCase {
+  const char* name;
+  const char* sql;
+  const char* routes;   // "code: stop stop;" each
+  const char* refusal;  // "" when read
+};
+void PrintTo(const TimetableCase& c, std::ostream* os) { *os << c.name; }
+
+class RailRoutes : public ::testing::TestWithParam<TimetableCase> {};
+
+TEST_P(RailRoutes, AreReadFromTheTimetable) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeTimetableDatabase(path);
+  RunSql(path, TripHeadSql(1, 1, 700) + TripStopsSql(1, "A,B") + TripHeadSql(2, 1, 800) + TripStopsSql(2, "A,C") +
+                   "UPDATE tescor SET codperc = 'R';" + GetParam().sql);
+  if (*GetParam().refusal) AllowReadingMismatches();
+  NoticeLog notices;
+  DbDatabase db(path);
+  std::string refusal;
+  std::string routes;
+  for (const ItineraryRoute& r : ExtractItineraryRoutes(&db, nullptr, refusal)) {
+    routes += r.code + ":";
+    for (const std::string& stop : r.stops) routes += " " + stop;
+    routes += ";";
+  }
+  EXPECT_EQ(routes, GetParam().routes);
+  EXPECT_EQ(refusal, GetParam().refusal);
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Timetable, RailRoutes,
+    ::testing::Values(TimetableCase{"TwoTripsOneRoute", "", "R: A B C;", ""},
+                      TimetableCase{"AStopCodeAsBytes", "UPDATE detcor SET fermata = X'4181' WHERE id = 2 AND sub = 2;",
+                                    "",
+                                    "ATTENZIONE: corsa 2, fermata 2:\nil campo fermata (codice fermata) vale X'4181',"
+                                    "\nche è un dato binario e non un testo come richiede la sua colonna.\n\n"
+                                    "Nessun file è stato scritto: correggere il dato prima di esportare."}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(ItineraryReport, MissingStopsAndArcsOnceEach) {
   ItineraryReport report;

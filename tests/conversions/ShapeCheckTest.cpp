@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -280,6 +281,54 @@ TEST(ShapeFindings, CodesAndNamesAreComparedAsTheirBytes) {
   for (const ShapeMatch& m : check.Matches()) matched.push_back(m.matched);
   EXPECT_EQ(matched, (std::vector<int>{1, 1, 0, 0, 1, 0}));
 }
+
+// A code or name another tool stored as bytes stops the comparison: the verdict is its refusal
+// alone, with no report offered and no notice before it.
+struct KindCase {
+  const char* name;
+  ShapeCheckKind kind;
+  const char* sql;
+  const char* refusal;
+};
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
+class TimetableOfAnotherKind : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(TimetableOfAnotherKind, RefusesTheCheck) {
+  ScratchDir dir;
+  const std::string path = dir.Path("orari.mdb");
+  MakeTimetableDatabase(path);
+  RunSql(path, TripHeadSql(4, 1, 700) +
+                   "INSERT INTO detcor (id, sub, fermata, denom, dist, arriva, parte, primaria, facolt, nonferma,"
+                   " reglocal) VALUES (4, 1, 'F1', 'Piazza', 0, 9999, 700, 0, 0, 0, 0),"
+                   " (4, 2, 'F2', 'Ponte', 0, 701, 702, 0, 0, 0, 0);" +
+                   GetParam().sql);
+  ShapeFindings check(GetParam().kind);
+  check.AddShapeEntry("F1", "Piazza");
+  check.AddShapeEntry("P4", "Corsa 4");
+  AllowReadingMismatches();
+  NoticeLog notices;
+  {
+    DbDatabase db(path);
+    CompareWithTimetable(&db, check);
+  }
+  const ShapeVerdict v = JudgeShapeCheck(check);
+  EXPECT_EQ(std::tuple(v.ok, v.letter, v.offersReport), std::tuple(false, 'R', false));
+  EXPECT_EQ(v.Texts(), std::string(GetParam().refusal) +
+                           ",\nche è un dato binario e non un testo come richiede la sua colonna.\n\n"
+                           "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.");
+  EXPECT_EQ(notices.Texts(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShapeFindings, TimetableOfAnotherKind,
+    ::testing::Values(KindCase{"StopName", ShapeCheckKind::Stops,
+                               "UPDATE detcor SET denom = X'436974E0' WHERE sub = 2;",
+                               "ATTENZIONE: corsa 4, fermata 2:\nil campo denom (denominazione fermata) vale "
+                               "X'436974E0'"},
+                      KindCase{"RouteCode", ShapeCheckKind::Routes, "UPDATE tescor SET codperc = X'4181';",
+                               "ATTENZIONE: corsa 4:\nil campo codperc (codice percorso) vale X'4181'"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ShapeFindings, TwentyThousandEntriesAreFoundByTheirFirstEntry) {
   ShapeFindings check(ShapeCheckKind::Routes);

@@ -189,13 +189,14 @@ bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     DbSelect s(db, {.columns = "data, caden", .from = "calend", .streaming = true});
     OpenToRefuseFaults(s);
     for (bool more = s.hasRow; more; more = s.MoveNext()) {
-      const QDate day = DateOf(s.TrimmedAt(0));
+      const std::string date = s.TrimmedAt(0), dayType = TextKeyAt(s, 1);
       if (StoredValueRefused(
-              s, [&s] { return "cadenza " + s.TrimmedAt(1) + ", giorno " + s.TrimmedAt(0); }, &CalendarLayout(),
+              s, [&s, &date] { return "cadenza " + s.TrimmedAt(1) + ", giorno " + date; }, &CalendarLayout(),
               StoppedWork::Files, refusal))
         return false;
+      const QDate day = DateOf(date);
       if (!day.isValid() || day < start || day > end) continue;
-      calendar[TextKeyAt(s, 1)].push_back(static_cast<int>(start.daysTo(day)));
+      calendar[dayType].push_back(static_cast<int>(start.daysTo(day)));
     }
     for (auto& [code, days] : calendar) {
       std::sort(days.begin(), days.end());

@@ -5,6 +5,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "reports/DirectoryLoading.h"
 
 namespace {
 
@@ -20,19 +21,24 @@ std::string PrintedPeriod::CadenceKey() const { return TextKey({cadence, cadence
 
 void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const std::string& last) {
   Clear();
+  fault = {};
+  faultRow.clear();
   DateRecord a, b;
   if (!ParseDateText10(first, a) || !ParseDateText10(last, b)) return;
   DbSelect select(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
   select.SetParameters({IsoDate(first), IsoDate(last)});
   select.SetOrderBy("data, caden");
   select.SetStreaming(true);
-  if (!select.Open()) return;
   std::string date, type;
-  for (; select.hasRow; select.MoveNext()) {
+  WalkSelection(select, nullptr, {}, [&] {
     select.GetFieldTextAt(0, date);
     ReadTextKey(select, 1, type);
     AddDate(date, type);
-  }
+  });
+  if (!select.Faulted()) return;
+  fault = select.Fault();
+  faultRow = CalendarDayName(select, 0);
+  Clear();
 }
 
 void CadenceCalendarList::AddDate(std::string_view date, std::string_view cadence) {

@@ -6,6 +6,7 @@
 // an exclusion over dates no period gives removes nothing.
 
 #include "common/OperatingDays.h"
+#include "db/DbSelect.h"
 
 #include <optional>
 #include <string>
@@ -34,7 +35,11 @@ class CadenceCalendarList {
  public:
   // Reads the dates of `calend` from `first` to `last` ("GG/MM/AAAA", both included) with their
   // day types (by their keys); a bound that is not a 10-character date gives an empty calendar.
+  // A value its column cannot hold as its kind empties the calendar too: `fault` tells it, and
+  // `faultRow` names its date ("giorno <data> del calendario").
   void Load(DbDatabase* db, const std::string& first, const std::string& last);
+  DbSelect::ValueFault fault;
+  std::string faultRow;
 
   // Gives the date ("GG/MM/AAAA" of exactly 10 characters; anything else is ignored) the day type.
   void AddDate(std::string_view date, std::string_view cadence);

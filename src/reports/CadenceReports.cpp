@@ -3,6 +3,7 @@
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
 #include "reports/ReportHeading.h"
 
@@ -31,9 +32,8 @@ void CadenceReport::Load(DbDatabase* db) {
   rows.clear();
   DbSelect select(db, {.columns = "codice, denom", .from = "cadenz"});
   select.SetOrderBy(sortByCode ? "codice" : "denom");
-  if (!select.Open()) return;
-  rows.reserve(static_cast<size_t>(select.RowCount()));
-  for (; select.hasRow; select.MoveNext()) rows.push_back({select.TrimmedAt(0), select.TrimmedAt(1)});
+  WalkSelection(select, nullptr, {}, [&] { rows.push_back({select.TrimmedAt(0), select.TrimmedAt(1)}); });
+  if (select.Faulted()) KeepFault(select.Fault(), CadenceName(select, 0), "cadenz");
 }
 
 int CadenceReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
@@ -70,15 +70,17 @@ void CalendarReport::Load(DbDatabase* db) {
   }
   select.SetWhere(where);
   select.SetOrderBy("calend.data, calend.caden");
-  if (!select.Open()) return;
-  rows.reserve(static_cast<size_t>(select.RowCount()));
   std::string date, day;
-  for (; select.hasRow; select.MoveNext()) {
+  WalkSelection(select, nullptr, {}, [&] {
     select.GetFieldTextAt(0, date);
     select.GetFieldTextAt(1, day);
     rows.push_back({CalendarDayLabel(day.empty() ? '\0' : day[0], date), select.TrimmedAt(2), select.TrimmedAt(3),
                     select.TrimmedAt(4)});
-  }
+  });
+  // The day type's name is the one field of `cadenz`.
+  if (select.Faulted())
+    KeepFault(select.Fault(), select.Fault().position == 4 ? CadenceName(select, 3) : CalendarDayName(select, 0),
+              select.Fault().position == 4 ? "cadenz" : "calend");
 }
 
 int CalendarReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {

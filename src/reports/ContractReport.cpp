@@ -1,5 +1,6 @@
 #include "reports/ContractReport.h"
 
+#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
 #include "reports/ReportCanvas.h"
@@ -43,14 +44,19 @@ ContractReport::ContractReport(DbDatabase* db, bool detail) : Report("Rubrica Co
 }
 
 void ContractReport::Load(DbDatabase* db, WorkProgress* progress) {
-  trips.clear();
-  entries.clear();
-  authorityNames.clear();
+  DropRows();
   {
     // One moment of the database for every selection.
     DbReadSnapshot snapshot(db);
     const WorkingPeriod period = ReadWorkingPeriod(db);
-    trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress);
+    TripReadFault fault;
+    trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress, &fault);
+    if (fault.value.position >= 0) {
+      // The fields of the trip's periods are those of `period`, the others of `tescor`.
+      const std::string& column = fault.value.column;
+      const bool ofPeriod = column == "caden" || column == "inizio" || column == "fine" || column == "escluso";
+      return KeepFault(fault.value, Format("corsa %ld", fault.trip), ofPeriod ? "period" : "tescor");
+    }
     DbTable regent(db, "regent");
     const bool indexed = regent.isOpen && regent.SetIndex("codice");
     for (const ContractTrip& t : trips) {
@@ -64,6 +70,12 @@ void ContractReport::Load(DbDatabase* db, WorkProgress* progress) {
     }
   }
   MakeEntries();
+}
+
+void ContractReport::DropRows() {
+  trips.clear();
+  entries.clear();
+  authorityNames.clear();
 }
 
 void ContractReport::MakeEntries() {

@@ -45,6 +45,7 @@ class ContractReport : public Report {
   std::map<int, std::string> authorityNames;  // `regent` names of the authorities of the trips
 
  protected:
+  void DropRows() override;
   int RowHeight(size_t n) const override;
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;
   bool OpensPage(size_t n) const override;

@@ -33,3 +33,34 @@ bool FlagAt(DbSelect& select, int position) {
   select.GetFieldIntAt(position, &value);
   return value != 0;
 }
+
+namespace {
+
+// Column `position` as a row's name shows it: the number, or the value as SQL writes it when it is
+// the fault (which a whole-number reader cannot give).
+std::string NumberName(DbSelect& select, int position) {
+  if (select.Fault().position == position) return select.Fault().value;
+  return std::to_string(select.LongAt(position));
+}
+
+// The same for a text or a date.
+std::string TextName(DbSelect& select, int position) {
+  if (select.Fault().position == position) return select.Fault().value;
+  return select.TrimmedAt(position);
+}
+
+}  // namespace
+
+std::string TripName(DbSelect& select, int id) { return "corsa " + NumberName(select, id); }
+
+std::string StopName(DbSelect& select, int id, int sub) {
+  return "fermata " + NumberName(select, sub) + " della " + TripName(select, id);
+}
+
+std::string LocalityName(DbSelect& select, int id) { return "località " + NumberName(select, id); }
+
+std::string CadenceName(DbSelect& select, int code) { return "cadenza " + TextName(select, code); }
+
+std::string CalendarDayName(DbSelect& select, int date) {
+  return "giorno " + TextName(select, date) + " del calendario";
+}

@@ -1,9 +1,10 @@
 #pragma once
-// What the directory reports share while they load: a selection walked row by row with the
-// progress of the walk, the texts of a row without their trailing blanks, and one key for the
-// texts that make a row of the directory, compared exactly (letter case counts) by their keys
-// (db/TextKeys: two texts read alike, with '?', make two rows), so that a row is found in a map
-// rather than by walking the rows made so far.
+// What the directory reports share while they load (and the other reports' loaders with them): a
+// selection walked row by row with the progress of the walk, stopped at a value its column cannot
+// hold as its kind; the names of the rows such a value is read on; the texts of a row without
+// their trailing blanks; and one key for the texts that make a row of the directory, compared
+// exactly (letter case counts) by their keys (db/TextKeys: two texts read alike, with '?', make
+// two rows), so that a row is found in a map rather than by walking the rows made so far.
 
 #include "common/WorkProgress.h"
 #include "db/DbSelect.h"
@@ -28,20 +29,33 @@ bool FlagAt(DbSelect& select, int position);
 
 // Opens the selection and calls `row()` on each of its rows in turn, the progress going from 0 to
 // the rows counted (`progress` may be null). False when the selection failed (the database layer
-// has said why); the rows walked so far stay made.
+// has said why; the rows walked so far stay made), or when a row held a value its column cannot
+// hold as its kind: the walk stops on that row, whose fault (select.Fault()) the caller tells.
 template <class RowFunction>
 bool WalkSelection(DbSelect& select, WorkProgress* progress, const std::string& caption, RowFunction&& row) {
+  select.SetFaultsToldByCaller(true);
   if (!select.Open()) return false;
   const long total = select.RowCount();
   if (progress) progress->Begin(caption);
   long done = 0;
   for (; select.hasRow; select.MoveNext()) {
     row();
+    if (select.Faulted()) break;
     if (progress) progress->Step(++done, total);
   }
   if (progress) progress->End();
-  return !select.WalkFailed();
+  return !select.WalkFailed() && !select.Faulted();
 }
+
+// The names of the rows a fault is read on, from the selection's current row: "corsa <id>",
+// "fermata <sub> della corsa <id>", "località <id>", "cadenza <codice>", "giorno <data> del
+// calendario", by the positions of their keys. A key that is itself the fault is named by its value
+// as SQL writes it.
+std::string TripName(DbSelect& select, int id);
+std::string StopName(DbSelect& select, int id, int sub);
+std::string LocalityName(DbSelect& select, int id);
+std::string CadenceName(DbSelect& select, int code);
+std::string CalendarDayName(DbSelect& select, int date);
 
 // The rows of the codes that stand more than once in a selection ordered by code: the first row of
 // a code is held back until a second row of the same code comes (codes compared by their keys,

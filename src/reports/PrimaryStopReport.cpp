@@ -23,7 +23,8 @@ PrimaryStopReport::PrimaryStopReport(DbDatabase* db) : RowsReport("Rubrica Ferma
 
 void PrimaryStopReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
-  DbSelect select(db, {.columns = "fermata, denom, primaria, facolt", .from = "detcor", .orderBy = "denom, fermata"});
+  DbSelect select(
+      db, {.columns = "fermata, denom, primaria, facolt, id, sub", .from = "detcor", .orderBy = "denom, fermata"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     const KeyedText code = KeyedTextAt(select, 0), name = KeyedTextAt(select, 1);
@@ -33,6 +34,7 @@ void PrimaryStopReport::Load(DbDatabase* db, WorkProgress* progress) {
     row.plain |= !primary && !optional;
     row.optional |= optional;
   });
+  if (select.Faulted()) KeepFault(select.Fault(), StopName(select, 4, 5), "detcor");
 }
 
 int PrimaryStopReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {

@@ -6,6 +6,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "reports/DirectoryLoading.h"
 #include "reports/QuadroReports.h"
 #include "reports/ReportHeading.h"
 
@@ -15,9 +16,6 @@
 namespace {
 
 constexpr size_t kRowsPerPump = 4096;
-
-// A yes/no field: set when it is there and not 0.
-bool FlagAt(DbSelect& select, int position) { return select.IntAt(position) != 0; }
 
 }  // namespace
 
@@ -32,14 +30,19 @@ QuadroReport::QuadroReport(DbDatabase* db, std::string title, bool optional, boo
 }
 
 void QuadroReport::Load(DbDatabase* db) {
-  trips.clear();
-  stops.clear();
-  quadri.clear();
+  DropRows();
   LoadTrips(db);
   if (trips.empty()) return;
   LoadStops(db);
+  if (LoadFaulted()) return;
   AssignLetters();
   CountDays(db);
+}
+
+void QuadroReport::DropRows() {
+  trips.clear();
+  stops.clear();
+  quadri.clear();
 }
 
 void QuadroReport::LoadTrips(DbDatabase* db) {
@@ -53,9 +56,9 @@ void QuadroReport::LoadTrips(DbDatabase* db) {
   select.SetParameters(RangeValues());
   select.SetOrderBy(TripOrder());
   select.SetStreaming(true);
-  if (!select.Open()) return;
   std::unordered_map<long, size_t> byId;
-  for (size_t n = 0; select.hasRow; select.MoveNext(), ++n) {
+  size_t n = 0;
+  WalkSelection(select, nullptr, {}, [&] {
     const long id = select.LongAt(1);
     auto [at, fresh] = byId.emplace(id, trips.size());
     if (fresh) {
@@ -73,7 +76,14 @@ void QuadroReport::LoadTrips(DbDatabase* db) {
     DbText cadence = select.TrimmedTextAt(7);
     trips[at->second].periods.push_back({std::move(cadence.text), select.TrimmedAt(8), select.TrimmedAt(9),
                                          select.TrimmedAt(10), FlagAt(select, 11), std::move(cadence.stored)});
-    if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
+    if (++n % kRowsPerPump == 0) EngineProgress();
+  });
+  if (select.Faulted()) {
+    // The day type's name is the field of `cadenz`; the type and dates of the trip's period, of `period`.
+    const int position = select.Fault().position;
+    const bool name = position == 8, period = position >= 7 && !name;
+    return KeepFault(select.Fault(), name ? CadenceName(select, 7) : TripName(select, 1),
+                     name ? "cadenz" : (period ? "period" : "tescor"));
   }
   // A quadro is the run of trips of one group in the selection's order (in the line report a
   // group that spans two lines or directions is printed under each of them with its own trips).
@@ -104,13 +114,13 @@ void QuadroReport::LoadStops(DbDatabase* db) {
   // distance, kind); a stop the quadro's first trip lacks gets a row from the first trip that has it.
   select.SetOrderBy("detcor.id, detcor.sub");
   select.SetStreaming(true);
-  if (!select.Open()) return;
   // Stop rows by (quadro, stop number).
   std::map<std::pair<size_t, int>, QuadroStop> rows;
-  for (size_t n = 0; select.hasRow; select.MoveNext(), ++n) {
-    if (n % kRowsPerPump == kRowsPerPump - 1) EngineProgress();
+  size_t n = 0;
+  WalkSelection(select, nullptr, {}, [&] {
+    if (++n % kRowsPerPump == 0) EngineProgress();
     const auto found = column.find(select.LongAt(0));
-    if (found == column.end()) continue;  // a trip without periods is not printed
+    if (found == column.end()) return;  // a trip without periods is not printed
     const auto [q, c] = found->second;
     const int sub = select.IntAt(1);
     auto [at, fresh] = rows.try_emplace({q, sub});
@@ -128,7 +138,8 @@ void QuadroReport::LoadStops(DbDatabase* db) {
     StopCell& cell = row.cells[c];
     cell.arrival = select.IntAt(8);
     cell.departure = select.IntAt(9);
-  }
+  });
+  if (select.Faulted()) return KeepFault(select.Fault(), StopName(select, 0, 1), "detcor");
   stops.reserve(rows.size());
   for (auto& [key, row] : rows) {
     QuadroRange& q = quadri[key.first];
@@ -164,6 +175,7 @@ void QuadroReport::AssignLetters() {
 void QuadroReport::CountDays(DbDatabase* db) {
   CadenceCalendarList calendar;
   calendar.Load(db, periodStart, periodEnd);
+  if (!calendar.faultRow.empty()) return KeepFault(calendar.fault, calendar.faultRow, "calend");
   for (QuadroTrip& trip : trips) trip.days = calendar.DaysOfOperation(trip.periods);
 }
 

@@ -107,6 +107,7 @@ class QuadroReport : public Report {
   virtual const char* TripOrder() const = 0;
 
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;
+  void DropRows() override;
 
  private:
   struct Page {

@@ -3,12 +3,32 @@
 #include "common/Formatters.h"
 #include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "reports/ReportCanvas.h"
+
+#include <cstring>
+
+const char* const kReportNotPrepared = "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
+const char* const kReportFileNotWritten = "Nessun file è stato scritto: correggere il dato prima di esportare.";
 
 namespace {
 
 // Rows measured or drawn between two calls of the engine's progress hook (the busy clock).
 constexpr size_t kRowsPerPump = 4096;
+
+// The title the schema gives field `field` of `table` ("Denominazione Fermata"); null for none.
+const char* FieldTitle(const char* table, const std::string& field) {
+  for (const DictionaryRow& row : SchemaDictionaryRows().fields) {
+    const char *rowTable = nullptr, *rowField = nullptr, *title = nullptr;
+    for (const auto& [column, text] : row) {
+      if (std::strcmp(column, "tavola") == 0) rowTable = text.c_str();
+      if (std::strcmp(column, "nome") == 0) rowField = text.c_str();
+      if (std::strcmp(column, "denom") == 0) title = text.c_str();
+    }
+    if (rowTable && rowField && table && std::strcmp(rowTable, table) == 0 && field == rowField) return title;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -16,6 +36,18 @@ Report::Report(std::string title, int fontTenths)
     : printTime(Now()), title_(std::move(title)), fontTenths_(fontTenths) {}
 
 Report::~Report() = default;
+
+std::string Report::LoadFaultMessage(const char* tail) const {
+  return "ATTENZIONE: " + faultRow_ + ":\n" + faultText_ + "\n\n" + tail;
+}
+
+void Report::KeepFault(const DbSelect::ValueFault& fault, const std::string& row, const char* table) {
+  if (!LoadFaulted()) {
+    faultRow_ = row;
+    faultText_ = DbSelect::FaultText(fault, nullptr, FieldTitle(table, fault.column));
+  }
+  DropRows();
+}
 
 void Report::SetPageEntry(int page, long row) {
   if (page < 1) return;

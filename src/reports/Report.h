@@ -6,12 +6,18 @@
 // vector, so a page is drawn from its first row by index, whatever the length of the report.
 
 #include "common/Clock.h"
+#include "db/DbSelect.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
 class ReportCanvas;
+
+// The ends of the message that stops a report's command at a value its column cannot hold as its
+// kind: a report printed or previewed, and a report written as a file.
+extern const char* const kReportNotPrepared;
+extern const char* const kReportFileNotWritten;
 
 // The page of a run in device units: the physical size and the four margins.
 struct PageGeometry {
@@ -44,6 +50,12 @@ class Report {
 
   const std::string& Title() const { return title_; }
   virtual size_t RowCount() const = 0;
+
+  // The loading stopped at the first value it read that its column cannot hold as its kind (a text
+  // in a number column, bytes in a text column): the report has no rows.
+  bool LoadFaulted() const { return !faultRow_.empty(); }
+  // The message that stops the command at it: "ATTENZIONE: <row>:\n<the fault in words>\n\n<tail>".
+  std::string LoadFaultMessage(const char* tail) const;
 
   // Measures the layout on the canvas of the run and fills the page table.
   virtual void Paginate(ReportCanvas& canvas, const PageGeometry& page);
@@ -78,6 +90,12 @@ class Report {
  protected:
   // The columns in order; set by the derived constructor.
   std::vector<ReportColumn> columns_;
+
+  // Keeps `fault`, read on the row the user knows as `row` ("fermata 3 della corsa 17") from a
+  // field of `table`, as the loading's fault (the first one only), and drops the rows made.
+  void KeepFault(const DbSelect::ValueFault& fault, const std::string& row, const char* table);
+  // Empties the rows made so far.
+  virtual void DropRows() {}
 
   // The height of row n (the default: a line of text and 20 units).
   virtual int RowHeight(size_t /*n*/) const { return lineHeight_ + 20; }
@@ -133,6 +151,7 @@ class Report {
   int Limit() const { return top_ + printableHeight_; }
 
   std::string title_;
+  std::string faultRow_, faultText_;
   int fontTenths_;
   int left_ = 50, top_ = 50;
   int printableWidth_ = 0, printableHeight_ = 0;
@@ -157,4 +176,7 @@ class RowsReport : public Report {
   size_t RowCount() const override { return rows.size(); }
 
   std::vector<Row> rows;
+
+ protected:
+  void DropRows() override { rows.clear(); }
 };

@@ -44,7 +44,8 @@ void RouteDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
 void RouteDirectoryReport::LoadRoutes(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
   DbSelect select(db);
-  select.SetColumns(kRouteColumns);
+  // The trip after the route's texts names the row a fault is read on.
+  select.SetColumns(std::string(kRouteColumns) + ", id");
   select.SetFrom("tescor");
   select.SetOrderBy(kRouteColumns);
   FirstFoundRows<Row> found(rows);
@@ -53,12 +54,14 @@ void RouteDirectoryReport::LoadRoutes(DbDatabase* db, WorkProgress* progress) {
     found.Count(ExactKey({route.code.Key(), std::to_string(route.quadro), route.name.Key()}),
                 [&] { return route.Row(); });
   });
+  if (select.Faulted()) KeepFault(select.Fault(), TripName(select, 3), "tescor");
 }
 
 void RouteDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
   DbSelect select(db);
-  select.SetColumns(kRouteColumns);
+  // The group's first trip names the row a fault is read on.
+  select.SetColumns(std::string(kRouteColumns) + ", MIN(id)");
   select.SetFrom("tescor");
   select.SetGroupBy(kRouteColumns);
   select.SetOrderBy(kRouteColumns);
@@ -67,6 +70,7 @@ void RouteDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress*
     const RouteRead route(select);
     repeated.Take(route.code.Key(), route.Row());
   });
+  if (select.Faulted()) KeepFault(select.Fault(), TripName(select, 3), "tescor");
 }
 
 int RouteDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
@@ -88,7 +92,7 @@ LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : RowsReport("Rubrica L
 
 void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
-  DbSelect select(db, {.columns = "codlinea, verso", .from = "tescor", .orderBy = "codlinea, verso"});
+  DbSelect select(db, {.columns = "codlinea, verso, id", .from = "tescor", .orderBy = "codlinea, verso"});
   FirstFoundRows<Row> found(rows);
   WalkSelection(select, progress, Title(), [&] {
     const KeyedText code = KeyedTextAt(select, 0), direction = KeyedTextAt(select, 1);
@@ -96,6 +100,7 @@ void LineDirectoryReport::Load(DbDatabase* db, WorkProgress* progress) {
     const std::string_view directionKey = direction.lostKey.empty() ? std::string_view(&letter, 1) : direction.Key();
     found.Count(ExactKey({code.Key(), directionKey}), [&] { return Row{code.text, letter, 1}; });
   });
+  if (select.Faulted()) KeepFault(select.Fault(), TripName(select, 2), "tescor");
 }
 
 int LineDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {

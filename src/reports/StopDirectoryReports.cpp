@@ -13,15 +13,27 @@ const char* const kUnassignedLocality = "*** Località non assegnata ***";
 namespace {
 
 // The stop rows joined with their localities: code, name, location, then the locality's name,
-// municipality and province.
+// municipality and province; after them what names the row a fault is read on: the trip, the stop
+// number and the locality (in a grouped selection, those of the group's first trip).
 constexpr const char* kStopColumns =
     "detcor.fermata, detcor.denom, detcor.ubicaz, local.denom, local.comune, local.prov";
 
-void SelectStops(DbSelect& select) {
-  select.SetColumns(kStopColumns);
+void SelectStops(DbSelect& select, bool grouped = false) {
+  select.SetColumns(std::string(kStopColumns) +
+                    (grouped ? ", MIN(detcor.id), detcor.sub, local.id" : ", detcor.id, detcor.sub, local.id"));
   select.SetFrom("detcor, local");
   select.SetWhere("local.id = detcor.reglocal");
 }
+
+// Whether the fault the walk stopped at is in a field of the locality rather than of the stop row.
+bool LocalityFault(const DbSelect& select) {
+  const int position = select.Fault().position;
+  return (position >= 3 && position <= 5) || position == 8;
+}
+std::string FaultRow(DbSelect& select) {
+  return LocalityFault(select) ? LocalityName(select, 8) : StopName(select, 6, 7);
+}
+const char* FaultTable(const DbSelect& select) { return LocalityFault(select) ? "local" : "detcor"; }
 
 // The stop row under the selection, its texts with their keys.
 struct StopRow {
@@ -78,12 +90,13 @@ void StopDirectoryReport::LoadStops(DbDatabase* db, WorkProgress* progress) {
     StopRow stop(select);
     found.Count(stop.Key(), [&] { return stop.Row(); });
   });
+  if (select.Faulted()) KeepFault(select.Fault(), FaultRow(select), FaultTable(select));
 }
 
 void StopDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* progress) {
   rows.clear();
   DbSelect select(db);
-  SelectStops(select);
+  SelectStops(select, true);
   select.SetGroupBy(kStopColumns);
   // The locality columns only settle the order of the descriptions of one stop.
   select.SetOrderBy(kStopColumns);
@@ -92,6 +105,7 @@ void StopDirectoryReport::LoadNormalisationErrors(DbDatabase* db, WorkProgress* 
     StopRow stop(select);
     repeated.Take(stop.code.Key(), stop.Row());
   });
+  if (select.Faulted()) KeepFault(select.Fault(), FaultRow(select), FaultTable(select));
 }
 
 int StopDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
@@ -139,6 +153,7 @@ void StopLocalityReport::Load(DbDatabase* db, WorkProgress* progress) {
     made.insert(std::move(key));
     rows.push_back({text, stop.localityName.text, stop.code.text, stop.name.text, stop.location.text});
   });
+  if (select.Faulted()) KeepFault(select.Fault(), FaultRow(select), FaultTable(select));
 }
 
 int StopLocalityReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {

@@ -48,6 +48,7 @@ void TerminalReport::Load(DbDatabase* db, WorkProgress* progress) {
     }
     previous = std::move(stop);
   });
+  if (select.Faulted()) return KeepFault(select.Fault(), StopName(select, 0, 1), "detcor");
   countArrival(previous);
 
   std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {

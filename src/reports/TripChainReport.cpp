@@ -6,7 +6,6 @@
 #include "reports/ReportCanvas.h"
 #include "reports/ReportHeading.h"
 
-#include <cstdlib>
 #include <unordered_map>
 
 namespace {
@@ -14,11 +13,10 @@ namespace {
 // The characters of a stop name kept before its time.
 constexpr size_t kNameLength = 25;
 
-// A link of the trip as its field reads: -1 when empty.
-std::int32_t LinkAt(DbSelect& select, const char* column) {
-  std::string text;
-  select.GetFieldText(column, text);
-  return text.empty() ? -1 : static_cast<std::int32_t>(std::atol(text.c_str()));
+// A link of the trip: -1 when empty (or not a whole number, which stops the loading).
+std::int32_t LinkAt(DbSelect& select, int position) {
+  long link = 0;
+  return select.GetFieldLongAt(position, &link) == 1 ? static_cast<std::int32_t>(link) : -1;
 }
 
 std::string StopAndTime(const std::string& name, long hhmm) {
@@ -42,16 +40,17 @@ void TripChainReport::Load(DbDatabase* db, WorkProgress* progress) {
       Row row;
       row.id = static_cast<std::int32_t>(LongAt(trips, 0));
       row.tripCode = TrimmedTextAt(trips, 1);
-      row.previousTrip = LinkAt(trips, "prevcor");
-      row.nextTrip = LinkAt(trips, "nextcor");
+      row.previousTrip = LinkAt(trips, 2);
+      row.nextTrip = LinkAt(trips, 3);
       if (row.previousTrip == -1 && row.nextTrip == -1) return;
       byId.try_emplace(row.id, list.size());
       list.push_back(std::move(row));
     });
+    if (trips.Faulted()) return KeepFault(trips.Fault(), TripName(trips, 0), "tescor");
   }
   if (list.empty()) return;
   {
-    DbSelect stops(db, {.columns = "id, denom, arriva, parte", .from = "detcor", .orderBy = "id, sub"});
+    DbSelect stops(db, {.columns = "id, denom, arriva, parte, sub", .from = "detcor", .orderBy = "id, sub"});
     WalkSelection(stops, progress, {}, [&] {
       const auto trip = byId.find(static_cast<std::int32_t>(LongAt(stops, 0)));
       if (trip == byId.end()) return;
@@ -61,6 +60,7 @@ void TripChainReport::Load(DbDatabase* db, WorkProgress* progress) {
       if (row.start.empty()) row.start = StopAndTime(name, LongAt(stops, 3));
       row.end = StopAndTime(name, LongAt(stops, 2));
     });
+    if (stops.Faulted()) return KeepFault(stops.Fault(), StopName(stops, 0, 4), "detcor");
   }
 
   // The chains from their heads, then whatever no head reached.

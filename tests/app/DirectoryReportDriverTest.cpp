@@ -173,6 +173,33 @@ TEST_F(DirectoryDriver, NoStopRowsNoReport) {
   EXPECT_EQ(Boxes(Run({"dialog 151"}, "5174")), std::vector<std::string>{kNoData});
 }
 
+// A value its column cannot hold as its kind stops the report with one message naming row, field
+// and value: no print setup, no file dialog, no file.
+TEST_F(DirectoryDriver, AValueNotOfItsColumnsKindStopsTheReport) {
+  RunSql(db, "UPDATE detcor SET denom = X'436974E0' WHERE id = 2 AND sub = 2;");
+  const DriverRun printed = Run({"dialog 132"}, "5140");
+  EXPECT_EQ(Boxes(printed), std::vector<std::string>{U8(
+                                "0x10\tATTENZIONE: fermata 2 della corsa 2:\\nil campo denom (Denominazione Fermata) "
+                                "vale X'436974E0',\\nche è un dato binario e non un testo come richiede la sua "
+                                "colonna.\\n\\nIl prospetto non è stato preparato: correggere il dato prima di "
+                                "ripeterlo.")});
+  EXPECT_TRUE(LinesStartingWith(printed.transcript, "PR").empty());
+  EXPECT_EQ(LastTitle(printed), kCaption);
+
+  // The analysis as a text report: the file's own ending, and no file dialog.
+  RunSql(db,
+         "UPDATE detcor SET denom = 'Mercato' WHERE id = 2 AND sub = 2; "
+         "UPDATE detcor SET primaria = 'abc' WHERE id = 1 AND sub = 2;");
+  const DriverRun text = Run({"dialog 157", "  1201=1"}, "5205");
+  EXPECT_EQ(Boxes(text), std::vector<std::string>{U8(
+                             "0x10\tATTENZIONE: fermata 2 della corsa 1:\\nil campo primaria (Fermata principale) "
+                             "vale 'abc',\\nche è un testo e non un numero intero come richiede la sua colonna.\\n\\n"
+                             "Nessun file è stato scritto: correggere il dato prima di esportare.")});
+  EXPECT_TRUE(LinesStartingWith(text.transcript, "FILE").empty());
+  EXPECT_TRUE(LinesStartingWith(text.transcript, "PR").empty());
+  EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
+}
+
 TEST_F(DirectoryDriver, PrimaryStopTextReport) {
   const std::string out = dir.Path("analisi.txt");
   const DriverRun run = Run({"dialog 157", "  1201=1", "file " + out}, "5205");

@@ -2,12 +2,14 @@
 // line, and how the calendar's rows are drawn date by date, across page breaks too.
 
 #include "FixedCanvas.h"
+#include "StoppedLoading.h"
 #include "db/DbDatabase.h"
 #include "reports/CadenceReports.h"
 #include "reports/ReportHeading.h"
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 
 namespace {
 
@@ -80,6 +82,32 @@ TEST_F(CadenceReports, CompanyLineFromTheMasterRow) {
   EXPECT_EQ(CompanySubtitle(db_.get()), "Azienda Non Definita");
   CadenceReport report(db_.get(), true);
   EXPECT_EQ(report.subtitle, "Azienda Non Definita");
+}
+
+// A value its column cannot hold as its kind stops the loading at its row, with no notice before.
+TEST_F(CadenceReports, AValueNotOfItsColumnsKindStopsTheLoading) {
+  ExpectEachStopped(
+      {
+          {Loaded<CadenceReport>(true), "UPDATE cadenz SET denom = X'436974E0' WHERE codice = 'FES';",
+           "cadenza FES:\nil campo denom (Denominazione) vale X'436974E0'" + kBytesNotText},
+          {Loaded<CadenceReport>(false), "UPDATE cadenz SET codice = X'464552' WHERE codice = 'FER';",
+           "cadenza X'464552':\nil campo codice (Codice) vale X'464552'" + kBytesNotText},
+          {Loaded<CalendarReport>(true, std::string(), std::string()),
+           "UPDATE calend SET note = X'4181' WHERE data = '2024-03-05' AND caden = 'FER';",
+           "giorno 05/03/2024 del calendario:\nil campo note (Annotazioni) vale X'4181'" + kBytesNotText},
+          {Loaded<CalendarReport>(false, std::string("01/04/2024"), std::string("01/04/2024")),
+           "UPDATE cadenz SET denom = X'436974E0' WHERE codice = 'FES';",
+           "cadenza FES:\nil campo denom (Denominazione) vale X'436974E0'" + kBytesNotText},
+      },
+      [&](const std::string& sql) {
+        db_.reset();
+        std::remove(path_.c_str());
+        SetUp();
+        db_.reset();
+        RunSql(path_, sql);
+        db_ = std::make_unique<DbDatabase>(path_);
+        return db_.get();
+      });
 }
 
 // The calendar drawn on pages that hold `perPage` rows: label and note once per date, the rows that

@@ -4,12 +4,14 @@
 // at least, made from each trip's days when the row is drawn.
 
 #include "FixedCanvas.h"
+#include "StoppedLoading.h"
 #include "db/DbDatabase.h"
 #include "reports/ContractReport.h"
 #include "reports/OperatingDaysReport.h"
 #include "support/ContractData.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 
 namespace {
 
@@ -84,6 +86,35 @@ TEST_F(CheckReports, ContractRowsAndTotalsByLineAndContract) {
   EXPECT_EQ(days, (std::vector<long>{250, 240, 10, 1, 46, 0, 30, 0, 51}));
   EXPECT_EQ(report.authorityNames.at(9999), "*** INESISTENTE ***");
   EXPECT_EQ(report.authorityNames.at(5), "Città Metropolitana di Firenze");
+}
+
+// A value its column cannot hold as its kind, in a trip or in its periods, stops the contract
+// check at its trip, with no notice before.
+TEST_F(CheckReports, AValueNotOfItsColumnsKindStopsTheContractCheck) {
+  const MakeReport contracts = Loaded<ContractReport>(true);
+  ExpectEachStopped(
+      {
+          {contracts, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 2;",
+           "corsa 2:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero intero "
+           "come "
+           "richiede la sua colonna."},
+          {contracts, "UPDATE tescor SET codlinea = X'4C31' WHERE id = 9;",
+           "corsa 9:\nil campo codlinea (Codice Linea) vale X'4C31',\nche è un dato binario e non un testo come "
+           "richiede "
+           "la sua colonna."},
+          {contracts, "UPDATE period SET escluso = 'no' WHERE id = 5;",
+           "corsa 5:\nil campo escluso (Periodo Escluso) vale 'no',\nche è un testo e non un numero intero come "
+           "richiede "
+           "la sua colonna."},
+      },
+      [&](const std::string& sql) {
+        db_.reset();
+        std::remove(path_.c_str());
+        MakeTimetableDatabase(path_);
+        RunSql(path_, ContractTimetableSql() + sql);
+        db_ = std::make_unique<DbDatabase>(path_);
+        return db_.get();
+      });
 }
 
 TEST_F(CheckReports, TimesOfTripsAndOfTotals) {

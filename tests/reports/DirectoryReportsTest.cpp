@@ -3,6 +3,7 @@
 // headings on black, optional and mixed stops on grey, the line under the end of a chain).
 
 #include "FixedCanvas.h"
+#include "StoppedLoading.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "reports/DirectoryLoading.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace {
 
@@ -384,6 +386,50 @@ TEST_F(DirectoryReports, NoStopRowsNoRows) {
   termini.Load(db_.get());
   primary.Load(db_.get());
   for (Report* r : reports) EXPECT_EQ(r->RowCount(), 0u) << r->Title();
+}
+
+// A value its column cannot hold as its kind (bytes in a text column, a text in a number column)
+// stops the loading at its row: no rows, and the message names the row, the field and the value,
+// with no notice of the database layer before it.
+TEST_F(DirectoryReports, AValueNotOfItsColumnsKindStopsTheLoading) {
+  ExpectEachStopped(
+      {
+          {Loaded<StopDirectoryReport>(StopDirectoryReport::Content::Stops),
+           "UPDATE detcor SET denom = X'436974E0' WHERE id = 2 AND sub = 2;",
+           "fermata 2 della corsa 2:\nil campo denom (Denominazione Fermata) vale X'436974E0'" + kBytesNotText},
+          {Loaded<StopDirectoryReport>(StopDirectoryReport::Content::NormalisationErrors),
+           "UPDATE local SET comune = X'4181' WHERE id = 9002;",
+           "località 9002:\nil campo comune (Comune) vale X'4181'" + kBytesNotText},
+          {Loaded<StopLocalityReport>(), "UPDATE detcor SET ubicaz = X'4181' WHERE id = 1 AND sub = 3;",
+           "fermata 3 della corsa 1:\nil campo ubicaz (Ubicazione Fermata) vale X'4181'" + kBytesNotText},
+          {Loaded<RouteDirectoryReport>(RouteDirectoryReport::Content::Routes),
+           "UPDATE tescor SET gruppo = 'abc' WHERE id = 6;",
+           "corsa 6:\nil campo gruppo (Codice Quadro) vale 'abc'" + kTextNotNumber},
+          {Loaded<RouteDirectoryReport>(RouteDirectoryReport::Content::NormalisationErrors),
+           "UPDATE tescor SET codperc = X'5031' WHERE id = 3;",
+           "corsa 3:\nil campo codperc (Codice Percorso) vale X'5031'" + kBytesNotText},
+          {Loaded<LineDirectoryReport>(), "UPDATE tescor SET verso = X'41' WHERE id = 11;",
+           "corsa 11:\nil campo verso (Verso Linea) vale X'41'" + kBytesNotText},
+          {Loaded<TerminalReport>(), "UPDATE detcor SET ubicaz = X'436974E0' WHERE id = 2 AND sub = 3;",
+           "fermata 3 della corsa 2:\nil campo ubicaz (Ubicazione Fermata) vale X'436974E0'" + kBytesNotText},
+          {Loaded<TerminalReport>(), "UPDATE detcor SET id = 'x' WHERE id = 2 AND sub = 1;",
+           "fermata 1 della corsa 'x':\nil campo id (Id Corsa) vale 'x',\nche è un testo e non un numero intero come "
+           "richiede la sua colonna."},
+          {Loaded<TripChainReport>(), "UPDATE tescor SET nextcor = 'abc' WHERE id = 12;",
+           "corsa 12:\nil campo nextcor (Codice Corsa Successiva) vale 'abc'" + kTextNotNumber},
+          {Loaded<TripChainReport>(), "UPDATE detcor SET parte = '7.05' WHERE id = 12 AND sub = 1;",
+           "fermata 1 della corsa 12:\nil campo parte (Tempo di partenza) vale 7.05,\n"
+           "che è un numero con decimali e non un numero intero come richiede la sua colonna."},
+          {Loaded<PrimaryStopReport>(), "UPDATE detcor SET primaria = 'abc' WHERE id = 1 AND sub = 2;",
+           "fermata 2 della corsa 1:\nil campo primaria (Fermata principale) vale 'abc'" + kTextNotNumber},
+      },
+      [&](const std::string& sql) {
+        db_.reset();
+        std::remove(path_.c_str());
+        SetUp();
+        Reopen(sql);
+        return db_.get();
+      });
 }
 
 // The loaders tell their progress: each selection a pass, from its first row to its last.

@@ -4,6 +4,7 @@
 // on the paper, the page head's bands and the notes.
 
 #include "FixedCanvas.h"
+#include "StoppedLoading.h"
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "reports/CadenceCalendar.h"
@@ -11,6 +12,7 @@
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 
 namespace {
 
@@ -176,6 +178,39 @@ TEST_F(QuadroReports, DaysOfOperationAsTheCalendarGivesThem) {
   report = Trips();
   EXPECT_EQ(report->subtitle, "Azienda Non Definita");
   for (const QuadroTrip& t : report->trips) EXPECT_EQ(t.days, 0);
+}
+
+// A value its column cannot hold as its kind, in a trip, its periods, its day types, its stops or
+// the calendar, stops the loading at its row, with no notice before.
+TEST_F(QuadroReports, AValueNotOfItsColumnsKindStopsTheLoading) {
+  const std::string timetable = Trip(1, 1, 600) + Trip(2, 1, 700) + Period(1, "FER", "2024-01-01", "2024-06-30") +
+                                Period(2, "FES", "2024-01-01", "2024-06-30") + Stop(1, 1, 9999, 600) +
+                                Stop(1, 2, 610, 9999) + Stop(2, 1, 9999, 700) + Stop(2, 2, 710, 9999);
+  const MakeReport trips = Loaded<TripReport>(true, -1L, -1L, true, true);
+  ExpectEachStopped(
+      {
+          {trips, "UPDATE tescor SET ct_tempo = 'abc' WHERE id = 2;",
+           "corsa 2:\nil campo ct_tempo (Tempo contrattuale) vale 'abc'" + kTextNotNumber},
+          {trips, "UPDATE tescor SET codcorsa = X'436974E0' WHERE id = 1;",
+           "corsa 1:\nil campo codcorsa (Codice Corsa) vale X'436974E0'" + kBytesNotText},
+          {trips, "UPDATE period SET escluso = 'no' WHERE id = 2;",
+           "corsa 2:\nil campo escluso (Periodo Escluso) vale 'no'" + kTextNotNumber},
+          {trips, "UPDATE cadenz SET denom = X'4181' WHERE codice = 'FES';",
+           "cadenza FES:\nil campo denom (Denominazione) vale X'4181'" + kBytesNotText},
+          {trips, "UPDATE detcor SET denom = X'436974E0' WHERE id = 1 AND sub = 2;",
+           "fermata 2 della corsa 1:\nil campo denom (Denominazione Fermata) vale X'436974E0'" + kBytesNotText},
+          {trips, "UPDATE detcor SET arriva = 'abc' WHERE id = 2 AND sub = 2;",
+           "fermata 2 della corsa 2:\nil campo arriva (Tempo di arrivo) vale 'abc'" + kTextNotNumber},
+          {trips, "UPDATE calend SET caden = X'464552' WHERE data = '2024-03-05';",
+           "giorno 05/03/2024 del calendario:\nil campo caden (Cadenza Attiva) vale X'464552'" + kBytesNotText},
+      },
+      [&](const std::string& sql) {
+        db_.reset();
+        std::remove(path_.c_str());
+        SetUp();
+        Sql(timetable + sql);
+        return Db();
+      });
 }
 
 TEST_F(QuadroReports, QuadriTripsInDepartureOrderAndEveryTripsStopsInARow) {

@@ -11,6 +11,13 @@ ReportView* BeginReport(MainFrame& frame) {
   return view;
 }
 
+bool ReportLoaded(MainFrame& frame, const Report& report, const char* tail) {
+  if (!report.LoadFaulted()) return true;
+  ui::MessageBox(report.LoadFaultMessage(tail), ui::MB_ICONSTOP);
+  frame.ClosePanel();
+  return false;
+}
+
 bool ReportHasRows(MainFrame& frame, const Report& report) {
   if (report.RowCount() != 0) return true;
   ui::MessageBox("Non ci sono dati da stampare !!!", ui::MB_ICONINFORMATION);

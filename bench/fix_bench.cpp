@@ -193,7 +193,7 @@ void BM_QualityCheck(benchmark::State& state) {
   long rows = 0;
   std::string text;
   for (auto _ : state) {
-    const double e = Seconds([&] { text = CommunicationQualityText(&db); });
+    const double e = Seconds([&] { text = CommunicationQuality(&db).Texts(); });
     const double p = Seconds([&] { rows = PlainQualityRead(plain); });
     if (bestEngine == 0 || e < bestEngine) bestEngine = e;
     if (bestPlain == 0 || p < bestPlain) bestPlain = p;

@@ -55,6 +55,17 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
+std::string StoredValueRefusal(const std::string& row, const std::string& fault) {
+  return "ATTENZIONE: " + row + ":\n" + fault +
+         "\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.";
+}
+
+std::string StoredTripRow(DbSelect& select, int idAt, int subAt) {
+  const DbSelect::ValueFault& fault = select.Fault();
+  const auto key = [&](int at) { return fault.position == at ? fault.value : std::to_string(select.LongAt(at)); };
+  return "corsa " + key(idAt) + (subAt >= 0 ? ", fermata " + key(subAt) : std::string());
+}
+
 std::string DdMmYyyy(const DateRecord& d) { return Format("%02d/%02d/%04d", d.day, d.month, d.year); }
 
 const ImportDescriptor& DescriptorOf(ImportKind kind) { return kDescriptors[static_cast<int>(kind)]; }
@@ -226,15 +237,17 @@ void ImportEngine::Load() {
     if (same && !batch.Lost()) AfterLoad();
     if (options_.progress) options_.progress->End();
   }
-  if (!same) {
-    // Rows of lines that pass 1 did not check are never kept.
+  if (!same || !loadFailure_.empty()) {
+    // Rows of lines that pass 1 did not check are never kept, nor those of a load whose AfterLoad
+    // read a value that its column cannot hold (its refusal is the failure).
     batch.Rollback();
     rowsInserted_ = 0;
     refused_.clear();
-    loadFailure_ = reader_.Failed()
-                       ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
-                       : "ATTENZIONE: il file di testo\n\n" + options_.path +
-                             "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.";
+    if (loadFailure_.empty())
+      loadFailure_ = reader_.Failed()
+                         ? "Impossibile leggere\n\n" + options_.path + "\n\nNessuna riga è stata inserita."
+                         : "ATTENZIONE: il file di testo\n\n" + options_.path +
+                               "\n\nè stato modificato durante l'importazione: nessuna riga è stata inserita.";
     return;
   }
   // A commit the engine refuses leaves nothing written (the layer has said why).
@@ -410,11 +423,17 @@ std::string ImportEngine::UndeclaredTripParagraph(const char* rows) {
 bool ImportEngine::LoadDayTypes(const char* importing) {
   dayTypes_.Clear();
   DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
+  select.SetFaultsToldByCaller(true);
   std::string code, name;
   for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
     // By its key: a code that lost a character is no code of a file, whatever it reads as.
     ReadTextKey(select, 0, code);
     select.GetFieldTextAt(1, name);
+    if (select.Faulted()) {
+      const std::string row = "cadenza " + (select.Fault().position == 0 ? select.Fault().value : select.TrimmedAt(0));
+      Stop(StoredValueRefusal(row, select.FaultText()));
+      return false;
+    }
     dayTypes_.Append(code, TrimRight(name));
   }
   if (dayTypes_.Empty()) {
@@ -427,9 +446,14 @@ bool ImportEngine::LoadDayTypes(const char* importing) {
 bool ImportEngine::LoadTripIds(const char* tripImport, const char* importing) {
   tripIds_.clear();
   DbSelect select(db_, {.columns = "id", .from = "tescor", .orderBy = "id"});
+  select.SetFaultsToldByCaller(true);
   for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
     long id = 0;
     if (select.GetFieldLongAt(0, &id)) tripIds_.insert(id);
+    if (select.Faulted()) {
+      Stop(StoredValueRefusal(StoredTripRow(select, 0), select.FaultText()));
+      return false;
+    }
   }
   if (tripIds_.empty()) {
     Stop(NothingRecordedText("Testa Corsa", tripImport, "delle Teste Corsa", importing));

@@ -65,10 +65,15 @@ class TripHeadImport : public ImportEngine {
  protected:
   // The granting authorities; none is no reason to stop (no code is then found).
   bool LoadReferences() override {
-    DbSelect select(db_, {.columns = "codice, denom", .from = "regent", .orderBy = "codice"});
+    DbSelect select(db_, {.columns = "codice", .from = "regent", .orderBy = "codice"});
+    select.SetFaultsToldByCaller(true);
     for (int ok = select.Open(); ok && select.hasRow; ok = select.MoveNext()) {
       int code = 0;
       if (select.GetFieldIntAt(0, &code)) authorities_.insert(code);
+      if (select.Faulted()) {
+        Stop(StoredValueRefusal("ente " + select.Fault().value, select.FaultText()));
+        return false;
+      }
     }
     return true;
   }
@@ -233,12 +238,22 @@ class TripDetailImport : public ImportEngine {
           "(SELECT d.arriva FROM detcor d WHERE d.id = t.id ORDER BY d.sub DESC LIMIT 1)");
       select.SetFrom("tescor t");
       select.SetOrderBy("t.id");
+      select.SetFaultsToldByCaller(true);
       for (bool more = select.Open(); more; more = select.MoveNext()) {
         long id = 0;
         int departure = 0, arrival = 0;
         // A trip without stops has no first departure (the field is required in every stop).
-        if (!select.GetFieldLongAt(0, &id) || !select.GetFieldIntAt(1, &departure)) continue;
-        select.GetFieldIntAt(2, &arrival);
+        const bool head = select.GetFieldLongAt(0, &id) && select.GetFieldIntAt(1, &departure);
+        if (head) select.GetFieldIntAt(2, &arrival);
+        if (select.Faulted()) {
+          const int at = select.Fault().position;
+          const std::string row = at == 0   ? "corsa " + select.Fault().value
+                                  : at == 1 ? Format("corsa %ld, prima fermata", id)
+                                            : Format("corsa %ld, ultima fermata", id);
+          RefuseLoad(StoredValueRefusal(row, select.FaultText(at == 2 ? "arriva" : at == 1 ? "parte" : "id")));
+          return;
+        }
+        if (!head) continue;
         times.push_back(
             {static_cast<std::int32_t>(id), static_cast<std::int16_t>(departure), static_cast<std::int16_t>(arrival)});
       }

@@ -45,14 +45,29 @@ const char* const kCertain = "La funzione va utilizzata solo se si è veramente 
 // Sorted ids, found by binary search.
 bool Holds(const std::vector<long>& sorted, long id) { return std::binary_search(sorted.begin(), sorted.end(), id); }
 
-std::vector<long> Ids(DbDatabase* db, const char* table) {
+// The trip ids of a table's rows; at an id that is no number, the refusal that names it.
+std::vector<long> Ids(DbDatabase* db, const char* table, std::string& refusal) {
   std::vector<long> ids;
   DbSelect select(db);
   select.SetStreaming(true);
+  select.SetFaultsToldByCaller(true);
   select.SetColumns("id");
   select.SetFrom(table);
-  for (int ok = select.Open(); ok; ok = select.MoveNext()) ids.push_back(select.LongAt(0));
+  for (int ok = select.Open(); ok && refusal.empty(); ok = select.MoveNext()) {
+    ids.push_back(select.LongAt(0));
+    if (select.Faulted()) refusal = RefusedValueText(TripRowName(select, 0), select.FaultText());
+  }
   return ids;
+}
+
+// A run stopped by a value that its column cannot hold: nothing of its batch kept.
+template <class Result = AssignmentResult>
+Result Refused(DbBatch& batch, const std::string& refusal) {
+  batch.Rollback();
+  Result result;
+  result.refused = true;
+  result.Fail(refusal);
+  return result;
 }
 
 }  // namespace
@@ -66,7 +81,7 @@ AssignmentResult ClearCodes(DbDatabase* db, CleanUp which, WorkProgress* progres
   KeyedRows rows(db, text.table);
   const int field = rows.Field(text.field);
   DbTable& t = rows.Table();
-  AssignmentResult result = WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, stops ? Walked::Stops : Walked::Trips, progress, [&] {
     const bool found = stops ? rows.Seek(select.LongAt(0), select.IntAt(1)) : rows.Seek(select.LongAt(0));
     return found && t.Edit() && t.SetFieldTextAt(field, text.value) && t.Update();
   });
@@ -86,10 +101,12 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
   DbBatch batch(db);
   if (!batch.Active()) return NotStored();
   // The trips in the order read, and the same ids sorted for the searches.
-  const std::vector<long> trips = Ids(db, "tescor");
+  std::string refusal;
+  const std::vector<long> trips = Ids(db, "tescor", refusal);
+  std::vector<long> periods = Ids(db, "period", refusal);
+  if (!refusal.empty()) return Refused(batch, refusal);
   std::vector<long> sorted = trips;
   std::sort(sorted.begin(), sorted.end());
-  std::vector<long> periods = Ids(db, "period");
   std::sort(periods.begin(), periods.end());
   // The trips to delete: no period row names them. Stop rows of no trip go with them.
   std::vector<long> doomed;
@@ -102,12 +119,15 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
     std::vector<long> doomedSorted = doomed;
     std::sort(doomedSorted.begin(), doomedSorted.end());
     DbSelect stops(db, {.columns = "id, sub", .from = "detcor", .streaming = true});
+    stops.SetFaultsToldByCaller(true);
     for (int ok = stops.Open(); ok; ok = stops.MoveNext()) {
       const long id = stops.LongAt(0);
+      const int sub = stops.IntAt(1);
+      if (stops.Faulted()) return Refused(batch, RefusedValueText(TripRowName(stops, 0, 1), stops.FaultText()));
       if (Holds(doomedSorted, id))
-        subs[id].push_back(stops.IntAt(1));
+        subs[id].push_back(sub);
       else if (!Holds(sorted, id))
-        orphans.emplace_back(id, stops.IntAt(1));
+        orphans.emplace_back(id, sub);
     }
   }
   AssignmentResult result;
@@ -142,9 +162,12 @@ std::string PeriodlessTripsResultText(const AssignmentResult& r) {
 namespace {
 
 // Whether `code` is the first or the last stop of some trip of the quadri whose trips use it (and
-// of the trips themselves, should a trip have no quadro number).
-bool IsTerminus(DbDatabase* db, const DbText& code) {
-  DbSelect select(db, {.columns = "detcor.id, detcor.fermata", .from = "tescor, detcor", .streaming = true});
+// of the trips themselves, should a trip have no quadro number); at a value read that its column
+// cannot hold, the refusal that names it.
+bool IsTerminus(DbDatabase* db, const DbText& code, std::string& refusal) {
+  DbSelect select(db,
+                  {.columns = "detcor.id, detcor.sub, detcor.fermata", .from = "tescor, detcor", .streaming = true});
+  select.SetFaultsToldByCaller(true);
   select.SetWhere(
       "tescor.id = detcor.id AND (tescor.gruppo IN (SELECT t.gruppo FROM tescor t, detcor d"
       " WHERE t.id = d.id AND d.fermata = ?1) OR tescor.id IN (SELECT id FROM detcor WHERE fermata = ?1))");
@@ -155,7 +178,11 @@ bool IsTerminus(DbDatabase* db, const DbText& code) {
   DbText lastCode;
   for (int ok = select.Open(); ok; ok = select.MoveNext()) {
     const long id = select.LongAt(0);
-    DbText stop = select.TrimmedTextAt(1);
+    DbText stop = select.TrimmedTextAt(2);
+    if (select.Faulted()) {
+      refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
+      return false;
+    }
     if (!first && id != lastId && lastCode == code) return true;  // the last stop of the trip before
     if ((first || id != lastId) && stop == code) return true;     // the first stop of this trip
     first = false;
@@ -171,7 +198,9 @@ StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progre
   StopDeletion deletion;
   DbBatch batch(db);
   if (!batch.Active()) return NotStored<StopDeletion>();
-  deletion.terminus = IsTerminus(db, code);
+  std::string refusal;
+  deletion.terminus = IsTerminus(db, code, refusal);
+  if (!refusal.empty()) return Refused<StopDeletion>(batch, refusal);
   if (deletion.terminus) {
     batch.Rollback();
     deletion.Fail(TerminusStopText());
@@ -181,9 +210,10 @@ StopDeletion DeleteStop(DbDatabase* db, const DbText& code, WorkProgress* progre
   select.SetParameters({code});
   select.SetOrderBy("id, sub");
   KeyedRows stops(db, "detcor");
-  AssignmentResult rows = WalkRows(
-      batch, select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete(); });
-  if (select.WalkFailed())
+  AssignmentResult rows = WalkRows(batch, select, Walked::Stops, progress, [&] {
+    return stops.Seek(select.LongAt(0), select.IntAt(1)) && stops.Table().Delete();
+  });
+  if (select.WalkFailed() || rows.refused)
     batch.Rollback();
   else
     rows = Committed(batch, std::move(rows));

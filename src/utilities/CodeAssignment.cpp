@@ -56,7 +56,7 @@ AssignmentResult WriteQuadroCode(DbBatch& batch, DbDatabase* db, const char* fie
   KeyedRows trips(db, "tescor");
   const int at = trips.Field(field);
   char buffer[32];
-  return WriteRows(batch, select, progress, [&] {
+  return WriteRows(batch, select, Walked::Trips, progress, [&] {
     return trips.Seek(LongAt(select, 0)) && WriteText(trips, at, Code(buffer, format, LongAt(select, 1)));
   });
 }
@@ -78,7 +78,7 @@ AssignmentResult AssignTripCodes(DbDatabase* db, WorkProgress* progress) {
   const int at = trips.Field("codcorsa");
   long counter = 1;
   char buffer[32];
-  AssignmentResult result = WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&] {
     if (!trips.Seek(LongAt(select, 0))) return false;
     return WriteText(trips, at, Code(buffer, "%06ld", counter++));
   });
@@ -96,7 +96,7 @@ AssignmentResult AssignContractCodes(DbDatabase* db, const ContractChoice& choic
   KeyedRows trips(db, "tescor");
   const int ente = trips.Field("ente"), contratt = trips.Field("contratt");
   DbTable& t = trips.Table();
-  AssignmentResult result = WriteRows(db, select, progress, [&] {
+  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&] {
     return trips.Seek(LongAt(select, 0)) && t.Edit() && t.SetFieldNumberAt(ente, choice.authority) &&
            t.SetFieldNumberAt(contratt, choice.contract) && t.Update();
   });
@@ -115,7 +115,7 @@ AssignmentResult AssignStopCodes(DbDatabase* db, bool warnedOfCodes, WorkProgres
   // Compared as stored: two names read alike, with '?', are two stops.
   DbText name, place, lastName, lastPlace;
   char buffer[32];
-  AssignmentResult result = WriteRows(batch, select, progress, [&] {
+  AssignmentResult result = WriteRows(batch, select, Walked::Stops, progress, [&] {
     name = select.TrimmedTextAt(2);
     place = select.TrimmedTextAt(3);
     if (name != lastName || place != lastPlace) {

@@ -5,6 +5,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "utilities/RowBatch.h"
 
 const char* const kCoherentText = "La codifica dei percorsi è perfettamente coerente con la codifica dei quadri orari";
 const char* const kIncoherentText =
@@ -27,14 +28,18 @@ namespace {
 // The distinct pairs of quadro and route code (a missing one as 0 or the empty code, the code
 // without trailing blanks, so that a missing and a blank code are one code), in the order of the
 // columns; `pair` gets each pair with whether it follows another, the code as read and its key.
+// A pair holding a value its column cannot hold (bytes as a code are kept as bytes) ends the walk
+// with the refusal that names it, on the lowest trip of the pair; false then.
 template <class Pair>
-void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
+bool WalkPairs(DbDatabase* db, bool routeFirst, std::string& refusal, Pair pair) {
   const char* board = "IFNULL(gruppo, 0)";
-  const char* route = "RTRIM(IFNULL(codperc, ''))";
+  const char* route = "CASE WHEN typeof(codperc) = 'blob' THEN codperc ELSE RTRIM(IFNULL(codperc, '')) END";
   const std::string columns = routeFirst ? std::string(route) + ", " + board : std::string(board) + ", " + route;
+  const int routeAt = routeFirst ? 0 : 1, boardAt = 1 - routeAt;
   DbSelect select(db);
   select.SetStreaming(true);
-  select.SetColumns(columns);
+  select.SetFaultsToldByCaller(true);
+  select.SetColumns(columns + ", MIN(id)");
   select.SetFrom("tescor");
   select.SetGroupBy(columns);
   select.SetOrderBy(columns);
@@ -42,10 +47,18 @@ void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
   bool first = true;
   KeyedText code;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
-    ReadKeyedText(select, routeFirst ? 0 : 1, code);
-    pair(first, select.LongAt(routeFirst ? 1 : 0), code.text, code.Key());
+    ReadKeyedText(select, routeAt, code);
+    const long quadro = select.LongAt(boardAt);
+    if (select.Faulted()) {
+      refusal = RefusedValueText(TripRowName(select, 2),
+                                 select.FaultText(select.Fault().position == routeAt ? "codperc" : "gruppo"),
+                                 Undone::Findings);
+      return false;
+    }
+    pair(first, quadro, code.text, code.Key());
     first = false;
   }
+  return true;
 }
 
 }  // namespace
@@ -53,19 +66,26 @@ void WalkPairs(DbDatabase* db, bool routeFirst, Pair pair) {
 CoherenceMessageList FindBoardRouteIncoherence(DbDatabase* db) {
   CoherenceMessageList list;
   long lastBoard = 0;
-  std::string lastRoute, lastKey;
-  WalkPairs(db, false, [&](bool first, long board, const std::string& route, std::string_view) {
-    if (!first && board == lastBoard) list.AddBoardMessage(board, lastRoute, route);
-    lastBoard = board;
-    lastRoute = route;
-  });
-  // Routes are one code when the database holds one: two read alike, with '?', are two.
-  WalkPairs(db, true, [&](bool first, long board, const std::string& route, std::string_view key) {
-    if (!first && key == lastKey) list.AddRouteMessage(route, lastBoard, board);
-    lastBoard = board;
-    lastKey = key;
-  });
-  if (list.Empty())
+  std::string lastRoute, lastKey, refusal;
+  const bool read =
+      WalkPairs(db, false, refusal,
+                [&](bool first, long board, const std::string& route, std::string_view) {
+                  if (!first && board == lastBoard) list.AddBoardMessage(board, lastRoute, route);
+                  lastBoard = board;
+                  lastRoute = route;
+                }) &&
+      // Routes are one code when the database holds one: two read alike, with '?', are two.
+      WalkPairs(db, true, refusal, [&](bool first, long board, const std::string& route, std::string_view key) {
+        if (!first && key == lastKey) list.AddRouteMessage(route, lastBoard, board);
+        lastBoard = board;
+        lastKey = key;
+      });
+  if (!read) {
+    list.boards.clear();
+    list.routes.clear();
+    list.refused = true;
+    list.Fail(refusal);
+  } else if (list.Empty())
     list.Succeed(kCoherentText);
   else
     list.Fail(kIncoherentText);
@@ -93,5 +113,6 @@ std::string CoherenceReportText(const CoherenceMessageList& list, const ClockTim
 }
 
 Outcome WriteCoherenceReport(const std::string& path, const CoherenceMessageList& list, const ClockTime& now) {
+  if (list.refused) return list;  // no report of a reading that stopped
   return SaveWholeFile(path, CoherenceReportText(list, now));
 }

@@ -55,6 +55,15 @@ void Step(WorkProgress* progress, long done, long total) {
   if (progress && (done & 0xFF) == 0) progress->Step(done, total);
 }
 
+// Whether the row just read held a value its column cannot hold: then the set is refused with the
+// message that names it, as `row` names the row.
+template <class Row>
+bool Refused(DbSelect& select, DuplicateTripSet& set, Row row) {
+  if (!select.Faulted()) return false;
+  set.Fail(RefusedValueText(row(), select.FaultText()));
+  return true;
+}
+
 // Pass 1: the heads, each trip filed under the group of its head.
 bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
   DbSelect select(db);
@@ -62,6 +71,7 @@ bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
   select.SetColumns(std::string("id, codcorsa, codlinea, verso, parte, arriva, ente, lung, tempo, ct_lung,") +
                     " ct_tempo, codperc, denom, gruppo");
   select.SetFrom("tescor");
+  select.SetFaultsToldByCaller(true);
   select.SetOrderBy(std::string("codcorsa, codlinea, verso, parte, arriva, ente, lung, tempo, ct_lung,") +
                     " ct_tempo, codperc, denom, gruppo");
   select.Open();
@@ -105,6 +115,7 @@ bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
       head.stored += TextKeyAt(select, position);
       head.stored += '\0';
     }
+    if (Refused(select, set, [&] { return TripRowName(select, 0); })) return false;
     const auto [at, fresh] = groupOf.emplace(HeadKey(head), set.groups.size());
     if (fresh) set.groups.push_back(head);
     set.groups[at->second].trips.push_back({static_cast<std::int32_t>(id), {}, -1});
@@ -130,15 +141,19 @@ void BuildIndex(DuplicateTripSet& set) {
 // number of the first date (or 0 without a calendar).
 bool ReadCalendar(DbDatabase* db, DuplicateTripSet& set, std::map<std::string, DayBits>& dayTypes, long long& first) {
   DbSelect select(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden"});
+  select.SetFaultsToldByCaller(true);
   select.Open();
   std::vector<std::pair<long long, std::string>> rows;
   long long last = 0;
   std::string date, code;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     long long day = 0;
-    select.GetFieldText("data", date);
-    if (!DayNumber(date, day)) continue;
+    select.GetFieldTextAt(0, date);
     ReadTextKey(select, 1, code);
+    if (Refused(select, set,
+                [&] { return select.Fault().position == 0 ? "calendario" : "calendario, giorno " + date; }))
+      return false;
+    if (!DayNumber(date, day)) continue;
     if (rows.empty() || day < first) {
       first = day;
       set.firstDate = date;
@@ -161,6 +176,7 @@ bool ReadPeriods(DbDatabase* db, DuplicateTripSet& set, const std::map<std::stri
     for (DuplicateTripEntry& trip : group.trips) trip.days.Init(set.dayCount);
   DbSelect select(
       db, {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, caden", .streaming = true});
+  select.SetFaultsToldByCaller(true);
   select.Open();
   DuplicateTripEntry* trip = nullptr;
   long current = 0;
@@ -175,15 +191,17 @@ bool ReadPeriods(DbDatabase* db, DuplicateTripSet& set, const std::map<std::stri
       trip = set.FindTripEntry(static_cast<std::int32_t>(id));
     }
     Step(progress, done, set.tripsRead * 2L);
-    if (!trip || set.dayCount == 0) continue;
+    // Every value of the row read, whether the trip and its day type are known or not.
     ReadTextKey(select, 1, code);
+    select.GetFieldTextAt(2, from);
+    select.GetFieldTextAt(3, to);
+    select.GetFieldIntAt(4, &excluded);
+    if (Refused(select, set, [&] { return TripRowName(select, 0); })) return false;
+    if (!trip || set.dayCount == 0) continue;
     const auto mask = dayTypes.find(code);
     long long start = 0, end = 0;
     if (mask == dayTypes.end()) continue;
-    select.GetFieldText("inizio", from);
-    select.GetFieldText("fine", to);
     if (!DayNumber(from, start) || !DayNumber(to, end)) continue;
-    select.GetFieldIntAt(4, &excluded);
     trip->days.AddPeriod(mask->second, static_cast<int>(std::max(start - first, -1LL)),
                          static_cast<int>(std::min(end - first, static_cast<long long>(set.dayCount))), excluded != 0);
   }
@@ -252,6 +270,7 @@ DuplicateTripSet FindDuplicateTrips(DbDatabase* db, WorkProgress* progress) {
     for (TripHeadGroup& group : set.groups)
       for (DuplicateTripEntry& trip : group.trips) trip.duplicateOf = -1;
   set.ok = read;
+  set.refused = !read && !set.messages.empty();
   if (read && set.Duplicates() == 0) set.Inform(kNoDuplicateTripsText);
   return set;
 }
@@ -295,6 +314,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
   if (const DuplicateTripSet now = FindDuplicateTrips(db, nullptr); !now.ok || now.MarkedIds() != ids) {
     batch.Rollback();
     result.changed = now.ok;
+    if (now.refused) result.refusal = now.Failure();
     return result;
   }
   std::string list;
@@ -302,6 +322,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
   DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
   select.SetWhere("ID IN (" + list + ")");
   select.SetOrderBy("id, sub");
+  select.SetFaultsToldByCaller(true);
   select.Open();
   if (select.WalkFailed()) {
     batch.Rollback();
@@ -340,6 +361,10 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
     select.GetFieldIntAt(1, &sub);
     const bool hasArriva = select.GetFieldIntAt(2, &arriva) != 0;
     const bool hasParte = select.GetFieldIntAt(3, &parte) != 0;
+    if (select.Faulted()) {
+      result.refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
+      break;
+    }
     if (!stops.Seek(id, sub)) continue;
     DbTable& t = stops.Table();
     if (t.Edit() && (!hasArriva || t.SetFieldNumberAt(stopArriva, OneMinuteLater(arriva))) &&
@@ -347,6 +372,11 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
       ++result.rows;
   }
   if (progress) progress->End();
+  if (!result.refusal.empty()) {
+    batch.Rollback();
+    result.trips = result.rows = 0;
+    return result;
+  }
   result.ok = batch.Commit() != 0;
   if (!result.ok) result.trips = result.rows = 0;
   return result;
@@ -363,6 +393,8 @@ DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet&
   DuplicateShiftResult result = Shift(db, set, progress);
   if (result.ok)
     result.Inform(DuplicateShiftResultText(result));
+  else if (!result.refusal.empty())
+    result.Fail(result.refusal);
   else if (result.changed)
     result.Fail(kDuplicateTripsChangedText);
   else

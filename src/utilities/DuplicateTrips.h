@@ -39,7 +39,10 @@ struct TripHeadGroup {
 
 // `ok` when every selection was read whole (else the layer has said why, no trip is marked, and
 // nothing must be changed); read whole and without copies, it holds the information that says so.
+// A value read that its column cannot hold stops the reading there: `refused`, the set holds the
+// message that names it, and nothing must be changed.
 struct DuplicateTripSet : Outcome {
+  bool refused = false;
   // The groups in the order of their heads (the order of the trip heads by every head value).
   std::vector<TripHeadGroup> groups;
   int tripsRead = 0;
@@ -79,12 +82,15 @@ struct DuplicateShiftResult : Outcome {
   int trips = 0;         // heads written
   int rows = 0;          // stop rows written
   bool changed = false;  // the copies found again in the batch were not the set's: nothing moved
+  // A value read that its column cannot hold: the message that names it; nothing moved.
+  std::string refusal;
 };
 
 // Moves every copy one minute later, its head and its stop times, in one batch transaction; a
 // row the database refuses is skipped and not counted. The result holds the result text, or the
 // stop message of a batch the database did not take, or, when the copies found again in the
-// batch are not the set's, kDuplicateTripsChangedText.
+// batch are not the set's, kDuplicateTripsChangedText, or the refusal of a value read that its
+// column cannot hold.
 DuplicateShiftResult ShiftDuplicateTrips(DbDatabase* db, const DuplicateTripSet& set, WorkProgress* progress);
 
 // One minute later, wrapping at midnight (2359 gives 0); a time that is no time (9999, or a

@@ -97,7 +97,8 @@ AssignmentResult ReplaceInTrips(DbDatabase* db, Condition& condition, const char
   select.SetOrderBy("id");
   KeyedRows trips(db, "tescor");
   const Replacement<2> replacement(trips, names, texts, searched, stored);
-  return WriteRows(db, select, progress, [&] { return trips.Seek(select.LongAt(0)) && replacement.Write(); });
+  return WriteRows(db, select, Walked::Trips, progress,
+                   [&] { return trips.Seek(select.LongAt(0)) && replacement.Write(); });
 }
 
 }  // namespace
@@ -111,8 +112,8 @@ AssignmentResult NormalizeStops(DbDatabase* db, const StopSpelling& search, cons
   const Replacement<3> write(stops, {"fermata", "denom", "ubicaz"},
                              {replacement.code, replacement.name, replacement.place},
                              {search.code, search.name, search.place}, search.stored);
-  AssignmentResult result =
-      WriteRows(db, select, progress, [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && write.Write(); });
+  AssignmentResult result = WriteRows(db, select, Walked::Stops, progress,
+                                      [&] { return stops.Seek(select.LongAt(0), select.IntAt(1)) && write.Write(); });
   return Told(std::move(result), StopNormalizationResultText);
 }
 
@@ -147,7 +148,7 @@ AssignmentResult AssignStopLocality(DbDatabase* db, const StopSpelling& stop, in
   KeyedRows stops(db, "detcor");
   const int field = stops.Field("reglocal");
   DbTable& t = stops.Table();
-  AssignmentResult result = WriteRows(db, select, nullptr, [&] {
+  AssignmentResult result = WriteRows(db, select, Walked::Stops, nullptr, [&] {
     return stops.Seek(select.LongAt(0), select.IntAt(1)) && t.Edit() && t.SetFieldNumberAt(field, locality) &&
            t.Update();
   });

@@ -4,12 +4,14 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "utilities/RowBatch.h"
 
 namespace {
 
-// Opens a streamed selection of `columns` from `table` in `order`.
+// Opens a streamed selection of `columns` from `table` in `order`, whose faults the check tells.
 void Open(DbSelect& select, const char* columns, const char* table, const char* order) {
   select.SetStreaming(true);
+  select.SetFaultsToldByCaller(true);
   select.SetColumns(columns);
   select.SetFrom(table);
   select.SetOrderBy(order);
@@ -23,11 +25,19 @@ bool Line(std::string& findings, const char* format, int count, int total, bool 
   return fails;
 }
 
+// Whether the row just read held a value its column cannot hold: then `refusal` names it, the
+// trip's id at `idAt` (and its stop number at `subAt`).
+bool Refused(DbSelect& select, int idAt, int subAt, std::string& refusal) {
+  if (!select.Faulted()) return false;
+  refusal = RefusedValueText(TripRowName(select, idAt, subAt), select.FaultText(), Undone::Findings);
+  return true;
+}
+
 }  // namespace
 
-bool CheckStopQuality(DbDatabase* db, std::string& findings) {
+bool CheckStopQuality(DbDatabase* db, std::string& findings, std::string& refusal) {
   DbSelect select(db);
-  Open(select, "fermata, denom, ubicaz, reglocal, primaria, facolt, nonferma", "detcor",
+  Open(select, "fermata, denom, ubicaz, reglocal, primaria, facolt, nonferma, id, sub", "detcor",
        "fermata, denom, ubicaz, reglocal");
   int total = 0, primary = 0, notPrimary = 0, optional = 0, notStopping = 0, noCode = 0, duplicate = 0, noName = 0,
       noPlace = 0, placeIsName = 0, noLocality = 0;
@@ -51,6 +61,7 @@ bool CheckStopQuality(DbDatabase* db, std::string& findings) {
       ++placeIsName;
     if (place.empty()) ++noPlace;
     if (select.IntAt(3) == 0) ++noLocality;
+    if (Refused(select, 7, 8, refusal)) return false;
     ++total;
     lastCode.swap(code);
     lastName.swap(name);
@@ -72,9 +83,9 @@ bool CheckStopQuality(DbDatabase* db, std::string& findings) {
   return !failed;
 }
 
-bool CheckTripQuality(DbDatabase* db, std::string& findings) {
+bool CheckTripQuality(DbDatabase* db, std::string& findings, std::string& refusal) {
   DbSelect select(db);
-  Open(select, "codcorsa, codlinea, ente, codperc, mezzo", "tescor", "codcorsa, codlinea, ente, codperc, mezzo");
+  Open(select, "codcorsa, codlinea, ente, codperc, mezzo, id", "tescor", "codcorsa, codlinea, ente, codperc, mezzo");
   int total = 0, noMode = 0, noCode = 0, duplicate = 0, noLine = 0, noAuthority = 0, noRoute = 0;
   std::string code, lastCode, text;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
@@ -89,6 +100,7 @@ bool CheckTripQuality(DbDatabase* db, std::string& findings) {
     if (select.TrimmedAt(1).empty()) ++noLine;
     if (select.IntAt(2) == 0) ++noAuthority;
     if (select.TrimmedAt(3).empty()) ++noRoute;
+    if (Refused(select, 5, -1, refusal)) return false;
     lastCode.swap(code);
   }
   bool failed = Line(findings, "Corse senza codice %d su %d\n", noCode, total, true);
@@ -103,13 +115,14 @@ bool CheckTripQuality(DbDatabase* db, std::string& findings) {
   return !failed;
 }
 
-bool CheckDistanceQuality(DbDatabase* db, std::string& findings) {
+bool CheckDistanceQuality(DbDatabase* db, std::string& findings, std::string& refusal) {
   DbSelect select(db);
-  Open(select, "id, dist", "detcor", "id, sub");
+  Open(select, "id, dist, sub", "detcor", "id, sub");
   int total = 0, bad = 0;
   long lastId = 0, lastDist = 0;
   for (bool more = select.hasRow; more; more = select.MoveNext()) {
     const long id = select.LongAt(0), dist = select.LongAt(1);
+    if (Refused(select, 0, 2, refusal)) return false;
     if (total > 0 && id == lastId && dist <= lastDist) ++bad;
     ++total;
     lastId = id;
@@ -118,16 +131,16 @@ bool CheckDistanceQuality(DbDatabase* db, std::string& findings) {
   return !Line(findings, "Distanze progressive errate o assenti %d su %d\n", bad, total, true);
 }
 
-std::string CommunicationQualityText(DbDatabase* db) {
-  std::string findings;
-  bool passed = CheckStopQuality(db, findings);
-  passed &= CheckTripQuality(db, findings);
-  passed &= CheckDistanceQuality(db, findings);
-  return std::string("La qualità dei dati risulta ") + (passed ? "ECCELLENTE" : "CARENTE") + "\n\n" + findings;
-}
-
 Outcome CommunicationQuality(DbDatabase* db) {
+  std::string findings, refusal;
+  bool passed = CheckStopQuality(db, findings, refusal);
+  if (refusal.empty()) passed &= CheckTripQuality(db, findings, refusal);
+  if (refusal.empty()) passed &= CheckDistanceQuality(db, findings, refusal);
   Outcome quality;
-  quality.Succeed(CommunicationQualityText(db));
+  if (!refusal.empty())
+    quality.Fail(refusal);
+  else
+    quality.Succeed(std::string("La qualità dei dati risulta ") + (passed ? "ECCELLENTE" : "CARENTE") + "\n\n" +
+                    findings);
   return quality;
 }

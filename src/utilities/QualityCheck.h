@@ -11,12 +11,13 @@
 class DbDatabase;
 
 // Each appends its lines to `findings` and returns true when it passes. A selection that fails
-// (the layer has said why) ends the reading; the check judges on what it counted so far.
-bool CheckStopQuality(DbDatabase* db, std::string& findings);
-bool CheckTripQuality(DbDatabase* db, std::string& findings);
-bool CheckDistanceQuality(DbDatabase* db, std::string& findings);
+// (the layer has said why) ends the reading; the check judges on what it counted so far. A value
+// read that its column cannot hold ends it too, with `refusal` the message that names it.
+bool CheckStopQuality(DbDatabase* db, std::string& findings, std::string& refusal);
+bool CheckTripQuality(DbDatabase* db, std::string& findings, std::string& refusal);
+bool CheckDistanceQuality(DbDatabase* db, std::string& findings, std::string& refusal);
 
-// The whole message: "La qualità dei dati risulta " + verdict + "\n\n" + the findings.
-std::string CommunicationQualityText(DbDatabase* db);
-// The same as the check's outcome: done, with that message as an information.
+// The check's outcome: done, with the whole message as an information, "La qualità dei dati
+// risulta " + verdict + "\n\n" + the findings; or, at a value its column cannot hold, not done,
+// with the message that names it and no verdict.
 Outcome CommunicationQuality(DbDatabase* db);

@@ -2,7 +2,9 @@
 // The walk that every batch utility shares: the rows of one selection, read whole when it opens
 // (so that the rows it walks can be written), each handed to a writer inside one batch
 // transaction. A row the writer does not manage is skipped and not counted; a batch the commit
-// refuses counts nothing, and a run that does not reach its end leaves every row as it was.
+// refuses counts nothing, and a run that does not reach its end leaves every row as it was. A
+// value read that its column cannot hold as its kind (DbSelect::Fault) stops the walk: nothing of
+// the batch is kept, and the result's one message names the row, the field and the value.
 
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
@@ -13,10 +15,31 @@
 struct AssignmentResult : Outcome {
   int read = 0;     // rows of the selection
   int updated = 0;  // rows written (or deleted)
+  // A value its column cannot hold stopped the run: the result's message says which, nothing is
+  // written.
+  bool refused = false;
 };
 
 // The stop message of a batch the database did not take.
 std::string AssignmentNotStoredText();
+
+// What a run that stops at a value its column cannot hold leaves undone, for its message's end:
+// the changes of a utility, or the findings of a check.
+enum class Undone { Changes, Findings };
+// That message: "ATTENZIONE: <row>:\n<fault>\n\n" and what was not done.
+std::string RefusedValueText(const std::string& row, const std::string& fault, Undone undone = Undone::Changes);
+
+// The row of a trip (`tescor`, `period`) or of one of its stops (`detcor`) that a selection stands
+// on, as the user knows it: "corsa 17" from the trip id at `idAt`, "corsa 17, fermata 3" with the
+// stop number at `subAt`; a key that is itself the fault is shown as stored ("corsa 'abc'").
+std::string TripRowName(DbSelect& select, int idAt, int subAt = -1);
+
+// The rows a walk reads: trips, their id first ("id, ..."), or stops, their trip and stop number
+// first ("id, sub, ...").
+enum class Walked { Trips, Stops };
+
+// The result of a walk stopped at the selection's fault, on the row it stands on.
+AssignmentResult RefusedWalk(DbSelect& select, Walked rows);
 
 // A batch whose transaction could not begin (DbBatch::Active): nothing done, told with the stop
 // message above.
@@ -33,7 +56,7 @@ template <class Text>
 AssignmentResult Told(AssignmentResult result, Text text) {
   if (result.ok)
     result.Inform(text(result));
-  else
+  else if (!result.refused)
     result.Fail(AssignmentNotStoredText());
   return result;
 }
@@ -42,27 +65,33 @@ AssignmentResult Told(AssignmentResult result, Text text) {
 // on and returns the rows the database took for it (a bool counts one), and after the last row
 // `finish` writes what the walk still holds and returns its count too. The walk stops at the
 // write that lost the batch's transaction (DbBatch::Lost: its refusal told why, and nothing more
-// can be stored). The batch is left open for the caller to commit.
+// can be stored), and at the row whose value read its column cannot hold (`refused`, the message
+// naming that row as `rows` says). The batch is left open for the caller to commit, or to roll
+// back when the walk was refused.
 template <class Write, class Finish>
-AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
+                          Finish finish) {
   AssignmentResult result;
+  select.SetFaultsToldByCaller(true);
   select.Open();
   if (select.WalkFailed()) return result;
   result.read = select.RowCount();
   if (progress) progress->Begin({});
   long done = 0;
-  for (bool more = select.hasRow; more && !batch.Lost(); more = select.MoveNext()) {
+  bool more = select.hasRow;
+  for (; more && !batch.Lost(); more = select.MoveNext()) {
     if (progress) progress->Step(++done, result.read);
     result.updated += static_cast<int>(write());
+    if (select.Faulted()) break;
   }
-  if (!select.WalkFailed() && !batch.Lost()) result.updated += static_cast<int>(finish());
+  if (!select.Faulted() && !select.WalkFailed() && !batch.Lost()) result.updated += static_cast<int>(finish());
   if (progress) progress->End();
-  return result;
+  return select.Faulted() ? RefusedWalk(select, rows) : result;
 }
 
 template <class Write>
-AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write) {
-  return WalkRows(batch, select, progress, write, [] { return 0; });
+AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write) {
+  return WalkRows(batch, select, rows, progress, write, [] { return 0; });
 }
 
 // Commits the batch and tells the result so: a refused commit counts nothing.
@@ -73,11 +102,16 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
 }
 
 // The walk above inside `batch` (open, and what the caller read in it still holds), committed
-// at its end; nothing is walked when the batch could not begin.
+// at its end, rolled back when it was refused; nothing is walked when the batch could not begin.
 template <class Write, class Finish>
-AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
+                           Finish finish) {
   if (!batch.Active()) return {};
-  AssignmentResult result = WalkRows(batch, select, progress, write, finish);
+  AssignmentResult result = WalkRows(batch, select, rows, progress, write, finish);
+  if (result.refused) {
+    batch.Rollback();
+    return result;
+  }
   if (select.WalkFailed()) {
     batch.Rollback();
     return {};
@@ -86,18 +120,19 @@ AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progr
 }
 
 template <class Write>
-AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, WorkProgress* progress, Write write) {
-  return WriteRows(batch, select, progress, write, [] { return 0; });
+AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write) {
+  return WriteRows(batch, select, rows, progress, write, [] { return 0; });
 }
 
 // The walk above in a batch of its own, committed at its end.
 template <class Write, class Finish>
-AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write, Finish finish) {
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
+                           Finish finish) {
   DbBatch batch(db);
-  return WriteRows(batch, select, progress, write, finish);
+  return WriteRows(batch, select, rows, progress, write, finish);
 }
 
 template <class Write>
-AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, WorkProgress* progress, Write write) {
-  return WriteRows(db, select, progress, write, [] { return 0; });
+AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, Walked rows, WorkProgress* progress, Write write) {
+  return WriteRows(db, select, rows, progress, write, [] { return 0; });
 }

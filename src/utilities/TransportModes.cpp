@@ -22,7 +22,7 @@ AssignmentResult AssignTransportMode(DbDatabase* db, const ModeScope& scope, cha
   DbTable& t = trips.Table();
   const int mezzo = trips.Field("mezzo");
   const std::string_view text(&letter, 1);
-  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&]() -> int {
     return trips.Seek(select.LongAt(0)) && t.Edit() && t.SetFieldTextAt(mezzo, text) && t.Update();
   });
   return Told(std::move(result), [&scope](const AssignmentResult& r) { return TransportModeResultText(scope, r); });

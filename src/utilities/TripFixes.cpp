@@ -84,7 +84,7 @@ AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
                                                        {ctTempo, trip.running}});
   };
   AssignmentResult result = WriteRows(
-      db, select, progress,
+      db, select, Walked::Stops, progress,
       [&]() -> int {
         const long id = select.LongAt(0);
         const int sub = select.IntAt(1), arriva = select.IntAt(2), parte = select.IntAt(3);
@@ -102,7 +102,7 @@ AssignmentResult FixTripTimes(DbDatabase* db, WorkProgress* progress) {
 }
 
 AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
-  DbSelect select(db, {.columns = "id, dist", .from = "detcor", .orderBy = "id, sub"});
+  DbSelect select(db, {.columns = "id, sub, dist", .from = "detcor", .orderBy = "id, sub"});
   KeyedRows trips(db, "tescor");
   const int lung = trips.Field("lung"), ctLung = trips.Field("ct_lung");
   bool open = false;
@@ -113,12 +113,12 @@ AssignmentResult FixRouteLengths(DbDatabase* db, WorkProgress* progress) {
     return trips.Seek(id) && WriteNumbers(trips, {{lung, dist}, {ctLung, dist}});
   };
   AssignmentResult result = WriteRows(
-      db, select, progress,
+      db, select, Walked::Stops, progress,
       [&]() -> int {
         const long rowId = select.LongAt(0);
         const int written = open && rowId == id ? 0 : finish();
         id = rowId;
-        dist = select.LongAt(1);
+        dist = select.LongAt(2);
         open = true;
         return written;
       },
@@ -152,7 +152,7 @@ AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
   KeyedRows trips(db, "tescor");
   DbTable& t = trips.Table();
   const int prevcor = trips.Field("prevcor"), nextcor = trips.Field("nextcor");
-  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&]() -> int {
     const long id = select.LongAt(0);
     int corrections = 0;
     if (!select.IntAt(3) && trips.Seek(select.LongAt(1)) && !Names(t, "nextcor", id))
@@ -168,7 +168,7 @@ AssignmentResult FixHalfTransitTimes(DbDatabase* db, WorkProgress* progress) {
   DbSelect select(db, {.columns = "id, sub, arriva, parte", .from = "detcor"});
   KeyedRows stops(db, "detcor");
   const int arrivaAt = stops.Field("arriva"), parteAt = stops.Field("parte");
-  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, Walked::Stops, progress, [&]() -> int {
     const int arriva = select.IntAt(2), parte = select.IntAt(3);
     if (arriva == kNoTime || parte == kNoTime || (arriva < 1) == (parte < 1)) return 0;
     if (!stops.Seek(select.LongAt(0), select.IntAt(1))) return 0;
@@ -181,7 +181,7 @@ AssignmentResult AlignContractLengthsAndTimes(DbDatabase* db, WorkProgress* prog
   DbSelect select(db, {.columns = "id, lung, tempo", .from = "tescor"});
   KeyedRows trips(db, "tescor");
   const int ctLung = trips.Field("ct_lung"), ctTempo = trips.Field("ct_tempo");
-  AssignmentResult result = WriteRows(db, select, progress, [&]() -> int {
+  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&]() -> int {
     return trips.Seek(select.LongAt(0)) &&
            WriteNumbers(trips, {{ctLung, select.LongAt(1)}, {ctTempo, select.IntAt(2)}});
   });

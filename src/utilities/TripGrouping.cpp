@@ -6,6 +6,7 @@
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
 #include "db/TextKeys.h"
+#include "utilities/RowBatch.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -74,6 +75,7 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
                        .from = "detcor",
                        .orderBy = "id, sub",
                        .streaming = true});
+  select.SetFaultsToldByCaller(true);
   select.Open();
 
   // Passes 1 and 2 in one walk: the trips come in id order, each with its stops in `sub` order;
@@ -133,15 +135,18 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
     stop.facolt = value != 0;
     select.GetFieldIntAt(8, &value);
     stop.nonferma = value != 0;
+    if (select.Faulted()) break;
     hash.AddStop(stop);
   }
-  if (stopCount > 0) finishTrip();
+  if (stopCount > 0 && !select.Faulted()) finishTrip();
   result.tripsRead = static_cast<int>(numbers.size());
   result.quadri = next - 1;
-  // A walk cut short by a read error would number only some of the trips.
-  if (select.WalkFailed()) {
+  // A walk cut short by a read error, or by a value its column cannot hold, would number only
+  // some of the trips.
+  if (select.WalkFailed() || select.Faulted()) {
     batch.Rollback();
     if (progress) progress->End();
+    if (select.Faulted()) result.refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
     return result;
   }
 
@@ -178,6 +183,8 @@ GroupingResult GroupTrips(DbDatabase* db, WorkProgress* progress) {
   GroupingResult result = Group(db, progress);
   if (!result.masterFound)
     result.Fail(GroupingMissingMasterText());
+  else if (!result.refusal.empty())
+    result.Fail(result.refusal);
   else if (!result.ok)
     result.Fail(GroupingNotStoredText());
   else

@@ -23,6 +23,8 @@ struct GroupStop {
 // holds the stop message of a grouping not stored); once stored, it holds the result text.
 struct GroupingResult : Outcome {
   bool masterFound = false;  // when not, the result holds the stop message of a missing `master` row
+  // A stop value its column cannot hold: the message that names it, the result's one message.
+  std::string refusal;
   int tripsRead = 0;
   int quadri = 0;
 };

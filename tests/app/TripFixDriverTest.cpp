@@ -136,6 +136,34 @@ TEST_F(FixDriver, CoherenceReport) {
   EXPECT_EQ(Listing(out), "ERRORI_QUADRI_PERCORSI.TXT\n");
 }
 
+// A stored value of another kind than its column's: the fix, the coherence check and the
+// duplicate trips each stop at it with the one message that names it, ask for no report file and
+// change nothing.
+TEST_F(FixDriver, AValueOfAnotherKindStopsEachRunWithOneMessage) {
+  RunSql(db,
+         "UPDATE detcor SET parte = 'abc' WHERE id = 2 AND sub = 2;"
+         "UPDATE tescor SET codperc = X'5031' WHERE id = 3;");
+  const std::string before = Rows();
+  const struct {
+    const char* command;
+    std::vector<std::string> answers;
+    std::vector<std::string> boxes;
+  } runs[] = {
+      {"5139",
+       {"ok"},
+       {Box(0x21, TripTimesQuestion()), Box(0x10, StoppedAtValue("corsa 2, fermata 2", "parte", "'abc'", "un testo"))}},
+      {"5196", {}, {Box(0x10, StoppedAtValue("corsa 3", "codperc", "X'5031'", "un dato binario", "un testo", true))}},
+      {"5187", {}, {Box(0x10, StoppedAtValue("corsa 3", "codperc", "X'5031'", "un dato binario", "un testo"))}},
+  };
+  for (const auto& r : runs) {
+    const DriverRun run = Run(r.answers, r.command);
+    EXPECT_EQ(Boxes(run), r.boxes) << r.command;
+    EXPECT_TRUE(LinesStartingWith(run.transcript, "FILE").empty()) << r.command;
+  }
+  EXPECT_EQ(Listing(out), "");
+  EXPECT_EQ(Rows(), before);
+}
+
 TEST_F(FixDriver, CoherenceCancelAndCoherent) {
   DriverRun run = Run({"cancel"}, "5196");
   EXPECT_EQ(Boxes(run).size(), 1u);

@@ -8,6 +8,7 @@
 #include "exchange/NormalStopsLayout.h"
 #include "exchange/auxiliary/ChainImport.h"
 #include "exchange/auxiliary/NormalisedStopsImport.h"
+#include "exchange/auxiliary/OlviStopsImport.h"
 #include "exchange/auxiliary/RegionalCodesImport.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
@@ -363,6 +364,65 @@ TEST_F(AuxiliaryImport, ABatchTheDatabaseDoesNotTakeIsNotDone) {
   ASSERT_FALSE(r.messages.empty());
   EXPECT_EQ(Messages(r).back(), Stop(kAuxiliaryNotStoredText));
   EXPECT_EQ(Query("SELECT id, prevcor, nextcor FROM tescor"), before);
+}
+
+// A stored value that an import reads and its column cannot hold: the import stops there with the
+// message that names it, counts nothing and changes nothing.
+TEST_F(AuxiliaryImport, AValueOfAnotherKindStopsTheImportAndKeepsNothing) {
+  AllowReadingMismatches();  // told by the import itself, not by the layer
+  const std::string stop =
+      QueryFile(path, "SELECT id || ', fermata ' || sub FROM detcor WHERE fermata = 'F02' LIMIT 1");
+  const std::string locality = QueryFile(path, "SELECT min(id) FROM local");
+  const auto refusal = [](const std::string& row, const std::string& field, const std::string& value,
+                          const std::string& is, const std::string& wanted) {
+    return Stop("ATTENZIONE: " + row + ":\nil campo " + field + " vale " + value + ",\nche è " + is + " e non " +
+                wanted +
+                " come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il "
+                "dato prima di ripetere l'elaborazione.");
+  };
+  using Engine = AuxiliaryImportResult (*)(const AuxiliaryImportOptions&);
+  const struct {
+    Engine engine;
+    const char* file;
+    Strings lines;
+    std::string sql, message;
+  } cases[] = {
+      {RunChainImport,
+       "RT_CHAIN.TXT",
+       {"0017000001000002"},
+       "UPDATE tescor SET nextcor = 'x' WHERE id = 1",
+       refusal("corsa 1", "nextcor", "'x'", "un testo", "un numero intero")},
+      {RunRegionalCodesImport,
+       "RT_IDREG.TXT",
+       {"0017000001000001L1        AP1                  0000125007300805"},
+       "UPDATE tescor SET lung = 'km' WHERE id = 2",
+       refusal("corsa 2", "lung", "'km'", "un testo", "un numero intero")},
+      {RunNormalisedStopsImport,
+       "FERMATE_NORMALIZZATE.TXT",
+       {"17\tF02\tBivio Olivola\t\t045001\tAulla"},
+       "UPDATE local SET denom = X'41' WHERE id = " + locality,
+       refusal("località " + locality.substr(0, locality.size() - 1), "denom", "X'41'", "un dato binario", "un testo")},
+      {RunOlviStopsImport,
+       "FERMATE_OLVI.TXT",
+       {"Azienda\tFermata\tDenominazione\tUbicazione", "17\tF02\tAltrove\tLontano"},
+       "UPDATE detcor SET ubicaz = X'41' WHERE id || ', fermata ' || sub = '" + stop.substr(0, stop.size() - 1) + "'",
+       refusal("corsa " + stop.substr(0, stop.size() - 1), "ubicaz", "X'41'", "un dato binario", "un testo")},
+  };
+  const auto rows = [this] {
+    return Query("SELECT id, prevcor, nextcor, reglinea FROM tescor") + Query("SELECT * FROM detcor");
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    MakeCommunicationDatabase(path = dir.Path(std::string("orari_") + c.file + ".mdb"));
+    RunSql(path, c.sql);
+    WriteLines(dir.Path(c.file), c.lines);
+    const std::string before = rows();
+    const AuxiliaryImportResult r = Run(c.engine, dir.Path(c.file));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.updated, 0);
+    EXPECT_EQ(Messages(r), Strings{c.message});
+    EXPECT_EQ(rows(), before);
+  }
 }
 
 TEST_F(AuxiliaryImport, APassOfTheBarOverTheListButNoneForTheRegionalNumbers) {

@@ -40,3 +40,15 @@ inline void MakeNormalisationDatabase(const std::string& path) {
   MakeTimetableDatabase(path);
   FillNormalisationDatabase(path);
 }
+
+// The one message of a run stopped at a value of another kind than its column's: the row, the
+// field with its value (as SQL writes it), what it is and what its column wants, and what was not
+// done (the changes of a utility unless said).
+inline std::string StoppedAtValue(const std::string& row, const std::string& field, const std::string& value,
+                                  const std::string& is, const std::string& wanted = "un numero intero",
+                                  bool check = false) {
+  return "ATTENZIONE: " + row + ":\nil campo " + field + " vale " + value + ",\nche è " + is + " e non " + wanted +
+         " come richiede la sua colonna.\n\n" +
+         (check ? "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo."
+                : "Nessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.");
+}

@@ -3,7 +3,7 @@
 // a disk that fills up and a run killed half way (nothing of it kept).
 
 #include "support/KilledWalk.h"
-#include "support/TimetableData.h"
+#include "support/UtilityData.h"
 
 #include "common/Cp1252.h"
 #include "db/DbDatabase.h"
@@ -86,13 +86,21 @@ Run Contracts(bool anyLine, const char* line, const char* stored = "") {
   };
 }
 
+// A run over a value planted of another kind than its column's, which it tells itself.
+Run Planted(Run run) {
+  return [=](DbDatabase* db, WorkProgress* p) {
+    AllowReadingMismatches();
+    return run(db, p);
+  };
+}
+
 struct Assignment {
   const char* name;
   Run run;
   const char* sql;  // run on the database first
   const char* query;
   const char* rows;    // the query's rows afterwards
-  const char* result;  // the result text
+  std::string result;  // the result text
   const char* notice;  // how the layer's first notice begins ("" none)
 };
 void PrintTo(const Assignment& a, std::ostream* os) { *os << a.name; }
@@ -153,6 +161,13 @@ const Assignment kAssignments[] = {
      "ATTENZIONE: le modifiche non sono state registrate nel database.\n\nI dati restano quelli di prima "
      "dell'elaborazione.",
      "Errore in fase di avvio della transazione"},
+    // A value of another kind than its column's stops the run: no code written, no count.
+    {"StopCodesStopAtANameStoredAsBytes", Planted(StopCodes),
+     "UPDATE detcor SET denom = X'436974E0' WHERE id = 3 AND sub = 2", kStopCodes,
+     "1|1|NULL\n1|2| \n2|1|NULL\n2|2|NULL\n3|1|NULL\n3|2|NULL\n",
+     StoppedAtValue("corsa 3, fermata 2", "denom", "X'436974E0'", "un dato binario", "un testo"), ""},
+    {"QuadroAsLineStopsAtATextQuadro", Planted(BoardAsLine), "UPDATE tescor SET gruppo = 'sei' WHERE id = 6", kLines,
+     "1|L2\n2|L9\n3|L1\n4|L1\n5|L1 \n6|L3\n", StoppedAtValue("corsa 6", "gruppo", "'sei'", "un testo"), ""},
     {"QuadroAsLine", BoardAsLine, "", kLines, "1|Q_0002\n2|Q_0001\n3|Q_0001\n4|Q_0000\n5|Q_12345\n6|Q_0007\n",
      "Risultati dell'elaborazione:\n\nSistemate 6 corse.", ""},
     // Refused rows: skipped and not counted; the trip-code counter still advances past one.

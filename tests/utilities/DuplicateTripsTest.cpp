@@ -185,6 +185,46 @@ TEST_F(Duplicates, ACopyChangedAfterTheSearchStopsTheShift) {
   EXPECT_EQ(TripTimes(path), before);
 }
 
+// A value of another kind than its column's, read by the search (heads, calendar, periods) or by
+// the shift (the copies' stop times): the one message that names it, and no time moved.
+TEST_F(Duplicates, AValueOfAnotherKindStopsTheSearchOrTheShift) {
+  AllowReadingMismatches();  // told by the run itself, not by the layer
+  const struct {
+    const char* sql;
+    bool searched;  // stopped by the search, before any report
+    std::string text;
+  } planted[] = {
+      {"UPDATE tescor SET parte = 'abc' WHERE id = 30;", true,
+       StoppedAtValue("corsa 30", "parte", "'abc'", "un testo")},
+      {"UPDATE calend SET caden = X'464552' WHERE data = '2024-01-08';", true,
+       StoppedAtValue("calendario, giorno 08/01/2024", "caden", "X'464552'", "un dato binario", "un testo")},
+      {"UPDATE period SET escluso = 'no' WHERE id = 40;", true,
+       StoppedAtValue("corsa 40", "escluso", "'no'", "un testo")},
+      {"UPDATE detcor SET arriva = '7h30' WHERE id = 11 AND sub = 2;", false,
+       StoppedAtValue("corsa 11, fermata 2", "arriva", "'7h30'", "un testo")},
+  };
+  int run = 0;
+  for (const auto& p : planted) {
+    path = dir.Path("orari" + std::to_string(++run) + ".mdb");
+    MakeDuplicateTripsDatabase(path);
+    RunSql(path, p.sql);
+    const std::string before = TripTimes(path);
+    NoticeLog notices;
+    if (p.searched) {
+      DbDatabase db(path);
+      const DuplicateTripSet set = FindDuplicateTrips(&db, nullptr);
+      EXPECT_TRUE(!set.ok && set.refused && set.Duplicates() == 0) << p.sql;
+      EXPECT_EQ(set.Texts(), p.text);
+    } else {
+      const DuplicateShiftResult r = Shift();
+      EXPECT_EQ(std::pair(r.ok, r.Texts()), std::pair(false, p.text));
+      EXPECT_EQ(r.trips + r.rows, 0);
+    }
+    EXPECT_EQ(notices.Texts(), "");
+    EXPECT_EQ(TripTimes(path), before);
+  }
+}
+
 struct Minute {
   int before, after;
 };

@@ -41,7 +41,7 @@ struct Case {
   Work work;
   const char* query;
   const char* changes;   // the rows changed ("-" before, "+" after)
-  const char* result;    // the result text
+  std::string result;    // the result text
   const char* sql = "";  // run on the hand-made data first
 };
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -57,6 +57,17 @@ Work Routes(RouteName search, RouteName replacement) {
 }
 Work Clear(CleanUp which) {
   return [=](DbDatabase* db) { return ClearCodes(db, which, nullptr).Texts(); };
+}
+
+// A run over a value planted of another kind than its column's: its texts, then any notice the
+// layer showed (none: the run tells the value itself).
+Work Planted(Work work) {
+  return [=](DbDatabase* db) {
+    AllowReadingMismatches();
+    NoticeLog notices;
+    const std::string texts = work(db);
+    return texts + notices.Texts();
+  };
 }
 
 const char* const kDuomo = "Piazza \"Duomo\"";
@@ -164,6 +175,13 @@ const Case kCases[] = {
      "Risultati dell'elaborazione:\n\nLette 6 corse; Azzerati 6 codici percorso."},
     {"StopCodesNull", Clear(CleanUp::StopCodes), "SELECT count(*) FROM detcor WHERE fermata IS NULL", "-1\n+17\n",
      "Risultati dell'elaborazione:\n\nLette 17 fermate; Azzerati 17 codici fermata."},
+    // A value of another kind than its column's stops the run: nothing changed, no count.
+    {"StopCodesStopAtATextStopNumber", Planted(Clear(CleanUp::StopCodes)),
+     "SELECT count(*) FROM detcor WHERE fermata IS NULL", "",
+     StoppedAtValue("corsa 3, fermata 'x'", "sub", "'x'", "un testo"),
+     "UPDATE detcor SET sub = 'x' WHERE id = 3 AND sub = 2;"},
+    {"LineStopsAtATextTripId", Planted(Lines({"L2", 'A'}, {"L7", 'R'})), kHeads, "",
+     StoppedAtValue("corsa 'x'", "id", "'x'", "un testo"), "UPDATE tescor SET id = 'x' WHERE id = 6;"},
     {"StopPlacesNull", Clear(CleanUp::StopLocations), "SELECT count(*) FROM detcor WHERE ubicaz IS NULL", "-8\n+17\n",
      "Risultati dell'elaborazione:\n\nLette 17 fermate; Azzerate 17 ubicazioni fermata."},
 };
@@ -194,6 +212,18 @@ TEST_F(Normalised, LocalityOfExactlyTheStopsRows) {
             "-3|2|0\n-4|2|0\n+3|2|" + l + "\n+4|2|" + l + "\n");
 }
 
+TEST_F(Normalised, TripsWithoutPeriodsStopAtAPeriodOfAnotherKindOfTrip) {
+  RunSql(path, "UPDATE period SET id = 'cinque' WHERE id = 5;");
+  const std::string before = QueryFile(path, "SELECT * FROM tescor") + QueryFile(path, "SELECT * FROM detcor");
+  AllowReadingMismatches();  // told by the run itself
+  NoticeLog notices;
+  DbDatabase db(path);
+  EXPECT_EQ(DeleteTripsWithoutPeriod(&db, nullptr).Texts(),
+            StoppedAtValue("corsa 'cinque'", "id", "'cinque'", "un testo"));
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor") + QueryFile(path, "SELECT * FROM detcor"), before);
+}
+
 TEST_F(Normalised, TripsWithoutPeriodsGoWithTheirStops) {
   // Trip 7: no stop and no period; trip 5 has only an excluded period and stays.
   RunSql(path, TripHeadSql(7, 4, 1300));
@@ -210,8 +240,8 @@ struct StopCase {
   const char* sql;  // run first
   const char* code;
   bool terminus;
-  const char* deleted;  // "id|sub" of the rows gone
-  const char* result;
+  const char* deleted;      // "id|sub" of the rows gone
+  const char* result;       // "": the refusal of a value of another kind than its column's
   const char* stored = "";  // the code as stored, when the code page cannot hold it
 };
 void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
@@ -224,6 +254,12 @@ const StopCase kStopCases[] = {
      "1|2\n2|2\n5|2\n", "Risultati dell'elaborazione:\n\nLette 3 fermate corsa; Eliminate 3 fermate corsa."},
     // The last stop of the very last trip read.
     {"LastStopOfTheLastTrip", "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6;", "F5", true, "", ""},
+    // A stop of the quadri that use the code, stored as bytes: nothing deleted.
+    {"CodeBesideAStopStoredAsBytes",
+     "DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6; UPDATE detcor SET fermata = X'4635' WHERE id = "
+     "5 "
+     "AND sub = 3;",
+     "F2", false, "", ""},
     {"UnusedCode", "", "ZZ", false, "",
      "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Eliminate 0 fermate corsa."},
     // Codes that both read "?2": the one chosen, as stored, and no other.
@@ -243,9 +279,14 @@ TEST_P(StopCases, DeletedUnlessATerminus) {
   const char* const keys = "SELECT id, sub FROM detcor ORDER BY id, sub";
   const std::string before = QueryFile(path, keys);
   DbDatabase db(path);
+  NoticeLog notices;
   const StopDeletion d = DeleteStop(&db, {c.code, c.stored}, nullptr);
   EXPECT_EQ(d.terminus, c.terminus);
-  EXPECT_EQ(d.Texts(), c.terminus ? TerminusStopText() : c.result);
+  EXPECT_EQ(d.Texts(), c.terminus ? TerminusStopText()
+                       : *c.result
+                           ? std::string(c.result)
+                           : StoppedAtValue("corsa 5, fermata 3", "fermata", "X'4635'", "un dato binario", "un testo"));
+  EXPECT_EQ(notices.Texts(), "");
   std::string gone;
   for (const QString& line : QString::fromStdString(Changes(keys, before)).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
     gone += line.mid(1).toStdString() + "\n";

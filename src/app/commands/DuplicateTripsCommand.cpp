@@ -16,7 +16,10 @@ void FixDuplicateTrips(MainFrame* frame) {
   const ClockTime now = Now();
   BusyProgress progress;
   const DuplicateTripSet set = FindDuplicateTrips(db, &progress);
-  if (!set.ok) return;  // the layer has said why; nothing is changed
+  if (!set.ok) {
+    ui::ShowOutcome(set);  // a value that stopped the reading; else the layer has said why
+    return;
+  }
   if (set.Duplicates() == 0) {
     ui::ShowOutcome(set);
     return;

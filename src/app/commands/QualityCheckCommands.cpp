@@ -18,7 +18,7 @@ void CheckBoardRouteCoherence(MainFrame* frame) {
   const ClockTime now = Now();
   ShowBusy(true);
   const CoherenceMessageList list = FindBoardRouteIncoherence(frame->Database());
-  if (ui::ShowOutcome(list)) return;  // coherent
+  if (ui::ShowOutcome(list) || list.refused) return;  // coherent, or stopped at a value
   // Incoherent: the report of what was found.
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, kCoherenceReportTitle, kCoherenceReportName, kTextFileFilter,
                         "TXT");

@@ -48,7 +48,7 @@ void Conclude(bool committed, Notice last, AuxiliaryImportResult& result) {
   if (!committed) {
     result.ok = false;
     result.updated = 0;
-    last = {kAuxiliaryNotStoredText, NoticeIcon::Stop, {}};
+    last = {result.refusal.empty() ? kAuxiliaryNotStoredText : result.refusal, NoticeIcon::Stop, {}};
   }
   result.Tell(std::move(last.text), last.icon, std::move(last.caption));
 }

@@ -8,6 +8,8 @@
 #include "common/Outcome.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSelect.h"
+#include "exchange/ImportEngine.h"
 
 #include <optional>
 #include <string>
@@ -25,6 +27,9 @@ struct AuxiliaryImportOptions {
 // database did not take is not done); the messages say the rest.
 struct AuxiliaryImportResult : Outcome {
   int updated = 0;  // rows written
+  // A value read from the database that its column cannot hold (StoredValueRefusal): the batch
+  // stops there and keeps nothing, and this is its last message.
+  std::string refusal;
 };
 
 // Without the master row the import goes on with no working company: no line is one of its own.
@@ -66,7 +71,8 @@ bool ForEachAuxiliaryLine(const AuxiliaryImportOptions& o, const std::string& no
 
 // Walks `items` in one batch, `update` writing what one of them asks and returning the rows it
 // wrote; the bar passes over them (with `withBar` false the steps only keep the busy clock
-// going). True when the database took the batch.
+// going). True when the database took the batch; an update that sets the result's refusal ends
+// the walk, and the batch is rolled back.
 template <class Item, class Update>
 bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& items, bool withBar, Update update,
                       AuxiliaryImportResult& result) {
@@ -77,11 +83,15 @@ bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& 
   const long total = static_cast<long>(items.size());
   long done = 0;
   for (const Item& item : items) {
-    if (batch.Lost()) break;  // nothing more can be stored (the refusal told why)
+    if (batch.Lost() || !result.refusal.empty()) break;  // nothing more can be stored
     if (progress) progress->Step(++done, total);
     result.updated += update(item);
   }
   if (withBar && progress) progress->End();
+  if (!result.refusal.empty()) {
+    batch.Rollback();
+    return false;
+  }
   return batch.Commit() != 0;
 }
 
@@ -91,6 +101,15 @@ bool UpdateInOneBatch(const AuxiliaryImportOptions& o, const std::vector<Item>& 
 bool SetKeyedField(DbTable& table, std::initializer_list<const char*> keys, const char* field,
                    const std::string& value);
 
-// The import's last message, or when the database refused its batch kAuxiliaryNotStoredText, and
-// the count 0.
+// The import's last message, or when the database refused its batch kAuxiliaryNotStoredText (the
+// result's refusal when a value stopped it), and the count 0.
 void Conclude(bool committed, Notice last, AuxiliaryImportResult& result);
+
+// The selection's fault, when it has one, as the result's refusal on the row `row()` names; true
+// then.
+template <class Row>
+bool RefusedValue(DbSelect& select, AuxiliaryImportResult& result, Row row) {
+  if (!select.Faulted()) return false;
+  result.refusal = StoredValueRefusal(row(), select.FaultText());
+  return true;
+}

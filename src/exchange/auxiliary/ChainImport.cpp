@@ -1,6 +1,7 @@
 #include "exchange/auxiliary/ChainImport.h"
 
 #include "common/Formatters.h"
+#include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "exchange/RecordLayouts.h"
 
@@ -42,23 +43,30 @@ std::string Refusal(const Chain& c, DbTable& trips, const std::map<long, std::se
   return {};
 }
 
-// The trip a link field of the current row names; none when it is empty.
-std::optional<long> LinkOf(DbTable& trips, const char* field) {
-  std::string text;
-  trips.GetFieldText(field, text);
-  if (text.empty()) return std::nullopt;
-  return std::atol(text.c_str());
+// The trip that a link field of trip `id` names; none when it is empty. At a value the field
+// cannot hold, none, and the result's refusal names it.
+std::optional<long> LinkOf(DbDatabase* db, long id, const char* field, AuxiliaryImportResult& result) {
+  DbSelect s(db, {.columns = field, .from = "tescor", .where = "id = ?1"});
+  s.SetFaultsToldByCaller(true);
+  s.SetParameters(std::vector<std::string>{std::to_string(id)});
+  long named = 0;
+  const bool there = s.Open() && s.hasRow && s.GetFieldLongAt(0, &named);
+  if (RefusedValue(s, result, [id] { return Format("corsa %ld", id); })) return std::nullopt;
+  return there ? std::optional(named) : std::nullopt;
 }
 
 // Trip `id` gets `field` = `to`. The trip it named before loses its back-link (`backField`) when
-// that named `id`: no trip is left pointing at a chain that is no longer there. Rows written.
-int Link(DbTable& trips, long id, const char* field, long to, const char* backField) {
+// that named `id`: no trip is left pointing at a chain that is no longer there. Rows written; a
+// link that is no number stops there, with the result's refusal.
+int Link(DbDatabase* db, DbTable& trips, long id, const char* field, long to, const char* backField,
+         AuxiliaryImportResult& result) {
   const std::string key = std::to_string(id);
   if (!trips.SeekEqual({key.c_str()})) return 0;
-  const std::optional<long> old = LinkOf(trips, field);
+  const std::optional<long> old = LinkOf(db, id, field, result);
   int written = 0;
-  if (old && *old != to && *old != id && TripExists(trips, *old) && LinkOf(trips, backField) == id)
+  if (old && *old != to && *old != id && TripExists(trips, *old) && LinkOf(db, *old, backField, result) == id)
     written += trips.Edit() && trips.SetFieldText(backField, "") && trips.Update();
+  if (!result.refusal.empty()) return written;
   return written + SetKeyedField(trips, {key.c_str()}, field, std::to_string(to));
 }
 
@@ -116,7 +124,8 @@ AuxiliaryImportResult RunChainImport(const AuxiliaryImportOptions& o) {
   const bool committed = UpdateInOneBatch(
       o, applied, true,
       [&](const Chain& c) {
-        return Link(trips, c.trip, "nextcor", c.next, "prevcor") + Link(trips, c.next, "prevcor", c.trip, "nextcor");
+        const int written = Link(o.db, trips, c.trip, "nextcor", c.next, "prevcor", result);
+        return written + (result.refusal.empty() ? Link(o.db, trips, c.next, "prevcor", c.trip, "nextcor", result) : 0);
       },
       result);
   Conclude(committed, {Format("Sono stati modificate %d corse", result.updated), NoticeIcon::Information, {}}, result);

@@ -15,11 +15,19 @@ namespace {
 // and ISTAT code; of two alike, the first read.
 using Localities = std::map<std::pair<std::string, long>, int>;
 
-Localities ReadLocalities(DbDatabase* db) {
+// At a value its column cannot hold, the result's refusal names it.
+Localities ReadLocalities(DbDatabase* db, AuxiliaryImportResult& result) {
   Localities localities;
   DbSelect s(db, {.columns = "id, denom, istat", .from = "local"});
-  for (int ok = s.Open(); ok; ok = s.MoveNext())
-    localities.emplace(std::pair{TextKeyAt(s, 1), s.LongAt(2)}, s.IntAt(0));
+  s.SetFaultsToldByCaller(true);
+  for (int ok = s.Open(); ok; ok = s.MoveNext()) {
+    std::pair key{TextKeyAt(s, 1), s.LongAt(2)};
+    const int id = s.IntAt(0);
+    if (RefusedValue(s, result,
+                     [&] { return "località " + (s.Fault().position == 0 ? s.Fault().value : std::to_string(id)); }))
+      break;
+    localities.emplace(std::move(key), id);
+  }
   return localities;
 }
 
@@ -59,7 +67,11 @@ AuxiliaryImportResult RunNormalisedStopsImport(const AuxiliaryImportOptions& o) 
   };
   if (!ForEachAuxiliaryLine(o, std::string(kNoWorkingCompanyText) + "\n\n" + kNormalStopsNoCompanyText, result, take))
     return result;
-  const Localities localities = ReadLocalities(o.db);
+  const Localities localities = ReadLocalities(o.db, result);
+  if (!result.refusal.empty()) {
+    Conclude(false, {}, result);
+    return result;
+  }
   if (stops.empty()) {
     result.Tell(kNoNormalStopText, NoticeIcon::Stop);
     return result;
@@ -75,9 +87,11 @@ AuxiliaryImportResult RunNormalisedStopsImport(const AuxiliaryImportOptions& o) 
         const std::string value = std::to_string(locality->second);
         DbSelect select(o.db);
         SelectStopRows(select, stop);
+        select.SetFaultsToldByCaller(true);
         int updated = 0;
         for (int ok = select.Open(); ok; ok = select.MoveNext()) {
           const std::string id = std::to_string(select.LongAt(0)), sub = std::to_string(select.IntAt(1));
+          if (RefusedValue(select, result, [&] { return StoredTripRow(select, 0, 1); })) break;
           updated += SetKeyedField(details, {id.c_str(), sub.c_str()}, "reglocal", value);
         }
         return updated;

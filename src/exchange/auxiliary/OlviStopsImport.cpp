@@ -92,6 +92,7 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
   const int nameField = detcor.FieldIndex("denom"), placeField = detcor.FieldIndex("ubicaz");
   DbSelect rows(o.db,
                 {.columns = "id, sub, denom, ubicaz", .from = "detcor", .where = "fermata = ?1", .orderBy = "id, sub"});
+  rows.SetFaultsToldByCaller(true);
   // A stored text with a character that Windows-1252 lacks reads, and is written in the files, with
   // a '?' in its place: the file's text equal to that reading is the stored text, kept as it is.
   const auto keeps = [&rows](int position, const std::string& text) {
@@ -106,6 +107,7 @@ AuxiliaryImportResult RunOlviStopsImport(const AuxiliaryImportOptions& o) {
         for (int ok = rows.Open(); ok; ok = rows.MoveNext()) {
           const std::string id = std::to_string(rows.LongAt(0)), sub = std::to_string(rows.IntAt(1));
           const bool keepName = keeps(2, node.name), keepPlace = keeps(3, node.place);
+          if (RefusedValue(rows, result, [&] { return StoredTripRow(rows, 0, 1); })) break;
           if (keepName && keepPlace) continue;
           if (detcor.SeekEqual({id.c_str(), sub.c_str()}) && detcor.Edit() &&
               (keepName || detcor.SetFieldTextAt(nameField, node.name)) &&

@@ -19,11 +19,16 @@ struct TripValues {
   long length = 0, departure = 0, arrival = 0;
 };
 
-std::unordered_map<long, TripValues> ReadTripValues(DbDatabase* db) {
+// At a value its column cannot hold, the result's refusal names it.
+std::unordered_map<long, TripValues> ReadTripValues(DbDatabase* db, AuxiliaryImportResult& result) {
   std::unordered_map<long, TripValues> trips;
   DbSelect s(db, {.columns = "id, codlinea, verso, codperc, lung, parte, arriva", .from = "tescor", .streaming = true});
-  for (bool more = s.Open() && s.hasRow; more; more = s.MoveNext())
-    trips[s.LongAt(0)] = {TextKeyAt(s, 1), TextKeyAt(s, 2), TextKeyAt(s, 3), s.LongAt(4), s.LongAt(5), s.LongAt(6)};
+  s.SetFaultsToldByCaller(true);
+  for (bool more = s.Open() && s.hasRow; more; more = s.MoveNext()) {
+    TripValues values{TextKeyAt(s, 1), TextKeyAt(s, 2), TextKeyAt(s, 3), s.LongAt(4), s.LongAt(5), s.LongAt(6)};
+    if (RefusedValue(s, result, [&] { return StoredTripRow(s, 0); })) break;
+    trips[s.LongAt(0)] = std::move(values);
+  }
   return trips;
 }
 
@@ -62,7 +67,8 @@ AuxiliaryImportResult RunRegionalCodesImport(const AuxiliaryImportOptions& o) {
       o, kept, false,
       [&](const vurtxt::IdRegLine& l) {
         const std::string trip = std::to_string(l.tripId);
-        if (!values) values = ReadTripValues(o.db);
+        if (!values) values = ReadTripValues(o.db, result);
+        if (!result.refusal.empty()) return false;
         const auto found = values->find(l.tripId);
         return found != values->end() && TripAgrees(found->second, l) && trips.SeekEqual({trip.c_str()}) &&
                trips.Edit() && trips.SetFieldText("reglinea", std::to_string(l.runNumber)) && trips.Update();

@@ -70,9 +70,10 @@ class CadenceList : public RecordList<CadenceEntry> {
 // One text of a calendar day (a day-type code in the calendar editor).
 struct NoteText {
   std::string text;
+  std::string stored;  // as stored, a text that lost a character Windows-1252 lacks (else empty)
   std::int32_t changed = 0;
   std::int32_t deleted = 0;
-  explicit NoteText(std::string_view t) : text(t) {}
+  explicit NoteText(std::string_view t, std::string_view s = {}) : text(t), stored(s) {}
 };
 
 // One calendar day: its date, weekday digit ('1' Monday to '7' Sunday), holiday name (empty on
@@ -84,7 +85,7 @@ struct CadenceNote : DateRecord {
 
   CadenceNote(int y, int m, int d, char weekdayDigit, std::string_view holiday)
       : DateRecord{y, m, d}, weekday(weekdayDigit), name(holiday) {}
-  NoteText* AddText(std::string_view text) { return texts.Emplace(text); }
+  NoteText* AddText(std::string_view text, std::string_view stored = {}) { return texts.Emplace(text, stored); }
   int TextCount() const { return texts.Count(); }
 };
 
@@ -208,7 +209,7 @@ struct PeriodRecord {
   std::int32_t excluded = 0;
   std::int32_t changed = 0;
   std::int32_t deleted = 0;
-  bool codeLost = false;  // the stored day type has a character Windows-1252 lacks (read as '?')
+  std::string storedCode;  // as stored, a day type that lost a character Windows-1252 lacks (else empty)
   PeriodRecord(std::string_view s, std::string_view e, std::string_view c, std::string_view n, std::int32_t x)
       : start(s), end(e), code(c), name(n), excluded(x) {}
 };

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <string_view>
 
-namespace {}  // namespace
-
 CadenceRows::CadenceRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
   if (table_.isOpen) table_.SetIndex("codice");
 }
@@ -14,11 +12,17 @@ CadenceRows::CadenceRows(DbDatabase* db) : db_(db), table_(db, "cadenz") {
 void CadenceRows::Load() {
   rows_.Clear();
   index_.clear();
+  fault_ = {};
   DbSelect select(db_, {.columns = "codice, denom", .from = "cadenz", .orderBy = "codice"});
+  select.SetFaultsToldByCaller(true);
   std::string name;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     DbText code = select.TrimmedTextAt(0);
     select.GetFieldTextAt(1, name);
+    if (select.Faulted()) {
+      fault_ = FaultOf(select, "cadenz", "cadenza " + code.text);
+      return;
+    }
     index_.push_back(rows_.Append(code.text, WithoutTrailingBlanks(name)));
     index_.back()->storedCode = std::move(code.stored);
   }

@@ -6,6 +6,7 @@
 
 #include "common/EditorLists.h"
 #include "db/DbTable.h"
+#include "editing/EditorFaults.h"
 
 #include <string>
 #include <vector>
@@ -17,7 +18,9 @@ class CadenceRows {
   explicit CadenceRows(DbDatabase* db);
 
   // (Re)reads the day types: codes and names without trailing blanks, in code order, no marks.
+  // A stored value its column cannot hold as its kind ends the reading: Fault names it.
   void Load();
+  const EditorFault& Fault() const { return fault_; }
 
   int Count() const { return static_cast<int>(index_.size()); }
   // The row at a position from 0, null outside the rows.
@@ -40,4 +43,5 @@ class CadenceRows {
   DbTable table_;
   CadenceList rows_;
   std::vector<CadenceEntry*> index_;  // the rows by position
+  EditorFault fault_;
 };

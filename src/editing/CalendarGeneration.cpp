@@ -6,6 +6,7 @@
 #include "db/DbTable.h"
 #include "db/FieldValue.h"
 #include "editing/CalendarRows.h"
+#include "editing/EditorFaults.h"
 
 #include <string_view>
 #include <vector>
@@ -27,57 +28,58 @@ bool CadenceExists(DbDatabase* db, const DbText& code) {
 // Adds the day type to every chosen date that does not have it; returns the rows added.
 int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code, WorkProgress* progress) {
   DbTable& table = rows.Table();
-  const int dataField = table.FieldIndex("data"), codeField = table.FieldIndex("caden");
-  const int weekdayField = table.FieldIndex("giorno"), noteField = table.FieldIndex("note");
   const long total = static_cast<long>(options.first.daysTo(options.last)) + 1;
   int added = 0;
   long done = 0;
   for (QDate date = options.first; date <= options.last; date = date.addDays(1)) {
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
     if (!Chosen(options, date)) continue;
-    const std::string dateText = CalendarDateText(date);
-    if (table.SeekEqual({DbText{dateText, {}}, code})) continue;  // already there, note and all
-    const char weekday = WeekdayDigit(date);
-    // A code that lost a character is written as stored.
-    const bool written = code.Lost()
-                             ? DbExecute(rows.Database(), "calend",
-                                         "INSERT INTO calend (data, caden, giorno, note) VALUES (?1, ?2, ?3, ' ')",
-                                         {{CalendarIsoText(date), {}}, code, {std::string(1, weekday), {}}}) == 1
-                             : table.AddNew() && table.SetFieldTextAt(dataField, dateText) &&
-                                   table.SetFieldTextAt(codeField, code.text) &&
-                                   table.SetFieldTextAt(weekdayField, std::string_view(&weekday, 1)) &&
-                                   table.SetFieldTextAt(noteField, " ") && table.Update();
-    if (written) {
-      rows.AppendEntry(rows.RowFor(date), code.text);
+    if (table.SeekEqual({DbText{CalendarDateText(date), {}}, code})) continue;  // already there, note and all
+    if (rows.InsertDay(date, code, " ")) {
+      rows.AppendEntry(rows.RowFor(date), code);
       ++added;
     }
   }
   return added;
 }
 
-// Deletes the day type from every chosen date of the range; returns the rows deleted.
-int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
-                      WorkProgress* progress) {
+// The dates of the range that hold the day type, as read ("GG/MM/AAAA"); a stored value its
+// column cannot hold as its kind ends the reading and goes to `fault`.
+std::vector<std::string> DayTypeDates(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
+                                      EditorFault& fault) {
   DbSelect select(
       rows.Database(),
       {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
   select.SetParameters(
       std::vector<DbText>{code, {CalendarIsoText(options.first), {}}, {CalendarIsoText(options.last), {}}});
-  select.Open();
+  select.SetFaultsToldByCaller(true);
+  std::vector<std::string> dates;
+  for (select.Open(); select.hasRow; select.MoveNext()) {
+    select.GetFieldTextAt(0, dates.emplace_back());
+    if (select.Faulted()) {
+      fault = FaultOf(select, "calend", "cadenza " + code.text + " del calendario");
+      break;
+    }
+  }
+  return dates;
+}
+
+// Deletes the day type from every chosen date of the range (`dates`, those that hold it); returns
+// the rows deleted.
+int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
+                      const std::vector<std::string>& dates, WorkProgress* progress) {
   DbTable& table = rows.Table();
-  const long total = select.RowCount();
+  const long total = static_cast<long>(dates.size());
   int deleted = 0;
   long done = 0;
-  std::string dateText;
-  for (; select.hasRow; select.MoveNext()) {
+  for (const std::string& dateText : dates) {
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
-    select.GetFieldTextAt(0, dateText);
     DateRecord record;
     if (!ParseDateText10(dateText, record)) continue;
     const QDate date = ToQDate(record);
     if (!date.isValid() || !Chosen(options, date)) continue;
     if (!table.SeekEqual({DbText{dateText, {}}, code}) || !table.Delete()) continue;
-    rows.MarkDeleted(rows.Find(date), code.text);
+    rows.MarkDeleted(rows.Find(date), code);
     ++deleted;
   }
   return deleted;
@@ -101,10 +103,18 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
     return result;
   }
 
+  // The dates to delete are read whole first: a value that is no date stops the work before any
+  // row is deleted.
+  const bool add = options.operation == CalendarGeneration::Operation::Add;
+  EditorFault fault;
+  const std::vector<std::string> dates = add ? std::vector<std::string>() : DayTypeDates(rows, options, code, fault);
+  if (fault.Any()) {
+    result.Fail(fault.Refusal(kNothingRecordedText));
+    return result;
+  }
   if (progress) progress->Begin("Generazione calendario");
-  result.written = options.operation == CalendarGeneration::Operation::Add
-                       ? AddDayTypeDays(rows, options, code, progress)
-                       : RemoveDayTypeDays(rows, options, code, progress);
+  result.written =
+      add ? AddDayTypeDays(rows, options, code, progress) : RemoveDayTypeDays(rows, options, code, dates, progress);
   if (progress) progress->End();
   return result;
 }

@@ -55,13 +55,19 @@ void CalendarRows::Load() {
     byDate_.emplace(julianDay++, &row);
   }
 
+  fault_ = {};
   DbSelect select(db_, {.columns = "data, caden, giorno, note", .from = "calend", .orderBy = "data, caden"});
-  std::string date, code, weekday, note;
+  select.SetFaultsToldByCaller(true);
+  std::string date, weekday, note;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, date);
-    select.GetFieldTextAt(1, code);
+    const DbText code = select.TrimmedTextAt(1);
     select.GetFieldTextAt(2, weekday);
     select.GetFieldTextAt(3, note);
+    if (select.Faulted()) {
+      fault_ = FaultOf(select, "calend", "giorno " + date + " del calendario");
+      return;
+    }
     const QDate day = DateOfText(date);
     if (!day.isValid()) continue;  // no date the editor could show
     // A blank is the mark of a row without a note: it must not hide the real note of another
@@ -73,7 +79,7 @@ void CalendarRows::Load() {
       if (!weekday.empty()) row->weekday = weekday.front();
     }
     if (row->name.empty() && !note.empty()) row->name = note;
-    row->AddText(WithoutTrailingBlanks(code));
+    row->AddText(code.text, code.stored);
     maxEntries_ = std::max(maxEntries_, row->TextCount());
   }
 }
@@ -107,40 +113,50 @@ CadenceNote* CalendarRows::RowFor(const QDate& date) {
   return row ? row : Append(date, std::string());
 }
 
-NoteText* CalendarRows::AppendEntry(CadenceNote* row, const std::string& code) {
+NoteText* CalendarRows::AppendEntry(CadenceNote* row, const DbText& code) {
   if (!row) return nullptr;
-  NoteText* entry = row->AddText(WithoutTrailingBlanks(code));
+  NoteText* entry = row->AddText(WithoutTrailingBlanks(code.text), WithoutTrailingBlanks(code.stored));
   entry->changed = 1;
   maxEntries_ = std::max(maxEntries_, row->TextCount());
   return entry;
 }
 
-NoteText* CalendarRows::MarkDeleted(CadenceNote* row, const std::string& code) {
+NoteText* CalendarRows::MarkDeleted(CadenceNote* row, const DbText& code) {
   if (!row) return nullptr;
-  const std::string_view wanted = WithoutTrailingBlanks(code);
+  const std::string_view wanted = WithoutTrailingBlanks(code.text), stored = WithoutTrailingBlanks(code.stored);
   for (NoteText& entry : row->texts) {
-    if (entry.deleted || WithoutTrailingBlanks(entry.text) != wanted) continue;
+    if (entry.deleted || WithoutTrailingBlanks(entry.text) != wanted || WithoutTrailingBlanks(entry.stored) != stored)
+      continue;
     entry.deleted = 1;
     return &entry;
   }
   return nullptr;
 }
 
-NoteText* CalendarRows::AddEntry(const QDate& date, const std::string& code) {
+NoteText* CalendarRows::AddEntry(const QDate& date, const DbText& code) {
   if (!date.isValid()) return nullptr;
-  const std::string trimmed(WithoutTrailingBlanks(code));
   const CadenceNote* row = Find(date);
   const std::string note = row && !row->name.empty() ? row->name : std::string(" ");
-  if (!table_.AddNew() || !table_.SetFieldText("data", CalendarDateText(date)) ||
-      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("giorno", std::string(1, WeekdayDigit(date))) ||
-      !table_.SetFieldText("note", note) || !table_.Update())
-    return nullptr;
-  return AppendEntry(RowFor(date), trimmed);
+  return InsertDay(date, code, note) ? AppendEntry(RowFor(date), code) : nullptr;
+}
+
+bool CalendarRows::InsertDay(const QDate& date, const DbText& code, const std::string& note) {
+  const DbText trimmed{std::string(WithoutTrailingBlanks(code.text)), std::string(WithoutTrailingBlanks(code.stored))};
+  const std::string weekday(1, WeekdayDigit(date));
+  // A code that lost a character is written as stored.
+  if (trimmed.Lost())
+    return DbExecute(db_, "calend", "INSERT INTO calend (data, caden, giorno, note) VALUES (?1, ?2, ?3, ?4)",
+                     {{CalendarIsoText(date), {}}, trimmed, {weekday, {}}, {note, {}}}) == 1;
+  return table_.AddNew() && table_.SetFieldText("data", CalendarDateText(date)) &&
+         table_.SetFieldText("caden", trimmed.text) && table_.SetFieldText("giorno", weekday) &&
+         table_.SetFieldText("note", note) && table_.Update();
 }
 
 bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
   if (!row || !entry || entry->deleted) return false;
-  if (!table_.SeekEqual({row->Format().c_str(), entry->text.c_str()}) || !table_.Delete()) return false;
+  // A code read with '?' is sought as stored.
+  if (!table_.SeekEqual({DbText{row->Format(), {}}, DbText{entry->text, entry->stored}}) || !table_.Delete())
+    return false;
   entry->deleted = 1;
   return true;
 }
@@ -182,7 +198,7 @@ int CalendarRows::ClearDay(const QDate& date) {
   for (const DbText& code : CadencesOf(date)) {
     if (!table_.SeekEqual({DbText{dateText, {}}, code}) || !table_.Delete()) continue;
     ++count;
-    MarkDeleted(row, code.text);
+    MarkDeleted(row, code);
   }
   return count;
 }

@@ -10,6 +10,7 @@
 #include "common/EditorLists.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "editing/EditorFaults.h"
 
 #include <QDate>
 #include <string>
@@ -22,8 +23,11 @@ class CalendarRows {
  public:
   explicit CalendarRows(DbDatabase* db);
 
-  // (Re)builds the rows from the period and the table.
+  // (Re)builds the rows from the period and the table: each entry its code without trailing
+  // blanks, and as stored when it lost a character. A stored value its column cannot hold as its
+  // kind ends the reading: Fault names it.
   void Load();
+  const EditorFault& Fault() const { return fault_; }
 
   // The period the rows were built for.
   QDate PeriodFirst() const { return first_; }
@@ -39,10 +43,13 @@ class CalendarRows {
   // The largest number of entries of a row, deleted ones included.
   int MaxEntries() const { return maxEntries_; }
 
-  // Adds a day type to a date. The note written is the row's text, or one blank. On success the
-  // entry is appended to the date's row (a new row at the end for a date outside the rows),
-  // marked changed, and returned.
-  NoteText* AddEntry(const QDate& date, const std::string& code);
+  // Adds a day type to a date (as stored when it lost a character: an entry of the list of day
+  // types). The note written is the row's text, or one blank. On success the entry is appended to
+  // the date's row (a new row at the end for a date outside the rows), marked changed, and returned.
+  NoteText* AddEntry(const QDate& date, const DbText& code);
+  // Writes the calendar row of a date and a day type (without trailing blanks; as stored when it
+  // lost a character) with its weekday and note; true when stored. The rows are not changed.
+  bool InsertDay(const QDate& date, const DbText& code, const std::string& note);
   // Deletes an entry's calendar row; on success the entry is marked deleted.
   bool RemoveEntry(CadenceNote* row, NoteText* entry);
   // Writes the note (one blank when empty) on every calendar row of the date; the date's row
@@ -55,10 +62,10 @@ class CalendarRows {
   // For the generation: the row of a date, made at the end when the date has none.
   CadenceNote* RowFor(const QDate& date);
   // Appends an entry to a row, marked changed (the calendar row is already written).
-  NoteText* AppendEntry(CadenceNote* row, const std::string& code);
-  // Marks the first not yet deleted entry of the row whose code, without trailing blanks,
-  // equals `code` without trailing blanks; null when there is none.
-  NoteText* MarkDeleted(CadenceNote* row, const std::string& code);
+  NoteText* AppendEntry(CadenceNote* row, const DbText& code);
+  // Marks the first not yet deleted entry of the row whose code, without trailing blanks, is
+  // `code` without trailing blanks (two codes read alike are two); null when there is none.
+  NoteText* MarkDeleted(CadenceNote* row, const DbText& code);
 
   DbTable& Table() { return table_; }
   DbDatabase* Database() const { return db_; }
@@ -77,6 +84,7 @@ class CalendarRows {
   std::unordered_map<const CadenceNote*, int> positions_;
   std::unordered_map<qint64, CadenceNote*> byDate_;  // Julian day -> row
   int maxEntries_ = 0;
+  EditorFault fault_;
 };
 
 // A date as the program's text "GG/MM/AAAA", and as the ISO text the selections bind.

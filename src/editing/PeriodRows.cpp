@@ -1,9 +1,20 @@
 #include "editing/PeriodRows.h"
 
+#include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/MasterRow.h"
 
 #include <algorithm>
+
+namespace {
+
+// A "GG/MM/AAAA" date as the ISO text a statement binds; empty when it is no date.
+std::string IsoOf(const std::string& date) {
+  const std::string sql = SqlDate(date);
+  return sql.size() > 2 && sql.front() == '\'' ? sql.substr(1, sql.size() - 2) : std::string();
+}
+
+}  // namespace
 
 PeriodRows::PeriodRows(DbDatabase* db) : db_(db), table_(db, "period") {
   if (table_.isOpen) table_.SetIndex("codice");
@@ -20,17 +31,23 @@ void PeriodRows::Load(std::int32_t tripId) {
                         .where = "period.id = ?1 AND cadenz.codice = period.caden",
                         .orderBy = "period.inizio, period.fine"});
   select.SetParameters({std::to_string(tripId)});
-  std::string start, end, code, name;
+  select.SetFaultsToldByCaller(true);
+  fault_ = {};
+  std::string start, end, name;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     int excluded = 0;
     select.GetFieldTextAt(0, start);
     select.GetFieldTextAt(1, end);
-    select.GetFieldTextAt(2, code);
+    DbText code = select.TrimmedTextAt(2);
     select.GetFieldIntAt(3, &excluded);
     select.GetFieldTextAt(4, name);
-    index_.push_back(
-        rows_.Append(start, end, WithoutTrailingBlanks(code), WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));
-    index_.back()->codeLost = select.LostAt(2).code != 0;
+    if (select.Faulted()) {
+      fault_ = FaultOf(select, select.Fault().position == 4 ? "cadenz" : "period",
+                       "periodo dal " + start + " al " + end + " della corsa " + std::to_string(tripId));
+      return;
+    }
+    index_.push_back(rows_.Append(start, end, code.text, WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));
+    index_.back()->storedCode = std::move(code.stored);
   }
 }
 
@@ -49,32 +66,48 @@ int PeriodRows::FindStart(const std::string& start) const {
   return -1;
 }
 
-PeriodRecord* PeriodRows::Insert(const std::string& start, const std::string& end, const std::string& code,
+PeriodRecord* PeriodRows::Insert(const std::string& start, const std::string& end, const DbText& code,
                                  const std::string& name, bool excluded) {
-  const std::string trimmed(WithoutTrailingBlanks(code));
-  if (!table_.AddNew() || !table_.SetFieldText("id", std::to_string(tripId_)) ||
-      !table_.SetFieldText("inizio", start) || !table_.SetFieldText("fine", end) ||
-      !table_.SetFieldText("caden", trimmed) || !table_.SetFieldText("escluso", excluded ? "1" : "0") ||
-      !table_.Update())
-    return nullptr;
-  PeriodRecord* row = rows_.Append(start, end, trimmed, WithoutTrailingBlanks(name), excluded ? 1 : 0);
+  const DbText trimmed{std::string(WithoutTrailingBlanks(code.text)), std::string(WithoutTrailingBlanks(code.stored))};
+  const std::string isoStart = IsoOf(start), isoEnd = IsoOf(end);
+  // A day type that lost a character is written as stored; the table takes every other value (and
+  // refuses a date that is none).
+  const bool stored =
+      trimmed.Lost() && !isoStart.empty() && !isoEnd.empty()
+          ? DbExecute(
+                db_, "period", "INSERT INTO period (id, caden, inizio, fine, escluso) VALUES (?1, ?2, ?3, ?4, ?5)",
+                {{std::to_string(tripId_), {}}, trimmed, {isoStart, {}}, {isoEnd, {}}, {excluded ? "1" : "0", {}}}) == 1
+          : table_.AddNew() && table_.SetFieldText("id", std::to_string(tripId_)) &&
+                table_.SetFieldText("inizio", start) && table_.SetFieldText("fine", end) &&
+                table_.SetFieldText("caden", trimmed.text) && table_.SetFieldText("escluso", excluded ? "1" : "0") &&
+                table_.Update();
+  if (!stored) return nullptr;
+  PeriodRecord* row = rows_.Append(start, end, trimmed.text, WithoutTrailingBlanks(name), excluded ? 1 : 0);
+  row->storedCode = trimmed.stored;
   row->changed = 1;
   index_.push_back(row);
   return row;
 }
 
-bool PeriodRows::Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded,
+bool PeriodRows::Modify(PeriodRecord* row, const DbText& code, const std::string& name, bool excluded,
                         bool codeChanged) {
   if (!row || row->deleted) return false;
-  const std::string trimmed(WithoutTrailingBlanks(code));
+  const DbText trimmed{std::string(WithoutTrailingBlanks(code.text)), std::string(WithoutTrailingBlanks(code.stored))};
   // A day type read with '?' and left as shown stays as stored.
-  codeChanged = codeChanged || !row->codeLost;
-  if (!table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) || !table_.Edit() ||
-      (codeChanged && !table_.SetFieldText("caden", trimmed)) ||
-      !table_.SetFieldText("escluso", excluded ? "1" : "0") || !table_.Update())
-    return false;
+  codeChanged = codeChanged || row->storedCode.empty();
+  const std::string isoStart = IsoOf(row->start), isoEnd = IsoOf(row->end);
+  const bool written =
+      codeChanged && trimmed.Lost() && !isoStart.empty() && !isoEnd.empty()
+          ? DbExecute(
+                db_, "period", "UPDATE period SET caden = ?1, escluso = ?2 WHERE id = ?3 AND inizio = ?4 AND fine = ?5",
+                {trimmed, {excluded ? "1" : "0", {}}, {std::to_string(tripId_), {}}, {isoStart, {}}, {isoEnd, {}}}) == 1
+          : table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) &&
+                table_.Edit() && (!codeChanged || table_.SetFieldText("caden", trimmed.text)) &&
+                table_.SetFieldText("escluso", excluded ? "1" : "0") && table_.Update();
+  if (!written) return false;
   if (codeChanged) {
-    row->code = trimmed;
+    row->code = trimmed.text;
+    row->storedCode = trimmed.stored;
     row->name = WithoutTrailingBlanks(name);
   }
   row->excluded = excluded ? 1 : 0;

@@ -5,7 +5,9 @@
 // refuses has been reported by the table layer and leaves the rows as they were.
 
 #include "common/EditorLists.h"
+#include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "editing/EditorFaults.h"
 
 #include <cstdint>
 #include <string>
@@ -17,8 +19,11 @@ class PeriodRows {
  public:
   explicit PeriodRows(DbDatabase* db);
 
-  // (Re)reads the periods of a trip: dates as "GG/MM/AAAA", code and name without trailing blanks.
+  // (Re)reads the periods of a trip: dates as "GG/MM/AAAA", code and name without trailing blanks
+  // (the code as stored too, when it lost a character). A stored value its column cannot hold as
+  // its kind ends the reading: Fault names it.
   void Load(std::int32_t tripId);
+  const EditorFault& Fault() const { return fault_; }
   std::int32_t TripId() const { return tripId_; }
 
   int Count() const { return static_cast<int>(index_.size()); }
@@ -28,13 +33,14 @@ class PeriodRows {
   int FindStart(const std::string& start) const;
 
   // Adds a period of the trip (dates "GG/MM/AAAA", kept as typed: one that ends before it starts
-  // too, which holds no day); on success appends it marked changed.
-  PeriodRecord* Insert(const std::string& start, const std::string& end, const std::string& code,
-                       const std::string& name, bool excluded);
-  // Writes a new day type and kind to a period (its dates are its key and stay); without
-  // `codeChanged` (the day type left as shown) a day type read with '?' stays as stored.
-  bool Modify(PeriodRecord* row, const std::string& code, const std::string& name, bool excluded,
-              bool codeChanged = true);
+  // too, which holds no day); on success appends it marked changed. The day type is written as
+  // stored when it lost a character (an entry of the list of day types).
+  PeriodRecord* Insert(const std::string& start, const std::string& end, const DbText& code, const std::string& name,
+                       bool excluded);
+  // Writes a new day type (as stored, as above) and kind to a period (its dates are its key and
+  // stay); without `codeChanged` (the day type left as shown) a day type read with '?' stays as
+  // stored.
+  bool Modify(PeriodRecord* row, const DbText& code, const std::string& name, bool excluded, bool codeChanged = true);
   // Deletes a period; on success it is marked deleted.
   bool Remove(PeriodRecord* row);
 
@@ -47,4 +53,5 @@ class PeriodRows {
   std::int32_t tripId_ = -1;
   PeriodList rows_;
   std::vector<PeriodRecord*> index_;
+  EditorFault fault_;
 };

@@ -117,6 +117,7 @@ void QuadroTimetable::AppendTrip(std::int32_t id) {
 }
 
 void QuadroTimetable::Load(const std::string& where, const std::vector<std::string>& parameters) {
+  fault_ = {};
   model_.Clear();
   rows_.clear();
   positions_.clear();
@@ -164,10 +165,38 @@ void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::
   std::vector<Time> times;
   times.reserve(static_cast<size_t>(select.RowCount()));
   long previousTrip = -1;
+  select.SetFaultsToldByCaller(true);
   for (; select.hasRow; select.MoveNext()) {
     const long id = select.LongAt(kTripId);
     long stopTrip = 0;
     const bool withStop = select.GetFieldLongAt(kStopTrip, &stopTrip) && stopTrip == id;
+    // Every value of the row is read, shown or not, so that one of another kind than its column's
+    // is found wherever it stands.
+    const std::string tripCode = select.TrimmedAt(kTripCode), lineCode = select.TrimmedAt(kLineCode);
+    const std::string direction = select.TrimmedAt(kDirection), description = select.TrimmedAt(kDescription);
+    const std::string routeCode = select.TrimmedAt(kRouteCode);
+    const long length = select.LongAt(kLength);
+    const int duration = select.IntAt(kDuration);
+    const std::int32_t sub = withStop ? select.IntAt(kSub) : 0;
+    const int arrival = withStop ? select.IntAt(kArrival) : 0, departure = withStop ? select.IntAt(kDeparture) : 0;
+    TripStopValues values;
+    if (withStop) {
+      values.stopCode = select.TrimmedAt(kStopCode);
+      values.stopName = select.TrimmedAt(kStopName);
+      values.location = select.TrimmedAt(kLocation);
+      values.distance = static_cast<std::int32_t>(select.LongAt(kDistance));
+      values.lengthText = FormatMetresAsKm(values.distance);
+      values.primary = select.IntAt(kPrimary) != 0;
+      values.optional = select.IntAt(kOptional) != 0;
+      values.noStop = select.IntAt(kNoStop) != 0;
+    }
+    if (select.Faulted()) {
+      const bool ofStop = select.Fault().position < kTripCode && select.Fault().position != kTripId;
+      fault_ = FaultOf(
+          select, ofStop ? "detcor" : "tescor",
+          (ofStop ? "fermata " + std::to_string(sub) + " della corsa " : std::string("corsa ")) + std::to_string(id));
+      break;
+    }
     if (id != previousTrip) {
       previousTrip = id;
       if (!withStop && stopless) {
@@ -175,31 +204,18 @@ void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::
         continue;
       }
       model_.AllocIndex();
-      const std::string departure = withStop ? FormatTimeOfDay(select.IntAt(kDeparture)) : std::string();
-      const std::string arrival = withStop ? FormatTimeOfDay(select.IntAt(kArrival)) : std::string();
-      const std::string direction = select.TrimmedAt(kDirection);
-      model_.SetColumn(model_.ColumnCount() - 1,
-                       std::make_unique<TripLeg>(
-                           static_cast<std::int32_t>(id), -1, quadroNumber_, select.TrimmedAt(kTripCode),
-                           select.TrimmedAt(kLineCode), direction.empty() ? '\0' : direction.front(), departure,
-                           arrival, FormatMetresAsKm(select.LongAt(kLength)), FormatDuration(select.IntAt(kDuration)),
-                           select.TrimmedAt(kDescription), select.TrimmedAt(kRouteCode)));
+      model_.SetColumn(
+          model_.ColumnCount() - 1,
+          std::make_unique<TripLeg>(static_cast<std::int32_t>(id), -1, quadroNumber_, tripCode, lineCode,
+                                    direction.empty() ? '\0' : direction.front(),
+                                    withStop ? FormatTimeOfDay(departure) : std::string(),
+                                    withStop ? FormatTimeOfDay(arrival) : std::string(), FormatMetresAsKm(length),
+                                    FormatDuration(duration), description, routeCode));
     }
     if (!withStop) continue;
-    const std::int32_t sub = select.IntAt(kSub);
-    times.push_back({model_.ColumnCount() - 1, sub, select.IntAt(kArrival), select.IntAt(kDeparture)});
+    times.push_back({model_.ColumnCount() - 1, sub, arrival, departure});
     if (bySub.count(sub) != 0) continue;
-    const auto [found, added] = stops.try_emplace(sub);
-    if (!added) continue;
-    TripStopValues& values = found->second;
-    values.stopCode = select.TrimmedAt(kStopCode);
-    values.stopName = select.TrimmedAt(kStopName);
-    values.location = select.TrimmedAt(kLocation);
-    values.distance = static_cast<std::int32_t>(select.LongAt(kDistance));
-    values.lengthText = FormatMetresAsKm(values.distance);
-    values.primary = select.IntAt(kPrimary) != 0;
-    values.optional = select.IntAt(kOptional) != 0;
-    values.noStop = select.IntAt(kNoStop) != 0;
+    stops.try_emplace(sub, std::move(values));
   }
 
   // The rows stay in order of sub: each new stop goes after the last row with a smaller sub, the

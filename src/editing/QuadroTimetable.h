@@ -11,6 +11,7 @@
 #include "common/EditorLists.h"
 #include "common/Outcome.h"
 #include "db/DbTable.h"
+#include "editing/EditorFaults.h"
 #include "editing/TripStore.h"
 
 #include <cstdint>
@@ -31,9 +32,12 @@ class QuadroTimetable {
   // have stops is left out: no column, and no command on every trip writes to it. A load without
   // any stop is one column of no trip, which stands for the trips loaded: the commands on every
   // trip still reach each of them.
+  // A stored value of a trip or stop loaded that its column cannot hold as its kind ends the
+  // loading: Fault names it, and the timetable is not to be shown.
   void LoadQuadro(std::int32_t number);
   void LoadSingleTrip(std::int32_t id);
   void Reload();
+  const EditorFault& Fault() const { return fault_; }
   // Adds trip `id` (just written) as the last column, as it is in the database, whatever its
   // departure: the columns before it keep their places and marks until the next load. In a
   // model without stops it takes the column of no trip, and the trips that column stood for stay
@@ -130,4 +134,5 @@ class QuadroTimetable {
   std::vector<std::int32_t> stopless_;                  // the trips of a load without any stop
   std::int32_t quadroNumber_ = -1;
   std::int32_t singleTripId_ = -1;
+  EditorFault fault_;
 };

@@ -35,11 +35,15 @@ void TripRows::Load(int sortOrder) {
   index_.clear();
   positions_.clear();
 
-  // One selection for every trip; the rows are built from its result without another read.
-  DbSelect select(
-      db_, {.columns = "id, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, gruppo, reglinea",
-            .from = "tescor"});
+  fault_ = {};
+  // One selection for every trip; the rows are built from its result without another read. The
+  // fields of the head that the list does not show are read too, so that a value of another kind
+  // than its column's is found before the editor shows or copies any head.
+  DbSelect select(db_, {.columns = "id, codperc, codcorsa, codlinea, verso, parte, arriva, lung, tempo, denom, gruppo,"
+                                   " reglinea, ente, contratt, ct_lung, ct_tempo, prevcor, nextcor, mezzo",
+                        .from = "tescor"});
   select.SetOrderBy(OrderBy(sortOrder_));
+  select.SetFaultsToldByCaller(true);
   select.Open();
   const size_t count = static_cast<size_t>(select.RowCount());
   index_.reserve(count);
@@ -60,6 +64,14 @@ void TripRows::Load(int sortOrder) {
     select.GetFieldTextAt(9, description);
     select.GetFieldLongAt(10, &quadro);
     if (!select.GetFieldLongAt(11, &regional)) regional = -1;  // no regional code
+    long unshown = 0;
+    for (int k = 12; k < 18; ++k) select.GetFieldLongAt(k, &unshown);
+    std::string mode;
+    select.GetFieldTextAt(18, mode);
+    if (select.Faulted()) {
+      fault_ = FaultOf(select, "tescor", "corsa " + std::to_string(id));
+      return;
+    }
     Add(TripLeg(static_cast<std::int32_t>(id), static_cast<std::int32_t>(regional), static_cast<std::int32_t>(quadro),
                 WithoutTrailingBlanks(trip), WithoutTrailingBlanks(line), direction.empty() ? '\0' : direction.front(),
                 FormatTimeOfDay(departure), FormatTimeOfDay(arrival), FormatMetresAsKm(length),

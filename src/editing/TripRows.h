@@ -4,6 +4,7 @@
 // until the next load.
 
 #include "common/EditorLists.h"
+#include "editing/EditorFaults.h"
 
 #include <cstdint>
 #include <string>
@@ -24,8 +25,10 @@ class TripRows {
 
   explicit TripRows(DbDatabase* db);
 
-  // (Re)reads the trips in a sort order (0 to 10; any other is taken as 0).
+  // (Re)reads the trips in a sort order (0 to 10; any other is taken as 0). A stored value of a
+  // trip's head that its column cannot hold as its kind ends the reading: Fault names it.
   void Load(int sortOrder);
+  const EditorFault& Fault() const { return fault_; }
   int SortOrder() const { return sortOrder_; }
 
   int Count() const { return static_cast<int>(index_.size()); }
@@ -49,4 +52,5 @@ class TripRows {
   TripLegList rows_;
   std::vector<TripLeg*> index_;
   std::unordered_map<const TripLeg*, int> positions_;
+  EditorFault fault_;
 };

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <algorithm>
 
 namespace {
 
@@ -49,7 +50,7 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   fields->addWidget(label(1025, "Note"), 0, 3);
   fields->addWidget(note, 1, 3);
   AddPanelButtons(fields, 4);
-  FillCadenceCombo(cadence, db_, "%-10s - %s");
+  cadences_ = FillCadenceCombo(cadence, db_, "%-10s - %s");
   cadence->setCurrentIndex(-1);
   SetFieldsEnabled(false, false, false);
 
@@ -92,16 +93,12 @@ void CalendarDialog::ShowSelected() {
   SetFieldsEnabled(false, false, false);
   NoteText* entry = grid_->SelectedEntry();
   if (!entry) return;
-  // The entry of the list whose code is the day type's; a code the list lacks is shown as it is.
+  // The entry of the list whose code is the day type's as stored (of two read alike, its own); a
+  // code the list lacks is shown as it is.
   QComboBox* combo = Combo(kCadence);
-  for (int i = 0; i < combo->count(); ++i) {
-    std::string item;
-    cp1252::FromQString(combo->itemText(i), item);
-    if (WithoutTrailingBlanks(ComboCode(item)) == entry->text) {
-      combo->setCurrentIndex(i);
-      break;
-    }
-  }
+  const auto listed = std::find(cadences_.begin(), cadences_.end(), DbText{entry->text, entry->stored});
+  if (listed != cadences_.end() && listed - cadences_.begin() < combo->count())
+    combo->setCurrentIndex(static_cast<int>(listed - cadences_.begin()));
   if (combo->currentIndex() < 0) combo->setEditText(cp1252::ToQString(entry->text));
   currentEntry_ = entry;
 }
@@ -170,7 +167,9 @@ void CalendarDialog::OnOK() {
   }
   std::string text;
   if (!ReadControlText(kCadence, text)) return;
-  NoteText* entry = rows_.AddEntry(date, ComboCode(text));
+  // The entry chosen as stored; a code typed as typed.
+  NoteText* entry =
+      rows_.AddEntry(date, ChosenCode(Combo(kCadence), cadences_, std::string(WithoutTrailingBlanks(ComboCode(text)))));
   // Refused: the panel keeps what was typed, for the user to correct.
   if (!entry) return;
   CadenceNote* row = rows_.Find(date);

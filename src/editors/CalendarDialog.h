@@ -6,6 +6,8 @@
 #include "editing/CalendarRows.h"
 #include "editors/EditorDialog.h"
 
+#include <vector>
+
 class CalendarGrid;
 class DbDatabase;
 class WorkProgress;
@@ -52,6 +54,7 @@ class CalendarDialog : public EditorDialog {
   void OnOK() override;
   void OnCancel() override;
   void LoadRows() override;
+  EditorFault LoadFault() const override { return rows_.Fault(); }
 
  private:
   // Empties the combo box and forgets the entry; with `all` also the date, weekday and note.
@@ -67,5 +70,6 @@ class CalendarDialog : public EditorDialog {
   CalendarRows rows_;
   CalendarGrid* grid_ = nullptr;
   NoteText* currentEntry_ = nullptr;
-  int editMode_ = 0;  // 0 a new day type on the date, 1 the note of the date
+  std::vector<DbText> cadences_;  // of the list's entries, as stored
+  int editMode_ = 0;              // 0 a new day type on the date, 1 the note of the date
 };

@@ -122,6 +122,13 @@ void EditorDialog::Reload() {
     EditorWaitCursor wait;
     LoadRows();
   }
+  // A value of another kind than its column's, written meanwhile by another program: nothing of
+  // it is shown, and the editor ends.
+  if (const EditorFault fault = LoadFault(); fault.Any()) {
+    Notify(fault.Refusal(), NoticeIcon::Stop);
+    Finish();
+    return;
+  }
   if (grid_) grid_->RowsChanged();
 }
 
@@ -175,6 +182,10 @@ bool EditorDialog::RunMenuCommand(int id, std::string& why) {
 }
 
 bool EditorDialog::OnInitDialog() {
+  if (const EditorFault fault = LoadFault(); fault.Any()) {
+    Notify(fault.Refusal(), NoticeIcon::Stop);
+    return false;
+  }
   // Every button's own work is connected by now: the check runs after it.
   for (QAbstractButton* button : findChildren<QAbstractButton*>())
     connect(button, &QAbstractButton::clicked, this, &EditorDialog::CommandEnded, Qt::UniqueConnection);

@@ -10,6 +10,7 @@
 // the command buttons and "Fine" disabled). "Annulla" and Esc close the panel only; "Fine" and the
 // window's close button end the editor.
 
+#include "editing/EditorFaults.h"
 #include "editors/GridWindow.h"
 #include "platform/Dialog.h"
 
@@ -91,10 +92,14 @@ class EditorDialog : public ui::Dialog, public GridOwner {
   void Reload();
   // Forgets the row shown in the panel and reads the rows again.
   virtual void LoadRows() = 0;
+  // The stored value the last reading of the rows could not take as its column's kind, if any:
+  // the editor then does not open (OnInitDialog), or ends after a reload, with the refusal.
+  virtual EditorFault LoadFault() const { return {}; }
   // "Fine": ends the editor.
   void Finish();
 
-  // Places the editor (Placement, inside the screen with its frame) and lays it out; measures the grid.
+  // Places the editor (Placement, inside the screen with its frame) and lays it out; measures the
+  // grid. Refused (told, false) when the rows hold a value of another kind than its column's.
   bool OnInitDialog() override;
   // Where the editor stands, in global coordinates: the base covers the main window's client area.
   virtual QRect Placement() const;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace {
 
@@ -79,7 +80,7 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   // Either button switches the kind: a click on the kind already chosen chooses the other one.
   for (QRadioButton* kind : {running, excluded})
     connect(kind, &QRadioButton::clicked, this, [this] { SetKind(!excluded_); });
-  FillCadenceCombo(cadence, db, "%-10s - %s");
+  cadences_ = FillCadenceCombo(cadence, db, "%-10s - %s");
   SetFieldsEnabled(false, false);
 
   AddFinishButton(kFinish);
@@ -136,11 +137,11 @@ void PeriodDialog::ShowSelected() {
   if (!period) return;
   SetControlText(kStart, period->start);
   SetControlText(kEnd, period->end);
+  // The entry of the day type as stored: of two codes read alike, its own.
   QComboBox* combo = Combo(kCadence);
-  char prefix[16];
-  std::snprintf(prefix, sizeof prefix, "%-10s - ", period->code.c_str());
-  const int index = combo->findText(cp1252::ToQString(prefix), Qt::MatchStartsWith);
-  combo->setCurrentIndex(index);
+  const auto listed = std::find(cadences_.begin(), cadences_.end(), DbText{period->code, period->storedCode});
+  const int index = listed == cadences_.end() ? -1 : static_cast<int>(listed - cadences_.begin());
+  combo->setCurrentIndex(index < combo->count() ? index : -1);
   if (index < 0) combo->setEditText(cp1252::ToQString(period->code));
   RememberShown(kCadence);
   SetKind(period->excluded != 0);
@@ -176,8 +177,9 @@ void PeriodDialog::OnOK() {
   std::string start, end, cadence;
   if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotRecordedLine, start, end)) return;
   if (!ReadControlText(kCadence, cadence)) return;
-  // The code is the entry's first ten characters, the name what follows " - ".
-  const std::string code(WithoutTrailingBlanks(cadence.substr(0, 10)));
+  // The code is the entry's first ten characters (the entry chosen as stored), the name what
+  // follows " - ".
+  const DbText code = ChosenCode(Combo(kCadence), cadences_, std::string(WithoutTrailingBlanks(cadence.substr(0, 10))));
   const std::string name = cadence.size() >= 13 ? cadence.substr(13) : std::string();
   if (mode_ == 1) {
     // A day type left as shown is not written back: it stays as stored.

@@ -6,6 +6,8 @@
 #include "editing/PeriodRows.h"
 #include "editors/RecordEditorDialog.h"
 
+#include <vector>
+
 class DbDatabase;
 
 class PeriodDialog : public RecordEditorDialog<PeriodRows> {
@@ -56,4 +58,5 @@ class PeriodDialog : public RecordEditorDialog<PeriodRows> {
 
   QWidget* tripDialog_;
   bool excluded_ = false;
+  std::vector<DbText> cadences_;  // of the list's entries, as stored
 };

@@ -44,6 +44,7 @@ class RecordEditorDialog : public EditorDialog {
 
   // Shows the selected record in the panel (browsing).
   virtual void ShowSelected() = 0;
+  EditorFault LoadFault() const override { return rows_.Fault(); }
 
   RowsT rows_;
   ListGrid* grid_ = nullptr;

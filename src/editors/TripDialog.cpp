@@ -1,6 +1,7 @@
 #include "editors/TripDialog.h"
 
 #include "common/Cp1252.h"
+#include "common/Notices.h"
 #include "dialogs/TripHeadDialog.h"
 #include "editing/EditorTransaction.h"
 #include "editors/TimetableGrid.h"
@@ -158,6 +159,10 @@ void TripDialog::LoadRows() {
   }
 }
 
+EditorFault TripDialog::LoadFault() const {
+  return rows_.Fault().Any() || mode_ != Mode::Quadro ? rows_.Fault() : quadro_.Fault();
+}
+
 void TripDialog::SelectSortOrder(int sortOrder) {
   // The trip selected stays selected wherever it sorts, so that the next command acts on it.
   const TripLeg* selected = rows_.At(grid_->Selected());
@@ -275,8 +280,6 @@ void TripDialog::OnFine() {
 
 void TripDialog::ShowQuadro() {
   if (mode_ != Mode::List || !currentTrip_ || currentTrip_->deleted) return;
-  quadroTripId_ = currentTrip_->id;
-  mode_ = Mode::Quadro;
   {
     EditorWaitCursor wait;
     if (currentTrip_->quadroNumber < 0)
@@ -284,6 +287,14 @@ void TripDialog::ShowQuadro() {
     else
       quadro_.LoadQuadro(currentTrip_->quadroNumber);
   }
+  // A value of another kind than its column's among the quadro's trips and stops: the quadro is
+  // not shown, the list stays.
+  if (quadro_.Fault().Any()) {
+    Notify(quadro_.Fault().Refusal(), NoticeIcon::Stop);
+    return;
+  }
+  quadroTripId_ = currentTrip_->id;
+  mode_ = Mode::Quadro;
   grid_->hide();
   selectedBox_->hide();
   timeBox_->show();

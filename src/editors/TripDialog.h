@@ -91,6 +91,7 @@ class TripDialog : public EditorDialog {
   void OnOK() override;
   void OnCancel() override;
   void LoadRows() override;
+  EditorFault LoadFault() const override;
   void OnScriptEnd() override;
   void OnScriptCancel() override { OnScriptEnd(); }
   void closeEvent(QCloseEvent* event) override;

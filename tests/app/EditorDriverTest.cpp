@@ -2,6 +2,7 @@
 // whose lines act one after the other, the boxes and dialogs they raise taking the next answers.
 
 #include "app/AppTestSupport.h"
+#include "common/Cp1252.h"
 #include "db/DbDatabase.h"
 #include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
@@ -87,6 +88,23 @@ TEST_F(EditorDriver, CalendarGeneratedFromItsDialog) {
       QueryFile(db,
                 "SELECT caden, count(*), min(data), max(data), min(giorno), max(giorno) FROM calend GROUP BY caden"),
       "FER|23|2024-01-01|2024-01-31|1|5\n");
+}
+
+// A value that its column cannot hold as its kind, stored by another tool: each editor refuses to
+// open, naming row, field and value, and the run goes on to its end with nothing written.
+TEST_F(EditorDriver, AValueOfAnotherKindKeepsTheEditorClosed) {
+  RunSql(db,
+         "INSERT INTO cadenz VALUES ('FER', 'Feriale');"
+         "INSERT INTO calend VALUES ('2024-01-08', 'FER', '1', X'436974E0')");
+  const std::string stored = QueryFile(db, "SELECT hex(data), hex(caden), hex(giorno), hex(note) FROM calend");
+  const DriverRun run = RunDriver(settings, {}, {"5116"});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"), std::vector<std::string>{});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{cp1252::ToUtf8(
+                            "0x10\tATTENZIONE: giorno 08/01/2024 del calendario:\\nil campo note (Annotazioni) vale "
+                            "X'436974E0',\\nche è un dato binario e non un testo come richiede la sua colonna.\\n\\n"
+                            "L'editor non è stato aperto: correggere il dato prima di modificare questi dati.")})
+      << run.err;
+  EXPECT_EQ(QueryFile(db, "SELECT hex(data), hex(caden), hex(giorno), hex(note) FROM calend"), stored);
 }
 
 TEST_F(EditorDriver, AGridKeyThatIsNotThereEndsTheRun) {

@@ -41,7 +41,8 @@ struct Calendar : ::testing::Test {
   }
   Lines Stored() const {
     return QueryLines(path,
-                      "SELECT data || '|' || caden || '|' || giorno || '|' || note FROM calend ORDER BY data, caden");
+                      "SELECT data || '|' || replace(replace(caden, char(0x141), 'L/'), char(0x15A), 'S/') || '|' ||"
+                      " giorno || '|' || note FROM calend ORDER BY data, caden");
   }
   // One generation on the rows of a fresh editor, committed; the entries it marked, each as
   // "dd/mm/yyyy code+" or "-", go to `marked`. `stored`: the code as stored, when it lost a character.
@@ -93,15 +94,23 @@ TEST_F(Calendar, RowsCoverThePeriodThenTheDatesOutsideIt) {
 }
 
 TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
-  RunSql(path, "INSERT INTO calend VALUES ('2024-01-09', 'FES', '2', 'Sciopero')");
-  const std::tuple<QDate, const char*, bool, const char*> cases[] = {
-      {kJan1, "FER", true, "01/01/2024 1 Capodanno: FER+"},
-      {QDate(2024, 1, 9), "FER  ", true, "09/01/2024 2 Sciopero: FES FER+"},
-      {QDate(2024, 1, 10), "SAB", true, "10/01/2024 3 : SAB+"},
-      {QDate(2024, 2, 5), "FER", true, "05/02/2024 1 : FER+"},
-      {QDate(2024, 1, 10), "SAB ", false, "10/01/2024 3 : SAB+"},  // already there
-      {QDate(2024, 1, 11), "XYZ", false, "11/01/2024 4 :"},
-      {QDate(2024, 1, 11), "  ", false, "11/01/2024 4 :"},
+  // Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: each added
+  // and removed as its own.
+  RunSql(path,
+         std::string("INSERT INTO calend VALUES ('2024-01-09', 'FES', '2', 'Sciopero');") + kDayTypesReadAlikeSql);
+  const char *const l1 = kStoredL1, *const s1 = kStoredS1;
+  const std::tuple<QDate, DbText, bool, const char*> cases[] = {
+      {kJan1, {"FER", {}}, true, "01/01/2024 1 Capodanno: FER+"},
+      {QDate(2024, 1, 9), {"FER  ", {}}, true, "09/01/2024 2 Sciopero: FES FER+"},
+      {QDate(2024, 1, 10), {"SAB", {}}, true, "10/01/2024 3 : SAB+"},
+      {QDate(2024, 2, 5), {"FER", {}}, true, "05/02/2024 1 : FER+"},
+      {QDate(2024, 1, 10), {"SAB ", {}}, false, "10/01/2024 3 : SAB+"},  // already there
+      {QDate(2024, 1, 11), {"XYZ", {}}, false, "11/01/2024 4 :"},
+      {QDate(2024, 1, 11), {"  ", {}}, false, "11/01/2024 4 :"},
+      {QDate(2024, 1, 12), {"?1 ", s1}, true, "12/01/2024 5 : ?1+"},
+      {QDate(2024, 1, 12), {"?1", l1}, true, "12/01/2024 5 : ?1+ ?1+"},
+      {QDate(2024, 1, 12), {"?1", {}}, true, "12/01/2024 5 : ?1+ ?1+ ?1+"},
+      {QDate(2024, 1, 12), {"?1", s1}, false, "12/01/2024 5 : ?1+ ?1+ ?1+"},  // already there
   };
   NoticeLog notices;
   DbDatabase db(path);
@@ -109,16 +118,25 @@ TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
   CalendarRows rows(&db);
   rows.Load();
   for (const auto& [date, code, stored, shown] : cases) {
-    SCOPED_TRACE(code);
+    SCOPED_TRACE(code.text);
     notices.Clear();
     EXPECT_EQ(rows.AddEntry(date, code) != nullptr, stored);
     EXPECT_EQ(notices.Texts().empty(), stored) << notices.Texts();
     EXPECT_EQ(Shown(rows.Find(date)), shown);
   }
   EXPECT_EQ(rows.Count(), 32);
+  // The entry of U+0141 1 deleted: its own row goes.
+  CadenceNote* day = rows.Find(QDate(2024, 1, 12));
+  EXPECT_TRUE(rows.RemoveEntry(day, &*std::next(day->texts.begin())));
+  EXPECT_EQ(Shown(day), "12/01/2024 5 : ?1+ ?1+- ?1+");
   transaction.Commit();
   EXPECT_EQ(Stored(), (Lines{"2024-01-01|FER|1|Capodanno", "2024-01-09|FER|2|Sciopero", "2024-01-09|FES|2|Sciopero",
-                             "2024-01-10|SAB|3| ", "2024-02-05|FER|1| "}));
+                             "2024-01-10|SAB|3| ", "2024-01-12|?1|5| ", "2024-01-12|S/1|5| ", "2024-02-05|FER|1| "}));
+  // Read again, each entry keeps its stored code.
+  rows.Load();
+  std::string stored;
+  for (const NoteText& entry : rows.Find(QDate(2024, 1, 12))->texts) stored += entry.text + "=" + entry.stored + " ";
+  EXPECT_EQ(stored, std::string("?1= ?1=") + s1 + " ");
 }
 
 TEST_F(Calendar, NotesAndClearingTouchOneDateOnly) {
@@ -172,11 +190,9 @@ TEST_F(Calendar, GenerationOfADayTypeReadAlikeWritesItsOwnRows) {
   // Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: the one
   // chosen, as stored, is added and removed, and no other.
   RunSql(path,
-         "INSERT INTO cadenz VALUES ('?1', 'Uno'), (char(0x141) || '1', 'Estiva'), (char(0x15A) || '1', 'Invernale');"
-         "INSERT INTO calend VALUES ('2024-01-08', '?1', '1', ' '), ('2024-01-08', char(0x141) || '1', '1', ' ')");
-  const char* const s1 =
-      "\xC5\x9A"
-      "1";
+         std::string(kDayTypesReadAlikeSql) +
+             "INSERT INTO calend VALUES ('2024-01-08', '?1', '1', ' '), ('2024-01-08', char(0x141) || '1', '1', ' ')");
+  const char* const s1 = kStoredS1;
   const char* const rows = "SELECT data || '|' || hex(caden) FROM calend ORDER BY data, caden";
   Lines marked;
   EXPECT_EQ(

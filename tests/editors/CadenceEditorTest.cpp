@@ -114,6 +114,13 @@ TEST_F(CadenceEditor, WritesWhatIsConfirmedAndKeepsWhatIsRefused) {
        "SAB|Sabato|off off off browsing", true, kept, inUse},
       {"in use by a period", "INSERT INTO period VALUES (1, 'SAB', '2024-01-01', '2024-01-31', 0)", "6003=SAB|1007=1",
        "SAB|Sabato|off off off browsing", true, kept, inUse},
+      // Stored by another tool as bytes: the editor does not open, nothing is written.
+      {"a name stored as bytes", "UPDATE cadenz SET denom = X'536162E0' WHERE codice = 'SAB'", "6003=SAB|1007=1",
+       "FER|Feriale|off off off browsing", true, "FER|Feriale\nSAB|Sab?\n",
+       "ATTENZIONE: cadenza SAB:\nil campo denom (Denominazione) vale X'536162E0',\nche è un dato binario e non un "
+       "testo come richiede la sua colonna.\n\nL'editor non è stato aperto: correggere il dato prima di modificare "
+       "questi dati.",
+       nullptr, "536162E0\n"},
   };
   const std::string menu =
       "1006 &Inserisci una Nuova Cadenza|1009 &Modifica la Cadenza Selezionata|1007 &Elimina la Cadenza Selezionata|"

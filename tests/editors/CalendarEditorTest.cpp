@@ -59,7 +59,7 @@ class CalendarEditor : public ::testing::Test {
   std::string Run(const Lines& lines, const std::vector<ui::Answer>& after = {},
                   const std::function<void(CalendarDialog&)>& look = {}) {
     ui::Script script;
-    script.Push({ui::Answer::Kind::Dialog, "118", lines});
+    if (!lines.empty()) script.Push({ui::Answer::Kind::Dialog, "118", lines});
     for (const ui::Answer& a : after) script.Push(a);
     DbDatabase db(path_);
     EditorTransaction transaction(&db);
@@ -179,6 +179,36 @@ TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
   EXPECT_EQ(shown, "01/01/2024 Capodanno|06/01/2024 Epifania|08/01/2024 Sciopero|31/01/2024 |Sciopero");
   EXPECT_EQ(QueryFile(path_, "SELECT data, replace(caden, char(0x141), 'L/'), note FROM calend ORDER BY data, caden"),
             "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-08|L/1|Sciopero\n2024-01-09|FER| \n");
+}
+
+// Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: the entry of
+// each shows its own, the entry chosen adds its own; a value stored as bytes keeps the editor closed.
+TEST_F(CalendarEditor, DayTypesReadAlikeAreEachTheirOwnEntry) {
+  RunSql(path_,
+         std::string(kDayTypesReadAlikeSql) + "INSERT INTO calend VALUES ('2024-01-08', char(0x15A) || '1', '1', ' ')");
+  std::string shown;
+  EXPECT_EQ(Run({{"6004", "08/01/2024,1"},
+                 {"6004", "10/01/2024"},
+                 {"1016", "1"},
+                 {"1020", "?1         - Estiva"},
+                 {"1", "1"},
+                 {"6004", "11/01/2024"},
+                 {"1016", "1"},
+                 {"1020", "?1"},
+                 {"1", "1"},
+                 {"6004", "08/01/2024,1"}},
+                {}, [&](CalendarDialog& dialog) { shown = FieldText(dialog, 1020); }),
+            "");
+  EXPECT_EQ(shown, "?1         - Invernale");
+  EXPECT_EQ(QueryFile(path_, "SELECT data, hex(caden) FROM calend ORDER BY data"),
+            "2024-01-08|C59A31\n2024-01-10|C58131\n2024-01-11|3F31\n");
+  RunSql(path_, "UPDATE calend SET note = X'4181' WHERE data = '2024-01-11'");
+  const std::string stored = QueryFile(path_, "SELECT data, hex(caden), hex(note) FROM calend ORDER BY data");
+  EXPECT_EQ(Run({}),
+            "ATTENZIONE: giorno 11/01/2024 del calendario:\nil campo note (Annotazioni) vale X'4181',\nche è un "
+            "dato binario e non un testo come richiede la sua colonna.\n\nL'editor non è stato aperto: "
+            "correggere il dato prima di modificare questi dati.");
+  EXPECT_EQ(QueryFile(path_, "SELECT data, hex(caden), hex(note) FROM calend ORDER BY data"), stored);
 }
 
 // A note stored by another tool, read with '?', stays as stored when confirmed as shown.

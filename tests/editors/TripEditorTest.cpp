@@ -252,9 +252,12 @@ TEST_F(TripEditor, ATripAddedToAQuadroTakesItsQuadroAndStops) {
 
 TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
   struct Case {
-    const char *what, *sql, *lines, *stored, *message;
+    const char* what;
+    std::string sql;
+    const char *lines, *stored, *message;  // no lines: the editor of the periods does not open
   };
   const char* const kept = "FER|2024-02-01|2024-02-29|0\n";
+  const char* const alike = kDayTypesReadAlikeSql;
   const Case cases[] = {
       {"added, excluded", "", "1103=1|1091=01/03/2024|1095=31/03/2024|1098=FES        - Festività|1101=1|1=1",
        "FER|2024-02-01|2024-02-29|0\nFES|2024-03-01|2024-03-31|1\n", ""},
@@ -279,18 +282,80 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"a day type read with '?' left as shown",
        "INSERT INTO cadenz VALUES (char(0x141) || '1', 'Estiva'); UPDATE period SET caden = char(0x141) || '1'",
        "6007=01/02/2024|1104=1|1101=1|1=1", "U+0141 1|2024-02-01|2024-02-29|1\n", ""},
+      // Of three day types read "?1", the entry chosen writes its own.
+      {"of day types read alike, the one chosen added", alike,
+       "1103=1|1091=01/03/2024|1095=31/03/2024|1098=?1         - Invernale|1=1",
+       "FER|2024-02-01|2024-02-29|0\nU+015A 1|2024-03-01|2024-03-31|0\n", ""},
+      {"of day types read alike, another chosen", std::string(alike) + "UPDATE period SET caden = char(0x15A) || '1'",
+       "6007=01/02/2024|1104=1|1098=?1         - Uno|1=1", "?1|2024-02-01|2024-02-29|0\n", ""},
+      {"of day types read alike, the one shown kept",
+       std::string(alike) + "UPDATE period SET caden = char(0x15A) || '1'", "6007=01/02/2024|1104=1|1101=1|1=1",
+       "U+015A 1|2024-02-01|2024-02-29|1\n", ""},
+      // Stored by another tool as bytes: nothing is shown, the editor of the periods does not open.
+      {"the name of its day type stored as bytes", "UPDATE cadenz SET denom = X'466572E0' WHERE codice = 'FER'",
+       nullptr, kept,
+       "ATTENZIONE: periodo dal 01/02/2024 al 29/02/2024 della corsa 3:\n"
+       "il campo denom (Denominazione) vale X'466572E0',\nche è un dato binario e non un testo come richiede la sua "
+       "colonna.\n\nL'editor non è stato aperto: correggere il dato prima di modificare questi dati."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     RunSql(path_, std::string("DELETE FROM period WHERE id = 3;"
                               "INSERT INTO period VALUES (3, 'FER', '2024-02-01', '2024-02-29', 0);") +
                       c.sql);
-    const std::string messages = Run("6005=3|6101=1", {Answer("126", c.lines)});
+    const std::string messages =
+        Run("6005=3|6101=1", c.lines ? std::vector<ui::Answer>{Answer("126", c.lines)} : std::vector<ui::Answer>{});
     EXPECT_TRUE(*c.message ? HasPrefix(messages, c.message) : messages.empty()) << messages;
     EXPECT_EQ(QueryFile(path_,
-                        "SELECT replace(caden, char(0x141), 'U+0141 '), inizio, fine, escluso FROM period"
-                        " WHERE id = 3 ORDER BY inizio"),
+                        "SELECT replace(replace(caden, char(0x141), 'U+0141 '), char(0x15A), 'U+015A '), inizio, fine,"
+                        " escluso FROM period WHERE id = 3 ORDER BY inizio"),
               c.stored);
+  }
+}
+
+// A value that its column cannot hold as its kind, stored by another tool: the trip editor does not
+// open on such a trip head, a quadro holding one in its trips or stops is not shown; the refusal
+// names the row, the field and the value, and nothing is written.
+TEST_F(TripEditor, AValueOfAnotherKindThanItsColumnsIsNeitherShownNorWritten) {
+  AllowReadingMismatches();
+  const char* const tail = "\n\nL'editor non è stato aperto: correggere il dato prima di modificare questi dati.";
+  const std::tuple<const char*, const char*, std::string> cases[] = {
+      {"UPDATE tescor SET ente = 'abc' WHERE id = 11", nullptr,
+       std::string("ATTENZIONE: corsa 11:\nil campo ente (Codice Ente Gestore) vale 'abc',\nche è un testo e non un "
+                   "numero intero come richiede la sua colonna.") +
+           tail},
+      {"UPDATE tescor SET denom = X'436974E0' WHERE id = 12", nullptr,
+       std::string("ATTENZIONE: corsa 12:\nil campo denom (Descrittore) vale X'436974E0',\nche è un dato binario e non "
+                   "un testo come richiede la sua colonna.") +
+           tail},
+      {"UPDATE detcor SET dist = '1,5 km' WHERE id = 3 AND sub = 3", "6005=3|1059=1",
+       std::string("ATTENZIONE: fermata 3 della corsa 3:\nil campo dist (Progressiva (metri)) vale '1,5 km',\nche è un "
+                   "testo e non un numero intero come richiede la sua colonna.") +
+           tail},
+  };
+  int run = 0;
+  for (const auto& [sql, lines, message] : cases) {
+    SCOPED_TRACE(sql);
+    const std::string path = dir_.Path("corse" + std::to_string(++run) + ".mdb");
+    MakeImportedDatabase(path);
+    RunSql(path, std::string(kMoreTrips) + ";" + sql);
+    const auto everything = [&] {
+      return QueryFile(path, "SELECT * FROM tescor") + QueryFile(path, "SELECT * FROM detcor") +
+             QueryFile(path, "SELECT * FROM master");
+    };
+    const std::string before = everything();
+    ui::Script script;
+    if (lines) script.Push(Answer("120", lines));
+    {
+      DbDatabase db(path);
+      EditorTransaction transaction(&db);
+      TripDialog dialog(nullptr, &db, &transaction, 120);
+      EXPECT_EQ(dialog.DoModal(), lines ? ui::IDOK : ui::IDCANCEL);
+      transaction.Commit();
+    }
+    EXPECT_EQ(script.PendingAnswers(), 0u);
+    EXPECT_EQ(MessagesOf(script), message);
+    EXPECT_EQ(everything(), before);
   }
 }
 

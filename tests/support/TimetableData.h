@@ -33,6 +33,18 @@ inline void MakeTimetableDatabase(const std::string& path) {
          "VALUES (0, 17, '2024-01-01', '2024-06-30', 0, 0)");
 }
 
+// Three day types that read "?1": one so stored, and U+0141 1 and U+015A 1 stored by another tool
+// (their stored texts below), with the names Uno, Estiva and Invernale.
+inline const char* const kDayTypesReadAlikeSql =
+    "INSERT OR IGNORE INTO cadenz VALUES ('?1', 'Uno'), (char(0x141) || '1', 'Estiva'),"
+    " (char(0x15A) || '1', 'Invernale');";
+inline const char* const kStoredL1 =
+    "\xC5\x81"
+    "1";
+inline const char* const kStoredS1 =
+    "\xC5\x9A"
+    "1";
+
 // The SQL that adds trip `id` to quadro `quadro`, departing at `departure` (HHMM): codes "C<id>",
 // route "P<id>", line L1 towards A, 5 km in 40 minutes, authority 1, contract 2.
 inline std::string TripHeadSql(int id, int quadro, int departure) {

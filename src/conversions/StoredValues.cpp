@@ -8,13 +8,8 @@ int OpenToRefuseFaults(DbSelect& s) {
   return s.Open();
 }
 
-std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const RecordLayout* layout, StoppedWork work) {
+std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const RecordLayout* layout, Undone work) {
   if (!s.Faulted()) return {};
   const FieldDef* field = layout ? layout->Field(s.Fault().column) : nullptr;
-  // The files' refusal is the exports' own.
-  if (work == StoppedWork::Files) return RefuseFault(row, s.Fault(), field);
-  const char* tail = work == StoppedWork::Database
-                         ? "Nessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione."
-                         : "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
-  return "ATTENZIONE: " + row + ":\n" + ExportRecord::FaultText(s.Fault(), field) + "\n\n" + tail;
+  return StoredValueRefusal(row, ExportRecord::FaultText(s.Fault(), field), work);
 }

@@ -4,6 +4,7 @@
 // naming the row as the user knows it and the field.
 
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 
 #include <string>
 
@@ -14,21 +15,14 @@ struct RecordLayout;
 // stops at the first, rather than by the generic notice of the database layer.
 int OpenToRefuseFaults(DbSelect& s);
 
-// What the stopped command would have done, which its refusal says was not.
-enum class StoppedWork {
-  Files,     // "Nessun file è stato scritto: ..."
-  Database,  // "Nessuna modifica è stata registrata: ..."
-  Findings,  // "Il prospetto non è stato preparato: ..."
-};
-
 // "ATTENZIONE: <row>:\n", the fault in words (the field named from `layout` when it has the
 // column, else by the column's name) and what was not done; empty when the walk read no such value.
-std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const RecordLayout* layout, StoppedWork work);
+std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const RecordLayout* layout, Undone work);
 
 // The same for a selection's walk: true, with `refusal` set, when `s` has met such a value; `row`
 // names the row, made only for a refusal.
 template <typename Row>
-bool StoredValueRefused(const DbSelect& s, const Row& row, const RecordLayout* layout, StoppedWork work,
+bool StoredValueRefused(const DbSelect& s, const Row& row, const RecordLayout* layout, Undone work,
                         std::string& refusal) {
   if (!s.Faulted()) return false;
   refusal = RefuseStoredValue(row(), s, layout, work);

@@ -109,7 +109,7 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
   EditorFault fault;
   const std::vector<std::string> dates = add ? std::vector<std::string>() : DayTypeDates(rows, options, code, fault);
   if (fault.Any()) {
-    result.Fail(fault.Refusal(kNothingRecordedText));
+    result.Fail(fault.Refusal(Undone::Changes));
     return result;
   }
   if (progress) progress->Begin("Generazione calendario");

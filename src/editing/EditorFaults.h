@@ -3,21 +3,18 @@
 // column, a text in a number column) stops an editor before it shows or writes anything: the
 // refusal names the row as the user knows it, the field by its name and title, and the value.
 
+#include "db/StoredValueRefusal.h"
+
 #include <string>
 
 class DbSelect;
-
-// What was not done, the last paragraph of the refusal: an editor not opened; a work that writes
-// the database (the calendar generation) with nothing written.
-extern const char* const kEditorNotOpenedText;
-extern const char* const kNothingRecordedText;
 
 struct EditorFault {
   std::string row;    // "corsa 17", "fermata 3 della corsa 17"
   std::string value;  // the fault in words (DbSelect::FaultText)
   bool Any() const { return !value.empty(); }
   // "ATTENZIONE: <row>:\n<value>\n\n<tail>"; empty when there is none.
-  std::string Refusal(const char* tail = kEditorNotOpenedText) const;
+  std::string Refusal(Undone undone = Undone::Editor) const;
 };
 
 // The first fault of `select` (none when it has none), its field named with its title in

@@ -2,6 +2,7 @@
 
 #include "common/Formatters.h"
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -232,8 +233,7 @@ void ExportRecord::Date(const FieldDef& field, int year, int month, int day) {
 namespace {
 
 std::string Refusal(const std::string& row, const std::string& fault) {
-  return "ATTENZIONE: " + row + ":\n" + fault +
-         "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  return StoredValueRefusal(row, fault, Undone::Files);
 }
 
 }  // namespace

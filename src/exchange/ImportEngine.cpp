@@ -55,17 +55,6 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
-std::string StoredValueRefusal(const std::string& row, const std::string& fault) {
-  return "ATTENZIONE: " + row + ":\n" + fault +
-         "\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.";
-}
-
-std::string StoredTripRow(DbSelect& select, int idAt, int subAt) {
-  const DbSelect::ValueFault& fault = select.Fault();
-  const auto key = [&](int at) { return fault.position == at ? fault.value : std::to_string(select.LongAt(at)); };
-  return "corsa " + key(idAt) + (subAt >= 0 ? ", fermata " + key(subAt) : std::string());
-}
-
 std::string DdMmYyyy(const DateRecord& d) { return Format("%02d/%02d/%04d", d.day, d.month, d.year); }
 
 const ImportDescriptor& DescriptorOf(ImportKind kind) { return kDescriptors[static_cast<int>(kind)]; }

@@ -11,6 +11,7 @@
 #include "common/EditorLists.h"
 #include "common/Formatters.h"
 #include "common/Outcome.h"
+#include "db/StoredValueRefusal.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ImportErrors.h"
 #include "exchange/RecordLayouts.h"
@@ -256,14 +257,6 @@ class ImportEngine {
   std::string rowFault_;
   std::uint64_t checkedDigest_ = 0;  // of the file as pass 1 read it
 };
-
-// The stop message of a value read from the database that its column cannot hold as its kind
-// (DbSelect::Fault, worded by FaultText), on `row` as the user knows it ("corsa 17"): the command
-// stops there and writes nothing.
-std::string StoredValueRefusal(const std::string& row, const std::string& fault);
-// The trip row a selection stands on, "corsa 17" from the id at `idAt`, "corsa 17, fermata 3" with
-// the stop number at `subAt`; a key that is itself the selection's fault as stored ("corsa 'abc'").
-std::string StoredTripRow(DbSelect& select, int idAt, int subAt = -1);
 
 // The result message of an import: the file's heading, the lines read and the rows inserted, then
 // the file's success (an information; done) when every line read was inserted, else its failure

@@ -3,32 +3,13 @@
 #include "common/Formatters.h"
 #include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
+#include "db/StoredValueRefusal.h"
 #include "reports/ReportCanvas.h"
-
-#include <cstring>
-
-const char* const kReportNotPrepared = "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
-const char* const kReportFileNotWritten = "Nessun file è stato scritto: correggere il dato prima di esportare.";
 
 namespace {
 
 // Rows measured or drawn between two calls of the engine's progress hook (the busy clock).
 constexpr size_t kRowsPerPump = 4096;
-
-// The title the schema gives field `field` of `table` ("Denominazione Fermata"); null for none.
-const char* FieldTitle(const char* table, const std::string& field) {
-  for (const DictionaryRow& row : SchemaDictionaryRows().fields) {
-    const char *rowTable = nullptr, *rowField = nullptr, *title = nullptr;
-    for (const auto& [column, text] : row) {
-      if (std::strcmp(column, "tavola") == 0) rowTable = text.c_str();
-      if (std::strcmp(column, "nome") == 0) rowField = text.c_str();
-      if (std::strcmp(column, "denom") == 0) title = text.c_str();
-    }
-    if (rowTable && rowField && table && std::strcmp(rowTable, table) == 0 && field == rowField) return title;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -37,9 +18,7 @@ Report::Report(std::string title, int fontTenths)
 
 Report::~Report() = default;
 
-std::string Report::LoadFaultMessage(const char* tail) const {
-  return "ATTENZIONE: " + faultRow_ + ":\n" + faultText_ + "\n\n" + tail;
-}
+std::string Report::LoadFaultMessage(Undone undone) const { return StoredValueRefusal(faultRow_, faultText_, undone); }
 
 void Report::KeepFault(const DbSelect::ValueFault& fault, const std::string& row, const char* table) {
   if (!LoadFaulted()) {

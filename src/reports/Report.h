@@ -7,17 +7,13 @@
 
 #include "common/Clock.h"
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
 class ReportCanvas;
-
-// The ends of the message that stops a report's command at a value its column cannot hold as its
-// kind: a report printed or previewed, and a report written as a file.
-extern const char* const kReportNotPrepared;
-extern const char* const kReportFileNotWritten;
 
 // The page of a run in device units: the physical size and the four margins.
 struct PageGeometry {
@@ -54,8 +50,9 @@ class Report {
   // The loading stopped at the first value it read that its column cannot hold as its kind (a text
   // in a number column, bytes in a text column): the report has no rows.
   bool LoadFaulted() const { return !faultRow_.empty(); }
-  // The message that stops the command at it: "ATTENZIONE: <row>:\n<the fault in words>\n\n<tail>".
-  std::string LoadFaultMessage(const char* tail) const;
+  // The message that stops the command at it: "ATTENZIONE: <row>:\n<the fault in words>\n\n" and
+  // what was not done (the report, or its text file).
+  std::string LoadFaultMessage(Undone undone) const;
 
   // Measures the layout on the canvas of the run and fills the page table.
   virtual void Paginate(ReportCanvas& canvas, const PageGeometry& page);

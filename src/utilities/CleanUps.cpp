@@ -55,7 +55,7 @@ std::vector<long> Ids(DbDatabase* db, const char* table, std::string& refusal) {
   select.SetFrom(table);
   for (int ok = select.Open(); ok && refusal.empty(); ok = select.MoveNext()) {
     ids.push_back(select.LongAt(0));
-    if (select.Faulted()) refusal = RefusedValueText(TripRowName(select, 0), select.FaultText());
+    if (select.Faulted()) refusal = StoredValueRefusal(StoredTripRow(select, 0), select.FaultText());
   }
   return ids;
 }
@@ -123,7 +123,7 @@ AssignmentResult DeleteTripsWithoutPeriod(DbDatabase* db, WorkProgress* progress
     for (int ok = stops.Open(); ok; ok = stops.MoveNext()) {
       const long id = stops.LongAt(0);
       const int sub = stops.IntAt(1);
-      if (stops.Faulted()) return Refused(batch, RefusedValueText(TripRowName(stops, 0, 1), stops.FaultText()));
+      if (stops.Faulted()) return Refused(batch, StoredValueRefusal(StoredTripRow(stops, 0, 1), stops.FaultText()));
       if (Holds(doomedSorted, id))
         subs[id].push_back(sub);
       else if (!Holds(sorted, id))
@@ -180,7 +180,7 @@ bool IsTerminus(DbDatabase* db, const DbText& code, std::string& refusal) {
     const long id = select.LongAt(0);
     DbText stop = select.TrimmedTextAt(2);
     if (select.Faulted()) {
-      refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
+      refusal = StoredValueRefusal(StoredTripRow(select, 0, 1), select.FaultText());
       return false;
     }
     if (!first && id != lastId && lastCode == code) return true;  // the last stop of the trip before

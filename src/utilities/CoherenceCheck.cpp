@@ -50,9 +50,9 @@ bool WalkPairs(DbDatabase* db, bool routeFirst, std::string& refusal, Pair pair)
     ReadKeyedText(select, routeAt, code);
     const long quadro = select.LongAt(boardAt);
     if (select.Faulted()) {
-      refusal = RefusedValueText(TripRowName(select, 2),
-                                 select.FaultText(select.Fault().position == routeAt ? "codperc" : "gruppo"),
-                                 Undone::Findings);
+      refusal = StoredValueRefusal(StoredTripRow(select, 2),
+                                   select.FaultText(select.Fault().position == routeAt ? "codperc" : "gruppo"),
+                                   Undone::Findings);
       return false;
     }
     pair(first, quadro, code.text, code.Key());

@@ -60,7 +60,7 @@ void Step(WorkProgress* progress, long done, long total) {
 template <class Row>
 bool Refused(DbSelect& select, DuplicateTripSet& set, Row row) {
   if (!select.Faulted()) return false;
-  set.Fail(RefusedValueText(row(), select.FaultText()));
+  set.Fail(StoredValueRefusal(row(), select.FaultText()));
   return true;
 }
 
@@ -115,7 +115,7 @@ bool ReadHeads(DbDatabase* db, DuplicateTripSet& set) {
       head.stored += TextKeyAt(select, position);
       head.stored += '\0';
     }
-    if (Refused(select, set, [&] { return TripRowName(select, 0); })) return false;
+    if (Refused(select, set, [&] { return StoredTripRow(select, 0); })) return false;
     const auto [at, fresh] = groupOf.emplace(HeadKey(head), set.groups.size());
     if (fresh) set.groups.push_back(head);
     set.groups[at->second].trips.push_back({static_cast<std::int32_t>(id), {}, -1});
@@ -196,7 +196,7 @@ bool ReadPeriods(DbDatabase* db, DuplicateTripSet& set, const std::map<std::stri
     select.GetFieldTextAt(2, from);
     select.GetFieldTextAt(3, to);
     select.GetFieldIntAt(4, &excluded);
-    if (Refused(select, set, [&] { return TripRowName(select, 0); })) return false;
+    if (Refused(select, set, [&] { return StoredTripRow(select, 0); })) return false;
     if (!trip || set.dayCount == 0) continue;
     const auto mask = dayTypes.find(code);
     long long start = 0, end = 0;
@@ -362,7 +362,7 @@ DuplicateShiftResult Shift(DbDatabase* db, const DuplicateTripSet& set, WorkProg
     const bool hasArriva = select.GetFieldIntAt(2, &arriva) != 0;
     const bool hasParte = select.GetFieldIntAt(3, &parte) != 0;
     if (select.Faulted()) {
-      result.refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
+      result.refusal = StoredValueRefusal(StoredTripRow(select, 0, 1), select.FaultText());
       break;
     }
     if (!stops.Seek(id, sub)) continue;

@@ -29,7 +29,7 @@ bool Line(std::string& findings, const char* format, int count, int total, bool 
 // trip's id at `idAt` (and its stop number at `subAt`).
 bool Refused(DbSelect& select, int idAt, int subAt, std::string& refusal) {
   if (!select.Faulted()) return false;
-  refusal = RefusedValueText(TripRowName(select, idAt, subAt), select.FaultText(), Undone::Findings);
+  refusal = StoredValueRefusal(StoredTripRow(select, idAt, subAt), select.FaultText(), Undone::Findings);
   return true;
 }
 

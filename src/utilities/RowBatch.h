@@ -10,6 +10,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 
 // `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
 struct AssignmentResult : Outcome {
@@ -22,17 +23,6 @@ struct AssignmentResult : Outcome {
 
 // The stop message of a batch the database did not take.
 std::string AssignmentNotStoredText();
-
-// What a run that stops at a value its column cannot hold leaves undone, for its message's end:
-// the changes of a utility, or the findings of a check.
-enum class Undone { Changes, Findings };
-// That message: "ATTENZIONE: <row>:\n<fault>\n\n" and what was not done.
-std::string RefusedValueText(const std::string& row, const std::string& fault, Undone undone = Undone::Changes);
-
-// The row of a trip (`tescor`, `period`) or of one of its stops (`detcor`) that a selection stands
-// on, as the user knows it: "corsa 17" from the trip id at `idAt`, "corsa 17, fermata 3" with the
-// stop number at `subAt`; a key that is itself the fault is shown as stored ("corsa 'abc'").
-std::string TripRowName(DbSelect& select, int idAt, int subAt = -1);
 
 // The rows a walk reads: trips, their id first ("id, ..."), or stops, their trip and stop number
 // first ("id, sub, ...").

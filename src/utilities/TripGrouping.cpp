@@ -146,7 +146,7 @@ GroupingResult Group(DbDatabase* db, WorkProgress* progress) {
   if (select.WalkFailed() || select.Faulted()) {
     batch.Rollback();
     if (progress) progress->End();
-    if (select.Faulted()) result.refusal = RefusedValueText(TripRowName(select, 0, 1), select.FaultText());
+    if (select.Faulted()) result.refusal = StoredValueRefusal(StoredTripRow(select, 0, 1), select.FaultText());
     return result;
   }
 

@@ -34,7 +34,7 @@ MakeReport Loaded(Options... options) {
 // has no rows.
 inline void ExpectStopped(const Report& report, const std::string& where) {
   EXPECT_TRUE(report.LoadFaulted());
-  EXPECT_EQ(report.LoadFaultMessage(kReportNotPrepared),
+  EXPECT_EQ(report.LoadFaultMessage(Undone::Findings),
             "ATTENZIONE: " + where + "\n\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.");
   EXPECT_EQ(report.RowCount(), 0u);
 }

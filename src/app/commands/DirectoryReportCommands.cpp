@@ -85,7 +85,7 @@ void PrintPrimaryStops(MainFrame& frame) {
   PrimaryStopAnalysisDialog dialog(&frame, kPrimaryStopAnalysisDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   auto report = std::make_unique<PrimaryStopReport>(frame.Database());
-  ReportView* view = OpenReport(frame, *report, dialog.textReport == 1 ? kReportFileNotWritten : kReportNotPrepared);
+  ReportView* view = OpenReport(frame, *report, dialog.textReport == 1 ? Undone::Files : Undone::Findings);
   if (!view) return;
   if (dialog.textReport == 1) {
     SavePrimaryStopReport(frame, *report);

@@ -11,9 +11,9 @@ ReportView* BeginReport(MainFrame& frame) {
   return view;
 }
 
-bool ReportLoaded(MainFrame& frame, const Report& report, const char* tail) {
+bool ReportLoaded(MainFrame& frame, const Report& report, Undone undone) {
   if (!report.LoadFaulted()) return true;
-  ui::MessageBox(report.LoadFaultMessage(tail), ui::MB_ICONSTOP);
+  ui::MessageBox(report.LoadFaultMessage(undone), ui::MB_ICONSTOP);
   frame.ClosePanel();
   return false;
 }

@@ -17,18 +17,18 @@ class ReportView;
 // A new report view made the frame's panel, with the busy clock started.
 ReportView* BeginReport(MainFrame& frame);
 // True when the report was loaded whole; otherwise the value that stopped its loading, named with
-// its row and ended by `tail` (Report.h), and the panel closed.
-bool ReportLoaded(MainFrame& frame, const Report& report, const char* tail);
+// its row and ended by what was not done (`Undone`), and the panel closed.
+bool ReportLoaded(MainFrame& frame, const Report& report, Undone undone);
 // True when the report has rows; otherwise "Non ci sono dati da stampare !!!" and the panel closed.
 bool ReportHasRows(MainFrame& frame, const Report& report);
 // Attaches the report to its view, then previews or prints it.
 void ShowReport(MainFrame& frame, ReportView* view, std::unique_ptr<Report> report, bool preview);
 
 // The view with the report's rows loaded; null when there are none or the loading stopped (the
-// panel is closed). `tail` ends the message of a stopped loading: the report is not prepared, or
+// panel is closed). `undone` ends the message of a stopped loading: the report is not prepared, or
 // for a report written as a file, no file is written.
 template <class R>
-ReportView* OpenReport(MainFrame& frame, R& report, const char* tail = kReportNotPrepared) {
+ReportView* OpenReport(MainFrame& frame, R& report, Undone undone = Undone::Findings) {
   ReportView* view = BeginReport(frame);
   if constexpr (requires(WorkProgress * progress) { report.Load(frame.Database(), progress); }) {
     FrameProgress progress(&frame);
@@ -36,7 +36,7 @@ ReportView* OpenReport(MainFrame& frame, R& report, const char* tail = kReportNo
   } else {
     report.Load(frame.Database());
   }
-  return ReportLoaded(frame, report, tail) && ReportHasRows(frame, report) ? view : nullptr;
+  return ReportLoaded(frame, report, undone) && ReportHasRows(frame, report) ? view : nullptr;
 }
 
 template <class R>

@@ -46,7 +46,7 @@ bool QuadroSignatures(DbDatabase* db, WorkProgress* progress, std::unordered_map
     *current += "#F";
     if (StoredValueRefused(
             select, [&select, quadro] { return Format("quadro %ld, fermata %ld", quadro, select.LongAt(1)); },
-            &TripDetailLayout(), StoppedWork::Database, refusal))
+            &TripDetailLayout(), Undone::Changes, refusal))
       return false;
   }
   for (auto& [quadro, signature] : signatures) signature += " }";
@@ -93,8 +93,8 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
     if (progress) progress->Step(done++, result.trips);
     const long quadro = select.LongAt(1);
     if (StoredValueRefused(
-            select, [&select] { return Format("corsa %ld", select.LongAt(0)); }, &TripHeadLayout(),
-            StoppedWork::Database, refusal)) {
+            select, [&select] { return Format("corsa %ld", select.LongAt(0)); }, &TripHeadLayout(), Undone::Changes,
+            refusal)) {
       batch.Rollback();
       return false;
     }

@@ -81,7 +81,7 @@ bool LoadMaster(DbDatabase* db, IvuExportData& data, std::string& refusal) {
   OpenToRefuseFaults(s);
   if (s.hasRow) data.companyName = s.TrimmedAt(0);
   return !StoredValueRefused(
-      s, [&data] { return Format("azienda %d", data.company); }, nullptr, StoppedWork::Files, refusal);
+      s, [&data] { return Format("azienda %d", data.company); }, nullptr, Undone::Files, refusal);
 }
 
 // The stops of the trips that have a period, ordered by name, location and code: a row equal to the
@@ -108,7 +108,7 @@ bool LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     const auto row = [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); };
     refusal = RefuseLostText(s, 0, kStopTexts, row, texts);
-    if (!refusal.empty() || StoredValueRefused(s, row, &TripDetailLayout(), StoppedWork::Files, refusal)) return false;
+    if (!refusal.empty() || StoredValueRefused(s, row, &TripDetailLayout(), Undone::Files, refusal)) return false;
     if (!data.stops.empty()) {
       const IvuExportStop& last = data.stops.back();
       if (last.code == texts[0] && last.name == texts[1] && last.location == texts[2]) continue;
@@ -167,7 +167,7 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     const IvuTripStop read{0, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)};
     if (StoredValueRefused(
             s, [&s, id] { return Format("corsa %ld, fermata %ld", id, s.LongAt(10)); }, &TripDetailLayout(),
-            StoppedWork::Files, refusal))
+            Undone::Files, refusal))
       return false;
     StopKey(texts[0], texts[1], texts[2], key);
     const auto stop = stopIndex.find(key);
@@ -192,7 +192,7 @@ bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
       const std::string date = s.TrimmedAt(0), dayType = TextKeyAt(s, 1);
       if (StoredValueRefused(
               s, [&s, &date] { return "cadenza " + s.TrimmedAt(1) + ", giorno " + date; }, &CalendarLayout(),
-              StoppedWork::Files, refusal))
+              Undone::Files, refusal))
         return false;
       const QDate day = DateOf(date);
       if (!day.isValid() || day < start || day > end) continue;
@@ -254,7 +254,7 @@ bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     id = tripId;
     periods.push_back({TextKeyAt(s, 1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
     if (StoredValueRefused(
-            s, [tripId] { return Format("corsa %ld", tripId); }, &PeriodLayout(), StoppedWork::Files, refusal))
+            s, [tripId] { return Format("corsa %ld", tripId); }, &PeriodLayout(), Undone::Files, refusal))
       return false;
   }
   if (!periods.empty()) applyTrip();

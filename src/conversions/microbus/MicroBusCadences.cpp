@@ -59,8 +59,7 @@ void MakePlan(DbDatabase* db, CadencePlan& plan) {
       master.GetFieldTextAt(1, to);
     }
     if (StoredValueRefused(
-            master, [] { return std::string("dati generali"); }, &ProtocolLayout(), StoppedWork::Database,
-            plan.refusal)) {
+            master, [] { return std::string("dati generali"); }, &ProtocolLayout(), Undone::Changes, plan.refusal)) {
       plan.status = CadencePlan::Status::Refused;
       return;
     }
@@ -181,7 +180,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress, 
       select.GetFieldTextAt(1, inizio);
       select.GetFieldTextAt(2, fine);
       if (StoredValueRefused(
-              select, [&id] { return "corsa " + id; }, &PeriodLayout(), StoppedWork::Database, refusal))
+              select, [&id] { return "corsa " + id; }, &PeriodLayout(), Undone::Changes, refusal))
         return false;
       if (periods.SeekEqual({id.c_str(), inizio.c_str(), fine.c_str()})) periods.Delete();
     }
@@ -194,7 +193,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress, 
       select.GetFieldTextAt(0, data);
       select.GetFieldTextAt(1, caden);
       if (StoredValueRefused(
-              select, [&] { return "cadenza " + caden + ", giorno " + data; }, &CalendarLayout(), StoppedWork::Database,
+              select, [&] { return "cadenza " + caden + ", giorno " + data; }, &CalendarLayout(), Undone::Changes,
               refusal))
         return false;
       if (calendar.SeekEqual({data.c_str(), caden.c_str()})) calendar.Delete();

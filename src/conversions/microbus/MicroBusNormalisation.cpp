@@ -82,7 +82,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     key.codperc = Compared(select, 7);
     const long id = select.LongAt(0);
     const auto row = [id] { return Format("corsa %ld", id); };
-    if (StoredValueRefused(select, row, &TripHeadLayout(), StoppedWork::Database, refusal)) return false;
+    if (StoredValueRefused(select, row, &TripHeadLayout(), Undone::Changes, refusal)) return false;
     if (!keyed || key.verso.empty()) continue;
     CompareTrip trip;
     trip.id = static_cast<std::int32_t>(id);
@@ -99,7 +99,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
         default: Pack(trip.head, Compared(select, c)); break;
       }
     }
-    if (StoredValueRefused(select, row, &TripHeadLayout(), StoppedWork::Database, refusal)) return false;
+    if (StoredValueRefused(select, row, &TripHeadLayout(), Undone::Changes, refusal)) return false;
     byKey[key].push_back(trips.size());
     trips.push_back(std::move(trip));
   }
@@ -140,7 +140,7 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
       s += ';';
       if (StoredValueRefused(
               select, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, &TripDetailLayout(),
-              StoppedWork::Database, refusal))
+              Undone::Changes, refusal))
         return false;
     }
     if (select.WalkFailed()) return false;
@@ -154,7 +154,7 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
     if (it == slot.end()) continue;
     select.GetFieldTextAt(1, date);
     if (StoredValueRefused(
-            select, [id] { return Format("corsa %ld", id); }, &PeriodLayout(), StoppedWork::Database, refusal))
+            select, [id] { return Format("corsa %ld", id); }, &PeriodLayout(), Undone::Changes, refusal))
       return false;
     trips[it->second].dates.push_back(date);
   }

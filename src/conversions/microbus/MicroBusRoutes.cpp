@@ -116,7 +116,7 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     std::string refusal;
     if (StoredValueRefused(
             select, [&select, id] { return Format("corsa %ld, fermata %ld", id, select.LongAt(3)); },
-            &TripDetailLayout(), StoppedWork::Files, refusal)) {
+            &TripDetailLayout(), Undone::Files, refusal)) {
       routes = {};
       result.Fail(refusal);
       return result;

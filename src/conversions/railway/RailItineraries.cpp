@@ -46,7 +46,7 @@ std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress*
     select.GetFieldTextAt(0, route);
     select.GetFieldTextAt(1, stop);
     const auto stopRow = [&select] { return Format("corsa %ld, fermata %ld", select.LongAt(2), select.LongAt(3)); };
-    if (!refusal.empty() || StoredValueRefused(select, stopRow, &TripDetailLayout(), StoppedWork::Files, refusal)) {
+    if (!refusal.empty() || StoredValueRefused(select, stopRow, &TripDetailLayout(), Undone::Files, refusal)) {
       routes.clear();
       return routes;
     }

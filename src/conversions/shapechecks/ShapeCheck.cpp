@@ -212,7 +212,7 @@ void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
   // A failing selection or row has been reported by the layer; the rows read so far count.
   for (int more = OpenToRefuseFaults(select); more; more = select.MoveNext()) {
     const DbText code = select.TrimmedTextAt(0), name = select.TrimmedTextAt(1);
-    if (StoredValueRefused(select, row, &layout, StoppedWork::Findings, refusal)) {
+    if (StoredValueRefused(select, row, &layout, Undone::Findings, refusal)) {
       check.Refuse(std::move(refusal));
       return;
     }

@@ -39,11 +39,13 @@ void Step(WorkProgress* progress, long done, long total) {
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
   WorkingPeriod period;
   DbTable master(db, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) return period;
   period.found = true;
   master.GetFieldText("azienda", period.company);
   master.GetFieldText("datini", period.first);
   master.GetFieldText("datfin", period.last);
+  period.fault = master.Fault();
   return period;
 }
 

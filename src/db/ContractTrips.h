@@ -16,6 +16,8 @@ struct WorkingPeriod {
   bool found = false;       // the master row is there
   std::string company;      // `azienda` as read
   std::string first, last;  // `datini`, `datfin` ("GG/MM/AAAA")
+  // The first field of the row that its column cannot hold as its kind (none: position -1).
+  DbSelect::ValueFault fault;
 };
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db);
 

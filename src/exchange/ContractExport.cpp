@@ -59,6 +59,10 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
     data.Fail(kContractExportNoMaster);
     return data;
   }
+  if (period.fault.position >= 0) {
+    data.Fail(RefuseFault("dati generali", period.fault, ProtocolLayout().Field(period.fault.column)));
+    return data;
+  }
   data.ok = true;
   data.periodStart = period.first;
   data.periodEnd = period.last;

@@ -119,11 +119,12 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
     const char *sql, *value;
     std::vector<std::string> answers;
     std::string row;
-  } kinds[] = {
-      {"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2;", "vale X'436974E0',", {},
-       "0x10\tATTENZIONE: fermata 2 della corsa 4:"},
-      {"UPDATE detcor SET denom = 'Bivio Olivola', facolt = 'abc' WHERE id = 4 AND sub = 2;", "vale 'abc',",
-       FirstUpTo({}), "0x10\tATTENZIONE: corsa 4, fermata 2:"}};
+  } kinds[] = {{"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2;",
+                "vale X'436974E0',",
+                {},
+                "0x10\tATTENZIONE: fermata 2 della corsa 4:"},
+               {"UPDATE detcor SET denom = 'Bivio Olivola', facolt = 'abc' WHERE id = 4 AND sub = 2;", "vale 'abc',",
+                FirstUpTo({}), "0x10\tATTENZIONE: corsa 4, fermata 2:"}};
   for (const auto& k : kinds) {
     RunSql(db, k.sql);
     run = Run(k.answers);
@@ -136,11 +137,11 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   // A value the check cannot read as its kind: its one box before the dialog, no generic box, no list of findings.
   RunSql(db, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 1;");
   run = Run({});
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(
-                            0x10,
-                            "ATTENZIONE: corsa 1:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un "
-                            "testo e non un numero intero come richiede la sua colonna.\n\nNessun file è stato "
-                            "scritto: correggere il dato prima di esportare.")});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{
+                            Box(0x10,
+                                "ATTENZIONE: corsa 1:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un "
+                                "testo e non un numero intero come richiede la sua colonna.\n\nNessun file è stato "
+                                "scritto: correggere il dato prima di esportare.")});
   EXPECT_TRUE(LinesStartingWith(run.transcript, "DIALOG").empty());
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
   RunSql(db, "UPDATE tescor SET ct_lung = 5000 WHERE id = 1;");

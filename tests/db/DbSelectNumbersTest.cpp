@@ -77,8 +77,7 @@ const Reading kReadings[] = {
     // A date column holds a date only as the ISO text the layer writes; anything else is read as no date.
     {"t.day", "day", "'2026-02-01'", "1[01/02/2026] 0:0! 0:0! {01/02/2026}", "0[] 0:0 0:0 {}"},
     {"t.day", "day", "'abc'", "0[]! 0:0! 0:0! {abc}", "0[] 0:0 0:0 {}", "'abc'|un testo|una data"},
-    {"t.day", "day", "'01/02/2026'", "0[]! 0:0! 0:0! {01/02/2026}", "0[] 0:0 0:0 {}",
-     "'01/02/2026'|un testo|una data"},
+    {"t.day", "day", "'01/02/2026'", "0[]! 0:0! 0:0! {01/02/2026}", "0[] 0:0 0:0 {}", "'01/02/2026'|un testo|una data"},
     {"t.day", "day", "20260201", "0[]! 0:0! 0:0! {20260201}", "0[] 0:0 0:0 {}", "20260201|un numero intero|una data"},
 };
 

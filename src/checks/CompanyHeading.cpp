@@ -6,16 +6,18 @@
 
 #include <cstdlib>
 
-CompanyHeading ReadCompanyHeading(DbDatabase* db) {
+CompanyHeading ReadCompanyHeading(DbDatabase* db, bool faultsToldByCaller) {
   CompanyHeading heading;
   std::string company;
   {
     DbTable master(db, "master");
+    master.SetFaultsToldByCaller(faultsToldByCaller);
     if (!SeekMasterRow(master)) return heading;
     heading.masterFound = true;
     master.GetFieldText("azienda", company);
     master.GetFieldText("datini", heading.periodStart);
     master.GetFieldText("datfin", heading.periodEnd);
+    heading.fault = master.Fault();
   }
   heading.company = std::atol(company.c_str());
   heading.name = "Azienda non definita";

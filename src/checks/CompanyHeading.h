@@ -2,6 +2,8 @@
 // The working company and period as the reports and checks show them, read once from the
 // `master` row and the company's name in `regazi`.
 
+#include "db/DbSelect.h"
+
 #include <string>
 
 class DbDatabase;
@@ -13,6 +15,10 @@ struct CompanyHeading {
   std::string name;
   // `datini` and `datfin` of `master` as "GG/MM/AAAA"; empty without the master row.
   std::string periodStart, periodEnd;
+  // The first field of the master row that its column cannot hold as its kind (none: position
+  // -1), read as no value; told through the notice sink unless `ReadCompanyHeading` was told that
+  // its caller tells it.
+  DbSelect::ValueFault fault;
 
   // "Azienda %ld - %s [periodo dal %s al %s]"; "Azienda Non Definita" without the master row.
   std::string Subtitle() const;
@@ -21,4 +27,4 @@ struct CompanyHeading {
   std::string FileTag() const;
 };
 
-CompanyHeading ReadCompanyHeading(DbDatabase* db);
+CompanyHeading ReadCompanyHeading(DbDatabase* db, bool faultsToldByCaller = false);

@@ -3,10 +3,13 @@
 #include "common/Formatters.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 #include "db/TextKeys.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -95,8 +98,17 @@ class Check {
   void Periods(const std::string& periodStart, const std::string& periodEnd);
 
   ErrorCheckResult result;
+  bool stopped = false;
 
  private:
+  // True, with the check stopped there, when the row just read of `s` (of `table`) held a value of
+  // another kind than its column's; `row` names the row.
+  bool Stop(const DbSelect& s, const char* table, const std::function<std::string()>& row) {
+    if (!s.Faulted()) return false;
+    result = RefusedErrorCheck(row(), table, s.Fault(), o_);
+    stopped = true;
+    return true;
+  }
   void Add(long trip, int sub, std::string text) { result.rows.push_back({trip, sub, std::move(text)}); }
   // The text at a position without its trailing blanks.
   std::string_view TextAt(DbSelect& s, int position, std::string& buffer) {
@@ -130,6 +142,7 @@ void Check::TripHeads() {
             .from = "tescor",
             .orderBy = "id",
             .streaming = true});
+  s.SetFaultsToldByCaller(true);
   ErrorCheckCounts& n = result.counts;
   std::string buffer, missing;
   if (s.Open()) {
@@ -156,6 +169,7 @@ void Check::TripHeads() {
         s.GetFieldTextAt(11, buffer);
         if (buffer.empty()) missing += "TipoMezzo ";
       }
+      if (Stop(s, "tescor", [id] { return "corsa " + std::to_string(id); })) return;
       if (!missing.empty()) Add(id, -1, "Manca: " + missing);
     }
   }
@@ -194,6 +208,7 @@ void Check::TripStops() {
                    .from = "detcor",
                    .orderBy = "id, sub",
                    .streaming = true});
+  s.SetFaultsToldByCaller(true);
   ErrorCheckCounts& n = result.counts;
   // previousLeaves: the last row's departure, for the arrival test of a trip's last stop.
   // previousTime: the trip's latest time so far; a stop without a time (9999) keeps it, so the
@@ -252,6 +267,7 @@ void Check::TripStops() {
       if (kmProgressive && o_.distances) faults += "KmProgressivi ";
       if (kmInversion && !o_.consent) faults += "InversioneKm ";
       if (timeInversion) faults += "InversioneTempo ";
+      if (Stop(s, "detcor", [id, sub] { return Format("fermata %ld della corsa %ld", sub, id); })) return;
       if (!missing.empty()) Add(id, static_cast<int>(sub), "Manca: " + missing);
       if (!faults.empty()) Add(id, static_cast<int>(sub), "Errore: " + faults);
       previousSub = sub;
@@ -263,10 +279,20 @@ void Check::TripStops() {
 }
 
 void Check::MarkPeriods(DbSelect& s, Pass& pass, bool outside) {
+  s.SetFaultsToldByCaller(true);
   if (!s.Open()) return;
+  std::string buffer;
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
     pass.Step();
-    TripEntry* trip = table_.Lookup(LongAt(s, 0));
+    const long id = LongAt(s, 0);
+    // The dates the comparison with the working period reads as the engine orders them: each must
+    // be a date.
+    if (!outside) {
+      s.GetFieldTextAt(1, buffer);
+      s.GetFieldTextAt(2, buffer);
+    }
+    if (Stop(s, "period", [id] { return "periodo della corsa " + std::to_string(id); })) return;
+    TripEntry* trip = table_.Lookup(id);
     if (!trip) continue;
     if (outside) {
       trip->outsidePeriod = true;
@@ -290,8 +316,9 @@ void Check::Periods(const std::string& periodStart, const std::string& periodEnd
   result.counts.periods = periods;
   {
     Pass pass(progress_, kPeriodPass, compare ? 2 * periods : periods);
-    DbSelect all(db_, {.columns = "id", .from = "period", .orderBy = "id", .streaming = true});
+    DbSelect all(db_, {.columns = "id, inizio, fine", .from = "period", .orderBy = "id", .streaming = true});
     MarkPeriods(all, pass, false);
+    if (stopped) return;
     if (compare) {
       DbSelect outside(db_,
                        {.columns = "id", .from = "period", .where = "inizio < ?1 OR fine > ?2", .streaming = true});
@@ -309,13 +336,23 @@ void Check::Periods(const std::string& periodStart, const std::string& periodEnd
 
 }  // namespace
 
+ErrorCheckResult RefusedErrorCheck(const std::string& row, const char* table, const DbSelect::ValueFault& fault,
+                                   const ErrorCheckOptions& options) {
+  ErrorCheckResult refused;
+  const std::string title = SchemaFieldTitle(table, fault.column);
+  refused.Fail(StoredValueRefusal(row, DbSelect::FaultText(fault, nullptr, title.c_str()),
+                                  options.consent ? Undone::Files : Undone::Findings));
+  return refused;
+}
+
 ErrorCheckResult RunErrorCheck(DbDatabase* db, const ErrorCheckOptions& options, const std::string& periodStart,
                                const std::string& periodEnd, WorkProgress* progress) {
   Check check(db, options, progress);
   check.TripHeads();
-  check.DuplicateCodes();
-  check.TripStops();
-  check.Periods(periodStart, periodEnd);
+  if (!check.stopped) check.DuplicateCodes();
+  if (!check.stopped) check.TripStops();
+  if (!check.stopped) check.Periods(periodStart, periodEnd);
+  if (check.stopped) return std::move(check.result);
   check.result.ok = true;
   if (check.result.rows.empty() && !options.consent) check.result.Inform(kNoDataErrorsText);
   return std::move(check.result);

@@ -11,6 +11,7 @@
 // rows by trip id.
 
 #include "common/Outcome.h"
+#include "db/DbSelect.h"
 
 #include <string>
 #include <vector>
@@ -48,8 +49,8 @@ struct ErrorCheckCounts {
   long periods = 0, periodsOutside = 0;
 };
 
-// Always `ok`: a selection that fails does not stop the check. In the menu mode, a check that found
-// nothing holds the information that says so.
+// `ok` unless a value read is of another kind than its column's: a selection that fails does not
+// stop the check. In the menu mode, a check that found nothing holds the information that says so.
 struct ErrorCheckResult : Outcome {
   std::vector<ErrorRow> rows;
   ErrorCheckCounts counts;
@@ -59,9 +60,16 @@ struct ErrorCheckResult : Outcome {
 // when either is empty or no date (no master row), the periods are not compared with it and no
 // "Date Inizio/Fine periodi effettuazione errate" row is made; every other test runs. A selection
 // that fails leaves its phase without rows (the database layer has said why); the check goes on.
+// A value read that its column cannot hold as its kind (a text in a length, bytes in a code, a
+// text in a date) stops it there: no rows, not `ok`, and one message naming the row and the field.
 // `progress` (may be null) gets one pass per phase.
 ErrorCheckResult RunErrorCheck(DbDatabase* db, const ErrorCheckOptions& options, const std::string& periodStart,
                                const std::string& periodEnd, WorkProgress* progress);
+
+// The refusal of the check at the value `fault` read from `table` in `row` ("corsa 17"), worded
+// for the command the check serves: its list, or in the consent mode the communication's files.
+ErrorCheckResult RefusedErrorCheck(const std::string& row, const char* table, const DbSelect::ValueFault& fault,
+                                   const ErrorCheckOptions& options);
 
 // "Non è stato riscontrato nessun errore".
 extern const char* const kNoDataErrorsText;

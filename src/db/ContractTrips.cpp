@@ -39,25 +39,33 @@ void Step(WorkProgress* progress, long done, long total) {
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
   WorkingPeriod period;
   DbTable master(db, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) return period;
   period.found = true;
   master.GetFieldText("azienda", period.company);
   master.GetFieldText("datini", period.first);
   master.GetFieldText("datfin", period.last);
+  period.fault = master.Fault();
   return period;
 }
 
-ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last) {
+ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
+                                    DbSelect::ValueFault* fault) {
   ServiceCalendar calendar(first, last);
   DbSelect s(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
   s.SetParameters({IsoDate(first), IsoDate(last)});
   s.SetOrderBy("data, caden");
   s.SetStreaming(true);
+  s.SetFaultsToldByCaller(fault != nullptr);
   if (s.Open()) {
     std::string date, type;
     for (; s.hasRow; s.MoveNext()) {
       s.GetFieldTextAt(0, date);
       ReadTextKey(s, 1, type);
+      if (fault && s.Faulted()) {
+        *fault = s.Fault();
+        break;
+      }
       calendar.Add(date, type);
     }
   }
@@ -65,7 +73,8 @@ ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, co
   return calendar;
 }
 
-std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress) {
+std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress,
+                                         TripReadFault* fault) {
   std::vector<TripPeriods> trips;
   DbSelect s(db, {.columns = "tescor.id, tescor.codcorsa, tescor.codlinea, tescor.verso, tescor.parte,"
                              " period.caden, period.inizio, period.fine, period.escluso",
@@ -77,6 +86,7 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
     s.SetParameters({std::to_string(range.from), std::to_string(range.to)});
   }
   s.SetOrderBy("tescor.id, period.inizio, period.fine");
+  s.SetFaultsToldByCaller(fault != nullptr);
   if (!s.Open()) return trips;
   const long total = s.RowCount();
   if (progress) progress->Begin({});
@@ -92,6 +102,11 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
       t.departure = static_cast<int>(Long(s, 4));
     }
     trips.back().periods.push_back({TextKeyAt(s, 5), Text(s, 6), Text(s, 7), Long(s, 8) != 0});
+    if (fault && s.Faulted()) {
+      *fault = {id, s.Fault()};
+      trips.clear();
+      break;
+    }
     Step(progress, ++done, total);
   }
   if (progress) progress->End();

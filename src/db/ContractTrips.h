@@ -16,12 +16,16 @@ struct WorkingPeriod {
   bool found = false;       // the master row is there
   std::string company;      // `azienda` as read
   std::string first, last;  // `datini`, `datfin` ("GG/MM/AAAA")
+  // The first field of the row that its column cannot hold as its kind (none: position -1).
+  DbSelect::ValueFault fault;
 };
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db);
 
 // The dates of `calend` from `first` to `last` with their day types (as keys, db/TextKeys, as the
-// periods read here give theirs); the dates go into the selection as bound values.
-ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last);
+// periods read here give theirs); the dates go into the selection as bound values. With `fault`, a
+// value of another kind than its column's ends the reading there, and `fault` tells it.
+ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
+                                    DbSelect::ValueFault* fault = nullptr);
 
 // The ids of a range, both included; `all` takes every trip.
 struct TripIdRange {
@@ -29,8 +33,15 @@ struct TripIdRange {
   long from = 0, to = 0;
 };
 
+// The first value read that its column cannot hold as its kind (DbSelect::Fault), and its trip.
+struct TripReadFault {
+  long trip = 0;
+  DbSelect::ValueFault value;
+};
+
 // The trips with their validity periods, by id (every trip has at least one period): what the
-// days-of-operation check lists. `progress` (or none) follows the rows read.
+// days-of-operation check lists. `progress` (or none) follows the rows read. With `fault`, a value
+// of another kind than its column's ends the reading there: no trip, and `fault` tells it.
 struct TripPeriods {
   long id = 0;
   std::string tripCode, lineCode;  // without trailing blanks
@@ -38,7 +49,8 @@ struct TripPeriods {
   int departure = 0;  // HHMM
   std::vector<ValidityPeriod> periods;
 };
-std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress);
+std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& range, WorkProgress* progress,
+                                         TripReadFault* fault = nullptr);
 
 struct ContractTrip {
   int ente = 0;
@@ -64,12 +76,6 @@ struct ContractTrip {
   std::string lostText;
   char32_t lostCode = 0;
   int lostAt = 0;
-};
-
-// The first value read that its column cannot hold as its kind (DbSelect::Fault), and its trip.
-struct TripReadFault {
-  long trip = 0;
-  DbSelect::ValueFault value;
 };
 
 // Every trip with at least one validity period, ordered by authority, contract, line, direction,

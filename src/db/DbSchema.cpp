@@ -4,6 +4,7 @@
 #include "db/DbDictionary.h"
 
 #include <strings.h>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -339,6 +340,17 @@ const DescribedRows& SchemaDictionaryRows() {
     return out;
   }();
   return described;
+}
+
+std::string SchemaFieldTitle(const std::string& table, const std::string& field) {
+  const auto value = [](const DictionaryRow& row, std::string_view column) {
+    for (const auto& [name, text] : row)
+      if (name == column) return text;
+    return std::string();
+  };
+  for (const DictionaryRow& row : SchemaDictionaryRows().fields)
+    if (value(row, "tavola") == table && value(row, "nome") == field) return value(row, "denom");
+  return {};
 }
 
 const std::vector<SchemaTable>& SchemaTables() {

@@ -31,6 +31,9 @@ struct DescribedRows {
   std::vector<DictionaryRow> tables, fields;
 };
 const DescribedRows& SchemaDictionaryRows();
+// The title the schema gives a field of the nine tables ("Lunghezza contrattuale" for `tescor`
+// `ct_lung`); empty for any other.
+std::string SchemaFieldTitle(const std::string& table, const std::string& field);
 
 // Each writes its table's fields, indexes and table row; returns 1 when every row was stored.
 int DescribeMasterTable(DbTable* tavole, DbTable* campi, DbTable* indici, DbTable* indici2);

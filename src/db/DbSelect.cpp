@@ -457,6 +457,23 @@ const char* KindName(DbValue::Kind kind) {
 
 const ReadingMismatchTally& ReadingMismatches() { return Mismatches(); }
 
+void TellReadingMismatch(const std::string& text, bool toldByCaller) {
+  ReadingMismatchTally& tally = Mismatches();
+  ++tally.count;
+  tally.lastText = text;
+  if (!toldByCaller) Notify(text, NoticeIcon::Stop);
+}
+
+DbSelect::ValueFault DbSelect::KindFault(int position, std::string column, const DbValue& value, char letter) {
+  ValueFault fault;
+  fault.position = position;
+  fault.column = std::move(column);
+  fault.value = ValueLiteral(value);
+  fault.is = KindName(value.kind);
+  fault.wanted = KindName(ValueKindOf(letter));
+  return fault;
+}
+
 void DbSelect::ReportPosition(int position) const {
   const bool columnExists = position >= 0 && static_cast<size_t>(position) < names_.size();
   Notify("Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql + "\n\n" +
@@ -478,7 +495,11 @@ void DbSelect::NoteFault(int position, std::string literal, const char* is, cons
   fault_.column = static_cast<size_t>(position) < names_.size() ? names_[static_cast<size_t>(position)] : std::string();
   fault_.value = std::move(literal);
   fault_.is = is;
-  fault_.wanted = std::string("un ") + wanted;
+  fault_.wanted = std::string(std::strcmp(wanted, "data") == 0 ? "una " : "un ") + wanted;
+}
+
+const char* DbSelect::Wanted(int position, DbValue::Kind kind, const char* reader) const {
+  return kind != DbValue::Kind::Date && letters_[static_cast<size_t>(position)] == 'D' ? "data" : reader;
 }
 
 void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted) {
@@ -488,16 +509,11 @@ void DbSelect::ReportMismatch(int position, Reader reader, DbValue::Kind kind, c
   }
   const std::string text = "Errore campo (#" + std::to_string(position) + ") nella select corrente\n\n" + sql +
                            "\n\nIl valore è " + KindName(kind) + " e non si legge come " + wanted;
-  ReadingMismatchTally& tally = Mismatches();
-  ++tally.count;
-  tally.lastText = text;
   // Once a column, reader and run: a walk of a million rows shows one box, not a million.
   const size_t told = static_cast<size_t>(position) * 3 + static_cast<size_t>(reader);
-  if (told < mismatchTold_.size()) {
-    if (mismatchTold_[told]) return;
-    mismatchTold_[told] = true;
-  }
-  if (!faultsToCaller_) Notify(text, NoticeIcon::Stop);
+  const bool toldBefore = told < mismatchTold_.size() && mismatchTold_[told];
+  if (told < mismatchTold_.size()) mismatchTold_[told] = true;
+  TellReadingMismatch(text, faultsToCaller_ || toldBefore);
 }
 
 // Each reader fetches its cell once and takes the kind from the value itself: a streaming walk
@@ -528,7 +544,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
       return 1;
     }
     ValueInto(v, letter, value_);
-    if (value_.kind == DbValue::Kind::Text) {
+    if (value_.kind == DbValue::Kind::Text && letter != 'D') {
       out.swap(value_.s);
       if (type != SQLITE_TEXT || !FindLostCharacter(sqlite3_value_text(v), sqlite3_value_bytes(v), lost.code, lost.at))
         lost = {};
@@ -539,7 +555,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
   } else {
     const Cell* cell = CurrentCellOrTell(position);
     if (!cell) return 0;
-    if (cell->kind == DbValue::Kind::Text) {
+    if (cell->kind == DbValue::Kind::Text && letters_[static_cast<size_t>(position)] != 'D') {
       out.assign(bytes_[cell->offset >> 32], cell->offset & 0xFFFFFFFFu, cell->length);
       if (!lost_.empty()) {
         const auto it = lost_.find(row_ * names_.size() + static_cast<size_t>(position));
@@ -556,7 +572,7 @@ int DbSelect::GetFieldTextAt(int position, std::string& out, LostCharacter& lost
     return 1;
   }
   out.clear();
-  if (kind != DbValue::Kind::Null) ReportMismatch(position, Reader::Text, kind, "testo");
+  if (kind != DbValue::Kind::Null) ReportMismatch(position, Reader::Text, kind, Wanted(position, kind, "testo"));
   return 0;
 }
 
@@ -616,6 +632,10 @@ int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
     kind = cell->kind;
     // Texts, bytes and numbers with decimals hold no whole number in the cell.
     if (kind != DbValue::Kind::Text && kind != DbValue::Kind::Blob && kind != DbValue::Kind::Double) number = cell->i;
+  }
+  if (kind != DbValue::Kind::Null && letters_[static_cast<size_t>(position)] == 'D') {
+    ReportMismatch(position, reader, kind, Wanted(position, kind, "numero intero"));
+    return -1;
   }
   switch (kind) {
     case DbValue::Kind::Null: return 0;

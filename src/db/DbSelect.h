@@ -76,7 +76,8 @@ class DbSelect {
   // Readers by position, typed: 1 with the value; 0 with the empty text or 0 for NULL, and for a
   // value the reader cannot give, which is reported through the notice sink (once a column,
   // reader and run). The text reader gives
-  // texts and dates (dd/mm/yyyy), and refuses numbers; the whole-number readers give every
+  // texts and dates (dd/mm/yyyy), and refuses numbers, and in a date column anything but a date
+  // (a stored value not in the ISO text the layer writes); the whole-number readers give every
   // whole-number kind (16- and 32-bit fields, computed whole numbers, yes/no as -1 or 0) and
   // refuse texts, dates, amounts and numbers with decimals; the 32-bit reader (int) refuses a
   // computed value outside its range.
@@ -132,6 +133,9 @@ class DbSelect {
   // <value>,\nche è <is> e non <wanted> come richiede la sua colonna." (the result's column name
   // when no name is given; no label in brackets when none is given).
   static std::string FaultText(const ValueFault& fault, const char* name = nullptr, const char* label = nullptr);
+  // The fault of `value`, read at `position` from `column`, whose field type letter is `letter`:
+  // what the value is and what its column holds.
+  static ValueFault KindFault(int position, std::string column, const DbValue& value, char letter);
   // The same for the walk's own fault.
   std::string FaultText(const char* name = nullptr, const char* label = nullptr) const {
     return FaultText(fault_, name, label);
@@ -184,6 +188,9 @@ class DbSelect {
   bool StreamedWholeNumber(int position, std::int64_t& out) const;
   void ReportPosition(int position) const;
   void ReportMismatch(int position, Reader reader, DbValue::Kind kind, const char* wanted);
+  // What a reading of the value at `position`, of `kind`, wanted: a date of a date column, which
+  // holds nothing else; else what the reader gives (`reader`).
+  const char* Wanted(int position, DbValue::Kind kind, const char* reader) const;
   // Keeps the first fault of the run: the value at `position` (`literal` as SQL writes it), what
   // it is and what was wanted.
   void NoteFault(int position, std::string literal, const char* is, const char* wanted);
@@ -232,6 +239,9 @@ struct ReadingMismatchTally {
   std::string lastText;
 };
 const ReadingMismatchTally& ReadingMismatches();
+// Counts a refused reading (`text` its notice) and tells it through the notice sink unless its
+// caller tells it (`toldByCaller`).
+void TellReadingMismatch(const std::string& text, bool toldByCaller);
 
 // Runs one statement that writes `table` (an UPDATE, INSERT or DELETE) with its ?1, ?2, ... bound
 // as a selection binds them, a text read that lost a character as stored: for a value read that

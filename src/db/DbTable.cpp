@@ -173,8 +173,17 @@ int DbTable::SetIndex(const char* indexName) {
 void DbTable::LoadCurrent(sqlite3_stmt* st) {
   currentRowid_ = withoutRowid_ ? 0 : sqlite3_column_int64(st, 0);
   current_.resize(columns_.size());
-  for (size_t k = 0; k < columns_.size(); ++k)
-    current_[k] = ColumnValue(st, static_cast<int>(k) + 1, columns_[k].type.letter);
+  wrongKind_.assign(columns_.size(), 0);
+  for (size_t k = 0; k < columns_.size(); ++k) {
+    const int at = static_cast<int>(k) + 1;
+    const char letter = columns_[k].type.letter;
+    const int type = sqlite3_column_type(st, at);
+    const bool text = letter == 'A' || letter == 'M';
+    // Bytes in a text column are read as bytes, never as a text.
+    current_[k] = ColumnValue(st, at, text && type == SQLITE_BLOB ? 'O' : letter);
+    wrongKind_[k] = type != SQLITE_NULL && ((text && type == SQLITE_BLOB) || ReadingLetter(letter, type) != letter ||
+                                            (letter == 'D' && current_[k].kind != DbValue::Kind::Date));
+  }
   currentKey_.clear();
   currentKeyStored_.clear();
   if (withoutRowid_)
@@ -406,6 +415,8 @@ int DbTable::Update() {
   if (mode_ == Mode::Editing) {
     current_ = pending_;
     // A new key is the row's new identity.
+    for (size_t k = 0; k < dirty_.size() && k < wrongKind_.size(); ++k)
+      if (dirty_[k]) wrongKind_[k] = 0;  // a value set is of its column's kind
     for (size_t k = 0; k < currentKey_.size(); ++k) {
       currentKey_[k] = current_[primaryKey_[k]];
       if (dirty_[static_cast<size_t>(primaryKey_[k])]) currentKeyStored_[k].clear();
@@ -566,27 +577,45 @@ bool DbTable::ReadField(const char* field, const DbValue*& value) {
   }
   if (mode_ != Mode::None) {
     value = &pending_[col];
-    return true;
+    // A field not set since the row was put in editing holds what was read.
+    return mode_ != Mode::Editing || dirty_[static_cast<size_t>(col)] || OfItsKind(col, *value);
   }
   if (!hasCurrent_) {
     ReportField(field, {}, false, "Nessuna riga corrente");
     return false;
   }
   value = &current_[col];
-  return true;
+  return OfItsKind(col, *value);
+}
+
+bool DbTable::OfItsKind(int col, const DbValue& value) {
+  if (!wrongKind_[static_cast<size_t>(col)]) return true;
+  const Column& column = columns_[static_cast<size_t>(col)];
+  const DbSelect::ValueFault fault = DbSelect::KindFault(col, column.name, value, column.type.letter);
+  if (!Faulted()) fault_ = fault;
+  TellReadingMismatch("Errore campo (" + column.name + ") della tavola (" + tableName + ") <" + fault.value +
+                          ">\n\nIl valore è " + fault.is + " e non " + fault.wanted + " come richiede la sua colonna",
+                      faultsToCaller_);
+  return false;
 }
 
 int DbTable::GetFieldText(const char* field, std::string& out) {
   if (!isOpen) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v)) return 0;
+  if (!ReadField(field, v)) {
+    if (v) out.clear();  // a value not of its column's kind: none
+    return 0;
+  }
   return VariantToText(*v, out);
 }
 
 int DbTable::GetFieldDisplayText(const char* field, std::string& out) {
   if (!isOpen) return 0;
   const DbValue* v = nullptr;
-  if (!ReadField(field, v)) return 0;
+  if (!ReadField(field, v)) {
+    if (v) out.clear();  // a value not of its column's kind: none
+    return 0;
+  }
   return VariantToDisplayText(*v, out);
 }
 
@@ -608,6 +637,7 @@ int DbTable::SaveRecord() {
   FreeSavedRecord();
   if (!isOpen) return 1;
   saved_.resize(columns_.size());
+  int whole = 1;
   for (size_t k = 0; k < columns_.size(); ++k) {
     SavedField& f = saved_[k];
     f.name = columns_[k].name;
@@ -617,9 +647,10 @@ int DbTable::SaveRecord() {
       f.length = length;
     } else if (!GetFieldText(f.name.c_str(), f.value)) {
       f.value.clear();
+      if (wrongKind_.size() == columns_.size() && wrongKind_[k]) whole = 0;
     }
   }
-  return 1;
+  return whole;
 }
 
 int DbTable::RestoreRecord() {

@@ -4,6 +4,7 @@
 // through the notice sink (common/Notices.h) and returns 0; an engine that gathers the failures
 // rather than have them shown collects them into its Outcome (common/Outcome.h).
 
+#include "db/DbSelect.h"
 #include "db/FieldType.h"
 #include "db/FieldValue.h"
 
@@ -13,7 +14,6 @@
 #include <vector>
 
 class DbDatabase;
-struct DbText;
 struct sqlite3_stmt;
 
 class DbTable {
@@ -49,6 +49,18 @@ class DbTable {
   int GetFieldDisplayText(const char* field, std::string& out);
   int GetFieldBinary(const char* field, std::string& out, int* length);
   int GetFieldBinarySize(const char* field);
+  // The first value read from the table (by the field readers above, or SaveRecord) that its
+  // column cannot hold as its kind: a text or bytes in a number column, bytes in a text column,
+  // anything but a date in a date column. Such a value reads as no value (the reader gives 0 and
+  // the empty text) and is told through the notice sink unless told by the caller (set before
+  // reading). A command that writes what it reads stops at it, naming its row and this field.
+  const DbSelect::ValueFault& Fault() const { return fault_; }
+  bool Faulted() const { return fault_.position >= 0; }
+  std::string FaultText(const char* name = nullptr, const char* label = nullptr) const {
+    return DbSelect::FaultText(fault_, name, label);
+  }
+  void SetFaultsToldByCaller(bool on) { faultsToCaller_ = on; }
+  // 0 when a field of the row cannot be read as its kind (see Fault).
   int SaveRecord();
   int RestoreRecord();
   void FreeSavedRecord();
@@ -74,7 +86,11 @@ class DbTable {
   // SeekEqual, with each key's stored text (empty: the key as given) when `stored` is not null.
   int Seek(int keyCount, const char* const* keys, const std::string* stored);
   int FindColumn(const char* name) const;
+  // The value of a field of the row: false when there is none (`value` left null) or when it is not
+  // of its column's kind (`value` set, the fault noted).
   bool ReadField(const char* field, const DbValue*& value);
+  // False, with the fault noted and told, when the value read at `col` is not of its column's kind.
+  bool OfItsKind(int col, const DbValue& value);
   void ReportField(const char* field, const std::string& text, bool withValue, const std::string& description);
   sqlite3_stmt* Prepare(const std::string& sql, std::string& error);
   void Fail(const std::string& text);
@@ -97,6 +113,11 @@ class DbTable {
   bool hasCurrent_ = false;
   std::int64_t currentRowid_ = 0;
   std::vector<DbValue> current_;
+  // By field, whether the current row's value is of another kind than its column's (read as what
+  // it is: a text, a number, bytes).
+  std::vector<char> wrongKind_;
+  DbSelect::ValueFault fault_;
+  bool faultsToCaller_ = false;
   std::vector<DbValue> currentKey_;  // the primary key of the current row, as stored
   // By key field, the stored UTF-8 of a text key that lost a character (empty for the others).
   std::vector<std::string> currentKeyStored_;

@@ -39,17 +39,16 @@ bool IsAscii(const std::string& s) {
   return true;
 }
 
-DbValue DateFromText(const unsigned char* p, int n) {
-  int y = 0, m = 0, d = 0;
-  if (p && ParseDateText(std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(n)), y, m, d))
-    return DbValue::DateYmd(y, m, d);
-  return DbValue::Int(DbValue::Kind::Date, 0);  // no representable date
-}
-
-bool LooksLikeIsoDate(const unsigned char* p, int n) {
-  if (n != 10 || p[4] != '-' || p[7] != '-') return false;
+// The date of a stored text in the one form the layer writes (2024-03-05, a real date): false
+// for any other text, which is then no date of its column.
+bool IsoDateText(const unsigned char* p, int n, std::int64_t& ymd) {
+  if (!p || n != 10 || p[4] != '-' || p[7] != '-') return false;
   for (int k : {0, 1, 2, 3, 5, 6, 8, 9})
     if (p[k] < '0' || p[k] > '9') return false;
+  const int year = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
+  const int month = (p[5] - '0') * 10 + (p[6] - '0'), day = (p[8] - '0') * 10 + (p[9] - '0');
+  if (!IsValidDate(year, month, day)) return false;
+  ymd = year * 10000LL + month * 100 + day;
   return true;
 }
 
@@ -157,7 +156,7 @@ char ReadingLetter(char letter, int type) {
   // A number with decimals stays one in a whole-number column (the engine keeps a whole number
   // stored there as one): no whole number stands for it.
   if (type == SQLITE_FLOAT && (letter == 'B' || letter == 'I' || letter == 'L')) return 0;
-  if (type != SQLITE_TEXT && type != SQLITE_BLOB) return letter;
+  if (type != SQLITE_TEXT && type != SQLITE_BLOB) return letter == 'D' ? 0 : letter;
   switch (letter) {
     case 'B':
     case 'F':
@@ -184,9 +183,12 @@ void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
     }
     case 'B': SetInt(out, K::Bool, sqlite3_value_int64(value) != 0 ? 1 : 0); return;
     case 'D': {
-      const unsigned char* p = sqlite3_value_text(value);
-      SetInt(out, K::Date, DateFromText(p, sqlite3_value_bytes(value)).i);
-      return;
+      std::int64_t ymd = 0;
+      if (type == SQLITE_TEXT && IsoDateText(sqlite3_value_text(value), sqlite3_value_bytes(value), ymd)) {
+        SetInt(out, K::Date, ymd);
+        return;
+      }
+      break;  // no date: read as what it is
     }
     case 'F':
       out.kind = K::Double;
@@ -208,8 +210,8 @@ void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
     default: {
       const unsigned char* p = sqlite3_value_text(value);
       const int n = sqlite3_value_bytes(value);
-      if (LooksLikeIsoDate(p, n)) {
-        SetInt(out, K::Date, DateFromText(p, n).i);
+      if (std::int64_t ymd = 0; IsoDateText(p, n, ymd)) {
+        SetInt(out, K::Date, ymd);
         return;
       }
       SetText(out, K::Text, p, n);

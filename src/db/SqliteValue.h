@@ -7,7 +7,8 @@
 
 // The value of a result column, typed by the field type letter of its declaration (0 when the
 // column is an expression: the stored value's own class decides, and an ISO date text reads as
-// a date).
+// a date). A date column's value is a date only as the layer writes it, a real date in the ISO
+// text 2024-03-05; any other value of it (another text, a number, bytes) reads as what it is.
 DbValue ColumnValue(sqlite3_stmt* st, int col, char letter);
 // The same into an existing value, reusing its text buffer.
 void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out);
@@ -15,7 +16,7 @@ void ValueInto(sqlite3_value* value, char letter, DbValue& out);
 // The letter by which a stored value of the engine's class `type` is read: its column's, or 0 (the
 // value's own class decides) for a text or bytes in a numeric column, which another program may
 // have written there and which no number stands for; so is a number with decimals in a
-// whole-number column.
+// whole-number column, and a number or bytes in a date column.
 char ReadingLetter(char letter, int type);
 
 // Binds a value to a parameter (1-based).

@@ -1,9 +1,6 @@
 #include "db/StoredValueRefusal.h"
 
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
-
-#include <cstring>
 
 const char* UndoneText(Undone undone) {
   switch (undone) {
@@ -24,18 +21,4 @@ std::string StoredTripRow(DbSelect& select, int idAt, int subAt) {
   const DbSelect::ValueFault& fault = select.Fault();
   const auto key = [&](int at) { return fault.position == at ? fault.value : std::to_string(select.LongAt(at)); };
   return "corsa " + key(idAt) + (subAt >= 0 ? ", fermata " + key(subAt) : std::string());
-}
-
-const char* FieldTitle(const char* table, const std::string& field) {
-  if (!table) return nullptr;
-  for (const DictionaryRow& row : SchemaDictionaryRows().fields) {
-    const char *rowTable = nullptr, *rowField = nullptr, *title = nullptr;
-    for (const auto& [column, text] : row) {
-      if (std::strcmp(column, "tavola") == 0) rowTable = text.c_str();
-      if (std::strcmp(column, "nome") == 0) rowField = text.c_str();
-      if (std::strcmp(column, "denom") == 0) title = text.c_str();
-    }
-    if (rowTable && rowField && std::strcmp(rowTable, table) == 0 && field == rowField) return title;
-  }
-  return nullptr;
 }

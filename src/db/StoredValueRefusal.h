@@ -24,7 +24,3 @@ std::string StoredValueRefusal(const std::string& row, const std::string& fault,
 // fermata S", the trip's id at `idAt` and the stop's sub at `subAt` (none when negative); a key
 // that is itself the value at fault is named by the value as SQL writes it.
 std::string StoredTripRow(DbSelect& select, int idAt, int subAt = -1);
-
-// The title the dictionary gives field `field` of table `table` ("Denominazione Fermata"); null
-// when it gives none.
-const char* FieldTitle(const char* table, const std::string& field);

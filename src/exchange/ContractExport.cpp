@@ -59,6 +59,10 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
     data.Fail(kContractExportNoMaster);
     return data;
   }
+  if (period.fault.position >= 0) {
+    data.Fail(RefuseFault("dati generali", period.fault, ProtocolLayout().Field(period.fault.column)));
+    return data;
+  }
   data.ok = true;
   data.periodStart = period.first;
   data.periodEnd = period.last;
@@ -69,7 +73,11 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
   data.companyName = NameOf(db, "regazi", data.company, "Azienda non definita", kCompanyName,
                             Format("azienda %d", data.company), refusal);
   TripReadFault fault;
-  data.trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress, &fault);
+  DbSelect::ValueFault calendarFault;
+  const ServiceCalendar calendar = ReadServiceCalendar(db, period.first, period.last, &calendarFault);
+  if (refusal.empty() && calendarFault.position >= 0)
+    refusal = RefuseFault("calendario", calendarFault, CalendarLayout().Field(calendarFault.column));
+  if (refusal.empty()) data.trips = ReadContractTrips(db, calendar, progress, &fault);
   if (refusal.empty() && fault.value.position >= 0) {
     // The departure has no field of the trip head's layout of its own here; the others have.
     const std::string& column = fault.value.column;

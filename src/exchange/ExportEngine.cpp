@@ -605,6 +605,9 @@ bool ExportRun::NormalStops() {
 std::string ExportRun::MasterRefusal() {
   // Without it the protocol file would be empty, and the import refuses an empty file.
   if (!master_.found) return std::string(kMissingMasterText) + "\n\nNessun file è stato scritto.";
+  if (master_.fault.position >= 0)
+    return RecordRefusal(kProtocolFile, 1, "dati generali",
+                         ExportRecord::FaultText(master_.fault, ProtocolLayout().Field(master_.fault.column)));
   ExportRecord& r = protocol_;
   r.Number(r.FieldOf("azienda"), master_.company);
   r.DisplayDate(r.FieldOf("p_data"), master_.sendDate);
@@ -731,6 +734,7 @@ std::vector<std::string> ExportSetNames() {
 MasterHeading ReadMasterHeading(DbDatabase* db) {
   MasterHeading m;
   DbTable master(db, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) return m;
   m.found = true;
   std::string text;
@@ -743,6 +747,7 @@ MasterHeading ReadMasterHeading(DbDatabase* db) {
   master.GetFieldText("resple", m.person);
   master.GetFieldText("datini", m.periodStart);
   master.GetFieldText("datfin", m.periodEnd);
+  m.fault = master.Fault();
   DbSelect person(db, {.columns = "resple", .from = "master", .where = "codice = 0"});
   if (person.Open()) {
     const DbSelect::LostCharacter lost = person.LostAt(0);

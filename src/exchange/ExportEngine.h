@@ -19,6 +19,7 @@
 #include "common/ExportFiles.h"
 #include "common/Formatters.h"
 #include "common/Outcome.h"
+#include "db/DbSelect.h"
 
 #include <string>
 #include <vector>
@@ -97,6 +98,8 @@ struct MasterHeading {
   char32_t personLost = 0;
   int personLostAt = 0;
   std::string periodStart, periodEnd;  // datini, datfin
+  // The first field of the row read that its column cannot hold as its kind (none: position -1).
+  DbSelect::ValueFault fault;
 };
 MasterHeading ReadMasterHeading(DbDatabase* db);
 // Writes the heading the user gave into the master row: company, send date, protocol (none when

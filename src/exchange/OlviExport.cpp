@@ -160,11 +160,14 @@ bool SameStop(const RouteStop& a, const RouteStop& b) {
 
 }  // namespace
 
-int OlviCompany(DbDatabase* db, int withoutMaster) {
+int OlviCompany(DbDatabase* db, int withoutMaster, std::string* refusal) {
   DbTable master(db, "master");
+  master.SetFaultsToldByCaller(refusal != nullptr);
   std::string company;
   if (master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}) && master.GetFieldText("azienda", company))
     return std::atoi(company.c_str());
+  if (refusal && master.Faulted())
+    *refusal = RefuseFault("dati generali", master.Fault(), ProtocolLayout().Field(master.Fault().column));
   return withoutMaster;
 }
 

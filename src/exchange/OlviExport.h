@@ -32,8 +32,9 @@ struct OlviExportText : Outcome {
   std::string textRefusal;  // LostText: the refusal, naming the trip, the stop and the field
 };
 
-// The working company (`master.azienda`); `withoutMaster` when there is no master row.
-int OlviCompany(DbDatabase* db, int withoutMaster = 0);
+// The working company (`master.azienda`); `withoutMaster` when there is no master row. With
+// `refusal`, a company stored as another kind than its column's is refused there, naming it.
+int OlviCompany(DbDatabase* db, int withoutMaster = 0, std::string* refusal = nullptr);
 
 // FERMATE_OLVI: the heading, then one line per distinct stop (code, name, location) of the stop
 // rows, in the order of code, name and location; texts that differ only by trailing blanks, or an

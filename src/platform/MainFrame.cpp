@@ -347,6 +347,9 @@ void MainFrame::UpdateTitle() {
   title = std::string(kProgramTitle);
   if (database_ && database_->isOpen) {
     DbTable master(database_.get(), "master");
+    // A value of the row not of its column's kind leaves the title without the company: the
+    // commands that read it say so.
+    master.SetFaultsToldByCaller(true);
     std::string company, first, last;
     if (SeekMasterRow(master) && master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
         master.GetFieldText("datfin", last)) {

@@ -15,7 +15,7 @@ constexpr size_t kRowsPerPump = 4096;
 }  // namespace
 
 ErrorListReport::ErrorListReport(DbDatabase* db, ErrorCheckOptions o)
-    : Report("Elenco Errori"), options(o), heading(ReadCompanyHeading(db)) {
+    : Report("Elenco Errori"), options(o), heading(ReadCompanyHeading(db, true)) {
   options.consent = false;
   subtitle = heading.Subtitle();
   columns_ = {{"ID Corsa", "ID Corsa"}, {"Sub Fermata", "Sub Fermata"}, {"", "Errore"}};
@@ -27,6 +27,8 @@ ErrorListReport::ErrorListReport(DbDatabase* db) : ErrorListReport(db, ErrorChec
 
 Outcome ErrorListReport::CheckData(DbDatabase* db, WorkProgress* progress) {
   errors.clear();
+  // The working period compared with the periods: read as a value of its kind, or the check stops.
+  if (heading.fault.position >= 0) return RefusedErrorCheck("dati generali", "master", heading.fault, options);
   ErrorCheckResult result = RunErrorCheck(db, options, heading.periodStart, heading.periodEnd, progress);
   errors = std::move(result.rows);
   return std::move(static_cast<Outcome&>(result));

@@ -112,20 +112,39 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   ASSERT_EQ(Boxes(run).size(), 2u);
   EXPECT_EQ(Boxes(run)[1].substr(0, 36), "0x10\tATTENZIONE: corsa 4, fermata 2:");
   EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
-  // The same for a text stored as bytes, and a text in a number column: named, not "Impossibile creare".
+  // The same for a text stored as bytes, and a text in a number column: named, not "Impossibile creare". The check
+  // reads the stop's name, and stops at it before the dialog.
   const std::string optional = QueryFile(db, "SELECT facolt FROM detcor WHERE id = 4 AND sub = 2");
-  const std::pair<const char*, const char*> kinds[] = {
-      {"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2;", "vale X'436974E0',"},
-      {"UPDATE detcor SET denom = 'Bivio Olivola', facolt = 'abc' WHERE id = 4 AND sub = 2;", "vale 'abc',"}};
-  for (const auto& [sql, value] : kinds) {
-    RunSql(db, sql);
-    run = Run(FirstUpTo({}));
-    ASSERT_EQ(Boxes(run).size(), 2u);
-    EXPECT_EQ(Boxes(run)[1].substr(0, 36), "0x10\tATTENZIONE: corsa 4, fermata 2:");
-    EXPECT_NE(Boxes(run)[1].find(value), std::string::npos) << Boxes(run)[1];
+  const struct {
+    const char *sql, *value;
+    std::vector<std::string> answers;
+    std::string row;
+  } kinds[] = {{"UPDATE detcor SET denom = X'436974E0' WHERE id = 4 AND sub = 2;",
+                "vale X'436974E0',",
+                {},
+                "0x10\tATTENZIONE: fermata 2 della corsa 4:"},
+               {"UPDATE detcor SET denom = 'Bivio Olivola', facolt = 'abc' WHERE id = 4 AND sub = 2;", "vale 'abc',",
+                FirstUpTo({}), "0x10\tATTENZIONE: corsa 4, fermata 2:"}};
+  for (const auto& k : kinds) {
+    RunSql(db, k.sql);
+    run = Run(k.answers);
+    ASSERT_EQ(Boxes(run).size(), k.answers.empty() ? 1u : 2u);
+    EXPECT_EQ(Boxes(run).back().substr(0, k.row.size()), k.row);
+    EXPECT_NE(Boxes(run).back().find(k.value), std::string::npos) << Boxes(run).back();
     EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
   }
   RunSql(db, "UPDATE detcor SET facolt = " + optional.substr(0, optional.find('\n')) + " WHERE id = 4 AND sub = 2;");
+  // A value the check cannot read as its kind: its one box before the dialog, no generic box, no list of findings.
+  RunSql(db, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 1;");
+  run = Run({});
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{
+                            Box(0x10,
+                                "ATTENZIONE: corsa 1:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un "
+                                "testo e non un numero intero come richiede la sua colonna.\n\nNessun file è stato "
+                                "scritto: correggere il dato prima di esportare.")});
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "DIALOG").empty());
+  EXPECT_EQ(Listing(dir.Dir()), "ERR.TXT\norari.mdb\nquendo.ini\n");
+  RunSql(db, "UPDATE tescor SET ct_lung = 5000 WHERE id = 1;");
   // A communication offered as base: three stop boxes.
   Run(FirstUpTo({"file " + comm, "file " + base, "cancel", "cancel"}));
   run = Run({"dialog 148", "  1177=0", "file " + comm});

@@ -80,6 +80,33 @@ TEST_F(ErrorCheckDriver, SavesThatWriteNothing) {
   }
 }
 
+// A value the check cannot read as its kind, in a trip or in the master row's working period: one box naming row and
+// field, no generic box before it, no report asked for or printed.
+TEST_F(ErrorCheckDriver, AValueOfAnotherKindIsItsOneBox) {
+  const std::string tail = "\n\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
+  const std::pair<const char*, std::string> cases[] = {
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 102",
+       "ATTENZIONE: corsa 102:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero "
+       "intero come richiede la sua colonna." +
+           tail},
+      {"UPDATE tescor SET ct_lung = 5000 WHERE id = 102; UPDATE master SET datini = '2024-13-01'",
+       "ATTENZIONE: dati generali:\nil campo datini (Data Inizio) vale '2024-13-01',\nche è un testo e non una data "
+       "come richiede la sua colonna." +
+           tail},
+  };
+  for (const auto& [sql, box] : cases) {
+    SCOPED_TRACE(sql);
+    RunSql(db, sql);
+    for (const char* output : {"  1201=1", "  1117=1"}) {
+      const DriverRun run = Run({"dialog 130", output});
+      EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10, box)});
+      EXPECT_TRUE(LinesStartingWith(run.transcript, "FILE").empty());
+      EXPECT_TRUE(LinesStartingWith(run.transcript, "PRINT").empty());
+      EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
+    }
+  }
+}
+
 TEST_F(ErrorCheckDriver, CleanDatabaseSaysSoAndLeavesNoPanel) {
   RunSql(db,
          "DELETE FROM period; DELETE FROM detcor; DELETE FROM tescor WHERE id <> 110;"

@@ -117,6 +117,56 @@ TEST_F(DataErrorCheck, WithoutAMasterRowThePeriodsAreNotCompared) {
             expected);
 }
 
+// A value its column cannot hold as its kind stops the check at the first such row: no rows, one message naming row and
+// field, with the tail of what the check serves (its list; the communication's files), and no generic box before it.
+TEST_F(DataErrorCheck, AValueOfAnotherKindStopsTheCheck) {
+  const std::string list = "\n\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
+  const std::string files = "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  const struct {
+    const char* sql;
+    bool consent;
+    std::string message;
+  } cases[] = {
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 102", true,
+       "ATTENZIONE: corsa 102:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero "
+       "intero come richiede la sua colonna." +
+           files},
+      {"UPDATE tescor SET ct_lung = 'abc' WHERE id = 102", false,
+       "ATTENZIONE: corsa 102:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero "
+       "intero come richiede la sua colonna." +
+           list},
+      {"UPDATE tescor SET codcorsa = X'4181' WHERE id = 104", false,
+       "ATTENZIONE: corsa 104:\nil campo codcorsa (Codice Corsa) vale X'4181',\nche è un dato binario e non un testo "
+       "come richiede la sua colonna." +
+           list},
+      {"UPDATE detcor SET arriva = 1.5 WHERE id = 111 AND sub = 2", true,
+       "ATTENZIONE: fermata 2 della corsa 111:\nil campo arriva (Tempo di arrivo) vale 1.5,\nche è un numero con "
+       "decimali e non un numero intero come richiede la sua colonna." +
+           files},
+      {"UPDATE period SET inizio = '2024-02-30' WHERE id = 108", false,
+       "ATTENZIONE: periodo della corsa 108:\nil campo inizio (Data inizio) vale '2024-02-30',\nche è un testo e non "
+       "una data come richiede la sua colonna." +
+           list},
+  };
+  AllowReadingMismatches();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    std::remove(path_.c_str());
+    SetUp();
+    LoadFaults();
+    RunSql(path_, c.sql);
+    notices_.Clear();
+    DbDatabase db(path_);
+    const CompanyHeading heading = ReadCompanyHeading(&db);
+    const ErrorCheckResult r = RunErrorCheck(&db, c.consent ? ErrorCheckOptions::Consent() : ErrorCheckOptions(),
+                                             heading.periodStart, heading.periodEnd, nullptr);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.Texts(), c.message);
+    EXPECT_TRUE(r.rows.empty());
+    EXPECT_EQ(notices_.Texts(), "");
+  }
+}
+
 // Each option adds its words or rows, or takes them away.
 struct OptionCase {
   const char* name;

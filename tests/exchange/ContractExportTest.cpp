@@ -154,6 +154,12 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
        "ATTENZIONE: azienda 17:\nil campo denom (denominazione azienda) vale X'C581C3B364C5BA',\nche è un dato "
        "binario e non un testo come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima "
        "di esportare."},
+      {"UPDATE master SET datini = 'abc';",
+       "ATTENZIONE: dati generali:\nil campo datini (data di inizio periodo) vale 'abc',\nche è un testo e non una "
+       "data come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      {"UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31';",
+       "ATTENZIONE: calendario:\nil campo data (data) vale '2024-01-32',\nche è un testo e non una data come richiede "
+       "la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
       {"UPDATE tescor SET parte = -2147483649 WHERE id = 9;",
        "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale -2147483649, che non è un orario del tracciato "
        "regionale\n(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).\n\n"

@@ -664,6 +664,13 @@ const Refusal kRefusals[] = {
      Kind("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "arriva", "orario di arrivo", "'abc'", "un testo",
           "un numero intero") +
          kFixData},
+    // A date column holds a date only as the ISO text the layer writes; the master row is read whole the same way.
+    {"TextInAPeriodStart", "UPDATE period SET inizio = '31/02/2024' WHERE id = 3", Plain(),
+     Kind("RT_PERIOD.TXT, riga 4 (corsa 3)", "inizio", "data di inizio", "'31/02/2024'", "un testo", "una data") +
+         kFixData},
+    {"TextInTheSendingDate", "UPDATE master SET p_data = 'abc'", Plain(),
+     Kind("RT_PROTO.TXT, riga 1 (dati generali)", "p_data", "data di invio", "'abc'", "un testo", "una data") +
+         kFixMaster},
     // Three trips renumbered from 999997 end on 999999; from 999998 the last would need seven digits.
     {"RenumberedToSixDigits", nullptr, Renumbered(999997), ""},
     {"RenumberedPastSixDigits", nullptr, Renumbered(999998),

@@ -63,9 +63,17 @@ constexpr const char* kStopFlowDeclined =
 // errors, the offer to save their report.
 bool NoBlockingErrors(MainFrame& frame) {
   auto report = std::make_unique<ErrorListReport>(frame.Database());
+  Outcome checked;
   {
     FrameProgress progress(&frame);
-    report->CheckData(frame.Database(), &progress);
+    checked = report->CheckData(frame.Database(), &progress);
+  }
+  // A value the check could not read as its kind stops the communication with its message alone.
+  if (!checked.ok) {
+    ui::ShowOutcome(checked);
+    report.reset();
+    frame.ClosePanel();
+    return false;
   }
   const bool clean = report->RowCount() == 0;
   if (!clean && ui::MessageBox(kBlockingErrors, ui::MB_OKCANCEL | ui::MB_ICONSTOP) == ui::IDOK)

@@ -15,7 +15,12 @@ void ExportForOlvi(MainFrame* frame, OlviFile file) {
   DbDatabase* db = frame->Database();
   // The company read before the dialog and the rows of the file are one moment of the database.
   DbReadSnapshot snapshot(db);
-  const int company = OlviCompany(db);
+  std::string refusal;
+  const int company = OlviCompany(db, 0, &refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
   ui::FileDialog dialog(ui::FileDialog::Mode::Save, OlviExportTitle(file), OlviFileName(file), kTextFileFilter, "TXT");
   if (dialog.DoModal() != ui::IDOK) return;
   ShowBusy(true);

@@ -596,6 +596,10 @@ CommunicationHeading ReadCommunicationHeader(DbDatabase* db, char nature, bool r
   h.nature = nature;
   h.replaces = replaces;
   const MasterHeading m = ReadMasterHeading(db);
+  if (m.fault.position >= 0) {
+    heading.Fail(RefuseFault("dati generali", m.fault, ProtocolLayout().Field(m.fault.column)));
+    return heading;
+  }
   if (m.found) {
     h.company = m.company;
     h.sendDate = m.sendDate;

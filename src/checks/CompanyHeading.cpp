@@ -17,15 +17,26 @@ CompanyHeading ReadCompanyHeading(DbDatabase* db, bool faultsToldByCaller) {
     master.GetFieldText("azienda", company);
     master.GetFieldText("datini", heading.periodStart);
     master.GetFieldText("datfin", heading.periodEnd);
-    heading.fault = master.Fault();
+    if (master.Faulted()) {
+      heading.fault = master.Fault();
+      heading.faultRow = "dati generali";
+      heading.faultTable = "master";
+    }
   }
   heading.company = std::atol(company.c_str());
   heading.name = "Azienda non definita";
+  if (!heading.faultRow.empty()) return heading;
   DbTable companies(db, "regazi");
+  companies.SetFaultsToldByCaller(faultsToldByCaller);
   std::string found;
   if (companies.isOpen && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
       companies.GetFieldText("denom", found))
     heading.name = found;
+  if (companies.Faulted()) {
+    heading.fault = companies.Fault();
+    heading.faultRow = Format("azienda %ld", heading.company);
+    heading.faultTable = "regazi";
+  }
   heading.name = std::string(WithoutTrailingBlanks(heading.name));
   return heading;
 }

@@ -15,10 +15,13 @@ struct CompanyHeading {
   std::string name;
   // `datini` and `datfin` of `master` as "GG/MM/AAAA"; empty without the master row.
   std::string periodStart, periodEnd;
-  // The first field of the master row that its column cannot hold as its kind (none: position
-  // -1), read as no value; told through the notice sink unless `ReadCompanyHeading` was told that
-  // its caller tells it.
+  // The first field of the master row, or of the company's row in `regazi`, that its column cannot
+  // hold as its kind (none: position -1), read as no value; told through the notice sink unless
+  // `ReadCompanyHeading` was told that its caller tells it. `faultRow` names its row as the user
+  // knows it ("dati generali", "azienda 17"), `faultTable` its table.
   DbSelect::ValueFault fault;
+  std::string faultRow;
+  const char* faultTable = nullptr;
 
   // "Azienda %ld - %s [periodo dal %s al %s]"; "Azienda Non Definita" without the master row.
   std::string Subtitle() const;

@@ -50,7 +50,7 @@ WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
 }
 
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
-                                    DbSelect::ValueFault* fault) {
+                                    CalendarReadFault* fault) {
   ServiceCalendar calendar(first, last);
   DbSelect s(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
   s.SetParameters({IsoDate(first), IsoDate(last)});
@@ -63,7 +63,7 @@ ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, co
       s.GetFieldTextAt(0, date);
       ReadTextKey(s, 1, type);
       if (fault && s.Faulted()) {
-        *fault = s.Fault();
+        *fault = {s.Fault().position == 0 ? s.Fault().value : date, s.Fault()};
         break;
       }
       calendar.Add(date, type);

@@ -21,11 +21,18 @@ struct WorkingPeriod {
 };
 WorkingPeriod ReadWorkingPeriod(DbDatabase* db);
 
+// The first value of the calendar read that its column cannot hold as its kind (DbSelect::Fault),
+// and its date: "GG/MM/AAAA", or the value as SQL writes it when the date is itself the fault.
+struct CalendarReadFault {
+  std::string date;
+  DbSelect::ValueFault value;
+};
+
 // The dates of `calend` from `first` to `last` with their day types (as keys, db/TextKeys, as the
 // periods read here give theirs); the dates go into the selection as bound values. With `fault`, a
 // value of another kind than its column's ends the reading there, and `fault` tells it.
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
-                                    DbSelect::ValueFault* fault = nullptr);
+                                    CalendarReadFault* fault = nullptr);
 
 // The ids of a range, both included; `all` takes every trip.
 struct TripIdRange {

@@ -73,10 +73,10 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
   data.companyName = NameOf(db, "regazi", data.company, "Azienda non definita", kCompanyName,
                             Format("azienda %d", data.company), refusal);
   TripReadFault fault;
-  DbSelect::ValueFault calendarFault;
+  CalendarReadFault calendarFault;
   const ServiceCalendar calendar = ReadServiceCalendar(db, period.first, period.last, &calendarFault);
-  if (refusal.empty() && calendarFault.position >= 0)
-    refusal = RefuseFault("calendario", calendarFault, CalendarLayout().Field(calendarFault.column));
+  if (refusal.empty() && calendarFault.value.position >= 0)
+    refusal = RefuseFault("calendario", calendarFault.value, CalendarLayout().Field(calendarFault.value.column));
   if (refusal.empty()) data.trips = ReadContractTrips(db, calendar, progress, &fault);
   if (refusal.empty() && fault.value.position >= 0) {
     // The departure has no field of the trip head's layout of its own here; the others have.

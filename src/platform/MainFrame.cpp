@@ -347,14 +347,15 @@ void MainFrame::UpdateTitle() {
   title = std::string(kProgramTitle);
   if (database_ && database_->isOpen) {
     DbTable master(database_.get(), "master");
-    // A value of the row not of its column's kind leaves the title without the company: the
-    // commands that read it say so.
+    // A value of the row, or of the company's name, not of its column's kind leaves the title
+    // without the company: the commands that read it say so.
     master.SetFaultsToldByCaller(true);
     std::string company, first, last;
     if (SeekMasterRow(master) && master.GetFieldText("azienda", company) && master.GetFieldText("datini", first) &&
         master.GetFieldText("datfin", last)) {
       std::string name = "Azienda non definita";
       DbTable companies(database_.get(), "regazi");
+      companies.SetFaultsToldByCaller(true);
       std::string found;
       if (companies.isOpen && companies.SetIndex("codice") && companies.SeekEqual({company.c_str()}) &&
           companies.GetFieldText("denom", found))
@@ -362,7 +363,8 @@ void MainFrame::UpdateTitle() {
       name = TrimRight(name);
       char buf[64];
       std::snprintf(buf, sizeof buf, "%ld", std::atol(company.c_str()));
-      title = std::string("Quendo - Azienda ") + buf + " - " + name + " [periodo dal " + first + " al " + last + "]";
+      if (!companies.Faulted())
+        title = std::string("Quendo - Azienda ") + buf + " - " + name + " [periodo dal " + first + " al " + last + "]";
     }
   }
   SetCaption(title);

@@ -5,7 +5,6 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ std::string CalendarDayLabel(char weekdayDigit, std::string_view dateText) {
 // ---- Day types -----------------------------------------------------------------------------
 
 CadenceReport::CadenceReport(DbDatabase* db, bool byCode) : RowsReport("Rubrica Cadenze"), sortByCode(byCode) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{kCode, "Codice"}, {kName, "Denominazione Cadenza"}};
 }
 
@@ -47,7 +46,7 @@ int CadenceReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 
 CalendarReport::CalendarReport(DbDatabase* db, bool whole, std::string from, std::string to)
     : RowsReport("Rubrica Calendario"), wholeCalendar(whole), fromDate(std::move(from)), toDate(std::move(to)) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{"VVV 99/99/9999", "Data"},
               {std::string(20, 'V'), "", true},
               {kCode, "Cadenza"},

@@ -3,8 +3,8 @@
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbTable.h"
+#include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 #include <cstdio>
 
@@ -28,7 +28,7 @@ enum Column {
 }  // namespace
 
 ContractReport::ContractReport(DbDatabase* db, bool detail) : Report("Rubrica Contratti"), tripsAndTotals(detail) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{"Codice Linea", "Codice Linea"},
               {"9999999999", "ID Corsa"},
               {"Bus Extraurbano", "Mezzo"},
@@ -48,16 +48,14 @@ void ContractReport::Load(DbDatabase* db, WorkProgress* progress) {
   {
     // One moment of the database for every selection.
     DbReadSnapshot snapshot(db);
-    const WorkingPeriod period = ReadWorkingPeriod(db);
-    TripReadFault fault;
-    trips = ReadContractTrips(db, ReadServiceCalendar(db, period.first, period.last), progress, &fault);
-    if (fault.value.position >= 0) {
-      // The fields of the trip's periods are those of `period`, the others of `tescor`.
-      const std::string& column = fault.value.column;
-      const bool ofPeriod = column == "caden" || column == "inizio" || column == "fine" || column == "escluso";
-      return KeepFault(fault.value, Format("corsa %ld", fault.trip), ofPeriod ? "period" : "tescor");
-    }
+    RowFault fault;
+    const ServiceCalendar calendar = ReadWorkingCalendar(db, fault);
+    if (fault.Any()) return KeepFault(fault);
+    TripReadFault tripFault;
+    trips = ReadContractTrips(db, calendar, progress, &tripFault);
+    if (tripFault.value.position >= 0) return KeepFault(TripRowFault(tripFault));
     DbTable regent(db, "regent");
+    regent.SetFaultsToldByCaller(true);
     const bool indexed = regent.isOpen && regent.SetIndex("codice");
     for (const ContractTrip& t : trips) {
       if (authorityNames.count(t.ente)) continue;
@@ -65,6 +63,8 @@ void ContractReport::Load(DbDatabase* db, WorkProgress* progress) {
       const std::string key = std::to_string(t.ente);
       if (indexed && regent.SeekEqual({key.c_str()}) && regent.GetFieldText("denom", name))
         authorityNames[t.ente] = std::string(WithoutTrailingBlanks(name));
+      else if (regent.Faulted())
+        return KeepFault(regent.Fault(), Format("ente %d", t.ente), "regent");
       else
         authorityNames[t.ente] = "*** INESISTENTE ***";
     }

@@ -61,6 +61,26 @@ std::string LocalityName(DbSelect& select, int id) { return "località " + Numbe
 
 std::string CadenceName(DbSelect& select, int code) { return "cadenza " + TextName(select, code); }
 
-std::string CalendarDayName(DbSelect& select, int date) {
-  return "giorno " + TextName(select, date) + " del calendario";
+std::string CalendarDayName(DbSelect& select, int date) { return CalendarDayName(TextName(select, date)); }
+
+std::string CalendarDayName(const std::string& date) { return "giorno " + date + " del calendario"; }
+
+ServiceCalendar ReadWorkingCalendar(DbDatabase* db, RowFault& fault) {
+  const WorkingPeriod period = ReadWorkingPeriod(db);
+  if (period.fault.position >= 0) {
+    fault = {period.fault, "dati generali", "master"};
+    return {};
+  }
+  CalendarReadFault read;
+  ServiceCalendar calendar = ReadServiceCalendar(db, period.first, period.last, &read);
+  if (read.value.position < 0) return calendar;
+  fault = {read.value, CalendarDayName(read.date), "calend"};
+  return {};
+}
+
+RowFault TripRowFault(const TripReadFault& fault) {
+  if (fault.value.position < 0) return {};
+  const std::string& column = fault.value.column;
+  const bool ofPeriod = column == "caden" || column == "inizio" || column == "fine" || column == "escluso";
+  return {fault.value, Format("corsa %ld", fault.trip), ofPeriod ? "period" : "tescor"};
 }

@@ -7,8 +7,10 @@
 // two rows), so that a row is found in a map rather than by walking the rows made so far.
 
 #include "common/WorkProgress.h"
+#include "db/ContractTrips.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "reports/Report.h"
 
 #include <initializer_list>
 #include <string>
@@ -56,6 +58,16 @@ std::string StopName(DbSelect& select, int id, int sub);
 std::string LocalityName(DbSelect& select, int id);
 std::string CadenceName(DbSelect& select, int code);
 std::string CalendarDayName(DbSelect& select, int date);
+// The same of a date read ("GG/MM/AAAA", or the value as SQL writes it).
+std::string CalendarDayName(const std::string& date);
+
+// The service calendar of the master row's working period (db/ContractTrips). At the first value of
+// the master row or of the calendar that its column cannot hold as its kind, `fault` tells it and
+// the calendar is empty.
+ServiceCalendar ReadWorkingCalendar(DbDatabase* db, RowFault& fault);
+// A fault met reading the trips with their periods: "corsa <id>", in `period` for the fields of
+// the trip's periods, in `tescor` for the others (none when `fault` has none).
+RowFault TripRowFault(const TripReadFault& fault);
 
 // The rows of the codes that stand more than once in a selection ordered by code: the first row of
 // a code is held back until a second row of the same code comes (codes compared by their keys,

@@ -27,8 +27,10 @@ ErrorListReport::ErrorListReport(DbDatabase* db) : ErrorListReport(db, ErrorChec
 
 Outcome ErrorListReport::CheckData(DbDatabase* db, WorkProgress* progress) {
   errors.clear();
-  // The working period compared with the periods: read as a value of its kind, or the check stops.
-  if (heading.fault.position >= 0) return RefusedErrorCheck("dati generali", "master", heading.fault, options);
+  // The working period compared with the periods, and the company's name: read as values of their
+  // kinds, or the check stops.
+  if (heading.fault.position >= 0)
+    return RefusedErrorCheck(heading.faultRow, heading.faultTable, heading.fault, options);
   ErrorCheckResult result = RunErrorCheck(db, options, heading.periodStart, heading.periodEnd, progress);
   errors = std::move(result.rows);
   return std::move(static_cast<Outcome&>(result));

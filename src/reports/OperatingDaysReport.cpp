@@ -2,8 +2,8 @@
 
 #include "db/ContractTrips.h"
 #include "db/DbDatabase.h"
+#include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 #include <algorithm>
 
@@ -18,7 +18,7 @@ constexpr const char* kDayTemplate = "(999 - Xx 12/12) ";
 
 OperatingDaysReport::OperatingDaysReport(DbDatabase* db, bool all, long from, long to)
     : Report("Rubrica Verifica Giorni"), allTrips(all), fromId(from), toId(to) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{"Codice Linea", "Codice Linea"},
               {"9999999999", "ID Corsa"},
               {"Codice Corsa", "Codice Corsa"},
@@ -27,13 +27,16 @@ OperatingDaysReport::OperatingDaysReport(DbDatabase* db, bool all, long from, lo
 }
 
 void OperatingDaysReport::Load(DbDatabase* db, WorkProgress* progress) {
-  trips.clear();
+  DropRows();
   std::vector<TripPeriods> read;
   {
     DbReadSnapshot snapshot(db);
-    const WorkingPeriod period = ReadWorkingPeriod(db);
-    calendar = ReadServiceCalendar(db, period.first, period.last);
-    read = ReadTripPeriods(db, {allTrips, fromId, toId}, progress);
+    RowFault fault;
+    calendar = ReadWorkingCalendar(db, fault);
+    if (fault.Any()) return KeepFault(fault);
+    TripReadFault tripFault;
+    read = ReadTripPeriods(db, {allTrips, fromId, toId}, progress, &tripFault);
+    if (tripFault.value.position >= 0) return KeepFault(TripRowFault(tripFault));
   }
   trips.reserve(read.size());
   for (TripPeriods& r : read) {
@@ -49,6 +52,12 @@ void OperatingDaysReport::Load(DbDatabase* db, WorkProgress* progress) {
   }
   textsPerRow_ = 0;
   CountRows();
+}
+
+void OperatingDaysReport::DropRows() {
+  trips.clear();
+  calendar = {};
+  firstRows_.clear();
 }
 
 void OperatingDaysReport::CountRows() {

@@ -50,6 +50,7 @@ class OperatingDaysReport : public Report {
   std::vector<Trip> trips;
 
  protected:
+  void DropRows() override;
   void ColumnsPlaced() override;
   bool GridLineBefore(size_t i) const override { return i == 0 || i == 4; }
   int DrawRow(ReportCanvas& canvas, size_t n, int y) override;

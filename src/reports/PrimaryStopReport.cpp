@@ -5,7 +5,6 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 const char* PrimaryStopReport::Row::Type() const {
   if (plain && !primary && !optional) return "";
@@ -15,7 +14,7 @@ const char* PrimaryStopReport::Row::Type() const {
 }
 
 PrimaryStopReport::PrimaryStopReport(DbDatabase* db) : RowsReport("Rubrica Fermate (Analisi Primarie", 70) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(10, 'V'), "Codice"},
               {std::string(11, 'V'), "Tipologia"}};

@@ -4,11 +4,8 @@
 #include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
-#include "db/DbTable.h"
-#include "db/MasterRow.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/QuadroReports.h"
-#include "reports/ReportHeading.h"
 
 #include <algorithm>
 #include <map>
@@ -21,12 +18,9 @@ constexpr size_t kRowsPerPump = 4096;
 
 QuadroReport::QuadroReport(DbDatabase* db, std::string title, bool optional, bool notServed)
     : Report(std::move(title), 70), includeOptional(optional), includeNotServed(notServed) {
-  subtitle = CompanySubtitle(db);
-  DbTable master(db, "master");
-  if (SeekMasterRow(master)) {
-    master.GetFieldText("datini", periodStart);
-    master.GetFieldText("datfin", periodEnd);
-  }
+  const CompanyHeading heading = ReadSubtitle(db);
+  periodStart = heading.periodStart;
+  periodEnd = heading.periodEnd;
 }
 
 void QuadroReport::Load(DbDatabase* db) {

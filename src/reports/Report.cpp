@@ -30,6 +30,13 @@ void Report::KeepFault(const DbSelect::ValueFault& fault, const std::string& row
   DropRows();
 }
 
+CompanyHeading Report::ReadSubtitle(DbDatabase* db) {
+  CompanyHeading heading = ReadCompanyHeading(db, true);
+  subtitle = heading.Subtitle();
+  if (heading.faultTable) KeepFault(heading.fault, heading.faultRow, heading.faultTable);
+  return heading;
+}
+
 void Report::SetPageEntry(int page, long row) {
   if (page < 1) return;
   if (static_cast<size_t>(page) > firstRows_.size()) firstRows_.resize(static_cast<size_t>(page), 0);

@@ -5,6 +5,7 @@
 // lines, and the grid. A derived report gives its columns and draws its rows; its rows live in a
 // vector, so a page is drawn from its first row by index, whatever the length of the report.
 
+#include "checks/CompanyHeading.h"
 #include "common/Clock.h"
 #include "db/DbSelect.h"
 #include "db/StoredValueRefusal.h"
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+class DbDatabase;
 class ReportCanvas;
 
 // The page of a run in device units: the physical size and the four margins.
@@ -36,6 +38,15 @@ struct ReportColumn {
   int width = 0;
 };
 
+// A value read that its column cannot hold as its kind, with the row the user knows it by and the
+// table of its field (none: no fault).
+struct RowFault {
+  DbSelect::ValueFault value;
+  std::string row;
+  const char* table = nullptr;
+  bool Any() const { return table != nullptr; }
+};
+
 class Report {
  public:
   // `fontTenths`: the font size in tenths of a point (80 for most reports).
@@ -48,7 +59,9 @@ class Report {
   virtual size_t RowCount() const = 0;
 
   // The loading stopped at the first value it read that its column cannot hold as its kind (a text
-  // in a number column, bytes in a text column): the report has no rows.
+  // in a number column, bytes in a text column, a text that is no date in a date column): the
+  // report has no rows. A report whose company line (ReadSubtitle) held such a value is faulted
+  // from its making and is not loaded.
   bool LoadFaulted() const { return !faultRow_.empty(); }
   // The message that stops the command at it: "ATTENZIONE: <row>:\n<the fault in words>\n\n" and
   // what was not done (the report, or its text file).
@@ -91,8 +104,12 @@ class Report {
   // Keeps `fault`, read on the row the user knows as `row` ("fermata 3 della corsa 17") from a
   // field of `table`, as the loading's fault (the first one only), and drops the rows made.
   void KeepFault(const DbSelect::ValueFault& fault, const std::string& row, const char* table);
+  void KeepFault(const RowFault& fault) { KeepFault(fault.value, fault.row, fault.table); }
   // Empties the rows made so far.
   virtual void DropRows() {}
+  // Reads `subtitle` from the master row and the company's name in `regazi`; a value there that
+  // its column cannot hold as its kind is kept as the loading's fault. Returns what it read.
+  CompanyHeading ReadSubtitle(DbDatabase* db);
 
   // The height of row n (the default: a line of text and 20 units).
   virtual int RowHeight(size_t /*n*/) const { return lineHeight_ + 20; }

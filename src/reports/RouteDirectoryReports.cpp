@@ -4,7 +4,6 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ struct RouteRead {
 
 RouteDirectoryReport::RouteDirectoryReport(DbDatabase* db, Content c)
     : RowsReport("Rubrica Percorsi (normalizzati)"), content(c) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(20, 'V'), "Codice Percorso"},
               {std::string(6, 'V'), "Quadro"},
               {std::string(5, 'V'), "Corse"},
@@ -86,7 +85,7 @@ int RouteDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 // ---- Lines ---------------------------------------------------------------------------------
 
 LineDirectoryReport::LineDirectoryReport(DbDatabase* db) : RowsReport("Rubrica Linee (normalizzate)") {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(20, 'V'), "Codice Linea"}, {std::string(6, 'V'), "Verso"}, {std::string(5, 'V'), "Corse"}};
 }
 

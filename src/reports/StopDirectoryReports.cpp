@@ -4,7 +4,6 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 #include <unordered_set>
 
@@ -64,7 +63,7 @@ struct StopRow {
 
 StopDirectoryReport::StopDirectoryReport(DbDatabase* db, Content c)
     : RowsReport("Rubrica Fermate (normalizzate)", 70), content(c) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},
               {std::string(60, 'V'), "Località"},
@@ -122,7 +121,7 @@ int StopDirectoryReport::DrawRow(ReportCanvas& canvas, size_t n, int y) {
 // ---- Stops by locality ---------------------------------------------------------------------
 
 StopLocalityReport::StopLocalityReport(DbDatabase* db) : RowsReport("Rubrica Fermate (Località)", 70) {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},
               {std::string(10, 'V'), "Codice"}};

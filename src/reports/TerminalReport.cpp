@@ -4,13 +4,12 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 #include <algorithm>
 #include <tuple>
 
 TerminalReport::TerminalReport(DbDatabase* db) : RowsReport("Rubrica Capolinea") {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{std::string(40, 'V'), "Denominazione Fermata"},
               {std::string(40, 'V'), "Ubicazione Fermata"},
               {std::string(10, 'V'), "Codice"},

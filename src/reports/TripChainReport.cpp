@@ -4,7 +4,6 @@
 #include "db/DbSelect.h"
 #include "reports/DirectoryLoading.h"
 #include "reports/ReportCanvas.h"
-#include "reports/ReportHeading.h"
 
 #include <unordered_map>
 
@@ -26,7 +25,7 @@ std::string StopAndTime(const std::string& name, long hhmm) {
 }  // namespace
 
 TripChainReport::TripChainReport(DbDatabase* db) : RowsReport("Rubrica Concatenazioni Corse") {
-  subtitle = CompanySubtitle(db);
+  ReadSubtitle(db);
   columns_ = {{"999999", "ID"}, {std::string(20, 'V'), "Codice Corsa"}, {std::string(60, 'V'), "Fermata di Scambio"}};
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/AppTestSupport.h"
 #include "app/ReportDumpSupport.h"
+#include "common/ProgramTitle.h"
 #include "support/ContractData.h"
 
 #include <algorithm>
@@ -168,6 +169,24 @@ TEST_F(CheckReportDriver, ChecksThatEndWithoutAReport) {
   // Without any trip with periods, the contract check has nothing to print either.
   RunSql(db, "DELETE FROM period;");
   EXPECT_EQ(Boxes(Run({"dialog 128"}, "5136")), std::vector<std::string>{"0x40\tNon ci sono dati da stampare !!!"});
+  // A value of another kind than its column's, in the calendar or in the company's name of every
+  // page's head: one box naming it, no print setup, no page.
+  const std::string notPrepared = "\\n\\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
+  RunSql(db, "UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31' AND caden = 'FER';");
+  DriverRun run = Run({"dialog 142"}, "5157");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: giorno '2024-01-32' del calendario:\\nil campo "
+                                                    "data (Data) vale '2024-01-32',\\nche è un testo e non una data "
+                                                    "come richiede la sua colonna." +
+                                                    notPrepared)});
+  RunSql(db, "UPDATE regazi SET denom = X'4181' WHERE codice = 17;");
+  run = Run({"dialog 128"}, "5136");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: azienda 17:\\nil campo denom (Denominazione) "
+                                                    "vale X'4181',\\nche è un dato binario e non un testo come "
+                                                    "richiede la sua colonna." +
+                                                    notPrepared)});
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "PR").empty());
+  EXPECT_EQ(FileBytes(dump), "");
+  EXPECT_EQ(LastTitle(run), kProgramTitle);  // the main window's title leaves the company out
 }
 
 // ---- The contract export ----------------------------------------------------------------------

@@ -5,7 +5,6 @@
 #include "StoppedLoading.h"
 #include "db/DbDatabase.h"
 #include "reports/CadenceReports.h"
-#include "reports/ReportHeading.h"
 #include "support/TimetableData.h"
 
 #include <gtest/gtest.h>
@@ -71,17 +70,16 @@ TEST_F(CadenceReports, CalendarRowsOfTheirCadencesOnlyInTheRange) {
 }
 
 TEST_F(CadenceReports, CompanyLineFromTheMasterRow) {
-  EXPECT_EQ(CompanySubtitle(db_.get()), "Azienda 17 - Autolinee Prova [periodo dal 01/01/2024 al 30/06/2024]");
+  const auto subtitle = [&] { return CadenceReport(db_.get(), true).subtitle; };
+  EXPECT_EQ(subtitle(), "Azienda 17 - Autolinee Prova [periodo dal 01/01/2024 al 30/06/2024]");
   db_.reset();
   RunSql(path_, "UPDATE master SET azienda = 9999");
   db_ = std::make_unique<DbDatabase>(path_);
-  EXPECT_EQ(CompanySubtitle(db_.get()), "Azienda 9999 - Azienda non definita [periodo dal 01/01/2024 al 30/06/2024]");
+  EXPECT_EQ(subtitle(), "Azienda 9999 - Azienda non definita [periodo dal 01/01/2024 al 30/06/2024]");
   db_.reset();
   RunSql(path_, "DELETE FROM master");
   db_ = std::make_unique<DbDatabase>(path_);
-  EXPECT_EQ(CompanySubtitle(db_.get()), "Azienda Non Definita");
-  CadenceReport report(db_.get(), true);
-  EXPECT_EQ(report.subtitle, "Azienda Non Definita");
+  EXPECT_EQ(subtitle(), "Azienda Non Definita");
 }
 
 // A value its column cannot hold as its kind stops the loading at its row, with no notice before.

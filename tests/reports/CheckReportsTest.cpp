@@ -11,6 +11,7 @@
 #include "support/ContractData.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <cstdio>
 
 namespace {
@@ -88,33 +89,59 @@ TEST_F(CheckReports, ContractRowsAndTotalsByLineAndContract) {
   EXPECT_EQ(report.authorityNames.at(5), "Città Metropolitana di Firenze");
 }
 
-// A value its column cannot hold as its kind, in a trip or in its periods, stops the contract
-// check at its trip, with no notice before.
-TEST_F(CheckReports, AValueNotOfItsColumnsKindStopsTheContractCheck) {
+// A value its column cannot hold as its kind, in a trip or in its periods, in the calendar, in the
+// master row or in the names of the company and of the authorities, stops the contract and the
+// days-of-operation checks at its row, with no notice before.
+TEST_F(CheckReports, AValueNotOfItsColumnsKindStopsTheContractAndDaysChecks) {
   const MakeReport contracts = Loaded<ContractReport>(true);
-  ExpectEachStopped(
-      {
-          {contracts, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 2;",
-           "corsa 2:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc',\nche è un testo e non un numero intero "
-           "come "
-           "richiede la sua colonna."},
-          {contracts, "UPDATE tescor SET codlinea = X'4C31' WHERE id = 9;",
-           "corsa 9:\nil campo codlinea (Codice Linea) vale X'4C31',\nche è un dato binario e non un testo come "
-           "richiede "
-           "la sua colonna."},
-          {contracts, "UPDATE period SET escluso = 'no' WHERE id = 5;",
-           "corsa 5:\nil campo escluso (Periodo Escluso) vale 'no',\nche è un testo e non un numero intero come "
-           "richiede "
-           "la sua colonna."},
-      },
-      [&](const std::string& sql) {
-        db_.reset();
-        std::remove(path_.c_str());
-        MakeTimetableDatabase(path_);
-        RunSql(path_, ContractTimetableSql() + sql);
-        db_ = std::make_unique<DbDatabase>(path_);
-        return db_.get();
-      });
+  const MakeReport days = Loaded<OperatingDaysReport>(true, 0L, 0L);
+  // The working period changed once the report is made, as another program would write it.
+  const MakeReport periodChanged = [](DbDatabase* db) {
+    auto report = std::make_unique<OperatingDaysReport>(db, true, 0L, 0L);
+    EXPECT_EQ(sqlite3_exec(db->Handle(), "UPDATE master SET datfin = '2024-12-32'", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    report->Load(db);
+    return std::unique_ptr<Report>(std::move(report));
+  };
+  const std::string notDate = ",\nche è un testo e non una data come richiede la sua colonna.";
+  std::vector<StoppedCase> cases = {
+      {contracts, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 2;",
+       "corsa 2:\nil campo ct_lung (Lunghezza contrattuale) vale 'abc'" + kTextNotNumber},
+      {contracts, "UPDATE tescor SET codlinea = X'4C31' WHERE id = 9;",
+       "corsa 9:\nil campo codlinea (Codice Linea) vale X'4C31'" + kBytesNotText},
+      {contracts, "UPDATE period SET escluso = 'no' WHERE id = 5;",
+       "corsa 5:\nil campo escluso (Periodo Escluso) vale 'no'" + kTextNotNumber},
+      {contracts, "UPDATE regent SET denom = X'436974E0' WHERE codice = 5;",
+       "ente 5:\nil campo denom (Denominazione) vale X'436974E0'" + kBytesNotText},
+      {contracts, "UPDATE regazi SET denom = X'4181' WHERE codice = 17;",
+       "azienda 17:\nil campo denom (Denominazione) vale X'4181'" + kBytesNotText},
+      {contracts, "UPDATE master SET datini = '01/01/2024';",
+       "dati generali:\nil campo datini (Data Inizio) vale '01/01/2024'" + notDate},
+      {days, "UPDATE period SET inizio = '2024-02-30' WHERE id = 3 AND inizio = '2024-03-01';",
+       "corsa 3:\nil campo inizio (Data inizio) vale '2024-02-30'" + notDate},
+      {days, "UPDATE tescor SET parte = 'abc' WHERE id = 4;",
+       "corsa 4:\nil campo parte (Partenza Capolinea) vale 'abc'" + kTextNotNumber},
+      {days, "UPDATE master SET datfin = X'4181';",
+       "dati generali:\nil campo datfin (Data Fine) vale X'4181',\nche è un dato binario e non una data come "
+       "richiede la sua colonna."},
+      {periodChanged, "", "dati generali:\nil campo datfin (Data Fine) vale '2024-12-32'" + notDate},
+  };
+  // The calendar stops both, a date that is none named by its value.
+  for (const MakeReport& report : {contracts, days}) {
+    cases.push_back({report, "UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31' AND caden = 'FER';",
+                     "giorno '2024-01-32' del calendario:\nil campo data (Data) vale '2024-01-32'" + notDate});
+    cases.push_back(
+        {report, "UPDATE calend SET caden = X'464552' WHERE data = '2024-03-05';",
+         "giorno 05/03/2024 del calendario:\nil campo caden (Cadenza Attiva) vale X'464552'" + kBytesNotText});
+  }
+  ExpectEachStopped(cases, [&](const std::string& sql) {
+    db_.reset();
+    std::remove(path_.c_str());
+    MakeTimetableDatabase(path_);
+    RunSql(path_, ContractTimetableSql() + sql);
+    db_ = std::make_unique<DbDatabase>(path_);
+    return db_.get();
+  });
 }
 
 TEST_F(CheckReports, TimesOfTripsAndOfTotals) {

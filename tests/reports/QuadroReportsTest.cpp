@@ -180,8 +180,8 @@ TEST_F(QuadroReports, DaysOfOperationAsTheCalendarGivesThem) {
   for (const QuadroTrip& t : report->trips) EXPECT_EQ(t.days, 0);
 }
 
-// A value its column cannot hold as its kind, in a trip, its periods, its day types, its stops or
-// the calendar, stops the loading at its row, with no notice before.
+// A value its column cannot hold as its kind, in a trip, its periods, its day types, its stops,
+// the calendar or the master row, stops the loading at its row, with no notice before.
 TEST_F(QuadroReports, AValueNotOfItsColumnsKindStopsTheLoading) {
   const std::string timetable = Trip(1, 1, 600) + Trip(2, 1, 700) + Period(1, "FER", "2024-01-01", "2024-06-30") +
                                 Period(2, "FES", "2024-01-01", "2024-06-30") + Stop(1, 1, 9999, 600) +
@@ -203,6 +203,9 @@ TEST_F(QuadroReports, AValueNotOfItsColumnsKindStopsTheLoading) {
            "fermata 2 della corsa 2:\nil campo arriva (Tempo di arrivo) vale 'abc'" + kTextNotNumber},
           {trips, "UPDATE calend SET caden = X'464552' WHERE data = '2024-03-05';",
            "giorno 05/03/2024 del calendario:\nil campo caden (Cadenza Attiva) vale X'464552'" + kBytesNotText},
+          {trips, "UPDATE master SET datfin = 20240630;",
+           "dati generali:\nil campo datfin (Data Fine) vale 20240630,\nche è un numero intero e non una data come "
+           "richiede la sua colonna."},
       },
       [&](const std::string& sql) {
         db_.reset();

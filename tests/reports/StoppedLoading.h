@@ -20,12 +20,13 @@ inline const std::string kTextNotNumber = ",\nche è un testo e non un numero in
 
 using MakeReport = std::function<std::unique_ptr<Report>(DbDatabase*)>;
 
-// A report of type R made on the database with `options` after it, then loaded.
+// A report of type R made on the database with `options` after it, then loaded unless its making
+// stopped (at its company line), as the report run does.
 template <class R, class... Options>
 MakeReport Loaded(Options... options) {
   return [=](DbDatabase* db) {
     auto report = std::make_unique<R>(db, options...);
-    report->Load(db);
+    if (!report->LoadFaulted()) report->Load(db);
     return std::unique_ptr<Report>(std::move(report));
   };
 }

@@ -30,11 +30,14 @@ void ShowReport(MainFrame& frame, ReportView* view, std::unique_ptr<Report> repo
 template <class R>
 ReportView* OpenReport(MainFrame& frame, R& report, Undone undone = Undone::Findings) {
   ReportView* view = BeginReport(frame);
-  if constexpr (requires(WorkProgress * progress) { report.Load(frame.Database(), progress); }) {
-    FrameProgress progress(&frame);
-    report.Load(frame.Database(), &progress);
-  } else {
-    report.Load(frame.Database());
+  // A report whose company line held a value of another kind than its column's is not loaded.
+  if (!report.LoadFaulted()) {
+    if constexpr (requires(WorkProgress * progress) { report.Load(frame.Database(), progress); }) {
+      FrameProgress progress(&frame);
+      report.Load(frame.Database(), &progress);
+    } else {
+      report.Load(frame.Database());
+    }
   }
   return ReportLoaded(frame, report, undone) && ReportHasRows(frame, report) ? view : nullptr;
 }

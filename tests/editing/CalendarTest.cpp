@@ -211,23 +211,38 @@ TEST_F(Calendar, GenerationOfADayTypeReadAlikeWritesItsOwnRows) {
 TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
   const std::string refusal =
       " non è presente nella tabella delle Cadenze.\n\nNessun giorno del calendario è stato modificato.";
-  const std::tuple<const char*, QDate, const char*, std::string> cases[] = {
-      {"XYZ", kJan1, "1111111", "ATTENZIONE: la cadenza \"XYZ\"" + refusal},
-      {"   ", kJan1, "1111111", "ATTENZIONE: la cadenza \"\"" + refusal},
-      {"FER", kJan1, "0000000", ""},
-      {"FER", QDate(2024, 2, 1), "1111111", ""},  // after the last date
+  // Days of FER stored, one of them with a date that is none: the removal, which reads the dates
+  // of the day type, refuses it before it deletes any (the addition reads none).
+  const char* const noDate =
+      "INSERT INTO calend VALUES ('2024-01-15', 'FER', '1', ' '), ('2024-01-16', 'FER', '2', ' ');"
+      "UPDATE calend SET data = '2024-01-16 08:00' WHERE data = '2024-01-16'";
+  const std::tuple<const char*, QDate, const char*, std::string, const char*> cases[] = {
+      {"XYZ", kJan1, "1111111", "ATTENZIONE: la cadenza \"XYZ\"" + refusal, ""},
+      {"   ", kJan1, "1111111", "ATTENZIONE: la cadenza \"\"" + refusal, ""},
+      {"FER", kJan1, "0000000", "", ""},
+      {"FER", QDate(2024, 2, 1), "1111111", "", ""},  // after the last date
+      {"FER", kJan1, "1111111",
+       "ATTENZIONE: cadenza FER del calendario:\nil campo data (Data) vale '2024-01-16 08:00',\nche è un testo e non "
+       "una data come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di "
+       "ripetere l'elaborazione.",
+       noDate},
   };
-  for (const auto& [code, first, days, expected] : cases) {
+  AllowReadingMismatches();  // the date that is none, on purpose (Generate sees no notice)
+  for (const auto& [code, first, days, expected, planted] : cases) {
+    RunSql(path, std::string("DELETE FROM calend;") + planted);
+    const Lines stored = Stored();
     for (Operation operation : {Operation::Add, Operation::Remove}) {
+      if (*planted && operation == Operation::Add) continue;
       Lines marked;
       ProgressLog progress;
       const GenerationResult result = Generate(code, first, kJan31, days, operation, &marked, &progress);
       EXPECT_EQ(result.written, 0);
       EXPECT_EQ(result.Failure(), expected);
       EXPECT_EQ(marked.size() + progress.calls.size(), 0u);
+      EXPECT_EQ(Stored(), stored);
     }
   }
-  EXPECT_EQ(Stored(), Lines{});
+  EXPECT_EQ(Stored(), (Lines{"2024-01-15|FER|1| ", "2024-01-16 08:00|FER|2| "}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ const char* UndoneText(Undone undone) {
       return "Nessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.";
     case Undone::Findings: return "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
     case Undone::Editor: return "L'editor non è stato aperto: correggere il dato prima di modificare questi dati.";
+    case Undone::EditorClosed: return "L'editor è stato chiuso: correggere il dato prima di modificare questi dati.";
   }
   return "";
 }

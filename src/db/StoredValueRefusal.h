@@ -10,10 +10,11 @@ class DbSelect;
 
 // What the stopped command did not do: the last paragraph of its refusal.
 enum class Undone {
-  Files,     // no file written (the exports, the conversions, a report's text file)
-  Changes,   // nothing stored in the database (the batch utilities, the imports, the generation)
-  Findings,  // no report or list of findings prepared
-  Editor,    // an editor not opened
+  Files,         // no file written (the exports, the conversions, a report's text file)
+  Changes,       // nothing stored in the database (the batch utilities, the imports, the generation)
+  Findings,      // no report or list of findings prepared
+  Editor,        // an editor not opened
+  EditorClosed,  // an open editor closed: the value was met reading its rows again
 };
 const char* UndoneText(Undone undone);
 

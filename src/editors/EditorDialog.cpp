@@ -125,7 +125,7 @@ void EditorDialog::Reload() {
   // A value of another kind than its column's, written meanwhile by another program: nothing of
   // it is shown, and the editor ends.
   if (const EditorFault fault = LoadFault(); fault.Any()) {
-    Notify(fault.Refusal(), NoticeIcon::Stop);
+    Notify(fault.Refusal(Undone::EditorClosed), NoticeIcon::Stop);
     Finish();
     return;
   }

@@ -14,6 +14,7 @@
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
@@ -185,6 +186,38 @@ TEST_F(CadenceEditor, ADiskThatFillsUpLosesThePendingChangesOnce) {
             "Errore aggiornamento tavola (cadenz)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
             "Le modifiche della transazione sono state annullate.\n--\n" +
                 std::string(kEditorChangesLostText));
+}
+
+// A value of another kind than its column's, stored while the editor is open (by another program,
+// between two of its transactions): "Aggiorna Vista" and "Ripristina" read the rows again, meet
+// it, show nothing of it and close the editor, saying so; nothing is written.
+TEST_F(CadenceEditor, AValueStoredWhileItIsOpenClosesItAtTheNextReading) {
+  AllowReadingMismatches();  // the name stored as bytes, on purpose
+  for (const int button : {1008, 1038}) {
+    SCOPED_TRACE(button);
+    RunSql(path_, kBase);
+    NoticeLog notices;
+    {
+      DbDatabase db(path_);
+      EditorTransaction transaction(&db);
+      LiveCadenceDialog d(nullptr, &db, &transaction, 116);
+      const int result = d.Exec([&] {
+        EXPECT_EQ(sqlite3_exec(db.Handle(), "UPDATE cadenz SET denom = X'536162E0' WHERE codice = 'SAB'", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        transaction.CommitAndBegin();
+        d.Click(button);
+      });
+      EXPECT_EQ(result, ui::IDOK);
+      transaction.Commit();
+    }
+    EXPECT_EQ(notices.Texts(),
+              "ATTENZIONE: cadenza SAB:\nil campo denom (Denominazione) vale X'536162E0',\nche è un dato binario e non "
+              "un testo come richiede la sua colonna.\n\nL'editor è stato chiuso: correggere il dato prima di "
+              "modificare questi dati.");
+    EXPECT_EQ(QueryFile(path_, "SELECT codice, hex(denom) FROM cadenz ORDER BY codice"),
+              "FER|46657269616C65\nSAB|536162E0\n");
+  }
 }
 
 TEST_F(CadenceEditor, FineTheCloseButtonAndABoxMidEdit) {

@@ -80,8 +80,8 @@ TEST_F(ErrorCheckDriver, SavesThatWriteNothing) {
   }
 }
 
-// A value the check cannot read as its kind, in a trip or in the master row's working period: one box naming row and
-// field, no generic box before it, no report asked for or printed.
+// A value the check cannot read as its kind, in a trip, in the master row's working period or in the company's name:
+// one box naming row and field, no generic box before it, no report asked for or printed.
 TEST_F(ErrorCheckDriver, AValueOfAnotherKindIsItsOneBox) {
   const std::string tail = "\n\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
   const std::pair<const char*, std::string> cases[] = {
@@ -91,6 +91,10 @@ TEST_F(ErrorCheckDriver, AValueOfAnotherKindIsItsOneBox) {
            tail},
       {"UPDATE tescor SET ct_lung = 5000 WHERE id = 102; UPDATE master SET datini = '2024-13-01'",
        "ATTENZIONE: dati generali:\nil campo datini (Data Inizio) vale '2024-13-01',\nche è un testo e non una data "
+       "come richiede la sua colonna." +
+           tail},
+      {"UPDATE master SET datini = '2024-01-01'; UPDATE regazi SET denom = X'4181' WHERE codice = 17",
+       "ATTENZIONE: azienda 17:\nil campo denom (Denominazione) vale X'4181',\nche è un dato binario e non un testo "
        "come richiede la sua colonna." +
            tail},
   };

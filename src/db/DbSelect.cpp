@@ -458,10 +458,11 @@ const char* KindName(DbValue::Kind kind) {
 const ReadingMismatchTally& ReadingMismatches() { return Mismatches(); }
 
 void TellReadingMismatch(const std::string& text, bool toldByCaller) {
+  if (toldByCaller) return;
   ReadingMismatchTally& tally = Mismatches();
   ++tally.count;
   tally.lastText = text;
-  if (!toldByCaller) Notify(text, NoticeIcon::Stop);
+  Notify(text, NoticeIcon::Stop);
 }
 
 DbSelect::ValueFault DbSelect::KindFault(int position, std::string column, const DbValue& value, char letter) {

@@ -239,8 +239,9 @@ struct ReadingMismatchTally {
   std::string lastText;
 };
 const ReadingMismatchTally& ReadingMismatches();
-// Counts a refused reading (`text` its notice) and tells it through the notice sink unless its
-// caller tells it (`toldByCaller`).
+// Counts a refused reading (`text` its notice) and tells it through the notice sink, unless its
+// caller tells it (`toldByCaller`: the command's own refusal, or the same notice told before in
+// the run), when it is neither counted nor told.
 void TellReadingMismatch(const std::string& text, bool toldByCaller);
 
 // Runs one statement that writes `table` (an UPDATE, INSERT or DELETE) with its ?1, ?2, ... bound

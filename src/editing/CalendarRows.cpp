@@ -1,7 +1,9 @@
 #include "editing/CalendarRows.h"
 
 #include "common/CalendarDays.h"
+#include "db/DbSchema.h"
 #include "db/DbSelect.h"
+#include "db/DbTable.h"
 #include "db/FieldValue.h"
 #include "db/MasterRow.h"
 
@@ -17,14 +19,21 @@ QDate DateOfText(std::string_view text) {
 }
 
 // The reporting period of the master row, or the whole range the program handles without it.
-void ReadPeriod(DbDatabase* db, QDate& first, QDate& last) {
+// The working period of the master row; a value there that its column cannot hold is `fault`.
+void ReadPeriod(DbDatabase* db, QDate& first, QDate& last, EditorFault& fault) {
   first = QDate(1900, 1, 1);
   last = QDate(2099, 12, 31);
   DbTable master(db, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) return;
   std::string from, to;
   master.GetFieldText("datini", from);
   master.GetFieldText("datfin", to);
+  if (master.Faulted()) {
+    const std::string& column = master.Fault().column;
+    fault = {"dati generali", master.FaultText(column.c_str(), SchemaFieldTitle("master", column).c_str())};
+    return;
+  }
   const QDate periodFirst = DateOfText(from), periodLast = DateOfText(to);
   if (!periodFirst.isValid() || !periodLast.isValid()) return;
   first = periodFirst;
@@ -38,7 +47,8 @@ CalendarRows::CalendarRows(DbDatabase* db) : db_(db), table_(db, "calend") {
 }
 
 void CalendarRows::Load() {
-  ReadPeriod(db_, first_, last_);
+  fault_ = {};
+  ReadPeriod(db_, first_, last_, fault_);
   index_.clear();
   positions_.clear();
   byDate_.clear();
@@ -55,7 +65,7 @@ void CalendarRows::Load() {
     byDate_.emplace(julianDay++, &row);
   }
 
-  fault_ = {};
+  if (fault_.Any()) return;
   DbSelect select(db_, {.columns = "data, caden, giorno, note", .from = "calend", .orderBy = "data, caden"});
   select.SetFaultsToldByCaller(true);
   std::string date, weekday, note;

@@ -209,6 +209,12 @@ TEST_F(CalendarEditor, DayTypesReadAlikeAreEachTheirOwnEntry) {
             "dato binario e non un testo come richiede la sua colonna.\n\nL'editor non è stato aperto: "
             "correggere il dato prima di modificare questi dati.");
   EXPECT_EQ(QueryFile(path_, "SELECT data, hex(caden), hex(note) FROM calend ORDER BY data"), stored);
+  // The working period the calendar spans, a text that is no date.
+  RunSql(path_, "UPDATE calend SET note = 'Festa'; UPDATE master SET datfin = '31/12/2024'");
+  EXPECT_EQ(Run({}),
+            "ATTENZIONE: dati generali:\nil campo datfin (Data Fine) vale '31/12/2024',\nche è un testo e non "
+            "una data come richiede la sua colonna.\n\nL'editor non è stato aperto: correggere il dato prima di "
+            "modificare questi dati.");
 }
 
 // A note stored by another tool, read with '?', stays as stored when confirmed as shown.

@@ -1,8 +1,11 @@
 #include "conversions/WorkingCompany.h"
 
-#include "exchange/ExportEngine.h"
+#include "db/MasterRow.h"
 
-int WorkingCompany(DbDatabase* db) {
-  const MasterHeading master = ReadMasterHeading(db);
-  return master.found ? master.company : -1;
+#include <cstdlib>
+
+int WorkingCompany(DbDatabase* db, Undone undone, std::string& refusal) {
+  const MasterFields master = ReadMasterFields(db, {"azienda"}, undone);
+  refusal = master.refusal;
+  return master.found && refusal.empty() ? std::atoi(master.texts[0].c_str()) : -1;
 }

@@ -1,8 +1,26 @@
 #include "db/MasterRow.h"
 
+#include "db/DbSchema.h"
 #include "db/DbTable.h"
 
 const char* const kMissingMasterText =
     "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
 
 bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }
+
+std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone) {
+  const std::string title = SchemaFieldTitle("master", fault.column);
+  return StoredValueRefusal("dati generali", DbSelect::FaultText(fault, nullptr, title.c_str()), undone);
+}
+
+MasterFields ReadMasterFields(DbDatabase* db, const std::vector<const char*>& fields, Undone undone) {
+  MasterFields read;
+  DbTable master(db, "master");
+  master.SetFaultsToldByCaller(true);
+  if (!SeekMasterRow(master)) return read;
+  read.found = true;
+  read.texts.resize(fields.size());
+  for (size_t k = 0; k < fields.size(); ++k) master.GetFieldText(fields[k], read.texts[k]);
+  if (master.Faulted()) read.refusal = MasterRowRefusal(master.Fault(), undone);
+  return read;
+}

@@ -84,32 +84,50 @@ ImportEngine::ImportEngine(ImportKind kind, const ImportOptions& options, unsign
 ImportEngine::~ImportEngine() = default;
 
 bool ImportEngine::ReadMaster() {
-  DbTable master(db_, "master");
-  if (!SeekMasterRow(master)) {
+  // Only what this file needs is read: the protocol, which rewrites the row, is not stopped by a
+  // period that is no date.
+  const ImportKind kind = descriptor_.kind;
+  const bool period = kind == ImportKind::Calendar || kind == ImportKind::Periods;
+  const bool nextId = kind == ImportKind::TripHeads;
+  std::vector<const char*> fields{"azienda"};
+  if (period) fields.insert(fields.end(), {"datini", "datfin"});
+  if (nextId) fields.push_back("id_corsa");
+  const MasterFields master = ReadMasterFields(db_, fields, Undone::Changes);
+  if (!master.found) {
     stopMessage_ = kMissingMasterText;
     return false;
   }
-  std::string text;
-  master.GetFieldText("azienda", text);
-  master_.company = LeadingInt(text);
-  std::string from, to;
-  master.GetFieldText("datini", from);
-  master.GetFieldText("datfin", to);
-  master_.periodValid = ParseDateText10(from, master_.start) && ParseDateText10(to, master_.end) &&
-                        ToQDate(master_.start).isValid() && ToQDate(master_.end).isValid();
-  if (master_.periodValid) {
-    master_.periodStart = DateKey(master_.start);
-    master_.periodEnd = DateKey(master_.end);
+  if (!master.refusal.empty()) {
+    RefuseStoredValue(master.refusal);
+    return false;
   }
-  master.GetFieldText("id_corsa", text);
-  master_.nextTripId = std::atol(text.c_str());
+  master_.company = LeadingInt(master.texts[0]);
+  if (period) {
+    master_.periodValid = ParseDateText10(master.texts[1], master_.start) &&
+                          ParseDateText10(master.texts[2], master_.end) && ToQDate(master_.start).isValid() &&
+                          ToQDate(master_.end).isValid();
+    if (master_.periodValid) {
+      master_.periodStart = DateKey(master_.start);
+      master_.periodEnd = DateKey(master_.end);
+    }
+  }
+  if (nextId) master_.nextTripId = std::atol(master.texts.back().c_str());
   return true;
+}
+
+void ImportEngine::RefuseStoredValue(const std::string& refusal) {
+  valueRefused_ = true;
+  if (outcome_ == ImportOutcome::Loaded)
+    loadFailure_ = refusal;
+  else
+    stopMessage_ = refusal;
 }
 
 bool ImportEngine::Check() {
   outcome_ = ImportOutcome::Stopped;
   linesRead_ = -1;
   rowsInserted_ = 0;
+  valueRefused_ = false;
   if (!db_ || !db_->isOpen || !ReadMaster()) {
     if (stopMessage_.empty()) stopMessage_ = kMissingMasterText;
     return false;
@@ -420,7 +438,7 @@ bool ImportEngine::LoadDayTypes(const char* importing) {
     select.GetFieldTextAt(1, name);
     if (select.Faulted()) {
       const std::string row = "cadenza " + (select.Fault().position == 0 ? select.Fault().value : select.TrimmedAt(0));
-      Stop(StoredValueRefusal(row, select.FaultText()));
+      RefuseStoredValue(StoredValueRefusal(row, select.FaultText()));
       return false;
     }
     dayTypes_.Append(code, TrimRight(name));
@@ -440,7 +458,7 @@ bool ImportEngine::LoadTripIds(const char* tripImport, const char* importing) {
     long id = 0;
     if (select.GetFieldLongAt(0, &id)) tripIds_.insert(id);
     if (select.Faulted()) {
-      Stop(StoredValueRefusal(StoredTripRow(select, 0), select.FaultText()));
+      RefuseStoredValue(StoredValueRefusal(StoredTripRow(select, 0), select.FaultText()));
       return false;
     }
   }

@@ -96,6 +96,9 @@ class ImportEngine {
   int LinesRead() const { return linesRead_; }
   int RowsInserted() const { return rowsInserted_; }
   const std::string& StopMessage() const { return stopMessage_; }
+  // Whether the import stopped, or its pass 2 kept nothing, at a stored value that its column
+  // cannot hold as its kind: the refusal (StopMessage or LoadOutcome) is then all there is to say.
+  bool StoredValueRefused() const { return valueRefused_; }
   // The faults of pass 1, then one per refused row of pass 2.
   const ImportErrorList& Errors() const { return errors_; }
   const std::vector<RefusedRow>& Refused() const { return refused_; }
@@ -203,9 +206,9 @@ class ImportEngine {
   bool IsDayType(std::string_view trimmedCode) { return dayTypes_.Find(trimmedCode) != nullptr; }
   bool IsTrip(long id) const { return tripIds_.count(id) != 0; }
   void Stop(const std::string& message) { stopMessage_ = message; }
-  // Pass 2 keeps nothing, and LoadOutcome says `message` (AfterLoad: a value read that its column
-  // cannot hold).
-  void RefuseLoad(const std::string& message) { loadFailure_ = message; }
+  // A value read that its column cannot hold as its kind (`refusal`: StoredValueRefusal): pass 1
+  // stops with it, or, read by AfterLoad, pass 2 keeps nothing and LoadOutcome says it.
+  void RefuseStoredValue(const std::string& refusal);
 
   // The two decision boxes of the calendar and trip files, paragraph by paragraph.
   static std::string BlockingText(const std::string& paragraphs);
@@ -243,6 +246,7 @@ class ImportEngine {
   int rowsInserted_ = 0;
   std::string stopMessage_;
   std::string loadFailure_;  // why pass 2 kept nothing
+  bool valueRefused_ = false;
   std::vector<RefusedRow> refused_;
   int fileCompany_ = -1;
   bool companySeen_ = false;

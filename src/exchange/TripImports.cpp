@@ -71,7 +71,7 @@ class TripHeadImport : public ImportEngine {
       int code = 0;
       if (select.GetFieldIntAt(0, &code)) authorities_.insert(code);
       if (select.Faulted()) {
-        Stop(StoredValueRefusal("ente " + select.Fault().value, select.FaultText()));
+        RefuseStoredValue(StoredValueRefusal("ente " + select.Fault().value, select.FaultText()));
         return false;
       }
     }
@@ -250,7 +250,7 @@ class TripDetailImport : public ImportEngine {
           const std::string row = at == 0   ? "corsa " + select.Fault().value
                                   : at == 1 ? Format("corsa %ld, prima fermata", id)
                                             : Format("corsa %ld, ultima fermata", id);
-          RefuseLoad(StoredValueRefusal(row, select.FaultText(at == 2 ? "arriva" : at == 1 ? "parte" : "id")));
+          RefuseStoredValue(StoredValueRefusal(row, select.FaultText(at == 2 ? "arriva" : at == 1 ? "parte" : "id")));
           return;
         }
         if (!head) continue;

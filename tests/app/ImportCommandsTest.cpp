@@ -115,6 +115,44 @@ TEST_F(ImportCommand, AnEmptyFileAloneIsNeverASuccess) {
     }
 }
 
+// A stored value that its column cannot hold, read before the file (the working company) or after
+// the load (a stop's time): its refusal is the one box, with no count of lines after it.
+TEST_F(ImportCommand, AStoredValueRefusedIsTheOnlyBox) {
+  AllowReadingMismatches();  // told by the import
+  const std::string tail =
+      " come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere "
+      "l'elaborazione.";
+  const struct {
+    K kind;
+    const char* sql;
+    std::string box;
+    const char* table;
+  } cases[] = {
+      {K::Cadences, "UPDATE master SET azienda = 'abc'",
+       "ATTENZIONE: dati generali:\nil campo azienda (Codice Azienda) vale 'abc',\nche è un testo e non un numero "
+       "intero" +
+           tail,
+       "cadenz"},
+      {K::TripDetails,
+       "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung,"
+       " ct_tempo, gruppo) VALUES (999, 'C', 'L', 'A', 0, 0, 1, 0, 0, 0, 0, 0, 0);"
+       "INSERT INTO detcor (id, sub, denom, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
+       " VALUES (999, 1, 'Aulla', 0, 9999, 'sette', 0, 0, 0, 0)",
+       "ATTENZIONE: corsa 999, prima fermata:\nil campo parte vale 'sette',\nche è un testo e non un numero intero" +
+           tail,
+       "detcor"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    MakeTimetableDatabase(db = dir.Path(std::string("orari_") + c.table + ".mdb"));
+    if (c.kind == K::TripDetails) ImportHandMade(db, {K::Cadences, K::TripHeads});
+    RunSql(db, c.sql);
+    const std::string before = Count(c.table);
+    EXPECT_EQ(Run(c.kind, HandMadeLines(FileNameOf(c.kind))), Strings{Box(0x10, c.box)}) << MessagesOf(script);
+    EXPECT_EQ(Count(c.table), before);
+  }
+}
+
 enum Change { kOtherCompany, kMissing, kEmpty, kGroupingRefused };
 
 struct WholeCase {

@@ -325,6 +325,22 @@ TEST_F(IvuExportDriver, ANewDatabasesDefaultPeriodIsRefused) {
   EXPECT_EQ(Listing(out), "");
 }
 
+// A version end stored as a text that is no date: its one refusal before the options and the folder
+// are asked for, never "il periodo della versione dal ... al " after them.
+TEST_F(IvuExportDriver, APeriodThatIsNoDateIsRefusedBeforeTheDialogs) {
+  RunSql(db, "UPDATE master SET datfin = '31/12/2024'");
+  const DriverRun run = Export({});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10,
+                                                     "ATTENZIONE: dati generali:\nil campo datfin (Data Fine) vale "
+                                                     "'31/12/2024',\nche è un testo e non una data come richiede la "
+                                                     "sua colonna.\n\nNessun file è stato scritto: correggere il dato "
+                                                     "prima di esportare.")});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG"), std::vector<std::string>{});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"), std::vector<std::string>{});
+  EXPECT_EQ(Listing(out), "");
+}
+
 // In the program itself: each step names itself in the status band as its progress bar comes,
 // and no bar is left at the end.
 struct IvuExportOnTheFrame : ProgramTest {

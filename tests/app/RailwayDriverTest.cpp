@@ -262,7 +262,11 @@ INSTANTIATE_TEST_SUITE_P(
                                     "solo caratteri della codifica Windows-1252."},
                       StoredRefusal{"StopCodeAsBytes", "UPDATE detcor SET fermata = X'4181' WHERE id = 3 AND sub = 2",
                                     "ATTENZIONE: corsa 3, fermata 2:\nil campo fermata (codice fermata) vale X'4181',"
-                                    "\nche è un dato binario e non un testo come richiede la sua colonna."}),
+                                    "\nche è un dato binario e non un testo come richiede la sua colonna."},
+                      // The company the stations are chosen by, and RT_ITIN's AZIENDA: never company 0.
+                      StoredRefusal{"CompanyAsText", "UPDATE master SET azienda = 'abc'",
+                                    "ATTENZIONE: dati generali:\nil campo azienda (Codice Azienda) vale 'abc',"
+                                    "\nche è un testo e non un numero intero come richiede la sua colonna."}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(RailDriver, AReportThatCannotBeWrittenIsSaid) {

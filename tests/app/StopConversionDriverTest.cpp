@@ -137,6 +137,29 @@ TEST_P(StopDriver, CancellingTheOutputWritesNothing) {
   EXPECT_EQ(Listing(out), "");
 }
 
+// The working company stored as a text or as bytes would be written as company 0: refused before any
+// file is asked for, one box naming the field and its value.
+TEST_P(StopDriver, ACompanyOfAnotherKindIsTheOneBoxBeforeAnyDialog) {
+  MakeShapeSet(Data(GetParam().csv), in + "/nodi.shp");
+  const std::pair<const char*, std::string> cases[] = {
+      {"UPDATE master SET azienda = 'abc'", "'abc',\nche è un testo"},
+      {"UPDATE master SET azienda = X'3336'", "X'3336',\nche è un dato binario"},
+  };
+  for (const auto& [sql, value] : cases) {
+    SCOPED_TRACE(sql);
+    RunSql(db, sql);
+    const std::string before = QueryFile(db, "SELECT * FROM master");
+    const DriverRun run = Run({});
+    EXPECT_EQ(Boxes(run), std::vector<std::string>{
+                              Box(0x10, "ATTENZIONE: dati generali:\nil campo azienda (Codice Azienda) vale " + value +
+                                            " e non un numero intero come richiede la sua colonna.\n\nNessun file è "
+                                            "stato scritto: correggere il dato prima di esportare.")});
+    EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"), std::vector<std::string>{});
+    EXPECT_EQ(Listing(out), "");
+    EXPECT_EQ(QueryFile(db, "SELECT * FROM master"), before);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     StopConversion, StopDriver,
     ::testing::Values(StopCommand{"HyperPlan", "5188", "Selezione ShapeFile Fermate di HyperPlan (input)",

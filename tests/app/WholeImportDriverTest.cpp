@@ -81,6 +81,51 @@ TEST_F(DriverFixture, SingleCommandsShowTheirResults) {
   EXPECT_EQ(Q("SELECT COUNT(*) FROM cadenz"), "2\n");
 }
 
+// A master row value that its column cannot hold, read by the import: its refusal alone (the whole
+// import then says it stopped), no count of lines, no row changed. The protocol, which reads no
+// period, writes its own over a period that is no date.
+TEST_F(DriverFixture, AMasterValueOfAnotherKindIsRefusedByTheImportsThatReadIt) {
+  const std::string proto = Put("RT_PROTO.TXT", "RT_PROTO.TXT");
+  const std::string caden = Put("RT_CADEN.TXT", "RT_CADEN.TXT");
+  for (const char* name : {"RT_CALEN.TXT", "RT_HDORA.TXT", "RT_DTORA.TXT", "RT_PERIOD.TXT"}) Put(name, name);
+  const std::string refusal =
+      "ATTENZIONE: dati generali:\nil campo azienda (Codice Azienda) vale 'abc',\nche è un testo e non un numero "
+      "intero come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di "
+      "ripetere l'elaborazione.";
+  const std::string stopped =
+      "Il risultato dell'azione precedente rende impossibile completare l'importazione dei dati.";
+  const struct {
+    const char* sql;
+    const char* command;
+    std::vector<std::string> answers, boxes;
+  } cases[] = {
+      {"UPDATE master SET azienda = 'abc'", "5110", {"file " + caden}, {Box(0x10, refusal)}},
+      {"UPDATE master SET azienda = 'abc'", "5120", {"file " + proto}, {Box(0x10, refusal), Box(0x10, stopped)}},
+      {"UPDATE master SET datini = 'abc'",
+       "5120",
+       {"file " + proto, "file " + caden},
+       {Box(0x40, "L'importazione complessiva dei dati è terminata con successo.")}},
+  };
+  const std::string rows = "SELECT (SELECT COUNT(*) FROM cadenz), (SELECT COUNT(*) FROM tescor), * FROM master";
+  int made = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command + std::string(" ") + c.sql);
+    const std::string path = dir.Path("orari_" + std::to_string(++made) + ".mdb");
+    MakeTimetableDatabase(path);
+    WriteSettings(settings, {"Database=" + path, "Directory=" + dir.Dir()});
+    RunSql(path, c.sql);
+    const std::string before = QueryFile(path, rows);
+    const DriverRun run = RunDriver(settings, c.answers, {c.command});
+    EXPECT_EQ(Boxes(run), c.boxes);
+    EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t").size(), c.answers.size());
+    if (c.boxes.size() == 1 && c.boxes[0].rfind("0x40", 0) == 0) {
+      EXPECT_EQ(QueryFile(path, "SELECT datini FROM master"), "2024-01-01\n");
+    } else {
+      EXPECT_EQ(QueryFile(path, rows), before);
+    }
+  }
+}
+
 // The caption that the master row of the database file calls for.
 std::string TitleOfMaster(const std::string& db) {
   const std::string title =

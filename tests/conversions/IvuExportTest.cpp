@@ -396,6 +396,18 @@ const LineCase kLineCases[] = {
      "numero intero come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di "
      "esportare.",
      "UPDATE detcor SET parte = 'abc' WHERE id = 2 AND sub = 2;"},
+    // The operator's company and the version's first day, read from the master row: never company 0,
+    // never a version "dal  al ...".
+    {"ACompanyStoredAsText",
+     {"12"},
+     "ATTENZIONE: dati generali:\nil campo azienda (Codice Azienda) vale 'abc',\nche è un testo e non un numero "
+     "intero come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare.",
+     "UPDATE master SET azienda = 'abc';"},
+    {"APeriodStartThatIsNoDate",
+     {"12"},
+     "ATTENZIONE: dati generali:\nil campo datini (Data Inizio) vale '2024-02-30',\nche è un testo e non una data "
+     "come richiede la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare.",
+     "UPDATE master SET datini = '2024-02-30';"},
 };
 
 class IvuExportLineCodes : public ::testing::TestWithParam<LineCase> {};

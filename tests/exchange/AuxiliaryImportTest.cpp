@@ -407,13 +407,25 @@ TEST_F(AuxiliaryImport, AValueOfAnotherKindStopsTheImportAndKeepsNothing) {
        {"Azienda\tFermata\tDenominazione\tUbicazione", "17\tF02\tAltrove\tLontano"},
        "UPDATE detcor SET ubicaz = X'41' WHERE id || ', fermata ' || sub = '" + stop.substr(0, stop.size() - 1) + "'",
        refusal("corsa " + stop.substr(0, stop.size() - 1), "ubicaz", "X'41'", "un dato binario", "un testo")},
+      // The working company, which every one of them reads first.
+      {RunChainImport,
+       "RT_CHAIN.TXT",
+       {"0017000001000002"},
+       "UPDATE master SET azienda = 'abc'",
+       refusal("dati generali", "azienda (Codice Azienda)", "'abc'", "un testo", "un numero intero")},
+      {RunOlviStopsImport,
+       "FERMATE_OLVI.TXT",
+       {"Azienda\tFermata\tDenominazione\tUbicazione", "17\tF02\tAltrove\tLontano"},
+       "UPDATE master SET azienda = X'3137'",
+       refusal("dati generali", "azienda (Codice Azienda)", "X'3137'", "un dato binario", "un numero intero")},
   };
   const auto rows = [this] {
     return Query("SELECT id, prevcor, nextcor, reglinea FROM tescor") + Query("SELECT * FROM detcor");
   };
+  int made = 0;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.file);
-    MakeCommunicationDatabase(path = dir.Path(std::string("orari_") + c.file + ".mdb"));
+    SCOPED_TRACE(c.sql);
+    MakeCommunicationDatabase(path = dir.Path("orari_" + std::to_string(++made) + ".mdb"));
     RunSql(path, c.sql);
     WriteLines(dir.Path(c.file), c.lines);
     const std::string before = rows();

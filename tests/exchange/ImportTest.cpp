@@ -197,6 +197,17 @@ const FaultCase kCases[] = {
         .Is(kStop, StoredValue("corsa 'x'", "id", "'x'", "un testo", "un numero intero"), ""),
     On("TripHeadsStopAtATextAuthority", K::TripHeads, {}, "UPDATE regent SET codice = 'x' WHERE codice = 1")
         .Is(kStop, StoredValue("ente 'x'", "codice", "'x'", "un testo", "un numero intero"), ""),
+    // The master row, as far as each file reads it: the company, the period, the next trip id.
+    On("DayTypesStopAtATextCompany", K::Cadences, {}, "UPDATE master SET azienda = 'abc'")
+        .Is(kStop, StoredValue("dati generali", "azienda (Codice Azienda)", "'abc'", "un testo", "un numero intero"),
+            ""),
+    On("PeriodsStopAtAPeriodThatIsNoDate", K::Periods, {}, "UPDATE master SET datfin = '31/12/2024'")
+        .Is(kStop, StoredValue("dati generali", "datfin (Data Fine)", "'31/12/2024'", "un testo", "una data"), ""),
+    On("TripHeadsStopAtATextNextTripId", K::TripHeads, {}, "UPDATE master SET id_corsa = 'x'")
+        .Is(kStop, StoredValue("dati generali", "id_corsa (ID Corsa)", "'x'", "un testo", "un numero intero"), ""),
+    // The protocol reads no period: it writes the one of its file over a stored text.
+    On("ProtocolWritesItsPeriodOverATextOne", K::Protocol, {}, "UPDATE master SET datini = 'abc'")
+        .Is(kClean, "", "", "2024-01-01\n", "SELECT datini FROM master"),
     // A trip the file does not name, whose first stop departs at a text: the times taken from the
     // stops after the load stop there, and no stop row of the file is kept.
     On("TripStopsStopAtATextDeparture", K::TripDetails, {},

@@ -16,7 +16,12 @@
 
 void ConvertHyperPlanRoutes(MainFrame* frame) {
   constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
-  const int company = WorkingCompany(frame->Database());
+  std::string refusal;
+  const int company = WorkingCompany(frame->Database(), Undone::Files, refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
   ui::FileDialog input(ui::FileDialog::Mode::Open, kRouteInputCaption, "PERCORSI", kShapeFilter, "SHP");
   if (input.DoModal() != ui::IDOK) return;
   ShowBusy(true);

@@ -39,6 +39,7 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   if (!engine->Check()) {
     result.Take(engine->StopOutcome());
     result.linesRead = engine->LinesRead();
+    result.valueRefused = engine->StoredValueRefused();
     return result;
   }
   result.linesRead = engine->LinesRead();
@@ -59,12 +60,17 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options) {
   engine->Load();
   result.rowsInserted = engine->RowsInserted();
   result.outcome = ImportOutcome::Loaded;
-  result.ok = true;
+  result.valueRefused = engine->StoredValueRefused();
+  result.ok = !result.valueRefused;
   ReportRefusals(*engine, databasePath);
   return result;
 }
 
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch) {
+  if (result.valueRefused) {
+    ui::ShowOutcome(result);  // the refusal of pass 1; that of pass 2 has been shown with its rows
+    return 0;
+  }
   const Outcome summary =
       ImportSummary(kind, result.linesRead, result.rowsInserted, batch && result.outcome == ImportOutcome::Declined);
   Outcome shown = result;

@@ -16,6 +16,9 @@ struct ImportResult : Outcome {
   int linesRead = -1;  // -1: stopped before reading the file
   int rowsInserted = 0;
   ImportOutcome outcome = ImportOutcome::Stopped;
+  // Stopped, or nothing kept, at a stored value that its column cannot hold as its kind: its
+  // refusal is the only message, with no count of lines after it.
+  bool valueRefused = false;
 };
 
 // Pass 1, then: a blocking fault shows its box and, on OK, writes the report ("ERRORI_VURTXT");
@@ -28,7 +31,8 @@ ImportResult RunImportWorker(ImportKind kind, const ImportOptions& options);
 // batch 1 when every line read was inserted, else 0, the protocol and day types saying so in their
 // failure box (after why pass 1 stopped, which every file says). A file without lines (0 read, 0
 // inserted) is a failure, never a success; in a batch a declined "Proseguo comunque?" is a failure
-// too, so that the whole import stops instead of going on without the file's rows.
+// too, so that the whole import stops instead of going on without the file's rows. A stored value
+// refused (ImportResult::valueRefused) is said alone, and is 0.
 int ImportResultStep(ImportKind kind, const ImportResult& result, bool batch);
 
 // The open-file dialog of an import (its title and default name); false when cancelled.

@@ -15,6 +15,10 @@
 using namespace ivu;
 
 void ExportIvuInfoPool(MainFrame* frame) {
+  if (const std::string refusal = IvuMasterRefusal(frame->Database()); !refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
   IvuExportDialog dialog(frame, kIvuExportDialog);
   if (dialog.DoModal() != ui::IDOK) return;
   IvuExportOptions options;

@@ -47,7 +47,9 @@ void ConvertMicroBusRoutes(MainFrame* frame) {
     return RouteFailure(LongNamesText(longNames));
 
   // Each step's caption shows once its file is chosen: the band tells the work, not the wait.
-  const int company = WorkingCompany(db);
+  std::string refusal;
+  const int company = WorkingCompany(db, Undone::Files, refusal);
+  if (!refusal.empty()) return RouteFailure(refusal);
   const std::string stopPath =
       AskShapePath(ui::FileDialog::Mode::Open, "Selezione ShapeFile Fermate (RT_NODI.SHP)", "RT_NODI");
   if (stopPath.empty()) return RouteFailure();

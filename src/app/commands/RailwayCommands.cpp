@@ -35,10 +35,15 @@ std::string AskOutput(const char* caption, const char* name) {
   return dialog.DoModal() == ui::IDOK ? dialog.Path() : std::string();
 }
 
-// The stations step of both commands, its caption shown once the file is chosen; false, after
-// its message, when the command must stop.
-bool ReadStations(MainFrame* frame, FrameProgress& progress, const char* caption, StationList& stations) {
-  const int company = WorkingCompany(frame->Database());
+// The stations step of both commands, its caption shown once the file is chosen, and the working
+// company they are read for; false, after its message, when the command must stop.
+bool ReadStations(MainFrame* frame, FrameProgress& progress, const char* caption, StationList& stations, int& company) {
+  std::string refusal;
+  company = WorkingCompany(frame->Database(), Undone::Files, refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return false;
+  }
   progress.End();
   const std::string path = AskInput(kStationInputCaption, "RT_NODI");
   if (path.empty()) return false;
@@ -51,7 +56,8 @@ bool ReadStations(MainFrame* frame, FrameProgress& progress, const char* caption
 
 bool ArcSteps(MainFrame* frame, FrameProgress& progress) {
   StationList stations;
-  if (!ReadStations(frame, progress, "Acquisizione Cartografia Stazioni", stations)) return false;
+  int company = 0;
+  if (!ReadStations(frame, progress, "Acquisizione Cartografia Stazioni", stations, company)) return false;
 
   progress.End();
   const std::string sectionsPath = AskInput(kSectionInputCaption, "TRATTE");
@@ -88,7 +94,7 @@ namespace {
 // Steps 1 to 5 of the itineraries; false when a step failed or was cancelled.
 bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& report) {
   DbDatabase* db = frame->Database();
-  // The routes, read before the dialogs, and the company, read after them, are one moment.
+  // The routes and the company, read before the dialogs, are one moment.
   DbReadSnapshot snapshot(db);
   progress.Begin("Estrazione Percorsi");
   std::string refusal;
@@ -99,7 +105,8 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   }
 
   StationList stations;
-  if (!ReadStations(frame, progress, "Acquisizione Cartografia Fermate", stations)) return false;
+  int company = 0;
+  if (!ReadStations(frame, progress, "Acquisizione Cartografia Fermate", stations, company)) return false;
 
   progress.End();
   const std::string arcsPath = AskInput(kArcInputCaption, "ARCHI_FS");
@@ -112,7 +119,6 @@ bool ItinerarySteps(MainFrame* frame, FrameProgress& progress, ItineraryReport& 
   progress.Begin("Generazione Polilinee Percorsi");
   DrawItineraries(routes, stations, arcs.arcs, report, &progress);
 
-  const int company = WorkingCompany(db);
   progress.End();
   const std::string outputPath = AskOutput(kItineraryOutputCaption, "RT_ITIN");
   if (outputPath.empty()) return false;

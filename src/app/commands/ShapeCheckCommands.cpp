@@ -30,7 +30,12 @@ void SaveReport(const char* caption, const char* name, const std::string& text) 
 
 void CheckShapefile(MainFrame* frame, ShapeCheckKind kind) {
   DbDatabase* db = frame->Database();
-  const int company = WorkingCompany(db);
+  std::string refusal;
+  const int company = WorkingCompany(db, Undone::Findings, refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
   ui::FileDialog input(ui::FileDialog::Mode::Open, ShapeCheckInputCaption(kind), ShapeCheckDefaultName(kind),
                        kShapeFilter, "SHP");
   if (input.DoModal() != ui::IDOK) return;

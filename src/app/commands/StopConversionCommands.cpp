@@ -15,7 +15,12 @@ namespace {
 constexpr const char* kShapeFilter = "Shape File|*.shp|Tutti i files (*.*)|*.*||";
 
 void ConvertStops(MainFrame* frame, const StopConversionTexts& texts) {
-  const int company = WorkingCompany(frame->Database());
+  std::string refusal;
+  const int company = WorkingCompany(frame->Database(), Undone::Files, refusal);
+  if (!refusal.empty()) {
+    ui::MessageBox(refusal, ui::MB_ICONSTOP);
+    return;
+  }
   ui::FileDialog input(ui::FileDialog::Mode::Open, texts.inputCaption, "NODI", kShapeFilter, "SHP");
   if (input.DoModal() != ui::IDOK) return;
   ShowBusy(true);

@@ -7,14 +7,15 @@
 #include "conversions/ivu/IvuFields.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/MasterRow.h"
 #include "db/TextKeys.h"
-#include "exchange/ExportEngine.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/RecordLayouts.h"
 
 #include <QDate>
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -68,13 +69,16 @@ void StopKey(std::string_view code, std::string_view name, std::string_view loca
   key.assign(code).append(1, '\0').append(name).append(1, '\0').append(location);
 }
 
-// False, with the refusal, when the company's name is not a text.
+// False, with the refusal, when the company or a date of the period is not of its column's kind,
+// or the company's name is not a text.
 bool LoadMaster(DbDatabase* db, IvuExportData& data, std::string& refusal) {
-  const MasterHeading master = ReadMasterHeading(db);
+  const MasterFields master = ReadMasterFields(db, {"azienda", "datini", "datfin"}, Undone::Files);
+  refusal = master.refusal;
+  if (!refusal.empty()) return false;
   if (master.found) {
-    data.company = master.company;
-    data.periodStart = master.periodStart;
-    data.periodEnd = master.periodEnd;
+    data.company = std::atoi(master.texts[0].c_str());
+    data.periodStart = master.texts[1];
+    data.periodEnd = master.texts[2];
   }
   DbSelect s(db, {.columns = "denom", .from = "regazi"});
   s.SetWhere("codice = " + std::to_string(data.company));
@@ -320,6 +324,13 @@ bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message
     }
   }
   return true;
+}
+
+std::string IvuMasterRefusal(DbDatabase* db) {
+  IvuExportData data;
+  std::string refusal;
+  LoadMaster(db, data, refusal);
+  return refusal;
 }
 
 Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress) {

@@ -59,6 +59,11 @@ bool IvuVersionFits(const std::string& start, const std::string& end, std::strin
 // message naming the line.
 bool IvuLineCodesFit(const std::vector<std::string>& lines, std::string& message);
 
+// The refusal of the master row's company or period, or of the company's name, when one of them
+// is not of its column's kind; empty when they can be read. The command says it before its
+// dialogs; the load reads them again and refuses alike.
+std::string IvuMasterRefusal(DbDatabase* db);
+
 // Reads the timetable. Not done when the version does not fit a day set or a line code cannot name
 // its files (the message says why): nothing is to be written then.
 Outcome LoadIvuExport(DbDatabase* db, IvuExportData& data, WorkProgress* progress);

@@ -7,12 +7,11 @@
 #include <cstdlib>
 #include <utility>
 
-std::optional<int> ReadWorkingCompany(DbDatabase* db) {
-  DbTable master(db, "master");
-  if (!SeekMasterRow(master)) return std::nullopt;
-  std::string text;
-  master.GetFieldText("azienda", text);
-  return std::atoi(text.c_str());
+std::optional<int> ReadWorkingCompany(DbDatabase* db, std::string& refusal) {
+  const MasterFields master = ReadMasterFields(db, {"azienda"}, Undone::Changes);
+  refusal = master.refusal;
+  if (!master.found || !refusal.empty()) return std::nullopt;
+  return std::atoi(master.texts[0].c_str());
 }
 
 bool ReadAllLines(const std::string& path, std::vector<std::string>& lines) {
@@ -33,8 +32,12 @@ bool StartAuxiliaryImport(const AuxiliaryImportOptions& o, const std::string& no
     result.Fail("Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, o.path);
     return false;
   }
+  start.company = ReadWorkingCompany(o.db, result.refusal);
+  if (!result.refusal.empty()) {
+    result.Fail(result.refusal);
+    return false;
+  }
   result.ok = true;
-  start.company = ReadWorkingCompany(o.db);
   if (!start.company) result.Tell(noCompanyText, NoticeIcon::Stop);
   return true;
 }

@@ -39,8 +39,9 @@ constexpr const char* kAuxiliaryNotStoredText =
     "ATTENZIONE: le modifiche non sono state registrate nel database.\n\n"
     "I dati restano quelli di prima dell'elaborazione.";
 
-// The `azienda` of the master row; none without the row.
-std::optional<int> ReadWorkingCompany(DbDatabase* db);
+// The `azienda` of the master row; none without the row, or when it is not a whole number (then
+// `refusal` says so: MasterRowRefusal).
+std::optional<int> ReadWorkingCompany(DbDatabase* db, std::string& refusal);
 
 // Every line of the file, each without its line end (a line too long for the reader to keep is
 // one LF: no data); false when the file cannot be opened or read.
@@ -51,8 +52,9 @@ struct AuxiliaryStart {
   std::vector<std::string> lines;
   std::optional<int> company;
 };
-// False when the file cannot be opened ("Impossibile aprire\n\n" and its name said); without the
-// master row `noCompanyText` is said and the import goes on.
+// False when the file cannot be opened ("Impossibile aprire\n\n" and its name said) or the master
+// row's company is not of its column's kind (the refusal alone said: nothing is changed); without
+// the master row `noCompanyText` is said and the import goes on.
 bool StartAuxiliaryImport(const AuxiliaryImportOptions& options, const std::string& noCompanyText,
                           AuxiliaryImportResult& result, AuxiliaryStart& start);
 

@@ -3,7 +3,6 @@
 #include "common/Formatters.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/StoredValueRefusal.h"
 #include "db/TextKeys.h"
@@ -339,9 +338,8 @@ void Check::Periods(const std::string& periodStart, const std::string& periodEnd
 ErrorCheckResult RefusedErrorCheck(const std::string& row, const char* table, const DbSelect::ValueFault& fault,
                                    const ErrorCheckOptions& options) {
   ErrorCheckResult refused;
-  const std::string title = SchemaFieldTitle(table, fault.column);
-  refused.Fail(StoredValueRefusal(row, DbSelect::FaultText(fault, nullptr, title.c_str()),
-                                  options.consent ? Undone::Files : Undone::Findings));
+  refused.Fail(
+      StoredValueRefusal(row, TitledFaultText(fault, table), options.consent ? Undone::Files : Undone::Findings));
   return refused;
 }
 

@@ -1,7 +1,8 @@
 #include "db/MasterRow.h"
 
-#include "db/DbSchema.h"
 #include "db/DbTable.h"
+
+#include <cstdlib>
 
 const char* const kMissingMasterText =
     "ATTENZIONE: risulta impossibile trovare il MASTER\n\nPresumibilmente il DataBase è corrotto !!!";
@@ -9,8 +10,7 @@ const char* const kMissingMasterText =
 bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("codice") && master.SeekEqual({"0"}); }
 
 std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone) {
-  const std::string title = SchemaFieldTitle("master", fault.column);
-  return StoredValueRefusal("dati generali", DbSelect::FaultText(fault, nullptr, title.c_str()), undone);
+  return StoredValueRefusal("dati generali", TitledFaultText(fault, "master"), undone);
 }
 
 MasterFields ReadMasterFields(DbDatabase* db, const std::vector<const char*>& fields, Undone undone) {
@@ -23,4 +23,10 @@ MasterFields ReadMasterFields(DbDatabase* db, const std::vector<const char*>& fi
   for (size_t k = 0; k < fields.size(); ++k) master.GetFieldText(fields[k], read.texts[k]);
   if (master.Faulted()) read.refusal = MasterRowRefusal(master.Fault(), undone);
   return read;
+}
+
+int WorkingCompany(DbDatabase* db, Undone undone, std::string& refusal) {
+  const MasterFields master = ReadMasterFields(db, {"azienda"}, undone);
+  refusal = master.refusal;
+  return master.found && refusal.empty() ? std::atoi(master.texts[0].c_str()) : -1;
 }

@@ -31,3 +31,9 @@ struct MasterFields {
   std::string refusal;
 };
 MasterFields ReadMasterFields(DbDatabase* db, const std::vector<const char*>& fields, Undone undone);
+
+// The working company: `azienda` of the master row as a whole number, -1 when there is no master
+// row (a code no record of another file has). A company stored as what its column cannot hold (a
+// text, bytes) is no company: -1 too, and `refusal` (MasterRowRefusal, ending as `undone` says) is
+// what the command shows before it stops.
+int WorkingCompany(DbDatabase* db, Undone undone, std::string& refusal);

@@ -1,6 +1,6 @@
 #include "db/StoredValueRefusal.h"
 
-#include "db/DbSelect.h"
+#include "db/DbSchema.h"
 
 const char* UndoneText(Undone undone) {
   switch (undone) {
@@ -12,6 +12,10 @@ const char* UndoneText(Undone undone) {
     case Undone::EditorClosed: return "L'editor è stato chiuso: correggere il dato prima di modificare questi dati.";
   }
   return "";
+}
+
+std::string TitledFaultText(const DbSelect::ValueFault& fault, const char* table) {
+  return DbSelect::FaultText(fault, nullptr, table ? SchemaFieldTitle(table, fault.column).c_str() : nullptr);
 }
 
 std::string StoredValueRefusal(const std::string& row, const std::string& fault, Undone undone) {

@@ -4,9 +4,9 @@
 // that read it before it writes or shows anything, with one refusal: the row as the user knows
 // it, the value in words (DbSelect::FaultText) and what the command did not do.
 
-#include <string>
+#include "db/DbSelect.h"
 
-class DbSelect;
+#include <string>
 
 // What the stopped command did not do: the last paragraph of its refusal.
 enum class Undone {
@@ -17,6 +17,10 @@ enum class Undone {
   EditorClosed,  // an open editor closed: the value was met reading its rows again
 };
 const char* UndoneText(Undone undone);
+
+// The fault in words (DbSelect::FaultText), its field given the title the dictionary gives it in
+// `table` (none when `table` is null or the dictionary gives none).
+std::string TitledFaultText(const DbSelect::ValueFault& fault, const char* table);
 
 // "ATTENZIONE: <row>:\n<fault>\n\n<what was not done>".
 std::string StoredValueRefusal(const std::string& row, const std::string& fault, Undone undone = Undone::Changes);

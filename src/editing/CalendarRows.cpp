@@ -1,7 +1,6 @@
 #include "editing/CalendarRows.h"
 
 #include "common/CalendarDays.h"
-#include "db/DbSchema.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/FieldValue.h"
@@ -30,8 +29,7 @@ void ReadPeriod(DbDatabase* db, QDate& first, QDate& last, EditorFault& fault) {
   master.GetFieldText("datini", from);
   master.GetFieldText("datfin", to);
   if (master.Faulted()) {
-    const std::string& column = master.Fault().column;
-    fault = {"dati generali", master.FaultText(column.c_str(), SchemaFieldTitle("master", column).c_str())};
+    fault = {"dati generali", TitledFaultText(master.Fault(), "master")};
     return;
   }
   const QDate periodFirst = DateOfText(from), periodLast = DateOfText(to);

@@ -3,7 +3,6 @@
 #include "common/Formatters.h"
 #include "common/ProgramTitle.h"
 #include "db/DbDatabase.h"
-#include "db/DbSchema.h"
 #include "db/StoredValueRefusal.h"
 #include "reports/ReportCanvas.h"
 
@@ -24,8 +23,7 @@ std::string Report::LoadFaultMessage(Undone undone) const { return StoredValueRe
 void Report::KeepFault(const DbSelect::ValueFault& fault, const std::string& row, const char* table) {
   if (!LoadFaulted()) {
     faultRow_ = row;
-    faultText_ =
-        DbSelect::FaultText(fault, nullptr, (table ? SchemaFieldTitle(table, fault.column) : std::string()).c_str());
+    faultText_ = TitledFaultText(fault, table);
   }
   DropRows();
 }

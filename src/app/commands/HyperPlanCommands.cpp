@@ -2,11 +2,11 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
-#include "conversions/WorkingCompany.h"
 #include "conversions/hyperplan/MTramCadences.h"
 #include "conversions/hyperplan/RouteCodeAssignment.h"
 #include "conversions/hyperplan/RouteConversion.h"
 #include "conversions/hyperplan/RouteDescriptor.h"
+#include "db/MasterRow.h"
 #include "platform/Busy.h"
 #include "platform/BusyProgress.h"
 #include "platform/FileDialog.h"

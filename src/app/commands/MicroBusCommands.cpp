@@ -2,7 +2,6 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
-#include "conversions/WorkingCompany.h"
 #include "conversions/microbus/MicroBusCadences.h"
 #include "conversions/microbus/MicroBusMaps.h"
 #include "conversions/microbus/MicroBusNormalisation.h"
@@ -11,6 +10,7 @@
 #include "conversions/microbus/RouteFile.h"
 #include "conversions/microbus/RoutePolylines.h"
 #include "db/DbDatabase.h"
+#include "db/MasterRow.h"
 #include "exchange/ImportErrors.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"

@@ -2,8 +2,8 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Clock.h"
-#include "conversions/WorkingCompany.h"
 #include "conversions/stops/StopConversion.h"
+#include "db/MasterRow.h"
 #include "platform/Busy.h"
 #include "platform/FileDialog.h"
 #include "platform/FrameProgress.h"

@@ -4,15 +4,7 @@
 #include "db/MasterRow.h"
 #include "exchange/ExchangeText.h"
 
-#include <cstdlib>
 #include <utility>
-
-std::optional<int> ReadWorkingCompany(DbDatabase* db, std::string& refusal) {
-  const MasterFields master = ReadMasterFields(db, {"azienda"}, Undone::Changes);
-  refusal = master.refusal;
-  if (!master.found || !refusal.empty()) return std::nullopt;
-  return std::atoi(master.texts[0].c_str());
-}
 
 bool ReadAllLines(const std::string& path, std::vector<std::string>& lines) {
   ExchangeReader reader;
@@ -32,11 +24,12 @@ bool StartAuxiliaryImport(const AuxiliaryImportOptions& o, const std::string& no
     result.Fail("Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, o.path);
     return false;
   }
-  start.company = ReadWorkingCompany(o.db, result.refusal);
+  const int company = WorkingCompany(o.db, Undone::Changes, result.refusal);
   if (!result.refusal.empty()) {
     result.Fail(result.refusal);
     return false;
   }
+  if (company >= 0) start.company = company;
   result.ok = true;
   if (!start.company) result.Tell(noCompanyText, NoticeIcon::Stop);
   return true;

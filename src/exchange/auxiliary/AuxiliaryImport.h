@@ -39,10 +39,6 @@ constexpr const char* kAuxiliaryNotStoredText =
     "ATTENZIONE: le modifiche non sono state registrate nel database.\n\n"
     "I dati restano quelli di prima dell'elaborazione.";
 
-// The `azienda` of the master row; none without the row, or when it is not a whole number (then
-// `refusal` says so: MasterRowRefusal).
-std::optional<int> ReadWorkingCompany(DbDatabase* db, std::string& refusal);
-
 // Every line of the file, each without its line end (a line too long for the reader to keep is
 // one LF: no data); false when the file cannot be opened or read.
 bool ReadAllLines(const std::string& path, std::vector<std::string>& lines);

@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -32,7 +33,7 @@ namespace {
 
 // How many of the engine's findings a damaged file's description lists.
 constexpr int kFindingsShown = 5;
-// How many of the trips that lost stops a salvage's report names.
+// How many trips each list of a salvage's report names.
 constexpr size_t kShortenedShown = 20;
 
 // One connection of these functions, closed when it goes out of scope.
@@ -655,6 +656,65 @@ bool FindShortenedTrips(sqlite3* db, std::vector<ShortenedTrip>& out, std::strin
       error);
 }
 
+// A stop whose one fault is that its locality was lost (its trip is there): it keeps its place in
+// its trip, in the locality 0, the one a stop takes when none is known, when the file still holds
+// that one.
+const char* const kStopOfLostLocality =
+    "detcor.reglocal IS NOT NULL AND NOT EXISTS (SELECT 1 FROM local WHERE local.id = detcor.reglocal) "
+    "AND EXISTS (SELECT 1 FROM tescor WHERE tescor.id = detcor.id) AND EXISTS (SELECT 1 FROM local WHERE local.id = 0)";
+
+// Puts the stops whose locality was lost in the locality 0; `out` names their trips, by id.
+bool KeepStopsOfLostLocalities(sqlite3* db, std::vector<RelocatedTrip>& out, std::string& error) {
+  const std::string trips = std::string(
+                                "SELECT detcor.id, rtrim(tescor.codcorsa), count(*) FROM detcor JOIN tescor ON "
+                                "tescor.id = detcor.id WHERE ") +
+                            kStopOfLostLocality + " GROUP BY detcor.id ORDER BY detcor.id";
+  return EachRow(
+             db, trips.c_str(),
+             [&out](sqlite3_stmt* st) {
+               const unsigned char* code = sqlite3_column_text(st, 1);
+               out.push_back({sqlite3_column_int64(st, 0),
+                              code ? cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(code)) : std::string(),
+                              sqlite3_column_int64(st, 2)});
+             },
+             error) &&
+         ExecSql(db, std::string("UPDATE detcor SET reglocal = 0 WHERE ") + kStopOfLostLocality, error);
+}
+
+// Leaves out the rows that refer to a row lost (DropRowsThatBreakRelations, counted in `dropped`)
+// and names in `trips`, among the trips it names already (by id), each trip that lost stops so.
+bool DropRowsNamingTrips(sqlite3* db, long long& dropped, std::vector<ShortenedTrip>& trips, std::string& error) {
+  if (!ExecSql(db, "CREATE TEMP TABLE stops_before AS SELECT id, count(*) AS n FROM detcor GROUP BY id", error) ||
+      !DropRowsThatBreakRelations(db, dropped, error))
+    return false;
+  static const char* const kShortened =
+      "SELECT id, code, kept FROM (SELECT b.id, rtrim(t.codcorsa) AS code, b.n AS before, (SELECT count(*) FROM "
+      "detcor d WHERE d.id = b.id) AS kept FROM temp.stops_before b JOIN tescor t ON t.id = b.id) WHERE kept < before "
+      "ORDER BY id";
+  if (!EachRow(
+          db, kShortened,
+          [&trips](sqlite3_stmt* st) {
+            const long long id = sqlite3_column_int64(st, 0);
+            const ShortenedTrip::Lost lost =
+                sqlite3_column_int64(st, 2) == 0 ? ShortenedTrip::All : ShortenedTrip::Stops;
+            const auto named =
+                std::find_if(trips.begin(), trips.end(), [id](const ShortenedTrip& trip) { return trip.id == id; });
+            if (named != trips.end()) {
+              if (lost == ShortenedTrip::All) named->lost = lost;
+              return;
+            }
+            const unsigned char* code = sqlite3_column_text(st, 1);
+            trips.push_back(
+                {id, code ? cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(code)) : std::string(), lost});
+          },
+          error) ||
+      !ExecSql(db, "DROP TABLE temp.stops_before", error))
+    return false;
+  std::stable_sort(trips.begin(), trips.end(),
+                   [](const ShortenedTrip& a, const ShortenedTrip& b) { return a.id < b.id; });
+  return true;
+}
+
 // Builds a new scratch file from the program's dictionary, takes into it the rows the recovery
 // program reads from the damaged file for the program's tables, and checks it: every table's
 // definition recovered, the file sound. Fills the counts of `result`; the scratch file is left
@@ -710,10 +770,13 @@ bool RecoverInto(const RepairOptions& options, const QString& program, const std
     return false;
   }
   // The trips are told as the recovery found them (stops whose head was lost among them); then the
-  // rows that refer to a row lost go, for the new file keeps the builder's relations as every
-  // file the program opens must.
+  // stops whose locality alone was lost take the locality 0, and the other rows that refer to a row
+  // lost go, for the new file keeps the builder's relations as every file the program opens must:
+  // a trip that loses a stop so is named too.
   if (!FindShortenedTrips(conn.db, result.shortened, error) ||
-      !DropRowsThatBreakRelations(conn.db, result.orphanRows, error) || !CountRows(conn.db, result.recovered, error))
+      !KeepStopsOfLostLocalities(conn.db, result.relocated, error) ||
+      !DropRowsNamingTrips(conn.db, result.orphanRows, result.shortened, error) ||
+      !CountRows(conn.db, result.recovered, error))
     return false;
   return CloseScratchFile(conn.Release(), scratch, error);
 }
@@ -733,19 +796,27 @@ std::string SalvageReport(const std::string& path, const RepairResult& result) {
       "che ne ha preso il nome.\n\n" +
       path + "\n\nRighe recuperate per tavola:";
   for (const TableRows& table : result.recovered) text += "\n" + table.table + ": " + std::to_string(table.rows);
-  if (!result.shortened.empty()) {
-    text += "\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:";
-    for (size_t k = 0; k < result.shortened.size() && k < kShortenedShown; ++k) {
-      const ShortenedTrip& trip = result.shortened[k];
-      text += "\n" + std::to_string(trip.id);
-      if (trip.lost != ShortenedTrip::Head) text += " " + trip.code;
-      text += trip.lost == ShortenedTrip::Stops ? ": fermate mancanti"
-              : trip.lost == ShortenedTrip::All ? ": nessuna fermata"
-                                                : ": testata perduta";
-    }
-    if (result.shortened.size() > kShortenedShown)
-      text += "\n... e altre " + std::to_string(result.shortened.size() - kShortenedShown) + " corse";
-  }
+  // A list of trips, twenty at most, the others counted.
+  const auto trips = [&text](const char* heading, size_t count, const std::function<std::string(size_t)>& line) {
+    if (count == 0) return;
+    text += heading;
+    for (size_t k = 0; k < count && k < kShortenedShown; ++k) text += "\n" + line(k);
+    if (count > kShortenedShown) text += "\n... e altre " + std::to_string(count - kShortenedShown) + " corse";
+  };
+  trips("\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:", result.shortened.size(),
+        [&result](size_t k) {
+          const ShortenedTrip& trip = result.shortened[k];
+          return std::to_string(trip.id) + (trip.lost == ShortenedTrip::Head ? "" : " " + trip.code) +
+                 (trip.lost == ShortenedTrip::Stops ? ": fermate mancanti"
+                  : trip.lost == ShortenedTrip::All ? ": nessuna fermata"
+                                                    : ": testata perduta");
+        });
+  trips("\n\nCorse con fermate la cui località è andata persa, riportate nella località 0 (non assegnata):",
+        result.relocated.size(), [&result](size_t k) {
+          const RelocatedTrip& trip = result.relocated[k];
+          return std::to_string(trip.id) + " " + trip.code + ": " + std::to_string(trip.stops) +
+                 (trip.stops == 1 ? " fermata" : " fermate");
+        });
   text +=
       "\n\nLe righe che stavano nelle parti illeggibili del file, se ve n'erano, sono andate perse: controllare i "
       "dati.";

@@ -63,6 +63,14 @@ struct ShortenedTrip {
   Lost lost = Stops;
 };
 
+// A trip whose stops lost their locality with the damaged pages: they keep their place in it, in
+// the locality 0, the one a stop takes when none is known.
+struct RelocatedTrip {
+  long long id = 0;
+  std::string code;  // codcorsa
+  long long stops = 0;
+};
+
 // `ok` once rebuilt or salvaged. What to tell the user (caption "Riparazione database"), with the
 // exclamation icon: the report of a salvage, or why nothing changed; nothing after a rebuild.
 struct RepairResult : Outcome {
@@ -70,7 +78,8 @@ struct RepairResult : Outcome {
   std::vector<TableRows> recovered;      // rows of each table of the new file, dictionary order
   long long orphanRows = 0;              // rows that referred to a row that was lost, not carried over
   long long unplacedRows = 0;            // rows found outside every table, not carried over
-  std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id
+  std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id, whatever step lost them
+  std::vector<RelocatedTrip> relocated;  // trips whose stops kept their place in the locality 0, by id
   std::string damagedPath;               // where the damaged file is kept
 };
 
@@ -84,7 +93,8 @@ struct RepairResult : Outcome {
 // recovery program reads from the damaged file only the rows for the program's tables are taken,
 // each a single insert checked by the engine before it runs; nothing else the damaged file holds
 // is run, and a statement of any other kind stops the salvage; the rows that then refer to a row
-// lost are left out (counted), as the file would not open with them. The new file replaces the original
+// lost are left out (counted), as the file would not open with them, but for a stop whose
+// locality alone was lost: it keeps its place, in the locality 0. The new file replaces the original
 // name only once the engine finds it sound and the recovery found the definition of every table:
 // until then, a kill included, the name holds the damaged file, unchanged, and any failure only
 // takes its second name away. The scratch files a killed repair left beside the file are removed

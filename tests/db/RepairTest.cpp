@@ -153,6 +153,46 @@ TEST_F(Repair, DamagedFileIsSalvagedAndTheRowsOfTheDamagedPagesAloneAreLost) {
   EXPECT_EQ(FileBytes(dir_.Path("citt\xE0.mdb.danneggiato")), "un file dell'utente");
 }
 
+// A stop in a locality the file does not hold (written with the relations off), in a file damaged
+// elsewhere: the stop keeps its place in its trip, in the locality 0, and the trip is named; in a
+// file without the locality 0 the stop goes, and its trip is named as one that lost a stop.
+TEST_F(Repair, AStopWhoseLocalityIsLostKeepsItsPlaceOrItsTripIsNamed) {
+  const std::string relocated =
+      "\n\nCorse con fermate la cui località è andata persa, riportate nella località 0 (non assegnata):\n7 C7: 1 "
+      "fermata\n\n";
+  const std::string shortened =
+      "\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:\n7 C7: fermate mancanti\n\n";
+  const struct {
+    const char* more;   // run on the file before its damage
+    std::string stops;  // of trip 7 in the salvaged file, sub:reglocal
+    const std::string& told;
+  } cases[] = {
+      {"", "0:0,1:0,2:0,3:0,4:0,5:0,6:0,7:0,8:0,9:0", relocated},
+      {"INSERT INTO local VALUES (1, 'Uno', 1, 'Uno', 'UN'); UPDATE detcor SET reglocal = 1; DELETE FROM local "
+       "WHERE id = 0",
+       "1:1,2:1,3:1,4:1,5:1,6:1,7:1,8:1,9:1", shortened},
+  };
+  // Whole trips, the last stop arriving at the head's arrival.
+  ASSERT_EQ(ExecOnFile(path_, "UPDATE detcor SET arriva = 900 WHERE sub = 9"), "ok");
+  const std::string pristine = FileBytes(path_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stops);
+    QFile::remove(cp1252::ToQString(path_ + ".danneggiato"));
+    WriteFileBytes(path_, pristine);
+    ASSERT_EQ(ExecOnFile(path_, std::string(c.more) + ";UPDATE detcor SET reglocal = 30000 WHERE id = 7 AND sub = 0"),
+              "ok");
+    DamageLeaf(path_, "calend", 0);
+    const RepairResult result = Run(path_);
+    ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.Texts();
+    EXPECT_EQ(QueryFile(path_,
+                        "SELECT group_concat(sub || ':' || reglocal) FROM (SELECT * FROM detcor WHERE id = 7 "
+                        "ORDER BY sub)"),
+              c.stops + "\n");
+    EXPECT_TRUE(HasPart(result.Texts(), c.told)) << result.Texts();
+    EXPECT_FALSE(HasPart(result.Texts(), &c.told == &relocated ? "Corse che" : "Corse con")) << result.Texts();
+  }
+}
+
 // Every failure, and a damaged file open elsewhere (as the program keeps it: it has read from it).
 TEST_F(Repair, EveryFailedSalvageLeavesTheDamagedFileInPlaceAsItWas) {
   // The schema page that holds the definition of tescor.

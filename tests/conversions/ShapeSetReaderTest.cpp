@@ -178,9 +178,10 @@ struct Damage {
   const char* what;
   int file;
   void (*apply)(std::string& bytes);
-  const char* reason;  // the fault's last line
-  int failedFile;      // the file the message names
-  bool value = false;  // a value the output cannot take, not damage
+  const char* reason;    // the fault's last line
+  int failedFile;        // the file the message names
+  bool value = false;    // a value the output cannot take, not damage
+  const char* cpg = "";  // the .CPG written beside the set, when not empty
 };
 
 // Record i of the table: SIGLA at +1, NOMEESTESO at +11.
@@ -198,6 +199,7 @@ TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   const char* names[4] = {"NODI.SHP", "NODI.SHX", "NODI.DBF", "NODI.CPG"};
   const Damage& d = GetParam();
   if (d.apply) d.apply(files[d.file]);
+  if (*d.cpg) files[3] = d.cpg;
   for (int k = 0; k < 4; ++k)
     if ((d.apply || k != d.file) && (k < 3 || !files[k].empty())) WriteFileBytes(dir.Path(names[k]), files[k]);
   NoticeLog notices;
@@ -288,7 +290,12 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"TextAfterAZeroByte", 2, [](std::string& b) { b[NameAt(1) + 3] = '\0', b[NameAt(1) + 4] = 'X'; },
                "Il record 1, campo NOMEESTESO, contiene un carattere di controllo (0x00).", 2, true},
         Damage{"UndefinedByteInCode", 2, [](std::string& b) { b[NameAt(1) - 10 + 1] = '\x81'; },
-               "Il record 1, campo SIGLA, contiene un carattere di controllo (0x81).", 2, true}),
+               "Il record 1, campo SIGLA, contiene un carattere di controllo (0x81).", 2, true},
+        // The .CPG as Notepad saves it, a byte-order mark first: the table is read as UTF-8.
+        Damage{"Utf8NameBesideACpgWithAByteOrderMark", 2,
+               [](std::string& b) { b[NameAt(0)] = '\xC5', b[NameAt(0) + 1] = '\x81'; },
+               "Il record 0, campo NOMEESTESO, contiene un carattere che Windows-1252 non ha (U+0141).", 2, true,
+               "\xEF\xBB\xBFutf-8\r\n"}),
     [](const auto& param) { return std::string(param.param.what); });
 
 // A code or a name that holds a control byte, in a set made by GDAL, read by each reader of stop and route sets for

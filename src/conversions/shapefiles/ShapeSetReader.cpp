@@ -73,8 +73,10 @@ std::string Coordinate(double v) {
   return text;
 }
 
-// A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case, blanks around).
-bool NamesUtf8(const QByteArray& text) {
+// A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case), as the tools that write one
+// leave it: blanks and line ends around the name, and a byte-order mark before it (Notepad's).
+bool NamesUtf8(QByteArray text) {
+  if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);
   const QByteArray t = text.trimmed().toUpper();
   return t == "UTF-8" || t == "UTF8" || t == "65001";
 }

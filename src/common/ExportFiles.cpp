@@ -71,6 +71,13 @@ bool ExportFileSet::Begin(const std::string& fileName) {
     return false;
   }
   if (begun_.empty()) {
+    // No name of the set may be held by what is not a file (a folder, a device, a pipe): the set
+    // is refused before anything is written.
+    for (const std::string& name : names_)
+      if (HeldByNoFile(folder_.NativeOf(name), PathText::Native)) {
+        Fail(name);
+        return false;
+      }
     // Before the set's first change to its folder, whatever writes it: the hidden temporaries
     // that killed writers left there go.
     std::string folder, name;
@@ -157,10 +164,11 @@ bool ExportFileSet::Commit() {
 
 bool ExportFileSet::CommitOne() {
   const std::string& name = names_.front();
-  // A folder is never replaced by a file (the rename would refuse it anyway).
-  // Renamed while still held, so that no other writer takes it for one left by a killed run.
+  // Only a file is replaced by a file: never a folder, a device or a pipe that took the name
+  // meanwhile. Renamed while still held, so that no other writer takes it for one left by a killed
+  // run.
   const std::string temporary = TemporaryOf(name);
-  const bool placed = folder_.Lookup(name) != SetFolder::Kind::Folder &&
+  const bool placed = !HeldByNoFile(folder_.NativeOf(name), PathText::Native) &&
                       (holdFd_ < 0 || StillNamed(holdFd_, temporary)) &&
                       ::rename(temporary.c_str(), folder_.NativeOf(name).c_str()) == 0;
   if (holdFd_ >= 0) ::close(holdFd_);
@@ -183,9 +191,10 @@ bool ExportFileSet::CommitJournaled() {
     Fail(names_.back());
     return false;
   }
-  // A folder is never replaced by a file: found before anything moves.
+  // Only a file is replaced by a file (never a folder, a device or a pipe): found before anything
+  // moves.
   for (const std::string& name : names_)
-    if (folder_.Lookup(name) == SetFolder::Kind::Folder) {
+    if (HeldByNoFile(folder_.NativeOf(name), PathText::Native)) {
       Fail(name);
       return false;
     }

@@ -13,6 +13,10 @@
 // or the new one. Such a folder must be in order before a new set is begun there. A set of one
 // file needs no journal: its file is put in place by one rename.
 //
+// Only a file is replaced: a name held by a folder, a device, a pipe or a socket (HeldByNoFile,
+// common/WholeFile) refuses the set at its first Begin, before anything is written, and again
+// when the files are put in place.
+//
 // Every temporary is created new (common/NewFile): a file or a link found under its name is
 // removed, never written through. A set of one file writes a hidden temporary. Every set, of one
 // file or several, first removes from its folder the hidden temporaries that killed runs left.
@@ -48,8 +52,9 @@ class ExportFileSet {
   void SetStepHook(FileSetStep step) { folder_.SetStep(std::move(step)); }
 
   // Starts the next file of the set (the previous one must be finished). False when its
-  // temporary cannot be created, when the name is not one of the set, or when the folder holds the
-  // journal of an earlier set; the set has then failed.
+  // temporary cannot be created, when the name is not one of the set, when the folder holds the
+  // journal of an earlier set, or (at the first) when a name of the set is held by no file; the set
+  // has then failed.
   bool Begin(const std::string& fileName);
   // Appends to the current file; a failure is remembered and reported by Finish.
   void Write(std::string_view bytes);

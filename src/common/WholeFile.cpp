@@ -1,7 +1,11 @@
 #include "common/WholeFile.h"
 
+#include "common/Cp1252.h"
 #include "common/ExportFiles.h"
 #include "common/NewFile.h"
+
+#include <sys/stat.h>
+#include <QFile>
 
 namespace {
 
@@ -27,7 +31,19 @@ bool WriteWholeLines(const std::string& path, const std::function<void(const Lin
       path, [&produce](ExportFileSet& set) { produce([&set](std::string_view line) { set.WriteLine(line); }); });
 }
 
-std::string CannotCreateText(const std::string& path) { return "Impossibile creare\n\n" + path; }
+bool HeldByNoFile(const std::string& path, PathText text) {
+  const std::string native = text == PathText::Native ? path : QFile::encodeName(cp1252::ToQString(path)).toStdString();
+  struct stat st;
+  if (native.empty() || ::lstat(native.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return false;
+  if (!S_ISLNK(st.st_mode)) return true;
+  return ::stat(native.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+std::string NotAFileText(const std::string& path) { return path + "\n\nnon è un file: scegliere il nome di un file."; }
+
+std::string CannotCreateText(const std::string& path) {
+  return HeldByNoFile(path) ? NotAFileText(path) : "Impossibile creare\n\n" + path;
+}
 
 Outcome SaveWholeFile(const std::string& path, std::string_view bytes, NoticeIcon icon) {
   Outcome saved;

@@ -3,8 +3,10 @@
 // to a hidden temporary beside the chosen name, created new (common/NewFile), are flushed to the
 // disk, and only then take the name by one rename. A file already there keeps its content when
 // the new one cannot be written, and no temporary is left behind (those of killed runs go at the
-// next write into the folder).
+// next write into the folder). A name held by what is not a file (a folder, a device, a pipe) is
+// never replaced: the write is refused, and its message says so.
 
+#include "common/ExportJournal.h"
 #include "common/Outcome.h"
 
 #include <functional>
@@ -21,7 +23,16 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes);
 // not at all. False when the file could not be written (nothing changed there).
 bool WriteWholeLines(const std::string& path, const std::function<void(const LineSink&)>& produce);
 
-// The message of a file that could not be written: "Impossibile creare" and its path.
+// True when the name is held by something no writer puts a file in place of: a folder, a device,
+// a pipe or a socket, or a link to one of them. A file, a link to a file and a link to nothing are
+// replaced (the link itself, never followed). `path` is Windows-1252 unless given as native.
+bool HeldByNoFile(const std::string& path, PathText text = PathText::Windows1252);
+
+// The refusal of such a name (HeldByNoFile): the path, then that it is no file.
+std::string NotAFileText(const std::string& path);
+
+// The message of a file that could not be written: "Impossibile creare" and its path; for a name
+// held by no file (HeldByNoFile), NotAFileText.
 std::string CannotCreateText(const std::string& path);
 
 // WriteWholeFile, told: done, or not with CannotCreateText (with `icon`) and the path.

@@ -1,6 +1,7 @@
 #include "platform/FileDialog.h"
 
 #include "common/Cp1252.h"
+#include "common/WholeFile.h"
 #include "platform/FileChoosers.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
@@ -26,6 +27,13 @@ FileDialog::ShownRunner& Runner() {
 }
 
 bool IsFolder(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
+
+// False, once the user is told, for a name a save dialog cannot give: one held by no file.
+bool Writable(FileDialog::Mode mode, const std::string& path) {
+  if (mode != FileDialog::Mode::Save || !HeldByNoFile(path)) return true;
+  MessageBox(NotAFileText(path), MB_ICONEXCLAMATION);
+  return false;
+}
 
 }  // namespace
 
@@ -121,7 +129,10 @@ int FileDialog::RunScripted() {
   if (k != Answer::Kind::File)
     throw UnansweredQuestion("La risposta successiva non è un file per la selezione: " + OneLineText(title_));
   path_ = s->Take().value;
-  if (path_.empty()) return IDCANCEL;
+  if (path_.empty() || !Writable(mode_, path_)) {
+    path_.clear();
+    return IDCANCEL;
+  }
   return IDOK;
 }
 
@@ -154,12 +165,13 @@ int FileDialog::RunShown() {
     const int result = Runner() ? Runner()(dialog) : dialog.exec();
     if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     std::string chosen;
-    if (cp1252::FromQString(dialog.selectedFiles().first(), chosen)) {
+    if (!cp1252::FromQString(dialog.selectedFiles().first(), chosen)) {
+      MessageBox("Il nome del file contiene caratteri che il programma non può usare.\n\nSceglierne un altro.",
+                 MB_ICONEXCLAMATION);
+    } else if (Writable(mode_, chosen)) {
       path_ = chosen;
       return IDOK;
     }
-    MessageBox("Il nome del file contiene caratteri che il programma non può usare.\n\nSceglierne un altro.",
-               MB_ICONEXCLAMATION);
   }
 }
 

@@ -5,6 +5,10 @@
 // the transcript as "FILE<TAB>title<TAB>default name<TAB>filter". Without a script and without a
 // display the dialog cannot be answered and throws ui::UnansweredQuestion.
 //
+// A save dialog refuses a name held by what is not a file (a folder, a device, a pipe: no writer
+// replaces one, HeldByNoFile), saying so before the command does any work: a shown dialog opens
+// again, under a script the choice ends as a cancel would.
+//
 // A shown dialog starts in the folder of the last file chosen in this run, else in the user's
 // data folder (the "Directory" setting), else in the home folder: never in the folder the
 // program happened to be started from.

@@ -251,6 +251,11 @@ bool ReportView::PrintPages(QPrinter& printer) {
   // A PDF file is written beside its place under a hidden name of its own, created new, and takes
   // its name only once every page is in it and on the disk.
   const QString target = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+  // Only a file is replaced: a name held by a device, a pipe or a folder is refused before any page.
+  if (!target.isEmpty() && HeldByNoFile(QFile::encodeName(target).toStdString(), PathText::Native)) {
+    ui::MessageBox(NotAFileText(cp1252::FromQStringLossy(target)), ui::MB_ICONEXCLAMATION);
+    return false;
+  }
   PdfTemporary partial;
   if (!target.isEmpty() && partial.Create(QFile::encodeName(target).toStdString()))
     printer.setOutputFileName(partial.Through());

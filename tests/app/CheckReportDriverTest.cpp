@@ -8,6 +8,7 @@
 #include "common/ProgramTitle.h"
 #include "support/ContractData.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 
 namespace {
@@ -210,6 +211,16 @@ TEST_F(CheckReportDriver, ContractsFileNotWritten) {
   const std::string missing = dir.Path("manca") + "/Contratti.TXT";
   run = Run({"file " + missing}, "5201");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{"0x30\tImpossibile creare\\n\\n" + missing});
+  EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
+  // A named pipe: refused, named, and left a pipe; no count.
+  const std::string pipe = dir.Path("tubo");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  run = Run({"file " + pipe}, "5201");
+  EXPECT_EQ(Boxes(run),
+            std::vector<std::string>{U8("0x30\t" + pipe + "\\n\\nnon è un file: scegliere il nome di un file.")});
+  struct stat st {};
+  EXPECT_TRUE(::lstat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+  ASSERT_EQ(::unlink(pipe.c_str()), 0);
   EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
   // A text in a number column: the one box names the trip, the field and the value; no file.
   RunSql(db, "UPDATE tescor SET parte = 'abc' WHERE id = 9;");

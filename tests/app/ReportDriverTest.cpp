@@ -6,6 +6,7 @@
 
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
@@ -134,6 +135,17 @@ TEST_F(ReportDriver, LongCalendarKeepsEachDateOnceAndOnePrintTimePerPage) {
   EXPECT_EQ(labels, 120);
   EXPECT_EQ(codes, 359);
   EXPECT_GT(continued, 0) << "some date goes on from one page to the next";
+}
+
+// A PDF asked for under the name of a named pipe: refused before any page, the pipe left as it is.
+TEST_F(ReportDriver, APdfIsNeverPrintedInPlaceOfANamedPipe) {
+  const std::string pipe = dir.Path("stampa.pdf");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const DriverRun run = Run({"dialog 123", "  1080=1", "printer " + pipe}, "5133");
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x30, pipe + "\n\nnon è un file: scegliere il nome di un file.")});
+  EXPECT_TRUE(LinesStartingWith(run.transcript, "PRINT\t").empty());
+  struct stat st {};
+  EXPECT_TRUE(::lstat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 // A full disk (a small memory file system of the test's own, where it may mount one): the PDF

@@ -67,13 +67,15 @@ TEST(ErrorReportFile, WrittenWholeOrNotAtAll) {
   EXPECT_EQ(Listing(dir.Dir()), "ERR_Prova.TXT\n") << "no temporary is left";
 
   // A folder that cannot hold files (a file stands in its place), a folder that is not there, and
-  // a folder in place of the file: nothing written, nothing left, the old file kept.
+  // a folder in place of the file (said to be no file): nothing written, nothing left, the old file
+  // kept.
   WriteFileBytes(dir.Path("file"), "x");
   ASSERT_TRUE(QDir().mkdir(cp1252::ToQString(dir.Path("cartella"))));
   for (const std::string& bad : {dir.Path("file") + "/ERR.TXT", dir.Path("manca") + "/ERR.TXT", dir.Path("cartella")}) {
     const Outcome refused = WriteErrorReport(bad, kRows, ErrorCheckOptions(), "Azienda", "d.mdb", kNow);
     EXPECT_FALSE(refused.ok) << bad;
-    EXPECT_EQ(refused.Failure(), "Impossibile creare\n\n" + bad);
+    EXPECT_EQ(refused.Failure(), bad == dir.Path("cartella") ? bad + "\n\nnon è un file: scegliere il nome di un file."
+                                                             : "Impossibile creare\n\n" + bad);
     EXPECT_TRUE(refused.failedPath == bad && refused.messages[0].icon == NoticeIcon::Exclamation);
   }
   EXPECT_EQ(Listing(dir.Dir()), "ERR_Prova.TXT\ncartella\nfile\n");

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -78,6 +79,32 @@ TEST(WholeFile, ASetTakesItsNamesAsTheWriterGivesThem) {
     EXPECT_TRUE(written.remove());
   }
   EXPECT_EQ(Listing(folder), "");
+}
+
+// A name a named pipe holds is never replaced by a file: the write is refused before anything is
+// written, and so is the file about to take the name when the pipe came meanwhile.
+TEST(WholeFile, ANamedPipeIsNeverReplaced) {
+  ScratchDir dir;
+  const std::string pipe = dir.Path("uscita.txt"), refused = pipe + "\n\nnon è un file: scegliere il nome di un file.";
+  const auto isPipe = [&pipe] {
+    struct stat st {};
+    return ::lstat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+  };
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(SaveWholeFile(pipe, "dati").Texts(), refused);
+  EXPECT_TRUE(isPipe());
+  ASSERT_EQ(::unlink(pipe.c_str()), 0);
+  {
+    ExportFileSet set(dir.Dir());
+    ASSERT_TRUE(set.Begin("uscita.txt"));
+    set.Write("dati");
+    ASSERT_TRUE(set.Finish());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(set.Commit());
+    EXPECT_EQ(set.FailureText(), refused);
+  }
+  EXPECT_TRUE(isPipe());
+  EXPECT_EQ(Listing(dir.Dir()), "");  // no temporary left (the listing shows files and folders only)
 }
 
 }  // namespace

@@ -100,8 +100,8 @@ void RemoveInterruptedWrites() {
   if (!lock.tryLock(0)) return;
   // Qt writes the new text to a file of the name followed by a dot and six letters, then renames
   // it over the file.
-  const QRegularExpression temporary(
-      QRegularExpression::anchoredPattern(QRegularExpression::escape(file.fileName()) + QStringLiteral("\\.[A-Za-z]{6}")));
+  const QRegularExpression temporary(QRegularExpression::anchoredPattern(QRegularExpression::escape(file.fileName()) +
+                                                                         QStringLiteral("\\.[A-Za-z]{6}")));
   QDir folder = file.absoluteDir();
   for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
     if (temporary.match(name).hasMatch()) folder.remove(name);

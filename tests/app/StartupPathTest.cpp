@@ -256,8 +256,8 @@ TEST_F(StartupPath, TheTemporaryOfAKilledSettingsWriteGoesAtTheNextStart) {
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(conf)));
   CopySeededDatabase(dir.Path("QUENDO.MDB"));
   WriteSettings(own, {"Database=" + dir.Path("QUENDO.MDB")});
-  for (const char* name : {"quendo.ini.SEEJKj", "quendo.ini.backup2", "quendo.ini.bak1xy", "altro.ini.SEEJKj",
-                           "quendoXini.SEEJKj"})
+  for (const char* name :
+       {"quendo.ini.SEEJKj", "quendo.ini.backup2", "quendo.ini.bak1xy", "altro.ini.SEEJKj", "quendoXini.SEEJKj"})
     WriteFileBytes(conf + "/" + name, "[1.00]\n");
   const DriverRun run = RunDriver(own, {}, {});
   EXPECT_TRUE(Boxes(run).empty()) << Boxes(run)[0];

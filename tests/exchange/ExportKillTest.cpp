@@ -398,8 +398,8 @@ const StartUpJournal kStartUpJournals[] = {
     {"EveryFileTurnedNew", SetLines("ripristino", "0"), NoteOf::TheReplacing, false},
     {"TurnedToRestoring", SetLines("ripristino", "0"), NoteOf::TheWriting, false},
     // An earlier note vouches for the names alone: the previous files are all kept.
-    {"EveryFileTurnedNewUnderAnEarlierMark", SetLines("ripristino", "0"), NoteOf::TheEarlierMark, false, Copied::AsItWas,
-     true},
+    {"EveryFileTurnedNewUnderAnEarlierMark", SetLines("ripristino", "0"), NoteOf::TheEarlierMark, false,
+     Copied::AsItWas, true},
 };
 
 struct JournalAtStartUp : KillFixture, ::testing::WithParamInterface<StartUpJournal> {};

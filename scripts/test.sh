@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds Quendo with AddressSanitizer and
-# UndefinedBehaviorSanitizer (a warning is an error) and runs every test; the benchmarks are built
-# too, so that they keep compiling. Then every reader of outside files is fuzzed for a short while
-# (scripts/fuzz.sh, QUENDO_FUZZ_TIME seconds a target, 30 by default; 0 leaves the fuzzing out).
+# UndefinedBehaviorSanitizer (a warning is an error) and runs every test, each within a time limit;
+# the benchmarks are built too, so that they keep compiling. Then every reader of outside files is
+# fuzzed for a short while (scripts/fuzz.sh, QUENDO_FUZZ_TIME seconds a target, 30 by default; 0
+# leaves the fuzzing out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -14,7 +15,9 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+# A test that hangs fails by its name after three minutes; the slowest takes under a minute with the
+# sanitizers, even on a loaded machine.
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 180
 fuzz_time="${QUENDO_FUZZ_TIME:-30}"
 if ((fuzz_time > 0)); then
   scripts/fuzz.sh --time "$fuzz_time"

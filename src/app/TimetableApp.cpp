@@ -12,6 +12,7 @@
 #include "platform/FileChoosers.h"
 #include "platform/MainFrame.h"
 #include "platform/Panel.h"
+#include "platform/Settings.h"
 #include "platform/Ui.h"
 
 #include <QAbstractEventDispatcher>
@@ -70,7 +71,9 @@ bool TimetableApp::InitInstance(bool showWindow) {
   }
   mainFrame_->SetCaption(FullCaption());
   ConnectIdle();
-  // Folders where an export was cut short are put in order before anything else.
+  // What a kill left of a rewrite of the settings goes first; then the folders where an export was
+  // cut short are put in order, before anything else.
+  settings::RemoveInterruptedWrites();
   RecoverInterruptedExports();
 
   mainFrame_->LoadDatabasePath();

@@ -50,19 +50,23 @@ SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
     lines.push_back(text.substr(start, (ended ? end : text.size()) - start));
     start = ended ? end + 1 : text.size();
   }
-  // Lines ended by CR LF (the journal copied through a program that changed them) are read as
-  // this program's, but not obeyed.
-  const bool crlf = !lines.empty() && !lines[0].empty() && lines[0].back() == '\r';
-  if (crlf)
-    for (size_t k = 0; k < 2 && k < lines.size(); ++k)
-      if (!lines[k].empty() && lines[k].back() == '\r') lines[k].pop_back();
+  // A line ended by CR LF (the journal copied through a program that changed some or all of them)
+  // is never one of this program's: the heading and the key are read without the CR, and the
+  // journal is not obeyed.
+  bool crlf = false;
+  for (size_t k = 0; k < lines.size(); ++k)
+    if (!lines[k].empty() && lines[k].back() == '\r') {
+      crlf = true;
+      if (k < 2) lines[k].pop_back();
+    }
   SetJournal read;
-  // The heading and the key say whose journal it is.
-  if (lines.size() < 2 || lines[0] != kHeading || lines[1].rfind("chiave ", 0) != 0 ||
-      !IsJournalKey(read.key = lines[1].substr(7)))
+  // The key says whose journal it is: one that carries a key is read as this program's, whatever
+  // else in it was changed.
+  if (lines.size() < 2 || lines[1].rfind("chiave ", 0) != 0 || !IsJournalKey(read.key = lines[1].substr(7)))
     return SetFolder::Read::Foreign;
   journal.key = read.key;
-  if (crlf || !ended || lines.size() < 4 || lines.back() != "fine") return SetFolder::Read::Damaged;
+  if (lines[0] != kHeading || crlf || !ended || lines.size() < 4 || lines.back() != "fine")
+    return SetFolder::Read::Damaged;
   bool phaseFound = false;
   for (SetPhase phase : {SetPhase::Writing, SetPhase::Replacing, SetPhase::Restoring})
     if (lines[2] == std::string("fase ") + PhaseWord(phase)) read.phase = phase, phaseFound = true;

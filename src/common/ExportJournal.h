@@ -118,9 +118,9 @@ class SetFolder {
   bool SyncFileSystem() const;
 
   // The journal: written whole, read back, removed. Foreign: not a journal this program writes
-  // (its heading or key, or a name of a file that is not a plain name of this folder). Damaged:
-  // its heading and key are this program's, but a line after them is not, or its lines end in CR
-  // LF, as no journal of the program's does (its key is read).
+  // (no key on its second line, or a name of a file that is not a plain name of this folder).
+  // Damaged: it carries a key (which is read), but its heading or a line after the key is not the
+  // program's, or a line of it ends in CR LF, as none of the program's does.
   enum class Read { Found, None, Unreadable, Foreign, Damaged };
   Read ReadJournal(SetJournal& journal) const;
   bool WriteJournal(const SetJournal& journal);

@@ -86,8 +86,9 @@ class DbBatch {
   // the layer has told why): no work may then be done, for each write would be stored on its own.
   bool Active() const { return active_; }
   // Whether the engine ended its transaction (DbDatabase::TransactionLost): the work stops, as
-  // nothing more of it can be stored, and Commit stores nothing.
-  bool Lost() const { return active_ && db_->TransactionLost(); }
+  // nothing more of it can be stored, and Commit stores nothing. A batch begun inside a transaction
+  // already lost is not active, and lost too.
+  bool Lost() const { return db_ && db_->TransactionLost(); }
 
  private:
   DbDatabase* db_;

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -88,6 +90,21 @@ bool Write(const char* name, const std::string& value) {
   file.setValue(Key(name), cp1252::ToQString(value));
   file.sync();
   return file.status() == QSettings::NoError;
+}
+
+void RemoveInterruptedWrites() {
+  const QFileInfo file(FilePath());
+  // The lock QSettings takes while it writes the file; one left by a killed writer is stale, and
+  // taken over.
+  QLockFile lock(file.absoluteFilePath() + QStringLiteral(".lock"));
+  if (!lock.tryLock(0)) return;
+  // Qt writes the new text to a file of the name followed by a dot and six letters, then renames
+  // it over the file.
+  const QRegularExpression temporary(QRegularExpression::anchoredPattern(QRegularExpression::escape(file.fileName()) +
+                                                                         QStringLiteral("\\.[A-Za-z]{6}")));
+  QDir folder = file.absoluteDir();
+  for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
+    if (temporary.match(name).hasMatch()) folder.remove(name);
 }
 
 }  // namespace settings

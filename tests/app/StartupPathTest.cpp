@@ -249,6 +249,21 @@ TEST_F(StartupPath, PathsWithCommasComeBackWhole) {
   }
 }
 
+// A program killed while it rewrote its settings left Qt's temporary beside them (the file's name, a dot, six
+// letters): the next start removes it, and no other file of the folder.
+TEST_F(StartupPath, TheTemporaryOfAKilledSettingsWriteGoesAtTheNextStart) {
+  const std::string conf = dir.Path("conf"), own = conf + "/quendo.ini";
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(conf)));
+  CopySeededDatabase(dir.Path("QUENDO.MDB"));
+  WriteSettings(own, {"Database=" + dir.Path("QUENDO.MDB")});
+  for (const char* name :
+       {"quendo.ini.SEEJKj", "quendo.ini.backup2", "quendo.ini.bak1xy", "altro.ini.SEEJKj", "quendoXini.SEEJKj"})
+    WriteFileBytes(conf + "/" + name, "[1.00]\n");
+  const DriverRun run = RunDriver(own, {}, {});
+  EXPECT_TRUE(Boxes(run).empty()) << Boxes(run)[0];
+  EXPECT_EQ(Listing(conf), "altro.ini.SEEJKj\nquendo.ini\nquendo.ini.backup2\nquendo.ini.bak1xy\nquendoXini.SEEJKj\n");
+}
+
 TEST_F(StartupPath, MissingSettingsFileNamesTheFileAndTheInstallStep) {
   const DriverRun run = RunDriver(dir.Path("conf/quendo.ini"), {"cancel"}, {});
   const auto grave = LinesStartingWith(run.transcript, U8("0x10\tATTENZIONE: è stata riscontrata una anomalia grave"));

@@ -132,15 +132,19 @@ TEST_F(DbDatabaseTest, AWriteThatEndsTheTransactionStopsEveryLaterWriteOfIt) {
     return DbExecute(db.get(), "misc", "INSERT INTO misc (id, sub, memo) SELECT id + 1000, sub, memo FROM misc", {});
   };
   const std::string full = "Errore aggiornamento tavola (misc)\n\nSpazio su disco esaurito (database or disk is full)";
+  enum class Batch { None, BeforeTheLoss, AfterTheLoss };  // one begun inside the outer transaction
   const struct {
     const char* what;
-    bool nested, byStatement;  // inside an outer transaction; the statement of many rows
+    Batch inner;
+    bool byStatement;  // the statement of many rows
     const char *notice, *stored;
   } cases[] = {
-      {"rows", false, false, "\n\nLe modifiche della transazione sono state annullate.", "0|0\n"},
-      {"rows in a batch inside a transaction", true, false, "\n\nLe modifiche della transazione sono state annullate.",
-       "0|0\n"},
-      {"a statement of many rows", false, true, "", "1|30\n"},
+      {"rows", Batch::None, false, "\n\nLe modifiche della transazione sono state annullate.", "0|0\n"},
+      {"rows in a batch inside a transaction", Batch::BeforeTheLoss, false,
+       "\n\nLe modifiche della transazione sono state annullate.", "0|0\n"},
+      {"rows, then a batch begun inside the transaction", Batch::AfterTheLoss, false,
+       "\n\nLe modifiche della transazione sono state annullate.", "0|0\n"},
+      {"a statement of many rows", Batch::None, true, "", "1|30\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -152,7 +156,7 @@ TEST_F(DbDatabaseTest, AWriteThatEndsTheTransactionStopsEveryLaterWriteOfIt) {
     FillDiskAfter(db->Handle(), 2);
     db->BeginTrans();
     std::optional<DbBatch> inner;
-    if (c.nested) inner.emplace(db.get());
+    if (c.inner == Batch::BeforeTheLoss) inner.emplace(db.get());
     int refused = 0;
     if (c.byStatement) {
       EXPECT_EQ(many(), -1);
@@ -162,6 +166,7 @@ TEST_F(DbDatabaseTest, AWriteThatEndsTheTransactionStopsEveryLaterWriteOfIt) {
     }
     EXPECT_EQ(sqlite3_get_autocommit(db->Handle()), c.byStatement ? 0 : 1);  // the engine ended it, or kept it
     EXPECT_EQ(db->TransactionLost(), !c.byStatement);
+    if (c.inner == Batch::AfterTheLoss) inner.emplace(db.get());
     // Later writes: one row (which the full disk would still have room for) and a statement.
     sqlite3_exec(db->Handle(), "PRAGMA max_page_count = 100000", nullptr, nullptr, nullptr);
     EXPECT_EQ(AddRow(db.get(), "misc", "id=1;sub=2"), c.byStatement ? 1 : 0);

@@ -369,12 +369,14 @@ enum class NoteOf {
   TheKeyAlone,     // the key alone, as an earlier version noted it
   TheEarlierMark,  // the key and the fingerprint of the export's names, as an earlier version noted them
 };
+// What was changed in the journal once it was noted, by a program it was copied through.
+enum class Copied { AsItWas, CrLfLines, CrLfLinesButTheFirst, WithItsHeadingEdited };
 struct StartUpJournal {
   const char* name;
   std::string lines;  // after the heading and the key
   NoteOf noted;
   bool damaged;
-  bool crLf = false;    // every line ended by CR LF
+  Copied copied = Copied::AsItWas;
   bool obeyed = false;  // as far as the note vouches for it: the previous set is brought back
 };
 void PrintTo(const StartUpJournal& c, std::ostream* os) { *os << c.name; }
@@ -387,14 +389,17 @@ const StartUpJournal kStartUpJournals[] = {
     {"RemovingTheDatabaseLog", "fase ripristino\nfile 0 QUENDO.MDB-wal\n", NoteOf::ThisJournal, false},
     {"WithABadLine", "fase ripristino\nfile 2 RT_HDORA.TXT\n", NoteOf::TheWriting, true},
     {"WithAnUnknownPhase", "fase ricomposizione\nfile 0 RT_HDORA.TXT\n", NoteOf::TheWriting, true},
-    {"WithCrLfLines", SetLines("scrittura", "0"), NoteOf::TheWriting, true, true},
+    {"WithCrLfLines", SetLines("scrittura", "0"), NoteOf::TheWriting, true, Copied::CrLfLines},
+    {"WithCrLfLinesButTheFirst", SetLines("scrittura", "0"), NoteOf::TheWriting, true, Copied::CrLfLinesButTheFirst},
+    {"WithItsHeadingEdited", SetLines("scrittura", "0"), NoteOf::TheWriting, true, Copied::WithItsHeadingEdited},
     // The note of the key alone vouches for the export's own names and no other.
     {"KeyAloneRemovingAFileOfTheFolder", "fase ripristino\nfile 0 LEGGIMI.TXT\n", NoteOf::TheKeyAlone, false},
     // The export's names, but every previous file said to be new, to be removed.
     {"EveryFileTurnedNew", SetLines("ripristino", "0"), NoteOf::TheReplacing, false},
     {"TurnedToRestoring", SetLines("ripristino", "0"), NoteOf::TheWriting, false},
     // An earlier note vouches for the names alone: the previous files are all kept.
-    {"EveryFileTurnedNewUnderAnEarlierMark", SetLines("ripristino", "0"), NoteOf::TheEarlierMark, false, false, true},
+    {"EveryFileTurnedNewUnderAnEarlierMark", SetLines("ripristino", "0"), NoteOf::TheEarlierMark, false,
+     Copied::AsItWas, true},
 };
 
 struct JournalAtStartUp : KillFixture, ::testing::WithParamInterface<StartUpJournal> {};
@@ -428,7 +433,11 @@ TEST_P(JournalAtStartUp, IsToldAndRemovedNeverObeyed) {
     case NoteOf::TheKeyAlone: noted.note(out, kKey); break;
     case NoteOf::TheEarlierMark: noted.note(out, EarlierJournalMark(kKey, kExportSet)); break;
   }
-  for (size_t at = 0; c.crLf && (at = text.find('\n', at)) != std::string::npos; at += 2) text.insert(at, "\r");
+  const bool crLf = c.copied == Copied::CrLfLines || c.copied == Copied::CrLfLinesButTheFirst;
+  for (size_t at = c.copied == Copied::CrLfLinesButTheFirst ? text.find('\n') + 1 : 0;
+       crLf && (at = text.find('\n', at)) != std::string::npos; at += 2)
+    text.insert(at, "\r");
+  if (c.copied == Copied::WithItsHeadingEdited) text.insert(text.find(';'), " 2.0");
   WriteFileBytes(Out(kJournal), text);
   // As the start-up's watch knows them: the export's names are fixed by their writer.
   FolderWatch watch = noted;

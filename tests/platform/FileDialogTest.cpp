@@ -213,6 +213,27 @@ std::pair<std::string, bool> PrintSetupOkWith(const std::string& output, bool by
   return seen;
 }
 
+// The print setup proposes its output file in the data folder, where the program's own choosers
+// open, and the chooser of its "..." opens there.
+TEST(FileDialog, ThePrintSetupProposesItsFileInTheDataFolder) {
+  ScratchDir dir;
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  ASSERT_TRUE(settings::Write(settings::kDirectory, dir.Dir()));
+  std::string proposed, opened;
+  InPrintSetup(false, [&](QWidget& setup, QLineEdit& file) {
+    proposed = cp1252::FromQStringLossy(file.text());
+    QTimer::singleShot(0, [&] {
+      if (auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+        opened = cp1252::FromQStringLossy(chooser->directory().absolutePath());
+        chooser->reject();
+      }
+    });
+    if (auto* browse = setup.findChild<QToolButton*>(QStringLiteral("fileBrowser"))) browse->click();
+  });
+  EXPECT_EQ(proposed, dir.Path("print.pdf"));
+  EXPECT_EQ(opened, dir.Dir());
+}
+
 const std::pair<const char*, void (*)(const std::string&, const Look&)> kChoosers[] = {
     {"print setup", ThroughPrintSetup}, {"file dialog", ThroughFileDialog}};
 

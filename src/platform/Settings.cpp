@@ -98,10 +98,12 @@ void RemoveInterruptedWrites() {
   // taken over.
   QLockFile lock(file.absoluteFilePath() + QStringLiteral(".lock"));
   if (!lock.tryLock(0)) return;
-  // Qt writes the new text to a file of the name followed by a dot and six letters, then renames
-  // it over the file.
-  const QRegularExpression temporary(QRegularExpression::anchoredPattern(QRegularExpression::escape(file.fileName()) +
-                                                                         QStringLiteral("\\.[A-Za-z]{6}")));
+  // Qt writes the new text to a file of the name followed by a dot and six letters drawn at random
+  // from capitals and small letters, then renames it over the file. Six letters of one case (a
+  // copy the user named "quendo.ini.backup") are a word, never taken for it.
+  const QRegularExpression temporary(
+      QRegularExpression::anchoredPattern(QRegularExpression::escape(file.fileName()) +
+                                          QStringLiteral("\\.(?=[A-Za-z]*[A-Z])(?=[A-Za-z]*[a-z])[A-Za-z]{6}")));
   QDir folder = file.absoluteDir();
   for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System))
     if (temporary.match(name).hasMatch()) folder.remove(name);

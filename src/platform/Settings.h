@@ -39,8 +39,8 @@ ReadResult Read(const char* name, std::string& value);
 bool Write(const char* name, const std::string& value);
 
 // Removes what a program killed while it rewrote the settings file left beside it: the temporary
-// the file was being written to ("quendo.ini.AbCdEf", six letters after the file's own name), and
-// no other file. Taken under the lock every writer of the file holds, so that the temporary of a
+// the file was being written to ("quendo.ini.AbCdEf", six letters of both cases after the file's
+// own name), and no other file. Taken under the lock every writer of the file holds, so that the temporary of a
 // write under way in another running copy of the program stays; when that lock cannot be had at
 // once nothing is removed. Nothing is told.
 void RemoveInterruptedWrites();

@@ -256,12 +256,15 @@ TEST_F(StartupPath, TheTemporaryOfAKilledSettingsWriteGoesAtTheNextStart) {
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(conf)));
   CopySeededDatabase(dir.Path("QUENDO.MDB"));
   WriteSettings(own, {"Database=" + dir.Path("QUENDO.MDB")});
-  for (const char* name :
-       {"quendo.ini.SEEJKj", "quendo.ini.backup2", "quendo.ini.bak1xy", "altro.ini.SEEJKj", "quendoXini.SEEJKj"})
+  for (const char* name : {"quendo.ini.SEEJKj", "quendo.ini.backup", "quendo.ini.BACKUP", "quendo.ini.backup2",
+                           "quendo.ini.bak1xy", "altro.ini.SEEJKj", "quendoXini.SEEJKj"})
     WriteFileBytes(conf + "/" + name, "[1.00]\n");
   const DriverRun run = RunDriver(own, {}, {});
   EXPECT_TRUE(Boxes(run).empty()) << Boxes(run)[0];
-  EXPECT_EQ(Listing(conf), "altro.ini.SEEJKj\nquendo.ini\nquendo.ini.backup2\nquendo.ini.bak1xy\nquendoXini.SEEJKj\n");
+  EXPECT_EQ(
+      Listing(conf),
+      "altro.ini.SEEJKj\nquendo.ini\nquendo.ini.BACKUP\nquendo.ini.backup\nquendo.ini.backup2\nquendo.ini.bak1xy\n"
+      "quendoXini.SEEJKj\n");
 }
 
 TEST_F(StartupPath, MissingSettingsFileNamesTheFileAndTheInstallStep) {

@@ -2,7 +2,10 @@
 // The generated timetable written into a new database: company 17, the first half of 2024 with
 // its calendar, `trips` trips of 20 stops on 1,000 routes (BenchData.h), each with two periods.
 // The trip codes are "C<id>" unless the caller names them; the trips of a route share their times
-// unless each has its own (`ownTimes`, BenchData.h).
+// unless each has its own (`ownTimes`, BenchData.h). The stop codes follow their routes
+// ("F<route><stop>") unless they are scattered (`scatteredStops`): then, as in a network that
+// numbers its stops by place, the stops next to each other in the order of their codes belong to
+// other routes, and the rows of one code lie all over the table.
 
 #include "BenchData.h"
 #include "common/Notices.h"
@@ -28,7 +31,8 @@ struct Timetable {
   std::string out = folder + "/uscita";
   std::unique_ptr<DbDatabase> db;
 
-  explicit Timetable(int trips = kTrips, std::function<std::string(int)> codeOf = {}, bool ownTimes = false) {
+  explicit Timetable(int trips = kTrips, std::function<std::string(int)> codeOf = {}, bool ownTimes = false,
+                     bool scatteredStops = false) {
     ScopedNoticeSink quiet([](const Notice&) {});
     CreateSeededDatabase(database, CreateMode::Startup);
     QDir().mkpath(QString::fromStdString(out));
@@ -55,7 +59,11 @@ struct Timetable {
                    {"denom", "Corsa " + id},
                    {"gruppo", "-1"}});
       for (int s = 1; s <= kStopsPerTrip; ++s) {
-        const bench::StopTexts stop = bench::Stop(t, s, ownTimes);
+        bench::StopTexts stop = bench::Stop(t, s, ownTimes);
+        // 7,919 is prime: the route's stops go one to one onto the 20,000 codes.
+        constexpr int kStops = kRoutes * kStopsPerTrip;
+        if (scatteredStops)
+          std::snprintf(stop.code, sizeof stop.code, "F%06d", ((t % kRoutes) * kStopsPerTrip + s - 1) * 7919 % kStops);
         Add(detcor, {{"id", id},
                      {"sub", std::to_string(s)},
                      {"fermata", stop.code},

@@ -6,9 +6,13 @@
 // 20,000 points, one for each stop code of the timetable: the set read, the coordinates by code in
 // the stop rows, every point listed in RT_FMREG.
 //
-// Then the peak memory of the first and of the incremental communication (BenchPeak.h), each with
-// its base and both return flows, at 263,000 and at 2,400,000 stop rows: the larger timetable may
-// take at most 1.5 times the memory of the smaller one ("--memory": this measure alone).
+// Then the first and the incremental communication (each with its base and both return flows,
+// and a progress bar, as the command makes them), and the export of the regional files beside
+// them, at 263,000 and at 2,400,000 stop rows whose stop codes lie scattered over the table
+// (BenchTimetable.h), each in a process of its own (BenchPeak.h): the peak memory, which for the
+// larger timetable may be at most 1.5 times that of the smaller one; and the read calls and the
+// processor time a stop row, which for each communication may grow by at most 1.15 times from the
+// smaller timetable to the larger ("--memory": these measures alone).
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_communication && build-bench/bench/bench_communication
@@ -16,6 +20,7 @@
 #include "BenchExport.h"
 #include "BenchPeak.h"
 #include "BenchTimetable.h"
+#include "common/WorkProgress.h"
 #include "conversions/georeferencing/Georeferencing.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetWriter.h"
@@ -82,12 +87,30 @@ long Communication(bench::Timetable& data, const std::string& nodi = {}) {
   return lines;
 }
 
-// The child of a peak measure: the first ("first") or the incremental communication of the
-// timetable in `database`, as the command makes it, into `folder`, where the incremental one finds
-// the base the first one wrote. Prints the peak memory in kB.
+// A bar that shows nothing: the passes count their rows for it as for the window's.
+struct UnseenProgress : WorkProgress {
+  void Begin(const std::string&) override {}
+  void Step(long, long) override {}
+  void End() override {}
+};
+
+// The child of a measure: the first ("first") or the incremental communication of the timetable
+// in `database`, as the command makes it, into `folder`, where the incremental one finds the base
+// the first one wrote; or the export of the regional files ("export") into its own folder there.
+// Prints the peak memory in kB, the read calls and the processor time in microseconds of the work.
 int PeakChild(const std::string& kind, const std::string& database, const std::string& folder) {
   ScopedNoticeSink quiet([](const Notice&) {});
+  const long long readsAtStart = bench::OwnReads(), cpuAtStart = bench::OwnCpuMicros();
   DbDatabase db(database);
+  if (kind == "export") {
+    ExportOptions options;
+    options.db = &db;
+    options.folder = folder + "/export";
+    QDir().mkpath(QString::fromStdString(options.folder));
+    if (!RunExport(options).ok) return 1;
+    bench::PrintChildFigures(readsAtStart, cpuAtStart);
+    return 0;
+  }
   CommunicationHeader h = ReadCommunicationHeader(&db, 'B', true).header;
   const bool first = kind == "first";
   std::unique_ptr<CommunicationModel> model;
@@ -99,29 +122,54 @@ int PeakChild(const std::string& kind, const std::string& database, const std::s
     h.number = read.number + 1;
     model = std::move(read.model);
   }
-  if (!BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, nullptr).ok) return 1;
+  UnseenProgress progress;
+  if (!BuildCommunicationModel(&db, *model, h.periodStart, h.periodEnd, nullptr, &progress).ok) return 1;
   CommunicationPaths paths;
   paths.communication = folder + "/" + CommunicationDefaultName(h.company, h.number) + ".TXT";
   paths.base = folder + "/" + BaseDefaultName(h.company, h.number) + ".TXT";
   paths.tripFlow = folder + "/RT_IDREG.TXT";
   paths.stopFlow = folder + "/RT_FMREG.TXT";
-  if (!WriteCommunicationFiles(&db, *model, h, first, nullptr, paths, nullptr, {}).ok) return 1;
-  std::printf("%ld\n", bench::OwnPeakKb());
+  if (!WriteCommunicationFiles(&db, *model, h, first, nullptr, paths, &progress, {}).ok) return 1;
+  bench::PrintChildFigures(readsAtStart, cpuAtStart);
   return 0;
 }
 
-// The peaks of the first and the incremental communication at both sizes.
-bool MeasurePeaks(const std::string& program) {
-  long peaks[2][2] = {};
-  for (int size = 0; size < 2; ++size) {
-    const bench::Timetable data(size == 0 ? bench::kSmallTrips : bench::kLargeTrips);
-    const QStringList at = {QString::fromStdString(data.database), QString::fromStdString(data.out)};
-    peaks[0][size] = bench::PeakOfChild(program, QStringList{QStringLiteral("first")} + at);
-    peaks[1][size] = bench::PeakOfChild(program, QStringList{QStringLiteral("incremental")} + at);
+// The line of the read calls and the processor time a stop row at both sizes; true when neither
+// grows by more than 1.15 times (always, for a yardstick: `held` false).
+bool ReportPerRow(const char* what, const bench::ChildFigures (&f)[2], bool held) {
+  constexpr double kRows[2] = {double(bench::kSmallTrips) * bench::kStopsPerTrip,
+                               double(bench::kLargeTrips) * bench::kStopsPerTrip};
+  double reads[2], cpu[2];
+  for (int k = 0; k < 2; ++k) {
+    reads[k] = static_cast<double>(f[k].reads) / kRows[k];
+    cpu[k] = static_cast<double>(f[k].cpuMicros) / kRows[k];
   }
-  const bool first = bench::ReportPeaks("first communication (5170):", peaks[0][0], peaks[0][1]);
-  const bool incremental = bench::ReportPeaks("incremental communication (5170):", peaks[1][0], peaks[1][1]);
-  return first && incremental;
+  const double readRatio = reads[1] / reads[0], cpuRatio = cpu[1] / cpu[0];
+  std::printf("%-34s reads %.3f a stop row at 263k, %.3f at 2.4M (%.2f times)\n", what, reads[0], reads[1], readRatio);
+  std::printf("%-34s cpu %.2f us a stop row at 263k, %.2f at 2.4M (%.2f times%s)\n", "", cpu[0], cpu[1], cpuRatio,
+              held ? ", each at most 1.15" : "");
+  const bool measured = f[0].reads > 0 && f[1].reads > 0 && f[0].cpuMicros > 0 && f[1].cpuMicros > 0;
+  return !held || (measured && readRatio <= 1.15 && cpuRatio <= 1.15);
+}
+
+// The peaks, reads and processor time of the first and the incremental communication at both
+// sizes, and of the export beside them.
+bool MeasurePeaks(const std::string& program) {
+  bench::ChildFigures first[2], incremental[2], exported[2];
+  for (int size = 0; size < 2; ++size) {
+    const bench::Timetable data(size == 0 ? bench::kSmallTrips : bench::kLargeTrips, {}, false, true);
+    const QStringList at = {QString::fromStdString(data.database), QString::fromStdString(data.out)};
+    first[size] = bench::FiguresOfChild(program, QStringList{QStringLiteral("first")} + at);
+    incremental[size] = bench::FiguresOfChild(program, QStringList{QStringLiteral("incremental")} + at);
+    exported[size] = bench::FiguresOfChild(program, QStringList{QStringLiteral("export")} + at);
+  }
+  bool held = bench::ReportPeaks("first communication (5170):", first[0].peakKb, first[1].peakKb);
+  held = ReportPerRow("", first, true) && held;
+  held = bench::ReportPeaks("incremental communication (5170):", incremental[0].peakKb, incremental[1].peakKb) && held;
+  held = ReportPerRow("", incremental, true) && held;
+  bench::ReportPeaks("export of the regional files:", exported[0].peakKb, exported[1].peakKb);
+  ReportPerRow("", exported, false);
+  return held;
 }
 
 }  // namespace

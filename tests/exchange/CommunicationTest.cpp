@@ -203,6 +203,31 @@ TEST_F(Communication, TripsWithoutStopsAmongTheOthersArePassedOver) {
 
 // Stop rows of one code, name and place in another locality are another stop, numbered in the
 // order of the values.
+// The stops are numbered in the order the database sorts their values, whatever order their rows
+// stand in: a code without a value first, a name by its characters (é before €, U+00E9 before U+20AC).
+TEST_F(Communication, StopsAreNumberedInTheOrderOfTheirValues) {
+  RunSql(path,
+         "UPDATE detcor SET denom = 'Aulla ' || char(0x20AC) WHERE id = 1 AND sub = 1;"
+         "UPDATE detcor SET denom = 'Aulla ' || char(0xE9) WHERE id = 2 AND sub = 1;"
+         "UPDATE detcor SET fermata = ' ', denom = 'A' WHERE id = 3 AND sub = 2;"
+         "UPDATE detcor SET fermata = NULL, denom = 'B' WHERE id = 4 AND sub = 2;");
+  const std::vector<std::string> expected = {"1\t\tB\t\t2\t0.00\t0.00",
+                                             "2\t\tA\t\t2\t0.00\t0.00",
+                                             "3\tF01\tAulla Stazione\tPiazza Città\t1\t0.00\t0.00",
+                                             "4\tF01\tAulla é\tPiazza Città\t1\t0.00\t0.00",
+                                             "5\tF01\tAulla €\tPiazza Città\t1\t0.00\t0.00",
+                                             "6\tF02\tBivio Olivola\t\t2\t0.00\t0.00",
+                                             "7\tF03\tCittà\tVia Roma\t1\t0.00\t0.00"};
+  EXPECT_EQ(Rows(Generate().communication, "fermate"), expected);
+}
+
+// Only the days of the reporting period give days of operation, at both of its ends.
+TEST_F(Communication, OnlyTheCalendarOfThePeriodCounts) {
+  RunSql(path, "UPDATE master SET datini = '2024-01-02', datfin = '2024-01-31'");
+  const std::vector<std::string> expected = {"1\t2024\t1\t2\t6", "3\t2024\t1\t2\t3"};
+  EXPECT_EQ(Rows(Generate().communication, "giorni"), expected);
+}
+
 TEST_F(Communication, AnotherLocalityIsAnotherStop) {
   RunSql(path, "UPDATE detcor SET reglocal = 3 WHERE id = 4 AND sub = 2");
   const Files f = Generate();
@@ -370,6 +395,7 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {damaged(5, 1, 2, "3"), "stop time off its itinerary"},
       {damaged(5, 2, 1, "5"), "stop time out of place"},
       {damaged(4, 0, 8, "7.30"), "time of one hour digit"},
+      {damaged(4, 0, 8, "24.00"), "time that is no time of day"},
       {damaged(4, 0, 3, "AR"), "direction of two letters"},
       {damaged(4, 0, 12, "+35"), "number with a sign"},
       {damaged(4, 0, 12, "035"), "number with a leading zero"},
@@ -478,6 +504,11 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
   const auto Abc = [&](const char* row, const char* field) {
     return Kind(row, field, "'abc'", "un testo", "un numero intero");
   };
+  const auto Time = [](const char* row, const char* field, const char* what, const char* value) {
+    return std::string("ATTENZIONE: ") + row + ":\nil campo " + field + " (orario di " + what + ") vale " + value +
+           ", che non è un orario del tracciato regionale\n(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure "
+           "9999).\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  };
   const std::string rule =
       ",\nmentre il tracciato regionale ammette nei testi solo caratteri della codifica "
       "Windows-1252.\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
@@ -533,6 +564,13 @@ TEST_F(Communication, TextsThatCannotBeSentAreRefused) {
       {"UPDATE detcor SET arriva = 'abc' WHERE id = 4 AND sub = 2",
        Abc("corsa 4, fermata 2", "arriva (orario di arrivo)")},
       {"UPDATE period SET escluso = 'abc' WHERE id = 2", Abc("corsa 2", "escluso (periodo escluso)")},
+      // A day of the calendar as an Italian user types it: named by its place and day type, never passed over.
+      {"PRAGMA ignore_check_constraints=ON; UPDATE calend SET data = '02/01/2024' WHERE data = '2024-01-02'",
+       Kind("calendario, riga 1, cadenza FER", "data (data)", "'02/01/2024'", "un testo", "una data")},
+      // Times that are no times of day, by the rule of the regional files.
+      {"UPDATE detcor SET arriva = 9930 WHERE id = 4 AND sub = 2",
+       Time("corsa 4, fermata 2", "arriva", "arrivo", "9930")},
+      {"UPDATE detcor SET parte = -5 WHERE id = 1 AND sub = 1", Time("corsa 1, fermata 1", "parte", "partenza", "-5")},
   };
   AllowReadingMismatches();  // values of another kind than their column's, on purpose
   for (const auto& c : cases) {

@@ -88,7 +88,7 @@ struct ServiceRun {
 struct TripStopInput {
   long stop = 0;  // number of its CommStop
   long distance = 0;
-  int arrival = 0, departure = 0;  // HHMM, 9999 (or negative) none
+  int arrival = 0, departure = 0;  // HHMM, 9999 (or the empty mark -1) none
   bool main = false, request = false, passing = false;
 };
 
@@ -107,7 +107,7 @@ struct TripInput {
   std::vector<TripStopInput> stops;
 };
 
-// The stop row a trip's stop gives: time and dwell by the file's rule (a negative time counts as
+// The stop row a trip's stop gives: time and dwell by the file's rule (the empty mark -1 counts as
 // none; the dwell is 0 when either time is missing, and wraps over midnight).
 RunStopTime StopTimeOf(const TripStopInput& stop);
 

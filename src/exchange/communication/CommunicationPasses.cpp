@@ -1,6 +1,7 @@
 #include "exchange/communication/CommunicationPasses.h"
 
 #include "common/CalendarDays.h"
+#include "common/Cp1252.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -9,6 +10,10 @@
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
 #include "exchange/communication/CommunicationWriter.h"
+#include "exchange/communication/VurTxtLayout.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -28,8 +33,6 @@ void Step(WorkProgress* progress, long done, long total) {
 }
 
 char FirstChar(const std::string& text) { return text.empty() ? '\0' : text[0]; }
-
-constexpr const char* kTripJoin = "detcor.ID = tescor.ID";
 
 const FieldDef kModeField{"mezzo", "mezzo di trasporto", 0, 1, FieldKind::Char};
 
@@ -52,12 +55,15 @@ bool Sendable(DbSelect& s, int position, const std::string& text, const Row& row
 }
 
 // A text of a walk without its trailing blanks, with its mark, read in one reading of the cell
-// into a string kept from row to row.
+// into a string kept from row to row; `null`: the cell holds no value (its text is empty).
 struct WalkText {
   std::string text;
   DbSelect::LostCharacter lost;
+  bool null = false;
   const std::string& Read(DbSelect& s, int position) {
-    s.ReadTrimmedText(position, text, lost);
+    null = !s.GetFieldTextAt(position, text, lost);
+    if (null) text.clear();
+    text.resize(text.find_last_not_of(' ') + 1);
     return text;
   }
 };
@@ -91,8 +97,50 @@ bool KindsHold(const DbSelect& s, const Row& row, const RecordLayout& layout, Te
   return false;
 }
 
+// False, with the refusal said, when a time of a stop is no time of day: the rule of the regional
+// files' times (ExportRecord::TimeMisfit), the editors' empty mark counting as no time (9999).
+template <typename Row>
+bool TimeHolds(int hhmm, const Row& row, const FieldDef& field, TextRefusal& refusal) {
+  const ExportRecord::Misfit misfit = ExportRecord::TimeMisfit(field, vurtxt::TimeOrNone(hhmm));
+  if (misfit.kind == ExportRecord::MisfitKind::None) return true;
+  refusal = RefuseValue(row(), misfit);
+  return false;
+}
+
 const FieldDef& HeadField(const char* name) { return *TripHeadLayout().Field(name); }
 const FieldDef& StopField(const char* name) { return *TripDetailLayout().Field(name); }
+
+// A stop as its rows give it (texts without trailing blanks), with the columns that hold no value
+// (bit 0 the code, 1 the name, 2 the location, 3 the locality).
+struct StopKey {
+  std::string code, name, place;
+  int locality = 0;
+  unsigned nulls = 0;
+};
+
+// Two texts in the order the database sorts them: by the code points of their characters (the
+// order of their UTF-8 bytes), a text before the longer ones it begins.
+int CompareTexts(const std::string& a, const std::string& b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t k = 0; k < n; ++k)
+    if (a[k] != b[k])
+      return cp1252::ToUnicode(static_cast<unsigned char>(a[k])) < cp1252::ToUnicode(static_cast<unsigned char>(b[k]))
+                 ? -1
+                 : 1;
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// The order "fermata, denom, ubicaz, reglocal" of the stop rows: a column without a value first.
+bool StopBefore(const StopKey& a, const StopKey& b) {
+  const std::string* const texts[2][3] = {{&a.code, &a.name, &a.place}, {&b.code, &b.name, &b.place}};
+  for (unsigned k = 0; k < 4; ++k) {
+    const bool aNull = (a.nulls >> k & 1u) != 0, bNull = (b.nulls >> k & 1u) != 0;
+    if (aNull != bNull) return aNull;
+    if (k == 3) return a.locality < b.locality;
+    if (const int c = CompareTexts(*texts[0][k], *texts[1][k]); c != 0) return c < 0;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -100,40 +148,44 @@ bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList
                     TextRefusal& refusal) {
   if (progress) progress->Begin(kStopPassCaption);
   const long total = CountRows(db, "detcor");
-  // The trip and the stop's place in it name a text that cannot be sent.
+  // The rows are walked in the order the table keeps them, each page read once however large the
+  // table; the stops they give are numbered afterwards in the order of their values.
   DbSelect s(db, {.columns = "fermata, denom, ubicaz, reglocal, id, sub",
                   .from = "detcor",
-                  .orderBy = "fermata, denom, ubicaz, reglocal",
+                  .orderBy = "id, sub",
                   .streaming = true});
   s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
   long done = 0;
   WalkText code, name, place;
   const FieldDef &codeField = StopField("fermata"), &nameField = StopField("denom"), &placeField = StopField("ubicaz");
-  std::string lastCode, lastName, lastPlace;
-  int lastLocality = 0;
+  std::vector<StopKey> stops;
+  std::unordered_set<std::string> seen;  // their values, packed
+  std::string packed;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
     code.Read(s, 0);
     name.Read(s, 1);
     place.Read(s, 2);
+    // The trip and the stop's place in it name a text that cannot be sent.
     const auto row = [&s] { return Format("corsa %ld, fermata %d", s.LongAt(4), s.IntAt(5)); };
-    const int locality = s.IntAt(3);
+    int locality = 0;
+    const bool localityNull = !s.GetFieldIntAt(3, &locality);
     if (!KindsHold(s, row, TripDetailLayout(), refusal) || !Sendable(code.lost, code.text, row, codeField, refusal) ||
         !Sendable(name.lost, name.text, row, nameField, refusal) ||
         !Sendable(place.lost, place.text, row, placeField, refusal))
       return false;
-    // The rows come by their values: a row of the values of the one before is that stop again.
-    if (done == 0 || locality != lastLocality || code.text != lastCode || name.text != lastName ||
-        place.text != lastPlace) {
-      model.NormaliseStop(code.text, name.text, place.text, locality, geo);
-      lastCode = code.text;
-      lastName = name.text;
-      lastPlace = place.text;
-      lastLocality = locality;
-    }
+    // A text sent holds no NUL: the values packed apart by NULs are one stop's.
+    const unsigned nulls =
+        (code.null ? 1u : 0u) | (name.null ? 2u : 0u) | (place.null ? 4u : 0u) | (localityNull ? 8u : 0u);
+    packed.assign(code.text).append(1, '\0').append(name.text).append(1, '\0').append(place.text).append(1, '\0');
+    packed.append(reinterpret_cast<const char*>(&locality), sizeof locality).push_back(static_cast<char>(nulls));
+    if (seen.insert(packed).second) stops.push_back(StopKey{code.text, name.text, place.text, locality, nulls});
     Step(progress, ++done, total);
   }
-  return !s.WalkFailed();
+  if (s.WalkFailed()) return false;
+  std::sort(stops.begin(), stops.end(), StopBefore);
+  for (const StopKey& stop : stops) model.NormaliseStop(stop.code, stop.name, stop.place, stop.locality, geo);
+  return true;
 }
 
 namespace {
@@ -146,7 +198,9 @@ constexpr const char* kHeadColumns =
 
 bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
                WorkProgress* progress, TextRefusal* refusal) {
-  const long total = progress ? CountRows(db, "tescor, detcor", kTripJoin) : 0;
+  // The bar goes by the stop rows walked: counting only those of a head would look up the head
+  // of every row in the order of another index.
+  const long total = progress ? CountRows(db, "detcor") : 0;
   // The heads and the stop rows walked side by side, both by trip id: each stop row meets its head
   // without a search of the heads for every row. Stop rows of no head are passed over.
   DbSelect heads(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
@@ -164,7 +218,9 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
   bool inHand = false, headed = false;
   int head = heads.hasRow;
   long done = 0;
+  const FieldDef &arrivalField = StopField("arriva"), &departureField = StopField("parte");
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
+    Step(progress, ++done, total);
     const long id = s.LongAt(0);
     if (!inHand || id != trip.id) {
       if (headed && !trip.stops.empty()) take(trip);
@@ -195,10 +251,14 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
     stop.main = s.IntAt(8) != 0;
     stop.request = s.IntAt(9) != 0;
     stop.passing = s.IntAt(10) != 0;
+    // Every time of a stop goes into the files: as the time of its row, into its dwell, as the
+    // run's departure or arrival.
     const auto row = [&s, id] { return Format("corsa %ld, fermata %d", id, s.IntAt(11)); };
-    if (refusal && !KindsHold(s, row, TripDetailLayout(), *refusal)) return false;
+    if (refusal &&
+        (!KindsHold(s, row, TripDetailLayout(), *refusal) || !TimeHolds(stop.arrival, row, arrivalField, *refusal) ||
+         !TimeHolds(stop.departure, row, departureField, *refusal)))
+      return false;
     trip.stops.push_back(stop);
-    Step(progress, ++done, total);
   }
   if (headed && !trip.stops.empty()) take(trip);
   return !s.WalkFailed() && !heads.WalkFailed();
@@ -240,22 +300,30 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
-  DbSelect s(db, {.columns = "data, caden", .from = "calend"});
-  s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
-  s.SetOrderBy("data, caden");
+  const int first = a.year * 10000 + a.month * 100 + a.day, last = b.year * 10000 + b.month * 100 + b.day;
+  // Every day of the calendar is read, and the period kept here: a day stored as no date is
+  // refused, where a selection of the period's days would pass over it.
+  const long total = CountRows(db, "calend");
+  DbSelect s(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden", .streaming = true});
   s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
-  const long total = s.RowCount();
   long done = 0;
-  std::string text;
+  std::string text, dayType;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
-    DateRecord d;
+    ++done;
     s.GetFieldTextAt(0, text);
-    if (ParseDateText10(text, d)) calendar.Add(TextKeyAt(s, 1), d.year * 10000 + d.month * 100 + d.day);
-    if (!KindsHold(
-            s, [&text] { return "calendario, data " + text; }, CalendarLayout(), refusal))
-      return false;
-    Step(progress, ++done, total);
+    ReadTextKey(s, 1, dayType);
+    // A day that is itself the value at fault is named by its place in the table and its day type.
+    const auto row = [&] {
+      if (s.Fault().position != 0) return "calendario, data " + text;
+      const std::string kind = s.TrimmedAt(1);
+      return Format("calendario, riga %ld", done) + (kind.empty() ? "" : ", cadenza " + kind);
+    };
+    if (!KindsHold(s, row, CalendarLayout(), refusal)) return false;
+    DateRecord d;
+    const int date = ParseDateText10(text, d) ? d.year * 10000 + d.month * 100 + d.day : 0;
+    if (date >= first && date <= last) calendar.Add(dayType, date);
+    Step(progress, done, total);
   }
   return !s.WalkFailed();
 }

@@ -50,24 +50,27 @@ class CadenceDates {
 // as the refusal the user is shown, naming the trip, the stop and the field. Empty: none.
 using TextRefusal = std::string;
 
-// Every stop row of `detcor` as a stop of the model (coordinates from `geo`, may be null). False,
-// with `refusal` said, at a stop text the file cannot carry.
+// Every stop row of `detcor` as a stop of the model (coordinates from `geo`, may be null), the
+// stops numbered in the order of their code, name, location and locality. False, with `refusal`
+// said, at a stop text the file cannot carry.
 bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress,
                     TextRefusal& refusal);
 // Every trip with stops into its itinerary and run. The trip's stops are the model's stops of
 // their code, name, location and locality. False, with `refusal` said, at a text of a trip head
-// the file cannot carry.
+// the file cannot carry or at a stop's time that is no time of day (TimeFits; the empty mark
+// -1 is no time).
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal);
 // Every trip with stops, in the order of their ids, with its stops as the model's stops; at a text
-// of a trip head the file cannot carry, false with `refusal` said (when given). False too when
-// the selection failed (the database layer has said why).
+// of a trip head the file cannot carry or a time that is no time of day, false with `refusal` said
+// (when given). False too when the selection failed (the database layer has said why).
 bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::function<void(const TripInput&)>& take,
                WorkProgress* progress, TextRefusal* refusal);
 // Every trip head in the order of their ids, without stops (trips without stops too). False when
 // the selection failed.
 bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& take);
-// The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA"). False, with `refusal`
-// said, at a value of another kind than its column's (as every pass).
+// The calendar's dates from `periodStart` to `periodEnd` ("GG/MM/AAAA"). Every day of the calendar
+// is read: false, with `refusal` said, at a value of another kind than its column's (as every
+// pass), inside the period or not; a day that is no date is named by its place in the table.
 bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::string& periodEnd,
                      CadenceDates& calendar, WorkProgress* progress, TextRefusal& refusal);
 // The periods of every trip, by trip id then start date, set (or, excluded, cleared) on the

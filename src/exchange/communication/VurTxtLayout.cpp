@@ -68,7 +68,7 @@ bool ReadTime(std::string_view field, int& hhmm) {
   const auto digit = [&](size_t k) { return field[k] >= '0' && field[k] <= '9'; };
   if (field.size() != 5 || field[2] != '.' || !digit(0) || !digit(1) || !digit(3) || !digit(4)) return false;
   hhmm = (field[0] - '0') * 1000 + (field[1] - '0') * 100 + (field[3] - '0') * 10 + (field[4] - '0');
-  return true;
+  return TimeFits(hhmm);
 }
 
 bool ReadCoordinate(std::string_view field, double& out) {

@@ -37,9 +37,11 @@ struct SectionDef {
 };
 const SectionDef& SectionOf(int section);
 
-// The time written for "no time": a negative time (the editors' "no time yet") counts as such.
+// The time written for "no time"; the editors' empty mark (-1, a time not typed yet) counts as
+// such. Any other time is written only when it is one of the regional files (TimeFits).
 constexpr int kNoTime = 9999;
-inline int TimeOrNone(int hhmm) { return hhmm < 0 ? kNoTime : hhmm; }
+constexpr int kEmptyTime = -1;
+inline int TimeOrNone(int hhmm) { return hhmm == kEmptyTime ? kNoTime : hhmm; }
 
 // Appends a whole number in decimal, without padding.
 void AppendNumber(std::string& out, long value);
@@ -61,7 +63,7 @@ inline long AddLine(long running, std::string_view line) {
 // an exponent) is not a value of the file and gives false.
 // A whole number "%ld" of 32 bits.
 bool ReadNumber(std::string_view field, long& out);
-// A time "HH.MM" as HHMM (99.99: no time).
+// A time "HH.MM" as HHMM: hours 00 to 23 and minutes 00 to 59, or 99.99 (no time).
 bool ReadTime(std::string_view field, int& hhmm);
 // A coordinate "%1.2f", finite.
 bool ReadCoordinate(std::string_view field, double& out);
@@ -90,7 +92,7 @@ struct IdRegLine {
   char direction = 0;  // 0: a blank
   std::string routeCode;
   long length = 0;
-  int departure = 0, arrival = 0;  // HHMM; a negative time is written 9999
+  int departure = 0, arrival = 0;  // HHMM; the empty mark -1 is written 9999
 };
 std::string FormatIdRegLine(const IdRegLine& line);
 constexpr int kIdRegLength = 63;

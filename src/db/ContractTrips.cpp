@@ -12,12 +12,6 @@
 
 namespace {
 
-// A date for a bound value: the ISO text the database keeps.
-std::string IsoDate(const std::string& ddmmyyyy) {
-  const std::string quoted = SqlDate(ddmmyyyy);
-  return quoted.size() >= 2 && quoted.front() == '\'' ? quoted.substr(1, quoted.size() - 2) : std::string();
-}
-
 std::string Text(DbSelect& s, int position) {
   std::string text;
   s.GetFieldTextAt(position, text);
@@ -51,11 +45,10 @@ WorkingPeriod ReadWorkingPeriod(DbDatabase* db) {
 
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
                                     CalendarReadFault* fault) {
+  // Every day is read and its kind checked, the working period applied here (ServiceCalendar::Add):
+  // a range in the selection would leave out, untold, a day stored as what no date is.
   ServiceCalendar calendar(first, last);
-  DbSelect s(db, {.columns = "data, caden", .from = "calend", .where = "calend.data >= ?1 AND calend.data <= ?2"});
-  s.SetParameters({IsoDate(first), IsoDate(last)});
-  s.SetOrderBy("data, caden");
-  s.SetStreaming(true);
+  DbSelect s(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden", .streaming = true});
   s.SetFaultsToldByCaller(fault != nullptr);
   if (s.Open()) {
     std::string date, type;
@@ -99,7 +92,7 @@ std::vector<TripPeriods> ReadTripPeriods(DbDatabase* db, const TripIdRange& rang
       t.tripCode = Text(s, 1);
       t.lineCode = Text(s, 2);
       t.direction = FirstChar(Text(s, 3));
-      t.departure = static_cast<int>(Long(s, 4));
+      t.departure = s.IntAt(4);
     }
     trips.back().periods.push_back({TextKeyAt(s, 5), Text(s, 6), Text(s, 7), Long(s, 8) != 0});
     if (fault && s.Faulted()) {
@@ -139,8 +132,8 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
     if (trips.empty() || trips.back().id != id) {
       close();
       ContractTrip& t = trips.emplace_back();
-      t.ente = static_cast<int>(Long(s, 0));
-      t.contract = static_cast<int>(Long(s, 1));
+      t.ente = s.IntAt(0);
+      t.contract = s.IntAt(1);
       t.id = id;
       t.tripCode = Text(s, 3);
       t.lineCode = Text(s, 4);
@@ -155,13 +148,13 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
         t.lostAt = lost.at;
         break;
       }
-      t.departureTime = Long(s, 6);
+      t.departureTime = s.IntAt(6);
       t.departure = FormatTimeOfDay(static_cast<int>(t.departureTime));
       t.length = KilometresText(static_cast<double>(Long(s, 7)));
       t.contractMetres = Long(s, 8);
       t.contractLength = KilometresText(static_cast<double>(t.contractMetres));
-      t.time = FormatDuration(static_cast<int>(Long(s, 9)));
-      t.contractMinutes = static_cast<int>(Long(s, 10));
+      t.time = FormatDuration(s.IntAt(9));
+      t.contractMinutes = s.IntAt(10);
       t.contractTime = FormatDuration(t.contractMinutes);
       t.mode = FirstChar(Text(s, 15));
     }

@@ -29,8 +29,9 @@ struct CalendarReadFault {
 };
 
 // The dates of `calend` from `first` to `last` with their day types (as keys, db/TextKeys, as the
-// periods read here give theirs); the dates go into the selection as bound values. With `fault`, a
-// value of another kind than its column's ends the reading there, and `fault` tells it.
+// periods read here give theirs). Every day of the table is read, its kind checked before the
+// period is applied: with `fault`, a value of another kind than its column's, inside the period or
+// not, ends the reading there, and `fault` tells it.
 ServiceCalendar ReadServiceCalendar(DbDatabase* db, const std::string& first, const std::string& last,
                                     CalendarReadFault* fault = nullptr);
 

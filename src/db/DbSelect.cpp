@@ -21,20 +21,17 @@ int SetClause(std::string& member, const char* text) {
   return 1;
 }
 
-// Binds ?1, ?2, ... : a text read that lost a character as stored, any other as the engine's text.
+// Binds ?1, ?2, ... as BindDbText does.
 int BindTexts(sqlite3_stmt* st, const std::vector<DbText>& values) {
   int rc = SQLITE_OK;
-  for (size_t i = 0; i < values.size() && rc == SQLITE_OK; ++i) {
-    const DbText& value = values[i];
-    const std::string bound = value.Lost() ? value.stored : TextToEngine(value.text);
-    rc = sqlite3_bind_text(st, static_cast<int>(i + 1), bound.data(), static_cast<int>(bound.size()), SQLITE_TRANSIENT);
-  }
+  for (size_t i = 0; i < values.size() && rc == SQLITE_OK; ++i) rc = BindDbText(st, static_cast<int>(i + 1), values[i]);
   return rc;
 }
 
+constexpr char kHex[] = "0123456789ABCDEF";
+
 // Bytes as SQL writes them: X'4181'.
 std::string BytesLiteral(std::string_view bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string literal = "X'";
   for (const unsigned char c : bytes) {
     literal += kHex[c >> 4];
@@ -43,12 +40,41 @@ std::string BytesLiteral(std::string_view bytes) {
   return literal + "'";
 }
 
+int HexDigit(char c) {
+  const char* at = std::strchr(kHex, c);
+  return c != 0 && at ? static_cast<int>(at - kHex) : -1;
+}
+
+// The bytes of a literal X'4181' (IsBytesLiteral).
+std::string LiteralBytes(std::string_view literal) {
+  std::string bytes;
+  for (size_t k = 2; k + 2 < literal.size(); k += 2)
+    bytes += static_cast<char>(HexDigit(literal[k]) << 4 | HexDigit(literal[k + 1]));
+  return bytes;
+}
+
 std::string BytesLiteral(sqlite3_value* value) {
   return BytesLiteral(std::string_view(static_cast<const char*>(sqlite3_value_blob(value)),
                                        static_cast<size_t>(sqlite3_value_bytes(value))));
 }
 
 }  // namespace
+
+bool DbText::IsBytesLiteral(std::string_view stored) {
+  if (stored.size() < 3 || stored.size() % 2 == 0 || stored.substr(0, 2) != "X'" || stored.back() != '\'') return false;
+  for (size_t k = 2; k + 1 < stored.size(); ++k)
+    if (HexDigit(stored[k]) < 0) return false;
+  return true;
+}
+
+int BindDbText(sqlite3_stmt* st, int param, const DbText& value) {
+  if (value.Bytes()) {
+    const std::string bytes = LiteralBytes(value.stored);
+    return sqlite3_bind_blob(st, param, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+  }
+  const std::string bound = value.Lost() ? value.stored : TextToEngine(value.text);
+  return sqlite3_bind_text(st, param, bound.data(), static_cast<int>(bound.size()), SQLITE_TRANSIENT);
+}
 
 long DbExecute(DbDatabase* db, const char* table, const std::string& sql, const std::vector<DbText>& values) {
   if (!db || !db->isOpen || !db->MayWrite()) return -1;
@@ -241,8 +267,6 @@ int DbSelect::Run(bool firstRun) {
         cell.kind = DbValue::Kind::Text;
         StoreBytes(cell, BytesLiteral(value));
         lost_.emplace(cellCount_ - 1, LostCharacter{LostCharacter::kBytes, 0});
-        storedLost_.emplace(cellCount_ - 1, std::string(static_cast<const char*>(sqlite3_value_blob(value)),
-                                                        static_cast<size_t>(sqlite3_value_bytes(value))));
         continue;
       }
       if (letter == 'A' || letter == 'I' || letter == 'L') {
@@ -465,6 +489,12 @@ void TellReadingMismatch(const std::string& text, bool toldByCaller) {
   Notify(text, NoticeIcon::Stop);
 }
 
+bool DbSelect::OutsideColumnRange(char letter, std::int64_t number) {
+  if (letter == 'I') return number < INT16_MIN || number > INT16_MAX;
+  if (letter == 'L') return number < INT32_MIN || number > INT32_MAX;
+  return false;
+}
+
 DbSelect::ValueFault DbSelect::KindFault(int position, std::string column, const DbValue& value, char letter) {
   ValueFault fault;
   fault.position = position;
@@ -472,6 +502,9 @@ DbSelect::ValueFault DbSelect::KindFault(int position, std::string column, const
   fault.value = ValueLiteral(value);
   fault.is = KindName(value.kind);
   fault.wanted = KindName(ValueKindOf(letter));
+  const bool whole =
+      value.kind == DbValue::Kind::Int16 || value.kind == DbValue::Kind::Int32 || value.kind == DbValue::Kind::Integer;
+  if (whole && OutsideColumnRange(letter, value.i)) fault.wanted += letter == 'I' ? " di 16 bit" : " di 32 bit";
   return fault;
 }
 
@@ -606,7 +639,7 @@ bool DbSelect::StreamedWholeNumber(int position, std::int64_t& out) const {
     return false;
   out = sqlite3_value_int64(v);
   if (letter == 'B') out = out != 0 ? -1 : 0;  // yes/no as -1 or 0
-  return true;
+  return !OutsideColumnRange(letter, out);
 }
 
 int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
@@ -643,7 +676,14 @@ int DbSelect::WholeNumberAt(int position, Reader reader, std::int64_t& out) {
     case DbValue::Kind::Int16:
     case DbValue::Kind::Int32:
     case DbValue::Kind::Byte:
-    case DbValue::Kind::Integer: out = number; return 1;
+    case DbValue::Kind::Integer:
+      if (const char letter = letters_[static_cast<size_t>(position)]; OutsideColumnRange(letter, number)) {
+        ReportMismatch(position, reader, DbValue::Kind::Integer,
+                       letter == 'I' ? "numero intero di 16 bit" : "numero intero di 32 bit");
+        return -1;
+      }
+      out = number;
+      return 1;
     case DbValue::Kind::Bool: out = number != 0 ? -1 : 0; return 1;
     default: ReportMismatch(position, reader, kind, "numero intero"); return -1;
   }
@@ -702,7 +742,12 @@ void DbSelect::SetParameters(std::vector<std::string> texts) {
 
 DbText DbSelect::TrimmedTextAt(int position) {
   DbText out{TrimmedAt(position), {}};
-  if (LostAt(position).code == 0) return out;
+  const char32_t lost = LostAt(position).code;
+  if (lost == 0) return out;
+  if (lost == LostCharacter::kBytes) {
+    out.stored = out.text;  // the literal, which stands for the bytes
+    return out;
+  }
   if (streaming_) {
     sqlite3_value* v = sqlite3_column_value(stmt_, position);
     out.stored.assign(reinterpret_cast<const char*>(sqlite3_value_text(v)),

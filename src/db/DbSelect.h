@@ -21,11 +21,17 @@ struct sqlite3_value;
 // (Windows-1252), and `stored`, the stored UTF-8 bytes, when the text lost a character that
 // Windows-1252 lacks (read as '?'); empty when the text read is the stored text. Two texts are
 // the same when the database holds the same text: "\xC5\x811" and "\xC5\x9A1" both read as "?1"
-// and differ.
+// and differ. Bytes where a text should be (a blob in a text column) have both `text` and `stored`
+// as SQL writes them (X'4181'): such a value goes back into the database as those bytes, so that
+// it finds its own rows and never those of the text its bytes spell.
 struct DbText {
   std::string text;
   std::string stored;
   bool Lost() const { return !stored.empty(); }
+  // Bytes, not a text: a text that lost a character is stored with one beyond ASCII, bytes as their
+  // plain-ASCII literal.
+  bool Bytes() const { return IsBytesLiteral(stored); }
+  static bool IsBytesLiteral(std::string_view stored);
   bool operator==(const DbText&) const = default;
   auto operator<=>(const DbText&) const = default;
 };
@@ -64,7 +70,7 @@ class DbSelect {
   // this way, never pasted into its SQL. Dates are bound as ISO texts (SqlDate without quotes).
   void SetParameters(std::vector<std::string> texts);
   // The same for values read from the database: a text that lost a character is bound as stored,
-  // so that it finds its own rows.
+  // bytes as the bytes (BindDbText), so that each finds its own rows.
   void SetParameters(std::vector<DbText> texts) { parameters_ = std::move(texts); }
   int BuildSql();
   // 0 builds the SQL text from the clauses first; anything else runs the last text again.
@@ -79,8 +85,9 @@ class DbSelect {
   // texts and dates (dd/mm/yyyy), and refuses numbers, and in a date column anything but a date
   // (a stored value not in the ISO text the layer writes); the whole-number readers give every
   // whole-number kind (16- and 32-bit fields, computed whole numbers, yes/no as -1 or 0) and
-  // refuse texts, dates, amounts and numbers with decimals; the 32-bit reader (int) refuses a
-  // computed value outside its range.
+  // refuse texts, dates, amounts and numbers with decimals, and a number outside its column's type
+  // (16 bits for a short integer, 32 for a long one); the 32-bit reader (int) refuses a computed
+  // value outside its range.
   int GetFieldTextAt(int position, std::string& out);
   int GetFieldIntAt(int position, int* out);
   int GetFieldLongAt(int position, long* out);
@@ -103,7 +110,7 @@ class DbSelect {
   };
   LostCharacter LostAt(int position);
   // The text at a position without its trailing blanks (TrimmedAt), with the stored text when it
-  // lost a character (trimmed the same way).
+  // lost a character (trimmed the same way); bytes read as their literal in both (DbText).
   DbText TrimmedTextAt(int position);
   // The text read (GetFieldTextAt) and its mark (LostAt) in one reading of the cell: for writers
   // that read a text and its mark together, row after row.
@@ -129,6 +136,9 @@ class DbSelect {
     const char* is = "";  // what the value is ("un testo")
     std::string wanted;   // what its reader takes ("un numero intero")
   };
+  // Whether a whole number is outside what its column's type holds (field type letter `letter`): a
+  // short integer (SMALLINT) holds 16 bits, a long one (INT) 32. Such a value is its column's fault.
+  static bool OutsideColumnRange(char letter, std::int64_t number);
   // The fault in words, for the message that stops a command: "il campo <name> (<label>) vale
   // <value>,\nche è <is> e non <wanted> come richiede la sua colonna." (the result's column name
   // when no name is given; no label in brackets when none is given).
@@ -244,10 +254,15 @@ const ReadingMismatchTally& ReadingMismatches();
 // the run), when it is neither counted nor told.
 void TellReadingMismatch(const std::string& text, bool toldByCaller);
 
+// Binds a value read to the parameter `param` (1-based) of a statement: bytes as the bytes, a text
+// that lost a character as stored, any other as the engine's text. An SQLite result code.
+int BindDbText(sqlite3_stmt* st, int param, const DbText& value);
+
 // Runs one statement that writes `table` (an UPDATE, INSERT or DELETE) with its ?1, ?2, ... bound
-// as a selection binds them, a text read that lost a character as stored: for a value read that
-// goes back into the database, which DbTable would write as read. The rows changed; -1 when the
-// database refused it (told through the notice sink, nothing of it done).
+// as a selection binds them (BindDbText), a text read that lost a character as stored, bytes as
+// bytes: for a value read that goes back into the database, which DbTable would write as read.
+// The rows changed; -1 when the database refused it (told through the notice sink, nothing of it
+// done).
 long DbExecute(DbDatabase* db, const char* table, const std::string& sql, const std::vector<DbText>& values);
 
 // The number of rows of a table (0 when it cannot be read: the failure has been reported).

@@ -181,8 +181,10 @@ void DbTable::LoadCurrent(sqlite3_stmt* st) {
     const bool text = letter == 'A' || letter == 'M';
     // Bytes in a text column are read as bytes, never as a text.
     current_[k] = ColumnValue(st, at, text && type == SQLITE_BLOB ? 'O' : letter);
-    wrongKind_[k] = type != SQLITE_NULL && ((text && type == SQLITE_BLOB) || ReadingLetter(letter, type) != letter ||
-                                            (letter == 'D' && current_[k].kind != DbValue::Kind::Date));
+    wrongKind_[k] =
+        type != SQLITE_NULL && ((text && type == SQLITE_BLOB) || ReadingLetter(letter, type) != letter ||
+                                (letter == 'D' && current_[k].kind != DbValue::Kind::Date) ||
+                                (type == SQLITE_INTEGER && DbSelect::OutsideColumnRange(letter, current_[k].i)));
   }
   currentKey_.clear();
   currentKeyStored_.clear();
@@ -228,12 +230,8 @@ void DbTable::BindCurrentRow(sqlite3_stmt* st, int first) {
 
 int DbTable::SeekEqual(const std::vector<DbText>& keys) {
   std::vector<const char*> texts;
-  std::vector<std::string> stored;
-  for (const DbText& key : keys) {
-    texts.push_back(key.text.c_str());
-    stored.push_back(key.stored);
-  }
-  return Seek(static_cast<int>(texts.size()), texts.data(), stored.data());
+  for (const DbText& key : keys) texts.push_back(key.text.c_str());
+  return Seek(static_cast<int>(texts.size()), texts.data(), keys.data());
 }
 
 int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
@@ -242,7 +240,7 @@ int DbTable::SeekEqual(std::initializer_list<const char*> keys) {
 
 int DbTable::SeekEqual(int keyCount, const char* const* keys) { return Seek(keyCount, keys, nullptr); }
 
-int DbTable::Seek(int keyCount, const char* const* keys, const std::string* stored) {
+int DbTable::Seek(int keyCount, const char* const* keys, const DbText* stored) {
   if (!isOpen) return 0;
   // A seek drops a row being added or edited, as it moves off the current row.
   mode_ = Mode::None;
@@ -299,8 +297,8 @@ int DbTable::Seek(int keyCount, const char* const* keys, const std::string* stor
     }
   }
   for (int k = 0; k < keyCount; ++k) {
-    if (stored && !stored[k].empty() && values[k].kind == DbValue::Kind::Text)
-      sqlite3_bind_text(st, k + 1, stored[k].data(), static_cast<int>(stored[k].size()), SQLITE_TRANSIENT);
+    if (stored && stored[k].Lost() && values[k].kind == DbValue::Kind::Text)
+      BindDbText(st, k + 1, stored[k]);
     else
       BindValue(st, k + 1, values[k]);
   }

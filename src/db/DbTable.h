@@ -29,8 +29,8 @@ class DbTable {
   int SeekEqual(int keyCount, const char* const* keys);
   int SeekEqual(std::initializer_list<const char*> keys);
   // The same with keys read from the database (DbSelect::TrimmedTextAt): a text that lost a
-  // character Windows-1252 lacks is sought as stored. A row found so (or by any seek) whose key
-  // lost a character is edited and deleted by its stored key.
+  // character Windows-1252 lacks is sought as stored, bytes as bytes. A row found so (or by any
+  // seek) whose key lost a character is edited and deleted by its stored key.
   int SeekEqual(const std::vector<DbText>& keys);
   int Edit();
   int AddNew();
@@ -83,8 +83,9 @@ class DbTable {
   enum class Mode { None, Adding, Editing };
 
   bool LoadSchema(std::string& error);
-  // SeekEqual, with each key's stored text (empty: the key as given) when `stored` is not null.
-  int Seek(int keyCount, const char* const* keys, const std::string* stored);
+  // SeekEqual, with each key as read (DbText: as stored when it lost a character, bytes as bytes)
+  // when `stored` is not null.
+  int Seek(int keyCount, const char* const* keys, const DbText* stored);
   int FindColumn(const char* name) const;
   // The value of a field of the row: false when there is none (`value` left null) or when it is not
   // of its column's kind (`value` set, the fault noted).

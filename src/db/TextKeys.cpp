@@ -41,9 +41,10 @@ std::string FoldedStored(const std::string& stored) {
   return std::string(folded.constData(), static_cast<size_t>(folded.size()));
 }
 
-// The key of a text that lost a character, from its stored text.
+// The key of a text that lost a character, from its stored text; of bytes, from their literal,
+// which no fold makes a text.
 std::string LostKey(const std::string& stored, LetterCase letterCase) {
-  if (letterCase == LetterCase::Counts) return '\0' + stored;
+  if (letterCase == LetterCase::Counts || DbText::IsBytesLiteral(stored)) return '\0' + stored;
   const std::string folded = FoldedStored(stored);
   // Folded, it may be a text the code page holds whole (the Kelvin sign folds to k): then it is
   // that text's key.

@@ -549,12 +549,17 @@ Outcome QuadroTimetable::MoveToNewQuadro(int column) {
   const TripLeg* trip = Column(column);
   if (!trip || !trips_.SeekEqual({std::to_string(trip->id).c_str()})) return moved;
   DbTable master(db_, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) {
     moved.Fail(TripStore::MissingMasterText());
     return moved;
   }
   std::string counter;
   master.GetFieldText("gruppo", counter);
+  if (master.Faulted()) {
+    moved.Fail(MasterRowRefusal(master.Fault(), Undone::Changes));
+    return moved;
+  }
   std::int32_t number = LeadingInt(counter);
   // The counter lags behind quadri written elsewhere (another program, an import): the number
   // past the largest one in use is free, and a trip never joins a quadro by mistake.

@@ -142,12 +142,18 @@ bool TripStore::ReadHead(std::int32_t id, TripHead& out) {
 TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
   TripInsertResult result;
   DbTable master(db_, "master");
+  master.SetFaultsToldByCaller(true);
   if (!SeekMasterRow(master)) {
     result.Fail(MissingMasterText());
     return result;
   }
   const std::int32_t nextId = IntField(master, "id_corsa");
   const std::int32_t nextQuadro = IntField(master, "gruppo");
+  // A counter stored as what its column cannot hold gives no id: nothing is written.
+  if (master.Faulted()) {
+    result.Fail(MasterRowRefusal(master.Fault(), Undone::Changes));
+    return result;
+  }
   // The counter lags behind trips written elsewhere (another program, an import): the next id
   // past the largest one is free.
   std::int32_t id = nextId;

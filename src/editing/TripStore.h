@@ -29,8 +29,8 @@ struct TripHead {
   std::string nextTrip = "-1";      // nextcor as text, "-1" for none
 };
 
-// `ok`: the trip is stored. When not, a stop message says why (a missing master row), or there is
-// none when the database refused the row (the table layer has said why).
+// `ok`: the trip is stored. When not, a stop message says why (a missing master row, a counter of
+// another kind), or there is none when the database refused the row (the table layer has said why).
 struct TripInsertResult : Outcome {
   std::int32_t id = -1;      // the new trip's id
   std::int32_t quadro = -1;  // its quadro number
@@ -51,7 +51,8 @@ class TripStore {
   // Adds a trip with the head given, departure 0 and arrival 9999, in the quadro given (or, with
   // -1, in the master row's next quadro). Its id is the master row's next trip id, or the next id
   // free in `tescor` when that counter lags behind the trips already there. The master row's
-  // counters then rise past what was used and never fall. Refused without a master row.
+  // counters then rise past what was used and never fall. Refused without a master row, and when a
+  // counter is stored as what its column cannot hold (MasterRowRefusal), nothing written.
   TripInsertResult Insert(const TripHead& head, std::int32_t quadro = -1);
 
   // Deletes the trip's stops, then its periods, then its head; true when all of it was deleted.

@@ -168,8 +168,9 @@ void CalendarDialog::OnOK() {
   std::string text;
   if (!ReadControlText(kCadence, text)) return;
   // The entry chosen as stored; a code typed as typed.
-  NoteText* entry =
-      rows_.AddEntry(date, ChosenCode(Combo(kCadence), cadences_, std::string(WithoutTrailingBlanks(ComboCode(text)))));
+  const DbText code = ChosenCode(Combo(kCadence), cadences_, std::string(WithoutTrailingBlanks(ComboCode(text))));
+  if (!ui::ShowOutcome(WritableDayType(code))) return;
+  NoteText* entry = rows_.AddEntry(date, code);
   // Refused: the panel keeps what was typed, for the user to correct.
   if (!entry) return;
   CadenceNote* row = rows_.Find(date);

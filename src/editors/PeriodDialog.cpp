@@ -3,7 +3,9 @@
 #include "common/Cp1252.h"
 #include "dialogs/EntryRules.h"
 #include "dialogs/ListFillers.h"
+#include "editing/EditorFaults.h"
 #include "editors/ListGrid.h"
+#include "platform/Ui.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -181,6 +183,7 @@ void PeriodDialog::OnOK() {
   // follows " - ".
   const DbText code = ChosenCode(Combo(kCadence), cadences_, std::string(WithoutTrailingBlanks(cadence.substr(0, 10))));
   const std::string name = cadence.size() >= 13 ? cadence.substr(13) : std::string();
+  if (!ui::ShowOutcome(WritableDayType(code))) return;  // the panel keeps what was chosen
   if (mode_ == 1) {
     // A day type left as shown is not written back: it stays as stored.
     if (!rows_.Modify(current_, code, name, excluded_, !LeftAsShown(kCadence))) return;  // the panel stays as it is

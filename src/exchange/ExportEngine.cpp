@@ -318,7 +318,11 @@ bool ExportRun::TripHeads() {
       o_.db,
       {.columns = "id, codcorsa, ente, contratt, lung, tempo, ct_lung, ct_tempo, codlinea, verso, denom, codperc",
        .from = "tescor"});
-  if (o_.kind != ExportKind::Renumbered) s.SetWhere(Authority("ente"));
+  // One authority's trips are chosen here, not in the selection: every trip's authority is read
+  // and checked, so that one stored as what no code is stops the export rather than leave its
+  // trip out untold.
+  const bool oneAuthority = !EveryRow();
+  int heads = 0;
   s.SetOrderBy("id");
   // Read as it is written, as the trip stops are.
   if (!OpenById(kTripHeadsFile, s, "tescor")) return false;
@@ -331,6 +335,13 @@ bool ExportRun::TripHeads() {
     long stored = 0, id = 0;
     s.GetFieldLongAt(0, &stored);
     StepById(stored);
+    if (oneAuthority) {
+      int authorityRead = 0;
+      s.GetFieldIntAt(2, &authorityRead);
+      if (ReadFault(kTripHeadsFile, s, Format("corsa %ld", stored), &TripHeadLayout())) break;
+      if (authorityRead != o_.authority) continue;
+      ++heads;
+    }
     if (o_.kind == ExportKind::Renumbered) {
       id = renumbering_.AppendNumbered(static_cast<std::int32_t>(stored));
     } else if (!TripId(stored, id)) {
@@ -358,7 +369,10 @@ bool ExportRun::TripHeads() {
     if (!Line(kTripHeadsFile, r, stored)) break;
   }
   if (o_.kind == ExportKind::Renumbered) renumbering_.BuildIndex();
-  return Close(kTripHeadsFile, &s);
+  const bool closed = Close(kTripHeadsFile, &s);
+  // The heads read are those of the authority.
+  if (oneAuthority) result_.counts[kTripHeadsFile].read = heads;
+  return closed;
 }
 
 bool ExportRun::TripStops() {

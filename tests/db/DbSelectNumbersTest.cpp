@@ -69,6 +69,11 @@ const Reading kReadings[] = {
     {"t.prevcor", "prevcor", "x'0102'", "0[]! 0:0! 0:0! {BLOB [2 bytes]}", "0[] 0:0 0:0 {}",
      "X'0102'|un dato binario|un numero intero"},
     {"t.sub", "sub", "'x9'", "1[x9] 0:0! 0:0! {x9}", "0[] 0:0 0:0 {}", "'x9'|un testo|un numero intero"},
+    // A whole number beyond what its column's type holds: no reader gives it, none wraps it.
+    {"t.sub", "sub", "123456789012", "0[]! 0:0! 0:0! {123456789012}", "0[] 0:0 0:0 {}",
+     "123456789012|un numero intero|un numero intero di 16 bit"},
+    {"t.prevcor", "prevcor", "-2147483649", "0[]! 0:0! 0:0! {-2147483649}", "0[] 0:0 0:0 {}",
+     "-2147483649|un numero intero|un numero intero di 32 bit"},
     {"t.flag", "flag", "'vero?'", "1[vero?] 0:0! 0:0! {vero?}", "0[] 0:0 0:0 {}", "'vero?'|un testo|un sì/no"},
     {"t.amount", "amount", "'1,5 euro'", "1[1,5 euro] 0:0! 0:0! {1,5 euro}", "0[] 0:0 0:0 {}",
      "'1,5 euro'|un testo|un importo"},

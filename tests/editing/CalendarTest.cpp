@@ -5,6 +5,7 @@
 
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbSelect.h"
 #include "editing/CalendarGeneration.h"
 #include "editing/CalendarRows.h"
 #include "editing/EditorTransaction.h"
@@ -206,6 +207,34 @@ TEST_F(Calendar, GenerationOfADayTypeReadAlikeWritesItsOwnRows) {
       1);
   EXPECT_EQ(QueryLines(path, rows), (Lines{"2024-01-08|3F31", "2024-01-08|C58131", "2024-01-15|C59A31"}));
   EXPECT_EQ(QueryFile(path, "SELECT giorno || note FROM calend WHERE data = '2024-01-15'"), "1 \n");
+}
+
+// A day type stored as bytes spelling FER, as the list reads it: the removal finds its own rows (none) and not FER's;
+// the addition would put a value of another kind into the calendar, and is refused.
+TEST_F(Calendar, GenerationOfADayTypeStoredAsBytesTouchesNoOtherRows) {
+  RunSql(path,
+         "PRAGMA ignore_check_constraints = ON; INSERT INTO cadenz VALUES (X'464552', 'Feriale binario');"
+         "INSERT INTO calend VALUES ('2024-01-08', 'FER', '1', ' ')");
+  DbText code;
+  {
+    DbDatabase db(path);
+    DbSelect listed(&db, {.columns = "codice", .from = "cadenz", .where = "typeof(codice) = 'blob'"});
+    ASSERT_TRUE(listed.Open());
+    code = listed.TrimmedTextAt(0);
+  }
+  const Lines stored = Stored();
+  Lines marked;
+  const GenerationResult removed = Generate(code.text.c_str(), QDate(2024, 1, 8), QDate(2024, 1, 8), "1000000",
+                                            Operation::Remove, &marked, nullptr, code.stored.c_str());
+  EXPECT_EQ(removed.Failure() + std::to_string(removed.written), "0");
+  const GenerationResult added = Generate(code.text.c_str(), QDate(2024, 1, 8), QDate(2024, 1, 15), "1000000",
+                                          Operation::Add, &marked, nullptr, code.stored.c_str());
+  EXPECT_EQ(added.Failure(),
+            "ATTENZIONE: cadenza scelta:\nil campo codice (Codice) vale X'464552',\nche è un dato binario e non un "
+            "testo come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di "
+            "ripetere l'elaborazione.");
+  EXPECT_EQ(marked, Lines{});
+  EXPECT_EQ(Stored(), stored);
 }
 
 TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {

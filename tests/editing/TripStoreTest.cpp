@@ -113,6 +113,18 @@ TEST_F(Trips, InsertTakesTheCountersWhichOnlyRise) {
   EXPECT_EQ(HeadText(read), HeadText(head));
   EXPECT_FALSE(store.ReadHead(99, read));
 
+  // A counter stored as what its column cannot hold gives no id: refused, nothing written, the counter as it was.
+  RunSql(path, "PRAGMA ignore_check_constraints = ON; UPDATE master SET id_corsa = 2082.5");
+  AllowReadingMismatches();
+  const TripInsertResult noId = store.Insert(head, 1);
+  EXPECT_EQ(
+      std::to_string(noId.ok) + " " + noId.Failure(),
+      "0 ATTENZIONE: dati generali:\nil campo id_corsa (ID Corsa) vale 2082.5,\nche è un numero con decimali e non "
+      "un numero intero come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato "
+      "prima di ripetere l'elaborazione.");
+  EXPECT_EQ(QueryFile(path, "SELECT count(*), (SELECT id_corsa FROM master) FROM tescor"), "7|2082.5\n");
+  EXPECT_EQ(notices.Texts(), "");
+
   RunSql(path, "DELETE FROM master");  // nothing is written without the master row
   const TripInsertResult refused = store.Insert(head, 1);
   EXPECT_EQ(std::to_string(refused.ok) + " " + refused.Failure(), std::string("0 ") + TripStore::MissingMasterText());

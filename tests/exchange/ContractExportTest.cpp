@@ -160,9 +160,18 @@ TEST_F(ContractExports, RefusedBeforeAFileIsAsked) {
       {"UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31';",
        "ATTENZIONE: calendario:\nil campo data (data) vale '2024-01-32',\nche è un testo e non una data come richiede "
        "la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
-      {"UPDATE tescor SET parte = -2147483649 WHERE id = 9;",
-       "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale -2147483649, che non è un orario del tracciato "
-       "regionale\n(HHMM, con ore da 00 a 23 e minuti da 00 a 59, oppure 9999).\n\n"
+      // A day that no range of dates takes in: read, not left out.
+      {"PRAGMA ignore_check_constraints = ON; UPDATE calend SET data = '31/01/2024' WHERE data = '2024-01-31';",
+       "ATTENZIONE: calendario:\nil campo data (data) vale '31/01/2024',\nche è un testo e non una data come richiede "
+       "la sua colonna.\n\nNessun file è stato scritto: correggere il dato prima di esportare."},
+      // A whole number beyond its column's 16 bits: named, never wrapped into one that fits.
+      {"PRAGMA ignore_check_constraints = ON; UPDATE tescor SET parte = -2147483649 WHERE id = 9;",
+       "ATTENZIONE: corsa 9:\nil campo parte (orario di partenza) vale -2147483649,\nche è un numero intero e non un "
+       "numero intero di 16 bit come richiede la sua colonna.\n\n"
+       "Nessun file è stato scritto: correggere il dato prima di esportare."},
+      {"PRAGMA ignore_check_constraints = ON; UPDATE tescor SET ente = 123456789012 WHERE id = 2;",
+       "ATTENZIONE: corsa 2:\nil campo ente (codice ente) vale 123456789012,\nche è un numero intero e non un "
+       "numero intero di 16 bit come richiede la sua colonna.\n\n"
        "Nessun file è stato scritto: correggere il dato prima di esportare."},
   };
   AllowReadingMismatches();  // values of another kind than their column's, on purpose

@@ -656,6 +656,10 @@ const Refusal kRefusals[] = {
     {"DayTypeStoredAsBytes", "UPDATE period SET caden = X'464552E0' WHERE id = 3", Plain(),
      Bytes("RT_PERIOD.TXT, riga 4 (corsa 3)", "caden", "codice cadenza", "X'464552E0'") + kFixData},
     {"StopNameAsBytesOfATripNotWritten", "UPDATE detcor SET denom = X'4181' WHERE id = 2", Plain(5), ""},
+    // The authority chosen is met in every trip: one that holds what no code is stops the export.
+    {"TextAsTheAuthorityOfATripOfOneAuthority",
+     "PRAGMA ignore_check_constraints = ON; UPDATE tescor SET ente = 'abc' WHERE id = 2", Plain(5),
+     Kind("RT_HDORA.TXT, riga 2 (corsa 2)", "ente", "codice ente", "'abc'", "un testo", "un numero intero") + kFixData},
     {"TextInAContractLength", "UPDATE tescor SET ct_lung = 'abc' WHERE id = 2", Plain(),
      Kind("RT_HDORA.TXT, riga 2 (corsa 2)", "ct_lung", "lunghezza contrattuale", "'abc'", "un testo",
           "un numero intero") +

@@ -165,6 +165,10 @@ const Case kCases[] = {
     {"RouteReadAlikeKept", Routes({"?1", "", {kS1, ""}}, {"?1", "Nuovo"}), kRouteCodes,
      "-2|C59A31|NULL\n+2|C59A31|Nuovo\n", "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.",
      kRoutesReadAlike},
+    // A line code stored as bytes spelling "L1", chosen from the list: its own trip, not those coded L1.
+    {"LineStoredAsBytes", Planted(Lines({"X'4C31'", 'A', {"X'4C31'", ""}}, {"L7", 'A'})), kLineCodes,
+     "-2|4C31|A\n+2|4C37|A\n", "Risultati dell'elaborazione:\n\nLette 1 corse; Variate 1 corse.",
+     "PRAGMA ignore_check_constraints = ON; UPDATE tescor SET codlinea = X'4C31' WHERE id = 2;"},
     // A route named like a column matches nothing.
     {"RouteNamedLikeAColumn", Routes({"P3", "denom"}, {"P9", ""}), kHeads, "",
      "Risultati dell'elaborazione:\n\nLette 0 corse; Variate 0 corse."},
@@ -260,6 +264,11 @@ const StopCase kStopCases[] = {
      "5 "
      "AND sub = 3;",
      "F2", false, "", ""},
+    // A code stored as bytes spelling F5, chosen from the list: its own quadro is read, which holds it.
+    {"CodeStoredAsBytes",
+     "PRAGMA ignore_check_constraints = ON; DELETE FROM detcor WHERE id = 6; DELETE FROM tescor WHERE id = 6; "
+     "UPDATE detcor SET fermata = X'4635' WHERE id = 5 AND sub = 3;",
+     "X'4635'", false, "", "", "X'4635'"},
     {"UnusedCode", "", "ZZ", false, "",
      "Risultati dell'elaborazione:\n\nLette 0 fermate corsa; Eliminate 0 fermate corsa."},
     // Codes that both read "?2": the one chosen, as stored, and no other.

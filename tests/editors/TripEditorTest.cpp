@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -399,6 +400,47 @@ TEST_F(TripEditor, APaddedCadenceIsListedWithItsName) {
   EXPECT_EQ(shown, "01/02/2024|29/02/2024||FER|Feriale scolastico|");
   EXPECT_TRUE(HasPrefix(cp1252::FromQStringLossy(periods.findChild<QComboBox*>(QStringLiteral("1098"))->currentText()),
                         "FER        - Feriale scolastico"));
+}
+
+// The panel as the user sees it over a trip editor of a common width: the entry of the period's own
+// day type, read from its beginning (a code stored padded, one of three codes read alike), when
+// the period is selected and once "Modifica Periodo" opens it; the kinds' labels whole.
+TEST_F(TripEditor, ThePanelShowsThePeriodsDayTypeWhole) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"UPDATE period SET caden = 'FER       ' WHERE id = 3", "FER        - Feriale scolastico"},
+      {std::string(kDayTypesReadAlikeSql) + "UPDATE period SET caden = char(0x15A) || '1' WHERE id = 3",
+       "?1         - Invernale"},
+  };
+  for (const auto& [sql, entry] : cases) {
+    SCOPED_TRACE(sql);
+    RunSql(path_, sql);
+    DbDatabase db(path_);
+    EditorTransaction transaction(&db);
+    QWidget tripEditor;
+    tripEditor.resize(1000, 700);
+    LiveEditor<PeriodDialog> d(&tripEditor, &db, &transaction, 3, 126);
+    auto* combo = d.template findChild<QComboBox*>(QStringLiteral("1098"));
+    const auto seen = [combo] {
+      // The entry without its padding, and where the field shows it from.
+      return cp1252::FromQStringLossy(combo->currentText().trimmed()) + " @" +
+             std::to_string(combo->lineEdit()->cursorPosition());
+    };
+    std::string selected, modified, cut;
+    d.Exec([&] {
+      selected = seen();
+      for (const char* id : {"1100", "1101"}) {
+        QWidget* control = d.template findChild<QWidget*>(QString::fromLatin1(id));
+        if (control->width() < control->sizeHint().width()) cut += std::string(id) + " ";
+      }
+      d.Click(PeriodDialog::kModify);
+      modified = seen();
+      d.Click(2);
+      d.Click(PeriodDialog::kFinish);
+    });
+    EXPECT_EQ(selected, std::string(entry) + " @0");
+    EXPECT_EQ(modified, std::string(entry) + " @0");
+    EXPECT_EQ(cut, "");
+  }
 }
 
 TEST_F(TripEditor, RipristinaOfThePeriodsUndoesTheTripsToo) {

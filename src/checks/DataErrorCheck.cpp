@@ -168,7 +168,7 @@ void Check::TripHeads() {
         s.GetFieldTextAt(11, buffer);
         if (buffer.empty()) missing += "TipoMezzo ";
       }
-      if (Stop(s, "tescor", [id] { return "corsa " + std::to_string(id); })) return;
+      if (Stop(s, "tescor", [&s] { return StoredTripRow(s, 0); })) return;
       if (!missing.empty()) Add(id, -1, "Manca: " + missing);
     }
   }

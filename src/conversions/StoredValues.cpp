@@ -13,3 +13,7 @@ std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const R
   const FieldDef* field = layout ? layout->Field(s.Fault().column) : nullptr;
   return StoredValueRefusal(row, ExportRecord::FaultText(s.Fault(), field), work);
 }
+
+std::string DayOfDayType(const std::string& code, const std::string& date) {
+  return date.empty() ? CalendarDayRowName({}, code) : "cadenza " + code + ", giorno " + date;
+}

@@ -15,6 +15,11 @@ struct RecordLayout;
 // stops at the first, rather than by the generic notice of the database layer.
 int OpenToRefuseFaults(DbSelect& s);
 
+// A day of the service calendar as the conversions name it, "cadenza FER, giorno 05/10/2026"; a
+// date that is the value at fault (read empty) is left to the refusal's sentence, the day named by
+// its day type alone (CalendarDayRowName).
+std::string DayOfDayType(const std::string& code, const std::string& date);
+
 // "ATTENZIONE: <row>:\n", the fault in words (the field named from `layout` when it has the
 // column, else by the column's name) and what was not done; empty when the walk read no such value.
 std::string RefuseStoredValue(const std::string& row, const DbSelect& s, const RecordLayout* layout, Undone work);

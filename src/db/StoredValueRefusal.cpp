@@ -10,6 +10,9 @@ const char* UndoneText(Undone undone) {
     case Undone::Findings: return "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
     case Undone::Editor: return "L'editor non è stato aperto: correggere il dato prima di modificare questi dati.";
     case Undone::EditorClosed: return "L'editor è stato chiuso: correggere il dato prima di modificare questi dati.";
+    case Undone::QuadroHidden:
+      return "Il quadro non è stato mostrato: correggere il dato prima di modificare queste corse.";
+    case Undone::TripKept: return "La corsa non è stata eliminata: correggere il dato prima di eliminarla.";
   }
   return "";
 }
@@ -22,8 +25,37 @@ std::string StoredValueRefusal(const std::string& row, const std::string& fault,
   return "ATTENZIONE: " + row + ":\n" + fault + "\n\n" + UndoneText(undone);
 }
 
+std::string TripRowName(const std::string& id) { return id.empty() ? "una corsa" : "corsa " + id; }
+
+std::string StopRowName(const std::string& id, const std::string& sub) {
+  return (sub.empty() ? std::string("una fermata") : "fermata " + sub) +
+         (id.empty() ? " di una corsa" : " della corsa " + id);
+}
+
+std::string CadenceRowName(const std::string& code) { return code.empty() ? "una cadenza" : "cadenza " + code; }
+
+std::string LocalityRowName(const std::string& id) { return id.empty() ? "una località" : "località " + id; }
+
+std::string PeriodRowName(const std::string& id, const std::string& start, const std::string& end,
+                          const std::string& code) {
+  if (!start.empty() && !end.empty()) return "periodo dal " + start + " al " + end + " della " + TripRowName(id);
+  return "un periodo della " + TripRowName(id) + (code.empty() ? std::string() : " con cadenza " + code);
+}
+
+std::string CalendarDayRowName(const std::string& date, const std::string& code) {
+  if (!date.empty()) return "giorno " + date + " del calendario";
+  return "un giorno del calendario" + (code.empty() ? std::string() : " con cadenza " + code);
+}
+
+std::string KeyNumberAt(DbSelect& select, int at) {
+  long value = 0;
+  if (select.Fault().position == at || select.GetFieldLongAt(at, &value) != 1) return {};
+  return std::to_string(value);
+}
+
 std::string StoredTripRow(DbSelect& select, int idAt, int subAt) {
-  const DbSelect::ValueFault& fault = select.Fault();
-  const auto key = [&](int at) { return fault.position == at ? fault.value : std::to_string(select.LongAt(at)); };
-  return "corsa " + key(idAt) + (subAt >= 0 ? ", fermata " + key(subAt) : std::string());
+  const std::string id = KeyNumberAt(select, idAt);
+  if (subAt < 0) return TripRowName(id);
+  const std::string sub = KeyNumberAt(select, subAt);
+  return id.empty() || sub.empty() ? StopRowName(id, sub) : "corsa " + id + ", fermata " + sub;
 }

@@ -20,7 +20,7 @@ void CadenceRows::Load() {
     DbText code = select.TrimmedTextAt(0);
     select.GetFieldTextAt(1, name);
     if (select.Faulted()) {
-      fault_ = FaultOf(select, "cadenz", "cadenza " + code.text);
+      fault_ = FaultOf(select, "cadenz", CadenceRowName(code.text));
       return;
     }
     index_.push_back(rows_.Append(code.text, WithoutTrailingBlanks(name)));

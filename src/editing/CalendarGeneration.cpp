@@ -57,7 +57,7 @@ std::vector<std::string> DayTypeDates(CalendarRows& rows, const CalendarGenerati
   for (select.Open(); select.hasRow; select.MoveNext()) {
     select.GetFieldTextAt(0, dates.emplace_back());
     if (select.Faulted()) {
-      fault = FaultOf(select, "calend", "cadenza " + code.text + " del calendario");
+      fault = FaultOf(select, "calend", CalendarDayRowName(dates.back(), code.text));
       break;
     }
   }

@@ -73,7 +73,7 @@ void CalendarRows::Load() {
     select.GetFieldTextAt(2, weekday);
     select.GetFieldTextAt(3, note);
     if (select.Faulted()) {
-      fault_ = FaultOf(select, "calend", "giorno " + date + " del calendario");
+      fault_ = FaultOf(select, "calend", CalendarDayRowName(date, code.text));
       return;
     }
     const QDate day = DateOfText(date);

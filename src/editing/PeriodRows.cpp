@@ -43,7 +43,7 @@ void PeriodRows::Load(std::int32_t tripId) {
     select.GetFieldTextAt(4, name);
     if (select.Faulted()) {
       fault_ = FaultOf(select, select.Fault().position == 4 ? "cadenz" : "period",
-                       "periodo dal " + start + " al " + end + " della corsa " + std::to_string(tripId));
+                       PeriodRowName(std::to_string(tripId), start, end, code.text));
       return;
     }
     index_.push_back(rows_.Append(start, end, code.text, WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));

@@ -192,9 +192,9 @@ void QuadroTimetable::AddTrips(const std::string& where, const std::vector<std::
     }
     if (select.Faulted()) {
       const bool ofStop = select.Fault().position < kTripCode && select.Fault().position != kTripId;
-      fault_ = FaultOf(
-          select, ofStop ? "detcor" : "tescor",
-          (ofStop ? "fermata " + std::to_string(sub) + " della corsa " : std::string("corsa ")) + std::to_string(id));
+      const std::string trip = KeyNumberAt(select, kTripId);
+      fault_ = FaultOf(select, ofStop ? "detcor" : "tescor",
+                       ofStop ? StopRowName(trip, KeyNumberAt(select, kSub)) : TripRowName(trip));
       break;
     }
     if (id != previousTrip) {

@@ -69,7 +69,7 @@ void TripRows::Load(int sortOrder) {
     std::string mode;
     select.GetFieldTextAt(18, mode);
     if (select.Faulted()) {
-      fault_ = FaultOf(select, "tescor", "corsa " + std::to_string(id));
+      fault_ = FaultOf(select, "tescor", StoredTripRow(select, 0));
       return;
     }
     Add(TripLeg(static_cast<std::int32_t>(id), static_cast<std::int32_t>(regional), static_cast<std::int32_t>(quadro),

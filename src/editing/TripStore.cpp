@@ -36,27 +36,39 @@ std::string LinkField(DbTable& table, const char* field) {
 // A required text: one blank for an empty one, which the table would refuse.
 std::string Required(const std::string& text) { return text.empty() ? std::string(" ") : text; }
 
-// The dates of a trip's periods, as "GG/MM/AAAA" texts.
-std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::int32_t id) {
-  DbSelect select(db, {.columns = "inizio, fine", .from = "period", .where = "id = ?1"});
+// The dates of a trip's periods, as "GG/MM/AAAA" texts; at a date stored as what its column
+// cannot hold, none, and `fault` names the period.
+std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::int32_t id, EditorFault& fault) {
+  DbSelect select(db, {.columns = "inizio, fine, caden", .from = "period", .where = "id = ?1"});
   select.SetParameters({std::to_string(id)});
+  select.SetFaultsToldByCaller(true);
   std::vector<std::pair<std::string, std::string>> periods;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     auto& [start, end] = periods.emplace_back();
     select.GetFieldTextAt(0, start);
     select.GetFieldTextAt(1, end);
+    if (select.Faulted()) {
+      fault = FaultOf(select, "period", PeriodRowName(std::to_string(id), start, end, select.TrimmedAt(2)));
+      return {};
+    }
   }
   return periods;
 }
 
-// The stop numbers of a trip, as texts.
-std::vector<std::string> StopsOf(DbDatabase* db, std::int32_t id) {
+// The stop numbers of a trip, as texts; with `fault`, at a number stored as what its column cannot
+// hold, none, and `fault` names the stop.
+std::vector<std::string> StopsOf(DbDatabase* db, std::int32_t id, EditorFault* fault = nullptr) {
   DbSelect select(db, {.columns = "sub", .from = "detcor", .where = "id = ?1", .orderBy = "sub"});
   select.SetParameters({std::to_string(id)});
+  select.SetFaultsToldByCaller(fault != nullptr);
   std::vector<std::string> subs;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     int sub = 0;
     select.GetFieldIntAt(0, &sub);
+    if (fault && select.Faulted()) {
+      *fault = FaultOf(select, "detcor", StopRowName(std::to_string(id), {}));
+      return {};
+    }
     subs.push_back(std::to_string(sub));
   }
   return subs;
@@ -178,14 +190,21 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
 }
 
 bool TripStore::Delete(std::int32_t id) {
+  // The keys of the stops and periods read whole first: one that cannot be read stops the
+  // deletion before anything is deleted.
+  fault_ = {};
+  const std::vector<std::string> subs = StopsOf(db_, id, &fault_);
+  std::vector<std::pair<std::string, std::string>> periods;
+  if (!fault_.Any()) periods = PeriodsOf(db_, id, fault_);
+  if (fault_.Any()) return false;
   // All or nothing: a trip is never left without some of its stops or periods.
   DbBatch batch(db_);
   if (!batch.Active()) return false;
   const std::string idText = std::to_string(id);
   bool whole = true;
-  for (const std::string& sub : StopsOf(db_, id))
+  for (const std::string& sub : subs)
     whole = whole && stops_.SeekEqual({idText.c_str(), sub.c_str()}) && stops_.Delete();
-  for (const auto& [start, end] : PeriodsOf(db_, id))
+  for (const auto& [start, end] : periods)
     whole = whole && periods_.SeekEqual({idText.c_str(), start.c_str(), end.c_str()}) && periods_.Delete();
   whole = whole && trips_.SeekEqual({idText.c_str()}) && trips_.Delete();
   if (!whole) {

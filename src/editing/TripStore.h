@@ -5,6 +5,7 @@
 
 #include "common/Outcome.h"
 #include "db/DbTable.h"
+#include "editing/EditorFaults.h"
 
 #include <cstdint>
 #include <string>
@@ -56,8 +57,10 @@ class TripStore {
   TripInsertResult Insert(const TripHead& head, std::int32_t quadro = -1);
 
   // Deletes the trip's stops, then its periods, then its head; true when all of it was deleted.
-  // When any of it is refused nothing is deleted.
+  // When any of it is refused nothing is deleted. A stop number or a period's date stored as what
+  // its column cannot hold is met before anything is deleted: false, and Fault names it.
   bool Delete(std::int32_t id);
+  const EditorFault& Fault() const { return fault_; }
 
   // The texts of trip `target` that were left as the head of trip `source` showed them (`shown`,
   // `saved` what was confirmed) take `source`'s stored text where it lost a character the code
@@ -76,4 +79,5 @@ class TripStore {
   DbTable trips_;    // tescor, index "codice"
   DbTable stops_;    // detcor, index "codice"
   DbTable periods_;  // period, index "codice"
+  EditorFault fault_;
 };

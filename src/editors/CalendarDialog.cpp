@@ -51,6 +51,7 @@ CalendarDialog::CalendarDialog(QWidget* area, DbDatabase* db, EditorTransaction*
   fields->addWidget(note, 1, 3);
   AddPanelButtons(fields, 4);
   cadences_ = FillCadenceCombo(cadence, db_, "%-10s - %s");
+  ui::ShowEntriesWhole(cadence);
   cadence->setCurrentIndex(-1);
   SetFieldsEnabled(false, false, false);
 

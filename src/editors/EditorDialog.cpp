@@ -215,6 +215,13 @@ void EditorDialog::LayOut() {
   if (grid_) grid_->setGeometry(10, 10, std::max(0, client.width() - 20), std::max(0, panelTop - 20));
 }
 
+int EditorDialog::LeastWidth() const {
+  // The button row as LayOut places it, from 15 pixels in, with as much room after it.
+  int row = 30;
+  for (const Command& c : commands_) row += c.gap + c.button->sizeHint().width();
+  return std::max(row, panel_->minimumSizeHint().width() + 20);
+}
+
 void EditorDialog::resizeEvent(QResizeEvent* event) {
   ui::Dialog::resizeEvent(event);
   LayOut();

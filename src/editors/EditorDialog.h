@@ -113,6 +113,8 @@ class EditorDialog : public ui::Dialog, public GridOwner {
 
   // Places the buttons, the panel and the grid in the editor.
   void LayOut();
+  // The narrowest the editor can be with its panel and its row of command buttons whole.
+  int LeastWidth() const;
   // Gives a command button another label, the row laid out again so that every label is whole.
   void SetCommandText(int id, const QString& text);
 

@@ -83,6 +83,7 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
   for (QRadioButton* kind : {running, excluded})
     connect(kind, &QRadioButton::clicked, this, [this] { SetKind(!excluded_); });
   cadences_ = FillCadenceCombo(cadence, db, "%-10s - %s");
+  ui::ShowEntriesWhole(cadence);
   SetFieldsEnabled(false, false);
 
   AddFinishButton(kFinish);
@@ -94,14 +95,16 @@ PeriodDialog::PeriodDialog(QWidget* tripDialog, DbDatabase* db, EditorTransactio
 
   grid_ = new PeriodGrid(this, this);
   SetGrid(grid_);
+  setMinimumWidth(LeastWidth());
   ShowSelected();
 }
 
 QRect PeriodDialog::Placement() const {
-  // Seven tenths of the trip editor's width, half its height, in its middle.
+  // Seven tenths of the trip editor's width, half its height, in its middle; never so narrow that
+  // the panel's labels or the buttons' are cut.
   if (!tripDialog_) return geometry();
   const QRect area(tripDialog_->mapToGlobal(QPoint(0, 0)), tripDialog_->size());
-  const QSize size(7 * (area.width() + 1) / 10, (area.height() + 1) / 2);
+  const QSize size(std::max(7 * (area.width() + 1) / 10, LeastWidth()), (area.height() + 1) / 2);
   return QRect(area.center() - QPoint(size.width() / 2, size.height() / 2), size);
 }
 

@@ -248,8 +248,12 @@ void TripDialog::OnDelete() {
 }
 
 void TripDialog::DeleteTrip(std::int32_t id) {
-  // No question: "Ripristina" brings the trip back until the next commit.
-  if (!store_.Delete(id)) return;
+  // No question: "Ripristina" brings the trip back until the next commit. A stop or period of the
+  // trip that cannot be read keeps it whole, with one refusal naming it.
+  if (!store_.Delete(id)) {
+    if (store_.Fault().Any()) Notify(store_.Fault().Refusal(Undone::TripKept), NoticeIcon::Stop);
+    return;
+  }
   rows_.MarkDeleted(id);
   for (int k = 0; k < quadro_.ColumnCount(); ++k)
     if (TripLeg* column = quadro_.Column(k); column && column->id == id) column->deleted = 1;
@@ -290,7 +294,7 @@ void TripDialog::ShowQuadro() {
   // A value of another kind than its column's among the quadro's trips and stops: the quadro is
   // not shown, the list stays.
   if (quadro_.Fault().Any()) {
-    Notify(quadro_.Fault().Refusal(), NoticeIcon::Stop);
+    Notify(quadro_.Fault().Refusal(Undone::QuadroHidden), NoticeIcon::Stop);
     return;
   }
   quadroTripId_ = currentTrip_->id;

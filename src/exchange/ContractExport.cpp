@@ -4,6 +4,7 @@
 #include "common/WholeFile.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/StoredValueRefusal.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/RecordLayouts.h"
 
@@ -82,7 +83,8 @@ ContractExportData ReadContractExport(DbDatabase* db, WorkProgress* progress) {
     // The departure has no field of the trip head's layout of its own here; the others have.
     const std::string& column = fault.value.column;
     const FieldDef* field = column == kDeparture.name ? &kDeparture : TripHeadLayout().Field(column);
-    refusal = RefuseFault(Format("corsa %ld", fault.trip), fault.value, field ? field : PeriodLayout().Field(column));
+    refusal = RefuseFault(TripRowName(column == "id" ? std::string() : std::to_string(fault.trip)), fault.value,
+                          field ? field : PeriodLayout().Field(column));
   }
   for (const ContractTrip& t : data.trips) {
     if (!refusal.empty()) break;

@@ -11,6 +11,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "db/StoredValueRefusal.h"
 #include "exchange/ExchangeText.h"
 #include "exchange/ExportCalendar.h"
 #include "exchange/ExportRecord.h"
@@ -24,6 +25,17 @@
 #include <tuple>
 
 namespace {
+
+// A trip (and its stop) of a walk as the refusals name it, "corsa 5" or "corsa 5, fermata 3"; when
+// the value at fault is the trip's id (`column` "id") or the stop's number ("sub"), the row is named
+// without it.
+std::string WalkedRow(const std::string& column, long trip, long stop) {
+  const std::string name = column.substr(column.rfind('.') + 1);
+  const std::string id = name == "id" || name == "ID" ? std::string() : std::to_string(trip);
+  if (stop < 0) return TripRowName(id);
+  const std::string sub = name == "sub" ? std::string() : std::to_string(stop);
+  return id.empty() || sub.empty() ? StopRowName(id, sub) : "corsa " + id + ", fermata " + sub;
+}
 
 // The regional layout holds trip ids of six digits.
 constexpr long kLargestId = 999999;
@@ -274,7 +286,7 @@ bool ExportRun::Line(ExportFile file, const ExportRecord& record, long trip, lon
   const bool faulted = walk_ && walk_->Faulted();
   if (faulted || record.HasMisfit()) {
     std::string row;
-    if (trip >= 0) row = stop >= 0 ? Format("corsa %ld, fermata %ld", trip, stop) : Format("corsa %ld", trip);
+    if (trip >= 0) row = WalkedRow(faulted ? walk_->Fault().column : std::string(), trip, stop);
     if (file == kProtocolFile) row = "dati generali";
     if (faulted)
       ReadFault(file, *walk_, row, &record.Layout());
@@ -417,7 +429,7 @@ bool ExportRun::TripStops() {
       // A row written below is refused first for what its record holds, naming its trip and stop.
       if (!keep) CheckNormalStop({stopCode, stopName, stopPlace}, locality);
     }
-    if (!keep && ReadFault(kTripStopsFile, s, Format("corsa %ld", stored), &TripDetailLayout())) break;
+    if (!keep && ReadFault(kTripStopsFile, s, WalkedRow(s.Fault().column, stored, -1), &TripDetailLayout())) break;
     if (!keep) continue;
     r.Reset();
     r.Number(company, master_.company);

@@ -6,6 +6,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/StoredValueRefusal.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/ExportStops.h"
 #include "exchange/OlviFiles.h"
@@ -192,8 +193,7 @@ OlviExportText StopsText(DbDatabase* db, int company, WorkProgress* progress) {
   for (bool more = s.Open() != 0; more; more = s.MoveNext()) {
     Pump(progress, ++done);
     if (!Writable(
-            s, 0, kStopFields, [&s] { return Format("corsa %ld, fermata %d", s.LongAt(3), s.IntAt(4)); },
-            TripDetailLayout(), out))
+            s, 0, kStopFields, [&s] { return StoredTripRow(s, 3, 4); }, TripDetailLayout(), out))
       return out;
     std::string line;
     ((line += TrimmedAt(s, 0, code)) += '\t');
@@ -254,7 +254,7 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       s.GetFieldLongAt(0, &id);
       s.GetFieldLongAt(3, &length);
       if (!Writable(
-              s, 1, kRouteFields, [id] { return Format("corsa %ld", id); }, TripHeadLayout(), out))
+              s, 1, kRouteFields, [&s] { return StoredTripRow(s, 0); }, TripHeadLayout(), out))
         return out;
       const std::string_view c = TrimmedAt(s, 1, code), n = TrimmedAt(s, 2, name);
       // Consecutive trips mostly share their route.
@@ -324,8 +324,7 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       s.GetFieldIntAt(1, &sub);
       s.GetFieldLongAt(2, &distance);
       if (!Writable(
-              s, 3, kStopFields, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, TripDetailLayout(),
-              out))
+              s, 3, kStopFields, [&s] { return StoredTripRow(s, 0, 1); }, TripDetailLayout(), out))
         return out;
       PackNumber(packed, sub);
       PackNumber(packed, distance);
@@ -379,7 +378,9 @@ OlviExportText ExportOlviFile(DbDatabase* db, OlviFile file, int company, const 
     out.Fail(CannotCreateText(path), NoticeIcon::Exclamation, path);
     return out;
   }
-  out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));
+  // A stored value the file cannot carry is refused naming its row, with nothing after it; the other
+  // refusals are followed by the count of no line.
+  if (out.refusal != OlviRefusal::LostText) out.Inform(OlviExportDoneText(file, out.ok ? out.lines : 0));
   return out;
 }
 

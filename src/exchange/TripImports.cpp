@@ -7,6 +7,7 @@
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
+#include "db/StoredValueRefusal.h"
 #include "exchange/ImportFiles.h"
 
 #include <algorithm>
@@ -71,7 +72,8 @@ class TripHeadImport : public ImportEngine {
       int code = 0;
       if (select.GetFieldIntAt(0, &code)) authorities_.insert(code);
       if (select.Faulted()) {
-        RefuseStoredValue(StoredValueRefusal("ente " + select.Fault().value, select.FaultText()));
+        // The code is the only field: the authority is named without it, the sentence quotes it.
+        RefuseStoredValue(StoredValueRefusal("un ente", select.FaultText()));
         return false;
       }
     }
@@ -247,7 +249,7 @@ class TripDetailImport : public ImportEngine {
         if (head) select.GetFieldIntAt(2, &arrival);
         if (select.Faulted()) {
           const int at = select.Fault().position;
-          const std::string row = at == 0   ? "corsa " + select.Fault().value
+          const std::string row = at == 0   ? TripRowName({})
                                   : at == 1 ? Format("corsa %ld, prima fermata", id)
                                             : Format("corsa %ld, ultima fermata", id);
           RefuseStoredValue(StoredValueRefusal(row, select.FaultText(at == 2 ? "arriva" : at == 1 ? "parte" : "id")));

@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/Formatters.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -148,6 +149,26 @@ Answer TakeAnswer(Dialog& dialog, Script& script) {
 }  // namespace
 
 void ScriptValueWithoutTrailingBlanks(QLineEdit* edit) { edit->setProperty(kWithoutTrailingBlanks, true); }
+
+void ShowEntriesWhole(QComboBox* combo) {
+  QAbstractItemView* list = combo->view();
+  const QFontMetrics metrics(list->font());
+  int widest = 0;
+  for (int k = 0; k < combo->count(); ++k) {
+    const QString entry = combo->itemText(k);
+    qsizetype end = entry.size();
+    while (end > 0 && entry[end - 1] == u' ') --end;
+    // The width the list gives the entry, less that of its trailing blanks.
+    const int blanks = metrics.horizontalAdvance(entry) - metrics.horizontalAdvance(entry.left(end));
+    widest = std::max(widest, list->sizeHintForIndex(combo->model()->index(k, combo->modelColumn())).width() - blanks);
+  }
+  // The list's frame and its scroll bar; an entry's trailing blanks are cut, never its text.
+  list->setTextElideMode(Qt::ElideNone);
+  list->setMinimumWidth(widest + 2 * list->frameWidth() +
+                        list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list));
+  if (QLineEdit* field = combo->lineEdit())
+    QObject::connect(combo, &QComboBox::currentIndexChanged, field, [field] { field->setCursorPosition(0); });
+}
 
 Dialog::Dialog(QWidget* parent, int idd, const std::string& caption) : QDialog(parent), idd_(idd), caption_(caption) {
   setObjectName(QString::number(idd));

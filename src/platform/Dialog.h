@@ -53,6 +53,11 @@ class ScriptTarget {
 // whole value (a date).
 void ScriptValueWithoutTrailingBlanks(QLineEdit* edit);
 
+// A list whose entries are longer than its field shows (a code and a name, padded): the open list
+// as wide as its longest entry without its trailing blanks, and the field showing an entry chosen
+// from its beginning, not from its last blanks. Called once the list is filled.
+void ShowEntriesWhole(QComboBox* combo);
+
 class Dialog : public QDialog {
  public:
   // `idd` is the dialog resource id, given by the creator; the caption is Windows-1252.

@@ -37,7 +37,7 @@ void CadenceCalendarList::Load(DbDatabase* db, const std::string& first, const s
   });
   if (!select.Faulted()) return;
   fault = select.Fault();
-  faultRow = CalendarDayName(select, 0);
+  faultRow = CalendarDayName(select, 0, 1);
   Clear();
 }
 

@@ -78,7 +78,7 @@ void CalendarReport::Load(DbDatabase* db) {
   });
   // The day type's name is the one field of `cadenz`.
   if (select.Faulted())
-    KeepFault(select.Fault(), select.Fault().position == 4 ? CadenceName(select, 3) : CalendarDayName(select, 0),
+    KeepFault(select.Fault(), select.Fault().position == 4 ? CadenceName(select, 3) : CalendarDayName(select, 0, 3),
               select.Fault().position == 4 ? "cadenz" : "calend");
 }
 

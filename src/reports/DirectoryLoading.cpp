@@ -36,34 +36,27 @@ bool FlagAt(DbSelect& select, int position) {
 
 namespace {
 
-// Column `position` as a row's name shows it: the number, or the value as SQL writes it when it is
-// the fault (which a whole-number reader cannot give).
-std::string NumberName(DbSelect& select, int position) {
-  if (select.Fault().position == position) return select.Fault().value;
-  return std::to_string(select.LongAt(position));
-}
-
-// The same for a text or a date.
+// Column `position` as a key of a row's name: the text without its trailing blanks (a date as
+// "GG/MM/AAAA"), empty when it is the fault.
 std::string TextName(DbSelect& select, int position) {
-  if (select.Fault().position == position) return select.Fault().value;
-  return select.TrimmedAt(position);
+  return select.Fault().position == position ? std::string() : select.TrimmedAt(position);
 }
 
 }  // namespace
 
-std::string TripName(DbSelect& select, int id) { return "corsa " + NumberName(select, id); }
+std::string TripName(DbSelect& select, int id) { return TripRowName(KeyNumberAt(select, id)); }
 
 std::string StopName(DbSelect& select, int id, int sub) {
-  return "fermata " + NumberName(select, sub) + " della " + TripName(select, id);
+  return StopRowName(KeyNumberAt(select, id), KeyNumberAt(select, sub));
 }
 
-std::string LocalityName(DbSelect& select, int id) { return "località " + NumberName(select, id); }
+std::string LocalityName(DbSelect& select, int id) { return LocalityRowName(KeyNumberAt(select, id)); }
 
-std::string CadenceName(DbSelect& select, int code) { return "cadenza " + TextName(select, code); }
+std::string CadenceName(DbSelect& select, int code) { return CadenceRowName(TextName(select, code)); }
 
-std::string CalendarDayName(DbSelect& select, int date) { return CalendarDayName(TextName(select, date)); }
-
-std::string CalendarDayName(const std::string& date) { return "giorno " + date + " del calendario"; }
+std::string CalendarDayName(DbSelect& select, int date, int code) {
+  return CalendarDayRowName(TextName(select, date), TextName(select, code));
+}
 
 ServiceCalendar ReadWorkingCalendar(DbDatabase* db, RowFault& fault) {
   const WorkingPeriod period = ReadWorkingPeriod(db);
@@ -74,7 +67,8 @@ ServiceCalendar ReadWorkingCalendar(DbDatabase* db, RowFault& fault) {
   CalendarReadFault read;
   ServiceCalendar calendar = ReadServiceCalendar(db, period.first, period.last, &read);
   if (read.value.position < 0) return calendar;
-  fault = {read.value, CalendarDayName(read.date), "calend"};
+  // A day whose date is the fault is named without it.
+  fault = {read.value, CalendarDayRowName(read.value.column == "data" ? std::string() : read.date, {}), "calend"};
   return {};
 }
 
@@ -82,5 +76,6 @@ RowFault TripRowFault(const TripReadFault& fault) {
   if (fault.value.position < 0) return {};
   const std::string& column = fault.value.column;
   const bool ofPeriod = column == "caden" || column == "inizio" || column == "fine" || column == "escluso";
-  return {fault.value, Format("corsa %ld", fault.trip), ofPeriod ? "period" : "tescor"};
+  return {fault.value, TripRowName(column == "id" ? std::string() : std::to_string(fault.trip)),
+          ofPeriod ? "period" : "tescor"};
 }

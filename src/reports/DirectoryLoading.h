@@ -51,15 +51,14 @@ bool WalkSelection(DbSelect& select, WorkProgress* progress, const std::string& 
 
 // The names of the rows a fault is read on, from the selection's current row: "corsa <id>",
 // "fermata <sub> della corsa <id>", "località <id>", "cadenza <codice>", "giorno <data> del
-// calendario", by the positions of their keys. A key that is itself the fault is named by its value
-// as SQL writes it.
+// calendario", by the positions of their keys. A key that is itself the fault is not part of the
+// name (the refusal quotes it): the row is named by what else can be read (db/StoredValueRefusal).
 std::string TripName(DbSelect& select, int id);
 std::string StopName(DbSelect& select, int id, int sub);
 std::string LocalityName(DbSelect& select, int id);
 std::string CadenceName(DbSelect& select, int code);
-std::string CalendarDayName(DbSelect& select, int date);
-// The same of a date read ("GG/MM/AAAA", or the value as SQL writes it).
-std::string CalendarDayName(const std::string& date);
+// The day type at `code`, when there is one, names a day whose date is the fault.
+std::string CalendarDayName(DbSelect& select, int date, int code);
 
 // The service calendar of the master row's working period (db/ContractTrips). At the first value of
 // the master row or of the calendar that its column cannot hold as its kind, `fault` tells it and

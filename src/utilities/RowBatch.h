@@ -10,6 +10,7 @@
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
+#include "db/DbTable.h"
 #include "db/StoredValueRefusal.h"
 
 // `ok`: the batch is in the database (when not, nothing of it is and the counts are 0).
@@ -30,6 +31,9 @@ enum class Walked { Trips, Stops };
 
 // The result of a walk stopped at the selection's fault, on the row it stands on.
 AssignmentResult RefusedWalk(DbSelect& select, Walked rows);
+// The result of a walk stopped at a value its writer read through `table` (a trip's or a stop's
+// row), on the table's current row.
+AssignmentResult RefusedRead(DbTable& table);
 
 // A batch whose transaction could not begin (DbBatch::Active): nothing done, told with the stop
 // message above.
@@ -56,13 +60,17 @@ AssignmentResult Told(AssignmentResult result, Text text) {
 // `finish` writes what the walk still holds and returns its count too. The walk stops at the
 // write that lost the batch's transaction (DbBatch::Lost: its refusal told why, and nothing more
 // can be stored), and at the row whose value read its column cannot hold (`refused`, the message
-// naming that row as `rows` says). The batch is left open for the caller to commit, or to roll
-// back when the walk was refused.
+// naming that row as `rows` says). With `read`, a table whose rows the writer reads, a value read
+// there that its column cannot hold stops the walk alike, the message naming the table's row; the
+// writer writes nothing of a row it could not read. The batch is left open for the caller to
+// commit, or to roll back when the walk was refused.
 template <class Write, class Finish>
 AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
-                          Finish finish) {
+                          Finish finish, DbTable* read = nullptr) {
   AssignmentResult result;
   select.SetFaultsToldByCaller(true);
+  if (read) read->SetFaultsToldByCaller(true);
+  const auto faulted = [&] { return select.Faulted() || (read && read->Faulted()); };
   select.Open();
   if (select.WalkFailed()) return result;
   result.read = select.RowCount();
@@ -72,11 +80,12 @@ AssignmentResult WalkRows(DbBatch& batch, DbSelect& select, Walked rows, WorkPro
   for (; more && !batch.Lost(); more = select.MoveNext()) {
     if (progress) progress->Step(++done, result.read);
     result.updated += static_cast<int>(write());
-    if (select.Faulted()) break;
+    if (faulted()) break;
   }
-  if (!select.Faulted() && !select.WalkFailed() && !batch.Lost()) result.updated += static_cast<int>(finish());
+  if (!faulted() && !select.WalkFailed() && !batch.Lost()) result.updated += static_cast<int>(finish());
   if (progress) progress->End();
-  return select.Faulted() ? RefusedWalk(select, rows) : result;
+  if (select.Faulted()) return RefusedWalk(select, rows);
+  return read && read->Faulted() ? RefusedRead(*read) : result;
 }
 
 template <class Write>
@@ -95,9 +104,9 @@ inline AssignmentResult Committed(DbBatch& batch, AssignmentResult result) {
 // at its end, rolled back when it was refused; nothing is walked when the batch could not begin.
 template <class Write, class Finish>
 AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
-                           Finish finish) {
+                           Finish finish, DbTable* read = nullptr) {
   if (!batch.Active()) return {};
-  AssignmentResult result = WalkRows(batch, select, rows, progress, write, finish);
+  AssignmentResult result = WalkRows(batch, select, rows, progress, write, finish, read);
   if (result.refused) {
     batch.Rollback();
     return result;
@@ -117,9 +126,9 @@ AssignmentResult WriteRows(DbBatch& batch, DbSelect& select, Walked rows, WorkPr
 // The walk above in a batch of its own, committed at its end.
 template <class Write, class Finish>
 AssignmentResult WriteRows(DbDatabase* db, DbSelect& select, Walked rows, WorkProgress* progress, Write write,
-                           Finish finish) {
+                           Finish finish, DbTable* read = nullptr) {
   DbBatch batch(db);
-  return WriteRows(batch, select, rows, progress, write, finish);
+  return WriteRows(batch, select, rows, progress, write, finish, read);
 }
 
 template <class Write>

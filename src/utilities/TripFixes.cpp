@@ -152,15 +152,20 @@ AssignmentResult FixTripChaining(DbDatabase* db, WorkProgress* progress) {
   KeyedRows trips(db, "tescor");
   DbTable& t = trips.Table();
   const int prevcor = trips.Field("prevcor"), nextcor = trips.Field("nextcor");
-  AssignmentResult result = WriteRows(db, select, Walked::Trips, progress, [&]() -> int {
-    const long id = select.LongAt(0);
-    int corrections = 0;
-    if (!select.IntAt(3) && trips.Seek(select.LongAt(1)) && !Names(t, "nextcor", id))
-      corrections += WriteNumbers(trips, {{nextcor, id}});
-    if (!select.IntAt(4) && trips.Seek(select.LongAt(2)) && !Names(t, "prevcor", id))
-      corrections += WriteNumbers(trips, {{prevcor, id}});
-    return corrections;
-  });
+  // A link of the trip sought that cannot be read stops the walk (WriteRows), naming that trip.
+  AssignmentResult result = WriteRows(
+      db, select, Walked::Trips, progress,
+      [&]() -> int {
+        const long id = select.LongAt(0);
+        int corrections = 0;
+        if (!select.IntAt(3) && trips.Seek(select.LongAt(1)) && !Names(t, "nextcor", id) && !t.Faulted())
+          corrections += WriteNumbers(trips, {{nextcor, id}});
+        if (!t.Faulted() && !select.IntAt(4) && trips.Seek(select.LongAt(2)) && !Names(t, "prevcor", id) &&
+            !t.Faulted())
+          corrections += WriteNumbers(trips, {{prevcor, id}});
+        return corrections;
+      },
+      [] { return 0; }, &t);
   return Told(std::move(result), TripChainingResultText);
 }
 

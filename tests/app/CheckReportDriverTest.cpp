@@ -175,7 +175,7 @@ TEST_F(CheckReportDriver, ChecksThatEndWithoutAReport) {
   const std::string notPrepared = "\\n\\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
   RunSql(db, "UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31' AND caden = 'FER';");
   DriverRun run = Run({"dialog 142"}, "5157");
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: giorno '2024-01-32' del calendario:\\nil campo "
+  EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: un giorno del calendario:\\nil campo "
                                                     "data (Data) vale '2024-01-32',\\nche è un testo e non una data "
                                                     "come richiede la sua colonna." +
                                                     notPrepared)});

@@ -251,7 +251,8 @@ TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
       {"FER", kJan1, "0000000", "", ""},
       {"FER", QDate(2024, 2, 1), "1111111", "", ""},  // after the last date
       {"FER", kJan1, "1111111",
-       "ATTENZIONE: cadenza FER del calendario:\nil campo data (Data) vale '2024-01-16 08:00',\nche è un testo e non "
+       "ATTENZIONE: un giorno del calendario con cadenza FER:\nil campo data (Data) vale '2024-01-16 08:00',\nche è un "
+       "testo e non "
        "una data come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di "
        "ripetere l'elaborazione.",
        noDate},

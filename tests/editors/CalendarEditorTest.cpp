@@ -215,6 +215,14 @@ TEST_F(CalendarEditor, DayTypesReadAlikeAreEachTheirOwnEntry) {
             "ATTENZIONE: dati generali:\nil campo datfin (Data Fine) vale '31/12/2024',\nche è un testo e non "
             "una data come richiede la sua colonna.\n\nL'editor non è stato aperto: correggere il dato prima di "
             "modificare questi dati.");
+  // A day whose date is no date, named by its day type: the date is left to the sentence.
+  RunSql(path_,
+         "PRAGMA ignore_check_constraints = ON; UPDATE master SET datfin = '2024-06-30';"
+         " UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-11'");
+  EXPECT_EQ(Run({}),
+            "ATTENZIONE: un giorno del calendario con cadenza ?1:\nil campo data (Data) vale '2024-01-32',\nche è un "
+            "testo e non una data come richiede la sua colonna.\n\nL'editor non è stato aperto: correggere il dato "
+            "prima di modificare questi dati.");
 }
 
 // A note stored by another tool, read with '?', stays as stored when confirmed as shown.

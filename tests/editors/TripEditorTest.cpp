@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -291,6 +292,13 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"of day types read alike, the one shown kept",
        std::string(alike) + "UPDATE period SET caden = char(0x15A) || '1'", "6007=01/02/2024|1104=1|1101=1|1=1",
        "U+015A 1|2024-02-01|2024-02-29|1\n", ""},
+      // A start that is no date: the period is named by its trip and day type, the date left to the
+      // sentence.
+      {"a start that is no date",
+       "PRAGMA ignore_check_constraints = ON; UPDATE period SET inizio = '2024-02-30' WHERE id = 3", nullptr,
+       "FER|2024-02-30|2024-02-29|0\n",
+       "ATTENZIONE: un periodo della corsa 3 con cadenza FER:\nil campo inizio (Data inizio) vale '2024-02-30',\nche "
+       "è un testo e non una data come richiede la sua colonna.\n\nL'editor non è stato aperto"},
       // Stored by another tool as bytes: nothing is shown, the editor of the periods does not open.
       {"the name of its day type stored as bytes", "UPDATE cadenz SET denom = X'466572E0' WHERE codice = 'FER'",
        nullptr, kept,
@@ -313,12 +321,16 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
   }
 }
 
-// A value that its column cannot hold as its kind, stored by another tool: the trip editor does not
-// open on such a trip head, a quadro holding one in its trips or stops is not shown; the refusal
-// names the row, the field and the value, and nothing is written.
+// A value that its column cannot hold as its kind, stored by another tool with the checks off: the
+// trip editor does not open on such a trip head, a quadro holding one in its trips or stops is not
+// shown; the refusal names the row, the field and the value, and nothing is written.
 TEST_F(TripEditor, AValueOfAnotherKindThanItsColumnsIsNeitherShownNorWritten) {
   AllowReadingMismatches();
   const char* const tail = "\n\nL'editor non è stato aperto: correggere il dato prima di modificare questi dati.";
+  const char* const kHalfStop =
+      "ATTENZIONE: una fermata della corsa 3:\nil campo sub (Dettaglio) vale 2.5,\nche è un numero con decimali e non "
+      "un numero intero come richiede la sua colonna.\n\n";
+  const char* const kTripKept = "La corsa non è stata eliminata: correggere il dato prima di eliminarla.";
   const std::tuple<const char*, const char*, std::string> cases[] = {
       {"UPDATE tescor SET ente = 'abc' WHERE id = 11", nullptr,
        std::string("ATTENZIONE: corsa 11:\nil campo ente (Codice Ente Gestore) vale 'abc',\nche è un testo e non un "
@@ -328,20 +340,31 @@ TEST_F(TripEditor, AValueOfAnotherKindThanItsColumnsIsNeitherShownNorWritten) {
        std::string("ATTENZIONE: corsa 12:\nil campo denom (Descrittore) vale X'436974E0',\nche è un dato binario e non "
                    "un testo come richiede la sua colonna.") +
            tail},
+      // The quadro is not shown; the editor stays on its list.
       {"UPDATE detcor SET dist = '1,5 km' WHERE id = 3 AND sub = 3", "6005=3|1059=1",
-       std::string("ATTENZIONE: fermata 3 della corsa 3:\nil campo dist (Progressiva (metri)) vale '1,5 km',\nche è un "
-                   "testo e non un numero intero come richiede la sua colonna.") +
-           tail},
+       "ATTENZIONE: fermata 3 della corsa 3:\nil campo dist (Progressiva (metri)) vale '1,5 km',\nche è un testo e non "
+       "un numero intero come richiede la sua colonna.\n\nIl quadro non è stato mostrato: correggere il dato prima di "
+       "modificare queste corse."},
+      // A stop number that is no whole number: the stop is named by its trip, the number left to the
+      // sentence.
+      {"UPDATE detcor SET sub = 2.5 WHERE id = 3 AND sub = 2", "6005=3|1059=1",
+       std::string(kHalfStop) + "Il quadro non è stato mostrato: correggere il dato prima di modificare queste corse."},
+      // A trip deleted whose stop or period cannot be read: kept whole, with one refusal.
+      {"UPDATE detcor SET sub = 2.5 WHERE id = 3 AND sub = 2", "6005=3|1041=1", std::string(kHalfStop) + kTripKept},
+      {"UPDATE period SET inizio = 'abc' WHERE id = 3", "6005=3|1041=1",
+       std::string("ATTENZIONE: un periodo della corsa 3 con cadenza FER:\nil campo inizio (Data inizio) vale 'abc',\n"
+                   "che è un testo e non una data come richiede la sua colonna.\n\n") +
+           kTripKept},
   };
   int run = 0;
   for (const auto& [sql, lines, message] : cases) {
     SCOPED_TRACE(sql);
     const std::string path = dir_.Path("corse" + std::to_string(++run) + ".mdb");
     MakeImportedDatabase(path);
-    RunSql(path, std::string(kMoreTrips) + ";" + sql);
+    RunSql(path, std::string("PRAGMA ignore_check_constraints = ON;") + kMoreTrips + ";" + sql);
     const auto everything = [&] {
       return QueryFile(path, "SELECT * FROM tescor") + QueryFile(path, "SELECT * FROM detcor") +
-             QueryFile(path, "SELECT * FROM master");
+             QueryFile(path, "SELECT * FROM period") + QueryFile(path, "SELECT * FROM master");
     };
     const std::string before = everything();
     ui::Script script;
@@ -399,6 +422,47 @@ TEST_F(TripEditor, APaddedCadenceIsListedWithItsName) {
   EXPECT_EQ(shown, "01/02/2024|29/02/2024||FER|Feriale scolastico|");
   EXPECT_TRUE(HasPrefix(cp1252::FromQStringLossy(periods.findChild<QComboBox*>(QStringLiteral("1098"))->currentText()),
                         "FER        - Feriale scolastico"));
+}
+
+// The panel as the user sees it over a trip editor of a common width: the entry of the period's own
+// day type, read from its beginning (a code stored padded, one of three codes read alike), when
+// the period is selected and once "Modifica Periodo" opens it; the kinds' labels whole.
+TEST_F(TripEditor, ThePanelShowsThePeriodsDayTypeWhole) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"UPDATE period SET caden = 'FER       ' WHERE id = 3", "FER        - Feriale scolastico"},
+      {std::string(kDayTypesReadAlikeSql) + "UPDATE period SET caden = char(0x15A) || '1' WHERE id = 3",
+       "?1         - Invernale"},
+  };
+  for (const auto& [sql, entry] : cases) {
+    SCOPED_TRACE(sql);
+    RunSql(path_, sql);
+    DbDatabase db(path_);
+    EditorTransaction transaction(&db);
+    QWidget tripEditor;
+    tripEditor.resize(1000, 700);
+    LiveEditor<PeriodDialog> d(&tripEditor, &db, &transaction, 3, 126);
+    auto* combo = d.template findChild<QComboBox*>(QStringLiteral("1098"));
+    const auto seen = [combo] {
+      // The entry without its padding, and where the field shows it from.
+      return cp1252::FromQStringLossy(combo->currentText().trimmed()) + " @" +
+             std::to_string(combo->lineEdit()->cursorPosition());
+    };
+    std::string selected, modified, cut;
+    d.Exec([&] {
+      selected = seen();
+      for (const char* id : {"1100", "1101"}) {
+        QWidget* control = d.template findChild<QWidget*>(QString::fromLatin1(id));
+        if (control->width() < control->sizeHint().width()) cut += std::string(id) + " ";
+      }
+      d.Click(PeriodDialog::kModify);
+      modified = seen();
+      d.Click(2);
+      d.Click(PeriodDialog::kFinish);
+    });
+    EXPECT_EQ(selected, std::string(entry) + " @0");
+    EXPECT_EQ(modified, std::string(entry) + " @0");
+    EXPECT_EQ(cut, "");
+  }
 }
 
 TEST_F(TripEditor, RipristinaOfThePeriodsUndoesTheTripsToo) {

@@ -668,6 +668,12 @@ const Refusal kRefusals[] = {
      Kind("RT_DTORA.TXT, riga 5 (corsa 2, fermata 2)", "arriva", "orario di arrivo", "'abc'", "un testo",
           "un numero intero") +
          kFixData},
+    // A stop number that is no whole number: the stop is named by its trip, the number left to the sentence.
+    {"DecimalStopNumber", "PRAGMA ignore_check_constraints = ON; UPDATE detcor SET sub = 2.5 WHERE id = 2 AND sub = 2",
+     Plain(),
+     Kind("RT_DTORA.TXT, riga 5 (una fermata della corsa 2)", "sub", "progressivo della fermata", "2.5",
+          "un numero con decimali", "un numero intero") +
+         kFixData},
     // A date column holds a date only as the ISO text the layer writes; the master row is read whole the same way.
     {"TextInAPeriodStart", "UPDATE period SET inizio = '31/02/2024' WHERE id = 3", Plain(),
      Kind("RT_PERIOD.TXT, riga 4 (corsa 3)", "inizio", "data di inizio", "'31/02/2024'", "un testo", "una data") +

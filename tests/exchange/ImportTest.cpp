@@ -194,9 +194,9 @@ const FaultCase kCases[] = {
        "UPDATE cadenz SET denom = X'436974E0' WHERE codice = 'FES'")
         .Is(kStop, StoredValue("cadenza FES", "denom", "X'436974E0'", "un dato binario", "un testo"), ""),
     On("PeriodsStopAtATextTripId", K::Periods, {}, "UPDATE tescor SET id = 'x' WHERE id = 2")
-        .Is(kStop, StoredValue("corsa 'x'", "id", "'x'", "un testo", "un numero intero"), ""),
+        .Is(kStop, StoredValue("una corsa", "id", "'x'", "un testo", "un numero intero"), ""),
     On("TripHeadsStopAtATextAuthority", K::TripHeads, {}, "UPDATE regent SET codice = 'x' WHERE codice = 1")
-        .Is(kStop, StoredValue("ente 'x'", "codice", "'x'", "un testo", "un numero intero"), ""),
+        .Is(kStop, StoredValue("un ente", "codice", "'x'", "un testo", "un numero intero"), ""),
     // The master row, as far as each file reads it: the company, the period, the next trip id.
     On("DayTypesStopAtATextCompany", K::Cadences, {}, "UPDATE master SET azienda = 'abc'")
         .Is(kStop, StoredValue("dati generali", "azienda (Codice Azienda)", "'abc'", "un testo", "un numero intero"),

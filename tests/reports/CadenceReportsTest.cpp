@@ -89,7 +89,7 @@ TEST_F(CadenceReports, AValueNotOfItsColumnsKindStopsTheLoading) {
           {Loaded<CadenceReport>(true), "UPDATE cadenz SET denom = X'436974E0' WHERE codice = 'FES';",
            "cadenza FES:\nil campo denom (Denominazione) vale X'436974E0'" + kBytesNotText},
           {Loaded<CadenceReport>(false), "UPDATE cadenz SET codice = X'464552' WHERE codice = 'FER';",
-           "cadenza X'464552':\nil campo codice (Codice) vale X'464552'" + kBytesNotText},
+           "una cadenza:\nil campo codice (Codice) vale X'464552'" + kBytesNotText},
           {Loaded<CalendarReport>(true, std::string(), std::string()),
            "UPDATE calend SET note = X'4181' WHERE data = '2024-03-05' AND caden = 'FER';",
            "giorno 05/03/2024 del calendario:\nil campo note (Annotazioni) vale X'4181'" + kBytesNotText},

@@ -129,7 +129,7 @@ TEST_F(CheckReports, AValueNotOfItsColumnsKindStopsTheContractAndDaysChecks) {
   // The calendar stops both, a date that is none named by its value.
   for (const MakeReport& report : {contracts, days}) {
     cases.push_back({report, "UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31' AND caden = 'FER';",
-                     "giorno '2024-01-32' del calendario:\nil campo data (Data) vale '2024-01-32'" + notDate});
+                     "un giorno del calendario:\nil campo data (Data) vale '2024-01-32'" + notDate});
     cases.push_back(
         {report, "UPDATE calend SET caden = X'464552' WHERE data = '2024-03-05';",
          "giorno 05/03/2024 del calendario:\nil campo caden (Cadenza Attiva) vale X'464552'" + kBytesNotText});

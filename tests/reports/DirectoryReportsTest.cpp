@@ -413,7 +413,7 @@ TEST_F(DirectoryReports, AValueNotOfItsColumnsKindStopsTheLoading) {
           {Loaded<TerminalReport>(), "UPDATE detcor SET ubicaz = X'436974E0' WHERE id = 2 AND sub = 3;",
            "fermata 3 della corsa 2:\nil campo ubicaz (Ubicazione Fermata) vale X'436974E0'" + kBytesNotText},
           {Loaded<TerminalReport>(), "UPDATE detcor SET id = 'x' WHERE id = 2 AND sub = 1;",
-           "fermata 1 della corsa 'x':\nil campo id (Id Corsa) vale 'x',\nche è un testo e non un numero intero come "
+           "fermata 1 di una corsa:\nil campo id (Id Corsa) vale 'x',\nche è un testo e non un numero intero come "
            "richiede la sua colonna."},
           {Loaded<TripChainReport>(), "UPDATE tescor SET nextcor = 'abc' WHERE id = 12;",
            "corsa 12:\nil campo nextcor (Codice Corsa Successiva) vale 'abc'" + kTextNotNumber},

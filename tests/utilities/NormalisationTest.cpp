@@ -182,10 +182,10 @@ const Case kCases[] = {
     // A value of another kind than its column's stops the run: nothing changed, no count.
     {"StopCodesStopAtATextStopNumber", Planted(Clear(CleanUp::StopCodes)),
      "SELECT count(*) FROM detcor WHERE fermata IS NULL", "",
-     StoppedAtValue("corsa 3, fermata 'x'", "sub", "'x'", "un testo"),
+     StoppedAtValue("una fermata della corsa 3", "sub", "'x'", "un testo"),
      "UPDATE detcor SET sub = 'x' WHERE id = 3 AND sub = 2;"},
     {"LineStopsAtATextTripId", Planted(Lines({"L2", 'A'}, {"L7", 'R'})), kHeads, "",
-     StoppedAtValue("corsa 'x'", "id", "'x'", "un testo"), "UPDATE tescor SET id = 'x' WHERE id = 6;"},
+     StoppedAtValue("una corsa", "id", "'x'", "un testo"), "UPDATE tescor SET id = 'x' WHERE id = 6;"},
     {"StopPlacesNull", Clear(CleanUp::StopLocations), "SELECT count(*) FROM detcor WHERE ubicaz IS NULL", "-8\n+17\n",
      "Risultati dell'elaborazione:\n\nLette 17 fermate; Azzerate 17 ubicazioni fermata."},
 };
@@ -222,8 +222,7 @@ TEST_F(Normalised, TripsWithoutPeriodsStopAtAPeriodOfAnotherKindOfTrip) {
   AllowReadingMismatches();  // told by the run itself
   NoticeLog notices;
   DbDatabase db(path);
-  EXPECT_EQ(DeleteTripsWithoutPeriod(&db, nullptr).Texts(),
-            StoppedAtValue("corsa 'cinque'", "id", "'cinque'", "un testo"));
+  EXPECT_EQ(DeleteTripsWithoutPeriod(&db, nullptr).Texts(), StoppedAtValue("una corsa", "id", "'cinque'", "un testo"));
   EXPECT_EQ(notices.Texts(), "");
   EXPECT_EQ(QueryFile(path, "SELECT * FROM tescor") + QueryFile(path, "SELECT * FROM detcor"), before);
 }

@@ -117,6 +117,11 @@ const FixCase kFixes[] = {
      Head(5, "NULL, 0, NULL, 7") + Head(6, "NULL, 0, NULL, 'sette'") + Head(7, "NULL, 0, 6, NULL"),
      "SELECT id, ifnull(prevcor, '-'), ifnull(nextcor, '-') FROM tescor ORDER BY id", "5|-|7\n6|-|sette\n7|6|-\n", 0,
      StoppedAtValue("corsa 6", "nextcor", "'sette'", "un testo")},
+    // Met first on the trip a link leads to, read through the table: the same one message.
+    {"ChainsStopAtATextLinkOfTheTripLinked", FixTripChaining,
+     "PRAGMA ignore_check_constraints = ON;" + Head(5, "NULL, 0, NULL, 6") + Head(6, "NULL, 0, 'abc', NULL"),
+     "SELECT id, ifnull(prevcor, '-'), ifnull(nextcor, '-') FROM tescor ORDER BY id", "5|-|6\n6|abc|-\n", 0,
+     StoppedAtValue("corsa 6", "prevcor", "'abc'", "un testo")},
     {"ContractValuesStopAtATextTime", AlignContractLengthsAndTimes,
      Head(1) + Head(2) +
          "UPDATE tescor SET lung = 4200, tempo = 17 WHERE id = 1; UPDATE tescor SET tempo = '17m' WHERE id = 2;",

@@ -41,8 +41,7 @@ std::vector<MTramCadence> LoadMTramCadences(DbDatabase* db, std::string& refusal
     if (cadences.empty() || cadences.back().code != code) cadences.push_back({code, select.TrimmedTextAt(1), {}, -1});
     select.GetFieldTextAt(2, date);
     if (StoredValueRefused(
-            select, [&] { return "cadenza " + code.text + ", giorno " + date; }, &CadenceLayout(), Undone::Changes,
-            refusal))
+            select, [&] { return DayOfDayType(code.text, date); }, &CadenceLayout(), Undone::Changes, refusal))
       return {};
     cadences.back().dates.push_back(date);
   }

@@ -93,8 +93,7 @@ bool AssignCodes(DbDatabase* db, const std::vector<DescriptorRoute>& routes, Wor
     if (progress) progress->Step(done++, result.trips);
     const long quadro = select.LongAt(1);
     if (StoredValueRefused(
-            select, [&select] { return Format("corsa %ld", select.LongAt(0)); }, &TripHeadLayout(), Undone::Changes,
-            refusal)) {
+            select, [&select] { return StoredTripRow(select, 0); }, &TripHeadLayout(), Undone::Changes, refusal)) {
       batch.Rollback();
       return false;
     }

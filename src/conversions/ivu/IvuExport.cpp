@@ -110,7 +110,7 @@ bool LoadStops(DbDatabase* db, IvuExportData& data, std::unordered_map<std::stri
   OpenToRefuseFaults(s);
   std::string texts[3], key;  // code, name, location
   for (bool more = s.hasRow; more; more = s.MoveNext()) {
-    const auto row = [&s] { return Format("corsa %ld, fermata %ld", s.LongAt(3), s.LongAt(4)); };
+    const auto row = [&s] { return StoredTripRow(s, 3, 4); };
     refusal = RefuseLostText(s, 0, kStopTexts, row, texts);
     if (!refusal.empty() || StoredValueRefused(s, row, &TripDetailLayout(), Undone::Files, refusal)) return false;
     if (!data.stops.empty()) {
@@ -156,7 +156,7 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     const long id = s.LongAt(0);
     if (id != current) {
       refusal = RefuseLostText(
-          s, 1, kTripTexts, [id] { return Format("corsa %ld", id); }, next);
+          s, 1, kTripTexts, [&s] { return StoredTripRow(s, 0); }, next);
       if (!refusal.empty()) return false;
       if (current != -1) place();
       current = id;
@@ -170,8 +170,7 @@ bool LoadTrips(DbDatabase* db, IvuExportData& data, const std::unordered_map<std
     }
     const IvuTripStop read{0, static_cast<int>(s.LongAt(7)), s.IntAt(8), s.IntAt(9)};
     if (StoredValueRefused(
-            s, [&s, id] { return Format("corsa %ld, fermata %ld", id, s.LongAt(10)); }, &TripDetailLayout(),
-            Undone::Files, refusal))
+            s, [&s] { return StoredTripRow(s, 0, 10); }, &TripDetailLayout(), Undone::Files, refusal))
       return false;
     StopKey(texts[0], texts[1], texts[2], key);
     const auto stop = stopIndex.find(key);
@@ -195,8 +194,7 @@ bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     for (bool more = s.hasRow; more; more = s.MoveNext()) {
       const std::string date = s.TrimmedAt(0), dayType = TextKeyAt(s, 1);
       if (StoredValueRefused(
-              s, [&s, &date] { return "cadenza " + s.TrimmedAt(1) + ", giorno " + date; }, &CalendarLayout(),
-              Undone::Files, refusal))
+              s, [&s, &date] { return DayOfDayType(s.TrimmedAt(1), date); }, &CalendarLayout(), Undone::Files, refusal))
         return false;
       const QDate day = DateOf(date);
       if (!day.isValid() || day < start || day > end) continue;
@@ -258,7 +256,7 @@ bool LoadDaySets(DbDatabase* db, IvuExportData& data, const QDate& start, const 
     id = tripId;
     periods.push_back({TextKeyAt(s, 1), DateOf(s.TrimmedAt(2)), DateOf(s.TrimmedAt(3)), s.IntAt(4) != 0});
     if (StoredValueRefused(
-            s, [tripId] { return Format("corsa %ld", tripId); }, &PeriodLayout(), Undone::Files, refusal))
+            s, [&s] { return StoredTripRow(s, 0); }, &PeriodLayout(), Undone::Files, refusal))
       return false;
   }
   if (!periods.empty()) applyTrip();

@@ -180,7 +180,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress, 
       select.GetFieldTextAt(1, inizio);
       select.GetFieldTextAt(2, fine);
       if (StoredValueRefused(
-              select, [&id] { return "corsa " + id; }, &PeriodLayout(), Undone::Changes, refusal))
+              select, [&select] { return StoredTripRow(select, 0); }, &PeriodLayout(), Undone::Changes, refusal))
         return false;
       if (periods.SeekEqual({id.c_str(), inizio.c_str(), fine.c_str()})) periods.Delete();
     }
@@ -193,8 +193,7 @@ bool WritePlan(DbDatabase* db, const CadencePlan& plan, WorkProgress* progress, 
       select.GetFieldTextAt(0, data);
       select.GetFieldTextAt(1, caden);
       if (StoredValueRefused(
-              select, [&] { return "cadenza " + caden + ", giorno " + data; }, &CalendarLayout(), Undone::Changes,
-              refusal))
+              select, [&] { return DayOfDayType(caden, data); }, &CalendarLayout(), Undone::Changes, refusal))
         return false;
       if (calendar.SeekEqual({data.c_str(), caden.c_str()})) calendar.Delete();
     }

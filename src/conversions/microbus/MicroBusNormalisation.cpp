@@ -81,7 +81,7 @@ bool ReadGroups(DbDatabase* db, std::vector<CompareTrip>& trips, std::vector<std
     key.ente = select.IntAt(6);
     key.codperc = Compared(select, 7);
     const long id = select.LongAt(0);
-    const auto row = [id] { return Format("corsa %ld", id); };
+    const auto row = [&select] { return StoredTripRow(select, 0); };
     if (StoredValueRefused(select, row, &TripHeadLayout(), Undone::Changes, refusal)) return false;
     if (!keyed || key.verso.empty()) continue;
     CompareTrip trip;
@@ -139,8 +139,7 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
       Pack(s, std::to_string(select.IntAt(13)));                           // reglocal
       s += ';';
       if (StoredValueRefused(
-              select, [id, sub] { return Format("corsa %ld, fermata %d", id, sub); }, &TripDetailLayout(),
-              Undone::Changes, refusal))
+              select, [&select] { return StoredTripRow(select, 0, 1); }, &TripDetailLayout(), Undone::Changes, refusal))
         return false;
     }
     if (select.WalkFailed()) return false;
@@ -154,7 +153,7 @@ bool ReadStopsAndDays(DbDatabase* db, std::vector<CompareTrip>& trips,
     if (it == slot.end()) continue;
     select.GetFieldTextAt(1, date);
     if (StoredValueRefused(
-            select, [id] { return Format("corsa %ld", id); }, &PeriodLayout(), Undone::Changes, refusal))
+            select, [&select] { return StoredTripRow(select, 0); }, &PeriodLayout(), Undone::Changes, refusal))
       return false;
     trips[it->second].dates.push_back(date);
   }

@@ -72,7 +72,7 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     for (bool more = select.hasRow; more; more = select.MoveNext()) {
       Step(progress, ++done, total);
       const std::string refusal =
-          RefuseLostText(select, 0, kRouteField, [&select] { return Format("corsa %ld", select.LongAt(1)); });
+          RefuseLostText(select, 0, kRouteField, [&select] { return StoredTripRow(select, 1); });
       if (!refusal.empty()) {
         routes = {};
         result.Fail(refusal);
@@ -115,8 +115,7 @@ Outcome LoadRoutes(DbDatabase* db, RouteTable& routes, WorkProgress* progress) {
     DbText stop = select.TrimmedTextAt(2);
     std::string refusal;
     if (StoredValueRefused(
-            select, [&select, id] { return Format("corsa %ld, fermata %ld", id, select.LongAt(3)); },
-            &TripDetailLayout(), Undone::Files, refusal)) {
+            select, [&select] { return StoredTripRow(select, 0, 3); }, &TripDetailLayout(), Undone::Files, refusal)) {
       routes = {};
       result.Fail(refusal);
       return result;

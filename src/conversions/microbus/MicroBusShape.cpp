@@ -25,7 +25,7 @@ MicroBusPeriodWalk WalkMicroBusPeriods(DbDatabase* db,
     const bool shaped = IsMicroBusPeriod(select.TrimmedAt(3), inizio, fine, select.IntAt(4));
     const long id = select.LongAt(0);
     if (StoredValueRefused(
-            select, [id] { return Format("corsa %ld", id); }, &PeriodLayout(), Undone::Changes, refusal))
+            select, [&select] { return StoredTripRow(select, 0); }, &PeriodLayout(), Undone::Changes, refusal))
       return MicroBusPeriodWalk::Refused;
     if (!shaped) return MicroBusPeriodWalk::NotMicroBus;
     take(static_cast<std::int32_t>(id), inizio);

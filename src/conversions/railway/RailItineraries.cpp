@@ -39,13 +39,13 @@ std::vector<ItineraryRoute> ExtractItineraryRoutes(DbDatabase* db, WorkProgress*
   const long rows = select.RowCount();
   std::string previous, route, stop;
   long k = 0;
-  const auto row = [&select] { return Format("corsa %ld", select.LongAt(2)); };
+  const auto row = [&select] { return StoredTripRow(select, 2); };
   do {
     if (progress) progress->Step(++k, rows);
     refusal = RefuseLostText(select, 0, kRouteField, row);
     select.GetFieldTextAt(0, route);
     select.GetFieldTextAt(1, stop);
-    const auto stopRow = [&select] { return Format("corsa %ld, fermata %ld", select.LongAt(2), select.LongAt(3)); };
+    const auto stopRow = [&select] { return StoredTripRow(select, 2, 3); };
     if (!refusal.empty() || StoredValueRefused(select, stopRow, &TripDetailLayout(), Undone::Files, refusal)) {
       routes.clear();
       return routes;

@@ -203,10 +203,7 @@ void CompareWithTimetable(DbDatabase* db, ShapeFindings& check) {
   select.SetFrom(stops ? "detcor" : "tescor");
   select.SetGroupBy(columns);
   select.SetOrderBy(columns);
-  const auto row = [&select, stops] {
-    return stops ? Format("corsa %ld, fermata %ld", select.LongAt(2), select.LongAt(3))
-                 : Format("corsa %ld", select.LongAt(2));
-  };
+  const auto row = [&select, stops] { return StoredTripRow(select, 2, stops ? 3 : -1); };
   const RecordLayout& layout = stops ? TripDetailLayout() : TripHeadLayout();
   std::string refusal;
   // A failing selection or row has been reported by the layer; the rows read so far count.

@@ -3,6 +3,7 @@
 #include "common/Formatters.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
+#include "db/StoredValueRefusal.h"
 #include "db/TextKeys.h"
 #include "exchange/NormalStopsLayout.h"
 
@@ -24,7 +25,7 @@ Localities ReadLocalities(DbDatabase* db, AuxiliaryImportResult& result) {
     std::pair key{TextKeyAt(s, 1), s.LongAt(2)};
     const int id = s.IntAt(0);
     if (RefusedValue(s, result,
-                     [&] { return "località " + (s.Fault().position == 0 ? s.Fault().value : std::to_string(id)); }))
+                     [&] { return LocalityRowName(s.Fault().position == 0 ? std::string() : std::to_string(id)); }))
       break;
     localities.emplace(std::move(key), id);
   }

@@ -149,7 +149,7 @@ TEST_F(NewDatabase, EngineEnforcesRequiredFieldsAndSizes) {
       {"UPDATE tescor SET regcorsa = '' WHERE id = 1", "ok"},  // not required: the empty text is allowed
       {"UPDATE tescor SET codlinea = '' WHERE id = 1", "CHECK constraint failed: codlinea__required"},
   };
-  for (const auto& [sql, result] : cases) EXPECT_EQ(ExecOnFile(path, sql), result) << sql;
+  for (const auto& [sql, result] : cases) EXPECT_EQ(ExecOnFile(path, sql, EngineChecks::On), result) << sql;
 }
 
 // Building from a dictionary of the test's own, or into a folder that does not exist: the creation

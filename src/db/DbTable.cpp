@@ -191,14 +191,19 @@ void DbTable::LoadCurrent(sqlite3_stmt* st) {
   if (withoutRowid_)
     for (int col : primaryKey_) {
       currentKey_.push_back(current_[col]);
-      // A text key that lost a character is the row's identity only as stored.
+      // A text key that lost a character, or a date key stored with a time of day, is the row's
+      // identity only as stored.
       std::string& stored = currentKeyStored_.emplace_back();
-      if (current_[col].kind != DbValue::Kind::Text || sqlite3_column_type(st, col + 1) != SQLITE_TEXT) continue;
+      const DbValue::Kind kind = current_[col].kind;
+      if ((kind != DbValue::Kind::Text && kind != DbValue::Kind::Date) ||
+          sqlite3_column_type(st, col + 1) != SQLITE_TEXT)
+        continue;
       const unsigned char* p = sqlite3_column_text(st, col + 1);
       const int bytes = sqlite3_column_bytes(st, col + 1);
       char32_t code = 0;
       int at = 0;
-      if (FindLostCharacter(p, bytes, code, at)) stored.assign(reinterpret_cast<const char*>(p), bytes);
+      if (kind == DbValue::Kind::Date ? bytes != 10 : FindLostCharacter(p, bytes, code, at))
+        stored.assign(reinterpret_cast<const char*>(p), bytes);
     }
   hasCurrent_ = true;
 }

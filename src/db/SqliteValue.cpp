@@ -39,12 +39,32 @@ bool IsAscii(const std::string& s) {
   return true;
 }
 
-// The date of a stored text in the one form the layer writes (2024-03-05, a real date): false
-// for any other text, which is then no date of its column.
+bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// A time of day as other programs write it after a date: a blank or 'T', then hours and minutes
+// (00:00 to 23:59), then the seconds and their fractions if any (":05", ":05.250").
+bool IsTimeOfDay(const unsigned char* p, int n) {
+  const auto twoDigits = [&](int at, int highest) {
+    return at + 2 <= n && IsDigit(p[at]) && IsDigit(p[at + 1]) && (p[at] - '0') * 10 + (p[at + 1] - '0') <= highest;
+  };
+  if (n < 6 || (p[0] != ' ' && p[0] != 'T') || !twoDigits(1, 23) || p[3] != ':' || !twoDigits(4, 59)) return false;
+  if (n == 6) return true;
+  if (n < 9 || p[6] != ':' || !twoDigits(7, 59)) return false;
+  if (n == 9) return true;
+  if (n == 10 || p[9] != '.') return false;
+  for (int k = 10; k < n; ++k)
+    if (!IsDigit(p[k])) return false;
+  return true;
+}
+
+// The date of a stored text in the form the layer writes (2024-03-05, a real date), also followed
+// by a time of day as other programs write a date (2024-03-05 00:00:00, 2024-03-05T10:30): only the
+// calendar date counts. False for any other text, which is then no date of its column.
 bool IsoDateText(const unsigned char* p, int n, std::int64_t& ymd) {
-  if (!p || n != 10 || p[4] != '-' || p[7] != '-') return false;
+  if (!p || n < 10 || p[4] != '-' || p[7] != '-') return false;
   for (int k : {0, 1, 2, 3, 5, 6, 8, 9})
-    if (p[k] < '0' || p[k] > '9') return false;
+    if (!IsDigit(p[k])) return false;
+  if (n > 10 && !IsTimeOfDay(p + 10, n - 10)) return false;
   const int year = (p[0] - '0') * 1000 + (p[1] - '0') * 100 + (p[2] - '0') * 10 + (p[3] - '0');
   const int month = (p[5] - '0') * 10 + (p[6] - '0'), day = (p[8] - '0') * 10 + (p[9] - '0');
   if (!IsValidDate(year, month, day)) return false;

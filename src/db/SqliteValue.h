@@ -8,7 +8,9 @@
 // The value of a result column, typed by the field type letter of its declaration (0 when the
 // column is an expression: the stored value's own class decides, and an ISO date text reads as
 // a date). A date column's value is a date only as the layer writes it, a real date in the ISO
-// text 2024-03-05; any other value of it (another text, a number, bytes) reads as what it is.
+// text 2024-03-05, or as other programs write one, that text followed by a time of day
+// (2024-03-05 00:00:00, 2024-03-05T10:30), which is dropped; any other value of it (another text, a
+// number, bytes) reads as what it is.
 DbValue ColumnValue(sqlite3_stmt* st, int col, char letter);
 // The same into an existing value, reusing its text buffer.
 void ColumnValueInto(sqlite3_stmt* st, int col, char letter, DbValue& out);

@@ -8,6 +8,7 @@
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
 #include "platform/Busy.h"
+#include "platform/CleanClose.h"
 #include "platform/ClientArea.h"
 #include "platform/Panel.h"
 #include "platform/Settings.h"
@@ -15,7 +16,6 @@
 #include "platform/WindowTitle.h"
 #include "refdata/Seeding.h"
 
-#include <sys/stat.h>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -290,24 +290,6 @@ int MainFrame::OpenDatabase() {
   }
   return 1;
 }
-
-namespace {
-
-// What tells a database file as the last clean close left it: its path, size, the time of its last
-// change to the nanosecond, its inode and the digest of its schema (`schema`, SchemaDigest: a change
-// of the schema made in place that keeps the rest); empty when the file cannot be read, its
-// write-ahead log still holds changes (the close did not finish) or the schema's digest is empty.
-std::string CloseFingerprint(const std::string& path, const std::string& schema) {
-  const std::string fsPath = cp1252::ToUtf8(path);
-  struct stat file {
-  }, log{};
-  if (path.empty() || stat(fsPath.c_str(), &file) != 0 || !S_ISREG(file.st_mode)) return {};
-  if (schema.empty() || (stat((fsPath + "-wal").c_str(), &log) == 0 && log.st_size > 0)) return {};
-  return path + "|" + std::to_string(file.st_size) + "|" + std::to_string(file.st_mtim.tv_sec) + "." +
-         std::to_string(file.st_mtim.tv_nsec) + "|" + std::to_string(file.st_ino) + "|" + schema;
-}
-
-}  // namespace
 
 int MainFrame::OpenCheckedDatabase() {
   if (databasePath.empty()) return 0;

@@ -2,6 +2,8 @@
 
 #include "app/commands/InterruptedExports.h"
 #include "common/Cp1252.h"
+#include "db/DbMaintenance.h"
+#include "platform/CleanClose.h"
 #include "platform/Settings.h"
 
 #include <linux/capability.h>
@@ -25,6 +27,13 @@ std::string SettingsValue(const std::string& path, const char* name) {
   std::string value = "<absent>";
   settings::Read(name, value);
   return value;
+}
+
+void RecordCleanClose(const std::string& settingsPath, const std::string& db) {
+  const std::string fingerprint = CloseFingerprint(db, StoredSchemaDigest(db));
+  ASSERT_FALSE(fingerprint.empty()) << db;
+  const ScopedEnv file(settings::kEnvironmentVariable, settingsPath);
+  ASSERT_TRUE(settings::Write(settings::kCleanClose, fingerprint)) << settingsPath;
 }
 
 DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,

@@ -36,6 +36,13 @@ void WriteSettings(const std::string& path, const std::vector<std::string>& line
 // Reads one value of a settings file as the program does; "<absent>" when it is not there.
 std::string SettingsValue(const std::string& path, const char* name);
 
+// Records in the settings file the database file `db` as it is now as the program's clean close of
+// it (CloseFingerprint): the next start trusts it without the full check. This is how a command
+// meets a value of another kind than its column's in a file the engine holds to its kinds: another
+// program wrote it, with the engine's checks off, while the program had the file open, and the
+// program then closed the file cleanly.
+void RecordCleanClose(const std::string& settingsPath, const std::string& db);
+
 // A folder and a settings file of the test's own.
 struct DriverFiles : ::testing::Test {
   ScratchDir dir;

@@ -174,12 +174,14 @@ TEST_F(CheckReportDriver, ChecksThatEndWithoutAReport) {
   // page's head: one box naming it, no print setup, no page.
   const std::string notPrepared = "\\n\\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
   RunSql(db, "UPDATE calend SET data = '2024-01-32' WHERE data = '2024-01-31' AND caden = 'FER';");
+  RecordCleanClose(settings, db);
   DriverRun run = Run({"dialog 142"}, "5157");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: un giorno del calendario:\\nil campo "
                                                     "data (Data) vale '2024-01-32',\\nche è un testo e non una data "
                                                     "come richiede la sua colonna." +
                                                     notPrepared)});
   RunSql(db, "UPDATE regazi SET denom = X'4181' WHERE codice = 17;");
+  RecordCleanClose(settings, db);
   run = Run({"dialog 128"}, "5136");
   EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: azienda 17:\\nil campo denom (Denominazione) "
                                                     "vale X'4181',\\nche è un dato binario e non un testo come "
@@ -224,6 +226,7 @@ TEST_F(CheckReportDriver, ContractsFileNotWritten) {
   EXPECT_EQ(Listing(dir.Dir()), "orari.mdb\npagine.txt\nquendo.ini\n");
   // A text in a number column: the one box names the trip, the field and the value; no file.
   RunSql(db, "UPDATE tescor SET parte = 'abc' WHERE id = 9;");
+  RecordCleanClose(settings, db);
   run = Run({}, "5201");  // refused before the file is asked for
   EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x10\tATTENZIONE: corsa 9:\\nil campo parte (orario di partenza) "
                                                     "vale 'abc',\\nche è un testo e non un numero intero come richiede "

@@ -127,6 +127,7 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
                 FirstUpTo({}), "0x10\tATTENZIONE: corsa 4, fermata 2:"}};
   for (const auto& k : kinds) {
     RunSql(db, k.sql);
+    RecordCleanClose(settings, db);
     run = Run(k.answers);
     ASSERT_EQ(Boxes(run).size(), k.answers.empty() ? 1u : 2u);
     EXPECT_EQ(Boxes(run).back().substr(0, k.row.size()), k.row);
@@ -136,6 +137,7 @@ TEST_F(CommunicationDriver, RefusalsWithTheirBoxes) {
   RunSql(db, "UPDATE detcor SET facolt = " + optional.substr(0, optional.find('\n')) + " WHERE id = 4 AND sub = 2;");
   // A value the check cannot read as its kind: its one box before the dialog, no generic box, no list of findings.
   RunSql(db, "UPDATE tescor SET ct_lung = 'abc' WHERE id = 1;");
+  RecordCleanClose(settings, db);
   run = Run({});
   EXPECT_EQ(Boxes(run), std::vector<std::string>{
                             Box(0x10,

@@ -177,6 +177,7 @@ TEST_F(DirectoryDriver, NoStopRowsNoReport) {
 // and value: no print setup, no file dialog, no file.
 TEST_F(DirectoryDriver, AValueNotOfItsColumnsKindStopsTheReport) {
   RunSql(db, "UPDATE detcor SET denom = X'436974E0' WHERE id = 2 AND sub = 2;");
+  RecordCleanClose(settings, db);
   const DriverRun printed = Run({"dialog 132"}, "5140");
   EXPECT_EQ(Boxes(printed), std::vector<std::string>{U8(
                                 "0x10\tATTENZIONE: fermata 2 della corsa 2:\\nil campo denom (Denominazione Fermata) "
@@ -190,6 +191,7 @@ TEST_F(DirectoryDriver, AValueNotOfItsColumnsKindStopsTheReport) {
   RunSql(db,
          "UPDATE detcor SET denom = 'Mercato' WHERE id = 2 AND sub = 2; "
          "UPDATE detcor SET primaria = 'abc' WHERE id = 1 AND sub = 2;");
+  RecordCleanClose(settings, db);
   const DriverRun text = Run({"dialog 157", "  1201=1"}, "5205");
   EXPECT_EQ(Boxes(text), std::vector<std::string>{U8(
                              "0x10\tATTENZIONE: fermata 2 della corsa 1:\\nil campo primaria (Fermata principale) "

@@ -96,6 +96,7 @@ TEST_F(EditorDriver, AValueOfAnotherKindKeepsTheEditorClosed) {
   RunSql(db,
          "INSERT INTO cadenz VALUES ('FER', 'Feriale');"
          "INSERT INTO calend VALUES ('2024-01-08', 'FER', '1', X'436974E0')");
+  RecordCleanClose(settings, db);
   const std::string stored = QueryFile(db, "SELECT hex(data), hex(caden), hex(giorno), hex(note) FROM calend");
   const DriverRun run = RunDriver(settings, {}, {"5116"});
   EXPECT_EQ(LinesStartingWith(run.transcript, "DIALOG\t"), std::vector<std::string>{});

@@ -101,6 +101,7 @@ TEST_F(ErrorCheckDriver, AValueOfAnotherKindIsItsOneBox) {
   for (const auto& [sql, box] : cases) {
     SCOPED_TRACE(sql);
     RunSql(db, sql);
+    RecordCleanClose(settings, db);
     for (const char* output : {"  1201=1", "  1117=1"}) {
       const DriverRun run = Run({"dialog 130", output});
       EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10, box)});

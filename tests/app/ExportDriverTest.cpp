@@ -107,6 +107,7 @@ TEST_F(ExportDriver, ValuesOfAnotherKindThanTheirColumnAreNamed) {
     std::remove(db.c_str());
     MakeImportedDatabase(db);
     RunSql(db, sql);
+    RecordCleanClose(settings, db);
     const DriverRun run = RunDriver(settings, {"dialog 131", "file " + out + "/RT_CADEN.TXT"}, {"5119"});
     EXPECT_EQ(Boxes(run), std::vector<std::string>{U8("0x30\tATTENZIONE: " + refusal +
                                                       " come richiede la sua colonna.\\n\\nNessun file è stato "

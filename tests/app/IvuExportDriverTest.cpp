@@ -329,6 +329,7 @@ TEST_F(IvuExportDriver, ANewDatabasesDefaultPeriodIsRefused) {
 // are asked for, never "il periodo della versione dal ... al " after them.
 TEST_F(IvuExportDriver, APeriodThatIsNoDateIsRefusedBeforeTheDialogs) {
   RunSql(db, "UPDATE master SET datfin = '31/12/2024'");
+  RecordCleanClose(settings, db);
   const DriverRun run = Export({});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(Boxes(run), std::vector<std::string>{Box(0x10,

@@ -54,6 +54,7 @@ TEST_P(OlviRefusalDriver, LeavesThePreviousFileAsItWas) {
   const std::string previous = "il file di prima\r\n";
   WriteFileBytes(out, previous);
   RunSql(db, GetParam().sql);
+  RecordCleanClose(settings, db);
   const bool asked = GetParam().closing != nullptr;
   const DriverRun run =
       Run(asked ? std::vector<std::string>{"file " + out} : std::vector<std::string>{}, GetParam().command);

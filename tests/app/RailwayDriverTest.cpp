@@ -244,6 +244,7 @@ struct RailStoredRefusal : RailDriver, ::testing::WithParamInterface<StoredRefus
 TEST_P(RailStoredRefusal, IsTheOnlyMessageAndNothingIsWritten) {
   MakeRailTimetable(db);
   RunSql(db, GetParam().sql);
+  RecordCleanClose(settings, db);
   const DriverRun run = Run("5199", {});
   EXPECT_EQ(Boxes(run), (std::vector<std::string>{
                             Box(0x10, std::string(GetParam().refusal) +

@@ -148,6 +148,7 @@ TEST_P(StopDriver, ACompanyOfAnotherKindIsTheOneBoxBeforeAnyDialog) {
   for (const auto& [sql, value] : cases) {
     SCOPED_TRACE(sql);
     RunSql(db, sql);
+    RecordCleanClose(settings, db);
     const std::string before = QueryFile(db, "SELECT * FROM master");
     const DriverRun run = Run({});
     EXPECT_EQ(Boxes(run), std::vector<std::string>{

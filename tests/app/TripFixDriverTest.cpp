@@ -143,6 +143,7 @@ TEST_F(FixDriver, AValueOfAnotherKindStopsEachRunWithOneMessage) {
   RunSql(db,
          "UPDATE detcor SET parte = 'abc' WHERE id = 2 AND sub = 2;"
          "UPDATE tescor SET codperc = X'5031' WHERE id = 3;");
+  RecordCleanClose(settings, db);
   const std::string before = Rows();
   const struct {
     const char* command;

@@ -114,6 +114,7 @@ TEST_F(DriverFixture, AMasterValueOfAnotherKindIsRefusedByTheImportsThatReadIt) 
     MakeTimetableDatabase(path);
     WriteSettings(settings, {"Database=" + path, "Directory=" + dir.Dir()});
     RunSql(path, c.sql);
+    RecordCleanClose(settings, path);
     const std::string before = QueryFile(path, rows);
     const DriverRun run = RunDriver(settings, c.answers, {c.command});
     EXPECT_EQ(Boxes(run), c.boxes);

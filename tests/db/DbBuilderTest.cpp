@@ -7,6 +7,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbDictionary.h"
 #include "db/DbSchema.h"
+#include "db/DbSelect.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -149,7 +150,38 @@ TEST_F(NewDatabase, EngineEnforcesRequiredFieldsAndSizes) {
       {"UPDATE tescor SET regcorsa = '' WHERE id = 1", "ok"},  // not required: the empty text is allowed
       {"UPDATE tescor SET codlinea = '' WHERE id = 1", "CHECK constraint failed: codlinea__required"},
   };
-  for (const auto& [sql, result] : cases) EXPECT_EQ(ExecOnFile(path, sql), result) << sql;
+  for (const auto& [sql, result] : cases) EXPECT_EQ(ExecOnFile(path, sql, EngineChecks::On), result) << sql;
+}
+
+// Another program writing through the engine alone meets each column's kind: the engine's own message names the rule,
+// and nothing is stored. So does the layer's own SQL writer, in its words.
+TEST_F(NewDatabase, EngineHoldsEachColumnToItsKind) {
+  ASSERT_TRUE(AddTrip(db.get(), "1") && AddStop(db.get(), "1", "1") && AddCadence(db.get(), "FER"));
+  ASSERT_EQ(AddRow(db.get(), "calend", "data=05/10/2026;caden=FER;giorno=1;note= "), 1);
+  ASSERT_EQ(DbExecute(db.get(), "detcor", "UPDATE detcor SET primaria = ?1", {{"2", {}}}), -1);
+  EXPECT_EQ(notices.Texts(),
+            "Errore aggiornamento tavola (detcor)\n\nIl valore non è del tipo del campo (CHECK constraint failed: "
+            "primaria__kind)");
+  db.reset();
+  const auto stored = [&] {
+    return QueryFile(path, "SELECT quote(codlinea), quote(parte), quote(lung) FROM tescor") +
+           QueryFile(path, "SELECT quote(data) FROM calend") + QueryFile(path, "SELECT quote(primaria) FROM detcor");
+  };
+  const std::string before = stored();
+  const std::pair<const char*, const char*> cases[] = {
+      {"UPDATE tescor SET codlinea = X'4C31'", "codlinea"},  // text
+      {"UPDATE tescor SET parte = 40000", "parte"},          // SMALLINT
+      {"UPDATE tescor SET parte = 'abc'", "parte"},         {"UPDATE tescor SET parte = 2.5", "parte"},
+      {"UPDATE tescor SET lung = 123456789012", "lung"},  // INT
+      {"UPDATE calend SET data = '05/10/2026'", "data"},  // date
+      {"UPDATE calend SET data = 20261005", "data"},        {"UPDATE calend SET data = 'abc'", "data"},
+      {"UPDATE calend SET data = '2026-02-31'", "data"},    {"UPDATE detcor SET primaria = 2", "primaria"},  // yes/no
+  };
+  for (const auto& [sql, field] : cases) {
+    EXPECT_EQ(ExecOnFile(path, sql, EngineChecks::On), "CHECK constraint failed: " + std::string(field) + "__kind")
+        << sql;
+    EXPECT_EQ(stored(), before) << sql;
+  }
 }
 
 // Building from a dictionary of the test's own, or into a folder that does not exist: the creation

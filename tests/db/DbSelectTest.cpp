@@ -208,11 +208,17 @@ TEST_F(DbSelectTest, ValuesOfAnotherKindThanTheirColumnAreFaults) {
       {"UPDATE misc SET name = X'4181'", "name", true, "name|X'4181'|un dato binario|un testo"},
       {"UPDATE misc SET name = X'41'", "name", true, "name|X'41'|un dato binario|un testo"},
       {"UPDATE misc SET name = 'Citt' || char(0xE0), sub = 12", "name, sub", true, ""},
-      // A date column holds a date only in the ISO text the layer writes.
+      // A date column holds a date only in the ISO text the layer writes, or followed by a time of day
+      // as other programs write a date: the date alone counts.
       {"UPDATE misc SET day = 'abc'", "day", true, "day|'abc'|un testo|una data"},
       {"UPDATE misc SET day = '31/02/2026'", "day", true, "day|'31/02/2026'|un testo|una data"},
       {"UPDATE misc SET day = '2026-02-31'", "day", true, "day|'2026-02-31'|un testo|una data"},
-      {"UPDATE misc SET day = '2026-02-01 10:00'", "day", true, "day|'2026-02-01 10:00'|un testo|una data"},
+      {"UPDATE misc SET day = '2026-02-01 10:00'", "day", true, ""},
+      {"UPDATE misc SET day = '2026-02-01 00:00:00'", "day", true, ""},
+      {"UPDATE misc SET day = '2026-02-01T23:59:59.125'", "day", true, ""},
+      {"UPDATE misc SET day = '2026-02-01 24:00'", "day", true, "day|'2026-02-01 24:00'|un testo|una data"},
+      {"UPDATE misc SET day = '2026-02-01 10:00:00.'", "day", true, "day|'2026-02-01 10:00:00.'|un testo|una data"},
+      {"UPDATE misc SET day = '2026-02-31 00:00:00'", "day", true, "day|'2026-02-31 00:00:00'|un testo|una data"},
       {"UPDATE misc SET day = 20260201", "day", true, "day|20260201|un numero intero|una data"},
       {"UPDATE misc SET day = 20260201", "day", false, "day|20260201|un numero intero|una data"},
       {"UPDATE misc SET day = X'41'", "day", true, "day|X'41'|un dato binario|una data"},

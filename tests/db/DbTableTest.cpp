@@ -115,6 +115,19 @@ TEST_F(DbTableTest, AnEditOfARowDeletedMeanwhileStoresNothing) {
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
 }
 
+// A date another program stored with a time of day is its date; a row keyed by one is edited by its key as stored.
+TEST_F(DbTableTest, ADateStoredWithATimeOfDayIsItsDate) {
+  ASSERT_TRUE(AddCadence(db.get(), "FER") && AddTrip(db.get(), "7"));
+  ASSERT_EQ(ExecOnFile(path, "INSERT INTO period VALUES (7, 'FER', '2024-01-01 00:00:00', '2024-06-30T08:15', 0)"),
+            "ok");
+  DbTable t(db.get(), "period");
+  ASSERT_TRUE(t.SetIndex("codice") && t.SeekEqual({"7"}));
+  EXPECT_EQ(FieldOf(t, "inizio;fine"), "01/01/2024|30/06/2024");
+  ASSERT_TRUE(t.Edit() && t.SetFieldText("escluso", "1"));
+  EXPECT_EQ(t.Update(), 1) << notices.Texts();
+  EXPECT_EQ(QueryFile(path, "SELECT inizio, fine, escluso FROM period"), "2024-01-01 00:00:00|2024-06-30T08:15|1\n");
+}
+
 using K = DbValue::Kind;
 
 // Doubles: twenty characters with a decimal comma, wider only when they must be; currency:

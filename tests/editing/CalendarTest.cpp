@@ -244,15 +244,15 @@ TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
   // of the day type, refuses it before it deletes any (the addition reads none).
   const char* const noDate =
       "INSERT INTO calend VALUES ('2024-01-15', 'FER', '1', ' '), ('2024-01-16', 'FER', '2', ' ');"
-      "UPDATE calend SET data = '2024-01-16 08:00' WHERE data = '2024-01-16'";
+      "UPDATE calend SET data = '2024-01-16 ore 8:00' WHERE data = '2024-01-16'";
   const std::tuple<const char*, QDate, const char*, std::string, const char*> cases[] = {
       {"XYZ", kJan1, "1111111", "ATTENZIONE: la cadenza \"XYZ\"" + refusal, ""},
       {"   ", kJan1, "1111111", "ATTENZIONE: la cadenza \"\"" + refusal, ""},
       {"FER", kJan1, "0000000", "", ""},
       {"FER", QDate(2024, 2, 1), "1111111", "", ""},  // after the last date
       {"FER", kJan1, "1111111",
-       "ATTENZIONE: un giorno del calendario con cadenza FER:\nil campo data (Data) vale '2024-01-16 08:00',\nche è un "
-       "testo e non "
+       "ATTENZIONE: un giorno del calendario con cadenza FER:\nil campo data (Data) vale '2024-01-16 ore 8:00',\nche è "
+       "un testo e non "
        "una data come richiede la sua colonna.\n\nNessuna modifica è stata registrata: correggere il dato prima di "
        "ripetere l'elaborazione.",
        noDate},
@@ -272,7 +272,7 @@ TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
       EXPECT_EQ(Stored(), stored);
     }
   }
-  EXPECT_EQ(Stored(), (Lines{"2024-01-15|FER|1| ", "2024-01-16 08:00|FER|2| "}));
+  EXPECT_EQ(Stored(), (Lines{"2024-01-15|FER|1| ", "2024-01-16 ore 8:00|FER|2| "}));
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "support/UiTestSupport.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
@@ -202,9 +201,7 @@ TEST_F(CadenceEditor, AValueStoredWhileItIsOpenClosesItAtTheNextReading) {
       EditorTransaction transaction(&db);
       LiveCadenceDialog d(nullptr, &db, &transaction, 116);
       const int result = d.Exec([&] {
-        EXPECT_EQ(sqlite3_exec(db.Handle(), "UPDATE cadenz SET denom = X'536162E0' WHERE codice = 'SAB'", nullptr,
-                               nullptr, nullptr),
-                  SQLITE_OK);
+        EXPECT_EQ(ExecWithoutChecks(db.Handle(), "UPDATE cadenz SET denom = X'536162E0' WHERE codice = 'SAB'"), "ok");
         transaction.CommitAndBegin();
         d.Click(button);
       });

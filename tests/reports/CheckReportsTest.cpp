@@ -11,7 +11,6 @@
 #include "support/ContractData.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <cstdio>
 
 namespace {
@@ -98,8 +97,7 @@ TEST_F(CheckReports, AValueNotOfItsColumnsKindStopsTheContractAndDaysChecks) {
   // The working period changed once the report is made, as another program would write it.
   const MakeReport periodChanged = [](DbDatabase* db) {
     auto report = std::make_unique<OperatingDaysReport>(db, true, 0L, 0L);
-    EXPECT_EQ(sqlite3_exec(db->Handle(), "UPDATE master SET datfin = '2024-12-32'", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(ExecWithoutChecks(db->Handle(), "UPDATE master SET datfin = '2024-12-32'"), "ok");
     report->Load(db);
     return std::unique_ptr<Report>(std::move(report));
   };

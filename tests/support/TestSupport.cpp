@@ -15,6 +15,23 @@
 #include <set>
 #include <sstream>
 
+namespace {
+
+// Runs SQL (UTF-8) on a connection; "ok", or the engine's message.
+std::string Exec(sqlite3* db, const std::string& sql) {
+  char* message = nullptr;
+  std::string out = "ok";
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) out = message ? message : "?";
+  sqlite3_free(message);
+  return out;
+}
+
+// Turned on before what the tests plant: the engine then stores any value in any column, as a
+// program that turned its checks off does.
+constexpr const char* kChecksOff = "PRAGMA ignore_check_constraints = ON";
+
+}  // namespace
+
 ScratchDir::ScratchDir() : dir_(QDir::tempPath() + QStringLiteral("/quendo-test-XXXXXX")) {}
 
 std::string ScratchDir::Dir() const { return cp1252::FromQStringLossy(dir_.path()); }
@@ -25,7 +42,7 @@ void MakeDatabase(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   std::string error;
   ASSERT_TRUE(CreateDatabaseFile(path, &db, error)) << error;
-  const bool ok = ExecSql(db, sql, error);
+  const bool ok = Exec(db, kChecksOff) == "ok" && ExecSql(db, sql, error);
   sqlite3_close_v2(db);
   ASSERT_TRUE(ok) << error;
 }
@@ -72,18 +89,21 @@ std::string QueryFile(const std::string& path, const std::string& sql) {
   return out;
 }
 
-std::string ExecOnFile(const std::string& path, const std::string& sql) {
+std::string ExecOnFile(const std::string& path, const std::string& sql, EngineChecks checks) {
   sqlite3* db = nullptr;
-  std::string out = "ok";
-  if (sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+  std::string out;
+  if (sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
     out = "cannot open " + path;
-  } else {
-    char* message = nullptr;
-    if (sqlite3_exec(db, cp1252::ToUtf8(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK)
-      out = message ? message : "?";
-    sqlite3_free(message);
-  }
+  else
+    out = checks == EngineChecks::Off ? ExecWithoutChecks(db, sql) : Exec(db, cp1252::ToUtf8(sql));
   sqlite3_close_v2(db);
+  return out;
+}
+
+std::string ExecWithoutChecks(sqlite3* db, const std::string& sql) {
+  std::string out = Exec(db, kChecksOff);
+  if (out == "ok") out = Exec(db, cp1252::ToUtf8(sql));
+  Exec(db, "PRAGMA ignore_check_constraints = OFF");
   return out;
 }
 

@@ -24,7 +24,8 @@ class ScratchDir {
 
 struct sqlite3;
 
-// Creates a database file with the given SQL run on it; fails the test on error.
+// Creates a database file with the given SQL run on it; fails the test on error. The engine's checks are
+// off, as for ExecOnFile.
 void MakeDatabase(const std::string& path, const std::string& sql);
 
 // The program's tables named (the timetable's and the dictionary's), with their indexes, as the
@@ -39,8 +40,18 @@ std::string BuilderTimetableTables();
 // returns the rows, one line each, columns separated by '|'.
 std::string QueryFile(const std::string& path, const std::string& sql);
 
-// Runs SQL that changes a database file with the plain engine; "ok", or the engine's message.
-std::string ExecOnFile(const std::string& path, const std::string& sql);
+// Whether the engine holds a write to the table's checks (the columns' kinds, sizes, required fields).
+enum class EngineChecks { Off, On };
+
+// Runs SQL that changes a database file with the plain engine; "ok", or the engine's message. The
+// engine's checks are off unless asked for: what the tests plant is what another program with its
+// checks turned off writes, a value of another kind than its column's included, for the readers'
+// own checks to find.
+std::string ExecOnFile(const std::string& path, const std::string& sql, EngineChecks checks = EngineChecks::Off);
+
+// Runs SQL (Windows-1252) on an open connection, the program's own included, with the engine's checks
+// off for its length, as ExecOnFile plants; "ok", or the engine's message.
+std::string ExecWithoutChecks(sqlite3* db, const std::string& sql);
 
 // SQL for ExecOnFile that leaves the index of the stops by stop code holding none of their rows, its
 // stored definition the builder's all the same, as another program can through the schema's rows.

@@ -10,7 +10,7 @@
 #include <QFile>
 
 // Runs SQL (Windows-1252) on a closed database file as another program would (ExecOnFile, without
-// foreign-key checks); fails the test on error.
+// foreign-key checks or the engine's checks); fails the test on error.
 inline void RunSql(const std::string& path, const std::string& sql) { ASSERT_EQ(ExecOnFile(path, sql), "ok"); }
 
 // A database at `path` as the program creates it at start-up (no master row yet).

@@ -7,8 +7,6 @@
 #include "db/DbDatabase.h"
 #include "utilities/TripGrouping.h"
 
-#include <sqlite3.h>
-
 namespace {
 
 struct Grouping : ::testing::Test {
@@ -142,7 +140,7 @@ TEST_P(NotStored, IsSaidAndChangesNothing) {
   {
     // The fault is set up on the program's connection: a file that holds a trigger is not opened.
     DbDatabase db(path);
-    ASSERT_EQ(sqlite3_exec(db.Handle(), GetParam().sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(ExecWithoutChecks(db.Handle(), GetParam().sql), "ok");
     result = GroupTrips(&db, nullptr);
   }
   EXPECT_TRUE(result.masterFound);

@@ -30,7 +30,33 @@ std::string SqlName(std::string_view name) {
   return q;
 }
 
-std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey) {
+std::string KindRuleSql(std::string_view column, FieldType type) {
+  const std::string name = SqlName(column);
+  const auto integer = [&](const char* low, const char* high) {
+    return "typeof(" + name + ") = 'integer' AND " + name + " BETWEEN " + low + " AND " + high;
+  };
+  std::string rule;
+  switch (type.letter) {
+    case 'A':
+    case 'M': rule = "typeof(" + name + ") = 'text'"; break;
+    case 'I': rule = integer("-32768", "32767"); break;
+    case 'L': rule = integer("-2147483648", "2147483647"); break;
+    case 'B': rule = "typeof(" + name + ") = 'integer' AND " + name + " IN (0, 1)"; break;
+    case 'F': rule = "typeof(" + name + ") IN ('real', 'integer')"; break;
+    case 'N': rule = "typeof(" + name + ") = 'integer'"; break;
+    case 'O': rule = "typeof(" + name + ") = 'blob'"; break;
+    // Moved by a day's naught, the engine's date gives back a real date as it was and carries
+    // any other day of the month (2026-02-31) into the next month.
+    case 'D':
+      rule = "typeof(" + name + ") = 'text' AND " + name +
+             " GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]' AND date(" + name + ", '+0 days') IS " + name;
+      break;
+    default: return {};
+  }
+  return name + " IS NULL OR (" + rule + ")";
+}
+
+std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey, bool kindRules) {
   const std::string declared = SqlDeclaredType(column.type);
   if (declared.empty()) return {};
   const std::string name = SqlName(column.name);
@@ -46,13 +72,16 @@ std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey) {
   if (column.type.letter == 'A')
     sql += " CONSTRAINT " + SqlName(column.name + "__size") + " CHECK (length(" + name +
            ") <= " + std::to_string(column.type.size) + ")";
+  if (kindRules)
+    sql += " CONSTRAINT " + SqlName(column.name + "__kind") + " CHECK (" + KindRuleSql(column.name, column.type) + ")";
   return sql;
 }
 
 std::string CreateTableSql(const TableDef& table) {
   std::string sql = "CREATE TABLE " + SqlName(table.name) + " (";
   for (size_t k = 0; k < table.columns.size(); ++k) {
-    const std::string column = ColumnSql(table.columns[k], Contains(table.primaryKey, table.columns[k].name));
+    const std::string column =
+        ColumnSql(table.columns[k], Contains(table.primaryKey, table.columns[k].name), table.kindRules);
     if (column.empty()) return {};
     sql += (k ? ",\n  " : "\n  ") + column;
   }

@@ -3,8 +3,8 @@
 // key, its foreign keys, and its other indexes. Both the special tables of the data dictionary
 // and the tables built from the dictionary are written here, so every table follows the same
 // rules: text columns compare with trailing blanks ignored, text sizes and required fields are
-// enforced by the engine, and the engine's own messages name the broken rule
-// ("<field>__required", "<field>__size").
+// enforced by the engine, every column holds only values of its kind, and the engine's own
+// messages name the broken rule ("<field>__required", "<field>__size", "<field>__kind").
 
 #include "db/FieldType.h"
 
@@ -33,6 +33,9 @@ struct TableDef {
   std::string primaryKeyName;           // empty: no primary key
   std::vector<std::string> primaryKey;  // its fields in order
   std::vector<ForeignKeyDef> foreignKeys;
+  // Whether each column is held to its kind (KindRuleSql). The builds before held none: their
+  // definitions are these without it.
+  bool kindRules = true;
 };
 
 // A table or an index as the builder makes it: its kind ("table" or "index"), its name, the
@@ -47,8 +50,16 @@ struct BuiltDefinition {
 // A name as an SQL identifier: "name", inner quotes doubled.
 std::string SqlName(std::string_view name);
 
-// The column's definition inside CREATE TABLE; empty when the type letter is none of ours.
-std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey);
+// The condition that a column's value is of its kind, as the layer writes it: a text column holds
+// a text, a whole-number column an integer within its type's range (16 bits, 32), a number column
+// a number, an amount the integer of its ten-thousandths, a date column a real date as the ISO
+// text 2024-03-05, a yes/no column 0 or 1, a binary column bytes; NULL everywhere (a required
+// column refuses it apart). Empty for a letter that is none of ours.
+std::string KindRuleSql(std::string_view column, FieldType type);
+
+// The column's definition inside CREATE TABLE, held to its kind unless `kindRules` is false;
+// empty when the type letter is none of ours.
+std::string ColumnSql(const ColumnDef& column, bool inPrimaryKey, bool kindRules = true);
 
 // CREATE TABLE with columns, primary key and foreign keys; empty when a column's type letter is
 // none of ours.

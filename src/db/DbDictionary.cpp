@@ -159,10 +159,12 @@ int CreateDictionaryTables(sqlite3* db) {
   return 1;
 }
 
-std::vector<BuiltDefinition> DictionaryDefinitions() {
+std::vector<BuiltDefinition> DictionaryDefinitions(bool kindRules) {
   std::vector<BuiltDefinition> out;
   for (const SpecialTable& t : SpecialTables()) {
-    out.push_back({"table", t.name, t.name, CreateTableSql(SpecialTableDef(t))});
+    TableDef def = SpecialTableDef(t);
+    def.kindRules = kindRules;
+    out.push_back({"table", t.name, t.name, CreateTableSql(def)});
     out.push_back({"index", SqlIndexName(t.name, t.index), t.name, CreateIndexSql(t.name, t.index, t.indexFields)});
   }
   return out;

@@ -47,5 +47,6 @@ int DictAddRelationField(DbTable* relaz2, const char* relation, int position, co
 // and returns 0; 1 on success.
 int CreateDictionaryTables(sqlite3* db);
 
-// The seven special tables and their indexes as CreateDictionaryTables makes them.
-std::vector<BuiltDefinition> DictionaryDefinitions();
+// The seven special tables and their indexes as CreateDictionaryTables makes them; without the
+// rules that hold each column to its kind when `kindRules` is false, as the builds before wrote them.
+std::vector<BuiltDefinition> DictionaryDefinitions(bool kindRules = true);

@@ -21,6 +21,8 @@ std::string EngineErrorText(int rc, const std::string& engineText, DbOperation o
         it = "Manca il valore di un campo obbligatorio";
       else if (engineText.find("__size") != std::string::npos)
         it = "Il testo è troppo lungo per il campo";
+      else if (engineText.find("__kind") != std::string::npos)
+        it = "Il valore non è del tipo del campo";
       else
         it = "Il valore non rispetta le regole del campo";
       break;

@@ -312,7 +312,7 @@ void DescribeNine(const Describer& d) {
 
 }  // namespace
 
-std::vector<BuiltDefinition> SchemaDefinitions() {
+std::vector<BuiltDefinition> SchemaDefinitions(bool kindRules) {
   std::vector<BuiltTable> tables;
   Describer rows;
   rows.built = &tables;
@@ -323,7 +323,8 @@ std::vector<BuiltDefinition> SchemaDefinitions() {
       if (strcasecmp(t.def.name.c_str(), r.foreignTable) == 0)
         t.def.foreignKeys.push_back({r.name, r.primaryTable, {r.foreignField}, {r.primaryField}});
   std::vector<BuiltDefinition> out;
-  for (const BuiltTable& t : tables) {
+  for (BuiltTable& t : tables) {
+    t.def.kindRules = kindRules;
     out.push_back({"table", t.def.name, t.def.name, CreateTableSql(t.def)});
     for (const auto& [index, fields] : t.indexes)
       out.push_back({"index", SqlIndexName(t.def.name, index), t.def.name, CreateIndexSql(t.def.name, index, fields)});

@@ -22,8 +22,9 @@ struct SchemaTable {
 const std::vector<SchemaTable>& SchemaTables();
 
 // The nine tables, with their relations, and their other indexes as the builder makes them from
-// the rows DescribeSchema writes, in the order in which it writes them.
-std::vector<BuiltDefinition> SchemaDefinitions();
+// the rows DescribeSchema writes, in the order in which it writes them; without the rules that hold
+// each column to its kind when `kindRules` is false, as the builds before wrote them.
+std::vector<BuiltDefinition> SchemaDefinitions(bool kindRules = true);
 
 // The rows DescribeSchema writes into `tavole` (tables) and `campi` (fields) for the nine tables,
 // in the order written.

@@ -10,6 +10,8 @@
 #include "db/DbFile.h"
 #include "db/DbSchema.h"
 #include "db/DbSchemaCheck.h"
+#include "db/FieldType.h"
+#include "db/FieldValue.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -26,6 +28,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -359,13 +362,39 @@ bool CheckStoredDefinitions(const std::string& path, std::string& error) {
   return false;
 }
 
+// One prepared statement, finalized when it goes out of scope; `rc` is the engine's answer to its
+// preparation.
+struct Prepared {
+  Prepared(sqlite3* db, const std::string& sql) : rc(sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr)) {}
+  ~Prepared() { sqlite3_finalize(st); }
+  Prepared(const Prepared&) = delete;
+  Prepared& operator=(const Prepared&) = delete;
+
+  sqlite3_stmt* st = nullptr;
+  const int rc;
+};
+
+// A date stored with a time of day ("2026-09-25 00:00:00", "2026-09-25T08:30:15.250", as other
+// programs write one) at `column` of the current row: its date, the ISO text the layer writes, the
+// time dropped as the readers drop it. False for any other value.
+bool DateOfTimedDate(sqlite3_stmt* st, int column, std::string& date) {
+  if (sqlite3_column_type(st, column) != SQLITE_TEXT) return false;
+  const std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
+                              static_cast<size_t>(sqlite3_column_bytes(st, column)));
+  int year = 0, month = 0, day = 0;
+  if (text.size() <= 10 || text[4] != '-' || !ParseDateText(text, year, month, day)) return false;
+  date = IsoDate(year * 10000LL + month * 100 + day);
+  return true;
+}
+
 // What the recovery program hands back is text written from the damaged file, its stored table
 // definitions included, and a definition can carry statements of its own after it: nothing of it
 // is run as it comes. The new file is built from the program's own dictionary; of the recovered
 // text only the rows for its tables are taken, each statement on its own and only when the engine
 // finds it one insert into one of those tables and nothing else. The recovery's own framing (its
 // transaction, its pragmas, the definitions) is read and not run; every other statement stops the
-// salvage.
+// salvage. A row the new file does not take is held apart until every other row is in
+// (PlaceHeldRows).
 class RowLoader {
  public:
   explicit RowLoader(sqlite3* db) : db_(db) {
@@ -414,6 +443,18 @@ class RowLoader {
     for (const char* table : {"tavole", "campi"})
       if (!defined_.count(table)) out.push_back(table);
     return out;
+  }
+
+  // Takes up the rows held apart, table by table in the schema's order, each in the order
+  // recovered, written into the new file as plain inserts: a date stored with a time of day is its
+  // date. A row the new file still does not admit is left out, counted in `left`, the first
+  // kShortenedShown of them named in `named`; the trip of a stop row left out goes into the
+  // temporary table stops_left_out, which must be there.
+  bool PlaceHeldRows(long long& left, std::vector<std::string>& named) {
+    if (!held_.db) return true;
+    for (const SchemaTable& table : SchemaTables())
+      if (!PlaceHeldRowsOf(table, left, named)) return false;
+    return true;
   }
 
   long long unplaced = 0;  // rows for tables that are not the program's (those of lost pages)
@@ -510,15 +551,18 @@ class RowLoader {
     return SQLITE_DENY;
   }
 
-  // Runs one row for `table`, once the engine finds it a single insert into that table alone.
-  bool Insert(const std::string& statement, const std::string& table) {
+  // Runs one row for `table` on `db`, once the engine finds it a single insert into that table
+  // alone: false when it is none (nothing run); otherwise the engine's result in `rc`, with its
+  // message.
+  static bool RunRow(sqlite3* db, const std::string& statement, const std::string& table, int& rc,
+                     std::string& message) {
     Asked asked;
     asked.table = table;
-    sqlite3_set_authorizer(db_, Authorize, &asked);
+    sqlite3_set_authorizer(db, Authorize, &asked);
     sqlite3_stmt* st = nullptr;
     const char* tail = nullptr;
     // The authorizer stays while the row is written: a statement prepared again is asked again.
-    int rc = sqlite3_prepare_v2(db_, statement.c_str(), static_cast<int>(statement.size()), &st, &tail);
+    rc = sqlite3_prepare_v2(db, statement.c_str(), static_cast<int>(statement.size()), &st, &tail);
     const bool alone = tail && SkipBlanks(statement, static_cast<size_t>(tail - statement.c_str())) >= statement.size();
     bool refused =
         rc == SQLITE_OK && (!st || asked.denied || asked.inserts != 1 || !alone || sqlite3_stmt_readonly(st));
@@ -527,15 +571,159 @@ class RowLoader {
       }
     }
     refused = refused || asked.denied;
-    const bool written = !refused && (rc == SQLITE_DONE || rc == SQLITE_OK);
-    if (!written && !refused)
-      error = "il nuovo file ha rifiutato i dati recuperati (" + cp1252::FromUtf8Lossy(sqlite3_errmsg(db_)) + ")";
+    message = cp1252::FromUtf8Lossy(sqlite3_errmsg(db));
     sqlite3_finalize(st);
-    sqlite3_set_authorizer(db_, nullptr, nullptr);
-    return refused ? Refuse(statement) : written;
+    sqlite3_set_authorizer(db, nullptr, nullptr);
+    return !refused;
+  }
+
+  bool Insert(const std::string& statement, const std::string& table) {
+    int rc = SQLITE_OK;
+    std::string message;
+    if (!RunRow(db_, statement, table, rc, message)) return Refuse(statement);
+    // The recovery writes each row as INSERT OR IGNORE: a row the new file does not take (a value
+    // its field does not admit, a key taken already) would be gone without a word.
+    if (rc == SQLITE_DONE && sqlite3_changes64(db_) > 0) return true;
+    if (rc == SQLITE_DONE || (rc & 0xff) == SQLITE_CONSTRAINT) return Hold(statement, table);
+    error = "il nuovo file ha rifiutato i dati recuperati (" + message + ")";
+    return false;
+  }
+
+  // Keeps a row the new file did not take apart, as the recovery wrote it, in a database in memory
+  // whose tables are the program's without any rule; PlaceHeldRows takes it up.
+  bool Hold(const std::string& statement, const std::string& table) {
+    if (!held_.db) {
+      std::string sql;
+      for (const SchemaTable& t : SchemaTables()) {
+        sql += "CREATE TABLE " + SqlName(t.name) + " (";
+        for (size_t k = 0; k < t.fields.size(); ++k) sql += (k ? ", " : "") + SqlName(t.fields[k]);
+        sql += ");";
+      }
+      const int rc = sqlite3_open_v2(":memory:", &held_.db,
+                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+      if (rc != SQLITE_OK) error = EngineErrorText(held_.db, rc);
+      if (rc != SQLITE_OK || !ExecSql(held_.db, sql, error)) {
+        held_.Close();
+        return false;
+      }
+    }
+    int rc = SQLITE_OK;
+    std::string message;
+    if (!RunRow(held_.db, statement, table, rc, message)) return Refuse(statement);
+    if (rc == SQLITE_DONE) return true;
+    error = "il nuovo file ha rifiutato i dati recuperati (" + message + ")";
+    return false;
+  }
+
+  // A column of a table of the new file, as its rows held apart are taken up.
+  struct HeldColumn {
+    std::string name;
+    bool date = false;
+    int key = 0;  // its place in the table's key, from 1; 0 when it is none of it
+  };
+
+  bool PlaceFailed(sqlite3* db) {
+    error = "il nuovo file ha rifiutato i dati recuperati (" + cp1252::FromUtf8Lossy(sqlite3_errmsg(db)) + ")";
+    return false;
+  }
+
+  // The row held at `held` (its columns' literals after its values) that the new file refused with
+  // `code`, as the report names it: "Riga (id 7, sub 0) della tavola "detcor": il campo "fermata"
+  // vale X'323134'".
+  std::string LeftOutLine(const std::string& table, const std::vector<HeldColumn>& columns, sqlite3_stmt* held,
+                          int code) const {
+    const int count = static_cast<int>(columns.size());
+    const auto literal = [&](int k) {
+      constexpr size_t kShown = 60;
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(held, count + k));
+      std::string shown = cp1252::FromUtf8Lossy(text ? text : "");
+      for (char& c : shown)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+      return shown.size() > kShown ? shown.substr(0, kShown) + "..." : shown;
+    };
+    std::string key;
+    for (int place = 1; place <= count; ++place)
+      for (int k = 0; k < count; ++k)
+        if (columns[k].key == place) key += (key.empty() ? "" : ", ") + columns[k].name + " " + literal(k);
+    const std::string message = sqlite3_errmsg(db_);
+    std::string what = cp1252::FromUtf8Lossy(message);
+    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE) {
+      what = "un'altra riga recuperata ha la stessa chiave";
+    } else if (code == SQLITE_CONSTRAINT_CHECK || code == SQLITE_CONSTRAINT_NOTNULL) {
+      // The engine names the rule, "CHECK constraint failed: <field>__kind", or the field, "NOT NULL
+      // constraint failed: <table>.<field>".
+      const size_t named = message.find(": ");
+      std::string field = named == std::string::npos ? std::string() : message.substr(named + 2);
+      field = code == SQLITE_CONSTRAINT_CHECK ? field.substr(0, field.rfind("__")) : field.substr(field.rfind('.') + 1);
+      for (int k = 0; k < count; ++k)
+        if (columns[k].name == field)
+          what = "il campo " + SqlName(field) +
+                 (sqlite3_column_type(held, k) == SQLITE_NULL ? " è vuoto" : " vale " + literal(k));
+    }
+    return "Riga (" + key + ") della tavola " + SqlName(table) + ": " + what;
+  }
+
+  // Takes up the rows of one table held apart (see PlaceHeldRows).
+  bool PlaceHeldRowsOf(const SchemaTable& table, long long& left, std::vector<std::string>& named) {
+    std::vector<HeldColumn> columns;
+    const std::string name = SqlName(table.name);
+    if (!EachRow(
+            db_, ("SELECT name, type, pk FROM pragma_table_info(" + SqlQuote(table.name) + ") ORDER BY cid").c_str(),
+            [&columns](sqlite3_stmt* st) {
+              const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+              columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
+                                 type && FieldTypeFromDeclared(type).letter == 'D', sqlite3_column_int(st, 2)});
+            },
+            error))
+      return false;
+    const int count = static_cast<int>(columns.size());
+    std::string names, values, literals;
+    for (int k = 0; k < count; ++k) {
+      names += (k ? ", " : "") + SqlName(columns[k].name);
+      values += (k ? ", ?" : "?") + std::to_string(k + 1);
+      literals += ", quote(" + SqlName(columns[k].name) + ")";
+    }
+    // A stop row left out has its trip named among those that lost stops: its id.
+    const int tripAt = table.name == "detcor"
+                           ? static_cast<int>(std::find_if(columns.begin(), columns.end(),
+                                                           [](const HeldColumn& c) { return c.name == "id"; }) -
+                                              columns.begin())
+                           : count;
+    const Prepared held(held_.db, "SELECT " + names + literals + " FROM " + name + " ORDER BY rowid");
+    const Prepared insert(db_, "INSERT INTO main." + name + " (" + names + ") VALUES (" + values + ")");
+    const Prepared stop(db_, "INSERT INTO temp.stops_left_out VALUES (?1)");
+    if (held.rc != SQLITE_OK) return PlaceFailed(held_.db);
+    if (insert.rc != SQLITE_OK || stop.rc != SQLITE_OK) return PlaceFailed(db_);
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_step(held.st)) == SQLITE_ROW) {
+      std::vector<std::string> dates(static_cast<size_t>(count));
+      for (int k = 0; k < count; ++k) {
+        std::string& date = dates[static_cast<size_t>(k)];
+        if (columns[k].date && DateOfTimedDate(held.st, k, date))
+          rc = sqlite3_bind_text(insert.st, k + 1, date.c_str(), static_cast<int>(date.size()), SQLITE_STATIC);
+        else
+          rc = sqlite3_bind_value(insert.st, k + 1, sqlite3_column_value(held.st, k));
+        if (rc != SQLITE_OK) return PlaceFailed(db_);
+      }
+      rc = sqlite3_step(insert.st);
+      if (rc != SQLITE_DONE && (rc & 0xff) != SQLITE_CONSTRAINT) return PlaceFailed(db_);
+      if (rc != SQLITE_DONE) {
+        if (named.size() < kShortenedShown)
+          named.push_back(LeftOutLine(table.name, columns, held.st, sqlite3_extended_errcode(db_)));
+        ++left;
+        if (tripAt < count && sqlite3_column_type(held.st, tripAt) == SQLITE_INTEGER) {
+          sqlite3_bind_int64(stop.st, 1, sqlite3_column_int64(held.st, tripAt));
+          if (sqlite3_step(stop.st) != SQLITE_DONE) return PlaceFailed(db_);
+          sqlite3_reset(stop.st);
+        }
+      }
+      sqlite3_reset(insert.st);
+    }
+    return rc == SQLITE_DONE || PlaceFailed(held_.db);
   }
 
   sqlite3* db_;
+  Connection held_;  // the rows the new file did not take, once there is one
   std::set<std::string> known_, defined_;
   std::string text_;
   size_t scanned_ = 0;
@@ -682,9 +870,14 @@ bool KeepStopsOfLostLocalities(sqlite3* db, std::vector<RelocatedTrip>& out, std
 }
 
 // Leaves out the rows that refer to a row lost (DropRowsThatBreakRelations, counted in `dropped`)
-// and names in `trips`, among the trips it names already (by id), each trip that lost stops so.
+// and names in `trips`, among the trips it names already (by id), each trip that lost stops so or
+// before, as the rows the new file did not admit were left out (the temporary table stops_left_out).
 bool DropRowsNamingTrips(sqlite3* db, long long& dropped, std::vector<ShortenedTrip>& trips, std::string& error) {
-  if (!ExecSql(db, "CREATE TEMP TABLE stops_before AS SELECT id, count(*) AS n FROM detcor GROUP BY id", error) ||
+  // The stops of each trip as recovered: those in the file and those left out before (stops_left_out).
+  if (!ExecSql(db,
+               "CREATE TEMP TABLE stops_before AS SELECT id, count(*) AS n FROM (SELECT id FROM detcor UNION ALL "
+               "SELECT id FROM temp.stops_left_out) GROUP BY id",
+               error) ||
       !DropRowsThatBreakRelations(db, dropped, error))
     return false;
   static const char* const kShortened =
@@ -708,7 +901,7 @@ bool DropRowsNamingTrips(sqlite3* db, long long& dropped, std::vector<ShortenedT
                 {id, code ? cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(code)) : std::string(), lost});
           },
           error) ||
-      !ExecSql(db, "DROP TABLE temp.stops_before", error))
+      !ExecSql(db, "DROP TABLE temp.stops_before; DROP TABLE temp.stops_left_out", error))
     return false;
   std::stable_sort(trips.begin(), trips.end(),
                    [](const ShortenedTrip& a, const ShortenedTrip& b) { return a.id < b.id; });
@@ -734,7 +927,7 @@ bool RecoverInto(const RepairOptions& options, const QString& program, const std
   }
   sqlite3_extended_result_codes(conn.db, 1);
   WatchEngineProgress(conn.db);
-  if (!ExecSql(conn.db, "BEGIN", error)) return false;
+  if (!ExecSql(conn.db, "BEGIN; CREATE TEMP TABLE stops_left_out (id INTEGER)", error)) return false;
   {
     RowLoader loader(conn.db);
     // The free pages hold rows deleted long ago: they are not brought back.
@@ -760,6 +953,10 @@ bool RecoverInto(const RepairOptions& options, const QString& program, const std
     if (!undefined.empty()) {
       error = "il file recuperato è incompleto.\n\nIl database non corrisponde al suo dizionario dei dati:\n";
       for (const std::string& table : undefined) error += "\nManca la tavola " + SqlName(table);
+      return false;
+    }
+    if (!loader.PlaceHeldRows(result.refusedRows, result.refused)) {
+      error = loader.error;
       return false;
     }
     result.unplacedRows = loader.unplaced;
@@ -796,27 +993,33 @@ std::string SalvageReport(const std::string& path, const RepairResult& result) {
       "che ne ha preso il nome.\n\n" +
       path + "\n\nRighe recuperate per tavola:";
   for (const TableRows& table : result.recovered) text += "\n" + table.table + ": " + std::to_string(table.rows);
-  // A list of trips, twenty at most, the others counted.
-  const auto trips = [&text](const char* heading, size_t count, const std::function<std::string(size_t)>& line) {
+  // A list of trips (or rows), twenty at most, the others counted.
+  const auto list = [&text](const std::string& heading, size_t count, const std::function<std::string(size_t)>& line,
+                            const char* others) {
     if (count == 0) return;
     text += heading;
     for (size_t k = 0; k < count && k < kShortenedShown; ++k) text += "\n" + line(k);
-    if (count > kShortenedShown) text += "\n... e altre " + std::to_string(count - kShortenedShown) + " corse";
+    if (count > kShortenedShown) text += "\n... e altre " + std::to_string(count - kShortenedShown) + " " + others;
   };
-  trips("\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:", result.shortened.size(),
-        [&result](size_t k) {
-          const ShortenedTrip& trip = result.shortened[k];
-          return std::to_string(trip.id) + (trip.lost == ShortenedTrip::Head ? "" : " " + trip.code) +
-                 (trip.lost == ShortenedTrip::Stops ? ": fermate mancanti"
-                  : trip.lost == ShortenedTrip::All ? ": nessuna fermata"
-                                                    : ": testata perduta");
-        });
-  trips("\n\nCorse con fermate la cui località è andata persa, riportate nella località 0 (non assegnata):",
-        result.relocated.size(), [&result](size_t k) {
-          const RelocatedTrip& trip = result.relocated[k];
-          return std::to_string(trip.id) + " " + trip.code + ": " + std::to_string(trip.stops) +
-                 (trip.stops == 1 ? " fermata" : " fermate");
-        });
+  list(
+      "\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:", result.shortened.size(),
+      [&result](size_t k) {
+        const ShortenedTrip& trip = result.shortened[k];
+        return std::to_string(trip.id) + (trip.lost == ShortenedTrip::Head ? "" : " " + trip.code) +
+               (trip.lost == ShortenedTrip::Stops ? ": fermate mancanti"
+                : trip.lost == ShortenedTrip::All ? ": nessuna fermata"
+                                                  : ": testata perduta");
+      },
+      "corse");
+  list(
+      "\n\nCorse con fermate la cui località è andata persa, riportate nella località 0 (non assegnata):",
+      result.relocated.size(),
+      [&result](size_t k) {
+        const RelocatedTrip& trip = result.relocated[k];
+        return std::to_string(trip.id) + " " + trip.code + ": " + std::to_string(trip.stops) +
+               (trip.stops == 1 ? " fermata" : " fermate");
+      },
+      "corse");
   text +=
       "\n\nLe righe che stavano nelle parti illeggibili del file, se ve n'erano, sono andate perse: controllare i "
       "dati.";
@@ -824,6 +1027,9 @@ std::string SalvageReport(const std::string& path, const RepairResult& result) {
     text += "\nRighe che rimandavano a righe andate perse, non riportate: " + std::to_string(result.orphanRows) + ".";
   if (result.unplacedRows > 0)
     text += "\nRighe trovate fuori da ogni tavola, non riportate: " + std::to_string(result.unplacedRows) + ".";
+  list(
+      "\n\nRighe che il nuovo file non ammette, non riportate: " + std::to_string(result.refusedRows) + ".",
+      static_cast<size_t>(result.refusedRows), [&result](size_t k) { return result.refused[k]; }, "righe");
   return text + "\n\nIl file danneggiato è stato conservato come:\n" + result.damagedPath;
 }
 

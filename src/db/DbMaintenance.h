@@ -80,7 +80,11 @@ struct RepairResult : Outcome {
   long long unplacedRows = 0;            // rows found outside every table, not carried over
   std::vector<ShortenedTrip> shortened;  // trips that lost stop rows, by id, whatever step lost them
   std::vector<RelocatedTrip> relocated;  // trips whose stops kept their place in the locality 0, by id
-  std::string damagedPath;               // where the damaged file is kept
+  // Rows the new file does not admit (a value its field does not admit, a key another row has),
+  // not carried over; the first twenty named: table, key, field and value.
+  long long refusedRows = 0;
+  std::vector<std::string> refused;
+  std::string damagedPath;  // where the damaged file is kept
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
@@ -92,8 +96,10 @@ struct RepairResult : Outcome {
 // taken), a new file is built beside it from the program's own dictionary, and of what the
 // recovery program reads from the damaged file only the rows for the program's tables are taken,
 // each a single insert checked by the engine before it runs; nothing else the damaged file holds
-// is run, and a statement of any other kind stops the salvage; the rows that then refer to a row
-// lost are left out (counted), as the file would not open with them, but for a stop whose
+// is run, and a statement of any other kind stops the salvage; a date stored with a time of day
+// is its date, and a row the new file does not admit even so (a value its field does not admit, a
+// key another row has) is left out and named, a stop row's trip with it; the rows that then refer
+// to a row lost are left out (counted), as the file would not open with them, but for a stop whose
 // locality alone was lost: it keeps its place, in the locality 0. The new file replaces the original
 // name only once the engine finds it sound and the recovery found the definition of every table:
 // until then, a kill included, the name holds the damaged file, unchanged, and any failure only

@@ -60,6 +60,15 @@ class Repair : public ::testing::Test {
     return RepairDatabase(options);
   }
 
+  // The file put back as `pristine`, `sql` run on it, the first leaf page of `tree` damaged, then repaired.
+  RepairResult SalvageOf(const std::string& pristine, const std::string& sql, const std::string& tree) {
+    QFile::remove(cp1252::ToQString(path_ + ".danneggiato"));
+    WriteFileBytes(path_, pristine);
+    EXPECT_EQ(ExecOnFile(path_, sql), "ok");
+    DamageLeaf(path_, tree, 0);
+    return Run(path_);
+  }
+
   ScratchDir dir_;
   NoticeLog log_;
   std::string path_;
@@ -177,12 +186,8 @@ TEST_F(Repair, AStopWhoseLocalityIsLostKeepsItsPlaceOrItsTripIsNamed) {
   const std::string pristine = FileBytes(path_);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stops);
-    QFile::remove(cp1252::ToQString(path_ + ".danneggiato"));
-    WriteFileBytes(path_, pristine);
-    ASSERT_EQ(ExecOnFile(path_, std::string(c.more) + ";UPDATE detcor SET reglocal = 30000 WHERE id = 7 AND sub = 0"),
-              "ok");
-    DamageLeaf(path_, "calend", 0);
-    const RepairResult result = Run(path_);
+    const RepairResult result = SalvageOf(
+        pristine, std::string(c.more) + ";UPDATE detcor SET reglocal = 30000 WHERE id = 7 AND sub = 0", "calend");
     ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.Texts();
     EXPECT_EQ(QueryFile(path_,
                         "SELECT group_concat(sub || ':' || reglocal) FROM (SELECT * FROM detcor WHERE id = 7 "
@@ -190,6 +195,50 @@ TEST_F(Repair, AStopWhoseLocalityIsLostKeepsItsPlaceOrItsTripIsNamed) {
               c.stops + "\n");
     EXPECT_TRUE(HasPart(result.Texts(), c.told)) << result.Texts();
     EXPECT_FALSE(HasPart(result.Texts(), &c.told == &relocated ? "Corse che" : "Corse con")) << result.Texts();
+  }
+}
+
+// Values another program wrote past the rules of their fields, in a file damaged elsewhere: a date
+// with a time of day is its date; a row with a value its field does not admit is left out and named,
+// a stop row's trip with it.
+TEST_F(Repair, AValueItsFieldDoesNotAdmitLeavesItsRowOutNamedADateWithATimeIsItsDate) {
+  const struct {
+    const char* planted;
+    std::string held;               // the planted rows as the salvaged file holds them
+    std::vector<std::string> told;  // what the report says of them
+    long lost;                      // stop rows the new file lacks
+  } cases[] = {
+      {"UPDATE calend SET data = data || ' 00:00:00' WHERE data = '2024-03-05';"
+       "UPDATE calend SET data = data || 'T08:30:15.250' WHERE data = '2024-03-06';"
+       "UPDATE master SET datfin = '2099-12-31 23:59'",
+       "2024-03-05|2024-03-06|2099-12-31|366\n",
+       {},
+       0},
+      {"UPDATE calend SET data = '05/10/2024' WHERE data = '2024-10-05';"
+       "UPDATE tescor SET lung = 2.5 WHERE id = 9; UPDATE detcor SET fermata = X'323134' WHERE id = 7 AND sub = 0",
+       "2024-03-05|2024-03-06|2099-12-31|365\n",
+       {"\n\nCorse che hanno perso fermate, da controllare prima di inviarle alla Regione:\n7 C7: fermate "
+        "mancanti\n9: testata perduta\n\n",
+        "\n\nRighe che il nuovo file non ammette, non riportate: 3.\nRiga (data '05/10/2024', caden 'FER') della "
+        "tavola \"calend\": il campo \"data\" vale '05/10/2024'\nRiga (id 9) della tavola \"tescor\": il campo "
+        "\"lung\" vale 2.5\nRiga (id 7, sub 0) della tavola \"detcor\": il campo \"fermata\" vale X'323134'\n\n"},
+       11},
+  };
+  ASSERT_EQ(ExecOnFile(path_, "UPDATE detcor SET arriva = 900 WHERE sub = 9"), "ok");  // whole trips
+  const std::string pristine = FileBytes(path_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.planted);
+    const RepairResult result =
+        SalvageOf(pristine, std::string("PRAGMA ignore_check_constraints = ON;") + c.planted, "detcor__fermata");
+    ASSERT_EQ(result.outcome, RepairOutcome::Salvaged) << result.Texts();
+    EXPECT_EQ(QueryFile(path_,
+                        "SELECT group_concat(data, '|'), (SELECT datfin FROM master), (SELECT count(*) FROM calend) "
+                        "FROM calend WHERE data IN ('2024-03-05', '2024-03-06')"),
+              c.held);
+    EXPECT_EQ(RowsPerTable(path_)["detcor"], stored_["detcor"] - c.lost);
+    for (const std::string& part : c.told) EXPECT_TRUE(HasPart(result.Texts(), part));
+    EXPECT_EQ(HasPart(result.Texts(), "Corse che"), !c.told.empty()) << result.Texts();
+    EXPECT_EQ(HasPart(result.Texts(), "non ammette"), !c.told.empty()) << result.Texts();
   }
 }
 

@@ -10,6 +10,8 @@ const char* UndoneText(Undone undone) {
     case Undone::Findings: return "Il prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
     case Undone::Editor: return "L'editor non è stato aperto: correggere il dato prima di modificare questi dati.";
     case Undone::EditorClosed: return "L'editor è stato chiuso: correggere il dato prima di modificare questi dati.";
+    case Undone::Opening:
+      return "Il database non è stato aperto e il file è rimasto com'era: correggere il dato prima di aprirlo.";
   }
   return "";
 }

@@ -15,6 +15,7 @@ enum class Undone {
   Findings,      // no report or list of findings prepared
   Editor,        // an editor not opened
   EditorClosed,  // an open editor closed: the value was met reading its rows again
+  Opening,       // a database not opened, its file left as it was
 };
 const char* UndoneText(Undone undone);
 

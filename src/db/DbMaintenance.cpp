@@ -210,23 +210,31 @@ Soundness CheckConnection(sqlite3* db, CheckDepth depth, std::string& error, Und
     return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB ? Soundness::Damaged : Soundness::Unknown;
   }
   if (!lines.empty() && lines.front() == "ok") return Soundness::Sound;
+  const auto listed = [](const std::vector<std::string>& findings) {
+    std::string text;
+    for (const std::string& line : findings) text += "\n" + cp1252::FromUtf8Lossy(line);
+    return text;
+  };
   std::string table;
   if (OnlyRuleFindings(lines, true, table)) {
     // The findings shown may hide damage further on: the check again without the CHECK rules.
     std::vector<std::string> again;
     std::string unused, ignored;
-    const bool checked = ExecSql(db, "PRAGMA ignore_check_constraints=ON", ignored) &&
-                         RunCheck(db, sql, again) == SQLITE_DONE && OnlyRuleFindings(again, false, unused);
+    const bool rechecked =
+        ExecSql(db, "PRAGMA ignore_check_constraints=ON", ignored) && RunCheck(db, sql, again) == SQLITE_DONE;
     ExecSql(db, "PRAGMA ignore_check_constraints=OFF", ignored);
-    RuleBreach breach;
-    if (checked && !FindRuleBreach(db, table, breach, error)) return Soundness::Unknown;
-    if (checked && breach.found) {
-      error = RuleBreachRefusal(breach, undone);
+    if (rechecked && OnlyRuleFindings(again, false, unused)) {
+      RuleBreach breach;
+      if (!FindRuleBreach(db, table, breach, error)) return Soundness::Unknown;
+      error = breach.found
+                  ? RuleBreachRefusal(breach, undone)
+                  : "Il file del database contiene valori che le regole dei loro campi non ammettono:" + listed(lines) +
+                        "\n\n" + UndoneText(undone);
       return Soundness::Refused;
     }
+    if (rechecked) lines = again;
   }
-  error = "Il file del database è danneggiato:";
-  for (const std::string& line : lines) error += "\n" + cp1252::FromUtf8Lossy(line);
+  error = "Il file del database è danneggiato:" + listed(lines);
   return Soundness::Damaged;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Notices.h"
+#include "db/DbBringForward.h"
 #include "db/DbCollation.h"
 #include "db/DbEngine.h"
 #include "db/DbError.h"
@@ -87,8 +88,11 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening) {
       WatchEngineProgress(database);
       RegisterDictionaryCollation(database);
       // The file is checked before anything is written to it: one that is refused stays as it was.
+      // One an earlier build wrote is brought to the builder's definitions first, while the
+      // relations are not yet enforced.
       if (CheckFile(database, fsPath, error) &&
-          (opening == DbOpening::BeingBuilt || CheckTablesAgainstDictionary(database, error)) &&
+          (opening == DbOpening::BeingBuilt ||
+           (CheckTablesAgainstDictionary(database, error) && BringDefinitionsForward(database, error))) &&
           ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
           ExecSql(database, "PRAGMA synchronous=NORMAL", error))
         return;

@@ -12,8 +12,9 @@
 struct sqlite3;
 
 // How a file is taken: a file made elsewhere or before is compared with what the builder makes
-// before anything is written to it; the builder's own scratch file, whose tables it is still
-// making, is only checked to be one of ours.
+// before anything is written to it, and one that an earlier build wrote is brought to the
+// builder's definitions (BringDefinitionsForward) or refused as it was; the builder's own scratch
+// file, whose tables it is still making, is only checked to be one of ours.
 enum class DbOpening { Checked, BeingBuilt };
 
 class DbDatabase {

@@ -12,6 +12,7 @@
 #include "db/DbSchemaCheck.h"
 #include "db/FieldType.h"
 #include "db/FieldValue.h"
+#include "db/StoredValueRefusal.h"
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -157,34 +158,87 @@ bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   return true;
 }
 
-enum class Soundness { Sound, Damaged, Unknown };
+enum class Soundness { Sound, Damaged, Refused, Unknown };
 
-// The engine's own check of the whole file: Sound, or Damaged with the list of what it found
-// wrong; Unknown with the reason when the check itself could not run.
-Soundness CheckConnection(sqlite3* db, CheckDepth depth, std::string& error) {
-  const std::string sql = std::string(depth == CheckDepth::Full ? "PRAGMA integrity_check(" : "PRAGMA quick_check(") +
-                          std::to_string(kFindingsShown) + ")";
+// Runs the engine's check (`sql`), its findings in `lines` (UTF-8); the engine's result code.
+int RunCheck(sqlite3* db, const std::string& sql, std::vector<std::string>& lines) {
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-  std::string findings;
-  bool sound = false;
   while (rc == SQLITE_OK || rc == SQLITE_ROW) {
     rc = sqlite3_step(st);
     if (rc != SQLITE_ROW) break;
     const unsigned char* text = sqlite3_column_text(st, 0);
-    const std::string line = text ? reinterpret_cast<const char*>(text) : "";
-    if (findings.empty() && line == "ok") sound = true;
-    findings += "\n" + cp1252::FromUtf8Lossy(line);
+    lines.push_back(text ? reinterpret_cast<const char*>(text) : "");
   }
+  sqlite3_finalize(st);
+  return rc;
+}
+
+// A finding of the engine's check that is a value its column's rules refuse, written with the
+// checks turned off, and not damage: the table it names. `rules`: a CHECK failed as well as a NOT
+// NULL; false, only a NOT NULL.
+bool RuleFinding(const std::string& line, bool rules, std::string& table) {
+  static const std::string check = "CHECK constraint failed in ", null = "NULL value in ";
+  if (rules && line.compare(0, check.size(), check) == 0) {
+    table = line.substr(check.size());
+    return true;
+  }
+  if (line.compare(0, null.size(), null) != 0 || line.rfind('.') < null.size()) return false;
+  table = line.substr(null.size(), line.rfind('.') - null.size());
+  return true;
+}
+
+// Whether every finding is a value its column refuses; `table` the first finding's.
+bool OnlyRuleFindings(const std::vector<std::string>& lines, bool rules, std::string& table) {
+  for (const std::string& line : lines) {
+    std::string named;
+    if (line == "ok") continue;
+    if (!RuleFinding(line, rules, named)) return false;
+    if (table.empty()) table = named;
+  }
+  return true;
+}
+
+// The engine's own check of the whole file: Sound, or Damaged with the list of what it found
+// wrong; Unknown with the reason when the check itself could not run. A value that its column's
+// rules refuse (the engine checks them too), in a file whose pages are sound, is no damage: the
+// file is Refused, the refusal naming table, row, field and value and saying `undone`.
+Soundness CheckConnection(sqlite3* db, CheckDepth depth, std::string& error, Undone undone = Undone::Opening) {
+  const std::string sql = std::string(depth == CheckDepth::Full ? "PRAGMA integrity_check(" : "PRAGMA quick_check(") +
+                          std::to_string(kFindingsShown) + ")";
+  std::vector<std::string> lines;
+  const int rc = RunCheck(db, sql, lines);
   if (rc != SQLITE_DONE) {
     error = EngineErrorText(db, rc);
-    sqlite3_finalize(st);
     // Damage that stops the check itself (a page of the schema, the header) is damage too.
     return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB ? Soundness::Damaged : Soundness::Unknown;
   }
-  sqlite3_finalize(st);
-  if (sound) return Soundness::Sound;
-  error = "Il file del database è danneggiato:" + findings;
+  if (!lines.empty() && lines.front() == "ok") return Soundness::Sound;
+  const auto listed = [](const std::vector<std::string>& findings) {
+    std::string text;
+    for (const std::string& line : findings) text += "\n" + cp1252::FromUtf8Lossy(line);
+    return text;
+  };
+  std::string table;
+  if (OnlyRuleFindings(lines, true, table)) {
+    // The findings shown may hide damage further on: the check again without the CHECK rules.
+    std::vector<std::string> again;
+    std::string unused, ignored;
+    const bool rechecked =
+        ExecSql(db, "PRAGMA ignore_check_constraints=ON", ignored) && RunCheck(db, sql, again) == SQLITE_DONE;
+    ExecSql(db, "PRAGMA ignore_check_constraints=OFF", ignored);
+    if (rechecked && OnlyRuleFindings(again, false, unused)) {
+      RuleBreach breach;
+      if (!FindRuleBreach(db, table, breach, error)) return Soundness::Unknown;
+      error = breach.found
+                  ? RuleBreachRefusal(breach, undone)
+                  : "Il file del database contiene valori che le regole dei loro campi non ammettono:" + listed(lines) +
+                        "\n\n" + UndoneText(undone);
+      return Soundness::Refused;
+    }
+    if (rechecked) lines = again;
+  }
+  error = "Il file del database è danneggiato:" + listed(lines);
   return Soundness::Damaged;
 }
 
@@ -1134,7 +1188,8 @@ bool Duplicate(const std::string& source, const std::string& destination, std::s
   }
   if (!DatabaseNameFree(destination, "Il file di destinazione esiste già", error)) return false;
   Connection from;
-  if (!OpenOurs(source, from, error) || CheckConnection(from.db, CheckDepth::Quick, error) != Soundness::Sound)
+  if (!OpenOurs(source, from, error) ||
+      CheckConnection(from.db, CheckDepth::Quick, error, Undone::Files) != Soundness::Sound)
     return false;
   const std::string scratch = ScratchPathBeside(destination);
   bool copied = VacuumInto(from.db, scratch, error) && from.Close(&error);
@@ -1181,7 +1236,8 @@ RepairResult RepairDatabase(const RepairOptions& options) {
   const bool ours = OpenOurs(options.path, conn, error);
   // What a repair of the file killed half-way left beside it goes first.
   if (ours) RemoveScratchFilesLeftBeside(options.path);
-  const Soundness state = ours ? CheckConnection(conn.db, CheckDepth::Full, error) : Soundness::Unknown;
+  const Soundness state =
+      ours ? CheckConnection(conn.db, CheckDepth::Full, error, Undone::Changes) : Soundness::Unknown;
   if (state == Soundness::Damaged) {
     conn.Close();
     Salvage(options, error, result);

@@ -18,13 +18,17 @@ enum class CheckDepth {
 // Opens the file apart from any other connection and checks that it is one of our databases and
 // that the engine finds no damage in it. A file is ours when its header carries our mark, read
 // from the file's bytes: one whose pages the engine cannot read (a file cut short) is then damaged,
-// not foreign. `damaged` (when given) tells a damaged file of ours from every other refusal.
+// not foreign. The engine checks the rules of each column too: a value they refuse, which another
+// program wrote with the engine's checks turned off, is no damage: the file is refused naming
+// table, row, field and value (RuleBreachRefusal). `damaged` (when given) tells a damaged file of
+// ours from every other refusal.
 bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& error, bool* damaged = nullptr);
 
 // The full check of a file about to be opened in place of the open one, every index compared with
 // its table (an index that lacks rows would have the program's searches find nothing), its tables
-// compared with the builder's as the open compares them, and every row checked against the
-// builder's relations (CheckRelations): refused,
+// compared with the builder's as the open compares them, every value against its column's rules
+// (as CheckDatabaseFile), and every row checked against the builder's relations (CheckRelations):
+// refused,
 // the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
 // apertura del database" with the reason.
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
@@ -89,8 +93,8 @@ struct RepairResult : Outcome {
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
 // pages, even while other connections have it open; one that lacks a table or a field its data
-// dictionary names, or whose rows break a relation, is refused with the open's reason and left
-// untouched. A damaged file (one the
+// dictionary names, that holds a value its column's rules refuse, or whose rows break a relation,
+// is refused with the open's reason and left untouched. A damaged file (one the
 // engine cannot read whole too) is salvaged, unless another connection has it open: its log folded
 // into it, it is given a second name ("<name>.danneggiato", or with "-2", "-3"... when that name is
 // taken), a new file is built beside it from the program's own dictionary, and of what the

@@ -116,9 +116,10 @@ std::vector<Token> Tokens(const std::string& sql) {
   return out;
 }
 
-// The builder's tables and indexes, by folded name, as words.
+// The builder's tables and indexes, by folded name, as words; and its tables as the builds before
+// each column was held to its kind wrote them.
 struct Expected {
-  std::map<std::string, std::vector<Token>> tables, indexes;
+  std::map<std::string, std::vector<Token>> tables, indexes, earlierTables;
   std::map<std::string, std::string> indexTable;  // folded index name -> folded table name
 };
 
@@ -135,6 +136,10 @@ const Expected& BuilderDefinitions() {
         out.indexTable[Folded(d.name)] = Folded(d.table);
       }
     }
+    std::vector<BuiltDefinition> earlier = SchemaDefinitions(false);
+    for (BuiltDefinition& d : DictionaryDefinitions(false)) earlier.push_back(std::move(d));
+    for (const BuiltDefinition& d : earlier)
+      if (d.type == "table") out.earlierTables[Folded(d.name)] = Tokens(d.sql);
     return out;
   }();
   return expected;
@@ -400,7 +405,10 @@ SchemaFindings SchemaObjectsUnlikeTheBuilder(const std::vector<StoredObject>& ob
       }
       const auto program = built.tables.find(name);
       if (program != built.tables.end()) {
-        if (!SameTable(words, program->second)) found.redefined.push_back("Tavola " + Shown(o.name));
+        if (SameTable(words, built.earlierTables.at(name)))
+          found.earlier.push_back(o.name);
+        else if (!SameTable(words, program->second))
+          found.redefined.push_back("Tavola " + Shown(o.name));
         continue;
       }
       // A table of its own (or one named as the engine's, which a file can hold all the same) may
@@ -493,7 +501,7 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
   // A trigger runs on the program's own changes, unseen: a file that holds one is refused whole.
   const SchemaFindings findings = SchemaObjectsUnlikeTheBuilder(objects);
   if (!findings.foreign.empty()) {
-    error = SchemaFindingsText({findings.foreign, {}});
+    error = SchemaFindingsText({findings.foreign, {}, {}});
     return false;
   }
 
@@ -524,6 +532,168 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error) {
         !CompareDescriptions(db, "campi", built.fields, 2, unlike, error))
       return false;
   }
-  error = SchemaFindingsText({{}, unlike});
+  error = SchemaFindingsText({{}, unlike, {}});
   return error.empty();
+}
+
+std::string BroughtForwardDateSql(std::string_view column) {
+  const std::string name = SqlName(column);
+  return "CASE WHEN typeof(" + name + ") = 'text' AND length(" + name + ") > 10 AND substr(" + name +
+         ", 11, 1) IN (' ', 'T') AND ltrim(substr(" + name + ", 12), ' ') NOT GLOB '*[^0-9:.]*' THEN substr(" + name +
+         ", 1, 10) ELSE " + name + " END";
+}
+
+namespace {
+
+// A column of a program's table with the rules the builder gives it.
+struct RuledColumn {
+  std::string name;  // UTF-8
+  FieldType type;
+  bool notNull = false;
+  bool required = false;  // a required text: the empty text refused too
+};
+
+// Whether the dictionary the builder writes makes the field of one of the nine tables required.
+bool RequiredInSchema(const std::string& table, const std::string& field) {
+  for (const DictionaryRow& row : SchemaDictionaryRows().fields) {
+    std::string tavola, nome, obblig;
+    for (const auto& [column, text] : row) {
+      const std::string name = column;
+      if (name == "tavola") tavola = text;
+      if (name == "nome") nome = text;
+      if (name == "obblig") obblig = text;
+    }
+    if (Folded(tavola) == Folded(table) && Folded(nome) == Folded(field)) return obblig == "1";
+  }
+  return false;
+}
+
+bool ReadRuledColumns(sqlite3* db, const std::string& table, std::vector<RuledColumn>& out, std::string& error) {
+  const std::string sql = "SELECT name, type, \"notnull\" FROM pragma_table_info(" + SqlQuote(table) + ") ORDER BY cid";
+  return EachRow(
+      db, sql.c_str(),
+      [&](sqlite3_stmt* st) {
+        RuledColumn c{Column(st, 0), FieldTypeFromDeclared(Column(st, 1)), sqlite3_column_int(st, 2) != 0};
+        c.required = c.notNull && (c.type.letter == 'A' || c.type.letter == 'M') && RequiredInSchema(table, c.name);
+        out.push_back(std::move(c));
+      },
+      error);
+}
+
+// Whether the value of the column named as it is in the query breaks one of its rules: 1 or 0.
+std::string BreachSql(const RuledColumn& c) {
+  const std::string name = SqlName(c.name);
+  std::string breach;
+  if (const std::string kind = KindRuleSql(c.name, c.type); !kind.empty()) breach = "NOT (" + kind + ")";
+  const auto add = [&breach](const std::string& rule) { breach += (breach.empty() ? "" : " OR ") + rule; };
+  if (c.notNull) add(name + " IS NULL");
+  if (c.required) add("length(" + name + ") = 0");
+  if (c.type.letter == 'A') add("length(" + name + ") > " + std::to_string(c.type.size));
+  return breach.empty() ? "0" : "coalesce(" + breach + ", 0)";
+}
+
+// What its column holds, in the words of a refusal.
+std::string WantedText(const FieldType& type) {
+  switch (type.letter) {
+    case 'A':
+    case 'M': return "un testo";
+    case 'I': return "un numero intero da -32768 a 32767";
+    case 'L': return "un numero intero da -2147483648 a 2147483647";
+    case 'B': return "un sì/no (0 o 1)";
+    case 'F': return "un numero";
+    case 'N': return "un importo";
+    case 'O': return "un dato binario";
+    case 'D': return "una data";
+    default: return "un valore del suo tipo";
+  }
+}
+
+// What the value is, from its class as the engine gives it (typeof).
+const char* StoredKindText(const std::string& kind) {
+  if (kind == "integer") return "un numero intero";
+  if (kind == "real") return "un numero con decimali";
+  if (kind == "text") return "un testo";
+  if (kind == "blob") return "un dato binario";
+  return "un campo vuoto";
+}
+
+// A stored value as SQL writes it (quote), shown whole up to a length.
+std::string ShownValue(const std::string& quoted) {
+  constexpr size_t kShown = 60;
+  std::string shown = cp1252::FromUtf8Lossy(quoted.substr(0, kShown));
+  return quoted.size() > kShown ? shown + "..." : shown;
+}
+
+}  // namespace
+
+bool FindRuleBreach(sqlite3* db, const std::string& table, RuleBreach& out, std::string& error) {
+  out = RuleBreach{};
+  std::vector<RuledColumn> columns;
+  std::vector<std::string> key;
+  std::string stored;
+  if (!ReadRuledColumns(db, table, columns, error) || !KeyFields(db, table, key, error) ||
+      !EachRow(
+          db, ("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = " + SqlQuote(table)).c_str(),
+          [&stored](sqlite3_stmt* st) { stored = Column(st, 0); }, error))
+    return false;
+  // A table an earlier build wrote is looked at as it is brought forward.
+  const auto earlier = BuilderDefinitions().earlierTables.find(Folded(table));
+  const bool forward =
+      earlier != BuilderDefinitions().earlierTables.end() && SameTable(Tokens(stored), earlier->second);
+  // Each column as stored ("stored <n>") and as its rules see it (under its own name).
+  std::string inner = key.front() == "rowid" ? "rowid AS \"stored rowid\"" : "";
+  std::string named, breaches;
+  for (size_t k = 0; k < columns.size(); ++k) {
+    const RuledColumn& c = columns[k];
+    const std::string storedAs = SqlName("stored " + std::to_string(k));
+    inner += (inner.empty() ? "" : ", ") + SqlName(c.name) + " AS " + storedAs + ", " +
+             (forward && c.type.letter == 'D' ? BroughtForwardDateSql(c.name) : SqlName(c.name)) + " AS " +
+             SqlName(c.name);
+    named += ", " + BreachSql(c) + ", quote(" + storedAs + "), typeof(" + SqlName(c.name) + "), length(" +
+             SqlName(c.name) + ")";
+    breaches += (breaches.empty() ? "" : " OR ") + BreachSql(c);
+  }
+  std::string keys;
+  for (const std::string& field : key) {
+    const auto at = std::find_if(columns.begin(), columns.end(),
+                                 [&field](const RuledColumn& c) { return Folded(c.name) == Folded(field); });
+    keys += (keys.empty() ? "quote(" : ", quote(") +
+            SqlName(at == columns.end() ? "stored rowid" : "stored " + std::to_string(at - columns.begin())) + ")";
+  }
+  const std::string sql = "SELECT " + keys + named + " FROM (SELECT " + inner + " FROM " + SqlName(table) + ") WHERE " +
+                          (breaches.empty() ? "0" : breaches) + " LIMIT 1";
+  return EachRow(
+      db, sql.c_str(),
+      [&](sqlite3_stmt* st) {
+        const int first = static_cast<int>(key.size());
+        for (size_t k = 0; k < columns.size() && !out.found; ++k) {
+          const int at = first + static_cast<int>(k) * 4;
+          if (sqlite3_column_int(st, at) == 0) continue;
+          const RuledColumn& c = columns[k];
+          const std::string kind = Column(st, at + 2);
+          const long long length = sqlite3_column_int64(st, at + 3);
+          out.found = true;
+          out.table = cp1252::FromUtf8Lossy(table);
+          out.row = "riga (" + NamedValues(st, 0, key) + ") della tavola " + Shown(table);
+          DbSelect::ValueFault& fault = out.fault;
+          fault.position = static_cast<int>(k);
+          fault.column = cp1252::FromUtf8Lossy(c.name);
+          fault.value = ShownValue(Column(st, at + 1));
+          fault.is = StoredKindText(kind);
+          fault.wanted = WantedText(c.type);
+          if (kind == "null") {
+            fault.wanted = "un valore";
+          } else if (kind == "text" && c.required && length == 0) {
+            fault.is = "un testo vuoto";
+          } else if (kind == "text" && c.type.letter == 'A' && length > c.type.size) {
+            fault.is = "un testo troppo lungo";
+            fault.wanted = "un testo di al più " + std::to_string(c.type.size) + " caratteri";
+          }
+        }
+      },
+      error);
+}
+
+std::string RuleBreachRefusal(const RuleBreach& breach, Undone undone) {
+  return StoredValueRefusal(breach.row, TitledFaultText(breach.fault, breach.table.c_str()), undone);
 }

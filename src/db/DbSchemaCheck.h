@@ -2,7 +2,10 @@
 // Whether a database file holds the tables and fields that its data dictionary describes. A file
 // whose table lost a field would otherwise take rows without it and report success.
 
+#include "db/StoredValueRefusal.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct sqlite3;
@@ -20,7 +23,8 @@ struct sqlite3;
 // Nothing stored in the file may act on the program's tables other than as the builder makes
 // them: a file that holds a trigger, a view or a virtual table is refused, each of them named (a
 // trigger would act on the user's changes unseen), and so is one where a table or an index of the
-// program is stored with a definition other than the builder's (SchemaObjectsUnlikeTheBuilder).
+// program is stored with a definition other than the builder's (SchemaObjectsUnlikeTheBuilder);
+// a table stored as an earlier build wrote it passes, for the open brings it forward.
 // Returns false with a text naming what is wrong (Windows-1252), or with the engine's failure when
 // the file's schema cannot be read.
 bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error);
@@ -65,12 +69,40 @@ bool ReadStoredObjects(sqlite3* db, std::vector<StoredObject>& objects, std::str
 // the engine reads them: blanks, comments, the quotes around a name and the case of keywords and
 // type names do not count; names, texts and numbers do, exactly. A file written by the builds
 // that stored tables in the order of their row id (no WITHOUT ROWID) is the builder's too; extra
-// tables of their own, and the engine's, may stay.
+// tables of their own, and the engine's, may stay. `earlier`: the program's tables stored as the
+// builds before each column was held to its kind wrote them (with or without WITHOUT ROWID), by
+// their stored names (UTF-8): not redefined, but to be brought forward (BringDefinitionsForward).
 struct SchemaFindings {
   std::vector<std::string> foreign;
   std::vector<std::string> redefined;
+  std::vector<std::string> earlier;
 };
 SchemaFindings SchemaObjectsUnlikeTheBuilder(const std::vector<StoredObject>& objects);
 
 // The one text that tells `findings` (empty when there are none): the foreign objects first.
 std::string SchemaFindingsText(const SchemaFindings& findings);
+
+// What a date column's stored value becomes when its table is brought forward, as an SQL
+// expression: a text that is a date followed by a blank or 'T' and a time of day ("2026-09-25
+// 00:00:00", "2026-09-25T10:30", seconds, fractions) is its date, the time dropped; any other value
+// stays as it is, for the column's rule to judge.
+std::string BroughtForwardDateSql(std::string_view column);
+
+// The first row of a program's table that holds a value its column refuses: one the builder's
+// rules for the column do not let in (NOT NULL, a required text's empty text, a text's size, the
+// column's kind: KindRuleSql, by the type declared), as another program writes with the engine's
+// checks turned off. The rows are walked in the table's order; in a table stored as an earlier
+// build wrote it, a date column's text with a time of day is taken as it is brought forward
+// (BroughtForwardDateSql). Reads the table with one query.
+struct RuleBreach {
+  bool found = false;
+  std::string table;           // Windows-1252
+  std::string row;             // riga (id 3, sub 2) della tavola "detcor": its key fields and values
+  DbSelect::ValueFault fault;  // the field, its value as SQL writes it, what it is and what its column holds
+};
+// False with the engine's reason when the table cannot be read; `out.found` false when no row breaks a rule.
+bool FindRuleBreach(sqlite3* db, const std::string& table, RuleBreach& out, std::string& error);
+
+// The refusal that names the value found (StoredValueRefusal), the field by its title in the
+// dictionary, and says what was not done.
+std::string RuleBreachRefusal(const RuleBreach& breach, Undone undone);

@@ -13,6 +13,8 @@ const char* UndoneText(Undone undone) {
     case Undone::QuadroHidden:
       return "Il quadro non è stato mostrato: correggere il dato prima di modificare queste corse.";
     case Undone::TripKept: return "La corsa non è stata eliminata: correggere il dato prima di eliminarla.";
+    case Undone::Opening:
+      return "Il database non è stato aperto e il file è rimasto com'era: correggere il dato prima di aprirlo.";
   }
   return "";
 }

@@ -17,6 +17,7 @@ enum class Undone {
   EditorClosed,  // an open editor closed: the value was met reading its rows again
   QuadroHidden,  // a quadro of the open trip editor not shown (the editor stays on its list)
   TripKept,      // a trip not deleted
+  Opening,       // a database not opened, its file left as it was
 };
 const char* UndoneText(Undone undone);
 

@@ -8,9 +8,11 @@
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
 #include "db/DbMaintenance.h"
+#include "support/EarlierBuild.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <QFile>
 
 namespace {
 
@@ -90,6 +92,9 @@ std::string Orphans(int count) {
              ") della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 900";
   return lines;
 }
+const std::string kValueRefused = "Errore in fase di apertura del database\n\nATTENZIONE:";
+const std::string kNotOpened =
+    "Il database non è stato aperto e il file è rimasto com'era: correggere il dato prima di aprirlo.";
 const std::string kEmptyingTrigger = "CREATE TRIGGER svuota AFTER INSERT ON cadenz BEGIN DELETE FROM tescor; END;";
 
 TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
@@ -175,6 +180,12 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
       {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 77)",
        kDamaged + "\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della tavola \"local\" con id 77"},
       {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", ""},
+      // A value of another kind, written with the engine's checks off: only the check of the whole file reads it.
+      {"PRAGMA ignore_check_constraints = ON; UPDATE local SET istat = 'abc' WHERE id = 0",
+       kValueRefused +
+           " riga (id 0) della tavola \"local\":\nil campo istat (Codice Istat) vale 'abc',\nche è un testo e non un "
+           "numero intero da -2147483648 a 2147483647 come richiede la sua colonna.\n\n" +
+           kNotOpened},
       {"", ""},
   };
   // Refused with the lines of `missing` by the check of the whole file (start-up after a session not closed cleanly,
@@ -191,12 +202,73 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
                     ? kDamaged.substr(0, kDamaged.size() - 1) + " (database disk image is malformed)"
                     : refused);
       EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed by the check";
-      const bool rows = HasPrefix(missing, kDamaged);
+      const bool rows = HasPrefix(missing, kDamaged) || HasPrefix(missing, kValueRefused);
       NoticeLog log;
       EXPECT_EQ(DbDatabase(path).isOpen, missing.empty() || rows);
       EXPECT_EQ(log.Texts(), rows ? "" : refused);
       EXPECT_TRUE(missing.empty() || rows || (FileBytes(path) == before && Listing(dir_.Dir()) == listing))
           << "file changed";
+    }
+}
+
+// Each table's rows, the tables by name, as the engine reads them.
+std::string Dump(const std::string& path) {
+  std::string out;
+  for (const std::string& table : QueryLines(path, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+    out += table + ":\n" + QueryFile(path, "SELECT * FROM \"" + table + "\"");
+  return out;
+}
+
+// A file an earlier build wrote, its tables stored in key order or not, is brought to the builder's
+// definitions at its open, every row kept and a date with a time of day stored as its date; one
+// that holds a value the new definitions refuse is left as it was, the value named.
+TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
+  const std::string built = Copy(kTrip +
+                                     "INSERT INTO cadenz VALUES ('FER', 'Feriale');"
+                                     "INSERT INTO calend VALUES ('2026-09-25', 'FER', '5', 'n'), "
+                                     "('2026-09-26', 'FER', '6', 'n'), ('2026-09-27', 'FER', '7', 'n');"
+                                     "INSERT INTO period VALUES (1, 'FER', '2026-09-01', '2026-09-30', 0);" +
+                                     kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)",
+                                 false);
+  const std::string kDefinitions = "SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name";
+  const std::string expected = Dump(built), definitions = QueryFile(built, kDefinitions);
+  const std::string timed =
+      "UPDATE calend SET data = data || ' 00:00:00' WHERE data = '2026-09-25';"
+      "UPDATE calend SET data = data || 'T07:30' WHERE data = '2026-09-26';"
+      "UPDATE period SET fine = fine || ' 23:59:59.250'";
+  const std::pair<std::string, std::string> cases[] = {
+      {timed, ""},
+      {"UPDATE calend SET data = '05/10/2026' WHERE data = '2026-09-26'",
+       " riga (data '05/10/2026', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale '05/10/2026',\nche "
+       "è un testo e non una data come richiede la sua colonna."},
+      {"UPDATE tescor SET ente = 'abc'",
+       " riga (id 1) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 'abc',\nche è un testo e non "
+       "un numero intero da -32768 a 32767 come richiede la sua colonna."},
+      {"UPDATE detcor SET fermata = X'323134'",
+       " riga (id 1, sub 1) della tavola \"detcor\":\nil campo fermata (Codice Fermata) vale X'323134',\nche è un "
+       "dato binario e non un testo come richiede la sua colonna."},
+  };
+  for (const auto& [sql, refused] : cases)
+    for (bool keyOrdered : {true, false}) {
+      SCOPED_TRACE(sql + (keyOrdered ? "" : ", by row id"));
+      const std::string path = dir_.Path("precedente.mdb");
+      QFile::remove(cp1252::ToQString(path));
+      MakeEarlierBuildFile(built, path, keyOrdered);
+      ASSERT_EQ(ExecOnFile(path, sql), "ok");
+      const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+      const Outcome checked = CheckDatabaseToOpen(path);
+      EXPECT_TRUE(checked.ok) << checked.Failure();
+      NoticeLog log;
+      EXPECT_EQ(DbDatabase(path).isOpen, refused.empty());
+      if (refused.empty()) {
+        EXPECT_EQ(log.Texts(), "");
+        EXPECT_EQ(QueryFile(path, kDefinitions), definitions);
+        EXPECT_EQ(Dump(path), expected);
+        EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
+      } else {
+        EXPECT_EQ(log.Texts(), kValueRefused + refused + "\n\n" + kNotOpened);
+        EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
+      }
     }
 }
 

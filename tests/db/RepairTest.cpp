@@ -401,6 +401,17 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
        "Il file del database è danneggiato:\nRiga (id 3, sub 2) della tavola \"detcor\": manca la riga della tavola "
        "\"local\" con id 77",
        nullptr},
+      {"tipo.mdb",  // written with the engine's checks off: an authority beyond its column's range
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "PRAGMA ignore_check_constraints = ON; UPDATE tescor SET ente = 70000 WHERE id = 7"),
+                   "ok");
+       },
+       RepairOutcome::Failed,
+       "ATTENZIONE: riga (id 7) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 70000,\nche è un "
+       "numero intero e non un numero intero da -32768 a 32767 come richiede la sua colonna.\n\nNessuna modifica è "
+       "stata registrata: correggere il dato prima di ripetere l'elaborazione.",
+       nullptr},
       {"giornale.mdb",
        [&](const std::string& p) {
          WriteFileBytes(p, pristine);

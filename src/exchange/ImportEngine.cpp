@@ -4,6 +4,7 @@
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
+#include "db/DbIndexesAside.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
@@ -13,6 +14,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -219,6 +221,8 @@ void ImportEngine::Load() {
   DbBatch batch(db_);
   if (!batch.Active()) return;  // nothing loaded: the layer has said why
   bool same = reader_.Rewind();
+  std::optional<DbIndexesAside> aside;
+  if (SetsIndexesAside()) aside.emplace(db_, TargetTable(), linesRead_);
   {
     DbTable target(db_, TargetTable());
     if (target.isOpen) {
@@ -244,6 +248,10 @@ void ImportEngine::Load() {
     if (same && !batch.Lost()) AfterLoad();
     if (options_.progress) options_.progress->End();
   }
+  // Nothing is committed without the indexes set aside: a refusal to make them again (a full
+  // disk) undoes the load.
+  if (std::string refused; same && !batch.Lost() && loadFailure_.empty() && aside && !aside->Restore(refused))
+    loadFailure_ = refused + "\n\nNessuna riga è stata inserita.";
   if (!same || !loadFailure_.empty()) {
     // Rows of lines that pass 1 did not check are never kept, nor those of a load whose AfterLoad
     // read a value that its column cannot hold (its refusal is the failure).

@@ -157,6 +157,9 @@ class ImportEngine {
   };
   // Pass 2: the target table, its fields, and the rows.
   virtual const char* TargetTable() const = 0;
+  // Whether the target's plain indexes are made again after the rows rather than kept row by row
+  // (db/DbIndexesAside): for a table of millions of rows whose load looks nothing up by them.
+  virtual bool SetsIndexesAside() const { return false; }
   virtual void FindColumns(DbTable& target) = 0;
   virtual void LoadLine(DbTable& target, int lineNo, std::string_view line) = 0;
   // After the last line (inside the transaction).

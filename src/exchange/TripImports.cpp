@@ -181,6 +181,7 @@ class TripDetailImport : public ImportEngine {
  protected:
   bool LoadReferences() override { return LoadTripIds("dei Teste Corsa", "dei Dettagli Corsa"); }
   const char* TargetTable() const override { return "detcor"; }
+  bool SetsIndexesAside() const override { return true; }
 
   void CheckLine(int lineNo, std::string_view line) override {
     CheckCompanyChange(lineNo, line);

@@ -6,6 +6,7 @@
 #include "common/WorkProgress.h"
 #include "support/ExchangeData.h"
 
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <functional>
@@ -24,7 +25,10 @@ struct Imports : ::testing::Test {
 };
 
 TEST_F(Imports, HandMadeSetFileByFile) {
+  const char* schema = "SELECT type, name, sql FROM sqlite_master ORDER BY name";
+  const std::string built = Q(schema);
   ImportHandMade(db);
+  EXPECT_EQ(Q(schema), built);  // an index set aside for a load is made again as it was
   EXPECT_EQ(Q("SELECT codice, azienda, p_data, protoc, resple, datini, datfin, id_corsa, gruppo FROM master"),
             "0|17|2024-01-15|42|Mario Rossì                             |2024-01-01|2024-06-30|4|0\n");
   EXPECT_EQ(Q("SELECT '[' || codice || ']', '[' || denom || ']' FROM cadenz ORDER BY codice"),
@@ -667,6 +671,55 @@ TEST_F(Imports, ADiskThatFillsUpStopsTheLoadAndKeepsNothing) {
   EXPECT_EQ(engine->LoadOutcome(10).Texts(),
             "Errore aggiornamento tavola (cadenz)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
             "Le modifiche della transazione sono state annullate.");
+}
+
+// The stop rows go in without their plain index, made again after them in the same transaction: a
+// disk that fills up while it is made keeps nothing, and the index is there as before.
+TEST_F(Imports, ADiskThatFillsUpWhileTheStopsIndexIsMadeAgainKeepsNothing) {
+  ImportHandMade(db, {K::Cadences, K::TripHeads});
+  const std::string file = dir.Path("RT_DTORA.TXT"), indexes =
+                                                         "SELECT name, sql FROM sqlite_master WHERE "
+                                                         "type = 'index' AND tbl_name = 'detcor'";
+  Lines lines;
+  for (int k = 1; k <= 3000; ++k) {
+    lines.push_back(HandMadeLines("RT_DTORA.TXT")[0]);
+    lines.back().replace(10, 14, Format("%04dF%05d    ", k, k));
+  }
+  WriteLines(file, lines);
+  const std::string defined = Q(indexes);
+  ASSERT_NE(defined, "");
+  DbDatabase handle(db);
+  const auto pages = [&] {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(handle.Handle(), "PRAGMA page_count", -1, &st, nullptr);
+    const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+    sqlite3_finalize(st);
+    return n;
+  };
+  // The pages the whole load takes, measured in a transaction given up after it.
+  FillDiskAfter(handle.Handle(), 1 << 20);
+  const int before = pages();
+  handle.BeginTrans();
+  {
+    const auto engine = ImportEngine::Create(K::TripDetails, {&handle, file, false, nullptr});
+    ASSERT_TRUE(engine->Check());
+    engine->Load();
+    ASSERT_EQ(engine->RowsInserted(), 3000);
+  }
+  const int after = pages();
+  handle.Rollback();
+  FillDiskAfter(handle.Handle(), after - before - 3);
+  NoticeLog notices;
+  const auto engine = ImportEngine::Create(K::TripDetails, {&handle, file, false, nullptr});
+  ASSERT_TRUE(engine->Check());
+  engine->Load();
+  EXPECT_EQ(engine->RowsInserted(), 0);
+  EXPECT_EQ(Q("SELECT COUNT(*) FROM detcor"), "0\n");
+  EXPECT_EQ(Q(indexes), defined);
+  EXPECT_EQ(notices.Texts(), "");
+  EXPECT_EQ(engine->LoadOutcome(3000).Texts(),
+            "Errore aggiornamento tavola (detcor)\n\nSpazio su disco esaurito (database or disk is full)\n\n"
+            "Nessuna riga è stata inserita.");
 }
 
 // The result message of an import from its counts: a success only when the file gave rows and every

@@ -761,9 +761,11 @@ DbText DbSelect::TrimmedTextAt(int position) {
   return out;
 }
 
-void DbSelect::ReadTrimmedText(int position, std::string& out, LostCharacter& lost) {
-  if (!GetFieldTextAt(position, out, lost)) out.clear();
+bool DbSelect::ReadTrimmedText(int position, std::string& out, LostCharacter& lost) {
+  const bool read = GetFieldTextAt(position, out, lost) != 0;
+  if (!read) out.clear();
   out.resize(out.find_last_not_of(' ') + 1);
+  return read;
 }
 
 std::string DbSelect::TrimmedAt(int position) {

@@ -115,8 +115,8 @@ class DbSelect {
   // The text read (GetFieldTextAt) and its mark (LostAt) in one reading of the cell: for writers
   // that read a text and its mark together, row after row.
   int GetFieldTextAt(int position, std::string& out, LostCharacter& lost);
-  // The same without its trailing blanks, and empty when it cannot be read.
-  void ReadTrimmedText(int position, std::string& out, LostCharacter& lost);
+  // The same without its trailing blanks, and empty when it cannot be read (false, as for NULL).
+  bool ReadTrimmedText(int position, std::string& out, LostCharacter& lost);
   // The same as a view, for a walk that is done with the text before it moves on: a streamed
   // text that reads as stored (ASCII, the usual case) is viewed where the database holds it,
   // without a copy; any other is read into `buffer`, which the view then shows. The view holds

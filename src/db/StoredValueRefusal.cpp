@@ -55,6 +55,10 @@ std::string KeyNumberAt(DbSelect& select, int at) {
   return std::to_string(value);
 }
 
+std::string KeyTextAt(DbSelect& select, int at) {
+  return select.Fault().position == at ? std::string() : select.TrimmedAt(at);
+}
+
 std::string StoredTripRow(DbSelect& select, int idAt, int subAt) {
   const std::string id = KeyNumberAt(select, idAt);
   if (subAt < 0) return TripRowName(id);

@@ -51,6 +51,9 @@ std::string CalendarDayRowName(const std::string& date, const std::string& code)
 // The whole number at `at` of the row the selection stands on, as a key of a row's name: empty when
 // it is the value at fault or cannot be read as a whole number.
 std::string KeyNumberAt(DbSelect& select, int at);
+// The text at `at` without its trailing blanks (a date as "GG/MM/AAAA"), as a key of a row's name:
+// empty when it is the value at fault.
+std::string KeyTextAt(DbSelect& select, int at);
 
 // The row of a walk over trips or their stops as the user knows it, "corsa N" or "corsa N,
 // fermata S", the trip's id at `idAt` and the stop's sub at `subAt` (none when negative); with a

@@ -106,9 +106,9 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
   // The dates to delete are read whole first: a value that is no date stops the work before any
   // row is deleted. Bytes for a day type find their own rows to delete, and are never added.
   const bool add = options.operation == CalendarGeneration::Operation::Add;
-  if (const Outcome writable = WritableDayType(code); add && !writable.ok) {
-    static_cast<Outcome&>(result) = writable;
-    return result;
+  if (add) {
+    result.Take(WritableDayType(code));
+    if (!result.ok) return result;
   }
   EditorFault fault;
   const std::vector<std::string> dates = add ? std::vector<std::string>() : DayTypeDates(rows, options, code, fault);

@@ -445,7 +445,7 @@ bool ImportEngine::LoadDayTypes(const char* importing) {
     ReadTextKey(select, 0, code);
     select.GetFieldTextAt(1, name);
     if (select.Faulted()) {
-      const std::string row = CadenceRowName(select.Fault().position == 0 ? std::string() : select.TrimmedAt(0));
+      const std::string row = CadenceRowName(KeyTextAt(select, 0));
       RefuseStoredValue(StoredValueRefusal(row, select.FaultText()));
       return false;
     }

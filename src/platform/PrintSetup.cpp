@@ -106,8 +106,8 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-  // The output file is proposed where the program's own file dialogs open, the data folder, in
-  // place of Qt's home folder; the chooser of its "..." opens where the field points.
+  // The output file is proposed where the program's own file dialogs open (the last folder chosen,
+  // else the data folder) in place of Qt's home folder; the chooser of its "..." opens where the field points.
   if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")); file && printer.outputFileName().isEmpty())
     file->setText(QDir(FileDialog::StartFolder()).filePath(QStringLiteral("print.pdf")));
   CheckOutputFile(dialog);

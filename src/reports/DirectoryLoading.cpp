@@ -34,16 +34,6 @@ bool FlagAt(DbSelect& select, int position) {
   return value != 0;
 }
 
-namespace {
-
-// Column `position` as a key of a row's name: the text without its trailing blanks (a date as
-// "GG/MM/AAAA"), empty when it is the fault.
-std::string TextName(DbSelect& select, int position) {
-  return select.Fault().position == position ? std::string() : select.TrimmedAt(position);
-}
-
-}  // namespace
-
 std::string TripName(DbSelect& select, int id) { return TripRowName(KeyNumberAt(select, id)); }
 
 std::string StopName(DbSelect& select, int id, int sub) {
@@ -52,10 +42,10 @@ std::string StopName(DbSelect& select, int id, int sub) {
 
 std::string LocalityName(DbSelect& select, int id) { return LocalityRowName(KeyNumberAt(select, id)); }
 
-std::string CadenceName(DbSelect& select, int code) { return CadenceRowName(TextName(select, code)); }
+std::string CadenceName(DbSelect& select, int code) { return CadenceRowName(KeyTextAt(select, code)); }
 
 std::string CalendarDayName(DbSelect& select, int date, int code) {
-  return CalendarDayRowName(TextName(select, date), TextName(select, code));
+  return CalendarDayRowName(KeyTextAt(select, date), KeyTextAt(select, code));
 }
 
 ServiceCalendar ReadWorkingCalendar(DbDatabase* db, RowFault& fault) {

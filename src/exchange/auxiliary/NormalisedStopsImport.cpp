@@ -24,9 +24,7 @@ Localities ReadLocalities(DbDatabase* db, AuxiliaryImportResult& result) {
   for (int ok = s.Open(); ok; ok = s.MoveNext()) {
     std::pair key{TextKeyAt(s, 1), s.LongAt(2)};
     const int id = s.IntAt(0);
-    if (RefusedValue(s, result,
-                     [&] { return LocalityRowName(s.Fault().position == 0 ? std::string() : std::to_string(id)); }))
-      break;
+    if (RefusedValue(s, result, [&] { return LocalityRowName(KeyNumberAt(s, 0)); })) break;
     localities.emplace(std::move(key), id);
   }
   return localities;

@@ -6,6 +6,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
 #include "db/TextKeys.h"
+#include "exchange/ExchangeText.h"
 #include "exchange/ExportRecord.h"
 #include "exchange/GeoStops.h"
 #include "exchange/RecordLayouts.h"
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace {
-
-// The rows a selection will give, for the progress bar.
-long CountRows(DbDatabase* db, const char* from, const char* where = nullptr) {
-  DbSelect c(db);
-  c.SetColumns("count(*)");
-  c.SetFrom(from);
-  if (where) c.SetWhere(where);
-  if (!c.Open() || !c.hasRow) return 0;
-  return c.LongAt(0);
-}
 
 // Advances the bar every few rows: the bar itself only repaints on a new percentage.
 void Step(WorkProgress* progress, long done, long total) {
@@ -61,9 +52,7 @@ struct WalkText {
   DbSelect::LostCharacter lost;
   bool null = false;
   const std::string& Read(DbSelect& s, int position) {
-    null = !s.GetFieldTextAt(position, text, lost);
-    if (null) text.clear();
-    text.resize(text.find_last_not_of(' ') + 1);
+    null = !s.ReadTrimmedText(position, text, lost);
     return text;
   }
 };
@@ -147,7 +136,7 @@ bool StopBefore(const StopKey& a, const StopKey& b) {
 bool NormaliseStops(DbDatabase* db, CommunicationModel& model, const GeoStopList* geo, WorkProgress* progress,
                     TextRefusal& refusal) {
   if (progress) progress->Begin(kStopPassCaption);
-  const long total = CountRows(db, "detcor");
+  const long total = progress ? CountTableRows(db, "detcor") : 0;
   // The rows are walked in the order the table keeps them, each page read once however large the
   // table; the stops they give are numbered afterwards in the order of their values.
   DbSelect s(db, {.columns = "fermata, denom, ubicaz, reglocal, id, sub",
@@ -200,7 +189,7 @@ bool WalkTrips(DbDatabase* db, const CommunicationModel& stops, const std::funct
                WorkProgress* progress, TextRefusal* refusal) {
   // The bar goes by the stop rows walked: counting only those of a head would look up the head
   // of every row in the order of another index.
-  const long total = progress ? CountRows(db, "detcor") : 0;
+  const long total = progress ? CountTableRows(db, "detcor") : 0;
   // The heads and the stop rows walked side by side, both by trip id: each stop row meets its head
   // without a search of the heads for every row. Stop rows of no head are passed over.
   DbSelect heads(db, {.columns = kHeadColumns, .from = "tescor", .orderBy = "id", .streaming = true});
@@ -278,7 +267,7 @@ bool WalkTripHeads(DbDatabase* db, const std::function<void(const TripInput&)>& 
 
 bool NormaliseTrips(DbDatabase* db, CommunicationModel& model, WorkProgress* progress, TextRefusal& refusal) {
   if (progress) progress->Begin(kTripPassCaption);
-  model.ReserveTrips(static_cast<size_t>(CountRows(db, "tescor")));
+  model.ReserveTrips(static_cast<size_t>(CountTableRows(db, "tescor")));
   // The rows of each new itinerary and run go to the scratch files as the trip that makes it is
   // placed; without them the writer walks the trips again.
   auto rows = std::make_shared<TripSections>();
@@ -300,10 +289,10 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
   if (progress) progress->Begin(kCalendarPassCaption);
   DateRecord a, b;
   if (!ParseDateText10(periodStart, a) || !ParseDateText10(periodEnd, b)) return true;  // no period: no dates
-  const int first = a.year * 10000 + a.month * 100 + a.day, last = b.year * 10000 + b.month * 100 + b.day;
+  const int first = DateKey(a), last = DateKey(b);
   // Every day of the calendar is read, and the period kept here: a day stored as no date is
   // refused, where a selection of the period's days would pass over it.
-  const long total = CountRows(db, "calend");
+  const long total = CountTableRows(db, "calend");
   DbSelect s(db, {.columns = "data, caden", .from = "calend", .orderBy = "data, caden", .streaming = true});
   s.SetFaultsToldByCaller(true);
   if (!s.Open()) return false;
@@ -321,7 +310,7 @@ bool ExtractCalendar(DbDatabase* db, const std::string& periodStart, const std::
     };
     if (!KindsHold(s, row, CalendarLayout(), refusal)) return false;
     DateRecord d;
-    const int date = ParseDateText10(text, d) ? d.year * 10000 + d.month * 100 + d.day : 0;
+    const int date = ParseDateText10(text, d) ? DateKey(d) : 0;
     if (date >= first && date <= last) calendar.Add(dayType, date);
     Step(progress, done, total);
   }
@@ -358,7 +347,7 @@ void ApplyPeriod(RunDays run, const CadenceDates& calendar, const std::string& d
 bool ApplyPeriods(DbDatabase* db, CommunicationModel& model, const CadenceDates& calendar, WorkProgress* progress,
                   TextRefusal& refusal) {
   if (progress) progress->Begin(kPeriodPassCaption);
-  const long total = CountRows(db, "period");
+  const long total = CountTableRows(db, "period");
   DbSelect s(
       db,
       {.columns = "id, caden, inizio, fine, escluso", .from = "period", .orderBy = "id, inizio", .streaming = true});

@@ -230,7 +230,8 @@ void ValueInto(sqlite3_value* value, char letter, DbValue& out) {
     default: {
       const unsigned char* p = sqlite3_value_text(value);
       const int n = sqlite3_value_bytes(value);
-      if (std::int64_t ymd = 0; IsoDateText(p, n, ymd)) {
+      // Computed: only the form the layer writes is a date; a text with a time of day stays a text.
+      if (std::int64_t ymd = 0; n == 10 && IsoDateText(p, n, ymd)) {
         SetInt(out, K::Date, ymd);
         return;
       }

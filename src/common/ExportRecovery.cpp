@@ -19,9 +19,10 @@ bool EndsWithNoCase(const std::string& name, const char* suffix) {
   return true;
 }
 
-// What was being written, as the messages name it: the three files of a shapefile set are written
-// by the shapefile conversions; any other set (or a journal that cannot be read) is an export of
-// the timetable, whose writers all go by "Esportazione dati orari".
+// What was being written, as the messages name it: the files of a shapefile set (.SHP, .SHX, .DBF
+// and its .CPG, which earlier versions did not write) are written by the shapefile conversions;
+// any other set (or a journal that cannot be read) is an export of the timetable, whose writers
+// all go by "Esportazione dati orari".
 struct Work {
   std::string what;     // "esportazione dati orari": after "l'ultima"
   std::string subject;  // "L'esportazione": the subject of the closing sentence
@@ -38,8 +39,8 @@ Work ExportWork() {
 
 Work WorkOf(const SetJournal& journal) {
   const std::vector<JournalEntry>& f = journal.files;
-  if (f.size() == 3 && EndsWithNoCase(f[0].name, ".SHP") && EndsWithNoCase(f[1].name, ".SHX") &&
-      EndsWithNoCase(f[2].name, ".DBF")) {
+  if ((f.size() == 3 || (f.size() == 4 && EndsWithNoCase(f[3].name, ".CPG"))) && EndsWithNoCase(f[0].name, ".SHP") &&
+      EndsWithNoCase(f[1].name, ".SHX") && EndsWithNoCase(f[2].name, ".DBF")) {
     const std::string shape = "dello shapefile " + f[0].name;
     return {"scrittura " + shape, "La scrittura " + shape,
             "I file dello shapefile possono essere di scritture diverse: non vanno utilizzati.\n"

@@ -112,7 +112,7 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
   }
   // A code of the company's holding a line end, which RT_FMREG would carry as it stands: planted
   // in the .DBF, as GDAL writes a line end inside a value as LF.
-  const std::string control = Nodi("controllo", kTypes, {"\"POINT (1 2)\",17,F0#,Aulla", kPoints[3]});
+  const std::string control = Nodi("controllo", kTypes, {"\"POINT (1 2)\",17,F#0,Aulla", kPoints[3]});
   const std::string controlTable = dir.Path("controllo.dbf");
   {
     std::string bytes = FileBytes(controlTable);

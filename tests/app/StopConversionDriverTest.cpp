@@ -51,7 +51,7 @@ TEST_P(StopDriver, WritesTheHandMadeRtNodiThatOgrinfoReads) {
                            "Extent: (1680000.000000, 4829000.750000) - (1683500.500000, 4832500.500000)\n",
                            "AZIENDA: Integer (5.0)\n", "COD_FERM: String (10.0)\n", "DENOM: String (40.0)\n"})
     EXPECT_TRUE(HasPart(info, line));
-  EXPECT_EQ(Listing(out), "RT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
+  EXPECT_EQ(Listing(out), "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
 }
 
 TEST_P(StopDriver, ARefusedInputWritesNothing) {

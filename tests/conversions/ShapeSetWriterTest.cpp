@@ -93,7 +93,8 @@ TEST_P(WrittenLayouts, OgrinfoReadsTheGeometryTheCountTheFieldsAndTheExtent) {
   EXPECT_TRUE(HasPart(info,
                       "Feature Count: 2\nExtent: (1680000.500000, 4830000.250000) - (1681000.000000, "
                       "4831000.000000)\n"));
-  EXPECT_EQ(Listing(dir.Dir()), std::string(layout.name) + ".DBF\n" + layout.name + ".SHP\n" + layout.name + ".SHX\n");
+  EXPECT_EQ(Listing(dir.Dir()), std::string(layout.name) + ".CPG\n" + layout.name + ".DBF\n" + layout.name + ".SHP\n" +
+                                    layout.name + ".SHX\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,11 +147,13 @@ TEST(ShapeSetWriter, ACompanionInAnotherCaseIsReplacedNotDoubled) {
   ScratchDir dir;
   WriteFileBytes(dir.Path("rt_nodi.shp"), "vecchio");
   WriteFileBytes(dir.Path("rt_nodi.dbf"), "vecchio");
+  WriteFileBytes(dir.Path("rt_nodi.cpg"), "UTF-8");
   ShapeSetWriter w(StopsLayout());
   w.AddPoint(1, 2, {"1", "A", "B"});
   std::string failed;
   ASSERT_TRUE(w.WriteTo(ShapeBase(dir.Path("rt_nodi.shp")), kToday, failed));
-  EXPECT_EQ(Listing(dir.Dir()), "rt_nodi.SHX\nrt_nodi.dbf\nrt_nodi.shp\n");
+  EXPECT_EQ(Listing(dir.Dir()), "rt_nodi.SHX\nrt_nodi.cpg\nrt_nodi.dbf\nrt_nodi.shp\n");
+  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.cpg")), "1252");
   EXPECT_EQ(FileBytes(dir.Path("rt_nodi.shp")), w.MainBytes());
   EXPECT_EQ(FileBytes(dir.Path("rt_nodi.dbf")), w.TableBytes(kToday));
 }
@@ -163,6 +166,7 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
   old.AddPoint(1, 2, {"1", "A", "Vecchia"});
   std::string failed;
   ASSERT_TRUE(old.WriteTo(folder + "/RT_NODI", kToday, failed));
+  WriteFileBytes(folder + "/RT_NODI.CPG", "UTF-8");  // as another tool left it: it stays
   const std::string before = Listing(folder), shp = FileBytes(folder + "/RT_NODI.SHP");
   {
     ReadOnlyFolder readOnly(folder);
@@ -179,6 +183,7 @@ TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
   EXPECT_EQ(failed, folder + "/RT_NODI.SHP");
   EXPECT_EQ(Listing(folder), before);
   EXPECT_EQ(FileBytes(folder + "/RT_NODI.SHP"), shp);
+  EXPECT_EQ(FileBytes(folder + "/RT_NODI.CPG"), "UTF-8");
 }
 
 // A conversion hands up what the folder's recovery did as the first message of its outcome, before
@@ -309,8 +314,9 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
     }
     EXPECT_EQ(whenBegun, c.whole ? bytes(*c.whole) : "");
     EXPECT_EQ(inFolder(folder), bytes(c.whole ? next : previous));
-    EXPECT_EQ(Listing(folder), c.whole ? "RT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n"
-                                       : "QUENDO_ESPORTAZIONE_IN_CORSO\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
+    EXPECT_EQ(Listing(folder),
+              c.whole ? "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n"
+                      : "QUENDO_ESPORTAZIONE_IN_CORSO\nRT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
   }
 }
 

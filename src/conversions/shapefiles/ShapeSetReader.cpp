@@ -397,10 +397,10 @@ std::string_view ShapeSetReader::Bytes(std::string_view record, const DbfField& 
   std::string_view raw = DbfFieldBytes(record, field);
   const std::size_t zero = raw.find('\0');
   if (zero != std::string_view::npos) raw = raw.substr(0, zero);
-  std::size_t end = raw.size();
-  // Only the blanks that pad a value: a line end or a tab at its end is part of it.
-  while (end > 0 && raw[end - 1] == ' ') --end;
-  return raw.substr(0, end);
+  // Trailing white space goes: the blanks that pad a value, and the tabs and line ends a tool
+  // leaves after it. One inside the value stays, and the text rule refuses it.
+  const std::size_t last = raw.find_last_not_of(" \t\r\n");
+  return raw.substr(0, last == std::string_view::npos ? 0 : last + 1);
 }
 
 std::string ShapeSetReader::Text(std::string_view record, const DbfField& field) const {
@@ -414,9 +414,9 @@ bool ShapeSetReader::CheckedText(int i, std::string_view record, const DbfField&
   const std::string where = "Il record " + std::to_string(i) + ", campo " + field.name + ", ";
   const std::string_view raw = DbfFieldBytes(record, field);
   const std::size_t zero = raw.find('\0');
-  // Zero bytes may pad a value; text after one would be lost.
+  // Zero bytes may pad a value, as white space may; text after one would be lost.
   if (zero != std::string_view::npos &&
-      raw.find_first_not_of(std::string_view("\0 ", 2), zero) != std::string_view::npos) {
+      raw.find_first_not_of(std::string_view("\0 \t\r\n", 5), zero) != std::string_view::npos) {
     reason = where + "contiene un carattere di controllo (0x00).";
     return false;
   }

@@ -138,7 +138,7 @@ class ShapeSetReader {
   // short to hold it (Fault()).
   bool Record(int i, std::string_view& bytes);
   // A field's bytes in a record as they stand in the file, unconverted: up to its first zero byte,
-  // trailing blanks removed (a tab or a line end stays: it is no padding).
+  // trailing white space removed (blanks, tabs, line ends).
   static std::string_view Bytes(std::string_view record, const DbfField& field);
   // A field's text in a record, checked by the text rule of the database's texts: false, with
   // `reason` naming record i and the field, when the value holds a control byte (IsControlByte:

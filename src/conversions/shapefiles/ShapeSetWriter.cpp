@@ -127,11 +127,12 @@ std::string ShapeSetWriter::TableHead(const ClockTime& today) const {
 
 bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath,
                              const FolderWatch& watch, const FileSetStep& step) {
-  const std::string paths[3] = {OutputCompanion(base, "SHP"), OutputCompanion(base, "SHX"),
-                                OutputCompanion(base, "DBF")};
+  constexpr int kFiles = 4;
+  const std::string paths[kFiles] = {OutputCompanion(base, "SHP"), OutputCompanion(base, "SHX"),
+                                     OutputCompanion(base, "DBF"), OutputCompanion(base, "CPG")};
   std::string folder;
-  std::vector<std::string> names(3);
-  for (int k = 0; k < 3; ++k) SplitShapePath(paths[k], folder, names[static_cast<std::size_t>(k)]);
+  std::vector<std::string> names(kFiles);
+  for (int k = 0; k < kFiles; ++k) SplitShapePath(paths[k], folder, names[static_cast<std::size_t>(k)]);
   // A folder where an earlier set was cut short is put in order first, as before an export; what
   // was done is told at once. One that cannot be put in order is not written into.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, step, names);
@@ -145,12 +146,16 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
   ExportFileSet files(folder, names);
   if (watch) files.SetFolderWatch(watch);
   if (step) files.SetStepHook(step);
-  // Each file is its header and its body, written without gathering them first.
-  const std::string heads[3] = {Header(static_cast<std::int32_t>(kHeaderWords + main_.size() / 2)),
-                                Header(static_cast<std::int32_t>(kHeaderWords + index_.size() / 2)), TableHead(today)};
-  const std::string* bodies[3] = {&main_, &index_, &table_};
+  // Each file is its header and its body, written without gathering them first. The code page
+  // goes with them, in place of whatever one the set's name had: another tool's "UTF-8" beside
+  // these bytes would have every reader garble the accented letters.
+  const std::string heads[kFiles] = {Header(static_cast<std::int32_t>(kHeaderWords + main_.size() / 2)),
+                                     Header(static_cast<std::int32_t>(kHeaderWords + index_.size() / 2)),
+                                     TableHead(today), kCodePage};
+  const std::string empty;
+  const std::string* bodies[kFiles] = {&main_, &index_, &table_, &empty};
   bool ok = true;
-  for (int k = 0; k < 3 && ok; ++k) {
+  for (int k = 0; k < kFiles && ok; ++k) {
     ok = files.Begin(names[static_cast<std::size_t>(k)]);
     if (ok) {
       files.Write(heads[k]);

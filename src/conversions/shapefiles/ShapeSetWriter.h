@@ -1,8 +1,10 @@
 #pragma once
 // Writes a shapefile set of one of the program's layouts: the records are gathered in memory as
-// they are added, then the .SHP, the .SHX and the .DBF are put in place together or not at all
-// (each written whole beside its final name, flushed, then moved in under the folder's journal).
-// The attribute texts are the program's Windows-1252 bytes; the .DBF's date is the program's clock.
+// they are added, then the .SHP, the .SHX, the .DBF and the .CPG are put in place together or not
+// at all (each written whole beside its final name, flushed, then moved in under the folder's
+// journal). The attribute texts are the program's Windows-1252 bytes, and the .CPG says so
+// (kCodePage), replacing one another tool left under the set's name; the .DBF's date is the
+// program's clock.
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
@@ -38,6 +40,9 @@ struct ShapeBox {
 
 class ShapeSetWriter {
  public:
+  // The whole of the .CPG: the Windows code page of the attribute texts.
+  static constexpr const char* kCodePage = "1252";
+
   explicit ShapeSetWriter(const ShapeLayout& layout);
 
   // One record: its geometry and its attribute values in the layout's column order (a number as
@@ -48,7 +53,7 @@ class ShapeSetWriter {
 
   int Count() const { return count_; }
 
-  // Puts the three files of `base` in place ("base.SHP", or a companion already there in another
+  // Puts the four files of `base` in place ("base.SHP", or a companion already there in another
   // case). False, with the path of the file that failed, when one cannot be created or written:
   // the files that were there before are left as they were. A folder where an earlier set was cut
   // short, or that holds a journal the program did not write, is put in order first

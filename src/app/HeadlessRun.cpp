@@ -120,7 +120,11 @@ bool WriteTranscript(const std::string& path, const std::vector<std::string>& li
   }
   QFile f(QString::fromLocal8Bit(path.c_str()));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-  return f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  // The bytes reach the disk only at the flush: a full disk refuses them there, not at the write.
+  const bool written = f.write(text.data(), static_cast<qint64>(text.size())) == static_cast<qint64>(text.size());
+  const bool flushed = written && f.flush();
+  f.close();
+  return flushed && f.error() == QFileDevice::NoError;
 }
 
 // Runs the program under the script; returns the exit code.

@@ -1,5 +1,6 @@
 #include "db/MasterRow.h"
 
+#include "db/DbSchema.h"
 #include "db/DbTable.h"
 
 #include <cstdlib>
@@ -11,6 +12,15 @@ bool SeekMasterRow(DbTable& master) { return master.isOpen && master.SetIndex("c
 
 std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone) {
   return StoredValueRefusal("dati generali", TitledFaultText(fault, "master"), undone);
+}
+
+std::string CounterPastItsColumnRefusal(const char* field, std::int64_t next, const std::string& unnumbered,
+                                        Undone undone) {
+  const std::string fault = "il campo " + std::string(field) + " (" + SchemaFieldTitle("master", field) +
+                            ") dovrebbe passare a " + std::to_string(next) + ", oltre " +
+                            std::to_string(kLargestCounter) +
+                            ", il numero più grande che la sua colonna può contenere:\n" + unnumbered;
+  return StoredValueRefusal("dati generali", fault, undone);
 }
 
 MasterFields ReadMasterFields(DbDatabase* db, const std::vector<const char*>& fields, Undone undone) {

@@ -5,6 +5,7 @@
 #include "db/DbSelect.h"
 #include "db/StoredValueRefusal.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,16 @@ extern const char* const kMissingMasterText;
 // (DbTable::Fault): "ATTENZIONE: dati generali:", the field by its title and its value, and what
 // the command did not do.
 std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone);
+
+// The counters `id_corsa` and `gruppo` hold the next free number, and whoever uses a number stores
+// it + 1: a number at the largest value of their 32-bit column has no next one to store.
+constexpr std::int64_t kLargestCounter = 2147483647;
+
+// The refusal of a counter of the master row (`field`) that a new number would carry to `next`,
+// past kLargestCounter: "ATTENZIONE: dati generali:", the field by its title, `next`, the largest
+// value, `unnumbered` (what the command could not number) and what it did not do.
+std::string CounterPastItsColumnRefusal(const char* field, std::int64_t next, const std::string& unnumbered,
+                                        Undone undone);
 
 // Some fields of the master row, as a command reads them before it does anything.
 struct MasterFields {

@@ -560,13 +560,22 @@ Outcome QuadroTimetable::MoveToNewQuadro(int column) {
     moved.Fail(MasterRowRefusal(master.Fault(), Undone::Changes));
     return moved;
   }
-  std::int32_t number = LeadingInt(counter);
+  std::int64_t number = LeadingInt(counter);
   // The counter lags behind quadri written elsewhere (another program, an import): the number
   // past the largest one in use is free, and a trip never joins a quadro by mistake.
   DbSelect used(db_, {.columns = "max(gruppo)", .from = "tescor"});
   long largest = -1;
-  if (used.Open() && used.GetFieldLongAt(0, &largest) && largest >= number)
-    number = static_cast<std::int32_t>(largest + 1);
+  std::string past;  // the quadro the number was sought after
+  if (used.Open() && used.GetFieldLongAt(0, &largest) && largest >= number) {
+    number = std::int64_t{largest} + 1;
+    past = " dopo il quadro " + std::to_string(largest);
+  }
+  // The counter becomes the number + 1: past what its column holds, the trip stays where it is.
+  if (number >= kLargestCounter) {
+    moved.Fail(CounterPastItsColumnRefusal("gruppo", number + 1, "nessun nuovo quadro può essere numerato" + past + ".",
+                                           Undone::Changes));
+    return moved;
+  }
 
   // The trip and the counter together: a trip moved without the counter rising would share its
   // new quadro with the next trip moved.

@@ -168,9 +168,30 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
   }
   // The counter lags behind trips written elsewhere (another program, an import): the next id
   // past the largest one is free.
-  std::int32_t id = nextId;
-  if (trips_.SeekEqual({std::to_string(id).c_str()})) id = static_cast<std::int32_t>(LargestTripId(db_) + 1);
-  if (quadro < 0) quadro = nextQuadro;
+  std::int64_t id = nextId;
+  std::string past;  // the trip the id was sought after
+  if (trips_.SeekEqual({std::to_string(id).c_str()})) {
+    const long largest = LargestTripId(db_);
+    id = std::int64_t{largest} + 1;
+    past = " dopo la corsa " + std::to_string(largest);
+  }
+  const bool given = quadro >= 0;
+  if (!given) quadro = nextQuadro;
+  // Each counter becomes the number used + 1: a trip whose numbers would carry one past what its
+  // column holds is refused before anything is written, and the counter keeps its value.
+  if (id >= kLargestCounter) {
+    result.Fail(CounterPastItsColumnRefusal("id_corsa", id + 1, "nessuna nuova corsa può essere numerata" + past + ".",
+                                            Undone::Changes));
+    return result;
+  }
+  if (quadro >= kLargestCounter) {
+    result.Fail(
+        CounterPastItsColumnRefusal("gruppo", std::int64_t{quadro} + 1,
+                                    given ? "nessuna nuova corsa può entrare nel quadro " + std::to_string(quadro) + "."
+                                          : std::string("nessun nuovo quadro può essere numerato."),
+                                    Undone::Changes));
+    return result;
+  }
 
   const bool stored = trips_.AddNew() && trips_.SetFieldText("id", std::to_string(id)) &&
                       trips_.SetFieldText("gruppo", std::to_string(quadro)) && trips_.SetFieldText("parte", "0") &&
@@ -179,12 +200,12 @@ TripInsertResult TripStore::Insert(const TripHead& head, std::int32_t quadro) {
 
   // The counters rise past what was used and never fall.
   if (master.Edit()) {
-    master.SetFieldText("id_corsa", std::to_string(std::max(nextId, id + 1)));
+    master.SetFieldText("id_corsa", std::to_string(std::max<std::int64_t>(nextId, id + 1)));
     master.SetFieldText("gruppo", std::to_string(std::max(nextQuadro, quadro + 1)));
     master.Update();
   }
   result.ok = true;
-  result.id = id;
+  result.id = static_cast<std::int32_t>(id);
   result.quadro = quadro;
   return result;
 }

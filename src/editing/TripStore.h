@@ -31,7 +31,8 @@ struct TripHead {
 };
 
 // `ok`: the trip is stored. When not, a stop message says why (a missing master row, a counter of
-// another kind), or there is none when the database refused the row (the table layer has said why).
+// another kind or at its largest), or there is none when the database refused the row (the table
+// layer has said why).
 struct TripInsertResult : Outcome {
   std::int32_t id = -1;      // the new trip's id
   std::int32_t quadro = -1;  // its quadro number
@@ -52,8 +53,10 @@ class TripStore {
   // Adds a trip with the head given, departure 0 and arrival 9999, in the quadro given (or, with
   // -1, in the master row's next quadro). Its id is the master row's next trip id, or the next id
   // free in `tescor` when that counter lags behind the trips already there. The master row's
-  // counters then rise past what was used and never fall. Refused without a master row, and when a
-  // counter is stored as what its column cannot hold (MasterRowRefusal), nothing written.
+  // counters then rise past what was used and never fall. Refused without a master row, when a
+  // counter is stored as what its column cannot hold (MasterRowRefusal), and when the id or the
+  // quadro used is the largest number a counter holds, which it could not then pass
+  // (CounterPastItsColumnRefusal): nothing written.
   TripInsertResult Insert(const TripHead& head, std::int32_t quadro = -1);
 
   // Deletes the trip's stops, then its periods, then its head; true when all of it was deleted.

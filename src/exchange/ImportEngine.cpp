@@ -114,6 +114,13 @@ bool ImportEngine::ReadMaster() {
     }
   }
   if (nextId) master_.nextTripId = std::atol(master.texts.back().c_str());
+  // The trip heads leave the counter one past the largest id: at the largest it holds, it could
+  // not be moved on, and no head is imported.
+  if (nextId && master_.nextTripId >= kLargestCounter) {
+    RefuseStoredValue(CounterPastItsColumnRefusal("id_corsa", std::int64_t{master_.nextTripId} + 1,
+                                                  "nessuna testa corsa può essere importata.", Undone::Changes));
+    return false;
+  }
   return true;
 }
 

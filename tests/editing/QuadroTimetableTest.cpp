@@ -385,6 +385,28 @@ TEST_F(Quadro, MoveToNewQuadroTakesAndRaisesTheCounter) {
   EXPECT_EQ(Shown(model).substr(0, 5), "9,20\n");  // the moved trip has left the quadro
   EXPECT_EQ(notices.Texts(), "");
 
+  // The counter becomes the number used + 1: at the largest its column holds, or past the largest
+  // quadro in use there, the trip stays where it is and the counter keeps its value.
+  const std::tuple<const char*, const char*, const char*> atTheLargest[] = {
+      {"UPDATE master SET gruppo = 2147483647", "2147483648", "nessun nuovo quadro può essere numerato."},
+      {"UPDATE master SET gruppo = 41; UPDATE tescor SET gruppo = 2147483647 WHERE id = 33", "2147483649",
+       "nessun nuovo quadro può essere numerato dopo il quadro 2147483647."},
+  };
+  for (const auto& [sql, next, unnumbered] : atTheLargest) {
+    RunSql(path, sql);
+    const std::string before = Query(state);
+    moved = model.MoveToNewQuadro(0);
+    EXPECT_EQ(moved.Texts(),
+              std::string("ATTENZIONE: dati generali:\nil campo gruppo (ID Gruppo) dovrebbe passare a ") + next +
+                  ", oltre 2147483647, il numero più grande che la sua colonna può contenere:\n" + unnumbered +
+                  "\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere "
+                  "l'elaborazione.")
+        << sql;
+    EXPECT_FALSE(moved.ok);
+    EXPECT_EQ(Query(state), before) << sql;
+  }
+  EXPECT_EQ(notices.Texts(), "");
+
   RunSql(path, "DELETE FROM master");
   moved = model.MoveToNewQuadro(0);
   EXPECT_EQ(moved.Texts(), TripStore::MissingMasterText());

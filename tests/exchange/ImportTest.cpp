@@ -209,6 +209,13 @@ const FaultCase kCases[] = {
         .Is(kStop, StoredValue("dati generali", "datfin (Data Fine)", "'31/12/2024'", "un testo", "una data"), ""),
     On("TripHeadsStopAtATextNextTripId", K::TripHeads, {}, "UPDATE master SET id_corsa = 'x'")
         .Is(kStop, StoredValue("dati generali", "id_corsa (ID Corsa)", "'x'", "un testo", "un numero intero"), ""),
+    // A next trip id at the largest its column holds could not be moved on past the heads: none imported.
+    On("TripHeadsStopAtTheLargestNextTripId", K::TripHeads, {}, "UPDATE master SET id_corsa = 2147483647")
+        .Is(kStop,
+            "ATTENZIONE: dati generali:\nil campo id_corsa (ID Corsa) dovrebbe passare a 2147483648, oltre "
+            "2147483647, il numero più grande che la sua colonna può contenere:\nnessuna testa corsa può essere "
+            "importata.\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.",
+            "", "0|2147483647\n", "SELECT count(*), (SELECT id_corsa FROM master) FROM tescor"),
     // The protocol reads no period: it writes the one of its file over a stored text.
     On("ProtocolWritesItsPeriodOverATextOne", K::Protocol, {}, "UPDATE master SET datini = 'abc'")
         .Is(kClean, "", "", "2024-01-01\n", "SELECT datini FROM master"),

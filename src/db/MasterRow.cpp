@@ -3,6 +3,7 @@
 #include "db/DbSchema.h"
 #include "db/DbTable.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 const char* const kMissingMasterText =
@@ -17,7 +18,7 @@ std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone) {
 std::string CounterPastItsColumnRefusal(const char* field, std::int64_t next, const std::string& unnumbered,
                                         Undone undone) {
   const std::string fault = "il campo " + std::string(field) + " (" + SchemaFieldTitle("master", field) +
-                            ") dovrebbe passare a " + std::to_string(next) + ", oltre " +
+                            ") dovrebbe passare a " + std::to_string(std::min(next, kLargestCounter + 1)) + ", oltre " +
                             std::to_string(kLargestCounter) +
                             ", il numero più grande che la sua colonna può contenere:\n" + unnumbered;
   return StoredValueRefusal("dati generali", fault, undone);

@@ -28,7 +28,8 @@ std::string MasterRowRefusal(const DbSelect::ValueFault& fault, Undone undone);
 constexpr std::int64_t kLargestCounter = 2147483647;
 
 // The refusal of a counter of the master row (`field`) that a new number would carry to `next`,
-// past kLargestCounter: "ATTENZIONE: dati generali:", the field by its title, `next`, the largest
+// past kLargestCounter: "ATTENZIONE: dati generali:", the field by its title, `next` (the first
+// value past the largest when a search for a free number went further still), the largest
 // value, `unnumbered` (what the command could not number) and what it did not do.
 std::string CounterPastItsColumnRefusal(const char* field, std::int64_t next, const std::string& unnumbered,
                                         Undone undone);

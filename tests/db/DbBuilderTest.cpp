@@ -180,8 +180,8 @@ TEST_F(NewDatabase, EngineHoldsEachColumnToItsKind) {
       {"UPDATE calend SET data = '05/10/2026'", "data"},  // date
       {"UPDATE calend SET data = 20261005", "data"},        {"UPDATE calend SET data = 'abc'", "data"},
       {"UPDATE calend SET data = '2026-02-31'", "data"},    {"UPDATE detcor SET primaria = 2", "primaria"},  // yes/no
-      {"UPDATE detcor SET primaria = -1", "primaria"},      {"UPDATE detcor SET primaria = 1", nullptr},
-      {"UPDATE detcor SET primaria = 0", nullptr},
+      {"UPDATE detcor SET primaria = -1", "primaria"},      {"UPDATE detcor SET primaria = 0", nullptr},
+      {"UPDATE detcor SET primaria = 1", nullptr},
   };
   for (const auto& [sql, field] : cases) {
     const std::string before = stored();

@@ -389,7 +389,7 @@ TEST_F(Quadro, MoveToNewQuadroTakesAndRaisesTheCounter) {
   // quadro in use there, the trip stays where it is and the counter keeps its value.
   const std::tuple<const char*, const char*, const char*> atTheLargest[] = {
       {"UPDATE master SET gruppo = 2147483647", "2147483648", "nessun nuovo quadro può essere numerato."},
-      {"UPDATE master SET gruppo = 41; UPDATE tescor SET gruppo = 2147483647 WHERE id = 33", "2147483649",
+      {"UPDATE master SET gruppo = 41; UPDATE tescor SET gruppo = 2147483647 WHERE id = 33", "2147483648",
        "nessun nuovo quadro può essere numerato dopo il quadro 2147483647."},
   };
   for (const auto& [sql, next, unnumbered] : atTheLargest) {

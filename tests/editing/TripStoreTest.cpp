@@ -139,7 +139,7 @@ TEST_F(Trips, InsertTakesTheCountersWhichOnlyRise) {
       {"", -1, past("id_corsa", "ID Corsa", "2147483648", "nessuna nuova corsa può essere numerata."),
        "8|2147483647|11\n"},
       {"UPDATE master SET id_corsa = 7; UPDATE tescor SET id = 2147483647 WHERE id = 2147483646", -1,
-       past("id_corsa", "ID Corsa", "2147483649", "nessuna nuova corsa può essere numerata dopo la corsa 2147483647."),
+       past("id_corsa", "ID Corsa", "2147483648", "nessuna nuova corsa può essere numerata dopo la corsa 2147483647."),
        "8|7|11\n"},
       {"UPDATE master SET id_corsa = 9, gruppo = 2147483647", -1,
        past("gruppo", "ID Gruppo", "2147483648", "nessun nuovo quadro può essere numerato."), "8|9|2147483647\n"},

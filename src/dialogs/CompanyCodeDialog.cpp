@@ -50,7 +50,7 @@ void CompanyCodeDialog::OnOK() {
   std::string text;
   if (!ReadControlText(kCompany, text)) return;
   int code = 0;
-  // Only the first four characters count: an entry begins with its four-digit code.
+  // The code typed (its first four characters count), or the whole code of the entry chosen.
   if (!CodeFromCombo(Combo(kCompany), text, code)) {
     Refuse(kCodeFault, kCompany);
     return;

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
-#include <cstdio>
 
 using namespace company_header;
 
@@ -50,14 +49,9 @@ bool CompanyHeaderDialog::OnInitDialog() {
   QComboBox* companies = Combo(kCompany);
   companies->clear();
   FillCompanyCombo(companies, db_);
-  SelectCodeInCombo(companies, company);
-  if (companies->currentIndex() < 0) {
-    // A working company missing from the list is shown by its code, so that confirming refuses
-    // it rather than taking the empty field for company 0.
-    char code[16];
-    std::snprintf(code, sizeof code, "%04d", company);
-    companies->setEditText(QString::fromLatin1(code));
-  }
+  // A working company missing from the list is shown by its code, so that confirming refuses it
+  // rather than taking the empty field for company 0.
+  ShowCodeInCombo(companies, company);
   SetControlText(kSendDate, sendDate);
   SetControlText(kProtocol, protocol < 0 ? std::string() : std::to_string(protocol));
   SetControlText(kPerson, person);

@@ -109,30 +109,59 @@ std::string NumberNotValid(const char* label, int digits) {
          ".\n\n" + kNotRecorded;
 }
 
+namespace {
+
+// A code of a list is a 16-bit number: more digits than these are no code of any list.
+constexpr size_t kMostCodeDigits = 9;
+
+// The code an entry of a code list begins with: all its digits up to the " - " before the name
+// ("0012 - Name" 12, "32767 - Name" 32767); false for an entry that begins otherwise.
+bool EntryCode(std::string_view entry, int& code) {
+  const std::string_view digits = entry.substr(0, entry.find(" - "));
+  if (digits.empty() || digits.size() > kMostCodeDigits) return false;
+  for (char c : digits)
+    if (!IsDigit(c)) return false;
+  code = Digits(digits, 0, digits.size());
+  return true;
+}
+
+// The position of the first entry whose whole code is `code`; -1 when none is.
+int EntryOfCode(const std::vector<std::string>& entries, int code) {
+  for (size_t k = 0; k < entries.size(); ++k) {
+    int listed = 0;
+    if (EntryCode(entries[k], listed) && listed == code) return static_cast<int>(k);
+  }
+  return -1;
+}
+
+std::vector<std::string> ComboEntries(const QComboBox* combo) {
+  std::vector<std::string> entries;
+  entries.reserve(static_cast<size_t>(combo->count()));
+  for (int k = 0; k < combo->count(); ++k) entries.push_back(cp1252::FromQStringLossy(combo->itemText(k)));
+  return entries;
+}
+
+}  // namespace
+
 bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code) {
+  // An entry chosen gives its whole code, one of five digits too ("32767 - Name").
+  for (const std::string& entry : entries)
+    if (entry == text && EntryCode(entry, code)) return true;
   const std::string_view head = text.substr(0, 4);
   for (char c : head)
     if (!IsDigit(c)) return false;
   const int value = head.empty() ? 0 : Digits(head, 0, head.size());
-  const std::string prefix = Code4(value);
-  for (const std::string& entry : entries) {
-    if (entry.compare(0, prefix.size(), prefix) == 0) {
-      code = value;
-      return true;
-    }
-  }
-  return false;
+  if (EntryOfCode(entries, value) < 0) return false;
+  code = value;
+  return true;
 }
 
 bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code) {
-  std::vector<std::string> entries;
-  entries.reserve(static_cast<size_t>(combo->count()));
-  for (int k = 0; k < combo->count(); ++k) entries.push_back(cp1252::FromQStringLossy(combo->itemText(k)));
-  return CodeFromList(text, entries, code);
+  return CodeFromList(text, ComboEntries(combo), code);
 }
 
 void SelectCodeInCombo(QComboBox* combo, int code) {
-  const int index = combo->findText(QString::fromLatin1(Code4(code).c_str()), Qt::MatchStartsWith);
+  const int index = EntryOfCode(ComboEntries(combo), code);
   combo->setCurrentIndex(index);
   if (index < 0 && combo->isEditable()) combo->setEditText(QString());
 }

@@ -46,14 +46,15 @@ struct NumberEntry {
   }
 };
 
-// The code of a combo box whose entries begin with a four-digit code ("0012 - Name"): only the
-// first four characters of the text count; when they are not empty each must be a digit, and
-// their value (0 for the empty text) written "%04d" must begin one of the entries. False when
-// the code is refused.
+// The code of a combo box whose entries begin with a code written "%04d" ("0012 - Name", "32767 -
+// Name"). The text of an entry gives that entry's whole code, its digits up to the " - " before
+// the name. Of any other text only the first four characters count: when they are not empty each
+// must be a digit, and their value (0 for the empty text) must be the whole code of one of the
+// entries. False when the code is refused.
 bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code);
 // The same on the combo box's own text and entries.
 bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code);
-// Selects the entry that begins with the code written "%04d"; the text stays empty when none does.
+// Selects the first entry whose whole code is `code`; the text stays empty when none is.
 void SelectCodeInCombo(QComboBox* combo, int code);
 // The same, but a code missing from the list is shown by its "%04d" text, so that confirming
 // refuses it rather than taking the empty field for code 0.

@@ -162,8 +162,12 @@ std::vector<DbText> FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db) { ret
 
 DbText ChosenCode(const QComboBox* combo, const std::vector<DbText>& codes, const std::string& code) {
   const int at = combo->currentIndex();
-  if (at >= 0 && static_cast<size_t>(at) < codes.size() && codes[static_cast<size_t>(at)].text == code)
-    return codes[static_cast<size_t>(at)];
+  if (at < 0 || static_cast<size_t>(at) >= codes.size()) return {code, {}};
+  const DbText& listed = codes[static_cast<size_t>(at)];
+  if (listed.text == code) return listed;
+  // Bytes are listed by their literal, which the field's characters may cut (X'46455231' is
+  // eleven): the entry shown as listed is still the one chosen, and its writer refuses it by name.
+  if (listed.Bytes() && combo->currentText() == combo->itemText(at)) return listed;
   return {code, {}};
 }
 

@@ -34,7 +34,8 @@ std::vector<DbText> FillLineCombo(QComboBox* combo, DbDatabase* db);
 std::vector<DbText> FillTrimmedLineCombo(QComboBox* combo, DbDatabase* db);
 
 // The code of an editable combo box filled by one of the lists above: the stored code of the
-// entry it stands on when `code` is that entry's code, else `code` as typed.
+// entry it stands on when `code` is that entry's code, or when that entry holds bytes and is shown
+// as listed (`code` then its literal as the field cut it); else `code` as typed.
 DbText ChosenCode(const QComboBox* combo, const std::vector<DbText>& codes, const std::string& code);
 
 // The authorities that trips use (`tescor.ente` found in `regent`), by name: "0012 - Name".

@@ -47,8 +47,9 @@ TEST(EntryNumber, DigitsOnlyWithinTheFieldAndTheEmptyValue) {
             "I dati immessi non saranno registrati !!!");
 }
 
-TEST(CodeFromList, OnlyTheFourDigitsOfAnEntryOfTheListAreAccepted) {
-  const std::vector<std::string> entries = {"0000 - non assegnata", "0012 - Azienda dodici", "0150 - Altra"};
+TEST(CodeFromList, OnlyTheWholeCodeOfAnEntryOfTheListIsAccepted) {
+  const std::vector<std::string> entries = {"0000 - non assegnata", "0012 - Azienda dodici", "0150 - Altra",
+                                            "32767 - Azienda ultima"};
   const std::pair<const char*, int> cases[] = {
       {"0012 - Azienda dodici", 12},
       {"0150", 150},
@@ -59,6 +60,8 @@ TEST(CodeFromList, OnlyTheFourDigitsOfAnEntryOfTheListAreAccepted) {
       {"12 -", -1},
       {"A012", -1},
       {" 012", -1},
+      {"32767 - Azienda ultima", 32767},  // the entry of a code of five digits, whole
+      {"3276", -1},                       // the beginning of a code is none
   };
   for (const auto& [text, expected] : cases) {
     int code = -1;  // a refusal leaves the code alone

@@ -18,7 +18,8 @@ class TripHeadTest : public ::testing::Test {
   void SetUp() override {
     const std::string path = dir_.Path("lavoro.mdb");
     MakeDatabase(path, BuilderTimetableTables() +
-                           "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato');");
+                           "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato'),"
+                           " (32767, 'Regione');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);
   }
@@ -72,11 +73,13 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
        "1 C101|-1|4711|L7|R|P1|120|0|9|0|12000|30|Scolastica|X checked:1187"},
       {{{"1071", "99999999"}, {"1072", "9999"}, {"1073", "0"}, {"1074", "0000"}},
        "1 C101|-1|4711|L7|A|P1|12|5|99999999|9999|0|0|Scolastica|X checked:1187"},
+      {{{"1069", "32767 - Regione"}}, "1 C101|-1|4711|L7|A|P1|32767|5|12500|35|12000|30|Scolastica|X checked:1187"},
       {{{"1069", "0012"}, {"1070", "0042"}, {"1186", "1"}},
        "1 C101|-1|4711|L7|A|P1|12|42|12500|35|12000|30|Scolastica|U checked:1186"},
       {{{"1186", "1"}, {"1191", "1"}}, "1 " + same + "N checked:1191"},
       {{{"1069", "0013"}}, badAuthority},
       {{{"1069", "12ab"}}, badAuthority},
+      {{{"1069", "3276"}}, badAuthority},
       {{{"1070", "12a"}},
        refused + "Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 e "
                  "9999.\n\nI dati immessi non saranno registrati !!!"},

@@ -292,6 +292,13 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"of day types read alike, the one shown kept",
        std::string(alike) + "UPDATE period SET caden = char(0x15A) || '1'", "6007=01/02/2024|1104=1|1101=1|1=1",
        "U+015A 1|2024-02-01|2024-02-29|1\n", ""},
+      // Stored by another tool as bytes, listed by a literal longer than the day type's ten
+      // characters: chosen, it is refused by name, nothing written.
+      {"a day type stored as four bytes chosen",
+       "PRAGMA ignore_check_constraints = ON; INSERT OR IGNORE INTO cadenz VALUES (X'46455231', 'Feriale binario')",
+       "1103=1|1091=01/03/2024|1095=31/03/2024|1098=X'46455231' - Feriale binario|1=1", kept,
+       "ATTENZIONE: cadenza scelta:\nil campo codice (Codice) vale X'46455231',\nche è un dato binario e non un "
+       "testo come richiede la sua colonna.\n\nNessuna modifica è stata registrata"},
       // A start that is no date: the period is named by its trip and day type, the date left to the
       // sentence.
       {"a start that is no date",

@@ -266,7 +266,7 @@ void Check::TripStops() {
       if (kmProgressive && o_.distances) faults += "KmProgressivi ";
       if (kmInversion && !o_.consent) faults += "InversioneKm ";
       if (timeInversion) faults += "InversioneTempo ";
-      if (Stop(s, "detcor", [id, sub] { return Format("fermata %ld della corsa %ld", sub, id); })) return;
+      if (Stop(s, "detcor", [&s] { return StopRowName(KeyNumberAt(s, 0), KeyNumberAt(s, 1)); })) return;
       if (!missing.empty()) Add(id, static_cast<int>(sub), "Manca: " + missing);
       if (!faults.empty()) Add(id, static_cast<int>(sub), "Errore: " + faults);
       previousSub = sub;
@@ -290,7 +290,12 @@ void Check::MarkPeriods(DbSelect& s, Pass& pass, bool outside) {
       s.GetFieldTextAt(1, buffer);
       s.GetFieldTextAt(2, buffer);
     }
-    if (Stop(s, "period", [id] { return "periodo della corsa " + std::to_string(id); })) return;
+    if (Stop(s, "period", [&s, outside] {
+          // The dates are read only by the walk of every period.
+          return outside ? PeriodRowName(KeyNumberAt(s, 0), {}, {}, {})
+                         : PeriodRowName(KeyNumberAt(s, 0), KeyTextAt(s, 1), KeyTextAt(s, 2), {});
+        }))
+      return;
     TripEntry* trip = table_.Lookup(id);
     if (!trip) continue;
     if (outside) {

@@ -29,6 +29,8 @@ std::string DateRecord::Format() const {
 
 std::string CountRecord::Format(std::int32_t count) { return std::to_string(count); }
 
+std::string CharactersText(long count) { return std::to_string(count) + (count == 1 ? " carattere" : " caratteri"); }
+
 std::string DecimalComma(std::string text) {
   for (char& c : text)
     if (c == '.') c = ',';

@@ -25,6 +25,9 @@ struct CountRecord {
 // printf into a string, of any length (texts of faults, messages and fields).
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A count of characters in words: "1 carattere", "40 caratteri".
+std::string CharactersText(long count);
+
 // Metres as kilometres "%1.3lf" with a decimal comma: 1234 gives "1,234".
 std::string FormatMetresAsKm(std::int64_t metres);
 

@@ -1,6 +1,7 @@
 #include "db/DbSchemaCheck.h"
 
 #include "common/Cp1252.h"
+#include "common/Formatters.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
@@ -687,7 +688,7 @@ bool FindRuleBreach(sqlite3* db, const std::string& table, RuleBreach& out, std:
             fault.is = "un testo vuoto";
           } else if (kind == "text" && c.type.letter == 'A' && length > c.type.size) {
             fault.is = "un testo troppo lungo";
-            fault.wanted = "un testo di al più " + std::to_string(c.type.size) + " caratteri";
+            fault.wanted = "un testo di al più " + CharactersText(c.type.size);
           }
         }
       },

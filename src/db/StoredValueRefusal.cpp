@@ -40,8 +40,9 @@ std::string LocalityRowName(const std::string& id) { return id.empty() ? "una lo
 
 std::string PeriodRowName(const std::string& id, const std::string& start, const std::string& end,
                           const std::string& code) {
-  if (!start.empty() && !end.empty()) return "periodo dal " + start + " al " + end + " della " + TripRowName(id);
-  return "un periodo della " + TripRowName(id) + (code.empty() ? std::string() : " con cadenza " + code);
+  const std::string trip = id.empty() ? " di una corsa" : " della corsa " + id;
+  if (!start.empty() && !end.empty()) return "periodo dal " + start + " al " + end + trip;
+  return "un periodo" + trip + (code.empty() ? std::string() : " con cadenza " + code);
 }
 
 std::string CalendarDayRowName(const std::string& date, const std::string& code) {

@@ -41,7 +41,8 @@ std::string CadenceRowName(const std::string& code);
 // "località 12"; "una località" without its id.
 std::string LocalityRowName(const std::string& id);
 // "periodo dal 01/02/2024 al 29/02/2024 della corsa 17"; without either date "un periodo della
-// corsa 17 con cadenza FER" (without the day type too, "un periodo della corsa 17").
+// corsa 17 con cadenza FER" (without the day type too, "un periodo della corsa 17"); without the
+// trip's id "... di una corsa".
 std::string PeriodRowName(const std::string& id, const std::string& start, const std::string& end,
                           const std::string& code);
 // "giorno 05/10/2026 del calendario"; without the date "un giorno del calendario con cadenza FER"

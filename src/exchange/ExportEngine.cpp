@@ -531,15 +531,14 @@ bool ExportRun::DayTypes() {
 }
 
 bool ExportRun::Calendar() {
-  DbSelect s(o_.db, {.columns = "data, caden, note", .from = "calend"});
-  if (o_.kind == ExportKind::DateRange) {
-    const DateRecord &a = o_.rangeStart, &b = o_.rangeEnd;
-    s.SetWhere("data >= " + SqlDate(a.year, a.month, a.day) + " AND data <= " + SqlDate(b.year, b.month, b.day));
-  }
-  s.SetOrderBy("data, caden");
+  // Every day is read, a date range's too: each day's kind is checked before the range is applied
+  // here, since a range in the selection would leave out, untold, a day stored as what no date is
+  // (and the periods that run only on it).
+  DbSelect s(o_.db, {.columns = "data, caden, note", .from = "calend", .orderBy = "data, caden"});
   if (!Open(kCalendarFile, s)) return false;
   ExportRecord r(CalendarLayout());
   const auto [company, date, note, dayType] = FieldsOf(r, "azienda", "data", "note", "caden");
+  const int first = DateKey(o_.rangeStart), last = DateKey(o_.rangeEnd);
   const int total = s.RowCount();
   int done = 0;
   for (int ok = s.hasRow; ok; ok = s.MoveNext()) {
@@ -552,6 +551,12 @@ bool ExportRun::Calendar() {
     DbSelect::LostCharacter lostCode;
     const std::string_view code = TextAt(s, 1, c_, lostCode);
     r.Text(dayType, code, lostCode.code, lostCode.at);
+    // A day outside the range is no line of the file; one read as what its column cannot hold is
+    // refused by Line, inside the range or not.
+    if (o_.kind == ExportKind::DateRange && !s.Faulted()) {
+      const int day = DateKeyOfText(a_);
+      if (day < first || day > last) continue;
+    }
     if (!Line(kCalendarFile, r)) break;
     if (o_.kind == ExportKind::DateRange) calendar_.AddDate(code, FieldBytes(r.Text(), date));
   }

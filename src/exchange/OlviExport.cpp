@@ -34,18 +34,25 @@ OlviExportText Settled(OlviFile file, OlviExportText out) {
   return out;
 }
 
+// False, with the refusal in `out`, when a value of the row read so far is one its column cannot
+// hold as its kind (a text or a decimal number in a number column), its field named from `layout`.
+// `row` names the trip (and the stop) by what can be read of it, made only for a refusal.
+bool Readable(const DbSelect& s, const std::function<std::string()>& row, const RecordLayout& layout,
+              OlviExportText& out) {
+  if (!s.Faulted()) return true;
+  out.textRefusal = RefuseFault(row(), s.Fault(), layout.Field(s.Fault().column));
+  out.refusal = OlviRefusal::LostText;
+  return false;
+}
+
 // The texts at `first` on of the row a walk stands on, each into its field of the trips' layout:
 // false, with the refusal in `out`, when one lost a character that the file would show as '?', or
-// holds a control byte (a TAB would split the line's fields).
-// So is a value of the row read before that its column cannot hold as its kind (a text in a
-// number column), its field named from `layout`.
-// `row` names the trip (and the stop), made only for a refusal.
+// holds a control byte (a TAB would split the line's fields); so is a value read before it that is
+// not Readable.
 bool Writable(DbSelect& s, int first, std::span<const FieldDef* const> fields, const std::function<std::string()>& row,
               const RecordLayout& layout, OlviExportText& out) {
   out.textRefusal = RefuseLostText(s, first, fields, row);
-  if (out.textRefusal.empty() && s.Faulted())
-    out.textRefusal = RefuseFault(row(), s.Fault(), layout.Field(s.Fault().column));
-  if (out.textRefusal.empty()) return true;
+  if (out.textRefusal.empty()) return Readable(s, row, layout, out);
   out.refusal = OlviRefusal::LostText;
   return false;
 }
@@ -314,6 +321,11 @@ OlviExportText RoutesText(DbDatabase* db, int company, WorkProgress* progress) {
       long id = 0, distance = 0;
       int sub = 0;
       s.GetFieldLongAt(0, &id);
+      // A trip id read as what its column cannot hold is refused here, naming its own row: left out
+      // as a row of no trip, it would go untold, or be told at the next trip's first stop.
+      if (!Readable(
+              s, [&s] { return StoredTripRow(s, 0, 1); }, TripDetailLayout(), out))
+        return out;
       if (id != current) {
         flush();
         current = id;

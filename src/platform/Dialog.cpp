@@ -61,8 +61,8 @@ void ApplyPosition(Dialog& dialog, const std::string& id, const std::string& val
 void RequireWhole(Dialog& dialog, const std::string& what, const QLineEdit& edit, const QString& text,
                   const std::string& value) {
   if (text.size() > edit.maxLength())
-    Unanswerable(dialog, what + " accetta al più " + std::to_string(edit.maxLength()) + " caratteri: \"" +
-                             cp1252::ToUtf8(value) + "\"");
+    Unanswerable(dialog,
+                 what + " accetta al più " + CharactersText(edit.maxLength()) + ": \"" + cp1252::ToUtf8(value) + "\"");
   if (const QValidator* rule = edit.validator()) {
     QString typed = text;
     int at = static_cast<int>(typed.size());

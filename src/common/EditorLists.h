@@ -210,6 +210,9 @@ struct PeriodRecord {
   std::int32_t changed = 0;
   std::int32_t deleted = 0;
   std::string storedCode;  // as stored, a day type that lost a character Windows-1252 lacks (else empty)
+  // As stored, a date its text does not find (one read as "99/99/9999" or "00/00/0000"), else empty.
+  std::string storedStart;
+  std::string storedEnd;
   PeriodRecord(std::string_view s, std::string_view e, std::string_view c, std::string_view n, std::int32_t x)
       : start(s), end(e), code(c), name(n), excluded(x) {}
 };

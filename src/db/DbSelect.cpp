@@ -14,6 +14,9 @@
 
 namespace {
 
+// The bytes of a date as the layer writes it (2024-03-05).
+constexpr int kIsoDateLength = 10;
+
 int SetClause(std::string& member, const char* text) {
   member.clear();
   if (!text || !*text) return 0;
@@ -134,6 +137,7 @@ void DbSelect::ClearResult() {
   if (!bytes_.empty()) bytes_.front().clear();
   lost_.clear();
   storedLost_.clear();
+  storedDates_.clear();
   rows_ = row_ = 0;
 }
 
@@ -300,6 +304,9 @@ int DbSelect::Run(bool firstRun) {
         cell.d = v.d;
       } else {
         cell.i = v.i;
+        if (v.kind == DbValue::Kind::Date && sqlite3_value_bytes(value) != kIsoDateLength)
+          storedDates_.emplace(cellCount_ - 1, std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                                           static_cast<size_t>(sqlite3_value_bytes(value))));
       }
     }
     ++rows_;
@@ -759,6 +766,27 @@ DbText DbSelect::TrimmedTextAt(int position) {
   const size_t end = out.stored.find_last_not_of(' ');
   out.stored.erase(end == std::string::npos ? 0 : end + 1);
   return out;
+}
+
+DbText DbSelect::DateKeyAt(int position) {
+  DbText key;
+  if (!GetFieldTextAt(position, key.text)) {
+    key.text.clear();
+    return key;
+  }
+  const DbValue* value = Value(position);
+  if (!value || value->kind != DbValue::Kind::Date) return key;
+  if (sqlite3_value* v = StreamedValue(position); v && sqlite3_value_bytes(v) != kIsoDateLength) {
+    key.stored.assign(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                      static_cast<size_t>(sqlite3_value_bytes(v)));
+  } else if (const auto it = storedDates_.find(row_ * names_.size() + static_cast<size_t>(position));
+             !streaming_ && it != storedDates_.end()) {
+    key.stored = it->second;
+  } else if (const std::int64_t ymd = value->i; !IsKeptDate(
+                 static_cast<int>(ymd / 10000), static_cast<int>(ymd / 100 % 100), static_cast<int>(ymd % 100))) {
+    key.stored = IsoDate(ymd);
+  }
+  return key;
 }
 
 bool DbSelect::ReadTrimmedText(int position, std::string& out, LostCharacter& lost) {

@@ -112,6 +112,11 @@ class DbSelect {
   // The text at a position without its trailing blanks (TrimmedAt), with the stored text when it
   // lost a character (trimmed the same way); bytes read as their literal in both (DbText).
   DbText TrimmedTextAt(int position);
+  // The date at a position as a key that finds its row again: `text` as read (GetFieldTextAt),
+  // with the stored text when that text would not find it: a date of a year the database does not
+  // keep as itself, which reads as "00/00/0000" or "99/99/9999", or one stored with a time of day.
+  // Both empty when it cannot be read.
+  DbText DateKeyAt(int position);
   // The text read (GetFieldTextAt) and its mark (LostAt) in one reading of the cell: for writers
   // that read a text and its mark together, row after row.
   int GetFieldTextAt(int position, std::string& out, LostCharacter& lost);
@@ -228,6 +233,8 @@ class DbSelect {
   std::unordered_map<size_t, LostCharacter> lost_;
   // Their stored UTF-8 texts, by the same index.
   std::unordered_map<size_t, std::string> storedLost_;
+  // The stored texts of the dates of the result stored with a time of day, by cell index.
+  std::unordered_map<size_t, std::string> storedDates_;
   DbValue value_;  // the cell last read
 
   bool streaming_ = false;

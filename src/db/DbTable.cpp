@@ -192,7 +192,8 @@ void DbTable::LoadCurrent(sqlite3_stmt* st) {
     for (int col : primaryKey_) {
       currentKey_.push_back(current_[col]);
       // A text key that lost a character, or a date key stored with a time of day, is the row's
-      // identity only as stored.
+      // identity only as stored. A date key of a year the database does not keep as itself (read
+      // as "00/00/0000" or "99/99/9999") keeps its own date, which is bound as it is stored.
       std::string& stored = currentKeyStored_.emplace_back();
       const DbValue::Kind kind = current_[col].kind;
       if ((kind != DbValue::Kind::Text && kind != DbValue::Kind::Date) ||
@@ -267,6 +268,9 @@ int DbTable::Seek(int keyCount, const char* const* keys, const DbText* stored) {
     std::string error;
     if (type.letter == 'A' || type.letter == 'M') {
       values[k] = DbValue::Str(DbValue::Kind::Text, key);
+    } else if (type.letter == 'D' && stored && stored[k].Lost()) {
+      // A date read with its stored text (DbSelect::DateKeyAt), which its text read would not find.
+      values[k] = DbValue::Str(DbValue::Kind::Text, stored[k].stored);
     } else if (type.letter == 'D' && (std::strcmp(key, "00/00/0000") == 0 || std::strcmp(key, "99/99/9999") == 0)) {
       Box(prefix + "Il valore della chiave <" + key + "> non è una data valida");
       return 0;

@@ -28,9 +28,10 @@ class DbTable {
   // equal the keys (texts; a null key counts as the empty text).
   int SeekEqual(int keyCount, const char* const* keys);
   int SeekEqual(std::initializer_list<const char*> keys);
-  // The same with keys read from the database (DbSelect::TrimmedTextAt): a text that lost a
-  // character Windows-1252 lacks is sought as stored, bytes as bytes. A row found so (or by any
-  // seek) whose key lost a character is edited and deleted by its stored key.
+  // The same with keys read from the database (DbSelect::TrimmedTextAt, DateKeyAt): a text that
+  // lost a character Windows-1252 lacks is sought as stored, bytes as bytes, and so is a date whose
+  // text read would not find it ("99/99/9999" for 9999-12-31). A row found so (or by any seek) whose
+  // key lost a character is edited and deleted by its stored key.
   int SeekEqual(const std::vector<DbText>& keys);
   int Edit();
   int AddNew();

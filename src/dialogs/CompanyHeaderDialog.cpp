@@ -73,12 +73,9 @@ void CompanyHeaderDialog::OnOK() {
   }
   std::string sent;
   if (!ReadControlText(kSendDate, text)) return;
-  if (!text.empty() && !ParseEntryDate(text, sent)) {
-    Refuse(std::string("ATTENZIONE: la data di invio della comunicazione è espressa in un formato illegale.\n\n") +
-               kDateForm + kNotRecorded,
-           kSendDate);
+  // No sending date: an empty field.
+  if (!text.empty() && !DateField::Read(*this, kSendDate, "la data di invio della comunicazione", kNotRecorded, sent))
     return;
-  }
   // No protocol: an empty field.
   long number = -1;
   if (!NumberEntry::Read(*this, kProtocol, kProtocolLabel, 6, number, -1)) return;

@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "common/Formatters.h"
+#include "db/FieldValue.h"
 #include "platform/Dialog.h"
 
 #include <QComboBox>
@@ -21,8 +22,8 @@ const char* const kContractNotValid =
 const char* const kTimeNotValid =
     "ATTENZIONE L'orario di partenza è espresso in modo illegale.\n\n"
     "Gli orari devono essere espressi nel formato HH.MM\n\n";
-const char* const kStartDateFault = "ATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\n\n";
-const char* const kEndDateFault = "ATTENZIONE: la data di fine periodo è espressa in un formato illegale.\n\n";
+const char* const kStartDateField = "la data di inizio periodo";
+const char* const kEndDateField = "la data di fine periodo";
 const char* const kDateForm = "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n";
 const char* const kStartAfterEnd = "ATTENZIONE: la data di inizio periodo supera la data di fine periodo.";
 
@@ -78,6 +79,19 @@ bool ParseEntryDate(std::string_view text, std::string& normal) {
   if (!QDate::isValid(year, month, day)) return false;
   normal = DateRecord{year, month, day}.Format();
   return true;
+}
+
+std::string EntryDateRefusal(std::string_view text, const char* field, const char* closing, std::string& normal) {
+  const std::string named = std::string("ATTENZIONE: ") + field;
+  if (!ParseEntryDate(text, normal)) return named + " è espressa in un formato illegale.\n\n" + kDateForm + closing;
+  // The years the database keeps, as the exchange files' dates (FieldValue.h).
+  if (IsKeptDate(Digits(normal, 6, 4), Digits(normal, 3, 2), Digits(normal, 0, 2))) return {};
+  normal.clear();
+  return named +
+         " ha un anno non ammesso.\n\n"
+         "L'anno deve essere compreso tra 1601 e 2399 (99/99/9999 indica una data aperta, 00/00/0000 una data non "
+         "ancora data).\n\n" +
+         closing;
 }
 
 int CompareEntryDates(const std::string& a, const std::string& b) {

@@ -17,6 +17,13 @@ class QLineEdit;
 // included, is refused.
 bool ParseEntryDate(std::string_view text, std::string& normal);
 
+// The refusal of a typed date, naming its field (`field`: "la data di fine periodo") and ending
+// with `closing`; empty when the date is taken, with `normal` set. A text that is no date by the
+// rule above is refused for its form (kDateForm); a date of a year the database does not keep as
+// itself (before 1601, after 2399), which would read back as "00/00/0000" or "99/99/9999", is
+// refused for its year.
+std::string EntryDateRefusal(std::string_view text, const char* field, const char* closing, std::string& normal);
+
 // Compares two dates in normal form: negative, zero or positive as `a` is before, on or after `b`.
 int CompareEntryDates(const std::string& a, const std::string& b);
 
@@ -74,17 +81,17 @@ extern const char* const kAuthorityNotValid;  // "ATTENZIONE: Il Codice Ente Con
 extern const char* const kContractNotValid;   // "ATTENZIONE: Il Codice Contratto non è valido. ..."
 // A refused departure time, whole.
 extern const char* const kTimeNotValid;  // "ATTENZIONE L'orario di partenza è espresso in modo illegale. ..."
-// The first lines of the date faults, and the line that tells the form of a date.
-extern const char* const kStartDateFault;  // "ATTENZIONE: la data di inizio periodo è ..."
-extern const char* const kEndDateFault;    // "ATTENZIONE: la data di fine periodo è ..."
+// The date fields of a period as their faults name them, and the line that tells the form of a date.
+extern const char* const kStartDateField;  // "la data di inizio periodo"
+extern const char* const kEndDateField;    // "la data di fine periodo"
 extern const char* const kDateForm;        // "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n"
 // A period whose start comes after its end.
 extern const char* const kStartAfterEnd;  // "ATTENZIONE: la data di inizio periodo supera ..."
 
-// Reads the date fields of a dialog by the date rule above; a text it refuses gives its fault
-// (kStartDateFault for the start of a period, kEndDateFault for its end), kDateForm and the
-// dialog's `closing` lines as a stop message, with the focus on the field and everything typed
-// kept, and false. The dialog names this its friend.
+// Reads the date fields of a dialog by the date rule above; a text it refuses gives its refusal
+// (EntryDateRefusal, naming the field: kStartDateField for the start of a period, kEndDateField for
+// its end) with the dialog's `closing` lines as a stop message, with the focus on the field and
+// everything typed kept, and false. The dialog names this its friend.
 struct DateField {
   // The characters a date field takes: "GG/MM/AAAA".
   static constexpr int kLength = 10;
@@ -95,16 +102,17 @@ struct DateField {
   // in without its trailing blanks. Returns the edit.
   static QLineEdit* Typing(QLineEdit* edit);
   template <class D>
-  static bool Read(D& d, int id, const char* fault, const char* closing, std::string& date) {
+  static bool Read(D& d, int id, const char* field, const char* closing, std::string& date) {
     std::string text;
     if (!d.ReadControlText(id, text)) return false;
-    if (ParseEntryDate(text, date)) return true;
-    d.Refuse(std::string(fault) + kDateForm + closing, id);
+    const std::string refusal = EntryDateRefusal(text, field, closing, date);
+    if (refusal.empty()) return true;
+    d.Refuse(refusal, id);
     return false;
   }
   // The start and the end of a period, in that order.
   template <class D>
   static bool ReadPeriod(D& d, int startId, int endId, const char* closing, std::string& start, std::string& end) {
-    return Read(d, startId, kStartDateFault, closing, start) && Read(d, endId, kEndDateFault, closing, end);
+    return Read(d, startId, kStartDateField, closing, start) && Read(d, endId, kEndDateField, closing, end);
   }
 };

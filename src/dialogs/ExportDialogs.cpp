@@ -96,13 +96,13 @@ void PeriodTimetableExportDialog::OnOK() {
   int code = 0;
   if (!ReadAuthority(code)) return;
   std::string start, end, bound;
-  if (!DateField::Read(*this, kRangeStart, kStartDateFault, "", start)) return;
+  if (!DateField::Read(*this, kRangeStart, kStartDateField, "", start)) return;
   // The bounds are the reporting period; one that is no date bounds nothing.
   if (ParseEntryDate(earliest_, bound) && CompareEntryDates(start, bound) < 0) {
     Refuse("ATTENZIONE: la data di inizio periodo è inferiore alla data minima.", kRangeStart);
     return;
   }
-  if (!DateField::Read(*this, kRangeEnd, kEndDateFault, "", end)) return;
+  if (!DateField::Read(*this, kRangeEnd, kEndDateField, "", end)) return;
   if (ParseEntryDate(latest_, bound) && CompareEntryDates(end, bound) > 0) {
     Refuse("ATTENZIONE: la data di fine periodo supera la data massima.", kRangeEnd);
     return;

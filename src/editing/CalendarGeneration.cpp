@@ -43,21 +43,22 @@ int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const 
   return added;
 }
 
-// The dates of the range that hold the day type, as read ("GG/MM/AAAA"); a stored value its
-// column cannot hold as its kind ends the reading and goes to `fault`.
-std::vector<std::string> DayTypeDates(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
-                                      EditorFault& fault) {
+// The dates of the range that hold the day type, as read ("GG/MM/AAAA") and as stored where that
+// text does not find them (DbSelect::DateKeyAt); a stored value its column cannot hold as its kind
+// ends the reading and goes to `fault`.
+std::vector<DbText> DayTypeDates(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
+                                 EditorFault& fault) {
   DbSelect select(
       rows.Database(),
       {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
   select.SetParameters(
       std::vector<DbText>{code, {CalendarIsoText(options.first), {}}, {CalendarIsoText(options.last), {}}});
   select.SetFaultsToldByCaller(true);
-  std::vector<std::string> dates;
+  std::vector<DbText> dates;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    select.GetFieldTextAt(0, dates.emplace_back());
+    dates.push_back(select.DateKeyAt(0));
     if (select.Faulted()) {
-      fault = FaultOf(select, "calend", CalendarDayRowName(dates.back(), code.text));
+      fault = FaultOf(select, "calend", CalendarDayRowName(dates.back().text, code.text));
       break;
     }
   }
@@ -67,18 +68,19 @@ std::vector<std::string> DayTypeDates(CalendarRows& rows, const CalendarGenerati
 // Deletes the day type from every chosen date of the range (`dates`, those that hold it); returns
 // the rows deleted.
 int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
-                      const std::vector<std::string>& dates, WorkProgress* progress) {
+                      const std::vector<DbText>& dates, WorkProgress* progress) {
   DbTable& table = rows.Table();
   const long total = static_cast<long>(dates.size());
   int deleted = 0;
   long done = 0;
-  for (const std::string& dateText : dates) {
+  for (const DbText& dateKey : dates) {
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
-    DateRecord record;
-    if (!ParseDateText10(dateText, record)) continue;
-    const QDate date = ToQDate(record);
+    // The weekday of the date itself: one read as "99/99/9999" by its stored text.
+    int year = 0, month = 0, day = 0;
+    if (!ParseDateText(dateKey.Lost() ? dateKey.stored : dateKey.text, year, month, day)) continue;
+    const QDate date(year, month, day);
     if (!date.isValid() || !Chosen(options, date)) continue;
-    if (!table.SeekEqual({DbText{dateText, {}}, code}) || !table.Delete()) continue;
+    if (!table.SeekEqual({dateKey, code}) || !table.Delete()) continue;
     rows.MarkDeleted(rows.Find(date), code);
     ++deleted;
   }
@@ -111,7 +113,7 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
     if (!result.ok) return result;
   }
   EditorFault fault;
-  const std::vector<std::string> dates = add ? std::vector<std::string>() : DayTypeDates(rows, options, code, fault);
+  const std::vector<DbText> dates = add ? std::vector<DbText>() : DayTypeDates(rows, options, code, fault);
   if (fault.Any()) {
     result.Fail(fault.Refusal(Undone::Changes));
     return result;

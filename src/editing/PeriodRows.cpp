@@ -14,6 +14,17 @@ std::string IsoOf(const std::string& date) {
   return sql.size() > 2 && sql.front() == '\'' ? sql.substr(1, sql.size() - 2) : std::string();
 }
 
+// The key of a period as read (DbSelect::DateKeyAt): its dates as stored where their texts do not
+// find them.
+std::vector<DbText> KeyOf(std::int32_t tripId, const PeriodRecord& row) {
+  return {{std::to_string(tripId), {}}, {row.start, row.storedStart}, {row.end, row.storedEnd}};
+}
+
+// A date of a period's key as a statement binds it: as stored, or its ISO text.
+DbText BoundDate(const std::string& date, const std::string& stored) {
+  return stored.empty() ? DbText{IsoOf(date), {}} : DbText{date, stored};
+}
+
 }  // namespace
 
 PeriodRows::PeriodRows(DbDatabase* db) : db_(db), table_(db, "period") {
@@ -33,21 +44,25 @@ void PeriodRows::Load(std::int32_t tripId) {
   select.SetParameters({std::to_string(tripId)});
   select.SetFaultsToldByCaller(true);
   fault_ = {};
-  std::string start, end, name;
+  std::string name;
   for (select.Open(); select.hasRow; select.MoveNext()) {
     int excluded = 0;
-    select.GetFieldTextAt(0, start);
-    select.GetFieldTextAt(1, end);
+    DbText start = select.DateKeyAt(0);
+    DbText end = select.DateKeyAt(1);
     DbText code = select.TrimmedTextAt(2);
     select.GetFieldIntAt(3, &excluded);
     select.GetFieldTextAt(4, name);
     if (select.Faulted()) {
       fault_ = FaultOf(select, select.Fault().position == 4 ? "cadenz" : "period",
-                       PeriodRowName(std::to_string(tripId), start, end, code.text));
+                       PeriodRowName(std::to_string(tripId), start.text, end.text, code.text));
       return;
     }
-    index_.push_back(rows_.Append(start, end, code.text, WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0));
-    index_.back()->storedCode = std::move(code.stored);
+    PeriodRecord* row =
+        rows_.Append(start.text, end.text, code.text, WithoutTrailingBlanks(name), excluded != 0 ? 1 : 0);
+    row->storedCode = std::move(code.stored);
+    row->storedStart = std::move(start.stored);
+    row->storedEnd = std::move(end.stored);
+    index_.push_back(row);
   }
 }
 
@@ -95,14 +110,14 @@ bool PeriodRows::Modify(PeriodRecord* row, const DbText& code, const std::string
   const DbText trimmed{std::string(WithoutTrailingBlanks(code.text)), std::string(WithoutTrailingBlanks(code.stored))};
   // A day type read with '?' and left as shown stays as stored.
   codeChanged = codeChanged || row->storedCode.empty();
-  const std::string isoStart = IsoOf(row->start), isoEnd = IsoOf(row->end);
+  const DbText start = BoundDate(row->start, row->storedStart), end = BoundDate(row->end, row->storedEnd);
   const bool written =
-      codeChanged && trimmed.Lost() && !isoStart.empty() && !isoEnd.empty()
-          ? DbExecute(
-                db_, "period", "UPDATE period SET caden = ?1, escluso = ?2 WHERE id = ?3 AND inizio = ?4 AND fine = ?5",
-                {trimmed, {excluded ? "1" : "0", {}}, {std::to_string(tripId_), {}}, {isoStart, {}}, {isoEnd, {}}}) == 1
-          : table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) &&
-                table_.Edit() && (!codeChanged || table_.SetFieldText("caden", trimmed.text)) &&
+      codeChanged && trimmed.Lost() && !start.text.empty() && !end.text.empty()
+          ? DbExecute(db_, "period",
+                      "UPDATE period SET caden = ?1, escluso = ?2 WHERE id = ?3 AND inizio = ?4 AND fine = ?5",
+                      {trimmed, {excluded ? "1" : "0", {}}, {std::to_string(tripId_), {}}, start, end}) == 1
+          : table_.SeekEqual(KeyOf(tripId_, *row)) && table_.Edit() &&
+                (!codeChanged || table_.SetFieldText("caden", trimmed.text)) &&
                 table_.SetFieldText("escluso", excluded ? "1" : "0") && table_.Update();
   if (!written) return false;
   if (codeChanged) {
@@ -117,8 +132,7 @@ bool PeriodRows::Modify(PeriodRecord* row, const DbText& code, const std::string
 
 bool PeriodRows::Remove(PeriodRecord* row) {
   if (!row || row->deleted) return false;
-  if (!table_.SeekEqual({std::to_string(tripId_).c_str(), row->start.c_str(), row->end.c_str()}) || !table_.Delete())
-    return false;
+  if (!table_.SeekEqual(KeyOf(tripId_, *row)) || !table_.Delete()) return false;
   row->deleted = 1;
   return true;
 }

@@ -36,19 +36,18 @@ std::string LinkField(DbTable& table, const char* field) {
 // A required text: one blank for an empty one, which the table would refuse.
 std::string Required(const std::string& text) { return text.empty() ? std::string(" ") : text; }
 
-// The dates of a trip's periods, as "GG/MM/AAAA" texts; at a date stored as what its column
-// cannot hold, none, and `fault` names the period.
-std::vector<std::pair<std::string, std::string>> PeriodsOf(DbDatabase* db, std::int32_t id, EditorFault& fault) {
+// The dates of a trip's periods, as "GG/MM/AAAA" texts and as stored where those do not find them
+// (DbSelect::DateKeyAt); at a date stored as what its column cannot hold, none, and `fault` names
+// the period.
+std::vector<std::pair<DbText, DbText>> PeriodsOf(DbDatabase* db, std::int32_t id, EditorFault& fault) {
   DbSelect select(db, {.columns = "inizio, fine, caden", .from = "period", .where = "id = ?1"});
   select.SetParameters({std::to_string(id)});
   select.SetFaultsToldByCaller(true);
-  std::vector<std::pair<std::string, std::string>> periods;
+  std::vector<std::pair<DbText, DbText>> periods;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    auto& [start, end] = periods.emplace_back();
-    select.GetFieldTextAt(0, start);
-    select.GetFieldTextAt(1, end);
+    auto& [start, end] = periods.emplace_back(select.DateKeyAt(0), select.DateKeyAt(1));
     if (select.Faulted()) {
-      fault = FaultOf(select, "period", PeriodRowName(std::to_string(id), start, end, select.TrimmedAt(2)));
+      fault = FaultOf(select, "period", PeriodRowName(std::to_string(id), start.text, end.text, select.TrimmedAt(2)));
       return {};
     }
   }
@@ -215,7 +214,7 @@ bool TripStore::Delete(std::int32_t id) {
   // deletion before anything is deleted.
   fault_ = {};
   const std::vector<std::string> subs = StopsOf(db_, id, &fault_);
-  std::vector<std::pair<std::string, std::string>> periods;
+  std::vector<std::pair<DbText, DbText>> periods;
   if (!fault_.Any()) periods = PeriodsOf(db_, id, fault_);
   if (fault_.Any()) return false;
   // All or nothing: a trip is never left without some of its stops or periods.
@@ -226,7 +225,7 @@ bool TripStore::Delete(std::int32_t id) {
   for (const std::string& sub : subs)
     whole = whole && stops_.SeekEqual({idText.c_str(), sub.c_str()}) && stops_.Delete();
   for (const auto& [start, end] : periods)
-    whole = whole && periods_.SeekEqual({idText.c_str(), start.c_str(), end.c_str()}) && periods_.Delete();
+    whole = whole && periods_.SeekEqual({DbText{idText, {}}, start, end}) && periods_.Delete();
   whole = whole && trips_.SeekEqual({idText.c_str()}) && trips_.Delete();
   if (!whole) {
     batch.Rollback();

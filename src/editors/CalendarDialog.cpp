@@ -136,14 +136,14 @@ void CalendarDialog::EditNote() {
 
 void CalendarDialog::OnOK() {
   if (!IsEditing()) return;
-  const QDate date = PanelDate();
-  if (!date.isValid()) {
-    Refuse(
-        "ATTENZIONE: la data del giorno è espressa in un formato illegale.\n\n"
-        "Le date devono essere espresse nella forma GG/MM/AAAA.\n\n"
-        "I dati immessi non saranno registrati !!!");
+  std::string normal;
+  const std::string refusal =
+      EntryDateRefusal(cp1252::FromQStringLossy(Edit(kDate)->text()), "la data del giorno", kNotRecorded, normal);
+  if (!refusal.empty()) {
+    Refuse(refusal);
     return;
   }
+  const QDate date = FromNormalDate(normal);
   if (editMode_ == 1) {
     std::string note;
     if (!ReadControlText(kNote, note)) return;

@@ -180,7 +180,8 @@ void PeriodDialog::OnModify() {
 void PeriodDialog::OnOK() {
   if (!IsEditing()) return;
   std::string start, end, cadence;
-  if (!DateField::ReadPeriod(*this, kStart, kEnd, kNotRecordedLine, start, end)) return;
+  // A period modified keeps its dates, its key, as they are stored: only a new one's are read.
+  if (mode_ != 1 && !DateField::ReadPeriod(*this, kStart, kEnd, kNotRecordedLine, start, end)) return;
   if (!ReadControlText(kCadence, cadence)) return;
   // The code is the entry's first ten characters (the entry chosen as stored), the name what
   // follows " - ".

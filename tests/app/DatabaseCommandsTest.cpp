@@ -63,13 +63,22 @@ TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
   const std::string db = dir.Path("lavoro.mdb");
   MakeDatabase(db, std::string(kShellSchema) + "INSERT INTO regazi VALUES (0, 'non assegnata');");
   WriteSettings(settings, {"Database=" + db});
-  // Exit code 3: the user would be left at the dialog.
-  const DriverRun run = RunDriver(settings, {"dialog 115", "  1001=31/02/2024", "  1002=31/12/2024"}, {"5108"}, 3);
-  EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"),
-            std::vector<std::string>{U8("0x10\tATTENZIONE: la data di inizio periodo è espressa in un formato "
-                                        "illegale.\\n\\nLe date devono essere espresse nella forma GG/MM/AAAA.\\n\\n"
-                                        "I dati immessi non saranno registrati !!!")});
-  EXPECT_EQ(QueryFile(db, "SELECT azienda, protoc, datini, datfin FROM master"), "0|NULL|1900-01-01|2099-12-31\n");
+  // A date in no form, and one of a year that would read back as the open end "99/99/9999".
+  const std::pair<const char*, const char*> cases[] = {
+      {"  1001=31/02/2024",
+       "0x10\tATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\\n\\nLe date devono essere "
+       "espresse nella forma GG/MM/AAAA.\\n\\nI dati immessi non saranno registrati !!!"},
+      {"  1002=31/12/9999",
+       "0x10\tATTENZIONE: la data di fine periodo ha un anno non ammesso.\\n\\nL'anno deve essere compreso tra 1601 e "
+       "2399 (99/99/9999 indica una data aperta, 00/00/0000 una data non ancora data).\\n\\nI dati immessi non "
+       "saranno registrati !!!"},
+  };
+  for (const auto& [control, message] : cases) {
+    // Exit code 3: the user would be left at the dialog.
+    const DriverRun run = RunDriver(settings, {"dialog 115", "  1004=7", control}, {"5108"}, 3);
+    EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{U8(message)});
+    EXPECT_EQ(QueryFile(db, "SELECT azienda, protoc, datini, datfin FROM master"), "0|NULL|1900-01-01|2099-12-31\n");
+  }
 }
 
 // A company of five digits chosen from the list is the working company whole, in the file and in the title.

@@ -76,6 +76,9 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
   const std::string badDate =
       " è espressa in un formato illegale.\n\nLe date devono essere espresse nella forma GG/MM/AAAA.\n\n"
       "I dati immessi non possono essere accettati !!!";
+  const std::string badYear =
+      " ha un anno non ammesso.\n\nL'anno deve essere compreso tra 1601 e 2399 (99/99/9999 indica una data aperta, "
+      "00/00/0000 una data non ancora data).\n\nI dati immessi non possono essere accettati !!!";
   const std::pair<Controls, std::string> cases[] = {
       {{{"1020", "FER  - Feriale"}}, "1 FER|01/01/2024|31/12/2024|0|0000000"},
       {{{"1020", "FESTIVO"}, {"1029", "01.02.05"}, {"1030", "28-02-05"}}, "1 FESTIVO|01/02/2005|28/02/2005|0|0000000"},
@@ -89,6 +92,8 @@ TEST_F(CalendarGenerate, HandsBackWhatWasConfirmedRefusesEachFaultAndLimitsTypin
       {{{"1020", " FER"}}, noCadence},
       {{{"1020", "FER"}, {"1029", "31/02/2024"}}, refused + "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1020", "FER"}, {"1030", "1/2/2005"}}, refused + "ATTENZIONE: la data di fine periodo" + badDate},
+      {{{"1020", "FER"}, {"1029", "01/01/0001"}}, refused + "ATTENZIONE: la data di inizio periodo" + badYear},
+      {{{"1020", "FER"}, {"1030", "31/12/9999"}}, refused + "ATTENZIONE: la data di fine periodo" + badYear},
       // The two dates are not compared; a range of one day is one.
       {{{"1020", "FER"}, {"1029", "01/03/2024"}, {"1030", "29/02/2024"}}, "1 FER|01/03/2024|29/02/2024|0|0000000"},
       {{{"1020", "FER"}, {"1029", "01/01/25"}, {"1030", "31.12.2024"}}, "1 FER|01/01/2025|31/12/2024|0|0000000"},

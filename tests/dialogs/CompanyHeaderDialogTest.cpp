@@ -97,6 +97,9 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
   const std::string badDate =
       " è espressa in un formato illegale.\n\n"
       "Le date devono essere espresse nella forma GG/MM/AAAA.\n\nI dati immessi non saranno registrati !!!";
+  const std::string badYear =
+      " ha un anno non ammesso.\n\nL'anno deve essere compreso tra 1601 e 2399 (99/99/9999 indica una data aperta, "
+      "00/00/0000 una data non ancora data).\n\nI dati immessi non saranno registrati !!!";
   const std::pair<Controls, std::string> cases[] = {
       {{{"1000", "0099"}}, kBadCompany},
       {{{"1000", "ab12"}, {"1001", "31/02/2024"}}, kBadCompany},
@@ -104,6 +107,9 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
       {{{"1003", "1/2/2005"}}, "ATTENZIONE: la data di invio della comunicazione" + badDate},
       {{{"1001", "31/02/2024"}}, "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1002", "31/04/2024"}}, "ATTENZIONE: la data di fine periodo" + badDate},
+      {{{"1003", "31/12/1600"}}, "ATTENZIONE: la data di invio della comunicazione" + badYear},
+      {{{"1001", "01/01/0001"}}, "ATTENZIONE: la data di inizio periodo" + badYear},
+      {{{"1002", "31/12/9999"}}, "ATTENZIONE: la data di fine periodo" + badYear},
       {{{"1004", "12a"}}, kBadProtocol},
       {{{"1004", "-3"}}, kBadProtocol},
   };

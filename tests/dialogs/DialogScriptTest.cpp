@@ -55,7 +55,7 @@ class SampleDialog : public ui::Dialog {
     std::string typed, picked;
     if (!ReadControlText(1010, typed) || !ReadControlText(1015, picked)) return;
     if (typed == "no") return Refuse("ATTENZIONE: valore rifiutato.", 1010);
-    if (!Edit(1018)->text().isEmpty() && !DateField::Read(*this, 1018, kStartDateFault, kNotRecorded, date)) return;
+    if (!Edit(1018)->text().isEmpty() && !DateField::Read(*this, 1018, kStartDateField, kNotRecorded, date)) return;
     text = typed;
     edited = picked;
     fixedIndex = Combo(1014)->currentIndex();

@@ -29,6 +29,23 @@ TEST(EntryDate, BothLengthsAndAllSeparatorsGiveTheNormalFormAndNothingElse) {
   EXPECT_EQ(CompareEntryDates("15/06/2024", "15/06/2024"), 0);
 }
 
+// A date of a year the database does not keep as itself reads back as "00/00/0000" or "99/99/9999":
+// refused for its year, naming the field; the clamp texts themselves are no typed date.
+TEST(EntryDate, TheYearsTakenAreThoseTheDatabaseKeeps) {
+  const char* const form = "ATTENZIONE: la data X è espressa in un formato illegale.\n\n";
+  const char* const year = "ATTENZIONE: la data X ha un anno non ammesso.\n\n";
+  const std::pair<const char*, const char*> cases[] = {
+      {"01/01/1601", ""},   {"31/12/2399", ""},   {"31/12/1600", year}, {"01/01/2400", year},
+      {"31/12/9999", year}, {"01/01/0001", year}, {"99/99/9999", form}, {"00/00/0000", form},
+  };
+  for (const auto& [text, refusal] : cases) {
+    std::string normal;
+    const std::string refused = EntryDateRefusal(text, "la data X", "Fine.", normal);
+    EXPECT_TRUE(refused.starts_with(refusal) && (refused.empty() || refused.ends_with(".\n\nFine."))) << refused;
+    EXPECT_EQ(refused.empty() ? normal : text, text);
+  }
+}
+
 TEST(EntryNumber, DigitsOnlyWithinTheFieldAndTheEmptyValue) {
   // text, the characters of the field, the value (-2: refused)
   const std::tuple<const char*, int, long> cases[] = {

@@ -185,6 +185,13 @@ TEST_F(Calendar, GenerationMarksItsRowsAndAddsDatesOutsideThePeriodAtTheEnd) {
   marked.clear();
   EXPECT_EQ(Generate("FES  ", QDate(2024, 4, 1), QDate(2024, 4, 8), "1000000", Operation::Remove, &marked).written, 2);
   EXPECT_EQ(marked, (Lines{"01/04/2024 FES-", "08/04/2024 FES-"}));
+  // Days another program stored with a time of day, or in a year the database does not keep as
+  // itself (read as "99/99/9999", which the editor does not list), are removed by their dates as stored.
+  RunSql(path, "INSERT INTO calend VALUES ('2025-01-06 08:00', 'FES', '1', ' '), ('9999-12-27', 'FES', '1', ' ')");
+  marked.clear();
+  EXPECT_EQ(Generate("FES", QDate(2025, 1, 6), QDate(9999, 12, 31), "1000000", Operation::Remove, &marked).written, 2);
+  EXPECT_EQ(marked, (Lines{"06/01/2025 FES-"}));
+  EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM calend WHERE substr(data, 1, 4) IN ('2025', '9999')"), "0\n");
 }
 
 TEST_F(Calendar, GenerationOfADayTypeReadAlikeWritesItsOwnRows) {

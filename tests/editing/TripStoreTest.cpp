@@ -164,6 +164,8 @@ TEST_F(Trips, InsertTakesTheCountersWhichOnlyRise) {
 }
 
 TEST_F(Trips, DeleteTakesStopsPeriodsAndHeadAndCopyStopsLeavesNoTimes) {
+  // A period of dates an earlier build stored, which read as "00/00/0000" and "99/99/9999", goes too.
+  RunSql(path, "UPDATE period SET inizio = '0001-01-01', fine = '9999-12-31' WHERE id = 3 AND inizio = '2024-04-01'");
   NoticeLog notices;
   DbDatabase db(path);
   TripStore store(&db);

@@ -279,6 +279,22 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"a padded day type changed", "UPDATE period SET caden = 'FER       ' WHERE id = 3",
        "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|2024-02-29|1\n", ""},
       {"deleted", "", "6007=01/02/2024|1105=1", "", ""},
+      // A year the database does not keep as itself would read back as "99/99/9999" or "00/00/0000".
+      {"an end in 9999", "", "1103=1|1091=29/02/2028|1095=31/12/9999|1098=FES|1=1", kept,
+       "ATTENZIONE: la data di fine periodo ha un anno non ammesso.\n\nL'anno deve essere compreso tra 1601 e 2399 "
+       "(99/99/9999 indica una data aperta, 00/00/0000 una data non ancora data).\n\n"
+       "I dati immessi non saranno registrati !!!"},
+      {"a start in year 1", "", "1103=1|1091=01/01/0001|1095=31/03/2024|1098=FES|1=1", kept,
+       "ATTENZIONE: la data di inizio periodo ha un anno non ammesso.\n\n"},
+      // Stored so by an earlier build or another program: found by its dates as stored.
+      {"an end in 9999 changed", "UPDATE period SET fine = '9999-12-31' WHERE id = 3",
+       "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|9999-12-31|1\n", ""},
+      {"an end in 9999 deleted", "UPDATE period SET fine = '9999-12-31' WHERE id = 3", "6007=01/02/2024|1105=1", "",
+       ""},
+      {"a start in year 1 deleted", "UPDATE period SET inizio = '0001-01-01' WHERE id = 3", "6007=00/00/0000|1105=1",
+       "", ""},
+      {"an end with a time of day deleted", "UPDATE period SET fine = '2024-02-29 00:00:00' WHERE id = 3",
+       "6007=01/02/2024|1105=1", "", ""},
       // Stored by another tool, read with '?': the kind changed, the day type left as shown.
       {"a day type read with '?' left as shown",
        "INSERT INTO cadenz VALUES (char(0x141) || '1', 'Estiva'); UPDATE period SET caden = char(0x141) || '1'",

@@ -386,6 +386,11 @@ const FaultCase kCases[] = {
         .Is(kBlocking, kLayoutFault,
             "Riga 1 offset 4: data in formato illegale\r\nRiga 1 offset 26: data in formato illegale\r\n",
             "17|NULL|NULL\n", kMaster),
+    On("PeriodDatesOutsideTheDatabaseYears", K::Periods, {Put(0, 28, "99991231"), Put(1, 20, "00010101")})
+        .Is(kBlocking, Blocking(kDates),
+            "Riga 1 offset 28: data in formato illegale\r\nRiga 2 offset 20: data in formato illegale\r\n"),
+    On("CalendarDateOutsideTheDatabaseYears", K::Calendar, {Put(1, 4, "99991231")})
+        .Is(kBlocking, Blocking(kDates), "Riga 2 offset 4: data in formato illegale\r\n"),
     On("UnknownAuthorities", K::TripHeads, {Put(0, 40, "7777"), Put(1, 40, "7778")})
         .Is(kRemediable, Remediable(kAuthorities), "Riga 1 offset 40: il codice ente 7777 è illegale\r\n",
             "1|0|4\n2|0|4\n3|5|4\n", "SELECT id, ente, (SELECT id_corsa FROM master) FROM tescor ORDER BY id"),

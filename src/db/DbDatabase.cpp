@@ -62,7 +62,7 @@ bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
 
 }  // namespace
 
-DbDatabase::DbDatabase(const char* p, DbOpening opening) {
+DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress) {
   isOpen = true;
   path = p ? p : "";
   std::string error;
@@ -92,7 +92,7 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening) {
       // relations are not yet enforced.
       if (CheckFile(database, fsPath, error) &&
           (opening == DbOpening::BeingBuilt ||
-           (CheckTablesAgainstDictionary(database, error) && BringDefinitionsForward(database, error))) &&
+           (CheckTablesAgainstDictionary(database, error) && BringDefinitionsForward(database, error, progress))) &&
           ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
           ExecSql(database, "PRAGMA synchronous=NORMAL", error))
         return;

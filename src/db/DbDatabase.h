@@ -17,11 +17,16 @@ struct sqlite3;
 // file, whose tables it is still making, is only checked to be one of ours.
 enum class DbOpening { Checked, BeingBuilt };
 
+class WorkProgress;
+
 class DbDatabase {
  public:
-  explicit DbDatabase(const char* filePath, DbOpening opening = DbOpening::Checked);
-  explicit DbDatabase(const std::string& filePath, DbOpening opening = DbOpening::Checked)
-      : DbDatabase(filePath.c_str(), opening) {}
+  // `progress` (may be null) is told when a file an earlier build wrote is brought forward, a long
+  // pass on a large file (BringDefinitionsForward).
+  explicit DbDatabase(const char* filePath, DbOpening opening = DbOpening::Checked, WorkProgress* progress = nullptr);
+  explicit DbDatabase(const std::string& filePath, DbOpening opening = DbOpening::Checked,
+                      WorkProgress* progress = nullptr)
+      : DbDatabase(filePath.c_str(), opening, progress) {}
   virtual ~DbDatabase();
   DbDatabase(const DbDatabase&) = delete;
   DbDatabase& operator=(const DbDatabase&) = delete;

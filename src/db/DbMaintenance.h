@@ -30,7 +30,9 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
 // (as CheckDatabaseFile), and every row checked against the builder's relations (CheckRelations):
 // refused,
 // the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
-// apertura del database" with the reason.
+// apertura del database" with the reason. A file an earlier build wrote (HoldsEarlierTables) has
+// only its pages checked here: its open copies every row under the builder's rules, makes its
+// indexes anew and checks the relations (BringDefinitionsForward).
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
 
 // The digest of the schema of one of our database files (SchemaDigest); empty when the file is not

@@ -10,6 +10,7 @@
 #include "platform/Busy.h"
 #include "platform/CleanClose.h"
 #include "platform/ClientArea.h"
+#include "platform/FrameProgress.h"
 #include "platform/Panel.h"
 #include "platform/Settings.h"
 #include "platform/Ui.h"
@@ -17,14 +18,38 @@
 #include "refdata/Seeding.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSysInfo>
+#include <QThread>
+#include <QWindow>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
+
+namespace {
+
+// The status band while the whole file is checked before it is opened.
+constexpr const char* kCheckCaption = "Controllo del database";
+// How long a window just shown is waited for to be on the screen before the work begins.
+constexpr auto kExposeWait = std::chrono::seconds(1);
+
+// The progress of a pass that comes unannounced, inside the open (a file an earlier build wrote
+// brought forward): the clock starts with it.
+class OpeningProgress : public FrameProgress {
+ public:
+  using FrameProgress::FrameProgress;
+  void Begin(const std::string& caption) override {
+    ShowBusy(true);
+    FrameProgress::Begin(caption);
+  }
+};
+
+}  // namespace
 
 std::string GraveAnomalyText() {
   // The settings file stands in for the registry key, and `quendo --install` for the installer.
@@ -258,10 +283,10 @@ int MainFrame::CreateDefaultDatabase() {
   return 1;
 }
 
-int MainFrame::OpenDatabase() {
+int MainFrame::OpenDatabase(WorkProgress* progress) {
   if (database_) CloseDatabase();
   if (databasePath.empty()) return 0;
-  database_ = std::make_unique<DbDatabase>(databasePath);
+  database_ = std::make_unique<DbDatabase>(databasePath, DbOpening::Checked, progress);
   if (!database_->isOpen) {
     // The file has said why it does not open; its path is given up, so the next exit records none.
     database_.reset();
@@ -299,19 +324,38 @@ int MainFrame::OpenCheckedDatabase() {
   const bool unchanged = settings::Read(settings::kCleanClose, lastClose) == settings::ReadResult::Read &&
                          !lastClose.empty() &&
                          lastClose == CloseFingerprint(databasePath, StoredSchemaDigest(databasePath));
+  // The check and the open may be long on a large file: the window is on the screen first, so that
+  // the clock and the band that names the work are seen over it.
+  PaintBeforeLongWork();
   // A file that is not one of ours, or a damaged one, is refused before anything is written into
   // it, and its path given up as that of a file that does not open. The check reads every page
   // and every index: the busy clock runs meanwhile.
   if (!unchanged) {
     ShowBusy(true);
+    ShowStatusBand(kCheckCaption);
     const Outcome checked = CheckDatabaseToOpen(databasePath);
     HideBusy();
+    Redraw();
     if (!ui::ShowOutcome(checked)) {
       databasePath.clear();
       return 0;
     }
   }
-  return OpenDatabase();
+  // A file an earlier build wrote is brought forward as it opens, with the clock and its band.
+  OpeningProgress progress(this);
+  return OpenDatabase(&progress);
+}
+
+void MainFrame::PaintBeforeLongWork() {
+  if (!isVisible()) return;
+  // A window just shown is on the screen only once the window system has said so.
+  const auto giveUp = std::chrono::steady_clock::now() + kExposeWait;
+  while (windowHandle() && !windowHandle()->isExposed() && std::chrono::steady_clock::now() < giveUp) {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QThread::msleep(5);
+  }
+  QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  Redraw();
 }
 
 int MainFrame::CloseDatabase() {

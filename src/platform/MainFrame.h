@@ -16,6 +16,7 @@ class DbDatabase;
 class Panel;
 class QAction;
 class QMenu;
+class WorkProgress;
 
 class MainFrame : public QMainWindow {
   Q_OBJECT
@@ -42,11 +43,16 @@ class MainFrame : public QMainWindow {
   void SaveDatabasePath();
   int AskCreateDatabase();
   int CreateDefaultDatabase();
-  int OpenDatabase();
+  // `progress` (may be null) shows a file an earlier build wrote being brought forward.
+  int OpenDatabase(WorkProgress* progress = nullptr);
   // Opens `databasePath` once it is found one of our databases, undamaged (the stored database at
   // start-up and the file "&Connetti" chose). A file refused, or that does not open, says why and
-  // is given up: no database, `databasePath` emptied.
+  // is given up: no database, `databasePath` emptied. The window is painted first; the whole
+  // check and the bringing forward of a file an earlier build wrote run with the wait cursor, the
+  // clock and the status band naming the work.
   int OpenCheckedDatabase();
+  // Puts a window just shown on the screen and paints it, before a long work holds the thread.
+  void PaintBeforeLongWork();
   int CloseDatabase();
   void UpdateTitle();
   void SetCaption(const std::string& caption);

@@ -38,6 +38,12 @@ void ReadPeriod(DbDatabase* db, QDate& first, QDate& last, EditorFault& fault) {
   last = periodLast;
 }
 
+// The date of a text as stored (2024-03-05, or followed by a time of day); invalid when it is none.
+QDate StoredDate(std::string_view stored) {
+  int year = 0, month = 0, day = 0;
+  return ParseDateText(stored, year, month, day) ? QDate(year, month, day) : QDate();
+}
+
 }  // namespace
 
 CalendarRows::CalendarRows(DbDatabase* db) : db_(db), table_(db, "calend") {
@@ -66,9 +72,12 @@ void CalendarRows::Load() {
   if (fault_.Any()) return;
   DbSelect select(db_, {.columns = "data, caden, giorno, note", .from = "calend", .orderBy = "data, caden"});
   select.SetFaultsToldByCaller(true);
-  std::string date, weekday, note;
+  std::string weekday, note;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    select.GetFieldTextAt(0, date);
+    // A day of a year the database does not keep as itself reads as "00/00/0000" or "99/99/9999":
+    // it is listed by its date as stored, so that it can be found and deleted.
+    const DbText dateKey = select.DateKeyAt(0);
+    const std::string& date = dateKey.text;
     const DbText code = select.TrimmedTextAt(1);
     select.GetFieldTextAt(2, weekday);
     select.GetFieldTextAt(3, note);
@@ -76,7 +85,7 @@ void CalendarRows::Load() {
       fault_ = FaultOf(select, "calend", CalendarDayRowName(date, code.text));
       return;
     }
-    const QDate day = DateOfText(date);
+    const QDate day = DateOfText(date).isValid() || !dateKey.Lost() ? DateOfText(date) : StoredDate(dateKey.stored);
     if (!day.isValid()) continue;  // no date the editor could show
     // A blank is the mark of a row without a note: it must not hide the real note of another
     // day type of the same date.

@@ -122,6 +122,7 @@ TEST_F(DataErrorCheck, WithoutAMasterRowThePeriodsAreNotCompared) {
 TEST_F(DataErrorCheck, AValueOfAnotherKindStopsTheCheck) {
   const std::string list = "\n\nIl prospetto non è stato preparato: correggere il dato prima di ripeterlo.";
   const std::string files = "\n\nNessun file è stato scritto: correggere il dato prima di esportare.";
+  const std::string decimal = ",\nche è un numero con decimali e non un numero intero come richiede la sua colonna.";
   const struct {
     const char* sql;
     bool consent;
@@ -143,20 +144,15 @@ TEST_F(DataErrorCheck, AValueOfAnotherKindStopsTheCheck) {
        "ATTENZIONE: fermata 2 della corsa 111:\nil campo arriva (Tempo di arrivo) vale 1.5,\nche è un numero con "
        "decimali e non un numero intero come richiede la sua colonna." +
            files},
-      // A stop number or a trip id that is no whole number is not printed as 0: the row is named by what else
-      // can be read of it, in the communication's check as in the menu's.
       {"UPDATE detcor SET sub = 2.5 WHERE id = 111 AND sub = 2", true,
-       "ATTENZIONE: una fermata della corsa 111:\nil campo sub (Dettaglio) vale 2.5,\nche è un numero con decimali e "
-       "non un numero intero come richiede la sua colonna." +
-           files},
+       "ATTENZIONE: una fermata della corsa 111:\nil campo sub (Dettaglio) vale 2.5" + decimal + files},
       {"UPDATE detcor SET id = 'x' WHERE id = 113 AND sub = 2", false,
        "ATTENZIONE: fermata 2 di una corsa:\nil campo id (Id Corsa) vale 'x',\nche è un testo e non un numero intero "
        "come richiede la sua colonna." +
            list},
       {"UPDATE period SET id = 113.5 WHERE id = 113", true,
-       "ATTENZIONE: periodo dal 01/01/2024 al 30/06/2024 di una corsa:\nil campo id (Identificativo Corsa) vale "
-       "113.5,\nche è un numero con decimali e non un numero intero come richiede la sua colonna." +
-           files},
+       "ATTENZIONE: periodo dal 01/01/2024 al 30/06/2024 di una corsa:\nil campo id (Identificativo Corsa) vale 113.5" +
+           decimal + files},
       {"UPDATE period SET inizio = '2024-02-30' WHERE id = 108", false,
        "ATTENZIONE: un periodo della corsa 108:\nil campo inizio (Data inizio) vale '2024-02-30',\nche è un testo e "
        "non una data come richiede la sua colonna." +

@@ -29,8 +29,7 @@ TEST(EntryDate, BothLengthsAndAllSeparatorsGiveTheNormalFormAndNothingElse) {
   EXPECT_EQ(CompareEntryDates("15/06/2024", "15/06/2024"), 0);
 }
 
-// A date of a year the database does not keep as itself reads back as "00/00/0000" or "99/99/9999":
-// refused for its year, naming the field; the clamp texts themselves are no typed date.
+// A year the database does not keep as itself is refused, naming the field; "99/99/9999" is no typed date.
 TEST(EntryDate, TheYearsTakenAreThoseTheDatabaseKeeps) {
   const char* const form = "ATTENZIONE: la data X è espressa in un formato illegale.\n\n";
   const char* const year = "ATTENZIONE: la data X ha un anno non ammesso.\n\n";
@@ -77,8 +76,8 @@ TEST(CodeFromList, OnlyTheWholeCodeOfAnEntryOfTheListIsAccepted) {
       {"12 -", -1},
       {"A012", -1},
       {" 012", -1},
-      {"32767 - Azienda ultima", 32767},  // the entry of a code of five digits, whole
-      {"3276", -1},                       // the beginning of a code is none
+      {"32767 - Azienda ultima", 32767},
+      {"3276", -1},
   };
   for (const auto& [text, expected] : cases) {
     int code = -1;  // a refusal leaves the code alone

@@ -163,27 +163,28 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
                          " (32767, 'Regione');");
   DbDatabase db(path);
   ASSERT_TRUE(db.isOpen);
-  const std::string refused = "|5 ATTENZIONE: Il Codice ";
-  const std::string badAuthority =
-      refused +
-      "Ente Concedente non è valido.\n\nOccorre selezionare un Codice Regionale Ente presente nella "
-      "lista.\n\nI dati immessi non saranno registrati !!!";
-  // The authority given, the controls, what is handed back.
-  const std::tuple<int, Controls, std::string> contracts[] = {
-      {12, {}, "1 12|5"},
-      {12, {{"1069", "0120 - Comune di Prato"}, {"1070", ""}}, "1 120|0"},
-      {12, {{"1069", "32767 - Regione"}}, "1 32767|5"},
-      {32767, {}, "1 32767|5"},
-      {12, {{"1069", "0013"}}, "-1 12" + badAuthority},
-      // Shown by its code, which only begins that of 32767: refused.
-      {3276, {}, "-1 3276" + badAuthority},
-      {12,
-       {{"1070", "12a"}},
-       "-1 12" + refused +
-           "Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 e "
-           "9999.\n\nI dati immessi non saranno registrati !!!"},
+  const std::string refused = "-1 12|5 ATTENZIONE: Il Codice ";
+  const struct {
+    Controls controls;
+    std::string expected;
+    int authority = 12;  // the authority given
+  } contracts[] = {
+      {{}, "1 12|5"},
+      {{{"1069", "0120 - Comune di Prato"}, {"1070", ""}}, "1 120|0"},
+      {{{"1069", "32767 - Regione"}}, "1 32767|5"},
+      {{}, "1 32767|5", 32767},
+      {{{"1069", "0013"}},
+       refused + "Ente Concedente non è valido.\n\nOccorre selezionare un Codice Regionale Ente presente nella "
+                 "lista.\n\nI dati immessi non saranno registrati !!!"},
+      {{},
+       "-1 3276|5 ATTENZIONE: Il Codice Ente Concedente non è valido.\n\nOccorre selezionare un Codice Regionale Ente "
+       "presente nella lista.\n\nI dati immessi non saranno registrati !!!",
+       3276},
+      {{{"1070", "12a"}},
+       refused + "Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 e "
+                 "9999.\n\nI dati immessi non saranno registrati !!!"},
   };
-  for (const auto& [authority, controls, expected] : contracts) {
+  for (const auto& [controls, expected, authority] : contracts) {
     ContractAssignDialog d(nullptr, &db, authority, 5, 136);
     EXPECT_EQ(RunScripted(d, controls, [&] { return std::to_string(d.authority) + "|" + std::to_string(d.contract); }),
               expected);

@@ -385,25 +385,20 @@ TEST_F(Quadro, MoveToNewQuadroTakesAndRaisesTheCounter) {
   EXPECT_EQ(Shown(model).substr(0, 5), "9,20\n");  // the moved trip has left the quadro
   EXPECT_EQ(notices.Texts(), "");
 
-  // The counter becomes the number used + 1: at the largest its column holds, or past the largest
-  // quadro in use there, the trip stays where it is and the counter keeps its value.
   const std::tuple<const char*, const char*, const char*> atTheLargest[] = {
-      {"UPDATE master SET gruppo = 2147483647", "2147483648", "nessun nuovo quadro può essere numerato."},
-      {"UPDATE master SET gruppo = 41; UPDATE tescor SET gruppo = 2147483647 WHERE id = 33", "2147483648",
-       "nessun nuovo quadro può essere numerato dopo il quadro 2147483647."},
+      {"UPDATE master SET gruppo = 2147483647", "", "2147483647|5,40,5\n"},
+      {"UPDATE master SET gruppo = 41; UPDATE tescor SET gruppo = 2147483647 WHERE id = 33",
+       " dopo il quadro 2147483647", "41|5,40,5\n"},
   };
-  for (const auto& [sql, next, unnumbered] : atTheLargest) {
+  for (const auto& [sql, after, kept] : atTheLargest) {
     RunSql(path, sql);
-    const std::string before = Query(state);
     moved = model.MoveToNewQuadro(0);
-    EXPECT_EQ(moved.Texts(),
-              std::string("ATTENZIONE: dati generali:\nil campo gruppo (ID Gruppo) dovrebbe passare a ") + next +
-                  ", oltre 2147483647, il numero più grande che la sua colonna può contenere:\n" + unnumbered +
-                  "\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere "
-                  "l'elaborazione.")
-        << sql;
-    EXPECT_FALSE(moved.ok);
-    EXPECT_EQ(Query(state), before) << sql;
+    EXPECT_EQ(std::to_string(moved.ok) + moved.Texts(),
+              std::string("0ATTENZIONE: dati generali:\nil campo gruppo (ID Gruppo) dovrebbe passare a 2147483648, ") +
+                  "oltre 2147483647, il numero più grande che la sua colonna può contenere:\nnessun nuovo quadro può " +
+                  "essere numerato" + after +
+                  ".\n\nNessuna modifica è stata registrata: correggere il dato prima di ripetere l'elaborazione.");
+    EXPECT_EQ(Query(state), kept) << sql;
   }
   EXPECT_EQ(notices.Texts(), "");
 

@@ -90,13 +90,9 @@ TEST_F(CalendarEditor, GeneratesThroughItsDialog) {
     std::vector<ui::Answer> after;
     const char *sql, *stored;
     int stopBoxes = 0;
-    const char* named = "";  // a part of the refusal
+    const char* named = "\"XYZ\"";  // a part of the refusal
   };
-  // Bytes of four stored by another tool as a day type: a literal longer than the field's ten
-  // characters, refused by name when chosen.
   RunSql(path_, "PRAGMA ignore_check_constraints = ON; INSERT INTO cadenz VALUES (X'46455231', 'Feriale binario')");
-  const char* const bytes = "X'46455231' - Feriale binario";
-  const char* const namedBytes = "cadenza scelta:\nil campo codice (Codice) vale X'46455231',";
   const char* const perCadence = "SELECT caden, COUNT(*), MIN(giorno), MAX(giorno) FROM calend GROUP BY caden";
   const Lines generate = {{"1027", "1"}};
   const Step steps[] = {
@@ -122,26 +118,22 @@ TEST_F(CalendarEditor, GeneratesThroughItsDialog) {
        {Generation("FES", "1111111")},
        "SELECT COUNT(*) FROM calend WHERE caden = 'FES'",
        "27\n"},
-      {"an unknown day type",
-       generate,
-       {Generation("XYZ", "1111111")},
-       "SELECT COUNT(*) FROM calend",
-       "58\n",
-       1,
-       "\"XYZ\""},
+      {"an unknown day type", generate, {Generation("XYZ", "1111111")}, "SELECT COUNT(*) FROM calend", "58\n", 1},
       {"bytes added to a day",
-       {{"6004", "10/01/2024"}, {"1016", "1"}, {"1020", bytes}, {"1", "1"}},
+       {{"6004", "10/01/2024"}, {"1016", "1"}, {"1020", "X'46455231' - Feriale binario"}, {"1", "1"}},
        {},
        "SELECT COUNT(*) FROM calend",
        "58\n",
        1,
-       namedBytes},
+       "cadenza scelta:\nil campo codice (Codice) vale X'46455231',"},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
     const std::string messages = Run(s.lines, s.after);
     EXPECT_EQ(stopBoxes_, s.stopBoxes) << messages;
-    EXPECT_TRUE(HasPart(messages, s.named)) << messages;
+    if (s.stopBoxes) {
+      EXPECT_TRUE(HasPart(messages, s.named));
+    }
     EXPECT_EQ(QueryFile(path_, s.sql), s.stored);
   }
 }

@@ -259,6 +259,7 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
   };
   const char* const kept = "FER|2024-02-01|2024-02-29|0\n";
   const char* const alike = kDayTypesReadAlikeSql;
+  const char* const end9999 = "UPDATE period SET fine = '9999-12-31' WHERE id = 3";
   const Case cases[] = {
       {"added, excluded", "", "1103=1|1091=01/03/2024|1095=31/03/2024|1098=FES        - Festività|1101=1|1=1",
        "FER|2024-02-01|2024-02-29|0\nFES|2024-03-01|2024-03-31|1\n", ""},
@@ -279,18 +280,14 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"a padded day type changed", "UPDATE period SET caden = 'FER       ' WHERE id = 3",
        "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|2024-02-29|1\n", ""},
       {"deleted", "", "6007=01/02/2024|1105=1", "", ""},
-      // A year the database does not keep as itself would read back as "99/99/9999" or "00/00/0000".
       {"an end in 9999", "", "1103=1|1091=29/02/2028|1095=31/12/9999|1098=FES|1=1", kept,
        "ATTENZIONE: la data di fine periodo ha un anno non ammesso.\n\nL'anno deve essere compreso tra 1601 e 2399 "
        "(99/99/9999 indica una data aperta, 00/00/0000 una data non ancora data).\n\n"
        "I dati immessi non saranno registrati !!!"},
       {"a start in year 1", "", "1103=1|1091=01/01/0001|1095=31/03/2024|1098=FES|1=1", kept,
        "ATTENZIONE: la data di inizio periodo ha un anno non ammesso.\n\n"},
-      // Stored so by an earlier build or another program: found by its dates as stored.
-      {"an end in 9999 changed", "UPDATE period SET fine = '9999-12-31' WHERE id = 3",
-       "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|9999-12-31|1\n", ""},
-      {"an end in 9999 deleted", "UPDATE period SET fine = '9999-12-31' WHERE id = 3", "6007=01/02/2024|1105=1", "",
-       ""},
+      {"an end in 9999 changed", end9999, "6007=01/02/2024|1104=1|1101=1|1=1", "FER|2024-02-01|9999-12-31|1\n", ""},
+      {"an end in 9999 deleted", end9999, "6007=01/02/2024|1105=1", "", ""},
       {"a start in year 1 deleted", "UPDATE period SET inizio = '0001-01-01' WHERE id = 3", "6007=00/00/0000|1105=1",
        "", ""},
       {"an end with a time of day deleted", "UPDATE period SET fine = '2024-02-29 00:00:00' WHERE id = 3",
@@ -308,8 +305,6 @@ TEST_F(TripEditor, PeriodsAddedChangedAndDeleted) {
       {"of day types read alike, the one shown kept",
        std::string(alike) + "UPDATE period SET caden = char(0x15A) || '1'", "6007=01/02/2024|1104=1|1101=1|1=1",
        "U+015A 1|2024-02-01|2024-02-29|1\n", ""},
-      // Stored by another tool as bytes, listed by a literal longer than the day type's ten
-      // characters: chosen, it is refused by name, nothing written.
       {"a day type stored as four bytes chosen",
        "PRAGMA ignore_check_constraints = ON; INSERT OR IGNORE INTO cadenz VALUES (X'46455231', 'Feriale binario')",
        "1103=1|1091=01/03/2024|1095=31/03/2024|1098=X'46455231' - Feriale binario|1=1", kept,

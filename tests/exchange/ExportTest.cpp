@@ -503,6 +503,10 @@ struct Refusal {
 };
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
+const char* const kDayAsText =
+    "PRAGMA ignore_check_constraints = ON; UPDATE calend SET data = '06/01/2024' WHERE data = '2024-01-06'";
+const std::string kDayRefusal =
+    Kind("RT_CALEN.TXT, riga 1", "data", "data", "'06/01/2024'", "un testo", "una data") + kFixData;
 const Refusal kRefusals[] = {
     // An empty protocol file would be refused by the import.
     {"NoMasterRow", "DELETE FROM master", Plain(),
@@ -678,16 +682,8 @@ const Refusal kRefusals[] = {
     {"TextInAPeriodStart", "UPDATE period SET inizio = '31/02/2024' WHERE id = 3", Plain(),
      Kind("RT_PERIOD.TXT, riga 4 (corsa 3)", "inizio", "data di inizio", "'31/02/2024'", "un testo", "una data") +
          kFixData},
-    // A day of the calendar stored as what no date is: a date range reads it as the plain export does, its kind
-    // checked before the range is applied, rather than leave it out with the periods that run only on it.
-    {"TextAsACalendarDayOfADateRange",
-     "PRAGMA ignore_check_constraints = ON; UPDATE calend SET data = '06/01/2024' WHERE data = '2024-01-06'",
-     Range({2024, 1, 6}, {2024, 1, 6}),
-     Kind("RT_CALEN.TXT, riga 1", "data", "data", "'06/01/2024'", "un testo", "una data") + kFixData},
-    {"TextAsACalendarDayOutsideADateRange",
-     "PRAGMA ignore_check_constraints = ON; UPDATE calend SET data = '06/01/2024' WHERE data = '2024-01-06'",
-     Range({2024, 2, 1}, {2024, 2, 29}),
-     Kind("RT_CALEN.TXT, riga 1", "data", "data", "'06/01/2024'", "un testo", "una data") + kFixData},
+    {"TextAsACalendarDayOfADateRange", kDayAsText, Range({2024, 1, 6}, {2024, 1, 6}), kDayRefusal},
+    {"TextAsACalendarDayOutsideADateRange", kDayAsText, Range({2024, 2, 1}, {2024, 2, 29}), kDayRefusal},
     {"TextInTheSendingDate", "UPDATE master SET p_data = 'abc'", Plain(),
      Kind("RT_PROTO.TXT, riga 1 (dati generali)", "p_data", "data di invio", "'abc'", "un testo", "una data") +
          kFixMaster},

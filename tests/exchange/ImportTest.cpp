@@ -209,7 +209,6 @@ const FaultCase kCases[] = {
         .Is(kStop, StoredValue("dati generali", "datfin (Data Fine)", "'31/12/2024'", "un testo", "una data"), ""),
     On("TripHeadsStopAtATextNextTripId", K::TripHeads, {}, "UPDATE master SET id_corsa = 'x'")
         .Is(kStop, StoredValue("dati generali", "id_corsa (ID Corsa)", "'x'", "un testo", "un numero intero"), ""),
-    // A next trip id at the largest its column holds could not be moved on past the heads: none imported.
     On("TripHeadsStopAtTheLargestNextTripId", K::TripHeads, {}, "UPDATE master SET id_corsa = 2147483647")
         .Is(kStop,
             "ATTENZIONE: dati generali:\nil campo id_corsa (ID Corsa) dovrebbe passare a 2147483648, oltre "

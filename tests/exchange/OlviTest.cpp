@@ -191,8 +191,6 @@ const Refusal kRefusals[] = {
      Kind("corsa 4", "lung (lunghezza)", "'abc'", "un testo", "un numero intero")},
     {"StopDistanceAsText", OlviFile::Routes, "UPDATE detcor SET dist = 'abc' WHERE id = 2 AND sub = 2;",
      OlviRefusal::LostText, Kind("corsa 2, fermata 2", "dist (progressiva)", "'abc'", "un testo", "un numero intero")},
-    // A trip id that is no whole number: its stop row is named by what else can be read of it, at the end of the
-    // table as in its middle, never left out as a row of no trip nor named as the next trip's stop.
     {"LastStopRowOfADecimalTripId", OlviFile::Routes, "UPDATE detcor SET id = 5.5 WHERE id = 5 AND sub = 1;",
      OlviRefusal::LostText,
      Kind("fermata 1 di una corsa", "id (ID corsa)", "5.5", "un numero con decimali", "un numero intero")},

@@ -154,7 +154,6 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
       {{"cancel"}, {"9999"}, 2, "9999"},
       {{"cancel"}, {"--now", "2025-02-30 10:00"}, 2, ""},
       {{"cancel"}, {"--now", "2025-02-28 10:00", "5102"}, 0, ""},
-      // A transcript the disk refuses at its flush (a device that is always full) is not written.
       {{"cancel"}, {"--transcript", "/dev/full"}, 2, "quendo-run: impossibile scrivere /dev/full\n"},
       {{"forse"}, {}, 2, "riga 1"},
       {{"fille /tmp/Località/orari.mdb"},

@@ -349,8 +349,7 @@ TEST_F(ShapeCheckDriver, ARouteCodeOf21IsRefused) {
 }
 
 // The program's own sets, made by 5188 from a HyperPlan stop set and by 5189 from a HyperPlan route
-// set that match the timetable, are perfect for the checks 5168 and 5169, also where they replace
-// a set that another tool wrote in UTF-8.
+// set that match the timetable, are perfect for the checks 5168 and 5169.
 struct OwnSetCase {
   const char* name;
   const char* conversion;
@@ -359,9 +358,8 @@ struct OwnSetCase {
   const char* types;
   std::vector<std::string> rows;
   const char* output;
-  // When not empty: the output folder first holds GDAL's set of the output's name made from the
-  // rows in UTF-8 (.shp, .shx, .dbf and RT_NODI.CPG saying UTF-8), chosen as the output; ogrinfo
-  // shows this line of the set written over it.
+  // When not empty: the output replaces a set of its name GDAL wrote in UTF-8 (its .CPG saying so);
+  // ogrinfo shows this line of it.
   const char* shown = "";
 };
 void PrintTo(const OwnSetCase& c, std::ostream* os) { *os << c.name; }
@@ -387,24 +385,17 @@ struct OwnSetDriver : DriverFiles, ::testing::WithParamInterface<OwnSetCase> {
 };
 
 TEST_P(OwnSetDriver, IsPerfectForItsCheck) {
-  const OwnSetCase& c = GetParam();
-  const std::string csv = WriteCsv(dir, "hyperplan", c.header, c.types, c.rows);
-  MakeShapeSet(csv, in + "/hp.shp");
-  std::string output = out + "/" + c.output + ".SHP";
-  if (*c.shown) {
-    output = out + "/" + c.output + ".shp";
-    MakeShapeSet(csv, output, {QStringLiteral("-lco"), QStringLiteral("ENCODING=UTF-8")});
-    const std::string base = out + "/" + c.output;
-    ASSERT_EQ(FileBytes(base + ".cpg"), "UTF-8");
+  MakeShapeSet(WriteCsv(dir, "hyperplan", GetParam().header, GetParam().types, GetParam().rows), in + "/hp.shp");
+  const std::string output = out + "/" + GetParam().output + (*GetParam().shown ? ".shp" : ".SHP");
+  if (*GetParam().shown) {
+    MakeShapeSet(dir.Path("hyperplan.csv"), output, {QStringLiteral("-lco"), QStringLiteral("ENCODING=UTF-8")});
+    const std::string base = out + "/" + GetParam().output;
     ASSERT_TRUE(QFile::rename(QString::fromStdString(base + ".cpg"), QString::fromStdString(base + ".CPG")));
   }
-  const DriverRun made = Run(c.conversion, {"file " + in + "/hp.shp", "file " + output});
+  const DriverRun made = Run(GetParam().conversion, {"file " + in + "/hp.shp", "file " + output});
   ASSERT_EQ(Boxes(made), std::vector<std::string>{});
   ASSERT_TRUE(QFile::exists(QString::fromStdString(output)));
-  if (*c.shown) {
-    const std::string features = OgrInfoFeatures(output);
-    EXPECT_TRUE(HasPart(features, cp1252::ToUtf8(c.shown))) << features;
-  }
+  EXPECT_TRUE(!*GetParam().shown || HasPart(OgrInfoFeatures(output), cp1252::ToUtf8(GetParam().shown)));
   const DriverRun run = Run(GetParam().check, {"file " + output});
   EXPECT_EQ(LinesStartingWith(run.transcript, "FILE\t"),
             std::vector<std::string>{std::string("FILE\t") +

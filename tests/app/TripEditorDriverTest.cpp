@@ -28,11 +28,11 @@ std::vector<std::string> Answers(const std::vector<std::string>& dialogs) {
 }
 
 TEST_F(TripEditorDriver, AddsATripWithAPeriodAndDeletesAnother) {
+  RunSql(db, "UPDATE period SET fine = '9999-12-31' WHERE id = 2");  // open, as an earlier build stored it
   // The new trip takes the master row's next id (4) and is selected: its periods open from the
   // popup, where two periods are added (the panel stays open for the next), the second excluding:
-  // a click on the kind proposed switches to the other. Then trip 2 is deleted, with its period that
-  // an earlier build stored open ended in 9999, and "Fine" ends the editor.
-  RunSql(db, "UPDATE period SET fine = '9999-12-31' WHERE id = 2");
+  // a click on the kind proposed switches to the other. Then trip 2 is deleted and "Fine" ends the
+  // editor.
   const std::vector<std::string> answers =
       Answers({"dialog 120|1040=1|6101=1|6005=2|1041=1|1043=1", "dialog 122|1067=K40|1068=40|1134=A|1071=2500|1072=15",
                "dialog 126|1103=1|1091=01/03/2024|1095=31/03/2024|1098=FER|1=1|1091=01/04/2024|"

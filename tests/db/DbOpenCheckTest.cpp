@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <QFile>
-#include <optional>
 
 namespace {
 
@@ -220,26 +219,10 @@ std::string Dump(const std::string& path) {
   return out;
 }
 
-// The page count at which every connection opened while it lives is held, as on a disk with no room
-// left beyond the file as it is: a write that needs one more page is refused ("database or disk is
-// full") and the engine may roll its transaction back.
-class DiskFullAt {
- public:
-  explicit DiskFullAt(int pages) {
-    pages_ = pages;
-    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&Cap));
-  }
-  ~DiskFullAt() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&Cap)); }
-  DiskFullAt(const DiskFullAt&) = delete;
-  DiskFullAt& operator=(const DiskFullAt&) = delete;
-
- private:
-  static int Cap(sqlite3* db, const char**, const sqlite3_api_routines*) {
-    const std::string sql = "PRAGMA max_page_count = " + std::to_string(pages_);
-    return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-  }
-  inline static int pages_ = 0;
-};
+// Caps every connection opened while it is set at its file's size, as a disk with no room left.
+int NoRoomLeft(sqlite3* db, const char**, const sqlite3_api_routines*) {
+  return sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
+}
 
 // A file an earlier build wrote, its tables stored in key order or not, is brought to the builder's
 // definitions at its open, every row kept and a date with a time of day stored as its date; one
@@ -259,42 +242,31 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       "UPDATE calend SET data = data || ' 00:00:00' WHERE data = '2026-09-25';"
       "UPDATE calend SET data = data || 'T07:30' WHERE data = '2026-09-26';"
       "UPDATE period SET fine = fine || ' 23:59:59.250'";
-  const std::string kValueNotOpened = "\n\n" + kNotOpened;
-  const std::string kFull =
-      " non può essere portata alle definizioni di questa versione del programma:\nSpazio su disco esaurito (database "
-      "or disk is full)\n\nIl database non è stato aperto e il file è rimasto com'era.";
-  const struct {
-    std::string sql;
-    bool diskFull;
-    std::string refused;  // after "Errore in fase di apertura del database\n\n"; the first table's name before it
-                          // on a full disk
-  } cases[] = {
-      {timed, false, ""},
-      {"UPDATE calend SET data = '05/10/2026' WHERE data = '2026-09-26'", false,
-       "ATTENZIONE: riga (data '05/10/2026', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale "
-       "'05/10/2026',\nche è un testo e non una data come richiede la sua colonna." +
-           kValueNotOpened},
-      {"UPDATE tescor SET ente = 'abc'", false,
-       "ATTENZIONE: riga (id 1) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 'abc',\nche è un "
-       "testo e non un numero intero da -32768 a 32767 come richiede la sua colonna." +
-           kValueNotOpened},
-      {"UPDATE detcor SET fermata = X'323134'", false,
-       "ATTENZIONE: riga (id 1, sub 1) della tavola \"detcor\":\nil campo fermata (Codice Fermata) vale "
-       "X'323134',\nche "
-       "è un dato binario e non un testo come richiede la sua colonna." +
-           kValueNotOpened},
+  const std::string full =
+      "Errore in fase di apertura del database\n\nLa tavola \"master\" non può essere portata alle definizioni di "
+      "questa versione del programma:\nSpazio su disco esaurito (database or disk is full)\n\nIl database non è "
+      "stato aperto e il file è rimasto com'era.";
+  const std::pair<std::string, std::string> cases[] = {
+      {timed, ""},
+      {"UPDATE calend SET data = '05/10/2026' WHERE data = '2026-09-26'",
+       " riga (data '05/10/2026', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale '05/10/2026',\nche "
+       "è un testo e non una data come richiede la sua colonna."},
+      {"UPDATE tescor SET ente = 'abc'",
+       " riga (id 1) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 'abc',\nche è un testo e non "
+       "un numero intero da -32768 a 32767 come richiede la sua colonna."},
+      {"UPDATE detcor SET fermata = X'323134'",
+       " riga (id 1, sub 1) della tavola \"detcor\":\nil campo fermata (Codice Fermata) vale X'323134',\nche è un "
+       "dato binario e non un testo come richiede la sua colonna."},
       {"UPDATE calend SET data = '2026-09-26 00:00:00' WHERE data = '2026-09-26';"
        "INSERT INTO calend VALUES ('2026-09-26', 'FER', '6', 'n')",
-       false,
-       "ATTENZIONE: riga (data '2026-09-26 00:00:00', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale "
-       "'2026-09-26 00:00:00', che come data è '2026-09-26',\ne la riga avrebbe così la stessa chiave della riga (data "
-       "'2026-09-26', caden 'FER'): due righe non possono avere la stessa chiave." +
-           kValueNotOpened},
-      {timed, true, kFull},
+       " riga (data '2026-09-26 00:00:00', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale "
+       "'2026-09-26 00:00:00', che come data è '2026-09-26',\ne la riga avrebbe così la stessa chiave della riga "
+       "(data '2026-09-26', caden 'FER'): due righe non possono avere la stessa chiave."},
+      {timed, full},
   };
-  for (const auto& [sql, diskFull, refused] : cases)
+  for (const auto& [sql, refused] : cases)
     for (bool keyOrdered : {true, false}) {
-      SCOPED_TRACE(sql + (keyOrdered ? "" : ", by row id") + (diskFull ? ", disk full" : ""));
+      SCOPED_TRACE(sql + (keyOrdered ? "" : ", by row id"));
       const std::string path = dir_.Path("precedente.mdb");
       QFile::remove(cp1252::ToQString(path));
       MakeEarlierBuildFile(built, path, keyOrdered);
@@ -302,22 +274,17 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
       const Outcome checked = CheckDatabaseToOpen(path);
       EXPECT_TRUE(checked.ok) << checked.Failure();
-      // On a full disk the table named is the first the file stores.
-      const std::string first =
-          "La tavola \"" + QueryLines(path, "SELECT name FROM sqlite_master WHERE type = 'table' LIMIT 1").at(0) + "\"";
       NoticeLog log;
-      {
-        std::optional<DiskFullAt> full;
-        if (diskFull) full.emplace(std::stoi(QueryFile(path, "PRAGMA page_count")));
-        EXPECT_EQ(DbDatabase(path).isOpen, refused.empty());
-      }
+      if (refused == full) sqlite3_auto_extension(reinterpret_cast<void (*)()>(&NoRoomLeft));
+      EXPECT_EQ(DbDatabase(path).isOpen, refused.empty());
+      sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&NoRoomLeft));
       if (refused.empty()) {
         EXPECT_EQ(log.Texts(), "");
         EXPECT_EQ(QueryFile(path, kDefinitions), definitions);
         EXPECT_EQ(Dump(path), expected);
         EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
       } else {
-        EXPECT_EQ(log.Texts(), "Errore in fase di apertura del database\n\n" + (diskFull ? first : "") + refused);
+        EXPECT_EQ(log.Texts(), refused == full ? full : kValueRefused + refused + "\n\n" + kNotOpened);
         EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
       }
     }

@@ -115,11 +115,10 @@ TEST_F(DbTableTest, AnEditOfARowDeletedMeanwhileStoresNothing) {
   EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM cadenz"), "0\n");
 }
 
-// A date another program stored with a time of day is its date, and one of a year the database
-// does not keep as itself reads as its clamp; a row keyed by either is edited by its key as stored,
-// and found again by the key read from a selection (DateKeyAt), which its text alone would not find.
+// A date another program stored with a time of day is its date, and one of a year the database does not keep as
+// itself reads as its clamp; a row keyed by either is edited, and found by the key a selection reads, as stored.
 TEST_F(DbTableTest, ADateStoredWithATimeOfDayIsItsDate) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {
+  const std::tuple<std::string, std::string, const char*> cases[] = {
       {"2024-01-01 00:00:00", "2024-06-30T08:15", "01/01/2024|30/06/2024"},
       {"2028-02-29", "9999-12-31", "29/02/2028|99/99/9999"},
       {"0001-01-01", "2024-03-31", "00/00/0000|31/03/2024"},
@@ -128,22 +127,19 @@ TEST_F(DbTableTest, ADateStoredWithATimeOfDayIsItsDate) {
   ASSERT_TRUE(AddCadence(db.get(), "FER") && AddTrip(db.get(), "7"));
   for (const auto& [start, end, read] : cases) {
     SCOPED_TRACE(start);
-    const std::string stored = std::string(start) + "|" + end;
-    ASSERT_EQ(ExecOnFile(path, "INSERT INTO period VALUES (7, 'FER', '" + std::string(start) + "', '" + end + "', 0)"),
-              "ok");
+    ASSERT_EQ(ExecOnFile(path, "INSERT INTO period VALUES (7, 'FER', '" + start + "', '" + end + "', 0)"), "ok");
     DbTable t(db.get(), "period");
     ASSERT_TRUE(t.SetIndex("codice") && t.SeekEqual({"7"}));
     EXPECT_EQ(FieldOf(t, "inizio;fine"), read);
     ASSERT_TRUE(t.Edit() && t.SetFieldText("escluso", "1"));
     EXPECT_EQ(t.Update(), 1) << notices.Texts();
-    EXPECT_EQ(QueryFile(path, "SELECT inizio, fine, escluso FROM period"), stored + "|1\n");
+    EXPECT_EQ(QueryFile(path, "SELECT inizio, fine, escluso FROM period"), start + "|" + end + "|1\n");
     DbSelect s(db.get(), {.columns = "inizio, fine", .from = "period"});
     ASSERT_TRUE(s.Open());
     const std::vector<DbText> key{{"7", {}}, s.DateKeyAt(0), s.DateKeyAt(1)};
     EXPECT_EQ(key[1].text + "|" + key[2].text, read);
     ASSERT_EQ(t.SeekEqual(key), 1) << notices.Texts();
     EXPECT_EQ(t.Delete(), 1) << notices.Texts();
-    EXPECT_EQ(QueryFile(path, "SELECT count(*) FROM period"), "0\n");
   }
 }
 

@@ -358,13 +358,6 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
   std::string unjournaled;  // the file as it was before the killed writer's transaction
   const std::map<std::string, long> halfRows = RowsBeforeTheCut(path_, static_cast<long>(half.size()) / 4096);
   const std::string missing = "Il database non corrisponde al suo dizionario dei dati:\n\n";
-  // The sound file with `sql` run on it as another program with the engine's checks off runs it.
-  const auto withChecksOff = [&pristine](const char* sql) {
-    return [&pristine, sql](const std::string& p) {
-      WriteFileBytes(p, pristine);
-      ASSERT_EQ(ExecOnFile(p, sql, EngineChecks::Off), "ok");
-    };
-  };
   const struct Case {
     const char* name;
     std::function<void(const std::string&)> make;
@@ -408,14 +401,23 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
        "Il file del database è danneggiato:\nRiga (id 3, sub 2) della tavola \"detcor\": manca la riga della tavola "
        "\"local\" con id 77",
        nullptr},
-      {"tipo.mdb",  // an authority beyond its column's range
-       withChecksOff("UPDATE tescor SET ente = 70000 WHERE id = 7"), RepairOutcome::Failed,
+      {"tipo.mdb",  // written with the engine's checks off: an authority beyond its column's range
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "PRAGMA ignore_check_constraints = ON; UPDATE tescor SET ente = 70000 WHERE id = 7"),
+                   "ok");
+       },
+       RepairOutcome::Failed,
        "ATTENZIONE: riga (id 7) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 70000,\nche è un "
        "numero intero e non un numero intero da -32768 a 32767 come richiede la sua colonna.\n\nNessuna modifica è "
        "stata registrata: correggere il dato prima di ripetere l'elaborazione.",
        nullptr},
       {"verso.mdb",  // a direction of two letters in a column of one
-       withChecksOff("UPDATE tescor SET verso = 'AR' WHERE id = 7"), RepairOutcome::Failed,
+       [&](const std::string& p) {
+         WriteFileBytes(p, pristine);
+         ASSERT_EQ(ExecOnFile(p, "UPDATE tescor SET verso = 'AR' WHERE id = 7"), "ok");
+       },
+       RepairOutcome::Failed,
        "ATTENZIONE: riga (id 7) della tavola \"tescor\":\nil campo verso (Verso Linea) vale 'AR',\nche è un testo "
        "troppo lungo e non un testo di al più 1 carattere come richiede la sua colonna.\n\nNessuna modifica è stata "
        "registrata: correggere il dato prima di ripetere l'elaborazione.",

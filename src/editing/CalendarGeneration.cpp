@@ -4,7 +4,6 @@
 #include "common/WorkProgress.h"
 #include "db/DbSelect.h"
 #include "db/DbTable.h"
-#include "db/FieldValue.h"
 #include "editing/CalendarRows.h"
 #include "editing/EditorFaults.h"
 
@@ -76,9 +75,7 @@ int RemoveDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, con
   for (const DbText& dateKey : dates) {
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
     // The weekday of the date itself: one read as "99/99/9999" by its stored text.
-    int year = 0, month = 0, day = 0;
-    if (!ParseDateText(dateKey.Lost() ? dateKey.stored : dateKey.text, year, month, day)) continue;
-    const QDate date(year, month, day);
+    const QDate date = CalendarKeyDate(dateKey);
     if (!date.isValid() || !Chosen(options, date)) continue;
     if (!table.SeekEqual({dateKey, code}) || !table.Delete()) continue;
     rows.MarkDeleted(rows.Find(date), code);

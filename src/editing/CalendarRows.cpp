@@ -38,12 +38,6 @@ void ReadPeriod(DbDatabase* db, QDate& first, QDate& last, EditorFault& fault) {
   last = periodLast;
 }
 
-// The date of a text as stored (2024-03-05, or followed by a time of day); invalid when it is none.
-QDate StoredDate(std::string_view stored) {
-  int year = 0, month = 0, day = 0;
-  return ParseDateText(stored, year, month, day) ? QDate(year, month, day) : QDate();
-}
-
 }  // namespace
 
 CalendarRows::CalendarRows(DbDatabase* db) : db_(db), table_(db, "calend") {
@@ -77,15 +71,14 @@ void CalendarRows::Load() {
     // A day of a year the database does not keep as itself reads as "00/00/0000" or "99/99/9999":
     // it is listed by its date as stored, so that it can be found and deleted.
     const DbText dateKey = select.DateKeyAt(0);
-    const std::string& date = dateKey.text;
     const DbText code = select.TrimmedTextAt(1);
     select.GetFieldTextAt(2, weekday);
     select.GetFieldTextAt(3, note);
     if (select.Faulted()) {
-      fault_ = FaultOf(select, "calend", CalendarDayRowName(date, code.text));
+      fault_ = FaultOf(select, "calend", CalendarDayRowName(dateKey.text, code.text));
       return;
     }
-    const QDate day = DateOfText(date).isValid() || !dateKey.Lost() ? DateOfText(date) : StoredDate(dateKey.stored);
+    const QDate day = CalendarKeyDate(dateKey);
     if (!day.isValid()) continue;  // no date the editor could show
     // A blank is the mark of a row without a note: it must not hide the real note of another
     // day type of the same date.
@@ -221,6 +214,12 @@ int CalendarRows::ClearDay(const QDate& date) {
 }
 
 std::string CalendarDateText(const QDate& date) { return DateRecord{date.year(), date.month(), date.day()}.Format(); }
+
+QDate CalendarKeyDate(const DbText& key) {
+  if (!key.Lost()) return DateOfText(key.text);
+  int year = 0, month = 0, day = 0;
+  return ParseDateText(key.stored, year, month, day) ? QDate(year, month, day) : QDate();
+}
 
 std::string CalendarIsoText(const QDate& date) {
   return IsoDate(date.year() * 10000LL + date.month() * 100 + date.day());

@@ -90,6 +90,10 @@ class CalendarRows {
 // A date as the program's text "GG/MM/AAAA", and as the ISO text the selections bind.
 std::string CalendarDateText(const QDate& date);
 std::string CalendarIsoText(const QDate& date);
+// The date of a calendar day read as a key (DbSelect::DateKeyAt): by its stored text when it has
+// one (a year the database does not keep as itself, a time of day), else by its text; invalid
+// when it is none.
+QDate CalendarKeyDate(const DbText& key);
 
 // The weekday name of a digit '1' (Monday) to '7' (Sunday): "Lunedi" ... "Domenica"; empty for
 // any other.

@@ -71,6 +71,9 @@ class CadenceList : public RecordList<CadenceEntry> {
 struct NoteText {
   std::string text;
   std::string stored;  // as stored, a text that lost a character Windows-1252 lacks (else empty)
+  // A calendar day's date as stored where its text does not find its row (a time of day, a year
+  // the database does not keep as itself); else empty.
+  std::string storedDate;
   std::int32_t changed = 0;
   std::int32_t deleted = 0;
   explicit NoteText(std::string_view t, std::string_view s = {}) : text(t), stored(s) {}

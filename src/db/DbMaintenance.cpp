@@ -1261,6 +1261,11 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     result.outcome = RepairOutcome::Rebuilt;
     result.ok = true;
   } else {
+    // Rows that break a relation are no damage: a rebuild would keep them, a salvage is no cure.
+    if (std::string_view(error).starts_with(kRowsBreakingRelations))
+      error +=
+          "\n\nIl file non è danneggiato: la riparazione non può correggere queste righe e il file è rimasto "
+          "com'era. Correggere le righe indicate prima di usare il database.";
     Refuse(result, RepairFailure(options.path, error));
   }
   return result;

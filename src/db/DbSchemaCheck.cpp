@@ -276,6 +276,8 @@ const char* const kRedefinedHeading =
 
 }  // namespace
 
+const char* const kRowsBreakingRelations = "Alcune righe del database non rispettano le relazioni tra le tavole:";
+
 bool CheckRelations(sqlite3* db, std::string& error) {
   std::vector<std::string> lines;
   long long broken = 0;
@@ -322,7 +324,7 @@ bool CheckRelations(sqlite3* db, std::string& error) {
     }
   }
   if (broken == 0) return true;
-  error = "Il file del database è danneggiato:";
+  error = kRowsBreakingRelations;
   for (const std::string& line : lines) error += "\n" + line;
   if (broken > static_cast<long long>(lines.size()))
     error += "\n... e altre " + std::to_string(broken - static_cast<long long>(lines.size())) + " righe";

@@ -32,12 +32,15 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error);
 // Whether every row of the program's timetable tables finds the row it refers to, as the builder's
 // relations want: the engine's own check of them (PRAGMA foreign_key_check), which it makes only
 // when asked, for a file written with the relations off would otherwise be taken whole (stops of a
-// trip that does not exist, a stop in no locality). Otherwise false with "Il file del database è
-// danneggiato:" and a line for each of the first rows that break a relation, naming table, row
-// (its key) and the row it lacks, the rest counted; or with the engine's failure. Reads every row
-// of the tables that refer to others: it belongs with the check of the whole file. The file's
-// tables must be the builder's (CheckTablesAgainstDictionary); one it lacks is not looked at.
+// trip that does not exist, a stop in no locality). Otherwise false with kRowsBreakingRelations (such
+// rows are no damage: the file's pages are sound) and a line for each of the first rows that break a
+// relation, naming table, row (its key) and the row it lacks, the rest counted; or with the engine's
+// failure. Reads every row of the tables that refer to others: it belongs with the check of the
+// whole file. The file's tables must be the builder's (CheckTablesAgainstDictionary); one it lacks
+// is not looked at.
 bool CheckRelations(sqlite3* db, std::string& error);
+// The first line of CheckRelations' refusal of rows that break a relation.
+extern const char* const kRowsBreakingRelations;
 
 // Deletes the rows of the program's timetable tables that break a relation (CheckRelations), until
 // none is left; `dropped` counts them. False with the engine's reason.

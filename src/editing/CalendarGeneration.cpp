@@ -8,6 +8,7 @@
 #include "editing/EditorFaults.h"
 
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -24,16 +25,19 @@ bool CadenceExists(DbDatabase* db, const DbText& code) {
   return cadences.isOpen && cadences.SetIndex("codice") && cadences.SeekEqual(std::vector<DbText>{code});
 }
 
-// Adds the day type to every chosen date that does not have it; returns the rows added.
-int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code, WorkProgress* progress) {
-  DbTable& table = rows.Table();
+// Adds the day type to every chosen date that does not have it (`dates`, those of the range that
+// hold it, as stored); returns the rows added.
+int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
+                   const std::vector<DbText>& dates, WorkProgress* progress) {
+  std::unordered_set<qint64> held;
+  for (const DbText& dateKey : dates) held.insert(CalendarKeyDate(dateKey).toJulianDay());
   const long total = static_cast<long>(options.first.daysTo(options.last)) + 1;
   int added = 0;
   long done = 0;
   for (QDate date = options.first; date <= options.last; date = date.addDays(1)) {
     if (progress && ++done % kDatesPerStep == 0) progress->Step(done, total);
     if (!Chosen(options, date)) continue;
-    if (table.SeekEqual({DbText{CalendarDateText(date), {}}, code})) continue;  // already there, note and all
+    if (held.contains(date.toJulianDay())) continue;  // already there, note and all
     if (rows.InsertDay(date, code, " ")) {
       rows.AppendEntry(rows.RowFor(date), code);
       ++added;
@@ -43,15 +47,15 @@ int AddDayTypeDays(CalendarRows& rows, const CalendarGeneration& options, const 
 }
 
 // The dates of the range that hold the day type, as read ("GG/MM/AAAA") and as stored where that
-// text does not find them (DbSelect::DateKeyAt); a stored value its column cannot hold as its kind
-// ends the reading and goes to `fault`.
+// text does not find them (DbSelect::DateKeyAt), the last date stored with a time of day included;
+// a stored value its column cannot hold as its kind ends the reading and goes to `fault`.
 std::vector<DbText> DayTypeDates(CalendarRows& rows, const CalendarGeneration& options, const DbText& code,
                                  EditorFault& fault) {
   DbSelect select(
       rows.Database(),
-      {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data <= ?3", .orderBy = "data"});
+      {.columns = "data", .from = "calend", .where = "caden = ?1 AND data >= ?2 AND data < ?3", .orderBy = "data"});
   select.SetParameters(
-      std::vector<DbText>{code, {CalendarIsoText(options.first), {}}, {CalendarIsoText(options.last), {}}});
+      std::vector<DbText>{code, {CalendarIsoText(options.first), {}}, {CalendarIsoBound(options.last), {}}});
   select.SetFaultsToldByCaller(true);
   std::vector<DbText> dates;
   for (select.Open(); select.hasRow; select.MoveNext()) {
@@ -102,22 +106,22 @@ GenerationResult RunCalendarGeneration(CalendarRows& rows, const CalendarGenerat
     return result;
   }
 
-  // The dates to delete are read whole first: a value that is no date stops the work before any
-  // row is deleted. Bytes for a day type find their own rows to delete, and are never added.
+  // The dates that hold the day type are read whole first: a value that is no date stops the work
+  // before any row is written. Bytes for a day type find their own rows to delete, and are never added.
   const bool add = options.operation == CalendarGeneration::Operation::Add;
   if (add) {
     result.Take(WritableDayType(code));
     if (!result.ok) return result;
   }
   EditorFault fault;
-  const std::vector<DbText> dates = add ? std::vector<DbText>() : DayTypeDates(rows, options, code, fault);
+  const std::vector<DbText> dates = DayTypeDates(rows, options, code, fault);
   if (fault.Any()) {
     result.Fail(fault.Refusal(Undone::Changes));
     return result;
   }
   if (progress) progress->Begin("Generazione calendario");
-  result.written =
-      add ? AddDayTypeDays(rows, options, code, progress) : RemoveDayTypeDays(rows, options, code, dates, progress);
+  result.written = add ? AddDayTypeDays(rows, options, code, dates, progress)
+                       : RemoveDayTypeDays(rows, options, code, dates, progress);
   if (progress) progress->End();
   return result;
 }

@@ -89,7 +89,7 @@ void CalendarRows::Load() {
       if (!weekday.empty()) row->weekday = weekday.front();
     }
     if (row->name.empty() && !note.empty()) row->name = note;
-    row->AddText(code.text, code.stored);
+    row->AddText(code.text, code.stored)->storedDate = dateKey.stored;
     maxEntries_ = std::max(maxEntries_, row->TextCount());
   }
 }
@@ -164,34 +164,37 @@ bool CalendarRows::InsertDay(const QDate& date, const DbText& code, const std::s
 
 bool CalendarRows::RemoveEntry(CadenceNote* row, NoteText* entry) {
   if (!row || !entry || entry->deleted) return false;
-  // A code read with '?' is sought as stored.
-  if (!table_.SeekEqual({DbText{row->Format(), {}}, DbText{entry->text, entry->stored}}) || !table_.Delete())
+  // A code read with '?', a date its text does not find, are sought as stored.
+  if (!table_.SeekEqual({DbText{row->Format(), entry->storedDate}, DbText{entry->text, entry->stored}}) ||
+      !table_.Delete())
     return false;
   entry->deleted = 1;
   return true;
 }
 
-std::vector<DbText> CalendarRows::CadencesOf(const QDate& date) const {
-  DbSelect select(db_, {.columns = "caden", .from = "calend", .where = "data = ?1"});
-  select.SetParameters({CalendarIsoText(date)});
-  std::vector<DbText> codes;
+std::vector<CalendarRows::DayKey> CalendarRows::KeysOf(const QDate& date) const {
+  DbSelect select(db_, {.columns = "data, caden", .from = "calend", .where = "data >= ?1 AND data < ?2"});
+  select.SetParameters({CalendarIsoText(date), CalendarIsoBound(date)});
+  std::vector<DayKey> keys;
   for (select.Open(); select.hasRow; select.MoveNext()) {
-    // The key as read, its padding included; as stored, padded alike, when it lost a character.
-    DbText& code = codes.emplace_back(select.TrimmedTextAt(0));
+    DbText dateKey = select.DateKeyAt(0);
+    if (CalendarKeyDate(dateKey) != date) continue;
+    // The code as read, its padding included; as stored, padded alike, when it lost a character.
+    DbText code = select.TrimmedTextAt(1);
     const std::size_t trimmed = code.text.size();
-    select.GetFieldTextAt(0, code.text);
+    select.GetFieldTextAt(1, code.text);
     if (code.Lost()) code.stored.append(code.text.size() - trimmed, ' ');
+    keys.push_back({std::move(dateKey), std::move(code)});
   }
-  return codes;
+  return keys;
 }
 
 int CalendarRows::WriteNote(const QDate& date, const std::string& note) {
   if (!date.isValid()) return 0;
   const std::string written = note.empty() ? std::string(" ") : note;
-  const std::string dateText = CalendarDateText(date);
   int count = 0;
-  for (const DbText& code : CadencesOf(date)) {
-    if (table_.SeekEqual({DbText{dateText, {}}, code}) && table_.Edit() && table_.SetFieldText("note", written) &&
+  for (const DayKey& key : KeysOf(date)) {
+    if (table_.SeekEqual({key.date, key.code}) && table_.Edit() && table_.SetFieldText("note", written) &&
         table_.Update())
       ++count;
   }
@@ -202,13 +205,12 @@ int CalendarRows::WriteNote(const QDate& date, const std::string& note) {
 
 int CalendarRows::ClearDay(const QDate& date) {
   if (!date.isValid()) return 0;
-  const std::string dateText = CalendarDateText(date);
   CadenceNote* row = Find(date);
   int count = 0;
-  for (const DbText& code : CadencesOf(date)) {
-    if (!table_.SeekEqual({DbText{dateText, {}}, code}) || !table_.Delete()) continue;
+  for (const DayKey& key : KeysOf(date)) {
+    if (!table_.SeekEqual({key.date, key.code}) || !table_.Delete()) continue;
     ++count;
-    MarkDeleted(row, code);
+    MarkDeleted(row, key.code);
   }
   return count;
 }
@@ -224,6 +226,8 @@ QDate CalendarKeyDate(const DbText& key) {
 std::string CalendarIsoText(const QDate& date) {
   return IsoDate(date.year() * 10000LL + date.month() * 100 + date.day());
 }
+
+std::string CalendarIsoBound(const QDate& date) { return CalendarIsoText(date) + "~"; }
 
 const char* WeekdayName(char digit) {
   static const char* const kNames[] = {"Lunedi", "Martedi", "Mercoledi", "Giovedi", "Venerdi", "Sabato", "Domenica"};

@@ -72,9 +72,12 @@ class CalendarRows {
 
  private:
   CadenceNote* Append(const QDate& date, const std::string& text);
-  // The codes of the calendar rows of a date, as stored (DbText: one that lost a character
-  // Windows-1252 lacks is sought by its stored text).
-  std::vector<DbText> CadencesOf(const QDate& date) const;
+  // The keys of the calendar rows of a date as stored (DbSelect::DateKeyAt, a date stored with a
+  // time of day included; a code that lost a character Windows-1252 lacks as stored).
+  struct DayKey {
+    DbText date, code;
+  };
+  std::vector<DayKey> KeysOf(const QDate& date) const;
 
   DbDatabase* db_;
   DbTable table_;  // calend, index "codice" (data, caden)
@@ -90,6 +93,9 @@ class CalendarRows {
 // A date as the program's text "GG/MM/AAAA", and as the ISO text the selections bind.
 std::string CalendarDateText(const QDate& date);
 std::string CalendarIsoText(const QDate& date);
+// The bound above every text stored for a date, alone or followed by a time of day: its ISO text
+// followed by '~'. A selection of `data >= iso AND data < bound` reaches the date's rows as stored.
+std::string CalendarIsoBound(const QDate& date);
 // The date of a calendar day read as a key (DbSelect::DateKeyAt): by its stored text when it has
 // one (a year the database does not keep as itself, a time of day), else by its text; invalid
 // when it is none.

@@ -137,8 +137,11 @@ void CalendarDialog::EditNote() {
 void CalendarDialog::OnOK() {
   if (!IsEditing()) return;
   std::string normal;
-  const std::string refusal =
-      EntryDateRefusal(cp1252::FromQStringLossy(Edit(kDate)->text()), "la data del giorno", kNotRecorded, normal);
+  const std::string typed = cp1252::FromQStringLossy(Edit(kDate)->text());
+  std::string refusal = EntryDateRefusal(typed, "la data del giorno", kNotRecorded, normal);
+  // A note goes to the day shown, whose date nobody typed (the field is disabled): any year the
+  // calendar holds.
+  if (editMode_ == 1 && ParseEntryDate(typed, normal)) refusal.clear();
   if (!refusal.empty()) {
     Refuse(refusal);
     return;

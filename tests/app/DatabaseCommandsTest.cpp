@@ -141,7 +141,8 @@ TEST_F(OpenCheckDriver, AReceivedFileUnlikeOursIsRefusedAndItsTripsStay) {
       // Rows written with the relations off: stops of a trip that does not exist, a stop in no locality.
       {OlviStopSql(9, 1, "'F1'", "'Piazza'", "NULL", 0) + OlviStopSql(9, 2, "'F2'", "'Stazione'", "NULL", 800) +
            OlviStopSql(1, 1, "'F1'", "'Piazza'", "NULL", 0) + "UPDATE detcor SET reglocal = 7777 WHERE id = 1;",
-       U8("Il file del database è danneggiato:\\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della "
+       U8("Alcune righe del database non rispettano le relazioni tra le tavole:\\nRiga (id 1, sub 1) della tavola "
+          "\"detcor\": manca la riga della "
           "tavola \"local\" con id 7777\\nRiga (id 9, sub 1) della tavola \"detcor\": manca la riga della tavola "
           "\"tescor\" con id 9\\nRiga (id 9, sub 2) della tavola \"detcor\": manca la riga della tavola \"tescor\" con "
           "id 9")},

@@ -7,6 +7,7 @@
 #include "editing/EditorTransaction.h"
 #include "editors/CadenceDialog.h"
 #include "platform/Answers.h"
+#include "support/ExchangeData.h"
 
 #include <algorithm>
 
@@ -74,20 +75,30 @@ TEST_F(EditorDriver, ACodeKeepsItsTrailingBlanks) {
   EXPECT_EQ(QueryFile(db, "SELECT quote(codice) FROM cadenz"), "'SCO  '\n");
 }
 
+// A day another program stored with a time of day while the file was in use is found as stored: the generation adds
+// none beside it, and the export writes the day once.
 TEST_F(EditorDriver, CalendarGeneratedFromItsDialog) {
-  RunSql(db, "INSERT INTO cadenz VALUES ('FER', 'Feriale')");
-  const std::vector<std::string> answers = Answers(
-      "dialog 118|1027=1|dialog 119|1020=FER|1029=01/01/2024|1030=31/01/2024|1031=1|1032=1|1033=1|1034=1|1035=1");
-  const DriverRun run = RunDriver(settings, answers, {"5116"});
+  RunSql(db,
+         "UPDATE master SET p_data = '2024-01-15', protoc = 7, resple = 'Mario Rossi';"
+         "INSERT INTO cadenz VALUES ('FER', 'Feriale');"
+         "INSERT INTO calend VALUES ('2024-01-31 00:00:00', 'FER', '3', ' ')");
+  RecordCleanClose(settings, db);
+  std::vector<std::string> answers = Answers(
+      "dialog 118|1027=1|dialog 119|1020=FER|1029=01/01/2024|1030=31/01/2024|1031=1|1032=1|1033=1|1034=1|1035=1|"
+      "dialog 131");
+  answers.push_back("file " + dir.Path("RT_CADEN.TXT"));
+  const DriverRun run = RunDriver(settings, answers, {"5116", "5119"});
   EXPECT_EQ(
       LinesStartingWith(run.transcript, "DIALOG\t"),
-      (std::vector<std::string>{"DIALOG\t118\tGestione Calendario", "DIALOG\t119\tGenerazione Automatica Calendario"}));
-  EXPECT_EQ(Boxes(run), std::vector<std::string>{});
+      (std::vector<std::string>{"DIALOG\t118\tGestione Calendario", "DIALOG\t119\tGenerazione Automatica Calendario",
+                                "DIALOG\t131\tEsportazione Dati Orari Corse"}));
+  ASSERT_EQ(Boxes(run).size(), 1u) << run.err;  // the export's results
   // January 2024 begins on a Monday: 23 days from Monday to Friday, the weekday digits 1 to 5.
-  EXPECT_EQ(
-      QueryFile(db,
-                "SELECT caden, count(*), min(data), max(data), min(giorno), max(giorno) FROM calend GROUP BY caden"),
-      "FER|23|2024-01-01|2024-01-31|1|5\n");
+  EXPECT_EQ(QueryFile(db, "SELECT caden, count(*), min(data), min(giorno), max(giorno) FROM calend GROUP BY caden"),
+            "FER|23|2024-01-01|1|5\n");
+  const std::vector<std::string> days = FileLines(dir.Path("RT_CALEN.TXT"));
+  ASSERT_EQ(days.size(), 23u) << Boxes(run)[0];
+  EXPECT_EQ(days[21].substr(0, 12) + "|" + days[22].substr(0, 12), "001720240130|001720240131");
 }
 
 // A value that its column cannot hold as its kind, stored by another tool: each editor refuses to

@@ -79,6 +79,8 @@ const std::string kTableWithoutPages =
     "PRAGMA writable_schema = ON; INSERT INTO sqlite_master VALUES ('table', 'sqlite_y', 'sqlite_y', 0, "
     "'CREATE TABLE sqlite_y (corsa REFERENCES tescor (id))')";
 const std::string kDamaged = "Errore in fase di apertura del database\n\nIl file del database è danneggiato:";
+const std::string kBrokenRelations =
+    "Errore in fase di apertura del database\n\nAlcune righe del database non rispettano le relazioni tra le tavole:";
 const std::string kTrip =
     "INSERT INTO tescor (id, codcorsa, codlinea, verso, parte, arriva, ente, contratt, lung, tempo, ct_lung, ct_tempo, "
     "gruppo) VALUES (1, 'C1', 'L1', 'A', 800, 900, 0, 0, 1000, 60, 1000, 60, 0);";
@@ -176,9 +178,10 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
       {"WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 17) " + kStopsInto +
            "SELECT 900, k, "
            "'Piazza', 0, 9999, 800, 1, 0, 0, 0 FROM n",
-       kDamaged + Orphans(10) + "\n... e altre 7 righe"},
+       kBrokenRelations + Orphans(10) + "\n... e altre 7 righe"},
       {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 77)",
-       kDamaged + "\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della tavola \"local\" con id 77"},
+       kBrokenRelations +
+           "\nRiga (id 1, sub 1) della tavola \"detcor\": manca la riga della tavola \"local\" con id 77"},
       {kTrip + kStopsInto + "VALUES (1, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", ""},
       // A value of another kind, written with the engine's checks off: only the check of the whole file reads it.
       {"PRAGMA ignore_check_constraints = ON; UPDATE local SET istat = 'abc' WHERE id = 0",
@@ -202,7 +205,7 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
                     ? kDamaged.substr(0, kDamaged.size() - 1) + " (database disk image is malformed)"
                     : refused);
       EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed by the check";
-      const bool rows = HasPrefix(missing, kDamaged) || HasPrefix(missing, kValueRefused);
+      const bool rows = HasPrefix(missing, kBrokenRelations) || HasPrefix(missing, kValueRefused);
       NoticeLog log;
       EXPECT_EQ(DbDatabase(path).isOpen, missing.empty() || rows);
       EXPECT_EQ(log.Texts(), rows ? "" : refused);

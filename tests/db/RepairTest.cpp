@@ -398,8 +398,10 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
          ASSERT_EQ(ExecOnFile(p, "UPDATE detcor SET reglocal = 77 WHERE id = 3 AND sub = 2"), "ok");
        },
        RepairOutcome::Failed,
-       "Il file del database è danneggiato:\nRiga (id 3, sub 2) della tavola \"detcor\": manca la riga della tavola "
-       "\"local\" con id 77",
+       "Alcune righe del database non rispettano le relazioni tra le tavole:\nRiga (id 3, sub 2) della tavola "
+       "\"detcor\": manca la riga della tavola \"local\" con id 77\n\nIl file non è danneggiato: la riparazione non "
+       "può correggere queste righe e il file è rimasto com'era. Correggere le righe indicate prima di usare il "
+       "database.",
        nullptr},
       {"tipo.mdb",  // written with the engine's checks off: an authority beyond its column's range
        [&](const std::string& p) {

@@ -143,7 +143,8 @@ TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
 TEST_F(Calendar, NotesAndClearingTouchOneDateOnly) {
   RunSql(path,
          "INSERT INTO calend VALUES ('2024-01-06', 'FER  ', '6', 'Vecchia'), ('2024-01-06', 'FES', '6', ' '),"
-         "('2024-01-07', 'FES', '7', 'Domenica'), ('9999-12-31', 'FES', '5', ' '), ('0001-01-01', 'FER', '1', ' ')");
+         "('2024-01-06 08:30', 'SAB', '6', ' '), ('2024-01-07 00:00:00', 'FES', '7', 'Domenica'),"
+         "('9999-12-31', 'FES', '5', ' '), ('0001-01-01', 'FER', '1', ' ')");  // days with a time of day among them
   const QDate epiphany(2024, 1, 6), sunday(2024, 1, 7);
   NoticeLog notices;
   DbDatabase db(path);
@@ -152,12 +153,12 @@ TEST_F(Calendar, NotesAndClearingTouchOneDateOnly) {
   rows.Load();
   EXPECT_EQ(rows.WriteNote(QDate(2024, 1, 8), "Niente"), 0);
   EXPECT_EQ(Shown(rows.Find(QDate(2024, 1, 8))), "08/01/2024 1 :");
-  EXPECT_EQ(rows.WriteNote(epiphany, "Festa"), 2);
+  EXPECT_EQ(rows.WriteNote(epiphany, "Festa"), 3);
   EXPECT_EQ(rows.WriteNote(sunday, ""), 1);
   EXPECT_EQ(Shown(rows.Find(sunday)), "07/01/2024 7  : FES");
   transaction.CommitAndBegin();
   EXPECT_EQ(Stored(), (Lines{"0001-01-01|FER|1| ", "2024-01-06|FER  |6|Festa", "2024-01-06|FES|6|Festa",
-                             "2024-01-07|FES|7| ", "9999-12-31|FES|5| "}));
+                             "2024-01-06 08:30|SAB|6|Festa", "2024-01-07 00:00:00|FES|7| ", "9999-12-31|FES|5| "}));
   CadenceNote* first = rows.Find(QDate(1, 1, 1));  // years the database does not keep as themselves
   EXPECT_EQ(Shown(first) + "|" + Shown(rows.Find(QDate(9999, 12, 31))), "01/01/0001 1 : FER|31/12/9999 5 : FES");
   EXPECT_TRUE(rows.RemoveEntry(first, &*first->texts.begin()));
@@ -166,8 +167,8 @@ TEST_F(Calendar, NotesAndClearingTouchOneDateOnly) {
   EXPECT_TRUE(rows.RemoveEntry(row, &*row->texts.begin()));
   EXPECT_FALSE(rows.RemoveEntry(row, &*row->texts.begin()));
   EXPECT_EQ(rows.ClearDay(sunday), 0);
-  EXPECT_EQ(rows.ClearDay(epiphany), 2);
-  EXPECT_EQ(Shown(rows.Find(epiphany)) + "|" + Shown(row), "06/01/2024 6 Festa: FER- FES-|07/01/2024 7  : FES-");
+  EXPECT_EQ(rows.ClearDay(epiphany), 3);
+  EXPECT_EQ(Shown(rows.Find(epiphany)) + "|" + Shown(row), "06/01/2024 6 Festa: FER- FES- SAB-|07/01/2024 7  : FES-");
   transaction.Commit();
   EXPECT_EQ(notices.Texts(), "");
   EXPECT_EQ(Stored(), Lines{});
@@ -192,6 +193,8 @@ TEST_F(Calendar, GenerationMarksItsRowsAndAddsDatesOutsideThePeriodAtTheEnd) {
   EXPECT_EQ(marked, (Lines{"01/04/2024 FES-", "08/04/2024 FES-"}));
   // Days stored with a time of day, or in a year read as "99/99/9999", are removed by their dates as stored.
   RunSql(path, "INSERT INTO calend VALUES ('2025-01-06 08:00', 'FES', '1', ' '), ('9999-12-27', 'FES', '1', ' ')");
+  // The addition finds them so too, the last date of its range included, and adds none beside them.
+  EXPECT_EQ(Generate("FES", QDate(2024, 12, 30), QDate(2025, 1, 6), "1000000", Operation::Add, &marked).written, 0);
   marked.clear();
   EXPECT_EQ(Generate("FES", QDate(2025, 1, 6), QDate(9999, 12, 31), "1000000", Operation::Remove, &marked).written, 2);
   EXPECT_EQ(marked, (Lines{"06/01/2025 FES-", "27/12/9999 FES-"}));
@@ -250,8 +253,8 @@ TEST_F(Calendar, GenerationOfADayTypeStoredAsBytesTouchesNoOtherRows) {
 TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
   const std::string refusal =
       " non è presente nella tabella delle Cadenze.\n\nNessun giorno del calendario è stato modificato.";
-  // Days of FER stored, one of them with a date that is none: the removal, which reads the dates
-  // of the day type, refuses it before it deletes any (the addition reads none).
+  // Days of FER stored, one of them with a date that is none: the removal and the addition, which
+  // read the dates of the day type, refuse it before they write any.
   const char* const noDate =
       "INSERT INTO calend VALUES ('2024-01-15', 'FER', '1', ' '), ('2024-01-16', 'FER', '2', ' ');"
       "UPDATE calend SET data = '2024-01-16 ore 8:00' WHERE data = '2024-01-16'";
@@ -272,7 +275,6 @@ TEST_F(Calendar, GenerationRefusesOrSkipsWithoutWritingAnything) {
     RunSql(path, std::string("DELETE FROM calend;") + planted);
     const Lines stored = Stored();
     for (Operation operation : {Operation::Add, Operation::Remove}) {
-      if (*planted && operation == Operation::Add) continue;
       Lines marked;
       ProgressLog progress;
       const GenerationResult result = Generate(code, first, kJan31, days, operation, &marked, &progress);

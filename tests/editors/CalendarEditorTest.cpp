@@ -188,6 +188,10 @@ TEST_F(CalendarEditor, ShowsThePeriodAndWritesANoteOnAllRowsOfItsDate) {
   EXPECT_EQ(shown, "01/01/2024 Capodanno|06/01/2024 Epifania|08/01/2024 Sciopero|31/01/2024 |Sciopero");
   EXPECT_EQ(QueryFile(path_, "SELECT data, replace(caden, char(0x141), 'L/'), note FROM calend ORDER BY data, caden"),
             "2024-01-08|FER|Sciopero\n2024-01-08|FES|Sciopero\n2024-01-08|L/1|Sciopero\n2024-01-09|FER| \n");
+  // The note of a day of a year no date typed may have: its date is the day's, not typed.
+  RunSql(path_, "DELETE FROM calend; INSERT INTO calend VALUES ('9999-12-31', 'FER', '5', ' ')");
+  EXPECT_EQ(Run({{"6004", "31/12/9999,1"}, {"1125", "1"}, {"1028", "Aperta"}, {"1", "1"}}), "");
+  EXPECT_EQ(QueryFile(path_, "SELECT data, note FROM calend"), "9999-12-31|Aperta\n");
 }
 
 // Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: the entry of

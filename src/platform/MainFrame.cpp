@@ -347,7 +347,8 @@ int MainFrame::OpenCheckedDatabase() {
 }
 
 void MainFrame::PaintBeforeLongWork() {
-  if (!isVisible()) return;
+  // A window whose updates are off (the headless driver's) is never painted: nothing to wait for.
+  if (!isVisible() || !updatesEnabled()) return;
   // A window just shown is on the screen only once the window system has said so.
   const auto giveUp = std::chrono::steady_clock::now() + kExposeWait;
   while (windowHandle() && !windowHandle()->isExposed() && std::chrono::steady_clock::now() < giveUp) {

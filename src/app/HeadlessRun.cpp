@@ -130,7 +130,8 @@ bool WriteTranscript(const std::string& path, const std::vector<std::string>& li
 // Runs the program under the script; returns the exit code.
 int Run(const Options& o, TimetableApp& app) {
   try {
-    if (!app.InitInstance(true)) return kExitStartupEnded;
+    // The window is shown as in the program, but never painted.
+    if (!app.InitInstance(true, false)) return kExitStartupEnded;
     if (o.menu) {
       const std::string tree = app.Frame()->MenuTreeText();
       std::fwrite(tree.data(), 1, tree.size(), stdout);

@@ -54,7 +54,7 @@ TimetableApp* TimetableApp::Instance() { return g_app; }
 
 std::string TimetableApp::FullCaption() { return kProgramTitle; }
 
-bool TimetableApp::InitInstance(bool showWindow) {
+bool TimetableApp::InitInstance(bool showWindow, bool painted) {
   busyWindow = nullptr;
   const QIcon icon = AppIcon();
   QApplication::setWindowIcon(icon);
@@ -64,6 +64,7 @@ bool TimetableApp::InitInstance(bool showWindow) {
   mainFrame_->CreateMainWindow("QUENDO");
   ui::SetOwnerWindow(mainFrame_.get());
   CreateBusyWindow(mainFrame_.get());
+  mainFrame_->setUpdatesEnabled(painted);
   if (showWindow) {
     // Maximised; the screen's size first, for desktops whose window manager ignores the request.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) mainFrame_->setGeometry(screen->availableGeometry());

@@ -28,8 +28,10 @@ class TimetableApp : public QObject {
   static std::string FullCaption();
 
   // The start-up sequence; false when the program must end at once (no database could be made).
-  // `showWindow` false keeps the window hidden (a headless run shows nothing anyway).
-  bool InitInstance(bool showWindow = true);
+  // `showWindow` false keeps the window hidden (a headless run shows nothing anyway). `painted`
+  // false shows it with its updates off: the program runs as when shown, but nothing of the window
+  // is ever painted (the headless driver, which pays nothing for pictures no one sees).
+  bool InitInstance(bool showWindow = true, bool painted = true);
 
   // What runs each time the program is idle again: stops the busy clock, restores the cursor,
   // removes the status band and closes a panel that asked to be closed.

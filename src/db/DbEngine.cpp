@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <thread>
+
 namespace {
 
 // Steps of the engine between two calls of the progress hook: some tens of microseconds.
@@ -12,6 +14,12 @@ std::function<void()>& ProgressHook() {
   return hook;
 }
 
+// The thread that installed the hook, the only one that calls it.
+std::thread::id& HookThread() {
+  static std::thread::id thread;
+  return thread;
+}
+
 int OnEngineProgress(void*) {
   EngineProgress();
   return 0;  // never interrupts the statement
@@ -19,10 +27,13 @@ int OnEngineProgress(void*) {
 
 }  // namespace
 
-void SetEngineProgressHook(std::function<void()> hook) { ProgressHook() = std::move(hook); }
+void SetEngineProgressHook(std::function<void()> hook) {
+  ProgressHook() = std::move(hook);
+  HookThread() = std::this_thread::get_id();
+}
 
 void EngineProgress() {
-  if (const std::function<void()>& hook = ProgressHook()) hook();
+  if (const std::function<void()>& hook = ProgressHook(); hook && std::this_thread::get_id() == HookThread()) hook();
 }
 
 void WatchEngineProgress(sqlite3* db) {

@@ -13,7 +13,8 @@ constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
 // Long work of the database layer calls the progress hook now and then: every few thousand steps
 // of the engine while a statement runs, and between the steps of building a database. The
 // interface keeps its busy clock going from it; the hook must not use the database. An empty hook
-// (the default) is never called. For the user-interface thread only.
+// (the default) is never called. The hook is called only on the thread that installed it: work
+// run on another thread goes on without it.
 void SetEngineProgressHook(std::function<void()> hook);
 // Calls the hook, if there is one.
 void EngineProgress();

@@ -38,6 +38,7 @@ void MainFrame::OnDatabaseConnect() {
   // The open database is let go first; a chosen file that is refused or does not open leaves the
   // program without a database (and is itself left untouched).
   if (database_) CloseDatabase();
+  UpdateTitle();  // the closed file's company and period are no longer the window's
   databasePath = path;
   OpenCheckedDatabase();
   UpdateTitle();

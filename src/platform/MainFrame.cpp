@@ -15,6 +15,7 @@
 #include "platform/Settings.h"
 #include "platform/Ui.h"
 #include "platform/WindowTitle.h"
+#include "platform/WorkAside.h"
 #include "refdata/Seeding.h"
 
 #include <QAction>
@@ -286,7 +287,11 @@ int MainFrame::CreateDefaultDatabase() {
 int MainFrame::OpenDatabase(WorkProgress* progress) {
   if (database_) CloseDatabase();
   if (databasePath.empty()) return 0;
-  database_ = std::make_unique<DbDatabase>(databasePath, DbOpening::Checked, progress);
+  // Bringing forward a file an earlier build wrote may take long steps the engine cannot break.
+  std::unique_ptr<DbDatabase> opened;
+  RunAside([&](WorkProgress* aside) { opened = std::make_unique<DbDatabase>(databasePath, DbOpening::Checked, aside); },
+           progress);
+  database_ = std::move(opened);
   if (!database_->isOpen) {
     // The file has said why it does not open; its path is given up, so the next exit records none.
     database_.reset();
@@ -329,25 +334,31 @@ int MainFrame::OpenCheckedDatabase() {
   PaintBeforeLongWork();
   // A file that is not one of ours, or a damaged one, is refused before anything is written into
   // it, and its path given up as that of a file that does not open. The check reads every page
-  // and every index: the busy clock runs meanwhile.
+  // and every index, in steps of the engine that may each last seconds: it runs aside, the clock
+  // going meanwhile and the window answering.
   if (!unchanged) {
     ShowBusy(true);
     ShowStatusBand(kCheckCaption);
-    const Outcome checked = CheckDatabaseToOpen(databasePath);
-    HideBusy();
+    Outcome checked;
+    RunAside([&](WorkProgress*) { checked = CheckDatabaseToOpen(databasePath); });
     Redraw();
+    if (!checked.ok) HideBusy();
     if (!ui::ShowOutcome(checked)) {
       databasePath.clear();
       return 0;
     }
   }
-  // A file an earlier build wrote is brought forward as it opens, with the clock and its band.
+  // A file an earlier build wrote is brought forward as it opens, with its band, under the clock
+  // the check started (one run from the start to the end of the work) or one of its own.
   OpeningProgress progress(this);
-  return OpenDatabase(&progress);
+  const int opened = OpenDatabase(&progress);
+  HideBusy();
+  return opened;
 }
 
 void MainFrame::PaintBeforeLongWork() {
-  if (!isVisible()) return;
+  // A window whose updates are off (the headless driver's) is never painted: nothing to wait for.
+  if (!isVisible() || !updatesEnabled()) return;
   // A window just shown is on the screen only once the window system has said so.
   const auto giveUp = std::chrono::steady_clock::now() + kExposeWait;
   while (windowHandle() && !windowHandle()->isExposed() && std::chrono::steady_clock::now() < giveUp) {

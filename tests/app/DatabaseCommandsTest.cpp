@@ -40,8 +40,9 @@ TEST_F(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
       // "&Crea": the dialog, the success box, and nothing else: the title stays.
       FileLine("Creazione Nuovo Database"),
       U8("0x40\tIl database " + fresh + " è stato creato con successo\\n\\n"),
-      // "&Connetti": the new database with the default company and period.
+      // "&Connetti": the closed file's company and period go first, then the new database's defaults.
       FileLine("Selezione del Database"),
+      "TITLE\t" + U8(kFullCaption),
       "TITLE\tQuendo - Azienda 0 - *** azienda non assegnata *** [periodo dal 01/01/1900 al 31/12/2099]",
       // "&Azienda": the dialog, then the title of the company written.
       "DIALOG\t115\tIntestazione Azienda e Comunicazione",
@@ -50,7 +51,7 @@ TEST_F(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
       U8("0x21\tConfermi sconnessione database ?"),
       "TITLE\t" + U8(kFullCaption),
   };
-  ASSERT_EQ(run.transcript.size(), 11u);
+  ASSERT_EQ(run.transcript.size(), 12u);
   EXPECT_EQ(std::vector<std::string>(run.transcript.begin() + 2, run.transcript.end()), expected);
   EXPECT_EQ(QueryFile(fresh, "SELECT codice, azienda, p_data, protoc, resple, datini, datfin FROM master"),
             "0|12|NULL|NULL|NULL|2024-01-01|2024-12-31\n");

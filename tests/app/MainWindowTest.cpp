@@ -2,14 +2,17 @@
 // bar, the busy clock (kept going by a long operation, a long statement and a box) and the panel rule.
 
 #include "app/ProgramTestSupport.h"
+#include "common/ProgramTitle.h"
 #include "db/DbBringForward.h"
 #include "db/DbSelect.h"
 #include "platform/Busy.h"
 #include "platform/ClientArea.h"
 #include "platform/Panel.h"
+#include "platform/WorkAside.h"
 #include "support/EarlierBuild.h"
 #include "support/TimetableData.h"
 
+#include <sqlite3.h>
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
@@ -18,6 +21,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -165,6 +169,30 @@ TEST_F(MainWindowTest, BusyClockRunsOnWhileALongStatementHoldsTheThread) {
   FAIL() << "no statement lasted long enough to tell";
 }
 
+// One step of the engine that lasts long without calling the progress hook (a whole check, the
+// sort of an index), run aside: the clock is painted on and the window's events are handled meanwhile.
+TEST_F(MainWindowTest, BusyClockAndWindowGoOnThroughALongEngineStepRunAside) {
+  ShowBusy(true);
+  PaintedSeconds painted(app_->busyWindow);
+  sqlite3* db = frame_->Database()->Handle();
+  sqlite3_create_function(
+      db, "pausa", 1, SQLITE_UTF8, nullptr,
+      [](sqlite3_context* c, int, sqlite3_value** v) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(sqlite3_value_int(v[0])));
+        sqlite3_result_int(c, 1);
+      },
+      nullptr, nullptr);
+  std::atomic<bool> answered = false, answeredDuring = false;
+  QTimer::singleShot(100, [&] { answered = true; });
+  RunAside([&](WorkProgress*) {
+    EXPECT_EQ(sqlite3_exec(db, "SELECT pausa(1300)", nullptr, nullptr, nullptr), SQLITE_OK);
+    answeredDuring = answered.load();
+  });
+  EXPECT_TRUE(answeredDuring);
+  ASSERT_FALSE(painted.seconds.empty());
+  EXPECT_GE(painted.seconds.back(), 1);
+}
+
 TEST(ElapsedTime, ShowsMinutesModuloAnHour) {
   for (const auto& [seconds, text] : {std::pair{0, "00:00"}, {75, "01:15"}, {61 * 60 + 5, "01:05"}, {3599, "59:59"}})
     EXPECT_EQ(cp1252::FromQStringLossy(ElapsedTimeWnd::ClockText(seconds)), text) << seconds;
@@ -201,9 +229,19 @@ TEST_F(MainWindowTest, PanelTakesPrintAndClosesWhenIdle) {
 struct BandsPainted : QObject {
   std::optional<std::string> first;
   std::vector<std::string> busy;
+  std::optional<std::string> clockStoppedAt;  // the last band painted busy when the clock first stopped
+  std::set<std::string> busyTitles;
   BandsPainted() { qApp->installEventFilter(this); }
   ~BandsPainted() override { qApp->removeEventFilter(this); }
+  void Clear() {
+    first.reset();
+    busy.clear();
+    clockStoppedAt.reset();
+    busyTitles.clear();
+  }
   bool eventFilter(QObject* object, QEvent* event) override {
+    if (qobject_cast<ElapsedTimeWnd*>(object) && event->type() == QEvent::Hide && !busy.empty() && !clockStoppedAt)
+      clockStoppedAt = busy.back();
     const ClientArea* area = qobject_cast<ClientArea*>(object);
     if (!area || event->type() != QEvent::Paint) return false;
     const std::string band = cp1252::FromQStringLossy(area->StatusBandText());
@@ -211,8 +249,10 @@ struct BandsPainted : QObject {
     const QCursor* cursor = QApplication::overrideCursor();
     if (!first) first = band;
     if (!band.empty() && clock && clock->IsRunning() && clock->isVisible() && cursor &&
-        cursor->shape() == Qt::WaitCursor && (busy.empty() || busy.back() != band))
-      busy.push_back(band);
+        cursor->shape() == Qt::WaitCursor) {
+      if (busy.empty() || busy.back() != band) busy.push_back(band);
+      busyTitles.insert(cp1252::FromQStringLossy(area->window()->windowTitle()));
+    }
     return false;
   }
 };
@@ -235,8 +275,7 @@ TEST_F(ProgramTest, AnEarlierBuildsFileIsBroughtForwardUnderTheClockAndItsBand) 
     StartProgram(true);
     if (!atStart) {
       QApplication::processEvents();
-      watch.first.reset();
-      watch.busy.clear();
+      watch.Clear();
       script_.File(earlier);
       ASSERT_TRUE(frame_->RunCommand(5104));
     }
@@ -244,6 +283,10 @@ TEST_F(ProgramTest, AnEarlierBuildsFileIsBroughtForwardUnderTheClockAndItsBand) 
     EXPECT_EQ(frame_->databasePath, earlier);
     EXPECT_EQ(watch.first, "");
     EXPECT_EQ(watch.busy, (std::vector<std::string>{"Controllo del database", kBringForwardCaption}));
+    // One run of the clock from the check to the end of the bringing forward, under a title without
+    // the period of a file already closed.
+    EXPECT_EQ(watch.clockStoppedAt, kBringForwardCaption);
+    EXPECT_EQ(watch.busyTitles, std::set<std::string>{kProgramTitle});
     TearDown();
   }
 }

@@ -289,9 +289,8 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
   };
   const std::string stale = "/RT_NODI.cpg";
   const auto inFolder = [&stale](const std::string& f) {
-    const bool staleThere = QFile::exists(QString::fromStdString(f + stale));
     return FileBytes(f + "/RT_NODI.SHP") + FileBytes(f + "/RT_NODI.SHX") + FileBytes(f + "/RT_NODI.DBF") +
-           (staleThere ? FileBytes(f + stale) : "");
+           (QFile::exists(QString::fromStdString(f + stale)) ? FileBytes(f + stale) : "");
   };
   const auto previousSet = [&](const std::string& f) {
     return write(previous, f, {}) && (WriteFileBytes(f + stale, "UTF-8"), true);

@@ -8,7 +8,8 @@
 // then "x<TAB>y<TAB>text" for each text drawn (device units, UTF-8).
 //
 // Exit codes: 0 every command ran; 1 the start-up ended the program; 2 bad arguments, an unknown
-// command id or an unreadable answers file; 3 a question found no answer; 4 a disabled command;
+// command id, an unreadable answers file, or a settings file, page dump or transcript not written
+// whole; 3 a question found no answer; 4 a disabled command;
 // 5 every command ran but answers were left that nothing asked for (a dialog that never opened,
 // say, because its editor could not begin its transaction): each is named on the error output.
 
@@ -218,9 +219,13 @@ int RunHeadless(int argc, char** argv) {
   // An answer left over means the run did not go as written; after an earlier failure the
   // answers meant for what never came are left as a matter of course.
   if (code == kExitOk && ReportUnusedAnswers(script)) code = kExitUnusedAnswers;
-  if (!WriteTranscript(o.transcript, script.Transcript())) {
-    std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.transcript.c_str());
+  // Every file of the run that does not hold all that was written to it is named.
+  const auto unwritten = [&code](const std::string& path) {
+    std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", path.c_str());
     if (code == kExitOk) code = kExitUsage;
-  }
+  };
+  if (!settings::EveryWriteDone()) unwritten(o.settings);
+  if (!ui::PageDumpWhole()) unwritten(o.pageDump);
+  if (!WriteTranscript(o.transcript, script.Transcript())) unwritten(o.transcript);
   return code;
 }

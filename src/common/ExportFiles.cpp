@@ -41,6 +41,8 @@ std::string ExportFileSet::TemporaryOf(const std::string& fileName) const {
 SetJournal ExportFileSet::WritingJournal() const {
   SetJournal journal;
   journal.key = key_;
+  // The files that go come first: once every new file is in place they are all aside.
+  for (const std::string& name : gone_) journal.files.push_back({name, false, true});
   for (const std::string& name : names_) journal.files.push_back({name, false});
   return journal;
 }

@@ -49,6 +49,10 @@ class ExportFileSet {
   ExportFileSet& operator=(const ExportFileSet&) = delete;
 
   void SetFolderWatch(const FolderWatch& watch) { watch_ = watch; }
+  // Files of the folder that go when the set is put in place, in the same journal: moved aside
+  // with the previous files, removed with them, or brought back with them. Given before the first
+  // Begin; the set is then journaled, whatever the number of its files.
+  void SetGone(std::vector<std::string> names) { gone_ = std::move(names); }
   void SetStepHook(FileSetStep step) { folder_.SetStep(std::move(step)); }
 
   // Starts the next file of the set (the previous one must be finished). False when its
@@ -101,7 +105,7 @@ class ExportFileSet {
 
  private:
   bool Flush();
-  bool Journaled() const { return names_.size() > 1; }
+  bool Journaled() const { return names_.size() > 1 || !gone_.empty(); }
   // The native path of a file's temporary: "X.part" in a journaled set, hidden otherwise.
   std::string TemporaryOf(const std::string& fileName) const;
   // A set of many files (an IVU set has one pair for each line) is put on the disk in one go
@@ -119,6 +123,7 @@ class ExportFileSet {
 
   SetFolder folder_;
   std::vector<std::string> names_;
+  std::vector<std::string> gone_;
   std::vector<std::string> begun_;  // the files whose temporaries exist, in order
   FolderWatch watch_;
   int fd_ = -1;

@@ -14,7 +14,8 @@
 namespace {
 
 // The journal's text: a first line that says what it is, its key, the phase, one line per file
-// ("file", 1 or 0 for a previous file, the name), and "fine" last.
+// ("file", or "togli" for one the set removes, then 1 or 0 for a previous file, the name), and
+// "fine" last.
 constexpr const char* kHeading = "Quendo: esportazione in corso in questa cartella; non eliminare questo file.";
 constexpr size_t kLargestJournal = 64 * 1024;
 
@@ -29,7 +30,8 @@ const char* PhaseWord(SetPhase phase) {
 
 std::string JournalText(const SetJournal& journal) {
   std::string text = std::string(kHeading) + "\nchiave " + journal.key + "\nfase " + PhaseWord(journal.phase) + "\n";
-  for (const JournalEntry& e : journal.files) text += std::string("file ") + (e.previous ? "1 " : "0 ") + e.name + "\n";
+  for (const JournalEntry& e : journal.files)
+    text += std::string(e.gone ? "togli " : "file ") + (e.previous ? "1 " : "0 ") + e.name + "\n";
   return text + "fine\n";
 }
 
@@ -73,9 +75,12 @@ SetFolder::Read ParseJournal(const std::string& text, SetJournal& journal) {
   if (!phaseFound) return SetFolder::Read::Damaged;
   for (size_t k = 3; k + 1 < lines.size(); ++k) {
     const std::string& l = lines[k];
-    if (l.size() < 8 || l.compare(0, 5, "file ") != 0 || (l[5] != '0' && l[5] != '1') || l[6] != ' ')
+    const bool gone = l.compare(0, 6, "togli ") == 0;
+    const size_t at = gone ? 6 : 5;  // the digit after the word
+    if ((!gone && l.compare(0, 5, "file ") != 0) || l.size() < at + 3 || (l[at] != '0' && l[at] != '1') ||
+        l[at + 1] != ' ')
       return SetFolder::Read::Damaged;
-    JournalEntry e{l.substr(7), l[5] == '1'};
+    JournalEntry e{l.substr(at + 2), l[at] == '1', gone};
     // A name this program never writes was not put there by it.
     if (!PlainName(e.name)) return SetFolder::Read::Foreign;
     read.files.push_back(std::move(e));
@@ -274,6 +279,15 @@ bool RollForward(SetFolder& f, const SetJournal& journal, std::string& failedNam
   for (const JournalEntry& e : journal.files) temporaryLeft = temporaryLeft || f.Exists(Temporary(e.name));
   if (!temporaryLeft) return true;
   for (const JournalEntry& e : journal.files) {
+    if (e.gone) {
+      // Aside with the previous files, unless it is there already.
+      if (e.previous && f.Lookup(e.name) == SetFolder::Kind::File && !f.Exists(Previous(e.name)) &&
+          !f.Rename(e.name, Previous(e.name))) {
+        failedName = e.name;
+        return false;
+      }
+      continue;
+    }
     const SetFolder::Kind temporary = f.Lookup(Temporary(e.name));
     if (temporary == SetFolder::Kind::None) {
       // In place already: then its previous file is aside. Otherwise the new file was lost.
@@ -319,14 +333,14 @@ bool RollBack(SetFolder& f, const SetJournal& journal, std::string& failedName) 
     } else if (e.previous) {
       // Whatever stands in its place (the new file, or nothing), the previous file comes back.
       if (f.Exists(Previous(e.name))) ok = f.Rename(Previous(e.name), e.name);
-    } else {
+    } else if (!e.gone) {
       ok = f.Remove(e.name);  // there was none: a file of that name is the new one
     }
     if (!ok) {
       failedName = e.name;
       return false;
     }
-    if (!f.Remove(Temporary(e.name))) {
+    if (!e.gone && !f.Remove(Temporary(e.name))) {
       failedName = Temporary(e.name);
       return false;
     }

@@ -3,14 +3,13 @@
 // bring the folder from one whole set to the other.
 //
 // While a set is written, its journal ("QUENDO_ESPORTAZIONE_IN_CORSO", in the set's folder) names
-// its files; once every new file is complete on the disk the journal says so, and for each file
-// whether a previous one was there. Only then are the previous files moved aside ("X.old") and the
-// new ones moved in ("X.part" -> "X"); the journal goes last. A program killed at any point
-// leaves a journal that tells what to do with the folder: while the files were written, drop the
-// temporaries (the previous set is untouched); once they were complete, finish moving them in;
-// when that cannot be done, bring the previous files back. Each move checks what is already done,
-// so a run of these moves that is itself cut short can be run again. The journal is written whole
-// (a temporary, flushed, then renamed over it).
+// its files, and the files it removes; once every new file is complete on the disk the journal says so, and for each
+// file whether a previous one was there. Only then are the previous files moved aside ("X.old") and the new ones moved
+// in ("X.part" -> "X"); the journal goes last. A program killed at any point leaves a journal that tells what to do
+// with the folder: while the files were written, drop the temporaries (the previous set is untouched); once they were
+// complete, finish moving them in; when that cannot be done, bring the previous files back. Each move checks what is
+// already done, so a run of these moves that is itself cut short can be run again. The journal is written whole (a
+// temporary, flushed, then renamed over it).
 //
 // A journal carries a key drawn at random when its set begins, which the interface notes with the
 // folder (FolderWatch) together with the fingerprint of the whole journal, phase and every file
@@ -40,6 +39,9 @@ enum class SetPhase {
 struct JournalEntry {
   std::string name;       // "RT_HDORA.TXT"
   bool previous = false;  // Replacing and Restoring: a previous file of that name was there
+  // A file the set removes (it has no new file): moved aside with the previous files, it goes or
+  // comes back with them. Such files come first in a journal.
+  bool gone = false;
 };
 
 struct SetJournal {

@@ -38,7 +38,9 @@ Work ExportWork() {
 }
 
 Work WorkOf(const SetJournal& journal) {
-  const std::vector<JournalEntry>& f = journal.files;
+  std::vector<JournalEntry> f;  // the files written; a code page of another case may go beside them
+  for (const JournalEntry& e : journal.files)
+    if (!e.gone) f.push_back(e);
   if ((f.size() == 3 || (f.size() == 4 && EndsWithNoCase(f[3].name, ".CPG"))) && EndsWithNoCase(f[0].name, ".SHP") &&
       EndsWithNoCase(f[1].name, ".SHX") && EndsWithNoCase(f[2].name, ".DBF")) {
     const std::string shape = "dello shapefile " + f[0].name;
@@ -150,10 +152,10 @@ bool NamesADatabaseFile(const SetFolder& f, const SetJournal& journal, const Dat
   return false;
 }
 
-// A journal of this program whose files are all among `names` (any, when none are given).
+// A journal of this program whose files written are all among `names` (any, when none are given).
 bool OfTheseFiles(const SetJournal& journal, const std::vector<std::string>& names) {
   for (const JournalEntry& e : journal.files)
-    if (!names.empty() && std::find(names.begin(), names.end(), e.name) == names.end()) return false;
+    if (!e.gone && !names.empty() && std::find(names.begin(), names.end(), e.name) == names.end()) return false;
   return true;
 }
 

@@ -10,11 +10,11 @@
 // line of it. A note of an earlier version vouches for the names alone: its mark of the names, or
 // its key alone when the names are those of a set whose writer fixes them (FolderWatch::fixedSets);
 // which files had a previous one is then read from the folder, and no file of the set's names is
-// removed. Each file the journal names must be one of the set about to be written (when the
-// caller knows them), and none of them, their temporaries or previous files a database's
-// (DatabaseFiles). Any other journal is told to the user and removed, and nothing else in the
-// folder is touched; so is one whose key is noted but whose lines are damaged. Where the files the
-// process holds open cannot be listed, a journal of ours stays, not obeyed.
+// removed. Each file the journal writes must be one of the set about to be written (when
+// the caller knows them; a file it removes may be any), and none of them, their temporaries or previous files a
+// database's (DatabaseFiles). Any other journal is told to the user and removed, and nothing else in the folder is
+// touched; so is one whose key is noted but whose lines are damaged. Where the files the process holds open cannot be
+// listed, a journal of ours stays, not obeyed.
 
 #include "common/ExportJournal.h"
 #include "common/Outcome.h"

@@ -7,6 +7,7 @@
 // Every file is Windows-1252 text, one record a line, each line ending in CR LF; a record's
 // length is counted in bytes without its line end.
 
+#include "common/ControlBytes.h"
 #include "common/Formatters.h"
 
 #include <algorithm>
@@ -71,16 +72,6 @@ std::string_view FieldBytes(std::string_view record, const FieldDef& field);
 // True when every byte is a decimal digit (and there is at least one).
 bool AllDigits(std::string_view field);
 
-// A control byte: below 0x20, DEL (0x7F), or one of the five bytes the code page leaves undefined
-// (0x81, 0x8D, 0x8F, 0x90, 0x9D), which stand for the C1 controls of their value (a U+0081 stored
-// by another tool reads as 0x81; the other C1 controls are characters Windows-1252 lacks). No text
-// or character field holds one: it would end the line (CR, LF), the file (Ctrl-Z) or the text
-// (NUL), or stand for nothing printable. The other bytes from 0x80 up are letters of the code page
-// and stay.
-inline bool IsControlByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 || b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
-}
 // The position of the first control byte of a text; npos when it has none. Inline, as the
 // next two rules: the exports ask them for every value they write.
 inline size_t FindControlByte(std::string_view text) {

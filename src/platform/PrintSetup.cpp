@@ -20,6 +20,7 @@ namespace ui {
 namespace {
 
 std::string g_pageDump;
+bool g_pageDumpCut = false;
 
 [[noreturn]] void Unanswerable(const std::string& what, const std::string& title) {
   throw UnansweredQuestion(what + " (" + title + "): nessuna risposta adatta");
@@ -144,15 +145,26 @@ PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {
   return script->Take().value == "print" ? PreviewChoice::Print : PreviewChoice::Close;
 }
 
-void SetPageDumpPath(const std::string& path) { g_pageDump = path; }
+void SetPageDumpPath(const std::string& path) {
+  g_pageDump = path;
+  g_pageDumpCut = false;
+}
 
 const std::string& PageDumpPath() { return g_pageDump; }
 
 bool AppendPageDump(const std::string& lines) {
   if (g_pageDump.empty()) return true;
+  if (g_pageDumpCut) return false;  // a page missing in the middle would not show
   QFile file(cp1252::ToQString(g_pageDump));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-  return file.write(lines.data(), static_cast<qint64>(lines.size())) == static_cast<qint64>(lines.size());
+  // The bytes reach the disk only at the flush: a full disk refuses them there, not at the write.
+  const bool written =
+      file.open(QIODevice::WriteOnly | QIODevice::Append) &&
+      file.write(lines.data(), static_cast<qint64>(lines.size())) == static_cast<qint64>(lines.size()) && file.flush();
+  file.close();
+  g_pageDumpCut = !written || file.error() != QFileDevice::NoError;
+  return !g_pageDumpCut;
 }
+
+bool PageDumpWhole() { return !g_pageDumpCut; }
 
 }  // namespace ui

@@ -56,7 +56,10 @@ PreviewChoice TakePreviewAnswer(const std::string& title, int pages);
 // The file that receives the pages drawn ("" when none): set by the driver, which empties it.
 void SetPageDumpPath(const std::string& path);
 const std::string& PageDumpPath();
-// Appends UTF-8 lines to the page dump; false when it cannot be written.
+// Appends UTF-8 lines to the page dump; false when they cannot be written whole, and from then on
+// until the path is set again: the dump is then cut.
 bool AppendPageDump(const std::string& lines);
+// False when the page dump was cut by a write the disk refused.
+bool PageDumpWhole();
 
 }  // namespace ui

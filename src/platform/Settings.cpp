@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kBufferSize = 2048;  // a value must fit with its terminator
 
+bool g_unwritten = false;
+
 QString Key(const char* name) { return QString::fromLatin1(kGroup) + u'/' + QString::fromLatin1(name); }
 
 // The text after '=' on the line of `key` ("group/name") as it stands in the file. The INI
@@ -79,7 +81,11 @@ bool Write(const char* name, const std::string& value) {
   if (value.size() + 1 > static_cast<size_t>(kBufferSize)) return false;
   const QString path = FilePath();
   const QFileInfo info(path);
-  if (!QDir().mkpath(info.absolutePath())) return false;
+  // The new text takes the file's name: a device or a folder of that name is never replaced.
+  if ((info.exists() && !info.isFile()) || !QDir().mkpath(info.absolutePath())) {
+    g_unwritten = true;
+    return false;
+  }
   QSettings file(path, QSettings::IniFormat);
   // The file is written anew with every value: one that the reader takes for a list would come
   // back with its commas' blanks changed, so it is written back whole, as one quoted text.
@@ -89,8 +95,12 @@ bool Write(const char* name, const std::string& value) {
   }
   file.setValue(Key(name), cp1252::ToQString(value));
   file.sync();
-  return file.status() == QSettings::NoError;
+  if (file.status() == QSettings::NoError) return true;
+  g_unwritten = true;
+  return false;
 }
+
+bool EveryWriteDone() { return !g_unwritten; }
 
 void RemoveInterruptedWrites() {
   const QFileInfo file(FilePath());

@@ -38,6 +38,10 @@ ReadResult Read(const char* name, std::string& value);
 // written, or would not fit in 2048 bytes; the previous value then stays.
 bool Write(const char* name, const std::string& value);
 
+// False once a value could not be written to the file (a folder that cannot be made, a full disk):
+// the file does not hold all the program recorded.
+bool EveryWriteDone();
+
 // Removes what a program killed while it rewrote the settings file left beside it: the temporary
 // the file was being written to ("quendo.ini.AbCdEf", six letters of both cases after the file's
 // own name), and no other file. Taken under the lock every writer of the file holds, so that the temporary of a

@@ -1,11 +1,13 @@
 #include "refdata/RefData.h"
 
+#include "common/ControlBytes.h"
 #include "common/Cp1252.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -34,13 +36,25 @@ std::string Trim(const std::string& s) {
   return s.substr(a, b - a);
 }
 
+// The fault of a text that holds a control byte (a tab, a CR, a zero byte...): empty when none.
+// `what` begins with its capital ("Il campo 2").
+std::string ControlByteFault(const std::string& text, const std::string& what) {
+  for (const char c : text)
+    if (IsControlByte(c)) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      return what + " contiene un carattere di controllo (" + code + ")";
+    }
+  return {};
+}
+
 bool ParseLong(const std::string& text, long min, long max, long& out) {
   const std::string t = Trim(text);
   if (t.empty()) return false;
   errno = 0;
   char* end = nullptr;
   const long v = std::strtol(t.c_str(), &end, 10);
-  if (errno != 0 || *end != 0 || v < min || v > max) return false;
+  if (errno != 0 || end != t.c_str() + t.size() || v < min || v > max) return false;
   out = v;
   return true;
 }
@@ -78,8 +92,11 @@ bool ReadList(const std::string& folder, const char* file, size_t columns,
       }
       if (fields.size() != columns)
         fault = "La riga ha " + std::to_string(fields.size()) + " campi invece di " + std::to_string(columns);
-      else
-        fault = row(fields);
+      // Blanks and tabs may pad a field; any other control byte is in none (a code read up to a
+      // zero byte, a name that would end a line of the region's files).
+      for (size_t k = 0; k < fields.size() && fault.empty(); ++k)
+        fault = ControlByteFault(Trim(fields[k]), "Il campo " + std::to_string(k + 1));
+      if (fault.empty()) fault = row(fields);
     }
     if (!fault.empty()) {
       error = "File \"" + path + "\", riga " + std::to_string(number) + "\n\n" + fault;
@@ -93,9 +110,11 @@ bool ReadList(const std::string& folder, const char* file, size_t columns,
   return true;
 }
 
-// A name of a list: not empty (blanks alone count as empty) and within its field.
+// A name of a list: not empty (blanks alone count as empty), without a tab around it, and within
+// its field.
 std::string CheckName(const std::string& name, size_t size, const char* what) {
   if (Trim(name).empty()) return std::string("Manca ") + what;
+  if (std::string fault = ControlByteFault(name, "Il testo \"" + Trim(name) + "\""); !fault.empty()) return fault;
   if (name.size() > size) return "Il testo \"" + name + "\" supera i " + std::to_string(size) + " caratteri del campo";
   return {};
 }

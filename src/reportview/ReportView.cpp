@@ -86,7 +86,8 @@ class PageRun {
     if (dumping_) dump_.BeginPage(preview_, page, report_.PageCount());
     report_.PrintPage(Canvas(), page, preview_);
     if (dumping_) {
-      ui::AppendPageDump(lines_);
+      // A dump the disk refused is cut: the pages go on without it, and the driver names it.
+      dumping_ = ui::AppendPageDump(lines_);
       lines_.clear();
     }
   }

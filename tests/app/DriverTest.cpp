@@ -145,6 +145,11 @@ TEST_F(Driver, ExitCommandAsksAndStopsOnlyWhenConfirmed) {
 }
 
 TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
+  // A database with a trip head alone, whose error list prints a page; a later --settings is the one taken.
+  const std::string printing = dir.Path("stampa.ini"), db = dir.Path("orari.mdb");
+  MakeTimetableDatabase(db);
+  RunSql(db, TripHeadSql(1, 0, 800));
+  WriteSettings(printing, {"Database=" + db});
   const struct {
     std::vector<std::string> answers;
     std::vector<std::string> arguments;
@@ -155,6 +160,11 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
       {{"cancel"}, {"--now", "2025-02-30 10:00"}, 2, ""},
       {{"cancel"}, {"--now", "2025-02-28 10:00", "5102"}, 0, ""},
       {{"cancel"}, {"--transcript", "/dev/full"}, 2, "quendo-run: impossibile scrivere /dev/full\n"},
+      {{"dialog 130", "  1117=1", "printer " + dir.Path("errori.pdf")},
+       {"--settings", printing, "--page-dump", "/dev/full", "5137"},
+       2,
+       "quendo-run: impossibile scrivere /dev/full\n"},
+      {{"cancel"}, {"--settings", dir.Dir()}, 2, "quendo-run: impossibile scrivere " + dir.Dir() + "\n"},
       {{"forse"}, {}, 2, "riga 1"},
       {{"fille /tmp/Località/orari.mdb"},
        {},

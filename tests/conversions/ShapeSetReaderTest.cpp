@@ -15,13 +15,19 @@
 
 #include "support/HandShapes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -172,6 +178,8 @@ TEST(ShapeSetReader, PolylinesWhoseCountsPartsOrPointsDoNotFitAreDamaged) {
   }
 }
 
+const char* const kNotAFile = "Il file non è un file ordinario (è una pipe, un dispositivo o un socket).";
+
 // A damage done to a valid HyperPlan stop set of two stops: the file (0 SHP, 1 SHX, 2 DBF, 3 CPG,
 // which is not there unless made) and what is done.
 struct Damage {
@@ -182,6 +190,7 @@ struct Damage {
   int failedFile;        // the file the message names
   bool value = false;    // a value the output cannot take, not damage
   const char* cpg = "";  // the .CPG written beside the set, when not empty
+  bool pipe = false;     // the file is a named pipe
 };
 
 // Record i of the table: SIGLA at +1, NOMEESTESO at +11.
@@ -202,8 +211,21 @@ TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   if (*d.cpg) files[3] = d.cpg;
   for (int k = 0; k < 4; ++k)
     if ((d.apply || k != d.file) && (k < 3 || !files[k].empty())) WriteFileBytes(dir.Path(names[k]), files[k]);
+  const std::string pipe = d.pipe ? dir.Path(names[d.file]) : std::string();
+  ASSERT_TRUE(pipe.empty() || ::mkfifo(pipe.c_str(), 0600) == 0);
   NoticeLog notices;
+  // Should the reader open the pipe, it would wait for a writer for good: one comes after a while,
+  // and the read goes on to another message.
+  std::atomic<bool> read{false};
+  std::thread writer([&read, &pipe] {
+    for (int waited = 0; !pipe.empty() && !read; ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (const int fd = waited >= 250 ? ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK) : -1; fd >= 0) ::close(fd);
+    }
+  });
   const StopReading reading = ReadStopSet(dir.Path("NODI.SHP"), HyperPlanStopTexts(), nullptr);
+  read = true;
+  writer.join();
   EXPECT_FALSE(reading.ok);
   EXPECT_EQ(reading.stops.Count(), 0);
   EXPECT_EQ(reading.Failure(),
@@ -246,6 +268,9 @@ INSTANTIATE_TEST_SUITE_P(
                "La tabella contiene meno record di quelli dell'indice.", 2},
         Damage{"MissingIndex", 1, nullptr, "Il file non esiste.", 1},
         Damage{"MissingTable", 2, nullptr, "Il file non esiste.", 2},
+        Damage{"IndexIsAPipe", 1, nullptr, kNotAFile, 1, false, "", true},
+        Damage{"TableIsAPipe", 2, nullptr, kNotAFile, 2, false, "", true},
+        Damage{"CodePageIsAPipe", 3, nullptr, kNotAFile, 3, false, "", true},
         // The three files disagree.
         Damage{"IndexOneEntryFewer", 1, [](std::string& b) { b.resize(b.size() - 8), Put(b, 24, 54, 'B'); },
                "La tabella dichiara 2 record, l'indice 1.", 2},

@@ -143,19 +143,41 @@ TEST(ShapeNames, BaseAndCompanionsWhateverTheCaseOfTheExtension) {
   EXPECT_EQ(OutputCompanion(dir.Path("nodi"), "DBF"), dir.Path("nodi.DBF"));
 }
 
+// A companion in another case is replaced, not doubled; of the code pages of the set's name one
+// stays, under a name GDAL reads, and it reads the accented names by it.
 TEST(ShapeSetWriter, ACompanionInAnotherCaseIsReplacedNotDoubled) {
-  ScratchDir dir;
-  WriteFileBytes(dir.Path("rt_nodi.shp"), "vecchio");
-  WriteFileBytes(dir.Path("rt_nodi.dbf"), "vecchio");
-  WriteFileBytes(dir.Path("rt_nodi.cpg"), "UTF-8");
-  ShapeSetWriter w(StopsLayout());
-  w.AddPoint(1, 2, {"1", "A", "B"});
-  std::string failed;
-  ASSERT_TRUE(w.WriteTo(ShapeBase(dir.Path("rt_nodi.shp")), kToday, failed));
-  EXPECT_EQ(Listing(dir.Dir()), "rt_nodi.SHX\nrt_nodi.cpg\nrt_nodi.dbf\nrt_nodi.shp\n");
-  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.cpg")), "1252");
-  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.shp")), w.MainBytes());
-  EXPECT_EQ(FileBytes(dir.Path("rt_nodi.dbf")), w.TableBytes(kToday));
+  const struct {
+    std::string set;
+    std::vector<std::pair<std::string, std::string>> there;  // name, bytes
+    std::string listing, codePage;
+  } cases[] = {
+      {"rt_nodi.shp",
+       {{"rt_nodi.shp", "vecchio"}, {"rt_nodi.dbf", "vecchio"}, {"rt_nodi.cpg", "UTF-8"}},
+       "rt_nodi.SHX\nrt_nodi.cpg\nrt_nodi.dbf\nrt_nodi.shp\n",
+       "rt_nodi.cpg"},
+      {"RT_NODI.SHP",
+       {{"RT_NODI.Cpg", "UTF-8"}},
+       "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n",
+       "RT_NODI.CPG"},
+      {"RT_NODI.SHP",
+       {{"RT_NODI.cpg", "UTF-8"}, {"RT_NODI.CPG", "1252"}, {"RT_NODI.cPg", "UTF-8"}},
+       "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n",
+       "RT_NODI.CPG"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.listing);
+    ScratchDir dir;
+    for (const auto& [name, bytes] : c.there) WriteFileBytes(dir.Path(name), bytes);
+    ShapeSetWriter w(StopsLayout());
+    w.AddPoint(1, 2, {"1", "A", "Citt\xe0"});
+    std::string failed;
+    ASSERT_TRUE(w.WriteTo(ShapeBase(dir.Path(c.set)), kToday, failed));
+    EXPECT_EQ(Listing(dir.Dir()), c.listing);
+    EXPECT_EQ(FileBytes(dir.Path(c.codePage)), "1252");
+    EXPECT_EQ(FileBytes(dir.Path(c.set)), w.MainBytes());
+    const std::string read = OgrInfoFeatures(dir.Path(c.set));
+    EXPECT_NE(read.find(cp1252::ToUtf8("= Citt\xe0\n")), std::string::npos) << read;
+  }
 }
 
 TEST(ShapeSetWriter, AFolderThatCannotBeWrittenKeepsItsSet) {
@@ -249,8 +271,8 @@ TEST(ShapeSetWriter, AKilledSetIsPutInOrderAndNamedAsTheShapefile) {
 
 // A shapefile write into a folder that holds a journal puts it in order first, as an export does,
 // tells what it did, then puts its own set in place: killed at any step, a write leaves one whole
-// set (the previous one or its own) to the next. A foreign journal is removed unobeyed; one of an
-// export cut short there is not this writer's to obey, and nothing is written.
+// set (the previous one with the code page of another case beside it, or its own without) to the next. A foreign
+// journal is removed unobeyed; one of an export cut short there is not this writer's to obey, and nothing is written.
 TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
   ScratchDir dir;
   const FolderWatch watch = NotesInFile(dir.Path("in_corso.txt"));
@@ -261,12 +283,17 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
   };
   ShapeSetWriter previous = set("Vecchia"), killed = set("Uccisa"), next = set("Nuova");
   const auto bytes = [](const ShapeSetWriter& w) { return w.MainBytes() + w.IndexBytes() + w.TableBytes(kToday); };
-  const auto inFolder = [](const std::string& f) {
-    return FileBytes(f + "/RT_NODI.SHP") + FileBytes(f + "/RT_NODI.SHX") + FileBytes(f + "/RT_NODI.DBF");
-  };
   const auto write = [&](ShapeSetWriter& w, const std::string& f, const FileSetStep& step) {
     std::string failed;
     return w.WriteTo(f + "/RT_NODI", kToday, failed, watch, step);
+  };
+  const std::string stale = "/RT_NODI.cpg";
+  const auto inFolder = [&stale](const std::string& f) {
+    return FileBytes(f + "/RT_NODI.SHP") + FileBytes(f + "/RT_NODI.SHX") + FileBytes(f + "/RT_NODI.DBF") +
+           (QFile::exists(QString::fromStdString(f + stale)) ? FileBytes(f + stale) : "");
+  };
+  const auto previousSet = [&](const std::string& f) {
+    return write(previous, f, {}) && (WriteFileBytes(f + stale, "UTF-8"), true);
   };
   const auto kill = [&](const std::string& f) { return [&, f](const FileSetStep& s) { write(killed, f, s); }; };
   const auto killExport = [&](const std::string& f) {
@@ -277,7 +304,7 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
       e.Begin("RT_HDORA.TXT");
     };
   };
-  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("intera"))) && write(previous, dir.Path("intera"), {}));
+  ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path("intera"))) && previousSet(dir.Path("intera")));
   const std::vector<std::string> steps = StepsOf(kill(dir.Path("intera")));
   struct Case {
     std::function<bool(const std::string& folder)> leave;  // what the folder is left with
@@ -297,7 +324,7 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
   for (const Case& c : cases) {
     const std::string folder = dir.Path("uscita" + std::to_string(&c - cases.data()));
     SCOPED_TRACE(folder);
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)) && write(previous, folder, {}) && c.leave(folder));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)) && previousSet(folder) && c.leave(folder));
     Outcome told;
     std::string whenBegun;
     {
@@ -312,10 +339,11 @@ TEST(ShapeSetWriter, TheNextWritePutsInOrderAFolderLeftWithAJournal) {
     if (!c.told.empty()) {
       EXPECT_EQ(told.messages[0].text.substr(0, c.told.size()), c.told);
     }
-    EXPECT_EQ(whenBegun, c.whole ? bytes(*c.whole) : "");
-    EXPECT_EQ(inFolder(folder), bytes(c.whole ? next : previous));
+    EXPECT_EQ(whenBegun, c.whole ? bytes(*c.whole) + (c.whole == &previous ? "UTF-8" : "") : "");
+    EXPECT_EQ(inFolder(folder), c.whole ? bytes(next) : bytes(previous) + "UTF-8");
     EXPECT_EQ(Listing(folder), std::string(c.whole ? "" : "QUENDO_ESPORTAZIONE_IN_CORSO\n") +
-                                   "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n");
+                                   "RT_NODI.CPG\nRT_NODI.DBF\nRT_NODI.SHP\nRT_NODI.SHX\n" +
+                                   (c.whole ? "" : "RT_NODI.cpg\n"));
   }
 }
 

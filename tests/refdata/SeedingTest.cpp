@@ -98,6 +98,12 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumberAndAFaultyListWritesNothing
       {kMunicipalitiesFile, "1;Comune;ABCDE\n", "riga 1\n\nIl testo \"ABCDE\" supera i 4 caratteri del campo"},
       {kLocalitiesFile, "1;Loc;0\n", "riga 1\n\nIl codice ISTAT \"0\" non è valido"},
       {kLocalitiesFile, "1;Loc;1\n40000;Loc;1\n", "riga 2\n\nL'identificativo \"40000\" non è un numero da 0 a 32767"},
+      {kCompanyCodesFile, "0;a\n1;No\x01me\n", "riga 2\n\nIl campo 2 contiene un carattere di controllo (0x01)"},
+      {kAuthorityCodesFile, "0;No\tme\n", "riga 1\n\nIl campo 2 contiene un carattere di controllo (0x09)"},
+      {kMunicipalitiesFile, "1;Comune;FI\t\n", "riga 1\n\nIl testo \"FI\" contiene un carattere di controllo (0x09)"},
+      {kLocalitiesFile, "1;No\rme;1\r\n", "riga 1\n\nIl campo 2 contiene un carattere di controllo (0x0D)"},
+      {kCompanyCodesFile, std::string("7\0;Nome\n", 8),
+       "riga 1\n\nIl campo 1 contiene un carattere di controllo (0x00)"},
   };
   for (const auto& [file, text, fault] : cases) {
     WriteFileBytes(Folder() + "/" + file, text);

@@ -40,20 +40,27 @@ std::string ShapeBase(const std::string& path) {
 std::string FindCompanion(const std::string& base, const std::string& ext) {
   const std::string exact = base + "." + ext;
   if (IsRegularFile(exact)) return exact;
+  const std::vector<std::string> found = CompanionsOf(base, ext);
+  return found.empty() ? std::string() : found.front();
+}
+
+std::vector<std::string> CompanionsOf(const std::string& base, const std::string& ext) {
+  const std::string exact = base + "." + ext;
   const size_t slash = base.find_last_of('/');
   const std::string prefix = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
   const std::string wanted = exact.substr(prefix.size());
   const QDir dir(cp1252::ToQString(prefix.empty() ? std::string(".") : prefix));
   QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+  std::vector<std::string> found;
   for (const QString& name : names) {
     const std::string candidate = cp1252::FromQStringLossy(name);
     // The base must match exactly; only the extension may differ in case.
     if (candidate.size() == wanted.size() &&
         candidate.compare(0, wanted.size() - ext.size(), wanted, 0, wanted.size() - ext.size()) == 0 &&
         SameLetters(candidate.substr(wanted.size() - ext.size()), ext))
-      return prefix + candidate;
+      found.push_back(prefix + candidate);
   }
-  return {};
+  return found;
 }
 
 std::string OutputCompanion(const std::string& base, const std::string& ext) {

@@ -6,6 +6,7 @@
 // the folder never holds the same file twice.
 
 #include <string>
+#include <vector>
 
 // The base of a chosen path (Windows-1252).
 std::string ShapeBase(const std::string& path);
@@ -14,6 +15,10 @@ std::string ShapeBase(const std::string& path);
 // stands on the disk: the exact "base.EXT" when it is there, else the first entry of the folder
 // whose name is the base's followed by the extension in another case; empty when there is none.
 std::string FindCompanion(const std::string& base, const std::string& ext);
+
+// Every file of the folder (a folder aside) named as `base` followed by `ext` in any case, in
+// the order of their names.
+std::vector<std::string> CompanionsOf(const std::string& base, const std::string& ext);
 
 // The path to write for `base` and `ext`: the companion already there (any case), else "base.EXT".
 std::string OutputCompanion(const std::string& base, const std::string& ext);

@@ -128,11 +128,21 @@ std::string ShapeSetWriter::TableHead(const ClockTime& today) const {
 bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath,
                              const FolderWatch& watch, const FileSetStep& step) {
   constexpr int kFiles = 4;
+  // The code page goes under a name the readers look for, ".cpg" or ".CPG" (the one there, else
+  // ".CPG"); any other of the set's name, such as ".Cpg", goes with the set's journal, so that no
+  // stale one is read in its place.
+  const std::vector<std::string> codePages = CompanionsOf(base, "CPG");
+  const auto there = [&codePages, &base](const char* ext) {
+    return std::find(codePages.begin(), codePages.end(), base + ext) != codePages.end();
+  };
+  const std::string codePage = base + (!there(".CPG") && there(".cpg") ? ".cpg" : ".CPG");
   const std::string paths[kFiles] = {OutputCompanion(base, "SHP"), OutputCompanion(base, "SHX"),
-                                     OutputCompanion(base, "DBF"), OutputCompanion(base, "CPG")};
+                                     OutputCompanion(base, "DBF"), codePage};
   std::string folder;
-  std::vector<std::string> names(kFiles);
+  std::vector<std::string> names(kFiles), gone;
   for (int k = 0; k < kFiles; ++k) SplitShapePath(paths[k], folder, names[static_cast<std::size_t>(k)]);
+  for (const std::string& path : codePages)
+    if (path != codePage) SplitShapePath(path, folder, gone.emplace_back());
   // A folder where an earlier set was cut short is put in order first, as before an export; what
   // was done is told at once. One that cannot be put in order is not written into.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, step, names);
@@ -144,6 +154,7 @@ bool ShapeSetWriter::WriteTo(const std::string& base, const ClockTime& today, st
   if (recovery.outcome != FolderRecovery::kWhole && recovery.outcome != FolderRecovery::kForeign && watch)
     watch.note(folder, {});
   ExportFileSet files(folder, names);
+  files.SetGone(gone);
   if (watch) files.SetFolderWatch(watch);
   if (step) files.SetStepHook(step);
   // Each file is its header and its body, written without gathering them first. The code page

@@ -3,8 +3,9 @@
 // they are added, then the .SHP, the .SHX, the .DBF and the .CPG are put in place together or not
 // at all (each written whole beside its final name, flushed, then moved in under the folder's
 // journal). The attribute texts are the program's Windows-1252 bytes, and the .CPG says so
-// (kCodePage), replacing one another tool left under the set's name; the .DBF's date is the
-// program's clock.
+// (kCodePage), replacing one another tool left under the set's name: the set keeps one code page,
+// named ".cpg" or ".CPG" as readers look for it, and any other case of it goes in the same journal;
+// the .DBF's date is the program's clock.
 
 #include "common/Clock.h"
 #include "common/ExportFiles.h"
@@ -54,11 +55,11 @@ class ShapeSetWriter {
   int Count() const { return count_; }
 
   // Puts the four files of `base` in place ("base.SHP", or a companion already there in another
-  // case). False, with the path of the file that failed, when one cannot be created or written:
-  // the files that were there before are left as they were. A folder where an earlier set was cut
-  // short, or that holds a journal the program did not write, is put in order first
-  // (RecoverExportFolder), and what was done is told as a notice; one that cannot be put in order
-  // fails with the path of the .SHP.
+  // case; the code page as "base.cpg" when that is there without "base.CPG", else "base.CPG"). False, with the path of
+  // the file that failed, when one cannot be created or written: the files that were there before are left as they
+  // were. A folder where an earlier set was cut short, or that holds a journal the program did not write, is put in
+  // order first (RecoverExportFolder), and what was done is told as a notice; one that cannot be put in order fails
+  // with the path of the .SHP.
   bool WriteTo(const std::string& base, const ClockTime& today, std::string& failedPath, const FolderWatch& watch = {},
                const FileSetStep& step = {});
 

@@ -71,7 +71,7 @@ void ContractsAssignDialog::OnOK() {
   if (!ReadControlText(kLine, typedLine) || !ReadControlText(kAuthority, text)) return;
   while (!typedLine.empty() && typedLine.back() == ' ') typedLine.pop_back();
   if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
-    Refuse(std::string(kAuthorityNotValid) + kImpossible, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kImpossible), kAuthority);
     return;
   }
   if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kImpossible, typedContract)) return;

@@ -148,7 +148,7 @@ void ContractAssignDialog::OnOK() {
   long typedContract = 0;
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
-    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kNotRecorded), kAuthority);
     return;
   }
   if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kNotRecorded, typedContract)) return;

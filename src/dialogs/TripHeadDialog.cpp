@@ -168,7 +168,7 @@ void TripHeadDialog::OnOK() {
 
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typed.authority)) {
-    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kNotRecorded), kAuthority);
     return;
   }
   // The numbers, each within what its field takes: a length or a duration is never negative, and

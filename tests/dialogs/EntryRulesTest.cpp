@@ -73,15 +73,16 @@ TEST(CodeFromList, OnlyTheWholeCodeOfAnEntryOfTheListIsAccepted) {
   const std::pair<const char*, int> cases[] = {
       {"0012 - Azienda dodici", 12},
       {"0150", 150},
-      {"0012 testo che non conta", 12},
-      {"12", 12},  // fewer digits: their value
-      {"", 0},     // empty: the not-assigned row
+      {"0012 testo che non conta", -1},  // no entry, and more than a typed code's four characters
+      {"12", 12},                        // fewer digits: their value
+      {"", 0},                           // empty: the not-assigned row
       {"0099", -1},
       {"12 -", -1},
       {"A012", -1},
       {" 012", -1},
       {"32767 - Azienda ultima", 32767},
       {"3276", -1},
+      {"01500", -1},  // not 0150
   };
   for (const auto& [text, expected] : cases) {
     int code = -1;  // a refusal leaves the code alone

@@ -80,6 +80,10 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
       {{{"1069", "0013"}}, badAuthority},
       {{{"1069", "12ab"}}, badAuthority},
       {{{"1069", "3276"}}, badAuthority},
+      {{{"1069", "01200"}},  // not 0120
+       refused + "Ente Concedente non è valido.\n\nSi possono digitare al più quattro cifre: un codice più lungo va "
+                 "scelto dalla lista.\n\nOccorre selezionare un Codice Regionale Ente presente "
+                 "nella lista.\n\nI dati immessi non saranno registrati !!!"},
       {{{"1070", "12a"}},
        refused + "Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 e "
                  "9999.\n\nI dati immessi non saranno registrati !!!"},

@@ -28,8 +28,8 @@ ContractsAssignDialog::ContractsAssignDialog(QWidget* parent, DbDatabase* db, in
   QCheckBox* any = MakeCheck(kAnyLine, "Qualsiasi linea");
   QComboBox* lines = MakeCombo(kLine, true);
   lines->lineEdit()->setMaxLength(10);
-  // No length limit on the authority: it would cut the entries of the list. Of a text typed the
-  // first four characters are read, of an entry chosen its whole code.
+  // No length limit on the authority: it would cut the entries of the list. A text typed is read
+  // up to four characters (a longer one is refused), an entry chosen gives its whole code.
   QComboBox* authorities = MakeCombo(kAuthority, true);
   authorities->setMinimumContentsLength(30);
   grid->addWidget(any, 0, 0, 1, 2);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 
 namespace {
@@ -19,7 +20,7 @@ class TripHeadTest : public ::testing::Test {
     const std::string path = dir_.Path("lavoro.mdb");
     MakeDatabase(path, BuilderTimetableTables() +
                            "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato'),"
-                           " (32767, 'Regione');");
+                           " (32767, 'Regione'), (12345, 'Unione dei Comuni Valdichiana Senese Sud');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);
   }
@@ -100,6 +101,17 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
   shown << dialog_->findChild<QComboBox*>(QStringLiteral("1069"))->currentText();
   EXPECT_EQ(shown.join(u'|'), QStringLiteral("C101||4711|L7|A|P1|0005|12500|35|12000|30|Scolastica|"
                                              "0012 - Provincia di Siena"));
+}
+
+// An entry of a five-digit code and a name of 40 characters, the longest a list has, shows whole:
+// in the closed box from its code on, and in the list.
+TEST_F(TripHeadTest, TheLongestEntryShowsWholeWithItsCode) {
+  const std::string entry = "12345 - Unione dei Comuni Valdichiana Senese Sud";
+  EXPECT_EQ(Run({{"1069", entry}}).substr(0, 2), "1 ");
+  auto* combo = dialog_->findChild<QComboBox*>(QStringLiteral("1069"));
+  EXPECT_TRUE(ShowsWhole(*combo, QString::fromLatin1(entry))) << combo->width();
+  // Shown on a screen too small for all it would like, the window still gives each control its least width.
+  EXPECT_GE(dialog_->width(), dialog_->layout()->totalMinimumSize().width());
 }
 
 // A number that is no length, duration or trip id is refused, naming its field, with what was

@@ -8,6 +8,9 @@
 
 #include "db/DbDatabase.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,6 +49,25 @@ inline int RunDialogScript(ui::Dialog& dialog, ui::Script& script,
   } catch (const ui::UnansweredQuestion&) {
     return -1;
   }
+}
+
+// Whether a combo box of a dialog shows `entry` whole: in its closed box, the text from its first
+// character to its last within the field, and in its list, opened over the dialog shown again,
+// no narrower than the entry wants.
+inline bool ShowsWhole(QComboBox& combo, const QString& entry) {
+  QLineEdit* field = combo.lineEdit();
+  // A line edit keeps two pixels each side of its text, and one for the cursor after it.
+  const bool closed =
+      field && field->text() == entry && field->fontMetrics().horizontalAdvance(entry) + 5 <= field->width();
+  QWidget* window = combo.window();
+  window->show();
+  combo.showPopup();
+  const QAbstractItemView* list = combo.view();
+  const QModelIndex index = combo.model()->index(combo.findText(entry), combo.modelColumn());
+  const bool open = index.isValid() && list->visualRect(index).width() >= list->sizeHintForIndex(index).width();
+  combo.hidePopup();
+  window->hide();
+  return closed && open;
 }
 
 // A dialog test on a timetable database of its own, with the rows `Fill` adds, open as `db`.

@@ -160,7 +160,7 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
   const std::string path = dir.Path("lavoro.mdb");
   MakeDatabase(path, BuilderTimetableTables() +
                          "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato'),"
-                         " (32767, 'Regione'), (12345, 'Unione dei Comuni Valdichiana Senese Sud');");
+                         " (32767, 'Regione');");
   DbDatabase db(path);
   ASSERT_TRUE(db.isOpen);
   const std::string refused = "-1 12|5 ATTENZIONE: Il Codice ";
@@ -193,11 +193,6 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
     EXPECT_EQ(RunScripted(d, controls, [&] { return std::to_string(d.authority) + "|" + std::to_string(d.contract); }),
               expected);
   }
-  // The longest entry, a five-digit code and a name of 40 characters, shows whole.
-  const char* const longest = "12345 - Unione dei Comuni Valdichiana Senese Sud";
-  ContractAssignDialog d(nullptr, &db, 12345, 5, 136);
-  EXPECT_EQ(RunScripted(d, {}, [&] { return std::to_string(d.authority); }), "1 12345");
-  EXPECT_TRUE(ShowsWhole(*d.findChild<QComboBox*>(QStringLiteral("1069")), QString::fromLatin1(longest)));
 }
 
 TEST(TripClone, TheSourceColumnMustBeAnotherColumnOfTheQuadroAndTheTimeValid) {

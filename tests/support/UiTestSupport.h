@@ -51,22 +51,18 @@ inline int RunDialogScript(ui::Dialog& dialog, ui::Script& script,
   }
 }
 
-// Whether a combo box of a dialog shows `entry` whole: in its closed box, the text from its first
-// character to its last within the field, and in its list, opened over the dialog shown again,
-// no narrower than the entry wants.
+// Whether a combo box shows `entry` whole, its dialog shown again: in the closed box (a line edit
+// keeps two pixels each side of its text, and one for the cursor) and in the list opened.
 inline bool ShowsWhole(QComboBox& combo, const QString& entry) {
-  QLineEdit* field = combo.lineEdit();
-  // A line edit keeps two pixels each side of its text, and one for the cursor after it.
-  const bool closed =
-      field && field->text() == entry && field->fontMetrics().horizontalAdvance(entry) + 5 <= field->width();
-  QWidget* window = combo.window();
-  window->show();
+  combo.window()->show();
+  const QLineEdit* field = combo.lineEdit();
+  const bool closed = field->text() == entry && field->fontMetrics().horizontalAdvance(entry) + 5 <= field->width();
   combo.showPopup();
   const QAbstractItemView* list = combo.view();
   const QModelIndex index = combo.model()->index(combo.findText(entry), combo.modelColumn());
   const bool open = index.isValid() && list->visualRect(index).width() >= list->sizeHintForIndex(index).width();
   combo.hidePopup();
-  window->hide();
+  combo.window()->hide();
   return closed && open;
 }
 

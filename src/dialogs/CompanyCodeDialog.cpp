@@ -50,9 +50,9 @@ void CompanyCodeDialog::OnOK() {
   std::string text;
   if (!ReadControlText(kCompany, text)) return;
   int code = 0;
-  // The code typed (its first four characters count), or the whole code of the entry chosen.
+  // The code typed (four characters at most), or the whole code of the entry chosen.
   if (!CodeFromCombo(Combo(kCompany), text, code)) {
-    Refuse(kCodeFault, kCompany);
+    Refuse(CodeNotValid(text, kCodeFault), kCompany);
     return;
   }
   company = code;

@@ -65,9 +65,9 @@ void CompanyHeaderDialog::OnOK() {
   int code = 0;
   if (!ReadControlText(kCompany, text)) return;
   if (!CodeFromCombo(Combo(kCompany), text, code)) {
-    Refuse(std::string("ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
-                       "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n") +
-               kNotRecorded,
+    Refuse(CodeNotValid(text, std::string("ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
+                                          "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n") +
+                                  kNotRecorded),
            kCompany);
     return;
   }

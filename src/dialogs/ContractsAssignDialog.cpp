@@ -28,8 +28,8 @@ ContractsAssignDialog::ContractsAssignDialog(QWidget* parent, DbDatabase* db, in
   QCheckBox* any = MakeCheck(kAnyLine, "Qualsiasi linea");
   QComboBox* lines = MakeCombo(kLine, true);
   lines->lineEdit()->setMaxLength(10);
-  // No length limit on the authority: it would cut the entries of the list. Of a text typed the
-  // first four characters are read, of an entry chosen its whole code.
+  // No length limit on the authority: it would cut the entries of the list. A text typed is read
+  // up to four characters (a longer one is refused), an entry chosen gives its whole code.
   QComboBox* authorities = MakeCombo(kAuthority, true);
   authorities->setMinimumContentsLength(30);
   grid->addWidget(any, 0, 0, 1, 2);
@@ -71,7 +71,7 @@ void ContractsAssignDialog::OnOK() {
   if (!ReadControlText(kLine, typedLine) || !ReadControlText(kAuthority, text)) return;
   while (!typedLine.empty() && typedLine.back() == ' ') typedLine.pop_back();
   if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
-    Refuse(std::string(kAuthorityNotValid) + kImpossible, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kImpossible), kAuthority);
     return;
   }
   if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kImpossible, typedContract)) return;

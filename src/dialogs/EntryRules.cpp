@@ -125,6 +125,9 @@ std::string NumberNotValid(const char* label, int digits) {
 
 namespace {
 
+// The characters of a code typed into a code list's combo.
+constexpr size_t kTypedCodeLength = 4;
+
 // A code of a list is a 16-bit number: more digits than these are no code of any list.
 constexpr size_t kMostCodeDigits = 9;
 
@@ -161,10 +164,11 @@ bool CodeFromList(std::string_view text, const std::vector<std::string>& entries
   // An entry chosen gives its whole code, one of five digits too ("32767 - Name").
   for (const std::string& entry : entries)
     if (entry == text && EntryCode(entry, code)) return true;
-  const std::string_view head = text.substr(0, 4);
-  for (char c : head)
+  // A typed code has at most four characters: a longer one is no code cut to its first four.
+  if (text.size() > kTypedCodeLength) return false;
+  for (char c : text)
     if (!IsDigit(c)) return false;
-  const int value = head.empty() ? 0 : Digits(head, 0, head.size());
+  const int value = text.empty() ? 0 : Digits(text, 0, text.size());
   if (EntryOfCode(entries, value) < 0) return false;
   code = value;
   return true;
@@ -172,6 +176,15 @@ bool CodeFromList(std::string_view text, const std::vector<std::string>& entries
 
 bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code) {
   return CodeFromList(text, ComboEntries(combo), code);
+}
+
+std::string CodeNotValid(std::string_view text, const std::string& message) {
+  if (text.size() <= kTypedCodeLength) return message;
+  const size_t after = message.find("\n\n");
+  std::string out = message;
+  if (after != std::string::npos)
+    out.insert(after + 2, "Si possono digitare al più quattro cifre: un codice più lungo va scelto dalla lista.\n\n");
+  return out;
 }
 
 void SelectCodeInCombo(QComboBox* combo, int code) {

@@ -55,12 +55,17 @@ struct NumberEntry {
 
 // The code of a combo box whose entries begin with a code written "%04d" ("0012 - Name", "32767 -
 // Name"). The text of an entry gives that entry's whole code, its digits up to the " - " before
-// the name. Of any other text only the first four characters count: when they are not empty each
-// must be a digit, and their value (0 for the empty text) must be the whole code of one of the
-// entries. False when the code is refused.
+// the name. Any other text is a typed code of at most four characters, each a digit, whose value
+// (0 for the empty text) must be the whole code of one of the entries: a longer text is refused,
+// never read as the code its first four characters make ("10000" is not 1000). False when the
+// code is refused.
 bool CodeFromList(std::string_view text, const std::vector<std::string>& entries, int& code);
 // The same on the combo box's own text and entries.
 bool CodeFromCombo(const QComboBox* combo, const std::string& text, int& code);
+// The refusal of a combo's code: `message` ("ATTENZIONE: Il Codice ... non è valido.\n\n" and what
+// follows), with a line after its first paragraph telling that a longer code is chosen from the
+// list when `text` has more than the four characters a typed code takes.
+std::string CodeNotValid(std::string_view text, const std::string& message);
 // Selects the first entry whose whole code is `code`; the text stays empty when none is.
 void SelectCodeInCombo(QComboBox* combo, int code);
 // The same, but a code missing from the list is shown by its "%04d" text, so that confirming

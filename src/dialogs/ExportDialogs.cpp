@@ -57,7 +57,7 @@ bool TimetableExportDialog::ReadAuthority(int& code) {
   std::string text;
   if (!ReadControlText(kAuthority, text)) return false;
   if (!CodeFromCombo(Combo(kAuthority), text, code)) {
-    Refuse(kAuthorityFault, kAuthority);
+    Refuse(CodeNotValid(text, kAuthorityFault), kAuthority);
     return false;
   }
   return true;

@@ -29,6 +29,10 @@ void FillCodeCombo(QComboBox* combo, DbDatabase* db, const char* table, bool tri
     std::snprintf(head, sizeof head, "%04d", code);
     combo->insertItem(index++, cp1252::ToQString(std::string(head) + " - " + name));
   }
+  // An entry shows whole with its code, a name of 40 characters too: the closed box is never
+  // narrower than the longest entry, and so neither is its list.
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  combo->setMinimumWidth(combo->sizeHint().width());
 }
 
 }  // namespace

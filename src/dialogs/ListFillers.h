@@ -12,6 +12,9 @@
 class DbDatabase;
 class QComboBox;
 
+// The two lists below size their combo box so that each entry shows whole, in the closed box and
+// in the list.
+
 // The regional companies (`regazi`) by name: "0012 - Name".
 void FillCompanyCombo(QComboBox* combo, DbDatabase* db);
 

@@ -123,8 +123,8 @@ ContractAssignDialog::ContractAssignDialog(QWidget* parent, DbDatabase* db, int 
       contract(initialContract),
       db_(db) {
   QGridLayout* grid = Frame(this, MakeLabel(kEveryTrip), MakeOkCancel());
-  // No length limit on the authority: it would cut the entries of the list. Of a text typed the
-  // first four characters are read, of an entry chosen its whole code.
+  // No length limit on the authority: it would cut the entries of the list. A text typed is read
+  // up to four characters (a longer one is refused), an entry chosen gives its whole code.
   QComboBox* authorities = MakeCombo(kAuthority, true);
   authorities->setMinimumContentsLength(30);
   grid->addWidget(MakeLabel("Ente"), 0, 0);
@@ -148,7 +148,7 @@ void ContractAssignDialog::OnOK() {
   long typedContract = 0;
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typedAuthority)) {
-    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kNotRecorded), kAuthority);
     return;
   }
   if (!NumberEntry::Read(*this, kContract, 4, std::string(kContractNotValid) + kNotRecorded, typedContract)) return;

@@ -118,7 +118,7 @@ bool AuthorityModeDialog::ReadScope(ModeScope& scope) {
   bool digits = text.size() >= 4;
   for (size_t k = 0; digits && k < 4; ++k) digits = text[k] >= '0' && text[k] <= '9';
   if (!digits || !CodeFromCombo(Combo(kAuthority), text, scope.authority)) {
-    Refuse(TransportModeAuthorityRefusal(), kAuthority);
+    Refuse(CodeNotValid(text, TransportModeAuthorityRefusal()), kAuthority);
     return false;
   }
   return true;

@@ -63,8 +63,8 @@ TripHeadDialog::TripHeadDialog(QWidget* parent, DbDatabase* db, const TripHead& 
   field(3, 0, "Codice Linea", MakeEdit(kLine, 10));
   field(4, 0, "Verso", MakeEdit(kDirection, 1));
   field(5, 0, "Codice Percorso", MakeEdit(kRoute, 20));
-  // No length limit on the authority: it would cut the entries of the list. Of a text typed the
-  // first four characters are read, of an entry chosen its whole code.
+  // No length limit on the authority: it would cut the entries of the list. A text typed is read
+  // up to four characters (a longer one is refused), an entry chosen gives its whole code.
   QComboBox* authorities = MakeCombo(kAuthority, true);
   authorities->setMinimumContentsLength(30);
   field(6, 0, "Ente", authorities);
@@ -168,7 +168,7 @@ void TripHeadDialog::OnOK() {
 
   if (!ReadControlText(kAuthority, text)) return;
   if (!CodeFromCombo(Combo(kAuthority), text, typed.authority)) {
-    Refuse(std::string(kAuthorityNotValid) + kNotRecorded, kAuthority);
+    Refuse(CodeNotValid(text, std::string(kAuthorityNotValid) + kNotRecorded), kAuthority);
     return;
   }
   // The numbers, each within what its field takes: a length or a duration is never negative, and

@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -339,9 +340,12 @@ int RunDialog(Dialog& dialog) {
   Script* script = Script::Current();
   if (!script && !CanShowWindows()) Unanswerable(dialog, "nessuna risposta possibile senza schermo");
   if (!dialog.OnInitDialog()) return IDCANCEL;
-  // A title cut short hides which report or assignment is open.
-  if (dialog.minimumWidth() < TitleWidth(dialog) && dialog.maximumWidth() >= TitleWidth(dialog))
-    dialog.setMinimumWidth(TitleWidth(dialog));
+  // A title cut short hides which report or assignment is open. The least width set here takes the
+  // place of the layout's, which keeps every control whole: the window is no narrower than either
+  // (a window first shown is held to two thirds of the screen, squeezing its controls otherwise).
+  int least = TitleWidth(dialog);
+  if (const QLayout* layout = dialog.layout()) least = std::max(least, layout->totalMinimumSize().width());
+  if (dialog.minimumWidth() < least && dialog.maximumWidth() >= least) dialog.setMinimumWidth(least);
   if (!script) {
     ArrowCursorWhileShown arrow;
     dialog.exec();

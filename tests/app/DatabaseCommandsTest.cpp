@@ -62,10 +62,12 @@ TEST_F(DatabaseMenuDriver, CreateConnectSetTheCompanyAndDisconnect) {
 
 TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
   const std::string db = dir.Path("lavoro.mdb");
-  MakeDatabase(
-      db, std::string(kShellSchema) + "INSERT INTO regazi VALUES (0, 'non assegnata'), (32767, 'Bus della Costa');");
+  MakeDatabase(db, std::string(kShellSchema) +
+                       "INSERT INTO regazi VALUES (0, 'non assegnata'), (32767, 'Bus della Costa'),"
+                       " (1000, 'Mille'), (10000, 'Diecimila');");
   WriteSettings(settings, {"Database=" + db});
-  // A date in no form, and one of a year that would read back as the open end "99/99/9999".
+  // A date in no form, one of a year that would read back as the open end "99/99/9999", and a
+  // company of five digits typed, which is not company 1000.
   const std::pair<const char*, const char*> cases[] = {
       {"  1001=31/02/2024",
        "0x10\tATTENZIONE: la data di inizio periodo è espressa in un formato illegale.\\n\\nLe date devono essere "
@@ -74,12 +76,17 @@ TEST_F(DatabaseMenuDriver, RefusedCompanyHeaderWritesNothing) {
        "0x10\tATTENZIONE: la data di fine periodo ha un anno non ammesso.\\n\\nL'anno deve essere compreso tra 1601 e "
        "2399 (99/99/9999 indica una data aperta, 00/00/0000 una data non ancora data).\\n\\nI dati immessi non "
        "saranno registrati !!!"},
+      {"  1000=10000",
+       "0x10\tATTENZIONE: Il Codice Regionale Azienda non è valido.\\n\\nSi possono digitare al più quattro cifre: "
+       "un codice più lungo va scelto dalla lista.\\n\\nOccorre selezionare un Codice Regionale Azienda presente "
+       "nella lista.\\n\\nI dati immessi non saranno registrati !!!"},
   };
   for (const auto& [control, message] : cases) {
     // Exit code 3: the user would be left at the dialog.
     const DriverRun run = RunDriver(settings, {"dialog 115", "  1004=7", control}, {"5108"}, 3);
     EXPECT_EQ(LinesStartingWith(run.transcript, "0x10\t"), std::vector<std::string>{U8(message)});
     EXPECT_EQ(QueryFile(db, "SELECT azienda, protoc, datini, datfin FROM master"), "0|NULL|1900-01-01|2099-12-31\n");
+    EXPECT_EQ(LastTitle(run), "Quendo - Azienda 0 - non assegnata [periodo dal 01/01/1900 al 31/12/2099]");
   }
   // A company of five digits chosen from the list is written whole, in the file and in the title.
   const DriverRun run = RunDriver(settings, {"dialog 115", "  1000=32767 - Bus della Costa"}, {"5108"});

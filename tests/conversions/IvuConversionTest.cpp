@@ -353,4 +353,17 @@ TEST_F(IvuSetFixture, AReadOnlyFolderGetsNoFile) {
   EXPECT_EQ(Listing(out), "");
 }
 
+TEST_F(IvuSetFixture, ACompanyOfFiveDigitsGetsNoFile) {
+  Copy("ivu_bitfeld");
+  const IvuWriting w = WriteIvuRtFiles(ReadIvuSet(in, nullptr), 10000, out, kToday, nullptr);
+  EXPECT_FALSE(w.ok);
+  EXPECT_EQ(
+      w.Texts(),
+      "ATTENZIONE: RT_PROTO.TXT, riga 1 (azienda scelta):\nil campo azienda (codice azienda) vale 10000, mentre il "
+      "tracciato regionale vi ammette\nsolo numeri di 4 cifre al massimo, senza segno.\n\nNessun file è stato "
+      "scritto: scegliere un'azienda il cui codice abbia al massimo 4 cifre.\n" +
+          std::string(kIvuStopped));
+  EXPECT_EQ(Listing(out), "");
+}
+
 }  // namespace

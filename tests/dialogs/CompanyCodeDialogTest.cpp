@@ -17,6 +17,12 @@ const std::string kFault =
     "ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\n"
     "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n"
     "I dati immessi non saranno registrati !!!";
+// A typed code longer than four characters, refused rather than cut to them.
+const std::string kLongFault =
+    "ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\nSi possono digitare al più quattro cifre: un codice più "
+    "lungo va scelto dalla lista.\n\n"
+    "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\n"
+    "I dati immessi non saranno registrati !!!";
 
 struct CodeCase {
   const char* typed;
@@ -54,8 +60,9 @@ TEST_P(CompanyCodeEntry, TypedCode) {
 
 INSTANTIATE_TEST_SUITE_P(Table, CompanyCodeEntry,
                          ::testing::Values(CodeCase{"7", false, "7"}, CodeCase{"7A", false, kFault.c_str()},
-                                           CodeCase{"00123", false, "12"}, CodeCase{"", false, kFault.c_str()},
-                                           CodeCase{"", true, "0"}, CodeCase{"0017 - Beta Linee", false, "17"},
+                                           CodeCase{"00123", false, kLongFault.c_str()},
+                                           CodeCase{"", false, kFault.c_str()}, CodeCase{"", true, "0"},
+                                           CodeCase{"0017 - Beta Linee", false, "17"},
                                            CodeCase{"0099", false, kFault.c_str()}));
 
 }  // namespace

@@ -103,6 +103,11 @@ TEST_F(CompanyHeader, RefusesEachFaultWithItsMessageAndHandsBackNothing) {
       {{{"1000", "0099"}}, kBadCompany},
       {{{"1000", "ab12"}, {"1001", "31/02/2024"}}, kBadCompany},
       {{{"1000", "3276"}}, kBadCompany},  // only the beginning of 32767
+      {{{"1000", "01500"}},               // not 0150
+       "ATTENZIONE: Il Codice Regionale Azienda non è valido.\n\nSi possono digitare al più quattro cifre: un codice "
+       "più lungo va scelto dalla lista.\n\n"
+       "Occorre selezionare un Codice Regionale Azienda presente nella lista.\n\nI dati immessi non saranno "
+       "registrati !!!"},
       {{{"1003", "1/2/2005"}}, "ATTENZIONE: la data di invio della comunicazione" + badDate},
       {{{"1001", "31/02/2024"}}, "ATTENZIONE: la data di inizio periodo" + badDate},
       {{{"1002", "31/04/2024"}}, "ATTENZIONE: la data di fine periodo" + badDate},

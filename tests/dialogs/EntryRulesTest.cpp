@@ -40,8 +40,12 @@ TEST(EntryDate, TheYearsTakenAreThoseTheDatabaseKeeps) {
   for (const auto& [text, refusal] : cases) {
     std::string normal;
     const std::string refused = EntryDateRefusal(text, "la data X", "Fine.", normal);
-    EXPECT_TRUE(refused.starts_with(refusal) && (refused.empty() || refused.ends_with(".\n\nFine."))) << refused;
-    EXPECT_EQ(refused.empty() ? normal : text, text);
+    if (*refusal == '\0') {
+      EXPECT_EQ(refused, "") << text;
+      EXPECT_EQ(normal, text);
+    } else {
+      EXPECT_TRUE(refused.starts_with(refusal) && refused.ends_with(".\n\nFine.")) << text << ": " << refused;
+    }
   }
 }
 
@@ -69,15 +73,16 @@ TEST(CodeFromList, OnlyTheWholeCodeOfAnEntryOfTheListIsAccepted) {
   const std::pair<const char*, int> cases[] = {
       {"0012 - Azienda dodici", 12},
       {"0150", 150},
-      {"0012 testo che non conta", 12},
-      {"12", 12},  // fewer digits: their value
-      {"", 0},     // empty: the not-assigned row
+      {"0012 testo che non conta", -1},  // no entry, and more than a typed code's four characters
+      {"12", 12},                        // fewer digits: their value
+      {"", 0},                           // empty: the not-assigned row
       {"0099", -1},
       {"12 -", -1},
       {"A012", -1},
       {" 012", -1},
       {"32767 - Azienda ultima", 32767},
       {"3276", -1},
+      {"01500", -1},  // not 0150
   };
   for (const auto& [text, expected] : cases) {
     int code = -1;  // a refusal leaves the code alone

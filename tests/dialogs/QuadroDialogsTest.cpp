@@ -176,6 +176,10 @@ TEST(QuadroAssign, LineLengthsAndContractGivenToEveryTrip) {
       {{{"1069", "0013"}},
        refused + "Ente Concedente non è valido.\n\nOccorre selezionare un Codice Regionale Ente presente nella "
                  "lista.\n\nI dati immessi non saranno registrati !!!"},
+      {{{"1069", "01200"}},
+       refused + "Ente Concedente non è valido.\n\nSi possono digitare al più quattro cifre: un codice più lungo va "
+                 "scelto dalla lista.\n\nOccorre selezionare un Codice Regionale Ente "
+                 "presente nella lista.\n\nI dati immessi non saranno registrati !!!"},
       {{},
        "-1 3276|5 ATTENZIONE: Il Codice Ente Concedente non è valido.\n\nOccorre selezionare un Codice Regionale Ente "
        "presente nella lista.\n\nI dati immessi non saranno registrati !!!",

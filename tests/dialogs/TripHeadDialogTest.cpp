@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 
 namespace {
@@ -19,7 +20,7 @@ class TripHeadTest : public ::testing::Test {
     const std::string path = dir_.Path("lavoro.mdb");
     MakeDatabase(path, BuilderTimetableTables() +
                            "INSERT INTO regent VALUES (12, 'Provincia di Siena   '), (120, 'Comune di Prato'),"
-                           " (32767, 'Regione');");
+                           " (32767, 'Regione'), (12345, 'Unione dei Comuni Valdichiana Senese Sud');");
     db_ = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db_->isOpen);
   }
@@ -80,6 +81,10 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
       {{{"1069", "0013"}}, badAuthority},
       {{{"1069", "12ab"}}, badAuthority},
       {{{"1069", "3276"}}, badAuthority},
+      {{{"1069", "01200"}},  // not 0120
+       refused + "Ente Concedente non è valido.\n\nSi possono digitare al più quattro cifre: un codice più lungo va "
+                 "scelto dalla lista.\n\nOccorre selezionare un Codice Regionale Ente presente "
+                 "nella lista.\n\nI dati immessi non saranno registrati !!!"},
       {{{"1070", "12a"}},
        refused + "Contratto non è valido.\n\nOccorre indicare un Codice Contratto numerico compreso tra 0 e "
                  "9999.\n\nI dati immessi non saranno registrati !!!"},
@@ -96,6 +101,17 @@ TEST_F(TripHeadTest, ShowsTheHeadAndHandsBackWhatWasConfirmed) {
   shown << dialog_->findChild<QComboBox*>(QStringLiteral("1069"))->currentText();
   EXPECT_EQ(shown.join(u'|'), QStringLiteral("C101||4711|L7|A|P1|0005|12500|35|12000|30|Scolastica|"
                                              "0012 - Provincia di Siena"));
+}
+
+// An entry of a five-digit code and a name of 40 characters, the longest a list has, shows whole:
+// in the closed box from its code on, and in the list.
+TEST_F(TripHeadTest, TheLongestEntryShowsWholeWithItsCode) {
+  const std::string entry = "12345 - Unione dei Comuni Valdichiana Senese Sud";
+  EXPECT_EQ(Run({{"1069", entry}}).substr(0, 2), "1 ");
+  auto* combo = dialog_->findChild<QComboBox*>(QStringLiteral("1069"));
+  EXPECT_TRUE(ShowsWhole(*combo, QString::fromLatin1(entry))) << combo->width();
+  // Shown on a screen too small for all it would like, the window still gives each control its least width.
+  EXPECT_GE(dialog_->width(), dialog_->layout()->totalMinimumSize().width());
 }
 
 // A number that is no length, duration or trip id is refused, naming its field, with what was

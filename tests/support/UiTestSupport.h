@@ -8,6 +8,9 @@
 
 #include "db/DbDatabase.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
 #include <memory>
 #include <string>
 #include <utility>
@@ -46,6 +49,21 @@ inline int RunDialogScript(ui::Dialog& dialog, ui::Script& script,
   } catch (const ui::UnansweredQuestion&) {
     return -1;
   }
+}
+
+// Whether a combo box shows `entry` whole, its dialog shown again: in the closed box (a line edit
+// keeps two pixels each side of its text, and one for the cursor) and in the list opened.
+inline bool ShowsWhole(QComboBox& combo, const QString& entry) {
+  combo.window()->show();
+  const QLineEdit* field = combo.lineEdit();
+  const bool closed = field->text() == entry && field->fontMetrics().horizontalAdvance(entry) + 5 <= field->width();
+  combo.showPopup();
+  const QAbstractItemView* list = combo.view();
+  const QModelIndex index = combo.model()->index(combo.findText(entry), combo.modelColumn());
+  const bool open = index.isValid() && list->visualRect(index).width() >= list->sizeHintForIndex(index).width();
+  combo.hidePopup();
+  combo.window()->hide();
+  return closed && open;
 }
 
 // A dialog test on a timetable database of its own, with the rows `Fill` adds, open as `db`.

@@ -610,6 +610,15 @@ IvuWriting WriteIvuRtFiles(const IvuReading& reading, int company, const std::st
                            WorkProgress* progress, const FolderWatch& watch) {
   IvuWriting w;
   const std::vector<std::string> names = IvuRtFileNames();
+  // The company chosen goes into every record: a code the region's field cannot carry refuses the
+  // set before the folder is touched, as the exports refuse it.
+  ExportRecord protocol(ProtocolLayout());
+  protocol.Number(protocol.FieldOf("azienda"), company);
+  if (protocol.HasMisfit())
+    return Stopped(w, folder + "/" + names.front(),
+                   "ATTENZIONE: " + names.front() + ", riga 1 (azienda scelta):\n" +
+                       ExportRecord::MisfitText(protocol.GetMisfit()) +
+                       "\n\nNessun file è stato scritto: scegliere un'azienda il cui codice abbia al massimo 4 cifre.");
   // An earlier export cut short in this folder: the folder is put in order first.
   const FolderRecovery recovery = RecoverExportFolder(folder, watch, {}, names);
   if (!recovery.messages.empty()) w.Tell(recovery.Texts(), NoticeIcon::Exclamation, kIvuCreateCaption);

@@ -150,6 +150,10 @@ bool DbTable::LoadSchema(std::string& error) {
 
 void DbTable::Fail(const std::string& text) { Box(text); }
 
+void DbTable::RefuseAsDuplicate() {
+  Fail("Errore aggiornamento tavola (" + tableName + ")\n\n" + EngineErrorText(SQLITE_CONSTRAINT_UNIQUE, {}));
+}
+
 int DbTable::FindColumn(const char* name) const {
   if (!name) return -1;
   for (size_t k = 0; k < columns_.size(); ++k)

@@ -36,6 +36,9 @@ class DbTable {
   int Edit();
   int AddNew();
   int Update();
+  // Refuses a row whose key the caller found stored in another form (a date with a time of day),
+  // with the box the engine's refusal of a key already stored gives.
+  void RefuseAsDuplicate();
   int Delete();
   int SetFieldText(const char* field, const char* text);
   int SetFieldText(const char* field, const std::string& text) { return SetFieldText(field, text.c_str()); }

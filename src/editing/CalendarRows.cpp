@@ -147,6 +147,13 @@ NoteText* CalendarRows::AddEntry(const QDate& date, const DbText& code) {
   if (!date.isValid()) return nullptr;
   const CadenceNote* row = Find(date);
   const std::string note = row && !row->name.empty() ? row->name : std::string(" ");
+  // The day may hold the code under its date stored with a time of day: the same key.
+  const std::string_view text = WithoutTrailingBlanks(code.text), stored = WithoutTrailingBlanks(code.stored);
+  for (const DayKey& key : KeysOf(date))
+    if (WithoutTrailingBlanks(key.code.text) == text && WithoutTrailingBlanks(key.code.stored) == stored) {
+      table_.RefuseAsDuplicate();
+      return nullptr;
+    }
   return InsertDay(date, code, note) ? AppendEntry(RowFor(date), code) : nullptr;
 }
 

@@ -97,8 +97,9 @@ TEST_F(Calendar, RowsCoverThePeriodThenTheDatesOutsideIt) {
 TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
   // Day types "?1" and U+0141 and U+015A stored by another tool, which read "?1" too: each added
   // and removed as its own.
-  RunSql(path,
-         std::string("INSERT INTO calend VALUES ('2024-01-09', 'FES', '2', 'Sciopero');") + kDayTypesReadAlikeSql);
+  RunSql(path, std::string("INSERT INTO calend VALUES ('2024-01-09', 'FES', '2', 'Sciopero'), ('2024-01-13 00:00:00', "
+                           "'FES', '6', ' ');") +
+                   kDayTypesReadAlikeSql);
   const char *const l1 = kStoredL1, *const s1 = kStoredS1;
   const std::tuple<QDate, DbText, bool, const char*> cases[] = {
       {kJan1, {"FER", {}}, true, "01/01/2024 1 Capodanno: FER+"},
@@ -112,6 +113,7 @@ TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
       {QDate(2024, 1, 12), {"?1", l1}, true, "12/01/2024 5 : ?1+ ?1+"},
       {QDate(2024, 1, 12), {"?1", {}}, true, "12/01/2024 5 : ?1+ ?1+ ?1+"},
       {QDate(2024, 1, 12), {"?1", s1}, false, "12/01/2024 5 : ?1+ ?1+ ?1+"},  // already there
+      {QDate(2024, 1, 13), {"FES", {}}, false, "13/01/2024 6 : FES"},         // there with a time of day
   };
   NoticeLog notices;
   DbDatabase db(path);
@@ -132,7 +134,8 @@ TEST_F(Calendar, AddEntryWritesTheRowsTextAsNoteOrRefuses) {
   EXPECT_EQ(Shown(day), "12/01/2024 5 : ?1+ ?1+- ?1+");
   transaction.Commit();
   EXPECT_EQ(Stored(), (Lines{"2024-01-01|FER|1|Capodanno", "2024-01-09|FER|2|Sciopero", "2024-01-09|FES|2|Sciopero",
-                             "2024-01-10|SAB|3| ", "2024-01-12|?1|5| ", "2024-01-12|S/1|5| ", "2024-02-05|FER|1| "}));
+                             "2024-01-10|SAB|3| ", "2024-01-12|?1|5| ", "2024-01-12|S/1|5| ",
+                             "2024-01-13 00:00:00|FES|6| ", "2024-02-05|FER|1| "}));
   // Read again, each entry keeps its stored code.
   rows.Load();
   std::string stored;

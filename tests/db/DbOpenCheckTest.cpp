@@ -243,7 +243,7 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       "UPDATE calend SET data = data || 'T07:30' WHERE data = '2026-09-26';"
       "UPDATE period SET fine = fine || ' 23:59:59.250'";
   const std::string full =
-      "Errore in fase di apertura del database\n\nLa tavola \"master\" non può essere portata alle definizioni di "
+      "Errore in fase di apertura del database\n\nLa tavola \"tavole\" non può essere portata alle definizioni di "
       "questa versione del programma:\nSpazio su disco esaurito (database or disk is full)\n\nIl database non è "
       "stato aperto e il file è rimasto com'era.";
   const std::pair<std::string, std::string> cases[] = {

@@ -39,7 +39,7 @@ std::string Quoted(sqlite3_stmt* st, int column) {
 // once brought forward (a date with a time of day beside the same date without it): the refusal
 // that names the table, both rows and the value that becomes the other's. Empty when no two rows
 // are found so, or they cannot be read.
-std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::string& scratch) {
+std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::string& scratch, Undone undone) {
   std::vector<std::string> key, dates;
   std::string unread;
   const std::string info =
@@ -95,8 +95,7 @@ std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::str
   if (becomes != value) fault += ", che come data è " + becomes;
   fault += ",\ne la riga avrebbe così la stessa chiave della " + named(rows[1]) +
            ": due righe non possono avere la stessa chiave.";
-  return StoredValueRefusal(named(rows[0]) + " della tavola " + SqlName(cp1252::FromUtf8Lossy(table)), fault,
-                            Undone::Opening);
+  return StoredValueRefusal(named(rows[0]) + " della tavola " + SqlName(cp1252::FromUtf8Lossy(table)), fault, undone);
 }
 
 // The copy of an earlier build's file into a new file of the builder's definitions: the
@@ -105,7 +104,7 @@ std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::str
 // refused value.
 class ForwardCopy {
  public:
-  ForwardCopy(sqlite3* old, WorkProgress* progress) : old_(old), progress_(progress) {}
+  ForwardCopy(sqlite3* old, Undone undone, WorkProgress* progress) : old_(old), undone_(undone), progress_(progress) {}
   ~ForwardCopy() { Close(); }
   ForwardCopy(const ForwardCopy&) = delete;
   ForwardCopy& operator=(const ForwardCopy&) = delete;
@@ -184,9 +183,9 @@ class ForwardCopy {
     RuleBreach breach;
     std::string unread, named;
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
-      named = SameKeyRefusal(old_, table.name, table.name);
+      named = SameKeyRefusal(old_, table.name, table.name, undone_);
     else if ((rc & 0xFF) == SQLITE_CONSTRAINT && FindRuleBreach(old_, table.name, breach, unread) && breach.found)
-      named = RuleBreachRefusal(breach, Undone::Opening);
+      named = RuleBreachRefusal(breach, undone_);
     told = !named.empty();
     if (told) error = named;
     return false;
@@ -228,6 +227,7 @@ class ForwardCopy {
   }
 
   sqlite3* old_;
+  Undone undone_;
   WorkProgress* progress_;
   sqlite3* db_ = nullptr;
   std::vector<long long> rows_;
@@ -243,7 +243,7 @@ bool HoldsEarlierTables(sqlite3* db) {
 }
 
 bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,
-                             WorkProgress* progress) {
+                             WorkProgress* progress, Undone undone) {
   std::vector<StoredObject> objects;
   if (!ReadStoredObjects(db, objects, error)) return false;
   const std::vector<std::string> earlier = SchemaObjectsUnlikeTheBuilder(objects).earlier;
@@ -264,7 +264,7 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     if (SameName(o.type, "table") && strncasecmp(o.name.c_str(), "sqlite_", 7) != 0) tables.push_back(o);
   const bool sequence = std::any_of(objects.begin(), objects.end(),
                                     [](const StoredObject& o) { return SameName(o.name, "sqlite_sequence"); });
-  ForwardCopy copy(db, progress);
+  ForwardCopy copy(db, undone, progress);
   bool told = false;  // the refusal already says what became of the file
   // Nobody writes the earlier file while it is copied.
   bool done = ExecSql(db, "BEGIN IMMEDIATE", error) && copy.Open(scratch, path, error) &&
@@ -336,7 +336,7 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   }
   if (!done && !db) db = reopen(ignored);
   // Whatever stopped it (a full disk, a failing disk), the earlier file is as it was.
-  if (!done && !told) error += "\n\n" + std::string(kLeftAsItWas);
+  if (!done && !told && undone == Undone::Opening) error += "\n\n" + std::string(kLeftAsItWas);
   if (progress) progress->End();
   return done && (db = reopen(error)) != nullptr;
 }

@@ -5,6 +5,7 @@
 // value the new definitions do not take.
 
 #include "common/WorkProgress.h"
+#include "db/StoredValueRefusal.h"
 
 #include <functional>
 #include <string>
@@ -35,9 +36,10 @@ using ReopenDatabase = std::function<sqlite3*(std::string& error)>;
 // that gives them one key once brought forward (a date with a time of day beside the same date
 // without it); otherwise the relations' fault or the engine's reason (a full disk), followed by
 // kLeftAsItWas. `progress` (may be null) is told the pass (kBringForwardCaption) when there is a
-// table to bring forward, the share of the rows copied as it moves, and its end.
+// table to bring forward, the share of the rows copied as it moves, and its end. `undone`: what a
+// refusal says was not done; for any other than the open, the engine's reason stands alone.
 bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,
-                             WorkProgress* progress = nullptr);
+                             WorkProgress* progress = nullptr, Undone undone = Undone::Opening);
 
 // Whether the file holds a table that its open brings forward (SchemaFindings::earlier); false
 // when its schema cannot be read (the open then says why).

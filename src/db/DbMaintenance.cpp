@@ -1238,6 +1238,22 @@ bool FoldLog(sqlite3* db) {
   return true;
 }
 
+// A sound file is rebuilt without its free pages; one an earlier build wrote, by the copy that
+// brings it forward (BringDefinitionsForward), which judges each value by the builder's rules.
+bool Rebuild(const std::string& path, Connection& conn, std::string& error) {
+  if (!HoldsEarlierTables(conn.db)) return ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db);
+  const std::string fsPath = cp1252::ToUtf8(path);
+  const ReopenDatabase reopen = [&fsPath](std::string& reason) -> sqlite3* {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(fsPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) return db;
+    reason = EngineErrorText(db, rc);
+    sqlite3_close_v2(db);
+    return nullptr;
+  };
+  return BringDefinitionsForward(conn.db, path, reopen, error, nullptr, Undone::Changes);
+}
+
 }  // namespace
 
 RepairResult RepairDatabase(const RepairOptions& options) {
@@ -1253,8 +1269,7 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     conn.Close();
     Salvage(options, error, result);
   } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
-             CheckRelations(conn.db, error) && ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db) &&
-             conn.Close(&error)) {
+             CheckRelations(conn.db, error) && Rebuild(options.path, conn, error) && conn.Close(&error)) {
     // A sound file that lacks a table or a field of its dictionary, or whose rows break a relation,
     // is refused, as its open refuses it, and left as it is: a rebuild cannot give it back what it
     // lacks.

@@ -94,7 +94,9 @@ struct RepairResult : Outcome {
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
-// pages, even while other connections have it open; one that lacks a table or a field its data
+// pages, even while other connections have it open; one an earlier build wrote is rebuilt by the
+// copy that brings it forward (BringDefinitionsForward), refused naming a value the builder's rules
+// refuse and left as it was; one that lacks a table or a field its data
 // dictionary names, that holds a value its column's rules refuse, or whose rows break a relation,
 // is refused with the open's reason and left untouched. A damaged file (one the
 // engine cannot read whole too) is salvaged, unless another connection has it open: its log folded

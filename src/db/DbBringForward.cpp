@@ -177,6 +177,10 @@ class ForwardCopy {
       Told();
       return true;
     }
+    if (Damaged(error)) {
+      told = true;
+      return false;
+    }
     // A value the new definition does not take is named, and so are two rows it gives the same key;
     // anything else is the engine's word.
     const int rc = sqlite3_extended_errcode(db_);
@@ -196,6 +200,23 @@ class ForwardCopy {
     if (!ExecSql(db_, sql, error)) return false;
     done_ += rows_[at] / 4;
     Told();
+    return true;
+  }
+
+  // Whether the last statement found the earlier file damaged (its pages are read by the copy
+  // alone): then `error` tells it as the check of the whole file does, with the engine's findings.
+  bool Damaged(std::string& error) const {
+    if ((sqlite3_extended_errcode(db_) & 0xFF) != SQLITE_CORRUPT) return false;
+    std::string findings, unread;
+    EachRow(
+        old_, "PRAGMA quick_check(5)",
+        [&](sqlite3_stmt* st) {
+          const unsigned char* line = sqlite3_column_text(st, 0);
+          if (line && std::strcmp(reinterpret_cast<const char*>(line), "ok") != 0)
+            findings += "\n" + cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(line));
+        },
+        unread);
+    error = "Il file del database è danneggiato:" + (findings.empty() ? " " + error : findings);
     return true;
   }
 
@@ -268,7 +289,11 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   bool told = false;  // the refusal already says what became of the file
   // Nobody writes the earlier file while it is copied.
   bool done = ExecSql(db, "BEGIN IMMEDIATE", error) && copy.Open(scratch, path, error) &&
-              copy.CountRows(tables, error) && ExecSql(copy.Handle(), "BEGIN", error);
+              ExecSql(copy.Handle(), "BEGIN", error);
+  if (done && !copy.CountRows(tables, error)) {
+    done = false;
+    told = copy.Damaged(error);
+  }
   for (size_t k = 0; done && k < tables.size(); ++k) {
     const auto program = built("table", tables[k].name);
     const bool ours = program != builder.end();

@@ -31,8 +31,9 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
 // refused,
 // the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
 // apertura del database" with the reason. A file an earlier build wrote (HoldsEarlierTables) has
-// only its pages checked here: its open copies every row under the builder's rules, makes its
-// indexes anew and checks the relations (BringDefinitionsForward).
+// only its tables compared here: its open copies every row under the builder's rules, reading every
+// page of its tables (a page it cannot read refuses the file as damaged), makes its indexes anew
+// and checks the relations (BringDefinitionsForward).
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
 
 // The digest of the schema of one of our database files (SchemaDigest); empty when the file is not

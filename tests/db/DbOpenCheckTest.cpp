@@ -266,6 +266,8 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       {timed, full},
       // A stop row of a trip that does not exist: the relation it breaks is named.
       {kStopsInto + "VALUES (900, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", Orphans(1)},
+      // A page of the stops that cannot be read (DamagePages): the file is damaged.
+      {"SELECT 1", kDamaged},
   };
   for (const auto& [sql, refused] : cases)
     for (bool keyOrdered : {true, false}) {
@@ -274,6 +276,10 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       QFile::remove(cp1252::ToQString(path));
       MakeEarlierBuildFile(built, path, keyOrdered);
       ASSERT_EQ(ExecOnFile(path, sql), "ok");
+      if (refused == kDamaged) {
+        DamagePages(path, {LeafPages(path, "detcor").at(0).number});
+        for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
+      }
       const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
       const Outcome checked = CheckDatabaseToOpen(path);
       EXPECT_TRUE(checked.ok) << checked.Failure();
@@ -287,7 +293,9 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
         EXPECT_EQ(Dump(path), expected);
         EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
       } else {
-        if (refused.compare(0, 5, "\nRiga") == 0)
+        if (refused == kDamaged)
+          EXPECT_TRUE(HasPrefix(log.Texts(), kDamaged + "\n")) << log.Texts();
+        else if (refused.compare(0, 5, "\nRiga") == 0)
           EXPECT_TRUE(HasPart(log.Texts(), refused + "\n\n" + kLeftAsItWas));
         else
           EXPECT_EQ(log.Texts(), refused == full ? full : kValueRefused + refused + "\n\n" + kNotOpened);

@@ -10,6 +10,7 @@
 #include "db/DbFile.h"
 #include "db/DbMaintenance.h"
 #include "support/EarlierBuild.h"
+#include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -302,6 +303,39 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
         EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
       }
     }
+}
+
+// A bring-forward killed at any moment of its copy leaves the earlier file as it was, and the next
+// open brings it forward, removing what the killed one left beside it.
+TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
+  const std::string built = Copy(kTrip + kStopsInto +
+                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
+                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
+                                 false);
+  const std::string path = dir_.Path("precedente.mdb");
+  long calls = 0, killAt = 0;
+  SetEngineProgressHook([&] {
+    if (++calls == killAt) ::raise(SIGKILL);
+  });
+  MakeEarlierBuildFile(built, path);
+  calls = 0;
+  EXPECT_TRUE(DbDatabase(path).isOpen);
+  const long all = calls;
+  ASSERT_GT(all, 20);
+  for (const long at : {1L, all / 4, all / 2, all * 3 / 4, all - 1}) {
+    SCOPED_TRACE(at);
+    QFile::remove(cp1252::ToQString(path));
+    MakeEarlierBuildFile(built, path);
+    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+    calls = 0;
+    killAt = at;
+    EXPECT_TRUE(Killed([&] { DbDatabase db(path); }));
+    killAt = 0;
+    EXPECT_TRUE(FileBytes(path) == before) << "file changed";
+    EXPECT_TRUE(DbDatabase(path).isOpen);
+    EXPECT_EQ(Listing(dir_.Dir()), listing);
+  }
+  SetEngineProgressHook({});
 }
 
 // The program's connection cannot write the schema as rows, nor run a function of it that is not harmless.

@@ -195,6 +195,12 @@ class ForwardCopy {
     return false;
   }
 
+  // The relations are checked: the bar is full.
+  void Checked() {
+    done_ = total_;
+    Told();
+  }
+
   // Makes an index of the table copied `at`-th.
   bool MakeIndex(const std::string& sql, size_t at, std::string& error) {
     if (!ExecSql(db_, sql, error)) return false;
@@ -235,7 +241,7 @@ class ForwardCopy {
  private:
   static void Counted(sqlite3_context* context, int, sqlite3_value**) {
     auto* self = static_cast<ForwardCopy*>(sqlite3_user_data(context));
-    if ((++self->done_ & 0xFFF) == 0) self->Told();
+    if ((++self->done_ & 0xFF) == 0) self->Told();
     sqlite3_result_int(context, 1);
   }
   // The bar moves when its share does.
@@ -252,7 +258,7 @@ class ForwardCopy {
   WorkProgress* progress_;
   sqlite3* db_ = nullptr;
   std::vector<long long> rows_;
-  long long total_ = 0, done_ = 0, copied_ = 0, shown_ = -1;
+  long long total_ = 0, done_ = 0, copied_ = 0, shown_ = 0;
 };
 
 }  // namespace
@@ -311,8 +317,13 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     done = copy.CopyTable(tables[k], definition, isEarlier, k, error, told);
     if (!done && !told) error = NotBroughtForward(tables[k].name, error);
   }
+  // The counters of a table of the file's own that numbers its rows itself, where the new file keeps one.
+  int counters = 0;
   if (done && sequence)
-    done = ExecSql(copy.Handle(), "INSERT INTO main.sqlite_sequence SELECT * FROM earlier.sqlite_sequence", error);
+    done = QueryInt(copy.Handle(), "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'", counters,
+                    error) &&
+           (counters == 0 ||
+            ExecSql(copy.Handle(), "INSERT INTO main.sqlite_sequence SELECT * FROM earlier.sqlite_sequence", error));
   // The indexes once the rows are in: the builder's on its tables, the file's own on its own.
   for (size_t k = 0; done && k < tables.size(); ++k) {
     const bool ours = built("table", tables[k].name) != builder.end();
@@ -336,7 +347,9 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
       done = false;
     }
   }
-  done = done && CheckRelations(copy.Handle(), error) && CloseScratchFile(copy.Release(), scratch, error);
+  done = done && CheckRelations(copy.Handle(), error);
+  if (done) copy.Checked();
+  done = done && CloseScratchFile(copy.Release(), scratch, error);
   // The earlier file lets go, and the whole new one takes its name: nothing is left beside the name
   // for the engine to play onto the new file (a log another program still writes).
   std::string ignored;

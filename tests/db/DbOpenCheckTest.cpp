@@ -305,8 +305,9 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
     }
 }
 
-// A bring-forward killed at any moment of its copy leaves the earlier file as it was, and the next
-// open brings it forward, removing what the killed one left beside it.
+// The bar of a bring-forward moves with the rows copied; killed at any moment of its copy, it leaves
+// the earlier file as it was, and the next open brings it forward, removing what the killed one left
+// beside it.
 TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
   const std::string built = Copy(kTrip + kStopsInto +
                                      "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
@@ -319,7 +320,18 @@ TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
   });
   MakeEarlierBuildFile(built, path);
   calls = 0;
-  EXPECT_TRUE(DbDatabase(path).isOpen);
+  struct Shares : WorkProgress {
+    void Begin(const std::string&) override {}
+    void Step(long done, long total) override { shares.push_back(done * 100 / total); }
+    void End() override {}
+    std::vector<long> shares{0};
+  } bar;
+  EXPECT_TRUE(DbDatabase(path, DbOpening::Checked, &bar).isOpen);
+  // The bar moves with the rows copied (its first four fifths), nearly all of them the stops', a few
+  // hundredths at a time.
+  for (size_t k = 1; k < bar.shares.size() && bar.shares[k] <= 80; ++k)
+    EXPECT_LE(bar.shares[k] - bar.shares[k - 1], 10) << k;
+  EXPECT_EQ(bar.shares.back(), 100);
   const long all = calls;
   ASSERT_GT(all, 20);
   for (const long at : {1L, all / 4, all / 2, all * 3 / 4, all - 1}) {

@@ -14,8 +14,6 @@
 #include <sqlite3.h>
 #include <strings.h>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -360,12 +358,8 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     if (rc != SQLITE_OK) {
       error = EngineErrorText(rc, sqlite3_errstr(rc));
       done = false;
-    } else if (FileExists(path + "-wal") || FileExists(path + "-journal")) {
-      error = "il file è aperto in un altro programma";
-      done = false;
-    } else if (std::rename(cp1252::ToUtf8(scratch).c_str(), cp1252::ToUtf8(path).c_str()) != 0) {
-      error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
-      done = false;
+    } else {
+      done = ReplaceWithScratch(scratch, path, error);
     }
   }
   if (!done) {

@@ -350,6 +350,24 @@ TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
   SetEngineProgressHook({});
 }
 
+// While another program has the earlier file open, its log beside the name, the new file does not
+// take the name, where the engine would play that log onto it: the file is left as it was.
+TEST_F(OpenCheck, AnEarlierFileOpenElsewhereIsLeftAsItWas) {
+  const std::string built = Copy(kTrip, false), path = dir_.Path("precedente.mdb");
+  MakeEarlierBuildFile(built, path);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; SELECT count(*) FROM tescor", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+  NoticeLog log;
+  EXPECT_FALSE(DbDatabase(path).isOpen);
+  EXPECT_EQ(log.Texts(), "Errore in fase di apertura del database\n\nIl file è aperto in un altro programma\n\n" +
+                             std::string(kLeftAsItWas));
+  EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
+  sqlite3_close_v2(other);
+}
+
 // The program's connection cannot write the schema as rows, nor run a function of it that is not harmless.
 TEST_F(OpenCheck, TheConnectionKeepsTheSchemaFromActing) {
   DbDatabase db(Copy(""));

@@ -439,6 +439,17 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
        "è "
        "stata registrata: correggere il dato prima di ripetere l'elaborazione.",
        nullptr},
+      {"precedente-si.mdb",
+       [&](const std::string& p) {
+         MakeEarlierBuildFile(path_, p);
+         ASSERT_EQ(ExecOnFile(p, "UPDATE detcor SET primaria = 'si' WHERE id = 3 AND sub = 2"), "ok");
+       },
+       RepairOutcome::Failed,
+       "ATTENZIONE: riga (id 3, sub 2) della tavola \"detcor\":\nil campo primaria (Fermata principale) vale "
+       "'si',\nche "
+       "è un testo e non un sì/no (0 o 1) come richiede la sua colonna.\n\nNessuna modifica è stata registrata: "
+       "correggere il dato prima di ripetere l'elaborazione.",
+       nullptr},
       {"precedente-giorno.mdb",
        [&](const std::string& p) {
          MakeEarlierBuildFile(path_, p);

@@ -3,10 +3,11 @@
 // checked page by page again, so the two cost about the same; after a session that did not close
 // cleanly (the record of the clean close gone) the whole check runs, and its cost is shown beside,
 // with the share of it that checks the rows against the builder's relations. A number of trips given
-// as the argument replaces the 20,000 (120000: 2.4 million stop rows). Last, the start on the same
-// file as the builds before each column was held to its kind wrote it, which brings it forward,
-// against a plain SQLite copy of its tables into the builder's definitions in one transaction, run
-// by run (wall and processor time, best of three each).
+// as the argument replaces the 20,000 (120000: 2.4 million stop rows). Last, the first start on a
+// file that a build before each column was held to its kind wrote (its definitions, dictionary rows
+// and indexes, tests/data/db/earlier_build.sql, filled with the same rows), which brings it forward,
+// against a plain SQLite copy of it into a new file of the builder's definitions in one transaction,
+// run by run (wall and processor time, best of three each), and the sizes of the files left.
 //
 //   cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUENDO_TESTS=OFF -DQUENDO_BENCH=ON
 //   ninja -C build-bench bench_start quendo-run && build-bench/bench/bench_start [trips [forward]]
@@ -23,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <algorithm>
@@ -30,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include <sys/resource.h>
 
@@ -74,49 +77,62 @@ double BestStart(const std::string& settings, bool unclean) {
   return best;
 }
 
-// `database` copied to `path` with its tables defined as the builds before each column was held to its
-// kind defined them.
-void MakeEarlierCopy(const std::string& database, const std::string& path) {
-  std::vector<BuiltDefinition> earlier = SchemaDefinitions(false);
-  for (BuiltDefinition& d : DictionaryDefinitions(false)) earlier.push_back(std::move(d));
-  std::string redefine = "PRAGMA writable_schema=ON;";
-  for (const BuiltDefinition& d : earlier)
-    if (d.type == "table")
-      redefine += "UPDATE sqlite_master SET sql = " + SqlQuote(d.sql) +
-                  " WHERE type = 'table' AND name = " + SqlQuote(d.name) + ";";
-  for (const char* side : {"", "-wal", "-shm"}) QFile::remove(QString::fromStdString(path + side));
-  QFile::copy(QString::fromStdString(database), QString::fromStdString(path));
-  sqlite3* plain = bench::OpenPlain(path);
-  int version = 0;
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(plain, "PRAGMA schema_version", -1, &st, nullptr);
-  if (sqlite3_step(st) == SQLITE_ROW) version = sqlite3_column_int(st, 0);
-  sqlite3_finalize(st);
-  bench::Exec(plain, (redefine + "PRAGMA schema_version=" + std::to_string(version + 1)).c_str());
-  sqlite3_close_v2(plain);
+// The whole of a text file.
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// What a plain SQLite program does to the same file: each table made again from the builder's
-// definition under a scratch name, its rows copied, the old one dropped, the new one renamed and its
-// indexes made, all in one transaction; no check before or after.
-void PlainCopy(const std::string& path) {
+void RemoveDatabase(const std::string& path) {
+  for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(QString::fromStdString(path + side));
+}
+
+// The file an earlier build, before each column was held to its kind, made (its definitions,
+// dictionary rows and indexes as that build wrote them) at `path`, filled with the rows of
+// `database` but its dictionary's, as that build stored them: row by row, its indexes kept meanwhile.
+void MakeEarlierFile(const std::string& database, const std::string& path) {
+  RemoveDatabase(path);
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  bench::Exec(db, FileText(QUENDO_EARLIER_BUILD_SQL).c_str());
+  std::string dictionary, rows = "ATTACH " + SqlQuote(database) + " AS built; BEGIN;";
+  for (const BuiltDefinition& d : DictionaryDefinitions())
+    dictionary += (dictionary.empty() ? "" : ", ") + SqlQuote(d.name);
+  sqlite3_stmt* st = nullptr;
+  const std::string tables = "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN (" + dictionary + ")";
+  sqlite3_prepare_v2(db, tables.c_str(), -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    rows += "INSERT INTO main." + SqlName(name) + " SELECT * FROM built." + SqlName(name) + ";";
+  }
+  sqlite3_finalize(st);
+  bench::Exec(db, (rows + "COMMIT; DETACH built; PRAGMA journal_mode=WAL").c_str());
+  sqlite3_close_v2(db);
+}
+
+// What a plain SQLite program does with the same file: a new file (`copy`) of the builder's
+// definitions, the earlier file attached, each table's rows copied by INSERT ... SELECT and the
+// indexes made after the rows, all in one transaction; no check before or after.
+void PlainCopy(const std::string& path, const std::string& copy) {
+  RemoveDatabase(copy);
   std::vector<BuiltDefinition> builder = SchemaDefinitions();
   for (BuiltDefinition& d : DictionaryDefinitions()) builder.push_back(std::move(d));
   sqlite3* db = nullptr;
-  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  std::string sql = "PRAGMA foreign_keys=OFF; BEGIN IMMEDIATE;";
-  for (const BuiltDefinition& t : builder) {
-    if (t.type != "table") continue;
-    const std::string head = "CREATE TABLE " + SqlName(t.name), scratch = SqlName(t.name + "__copia");
-    sql += "CREATE TABLE " + scratch + t.sql.substr(head.size()) + "; INSERT INTO " + scratch + " SELECT * FROM " +
-           SqlName(t.name) + "; DROP TABLE " + SqlName(t.name) + "; ALTER TABLE " + scratch + " RENAME TO " +
-           SqlName(t.name) + ";";
-    for (const BuiltDefinition& i : builder)
-      if (i.type == "index" && i.table == t.name) sql += i.sql + ";";
+  sqlite3_open_v2(copy.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::string sql = "ATTACH " + SqlQuote(path) + " AS earlier; BEGIN;", rows, indexes;
+  for (const BuiltDefinition& d : builder) {
+    if (d.type == "table") {
+      sql += d.sql + ";";
+      rows += "INSERT INTO main." + SqlName(d.name) + " SELECT * FROM earlier." + SqlName(d.name) + ";";
+    } else {
+      indexes += d.sql + ";";
+    }
   }
-  bench::Exec(db, (sql + "COMMIT").c_str());
+  bench::Exec(db, (sql + rows + indexes + "COMMIT").c_str());
   sqlite3_close_v2(db);
 }
+
+long long FileSize(const std::string& path) { return QFileInfo(QString::fromStdString(path)).size(); }
 
 // The processor time this process and its ended children have used, in seconds.
 double CpuSeconds() {
@@ -129,22 +145,24 @@ double CpuSeconds() {
 
 struct Paired {
   double forwardWall = 1e9, copyWall = 1e9, forwardCpu = 1e9, copyCpu = 1e9;
+  long long earlierSize = 0, forwardSize = 0, copySize = 0;
 };
 
-// The start on a copy of `database` as an earlier build wrote it, which brings it forward (the check
-// of the whole file first, as after any session not closed cleanly), paired run by run with the
-// plain copy of the same tables; the best of kForwardRuns of each.
+// The first start on the file an earlier build wrote, which checks it and brings it forward,
+// paired run by run with the plain copy of the same file; the best of kForwardRuns of each.
 Paired BringForwardAgainstPlainCopy(const std::string& database, const std::string& folder) {
-  const std::string path = folder + "/precedente.mdb";
+  const std::string path = folder + "/precedente.mdb", copy = folder + "/copia.mdb";
   QDir().mkpath(QString::fromStdString(folder + "/precedente"));
   const std::string settings = WriteSettings(folder + "/precedente", path);
   Paired best;
   for (int k = 0; k < kForwardRuns; ++k) {
-    MakeEarlierCopy(database, path);
+    MakeEarlierFile(database, path);
+    best.earlierSize = FileSize(path);
     double cpu = CpuSeconds();
-    best.copyWall = std::min(best.copyWall, bench::Seconds([&] { PlainCopy(path); }));
+    best.copyWall = std::min(best.copyWall, bench::Seconds([&] { PlainCopy(path, copy); }));
     best.copyCpu = std::min(best.copyCpu, CpuSeconds() - cpu);
-    MakeEarlierCopy(database, path);
+    best.copySize = FileSize(copy);
+    RemoveDatabase(copy);
     cpu = CpuSeconds();
     double seconds = 0;
     if (!Start(settings, seconds) || StoredSchemaDigest(path).empty()) {
@@ -153,6 +171,7 @@ Paired BringForwardAgainstPlainCopy(const std::string& database, const std::stri
     }
     best.forwardCpu = std::min(best.forwardCpu, CpuSeconds() - cpu);
     best.forwardWall = std::min(best.forwardWall, seconds);
+    best.forwardSize = FileSize(path);
   }
   return best;
 }
@@ -174,6 +193,9 @@ int main(int argc, char** argv) {
     std::printf("  plain copy of the tables  %.3f s wall, %.3f s processor\n", forward.copyWall, forward.copyCpu);
     std::printf("  forward_to_copy           %.2f wall, %.2f processor\n", forward.forwardWall / forward.copyWall,
                 forward.forwardCpu / forward.copyCpu);
+    std::printf("  file sizes                earlier %lld, brought forward %lld, copy %lld bytes (%.2f)\n",
+                forward.earlierSize, forward.forwardSize, forward.copySize,
+                static_cast<double>(forward.forwardSize) / static_cast<double>(forward.copySize));
   };
   if (forwardOnly) {
     large.db.reset();

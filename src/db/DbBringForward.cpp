@@ -1,9 +1,11 @@
 #include "db/DbBringForward.h"
 
 #include "common/Cp1252.h"
+#include "db/DbCollation.h"
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
+#include "db/DbError.h"
 #include "db/DbFile.h"
 #include "db/DbSchema.h"
 #include "db/DbSchemaCheck.h"
@@ -12,20 +14,12 @@
 #include <sqlite3.h>
 #include <strings.h>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
-
-// A name for the table made anew that the file does not use.
-std::string ScratchName(const std::string& table, const std::vector<StoredObject>& objects) {
-  for (int n = 0;; ++n) {
-    const std::string name = table + "__nuova" + (n ? std::to_string(n) : std::string());
-    if (std::none_of(objects.begin(), objects.end(), [&](const StoredObject& o) { return SameName(o.name, name); }))
-      return name;
-  }
-}
 
 // Why a table could not be brought forward, when no value of it is found to blame.
 std::string NotBroughtForward(const std::string& table, const std::string& reason) {
@@ -43,7 +37,7 @@ std::string Quoted(sqlite3_stmt* st, int column) {
 // once brought forward (a date with a time of day beside the same date without it): the refusal
 // that names the table, both rows and the value that becomes the other's. Empty when no two rows
 // are found so, or they cannot be read.
-std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::string& scratch) {
+std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::string& scratch, Undone undone) {
   std::vector<std::string> key, dates;
   std::string unread;
   const std::string info =
@@ -99,68 +93,171 @@ std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::str
   if (becomes != value) fault += ", che come data è " + becomes;
   fault += ",\ne la riga avrebbe così la stessa chiave della " + named(rows[1]) +
            ": due righe non possono avere la stessa chiave.";
-  return StoredValueRefusal(named(rows[0]) + " della tavola " + SqlName(cp1252::FromUtf8Lossy(table)), fault,
-                            Undone::Opening);
+  return StoredValueRefusal(named(rows[0]) + " della tavola " + SqlName(cp1252::FromUtf8Lossy(table)), fault, undone);
 }
 
-// Makes `table` again from the builder's definition, under `scratch` until its rows are in, then
-// under its own name with the builder's indexes.
-// `told`: the refusal names a value and says what became of the file.
-bool Rebuild(sqlite3* db, const std::string& table, const std::string& scratch,
-             const std::vector<BuiltDefinition>& builder, std::string& error, bool& told) {
-  const auto built = std::find_if(builder.begin(), builder.end(), [&](const BuiltDefinition& d) {
-    return d.type == "table" && SameName(d.name, table);
-  });
-  const std::string head = built == builder.end() ? std::string() : "CREATE TABLE " + SqlName(built->name);
-  if (head.empty() || built->sql.compare(0, head.size(), head) != 0) {
-    error = NotBroughtForward(table, "il programma non ne ha la definizione");
-    return false;
+// The copy of an earlier build's file into a new file of the builder's definitions: the
+// connection of the new file (main), with the earlier file attached as "earlier" and read through
+// it; the earlier file's own connection (`old`), held in a write transaction meanwhile, names a
+// refused value.
+class ForwardCopy {
+ public:
+  ForwardCopy(sqlite3* old, Undone undone, WorkProgress* progress) : old_(old), undone_(undone), progress_(progress) {}
+  ~ForwardCopy() { Close(); }
+  ForwardCopy(const ForwardCopy&) = delete;
+  ForwardCopy& operator=(const ForwardCopy&) = delete;
+
+  // Makes the new file at `scratch` and attaches the earlier one (`path`, Windows-1252).
+  bool Open(const std::string& scratch, const std::string& path, std::string& error) {
+    if (!CreateDatabaseFile(scratch, &db_, error)) return false;
+    RegisterDictionaryCollation(db_);
+    // The new file is of no use until whole and in place: it needs no journal of its own.
+    if (!ExecSql(db_, "PRAGMA journal_mode=OFF; PRAGMA foreign_keys=OFF", error)) return false;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db_, "ATTACH ?1 AS earlier", -1, &st, nullptr);
+    const std::string fsPath = cp1252::ToUtf8(path);
+    if (rc == SQLITE_OK)
+      rc = sqlite3_bind_text(st, 1, fsPath.c_str(), static_cast<int>(fsPath.size()), SQLITE_TRANSIENT);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+      error = EngineErrorText(db_, rc);
+      return false;
+    }
+    // Each row copied is counted, for the bar.
+    rc = sqlite3_create_function(db_, "quendo_riga_copiata", 0, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Counted,
+                                 nullptr, nullptr);
+    if (rc != SQLITE_OK) error = EngineErrorText(db_, rc);
+    return rc == SQLITE_OK;
   }
-  const auto failed = [&] {
-    error = NotBroughtForward(table, error);
-    return false;
-  };
-  // A table without a key keeps the order of its rows (the dictionary's are read in it).
-  const bool keyOrdered =
-      built->sql.size() >= 13 && built->sql.compare(built->sql.size() - 13, 13, "WITHOUT ROWID") == 0;
-  std::string columns = keyOrdered ? "" : "rowid", values = columns;
-  const std::string info = "SELECT name, type FROM pragma_table_info(" + SqlQuote(table) + ") ORDER BY cid";
-  if (!EachRow(
-          db, info.c_str(),
-          [&](sqlite3_stmt* st) {
-            const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-            const unsigned char* declared = sqlite3_column_text(st, 1);
-            const FieldType type = FieldTypeFromDeclared(declared ? reinterpret_cast<const char*>(declared) : "");
-            columns += (columns.empty() ? "" : ", ") + SqlName(name);
-            values += (values.empty() ? "" : ", ") + (type.letter == 'D' ? BroughtForwardDateSql(name) : SqlName(name));
-          },
-          error) ||
-      !ExecSql(db, "CREATE TABLE " + SqlName(scratch) + built->sql.substr(head.size()), error))
-    return failed();
-  if (!ExecSql(db,
-               "INSERT INTO " + SqlName(scratch) + " (" + columns + ") SELECT " + values + " FROM " + SqlName(table),
-               error)) {
+
+  // The rows of every table to copy, for the bar.
+  bool CountRows(const std::vector<StoredObject>& tables, std::string& error) {
+    for (const StoredObject& t : tables) {
+      int rows = 0;
+      const std::string count = "SELECT count(*) FROM earlier." + SqlName(t.name);
+      if (!QueryInt(db_, count.c_str(), rows, error)) return false;
+      total_ += rows;
+      rows_.push_back(rows);
+    }
+    total_ += total_ / 4 + 1;  // the indexes and the relations
+    return true;
+  }
+
+  // Copies `table` into the new file under `definition` (CREATE TABLE ...). `earlier`: a table as
+  // an earlier build defined it, whose date columns' texts with a time of day become their dates.
+  // `told`: the refusal names a value and says what became of the file.
+  bool CopyTable(const StoredObject& table, const std::string& definition, bool earlier, size_t at, std::string& error,
+                 bool& told) {
+    const bool keyOrdered =
+        definition.size() >= 13 && definition.compare(definition.size() - 13, 13, "WITHOUT ROWID") == 0;
+    std::string columns = keyOrdered ? "" : "rowid", values = columns;
+    const std::string info =
+        "SELECT name, type FROM earlier.pragma_table_info(" + SqlQuote(table.name) + ") ORDER BY cid";
+    if (!EachRow(
+            db_, info.c_str(),
+            [&](sqlite3_stmt* st) {
+              const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+              const unsigned char* declared = sqlite3_column_text(st, 1);
+              const FieldType type = FieldTypeFromDeclared(declared ? reinterpret_cast<const char*>(declared) : "");
+              columns += (columns.empty() ? "" : ", ") + SqlName(name);
+              values += (values.empty() ? "" : ", ") +
+                        (earlier && type.letter == 'D' ? BroughtForwardDateSql(name) : SqlName(name));
+            },
+            error) ||
+        !ExecSql(db_, definition, error))
+      return false;
+    if (ExecSql(db_,
+                "INSERT INTO main." + SqlName(table.name) + " (" + columns + ") SELECT " + values + " FROM earlier." +
+                    SqlName(table.name) + " WHERE quendo_riga_copiata()",
+                error)) {
+      done_ = copied_ += rows_[at];
+      Told();
+      return true;
+    }
+    if (Damaged(error)) {
+      told = true;
+      return false;
+    }
     // A value the new definition does not take is named, and so are two rows it gives the same key;
     // anything else is the engine's word.
-    const int rc = sqlite3_extended_errcode(db);
+    const int rc = sqlite3_extended_errcode(db_);
     RuleBreach breach;
     std::string unread, named;
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
-      named = SameKeyRefusal(db, table, scratch);
-    else if ((rc & 0xFF) == SQLITE_CONSTRAINT && FindRuleBreach(db, table, breach, unread) && breach.found)
-      named = RuleBreachRefusal(breach, Undone::Opening);
+      named = SameKeyRefusal(old_, table.name, table.name, undone_);
+    else if ((rc & 0xFF) == SQLITE_CONSTRAINT && FindRuleBreach(old_, table.name, breach, unread) && breach.found)
+      named = RuleBreachRefusal(breach, undone_);
     told = !named.empty();
-    if (!told) return failed();
-    error = named;
+    if (told) error = named;
     return false;
   }
-  if (!ExecSql(db, "DROP TABLE " + SqlName(table), error) ||
-      !ExecSql(db, "ALTER TABLE " + SqlName(scratch) + " RENAME TO " + SqlName(built->name), error))
-    return failed();
-  for (const BuiltDefinition& d : builder)
-    if (d.type == "index" && SameName(d.table, built->name) && !ExecSql(db, d.sql, error)) return failed();
-  return true;
-}
+
+  // The relations are checked: the bar is full.
+  void Checked() {
+    done_ = total_;
+    Told();
+  }
+
+  // Makes an index of the table copied `at`-th.
+  bool MakeIndex(const std::string& sql, size_t at, std::string& error) {
+    if (!ExecSql(db_, sql, error)) return false;
+    done_ += rows_[at] / 4;
+    Told();
+    return true;
+  }
+
+  // Whether the last statement found the earlier file damaged (its pages are read by the copy
+  // alone): then `error` tells it as the check of the whole file does, with the engine's findings.
+  bool Damaged(std::string& error) const {
+    if ((sqlite3_extended_errcode(db_) & 0xFF) != SQLITE_CORRUPT) return false;
+    std::string findings, unread;
+    EachRow(
+        old_, "PRAGMA quick_check(5)",
+        [&](sqlite3_stmt* st) {
+          const unsigned char* line = sqlite3_column_text(st, 0);
+          if (line && std::strcmp(reinterpret_cast<const char*>(line), "ok") != 0)
+            findings += "\n" + cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(line));
+        },
+        unread);
+    error = "Il file del database è danneggiato:" + (findings.empty() ? " " + error : findings);
+    return true;
+  }
+
+  sqlite3* Handle() const { return db_; }
+  void Close() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+  }
+  // Hands the connection over.
+  sqlite3* Release() {
+    sqlite3* out = db_;
+    db_ = nullptr;
+    return out;
+  }
+
+ private:
+  static void Counted(sqlite3_context* context, int, sqlite3_value**) {
+    auto* self = static_cast<ForwardCopy*>(sqlite3_user_data(context));
+    if ((++self->done_ & 0xFF) == 0) self->Told();
+    sqlite3_result_int(context, 1);
+  }
+  // The bar moves when its share does.
+  void Told() {
+    if (!progress_ || total_ <= 0) return;
+    const long long share = std::min(done_, total_) * 100 / total_;
+    if (share == shown_) return;
+    shown_ = share;
+    progress_->Step(static_cast<long>(share), 100);
+  }
+
+  sqlite3* old_;
+  Undone undone_;
+  WorkProgress* progress_;
+  sqlite3* db_ = nullptr;
+  std::vector<long long> rows_;
+  long long total_ = 0, done_ = 0, copied_ = 0, shown_ = 0;
+};
 
 }  // namespace
 
@@ -170,37 +267,108 @@ bool HoldsEarlierTables(sqlite3* db) {
   return ReadStoredObjects(db, objects, unread) && !SchemaObjectsUnlikeTheBuilder(objects).earlier.empty();
 }
 
-bool BringDefinitionsForward(sqlite3* db, std::string& error, WorkProgress* progress) {
+bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,
+                             WorkProgress* progress, Undone undone) {
   std::vector<StoredObject> objects;
   if (!ReadStoredObjects(db, objects, error)) return false;
   const std::vector<std::string> earlier = SchemaObjectsUnlikeTheBuilder(objects).earlier;
   if (earlier.empty()) return true;
   std::vector<BuiltDefinition> builder = SchemaDefinitions();
   for (BuiltDefinition& d : DictionaryDefinitions()) builder.push_back(std::move(d));
+  const auto built = [&](const std::string& type, const std::string& name) {
+    return std::find_if(builder.begin(), builder.end(),
+                        [&](const BuiltDefinition& d) { return d.type == type && SameName(d.name, name); });
+  };
   if (progress) progress->Begin(kBringForwardCaption);
-  // A table dropped while others still refer to it would otherwise be refused, or empty them.
-  bool done = ExecSql(db, "PRAGMA foreign_keys=OFF", error) && ExecSql(db, "BEGIN IMMEDIATE", error);
+  // What a copy killed half-way left beside the file goes first.
+  RemoveScratchFilesLeftBeside(path);
+  const std::string scratch = ScratchPathBeside(path);
+  // The tables to copy, in the file's order; the engine's own are made by the engine.
+  std::vector<StoredObject> tables;
+  for (const StoredObject& o : objects)
+    if (SameName(o.type, "table") && strncasecmp(o.name.c_str(), "sqlite_", 7) != 0) tables.push_back(o);
+  const bool sequence = std::any_of(objects.begin(), objects.end(),
+                                    [](const StoredObject& o) { return SameName(o.name, "sqlite_sequence"); });
+  ForwardCopy copy(db, undone, progress);
   bool told = false;  // the refusal already says what became of the file
-  for (size_t k = 0; done && k < earlier.size(); ++k) {
-    done = Rebuild(db, earlier[k], ScratchName(earlier[k], objects), builder, error, told);
-    if (progress) progress->Step(static_cast<long>(k + 1), static_cast<long>(earlier.size() + 1));
+  // Nobody writes the earlier file while it is copied.
+  bool done = ExecSql(db, "BEGIN IMMEDIATE", error) && copy.Open(scratch, path, error) &&
+              ExecSql(copy.Handle(), "BEGIN", error);
+  if (done && !copy.CountRows(tables, error)) {
+    done = false;
+    told = copy.Damaged(error);
   }
-  // The file now holds the builder's definitions, and its rows keep every relation.
+  for (size_t k = 0; done && k < tables.size(); ++k) {
+    const auto program = built("table", tables[k].name);
+    const bool ours = program != builder.end();
+    const std::string head = ours ? "CREATE TABLE " + SqlName(program->name) : std::string();
+    if (ours && program->sql.compare(0, head.size(), head) != 0) {
+      error = NotBroughtForward(tables[k].name, "il programma non ne ha la definizione");
+      done = false;
+      break;
+    }
+    // A table of the file's own is kept as it is defined.
+    const std::string definition =
+        ours ? "CREATE TABLE main." + SqlName(tables[k].name) + program->sql.substr(head.size()) : tables[k].sql;
+    const bool isEarlier =
+        std::any_of(earlier.begin(), earlier.end(), [&](const std::string& e) { return SameName(e, tables[k].name); });
+    done = copy.CopyTable(tables[k], definition, isEarlier, k, error, told);
+    if (!done && !told) error = NotBroughtForward(tables[k].name, error);
+  }
+  // The counters of a table of the file's own that numbers its rows itself, where the new file keeps one.
+  int counters = 0;
+  if (done && sequence)
+    done = QueryInt(copy.Handle(), "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'", counters,
+                    error) &&
+           (counters == 0 ||
+            ExecSql(copy.Handle(), "INSERT INTO main.sqlite_sequence SELECT * FROM earlier.sqlite_sequence", error));
+  // The indexes once the rows are in: the builder's on its tables, the file's own on its own.
+  for (size_t k = 0; done && k < tables.size(); ++k) {
+    const bool ours = built("table", tables[k].name) != builder.end();
+    for (const BuiltDefinition& d : builder)
+      if (done && ours && d.type == "index" && SameName(d.table, tables[k].name))
+        done = copy.MakeIndex(d.sql, k, error);
+    for (const StoredObject& o : objects)
+      if (done && !ours && SameName(o.type, "index") && !o.sql.empty() && SameName(o.table, tables[k].name))
+        done = copy.MakeIndex(o.sql, k, error);
+    if (!done) error = NotBroughtForward(tables[k].name, error);
+  }
+  // The new file holds the builder's definitions, and its rows keep every relation.
+  done = done && ExecSql(copy.Handle(), "COMMIT", error) && ExecSql(copy.Handle(), "DETACH earlier", error);
   if (done) {
-    objects.clear();
-    done = ReadStoredObjects(db, objects, error);
-    const SchemaFindings left = done ? SchemaObjectsUnlikeTheBuilder(objects) : SchemaFindings{};
-    if (done && (!left.earlier.empty() || !left.redefined.empty() || !left.foreign.empty())) {
-      error =
-          NotBroughtForward(left.earlier.empty() ? earlier.front() : left.earlier.front(), SchemaFindingsText(left));
+    std::vector<StoredObject> left;
+    done = ReadStoredObjects(copy.Handle(), left, error);
+    const SchemaFindings unlike = done ? SchemaObjectsUnlikeTheBuilder(left) : SchemaFindings{};
+    if (done && (!unlike.earlier.empty() || !unlike.redefined.empty() || !unlike.foreign.empty())) {
+      error = NotBroughtForward(unlike.earlier.empty() ? earlier.front() : unlike.earlier.front(),
+                                SchemaFindingsText(unlike));
       done = false;
     }
   }
-  done = done && CheckRelations(db, error) && ExecSql(db, "COMMIT", error);
+  done = done && CheckRelations(copy.Handle(), error);
+  if (done) copy.Checked();
+  done = done && CloseScratchFile(copy.Release(), scratch, error);
+  // The earlier file lets go, and the whole new one takes its name: nothing is left beside the name
+  // for the engine to play onto the new file (a log another program still writes).
   std::string ignored;
-  if (!done && sqlite3_get_autocommit(db) == 0) ExecSql(db, "ROLLBACK", ignored);
-  // Whatever stopped it (a full disk, a failing disk), nothing of it is in the file once rolled back.
-  if (!done && !told && sqlite3_get_autocommit(db) != 0) error += "\n\n" + std::string(kLeftAsItWas);
+  if (sqlite3_get_autocommit(db) == 0) ExecSql(db, "ROLLBACK", ignored);
+  if (done) {
+    const int rc = sqlite3_close_v2(db);
+    db = nullptr;
+    if (rc != SQLITE_OK) {
+      error = EngineErrorText(rc, sqlite3_errstr(rc));
+      done = false;
+    } else {
+      done = ReplaceWithScratch(scratch, path, error);
+    }
+  }
+  if (!done) {
+    copy.Close();
+    RemoveScratchFile(scratch);
+  }
+  if (!done && !db) db = reopen(ignored);
+  // Whatever stopped it (a full disk, a failing disk), the earlier file is as it was.
+  if (!done && !told && undone == Undone::Opening) error += "\n\n" + std::string(kLeftAsItWas);
   if (progress) progress->End();
-  return done;
+  return done && (db = reopen(error)) != nullptr;
 }

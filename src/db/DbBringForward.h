@@ -5,7 +5,9 @@
 // value the new definitions do not take.
 
 #include "common/WorkProgress.h"
+#include "db/StoredValueRefusal.h"
 
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -16,22 +18,28 @@ inline constexpr const char* kBringForwardCaption = "Aggiornamento del database 
 // failing disk): nothing of it was kept.
 inline constexpr const char* kLeftAsItWas = "Il database non è stato aperto e il file è rimasto com'era.";
 
-// Brings every program table that the file holds as an earlier build wrote it
-// (SchemaFindings::earlier) to the builder's definition, all in one transaction: each table is
-// made again from the builder's definition under a scratch name, every row copied into it (a date
-// column's text with a time of day as its date, BroughtForwardDateSql), the old table dropped, the
-// new one given its name and the builder's indexes made on it again; then the relations are checked
-// (CheckRelations) and the whole is committed. The relations are not enforced meanwhile: the caller
-// opens the file with them off, as the engine opens it, and turns them on after (the setting cannot
-// change inside a transaction). The file keeps its own journal mode; a kill half-way leaves the
-// earlier file, as the engine's journal brings it back. A file without such a table is not written.
-// False with the file as it was and, in `error` (Windows-1252), the refusal that names table, row,
-// field and value (RuleBreachRefusal), or two rows and the value that gives them one key once
-// brought forward (a date with a time of day beside the same date without it); otherwise the
-// relations' fault or the engine's reason (a full disk), followed by kLeftAsItWas.
-// `progress` (may be null) is told the pass (kBringForwardCaption) when there is a table to bring
-// forward, a step at each table, and its end: the work is long on a large file.
-bool BringDefinitionsForward(sqlite3* db, std::string& error, WorkProgress* progress = nullptr);
+// A new connection to the file of the database at its name, opened as its first one was; null with
+// the reason in `error` when it cannot be opened.
+using ReopenDatabase = std::function<sqlite3*(std::string& error)>;
+
+// Brings a file (`path`, Windows-1252) that holds program tables as an earlier build wrote them
+// (SchemaFindings::earlier) to the builder's definitions: a new file beside it is made of the
+// builder's definitions (a table of the file's own as it is), every row copied into it (a date
+// column's text with a time of day as its date, BroughtForwardDateSql) while `db` holds the
+// earlier file from any other writer, the indexes made once the rows are in, the relations checked
+// (CheckRelations); the whole new file then takes the earlier one's name once `db` is closed, and
+// `db` is the connection `reopen` opens on it. A kill at any moment leaves the earlier file under
+// its name, and the next bring-forward removes what was left beside it. A file without such a
+// table is not written.
+// False with the earlier file as it was, `db` open on it, and, in `error` (Windows-1252), the
+// refusal that names table, row, field and value (RuleBreachRefusal), or two rows and the value
+// that gives them one key once brought forward (a date with a time of day beside the same date
+// without it); otherwise the relations' fault or the engine's reason (a full disk), followed by
+// kLeftAsItWas. `progress` (may be null) is told the pass (kBringForwardCaption) when there is a
+// table to bring forward, the share of the rows copied as it moves, and its end. `undone`: what a
+// refusal says was not done; for any other than the open, the engine's reason stands alone.
+bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,
+                             WorkProgress* progress = nullptr, Undone undone = Undone::Opening);
 
 // Whether the file holds a table that its open brings forward (SchemaFindings::earlier); false
 // when its schema cannot be read (the open then says why).

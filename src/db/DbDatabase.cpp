@@ -78,25 +78,31 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
   } else {
     // The path is Windows-1252 inside the program; the file system wants UTF-8.
     const std::string fsPath = cp1252::ToUtf8(path);
-    const int rc = sqlite3_open_v2(fsPath.c_str(), &database, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-      error = EngineErrorText(database, rc);
-    } else {
-      sqlite3_busy_timeout(database, kBusyTimeoutMs);
-      sqlite3_extended_result_codes(database, 1);
-      DefendConnection(database);
-      WatchEngineProgress(database);
-      RegisterDictionaryCollation(database);
-      // The file is checked before anything is written to it: one that is refused stays as it was.
-      // One an earlier build wrote is brought to the builder's definitions first, while the
-      // relations are not yet enforced.
-      if (CheckFile(database, fsPath, error) &&
-          (opening == DbOpening::BeingBuilt ||
-           (CheckTablesAgainstDictionary(database, error) && BringDefinitionsForward(database, error, progress))) &&
-          ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
-          ExecSql(database, "PRAGMA synchronous=NORMAL", error))
-        return;
-    }
+    const ReopenDatabase open = [&fsPath](std::string& reason) -> sqlite3* {
+      sqlite3* db = nullptr;
+      const int rc = sqlite3_open_v2(fsPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+      if (rc != SQLITE_OK) {
+        reason = EngineErrorText(db, rc);
+        sqlite3_close_v2(db);
+        return nullptr;
+      }
+      sqlite3_busy_timeout(db, kBusyTimeoutMs);
+      sqlite3_extended_result_codes(db, 1);
+      DefendConnection(db);
+      WatchEngineProgress(db);
+      RegisterDictionaryCollation(db);
+      return db;
+    };
+    // The file is checked before anything is written to it: one that is refused stays as it was.
+    // One an earlier build wrote is brought to the builder's definitions first (a new file in its
+    // place), while the relations are not yet enforced.
+    database = open(error);
+    if (database && CheckFile(database, fsPath, error) &&
+        (opening == DbOpening::BeingBuilt || (CheckTablesAgainstDictionary(database, error) &&
+                                              BringDefinitionsForward(database, path, open, error, progress))) &&
+        ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
+        ExecSql(database, "PRAGMA synchronous=NORMAL", error))
+      return;
   }
   Report("Errore in fase di apertura del database\n\n", error);
   if (database) sqlite3_close_v2(database);

@@ -227,3 +227,16 @@ bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::str
                           : "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
   return false;
 }
+
+bool ReplaceWithScratch(const std::string& scratch, const std::string& path, std::string& error) {
+  if (FileExists(path + "-wal") || FileExists(path + "-journal")) {
+    error = "Il file è aperto in un altro programma";
+    return false;
+  }
+  const std::string from = cp1252::ToUtf8(scratch), to = cp1252::ToUtf8(path);
+  struct stat info {};
+  if (stat(to.c_str(), &info) == 0) chmod(from.c_str(), info.st_mode & 07777);
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
+  return false;
+}

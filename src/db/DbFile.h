@@ -60,3 +60,9 @@ void RemoveScratchFilesLeftBeside(const std::string& path);
 
 // Gives the finished file its name, unless the name is no longer free (DatabaseNameFree).
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error);
+
+// Gives the finished file the name of the database file it replaces, with that file's permissions,
+// once no log or journal is left beside the name for the engine to play onto the new file (another
+// program still has the old one open). Every connection of this program to the old file must be
+// closed already.
+bool ReplaceWithScratch(const std::string& scratch, const std::string& path, std::string& error);

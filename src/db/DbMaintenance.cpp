@@ -1166,19 +1166,18 @@ std::string StoredSchemaDigest(const std::string& path) {
 
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged) {
   Outcome checked;
-  std::string error, ignored;
+  std::string error;
   Connection conn;
   const bool ours = OpenOurs(path, conn, error);
-  // A file an earlier build wrote is brought forward by its open, in one transaction: every row
-  // copied under the builder's rules, which judge each value, the indexes made anew from the copy
-  // and the relations checked on it before anything is kept. Here only its pages are checked (the
-  // structure of every page, the fields that may not be empty): its old indexes are dropped
-  // unread, and its values and relations would be judged twice.
+  // A file an earlier build wrote is brought forward by its open: every row copied into a new file
+  // under the builder's rules, which judge each value, its indexes made anew from the copy and the
+  // relations checked on it before it takes the file's place. Here none of its pages is read: the
+  // copy reads every page of its tables, and refuses it as damaged when one cannot be read; its old
+  // indexes are dropped unread, and its values and relations would be judged twice.
   const bool forward = ours && HoldsEarlierTables(conn.db);
-  if (forward) ExecSql(conn.db, "PRAGMA ignore_check_constraints=ON", ignored);
-  const Soundness state =
-      ours ? CheckConnection(conn.db, forward ? CheckDepth::Quick : CheckDepth::Full, error) : Soundness::Unknown;
-  if (forward) ExecSql(conn.db, "PRAGMA ignore_check_constraints=OFF", ignored);
+  const Soundness state = !ours     ? Soundness::Unknown
+                          : forward ? Soundness::Sound
+                                    : CheckConnection(conn.db, CheckDepth::Full, error);
   if (damaged) *damaged = state == Soundness::Damaged;
   // Sound pages, then the tables as the open compares them, then the rows' relations, which the
   // engine checks only when asked (and only on the builder's tables).
@@ -1238,6 +1237,22 @@ bool FoldLog(sqlite3* db) {
   return true;
 }
 
+// A sound file is rebuilt without its free pages; one an earlier build wrote, by the copy that
+// brings it forward (BringDefinitionsForward), which judges each value by the builder's rules.
+bool Rebuild(const std::string& path, Connection& conn, std::string& error) {
+  if (!HoldsEarlierTables(conn.db)) return ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db);
+  const std::string fsPath = cp1252::ToUtf8(path);
+  const ReopenDatabase reopen = [&fsPath](std::string& reason) -> sqlite3* {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(fsPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) return db;
+    reason = EngineErrorText(db, rc);
+    sqlite3_close_v2(db);
+    return nullptr;
+  };
+  return BringDefinitionsForward(conn.db, path, reopen, error, nullptr, Undone::Changes);
+}
+
 }  // namespace
 
 RepairResult RepairDatabase(const RepairOptions& options) {
@@ -1253,8 +1268,7 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     conn.Close();
     Salvage(options, error, result);
   } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
-             CheckRelations(conn.db, error) && ExecSql(conn.db, "VACUUM", error) && FoldLog(conn.db) &&
-             conn.Close(&error)) {
+             CheckRelations(conn.db, error) && Rebuild(options.path, conn, error) && conn.Close(&error)) {
     // A sound file that lacks a table or a field of its dictionary, or whose rows break a relation,
     // is refused, as its open refuses it, and left as it is: a rebuild cannot give it back what it
     // lacks.

@@ -31,8 +31,9 @@ bool CheckDatabaseFile(const std::string& path, CheckDepth depth, std::string& e
 // refused,
 // the outcome holds the stop message of a database that cannot be opened, "Errore in fase di
 // apertura del database" with the reason. A file an earlier build wrote (HoldsEarlierTables) has
-// only its pages checked here: its open copies every row under the builder's rules, makes its
-// indexes anew and checks the relations (BringDefinitionsForward).
+// only its tables compared here: its open copies every row under the builder's rules, reading every
+// page of its tables (a page it cannot read refuses the file as damaged), makes its indexes anew
+// and checks the relations (BringDefinitionsForward).
 Outcome CheckDatabaseToOpen(const std::string& path, bool* damaged = nullptr);
 
 // The digest of the schema of one of our database files (SchemaDigest); empty when the file is not
@@ -94,7 +95,9 @@ struct RepairResult : Outcome {
 };
 
 // Checks one of our database files in full. A sound file is rebuilt in place without its free
-// pages, even while other connections have it open; one that lacks a table or a field its data
+// pages, even while other connections have it open; one an earlier build wrote is rebuilt by the
+// copy that brings it forward (BringDefinitionsForward), refused naming a value the builder's rules
+// refuse and left as it was; one that lacks a table or a field its data
 // dictionary names, that holds a value its column's rules refuse, or whose rows break a relation,
 // is refused with the open's reason and left untouched. A damaged file (one the
 // engine cannot read whole too) is salvaged, unless another connection has it open: its log folded

@@ -4,11 +4,13 @@
 
 #include "DbTestSupport.h"
 #include "common/Cp1252.h"
+#include "db/DbBringForward.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
 #include "db/DbMaintenance.h"
 #include "support/EarlierBuild.h"
+#include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -246,7 +248,7 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       "UPDATE calend SET data = data || 'T07:30' WHERE data = '2026-09-26';"
       "UPDATE period SET fine = fine || ' 23:59:59.250'";
   const std::string full =
-      "Errore in fase di apertura del database\n\nLa tavola \"master\" non può essere portata alle definizioni di "
+      "Errore in fase di apertura del database\n\nLa tavola \"tavole\" non può essere portata alle definizioni di "
       "questa versione del programma:\nSpazio su disco esaurito (database or disk is full)\n\nIl database non è "
       "stato aperto e il file è rimasto com'era.";
   const std::pair<std::string, std::string> cases[] = {
@@ -266,6 +268,10 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
        "'2026-09-26 00:00:00', che come data è '2026-09-26',\ne la riga avrebbe così la stessa chiave della riga "
        "(data '2026-09-26', caden 'FER'): due righe non possono avere la stessa chiave."},
       {timed, full},
+      // A stop row of a trip that does not exist: the relation it breaks is named.
+      {kStopsInto + "VALUES (900, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", Orphans(1)},
+      // A page of the stops that cannot be read (DamagePages): the file is damaged.
+      {"SELECT 1", kDamaged},
   };
   for (const auto& [sql, refused] : cases)
     for (bool keyOrdered : {true, false}) {
@@ -274,6 +280,10 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       QFile::remove(cp1252::ToQString(path));
       MakeEarlierBuildFile(built, path, keyOrdered);
       ASSERT_EQ(ExecOnFile(path, sql), "ok");
+      if (refused == kDamaged) {
+        DamagePages(path, {LeafPages(path, "detcor").at(0).number});
+        for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
+      }
       const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
       const Outcome checked = CheckDatabaseToOpen(path);
       EXPECT_TRUE(checked.ok) << checked.Failure();
@@ -287,10 +297,78 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
         EXPECT_EQ(Dump(path), expected);
         EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
       } else {
-        EXPECT_EQ(log.Texts(), refused == full ? full : kValueRefused + refused + "\n\n" + kNotOpened);
+        if (refused == kDamaged)
+          EXPECT_TRUE(HasPrefix(log.Texts(), kDamaged + "\n")) << log.Texts();
+        else if (refused.compare(0, 5, "\nRiga") == 0)
+          EXPECT_TRUE(HasPart(log.Texts(), refused + "\n\n" + kLeftAsItWas));
+        else
+          EXPECT_EQ(log.Texts(), refused == full ? full : kValueRefused + refused + "\n\n" + kNotOpened);
         EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
       }
     }
+}
+
+// The bar of a bring-forward moves with the rows copied; killed at any moment of its copy, it leaves
+// the earlier file as it was, and the next open brings it forward, removing what the killed one left
+// beside it.
+TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
+  const std::string built = Copy(kTrip + kStopsInto +
+                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
+                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
+                                 false);
+  const std::string path = dir_.Path("precedente.mdb");
+  long calls = 0, killAt = 0;
+  SetEngineProgressHook([&] {
+    if (++calls == killAt) ::raise(SIGKILL);
+  });
+  MakeEarlierBuildFile(built, path);
+  calls = 0;
+  struct Shares : WorkProgress {
+    void Begin(const std::string&) override {}
+    void Step(long done, long total) override { shares.push_back(done * 100 / total); }
+    void End() override {}
+    std::vector<long> shares{0};
+  } bar;
+  EXPECT_TRUE(DbDatabase(path, DbOpening::Checked, &bar).isOpen);
+  // The bar moves with the rows copied (its first four fifths), nearly all of them the stops', a few
+  // hundredths at a time.
+  for (size_t k = 1; k < bar.shares.size() && bar.shares[k] <= 80; ++k)
+    EXPECT_LE(bar.shares[k] - bar.shares[k - 1], 10) << k;
+  EXPECT_EQ(bar.shares.back(), 100);
+  const long all = calls;
+  ASSERT_GT(all, 20);
+  for (const long at : {1L, all / 4, all / 2, all * 3 / 4, all - 1}) {
+    SCOPED_TRACE(at);
+    QFile::remove(cp1252::ToQString(path));
+    MakeEarlierBuildFile(built, path);
+    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+    calls = 0;
+    killAt = at;
+    EXPECT_TRUE(Killed([&] { DbDatabase db(path); }));
+    killAt = 0;
+    EXPECT_TRUE(FileBytes(path) == before) << "file changed";
+    EXPECT_TRUE(DbDatabase(path).isOpen);
+    EXPECT_EQ(Listing(dir_.Dir()), listing);
+  }
+  SetEngineProgressHook({});
+}
+
+// While another program has the earlier file open, its log beside the name, the new file does not
+// take the name, where the engine would play that log onto it: the file is left as it was.
+TEST_F(OpenCheck, AnEarlierFileOpenElsewhereIsLeftAsItWas) {
+  const std::string built = Copy(kTrip, false), path = dir_.Path("precedente.mdb");
+  MakeEarlierBuildFile(built, path);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; SELECT count(*) FROM tescor", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+  NoticeLog log;
+  EXPECT_FALSE(DbDatabase(path).isOpen);
+  EXPECT_EQ(log.Texts(), "Errore in fase di apertura del database\n\nIl file è aperto in un altro programma\n\n" +
+                             std::string(kLeftAsItWas));
+  EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
+  sqlite3_close_v2(other);
 }
 
 // The program's connection cannot write the schema as rows, nor run a function of it that is not harmless.

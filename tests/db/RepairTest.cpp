@@ -7,6 +7,7 @@
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
+#include "support/EarlierBuild.h"
 #include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
@@ -422,6 +423,44 @@ TEST_F(Repair, EachKindOfFileIsRebuiltSalvagedOrRefusedUntouched) {
        RepairOutcome::Failed,
        "ATTENZIONE: riga (id 7) della tavola \"tescor\":\nil campo verso (Verso Linea) vale 'AR',\nche è un testo "
        "troppo lungo e non un testo di al più 1 carattere come richiede la sua colonna.\n\nNessuna modifica è stata "
+       "registrata: correggere il dato prima di ripetere l'elaborazione.",
+       nullptr},
+      // A file an earlier build wrote is rebuilt as its open brings it forward, which judges each
+      // value: a value the builder's rules refuse, or a date with a time of day beside the same date,
+      // is refused as in a file of this build.
+      {"precedente.mdb", [&](const std::string& p) { MakeEarlierBuildFile(path_, p); }, RepairOutcome::Rebuilt, "",
+       &stored_},
+      {"precedente-intero.mdb",
+       [&](const std::string& p) {
+         MakeEarlierBuildFile(path_, p);
+         ASSERT_EQ(ExecOnFile(p, "UPDATE tescor SET ente = 2.5 WHERE id = 7"), "ok");
+       },
+       RepairOutcome::Failed,
+       "ATTENZIONE: riga (id 7) della tavola \"tescor\":\nil campo ente (Codice Ente Gestore) vale 2.5,\nche è un "
+       "numero con decimali e non un numero intero da -32768 a 32767 come richiede la sua colonna.\n\nNessuna modifica "
+       "è "
+       "stata registrata: correggere il dato prima di ripetere l'elaborazione.",
+       nullptr},
+      {"precedente-si.mdb",
+       [&](const std::string& p) {
+         MakeEarlierBuildFile(path_, p);
+         ASSERT_EQ(ExecOnFile(p, "UPDATE detcor SET primaria = 'si' WHERE id = 3 AND sub = 2"), "ok");
+       },
+       RepairOutcome::Failed,
+       "ATTENZIONE: riga (id 3, sub 2) della tavola \"detcor\":\nil campo primaria (Fermata principale) vale "
+       "'si',\nche "
+       "è un testo e non un sì/no (0 o 1) come richiede la sua colonna.\n\nNessuna modifica è stata registrata: "
+       "correggere il dato prima di ripetere l'elaborazione.",
+       nullptr},
+      {"precedente-giorno.mdb",
+       [&](const std::string& p) {
+         MakeEarlierBuildFile(path_, p);
+         ASSERT_EQ(ExecOnFile(p, "INSERT INTO calend VALUES ('2024-03-05 00:00:00', 'FER', 'L', 'n')"), "ok");
+       },
+       RepairOutcome::Failed,
+       "ATTENZIONE: riga (data '2024-03-05 00:00:00', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale "
+       "'2024-03-05 00:00:00', che come data è '2024-03-05',\ne la riga avrebbe così la stessa chiave della riga "
+       "(data '2024-03-05', caden 'FER'): due righe non possono avere la stessa chiave.\n\nNessuna modifica è stata "
        "registrata: correggere il dato prima di ripetere l'elaborazione.",
        nullptr},
       {"giornale.mdb",

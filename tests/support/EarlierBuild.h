@@ -1,31 +1,29 @@
 #pragma once
-// A database file as the builds before each column was held to its kind wrote it: the builder's
-// definitions without the rules of kind, holding the rows of a file the builder made.
+// A database file as the builds before each column was held to its kind wrote it: the
+// definitions, dictionary rows and indexes such a build made (tests/data/db/earlier_build.sql),
+// holding the other rows of a file the builder made.
 
-#include "db/DbDatabase.h"
+#include "common/Cp1252.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
-#include "db/DbSchema.h"
 #include "support/TestSupport.h"
 
 #include <string>
-#include <vector>
 
-// Writes at `path` (which must not exist) a file of the earlier definitions, with the application
-// id of ours, holding every row of `built` (a file of the builder: its dictionary rows among them).
+// Writes at `path` (which must not exist) the file an earlier build made, holding every row of
+// `built` (a file of the builder) but its dictionary's, which are the earlier build's own.
 // `keyOrdered` false: its tables stored in the order of their row id, as the builds before that wrote them.
 inline void MakeEarlierBuildFile(const std::string& built, const std::string& path, bool keyOrdered = true) {
-  std::vector<BuiltDefinition> all = SchemaDefinitions(false);
-  for (BuiltDefinition& d : DictionaryDefinitions(false)) all.push_back(std::move(d));
-  std::string definitions, rows = "ATTACH " + SqlQuote(built) + " AS built;";
-  for (const BuiltDefinition& d : all) {
-    std::string sql = d.sql;
-    if (!keyOrdered && sql.size() > 14 && sql.compare(sql.size() - 14, 14, " WITHOUT ROWID") == 0)
-      sql.resize(sql.size() - 14);
-    definitions += sql + ";\n";
-    if (d.type == "table")
-      rows += "INSERT INTO main." + SqlName(d.name) + " SELECT * FROM built." + SqlName(d.name) + ";";
-  }
+  std::string definitions = cp1252::FromUtf8Lossy(FileBytes(TestDataDir() + "/db/earlier_build.sql"));
+  ASSERT_FALSE(definitions.empty());
+  for (size_t at = 0; !keyOrdered && (at = definitions.find(") WITHOUT ROWID;", at)) != std::string::npos;)
+    definitions.erase(at + 1, 14);
   MakeDatabase(path, definitions);
+  std::string dictionary, rows = "ATTACH " + SqlQuote(built) + " AS built;";
+  for (const BuiltDefinition& d : DictionaryDefinitions())
+    dictionary += (dictionary.empty() ? "" : ", ") + SqlQuote(d.name);
+  for (const std::string& table :
+       QueryLines(path, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT IN (" + dictionary + ")"))
+    rows += "INSERT INTO main." + SqlName(table) + " SELECT * FROM built." + SqlName(table) + ";";
   ASSERT_EQ(ExecOnFile(path, rows), "ok");
 }

@@ -220,7 +220,7 @@ class ForwardCopy {
             findings += "\n" + cp1252::FromUtf8Lossy(reinterpret_cast<const char*>(line));
         },
         unread);
-    error = "Il file del database è danneggiato:" + (findings.empty() ? " " + error : findings);
+    error = kDamagedFile + (findings.empty() ? " " + error : findings);
     return true;
   }
 

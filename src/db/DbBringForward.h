@@ -17,6 +17,8 @@ inline constexpr const char* kBringForwardCaption = "Aggiornamento del database 
 // The last paragraph of a bring-forward stopped by anything but a value it names (a full disk, a
 // failing disk): nothing of it was kept.
 inline constexpr const char* kLeftAsItWas = "Il database non è stato aperto e il file è rimasto com'era.";
+// The heading of the findings of a file whose pages cannot be read.
+inline constexpr const char* kDamagedFile = "Il file del database è danneggiato:";
 
 // A new connection to the file of the database at its name, opened as its first one was; null with
 // the reason in `error` when it cannot be opened.

@@ -239,7 +239,7 @@ Soundness CheckConnection(sqlite3* db, CheckDepth depth, std::string& error, Und
     }
     if (rechecked) lines = again;
   }
-  error = "Il file del database è danneggiato:" + listed(lines);
+  error = kDamagedFile + listed(lines);
   return Soundness::Damaged;
 }
 

@@ -55,7 +55,7 @@ std::string MakeFile(const Scratch& s, const char* name) {
   const std::string path = s.File(name);
   sqlite3* db = nullptr;
   std::string error;
-  if (!CreateDatabaseFile(path, &db, error) || !ExecSql(db, kSchema, error))
+  if (!CreateDatabaseFile(path, &db, error, kQuendoApplicationId) || !ExecSql(db, kSchema, error))
     std::fprintf(stderr, "%s\n", error.c_str());
   sqlite3_close_v2(db);
   return path;

@@ -5,6 +5,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbDdl.h"
 #include "db/DbDictionary.h"
+#include "db/DbEngine.h"
 #include "db/DbError.h"
 #include "db/DbFile.h"
 #include "db/DbSchema.h"
@@ -15,11 +16,15 @@
 #include <strings.h>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
 
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+// Why the earlier file cannot be held: another program keeps it, or is writing it, past the wait.
+constexpr const char* kOpenElsewhere = "Il file è aperto in un altro programma";
 
 // Why a table could not be brought forward, when no value of it is found to blame.
 std::string NotBroughtForward(const std::string& table, const std::string& reason) {
@@ -96,26 +101,45 @@ std::string SameKeyRefusal(sqlite3* db, const std::string& table, const std::str
   return StoredValueRefusal(named(rows[0]) + " della tavola " + SqlName(cp1252::FromUtf8Lossy(table)), fault, undone);
 }
 
-// The copy of an earlier build's file into a new file of the builder's definitions: the
-// connection of the new file (main), with the earlier file attached as "earlier" and read through
-// it; the earlier file's own connection (`old`), held in a write transaction meanwhile, names a
-// refused value.
+// The schema under which the new file is attached to the earlier file's connection.
+constexpr const char* kForward = "forward";
+// How many pages each step of putting the new file's content into the earlier one writes.
+constexpr int kPagesAStep = 2048;
+
+// The words of a definition before the name of what it makes.
+constexpr const char* kHeads[] = {"CREATE", "TEMP", "TEMPORARY", "UNIQUE", "TABLE", "INDEX", "IF", "NOT", "EXISTS"};
+
+// A definition as stored (CREATE [UNIQUE] TABLE|INDEX [IF NOT EXISTS] name ...), made in `schema`.
+std::string InSchema(const std::string& sql, const std::string& schema) {
+  for (size_t at = 0;;) {
+    const size_t word = SkipSqlBlanks(sql, at);
+    size_t next = word;
+    const std::string name = NextSqlName(sql, next);
+    const bool quoted = word < sql.size() && std::strchr("\"'`[", sql[word]) != nullptr;
+    if (name.empty()) return sql;
+    if (quoted ||
+        !std::any_of(std::begin(kHeads), std::end(kHeads), [&](const char* head) { return SameName(name, head); }))
+      return sql.substr(0, word) + SqlName(schema) + "." + sql.substr(word);
+    at = next;
+  }
+}
+
+// The copy of an earlier build's file into a new file of the builder's definitions, through the
+// earlier file's own connection (`db`), which holds the earlier file meanwhile: the new file is
+// attached to it as kForward, the earlier one read as main.
 class ForwardCopy {
  public:
-  ForwardCopy(sqlite3* old, Undone undone, WorkProgress* progress) : old_(old), undone_(undone), progress_(progress) {}
-  ~ForwardCopy() { Close(); }
+  ForwardCopy(sqlite3* db, Undone undone, WorkProgress* progress) : db_(db), undone_(undone), progress_(progress) {}
+  ~ForwardCopy() { Detach(); }
   ForwardCopy(const ForwardCopy&) = delete;
   ForwardCopy& operator=(const ForwardCopy&) = delete;
 
-  // Makes the new file at `scratch` and attaches the earlier one (`path`, Windows-1252).
-  bool Open(const std::string& scratch, const std::string& path, std::string& error) {
-    if (!CreateDatabaseFile(scratch, &db_, error)) return false;
-    RegisterDictionaryCollation(db_);
-    // The new file is of no use until whole and in place: it needs no journal of its own.
-    if (!ExecSql(db_, "PRAGMA journal_mode=OFF; PRAGMA foreign_keys=OFF", error)) return false;
+  // Attaches the new file at `scratch` (made by CreateScratchFile), which needs no journal: it is
+  // of no use until whole and in place.
+  bool Attach(const std::string& scratch, std::string& error) {
     sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(db_, "ATTACH ?1 AS earlier", -1, &st, nullptr);
-    const std::string fsPath = cp1252::ToUtf8(path);
+    int rc = sqlite3_prepare_v2(db_, "ATTACH ?1 AS forward", -1, &st, nullptr);
+    const std::string fsPath = cp1252::ToUtf8(scratch);
     if (rc == SQLITE_OK)
       rc = sqlite3_bind_text(st, 1, fsPath.c_str(), static_cast<int>(fsPath.size()), SQLITE_TRANSIENT);
     if (rc == SQLITE_OK) rc = sqlite3_step(st);
@@ -124,36 +148,46 @@ class ForwardCopy {
       error = EngineErrorText(db_, rc);
       return false;
     }
+    attached_ = true;
     // Each row copied is counted, for the bar.
     rc = sqlite3_create_function(db_, "quendo_riga_copiata", 0, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Counted,
                                  nullptr, nullptr);
     if (rc != SQLITE_OK) error = EngineErrorText(db_, rc);
-    return rc == SQLITE_OK;
+    return rc == SQLITE_OK && ExecSql(db_, "PRAGMA forward.journal_mode=OFF", error);
+  }
+
+  // Lets the new file go (after its transaction has ended).
+  void Detach() {
+    if (!attached_) return;
+    attached_ = false;
+    sqlite3_create_function(db_, "quendo_riga_copiata", 0, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr);
+    std::string ignored;
+    ExecSql(db_, "DETACH forward", ignored);
   }
 
   // The rows of every table to copy, for the bar.
   bool CountRows(const std::vector<StoredObject>& tables, std::string& error) {
     for (const StoredObject& t : tables) {
       int rows = 0;
-      const std::string count = "SELECT count(*) FROM earlier." + SqlName(t.name);
+      const std::string count = "SELECT count(*) FROM main." + SqlName(t.name);
       if (!QueryInt(db_, count.c_str(), rows, error)) return false;
       total_ += rows;
       rows_.push_back(rows);
     }
-    total_ += total_ / 4 + 1;  // the indexes and the relations
+    copying_ = total_;
+    total_ += total_ / 4 + 1;  // the indexes, the relations and the new content put in place
     return true;
   }
 
-  // Copies `table` into the new file under `definition` (CREATE TABLE ...). `earlier`: a table as
-  // an earlier build defined it, whose date columns' texts with a time of day become their dates.
-  // `told`: the refusal names a value and says what became of the file.
+  // Copies `table` into the new file under `definition` (CREATE TABLE ..., made in kForward).
+  // `earlier`: a table as an earlier build defined it, whose date columns' texts with a time of day
+  // become their dates. `told`: the refusal names a value and says what became of the file.
   bool CopyTable(const StoredObject& table, const std::string& definition, bool earlier, size_t at, std::string& error,
                  bool& told) {
     const bool keyOrdered =
         definition.size() >= 13 && definition.compare(definition.size() - 13, 13, "WITHOUT ROWID") == 0;
     std::string columns = keyOrdered ? "" : "rowid", values = columns;
-    const std::string info =
-        "SELECT name, type FROM earlier.pragma_table_info(" + SqlQuote(table.name) + ") ORDER BY cid";
+    const std::string info = "SELECT name, type FROM main.pragma_table_info(" + SqlQuote(table.name) + ") ORDER BY cid";
     if (!EachRow(
             db_, info.c_str(),
             [&](sqlite3_stmt* st) {
@@ -168,7 +202,7 @@ class ForwardCopy {
         !ExecSql(db_, definition, error))
       return false;
     if (ExecSql(db_,
-                "INSERT INTO main." + SqlName(table.name) + " (" + columns + ") SELECT " + values + " FROM earlier." +
+                "INSERT INTO forward." + SqlName(table.name) + " (" + columns + ") SELECT " + values + " FROM main." +
                     SqlName(table.name) + " WHERE quendo_riga_copiata()",
                 error)) {
       done_ = copied_ += rows_[at];
@@ -185,26 +219,31 @@ class ForwardCopy {
     RuleBreach breach;
     std::string unread, named;
     if (rc == SQLITE_CONSTRAINT_PRIMARYKEY || rc == SQLITE_CONSTRAINT_UNIQUE)
-      named = SameKeyRefusal(old_, table.name, table.name, undone_);
-    else if ((rc & 0xFF) == SQLITE_CONSTRAINT && FindRuleBreach(old_, table.name, breach, unread) && breach.found)
+      named = SameKeyRefusal(db_, table.name, table.name, undone_);
+    else if ((rc & 0xFF) == SQLITE_CONSTRAINT && FindRuleBreach(db_, table.name, breach, unread) && breach.found)
       named = RuleBreachRefusal(breach, undone_);
     told = !named.empty();
     if (told) error = named;
     return false;
   }
 
-  // The relations are checked: the bar is full.
-  void Checked() {
-    done_ = total_;
-    Told();
-  }
-
-  // Makes an index of the table copied `at`-th.
+  // Makes an index (as stored or as the builder writes it) of the table copied `at`-th.
   bool MakeIndex(const std::string& sql, size_t at, std::string& error) {
-    if (!ExecSql(db_, sql, error)) return false;
-    done_ += rows_[at] / 4;
+    if (!ExecSql(db_, InSchema(sql, kForward), error)) return false;
+    done_ += rows_[at] / 8;
     Told();
     return true;
+  }
+
+  // The relations are checked: the bar moves on to putting the new content in place.
+  void Checked() {
+    done_ = placing_ = copying_ + copying_ / 8;
+    Told();
+  }
+  // `done` of `all` pages of the new content are in place.
+  void Placed(long long done, long long all) {
+    if (all > 0) done_ = placing_ + (total_ - placing_) * done / all;
+    Told();
   }
 
   // Whether the last statement found the earlier file damaged (its pages are read by the copy
@@ -213,7 +252,7 @@ class ForwardCopy {
     if ((sqlite3_extended_errcode(db_) & 0xFF) != SQLITE_CORRUPT) return false;
     std::string findings, unread;
     EachRow(
-        old_, "PRAGMA quick_check(5)",
+        db_, "PRAGMA main.quick_check(5)",
         [&](sqlite3_stmt* st) {
           const unsigned char* line = sqlite3_column_text(st, 0);
           if (line && std::strcmp(reinterpret_cast<const char*>(line), "ok") != 0)
@@ -222,18 +261,6 @@ class ForwardCopy {
         unread);
     error = kDamagedFile + (findings.empty() ? " " + error : findings);
     return true;
-  }
-
-  sqlite3* Handle() const { return db_; }
-  void Close() {
-    if (db_) sqlite3_close_v2(db_);
-    db_ = nullptr;
-  }
-  // Hands the connection over.
-  sqlite3* Release() {
-    sqlite3* out = db_;
-    db_ = nullptr;
-    return out;
   }
 
  private:
@@ -251,13 +278,36 @@ class ForwardCopy {
     progress_->Step(static_cast<long>(share), 100);
   }
 
-  sqlite3* old_;
+  sqlite3* db_;
   Undone undone_;
   WorkProgress* progress_;
-  sqlite3* db_ = nullptr;
+  bool attached_ = false;
   std::vector<long long> rows_;
-  long long total_ = 0, done_ = 0, copied_ = 0, shown_ = 0;
+  long long total_ = 0, done_ = 0, copied_ = 0, shown_ = 0, copying_ = 0, placing_ = 0;
 };
+
+// Puts the whole content of the new file (`made`) into the earlier file held by `db`, in one
+// write transaction of the earlier file, which its journal or log keeps whole or as it was.
+bool PutInPlace(sqlite3* db, sqlite3* made, ForwardCopy& copy, std::string& error) {
+  sqlite3_backup* backup = sqlite3_backup_init(db, "main", made, "main");
+  if (!backup) {
+    error = EngineErrorText(db, sqlite3_extended_errcode(db));
+    return false;
+  }
+  int rc = SQLITE_OK;
+  while ((rc = sqlite3_backup_step(backup, kPagesAStep)) == SQLITE_OK) {
+    copy.Placed(sqlite3_backup_pagecount(backup) - sqlite3_backup_remaining(backup), sqlite3_backup_pagecount(backup));
+    EngineProgress();
+  }
+  const int finished = sqlite3_backup_finish(backup);
+  if (rc == SQLITE_DONE && finished == SQLITE_OK) {
+    copy.Placed(1, 1);
+    return true;
+  }
+  const int failure = rc != SQLITE_DONE ? rc : finished;
+  error = (failure & 0xFF) == SQLITE_BUSY ? std::string(kOpenElsewhere) : EngineErrorText(db, failure);
+  return false;
+}
 
 }  // namespace
 
@@ -289,11 +339,20 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     if (SameName(o.type, "table") && strncasecmp(o.name.c_str(), "sqlite_", 7) != 0) tables.push_back(o);
   const bool sequence = std::any_of(objects.begin(), objects.end(),
                                     [](const StoredObject& o) { return SameName(o.name, "sqlite_sequence"); });
-  ForwardCopy copy(db, undone, progress);
   bool told = false;  // the refusal already says what became of the file
-  // Nobody writes the earlier file while it is copied.
-  bool done = ExecSql(db, "BEGIN IMMEDIATE", error) && copy.Open(scratch, path, error) &&
-              ExecSql(copy.Handle(), "BEGIN", error);
+  // The new file takes the earlier one's page size, which its content keeps once put in its place.
+  int pageSize = 0;
+  bool done = QueryInt(db, "PRAGMA main.page_size", pageSize, error) && CreateScratchFile(scratch, pageSize, error);
+  ForwardCopy copy(db, undone, progress);
+  // The earlier file is held from before the copy until the new content is in it: its connection
+  // keeps its lock from one transaction to the next (exclusive locking mode), so another program's
+  // write lands before the copy, which carries it over, or waits for the file and lands after, or
+  // is refused to that program by the engine.
+  done = done && ExecSql(db, "PRAGMA main.locking_mode=EXCLUSIVE", error) && copy.Attach(scratch, error);
+  if (done && !ExecSql(db, "BEGIN IMMEDIATE", error)) {
+    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY) error = kOpenElsewhere;
+    done = false;
+  }
   if (done && !copy.CountRows(tables, error)) {
     done = false;
     told = copy.Damaged(error);
@@ -309,7 +368,8 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     }
     // A table of the file's own is kept as it is defined.
     const std::string definition =
-        ours ? "CREATE TABLE main." + SqlName(tables[k].name) + program->sql.substr(head.size()) : tables[k].sql;
+        ours ? "CREATE TABLE forward." + SqlName(tables[k].name) + program->sql.substr(head.size())
+             : InSchema(tables[k].sql, kForward);
     const bool isEarlier =
         std::any_of(earlier.begin(), earlier.end(), [&](const std::string& e) { return SameName(e, tables[k].name); });
     done = copy.CopyTable(tables[k], definition, isEarlier, k, error, told);
@@ -318,10 +378,9 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   // The counters of a table of the file's own that numbers its rows itself, where the new file keeps one.
   int counters = 0;
   if (done && sequence)
-    done = QueryInt(copy.Handle(), "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_sequence'", counters,
-                    error) &&
-           (counters == 0 ||
-            ExecSql(copy.Handle(), "INSERT INTO main.sqlite_sequence SELECT * FROM earlier.sqlite_sequence", error));
+    done =
+        QueryInt(db, "SELECT count(*) FROM forward.sqlite_master WHERE name = 'sqlite_sequence'", counters, error) &&
+        (counters == 0 || ExecSql(db, "INSERT INTO forward.sqlite_sequence SELECT * FROM main.sqlite_sequence", error));
   // The indexes once the rows are in: the builder's on its tables, the file's own on its own.
   for (size_t k = 0; done && k < tables.size(); ++k) {
     const bool ours = built("table", tables[k].name) != builder.end();
@@ -333,11 +392,30 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
         done = copy.MakeIndex(o.sql, k, error);
     if (!done) error = NotBroughtForward(tables[k].name, error);
   }
-  // The new file holds the builder's definitions, and its rows keep every relation.
-  done = done && ExecSql(copy.Handle(), "COMMIT", error) && ExecSql(copy.Handle(), "DETACH earlier", error);
+  // The new file is whole; the earlier one stays held (its lock kept past the transaction's end).
+  done = done && ExecSql(db, "COMMIT", error);
+  std::string ignored;
+  if (sqlite3_get_autocommit(db) == 0) ExecSql(db, "ROLLBACK", ignored);
+  copy.Detach();
+  // The new file, on a connection of its own, holds the builder's definitions and its rows keep
+  // every relation; then, marked as ours, it is put into the earlier file.
+  sqlite3* made = nullptr;
+  if (done) {
+    const int rc =
+        sqlite3_open_v2(cp1252::ToUtf8(scratch).c_str(), &made, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+      error = EngineErrorText(made, rc);
+      done = false;
+    } else {
+      sqlite3_extended_result_codes(made, 1);
+      DefendConnection(made);
+      WatchEngineProgress(made);
+      RegisterDictionaryCollation(made);
+    }
+  }
   if (done) {
     std::vector<StoredObject> left;
-    done = ReadStoredObjects(copy.Handle(), left, error);
+    done = ReadStoredObjects(made, left, error);
     const SchemaFindings unlike = done ? SchemaObjectsUnlikeTheBuilder(left) : SchemaFindings{};
     if (done && (!unlike.earlier.empty() || !unlike.redefined.empty() || !unlike.foreign.empty())) {
       error = NotBroughtForward(unlike.earlier.empty() ? earlier.front() : unlike.earlier.front(),
@@ -345,30 +423,21 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
       done = false;
     }
   }
-  done = done && CheckRelations(copy.Handle(), error);
+  done = done && CheckRelations(made, error);
   if (done) copy.Checked();
-  done = done && CloseScratchFile(copy.Release(), scratch, error);
-  // The earlier file lets go, and the whole new one takes its name: nothing is left beside the name
-  // for the engine to play onto the new file (a log another program still writes).
-  std::string ignored;
-  if (sqlite3_get_autocommit(db) == 0) ExecSql(db, "ROLLBACK", ignored);
-  if (done) {
-    const int rc = sqlite3_close_v2(db);
-    db = nullptr;
-    if (rc != SQLITE_OK) {
-      error = EngineErrorText(rc, sqlite3_errstr(rc));
-      done = false;
-    } else {
-      done = ReplaceWithScratch(scratch, path, error);
-    }
+  done = done && MarkAsOurs(made, error) && PutInPlace(db, made, copy, error);
+  if (made) sqlite3_close_v2(made);
+  RemoveScratchFile(scratch);
+  // The earlier file is let go: its connection closes, and `db` is a new one on the file as it is now.
+  const int closed = sqlite3_close_v2(db);
+  db = nullptr;
+  if (done && closed != SQLITE_OK) {
+    error = EngineErrorText(closed, sqlite3_errstr(closed));
+    done = false;
   }
-  if (!done) {
-    copy.Close();
-    RemoveScratchFile(scratch);
-  }
-  if (!done && !db) db = reopen(ignored);
   // Whatever stopped it (a full disk, a failing disk), the earlier file is as it was.
   if (!done && !told && undone == Undone::Opening) error += "\n\n" + std::string(kLeftAsItWas);
   if (progress) progress->End();
-  return done && (db = reopen(error)) != nullptr;
+  db = reopen(done ? error : ignored);
+  return done && db != nullptr;
 }

@@ -52,7 +52,7 @@ int Build(const std::string& scratch, sqlite3* db, const DescribeDictionary& des
     if (!CreateAllTablesFromDictionary(&dictionary, db, relations)) return 0;
   }
   EngineProgress();
-  DbDatabase fresh(scratch);
+  DbDatabase fresh(scratch, DbOpening::Seeding);
   if (!fresh.isOpen) return 0;
   return !seed || seed(&fresh);
 }
@@ -84,8 +84,10 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
   if (path.empty()) {
     error = "Nessun file indicato";
   } else if (DatabaseNameFree(path, "Il file esiste già", error)) {
+    // What a creation killed half-way left beside the name goes first.
+    RemoveScratchFilesLeftBeside(path);
     const std::string scratch = ScratchPathBeside(path);
-    if (CreateDatabaseFile(scratch, &db, error)) {
+    if (CreateDatabaseFile(scratch, &db, error, kQuendoScratchApplicationId)) {
       bool dictionaryMade = false;
       Outcome told;  // what the failing steps said, told in the creation's one box
       int built = 0;
@@ -94,7 +96,8 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
         built = Build(scratch, db, describe, seed, dictionaryMade);
       }
       if (dictionaryMade) outcome.reached = CreateOutcome::BuildFailed;
-      const bool closed = built && CloseScratchFile(db, scratch, error);
+      const bool marked = built && MarkAsOurs(db, error);
+      const bool closed = marked && CloseScratchFile(db, scratch, error);
       if (closed && MoveIntoPlace(scratch, path, error)) {
         outcome.reached = CreateOutcome::Created;
         outcome.ok = true;
@@ -105,7 +108,7 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
       // A name taken meanwhile (the file, its log or its journal put there while the database was built) is a
       // file that could not be made, as when it was taken from the start.
       if (closed) outcome.reached = CreateOutcome::FileFailed;
-      if (!built) sqlite3_close_v2(db);
+      if (!marked) sqlite3_close_v2(db);
       RemoveScratchFile(scratch);
       if (!built) error = Reasons(told);
     }
@@ -124,7 +127,7 @@ bool BuildEmptyTimetableFile(const std::string& path, std::string& error) {
     const ScopedNoticeSink quiet([&told](const Notice& notice) {
       if (told.empty()) told = notice.text;
     });
-    if (!CreateDatabaseFile(path, &db, error)) return false;
+    if (!CreateDatabaseFile(path, &db, error, kQuendoScratchApplicationId)) return false;
     bool dictionaryMade = false;
     built = Build(path, db, DescribeSchema, nullptr, dictionaryMade);
   }

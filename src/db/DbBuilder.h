@@ -43,6 +43,6 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
 
 // Builds an empty timetable database at `path` (which must not exist): the dictionary of the
 // schema and every table, index and relation made from it, no reference rows. Shows nothing: the
-// notice of a failing step becomes the reason in `error`. The file is left complete and closed;
-// on failure none is left.
+// notice of a failing step becomes the reason in `error`. The file is left complete and closed,
+// bearing the scratch mark until MarkAsOurs; on failure none is left.
 bool BuildEmptyTimetableFile(const std::string& path, std::string& error);

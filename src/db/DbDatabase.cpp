@@ -45,15 +45,16 @@ void Report(const char* prefix, const std::string& description) {
   Notify(std::string(prefix) + description, NoticeIcon::Stop);
 }
 
-// Checks that the file is one of ours, readable and writable; on failure returns the reason.
-bool CheckFile(sqlite3* db, const std::string& path, std::string& error) {
+// Checks that the file is one of ours (or the builder's own scratch file), readable and writable;
+// on failure returns the reason.
+bool CheckFile(sqlite3* db, const std::string& path, DbOpening opening, std::string& error) {
   if (sqlite3_db_readonly(db, "main") == 1 || access(path.c_str(), W_OK) != 0) {
     error = "Il file è in sola lettura: non è possibile lavorarvi";
     return false;
   }
   int id = 0;
   if (!QueryInt(db, "PRAGMA application_id", id, error)) return false;
-  if (id != kQuendoApplicationId) {
+  if (id != kQuendoApplicationId && (opening == DbOpening::Checked || id != kQuendoScratchApplicationId)) {
     error = "Il file non è un database di Quendo";
     return false;
   }
@@ -73,7 +74,9 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
     error = "Il file non esiste: " + path;
   } else if (!S_ISREG(info.st_mode)) {
     error = "Il percorso non indica un file";
-  } else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  } else if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(cp1252::ToUtf8(path).c_str(), W_OK) != 0) {
+    // Refused before the engine opens it: a connection that may only read would leave its log and
+    // index beside the file, unwritable, and they would keep refusing it once it is made writable.
     error = "Il file è in sola lettura: non è possibile lavorarvi";
   } else {
     // The path is Windows-1252 inside the program; the file system wants UTF-8.
@@ -97,7 +100,7 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
     // One an earlier build wrote is brought to the builder's definitions first (a new file in its
     // place), while the relations are not yet enforced.
     database = open(error);
-    if (database && CheckFile(database, fsPath, error) &&
+    if (database && CheckFile(database, fsPath, opening, error) &&
         (opening == DbOpening::BeingBuilt || (CheckTablesAgainstDictionary(database, error) &&
                                               BringDefinitionsForward(database, path, open, error, progress))) &&
         ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&

@@ -14,8 +14,10 @@ struct sqlite3;
 // How a file is taken: a file made elsewhere or before is compared with what the builder makes
 // before anything is written to it, and one that an earlier build wrote is brought to the
 // builder's definitions (BringDefinitionsForward) or refused as it was; the builder's own scratch
-// file, whose tables it is still making, is only checked to be one of ours.
-enum class DbOpening { Checked, BeingBuilt };
+// file, whose tables it is still making, is only checked to be one of ours (its scratch mark
+// taken, kQuendoScratchApplicationId); once its tables are made, it is checked as any file, its
+// scratch mark taken, while it is seeded.
+enum class DbOpening { Checked, BeingBuilt, Seeding };
 
 class WorkProgress;
 

@@ -9,6 +9,9 @@ struct sqlite3;
 
 // Marks a file as one of our databases (PRAGMA application_id).
 constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
+// Marks a file the program is still making under a scratch name: a process that ended half-way
+// left it, whatever its name, only when it bears this mark.
+constexpr int kQuendoScratchApplicationId = 0x51554E53;  // "QUNS"
 
 // Long work of the database layer calls the progress hook now and then: every few thousand steps
 // of the engine while a statement runs, and between the steps of building a database. The

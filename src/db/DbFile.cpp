@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,31 +109,62 @@ bool QueryInt(sqlite3* db, const char* sql, int& value, std::string& error) {
   return true;
 }
 
-bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error) {
-  *out = nullptr;
-  if (!DatabaseNameFree(path, "Il file esiste già", error)) return false;
+namespace {
+
+// Opens a new file at `path` (its name free) for its first statements; null with the reason, and
+// nothing left at the name, when it cannot be made.
+sqlite3* OpenNewFile(const std::string& path, std::string& error) {
+  if (!DatabaseNameFree(path, "Il file esiste già", error)) return nullptr;
   const std::string fsPath = cp1252::ToUtf8(path);
   sqlite3* db = nullptr;
   const int rc =
       sqlite3_open_v2(fsPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
-  if (rc != SQLITE_OK) {
-    error = EngineErrorText(db, rc);
-    sqlite3_close_v2(db);
-    std::remove(fsPath.c_str());
-    return false;
+  if (rc == SQLITE_OK) {
+    sqlite3_extended_result_codes(db, 1);
+    return db;
   }
-  sqlite3_extended_result_codes(db, 1);
+  error = EngineErrorText(db, rc);
+  sqlite3_close_v2(db);
+  std::remove(fsPath.c_str());
+  return nullptr;
+}
+
+// Runs the first statements of a file OpenNewFile made; on failure the file is closed and removed.
+bool FirstStatements(sqlite3* db, const std::string& path, const std::string& sql, std::string& error) {
+  if (ExecSql(db, sql, error)) return true;
+  sqlite3_close_v2(db);
+  std::remove(cp1252::ToUtf8(path).c_str());
+  return false;
+}
+
+}  // namespace
+
+bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error, int mark) {
+  *out = nullptr;
+  sqlite3* db = OpenNewFile(path, error);
+  if (!db) return false;
   WatchEngineProgress(db);
-  if (!ExecSql(db,
-               "PRAGMA application_id=" + std::to_string(kQuendoApplicationId) +
-                   "; PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;",
-               error)) {
-    sqlite3_close_v2(db);
-    std::remove(fsPath.c_str());
+  if (!FirstStatements(
+          db, path,
+          "PRAGMA application_id=" + std::to_string(mark) + "; PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;",
+          error))
     return false;
-  }
   *out = db;
   return true;
+}
+
+bool CreateScratchFile(const std::string& path, int pageSize, std::string& error) {
+  sqlite3* db = OpenNewFile(path, error);
+  if (!db || !FirstStatements(db, path,
+                              "PRAGMA page_size=" + std::to_string(pageSize) +
+                                  "; PRAGMA application_id=" + std::to_string(kQuendoScratchApplicationId),
+                              error))
+    return false;
+  const int rc = sqlite3_close_v2(db);
+  if (rc == SQLITE_OK) return true;
+  error = EngineErrorText(rc, sqlite3_errstr(rc));
+  RemoveScratchFile(path);
+  return false;
 }
 
 bool FileExists(const std::string& path) {
@@ -166,6 +198,10 @@ std::string ScratchPathBeside(const std::string& path) {
   }
 }
 
+bool MarkAsOurs(sqlite3* db, std::string& error) {
+  return ExecSql(db, "PRAGMA application_id=" + std::to_string(kQuendoApplicationId), error);
+}
+
 bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error) {
   const bool folded = ExecSql(db, "PRAGMA journal_mode=DELETE", error);
   const int rc = sqlite3_close_v2(db);
@@ -181,15 +217,40 @@ bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& erro
   return true;
 }
 
-void RemoveScratchFile(const std::string& scratch) {
-  unlink(cp1252::ToUtf8(scratch).c_str());
-  for (const char* companion : kDatabaseCompanions) unlink(cp1252::ToUtf8(scratch + companion).c_str());
+namespace {
+
+// RemoveScratchFile of a name as the file system spells it.
+void RemoveFileAndSides(const std::string& fsPath) {
+  for (const char* companion : kDatabaseCompanions) unlink((fsPath + companion).c_str());
+  unlink(fsPath.c_str());
 }
+
+// Whether the file at `fsPath` is a regular file that bears the scratch mark in its header (the
+// file's start is read without waiting on a pipe, and a link is not followed).
+bool BearsScratchMark(const std::string& fsPath) {
+  const int fd = open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  // Every database file begins with its heading; its application id is the big-endian number at
+  // byte 68 of the 100-byte header.
+  unsigned char header[100];
+  struct stat info {};
+  const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+  close(fd);
+  if (!read || std::memcmp(header, kDatabaseHeading, sizeof kDatabaseHeading) != 0) return false;
+  const std::uint32_t mark = (std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
+                             (std::uint32_t{header[70]} << 8) | std::uint32_t{header[71]};
+  return mark == static_cast<std::uint32_t>(kQuendoScratchApplicationId);
+}
+
+}  // namespace
+
+void RemoveScratchFile(const std::string& scratch) { RemoveFileAndSides(cp1252::ToUtf8(scratch)); }
 
 void RemoveScratchFilesLeftBeside(const std::string& path) {
   const std::string fsPath = cp1252::ToUtf8(path);
   const size_t slash = fsPath.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? std::string(".") : fsPath.substr(0, slash + 1);
+  const std::string folder = slash == std::string::npos ? std::string("./") : fsPath.substr(0, slash + 1);
   // As ScratchPathBeside names them: "." + name + "." + process + "-" + number + ".tmp".
   const std::string start = "." + (slash == std::string::npos ? fsPath : fsPath.substr(slash + 1)) + ".";
   DIR* dir = opendir(folder.c_str());
@@ -201,15 +262,16 @@ void RemoveScratchFilesLeftBeside(const std::string& path) {
     char* end = nullptr;
     const long process = std::strtol(name.c_str() + start.size(), &end, 10);
     if (end == name.c_str() + start.size() || *end != '-' || process <= 0) continue;
-    std::strtoul(end + 1, &end, 10);
-    const std::string rest = end;
-    const bool scratch = rest == ".tmp" || rest == ".tmp-wal" || rest == ".tmp-shm" || rest == ".tmp-journal";
+    const char* number = end + 1;
+    std::strtoul(number, &end, 10);
+    if (end == number || std::strcmp(end, ".tmp") != 0) continue;
     // A process that still runs may be writing it.
-    if (scratch && process != getpid() && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH)
-      left.push_back(folder + (slash == std::string::npos ? "/" : "") + name);
+    if (process != getpid() && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH &&
+        BearsScratchMark(folder + name))
+      left.push_back(folder + name);
   }
   closedir(dir);
-  for (const std::string& name : left) unlink(name.c_str());
+  for (const std::string& name : left) RemoveFileAndSides(name);
 }
 
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error) {
@@ -225,18 +287,5 @@ bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::str
   if (rc == 0) return true;
   error = errno == EEXIST ? std::string("Il file esiste già")
                           : "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
-  return false;
-}
-
-bool ReplaceWithScratch(const std::string& scratch, const std::string& path, std::string& error) {
-  if (FileExists(path + "-wal") || FileExists(path + "-journal")) {
-    error = "Il file è aperto in un altro programma";
-    return false;
-  }
-  const std::string from = cp1252::ToUtf8(scratch), to = cp1252::ToUtf8(path);
-  struct stat info {};
-  if (stat(to.c_str(), &info) == 0) chmod(from.c_str(), info.st_mode & 07777);
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
   return false;
 }

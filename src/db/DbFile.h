@@ -7,10 +7,16 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Creates the file (its name must be free: DatabaseNameFree), marks it as one of ours and leaves
-// it open in `out` for defining its tables. On failure returns false with the reason; no file is
-// left.
-bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error);
+// Creates the file (its name must be free: DatabaseNameFree), marks it as one of ours (`mark`:
+// kQuendoScratchApplicationId for a file made under a scratch name, which MarkAsOurs marks as ours
+// once whole) and leaves it open in `out` for defining its tables. On failure returns
+// false with the reason; no file is left.
+bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& error, int mark);
+
+// Creates an empty file marked as a scratch file (kQuendoScratchApplicationId), of `pageSize`
+// bytes a page, in rollback mode, and closes it, for a connection to attach. On failure returns
+// false with the reason; no file is left.
+bool CreateScratchFile(const std::string& path, int pageSize, std::string& error);
 
 // Skips blanks and comments of SQL text from `at`.
 size_t SkipSqlBlanks(const std::string& text, size_t at);
@@ -47,22 +53,23 @@ bool DatabaseNameFree(const std::string& path, const std::string& taken, std::st
 // "<folder>/.<name>.<pid>-<n>.tmp", a name beside `path` that is free (DatabaseNameFree).
 std::string ScratchPathBeside(const std::string& path);
 
-// Folds the write-ahead log into the scratch file and closes the connection, so that the file
-// is complete on its own. Every other connection to it must be closed already.
+// Marks a file made under a scratch name (kQuendoScratchApplicationId) as one of ours, once it is
+// whole: the last change before it takes its name.
+bool MarkAsOurs(sqlite3* db, std::string& error);
+
+// Folds the write-ahead log into the scratch file and closes the connection, so that the file is
+// complete on its own. Every other connection to it must be closed already.
 bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error);
 
-// Removes the scratch file and the engine's side files.
+// Removes the scratch file and the engine's side files (those first: a removal stopped half-way
+// leaves no side file without its file).
 void RemoveScratchFile(const std::string& scratch);
 
 // Removes the scratch files beside `path` that a process which has ended (killed half-way) left
-// there, with their side files.
+// there, with their side files: only a regular file named as ScratchPathBeside names them, of a
+// process that no longer runs, that bears the scratch mark (kQuendoScratchApplicationId). A file
+// of the user's under such a name, or a scratch file already marked as ours, is left alone.
 void RemoveScratchFilesLeftBeside(const std::string& path);
 
 // Gives the finished file its name, unless the name is no longer free (DatabaseNameFree).
 bool MoveIntoPlace(const std::string& scratch, const std::string& path, std::string& error);
-
-// Gives the finished file the name of the database file it replaces, with that file's permissions,
-// once no log or journal is left beside the name for the engine to play onto the new file (another
-// program still has the old one open). Every connection of this program to the old file must be
-// closed already.
-bool ReplaceWithScratch(const std::string& scratch, const std::string& path, std::string& error);

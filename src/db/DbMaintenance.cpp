@@ -38,6 +38,8 @@ namespace {
 
 // How many of the engine's findings a damaged file's description lists.
 constexpr int kFindingsShown = 5;
+// The last paragraph of a rebuild that stopped: nothing of it was kept.
+constexpr const char* kRebuildLeftAsItWas = "Nessuna modifica è stata registrata: il file è rimasto com'era.";
 // How many trips each list of a salvage's report names.
 constexpr size_t kShortenedShown = 20;
 
@@ -81,7 +83,9 @@ bool ReadFileStart(const std::string& fsPath, std::uint8_t* bytes, int size, boo
   auto* file = reinterpret_cast<sqlite3_file*>(handle.data());
   int flags = 0;
   errno = 0;
+  // A name through a symbolic link (the file's, or a folder's on its way) is told apart, not refused.
   int rc = vfs->xFullPathname(vfs, fsPath.c_str(), vfs->mxPathname, name.data());
+  if (rc == SQLITE_OK_SYMLINK) rc = SQLITE_OK;
   if (rc == SQLITE_OK) rc = vfs->xOpen(vfs, name.data(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB, &flags);
   if (rc == SQLITE_OK) {
     const int read = file->pMethods->xRead(file, bytes, size, 0);
@@ -122,8 +126,9 @@ Mark ReadMark(const std::string& fsPath, std::string& error) {
 
 // Opens an existing file of ours, read-write, beside whatever other connection it has. A file
 // that its header marks as ours is opened even when the engine cannot read it: the check then
-// finds it damaged.
-bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
+// finds it damaged. `toWork`: a file this user may not write is refused before the engine opens
+// it, which would leave beside it a log and an index that keep refusing it once it is writable.
+bool OpenOurs(const std::string& path, Connection& conn, std::string& error, bool toWork = true) {
   if (path.empty()) {
     error = "Nessun file indicato";
     return false;
@@ -136,6 +141,10 @@ bool OpenOurs(const std::string& path, Connection& conn, std::string& error) {
   }
   if (!S_ISREG(info.st_mode)) {
     error = "Il percorso non indica un file";
+    return false;
+  }
+  if (toWork && ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(fsPath.c_str(), W_OK) != 0)) {
+    error = "Il file è in sola lettura: non è possibile lavorarvi";
     return false;
   }
   if (ReadMark(fsPath, error) != Mark::Ours) return false;
@@ -1127,6 +1136,15 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
   if (salvaged) {
     for (const char* side : {"-wal", "-shm"}) unlink(cp1252::ToUtf8(path + side).c_str());
     Told(options, "removed the side files of " + path);
+    // The new file bears the scratch mark until it takes the name: until then, a salvage killed
+    // half-way leaves it for the next one to remove.
+    Connection made;
+    const int rc = sqlite3_open_v2(cp1252::ToUtf8(scratch).c_str(), &made.db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) error = EngineErrorText(made.db, rc);
+    salvaged = rc == SQLITE_OK && MarkAsOurs(made.db, error) && made.Close(&error);
+  }
+  if (salvaged) {
     salvaged = std::rename(cp1252::ToUtf8(scratch).c_str(), cp1252::ToUtf8(path).c_str()) == 0;
     if (!salvaged) error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
   }
@@ -1198,7 +1216,7 @@ bool Duplicate(const std::string& source, const std::string& destination, std::s
   }
   if (!DatabaseNameFree(destination, "Il file di destinazione esiste già", error)) return false;
   Connection from;
-  if (!OpenOurs(source, from, error) ||
+  if (!OpenOurs(source, from, error, false) ||
       CheckConnection(from.db, CheckDepth::Quick, error, Undone::Files) != Soundness::Sound)
     return false;
   const std::string scratch = ScratchPathBeside(destination);
@@ -1268,12 +1286,19 @@ RepairResult RepairDatabase(const RepairOptions& options) {
     conn.Close();
     Salvage(options, error, result);
   } else if (state == Soundness::Sound && CheckTablesAgainstDictionary(conn.db, error) &&
-             CheckRelations(conn.db, error) && Rebuild(options.path, conn, error) && conn.Close(&error)) {
+             CheckRelations(conn.db, error)) {
     // A sound file that lacks a table or a field of its dictionary, or whose rows break a relation,
     // is refused, as its open refuses it, and left as it is: a rebuild cannot give it back what it
     // lacks.
-    result.outcome = RepairOutcome::Rebuilt;
-    result.ok = true;
+    if (Rebuild(options.path, conn, error) && conn.Close(&error)) {
+      result.outcome = RepairOutcome::Rebuilt;
+      result.ok = true;
+    } else {
+      // A rebuild stopped by anything (a full disk) keeps nothing of it; a refused value says so itself.
+      const std::string_view kept = UndoneText(Undone::Changes);
+      if (!std::string_view(error).ends_with(kept)) error += "\n\n" + std::string(kRebuildLeftAsItWas);
+      Refuse(result, RepairFailure(options.path, error));
+    }
   } else {
     // Rows that break a relation are no damage: a rebuild would keep them, a salvage is no cure.
     if (std::string_view(error).starts_with(kRowsBreakingRelations))

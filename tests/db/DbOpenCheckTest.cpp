@@ -10,11 +10,17 @@
 #include "db/DbFile.h"
 #include "db/DbMaintenance.h"
 #include "support/EarlierBuild.h"
+#include "support/FullDisk.h"
 #include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QFile>
+#include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -216,6 +222,27 @@ TEST_F(OpenCheck, RefusesWhatTheDictionaryMissesAndLeavesTheFile) {
     }
 }
 
+// Whether the file still holds a table as an earlier build defined it.
+bool HoldsEarlier(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const bool earlier = HoldsEarlierTables(db);
+  sqlite3_close_v2(db);
+  return earlier;
+}
+
+// Another program's write of a day type "W<n>", on a connection of its own that waits `waitMs` for
+// the file; whether it was told the write was done.
+bool WriteCadence(const std::string& path, int n, int waitMs) {
+  sqlite3* db = nullptr;
+  bool done = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+  sqlite3_busy_timeout(db, waitMs);
+  const std::string sql = "INSERT INTO cadenz VALUES ('W" + std::to_string(n) + "', 'scritta')";
+  done = done && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close_v2(db);
+  return done;
+}
+
 // Each table's rows, the tables by name, as the engine reads them.
 std::string Dump(const std::string& path) {
   std::string out;
@@ -224,15 +251,10 @@ std::string Dump(const std::string& path) {
   return out;
 }
 
-// Caps every connection opened while it is set at its file's size, as a disk with no room left.
-int NoRoomLeft(sqlite3* db, const char**, const sqlite3_api_routines*) {
-  return sqlite3_exec(db, "PRAGMA max_page_count = 1", nullptr, nullptr, nullptr);
-}
-
 // A file an earlier build wrote, its tables stored in key order or not, is brought to the builder's
 // definitions at its open, every row kept and a date with a time of day stored as its date; one
-// that holds a value the new definitions refuse, or two rows they give one key, or that fills the
-// disk on the way, is left as it was, the value named or the file said to be as it was.
+// that holds a value the new definitions refuse, or two rows they give one key, is left as it was,
+// the value named.
 TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
   const std::string built = Copy(kTrip +
                                      "INSERT INTO cadenz VALUES ('FER', 'Feriale');"
@@ -247,10 +269,6 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       "UPDATE calend SET data = data || ' 00:00:00' WHERE data = '2026-09-25';"
       "UPDATE calend SET data = data || 'T07:30' WHERE data = '2026-09-26';"
       "UPDATE period SET fine = fine || ' 23:59:59.250'";
-  const std::string full =
-      "Errore in fase di apertura del database\n\nLa tavola \"tavole\" non può essere portata alle definizioni di "
-      "questa versione del programma:\nSpazio su disco esaurito (database or disk is full)\n\nIl database non è "
-      "stato aperto e il file è rimasto com'era.";
   const std::pair<std::string, std::string> cases[] = {
       {timed, ""},
       {"UPDATE calend SET data = '05/10/2026' WHERE data = '2026-09-26'",
@@ -267,7 +285,6 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
        " riga (data '2026-09-26 00:00:00', caden 'FER') della tavola \"calend\":\nil campo data (Data) vale "
        "'2026-09-26 00:00:00', che come data è '2026-09-26',\ne la riga avrebbe così la stessa chiave della riga "
        "(data '2026-09-26', caden 'FER'): due righe non possono avere la stessa chiave."},
-      {timed, full},
       // A stop row of a trip that does not exist: the relation it breaks is named.
       {kStopsInto + "VALUES (900, 1, 'Piazza', 0, 9999, 800, 1, 0, 0, 0)", Orphans(1)},
       // A page of the stops that cannot be read (DamagePages): the file is damaged.
@@ -288,9 +305,7 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
       const Outcome checked = CheckDatabaseToOpen(path);
       EXPECT_TRUE(checked.ok) << checked.Failure();
       NoticeLog log;
-      if (refused == full) sqlite3_auto_extension(reinterpret_cast<void (*)()>(&NoRoomLeft));
       EXPECT_EQ(DbDatabase(path).isOpen, refused.empty());
-      sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&NoRoomLeft));
       if (refused.empty()) {
         EXPECT_EQ(log.Texts(), "");
         EXPECT_EQ(QueryFile(path, kDefinitions), definitions);
@@ -302,7 +317,7 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
         else if (refused.compare(0, 5, "\nRiga") == 0)
           EXPECT_TRUE(HasPart(log.Texts(), refused + "\n\n" + kLeftAsItWas));
         else
-          EXPECT_EQ(log.Texts(), refused == full ? full : kValueRefused + refused + "\n\n" + kNotOpened);
+          EXPECT_EQ(log.Texts(), kValueRefused + refused + "\n\n" + kNotOpened);
         EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
       }
     }
@@ -369,6 +384,263 @@ TEST_F(OpenCheck, AnEarlierFileOpenElsewhereIsLeftAsItWas) {
                              std::string(kLeftAsItWas));
   EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
   sqlite3_close_v2(other);
+}
+
+// The earlier file is brought forward in itself: its owner, group and mode, its other names (a
+// hard link, a symbolic link by which it is opened) and its identity stay; a journal another
+// program left behind is handled as the engine handles it: an empty one (a program in TRUNCATE
+// mode that ended) ignored, a hot one (a program killed half-way through a change) rolled back.
+TEST_F(OpenCheck, AnEarlierFileIsBroughtForwardInItselfKeepingItsOwnerModeAndNames) {
+  const std::string built = Copy(kTrip, false), path = dir_.Path("precedente.mdb");
+  const std::string other = dir_.Path("altro nome.mdb"), linked = dir_.Path("collegamento.mdb");
+  const std::string kCadences = "SELECT codice FROM cadenz ORDER BY codice";
+  // What another program left beside the file.
+  for (const std::string left : {"", "empty journal", "hot journal"}) {
+    SCOPED_TRACE(left);
+    for (const std::string& name : {path, other, linked}) QFile::remove(cp1252::ToQString(name));
+    MakeEarlierBuildFile(built, path);
+    std::string cadences = QueryFile(path, kCadences);
+    if (left == "empty journal") {
+      ASSERT_EQ(ExecOnFile(path, "PRAGMA journal_mode=TRUNCATE; INSERT INTO cadenz VALUES ('TRC', 'x')"), "ok");
+      ASSERT_TRUE(QFile::exists(cp1252::ToQString(path + "-journal")));
+      cadences = QueryFile(path, kCadences);
+    } else if (left == "hot journal") {
+      ASSERT_EQ(ExecOnFile(path, "PRAGMA journal_mode=DELETE"), "ok");
+      // Its change spills into the file before it is killed: only the journal can undo it.
+      EXPECT_TRUE(Killed([&] {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        sqlite3_exec(db,
+                     "PRAGMA cache_size=1; BEGIN; DELETE FROM cadenz; "
+                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 2000) "
+                     "INSERT INTO cadenz SELECT 'H' || k, printf('%.50c', 'x') FROM n",
+                     nullptr, nullptr, nullptr);
+        ::raise(SIGKILL);
+      }));
+      ASSERT_GT(FileBytes(path + "-journal").size(), 0u);
+    }
+    ASSERT_EQ(chmod(path.c_str(), 0604), 0);
+    const bool owner = geteuid() == 0;  // only the superuser gives a file to another
+    if (owner) {
+      ASSERT_EQ(chown(path.c_str(), 1000, 2000), 0);
+    }
+    ASSERT_EQ(link(path.c_str(), other.c_str()), 0);
+    ASSERT_EQ(symlink("precedente.mdb", linked.c_str()), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    NoticeLog log;
+    EXPECT_TRUE(DbDatabase(linked).isOpen) << log.Texts();
+    struct stat after {
+    }, link{}, second{};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    ASSERT_EQ(lstat(linked.c_str(), &link), 0);
+    ASSERT_EQ(stat(other.c_str(), &second), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 07777, 0604u);
+    if (owner) {
+      EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(1000u, 2000u));
+    }
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    EXPECT_EQ(second.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_FALSE(HoldsEarlier(other));
+    EXPECT_EQ(QueryFile(other, kCadences), cadences);
+    EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
+  }
+}
+
+// Another program that writes the earlier file while its first open brings it forward loses no
+// write it was told was done: each lands before the copy (and is carried over), or waits for the
+// file and lands after it, or is refused to it by the engine. Here it writes at every step of the
+// bar (a connection of its own, which does not wait), and, as another process, in a loop, with
+// the file in write-ahead and in rollback mode.
+TEST_F(OpenCheck, AnotherProgramWritingTheEarlierFileLosesNoWriteItWasToldWasDone) {
+  const std::string built = Copy(kTrip + kStopsInto +
+                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
+                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
+                                 false);
+  const std::string path = dir_.Path("precedente.mdb");
+  const auto found = [&path](const std::vector<int>& done) {
+    const std::string held = QueryFile(path, "SELECT ',' || group_concat(codice, ',') || ',' FROM cadenz");
+    std::string lost;
+    for (const int n : done)
+      if (held.find(",W" + std::to_string(n) + ",") == std::string::npos) lost += " W" + std::to_string(n);
+    return lost;
+  };
+  for (const char* mode : {"WAL", "DELETE"}) {
+    SCOPED_TRACE(mode);
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(cp1252::ToQString(path + side));
+    MakeEarlierBuildFile(built, path);
+    ASSERT_EQ(ExecOnFile(path, std::string("PRAGMA journal_mode=") + mode), "ok");
+    struct Writer : WorkProgress {
+      void Begin(const std::string&) override {}
+      void Step(long, long) override {
+        if (WriteCadence(path, ++n, 0)) done.push_back(n);
+      }
+      void End() override {}
+      explicit Writer(const std::string& p) : path(p) {}
+      const std::string& path;
+      int n = 0;
+      std::vector<int> done;
+    } writer(path);
+    {
+      NoticeLog log;
+      EXPECT_TRUE(DbDatabase(path, DbOpening::Checked, &writer).isOpen) << log.Texts();
+    }
+    EXPECT_GT(writer.n, 10);
+    EXPECT_EQ(found(writer.done), "");
+
+    // Another process, in a loop, each write on a connection of its own that waits for the file.
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(cp1252::ToQString(path + side));
+    MakeEarlierBuildFile(built, path);
+    ASSERT_EQ(ExecOnFile(path, std::string("PRAGMA journal_mode=") + mode), "ok");
+    int told[2];
+    ASSERT_EQ(pipe(told), 0);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      close(told[0]);
+      for (int n = 1;; ++n)
+        if (WriteCadence(path, n, 10000) && write(told[1], &n, sizeof n) != sizeof n) _exit(1);
+    }
+    close(told[1]);
+    std::vector<int> done;
+    const auto take = [&](size_t count) {
+      for (int n = 0; done.size() < count && read(told[0], &n, sizeof n) == sizeof n;) done.push_back(n);
+    };
+    take(5);  // it writes before the open
+    {
+      NoticeLog log;
+      EXPECT_TRUE(DbDatabase(path).isOpen) << log.Texts();
+    }
+    take(done.size() + 5);  // and after
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    take(SIZE_MAX);
+    close(told[0]);
+    EXPECT_GE(done.size(), 10u);
+    EXPECT_EQ(found(done), "");
+    EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
+    EXPECT_FALSE(HoldsEarlier(path));
+  }
+}
+
+// A disk that fills at any moment of the bring-forward leaves the earlier file as it was, the box
+// saying so, or, once its new content is in, brought forward whole.
+TEST_F(OpenCheck, ADiskThatFillsLeavesTheEarlierFileAsItWasOrBroughtForwardWhole) {
+  const std::string built = Copy(kTrip + kStopsInto +
+                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
+                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
+                                 false);
+  const std::string path = dir_.Path("precedente.mdb"), expected = Dump(built);
+  MakeEarlierBuildFile(built, path);
+  long long all = 0;
+  {
+    const FullDisk counted;
+    ASSERT_TRUE(DbDatabase(path).isOpen);
+    all = FullDisk::Written();
+  }
+  int asItWas = 0, forward = 0;
+  for (const int share : {5, 25, 50, 75, 90, 97, 99}) {
+    SCOPED_TRACE(share);
+    QFile::remove(cp1252::ToQString(path));
+    MakeEarlierBuildFile(built, path);
+    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+    NoticeLog log;
+    bool opened = false;
+    {
+      const FullDisk full(all * share / 100);
+      opened = DbDatabase(path).isOpen;
+    }
+    if (opened) {
+      ++forward;
+      EXPECT_EQ(Dump(path), expected);
+    } else {
+      ++asItWas;
+      EXPECT_TRUE(HasPart(log.Texts(), "Spazio su disco esaurito")) << log.Texts();
+      EXPECT_TRUE(HasPart(log.Texts(), kLeftAsItWas)) << log.Texts();
+      EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
+      EXPECT_TRUE(DbDatabase(path).isOpen);
+    }
+    EXPECT_FALSE(HoldsEarlier(path));
+  }
+  EXPECT_GT(asItWas, 1);
+}
+
+// Only a scratch file the program left is removed: one of a process that has ended, bearing the
+// mark of a file still being made, as a creation killed half-way leaves it; a file of the user's
+// under such a name (a copy of a database, any other file, a pipe) stays.
+TEST_F(OpenCheck, OnlyTheScratchFilesTheProgramLeftAreRemoved) {
+  const std::string path = dir_.Path("nuovo.mdb");
+  long calls = 0;
+  SetEngineProgressHook([&calls] {
+    if (++calls == 5) ::raise(SIGKILL);
+  });
+  EXPECT_TRUE(Killed([&] {
+    NoticeLog quiet;
+    CreateTimetableDatabase(path, CreateMode::Startup, SeedLocalityZero);
+  }));
+  SetEngineProgressHook({});
+  const std::string left = Listing(dir_.Dir());
+  ASSERT_TRUE(HasPart(left, ".nuovo.mdb.")) << left;
+  const std::string copy = dir_.Path(".nuovo.mdb.99999999-0.tmp"), text = dir_.Path(".nuovo.mdb.99999998-0.tmp");
+  WriteFileBytes(copy, template_);
+  WriteFileBytes(text, "note");
+  const std::string pipe = dir_.Path(".nuovo.mdb.99999997-0.tmp");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  NoticeLog quiet;
+  ASSERT_TRUE(CreateTimetableDatabase(path, CreateMode::Startup, SeedLocalityZero).ok);
+  EXPECT_EQ(Listing(dir_.Dir()), ".nuovo.mdb.99999998-0.tmp\n.nuovo.mdb.99999999-0.tmp\nnuovo.mdb\n");
+  struct stat info {};
+  EXPECT_TRUE(lstat(pipe.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(FileBytes(copy) == template_) << "the copy was changed";
+}
+
+// A database named through a symbolic link, or in a folder reached through one, opens and is checked.
+TEST_F(OpenCheck, ADatabaseThroughASymbolicLinkOpens) {
+  const std::string path = Copy("");
+  ASSERT_EQ(symlink(dir_.Dir().c_str(), dir_.Path("cartella").c_str()), 0);
+  ASSERT_EQ(symlink("lavoro.mdb", dir_.Path("collegamento.mdb").c_str()), 0);
+  for (const std::string& name : {dir_.Path("cartella/lavoro.mdb"), dir_.Path("collegamento.mdb")}) {
+    SCOPED_TRACE(name);
+    NoticeLog log;
+    const Outcome checked = CheckDatabaseToOpen(name);
+    EXPECT_TRUE(checked.ok) << checked.Failure();
+    EXPECT_TRUE(DbDatabase(name).isOpen) << log.Texts();
+  }
+}
+
+// A file this user may not write is refused before the engine opens it: nothing is left beside it
+// (a log and an index that only reading would leave there, unwritable, would keep refusing it),
+// and once it is made writable it opens. The superuser may write any file: the open is then tried
+// as another user, who may make files in the folder but not write this one.
+TEST_F(OpenCheck, AFileThatCannotBeWrittenIsRefusedLeavingNothingBesideIt) {
+  const std::string built = Copy(kTrip, false), path = dir_.Path("precedente.mdb");
+  MakeEarlierBuildFile(built, path);
+  ASSERT_EQ(ExecOnFile(path, "PRAGMA wal_checkpoint(TRUNCATE)"), "ok");
+  for (const char* side : {"-wal", "-shm"}) QFile::remove(cp1252::ToQString(path + side));
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  const std::string listing = Listing(dir_.Dir());
+  const auto refused = [&path] {
+    NoticeLog log;
+    return !CheckDatabaseToOpen(path).ok && !DbDatabase(path).isOpen &&
+           HasPart(log.Texts(), "Il file è in sola lettura");
+  };
+  if (geteuid() != 0) {
+    EXPECT_TRUE(refused());
+  } else {
+    ASSERT_EQ(chmod(dir_.Dir().c_str(), 0777), 0);
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && refused() ? 0 : 1);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(Listing(dir_.Dir()), listing);
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  EXPECT_TRUE(CheckDatabaseToOpen(path).ok);
+  EXPECT_TRUE(DbDatabase(path).isOpen);
 }
 
 // The program's connection cannot write the schema as rows, nor run a function of it that is not harmless.

@@ -8,6 +8,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbMaintenance.h"
 #include "support/EarlierBuild.h"
+#include "support/FullDisk.h"
 #include "support/KilledWalk.h"
 
 #include <gtest/gtest.h>
@@ -240,6 +241,35 @@ TEST_F(Repair, AValueItsFieldDoesNotAdmitLeavesItsRowOutNamedADateWithATimeIsIts
     for (const std::string& part : c.told) EXPECT_TRUE(HasPart(result.Texts(), part));
     EXPECT_EQ(HasPart(result.Texts(), "Corse che"), !c.told.empty()) << result.Texts();
     EXPECT_EQ(HasPart(result.Texts(), "non ammette"), !c.told.empty()) << result.Texts();
+  }
+}
+
+// A disk that fills while a sound file, or one an earlier build wrote, is rebuilt: the repair says
+// so and that nothing was kept, and the file is left as it was.
+TEST_F(Repair, ADiskThatFillsDuringTheRebuildLeavesTheFileAsItWasAndSaysSo) {
+  const std::string earlier = dir_.Path("precedente.mdb");
+  MakeEarlierBuildFile(path_, earlier);
+  for (const std::string& path : {path_, earlier}) {
+    SCOPED_TRACE(path);
+    const std::string pristine = FileBytes(path);
+    long long all = 0;
+    {
+      const FullDisk counted;
+      ASSERT_EQ(Run(path).outcome, RepairOutcome::Rebuilt);
+      all = FullDisk::Written();
+    }
+    WriteFileBytes(path, pristine);
+    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+    RepairResult result;
+    {
+      const FullDisk full(all / 2);
+      result = Run(path);
+    }
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(HasPart(result.Texts(), "Spazio su disco esaurito")) << result.Texts();
+    EXPECT_TRUE(HasPart(result.Texts(), "Nessuna modifica è stata registrata: il file è rimasto com'era."))
+        << result.Texts();
+    EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
   }
 }
 

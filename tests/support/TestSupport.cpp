@@ -2,6 +2,7 @@
 
 #include "common/Cp1252.h"
 #include "db/DbDictionary.h"
+#include "db/DbEngine.h"
 #include "db/DbFile.h"
 #include "db/DbSchema.h"
 #include "db/DbSelect.h"
@@ -41,7 +42,7 @@ std::string ScratchDir::Path(const std::string& name) const { return Dir() + "/"
 void MakeDatabase(const std::string& path, const std::string& sql) {
   sqlite3* db = nullptr;
   std::string error;
-  ASSERT_TRUE(CreateDatabaseFile(path, &db, error)) << error;
+  ASSERT_TRUE(CreateDatabaseFile(path, &db, error, kQuendoApplicationId)) << error;
   const bool ok = Exec(db, kChecksOff) == "ok" && ExecSql(db, sql, error);
   sqlite3_close_v2(db);
   ASSERT_TRUE(ok) << error;

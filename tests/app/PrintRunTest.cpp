@@ -2,6 +2,7 @@
 // the desktop's print service (a service of the test's own), and after the check that made it.
 
 #include "app/ProgramTestSupport.h"
+#include "app/ReportDumpSupport.h"
 #include "common/Cp1252.h"
 #include "platform/ClientArea.h"
 #include "reports/CadenceReports.h"
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -93,8 +95,7 @@ TEST_F(WindowPrint, APrintThePrinterNeverTookShowsThePrintersBox) {
                {Fault::ServiceStoppedMeanwhile, {kPrinterFault}}};
   MakeTimetableDatabase(db_);
   RunSql(db_, "INSERT INTO cadenz VALUES ('FER', 'Feriale'), ('FES', 'Festivo');");
-  // One service for the whole test (the print service's library keeps the first it was named),
-  // its queue made anew for each case; the one that stops it comes last.
+  // One service for the whole test, its queue made anew for each case; the one that stops it comes last.
   PrintService service;
   ASSERT_TRUE(service.Running()) << service.Output();
   for (const auto& c : cases) {
@@ -130,6 +131,48 @@ TEST_F(WindowPrint, APrintThePrinterNeverTookShowsThePrintersBox) {
     app_->ExitInstance();
     app_.reset();
   }
+}
+
+// A printer whose paper is US Letter: the print setup proposes its paper, and the report is
+// paginated on it, every row within the page's printable height, none cut at its foot.
+TEST_F(WindowPrint, AReportOnLetterPaperIsPaginatedOnLetter) {
+  MakeTimetableDatabase(db_);
+  RunSql(db_,
+         "WITH RECURSIVE n(k) AS (SELECT 100 UNION ALL SELECT k + 1 FROM n WHERE k < 399) "
+         "INSERT INTO cadenz SELECT 'C' || k, 'Cadenza di prova numero ' || k FROM n;");
+  PrintService service;
+  ASSERT_TRUE(service.Running()) << service.Output();
+  ASSERT_TRUE(service.MakeLetterQueue("lettera")) << service.Output();
+  Start();
+  const std::string dump = dir_.Path("pagine.txt");
+  ui::SetPageDumpPath(dump);
+  ReportView* view = ReportView::Create(frame_);
+  ASSERT_TRUE(view->SetReport(std::make_unique<CadenceReport>(frame_->Database(), true)));
+  static_cast<CadenceReport*>(view->AttachedReport())->Load(frame_->Database());
+  std::string proposed;
+  InPrintDialog([&](QPrintDialog& dialog) {
+    auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+    const int queue = printers ? printers->findText(QStringLiteral("lettera")) : -1;
+    if (queue < 0) return dialog.reject();
+    printers->setCurrentIndex(queue);
+    NoteBoxes();
+    ClickOk(dialog);
+    proposed = dialog.printer()->pageLayout().pageSize().key().toStdString();
+  });
+  view->Print();
+  boxes_.stop();
+  ui::SetPageDumpPath("");
+  // The service has no filter for this printer's language and refuses the job (the printer's box,
+  // closed here): the pages were drawn for it all the same.
+  EXPECT_EQ(proposed, "Letter");
+  // Letter less half an inch top and bottom: 10 inches at 600 dpi; A4's would be 10.69.
+  const std::vector<DumpPage> pages = ReadDump(dump);
+  ASSERT_GT(pages.size(), 2u);
+  int lowest = 0;
+  for (const DumpPage& page : pages)
+    for (const DumpText& text : page.texts) lowest = std::max(lowest, text.y);
+  EXPECT_LT(lowest, 6000);
+  EXPECT_GT(lowest, 5500) << "pages filled down to their foot";
 }
 
 // The check before a report (its status band, its progress bar) is over once its print setup

@@ -6,6 +6,7 @@
 
 #include "support/TestSupport.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <QByteArray>
 #include <QDeadlineTimer>
@@ -35,6 +36,12 @@ class PrintService {
                                          root + "/log/error_log\nAccessLog " + root + "/log/access_log\nPageLog " +
                                          root + "/log/page_log\nFileDevice Yes\nSandboxing Relaxed\n");
     qputenv("CUPS_SERVER", socket_.toLocal8Bit());
+    // The service's library, once loaded in this process, keeps the server it was first named.
+    if (void* library = ::dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD)) {
+      if (const auto name = reinterpret_cast<void (*)(const char*)>(::dlsym(library, "cupsSetServer")))
+        name(socket_.toLocal8Bit().constData());
+      ::dlclose(library);
+    }
     scheduler_.setProgram(QStringLiteral("cupsd"));
     scheduler_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"), QString::fromStdString(root + "/cupsd.conf"),
                              QStringLiteral("-s"), QString::fromStdString(root + "/cups-files.conf")});
@@ -67,6 +74,30 @@ class PrintService {
     const bool done = tool.waitForFinished(20000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
     if (!done) output_ += tool.readAll().toStdString();
     return done;
+  }
+  // A second queue, `name`, of a printer whose paper is US Letter (with A4 among its papers), its
+  // unprintable edges those of many office printers: a quarter inch each side, half an inch top
+  // and bottom.
+  bool MakeLetterQueue(const char* name) {
+    const std::string ppd = dir_.Path("letter.ppd");
+    std::string text =
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
+        "*LanguageEncoding: ISOLatin1\n*PCFileName: \"LETTER.PPD\"\n*Manufacturer: \"Prova\"\n*Product: "
+        "\"(Prova)\"\n*ModelName: \"Prova Letter\"\n*ShortNickName: \"Prova Letter\"\n*NickName: \"Prova "
+        "Letter\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n*ColorDevice: False\n"
+        "*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n*LandscapeOrientation: Plus90\n"
+        "*TTRasterizer: Type42\n";
+    for (const char* option : {"PageSize", "PageRegion"})
+      text += std::string("*OpenUI *") + option + ": PickOne\n*OrderDependency: 10 AnySetup *" + option + "\n*Default" +
+              option + ": Letter\n*" + option + " Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n*" +
+              option + " A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *" + option + "\n";
+    text +=
+        "*DefaultImageableArea: Letter\n*ImageableArea Letter/US Letter: \"18 36 594 756\"\n"
+        "*ImageableArea A4/A4: \"18 36 577 806\"\n*DefaultPaperDimension: Letter\n"
+        "*PaperDimension Letter/US Letter: \"612 792\"\n*PaperDimension A4/A4: \"595 842\"\n";
+    Write(ppd, text);
+    return Tool("lpadmin", {QStringLiteral("-p"), QString::fromLatin1(name), QStringLiteral("-E"), QStringLiteral("-v"),
+                            QStringLiteral("file:///dev/null"), QStringLiteral("-P"), QString::fromStdString(ppd)});
   }
   // The queue, made (or made again) enabled and taking jobs; made to refuse every job, or removed.
   bool MakeQueue() {

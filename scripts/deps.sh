@@ -9,6 +9,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-t
           make tcl xvfb x11-utils)
 packages+=(fonts-liberation poppler-utils)  # Arial's metric twin for the reports; PDF checks in the tests
 packages+=(gdal-bin)  # ogrinfo and ogr2ogr: the tests read back and make shapefile sets
+packages+=(cups-daemon cups-client)  # a print service of the tests' own (tests/support/PrintService.h)
 packages+=(clang llvm libclang-rt-14-dev)  # the fuzz targets (scripts/fuzz.sh): clang with libFuzzer
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"

@@ -56,7 +56,10 @@ void ClientArea::Redraw() {
 
 void ClientArea::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  if (!panel_) {
+  // Under a panel too: a report's view draws nothing of its own outside its preview, and what the
+  // area showed before (the band and the progress bar of the work that made the report) would
+  // stay on the screen.
+  {
     const QColor paper = background_.isNull() ? QColor(Qt::white) : QColor(background_.pixel(0, 0));
     p.fillRect(rect(), paper);
     // Centred; clipped on both sides when the area is smaller than the picture.

@@ -1,5 +1,6 @@
 #pragma once
-// The main window's client area: paints the background picture while no panel covers it, and the
+// The main window's client area: paints the background picture (under a panel too, which may draw
+// nothing of its own), and the
 // status band of the running operation; keeps the panel, the progress bar and the busy clock in
 // their places when the window changes size.
 

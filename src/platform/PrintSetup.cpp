@@ -6,6 +6,8 @@
 #include "platform/FileDialog.h"
 #include "platform/Ui.h"
 
+#include <dlfcn.h>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,8 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QShowEvent>
+#include <QWidget>
 
 namespace ui {
 namespace {
@@ -54,6 +58,35 @@ bool WritableOutput(const QString& name) {
   return !file.exists() ||
          MessageBox("Il file\n" + shown + "\nesiste già. Sovrascriverlo?", MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
+
+// The fields of Qt's print dialog that a report run does not honour, by their names in the dialog:
+// the print range (every page is printed: no range, and for a printer of the print service no
+// choice of odd or even pages either) and the copies (one is printed, with nothing to collate).
+const char* const kUnhonouredFields[] = {"gbPrintRange", "label", "copies", "collate", "outputIcon"};
+
+// Qt's print dialog without those fields. Qt shows them again whenever the dialog is shown and
+// whenever another printer is chosen, so they are hidden after each.
+class ReportPrintDialog : public QPrintDialog {
+ public:
+  ReportPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
+    if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers")))
+      connect(printers, &QComboBox::currentIndexChanged, this, [this] { HideUnhonoured(); });
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QPrintDialog::showEvent(event);
+    HideUnhonoured();
+  }
+
+ private:
+  void HideUnhonoured() {
+    auto* output = findChild<QWidget*>(QStringLiteral("copiesTab"));
+    if (!output) return;
+    for (const char* name : kUnhonouredFields)
+      for (QWidget* field : output->findChildren<QWidget*>(QString::fromLatin1(name))) field->hide();
+  }
+};
 
 }  // namespace
 
@@ -96,12 +129,13 @@ bool PrintSetup(QPrinter& printer, const std::string& title, const std::function
     return true;
   }
   if (!CanShowWindows()) Unanswerable("Impostazione stampante", title);
-  // The dialog proposes the page the driver's answer gets, turned when the report needs it.
+  // The dialog proposes the page the driver's answer gets, turned when the report needs it: A4 for
+  // printing to a file; a printer of the print service proposes its own paper, turned so.
   const QPageSize a4(QPageSize::A4);
   SetReportPage(printer, a4, QPageLayout::Portrait);
   if (tooWideForPortrait && tooWideForPortrait(printer)) SetReportPage(printer, a4, QPageLayout::Landscape);
   WatchFileChoosers();  // the chooser behind "File di output" and that field's completer list folders
-  QPrintDialog dialog(&printer, OwnerWindow());
+  ReportPrintDialog dialog(&printer, OwnerWindow());
   dialog.setWindowTitle(QStringLiteral("Imposta stampante"));
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -135,6 +169,20 @@ void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orien
   // The least margins the device allows on that paper: none for a PDF file.
   const QPageLayout layout = printer.pageLayout();
   printer.setPageMargins(layout.minimumMargins(), layout.units());
+}
+
+bool PrinterTookJob(const QPrinter& printer) {
+  if (printer.outputFormat() != QPrinter::NativeFormat) return true;
+  // The print service's library is there only when Qt's printer uses it; it is never loaded here.
+  void* library = ::dlopen("libcups.so.2", RTLD_LAZY | RTLD_NOLOAD);
+  if (!library) return true;
+  using LastStatus = int (*)();
+  const auto lastStatus = reinterpret_cast<LastStatus>(::dlsym(library, "cupsLastError"));
+  const int status = lastStatus ? lastStatus() : 0;
+  ::dlclose(library);
+  // The answers up to "successful-ok-conflicting-attributes" (0x0002) are a job taken.
+  constexpr int kLastTaken = 0x0002;
+  return status <= kLastTaken;
 }
 
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {

@@ -26,8 +26,11 @@ constexpr int kReportDotsPerInch = 600;
 // Shows the print setup for `printer`; false when it was cancelled. Titles are Windows-1252.
 // `tooWideForPortrait`, when given, tells whether what is printed runs past a portrait page of
 // the printer (it may turn the printer to measure): then the setup proposes landscape paper, which
-// the user may still change. Whichever way it is answered, the printer leaves it set up by
-// SetReportPage: A4 unless the user chose another paper.
+// the user may still change. The paper proposed is A4 for printing to a file (and for the scripted
+// answer), and a printer's own paper (US Letter on a queue set so) for a printer of the print
+// service: the report is paginated on whichever paper is chosen, so nothing is cut. The setup
+// offers neither a print range nor copies: every page is printed, once. Whichever way it is
+// answered, the printer leaves it set up by SetReportPage on the paper chosen.
 bool PrintSetup(QPrinter& printer, const std::string& title,
                 const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
 
@@ -48,6 +51,13 @@ void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
 // (the whole sheet for a PDF file, a printer's sheet less the margins it cannot print on). The
 // pages of a report depend on nothing else.
 void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation);
+
+// Whether the printer took the job whose painter has just ended on `printer`: a PDF file always
+// (its own check follows); a printer of the print service only when the service accepted the job.
+// Qt's printer hands the job to the service as its painter ends and does not say whether it was
+// refused (a queue that rejects jobs, a queue removed, the service down): that is read from the
+// service's client library, which holds the answer to the last request of this thread.
+bool PrinterTookJob(const QPrinter& printer);
 
 enum class PreviewChoice { Close, Print };
 // The scripted answer of a preview of `pages` pages (only with a script installed).

@@ -1,5 +1,6 @@
 #include "reportview/ReportView.h"
 
+#include "common/Clock.h"
 #include "common/Cp1252.h"
 #include "common/ExportFiles.h"
 #include "common/NewFile.h"
@@ -15,6 +16,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -47,9 +49,42 @@ class PdfTemporary {
   }
   bool Open() const { return set_ && set_->Descriptor() >= 0; }
   QString Through() const { return QStringLiteral("/proc/self/fd/") + QString::number(set_->Descriptor()); }
-  bool PutInPlace() { return Complete(set_->Descriptor()) && set_->Finish() && set_->Commit(); }
+  // Puts the whole file in place, its creation date the program's clock's `created`.
+  bool PutInPlace(const ClockTime& created) {
+    return Complete(set_->Descriptor()) && Dated(set_->Descriptor(), created) && set_->Finish() && set_->Commit();
+  }
 
  private:
+  // Qt writes the moment its painter began as the creation date at the head of the file
+  // ("/CreationDate (D:YYYYMMDDHHmmSS" and the offset from UTC, "Z" or "+HH'mm'"), taken from the
+  // system's clock. It becomes the moment of the program's clock (--now fixes it), written at the
+  // offset Qt wrote, so that no byte of the file moves. A file without it is left as it is.
+  static bool Dated(int fd, const ClockTime& created) {
+    std::string head(4096, '\0');
+    const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
+    if (got <= 0) return false;
+    head.resize(static_cast<size_t>(got));
+    static const std::string kKey = "/CreationDate (D:";
+    const size_t at = head.find(kKey);
+    if (at == std::string::npos || at + kKey.size() + 15 > head.size()) return true;
+    const size_t digits = at + kKey.size();
+    int offset = 0;  // seconds east of UTC
+    const char sign = head[digits + 14];
+    if (sign == '+' || sign == '-') {
+      if (digits + 21 > head.size()) return true;
+      const int hours = std::atoi(head.substr(digits + 15, 2).c_str());
+      const int minutes = std::atoi(head.substr(digits + 18, 2).c_str());
+      offset = (sign == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
+    } else if (sign != 'Z') {
+      return true;
+    }
+    const QDateTime local(QDate(created.year, created.month, created.day),
+                          QTime(created.hour, created.minute, created.second));
+    const QByteArray date = local.toOffsetFromUtc(offset).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    if (!local.isValid() || date.size() != 14) return true;
+    return ::pwrite(fd, date.constData(), 14, static_cast<off_t>(digits)) == 14;
+  }
+
   // The file ends as a whole PDF does: its cross-reference table where the trailer says, then
   // the end mark. A write lost on the way moves the one or cuts the other.
   static bool Complete(int fd) {
@@ -257,6 +292,7 @@ bool ReportView::PrintPages(QPrinter& printer) {
     ui::MessageBox(NotAFileText(cp1252::FromQStringLossy(target)), ui::MB_ICONEXCLAMATION);
     return false;
   }
+  const ClockTime created = Now();  // the moment the file is begun, as the painter's own
   PdfTemporary partial;
   if (!target.isEmpty() && partial.Create(QFile::encodeName(target).toStdString()))
     printer.setOutputFileName(partial.Through());
@@ -272,24 +308,32 @@ bool ReportView::PrintPages(QPrinter& printer) {
   ++paginations_;
   begun_ = true;
   const int pages = report_->PageCount();
+  bool everyPage = true;
   {
     ProgressBar bar(frame_);
-    for (int page = 1; page <= pages; ++page) {
-      if (page > 1 && !printer.newPage()) break;
-      run.Draw(page);
+    for (int page = 1; page <= pages && everyPage; ++page) {
+      everyPage = page == 1 || printer.newPage();
+      if (everyPage) run.Draw(page);
       bar.SetPos(static_cast<int>(static_cast<long long>(page) * 100 / pages));
     }
   }
-  const bool written = painter.end() && printer.printerState() != QPrinter::Error;
+  // A printer hands its job over as the painter ends: it may fail there, or refuse it.
+  const bool ended = painter.end();
+  const bool written =
+      ended && everyPage && printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
   if (!target.isEmpty()) {
     printer.setOutputFileName(target);
     // A write the disk refused (full) leaves a file without its end: it never takes the name.
-    if (!written || !partial.PutInPlace()) {
+    if (!written || !partial.PutInPlace(created)) {
       ui::MessageBox(CannotCreateText(cp1252::FromQStringLossy(target)), ui::MB_ICONEXCLAMATION);
       return false;
     }
+  } else if (!written || !ui::PrinterTookJob(printer)) {
+    // A printer that never took the job prints nothing: the run is abandoned, as when it cannot open.
+    ui::MessageBox(kPrinterFault, ui::MB_ICONINFORMATION);
+    return false;
   }
   if (ui::Script* script = ui::Script::Current())
     script->Record("PRINT\t" + ui::TranscriptText(report_->Title()) + "\t" + std::to_string(pages));
-  return written;
+  return true;
 }

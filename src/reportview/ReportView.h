@@ -54,8 +54,9 @@ class ReportView : public Panel {
  private:
   explicit ReportView(MainFrame* frame);
   std::unique_ptr<QPrinter> PreparePrinter();
-  // Paginates and draws every page on a painter of `printer`; false when it cannot be opened.
   void RenderPreview(QPrinter* printer);
+  // Paginates and draws every page on a painter of `printer`; false, once the user is told, when it
+  // cannot be opened or did not take the job (a PDF file not written whole, a printer that refused it).
   bool PrintPages(QPrinter& printer);
   void EndPreview();
 

@@ -58,6 +58,8 @@ TEST_F(CheckReportDriver, ContractCheckPrintedToPdf) {
   ASSERT_EQ(pages.size(), 5u);
   EXPECT_EQ(PdfPages(pdf), 5);
   EXPECT_TRUE(HasPart(Poppler("pdfinfo", pdf), "Page size:       842 x 595 pts (A4)"));
+  // The file is dated by --now, as its pages are.
+  EXPECT_TRUE(HasPart(FileBytes(pdf), "/CreationDate (D:20240305090700")) << FileBytes(pdf).substr(0, 160);
   const DumpPage& p1 = pages[0];
   EXPECT_EQ(p1.heading, "=== stampa pagina 1 di 5");
   ASSERT_NE(p1.Find("Ente Gestore: 1 - Regione Toscana            Contratto 10"), nullptr);

@@ -234,6 +234,29 @@ TEST(FileDialog, ThePrintSetupProposesItsFileInTheDataFolder) {
   EXPECT_EQ(opened, dir.Dir());
 }
 
+// A report prints every page once: its print setup, its options opened, offers no print range
+// ("Stampa intervallo", "Pagine da ... a", "Pagine") and no copies.
+TEST(FileDialog, ThePrintSetupOffersNeitherAPageRangeNorCopies) {
+  ScratchDir dir;
+  const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
+  std::vector<std::string> offered;
+  bool opened = false;
+  InPrintSetup(false, [&](QWidget& setup, QLineEdit&) {
+    auto* buttons = setup.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(buttons, nullptr);
+    for (QAbstractButton* button : buttons->buttons())  // "Opzioni >>": neither OK nor Cancel
+      if (buttons->standardButton(button) == QDialogButtonBox::NoButton) button->click();
+    auto* output = setup.findChild<QWidget*>(QStringLiteral("copiesTab"));
+    opened = output && output->isVisibleTo(&setup);
+    for (const char* name : {"gbPrintRange", "printAll", "printRange", "from", "to", "pagesRadioButton",
+                             "pagesLineEdit", "copies", "collate"})
+      for (QWidget* field : setup.findChildren<QWidget*>(QString::fromLatin1(name)))
+        if (field->isVisibleTo(&setup)) offered.push_back(name);
+  });
+  EXPECT_TRUE(opened) << "the options of the setup shown";
+  EXPECT_EQ(offered, std::vector<std::string>{});
+}
+
 const std::pair<const char*, void (*)(const std::string&, const Look&)> kChoosers[] = {
     {"print setup", ThroughPrintSetup}, {"file dialog", ThroughFileDialog}};
 

@@ -3,10 +3,16 @@
 #include "app/AppTestSupport.h"
 #include "app/CommandTable.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
+#include <atomic>
+#include <chrono>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -172,6 +178,80 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
        U8("riga 1: risposta non riconosciuta: fille /tmp/Località/orari.mdb\n")},
   };
   for (const auto& c : cases) EXPECT_TRUE(HasPart(Run({"Database="}, c.answers, c.arguments, c.exitCode).err, c.error));
+}
+
+// A database whose error list prints one page, and the answers that print it.
+struct PrintedPage {
+  std::vector<std::string> answers;
+  explicit PrintedPage(const ScratchDir& dir, const std::string& settings) {
+    const std::string db = dir.Path("orari.mdb");
+    MakeTimetableDatabase(db);
+    RunSql(db, TripHeadSql(1, 0, 800));
+    WriteSettings(settings, {"Database=" + db});
+    answers = {"dialog 130", "  1117=1", "printer " + dir.Path("errori.pdf")};
+  }
+};
+
+// The page dump into a pipe whose reader opened it once, before the run, and reads to its end (as `cat` would): every
+// page comes through in one stream and the run ends. A dump opened anew for each page would find that reader gone and
+// wait for another: one let in after a while takes what would come late, apart.
+TEST_F(Driver, APageDumpIntoAPipeIsOneStream) {
+  const PrintedPage page(dir, settings);
+  const std::string pipe = dir.Path("pagine");
+  MakePipe(pipe);
+  std::string read, late;
+  std::atomic<bool> ended{false};
+  std::thread reader([&] {
+    if (const int fd = ::open(pipe.c_str(), O_RDONLY); fd >= 0) {
+      char block[4096];
+      for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) read.append(block, static_cast<size_t>(n));
+      ::close(fd);
+    }
+    for (int waited = 0; !ended && waited < 5000; waited += 20)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (ended) return;
+    const int fd = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    char block[4096];
+    for (bool last = false; fd >= 0 && !last;) {
+      last = ended;
+      const ssize_t n = ::read(fd, block, sizeof block);
+      if (n > 0)
+        late.append(block, static_cast<size_t>(n));
+      else
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (fd >= 0) ::close(fd);
+  });
+  const DriverRun run = RunDriver(settings, page.answers, {"--page-dump", pipe, "5137"});
+  ended = true;
+  // A reader still waiting for the dump to be opened is let go.
+  if (const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+  reader.join();
+  EXPECT_TRUE(HasPrefix(read, "=== stampa pagina 1 di 1\n"));
+  EXPECT_EQ(late, "");
+}
+
+// The page dump's name is taken as given, a character Windows-1252 lacks included: the pages go under that name, or
+// the run is refused naming it, and nothing is ever written under the name with those characters as '?'.
+TEST_F(Driver, APageDumpKeepsItsNameAsGiven) {
+  const PrintedPage page(dir, settings);
+  const QString folder = cp1252::ToQString(dir.Dir()) + QString::fromUtf16(u"/\u0141\u00F3d\u017A"),
+                dump = folder + QStringLiteral("/pagine.txt");
+  const std::string lossy = dir.Path(
+      "?\xF3"
+      "d?");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(lossy)));
+  DriverRun run =
+      RunDriverWith(settings, page.answers, {QStringLiteral("--page-dump"), dump, QStringLiteral("5137")}, 2);
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + dump.toStdString() + "\n"));
+  EXPECT_EQ(Listing(lossy), "");
+  EXPECT_FALSE(QFile::exists(dump));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  run = RunDriverWith(settings, page.answers, {QStringLiteral("--page-dump"), dump, QStringLiteral("5137")});
+  QFile pages(dump);
+  ASSERT_TRUE(pages.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(HasPrefix(pages.readAll().toStdString(), "=== stampa pagina 1 di 1\n"));
+  EXPECT_EQ(Listing(lossy), "");
 }
 
 TEST_F(Driver, MenuLabelsKeepTheirExactWording) {

@@ -4,6 +4,9 @@
 #include "app/CommandTable.h"
 
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
@@ -156,6 +159,9 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
   MakeTimetableDatabase(db);
   RunSql(db, TripHeadSql(1, 0, 800));
   WriteSettings(printing, {"Database=" + db});
+  const std::string pipe = dir.Path("impostazioni.ini");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
   const struct {
     std::vector<std::string> answers;
     std::vector<std::string> arguments;
@@ -171,6 +177,8 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
        2,
        "quendo-run: impossibile scrivere /dev/full\n"},
       {{"cancel"}, {"--settings", dir.Dir()}, 2, "quendo-run: impossibile scrivere " + dir.Dir() + "\n"},
+      // A pipe is refused as the settings file, never opened: it would not be a file after the write.
+      {{"cancel"}, {"--settings", pipe}, 2, "quendo-run: impossibile scrivere " + pipe + "\n"},
       {{"forse"}, {}, 2, "riga 1"},
       {{"fille /tmp/Località/orari.mdb"},
        {},
@@ -178,6 +186,8 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
        U8("riga 1: risposta non riconosciuta: fille /tmp/Località/orari.mdb\n")},
   };
   for (const auto& c : cases) EXPECT_TRUE(HasPart(Run({"Database="}, c.answers, c.arguments, c.exitCode).err, c.error));
+  struct stat st;
+  EXPECT_TRUE(::lstat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "the pipe is still there";
 }
 
 // A database whose error list prints one page, and the answers that print it.
@@ -252,6 +262,36 @@ TEST_F(Driver, APageDumpKeepsItsNameAsGiven) {
   ASSERT_TRUE(pages.open(QIODevice::ReadOnly));
   EXPECT_TRUE(HasPrefix(pages.readAll().toStdString(), "=== stampa pagina 1 di 1\n"));
   EXPECT_EQ(Listing(lossy), "");
+}
+
+// A settings file the disk does not take whole ends the run with 2, naming it. With room for part of its text (here the
+// size the run may write, 8 KiB, the text being 12 KiB), Qt's writer takes the cut write for a whole one: the file is
+// found cut in its last line. On a full disk (a small memory file system of the test's own, where it may mount one),
+// the writer refuses it, and the file keeps its text as it was.
+TEST_F(Driver, ASettingsFileTheDiskDoesNotTakeWholeIsNamed) {
+  WriteSettings(settings, {"Database=", "Nota=" + std::string(12000, 'x')});
+  DriverRun run = RunDriver(settings, {"cancel"}, {}, 2, 8192);
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + settings + "\n"));
+
+  const std::string small = dir.Path("piccolo"), full = small + "/quendo.ini";
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(small)));
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "a file system cannot be mounted here";
+  WriteSettings(full, {"Database=", "Nota=prima"});
+  const std::string before = FileBytes(full);
+  // The rest of its room taken.
+  if (const int fd = ::open((small + "/pieno").c_str(), O_WRONLY | O_CREAT, 0600); fd >= 0) {
+    const std::string block(512, 'x');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+  }
+  run = RunDriver(full, {"cancel"}, {}, 2);
+  const std::string after = FileBytes(full);
+  ::umount(small.c_str());
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + full + "\n"));
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(Driver, MenuLabelsKeepTheirExactWording) {

@@ -187,13 +187,10 @@ int RunHeadless(int argc, char** argv) {
     }
   }
 
-  if (!o.pageDump.empty()) {
-    QFile dump(QString::fromLocal8Bit(o.pageDump.c_str()));
-    if (!dump.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-      std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.pageDump.c_str());
-      return kExitUsage;
-    }
-    ui::SetPageDumpPath(cp1252::FromQStringLossy(dump.fileName()));
+  // The name as given, as for the transcript and the settings file.
+  if (!o.pageDump.empty() && !ui::SetPageDump(QString::fromLocal8Bit(o.pageDump.c_str()))) {
+    std::fprintf(stderr, "quendo-run: impossibile scrivere %s\n", o.pageDump.c_str());
+    return kExitUsage;
   }
 
   qputenv(settings::kEnvironmentVariable, QByteArray::fromStdString(o.settings));

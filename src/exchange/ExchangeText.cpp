@@ -1,6 +1,7 @@
 #include "exchange/ExchangeText.h"
 
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,8 +29,9 @@ void ExchangeReader::Restart() {
 
 bool ExchangeReader::Open(const std::string& path) {
   Restart();
-  file_ = std::make_unique<QFile>(cp1252::ToQString(path));
-  if (!file_->open(QIODevice::ReadOnly)) {
+  file_ = std::make_unique<QFile>();
+  opening_ = OpenInputFile(*file_, path);
+  if (opening_ != InputOpening::Opened) {
     file_.reset();
     return false;
   }

@@ -3,6 +3,7 @@
 // (trimmed texts, date keys, file names). What each field can hold is the record layouts' rule.
 
 #include "common/Formatters.h"
+#include "common/InputFile.h"
 #include "exchange/RecordLayouts.h"
 
 #include <cstdint>
@@ -37,8 +38,10 @@ class ExchangeReader {
   ExchangeReader(const ExchangeReader&) = delete;
   ExchangeReader& operator=(const ExchangeReader&) = delete;
 
-  // False when the file cannot be opened (`path` is Windows-1252).
+  // False when the file cannot be opened (`path` is Windows-1252), or is refused as held by no
+  // regular file (NotARegularFile: a named pipe, a device, a socket; common/InputFile).
   bool Open(const std::string& path);
+  bool NotARegularFile() const { return opening_ == InputOpening::NotARegularFile; }
   // The next line; false at the end of the file or when the file cannot be read (Failed()).
   bool Next(Line& line);
   bool Failed() const { return failed_; }
@@ -58,6 +61,7 @@ class ExchangeReader {
   size_t begin_ = 0, end_ = 0;  // the bytes of buffer_ not yet cut into lines
   bool atEnd_ = false;          // the file has no more bytes to give
   bool failed_ = false;
+  InputOpening opening_ = InputOpening::Failed;
   char lastByte_ = 0;  // the last byte read from the file
   std::string kept_;   // the start of a line that runs over the end of the buffer
   // The digest: the words mixed so far, the bytes of an incomplete word, the bytes in all.

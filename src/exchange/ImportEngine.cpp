@@ -1,6 +1,7 @@
 #include "exchange/ImportEngine.h"
 
 #include "common/CalendarDays.h"
+#include "common/InputFile.h"
 #include "common/Notices.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
@@ -143,7 +144,7 @@ bool ImportEngine::Check() {
   }
   if (!LoadReferences()) return false;
   if (!reader_.Open(options_.path)) {
-    stopMessage_ = "Impossibile aprire\n\n" + options_.path;
+    stopMessage_ = CannotOpenText(options_.path);
     return false;
   }
   const size_t length = static_cast<size_t>(layout_.length);

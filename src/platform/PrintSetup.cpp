@@ -19,11 +19,14 @@
 #include <QPrinter>
 #include <QShowEvent>
 #include <QWidget>
+#include <memory>
 
 namespace ui {
 namespace {
 
-std::string g_pageDump;
+// The page dump, open from SetPageDump until PageDumpWhole: opened once, so that a pipe's reader
+// sees one stream of pages, and a name is never opened again.
+std::unique_ptr<QFile> g_pageDump;
 bool g_pageDumpCut = false;
 
 [[noreturn]] void Unanswerable(const std::string& what, const std::string& title) {
@@ -193,26 +196,35 @@ PreviewChoice TakePreviewAnswer(const std::string& title, int pages) {
   return script->Take().value == "print" ? PreviewChoice::Print : PreviewChoice::Close;
 }
 
-void SetPageDumpPath(const std::string& path) {
-  g_pageDump = path;
+bool SetPageDump(const QString& path) {
+  g_pageDump.reset();
   g_pageDumpCut = false;
+  if (path.isEmpty()) return true;
+  auto file = std::make_unique<QFile>(path);
+  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  g_pageDump = std::move(file);
+  return true;
 }
 
-const std::string& PageDumpPath() { return g_pageDump; }
+bool PageDumping() { return g_pageDump != nullptr; }
 
 bool AppendPageDump(const std::string& lines) {
-  if (g_pageDump.empty()) return true;
+  if (!g_pageDump) return true;
   if (g_pageDumpCut) return false;  // a page missing in the middle would not show
-  QFile file(cp1252::ToQString(g_pageDump));
   // The bytes reach the disk only at the flush: a full disk refuses them there, not at the write.
-  const bool written =
-      file.open(QIODevice::WriteOnly | QIODevice::Append) &&
-      file.write(lines.data(), static_cast<qint64>(lines.size())) == static_cast<qint64>(lines.size()) && file.flush();
-  file.close();
-  g_pageDumpCut = !written || file.error() != QFileDevice::NoError;
+  g_pageDumpCut =
+      g_pageDump->write(lines.data(), static_cast<qint64>(lines.size())) != static_cast<qint64>(lines.size()) ||
+      !g_pageDump->flush() || g_pageDump->error() != QFileDevice::NoError;
   return !g_pageDumpCut;
 }
 
-bool PageDumpWhole() { return !g_pageDumpCut; }
+bool PageDumpWhole() {
+  if (g_pageDump) {
+    g_pageDump->close();
+    g_pageDumpCut = g_pageDumpCut || g_pageDump->error() != QFileDevice::NoError;
+    g_pageDump.reset();
+  }
+  return !g_pageDumpCut;
+}
 
 }  // namespace ui

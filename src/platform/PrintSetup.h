@@ -11,6 +11,7 @@
 // The page dump of the headless driver (--page-dump) is kept here too.
 
 #include <QPageLayout>
+#include <QString>
 #include <functional>
 #include <string>
 
@@ -63,13 +64,16 @@ enum class PreviewChoice { Close, Print };
 // The scripted answer of a preview of `pages` pages (only with a script installed).
 PreviewChoice TakePreviewAnswer(const std::string& title, int pages);
 
-// The file that receives the pages drawn ("" when none): set by the driver, which empties it.
-void SetPageDumpPath(const std::string& path);
-const std::string& PageDumpPath();
+// The file that receives the pages drawn, set by the driver with the name as it was given: opened
+// here once, emptied, and kept open until PageDumpWhole (a pipe's reader sees one stream). An
+// empty name: no dump. False when the file cannot be opened: there is then no dump.
+bool SetPageDump(const QString& path);
+// True while a page dump is open.
+bool PageDumping();
 // Appends UTF-8 lines to the page dump; false when they cannot be written whole, and from then on
-// until the path is set again: the dump is then cut.
+// until a dump is set again: the dump is then cut.
 bool AppendPageDump(const std::string& lines);
-// False when the page dump was cut by a write the disk refused.
+// Closes the page dump; false when it was cut by a write the disk refused, or its close failed.
 bool PageDumpWhole();
 
 }  // namespace ui

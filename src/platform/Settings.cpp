@@ -1,6 +1,7 @@
 #include "platform/Settings.h"
 
 #include "common/Cp1252.h"
+#include "common/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,6 +45,18 @@ bool RawValue(const QString& path, const QString& groupAndName, QString& value) 
   return false;
 }
 
+// True when the file written ends with the line end of its last line. Qt's writer takes a write
+// the disk cut short (a disk with room for part of the text) for a whole one, and puts the cut
+// file in place: its last line then lacks its end. A refusal before any byte is told by the
+// writer itself.
+bool EndsWhole(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return false;
+  const qint64 size = file.size();
+  char last = '\n';
+  return size == 0 || (file.seek(size - 1) && file.getChar(&last) && last == '\n');
+}
+
 }  // namespace
 
 QString FilePath() {
@@ -81,8 +94,10 @@ bool Write(const char* name, const std::string& value) {
   if (value.size() + 1 > static_cast<size_t>(kBufferSize)) return false;
   const QString path = FilePath();
   const QFileInfo info(path);
-  // The new text takes the file's name: a device or a folder of that name is never replaced.
-  if ((info.exists() && !info.isFile()) || !QDir().mkpath(info.absolutePath())) {
+  // The new text takes the file's name: a folder, a device, a pipe or a socket of that name (or a
+  // link to one) is never replaced, nor written through. Qt takes a device for a file: the kind
+  // is the system's.
+  if (HeldByNoFile(QFile::encodeName(path).toStdString(), PathText::Native) || !QDir().mkpath(info.absolutePath())) {
     g_unwritten = true;
     return false;
   }
@@ -95,7 +110,7 @@ bool Write(const char* name, const std::string& value) {
   }
   file.setValue(Key(name), cp1252::ToQString(value));
   file.sync();
-  if (file.status() == QSettings::NoError) return true;
+  if (file.status() == QSettings::NoError && EndsWhole(path)) return true;
   g_unwritten = true;
   return false;
 }

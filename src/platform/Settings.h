@@ -34,8 +34,10 @@ enum class ReadResult { Read, Absent, KeyMissing };
 ReadResult Read(const char* name, std::string& value);
 
 // Writes one value, creating the file and its folder when needed; the other values keep their
-// text. False when it cannot be
-// written, or would not fit in 2048 bytes; the previous value then stays.
+// text. False when it cannot be written (a folder, a device, a pipe or a socket under the name,
+// which is never opened; a full disk), or would not fit in 2048 bytes; the previous value then
+// stays. Also false when the disk took only part of the text: Qt's writer has then put the cut
+// file in place.
 bool Write(const char* name, const std::string& value);
 
 // False once a value could not be written to the file (a folder that cannot be made, a full disk):

@@ -2,15 +2,16 @@
 
 #include "common/ControlBytes.h"
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <set>
 
@@ -61,22 +62,37 @@ bool ParseLong(const std::string& text, long min, long max, long& out) {
 
 // Reads the rows of one list: every line that is neither empty nor a comment, split at ';' into
 // exactly `columns` fields and converted to Windows-1252, is handed to `row`, which returns an
-// empty text or the fault of that line.
+// empty text or the fault of that line. A line ends at CR LF, LF or a CR alone (the line end of
+// an old Mac editor). A list without a single row is refused: it would seed nothing.
 bool ReadList(const std::string& folder, const char* file, size_t columns,
               const std::function<std::string(const Fields&)>& row, std::string& error) {
   const std::string path = folder + "/" + file;
-  std::ifstream in(cp1252::ToUtf8(path), std::ios::binary);
-  if (!in) {
-    error = "File \"" + path + "\"\n\nIl file non esiste o non può essere letto";
+  QFile in;
+  switch (OpenInputFile(in, path)) {
+    case InputOpening::Opened: break;
+    case InputOpening::NotARegularFile: error = "File \"" + path + "\"\n\n" + kNotARegularFileText; return false;
+    case InputOpening::Failed:
+      error = "File \"" + path + "\"\n\nIl file non esiste o non può essere letto";
+      return false;
+  }
+  const QByteArray bytes = in.readAll();
+  if (in.error() != QFileDevice::NoError) {
+    error = "File \"" + path + "\"\n\nErrore di lettura del file";
     return false;
   }
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
+  std::string_view rest(bytes.constData(), static_cast<size_t>(bytes.size()));
+  if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);  // a UTF-8 byte-order mark
+  int number = 0, rows = 0;
+  while (!rest.empty()) {
+    const size_t end = rest.find_first_of("\r\n");
+    const std::string line(rest.substr(0, end));
+    if (end == std::string_view::npos)
+      rest = {};
+    else
+      rest.remove_prefix(end + (rest.substr(end, 2) == "\r\n" ? 2 : 1));
     ++number;
-    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // a UTF-8 byte-order mark
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     if (Trim(line).empty() || line[0] == '#') continue;
+    ++rows;
     std::string text;
     std::string fault;
     if (!cp1252::FromUtf8(line, text)) {
@@ -103,8 +119,8 @@ bool ReadList(const std::string& folder, const char* file, size_t columns,
       return false;
     }
   }
-  if (in.bad()) {
-    error = "File \"" + path + "\"\n\nErrore di lettura del file";
+  if (rows == 0) {
+    error = "File \"" + path + "\"\n\nIl file non contiene neppure una riga di dati (è vuoto, o ha solo commenti)";
     return false;
   }
   return true;

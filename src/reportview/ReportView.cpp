@@ -109,11 +109,7 @@ class PdfTemporary {
 class PageRun {
  public:
   PageRun(QPainter& painter, Report& report, bool preview)
-      : canvas_(painter),
-        dump_(canvas_, lines_),
-        report_(report),
-        preview_(preview),
-        dumping_(!ui::PageDumpPath().empty()) {}
+      : canvas_(painter), dump_(canvas_, lines_), report_(report), preview_(preview), dumping_(ui::PageDumping()) {}
 
   ReportCanvas& Canvas() { return dumping_ ? static_cast<ReportCanvas&>(dump_) : canvas_; }
 

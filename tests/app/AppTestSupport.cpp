@@ -36,8 +36,10 @@ void RecordCleanClose(const std::string& settingsPath, const std::string& db) {
   ASSERT_TRUE(settings::Write(settings::kCleanClose, fingerprint)) << settingsPath;
 }
 
-DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
-                    const std::vector<std::string>& arguments, int exitCode, long fileSizeLimit, bool withoutOverride) {
+namespace {
+
+DriverRun RunDriverOf(const std::string& settingsPath, const std::vector<std::string>& answers,
+                      const QStringList& arguments, int exitCode, long fileSizeLimit, bool withoutOverride) {
   DriverRun run;
   QTemporaryDir work;
   const QString answersPath = work.filePath(QStringLiteral("answers.txt"));
@@ -48,7 +50,7 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
   QStringList args{QStringLiteral("--settings"),   cp1252::ToQString(settingsPath),
                    QStringLiteral("--answers"),    answersPath,
                    QStringLiteral("--transcript"), transcriptPath};
-  for (const std::string& a : arguments) args << cp1252::ToQString(a);
+  args << arguments;
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("QUENDO_SETTINGS"));
@@ -77,6 +79,20 @@ DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::stri
   for (std::string line; std::getline(transcript, line);)
     if (!line.empty()) run.transcript.push_back(line);
   return run;
+}
+
+}  // namespace
+
+DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
+                    const std::vector<std::string>& arguments, int exitCode, long fileSizeLimit, bool withoutOverride) {
+  QStringList args;
+  for (const std::string& a : arguments) args << cp1252::ToQString(a);
+  return RunDriverOf(settingsPath, answers, args, exitCode, fileSizeLimit, withoutOverride);
+}
+
+DriverRun RunDriverWith(const std::string& settingsPath, const std::vector<std::string>& answers,
+                        const QStringList& arguments, int exitCode) {
+  return RunDriverOf(settingsPath, answers, arguments, exitCode, 0, false);
 }
 
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {

@@ -8,6 +8,7 @@
 #include "common/ExportJournal.h"
 
 #include <gtest/gtest.h>
+#include <QStringList>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,10 @@ struct DriverRun {
 DriverRun RunDriver(const std::string& settingsPath, const std::vector<std::string>& answers,
                     const std::vector<std::string>& arguments, int exitCode = 0, long fileSizeLimit = 0,
                     bool withoutOverride = false);
+
+// As RunDriver, with the further arguments as the program gets them (any character, not only those of Windows-1252).
+DriverRun RunDriverWith(const std::string& settingsPath, const std::vector<std::string>& answers,
+                        const QStringList& arguments, int exitCode = 0);
 
 // The transcript lines that start with `prefix`.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines, const std::string& prefix);

@@ -3,10 +3,17 @@
 #include "app/AppTestSupport.h"
 #include "app/CommandTable.h"
 
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -150,6 +157,9 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
   MakeTimetableDatabase(db);
   RunSql(db, TripHeadSql(1, 0, 800));
   WriteSettings(printing, {"Database=" + db});
+  const std::string pipe = dir.Path("impostazioni.ini");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
   const struct {
     std::vector<std::string> answers;
     std::vector<std::string> arguments;
@@ -165,6 +175,8 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
        2,
        "quendo-run: impossibile scrivere /dev/full\n"},
       {{"cancel"}, {"--settings", dir.Dir()}, 2, "quendo-run: impossibile scrivere " + dir.Dir() + "\n"},
+      // A pipe is refused as the settings file, never opened: it would not be a file after the write.
+      {{"cancel"}, {"--settings", pipe}, 2, "quendo-run: impossibile scrivere " + pipe + "\n"},
       {{"forse"}, {}, 2, "riga 1"},
       {{"fille /tmp/Località/orari.mdb"},
        {},
@@ -172,6 +184,95 @@ TEST_F(Driver, BadArgumentsAndAnswersAreRefused) {
        U8("riga 1: risposta non riconosciuta: fille /tmp/Località/orari.mdb\n")},
   };
   for (const auto& c : cases) EXPECT_TRUE(HasPart(Run({"Database="}, c.answers, c.arguments, c.exitCode).err, c.error));
+  struct stat st;
+  EXPECT_TRUE(::lstat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << "the pipe is still there";
+}
+
+// A database whose error list prints one page, and the answers that print it.
+struct PrintedPage {
+  std::vector<std::string> answers;
+  explicit PrintedPage(const ScratchDir& dir, const std::string& settings) {
+    const std::string db = dir.Path("orari.mdb");
+    MakeTimetableDatabase(db);
+    RunSql(db, TripHeadSql(1, 0, 800));
+    WriteSettings(settings, {"Database=" + db});
+    answers = {"dialog 130", "  1117=1", "printer " + dir.Path("errori.pdf")};
+  }
+};
+
+// The page dump into a pipe whose reader opened it once, before the run, and reads to its end (as `cat` would): every
+// page comes through in one stream and the run ends. A dump opened anew for a page would find that reader gone and wait
+// for another until the run is stopped.
+TEST_F(Driver, APageDumpIntoAPipeIsOneStream) {
+  const PrintedPage page(dir, settings);
+  const std::string pipe = dir.Path("pagine");
+  MakePipe(pipe);
+  std::string read;
+  std::thread reader([&] {
+    if (const int fd = ::open(pipe.c_str(), O_RDONLY); fd >= 0) {
+      char block[4096];
+      for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0;) read.append(block, static_cast<size_t>(n));
+      ::close(fd);
+    }
+  });
+  RunDriver(settings, page.answers, {"--page-dump", pipe, "5137"});
+  // A reader still waiting for the dump to be opened is let go.
+  if (const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+  reader.join();
+  EXPECT_TRUE(HasPrefix(read, "=== stampa pagina 1 di 1\n"));
+}
+
+// The page dump's name is taken as given, a character Windows-1252 lacks included: the pages go under that name, or
+// the run is refused naming it, and nothing is ever written under the name with those characters as '?'.
+TEST_F(Driver, APageDumpKeepsItsNameAsGiven) {
+  const PrintedPage page(dir, settings);
+  const QString folder = cp1252::ToQString(dir.Dir()) + QString::fromUtf16(u"/\u0141\u00F3d\u017A"),
+                dump = folder + QStringLiteral("/pagine.txt");
+  const std::string lossy = dir.Path(
+      "?\xF3"
+      "d?");
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(lossy)));
+  DriverRun run =
+      RunDriverWith(settings, page.answers, {QStringLiteral("--page-dump"), dump, QStringLiteral("5137")}, 2);
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + dump.toStdString() + "\n"));
+  EXPECT_EQ(Listing(lossy), "");
+  EXPECT_FALSE(QFile::exists(dump));
+  ASSERT_TRUE(QDir().mkpath(folder));
+  run = RunDriverWith(settings, page.answers, {QStringLiteral("--page-dump"), dump, QStringLiteral("5137")});
+  QFile pages(dump);
+  ASSERT_TRUE(pages.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(HasPrefix(pages.readAll().toStdString(), "=== stampa pagina 1 di 1\n"));
+  EXPECT_EQ(Listing(lossy), "");
+}
+
+// A settings file the disk does not take whole ends the run with 2, naming it. With room for part of its text (here the
+// size the run may write, 8 KiB, the text being 12 KiB), Qt's writer takes the cut write for a whole one: the file is
+// found cut in its last line. On a full disk (a small memory file system of the test's own, where it may mount one),
+// the writer refuses it, and the file keeps its text as it was.
+TEST_F(Driver, ASettingsFileTheDiskDoesNotTakeWholeIsNamed) {
+  WriteSettings(settings, {"Database=", "Nota=" + std::string(12000, 'x')});
+  DriverRun run = RunDriver(settings, {"cancel"}, {}, 2, 8192);
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + settings + "\n"));
+
+  const std::string small = dir.Path("piccolo"), full = small + "/quendo.ini";
+  ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(small)));
+  if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+      ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=8k") != 0)
+    GTEST_SKIP() << "a file system cannot be mounted here";
+  WriteSettings(full, {"Database=", "Nota=prima"});
+  const std::string before = FileBytes(full);
+  // The rest of its room taken.
+  if (const int fd = ::open((small + "/pieno").c_str(), O_WRONLY | O_CREAT, 0600); fd >= 0) {
+    const std::string block(512, 'x');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+  }
+  run = RunDriver(full, {"cancel"}, {}, 2);
+  const std::string after = FileBytes(full);
+  ::umount(small.c_str());
+  EXPECT_TRUE(HasPart(run.err, "quendo-run: impossibile scrivere " + full + "\n"));
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(Driver, MenuLabelsKeepTheirExactWording) {

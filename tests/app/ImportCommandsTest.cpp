@@ -7,6 +7,7 @@
 #include "app/commands/ImportCommands.h"
 #include "app/commands/WholeImportCommand.h"
 #include "common/Clock.h"
+#include "common/InputFile.h"
 #include "db/DbDatabase.h"
 #include "platform/Busy.h"
 #include "platform/ClientArea.h"
@@ -153,7 +154,7 @@ TEST_F(ImportCommand, AStoredValueRefusedIsTheOnlyBox) {
   }
 }
 
-enum Change { kOtherCompany, kMissing, kEmpty, kGroupingRefused };
+enum Change { kOtherCompany, kMissing, kEmpty, kGroupingRefused, kPipe };
 
 struct WholeCase {
   const char* name;
@@ -186,6 +187,11 @@ const WholeCase kCases[] = {
     // A file missing from the folder.
     {"TripDetailsMissing", K::TripDetails, kMissing, false, false, "2|3|3|0|0|-1,-1,-1\n",
      Shows(Box(0x10, "Impossibile aprire\n\n"), kStop)},
+    // A named pipe in the place of a file: refused naming it, never waited on.
+    {"ProtocolIsAPipe", K::Protocol, kPipe, false, false, "0|0|0|0|0|NULL\n",
+     Shows(Box(0x10, "Impossibile aprire\n\n"), Failure(K::Protocol, -1), kStop)},
+    {"TripDetailsIsAPipe", K::TripDetails, kPipe, false, false, "2|3|3|0|0|-1,-1,-1\n",
+     Shows(Box(0x10, "Impossibile aprire\n\n"), kStop)},
     // An empty file: no question (a yes would be taken), the files before it in, none after it.
     {"ProtocolEmpty", K::Protocol, kEmpty, true, false, "0|0|0|0|0|NULL\n",
      Shows(kEmptyFile, Failure(K::Protocol, 0), kStop)},
@@ -208,8 +214,12 @@ TEST(WholeImport, StopsAtTheFirstImportThatFails) {
       if (kind == c.kind && c.change == kOtherCompany)
         for (auto& l : lines) l.replace(0, 4, "0018");
       if (kind == c.kind && c.change == kEmpty) lines.clear();
-      if (kind != c.kind || c.change != kMissing) WriteLines(path(kind), lines);
+      if (kind == c.kind && c.change == kPipe)
+        MakePipe(path(kind));
+      else if (kind != c.kind || c.change != kMissing)
+        WriteLines(path(kind), lines);
     }
+    const PipeWatchdog watchdog(c.change == kPipe ? std::vector{path(c.kind)} : std::vector<std::string>{});
     if (c.change == kGroupingRefused)
       RunSql(db,
              "CREATE TABLE keeper (k INTEGER PRIMARY KEY);"
@@ -236,6 +246,9 @@ TEST(WholeImport, StopsAtTheFirstImportThatFails) {
     for (size_t k = 0; k < boxes.size(); ++k) EXPECT_EQ(boxes[k].substr(0, c.boxes[k].size()), c.boxes[k]);
     if (c.change == kEmpty) {
       EXPECT_TRUE(HasPart(boxes[0], ui::TranscriptText(path(c.kind) + "\n\nè vuoto")));
+    }
+    if (c.change == kPipe) {
+      EXPECT_EQ(boxes[0], Box(0x10, "Impossibile aprire\n\n" + path(c.kind) + "\n\n" + kNotARegularFileText));
     }
     EXPECT_EQ(QueryFile(db,
                         "SELECT (SELECT COUNT(*) FROM cadenz), (SELECT COUNT(*) FROM calend), (SELECT COUNT(*) FROM "

@@ -161,7 +161,7 @@ class WindowAndDriver : public OpenPreview {
     WriteSettings(settings_, {"Database=" + db_});
   }
   void TearDown() override {
-    ui::SetPageDumpPath("");
+    ui::SetPageDump({});
     UnfixClock();
     OpenPreview::TearDown();
   }
@@ -211,7 +211,7 @@ TEST_F(WindowAndDriver, TheSamePagesWhicheverWayTheReportRuns) {
   for (const Case& c : cases) {
     const std::string dump = dumpOf("finestra", c.preview), driverDump = dumpOf("driver", c.preview);
     const std::string pdf = dir_.Path(c.preview ? "anteprima.pdf" : "stampa.pdf");
-    ui::SetPageDumpPath(dump);
+    ASSERT_TRUE(ui::SetPageDump(cp1252::ToQString(dump)));
     ReportView* view = ReportView::Create(frame_);
     ASSERT_TRUE(view->SetReport(std::make_unique<TripReport>(frame_->Database(), true, 0, 0, true, false)));
     static_cast<TripReport*>(view->AttachedReport())->Load(frame_->Database());

@@ -21,6 +21,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -197,28 +199,23 @@ TEST_F(StartupPath, ALogPutBesideTheNameDuringTheCreationEndsTheStartAsOneFoundB
   ASSERT_TRUE(QDir().mkpath(cp1252::ToQString(data)) && QDir().mkpath(to));
   for (const QString& name : QDir(from).entryList(QDir::Files))
     ASSERT_TRUE(QFile::copy(from + QLatin1Char('/') + name, to + QLatin1Char('/') + name));
-  const std::string companies = cp1252::ToUtf8(lists + "/refdata/aziende.csv"), content = FileBytes(companies);
-  ASSERT_TRUE(QFile::remove(QString::fromStdString(companies)));
-  ASSERT_EQ(mkfifo(companies.c_str(), 0600), 0);
+  // The list is made long (comment lines the reading passes over), so that the creation is still reading it when the
+  // other program, which waits for the creation's scratch file to appear beside the name, puts its log there.
+  const std::string companies = lists + "/refdata/aziende.csv";
+  std::string padding;
+  for (int k = 0; k < 400000; ++k) padding += "# una riga di commento, che la lettura dell'elenco salta\n";
+  WriteFileBytes(companies, padding + FileBytes(companies));
   const ScopedEnv listsFolder("QUENDO_DATA_DIR", lists);
-  bool building = false;
+  std::atomic<bool> building{false}, ended{false};
   std::thread other([&] {
-    const int fifo = open(companies.c_str(), O_WRONLY);  // waits for the creation to read the list
-    building = HasPart(Listing(data), ".QUENDO.MDB.");
-    WriteFileBytes(created + "-wal", "");
-    for (size_t at = 0; fifo >= 0 && at < content.size();) {
-      const ssize_t written = write(fifo, content.data() + at, content.size() - at);
-      if (written <= 0) break;
-      at += static_cast<size_t>(written);
-    }
-    close(fifo);
+    while (!ended && !(building = static_cast<bool>(HasPart(Listing(data), ".QUENDO.MDB."))))
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (building) WriteFileBytes(created + "-wal", "");
   });
   WriteSettings(settings, {"Database=", "Directory=" + data});
   const DriverRun run = RunDriver(settings, {"ok"}, {"5102"}, 1);
-  // A run that never read the list leaves the other program waiting: it is let go.
-  const int drain = open(companies.c_str(), O_RDONLY | O_NONBLOCK);
+  ended = true;
   other.join();
-  close(drain);
   EXPECT_TRUE(building) << "the log was put there before the creation began";
   const std::vector<std::string> boxes = Boxes(run);
   ASSERT_EQ(boxes.size(), 3u);

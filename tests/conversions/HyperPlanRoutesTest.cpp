@@ -5,6 +5,7 @@
 #include "support/HyperPlanData.h"
 #include "support/KilledWalk.h"
 
+#include "common/InputFile.h"
 #include "conversions/hyperplan/MTramCadences.h"
 #include "conversions/hyperplan/RouteCodeAssignment.h"
 #include "conversions/hyperplan/RouteDescriptor.h"
@@ -79,6 +80,13 @@ TEST(DescriptorFile, FromTheChosenPath) {
   WriteFileBytes(dir.Path("percorsi.dat"), "x;R2;B;2;\n");
   EXPECT_EQ(Routes(ReadDescriptor(DescriptorFile(dir.Path("percorsi.dat")))), "R2: B=2;");
   EXPECT_FALSE(ReadDescriptor(dir.Path("manca.txt")).opened);
+  // A named pipe: refused naming it, never waited on.
+  const std::string pipe = dir.Path("tubo.txt");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
+  const DescriptorReading piped = ReadDescriptor(pipe);
+  EXPECT_FALSE(piped.ok);
+  EXPECT_EQ(piped.Texts(), "Impossibile aprire\n\n" + pipe + "\n\n" + kNotARegularFileText);
 }
 
 struct RouteCodes : ::testing::Test {

@@ -3,6 +3,7 @@
 // and lying sets, and the values that the region's files could not carry.
 
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "conversions/ivu/IvuConversion.h"
 #include "support/IvuSetData.h"
 #include "support/ReadOnlyFolder.h"
@@ -340,6 +341,37 @@ TEST_F(IvuSetFixture, MissingFilesAreNamed) {
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failedPath, in + "/FD12.asc");
   EXPECT_EQ(r.Texts(), "Impossibile aprire\n\n" + in + "/FD12.asc\n" + kIvuStopped);
+}
+
+// Every file of a set that is a named pipe, or a link to one, is refused naming it, and the reading
+// stops there as for a file that cannot be opened: it never waits for a writer.
+TEST_F(IvuSetFixture, AFileThatIsAPipeIsRefusedNamingIt) {
+  const struct {
+    const char* set;
+    const char* file;
+    bool link;  // the name is a link to a pipe elsewhere
+  } cases[] = {{"ivu_bitfeld", "lieferan.asc", false}, {"ivu_bitfeld", "betriebe.asc", false},
+               {"ivu_bitfeld", "verkehrm.asc", false}, {"ivu_bitfeld", "versione.asc", false},
+               {"ivu_bitfeld", "halteste.asc", false}, {"ivu_bitfeld", "bitfeld.asc", false},
+               {"ivu_cadenze", "betrtage.asc", false}, {"ivu_cadenze", "kalender.asc", false},
+               {"ivu_bitfeld", "dateien.asc", false},  {"ivu_bitfeld", "ld12.asc", false},
+               {"ivu_bitfeld", "fd12.asc", false},     {"ivu_cadenze", "fd12.asc", true}};
+  int made = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.set) + " " + c.file + (c.link ? " (link)" : ""));
+    ASSERT_TRUE(QDir(cp1252::ToQString(in)).removeRecursively());
+    Copy(c.set);
+    const std::string named = in + "/" + c.file, pipe = c.link ? dir.Path("tubo" + std::to_string(++made)) : named;
+    ASSERT_TRUE(QFile::remove(cp1252::ToQString(named)));
+    MakePipe(pipe);
+    if (c.link) {
+      ASSERT_TRUE(QFile::link(cp1252::ToQString(pipe), cp1252::ToQString(named)));
+    }
+    const PipeWatchdog watchdog({pipe});
+    const IvuReading r = ReadIvuSet(in, nullptr);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.Texts(), "Impossibile aprire\n\n" + named + "\n\n" + kNotARegularFileText + "\n" + kIvuStopped);
+  }
 }
 
 TEST_F(IvuSetFixture, AReadOnlyFolderGetsNoFile) {

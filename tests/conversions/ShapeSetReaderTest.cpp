@@ -15,19 +15,15 @@
 
 #include "support/HandShapes.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -211,21 +207,12 @@ TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   if (*d.cpg) files[3] = d.cpg;
   for (int k = 0; k < 4; ++k)
     if ((d.apply || k != d.file) && (k < 3 || !files[k].empty())) WriteFileBytes(dir.Path(names[k]), files[k]);
-  const std::string pipe = d.pipe ? dir.Path(names[d.file]) : std::string();
-  ASSERT_TRUE(pipe.empty() || ::mkfifo(pipe.c_str(), 0600) == 0);
+  if (d.pipe) MakePipe(dir.Path(names[d.file]));
   NoticeLog notices;
   // Should the reader open the pipe, it would wait for a writer for good: one comes after a while,
   // and the read goes on to another message.
-  std::atomic<bool> read{false};
-  std::thread writer([&read, &pipe] {
-    for (int waited = 0; !pipe.empty() && !read; ++waited) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      if (const int fd = waited >= 250 ? ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK) : -1; fd >= 0) ::close(fd);
-    }
-  });
+  const PipeWatchdog watchdog(d.pipe ? std::vector{dir.Path(names[d.file])} : std::vector<std::string>{});
   const StopReading reading = ReadStopSet(dir.Path("NODI.SHP"), HyperPlanStopTexts(), nullptr);
-  read = true;
-  writer.join();
   EXPECT_FALSE(reading.ok);
   EXPECT_EQ(reading.stops.Count(), 0);
   EXPECT_EQ(reading.Failure(),

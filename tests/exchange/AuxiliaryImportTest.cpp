@@ -4,6 +4,7 @@
 
 #include "support/CommunicationData.h"
 
+#include "common/InputFile.h"
 #include "exchange/ExportEngine.h"
 #include "exchange/NormalStopsLayout.h"
 #include "exchange/auxiliary/ChainImport.h"
@@ -333,6 +334,15 @@ TEST_F(AuxiliaryImport, WithoutMasterOrFileNothingChanges) {
     const AuxiliaryImportResult r = Run(engine, missing);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(Messages(r), Strings{Stop("Impossibile aprire\n\n" + missing)});
+  }
+  // A named pipe in the place of the file: refused naming it, never waited on.
+  const std::string pipe = dir.Path("tubo.txt");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
+  for (auto engine : {RunChainImport, RunRegionalCodesImport, RunNormalisedStopsImport}) {
+    const AuxiliaryImportResult r = Run(engine, pipe);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(Messages(r), Strings{Stop("Impossibile aprire\n\n" + pipe + "\n\n" + kNotARegularFileText)});
   }
   RunSql(path, "DELETE FROM master");
   const std::string master = Stop(kNoWorkingCompanyText);

@@ -6,6 +6,7 @@
 #include "support/CommunicationData.h"
 
 #include "common/ExportRecovery.h"
+#include "common/InputFile.h"
 #include "exchange/communication/BaseReader.h"
 #include "exchange/communication/CommunicationPasses.h"
 #include "exchange/communication/CommunicationWriter.h"
@@ -338,6 +339,10 @@ TEST_F(Communication, BasesThatAreRefused) {
     return all;
   };
   const std::string corrupt = "16||" + std::string(kCorruptBaseText) + "\n";
+  // A named pipe as the base: refused naming it, never waited on.
+  const std::string pipe = dir.Path("tubo.txt");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
   const std::pair<BaseReadResult, std::string> messages[] = {
       {ReadReferenceBase(BaseFile(first.communication), 17, nullptr),
        "16||" + std::string(kNotABaseText) + "\n" + corrupt},
@@ -345,6 +350,8 @@ TEST_F(Communication, BasesThatAreRefused) {
       {ReadReferenceBase(BaseFile(changedName), 17, nullptr), corrupt},
       {ReadReferenceBase(dir.Path("assente.txt"), 17, nullptr),
        "48|Acquisizione base dati orari|Impossibile aprire\n\n" + dir.Path("assente.txt") + "\n"},
+      {ReadReferenceBase(pipe, 17, nullptr),
+       "48|Acquisizione base dati orari|Impossibile aprire\n\n" + pipe + "\n\n" + kNotARegularFileText + "\n"},
       {ReadReferenceBase(BaseFile(first.base), 17, nullptr), ""},
   };
   for (const auto& [read, expected] : messages) {

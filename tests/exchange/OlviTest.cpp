@@ -3,6 +3,7 @@
 // lines of the layout read back, and the import of FERMATE_OLVI into the stop rows.
 
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "db/DbDatabase.h"
 #include "exchange/OlviExport.h"
 #include "exchange/OlviFiles.h"
@@ -387,6 +388,13 @@ TEST_F(OlviFiles, AFileThatDoesNotOpenIsSaid) {
   const AuxiliaryImportResult r = Import(path);
   ASSERT_EQ(r.messages.size(), 1u);
   EXPECT_EQ(r.messages[0].text, "Impossibile aprire\n\n" + path);
+  // A named pipe: refused naming it, never waited on.
+  const std::string pipe = dir.Path("tubo.txt");
+  MakePipe(pipe);
+  const PipeWatchdog watchdog({pipe});
+  const AuxiliaryImportResult piped = Import(pipe);
+  ASSERT_EQ(piped.messages.size(), 1u);
+  EXPECT_EQ(piped.messages[0].text, "Impossibile aprire\n\n" + pipe + "\n\n" + kNotARegularFileText);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The reference lists shipped with the program and their seeding into a new database.
 
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "db/DbBuilder.h"
 #include "db/DbDatabase.h"
 #include "refdata/RefData.h"
@@ -83,6 +84,49 @@ TEST_F(OwnLists, ReplaceTheShippedOnesAtTheNextSeedingAndAMissingOneStopsIt) {
             "3|Pisa|50026|Pisa|PI\n");
 }
 
+// A list saved with a CR alone at each line's end (an old Mac editor), its first line a comment,
+// seeds its rows; a list without a single row (empty, or comments only) and one that is a named
+// pipe stop the creation naming the file, and leave no file.
+TEST_F(OwnLists, CrLineEndsAreReadAndAListWithoutRowsOrAPipeStopsTheCreation) {
+  const ScopedEnv own("QUENDO_DATA_DIR", data.Dir());
+  Write(kCompanyCodesFile, "# codice;denom\r0;*** azienda non assegnata ***\r7;Azienda di prova\r");
+  Write(kLocalitiesFile, "# id;denom;istat\r0;*** Località non assegnata ***;-1\r\n1;Firenze;48017");
+  const std::string path = dir.Path("nuovo.mdb");
+  const CreateOutcome created = CreateSeededDatabase(path, CreateMode::Menu);
+  ASSERT_TRUE(created.ok) << notices.Texts() << created.Texts();
+  EXPECT_EQ(Dump(path, "regazi"), "0|*** azienda non assegnata ***\n7|Azienda di prova\n");
+  EXPECT_EQ(Dump(path, "local"), "0|*** Località non assegnata ***|-1| | \n1|Firenze|48017|Firenze|FI\n");
+  ASSERT_TRUE(QFile::remove(cp1252::ToQString(path)));
+
+  const std::string refused =
+      "Errore durante la creazione del database " + path + "\n\nErrore lettura dati di riferimento\n\nFile \"";
+  for (const char* file : {kCompanyCodesFile, kAuthorityCodesFile, kLocalitiesFile, kMunicipalitiesFile})
+    for (const std::string& text :
+         {std::string(), std::string("\xEF\xBB\xBF# solo commenti\r\n\r\n  \n#;\r"), std::string("<pipe>")}) {
+      SCOPED_TRACE(file + (" " + text));
+      const std::string list = Folder() + "/" + file, kept = FileBytes(list);
+      ASSERT_TRUE(QFile::remove(cp1252::ToQString(list)));
+      if (text == "<pipe>")
+        MakePipe(list);
+      else
+        WriteFileBytes(list, text);
+      {
+        const PipeWatchdog watchdog(text == "<pipe>" ? std::vector{list} : std::vector<std::string>{});
+        const CreateOutcome failed = CreateSeededDatabase(path, CreateMode::Menu);
+        EXPECT_FALSE(failed.ok);
+        EXPECT_EQ(
+            notices.Texts() + failed.Texts(),
+            refused + list + "\"\n\n" +
+                (text == "<pipe>" ? kNotARegularFileText
+                                  : "Il file non contiene neppure una riga di dati (è vuoto, o ha solo commenti)"));
+      }
+      EXPECT_EQ(Listing(dir.Dir()), "");
+      notices.Clear();
+      ASSERT_TRUE(QFile::remove(cp1252::ToQString(list)));
+      WriteFileBytes(list, kept);
+    }
+}
+
 TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumberAndAFaultyListWritesNothing) {
   const std::tuple<const char*, std::string, std::string> cases[] = {
       {kCompanyCodesFile, "0;a\n1;b\n1;c\n", "riga 3\n\nIl codice 1 è ripetuto"},
@@ -101,7 +145,7 @@ TEST_F(OwnLists, FaultyLinesAreRefusedWithTheirNumberAndAFaultyListWritesNothing
       {kCompanyCodesFile, "0;a\n1;No\x01me\n", "riga 2\n\nIl campo 2 contiene un carattere di controllo (0x01)"},
       {kAuthorityCodesFile, "0;No\tme\n", "riga 1\n\nIl campo 2 contiene un carattere di controllo (0x09)"},
       {kMunicipalitiesFile, "1;Comune;FI\t\n", "riga 1\n\nIl testo \"FI\" contiene un carattere di controllo (0x09)"},
-      {kLocalitiesFile, "1;No\rme;1\r\n", "riga 1\n\nIl campo 2 contiene un carattere di controllo (0x0D)"},
+      {kLocalitiesFile, "1;No\rme;1\r\n", "riga 1\n\nLa riga ha 2 campi invece di 3"},  // a CR ends a line
       {kCompanyCodesFile, std::string("7\0;Nome\n", 8),
        "riga 1\n\nIl campo 1 contiene un carattere di controllo (0x00)"},
   };

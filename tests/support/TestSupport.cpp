@@ -7,14 +7,19 @@
 #include "db/DbSchema.h"
 #include "db/DbSelect.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -279,4 +284,31 @@ void FillDiskAfter(sqlite3* db, int pages) {
   sqlite3_finalize(st);
   const std::string cap = "PRAGMA max_page_count = " + std::to_string(now + pages);
   ASSERT_EQ(sqlite3_exec(db, cap.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+void MakePipe(const std::string& path) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(cp1252::ToQString(path)).constData(), 0600), 0) << path;
+}
+
+struct PipeWatchdog::State {
+  std::atomic<bool> done{false};
+  std::thread thread;
+};
+
+PipeWatchdog::PipeWatchdog(std::vector<std::string> pipes, int waitMs) : state_(std::make_unique<State>()) {
+  state_->thread = std::thread([state = state_.get(), pipes = std::move(pipes), waitMs] {
+    for (int waited = 0; !state->done; waited += 20) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (waited < waitMs) continue;
+      for (const std::string& pipe : pipes)
+        if (const int fd = ::open(QFile::encodeName(cp1252::ToQString(pipe)).constData(), O_WRONLY | O_NONBLOCK);
+            fd >= 0)
+          ::close(fd);
+    }
+  });
+}
+
+PipeWatchdog::~PipeWatchdog() {
+  state_->done = true;
+  state_->thread.join();
 }

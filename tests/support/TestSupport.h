@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,6 +129,27 @@ std::string FirstHalfOf(const std::string& path);
 // The locks this process holds on a file, as the kernel lists them ("READ 128-128"): what a
 // connection of the engine keeps while it has the file open.
 std::vector<std::string> LocksHeld(const std::string& path);
+
+// Makes a named pipe at `path` (Windows-1252); fails the test when it cannot.
+void MakePipe(const std::string& path);
+
+// The watchdog of a test that hands named pipes to a reader which must refuse them. A reader that
+// opened one would wait for a writer for good: after `waitMs`, the watchdog opens each pipe for
+// writing without waiting (which succeeds only while a reader has it open) and closes it at once,
+// again every few milliseconds until it is destroyed, so that such a reader's open returns and
+// its read finds the end of an empty file. The test then fails on what the reader said instead
+// of hanging.
+class PipeWatchdog {
+ public:
+  explicit PipeWatchdog(std::vector<std::string> pipes, int waitMs = 5000);
+  ~PipeWatchdog();
+  PipeWatchdog(const PipeWatchdog&) = delete;
+  PipeWatchdog& operator=(const PipeWatchdog&) = delete;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Sets an environment variable for its lifetime, then puts back what was there before.
 class ScopedEnv {

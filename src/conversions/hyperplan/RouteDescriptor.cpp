@@ -1,6 +1,6 @@
 #include "conversions/hyperplan/RouteDescriptor.h"
 
-#include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "conversions/shapefiles/ShapeNames.h"
 
 #include <QFile>
@@ -87,8 +87,16 @@ DescriptorReading ParseDescriptor(std::string_view bytes) {
 }
 
 DescriptorReading ReadDescriptor(const std::string& path) {
-  QFile file(cp1252::ToQString(path));
-  if (path.empty() || !file.open(QIODevice::ReadOnly)) return {};
+  QFile file;
+  switch (OpenInputFile(file, path)) {
+    case InputOpening::Opened: break;
+    case InputOpening::NotARegularFile: {
+      DescriptorReading refused;
+      refused.Fail(CannotOpenText(path), NoticeIcon::Exclamation, path);
+      return refused;
+    }
+    case InputOpening::Failed: return {};
+  }
   const QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return {};
   return ParseDescriptor(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

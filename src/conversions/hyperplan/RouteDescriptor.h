@@ -33,8 +33,9 @@ struct DescriptorRoute {
   std::string Signature() const;
 };
 
-// Ok: every line as required. Not ok: the refusal of an invalid descriptor (stop icon), or
-// nothing at all when the file could not be read.
+// Ok: every line as required. Not ok: the refusal of an invalid descriptor (stop icon), the
+// refusal of a name held by no regular file (CannotOpenText), or nothing at all when the file
+// could not be read.
 struct DescriptorReading : Outcome {
   bool opened = false;                  // false: the file could not be read
   std::vector<DescriptorRoute> routes;  // in file order

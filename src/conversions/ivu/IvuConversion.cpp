@@ -3,6 +3,7 @@
 #include "common/Cp1252.h"
 #include "common/ExportRecovery.h"
 #include "common/Formatters.h"
+#include "common/InputFile.h"
 #include "common/WholeFile.h"
 #include "conversions/ivu/IvuFields.h"
 #include "conversions/ivu/IvuResolution.h"
@@ -38,13 +39,14 @@ class SetReader {
       : files_(folder), r_(r), progress_(progress) {}
 
   // Reads the file `name` line by line into `read` (line, number); a refused line is a fault
-  // "formato dati illegale" of `shortName`. False when the file cannot be opened or read.
+  // "formato dati illegale" of `shortName`. False when the file cannot be opened or read; one
+  // refused as held by no regular file is named (failedPath) even when it may be missing.
   bool File(const std::string& name, const std::string& shortName,
             const std::function<bool(std::string_view, long)>& read, bool quietIfMissing = false) {
     const std::string path = files_.Find(name);
     ExchangeReader reader;
     if (!reader.Open(path)) {
-      if (!quietIfMissing) r_.failedPath = path;
+      if (!quietIfMissing || reader.NotARegularFile()) r_.failedPath = path;
       return false;
     }
     ExchangeReader::Line line;
@@ -502,7 +504,9 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
           return true;
         },
         true);
-    if (set.bitFieldMode) {
+    if (!r.failedPath.empty()) {
+      ok = false;  // there, but not read
+    } else if (set.bitFieldMode) {
       set.BuildServiceBitsIndex();
     } else if ((ok = reader.File("betrtage.asc", "betrtage", [&](std::string_view line, long number) {
                  if (!ReadIvuDayType(line, set)) return false;
@@ -565,7 +569,7 @@ IvuReading ReadIvuSet(const std::string& folder, WorkProgress* progress) {
   }
   if (progress) progress->End();
   if (!ok) {
-    r.Tell("Impossibile aprire\n\n" + r.failedPath, NoticeIcon::Exclamation, kIvuOpenCaption);
+    r.Tell(CannotOpenText(r.failedPath), NoticeIcon::Exclamation, kIvuOpenCaption);
     r.Tell(kIvuStopped, NoticeIcon::Stop);
     return r;
   }

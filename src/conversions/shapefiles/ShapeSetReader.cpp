@@ -2,12 +2,12 @@
 
 #include "common/ByteOrder.h"
 #include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "common/Notices.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeNames.h"
 #include "exchange/RecordLayouts.h"
 
-#include <sys/stat.h>
 #include <QFile>
 #include <algorithm>
 #include <bit>
@@ -82,16 +82,6 @@ bool NamesUtf8(QByteArray text) {
   return t == "UTF-8" || t == "UTF8" || t == "65001";
 }
 
-// A name held by a named pipe, a device or a socket: its open could wait for a writer for good,
-// so it is found before any open. A folder is no companion, and a name that cannot be looked at
-// goes on to the open, which says so.
-bool HeldByNoRegularFile(const std::string& path) {
-  struct stat st;
-  return ::stat(QFile::encodeName(cp1252::ToQString(path)).constData(), &st) == 0 && !S_ISREG(st.st_mode);
-}
-
-constexpr const char* kNotAFile = "Il file non è un file ordinario (è una pipe, un dispositivo o un socket).";
-
 }  // namespace
 
 bool ShapeSetReader::Fail(const std::string& path, const std::string& reason) {
@@ -102,9 +92,12 @@ bool ShapeSetReader::Fail(const std::string& path, const std::string& reason) {
 bool ShapeSetReader::Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes) {
   path = FindCompanion(base, ext);
   if (path.empty()) return Fail(base + "." + ext, "Il file non esiste.");
-  if (HeldByNoRegularFile(path)) return Fail(path, kNotAFile);
-  QFile file(cp1252::ToQString(path));
-  if (!file.open(QIODevice::ReadOnly)) return Fail(path, "Il file non può essere aperto.");
+  QFile file;
+  switch (OpenInputFile(file, path)) {
+    case InputOpening::Opened: break;
+    case InputOpening::NotARegularFile: return Fail(path, kNotARegularFileText);
+    case InputOpening::Failed: return Fail(path, "Il file non può essere aperto.");
+  }
   bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return Fail(path, "Il file non può essere letto.");
   return true;
@@ -142,9 +135,10 @@ bool ShapeSetReader::Open(const std::string& path) {
   if (!ReadMainHeaders() || !ReadTable() || !CheckAgreement()) return false;
   const std::string cpg = FindCompanion(base, "CPG");
   if (!cpg.empty()) {
-    if (HeldByNoRegularFile(cpg)) return Fail(cpg, kNotAFile);
-    QFile file(cp1252::ToQString(cpg));
-    if (file.open(QIODevice::ReadOnly)) utf8_ = NamesUtf8(file.read(64));
+    QFile file;
+    const InputOpening opening = OpenInputFile(file, cpg);
+    if (opening == InputOpening::NotARegularFile) return Fail(cpg, kNotARegularFileText);
+    if (opening == InputOpening::Opened) utf8_ = NamesUtf8(file.read(64));
   }
   return true;
 }

@@ -1,5 +1,6 @@
 #include "exchange/auxiliary/AuxiliaryImport.h"
 
+#include "common/InputFile.h"
 #include "db/DbTable.h"
 #include "db/MasterRow.h"
 #include "exchange/ExchangeText.h"
@@ -21,7 +22,7 @@ bool ReadAllLines(const std::string& path, std::vector<std::string>& lines) {
 bool StartAuxiliaryImport(const AuxiliaryImportOptions& o, const std::string& noCompanyText,
                           AuxiliaryImportResult& result, AuxiliaryStart& start) {
   if (!ReadAllLines(o.path, start.lines)) {
-    result.Fail("Impossibile aprire\n\n" + o.path, NoticeIcon::Stop, o.path);
+    result.Fail(CannotOpenText(o.path), NoticeIcon::Stop, o.path);
     return false;
   }
   const int company = WorkingCompany(o.db, Undone::Changes, result.refusal);

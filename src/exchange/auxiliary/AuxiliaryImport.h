@@ -48,7 +48,7 @@ struct AuxiliaryStart {
   std::vector<std::string> lines;
   std::optional<int> company;
 };
-// False when the file cannot be opened ("Impossibile aprire\n\n" and its name said) or the master
+// False when the file cannot be opened (CannotOpenText said) or the master
 // row's company is not of its column's kind (the refusal alone said: nothing is changed); without
 // the master row `noCompanyText` is said and the import goes on.
 bool StartAuxiliaryImport(const AuxiliaryImportOptions& options, const std::string& noCompanyText,

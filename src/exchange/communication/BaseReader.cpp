@@ -1,6 +1,6 @@
 #include "exchange/communication/BaseReader.h"
 
-#include "common/Cp1252.h"
+#include "common/InputFile.h"
 #include "common/WorkProgress.h"
 #include "exchange/communication/VurTxtLayout.h"
 
@@ -222,8 +222,8 @@ class Reader {
 
 bool ReadBaseRows(const std::string& path, int section, long count, long check,
                   const std::function<void(std::string_view)>& row) {
-  QFile file(cp1252::ToQString(path));
-  if (!file.open(QIODevice::ReadOnly)) return false;
+  QFile file;
+  if (OpenInputFile(file, path) != InputOpening::Opened) return false;
   ChunkedLines lines(file);
   const std::string tag = SectionOf(section).tag;
   const std::string open = "<" + tag + ">" + std::to_string(count);
@@ -244,11 +244,11 @@ bool ReadBaseRows(const std::string& path, int section, long count, long check,
 
 BaseReadResult ReadReferenceBase(const std::string& path, int company, WorkProgress* progress) {
   BaseReadResult result;
-  QFile file(cp1252::ToQString(path));
-  if (!file.open(QIODevice::ReadOnly)) {
+  QFile file;
+  if (OpenInputFile(file, path) != InputOpening::Opened) {
     result.outcome = BaseOutcome::CannotOpen;
     result.failedPath = path;
-    result.Tell("Impossibile aprire\n\n" + path, NoticeIcon::Exclamation, "Acquisizione base dati orari");
+    result.Tell(CannotOpenText(path), NoticeIcon::Exclamation, "Acquisizione base dati orari");
     return result;
   }
   if (progress) progress->Begin(kBaseReadCaption);

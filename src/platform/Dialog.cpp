@@ -205,7 +205,13 @@ QComboBox* Dialog::MakeCombo(int id, bool editable) {
   auto* combo = new QComboBox(this);
   combo->setObjectName(QString::number(id));
   combo->setEditable(editable);
-  if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+  if (editable) {
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed stays as typed: Qt's completer would finish "17" as the first entry beginning
+    // so ("1700 - ..."), and Return or OK would then take that entry for the code 17. Without a
+    // completer, Return picks only an entry of exactly the text typed.
+    combo->setCompleter(nullptr);
+  }
   combo->setMaxVisibleItems(20);
   return combo;
 }

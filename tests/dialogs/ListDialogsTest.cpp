@@ -1,6 +1,7 @@
 // The dialogs with a company or authority list, run as the user meets them (shown on the offscreen
 // screen, no script): a code typed key by key into the list stays the code typed, whichever longer
-// code of the list begins with it.
+// code of the list begins with it; and beside the widest entries, of 40-character names, every
+// field still shows its value whole.
 
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
@@ -137,5 +138,75 @@ INSTANTIATE_TEST_SUITE_P(Table, TypedCode,
                          [](const ::testing::TestParamInfo<Typed>& row) {
                            return std::to_string(row.param.idd) + "_" + row.param.typed;
                          });
+
+// ---- Every field shows its value beside the widest entries --------------------------------------
+
+// The fields of a dialog (but a list's own) whose text is cut: "id=text (room)". A field of a
+// number, date or short code is tried too with its longest value of the widest digit.
+std::vector<std::string> CutFields(const ui::Dialog& dialog) {
+  std::vector<std::string> cut;
+  for (QLineEdit* field : dialog.findChildren<QLineEdit*>()) {
+    if (qobject_cast<QComboBox*>(field->parentWidget())) continue;
+    QStringList values{field->text()};
+    if (field->maxLength() <= 10) values << QString(field->maxLength(), u'0') << QString(field->maxLength(), u'8');
+    values.removeDuplicates();
+    for (const QString& value : values)
+      if (!FieldShowsWhole(*field, value))
+        cut.push_back(field->objectName().toStdString() + "=" + value.toStdString() + " (" +
+                      std::to_string(TextRoom(*field)) + ")");
+  }
+  return cut;
+}
+
+class FieldsBesideLongEntries : public ListDialogs, public ::testing::WithParamInterface<int> {};
+
+// Shown as the user sees it, the dialog with its widest entry chosen: no field cut, the entry
+// whole, the window within a screen of 1024 by 768.
+TEST_P(FieldsBesideLongEntries, ShowTheirValuesWhole) {
+  Opened o = Open(GetParam());
+  ui::Dialog& dialog = *o.dialog;
+  std::vector<std::string> cut;
+  bool entryWhole = false;
+  QSize size;
+  RunAsUser(dialog, [&] {
+    auto* list = dialog.findChild<QComboBox*>(QString::number(o.list));
+    int widest = 0;
+    for (int k = 1; k < list->count(); ++k)
+      if (list->fontMetrics().horizontalAdvance(list->itemText(k)) >
+          list->fontMetrics().horizontalAdvance(list->itemText(widest)))
+        widest = k;
+    list->setCurrentIndex(widest);
+    QCoreApplication::processEvents();
+    cut = CutFields(dialog);
+    entryWhole = FieldShowsWhole(*list->lineEdit(), list->currentText());
+    size = dialog.frameGeometry().size();
+    dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
+  });
+  EXPECT_EQ(cut, std::vector<std::string>());
+  EXPECT_TRUE(entryWhole);
+  EXPECT_LE(size.width(), 1024);
+  EXPECT_LE(size.height(), 768);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FieldsBesideLongEntries, ::testing::Values(115, 122, 129, 131, 136, 152, 153, 155));
+
+// A new trip's head (every number 0, the contract "0000") and one of lengths of five digits:
+// each field of the trip head shows its value whole beside the authority list.
+TEST_F(ListDialogs, TripHeadFieldsShowTheirValues) {
+  const TripHead read{"C2", "L7", 'A', "P1", 10000, 0, 61664, 95, 61664, 95, "Scolastica", 'X', "-1", "-1"};
+  for (const TripHead& head : {TripHead{}, read}) {
+    TripHeadDialog dialog(nullptr, db.get(), head, false, {}, 122);
+    std::vector<std::string> texts, cut;
+    RunAsUser(dialog, [&] {
+      for (int id : {trip_head::kContract, trip_head::kLength, trip_head::kContractLength})
+        texts.push_back(dialog.findChild<QLineEdit*>(QString::number(id))->text().toStdString());
+      cut = CutFields(dialog);
+      dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
+    });
+    EXPECT_EQ(texts, head.length ? std::vector<std::string>({"0000", "61664", "61664"})
+                                 : std::vector<std::string>({"0000", "0", "0"}));
+    EXPECT_EQ(cut, std::vector<std::string>());
+  }
+}
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -87,6 +89,24 @@ inline int RunAsUser(ui::Dialog& dialog, const std::function<void()>& user) {
   const int result = dialog.DoModal();
   ui::ShowWindowsOffscreen(false);
   return result;
+}
+
+// The width a line edit gives its text: its contents less its text margins and the two pixels Qt
+// keeps each side of the text.
+inline int TextRoom(const QLineEdit& field) {
+  struct Styled : QLineEdit {
+    using QLineEdit::initStyleOption;
+  };
+  QStyleOptionFrame option;
+  (field.*(&Styled::initStyleOption))(&option);
+  const QMargins margins = field.textMargins();
+  return field.style()->subElementRect(QStyle::SE_LineEditContents, &option, &field).width() - margins.left() -
+         margins.right() - 4;
+}
+
+// Whether a line edit shows `text` whole, with its cursor after it, rather than its last part.
+inline bool FieldShowsWhole(const QLineEdit& field, const QString& text) {
+  return field.fontMetrics().horizontalAdvance(text) < TextRoom(field);
 }
 
 // A dialog test on a timetable database of its own, with the rows `Fill` adds, open as `db`.

@@ -18,7 +18,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest/QTest>
+#include <QTest>
 #include <functional>
 #include <memory>
 

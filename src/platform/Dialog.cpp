@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
 #include <algorithm>
 #include <cstdio>
@@ -205,7 +206,13 @@ QComboBox* Dialog::MakeCombo(int id, bool editable) {
   auto* combo = new QComboBox(this);
   combo->setObjectName(QString::number(id));
   combo->setEditable(editable);
-  if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+  if (editable) {
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed stays as typed: Qt's completer would finish "17" as the first entry beginning
+    // so ("1700 - ..."), and Return or OK would then take that entry for the code 17. Without a
+    // completer, Return picks only an entry of exactly the text typed.
+    combo->setCompleter(nullptr);
+  }
   combo->setMaxVisibleItems(20);
   return combo;
 }
@@ -334,15 +341,67 @@ QRect InsideScreen(const QWidget& window, const QRect& wanted) {
   return placed.translated(std::min(0, room.right() - placed.right()), std::min(0, room.bottom() - placed.bottom()));
 }
 
+namespace {
+
+// A field of at most this many characters holds a number, a date or a short code: it is kept wide
+// enough for its longest value, so that the digits it shows are never the last ones of a longer
+// number ("664" for 61664).
+constexpr int kShortField = 10;
+
+// The least width at which a line edit shows `text` whole with its cursor after it: the text, the
+// two pixels the field keeps each side of it, its text margins and its frame, as the style sizes a
+// line edit round its contents.
+int WidthShowing(const QLineEdit& edit, const QString& text) {
+  constexpr int kSideMargin = 2;
+  constexpr int kCursor = 1;
+  const QMargins margins = edit.textMargins();
+  const int inner =
+      edit.fontMetrics().horizontalAdvance(text) + kCursor + 2 * kSideMargin + margins.left() + margins.right();
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.contentsRect();
+  option.lineWidth = edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit) : 0;
+  option.midLineWidth = 0;
+  option.state |= QStyle::State_Sunken;
+  option.features = QStyleOptionFrame::None;
+  return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, edit.height()), &edit).width();
+}
+
+// Gives every field of the dialog (but a combo box's own) a least width that shows the text it
+// holds and, for a short field, the widest value of as many digits as it takes; a text no wider
+// than half the screen the program needs (1024 pixels), so that the dialog still fits it.
+void KeepFieldsWhole(Dialog& dialog) {
+  constexpr int kWidestText = 512;
+  for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
+    if (qobject_cast<QComboBox*>(edit->parentWidget())) continue;
+    QString widest = edit->text();
+    const int limit = edit->maxLength();
+    if (limit > 0 && limit <= kShortField) {
+      QChar digit = u'0';
+      for (char16_t d = u'1'; d <= u'9'; ++d)
+        if (edit->fontMetrics().horizontalAdvance(QChar(d)) > edit->fontMetrics().horizontalAdvance(digit)) digit = d;
+      const QString digits(limit, digit);
+      if (edit->fontMetrics().horizontalAdvance(digits) > edit->fontMetrics().horizontalAdvance(widest))
+        widest = digits;
+    }
+    const int least = std::min(WidthShowing(*edit, widest), kWidestText);
+    if (edit->minimumWidth() < least && edit->maximumWidth() >= least) edit->setMinimumWidth(least);
+  }
+}
+
+}  // namespace
+
 int RunDialog(Dialog& dialog) {
   dialog.ended_ = false;
   dialog.result_ = IDCANCEL;
   Script* script = Script::Current();
   if (!script && !CanShowWindows()) Unanswerable(dialog, "nessuna risposta possibile senza schermo");
   if (!dialog.OnInitDialog()) return IDCANCEL;
+  KeepFieldsWhole(dialog);
   // A title cut short hides which report or assignment is open. The least width set here takes the
-  // place of the layout's, which keeps every control whole: the window is no narrower than either
-  // (a window first shown is held to two thirds of the screen, squeezing its controls otherwise).
+  // place of the layout's, which keeps every control whole, each field showing its value: the
+  // window is no narrower than either (a window first shown is held to two thirds of the screen,
+  // squeezing its controls otherwise).
   int least = TitleWidth(dialog);
   if (const QLayout* layout = dialog.layout()) least = std::max(least, layout->totalMinimumSize().width());
   if (dialog.minimumWidth() < least && dialog.maximumWidth() >= least) dialog.setMinimumWidth(least);

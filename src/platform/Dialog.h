@@ -90,7 +90,8 @@ class Dialog : public QDialog {
   void EndDialog(int result);
   bool Ended() const { return ended_; }
 
-  // Controls made with their resource ids; a text limit of 0 means none.
+  // Controls made with their resource ids; a text limit of 0 means none. An editable combo box
+  // completes nothing: a text typed into it is read as typed.
   QLabel* MakeLabel(const std::string& text);
   QLineEdit* MakeEdit(int id, int limit);
   QComboBox* MakeCombo(int id, bool editable);

@@ -135,6 +135,20 @@ TEST_F(Driver, DatabaseWithoutMasterTableStaysOpen) {
   }
 }
 
+// The driver shows its window with its updates off: nothing of it is painted, neither while the
+// database is checked and opened at the start (the window thread's loop running meanwhile), nor
+// while a report is shown in it and printed, nor at the end.
+TEST_F(Driver, TheWindowIsNeverPainted) {
+  const std::string db = dir.Path("orari.mdb");
+  MakeTimetableDatabase(db);
+  RunSql(db, "INSERT INTO cadenz VALUES ('FER', 'Feriale'), ('FES', 'Festivo');");
+  const DriverRun run =
+      Run({"Database=" + db, "Directory=" + dir.Dir()},
+          {"dialog 123", "  1078=1", "  1080=1", "printer " + dir.Path("stampa.pdf")}, {"--menu", "5133", "5102"});
+  EXPECT_EQ(LinesStartingWith(run.transcript, "PRINT\t").size(), 1u);
+  EXPECT_FALSE(HasPart(run.err, "dipinta")) << run.err;
+}
+
 TEST_F(Driver, UnansweredQuestionEndsTheRun) {
   const DriverRun run = Run({"Database="}, {}, {"5102"}, 3);
   EXPECT_TRUE(HasPart(run.err, U8("Intendi procedere alla creazione di un nuovo database ?")));

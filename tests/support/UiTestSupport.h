@@ -9,8 +9,14 @@
 #include "db/DbDatabase.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -64,6 +70,43 @@ inline bool ShowsWhole(QComboBox& combo, const QString& entry) {
   combo.hidePopup();
   combo.window()->hide();
   return closed && open;
+}
+
+// Runs a dialog as the user meets it: shown on the offscreen screen, without a script, `user`
+// acting once its loop runs and its window is the active one. A dialog (or a box over it) still
+// open after 10 s is closed, and the run gives -1.
+inline int RunAsUser(ui::Dialog& dialog, const std::function<void()>& user) {
+  QTimer::singleShot(0, &dialog, [&dialog, &user] {
+    dialog.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    user();
+  });
+  QTimer::singleShot(10000, &dialog, [&dialog] {
+    if (QWidget* box = QApplication::activeModalWidget(); box && box != &dialog) box->close();
+    static_cast<QDialog&>(dialog).done(-1);
+  });
+  ui::ShowWindowsOffscreen(true);
+  const int result = dialog.DoModal();
+  ui::ShowWindowsOffscreen(false);
+  return result;
+}
+
+// The width a line edit gives its text: its contents less its text margins and the two pixels Qt
+// keeps each side of the text.
+inline int TextRoom(const QLineEdit& field) {
+  struct Styled : QLineEdit {
+    using QLineEdit::initStyleOption;
+  };
+  QStyleOptionFrame option;
+  (field.*(&Styled::initStyleOption))(&option);
+  const QMargins margins = field.textMargins();
+  return field.style()->subElementRect(QStyle::SE_LineEditContents, &option, &field).width() - margins.left() -
+         margins.right() - 4;
+}
+
+// Whether a line edit shows `text` whole, with its cursor after it, rather than its last part.
+inline bool FieldShowsWhole(const QLineEdit& field, const QString& text) {
+  return field.fontMetrics().horizontalAdvance(text) < TextRoom(field);
 }
 
 // A dialog test on a timetable database of its own, with the rows `Fill` adds, open as `db`.

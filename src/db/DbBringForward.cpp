@@ -153,7 +153,8 @@ class ForwardCopy {
     rc = sqlite3_create_function(db_, "quendo_riga_copiata", 0, SQLITE_UTF8 | SQLITE_DIRECTONLY, this, &Counted,
                                  nullptr, nullptr);
     if (rc != SQLITE_OK) error = EngineErrorText(db_, rc);
-    return rc == SQLITE_OK && ExecSql(db_, "PRAGMA forward.journal_mode=OFF", error);
+    // Nor is it written to the disk before it is read back: it goes once its content is in place.
+    return rc == SQLITE_OK && ExecSql(db_, "PRAGMA forward.journal_mode=OFF; PRAGMA forward.synchronous=OFF", error);
   }
 
   // Lets the new file go (after its transaction has ended).
@@ -425,7 +426,10 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   }
   done = done && CheckRelations(made, error);
   if (done) copy.Checked();
-  done = done && MarkAsOurs(made, error) && PutInPlace(db, made, copy, error);
+  // The earlier file's log is written to the disk once, before it is folded into the file: a power
+  // cut before that leaves the file as it was.
+  done = done && MarkAsOurs(made, error) && ExecSql(db, "PRAGMA main.synchronous=NORMAL", error) &&
+         PutInPlace(db, made, copy, error);
   if (made) sqlite3_close_v2(made);
   RemoveScratchFile(scratch);
   // The earlier file is let go: its connection closes, and `db` is a new one on the file as it is now.

@@ -145,7 +145,7 @@ TEST_F(WindowPrint, AReportOnLetterPaperIsPaginatedOnLetter) {
   ASSERT_TRUE(service.MakeLetterQueue("lettera")) << service.Output();
   Start();
   const std::string dump = dir_.Path("pagine.txt");
-  ui::SetPageDumpPath(dump);
+  ASSERT_TRUE(ui::SetPageDump(cp1252::ToQString(dump)));
   ReportView* view = ReportView::Create(frame_);
   ASSERT_TRUE(view->SetReport(std::make_unique<CadenceReport>(frame_->Database(), true)));
   static_cast<CadenceReport*>(view->AttachedReport())->Load(frame_->Database());
@@ -161,7 +161,7 @@ TEST_F(WindowPrint, AReportOnLetterPaperIsPaginatedOnLetter) {
   });
   view->Print();
   boxes_.stop();
-  ui::SetPageDumpPath("");
+  ui::SetPageDump({});
   // The service has no filter for this printer's language and refuses the job (the printer's box,
   // closed here): the pages were drawn for it all the same.
   EXPECT_EQ(proposed, "Letter");

@@ -208,7 +208,8 @@ TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
                                      {"dialog 148", "file " + base, "file " + nodi, "file " + files[4],
                                       "file " + files[5], "file " + files[6], "file " + files[7]},
                                      {"5170"}, 0);
-    EXPECT_EQ(Boxes(next).back().substr(0, 50), "0x40\tLa generazione della Comunicazione Incrementale");
+    const std::string incremental = "0x40\tLa generazione della Comunicazione Incrementale in formato VUR-TXT v2";
+    EXPECT_EQ(Boxes(next).back().substr(0, incremental.size()), incremental);
     EXPECT_EQ(vurtxt_check::Faults(FileBytes(files[5]), true), "");
     for (const std::string& f : files) written[locale].push_back(FileBytes(f));
     said[locale] = first.transcript;

@@ -11,6 +11,7 @@ packages+=(fonts-liberation poppler-utils)  # Arial's metric twin for the report
 packages+=(gdal-bin)  # ogrinfo and ogr2ogr: the tests read back and make shapefile sets
 packages+=(cups-daemon cups-client)  # a print service of the tests' own (tests/support/PrintService.h)
 packages+=(clang llvm libclang-rt-14-dev)  # the fuzz targets (scripts/fuzz.sh): clang with libFuzzer
+packages+=(locales)  # the Italian locale the tests run under (below)
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 missing=()
@@ -20,6 +21,19 @@ done
 if ((${#missing[@]})); then
   $sudo apt-get update -qq
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+# The tests run under it_IT.UTF-8, the locale of the program's users (scripts/test.sh): it is made
+# once, listed in /etc/locale.gen so that a later locale-gen keeps it.
+has_italian() { locale -a 2>/dev/null | grep -qix 'it_IT\.utf-\?8'; }
+if ! has_italian; then
+  if grep -q '^# *it_IT\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    $sudo sed -i 's/^# *\(it_IT\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^it_IT\.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'it_IT.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen > /dev/null
+  fi
+  $sudo locale-gen > /dev/null
+  has_italian || { echo "deps.sh: the it_IT.UTF-8 locale was not made" >&2; exit 1; }
 fi
 
 # "&Ripara" salvages a damaged database with the sqlite3 program's .recover, which reads the file's

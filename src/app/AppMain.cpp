@@ -2,6 +2,7 @@
 
 #include "app/TimetableApp.h"
 #include "common/Cp1252.h"
+#include "common/Numbers.h"
 #include "platform/Settings.h"
 #include "platform/Translation.h"
 
@@ -48,9 +49,11 @@ int RunQuendo(int argc, char** argv) {
       return 2;
     }
     QCoreApplication core(argc, argv);
+    SetCNumericLocale();
     return Install(argv[2]);
   }
   QApplication app(argc, argv);
+  SetCNumericLocale();  // the application object took the user's locale: numbers keep their point
   QApplication::setApplicationName(QStringLiteral("Quendo"));
   ui::InstallItalianTranslation(app);
   TimetableApp timetable;

@@ -18,6 +18,7 @@
 #include "app/TimetableApp.h"
 #include "common/Clock.h"
 #include "common/Cp1252.h"
+#include "common/Numbers.h"
 #include "platform/Answers.h"
 #include "platform/MainFrame.h"
 #include "platform/PrintSetup.h"
@@ -218,6 +219,7 @@ int RunHeadless(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   if (qEnvironmentVariableIsEmpty("QUENDO_RUN_VERBOSE")) qInstallMessageHandler(QuietQtMessages);
   QApplication qapp(argc, argv);
+  SetCNumericLocale();  // the application object took the user's locale: numbers keep their point
   ui::InstallItalianTranslation(qapp);
 
   ui::Script script;

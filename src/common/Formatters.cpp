@@ -1,10 +1,13 @@
 #include "common/Formatters.h"
 
+#include "common/Numbers.h"
+
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
 
 std::string Format(const char* format, ...) {
+  const CNumericScope c;
   va_list args;
   va_start(args, format);
   va_list again;
@@ -38,9 +41,7 @@ std::string DecimalComma(std::string text) {
 }
 
 std::string FormatMetresAsKm(std::int64_t metres) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%1.3lf", static_cast<double>(metres) * 0.001);
-  return DecimalComma(buffer);
+  return DecimalComma(FixedDecimals(static_cast<double>(metres) * 0.001, 3));
 }
 
 std::string ShortCode5(std::string_view text) { return std::string(text.substr(0, 5)); }

@@ -22,7 +22,8 @@ struct CountRecord {
   static std::string Format(std::int32_t count);
 };
 
-// printf into a string, of any length (texts of faults, messages and fields).
+// printf into a string, of any length (texts of faults, messages and fields), in the C locale: a
+// double keeps its point whatever the user's locale.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A count of characters in words: "1 carattere", "40 caratteri".

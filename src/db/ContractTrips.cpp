@@ -1,5 +1,6 @@
 #include "db/ContractTrips.h"
 
+#include "common/Numbers.h"
 #include "common/WorkProgress.h"
 #include "db/DbDatabase.h"
 #include "db/DbSelect.h"
@@ -171,11 +172,7 @@ std::vector<ContractTrip> ReadContractTrips(DbDatabase* db, const ServiceCalenda
   return trips;
 }
 
-std::string KilometresText(double metres) {
-  char buffer[400];  // any double printed with two decimals fits
-  std::snprintf(buffer, sizeof buffer, "%1.2lf", metres * 0.001);
-  return DecimalComma(buffer);
-}
+std::string KilometresText(double metres) { return DecimalComma(FixedDecimals(metres * 0.001, 2)); }
 
 const char* TransportModeName(char letter) {
   switch (letter) {

@@ -1,5 +1,6 @@
 #include "db/DbSelect.h"
 
+#include "common/Formatters.h"
 #include "common/Notices.h"
 #include "db/DbDatabase.h"
 #include "db/DbError.h"
@@ -453,11 +454,7 @@ std::string ValueLiteral(const DbValue& v) {
   switch (v.kind) {
     case DbValue::Kind::Text: return "'" + v.s + "'";
     case DbValue::Kind::Blob: return BytesLiteral(v.s);
-    case DbValue::Kind::Double: {
-      char text[32];
-      std::snprintf(text, sizeof text, "%.15g", v.d);
-      return text;
-    }
+    case DbValue::Kind::Double: return Format("%.15g", v.d);
     default: return VariantToDisplayText(v);
   }
 }

@@ -1,5 +1,7 @@
 #include "db/FieldType.h"
 
+#include "common/Numbers.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -213,7 +215,7 @@ bool ParseFieldText(FieldType type, std::string_view text, DbValue& out, std::st
         return false;
       }
       std::string c = (negative ? "-" : "") + (whole.empty() ? "0" : whole) + "." + (frac.empty() ? "0" : frac);
-      const double v = std::strtod(c.c_str(), nullptr);
+      const double v = CDecimalValue(c.c_str());
       if (!std::isfinite(v)) {
         error = "Il valore è fuori dell'intervallo ammesso dal campo";
         return false;

@@ -1,12 +1,12 @@
 #include "db/FieldValue.h"
 
+#include "common/Numbers.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 std::string FormatDouble(double value) {
-  char buf[400];
-  std::snprintf(buf, sizeof buf, "%020.4lf", value);
-  std::string s(buf);
+  std::string s = ZeroPaddedDecimals(value, 20, 4);
   for (char& c : s)
     if (c == '.') c = ',';
   return s;

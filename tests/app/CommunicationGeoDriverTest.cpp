@@ -7,8 +7,11 @@
 #include "support/GdalTools.h"
 #include "support/GeoreferencingTexts.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -171,6 +174,54 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
     EXPECT_EQ(StopRows(), c.rows);
     EXPECT_EQ(FileBytes(fmreg), c.fmreg);
   }
+}
+
+// On an Italian desktop (the locale taken from the environment) the C library writes and reads a
+// decimal comma: the first communication and the incremental one from its base, both
+// georeferenced, write the same bytes and say the same as under C, and the incremental reads back
+// the base written under the Italian locale.
+TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
+  const locale_t italian = newlocale(LC_ALL_MASK, "it_IT.UTF-8", static_cast<locale_t>(nullptr));
+  ASSERT_TRUE(italian) << "the it_IT.UTF-8 locale is missing: scripts/deps.sh makes it";
+  freelocale(italian);
+  const std::string nodi = Nodi("rt_nodi", kTypes, kPoints);
+  const std::vector<std::string> files = {comm,
+                                          base,
+                                          idreg,
+                                          fmreg,
+                                          dir.Path("RT2_17_2.TXT"),
+                                          dir.Path("RT2_17_2_BASE.TXT"),
+                                          dir.Path("ID2.TXT"),
+                                          dir.Path("FM2.TXT")};
+  std::map<std::string, std::vector<std::string>> written, said;
+  for (const std::string locale : {"C", "it_IT.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    const ScopedEnv all("LC_ALL", locale), lang("LANG", locale);
+    for (const std::string& f : files) std::remove(f.c_str());
+    for (const char* end : {"", "-wal", "-shm", "-journal"}) std::remove((db + end).c_str());
+    MakeCommunicationDatabase(db);
+    WriteSettings(settings, {"Database=" + db, "Directory=" + dir.Dir()});
+    const DriverRun first = Run("file " + nodi);
+    EXPECT_EQ(Boxes(first).back(), Box(0x40, kSuccess));
+    EXPECT_EQ(StopRows(), (std::vector<std::string>{"1234.46\t4812.00", "5000.50\t6000.25", "0.00\t0.00"}));
+    const DriverRun next = RunDriver(settings,
+                                     {"dialog 148", "file " + base, "file " + nodi, "file " + files[4],
+                                      "file " + files[5], "file " + files[6], "file " + files[7]},
+                                     {"5170"}, 0);
+    const std::string incremental = "0x40\tLa generazione della Comunicazione Incrementale in formato VUR-TXT v2";
+    EXPECT_EQ(Boxes(next).back().substr(0, incremental.size()), incremental);
+    EXPECT_EQ(vurtxt_check::Faults(FileBytes(files[5]), true), "");
+    for (const std::string& f : files) written[locale].push_back(FileBytes(f));
+    said[locale] = first.transcript;
+    said[locale].insert(said[locale].end(), next.transcript.begin(), next.transcript.end());
+  }
+  EXPECT_EQ(written["C"][3], ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
+  for (size_t k = 0; k < files.size(); ++k) {
+    SCOPED_TRACE(files[k]);
+    EXPECT_FALSE(written["C"][k].empty());
+    EXPECT_EQ(written["it_IT.UTF-8"][k], written["C"][k]);
+  }
+  EXPECT_EQ(said["it_IT.UTF-8"], said["C"]);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 if(NOT BUILD OR NOT PROBES)
   message(FATAL_ERROR "CheckLayerRoots: BUILD or PROBES is not set")
 endif()
+# The compiler's refusal is read in its English words, whatever the language the tests run under.
+set(ENV{LC_ALL} C)
 set(found 0)
 set(checked 0)
 foreach(probe IN LISTS PROBES)

@@ -1,5 +1,7 @@
 #include "conversions/georeferencing/Georeferencing.h"
 
+#include "common/Numbers.h"
+
 #include "conversions/shapefiles/ShapeLayouts.h"
 #include "conversions/shapefiles/ShapeSetReader.h"
 
@@ -9,12 +11,8 @@
 
 namespace {
 
-// The value as "%1.2lf" writes it, read back.
-double Hundredths(double v) {
-  char text[400];
-  std::snprintf(text, sizeof text, "%1.2lf", v);
-  return std::strtod(text, nullptr);
-}
+// The value as "%1.2lf" writes it, read back (with its point, whatever the locale).
+double Hundredths(double v) { return CDecimalValue(FixedDecimals(v, 2).c_str()); }
 
 }  // namespace
 

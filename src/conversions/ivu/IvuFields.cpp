@@ -1,5 +1,7 @@
 #include "conversions/ivu/IvuFields.h"
 
+#include "common/Numbers.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -151,9 +153,7 @@ std::string FormatIvuCoordinate(double value) {
   if (!std::isfinite(value)) return "0";
   double whole = std::round(value);  // halves away from zero whatever the rounding mode
   if (whole == 0) whole = 0;         // never "-0", in any rounding mode
-  char text[400];                    // the largest double has 309 digits
-  std::snprintf(text, sizeof text, "%.0f", whole);
-  return text;
+  return FixedDecimals(whole, 0);
 }
 
 }  // namespace ivu

@@ -2,6 +2,7 @@
 
 #include "common/ByteOrder.h"
 #include "common/Cp1252.h"
+#include "common/Formatters.h"
 #include "common/InputFile.h"
 #include "common/Notices.h"
 #include "conversions/shapefiles/ShapeLayouts.h"
@@ -68,11 +69,7 @@ bool IsKnownType(int type) {
   }
 }
 
-std::string Coordinate(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", v);
-  return text;
-}
+std::string Coordinate(double v) { return Format("%g", v); }
 
 // A .CPG that names UTF-8 ("UTF-8", "UTF8", "65001", in any case), as the tools that write one
 // leave it: blanks and line ends around the name, and a byte-order mark before it (Notepad's).

@@ -1,5 +1,7 @@
 #include "exchange/communication/VurTxtLayout.h"
 
+#include "common/Formatters.h"
+#include "common/Numbers.h"
 #include "exchange/ExchangeText.h"
 
 #include <charconv>
@@ -39,11 +41,7 @@ void AppendTime(std::string& out, int hhmm) {
   AppendTwoDigits(out, hhmm % 100);
 }
 
-void AppendCoordinate(std::string& out, double value) {
-  char buffer[64];
-  const int n = std::snprintf(buffer, sizeof buffer, "%1.2f", value);
-  if (n > 0) out.append(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1);
-}
+void AppendCoordinate(std::string& out, double value) { out += FixedDecimals(value, 2); }
 
 long LineChecksum(std::string_view line) {
   std::int32_t sum = 0;
@@ -72,13 +70,15 @@ bool ReadTime(std::string_view field, int& hhmm) {
 }
 
 bool ReadCoordinate(std::string_view field, double& out) {
-  // Digits, one point and two decimals, an optional minus: nothing strtod would read otherwise.
+  // Digits, one point and two decimals, an optional minus, read with the point whatever the locale.
   if (field.size() < 4 || field.size() > 60) return false;
   const size_t point = field.size() - 3;
   for (size_t k = field[0] == '-' ? 1 : 0; k < field.size(); ++k)
     if (k == point ? field[k] != '.' : (field[k] < '0' || field[k] > '9')) return false;
-  const double value = std::strtod(std::string(field).c_str(), nullptr);
-  if (!std::isfinite(value)) return false;
+  double value = 0;
+  const char* end = field.data() + field.size();
+  const auto [ptr, ec] = std::from_chars(field.data(), end, value, std::chars_format::fixed);
+  if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
   std::string again;
   AppendCoordinate(again, value);
   if (again != field) return false;
@@ -153,13 +153,9 @@ bool ReadIdRegLine(std::string_view text, IdRegLine& l) {
 }
 
 std::string FormatFmRegLine(int company, const std::string& stopCode, long record, double x, double y) {
-  std::string out(static_cast<size_t>(std::snprintf(nullptr, 0, "%04d%-10s%06ld%012.2f%012.2f", company,
-                                                    stopCode.c_str(), record, x, y)) +
-                      1,
-                  '\0');
-  std::snprintf(out.data(), out.size(), "%04d%-10s%06ld%012.2f%012.2f", company, stopCode.c_str(), record, x, y);
-  out.pop_back();
-  return out;
+  // "%04d%-10s%06ld%012.2f%012.2f", the coordinates with their point whatever the locale.
+  return Format("%04d%-10s%06ld", company, stopCode.c_str(), record) + ZeroPaddedDecimals(x, 12, 2) +
+         ZeroPaddedDecimals(y, 12, 2);
 }
 
 }  // namespace vurtxt

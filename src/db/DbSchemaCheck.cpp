@@ -301,12 +301,25 @@ struct Statement {
 
 // One relation of a table as the first pass reads it: the columns of the pass's row that hold its
 // fields, the look-up of its parent row by them, the values already found and those of the row before.
+// A relation of one field holding a whole number, the usual case, keeps those found as numbers.
 struct RelationPass {
   std::vector<int> columns;
   Statement lookup;
   std::unordered_set<std::string> found;
-  std::string last;
+  std::unordered_set<sqlite3_int64> foundNumbers;
+  std::string last;  // empty when the row before's was a whole number
+  sqlite3_int64 lastNumber = 0;
+  bool lastIsNumber = false;
 };
+
+// Whether the parent holds the row that the current row's fields of `pass` look for.
+bool ParentFound(RelationPass& pass, sqlite3_stmt* rows) {
+  for (size_t k = 0; k < pass.columns.size(); ++k)
+    sqlite3_bind_value(pass.lookup.st, static_cast<int>(k) + 1, sqlite3_column_value(rows, pass.columns[k]));
+  const int found = sqlite3_step(pass.lookup.st);
+  sqlite3_reset(pass.lookup.st);
+  return found == SQLITE_ROW;
+}
 
 // Whether every row of `table` surely keeps its relations, in one pass over the table: a row's
 // fields of a relation are looked up in the parent only when they differ from the row before's and
@@ -361,18 +374,27 @@ bool SurelyKeepsRelations(sqlite3* db, const std::string& table) {
     for (RelationPass& pass : passes) {
       if (std::any_of(pass.columns.begin(), pass.columns.end(), [&](int c) { return kinds[c] == SQLITE_NULL; }))
         continue;  // refers to nothing
+      if (pass.columns.size() == 1 && kinds[pass.columns[0]] == SQLITE_INTEGER) {
+        const sqlite3_int64 number = sqlite3_column_int64(rows.st, pass.columns[0]);
+        if (pass.lastIsNumber && number == pass.lastNumber) continue;
+        if (!pass.foundNumbers.count(number)) {
+          if (!ParentFound(pass, rows.st)) return false;
+          pass.foundNumbers.insert(number);
+        }
+        pass.last.clear();
+        pass.lastNumber = number;
+        pass.lastIsNumber = true;
+        continue;
+      }
       key.clear();
       for (int column : pass.columns) AppendValue(key, rows.st, column, kinds[column]);
       if (key == pass.last) continue;
       if (!pass.found.count(key)) {
-        for (size_t k = 0; k < pass.columns.size(); ++k)
-          sqlite3_bind_value(pass.lookup.st, static_cast<int>(k) + 1, sqlite3_column_value(rows.st, pass.columns[k]));
-        const int found = sqlite3_step(pass.lookup.st);
-        sqlite3_reset(pass.lookup.st);
-        if (found != SQLITE_ROW) return false;
+        if (!ParentFound(pass, rows.st)) return false;
         pass.found.insert(key);
       }
       pass.last = key;
+      pass.lastIsNumber = false;
     }
   }
   return rc == SQLITE_DONE;

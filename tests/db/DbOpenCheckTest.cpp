@@ -239,6 +239,11 @@ TEST(Relations, EveryRowIsComparedAsTheEngineComparesIt) {
       {kTrips + kTwoFields +
            "INSERT INTO tescor VALUES (1, 'A'); INSERT INTO detcor VALUES (1, 1, 'A'), (1, 2, NULL), (2, 1, NULL)",
        ""},
+      // A whole number other than the row before's, after rows that found theirs.
+      {"CREATE TABLE tescor (id INT PRIMARY KEY) WITHOUT ROWID; INSERT INTO tescor VALUES (1), (3);"
+       "CREATE TABLE detcor (id INT REFERENCES tescor (id), sub INT, PRIMARY KEY (id, sub)) WITHOUT ROWID;"
+       "INSERT INTO detcor VALUES (1, 1), (1, 2), (2, 1), (3, 1), (1, 3)",
+       heading + "Riga (id 2, sub 1) della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 2"},
       // The same bytes as a value found before, but of another kind; trailing blanks as the collation wants.
       {kDayTypes + "INSERT INTO period VALUES (1, 'FER'), (2, X'464552'), (3, 'FER  ')",
        heading + "Riga (id 2) della tavola \"period\": manca la riga della tavola \"cadenz\" con codice X'464552'"},

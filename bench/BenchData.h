@@ -54,6 +54,43 @@ inline StopTexts Stop(int t, int s, bool ownTimes = false) {
   return r;
 }
 
+// A stop as a region's stop file (RT_DTORA) names it: a short code of fixed width, a name of a
+// town and often of a spot in it (most of them 8 to 20 characters, none near the 40 allowed), and
+// a location (ubicaz) on one stop in three, a street or square, blank (NULL) on the others. Stop `s` of
+// trip `t` is one of the 20,000 stops of the network, each with its own code and texts.
+struct FeedStopTexts {
+  std::string code, name, place;
+};
+inline const char* FeedTown(int k) {
+  static const char* const kTowns[] = {
+      "Aulla",       "Pontremoli",  "Lucca",     "Fivizzano",  "Massa",     "Carrara",  "Barga",       "Camaiore",
+      "Pescia",      "Pistoia",     "Prato",     "Empoli",     "Siena",     "Arezzo",   "Cortona",     "Grosseto",
+      "Livorno",     "Piombino",    "Volterra",  "Poggibonsi", "Sarzana",   "Bibbiena", "Licciana",    "Vinci",
+      "Certaldo",    "Castelnuovo", "Seravezza", "Altopascio", "Orbetello", "Casole",   "San Miniato", "Bagni di Lucca",
+      "Montevarchi", "Sansepolcro", "Colle",     "Rufina",     "Pelago"};
+  return kTowns[k % (sizeof kTowns / sizeof *kTowns)];
+}
+inline FeedStopTexts FeedStop(int t, int s) {
+  static const char* const kSpots[] = {
+      "",       " Stazione", " Bivio",    "",       " Chiesa", " Scuole",    " Centro",     " Ospedale", "",
+      " Ponte", " Bv.",      " Cimitero", " P.zza", "",        " Municipio", " Loc. Piano", " Incrocio"};
+  static const char* const kPlaces[] = {"Via Roma", "Piazza Garibaldi", "Via Aurelia", "Viale Europa", "P.zza Stazione",
+                                        "SS 63",    "Via Nazionale"};
+  const int stop = (t % kRoutes) * kStopsPerTrip + s - 1;  // 0 to 19,999
+  FeedStopTexts r;
+  char code[8];
+  std::snprintf(code, sizeof code, "F%05d", stop + 1);
+  r.code = code;
+  r.name = std::string(FeedTown(stop / 7)) + kSpots[stop % (sizeof kSpots / sizeof *kSpots)];
+  if (stop % 3 == 0) r.place = kPlaces[stop / 3 % (sizeof kPlaces / sizeof *kPlaces)];
+  return r;
+}
+// A trip's descriptor as a trip head file (RT_HDORA) gives it: its first and last towns.
+inline std::string FeedTripName(int t) {
+  return std::string(FeedTown((t % kRoutes) * kStopsPerTrip / 7)) + " - " +
+         FeedTown(((t % kRoutes) * kStopsPerTrip + kStopsPerTrip - 1) / 7);
+}
+
 // Adds one row: the fields as (name, text) pairs.
 inline void AddRow(DbTable& t, std::initializer_list<std::pair<const char*, std::string>> fields) {
   t.AddNew();

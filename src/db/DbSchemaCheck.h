@@ -35,9 +35,9 @@ bool CheckTablesAgainstDictionary(sqlite3* db, std::string& error);
 // trip that does not exist, a stop in no locality). Otherwise false with kRowsBreakingRelations (such
 // rows are no damage: the file's pages are sound) and a line for each of the first rows that break a
 // relation, naming table, row (its key) and the row it lacks, the rest counted; or with the engine's
-// failure. Reads every row of the tables that refer to others: it belongs with the check of the
-// whole file. The file's tables must be the builder's (CheckTablesAgainstDictionary); one it lacks
-// is not looked at.
+// failure. Reads every row of the tables that refer to others, once, each parent row looked up once
+// rather than once a row: it belongs with the check of the whole file. The file's tables must be the builder's
+// (CheckTablesAgainstDictionary); one it lacks is not looked at.
 bool CheckRelations(sqlite3* db, std::string& error);
 // The first line of CheckRelations' refusal of rows that break a relation.
 extern const char* const kRowsBreakingRelations;

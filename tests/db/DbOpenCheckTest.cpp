@@ -9,6 +9,7 @@
 #include "db/DbDatabase.h"
 #include "db/DbFile.h"
 #include "db/DbMaintenance.h"
+#include "db/DbSchemaCheck.h"
 #include "support/EarlierBuild.h"
 #include "support/FullDisk.h"
 #include "support/KilledWalk.h"
@@ -241,6 +242,62 @@ bool WriteCadence(const std::string& path, int n, int waitMs) {
   done = done && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
   sqlite3_close_v2(db);
   return done;
+}
+
+// The check of the relations alone, on tables of the program's names made otherwise by another
+// program: each row is compared with its parent as the engine compares them, whichever rows came
+// before it, on every field of a relation, and a parent key the engine cannot check against is its failure.
+TEST(Relations, EveryRowIsComparedAsTheEngineComparesIt) {
+  const std::string kTrips = "CREATE TABLE tescor (id INT, codcorsa TEXT, PRIMARY KEY (id, codcorsa)) WITHOUT ROWID;";
+  const std::string kTwoFields =
+      "CREATE TABLE detcor (id INT, sub INT, fermata TEXT, PRIMARY KEY (id, sub), "
+      "FOREIGN KEY (id, fermata) REFERENCES tescor (id, codcorsa)) WITHOUT ROWID;";
+  const std::string kDayTypes =
+      "CREATE TABLE cadenz (codice TEXT COLLATE RTRIM PRIMARY KEY); INSERT INTO cadenz VALUES ('FER');"
+      "CREATE TABLE period (id INT PRIMARY KEY, caden TEXT COLLATE RTRIM REFERENCES cadenz (codice));";
+  const std::string heading = std::string(kRowsBreakingRelations) + "\n";
+  const std::pair<std::string, std::string> cases[] = {
+      // The second field of a relation differs from a row found before; a field NULL refers to nothing.
+      {kTrips + kTwoFields +
+           "INSERT INTO tescor VALUES (1, 'A'); INSERT INTO detcor VALUES (1, 1, 'A'), (1, 2, 'B'), "
+           "(1, 3, NULL), (1, 4, 'A')",
+       heading + "Riga (id 1, sub 2) della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 1, codcorsa "
+                 "'B'"},
+      {kTrips + kTwoFields +
+           "INSERT INTO tescor VALUES (1, 'A'); INSERT INTO detcor VALUES (1, 1, 'A'), (1, 2, NULL), (2, 1, NULL)",
+       ""},
+      // A whole number other than the row before's, after rows that found theirs.
+      {"CREATE TABLE tescor (id INT PRIMARY KEY) WITHOUT ROWID; INSERT INTO tescor VALUES (1), (3);"
+       "CREATE TABLE detcor (id INT REFERENCES tescor (id), sub INT, PRIMARY KEY (id, sub)) WITHOUT ROWID;"
+       "INSERT INTO detcor VALUES (1, 1), (1, 2), (2, 1), (3, 1), (1, 3)",
+       heading + "Riga (id 2, sub 1) della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 2"},
+      // The same bytes as a value found before, but of another kind; trailing blanks as the collation wants.
+      {kDayTypes + "INSERT INTO period VALUES (1, 'FER'), (2, X'464552'), (3, 'FER  ')",
+       heading + "Riga (id 2) della tavola \"period\": manca la riga della tavola \"cadenz\" con codice X'464552'"},
+      {kDayTypes + "INSERT INTO period VALUES (1, 'FER'), (2, 'FER  ')", ""},
+      // A parent's field that is not its key: the engine refuses to check the relation.
+      {"CREATE TABLE cadenz (codice TEXT); INSERT INTO cadenz VALUES ('FER');"
+       "CREATE TABLE period (id INT PRIMARY KEY, caden TEXT REFERENCES cadenz (codice));"
+       "INSERT INTO period VALUES (1, 'FER')",
+       "foreign key mismatch - \"period\" referencing \"cadenz\""},
+  };
+  const ScratchDir dir;
+  int k = 0;
+  for (const auto& [sql, expected] : cases) {
+    SCOPED_TRACE(sql);
+    const std::string path = dir.Path("relazioni" + std::to_string(++k) + ".mdb");
+    MakeDatabase(path, "PRAGMA foreign_keys = OFF;" + sql);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::string error;
+    const bool kept = CheckRelations(db, error);
+    sqlite3_close_v2(db);
+    if (HasPrefix(expected, "foreign key"))
+      EXPECT_NE(error.find(expected), std::string::npos) << error;
+    else
+      EXPECT_EQ(kept ? "" : error, expected);
+    EXPECT_EQ(kept, expected.empty());
+  }
 }
 
 // Each table's rows, the tables by name, as the engine reads them.

@@ -103,6 +103,11 @@ std::string Orphans(int count) {
              ") della tavola \"detcor\": manca la riga della tavola \"tescor\" con id 900";
   return lines;
 }
+// 3000 stops of trip 1: a copy long enough to be stopped, written or filled at many points.
+const std::string kThreeThousandStops =
+    kStopsInto +
+    "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
+    "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n";
 const std::string kValueRefused = "Errore in fase di apertura del database\n\nATTENZIONE:";
 const std::string kNotOpened =
     "Il database non è stato aperto e il file è rimasto com'era: correggere il dato prima di aprirlo.";
@@ -384,10 +389,7 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
 // the earlier file as it was, and the next open brings it forward, removing what the killed one left
 // beside it.
 TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
-  const std::string built = Copy(kTrip + kStopsInto +
-                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
-                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
-                                 false);
+  const std::string built = Copy(kTrip + kThreeThousandStops, false);
   const std::string path = dir_.Path("precedente.mdb");
   long calls = 0, killAt = 0;
   SetEngineProgressHook([&] {
@@ -512,10 +514,7 @@ TEST_F(OpenCheck, AnEarlierFileIsBroughtForwardInItselfKeepingItsOwnerModeAndNam
 // bar (a connection of its own, which does not wait), and, as another process, in a loop, with
 // the file in write-ahead and in rollback mode.
 TEST_F(OpenCheck, AnotherProgramWritingTheEarlierFileLosesNoWriteItWasToldWasDone) {
-  const std::string built = Copy(kTrip + kStopsInto +
-                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
-                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
-                                 false);
+  const std::string built = Copy(kTrip + kThreeThousandStops, false);
   const std::string path = dir_.Path("precedente.mdb");
   const auto found = [&path](const std::vector<int>& done) {
     const std::string held = QueryFile(path, "SELECT ',' || group_concat(codice, ',') || ',' FROM cadenz");
@@ -585,10 +584,7 @@ TEST_F(OpenCheck, AnotherProgramWritingTheEarlierFileLosesNoWriteItWasToldWasDon
 // A disk that fills at any moment of the bring-forward leaves the earlier file as it was, the box
 // saying so, or, once its new content is in, brought forward whole.
 TEST_F(OpenCheck, ADiskThatFillsLeavesTheEarlierFileAsItWasOrBroughtForwardWhole) {
-  const std::string built = Copy(kTrip + kStopsInto +
-                                     "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 3000) "
-                                     "SELECT 1, k, 'Piazza', 0, 900, 900, 0, 0, 0, 0 FROM n",
-                                 false);
+  const std::string built = Copy(kTrip + kThreeThousandStops, false);
   const std::string path = dir_.Path("precedente.mdb"), expected = Dump(built);
   MakeEarlierBuildFile(built, path);
   long long all = 0;

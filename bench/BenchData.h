@@ -78,7 +78,7 @@ inline FeedStopTexts FeedStop(int t, int s) {
                                         "SS 63",    "Via Nazionale"};
   const int stop = (t % kRoutes) * kStopsPerTrip + s - 1;  // 0 to 19,999
   FeedStopTexts r;
-  char code[8];
+  char code[16];
   std::snprintf(code, sizeof code, "F%05d", stop + 1);
   r.code = code;
   r.name = std::string(FeedTown(stop / 7)) + kSpots[stop % (sizeof kSpots / sizeof *kSpots)];

@@ -287,6 +287,30 @@ class ForwardCopy {
   long long total_ = 0, done_ = 0, copied_ = 0, shown_ = 0, copying_ = 0, placing_ = 0;
 };
 
+// Begins the write transaction of the copy with the earlier file held from then on: its lock kept
+// past the transaction's end (exclusive locking mode). A file in write-ahead mode is held whole, the
+// mode set first; one in rollback mode is held from other writers once the transaction has begun,
+// for the engine lets go of a file between its tries only in the normal mode, and another writer
+// waiting for this one would otherwise wait for it in turn. Another program that keeps the file past
+// the wait: kOpenElsewhere.
+bool Hold(sqlite3* db, std::string& error) {
+  std::string mode;
+  if (!EachRow(
+          db, "PRAGMA main.journal_mode",
+          [&](sqlite3_stmt* st) {
+            const unsigned char* text = sqlite3_column_text(st, 0);
+            mode = text ? reinterpret_cast<const char*>(text) : "";
+          },
+          error))
+    return false;
+  const bool held =
+      SameName(mode, "wal")
+          ? ExecSql(db, "PRAGMA main.locking_mode=EXCLUSIVE", error) && ExecSql(db, "BEGIN IMMEDIATE", error)
+          : ExecSql(db, "BEGIN IMMEDIATE", error) && ExecSql(db, "PRAGMA main.locking_mode=EXCLUSIVE", error);
+  if (!held && (sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY) error = kOpenElsewhere;
+  return held;
+}
+
 // Puts the whole content of the new file (`made`) into the earlier file held by `db`, in one
 // write transaction of the earlier file, which its journal or log keeps whole or as it was.
 bool PutInPlace(sqlite3* db, sqlite3* made, ForwardCopy& copy, std::string& error) {
@@ -349,11 +373,7 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   // keeps its lock from one transaction to the next (exclusive locking mode), so another program's
   // write lands before the copy, which carries it over, or waits for the file and lands after, or
   // is refused to that program by the engine.
-  done = done && ExecSql(db, "PRAGMA main.locking_mode=EXCLUSIVE", error) && copy.Attach(scratch, error);
-  if (done && !ExecSql(db, "BEGIN IMMEDIATE", error)) {
-    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY) error = kOpenElsewhere;
-    done = false;
-  }
+  done = done && copy.Attach(scratch, error) && Hold(db, error);
   if (done && !copy.CountRows(tables, error)) {
     done = false;
     told = copy.Damaged(error);
@@ -430,6 +450,9 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   // cut before that leaves the file as it was.
   done = done && MarkAsOurs(made, error) && ExecSql(db, "PRAGMA main.synchronous=NORMAL", error) &&
          PutInPlace(db, made, copy, error);
+  // A file in rollback mode is turned to write-ahead mode, the program's, while it is still held:
+  // the open that follows need not wait for another program's readers to turn it.
+  if (done) ExecSql(db, "PRAGMA main.journal_mode=WAL", ignored);
   if (made) sqlite3_close_v2(made);
   RemoveScratchFile(scratch);
   // The earlier file is let go: its connection closes, and `db` is a new one on the file as it is now.

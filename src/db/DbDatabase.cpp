@@ -27,19 +27,25 @@ constexpr int kCheckpointWaitMs = 250;
 // How long a commit is tried again while another program holds a lock for a moment.
 constexpr auto kCommitRetryFor = std::chrono::seconds(3);
 
-// Commits the open transaction. A lock held for a moment by another program (one that reads the
-// file as the commit runs, which the engine may report as a locking protocol fault rather than
-// wait for) is waited out and the commit tried again, for a short while, before it fails.
-bool CommitWaitingForLocks(sqlite3* db, std::string& error) {
+// Runs `sql`, waiting out a lock held for a moment by another program (one that reads the file as
+// the statement runs, which the engine may report as a locking protocol fault rather than wait
+// for, as it does when a file in rollback mode is turned to write-ahead mode), for a short while,
+// before it fails. `inTransaction`: the statement ends the open transaction (a commit), and is not
+// tried again once the engine has ended it.
+bool ExecWaitingForLocks(sqlite3* db, const char* sql, bool inTransaction, std::string& error) {
   const auto giveUp = std::chrono::steady_clock::now() + kCommitRetryFor;
   for (;;) {
-    if (ExecSql(db, "COMMIT", error)) return true;
+    if (ExecSql(db, sql, error)) return true;
     const int rc = sqlite3_extended_errcode(db) & 0xFF;
     const bool passing = rc == SQLITE_BUSY || rc == SQLITE_LOCKED || rc == SQLITE_PROTOCOL;
-    if (!passing || sqlite3_get_autocommit(db) != 0 || std::chrono::steady_clock::now() >= giveUp) return false;
+    if (!passing || (inTransaction && sqlite3_get_autocommit(db) != 0) || std::chrono::steady_clock::now() >= giveUp)
+      return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }
+
+// Commits the open transaction, waiting out a lock held for a moment (ExecWaitingForLocks).
+bool CommitWaitingForLocks(sqlite3* db, std::string& error) { return ExecWaitingForLocks(db, "COMMIT", true, error); }
 
 void Report(const char* prefix, const std::string& description) {
   Notify(std::string(prefix) + description, NoticeIcon::Stop);
@@ -103,7 +109,8 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
     if (database && CheckFile(database, fsPath, opening, error) &&
         (opening == DbOpening::BeingBuilt || (CheckTablesAgainstDictionary(database, error) &&
                                               BringDefinitionsForward(database, path, open, error, progress))) &&
-        ExecSql(database, "PRAGMA foreign_keys=ON", error) && ExecSql(database, "PRAGMA journal_mode=WAL", error) &&
+        ExecSql(database, "PRAGMA foreign_keys=ON", error) &&
+        ExecWaitingForLocks(database, "PRAGMA journal_mode=WAL", false, error) &&
         ExecSql(database, "PRAGMA synchronous=NORMAL", error))
       return;
   }

@@ -23,9 +23,6 @@ namespace {
 
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
-// Why the earlier file cannot be held: another program keeps it, or is writing it, past the wait.
-constexpr const char* kOpenElsewhere = "Il file è aperto in un altro programma";
-
 // Why a table could not be brought forward, when no value of it is found to blame.
 std::string NotBroughtForward(const std::string& table, const std::string& reason) {
   return "La tavola " + SqlName(cp1252::FromUtf8Lossy(table)) +
@@ -334,6 +331,15 @@ bool PutInPlace(sqlite3* db, sqlite3* made, ForwardCopy& copy, std::string& erro
   return false;
 }
 
+// Completes the refusal of a bring-forward: another program that keeps the file past the wait is
+// named as such; whatever stopped it (that, a full disk, a failing disk), the earlier file is as it
+// was, which the refusal says unless it `told` so itself. Returns false.
+bool Refused(std::string& error, bool told, Undone undone) {
+  if (error.find(kEngineBusyText) != std::string::npos) error = kOpenElsewhere;
+  if (!told && undone == Undone::Opening) error += "\n\n" + std::string(kLeftAsItWas);
+  return false;
+}
+
 }  // namespace
 
 bool HoldsEarlierTables(sqlite3* db) {
@@ -345,9 +351,8 @@ bool HoldsEarlierTables(sqlite3* db) {
 bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,
                              WorkProgress* progress, Undone undone) {
   std::vector<StoredObject> objects;
-  if (!ReadStoredObjects(db, objects, error)) return false;
-  const std::vector<std::string> earlier = SchemaObjectsUnlikeTheBuilder(objects).earlier;
-  if (earlier.empty()) return true;
+  if (!ReadStoredObjects(db, objects, error)) return Refused(error, false, undone);
+  if (SchemaObjectsUnlikeTheBuilder(objects).earlier.empty()) return true;
   std::vector<BuiltDefinition> builder = SchemaDefinitions();
   for (BuiltDefinition& d : DictionaryDefinitions()) builder.push_back(std::move(d));
   const auto built = [&](const std::string& type, const std::string& name) {
@@ -355,15 +360,7 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
                         [&](const BuiltDefinition& d) { return d.type == type && SameName(d.name, name); });
   };
   if (progress) progress->Begin(kBringForwardCaption);
-  // What a copy killed half-way left beside the file goes first.
-  RemoveScratchFilesLeftBeside(path);
   const std::string scratch = ScratchPathBeside(path);
-  // The tables to copy, in the file's order; the engine's own are made by the engine.
-  std::vector<StoredObject> tables;
-  for (const StoredObject& o : objects)
-    if (SameName(o.type, "table") && strncasecmp(o.name.c_str(), "sqlite_", 7) != 0) tables.push_back(o);
-  const bool sequence = std::any_of(objects.begin(), objects.end(),
-                                    [](const StoredObject& o) { return SameName(o.name, "sqlite_sequence"); });
   bool told = false;  // the refusal already says what became of the file
   // The new file takes the earlier one's page size, which its content keeps once put in its place.
   int pageSize = 0;
@@ -374,6 +371,23 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   // write lands before the copy, which carries it over, or waits for the file and lands after, or
   // is refused to that program by the engine.
   done = done && copy.Attach(scratch, error) && Hold(db, error);
+  // What the file holds once held is what is carried over: its schema is read again and checked as
+  // its open checked it, for another program may have changed it since (a table made, a trigger).
+  objects.clear();
+  int version = 0;
+  done = done && ReadStoredObjects(db, objects, error) && CheckTablesAgainstDictionary(db, error) &&
+         QueryInt(db, "PRAGMA main.user_version", version, error);
+  const std::vector<std::string> earlier =
+      done ? SchemaObjectsUnlikeTheBuilder(objects).earlier : std::vector<std::string>{};
+  // Another copy of the program may have brought it forward meanwhile: nothing is left to do.
+  const bool current = done && earlier.empty();
+  done = done && !current;
+  // The tables to copy, in the file's order; the engine's own are made by the engine.
+  std::vector<StoredObject> tables;
+  for (const StoredObject& o : objects)
+    if (SameName(o.type, "table") && strncasecmp(o.name.c_str(), "sqlite_", 7) != 0) tables.push_back(o);
+  const bool sequence = std::any_of(objects.begin(), objects.end(),
+                                    [](const StoredObject& o) { return SameName(o.name, "sqlite_sequence"); });
   if (done && !copy.CountRows(tables, error)) {
     done = false;
     told = copy.Damaged(error);
@@ -450,8 +464,11 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
   // cut before that leaves the file as it was.
   done = done && MarkAsOurs(made, error) && ExecSql(db, "PRAGMA main.synchronous=NORMAL", error) &&
          PutInPlace(db, made, copy, error);
-  // A file in rollback mode is turned to write-ahead mode, the program's, while it is still held:
-  // the open that follows need not wait for another program's readers to turn it.
+  // The file's own user version comes back in place of the scratch file's mark, and a file in
+  // rollback mode is turned to write-ahead mode, the program's, while it is still held: the open
+  // that follows need not wait for another program's readers to turn it. Either left undone by a
+  // kill, the next open does it.
+  if (done) ExecSql(db, "PRAGMA main.user_version=" + std::to_string(version), ignored);
   if (done) ExecSql(db, "PRAGMA main.journal_mode=WAL", ignored);
   if (made) sqlite3_close_v2(made);
   RemoveScratchFile(scratch);
@@ -462,9 +479,9 @@ bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const Reopen
     error = EngineErrorText(closed, sqlite3_errstr(closed));
     done = false;
   }
-  // Whatever stopped it (a full disk, a failing disk), the earlier file is as it was.
-  if (!done && !told && undone == Undone::Opening) error += "\n\n" + std::string(kLeftAsItWas);
+  if (!done && !current) Refused(error, told, undone);
   if (progress) progress->End();
+  done = done || current;
   db = reopen(done ? error : ignored);
   return done && db != nullptr;
 }

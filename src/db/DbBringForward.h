@@ -17,6 +17,9 @@ inline constexpr const char* kBringForwardCaption = "Aggiornamento del database 
 // The last paragraph of a bring-forward stopped by anything but a value it names (a full disk, a
 // failing disk): nothing of it was kept.
 inline constexpr const char* kLeftAsItWas = "Il database non è stato aperto e il file è rimasto com'era.";
+// Why an earlier file cannot be brought forward: another program keeps it, or keeps writing it,
+// past the open's wait.
+inline constexpr const char* kOpenElsewhere = "Il file è aperto in un altro programma";
 // The heading of the findings of a file whose pages cannot be read.
 inline constexpr const char* kDamagedFile = "Il file del database è danneggiato:";
 
@@ -25,19 +28,21 @@ inline constexpr const char* kDamagedFile = "Il file del database è danneggiato
 using ReopenDatabase = std::function<sqlite3*(std::string& error)>;
 
 // Brings a file (`path`, Windows-1252) that holds program tables as an earlier build wrote them
-// (SchemaFindings::earlier) to the builder's definitions: a new file beside it is made of the
-// builder's definitions (a table of the file's own as it is), every row copied into it (a date
-// column's text with a time of day as its date, BroughtForwardDateSql) while `db` holds the
-// earlier file from any other writer, the indexes made once the rows are in, the relations checked
-// (CheckRelations); the whole new file then takes the earlier one's name once `db` is closed, and
-// `db` is the connection `reopen` opens on it. A kill at any moment leaves the earlier file under
-// its name, and the next bring-forward removes what was left beside it. A file without such a
+// (SchemaFindings::earlier) to the builder's definitions, in the file itself: `db` holds the file
+// from any other writer, its schema is read and checked again as held (what it holds then, tables
+// another program made among them, is what is carried over), a scratch file beside it is made of
+// the builder's definitions (a table of the file's own as it is), every row copied into it (a date
+// column's text with a time of day as its date, BroughtForwardDateSql), the indexes made once the
+// rows are in, the relations checked (CheckRelations); its whole content then goes into the
+// earlier file in one transaction of the engine, and `db` is the connection `reopen` opens on it.
+// A kill at any moment leaves the earlier file as it was or brought forward whole, and the next
+// open removes what was left beside it (RemoveScratchFilesLeftBeside). A file without such a
 // table is not written.
 // False with the earlier file as it was, `db` open on it, and, in `error` (Windows-1252), the
 // refusal that names table, row, field and value (RuleBreachRefusal), or two rows and the value
 // that gives them one key once brought forward (a date with a time of day beside the same date
-// without it); otherwise the relations' fault or the engine's reason (a full disk), followed by
-// kLeftAsItWas. `progress` (may be null) is told the pass (kBringForwardCaption) when there is a
+// without it); otherwise the relations' fault, kOpenElsewhere or the engine's reason (a full disk),
+// followed by kLeftAsItWas. `progress` (may be null) is told the pass (kBringForwardCaption) when there is a
 // table to bring forward, the share of the rows copied as it moves, and its end. `undone`: what a
 // refusal says was not done; for any other than the open, the engine's reason stands alone.
 bool BringDefinitionsForward(sqlite3*& db, const std::string& path, const ReopenDatabase& reopen, std::string& error,

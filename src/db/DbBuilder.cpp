@@ -99,6 +99,7 @@ CreateOutcome CreateTimetableDatabaseFrom(const std::string& path, CreateMode mo
       const bool marked = built && MarkAsOurs(db, error);
       const bool closed = marked && CloseScratchFile(db, scratch, error);
       if (closed && MoveIntoPlace(scratch, path, error)) {
+        ClearScratchVersionOf(path);
         outcome.reached = CreateOutcome::Created;
         outcome.ok = true;
         outcome.Tell("Il database " + path + " è stato creato con successo" + (mode == CreateMode::Menu ? "\n\n" : ""),

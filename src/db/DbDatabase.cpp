@@ -13,8 +13,11 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <exception>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -46,6 +49,23 @@ bool ExecWaitingForLocks(sqlite3* db, const char* sql, bool inTransaction, std::
 
 // Commits the open transaction, waiting out a lock held for a moment (ExecWaitingForLocks).
 bool CommitWaitingForLocks(sqlite3* db, std::string& error) { return ExecWaitingForLocks(db, "COMMIT", true, error); }
+
+// The open's wait for another program, in all: each statement of the checks and of the
+// bring-forward that meets a lock waits only for what is left of it, so that a program that keeps
+// the file is told within about kBusyTimeoutMs however many statements meet it.
+struct WaitBudget {
+  int leftMs = kBusyTimeoutMs;
+};
+int WaitOutOfBudget(void* data, int tries) {
+  static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  auto* budget = static_cast<WaitBudget*>(data);
+  const int step = kDelaysMs[std::min<size_t>(static_cast<size_t>(tries), std::size(kDelaysMs) - 1)];
+  const int delay = std::min(budget->leftMs, step);
+  if (delay <= 0) return 0;
+  std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+  budget->leftMs -= delay;
+  return 1;
+}
 
 void Report(const char* prefix, const std::string& description) {
   Notify(std::string(prefix) + description, NoticeIcon::Stop);
@@ -105,14 +125,27 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
     // The file is checked before anything is written to it: one that is refused stays as it was.
     // One an earlier build wrote is brought to the builder's definitions first (a new file in its
     // place), while the relations are not yet enforced.
+    const bool checked = opening != DbOpening::BeingBuilt, named = opening == DbOpening::Checked;
+    // What a creation, a salvage or a bring-forward killed half-way left beside the file goes first.
+    if (named) RemoveScratchFilesLeftBeside(path);
     database = open(error);
-    if (database && CheckFile(database, fsPath, opening, error) &&
-        (opening == DbOpening::BeingBuilt || (CheckTablesAgainstDictionary(database, error) &&
-                                              BringDefinitionsForward(database, path, open, error, progress))) &&
-        ExecSql(database, "PRAGMA foreign_keys=ON", error) &&
+    WaitBudget budget;
+    if (database) sqlite3_busy_handler(database, WaitOutOfBudget, &budget);
+    const bool held = database && CheckFile(database, fsPath, opening, error) &&
+                      (!checked || (CheckTablesAgainstDictionary(database, error) &&
+                                    BringDefinitionsForward(database, path, open, error, progress)));
+    if (database) sqlite3_busy_timeout(database, kBusyTimeoutMs);
+    // A file kept by another program past the wait is left as it was, whatever statement met it.
+    if (!held && error.compare(0, std::strlen(kEngineBusyText), kEngineBusyText) == 0)
+      error = std::string(kOpenElsewhere) + "\n\n" + kLeftAsItWas;
+    std::string ignored;
+    if (held && ExecSql(database, "PRAGMA foreign_keys=ON", error) &&
         ExecWaitingForLocks(database, "PRAGMA journal_mode=WAL", false, error) &&
-        ExecSql(database, "PRAGMA synchronous=NORMAL", error))
+        ExecSql(database, "PRAGMA synchronous=NORMAL", error)) {
+      // A file that took its place without clearing its scratch mark (killed just then) loses it.
+      if (named) ClearScratchVersion(database, "main", ignored);
       return;
+    }
   }
   Report("Errore in fase di apertura del database\n\n", error);
   if (database) sqlite3_close_v2(database);

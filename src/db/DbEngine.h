@@ -12,6 +12,10 @@ constexpr int kQuendoApplicationId = 0x51554E44;  // "QUND"
 // Marks a file the program is still making under a scratch name: a process that ended half-way
 // left it, whatever its name, only when it bears this mark.
 constexpr int kQuendoScratchApplicationId = 0x51554E53;  // "QUNS"
+// Marks, in its user version, a file made under a scratch name until it has taken its place, from
+// its first page on: marked as ours before it takes its name (or its content goes into an earlier
+// file), it is still told from a user's copy of a database under such a name.
+constexpr int kQuendoScratchUserVersion = 0x51554E54;  // "QUNT"
 
 // Long work of the database layer calls the progress hook now and then: every few thousand steps
 // of the engine while a statement runs, and between the steps of building a database. The

@@ -36,7 +36,7 @@ std::string EngineErrorText(int rc, const std::string& engineText, DbOperation o
       switch (rc & 0xFF) {
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-        case SQLITE_PROTOCOL: it = "Il database è bloccato da un altro utente o programma"; break;
+        case SQLITE_PROTOCOL: it = kEngineBusyText; break;
         case SQLITE_READONLY: it = "Il database è in sola lettura"; break;
         case SQLITE_FULL: it = "Spazio su disco esaurito"; break;
         case SQLITE_NOTADB: it = "Il file non è un database valido"; break;

@@ -144,10 +144,11 @@ bool CreateDatabaseFile(const std::string& path, sqlite3** out, std::string& err
   sqlite3* db = OpenNewFile(path, error);
   if (!db) return false;
   WatchEngineProgress(db);
-  if (!FirstStatements(
-          db, path,
-          "PRAGMA application_id=" + std::to_string(mark) + "; PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;",
-          error))
+  if (!FirstStatements(db, path,
+                       "BEGIN; PRAGMA application_id=" + std::to_string(mark) + "; PRAGMA user_version=" +
+                           std::to_string(mark == kQuendoScratchApplicationId ? kQuendoScratchUserVersion : 0) +
+                           "; COMMIT; PRAGMA journal_mode=WAL; PRAGMA foreign_keys=ON;",
+                       error))
     return false;
   *out = db;
   return true;
@@ -157,7 +158,8 @@ bool CreateScratchFile(const std::string& path, int pageSize, std::string& error
   sqlite3* db = OpenNewFile(path, error);
   if (!db || !FirstStatements(db, path,
                               "PRAGMA page_size=" + std::to_string(pageSize) +
-                                  "; PRAGMA application_id=" + std::to_string(kQuendoScratchApplicationId),
+                                  "; BEGIN; PRAGMA application_id=" + std::to_string(kQuendoScratchApplicationId) +
+                                  "; PRAGMA user_version=" + std::to_string(kQuendoScratchUserVersion) + "; COMMIT",
                               error))
     return false;
   const int rc = sqlite3_close_v2(db);
@@ -202,6 +204,24 @@ bool MarkAsOurs(sqlite3* db, std::string& error) {
   return ExecSql(db, "PRAGMA application_id=" + std::to_string(kQuendoApplicationId), error);
 }
 
+bool ClearScratchVersion(sqlite3* db, const char* schema, std::string& error) {
+  int version = 0;
+  const std::string read = "PRAGMA " + std::string(schema) + ".user_version";
+  return QueryInt(db, read.c_str(), version, error) &&
+         (version != kQuendoScratchUserVersion || ExecSql(db, read + "=0", error));
+}
+
+void ClearScratchVersionOf(const std::string& path) {
+  sqlite3* db = nullptr;
+  std::string ignored;
+  if (sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_busy_timeout(db, 1000);
+    ClearScratchVersion(db, "main", ignored);
+  }
+  sqlite3_close_v2(db);
+}
+
 bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error) {
   const bool folded = ExecSql(db, "PRAGMA journal_mode=DELETE", error);
   const int rc = sqlite3_close_v2(db);
@@ -225,22 +245,27 @@ void RemoveFileAndSides(const std::string& fsPath) {
   unlink(fsPath.c_str());
 }
 
-// Whether the file at `fsPath` is a regular file that bears the scratch mark in its header (the
-// file's start is read without waiting on a pipe, and a link is not followed).
+// Whether the file at `fsPath` is a regular file the program was making: one that bears a scratch
+// mark in its header (its application id, or its user version once marked as ours), or an empty
+// one, where the engine had not yet written its first page (the file's start is read without
+// waiting on a pipe, and a link is not followed).
 bool BearsScratchMark(const std::string& fsPath) {
   const int fd = open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  // Every database file begins with its heading; its application id is the big-endian number at
-  // byte 68 of the 100-byte header.
+  // Every database file begins with its heading; its user version and application id are the
+  // big-endian numbers at bytes 60 and 68 of the 100-byte header.
   unsigned char header[100];
   struct stat info {};
-  const bool read = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                    pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  const bool read = regular && pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
   close(fd);
+  if (regular && info.st_size == 0) return true;
   if (!read || std::memcmp(header, kDatabaseHeading, sizeof kDatabaseHeading) != 0) return false;
-  const std::uint32_t mark = (std::uint32_t{header[68]} << 24) | (std::uint32_t{header[69]} << 16) |
-                             (std::uint32_t{header[70]} << 8) | std::uint32_t{header[71]};
-  return mark == static_cast<std::uint32_t>(kQuendoScratchApplicationId);
+  const auto number = [&header](int at) {
+    return static_cast<int>((std::uint32_t{header[at]} << 24) | (std::uint32_t{header[at + 1]} << 16) |
+                            (std::uint32_t{header[at + 2]} << 8) | std::uint32_t{header[at + 3]});
+  };
+  return number(68) == kQuendoScratchApplicationId || number(60) == kQuendoScratchUserVersion;
 }
 
 }  // namespace

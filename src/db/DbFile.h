@@ -57,6 +57,13 @@ std::string ScratchPathBeside(const std::string& path);
 // whole: the last change before it takes its name.
 bool MarkAsOurs(sqlite3* db, std::string& error);
 
+// Clears the scratch mark of the user version (kQuendoScratchUserVersion) of `schema` on `db`, where
+// it is, once the file has taken its place; false with the engine's reason.
+bool ClearScratchVersion(sqlite3* db, const char* schema, std::string& error);
+// The same on the file at `path`, on a connection of its own, once a new file has taken that name;
+// one that cannot be cleared now is cleared by the file's next open.
+void ClearScratchVersionOf(const std::string& path);
+
 // Folds the write-ahead log into the scratch file and closes the connection, so that the file is
 // complete on its own. Every other connection to it must be closed already.
 bool CloseScratchFile(sqlite3* db, const std::string& scratch, std::string& error);
@@ -67,8 +74,9 @@ void RemoveScratchFile(const std::string& scratch);
 
 // Removes the scratch files beside `path` that a process which has ended (killed half-way) left
 // there, with their side files: only a regular file named as ScratchPathBeside names them, of a
-// process that no longer runs, that bears the scratch mark (kQuendoScratchApplicationId). A file
-// of the user's under such a name, or a scratch file already marked as ours, is left alone.
+// process that no longer runs, that bears a scratch mark (kQuendoScratchApplicationId, or
+// kQuendoScratchUserVersion once marked as ours) or is still empty. A file of the user's under such
+// a name (a copy of a database among them) is left alone.
 void RemoveScratchFilesLeftBeside(const std::string& path);
 
 // Gives the finished file its name, unless the name is no longer free (DatabaseNameFree).

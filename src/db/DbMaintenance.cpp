@@ -1149,6 +1149,7 @@ void Salvage(const RepairOptions& options, const std::string& findings, RepairRe
     if (!salvaged) error = "Impossibile dare al file il nome scelto (" + std::string(std::strerror(errno)) + ")";
   }
   if (salvaged) {
+    ClearScratchVersionOf(path);
     Told(options, "renamed " + scratch + " over " + path);
     result.outcome = RepairOutcome::Salvaged;
     result.damagedPath = aside;

@@ -20,6 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QFile>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 
@@ -237,13 +238,15 @@ bool HoldsEarlier(const std::string& path) {
   return earlier;
 }
 
-// Another program's write of a day type "W<n>", on a connection of its own that waits `waitMs` for
-// the file; whether it was told the write was done.
+// Another program's write of a day type "W<n>" and of a table of its own "u<n>" holding n, on a
+// connection of its own that waits `waitMs` for the file; whether it was told the write was done.
 bool WriteCadence(const std::string& path, int n, int waitMs) {
   sqlite3* db = nullptr;
   bool done = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
   sqlite3_busy_timeout(db, waitMs);
-  const std::string sql = "INSERT INTO cadenz VALUES ('W" + std::to_string(n) + "', 'scritta')";
+  const std::string k = std::to_string(n);
+  const std::string sql = "BEGIN IMMEDIATE; INSERT INTO cadenz VALUES ('W" + k + "', 'scritta'); CREATE TABLE u" + k +
+                          "(x); INSERT INTO u" + k + " VALUES (" + k + "); COMMIT";
   done = done && sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
   sqlite3_close_v2(db);
   return done;
@@ -385,9 +388,10 @@ TEST_F(OpenCheck, AnEarlierBuildsFileIsBroughtForwardOrRefusedAsItWas) {
     }
 }
 
-// The bar of a bring-forward moves with the rows copied; killed at any moment of its copy, it leaves
-// the earlier file as it was, and the next open brings it forward, removing what the killed one left
-// beside it.
+// The bar of a bring-forward moves with the rows copied; killed at any moment (of its copy, at any
+// of its writes: the scratch file's making, once it is marked as ours, once its content is in), it
+// leaves the earlier file as it was or brought forward whole, and the next open brings it forward,
+// removing whatever the killed one left beside it.
 TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
   const std::string built = Copy(kTrip + kThreeThousandStops, false);
   const std::string path = dir_.Path("precedente.mdb");
@@ -411,38 +415,71 @@ TEST_F(OpenCheck, AKilledBringForwardLeavesTheEarlierFileForTheNextOpen) {
   EXPECT_EQ(bar.shares.back(), 100);
   const long all = calls;
   ASSERT_GT(all, 20);
-  for (const long at : {1L, all / 4, all / 2, all * 3 / 4, all - 1}) {
-    SCOPED_TRACE(at);
-    QFile::remove(cp1252::ToQString(path));
+  const std::string expected = Dump(path);
+  const auto remake = [&] {
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(cp1252::ToQString(path + side));
     MakeEarlierBuildFile(built, path);
+  };
+  remake();
+  long long writes = 0;
+  {
+    const FullDisk counted;
+    ASSERT_TRUE(DbDatabase(path).isOpen);
+    writes = FullDisk::Writes();
+  }
+  ASSERT_GT(writes, 20);
+  // Killed at a step of the engine, or at a write: the first ones make the scratch file, the last
+  // ones come once its content is in the earlier file.
+  std::vector<std::pair<long, long long>> kills;
+  for (const long at : {1L, all / 4, all / 2, all * 3 / 4, all - 1}) kills.push_back({at, 0});
+  for (long long at = 1; at < writes; at += at < 4 || at > writes - 8 ? 1 : writes / 12) kills.push_back({0, at});
+  for (const auto& [step, write] : kills) {
+    SCOPED_TRACE(step ? "step " + std::to_string(step) : "write " + std::to_string(write));
+    remake();
     const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
     calls = 0;
-    killAt = at;
-    EXPECT_TRUE(Killed([&] { DbDatabase db(path); }));
+    killAt = step;
+    EXPECT_TRUE(Killed([&] {
+      const FullDisk killing(-1, write);
+      DbDatabase db(path);
+    }));
     killAt = 0;
-    EXPECT_TRUE(FileBytes(path) == before) << "file changed";
+    // As it was, or, once its content is going in, as the engine leaves it: as it was or whole.
+    if (step) {
+      EXPECT_TRUE(FileBytes(path) == before) << "file changed";
+    } else {
+      EXPECT_EQ(Dump(path), expected);
+    }
     EXPECT_TRUE(DbDatabase(path).isOpen);
     EXPECT_EQ(Listing(dir_.Dir()), listing);
+    EXPECT_EQ(Dump(path), expected);
   }
   SetEngineProgressHook({});
 }
 
-// While another program has the earlier file open, its log beside the name, the new file does not
-// take the name, where the engine would play that log onto it: the file is left as it was.
+// While another program keeps the earlier file (open in write-ahead mode; in a read transaction in
+// rollback mode), the open waits about five seconds for it, then tells so, the file left as it was.
 TEST_F(OpenCheck, AnEarlierFileOpenElsewhereIsLeftAsItWas) {
   const std::string built = Copy(kTrip, false), path = dir_.Path("precedente.mdb");
-  MakeEarlierBuildFile(built, path);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode=WAL; SELECT count(*) FROM tescor", nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
-  NoticeLog log;
-  EXPECT_FALSE(DbDatabase(path).isOpen);
-  EXPECT_EQ(log.Texts(), "Errore in fase di apertura del database\n\nIl file è aperto in un altro programma\n\n" +
-                             std::string(kLeftAsItWas));
-  EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
-  sqlite3_close_v2(other);
+  for (const char* mode : {"WAL", "DELETE"}) {
+    SCOPED_TRACE(mode);
+    for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(cp1252::ToQString(path + side));
+    MakeEarlierBuildFile(built, path);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(cp1252::ToUtf8(path).c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    const std::string keep =
+        std::string("PRAGMA journal_mode=") + mode + (*mode == 'D' ? "; BEGIN" : "") + "; SELECT count(*) FROM tescor";
+    ASSERT_EQ(sqlite3_exec(other, keep.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string before = FileBytes(path), listing = Listing(dir_.Dir());
+    NoticeLog log;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(DbDatabase(path).isOpen);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(9));
+    EXPECT_EQ(log.Texts(), "Errore in fase di apertura del database\n\nIl file è aperto in un altro programma\n\n" +
+                               std::string(kLeftAsItWas));
+    EXPECT_TRUE(FileBytes(path) == before && Listing(dir_.Dir()) == listing) << "file changed";
+    sqlite3_close_v2(other);
+  }
 }
 
 // The earlier file is brought forward in itself: its owner, group and mode, its other names (a
@@ -518,9 +555,15 @@ TEST_F(OpenCheck, AnotherProgramWritingTheEarlierFileLosesNoWriteItWasToldWasDon
   const std::string path = dir_.Path("precedente.mdb");
   const auto found = [&path](const std::vector<int>& done) {
     const std::string held = QueryFile(path, "SELECT ',' || group_concat(codice, ',') || ',' FROM cadenz");
+    std::string tables;
+    for (const std::string& table : QueryLines(path, "SELECT name FROM sqlite_master WHERE name GLOB 'u[0-9]*'"))
+      tables += "," + QueryLines(path, "SELECT 'u' || x FROM " + table).at(0) + ",";
     std::string lost;
-    for (const int n : done)
-      if (held.find(",W" + std::to_string(n) + ",") == std::string::npos) lost += " W" + std::to_string(n);
+    for (const int n : done) {
+      const std::string k = std::to_string(n);
+      if (held.find(",W" + k + ",") == std::string::npos) lost += " W" + k;
+      if (tables.find(",u" + k + ",") == std::string::npos) lost += " u" + k;
+    }
     return lost;
   };
   for (const char* mode : {"WAL", "DELETE"}) {
@@ -528,8 +571,9 @@ TEST_F(OpenCheck, AnotherProgramWritingTheEarlierFileLosesNoWriteItWasToldWasDon
     for (const char* side : {"", "-wal", "-shm", "-journal"}) QFile::remove(cp1252::ToQString(path + side));
     MakeEarlierBuildFile(built, path);
     ASSERT_EQ(ExecOnFile(path, std::string("PRAGMA journal_mode=") + mode), "ok");
+    // It writes too as the bar begins, before the file is held.
     struct Writer : WorkProgress {
-      void Begin(const std::string&) override {}
+      void Begin(const std::string&) override { Step(0, 0); }
       void Step(long, long) override {
         if (WriteCadence(path, ++n, 0)) done.push_back(n);
       }
@@ -622,7 +666,8 @@ TEST_F(OpenCheck, ADiskThatFillsLeavesTheEarlierFileAsItWasOrBroughtForwardWhole
 
 // Only a scratch file the program left is removed: one of a process that has ended, bearing the
 // mark of a file still being made, as a creation killed half-way leaves it; a file of the user's
-// under such a name (a copy of a database, any other file, a pipe) stays.
+// under such a name (a copy of a database, any other file, a pipe) stays, and so does the one a
+// process that still runs is making.
 TEST_F(OpenCheck, OnlyTheScratchFilesTheProgramLeftAreRemoved) {
   const std::string path = dir_.Path("nuovo.mdb");
   long calls = 0;
@@ -641,8 +686,12 @@ TEST_F(OpenCheck, OnlyTheScratchFilesTheProgramLeftAreRemoved) {
   WriteFileBytes(text, "note");
   const std::string pipe = dir_.Path(".nuovo.mdb.99999997-0.tmp");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string running = dir_.Path(".nuovo.mdb." + std::to_string(getppid()) + "-0.tmp");
+  std::string error;
+  ASSERT_TRUE(CreateScratchFile(running, 4096, error)) << error;
   NoticeLog quiet;
   ASSERT_TRUE(CreateTimetableDatabase(path, CreateMode::Startup, SeedLocalityZero).ok);
+  EXPECT_TRUE(QFile::remove(cp1252::ToQString(running))) << "the running process's file was removed";
   EXPECT_EQ(Listing(dir_.Dir()), ".nuovo.mdb.99999998-0.tmp\n.nuovo.mdb.99999999-0.tmp\nnuovo.mdb\n");
   struct stat info {};
   EXPECT_TRUE(lstat(pipe.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));

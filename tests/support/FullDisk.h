@@ -2,8 +2,10 @@
 // A disk that fills up: while a FullDisk lives, every file the engine writes (databases, their
 // journals and logs) goes through a file layer that refuses the writes past a budget of bytes
 // written in all, as the engine reports a full disk (SQLITE_FULL). It counts what was written, so
-// that a test can first measure a piece of work, then give it less room at chosen points.
+// that a test can first measure a piece of work, then give it less room at chosen points; or
+// kill the process (SIGKILL) as it is about to make a chosen write, as a power cut would leave it.
 
+#include <signal.h>
 #include <sqlite3.h>
 
 #include <cstring>
@@ -13,10 +15,12 @@
 class FullDisk {
  public:
   // `budget` < 0: room without end, only counted.
-  explicit FullDisk(long long budget = -1) {
+  // `killAt` > 0: the process is killed at its killAt-th write.
+  explicit FullDisk(long long budget = -1, long long killAt = 0) {
     base_ = sqlite3_vfs_find(nullptr);
     budget_ = budget;
-    written_ = 0;
+    written_ = writes_ = 0;
+    killAt_ = killAt;
     vfs_ = *base_;
     vfs_.zName = "quendo-disco-pieno";
     vfs_.pNext = nullptr;
@@ -32,6 +36,8 @@ class FullDisk {
 
   // The bytes written through the layer so far (those refused not counted).
   static long long Written() { return written_; }
+  // The writes made through the layer so far.
+  static long long Writes() { return writes_; }
 
  private:
   // The methods of a kind of file as the engine's layer gave them, and the same with the write
@@ -64,6 +70,7 @@ class FullDisk {
       const std::lock_guard<std::mutex> hold(lock_);
       for (const Methods& m : kinds_)
         if (&m.counted == file->pMethods) given = m.given;
+      if (++writes_ == killAt_) ::raise(SIGKILL);
       if (budget_ >= 0 && written_ + amount > budget_) return SQLITE_FULL;
       written_ += amount;
     }
@@ -72,7 +79,7 @@ class FullDisk {
 
   inline static sqlite3_vfs* base_ = nullptr;
   inline static sqlite3_vfs vfs_{};
-  inline static long long budget_ = -1, written_ = 0;
+  inline static long long budget_ = -1, written_ = 0, writes_ = 0, killAt_ = 0;
   inline static std::mutex lock_;
   inline static std::vector<Methods> kinds_;
 };

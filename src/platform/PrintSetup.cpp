@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QShowEvent>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 
 namespace ui {
@@ -165,13 +166,27 @@ void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
 }
 
 void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation) {
-  printer.setFullPage(false);
   printer.setResolution(kReportDotsPerInch);
   printer.setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::A4));
+  // The bands the device cannot print on, read with the paper upright: none for a PDF file. Qt
+  // gives them as they lie on upright paper whichever way the paper is turned.
+  printer.setPageOrientation(QPageLayout::Portrait);
+  const QPageLayout upright = printer.pageLayout();
+  const QMarginsF bands = upright.minimumMargins();
   printer.setPageOrientation(orientation);
-  // The least margins the device allows on that paper: none for a PDF file.
-  const QPageLayout layout = printer.pageLayout();
-  printer.setPageMargins(layout.minimumMargins(), layout.units());
+  QMarginsF margins = bands;
+  if (orientation == QPageLayout::Landscape) {
+    // Turned, the upright paper's top and bottom come to the left and right, and its sides to the
+    // top and bottom; each edge keeps the wider band of its pair, as the printer may turn the paper
+    // either way.
+    const qreal ends = std::max(bands.top(), bands.bottom()), sides = std::max(bands.left(), bands.right());
+    margins = QMarginsF(ends, sides, ends, sides);
+  }
+  // Qt measures margins against the upright bands on turned paper too, and would refuse these:
+  // margins given on a full page are taken as they are, and stay when the page is printable again.
+  printer.setFullPage(true);
+  printer.setPageMargins(margins, upright.units());
+  printer.setFullPage(false);
 }
 
 bool PrinterTookJob(const QPrinter& printer) {

@@ -48,9 +48,10 @@ OutputCheck CheckOutputFile(QPrintDialog& dialog, bool withoutQtCheck = false);
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
 
 // The one page setup of a report run, in the window and headless alike: `paper` turned by
-// `orientation`, kReportDotsPerInch, and as printable area all the device can print of the paper
-// (the whole sheet for a PDF file, a printer's sheet less the margins it cannot print on). The
-// pages of a report depend on nothing else.
+// `orientation`, kReportDotsPerInch, and as printable area all the device can print of the paper as
+// it lies (the whole sheet for a PDF file, a printer's sheet less the edges it cannot print on,
+// those of the upright paper's top and bottom at the left and right of landscape paper). The pages
+// of a report depend on nothing else.
 void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation);
 
 // Whether the printer took the job whose painter has just ended on `printer`: a PDF file always

@@ -7,6 +7,7 @@
 #include "platform/Ui.h"
 
 #include <dlfcn.h>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
 #include <memory>
@@ -65,11 +67,16 @@ bool WritableOutput(const QString& name) {
 
 // The fields of Qt's print dialog that a report run does not honour, by their names in the dialog:
 // the print range (every page is printed: no range, and for a printer of the print service no
-// choice of odd or even pages either) and the copies (one is printed, with nothing to collate).
-const char* const kUnhonouredFields[] = {"gbPrintRange", "label", "copies", "collate", "outputIcon"};
+// choice of odd or even pages either) and the output settings (one copy is printed, with nothing to
+// collate, its pages in their order). Nothing else is on their tab, which goes with them.
+const char* const kUnhonouredFields[] = {"gbPrintRange", "groupBox"};
+// The margins of the page setup in the printer's properties, by the name of one of them: every page
+// is laid out on all the paper the device can print, whatever margins are typed there.
+const char* const kUnhonouredMargin = "topMargin";
 
 // Qt's print dialog without those fields. Qt shows them again whenever the dialog is shown and
-// whenever another printer is chosen, so they are hidden after each.
+// whenever another printer is chosen, so they are hidden after each; the printer's properties are
+// a dialog made anew for each printer, whose margins are hidden as it is first shown.
 class ReportPrintDialog : public QPrintDialog {
  public:
   ReportPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
@@ -82,6 +89,13 @@ class ReportPrintDialog : public QPrintDialog {
     QPrintDialog::showEvent(event);
     HideUnhonoured();
   }
+  void childEvent(QChildEvent* event) override {
+    QPrintDialog::childEvent(event);
+    if (!event->polished()) return;
+    if (auto* properties = qobject_cast<QDialog*>(event->child()))
+      for (QWidget* margin : properties->findChildren<QWidget*>(QString::fromLatin1(kUnhonouredMargin)))
+        if (margin->parentWidget()) margin->parentWidget()->hide();
+  }
 
  private:
   void HideUnhonoured() {
@@ -89,6 +103,8 @@ class ReportPrintDialog : public QPrintDialog {
     if (!output) return;
     for (const char* name : kUnhonouredFields)
       for (QWidget* field : output->findChildren<QWidget*>(QString::fromLatin1(name))) field->hide();
+    for (QTabWidget* tabs : findChildren<QTabWidget*>())
+      if (const int tab = tabs->indexOf(output); tab >= 0) tabs->setTabVisible(tab, false);
   }
 };
 

@@ -30,8 +30,9 @@ constexpr int kReportDotsPerInch = 600;
 // the user may still change. The paper proposed is A4 for printing to a file (and for the scripted
 // answer), and a printer's own paper (US Letter on a queue set so) for a printer of the print
 // service: the report is paginated on whichever paper is chosen, so nothing is cut. The setup
-// offers neither a print range nor copies: every page is printed, once. Whichever way it is
-// answered, the printer leaves it set up by SetReportPage on the paper chosen.
+// offers neither a print range nor copies nor a reverse order, and the printer's properties no
+// margins: every page is printed, once, in its order, within the printable area. Whichever way it
+// is answered, the printer leaves it set up by SetReportPage on the paper chosen.
 bool PrintSetup(QPrinter& printer, const std::string& title,
                 const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
 

@@ -7,6 +7,7 @@
 #include "platform/Ui.h"
 
 #include <dlfcn.h>
+#include <QChildEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -18,7 +19,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <QWidget>
+#include <algorithm>
 #include <memory>
 
 namespace ui {
@@ -64,11 +67,16 @@ bool WritableOutput(const QString& name) {
 
 // The fields of Qt's print dialog that a report run does not honour, by their names in the dialog:
 // the print range (every page is printed: no range, and for a printer of the print service no
-// choice of odd or even pages either) and the copies (one is printed, with nothing to collate).
-const char* const kUnhonouredFields[] = {"gbPrintRange", "label", "copies", "collate", "outputIcon"};
+// choice of odd or even pages either) and the output settings (one copy is printed, with nothing to
+// collate, its pages in their order). Nothing else is on their tab, which goes with them.
+const char* const kUnhonouredFields[] = {"gbPrintRange", "groupBox"};
+// The margins of the page setup in the printer's properties, by the name of one of them: every page
+// is laid out on all the paper the device can print, whatever margins are typed there.
+const char* const kUnhonouredMargin = "topMargin";
 
 // Qt's print dialog without those fields. Qt shows them again whenever the dialog is shown and
-// whenever another printer is chosen, so they are hidden after each.
+// whenever another printer is chosen, so they are hidden after each; the printer's properties are
+// a dialog made anew for each printer, whose margins are hidden as it is first shown.
 class ReportPrintDialog : public QPrintDialog {
  public:
   ReportPrintDialog(QPrinter* printer, QWidget* parent) : QPrintDialog(printer, parent) {
@@ -81,6 +89,13 @@ class ReportPrintDialog : public QPrintDialog {
     QPrintDialog::showEvent(event);
     HideUnhonoured();
   }
+  void childEvent(QChildEvent* event) override {
+    QPrintDialog::childEvent(event);
+    if (!event->polished()) return;
+    if (auto* properties = qobject_cast<QDialog*>(event->child()))
+      for (QWidget* margin : properties->findChildren<QWidget*>(QString::fromLatin1(kUnhonouredMargin)))
+        if (margin->parentWidget()) margin->parentWidget()->hide();
+  }
 
  private:
   void HideUnhonoured() {
@@ -88,6 +103,8 @@ class ReportPrintDialog : public QPrintDialog {
     if (!output) return;
     for (const char* name : kUnhonouredFields)
       for (QWidget* field : output->findChildren<QWidget*>(QString::fromLatin1(name))) field->hide();
+    for (QTabWidget* tabs : findChildren<QTabWidget*>())
+      if (const int tab = tabs->indexOf(output); tab >= 0) tabs->setTabVisible(tab, false);
   }
 };
 
@@ -165,13 +182,27 @@ void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape) {
 }
 
 void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation) {
-  printer.setFullPage(false);
   printer.setResolution(kReportDotsPerInch);
   printer.setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::A4));
+  // The bands the device cannot print on, read with the paper upright: none for a PDF file. Qt
+  // gives them as they lie on upright paper whichever way the paper is turned.
+  printer.setPageOrientation(QPageLayout::Portrait);
+  const QPageLayout upright = printer.pageLayout();
+  const QMarginsF bands = upright.minimumMargins();
   printer.setPageOrientation(orientation);
-  // The least margins the device allows on that paper: none for a PDF file.
-  const QPageLayout layout = printer.pageLayout();
-  printer.setPageMargins(layout.minimumMargins(), layout.units());
+  QMarginsF margins = bands;
+  if (orientation == QPageLayout::Landscape) {
+    // Turned, the upright paper's top and bottom come to the left and right, and its sides to the
+    // top and bottom; each edge keeps the wider band of its pair, as the printer may turn the paper
+    // either way.
+    const qreal ends = std::max(bands.top(), bands.bottom()), sides = std::max(bands.left(), bands.right());
+    margins = QMarginsF(ends, sides, ends, sides);
+  }
+  // Qt measures margins against the upright bands on turned paper too, and would refuse these:
+  // margins given on a full page are taken as they are, and stay when the page is printable again.
+  printer.setFullPage(true);
+  printer.setPageMargins(margins, upright.units());
+  printer.setFullPage(false);
 }
 
 bool PrinterTookJob(const QPrinter& printer) {

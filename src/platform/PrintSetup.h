@@ -30,8 +30,9 @@ constexpr int kReportDotsPerInch = 600;
 // the user may still change. The paper proposed is A4 for printing to a file (and for the scripted
 // answer), and a printer's own paper (US Letter on a queue set so) for a printer of the print
 // service: the report is paginated on whichever paper is chosen, so nothing is cut. The setup
-// offers neither a print range nor copies: every page is printed, once. Whichever way it is
-// answered, the printer leaves it set up by SetReportPage on the paper chosen.
+// offers neither a print range nor copies nor a reverse order, and the printer's properties no
+// margins: every page is printed, once, in its order, within the printable area. Whichever way it
+// is answered, the printer leaves it set up by SetReportPage on the paper chosen.
 bool PrintSetup(QPrinter& printer, const std::string& title,
                 const std::function<bool(QPrinter&)>& tooWideForPortrait = {});
 
@@ -48,9 +49,10 @@ OutputCheck CheckOutputFile(QPrintDialog& dialog, bool withoutQtCheck = false);
 void SetPdfPrinter(QPrinter& printer, const std::string& path, bool landscape);
 
 // The one page setup of a report run, in the window and headless alike: `paper` turned by
-// `orientation`, kReportDotsPerInch, and as printable area all the device can print of the paper
-// (the whole sheet for a PDF file, a printer's sheet less the margins it cannot print on). The
-// pages of a report depend on nothing else.
+// `orientation`, kReportDotsPerInch, and as printable area all the device can print of the paper as
+// it lies (the whole sheet for a PDF file, a printer's sheet less the edges it cannot print on,
+// those of the upright paper's top and bottom at the left and right of landscape paper). The pages
+// of a report depend on nothing else.
 void SetReportPage(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation);
 
 // Whether the printer took the job whose painter has just ended on `printer`: a PDF file always

@@ -57,8 +57,10 @@ class PdfTemporary {
  private:
   // Qt writes the moment its painter began as the creation date at the head of the file
   // ("/CreationDate (D:YYYYMMDDHHmmSS" and the offset from UTC, "Z" or "+HH'mm'"), taken from the
-  // system's clock. It becomes the moment of the program's clock (--now fixes it), written at the
-  // offset Qt wrote, so that no byte of the file moves. A file without it is left as it is.
+  // system's clock. It becomes the moment of the program's clock (--now fixes it): its local time
+  // with the offset in force on that date, as every other date of the run shows it, so that no byte
+  // of the file moves. Where Qt wrote "Z" and that date's offset is not nil, there is no room for
+  // it: the same moment is written in UTC. A file without the date is left as it is.
   static bool Dated(int fd, const ClockTime& created) {
     std::string head(4096, '\0');
     const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
@@ -68,21 +70,20 @@ class PdfTemporary {
     const size_t at = head.find(kKey);
     if (at == std::string::npos || at + kKey.size() + 15 > head.size()) return true;
     const size_t digits = at + kKey.size();
-    int offset = 0;  // seconds east of UTC
     const char sign = head[digits + 14];
-    if (sign == '+' || sign == '-') {
-      if (digits + 21 > head.size()) return true;
-      const int hours = std::atoi(head.substr(digits + 15, 2).c_str());
-      const int minutes = std::atoi(head.substr(digits + 18, 2).c_str());
-      offset = (sign == '-' ? -1 : 1) * (hours * 3600 + minutes * 60);
-    } else if (sign != 'Z') {
-      return true;
-    }
+    const bool room = sign == '+' || sign == '-';
+    if ((room && digits + 21 > head.size()) || (!room && sign != 'Z')) return true;
     const QDateTime local(QDate(created.year, created.month, created.day),
                           QTime(created.hour, created.minute, created.second));
-    const QByteArray date = local.toOffsetFromUtc(offset).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
-    if (!local.isValid() || date.size() != 14) return true;
-    return ::pwrite(fd, date.constData(), 14, static_cast<off_t>(digits)) == 14;
+    if (!local.isValid()) return true;
+    const int offset = local.offsetFromUtc();  // seconds east of UTC on that date
+    char zone[16] = "";
+    if (room)
+      std::snprintf(zone, sizeof zone, "%c%02d'%02d'", offset < 0 ? '-' : '+', std::abs(offset) / 3600,
+                    std::abs(offset) / 60 % 60);
+    const QByteArray date = (room ? local : local.toUTC()).toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + zone;
+    if (date.size() != (room ? 21 : 14)) return true;
+    return ::pwrite(fd, date.constData(), static_cast<size_t>(date.size()), static_cast<off_t>(digits)) == date.size();
   }
 
   // The file ends as a whole PDF does: its cross-reference table where the trailer says, then

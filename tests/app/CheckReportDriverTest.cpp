@@ -89,6 +89,14 @@ TEST_F(CheckReportDriver, ContractCheckPrintedToPdf) {
   EXPECT_EQ(p5.Find("-10"), nullptr);
   const std::string text = Poppler("pdftotext", pdf);
   for (const char* t : {"145:50", "3125,00", "TOTALI CONTRATTO", "INESISTENTE"}) EXPECT_TRUE(HasPart(text, t)) << t;
+  // The file's date is the run's local time, with the offset from UTC in force on that date (Rome: +2 in summer).
+  const std::pair<std::string, std::string> dated[] = {{"2026-10-01 08:00", "D:20261001080000+02'00'"},
+                                                       {"2026-01-15 08:00", "D:20260115080000+01'00'"}};
+  for (const auto& [now, date] : dated) {
+    const ScopedEnv zone("TZ", "Europe/Rome");
+    RunDriver(settings, {"dialog 128", "  1111=1", "printer " + pdf}, {"--now", now, "5136"});
+    EXPECT_TRUE(HasPart(FileBytes(pdf), "/CreationDate (" + date + ")")) << FileBytes(pdf).substr(0, 160);
+  }
 }
 
 TEST_F(CheckReportDriver, ContractTotalsOnlyKeepOneContractAPage) {

@@ -6,6 +6,7 @@
 #include "common/Cp1252.h"
 #include "platform/ClientArea.h"
 #include "reports/CadenceReports.h"
+#include "reports/ContractReport.h"
 #include "reportview/ReportView.h"
 #include "support/ContractData.h"
 #include "support/PrintService.h"
@@ -134,45 +135,59 @@ TEST_F(WindowPrint, APrintThePrinterNeverTookShowsThePrintersBox) {
 }
 
 // A printer whose paper is US Letter: the print setup proposes its paper, and the report is
-// paginated on it, every row within the page's printable height, none cut at its foot.
+// paginated on it, every row within the page's printable height, none cut at its foot. The page is
+// all the paper prints as it lies: the half-inch edges of its top and bottom go to the sides of
+// the paper turned for a report wider than upright paper (the contract check).
 TEST_F(WindowPrint, AReportOnLetterPaperIsPaginatedOnLetter) {
+  const std::pair<bool, QRectF> cases[] = {{false, QRectF(18, 36, 576, 720)}, {true, QRectF(36, 18, 720, 576)}};
   MakeTimetableDatabase(db_);
-  RunSql(db_,
-         "WITH RECURSIVE n(k) AS (SELECT 100 UNION ALL SELECT k + 1 FROM n WHERE k < 399) "
-         "INSERT INTO cadenz SELECT 'C' || k, 'Cadenza di prova numero ' || k FROM n;");
+  RunSql(db_, ContractTimetableSql() +
+                  "WITH RECURSIVE n(k) AS (SELECT 100 UNION ALL SELECT k + 1 FROM n WHERE k < 399) "
+                  "INSERT INTO cadenz SELECT 'C' || k, 'Cadenza di prova numero ' || k FROM n;");
   PrintService service;
   ASSERT_TRUE(service.Running()) << service.Output();
   ASSERT_TRUE(service.MakeLetterQueue("lettera")) << service.Output();
   Start();
-  const std::string dump = dir_.Path("pagine.txt");
-  ASSERT_TRUE(ui::SetPageDump(cp1252::ToQString(dump)));
-  ReportView* view = ReportView::Create(frame_);
-  ASSERT_TRUE(view->SetReport(std::make_unique<CadenceReport>(frame_->Database(), true)));
-  static_cast<CadenceReport*>(view->AttachedReport())->Load(frame_->Database());
-  std::string proposed;
-  InPrintDialog([&](QPrintDialog& dialog) {
-    auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
-    const int queue = printers ? printers->findText(QStringLiteral("lettera")) : -1;
-    if (queue < 0) return dialog.reject();
-    printers->setCurrentIndex(queue);
-    NoteBoxes();
-    ClickOk(dialog);
-    proposed = dialog.printer()->pageLayout().pageSize().key().toStdString();
-  });
-  view->Print();
-  boxes_.stop();
-  ui::SetPageDump({});
-  // The service has no filter for this printer's language and refuses the job (the printer's box,
-  // closed here): the pages were drawn for it all the same.
-  EXPECT_EQ(proposed, "Letter");
-  // Letter less half an inch top and bottom: 10 inches at 600 dpi; A4's would be 10.69.
-  const std::vector<DumpPage> pages = ReadDump(dump);
-  ASSERT_GT(pages.size(), 2u);
-  int lowest = 0;
-  for (const DumpPage& page : pages)
-    for (const DumpText& text : page.texts) lowest = std::max(lowest, text.y);
-  EXPECT_LT(lowest, 6000);
-  EXPECT_GT(lowest, 5500) << "pages filled down to their foot";
+  for (const auto& [wide, printable] : cases) {
+    SCOPED_TRACE(wide);
+    const std::string dump = dir_.Path("pagine.txt");
+    ASSERT_TRUE(ui::SetPageDump(cp1252::ToQString(dump)));
+    ReportView* view = ReportView::Create(frame_);
+    auto cadences = std::make_unique<CadenceReport>(frame_->Database(), true);
+    auto contracts = std::make_unique<ContractReport>(frame_->Database(), true);
+    wide ? contracts->Load(frame_->Database()) : cadences->Load(frame_->Database());
+    ASSERT_TRUE(wide ? view->SetReport(std::move(contracts)) : view->SetReport(std::move(cadences)));
+    std::string proposed;
+    QPrinter* printer = nullptr;  // the run's, which the view keeps until it is closed
+    InPrintDialog([&](QPrintDialog& dialog) {
+      auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+      const int queue = printers ? printers->findText(QStringLiteral("lettera")) : -1;
+      if (queue < 0) return dialog.reject();
+      printers->setCurrentIndex(queue);
+      NoteBoxes();
+      ClickOk(dialog);
+      printer = dialog.printer();
+      proposed = printer->pageLayout().pageSize().key().toStdString();
+    });
+    view->Print();
+    boxes_.stop();
+    ui::SetPageDump({});
+    // The service has no filter for this printer's language and refuses the job (the printer's box,
+    // closed here): the pages were drawn for it all the same.
+    EXPECT_EQ(proposed, "Letter");
+    ASSERT_NE(printer, nullptr);
+    const QRectF area = printer->pageRect(QPrinter::Point);
+    EXPECT_EQ((std::vector<qreal>{area.left(), area.top(), area.width(), area.height()}),
+              (std::vector<qreal>{printable.left(), printable.top(), printable.width(), printable.height()}));
+    // Letter less half an inch top and bottom: 10 inches at 600 dpi; A4's would be 10.69.
+    const std::vector<DumpPage> pages = ReadDump(dump);
+    ASSERT_GT(pages.size(), 2u);
+    int lowest = 0;
+    for (const DumpPage& page : pages)
+      for (const DumpText& text : page.texts) lowest = std::max(lowest, text.y);
+    EXPECT_LT(lowest, printable.height() * 600 / 72);
+    EXPECT_TRUE(wide || lowest > 5500) << "pages filled down to their foot";
+  }
 }
 
 // The check before a report (its status band, its progress bar) is over once its print setup

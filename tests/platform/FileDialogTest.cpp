@@ -36,6 +36,7 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -234,26 +235,39 @@ TEST(FileDialog, ThePrintSetupProposesItsFileInTheDataFolder) {
   EXPECT_EQ(opened, dir.Dir());
 }
 
-// A report prints every page once: its print setup, its options opened, offers no print range
-// ("Stampa intervallo", "Pagine da ... a", "Pagine") and no copies.
+// A report prints every page once, in its order, on all the paper the device prints: its print
+// setup, its options opened, offers no print range ("Stampa intervallo", "Pagine da ... a",
+// "Pagine"), no copies, no reverse order ("Ordine inverso"), and its printer's properties no margins.
 TEST(FileDialog, ThePrintSetupOffersNeitherAPageRangeNorCopies) {
   ScratchDir dir;
   const ScopedEnv settingsFile(settings::kEnvironmentVariable, dir.Path("quendo.ini"));
   std::vector<std::string> offered;
-  bool opened = false;
+  bool opened = false, properties = false;
   InPrintSetup(false, [&](QWidget& setup, QLineEdit&) {
     auto* buttons = setup.findChild<QDialogButtonBox*>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_NE(buttons, nullptr);
     for (QAbstractButton* button : buttons->buttons())  // "Opzioni >>": neither OK nor Cancel
       if (buttons->standardButton(button) == QDialogButtonBox::NoButton) button->click();
-    auto* output = setup.findChild<QWidget*>(QStringLiteral("copiesTab"));
-    opened = output && output->isVisibleTo(&setup);
+    auto* options = setup.findChild<QWidget*>(QStringLiteral("optionsTab"));
+    for (QTabWidget* tabs : setup.findChildren<QTabWidget*>())
+      opened = opened || (tabs->indexOf(options) >= 0 && tabs->isVisibleTo(&setup));
     for (const char* name : {"gbPrintRange", "printAll", "printRange", "from", "to", "pagesRadioButton",
-                             "pagesLineEdit", "copies", "collate"})
+                             "pagesLineEdit", "copies", "collate", "reverse"})
       for (QWidget* field : setup.findChildren<QWidget*>(QString::fromLatin1(name)))
         if (field->isVisibleTo(&setup)) offered.push_back(name);
+    QTimer::singleShot(0, [&] {
+      auto* shown = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      properties = shown && shown != &setup && shown->findChild<QWidget*>(QStringLiteral("pageSetup"));
+      if (!properties) return;
+      for (const char* name : {"topMargin", "leftMargin", "rightMargin", "bottomMargin"})
+        for (QWidget* field : shown->findChildren<QWidget*>(QString::fromLatin1(name)))
+          if (field->isVisibleTo(shown)) offered.push_back(name);
+      shown->reject();
+    });
+    if (auto* open = setup.findChild<QPushButton*>(QStringLiteral("properties"))) open->click();
   });
   EXPECT_TRUE(opened) << "the options of the setup shown";
+  EXPECT_TRUE(properties) << "the printer's properties shown";
   EXPECT_EQ(offered, std::vector<std::string>{});
 }
 

@@ -7,7 +7,10 @@
 #include "support/GdalTools.h"
 #include "support/GeoreferencingTexts.h"
 
+#include "common/InputFile.h"
+
 #include <locale.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -132,7 +135,7 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
     std::vector<std::string> rows;   // the stops' coordinates
     std::string fmreg;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kGeoRefused), Box(0x10, kGeoUnreadable)}, none, ""},
       {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kGeoNoPoint)}, none, ""},
       {"file " + cut, {Box(0x10, kGeoUnreadable)}, none, ""},
@@ -160,6 +163,28 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
        none,
        ""},
   };
+  // A file of the set that is a named pipe or a device: named, never waited on, and the
+  // communication goes on without coordinates.
+  std::vector<std::string> pipes;
+  for (const auto& [ext, device] :
+       {std::pair{"shp", false}, {"shx", false}, {"dbf", false}, {"cpg", false}, {"dbf", true}}) {
+    const std::string name = std::string(device ? "device_" : "pipe_") + ext, file = dir.Path(name + "." + ext);
+    const std::string nodi = Nodi(name, kTypes, kPoints);
+    std::remove(file.c_str());
+    if (device) {
+      ASSERT_EQ(::symlink("/dev/null", file.c_str()), 0);
+    } else {
+      MakePipe(file);
+      pipes.push_back(file);
+    }
+    cases.push_back({"file " + nodi,
+                     {Box(0x10, "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + file + "\n" +
+                                    kNotARegularFileText),
+                      Box(0x10, kGeoUnreadable)},
+                     none,
+                     ""});
+  }
+  const PipeWatchdog watchdog(pipes);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);
     std::remove(fmreg.c_str());

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QFile>
+#include <utility>
 
 const char* const kNotARegularFileText = "Il file non è un file ordinario (è una pipe, un dispositivo o un socket).";
 
@@ -18,7 +19,14 @@ std::string NativeOf(const std::string& path, PathText text) {
 // A name the open may be tried on: a file, or a folder, whose open fails as it always did.
 bool Openable(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
 
+std::function<void(const std::string&)>& OpeningStep() {
+  static std::function<void(const std::string&)> step;
+  return step;
+}
+
 }  // namespace
+
+void SetInputOpeningStep(std::function<void(const std::string& native)> step) { OpeningStep() = std::move(step); }
 
 bool HeldByNoRegularFile(const std::string& path, PathText text) {
   const std::string native = NativeOf(path, text);
@@ -31,6 +39,7 @@ InputOpening OpenInputFile(QFile& file, const std::string& path, PathText text) 
   const std::string native = NativeOf(path, text);
   if (native.empty()) return InputOpening::Failed;
   if (HeldByNoRegularFile(native, PathText::Native)) return InputOpening::NotARegularFile;
+  if (const auto& step = OpeningStep()) step(native);
   // Without waiting: a pipe put under the name since is opened at once, and refused below.
   const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return InputOpening::Failed;

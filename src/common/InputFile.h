@@ -10,6 +10,7 @@
 
 #include "common/ExportJournal.h"
 
+#include <functional>
 #include <string>
 
 class QFile;
@@ -19,6 +20,10 @@ enum class InputOpening { Opened, NotARegularFile, Failed };
 // Opens `path` (Windows-1252 unless given as native) for reading into `file`, which is closed
 // first. Opened: `file` reads the file from its start.
 InputOpening OpenInputFile(QFile& file, const std::string& path, PathText text = PathText::Windows1252);
+
+// Sets what is called, when set, between OpenInputFile's look at a name and its open, with the
+// native name: a test puts another kind of file under the name there, as another program could.
+void SetInputOpeningStep(std::function<void(const std::string& native)> step);
 
 // True when the name is held by a named pipe, a device or a socket (a symlink followed): what
 // OpenInputFile refuses. False for a regular file, a folder, and a name that cannot be looked at.

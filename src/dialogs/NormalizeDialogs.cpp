@@ -60,6 +60,11 @@ void NormalizeDialog::Show(const std::vector<std::string>& texts) {
   }
 }
 
+void NormalizeDialog::MayShow(const std::vector<std::string>& texts) {
+  for (size_t i = 0; i < fields_.size() && i < texts.size(); ++i)
+    WillShow({fields_[i].oldId, fields_[i].newId}, texts[i]);
+}
+
 bool NormalizeDialog::Read(int id, std::string& out) {
   if (!ReadControlText(id, out)) return false;
   while (out.size() > 1 && out.back() == ' ') out.pop_back();

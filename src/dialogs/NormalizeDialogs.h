@@ -42,6 +42,8 @@ class NormalizeDialog : public ui::Dialog {
   virtual void Chosen(size_t index) = 0;
   // Puts `texts` into the fields of both blocks, in the fields' order.
   void Show(const std::vector<std::string>& texts);
+  // The same texts, of an entry the user may choose: the blocks are made wide enough for them.
+  void MayShow(const std::vector<std::string>& texts);
   // The text of a field without its trailing blanks, a single blank kept; false when the text
   // holds a character the program cannot store (already said).
   bool Read(int id, std::string& out);
@@ -68,6 +70,7 @@ class NormalizeListDialog : public NormalizeDialog {
   bool OnInitDialog() override {
     Combo(normalize::kList)->clear();
     list_ = fill_(Combo(normalize::kList), db_);
+    for (const Entry& entry : list_) MayShow(TextsOf(entry));
     chosen_ = static_cast<size_t>(-1);
     Combo(normalize::kList)->setCurrentIndex(-1);
     return true;

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace ui {
 namespace {
@@ -260,6 +261,15 @@ QString ControlText(const QWidget* control) {
 
 void Dialog::RememberShown(int id) { shown_[id] = ControlText(Control(id)); }
 
+void Dialog::WillShow(std::initializer_list<int> ids, const std::string& text) {
+  const QLineEdit* edit = ids.size() ? Edit(*ids.begin()) : nullptr;
+  if (!edit) return;
+  const QString q = cp1252::ToQString(text);
+  const int width = edit->fontMetrics().horizontalAdvance(q);
+  for (int id : ids)
+    if (auto& widest = coming_[id]; width > widest.second) widest = {q, width};
+}
+
 bool Dialog::LeftAsShown(int id) const {
   const auto it = shown_.find(id);
   return it != shown_.end() && it->second == ControlText(Control(id));
@@ -367,26 +377,61 @@ int WidthShowing(const QLineEdit& edit, const QString& text) {
   return edit.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, edit.height()), &edit).width();
 }
 
+// The screen the program needs is 1024 pixels wide; a window on it has a border each side.
+constexpr int kScreenWidth = 1024;
+constexpr int kWindowBorder = 8;
+
+// The least width of the dialog's layout, measured again once its fields' least widths changed.
+int LayoutLeastWidth(const QLayout& layout, Dialog& dialog) {
+  for (QWidget* widget : dialog.findChildren<QWidget*>()) widget->updateGeometry();
+  for (QLayout* inner : dialog.findChildren<QLayout*>()) inner->invalidate();
+  return layout.totalMinimumSize().width();
+}
+
 // Gives every field of the dialog (but a combo box's own) a least width that shows the text it
-// holds and, for a short field, the widest value of as many digits as it takes; a text no wider
-// than half the screen the program needs (1024 pixels), so that the dialog still fits it.
-void KeepFieldsWhole(Dialog& dialog) {
-  constexpr int kWidestText = 512;
+// holds, or the widest it will be given (`coming`), and, for a short field, the widest value of as
+// many digits as it takes. Where the dialog would then be wider than the screen, the widest fields
+// are held to one width, the greatest at which it still fits.
+void KeepFieldsWhole(Dialog& dialog, const std::map<int, std::pair<QString, int>>& coming) {
+  struct Field {
+    QLineEdit* edit;
+    int least, wanted;
+  };
+  std::vector<Field> fields;
+  int widest = 0;
   for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) {
     if (qobject_cast<QComboBox*>(edit->parentWidget())) continue;
-    QString widest = edit->text();
+    QString text = edit->text();
+    const auto comes = coming.find(edit->objectName().toInt());
+    if (comes != coming.end() && comes->second.second > edit->fontMetrics().horizontalAdvance(text))
+      text = comes->second.first;
     const int limit = edit->maxLength();
     if (limit > 0 && limit <= kShortField) {
       QChar digit = u'0';
       for (char16_t d = u'1'; d <= u'9'; ++d)
         if (edit->fontMetrics().horizontalAdvance(QChar(d)) > edit->fontMetrics().horizontalAdvance(digit)) digit = d;
       const QString digits(limit, digit);
-      if (edit->fontMetrics().horizontalAdvance(digits) > edit->fontMetrics().horizontalAdvance(widest))
-        widest = digits;
+      if (edit->fontMetrics().horizontalAdvance(digits) > edit->fontMetrics().horizontalAdvance(text)) text = digits;
     }
-    const int least = std::min(WidthShowing(*edit, widest), kWidestText);
-    if (edit->minimumWidth() < least && edit->maximumWidth() >= least) edit->setMinimumWidth(least);
+    const int wanted = WidthShowing(*edit, text);
+    if (edit->minimumWidth() >= wanted || edit->maximumWidth() < wanted) continue;
+    fields.push_back({edit, edit->minimumWidth(), wanted});
+    widest = std::max(widest, wanted);
   }
+  constexpr int kRoom = kScreenWidth - 2 * kWindowBorder;
+  const QLayout* layout = dialog.layout();
+  // Each field at most `most` wide (never narrower than it was): the dialog's least width then.
+  const auto widen = [&](int most) {
+    for (const Field& f : fields) f.edit->setMinimumWidth(std::max(f.least, std::min(f.wanted, most)));
+    return layout ? LayoutLeastWidth(*layout, dialog) : 0;
+  };
+  if (widen(layout ? widest : kRoom) <= kRoom) return;
+  int fits = 0, wide = widest;
+  while (wide - fits > 1) {
+    const int most = (fits + wide) / 2;
+    (widen(most) <= kRoom ? fits : wide) = most;
+  }
+  widen(fits);
 }
 
 }  // namespace
@@ -397,7 +442,7 @@ int RunDialog(Dialog& dialog) {
   Script* script = Script::Current();
   if (!script && !CanShowWindows()) Unanswerable(dialog, "nessuna risposta possibile senza schermo");
   if (!dialog.OnInitDialog()) return IDCANCEL;
-  KeepFieldsWhole(dialog);
+  KeepFieldsWhole(dialog, dialog.coming_);
   // A title cut short hides which report or assignment is open. The least width set here takes the
   // place of the layout's, which keeps every control whole, each field showing its value: the
   // window is no narrower than either (a window first shown is held to two thirds of the screen,

@@ -35,8 +35,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace ui {
 
@@ -108,6 +110,10 @@ class Dialog : public QDialog {
   void SetControlText(int id, const std::string& text);
   // Remembers the text a control shows now (a combo box whose entry was chosen by the dialog).
   void RememberShown(int id);
+  // A Windows-1252 text the line edits `ids` (of one font) may be given while the dialog is shown
+  // (an entry chosen in a list puts it there): RunDialog makes each field wide enough for the
+  // widest of them, as it does for the text the field holds.
+  void WillShow(std::initializer_list<int> ids, const std::string& text);
   // Whether the control still holds the text the dialog put there: the user left the field alone.
   // A field left alone is not written back, so that a stored text the code page cannot hold (shown
   // with '?') keeps its characters.
@@ -130,7 +136,8 @@ class Dialog : public QDialog {
   std::string caption_;
   bool ended_ = false;
   int result_ = IDCANCEL;
-  std::map<int, QString> shown_;  // by control id, the text the dialog last put there
+  std::map<int, QString> shown_;                   // by control id, the text the dialog last put there
+  std::map<int, std::pair<QString, int>> coming_;  // by control id, the widest text WillShow was told of, its width
 };
 
 // Shows the dialog as described above and returns its result.

@@ -7,7 +7,10 @@
 #include "support/GdalTools.h"
 #include "support/GeoreferencingTexts.h"
 
+#include "common/InputFile.h"
+
 #include <locale.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -132,7 +135,7 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
     std::vector<std::string> rows;   // the stops' coordinates
     std::string fmreg;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"file " + Nodi("wide", wide, kPoints), {Box(0x10, kGeoRefused), Box(0x10, kGeoUnreadable)}, none, ""},
       {"file " + Nodi("none", kTypes, {",17,F01,Uno", ",17,F02,Due"}), {Box(0x40, kGeoNoPoint)}, none, ""},
       {"file " + cut, {Box(0x10, kGeoUnreadable)}, none, ""},
@@ -160,6 +163,28 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
        none,
        ""},
   };
+  // A file of the set that is a named pipe or a device: named, never waited on, and the
+  // communication goes on without coordinates.
+  std::vector<std::string> pipes;
+  for (const auto& [ext, device] :
+       {std::pair{"shp", false}, {"shx", false}, {"dbf", false}, {"cpg", false}, {"dbf", true}}) {
+    const std::string name = std::string(device ? "device_" : "pipe_") + ext, file = dir.Path(name + "." + ext);
+    const std::string nodi = Nodi(name, kTypes, kPoints);
+    std::remove(file.c_str());
+    if (device) {
+      ASSERT_EQ(::symlink("/dev/null", file.c_str()), 0);
+    } else {
+      MakePipe(file);
+      pipes.push_back(file);
+    }
+    cases.push_back({"file " + nodi,
+                     {Box(0x10, "ATTENZIONE: lo Shape File indicato non può essere letto.\n\n" + file + "\n" +
+                                    kNotARegularFileText),
+                      Box(0x10, kGeoUnreadable)},
+                     none,
+                     ""});
+  }
+  const PipeWatchdog watchdog(pipes);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.chosen);
     std::remove(fmreg.c_str());
@@ -176,10 +201,28 @@ TEST_F(CommunicationGeoDriver, FailuresAndVariantsOfTheSet) {
   }
 }
 
+// A base's bytes as an earlier build wrote them on an Italian desktop: the stops' coordinates with
+// a decimal comma, and the check value of their section summed over those.
+std::string WithDecimalCommas(const std::string& bytes) {
+  std::vector<std::string> lines = vurtxt_check::Lines(bytes), stops;
+  auto row =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("<fermate>", 0) == 0; });
+  if (row == lines.end()) return bytes;
+  for (++row; row->rfind("</fermate>", 0) != 0; ++row) {
+    const size_t y = row->rfind('\t'), x = row->rfind('\t', y - 1);
+    (*row)[row->find('.', x)] = ',';
+    (*row)[row->find('.', y)] = ',';
+    stops.push_back(*row);
+  }
+  *row = "</fermate>" + std::to_string(vurtxt_check::CheckValue(stops));
+  return vurtxt_check::Bytes(lines);
+}
+
 // On an Italian desktop (the locale taken from the environment) the C library writes and reads a
 // decimal comma: the first communication and the incremental one from its base, both
 // georeferenced, write the same bytes and say the same as under C, and the incremental reads back
-// the base written under the Italian locale.
+// the base written under the Italian locale, and the base an earlier build wrote there with
+// decimal commas.
 TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
   const locale_t italian = newlocale(LC_ALL_MASK, "it_IT.UTF-8", static_cast<locale_t>(nullptr));
   ASSERT_TRUE(italian) << "the it_IT.UTF-8 locale is missing: scripts/deps.sh makes it";
@@ -194,8 +237,9 @@ TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
                                           dir.Path("ID2.TXT"),
                                           dir.Path("FM2.TXT")};
   std::map<std::string, std::vector<std::string>> written, said;
-  for (const std::string locale : {"C", "it_IT.UTF-8"}) {
-    SCOPED_TRACE(locale);
+  for (const std::string variant : {"C", "it_IT.UTF-8", "commas"}) {
+    SCOPED_TRACE(variant);
+    const std::string locale = variant == "C" ? "C" : "it_IT.UTF-8";
     const ScopedEnv all("LC_ALL", locale), lang("LANG", locale);
     for (const std::string& f : files) std::remove(f.c_str());
     for (const char* end : {"", "-wal", "-shm", "-journal"}) std::remove((db + end).c_str());
@@ -204,6 +248,7 @@ TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
     const DriverRun first = Run("file " + nodi);
     EXPECT_EQ(Boxes(first).back(), Box(0x40, kSuccess));
     EXPECT_EQ(StopRows(), (std::vector<std::string>{"1234.46\t4812.00", "5000.50\t6000.25", "0.00\t0.00"}));
+    if (variant == "commas") WriteFileBytes(base, WithDecimalCommas(FileBytes(base)));
     const DriverRun next = RunDriver(settings,
                                      {"dialog 148", "file " + base, "file " + nodi, "file " + files[4],
                                       "file " + files[5], "file " + files[6], "file " + files[7]},
@@ -211,17 +256,22 @@ TEST_F(CommunicationGeoDriver, TheSameBytesOnAnItalianDesktop) {
     const std::string incremental = "0x40\tLa generazione della Comunicazione Incrementale in formato VUR-TXT v2";
     EXPECT_EQ(Boxes(next).back().substr(0, incremental.size()), incremental);
     EXPECT_EQ(vurtxt_check::Faults(FileBytes(files[5]), true), "");
-    for (const std::string& f : files) written[locale].push_back(FileBytes(f));
-    said[locale] = first.transcript;
-    said[locale].insert(said[locale].end(), next.transcript.begin(), next.transcript.end());
+    for (const std::string& f : files) written[variant].push_back(FileBytes(f));
+    said[variant] = first.transcript;
+    said[variant].insert(said[variant].end(), next.transcript.begin(), next.transcript.end());
   }
   EXPECT_EQ(written["C"][3], ExpectedCommunicationFile("RT_FMREG_GEO.TXT"));
   for (size_t k = 0; k < files.size(); ++k) {
     SCOPED_TRACE(files[k]);
     EXPECT_FALSE(written["C"][k].empty());
     EXPECT_EQ(written["it_IT.UTF-8"][k], written["C"][k]);
+    if (files[k] != base) {
+      EXPECT_EQ(written["commas"][k], written["C"][k]);
+    }
   }
+  EXPECT_NE(written["commas"][1].find("\t1234,46\t4812,00\r\n"), std::string::npos);
   EXPECT_EQ(said["it_IT.UTF-8"], said["C"]);
+  EXPECT_EQ(said["commas"], said["C"]);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The reader of shapefile sets on sets made by GDAL, on damaged sets (each damage its own case),
 // and on thousands of sets cut short or with bytes changed at random.
 
+#include "common/InputFile.h"
 #include "conversions/georeferencing/Georeferencing.h"
 #include "conversions/hyperplan/RouteConversion.h"
 #include "conversions/microbus/MicroBusMaps.h"
@@ -187,6 +188,7 @@ struct Damage {
   bool value = false;    // a value the output cannot take, not damage
   const char* cpg = "";  // the .CPG written beside the set, when not empty
   bool pipe = false;     // the file is a named pipe
+  bool swapped = false;  // ... only from between the reader's look at its name and its open
 };
 
 // Record i of the table: SIGLA at +1, NOMEESTESO at +11.
@@ -208,11 +210,17 @@ TEST_P(DamagedSets, GiveOneMessageNamingTheFileAndNothingIsRead) {
   for (int k = 0; k < 4; ++k)
     if ((d.apply || k != d.file) && (k < 3 || !files[k].empty())) WriteFileBytes(dir.Path(names[k]), files[k]);
   if (d.pipe) MakePipe(dir.Path(names[d.file]));
+  // Another program puts a pipe in the file's place once the reader has looked at its name.
+  const std::string swapped = d.swapped ? dir.Path(names[d.file]) : std::string();
+  SetInputOpeningStep([&swapped](const std::string& native) {
+    if (native == swapped && ::unlink(native.c_str()) == 0) MakePipe(native);
+  });
   NoticeLog notices;
   // Should the reader open the pipe, it would wait for a writer for good: one comes after a while,
   // and the read goes on to another message.
-  const PipeWatchdog watchdog(d.pipe ? std::vector{dir.Path(names[d.file])} : std::vector<std::string>{});
+  const PipeWatchdog watchdog(d.pipe || d.swapped ? std::vector{dir.Path(names[d.file])} : std::vector<std::string>{});
   const StopReading reading = ReadStopSet(dir.Path("NODI.SHP"), HyperPlanStopTexts(), nullptr);
+  SetInputOpeningStep({});
   EXPECT_FALSE(reading.ok);
   EXPECT_EQ(reading.stops.Count(), 0);
   EXPECT_EQ(reading.Failure(),
@@ -258,6 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"IndexIsAPipe", 1, nullptr, kNotAFile, 1, false, "", true},
         Damage{"TableIsAPipe", 2, nullptr, kNotAFile, 2, false, "", true},
         Damage{"CodePageIsAPipe", 3, nullptr, kNotAFile, 3, false, "", true},
+        Damage{"IndexSwappedForAPipe", 1, [](std::string&) {}, kNotAFile, 1, false, "", false, true},
         // The three files disagree.
         Damage{"IndexOneEntryFewer", 1, [](std::string& b) { b.resize(b.size() - 8), Put(b, 24, 54, 'B'); },
                "La tabella dichiara 2 record, l'indice 1.", 2},

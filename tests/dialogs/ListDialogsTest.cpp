@@ -1,7 +1,8 @@
-// The dialogs with a company or authority list, run as the user meets them (shown on the offscreen
-// screen, no script): a code typed key by key into the list stays the code typed, whichever longer
-// code of the list begins with it; and beside the widest entries, of 40-character names, every
-// field still shows its value whole.
+// The dialogs with a company, authority or stop list, run as the user meets them (shown on the
+// offscreen screen, no script): a code typed key by key into the list stays the code typed,
+// whichever longer code of the list begins with it; and beside the widest entries, of 40-character
+// names, every field still shows its value whole, a trip's note of 120 characters and the texts an
+// entry chosen puts in the fields too.
 
 #include "support/TimetableData.h"
 #include "support/UiTestSupport.h"
@@ -11,6 +12,7 @@
 #include "dialogs/CompanyHeaderDialog.h"
 #include "dialogs/ContractsAssignDialog.h"
 #include "dialogs/ExportDialogs.h"
+#include "dialogs/NormalizeDialogs.h"
 #include "dialogs/QuadroAssignDialogs.h"
 #include "dialogs/TransportModeDialogs.h"
 #include "dialogs/TripHeadDialog.h"
@@ -37,6 +39,16 @@ const char* const kListRows =
     " VALUES (17, 'Tiemme'), (1700, 'Autolinee Chianti'), (1000, 'Consorzio Pisano Trasporti'),"
     " (10000, 'Autolinee Consorziate Valdichiana Senese'), (12345, 'Societa Consortile Trasporti Toscana Sud');";
 
+// A stop whose name and location are of 40 characters, the longest their columns hold, and a short one.
+const char* const kStopRows =
+    "INSERT INTO detcor (id, sub, fermata, denom, ubicaz, dist, arriva, parte, primaria, facolt, nonferma, reglocal)"
+    " VALUES (1, 1, 'F01', 'Piazza Stazione Santa Maria Novella - FI', 'Via Alamanni angolo Via della Scala lato',"
+    " 0, 700, 700, 0, 0, 0, 0), (1, 2, 'F02', 'Duomo', 'Piazza del Duomo', 900, 710, 710, 0, 0, 0, 0);";
+// A trip's note of 120 characters, the longest its field takes.
+const char* const kLongNote =
+    "Effettuata nei soli giorni di scuola; non si effettua il 24 e 31 dicembre. Coincidenza a Siena con il treno per "
+    "Firenze.";
+
 struct ListDialogs : ::testing::Test {
   ScratchDir dir;
   std::string path = dir.Path("orari.mdb");
@@ -46,7 +58,7 @@ struct ListDialogs : ::testing::Test {
     MakeTimetableDatabase(path);
     RunSql(path, std::string("DELETE FROM regazi; DELETE FROM regent; INSERT INTO regazi (codice, denom)") + kListRows +
                      "INSERT INTO regent (codice, denom)" + kListRows + TripHeadSql(1, 1, 700) +
-                     "UPDATE tescor SET ente = 12345, lung = 61664, ct_lung = 61664;");
+                     "UPDATE tescor SET ente = 12345, lung = 61664, ct_lung = 61664;" + kStopRows);
     db = std::make_unique<DbDatabase>(path);
     ASSERT_TRUE(db->isOpen);
   }
@@ -62,7 +74,7 @@ struct ListDialogs : ::testing::Test {
         break;
       }
       case 122: {
-        const TripHead head{"C101", "L7", 'A', "P1", 12, 0, 61664, 35, 61664, 30, "Scolastica", 'X', "-1", "4711"};
+        const TripHead head{"C101", "L7", 'A', "P1", 12, 0, 61664, 35, 61664, 30, kLongNote, 'X', "-1", "4711"};
         auto* d = new TripHeadDialog(nullptr, db.get(), head, true, {}, 122);
         o = {std::unique_ptr<ui::Dialog>(d), trip_head::kAuthority, [d] { return d->head.authority; }};
         break;
@@ -89,6 +101,11 @@ struct ListDialogs : ::testing::Test {
       case 152: {
         auto* d = new AuthorityModeDialog(nullptr, db.get(), 152);
         o = {std::unique_ptr<ui::Dialog>(d), transport_mode::kAuthority, [] { return -1; }};
+        break;
+      }
+      case 140: {
+        auto* d = new StopNormalizeDialog(nullptr, db.get(), 140);
+        o = {std::unique_ptr<ui::Dialog>(d), normalize::kList, [] { return -1; }};
         break;
       }
       case 153: {
@@ -176,9 +193,10 @@ TEST_P(FieldsBesideLongEntries, ShowTheirValuesWhole) {
           list->fontMetrics().horizontalAdvance(list->itemText(widest)))
         widest = k;
     list->setCurrentIndex(widest);
+    emit list->activated(widest);
     QCoreApplication::processEvents();
     cut = CutFields(dialog);
-    entryWhole = FieldShowsWhole(*list->lineEdit(), list->currentText());
+    entryWhole = !list->isEditable() || FieldShowsWhole(*list->lineEdit(), list->currentText());
     size = dialog.frameGeometry().size();
     dialog.findChild<QPushButton*>(QStringLiteral("2"))->click();
   });
@@ -188,7 +206,8 @@ TEST_P(FieldsBesideLongEntries, ShowTheirValuesWhole) {
   EXPECT_LE(size.height(), 768);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FieldsBesideLongEntries, ::testing::Values(115, 122, 129, 131, 136, 152, 153, 155));
+INSTANTIATE_TEST_SUITE_P(Table, FieldsBesideLongEntries,
+                         ::testing::Values(115, 122, 129, 131, 136, 140, 152, 153, 155));
 
 // A new trip's head (every number 0, the contract "0000") and one of lengths of five digits:
 // each field of the trip head shows its value whole beside the authority list.

@@ -391,6 +391,8 @@ TEST_F(Communication, DamagedBasesWithRightCheckValuesAreRefused) {
       {damaged(4, 1, 15, "12345678901234"), "14-digit trip id"},
       {damaged(0, 0, 5, "nan"), "nan coordinate"},
       {damaged(0, 0, 5, "1e3"), "exponent coordinate"},
+      {damaged(0, 0, 5, "1234,5"), "coordinate of one decimal after a comma"},
+      {damaged(0, 0, 6, "4.812,00"), "coordinate with a thousands point"},
       {damaged(1, 0, 2, "9"), "arc to a stop that does not exist"},
       {damaged(3, 0, 2, "9"), "itinerary row over an arc that does not exist"},
       {damaged(3, 0, 2, "2"), "itinerary row over an arc between other stops"},

@@ -40,13 +40,18 @@ std::string NoCoordinatesText() {
 GeoreferenceResult GeoreferenceStops(const std::string& path, GeoStopList& list, int company, bool roundToCents,
                                      WorkProgress* progress) {
   GeoreferenceResult result;
-  // A damaged or incomplete set has only the failure; one of the wrong form says so first.
+  // A damaged or incomplete set has only the failure; one of the wrong form says so first, and
+  // so does a file of the set that is a pipe, a device or a socket, named as every set's read
+  // names it.
   const auto failed = [&result] {
     result.Fail(GeoreferenceFailedText());
     return result;
   };
   ShapeSetReader reader;
-  if (!reader.Open(path)) return failed();
+  if (!reader.Open(path)) {
+    if (reader.NotARegularFile()) reader.FailInto(result);
+    return failed();
+  }
   const DbfField* companyField = reader.FindField(kCompanyColumn);
   const DbfField* codeField = reader.FirstField({kStopCodeOtherColumn, kStopCodeColumn});
   if (reader.ShapeType() != kPointShape || !companyField || !reader.FindField(kStopNameColumn) || !codeField) {

@@ -86,13 +86,18 @@ bool ShapeSetReader::Fail(const std::string& path, const std::string& reason) {
   return false;
 }
 
+bool ShapeSetReader::FailNotRegular(const std::string& path) {
+  notRegular_ = true;
+  return Fail(path, kNotARegularFileText);
+}
+
 bool ShapeSetReader::Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes) {
   path = FindCompanion(base, ext);
   if (path.empty()) return Fail(base + "." + ext, "Il file non esiste.");
   QFile file;
   switch (OpenInputFile(file, path)) {
     case InputOpening::Opened: break;
-    case InputOpening::NotARegularFile: return Fail(path, kNotARegularFileText);
+    case InputOpening::NotARegularFile: return FailNotRegular(path);
     case InputOpening::Failed: return Fail(path, "Il file non può essere aperto.");
   }
   bytes = file.readAll();
@@ -134,7 +139,7 @@ bool ShapeSetReader::Open(const std::string& path) {
   if (!cpg.empty()) {
     QFile file;
     const InputOpening opening = OpenInputFile(file, cpg);
-    if (opening == InputOpening::NotARegularFile) return Fail(cpg, kNotARegularFileText);
+    if (opening == InputOpening::NotARegularFile) return FailNotRegular(cpg);
     if (opening == InputOpening::Opened) utf8_ = NamesUtf8(file.read(64));
   }
   return true;

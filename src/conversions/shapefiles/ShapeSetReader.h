@@ -72,6 +72,8 @@ class ShapeSetReader {
 
   // The message of the last failure: the file, what is wrong with it.
   const std::string& Fault() const { return fault_; }
+  // Whether Open failed at a file of the set that is a named pipe, a device or a socket.
+  bool NotARegularFile() const { return notRegular_; }
 
   int ShapeType() const { return shapeType_; }
   int Count() const { return count_; }
@@ -163,6 +165,7 @@ class ShapeSetReader {
   // A field's text, unchecked: for numbers; a code or a name goes through CodeOrName.
   std::string Text(std::string_view record, const DbfField& field) const;
   bool Fail(const std::string& path, const std::string& reason);
+  bool FailNotRegular(const std::string& path);
   bool Load(const std::string& base, const char* ext, std::string& path, QByteArray& bytes);
   bool ReadMainHeaders();
   bool ReadTable();
@@ -174,6 +177,7 @@ class ShapeSetReader {
   };
 
   std::string fault_;
+  bool notRegular_ = false;
   std::string shpPath_, shxPath_, dbfPath_;
   QByteArray shp_, shx_, dbf_;
   int shapeType_ = 0;

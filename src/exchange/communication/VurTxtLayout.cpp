@@ -71,17 +71,21 @@ bool ReadTime(std::string_view field, int& hhmm) {
 
 bool ReadCoordinate(std::string_view field, double& out) {
   // Digits, one point and two decimals, an optional minus, read with the point whatever the locale.
+  // A base an earlier build wrote on an Italian desktop has a decimal comma there instead: the
+  // field is read as its point form.
   if (field.size() < 4 || field.size() > 60) return false;
   const size_t point = field.size() - 3;
-  for (size_t k = field[0] == '-' ? 1 : 0; k < field.size(); ++k)
-    if (k == point ? field[k] != '.' : (field[k] < '0' || field[k] > '9')) return false;
+  std::string text(field);
+  if (text[point] == ',') text[point] = '.';
+  for (size_t k = text[0] == '-' ? 1 : 0; k < text.size(); ++k)
+    if (k == point ? text[k] != '.' : (text[k] < '0' || text[k] > '9')) return false;
   double value = 0;
-  const char* end = field.data() + field.size();
-  const auto [ptr, ec] = std::from_chars(field.data(), end, value, std::chars_format::fixed);
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
   if (ec != std::errc() || ptr != end || !std::isfinite(value)) return false;
   std::string again;
   AppendCoordinate(again, value);
-  if (again != field) return false;
+  if (again != text) return false;
   out = value;
   return true;
 }

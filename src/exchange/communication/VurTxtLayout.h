@@ -65,7 +65,8 @@ inline long AddLine(long running, std::string_view line) {
 bool ReadNumber(std::string_view field, long& out);
 // A time "HH.MM" as HHMM: hours 00 to 23 and minutes 00 to 59, or 99.99 (no time).
 bool ReadTime(std::string_view field, int& hhmm);
-// A coordinate "%1.2f", finite.
+// A coordinate "%1.2f", finite; or the same with a decimal comma, as an earlier build wrote it
+// under an Italian locale.
 bool ReadCoordinate(std::string_view field, double& out);
 
 // RT_IDREG: one line per company trip, 63 characters when every value fits its width. The same

@@ -5,7 +5,8 @@
 # input slower than the time limit or one that takes too much memory; the input is kept under
 # <build>/crashes/. Usage:
 #   scripts/fuzz.sh [--time SECONDS] [--jobs N] [TARGET...]
-# --time: seconds for each target (30 by default; 600 for a long run); TARGET: names of
+# --time: seconds for each target (30 by default; 600 for a long run); --jobs: the targets run at
+# once, and the jobs of their build (the number of cores by default); TARGET: names of
 # fuzz/CMakeLists.txt (all by default). QUENDO_FUZZ_BUILD names the build folder (build-fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,14 +18,14 @@ while (($#)); do
   case "$1" in
     --time) seconds="$2"; shift 2 ;;
     --jobs) jobs="$2"; shift 2 ;;
-    -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
 build="${QUENDO_FUZZ_BUILD:-build-fuzz}"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
       -DQUENDO_FUZZ=ON -DQUENDO_TESTS=OFF > /dev/null
-ninja -C "$build" fuzz_targets > "$build/fuzz-build.log" 2>&1 || { cat "$build/fuzz-build.log"; exit 1; }
+ninja -C "$build" -j "$jobs" fuzz_targets > "$build/fuzz-build.log" 2>&1 || { cat "$build/fuzz-build.log"; exit 1; }
 declare -A dict_of
 while read -r name dict; do
   [ -n "$name" ] || continue

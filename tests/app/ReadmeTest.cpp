@@ -68,6 +68,7 @@ TEST(Readme, QuickStartRunsAsWritten) {
   env.remove(QStringLiteral("QUENDO_SETTINGS"));
   env.insert(QStringLiteral("HOME"), cp1252::ToQString(home.Dir()));
   // Run twice, as a newcomer trying it again would: each run is a trial of its own.
+  std::string trial;
   for (int run = 1; run <= 2; ++run) {
     QProcess shell;
     shell.setProcessEnvironment(env);
@@ -81,7 +82,7 @@ TEST(Readme, QuickStartRunsAsWritten) {
 
     const size_t at = out.rfind("TRIAL=");
     ASSERT_NE(at, std::string::npos) << out;
-    const std::string trial = out.substr(at + 6, out.find('\n', at) - at - 6);
+    trial = out.substr(at + 6, out.find('\n', at) - at - 6);
     EXPECT_TRUE(HasPart(trial, home.Dir() + "/prova-")) << trial;
     EXPECT_EQ(SettingsValue(trial + "/quendo.ini", settings::kDatabase), trial + "/QUENDO.MDB");
     EXPECT_TRUE(HasPart(out, U8("\n0x40\tL'importazione complessiva dei dati è terminata con successo.\n"))) << out;
@@ -94,6 +95,29 @@ TEST(Readme, QuickStartRunsAsWritten) {
     for (const char* table : {"cadenz", "calend", "tescor", "detcor", "period"})
       EXPECT_NE(QueryFile(db, std::string("SELECT count(*) FROM ") + table), "0\n") << table;
   }
+
+  // Answers as the table of menu commands gives them, each named in its command's row, run on the last trial (two
+  // of its trips chained): every answer is taken (an unused one, a print without rows say, ends with 5).
+  const std::string table = ReadmeSection("### Every menu command"), pdf = "printer " + trial + "/r.pdf";
+  RunSql(trial + "/QUENDO.MDB",
+         "UPDATE tescor SET nextcor = 2 WHERE id = 1; UPDATE tescor SET prevcor = 1 WHERE id = 2");
+  const std::vector<std::vector<std::string>> rows = {
+      {"5134", "`1081=0` with 1082 and 1083", "dialog 124", "  1081=0", "  1082=01/01/2024", "  1083=31/01/2024",
+       "  1086=1", pdf},
+      {"5135", "`1088=0` with 1090 and 1092", "dialog 125", "  1088=0", "  1090=1", "  1092=5", "  1096=1", pdf},
+      {"5158", "`1088=0` with 1090 and 1092", "dialog 144", "  1088=0", "  1090=L1", "  1092=L1", "  1096=1", pdf},
+      {"5142", "1129 preview or 1130 print", "dialog 137", "  1130=1", pdf},
+      {"5153", "1129 preview (the default) or 1130 print", "dialog 138", "  1129=1", pdf, "preview close"},
+      {"5174", "1129 preview or 1130 print", "dialog 151", "  1130=1", pdf},
+      {"5170", "`ok` opens the report's save dialog", "ok", "file " + trial + "/errori.txt"}};
+  for (const std::vector<std::string>& row : rows) {
+    SCOPED_TRACE(row[0]);
+    const size_t at = table.find("| " + row[0] + " |");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_TRUE(HasPart(table.substr(at, table.find('\n', at) - at), row[1]));
+    RunDriver(trial + "/quendo.ini", {row.begin() + 2, row.end()}, {row[0]});
+  }
+  EXPECT_FALSE(FileBytes(trial + "/errori.txt").empty());
 }
 
 // Every command of `quendo-run --menu` has its row in the README's table, by menu path, id and label, and the table

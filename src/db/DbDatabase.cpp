@@ -123,8 +123,8 @@ DbDatabase::DbDatabase(const char* p, DbOpening opening, WorkProgress* progress)
       return db;
     };
     // The file is checked before anything is written to it: one that is refused stays as it was.
-    // One an earlier build wrote is brought to the builder's definitions first (a new file in its
-    // place), while the relations are not yet enforced.
+    // One an earlier build wrote is brought to the builder's definitions first (a new file's content
+    // put into it), while the relations are not yet enforced.
     const bool checked = opening != DbOpening::BeingBuilt, named = opening == DbOpening::Checked;
     // What a creation, a salvage or a bring-forward killed half-way left beside the file goes first.
     if (named) RemoveScratchFilesLeftBeside(path);

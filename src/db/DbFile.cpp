@@ -249,7 +249,7 @@ void RemoveFileAndSides(const std::string& fsPath) {
 // mark in its header (its application id, or its user version once marked as ours), or an empty
 // one, where the engine had not yet written its first page (the file's start is read without
 // waiting on a pipe, and a link is not followed).
-bool BearsScratchMark(const std::string& fsPath) {
+bool LeftByTheProgram(const std::string& fsPath) {
   const int fd = open(fsPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   // Every database file begins with its heading; its user version and application id are the
@@ -292,7 +292,7 @@ void RemoveScratchFilesLeftBeside(const std::string& path) {
     if (end == number || std::strcmp(end, ".tmp") != 0) continue;
     // A process that still runs may be writing it.
     if (process != getpid() && kill(static_cast<pid_t>(process), 0) != 0 && errno == ESRCH &&
-        BearsScratchMark(folder + name))
+        LeftByTheProgram(folder + name))
       left.push_back(folder + name);
   }
   closedir(dir);
